@@ -1,0 +1,83 @@
+# Build helpers shared by every folder.
+#
+# halvorine_library([LIBS <link items>...])
+#   Makes the static library of the calling source folder from its *.cpp and *.c
+#   files. The name comes from the folder: media/graphics/image -> media_graphics_image.
+#   A folder without sources makes no library.
+#
+# halvorine_tests([LIBS <link items>...])
+#   Called from tests/<folder>; makes the GoogleTest executable for <folder> and
+#   registers its tests, labelled by layer and folder.
+
+set(HALVORINE_WARNINGS -Wall -Wextra)
+add_compile_options(-ffp-contract=off)
+include_directories(${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/gen)
+
+if(HALVORINE_SANITIZE)
+  set(HALVORINE_SAN_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_compile_options(${HALVORINE_SAN_FLAGS})
+  add_link_options(${HALVORINE_SAN_FLAGS})
+endif()
+
+if(HALVORINE_FUZZ)
+  set(HALVORINE_FUZZ_FLAGS -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_compile_options(${HALVORINE_FUZZ_FLAGS})
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+set_property(GLOBAL PROPERTY HALVORINE_LIBS "")
+
+function(halvorine_folder_name out)
+  file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  set(${out} ${rel} PARENT_SCOPE)
+endfunction()
+
+function(halvorine_library)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  halvorine_folder_name(folder)
+  string(REPLACE "/" "_" name ${folder})
+  file(GLOB sources CONFIGURE_DEPENDS
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  if(NOT sources)
+    return()
+  endif()
+  add_library(${name} STATIC ${sources})
+  target_compile_options(${name} PRIVATE ${HALVORINE_WARNINGS})
+  if(ARG_LIBS)
+    target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+  endif()
+  set_property(GLOBAL APPEND PROPERTY HALVORINE_LIBS ${name})
+endfunction()
+
+# Links every folder library into target, in one group so that folders may call
+# each other within the layer rule without caring about link order.
+function(halvorine_link_all target)
+  get_property(libs GLOBAL PROPERTY HALVORINE_LIBS)
+  if(libs)
+    string(REPLACE ";" "," group "${libs}")
+    target_link_libraries(${target} PRIVATE "$<LINK_GROUP:RESCAN,${group}>")
+  endif()
+  find_package(Threads REQUIRED)
+  target_link_libraries(${target} PRIVATE Threads::Threads)
+endfunction()
+
+function(halvorine_tests)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
+  string(REPLACE "/" "_" name ${folder})
+  string(REGEX REPLACE "/.*" "" layer ${folder})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(test_${name} ${sources})
+  target_compile_options(test_${name} PRIVATE ${HALVORINE_WARNINGS})
+  halvorine_link_all(test_${name})
+  target_link_libraries(test_${name} PRIVATE GTest::gmock GTest::gtest_main ${ARG_LIBS})
+  target_compile_definitions(test_${name} PRIVATE
+    HALVORINE_SOURCE_DIR="${PROJECT_SOURCE_DIR}" HALVORINE_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  gtest_discover_tests(test_${name}
+    DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    PROPERTIES LABELS "${layer};${folder}")
+endfunction()
