@@ -62,28 +62,29 @@ void halveBytes32(const Geometry& g, uint32_t fill) {
 }
 
 // A side of length 1 is folded onto itself, so every case sums four pixels and
-// (a + b + a + b) >> 2 equals (a + b) >> 1.
+// (a + b + a + b) >> 2 equals (a + b) >> 1. Sum is wide enough for four channels.
+template <int Bpp, class Sum>
 void halvePacked(const Geometry& g, const PixelFormatDesc& f) {
-    const uint32_t masks[4] = {f.redMask, f.greenMask, f.blueMask, f.alphaMask};
+    const uint32_t masks[4] = {f.redMask >> f.redLoc, f.greenMask >> f.greenLoc, f.blueMask >> f.blueLoc,
+                               f.alphaMask >> f.alphaLoc};
     const uint8_t locs[4] = {f.redLoc, f.greenLoc, f.blueLoc, f.alphaLoc};
     const uint32_t fill = blit::unusedFill(f);
     for (int y = 0; y < g.outH; ++y) {
         const uint8_t* s0 = g.src + ptrdiff_t{y} * g.stepY * g.srcPitch;
         const uint8_t* s1 = s0 + (g.stepY - 1) * g.srcPitch;
         uint8_t* d = g.dst + ptrdiff_t{y} * g.dstPitch;
+        const ptrdiff_t dx = (g.stepX - 1) * Bpp;
         for (int x = 0; x < g.outW; ++x) {
-            const ptrdiff_t o0 = ptrdiff_t{x} * g.stepX * g.bpp, o1 = o0 + (g.stepX - 1) * g.bpp;
-            const uint32_t p[4] = {pixel::loadPacked(s0 + o0, g.bpp), pixel::loadPacked(s0 + o1, g.bpp),
-                                   pixel::loadPacked(s1 + o0, g.bpp), pixel::loadPacked(s1 + o1, g.bpp)};
+            const ptrdiff_t o = ptrdiff_t{x} * g.stepX * Bpp;
+            const uint32_t p0 = pixel::loadPacked(s0 + o, Bpp), p1 = pixel::loadPacked(s0 + o + dx, Bpp);
+            const uint32_t p2 = pixel::loadPacked(s1 + o, Bpp), p3 = pixel::loadPacked(s1 + o + dx, Bpp);
             uint32_t v = fill;
             for (int k = 0; k < 4; ++k) {
-                if (masks[k] == 0) continue;
-                const uint64_t m = masks[k] >> locs[k];
-                uint64_t sum = 0;
-                for (int i = 0; i < 4; ++i) sum += (p[i] >> locs[k]) & m;
-                v |= static_cast<uint32_t>((sum >> 2) << locs[k]);
+                const Sum sum = Sum((p0 >> locs[k]) & masks[k]) + Sum((p1 >> locs[k]) & masks[k]) +
+                                Sum((p2 >> locs[k]) & masks[k]) + Sum((p3 >> locs[k]) & masks[k]);
+                v |= static_cast<uint32_t>(sum >> 2) << locs[k];
             }
-            pixel::storePacked(d + x * g.bpp, g.bpp, v);
+            pixel::storePacked(d + x * Bpp, Bpp, v);
         }
     }
 }
@@ -163,8 +164,10 @@ int GraphHalfScaleBlt(const PixelFormatDesc* format, void* destPixels, int destP
         halveChannels(g, f, kind);
     } else if (bpp == 4 && wholeBytes(f)) {
         halveBytes32(g, blit::unusedFill(f));
+    } else if (bpp == 2) {
+        halvePacked<2, uint32_t>(g, f);
     } else {
-        halvePacked(g, f);
+        halvePacked<4, uint64_t>(g, f);
     }
     return 0;
 }
