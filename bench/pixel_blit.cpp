@@ -17,21 +17,20 @@ using namespace ZaDod;
 
 namespace {
 
-PixelFormatDesc packed(int bits, uint32_t r, uint32_t g, uint32_t b, uint32_t a) {
-    PixelFormatDesc d;
-    CreateColorData(&d, bits, r, g, b, a);
-    return d;
-}
-
 enum Layout { kARGB, kXRGB, kRGB24, kRGB565, kX1555 };
 
 const PixelFormatDesc& layout(int i) {
-    static const PixelFormatDesc all[] = {
-        packed(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000), packed(32, 0xFF0000, 0xFF00, 0xFF, 0),
-        packed(24, 0xFF0000, 0xFF00, 0xFF, 0), packed(16, 0xF800, 0x07E0, 0x001F, 0),
-        packed(16, 0x7C00, 0x03E0, 0x001F, 0),
-    };
-    return all[i];
+    static const struct Table {
+        PixelFormatDesc all[5];
+        Table() {
+            CreateARGB8ColorData(&all[kARGB]);
+            CreateXRGB8ColorData(&all[kXRGB]);
+            CreateFullColorData(&all[kRGB24]);
+            all[kRGB565] = *GetPixelFormatDesc(6);
+            CreateColorData(&all[kX1555], 16, 0x7C00, 0x03E0, 0x001F, 0);
+        }
+    } table;
+    return table.all[i];
 }
 
 std::vector<uint8_t> noise(size_t n) {

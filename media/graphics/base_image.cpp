@@ -73,6 +73,23 @@ void fillRows(BaseImage* image, int x, int y, int width, int height, const uint8
     }
 }
 
+// Cuts a rectangle to the image. -1 when it starts at or beyond the right or bottom
+// edge or is empty; 0 with nothing left (*width or *height below 1) or the cut rectangle.
+int clipRect(const BaseImage* image, int* x, int* y, int* width, int* height) {
+    if (*x >= image->width || *y >= image->height || *width < 1 || *height < 1) return -1;
+    if (*x < 0) {
+        *width += *x;
+        *x = 0;
+    }
+    if (*y < 0) {
+        *height += *y;
+        *y = 0;
+    }
+    *width = std::min(*width, image->width - *x);
+    *height = std::min(*height, image->height - *y);
+    return 0;
+}
+
 int fillRect(BaseImage* image, int x, int y, int width, int height, int red, int green, int blue, int alpha) {
     const PixelFormatDesc& f = image->format;
     uint8_t pattern[16];
@@ -154,20 +171,17 @@ int FillBaseImage(BaseImage* image, int red, int green, int blue, int alpha) {
 
 int FillBaseImageRect(BaseImage* image, int x, int y, int width, int height, int red, int green, int blue,
                       int alpha) {
-    if (x >= image->width || y >= image->height || width < 1 || height < 1) return -1;
-    if (!plainPixels(image)) return -1;
-    if (x < 0) {
-        width += x;
-        x = 0;
-    }
-    if (y < 0) {
-        height += y;
-        y = 0;
-    }
-    width = std::min(width, image->width - x);
-    height = std::min(height, image->height - y);
+    if (clipRect(image, &x, &y, &width, &height) != 0 || !plainPixels(image)) return -1;
     if (width < 1 || height < 1) return 0;
     return fillRect(image, x, y, width, height, red, green, blue, alpha);
+}
+
+int ClearRectBaseImage(BaseImage* image, int x, int y, int width, int height) {
+    if (clipRect(image, &x, &y, &width, &height) != 0 || !plainPixels(image)) return -1;
+    if (width < 1 || height < 1) return 0;
+    const size_t bytes = size_t{image->format.bytesPerPixel} * static_cast<size_t>(width);
+    for (int row = 0; row < height; ++row) std::memset(pixelAt(image, x, y + row), 0, bytes);
+    return 0;
 }
 
 int GetBaseImagePixel(BaseImage* image, int x, int y, int* red, int* green, int* blue, int* alpha) {

@@ -1,7 +1,6 @@
 // Rectangle routines between base images.
 #include <algorithm>
 #include <cstddef>
-#include <cstring>
 
 #include "media/graphics/base_image.h"
 #include "media/graphics/color_blit.h"
@@ -46,29 +45,6 @@ int BltBaseImageRect(int srcX, int srcY, int width, int height, int destX, int d
 
 int BltBaseImage(int destX, int destY, BaseImage* src, BaseImage* dest) {
     return BltBaseImageRect(0, 0, src->width, src->height, destX, destY, src, dest);
-}
-
-int ClearRectBaseImage(BaseImage* image, int x, int y, int width, int height) {
-    if (x >= image->width || y >= image->height || width < 1 || height < 1) return -1;
-    if (image->format.formatCode != kPixelPlain && ConvertDXTToARGB8(image, 1) != 0) return -1;
-    if (x < 0) {
-        width += x;
-        x = 0;
-    }
-    if (y < 0) {
-        height += y;
-        y = 0;
-    }
-    width = std::min(width, image->width - x);
-    height = std::min(height, image->height - y);
-    if (width < 1 || height < 1) return 0;
-    if (image->pixels == nullptr) return -1;
-    const int bpp = image->format.bytesPerPixel;
-    for (int row = 0; row < height; ++row) {
-        uint8_t* p = static_cast<uint8_t*>(image->pixels) + ptrdiff_t{y + row} * image->pitch + ptrdiff_t{x} * bpp;
-        std::memset(p, 0, static_cast<size_t>(bpp) * static_cast<size_t>(width));
-    }
-    return 0;
 }
 
 }  // namespace ZaDod

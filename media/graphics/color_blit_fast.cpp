@@ -141,6 +141,23 @@ int knownLayout(const PixelFormatDesc& f) {
     return -1;
 }
 
+// Calls f with a value of the known layout `id`; false for an unknown id.
+template <class F>
+bool withKnown(int id, F&& f) {
+    switch (id) {
+        case 0: f(ARGB8888{}); return true;
+        case 1: f(XRGB8888{}); return true;
+        case 2: f(ABGR8888{}); return true;
+        case 3: f(XBGR8888{}); return true;
+        case 4: f(RGB565{}); return true;
+        case 5: f(XRGB1555{}); return true;
+        case 6: f(RGB888{}); return true;
+        case 7: f(ARGB1555{}); return true;
+        case 8: f(ARGB4444{}); return true;
+        default: return false;
+    }
+}
+
 using RowFn = void (*)(const uint8_t* s, uint8_t* d, int n, uint32_t key);
 
 template <class S, class D, bool Trans>
@@ -228,18 +245,7 @@ struct Fetcher {
     }
 
     void fetch(const uint8_t* p, uint32_t* out, int n) const {
-        switch (known) {
-            case 0: return run<ARGB8888>(p, out, n);
-            case 1: return run<XRGB8888>(p, out, n);
-            case 2: return run<ABGR8888>(p, out, n);
-            case 3: return run<XBGR8888>(p, out, n);
-            case 4: return run<RGB565>(p, out, n);
-            case 5: return run<XRGB1555>(p, out, n);
-            case 6: return run<RGB888>(p, out, n);
-            case 7: return run<ARGB1555>(p, out, n);
-            case 8: return run<ARGB4444>(p, out, n);
-            default: break;
-        }
+        if (withKnown(known, [&](auto layout) { run<decltype(layout)>(p, out, n); })) return;
         const int bpp = f->bytesPerPixel;
         if (pixel::isPalette(*f)) {
             for (int i = 0; i < n; ++i) out[i] = palette[p[i]];
@@ -277,20 +283,7 @@ struct Storer {
 
     void store(const uint32_t* in, uint8_t* d, int n, int x0, int y) const {
         bool anyDither = dither[0] || dither[1] || dither[2] || dither[3];
-        if (!anyDither) {
-            switch (known) {
-                case 0: return run<ARGB8888>(in, d, n);
-                case 1: return run<XRGB8888>(in, d, n);
-                case 2: return run<ABGR8888>(in, d, n);
-                case 3: return run<XBGR8888>(in, d, n);
-                case 4: return run<RGB565>(in, d, n);
-                case 5: return run<XRGB1555>(in, d, n);
-                case 6: return run<RGB888>(in, d, n);
-                case 7: return run<ARGB1555>(in, d, n);
-                case 8: return run<ARGB4444>(in, d, n);
-                default: break;
-            }
-        }
+        if (!anyDither && withKnown(known, [&](auto layout) { run<decltype(layout)>(in, d, n); })) return;
         const int bpp = f->bytesPerPixel;
         if (!anyDither) {
             for (int i = 0; i < n; ++i) pixel::storePacked(d + i * bpp, bpp, pack(in[i], nullptr));

@@ -8,22 +8,13 @@
 #include <vector>
 
 #include "media/graphics/color_blit_internal.h"
+#include "tests/media/graphics/formats.h"
 
 using namespace ZaDod;
+using test::channels;
+using test::packed;
 
 namespace {
-
-PixelFormatDesc packed(int bits, uint32_t r, uint32_t g, uint32_t b, uint32_t a) {
-    PixelFormatDesc d;
-    CreateColorData(&d, bits, r, g, b, a);
-    return d;
-}
-
-PixelFormatDesc channels(int count, int bits, int isFloat) {
-    PixelFormatDesc d;
-    CreateColorData(&d, 0, 0, 0, 0, 0, count, bits, isFloat);
-    return d;
-}
 
 const PixelFormatDesc kARGB = packed(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000);
 const PixelFormatDesc kXRGB = packed(32, 0xFF0000, 0xFF00, 0xFF, 0);

@@ -4,18 +4,10 @@
 #include <vector>
 
 #include "media/graphics/color_blit.h"
+#include "tests/media/graphics/formats.h"
 
 using namespace ZaDod;
-
-namespace {
-
-PixelFormatDesc packed(int bits, uint32_t r, uint32_t g, uint32_t b, uint32_t a) {
-    PixelFormatDesc d;
-    CreateColorData(&d, bits, r, g, b, a);
-    return d;
-}
-
-}  // namespace
+using test::packed;
 
 TEST(HalfScale, AveragesBlocksChannelByChannel) {
     const PixelFormatDesc argb = packed(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000);
