@@ -1,0 +1,40 @@
+// Events and critical sections over the C++ and POSIX primitives.
+#pragma once
+#include <pthread.h>
+
+#include <condition_variable>
+#include <mutex>
+
+#include "platform/win/handle.h"
+
+namespace plat::win {
+
+// A recursive mutex: the owning thread may enter again, and leaves once per entry.
+struct CRITICAL_SECTION {
+  pthread_mutex_t mutex;
+};
+
+void InitializeCriticalSection(CRITICAL_SECTION* section);
+void DeleteCriticalSection(CRITICAL_SECTION* section);
+void EnterCriticalSection(CRITICAL_SECTION* section);
+void LeaveCriticalSection(CRITICAL_SECTION* section);
+
+// Names are accepted for the callers' sake; every event is private to the process.
+HANDLE CreateEventA(void* security, BOOL manualReset, BOOL initialState, const char* name);
+HANDLE CreateEventW(void* security, BOOL manualReset, BOOL initialState, const char16_t* name);
+BOOL SetEvent(HANDLE event);
+BOOL ResetEvent(HANDLE event);
+
+// Waits on cv until ready() holds or the time-out (INFINITE, or 0 to poll) passes;
+// the lock is held on entry and on return. Returns whether ready() held.
+template <class Ready>
+bool waitUntilReady(std::condition_variable& cv, std::unique_lock<std::mutex>& lock, DWORD milliseconds,
+                    Ready ready) {
+  if (milliseconds == INFINITE) {
+    cv.wait(lock, ready);
+    return true;
+  }
+  return cv.wait_for(lock, std::chrono::milliseconds(milliseconds), ready);
+}
+
+}  // namespace plat::win
