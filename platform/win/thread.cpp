@@ -140,7 +140,12 @@ BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode) {
 
 HANDLE GetCurrentThread() { return currentThreadHandle; }
 
-DWORD GetCurrentThreadId() { return static_cast<DWORD>(gettid()); }
+// Every tracked lock asks for the caller's id, so it is read from the kernel once per
+// thread and cached.
+DWORD GetCurrentThreadId() {
+  thread_local const DWORD id = static_cast<DWORD>(gettid());
+  return id;
+}
 
 DWORD SuspendThread(HANDLE thread) {
   ThreadBlock* block = resolve(thread);
