@@ -6,12 +6,13 @@ DWORD KernelObject::wait(DWORD) { return WAIT_FAILED; }
 
 BOOL CloseHandle(HANDLE handle) {
   if (handle == nullptr) return FALSE;
+  if (handle == CURRENT_THREAD_HANDLE) return TRUE;
   fromHandle(handle)->release();
   return TRUE;
 }
 
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
-  if (handle == nullptr) return WAIT_FAILED;
+  if (handle == nullptr || handle == CURRENT_THREAD_HANDLE) return WAIT_FAILED;
   return fromHandle(handle)->wait(milliseconds);
 }
 

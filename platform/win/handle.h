@@ -3,6 +3,7 @@
 // while anyone (a running thread, a waiter) still holds it.
 #pragma once
 #include <atomic>
+#include <cstdint>
 
 #include "platform/win/types.h"
 
@@ -27,6 +28,9 @@ class KernelObject {
  private:
   std::atomic<int> refs_{1};
 };
+
+// Stands for "the calling thread"; closing it does nothing and it cannot be waited for.
+inline HANDLE const CURRENT_THREAD_HANDLE = reinterpret_cast<HANDLE>(~uintptr_t(1));
 
 inline HANDLE toHandle(KernelObject* object) { return static_cast<HANDLE>(object); }
 inline KernelObject* fromHandle(HANDLE handle) { return static_cast<KernelObject*>(handle); }

@@ -44,9 +44,6 @@ struct CurrentBlock {
 };
 thread_local CurrentBlock current;
 
-// Stands for "the calling thread" like the pseudo handle it imitates.
-HANDLE const currentThreadHandle = reinterpret_cast<HANDLE>(~uintptr_t(1));
-
 ThreadBlock* currentBlock() {
   if (!current.block) {
     auto* block = new ThreadBlock;
@@ -60,7 +57,7 @@ ThreadBlock* currentBlock() {
 
 ThreadBlock* resolve(HANDLE thread) {
   if (thread == nullptr) return nullptr;
-  if (thread == currentThreadHandle) return currentBlock();
+  if (thread == CURRENT_THREAD_HANDLE) return currentBlock();
   return dynamic_cast<ThreadBlock*>(fromHandle(thread));
 }
 
@@ -138,7 +135,7 @@ BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode) {
   return TRUE;
 }
 
-HANDLE GetCurrentThread() { return currentThreadHandle; }
+HANDLE GetCurrentThread() { return CURRENT_THREAD_HANDLE; }
 
 // Every tracked lock asks for the caller's id, so it is read from the kernel once per
 // thread and cached.

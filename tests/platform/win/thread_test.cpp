@@ -103,3 +103,12 @@ TEST(WinThread, PriorityIsRecorded) {
   waitForExit(thread);
   win::CloseHandle(thread);
 }
+
+TEST(WinThread, CurrentThreadHandleIsAPseudoHandle) {
+  EXPECT_EQ(win::GetCurrentThread(), win::CURRENT_THREAD_HANDLE);
+  EXPECT_TRUE(win::CloseHandle(win::GetCurrentThread()));
+  EXPECT_EQ(win::WaitForSingleObject(win::GetCurrentThread(), 0), win::WAIT_FAILED);
+  win::DWORD code = 0;
+  ASSERT_TRUE(win::GetExitCodeThread(win::GetCurrentThread(), &code));
+  EXPECT_EQ(code, win::STILL_ACTIVE);
+}
