@@ -1,19 +1,49 @@
 #include "platform/win/handle.h"
 
+#include <mutex>
+#include <unordered_set>
+
 namespace plat::win {
 
-DWORD KernelObject::wait(DWORD) { return WAIT_FAILED; }
+namespace {
 
-BOOL CloseHandle(HANDLE handle) {
-  if (handle == nullptr) return FALSE;
-  if (handle == CURRENT_THREAD_HANDLE) return TRUE;
-  fromHandle(handle)->release();
-  return TRUE;
+std::mutex registryLock;
+std::unordered_set<KernelObject*>& registry()
+{
+    static auto* objects = new std::unordered_set<KernelObject*>;  // outlives static destructors
+    return *objects;
 }
 
-DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
-  if (handle == nullptr || handle == CURRENT_THREAD_HANDLE) return WAIT_FAILED;
-  return fromHandle(handle)->wait(milliseconds);
+}  // namespace
+
+HANDLE registerObject(KernelObject* object)
+{
+    std::lock_guard guard(registryLock);
+    registry().insert(object);
+    return object;
+}
+
+KernelObject* findObject(HANDLE handle)
+{
+    std::lock_guard guard(registryLock);
+    auto it = registry().find(static_cast<KernelObject*>(handle));
+    return it == registry().end() ? nullptr : *it;
+}
+
+BOOL CloseHandle(HANDLE handle)
+{
+    KernelObject* object = nullptr;
+    {
+        std::lock_guard guard(registryLock);
+        auto it = registry().find(static_cast<KernelObject*>(handle));
+        if (it != registry().end()) {
+            object = *it;
+            registry().erase(it);
+        }
+    }
+    if (!object) return FALSE;
+    delete object;
+    return TRUE;
 }
 
 }  // namespace plat::win

@@ -18,7 +18,7 @@ namespace {
 
 // Creation costs one small allocation and no system call: the library lock makes
 // thousands of these.
-class Event final : public KernelObject {
+class Event final : public WaitableObject {
  public:
   Event(bool manualReset, bool signaled) : manual_(manualReset), signaled_(signaled) {}
 
@@ -50,30 +50,35 @@ class Event final : public KernelObject {
   bool signaled_;
 };
 
-Event* asEvent(HANDLE handle) { return dynamic_cast<Event*>(fromHandle(handle)); }
+Event* asEvent(HANDLE handle) { return findObjectAs<Event>(handle); }
 
 }  // namespace
 
 HANDLE CreateEventA(void*, BOOL manualReset, BOOL initialState, const char*) {
-  return toHandle(new Event(manualReset != FALSE, initialState != FALSE));
+  return registerObject(new Event(manualReset != FALSE, initialState != FALSE));
 }
 
 HANDLE CreateEventW(void*, BOOL manualReset, BOOL initialState, const char16_t*) {
-  return toHandle(new Event(manualReset != FALSE, initialState != FALSE));
+  return registerObject(new Event(manualReset != FALSE, initialState != FALSE));
 }
 
 BOOL SetEvent(HANDLE event) {
-  Event* e = event ? asEvent(event) : nullptr;
+  Event* e = asEvent(event);
   if (!e) return FALSE;
   e->set();
   return TRUE;
 }
 
 BOOL ResetEvent(HANDLE event) {
-  Event* e = event ? asEvent(event) : nullptr;
+  Event* e = asEvent(event);
   if (!e) return FALSE;
   e->reset();
   return TRUE;
+}
+
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+  auto* object = findObjectAs<WaitableObject>(handle);
+  return object ? object->wait(milliseconds) : WAIT_FAILED;
 }
 
 }  // namespace plat::win

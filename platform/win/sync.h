@@ -9,6 +9,19 @@
 
 namespace plat::win {
 
+constexpr DWORD INFINITE = 0xFFFFFFFFu;
+constexpr DWORD WAIT_OBJECT_0 = 0;
+constexpr DWORD WAIT_TIMEOUT = 258;
+constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;
+
+// Kernel objects that WaitForSingleObject can wait for (events, threads).
+struct WaitableObject : KernelObject {
+  virtual DWORD wait(DWORD milliseconds) = 0;
+};
+
+// INFINITE, a time-out in milliseconds, or 0 to poll.
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
+
 // A recursive mutex: the owning thread may enter again, and leaves once per entry.
 struct CRITICAL_SECTION {
   pthread_mutex_t mutex;

@@ -6,16 +6,14 @@
 
 #include <cerrno>
 #include <ctime>
-
-#include "platform/win/sync.h"
+#include <memory>
 
 namespace plat::win {
 namespace {
 
 constexpr DWORD failed = 0xFFFFFFFFu;
 
-class ThreadBlock final : public KernelObject {
- public:
+struct ThreadState {
   std::mutex mutex;
   std::condition_variable cv;
   LPTHREAD_START_ROUTINE start = nullptr;
@@ -26,69 +24,66 @@ class ThreadBlock final : public KernelObject {
   DWORD exitCode = STILL_ACTIVE;
   DWORD suspendCount = 0;
   int priority = THREAD_PRIORITY_NORMAL;
+};
 
+class ThreadObject final : public WaitableObject {
+ public:
+  explicit ThreadObject(std::shared_ptr<ThreadState> s) : state(std::move(s)) {}
   DWORD wait(DWORD milliseconds) override {
-    std::unique_lock<std::mutex> lock(mutex);
-    return waitUntilReady(cv, lock, milliseconds, [this] { return exited; }) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+    std::shared_ptr<ThreadState> s = state;
+    std::unique_lock<std::mutex> lock(s->mutex);
+    return waitUntilReady(s->cv, lock, milliseconds, [&s] { return s->exited; }) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
   }
+  std::shared_ptr<ThreadState> state;
 };
 
-// The calling thread's block. Threads we did not start get one on first use, so that
+// The calling thread's state. Threads we did not start get one on first use, so that
 // they too can read and set their priority.
-struct CurrentBlock {
-  ThreadBlock* block = nullptr;
-  bool ownsReference = false;
-  ~CurrentBlock() {
-    if (ownsReference) block->release();
-  }
-};
-thread_local CurrentBlock current;
+thread_local std::shared_ptr<ThreadState> current;
 
-ThreadBlock* currentBlock() {
-  if (!current.block) {
-    auto* block = new ThreadBlock;
-    block->id = GetCurrentThreadId();
-    block->idKnown = true;
-    current.block = block;
-    current.ownsReference = true;
+ThreadState* currentState() {
+  if (!current) {
+    current = std::make_shared<ThreadState>();
+    current->id = GetCurrentThreadId();
+    current->idKnown = true;
   }
-  return current.block;
+  return current.get();
 }
 
-ThreadBlock* resolve(HANDLE thread) {
-  if (thread == nullptr) return nullptr;
-  if (thread == CURRENT_THREAD_HANDLE) return currentBlock();
-  return dynamic_cast<ThreadBlock*>(fromHandle(thread));
+ThreadState* resolve(HANDLE thread) {
+  if (thread == CURRENT_THREAD_HANDLE) return currentState();
+  auto* object = findObjectAs<ThreadObject>(thread);
+  return object ? object->state.get() : nullptr;
 }
 
 // Marks the thread ended whether it returned or called ExitThread (which unwinds
-// through here), then drops the running thread's reference.
+// through here).
 struct Finish {
-  ThreadBlock* block;
+  ThreadState* state;
   ~Finish() {
     {
-      std::lock_guard<std::mutex> hold(block->mutex);
-      block->exited = true;
+      std::lock_guard<std::mutex> hold(state->mutex);
+      state->exited = true;
     }
-    block->cv.notify_all();
-    current.block = nullptr;
-    block->release();
+    state->cv.notify_all();
   }
 };
 
 void* threadMain(void* argument) {
-  auto* block = static_cast<ThreadBlock*>(argument);
-  current.block = block;
+  auto* handover = static_cast<std::shared_ptr<ThreadState>*>(argument);
+  std::shared_ptr<ThreadState> state = std::move(*handover);
+  delete handover;
+  current = state;
   {
-    std::lock_guard<std::mutex> hold(block->mutex);
-    block->id = GetCurrentThreadId();
-    block->idKnown = true;
+    std::lock_guard<std::mutex> hold(state->mutex);
+    state->id = GetCurrentThreadId();
+    state->idKnown = true;
   }
-  block->cv.notify_all();
-  Finish finish{block};
-  DWORD code = block->start(block->parameter);
-  std::lock_guard<std::mutex> hold(block->mutex);
-  block->exitCode = code;
+  state->cv.notify_all();
+  Finish finish{state.get()};
+  DWORD code = state->start(state->parameter);
+  std::lock_guard<std::mutex> hold(state->mutex);
+  state->exitCode = code;
   return nullptr;
 }
 
@@ -96,42 +91,43 @@ void* threadMain(void* argument) {
 
 HANDLE CreateThread(void*, SIZE_T, LPTHREAD_START_ROUTINE start, void* parameter, DWORD, DWORD* threadId) {
   if (!start) return nullptr;
-  auto* block = new ThreadBlock;
-  block->start = start;
-  block->parameter = parameter;
-  block->addRef();  // the running thread's reference
+  auto state = std::make_shared<ThreadState>();
+  state->start = start;
+  state->parameter = parameter;
+  auto* handover = new std::shared_ptr<ThreadState>(state);  // the running thread's share
 
   pthread_attr_t attr;
   pthread_attr_init(&attr);
   pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
   pthread_t pthread;
-  int error = pthread_create(&pthread, &attr, threadMain, block);
+  int error = pthread_create(&pthread, &attr, threadMain, handover);
   pthread_attr_destroy(&attr);
   if (error != 0) {
-    block->release();
-    block->release();
+    delete handover;
     return nullptr;
   }
   // The id is the kernel's, which only the new thread can read.
-  std::unique_lock<std::mutex> lock(block->mutex);
-  block->cv.wait(lock, [block] { return block->idKnown; });
-  if (threadId) *threadId = block->id;
-  return toHandle(block);
+  {
+    std::unique_lock<std::mutex> lock(state->mutex);
+    state->cv.wait(lock, [&state] { return state->idKnown; });
+    if (threadId) *threadId = state->id;
+  }
+  return registerObject(new ThreadObject(std::move(state)));
 }
 
 void ExitThread(DWORD exitCode) {
-  if (ThreadBlock* block = current.block) {
-    std::lock_guard<std::mutex> hold(block->mutex);
-    block->exitCode = exitCode;
+  if (current) {
+    std::lock_guard<std::mutex> hold(current->mutex);
+    current->exitCode = exitCode;
   }
   pthread_exit(nullptr);
 }
 
 BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode) {
-  ThreadBlock* block = resolve(thread);
-  if (!block || !exitCode) return FALSE;
-  std::lock_guard<std::mutex> hold(block->mutex);
-  *exitCode = block->exited ? block->exitCode : STILL_ACTIVE;
+  ThreadState* state = resolve(thread);
+  if (!state || !exitCode) return FALSE;
+  std::lock_guard<std::mutex> hold(state->mutex);
+  *exitCode = state->exited ? state->exitCode : STILL_ACTIVE;
   return TRUE;
 }
 
@@ -145,40 +141,40 @@ DWORD GetCurrentThreadId() {
 }
 
 DWORD SuspendThread(HANDLE thread) {
-  ThreadBlock* block = resolve(thread);
-  if (!block || block != currentBlock()) return failed;
-  std::unique_lock<std::mutex> lock(block->mutex);
-  DWORD previous = block->suspendCount++;
-  block->cv.wait(lock, [block] { return block->suspendCount == 0; });
+  ThreadState* state = resolve(thread);
+  if (!state || state != currentState()) return failed;
+  std::unique_lock<std::mutex> lock(state->mutex);
+  DWORD previous = state->suspendCount++;
+  state->cv.wait(lock, [state] { return state->suspendCount == 0; });
   return previous;
 }
 
 DWORD ResumeThread(HANDLE thread) {
-  ThreadBlock* block = resolve(thread);
-  if (!block) return failed;
+  ThreadState* state = resolve(thread);
+  if (!state) return failed;
   DWORD previous;
   {
-    std::lock_guard<std::mutex> hold(block->mutex);
-    previous = block->suspendCount;
-    if (previous > 0) --block->suspendCount;
+    std::lock_guard<std::mutex> hold(state->mutex);
+    previous = state->suspendCount;
+    if (previous > 0) --state->suspendCount;
   }
-  if (previous == 1) block->cv.notify_all();
+  if (previous == 1) state->cv.notify_all();
   return previous;
 }
 
 BOOL SetThreadPriority(HANDLE thread, int priority) {
-  ThreadBlock* block = resolve(thread);
-  if (!block) return FALSE;
-  std::lock_guard<std::mutex> hold(block->mutex);
-  block->priority = priority;
+  ThreadState* state = resolve(thread);
+  if (!state) return FALSE;
+  std::lock_guard<std::mutex> hold(state->mutex);
+  state->priority = priority;
   return TRUE;
 }
 
 int GetThreadPriority(HANDLE thread) {
-  ThreadBlock* block = resolve(thread);
-  if (!block) return 0x7FFFFFFF;
-  std::lock_guard<std::mutex> hold(block->mutex);
-  return block->priority;
+  ThreadState* state = resolve(thread);
+  if (!state) return 0x7FFFFFFF;
+  std::lock_guard<std::mutex> hold(state->mutex);
+  return state->priority;
 }
 
 void Sleep(DWORD milliseconds) {

@@ -1,7 +1,9 @@
-// Threads over pthreads. A thread's control block is reference counted: the handle
-// holds one reference and the running thread another, so the block outlives both.
+// Threads over pthreads. A thread's control block is shared by its handle and the
+// running thread, so it outlives both. A thread handle can be waited for.
 #pragma once
-#include "platform/win/handle.h"
+#include <cstdint>
+
+#include "platform/win/sync.h"
 
 namespace plat::win {
 
@@ -21,6 +23,10 @@ HANDLE CreateThread(void* security, SIZE_T stackSize, LPTHREAD_START_ROUTINE sta
 [[noreturn]] void ExitThread(DWORD exitCode);
 // STILL_ACTIVE while the thread runs.
 BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode);
+
+// Stands for "the calling thread"; it is not registered, so it cannot be closed or
+// waited for.
+inline HANDLE const CURRENT_THREAD_HANDLE = reinterpret_cast<HANDLE>(~std::uintptr_t(1));
 
 // The handle of the calling thread, valid only on that thread.
 HANDLE GetCurrentThread();

@@ -1,30 +1,26 @@
-// The handful of Windows-era scalar types and result codes the media layer is written
-// against, declared here once so that every stand-in and its callers agree on them.
+// The few Win32 scalar types and handle values the media layer is written against.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 
 namespace plat::win {
 
+using BYTE = std::uint8_t;
+using WORD = std::uint16_t;
+using DWORD = std::uint32_t;
+using UINT = std::uint32_t;
+using LONG = std::int32_t;
 using BOOL = int;
-using BYTE = uint8_t;
-using WORD = uint16_t;
-using DWORD = uint32_t;
-using LONG = int32_t;
-using UINT = unsigned int;
-using SIZE_T = size_t;
+using SIZE_T = std::size_t;
 using HANDLE = void*;
 
 constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;
 
-constexpr DWORD INFINITE = 0xFFFFFFFFu;
-constexpr DWORD WAIT_OBJECT_0 = 0;
-constexpr DWORD WAIT_TIMEOUT = 258;
-constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;
-
 struct LARGE_INTEGER {
-  long long QuadPart;
+    std::int64_t QuadPart;
 };
+
+inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
 
 }  // namespace plat::win

@@ -73,3 +73,14 @@ TEST(WinCriticalSection, IsRecursiveAndExcludesOtherThreads) {
   EXPECT_TRUE(entered.load());
   win::DeleteCriticalSection(&section);
 }
+
+TEST(WinHandle, ClosedOrForeignHandlesAreRefused) {
+  win::HANDLE event = win::CreateEventA(nullptr, win::TRUE, win::FALSE, nullptr);
+  EXPECT_TRUE(win::CloseHandle(event));
+  EXPECT_FALSE(win::CloseHandle(event));
+  EXPECT_FALSE(win::SetEvent(event));
+  EXPECT_EQ(win::WaitForSingleObject(event, 0), win::WAIT_FAILED);
+  int notAnObject = 0;
+  EXPECT_FALSE(win::CloseHandle(&notAnObject));
+  EXPECT_EQ(win::WaitForSingleObject(nullptr, 0), win::WAIT_FAILED);
+}

@@ -106,7 +106,7 @@ TEST(WinThread, PriorityIsRecorded) {
 
 TEST(WinThread, CurrentThreadHandleIsAPseudoHandle) {
   EXPECT_EQ(win::GetCurrentThread(), win::CURRENT_THREAD_HANDLE);
-  EXPECT_TRUE(win::CloseHandle(win::GetCurrentThread()));
+  EXPECT_FALSE(win::CloseHandle(win::GetCurrentThread()));  // never registered
   EXPECT_EQ(win::WaitForSingleObject(win::GetCurrentThread(), 0), win::WAIT_FAILED);
   win::DWORD code = 0;
   ASSERT_TRUE(win::GetExitCodeThread(win::GetCurrentThread(), &code));
