@@ -158,3 +158,59 @@ TEST(YUV, BufferLayouts) {
     EXPECT_EQ(y, Y);
     EXPECT_EQ(uv, (std::vector<uint8_t>{11, 21, 12, 22}));
 }
+
+// Wide frames take the vector loops; every pixel must follow the arithmetic exactly.
+TEST(YUV, WideFramesFollowTheArithmetic) {
+    auto clampShift = [](int32_t x) { return x < 0 ? 0u : x > 8355840 ? 255u : uint32_t(x) >> 15; };
+    auto ref = [&](int Y, int U, int V) {
+        const int u = U - 128, v = V - 128, y = Y << 15;
+        return 0xFF000000u | clampShift(y + 45940 * v) << 16 | clampShift(y - 11272 * u - 23396 * v) << 8 |
+               clampShift(y + 58064 * u);
+    };
+    uint32_t seed = 99;
+    auto next = [&] { return uint8_t((seed = seed * 1103515245u + 12345u) >> 16); };
+    for (int w : {37, 64}) {
+        const int h = 4;
+        std::vector<uint8_t> frame(size_t(w) * h * 2);
+        for (auto& b : frame) b = next();
+        const uint8_t* s = frame.data();
+        const int half = w / 2;
+        Frame f(w, h);
+        ConvertYV12ToARGB8(s, w, h, &f);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < half * 2; ++x) {
+                const int c = (y / 2) * half + x / 2;
+                ASSERT_EQ(f.at(x, y), ref(s[y * w + x], s[w * h + w * h / 4 + c], s[w * h + c])) << "YV12 " << x;
+            }
+        ConvertNV12ToARGB8(s, w, h, &f);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < half * 2; ++x) {
+                const uint8_t* uv = s + w * h + (y / 2) * w + (x / 2) * 2;
+                ASSERT_EQ(f.at(x, y), ref(s[y * w + x], uv[0], uv[1])) << "NV12 " << x;
+            }
+        ConvertYUY2ToARGB8(s, w, h, &f);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < half * 2; ++x) {
+                const uint8_t* g = s + y * 2 * w + (x / 2) * 4;
+                ASSERT_EQ(f.at(x, y), ref(g[(x & 1) * 2], g[1], g[3])) << "YUY2 " << x;
+            }
+        ConvertUYVYToARGB8(s, w, h, &f);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < half * 2; ++x) {
+                const uint8_t* g = s + y * 2 * w + (x / 2) * 4;
+                ASSERT_EQ(f.at(x, y), ref(g[1 + (x & 1) * 2], g[0], g[2])) << "UYVY " << x;
+            }
+        ConvertYVYUToARGB8(s, w, h, &f);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < half * 2; ++x) {
+                const uint8_t* g = s + y * 2 * w + (x / 2) * 4;
+                ASSERT_EQ(f.at(x, y), ref(g[(x & 1) * 2], g[3], g[1])) << "YVYU " << x;
+            }
+        ConvertNV11ToARGB8(s, w, h, &f);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < (w / 4) * 4; ++x) {
+                const uint8_t* uv = s + w * h + y * half + (x / 4) * 2;
+                ASSERT_EQ(f.at(x, y), ref(s[y * w + x], uv[0], uv[1])) << "NV11 " << x;
+            }
+    }
+}
