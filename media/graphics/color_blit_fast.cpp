@@ -187,6 +187,23 @@ void fusedRow<RGB565, XRGB1555, false>(const uint8_t* s, uint8_t* d, int n, uint
     }
 }
 
+// 24-bit to 32-bit: a 4-byte load per pixel (its extra byte masked off), except
+// for the last pixel of the row, which must not read past it.
+template <class D>
+void rgb24Row(const uint8_t* s, uint8_t* d, int n) {
+    int i = 0;
+    for (; i + 1 < n; ++i) D::store(d + 4 * i, load32(s + 3 * i) | 0xFF000000u);
+    if (i < n) D::store(d + 4 * i, RGB888::fetch(s + 3 * i));
+}
+template <>
+void fusedRow<RGB888, ARGB8888, false>(const uint8_t* s, uint8_t* d, int n, uint32_t) {
+    rgb24Row<ARGB8888>(s, d, n);
+}
+template <>
+void fusedRow<RGB888, XRGB8888, false>(const uint8_t* s, uint8_t* d, int n, uint32_t) {
+    rgb24Row<XRGB8888>(s, d, n);
+}
+
 template <class S>
 constexpr std::array<RowFn, kKnownDests * 2> fusedFor() {
     return {&fusedRow<S, ARGB8888, false>, &fusedRow<S, ARGB8888, true>, &fusedRow<S, XRGB8888, false>,
