@@ -1,0 +1,54 @@
+#include "platform/win/handle.h"
+
+#include <mutex>
+#include <unordered_set>
+
+#include "platform/win/error.h"
+
+namespace plat::win {
+
+namespace {
+
+std::mutex registryLock;
+std::unordered_set<KernelObject*>& registry()
+{
+    static std::unordered_set<KernelObject*> objects;
+    return objects;
+}
+
+}  // namespace
+
+HANDLE registerObject(KernelObject* object)
+{
+    std::lock_guard guard(registryLock);
+    registry().insert(object);
+    return object;
+}
+
+KernelObject* findObject(HANDLE handle)
+{
+    std::lock_guard guard(registryLock);
+    auto it = registry().find(static_cast<KernelObject*>(handle));
+    return it == registry().end() ? nullptr : *it;
+}
+
+BOOL CloseHandle(HANDLE handle)
+{
+    KernelObject* object = nullptr;
+    {
+        std::lock_guard guard(registryLock);
+        auto it = registry().find(static_cast<KernelObject*>(handle));
+        if (it != registry().end()) {
+            object = *it;
+            registry().erase(it);
+        }
+    }
+    if (!object) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    delete object;
+    return TRUE;
+}
+
+}  // namespace plat::win
