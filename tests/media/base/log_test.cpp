@@ -1,0 +1,145 @@
+#include "media/base/log.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/win/debug.h"
+
+using namespace ZaDod;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Each test writes a fresh log in a folder of its own.
+class MediaLog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetLogFileOutput(0);
+        home = fs::current_path();
+        char pattern[] = "/tmp/halvorine-log-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder = pattern;
+        fs::current_path(folder);
+        SetLogFileOutput(1);
+    }
+    void TearDown() override
+    {
+        SetLogFileOutput(0);
+        fs::current_path(home);
+        fs::remove_all(folder);
+    }
+
+    // The file's bytes after the byte-order mark, as narrow text (ASCII content).
+    std::string logText(bool* hasMark = nullptr)
+    {
+        std::ifstream in(folder / "Log.txt", std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), {});
+        if (hasMark) *hasMark = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
+        std::string text;
+        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+            const unsigned unit = static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8;
+            text += unit < 0x80 ? static_cast<char>(unit) : '?';
+        }
+        return text;
+    }
+
+    fs::path home, folder;
+};
+
+std::vector<std::u16string> hooked;
+void recordLine(const char16_t* line) { hooked.emplace_back(line); }
+
+}  // namespace
+
+TEST_F(MediaLog, LinesCarryTimeStampAndIndentOnce)
+{
+    ASSERT_EQ(LogStart(), 0);
+    LogIndentIncrease();
+    EXPECT_EQ(LogAddTextUtf16(u"ab"), 0);
+    EXPECT_EQ(LogAddTextUtf16(u"c\n"), 0);
+    EXPECT_EQ(LogAddTextUtf16(u"x\ny\r\nz\n"), 0);
+    bool mark = false;
+    const std::string text = logText(&mark);
+    EXPECT_TRUE(mark);
+    EXPECT_TRUE(std::regex_match(text, std::regex("[0-9]+:\tabc\r\n[0-9]+:\tx\r\ny\r\nz\n"))) << text;
+}
+
+TEST_F(MediaLog, IndentNeverGoesBelowZero)
+{
+    ASSERT_EQ(LogStart(), 0);
+    LogIndentDecrease();
+    LogIndentIncrease();
+    EXPECT_EQ(LogAddTextUtf16(u"\nq\n"), 0);
+    EXPECT_TRUE(std::regex_match(logText(), std::regex("[0-9]+:\t\r\nq\r\n"))) << logText();
+}
+
+TEST_F(MediaLog, SwitchedOffWritesNothing)
+{
+    SetLogFileOutput(0);
+    EXPECT_EQ(LogAddTextUtf16(u"a\n"), 0);
+    EXPECT_EQ(LogFormatCp932("%d", 1), 0);
+    EXPECT_EQ(LogStart(), 0);
+    EXPECT_FALSE(fs::exists(folder / "Log.txt"));
+}
+
+TEST_F(MediaLog, FailedCreationFailsTheWrite)
+{
+    fs::create_directory(folder / "Log.txt");
+    EXPECT_EQ(LogStart(), -1);
+    EXPECT_EQ(LogAddTextUtf16(u"a\n"), -1);
+}
+
+TEST_F(MediaLog, FormatsInEveryEncoding)
+{
+    hooked.clear();
+    SetLogTestHook(recordLine);
+    EXPECT_EQ(LogFormatCp932("%s=%d", "\x82\xA0", 5), 0);
+    EXPECT_EQ(LogFormatUtf16(u"%s|%04X", u"w", 0xBEEFu), 0);
+    EXPECT_EQ(LogFormatWide(u"%c%c", u'o', u'k'), 0);
+    EXPECT_EQ(LogAddTextCp932("sjis\n"), 0);
+    SetLogTestHook(nullptr);
+    ASSERT_EQ(hooked.size(), 4u);
+    EXPECT_EQ(hooked[0], u"\u3042=5\n");
+    EXPECT_EQ(hooked[1], u"w|BEEF\n");
+    EXPECT_EQ(hooked[2], u"ok\n");
+    EXPECT_TRUE(std::regex_match(logText(), std::regex("[0-9]+:\\?=5\r\n[0-9]+:w\\|BEEF\r\n[0-9]+:ok\r\n[0-9]+:sjis\r\n"))) << logText();
+}
+
+TEST_F(MediaLog, LongPiecesAndDebugOutput)
+{
+    static std::u16string debugText;
+    debugText.clear();
+    plat::win::SetDebugOutputCapture([](const char16_t* text) { debugText += text; });
+    const std::u16string piece = std::u16string(3000, u'x') + u"\n";
+    EXPECT_EQ(LogAddTextUtf16(piece.c_str()), 0);
+    plat::win::SetDebugOutputCapture(nullptr);
+    EXPECT_TRUE(std::regex_match(logText(), std::regex("[0-9]+:x{3000}\r\n")));
+    EXPECT_EQ(debugText.substr(debugText.find(u':') + 1), std::u16string(3000, u'x') + u"\r\n");
+}
+
+TEST_F(MediaLog, ThreadsWriteWholeLines)
+{
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t)
+        threads.emplace_back([t] {
+            for (int i = 0; i < 100; ++i) LogFormatUtf16(u"thread %d line %d", t, i);
+        });
+    for (auto& thread : threads) thread.join();
+    const std::string text = logText();
+    const std::regex line("[0-9]+:thread [0-7] line [0-9]+\r");
+    int lines = 0;
+    for (std::size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1, ++lines)
+        EXPECT_TRUE(std::regex_match(text.substr(at, end - at), line)) << text.substr(at, end - at);
+    EXPECT_EQ(lines, 800);
+}
+
+TEST(OnScreenLog, OffUntilSomethingDrawsIt) { EXPECT_EQ(GetOnScreenLogFlag(), 0); }
