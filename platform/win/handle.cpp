@@ -3,8 +3,6 @@
 #include <mutex>
 #include <unordered_set>
 
-#include "platform/win/error.h"
-
 namespace plat::win {
 
 namespace {
@@ -12,8 +10,8 @@ namespace {
 std::mutex registryLock;
 std::unordered_set<KernelObject*>& registry()
 {
-    static std::unordered_set<KernelObject*> objects;
-    return objects;
+    static auto* objects = new std::unordered_set<KernelObject*>;  // outlives static destructors
+    return *objects;
 }
 
 }  // namespace
@@ -43,10 +41,7 @@ BOOL CloseHandle(HANDLE handle)
             registry().erase(it);
         }
     }
-    if (!object) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    if (!object) return FALSE;
     delete object;
     return TRUE;
 }

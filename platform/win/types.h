@@ -1,12 +1,17 @@
 // The few Win32 scalar types and handle values the media layer is written against.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 namespace plat::win {
 
+using BYTE = std::uint8_t;
+using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
+using UINT = std::uint32_t;
 using LONG = std::int32_t;
 using BOOL = int;
+using SIZE_T = std::size_t;
 using HANDLE = void*;
 
 constexpr BOOL TRUE = 1;

@@ -114,8 +114,8 @@ TEST_F(WinFiles, CreateReadWriteSeek)
     EXPECT_EQ(high, 0);
     EXPECT_TRUE(CloseHandle(file));
     EXPECT_FALSE(CloseHandle(file));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
     EXPECT_FALSE(ReadFile(file, buffer, 1, &done, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
 
     EXPECT_TRUE(DeleteFileW(u"OUT\\NEW.BIN"));
     EXPECT_FALSE(fs::exists(folder / "Out" / "New.bin"));
