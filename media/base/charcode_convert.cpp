@@ -21,6 +21,7 @@ bool hasDirectRoute(int cp)
 int copySamePage(const std::uint8_t* src, std::uint8_t* dst, std::size_t size, int unit)
 {
     if (unit < 0) return -1;
+    size -= size % unit;  // a room that is no whole number of units loses its odd bytes
     if (size < std::size_t(unit)) return 0;
     static const std::uint8_t zero[4] = {};
     std::size_t written = 0;
@@ -82,7 +83,8 @@ int ConvertString(const void* source, int sourceCodePage, void* destination, std
                   int destinationCodePage)
 {
     SetupCharCodeTables();
-    const auto* src = static_cast<const std::uint8_t*>(source);
+    static const std::uint8_t empty[4] = {};
+    const auto* src = source ? static_cast<const std::uint8_t*>(source) : empty;
     auto* dst = static_cast<std::uint8_t*>(destination);
     if (destinationSize > 0x7FFFFFFF) destinationSize = 0x7FFFFFFF;
     if (sourceCodePage == destinationCodePage)

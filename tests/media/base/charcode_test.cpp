@@ -40,6 +40,9 @@ TEST(ConvertString, SizesAndTerminators)
     EXPECT_EQ(ConvertString("abc", 932, out, 1, 1200), 0);
     EXPECT_EQ(ConvertString(u"abc", 1200, out, 2, 1200), 2);
     EXPECT_EQ(out[0], 0);
+    auto odd = std::make_unique<char[]>(5);  // two units and a stray byte
+    EXPECT_EQ(ConvertString(u"abc", 1200, odd.get(), 5, 1200), 4);
+    EXPECT_EQ(ConvertString(u"abc", 1200, odd.get(), 5, 32766), 4);
     EXPECT_EQ(ConvertString("abc", 932, nullptr, 100, 1200), 8);
     EXPECT_EQ(ConvertString("abc", 12345, out, 8, 12345), -1);
     EXPECT_EQ(ConvertString("abc", 932, out, 8, 12345), 0);
