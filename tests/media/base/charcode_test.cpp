@@ -4,6 +4,7 @@
 #include <iconv.h>
 
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -209,4 +210,32 @@ TEST(CharCodeTables, MatchIconv)
         iconv_close(cd);
         EXPECT_GT(mapped, p.page == 1252 ? 200 : 7000);
     }
+}
+
+TEST(CurrentDirectory, WholePathsOnly)
+{
+    char16_t saved[4096];
+    ASSERT_EQ(GetCurrentDirectoryCharCode(saved, sizeof saved), saved);
+    ASSERT_NE(saved[0], 0);
+    EXPECT_EQ(SetCurrentDirectoryCharCode(u"C:\\tmp"), 0);
+    char16_t buffer[16];
+    EXPECT_EQ(std::u16string(static_cast<char16_t*>(GetCurrentDirectoryCharCode(buffer, sizeof buffer))), u"C:\\tmp");
+    char16_t tight[6] = {u'x'};
+    EXPECT_EQ(std::u16string(static_cast<char16_t*>(GetCurrentDirectoryCharCode(tight, sizeof tight))), u"");
+    // A path longer than any fixed buffer is neither cut on the way in nor out.
+    char pattern[] = "/tmp/halvorine-cwd-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    std::string deep = pattern;
+    for (int i = 0; i < 12; ++i) deep += "/" + std::string(250, static_cast<char>('a' + i));
+    std::filesystem::create_directories(deep);
+    std::u16string longPath = u"C:";
+    for (char c : deep) longPath += c == '/' ? u'\\' : static_cast<char16_t>(c);
+    EXPECT_EQ(SetCurrentDirectoryCharCode(longPath.c_str()), 0);
+    std::vector<char16_t> whole(longPath.size() + 1);
+    EXPECT_EQ(std::u16string(static_cast<char16_t*>(GetCurrentDirectoryCharCode(whole.data(), whole.size() * 2))), longPath);
+    EXPECT_EQ(std::u16string(static_cast<char16_t*>(GetCurrentDirectoryCharCode(whole.data(), whole.size() * 2 - 2))), u"");
+    EXPECT_EQ(SetCurrentDirectoryCharCode((longPath + u"\\missing").c_str()), -1);
+    EXPECT_EQ(SetCurrentDirectoryCharCode(nullptr), -1);
+    EXPECT_EQ(SetCurrentDirectoryCharCode(saved), 0);
+    std::filesystem::remove_all(pattern);
 }
