@@ -1,13 +1,15 @@
 #include "media/base/log.h"
 
+#include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cstring>
-#include <mutex>
 
 #include "media/base/charcode.h"
+#include "media/base/clock.h"
 #include "media/base/format.h"
 #include "media/base/memory.h"
+#include "media/base/thread.h"
+#include "media/base/winapi_seam.h"
 #include "platform/win/debug.h"
 #include "platform/win/file.h"
 
@@ -22,22 +24,34 @@ std::atomic<bool> disabled{false};
 std::atomic<void (*)(const char16_t*)> testHook{nullptr};
 
 // One small lock keeps the open flag, indent, line-continues flag and each piece's
-// append together, so pieces from several threads never interleave.
-// Temporary: a plain mutex until the layer's tracked critical sections land.
-std::mutex logLock;
+// append together, so pieces from several threads never interleave. It is
+// re-entrant: a failed allocation may log while a piece is being written.
+TrackedCriticalSection& logLock()
+{
+    static TrackedCriticalSection* lock = [] {
+        auto* made = new TrackedCriticalSection;  // outlives static destructors
+        CriticalSection_Initialize(made);
+        return made;
+    }();
+    return *lock;
+}
+
+struct Locked {
+    Locked() { CriticalSection_Lock(&logLock(), "log.cpp", __LINE__); }
+    ~Locked() { CriticalSection_Unlock(&logLock()); }
+    Locked(const Locked&) = delete;
+    Locked& operator=(const Locked&) = delete;
+};
+
 bool open = false;
-unsigned indent = 0;
+std::atomic<unsigned> indent{0};
 bool lineContinues = false;
-std::chrono::steady_clock::time_point startTime;
+int startTime = 0;
 char16_t logPath[PathCapacity];
 
 // Temporary: stands for the file layer's FileAccessGetDir, which will give the
 // log its folder; until then the process's current directory.
 void logFolder(char16_t* buffer, std::size_t bytes) { GetCurrentDirectoryCharCode(buffer, bytes); }
-
-// Temporary: the log writer needs the run-time function table loaded; until that
-// table exists it counts as loaded.
-bool runtimeFunctionsLoaded() { return true; }
 
 std::size_t length16(const char16_t* s)
 {
@@ -49,11 +63,10 @@ std::size_t length16(const char16_t* s)
 // Writes the milliseconds since start and ':' at out; returns the units written.
 std::size_t putTimeStamp(char16_t* out)
 {
-    const auto elapsed =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - startTime).count();
-    char digits[24];
+    // The millisecond count has 31 bits; the difference wraps with it.
+    unsigned v = static_cast<unsigned>(GetMillisecondCount() - startTime) & 0x7FFFFFFFu;
+    char digits[16];
     int n = 0;
-    unsigned long long v = static_cast<unsigned long long>(elapsed < 0 ? 0 : elapsed);
     do digits[n++] = static_cast<char>('0' + v % 10), v /= 10;
     while (v);
     std::size_t at = 0;
@@ -68,7 +81,7 @@ int startLocked()
     if (GetLogFilePath(logPath, PathCapacity) != 0 || LogFile_Create(logPath) != 0) return -1;
     indent = 0;
     lineContinues = false;
-    startTime = std::chrono::steady_clock::now();
+    startTime = GetMillisecondCount();
     open = true;
     return 0;
 }
@@ -78,20 +91,27 @@ int writePiece(const char16_t* text)
     if (!text) return 0;
     if (auto hook = testHook.load(std::memory_order_acquire)) hook(text);
     if (disabled.load()) return 0;
-    std::lock_guard guard(logLock);
-    if (!open && startLocked() != 0) return -1;
 
+    // The buffer is had before the lock is taken, so that the log never waits for
+    // the memory lock while holding its own.
     const std::size_t length = length16(text);
-    const std::size_t capacity = indent + (length + 8) * 2 + 24;
+    const unsigned indentRoom = indent.load() + 16;
+    const std::size_t capacity = indentRoom + (length + 8) * 2 + 24;
     char16_t local[1024];
     char16_t* out = local;
     if (capacity > std::size(local) &&
         !(out = static_cast<char16_t*>(MemAlloc(capacity * sizeof(char16_t), "log.cpp", __LINE__))))
         return -1;
+    Locked guard;
+    if (!open && startLocked() != 0) {
+        if (out != local) MemFree(out);
+        return -1;
+    }
     std::size_t at = 0;
     if (!lineContinues) {
         at = putTimeStamp(out);
-        for (unsigned i = 0; i < indent; ++i) out[at++] = u'\t';
+        const unsigned tabs = std::min(indent.load(), indentRoom);
+        for (unsigned i = 0; i < tabs; ++i) out[at++] = u'\t';
     }
     // Bare LFs become CR LF until the first LF that already follows a CR; from
     // there on the text is taken as written.
@@ -180,21 +200,21 @@ int LogFormatWide(const char16_t* format, ...)
 
 int LogIndentIncrease()
 {
-    std::lock_guard guard(logLock);
+    Locked guard;
     ++indent;
     return 0;
 }
 
 int LogIndentDecrease()
 {
-    std::lock_guard guard(logLock);
+    Locked guard;
     if (indent) --indent;
     return 0;
 }
 
 int SetLogFileOutput(int enable)
 {
-    std::lock_guard guard(logLock);
+    Locked guard;
     disabled.store(!enable);
     if (!enable) open = false;
     return 0;
@@ -202,7 +222,7 @@ int SetLogFileOutput(int enable)
 
 int LogStart()
 {
-    std::lock_guard guard(logLock);
+    Locked guard;
     return startLocked();
 }
 
@@ -222,7 +242,7 @@ int LogFile_Create(const char16_t* path)
 int LogFile_Append(const char16_t* path, const char16_t* text)
 {
     using namespace plat::win;
-    if (!runtimeFunctionsLoaded()) return -1;
+    if (!WinmmFunctionsLoaded(1)) return -1;
     HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     int result = -1;
     if (file != INVALID_HANDLE_VALUE) {
