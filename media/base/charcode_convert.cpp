@@ -58,12 +58,21 @@ int convertGeneral(const std::uint8_t* src, int sourcePage, std::uint8_t* dst, s
 {
     const int terminator = PutCharCodeBase(0, destinationPage, nullptr, size);
     if (!terminator) return 0;
+    // Between two table-driven pages the tables are looked up directly.
+    const int sourceTable = charCodeTableIndex(sourcePage), destinationTable = charCodeTableIndex(destinationPage);
+    const std::uint16_t* toUnicode = nullptr;
+    const std::uint16_t* fromUnicode = nullptr;
+    if (sourceTable >= 0 && destinationTable >= 0) {
+        toUnicode = charCodeTable(sourceTable).toUnicode;
+        fromUnicode = charCodeTable(destinationTable).fromUnicode;
+    }
     std::size_t written = 0;
     if (CharCode_GetUnitSize(sourcePage) > 0) {
         for (int bytes;; src += bytes) {
             const std::uint32_t code = GetCharCodeBase(src, sourcePage, &bytes);
             if (!code) break;
-            const std::uint32_t converted = ConvertCharCodeBase(code, sourcePage, destinationPage);
+            const std::uint32_t converted = toUnicode ? (code <= 0xFFFF ? fromUnicode[toUnicode[code]] : 0)
+                                                      : ConvertCharCodeBase(code, sourcePage, destinationPage);
             if (!converted) continue;  // no such character in the destination page
             const std::size_t remaining = size - written;
             const int w = PutCharCodeBase(converted, destinationPage, nullptr, remaining);

@@ -88,6 +88,9 @@ TEST(ConvertString, UnmappableCharactersAreLeftOut)
     EXPECT_STREQ(out, "ab");
     EXPECT_EQ(ConvertString("a\xE0\xB8\x81" "b", 65001, out, sizeof out, 949), 3);
     EXPECT_STREQ(out, "ab");
+    // Table to table: あ keeps its meaning, the half-width katakana has no GBK code.
+    EXPECT_EQ(ConvertString("\x82\xA0\xB1" "c", 932, out, sizeof out, 936), 4);
+    EXPECT_STREQ(out, "\xA4\xA2" "c");
 }
 
 TEST(ConvertString, RawBytePage)
