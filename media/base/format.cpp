@@ -23,7 +23,7 @@ struct Output {
     bool put(std::uint32_t code)
     {
         if (full) return false;
-        if (code < 0x80 && terminator == 1 && page != CodePageUtf16BE) {
+        if (code < 0x80 && terminator == 1) {  // every one-byte page writes ASCII as itself
             if (left < 2) return full = true, false;
             *at++ = static_cast<std::uint8_t>(code);
             --left;

@@ -64,7 +64,7 @@ std::size_t length16(const char16_t* s)
 std::size_t putTimeStamp(char16_t* out)
 {
     // The millisecond count has 31 bits; the difference wraps with it.
-    unsigned v = static_cast<unsigned>(GetMillisecondCount() - startTime) & 0x7FFFFFFFu;
+    unsigned v = (static_cast<unsigned>(GetMillisecondCount()) - static_cast<unsigned>(startTime)) & 0x7FFFFFFFu;
     char digits[16];
     int n = 0;
     do digits[n++] = static_cast<char>('0' + v % 10), v /= 10;
@@ -86,27 +86,12 @@ int startLocked()
     return 0;
 }
 
-int writePiece(const char16_t* text)
+// Builds the piece's output in out (room for indentRoom tabs and the doubled
+// text) and appends it, all under the log's lock.
+int writeLocked(const char16_t* text, std::size_t length, char16_t* out, unsigned indentRoom)
 {
-    if (!text) return 0;
-    if (auto hook = testHook.load(std::memory_order_acquire)) hook(text);
-    if (disabled.load()) return 0;
-
-    // The buffer is had before the lock is taken, so that the log never waits for
-    // the memory lock while holding its own.
-    const std::size_t length = length16(text);
-    const unsigned indentRoom = indent.load() + 16;
-    const std::size_t capacity = indentRoom + (length + 8) * 2 + 24;
-    char16_t local[1024];
-    char16_t* out = local;
-    if (capacity > std::size(local) &&
-        !(out = static_cast<char16_t*>(MemAlloc(capacity * sizeof(char16_t), "log.cpp", __LINE__))))
-        return -1;
     Locked guard;
-    if (!open && startLocked() != 0) {
-        if (out != local) MemFree(out);
-        return -1;
-    }
+    if (!open && startLocked() != 0) return -1;
     std::size_t at = 0;
     if (!lineContinues) {
         at = putTimeStamp(out);
@@ -126,7 +111,26 @@ int writePiece(const char16_t* text)
     for (; i < length; ++i) out[at++] = text[i];
     out[at] = 0;
     lineContinues = at == 0 || out[at - 1] != u'\n';
-    const int result = LogFile_Append(logPath, out);
+    return LogFile_Append(logPath, out);
+}
+
+int writePiece(const char16_t* text)
+{
+    if (!text) return 0;
+    if (auto hook = testHook.load(std::memory_order_acquire)) hook(text);
+    if (disabled.load()) return 0;
+
+    // The buffer is had before the lock is taken and given back after it is
+    // released, so that the log never waits for the memory lock while holding its own.
+    const std::size_t length = length16(text);
+    const unsigned indentRoom = indent.load() + 16;
+    const std::size_t capacity = indentRoom + (length + 8) * 2 + 24;
+    char16_t local[1024];
+    char16_t* out = local;
+    if (capacity > std::size(local) &&
+        !(out = static_cast<char16_t*>(MemAlloc(capacity * sizeof(char16_t), "log.cpp", __LINE__))))
+        return -1;
+    const int result = writeLocked(text, length, out, indentRoom);
     if (out != local) MemFree(out);
     return result;
 }
