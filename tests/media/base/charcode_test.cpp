@@ -1,4 +1,6 @@
 #include "media/base/charcode.h"
+#include "media/base/charcode_string.h"
+#include "media/base/format.h"
 
 #include <gtest/gtest.h>
 #include <iconv.h>
@@ -120,6 +122,14 @@ TEST(CharCode, CutSequencesEndTheString)
         int bytes = 0;
         const void* second = CharCode_GetCharPointer(c.text, c.page, 1);
         EXPECT_EQ(GetCharCodeBase(second, c.page, &bytes), 0u);
+        EXPECT_EQ(CharCode_StrChr(c.page, c.text, 0x3042), nullptr);
+        EXPECT_EQ(CharCode_StrToInt(c.page, c.text), 0);
+        char16_t formatted[16];
+        CharCode_SNPrintf(c.page, 0, c.page, 1200, out, 8, c.text);
+        CharCode_SNPrintf(1200, 1, c.page, 1200, formatted, 16, u"%S|", c.text);
+        EXPECT_EQ(std::u16string(formatted), u"a|");
+        CharCode_StrUpr(c.page, const_cast<void*>(c.text));  // the buffers are the test's own
+        EXPECT_EQ(GetCharCodeBase(c.text, c.page, &bytes), static_cast<std::uint32_t>('A'));
     }
 }
 
