@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "media/base/heap.h"
+#include "media/base/memory.h"
 #include "platform/win/debug.h"
 
 using namespace ZaDod;
@@ -165,6 +167,23 @@ TEST_F(MediaLog, ThreadsWriteWholeLines)
     std::sort(expected.begin(), expected.end());
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, expected);
+}
+
+TEST(MemoryDumpLine, FormattedByTheLayersEngine)
+{
+    hooked.clear();
+    SetLogTestHook(recordLine);
+    auto* block = static_cast<unsigned char*>(MemAlloc(3, "dump.cpp", 1));
+    block[0] = 1, block[1] = 2, block[2] = 3;
+    DumpMemTag(block, 0);
+    MemFree(block);
+    SetLogTestHook(nullptr);
+    ASSERT_FALSE(hooked.empty());
+    const std::u16string& line = hooked.back();
+    EXPECT_NE(line.find(u"  user size:         3(     0.003kb)"), std::u16string::npos);
+    const std::u16string end = u"  data:[01 02 03]\n";
+    ASSERT_GE(line.size(), end.size());
+    EXPECT_EQ(line.substr(line.size() - end.size()), end);
 }
 
 TEST(OnScreenLog, OffUntilSomethingDrawsIt) { EXPECT_EQ(GetOnScreenLogFlag(), 0); }
