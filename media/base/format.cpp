@@ -50,7 +50,7 @@ struct Output {
 
 enum Size { SizeNone = -1, SizeH, SizeL, SizeLL, SizeW, SizeI, SizeI32, SizeI64 };
 
-struct Spec {
+struct Directive {
     bool left = false, plus = false, space = false, alternate = false, zero = false;
     int width = -1, precision = -1;
     int size = SizeNone;
@@ -60,63 +60,63 @@ struct Arguments {
     va_list list;
 };
 
-void putInteger(Output& out, const Spec& spec, std::uint64_t magnitude, bool negative, int radix, bool upper, bool isSigned)
+void putInteger(Output& out, const Directive& how, std::uint64_t magnitude, bool negative, int radix, bool upper, bool isSigned)
 {
     const char* digitSet = upper ? "0123456789ABCDEF" : "0123456789abcdef";
     char digits[24];
     int count = 0;
     for (std::uint64_t v = magnitude; v; v /= radix) digits[count++] = digitSet[v % radix];
-    if (!magnitude && spec.precision == 0) digits[count++] = '0';
-    const std::uint64_t precision = spec.precision < 0 ? 1 : static_cast<std::uint64_t>(spec.precision);
+    if (!magnitude && how.precision == 0) digits[count++] = '0';
+    const std::uint64_t precision = how.precision < 0 ? 1 : static_cast<std::uint64_t>(how.precision);
     const std::uint64_t zeros = precision > std::uint64_t(count) ? precision - count : 0;
     char sign = 0;
-    if (isSigned) sign = negative ? '-' : spec.plus ? '+' : spec.space ? ' ' : 0;
-    const char* prefix = !spec.alternate ? "" : radix == 8 ? "0" : radix == 16 ? (upper ? "0X" : "0x") : "";
+    if (isSigned) sign = negative ? '-' : how.plus ? '+' : how.space ? ' ' : 0;
+    const char* prefix = !how.alternate ? "" : radix == 8 ? "0" : radix == 16 ? (upper ? "0X" : "0x") : "";
     const std::size_t prefixLength = std::strlen(prefix);
     const std::uint64_t used = prefixLength + (sign ? 1 : 0) + zeros + count;
-    const std::uint64_t width = spec.width < 0 ? 0 : static_cast<std::uint64_t>(spec.width);
+    const std::uint64_t width = how.width < 0 ? 0 : static_cast<std::uint64_t>(how.width);
     const std::uint64_t padding = width > used ? width - used : 0;
-    const bool zeroPad = spec.zero && !spec.left && spec.precision < 0;
-    if (!spec.left && !zeroPad) out.repeat(' ', padding);
+    const bool zeroPad = how.zero && !how.left && how.precision < 0;
+    if (!how.left && !zeroPad) out.repeat(' ', padding);
     if (sign) out.put(static_cast<std::uint8_t>(sign));
     out.ascii(prefix, prefixLength);
     if (zeroPad) out.repeat('0', padding);
     out.repeat('0', zeros);
     while (count) out.put(static_cast<std::uint8_t>(digits[--count]));
-    if (spec.left) out.repeat(' ', padding);
+    if (how.left) out.repeat(' ', padding);
 }
 
-void putFloat(Output& out, const Spec& spec, char type, double value)
+void putFloat(Output& out, const Directive& how, char type, double value)
 {
     FloatText text;
-    formatFloat(value, type, spec.precision, spec.alternate, text);
-    const char sign = text.negative ? '-' : spec.plus ? '+' : spec.space ? ' ' : 0;
+    formatFloat(value, type, how.precision, how.alternate, text);
+    const char sign = text.negative ? '-' : how.plus ? '+' : how.space ? ' ' : 0;
     const std::uint64_t length = text.headLength + text.zeroCount + text.tailLength + (sign ? 1 : 0);
-    const std::uint64_t width = spec.width < 0 ? 0 : static_cast<std::uint64_t>(spec.width);
+    const std::uint64_t width = how.width < 0 ? 0 : static_cast<std::uint64_t>(how.width);
     const std::uint64_t padding = width > length ? width - length : 0;
-    const bool zeroPad = spec.zero && !spec.left;
-    if (!spec.left && !zeroPad) out.repeat(' ', padding);
+    const bool zeroPad = how.zero && !how.left;
+    if (!how.left && !zeroPad) out.repeat(' ', padding);
     if (sign) out.put(static_cast<std::uint8_t>(sign));
     if (zeroPad) out.repeat('0', padding);
     out.ascii(text.head, text.headLength);
     out.repeat('0', text.zeroCount);
     out.ascii(text.tail, text.tailLength);
-    if (spec.left) out.repeat(' ', padding);
+    if (how.left) out.repeat(' ', padding);
 }
 
-void putCharacter(Output& out, const Spec& spec, int argument, int argumentPage)
+void putCharacter(Output& out, const Directive& how, int argument, int argumentPage)
 {
     const int unit = CharCode_GetUnitSize(argumentPage);
     const std::uint32_t code = unit == 1 ? argument & 0xFF : unit == 2 ? argument & 0xFFFF : static_cast<std::uint32_t>(argument);
     // A character without a code in the output page prints only its padding.
     const std::uint32_t converted = unit < 0 ? 0 : ConvertCharCodeBase(code, argumentPage, out.page);
-    const std::uint64_t padding = spec.width > 1 ? spec.width - 1 : 0;
-    if (!spec.left) out.repeat(spec.zero ? '0' : ' ', padding);
+    const std::uint64_t padding = how.width > 1 ? how.width - 1 : 0;
+    if (!how.left) out.repeat(how.zero ? '0' : ' ', padding);
     if (converted) out.put(converted);
-    if (spec.left) out.repeat(' ', padding);
+    if (how.left) out.repeat(' ', padding);
 }
 
-void putString(Output& out, const Spec& spec, const void* argument, int argumentPage)
+void putString(Output& out, const Directive& how, const void* argument, int argumentPage)
 {
     if (!argument) return;
     std::uint8_t local[512];
@@ -134,20 +134,20 @@ void putString(Output& out, const Spec& spec, const void* argument, int argument
     // The length in units; a precision cuts it, at a character boundary.
     const auto* start = static_cast<const std::uint8_t*>(text);
     const auto* end = start;
-    const std::uint64_t limit = spec.precision < 0 ? UINT64_MAX : std::uint64_t(spec.precision) * unit;
+    const std::uint64_t limit = how.precision < 0 ? UINT64_MAX : std::uint64_t(how.precision) * unit;
     for (int bytes;; end += bytes) {
         if (!GetCharCodeBase(end, out.page, &bytes) || std::uint64_t(end - start) + bytes > limit) break;
     }
     const std::uint64_t length = (end - start) / unit;
-    const std::uint64_t width = spec.width < 0 ? 0 : static_cast<std::uint64_t>(spec.width);
+    const std::uint64_t width = how.width < 0 ? 0 : static_cast<std::uint64_t>(how.width);
     const std::uint64_t padding = width > length ? width - length : 0;
-    if (!spec.left) out.repeat(spec.zero ? '0' : ' ', padding);
+    if (!how.left) out.repeat(how.zero ? '0' : ' ', padding);
     for (const std::uint8_t* p = start; p < end && !out.full;) {
         int bytes;
         out.put(GetCharCodeBase(p, out.page, &bytes));
         p += bytes;
     }
-    if (spec.left) out.repeat(' ', padding);
+    if (how.left) out.repeat(' ', padding);
     MemFree(allocated);
 }
 
@@ -158,36 +158,36 @@ bool isSizeLetter(std::uint32_t c) { return c == 'I' || c == 'h' || c == 'l' || 
 std::size_t convert(Output& out, const std::uint32_t* codes, std::size_t i, Arguments& args, int wideFormat,
                     int narrowPage, int widePage)
 {
-    Spec spec;
+    Directive how;
     bool flagsDone = false, precisionStarted = false, sizeSeen = false;
     for (;;) {
         const std::uint32_t c = codes[i];
         if ((c == ' ' || c == '#' || c == '+' || c == '-') && !flagsDone) {
-            (c == ' ' ? spec.space : c == '#' ? spec.alternate : c == '+' ? spec.plus : spec.left) = true;
+            (c == ' ' ? how.space : c == '#' ? how.alternate : c == '+' ? how.plus : how.left) = true;
             ++i;
         } else if (c == '*' && !sizeSeen) {
-            (precisionStarted ? spec.precision : spec.width) = va_arg(args.list, int);
+            (precisionStarted ? how.precision : how.width) = va_arg(args.list, int);
             ++i;
         } else if (c == '.' && !precisionStarted) {
             flagsDone = precisionStarted = true;
-            spec.precision = 0;
+            how.precision = 0;
             ++i;
         } else if (c >= '0' && c <= '9' && !sizeSeen) {
             if (!precisionStarted && !flagsDone && c == '0') {
-                spec.zero = true;
+                how.zero = true;
                 ++i;
                 continue;
             }
             std::int64_t value = 0;
             for (int n = 0; codes[i] >= '0' && codes[i] <= '9' && n < 1024; ++i, ++n)
                 value = value * 10 + (codes[i] - '0') > 0x7FFFFFFF ? 0x7FFFFFFF : value * 10 + (codes[i] - '0');
-            (precisionStarted ? spec.precision : spec.width) = static_cast<int>(value);
+            (precisionStarted ? how.precision : how.width) = static_cast<int>(value);
             flagsDone = true;
         } else if (isSizeLetter(c) && !sizeSeen) {
-            if (c == 'I' && codes[i + 1] == '3' && codes[i + 2] == '2') spec.size = SizeI32, i += 3;
-            else if (c == 'I' && codes[i + 1] == '6' && codes[i + 2] == '4') spec.size = SizeI64, i += 3;
-            else if (c == 'l' && codes[i + 1] == 'l') spec.size = SizeLL, i += 2;
-            else spec.size = c == 'I' ? SizeI : c == 'h' ? SizeH : c == 'l' ? SizeL : SizeW, ++i;
+            if (c == 'I' && codes[i + 1] == '3' && codes[i + 2] == '2') how.size = SizeI32, i += 3;
+            else if (c == 'I' && codes[i + 1] == '6' && codes[i + 2] == '4') how.size = SizeI64, i += 3;
+            else if (c == 'l' && codes[i + 1] == 'l') how.size = SizeLL, i += 2;
+            else how.size = c == 'I' ? SizeI : c == 'h' ? SizeH : c == 'l' ? SizeL : SizeW, ++i;
             sizeSeen = flagsDone = precisionStarted = true;
         } else if (c == 'Z') {
             return i + 1;
@@ -196,20 +196,20 @@ std::size_t convert(Output& out, const std::uint32_t* codes, std::size_t i, Argu
         }
     }
     const std::uint32_t type = codes[i];
-    const bool wide64 = spec.size == SizeLL || spec.size == SizeI64;
+    const bool wide64 = how.size == SizeLL || how.size == SizeI64;
     const int lowerPage = wideFormat ? widePage : narrowPage;  // 'c' and 's'
     const int upperPage = wideFormat ? narrowPage : widePage;  // 'C' and 'S'
     switch (type) {
     case 'c':
-    case 'C': putCharacter(out, spec, va_arg(args.list, int), type == 'c' ? lowerPage : upperPage); break;
+    case 'C': putCharacter(out, how, va_arg(args.list, int), type == 'c' ? lowerPage : upperPage); break;
     case 's':
-    case 'S': putString(out, spec, va_arg(args.list, const void*), type == 's' ? lowerPage : upperPage); break;
+    case 'S': putString(out, how, va_arg(args.list, const void*), type == 's' ? lowerPage : upperPage); break;
     case 'd':
     case 'i': {
         std::int64_t v = wide64 ? va_arg(args.list, long long) : va_arg(args.list, int);
-        if (spec.size == SizeH) v = static_cast<std::int16_t>(v);
+        if (how.size == SizeH) v = static_cast<std::int16_t>(v);
         const std::uint64_t magnitude = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
-        putInteger(out, spec, magnitude, v < 0, 10, false, true);
+        putInteger(out, how, magnitude, v < 0, 10, false, true);
         break;
     }
     case 'o':
@@ -217,12 +217,12 @@ std::size_t convert(Output& out, const std::uint32_t* codes, std::size_t i, Argu
     case 'x':
     case 'X': {
         std::uint64_t v = wide64 ? va_arg(args.list, unsigned long long) : va_arg(args.list, unsigned);
-        if (spec.size == SizeH) v = static_cast<std::uint16_t>(v);
-        putInteger(out, spec, v, false, type == 'o' ? 8 : type == 'u' ? 10 : 16, type == 'X', false);
+        if (how.size == SizeH) v = static_cast<std::uint16_t>(v);
+        putInteger(out, how, v, false, type == 'o' ? 8 : type == 'u' ? 10 : 16, type == 'X', false);
         break;
     }
     case 'p': {
-        Spec pointer = spec;
+        Directive pointer = how;
         pointer.precision = 8;  // at least eight digits, more when the pointer needs them
         putInteger(out, pointer, reinterpret_cast<std::uintptr_t>(va_arg(args.list, void*)), false, 16, true, false);
         break;
@@ -234,7 +234,7 @@ std::size_t convert(Output& out, const std::uint32_t* codes, std::size_t i, Argu
     case 'g':
     case 'G':
     case 'a':
-    case 'A': putFloat(out, spec, static_cast<char>(type), va_arg(args.list, double)); break;
+    case 'A': putFloat(out, how, static_cast<char>(type), va_arg(args.list, double)); break;
     default: return i;  // not a conversion: the text goes on from this code
     }
     return i + 1;
