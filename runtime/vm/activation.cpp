@@ -7,7 +7,6 @@
 #include "runtime/vm/heap.h"
 #include "runtime/vm/object.h"
 #include "runtime/vm/property.h"
-#include "runtime/vm/roots.h"
 
 namespace kv {
 
@@ -17,6 +16,16 @@ bool gMainProgramRunning = true;
 namespace {
 
 ScopeChain* gGlobalChain = nullptr;
+constexpr size_t kScopeRootDepth = 16;
+ScopeChain* gScopeRoots[kScopeRootDepth];
+size_t gScopeRootTop = 0;
+
+void visitScopeRoots(bool full, void*) {
+  for (size_t i = 0; i < gScopeRootTop; ++i) {
+    if (full) markScopeChain(gScopeRoots[i]);
+    else gScopeRoots[i] = forwardScopeChain(gScopeRoots[i]);
+  }
+}
 
 void visitCells(Value* cells, int32_t n, bool full) {
   for (int32_t i = 0; i < n; ++i) visitValue(cells[i], full);
@@ -95,6 +104,8 @@ void createGlobalObject() {
   gGlobalObject = new GlobalObject;
   gMainProgramRunning = true;
   registerRoot(RootRank::GlobalObject, &visitGlobalObject, nullptr);
+  gScopeRootTop = 0;
+  registerRoot(RootRank::ScopeChainCopy, &visitScopeRoots, nullptr);
   gGlobalChain = static_cast<ScopeChain*>(gcAllocStatic(scopeChainBytes(1)));
   gGlobalChain->count = 1;
   gGlobalChain->entries[0] = gGlobalObject;
@@ -106,11 +117,19 @@ size_t scopeChainBytes(int32_t count) {
 
 ScopeChain* globalScopeChain() { return gGlobalChain; }
 
+ScopeRoot::ScopeRoot(ScopeChain* chain) {
+  if (gScopeRootTop == kScopeRootDepth) throw RuntimeError(kErrUnexpected);
+  index_ = gScopeRootTop++;
+  gScopeRoots[index_] = chain;
+}
+ScopeRoot::~ScopeRoot() { gScopeRootTop = index_; }
+ScopeChain* ScopeRoot::get() const { return gScopeRoots[index_]; }
+
 ScopeChain* chainWith(ActivationObject* inner, ScopeChain* outer) {
-  BlockRoot root(outer);
+  ScopeRoot root(outer);
   int32_t n = outer ? outer->count : 0;
   auto* c = static_cast<ScopeChain*>(gcAllocYoung(scopeChainBytes(n + 1)));
-  outer = static_cast<ScopeChain*>(root.get());
+  outer = root.get();
   c->count = n + 1;
   c->entries[0] = inner;
   for (int32_t i = 0; i < n; ++i) c->entries[i + 1] = outer->entries[i];
@@ -119,9 +138,9 @@ ScopeChain* chainWith(ActivationObject* inner, ScopeChain* outer) {
 
 ScopeChain* copyScopeChain(ScopeChain* chain) {
   if (!chain) return nullptr;
-  BlockRoot root(chain);
+  ScopeRoot root(chain);
   auto* c = static_cast<ScopeChain*>(gcAllocYoung(scopeChainBytes(chain->count)));
-  chain = static_cast<ScopeChain*>(root.get());
+  chain = root.get();
   c->count = chain->count;
   for (int32_t i = 0; i < chain->count; ++i) {
     ActivationObject* a = chain->entries[i];

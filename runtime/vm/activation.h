@@ -2,6 +2,7 @@
 // global areas, and the scope chains that function objects capture.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -93,6 +94,20 @@ ActivationObject* scopeChainAt(ScopeChain* chain, int32_t k);
 
 ScopeChain* forwardScopeChain(ScopeChain* chain);
 void markScopeChain(ScopeChain* chain);
+
+// Holds a scope chain, and what its activations hold, across an allocation
+// that may collect.
+class ScopeRoot {
+ public:
+  explicit ScopeRoot(ScopeChain* chain);
+  ~ScopeRoot();
+  ScopeRoot(const ScopeRoot&) = delete;
+  ScopeRoot& operator=(const ScopeRoot&) = delete;
+  ScopeChain* get() const;
+
+ private:
+  size_t index_;
+};
 
 // Makes the global object afresh and registers its roots.
 void createGlobalObject();

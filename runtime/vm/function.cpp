@@ -80,9 +80,9 @@ KVfobj* newClosure(const FunctionRecord* rec, ScopeChain* scope) {
   if (copy)
     for (int32_t i = 0; i < copy->count; ++i)
       if (!copy->entries[i]->isGlobal()) captured->copies.push_back(copy->entries[i]);
-  BlockRoot root(copy);
+  ScopeRoot root(copy);
   reserveNursery(objectBytes<KVfobj>(2) + objectBytes<KVobj>(1));
-  copy = static_cast<ScopeChain*>(root.get());
+  copy = root.get();
   KVobj* proto = placePrototypeObject();
   KVfobj* fn = placeYoungObject<KVfobj>(2, gCore.objectProto, 1);
   *fn->props.cells[1] = Value::makeObject(proto);
