@@ -238,6 +238,11 @@ const Callable* setupMainProgram(KVContext* ctx, const Callable* program, int32_
 
 void destroyContext(KVContext* ctx) {
   if (gCurrentContext == ctx) gCurrentContext = nullptr;
+  // The global variables live in the main context's value area.
+  if (gGlobalObject && gGlobalObject->cells == ctx->cells) {
+    gGlobalObject->cells = nullptr;
+    gGlobalObject->cellCount = 0;
+  }
   unregisterContext(ctx);
   delete ctx;
 }

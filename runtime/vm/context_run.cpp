@@ -79,7 +79,7 @@ void visitSavedFrame(SavedFrame& s, bool full) {
 }
 
 void saveFrameState(KVContext* ctx, SavedFrame& saved, int32_t valueCount) {
-  int32_t refCount = ctx->refDepth - std::max(ctx->frame->refDepth, 0);
+  int32_t refCount = std::max(ctx->refDepth - std::max(ctx->frame->refDepth, 0), 0);
   if (valueCount < 0 || valueCount > kSavedOperands || valueCount > ctx->top) throw RuntimeError(kErrYieldValues);
   if (refCount > kSavedRefs) throw RuntimeError(kErrYieldRefs);
   const ActivationObject* a = ctx->frame->activation;
