@@ -215,9 +215,12 @@ void* gcAllocSurvivor(size_t n) {
 void* gcPromote(size_t n) { return gcAllocOld(n); }
 
 void* gcAllocOld(size_t n) {
+  // Freed runs are reused before the untouched space above the cursor, so
+  // the old space fills its holes instead of growing past them.
   n = roundUp8(n);
+  if (!gFreeRuns.empty())
+    if (void* p = gcAllocFromFreeRuns(n)) return p;
   if (void* p = bump(gHeap.oldCursor, gHeap.oldLimit, n)) return p;
-  if (void* p = gcAllocFromFreeRuns(n)) return p;
   throw RuntimeError(kErrInternalAlloc);
 }
 
