@@ -69,6 +69,10 @@ bool inOldSpace(const void* p) {
 
 void visitRange(RootRank from, RootRank to, bool full) {
   for (int r = static_cast<int>(from); r <= static_cast<int>(to); ++r) {
+    if (r == static_cast<int>(RootRank::PropertyNode)) {
+      visitValue(gCellCopyRoot, full);
+      drainObjectWork(full);
+    }
     if (r == static_cast<int>(RootRank::Concat)) {
       scanConcatRoots(full);
       drainObjectWork(full);
@@ -151,21 +155,10 @@ void initGcHeap() {
   gDeferredError = -1;
   gConcatValueRoot = nullptr;
   gConcatObjectRoot = nullptr;
+  gCellCopyRoot = Value();
 }
 
-size_t sizeClassOf(size_t n) {
-  if (n <= 8) return 8;
-  if (n <= 32) return 32;
-  if (n <= 128) return 128;
-  if (n <= 512) return 512;
-  if (n <= 2048) return 2048;
-  return 8192;
-}
-
-void* gcAllocYoung(size_t n) {
-  if (n > kMaxYoungRequest) throw RuntimeError(kErrInternalAlloc);
-  return gcAllocYoungExact(sizeClassOf(n));
-}
+void raiseInternalAllocError() { throw RuntimeError(kErrInternalAlloc); }
 
 char* gcMakeNurseryRoom(size_t need) {
   if (gHeap.collecting) throw RuntimeError(kErrUnexpected);  // a hook must not allocate young blocks

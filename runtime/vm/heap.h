@@ -97,14 +97,15 @@ inline size_t blockPayloadSize(const void* payload) {
 // start over).
 void initGcHeap();
 
-size_t sizeClassOf(size_t bytes);
-void* gcAllocYoung(size_t bytes);
+[[noreturn]] void raiseInternalAllocError();
 void* gcAllocStatic(size_t bytes);
 void* gcAllocSurvivor(size_t bytes);
 void* gcPromote(size_t bytes);
 void* gcAllocOld(size_t bytes);
 void* gcAllocFromFreeRuns(size_t bytes);
 
+// The young allocators' slow path: collects (or, while stressing, honours a
+// reservation) and answers the nursery cursor.
 char* gcMakeNurseryRoom(size_t need);
 
 // Young block of exactly `bytes` (rounded to 8) for the fixed-size inline
@@ -125,6 +126,21 @@ inline void* gcAllocYoungExact(size_t bytes) {
   h->end = offsetOf(end);
   gHeap.nurseryCursor = end;
   return payloadAt;
+}
+
+// The general young allocator rounds a request up to its size class.
+inline size_t sizeClassOf(size_t n) {
+  if (n <= 8) return 8;
+  if (n <= 32) return 32;
+  if (n <= 128) return 128;
+  if (n <= 512) return 512;
+  if (n <= 2048) return 2048;
+  return 8192;
+}
+inline void* gcAllocYoung(size_t n) {
+  if (n > kMaxYoungRequest) [[unlikely]]
+    raiseInternalAllocError();
+  return gcAllocYoungExact(sizeClassOf(n));
 }
 
 // Makes sure `bytes` are free in the nursery, collecting first when not, so

@@ -16,6 +16,7 @@ Value gTrueCell;
 Value gFalseCell;
 Value gResultCell;
 
+Value gCellCopyRoot;
 Value* gConcatValueRoot = nullptr;
 KVobj* gConcatObjectRoot = nullptr;
 KVobj* gTypeNames[kTypeNameCount] = {};

@@ -197,10 +197,14 @@ inline Value* newValueCell() {
   c->bits = 0;
   return c;
 }
+// The value being boxed is held in a root across the allocation, so an
+// object it refers to is followed to wherever a collection moves it.
+extern Value gCellCopyRoot;
 inline Value* newValueCellCopy(const Value& v) {
-  Value copy = v;  // v may live in the nursery that the allocation empties
+  gCellCopyRoot = v;
   Value* c = static_cast<Value*>(gcAllocYoungExact(sizeof(Value)));
-  *c = copy;
+  *c = gCellCopyRoot;
+  gCellCopyRoot.tag = kUndefined;
   return c;
 }
 
