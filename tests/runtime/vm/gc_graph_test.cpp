@@ -207,4 +207,47 @@ TEST_F(Graphs, OwnersReachedOnlyThroughOthersStayAlive) {
   roots.objects.clear();
 }
 
+TEST_F(Graphs, BlocksReachedTwiceGetOneCopy) {
+  TestNode* n = makeNode(7);
+  roots.objects = {n, n};
+  Value* cell = n->cell;
+  roots.cells = {cell, cell};
+  roots.blocks = {n->text, n->text};
+  minorCollect();
+  EXPECT_EQ(roots.objects[0], roots.objects[1]);
+  EXPECT_EQ(roots.cells[0], roots.cells[1]);
+  EXPECT_EQ(roots.blocks[0], roots.blocks[1]);
+  EXPECT_EQ(static_cast<TestNode*>(roots.objects[0])->cell, roots.cells[0]);
+  EXPECT_EQ(static_cast<TestNode*>(roots.objects[0])->text, roots.blocks[0]);
+  EXPECT_EQ(verifyHeap(), "");
+}
+
+TEST_F(Graphs, StressHonoursReservations) {
+  setGcStress(true);
+  uint32_t before = gHeap.minorCount;
+  // Room for two 32-byte blocks: the second still finds its block plus the reserve free.
+  ensureNurseryRoom(nurseryNeed(32) + sizeof(BlockHeader) + 32);
+  EXPECT_EQ(gHeap.minorCount, before + 1);
+  gcAllocYoungExact(32);
+  gcAllocYoungExact(32);
+  EXPECT_EQ(gHeap.minorCount, before + 1);
+  gcAllocYoungExact(32);  // past the reservation
+  EXPECT_EQ(gHeap.minorCount, before + 2);
+  gcAllocYoung(1);
+  EXPECT_EQ(gHeap.minorCount, before + 3);
+}
+
+TEST_F(Graphs, BoxedCopiesFollowTheirObjectAcrossACollection) {
+  setGcStress(true);
+  TestNode* n = makeNode(3);
+  roots.objects.push_back(n);
+  Value* cell = newValueCellCopy(Value::makeObject(n));
+  EXPECT_EQ(cell->obj, roots.objects[0]);
+  EXPECT_NE(cell->obj, n);  // it moved while the cell was allocated
+  roots.cells.push_back(cell);
+  minorCollect();
+  EXPECT_EQ(roots.cells[0]->obj, roots.objects[0]);
+  EXPECT_EQ(verifyHeap(), "");
+}
+
 }  // namespace
