@@ -13,10 +13,8 @@ using kvtest::TestNode;
 namespace {
 
 void freshHeap(Roots& roots) {
-  initGcHeap();
+  kvtest::startOver(roots);
   setWarningLimit(0, -1);  // evacuation warnings would only measure the console
-  roots = Roots{};
-  roots.attach();
 }
 
 // A chain of n nodes, each also linked to a node a few steps back, rooted

@@ -111,13 +111,12 @@ struct Run {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  initGcHeap();
-  initValueConstants();
-  setWarningLimit(0, -1);
   static Run* run = nullptr;
+  Run* next = new Run;
+  kvtest::startOver(next->roots);  // releases the previous run's owners while it still exists
   delete run;
-  run = new Run;
-  run->roots.attach();
+  run = next;
+  setWarningLimit(0, -1);
   try {
     for (size_t i = 0; i + 2 < size; i += 3) run->step(data[i], data[i + 1], data[i + 2]);
     setGcStress(false);

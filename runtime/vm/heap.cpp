@@ -44,21 +44,11 @@ char* reserveAligned() {
   return reinterpret_cast<char*>(aligned);
 }
 
-void writeHeader(char* at, char* end) {
-  BlockHeader* h = reinterpret_cast<BlockHeader*>(at);
-  h->marker = kBlockMarker;
-  h->forwarded = 0;
-  h->marked = 0;
-  h->age = 0;
-  h->forward = 0;
-  h->end = offsetOf(end);
-}
-
 char* bump(char*& cursor, char* limit, size_t payload) {
   if (static_cast<size_t>(limit - cursor) < sizeof(BlockHeader) + payload) return nullptr;
   char* at = cursor;
   cursor = at + sizeof(BlockHeader) + payload;
-  writeHeader(at, cursor);
+  writeBlockHeader(at, cursor);
   return at + sizeof(BlockHeader);
 }
 
@@ -234,7 +224,7 @@ void* gcAllocFromFreeRuns(size_t n) {
     gFreeRuns.emplace(static_cast<uint32_t>(rest), offsetOf(tail));
     end = start + need;
   }
-  writeHeader(start, end);
+  writeBlockHeader(start, end);
   return start + sizeof(BlockHeader);
 }
 

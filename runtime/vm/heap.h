@@ -108,6 +108,17 @@ void* gcAllocFromFreeRuns(size_t bytes);
 // reservation) and answers the nursery cursor.
 char* gcMakeNurseryRoom(size_t need);
 
+// A fresh header: flags and age clear, nothing forwarded.
+inline void writeBlockHeader(char* at, char* end) {
+  BlockHeader* h = reinterpret_cast<BlockHeader*>(at);
+  h->marker = kBlockMarker;
+  h->forwarded = 0;
+  h->marked = 0;
+  h->age = 0;
+  h->forward = 0;
+  h->end = offsetOf(end);
+}
+
 // Young block of exactly `bytes` (rounded to 8) for the fixed-size inline
 // allocators: value cells, object bodies, property nodes.
 inline void* gcAllocYoungExact(size_t bytes) {
@@ -115,17 +126,10 @@ inline void* gcAllocYoungExact(size_t bytes) {
   char* cursor = gHeap.nurseryCursor;
   if (gHeap.nurseryLimit - cursor < static_cast<ptrdiff_t>(nurseryNeed(payload))) [[unlikely]]
     cursor = gcMakeNurseryRoom(nurseryNeed(payload));
-  char* payloadAt = cursor + sizeof(BlockHeader);
-  char* end = payloadAt + payload;
-  BlockHeader* h = reinterpret_cast<BlockHeader*>(cursor);
-  h->marker = kBlockMarker;
-  h->forwarded = 0;
-  h->marked = 0;
-  h->age = 0;
-  h->forward = 0;
-  h->end = offsetOf(end);
+  char* end = cursor + sizeof(BlockHeader) + payload;
+  writeBlockHeader(cursor, end);
   gHeap.nurseryCursor = end;
-  return payloadAt;
+  return cursor + sizeof(BlockHeader);
 }
 
 // The general young allocator rounds a request up to its size class.

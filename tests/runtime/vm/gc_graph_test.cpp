@@ -17,13 +17,7 @@ namespace {
 
 class Graphs : public ::testing::Test {
  protected:
-  void SetUp() override {
-    initGcHeap();
-    initValueConstants();
-    closeLogFile();
-    resetWarningLimiter();
-    roots.attach();
-  }
+  void SetUp() override { kvtest::startOver(roots); }
   void TearDown() override { setGcStress(false); }
 
   // A node whose text and boxed value both carry its serial, so that any

@@ -24,13 +24,7 @@ int32_t errorCodeOf(void (*fn)()) {
 
 class Heap : public ::testing::Test {
  protected:
-  void SetUp() override {
-    initGcHeap();
-    initValueConstants();
-    closeLogFile();
-    resetWarningLimiter();
-    roots.attach();
-  }
+  void SetUp() override { kvtest::startOver(roots); }
   void expectSound() { EXPECT_EQ(verifyHeap(), ""); }
   Roots roots;
 };

@@ -5,7 +5,9 @@
 
 #include <vector>
 
+#include "runtime/vm/errors.h"
 #include "runtime/vm/heap.h"
+#include "runtime/vm/log.h"
 #include "runtime/vm/object.h"
 #include "runtime/vm/value.h"
 
@@ -55,5 +57,15 @@ struct Roots {
   }
   void attach(kv::RootRank rank = kv::RootRank::LibraryClasses) { kv::registerRoot(rank, &Roots::visit, this); }
 };
+
+// A fresh heap, constants, limiter and log, with the roots attached.
+inline void startOver(Roots& roots) {
+  kv::initGcHeap();
+  kv::initValueConstants();
+  kv::closeLogFile();
+  kv::resetWarningLimiter();
+  roots = Roots{};
+  roots.attach();
+}
 
 }  // namespace kvtest
