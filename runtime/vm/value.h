@@ -153,14 +153,19 @@ KV_VALUE_ORDER(valueLessEqual, <=)
 KV_VALUE_ORDER(valueGreaterEqual, >=)
 #undef KV_VALUE_ORDER
 
-// Equality without the NaN row: true, false, or NaN involved.
+// Equality of two values neither of which is NaN.
 bool valuesEqual(const Value* a, const Value* b);
+inline bool sameWordValues(const Value* a, const Value* b) {
+  return a->tag == b->tag && (a->tag & (kInt | kBool | kUndefined | kNull));
+}
 inline Value* valueEquals(const Value* a, const Value* b) {
-  gResultCell.setBool(((a->tag | b->tag) & kNaN) == 0 && valuesEqual(a, b));
+  if (sameWordValues(a, b)) gResultCell.setBool(a->i == b->i);
+  else gResultCell.setBool(((a->tag | b->tag) & kNaN) == 0 && valuesEqual(a, b));
   return &gResultCell;
 }
 inline Value* valueNotEquals(const Value* a, const Value* b) {
-  gResultCell.setBool(((a->tag | b->tag) & kNaN) == 0 && !valuesEqual(a, b));
+  if (sameWordValues(a, b)) gResultCell.setBool(a->i != b->i);
+  else gResultCell.setBool(((a->tag | b->tag) & kNaN) == 0 && !valuesEqual(a, b));
   return &gResultCell;
 }
 
