@@ -1,6 +1,5 @@
 #include "runtime/vm/log.h"
 
-#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
@@ -13,6 +12,7 @@ namespace {
 constexpr int32_t kInitialLimit = 1024;
 
 FILE* gLogFile = nullptr;
+bool gShut = false;  // the budget was spent; the log never opens again
 int32_t gTotal = 0;
 int32_t gLimit = kInitialLimit;
 
@@ -35,8 +35,6 @@ int32_t firstCharLength(const char* line) {
   return 1;
 }
 
-std::string positionOfCompile() { return compilePositionText(); }
-
 void appendFour(std::string& s, int32_t n) {
   char buf[5];
   s += formatFourDigits(buf, n);
@@ -45,7 +43,7 @@ void appendFour(std::string& s, int32_t n) {
 }  // namespace
 
 bool openLogFile(const char* name) {
-  if (gLogFile) return false;
+  if (gLogFile || gShut) return false;
   FILE* f = std::fopen(name ? name : "kvlog.txt", "w");
   if (!f) return false;
   gLogFile = f;
@@ -55,6 +53,7 @@ bool openLogFile(const char* name) {
 void closeLogFile() {
   if (gLogFile) std::fclose(gLogFile);
   gLogFile = nullptr;
+  gShut = false;
   gTotal = 0;
   gLimit = kInitialLimit;
 }
@@ -69,6 +68,7 @@ void writeLogLine(const char* line) {
     // The budget is spent: the log stays shut for the rest of the run.
     std::fclose(gLogFile);
     gLogFile = nullptr;
+    gShut = true;
     return;
   }
   gTotal = total;
@@ -106,7 +106,7 @@ void logSystemError(int32_t code) {
 void logCompileError(const CompileError& e) {
   std::string s = "ERROR: (Ec";
   appendFour(s, e.code);
-  s += ") " + positionOfCompile() + ' ' + compileErrorText(e);
+  s += ") " + std::string(compilePositionText()) + ' ' + compileErrorText(e);
   writeLogLine(s.c_str());
 }
 
@@ -122,7 +122,7 @@ void logObjfileError(const ObjfileError& e) {
 void logCompileWarning(int32_t code, const char* name) {
   std::string s = "warning: (Wc";
   appendFour(s, code);
-  s += ") " + positionOfCompile() + ' ' + compileWarningText(code) + " (" + (name ? name : "") + ")";
+  s += ") " + std::string(compilePositionText()) + ' ' + compileWarningText(code) + " (" + (name ? name : "") + ")";
   writeLogLine(s.c_str());
 }
 

@@ -125,6 +125,8 @@ TEST_F(RuntimeLog, BudgetShutsTheFileExactlyAtTheLimit) {
   EXPECT_NE(out.find("line 399\n"), std::string::npos);
   writeLogLine("x");
   EXPECT_EQ(fileLines().size(), 341u);
+  EXPECT_FALSE(openLogFile(path_.c_str()));  // shut for the rest of the run
+  EXPECT_EQ(fileLines().size(), 341u);
 }
 
 TEST_F(RuntimeLog, DoubledBudgetAndCharacterWidths) {
