@@ -1,4 +1,6 @@
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "vm_fixture.h"
 
@@ -157,6 +159,22 @@ TEST_F(Contexts, TheMainContextRegistersOnce) {
   KVContext* other = new KVContext;
   EXPECT_NE(registerThread(other), index);
   destroyContext(other);
+}
+
+TEST_F(Contexts, TheTableOfLiveContextsHoldsOneThousandTwentyFour) {
+  std::vector<std::unique_ptr<KVContext>> all;
+  for (int i = 0; i < kMaxThreads; ++i) {
+    all.push_back(std::make_unique<KVContext>());
+    EXPECT_EQ(registerThread(all.back().get()), i);
+  }
+  KVContext extra;
+  EXPECT_EQ(codeOf([&] { registerThread(&extra); }), 5);
+  // A destroyed context frees its pointer, but its slot stays taken until
+  // its handle lets it go.
+  unregisterContext(all[7].get());
+  EXPECT_EQ(registeredContext(7), nullptr);
+  EXPECT_EQ(codeOf([&] { registerThread(&extra); }), 5);
+  for (auto& c : all) unregisterContext(c.get());
 }
 
 TEST_F(Contexts, IncrementAndDeleteThroughReferences) {

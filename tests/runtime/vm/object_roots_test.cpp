@@ -63,6 +63,20 @@ TEST_F(ObjectRoots, EveryPlaceOfAContextAndTheRuntimeKeepsItsObjects) {
   EXPECT_EQ(tagOf(ctx->receiver()), 11);
 }
 
+TEST_F(ObjectRoots, ANamedReferenceFollowsAMovedNameText) {
+  KVContext* ctx = mainContext();
+  setGcStress(true);
+  KVobj* obj = newPlainObject();
+  ObjectRoot root(obj);
+  char* name = stringToHeapText("a name not yet an atom");
+  ctx->pushNamedRef(root.get(), name);
+  collectMany();
+  Value* cell = ctx->resolveReference(kAttrWritable);
+  setGcStress(false);
+  ASSERT_NE(cell, nullptr);
+  EXPECT_NE(findProperty(root.get(), "a name not yet an atom"), nullptr);
+}
+
 TEST_F(ObjectRoots, CapturedVariablesKeepTheirObjects) {
   KVContext* ctx = mainContext(1, 0);
   setGcStress(true);

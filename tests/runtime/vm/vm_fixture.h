@@ -45,6 +45,7 @@ class VmTest : public ::testing::Test {
   void TearDown() override {
     kv::setGcStress(false);
     if (ctx_) kv::destroyContext(ctx_);
+    kv::initGcHeap();  // owners still alive release what they hold
     kv::closeLogFile();
     std::remove(logPath_.c_str());
     rmdir(dir_.c_str());
