@@ -16,14 +16,10 @@ bool gMainProgramRunning = true;
 namespace {
 
 ScopeChain* gGlobalChain = nullptr;
-constexpr size_t kScopeRootDepth = 16;
-ScopeChain* gScopeRoots[kScopeRootDepth];
-size_t gScopeRootTop = 0;
-
 void visitScopeRoots(bool full, void*) {
-  for (size_t i = 0; i < gScopeRootTop; ++i) {
-    if (full) markScopeChain(gScopeRoots[i]);
-    else gScopeRoots[i] = forwardScopeChain(gScopeRoots[i]);
+  for (size_t i = 0; i < ScopeRoot::top; ++i) {
+    if (full) markScopeChain(ScopeRoot::slots[i]);
+    else ScopeRoot::slots[i] = forwardScopeChain(ScopeRoot::slots[i]);
   }
 }
 
@@ -104,7 +100,7 @@ void createGlobalObject() {
   gGlobalObject = new GlobalObject;
   gMainProgramRunning = true;
   registerRoot(RootRank::GlobalObject, &visitGlobalObject, nullptr);
-  gScopeRootTop = 0;
+  ScopeRoot::top = 0;
   registerRoot(RootRank::ScopeChainCopy, &visitScopeRoots, nullptr);
   gGlobalChain = static_cast<ScopeChain*>(gcAllocStatic(scopeChainBytes(1)));
   gGlobalChain->count = 1;
@@ -116,14 +112,6 @@ size_t scopeChainBytes(int32_t count) {
 }
 
 ScopeChain* globalScopeChain() { return gGlobalChain; }
-
-ScopeRoot::ScopeRoot(ScopeChain* chain) {
-  if (gScopeRootTop == kScopeRootDepth) throw RuntimeError(kErrUnexpected);
-  index_ = gScopeRootTop++;
-  gScopeRoots[index_] = chain;
-}
-ScopeRoot::~ScopeRoot() { gScopeRootTop = index_; }
-ScopeChain* ScopeRoot::get() const { return gScopeRoots[index_]; }
 
 ScopeChain* chainWith(ActivationObject* inner, ScopeChain* outer) {
   ScopeRoot root(outer);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "runtime/vm/roots.h"
 #include "runtime/vm/value.h"
 
 namespace kv {
@@ -97,17 +98,7 @@ void markScopeChain(ScopeChain* chain);
 
 // Holds a scope chain, and what its activations hold, across an allocation
 // that may collect.
-class ScopeRoot {
- public:
-  explicit ScopeRoot(ScopeChain* chain);
-  ~ScopeRoot();
-  ScopeRoot(const ScopeRoot&) = delete;
-  ScopeRoot& operator=(const ScopeRoot&) = delete;
-  ScopeChain* get() const;
-
- private:
-  size_t index_;
-};
+using ScopeRoot = TempRoot<ScopeChain*>;
 
 // Makes the global object afresh and registers its roots.
 void createGlobalObject();

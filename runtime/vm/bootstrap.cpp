@@ -16,7 +16,6 @@ constexpr int32_t kFunctionFClassId = 1;
 constexpr int32_t kFunctionProtoClassId = 2;
 constexpr int32_t kObjectFClassId = 3;
 constexpr int32_t kObjectProtoClassId = 4;
-constexpr int32_t kWarnWrongArgument = 4;
 
 // "hasOwnProperty" (name): whether the receiver has an own member of that name.
 void hasOwnPropertyNative(KVContext* ctx) {

@@ -12,8 +12,6 @@ KVContext* gCurrentContext = nullptr;
 
 namespace {
 
-constexpr int32_t kErrSecondaryOverflow = 1;
-constexpr int32_t kErrNewNesting = 13;
 
 void visitContextRoot(bool full, void* data) { markContext(static_cast<KVContext*>(data), full); }
 

@@ -9,11 +9,6 @@
 namespace kv {
 namespace {
 
-constexpr int32_t kErrTooManyThreads = 5;
-constexpr int32_t kErrYieldValues = 11;
-constexpr int32_t kErrYieldRefs = 12;
-constexpr int32_t kErrRuntimeSpecific = 22;
-constexpr int32_t kWarnUncaughtException = 13;
 constexpr uint8_t kRegistered = 0xAA;
 
 std::pair<KVobj*, KVobj*> gCallerPairs[kCallerPairs];

@@ -20,9 +20,16 @@ KVobj* placePrototypeObject() {
   return placeYoungObject<KVobj>(1, gCore.objectProto, gCore.objectF->instanceClassId);
 }
 
-// Slot 1 ("prototype") of natives and class constructors can be neither
-// written nor deleted.
-void lockPrototypeSlot(KVobj* fn) { setSlotAttrs(fn->props, 1, 0); }
+// What natives and class constructors share: a class of their own, the
+// global scope, and a "prototype" slot that can be neither written nor deleted.
+void setUpNative(KVfobj* fn, const Callable* callable, const NameVector* first, const NameVector* second) {
+  setSlotAttrs(fn->props, 1, 0);
+  fn->instanceClassId = nextInstanceClassId();
+  fn->callable = callable;
+  fn->firstCells = first;
+  fn->secondCells = second;
+  fn->environment = globalScopeChain();
+}
 
 }  // namespace
 
@@ -105,25 +112,15 @@ KVfobj* newKVfobj(const Callable* callable, const NameVector* first, const NameV
   KVobj* proto = placePrototypeObject();
   KVfobj* fn = placeYoungObject<KVfobj>(2, gCore.objectProto, 1);
   *fn->props.cells[1] = Value::makeObject(proto);
-  lockPrototypeSlot(fn);
-  fn->instanceClassId = nextInstanceClassId();
-  fn->callable = callable;
-  fn->firstCells = first;
-  fn->secondCells = second;
-  fn->environment = globalScopeChain();
+  setUpNative(fn, callable, first, second);
   return fn;
 }
 
 KVfobj* newClassConstructor(const Callable* callable, const NameVector* first, void* extra, int32_t classId,
                             int32_t staticMembers, uint8_t constructorFlag) {
   KVfobj* fn = placeStaticObject<KVfobj>(2 + (staticMembers > 0 ? staticMembers : 0), gCore.objectProto, classId);
-  lockPrototypeSlot(fn);
-  fn->instanceClassId = nextInstanceClassId();
+  setUpNative(fn, callable, first, emptyNames());
   fn->constructorFlag = constructorFlag;
-  fn->callable = callable;
-  fn->firstCells = first;
-  fn->secondCells = emptyNames();
-  fn->environment = globalScopeChain();
   fn->extra = extra;
   return fn;
 }

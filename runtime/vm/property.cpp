@@ -97,25 +97,21 @@ size_t tableBytes(int32_t n) {
   return blockBytes(sizeof(Value*) * n) + blockBytes(sizeof(uint32_t) * attrWords(n)) + n * blockBytes(sizeof(Value));
 }
 
-void PropertyTable::init(int32_t n) {
+// Lays out a table of n slots with blocks from `block` and cells from `cell`.
+template <class Block, class Cell>
+void layOutTable(PropertyTable& t, int32_t n, Block block, Cell cell) {
   n = clampSlots(n);
-  cells = static_cast<Value**>(gcAllocYoungExact(sizeof(Value*) * n));
-  attrs = static_cast<uint32_t*>(gcAllocYoungExact(sizeof(uint32_t) * attrWords(n)));
-  for (int32_t i = 0; i < n; ++i) cells[i] = newValueCell();
-  for (int32_t i = 0; i < attrWords(n); ++i) attrs[i] = kFreshAttrWord;
-  count = n;
-  setSlotAttrs(*this, 0, 0);
+  t.cells = static_cast<Value**>(block(sizeof(Value*) * n));
+  t.attrs = static_cast<uint32_t*>(block(sizeof(uint32_t) * attrWords(n)));
+  for (int32_t i = 0; i < n; ++i) t.cells[i] = cell();
+  for (int32_t i = 0; i < attrWords(n); ++i) t.attrs[i] = kFreshAttrWord;
+  t.count = n;
+  setSlotAttrs(t, 0, 0);
 }
 
-void PropertyTable::initStatic(int32_t n) {
-  n = clampSlots(n);
-  cells = static_cast<Value**>(gcAllocStatic(sizeof(Value*) * n));
-  attrs = static_cast<uint32_t*>(gcAllocStatic(sizeof(uint32_t) * attrWords(n)));
-  for (int32_t i = 0; i < n; ++i) cells[i] = staticValueCell();
-  for (int32_t i = 0; i < attrWords(n); ++i) attrs[i] = kFreshAttrWord;
-  count = n;
-  setSlotAttrs(*this, 0, 0);
-}
+void PropertyTable::init(int32_t n) { layOutTable(*this, n, gcAllocYoungExact, newValueCell); }
+
+void PropertyTable::initStatic(int32_t n) { layOutTable(*this, n, gcAllocStatic, staticValueCell); }
 
 int32_t PropertyTable::grow(int32_t extra) {
   int32_t n = clampSlots(count + extra);

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 
+#include "runtime/vm/errors.h"
 #include "runtime/vm/object.h"
 #include "runtime/vm/value.h"
 
@@ -12,47 +13,38 @@ namespace kv {
 
 class KVfobj;
 
-// Temporary roots are stacks, so nested allocations that each park a pointer
-// never share one. A guard pushes on construction and pops on destruction
-// (also when an exception unwinds), and get() answers the pointer as the
-// last collection left it.
+// Temporary roots are stacks, one per kind of pointer, so nested
+// allocations that each park a pointer never share one. A guard pushes on
+// construction and pops on destruction (also when an exception unwinds), and
+// get() answers the pointer as the last collection left it.
 constexpr size_t kTempRootDepth = 64;
 
-class ObjectRoot {
+template <class T>
+class TempRoot {
  public:
-  explicit ObjectRoot(KVobj* obj);
-  ~ObjectRoot();
-  ObjectRoot(const ObjectRoot&) = delete;
-  ObjectRoot& operator=(const ObjectRoot&) = delete;
-  KVobj* get() const;
+  explicit TempRoot(T v) : index_(push(v)) {}
+  ~TempRoot() { top = index_; }
+  TempRoot(const TempRoot&) = delete;
+  TempRoot& operator=(const TempRoot&) = delete;
+  const T& get() const { return slots[index_]; }
+
+  static inline T slots[kTempRootDepth];
+  static inline size_t top = 0;
 
  private:
+  static size_t push(const T& v) {
+    // Roots nest only as deep as allocation calls do; running out is a
+    // fault of the runtime itself.
+    if (top == kTempRootDepth) throw RuntimeError(kErrUnexpected);
+    slots[top] = v;
+    return top++;
+  }
   size_t index_;
 };
 
-class ValueRoot {
- public:
-  explicit ValueRoot(const Value& v);
-  ~ValueRoot();
-  ValueRoot(const ValueRoot&) = delete;
-  ValueRoot& operator=(const ValueRoot&) = delete;
-  const Value& get() const;
-
- private:
-  size_t index_;
-};
-
-class BlockRoot {
- public:
-  explicit BlockRoot(void* block);
-  ~BlockRoot();
-  BlockRoot(const BlockRoot&) = delete;
-  BlockRoot& operator=(const BlockRoot&) = delete;
-  void* get() const;
-
- private:
-  size_t index_;
-};
+using ObjectRoot = TempRoot<KVobj*>;
+using ValueRoot = TempRoot<Value>;
+using BlockRoot = TempRoot<void*>;
 
 // Visits the temporary roots (the collector's object-temporaries rank).
 void scanObjectRoots(bool full);
