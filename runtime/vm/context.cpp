@@ -42,14 +42,18 @@ int32_t keptArguments(const KVfobj* fn, int32_t passed) {
 }
 
 // Texts become string objects as they enter a call's cells, so parameters
-// always hold objects for texts. Each conversion may collect; the cells are
-// inside the current activation, which the context visits.
-void stringsToObjects(Value* cells, int32_t n) {
+// always hold objects for texts. Room for all of them is reserved before the
+// arguments are copied (their source is visited by the collector, the new
+// cells may not be), and the conversion then cannot collect.
+void reserveForTexts(const Value* args, int32_t n) {
+  int32_t texts = 0;
+  for (int32_t i = 0; i < n; ++i) texts += args[i].tag == kString;
+  if (texts > 0) reserveNursery(texts * objectBytes<KVstring>(1));
+}
+
+void textsToObjects(Value* cells, int32_t n) {
   for (int32_t i = 0; i < n; ++i)
-    if (cells[i].tag == kString) {
-      KVstring* s = newKVstringFromText(cells[i].str);
-      cells[i] = Value::makeObject(s);
-    }
+    if (cells[i].tag == kString) cells[i] = Value::makeObject(placeKVstring(const_cast<char*>(cells[i].str)));
 }
 
 }  // namespace
@@ -258,18 +262,25 @@ void callFunction(KVContext* ctx, KVfobj* fn, KVobj* receiver) {
   Value* cells = cur->cells + cur->cellCount;
   int32_t cellCount = std::max(kept, paramCount(fn)) + localCount(fn);
   if (cells + cellCount > ctx->cells + KVContext::kCells) throw RuntimeError(kErrStackOverflow);
+  const Value* args = ctx->operands + (ctx->top - passed);
+  {
+    ObjectRoot fnRoot(fn);
+    ObjectRoot receiverRoot(receiver);
+    reserveForTexts(args, kept);
+    fn = static_cast<KVfobj*>(fnRoot.get());
+    receiver = receiverRoot.get();
+  }
   CallFrame* f = &ctx->frames[ctx->depth];
   fillFrame(f, fn, cells, receiver, ctx->refDepth, cellCount);
   // Missing parameters and the locals start undefined; nothing above the
   // operand stack top is read.
   std::fill(cells, cells + cellCount, Value());
-  const Value* args = ctx->operands + (ctx->top - passed);
   std::copy(args, args + kept, cells);
+  textsToObjects(cells, kept);
   if (fn->hasName && cellCount > paramCount(fn)) cells[paramCount(fn)] = Value::makeObject(fn);
   f->passed = kept;
   ctx->frame = f;
   ++ctx->depth;
-  stringsToObjects(cells, kept);
   ctx->top = std::max(ctx->top - passed - 1, 0);
 }
 
@@ -278,12 +289,19 @@ void enterCallFrame(CallFrame* frame, KVfobj* fn, KVContext* ctx, Value* cells, 
   int32_t available = std::max(from->cellCount - 1, 0);
   int32_t kept = std::min(keptArguments(fn, count), available);
   int32_t cellCount = std::max(kept, paramCount(fn)) + localCount(fn);
+  {
+    ObjectRoot fnRoot(fn);
+    ObjectRoot receiverRoot(frame->receiver);
+    reserveForTexts(from->cells + 1, kept);
+    fn = static_cast<KVfobj*>(fnRoot.get());
+    frame->receiver = receiverRoot.get();
+  }
   fillFrame(frame, fn, cells, frame->receiver, ctx->refDepth, cellCount);
   std::fill(cells, cells + cellCount, Value());
   std::copy(from->cells + 1, from->cells + 1 + kept, cells);
+  textsToObjects(cells, kept);
   if (fn->hasName && cellCount > paramCount(fn)) cells[paramCount(fn)] = Value::makeObject(fn);
   frame->passed = kept;
-  stringsToObjects(cells, kept);
 }
 
 void leaveCallFrame(KVContext* ctx) {

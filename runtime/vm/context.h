@@ -158,8 +158,8 @@ void destroyContext(KVContext* ctx);
 void markContext(KVContext* ctx, bool full);
 
 // Calls. callFunction pushes a frame for fn with the ctx->argCount arguments
-// on the operand stack below which fn lies; fn and the receiver may move if
-// a string argument becomes a string object, so callers re-read them.
+// on the operand stack below which fn lies. Text arguments become string
+// objects, which may collect first: callers re-read young pointers after it.
 void callFunction(KVContext* ctx, KVfobj* fn, KVobj* receiver);
 void enterCallFrame(CallFrame* frame, KVfobj* fn, KVContext* ctx, Value* cells, int32_t count);
 void enterFrameWithCells(CallFrame* frame, KVfobj* fn, Value* cells, KVobj* receiver, int32_t refDepth);

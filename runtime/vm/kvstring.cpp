@@ -7,12 +7,16 @@
 
 namespace kv {
 
+KVstring* placeKVstring(char* text) {
+  KVstring* s = placeYoungObject<KVstring>(1, gCore.stringProto, kStringClassId);
+  s->text = text;
+  return s;
+}
+
 KVstring* newKVstring(char* text) {
   BlockRoot root(text);
   reserveNursery(objectBytes<KVstring>(1));
-  KVstring* s = placeYoungObject<KVstring>(1, gCore.stringProto, kStringClassId);
-  s->text = static_cast<char*>(root.get());
-  return s;
+  return placeKVstring(static_cast<char*>(root.get()));
 }
 
 KVstring* newStaticString(const char* text) {

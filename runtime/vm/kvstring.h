@@ -15,6 +15,8 @@ constexpr int32_t kStringProtoClassId = 9;
 KVstring* newKVstring(char* text);
 // The same for a text outside the heap or a constant.
 inline KVstring* newKVstringFromText(const char* text) { return newKVstring(const_cast<char*>(text)); }
+// The same after the caller has reserved objectBytes<KVstring>(1): cannot collect.
+KVstring* placeKVstring(char* text);
 // A never-moving string object with its own copy of the text in the static area.
 KVstring* newStaticString(const char* text);
 // Makes the String prototype (class id 9, its prototype Object.prototype).

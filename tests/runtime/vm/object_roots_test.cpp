@@ -63,6 +63,24 @@ TEST_F(ObjectRoots, EveryPlaceOfAContextAndTheRuntimeKeepsItsObjects) {
   EXPECT_EQ(tagOf(ctx->receiver()), 11);
 }
 
+TEST_F(ObjectRoots, TextArgumentsBecomeStringObjectsWhileOtherArgumentsMove) {
+  KVContext* ctx = mainContext();
+  setGcStress(true);
+  ctx->pushObject(withCells(3, 0));
+  ctx->pushString("one");
+  ctx->pushObject(tagged(14));
+  ctx->pushString("three");
+  ctx->argCount = 3;
+  KVobj* receiver = tagged(15);
+  callFunction(ctx, static_cast<KVfobj*>(ctx->operands[0].obj), receiver);
+  collectMany();
+  setGcStress(false);
+  EXPECT_STREQ(valueText(*ctx->arg(0)), "one");
+  EXPECT_EQ(tagOf(ctx->arg(1)->obj), 14);
+  EXPECT_STREQ(valueText(*ctx->arg(2)), "three");
+  EXPECT_EQ(tagOf(ctx->receiver()), 15);
+}
+
 TEST_F(ObjectRoots, ANamedReferenceFollowsAMovedNameText) {
   KVContext* ctx = mainContext();
   setGcStress(true);
