@@ -140,7 +140,8 @@ Value* getPropertyCell(KVobj* obj, int32_t atom, int32_t& mode) {
     mode = kAccessDenied;
     return nullptr;
   }
-  if (atom == kAtomProto) return grant(obj->props.cells[0], slotAttrs(obj->props, 0), mode);
+  if (atom == kAtomProto)
+    return obj->props.count > 0 ? grant(obj->props.cells[0], slotAttrs(obj->props, 0), mode) : nullptr;
   for (KVobj* o = obj; o; o = prototypeOf(o)) {
     int32_t slot = slotIndexOf(o->classId, atom);
     // Classes share ids with others of fewer slots (plain objects and
@@ -167,7 +168,7 @@ Value* findProperty(KVobj* obj, const char* text) {
     PropNode* n = findNode(obj, TextNodeMatch{text});
     return n ? n->cell : nullptr;
   }
-  if (atom == kAtomProto) return obj->props.cells[0];
+  if (atom == kAtomProto) return obj->props.count > 0 ? obj->props.cells[0] : nullptr;
   int32_t slot = slotIndexOf(obj->classId, atom);
   if (slot >= 0 && slot < obj->props.count) return obj->props.cells[slot];
   PropNode* n = findNode(obj, KeyNodeMatch{atom});
