@@ -12,8 +12,10 @@ KVContext* gCurrentContext = nullptr;
 
 namespace {
 
-
 void visitContextRoot(bool full, void* data) { markContext(static_cast<KVContext*>(data), full); }
+
+int32_t paramCount(const KVfobj* fn) { return fn->firstCells ? static_cast<int32_t>(fn->firstCells->size()) : 0; }
+int32_t localCount(const KVfobj* fn) { return fn->secondCells ? static_cast<int32_t>(fn->secondCells->size()) : 0; }
 
 // Fills the frame and its activation for fn; the cells start at `cells`.
 void fillFrame(CallFrame* f, KVfobj* fn, Value* cells, KVobj* receiver, int32_t refDepth, int32_t cellCount) {
@@ -26,13 +28,10 @@ void fillFrame(CallFrame* f, KVfobj* fn, Value* cells, KVobj* receiver, int32_t 
   a->globalFlag = 0;
   a->params = fn->firstCells;
   a->locals = fn->secondCells;
-  a->argCount = static_cast<int32_t>(fn->firstCells ? fn->firstCells->size() : 0);
+  a->argCount = paramCount(fn);
   a->cells = cells;
   a->cellCount = cellCount;
 }
-
-int32_t paramCount(const KVfobj* fn) { return fn->firstCells ? static_cast<int32_t>(fn->firstCells->size()) : 0; }
-int32_t localCount(const KVfobj* fn) { return fn->secondCells ? static_cast<int32_t>(fn->secondCells->size()) : 0; }
 
 // The cells a call of fn with `passed` arguments takes, and how many
 // arguments it keeps: a static native keeps every one passed.

@@ -2,8 +2,6 @@
 
 #include <vector>
 
-#include "runtime/vm/errors.h"
-#include "runtime/vm/function.h"
 #include "runtime/vm/heap.h"
 
 namespace kv {
