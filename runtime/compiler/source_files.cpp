@@ -30,7 +30,7 @@ void closeFile(SourceFile& f) {
 }
 
 // Opens path as a fresh current source file. Nothing changes when it fails.
-void openSourceFile(const std::string& path) {
+void openSourceFile(const std::string& path, size_t depth) {
   if (path.size() > kMaxPathLength) throw CompileError(5, path.c_str());
   int32_t handle = openSourceHandle(path.c_str());
   if (handle < 0) throw CompileError(2, path.c_str());
@@ -40,7 +40,7 @@ void openSourceFile(const std::string& path) {
   f.name = path;
   rememberSourceFolder(path.c_str());
   ensureSourceNameTable();
-  sourceNameTable[gFiles.size() - 1] = path;
+  sourceNameTable[depth] = path;
 }
 
 void pushTokenBuffer() {
@@ -69,7 +69,7 @@ size_t tokenBufferDepth() { return gBuffers.size(); }
 void openMainSource(const char* name, bool allowIncludes) {
   closeAllSources();
   resetScanner();
-  openSourceFile(name);
+  openSourceFile(name, 0);
   pushTokenBuffer();
   gIncludesAllowed = allowIncludes;
 }
@@ -77,10 +77,12 @@ void openMainSource(const char* name, bool allowIncludes) {
 void pushIncludeSource(const char* path) {
   if (!gIncludesAllowed) throw RuntimeError(14);
   try {
-    if (gFiles.size() - 1 >= kMaxIncludeDepth) throw CompileError(4);
+    // Nesting is counted in token buffers: a buffer lives until its tokens are
+    // used up, while a short file is closed as soon as it is scanned.
+    if (gBuffers.size() - 1 >= kMaxIncludeDepth) throw CompileError(4);
     std::string p = path;
     if (p.find_first_of("/\\") == std::string::npos) p = currentSourceFolder + p;
-    openSourceFile(p);
+    openSourceFile(p, gBuffers.size());
   } catch (const CompileError&) {
     logSystem(("'" + std::string(path) + "' cannot open").c_str());
     throw;

@@ -54,7 +54,7 @@ int32_t openSourceHandle(const char* path) {
     return store(s);
   }
   int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return 0;
+  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? 0 : -1;
   OpenSource s;
   s.fd = fd;
   return store(s);
