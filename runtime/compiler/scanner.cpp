@@ -35,25 +35,26 @@ enum CharClass : uint8_t {
 
 struct ClassTable {
   CharClass c[256];
+  constexpr void set(const char* chars, CharClass k) {
+    for (; *chars; ++chars) c[static_cast<unsigned char>(*chars)] = k;
+  }
   constexpr ClassTable() : c{} {
     for (int i = 0; i < 256; ++i) c[i] = kOther;
-    for (char ch : {' ', '\t', '\r', '\n'}) c[static_cast<unsigned char>(ch)] = kSpace;
-    c['0'] = kZero;
-    for (int i = '1'; i <= '9'; ++i) c[i] = kDigit;
-    for (int i = 'a'; i <= 'z'; ++i) c[i] = kWordStart;
-    for (int i = 'A'; i <= 'Z'; ++i) c[i] = kWordStart;
-    c['$'] = c['_'] = kWordStart;
-    c['/'] = kSlash;
-    c['"'] = kDoubleQuote;
-    c['\''] = kQuote;
-    c['!'] = c['='] = kBangOrEq;
-    c['+'] = c['-'] = kPlusMinus;
-    c['&'] = c['|'] = c['<'] = c['>'] = kDoubling;
-    c['*'] = c['%'] = c['^'] = kOpEq;
-    for (char ch : {'.', '~', '?', ':', ',', '@'}) c[static_cast<unsigned char>(ch)] = kSingleOp;
-    for (char ch : {'(', ')', '[', ']', '{', '}'}) c[static_cast<unsigned char>(ch)] = kBracket;
-    c[';'] = kSemicolon;
-    c['#'] = kHash;
+    set(" \t\r\n", kSpace);
+    set("0", kZero);
+    set("123456789", kDigit);
+    set("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ$_", kWordStart);
+    set("/", kSlash);
+    set("\"", kDoubleQuote);
+    set("'", kQuote);
+    set("!=", kBangOrEq);
+    set("+-", kPlusMinus);
+    set("&|<>", kDoubling);
+    set("*%^", kOpEq);
+    set(".~?:,@", kSingleOp);
+    set("()[]{}", kBracket);
+    set(";", kSemicolon);
+    set("#", kHash);
   }
 };
 constexpr ClassTable kClasses;
