@@ -254,14 +254,11 @@ int step(SourceFile& f, int state, int c, int32_t& kind) {
   }
 }
 
-[[noreturn]] void convertFailed(int32_t line) {
-  gCompilePosition.line = line;
-  throw CompileError(25);
-}
+[[noreturn]] void convertFailed() { throw CompileError(25); }
 
 // Integer literal: decimal up to 2147483647, hexadecimal up to 0xFFFFFFFF (which
 // wraps to a negative int), read without regard to the locale.
-int32_t convertInteger(const std::string& text, int32_t line) {
+int32_t convertInteger(const std::string& text) {
   const char* p = text.data();
   const char* end = p + text.size();
   bool hex = text.find_first_of("xX") != std::string::npos;
@@ -269,19 +266,19 @@ int32_t convertInteger(const std::string& text, int32_t line) {
   if (hex) {
     if (end - p >= 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) p += 2;
     auto r = std::from_chars(p, end, v, 16);
-    if (p == end || r.ec != std::errc() || r.ptr != end || v > 0xFFFFFFFFu) convertFailed(line);
+    if (p == end || r.ec != std::errc() || r.ptr != end || v > 0xFFFFFFFFu) convertFailed();
     return static_cast<int32_t>(static_cast<uint32_t>(v));
   }
   auto r = std::from_chars(p, end, v, 10);
-  if (r.ec != std::errc() || r.ptr != end || v > 2147483647u) convertFailed(line);
+  if (r.ec != std::errc() || r.ptr != end || v > 2147483647u) convertFailed();
   return static_cast<int32_t>(v);
 }
 
-double convertDouble(const std::string& text, int32_t line) {
+double convertDouble(const std::string& text) {
   double d = 0.0;
   const char* end = text.data() + text.size();
   auto r = std::from_chars(text.data(), end, d, std::chars_format::fixed);
-  if (r.ec != std::errc() || r.ptr != end) convertFailed(line);
+  if (r.ec != std::errc() || r.ptr != end) convertFailed();
   return d;
 }
 
@@ -331,30 +328,20 @@ Token makeToken(int32_t code, const std::string& text, int32_t line) {
   t.value.kind = code;
   switch (code) {
     case kTokInt:
-      t.value.intValue = convertInteger(text, line);
+      t.value.intValue = convertInteger(text);
       break;
     case kTokFloat:
-      t.value.doubleValue = convertDouble(text, line);
+      t.value.doubleValue = convertDouble(text);
       break;
     case kTokIdent:
     case kTokString:
-      try {
-        t.value.text = internSymbolText(text.c_str(), text.size() + 1);
-      } catch (const CompileError&) {
-        gCompilePosition.line = line;
-        throw;
-      }
+      t.value.text = internSymbolText(text.c_str(), text.size() + 1);
       break;
     case kTokBool:
       t.value.text = text[0] == 't' ? "true" : "false";
       break;
     case kTokKeyName:
-      try {
-        t.value.intValue = lookupKeyName(text.c_str() + 10);
-      } catch (const CompileError&) {
-        gCompilePosition.line = line;
-        throw;
-      }
+      t.value.intValue = lookupKeyName(text.c_str() + 10);
       break;
     default:
       break;
@@ -372,14 +359,14 @@ void fillTokenBuffer() {
       return;
     }
     int32_t line = currentSourceFile().line + 1;
-    int32_t code;
     try {
-      code = classifyToken(kind, gText.c_str(), gText.size());
+      int32_t code = classifyToken(kind, gText.c_str(), gText.size());
+      b.tokens.push_back(makeToken(code, gText, line));
     } catch (const CompileError&) {
+      // Errors of a token report its own line, not the parser's.
       gCompilePosition.line = line;
       throw;
     }
-    b.tokens.push_back(makeToken(code, gText, line));
   }
 }
 

@@ -28,7 +28,7 @@ bool hasToken();
 Token takeFrontToken();
 
 // Builds a token, converting its literal. CompileError 25, 32 or 24 when the
-// literal, key name or text cannot be taken.
+// literal, key name or text cannot be taken; the caller sets the position.
 Token makeToken(int32_t code, const std::string& text, int32_t line);
 
 void resetScanner();

@@ -141,20 +141,6 @@ class DiskSources : public testing::Test {
                                             : std::filesystem::path(path).parent_path());
     std::ofstream(path, std::ios::binary) << text;
   }
-  static CompileRun compileMain() {
-    resetCompilerRunForTests();
-    CompileRun run;
-    testing::internal::CaptureStdout();
-    try {
-      compileSourceFile(nullptr, true);
-    } catch (const CompileError& e) {
-      logCompileError(e);
-      run.errorCode = e.code;
-    }
-    run.lines = splitLines(testing::internal::GetCapturedStdout());
-    run.codegen = parserState().codegenFlag;
-    return run;
-  }
   std::filesystem::path dir_, old_;
 };
 

@@ -32,12 +32,9 @@ inline std::vector<std::string> splitLines(const std::string& text) {
   return lines;
 }
 
-// Compiles the memory files as the start-up does: a CompileError that escapes is
+// Compiles "main.kvj" as the start-up does: a CompileError that escapes is
 // logged by the caller.
-inline CompileRun compileFiles(const std::vector<std::pair<std::string, std::string>>& files,
-                               bool includesAllowed = true) {
-  clearMemorySourceFiles();
-  for (const auto& [path, text] : files) setMemorySourceFile(path, text);
+inline CompileRun compileMain(bool includesAllowed = true) {
   resetCompilerRunForTests();
   CompileRun run;
   testing::internal::CaptureStdout();
@@ -52,6 +49,15 @@ inline CompileRun compileFiles(const std::vector<std::pair<std::string, std::str
   }
   run.lines = splitLines(testing::internal::GetCapturedStdout());
   run.codegen = parserState().codegenFlag;
+  return run;
+}
+
+// The same with the sources served from memory.
+inline CompileRun compileFiles(const std::vector<std::pair<std::string, std::string>>& files,
+                               bool includesAllowed = true) {
+  clearMemorySourceFiles();
+  for (const auto& [path, text] : files) setMemorySourceFile(path, text);
+  CompileRun run = compileMain(includesAllowed);
   clearMemorySourceFiles();
   return run;
 }
