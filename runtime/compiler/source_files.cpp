@@ -18,6 +18,8 @@ std::vector<std::unique_ptr<TokenBuffer>> gBuffers;  // back() is current
 bool gIncludesAllowed = false;
 int32_t gFileCounter = 0;
 
+// TEMPORARY: the runtime library's start-up (prepareRuntimeTables) gives the
+// table its 16 empty entries; until it does, the first opened file adds them.
 void ensureSourceNameTable() {
   if (sourceNameTable.size() < kMaxIncludeDepth + 1) sourceNameTable.resize(kMaxIncludeDepth + 1);
 }
