@@ -63,6 +63,10 @@ TEST(Parser, FunctionAfterIfWithoutElseIsAnExpression) {
   EXPECT_TRUE(accepted("var a = 0;\nif (a) a = 1;\n;function f() { return 1; }"));
   EXPECT_TRUE(accepted("var a = 0;\nif (a) { function g() { return 2; } }"));
   EXPECT_TRUE(accepted("function* g() { yield 1; }\nexport { g };"));
+  for (const char* text : {"#scope on\nfunction f() {}", "x = 1; function f() {}", "for (;;) { function g() {} }",
+                           "f = function () { return 1; };", "f = function named(a, b) { return a; };"})
+    EXPECT_TRUE(accepted(text)) << text;
+  EXPECT_FALSE(accepted("x = function f() {}"));  // an expression statement needs its `;`
 }
 
 TEST(Parser, GrammarBoundaries) {
