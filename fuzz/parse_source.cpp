@@ -9,7 +9,8 @@
 
 #include "runtime/compiler/compile_driver.h"
 #include "runtime/compiler/source_io.h"
-#include "runtime/compiler/vm_seam.h"
+#include "runtime/vm/errors.h"
+#include "runtime/vm/log.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // The log writes every line to standard output; keep the fuzzer's own

@@ -8,7 +8,8 @@
 #include "runtime/compiler/scanner.h"
 #include "runtime/compiler/source_files.h"
 #include "runtime/compiler/symbol_text_pool.h"
-#include "runtime/compiler/vm_seam.h"
+#include "runtime/vm/errors.h"
+#include "runtime/vm/log.h"
 
 namespace kv {
 

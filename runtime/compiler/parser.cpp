@@ -8,8 +8,9 @@
 #include "runtime/compiler/scanner.h"
 #include "runtime/compiler/source_files.h"
 #include "runtime/compiler/tokens.h"
-#include "runtime/compiler/vm_seam.h"
 #include "runtime/compiler/word_tables.h"
+#include "runtime/vm/errors.h"
+#include "runtime/vm/log.h"
 
 namespace kv {
 

@@ -6,8 +6,9 @@
 #include "runtime/compiler/source_files.h"
 #include "runtime/compiler/source_io.h"
 #include "runtime/compiler/symbol_text_pool.h"
-#include "runtime/compiler/vm_seam.h"
 #include "runtime/compiler/word_tables.h"
+#include "runtime/vm/errors.h"
+#include "runtime/vm/log.h"
 
 namespace kv {
 

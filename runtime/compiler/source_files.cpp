@@ -4,7 +4,8 @@
 
 #include "runtime/compiler/scanner.h"
 #include "runtime/compiler/source_io.h"
-#include "runtime/compiler/vm_seam.h"
+#include "runtime/vm/errors.h"
+#include "runtime/vm/log.h"
 
 namespace kv {
 

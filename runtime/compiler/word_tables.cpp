@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "runtime/compiler/tokens.h"
-#include "runtime/compiler/vm_seam.h"
+#include "runtime/vm/errors.h"
 
 namespace kv {
 

@@ -13,7 +13,8 @@
 #include "runtime/compiler/source_files.h"
 #include "runtime/compiler/source_io.h"
 #include "runtime/compiler/tokens.h"
-#include "runtime/compiler/vm_seam.h"
+#include "runtime/vm/errors.h"
+#include "runtime/vm/log.h"
 
 namespace kv::test {
 

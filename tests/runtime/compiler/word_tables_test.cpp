@@ -4,8 +4,8 @@
 
 #include "runtime/compiler/parse_tables.h"
 #include "runtime/compiler/tokens.h"
-#include "runtime/compiler/vm_seam.h"
 #include "runtime/compiler/word_tables.h"
+#include "runtime/vm/errors.h"
 
 namespace kv {
 namespace {
