@@ -101,12 +101,12 @@ FARPROC GetProcAddress(HMODULE module, const char* name) {
 }
 
 BOOL FreeLibrary(HMODULE module) {
-  if (module == nullptr) return 0;
+  if (module == nullptr) return FALSE;
   Registry& r = registry();
   std::lock_guard<std::mutex> lock(r.mutex);
-  if (module == &r.program || !isLoaded(r, module)) return 0;
+  if (module == &r.program || !isLoaded(r, module)) return FALSE;
   --module->references;
-  return 1;
+  return TRUE;
 }
 
 HMODULE GetModuleHandleW(const char16_t* name) {

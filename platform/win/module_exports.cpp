@@ -1,5 +1,6 @@
 #include "platform/win/module_exports.h"
 
+#include "platform/win/clock.h"
 #include "platform/win/com.h"
 #include "platform/win/sysinfo.h"
 
@@ -16,6 +17,14 @@ FARPROC fn(F* function) {
 void InitCommonControls() {}
 
 const ModuleExport kNone[] = {{nullptr, nullptr}};
+
+const ModuleExport kWinmm[] = {
+    {"timeGetTime", fn(&timeGetTime)},
+    {"timeGetDevCaps", fn(&timeGetDevCaps)},
+    {"timeBeginPeriod", fn(&timeBeginPeriod)},
+    {"timeEndPeriod", fn(&timeEndPeriod)},
+    {nullptr, nullptr},
+};
 
 const ModuleExport kKernel32[] = {
     {"GetModuleHandleW", fn(&GetModuleHandleW)},
@@ -47,7 +56,7 @@ const ModuleExport kNtdll[] = {
 const ModuleExports kModules[] = {
     {"ws2_32", kNone},
     {"imm32", kNone},
-    {"winmm", kNone},
+    {"winmm", kWinmm},
     {"kernel32", kKernel32},
     {"ole32", kOle32},
     {"comctl32", kComctl32},

@@ -62,7 +62,7 @@ void GetSystemInfo(SYSTEM_INFO* info) {
 BOOL GetVersionExW(OSVERSIONINFOW* info) {
   if (info == nullptr || (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOW) &&
                           info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXW))) {
-    return 0;
+    return FALSE;
   }
   fillVersion(&info->dwMajorVersion, &info->dwMinorVersion, &info->dwBuildNumber, &info->dwPlatformId,
               info->szCSDVersion);
@@ -74,7 +74,7 @@ BOOL GetVersionExW(OSVERSIONINFOW* info) {
     extended->wProductType = 1;
     extended->wReserved = 0;
   }
-  return 1;
+  return TRUE;
 }
 
 NTSTATUS RtlGetVersion(OSVERSIONINFOEXW* info) {
@@ -97,7 +97,7 @@ ULONGLONG VerSetConditionMask(ULONGLONG conditionMask, DWORD typeMask, BYTE cond
 }
 
 BOOL VerifyVersionInfoW(OSVERSIONINFOEXW* info, DWORD typeMask, DWORDLONG conditionMask) {
-  if (info == nullptr || typeMask == 0) return 0;
+  if (info == nullptr || typeMask == 0) return FALSE;
   // Major and minor version compare as one ordered pair, as callers that ask for
   // "at least 6.3" expect 10.0 to pass.
   if (typeMask & (VER_MAJORVERSION | VER_MINORVERSION)) {
@@ -109,13 +109,13 @@ BOOL VerifyVersionInfoW(OSVERSIONINFOEXW* info, DWORD typeMask, DWORDLONG condit
       actual = kMinor;
       wanted = info->dwMinorVersion;
     }
-    if (!holds(actual, wanted, condition)) return 0;
+    if (!holds(actual, wanted, condition)) return FALSE;
   }
   if ((typeMask & VER_BUILDNUMBER) &&
       !holds(kBuild, info->dwBuildNumber, conditionFor(conditionMask, VER_BUILDNUMBER))) {
-    return 0;
+    return FALSE;
   }
-  return 1;
+  return TRUE;
 }
 
 bool CpuidAvailable() { return HALVORINE_HAS_CPUID != 0; }

@@ -1,15 +1,12 @@
-// The scalar types that the media layer's calls into the Windows-era stand-ins use.
+// The wider scalar types and result codes of the module, COM and system-information
+// stand-ins, beside the common ones.
 #pragma once
 #include <cstdint>
 
+#include "platform/win/types.h"
+
 namespace plat::win {
 
-using BYTE = std::uint8_t;
-using WORD = std::uint16_t;
-using DWORD = std::uint32_t;
-using UINT = std::uint32_t;
-using LONG = std::int32_t;
-using BOOL = int;
 using ULONGLONG = std::uint64_t;
 using DWORDLONG = std::uint64_t;
 using HRESULT = std::int32_t;
