@@ -47,6 +47,24 @@ struct TypeLock {
   bool held_ = true;
 };
 
+// Runs action(lock, record) under the type's lock of a valid handle; -1 otherwise.
+template <class Action>
+int withRecord(int handle, int line, Action action) {
+  HandleTypeManager* m = managerOf(handle);
+  if (m == nullptr) return -1;
+  TypeLock lock(m, line);
+  HandleEntryHeader* record = GetHandleInfo(handle);
+  if (record == nullptr) return -1;
+  return action(lock, *m, record);
+}
+
+// Clears a manager; its check counter survives.
+void resetManager(HandleTypeManager& m) {
+  int checkNo = m.NextCheckNo;
+  std::memset(static_cast<void*>(&m), 0, sizeof(m));
+  m.NextCheckNo = checkNo;
+}
+
 // Waits, without the type's lock, until no asynchronous step is pending on the
 // record. The main thread runs posted calls meanwhile: the worker that finishes
 // the load may be waiting for one.
@@ -89,25 +107,21 @@ void removeRecord(HandleTypeManager& m, HandleEntryHeader* record) {
 // Deletes one handle. With skipASyncWait the caller is the step that ends the last
 // asynchronous load itself, so there is nothing to wait for.
 int subHandle(int handle, bool skipASyncWait) {
-  HandleTypeManager* m = managerOf(handle);
-  if (m == nullptr) return -1;
-  TypeLock lock(m, __LINE__);
-  HandleEntryHeader* record = GetHandleInfo(handle);
-  if (record == nullptr) return -1;
-
-  if (!skipASyncWait && record->ASyncLoadCount != 0) {
-    // A job that no worker has taken yet is simply withdrawn; a running one is waited for.
-    bool withdrawn = record->ASyncLoadJobIndex >= 0 && DeleteASyncLoadData(record->ASyncLoadJobIndex, 1) >= -1;
-    if (!withdrawn) {
-      waitASyncLoad(lock, handle, __LINE__);
-      record = GetHandleInfo(handle);
-      if (record == nullptr) return 0;  // someone else deleted it meanwhile
+  return withRecord(handle, __LINE__, [&](TypeLock& lock, HandleTypeManager& m, HandleEntryHeader* record) {
+    if (!skipASyncWait && record->ASyncLoadCount != 0) {
+      // A job that no worker has taken yet is simply withdrawn; a running one is waited for.
+      bool withdrawn =
+          record->ASyncLoadJobIndex >= 0 && DeleteASyncLoadData(record->ASyncLoadJobIndex, 1) >= -1;
+      if (!withdrawn) {
+        waitASyncLoad(lock, handle, __LINE__);
+        record = GetHandleInfo(handle);
+        if (record == nullptr) return 0;  // someone else deleted it meanwhile
+      }
     }
-  }
-
-  if (m->TerminateFunction != nullptr && m->TerminateFunction(record) == 1) return 0;
-  removeRecord(*m, record);
-  return 0;
+    if (m.TerminateFunction != nullptr && m.TerminateFunction(record) == 1) return 0;
+    removeRecord(m, record);
+    return 0;
+  });
 }
 
 }  // namespace
@@ -121,9 +135,7 @@ int InitializeHandleManage(int handleType, int oneSize, int maxNum, HandleInitia
   HandleTypeManager& m = HandleManageArray[handleType];
   if (m.InitializeFlag) return -1;
 
-  int checkNo = m.NextCheckNo;
-  std::memset(static_cast<void*>(&m), 0, sizeof(m));
-  m.NextCheckNo = checkNo;
+  resetManager(m);
   m.OneSize = oneSize;
   m.MaxNum = maxNum;
   m.InitializeFunction = initializeFunction;
@@ -160,9 +172,7 @@ int TerminateHandleManage(int handleType) {
   }
   MemFree(m->Handle);
   CriticalSection_Delete(&m->CriticalSection);
-  int checkNo = m->NextCheckNo;
-  std::memset(static_cast<void*>(m), 0, sizeof(*m));
-  m->NextCheckNo = checkNo;
+  resetManager(*m);
   return 0;
 }
 
@@ -303,46 +313,34 @@ int SetDeleteHandleFlag(int handle, int* deleteFlag) {
 }
 
 int IncHandleASyncLoadCount(int handle, int jobIndex) {
-  HandleTypeManager* m = managerOf(handle);
-  if (m == nullptr) return -1;
-  TypeLock lock(m, __LINE__);
-  HandleEntryHeader* record = GetHandleInfo(handle);
-  if (record == nullptr) return -1;
-  ++record->ASyncLoadCount;
-  record->ASyncLoadJobIndex = jobIndex;
-  return 0;
+  return withRecord(handle, __LINE__, [&](TypeLock&, HandleTypeManager&, HandleEntryHeader* record) {
+    ++record->ASyncLoadCount;
+    record->ASyncLoadJobIndex = jobIndex;
+    return 0;
+  });
 }
 
 int DecHandleASyncLoadCount(int handle) {
-  HandleTypeManager* m = managerOf(handle);
-  if (m == nullptr) return -1;
-  TypeLock lock(m, __LINE__);
-  HandleEntryHeader* record = GetHandleInfo(handle);
-  if (record == nullptr) return -1;
-  if (record->ASyncLoadCount > 0) --record->ASyncLoadCount;
-  // A requested deletion happens when the last step ends; earlier steps leave the
-  // record to the ones still running.
-  if (record->DeleteRequestFlag && record->ASyncLoadCount == 0) subHandle(handle, true);
-  return 0;
+  return withRecord(handle, __LINE__, [&](TypeLock&, HandleTypeManager&, HandleEntryHeader* record) {
+    if (record->ASyncLoadCount > 0) --record->ASyncLoadCount;
+    // A requested deletion happens when the last step ends; earlier steps leave the
+    // record to the ones still running.
+    if (record->DeleteRequestFlag && record->ASyncLoadCount == 0) subHandle(handle, true);
+    return 0;
+  });
 }
 
 int CheckHandleASyncLoad(int handle) {
-  HandleTypeManager* m = managerOf(handle);
-  if (m == nullptr) return -1;
-  TypeLock lock(m, __LINE__);
-  HandleEntryHeader* record = GetHandleInfo(handle);
-  if (record == nullptr) return -1;
-  return record->ASyncLoadCount != 0 ? 1 : 0;
+  return withRecord(handle, __LINE__, [](TypeLock&, HandleTypeManager&, HandleEntryHeader* record) {
+    return record->ASyncLoadCount != 0 ? 1 : 0;
+  });
 }
 
 int WaitHandleASyncLoad(int handle) {
-  HandleTypeManager* m = managerOf(handle);
-  if (m == nullptr) return -1;
-  TypeLock lock(m, __LINE__);
-  HandleEntryHeader* record = GetHandleInfo(handle);
-  if (record == nullptr) return -1;
-  if (record->ASyncLoadCount != 0) waitASyncLoad(lock, handle, __LINE__);
-  return 0;
+  return withRecord(handle, __LINE__, [&](TypeLock& lock, HandleTypeManager&, HandleEntryHeader* record) {
+    if (record->ASyncLoadCount != 0) waitASyncLoad(lock, handle, __LINE__);
+    return 0;
+  });
 }
 
 int InitializeHandleList(HandleListNode* first, HandleListNode* last) {

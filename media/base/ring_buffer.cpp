@@ -16,6 +16,17 @@ void normalise(RingBuffer* ring) {
   if (ring->End == ring->BufferSize) ring->End = 0;
 }
 
+// Copies `size` bytes that start at `from` in the ring, wrapping at its end.
+void copyOut(const RingBuffer* ring, int from, int size, unsigned char* out) {
+  int first = ring->BufferSize - from;
+  if (first >= size) {
+    std::memcpy(out, ring->DataBuffer + from, size);
+  } else {
+    std::memcpy(out, ring->DataBuffer + from, first);
+    std::memcpy(out + first, ring->DataBuffer, size - first);
+  }
+}
+
 }  // namespace
 
 int RingBufferInitialize(RingBuffer* ring) {
@@ -45,15 +56,7 @@ int RingBufferReserve(RingBuffer* ring, uint32_t addSize) {
     return -1;
   }
 
-  if (held > 0) {
-    int first = ring->BufferSize - ring->Start;
-    if (first >= held) {
-      std::memcpy(block, ring->DataBuffer + ring->Start, held);
-    } else {
-      std::memcpy(block, ring->DataBuffer + ring->Start, first);
-      std::memcpy(block + first, ring->DataBuffer, held - first);
-    }
-  }
+  if (held > 0) copyOut(ring, ring->Start, static_cast<int>(held), block);
   MemFree(ring->DataBuffer);
   ring->DataBuffer = block;
   ring->BufferSize = static_cast<int>(newSize);
@@ -66,14 +69,7 @@ int RingBufferRead(RingBuffer* ring, void* buffer, int size, int peek) {
   if (size < 0 || ring->DataLength < size) return -1;
   if (size == 0) return 0;
   normalise(ring);
-  auto* out = static_cast<unsigned char*>(buffer);
-  int first = ring->BufferSize - ring->Start;
-  if (first >= size) {
-    std::memcpy(out, ring->DataBuffer + ring->Start, size);
-  } else {
-    std::memcpy(out, ring->DataBuffer + ring->Start, first);
-    std::memcpy(out + first, ring->DataBuffer, size - first);
-  }
+  copyOut(ring, ring->Start, size, static_cast<unsigned char*>(buffer));
   if (!peek) {
     ring->Start = (ring->Start + size) % ring->BufferSize;
     ring->DataLength -= size;

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstddef>
 
-#include "platform/win/wintypes.h"
+#include "platform/win/types.h"
 
 namespace plat::win {
 

@@ -2,7 +2,7 @@
 // each one serves. A library named in HALVORINE_MISSING (its base name, e.g. "winmm")
 // does not load, so the callers' fallbacks run.
 #pragma once
-#include "platform/win/wintypes.h"
+#include "platform/win/types.h"
 
 namespace plat::win {
 

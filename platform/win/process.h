@@ -1,6 +1,6 @@
 // Ending the process the way the media layer's fatal path expects.
 #pragma once
-#include "platform/win/wintypes.h"
+#include "platform/win/types.h"
 
 namespace plat::win {
 

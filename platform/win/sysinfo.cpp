@@ -67,7 +67,7 @@ BOOL GetVersionExW(OSVERSIONINFOW* info) {
   fillVersion(&info->dwMajorVersion, &info->dwMinorVersion, &info->dwBuildNumber, &info->dwPlatformId,
               info->szCSDVersion);
   if (info->dwOSVersionInfoSize == sizeof(OSVERSIONINFOEXW)) {
-    auto* extended = reinterpret_cast<OSVERSIONINFOEXW*>(info);
+    auto* extended = static_cast<OSVERSIONINFOEXW*>(info);
     extended->wServicePackMajor = 0;
     extended->wServicePackMinor = 0;
     extended->wSuiteMask = 0;
@@ -82,8 +82,7 @@ NTSTATUS RtlGetVersion(OSVERSIONINFOEXW* info) {
                           info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXW))) {
     return STATUS_INVALID_PARAMETER;
   }
-  OSVERSIONINFOW* plain = reinterpret_cast<OSVERSIONINFOW*>(info);
-  return GetVersionExW(plain) ? STATUS_SUCCESS : STATUS_INVALID_PARAMETER;
+  return GetVersionExW(info) ? STATUS_SUCCESS : STATUS_INVALID_PARAMETER;
 }
 
 ULONGLONG VerSetConditionMask(ULONGLONG conditionMask, DWORD typeMask, BYTE condition) {

@@ -1,7 +1,7 @@
 // System information stand-in: processor count, one fixed Windows version record, and
 // the processor's identification and time-stamp counter.
 #pragma once
-#include "platform/win/wintypes.h"
+#include "platform/win/types.h"
 
 namespace plat::win {
 
@@ -28,13 +28,8 @@ struct OSVERSIONINFOW {
   WCHAR szCSDVersion[128];
 };
 
-struct OSVERSIONINFOEXW {
-  DWORD dwOSVersionInfoSize;
-  DWORD dwMajorVersion;
-  DWORD dwMinorVersion;
-  DWORD dwBuildNumber;
-  DWORD dwPlatformId;
-  WCHAR szCSDVersion[128];
+// The extended record begins with the plain one.
+struct OSVERSIONINFOEXW : OSVERSIONINFOW {
   WORD wServicePackMajor;
   WORD wServicePackMinor;
   WORD wSuiteMask;

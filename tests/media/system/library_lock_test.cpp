@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -20,14 +21,19 @@ bool waitFor(const std::function<bool()>& done) {
   return done();
 }
 
-TEST(LibraryLockTest, OwnerNeedsOneReleasePerAcquire) {
-  for (int i = 0; i < 5; ++i) LibraryLockAcquire();
-  std::atomic<int> got{0};
-  std::thread other([&] {
+// A thread that takes the lock once, notes it and lets it go.
+std::thread takeOnce(std::atomic<int>& got) {
+  return std::thread([&got] {
     LibraryLockAcquire();
     got = 1;
     LibraryLockRelease();
   });
+}
+
+TEST(LibraryLockTest, OwnerNeedsOneReleasePerAcquire) {
+  for (int i = 0; i < 5; ++i) LibraryLockAcquire();
+  std::atomic<int> got{0};
+  std::thread other = takeOnce(got);
   ASSERT_TRUE(waitFor([] { return GetLibraryLockWaiterNum() == 1; }));
   for (int i = 0; i < 4; ++i) {
     LibraryLockRelease();
@@ -64,11 +70,7 @@ TEST(LibraryLockTest, WaitersGetTheLockInArrivalOrder) {
 TEST(LibraryLockTest, DestructionWaitsUntilNobodyHoldsOrWaits) {
   LibraryLockAcquire();
   std::atomic<int> got{0};
-  std::thread waiter([&] {
-    LibraryLockAcquire();
-    got = 1;
-    LibraryLockRelease();
-  });
+  std::thread waiter = takeOnce(got);
   ASSERT_TRUE(waitFor([] { return GetLibraryLockWaiterNum() == 1; }));
   EXPECT_EQ(LibraryLockDestroy(), 0);
   LibraryLockRelease();
