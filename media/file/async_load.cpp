@@ -1,8 +1,11 @@
 // The job table and the worker pool.
 #include <algorithm>
+#include <cstdarg>
 #include <cstring>
 
+#include "media/base/charcode.h"
 #include "media/base/clock.h"
+#include "media/base/format.h"
 #include "media/base/log.h"
 #include "media/base/memory.h"
 #include "media/file/async_load_state.h"
@@ -225,7 +228,7 @@ int AddASyncLoadData(AsyncLoadJob* job) {
   lock(__LINE__);
   if (ASyncLoad.JobNum >= ASYNCLOAD_JOB_MAX) {
     unlock();
-    FatalErrorExit(u"非同期読み込みデータの数が許容量を越えました終了します");
+    ASyncLoadErrorExit(u"非同期読み込みデータの数が許容量を越えました終了します");
   }
   int index = ASyncLoad.JobBound;
   if (index >= ASYNCLOAD_JOB_MAX) {
@@ -272,6 +275,15 @@ int GetUseASyncLoadFlag() { return ASyncLoad.UseASyncLoadFlag; }
 int SetUseASyncLoadFlag(int flag) {
   ASyncLoad.UseASyncLoadFlag = flag != 0 ? 1 : 0;
   return 0;
+}
+
+void ASyncLoadErrorExit(const char16_t* format, ...) {
+  char16_t text[1024 + 1];
+  va_list args;
+  va_start(args, format);
+  CharCode_VSNPrintf(CodePageUtf16LE, 1, GetDefaultNarrowCodePage(), CodePageUtf16LE, text, 1024, format, args);
+  va_end(args);
+  FatalErrorExit(text);
 }
 
 int SetEndRequestFlag() {

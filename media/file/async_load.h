@@ -62,6 +62,9 @@ int CheckMainThread();
 int GetUseASyncLoadFlag();
 int SetUseASyncLoadFlag(int flag);
 
+// Formats a message of up to 1024 characters and ends the program through the fatal exit.
+[[noreturn]] void ASyncLoadErrorExit(const char16_t* format, ...);
+
 int SetEndRequestFlag();
 int GetEndRequestFlag();
 int ClearEndRequestFlag();

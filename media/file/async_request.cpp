@@ -36,7 +36,7 @@ int runAtOnce(MainThreadRequest* request) {
 int postFromWorker(MainThreadRequest* request, int workerIndex) {
   if (ASyncLoad.QueueNum >= ASYNCLOAD_QUEUE_MAX) {
     unlock();
-    FatalErrorExit(u"非同期読み込みスレッドからメインスレッドへの処理依頼数が許容量を越えました終了します");
+    ASyncLoadErrorExit(u"非同期読み込みスレッドからメインスレッドへの処理依頼数が許容量を越えました終了します");
   }
   AsyncLoadWorker& worker = ASyncLoad.Workers[workerIndex];
   request->Result = 0;

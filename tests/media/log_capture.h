@@ -10,7 +10,9 @@ namespace halvorine_test {
 
 class LogCapture {
  public:
+  // The log file stays off: the hook sees every piece all the same.
   LogCapture() {
+    ZaDod::SetLogFileOutput(0);
     std::lock_guard<std::mutex> lock(mutex());
     text().clear();
     ZaDod::SetLogTestHook(&LogCapture::record);
@@ -26,7 +28,10 @@ class LogCapture {
 
   // For death tests: the child writes every logged piece to stderr as UTF-8, so that
   // the parent can match it.
-  static void echoToStderr() { ZaDod::SetLogTestHook(&LogCapture::echo); }
+  static void echoToStderr() {
+    ZaDod::SetLogFileOutput(0);
+    ZaDod::SetLogTestHook(&LogCapture::echo);
+  }
 
  private:
   static std::mutex& mutex() {

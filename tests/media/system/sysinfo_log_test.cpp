@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -55,6 +60,47 @@ TEST(SystemInfoLogTest, VersionTestsGiveTheSameAnswerWithoutRtlGetVersion) {
   WinAPI.RtlGetVersionFunc = rtl;
   EXPECT_EQ(SystemInfo.WindowsVersion, 0x10C);
   EXPECT_EQ(std::u16string(SystemInfo.OSString), u"Windows10");
+  ReleaseWinAPI();
+}
+
+// The lines of a media log file, each without its time stamp and colon.
+std::vector<std::u16string> logLines(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), {});
+  std::vector<std::u16string> lines(1);
+  for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+    char16_t unit = static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                          static_cast<unsigned char>(bytes[i + 1]) << 8);
+    if (unit == u'\n') {
+      lines.emplace_back();
+    } else if (unit != u'\r') {
+      lines.back() += unit;
+    }
+  }
+  for (std::u16string& line : lines) line.erase(0, line.find(u':') + 1);
+  return lines;
+}
+
+TEST(SystemInfoLogTest, DetailsAreOneIndentDeeperThanTheirHead) {
+  std::filesystem::path home = std::filesystem::current_path();
+  char pattern[] = "/tmp/halvorine-sysinfo-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  std::filesystem::current_path(pattern);
+  LoadWinAPI();
+  SetLogFileOutput(1);
+  OutputSystemInfoLog();
+  SetLogFileOutput(0);
+  std::vector<std::u16string> lines = logLines(std::filesystem::path(pattern) / "Log.txt");
+  std::filesystem::current_path(home);
+  std::filesystem::remove_all(pattern);
+
+  ASSERT_GE(lines.size(), 4u);
+  size_t head = lines[0].find_first_not_of(u'\t');
+  EXPECT_EQ(lines[0].substr(head), u"システムの情報を出力します");
+  for (size_t i = 1; i < lines.size(); ++i) {
+    if (lines[i].empty()) continue;
+    EXPECT_EQ(lines[i].find_first_not_of(u'\t'), head + 1) << "line " << i;
+  }
   ReleaseWinAPI();
 }
 
