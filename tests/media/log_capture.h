@@ -4,6 +4,7 @@
 #include <mutex>
 #include <string>
 
+#include "media/base/charcode.h"
 #include "media/base/log.h"
 
 namespace halvorine_test {
@@ -47,29 +48,9 @@ class LogCapture {
     text() += line;
   }
   static void echo(const char16_t* line) {
-    std::string out;
-    for (const char16_t* p = line; *p != u'\0'; ++p) {
-      char32_t c = *p;
-      if (c >= 0xD800 && c < 0xDC00 && p[1] >= 0xDC00 && p[1] < 0xE000) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (p[1] - 0xDC00);
-        ++p;
-      }
-      if (c < 0x80) {
-        out += static_cast<char>(c);
-      } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-      } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-      } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-      }
-    }
+    std::u16string text(line);
+    std::string out(text.size() * 3 + 1, '\0');  // a UTF-16 unit takes at most 3 UTF-8 bytes
+    ZaDod::ConvertString(line, ZaDod::CodePageUtf16LE, out.data(), out.size(), ZaDod::CodePageUtf8);
     std::fputs(out.c_str(), stderr);
     std::fputc('\n', stderr);
   }
