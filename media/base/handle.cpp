@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "media/base/charcode.h"
 #include "media/base/log.h"
 #include "media/base/memory.h"
 #include "media/file/async_load.h"
@@ -142,11 +143,8 @@ int InitializeHandleManage(int handleType, int oneSize, int maxNum, HandleInitia
   m.TerminateFunction = terminateFunction;
   m.Name = name;
   m.HandleTypeMask = handleType << HANDLE_TYPE_SHIFT;
-  // The wide form is UTF-16 already: the name is copied, cut to the buffer.
   if (name != nullptr) {
-    int i = 0;
-    for (; i < 63 && name[i] != u'\0'; ++i) m.NameUtf16[i] = name[i];
-    m.NameUtf16[i] = u'\0';
+    ConvertString(name, GetDefaultWideCodePage(), m.NameUtf16, sizeof(m.NameUtf16), CodePageUtf16LE);
   }
 
   m.Handle = static_cast<HandleEntryHeader**>(MemCalloc(sizeof(HandleEntryHeader*) * maxNum, kSource, __LINE__));
