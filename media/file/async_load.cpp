@@ -126,10 +126,23 @@ int InitializeASyncLoad(uint32_t mainThreadId) {
 int TerminateASyncLoad() {
   if (!ASyncLoad.Started) return -1;
   TerminateASyncLoadThread();
+  // From here on a posted call runs on its caller. Threads that posted before still
+  // wait for theirs; those run now.
+  lock(__LINE__);
+  ASyncLoad.MainThreadId = 0;
+  unlock();
+  for (;;) {
+    lock(__LINE__);
+    bool waiting = std::find(ASyncLoad.PlainBusy, ASyncLoad.PlainBusy + ASYNCLOAD_PLAIN_POSTER_MAX, 1) !=
+                   ASyncLoad.PlainBusy + ASYNCLOAD_PLAIN_POSTER_MAX;
+    unlock();
+    if (!waiting) break;
+    ProcessASyncLoadRequestMainThread();
+    Thread_Sleep(1);
+  }
   lock(__LINE__);
   freeRemainingJobs();
   ASyncLoad.Started = 0;
-  ASyncLoad.MainThreadId = 0;
   unlock();
   for (int i = 0; i < ASYNCLOAD_PLAIN_POSTER_MAX; ++i) {
     plat::win::CloseHandle(ASyncLoad.PlainEvent[i]);

@@ -65,6 +65,10 @@ int postFromPlainThread(MainThreadRequest* request) {
     unlock();
     Thread_Sleep(1);
     lock(__LINE__);
+    if (ASyncLoad.MainThreadId == 0) {  // the loader ended meanwhile
+      unlock();
+      return runAtOnce(request);
+    }
   }
   ASyncLoad.PlainBusy[slot] = 1;
   ASyncLoad.PlainDone[slot] = 0;
@@ -93,6 +97,10 @@ int CheckMainThread() {
 int AddASyncLoadRequestMainThread(MainThreadRequest* request) {
   if (!ASyncLoad.Started || CheckMainThread()) return runAtOnce(request);
   lock(__LINE__);
+  if (ASyncLoad.MainThreadId == 0) {  // the loader ended meanwhile
+    unlock();
+    return runAtOnce(request);
+  }
   int worker = findWorker(plat::win::GetCurrentThreadId());
   if (worker != -1) return postFromWorker(request, worker);
   return postFromPlainThread(request);

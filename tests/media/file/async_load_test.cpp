@@ -232,6 +232,21 @@ TEST_F(AsyncLoadTest, PlainThreadRequestRunsOnTheMainThread) {
   EXPECT_EQ(request.Result, 2);
 }
 
+TEST_F(AsyncLoadTest, TerminationRunsCallsThatThreadsStillWaitFor) {
+  std::atomic<int> result{0};
+  std::thread poster([&] {
+    MainThreadRequest request{};
+    request.Function = onMainThread;
+    request.Param[0] = 4;
+    result = AddASyncLoadRequestMainThread(&request);
+  });
+  for (int i = 0; i < 20000 && ASyncLoad.QueueNum == 0; ++i) Thread_Sleep(1);
+  ASSERT_EQ(TerminateASyncLoad(), 0);
+  poster.join();
+  EXPECT_EQ(result.load(), 5);
+  ASSERT_EQ(InitializeASyncLoad(plat::win::GetCurrentThreadId()), 0);
+}
+
 TEST_F(AsyncLoadTest, WorkersAreGoneAfterTermination) {
   int before = taskCount();
   ASSERT_EQ(SetupASyncLoadThread(4), 0);
