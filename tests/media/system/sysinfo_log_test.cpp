@@ -51,18 +51,6 @@ TEST(SystemInfoLogTest, LinesInOrderAndValuesKept) {
   ReleaseWinAPI();
 }
 
-TEST(SystemInfoLogTest, VersionTestsGiveTheSameAnswerWithoutRtlGetVersion) {
-  LoadWinAPI();
-  auto rtl = WinAPI.RtlGetVersionFunc;
-  WinAPI.RtlGetVersionFunc = nullptr;
-  halvorine_test::LogCapture log;
-  OutputSystemInfoLog();
-  WinAPI.RtlGetVersionFunc = rtl;
-  EXPECT_EQ(SystemInfo.WindowsVersion, 0x10C);
-  EXPECT_EQ(std::u16string(SystemInfo.OSString), u"Windows10");
-  ReleaseWinAPI();
-}
-
 // The lines of a media log file, each without its time stamp and colon.
 std::vector<std::u16string> logLines(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
