@@ -1,5 +1,7 @@
 #include "media/graphics/soft_image.h"
 
+#include <cstring>
+
 namespace ZaDod {
 
 namespace {
@@ -30,6 +32,8 @@ int MakeARGB8ColorSoftImage(int width, int height) {
         SubHandle(handle);
         return -1;
     }
+    // Scripts read what they did not write: start from transparent black, not from old memory.
+    std::memset(record->image.pixels, 0, static_cast<size_t>(record->image.pitch) * static_cast<size_t>(height));
     return handle;
 }
 

@@ -20,6 +20,8 @@ TEST_F(SoftImages, MakeDrawAndRead) {
     EXPECT_EQ((h >> HANDLE_TYPE_SHIFT), HANDLETYPE_SOFTIMAGE);
     ASSERT_EQ(DrawPixelSoftImage(h, 3, 2, 10, 20, 30, 40), 0);
     int r, g, b, a;
+    ASSERT_EQ(GetPixelSoftImage(h, 0, 0, &r, &g, &b, &a), 0);
+    EXPECT_EQ(r | g | b | a, 0);
     ASSERT_EQ(GetPixelSoftImage(h, 3, 2, &r, &g, &b, &a), 0);
     EXPECT_EQ(r, 10);
     EXPECT_EQ(g, 20);
