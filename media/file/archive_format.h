@@ -182,8 +182,15 @@ inline void ArchiveMakeSecondKey(std::uint8_t key[ArchiveKeyBytes])
 inline void ArchiveApplyKey(void* data, std::size_t size, std::uint64_t phase, const std::uint8_t key[ArchiveKeyBytes])
 {
     auto* p = static_cast<std::uint8_t*>(data);
+    unsigned start = static_cast<unsigned>(phase % ArchiveKeyBytes);
+    if (size < 48) {  // the byte-at-a-time readers
+        for (std::size_t i = 0; i < size; ++i) {
+            p[i] ^= key[start];
+            if (++start == ArchiveKeyBytes) start = 0;
+        }
+        return;
+    }
     std::uint8_t pattern[48];
-    const unsigned start = static_cast<unsigned>(phase % ArchiveKeyBytes);
     for (int i = 0; i < 48; ++i) pattern[i] = key[(start + i) % ArchiveKeyBytes];
     std::size_t i = 0;
     // 48 bytes, a common multiple of the key and of 8- and 16-byte words, keep the

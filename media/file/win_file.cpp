@@ -184,6 +184,35 @@ std::size_t length16(const char16_t* s)
   return n;
 }
 
+// Reads at file->Position; the file pointer is moved only when it is elsewhere.
+std::size_t readDirect(WinFileData* file, void* buffer, std::size_t bytes)
+{
+  const std::uint64_t at = file->Position;
+  if (bytes < WinFileDirectBufferBytes) {
+    if (at >= file->BufferStart && bytes <= file->BufferFill && at - file->BufferStart <= file->BufferFill - bytes) {
+      std::memcpy(buffer, file->Buffer + (at - file->BufferStart), bytes);
+      return bytes;
+    }
+    if (!file->Buffer)
+      file->Buffer = static_cast<std::uint8_t*>(MemAlloc(WinFileDirectBufferBytes, "win_file", __LINE__));
+    if (file->Buffer) {
+      file->BufferFill = 0;
+      if (file->HandlePosition != at && !seekTo(file->Handle, at)) return 0;
+      const std::size_t got = readAll(file->Handle, file->Buffer, WinFileDirectBufferBytes);
+      file->HandlePosition = at + got;
+      file->BufferStart = at;
+      file->BufferFill = got;
+      const std::size_t n = got < bytes ? got : bytes;
+      std::memcpy(buffer, file->Buffer, n);
+      return n;
+    }
+  }
+  if (file->HandlePosition != at && !seekTo(file->Handle, at)) return 0;
+  const std::size_t got = readAll(file->Handle, buffer, bytes);
+  file->HandlePosition = at + got;
+  return got;
+}
+
 int openWithWorker(WinFileData* file, const char16_t* path)
 {
   WinFileWorker* w = &file->Worker;
@@ -234,7 +263,7 @@ int WinFile_Open(WinFileData* file, const char16_t* path, int useCacheFlag, int)
 std::size_t WinFile_Read(void* buffer, std::size_t elementSize, std::size_t count, WinFileData* file)
 {
   const std::size_t bytes = elementSize * count;
-  if (!file->UseThreadFlag) return readAll(file->Handle, buffer, bytes);
+  if (!file->UseThreadFlag) return readDirect(file, buffer, bytes);
   WinFileWorker* w = &file->Worker;
   pw::WaitForSingleObject(w->DoneEvent, pw::INFINITE);
   w->ReadBuffer = buffer;
@@ -248,7 +277,11 @@ std::size_t WinFile_Read(void* buffer, std::size_t elementSize, std::size_t coun
 
 int WinFile_Seek(WinFileData* file, std::uint64_t position)
 {
-  if (!file->UseThreadFlag) return seekTo(file->Handle, position) ? 0 : -1;
+  // Direct files move their pointer at the next read, and only when it is elsewhere.
+  if (!file->UseThreadFlag) {
+    file->Position = position;
+    return 0;
+  }
   WinFileWorker* w = &file->Worker;
   pw::WaitForSingleObject(w->DoneEvent, pw::INFINITE);
   w->SeekPosition = position;
@@ -264,7 +297,12 @@ int WinFile_IdleCheck(WinFileData* file)
 
 int WinFile_Close(WinFileData* file)
 {
-  if (!file->UseThreadFlag) return pw::CloseHandle(file->Handle) ? 0 : -1;
+  if (!file->UseThreadFlag) {
+    MemFree(file->Buffer);
+    file->Buffer = nullptr;
+    file->BufferFill = 0;
+    return pw::CloseHandle(file->Handle) ? 0 : -1;
+  }
   WinFileWorker* w = &file->Worker;
   sendCommand(w, WinFileCommandEnd);
   waitDone(w);

@@ -45,15 +45,25 @@ struct WinFileWorker {
   std::size_t CacheOffset;      // where the valid bytes start in the buffer
 };
 
+// Small reads of a direct file are served from a buffer of this size, so that a
+// byte-at-a-time reader costs a copy per byte and a system call per buffer.
+constexpr std::size_t WinFileDirectBufferBytes = 0x4000;
+
 struct WinFileData {
   int EofFlag;
-  std::uint64_t Position;
+  std::uint64_t Position;  // where the next read starts
   std::uint64_t Size;
   int ASyncReadFlag;  // set before WinFile_Open: reads through the worker do not wait
   plat::win::HANDLE Handle;  // direct file
   int UseThreadFlag;
   int UseCacheFlag;
   WinFileWorker Worker;
+  // Direct files: the file pointer, and the buffer of small reads (file bytes
+  // BufferStart .. BufferStart + BufferFill).
+  std::uint64_t HandlePosition;
+  std::uint8_t* Buffer;
+  std::uint64_t BufferStart;
+  std::size_t BufferFill;
 };
 
 int WinFile_Open(WinFileData* file, const char16_t* path, int useCacheFlag, int blockReadFlag);
