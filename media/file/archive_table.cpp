@@ -41,6 +41,14 @@ bool equal16(const char16_t* a, const char16_t* b, std::size_t n)
   return std::memcmp(a, b, n * sizeof(char16_t)) == 0;
 }
 
+// Whether text (terminated) begins with the n units of prefix.
+bool startsWith(const char16_t* text, const char16_t* prefix, std::size_t n)
+{
+  for (std::size_t i = 0; i < n; ++i)
+    if (text[i] != prefix[i]) return false;  // also stops at text's terminator
+  return true;
+}
+
 void closeEntry(TableEntry& e)
 {
   ArchiveClose(e.archive);
@@ -121,7 +129,7 @@ int ArchiveTableLookup(const char16_t* path, const char16_t** inner)
 {
   ArchiveReaderLock();
   int found = -1;
-  if (lastIndex >= 0 && table[lastIndex].archive && equal16(path, lastPrefix, lastPrefixLength) &&
+  if (lastIndex >= 0 && table[lastIndex].archive && startsWith(path, lastPrefix, lastPrefixLength) &&
       path[lastPrefixLength] == u'\\') {
     ++table[lastIndex].useCount;
     found = lastIndex;
