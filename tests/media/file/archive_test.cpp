@@ -55,7 +55,9 @@ TEST_F(ArchiveSetTest, ReadsEntriesOfEveryVersionByteExact)
     InFolder in(root);
     SetArchiveKeyString("abc");
     EXPECT_EQ(readAll(u"game\\data\\img\\a.png"), files.a);
-    if (version >= 2) EXPECT_EQ(readAll(u"GAME\\DATA\\IMG\\b.bin"), files.b);
+    if (version >= 2) {
+      EXPECT_EQ(readAll(u"GAME\\DATA\\IMG\\b.bin"), files.b);
+    }
 
     const FileStream s = FileAccessOpen(u"game/data/IMG/A.PNG", 0, 1, 0);
     ASSERT_NE(s, 0u);
@@ -194,13 +196,21 @@ TEST_F(MemoryArchive, OpensInEveryModeAndLocatesPlainEntries)
       ASSERT_EQ(ArchiveGetFileLocation(&archive, CodePageUtf16LE, u"img\\a.png", &offset, &size), 0);
       EXPECT_EQ(size, 1000u);
       const auto* bytes = static_cast<const std::uint8_t*>(ArchiveGetImage(&archive));
-      if (mode == 1) EXPECT_EQ(image, original);
-      if (mode == 0) EXPECT_NE(bytes, image.data());
-      if (mode != 1) EXPECT_TRUE(std::equal(files.a.begin(), files.a.end(), bytes + offset));
+      if (mode == 1) {
+      EXPECT_EQ(image, original);
+    }
+      if (mode == 0) {
+      EXPECT_NE(bytes, image.data());
+    }
+      if (mode != 1) {
+      EXPECT_TRUE(std::equal(files.a.begin(), files.a.end(), bytes + offset));
+    }
       EXPECT_EQ(ArchiveGetFileLocation(&archive, CodePageUtf16LE, u"img\\b.bin", &offset, &size), -1);
       EXPECT_EQ(ArchiveGetFileLocation(&archive, CodePageUtf16LE, u"img\\none", &offset, &size), -1);
       EXPECT_EQ(ArchiveClose(&archive), 0);
-      if (mode == 0) EXPECT_EQ(image, original);
+      if (mode == 0) {
+      EXPECT_EQ(image, original);
+    }
     }
 }
 
