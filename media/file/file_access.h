@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "media/file/file_time.h"
+#include "media/base/clock.h"
 
 namespace ZaDod {
 
@@ -24,8 +24,8 @@ struct FileInfo {
   char16_t Name[FileNameUnits];
   std::uint32_t DirFlag;
   std::uint64_t Size;
-  DateData CreationTime;
-  DateData LastWriteTime;
+  DATEDATA CreationTime;
+  DATEDATA LastWriteTime;
 };
 
 // The same with an 8-bit name, for host functions.
@@ -33,8 +33,8 @@ struct FileInfoA {
   char Name[FileNameUnits];
   std::uint32_t DirFlag;
   std::uint64_t Size;
-  DateData CreationTime;
-  DateData LastWriteTime;
+  DATEDATA CreationTime;
+  DATEDATA LastWriteTime;
 };
 
 constexpr int FileSeekSet = 0;
