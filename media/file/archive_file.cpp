@@ -31,6 +31,8 @@ struct OpenFile {
   std::uint64_t PendingOffset;
 };
 
+constexpr std::uint64_t LzMostBytesPerStoredByte = 2732;
+
 OpenFile* files[ArchiveOpenFileMax];
 int openCount = 0;
 
@@ -79,8 +81,10 @@ bool decodeEntry(OpenFile* f)
   const ArchiveEntry& e = f->Entry;
   auto* stored = static_cast<std::uint8_t*>(MemAlloc(e.StoredSize, "archive_file", __LINE__));
   if (!stored) return false;
-  bool good = readStored(f, stored) && ArchiveReadLE(stored, 4) == e.DataSize &&
-              ArchiveReadLE(stored + 4, 4) <= e.StoredSize;
+  // A match of up to 8195 bytes takes at least 3 stored bytes, which bounds what a
+  // stream of this size can declare; a larger claim is refused before allocating.
+  bool good = e.DataSize / LzMostBytesPerStoredByte <= e.StoredSize && readStored(f, stored) &&
+              ArchiveReadLE(stored, 4) == e.DataSize && ArchiveReadLE(stored + 4, 4) <= e.StoredSize;
   if (good) {
     f->Data = static_cast<std::uint8_t*>(MemAlloc(e.DataSize ? e.DataSize : 1, "archive_file", __LINE__));
     good = f->Data && DecompressLZBounded(stored, e.StoredSize, f->Data, e.DataSize) == static_cast<int>(e.DataSize);

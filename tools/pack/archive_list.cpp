@@ -62,6 +62,7 @@ struct Lister {
 bool listArchive(const std::vector<std::uint8_t>& archive, const ArchiveOptions& options,
                  std::vector<ListedEntry>& entries, std::string& error)
 {
+  entries.clear();
   error = "not an archive, or another key";
   if (archive.size() < 4) return false;
   std::uint8_t key[ArchiveKeyBytes];
