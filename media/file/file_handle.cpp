@@ -45,6 +45,16 @@ int openInto(int handle, const char16_t* path, int useASyncReadFlag, bool onWork
   return 0;
 }
 
+// Reads and waits until the bytes are there: a file opened for asynchronous reads
+// only starts them.
+std::size_t readWhole(FileHandleData* file, void* buffer, std::size_t size)
+{
+  const StreamFunctions& s = file->Stream.ReadShred;
+  const std::size_t read = s.Read(buffer, 1, size, file->Stream.DataPoint);
+  while (!s.IdleCheck(file->Stream.DataPoint)) Thread_Sleep(0);
+  return read;
+}
+
 int openJob(AsyncLoadJob* job)
 {
   int offset = 0;
@@ -64,8 +74,7 @@ int readJob(AsyncLoadJob* job)
   void* buffer = reinterpret_cast<void*>(GetASyncLoadParamInt(job->Data, &offset));
   const auto size = static_cast<std::size_t>(GetASyncLoadParamInt(job->Data, &offset));
   if (FileHandleData* file = fileData(handle, true)) {
-    const std::size_t read = file->Stream.ReadShred.Read(buffer, 1, size, file->Stream.DataPoint);
-    file->HandleInfo.ASyncResult = static_cast<int>(read);
+    file->HandleInfo.ASyncResult = static_cast<int>(readWhole(file, buffer, size));
   }
   DecHandleASyncLoadCount(handle);
   return 0;
@@ -158,8 +167,7 @@ std::int64_t ReadFileHandle(void* buffer, std::size_t size, int handle)
 {
   FileHandleData* file = fileData(handle, false);
   if (!file || !file->File) return -1;
-  if (!GetUseASyncLoadFlag())
-    return static_cast<std::int64_t>(file->Stream.ReadShred.Read(buffer, 1, size, file->Stream.DataPoint));
+  if (!GetUseASyncLoadFlag()) return static_cast<std::int64_t>(readWhole(file, buffer, size));
   const bool queued = queueJob(handle, readJob, [&](void* block, int* offset) {
     return AddASyncLoadParamInt(block, offset, handle) == 0 &&
            AddASyncLoadParamInt(block, offset, reinterpret_cast<intptr_t>(buffer)) == 0 &&
