@@ -2,8 +2,12 @@
 
 #include <unistd.h>
 
+#include <sys/wait.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "tools/pack/archive_write.h"
 
@@ -92,6 +96,43 @@ TEST(ArchivePacker, CompressionModesAndKeys)
   src.file("\xE7\x94\xBB", "x");  // not in code page 1252
   EXPECT_FALSE(packArchive(src.path, options, archive, error));
   EXPECT_FALSE(packArchive(src.path + "/missing", options, archive, error));
+}
+
+}  // namespace
+
+namespace {
+
+int run(const std::string& arguments, std::string* output = nullptr)
+{
+  const std::string out = std::filesystem::temp_directory_path() / ("halvorine-pack-out-" + std::to_string(::getpid()));
+  const int status = std::system((std::string(HALVORINE_BINARY_DIR) + "/tools/halvorine_archive_pack " + arguments +
+                                  " > " + out + " 2>&1")
+                                     .c_str());
+  if (output) {
+    std::ifstream in(out);
+    output->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  std::filesystem::remove(out);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(ArchivePackerTool, PacksAndLists)
+{
+  Folder src;
+  src.file("dir/big.txt", std::string(3000, 'z'));
+  src.file("small", "s");
+  const std::string archive = src.path + "/../" + std::filesystem::path(src.path).filename().string() + ".zda";
+  ASSERT_EQ(run("pack " + src.path + " " + archive + " --version 4 --key abc --compress auto"), 0);
+  std::string listing;
+  ASSERT_EQ(run("list " + archive + " --key abc", &listing), 0);
+  EXPECT_NE(listing.find("lz"), std::string::npos);
+  EXPECT_NE(listing.find("dir\\big.txt"), std::string::npos);
+  EXPECT_NE(listing.find("small"), std::string::npos);
+  EXPECT_EQ(run("list " + archive + " --key xyz"), 1);
+  EXPECT_EQ(run("pack " + src.path + " " + archive + " --version 9"), 1);
+  EXPECT_EQ(run("pack " + src.path), 2);
+  EXPECT_EQ(run("pack " + src.path + " " + archive + " --compress sometimes"), 2);
+  std::filesystem::remove(archive);
 }
 
 }  // namespace
