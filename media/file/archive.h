@@ -55,9 +55,10 @@ int ArchiveClose(Archive* archive);
 
 // ---- Look-ups on an open archive (UTF-16 paths; '\' and '/' separate) ----
 
-// The directory record that path names, walking from the current directory; false
-// when a component is not a subdirectory. With lastIsName the last component is left
-// out and returned in *name.
+// The directory record that path names, walking from the current directory ("." stays,
+// ".." goes up, a leading separator starts at the root); false when a component is
+// not a subdirectory. With name given, the last component is not walked but returned
+// there.
 bool ArchiveWalkDirectory(const Archive* archive, const char16_t* path, std::uint64_t* directory,
                           const char16_t** name);
 // A file (not directory) entry of a directory by name.
@@ -71,8 +72,7 @@ void ArchiveDirectoryEntry(const Archive* archive, std::uint64_t directory, std:
 const std::uint8_t* ArchiveEntrySearchName(const Archive* archive, const ArchiveEntry* entry);
 const std::uint8_t* ArchiveEntryName(const Archive* archive, const ArchiveEntry* entry);
 
-// Reads count bytes of an entry's stored bytes from offset into destination,
-// unscrambled (memory archives only). 
+// Copies count of an entry's stored bytes from offset, unscrambled (memory archives).
 void ArchiveCopyImageBytes(const Archive* archive, const ArchiveEntry* entry, std::uint64_t offset, void* destination,
                            std::size_t count);
 // Unscrambles bytes read from an entry's stored bytes at offset.
