@@ -93,6 +93,20 @@ TEST(WinFile, ReadsDirectlyAndThroughAWorker)
     }
 }
 
+TEST(WinFile, AsynchronousReadAnswersTheRequestAndDeliversLater)
+{
+  TempFolder dir;
+  writeFile(dir / "three.bin", {7, 8, 9});
+  OpenFile f(dir / "three.bin", 0, 1);
+  ASSERT_TRUE(f.open);
+  std::uint8_t out[100] = {};
+  EXPECT_EQ(WinFile_Read(out, 1, sizeof out, &f.file), sizeof out);
+  waitIdle(&f.file);
+  EXPECT_EQ(f.file.Worker.ReadSize, 3u);
+  EXPECT_EQ(out[0], 7);
+  EXPECT_EQ(out[2], 9);
+}
+
 TEST(WinFile, ReadAheadCacheServesOnlySequentialReads)
 {
   TempFolder dir;
