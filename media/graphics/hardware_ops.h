@@ -102,8 +102,10 @@
 
 // Operations both back ends have with the same arguments that the front reaches
 // without a table dispatcher (API choice, presentation, the filter engine).
-#define HALVORINE_HW_BACKEND_OPS(X)                                                                             \
-    X(int, Initialize, (), ())                                                                                  \
+#define HALVORINE_HW_BACKEND_OPS(X) \
+    X(int, Initialize, (), ())      \
+    HALVORINE_HW_BACKEND_OPS_AFTER_START(X)
+#define HALVORINE_HW_BACKEND_OPS_AFTER_START(X)                                                                 \
     X(int, RecreateDevice, (int modeFlag, int width, int height, int bits, int refreshRate),                    \
       (modeFlag, width, height, bits, refreshRate))                                                             \
     X(int, FlipScreen, (), ())                                                                                  \

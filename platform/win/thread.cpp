@@ -1,5 +1,7 @@
 #include "platform/win/thread.h"
 
+#include "platform/win/clock.h"
+
 #include <pthread.h>
 #include <sched.h>
 #include <unistd.h>
@@ -178,6 +180,10 @@ int GetThreadPriority(HANDLE thread) {
 }
 
 void Sleep(DWORD milliseconds) {
+  if (milliseconds != 0 && IsClockHolderThread()) {
+    StepClockForTest(static_cast<long long>(milliseconds) * 1000000LL);
+    return;
+  }
   if (milliseconds == 0) {
     sched_yield();
     return;
