@@ -78,7 +78,9 @@ TEST(SdlWindow, AppearsAndDeliversSdlEventsAsMessages) {
   SDL_PushEvent(&e);
   ASSERT_TRUE(waitFor(WM_LBUTTONDOWN));
   for (const MSG& m : got) {
-    if (m.message == WM_LBUTTONDOWN) EXPECT_EQ(m.lParam, MAKELPARAM(10, 20));
+    if (m.message == WM_LBUTTONDOWN) {
+      EXPECT_EQ(m.lParam, MAKELPARAM(10, 20));
+    }
   }
 
   e = SDL_Event{};
