@@ -136,6 +136,7 @@ void validate(Window& w) {
 void purgeMessages(const Window& w) {
   MessageQueue& q = queueOf(w.threadId);
   HWND hwnd = toHandle(&w);
+  std::erase_if(q.sent, [hwnd](const MSG& m) { return m.hwnd == hwnd; });
   std::erase_if(q.posted, [hwnd](const MSG& m) {
     if (m.hwnd != hwnd) return false;
     discardMessage(m);
@@ -149,7 +150,20 @@ BOOL PeekMessageW(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remo
   MessageQueue& q = currentQueue();
   // Nothing waiting: the common case of every pump pass, answered without the lock.
   if (q.waiting.load(std::memory_order_acquire) == 0 || !msg) return 0;
-  std::lock_guard lock(windowLock());
+  std::unique_lock lock(windowLock());
+  // Messages the window system sends go straight to their procedure, as a sent
+  // message does while its thread looks at the queue.
+  while (!q.sent.empty()) {
+    MSG m = q.sent.front();
+    q.sent.pop_front();
+    q.recount();
+    Window* w = findWindow(m.hwnd);
+    if (!w) continue;
+    WNDPROC proc = w->proc;
+    lock.unlock();
+    proc(m.hwnd, m.message, m.wParam, m.lParam);
+    lock.lock();
+  }
   for (auto it = q.posted.begin(); it != q.posted.end(); ++it) {
     if (!matches(*it, hwnd, filterMin, filterMax)) continue;
     *msg = *it;

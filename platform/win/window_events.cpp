@@ -78,6 +78,14 @@ void post(Window& w, UINT message, WPARAM wParam, LPARAM lParam) {
   q.recount();
 }
 
+// Activation, size and move notices are sent, not posted: the procedure gets them
+// when the window's thread next looks at its queue, and the queue never holds them.
+void send(Window& w, UINT message, WPARAM wParam, LPARAM lParam) {
+  MessageQueue& q = queueOf(w.threadId);
+  q.sent.push_back(MSG{toHandle(&w), message, wParam, lParam, messageTime(), virtualCursor});
+  q.recount();
+}
+
 void keyEvent(Window& w, const WindowEvent& e) {
   BYTE vk;
   int scan;
@@ -185,34 +193,34 @@ void deliverEvent(HWND hwnd, const WindowEvent& e) {
     case K::Wheel: wheelEvent(*w, e); break;
     case K::FocusGained:
       setForegroundFromEvent(hwnd, true);
-      post(*w, WM_ACTIVATEAPP, 1, 0);
-      post(*w, WM_ACTIVATE, WA_ACTIVE, 0);
+      send(*w, WM_ACTIVATEAPP, 1, 0);
+      send(*w, WM_ACTIVATE, WA_ACTIVE, 0);
       break;
     case K::FocusLost:
       setForegroundFromEvent(hwnd, false);
-      post(*w, WM_ACTIVATEAPP, 0, 0);
-      post(*w, WM_ACTIVATE, WA_INACTIVE, 0);
+      send(*w, WM_ACTIVATEAPP, 0, 0);
+      send(*w, WM_ACTIVATE, WA_INACTIVE, 0);
       break;
     case K::Minimized:
       w->minimized = true;
-      post(*w, WM_SIZE, SIZE_MINIMIZED, 0);
-      post(*w, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 1), 0);
+      send(*w, WM_SIZE, SIZE_MINIMIZED, 0);
+      send(*w, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 1), 0);
       break;
     case K::Restored:
       w->minimized = false;
-      post(*w, WM_SIZE, SIZE_RESTORED,
+      send(*w, WM_SIZE, SIZE_RESTORED,
            MAKELPARAM(w->client.right - w->client.left, w->client.bottom - w->client.top));
-      post(*w, WM_ACTIVATE, WA_ACTIVE, 0);
+      send(*w, WM_ACTIVATE, WA_ACTIVE, 0);
       break;
     case K::Close: post(*w, WM_CLOSE, 0, 0); break;
     case K::Exposed: invalidate(*w); break;
     case K::Moved:
       moveTo(*w, e.x, e.y);
-      post(*w, WM_MOVE, 0, MAKELPARAM(e.x, e.y));
+      send(*w, WM_MOVE, 0, MAKELPARAM(e.x, e.y));
       break;
     case K::Resized:
       resizeTo(*w, e.x, e.y);
-      post(*w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(e.x, e.y));
+      send(*w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(e.x, e.y));
       break;
     case K::Drop: dropEvent(*w, e); break;
   }

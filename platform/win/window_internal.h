@@ -32,12 +32,15 @@ struct Window {
 };
 
 struct MessageQueue {
+  std::deque<MSG> sent;    // from the window system: handed to the procedure by PeekMessageW
   std::deque<MSG> posted;
   bool quit = false;
   int quitCode = 0;
   int paintCount = 0;          // windows of this thread waiting for WM_PAINT
-  std::atomic<int> waiting{0};  // posted + quit + paintCount, read without the lock
-  void recount() { waiting.store(static_cast<int>(posted.size()) + (quit ? 1 : 0) + paintCount); }
+  std::atomic<int> waiting{0};  // everything above, read without the lock
+  void recount() {
+    waiting.store(static_cast<int>(sent.size() + posted.size()) + (quit ? 1 : 0) + paintCount);
+  }
 };
 
 // Stock and created GDI objects: brushes, icons, cursors and device contexts.
