@@ -1,0 +1,71 @@
+#include "media/base/clock.h"
+
+#include <atomic>
+
+#include "media/base/maths.h"
+#include "media/base/winapi_seam.h"
+#include "platform/win/clock.h"
+
+namespace ZaDod {
+
+namespace win = plat::win;
+
+namespace {
+
+std::atomic<int> performanceCounterFlag{0};
+std::atomic<long long> performanceCounterFrequency{0};
+
+}  // namespace
+
+int GetLocalDateTime(DATEDATA* date) {
+  win::SYSTEMTIME now;
+  win::GetLocalTime(&now);
+  date->Year = now.wYear;
+  date->Mon = now.wMonth;
+  date->Day = now.wDay;
+  date->Hour = now.wHour;
+  date->Min = now.wMinute;
+  date->Sec = now.wSecond;
+  return 0;
+}
+
+int GetMillisecondCount(int) {
+  if (!WinmmFunctionsLoaded(1)) return -1;
+  return static_cast<int>(win::timeGetTime() & 0x7FFFFFFF);
+}
+
+long long GetMicrosecondCount(int) {
+  if (!WinmmFunctionsLoaded(0)) return -1;
+  long long frequency = performanceCounterFrequency.load(std::memory_order_relaxed);
+  if (performanceCounterFlag.load(std::memory_order_relaxed) && frequency > 0) {
+    win::LARGE_INTEGER counter;
+    win::QueryPerformanceCounter(&counter);
+    uint64_t product[2];
+    uint64_t micro;
+    // Formed in 128 bits: the counter times a million overflows 64 bits after a few hours.
+    MultiplyUInt64To128(static_cast<uint64_t>(counter.QuadPart), 1000000u, product);
+    DivideUInt128ByUInt64(product, static_cast<uint64_t>(frequency), &micro);
+    return static_cast<long long>(micro);
+  }
+  return static_cast<long long>(win::timeGetTime()) * 1000;
+}
+
+int SetupPerformanceCounter() {
+  win::LARGE_INTEGER frequency{0};
+  if (!win::QueryPerformanceFrequency(&frequency)) frequency.QuadPart = 0;
+  performanceCounterFrequency.store(frequency.QuadPart, std::memory_order_relaxed);
+  int flag = frequency.QuadPart != 0 ? 1 : 0;
+  performanceCounterFlag.store(flag, std::memory_order_relaxed);
+  return flag;
+}
+
+int ClearPerformanceCounterFlag() {
+  performanceCounterFlag.store(0, std::memory_order_relaxed);
+  return 0;
+}
+
+int GetPerformanceCounterFlag() { return performanceCounterFlag.load(std::memory_order_relaxed); }
+
+long long GetPerformanceCounterFrequency() { return performanceCounterFrequency.load(std::memory_order_relaxed); }
+
+}  // namespace ZaDod

@@ -1,0 +1,588 @@
+// Allocation, free and reallocation in the two-level segregated-fit heap. A free block
+// of size s is filed under FLI = its highest set bit and SLI = the five bits below it;
+// a request searches from the class above its own, so any block found fits, and the
+// search is two bit scans. Free neighbours within a page are always merged.
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#include "media/base/heap.h"
+#include "media/base/heap_internal.h"
+#include "media/base/log.h"
+
+namespace ZaDod {
+
+namespace heap_detail {
+
+void classOf(size_t size, int* fli, int* sli) {
+  int f = std::bit_width(size) - 1;
+  *fli = f;
+  *sli = static_cast<int>((size ^ (size_t(1) << f)) >> (f - 5));
+}
+
+void fillFreeGuards(MemTag* tag) {
+  auto* at = reinterpret_cast<uint8_t*>(tag);
+  std::memset(at + sizeof(MemTag), HEAP_GUARD_BYTE, HEAP_GUARD_SIZE);
+  std::memset(at + tag->Size - HEAP_GUARD_SIZE, HEAP_GUARD_BYTE, HEAP_GUARD_SIZE);
+}
+
+// In use, everything from the end of the user's bytes to the end of the block is
+// guard, so the first byte written past the block is caught.
+void fillUseGuards(MemTag* tag) {
+  auto* at = reinterpret_cast<uint8_t*>(tag);
+  std::memset(at + sizeof(MemTag), HEAP_GUARD_BYTE, HEAP_GUARD_SIZE);
+  auto* back = reinterpret_cast<uint8_t*>(tag->UserAddress + tag->UserSize);
+  std::memset(back, HEAP_GUARD_BYTE, at + tag->Size - back);
+}
+
+namespace {
+
+bool allGuard(const uint8_t* from, size_t length) {
+  static const auto pattern = [] {
+    struct Block {
+      uint8_t bytes[256];
+    } block;
+    std::memset(block.bytes, HEAP_GUARD_BYTE, sizeof block.bytes);
+    return block;
+  }();
+  while (length > 0) {
+    size_t n = std::min(length, sizeof pattern.bytes);
+    if (std::memcmp(from, pattern.bytes, n) != 0) return false;
+    from += n;
+    length -= n;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool guardsIntact(const MemTag* tag) {
+  auto* at = reinterpret_cast<const uint8_t*>(tag);
+  if (!allGuard(at + sizeof(MemTag), HEAP_GUARD_SIZE)) return false;
+  if (tag->Flags & MEMTAG_FLAG_USE) {
+    auto* back = reinterpret_cast<const uint8_t*>(tag->UserAddress + tag->UserSize);
+    return back >= at && back <= at + tag->Size - HEAP_GUARD_SIZE && allGuard(back, at + tag->Size - back);
+  }
+  return allGuard(at + tag->Size - HEAP_GUARD_SIZE, HEAP_GUARD_SIZE);
+}
+
+void setName(MemTag* tag, const char* file) {
+  if (!file) file = "NoName";
+  size_t length = std::strlen(file);
+  size_t kept = std::min(length, sizeof tag->Name - 1);
+  std::memcpy(tag->Name, file + length - kept, kept);
+  tag->Name[kept] = '\0';
+}
+
+void setFreeName(MemTag* tag) { std::memcpy(tag->Name, "Free", 5); }
+
+void fileTag(HeapInfo* heap, MemTag* tag) {
+  int f, s;
+  classOf(tag->Size, &f, &s);
+  tag->FLI = static_cast<uint8_t>(f);
+  tag->SLI = static_cast<uint8_t>(s);
+  MemTag*& head = heap->FreeList[f][s];
+  tag->ListPrev = nullptr;
+  tag->ListNext = head;
+  if (head) head->ListPrev = tag;
+  head = tag;
+  heap->SecondLevel[f] |= 1u << s;
+  heap->FirstLevel |= 1u << f;
+}
+
+void unfileTag(HeapInfo* heap, MemTag* tag) {
+  int f = tag->FLI, s = tag->SLI;
+  if (tag->ListPrev)
+    tag->ListPrev->ListNext = tag->ListNext;
+  else
+    heap->FreeList[f][s] = tag->ListNext;
+  if (tag->ListNext) tag->ListNext->ListPrev = tag->ListPrev;
+  if (!heap->FreeList[f][s]) {
+    heap->SecondLevel[f] &= ~(1u << s);
+    if (!heap->SecondLevel[f]) heap->FirstLevel &= ~(1u << f);
+  }
+}
+
+void unlinkTag(HeapInfo* heap, MemTag* tag) {
+  if (tag->Prev)
+    tag->Prev->Next = tag->Next;
+  else
+    heap->TagFirst = tag->Next;
+  if (tag->Next)
+    tag->Next->Prev = tag->Prev;
+  else
+    heap->TagLast = tag->Prev;
+}
+
+MemTag* locateTag(void* memory, int isTag, const char16_t* magicMessage) {
+  MemTag* tag;
+  if (isTag) {
+    tag = static_cast<MemTag*>(memory);
+  } else {
+    auto user = reinterpret_cast<uintptr_t>(memory);
+    uint32_t offset = 0;
+    if ((user & 15) == 0) std::memcpy(&offset, reinterpret_cast<void*>(user - 4), 4);
+    if ((user & 15) != 0 || offset < USER_OFFSET_MIN || offset > 0x7FFFFFFFu || (offset & 15) != 0) {
+      LogFormatUtf16(magicMessage);
+      return nullptr;
+    }
+    tag = reinterpret_cast<MemTag*>(user - offset);
+  }
+  if ((reinterpret_cast<uintptr_t>(tag) & 15) != 0 || std::memcmp(tag->MagicID, "DMEM", 4) != 0) {
+    LogFormatUtf16(magicMessage);
+    return nullptr;
+  }
+  return tag;
+}
+
+}  // namespace heap_detail
+
+using namespace heap_detail;
+
+namespace {
+
+uint16_t nextId(HeapInfo* heap) { return heap->AllocID++; }
+
+void stamp(HeapInfo* heap, MemTag* tag, const char* file, int line) {
+  std::memcpy(tag->MagicID, "DMEM", 4);
+  setName(tag, file);
+  tag->Flags = static_cast<uint8_t>((tag->Flags & (MEMTAG_FLAG_NEXT | MEMTAG_FLAG_PREV)) | MEMTAG_FLAG_USE |
+                                    ((static_cast<unsigned>(line) >> 16) & MEMTAG_FLAG_LINE_HIGH));
+  tag->Line = static_cast<uint16_t>(line);
+  tag->ID = nextId(heap);
+  tag->Time = heap->Time;
+}
+
+void appendInUse(HeapInfo* heap, MemTag* tag) {
+  tag->ListNext = nullptr;
+  tag->ListPrev = heap->UseLast;
+  if (heap->UseLast)
+    heap->UseLast->ListNext = tag;
+  else
+    heap->UseFirst = tag;
+  heap->UseLast = tag;
+}
+
+void removeInUse(HeapInfo* heap, MemTag* tag) {
+  if (tag->ListPrev)
+    tag->ListPrev->ListNext = tag->ListNext;
+  else
+    heap->UseFirst = tag->ListNext;
+  if (tag->ListNext)
+    tag->ListNext->ListPrev = tag->ListPrev;
+  else
+    heap->UseLast = tag->ListPrev;
+}
+
+// Writes a fresh free tag over [at, at + size) and links it after `after` (or at the
+// head of the tag list when after is null).
+MemTag* makeFreeTag(HeapInfo* heap, uintptr_t at, size_t size, HeapMemInfo* page, MemTag* after) {
+  auto* tag = reinterpret_cast<MemTag*>(at);
+  std::memset(tag, 0, sizeof(MemTag));
+  std::memcpy(tag->MagicID, "DMEM", 4);
+  setFreeName(tag);
+  tag->ID = heap->AllocID;
+  tag->Time = heap->Time;
+  tag->Size = size;
+  tag->Heap = heap;
+  tag->UseHeapMem = page;
+  tag->Prev = after;
+  tag->Next = after ? after->Next : heap->TagFirst;
+  if (tag->Next)
+    tag->Next->Prev = tag;
+  else
+    heap->TagLast = tag;
+  if (after)
+    after->Next = tag;
+  else
+    heap->TagFirst = tag;
+  fillFreeGuards(tag);
+  return tag;
+}
+
+// Turns the free, filed tag into an in-use block whose user bytes start at user;
+// the caller has checked that user + rounded + the back guard fit.
+void carve(HeapInfo* heap, MemTag* tag, uintptr_t user, size_t rounded, size_t userSize, const char* file,
+           int line) {
+  unfileTag(heap, tag);
+  auto tagAddress = reinterpret_cast<uintptr_t>(tag);
+  uint32_t offset = static_cast<uint32_t>(user - tagAddress);
+  std::memcpy(reinterpret_cast<void*>(user - 4), &offset, 4);
+  tag->UserAddress = user;
+  tag->UserSize = userSize;
+  stamp(heap, tag, file, line);
+  appendInUse(heap, tag);
+  ++heap->UseTagNum;
+  ++tag->UseHeapMem->UseMemTagCount;
+
+  uintptr_t rest = (user + rounded + 31) & ~uintptr_t(15);
+  uintptr_t end = tagAddress + tag->Size;
+  if (end - rest < HEAP_SEARCH_OVERHEAD) {
+    --heap->FreeTagNum;
+  } else {
+    MemTag* remainder = makeFreeTag(heap, rest, end - rest, tag->UseHeapMem, tag);
+    remainder->Flags = static_cast<uint8_t>(MEMTAG_FLAG_PREV | (tag->Flags & MEMTAG_FLAG_NEXT));
+    fileTag(heap, remainder);
+    tag->Flags |= MEMTAG_FLAG_NEXT;
+    tag->Size = rest - tagAddress;
+  }
+  fillUseGuards(tag);
+  heap->TotalFreeSize -= tag->Size;
+  heap->TotalUseSize += tag->Size;
+}
+
+// b follows a in the same page; a takes it over.
+void absorb(HeapInfo* heap, MemTag* a, MemTag* b) {
+  a->Size += b->Size;
+  a->Next = b->Next;
+  if (b->Next)
+    b->Next->Prev = a;
+  else
+    heap->TagLast = a;
+  a->Flags = static_cast<uint8_t>((a->Flags & ~MEMTAG_FLAG_NEXT) | (b->Flags & MEMTAG_FLAG_NEXT));
+  --heap->FreeTagNum;
+}
+
+// Frees an in-use tag and merges it with its free neighbours; returns the free tag
+// that holds it now. Without mergeBack the tag keeps its address (reallocation carves
+// it again in place).
+MemTag* releaseTag(HeapInfo* heap, MemTag* tag, bool mergeBack) {
+  --heap->UseTagNum;
+  --tag->UseHeapMem->UseMemTagCount;
+  ++heap->FreeTagNum;
+  heap->TotalUseSize -= tag->Size;
+  heap->TotalFreeSize += tag->Size;
+  tag->Flags &= static_cast<uint8_t>(~MEMTAG_FLAG_USE);
+  setFreeName(tag);
+  removeInUse(heap, tag);
+  tag->UserAddress = 0;
+  tag->UserSize = 0;
+  if (mergeBack && (tag->Flags & MEMTAG_FLAG_PREV) && !(tag->Prev->Flags & MEMTAG_FLAG_USE)) {
+    MemTag* previous = tag->Prev;
+    unfileTag(heap, previous);
+    absorb(heap, previous, tag);
+    tag = previous;
+  }
+  if ((tag->Flags & MEMTAG_FLAG_NEXT) && !(tag->Next->Flags & MEMTAG_FLAG_USE)) {
+    MemTag* next = tag->Next;
+    unfileTag(heap, next);
+    absorb(heap, tag, next);
+  }
+  fillFreeGuards(tag);
+  fileTag(heap, tag);
+  return tag;
+}
+
+MemTag* findFree(HeapInfo* heap, size_t size) {
+  int f, s;
+  classOf(size, &f, &s);
+  if (++s == TLSF_LEVELS) {
+    s = 0;
+    if (++f == TLSF_LEVELS) return nullptr;
+  }
+  uint32_t bits = heap->SecondLevel[f] & (~0u << s);
+  if (!bits) {
+    uint32_t firsts = f + 1 < TLSF_LEVELS ? heap->FirstLevel & (~0u << (f + 1)) : 0;
+    if (!firsts) return nullptr;
+    f = std::countr_zero(firsts);
+    bits = heap->SecondLevel[f];
+  }
+  return heap->FreeList[f][std::countr_zero(bits)];
+}
+
+bool classAbove(size_t a, size_t b) {
+  int fa, sa, fb, sb;
+  classOf(a, &fa, &sa);
+  classOf(b, &fb, &sb);
+  return fa > fb || (fa == fb && sa > sb);
+}
+
+size_t resolveAlignment(const HeapInfo* heap, size_t alignment) {
+  if (alignment == 0) return heap->Aligned;
+  return std::bit_ceil(std::max<size_t>(alignment, 16));
+}
+
+size_t roundUp(size_t value, size_t alignment) { return (value + alignment - 1) & ~(alignment - 1); }
+
+void* allocLocked(HeapInfo* heap, size_t size, size_t alignment, const char* file, int line) {
+  size_t rounded = roundUp(size, alignment);
+  size_t search = roundUp(rounded + HEAP_SEARCH_OVERHEAD + alignment, alignment);
+  MemTag* tag;
+  while (!(tag = findFree(heap, search))) {
+    if (!heap->AutoGrow) return nullptr;
+    // Grow from the search size, not the request, so that the new page's free tag
+    // always lies in a class the search looks at.
+    size_t grow = search;
+    do grow += std::max<size_t>(0x100000, grow / 100);
+    while (!classAbove(grow, search));
+    if (AddHeapMemory(heap, nullptr, heap->AutoGrowUnit + grow) != 0) return nullptr;
+  }
+  auto tagAddress = reinterpret_cast<uintptr_t>(tag);
+  uintptr_t user = roundUp(tagAddress + USER_OFFSET_MIN, alignment);
+  if (user + rounded + HEAP_GUARD_SIZE > tagAddress + tag->Size) {
+    LogFormatUtf16(u"TLSF カテゴリ構造エラー 2  MemTag->Size %d", static_cast<int>(tag->Size));
+    return nullptr;
+  }
+  carve(heap, tag, user, rounded, size, file, line);
+  return reinterpret_cast<void*>(user);
+}
+
+void releasePageIfEmpty(HeapInfo* heap, HeapMemInfo* page) {
+  if (page->UseMemTagCount == 0 && (page->Flags & HEAPMEM_FLAG_CALLBACK)) subPageLocked(heap, page);
+}
+
+}  // namespace
+
+int InitializeHeap(HeapInfo* heap, int kind, size_t aligned, int autoGrow, size_t autoGrowUnit,
+                   const HeapPageCallbacks* callbacks, void* callbackParam, void* memory, size_t memorySize) {
+  if (kind != HEAP_KIND_TLSF || (aligned & 15) != 0) return -1;
+  std::memset(static_cast<void*>(heap), 0, sizeof *heap);
+  heap->Kind = kind;
+  heap->Aligned = aligned == 0 ? 16 : std::bit_ceil(aligned);
+  heap->AutoGrow = autoGrow;
+  heap->AutoGrowUnit = autoGrowUnit;
+  heap->CallbackParam = callbackParam;
+  if (callbacks) heap->Callbacks = *callbacks;
+  CriticalSection_Initialize(&heap->Lock);
+  if (memory && AddHeapMemory(heap, memory, memorySize) != 0) {
+    CriticalSection_Delete(&heap->Lock);
+    return -1;
+  }
+  return 0;
+}
+
+int TerminateHeap(HeapInfo* heap) {
+  for (HeapMemInfo* page = heap->PageList; page;) {
+    HeapMemInfo* next = page->NextPage;
+    if (page->Flags & HEAPMEM_FLAG_CALLBACK) {
+      HeapPageDescriptor descriptor = page->Page;
+      heap->Callbacks.Free(heap->CallbackParam, &descriptor);
+    }
+    page = next;
+  }
+  CriticalSection_Delete(&heap->Lock);
+  std::memset(static_cast<void*>(heap), 0, sizeof *heap);
+  return 0;
+}
+
+int AddHeapMemory(HeapInfo* heap, void* memory, size_t size) {
+  HeapLock hold(heap);
+  HeapPageDescriptor descriptor{};
+  uint32_t flags = 0;
+  if (memory) {
+    if (size == 0) return -1;
+    auto start = roundUp(reinterpret_cast<uintptr_t>(memory), 16);
+    auto end = (reinterpret_cast<uintptr_t>(memory) + size) & ~uintptr_t(15);
+    size_t usable = end > start ? end - start : 0;
+    if (usable < HEAP_MIN_SIZE) {
+      LogFormatUtf16(u"ヒープのサイズ( %dbyte )が小さすぎます、最低でも %dbyte 必要です", static_cast<int>(usable),
+                     static_cast<int>(HEAP_MIN_SIZE));
+      return -1;
+    }
+    descriptor.Address = memory;
+    descriptor.Size = size;
+  } else {
+    if (!heap->AutoGrow) return -1;
+    size = roundUp(std::max(size, heap->AutoGrowUnit) + 16, 16);
+    if (size < HEAP_MIN_SIZE) {
+      LogFormatUtf16(u"ヒープの自動確保サイズ( %dbyte )が小さすぎます、最低でも %dbyte 必要です",
+                     static_cast<int>(size), static_cast<int>(HEAP_MIN_SIZE));
+      return -1;
+    }
+    if (heap->Callbacks.Alloc(heap->CallbackParam, &descriptor, size) != 0) {
+      LogFormatUtf16(u"ヒープ用メモリの確保に失敗しました");
+      return -1;
+    }
+    descriptor.Address = heap->Callbacks.GetAddress(heap->CallbackParam, &descriptor);
+    descriptor.Size = heap->Callbacks.GetSize(heap->CallbackParam, &descriptor);
+    flags = HEAPMEM_FLAG_CALLBACK;
+  }
+
+  auto start = roundUp(reinterpret_cast<uintptr_t>(descriptor.Address), 16);
+  auto end = (reinterpret_cast<uintptr_t>(descriptor.Address) + descriptor.Size) & ~uintptr_t(15);
+  // A free tag's class must fit 32 levels.
+  end = std::min<uintptr_t>(end, start + 0xFFFFFFF0u);
+  auto* page = reinterpret_cast<HeapMemInfo*>(start);
+  std::memset(static_cast<void*>(page), 0, sizeof *page);
+  page->PageSize = descriptor.Size;
+  page->PageAddress = descriptor.Address;
+  page->AlignedAddress = start;
+  page->UseSize = end - start;
+  page->FirstTagAddress = roundUp(start + sizeof(HeapMemInfo), 16);
+  page->FirstTagSize = end - page->FirstTagAddress;
+  page->Flags = flags;
+  page->Page = descriptor;
+  page->NextPage = heap->PageList;
+  if (heap->PageList) heap->PageList->PrevPage = page;
+  heap->PageList = page;
+
+  MemTag* tag = makeFreeTag(heap, page->FirstTagAddress, page->FirstTagSize, page, nullptr);
+  page->FirstTag = tag;
+  ++heap->FreeTagNum;
+  heap->TotalFreeSize += tag->Size;
+  fileTag(heap, tag);
+  return 0;
+}
+
+namespace heap_detail {
+
+int subPageLocked(HeapInfo* heap, HeapMemInfo* page) {
+  MemTag* tag = page->FirstTag;
+  if (page->UseMemTagCount != 0) {
+    LogFormatUtf16(u"SubHeapMemory Error : 使用しているメモリタグがある状態でヒープメモリを外そうとしました  "
+                   u"HeapMemInfo->UseMemTagCount:%d",
+                   page->UseMemTagCount);
+    return -1;
+  }
+  if (tag->Flags & MEMTAG_FLAG_USE) {
+    LogFormatUtf16(u"SubHeapMemory Error : ヒープメモリを使用している先頭タグが使用メモリタグでした");
+    return -1;
+  }
+  if (tag->UseHeapMem != page) {
+    LogFormatUtf16(u"SubHeapMemory Error : ヒープメモリを使用している先頭タグが使用しているヒープメモリ情報と一致しません "
+                   u"MemTag->UseHeapMem:0x%016llx  HeapMemInfo:0x%016llx",
+                   static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(tag->UseHeapMem)),
+                   static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(page)));
+    return -1;
+  }
+  if (tag->Flags & MEMTAG_FLAG_NEXT) {
+    LogFormatUtf16(u"SubHeapMemory Error : ヒープメモリを使用している使用メモリタグが二つ以上あります");
+    return -1;
+  }
+  unfileTag(heap, tag);
+  unlinkTag(heap, tag);
+  heap->TotalFreeSize -= tag->Size;
+  --heap->FreeTagNum;
+  if (page->PrevPage)
+    page->PrevPage->NextPage = page->NextPage;
+  else
+    heap->PageList = page->NextPage;
+  if (page->NextPage) page->NextPage->PrevPage = page->PrevPage;
+  if (page->Flags & HEAPMEM_FLAG_CALLBACK) {
+    HeapPageDescriptor descriptor = page->Page;
+    heap->Callbacks.Free(heap->CallbackParam, &descriptor);
+  }
+  return 0;
+}
+
+}  // namespace heap_detail
+
+int SubHeapMemory(HeapInfo* heap, void* pageAddress) {
+  HeapLock hold(heap);
+  auto* page = reinterpret_cast<HeapMemInfo*>(roundUp(reinterpret_cast<uintptr_t>(pageAddress), 16));
+  return subPageLocked(heap, page);
+}
+
+void* AllocMemory(HeapInfo* heap, size_t size, size_t alignment, int, const char* file, int line) {
+  if (size == 0 || size > MAX_REQUEST) return nullptr;
+  HeapLock hold(heap);
+  return allocLocked(heap, size, resolveAlignment(heap, alignment), file, line);
+}
+
+int FreeMemoryBase(void* memory, int isTag, size_t* freedUserSize) {
+  *freedUserSize = 0;
+  if (!memory) return 0;
+  MemTag* tag = locateTag(memory, isTag,
+                          u"FreeMemory Error : メモリタグの MagicID が不正です、誤ったメモリアドレスが渡されたか、メモリが破壊されています");
+  if (!tag) return -1;
+  HeapInfo* heap = tag->Heap;
+  HeapLock hold(heap);
+  if (!guardsIntact(tag)) {
+    LogFormatUtf16(u"FreeMemory Error : デバッグ領域の破壊を確認しました、メモリの不正なアクセスが発生したことが考えられます");
+    DumpMemTag(tag, 1);
+    return -1;
+  }
+  if (!(tag->Flags & MEMTAG_FLAG_USE)) {
+    LogFormatUtf16(u"FreeMemory Error : 解放済みのメモリに対して再度解放しようとしました");
+    DumpMemTag(tag, 1);
+    return -1;
+  }
+  *freedUserSize = tag->UserSize;
+  HeapMemInfo* page = tag->UseHeapMem;
+  releaseTag(heap, tag, true);
+  releasePageIfEmpty(heap, page);
+  return 0;
+}
+
+int FreeMemory(void* memory, int isTag) {
+  size_t freed;
+  return FreeMemoryBase(memory, isTag, &freed);
+}
+
+long long GetAllocSize(void* memory, int isTag) {
+  MemTag* tag = locateTag(memory, isTag,
+                          u"GetAllocSize Error : メモリタグの MagicID が不正です、誤ったメモリアドレスが渡されたか、メモリが破壊されています");
+  if (!tag) return -1;
+  HeapLock hold(tag->Heap);
+  if (!(tag->Flags & MEMTAG_FLAG_USE)) {
+    LogFormatUtf16(u"GetAllocSize Error : 解放済みのメモリに対して確保メモリサイズの取得を行おうとしました");
+    return -1;
+  }
+  return static_cast<long long>(tag->UserSize);
+}
+
+void* ReallocMemoryBase(void* memory, int isTag, size_t size, size_t alignment, const char* file, int line,
+                        size_t* oldUserSize) {
+  *oldUserSize = 0;
+  if (!memory) return nullptr;
+  MemTag* tag = locateTag(memory, isTag,
+                          u"ReallocMemory Error : メモリタグの MagicID が不正です、誤ったメモリアドレスが渡されたか、メモリが破壊されています");
+  if (!tag || size == 0 || size > MAX_REQUEST) return nullptr;
+  HeapInfo* heap = tag->Heap;
+  HeapLock hold(heap);
+  // Checked before the same-size shortcut, so that a freed block is never revived.
+  if (!guardsIntact(tag)) {
+    LogFormatUtf16(u"ReallocMemory Error : デバッグ領域の破壊を確認しました、メモリの不正なアクセスが発生したことが考えられます");
+    DumpMemTag(tag, 1);
+    return nullptr;
+  }
+  if (!(tag->Flags & MEMTAG_FLAG_USE)) {
+    LogFormatUtf16(u"ReallocMemory Error : 解放済みのメモリに対して再確保をしようとしました");
+    DumpMemTag(tag, 1);
+    return nullptr;
+  }
+  *oldUserSize = tag->UserSize;
+  uintptr_t user = tag->UserAddress;
+  if (size == tag->UserSize) {
+    stamp(heap, tag, file, line);
+    return reinterpret_cast<void*>(user);
+  }
+  size_t align = resolveAlignment(heap, alignment);
+  size_t rounded = roundUp(size, align);
+  if ((user & (align - 1)) == 0) {
+    auto tagAddress = reinterpret_cast<uintptr_t>(tag);
+    size_t room = tagAddress + tag->Size - HEAP_GUARD_SIZE - user;
+    if ((tag->Flags & MEMTAG_FLAG_NEXT) && !(tag->Next->Flags & MEMTAG_FLAG_USE)) room += tag->Next->Size;
+    if (rounded <= room) {
+      releaseTag(heap, tag, false);
+      carve(heap, tag, user, rounded, size, file, line);
+      return reinterpret_cast<void*>(user);
+    }
+  }
+  void* moved = allocLocked(heap, size, align, file, line);
+  if (!moved) return nullptr;
+  std::memcpy(moved, reinterpret_cast<void*>(user), std::min(tag->UserSize, size));
+  HeapMemInfo* page = tag->UseHeapMem;
+  releaseTag(heap, tag, true);
+  releasePageIfEmpty(heap, page);
+  return moved;
+}
+
+void* ReallocMemory(void* memory, int isTag, size_t size, size_t alignment, const char* file, int line) {
+  size_t old;
+  return ReallocMemoryBase(memory, isTag, size, alignment, file, line, &old);
+}
+
+int SetHeapTime(HeapInfo* heap, uint16_t seconds) {
+  HeapLock hold(heap);
+  heap->Time = seconds;
+  return 0;
+}
+
+MemTag* UserToMemTag(void* memory) {
+  uint32_t offset;
+  std::memcpy(&offset, static_cast<uint8_t*>(memory) - 4, 4);
+  return reinterpret_cast<MemTag*>(static_cast<uint8_t*>(memory) - offset);
+}
+
+}  // namespace ZaDod

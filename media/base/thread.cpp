@@ -1,0 +1,98 @@
+#include "media/base/thread.h"
+
+#include <cstring>
+
+#include "platform/win/thread.h"
+
+namespace ZaDod {
+
+namespace win = plat::win;
+
+int CriticalSection_Initialize(TrackedCriticalSection* lock) {
+  win::InitializeCriticalSection(&lock->CriticalSection);
+  lock->FilePath[0] = '\0';
+  lock->FileLine = 0;
+  lock->ThreadID = 0;
+  return 0;
+}
+
+int CriticalSection_Delete(TrackedCriticalSection* lock) {
+  win::DeleteCriticalSection(&lock->CriticalSection);
+  return 0;
+}
+
+int CriticalSection_Lock(TrackedCriticalSection* lock, const char* filePath, int line) {
+  uint32_t threadId = win::GetCurrentThreadId();
+  win::EnterCriticalSection(&lock->CriticalSection);
+  // Written only once held, so these always name the current or last holder.
+  size_t length = filePath ? strnlen(filePath, sizeof lock->FilePath - 1) : 0;
+  std::memcpy(lock->FilePath, filePath ? filePath : "", length);
+  lock->FilePath[length] = '\0';
+  lock->FileLine = line;
+  lock->ThreadID = threadId;
+  return 0;
+}
+
+int CriticalSection_Unlock(TrackedCriticalSection* lock) {
+  win::LeaveCriticalSection(&lock->CriticalSection);
+  return 0;
+}
+
+namespace {
+
+win::DWORD ThreadStartProc(void* argument) {
+  auto* thread = static_cast<ThreadRecord*>(argument);
+  win::SuspendThread(win::GetCurrentThread());
+  thread->Function(thread, thread->Param);
+  win::ExitThread(0);
+}
+
+}  // namespace
+
+int Thread_Create(ThreadRecord* thread, ThreadFunction function, void* parameter) {
+  thread->Function = function;
+  thread->Param = parameter;
+  win::DWORD id = 0;
+  thread->ThreadHandle = win::CreateThread(nullptr, 0, ThreadStartProc, thread, 0, &id);
+  if (thread->ThreadHandle == nullptr) {
+    thread->ThreadID = 0;
+    return -1;
+  }
+  thread->ThreadID = id;
+  return 0;
+}
+
+int Thread_Resume(ThreadRecord* thread) {
+  win::DWORD previous = win::ResumeThread(thread->ThreadHandle);
+  return previous != 0xFFFFFFFFu && previous > 0 ? 1 : 0;
+}
+
+int Thread_SuspendSelf() {
+  win::SuspendThread(win::GetCurrentThread());
+  return 0;
+}
+
+int Thread_SetPriority(ThreadRecord* thread, int level) {
+  static const int priorities[] = {win::THREAD_PRIORITY_LOWEST, win::THREAD_PRIORITY_BELOW_NORMAL,
+                                   win::THREAD_PRIORITY_NORMAL, win::THREAD_PRIORITY_HIGHEST};
+  if (level < 0 || level > 3) return 0;
+  win::SetThreadPriority(thread->ThreadHandle, priorities[level]);
+  return 0;
+}
+
+int Thread_Sleep(int milliseconds) {
+  win::Sleep(static_cast<win::DWORD>(milliseconds < 0 ? 0 : milliseconds));
+  return 0;
+}
+
+int Thread_Close(ThreadRecord* thread) {
+  if (thread->ThreadHandle) win::CloseHandle(thread->ThreadHandle);
+  thread->ThreadHandle = nullptr;
+  return 0;
+}
+
+uint32_t Thread_GetId(ThreadRecord* thread) { return thread->ThreadID; }
+
+int Thread_IsValid(ThreadRecord* thread) { return thread->ThreadHandle != nullptr ? 1 : 0; }
+
+}  // namespace ZaDod

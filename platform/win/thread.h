@@ -1,0 +1,47 @@
+// Threads over pthreads. A thread's control block is shared by its handle and the
+// running thread, so it outlives both. A thread handle can be waited for.
+#pragma once
+#include <cstdint>
+
+#include "platform/win/sync.h"
+
+namespace plat::win {
+
+using LPTHREAD_START_ROUTINE = DWORD (*)(void* parameter);
+
+constexpr DWORD STILL_ACTIVE = 259;
+
+constexpr int THREAD_PRIORITY_LOWEST = -2;
+constexpr int THREAD_PRIORITY_BELOW_NORMAL = -1;
+constexpr int THREAD_PRIORITY_NORMAL = 0;
+constexpr int THREAD_PRIORITY_ABOVE_NORMAL = 1;
+constexpr int THREAD_PRIORITY_HIGHEST = 2;
+
+// Threads always start running with the default stack; stackSize and flags are ignored.
+HANDLE CreateThread(void* security, SIZE_T stackSize, LPTHREAD_START_ROUTINE start, void* parameter,
+                    DWORD flags, DWORD* threadId);
+[[noreturn]] void ExitThread(DWORD exitCode);
+// STILL_ACTIVE while the thread runs.
+BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode);
+
+// Stands for "the calling thread"; it is not registered, so it cannot be closed or
+// waited for.
+inline HANDLE const CURRENT_THREAD_HANDLE = reinterpret_cast<HANDLE>(~std::uintptr_t(1));
+
+// The handle of the calling thread, valid only on that thread.
+HANDLE GetCurrentThread();
+DWORD GetCurrentThreadId();
+
+// Only the calling thread can suspend itself; it then blocks until resumed. Both
+// return the previous suspend count, or 0xFFFFFFFF on failure.
+DWORD SuspendThread(HANDLE thread);
+DWORD ResumeThread(HANDLE thread);
+
+// Priorities are recorded and read back but do not change scheduling.
+BOOL SetThreadPriority(HANDLE thread, int priority);
+int GetThreadPriority(HANDLE thread);
+
+// Sleep(0) yields the rest of the time slice.
+void Sleep(DWORD milliseconds);
+
+}  // namespace plat::win

@@ -1,0 +1,280 @@
+#include "media/base/memory.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "heap_testing.h"
+#include "media/base/heap.h"
+
+using namespace ZaDod;
+using heap_testing::LogRecorder;
+
+namespace {
+
+// A resident block keeps the pages of both heaps mapped, so that a block freed twice
+// still lies in mapped memory.
+struct TrackedMemory : ::testing::Test {
+  LogRecorder log;
+  void* residentSmall = nullptr;
+  void* residentLarge = nullptr;
+  void SetUp() override {
+    residentSmall = MemAlloc(16, "resident", 1);
+    residentLarge = MemAlloc(0x20000, "resident", 2);
+    LogRecorder::clear();
+  }
+  void TearDown() override {
+    MemFree(residentSmall);
+    MemFree(residentLarge);
+  }
+};
+
+bool bothHeapsSound() {
+  return MemErrorCheck() == 0 && heap_testing::heapShapeIsSound(MemGetHeap(0)) &&
+         heap_testing::heapShapeIsSound(MemGetHeap(1));
+}
+
+}  // namespace
+
+TEST_F(TrackedMemory, SplitsBySizeAndCountsUserBytes) {
+  int count = MemGetAllocNum();
+  size_t total = MemGetTotalAllocSize();
+  void* small = MemAlloc(0x10000, "split.cpp", 1);
+  void* large = MemAlloc(0x10001, "split.cpp", 2);
+  ASSERT_NE(small, nullptr);
+  ASSERT_NE(large, nullptr);
+  EXPECT_EQ(UserToMemTag(small)->Heap, MemGetHeap(0));
+  EXPECT_EQ(UserToMemTag(large)->Heap, MemGetHeap(1));
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(small) % 16, 0u);
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(large) % 16, 0u);
+  EXPECT_EQ(MemGetAllocNum() - count, 2);
+  EXPECT_EQ(MemGetTotalAllocSize() - total, 0x20001u);
+  MemFree(small);
+  MemFree(large);
+  EXPECT_EQ(MemGetAllocNum(), count);
+  EXPECT_EQ(MemGetTotalAllocSize(), total);
+  MemFree(nullptr);
+}
+
+TEST_F(TrackedMemory, FailedRequestsDumpAndReturnNull) {
+  EXPECT_EQ(MemAlloc(0, "zero.cpp", 1), nullptr);
+  EXPECT_TRUE(log.saw(u"Alloc memory dump\n"));
+  LogRecorder::clear();
+  EXPECT_EQ(MemAlloc(size_t(0x80000000u), "huge.cpp", 1), nullptr);
+  EXPECT_TRUE(log.saw(u"Alloc memory dump\n"));
+  // The dump lists the live blocks, one 8-bit line each.
+  EXPECT_TRUE(log.saw(u"file:resident"));
+}
+
+TEST_F(TrackedMemory, BadFreesAreRefusedAndLeaveTotalsAlone) {
+  auto* block = static_cast<uint8_t*>(MemAlloc(100, "bad.cpp", 1));
+  MemFree(block);
+  int count = MemGetAllocNum();
+  size_t total = MemGetTotalAllocSize();
+  MemFree(block);
+  EXPECT_TRUE(log.saw(u"FreeMemory Error : 解放済みのメモリに対して再度解放しようとしました"));
+  EXPECT_EQ(MemGetAllocNum(), count);
+  EXPECT_EQ(MemGetTotalAllocSize(), total);
+  EXPECT_TRUE(bothHeapsSound());
+
+  // Reallocating a freed block, even to its old size, must not bring it back.
+  LogRecorder::clear();
+  EXPECT_EQ(MemRealloc(block, 100, "bad.cpp", 2), nullptr);
+  EXPECT_TRUE(log.saw(u"ReallocMemory Error : 解放済みのメモリに対して再確保をしようとしました"));
+  EXPECT_EQ(MemGetAllocNum(), count);
+
+  alignas(16) uint8_t foreign[64] = {};
+  MemFree(foreign + 32);
+  EXPECT_TRUE(log.saw(u"FreeMemory Error : メモリタグの MagicID が不正です"));
+  EXPECT_EQ(MemGetAllocNum(), count);
+  EXPECT_EQ(MemGetTotalAllocSize(), total);
+}
+
+TEST_F(TrackedMemory, OverrunPastTheBlockIsCaughtOnFree) {
+  auto* block = static_cast<uint8_t*>(MemAlloc(100, "overrun.cpp", 1));
+  int count = MemGetAllocNum();
+  block[100] = 0;
+  MemFree(block);
+  EXPECT_TRUE(log.saw(u"FreeMemory Error : デバッグ領域の破壊を確認しました"));
+  EXPECT_TRUE(log.saw(u"file:overrun.cpp"));
+  EXPECT_EQ(MemGetAllocNum(), count);
+  block[100] = HEAP_GUARD_BYTE;
+  MemFree(block);
+  EXPECT_EQ(MemGetAllocNum(), count - 1);
+
+  block = static_cast<uint8_t*>(MemAlloc(32, "underrun.cpp", 1));
+  reinterpret_cast<uint8_t*>(UserToMemTag(block))[sizeof(MemTag) + 3] = 0;  // front guard
+  LogRecorder::clear();
+  MemFree(block);
+  EXPECT_TRUE(log.saw(u"デバッグ領域の破壊を確認しました"));
+  reinterpret_cast<uint8_t*>(UserToMemTag(block))[sizeof(MemTag) + 3] = HEAP_GUARD_BYTE;
+  MemFree(block);
+  EXPECT_TRUE(bothHeapsSound());
+}
+
+TEST_F(TrackedMemory, ReallocStaysGrowsInPlaceOrMoves) {
+  auto* a = static_cast<uint8_t*>(MemAlloc(200, "re.cpp", 1));
+  for (int i = 0; i < 200; ++i) a[i] = static_cast<uint8_t>(i);
+  size_t total = MemGetTotalAllocSize();
+  EXPECT_EQ(MemRealloc(a, 200, "re.cpp", 2), a);
+  EXPECT_EQ(UserToMemTag(a)->Line, 2);
+
+  // Nothing behind a yet: it grows into the free neighbour.
+  EXPECT_EQ(MemRealloc(a, 1000, "re.cpp", 3), a);
+  EXPECT_EQ(MemGetTotalAllocSize(), total + 800);
+  EXPECT_EQ(MemRealloc(a, 300, "re.cpp", 4), a);
+  EXPECT_TRUE(bothHeapsSound());
+
+  auto* behind = static_cast<uint8_t*>(MemAlloc(16, "re.cpp", 5));
+  int count = MemGetAllocNum();
+  auto* moved = static_cast<uint8_t*>(MemRealloc(a, 5000, "re.cpp", 6));
+  ASSERT_NE(moved, a);
+  for (int i = 0; i < 200; ++i) ASSERT_EQ(moved[i], static_cast<uint8_t>(i));
+  EXPECT_EQ(MemGetAllocNum(), count);
+  EXPECT_EQ(MemGetTotalAllocSize(), total + 4800 + 16);
+  EXPECT_TRUE(bothHeapsSound());
+  MemFree(moved);
+  MemFree(behind);
+
+  void* fresh = MemRealloc(nullptr, 40, "re.cpp", 7);
+  EXPECT_NE(fresh, nullptr);
+  EXPECT_EQ(MemRealloc(fresh, 0, "re.cpp", 8), nullptr);  // the block stays
+  MemFree(fresh);
+  EXPECT_EQ(MemGetTotalAllocSize(), total - 200);
+}
+
+TEST_F(TrackedMemory, CallocAndAlignment) {
+  auto* dirty = static_cast<uint8_t*>(MemAlloc(512, "c.cpp", 1));
+  std::memset(dirty, 0x5A, 512);
+  MemFree(dirty);
+  auto* clean = static_cast<uint8_t*>(MemCalloc(512, "c.cpp", 2));
+  for (int i = 0; i < 512; ++i) ASSERT_EQ(clean[i], 0);
+  void* aligned = MemAllocBase(100, 256, "c.cpp", 3);
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(aligned) % 256, 0u);
+  MemFree(clean);
+  MemFree(aligned);
+}
+
+TEST_F(TrackedMemory, DumpLineShowsTagFields) {
+  auto* block = static_cast<uint8_t*>(MemAlloc(100, "some/dir/averyveryverylongname.cpp", 70000));
+  for (int i = 0; i < 100; ++i) block[i] = static_cast<uint8_t>(0xF0 + (i & 15));
+  DumpMemTag(block, 0);
+  std::u16string line;
+  for (auto& l : LogRecorder::all())
+    if (l.find(u"file:") != std::u16string::npos) line = l;
+  EXPECT_NE(line.find(u"user size:       100(     0.098kb)"), std::u16string::npos);
+  EXPECT_NE(line.find(u"file:yverylongname.cpp "), std::u16string::npos);
+  EXPECT_NE(line.find(u"line:70000 "), std::u16string::npos);
+  EXPECT_NE(line.find(u"data:[f0 f1 f2 f3 f4 f5 f6 f7 f8 f9 fa fb fc fd fe ff]\n"), std::u16string::npos);
+  MemFree(block);
+}
+
+namespace {
+
+struct Block {
+  uint8_t* data;
+  size_t size;
+  uint8_t fill;
+};
+
+size_t randomSize(std::mt19937& random) {
+  switch (random() % 10) {
+    case 0:
+      return 0x10000 + random() % 300000;  // large-block heap
+    case 1:
+      return 4096 + random() % 60000;
+    default:
+      return 1 + random() % 600;
+  }
+}
+
+bool intact(const Block& b) {
+  for (size_t i = 0; i < b.size; ++i)
+    if (b.data[i] != b.fill) return false;
+  return true;
+}
+
+// Random alloc, realloc and free with the contents checked; calls check every 100 steps.
+template <class Check>
+void randomLoad(unsigned seed, int steps, Check check) {
+  std::mt19937 random(seed);
+  std::vector<Block> blocks;
+  for (int step = 1; step <= steps; ++step) {
+    unsigned action = random() % 3;
+    if (blocks.empty() || action == 0) {
+      size_t size = randomSize(random);
+      auto fill = static_cast<uint8_t>(random());
+      auto* data = static_cast<uint8_t*>(MemAlloc(size, "load.cpp", step));
+      ASSERT_NE(data, nullptr);
+      std::memset(data, fill, size);
+      blocks.push_back({data, size, fill});
+    } else {
+      size_t index = random() % blocks.size();
+      Block& b = blocks[index];
+      ASSERT_TRUE(intact(b));
+      if (action == 1) {
+        size_t size = randomSize(random);
+        auto* data = static_cast<uint8_t*>(MemRealloc(b.data, size, "load.cpp", step));
+        ASSERT_NE(data, nullptr);
+        for (size_t i = 0; i < std::min(size, b.size); ++i) ASSERT_EQ(data[i], b.fill);
+        std::memset(data, b.fill, size);
+        b.data = data;
+        b.size = size;
+      } else {
+        MemFree(b.data);
+        blocks[index] = blocks.back();
+        blocks.pop_back();
+      }
+    }
+    if (step % 100 == 0) check();
+  }
+  for (auto& b : blocks) {
+    ASSERT_TRUE(intact(b));
+    MemFree(b.data);
+  }
+}
+
+}  // namespace
+
+TEST_F(TrackedMemory, RandomLoadKeepsHeapsConsistent) {
+  int count = MemGetAllocNum();
+  size_t total = MemGetTotalAllocSize();
+  randomLoad(20261207, 10000, [] { ASSERT_TRUE(bothHeapsSound()); });
+  EXPECT_EQ(MemGetAllocNum(), count);
+  EXPECT_EQ(MemGetTotalAllocSize(), total);
+  EXPECT_TRUE(LogRecorder::all().empty());
+}
+
+TEST_F(TrackedMemory, RandomLoadFromEightThreads) {
+  int count = MemGetAllocNum();
+  size_t total = MemGetTotalAllocSize();
+  std::vector<std::thread> threads;
+  for (unsigned t = 0; t < 8; ++t)
+    threads.emplace_back([t] { randomLoad(1000 + t, 10000, [] { ASSERT_TRUE(bothHeapsSound()); }); });
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(MemGetAllocNum(), count);
+  EXPECT_EQ(MemGetTotalAllocSize(), total);
+  EXPECT_TRUE(bothHeapsSound());
+}
+
+TEST(TrackedMemoryShutDown, TerminateKeepsLiveHeapsAndRestartsEmptyOnes) {
+  LogRecorder log;
+  void* live = MemAlloc(64, "live.cpp", 1);
+  MemTerminate();
+  EXPECT_TRUE(log.saw(u"file:live.cpp"));
+  ASSERT_NE(MemGetHeap(0), nullptr);
+  MemFree(live);  // its page is still there
+  ASSERT_EQ(MemGetAllocNum(), 0) << "an earlier test leaked a block";
+
+  MemTerminate();
+  EXPECT_EQ(MemGetHeap(0), nullptr);
+  void* again = MemAlloc(64, "again.cpp", 1);
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(MemGetAllocNum(), 1);
+  EXPECT_EQ(MemErrorCheck(), 0);
+  MemFree(again);
+  MemTerminate();
+}

@@ -1,0 +1,114 @@
+#include "platform/win/thread.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "platform/win/sync.h"
+
+namespace win = plat::win;
+
+namespace {
+
+struct Shared {
+  std::atomic<int> stage{0};
+  win::HANDLE self = nullptr;
+  win::DWORD seenId = 0;
+};
+
+win::DWORD returnsSeven(void* p) {
+  auto* shared = static_cast<Shared*>(p);
+  shared->seenId = win::GetCurrentThreadId();
+  return 7;
+}
+
+win::DWORD exitsEarly(void*) {
+  win::ExitThread(42);
+}
+
+win::DWORD suspendsItself(void* p) {
+  auto* shared = static_cast<Shared*>(p);
+  shared->stage = 1;
+  win::SuspendThread(win::GetCurrentThread());
+  shared->stage = 2;
+  return 0;
+}
+
+void waitForExit(win::HANDLE thread) { ASSERT_EQ(win::WaitForSingleObject(thread, win::INFINITE), win::WAIT_OBJECT_0); }
+
+}  // namespace
+
+TEST(WinThread, ReportsExitCodeAndIdFromReturnOrExitThread) {
+  Shared shared;
+  win::DWORD id = 0;
+  win::HANDLE thread = win::CreateThread(nullptr, 0, returnsSeven, &shared, 0, &id);
+  ASSERT_NE(thread, nullptr);
+  waitForExit(thread);
+  win::DWORD code = 0;
+  ASSERT_TRUE(win::GetExitCodeThread(thread, &code));
+  EXPECT_EQ(code, 7u);
+  EXPECT_EQ(shared.seenId, id);
+  EXPECT_NE(id, win::GetCurrentThreadId());
+  win::CloseHandle(thread);
+
+  thread = win::CreateThread(nullptr, 0, exitsEarly, nullptr, 0, nullptr);
+  waitForExit(thread);
+  ASSERT_TRUE(win::GetExitCodeThread(thread, &code));
+  EXPECT_EQ(code, 42u);
+  win::CloseHandle(thread);
+}
+
+TEST(WinThread, SuspendedThreadIsStillActiveUntilResumed) {
+  Shared shared;
+  win::HANDLE thread = win::CreateThread(nullptr, 0, suspendsItself, &shared, 0, nullptr);
+  // Resume reports 0 until the thread has really suspended itself.
+  while (win::ResumeThread(thread) == 0) win::Sleep(0);
+  waitForExit(thread);
+  EXPECT_EQ(shared.stage.load(), 2);
+  EXPECT_EQ(win::ResumeThread(thread), 0u);  // not suspended any more
+  win::CloseHandle(thread);
+}
+
+TEST(WinThread, StillActiveWhileBlockedAndBlockOutlivesHandle) {
+  Shared shared;
+  win::HANDLE thread = win::CreateThread(nullptr, 0, suspendsItself, &shared, 0, nullptr);
+  while (shared.stage.load() != 1) win::Sleep(1);
+  win::DWORD code = 0;
+  ASSERT_TRUE(win::GetExitCodeThread(thread, &code));
+  EXPECT_EQ(code, win::STILL_ACTIVE);
+  EXPECT_EQ(win::WaitForSingleObject(thread, 0), win::WAIT_TIMEOUT);
+  while (win::ResumeThread(thread) == 0) win::Sleep(0);
+  // Closing the handle while the thread still runs must not pull the block away.
+  win::CloseHandle(thread);
+  while (shared.stage.load() != 2) win::Sleep(1);
+}
+
+TEST(WinThread, OnlyTheCallingThreadCanSuspendItself) {
+  Shared shared;
+  win::HANDLE thread = win::CreateThread(nullptr, 0, returnsSeven, &shared, 0, nullptr);
+  EXPECT_EQ(win::SuspendThread(thread), 0xFFFFFFFFu);
+  waitForExit(thread);
+  win::CloseHandle(thread);
+}
+
+TEST(WinThread, PriorityIsRecorded) {
+  Shared shared;
+  win::HANDLE thread = win::CreateThread(nullptr, 0, suspendsItself, &shared, 0, nullptr);
+  EXPECT_EQ(win::GetThreadPriority(thread), win::THREAD_PRIORITY_NORMAL);
+  EXPECT_TRUE(win::SetThreadPriority(thread, win::THREAD_PRIORITY_LOWEST));
+  EXPECT_EQ(win::GetThreadPriority(thread), win::THREAD_PRIORITY_LOWEST);
+  EXPECT_TRUE(win::SetThreadPriority(win::GetCurrentThread(), win::THREAD_PRIORITY_HIGHEST));
+  EXPECT_EQ(win::GetThreadPriority(win::GetCurrentThread()), win::THREAD_PRIORITY_HIGHEST);
+  while (win::ResumeThread(thread) == 0) win::Sleep(0);
+  waitForExit(thread);
+  win::CloseHandle(thread);
+}
+
+TEST(WinThread, CurrentThreadHandleIsAPseudoHandle) {
+  EXPECT_EQ(win::GetCurrentThread(), win::CURRENT_THREAD_HANDLE);
+  EXPECT_FALSE(win::CloseHandle(win::GetCurrentThread()));  // never registered
+  EXPECT_EQ(win::WaitForSingleObject(win::GetCurrentThread(), 0), win::WAIT_FAILED);
+  win::DWORD code = 0;
+  ASSERT_TRUE(win::GetExitCodeThread(win::GetCurrentThread(), &code));
+  EXPECT_EQ(code, win::STILL_ACTIVE);
+}
