@@ -3,7 +3,11 @@
 // wait while the window is inactive, and painting.
 #include <cmath>
 
-#include "media/system/base_seam.h"
+#include "media/base/clock.h"
+#include "media/base/log.h"
+#include "media/base/memory.h"
+#include "media/base/thread.h"
+#include "media/system/text_seam.h"
 #include "media/system/graphics_seam.h"
 #include "media/system/input_seam.h"
 #include "media/system/periphery_seam.h"

@@ -4,7 +4,11 @@
 #include <mutex>
 #include <thread>
 
-#include "media/system/base_seam.h"
+#include "media/base/clock.h"
+#include "media/base/log.h"
+#include "media/base/memory.h"
+#include "media/base/thread.h"
+#include "media/system/text_seam.h"
 
 namespace ZaDod {
 namespace {

@@ -1,7 +1,11 @@
 // The message pump: drains the window's messages, waits while the window is inactive,
 // replays the activation messages that arrived meanwhile and does the media layer's
 // per-pass housekeeping.
-#include "media/system/base_seam.h"
+#include "media/base/clock.h"
+#include "media/base/log.h"
+#include "media/base/memory.h"
+#include "media/base/thread.h"
+#include "media/system/text_seam.h"
 #include "media/system/graphics_seam.h"
 #include "media/system/input_seam.h"
 #include "media/system/loading_seam.h"

@@ -2,7 +2,11 @@
 // ended in a fixed order around the main window.
 #include <iterator>
 
-#include "media/system/base_seam.h"
+#include "media/base/clock.h"
+#include "media/base/log.h"
+#include "media/base/memory.h"
+#include "media/base/thread.h"
+#include "media/system/text_seam.h"
 #include "media/system/file_seam.h"
 #include "media/system/graphics_seam.h"
 #include "media/system/input_seam.h"
@@ -92,8 +96,7 @@ void shutDown() {
     FileAccessChangeDir(Library.InitialDir);
     TerminateArchiveReader();
   }
-  MemDump();
-  MemTerminate();
+  MemTerminate();  // lists the blocks still alive, then releases both heaps
   ReleaseWinAPI();
   started = 0;
 }

@@ -2,13 +2,18 @@
 // and timer test, the window itself, and the loading workers that live with it.
 #include <iterator>
 
-#include "media/system/base_seam.h"
+#include "media/base/clock.h"
+#include "media/base/log.h"
+#include "media/base/memory.h"
+#include "media/base/thread.h"
+#include "media/system/text_seam.h"
 #include "media/system/file_seam.h"
 #include "media/system/graphics_seam.h"
 #include "media/system/loading_seam.h"
 #include "media/system/periphery_seam.h"
 #include "media/system/window.h"
 #include "media/system/window_state.h"
+#include "platform/win/thread.h"
 
 namespace ZaDod {
 namespace {

@@ -1,6 +1,10 @@
 // Window modes: windowed and full-screen styles, the window's size from the screen
 // size and stretch rates, and the switch between the two modes.
-#include "media/system/base_seam.h"
+#include "media/base/clock.h"
+#include "media/base/log.h"
+#include "media/base/memory.h"
+#include "media/base/thread.h"
+#include "media/system/text_seam.h"
 #include "media/system/graphics_seam.h"
 #include "media/system/window.h"
 #include "media/system/window_state.h"

@@ -1,7 +1,10 @@
 // The main window's procedure: closing, moving and sizing, painting, activation,
 // characters for text input, the mouse wheel and dropped files.
 #include "media/base/memory.h"
-#include "media/system/base_seam.h"
+#include "media/base/clock.h"
+#include "media/base/log.h"
+#include "media/base/thread.h"
+#include "media/system/text_seam.h"
 #include "media/system/graphics_seam.h"
 #include "media/system/input_seam.h"
 #include "media/system/loading_seam.h"

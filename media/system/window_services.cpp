@@ -2,7 +2,10 @@
 // cursor visibility, bringing the window forward, dropped files, mouse presses and the
 // display area, with the accessors of the window state.
 #include "media/base/memory.h"
-#include "media/system/base_seam.h"
+#include "media/base/clock.h"
+#include "media/base/log.h"
+#include "media/base/thread.h"
+#include "media/system/text_seam.h"
 #include "media/system/graphics_seam.h"
 #include "media/system/input_seam.h"
 #include "media/system/loading_seam.h"

@@ -6,14 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/win/types.h"
+
 namespace plat::win {
 
-using BOOL = int;
-using BYTE = uint8_t;
-using WORD = uint16_t;
-using UINT = unsigned int;
-using DWORD = uint32_t;
-using LONG = int32_t;
 using ATOM = uint16_t;
 using DWORDLONG = uint64_t;
 using WPARAM = uintptr_t;

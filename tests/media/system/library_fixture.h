@@ -9,7 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "media/system/base_seam.h"
+#include "media/base/clock.h"
+#include "media/base/log.h"
+#include "media/base/memory.h"
+#include "media/base/thread.h"
+#include "media/system/text_seam.h"
 #include "media/system/seam_record.h"
 #include "media/system/system.h"
 #include "media/system/window.h"
