@@ -62,9 +62,8 @@ bool drain(int* handledNothing) {
   return true;
 }
 
-void serviceWhileInactive() {
-  MemUpdateTime();
-  ProcessNetworkEvents(1);
+// Sound and posted main-thread calls: without a sound thread the pump feeds the streams.
+void serviceSoundAndRequests() {
   if (SystemInfo.ProcessorNum < 2) {
     ProcessStreamSounds();
     ProcessSoftSoundPlayers();
@@ -73,18 +72,17 @@ void serviceWhileInactive() {
   ProcessPlayEndSounds();
   Graphics_Hardware_SysMemCache_ReleaseUnused();
   if (!Win.Status.WindowClosed) ProcessASyncLoadRequestMainThread();
+}
+
+void serviceWhileInactive() {
+  MemUpdateTime();
+  ProcessNetworkEvents(1);
+  serviceSoundAndRequests();
   Thread_Sleep(24);
 }
 
 void service() {
-  if (SystemInfo.ProcessorNum < 2) {
-    ProcessStreamSounds();
-    ProcessSoftSoundPlayers();
-    ProcessPlayingSoundList();
-  }
-  ProcessPlayEndSounds();
-  Graphics_Hardware_SysMemCache_ReleaseUnused();
-  if (!Win.Status.WindowClosed) ProcessASyncLoadRequestMainThread();
+  serviceSoundAndRequests();
   ProcessMusicHandles();
   RefreshKeyboardInput(0);
   ProcessJoypadEffectTimers();
