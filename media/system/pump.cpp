@@ -132,10 +132,6 @@ int ProcessWindowMessagesCore() {
   clipCursorToClient();
   WindowStatus& s = Win.Status;
   if (s.MainWindow) {
-    if (s.ModeToggleRequest && IsMainThread()) {
-      s.ModeToggleRequest = 0;
-      ChangeWindowMode(Win.Settings.WindowModeFlag ? 0 : 1);
-    }
     if (innerLoop() && IsMainThread()) UpdateFullScreenMenu();
     // Activation changes wait until the queue is drained, so that pausing and
     // resuming never run in the middle of another message.

@@ -49,7 +49,6 @@ struct WindowStatus {
   int CaptionHeight = 0;
   int CursorVisibleWish = 0, CursorShown = 0, CursorClipped = 0;
   int WheelV = 0, WheelH = 0;
-  int ModeToggleRequest = 0;
   int RefreshPending = 0, LastRefreshTime = 0;
   int DisplayChanged = 0;
   int InactiveStartTime = 0, InactiveStartSet = 0;
