@@ -1,0 +1,124 @@
+#include "runtime/vm/object.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "runtime/vm/errors.h"
+
+namespace kv {
+namespace {
+
+// Objects whose hooks still have to run in the current collection.
+std::vector<KVobj*> gPending;
+// Objects outside the heap carry no header to flag; a full collection
+// remembers which it has followed so that a cycle among them ends.
+std::vector<KVobj*> gOutsideMarked;
+
+void requireInHeap(const void* p) {
+  if (p && !inHeap(p)) throw RuntimeError(kErrUnexpected);
+}
+
+}  // namespace
+
+Value* KVobj::elementAt(int32_t) { return nullptr; }
+KVobj* KVobj::constructorPrototype() { return nullptr; }
+size_t KVobj::byteSize() const { return sizeof(KVobj); }
+void KVobj::forwardReferences() {}
+void KVobj::markReferences() {}
+KVobj* KVobj::getIterator() { return nullptr; }
+void KVobj::getIterationHooks(IterFinishedHook&, IterStepHook&) { throw RuntimeError(kErrUnexpected); }
+
+void KVstring::forwardReferences() { text = static_cast<char*>(forwardBlock(text)); }
+void KVstring::markReferences() { markBlock(text); }
+
+KVobj* forwardObject(KVobj* obj) {
+  if (!obj) return nullptr;
+  if (!inHeap(obj)) {
+    if (obj->epoch == gHeap.minorCount) return obj;
+    obj->epoch = gHeap.minorCount;
+    gPending.push_back(obj);
+    return obj;
+  }
+  bool first;
+  KVobj* moved = static_cast<KVobj*>(forwardSized(obj, obj->byteSize(), first));
+  if (first) gPending.push_back(moved);
+  return moved;
+}
+
+void markObject(KVobj* obj) {
+  if (!obj) return;
+  if (!inHeap(obj)) {
+    if (gHeap.verifying) return;  // only heap references are checked
+    if (std::find(gOutsideMarked.begin(), gOutsideMarked.end(), obj) != gOutsideMarked.end()) return;
+    gOutsideMarked.push_back(obj);
+  } else if (!markFirst(obj)) {
+    return;
+  }
+  gPending.push_back(obj);
+}
+
+void drainObjectWork(bool full) {
+  while (!gPending.empty()) {
+    KVobj* obj = gPending.back();
+    gPending.pop_back();
+    if (full) {
+      obj->markReferences();
+      markPropertyTable(obj);
+      markPropertyList(obj);
+    } else {
+      obj->epoch = gHeap.minorCount;
+      obj->forwardReferences();
+      forwardPropertyBits(obj);
+      forwardPropertyCells(obj);
+      forwardPropertyList(obj);
+    }
+  }
+}
+
+void forwardPropertyBits(KVobj* obj) {
+  requireInHeap(obj->props.attrs);
+  obj->props.attrs = static_cast<uint32_t*>(forwardBlock(obj->props.attrs));
+}
+
+void forwardPropertyCells(KVobj* obj) {
+  PropertyTable& t = obj->props;
+  if (!t.cells) return;
+  requireInHeap(t.cells);
+  t.cells = static_cast<Value**>(forwardBlock(t.cells));
+  for (int32_t i = 0; i < t.count; ++i) t.cells[i] = forwardValueCell(t.cells[i]);
+}
+
+void forwardPropertyList(KVobj* obj) {
+  if (!obj->list) return;
+  requireInHeap(obj->list);
+  obj->list = static_cast<PropList*>(forwardBlock(obj->list));
+  PropNode** link = &obj->list->head;
+  while (PropNode* node = *link) {
+    bool first;
+    PropNode* moved = static_cast<PropNode*>(forwardSized(node, node->byteSize(), first));
+    *link = moved;
+    if (!first) break;  // the rest of the list was handled when this node was
+    moved->cell = forwardValueCell(moved->cell);
+    link = &moved->next;
+  }
+}
+
+void markPropertyTable(KVobj* obj) {
+  PropertyTable& t = obj->props;
+  markBlock(t.attrs);
+  if (!t.cells) return;
+  markBlock(t.cells);
+  for (int32_t i = 0; i < t.count; ++i) markValueCell(t.cells[i]);
+}
+
+void markPropertyList(KVobj* obj) {
+  if (!obj->list || !markFirst(obj->list)) return;
+  for (PropNode* node = obj->list->head; node; node = node->next) {
+    if (!markFirst(node)) break;
+    markValueCell(node->cell);
+  }
+}
+
+void beginObjectMarking() { gOutsideMarked.clear(); }
+
+}  // namespace kv

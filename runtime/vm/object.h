@@ -1,0 +1,127 @@
+// The body every script object starts with and the virtual interface all
+// object classes share, with the collector hooks that move and mark objects.
+// Bodies are moved by byte copy: they hold plain data and raw pointers only.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <new>
+
+#include "runtime/vm/heap.h"
+#include "runtime/vm/value.h"
+
+namespace kv {
+
+class KVIter;
+using IterFinishedHook = bool (*)(KVIter*);
+using IterStepHook = void (*)(KVIter*);
+
+// Member cells of an object: slot 0 is the prototype, the others the class's
+// members in slot-map order. Four attribute bits per slot, eight per word.
+struct PropertyTable {
+  Value** cells = nullptr;
+  int32_t count = 0;
+  uint32_t* attrs = nullptr;
+};
+
+// A member added at run time. Nodes live on the young heap and are moved by
+// byte copy like objects; the object model adds the key and text kinds.
+class PropNode {
+ public:
+  virtual bool isKey() const { return false; }
+  virtual bool isString() const { return false; }
+  virtual size_t byteSize() const { return sizeof(PropNode); }
+  PropNode* next = nullptr;
+  Value* cell = nullptr;
+  uint32_t attrs = 7;
+  int32_t key = 0;
+};
+
+// The property list: a young block holding the first node (and a second
+// word used while the list is converted into slots).
+struct PropList {
+  PropNode* head;
+  void* spare;
+};
+
+class KVobj {
+ public:
+  KVobj() = default;
+  virtual ~KVobj() = default;
+  virtual Value* elementAt(int32_t index);
+  virtual KVobj* constructorPrototype();
+  virtual size_t byteSize() const;
+  virtual void forwardReferences();
+  virtual void markReferences();
+  virtual bool isFunction() const { return false; }
+  virtual bool isString() const { return false; }
+  virtual bool isArray() const { return false; }
+  virtual bool isArrayBuffer() const { return false; }
+  virtual bool isArrayView() const { return false; }
+  virtual bool isGraphic() const { return false; }
+  virtual bool isPicture() const { return false; }
+  virtual bool isRota3() const { return false; }
+  virtual bool isBrush() const { return false; }
+  virtual bool isCanvas() const { return false; }
+  virtual bool isLayer() const { return false; }
+  virtual bool isContainer() const { return false; }
+  virtual bool isSound() const { return false; }
+  virtual bool isFont() const { return false; }
+  virtual bool isIter() const { return false; }
+  virtual bool isIndexable() const { return false; }
+  virtual bool isTuple() const { return false; }
+  virtual bool isGenerator() const { return false; }
+  virtual bool isRestarter() const { return false; }
+  virtual bool isRandomGenerator() const { return false; }
+  virtual KVobj* getIterator();
+  // Objects that cannot be iterated raise RuntimeError 23.
+  virtual void getIterationHooks(IterFinishedHook& finished, IterStepHook& step);
+
+  PropertyTable props;
+  PropList* list = nullptr;
+  int32_t classId = 0;
+  uint8_t sealed = 0;
+  uint32_t epoch = 0;  // minor collection at which the references were last forwarded
+};
+
+// A string object: its text is a heap block or a constant outside the heap.
+class KVstring : public KVobj {
+ public:
+  size_t byteSize() const override { return sizeof(KVstring); }
+  bool isString() const override { return true; }
+  void forwardReferences() override;
+  void markReferences() override;
+  char* text = nullptr;
+};
+
+// Minor collection: the object's new address (copied by the age rule when
+// young), its references forwarded. Full collection: marks it and what it
+// references. Both accept null.
+KVobj* forwardObject(KVobj* obj);
+void markObject(KVobj* obj);
+// Runs the hooks of the objects queued by forwardObject or markObject; the
+// collector calls it after each root, so deep graphs need no deep recursion.
+void drainObjectWork(bool full);
+// Starts a marking pass (full collection or heap verification).
+void beginObjectMarking();
+
+void forwardPropertyCells(KVobj* obj);
+void forwardPropertyBits(KVobj* obj);
+void forwardPropertyList(KVobj* obj);
+void markPropertyTable(KVobj* obj);
+void markPropertyList(KVobj* obj);
+
+inline void visitObject(KVobj*& obj, bool full) {
+  if (full) markObject(obj);
+  else obj = forwardObject(obj);
+}
+
+// Raw placement of an object body on the heap: a young block of its exact
+// size. The caller constructs the object in it.
+template <class T, class... Args>
+T* newYoungObject(Args&&... args) {
+  void* at = gcAllocYoungExact(sizeof(T));
+  return new (at) T(static_cast<Args&&>(args)...);
+}
+
+}  // namespace kv
