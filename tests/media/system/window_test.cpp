@@ -1,8 +1,10 @@
 // The running window: activation and the inactive wait, the activation queue, the
 // window procedure's wheel, sizing and cursor rules, and the window services.
+#include <algorithm>
 #include <thread>
 
 #include "library_fixture.h"
+#include "media/system/graphics_seam.h"
 
 namespace {
 using namespace halvorine_test;
@@ -234,6 +236,40 @@ TEST_F(LibraryTest, DroppedFilesAreTakenAndFreed) {
   InjectWindowEvent(mainWindow(), drop);
   ProcessWindowMessages();
   EXPECT_EQ(Win.Status.DroppedFileNum, 0);
+}
+
+}  // namespace
+
+namespace {
+using namespace halvorine_test;
+using namespace ZaDod;
+using namespace plat::win;
+
+TEST_F(LibraryTest, ChangingModeRestylesTheRunningWindow) {
+  ASSERT_EQ(startWindowed(), 0);
+  TakeSeamCalls();
+  EXPECT_EQ(ChangeWindowMode(0), 0);
+  EXPECT_TRUE(IsWindowFullScreen(mainWindow()));
+  EXPECT_EQ(GetWindowModeFlag(), 0);
+  std::vector<std::string> calls = TakeSeamCalls();
+  EXPECT_NE(std::find(calls.begin(), calls.end(), "ChangeScreenMode"), calls.end());
+  EXPECT_EQ(ChangeWindowMode(1), 0);
+  EXPECT_FALSE(IsWindowFullScreen(mainWindow()));
+  RECT client;
+  GetClientRect(mainWindow(), &client);
+  EXPECT_EQ(client.right, 640);
+  EXPECT_EQ(client.bottom, 480);
+}
+
+TEST_F(LibraryTest, FullScreenStartRetriesTheDefaultModeAt32Bits) {
+  ASSERT_EQ(InitializeLibrary(), 0);  // the window-mode flag is 0: full screen
+  EXPECT_TRUE(logHasInOrder({u"設定されている画面設定", u"対応している画面モードなし", u"設定されている画面設定",
+                             u"対応している画面モードなし", u"フルスクリーンモード用のウインドウを作成します"}));
+  EXPECT_EQ(GetScreenColorBitDepth(), 32);
+  EXPECT_TRUE(IsWindowFullScreen(mainWindow()));
+  EXPECT_LT(GetCursorDisplayCount(), 0);  // no cursor over a full screen
+  TerminateLibrary();
+  SetScreenMode(0, 0, 0, 0);  // back to the default setting for the other tests
 }
 
 }  // namespace
