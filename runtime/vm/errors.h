@@ -12,14 +12,22 @@ namespace kv {
 // System error codes that other parts of the VM raise by name.
 enum SystemErrorCode : int32_t {
   kErrStackOverflow = 0,
+  kErrSecondaryOverflow = 1,
   kErrTooManyProperties = 4,
+  kErrTooManyThreads = 5,
   kErrInternalAlloc = 8,
+  kErrYieldValues = 11,
+  kErrYieldRefs = 12,
+  kErrNewNesting = 13,
   kErrWarningLimiter = 21,
+  kErrRuntimeSpecific = 22,
   kErrUnexpected = 23,
 };
 
-// Runtime warning codes raised by the VM base itself.
+// Runtime warning codes raised by the VM itself.
 enum RuntimeWarningCode : int32_t {
+  kWarnWrongArgument = 4,
+  kWarnUncaughtException = 13,
   kWarnTooManyProperties = 15,
   kWarnEmergentEvac = 27,
 };

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <vector>
 
 #include "runtime/vm/heap.h"
 #include "runtime/vm/value.h"
@@ -13,12 +14,23 @@
 namespace kv {
 
 class KVIter;
+class KVfobj;
+class KVContext;
+using NativeArgTypes = std::vector<int32_t>;
 using IterFinishedHook = bool (*)(KVIter*);
 using IterStepHook = void (*)(KVIter*);
 
 // Member cells of an object: slot 0 is the prototype, the others the class's
 // members in slot-map order. Four attribute bits per slot, eight per word.
 struct PropertyTable {
+  // n slots (cut to 1024 with warning 15) on the young heap, each cell
+  // Undefined, every nibble 7 but slot 0's; the caller has reserved room.
+  void init(int32_t n);
+  // The same in the static area, for objects that never move.
+  void initStatic(int32_t n);
+  // extra more slots with null cells, where the table is; answers the count.
+  int32_t grow(int32_t extra);
+
   Value** cells = nullptr;
   int32_t count = 0;
   uint32_t* attrs = nullptr;
@@ -47,6 +59,9 @@ struct PropList {
 class KVobj {
  public:
   KVobj() = default;
+  // An instance of the function object: its prototype and instance class id,
+  // and as many slots as its instances are known to have. Room is reserved.
+  explicit KVobj(KVfobj* ctor);
   virtual ~KVobj() = default;
   virtual Value* elementAt(int32_t index);
   virtual KVobj* constructorPrototype();
@@ -76,6 +91,16 @@ class KVobj {
   virtual KVobj* getIterator();
   // Objects that cannot be iterated raise RuntimeError 23.
   virtual void getIterationHooks(IterFinishedHook& finished, IterStepHook& step);
+
+  // Class set-ups: a native method (a new function object) or an object as a
+  // new member of obj, and the layout that gives the members added so far
+  // fixed slots for the class.
+  static KVfobj* defineNativeMethod(KVobj* obj, const char* name, const NativeArgTypes& argTypes,
+                                    void (*native)(KVContext*));
+  // The "next" of a restarter: the interpreter resumes the generator instead.
+  static KVfobj* defineNativeNext(KVobj* obj, const NativeArgTypes& argTypes, void (*native)(KVContext*));
+  static void defineObjectProperty(KVobj* obj, const char* name, KVobj* value);
+  static int32_t buildPropertyIndex(KVobj* obj, int32_t classId);
 
   PropertyTable props;
   PropList* list = nullptr;

@@ -1,0 +1,162 @@
+#include "runtime/vm/activation.h"
+
+#include <cstddef>
+#include <memory>
+
+#include "runtime/vm/errors.h"
+#include "runtime/vm/heap.h"
+#include "runtime/vm/object.h"
+#include "runtime/vm/property.h"
+
+namespace kv {
+
+GlobalObject* gGlobalObject = nullptr;
+bool gMainProgramRunning = true;
+
+namespace {
+
+ScopeChain* gGlobalChain = nullptr;
+void visitScopeRoots(bool full, void*) {
+  for (size_t i = 0; i < ScopeRoot::top; ++i) {
+    if (full) markScopeChain(ScopeRoot::slots[i]);
+    else ScopeRoot::slots[i] = forwardScopeChain(ScopeRoot::slots[i]);
+  }
+}
+
+void visitCells(Value* cells, int32_t n, bool full) {
+  for (int32_t i = 0; i < n; ++i) visitValue(cells[i], full);
+}
+
+void visitGlobalObject(bool full, void*) {
+  if (!gGlobalObject) return;
+  if (full) gGlobalObject->markReferences();
+  else gGlobalObject->forwardReferences();
+  gGlobalObject->visitAreas(full);
+}
+
+}  // namespace
+
+ActivationObject::~ActivationObject() {
+  if (ownsCells) delete[] cells;
+}
+
+void ActivationObject::forwardReferences() {
+  if (epoch == gHeap.minorCount) return;
+  epoch = gHeap.minorCount;
+  // A running call's cells are visited with its context's value area.
+  if (ownsCells) visitCells(cells, cellCount, false);
+}
+
+void ActivationObject::markReferences() {
+  if (ownsCells) visitCells(cells, cellCount, true);
+}
+
+ActivationObject* ActivationObject::copy() const {
+  auto* c = new ActivationObject;
+  c->cells = new Value[cellCount > 0 ? cellCount : 1];
+  for (int32_t i = 0; i < cellCount; ++i) c->cells[i] = cells[i];
+  c->ownsCells = true;
+  c->argCount = argCount;
+  c->cellCount = cellCount;
+  c->params = params;
+  c->locals = locals;
+  c->epoch = epoch;
+  return c;
+}
+
+void ActivationObject::clear() {
+  argCount = 0;
+  cellCount = 0;
+  params = nullptr;
+  locals = nullptr;
+}
+
+GlobalObject::GlobalObject() {
+  globalFlag = 1;
+  for (int32_t n = 0; n < kGlobalAreaCount; ++n)
+    if (kGlobalAreaSizes[n] > 0) areas[n] = new Value[kGlobalAreaSizes[n]];
+}
+
+GlobalObject::~GlobalObject() {
+  for (Value* a : areas) delete[] a;
+}
+
+void GlobalObject::forwardReferences() {
+  if (epoch == gHeap.minorCount) return;
+  epoch = gHeap.minorCount;
+  if (!gMainProgramRunning) visitCells(cells, cellCount, false);
+}
+
+void GlobalObject::markReferences() {
+  if (!gMainProgramRunning) visitCells(cells, cellCount, true);
+}
+
+void GlobalObject::visitAreas(bool full) {
+  for (int32_t n = 0; n < kGlobalAreaCount; ++n) visitCells(areas[n], kGlobalAreaSizes[n], full);
+}
+
+void createGlobalObject() {
+  delete gGlobalObject;
+  gGlobalObject = new GlobalObject;
+  gMainProgramRunning = true;
+  registerRoot(RootRank::GlobalObject, &visitGlobalObject, nullptr);
+  ScopeRoot::top = 0;
+  registerRoot(RootRank::ScopeChainCopy, &visitScopeRoots, nullptr);
+  gGlobalChain = static_cast<ScopeChain*>(gcAllocStatic(scopeChainBytes(1)));
+  gGlobalChain->count = 1;
+  gGlobalChain->entries[0] = gGlobalObject;
+}
+
+size_t scopeChainBytes(int32_t count) {
+  return offsetof(ScopeChain, entries) + sizeof(ActivationObject*) * static_cast<size_t>(count > 0 ? count : 1);
+}
+
+ScopeChain* globalScopeChain() { return gGlobalChain; }
+
+ScopeChain* chainWith(ActivationObject* inner, ScopeChain* outer) {
+  ScopeRoot root(outer);
+  int32_t n = outer ? outer->count : 0;
+  auto* c = static_cast<ScopeChain*>(gcAllocYoung(scopeChainBytes(n + 1)));
+  outer = root.get();
+  c->count = n + 1;
+  c->entries[0] = inner;
+  for (int32_t i = 0; i < n; ++i) c->entries[i + 1] = outer->entries[i];
+  return c;
+}
+
+ScopeChain* copyScopeChain(ScopeChain* chain) {
+  if (!chain) return nullptr;
+  ScopeRoot root(chain);
+  auto* c = static_cast<ScopeChain*>(gcAllocYoung(scopeChainBytes(chain->count)));
+  chain = root.get();
+  c->count = chain->count;
+  for (int32_t i = 0; i < chain->count; ++i) {
+    ActivationObject* a = chain->entries[i];
+    c->entries[i] = a->isGlobal() ? a : a->copy();
+  }
+  return c;
+}
+
+ActivationObject* scopeChainAt(ScopeChain* chain, int32_t k) {
+  if (!chain || k < 1 || k > chain->count) throw RuntimeError(kErrUnexpected);
+  return chain->entries[k - 1];
+}
+
+ScopeChain* forwardScopeChain(ScopeChain* chain) {
+  if (!chain) return nullptr;
+  if (!inHeap(chain)) throw RuntimeError(kErrUnexpected);
+  bool first;
+  auto* moved = static_cast<ScopeChain*>(forwardSized(chain, blockPayloadSize(chain), first));
+  if (first)
+    for (int32_t i = 0; i < moved->count; ++i) moved->entries[i]->forwardReferences();
+  return moved;
+}
+
+void markScopeChain(ScopeChain* chain) {
+  if (!chain) return;
+  if (!inHeap(chain)) throw RuntimeError(kErrUnexpected);
+  if (!markFirst(chain)) return;
+  for (int32_t i = 0; i < chain->count; ++i) chain->entries[i]->markReferences();
+}
+
+}  // namespace kv

@@ -1,0 +1,106 @@
+// The variables of calls: activation objects, the global object with its
+// global areas, and the scope chains that function objects capture.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "runtime/vm/roots.h"
+#include "runtime/vm/value.h"
+
+namespace kv {
+
+// Names of a function's parameters or locals; only the length matters to
+// the running code.
+using NameVector = std::vector<int32_t>;
+
+// The variables of one call. For a running call the cells are the call's
+// part of its context's value area, which the context visits as a whole. A
+// copy made for a closure owns its cells and visits them itself.
+class ActivationObject {
+ public:
+  ActivationObject() = default;
+  ActivationObject(const ActivationObject&) = delete;
+  ActivationObject& operator=(const ActivationObject&) = delete;
+  virtual ~ActivationObject();
+  virtual void forwardReferences();
+  virtual void markReferences();
+  virtual bool isGlobal() const { return false; }
+
+  // A closure's copy of this activation, with cells of its own.
+  ActivationObject* copy() const;
+  // Back to the idle state of a frame that was left.
+  void clear();
+
+  Value* cells = nullptr;
+  int32_t argCount = 0;
+  int32_t cellCount = 0;
+  uint8_t globalFlag = 0;
+  bool ownsCells = false;
+  const NameVector* params = nullptr;
+  const NameVector* locals = nullptr;
+  uint32_t epoch = 0;
+};
+
+// The global variables and the eight global areas of built-in classes,
+// global functions and namespace members.
+constexpr int32_t kGlobalAreaCount = 8;
+constexpr int32_t kGlobalAreaSizes[kGlobalAreaCount] = {256, 32, 8, 128, 8, 16, 32, 0};
+
+class GlobalObject : public ActivationObject {
+ public:
+  GlobalObject();
+  ~GlobalObject() override;
+  void forwardReferences() override;
+  void markReferences() override;
+  bool isGlobal() const override { return true; }
+
+  // Cell m of area n for the index n * 65536 + m, or null outside the areas.
+  Value* areaCell(int32_t index) {
+    uint32_t n = static_cast<uint32_t>(index) >> 16, m = static_cast<uint32_t>(index) & 0xFFFF;
+    return n < kGlobalAreaCount && m < static_cast<uint32_t>(kGlobalAreaSizes[n]) ? &areas[n][m] : nullptr;
+  }
+  // The areas are roots at all times.
+  void visitAreas(bool full);
+
+  Value* areas[kGlobalAreaCount] = {};
+};
+
+// The global object of the running program; made by the object-system start-up.
+extern GlobalObject* gGlobalObject;
+// Set while the main program runs: its context visits the global variables
+// then, and the global object leaves them alone.
+extern bool gMainProgramRunning;
+
+// A scope chain: a raw young block (or a static one) listing activations,
+// innermost first. A null chain is empty.
+struct ScopeChain {
+  int32_t count;
+  int32_t pad;
+  ActivationObject* entries[1];  // count entries
+};
+size_t scopeChainBytes(int32_t count);
+
+// A new chain with `inner` before the entries of `outer` (which may be null).
+ScopeChain* chainWith(ActivationObject* inner, ScopeChain* outer);
+// The chain of natives and class constructors: the global object only, in the
+// static area.
+ScopeChain* globalScopeChain();
+// Copy for a closure: global activations are kept, every other one is
+// copied with its cells. The copies belong to the caller (the closure).
+ScopeChain* copyScopeChain(ScopeChain* chain);
+// The k-th activation, counting from 1; beyond the chain raises system error 23.
+ActivationObject* scopeChainAt(ScopeChain* chain, int32_t k);
+
+ScopeChain* forwardScopeChain(ScopeChain* chain);
+void markScopeChain(ScopeChain* chain);
+
+// Holds a scope chain, and what its activations hold, across an allocation
+// that may collect.
+using ScopeRoot = TempRoot<ScopeChain*>;
+
+// Makes the global object afresh and registers its roots.
+void createGlobalObject();
+
+}  // namespace kv

@@ -1,0 +1,95 @@
+#include "runtime/vm/bootstrap.h"
+
+#include "runtime/vm/activation.h"
+#include "runtime/vm/atoms.h"
+#include "runtime/vm/context.h"
+#include "runtime/vm/function.h"
+#include "runtime/vm/kvstring.h"
+#include "runtime/vm/log.h"
+#include "runtime/vm/property.h"
+#include "runtime/vm/roots.h"
+
+namespace kv {
+namespace {
+
+constexpr int32_t kFunctionFClassId = 1;
+constexpr int32_t kFunctionProtoClassId = 2;
+constexpr int32_t kObjectFClassId = 3;
+constexpr int32_t kObjectProtoClassId = 4;
+
+// "hasOwnProperty" (name): whether the receiver has an own member of that name.
+void hasOwnPropertyNative(KVContext* ctx) {
+  const char* name = valueText(*ctx->arg(0));
+  if (!name) {
+    raiseRuntimeWarning(kWarnWrongArgument);
+    ctx->pushBool(false);
+    return;
+  }
+  KVobj* self = ctx->receiver();
+  ctx->pushBool(self && findProperty(self, name));
+}
+
+// "isPrototypeOf" (object): whether the receiver stands in the object's chain.
+void isPrototypeOfNative(KVContext* ctx) {
+  const Value* v = ctx->arg(0);
+  KVobj* self = ctx->receiver();
+  KVobj* proto = v->tag == kObject && v->obj ? prototypeOf(v->obj) : nullptr;
+  ctx->pushBool(proto && (proto == self || hasInPrototypeChain(v->obj, self)));
+}
+
+void setObjectPrototypeMethod(const char* name, int32_t slot, NativeFunction native) {
+  KVfobj* fn = newKVfobj(permanentCallable(Callable{nullptr, nullptr, native}), permanentNames(NameVector{0}), emptyNames());
+  *gCore.objectProto->props.cells[slot] = Value::makeObject(fn);
+  setSlotIndex(kObjectProtoClassId, name, slot);
+}
+
+void setupObjectPrototypeMethods() {
+  int32_t slot = 1;
+  setObjectPrototypeMethod("hasOwnProperty", slot++, &hasOwnPropertyNative);
+  setObjectPrototypeMethod("isPrototypeOf", slot++, &isPrototypeOfNative);
+}
+
+// Object.prototype, the Object constructor, Function.prototype and the
+// Function constructor, all in the static area, and their links.
+void createCoreObjects() {
+  gCore.objectProto = newStaticObject(6, nullptr, kObjectProtoClassId);
+  gCore.objectF = newCoreConstructor(kObjectFClassId, 2);
+  gCore.objectF->callable = permanentCallable(Callable{});
+  *gCore.objectF->props.cells[1] = Value::makeObject(gCore.objectProto);
+  gCore.functionProto = newStaticObject(1, nullptr, kFunctionProtoClassId);
+  gCore.functionF = newCoreConstructor(kFunctionFClassId, 2);
+  *gCore.functionF->props.cells[1] = Value::makeObject(gCore.functionProto);
+  *gCore.functionProto->props.cells[0] = Value::makeObject(gCore.objectProto);
+  *gCore.objectF->props.cells[0] = Value::makeObject(gCore.functionProto);
+  *gCore.functionF->props.cells[0] = Value::makeObject(gCore.functionProto);
+}
+
+}  // namespace
+
+void bootstrapObjectSystem() {
+  // Step 1, the global random engine, belongs to the runtime library.
+  initAtomTables();
+  setSlotIndex(kFunctionFClassId, "prototype", 1);
+  resetObjectRoots();
+  resetCallerPairs();
+  resetInstanceClassIds();
+  createGlobalObject();
+  createCoreObjects();
+  logSystem("object-system's core completed.");
+  // The slot the map gives the Object constructor's "prototype" is its
+  // prototype link, which the plain object takes; slot 1 is locked.
+  *gCore.objectF->props.cells[prototypeSlotOf(kObjectFClassId)] = Value::makeObject(newPlainObject());
+  setSlotAttrs(gCore.objectF->props, 1, 0);
+  setupObjectPrototypeMethods();
+  createStringPrototype();
+  initValueConstants();
+  // Steps 13 to 21, the built-in classes and their registration, follow here.
+}
+
+void initRuntimeConstants() {
+  static const char* const kNames[kTypeNameCount] = {"string", "function", "object",    "boolean", "integer",
+                                                     "float",  "NaN",      "undefined", "null"};
+  for (int i = 0; i < kTypeNameCount; ++i) gTypeNames[i] = newStaticString(kNames[i]);
+}
+
+}  // namespace kv

@@ -1,0 +1,192 @@
+// The state of one script thread: its value area, call frames, operand
+// stack, pending references and constructions, and the result pushers
+// through which every native returns its value.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <utility>
+
+#include "runtime/vm/activation.h"
+#include "runtime/vm/errors.h"
+#include "runtime/vm/function.h"
+#include "runtime/vm/value.h"
+
+namespace kv {
+
+struct CallFrame {
+  ActivationObject* activation = nullptr;
+  ScopeChain* scope = nullptr;
+  KVobj* receiver = nullptr;
+  int32_t refDepth = -1;  // reference depth at entry; -1 while idle
+  int32_t passed = 0;     // arguments copied into the cells
+  const Callable* savedProgram = nullptr;  // what the caller resumes
+  int32_t savedPc = 0;
+};
+
+enum RefKind : int32_t { kRefNone = 0, kRefCell = 1, kRefMember = 2, kRefNamed = 3 };
+
+struct RefRecord {
+  int32_t kind = kRefNone;
+  int32_t key = kAtomNotFoundKey;  // cell index, atom or element index
+  void* container = nullptr;       // a cell base (kind 1) or an object
+  const char* text = nullptr;      // member name (kind 3)
+  static constexpr int32_t kAtomNotFoundKey = -4;
+};
+
+// What a generator keeps of its frame between runs.
+constexpr int32_t kSavedOperands = 4;
+constexpr int32_t kSavedRefs = 4;
+struct SavedFrame {
+  Value* cells = nullptr;  // owned: delete[] by the owner
+  int32_t cellCount = 0;
+  Value values[kSavedOperands];
+  KVobj* valueRefs[kSavedOperands] = {};
+  int32_t valueCount = 0;
+  RefRecord refs[kSavedRefs];
+  int32_t refCount = 0;
+};
+void visitSavedFrame(SavedFrame& s, bool full);
+void visitRefRecord(RefRecord& r, bool full);
+
+class KVContext {
+ public:
+  static constexpr int32_t kCells = 1024;
+  static constexpr int32_t kFrames = 32;
+  static constexpr int32_t kOperands = 32;
+  static constexpr int32_t kRefs = 32;
+  static constexpr int32_t kConstructing = 16;
+  static constexpr uint32_t kSuspended = 1;
+
+  // A spawned thread's context: every frame has an activation of its own.
+  KVContext();
+  ~KVContext();
+  KVContext(const KVContext&) = delete;
+  KVContext& operator=(const KVContext&) = delete;
+
+  // Result pushers: each writes the top operand and clears its reference.
+  Value& pushSlot() {
+    if (top >= kOperands) [[unlikely]]
+      throw RuntimeError(kErrStackOverflow);
+    operandRefs[top] = nullptr;
+    return operands[top++];
+  }
+  void pushUndefined() { pushSlot() = Value(); }
+  void pushNull() { pushSlot() = Value::makeNull(); }
+  void pushNaN() { pushSlot() = Value::makeNaN(); }
+  void pushValue(const Value& v) { pushSlot() = v; }
+  void pushObject(KVobj* obj) { pushSlot() = Value::makeObject(obj); }
+  void pushInt(int32_t v) { pushSlot() = Value::makeInt(v); }
+  void pushDouble(double v) { pushSlot() = Value::makeFloat(v); }
+  void pushBool(bool v) { pushSlot() = Value::makeBool(v); }
+  void pushString(const char* text) { pushSlot() = Value::makeString(text); }
+
+  // Reference pushers.
+  void pushCellRef(Value* base, int32_t index) { pushRef(kRefCell, base, index, nullptr); }
+  void pushMemberRef(KVobj* obj, int32_t key) { pushRef(kRefMember, obj, key, nullptr); }
+  void pushNamedRef(KVobj* obj, const char* text) { pushRef(kRefNamed, obj, 0, text); }
+  void pushNoRef() { pushRef(kRefNone, nullptr, RefRecord::kAtomNotFoundKey, nullptr); }
+
+  // The cell a member or named reference stands for (mode kAttrWritable
+  // asks for write access; a missing member of an unsealed object is added),
+  // or null.
+  Value* resolveReference(int32_t mode);
+  // Any reference, for a write.
+  Value* resolveForWrite();
+  // Add or subtract one to the integer payload of the referenced writable
+  // cell; null when there is none.
+  Value* incrementThroughRef();
+  Value* decrementThroughRef();
+  bool deleteThroughRef();
+
+  void pushConstructing(KVobj* obj);
+  KVobj* popConstructing();
+
+  // The activation k levels out: 0 the current one, k >= 1 the k-th of the
+  // current frame's scope chain.
+  ActivationObject* frameActivation(int32_t k);
+  // Argument i of the running call, or the shared undefined cell.
+  Value* arg(int32_t i) {
+    return i >= 0 && i < frame->passed ? &frame->activation->cells[i] : &gUndefinedCell;
+  }
+  KVobj* receiver() const { return frame->receiver; }
+
+  void visit(bool full);
+
+  const Callable* program = nullptr;  // what the current frame runs
+  uint32_t state = 0;
+  uint8_t spawned = 1;
+  uint8_t disposed = 0;
+  int32_t number = -1;  // index in the live-contexts table, -1 until registered
+  Value* cells;         // the value area
+  CallFrame frames[kFrames];
+  ActivationObject ownActivations[kFrames];
+  int32_t depth = 1;
+  CallFrame* frame = &frames[0];
+  int32_t argCount = 0;  // arguments of the call being made
+  KVobj* exception = nullptr;
+  Value operands[kOperands];
+  KVobj* operandRefs[kOperands] = {};
+  int32_t top = 0;
+  int32_t pc = 0;
+  int32_t priority = 128;
+  int32_t interval = 0;
+  int32_t countdown = 0;
+  RefRecord refs[kRefs];
+  int32_t refDepth = 0;
+  KVobj* viewTarget = nullptr;  // a typed view whose element a reference resolved to
+  int32_t viewIndex = 0;
+  KVobj* constructing[kConstructing] = {};
+  int32_t constructingDepth = 0;
+
+ private:
+  void pushRef(int32_t kind, void* container, int32_t key, const char* text);
+  RefRecord popRef();
+  Value* stepThroughRef(int32_t delta);
+};
+
+// The context the interpreter and the natives work on.
+extern KVContext* gCurrentContext;
+
+// The main program's context: frame 0 is the global object, whose cells are
+// the first cells of the value area. Registered in the live-contexts table.
+KVContext* createMainContext();
+const Callable* setupMainProgram(KVContext* ctx, const Callable* program, int32_t globals, int32_t locals);
+void runContext(KVContext* ctx);
+void resumeContext(KVContext* ctx);
+void destroyContext(KVContext* ctx);
+void markContext(KVContext* ctx, bool full);
+
+// Calls. callFunction pushes a frame for fn with the ctx->argCount arguments
+// on the operand stack below which fn lies. Text arguments become string
+// objects, which may collect first: callers re-read young pointers after it.
+void callFunction(KVContext* ctx, KVfobj* fn, KVobj* receiver);
+void enterCallFrame(CallFrame* frame, KVfobj* fn, KVContext* ctx, Value* cells, int32_t count);
+void enterFrameWithCells(CallFrame* frame, KVfobj* fn, Value* cells, KVobj* receiver, int32_t refDepth);
+// Pops the current frame back to its idle state; the caller's frame is current.
+void leaveCallFrame(KVContext* ctx);
+// Copies of the arguments for a call whose operand stack will be gone;
+// count is cut to the parameters; null when nothing is copied.
+std::unique_ptr<Value[]> collectArguments(KVfobj* fn, int32_t& count);
+
+// Runs fn to its end from native code; the caller's program and program
+// counter are as before unless the run suspended the thread.
+void callAndRun(KVfobj* fn, KVobj* receiver, KVContext* ctx);
+
+void saveFrameState(KVContext* ctx, SavedFrame& saved, int32_t valueCount);
+void resumeSavedFrame(KVContext* ctx, KVfobj* fn, SavedFrame& saved, const Value& passed);
+
+// Object pairs a native keeps across a nested run.
+constexpr int32_t kCallerPairs = 32;
+void pushCallerPair(KVobj* first, KVobj* second);
+std::pair<KVobj*, KVobj*> popCallerPair();
+void resetCallerPairs();
+
+// The table of live contexts.
+constexpr int32_t kMaxThreads = 1024;
+int32_t registerThread(KVContext* ctx);
+KVContext* registeredContext(int32_t index);
+void unregisterContext(KVContext* ctx);
+void resetThreadRegistry();
+
+}  // namespace kv

@@ -1,0 +1,134 @@
+#include "runtime/vm/function.h"
+
+#include <cstring>
+#include <deque>
+#include <memory>
+
+#include "runtime/vm/errors.h"
+#include "runtime/vm/property.h"
+#include "runtime/vm/roots.h"
+
+namespace kv {
+namespace {
+
+int32_t gNextClassId = kFirstScriptClassId;
+std::deque<Callable> gCallables;
+std::deque<NameVector> gNameVectors;
+
+// The fresh plain object of a function's "prototype" slot; room reserved.
+KVobj* placePrototypeObject() {
+  return placeYoungObject<KVobj>(1, gCore.objectProto, gCore.objectF->instanceClassId);
+}
+
+// What natives and class constructors share: a class of their own, the
+// global scope, and a "prototype" slot that can be neither written nor deleted.
+void setUpNative(KVfobj* fn, const Callable* callable, const NameVector* first, const NameVector* second) {
+  setSlotAttrs(fn->props, 1, 0);
+  fn->instanceClassId = nextInstanceClassId();
+  fn->callable = callable;
+  fn->firstCells = first;
+  fn->secondCells = second;
+  fn->environment = globalScopeChain();
+}
+
+}  // namespace
+
+CapturedScopes::~CapturedScopes() {
+  for (ActivationObject* a : copies) delete a;
+}
+
+KVfobj::~KVfobj() { delete captured; }
+
+KVobj* KVfobj::constructorPrototype() {
+  if (props.count < 2) return nullptr;
+  const Value* c = props.cells[1];
+  return c->tag == kObject ? c->obj : nullptr;
+}
+
+void KVfobj::forwardReferences() {
+  environment = forwardScopeChain(environment);
+  extra = forwardBlock(extra);
+}
+
+void KVfobj::markReferences() {
+  markScopeChain(environment);
+  markBlock(extra);
+}
+
+bool TextNodeMatch::operator()(const PropNode* n) const {
+  return n->isString() && std::strcmp(static_cast<const PNodeStr*>(n)->name, text) == 0;
+}
+
+int32_t nextInstanceClassId() {
+  if (gNextClassId == INT32_MAX) throw RuntimeError(kErrUnexpected);
+  return gNextClassId++;
+}
+
+void resetInstanceClassIds() { gNextClassId = kFirstScriptClassId; }
+
+const Callable* permanentCallable(const Callable& c) { return &gCallables.emplace_back(c); }
+const NameVector* permanentNames(const NameVector& v) { return &gNameVectors.emplace_back(v); }
+const NameVector* emptyNames() {
+  static const NameVector empty;
+  return &empty;
+}
+
+KVfobj* newCoreConstructor(int32_t classId, int32_t slots) {
+  KVfobj* fn = placeStaticObject<KVfobj>(slots, nullptr, classId);
+  fn->environment = globalScopeChain();
+  fn->firstCells = emptyNames();
+  fn->secondCells = emptyNames();
+  return fn;
+}
+
+KVfobj* newClosure(const FunctionRecord* rec, ScopeChain* scope) {
+  auto captured = std::make_unique<CapturedScopes>();
+  ScopeChain* copy = copyScopeChain(scope);
+  if (copy)
+    for (int32_t i = 0; i < copy->count; ++i)
+      if (!copy->entries[i]->isGlobal()) captured->copies.push_back(copy->entries[i]);
+  ScopeRoot root(copy);
+  reserveNursery(objectBytes<KVfobj>(2) + objectBytes<KVobj>(1));
+  copy = root.get();
+  KVobj* proto = placePrototypeObject();
+  KVfobj* fn = placeYoungObject<KVfobj>(2, gCore.objectProto, 1);
+  *fn->props.cells[1] = Value::makeObject(proto);
+  fn->instanceClassId = nextInstanceClassId();
+  fn->hasName = rec->hasName;
+  fn->generator = rec->generator;
+  fn->callable = &rec->body;
+  fn->firstCells = &rec->params;
+  fn->secondCells = &rec->locals;
+  fn->environment = copy;
+  if (!captured->copies.empty()) {
+    fn->captured = captured.release();
+    registerOwner(fn);
+  }
+  return fn;
+}
+
+KVfobj* newKVfobj(const Callable* callable, const NameVector* first, const NameVector* second) {
+  reserveNursery(objectBytes<KVfobj>(2) + objectBytes<KVobj>(1));
+  KVobj* proto = placePrototypeObject();
+  KVfobj* fn = placeYoungObject<KVfobj>(2, gCore.objectProto, 1);
+  *fn->props.cells[1] = Value::makeObject(proto);
+  setUpNative(fn, callable, first, second);
+  return fn;
+}
+
+KVfobj* newClassConstructor(const Callable* callable, const NameVector* first, void* extra, int32_t classId,
+                            int32_t staticMembers, uint8_t constructorFlag) {
+  KVfobj* fn = placeStaticObject<KVfobj>(2 + (staticMembers > 0 ? staticMembers : 0), gCore.objectProto, classId);
+  setUpNative(fn, callable, first, emptyNames());
+  fn->constructorFlag = constructorFlag;
+  fn->extra = extra;
+  return fn;
+}
+
+KVfobj* newStaticNative(const Callable* callable) {
+  KVfobj* fn = newClassConstructor(callable, emptyNames(), nullptr, 1, 0, 0);
+  fn->staticNative = 1;
+  return fn;
+}
+
+}  // namespace kv

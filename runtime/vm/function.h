@@ -1,0 +1,103 @@
+// Function objects: script closures, natives, static natives and class
+// constructors. A function object is also a class: objects made from it get
+// its instance class id and the prototype in its "prototype" slot.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "runtime/vm/activation.h"
+#include "runtime/vm/object.h"
+
+namespace kv {
+
+class KVContext;
+struct CodeNode;
+using CodeVector = std::vector<CodeNode*>;
+// A native: reads its arguments from the context and pushes one result.
+using NativeFunction = void (*)(KVContext* ctx);
+
+// What runs when a function object is called: a code vector or a native.
+struct Callable {
+  const char* name = nullptr;  // the member name of a static native
+  CodeVector* code = nullptr;
+  NativeFunction native = nullptr;
+};
+
+// The nested-function record a closure is made from; the compiler makes it
+// and the object-file reader rebuilds it.
+struct FunctionRecord {
+  Callable body;
+  NameVector params;
+  NameVector locals;
+  uint8_t hasName = 0;    // a named function expression: its own name is a local
+  uint8_t generator = 0;  // calls make a generator
+};
+
+// The copies of captured activations a closure owns, outside the heap.
+struct CapturedScopes {
+  ~CapturedScopes();
+  std::vector<ActivationObject*> copies;
+};
+
+class KVfobj : public KVobj {
+ public:
+  ~KVfobj() override;
+  KVobj* constructorPrototype() override;
+  size_t byteSize() const override { return sizeof(KVfobj); }
+  void forwardReferences() override;
+  void markReferences() override;
+  bool isFunction() const override { return true; }
+
+  int32_t instanceClassId = 1;
+  int32_t instanceMembers = -1;  // members an instance starts with; -1 until known
+  uint8_t hasName = 0;           // closures: the cell after the parameters holds the function
+  uint8_t staticNative = 0;      // takes every argument passed, whatever it declares
+  uint8_t constructorFlag = 0;   // set by class registrations
+  uint8_t closureFlag = 0;       // set by the interpreter once a closure is made
+  uint8_t generator = 0;         // calls make a generator
+  uint8_t restarterNext = 0;     // the "next" of a restarter: resumes its generator
+  const Callable* callable = nullptr;
+  const NameVector* firstCells = nullptr;   // parameters, or a native's argument types
+  const NameVector* secondCells = nullptr;  // locals
+  ScopeChain* environment = nullptr;
+  void* extra = nullptr;  // a heap block of the class, or null
+  CapturedScopes* captured = nullptr;
+};
+
+// A fresh instance class id for a function object made at run time; script
+// class ids start above every built-in one.
+constexpr int32_t kFirstScriptClassId = 1024;
+int32_t nextInstanceClassId();
+void resetInstanceClassIds();
+
+// Storage that lives as long as the program: natives' callables and
+// argument-type lists.
+const Callable* permanentCallable(const Callable& c);
+const NameVector* permanentNames(const NameVector& v);
+const NameVector* emptyNames();
+
+// A core constructor in the static area (the Object and Function constructors).
+KVfobj* newCoreConstructor(int32_t classId, int32_t slots);
+// A closure of the record over the scope chain (innermost first); the scope's
+// activations are copied now, so later writes to them are not seen.
+KVfobj* newClosure(const FunctionRecord* rec, ScopeChain* scope);
+// A function object on the young heap whose scope is the global object.
+KVfobj* newKVfobj(const Callable* callable, const NameVector* first, const NameVector* second);
+// A class constructor in the static area with 2 + staticMembers slots.
+KVfobj* newClassConstructor(const Callable* callable, const NameVector* first, void* extra, int32_t classId,
+                            int32_t staticMembers, uint8_t constructorFlag);
+// A static native such as String.fromCharCode.
+KVfobj* newStaticNative(const Callable* callable);
+
+// Matchers of run-time members by key, used when a member is deleted.
+struct KeyNodeMatch {
+  int32_t atom;
+  bool operator()(const PropNode* n) const { return n->isKey() && n->key == atom; }
+};
+struct TextNodeMatch {
+  const char* text;
+  bool operator()(const PropNode* n) const;
+};
+
+}  // namespace kv

@@ -1,0 +1,123 @@
+// Members of script objects: the fixed slots a class's layout gives every
+// object, the per-object list of members added at run time, attribute
+// nibbles, lookups along the prototype chain, and deletion.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "runtime/vm/heap.h"
+#include "runtime/vm/object.h"
+#include "runtime/vm/roots.h"
+#include "runtime/vm/value.h"
+
+namespace kv {
+
+class KVfobj;
+
+// Attribute nibble bits of a slot or node. Bit 2 is carried on every member
+// and has no effect.
+constexpr uint32_t kAttrDeletable = 1;
+constexpr uint32_t kAttrWritable = 4;
+constexpr uint32_t kAttrAll = 7;
+constexpr int32_t kMaxSlots = 1024;
+constexpr int32_t kAccessDenied = -1;
+
+inline uint32_t slotAttrs(const PropertyTable& t, int32_t slot) {
+  return (t.attrs[slot >> 3] >> (4 * (slot & 7))) & 0xF;
+}
+inline void setSlotAttrs(PropertyTable& t, int32_t slot, uint32_t nibble) {
+  uint32_t shift = 4 * (slot & 7);
+  t.attrs[slot >> 3] = (t.attrs[slot >> 3] & ~(0xFu << shift)) | ((nibble & 0xF) << shift);
+}
+
+// A member added under an atom.
+class PNodeKey : public PropNode {
+ public:
+  bool isKey() const override { return true; }
+  size_t byteSize() const override { return sizeof(PNodeKey); }
+};
+
+// A member added under a text that is not an atom. The text is kept in a
+// process-wide pool outside the heap, so the node never refers to a block
+// that a collection moves.
+class PNodeStr : public PropNode {
+ public:
+  bool isString() const override { return true; }
+  size_t byteSize() const override { return sizeof(PNodeStr); }
+  const char* name = nullptr;
+};
+
+// The stable pooled copy of a member text.
+const char* pooledName(const char* text);
+
+// Heap bytes of a block with the given payload, header included.
+constexpr size_t blockBytes(size_t payload) { return sizeof(BlockHeader) + roundUp8(payload); }
+// Heap bytes of a property table of n slots (cut to 1024): pointer array,
+// attribute words and one value cell per slot.
+size_t tableBytes(int32_t n);
+// Heap bytes of an object body of type T with a table of n slots.
+template <class T>
+size_t objectBytes(int32_t n) {
+  return blockBytes(sizeof(T)) + tableBytes(n);
+}
+// Makes sure the following allocations of `bytes` in total cannot collect.
+inline void reserveNursery(size_t bytes) { ensureNurseryRoom(bytes + kNurseryReserve); }
+
+// The object's prototype (slot 0), or null at the end of a chain.
+inline KVobj* prototypeOf(const KVobj* obj) {
+  const Value* c = obj->props.count > 0 ? obj->props.cells[0] : nullptr;
+  return c && c->tag == kObject ? c->obj : nullptr;
+}
+
+// Member access. mode asks for the attribute bits it holds (kAttrWritable for
+// a write); a refusal sets it to kAccessDenied and answers null. Members the
+// object lacks are looked for along its prototype chain.
+Value* getPropertyCell(KVobj* obj, int32_t atom, int32_t& mode);
+Value* getPropertyCellByName(KVobj* obj, const char* text, int32_t& mode);
+// Own members only, no attribute test.
+Value* findProperty(KVobj* obj, const char* text);
+// The object and its prototypes, except the last object of the chain.
+Value* findPropertyInChain(KVobj* obj, const char* text);
+// Whether other stands in obj's prototype chain before its last object.
+bool hasInPrototypeChain(KVobj* obj, KVobj* other);
+
+// New own members at the head of the object's list; they answer the new cell.
+// Both may collect; the object is kept reachable across that.
+Value* addKeyProperty(KVobj* obj, int32_t atom);
+Value* addStringProperty(KVobj* obj, const char* text);
+
+// True when the member was deleted or is absent, false when it may not be deleted.
+bool deletePropertyByAtom(KVobj* obj, int32_t atom);
+bool deletePropertyByName(KVobj* obj, const char* text);
+
+// Object creation. newObjectFrom makes an instance of a function object (its
+// prototype and instance class id); newPlainObject an instance of Object.
+KVobj* newObjectFrom(KVfobj* ctor);
+KVobj* newPlainObject();
+// A never-moving object in the static area with n slots, recorded so that
+// every collection visits it.
+KVobj* newStaticObject(int32_t n, KVobj* proto, int32_t classId);
+
+// Places an object body of type T with a table of n slots on the young heap;
+// the caller has reserved objectBytes<T>(n) first.
+template <class T, class... Args>
+T* placeYoungObject(int32_t n, KVobj* proto, int32_t classId, Args&&... args) {
+  T* obj = newYoungObject<T>(static_cast<Args&&>(args)...);
+  obj->props.init(n);
+  obj->classId = classId;
+  *obj->props.cells[0] = proto ? Value::makeObject(proto) : Value::makeNull();
+  return obj;
+}
+// The same in the static area.
+template <class T, class... Args>
+T* placeStaticObject(int32_t n, KVobj* proto, int32_t classId, Args&&... args) {
+  T* obj = new (gcAllocStatic(sizeof(T))) T(static_cast<Args&&>(args)...);
+  obj->props.initStatic(n);
+  obj->classId = classId;
+  *obj->props.cells[0] = proto ? Value::makeObject(proto) : Value::makeNull();
+  recordStaticObject(obj);
+  return obj;
+}
+
+}  // namespace kv

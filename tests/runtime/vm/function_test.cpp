@@ -1,0 +1,71 @@
+#include "vm_fixture.h"
+
+using namespace kv;
+
+namespace kvtest {
+namespace {
+
+using FunctionObjects = VmTest;
+
+TEST_F(FunctionObjects, ClosuresOfOneRecordGetTheirOwnInstanceClasses) {
+  FunctionRecord rec;
+  rec.params = {0};
+  KVfobj* a = newClosure(&rec, nullptr);
+  ObjectRoot keep(a);
+  KVfobj* b = newClosure(&rec, nullptr);
+  a = static_cast<KVfobj*>(keep.get());
+  EXPECT_GE(a->instanceClassId, kFirstScriptClassId);
+  EXPECT_GE(b->instanceClassId, kFirstScriptClassId);
+  EXPECT_NE(a->instanceClassId, b->instanceClassId);
+  EXPECT_EQ(a->callable, &rec.body);
+  EXPECT_EQ(a->firstCells, &rec.params);
+}
+
+TEST_F(FunctionObjects, InstancesTakeTheFreshPrototypeAndTheInstanceClass) {
+  KVfobj* fn = nativeFunction(nullptr);
+  KVobj* proto = fn->constructorPrototype();
+  ASSERT_NE(proto, nullptr);
+  EXPECT_EQ(prototypeOf(proto), gCore.objectProto);
+  KVobj* obj = newObjectFrom(fn);
+  EXPECT_EQ(prototypeOf(obj), proto);
+  EXPECT_EQ(obj->classId, fn->instanceClassId);
+  // The "prototype" slot of a native is locked.
+  int32_t mode = kAttrWritable;
+  EXPECT_EQ(getPropertyCell(fn, lookupAtom("prototype"), mode), nullptr);
+  EXPECT_EQ(mode, kAccessDenied);
+}
+
+TEST_F(FunctionObjects, CoreConstructorsAndStaticNatives) {
+  EXPECT_EQ(gCore.functionF->instanceClassId, 1);
+  EXPECT_EQ(gCore.objectF->instanceClassId, 1);
+  EXPECT_EQ(gCore.functionF->constructorPrototype(), gCore.functionProto);
+  EXPECT_EQ(gCore.objectF->constructorPrototype(), gCore.objectProto);
+  KVfobj* s = newStaticNative(permanentCallable(Callable{"fromCharCode", nullptr, nullptr}));
+  EXPECT_EQ(s->staticNative, 1);
+  EXPECT_GE(s->instanceClassId, kFirstScriptClassId);
+  EXPECT_EQ(s->props.count, 2);
+  KVfobj* c = newClassConstructor(permanentCallable(Callable{}), emptyNames(), nullptr, 7000, 3, 1);
+  EXPECT_EQ(c->props.count, 5);
+  EXPECT_EQ(c->classId, 7000);
+  EXPECT_EQ(c->constructorFlag, 1);
+  EXPECT_EQ(scopeChainAt(c->environment, 1), gGlobalObject);
+}
+
+TEST_F(FunctionObjects, ClosuresSeeTheCapturedValuesOfTheirMoment) {
+  Value cells[2];
+  cells[0] = Value::makeInt(10);
+  ActivationObject act;
+  act.cells = cells;
+  act.cellCount = 2;
+  FunctionRecord rec;
+  KVfobj* fn = newClosure(&rec, chainWith(&act, globalScopeChain()));
+  cells[0] = Value::makeInt(20);
+  ActivationObject* captured = scopeChainAt(fn->environment, 1);
+  EXPECT_NE(captured, &act);
+  EXPECT_EQ(captured->cells[0].i, 10);
+  EXPECT_EQ(scopeChainAt(fn->environment, 2), gGlobalObject);
+  EXPECT_THROW(scopeChainAt(fn->environment, 3), RuntimeError);
+}
+
+}  // namespace
+}  // namespace kvtest

@@ -1,0 +1,115 @@
+// A fresh object system for each test: heap, log in a temporary folder,
+// bootstrap and type names, and helpers to call natives on a main context.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <initializer_list>
+#include <sstream>
+#include <string>
+
+#include "runtime/vm/atoms.h"
+#include "runtime/vm/bootstrap.h"
+#include "runtime/vm/context.h"
+#include "runtime/vm/errors.h"
+#include "runtime/vm/function.h"
+#include "runtime/vm/heap.h"
+#include "runtime/vm/interpreter.h"
+#include "runtime/vm/kvstring.h"
+#include "runtime/vm/log.h"
+#include "runtime/vm/property.h"
+#include "runtime/vm/roots.h"
+
+namespace kvtest {
+
+class VmTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    kv::initGcHeap();
+    kv::closeLogFile();
+    kv::resetWarningLimiter();
+    kv::resetThreadRegistry();
+    char tmpl[] = "/tmp/kv-vm-test-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    logPath_ = dir_ + "/kvlog.txt";
+    ASSERT_TRUE(kv::openLogFile(logPath_.c_str()));
+    kv::bootstrapObjectSystem();
+    kv::initRuntimeConstants();
+  }
+  void TearDown() override {
+    kv::setGcStress(false);
+    if (ctx_) kv::destroyContext(ctx_);
+    kv::initGcHeap();  // owners still alive release what they hold
+    kv::closeLogFile();
+    std::remove(logPath_.c_str());
+    rmdir(dir_.c_str());
+  }
+
+  std::string logText() const {
+    std::ifstream in(logPath_, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  static size_t countOf(const std::string& text, const std::string& piece) {
+    size_t n = 0;
+    for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++n;
+    return n;
+  }
+
+  // The main context with an empty top-level program of the given cells.
+  kv::KVContext* mainContext(int32_t globals = 0, int32_t locals = 0) {
+    ctx_ = kv::createMainContext();
+    kv::setupMainProgram(ctx_, &program_, globals, locals);
+    kv::gCurrentContext = ctx_;
+    return ctx_;
+  }
+
+  // Calls fn as the interpreter does: callee and arguments on the operand
+  // stack, then the frame, the run, and the way back. Answers the result.
+  kv::Value call(kv::KVfobj* fn, kv::KVobj* receiver, std::initializer_list<kv::Value> args) {
+    ctx_->pushObject(fn);
+    for (const kv::Value& a : args) ctx_->pushValue(a);
+    ctx_->argCount = static_cast<int32_t>(args.size());
+    const kv::Callable* body = fn->callable;
+    kv::callFunction(ctx_, fn, receiver);
+    kv::runFunction(*body);
+    kv::Value result = ctx_->operands[--ctx_->top];
+    kv::leaveCallFrame(ctx_);
+    return result;
+  }
+
+  static kv::KVfobj* nativeFunction(kv::NativeFunction native, int32_t params = 0) {
+    return kv::newKVfobj(kv::permanentCallable(kv::Callable{nullptr, nullptr, native}),
+                         kv::permanentNames(kv::NameVector(params, 0)), kv::emptyNames());
+  }
+  static kv::KVfobj* withCells(int32_t params, int32_t locals) {
+    return kv::newKVfobj(kv::permanentCallable(kv::Callable{}), kv::permanentNames(kv::NameVector(params, 0)),
+                         kv::permanentNames(kv::NameVector(locals, 0)));
+  }
+  // A plain object whose member "v" holds the integer.
+  static kv::KVobj* tagged(int32_t v) {
+    kv::KVobj* o = kv::newPlainObject();
+    kv::ObjectRoot root(o);
+    *kv::addKeyProperty(o, kv::internAtom("v")) = kv::Value::makeInt(v);
+    return root.get();
+  }
+  static int32_t tagOf(kv::KVobj* o) {
+    int32_t mode = 0;
+    kv::Value* c = kv::getPropertyCell(o, kv::lookupAtom("v"), mode);
+    return c && c->tag == kv::kInt ? c->i : -1;
+  }
+
+  kv::Callable program_;
+  kv::KVContext* ctx_ = nullptr;
+  std::string dir_;
+  std::string logPath_;
+};
+
+}  // namespace kvtest
