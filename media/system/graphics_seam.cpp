@@ -2,6 +2,7 @@
 // settings are kept; the device calls are recorded; flips present empty frames.
 #include "media/system/graphics_seam.h"
 
+#include "media/base/log.h"
 #include "media/system/onscreen_log.h"
 #include "media/system/seam_record.h"
 #include "media/system/window.h"

@@ -8,7 +8,7 @@
 #include "media/base/log.h"
 #include "media/base/memory.h"
 #include "media/base/thread.h"
-#include "media/system/text_seam.h"
+#include "media/base/charcode.h"
 
 namespace ZaDod {
 namespace {

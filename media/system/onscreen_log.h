@@ -1,4 +1,5 @@
-// The on-screen log: lines drawn over the screen by the flip while its draw flag is set.
+// The on-screen log: lines drawn over the screen by the flip while its draw flag
+// (GetOnScreenLogFlag, media/base/log.h) is set.
 #pragma once
 
 namespace ZaDod {
@@ -6,7 +7,6 @@ namespace ZaDod {
 int OnScreenLogReset();
 int CreateOnScreenLogFont();
 int DrawOnScreenLog();
-int GetOnScreenLogFlag();
 int OnScreenLogEnd();
 
 }  // namespace ZaDod

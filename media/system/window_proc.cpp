@@ -4,7 +4,7 @@
 #include "media/base/clock.h"
 #include "media/base/log.h"
 #include "media/base/thread.h"
-#include "media/system/text_seam.h"
+#include "media/base/charcode.h"
 #include "media/system/graphics_seam.h"
 #include "media/system/input_seam.h"
 #include "media/system/loading_seam.h"

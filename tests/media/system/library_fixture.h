@@ -13,7 +13,7 @@
 #include "media/base/log.h"
 #include "media/base/memory.h"
 #include "media/base/thread.h"
-#include "media/system/text_seam.h"
+#include "media/base/charcode.h"
 #include "media/system/seam_record.h"
 #include "media/system/system.h"
 #include "media/system/window.h"

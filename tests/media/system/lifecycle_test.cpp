@@ -160,3 +160,51 @@ TEST_F(LibraryTest, FrameLimitEndsThePumpAfterTheThirdFlip) {
 }
 
 }  // namespace
+
+namespace {
+using namespace halvorine_test;
+
+// The log file's lines, each as its indent depth and its text after the time stamp.
+std::vector<std::pair<int, std::u16string>> logFileLines() {
+  std::vector<std::pair<int, std::u16string>> lines;
+  FILE* f = std::fopen("Log.txt", "rb");
+  if (!f) return lines;
+  std::u16string text;
+  for (int lo, hi; (lo = std::fgetc(f)) != EOF && (hi = std::fgetc(f)) != EOF;)
+    text += static_cast<char16_t>(lo | (hi << 8));
+  std::fclose(f);
+  if (!text.empty() && text[0] == 0xFEFF) text.erase(0, 1);
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find(u"\r\n", start);
+    if (end == std::u16string::npos) end = text.size();
+    std::u16string line = text.substr(start, end - start);
+    size_t colon = line.find(u':');
+    size_t at = colon == std::u16string::npos ? 0 : colon + 1;
+    int depth = 0;
+    while (at < line.size() && line[at] == u'\t') ++depth, ++at;
+    lines.emplace_back(depth, line.substr(at));
+    start = end + 2;
+  }
+  return lines;
+}
+
+int depthOf(const std::vector<std::pair<int, std::u16string>>& lines, const std::u16string& text) {
+  for (const auto& [depth, line] : lines)
+    if (line.find(text) != std::u16string::npos) return depth;
+  return -1;
+}
+
+TEST_F(LibraryTest, LogFileCarriesTheStartUpIndentsAndContinuations) {
+  ASSERT_EQ(startWindowed(), 0);
+  auto lines = logFileLines();
+  EXPECT_EQ(depthOf(lines, u"ＺａＤｏｄライブラリの初期化処理開始"), 0);
+  EXPECT_EQ(depthOf(lines, u"システムの情報を出力します"), 1);
+  EXPECT_EQ(depthOf(lines, u"タイマーの精度を検査します"), 1);
+  EXPECT_EQ(depthOf(lines, u"ＺａＤｏｄライブラリの初期化処理終了"), 0);
+  // The one-space pieces start lines that the next message continues.
+  EXPECT_EQ(depthOf(lines, u" パフォーマンスカウンターを使用します"), 1);
+  EXPECT_EQ(depthOf(lines, u" ソフトの二重起動検査... 二重起動はされていませんでした"), 1);
+}
+
+}  // namespace
