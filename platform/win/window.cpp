@@ -149,7 +149,7 @@ HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* t
     if (Backend* b = backend()) {
       w->lockFd = takeClassLock(w->className, b->displayName());
       if (!b->createWindow(*w)) {
-        if (w->lockFd >= 0) close(w->lockFd);
+        releaseClassLock(w->lockFd, w->className, b->displayName());
         return nullptr;
       }
     }
@@ -188,8 +188,10 @@ BOOL DestroyWindow(HWND hwnd) {
   if (!w) return 1;
   validate(*w);
   purgeMessages(*w);
-  if (Backend* b = backend()) b->destroyWindow(*w);
-  if (w->lockFd >= 0) close(w->lockFd);
+  if (Backend* b = backend()) {
+    b->destroyWindow(*w);
+    releaseClassLock(w->lockFd, w->className, b->displayName());
+  }
   if (foreground == hwnd) foreground = nullptr;
   windowTable().erase(w->id);
   return 1;

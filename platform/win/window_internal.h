@@ -88,6 +88,8 @@ std::u16string fromWide(const char16_t* text);  // null gives ""
 // window's life, or -1; and whether another process holds it.
 int takeClassLock(const std::u16string& className, const std::string& display);
 bool classLockHeldElsewhere(const std::u16string& className, const std::string& display);
+// Gives the lock up and removes its file.
+void releaseClassLock(int fd, const std::u16string& className, const std::string& display);
 
 // Frees what a message that is dropped unread owns (a dropped-file list).
 void discardMessage(const MSG& msg);

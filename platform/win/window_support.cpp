@@ -93,6 +93,12 @@ int takeClassLock(const std::u16string& className, const std::string& display) {
   return fd;
 }
 
+void releaseClassLock(int fd, const std::u16string& className, const std::string& display) {
+  if (fd < 0) return;
+  unlink(lockPath(className, display).c_str());
+  close(fd);
+}
+
 bool classLockHeldElsewhere(const std::u16string& className, const std::string& display) {
   int fd = open(lockPath(className, display).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
