@@ -3,6 +3,7 @@
 // messages a window on a display would.
 #include <cmath>
 
+#include "platform/win/path.h"
 #include "platform/win/window_internal.h"
 
 namespace plat::win {
@@ -107,7 +108,7 @@ void keyEvent(Window& w, const WindowEvent& e) {
 }
 
 void textEvent(Window& w, const std::string& text) {
-  for (char16_t unit : toUtf16(text)) post(w, WM_CHAR, unit, 1);
+  for (char16_t unit : utf16FromUtf8(text)) post(w, WM_CHAR, unit, 1);
 }
 
 void buttonEvent(Window& w, const WindowEvent& e) {
@@ -135,7 +136,7 @@ void wheelEvent(Window& w, const WindowEvent& e) {
 void dropEvent(Window& w, const WindowEvent& e) {
   if (!w.acceptFiles || e.files.empty()) return;
   auto* list = new DropList;
-  for (const std::string& f : e.files) list->files.push_back(toUtf16(f));
+  for (const std::string& f : e.files) list->files.push_back(utf16FromUtf8(f));
   post(w, WM_DROPFILES, reinterpret_cast<WPARAM>(list), 0);
 }
 

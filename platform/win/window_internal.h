@@ -81,7 +81,6 @@ void deliverEvent(HWND hwnd, const WindowEvent& event);
 bool keyOfUsage(int usage, BYTE* vk, int* scan);
 
 std::string toUtf8(const std::u16string& text);
-std::u16string toUtf16(const std::string& text);
 std::u16string fromWide(const char16_t* text);  // null gives ""
 
 // Double-start lock of a window class on a display: the descriptor held for the
