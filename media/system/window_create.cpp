@@ -9,7 +9,10 @@
 #include "media/base/charcode.h"
 #include "media/system/file_seam.h"
 #include "media/system/graphics_seam.h"
-#include "media/system/loading_seam.h"
+#include "media/file/async_load.h"
+#include "media/system/library_lock.h"
+#include "media/system/sysinfo_log.h"
+#include "media/system/winapi.h"
 #include "media/system/periphery_seam.h"
 #include "media/system/window.h"
 #include "media/system/window_state.h"
@@ -42,6 +45,13 @@ void memoryReport() {
                  st.dwAvailPhys / 1048576.0);
 }
 
+// The multimedia timer's smallest period; 0 when its functions are not loaded.
+UINT timerPeriod() {
+  TIMECAPS caps{};
+  if (!WinAPI.timeGetDevCapsFunc || WinAPI.timeGetDevCapsFunc(&caps, sizeof caps) != 0) return 0;
+  return caps.wPeriodMin;
+}
+
 // Which clock moves more often within about a second: the finer one times the media layer.
 void timerTest() {
   LogAddTextUtf16(u"タイマーの精度を検査します\n");
@@ -62,7 +72,7 @@ void timerTest() {
     LogFormatUtf16(u"パフォーマンスカウンターを使用します タイマー精度 : %lf KHz ",
                    GetPerformanceCounterFrequency() / 1000.0);
   } else {
-    LogFormatUtf16(u"Multi Media Timer を使用します Timer 精度 : %d.00 ms ", 1);
+    LogFormatUtf16(u"Multi Media Timer を使用します Timer 精度 : %d.00 ms ", static_cast<int>(timerPeriod()));
     ClearPerformanceCounterFlag();
   }
   LogAddTextCurrentCp(" ");
@@ -124,7 +134,9 @@ int InitializeWindow() {
   if (!set.ClassName[0]) copyText(set.ClassName, set.TitleSet ? set.Title : u"D123987X", std::size(set.ClassName));
 
   memoryReport();
-  if (SetupPerformanceCounter()) timerTest();
+  int counter = SetupPerformanceCounter();
+  if (UINT period = timerPeriod(); period && WinAPI.timeBeginPeriodFunc) WinAPI.timeBeginPeriodFunc(period);
+  if (counter) timerTest();
   SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, 0, nullptr, SPIF_SENDCHANGE);
 
   LogAddTextUtf16(u"ソフトの二重起動検査... ");
@@ -220,6 +232,7 @@ int TerminateWindow() {
     TerminateASyncLoad();
     s.AsyncLoadStarted = 0;
   }
+  if (UINT period = timerPeriod(); period && WinAPI.timeEndPeriodFunc) WinAPI.timeEndPeriodFunc(period);
   return 0;
 }
 

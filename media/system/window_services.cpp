@@ -8,7 +8,10 @@
 #include "media/base/charcode.h"
 #include "media/system/graphics_seam.h"
 #include "media/system/input_seam.h"
-#include "media/system/loading_seam.h"
+#include "media/file/async_load.h"
+#include "media/system/library_lock.h"
+#include "media/system/sysinfo_log.h"
+#include "media/system/winapi.h"
 #include "media/system/window.h"
 #include "media/system/window_state.h"
 

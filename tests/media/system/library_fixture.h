@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,27 +20,26 @@
 #include "media/system/window.h"
 #include "media/system/window_state.h"
 #include "platform/win/window_test.h"
+#include "tests/media/log_capture.h"
 
 namespace halvorine_test {
 
-inline std::vector<std::u16string>& logLines() {
-  static std::vector<std::u16string> lines;
-  return lines;
-}
-
-inline void captureLine(const char16_t* line) { logLines().push_back(line); }
-
-// True when the texts appear in the log in this order (each matched as a substring).
+// True when the texts were logged in this order.
 inline bool logHasInOrder(const std::vector<std::u16string>& texts) {
-  size_t next = 0;
-  for (const std::u16string& line : logLines())
-    if (next < texts.size() && line.find(texts[next]) != std::u16string::npos) ++next;
-  return next == texts.size();
+  std::u16string all = LogCapture::all();
+  size_t at = 0;
+  for (const std::u16string& text : texts) {
+    at = all.find(text, at);
+    if (at == std::u16string::npos) return false;
+    at += text.size();
+  }
+  return true;
 }
 
 inline int logCount(const std::u16string& text) {
+  std::u16string all = LogCapture::all();
   int n = 0;
-  for (const std::u16string& line : logLines()) n += line.find(text) != std::u16string::npos;
+  for (size_t at = all.find(text); at != std::u16string::npos; at = all.find(text, at + text.size())) ++n;
   return n;
 }
 
@@ -53,8 +53,7 @@ class LibraryTest : public ::testing::Test {
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir_ = pattern;
     std::filesystem::current_path(dir_);
-    logLines().clear();
-    ZaDod::SetLogTestHook(captureLine);
+    capture_.emplace();
     ZaDod::SetLogFileOutput(1);
     ZaDod::TakeSeamCalls();
     ZaDod::Win.Settings = ZaDod::WindowSettings{};
@@ -62,7 +61,7 @@ class LibraryTest : public ::testing::Test {
 
   void TearDown() override {
     ZaDod::TerminateLibrary();
-    ZaDod::SetLogTestHook(nullptr);
+    capture_.reset();
     ZaDod::SetLogFileOutput(0);
     std::filesystem::current_path(home_);
     std::filesystem::remove_all(dir_);
@@ -81,6 +80,10 @@ class LibraryTest : public ::testing::Test {
     plat::win::InjectWindowEvent(mainWindow(), e);
   }
 
+  // Restarts the capture: what was logged so far is forgotten.
+  void forgetLog() { capture_.emplace(); }
+
+  std::optional<LogCapture> capture_;
   std::filesystem::path home_, dir_;
 };
 

@@ -1,10 +1,13 @@
 // Start-up, shut-down and their order; the failures of start-up; the frame limit.
 #include <sys/wait.h>
 
+#include <filesystem>
+
 #include <algorithm>
 
 #include "library_fixture.h"
 #include "media/system/graphics_seam.h"
+#include "media/system/fatal.h"
 #include "media/system/input_seam.h"
 
 namespace {
@@ -50,7 +53,7 @@ TEST_F(LibraryTest, LogsStartUpAndShutDownInOrder) {
                              u"ウインドウを表示します", u"ＩＭＥを無効にしました",
                              u"ウインドウスタイルをウインドウモード用に変更します... ", u"完了",
                              u"ＺａＤｏｄライブラリの初期化処理終了"}));
-  logLines().clear();
+  forgetLog();
   EXPECT_EQ(TerminateLibrary(), 0);
   EXPECT_TRUE(logHasInOrder({u"ウインドウを閉じようとしています", u"ウインドウが破棄されようとしています",
                              u"ソフトを終了する準備が整いました", u"ＣＯＭを終了... 完了"}));
@@ -147,6 +150,32 @@ TEST_F(LibraryTest, TwoHeadlessProcessesStartSideBySide) {
   }
 }
 
+int threadCount() {
+  int n = 0;
+  for ([[maybe_unused]] auto& task : std::filesystem::directory_iterator("/proc/self/task")) ++n;
+  return n;
+}
+
+TEST_F(LibraryTest, NoLoadingWorkerOutlivesShutDown) {
+  int before = threadCount();
+  ASSERT_EQ(startWindowed(), 0);
+  EXPECT_GT(threadCount(), before);
+  TerminateLibrary();
+  EXPECT_EQ(threadCount(), before);
+}
+
+// The child is a fork of this test, so it works in the test's own folder.
+TEST_F(LibraryTest, FatalExitOnTheMainThreadShutsTheLibraryDownFirst) {
+  EXPECT_EXIT(
+      {
+        LogCapture::echoToStderr();
+        startWindowed();
+        FatalErrorExit(u"致命的なエラー");
+      },
+      ::testing::ExitedWithCode(255),
+      "致命的なエラー.*ウインドウが破棄されようとしています.*ソフトを終了する準備が整いました.*ＣＯＭを終了");
+}
+
 TEST_F(LibraryTest, FrameLimitEndsThePumpAfterTheThirdFlip) {
   setenv("HALVORINE_FRAMES", "3", 1);
   int started = startWindowed();
@@ -200,6 +229,7 @@ TEST_F(LibraryTest, LogFileCarriesTheStartUpIndentsAndContinuations) {
   auto lines = logFileLines();
   EXPECT_EQ(depthOf(lines, u"ＺａＤｏｄライブラリの初期化処理開始"), 0);
   EXPECT_EQ(depthOf(lines, u"システムの情報を出力します"), 1);
+  EXPECT_EQ(depthOf(lines, u"ＺａＤｏｄライブラリ Ver3.16d"), 2);
   EXPECT_EQ(depthOf(lines, u"タイマーの精度を検査します"), 1);
   EXPECT_EQ(depthOf(lines, u"ＺａＤｏｄライブラリの初期化処理終了"), 0);
   // The one-space pieces start lines that the next message continues.
