@@ -225,6 +225,7 @@ int depthOf(const std::vector<std::pair<int, std::u16string>>& lines, const std:
 }
 
 TEST_F(LibraryTest, LogFileCarriesTheStartUpIndentsAndContinuations) {
+  SetLogFileOutput(1);
   ASSERT_EQ(startWindowed(), 0);
   auto lines = logFileLines();
   EXPECT_EQ(depthOf(lines, u"ＺａＤｏｄライブラリの初期化処理開始"), 0);
