@@ -86,8 +86,6 @@ int ConvClientPosToScreenPos(int x, int y, int* screenX, int* screenY) {
 int PackScreenColor(int red, int green, int blue) { return (red << 16) | (green << 8) | blue; }
 int IsScreenModeChanging() { return 0; }
 
-int InitializeBaseImageManage() { RecordSeamCall("InitializeBaseImageManage"); return 0; }
-int InitializeSoftImageManage() { RecordSeamCall("InitializeSoftImageManage"); return 0; }
 
 int InitializeGraphics() {
   RecordSeamCall("InitializeGraphics");
@@ -95,9 +93,6 @@ int InitializeGraphics() {
 }
 
 int TerminateGraphics() { RecordSeamCall("TerminateGraphics"); return 0; }
-int TerminateBaseImageManage() { RecordSeamCall("TerminateBaseImageManage"); return 0; }
-int TerminateSoftImageManage() { RecordSeamCall("TerminateSoftImageManage"); return 0; }
-int DeleteAllSoftImage() { RecordSeamCall("DeleteAllSoftImage"); return 0; }
 
 int ChangeScreenMode(int, int, int, int, int) {
   RecordSeamCall("ChangeScreenMode");

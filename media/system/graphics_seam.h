@@ -35,13 +35,8 @@ int PackScreenColor(int red, int green, int blue);
 int IsScreenModeChanging();
 
 // Start-up, shut-down and device life.
-int InitializeBaseImageManage();
-int InitializeSoftImageManage();
 int InitializeGraphics();
 int TerminateGraphics();
-int TerminateBaseImageManage();
-int TerminateSoftImageManage();
-int DeleteAllSoftImage();
 int ChangeScreenMode(int width, int height, int colorBitDepth, int force, int refreshRate);
 int SetGraphRestoreCallback(void (*callback)());
 int IsGraphRestoreCallbackSet();

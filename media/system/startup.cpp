@@ -7,6 +7,8 @@
 #include "media/base/memory.h"
 #include "media/base/thread.h"
 #include "media/base/charcode.h"
+#include "media/graphics/base_image.h"
+#include "media/graphics/soft_image.h"
 #include "media/system/file_seam.h"
 #include "media/system/graphics_seam.h"
 #include "media/system/input_seam.h"

@@ -63,13 +63,12 @@ TEST_F(LibraryTest, ReachesTheModulesInStartUpAndShutDownOrder) {
   ASSERT_EQ(startWindowed(), 0);
   std::vector<std::string> startOrder = {
       "SetupYUVToRGBTables", "SetGraphRestoreCallback", "InitializeInput", "InitializeSoundConvert",
-      "InitializeSoundSystem", "InitializeBaseImageManage", "InitializeSoftImageManage", "InitializeMovie",
+      "InitializeSoundSystem", "InitializeMovie",
       "InitializeGraphics", "InitializeInputCharBuffer", "SetDrawTarget(back)", "SetDrawTarget(front)"};
   EXPECT_EQ(only(TakeSeamCalls(), startOrder), startOrder);
   TerminateLibrary();
   std::vector<std::string> endOrder = {
-      "DeleteAllSoftImage", "TerminateNetWork", "TerminateMusicPlayback", "TerminateGraphics",
-      "TerminateBaseImageManage", "TerminateSoftImageManage", "TerminateMovie", "TerminateInput",
+      "TerminateNetWork", "TerminateMusicPlayback", "TerminateGraphics", "TerminateMovie", "TerminateInput",
       "TerminateSoundSystem", "TerminateSoundConvert", "RemoveWindowDecorations", "DeleteAllKeyInput"};
   EXPECT_EQ(only(TakeSeamCalls(), endOrder), endOrder);
 }
