@@ -2,9 +2,12 @@
 // sets, SDL input arrives as messages, and closing it through SDL ends the pump.
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "media/system/system.h"
 #include "media/system/window.h"
@@ -12,6 +15,14 @@
 
 namespace {
 using namespace ZaDod;
+
+SDL_Window* sdlWindowTitled(const char* title) {
+  for (Uint32 id = 1; id < 64; ++id) {
+    SDL_Window* w = SDL_GetWindowFromID(id);
+    if (w && std::strcmp(SDL_GetWindowTitle(w), title) == 0) return w;
+  }
+  return nullptr;
+}
 
 void push(SDL_Event e) { ASSERT_EQ(SDL_PushEvent(&e), 1); }
 
@@ -26,15 +37,38 @@ bool pumpUntil(Condition done) {
   return false;
 }
 
+// Run in a process of its own by the test below: a second start on the same display.
+TEST(LibraryOnDisplay, SecondInstance) {
+  if (!std::getenv("HALVORINE_SECOND_INSTANCE")) GTEST_SKIP() << "started by SecondStartOnTheSameDisplayIsRefused";
+  ChangeWindowMode(1);
+  EXPECT_EQ(InitializeLibrary(), -1);
+}
+
+TEST(LibraryOnDisplay, SecondStartOnTheSameDisplayIsRefused) {
+  unsetenv("HALVORINE_HEADLESS");
+  ChangeWindowMode(1);
+  ASSERT_EQ(InitializeLibrary(), 0);
+  ASSERT_FALSE(plat::win::IsHeadlessWindowSystem()) << "no display";
+  setenv("HALVORINE_SECOND_INSTANCE", "1", 1);
+  char self[] = "/proc/self/exe", filter[] = "--gtest_filter=LibraryOnDisplay.SecondInstance";
+  char* argv[] = {self, filter, nullptr};
+  pid_t child;
+  ASSERT_EQ(posix_spawn(&child, self, nullptr, nullptr, argv, environ), 0);
+  unsetenv("HALVORINE_SECOND_INSTANCE");
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(TerminateLibrary(), 0);
+}
+
 TEST(LibraryOnDisplay, OpensTheWindowTakesInputAndEndsOnClose) {
   unsetenv("HALVORINE_HEADLESS");
   SetMainWindowText("Halvorine 0.1.44");
   ChangeWindowMode(1);
   ASSERT_EQ(InitializeLibrary(), 0);
   ASSERT_FALSE(plat::win::IsHeadlessWindowSystem()) << "no display";
-  SDL_Window* window = SDL_GetWindowFromID(1);
+  SDL_Window* window = sdlWindowTitled("Halvorine 0.1.44");
   ASSERT_NE(window, nullptr);
-  EXPECT_STREQ(SDL_GetWindowTitle(window), "Halvorine 0.1.44");
   int w, h;
   SDL_GetWindowSize(window, &w, &h);
   EXPECT_EQ(w, 640);
