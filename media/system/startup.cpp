@@ -1,7 +1,5 @@
 // Library start-up and shut-down: every media module started in a fixed order and
 // ended in a fixed order around the main window.
-#include <iterator>
-
 #include "media/base/clock.h"
 #include "media/base/log.h"
 #include "media/base/memory.h"
@@ -9,7 +7,9 @@
 #include "media/base/charcode.h"
 #include "media/graphics/base_image.h"
 #include "media/graphics/soft_image.h"
-#include "media/system/file_seam.h"
+#include "media/file/archive.h"
+#include "media/file/file_access.h"
+#include "media/file/file_handle.h"
 #include "media/system/graphics_seam.h"
 #include "media/system/input_seam.h"
 #include "media/file/async_load.h"
@@ -132,7 +132,7 @@ int InitializeLibraryNoLock() {
   SetupYUVToRGBTables();
   InitializeArchiveReader();
   SetUserFileAccessFunctions(nullptr);
-  FileAccessGetDir(Library.InitialDir, static_cast<int>(std::size(Library.InitialDir)));
+  FileAccessGetDir(Library.InitialDir, sizeof Library.InitialDir);
   LogStart();
   started = kStartedBase;
 
