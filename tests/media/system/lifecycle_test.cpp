@@ -7,6 +7,7 @@
 
 #include "library_fixture.h"
 #include "media/system/graphics_seam.h"
+#include "media/file/file_access.h"
 #include "media/system/fatal.h"
 #include "media/system/input_seam.h"
 
@@ -147,6 +148,16 @@ TEST_F(LibraryTest, TwoHeadlessProcessesStartSideBySide) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   }
+}
+
+TEST_F(LibraryTest, ShutDownReturnsToTheStartingFolder) {
+  std::filesystem::create_directory("elsewhere");
+  ASSERT_EQ(startWindowed(), 0);
+  std::filesystem::path start = std::filesystem::current_path();
+  ASSERT_EQ(FileAccessChangeDir(u"elsewhere"), 0);
+  ASSERT_NE(std::filesystem::current_path(), start);
+  TerminateLibrary();
+  EXPECT_EQ(std::filesystem::current_path(), start);
 }
 
 int threadCount() {
