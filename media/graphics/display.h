@@ -46,5 +46,7 @@ int TerminateDirectDraw();
 void* GetDirectDrawObject();
 void WaitVSyncByDirectDraw();
 void MeasureVSyncPeriod();
+// Re-presents the front screen while it is the draw target (window timer 32767).
+void FrontScreenRefreshTimerProc();
 
 }  // namespace ZaDod

@@ -8,8 +8,8 @@
 #include "media/graphics/d3d9/d3d9.h"
 #include "media/graphics/display.h"
 #include "media/graphics/hardware.h"
-#include "media/graphics/window_seam.h"
 #include "media/system/sysinfo_log.h"
+#include "media/system/window.h"
 #include "platform/win/ddraw.h"
 
 namespace ZaDod {
@@ -82,11 +82,8 @@ int InitializeDirectDraw() {
         return -1;
     }
     LogAddTextUtf16(u"初期化に成功しました\n");
-    directDraw()->SetCooperativeLevel(GetMainWindowHandle(),
-                                      GetFpuPreserveCount() > 0
-                                          ? plat::win::DDSCL_NORMAL | plat::win::DDSCL_FPUPRESERVE
-                                          : plat::win::DDSCL_NORMAL);
-    // Desktop composition cannot be switched off here; the setting has nothing to act on.
+    // Nothing here changes the floating-point control word, so there is none to preserve.
+    directDraw()->SetCooperativeLevel(GetMainWindowHandle(), plat::win::DDSCL_NORMAL);
     return 0;
 }
 

@@ -4,8 +4,63 @@
 #include "media/graphics/d3d9/d3d9.h"
 #include "media/graphics/display.h"
 #include "media/graphics/hardware.h"
+#include "media/system/graphics_seam.h"
+#include "media/system/window.h"
+#include "platform/win/window_frame.h"
 
 namespace ZaDod {
+namespace win = plat::win;
+
+namespace {
+
+constexpr win::UINT_PTR kFrontScreenTimer = 32767;
+constexpr win::UINT kFrontScreenPeriod = 32;
+
+// The main screen as the top-down DIB the window painter reads.
+win::WindowDib mainScreenDib() {
+    const MEMIMG& screen = GraphicsSys.mainScreen;
+    const PixelFormatDesc* format = screen.base->colorData;
+    return win::WindowDib{screen.pixels,
+                          screen.base->pitch / format->bytesPerPixel,
+                          -screen.height,
+                          format->colorBits,
+                          format->redMask,
+                          format->greenMask,
+                          format->blueMask};
+}
+
+void presentSoftware(win::HDC dc) {
+    const GraphicsSystemState& g = GraphicsSys;
+    const win::WindowDib dib = mainScreenDib();
+    if (GetWindowModeFlag()) {
+        if (g.emulate320x240) {
+            win::PaintDibOnWindow(dc, 0, 0, 640, 480, 0, 0, 320, 240, dib);
+            return;
+        }
+        double xRate = 1.0, yRate = 1.0;
+        GetWindowStretchRate(&xRate, &yRate);
+        const int width = static_cast<int>(g.width * xRate);
+        const int height = static_cast<int>(g.height * yRate);
+        win::PaintDibOnWindow(dc, 0, 0, width, height, 0, 0, g.width, g.height, dib);
+        return;
+    }
+    DisplayState& d = GraphicsDisplay;
+    if (d.blackFillCount > 0) {
+        --d.blackFillCount;
+        win::HWND window = GetDisplayWindowHandle();
+        win::SetWindowPos(window, nullptr, 0, 0, 0, 0, win::SWP_NOSIZE | win::SWP_NOZORDER | win::SWP_NOACTIVATE);
+        const win::RECT display{0, 0, g.fullScreenMode.width > 0 ? g.fullScreenMode.width : g.width,
+                                g.fullScreenMode.height > 0 ? g.fullScreenMode.height : g.height};
+        win::FillRect(dc, &display, static_cast<win::HBRUSH>(win::GetStockObject(win::BLACK_BRUSH)));
+    }
+    if (CalcScreenDestRect() != 0) return;
+    const ImageRect& r = GraphicsSys.destRect;
+    win::PaintDibOnWindow(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, 0, 0, g.width, g.height, dib);
+}
+
+void frontScreenRefreshTimerProc(win::HWND, win::UINT, win::UINT_PTR, win::DWORD) { FrontScreenRefreshTimerProc(); }
+
+}  // namespace
 
 int Graphics_Hardware_FlipScreen() {
     if (GraphicsSys.hardware) {
@@ -17,6 +72,11 @@ int Graphics_Hardware_FlipScreen() {
     }
     if (!CheckValidMemImg(&GraphicsSys.mainScreen) || !CheckValidMemImg(&GraphicsSys.auxScreen)) return 0;
     if (!GraphicsSys.noVSync) WaitVSyncByDirectDraw();
+    const win::HWND window = GetDisplayWindowHandle();
+    const win::HDC dc = window ? win::GetDC(window) : nullptr;
+    if (dc == nullptr) return 0;
+    presentSoftware(dc);
+    win::ReleaseDC(window, dc);
     return 0;
 }
 
@@ -24,8 +84,21 @@ int Graphics_Hardware_SetFrontScreenTimer(int handle) {
     switch (GraphicsApiType) {
         case kGraphicsApiD3D9: return Graphics_D3D9_SetFrontScreenTimer(handle);
         case kGraphicsApiD3D11: return Graphics_D3D11_SetFrontScreenTimer(handle);
-        default: return 0;
+        default:
+            if (handle == -4)
+                win::SetTimer(GetMainWindowHandle(), kFrontScreenTimer, kFrontScreenPeriod,
+                              &frontScreenRefreshTimerProc);
+            return 0;
     }
+}
+
+void FrontScreenRefreshTimerProc() {
+    const win::HWND window = GetMainWindowHandle();
+    win::KillTimer(window, kFrontScreenTimer);
+    const RenderTargetSlot& slot = GraphicsDrawSettings.targets[0];
+    if (slot.handle != -4 || slot.surfaceIndex != 0) return;
+    if (GetWindowActiveFlag()) RefreshScreenFlip();
+    win::SetTimer(window, kFrontScreenTimer, kFrontScreenPeriod, &frontScreenRefreshTimerProc);
 }
 
 }  // namespace ZaDod

@@ -180,10 +180,9 @@ int GetThreadPriority(HANDLE thread) {
 }
 
 void Sleep(DWORD milliseconds) {
-  if (milliseconds != 0 && IsClockHolderThread()) {
-    StepClockForTest(static_cast<long long>(milliseconds) * 1000000LL);
-    return;
-  }
+  // On a held clock the holder's sleep moves the clock by the time asked, so that
+  // waits measured on that clock end.
+  if (milliseconds != 0 && IsClockHolderThread()) StepClockForTest(static_cast<long long>(milliseconds) * 1000000LL);
   if (milliseconds == 0) {
     sched_yield();
     return;
