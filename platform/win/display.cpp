@@ -131,6 +131,21 @@ LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) {
     return accepted ? DISP_CHANGE_SUCCESSFUL : DISP_CHANGE_BADMODE;
 }
 
+bool GetPrimaryDisplaySize(int* width, int* height) {
+    Displays& d = displays();
+    std::lock_guard<std::mutex> lock(d.mutex);
+    for (auto it = d.requests.rbegin(); it != d.requests.rend(); ++it) {
+        if (!it->accepted) continue;
+        *width = it->mode.width;
+        *height = it->mode.height;
+        return true;
+    }
+    if (d.list.empty()) return false;
+    *width = d.list[0].current.width;
+    *height = d.list[0].current.height;
+    return true;
+}
+
 void SetDisplaysForTest(std::vector<DisplayDesc> list) {
     Displays& d = displays();
     std::lock_guard<std::mutex> lock(d.mutex);

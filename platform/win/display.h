@@ -7,23 +7,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/win/types.h"
+#include "platform/win/window.h"
 
 namespace plat::win {
 
-struct GdiTag;
 struct MonitorTag;
-using HDC = GdiTag*;
 using HMONITOR = MonitorTag*;
-using LPARAM = intptr_t;
 using CHAR = char;
-
-#ifndef HALVORINE_PLAT_WIN_RECT
-#define HALVORINE_PLAT_WIN_RECT
-struct RECT {
-    LONG left, top, right, bottom;
-};
-#endif
 
 struct MONITORINFOEXW {
     DWORD cbSize;
@@ -90,6 +80,10 @@ BOOL GetMonitorInfoW(HMONITOR monitor, MONITORINFOEXW* info);
 BOOL EnumDisplayDevicesW(const WCHAR* device, DWORD index, DISPLAY_DEVICEW* out, DWORD flags);
 BOOL EnumDisplaySettingsW(const WCHAR* deviceName, DWORD modeIndex, DEVMODEW* out);
 LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags);
+
+// The size the primary display shows: the mode of the last accepted change, else its
+// current mode. A full-screen window covers it.
+bool GetPrimaryDisplaySize(int* width, int* height);
 
 // Test facility.
 struct DisplayMode {

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/win/display.h"
 #include "platform/win/window_internal.h"
 
 namespace plat::win {
@@ -38,11 +39,13 @@ inline uint32_t widen(uint32_t pixel, const Channel& c) {
     return out;
 }
 
-// Resizes the frame to the client area, keeping nothing of an old size.
+// Resizes the frame to the client area (the display for a full-screen window), keeping
+// nothing of an old size.
 void fitFrame(Window& w) {
     RECT c;
     clientRectOnScreen(w, &c);
-    const int width = std::max<LONG>(0, c.right - c.left), height = std::max<LONG>(0, c.bottom - c.top);
+    int width = std::max<LONG>(0, c.right - c.left), height = std::max<LONG>(0, c.bottom - c.top);
+    if (w.fullScreen) GetPrimaryDisplaySize(&width, &height);
     if (width != w.frameWidth || height != w.frameHeight) {
         w.frame.assign(static_cast<size_t>(width) * height, 0);
         w.frameWidth = width;
