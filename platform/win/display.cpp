@@ -1,7 +1,11 @@
 #include "platform/win/display.h"
 
+#include <SDL.h>
+
 #include <mutex>
 #include <string>
+
+#include "platform/win/window_internal.h"
 
 namespace plat::win {
 namespace {
@@ -13,7 +17,36 @@ struct Displays {
     std::vector<DisplayModeRequest> requests;
 };
 
+// The displays SDL reports, when its video system runs the windows.
+std::vector<DisplayDesc> sdlList() {
+    std::vector<DisplayDesc> list;
+    const int count = SDL_GetNumVideoDisplays();
+    for (int i = 0; i < count; ++i) {
+        SDL_Rect bounds;
+        SDL_DisplayMode current;
+        if (SDL_GetDisplayBounds(i, &bounds) != 0 || SDL_GetCurrentDisplayMode(i, &current) != 0) continue;
+        DisplayDesc d;
+        d.desktop = RECT{bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h};
+        d.current = DisplayMode{current.w, current.h, static_cast<int>(SDL_BITSPERPIXEL(current.format)),
+                                current.refresh_rate};
+        const int modes = SDL_GetNumDisplayModes(i);
+        for (int m = 0; m < modes; ++m) {
+            SDL_DisplayMode mode;
+            if (SDL_GetDisplayMode(i, m, &mode) == 0)
+                d.modes.push_back(DisplayMode{mode.w, mode.h, static_cast<int>(SDL_BITSPERPIXEL(mode.format)),
+                                              mode.refresh_rate});
+        }
+        list.push_back(std::move(d));
+    }
+    return list;
+}
+
 std::vector<DisplayDesc> defaultList() {
+    // Asked once the window system is up: its back end decides whether SDL reports.
+    if (backend() != nullptr) {
+        std::vector<DisplayDesc> list = sdlList();
+        if (!list.empty()) return list;
+    }
     DisplayDesc d;
     d.desktop = RECT{0, 0, 1920, 1080};
     d.current = DisplayMode{1920, 1080, 32, 60};
@@ -26,7 +59,9 @@ std::vector<DisplayDesc> defaultList() {
 }
 
 Displays& displays() {
-    static Displays d{{}, defaultList(), {}, {}};
+    static Displays d{{}, {}, {}, {}};
+    static const bool filled = (d.list = defaultList(), true);
+    (void)filled;
     return d;
 }
 
