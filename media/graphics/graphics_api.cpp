@@ -103,7 +103,10 @@ void WaitVSyncByDirectDraw() {
     const long long threshold = d.vsyncPeriod >= 0 ? d.vsyncPeriod - 3000 : 4000;
     if (GetMicrosecondCount() - d.lastVSyncTime < threshold) {
         Thread_Sleep(0);
-        while (GetMicrosecondCount() - d.lastVSyncTime < threshold) Thread_Sleep(1);
+        // Bounded by the threshold in sleeps as well, for a clock that does not move.
+        for (long long slept = 0; slept < threshold && GetMicrosecondCount() - d.lastVSyncTime < threshold;
+             slept += 1000)
+            Thread_Sleep(1);
         directDraw()->WaitForVerticalBlank(plat::win::DDWAITVB_BLOCKBEGIN, nullptr);
         d.lastVSyncTime = GetMicrosecondCount();
     } else {

@@ -2,14 +2,12 @@
 
 #include <atomic>
 #include <ctime>
-#include <thread>
 
 namespace plat::win {
 namespace {
 
 std::atomic<bool> held{false};
 std::atomic<long long> heldNanoseconds{0};
-std::atomic<std::thread::id> holder{};
 
 long long monotonicNanoseconds() {
   if (held.load(std::memory_order_acquire)) return heldNanoseconds.load(std::memory_order_relaxed);
@@ -61,7 +59,6 @@ void GetLocalTime(SYSTEMTIME* time) {
 
 void HoldClockForTest(long long nanoseconds) {
   heldNanoseconds.store(nanoseconds, std::memory_order_relaxed);
-  holder.store(std::this_thread::get_id(), std::memory_order_relaxed);
   held.store(true, std::memory_order_release);
 }
 
@@ -73,10 +70,6 @@ void StepClockForTest(long long nanoseconds) {
 void ReleaseClockForTest() { held.store(false, std::memory_order_release); }
 
 bool IsClockHeldForTest() { return held.load(std::memory_order_acquire); }
-
-bool IsClockHolderThread() {
-  return held.load(std::memory_order_acquire) && holder.load(std::memory_order_relaxed) == std::this_thread::get_id();
-}
 
 long long MonotonicNanoseconds() { return monotonicNanoseconds(); }
 

@@ -44,10 +44,8 @@ void GetLocalTime(SYSTEMTIME* time);
 void HoldClockForTest(long long nanoseconds);
 void StepClockForTest(long long nanoseconds);
 void ReleaseClockForTest();
-// True while the clock is held; a Sleep of the thread that holds it also steps the
-// clock by the time asked, so that waits measured on a held clock end.
+// True while the clock is held.
 bool IsClockHeldForTest();
-bool IsClockHolderThread();
 // The monotonic clock in nanoseconds, held or not.
 long long MonotonicNanoseconds();
 

@@ -29,7 +29,11 @@ Script& script() {
 std::atomic<int> waitCount{0};
 std::atomic<DWORD> lastLevel{0};
 
-long long nextBoundary(long long now) { return (now * kRefreshRate / kNanosecondsPerSecond + 1) * kNanosecondsPerSecond / kRefreshRate; }
+// The first blank strictly after now (rounded up, so that it is never now itself).
+long long nextBoundary(long long now) {
+    const long long k = now * kRefreshRate / kNanosecondsPerSecond + 1;
+    return (k * kNanosecondsPerSecond + kRefreshRate - 1) / kRefreshRate;
+}
 
 class DirectDraw final : public IDirectDraw7 {
  public:

@@ -1,7 +1,5 @@
 #include "platform/win/thread.h"
 
-#include "platform/win/clock.h"
-
 #include <pthread.h>
 #include <sched.h>
 #include <unistd.h>
@@ -180,9 +178,6 @@ int GetThreadPriority(HANDLE thread) {
 }
 
 void Sleep(DWORD milliseconds) {
-  // On a held clock the holder's sleep moves the clock by the time asked, so that
-  // waits measured on that clock end.
-  if (milliseconds != 0 && IsClockHolderThread()) StepClockForTest(static_cast<long long>(milliseconds) * 1000000LL);
   if (milliseconds == 0) {
     sched_yield();
     return;
