@@ -1,6 +1,7 @@
 // Hardware dispatch: the table dispatchers and the few that differ from the rule.
 #include "media/graphics/d3d11/d3d11.h"
 #include "media/graphics/d3d9/d3d9.h"
+#include "media/graphics/graphics_state.h"
 #include "media/graphics/hardware.h"
 
 namespace ZaDod {
@@ -106,7 +107,7 @@ int Graphics_Hardware_SetDialogBoxMode(int flag) { return Graphics_D3D9_SetDialo
 
 int Graphics_Hardware_SetDialogBoxModeFlag(int flag) {
     dialogBoxModeFlag = flag;
-    if (GraphicsApiType == kGraphicsApiD3D9 && Direct3DDevice9_IsValid()) {
+    if (GraphicsSys.hardware && GraphicsApiType == kGraphicsApiD3D9 && Direct3DDevice9_IsValid()) {
         Direct3DDevice9_SetDialogBoxMode(0);
         if (flag) Direct3DDevice9_SetDialogBoxMode(1);
     }

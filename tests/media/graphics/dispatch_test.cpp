@@ -130,6 +130,7 @@ TEST_F(Dispatch, DeviceValidityAndDialogBoxMode) {
 
     GraphicsApiType = kGraphicsApiD3D9;
     backendCalls().clear();
+    ASSERT_EQ(GraphicsSys.hardware, 1);  // the recorder's device start set it
     EXPECT_EQ(Graphics_Hardware_SetDialogBoxModeFlag(1), 0);
     EXPECT_EQ(Graphics_Hardware_GetDialogBoxModeFlag(), 1);
     ASSERT_EQ(backendCalls().size(), 2u);

@@ -48,18 +48,15 @@ TEST_F(Displays, DestinationRectangle) {
     GraphicsSys.scalingMode = 0;
     win::SetDisplaysForTest({display(1280, 1024, 32, {})});
     SetupDisplayInfo();
-    ASSERT_EQ(CalcScreenDestRect(), 0);
-    EXPECT_EQ(GraphicsSys.destRect.left, 0);
-    EXPECT_EQ(GraphicsSys.destRect.top, 32);
-    EXPECT_EQ(GraphicsSys.destRect.right, 1280);
-    EXPECT_EQ(GraphicsSys.destRect.bottom, 992);
+    auto rect = [] {
+        EXPECT_EQ(CalcScreenDestRect(), 0);
+        const ImageRect& r = GraphicsSys.destRect;
+        return std::vector<int>{r.left, r.top, r.right, r.bottom};
+    };
+    EXPECT_EQ(rect(), (std::vector<int>{0, 32, 1280, 992}));
     win::SetDisplaysForTest({display(1920, 1080, 32, {})});
     SetupDisplayInfo();
-    ASSERT_EQ(CalcScreenDestRect(), 0);
-    EXPECT_EQ(GraphicsSys.destRect.left, 240);
-    EXPECT_EQ(GraphicsSys.destRect.top, 0);
-    EXPECT_EQ(GraphicsSys.destRect.right, 1680);
-    EXPECT_EQ(GraphicsSys.destRect.bottom, 1080);
+    EXPECT_EQ(rect(), (std::vector<int>{240, 0, 1680, 1080}));
     ReleaseDisplayInfo();
 }
 
