@@ -26,12 +26,11 @@ win::BOOL monitorProc(win::HMONITOR monitor, win::HDC, win::RECT*, win::LPARAM d
         info.desktop = ImageRect{monitorInfo.rcMonitor.left, monitorInfo.rcMonitor.top, monitorInfo.rcMonitor.right,
                                  monitorInfo.rcMonitor.bottom};
         std::memcpy(info.name, monitorInfo.szDevice, sizeof monitorInfo.szDevice);
-        win::DEVMODEW current{};
-        if (win::EnumDisplaySettingsW(info.name, win::ENUM_CURRENT_SETTINGS, &current)) {
-            info.width = static_cast<int>(current.dmPelsWidth);
-            info.height = static_cast<int>(current.dmPelsHeight);
-            info.colorBits = static_cast<int>(current.dmBitsPerPel);
-            info.refreshRate = static_cast<int>(current.dmDisplayFrequency);
+        if (win::HDC dc = win::CreateDCW(u"DISPLAY", info.name, nullptr, nullptr)) {
+            info.width = win::GetDeviceCaps(dc, win::HORZRES);
+            info.height = win::GetDeviceCaps(dc, win::VERTRES);
+            info.colorBits = win::GetDeviceCaps(dc, win::BITSPIXEL) * win::GetDeviceCaps(dc, win::PLANES);
+            info.refreshRate = win::GetDeviceCaps(dc, win::VREFRESH);
         }
     }
     LogFormatUtf16(u"No.%d  モニター名：%s　%dx%d　%dbit　%dHz", fill->next, info.name, info.width, info.height,

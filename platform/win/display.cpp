@@ -181,6 +181,32 @@ bool GetPrimaryDisplaySize(int* width, int* height) {
     return true;
 }
 
+HDC CreateDCW(const WCHAR*, const WCHAR* device, const WCHAR*, const void*) {
+    // One context per display for the life of the process.
+    static GdiTag contexts[16];
+    Displays& d = displays();
+    std::lock_guard<std::mutex> lock(d.mutex);
+    const int index = indexOfName(device, d.list.size());
+    if (device == nullptr || index < 0 || index >= 16) return nullptr;
+    contexts[index] = GdiTag{GdiTag::Kind::DisplayDc, 0, true, nullptr, index};
+    return &contexts[index];
+}
+
+int displayDeviceCaps(int display, int index) {
+    Displays& d = displays();
+    std::lock_guard<std::mutex> lock(d.mutex);
+    if (display < 0 || static_cast<size_t>(display) >= d.list.size()) return 0;
+    const DisplayMode& m = d.list[static_cast<size_t>(display)].current;
+    switch (index) {
+        case HORZRES: return m.width;
+        case VERTRES: return m.height;
+        case BITSPIXEL: return m.bits;
+        case PLANES: return 1;
+        case VREFRESH: return m.refresh;
+        default: return 0;
+    }
+}
+
 void SetDisplaysForTest(std::vector<DisplayDesc> list) {
     Displays& d = displays();
     std::lock_guard<std::mutex> lock(d.mutex);

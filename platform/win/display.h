@@ -80,6 +80,11 @@ BOOL GetMonitorInfoW(HMONITOR monitor, MONITORINFOEXW* info);
 BOOL EnumDisplayDevicesW(const WCHAR* device, DWORD index, DISPLAY_DEVICEW* out, DWORD flags);
 BOOL EnumDisplaySettingsW(const WCHAR* deviceName, DWORD modeIndex, DEVMODEW* out);
 LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags);
+// A device context on a display named by EnumDisplayDevicesW ("\\.\DISPLAY1", ...);
+// GetDeviceCaps answers HORZRES, VERTRES, BITSPIXEL, PLANES and VREFRESH of its current
+// mode. The context belongs to the display and needs no release. Null for another name.
+HDC CreateDCW(const WCHAR* driver, const WCHAR* device, const WCHAR* output, const void* init);
+int displayDeviceCaps(int display, int index);
 
 // The size the primary display shows: the mode of the last accepted change, else its
 // current mode. A full-screen window covers it.

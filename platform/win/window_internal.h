@@ -16,10 +16,11 @@ namespace plat::win {
 
 // Stock and created GDI objects: brushes, icons, cursors and device contexts.
 struct GdiTag {
-  enum class Kind { Brush, Icon, Cursor, ScreenDc, WindowDc } kind;
+  enum class Kind { Brush, Icon, Cursor, ScreenDc, WindowDc, DisplayDc } kind;
   COLORREF color = 0;
   bool stock = false;
   HWND window = nullptr;  // a window's own device context
+  int display = 0;        // a display's device context: its index
 };
 
 struct Window {

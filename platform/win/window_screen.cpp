@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/win/display.h"
 #include "platform/win/window_internal.h"
 
 namespace plat::win {
@@ -100,7 +101,8 @@ HDC GetDC(HWND hwnd) {
 }
 int ReleaseDC(HWND, HDC) { return 1; }
 
-int GetDeviceCaps(HDC, int index) {
+int GetDeviceCaps(HDC dc, int index) {
+  if (dc && dc->kind == GdiTag::Kind::DisplayDc) return displayDeviceCaps(dc->display, index);
   std::lock_guard lock(windowLock());
   RECT r{0, 0, 1920, 1080};
   if (Backend* b = backend()) b->displayBounds(&r);
