@@ -13,7 +13,9 @@
 
 namespace kvtest {
 
-class ProgramTest : public VmTest {
+// Parameterised on the collector's stress switch: every program runs once
+// plainly and once with a collection at every allocation.
+class ProgramTest : public VmTest, public ::testing::WithParamInterface<bool> {
  protected:
   void SetUp() override {
     VmTest::SetUp();
@@ -22,6 +24,7 @@ class ProgramTest : public VmTest {
     kv::setWaitBlockingHooks(nullptr, nullptr);
     kv::gGlobalObject->areas[0][kPrintGlobal] = kv::Value::makeObject(nativeFunction(&printNative, 1));
     firstLine_ = lines().size();
+    kv::setGcStress(GetParam());
   }
   void TearDown() override {
     kv::setMessagePumpHook(nullptr);
