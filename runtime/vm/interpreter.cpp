@@ -1,10 +1,11 @@
 // The code loop. Dispatch is threaded: every handler ends by fetching the
 // next record and jumping through a two-level table (kind -> handler index ->
-// label), so each step costs one predictable indirect branch. The program
-// counter lives in a register; the operand stack stays in the context,
-// which the collector and the out-of-line steps see. The cheap kinds run
-// inline; anything that may allocate, call or warn goes to interp_ops.cpp
-// with ctx->pc current.
+// label), so each step costs one indirect branch of its own. The operand
+// stack's values stay in the context, where the collector sees them, but its
+// top, the program counter and the step counter live in registers, so no
+// step waits on a store of the one before. The cheap kinds run inline;
+// anything that may allocate, call or warn goes to interp_ops.cpp with the
+// context brought up to date.
 #include "runtime/vm/interpreter.h"
 
 #include <new>
@@ -36,6 +37,7 @@ constexpr uint32_t kStepsBetweenPumps = 257;
 }
 
 [[noreturn, gnu::noinline, gnu::cold]] void operandUnderflow() { throw RuntimeError(kErrUnexpected); }
+[[noreturn, gnu::noinline, gnu::cold]] void operandOverflow() { throw RuntimeError(kErrStackOverflow); }
 [[noreturn, gnu::noinline, gnu::cold]] void unknownOpcode() { throw KVUnexpected("unknown opcode"); }
 
 // Handler numbers; several kinds share one.
@@ -88,7 +90,15 @@ constexpr KindTable kKinds;
 
 int32_t labelPosition(const LabelSlot* s) { return s ? s->position : -1; }
 
-void runLoop(KVContext* ctx, const CodeVector& vec) {
+// GCC would merge the handlers' dispatch jumps into one shared jump, which
+// predicts far worse than one jump per handler.
+#if defined(__GNUC__) && !defined(__clang__)
+#define KV_THREADED_DISPATCH __attribute__((optimize("no-gcse", "no-crossjumping", "no-tree-slp-vectorize")))
+#else
+#define KV_THREADED_DISPATCH
+#endif
+
+KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   static void* const handlers[hCount] = {
       &&unknown, &&pushInt, &&pushDouble, &&pushString, &&pushBool, &&pushNull, &&pushNaN, &&pushUndefined,
       &&pushFrameObject, &&opNew, &&pop, &&assign, &&compoundAssign, &&jumpIfFalse, &&jump, &&nop, &&andThen,
@@ -105,131 +115,165 @@ void runLoop(KVContext* ctx, const CodeVector& vec) {
   const uint32_t n = static_cast<uint32_t>(vec.size());
   Value* const ops = ctx->operands;
   KVobj** const opRefs = ctx->operandRefs;
+  // Program counter, operand stack top and step counter live in registers;
+  // SYNC writes them back before anything that may read them (an
+  // out-of-line step, a nested run, the collector, a failure), RELOAD takes
+  // them again afterwards.
   int32_t pc = ctx->pc;
+  int32_t top = ctx->top;
+  uint32_t steps = gStepCounter;
   CodeNode* node;
 
-// Fetch and dispatch the record at pc. An index outside the vector (the end,
-// or a negative target such as a function-exit label) ends the run.
-#define NEXT goto next
+#define SYNC             \
+  ctx->pc = pc;          \
+  ctx->top = top;        \
+  gStepCounter = steps
+#define RELOAD      \
+  top = ctx->top;   \
+  steps = gStepCounter
+#define OUT(call) \
+  SYNC;           \
+  call;           \
+  RELOAD
+// Each handler ends with its own copy of the dispatch, so each has its own
+// indirect jump for the branch predictor to learn.
+#define DISPATCH_FETCHED                                                            \
+  gRunPosition.file = node->fileIndex;                                              \
+  gRunPosition.line = node->line;                                                   \
+  {                                                                                 \
+    uint32_t k = static_cast<uint32_t>(node->kind - kFirstKind);                    \
+    if (k > static_cast<uint32_t>(kLastKind - kFirstKind)) [[unlikely]] goto unknown; \
+    goto* handlers[kKinds.at[k]];                                                   \
+  }
+#define NEXT                                                        \
+  do {                                                              \
+    if (static_cast<uint32_t>(pc) >= n) [[unlikely]] goto finished; \
+    if (steps++ > kStepsBetweenPumps - 1) [[unlikely]] goto pump;   \
+    node = code[pc];                                                \
+    DISPATCH_FETCHED                                                \
+  } while (0)
 #define ADVANCE \
   ++pc;         \
   NEXT
-#define SYNC ctx->pc = pc
 #define NEED(k) \
-  if (ctx->top < (k)) [[unlikely]] operandUnderflow()
-#define TOP ops[ctx->top - 1]
-#define SET_TOP(v)               \
-  do {                           \
-    ops[ctx->top - 1] = (v);     \
-    opRefs[ctx->top - 1] = nullptr; \
+  if (top < (k)) [[unlikely]] operandUnderflow()
+#define PUSH(v)                                             \
+  do {                                                      \
+    if (top >= KVContext::kOperands) [[unlikely]] {         \
+      SYNC;                                                 \
+      operandOverflow();                                    \
+    }                                                       \
+    opRefs[top] = nullptr;                                  \
+    ops[top++] = (v);                                       \
+  } while (0)
+#define TOP ops[top - 1]
+#define SET_TOP(v)             \
+  do {                         \
+    ops[top - 1] = (v);        \
+    opRefs[top - 1] = nullptr; \
   } while (0)
 // Runs an out-of-line step and follows its answer.
-#define OUT_OF_LINE(call)                    \
-  SYNC;                                      \
-  switch (call) {                            \
+#define STEP(call)                                     \
+  SYNC;                                                \
+  switch (call) {                                      \
     case StepResult::Advance: pc = ctx->pc + 1; break; \
     case StepResult::Jump: pc = ctx->pc; break;        \
     case StepResult::Leave: return;                    \
-  }                                          \
+  }                                                    \
+  RELOAD;                                              \
   NEXT
-#define BINARY(fn)                                   \
-  {                                                  \
-    NEED(2);                                         \
-    int32_t t = --ctx->top;                          \
-    ops[t - 1] = *fn(&ops[t - 1], &ops[t]);          \
-    opRefs[t - 1] = nullptr;                         \
-    ADVANCE;                                         \
+#define BINARY(fn)                         \
+  {                                        \
+    NEED(2);                               \
+    --top;                                 \
+    ops[top - 1] = *fn(&ops[top - 1], &ops[top]); \
+    opRefs[top - 1] = nullptr;             \
+    ADVANCE;                               \
   }
-#define INT_FAST(op, wrapped, slow)                                       \
-  {                                                                       \
-    NEED(2);                                                              \
-    int32_t t = --ctx->top;                                               \
-    Value& a = ops[t - 1];                                                \
-    const Value& b = ops[t];                                              \
-    if (a.tag == kInt && b.tag == kInt) a.i = wrapped;                    \
-    else a = *slow(&a, &b);                                               \
-    opRefs[t - 1] = nullptr;                                              \
-    ADVANCE;                                                              \
+#define INT_FAST(wrapped, slow)                    \
+  {                                                \
+    NEED(2);                                       \
+    --top;                                         \
+    Value& a = ops[top - 1];                       \
+    const Value& b = ops[top];                     \
+    if (a.tag == kInt && b.tag == kInt) a.i = wrapped; \
+    else a = *slow(&a, &b);                        \
+    opRefs[top - 1] = nullptr;                     \
+    ADVANCE;                                       \
   }
-#define COMPARE(op, slow)                                                 \
-  {                                                                       \
-    NEED(2);                                                              \
-    int32_t t = --ctx->top;                                               \
-    Value& a = ops[t - 1];                                                \
-    const Value& b = ops[t];                                              \
-    if (a.tag == kInt && b.tag == kInt) a.setBool(a.i op b.i);            \
-    else a = *slow(&a, &b);                                               \
-    opRefs[t - 1] = nullptr;                                              \
-    ADVANCE;                                                              \
+#define COMPARE(op, slow)                                      \
+  {                                                            \
+    NEED(2);                                                   \
+    --top;                                                     \
+    Value& a = ops[top - 1];                                   \
+    const Value& b = ops[top];                                 \
+    if (a.tag == kInt && b.tag == kInt) a.setBool(a.i op b.i); \
+    else a = *slow(&a, &b);                                    \
+    opRefs[top - 1] = nullptr;                                 \
+    ADVANCE;                                                   \
   }
 
-next:
-  if (static_cast<uint32_t>(pc) >= n) [[unlikely]] {
-    SYNC;
-    return;
-  }
-  if (gStepCounter++ > kStepsBetweenPumps - 1) [[unlikely]] {
-    gStepCounter = 0;
-    SYNC;
-    pumpMessages();
-  }
+  NEXT;
+
+finished:
+  // An index outside the vector (the end, or a negative target such as an
+  // unplaced function-exit label) ends the run.
+  SYNC;
+  return;
+pump:
+  steps = 0;
+  SYNC;
+  pumpMessages();
   node = code[pc];
-  gRunPosition.file = node->fileIndex;
-  gRunPosition.line = node->line;
-  {
-    uint32_t k = static_cast<uint32_t>(node->kind - kFirstKind);
-    if (k > static_cast<uint32_t>(kLastKind - kFirstKind)) [[unlikely]] goto unknown;
-    goto* handlers[kKinds.at[k]];
-  }
+  DISPATCH_FETCHED
 
 unknown:
   SYNC;
   unknownOpcode();
 
 pushInt:
-  ctx->pushSlot() = Value::makeInt(node->operand.i);
+  PUSH(Value::makeInt(node->operand.i));
   ADVANCE;
 pushDouble:
-  ctx->pushSlot() = Value::makeFloat(node->operand.d);
+  PUSH(Value::makeFloat(node->operand.d));
   ADVANCE;
 pushString:
-  ctx->pushSlot() = Value::makeString(node->first.text);
+  PUSH(Value::makeString(node->first.text));
   ADVANCE;
 pushBool:
-  ctx->pushSlot() = Value::makeBool(node->operand.i != 0);
+  PUSH(Value::makeBool(node->operand.i != 0));
   ADVANCE;
 pushNull:
-  ctx->pushSlot() = Value::makeNull();
+  PUSH(Value::makeNull());
   ADVANCE;
 pushNaN:
-  ctx->pushSlot() = Value::makeNaN();
+  PUSH(Value::makeNaN());
   ADVANCE;
 pushUndefined:
-  ctx->pushSlot() = Value();
+  PUSH(Value());
   ADVANCE;
 pushFrameObject: {
   KVobj* self = ctx->frame->receiver;
-  ctx->pushSlot() = self ? Value::makeObject(self) : Value::makeNull();
+  PUSH(self ? Value::makeObject(self) : Value::makeNull());
   ADVANCE;
 }
 opNew:
-  OUT_OF_LINE(newStep(ctx));
+  STEP(newStep(ctx));
 pop:
   NEED(1);
-  --ctx->top;
+  --top;
   ADVANCE;
 assign:
   NEED(1);
-  SYNC;
-  assignThroughReference(ctx);
+  OUT(assignThroughReference(ctx));
   ADVANCE;
 compoundAssign:
-  SYNC;
-  compoundAssign(ctx, node->operand.i);
+  OUT(compoundAssign(ctx, node->operand.i));
   ADVANCE;
 jumpIfFalse:
   NEED(1);
-  pc = valueIsTrue(ops[--ctx->top]) ? pc + 1 : node->operand.i;
+  --top;
+  pc = valueIsTrue(ops[top]) ? pc + 1 : node->operand.i;
   NEXT;
 jump:
   pc = node->operand.i;
@@ -239,7 +283,7 @@ nop:
 andThen:
   NEED(1);
   if (valueIsTrue(TOP)) {
-    --ctx->top;
+    --top;
     ADVANCE;
   }
   SET_TOP(Value::makeBool(false));
@@ -248,7 +292,7 @@ andThen:
 orElse:
   NEED(1);
   if (!valueIsTrue(TOP)) {
-    --ctx->top;
+    --top;
     ADVANCE;
   }
   SET_TOP(Value::makeBool(true));
@@ -275,9 +319,9 @@ div:
 mod:
   BINARY(valueMod)
 add:
-  INT_FAST(+, wrapInt(static_cast<uint32_t>(a.i) + static_cast<uint32_t>(b.i)), valueAdd)
+  INT_FAST(wrapInt(static_cast<uint32_t>(a.i) + static_cast<uint32_t>(b.i)), valueAdd)
 sub:
-  INT_FAST(-, wrapInt(static_cast<uint32_t>(a.i) - static_cast<uint32_t>(b.i)), valueSub)
+  INT_FAST(wrapInt(static_cast<uint32_t>(a.i) - static_cast<uint32_t>(b.i)), valueSub)
 greater:
   if (node->operand.i) COMPARE(>=, valueGreaterEqual)
   COMPARE(>, valueGreater)
@@ -290,18 +334,15 @@ notEqual:
   BINARY(valueNotEquals)
 in:
   NEED(2);
-  SYNC;
-  inTest(ctx);
+  OUT(inTest(ctx));
   ADVANCE;
 instanceOf:
   NEED(2);
-  SYNC;
-  instanceOfTest(ctx);
+  OUT(instanceOfTest(ctx));
   ADVANCE;
 concat:
   NEED(2);
-  SYNC;
-  concatTop(ctx);
+  OUT(concatTop(ctx));
   ADVANCE;
 negate:
   NEED(1);
@@ -316,31 +357,25 @@ toFloat:
   if (TOP.tag == kInt) SET_TOP(Value::makeFloat(TOP.i));
   ADVANCE;
 opDelete:
-  SYNC;
-  deleteReference(ctx);
+  OUT(deleteReference(ctx));
   ADVANCE;
 typeOf:
   NEED(1);
-  SYNC;
-  typeOfTop(ctx);
+  OUT(typeOfTop(ctx));
   ADVANCE;
 increment:
   NEED(1);
-  SYNC;
-  stepThroughReference(ctx, 1, true);
+  OUT(stepThroughReference(ctx, 1, true));
   ADVANCE;
 decrement:
   NEED(1);
-  SYNC;
-  stepThroughReference(ctx, -1, true);
+  OUT(stepThroughReference(ctx, -1, true));
   ADVANCE;
 incrementInPlace:
-  SYNC;
-  stepThroughReference(ctx, 1, false);
+  OUT(stepThroughReference(ctx, 1, false));
   ADVANCE;
 decrementInPlace:
-  SYNC;
-  stepThroughReference(ctx, -1, false);
+  OUT(stepThroughReference(ctx, -1, false));
   ADVANCE;
 bitNot:
   NEED(1);
@@ -352,9 +387,10 @@ opNot:
   ADVANCE;
 loadVariable: {
   const VariableRef* var = node->second.var;
+  ActivationObject* a;
   Value* cell;
   if (var->depth == 0) {
-    ActivationObject* a = ctx->frame->activation;
+    a = ctx->frame->activation;
     int32_t at = var->index < 0 ? -1 - var->index : a->argCount + var->index;
     if (at >= a->cellCount) [[unlikely]] {
       SYNC;
@@ -364,18 +400,18 @@ loadVariable: {
   } else {
     SYNC;
     cell = variableCell(ctx, var);
+    a = nullptr;
   }
-  if (node->flags & kPushValue) ctx->pushSlot() = *cell;
+  if (node->flags & kPushValue) PUSH(*cell);
   if (node->flags & kPushReference) {
-    ActivationObject* owner = var->depth == 0 ? ctx->frame->activation : nullptr;
-    Value* base = owner ? owner->cells : cell;
+    Value* base = a ? a->cells : cell;
+    SYNC;
     ctx->pushCellRef(base, static_cast<int32_t>(cell - base));
   }
   ADVANCE;
 }
 loadGlobal:
-  SYNC;
-  loadGlobal(ctx, node);
+  OUT(loadGlobal(ctx, node));
   ADVANCE;
 getMember: {
   NEED(1);
@@ -387,50 +423,46 @@ getMember: {
       static_cast<uint32_t>(mc->slot) < static_cast<uint32_t>(o.obj->props.count)) {
     KVobj* obj = o.obj;
     o = *obj->props.cells[mc->slot];
-    opRefs[ctx->top - 1] = obj;
+    opRefs[top - 1] = obj;
     ADVANCE;
   }
-  SYNC;
-  getMember(ctx, node->operand.i, node->flags, node->second.cache);
+  OUT(getMember(ctx, node->operand.i, node->flags, node->second.cache));
   ADVANCE;
 }
 getIndexed:
   NEED(2);
-  SYNC;
-  getIndexed(ctx, node->flags);
+  OUT(getIndexed(ctx, node->flags));
   ADVANCE;
 beginObject:
-  SYNC;
-  beginObjectLiteral();
+  OUT(beginObjectLiteral());
   ADVANCE;
 defineMember:
   NEED(1);
-  SYNC;
-  defineLiteralMember(ctx, node->operand.i);
+  OUT(defineLiteralMember(ctx, node->operand.i));
   ADVANCE;
 endObject:
-  SYNC;
-  endObjectLiteral(ctx);
+  OUT(endObjectLiteral(ctx));
   ADVANCE;
 opSwitch:
   NEED(1);
-  pc = switchTarget(ctx, node->second.cases);
+  OUT(pc = switchTarget(ctx, node->second.cases));
   NEXT;
 opReturn:
   SYNC;
   return;
 returnUndefined:
-  ctx->pushSlot() = Value();
+  PUSH(Value());
   SYNC;
   return;
 branch:
   NEED(1);
-  pc = valueIsTrue(ops[--ctx->top]) ? labelPosition(node->second.triple->second)
-                                     : labelPosition(node->second.triple->third);
+  --top;
+  pc = valueIsTrue(ops[top]) ? labelPosition(node->second.triple->second)
+                             : labelPosition(node->second.triple->third);
   NEXT;
 popAndJump:
   NEED(1);
-  --ctx->top;
+  --top;
   pc = node->operand.i;
   NEXT;
 jumpPast:
@@ -440,54 +472,52 @@ storeCaught128:
   ctx->exception = nullptr;
   ADVANCE;
 storeCaught129:
-  SYNC;
-  storeCaught(ctx, node->second.var);
+  OUT(storeCaught(ctx, node->second.var));
   ADVANCE;
 jumpIfThrown:
   pc = ctx->exception ? node->operand.i : pc + 1;
   NEXT;
 opThrow:
   NEED(1);
-  SYNC;
-  throwStep(ctx, node->operand.i != 0);
+  OUT(throwStep(ctx, node->operand.i != 0));
   pc = node->first.label ? node->first.label->position : pc + 1;
   NEXT;
 jumpToHandler:
   pc = ctx->exception && node->first.label ? node->first.label->position : pc + 1;
   NEXT;
 opImport:
-  OUT_OF_LINE(importStep(ctx, node));
+  STEP(importStep(ctx, node));
 importEnd:
   NEED(1);
-  SYNC;
-  importEnd(ctx);
+  OUT(importEnd(ctx));
   ADVANCE;
 call:
-  OUT_OF_LINE(callStep(ctx, node->operand.i != 0));
+  STEP(callStep(ctx, node->operand.i != 0));
 callGuarded:
-  OUT_OF_LINE(callGuarded(ctx));
+  STEP(callGuarded(ctx));
 wait:
-  ctx->pc = pc + 1;
+  ++pc;
+  SYNC;
   ctx->state |= KVContext::kSuspended;
   return;
 waitForbidden:
-  ctx->pc = pc + 1;
+  ++pc;
+  SYNC;
   ctx->state |= KVContext::kSuspended;
   throw RuntimeError(kErrWaitInImport);
 enterScope:
-  SYNC;
-  enterScope(ctx);
+  OUT(enterScope(ctx));
   ADVANCE;
 makeClosure:
-  SYNC;
-  makeClosure(ctx, node->second.function);
+  OUT(makeClosure(ctx, node->second.function));
   ADVANCE;
 jumpIf:
   NEED(1);
-  pc = valueIsTrue(ops[--ctx->top]) == (node->operand.i != 0) ? labelPosition(node->first.label) : pc + 1;
+  --top;
+  pc = valueIsTrue(ops[top]) == (node->operand.i != 0) ? labelPosition(node->first.label) : pc + 1;
   NEXT;
 callIntrinsic:
-  OUT_OF_LINE(intrinsicStep(ctx, node->operand.i));
+  STEP(intrinsicStep(ctx, node->operand.i));
 end:
   SYNC;
   exportModuleVariables(ctx, node->second.exports);
@@ -495,16 +525,20 @@ end:
 hooked: {
   StepHook hook = stepHook(node->kind);
   if (!hook) goto unknown;
-  OUT_OF_LINE(hook(ctx, node));
+  STEP(hook(ctx, node));
 }
 
-#undef NEXT
-#undef ADVANCE
 #undef SYNC
+#undef RELOAD
+#undef OUT
+#undef NEXT
+#undef DISPATCH_FETCHED
+#undef ADVANCE
 #undef NEED
+#undef PUSH
 #undef TOP
 #undef SET_TOP
-#undef OUT_OF_LINE
+#undef STEP
 #undef BINARY
 #undef INT_FAST
 #undef COMPARE
