@@ -1,11 +1,39 @@
 #include "runtime/vm/code.h"
 
+#include <cstddef>
+#include <memory>
+#include <type_traits>
 #include <new>
+#include <vector>
 
 #include "runtime/vm/errors.h"
 
 namespace kv {
 namespace {
+
+// Records and their small side records live as long as the program, so they
+// come from chunks that are only ever added to: allocation is a bump of an
+// offset, and nothing is freed one by one.
+constexpr size_t kChunkBytes = 64 * 1024;
+
+void* codeArenaAlloc(size_t bytes) {
+  static std::vector<std::unique_ptr<std::byte[]>> chunks;
+  static size_t used = kChunkBytes;
+  bytes = (bytes + 15) & ~size_t{15};
+  if (used + bytes > kChunkBytes) {
+    chunks.push_back(std::make_unique<std::byte[]>(kChunkBytes));
+    used = 0;
+  }
+  void* at = chunks.back().get() + used;
+  used += bytes;
+  return at;
+}
+
+template <class T, class... Args>
+T* permanent(Args&&... args) {
+  static_assert(std::is_trivially_destructible_v<T> && sizeof(T) <= kChunkBytes);
+  return new (codeArenaAlloc(sizeof(T))) T{static_cast<Args&&>(args)...};
+}
 
 constexpr int32_t kErrCaseLabelType = 11;
 
@@ -25,7 +53,7 @@ CodeNode* stamp(CodeNode* n, int32_t kind) {
   return n;
 }
 
-CodeNode* make(int32_t kind) { return stamp(new CodeNode, kind); }
+CodeNode* make(int32_t kind) { return stamp(permanent<CodeNode>(), kind); }
 CodeNode* withInt(int32_t kind, int32_t v) {
   CodeNode* n = make(kind);
   n->operand.i = v;
@@ -63,10 +91,10 @@ void CaseTable::addDefault(LabelSlot* target) {
 
 void spliceNodeList(NodeList& target, NodeList& source) { target.splice(target.end(), source); }
 
-LabelSlot* newLabelSlot() { return new LabelSlot; }
-LabelPair* newLabelPair(LabelSlot* first, LabelSlot* second) { return new LabelPair{first, second}; }
+LabelSlot* newLabelSlot() { return permanent<LabelSlot>(); }
+LabelPair* newLabelPair(LabelSlot* first, LabelSlot* second) { return permanent<LabelPair>(first, second); }
 LabelTriple* newLabelTriple(LabelSlot* first, LabelSlot* second, LabelSlot* third) {
-  return new LabelTriple{first, second, third};
+  return permanent<LabelTriple>(first, second, third);
 }
 
 CodeNode* newNodePushInt32(int32_t value) { return withInt(PushInt, value); }
@@ -213,7 +241,7 @@ CodeNode* initNodePushString(CodeNode* node, const char* text) {
 CodeNode* initNodeGetMember(CodeNode* node, int32_t atom) {
   stamp(node, GetMember);
   node->operand.i = atom;
-  node->second.cache = new MemberCache;
+  node->second.cache = permanent<MemberCache>();
   return node;
 }
 

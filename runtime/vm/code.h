@@ -223,8 +223,9 @@ using NodeList = std::list<CodeNode*>;
 // Moves every record of source to the end of target.
 void spliceNodeList(NodeList& target, NodeList& source);
 
-// Factories: each allocates a record (std::bad_alloc when that fails), stamps
-// it with the compile position and stores its operands.
+// Factories: each allocates a record for the life of the program
+// (std::bad_alloc when that fails), stamps it with the compile position and
+// stores its operands.
 CodeNode* newNodePushInt32(int32_t value);
 CodeNode* newNodePushDouble(double value);
 CodeNode* newNodePushString(const char* text);
@@ -334,7 +335,7 @@ CodeNode* initNodeGetMember(CodeNode* node, int32_t atom);
 CodeNode* initNodeJump54(CodeNode* node, LabelPair* pair, int32_t value);
 CodeNode* initNodeImport(CodeNode* node, VariableRef* var, const char* module);
 
-// Side records, on the ordinary allocator.
+// Label records from the same never-freed arena as the records.
 LabelSlot* newLabelSlot();
 LabelPair* newLabelPair(LabelSlot* first, LabelSlot* second);
 LabelTriple* newLabelTriple(LabelSlot* first, LabelSlot* second, LabelSlot* third);

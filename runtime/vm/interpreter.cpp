@@ -36,6 +36,7 @@ constexpr uint32_t kStepsBetweenPumps = 257;
   if (hook && hook() == -1) throw RuntimeError(kErrWindowClosed);
 }
 
+// Malformed code: an operand popped from an empty stack, a missing side record.
 [[noreturn, gnu::noinline, gnu::cold]] void operandUnderflow() { throw RuntimeError(kErrUnexpected); }
 [[noreturn, gnu::noinline, gnu::cold]] void operandOverflow() { throw RuntimeError(kErrStackOverflow); }
 [[noreturn, gnu::noinline, gnu::cold]] void unknownOpcode() { throw KVUnexpected("unknown opcode"); }
@@ -91,7 +92,9 @@ constexpr KindTable kKinds;
 int32_t labelPosition(const LabelSlot* s) { return s ? s->position : -1; }
 
 // GCC would merge the handlers' dispatch jumps into one shared jump, which
-// predicts far worse than one jump per handler.
+// predicts far worse than one jump per handler, and would pack the program
+// counter and the top into one vector register at every dispatch to save
+// one store on the rare write-back.
 #if defined(__GNUC__) && !defined(__clang__)
 #define KV_THREADED_DISPATCH __attribute__((optimize("no-gcse", "no-crossjumping", "no-tree-slp-vectorize")))
 #else
@@ -389,6 +392,10 @@ loadVariable: {
   const VariableRef* var = node->second.var;
   ActivationObject* a;
   Value* cell;
+  if (!var) [[unlikely]] {
+    SYNC;
+    operandUnderflow();
+  }
   if (var->depth == 0) {
     a = ctx->frame->activation;
     int32_t at = var->index < 0 ? -1 - var->index : a->argCount + var->index;
@@ -456,6 +463,10 @@ returnUndefined:
   return;
 branch:
   NEED(1);
+  if (!node->second.triple) [[unlikely]] {
+    SYNC;
+    operandUnderflow();
+  }
   --top;
   pc = valueIsTrue(ops[top]) ? labelPosition(node->second.triple->second)
                              : labelPosition(node->second.triple->third);

@@ -69,7 +69,7 @@ std::deque<std::string> tokens(const std::string& line) {
 
 AsmFunction& Assembler::function(const std::string& name) {
   AsmFunction& f = functions_[name];
-  if (!f.record) f.record = new FunctionRecord;
+  if (!f.record) f.record = &records_.emplace_back();
   return f;
 }
 
@@ -115,7 +115,7 @@ void Assembler::parseLine(const std::string& line) {
   if (current_.empty()) bad("record outside a function");
   AsmFunction& f = function(current_);
   if (head == ".end") {
-    f.record->body.code = linkCode(f.list, fold_);
+    f.record->body.code = vectors_.emplace_back(linkCode(f.list, fold_)).get();
     current_.clear();
     return;
   }
@@ -179,7 +179,7 @@ CodeNode* Assembler::record(const std::string& kind, std::deque<std::string>& a)
     return texts_.emplace_back(s.substr(1)).c_str();
   };
   auto variable = [&]() {
-    auto* v = new VariableRef;
+    VariableRef* v = &variables_.emplace_back();
     v->resolved = 1;
     v->depth = num();
     v->index = num();
@@ -248,7 +248,7 @@ CodeNode* Assembler::record(const std::string& kind, std::deque<std::string>& a)
     case Nop111: return newNodeNop111(pair());
     case Nop112: return newNodeNop112(lab());
     case Switch: {
-      auto* table = new CaseTable(lab());
+      CaseTable* table = &tables_.emplace_back(lab());
       while (!a.empty()) {
         std::string word = next();
         if (word == "default") {
@@ -293,7 +293,7 @@ CodeNode* Assembler::record(const std::string& kind, std::deque<std::string>& a)
     case CallGuarded: return newNodeCallGuarded();
     case Jump165: return newNodeJump165(lab());
     case End: {
-      auto* exports = new ExportList;
+      ExportList* exports = &exports_.emplace_back();
       while (!a.empty()) {
         std::string e = next();
         size_t colon = e.find(':');

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "runtime/vm/code.h"
@@ -50,7 +51,13 @@ class Assembler {
   bool fold_;
   std::map<std::string, AsmFunction> functions_;
   std::map<std::string, kv::LabelSlot*> labels_;
+  // What the records point to, kept as long as the assembler.
   std::deque<std::string> texts_;
+  std::deque<kv::FunctionRecord> records_;
+  std::deque<std::unique_ptr<kv::CodeVector>> vectors_;
+  std::deque<kv::VariableRef> variables_;
+  std::deque<kv::CaseTable> tables_;
+  std::deque<kv::ExportList> exports_;
   std::string current_;
   std::string mainName_;
   int32_t lineNo_ = 0;

@@ -1,4 +1,5 @@
 // Module import, the message pump and failures inside a step.
+#include <deque>
 #include <stdexcept>
 
 #include "vm_program.h"
@@ -219,7 +220,8 @@ TEST_P(SystemRun, AClosedWindowEndsTheRunWithError6) {
 // A vector holding one record of the given kind after a push.
 const kv::Callable* withKind(int32_t kind) {
   kv::gCompilePosition = {0, 7};
-  auto* code = new kv::CodeVector{kv::newNodePushNull(), kv::newNodePushNull()};
+  static std::deque<kv::CodeVector> vectors;
+  kv::CodeVector* code = &vectors.emplace_back(kv::CodeVector{kv::newNodePushNull(), kv::newNodePushNull()});
   (*code)[1]->kind = kind;
   return kv::permanentCallable(kv::Callable{nullptr, code, nullptr});
 }

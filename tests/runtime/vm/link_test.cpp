@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 
 #include "runtime/vm/atoms.h"
 #include "runtime/vm/code.h"
@@ -24,6 +25,8 @@ std::vector<Pushed> shape(const CodeVector& v) {
 
 bool operator==(const Pushed& a, const Pushed& b) { return a.kind == b.kind && a.value == b.value; }
 
+std::unique_ptr<CodeVector> linked(NodeList& l, bool fold) { return std::unique_ptr<CodeVector>(linkCode(l, fold)); }
+
 NodeList ints(std::initializer_list<int32_t> values) {
   NodeList l;
   for (int32_t v : values) l.push_back(newNodePushInt32(v));
@@ -34,22 +37,22 @@ TEST(Folding, ArithmeticChainsBecomeOnePush) {
   NodeList a = ints({1, 2});
   a.push_back(newNodeAdd());
   a.push_back(newNodeReturn(nullptr));
-  EXPECT_EQ(shape(*linkCode(a, true)), (std::vector<Pushed>{{PushInt, 3}, {Return, 0}}));
+  EXPECT_EQ(shape(*linked(a, true)), (std::vector<Pushed>{{PushInt, 3}, {Return, 0}}));
 
   NodeList b = ints({5});
   b.push_back(newNodeNegate());
-  EXPECT_EQ(shape(*linkCode(b, true)), (std::vector<Pushed>{{PushInt, -5}}));
+  EXPECT_EQ(shape(*linked(b, true)), (std::vector<Pushed>{{PushInt, -5}}));
 
   NodeList c = ints({1, 2});
   c.push_back(newNodeAdd());
   c.push_back(newNodePushInt32(3));
   c.push_back(newNodeSub());
   c.push_back(newNodePop137());
-  EXPECT_EQ(shape(*linkCode(c, true)), (std::vector<Pushed>{{PushInt, 0}, {Pop137, 0}}));
+  EXPECT_EQ(shape(*linked(c, true)), (std::vector<Pushed>{{PushInt, 0}, {Pop137, 0}}));
 
   NodeList d = ints({0});
   d.push_back(newNodeNot());
-  EXPECT_EQ(shape(*linkCode(d, true)), (std::vector<Pushed>{{PushInt, 1}}));
+  EXPECT_EQ(shape(*linked(d, true)), (std::vector<Pushed>{{PushInt, 1}}));
 }
 
 TEST(Folding, LeavesSequencesItCannotFinish) {
@@ -57,46 +60,46 @@ TEST(Folding, LeavesSequencesItCannotFinish) {
   a.push_back(newNodePushDouble(1.5));
   a.push_back(newNodePushInt32(2));
   a.push_back(newNodeAdd());
-  EXPECT_EQ(linkCode(a, true)->size(), 3u);
+  EXPECT_EQ(linked(a, true)->size(), 3u);
 
   NodeList b = ints({1, 2, 3});
   b.push_back(newNodeAdd());
   b.push_back(newNodeAdd());
-  EXPECT_EQ(linkCode(b, true)->size(), 5u);
+  EXPECT_EQ(linked(b, true)->size(), 5u);
 
   // A folded pair, then a constant and a call: the whole chain stays.
   NodeList c = ints({1, 2});
   c.push_back(newNodeAdd());
   c.push_back(newNodePushInt32(3));
   c.push_back(newNodeCall(0));
-  EXPECT_EQ(linkCode(c, true)->size(), 5u);
+  EXPECT_EQ(linked(c, true)->size(), 5u);
 }
 
 TEST(Folding, EdgeArithmeticFoldsWithoutTraps) {
   initValueConstants();
   NodeList a = ints({2147483647, 1});
   a.push_back(newNodeAdd());
-  EXPECT_EQ(shape(*linkCode(a, true)), (std::vector<Pushed>{{PushInt, INT32_MIN}}));
+  EXPECT_EQ(shape(*linked(a, true)), (std::vector<Pushed>{{PushInt, INT32_MIN}}));
 
   NodeList b = ints({INT32_MIN, -1});
   b.push_back(newNodeDiv());
-  EXPECT_EQ(shape(*linkCode(b, true)), (std::vector<Pushed>{{PushInt, INT32_MIN}}));
+  EXPECT_EQ(shape(*linked(b, true)), (std::vector<Pushed>{{PushInt, INT32_MIN}}));
 
   NodeList c = ints({1, 0});
   c.push_back(newNodeDiv());
-  CodeVector* v = linkCode(c, true);
+  auto v = linked(c, true);
   ASSERT_EQ(v->size(), 1u);
   EXPECT_EQ((*v)[0]->kind, PushNaN);
 
   NodeList d = ints({7});
   d.push_back(newNodeBitNot());
-  EXPECT_EQ(shape(*linkCode(d, true)), (std::vector<Pushed>{{PushInt, -8}}));
+  EXPECT_EQ(shape(*linked(d, true)), (std::vector<Pushed>{{PushInt, -8}}));
 }
 
 TEST(Linking, WithoutFoldingOnlyLabelsGo) {
   NodeList a = ints({1, 2});
   a.push_back(newNodeAdd());
-  EXPECT_EQ(linkCode(a, false)->size(), 3u);
+  EXPECT_EQ(linked(a, false)->size(), 3u);
   EXPECT_EQ(a.size(), 3u);
 }
 
@@ -110,7 +113,7 @@ TEST(Linking, LabelsVanishAndPlaceTheNextRecord) {
   l.push_back(newNodeJump117(top));
   l.push_back(newNodeLabel(out));
   l.push_back(newNodeReturnUndefined(nullptr));
-  CodeVector* v = linkCode(l, false);
+  auto v = linked(l, false);
   ASSERT_EQ(v->size(), 4u);
   EXPECT_EQ(top->position, 0);
   EXPECT_EQ(out->position, 3);
@@ -135,7 +138,7 @@ TEST(Linking, PlacementRulesAndTheLastPlacementWins) {
   l.push_back(newNodeNop112(s[6]));                         // 8: s6 = 8
   l.push_back(newNodeNop112(s[6]));                         // 9: s6 = 9, the last wins
   l.push_back(newNodeBranch(newLabelTriple(s[9], s[1], s[2])));  // 10: s9 = 11
-  CodeVector* v = linkCode(l, false);
+  auto v = linked(l, false);
   EXPECT_EQ(s[0]->position, 1);
   EXPECT_EQ(s[1]->position, 1);
   EXPECT_EQ(s[2]->position, 1);
