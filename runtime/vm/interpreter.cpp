@@ -185,6 +185,17 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   }                                                    \
   RELOAD;                                              \
   NEXT
+// && and ||: pop and go on when the truth is goOn, else leave the other
+// answer on the stack and jump.
+#define SHORT_CIRCUIT(goOn)                \
+  NEED(1);                                 \
+  if (valueIsTrue(TOP) == (goOn)) {        \
+    --top;                                 \
+    ADVANCE;                               \
+  }                                        \
+  SET_TOP(Value::makeBool(!(goOn)));       \
+  pc = node->operand.i;                    \
+  NEXT
 #define BINARY(fn)                         \
   {                                        \
     NEED(2);                               \
@@ -284,23 +295,9 @@ jump:
 nop:
   ADVANCE;
 andThen:
-  NEED(1);
-  if (valueIsTrue(TOP)) {
-    --top;
-    ADVANCE;
-  }
-  SET_TOP(Value::makeBool(false));
-  pc = node->operand.i;
-  NEXT;
+  SHORT_CIRCUIT(true);
 orElse:
-  NEED(1);
-  if (!valueIsTrue(TOP)) {
-    --top;
-    ADVANCE;
-  }
-  SET_TOP(Value::makeBool(true));
-  pc = node->operand.i;
-  NEXT;
+  SHORT_CIRCUIT(false);
 toBool:
   NEED(1);
   SET_TOP(Value::makeBool(valueIsTrue(TOP)));
@@ -551,6 +548,7 @@ hooked: {
 #undef SET_TOP
 #undef STEP
 #undef BINARY
+#undef SHORT_CIRCUIT
 #undef INT_FAST
 #undef COMPARE
 }
