@@ -204,27 +204,17 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     opRefs[top - 1] = nullptr;             \
     ADVANCE;                               \
   }
-#define INT_FAST(wrapped, slow)                    \
+// Two integers take the inline path; any other pair the value operation.
+#define INT_PAIR(fast, slow)                       \
   {                                                \
     NEED(2);                                       \
     --top;                                         \
     Value& a = ops[top - 1];                       \
     const Value& b = ops[top];                     \
-    if (a.tag == kInt && b.tag == kInt) a.i = wrapped; \
+    if (a.tag == kInt && b.tag == kInt) fast;      \
     else a = *slow(&a, &b);                        \
     opRefs[top - 1] = nullptr;                     \
     ADVANCE;                                       \
-  }
-#define COMPARE(op, slow)                                      \
-  {                                                            \
-    NEED(2);                                                   \
-    --top;                                                     \
-    Value& a = ops[top - 1];                                   \
-    const Value& b = ops[top];                                 \
-    if (a.tag == kInt && b.tag == kInt) a.setBool(a.i op b.i); \
-    else a = *slow(&a, &b);                                    \
-    opRefs[top - 1] = nullptr;                                 \
-    ADVANCE;                                                   \
   }
 
   NEXT;
@@ -319,15 +309,15 @@ div:
 mod:
   BINARY(valueMod)
 add:
-  INT_FAST(wrapInt(static_cast<uint32_t>(a.i) + static_cast<uint32_t>(b.i)), valueAdd)
+  INT_PAIR(a.i = wrapInt(static_cast<uint32_t>(a.i) + static_cast<uint32_t>(b.i)), valueAdd)
 sub:
-  INT_FAST(wrapInt(static_cast<uint32_t>(a.i) - static_cast<uint32_t>(b.i)), valueSub)
+  INT_PAIR(a.i = wrapInt(static_cast<uint32_t>(a.i) - static_cast<uint32_t>(b.i)), valueSub)
 greater:
-  if (node->operand.i) COMPARE(>=, valueGreaterEqual)
-  COMPARE(>, valueGreater)
+  if (node->operand.i) INT_PAIR(a.setBool(a.i >= b.i), valueGreaterEqual)
+  INT_PAIR(a.setBool(a.i > b.i), valueGreater)
 less:
-  if (node->operand.i) COMPARE(<=, valueLessEqual)
-  COMPARE(<, valueLess)
+  if (node->operand.i) INT_PAIR(a.setBool(a.i <= b.i), valueLessEqual)
+  INT_PAIR(a.setBool(a.i < b.i), valueLess)
 equal:
   BINARY(valueEquals)
 notEqual:
@@ -549,8 +539,7 @@ hooked: {
 #undef STEP
 #undef BINARY
 #undef SHORT_CIRCUIT
-#undef INT_FAST
-#undef COMPARE
+#undef INT_PAIR
 }
 
 std::string abortLine(const KVContext* ctx) {
