@@ -163,6 +163,8 @@ void compoundAssign(KVContext* ctx, int32_t op) {
   Value right = ctx->operands[--ctx->top];
   Value left = ctx->operands[--ctx->top];
   if (!cell) {
+    // A typed-view element is no cell either: nothing is stored.
+    ctx->viewTarget = nullptr;
     raiseRuntimeWarning(kWarnNoCell);
     ctx->pushUndefined();
     return;
@@ -174,6 +176,7 @@ void compoundAssign(KVContext* ctx, int32_t op) {
 void stepThroughReference(KVContext* ctx, int32_t delta, bool keepTop) {
   Value* cell = ctx->resolveForWrite();
   if (!cell) {
+    ctx->viewTarget = nullptr;
     raiseRuntimeWarning(kWarnNoCell);
     if (keepTop) {
       ctx->operands[ctx->top - 1] = Value();
