@@ -92,11 +92,13 @@ struct Program {
       case MakeClosure: n.second.function = &function; break;
       case Import: case End: case ImportEnd: break;
       default:
-        if (byte() & 1) n.first.label = label();
+        if (byte() & 1) {
+          n.first.label = label();
+          // Linked jumps hold their target in the operand.
+          if (byte() & 1) n.operand.i = n.first.label->position;
+        }
         break;
     }
-    // Linked code holds positions in operands; a Label never reaches a run.
-    if (n.kind != Switch && n.kind != Branch && n.first.label && (byte() & 1)) n.operand.i = n.first.label->position;
     return &n;
   }
 };
