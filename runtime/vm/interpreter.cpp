@@ -101,6 +101,11 @@ int32_t labelPosition(const LabelSlot* s) { return s ? s->position : -1; }
 #define KV_THREADED_DISPATCH
 #endif
 
+std::string abortLine(const KVContext* ctx) {
+  return "Aborting..." + std::to_string(gRunPosition.file) + ":" + std::to_string(gRunPosition.line) + ":" +
+         std::to_string(ctx->pc);
+}
+
 KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   static void* const handlers[hCount] = {
       &&unknown, &&pushInt, &&pushDouble, &&pushString, &&pushBool, &&pushNull, &&pushNaN, &&pushUndefined,
@@ -126,6 +131,12 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   int32_t top = ctx->top;
   uint32_t steps = gStepCounter;
   CodeNode* node;
+  // The running frame's cells. A run belongs to one frame: calls come back
+  // to it before the run goes on, and whatever replaces it leaves the run.
+  const ActivationObject* const activation = ctx->frame->activation;
+  Value* const frameCells = activation->cells;
+  const int32_t frameArgs = activation->argCount;
+  const int32_t frameCellCount = activation->cellCount;
 
 #define SYNC             \
   ctx->pc = pc;          \
@@ -217,6 +228,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     ADVANCE;                                       \
   }
 
+  try {
   NEXT;
 
 finished:
@@ -377,28 +389,27 @@ opNot:
   ADVANCE;
 loadVariable: {
   const VariableRef* var = node->second.var;
-  ActivationObject* a;
   Value* cell;
   if (!var) [[unlikely]] {
     SYNC;
     operandUnderflow();
   }
+  Value* base;
   if (var->depth == 0) {
-    a = ctx->frame->activation;
-    int32_t at = var->index < 0 ? -1 - var->index : a->argCount + var->index;
-    if (at >= a->cellCount) [[unlikely]] {
+    int32_t at = var->index < 0 ? -1 - var->index : frameArgs + var->index;
+    if (at >= frameCellCount) [[unlikely]] {
       SYNC;
       operandUnderflow();
     }
-    cell = a->cells + at;
+    base = frameCells;
+    cell = frameCells + at;
   } else {
     SYNC;
     cell = variableCell(ctx, var);
-    a = nullptr;
+    base = cell;
   }
   if (node->flags & kPushValue) PUSH(*cell);
   if (node->flags & kPushReference) {
-    Value* base = a ? a->cells : cell;
     SYNC;
     ctx->pushCellRef(base, static_cast<int32_t>(cell - base));
   }
@@ -525,6 +536,20 @@ hooked: {
   if (!hook) goto unknown;
   STEP(hook(ctx, node));
 }
+  } catch (const CompileError&) {
+    throw;
+  } catch (const AbortedRun&) {
+    throw;
+  } catch (const std::bad_alloc&) {
+    throw RuntimeError(kErrOutOfMemory);
+  } catch (const std::exception& e) {
+    // Logged here, where the failing record's program counter is known; the
+    // runs around this one pass the failure on.
+    ctx->pc = pc;
+    logSystem(e.what());
+    logSystem(abortLine(ctx).c_str());
+    throw AbortedRun(e.what());
+  }
 
 #undef SYNC
 #undef RELOAD
@@ -542,30 +567,20 @@ hooked: {
 #undef INT_PAIR
 }
 
-std::string abortLine(const KVContext* ctx) {
-  return "Aborting..." + std::to_string(gRunPosition.file) + ":" + std::to_string(gRunPosition.line) + ":" +
-         std::to_string(ctx->pc);
-}
-
 }  // namespace
 
 void runFunction(const Callable& fn) {
   KVContext* ctx = gCurrentContext;
+  if (fn.code && !fn.native) {
+    runLoop(ctx, *fn.code);
+    return;
+  }
+  // A native's other failures reach the code loop that called it, which
+  // logs them at the calling record.
   try {
     if (fn.native) fn.native(ctx);
-    else if (fn.code) runLoop(ctx, *fn.code);
-  } catch (const RuntimeError&) {
-    throw;
-  } catch (const CompileError&) {
-    throw;
-  } catch (const AbortedRun&) {
-    throw;
   } catch (const std::bad_alloc&) {
     throw RuntimeError(kErrOutOfMemory);
-  } catch (const std::exception& e) {
-    logSystem(e.what());
-    logSystem(abortLine(ctx).c_str());
-    throw AbortedRun(e.what());
   }
 }
 

@@ -257,6 +257,36 @@ TEST_P(SystemRun, OutOfMemoryInANativeIsError7) {
   }
 }
 
+void throwingNative(kv::KVContext*) { throw std::out_of_range("bad index"); }
+
+TEST_P(SystemRun, AFailureInANestedRunIsLoggedOnce) {
+  kv::gGlobalObject->areas[0][kPrintGlobal + 1] = kv::Value::makeObject(nativeFunction(&throwingNative));
+  try {
+    run(R"(
+.func main 0 0
+EnterScope
+MakeClosure f
+PushInt138 0
+Call 0
+.end
+.func f 0 0
+LoadGlobal 251
+PushInt138 0
+Call 0
+.end
+)");
+    FAIL();
+  } catch (const kv::RuntimeError&) {
+    FAIL();
+  } catch (const std::exception& e) {
+    EXPECT_STREQ(e.what(), "bad index");
+  }
+  Lines out = output();
+  ASSERT_EQ(out.size(), 2u);
+  EXPECT_EQ(out[0], "System: bad index");
+  EXPECT_EQ(out[1], "System: Aborting...0:11:2");  // the Call record in f
+}
+
 TEST_P(SystemRun, IntrinsicsOutsideTheSortAreRefused) {
   run(".func main 0 0\nPushInt 1\nCallIntrinsic 2\nCallIntrinsic 0\n.end\n");
   EXPECT_EQ(ctx_->top, 0);
