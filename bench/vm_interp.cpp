@@ -14,6 +14,7 @@
 #include "runtime/vm/log.h"
 #include "runtime/vm/property.h"
 #include "runtime/vm/roots.h"
+#include "tests/runtime/vm/object_system.h"
 
 using namespace kv;
 
@@ -63,12 +64,7 @@ int32_t loopAround(NodeList& l, const NodeList& body) {
 class Runner {
  public:
   explicit Runner(int32_t locals) : locals_(locals) {
-    initGcHeap();
-    closeLogFile();
-    resetWarningLimiter();
-    resetThreadRegistry();
-    bootstrapObjectSystem();
-    initRuntimeConstants();
+    kvtest::freshObjectSystem();
     ctx_ = createMainContext();
     gCurrentContext = ctx_;
   }

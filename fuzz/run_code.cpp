@@ -17,6 +17,7 @@
 #include "runtime/vm/heap.h"
 #include "runtime/vm/log.h"
 #include "runtime/vm/vm_hooks.h"
+#include "tests/runtime/vm/object_system.h"
 
 using namespace kv;
 
@@ -114,12 +115,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  initGcHeap();
-  closeLogFile();
-  resetWarningLimiter();
-  resetThreadRegistry();
-  bootstrapObjectSystem();
-  initRuntimeConstants();
+  kvtest::freshObjectSystem();
   setMessagePumpHook(&limitedPump);
   gPumps = 0;
 
