@@ -14,6 +14,7 @@
 #include "runtime/vm/log.h"
 #include "runtime/vm/property.h"
 #include "runtime/vm/roots.h"
+#include "runtime/vm/vm_hooks.h"
 #include "tests/runtime/vm/object_system.h"
 
 using namespace kv;
@@ -65,10 +66,15 @@ class Runner {
  public:
   explicit Runner(int32_t locals) : locals_(locals) {
     kvtest::freshObjectSystem();
+    // The interpreter alone: the message pump has a benchmark of its own.
+    setMessagePumpHook(nullptr);
     ctx_ = createMainContext();
     gCurrentContext = ctx_;
   }
-  ~Runner() { destroyContext(ctx_); }
+  ~Runner() {
+    destroyContext(ctx_);
+    setMessagePumpHook(defaultMessagePump());
+  }
 
   // Runs the loop around body once per iteration; extra is the records run
   // elsewhere per pass (a callee's).

@@ -3,13 +3,14 @@
 // through which layers above serve what runtime/vm cannot.
 #include <algorithm>
 
+#include "media/system/system.h"
 #include "runtime/vm/interp_ops.h"
 #include "runtime/vm/property.h"
 
 namespace kv {
 namespace {
 
-MessagePumpHook gPump = nullptr;
+MessagePumpHook gPump = &ZaDod::ProcessWindowMessages;
 RuntimeLoadHook gLoad = nullptr;
 SetWaitBlockedHook gBlockWaits = nullptr;
 UnblockWaitHook gUnblockWaits = nullptr;
@@ -45,6 +46,7 @@ int32_t gImportNesting = 0;
 
 void setMessagePumpHook(MessagePumpHook hook) { gPump = hook; }
 MessagePumpHook messagePumpHook() { return gPump; }
+MessagePumpHook defaultMessagePump() { return &ZaDod::ProcessWindowMessages; }
 void setRuntimeLoadHook(RuntimeLoadHook hook) { gLoad = hook; }
 void setWaitBlockingHooks(SetWaitBlockedHook block, UnblockWaitHook unblock) {
   gBlockWaits = block;

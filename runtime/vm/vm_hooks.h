@@ -11,12 +11,13 @@ namespace kv {
 
 class KVContext;
 
-// TEMPORARY SEAM (message pump): the start-up sets this to the media layer's
-// ProcessWindowMessages once that exists. -1 means the main window was
-// closed. Unset, the pump is not called.
-using MessagePumpHook = int32_t (*)();
+// The message pump the interpreter calls every 258 records: the media
+// layer's ProcessWindowMessages unless another is set (tests count calls
+// with a fake; null calls none). -1 means the main window was closed.
+using MessagePumpHook = int (*)();
 void setMessagePumpHook(MessagePumpHook hook);
 MessagePumpHook messagePumpHook();
+MessagePumpHook defaultMessagePump();
 
 // A module loaded at run time: its top-level code and the sizes of its two
 // variable tables (built-in symbols, then its own variables).

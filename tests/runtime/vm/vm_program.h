@@ -27,7 +27,7 @@ class ProgramTest : public VmTest, public ::testing::WithParamInterface<bool> {
     kv::setGcStress(GetParam());
   }
   void TearDown() override {
-    kv::setMessagePumpHook(nullptr);
+    kv::setMessagePumpHook(kv::defaultMessagePump());
     VmTest::TearDown();
   }
 
