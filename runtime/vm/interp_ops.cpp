@@ -297,7 +297,11 @@ StepResult newStep(KVContext* ctx) {
   // its layout.
   ObjectRoot ctorRoot(ctx->operands[at].obj);
   callAndRun(static_cast<KVfobj*>(ctorRoot.get()), made, ctx);
-  if (ctx->state & KVContext::kSuspended) return StepResult::Leave;
+  if (ctx->state & KVContext::kSuspended) {
+    // The thread goes on in the constructor later; its frame keeps the object.
+    ctx->popConstructing();
+    return StepResult::Leave;
+  }
   auto* ctor = static_cast<KVfobj*>(ctorRoot.get());
   if (!native && ctor->instanceMembers < 0) {
     // The first construction fixes the class's layout from what it added.

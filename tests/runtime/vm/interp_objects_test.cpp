@@ -358,6 +358,35 @@ Return
   EXPECT_EQ(output(), (Lines{"6", "other", "[null]"}));
 }
 
+TEST_P(ObjectsRun, AConstructorThatWaitsFinishesOnResume) {
+  run(R"(
+.func main 0 0
+.out
+EnterScope
+MakeClosure W
+PushInt138 0
+New
+GetMember k flags=1
+.print
+.end
+.func W 0 0
+PushFrameObject
+GetMember k flags=2
+PushInt 1
+Assign
+Pop137
+Wait
+PushFrameObject
+Return
+.end
+)");
+  EXPECT_TRUE(ctx_->state & kv::KVContext::kSuspended);
+  EXPECT_EQ(ctx_->constructingDepth, 0);
+  resume();
+  EXPECT_FALSE(ctx_->state & kv::KVContext::kSuspended);
+  EXPECT_EQ(output(), (Lines{"1"}));
+}
+
 TEST_P(ObjectsRun, MethodCallsSeeTheirObject) {
   run(R"(
 .func main 0 1
