@@ -149,7 +149,10 @@ BOOL EnumDisplaySettingsW(const WCHAR* deviceName, DWORD modeIndex, DEVMODEW* ou
 LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) {
     Displays& d = displays();
     std::lock_guard<std::mutex> lock(d.mutex);
-    if (mode == nullptr) return DISP_CHANGE_SUCCESSFUL;  // back to the registry mode: nothing was changed
+    if (mode == nullptr) {  // back to the desktop's own mode
+        if (!d.list.empty()) d.requests.push_back({d.list[0].current, flags, true});
+        return DISP_CHANGE_SUCCESSFUL;
+    }
     if (mode->dmSize != 0 && mode->dmSize < offsetof(DEVMODEA, icmAndPanning)) return DISP_CHANGE_FAILED;
     DisplayMode asked{static_cast<int>(mode->dmPelsWidth), static_cast<int>(mode->dmPelsHeight),
                       static_cast<int>(mode->dmBitsPerPel),
