@@ -39,6 +39,24 @@ inline uint32_t widen(uint32_t pixel, const Channel& c) {
     return out;
 }
 
+// Every 16-bit value of one mask set widened to XRGB, made once per mask set (frames
+// of one screen share it).
+const uint32_t* widenTable16(DWORD redMask, DWORD greenMask, DWORD blueMask) {
+    struct Table {
+        DWORD masks[3] = {0, 0, 0};
+        std::vector<uint32_t> values;
+    };
+    static thread_local Table table;
+    if (table.values.empty() || table.masks[0] != redMask || table.masks[1] != greenMask || table.masks[2] != blueMask) {
+        const Channel red = channelOf(redMask), green = channelOf(greenMask), blue = channelOf(blueMask);
+        table.values.resize(65536);
+        for (uint32_t v = 0; v < 65536; ++v)
+            table.values[v] = (widen(v, red) << 16) | (widen(v, green) << 8) | widen(v, blue);
+        table.masks[0] = redMask, table.masks[1] = greenMask, table.masks[2] = blueMask;
+    }
+    return table.values.data();
+}
+
 // Resizes the frame to the client area (the display for a full-screen window), keeping
 // nothing of an old size.
 void fitFrame(Window& w) {
@@ -160,11 +178,9 @@ int PaintDibOnWindow(HDC dc, int xDest, int yDest, int destWidth, int destHeight
                 const auto* p = reinterpret_cast<const uint32_t*>(src);
                 for (size_t i = 0; i < columns.size(); ++i) out[i] = p[columns[i]] & 0xFFFFFF;
             } else if (dib.bitCount == 16) {
+                const uint32_t* lut = widenTable16(dib.redMask, dib.greenMask, dib.blueMask);
                 const auto* p = reinterpret_cast<const uint16_t*>(src);
-                for (size_t i = 0; i < columns.size(); ++i) {
-                    const uint32_t v = p[columns[i]];
-                    out[i] = (widen(v, red) << 16) | (widen(v, green) << 8) | widen(v, blue);
-                }
+                for (size_t i = 0; i < columns.size(); ++i) out[i] = lut[p[columns[i]]];
             } else {
                 const auto* p = reinterpret_cast<const uint32_t*>(src);
                 for (size_t i = 0; i < columns.size(); ++i) {
