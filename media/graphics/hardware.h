@@ -34,6 +34,9 @@ int Graphics_Hardware_SetFrontScreenTimer(int handle);
 
 // Operations outside the table.
 int Graphics_Hardware_IsDeviceValid();
+// 1 when the main window and the running renderer's display object exist: DirectDraw's
+// object in software mode and under Direct3D 9, the device under Direct3D 11.
+int Graphics_Hardware_IsDisplayObjectReady();
 void* Graphics_Hardware_GetDirectDrawObject();
 int Graphics_Hardware_SetDialogBoxMode(int flag);
 int Graphics_Hardware_SetDialogBoxModeFlag(int flag);

@@ -1,7 +1,9 @@
 // Hardware dispatch: the table dispatchers and the few that differ from the rule.
 #include "media/graphics/d3d11/d3d11.h"
 #include "media/graphics/d3d9/d3d9.h"
+#include "media/graphics/display.h"
 #include "media/graphics/graphics_state.h"
+#include "media/system/window.h"
 #include "media/graphics/hardware.h"
 
 namespace ZaDod {
@@ -101,6 +103,12 @@ int Graphics_Hardware_IsDeviceValid() {
         case kGraphicsApiD3D11: return D3D11Device_IsValid();
         default: return 0;
     }
+}
+
+int Graphics_Hardware_IsDisplayObjectReady() {
+    if (GetMainWindowHandle() == nullptr) return 0;
+    if (GraphicsSys.hardware && GraphicsApiType == kGraphicsApiD3D11) return D3D11Device_IsValid();
+    return GetDirectDrawObject() != nullptr ? 1 : 0;
 }
 
 int Graphics_Hardware_SetDialogBoxMode(int flag) { return Graphics_D3D9_SetDialogBoxMode(flag); }

@@ -100,7 +100,6 @@ int SetGraphRestoreCallback(void (*)()) {
 
 int IsGraphRestoreCallbackSet() { return restoreCallbackSet; }
 int RestoreGraphicsDevice() { RecordSeamCall("RestoreGraphicsDevice"); return 0; }
-int Graphics_Hardware_IsDisplayObjectReady() { return GetMainWindowHandle() ? 1 : 0; }
 
 int SetDrawTarget(int target) {
   RecordSeamCall(target == -2 ? "SetDrawTarget(back)" : target == -4 ? "SetDrawTarget(front)" : "SetDrawTarget");

@@ -39,7 +39,6 @@ int ChangeScreenMode(int width, int height, int colorBitDepth, int force, int re
 int SetGraphRestoreCallback(void (*callback)());
 int IsGraphRestoreCallbackSet();
 int RestoreGraphicsDevice();
-int Graphics_Hardware_IsDisplayObjectReady();
 
 // Drawing state and presentation.
 int SetDrawTarget(int target);
