@@ -28,6 +28,7 @@ TEST_F(Startup, SoftwareModeWithScreensAndTypes) {
     EXPECT_EQ(GraphicsApiType, kGraphicsApiSoftware);
     EXPECT_EQ(GraphicsSys.hardware, 0);
     EXPECT_NE(GetDirectDrawObject(), nullptr);
+    EXPECT_EQ(Graphics_Hardware_IsDisplayObjectReady(), 0);  // no window here
     for (int t : kTypes) EXPECT_TRUE(HandleManageArray[t].InitializeFlag) << t;
     EXPECT_EQ(GraphicsSys.width, 640);
     EXPECT_EQ(GraphicsSys.height, 480);

@@ -58,6 +58,7 @@ struct Present : halvorine_test::LibraryTest {
 
 TEST_F(Present, ScreenColourReachesTheFrame) {
     ASSERT_EQ(start(640, 480, 32), 0);
+    EXPECT_EQ(Graphics_Hardware_IsDisplayObjectReady(), 1);
     fillScreen(10, 20, 30);
     ASSERT_EQ(FlipScreen(), 0);
     Frame f = frame();
