@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/win/com.h"
+#include "platform/win/module.h"
 #include "platform/win/types.h"
 
 namespace plat::input {
@@ -18,5 +20,19 @@ struct DIJOYSTATE {
   win::BYTE rgbButtons[32];
 };
 static_assert(sizeof(DIJOYSTATE) == 80);
+
+inline constexpr win::CLSID CLSID_DirectInput8 = {0x25E609E4, 0xB259, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+inline constexpr win::IID IID_IDirectInput8W = {0xBF798031, 0x483A, 0x4DA2, {0xAA, 0x99, 0x5D, 0x64, 0xED, 0x36, 0x97, 0x00}};
+
+// The calls the media layer makes on the object itself.
+struct IDirectInput8W {
+  virtual win::HRESULT QueryInterface(const win::IID& iid, void** object) = 0;
+  virtual win::DWORD AddRef() = 0;
+  virtual win::DWORD Release() = 0;
+  virtual win::HRESULT Initialize(win::HMODULE instance, win::DWORD version) = 0;
+
+ protected:
+  ~IDirectInput8W() = default;
+};
 
 }  // namespace plat::input
