@@ -9,7 +9,6 @@
 #include "media/system/graphics_seam.h"
 #include "media/file/file_access.h"
 #include "media/system/fatal.h"
-#include "media/system/input_seam.h"
 
 namespace {
 using namespace halvorine_test;
@@ -63,13 +62,13 @@ TEST_F(LibraryTest, LogsStartUpAndShutDownInOrder) {
 TEST_F(LibraryTest, ReachesTheModulesInStartUpAndShutDownOrder) {
   ASSERT_EQ(startWindowed(), 0);
   std::vector<std::string> startOrder = {
-      "SetupYUVToRGBTables", "SetGraphRestoreCallback", "InitializeInput", "InitializeSoundConvert",
+      "SetupYUVToRGBTables", "SetGraphRestoreCallback", "InitializeSoundConvert",
       "InitializeSoundSystem", "InitializeMovie",
       "InitializeGraphics", "InitializeInputCharBuffer", "SetDrawTarget(back)", "SetDrawTarget(front)"};
   EXPECT_EQ(only(TakeSeamCalls(), startOrder), startOrder);
   TerminateLibrary();
   std::vector<std::string> endOrder = {
-      "TerminateNetWork", "TerminateMusicPlayback", "TerminateGraphics", "TerminateMovie", "TerminateInput",
+      "TerminateNetWork", "TerminateMusicPlayback", "TerminateGraphics", "TerminateMovie",
       "TerminateSoundSystem", "TerminateSoundConvert", "RemoveWindowDecorations", "DeleteAllKeyInput"};
   EXPECT_EQ(only(TakeSeamCalls(), endOrder), endOrder);
 }
@@ -95,22 +94,13 @@ TEST_F(LibraryTest, FailedWindowCreationShutsDownAndALaterStartSucceeds) {
   EXPECT_EQ(InitializeLibrary(), 0);
 }
 
-TEST_F(LibraryTest, FailedInputStartClosesTheWindowItOpened) {
-  SetInputStartFailsForTest(true);
-  EXPECT_EQ(startWindowed(), -1);
-  SetInputStartFailsForTest(false);
-  EXPECT_EQ(plat::win::FindWindowW(u"D123987X", nullptr), nullptr);
-  EXPECT_TRUE(logHasInOrder({u"ウインドウが破棄されようとしています", u"ＺａＤｏｄライブラリの初期化処理失敗"}));
-  EXPECT_EQ(InitializeLibrary(), 0);
-}
-
 TEST_F(LibraryTest, FailedGraphicsStartShutsDown) {
   SetGraphicsStartFailsForTest(true);
   EXPECT_EQ(startWindowed(), -1);
   SetGraphicsStartFailsForTest(false);
   std::vector<std::string> calls = TakeSeamCalls();
   EXPECT_NE(std::find(calls.begin(), calls.end(), "TerminateGraphics"), calls.end());
-  EXPECT_NE(std::find(calls.begin(), calls.end(), "TerminateInput"), calls.end());
+  EXPECT_TRUE(logHasInOrder({u"入力関連の初期化をしました", u"入力関連の終了処理... 完了"}));
   EXPECT_EQ(InitializeLibrary(), 0);
 }
 
