@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/input/joystick_test.h"
+#include "platform/win/path.h"
 
 namespace plat::input {
 namespace {
@@ -62,18 +63,11 @@ DWORD axisPosition(SDL_Joystick* j, int axis) {
   return static_cast<DWORD>(SDL_JoystickGetAxis(j, axis) + 32768);
 }
 
+// Names longer than the field are cut.
 void copyName(char16_t* out, size_t size, const char* utf8) {
-  size_t n = 0;
-  // Names are short; characters outside the basic plane become '?' to keep to one unit.
-  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8 ? utf8 : "");
-       *p && n + 1 < size;) {
-    char32_t c = *p;
-    int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-    c &= extra == 3 ? 0x07 : extra == 2 ? 0x0F : extra == 1 ? 0x1F : 0x7F;
-    ++p;
-    for (int k = 0; k < extra && (*p & 0xC0) == 0x80; ++k, ++p) c = (c << 6) | (*p & 0x3F);
-    out[n++] = c > 0xFFFF ? u'?' : static_cast<char16_t>(c);
-  }
+  const std::u16string name = win::utf16FromUtf8(utf8 ? utf8 : "");
+  const size_t n = std::min(name.size(), size - 1);
+  name.copy(out, n);
   out[n] = 0;
 }
 
