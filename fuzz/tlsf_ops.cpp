@@ -6,7 +6,14 @@
 #include <cstring>
 #include <vector>
 
+#include "media/base/log.h"
 #include "media/base/memory.h"
+
+// The heap's messages would otherwise fill a "Log.txt" in the working directory.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  ZaDod::SetLogFileOutput(0);
+  return 0;
+}
 
 namespace {
 

@@ -2,9 +2,10 @@
 // recounts, and names the first damaged field.
 #include <algorithm>
 #include <bit>
-#include <cstdio>
 #include <cstring>
 
+#include "media/base/charcode.h"
+#include "media/base/format.h"
 #include "media/base/heap.h"
 #include "media/base/heap_internal.h"
 #include "media/base/log.h"
@@ -16,16 +17,6 @@ using namespace heap_detail;
 namespace {
 
 unsigned long long address(const void* p) { return static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(p)); }
-
-// "%10.3f" of bytes / 1024 without going through the C library, so that the process
-// locale cannot change the decimal point. bytes / 1024 has an exact decimal expansion;
-// a tie in the fourth decimal goes to even, as the C library rounds.
-void formatKilobytes(char* out, size_t outSize, uint32_t bytes) {
-  unsigned long long scaled = static_cast<unsigned long long>(bytes) * 125;  // thousandths x 128
-  unsigned long long thousandths = scaled / 128, rest = scaled % 128;
-  if (rest > 64 || (rest == 64 && (thousandths & 1))) ++thousandths;
-  std::snprintf(out, outSize, "%6llu.%03llu", thousandths / 1000, thousandths % 1000);
-}
 
 int fail(const MemTag* tag, const char16_t* message) {
   LogFormatUtf16(message);
@@ -186,25 +177,24 @@ int DumpMemTag(void* memory, int isTag) {
   // Sizes print as 32-bit numbers.
   auto size = static_cast<uint32_t>(tag->Size);
   auto userSize = static_cast<uint32_t>(tag->UserSize);
-  char sizeKb[32], userKb[32];
-  formatKilobytes(sizeKb, sizeof sizeKb, size);
-  formatKilobytes(userKb, sizeof userKb, userSize);
   char name[sizeof tag->Name];
   std::memcpy(name, tag->Name, sizeof name);
   name[sizeof name - 1] = '\0';
   int line = tag->Line | ((tag->Flags & MEMTAG_FLAG_LINE_HIGH) << 16);
-  char text[256];
-  int length = std::snprintf(text, sizeof text,
-                             "\tsize:%10d(%10skb)  user size:%10d(%10skb)  time:%05d  file:%-26s  line:%-6d  ID:%-5d  addr:%08x",
-                             static_cast<int>(size), sizeKb, static_cast<int>(userSize), userKb, tag->Time, name, line,
-                             tag->ID, static_cast<unsigned>(tag->UserAddress));
-  length = std::min<int>(length, sizeof text - 1);
-  length += std::snprintf(text + length, sizeof text - length, "  data:[");
+  // The layer's own engine, so that the process locale cannot change the decimal point.
+  char text[320];
+  CharCode_SNPrintf(CodePageShiftJis, 0, CodePageShiftJis, CodePageUtf16LE, text, 240,
+                    "\tsize:%10d(%10.3fkb)  user size:%10d(%10.3fkb)  time:%05d  file:%-26s  line:%-6d  ID:%-5d  "
+                    "addr:%08x  data:[",
+                    static_cast<int>(size), size / 1024.0, static_cast<int>(userSize), userSize / 1024.0, tag->Time, name,
+                    line, tag->ID, static_cast<unsigned>(tag->UserAddress));
+  size_t length = std::strlen(text);
   size_t shown = tag->UserAddress ? std::min<size_t>(tag->UserSize, 16) : 0;
   auto* data = reinterpret_cast<const uint8_t*>(tag->UserAddress);
-  for (size_t i = 0; i < shown; ++i) length += std::snprintf(text + length, sizeof text - length, "%02x ", data[i]);
+  for (size_t i = 0; i < shown; ++i, length += 3)
+    CharCode_SNPrintf(CodePageShiftJis, 0, CodePageShiftJis, CodePageUtf16LE, text + length, 4, "%02x ", data[i]);
   if (shown) --length;  // the last blank becomes the closing bracket
-  std::snprintf(text + length, sizeof text - length, "]\n");
+  std::memcpy(text + length, "]\n", 3);
   LogAddTextCp932(text);
   return 0;
 }
