@@ -1,5 +1,6 @@
 #include "runtime/compiler/codegen.h"
 
+#include "runtime/compiler/code_store.h"
 #include "runtime/compiler/codegen_internal.h"
 #include "runtime/vm/atoms.h"
 #include "runtime/vm/link.h"
@@ -25,11 +26,11 @@ void CodeGenerator::afterParse() {
   st.results.globalCount = static_cast<int32_t>(top.locals.size());
   NodeList code = takeCode(top);
   atomTable().sealed = true;
-  code.push_back(newNodeEnd(exports));
+  emit(code, newNodeEnd(exports));
   st.exitLabels.back()->position = -1;
   st.exitLabels.pop_back();
-  auto* program = new FunctionRecord;
-  program->body.code = linkCode(code, true);
+  auto* program = keep(new FunctionRecord);
+  program->body.code = linkKept(code);
   st.results.program = program;
 }
 

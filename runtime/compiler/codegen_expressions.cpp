@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "runtime/compiler/codegen.h"
+#include "runtime/compiler/code_store.h"
 #include "runtime/compiler/codegen_internal.h"
 #include "runtime/compiler/parser.h"
 #include "runtime/compiler/word_tables.h"
@@ -138,8 +139,8 @@ void yieldValue() {
 
 void conditionalThen() {
   ExprEntry c = popValue();
-  LabelSlot* elseSlot = newLabelSlot();
-  LabelSlot* end = newLabelSlot();
+  LabelSlot* elseSlot = slot();
+  LabelSlot* end = slot();
   st().conditionalLabels.push_back(end);
   st().conditionalLabels.push_back(elseSlot);
   appendCode(newNodeJumpIfFalse53(elseSlot, methodFlag(c)));
@@ -149,7 +150,7 @@ void conditionalElse() {
   ExprEntry a = popValue();
   LabelSlot* elseSlot = st().conditionalLabels.back();
   st().conditionalLabels.pop_back();
-  appendCode(newNodeJump54(newLabelPair(elseSlot, st().conditionalLabels.back()), methodFlag(a)));
+  appendCode(newNodeJump54(pair(elseSlot, st().conditionalLabels.back()), methodFlag(a)));
 }
 
 void conditionalEnd() {
@@ -161,7 +162,7 @@ void conditionalEnd() {
 
 void shortCircuitStart(std::vector<LabelSlot*>& stack, bool isAnd) {
   ExprEntry a = popValue();
-  LabelSlot* l = newLabelSlot();
+  LabelSlot* l = slot();
   stack.push_back(l);
   appendCode(isAnd ? newNodeAndThen(methodFlag(a), l) : newNodeOrElse(methodFlag(a), l));
 }

@@ -5,6 +5,7 @@
 
 #include "runtime/compiler/builtin_classes.h"
 #include "runtime/compiler/codegen.h"
+#include "runtime/compiler/code_store.h"
 #include "runtime/compiler/codegen_internal.h"
 #include "runtime/compiler/parser.h"
 #include "runtime/vm/errors.h"
@@ -78,7 +79,7 @@ void openFunctionScope() {
   if (st.depth + 1 >= kMaxScopeDepth) throw CompileError(kErrNesting);
   ++st.depth;
   st.scopes[st.depth] = new CompileScope;
-  st.exitLabels.push_back(newLabelSlot());
+  st.exitLabels.push_back(slot());
   // Loops of the enclosing function are out of reach of this one.
   st.loops.pendingLabel = parserState().pendingLabel;
   st.savedLoops.push_back(std::move(st.loops));
@@ -102,18 +103,18 @@ ClosedFunction closeFunction(bool isExpression) {
   st.functionNames.pop_back();
 
   CompileScope& s = st.scope();
-  auto* rec = new FunctionRecord;
+  auto* rec = keep(new FunctionRecord);
   rec->params = nameVector(s.params);
   rec->locals = nameVector(s.locals);
   rec->hasName = isExpression && name ? 1 : 0;
   rec->generator = generator;
   std::vector<PendingName> carried = resolvePending(s);
   NodeList code = takeCode(s);
-  code.push_back(generator && !isExpression ? newNodeGeneratorReturn() : newNodePushUndefined());
+  emit(code, generator && !isExpression ? newNodeGeneratorReturn() : newNodePushUndefined());
   st.exitLabels.back()->position = -1;
   st.exitLabels.pop_back();
-  rec->body.code = linkCode(code, true);
-  CodeNode* closure = newNodeMakeClosure(rec);
+  rec->body.code = linkKept(code);
+  CodeNode* closure = keepNode(newNodeMakeClosure(rec));
 
   delete st.scopes[st.depth];
   st.scopes[st.depth] = nullptr;
@@ -135,7 +136,7 @@ void functionDeclarationStart(const char* name, bool generator) {
   st.functionNames.push_back(name);
   declareVariable(name, false, kErrVariableName);
   st.generatorFlags.push_back(generator ? 1 : 0);
-  st.scope().prologueCode.push_back(newNodeEnterScope());
+  emit(st.scope().prologueCode, newNodeEnterScope());
   openFunctionScope();
 }
 
@@ -147,9 +148,9 @@ void functionDeclarationEnd() {
   referenceName(f.name, &prologue);
   setReferenceFlag(popExprEntry());
   f.makeClosure->flags = 1;
-  prologue.push_back(f.makeClosure);
-  prologue.push_back(newNodeAssign());
-  prologue.push_back(newNodePop137());
+  emit(prologue, f.makeClosure);
+  emit(prologue, newNodeAssign());
+  emit(prologue, newNodePop137());
   handOn(f.carried);
 }
 
@@ -223,7 +224,7 @@ VariableRef* lookUpLocal(const char* name) {
   CompilerState& st = compilerState();
   CompileScope& s = st.scope();
   Found f = s.isGlobal ? findAtTopLevel(s, name, currentFileNumber()) : findInFunction(s, name);
-  auto* ref = new VariableRef{};
+  auto* ref = keep(new VariableRef{});
   ref->name = name;
   if (f.symbol) fillRef(ref, f, 0);
   return ref;
@@ -239,7 +240,7 @@ void referenceName(const char* name, NodeList* target) {
   CompilerState& st = compilerState();
   NodeList& out = target ? *target : st.scope().mainCode;
   uint16_t file = currentFileNumber();
-  auto* ref = new VariableRef{};
+  auto* ref = keep(new VariableRef{});
   ref->name = name;
   bool found = false;
   for (int32_t d = st.depth; d >= 0 && !found; --d) {
@@ -249,15 +250,13 @@ void referenceName(const char* name, NodeList* target) {
       fillRef(ref, f, st.depth - d);
       found = true;
     } else if (!s.isGlobal && !st.generatorFlags.empty() && st.generatorFlags.back()) {
-      delete ref;
       throw CompileError(kErrGeneratorFreeName, name);
     }
   }
   if (!found) {
     int32_t builtin = findBuiltinClassByName(name);
     if (builtin >= 0) {
-      delete ref;
-      out.push_back(newNodeLoadGlobal(builtin));
+      emit(out, newNodeLoadGlobal(builtin));
       pushExprEntry();
       return;
     }
@@ -265,7 +264,7 @@ void referenceName(const char* name, NodeList* target) {
     raiseCompileWarning(kWarnUndeclared, name);
   }
   CodeNode* load = newNodeLoadVariable(ref);
-  out.push_back(load);
+  emit(out, load);
   pushExprEntry(kExprVariable, name, load);
 }
 

@@ -2,6 +2,7 @@
 // return and wait. Jump targets are label slots that linking places.
 #include <cstring>
 
+#include "runtime/compiler/code_store.h"
 #include "runtime/compiler/codegen_internal.h"
 #include "runtime/compiler/parser.h"
 #include "runtime/vm/errors.h"
@@ -48,12 +49,12 @@ void popLoopEntries(bool withContinue) {
 // --- if ---
 
 void ifHead() {
-  LabelSlot* elseSlot = newLabelSlot();
-  LabelSlot* end = newLabelSlot();
+  LabelSlot* elseSlot = slot();
+  LabelSlot* end = slot();
   st().ifLabels.push_back(end);
   st().ifLabels.push_back(elseSlot);
   useTopAsValue();
-  appendCode(newNodeJumpIfFalse107(newLabelPair(elseSlot, end)));
+  appendCode(newNodeJumpIfFalse107(pair(elseSlot, end)));
 }
 
 LabelSlot* ifEnd() { return st().ifLabels[st().ifLabels.size() - 2]; }
@@ -61,8 +62,8 @@ LabelSlot* ifEnd() { return st().ifLabels[st().ifLabels.size() - 2]; }
 void elseIfStart() {
   LabelSlot* previous = popLabel(st().ifLabels);
   LabelSlot* end = st().ifLabels.back();
-  st().ifLabels.push_back(newLabelSlot());
-  appendCode(newNodeJump108(newLabelPair(previous, end)));
+  st().ifLabels.push_back(slot());
+  appendCode(newNodeJump108(pair(previous, end)));
 }
 
 void elseIfTest() {
@@ -70,26 +71,26 @@ void elseIfTest() {
   appendCode(newNodeJumpIfFalse109(st().ifLabels.back()));
 }
 
-void finalElse() { appendCode(newNodeJump110(newLabelPair(st().ifLabels.back(), ifEnd()))); }
+void finalElse() { appendCode(newNodeJump110(pair(st().ifLabels.back(), ifEnd()))); }
 
 void ifStatementEnd(bool withElse) {
   LabelSlot* last = popLabel(st().ifLabels);
   LabelSlot* end = popLabel(st().ifLabels);
-  appendCode(withElse ? newNodeNop112(end) : newNodeNop111(newLabelPair(last, end)));
+  appendCode(withElse ? newNodeNop112(end) : newNodeNop111(pair(last, end)));
 }
 
 // --- while ---
 
 void whileStart() {
   pushLoopEntries(kLoopWhile, true);
-  LabelSlot* cond = newLabelSlot();
+  LabelSlot* cond = slot();
   st().whileLabels.push_back(cond);
   st().loops.continues.back().target = cond;
   appendCode(newNodeLabel(cond));
 }
 
 void whileHead() {
-  LabelSlot* end = newLabelSlot();
+  LabelSlot* end = slot();
   st().whileLabels.push_back(end);
   st().loops.breaks.back().target = end;
   useTopAsValue();
@@ -100,14 +101,14 @@ void whileEnd() {
   popLoopEntries(true);
   LabelSlot* end = popLabel(st().whileLabels);
   LabelSlot* cond = popLabel(st().whileLabels);
-  appendCode(newNodeJump122(newLabelPair(cond, end)));
+  appendCode(newNodeJump122(pair(cond, end)));
 }
 
 // --- for ---
 
 void forTest(SemanticValue& result) {
   pushLoopEntries(kLoopFor, true);
-  ForLabels f{newLabelSlot(), newLabelSlot(), newLabelSlot(), newLabelSlot()};
+  ForLabels f{slot(), slot(), slot(), slot()};
   st().forLabels.push_back(f);
   st().loops.breaks.back().target = f.end;
   st().loops.continues.back().target = f.step;
@@ -119,21 +120,21 @@ void forTest(SemanticValue& result) {
 void forStep(SemanticValue& result) {
   const ForLabels& f = st().forLabels.back();
   useTopAsValue();
-  appendCode(newNodeBranch(newLabelTriple(f.step, f.body, f.end)));
+  appendCode(newNodeBranch(triple(f.step, f.body, f.end)));
   result.kind = kMarkForStep;
 }
 
 void forHeadEnd() {
   const ForLabels& f = st().forLabels.back();
   useTopAsValue();
-  appendCode(newNodePopAndJump(newLabelPair(f.test, f.body)));
+  appendCode(newNodePopAndJump(pair(f.test, f.body)));
 }
 
 void forEnd() {
   popLoopEntries(true);
   ForLabels f = st().forLabels.back();
   st().forLabels.pop_back();
-  appendCode(newNodeJump126(newLabelPair(f.step, f.end)));
+  appendCode(newNodeJump126(pair(f.step, f.end)));
 }
 
 // An empty condition loops until left otherwise; empty init and step parts
@@ -146,8 +147,8 @@ void emptyForPart(const SemanticValue* rhs) {
 
 void switchStart() {
   pushLoopEntries(kLoopSwitch, false);
-  LabelSlot* end = newLabelSlot();
-  auto* table = new CaseTable(end);
+  LabelSlot* end = slot();
+  auto* table = keep(new CaseTable(end));
   st().caseTables.push_back(table);
   st().loops.breaks.back().target = end;
   useTopAsValue();
@@ -155,13 +156,13 @@ void switchStart() {
 }
 
 void caseLabel(int32_t value) {
-  LabelSlot* target = newLabelSlot();
+  LabelSlot* target = slot();
   st().caseTables.back()->addCase(target, value);
   appendCode(newNodeNop114(target));
 }
 
 void defaultLabel() {
-  LabelSlot* target = newLabelSlot();
+  LabelSlot* target = slot();
   st().caseTables.back()->addDefault(target);
   appendCode(newNodeNop115(target));
 }
@@ -217,7 +218,7 @@ void continueStatement(const char* label) {
 
 void tryStart() {
   CompileScope& s = st().scope();
-  s.tryLabels.push_back(TryLabels{newLabelSlot(), newLabelSlot(), newLabelSlot()});
+  s.tryLabels.push_back(TryLabels{slot(), slot(), slot()});
   s.tryStates.push_back(kInTry);
 }
 
@@ -235,7 +236,7 @@ void finallyStart() {
   CompileScope& s = st().scope();
   s.tryStates.back() = kInFinally;
   const TryLabels& t = s.tryLabels.back();
-  appendCode(newNodeNop130(newLabelPair(t.catchSlot, t.finallySlot)));
+  appendCode(newNodeNop130(pair(t.catchSlot, t.finallySlot)));
 }
 
 // An exception still pending at the end goes to the enclosing handler. Inside
@@ -255,10 +256,10 @@ void tryEnd() {
   } else if (s.tryStates.back() == kInCatch) {
     outer = s.tryLabels.back().finallySlot;
   } else {
-    outer = newLabelSlot();
+    outer = slot();
     next = true;
   }
-  appendCode(newNodeJumpIfThrown(newLabelTriple(t.catchSlot, t.finallySlot, t.endSlot), outer));
+  appendCode(newNodeJumpIfThrown(triple(t.catchSlot, t.finallySlot, t.endSlot), outer));
   if (next) appendCode(newNodeLabel(outer));
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "runtime/compiler/code_store.h"
 #include "runtime/compiler/source_files.h"
 #include "runtime/vm/atoms.h"
 #include "runtime/vm/errors.h"
@@ -43,7 +44,7 @@ void resetCodeGeneration() {
   gState.orLabels.clear();
   gState.results = CompileResults{};
 
-  gState.exitLabels.push_back(newLabelSlot());
+  gState.exitLabels.push_back(slot());
   auto* top = new CompileScope;
   top->isGlobal = true;
   top->params.push_back(Symbol{-1, 0, "undefined", kAnyFile});
@@ -90,7 +91,7 @@ void exportName(CompileScope& scope, const char* name) {
 }
 
 ExportList* collectExports(const CompileScope& scope) {
-  auto* out = new ExportList;
+  auto* out = keep(new ExportList);
   for (const Symbol& s : scope.locals)
     if (s.exportSlot >= 0) out->push_back(ExportEntry{internAtomUnchecked(s.name), s.exportSlot});
   return out;
@@ -103,7 +104,8 @@ NameVector nameVector(const SymbolTable& table) {
   return names;
 }
 
-void appendCode(CodeNode* node) { gState.scope().mainCode.push_back(node); }
+void emit(NodeList& list, CodeNode* node) { list.push_back(keepNode(node)); }
+void appendCode(CodeNode* node) { emit(gState.scope().mainCode, node); }
 
 NodeList takeCode(CompileScope& scope) {
   NodeList out;

@@ -125,6 +125,9 @@ ExportList* collectExports(const CompileScope& scope);
 NameVector nameVector(const SymbolTable& table);
 
 // Operand entries and code lists of the current scope.
+// Appends to a list of the current function (appendCode: its main list); the
+// record is kept for the run.
+void emit(NodeList& list, CodeNode* node);
 void appendCode(CodeNode* node);
 NodeList takeCode(CompileScope& scope);
 ExprEntry& pushExprEntry(int32_t kind = kExprValue, const char* name = nullptr, CodeNode* access = nullptr);

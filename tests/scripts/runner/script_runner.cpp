@@ -119,6 +119,7 @@ int main(int argc, char** argv) {
   kv::test::bindTestNatives();
   kv::setRuntimeLoadHook(testRuntimeLoad);
   runCase(tickLimit);
+  kv::initGcHeap();  // objects that own storage outside the heap release it
   kv::closeLogFile();
 
   std::vector<std::string> expected = readLines(gCaseFolder + "/expected.txt");
