@@ -1,9 +1,9 @@
-// Runs one script case: compiles <case>/main.kvj on a fresh object system,
-// runs the main program until it ends (or a tick limit), writes kvlog.txt
-// into the output folder and, when <case>/expected.txt exists, checks that its
-// lines appear in the log in that order.
+// Runs one script case: compiles <case>/main.kvj (or the .kvj file given) on a
+// fresh object system, runs the main program until it ends (or a tick limit),
+// writes kvlog.txt into the output folder and, when <case>/expected.txt
+// exists, checks that its lines appear in the log in that order.
 //
-//   script_runner <case-folder> [<output-folder>] [<tick-limit>]
+//   script_runner <case-folder | file.kvj> [<output-folder>] [<tick-limit>]
 #include <unistd.h>
 
 #include <cstdio>
@@ -29,6 +29,7 @@
 namespace {
 
 std::string gCaseFolder;
+std::string gMainPath;
 
 std::vector<std::string> readLines(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -63,7 +64,7 @@ bool testRuntimeLoad(const char* module, kv::ModuleProgram* out) {
 bool runCase(long tickLimit) {
   try {
     kv::resetCompilerState();
-    kv::compileSourceFile((gCaseFolder + "/main.kvj").c_str(), true);
+    kv::compileSourceFile(gMainPath.c_str(), true);
   } catch (const kv::CompileError& e) {
     kv::logCompileError(e);
     kv::logSystem("compile error occured; cannot generate any programs.");
@@ -84,6 +85,8 @@ bool runCase(long tickLimit) {
   } catch (const kv::RuntimeError& e) {
     kv::logSystemError(e.code);
     kv::logSystem("runtime error occured; the program was aborted.");
+  } catch (const std::exception&) {
+    // The interpreter logged why it aborted the run.
   }
   kv::destroyContext(ctx);
   return true;
@@ -93,10 +96,14 @@ bool runCase(long tickLimit) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::cerr << "usage: script_runner <case-folder> [<output-folder>] [<tick-limit>]\n";
+    std::cerr << "usage: script_runner <case-folder | file.kvj> [<output-folder>] [<tick-limit>]\n";
     return 2;
   }
-  gCaseFolder = argv[1];
+  std::filesystem::path source = argv[1];
+  bool isFile = source.extension() == ".kvj";
+  gMainPath = isFile ? source.string() : (source / "main.kvj").string();
+  gCaseFolder = isFile ? source.parent_path().string() : source.string();
+  if (gCaseFolder.empty()) gCaseFolder = ".";
   std::string outFolder;
   if (argc > 2) {
     outFolder = argv[2];
@@ -122,6 +129,7 @@ int main(int argc, char** argv) {
   kv::initGcHeap();  // objects that own storage outside the heap release it
   kv::closeLogFile();
 
+  if (isFile) return 0;
   std::vector<std::string> expected = readLines(gCaseFolder + "/expected.txt");
   if (expected.empty()) return 0;
   std::vector<std::string> log = readLines(logPath);
