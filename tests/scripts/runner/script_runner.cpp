@@ -1,7 +1,8 @@
 // Runs one script case: compiles <case>/main.kvj (or the .kvj file given) on a
 // fresh object system, runs the main program until it ends (or a tick limit),
 // writes kvlog.txt into the output folder and, when <case>/expected.txt
-// exists, checks that its lines appear in the log in that order.
+// exists, checks that its lines appear in the log in that order. A case's
+// compile_first.kvj is compiled before main.kvj.
 //
 //   script_runner <case-folder | file.kvj> [<output-folder>] [<tick-limit>]
 #include <unistd.h>
@@ -60,8 +61,22 @@ bool testRuntimeLoad(const char* module, kv::ModuleProgram* out) {
   return true;
 }
 
+// A case may hold a source that is compiled (and fails) first, to show that
+// a failed compilation leaves nothing behind for the next one.
+void compileFirst() {
+  std::string path = gCaseFolder + "/compile_first.kvj";
+  if (!std::filesystem::exists(path)) return;
+  try {
+    kv::resetCompilerState();
+    kv::compileSourceFile(path.c_str(), true);
+  } catch (const kv::CompileError& e) {
+    kv::logCompileError(e);
+  }
+}
+
 // Compiles and runs; answers false when no program was made.
 bool runCase(long tickLimit) {
+  compileFirst();
   try {
     kv::resetCompilerState();
     kv::compileSourceFile(gMainPath.c_str(), true);
