@@ -3,8 +3,9 @@
 #include <atomic>
 
 #include "media/base/maths.h"
-#include "media/base/winapi_seam.h"
+#include "media/system/winapi.h"
 #include "platform/win/clock.h"
+#include "platform/win/filetime.h"
 
 namespace ZaDod {
 
@@ -17,21 +18,41 @@ std::atomic<long long> performanceCounterFrequency{0};
 
 }  // namespace
 
+namespace {
+
+void fromSystemTime(const win::SYSTEMTIME& time, DATEDATA* date) {
+  date->Year = time.wYear;
+  date->Mon = time.wMonth;
+  date->Day = time.wDay;
+  date->Hour = time.wHour;
+  date->Min = time.wMinute;
+  date->Sec = time.wSecond;
+}
+
+}  // namespace
+
 int GetLocalDateTime(DATEDATA* date) {
   win::SYSTEMTIME now;
   win::GetLocalTime(&now);
-  date->Year = now.wYear;
-  date->Mon = now.wMonth;
-  date->Day = now.wDay;
-  date->Hour = now.wHour;
-  date->Min = now.wMinute;
-  date->Sec = now.wSecond;
+  fromSystemTime(now, date);
+  return 0;
+}
+
+int FileTimeToDateTime(std::uint64_t fileTime, DATEDATA* date) {
+  const win::FILETIME utc{static_cast<win::DWORD>(fileTime), static_cast<win::DWORD>(fileTime >> 32)};
+  win::FILETIME local;
+  win::SYSTEMTIME calendar;
+  if (!win::FileTimeToLocalFileTime(&utc, &local) || !win::FileTimeToSystemTime(&local, &calendar)) {
+    *date = DATEDATA{};
+    return -1;
+  }
+  fromSystemTime(calendar, date);
   return 0;
 }
 
 int GetMillisecondCount(int) {
   if (!WinmmFunctionsLoaded(1)) return -1;
-  return static_cast<int>(win::timeGetTime() & 0x7FFFFFFF);
+  return static_cast<int>(WinAPI.timeGetTimeFunc() & 0x7FFFFFFF);
 }
 
 long long GetMicrosecondCount(int) {
@@ -47,7 +68,7 @@ long long GetMicrosecondCount(int) {
     DivideUInt128ByUInt64(product, static_cast<uint64_t>(frequency), &micro);
     return static_cast<long long>(micro);
   }
-  return static_cast<long long>(win::timeGetTime()) * 1000;
+  return static_cast<long long>(WinAPI.timeGetTimeFunc()) * 1000;
 }
 
 int SetupPerformanceCounter() {
