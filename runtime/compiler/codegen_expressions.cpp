@@ -139,8 +139,8 @@ void yieldValue() {
 
 void conditionalThen() {
   ExprEntry c = popValue();
-  LabelSlot* elseSlot = slot();
-  LabelSlot* end = slot();
+  LabelSlot* elseSlot = newLabelSlot();
+  LabelSlot* end = newLabelSlot();
   st().conditionalLabels.push_back(end);
   st().conditionalLabels.push_back(elseSlot);
   appendCode(newNodeJumpIfFalse53(elseSlot, methodFlag(c)));
@@ -150,7 +150,7 @@ void conditionalElse() {
   ExprEntry a = popValue();
   LabelSlot* elseSlot = st().conditionalLabels.back();
   st().conditionalLabels.pop_back();
-  appendCode(newNodeJump54(pair(elseSlot, st().conditionalLabels.back()), methodFlag(a)));
+  appendCode(newNodeJump54(newLabelPair(elseSlot, st().conditionalLabels.back()), methodFlag(a)));
 }
 
 void conditionalEnd() {
@@ -162,7 +162,7 @@ void conditionalEnd() {
 
 void shortCircuitStart(std::vector<LabelSlot*>& stack, bool isAnd) {
   ExprEntry a = popValue();
-  LabelSlot* l = slot();
+  LabelSlot* l = newLabelSlot();
   stack.push_back(l);
   appendCode(isAnd ? newNodeAndThen(methodFlag(a), l) : newNodeOrElse(methodFlag(a), l));
 }

@@ -79,7 +79,7 @@ void openFunctionScope() {
   if (st.depth + 1 >= kMaxScopeDepth) throw CompileError(kErrNesting);
   ++st.depth;
   st.scopes[st.depth] = new CompileScope;
-  st.exitLabels.push_back(slot());
+  st.exitLabels.push_back(newLabelSlot());
   // Loops of the enclosing function are out of reach of this one.
   st.loops.pendingLabel = parserState().pendingLabel;
   st.savedLoops.push_back(std::move(st.loops));
@@ -114,7 +114,7 @@ ClosedFunction closeFunction(bool isExpression) {
   st.exitLabels.back()->position = -1;
   st.exitLabels.pop_back();
   rec->body.code = linkKept(code);
-  CodeNode* closure = keepNode(newNodeMakeClosure(rec));
+  CodeNode* closure = newNodeMakeClosure(rec);
 
   delete st.scopes[st.depth];
   st.scopes[st.depth] = nullptr;

@@ -49,12 +49,12 @@ void popLoopEntries(bool withContinue) {
 // --- if ---
 
 void ifHead() {
-  LabelSlot* elseSlot = slot();
-  LabelSlot* end = slot();
+  LabelSlot* elseSlot = newLabelSlot();
+  LabelSlot* end = newLabelSlot();
   st().ifLabels.push_back(end);
   st().ifLabels.push_back(elseSlot);
   useTopAsValue();
-  appendCode(newNodeJumpIfFalse107(pair(elseSlot, end)));
+  appendCode(newNodeJumpIfFalse107(newLabelPair(elseSlot, end)));
 }
 
 LabelSlot* ifEnd() { return st().ifLabels[st().ifLabels.size() - 2]; }
@@ -62,8 +62,8 @@ LabelSlot* ifEnd() { return st().ifLabels[st().ifLabels.size() - 2]; }
 void elseIfStart() {
   LabelSlot* previous = popLabel(st().ifLabels);
   LabelSlot* end = st().ifLabels.back();
-  st().ifLabels.push_back(slot());
-  appendCode(newNodeJump108(pair(previous, end)));
+  st().ifLabels.push_back(newLabelSlot());
+  appendCode(newNodeJump108(newLabelPair(previous, end)));
 }
 
 void elseIfTest() {
@@ -71,26 +71,26 @@ void elseIfTest() {
   appendCode(newNodeJumpIfFalse109(st().ifLabels.back()));
 }
 
-void finalElse() { appendCode(newNodeJump110(pair(st().ifLabels.back(), ifEnd()))); }
+void finalElse() { appendCode(newNodeJump110(newLabelPair(st().ifLabels.back(), ifEnd()))); }
 
 void ifStatementEnd(bool withElse) {
   LabelSlot* last = popLabel(st().ifLabels);
   LabelSlot* end = popLabel(st().ifLabels);
-  appendCode(withElse ? newNodeNop112(end) : newNodeNop111(pair(last, end)));
+  appendCode(withElse ? newNodeNop112(end) : newNodeNop111(newLabelPair(last, end)));
 }
 
 // --- while ---
 
 void whileStart() {
   pushLoopEntries(kLoopWhile, true);
-  LabelSlot* cond = slot();
+  LabelSlot* cond = newLabelSlot();
   st().whileLabels.push_back(cond);
   st().loops.continues.back().target = cond;
   appendCode(newNodeLabel(cond));
 }
 
 void whileHead() {
-  LabelSlot* end = slot();
+  LabelSlot* end = newLabelSlot();
   st().whileLabels.push_back(end);
   st().loops.breaks.back().target = end;
   useTopAsValue();
@@ -101,14 +101,14 @@ void whileEnd() {
   popLoopEntries(true);
   LabelSlot* end = popLabel(st().whileLabels);
   LabelSlot* cond = popLabel(st().whileLabels);
-  appendCode(newNodeJump122(pair(cond, end)));
+  appendCode(newNodeJump122(newLabelPair(cond, end)));
 }
 
 // --- for ---
 
 void forTest(SemanticValue& result) {
   pushLoopEntries(kLoopFor, true);
-  ForLabels f{slot(), slot(), slot(), slot()};
+  ForLabels f{newLabelSlot(), newLabelSlot(), newLabelSlot(), newLabelSlot()};
   st().forLabels.push_back(f);
   st().loops.breaks.back().target = f.end;
   st().loops.continues.back().target = f.step;
@@ -120,21 +120,21 @@ void forTest(SemanticValue& result) {
 void forStep(SemanticValue& result) {
   const ForLabels& f = st().forLabels.back();
   useTopAsValue();
-  appendCode(newNodeBranch(triple(f.step, f.body, f.end)));
+  appendCode(newNodeBranch(newLabelTriple(f.step, f.body, f.end)));
   result.kind = kMarkForStep;
 }
 
 void forHeadEnd() {
   const ForLabels& f = st().forLabels.back();
   useTopAsValue();
-  appendCode(newNodePopAndJump(pair(f.test, f.body)));
+  appendCode(newNodePopAndJump(newLabelPair(f.test, f.body)));
 }
 
 void forEnd() {
   popLoopEntries(true);
   ForLabels f = st().forLabels.back();
   st().forLabels.pop_back();
-  appendCode(newNodeJump126(pair(f.step, f.end)));
+  appendCode(newNodeJump126(newLabelPair(f.step, f.end)));
 }
 
 // An empty condition loops until left otherwise; empty init and step parts
@@ -147,7 +147,7 @@ void emptyForPart(const SemanticValue* rhs) {
 
 void switchStart() {
   pushLoopEntries(kLoopSwitch, false);
-  LabelSlot* end = slot();
+  LabelSlot* end = newLabelSlot();
   auto* table = keep(new CaseTable(end));
   st().caseTables.push_back(table);
   st().loops.breaks.back().target = end;
@@ -156,13 +156,13 @@ void switchStart() {
 }
 
 void caseLabel(int32_t value) {
-  LabelSlot* target = slot();
+  LabelSlot* target = newLabelSlot();
   st().caseTables.back()->addCase(target, value);
   appendCode(newNodeNop114(target));
 }
 
 void defaultLabel() {
-  LabelSlot* target = slot();
+  LabelSlot* target = newLabelSlot();
   st().caseTables.back()->addDefault(target);
   appendCode(newNodeNop115(target));
 }
@@ -218,7 +218,7 @@ void continueStatement(const char* label) {
 
 void tryStart() {
   CompileScope& s = st().scope();
-  s.tryLabels.push_back(TryLabels{slot(), slot(), slot()});
+  s.tryLabels.push_back(TryLabels{newLabelSlot(), newLabelSlot(), newLabelSlot()});
   s.tryStates.push_back(kInTry);
 }
 
@@ -236,7 +236,7 @@ void finallyStart() {
   CompileScope& s = st().scope();
   s.tryStates.back() = kInFinally;
   const TryLabels& t = s.tryLabels.back();
-  appendCode(newNodeNop130(pair(t.catchSlot, t.finallySlot)));
+  appendCode(newNodeNop130(newLabelPair(t.catchSlot, t.finallySlot)));
 }
 
 // An exception still pending at the end goes to the enclosing handler. Inside
@@ -256,10 +256,10 @@ void tryEnd() {
   } else if (s.tryStates.back() == kInCatch) {
     outer = s.tryLabels.back().finallySlot;
   } else {
-    outer = slot();
+    outer = newLabelSlot();
     next = true;
   }
-  appendCode(newNodeJumpIfThrown(triple(t.catchSlot, t.finallySlot, t.endSlot), outer));
+  appendCode(newNodeJumpIfThrown(newLabelTriple(t.catchSlot, t.finallySlot, t.endSlot), outer));
   if (next) appendCode(newNodeLabel(outer));
 }
 

@@ -44,7 +44,7 @@ void resetCodeGeneration() {
   gState.orLabels.clear();
   gState.results = CompileResults{};
 
-  gState.exitLabels.push_back(slot());
+  gState.exitLabels.push_back(newLabelSlot());
   auto* top = new CompileScope;
   top->isGlobal = true;
   top->params.push_back(Symbol{-1, 0, "undefined", kAnyFile});
@@ -104,7 +104,7 @@ NameVector nameVector(const SymbolTable& table) {
   return names;
 }
 
-void emit(NodeList& list, CodeNode* node) { list.push_back(keepNode(node)); }
+void emit(NodeList& list, CodeNode* node) { list.push_back(node); }
 void appendCode(CodeNode* node) { emit(gState.scope().mainCode, node); }
 
 NodeList takeCode(CompileScope& scope) {
