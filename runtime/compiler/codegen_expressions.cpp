@@ -32,10 +32,6 @@ namespace gen {
 
 namespace {
 
-constexpr int32_t kErrDelete = 16;
-constexpr int32_t kErrArguments = 20;
-constexpr int32_t kErrYield = 26;
-
 CompilerState& st() { return compilerState(); }
 
 // The atom of an integer's decimal text.

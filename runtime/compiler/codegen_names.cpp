@@ -15,13 +15,6 @@ namespace kv::gen {
 
 namespace {
 
-constexpr int32_t kErrUnresolved = 7;
-constexpr int32_t kErrParameterName = 8;
-constexpr int32_t kErrVariableName = 9;
-constexpr int32_t kErrNesting = 19;
-constexpr int32_t kErrGeneratorFreeName = 27;
-constexpr int32_t kWarnUndeclared = 0;
-
 bool isThis(const char* name) { return std::strcmp(name, "this") == 0; }
 
 struct Found {

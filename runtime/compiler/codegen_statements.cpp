@@ -11,11 +11,6 @@ namespace kv::gen {
 
 namespace {
 
-constexpr int32_t kErrCatchName = 10;
-constexpr int32_t kErrVariableName = 9;
-constexpr int32_t kErrNoBreakLabel = 12;
-constexpr int32_t kErrNoContinueLabel = 13;
-
 // Marks on the values of the empty rules before a `for` head's test and step,
 // so that an empty part knows which one it is.
 constexpr int32_t kMarkForTest = -100;

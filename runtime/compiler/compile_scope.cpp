@@ -11,10 +11,6 @@ namespace kv {
 
 namespace {
 
-constexpr int32_t kErrDuplicate = 15;
-constexpr int32_t kErrLValue = 22;
-constexpr int32_t kErrExportUndeclared = 28;
-
 CompilerState gState;
 
 bool sameName(const Symbol& s, const char* name) { return std::strcmp(s.name, name) == 0; }

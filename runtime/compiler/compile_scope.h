@@ -17,6 +17,25 @@ inline constexpr uint16_t kAnyFile = 0xFFFF;    // a symbol visible from every f
 inline constexpr int32_t kMaxScopeDepth = 16;  // the top level and 15 nested functions
 inline constexpr int32_t kMaxArguments = 16;
 
+// Compile errors and the warning that code generation raises.
+enum CodeGenError : int32_t {
+  kErrUnresolved = 7,
+  kErrParameterName = 8,
+  kErrVariableName = 9,
+  kErrCatchName = 10,
+  kErrNoBreakLabel = 12,
+  kErrNoContinueLabel = 13,
+  kErrDuplicate = 15,
+  kErrDelete = 16,
+  kErrNesting = 19,
+  kErrArguments = 20,
+  kErrLValue = 22,
+  kErrYield = 26,
+  kErrGeneratorFreeName = 27,
+  kErrExportUndeclared = 28,
+};
+inline constexpr int32_t kWarnUndeclared = 0;
+
 struct Symbol {
   int32_t exportSlot = -1;
   uint8_t isConstant = 0;
