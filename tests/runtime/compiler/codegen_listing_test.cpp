@@ -110,6 +110,18 @@ TEST_F(CodeGenListing, ReturnInFinallyLeavesTheFunction) {
                          "PushUndefined"}));
 }
 
+TEST_F(CodeGenListing, TryInsideFinallyPassesItsExceptionOnWithinTheBlock) {
+  listing("function f() { try { throw 1; } finally { try { } finally { } throw 2; } }");
+  CodeVector* body = nestedFunction(program())->body.code;
+  Lines l = listCode(body);
+  ASSERT_EQ(l, (Lines{"PushInt 1", "Throw 1", "JumpPast", "Nop130", "JumpPast", "Nop130", "JumpIfThrown", "PushInt 2",
+                      "Throw 1", "JumpIfThrown", "PushUndefined"}));
+  // The inner statement's end goes on with the next record; the outer one
+  // leaves the function.
+  EXPECT_EQ((*body)[6]->operand.i, 7);
+  EXPECT_EQ((*body)[9]->operand.i, -1);
+}
+
 TEST_F(CodeGenListing, WaitIsBlockedWhileImportingAndBack) {
   listing("function f() { wait; }\nwait;");
   CodeVector* code = const_cast<CodeVector*>(program());
