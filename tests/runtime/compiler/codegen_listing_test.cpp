@@ -129,9 +129,10 @@ TEST_F(CodeGenListing, WaitIsBlockedWhileImportingAndBack) {
   setWaitBlocked(code, true);
   EXPECT_EQ(listCode(f->body.code)[0], "WaitForbidden");
   EXPECT_EQ(listCode(code)[5], "WaitForbidden");
+  (*code)[5]->operand.i = 7;  // forbidden for another reason: stays so
   setWaitBlocked(code, false);
   EXPECT_EQ(listCode(f->body.code)[0], "Wait");
-  EXPECT_EQ(listCode(code)[5], "Wait");
+  EXPECT_EQ(listCode(code)[5], "WaitForbidden");
 }
 
 }  // namespace
