@@ -8,7 +8,12 @@
 
 namespace kv {
 
-void CodeGenerator::reset() { resetCodeGeneration(); }
+// Modules are compiled before the interpreter blocks their waits, so
+// installing the wait hooks with every reset is soon enough.
+void CodeGenerator::reset() {
+  resetCodeGeneration();
+  setWaitBlockingHooks(setWaitBlocked, unblockWaitInFunction);
+}
 
 void CodeGenerator::reduce(int32_t rule, const SemanticValue* rhs, int32_t, SemanticValue& result) {
   gen::declarationAction(rule, rhs, result) || gen::statementAction(rule, rhs, result) ||
@@ -56,12 +61,5 @@ void setWaitBlocked(CodeVector* code, bool blocked) {
 void unblockWaitInFunction(KVfobj* function) {
   if (function && function->callable) setWaitBlocked(function->callable->code, false);
 }
-
-namespace {
-
-// The interpreter reaches these through its hooks while it imports a module.
-const bool gWaitHooksInstalled = (setWaitBlockingHooks(setWaitBlocked, unblockWaitInFunction), true);
-
-}  // namespace
 
 }  // namespace kv
