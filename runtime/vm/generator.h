@@ -30,13 +30,21 @@ class KVrestarter : public KVobj {
   bool isRestarter() const override { return true; }
   // Every saved cell undefined, no saved values or references.
   void reset();
+  // A run that ended keeps nothing.
+  void release() {
+    delete[] saved.cells;
+    saved.cells = nullptr;
+    saved.cellCount = saved.valueCount = saved.refCount = 0;
+  }
 
   KVfobj* function = nullptr;
   YieldPair* pair = nullptr;
   SavedFrame saved;  // cells outside the heap, released with the restarter
   int32_t resumePc = 0;
+  int32_t operandBase = 0;  // the caller's operand top while a step runs
   uint8_t started = 0;
   uint8_t running = 0;
+  uint8_t finished = 0;
 };
 
 // A restarter for fn with its first n cells set from values, the rest undefined.
