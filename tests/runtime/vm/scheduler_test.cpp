@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "runtime/vm/builtin_classes.h"
+#include "runtime/vm/kvarray.h"
 #include "runtime/vm/microthread.h"
 #include "vm_fixture.h"
 
@@ -212,6 +213,47 @@ TEST_F(Scheduling, CollectionRequestsAreServedAtTheEndOfTheTick) {
   EXPECT_EQ(gHeap.minorCount, minors + 2);
   Scheduler::clearTickTime();
   EXPECT_EQ(Scheduler::tickTime(), 0u);
+}
+
+}  // namespace
+}  // namespace kvtest
+
+namespace kvtest {
+namespace {
+
+using namespace kv;
+
+TEST_F(Scheduling, ObjectsKeepTheirValuesThroughRequestedCollections) {
+  setGcStress(true);
+  auto fillArray = [&](int32_t base) {
+    ObjectRoot a(newKVArray(0));
+    for (int32_t i = 0; i < 500; ++i) {
+      KVobj* t = tagged(base + i);
+      static_cast<KVArray*>(a.get())->push(Value::makeObject(t));
+    }
+    return a.get();
+  };
+  ObjectRoot kept(fillArray(0));
+  uint32_t request = kCollectMinor;
+  Scheduler::addThread(thread(1, -1, 128, [&] { Scheduler::requestCollection(request); }));
+  {
+    ObjectRoot dropped(fillArray(1000));
+    for (int i = 0; i < 40; ++i) tick();
+  }
+  request = kCollectFull;
+  tick();
+  EXPECT_FALSE(freeRuns().empty());
+  request = kCollectMinor;
+  ObjectRoot reused(fillArray(2000));
+  for (int i = 0; i < 40; ++i) tick();
+  auto* k = static_cast<KVArray*>(kept.get());
+  auto* r = static_cast<KVArray*>(reused.get());
+  for (int32_t i = 0; i < 500; ++i) {
+    ASSERT_FALSE(isYoung(k->elementAt(i)->obj));
+    ASSERT_EQ(tagOf(k->elementAt(i)->obj), i);
+    ASSERT_EQ(tagOf(r->elementAt(i)->obj), 2000 + i);
+  }
+  EXPECT_EQ(verifyHeap(), "");
 }
 
 }  // namespace
