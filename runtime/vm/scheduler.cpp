@@ -92,13 +92,20 @@ void runQueue(RunQueue& q) {
       q.sentinelQueued = false;
       return;
     }
+    if (e->lost) {
+      destroyEntry(e);
+      q.current = nullptr;
+      continue;
+    }
     if (e->removed) {
       e->removed = 0;  // it lives on in the wake table
       q.current = nullptr;
       continue;
     }
     e->alive = runEntry(e);
-    if (e->removed) {
+    if (e->lost) {
+      destroyEntry(e);
+    } else if (e->removed) {
       e->removed = 0;
     } else if (e->alive && !q.full()) {
       q.push(e);
@@ -210,7 +217,10 @@ void Scheduler::suspendThread(KVContext* ctx) {
         return;
       }
     }
-    // No room: the thread is lost. Its queue drops the entry when it comes up.
+    // No room: the thread is lost. Its queue ends it when it comes up, so
+    // its context and registry slot are released.
+    e->removed = 0;
+    e->lost = 1;
     raiseRuntimeWarning(kWarnTooManySuspended);
     return;
   }

@@ -15,6 +15,7 @@ struct ThreadEntry {
   uint8_t alive = 1;
   uint8_t sentinel = 0;
   uint8_t removed = 0;        // suspended while queued: dropped when it comes up
+  uint8_t lost = 0;           // found no room in the wake table: ended when it comes up
   KVContext* context = nullptr;  // null once the thread is destroyed
 };
 
