@@ -46,6 +46,7 @@ void disposeNative(KVContext* ctx) {
     if (KVContext* t = h->context()) {
       t->disposed = 1;
       releaseThreadByte(h->index);
+      Scheduler::endSuspendedThread(t);
     }
     h->index = -1;
   }

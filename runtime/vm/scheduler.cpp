@@ -237,6 +237,26 @@ void Scheduler::resumeThread(KVContext* ctx) {
   }
 }
 
+void Scheduler::endSuspendedThread(KVContext* ctx) {
+  for (ThreadEntry*& slot : gState->wake) {
+    if (!slot || slot->context != ctx) continue;
+    ThreadEntry* e = slot;
+    slot = nullptr;
+    bool queued = false;
+    for (RunQueue* q : {&gState->a, &gState->b}) {
+      queued |= q->current == e;
+      q->forEach([&](ThreadEntry* x) { queued |= x == e; });
+    }
+    if (queued) {
+      e->removed = 0;
+      e->lost = 1;
+    } else {
+      destroyEntry(e);
+    }
+    return;
+  }
+}
+
 void Scheduler::reset() {
   // The spawned threads end with the scheduler that runs them.
   for (ThreadEntry* e : gState->entries())

@@ -64,6 +64,9 @@ struct Scheduler {
   static void tick();
   static void suspendThread(KVContext* ctx);
   static void resumeThread(KVContext* ctx);
+  // A disposed thread in the wake table would never run again: it is ended
+  // now, or by its queue when an entry of it is still queued or running.
+  static void endSuspendedThread(KVContext* ctx);
 
   // Forgets every queue, entry and request (start-up and tests) and registers
   // the scheduler's collector roots.

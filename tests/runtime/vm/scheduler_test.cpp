@@ -140,6 +140,25 @@ TEST_F(Scheduling, MicroThreadHandles) {
   EXPECT_EQ(send(done.get(), "getPriority", {}).i, -1);
   send(done.get(), "dispose", {});
   EXPECT_TRUE(send(next.get(), "isAvailable", {}).i);
+
+  // Disposing a suspended thread ends it (at once, or when its old queue
+  // entry comes up): its slot is free again.
+  tick();
+  KVContext* sleeper = static_cast<KVWeakContext*>(next.get())->context();
+  Scheduler::suspendThread(sleeper);
+  int32_t index = static_cast<KVWeakContext*>(next.get())->index;
+  send(next.get(), "dispose", {});
+  EXPECT_EQ(tick(), (Order{}));
+  EXPECT_EQ(registeredContext(index), nullptr);
+  ObjectRoot sleeping(spawnPending(thread(4)));
+  tick();
+  tick();
+  sleeper = static_cast<KVWeakContext*>(sleeping.get())->context();
+  Scheduler::suspendThread(sleeper);
+  tick();  // the queue lets go of its entry
+  index = static_cast<KVWeakContext*>(sleeping.get())->index;
+  send(sleeping.get(), "dispose", {});
+  EXPECT_EQ(registeredContext(index), nullptr);
 }
 
 TEST_F(Scheduling, WakeTableAndQueuesAreBounded) {
