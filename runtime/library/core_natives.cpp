@@ -97,9 +97,8 @@ void objectConstructor(KVContext* ctx) {
 }
 
 void stringConstructor(KVContext* ctx) {
-  const Value* v = ctx->arg(0);
-  const char* text = ctx->frame->passed > 0 ? valueToString(v) : "";
-  ctx->pushObject(newKVstring(stringToHeapText(text)));
+  char* text = ctx->frame->passed > 0 ? heapTextOf(ctx->arg(0)) : stringToHeapText("");
+  ctx->pushObject(newKVstring(text));
 }
 
 void arrayConstructor(KVContext* ctx) {

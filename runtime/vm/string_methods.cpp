@@ -1,6 +1,7 @@
 // The String class: setText, append, compare and String.fromCharCode.
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "runtime/vm/atoms.h"
 #include "runtime/vm/builtin_classes.h"
@@ -21,7 +22,7 @@ void setTextNative(KVContext* ctx) {
   ObjectRoot self(stringReceiver(ctx));
   // A copy, never the argument's block: appending to one string must not
   // change another.
-  char* text = stringToHeapText(valueToString(ctx->arg(0)));
+  char* text = heapTextOf(ctx->arg(0));
   static_cast<KVstring*>(self.get())->text = text;
   ctx->pushUndefined();
 }
@@ -62,6 +63,11 @@ void fromCharCodeNative(KVContext* ctx) {
 }
 
 }  // namespace
+
+char* heapTextOf(const Value* v) {
+  std::string staged = valueToString(v);
+  return stringToHeapText(staged.c_str());
+}
 
 void setupStringClass(KVfobj* ctor) {
   KVobj* proto = gCore.stringProto;

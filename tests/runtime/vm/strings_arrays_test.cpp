@@ -152,6 +152,13 @@ TEST_F(StringsArrays, StringMethods) {
   EXPECT_STREQ(static_cast<KVstring*>(other.get())->text, "xyz");
   send(abc.get(), "append", {I(12)});
   EXPECT_STREQ(static_cast<KVstring*>(abc.get())->text, "xyz!12");
+  // A number's text is itself a young block: it survives the copy's collection.
+  setGcStress(true);
+  send(abc.get(), "setText", {I(12345)});
+  EXPECT_STREQ(static_cast<KVstring*>(abc.get())->text, "12345");
+  Value made = call(global(0, 1), nullptr, {D(2.5)});
+  EXPECT_STREQ(valueText(made), "2.500000");
+  setGcStress(false);
   ObjectRoot notString(newPlainObject());
   EXPECT_THROW(call(method(abc.get(), "append"), notString.get(), {S("x")}), RuntimeError);
 }
