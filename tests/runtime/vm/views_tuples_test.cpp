@@ -137,6 +137,11 @@ TEST_F(ViewsTuples, RestartersHoldTheirCellsOutsideTheHeap) {
   EXPECT_EQ(r->saved.cells[4].tag, kUndefined);
   EXPECT_FALSE(r->pair->done());
   EXPECT_EQ(r->pair->classId, kYieldPairClassId);
+  ObjectRoot g(newKVgenerator(r));
+  minorCollect();
+  EXPECT_TRUE(g.get()->isGenerator());
+  EXPECT_EQ(static_cast<KVgenerator*>(g.get())->state, rr.get());
+  r = static_cast<KVrestarter*>(rr.get());
   r->reset();
   EXPECT_EQ(r->saved.cells[0].tag, kUndefined);
   EXPECT_EQ(verifyHeap(), "");
