@@ -8,6 +8,7 @@
 #include "runtime/vm/scheduler.h"
 #include "runtime/vm/context.h"
 #include "runtime/vm/function.h"
+#include "runtime/vm/interp_ops.h"
 #include "runtime/vm/kvstring.h"
 #include "runtime/vm/log.h"
 #include "runtime/vm/property.h"
@@ -131,6 +132,7 @@ void bootstrapObjectSystem() {
   setSlotIndex(kFunctionFClassId, "prototype", 1);
   resetObjectRoots();
   resetCallerPairs();
+  resetInterpreterState();
   resetInstanceClassIds();
   createGlobalObject();
   createCoreObjects();
