@@ -3,29 +3,16 @@
 // and write.
 #include <benchmark/benchmark.h>
 
-#include "runtime/library/core_natives.h"
 #include "runtime/vm/arraybuffer.h"
-#include "runtime/vm/bootstrap.h"
 #include "runtime/vm/context.h"
-#include "runtime/vm/errors.h"
-#include "runtime/vm/heap.h"
-#include "runtime/vm/log.h"
 #include "runtime/vm/roots.h"
 #include "runtime/vm/scheduler.h"
+#include "tests/runtime/vm/object_system.h"
 
 using namespace kv;
+using kvtest::freshObjectSystem;
 
 namespace {
-
-void freshObjectSystem() {
-  initGcHeap();
-  closeLogFile();
-  resetWarningLimiter();
-  resetThreadRegistry();
-  installCoreRegistration();
-  bootstrapObjectSystem();
-  initRuntimeConstants();
-}
 
 // A thread that waits at once, every time it runs.
 void waitingThread(KVContext* ctx) { ctx->state |= KVContext::kSuspended; }

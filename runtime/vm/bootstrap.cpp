@@ -4,6 +4,7 @@
 #include "runtime/vm/atoms.h"
 #include "runtime/vm/bootstrap_hooks.h"
 #include "runtime/vm/builtin_classes.h"
+#include "runtime/vm/interp_ext.h"
 #include "runtime/vm/iter.h"
 #include "runtime/vm/scheduler.h"
 #include "runtime/vm/context.h"
@@ -101,6 +102,7 @@ void setupClassesAndSlots() {
   gBuiltins.itemOneAtom = atomTable().itemIds[0];
   fixSlots(kYieldPairClassId, {"done", "value"});
   registerRoot(RootRank::BuiltinClasses, &visitBuiltinRoots, nullptr);
+  installInterpreterExtensions();
   BootstrapHooks& h = bootstrapHooks();
   fixSlots(128, {"opacity", "visible"});     // Layer
   fixSlots(130, {"x", "y"});                 // Container
