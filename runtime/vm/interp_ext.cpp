@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "runtime/vm/arraybuffer.h"
-#include "runtime/vm/atoms.h"
 #include "runtime/vm/builtin_classes.h"
 #include "runtime/vm/code.h"
 #include "runtime/vm/generator.h"
@@ -233,12 +232,11 @@ void intrinsic(KVContext* ctx, int32_t op) {
   }
 }
 
-// Tuple item n for the key, when the key is an item atom.
+// Tuple item n for the key, or 0 when the key is no item atom. The item
+// names are made one after another from "item1", so their atoms count down.
 int32_t itemNumber(int32_t key) {
-  const AtomTable& t = atomTable();
-  for (int32_t k = 0; k < kMaxTupleItems; ++k)
-    if (t.itemIds[k] == key) return k + 1;
-  return 0;
+  int64_t n = int64_t{gBuiltins.itemOneAtom} - key + 1;
+  return n >= 1 && n <= kMaxTupleItems ? static_cast<int32_t>(n) : 0;
 }
 
 bool elementLookup(KVobj* obj, int32_t key, Value*& cell) {

@@ -98,6 +98,7 @@ TEST_F(ViewsTuples, TuplesClampTheirCount) {
   mainContext();
   int32_t item1 = lookupAtom("item1");
   ASSERT_EQ(gBuiltins.itemOneAtom, item1);
+  EXPECT_EQ(lookupAtom("item9"), item1 - 8);  // member look-up counts down from item1
   Value t = make(28, {I(1), I(2), I(3)});
   ObjectRoot three(t.obj);
   auto* tuple = static_cast<KVTuple*>(three.get());
