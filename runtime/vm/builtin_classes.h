@@ -57,8 +57,10 @@ void setupTupleClass(KVfobj* ctor);
 void setupRestarterClass();
 void setupMicroThreadClass();
 
-// The Array methods that take a callback are built by the runtime library
-// as instruction lists; when it provides them, the Array set-up binds them.
+// TEMPORARY SEAM (array callback methods): the Array methods that take a
+// callback, and the sort's default comparison, are built by the runtime
+// library as instruction lists; when it provides them, the Array set-up
+// binds them. Until then those members are absent.
 using ArrayMethodBuilder = KVfobj* (*)();
 struct ArrayCallbackBuilders {
   ArrayMethodBuilder forEach = nullptr, reduce = nullptr, map = nullptr, find = nullptr, findIndex = nullptr,

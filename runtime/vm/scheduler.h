@@ -76,7 +76,9 @@ struct Scheduler {
   // Microseconds spent in ticks since the start-up last cleared it.
   static uint64_t tickTime();
   static void clearTickTime();
-  // The clock the tick measures with; unset, a monotonic steady clock.
+  // TEMPORARY SEAM (clock): the clock the tick measures with, which the
+  // start-up points at the media layer's microsecond count; unset, a
+  // monotonic steady clock.
   using Clock = uint64_t (*)();
   static void setClock(Clock clock);
 };
