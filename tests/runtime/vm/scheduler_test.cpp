@@ -114,6 +114,20 @@ TEST_F(Scheduling, SuspendedThreadsWaitForResume) {
   EXPECT_EQ(tick(), (Order{1, 3, 2}));
 }
 
+TEST_F(Scheduling, AResumedThreadRunsAheadOfTheThreadThatResumedIt) {
+  KVContext* sleeper = thread(2);
+  int32_t turn = 0;
+  KVContext* mainThread = thread(1, -1, 128, [&] {
+    if (++turn == 2) Scheduler::resumeThread(sleeper);
+  });
+  Scheduler::addThread(mainThread);
+  Scheduler::addThread(sleeper);
+  Scheduler::suspendThread(sleeper);
+  EXPECT_EQ(tick(), (Order{1}));
+  EXPECT_EQ(tick(), (Order{1}));
+  EXPECT_EQ(tick(), (Order{2, 1}));
+}
+
 TEST_F(Scheduling, MicroThreadHandles) {
   KVContext* t = thread(1, 0);
   ObjectRoot h(spawnPending(t));
