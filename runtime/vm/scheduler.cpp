@@ -29,7 +29,7 @@ struct SchedulerState {
   Scheduler::Clock clock = &steadyMicroseconds;
 
   // Every entry once: a thread suspended while queued sits in both its
-  // queue and the wake table.
+  // queue and the wake table, and a running one may be suspended too.
   std::set<ThreadEntry*> entries() const {
     std::set<ThreadEntry*> all(pending.begin(), pending.end());
     auto add = [&](ThreadEntry* e) {
@@ -37,6 +37,9 @@ struct SchedulerState {
     };
     a.forEach(add);
     b.forEach(add);
+    // An error that left a run keeps that run's entry here.
+    add(a.current);
+    add(b.current);
     for (ThreadEntry* e : wake) add(e);
     return all;
   }
