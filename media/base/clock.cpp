@@ -3,7 +3,7 @@
 #include <atomic>
 
 #include "media/base/maths.h"
-#include "media/base/winapi_seam.h"
+#include "media/system/winapi.h"
 #include "platform/win/clock.h"
 
 namespace ZaDod {
@@ -31,7 +31,7 @@ int GetLocalDateTime(DATEDATA* date) {
 
 int GetMillisecondCount(int) {
   if (!WinmmFunctionsLoaded(1)) return -1;
-  return static_cast<int>(win::timeGetTime() & 0x7FFFFFFF);
+  return static_cast<int>(WinAPI.timeGetTimeFunc() & 0x7FFFFFFF);
 }
 
 long long GetMicrosecondCount(int) {
@@ -47,7 +47,7 @@ long long GetMicrosecondCount(int) {
     DivideUInt128ByUInt64(product, static_cast<uint64_t>(frequency), &micro);
     return static_cast<long long>(micro);
   }
-  return static_cast<long long>(win::timeGetTime()) * 1000;
+  return static_cast<long long>(WinAPI.timeGetTimeFunc()) * 1000;
 }
 
 int SetupPerformanceCounter() {

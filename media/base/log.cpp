@@ -9,7 +9,7 @@
 #include "media/base/format.h"
 #include "media/base/memory.h"
 #include "media/base/thread.h"
-#include "media/base/winapi_seam.h"
+#include "media/system/winapi.h"
 #include "platform/win/debug.h"
 #include "platform/win/file.h"
 

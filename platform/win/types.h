@@ -13,6 +13,11 @@ using LONG = std::int32_t;
 using BOOL = int;
 using SIZE_T = std::size_t;
 using HANDLE = void*;
+using ULONGLONG = std::uint64_t;
+using DWORDLONG = std::uint64_t;
+using HRESULT = std::int32_t;
+using NTSTATUS = std::int32_t;
+using WCHAR = char16_t;
 
 constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;

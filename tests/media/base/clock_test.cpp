@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "media/base/thread.h"
+#include "media/system/winapi.h"
 #include "platform/win/clock.h"
 
 using namespace ZaDod;
@@ -11,6 +12,8 @@ namespace win = plat::win;
 namespace {
 
 struct HeldClock : ::testing::Test {
+  // The microsecond clock reads the multimedia timer only once the table is loaded.
+  void SetUp() override { LoadWinAPI(); }
   void TearDown() override {
     win::ReleaseClockForTest();
     ClearPerformanceCounterFlag();

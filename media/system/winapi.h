@@ -1,0 +1,79 @@
+// Windows functions looked up at run time. Callers test an entry for null before they
+// call it, so a library or function that is missing switches a feature off instead of
+// stopping the program. Each group's module handle doubles as its "loaded" flag.
+#pragma once
+#include "media/file/async_load.h"
+#include "platform/win/clock.h"
+#include "platform/win/com.h"
+#include "platform/win/module.h"
+#include "platform/win/sysinfo.h"
+
+namespace ZaDod {
+
+// Entries whose stand-in does not exist yet are kept as plain function addresses.
+struct WinAPIData {
+  plat::win::HMODULE WS2_32DLL;
+  plat::win::FARPROC WSAGetLastErrorFunc, WSAStartupFunc, WSACleanupFunc, WSAAsyncSelectFunc, getaddrinfoFunc,
+      gethostbyaddrFunc, gethostbynameFunc, gethostnameFunc, ntohsFunc, htonsFunc, connectFunc, socketFunc,
+      sendFunc, sendtoFunc, recvfromFunc, acceptFunc, closesocketFunc, shutdownFunc, listenFunc, bindFunc,
+      inet_addrFunc, recvFunc;
+
+  plat::win::HMODULE IMM32DLL;
+  plat::win::FARPROC ImmGetContextFunc, ImmReleaseContextFunc, ImmGetOpenStatusFunc, ImmGetConversionStatusFunc,
+      ImmNotifyIMEFunc, ImmSetOpenStatusFunc, ImmGetCandidateListWFunc, ImmGetCandidateListCountWFunc,
+      ImmGetCompositionStringWFunc, ImmSetCompositionStringWFunc;
+
+  plat::win::HMODULE WinMMDLL;
+  plat::win::FARPROC timeSetEventFunc, timeKillEventFunc;
+  decltype(&plat::win::timeBeginPeriod) timeBeginPeriodFunc;
+  decltype(&plat::win::timeEndPeriod) timeEndPeriodFunc;
+  decltype(&plat::win::timeGetTime) timeGetTimeFunc;
+  decltype(&plat::win::timeGetDevCaps) timeGetDevCapsFunc;
+  plat::win::FARPROC joyGetPosExFunc, joyGetDevCapsWFunc, mciSendCommandWFunc;
+
+  plat::win::HMODULE Kernel32DLL;
+  decltype(&plat::win::GetModuleHandleW) GetModuleHandleWFunc;
+  decltype(&plat::win::VerifyVersionInfoW) VerifyVersionInfoWFunc;
+  decltype(&plat::win::VerSetConditionMask) VerSetConditionMaskFunc;
+
+  plat::win::HMODULE Ole32DLL;
+  decltype(&plat::win::CoCreateInstance) CoCreateInstanceFunc;
+  decltype(&plat::win::CoTaskMemAlloc) CoTaskMemAllocFunc;
+  decltype(&plat::win::CoTaskMemFree) CoTaskMemFreeFunc;
+  decltype(&plat::win::CoInitializeEx) CoInitializeExFunc;
+  decltype(&plat::win::CoFreeUnusedLibraries) CoFreeUnusedLibrariesFunc;
+  decltype(&plat::win::CoUninitialize) CoUninitializeFunc;
+
+  plat::win::HMODULE Comctl32DLL;
+  void (*InitCommonControlsFunc)();
+
+  plat::win::HMODULE User32DLL;
+  plat::win::FARPROC WINNLSEnableIMEFunc, UpdateLayeredWindowFunc, CreateWindowExWFunc, EnumDisplayDevicesWFunc,
+      CloseTouchInputHandleFunc, GetTouchInputInfoFunc, IsTouchWindowFunc, RegisterTouchWindowFunc,
+      UnregisterTouchWindowFunc;
+
+  plat::win::HMODULE GDI32DLL;
+  plat::win::FARPROC AddFontMemResourceExFunc, RemoveFontMemResourceExFunc;
+
+  plat::win::HMODULE NTDLL;
+  decltype(&plat::win::RtlGetVersion) RtlGetVersionFunc;
+
+  plat::win::HMODULE DWMAPIDLL;
+  plat::win::FARPROC DwmEnableCompositionFunc;
+};
+
+extern WinAPIData WinAPI;
+
+int LoadWinAPI();
+int ReleaseWinAPI();
+
+// 1 when the multimedia timer group is loaded. With loadWhenMissing set, a missing
+// group is loaded first (the millisecond clock and the log writer do that).
+int WinmmFunctionsLoaded(int loadWhenMissing);
+
+// Creates a COM object; with asyncFlag set the call runs on the main thread, which
+// started COM, and the caller waits for it.
+plat::win::HRESULT CoCreateInstanceASync(const plat::win::CLSID& clsid, void* outer, plat::win::DWORD context,
+                                         const plat::win::IID& iid, void** object, int asyncFlag);
+
+}  // namespace ZaDod

@@ -1,0 +1,76 @@
+#include "platform/win/module_exports.h"
+
+#include "platform/win/clock.h"
+#include "platform/win/com.h"
+#include "platform/win/sysinfo.h"
+
+namespace plat::win {
+
+namespace {
+
+template <typename F>
+FARPROC fn(F* function) {
+  return reinterpret_cast<FARPROC>(function);
+}
+
+// The common controls need no set-up here.
+void InitCommonControls() {}
+
+const ModuleExport kNone[] = {{nullptr, nullptr}};
+
+const ModuleExport kWinmm[] = {
+    {"timeGetTime", fn(&timeGetTime)},
+    {"timeGetDevCaps", fn(&timeGetDevCaps)},
+    {"timeBeginPeriod", fn(&timeBeginPeriod)},
+    {"timeEndPeriod", fn(&timeEndPeriod)},
+    {nullptr, nullptr},
+};
+
+const ModuleExport kKernel32[] = {
+    {"GetModuleHandleW", fn(&GetModuleHandleW)},
+    {"VerifyVersionInfoW", fn(&VerifyVersionInfoW)},
+    {"VerSetConditionMask", fn(&VerSetConditionMask)},
+    {nullptr, nullptr},
+};
+
+const ModuleExport kOle32[] = {
+    {"CoCreateInstance", fn(&CoCreateInstance)},
+    {"CoTaskMemAlloc", fn(&CoTaskMemAlloc)},
+    {"CoTaskMemFree", fn(&CoTaskMemFree)},
+    {"CoInitializeEx", fn(&CoInitializeEx)},
+    {"CoFreeUnusedLibraries", fn(&CoFreeUnusedLibraries)},
+    {"CoUninitialize", fn(&CoUninitialize)},
+    {nullptr, nullptr},
+};
+
+const ModuleExport kComctl32[] = {
+    {"InitCommonControls", fn(&InitCommonControls)},
+    {nullptr, nullptr},
+};
+
+const ModuleExport kNtdll[] = {
+    {"RtlGetVersion", fn(&RtlGetVersion)},
+    {nullptr, nullptr},
+};
+
+const ModuleExports kModules[] = {
+    {"ws2_32", kNone},
+    {"imm32", kNone},
+    {"winmm", kWinmm},
+    {"kernel32", kKernel32},
+    {"ole32", kOle32},
+    {"comctl32", kComctl32},
+    {"user32", kNone},
+    {"gdi32", kNone},
+    {"ntdll", kNtdll},
+    {"dwmapi", kNone},
+};
+
+}  // namespace
+
+const ModuleExports* GetModuleExportTable(size_t* count) {
+  *count = sizeof(kModules) / sizeof(kModules[0]);
+  return kModules;
+}
+
+}  // namespace plat::win

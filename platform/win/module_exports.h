@@ -1,0 +1,22 @@
+// The libraries of the module registry and the stand-in functions each one serves.
+// A stand-in that adds functions lists them in module_exports.cpp.
+#pragma once
+#include <cstddef>
+
+#include "platform/win/module.h"
+
+namespace plat::win {
+
+struct ModuleExport {
+  const char* name;
+  FARPROC function;
+};
+
+struct ModuleExports {
+  const char* baseName;              // lower case, without ".dll"
+  const ModuleExport* functions;     // ends with a null name
+};
+
+const ModuleExports* GetModuleExportTable(size_t* count);
+
+}  // namespace plat::win

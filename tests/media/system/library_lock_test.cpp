@@ -1,0 +1,90 @@
+#include "media/system/library_lock.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/win/thread.h"
+
+namespace ZaDod {
+namespace {
+
+bool waitFor(const std::function<bool()>& done) {
+  for (int i = 0; i < 20000; ++i) {
+    if (done()) return true;
+    plat::win::Sleep(1);
+  }
+  return done();
+}
+
+// A thread that takes the lock once, notes it and lets it go.
+std::thread takeOnce(std::atomic<int>& got) {
+  return std::thread([&got] {
+    LibraryLockAcquire();
+    got = 1;
+    LibraryLockRelease();
+  });
+}
+
+TEST(LibraryLockTest, OwnerNeedsOneReleasePerAcquire) {
+  for (int i = 0; i < 5; ++i) LibraryLockAcquire();
+  std::atomic<int> got{0};
+  std::thread other = takeOnce(got);
+  ASSERT_TRUE(waitFor([] { return GetLibraryLockWaiterNum() == 1; }));
+  for (int i = 0; i < 4; ++i) {
+    LibraryLockRelease();
+    plat::win::Sleep(1);
+    EXPECT_EQ(got.load(), 0) << "after release " << i + 1;
+  }
+  LibraryLockRelease();
+  other.join();
+  EXPECT_EQ(got.load(), 1);
+}
+
+TEST(LibraryLockTest, WaitersGetTheLockInArrivalOrder) {
+  LibraryLockAcquire();
+  std::mutex orderMutex;
+  std::vector<char> order;
+  std::vector<std::thread> threads;
+  for (char name : {'B', 'C', 'D'}) {
+    int queued = static_cast<int>(threads.size());
+    threads.emplace_back([&, name] {
+      LibraryLockAcquire();
+      {
+        std::lock_guard<std::mutex> lock(orderMutex);
+        order.push_back(name);
+      }
+      LibraryLockRelease();
+    });
+    ASSERT_TRUE(waitFor([&] { return GetLibraryLockWaiterNum() == queued + 1; }));
+  }
+  LibraryLockRelease();
+  for (std::thread& t : threads) t.join();
+  EXPECT_EQ(order, (std::vector<char>{'B', 'C', 'D'}));
+}
+
+TEST(LibraryLockTest, DestructionWaitsUntilNobodyHoldsOrWaits) {
+  LibraryLockAcquire();
+  std::atomic<int> got{0};
+  std::thread waiter = takeOnce(got);
+  ASSERT_TRUE(waitFor([] { return GetLibraryLockWaiterNum() == 1; }));
+  EXPECT_EQ(LibraryLockDestroy(), 0);
+  LibraryLockRelease();
+  waiter.join();
+  EXPECT_EQ(got.load(), 1);
+
+  EXPECT_EQ(LibraryLockDestroy(), 1);
+  EXPECT_EQ(LibraryLockDestroy(), 0);
+  LibraryLockAcquire();
+  LibraryLockAcquire();
+  LibraryLockRelease();
+  LibraryLockRelease();
+  EXPECT_EQ(LibraryLockDestroy(), 1);
+}
+
+}  // namespace
+}  // namespace ZaDod
