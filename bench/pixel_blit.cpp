@@ -1,0 +1,153 @@
+// Pixel conversion throughput: the colour blitter on the common layout pairs (each
+// beside a plain per-pixel unpack / pack loop on the same images), mip halving,
+// DXT decoding and the YUV frame converters. Rates are pixels per second.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "media/base/memory.h"
+#include "media/graphics/base_image.h"
+#include "media/graphics/color_blit.h"
+#include "media/graphics/image/dxt.h"
+#include "media/graphics/image/yuv.h"
+
+using namespace ZaDod;
+
+namespace {
+
+enum Layout { kARGB, kXRGB, kRGB24, kRGB565, kX1555 };
+
+const PixelFormatDesc& layout(int i) {
+    static const struct Table {
+        PixelFormatDesc all[5];
+        Table() {
+            CreateARGB8ColorData(&all[kARGB]);
+            CreateXRGB8ColorData(&all[kXRGB]);
+            CreateFullColorData(&all[kRGB24]);
+            all[kRGB565] = *GetPixelFormatDesc(6);
+            CreateColorData(&all[kX1555], 16, 0x7C00, 0x03E0, 0x001F, 0);
+        }
+    } table;
+    return table.all[i];
+}
+
+std::vector<uint8_t> noise(size_t n) {
+    std::vector<uint8_t> v(n);
+    std::mt19937 rng(7);
+    for (auto& b : v) b = static_cast<uint8_t>(rng());
+    return v;
+}
+
+struct Images {
+    int w, h, srcPitch, dstPitch;
+    std::vector<uint8_t> src, dst;
+    Images(int width, int height, const PixelFormatDesc& s, const PixelFormatDesc& d)
+        : w(width), h(height), srcPitch((width * s.bytesPerPixel + 3) & ~3), dstPitch((width * d.bytesPerPixel + 3) & ~3),
+          src(noise(size_t(srcPitch) * height)), dst(size_t(dstPitch) * height) {}
+};
+
+// args: source layout, destination layout, width, height, transparent-colour flag
+void BlitLayouts(benchmark::State& state) {
+    const PixelFormatDesc& s = layout(int(state.range(0)));
+    const PixelFormatDesc& d = layout(int(state.range(1)));
+    Images img(int(state.range(2)), int(state.range(3)), s, d);
+    const ImageRect rect{0, 0, img.w, img.h};
+    for (auto _ : state) {
+        GraphColorMatchBlt(img.dst.data(), img.dstPitch, &d, img.src.data(), img.srcPitch, &s, nullptr, 0, nullptr, 0,
+                           0, &rect, 0, int(state.range(4)), 0xFF00FF, 0, 0, 0, 0, 0);
+        benchmark::DoNotOptimize(img.dst.data());
+    }
+    state.counters["pixels"] = benchmark::Counter(double(img.w) * img.h, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// The same conversion as a plain loop: unpack each pixel with the source masks, pack with the destination's.
+void PlainLoop(benchmark::State& state) {
+    const PixelFormatDesc& s = layout(int(state.range(0)));
+    const PixelFormatDesc& d = layout(int(state.range(1)));
+    Images img(int(state.range(2)), int(state.range(3)), s, d);
+    const bool trans = state.range(4) != 0 && d.alphaWidth != 0;
+    for (auto _ : state) {
+        for (int y = 0; y < img.h; ++y) {
+            const uint8_t* sp = img.src.data() + size_t(y) * img.srcPitch;
+            uint8_t* dp = img.dst.data() + size_t(y) * img.dstPitch;
+            for (int x = 0; x < img.w; ++x) {
+                uint32_t v = 0;
+                std::memcpy(&v, sp + x * s.bytesPerPixel, s.bytesPerPixel);
+                int r, g, b, a = 255;
+                UnpackColorDataPixel(&s, v, &r, &g, &b, s.alphaWidth ? &a : nullptr);
+                if (trans && (v & 0xFFFFFF) == 0xFF00FF) a = 0;
+                const uint32_t out = PackColorDataPixel(&d, r, g, b, a);
+                std::memcpy(dp + x * d.bytesPerPixel, &out, d.bytesPerPixel);
+            }
+        }
+        benchmark::DoNotOptimize(img.dst.data());
+    }
+    state.counters["pixels"] = benchmark::Counter(double(img.w) * img.h, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void LayoutArgs(benchmark::internal::Benchmark* b) {
+    const int pairs[][2] = {{kXRGB, kARGB}, {kARGB, kXRGB}, {kRGB24, kXRGB}, {kRGB565, kXRGB}, {kXRGB, kRGB565}, {kRGB565, kX1555}};
+    const int sizes[][2] = {{640, 480}, {1024, 1024}};
+    for (const auto& p : pairs)
+        for (const auto& sz : sizes)
+            for (int trans = 0; trans < 2; ++trans) b->Args({p[0], p[1], sz[0], sz[1], trans});
+    b->ArgNames({"src", "dst", "w", "h", "trans"});
+}
+
+BENCHMARK(BlitLayouts)->Apply(LayoutArgs);
+BENCHMARK(PlainLoop)->Apply(LayoutArgs);
+
+void HalfScale(benchmark::State& state) {
+    const PixelFormatDesc& f = layout(int(state.range(0)));
+    Images img(1024, 1024, f, f);
+    for (auto _ : state) {
+        GraphHalfScaleBlt(&f, img.dst.data(), img.dstPitch / 2, img.src.data(), img.srcPitch, 0, 0, 0, 0, 1024, 1024);
+        benchmark::DoNotOptimize(img.dst.data());
+    }
+    state.counters["pixels"] = benchmark::Counter(1024.0 * 1024, benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(HalfScale)->Arg(kARGB)->Arg(kRGB565);
+
+// args: block kind, width = height
+void DecodeDXT(benchmark::State& state) {
+    const int code = int(state.range(0)), n = int(state.range(1));
+    const size_t bytes = size_t(n / 4) * (n / 4) * (code == kPixelDXT1 ? 8 : 16);
+    const std::vector<uint8_t> blocks = noise(bytes);
+    for (auto _ : state) {
+        BaseImage img{};
+        CreateARGB8ColorData(&img.format);
+        img.format.formatCode = static_cast<uint8_t>(code);
+        img.width = img.height = n;
+        img.pixels = MemAlloc(bytes, "bench", __LINE__);
+        std::memcpy(img.pixels, blocks.data(), bytes);
+        ConvertDXTToARGB8(&img, 1);
+        benchmark::DoNotOptimize(img.pixels);
+        ReleaseBaseImage(&img);
+    }
+    state.counters["pixels"] = benchmark::Counter(double(n) * n, benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(DecodeDXT)->Args({kPixelDXT1, 1024})->Args({kPixelDXT3, 1024})->Args({kPixelDXT5, 1024});
+
+using YuvFn = int (*)(const void*, int, int, BaseImage*);
+void ConvertYuv(benchmark::State& state, YuvFn fn) {
+    const int w = 1280, h = 720;
+    const std::vector<uint8_t> frame = noise(size_t(w) * h * 2);
+    BaseImage img{};
+    CreateARGB8ColorBaseImage(w, h, &img);
+    for (auto _ : state) {
+        fn(frame.data(), w, h, &img);
+        benchmark::DoNotOptimize(img.pixels);
+    }
+    ReleaseBaseImage(&img);
+    state.counters["pixels"] = benchmark::Counter(double(w) * h, benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK_CAPTURE(ConvertYuv, YV12, &ConvertYV12ToARGB8);
+BENCHMARK_CAPTURE(ConvertYuv, NV12, &ConvertNV12ToARGB8);
+BENCHMARK_CAPTURE(ConvertYuv, YUY2, &ConvertYUY2ToARGB8);
+BENCHMARK_CAPTURE(ConvertYuv, NV11, &ConvertNV11ToARGB8);
+
+}  // namespace
+
+BENCHMARK_MAIN();
