@@ -5,6 +5,7 @@
 #include "media/base/maths.h"
 #include "media/system/winapi.h"
 #include "platform/win/clock.h"
+#include "platform/win/filetime.h"
 
 namespace ZaDod {
 
@@ -17,15 +18,35 @@ std::atomic<long long> performanceCounterFrequency{0};
 
 }  // namespace
 
+namespace {
+
+void fromSystemTime(const win::SYSTEMTIME& time, DATEDATA* date) {
+  date->Year = time.wYear;
+  date->Mon = time.wMonth;
+  date->Day = time.wDay;
+  date->Hour = time.wHour;
+  date->Min = time.wMinute;
+  date->Sec = time.wSecond;
+}
+
+}  // namespace
+
 int GetLocalDateTime(DATEDATA* date) {
   win::SYSTEMTIME now;
   win::GetLocalTime(&now);
-  date->Year = now.wYear;
-  date->Mon = now.wMonth;
-  date->Day = now.wDay;
-  date->Hour = now.wHour;
-  date->Min = now.wMinute;
-  date->Sec = now.wSecond;
+  fromSystemTime(now, date);
+  return 0;
+}
+
+int FileTimeToDateTime(std::uint64_t fileTime, DATEDATA* date) {
+  const win::FILETIME utc{static_cast<win::DWORD>(fileTime), static_cast<win::DWORD>(fileTime >> 32)};
+  win::FILETIME local;
+  win::SYSTEMTIME calendar;
+  if (!win::FileTimeToLocalFileTime(&utc, &local) || !win::FileTimeToSystemTime(&local, &calendar)) {
+    *date = DATEDATA{};
+    return -1;
+  }
+  fromSystemTime(calendar, date);
   return 0;
 }
 

@@ -16,6 +16,9 @@ struct DATEDATA {
 };
 
 int GetLocalDateTime(DATEDATA* date);
+// A file time (100-ns units since 1601, UTC) as local date and time, for the file and
+// archive code. A time that cannot be converted gives all fields 0 and -1.
+int FileTimeToDateTime(std::uint64_t fileTime, DATEDATA* date);
 // 31 bits, never negative: wraps to 0 after about 24.8 days. -1 when the multimedia
 // timer functions cannot be loaded.
 int GetMillisecondCount(int unused = 0);

@@ -9,6 +9,7 @@
 #include "media/base/format.h"
 #include "media/base/memory.h"
 #include "media/base/thread.h"
+#include "media/file/file_access.h"
 #include "media/system/winapi.h"
 #include "platform/win/debug.h"
 #include "platform/win/file.h"
@@ -48,10 +49,6 @@ std::atomic<unsigned> indent{0};
 bool lineContinues = false;
 int startTime = 0;
 char16_t logPath[PathCapacity];
-
-// Temporary: stands for the file layer's FileAccessGetDir, which will give the
-// log its folder; until then the process's current directory.
-void logFolder(char16_t* buffer, std::size_t bytes) { GetCurrentDirectoryCharCode(buffer, bytes); }
 
 std::size_t length16(const char16_t* s)
 {
@@ -265,7 +262,7 @@ int GetLogFilePath(char16_t* buffer, std::size_t size)
 {
     if (!buffer || !size) return -1;
     buffer[0] = 0;
-    logFolder(buffer, size * sizeof(char16_t));
+    FileAccessGetDir(buffer, size * sizeof(char16_t));  // the folder the file functions see
     std::size_t n = length16(buffer);
     if (!n) return -1;
     const std::size_t nameLength = std::size(LogFileName) - 1;

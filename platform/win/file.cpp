@@ -141,6 +141,20 @@ BOOL GetFileSizeEx(HANDLE handle, LARGE_INTEGER* size)
     return TRUE;
 }
 
+DWORD GetFileSize(HANDLE handle, DWORD* sizeHigh)
+{
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(handle, &size)) return INVALID_FILE_SIZE;
+    const auto bytes = static_cast<std::uint64_t>(size.QuadPart);
+    if (sizeHigh) *sizeHigh = static_cast<DWORD>(bytes >> 32);
+    else if (bytes >> 32) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_FILE_SIZE;
+    }
+    SetLastError(ERROR_SUCCESS);
+    return static_cast<DWORD>(bytes);
+}
+
 BOOL DeleteFileW(const char16_t* name)
 {
     std::string path;
@@ -162,6 +176,26 @@ BOOL SetCurrentDirectoryW(const char16_t* name)
     return TRUE;
 }
 
+namespace {
+
+// A POSIX path as the stand-in reports paths: "C:" and '\' separators.
+std::u16string driveForm(const std::string& posix)
+{
+    std::u16string text = u"C:" + utf16FromUtf8(posix);
+    for (char16_t& c : text)
+        if (c == u'/') c = u'\\';
+    return text;
+}
+
+DWORD putText(const std::u16string& text, DWORD bufferLength, char16_t* buffer)
+{
+    if (text.size() + 1 > bufferLength) return static_cast<DWORD>(text.size() + 1);
+    std::memcpy(buffer, text.c_str(), (text.size() + 1) * sizeof(char16_t));
+    return static_cast<DWORD>(text.size());
+}
+
+}  // namespace
+
 DWORD GetCurrentDirectoryW(DWORD bufferLength, char16_t* buffer)
 {
     char* cwd = ::getcwd(nullptr, 0);
@@ -169,13 +203,39 @@ DWORD GetCurrentDirectoryW(DWORD bufferLength, char16_t* buffer)
         failWithErrno();
         return 0;
     }
-    std::u16string text = u"C:" + utf16FromUtf8(cwd);
+    const std::u16string text = driveForm(cwd);
     std::free(cwd);
-    for (char16_t& c : text)
-        if (c == u'/') c = u'\\';
-    if (text.size() + 1 > bufferLength) return static_cast<DWORD>(text.size() + 1);
-    std::memcpy(buffer, text.c_str(), (text.size() + 1) * sizeof(char16_t));
-    return static_cast<DWORD>(text.size());
+    return putText(text, bufferLength, buffer);
+}
+
+DWORD GetTempPathW(DWORD bufferLength, char16_t* buffer)
+{
+    const char* folder = std::getenv("TMPDIR");
+    std::string posix = folder && *folder ? folder : "/tmp";
+    if (posix.back() != '/') posix += '/';
+    return putText(driveForm(posix), bufferLength, buffer);
+}
+
+HANDLE CreateUniqueFileW(const char16_t* directory, const char16_t* prefix, char16_t* path, DWORD pathLength)
+{
+    std::string folder, name;
+    if (!mapPath(directory, folder, false) || !utf8FromUtf16(prefix, name)) return INVALID_HANDLE_VALUE;
+    std::string pattern = (folder == "/" ? "" : folder) + "/" + name + "XXXXXX";
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) {
+        failWithErrno();
+        return INVALID_HANDLE_VALUE;
+    }
+    const std::u16string full = driveForm(pattern);
+    if (full.size() + 1 > pathLength) {
+        ::close(fd);
+        ::unlink(pattern.c_str());
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    putText(full, pathLength, path);
+    SetLastError(ERROR_SUCCESS);
+    return registerObject(new FileObject(fd));
 }
 
 }  // namespace plat::win
