@@ -26,8 +26,11 @@ struct Dib {
         h.biCompression = compression;
         std::memcpy(info.data(), &h, sizeof h);
     }
+    // The table's entries; biClrUsed says how many there are.
     void colors(std::initializer_list<uint32_t> rgb)
     {
+        const uint32_t used = uint32_t(rgb.size());
+        std::memcpy(info.data() + 32, &used, 4);
         for (uint32_t c : rgb) {
             const uint8_t q[4] = {uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16), 0};
             info.insert(info.end(), q, q + 4);
@@ -154,7 +157,6 @@ TEST(GdiPaint, EverySourceKindIntoTwentyFourBits)
     // 4-bit top-down, table given after a V5 header; missing entries give black.
     {
         Dib dib(124, 2, -1, 4, win::BI_RGB);
-        std::memcpy(dib.info.data() + 32, "\x02\x00\x00\x00", 4);  // biClrUsed 2
         dib.colors({0x112233, 0x445566});
         dib.bits = {0x10, 0, 0, 0};
         Canvas c(2, 1);
@@ -201,8 +203,6 @@ TEST(GdiPaint, EverySourceKindIntoTwentyFourBits)
 TEST(GdiPaint, RunLengthSourcesStayInsideTheirImageSize)
 {
     Dib dib(40, 4, 2, 8, win::BI_RLE8);
-    std::vector<uint32_t> grey;
-    for (uint32_t i = 0; i < 8; ++i) grey.push_back(i * 0x111111);
     dib.colors({0, 0x111111, 0x222222, 0x333333, 0x444444, 0x555555, 0x666666, 0x777777});
     dib.bits = {0x03, 0x05, 0x00, 0x00, 0x00, 0x02, 0x01, 0x00, 0x01, 0x07, 0x00, 0x01};
     dib.imageSize(uint32_t(dib.bits.size()));
@@ -278,7 +278,6 @@ TEST(GdiPaint, EightBitSectionsCopyOrMatchIndices)
     const std::vector<uint32_t> palette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
     Dib dib(40, 4, -1, 8, win::BI_RGB);
     dib.colors({0x000000, 0xFF0000, 0x00FF00, 0x0000FF});
-    std::memcpy(dib.info.data() + 32, "\x04\x00\x00\x00", 4);
     dib.bits = {3, 2, 1, 0};
     Canvas same(4, 1, 8, palette);
     same.paint(dib, 4, 1);
