@@ -37,7 +37,8 @@ struct Channel {
     uint32_t expand(uint32_t pixel) const
     {
         if (!width) return 0;
-        uint32_t v = (pixel & mask) >> loc;
+        // Only the run of bits from the lowest one counts: a mask with gaps is cut there.
+        const uint32_t v = (pixel >> loc) & (width >= 32 ? 0xFFFFFFFFu : (1u << width) - 1);
         return width <= 8 ? widen[v] : v >> (width - 8);
     }
     // An 8-bit level narrowed (or widened) to this channel.

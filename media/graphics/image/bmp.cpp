@@ -168,7 +168,8 @@ int LoadBmpImage(StreamData* stream, BaseImage* image, int infoOnly)
     const bool rle = (b.compression == 1 && b.bitCount == 8) || (b.compression == 2 && b.bitCount == 4);
     const bool plain = b.compression == 0 && (b.bitCount == 1 || b.bitCount == 4 || b.bitCount == 8 ||
                                               b.bitCount == 24 || b.bitCount == 32);
-    const bool alphaFields = b.compression == 3 && b.bitCount == 32 && b.headerSize >= 108 && b.masks[3] != 0;
+    const bool alphaFields = b.compression == 3 && b.bitCount == 32 && b.headerSize >= 108 && b.masks[3] != 0 &&
+                             masksUsable(32, b.masks, 4);
     // Uncompressed pixels must all be there.
     if ((b.compression == 0 || b.compression == 3) && dataSize < filePitch * b.rows) return -1;
 
@@ -203,13 +204,7 @@ int LoadBmpImage(StreamData* stream, BaseImage* image, int infoOnly)
         bool ok = pixels != nullptr;
         if (ok && !b.bottomUp) ok = readExact(stream, pixels, size_t(pitch * b.rows));
         for (int64_t y = b.rows - 1; ok && b.bottomUp && y >= 0; --y) ok = readExact(stream, pixels + y * pitch, size_t(pitch));
-        if (!ok) {
-            MemFree(pixels);
-            std::memset(image, 0, sizeof *image);
-            return -1;
-        }
-        image->pixels = pixels;
-        return 0;
+        return finishLoad(image, pixels, ok);
     }
     const int64_t readSize = rle ? std::min(dataSize, kMaxBlockBytes) : std::min(dataSize, filePitch * b.rows);
     auto* data = static_cast<uint8_t*>(allocBlock(readSize, kBaseImageSource, __LINE__));

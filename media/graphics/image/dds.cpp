@@ -29,7 +29,7 @@ const DDSFormat* findFormat(uint32_t code)
 // Describes a packed layout from its bit count and masks; false for unusable depths.
 bool describeMasks(PixelFormatDesc* f, uint32_t bits, const uint32_t masks[4])
 {
-    if (bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
+    if ((bits != 8 && bits != 16 && bits != 24 && bits != 32) || !masksUsable(int(bits), masks, 4)) return false;
     CreateColorData(f, int(bits), masks[0], masks[1], masks[2], masks[3]);
     return true;
 }
@@ -88,7 +88,8 @@ int LoadDDSImage(StreamData* stream, BaseImage* image, int infoOnly)
     const int64_t bpp = f.bytesPerPixel;
     int64_t pitch = 0;
     if (!blockBytes) {
-        pitch = (flags & 0x8) ? int64_t(le32(h + kPitch)) : bpp * width;
+        // Mip chains are packed level after level; only a single level has a pitch of its own.
+        pitch = (flags & 0x8) && mips < 2 ? int64_t(le32(h + kPitch)) : bpp * width;
         if (pitch < bpp * width || pitch > kMaxBlockBytes) return -1;
     }
     image->width = int32_t(width);
@@ -119,13 +120,7 @@ int LoadDDSImage(StreamData* stream, BaseImage* image, int infoOnly)
             at += level;
         }
     }
-    if (!ok) {
-        MemFree(pixels);
-        std::memset(image, 0, sizeof *image);
-        return -1;
-    }
-    image->pixels = pixels;
-    return 0;
+    return finishLoad(image, pixels, ok);
 }
 
 }  // namespace ZaDod

@@ -79,6 +79,7 @@ int ConvertDIBToBaseImage(const win::BITMAPINFO* info, const void* bits, BaseIma
         if (h.biCompression == win::BI_BITFIELDS) {
             uint32_t m[3];
             std::memcpy(m, reinterpret_cast<const uint8_t*>(info) + 40, sizeof m);
+            if (!image::masksUsable(count, m, 3)) return -1;
             CreateColorData(&image->format, count, m[0], m[1], m[2], 0);
             SetColorDataUnusedMask(&image->format);
         } else if (count == 16) {

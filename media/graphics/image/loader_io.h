@@ -6,6 +6,7 @@
 
 #include "media/base/memory.h"
 #include "media/file/file_access.h"
+#include "media/graphics/base_image.h"
 
 namespace ZaDod::image {
 
@@ -40,6 +41,37 @@ inline void* allocBlock(int64_t bytes, const char* source, int line)
 {
     if (bytes <= 0 || bytes > kMaxBlockBytes) return nullptr;
     return MemAlloc(size_t(bytes), source, line);
+}
+
+// Masks a file may describe its pixels with: each one run of bits inside the depth,
+// none sharing a bit with another.
+inline bool masksUsable(int bits, const uint32_t* masks, int count)
+{
+    const uint32_t depth = bits >= 32 ? 0xFFFFFFFFu : (1u << bits) - 1;
+    uint32_t seen = 0;
+    for (int i = 0; i < count; ++i) {
+        const uint32_t m = masks[i];
+        if ((m & ~depth) || (m & seen)) return false;
+        if (m) {
+            const uint32_t run = m >> __builtin_ctz(m);
+            if (run & (run + 1)) return false;
+        }
+        seen |= m;
+    }
+    return true;
+}
+
+// The end of every loader: on success the image takes the pixels (0); otherwise
+// they are freed and the image is left zeroed (-1).
+inline int finishLoad(BaseImage* image, void* pixels, bool ok)
+{
+    if (!ok) {
+        MemFree(pixels);
+        std::memset(image, 0, sizeof *image);
+        return -1;
+    }
+    image->pixels = pixels;
+    return 0;
 }
 
 inline uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }

@@ -39,13 +39,7 @@ int LoadRawBGRAImage(StreamData* stream, BaseImage* image, int infoOnly)
         }
         MemFree(row);
     }
-    if (!ok) {
-        MemFree(pixels);
-        std::memset(image, 0, sizeof *image);
-        return -1;
-    }
-    image->pixels = pixels;
-    return 0;
+    return finishLoad(image, pixels, ok);
 }
 
 }  // namespace ZaDod

@@ -88,12 +88,12 @@ int LoadTargaImage(StreamData* stream, BaseImage* image, int infoOnly)
     uint8_t* values = pixels;
     if (ok && mapped) ok = (values = indices = static_cast<uint8_t*>(allocBlock(count, kBaseImageSource, __LINE__)));
     const bool rightToLeft = h[17] & 0x10, topDown = h[17] & 0x20;
-    bool ordered = false;
+    bool inPlace = false;
     if (ok && type == 2 && !rightToLeft && !topDown) {
         // Bottom-up rows go straight to their place.
         const int64_t pitch = width * bpp;
         for (int64_t y = height - 1; ok && y >= 0; --y) ok = readExact(stream, pixels + y * pitch, size_t(pitch));
-        ordered = true;
+        inPlace = true;
     } else if (ok && (type == 1 || type == 2)) {
         ok = readExact(stream, values, size_t(count * valueSize));
     } else if (ok) {
@@ -107,19 +107,11 @@ int LoadTargaImage(StreamData* stream, BaseImage* image, int infoOnly)
         for (int64_t i = 0; i < count; ++i) std::memcpy(pixels + i * bpp, map + indices[i] * bpp, size_t(bpp));
     MemFree(indices);
     MemFree(packed);
-    if (!ok) {
-        MemFree(pixels);
-        std::memset(image, 0, sizeof *image);
-        return -1;
-    }
+    if (!ok) return finishLoad(image, pixels, false);
 
-    if (!ordered && (rightToLeft || !topDown)) {
+    if (!inPlace && (rightToLeft || !topDown)) {
         auto* ordered = static_cast<uint8_t*>(allocBlock(count * bpp, kBaseImageSource, __LINE__));
-        if (!ordered) {
-            MemFree(pixels);
-            std::memset(image, 0, sizeof *image);
-            return -1;
-        }
+        if (!ordered) return finishLoad(image, pixels, false);
         const int64_t pitch = width * bpp;
         if (!rightToLeft) {
             copyRows(ordered, pitch, pixels, pitch, pitch, height, !topDown);

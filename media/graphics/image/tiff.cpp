@@ -115,13 +115,7 @@ int LoadTiffImage(StreamData* stream, BaseImage* image, int infoOnly)
     }
     TIFFClose(tiff);
     MemFree(block);
-    if (!ok) {
-        MemFree(pixels);
-        std::memset(image, 0, sizeof *image);
-        return -1;
-    }
-    image->pixels = pixels;
-    return 0;
+    return finishLoad(image, pixels, ok);
 }
 
 }  // namespace ZaDod

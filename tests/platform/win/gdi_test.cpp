@@ -185,6 +185,15 @@ TEST(GdiPaint, EverySourceKindIntoTwentyFourBits)
         c.paint(wide, 1, 1);
         EXPECT_EQ(c.at(0, 0), 0x0000FFu);
     }
+    // A mask with a gap counts only its lowest run of bits.
+    {
+        Dib dib(40, 1, -1, 16, win::BI_BITFIELDS);
+        dib.masks(0xF00F, 0x0FF0, 0);
+        dib.bits = {0xFF, 0xFF, 0, 0};
+        Canvas c(1, 1);
+        c.paint(dib, 1, 1);
+        EXPECT_EQ(c.at(0, 0), 0xFFFF00u);
+    }
     // 24 and 32-bit plain.
     {
         Dib dib(40, 1, 2, 24, win::BI_RGB);

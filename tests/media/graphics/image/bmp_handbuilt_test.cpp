@@ -50,11 +50,6 @@ Bytes rowOf(const BaseImage& image, int y)
     return Bytes(p, p + image.width);
 }
 
-struct Loaded {
-    BaseImage image{};
-    ~Loaded() { ZaDod::ReleaseBaseImage(&image); }
-};
-
 }  // namespace
 
 TEST(BmpRunLength, EightBitStreamsDecodeIntoTopDownRows)

@@ -15,11 +15,6 @@ using ZaDod::BaseImage;
 
 namespace {
 
-struct Loaded {
-    BaseImage image{};
-    ~Loaded() { ZaDod::ReleaseBaseImage(&image); }
-};
-
 std::u16string wide(const std::string& s) { return std::u16string(s.begin(), s.end()); }
 
 std::vector<int64_t> startPositions;

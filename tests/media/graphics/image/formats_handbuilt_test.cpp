@@ -11,11 +11,6 @@ using ZaDod::BaseImage;
 
 namespace {
 
-struct Loaded {
-    BaseImage image{};
-    ~Loaded() { ZaDod::ReleaseBaseImage(&image); }
-};
-
 void put16(Bytes& b, size_t at, uint16_t v) { b[at] = uint8_t(v), b[at + 1] = uint8_t(v >> 8); }
 void put32(Bytes& b, size_t at, uint32_t v)
 {
@@ -169,6 +164,27 @@ TEST(DdsHandBuilt, FormatCodesCubesAndBounds)
     Loaded capped;
     ASSERT_EQ(loadWith(ZaDod::LoadDDSImage, join(chain, Bytes(24)), &capped.image), 0);
     EXPECT_EQ(capped.image.mipCount, 3);
+
+    // Masks with gaps or shared bits are not a layout.
+    Bytes gapped = ddsHeader(1, 1, 0x40, 0, 32);
+    put32(gapped, 4 + 88, 0xF0F0), put32(gapped, 4 + 92, 0xFF0000), put32(gapped, 4 + 96, 0xFF);
+    EXPECT_EQ(loadWith(ZaDod::LoadDDSImage, join(gapped, Bytes(4)), &image), -1);
+    put32(gapped, 4 + 88, 0xFF00), put32(gapped, 4 + 96, 0x1FF);
+    EXPECT_EQ(loadWith(ZaDod::LoadDDSImage, join(gapped, Bytes(4)), &image), -1);
+
+    // A chain that ends after its first level keeps that level, at its packed pitch,
+    // whatever pitch the header gave.
+    Bytes partial = ddsHeader(4, 2, 0x40, 0, 32);
+    put32(partial, 8, 0x1007 | 0x8 | 0x20000);
+    put32(partial, 20, 1 << 24);
+    put32(partial, 28, 3);
+    put32(partial, 4 + 104, 0x401008);
+    put32(partial, 4 + 88, 0xFF0000), put32(partial, 4 + 92, 0xFF00), put32(partial, 4 + 96, 0xFF);
+    Loaded first;
+    ASSERT_EQ(loadWith(ZaDod::LoadDDSImage, join(partial, Bytes(32 + 4)), &first.image), 0);
+    EXPECT_EQ(first.image.mipCount, 1);
+    EXPECT_EQ(first.image.pitch, 16);
+    EXPECT_EQ(ZaDod::GetBaseImageDataSize(&first.image), 32);
 }
 
 TEST(DdsHandBuilt, EighteenSquareDxt1DecodesEveryPixel)

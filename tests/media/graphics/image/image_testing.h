@@ -14,6 +14,12 @@ namespace imagetest {
 
 using Bytes = std::vector<uint8_t>;
 
+// An image released at the end of the scope.
+struct Loaded {
+    ZaDod::BaseImage image{};
+    ~Loaded() { ZaDod::ReleaseBaseImage(&image); }
+};
+
 // True when /usr/bin/convert is ImageMagick's.
 bool haveMagick();
 // A scratch folder for this test process.

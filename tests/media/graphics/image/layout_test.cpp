@@ -11,11 +11,6 @@ using ZaDod::BaseImage;
 
 namespace {
 
-struct Loaded {
-    BaseImage image{};
-    ~Loaded() { ZaDod::ReleaseBaseImage(&image); }
-};
-
 }  // namespace
 
 TEST(LoaderLayout, BmpForms)
