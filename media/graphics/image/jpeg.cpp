@@ -21,6 +21,9 @@ namespace {
 
 constexpr const char* kSource = "DoVezIZud";
 constexpr size_t kInputBytes = 4096;
+// Progressive files may name any number of scans, each a pass over the picture; a
+// few hundred is far beyond what encoders write.
+constexpr int kMaxScans = 500;
 
 struct JpegSource {
     jpeg_source_mgr manager;
@@ -99,6 +102,11 @@ void JpegStreamSourceSetup(j_decompress_ptr cinfo, StreamData* stream)
     longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1);
 }
 
+void JpegLimitScans(j_common_ptr cinfo)
+{
+    if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans) ERREXIT(cinfo, JERR_NOTIMPL);
+}
+
 // Library messages are not printed: a refused file is reported by the result alone.
 void JpegQuietMessage(j_common_ptr) {}
 
@@ -135,11 +143,18 @@ int LoadJpegImage(StreamData* stream, BaseImage* image, int infoOnly)
         std::memset(image, 0, sizeof *image);
         return -1;
     }
+    jpeg_progress_mgr progress{};
+    progress.progress_monitor = JpegLimitScans;
     jpeg_create_decompress(&cinfo);
+    cinfo.progress = &progress;
     JpegStreamSourceSetup(&cinfo, stream);
     jpeg_read_header(&cinfo, TRUE);
     const int components = cinfo.num_components;
-    if (!sideAllowed(cinfo.image_width, cinfo.image_height) || (components != 1 && components != 3 && components != 4)) {
+    // The pixel block, and for progressive files the library's coefficients of the
+    // whole picture, stay within the block limit.
+    const int64_t samples = int64_t(cinfo.image_width) * cinfo.image_height * components;
+    if (!sideAllowed(cinfo.image_width, cinfo.image_height) || (components != 1 && components != 3 && components != 4) ||
+        samples > kMaxBlockBytes || (cinfo.progressive_mode && samples * 2 > kMaxBlockBytes)) {
         jpeg_destroy_decompress(&cinfo);
         return -1;
     }

@@ -17,6 +17,8 @@ struct Fixture {
     const char* output;   // with any format prefix
     int tolerance;        // per channel
     bool premultiplied;   // the RGBA TIFF reader premultiplies unassociated alpha
+    // For BMP files, the form the fixture must have: header size, bits, compression.
+    int bmpHeader = 0, bmpBits = 0, bmpCompression = 0;
 };
 
 std::string sourceOf(Src s)
@@ -26,7 +28,7 @@ std::string sourceOf(Src s)
     case Src::Color18: return colorSource(18, 18);
     case Src::Alpha: return alphaSource();
     case Src::Grey: return greySource();
-    case Src::Pal16: return paletteSource(16);
+    case Src::Pal16: return paletteSource(12);  // 16 colours get 8-bit files
     case Src::Pal64: return paletteSource(64);
     }
     return {};
@@ -36,14 +38,14 @@ std::string sourceOf(Src s)
 #define kOneTransparentGrey kOneTransparent " -define png:color-type=0"
 
 const Fixture kFixtures[] = {
-    {"bmp_pal4", Src::Pal16, "", "pal4.bmp", 0, false},
-    {"bmp_rle8", Src::Pal64, "", "rle8.bmp", 0, false},
-    {"bmp_mono", Src::Color, "-monochrome", "mono.bmp", 0, false},
-    {"bmp3_pal4", Src::Pal16, "", "BMP3:pal4v3.bmp", 0, false},
-    {"bmp3_rgb", Src::Color, "-type TrueColor", "BMP3:rgbv3.bmp", 0, false},
-    {"bmp_rgb", Src::Color, "-type TrueColor", "rgb.bmp", 0, false},
-    {"bmp_rgba", Src::Alpha, "", "rgba.bmp", 0, false},
-    {"bmp_rgb565", Src::Color, "-define bmp:subtype=RGB565", "rgb565.bmp", 1, false},
+    {"bmp_pal4", Src::Pal16, "", "pal4.bmp", 0, false, 124, 4, 0},
+    {"bmp_rle8", Src::Pal64, "", "rle8.bmp", 0, false, 124, 8, 1},
+    {"bmp_mono", Src::Color, "-monochrome", "mono.bmp", 0, false, 108, 1, 0},
+    {"bmp3_pal4", Src::Pal16, "", "BMP3:pal4v3.bmp", 0, false, 40, 4, 0},
+    {"bmp3_rgb", Src::Color, "-type TrueColor", "BMP3:rgbv3.bmp", 0, false, 40, 24, 0},
+    {"bmp_rgb", Src::Color, "-type TrueColor", "rgb.bmp", 0, false, 0, 24, 0},
+    {"bmp_rgba", Src::Alpha, "", "rgba.bmp", 0, false, 124, 32, 3},
+    {"bmp_rgb565", Src::Color, "-define bmp:subtype=RGB565", "rgb565.bmp", 1, false, 0, 16, 3},
     {"tga_default", Src::Color, "", "plain.tga", 0, false},
     {"tga_rle", Src::Color, "-compress RLE", "rle.tga", 0, false},
     {"tga_palette", Src::Pal16, "-type Palette", "pal.tga", 0, false},
@@ -80,6 +82,14 @@ TEST_P(FixtureMatch, LoadsWhatImageMagickReads)
     const std::string file = colon == std::string::npos ? output : output.substr(colon + 1);
     const Bytes bytes = magick("'" + sourceOf(f.source) + "' " + f.options, output);
     ASSERT_FALSE(bytes.empty()) << "convert failed";
+    if (f.bmpBits) {
+        ASSERT_GT(bytes.size(), 34u);
+        if (f.bmpHeader) {
+            EXPECT_EQ(bytes[14] | bytes[15] << 8, f.bmpHeader);
+        }
+        EXPECT_EQ(bytes[28], f.bmpBits);
+        EXPECT_EQ(bytes[30], f.bmpCompression);
+    }
     int width = 0, height = 0;
     Bytes expected = magickRgba(scratchDir() + "/" + file, &width, &height);
     if (f.premultiplied)

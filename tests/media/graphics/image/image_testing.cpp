@@ -57,12 +57,13 @@ bool haveMagick()
 
 std::string scratchDir()
 {
-    static const std::string dir = [] {
-        std::string d = "/tmp/halvorine-image-" + std::to_string(getpid());
-        std::system(("mkdir -p " + d).c_str());
-        return d;
-    }();
-    return dir;
+    // Made on first use and removed when the test program ends.
+    static const struct Dir {
+        std::string path = "/tmp/halvorine-image-" + std::to_string(getpid());
+        Dir() { std::system(("mkdir -p " + path).c_str()); }
+        ~Dir() { std::system(("rm -rf " + path).c_str()); }
+    } dir;
+    return dir.path;
 }
 
 Bytes magick(const std::string& args, const std::string& output)
