@@ -59,6 +59,7 @@ struct BITMAP {
     void* bmBits;
 };
 
+// GetDC, ReleaseDC and DeleteObject come with the window stand-in (window.h).
 HDC GetDC(HWND hwnd);
 int ReleaseDC(HWND hwnd, HDC dc);
 HDC CreateCompatibleDC(HDC dc);
@@ -89,8 +90,8 @@ int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, i
                   int srcWidth, int srcHeight, const void* bits, const BITMAPINFO* info, UINT usage,
                   DWORD rop);
 
-// The window stand-in's DeleteObject hands bitmaps and memory device contexts here:
-// true when the object was one of ours (result in *result).
+// DeleteObject of the window stand-in hands every object here first: true when it
+// was a bitmap or memory device context of this stand-in (result in *result).
 bool deleteDibObject(HGDIOBJ object, BOOL* result);
 
 }  // namespace plat::win
