@@ -5,14 +5,12 @@
 #include <cstdint>
 
 #include "platform/win/types.h"
+#include "platform/win/window.h"
 
 namespace plat::win {
 
-struct WindowTag;
-struct GdiTag;
-using HWND = WindowTag*;
-using HGDIOBJ = GdiTag*;
-using HDC = GdiTag*;
+// The screen device context (GetDC, ReleaseDC) and DeleteObject are the window
+// stand-in's.
 using HBITMAP = GdiTag*;
 
 constexpr DWORD BI_RGB = 0;
@@ -59,15 +57,10 @@ struct BITMAP {
     void* bmBits;
 };
 
-// GetDC, ReleaseDC and DeleteObject come with the window stand-in (window.h).
-HDC GetDC(HWND hwnd);
-int ReleaseDC(HWND hwnd, HDC dc);
 HDC CreateCompatibleDC(HDC dc);
 BOOL DeleteDC(HDC dc);
 // Returns the object previously selected, or null when either handle is not live.
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
-// Refuses (FALSE) a bitmap that is still selected into a device context.
-BOOL DeleteObject(HGDIOBJ object);
 
 // A section from a 40-byte (or larger) header: 1, 4 or 8 bits with a colour table,
 // 16, 24 or 32 bits, BI_RGB or BI_BITFIELDS, either row order. The bits start zeroed.
@@ -91,7 +84,8 @@ int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, i
                   DWORD rop);
 
 // DeleteObject of the window stand-in hands every object here first: true when it
-// was a bitmap or memory device context of this stand-in (result in *result).
+// was a bitmap or memory device context of this stand-in (result in *result). A
+// bitmap still selected into a device context is not deleted (FALSE).
 bool deleteDibObject(HGDIOBJ object, BOOL* result);
 
 }  // namespace plat::win
