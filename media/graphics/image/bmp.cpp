@@ -170,6 +170,11 @@ int LoadBmpImage(StreamData* stream, BaseImage* image, int infoOnly)
                                               b.bitCount == 24 || b.bitCount == 32);
     const bool alphaFields = b.compression == 3 && b.bitCount == 32 && b.headerSize >= 108 && b.masks[3] != 0 &&
                              masksUsable(32, b.masks, 4);
+    // Only these forms are left to the GDI route: the painter takes no other, and a
+    // section for a form it refuses would be made for nothing.
+    const bool gdiForm = !alphaFields && ((b.compression == 0 && b.bitCount == 16) ||
+                                          (b.compression == 3 && (b.bitCount == 16 || b.bitCount == 32)));
+    if (!rle && !plain && !alphaFields && !gdiForm) return -1;
     // Uncompressed pixels must all be there.
     if ((b.compression == 0 || b.compression == 3) && dataSize < filePitch * b.rows) return -1;
 

@@ -218,3 +218,47 @@ TEST(DibGraph, FromFileGivesASectionWithThePixels)
     EXPECT_EQ(bm.bmBitsPixel, 8);
     plat::win::DeleteObject(bitmap);
 }
+
+TEST(DibConversion, ViewsCopiesAndTheGdiRoute)
+{
+    struct {
+        plat::win::BITMAPINFOHEADER header;
+        plat::win::RGBQUAD colors[2];
+    } info{};
+    info.header = {40, 2, -1, 1, 24, plat::win::BI_RGB, 0, 0, 0, 0, 0};
+    uint8_t bits[8] = {1, 2, 3, 4, 5, 6, 0, 0};
+    const auto* bmi = reinterpret_cast<const plat::win::BITMAPINFO*>(&info);
+
+    BaseImage view{};
+    EXPECT_EQ(ZaDod::ConvertDIBToBaseImage(bmi, bits, &view, 0), 0);
+    EXPECT_EQ(view.pixels, bits);
+    EXPECT_EQ(view.pitch, 8);
+    Loaded copy;
+    EXPECT_EQ(ZaDod::ConvertDIBToBaseImage(bmi, bits, &copy.image, 1), 1);
+    EXPECT_NE(copy.image.pixels, bits);
+    EXPECT_EQ(toRgba(&copy.image), (Bytes{3, 2, 1, 255, 6, 5, 4, 255}));
+
+    // A bottom-up 1-bit DIB goes through GDI into 24 bits.
+    info.header = {40, 2, 1, 1, 1, plat::win::BI_RGB, 0, 0, 0, 2, 0};
+    info.colors[1] = {0x10, 0x20, 0x30, 0};
+    uint8_t mono[4] = {0x40, 0, 0, 0};
+    Loaded painted;
+    EXPECT_EQ(ZaDod::ConvertDIBToBaseImage(bmi, mono, &painted.image, 0), 1);
+    EXPECT_EQ(painted.image.format.colorBits, 24);
+    EXPECT_EQ(toRgba(&painted.image), (Bytes{0, 0, 0, 255, 0x30, 0x20, 0x10, 255}));
+
+    // Nothing painted is a failure, not a black picture.
+    info.header.biCompression = 4;
+    BaseImage refused{};
+    EXPECT_EQ(ZaDod::ConvertDIBToBaseImage(bmi, mono, &refused, 0), -1);
+    EXPECT_EQ(refused.pixels, nullptr);
+
+    // Back to a DIB: 24-bit images are handed over as they are when the pitch fits.
+    plat::win::BITMAPINFO* out = static_cast<plat::win::BITMAPINFO*>(ZaDod::MemCalloc(ZaDod::kDIBInfoBytes, "t", 0));
+    void* outBits = nullptr;
+    EXPECT_EQ(ZaDod::ConvertBaseImageToDIB(&copy.image, out, &outBits, 0, 0), 0);
+    EXPECT_EQ(outBits, copy.image.pixels);
+    EXPECT_EQ(out->bmiHeader.biBitCount, 24);
+    EXPECT_EQ(out->bmiHeader.biHeight, -1);
+    ZaDod::MemFree(out);
+}
