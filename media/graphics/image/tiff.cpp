@@ -110,7 +110,8 @@ int LoadTiffImage(StreamData* stream, BaseImage* image, int infoOnly)
     auto* pixels = static_cast<uint8_t*>(allocBlock(int64_t(width) * height * 4, kSource, __LINE__));
     bool ok = block && pixels;
     for (int64_t first = 0; ok && first < height; first += strip) {
-        ok = TIFFReadRGBAStrip(tiff, uint32_t(first), block) != 0;
+        // A strip that does not decode ends the load at once, before its rows are converted.
+        ok = TIFFReadRGBAStripExt(tiff, uint32_t(first), block, 1) != 0;
         if (ok) storeStrip(block, pixels, width, first, std::min(strip, height - first));
     }
     TIFFClose(tiff);
