@@ -5,6 +5,7 @@
 #include "media/base/memory.h"
 #include "media/file/async_load.h"
 #include "media/system/library_lock.h"
+#include "media/system/system.h"
 #include "platform/win/process.h"
 
 namespace ZaDod {
@@ -22,7 +23,10 @@ int length16(const char16_t* text) {
 [[noreturn]] void endProcess() {
   // Only the main thread may take the library apart; on any other thread the main
   // thread may be inside it at this moment, so the process just ends.
-  if (CheckMainThread()) LibraryLockDestroy();
+  if (CheckMainThread()) {
+    TerminateLibraryNoLock();
+    LibraryLockDestroy();
+  }
   plat::win::ExitProcess(static_cast<plat::win::UINT>(-1));
 }
 

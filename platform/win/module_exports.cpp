@@ -3,6 +3,7 @@
 #include "platform/win/clock.h"
 #include "platform/win/com.h"
 #include "platform/win/sysinfo.h"
+#include "platform/win/window.h"
 
 namespace plat::win {
 
@@ -48,6 +49,12 @@ const ModuleExport kComctl32[] = {
     {nullptr, nullptr},
 };
 
+const ModuleExport kUser32[] = {
+    {"CreateWindowExW", fn(&CreateWindowExW)},
+    {"WINNLSEnableIME", fn(&WINNLSEnableIME)},
+    {nullptr, nullptr},
+};
+
 const ModuleExport kNtdll[] = {
     {"RtlGetVersion", fn(&RtlGetVersion)},
     {nullptr, nullptr},
@@ -60,7 +67,7 @@ const ModuleExports kModules[] = {
     {"kernel32", kKernel32},
     {"ole32", kOle32},
     {"comctl32", kComctl32},
-    {"user32", kNone},
+    {"user32", kUser32},
     {"gdi32", kNone},
     {"ntdll", kNtdll},
     {"dwmapi", kNone},

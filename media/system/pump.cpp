@@ -1,0 +1,160 @@
+// The message pump: drains the window's messages, waits while the window is inactive,
+// replays the activation messages that arrived meanwhile and does the media layer's
+// per-pass housekeeping.
+#include "media/base/clock.h"
+#include "media/base/log.h"
+#include "media/base/memory.h"
+#include "media/base/thread.h"
+#include "media/base/charcode.h"
+#include "media/system/graphics_seam.h"
+#include "media/system/input_seam.h"
+#include "media/file/async_load.h"
+#include "media/system/library_lock.h"
+#include "media/system/sysinfo_log.h"
+#include "media/system/winapi.h"
+#include "media/system/periphery_seam.h"
+#include "media/system/sound_seam.h"
+#include "media/system/window.h"
+#include "media/system/window_state.h"
+
+namespace ZaDod {
+namespace {
+
+using namespace plat::win;
+
+bool inactive() { return !Win.Status.Active || Win.Status.Minimized; }
+
+// The cursor is clipped to the client area while the active windowed window holds it.
+void clipCursorToClient() {
+  WindowStatus& s = Win.Status;
+  if (!Win.Settings.CursorClipFlag || inactive() || !Win.Settings.WindowModeFlag || s.CursorClipped) return;
+  POINT p;
+  if (!GetCursorPos(&p)) return;
+  const RECT& r = s.ClientRect;
+  if (p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom) {
+    s.CursorClipped = 1;
+    ClipCursor(&r);
+  }
+}
+
+bool takeMessage(MSG* msg) {
+  if (PeekMessageW(msg, nullptr, 0, 0, PM_NOREMOVE)) return PeekMessageW(msg, nullptr, 0, 0, PM_REMOVE);
+  if (PeekMessageW(msg, reinterpret_cast<HWND>(-1), 0, 0, PM_REMOVE)) return true;
+  return PeekMessageW(msg, Win.Status.MainWindow, 0, 0, PM_REMOVE);
+}
+
+// One drain of the queue; false when a message arrived after the window was closed.
+bool drain(int* handledNothing) {
+  MSG msg;
+  while (takeMessage(&msg)) {
+    if (msg.message == WM_ACTIVATEAPP && Win.Settings.WindowModeFlag) Win.Status.Active = LOWORD(msg.wParam) != 0;
+    if (Win.Status.WindowClosed) {
+      if (IsMainThread()) UpdateFullScreenMenu();
+      return false;
+    }
+    if (msg.message == WM_QUIT) {
+      Win.Status.WindowClosed = 1;
+      SetEndRequestFlag();
+    }
+    if (TranslateAcceleratorW(Win.Status.MainWindow, nullptr, &msg) == 0) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    *handledNothing = 0;
+  }
+  return true;
+}
+
+// Sound and posted main-thread calls: without a sound thread the pump feeds the streams.
+void serviceSoundAndRequests() {
+  if (SystemInfo.ProcessorNum < 2) {
+    ProcessStreamSounds();
+    ProcessSoftSoundPlayers();
+    ProcessPlayingSoundList();
+  }
+  ProcessPlayEndSounds();
+  Graphics_Hardware_SysMemCache_ReleaseUnused();
+  if (!Win.Status.WindowClosed) ProcessASyncLoadRequestMainThread();
+}
+
+void serviceWhileInactive() {
+  MemUpdateTime();
+  ProcessNetworkEvents(1);
+  serviceSoundAndRequests();
+  Thread_Sleep(24);
+}
+
+void service() {
+  serviceSoundAndRequests();
+  ProcessMusicHandles();
+  RefreshKeyboardInput(0);
+  ProcessJoypadEffectTimers();
+  ProcessNetworkEvents(1);
+  MemUpdateTime();
+  Library.TextInputGuard = 1;
+  ProcessKeyInputString();
+  Library.TextInputGuard = 0;
+}
+
+// False when a message came after the close: the closing pass skips the menu update.
+bool innerLoop() {
+  WindowStatus& s = Win.Status;
+  int passes = 0, handledNothing = 0;
+  for (;;) {
+    bool mayLeave = s.CloseRequested || s.ActivationCount > 0 || !inactive();
+    if ((handledNothing || s.WindowClosed) && mayLeave) return true;
+    if (inactive()) {
+      if (!s.InactiveStartSet) {
+        s.InactiveStartTime = GetMillisecondCount();
+        s.InactiveStartSet = 1;
+      }
+      Thread_Sleep(1);
+      int now = GetMillisecondCount();
+      if (s.RefreshPending && now - s.LastRefreshTime > 64) {
+        RefreshScreenFlip();
+        s.LastRefreshTime = now;
+        s.RefreshPending = 0;
+      }
+    }
+    handledNothing = 1;
+    if (!drain(&handledNothing)) return false;
+    if (inactive()) serviceWhileInactive();
+    if (s.WindowClosed || !IsMainThread()) return true;
+    ++passes;
+    if (s.ClosingState != 0 && passes >= 10) return true;
+  }
+}
+
+}  // namespace
+
+int IsMainThread() { return CheckMainThread(); }
+
+int ProcessWindowMessagesCore() {
+  if (Library.TextInputGuard) return 0;
+  Library.PumpRunning = 1;
+  clipCursorToClient();
+  WindowStatus& s = Win.Status;
+  if (s.MainWindow) {
+    if (innerLoop() && IsMainThread()) UpdateFullScreenMenu();
+    // Activation changes wait until the queue is drained, so that pausing and
+    // resuming never run in the middle of another message.
+    while (!s.CloseRequested && s.ActivationCount > 0) {
+      ActivationEntry e = s.Activations[s.ActivationRead];
+      s.ActivationRead = (s.ActivationRead + 1) % kActivationQueueSize;
+      --s.ActivationCount;
+      HandleWindowActivation(e.Word, e.Second, e.FromActivateApp, 0);
+    }
+  }
+  service();
+  Library.PumpRunning = 0;
+  return s.WindowClosed ? -1 : 0;
+}
+
+int ProcessWindowMessages() {
+  LibraryLockAcquire();
+  int result = ProcessWindowMessagesCore();
+  LibraryLockRelease();
+  return result;
+}
+
+}  // namespace ZaDod

@@ -1,0 +1,56 @@
+// The main window of the media layer: its modes and state, the services the rest of
+// the layer and the runtime call on it, and the wait while it is inactive.
+#pragma once
+#include "platform/win/window.h"
+
+namespace ZaDod {
+
+// Window start-up and shut-down (library start-up and shut-down call them).
+int InitializeWindow();
+int TerminateWindow();
+
+// Modes and styles.
+int ChangeWindowMode(int windowed);
+int SetWindowModeFlag(int windowed);
+int ApplyWindowStyle(int centre);
+int UpdateWindowSize();
+
+// Accessors.
+int GetWindowActiveFlag();
+int GetRunWhileInactiveFlag();
+int GetWindowModeFlag();
+plat::win::HWND GetMainWindowHandle();
+plat::win::HWND GetDisplayWindowHandle();
+int GetCloseRequestedFlag();
+int GetMMXFlag();
+
+// Services.
+int GetMouseWheelRotation(int clearFlag);
+int InitializeCom();
+int TerminateCom();
+int SetMainWindowText(const char* text);
+int SetWindowPosition(int x, int y);
+int SetWindowStretchRate(double xRate, double yRate);
+double GetWindowStretchRate(double* xRate, double* yRate);
+int ApplyCursorVisibility(int wish);
+int GetMousePointOnScreen(int* x, int* y);
+int SetForegroundWindowForced(plat::win::HWND hwnd, int topmost);
+int UpdateFullScreenMenu();
+int IsMenuShown();
+int UpdateDragAcceptFiles();
+int AddMouseInputLog(int button);
+int FreeDroppedFileList();
+int GetTargetDisplayArea(int* width, int* height, int* workWidth, int* workHeight, int* left, int* top);
+int GetWindowClientBaseSize(int* width, int* height);
+
+// Window procedure and activation.
+plat::win::LRESULT MainWindowProc(plat::win::HWND hwnd, plat::win::UINT message, plat::win::WPARAM wParam,
+                                  plat::win::LPARAM lParam);
+int HandleWindowActivation(unsigned int word, long long second, int fromActivateApp, int noRepaint);
+int QueueWindowActivation(unsigned int word, long long second, int fromActivateApp, int noRepaint);
+int CheckWaitWhileInactive();
+int WaitWhileWindowInactive();
+int PaintWindow(plat::win::HDC dc, const plat::win::RECT* rect, int force);
+int ConvDesktopPosToScreenPos(int x, int y, int* screenX, int* screenY);
+
+}  // namespace ZaDod

@@ -1,0 +1,180 @@
+// The screen side of the window stand-in: cursor, screen device context, paint
+// bookkeeping, brushes and stock objects, the memory report and the present entry.
+#include <sys/sysinfo.h>
+
+#include <cstring>
+
+#include "platform/win/window_internal.h"
+
+namespace plat::win {
+namespace {
+
+GdiTag screenDc{GdiTag::Kind::ScreenDc, 0, true};
+GdiTag windowDc{GdiTag::Kind::WindowDc, 0, true};
+GdiTag blackBrush{GdiTag::Kind::Brush, 0, true};
+GdiTag nullBrush{GdiTag::Kind::Brush, 0, true};
+GdiTag applicationIcon{GdiTag::Kind::Icon, 0, true};
+GdiTag arrowCursor{GdiTag::Kind::Cursor, 0, true};
+
+int screenBits = 32;
+int cursorCount = 0;
+HCURSOR currentCursor = &arrowCursor;
+bool clipped = false;
+RECT clip{};
+
+// The pointer is shown while the display count is not negative and a cursor is set.
+void applyCursor() {
+  if (Backend* b = backend()) b->showCursor(cursorCount >= 0 && currentCursor != nullptr);
+}
+
+}  // namespace
+
+HICON LoadIconW(HINSTANCE, uintptr_t) { return &applicationIcon; }
+HCURSOR LoadCursorW(HINSTANCE, uintptr_t) { return &arrowCursor; }
+
+HGDIOBJ GetStockObject(int which) {
+  if (which == BLACK_BRUSH) return &blackBrush;
+  if (which == NULL_BRUSH) return &nullBrush;
+  return nullptr;
+}
+
+HBRUSH CreateSolidBrush(COLORREF color) { return new GdiTag{GdiTag::Kind::Brush, color, false}; }
+
+BOOL DeleteObject(HGDIOBJ object) {
+  if (!object) return 0;
+  if (!object->stock) delete object;
+  return 1;
+}
+
+int ShowCursor(BOOL show) {
+  std::lock_guard lock(windowLock());
+  cursorCount += show ? 1 : -1;
+  applyCursor();
+  return cursorCount;
+}
+
+HCURSOR SetCursor(HCURSOR cursor) {
+  std::lock_guard lock(windowLock());
+  HCURSOR previous = currentCursor;
+  currentCursor = cursor;
+  applyCursor();
+  return previous;
+}
+
+BOOL GetCursorPos(POINT* point) {
+  if (!point) return 0;
+  std::lock_guard lock(windowLock());
+  if (Backend* b = backend(); b && b->pointer(point)) return 1;
+  return virtualCursorPos(point) ? 1 : 0;
+}
+
+BOOL ClipCursor(const RECT* rect) {
+  std::lock_guard lock(windowLock());
+  clipped = rect != nullptr;
+  if (rect) clip = *rect;
+  if (Backend* b = backend()) b->clipCursor(rect);
+  return 1;
+}
+
+bool GetCursorClip(RECT* rect) {
+  std::lock_guard lock(windowLock());
+  if (clipped && rect) *rect = clip;
+  return clipped;
+}
+
+int GetCursorDisplayCount() {
+  std::lock_guard lock(windowLock());
+  return cursorCount;
+}
+
+HDC GetDC(HWND hwnd) { return hwnd ? &windowDc : &screenDc; }
+int ReleaseDC(HWND, HDC) { return 1; }
+
+int GetDeviceCaps(HDC, int index) {
+  std::lock_guard lock(windowLock());
+  RECT r{0, 0, 1920, 1080};
+  if (Backend* b = backend()) b->displayBounds(&r);
+  switch (index) {
+    case BITSPIXEL: return screenBits;
+    case PLANES: return 1;
+    case HORZRES: return r.right - r.left;
+    case VERTRES: return r.bottom - r.top;
+    case VREFRESH: return 60;
+    default: return 0;
+  }
+}
+
+void SetScreenBitsForTest(int bits) {
+  std::lock_guard lock(windowLock());
+  screenBits = bits > 0 ? bits : 32;
+}
+
+HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint) {
+  std::lock_guard lock(windowLock());
+  Window* w = findWindow(hwnd);
+  if (!w || !paint) return nullptr;
+  std::memset(paint, 0, sizeof *paint);
+  paint->hdc = &windowDc;
+  paint->rcPaint = RECT{0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top};
+  validate(*w);
+  return paint->hdc;
+}
+
+BOOL EndPaint(HWND, const PAINTSTRUCT*) { return 1; }
+
+int FillRect(HDC dc, const RECT* rect, HBRUSH brush) { return dc && rect && brush ? 1 : 0; }
+
+BOOL GlobalMemoryStatusEx(MEMORYSTATUSEX* status) {
+  if (!status || status->dwLength != sizeof(MEMORYSTATUSEX)) return 0;
+  struct sysinfo si{};
+  if (sysinfo(&si) != 0) return 0;
+  DWORDLONG unit = si.mem_unit ? si.mem_unit : 1;
+  status->ullTotalPhys = si.totalram * unit;
+  status->ullAvailPhys = (si.freeram + si.bufferram) * unit;
+  status->ullTotalPageFile = (si.totalram + si.totalswap) * unit;
+  status->ullAvailPageFile = (si.freeram + si.bufferram + si.freeswap) * unit;
+  status->ullTotalVirtual = DWORDLONG(1) << 47;
+  status->ullAvailVirtual = status->ullTotalVirtual;
+  status->ullAvailExtendedVirtual = 0;
+  status->dwMemoryLoad = status->ullTotalPhys
+      ? static_cast<DWORD>(100 - status->ullAvailPhys * 100 / status->ullTotalPhys) : 0;
+  return 1;
+}
+
+void GlobalMemoryStatus(MEMORYSTATUS* status) {
+  if (!status) return;
+  MEMORYSTATUSEX ex{};
+  ex.dwLength = sizeof ex;
+  if (!GlobalMemoryStatusEx(&ex)) return;
+  status->dwLength = sizeof *status;
+  status->dwMemoryLoad = ex.dwMemoryLoad;
+  status->dwTotalPhys = ex.ullTotalPhys;
+  status->dwAvailPhys = ex.ullAvailPhys;
+  status->dwTotalPageFile = ex.ullTotalPageFile;
+  status->dwAvailPageFile = ex.ullAvailPageFile;
+  status->dwTotalVirtual = ex.ullTotalVirtual;
+  status->dwAvailVirtual = ex.ullAvailVirtual;
+}
+
+BOOL PresentWindow(HWND hwnd, const void* pixels, int width, int height, int pitch) {
+  std::lock_guard lock(windowLock());
+  Window* w = findWindow(hwnd);
+  if (!w || w->destroying) return 0;
+  if (Backend* b = backend()) b->present(*w, pixels, width, height, pitch);
+  ++w->presents;
+  // The frame limit closes the window the way a user would.
+  if (w->presentLimit > 0 && w->presents == w->presentLimit) {
+    MessageQueue& q = queueOf(w->threadId);
+    q.posted.push_back(MSG{hwnd, WM_CLOSE, 0, 0, messageTime(), {}});
+    q.recount();
+  }
+  return 1;
+}
+
+int GetPresentCount(HWND hwnd) {
+  std::lock_guard lock(windowLock());
+  Window* w = findWindow(hwnd);
+  return w ? w->presents : 0;
+}
+
+}  // namespace plat::win

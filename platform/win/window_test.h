@@ -1,0 +1,47 @@
+// Test facility of the window stand-in: events injected in process take the same road
+// as the display's own events, and a few switches make the screen and window creation
+// behave as a test needs.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "platform/win/window.h"
+
+namespace plat::win {
+
+// One event of the window system, as the SDL back end reports it. Keys are named by
+// their USB HID usage (SDL's scan codes); mouse buttons are 1 left, 2 middle, 3 right;
+// mouse positions are client co-ordinates.
+struct WindowEvent {
+  enum class Kind {
+    KeyDown, KeyUp, Text, MouseMove, ButtonDown, ButtonUp, Wheel, FocusGained, FocusLost,
+    Minimized, Restored, Close, Exposed, Moved, Resized, Drop
+  };
+  Kind kind = Kind::Close;
+  int key = 0;          // KeyDown, KeyUp: HID usage; ButtonDown, ButtonUp: button
+  bool repeat = false;  // KeyDown: auto-repeat
+  int x = 0, y = 0;     // mouse position; Moved: new client origin; Resized: client size
+  float wheelX = 0, wheelY = 0;  // Wheel: steps, positive away from the user and right
+  std::string text;              // Text: UTF-8 text
+  std::vector<std::string> files;  // Drop: UTF-8 paths
+};
+
+// Delivers an event to a window as if the window system had reported it.
+void InjectWindowEvent(HWND hwnd, const WindowEvent& event);
+
+// True when windows are headless records (no display, or HALVORINE_HEADLESS=1).
+bool IsHeadlessWindowSystem();
+
+// Makes GetDeviceCaps report this many bits per pixel for the screen; 0 restores 32.
+void SetScreenBitsForTest(int bits);
+// While set, CreateWindowExW fails.
+void SetWindowCreationFailsForTest(bool fails);
+
+// State the stand-in records without a Win32 query for it.
+bool IsWindowFullScreen(HWND hwnd);
+bool IsImeEnabled(HWND hwnd);
+int GetPresentCount(HWND hwnd);
+bool GetCursorClip(RECT* rect);
+int GetCursorDisplayCount();
+
+}  // namespace plat::win

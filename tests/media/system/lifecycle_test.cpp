@@ -1,0 +1,251 @@
+// Start-up, shut-down and their order; the failures of start-up; the frame limit.
+#include <sys/wait.h>
+
+#include <filesystem>
+
+#include <algorithm>
+
+#include "library_fixture.h"
+#include "media/system/graphics_seam.h"
+#include "media/file/file_access.h"
+#include "media/system/fatal.h"
+#include "media/system/input_seam.h"
+
+namespace {
+using namespace halvorine_test;
+using namespace ZaDod;
+using K = plat::win::WindowEvent::Kind;
+
+std::vector<std::string> only(const std::vector<std::string>& calls, const std::vector<std::string>& names) {
+  std::vector<std::string> kept;
+  for (const std::string& c : calls)
+    if (std::find(names.begin(), names.end(), c) != names.end()) kept.push_back(c);
+  return kept;
+}
+
+TEST_F(LibraryTest, StartsPumpsClosesAndStartsAgain) {
+  EXPECT_EQ(TerminateLibrary(), 0);  // before start-up: nothing to do
+  ASSERT_EQ(startWindowed(), 0);
+  EXPECT_EQ(InitializeLibrary(), 0);
+  EXPECT_EQ(ProcessWindowMessages(), 0);
+  EXPECT_EQ(ProcessWindowMessages(), 0);
+
+  inject(K::Close);
+  EXPECT_EQ(ProcessWindowMessages(), -1);
+  EXPECT_EQ(ProcessWindowMessages(), -1);
+  EXPECT_TRUE(logHasInOrder({u"ウインドウを閉じようとしています", u"ウインドウが破棄されようとしています",
+                             u"ソフトを終了する準備が整いました"}));
+  EXPECT_EQ(TerminateLibrary(), 0);
+  EXPECT_EQ(TerminateLibrary(), 0);
+  EXPECT_EQ(plat::win::FindWindowW(u"D123987X", nullptr), nullptr);
+
+  ASSERT_EQ(InitializeLibrary(), 0);
+  EXPECT_EQ(ProcessWindowMessages(), 0);
+  EXPECT_EQ(TerminateLibrary(), 0);
+}
+
+TEST_F(LibraryTest, LogsStartUpAndShutDownInOrder) {
+  ASSERT_EQ(startWindowed(), 0);
+  EXPECT_TRUE(logHasInOrder({u"ＺａＤｏｄライブラリの初期化処理開始", u"システムの情報を出力します",
+                             u"ＣＯＭの初期化... ", u"成功しました", u"メモリ総量:", u"タイマーの精度を検査します",
+                             u"精度結果 更新回数", u"ソフトの二重起動検査... ", u"二重起動はされていませんでした",
+                             u"ウインドウクラスを登録します... ", u"登録に成功しました",
+                             u"ウインドウモード起動用のウインドウを作成します", u"ウインドウの作成に成功しました",
+                             u"ウインドウを表示します", u"ＩＭＥを無効にしました",
+                             u"ウインドウスタイルをウインドウモード用に変更します... ", u"完了",
+                             u"ＺａＤｏｄライブラリの初期化処理終了"}));
+  forgetLog();
+  EXPECT_EQ(TerminateLibrary(), 0);
+  EXPECT_TRUE(logHasInOrder({u"ウインドウを閉じようとしています", u"ウインドウが破棄されようとしています",
+                             u"ソフトを終了する準備が整いました", u"ＣＯＭを終了... 完了"}));
+}
+
+TEST_F(LibraryTest, ReachesTheModulesInStartUpAndShutDownOrder) {
+  ASSERT_EQ(startWindowed(), 0);
+  std::vector<std::string> startOrder = {
+      "SetupYUVToRGBTables", "SetGraphRestoreCallback", "InitializeInput", "InitializeSoundConvert",
+      "InitializeSoundSystem", "InitializeMovie",
+      "InitializeGraphics", "InitializeInputCharBuffer", "SetDrawTarget(back)", "SetDrawTarget(front)"};
+  EXPECT_EQ(only(TakeSeamCalls(), startOrder), startOrder);
+  TerminateLibrary();
+  std::vector<std::string> endOrder = {
+      "TerminateNetWork", "TerminateMusicPlayback", "TerminateGraphics", "TerminateMovie", "TerminateInput",
+      "TerminateSoundSystem", "TerminateSoundConvert", "RemoveWindowDecorations", "DeleteAllKeyInput"};
+  EXPECT_EQ(only(TakeSeamCalls(), endOrder), endOrder);
+}
+
+TEST_F(LibraryTest, RefusesA24BitDesktop) {
+  plat::win::SetScreenBitsForTest(24);
+  EXPECT_EQ(startWindowed(), -1);
+  plat::win::SetScreenBitsForTest(0);
+  EXPECT_TRUE(logHasInOrder({u"ＺａＤｏｄライブラリは２４ビットカラーモードに対応していません",
+                             u"ＺａＤｏｄライブラリの初期化処理失敗"}));
+  EXPECT_EQ(GetMainWindowHandle(), nullptr);
+  EXPECT_EQ(InitializeLibrary(), 0);
+}
+
+// A failed start-up ends everything it started, so the next start finds no window of
+// its own class and succeeds.
+TEST_F(LibraryTest, FailedWindowCreationShutsDownAndALaterStartSucceeds) {
+  plat::win::SetWindowCreationFailsForTest(true);
+  EXPECT_EQ(startWindowed(), -1);
+  plat::win::SetWindowCreationFailsForTest(false);
+  EXPECT_TRUE(logHasInOrder({u"ウインドウの作成に失敗しました", u"ＣＯＭを終了... 完了",
+                             u"ＺａＤｏｄライブラリの初期化処理失敗"}));
+  EXPECT_EQ(InitializeLibrary(), 0);
+}
+
+TEST_F(LibraryTest, FailedInputStartClosesTheWindowItOpened) {
+  SetInputStartFailsForTest(true);
+  EXPECT_EQ(startWindowed(), -1);
+  SetInputStartFailsForTest(false);
+  EXPECT_EQ(plat::win::FindWindowW(u"D123987X", nullptr), nullptr);
+  EXPECT_TRUE(logHasInOrder({u"ウインドウが破棄されようとしています", u"ＺａＤｏｄライブラリの初期化処理失敗"}));
+  EXPECT_EQ(InitializeLibrary(), 0);
+}
+
+TEST_F(LibraryTest, FailedGraphicsStartShutsDown) {
+  SetGraphicsStartFailsForTest(true);
+  EXPECT_EQ(startWindowed(), -1);
+  SetGraphicsStartFailsForTest(false);
+  std::vector<std::string> calls = TakeSeamCalls();
+  EXPECT_NE(std::find(calls.begin(), calls.end(), "TerminateGraphics"), calls.end());
+  EXPECT_NE(std::find(calls.begin(), calls.end(), "TerminateInput"), calls.end());
+  EXPECT_EQ(InitializeLibrary(), 0);
+}
+
+plat::win::LRESULT plainProc(plat::win::HWND h, plat::win::UINT m, plat::win::WPARAM w, plat::win::LPARAM l) {
+  return plat::win::DefWindowProcW(h, m, w, l);
+}
+
+TEST_F(LibraryTest, RefusesToStartWhileAWindowOfItsClassExists) {
+  plat::win::WNDCLASSEXW cls{};
+  cls.cbSize = sizeof cls;
+  cls.lpfnWndProc = plainProc;
+  cls.lpszClassName = u"D123987X";
+  ASSERT_NE(plat::win::RegisterClassExW(&cls), 0);
+  plat::win::HWND other = plat::win::CreateWindowExW(0, u"D123987X", u"other", 0, 0, 0, 10, 10, nullptr, nullptr,
+                                                     nullptr, nullptr);
+  EXPECT_EQ(startWindowed(), -1);
+  EXPECT_TRUE(logHasInOrder({u"二重起動されています、ソフトを終了します", u"ＺａＤｏｄライブラリの初期化処理失敗"}));
+  EXPECT_TRUE(plat::win::IsWindow(other));  // someone else's window is left alone
+  plat::win::DestroyWindow(other);
+  plat::win::UnregisterClassW(u"D123987X", nullptr);
+  EXPECT_EQ(InitializeLibrary(), 0);
+}
+
+TEST_F(LibraryTest, TwoHeadlessProcessesStartSideBySide) {
+  pid_t children[2];
+  for (pid_t& child : children) {
+    child = fork();
+    if (child == 0) {
+      int ok = startWindowed() == 0 && ProcessWindowMessages() == 0 && TerminateLibrary() == 0;
+      _exit(ok ? 0 : 1);
+    }
+  }
+  for (pid_t child : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+}
+
+TEST_F(LibraryTest, ShutDownReturnsToTheStartingFolder) {
+  std::filesystem::create_directory("elsewhere");
+  ASSERT_EQ(startWindowed(), 0);
+  std::filesystem::path start = std::filesystem::current_path();
+  ASSERT_EQ(FileAccessChangeDir(u"elsewhere"), 0);
+  ASSERT_NE(std::filesystem::current_path(), start);
+  TerminateLibrary();
+  EXPECT_EQ(std::filesystem::current_path(), start);
+}
+
+int threadCount() {
+  int n = 0;
+  for ([[maybe_unused]] auto& task : std::filesystem::directory_iterator("/proc/self/task")) ++n;
+  return n;
+}
+
+TEST_F(LibraryTest, NoLoadingWorkerOutlivesShutDown) {
+  int before = threadCount();
+  ASSERT_EQ(startWindowed(), 0);
+  EXPECT_GT(threadCount(), before);
+  TerminateLibrary();
+  EXPECT_EQ(threadCount(), before);
+}
+
+// The child is a fork of this test, so it works in the test's own folder.
+TEST_F(LibraryTest, FatalExitOnTheMainThreadShutsTheLibraryDownFirst) {
+  EXPECT_EXIT(
+      {
+        LogCapture::echoToStderr();
+        startWindowed();
+        FatalErrorExit(u"致命的なエラー");
+      },
+      ::testing::ExitedWithCode(255),
+      "致命的なエラー.*ウインドウが破棄されようとしています.*ソフトを終了する準備が整いました.*ＣＯＭを終了");
+}
+
+TEST_F(LibraryTest, FrameLimitEndsThePumpAfterTheThirdFlip) {
+  setenv("HALVORINE_FRAMES", "3", 1);
+  int started = startWindowed();
+  unsetenv("HALVORINE_FRAMES");
+  ASSERT_EQ(started, 0);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(ProcessWindowMessages(), 0) << i;
+    FlipScreen();
+  }
+  EXPECT_EQ(ProcessWindowMessages(), -1);
+}
+
+}  // namespace
+
+namespace {
+using namespace halvorine_test;
+
+// The log file's lines, each as its indent depth and its text after the time stamp.
+std::vector<std::pair<int, std::u16string>> logFileLines() {
+  std::vector<std::pair<int, std::u16string>> lines;
+  FILE* f = std::fopen("Log.txt", "rb");
+  if (!f) return lines;
+  std::u16string text;
+  for (int lo, hi; (lo = std::fgetc(f)) != EOF && (hi = std::fgetc(f)) != EOF;)
+    text += static_cast<char16_t>(lo | (hi << 8));
+  std::fclose(f);
+  if (!text.empty() && text[0] == 0xFEFF) text.erase(0, 1);
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find(u"\r\n", start);
+    if (end == std::u16string::npos) end = text.size();
+    std::u16string line = text.substr(start, end - start);
+    size_t colon = line.find(u':');
+    size_t at = colon == std::u16string::npos ? 0 : colon + 1;
+    int depth = 0;
+    while (at < line.size() && line[at] == u'\t') ++depth, ++at;
+    lines.emplace_back(depth, line.substr(at));
+    start = end + 2;
+  }
+  return lines;
+}
+
+int depthOf(const std::vector<std::pair<int, std::u16string>>& lines, const std::u16string& text) {
+  for (const auto& [depth, line] : lines)
+    if (line.find(text) != std::u16string::npos) return depth;
+  return -1;
+}
+
+TEST_F(LibraryTest, LogFileCarriesTheStartUpIndentsAndContinuations) {
+  SetLogFileOutput(1);
+  ASSERT_EQ(startWindowed(), 0);
+  auto lines = logFileLines();
+  EXPECT_EQ(depthOf(lines, u"ＺａＤｏｄライブラリの初期化処理開始"), 0);
+  EXPECT_EQ(depthOf(lines, u"システムの情報を出力します"), 1);
+  EXPECT_EQ(depthOf(lines, u"ＺａＤｏｄライブラリ Ver3.16d"), 2);
+  EXPECT_EQ(depthOf(lines, u"タイマーの精度を検査します"), 1);
+  EXPECT_EQ(depthOf(lines, u"ＺａＤｏｄライブラリの初期化処理終了"), 0);
+  // The one-space pieces start lines that the next message continues.
+  EXPECT_EQ(depthOf(lines, u" パフォーマンスカウンターを使用します"), 1);
+  EXPECT_EQ(depthOf(lines, u" ソフトの二重起動検査... 二重起動はされていませんでした"), 1);
+}
+
+}  // namespace

@@ -1,0 +1,275 @@
+// The running window: activation and the inactive wait, the activation queue, the
+// window procedure's wheel, sizing and cursor rules, and the window services.
+#include <algorithm>
+#include <thread>
+
+#include "library_fixture.h"
+#include "media/system/graphics_seam.h"
+
+namespace {
+using namespace halvorine_test;
+using namespace ZaDod;
+using namespace plat::win;
+using K = WindowEvent::Kind;
+
+bool called(const std::vector<std::string>& calls, const char* name) {
+  return std::find(calls.begin(), calls.end(), name) != calls.end();
+}
+
+TEST_F(LibraryTest, WindowModeBeforeStartUpIsOnlyRecorded) {
+  EXPECT_EQ(ChangeWindowMode(1), 0);
+  EXPECT_EQ(ChangeWindowMode(1), 0);
+  EXPECT_EQ(logCount(u"ChangeWindowMode実行"), 2);
+  EXPECT_EQ(logCount(u"ウインドウモードフラグが立てられました"), 1);
+  EXPECT_EQ(GetWindowModeFlag(), 1);
+  EXPECT_EQ(GetMainWindowHandle(), nullptr);
+}
+
+TEST_F(LibraryTest, DefaultWindowIsCentredWithA640By480ClientArea) {
+  ASSERT_EQ(startWindowed(), 0);
+  EXPECT_EQ(FindWindowW(u"D123987X", u"ZaDod"), mainWindow());
+  RECT client, window, work;
+  GetClientRect(mainWindow(), &client);
+  GetWindowRect(mainWindow(), &window);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_EQ(client.right, 640);
+  EXPECT_EQ(client.bottom, 480);
+  EXPECT_EQ(window.left, (work.right - work.left - (window.right - window.left)) / 2 + work.left);
+  EXPECT_EQ(window.top, (work.bottom - work.top - (window.bottom - window.top)) / 2 + work.top);
+  EXPECT_FALSE(IsImeEnabled(mainWindow()));
+  EXPECT_EQ(GetWindowActiveFlag(), 1);
+}
+
+TEST_F(LibraryTest, TitlePositionAndStretchRateReachTheWindow) {
+  SetMainWindowText("Halvorine 0.1.44");
+  ASSERT_EQ(startWindowed(), 0);
+  char16_t title[64];
+  GetWindowTextW(mainWindow(), title, 64);
+  EXPECT_EQ(std::u16string(title), u"Halvorine 0.1.44");
+  SetMainWindowText("\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0");
+  GetWindowTextW(mainWindow(), title, 64);
+  EXPECT_EQ(std::u16string(title), u"ゲーム");
+
+  SetWindowPosition(10, 20);
+  RECT window;
+  GetWindowRect(mainWindow(), &window);
+  EXPECT_EQ(window.left, 10);
+  EXPECT_EQ(window.top, 20);
+
+  SetWindowStretchRate(2.0, 0.0);
+  double x, y;
+  EXPECT_EQ(GetWindowStretchRate(&x, &y), 2.0);
+  EXPECT_EQ(y, 2.0);
+  RECT client;
+  GetClientRect(mainWindow(), &client);
+  EXPECT_EQ(client.right, 1280);
+  EXPECT_EQ(client.bottom, 960);
+
+  // Desktop points map back to the screen image, rounded to the nearest pixel.
+  POINT origin{0, 0};
+  ClientToScreen(mainWindow(), &origin);
+  int sx, sy;
+  ConvDesktopPosToScreenPos(origin.x + 3, origin.y + 5, &sx, &sy);
+  EXPECT_EQ(sx, 2);
+  EXPECT_EQ(sy, 3);
+}
+
+TEST_F(LibraryTest, WheelNotchesAreHandedOutOnceAndAReversalRestarts) {
+  ASSERT_EQ(startWindowed(), 0);
+  for (int delta : {120, 120, 10}) SendMessageW(mainWindow(), WM_MOUSEWHEEL, MAKEWPARAM(0, delta), 0);
+  EXPECT_EQ(GetMouseWheelRotation(0), 2);
+  EXPECT_EQ(GetMouseWheelRotation(0), 2);
+  EXPECT_EQ(GetMouseWheelRotation(1), 2);
+  EXPECT_EQ(GetMouseWheelRotation(1), 0);
+  SendMessageW(mainWindow(), WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0);
+  EXPECT_EQ(GetMouseWheelRotation(1), -1);
+}
+
+TEST_F(LibraryTest, InjectedWheelStepsReachTheAccumulatorThroughThePump) {
+  ASSERT_EQ(startWindowed(), 0);
+  WindowEvent e;
+  e.kind = K::Wheel;
+  e.wheelY = 3;
+  InjectWindowEvent(mainWindow(), e);
+  EXPECT_EQ(ProcessWindowMessages(), 0);
+  EXPECT_EQ(GetMouseWheelRotation(1), 3);
+}
+
+TEST_F(LibraryTest, SizingBelow128StopsAt128OnTheSmallerSideKeepingTheAspect) {
+  ASSERT_EQ(startWindowed(), 0);
+  RECT window, client;
+  GetWindowRect(mainWindow(), &window);
+  GetClientRect(mainWindow(), &client);
+  int frameW = window.right - window.left - client.right, frameH = window.bottom - window.top - client.bottom;
+  RECT dragged{100, 100, 100 + frameW + 40, 100 + frameH + 30};
+  SendMessageW(mainWindow(), WM_SIZING, 8, reinterpret_cast<LPARAM>(&dragged));
+  EXPECT_EQ(dragged.bottom - dragged.top - frameH, 128);
+  EXPECT_EQ(dragged.right - dragged.left - frameW, 128 * 640 / 480);
+  EXPECT_EQ(dragged.left, 100);
+  EXPECT_EQ(dragged.top, 100);
+  // Dragging the right edge to double width gives the rate 2 for both sides.
+  dragged = RECT{0, 0, frameW + 1280, frameH + 100};
+  SendMessageW(mainWindow(), WM_SIZING, 2, reinterpret_cast<LPARAM>(&dragged));
+  EXPECT_EQ(dragged.bottom - frameH, 960);
+}
+
+TEST_F(LibraryTest, ScreenSaverRequestsAreSwallowedAndComStartsOnce) {
+  ASSERT_EQ(startWindowed(), 0);
+  BOOL active = 1;
+  SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &active, 0);
+  EXPECT_EQ(active, 0);  // switched off while the game runs
+  EXPECT_EQ(SendMessageW(mainWindow(), WM_SYSCOMMAND, SC_SCREENSAVE, 0), 0);
+  EXPECT_EQ(InitializeCom(), -1);
+  TerminateLibrary();
+  SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &active, 0);
+  EXPECT_EQ(active, 1);
+}
+
+TEST_F(LibraryTest, DeactivationPausesAndTheInactivePumpWaitsForActivation) {
+  ASSERT_EQ(startWindowed(), 0);
+  TakeSeamCalls();
+  inject(K::FocusLost);
+  EXPECT_EQ(ProcessWindowMessages(), 0);
+  EXPECT_EQ(GetWindowActiveFlag(), 0);
+  std::vector<std::string> calls = TakeSeamCalls();
+  EXPECT_TRUE(called(calls, "SuspendPlayingMovies"));
+  EXPECT_TRUE(called(calls, "SetSoundMemPauseAll(1)"));
+
+  std::thread activator([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    inject(K::FocusGained);
+  });
+  EXPECT_EQ(ProcessWindowMessages(), 0);  // sleeps until the activation arrives
+  activator.join();
+  EXPECT_EQ(GetWindowActiveFlag(), 1);
+  EXPECT_TRUE(called(TakeSeamCalls(), "SetSoundMemPauseAll(0)"));
+  EXPECT_EQ(WaitWhileWindowInactive(), 0);
+}
+
+TEST_F(LibraryTest, MinimisedActivationCountsAsDeactivation) {
+  ASSERT_EQ(startWindowed(), 0);
+  HandleWindowActivation(MAKEWPARAM(WA_ACTIVE, 1), 0, 0, 0);
+  EXPECT_EQ(GetWindowActiveFlag(), 0);
+  HandleWindowActivation(WA_ACTIVE, 0, 0, 0);
+  EXPECT_EQ(GetWindowActiveFlag(), 1);
+  inject(K::Minimized);
+  ProcessWindowMessagesCore();
+  EXPECT_EQ(GetWindowActiveFlag(), 0);
+  inject(K::Restored);
+  ProcessWindowMessagesCore();
+  EXPECT_EQ(GetWindowActiveFlag(), 1);
+}
+
+TEST_F(LibraryTest, ActivationsWaitWhileThePumpRunsAndThe513thIsHandledAtOnce) {
+  ASSERT_EQ(startWindowed(), 0);
+  Library.PumpRunning = 1;
+  for (int i = 0; i < kActivationQueueSize; ++i) QueueWindowActivation(0, 0, 0, 0);
+  EXPECT_EQ(GetWindowActiveFlag(), 1);
+  EXPECT_EQ(Win.Status.ActivationCount, kActivationQueueSize);
+  QueueWindowActivation(0, 0, 0, 0);
+  EXPECT_EQ(GetWindowActiveFlag(), 0);
+  Library.PumpRunning = 0;
+  QueueWindowActivation(WA_ACTIVE, 0, 0, 0);
+  EXPECT_EQ(GetWindowActiveFlag(), 1);
+  // The 512 queued deactivations replay after the next drain.
+  EXPECT_EQ(ProcessWindowMessagesCore(), 0);
+  EXPECT_EQ(Win.Status.ActivationCount, 0);
+  EXPECT_EQ(GetWindowActiveFlag(), 0);
+}
+
+TEST_F(LibraryTest, InactiveWaitEndsAfterTenPassesDuringShutDown) {
+  ASSERT_EQ(startWindowed(), 0);
+  inject(K::FocusLost);
+  ProcessWindowMessages();
+  ASSERT_EQ(GetWindowActiveFlag(), 0);
+  Win.Status.ClosingState = 1;
+  EXPECT_EQ(ProcessWindowMessagesCore(), 0);  // returns although the window stays inactive
+  Win.Status.ClosingState = 0;
+  EXPECT_EQ(TerminateLibrary(), 0);
+}
+
+TEST_F(LibraryTest, WaitWhileInactiveGivesZeroOrMinusOne) {
+  ASSERT_EQ(startWindowed(), 0);
+  EXPECT_EQ(WaitWhileWindowInactive(), 0);
+  inject(K::FocusLost);
+  ProcessWindowMessages();
+  inject(K::Close);
+  EXPECT_EQ(WaitWhileWindowInactive(), -1);
+  EXPECT_EQ(WaitWhileWindowInactive(), -1);
+}
+
+TEST_F(LibraryTest, CursorClipTakesTheLeftAndTopEdgesButNotTheRightAndBottom) {
+  Win.Settings.CursorClipFlag = 1;
+  ASSERT_EQ(startWindowed(), 0);
+  WindowEvent move;
+  move.kind = K::MouseMove;
+  move.x = 640, move.y = 0;  // just right of the client area
+  InjectWindowEvent(mainWindow(), move);
+  ProcessWindowMessages();
+  ProcessWindowMessages();
+  EXPECT_FALSE(GetCursorClip(nullptr));
+  move.x = 0;
+  InjectWindowEvent(mainWindow(), move);
+  ProcessWindowMessages();
+  ProcessWindowMessages();
+  RECT clip;
+  ASSERT_TRUE(GetCursorClip(&clip));
+  EXPECT_EQ(clip.right - clip.left, 640);
+  inject(K::FocusLost);
+  ProcessWindowMessages();
+  EXPECT_FALSE(GetCursorClip(nullptr));  // released on deactivation
+}
+
+TEST_F(LibraryTest, DroppedFilesAreTakenAndFreed) {
+  ASSERT_EQ(startWindowed(), 0);
+  DragAcceptFiles(mainWindow(), 1);
+  WindowEvent drop;
+  drop.kind = K::Drop;
+  drop.files = {"a.png", "b.png"};
+  InjectWindowEvent(mainWindow(), drop);
+  ProcessWindowMessages();
+  ASSERT_EQ(Win.Status.DroppedFileNum, 2);
+  EXPECT_EQ(std::u16string(Win.Status.DroppedFiles[1]), u"b.png");
+  FreeDroppedFileList();
+  EXPECT_EQ(Win.Status.DroppedFileNum, 0);
+  UpdateDragAcceptFiles();  // drag and drop is off in this system
+  InjectWindowEvent(mainWindow(), drop);
+  ProcessWindowMessages();
+  EXPECT_EQ(Win.Status.DroppedFileNum, 0);
+}
+
+}  // namespace
+
+namespace {
+using namespace halvorine_test;
+using namespace ZaDod;
+using namespace plat::win;
+
+TEST_F(LibraryTest, ChangingModeRestylesTheRunningWindow) {
+  ASSERT_EQ(startWindowed(), 0);
+  TakeSeamCalls();
+  EXPECT_EQ(ChangeWindowMode(0), 0);
+  EXPECT_TRUE(IsWindowFullScreen(mainWindow()));
+  EXPECT_EQ(GetWindowModeFlag(), 0);
+  std::vector<std::string> calls = TakeSeamCalls();
+  EXPECT_NE(std::find(calls.begin(), calls.end(), "ChangeScreenMode"), calls.end());
+  EXPECT_EQ(ChangeWindowMode(1), 0);
+  EXPECT_FALSE(IsWindowFullScreen(mainWindow()));
+  RECT client;
+  GetClientRect(mainWindow(), &client);
+  EXPECT_EQ(client.right, 640);
+  EXPECT_EQ(client.bottom, 480);
+}
+
+TEST_F(LibraryTest, FullScreenStartRetriesTheDefaultModeAt32Bits) {
+  ASSERT_EQ(InitializeLibrary(), 0);  // the window-mode flag is 0: full screen
+  EXPECT_TRUE(logHasInOrder({u"設定されている画面設定", u"対応している画面モードなし", u"設定されている画面設定",
+                             u"対応している画面モードなし", u"フルスクリーンモード用のウインドウを作成します"}));
+  EXPECT_EQ(GetScreenColorBitDepth(), 32);
+  EXPECT_TRUE(IsWindowFullScreen(mainWindow()));
+  EXPECT_LT(GetCursorDisplayCount(), 0);  // no cursor over a full screen
+  TerminateLibrary();
+  SetScreenMode(0, 0, 0, 0);  // back to the default setting for the other tests
+}
+
+}  // namespace

@@ -1,0 +1,290 @@
+// Window stand-in, headless back end: classes, windows and the frame model, message
+// queues, events to messages, keyboard state, dropped files, frames and the screen.
+#include "platform/win/window.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/win/window_test.h"
+
+namespace {
+using namespace plat::win;
+
+const int forceHeadless = setenv("HALVORINE_HEADLESS", "1", 1);
+
+struct Seen {
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+std::vector<Seen> seen;
+
+LRESULT recordingProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  seen.push_back({msg, w, l});
+  return DefWindowProcW(hwnd, msg, w, l);
+}
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    (void)forceHeadless;
+    WNDCLASSEXW cls{};
+    cls.cbSize = sizeof cls;
+    cls.lpfnWndProc = recordingProc;
+    cls.lpszClassName = u"TestClass";
+    RegisterClassExW(&cls);
+    seen.clear();
+  }
+  void TearDown() override {
+    if (hwnd && IsWindow(hwnd)) DestroyWindow(hwnd);
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    EXPECT_TRUE(UnregisterClassW(u"TestClass", nullptr));
+  }
+  HWND create(DWORD style = 0x80CA0000, DWORD ex = 0x300) {
+    RECT r{0, 0, 640, 480};
+    AdjustWindowRectEx(&r, style, 0, ex);
+    hwnd = CreateWindowExW(ex, u"TestClass", u"Title", style, 100, 50, r.right - r.left,
+                           r.bottom - r.top, nullptr, nullptr, nullptr, nullptr);
+    return hwnd;
+  }
+  std::vector<UINT> drain() {
+    std::vector<UINT> got;
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      got.push_back(m.message);
+      TranslateMessage(&m);
+      DispatchMessageW(&m);
+    }
+    return got;
+  }
+  HWND hwnd = nullptr;
+};
+
+TEST_F(WindowTest, FrameModelGivesTheClientAreaAskedFor) {
+  ASSERT_TRUE(IsHeadlessWindowSystem());
+  ASSERT_NE(create(), nullptr);
+  RECT client, window;
+  GetClientRect(hwnd, &client);
+  GetWindowRect(hwnd, &window);
+  EXPECT_EQ(client.right, 640);
+  EXPECT_EQ(client.bottom, 480);
+  EXPECT_EQ(window.left, 100);
+  POINT p{0, 0};
+  ClientToScreen(hwnd, &p);
+  EXPECT_EQ(p.x, 100 + 5);       // 3 border + 2 client edge
+  EXPECT_EQ(p.y, 50 + 5 + 23);   // and the caption
+  SetWindowPos(hwnd, HWND_TOP, 10, 20, 0, 0, SWP_NOSIZE);
+  p = POINT{0, 0};
+  ClientToScreen(hwnd, &p);
+  EXPECT_EQ(p.x, 15);
+  // A captionless popup has no frame at all.
+  SetWindowLongW(hwnd, GWL_STYLE, WS_POPUP);
+  SetWindowLongW(hwnd, GWL_EXSTYLE, 0);
+  SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 640, 480, SWP_SHOWWINDOW);
+  GetClientRect(hwnd, &client);
+  EXPECT_EQ(client.right, 640);
+  EXPECT_TRUE(IsWindowFullScreen(hwnd));
+}
+
+TEST_F(WindowTest, CreationSendsCreateAndDestroySendsDestroy) {
+  ASSERT_NE(create(), nullptr);
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.front().message, WM_CREATE);
+  EXPECT_FALSE(UnregisterClassW(u"TestClass", nullptr));  // still in use
+  seen.clear();
+  PostMessageW(hwnd, WM_CLOSE, 0, 0);
+  drain();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].message, WM_CLOSE);
+  EXPECT_EQ(seen[1].message, WM_DESTROY);
+  EXPECT_FALSE(IsWindow(hwnd));
+  EXPECT_EQ(FindWindowW(u"TestClass", nullptr), nullptr);
+}
+
+TEST_F(WindowTest, ShowingActivatesAndAsksForPaint) {
+  ASSERT_NE(create(), nullptr);
+  seen.clear();
+  ShowWindow(hwnd, SW_SHOW);
+  ASSERT_GE(seen.size(), 2u);
+  EXPECT_EQ(seen[0].message, WM_ACTIVATEAPP);
+  EXPECT_EQ(seen[1].message, WM_ACTIVATE);
+  EXPECT_EQ(seen[1].wParam, WA_ACTIVE);
+  EXPECT_EQ(GetForegroundWindow(), hwnd);
+  // The default procedure validates, so WM_PAINT comes once.
+  std::vector<UINT> got = drain();
+  EXPECT_EQ(std::count(got.begin(), got.end(), WM_PAINT), 1);
+  EXPECT_TRUE(drain().empty());
+}
+
+TEST_F(WindowTest, QueueFiltersAndQuitComesLast) {
+  ASSERT_NE(create(), nullptr);
+  PostQuitMessage(7);
+  PostMessageW(hwnd, WM_USER + 1, 0, 0);
+  PostMessageW(nullptr, WM_USER + 2, 0, 0);
+  MSG m;
+  ASSERT_TRUE(PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE));
+  EXPECT_EQ(m.message, WM_USER + 1u);
+  ASSERT_TRUE(PeekMessageW(&m, reinterpret_cast<HWND>(-1), 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, WM_USER + 2u);
+  EXPECT_EQ(m.hwnd, nullptr);
+  ASSERT_TRUE(PeekMessageW(&m, hwnd, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, WM_USER + 1u);
+  EXPECT_FALSE(PeekMessageW(&m, hwnd, 0, 0, PM_REMOVE));  // quit is a thread message
+  ASSERT_TRUE(PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, WM_QUIT);
+  EXPECT_EQ(m.wParam, 7u);
+  EXPECT_FALSE(PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE));
+}
+
+TEST_F(WindowTest, KeysFollowThePhysicalKeyAndSetBothModifierBytes) {
+  ASSERT_NE(create(), nullptr);
+  auto key = [&](int usage, bool down) {
+    WindowEvent e;
+    e.kind = down ? WindowEvent::Kind::KeyDown : WindowEvent::Kind::KeyUp;
+    e.key = usage;
+    InjectWindowEvent(hwnd, e);
+  };
+  key(0xE4, true);  // right control
+  key(0x04, true);  // A
+  seen.clear();
+  drain();
+  BYTE state[256];
+  GetKeyboardState(state);
+  EXPECT_TRUE(state[VK_RCONTROL] & 0x80);
+  EXPECT_TRUE(state[VK_CONTROL] & 0x80);
+  EXPECT_FALSE(state[VK_LCONTROL] & 0x80);
+  EXPECT_TRUE(state['A'] & 0x80);
+  // Ctrl+A translates to the control character 1.
+  bool gotChar = false;
+  for (const Seen& s : seen) gotChar = gotChar || (s.message == WM_CHAR && s.wParam == 1);
+  EXPECT_TRUE(gotChar);
+  key(0x04, false);
+  key(0xE4, false);
+  drain();
+  GetKeyboardState(state);
+  EXPECT_FALSE(state[VK_CONTROL] & 0x80);
+  EXPECT_FALSE(state['A'] & 0x80);
+  // Alt makes system keys; the Japanese-layout punctuation keeps its codes.
+  key(0xE2, true);
+  key(0x2F, true);
+  MSG m;
+  ASSERT_TRUE(PeekMessageW(&m, hwnd, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, WM_SYSKEYDOWN);
+  EXPECT_EQ(m.wParam, VK_MENU);
+  ASSERT_TRUE(PeekMessageW(&m, hwnd, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, WM_SYSKEYDOWN);
+  EXPECT_EQ(m.wParam, 0xC0u);
+  EXPECT_EQ((m.lParam >> 16) & 0xFF, 0x1A);
+  key(0x2F, false);
+  key(0xE2, false);
+  drain();
+}
+
+TEST_F(WindowTest, TextBecomesUtf16CharactersAndWheelStepsAre120) {
+  ASSERT_NE(create(), nullptr);
+  WindowEvent text;
+  text.kind = WindowEvent::Kind::Text;
+  text.text = "a\xF0\x9F\x98\x80";  // a, then one character outside the BMP
+  InjectWindowEvent(hwnd, text);
+  WindowEvent wheel;
+  wheel.kind = WindowEvent::Kind::Wheel;
+  wheel.wheelY = 1.0f / 12;
+  InjectWindowEvent(hwnd, wheel);
+  wheel.wheelY = -1;
+  InjectWindowEvent(hwnd, wheel);
+  seen.clear();
+  drain();
+  std::vector<WPARAM> chars;
+  std::vector<int> deltas;
+  for (const Seen& s : seen) {
+    if (s.message == WM_CHAR) chars.push_back(s.wParam);
+    if (s.message == WM_MOUSEWHEEL) deltas.push_back(GET_WHEEL_DELTA_WPARAM(s.wParam));
+  }
+  EXPECT_EQ(chars, (std::vector<WPARAM>{u'a', 0xD83D, 0xDE00}));
+  EXPECT_EQ(deltas, (std::vector<int>{10, -120}));
+}
+
+TEST_F(WindowTest, MouseButtonsAreKeysAndMoveTheCursor) {
+  ASSERT_NE(create(), nullptr);
+  WindowEvent e;
+  e.kind = WindowEvent::Kind::ButtonDown;
+  e.key = 3;
+  e.x = 7, e.y = 9;
+  InjectWindowEvent(hwnd, e);
+  drain();
+  BYTE state[256];
+  GetKeyboardState(state);
+  EXPECT_TRUE(state[VK_RBUTTON] & 0x80);
+  POINT p;
+  GetCursorPos(&p);
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  EXPECT_EQ(p.x, r.left + 5 + 7);
+  EXPECT_EQ(p.y, r.top + 28 + 9);
+  e.kind = WindowEvent::Kind::ButtonUp;
+  InjectWindowEvent(hwnd, e);
+  drain();
+  GetKeyboardState(state);
+  EXPECT_FALSE(state[VK_RBUTTON] & 0x80);
+}
+
+TEST_F(WindowTest, DroppedFilesReachOnlyAWindowThatAcceptsThem) {
+  ASSERT_NE(create(), nullptr);
+  WindowEvent drop;
+  drop.kind = WindowEvent::Kind::Drop;
+  drop.files = {"/tmp/a.png", "/tmp/\xE3\x81\x82.txt"};
+  InjectWindowEvent(hwnd, drop);
+  MSG m;
+  EXPECT_FALSE(PeekMessageW(&m, hwnd, WM_DROPFILES, WM_DROPFILES, PM_REMOVE));
+  DragAcceptFiles(hwnd, 1);
+  InjectWindowEvent(hwnd, drop);
+  ASSERT_TRUE(PeekMessageW(&m, hwnd, WM_DROPFILES, WM_DROPFILES, PM_REMOVE));
+  HDROP h = reinterpret_cast<HDROP>(m.wParam);
+  EXPECT_EQ(DragQueryFileW(h, 0xFFFFFFFF, nullptr, 0), 2u);
+  EXPECT_EQ(DragQueryFileW(h, 1, nullptr, 0), 10u);
+  char16_t name[6];
+  EXPECT_EQ(DragQueryFileW(h, 1, name, 6), 5u);
+  EXPECT_EQ(std::u16string(name), u"/tmp/");
+  DragFinish(h);
+  // A list still queued when the window goes is freed with it.
+  InjectWindowEvent(hwnd, drop);
+  DestroyWindow(hwnd);
+}
+
+TEST_F(WindowTest, FrameLimitClosesTheWindowAfterTheNthPresent) {
+  setenv("HALVORINE_FRAMES", "3", 1);
+  ASSERT_NE(create(), nullptr);
+  unsetenv("HALVORINE_FRAMES");
+  MSG m;
+  for (int i = 1; i <= 3; ++i) {
+    EXPECT_FALSE(PeekMessageW(&m, hwnd, WM_CLOSE, WM_CLOSE, PM_NOREMOVE)) << i;
+    PresentWindow(hwnd, nullptr, 0, 0, 0);
+  }
+  EXPECT_EQ(GetPresentCount(hwnd), 3);
+  ASSERT_TRUE(PeekMessageW(&m, hwnd, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+}
+
+TEST_F(WindowTest, ScreenReportsAndTestSwitches) {
+  EXPECT_EQ(GetDeviceCaps(GetDC(nullptr), BITSPIXEL) * GetDeviceCaps(GetDC(nullptr), PLANES), 32);
+  SetScreenBitsForTest(24);
+  EXPECT_EQ(GetDeviceCaps(GetDC(nullptr), BITSPIXEL), 24);
+  SetScreenBitsForTest(0);
+  MEMORYSTATUSEX mem{};
+  mem.dwLength = sizeof mem;
+  ASSERT_TRUE(GlobalMemoryStatusEx(&mem));
+  EXPECT_GT(mem.ullTotalPhys, 0u);
+  EXPECT_LE(mem.ullAvailPhys, mem.ullTotalPhys);
+  RECT work;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_EQ(work.right, 1920);
+  SetWindowCreationFailsForTest(true);
+  EXPECT_EQ(create(), nullptr);
+  SetWindowCreationFailsForTest(false);
+}
+
+}  // namespace
