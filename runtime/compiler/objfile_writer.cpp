@@ -58,9 +58,14 @@ class Writer {
   std::vector<uint8_t> build();
 
  private:
+  // One function's code words and operands; the streams of all images are
+  // joined in function order, the order the reader unpacks them in.
   struct Image {
     std::vector<uint32_t> words;
+    Bytes streams[kStreamCount];
+    uint32_t strings = 0;
   };
+  Bytes& stream(int32_t kind) { return images_[current_].streams[kind]; }
   void collectNames();
   int32_t atomRef(int32_t id) const;
   std::string checkedText(const char* s, size_t limit) const;
@@ -75,8 +80,7 @@ class Writer {
   std::vector<std::string> names_;
   std::unordered_map<int32_t, int32_t> nameIndex_;
   std::vector<Image> images_;
-  Bytes streams_[kStreamCount];
-  uint32_t stringCount_ = 0;
+  size_t current_ = 0;
   Bytes rows_;
 };
 
@@ -107,12 +111,12 @@ std::string Writer::checkedText(const char* s, size_t limit) const {
 
 void Writer::position(int32_t p, bool leaveAllowed) {
   if (p < (leaveAllowed ? -1 : 0) || p > INT16_MAX) refuse();
-  streams_[kPositions].u16(static_cast<uint32_t>(p));
+  stream(kPositions).u16(static_cast<uint32_t>(p));
 }
 
 void Writer::labelPosition(const LabelSlot* label) {
   if (!label) {
-    streams_[kPositions].u16(static_cast<uint32_t>(kNoLabel));
+    stream(kPositions).u16(static_cast<uint32_t>(kNoLabel));
     return;
   }
   position(label->position, true);
@@ -120,13 +124,13 @@ void Writer::labelPosition(const LabelSlot* label) {
 
 void Writer::variable(const VariableRef* v) {
   if (!v) {
-    streams_[kDepths].u8(kNoVariable);
-    streams_[kSlots].u16(0);
+    stream(kDepths).u8(kNoVariable);
+    stream(kSlots).u16(0);
     return;
   }
   if (v->depth < 0 || v->depth > kMaxNesting || v->index < INT16_MIN || v->index > INT16_MAX) refuse();
-  streams_[kDepths].u8(static_cast<uint32_t>(v->depth));
-  streams_[kSlots].u16(static_cast<uint32_t>(v->index));
+  stream(kDepths).u8(static_cast<uint32_t>(v->depth));
+  stream(kSlots).u16(static_cast<uint32_t>(v->index));
 }
 
 // The format carries a default only as the last entry. A default elsewhere is
@@ -143,11 +147,11 @@ void Writer::caseTable(const CaseTable* t) {
   int32_t count = static_cast<int32_t>(kept.size());
   if (count > kMaxCount) refuse();
   bool lastDefault = !kept.empty() && kept.back()->isDefault;
-  streams_[kInts].u32(static_cast<uint32_t>(t->labelType == 1 ? count : -count));
+  stream(kInts).u32(static_cast<uint32_t>(t->labelType == 1 ? count : -count));
   labelPosition(t->endLabel);
-  streams_[kFlags].u8(lastDefault ? kTrueFlag : 0);
+  stream(kFlags).u8(lastDefault ? kTrueFlag : 0);
   for (const CaseEntry* e : kept) {
-    if (!e->isDefault) streams_[kInts].u32(static_cast<uint32_t>(e->value));
+    if (!e->isDefault) stream(kInts).u32(static_cast<uint32_t>(e->value));
     if (!e->target) refuse();
     position(e->target->position, false);
   }
@@ -156,21 +160,21 @@ void Writer::caseTable(const CaseTable* t) {
 void Writer::operands(const CodeNode* n) {
   switch (n->kind) {
     case PushInt: case CompoundAssign: case LoadGlobal: case ForOf: case PushInt138:
-      streams_[kInts].u32(static_cast<uint32_t>(n->operand.i));
+      stream(kInts).u32(static_cast<uint32_t>(n->operand.i));
       break;
     case DefineMember:
-      streams_[kInts].u32(static_cast<uint32_t>(atomRef(n->operand.i)));
+      stream(kInts).u32(static_cast<uint32_t>(atomRef(n->operand.i)));
       break;
     case PushDouble:
-      streams_[kDoubles].f64(n->operand.d);
+      stream(kDoubles).f64(n->operand.d);
       break;
     case PushString:
-      streams_[kStrings].text(checkedText(n->first.text, kMaxStringLength));
-      ++stringCount_;
+      stream(kStrings).text(checkedText(n->first.text, kMaxStringLength));
+      ++images_[current_].strings;
       break;
     case PushBool: case New: case Greater: case Less: case Equal: case NotEqual: case Increment: case Decrement:
     case IncrementInPlace: case DecrementInPlace: case Call: case Yield:
-      streams_[kFlags].u8(n->operand.i != 0 ? kTrueFlag : 0);
+      stream(kFlags).u8(n->operand.i != 0 ? kTrueFlag : 0);
       break;
     case JumpIfFalse53: case Jump54: case AndThen: case OrElse: case JumpIfFalse107: case Jump108:
     case JumpIfFalse109: case Jump110: case Jump117: case Jump118: case JumpIfFalse121: case Jump122:
@@ -181,16 +185,16 @@ void Writer::operands(const CodeNode* n) {
       position(n->operand.i, true);
       break;
     case LoadVariable:
-      streams_[kFlagBytes].u8(n->flags);
+      stream(kFlagBytes).u8(n->flags);
       if (!n->second.var) refuse();
       variable(n->second.var);
       break;
     case GetMember:
-      streams_[kFlagBytes].u8(n->flags);
-      streams_[kInts].u32(static_cast<uint32_t>(atomRef(n->operand.i)));
+      stream(kFlagBytes).u8(n->flags);
+      stream(kInts).u32(static_cast<uint32_t>(atomRef(n->operand.i)));
       break;
     case GetIndexed:
-      streams_[kFlagBytes].u8(n->flags);
+      stream(kFlagBytes).u8(n->flags);
       break;
     case Switch:
       caseTable(n->second.cases);
@@ -205,16 +209,16 @@ void Writer::operands(const CodeNode* n) {
       variable(n->second.var);
       break;
     case Throw:
-      streams_[kInts].u32(static_cast<uint32_t>(n->operand.i));
+      stream(kInts).u32(static_cast<uint32_t>(n->operand.i));
       labelPosition(n->first.label);
       break;
     case JumpToHandlerIfThrown:
       labelPosition(n->first.label);
       break;
     case Import:
-      streams_[kStrings].text(checkedText(n->first.text, kMaxStringLength));
-      ++stringCount_;
-      streams_[kFlagBytes].u8(n->flags);
+      stream(kStrings).text(checkedText(n->first.text, kMaxStringLength));
+      ++images_[current_].strings;
+      stream(kFlagBytes).u8(n->flags);
       variable(n->second.var);
       break;
     default:
@@ -230,6 +234,8 @@ void Writer::pack(const CodeVector* code, int32_t nesting) {
   if ((n / 4 + 1) * 4 > kMaxFunctionBytes) refuse();
   const size_t at = images_.size();
   images_.emplace_back();
+  const size_t outer = current_;
+  current_ = at;
   std::vector<uint32_t> words(n / 4 + 1, 0);
   for (size_t i = 0; i < n; ++i) {
     const CodeNode* node = (*code)[i];
@@ -246,11 +252,13 @@ void Writer::pack(const CodeVector* code, int32_t nesting) {
       rows_.u16(rec->hasName ? kRowFlag : 0);
       rows_.u16(rec->generator ? kRowFlag : 0);
       pack(rec->body.code, nesting + 1);
+      current_ = at;
     }
   }
   if (n % 4 != 0)
     for (size_t free = 4 - n % 4; free > 0; --free) words[n / 4] *= kDigitBase;
   images_[at].words = std::move(words);
+  current_ = outer;
   if (images_.size() - 1 > static_cast<size_t>(kMaxCount)) refuse();
 }
 
@@ -312,11 +320,16 @@ std::vector<uint8_t> Writer::build() {
 
   section = Bytes{};
   for (int32_t kind = kInts; kind <= kDepths; ++kind) {
-    const Bytes& s = streams_[kind];
-    if (s.b.empty()) continue;
+    Bytes joined;
+    uint32_t strings = 0;
+    for (const Image& image : images_) {
+      joined.append(image.streams[kind]);
+      strings += image.strings;
+    }
+    if (joined.b.empty()) continue;
     section.u32(static_cast<uint32_t>(kind));
-    section.u32(kind == kStrings ? stringCount_ : s.size());
-    section.append(s);
+    section.u32(kind == kStrings ? strings : joined.size());
+    section.append(joined);
   }
   section.u32(kStreamEnd);
   section.u32(0);

@@ -49,6 +49,12 @@ class ObjfileTest : public ::testing::Test {
     std::filesystem::remove_all(dir_);
   }
 
+  // The log keeps to a size budget; long tests start it afresh.
+  void freshLog() {
+    kv::closeLogFile();
+    std::filesystem::remove(dir_ + "/kvlog.txt");
+    ASSERT_TRUE(kv::openLogFile((dir_ + "/kvlog.txt").c_str()));
+  }
   std::string logText() const {
     std::ifstream in(dir_ + "/kvlog.txt", std::ios::binary);
     std::stringstream s;

@@ -243,6 +243,7 @@ TEST_F(ObjfileTest, EveryOperandRoundTripsUnderOtherAtomIds) {
   internAtom("shifts");
   internAtom("every");
   internAtom("id");
+  internAtom("here");
   std::optional<LoadedProgram> p = readObjFile("r.obj", true);
   ASSERT_TRUE(p) << logText();
   EXPECT_EQ(p->firstCount, 2);

@@ -15,7 +15,8 @@ class ObjfileRejectTest : public ObjfileTest {
   // Reads the bytes as a required file; answers the log lines it added.
   std::string readBack(const Bytes& b, bool expectLoaded = false) {
     writeBytes("c.obj", b);
-    size_t before = logText().size();
+    freshLog();
+    size_t before = 0;
     std::optional<LoadedProgram> p = readObjFile("c.obj", true);
     EXPECT_EQ(p.has_value(), expectLoaded) << logText().substr(before);
     return logText().substr(before);
@@ -191,7 +192,7 @@ TEST_F(ObjfileRejectTest, ExhaustedStreamsNameTheirElement) {
 TEST_F(ObjfileRejectTest, CodeDetails) {
   expectDetail(Craft::minimal({0x80000000u}), 20);
   expectDetail(Craft::minimal({word({Nop111}) + 202 * 48400}), 21);  // a second digit of 202
-  for (int32_t kind : {10, 31, 92, JumpIf, CallIntrinsic, WaitForbidden, Jump165}) {
+  for (int32_t kind : std::initializer_list<int32_t>{10, 31, 92, JumpIf, CallIntrinsic, WaitForbidden, Jump165}) {
     SCOPED_TRACE(kind);
     expectDetail(Craft::minimal({word({kind, End})}), 21);
   }
