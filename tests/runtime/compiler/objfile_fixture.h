@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -25,6 +26,17 @@
 namespace kvtest {
 
 using Bytes = std::vector<uint8_t>;
+
+// What a test builds by hand lives until the test ends.
+inline std::vector<std::shared_ptr<void>>& ownedByTest() {
+  static std::vector<std::shared_ptr<void>> owned;
+  return owned;
+}
+template <class T>
+T* own(T* p) {
+  ownedByTest().emplace_back(std::shared_ptr<T>(p));
+  return p;
+}
 
 class ObjfileTest : public ::testing::Test {
  protected:
@@ -43,6 +55,7 @@ class ObjfileTest : public ::testing::Test {
   }
   void TearDown() override {
     kv::releaseLoadedProgramsForTests();
+    ownedByTest().clear();
     kv::initGcHeap();
     kv::closeLogFile();
     std::filesystem::current_path(old_);

@@ -15,21 +15,21 @@ namespace {
 
 using namespace kv;
 
-VariableRef* var(int32_t depth, int32_t index) { return new VariableRef{0, 1, nullptr, depth, index}; }
-LabelSlot* at(int32_t position) { return new LabelSlot{0, position}; }
+VariableRef* var(int32_t depth, int32_t index) { return own(new VariableRef{0, 1, nullptr, depth, index}); }
+LabelSlot* at(int32_t position) { return own(new LabelSlot{0, position}); }
 CodeNode* withFlags(CodeNode* n, uint16_t flags) {
   n->flags = flags;
   return n;
 }
 
 LoadedProgram programOf(CodeVector* code, int32_t first, int32_t second) {
-  return LoadedProgram{new Callable{nullptr, code, nullptr}, first, second};
+  return LoadedProgram{own(new Callable{nullptr, code, nullptr}), first, second};
 }
 
 // `var x = 5;` as the compiler makes it.
 CodeVector* varX() {
-  return new CodeVector{withFlags(newNodeLoadVariable(var(0, 0)), kPushReference), newNodePushInt32(5),
-                        newNodeAssign(), newNodePop137(), newNodeEnd(new ExportList)};
+  return own(new CodeVector{withFlags(newNodeLoadVariable(var(0, 0)), kPushReference), newNodePushInt32(5),
+                        newNodeAssign(), newNodePop137(), newNodeEnd(own(new ExportList))});
 }
 
 // Section header and body, as the format lays them out.
@@ -89,16 +89,16 @@ TEST_F(ObjfileTest, VarDeclarationWritesTheExactLayout) {
 }
 
 TEST_F(ObjfileTest, NestedFunctionPacksWordsRowsAndStreams) {
-  auto* body = new CodeVector{withFlags(newNodeLoadVariable(var(0, -1)), kPushValue),
+  auto* body = own(new CodeVector{withFlags(newNodeLoadVariable(var(0, -1)), kPushValue),
                               withFlags(newNodeLoadVariable(var(0, -2)), kPushValue), newNodeAdd(),
-                              newNodeReturn(nullptr), newNodePushUndefined()};
-  auto* rec = new FunctionRecord{Callable{nullptr, body, nullptr}, NameVector(2, 0), NameVector{}, 0, 0};
-  auto* main = new CodeVector{newNodeEnterScope(),
+                              newNodeReturn(nullptr), newNodePushUndefined()});
+  auto* rec = own(new FunctionRecord{Callable{nullptr, body, nullptr}, NameVector(2, 0), NameVector{}, 0, 0});
+  auto* main = own(new CodeVector{newNodeEnterScope(),
                               withFlags(newNodeLoadVariable(var(0, 0)), kPushReference),
                               newNodeMakeClosure(rec),
                               newNodeAssign(),
                               newNodePop137(),
-                              newNodeEnd(new ExportList)};
+                              newNodeEnd(own(new ExportList))});
   writeObjFile(programOf(main, 1, 1), nullptr);
   Bytes file = fileBytes("main.obj");
   // The tail: rows, streams and code.
@@ -122,7 +122,7 @@ TEST_F(ObjfileTest, NestedFunctionPacksWordsRowsAndStreams) {
 
 TEST_F(ObjfileTest, ThreeRecordsFillOneWordAndFourTwo) {
   for (int n : {3, 4}) {
-    auto* code = new CodeVector;
+    auto* code = own(new CodeVector);
     for (int i = 1; i < n; ++i) code->push_back(newNodePushNull());
     code->push_back(newNodeEnd(nullptr));
     writeObjFile(programOf(code, 1, 0), "t.kvj");
@@ -152,20 +152,20 @@ TEST_F(ObjfileTest, ObjectFileIsNamedAfterItsSource) {
 // writer's, as in another process.
 TEST_F(ObjfileTest, EveryOperandRoundTripsUnderOtherAtomIds) {
   int32_t zqa = internAtom("zqa"), zqb = internAtom("zqb");
-  auto* cases = new CaseTable(at(10));
+  auto* cases = own(new CaseTable(at(10)));
   cases->addCase(at(7), 1);
   cases->addDefault(at(2));  // not last: never taken, left out
   cases->addCase(at(8), -2);
   cases->addDefault(at(9));
-  auto* inner = new CodeVector{withFlags(newNodeLoadVariable(var(1, 0)), kPushValue),
+  auto* inner = own(new CodeVector{withFlags(newNodeLoadVariable(var(1, 0)), kPushValue),
                                withFlags(newNodeLoadVariable(var(0, -1)), kPushValue),
-                               newNodeStoreCaught129(var(0, 0), nullptr), newNodeReturnUndefined(nullptr)};
-  auto* rec = new FunctionRecord{Callable{nullptr, inner, nullptr}, NameVector(1, 0), NameVector(1, 0), 1, 0};
+                               newNodeStoreCaught129(var(0, 0), nullptr), newNodeReturnUndefined(nullptr)});
+  auto* rec = own(new FunctionRecord{Callable{nullptr, inner, nullptr}, NameVector(1, 0), NameVector(1, 0), 1, 0});
   CodeNode* jumpIfThrown = newNodeJumpIfThrown(nullptr, nullptr);
   jumpIfThrown->operand.i = -1;
   CodeNode* jump = newNodeJump117(nullptr);
   jump->operand.i = 3;
-  auto* main = new CodeVector{newNodePushDouble(2.5),
+  auto* main = own(new CodeVector{newNodePushDouble(2.5),
                               newNodePushString("hi"),
                               newNodePushBool(1),
                               withFlags(newNodeGetMember(zqa), kPushValue),
@@ -182,7 +182,7 @@ TEST_F(ObjfileTest, EveryOperandRoundTripsUnderOtherAtomIds) {
                               newNodeMakeClosure(rec),
                               newNodeStoreCaught129(var(0, -2), nullptr),
                               newNodePushInt32(-7),
-                              newNodeEnd(new ExportList{{zqa, 0}, {zqb, -1}})};
+                              newNodeEnd(own(new ExportList{{zqa, 0}, {zqb, -1}}))});
   writeObjFile(programOf(main, 2, 3), "r.kvj");
   std::vector<std::string> written = carriedListing(*main);
 
@@ -216,7 +216,7 @@ TEST_F(ObjfileTest, EveryOperandRoundTripsUnderOtherAtomIds) {
 
 TEST_F(ObjfileTest, WidestCarriedProgramsRoundTripAndWiderOnesAreRefused) {
   auto longRun = [](size_t n) {
-    auto* code = new CodeVector;
+    auto* code = own(new CodeVector);
     for (size_t i = 1; i < n; ++i) code->push_back(newNodePushNull());
     code->push_back(newNodeEnd(nullptr));
     return code;
@@ -240,7 +240,7 @@ TEST_F(ObjfileTest, WidestCarriedProgramsRoundTripAndWiderOnesAreRefused) {
 
   std::string name63(63, 'n');
   int32_t id = internAtom(name63.c_str());
-  writeObjFile(programOf(new CodeVector{newNodeGetMember(id), newNodeEnd(nullptr)}, 1, 0), "name.kvj");
+  writeObjFile(programOf(own(new CodeVector{newNodeGetMember(id), newNodeEnd(nullptr)}), 1, 0), "name.kvj");
   initAtomTables();
   p = readObjFile("name.obj", true);
   ASSERT_TRUE(p) << logText();
