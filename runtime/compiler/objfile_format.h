@@ -58,6 +58,11 @@ constexpr uint32_t kMaxFunctionBytes = 32768;
 constexpr int32_t kMaxCount = 65535;
 constexpr int32_t kMaxSlots = 32768;  // what a 16-bit slot index can address
 constexpr int32_t kMaxNesting = 15;
+// The slot vectors of all nested functions together: a file may declare this
+// many slots beyond a few per byte it holds, so a small file cannot make the
+// reader allocate much more than its size.
+constexpr int64_t kFreeSlots = 65536;
+constexpr int64_t kSlotsPerByte = 4;
 constexpr int32_t kMaxFillerBytes = 1024;
 constexpr int32_t kMaxSourceNames = 16;
 

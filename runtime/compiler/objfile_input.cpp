@@ -47,6 +47,7 @@ void Input::bytes(void* to, size_t n, int32_t detail) {
     if (static_cast<int64_t>(n) > left_) corrupt(4);
     left_ -= static_cast<int64_t>(n);
   }
+  consumed_ += static_cast<int64_t>(n);
   auto* out = static_cast<uint8_t*>(to);
   while (n > 0) {
     if (at_ == end_ && !fill()) corrupt(detail);

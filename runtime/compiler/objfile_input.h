@@ -37,6 +37,8 @@ class Input {
   // A C string of at most limit characters (detail 17 when longer); a short
   // read is the given detail.
   std::string text(size_t limit, int32_t detail);
+  // Bytes read so far.
+  int64_t consumed() const { return consumed_; }
 
  private:
   bool fill();
@@ -47,6 +49,7 @@ class Input {
   size_t end_ = 0;
   bool limited_ = false;
   int64_t left_ = 0;
+  int64_t consumed_ = 0;
 };
 
 }  // namespace kv::objfile

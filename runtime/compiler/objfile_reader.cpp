@@ -102,6 +102,7 @@ class Reader {
   std::vector<std::string> strings_;
   std::vector<CodeVector*> functions_;
   size_t nextFunction_ = 1;
+  int64_t slotBudget_ = 0;
   struct Counts {
     int32_t first;
     int32_t second;
@@ -442,6 +443,8 @@ void Reader::rebuild(CodeVector& code, int32_t nesting) {
         if (nesting + 1 > kMaxNesting || nextFunction_ >= functions_.size() || nextFunction_ > rows_.size())
           corrupt(4);
         const Row& row = rows_[nextFunction_ - 1];
+        slotBudget_ -= row.first + row.second;
+        if (slotBudget_ < 0) corrupt(4);
         CodeVector* body = functions_[nextFunction_++];
         FunctionRecord& rec = code_.functions.emplace_back();
         rec.body = Callable{nullptr, body, nullptr};
@@ -505,6 +508,7 @@ LoadedProgram Reader::read() {
   CodeVector& main = *functions_[0];
   if (main.back()->kind != End) corrupt(6);
   scopes_.push_back(Counts{builtins_, globals_});
+  slotBudget_ = kFreeSlots + kSlotsPerByte * in_.consumed();
   rebuild(main, 0);
   if (nextFunction_ != functions_.size() || rows_.size() != functions_.size() - 1) corrupt(4);
   // The pairs' atoms are translated only now: the member names may follow

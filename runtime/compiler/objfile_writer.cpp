@@ -81,6 +81,7 @@ class Writer {
   std::unordered_map<int32_t, int32_t> nameIndex_;
   std::vector<Image> images_;
   size_t current_ = 0;
+  int64_t slots_ = 0;  // of all nested functions
   Bytes rows_;
 };
 
@@ -247,6 +248,7 @@ void Writer::pack(const CodeVector* code, int32_t nesting) {
       if (!rec) refuse();
       if (rec->params.size() > static_cast<size_t>(kMaxSlots) || rec->locals.size() > static_cast<size_t>(kMaxSlots))
         refuse();
+      slots_ += static_cast<int64_t>(rec->params.size() + rec->locals.size());
       rows_.u16(static_cast<uint32_t>(rec->params.size()));
       rows_.u16(static_cast<uint32_t>(rec->locals.size()));
       rows_.u16(rec->hasName ? kRowFlag : 0);
@@ -342,6 +344,7 @@ std::vector<uint8_t> Writer::build() {
     out.u32(static_cast<uint32_t>(image.words.size() * 4));
     for (uint32_t w : image.words) out.u32(w);
   }
+  if (slots_ > kFreeSlots + kSlotsPerByte * static_cast<int64_t>(out.size())) refuse();
   return std::move(out.b);
 }
 

@@ -280,6 +280,16 @@ TEST_F(ObjfileRejectTest, ClosuresMatchFunctionsAndRows) {
   c.find(127)->body = {};
   c.find(127)->length = 0;  // no row for it
   expectDetail(c, 4);
+  // Slot vectors far beyond what the file's size accounts for.
+  c = Craft::minimal({word({MakeClosure, MakeClosure, MakeClosure, End})});
+  c.find(127)->body.clear();
+  for (int i = 0; i < 3; ++i) {
+    c.functions.push_back({word({ReturnUndefined})});
+    Bytes row = i16s({32768, 32768, 0, 0});
+    c.find(127)->body.insert(c.find(127)->body.end(), row.begin(), row.end());
+  }
+  c.find(127)->length = 24;
+  expectDetail(c, 4);
   // Nesting deeper than 15.
   c = Craft::minimal({word({MakeClosure, End})});
   Bytes rows;
