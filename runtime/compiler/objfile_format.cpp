@@ -27,4 +27,15 @@ constexpr std::array<bool, kLastKind + 1> kCarried = carriedKinds();
 
 bool isCarriedKind(int32_t kind) { return kind >= 0 && kind <= kLastKind && kCarried[static_cast<size_t>(kind)]; }
 
+bool isJumpKind(int32_t kind) {
+  switch (kind) {
+    case JumpIfFalse53: case Jump54: case AndThen: case OrElse: case JumpIfFalse107: case Jump108:
+    case JumpIfFalse109: case Jump110: case Jump117: case Jump118: case JumpIfFalse121: case Jump122:
+    case PopAndJump: case Jump126: case JumpPast: case JumpIfThrown:
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace kv::objfile

@@ -76,6 +76,8 @@ constexpr uint32_t kMaxDigit = 201;
 // dropped by linking; 154, 155 and 165 carry operands the format has no place
 // for, and 163 exists only while a module is being imported.
 bool isCarriedKind(int32_t kind);
+// Kinds whose operand is a resolved jump target (stream 5).
+bool isJumpKind(int32_t kind);
 
 inline void putU16(uint8_t* p, uint16_t v) {
   p[0] = static_cast<uint8_t>(v);

@@ -275,6 +275,10 @@ CodeNode* Reader::record(int32_t kind) {
   n.flags = 0;
   n.fileIndex = 0;
   n.line = 0;
+  if (isJumpKind(kind)) {
+    n.operand.i = takePosition();
+    return &n;
+  }
   switch (kind) {
     case PushInt: case CompoundAssign: case ForOf: case PushInt138:
       n.operand.i = takeInt();
@@ -301,11 +305,6 @@ CodeNode* Reader::record(int32_t kind) {
     case PushBool: case New: case Greater: case Less: case Equal: case NotEqual: case Increment: case Decrement:
     case IncrementInPlace: case DecrementInPlace: case Call: case Yield:
       n.operand.i = takeFlag() ? 1 : 0;
-      break;
-    case JumpIfFalse53: case Jump54: case AndThen: case OrElse: case JumpIfFalse107: case Jump108:
-    case JumpIfFalse109: case Jump110: case Jump117: case Jump118: case JumpIfFalse121: case Jump122:
-    case PopAndJump: case Jump126: case JumpPast: case JumpIfThrown:
-      n.operand.i = takePosition();
       break;
     case LoadVariable:
       n.flags = *take(kFlagBytes);
@@ -372,15 +371,11 @@ void Reader::checkPositions(const CodeVector& code) {
     if (p > n || p < (leaveAllowed ? -1 : 0)) corrupt(4);
   };
   for (const CodeNode* node : code) {
+    if (isJumpKind(node->kind)) {
+      check(node->operand.i, node->kind == JumpIfThrown);
+      continue;
+    }
     switch (node->kind) {
-      case JumpIfFalse53: case Jump54: case AndThen: case OrElse: case JumpIfFalse107: case Jump108:
-      case JumpIfFalse109: case Jump110: case Jump117: case Jump118: case JumpIfFalse121: case Jump122:
-      case PopAndJump: case Jump126: case JumpPast:
-        check(node->operand.i, false);
-        break;
-      case JumpIfThrown:
-        check(node->operand.i, true);
-        break;
       case Throw: case JumpToHandlerIfThrown:
         if (node->first.label) check(node->first.label->position, true);
         break;

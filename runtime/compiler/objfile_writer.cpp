@@ -159,6 +159,10 @@ void Writer::caseTable(const CaseTable* t) {
 }
 
 void Writer::operands(const CodeNode* n) {
+  if (isJumpKind(n->kind)) {
+    position(n->operand.i, n->kind == JumpIfThrown);
+    return;
+  }
   switch (n->kind) {
     case PushInt: case CompoundAssign: case LoadGlobal: case ForOf: case PushInt138:
       stream(kInts).u32(static_cast<uint32_t>(n->operand.i));
@@ -176,14 +180,6 @@ void Writer::operands(const CodeNode* n) {
     case PushBool: case New: case Greater: case Less: case Equal: case NotEqual: case Increment: case Decrement:
     case IncrementInPlace: case DecrementInPlace: case Call: case Yield:
       stream(kFlags).u8(n->operand.i != 0 ? kTrueFlag : 0);
-      break;
-    case JumpIfFalse53: case Jump54: case AndThen: case OrElse: case JumpIfFalse107: case Jump108:
-    case JumpIfFalse109: case Jump110: case Jump117: case Jump118: case JumpIfFalse121: case Jump122:
-    case PopAndJump: case Jump126: case JumpPast:
-      position(n->operand.i, false);
-      break;
-    case JumpIfThrown:
-      position(n->operand.i, true);
       break;
     case LoadVariable:
       stream(kFlagBytes).u8(n->flags);
