@@ -31,7 +31,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // output readable and fast.
   std::FILE* quiet = std::freopen("/dev/null", "w", stdout);
   (void)quiet;
-  gPath = "/tmp/kv-fuzz-objfile-" + std::to_string(getpid()) + ".obj";
+  // A memory-backed folder where there is one: the input is written each run.
+  const char* folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+  gPath = std::string(folder) + "/kv-fuzz-objfile-" + std::to_string(getpid()) + ".obj";
+  std::atexit([] { std::remove(gPath.c_str()); });
   return 0;
 }
 
