@@ -87,6 +87,43 @@ class ObjfileTest : public ::testing::Test {
   std::filesystem::path old_;
 };
 
+// Hand-made programs.
+inline kv::VariableRef* var(int32_t depth, int32_t index) { return own(new kv::VariableRef{0, 1, nullptr, depth, index}); }
+inline kv::LabelSlot* at(int32_t position) { return own(new kv::LabelSlot{0, position}); }
+inline kv::CodeNode* withFlags(kv::CodeNode* n, uint16_t flags) {
+  n->flags = flags;
+  return n;
+}
+
+inline kv::LoadedProgram programOf(kv::CodeVector* code, int32_t first, int32_t second) {
+  return kv::LoadedProgram{own(new kv::Callable{nullptr, code, nullptr}), first, second};
+}
+
+// `var x = 5;` as the compiler makes it.
+inline kv::LoadedProgram varX() {
+  using namespace kv;
+  return programOf(own(new CodeVector{withFlags(newNodeLoadVariable(var(0, 0)), kPushReference), newNodePushInt32(5),
+                                      newNodeAssign(), newNodePop137(), newNodeEnd(own(new ExportList))}),
+                   1, 1);
+}
+
+// `function add(a, b) { return a + b; }` as the compiler makes it.
+inline kv::LoadedProgram addFunction() {
+  using namespace kv;
+  auto* body = own(new CodeVector{withFlags(newNodeLoadVariable(var(0, -1)), kPushValue),
+                                  withFlags(newNodeLoadVariable(var(0, -2)), kPushValue), newNodeAdd(),
+                                  newNodeReturn(nullptr), newNodePushUndefined()});
+  auto* rec = own(new FunctionRecord{Callable{nullptr, body, nullptr}, NameVector(2, 0), NameVector{}, 0, 0});
+  return programOf(own(new CodeVector{newNodeEnterScope(), withFlags(newNodeLoadVariable(var(0, 0)), kPushReference),
+                                      newNodeMakeClosure(rec), newNodeAssign(), newNodePop137(),
+                                      newNodeEnd(own(new ExportList))}),
+                   1, 1);
+}
+
+// Bytes up to the end of the filler section's header; its body holds random words.
+constexpr size_t kFillerBody = 16 + 8 + 128 + 8;
+
+
 // Little-endian pieces.
 inline void put16(Bytes& b, uint32_t v) {
   b.push_back(static_cast<uint8_t>(v));

@@ -15,23 +15,6 @@ namespace {
 
 using namespace kv;
 
-VariableRef* var(int32_t depth, int32_t index) { return own(new VariableRef{0, 1, nullptr, depth, index}); }
-LabelSlot* at(int32_t position) { return own(new LabelSlot{0, position}); }
-CodeNode* withFlags(CodeNode* n, uint16_t flags) {
-  n->flags = flags;
-  return n;
-}
-
-LoadedProgram programOf(CodeVector* code, int32_t first, int32_t second) {
-  return LoadedProgram{own(new Callable{nullptr, code, nullptr}), first, second};
-}
-
-// `var x = 5;` as the compiler makes it.
-CodeVector* varX() {
-  return own(new CodeVector{withFlags(newNodeLoadVariable(var(0, 0)), kPushReference), newNodePushInt32(5),
-                        newNodeAssign(), newNodePop137(), newNodeEnd(own(new ExportList))});
-}
-
 // Section header and body, as the format lays them out.
 Bytes section(int tag, const Bytes& body) {
   Bytes b;
@@ -42,11 +25,8 @@ Bytes section(int tag, const Bytes& body) {
   return b;
 }
 
-// Bytes after the filler section's header, which holds random words.
-constexpr size_t kFillerBody = 16 + 8 + 128 + 8;
-
 TEST_F(ObjfileTest, VarDeclarationWritesTheExactLayout) {
-  writeObjFile(programOf(varX(), 1, 1), "game/main.kvj");
+  writeObjFile(varX(), "game/main.kvj");
   Bytes file = fileBytes("main.obj");
   ASSERT_GT(file.size(), kFillerBody + 128);
 
@@ -89,17 +69,7 @@ TEST_F(ObjfileTest, VarDeclarationWritesTheExactLayout) {
 }
 
 TEST_F(ObjfileTest, NestedFunctionPacksWordsRowsAndStreams) {
-  auto* body = own(new CodeVector{withFlags(newNodeLoadVariable(var(0, -1)), kPushValue),
-                              withFlags(newNodeLoadVariable(var(0, -2)), kPushValue), newNodeAdd(),
-                              newNodeReturn(nullptr), newNodePushUndefined()});
-  auto* rec = own(new FunctionRecord{Callable{nullptr, body, nullptr}, NameVector(2, 0), NameVector{}, 0, 0});
-  auto* main = own(new CodeVector{newNodeEnterScope(),
-                              withFlags(newNodeLoadVariable(var(0, 0)), kPushReference),
-                              newNodeMakeClosure(rec),
-                              newNodeAssign(),
-                              newNodePop137(),
-                              newNodeEnd(own(new ExportList))});
-  writeObjFile(programOf(main, 1, 1), nullptr);
+  writeObjFile(addFunction(), nullptr);
   Bytes file = fileBytes("main.obj");
   // The tail: rows, streams and code.
   Bytes tail = section(127, {2, 0, 0, 0, 0, 0, 0, 0});
@@ -252,12 +222,12 @@ TEST_F(ObjfileTest, WidestCarriedProgramsRoundTripAndWiderOnesAreRefused) {
 }
 
 TEST_F(ObjfileTest, FailedWriteKeepsTheEarlierFile) {
-  writeObjFile(programOf(varX(), 1, 1), nullptr);
+  writeObjFile(varX(), nullptr);
   Bytes earlier = fileBytes("main.obj");
 
   std::filesystem::create_directory("main.obj.tmp");  // the temporary file cannot be made
   try {
-    writeObjFile(programOf(varX(), 1, 1), nullptr);
+    writeObjFile(varX(), nullptr);
     ADD_FAILURE() << "the write reported success";
   } catch (const ObjfileError& e) {
     EXPECT_EQ(e.kind, 0);
@@ -276,7 +246,7 @@ TEST_F(ObjfileTest, FailedWriteKeepsTheEarlierFile) {
     setrlimit(RLIMIT_FSIZE, &limit);
     bool refused = false;
     try {
-      writeObjFile(programOf(varX(), 1, 1), nullptr);
+      writeObjFile(varX(), nullptr);
     } catch (const ObjfileError& e) {
       refused = e.kind == 0;
     }
