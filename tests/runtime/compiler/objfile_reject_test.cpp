@@ -2,6 +2,7 @@
 // numbered detail in the log, and never crashes the reader.
 #include <string>
 
+#include "runtime/compiler/source_files.h"
 #include "runtime/vm/atoms.h"
 #include "tests/runtime/compiler/objfile_fixture.h"
 
@@ -92,6 +93,18 @@ TEST_F(ObjfileRejectTest, OptionalAndRequiredSections) {
   c.add(34, {1, 0, 7, 0, 0, 0, 'v', 0});
   readBack(c.bytes(), true);
   EXPECT_EQ(programNameTable().names.find("v"), 7);
+  // Source names, read though never written.
+  Bytes sources = {2, 0};
+  putText(sources, "a.kvj");
+  putText(sources, "b.kvj");
+  c.add(16, sources);
+  readBack(c.bytes(), true);
+  EXPECT_EQ(sourceNameTable[1], "b.kvj");
+  sources = {1, 0};
+  putText(sources, std::string(300, 'a'));
+  c.find(16)->body = sources;
+  c.find(16)->length = static_cast<int32_t>(sources.size());
+  expectDetail(c, 17);
   for (int tag : {20, 32, 126, 127, 128}) {
     c = Craft::minimal();
     c.remove(tag);
