@@ -29,7 +29,10 @@ void list(const CodeVector& code, const std::string& indent, std::vector<std::st
 }  // namespace
 
 std::string carriedRecord(const CodeNode* n) {
-  std::string s = std::to_string(n->kind) + " f" + std::to_string(n->flags & 0xFF);
+  std::string s = std::to_string(n->kind);
+  // Only these kinds carry their flags' low byte.
+  if (n->kind == LoadVariable || n->kind == GetMember || n->kind == GetIndexed || n->kind == Import)
+    s += " f" + std::to_string(n->flags & 0xFF);
   switch (n->kind) {
     case PushDouble: return s + " " + std::to_string(n->operand.d);
     case PushString: return s + " '" + n->first.text + "'";
