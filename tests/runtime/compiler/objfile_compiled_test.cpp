@@ -54,6 +54,19 @@ TEST_F(ObjfileCompiledTest, SmallProgramsPackTheirKinds) {
             (std::vector<uint32_t>{8, 0x5ED3186Bu, 0x582A1310u, 8, 0x38BE4D84u, 0x18C08C40u}));
 }
 
+TEST_F(ObjfileCompiledTest, ImportWithoutVariableReadsBackWithout) {
+  ASSERT_TRUE(compileAndWrite("import @ \"m.kvj\";\nimport m % \"m.kvj\";"));
+  std::optional<LoadedProgram> p = readObjFile("main.obj", true);
+  ASSERT_TRUE(p) << logText();
+  std::vector<const CodeNode*> imports;
+  for (const CodeNode* n : *p->main->code)
+    if (n->kind == Import) imports.push_back(n);
+  ASSERT_EQ(imports.size(), 2u);
+  EXPECT_EQ(imports[0]->second.var, nullptr);
+  EXPECT_NE(imports[1]->second.var, nullptr);
+  EXPECT_STREQ(imports[0]->first.text, "m.kvj");
+}
+
 TEST_F(ObjfileCompiledTest, EveryScriptCaseReadsBackRecordForRecord) {
   std::filesystem::path cases = std::filesystem::path(__FILE__).parent_path() / "../../scripts";
   int compared = 0;
