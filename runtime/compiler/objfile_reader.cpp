@@ -91,6 +91,7 @@ class Reader {
   Input& in_;
   LoadedCode& code_;
   bool seen_[256] = {};
+  std::vector<std::string> sourceNames_;  // entered into the file-name table once the read succeeded
   std::vector<std::string> names_;
   std::vector<int32_t> nameIds_;  // 0 until a reference needs the name
   std::vector<ExportEntry> pairs_;
@@ -141,8 +142,8 @@ void Reader::information() {
 void Reader::sourceNames() {
   int32_t count = static_cast<int16_t>(in_.u16(14));
   if (count < 1 || count > kMaxSourceNames) corrupt(4);
-  if (sourceNameTable.size() < static_cast<size_t>(kMaxSourceNames)) sourceNameTable.resize(kMaxSourceNames);
-  for (int32_t i = 0; i < count; ++i) sourceNameTable[static_cast<size_t>(i)] = in_.text(kMaxStringLength, 17);
+  sourceNames_.clear();
+  for (int32_t i = 0; i < count; ++i) sourceNames_.push_back(in_.text(kMaxStringLength, 17));
 }
 
 void Reader::filler(int32_t length) {
@@ -515,6 +516,8 @@ LoadedProgram Reader::read() {
     exports.push_back(ExportEntry{atomOf(p.atom), p.slot});
   }
   main.back()->second.exports = &exports;
+  if (sourceNameTable.size() < static_cast<size_t>(kMaxSourceNames)) sourceNameTable.resize(kMaxSourceNames);
+  for (size_t i = 0; i < sourceNames_.size(); ++i) sourceNameTable[i] = sourceNames_[i];
   const Callable* callable = &code_.callables.emplace_back(Callable{nullptr, &main, nullptr});
   return LoadedProgram{callable, builtins_, globals_};
 }
