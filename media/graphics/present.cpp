@@ -6,7 +6,7 @@
 #include "media/graphics/hardware.h"
 #include "media/system/graphics_seam.h"
 #include "media/system/window.h"
-#include "platform/win/window_frame.h"
+#include "platform/win/gdi.h"
 
 namespace ZaDod {
 namespace win = plat::win;
@@ -16,32 +16,51 @@ namespace {
 constexpr win::UINT_PTR kFrontScreenTimer = 32767;
 constexpr win::UINT kFrontScreenPeriod = 32;
 
-// The main screen as the top-down DIB the window painter reads.
-win::WindowDib mainScreenDib() {
+// The main screen as a top-down DIB: the header and its three channel masks.
+struct ScreenDib {
+    win::BITMAPINFOHEADER header;
+    win::DWORD masks[3];
+};
+
+ScreenDib mainScreenDib() {
     const MEMIMG& screen = GraphicsSys.mainScreen;
     const PixelFormatDesc* format = screen.base->colorData;
-    return win::WindowDib{screen.pixels,
-                          screen.base->pitch / format->bytesPerPixel,
-                          -screen.height,
-                          format->colorBits,
-                          format->redMask,
-                          format->greenMask,
-                          format->blueMask};
+    ScreenDib dib{};
+    dib.header.biSize = sizeof dib.header;
+    dib.header.biWidth = screen.base->pitch / format->bytesPerPixel;  // the pitch in pixels
+    dib.header.biHeight = -screen.height;
+    dib.header.biPlanes = 1;
+    dib.header.biBitCount = format->colorBits;
+    dib.header.biCompression = win::BI_BITFIELDS;
+    dib.masks[0] = format->redMask;
+    dib.masks[1] = format->greenMask;
+    dib.masks[2] = format->blueMask;
+    return dib;
+}
+
+void stretch(win::HDC dc, const ScreenDib& dib, int x, int y, int width, int height, int srcWidth, int srcHeight) {
+    win::StretchDIBits(dc, x, y, width, height, 0, 0, srcWidth, srcHeight, GraphicsSys.mainScreen.pixels,
+                       reinterpret_cast<const win::BITMAPINFO*>(&dib), win::DIB_RGB_COLORS, win::SRCCOPY);
 }
 
 void presentSoftware(win::HDC dc) {
     const GraphicsSystemState& g = GraphicsSys;
-    const win::WindowDib dib = mainScreenDib();
+    const ScreenDib dib = mainScreenDib();
     if (GetWindowModeFlag()) {
         if (g.emulate320x240) {
-            win::PaintDibOnWindow(dc, 0, 0, 640, 480, 0, 0, 320, 240, dib);
+            stretch(dc, dib, 0, 0, 640, 480, 320, 240);
             return;
         }
         double xRate = 1.0, yRate = 1.0;
         GetWindowStretchRate(&xRate, &yRate);
         const int width = static_cast<int>(g.width * xRate);
         const int height = static_cast<int>(g.height * yRate);
-        win::PaintDibOnWindow(dc, 0, 0, width, height, 0, 0, g.width, g.height, dib);
+        if (width == g.width && height == g.height)
+            win::SetDIBitsToDevice(dc, 0, 0, static_cast<win::DWORD>(g.width), static_cast<win::DWORD>(g.height), 0, 0,
+                                   0, static_cast<win::UINT>(g.height), GraphicsSys.mainScreen.pixels,
+                                   reinterpret_cast<const win::BITMAPINFO*>(&dib), win::DIB_RGB_COLORS);
+        else
+            stretch(dc, dib, 0, 0, width, height, g.width, g.height);
         return;
     }
     DisplayState& d = GraphicsDisplay;
@@ -55,7 +74,7 @@ void presentSoftware(win::HDC dc) {
     }
     if (CalcScreenDestRect() != 0) return;
     const ImageRect& r = GraphicsSys.destRect;
-    win::PaintDibOnWindow(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, 0, 0, g.width, g.height, dib);
+    stretch(dc, dib, r.left, r.top, r.right - r.left, r.bottom - r.top, g.width, g.height);
 }
 
 void frontScreenRefreshTimerProc(win::HWND, win::UINT, win::UINT_PTR, win::DWORD) { FrontScreenRefreshTimerProc(); }
