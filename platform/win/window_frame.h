@@ -20,10 +20,11 @@ struct WindowDib {
     DWORD redMask, greenMask, blueMask;
 };
 
-// The window-DC side of SetDIBitsToDevice and StretchDIBits: paints the source rectangle
-// of the DIB into the destination rectangle of a window's device context (nearest neighbour when the sizes differ; narrow channels are widened
-// by repeating their top bits), then presents the frame. Returns the number of source
-// rows used, 0 when nothing was painted.
+// The window-DC side of SetDIBitsToDevice and StretchDIBits: paints the source
+// rectangle of the DIB into the destination rectangle of a window's device context
+// (nearest neighbour when the sizes differ; narrow channels are widened by repeating
+// their top bits), then presents the frame. Returns the number of source rows used, 0
+// when nothing was painted.
 int PaintDibOnWindow(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
                      int srcWidth, int srcHeight, const WindowDib& dib);
 
