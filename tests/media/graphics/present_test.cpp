@@ -1,7 +1,5 @@
 // The software present into the headless window: colours, stretching, full screen
 // after a display change, the front-screen refresh timer and the frame dump.
-#include <png.h>
-#include <sys/wait.h>
 
 #include "media/graphics/display.h"
 #include "media/graphics/graphics.h"
@@ -9,6 +7,7 @@
 #include "platform/win/clock.h"
 #include "platform/win/display.h"
 #include "platform/win/window_frame.h"
+#include "tests/media/graphics/frame_dump.h"
 #include "tests/media/system/library_fixture.h"
 
 using namespace ZaDod;
@@ -169,22 +168,6 @@ TEST_F(Present, FrameDumpOfAHeadlessRun) {
         TerminateLibrary();
         std::exit(flips == 1 ? 0 : 3);  // start-up and leaving the front screen presented two
     }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    ASSERT_EQ(WEXITSTATUS(status), 0);
-
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    ASSERT_TRUE(png_image_begin_read_from_file(&image, path.c_str()));
-    EXPECT_EQ(image.width, 640u);
-    EXPECT_EQ(image.height, 480u);
-    image.format = PNG_FORMAT_RGB;
-    std::vector<png_byte> rgb(PNG_IMAGE_SIZE(image));
-    ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
-    for (size_t i = 0; i < rgb.size(); i += 3 * 997) {
-        EXPECT_EQ(rgb[i], 40);
-        EXPECT_EQ(rgb[i + 1], 80);
-        EXPECT_EQ(rgb[i + 2], 120);
-    }
+    halvorine_test::expectChildSucceeded(child);
+    halvorine_test::expectDumpedFrame(path, 640, 480, 40, 80, 120);
 }

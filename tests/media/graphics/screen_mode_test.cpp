@@ -1,7 +1,5 @@
 // The screen mode before and after start-up, the run-time change and its fallback
 // ladder in full screen, the flip, the target lock and window co-ordinates.
-#include <png.h>
-#include <sys/wait.h>
 
 #include "media/base/handle.h"
 #include "media/base/log_screen.h"
@@ -14,6 +12,7 @@
 #include "platform/win/clock.h"
 #include "platform/win/display.h"
 #include "platform/win/window_frame.h"
+#include "tests/media/graphics/frame_dump.h"
 #include "tests/media/system/library_fixture.h"
 
 using namespace ZaDod;
@@ -217,23 +216,8 @@ TEST_F(ScreenMode, FrameAfterAChangeShowsTheBackground) {
         TerminateLibrary();
         std::exit(0);
     }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    ASSERT_EQ(WEXITSTATUS(status), 0);
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    ASSERT_TRUE(png_image_begin_read_from_file(&image, path.c_str()));
-    EXPECT_EQ(image.width, 400u);
-    EXPECT_EQ(image.height, 300u);
-    image.format = PNG_FORMAT_RGB;
-    std::vector<png_byte> rgb(PNG_IMAGE_SIZE(image));
-    ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
-    for (size_t i = 0; i < rgb.size(); i += 3 * 997) {
-        EXPECT_EQ(rgb[i], 10);
-        EXPECT_EQ(rgb[i + 1], 20);
-        EXPECT_EQ(rgb[i + 2], 30);
-    }
+    halvorine_test::expectChildSucceeded(child);
+    halvorine_test::expectDumpedFrame(path, 400, 300, 10, 20, 30);
 }
 
 }  // namespace
