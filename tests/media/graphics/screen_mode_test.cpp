@@ -1,5 +1,10 @@
 // The screen mode before and after start-up, the run-time change and its fallback
 // ladder in full screen, the flip, the target lock and window co-ordinates.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+
 
 #include "media/base/handle.h"
 #include "media/base/log_screen.h"
@@ -126,6 +131,44 @@ TEST_F(ScreenMode, SixteenBitsRefusedTooEndsAt32Bits) {
     display([](int w, int, int bits) { return w == 800 || w == 1024 || bits == 16; });
     EXPECT_EQ(SetScreenMode(1024, 768, 32, 0), -2);
     EXPECT_TRUE(screenIs(640, 480, 32));
+}
+
+// The child starts its own library: a forked copy of the parent's would wait at shut-down
+// for threads it does not have. Its log lines go to a file the parent reads.
+TEST_F(ScreenMode, NothingStartsEndsTheProgram) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        alarm(60);
+        if (start(640, 480, 32, false) != 0) _exit(2);
+        SetLogTestHook([](const char16_t* line) {
+            std::string out;
+            for (const char16_t* c = line; *c; ++c) {
+                const unsigned u = *c;
+                if (u < 0x80) {
+                    out += static_cast<char>(u);
+                } else if (u < 0x800) {
+                    out += static_cast<char>(0xC0 | (u >> 6));
+                    out += static_cast<char>(0x80 | (u & 63));
+                } else {
+                    out += static_cast<char>(0xE0 | (u >> 12));
+                    out += static_cast<char>(0x80 | ((u >> 6) & 63));
+                    out += static_cast<char>(0x80 | (u & 63));
+                }
+            }
+            if (FILE* f = fopen("child.log", "a")) fputs(out.c_str(), f), fclose(f);
+        });
+        display([](int, int, int) { return true; });
+        SetScreenMode(800, 600, 32, 0);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 255);
+    std::ifstream in("child.log");
+    const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(log.find("予期せぬ画面モード変更不能現象が起きました2"), std::string::npos);
 }
 
 TEST_F(ScreenMode, FlipEndsOnRequestAndDrawsTheLogPlainly) {
