@@ -5,7 +5,6 @@
 
 #include <fstream>
 
-
 #include "media/base/handle.h"
 #include "media/base/log_screen.h"
 #include "media/file/async_load.h"
