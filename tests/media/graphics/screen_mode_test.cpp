@@ -227,6 +227,11 @@ TEST_F(ScreenMode, ClientPointsMapThroughTheDestination) {
     EXPECT_EQ(y, 240);
     EXPECT_EQ(ConvClientPosToScreenPos(0, 32, nullptr, &y), 0);
     EXPECT_EQ(y, 0);
+
+    // A display too small to hold a row of the screen leaves nothing to map onto.
+    win::SetDisplaysForTest({win::DisplayDesc{win::RECT{0, 0, 1, 1}, {1, 1, 32, 60}, {{1, 1, 32, 60}}}});
+    ReleaseDisplayInfo();
+    EXPECT_EQ(ConvClientPosToScreenPos(0, 0, &x, &y), -1);
 }
 
 TEST_F(ScreenMode, RestoreRunsTheCallbackWithoutAsyncLoading) {
