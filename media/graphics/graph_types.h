@@ -53,7 +53,6 @@ void InitSetupGraphParamDrawable(SetupGraphParam* param, int colorBits, int alph
 struct GraphDeviceState {
     int hardware;       // 1 while a Direct3D device is in use
     int screenBits;     // 16 or 32
-    int paletteTextures;
 };
 
 int BuildGraphFormatRequest(GraphFormatRequest* request, const SetupGraphParam* param, const GraphDeviceState* device,

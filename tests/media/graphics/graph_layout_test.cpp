@@ -156,7 +156,7 @@ TEST(GraphClip, DerivedRectanglesAndDivision) {
 TEST(GraphParam, FormatRequests) {
     SetupGraphParam param;
     InitSetupGraphParam(&param, 0, 1, 0);
-    GraphDeviceState software{0, 32, 0};
+    GraphDeviceState software{0, 32};
     GraphFormatRequest request;
     BuildGraphFormatRequest(&request, &param, &software, 10, 10, 1, 1, 8, 3, -1);
     EXPECT_EQ(request.systemMemory, 1);
@@ -166,7 +166,7 @@ TEST(GraphParam, FormatRequests) {
     EXPECT_EQ(request.colorKey, 1);
     EXPECT_EQ(request.drawable, 1);
 
-    GraphDeviceState hardware{1, 16, 1};
+    GraphDeviceState hardware{1, 16};
     InitSetupGraphParam(&param, 0, 0, 1);
     param.mipLevels = -1;
     BuildGraphFormatRequest(&request, &param, &hardware, 300, 20, 0, 1, 4, 0, -1);
