@@ -35,5 +35,6 @@ int GetTransColor(int* red, int* green, int* blue) {
 }
 
 uint32_t GetGraphTransColor() { return transColorSetting; }
+uint32_t GetLoaderTransColor() { return transColorSetting; }
 
 }  // namespace ZaDod

@@ -19,5 +19,7 @@ void InitSetupGraphParamFromSettings(SetupGraphParam* param);
 int SetTransColor(int red, int green, int blue);
 int GetTransColor(int* red, int* green, int* blue);
 uint32_t GetGraphTransColor();
+// The same colour, as the image loaders read it.
+uint32_t GetLoaderTransColor();
 
 }  // namespace ZaDod

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "media/graphics/base_image_load.h"
 #include "media/graphics/graph_settings.h"
 #include "media/graphics/graph_trans_alpha.h"
 
@@ -11,6 +12,9 @@ TEST(GraphSettings, TransColorAndParamDefaults) {
     EXPECT_EQ((r << 16) | (g << 8) | b, 0xFF00FF);
     SetTransColor(1, 2, 3);
     EXPECT_EQ(GetGraphTransColor(), 0x010203u);
+    ImageLoadStream stream;
+    SetupImageLoadStream(&stream, 0);
+    EXPECT_EQ(stream.transColor, 0x010203u);  // the loaders key on the same colour
 
     GraphCreateSettingsData.words.colorBits = 32;
     GraphCreateSettingsData.words.keep = 1;
