@@ -5,6 +5,7 @@
 #include "media/base/charcode.h"
 #include "media/base/memory.h"
 #include "media/base/thread.h"
+#include "media/file/async_job.h"
 #include "media/file/async_load.h"
 #include "media/file/convert.h"
 
@@ -80,27 +81,6 @@ int readJob(AsyncLoadJob* job)
   return 0;
 }
 
-// Queues a job built by write(buffer, offset) for handle; false when it cannot be.
-template <class Write>
-bool queueJob(int handle, AsyncLoadProcessFunction function, Write write)
-{
-  int size = 0;
-  if (!write(nullptr, &size)) return false;
-  AsyncLoadJob* job = AllocASyncLoadData(size);
-  if (!job) return false;
-  int offset = 0;
-  write(job->Data, &offset);
-  job->ProcessFunction = function;
-  // Counted before the job is queued: a worker may finish it at once.
-  IncHandleASyncLoadCount(handle, -1);
-  if (AddASyncLoadData(job) != 0) {
-    MemFree(job);
-    DecHandleASyncLoadCount(handle);
-    return false;
-  }
-  return true;
-}
-
 int openHandle(const char16_t* path, int useASyncReadFlag)
 {
   if (!started) InitializeFileHandles();
@@ -115,7 +95,7 @@ int openHandle(const char16_t* path, int useASyncReadFlag)
   }
   char16_t full[FullPathBytes / sizeof(char16_t)];
   const bool queued = MakeFullPath(path, full, sizeof full, nullptr) == 0 &&
-                      queueJob(handle, openJob, [&](void* buffer, int* offset) {
+                      QueueHandleASyncJob(handle, openJob, [&](void* buffer, int* offset) {
                         return AddASyncLoadParamInt(buffer, offset, handle) == 0 &&
                                AddASyncLoadParamString(buffer, offset, full) == 0 &&
                                AddASyncLoadParamInt(buffer, offset, useASyncReadFlag) == 0;
@@ -168,7 +148,7 @@ std::int64_t ReadFileHandle(void* buffer, std::size_t size, int handle)
   FileHandleData* file = fileData(handle, false);
   if (!file || !file->File) return -1;
   if (!GetUseASyncLoadFlag()) return static_cast<std::int64_t>(readWhole(file, buffer, size));
-  const bool queued = queueJob(handle, readJob, [&](void* block, int* offset) {
+  const bool queued = QueueHandleASyncJob(handle, readJob, [&](void* block, int* offset) {
     return AddASyncLoadParamInt(block, offset, handle) == 0 &&
            AddASyncLoadParamInt(block, offset, reinterpret_cast<intptr_t>(buffer)) == 0 &&
            AddASyncLoadParamInt(block, offset, static_cast<intptr_t>(size)) == 0;

@@ -10,7 +10,7 @@
 #include "media/graphics/base_image.h"
 #include "media/graphics/image/dxt.h"
 #include "media/graphics/image/image_loader.h"
-#include "media/graphics/trans_color_seam.h"
+#include "media/graphics/graph_settings.h"
 
 namespace ZaDod {
 

@@ -28,12 +28,6 @@ int freeOwnData(HandleEntryHeader* record) {
 }
 }  // namespace
 
-int InitGraphHandle(HandleEntryHeader* record) {
-    reinterpret_cast<GraphData*>(record)->movieHandle = -1;
-    return 0;
-}
-int TerminateGraphHandle(HandleEntryHeader*) { return 0; }
-int DeleteGraphsOnTerminate() { return SubAllHandle(HANDLETYPE_GRAPH); }
 
 int InitShaderHandle(HandleEntryHeader* record) { return pointAtInline<ShaderHandleData>(record); }
 int TerminateShaderHandle(HandleEntryHeader* record) { return freeOwnData<ShaderHandleData>(record); }

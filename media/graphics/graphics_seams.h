@@ -8,16 +8,6 @@
 
 namespace ZaDod {
 
-// Graph records: only what start-up and shut-down touch.
-struct GraphData {
-    HandleEntryHeader header;
-    int movieHandle;  // -1 when the graph shows no movie
-};
-int InitGraphHandle(HandleEntryHeader* record);
-int TerminateGraphHandle(HandleEntryHeader* record);
-// Deletes the graphs that shut-down removes.
-int DeleteGraphsOnTerminate();
-
 // Records whose init callback points the data pointer at the inline area that follows
 // the fixed fields.
 struct ShaderHandleData {
