@@ -3,6 +3,7 @@
 #include "media/base/log.h"
 #include "media/file/async_load.h"
 #include "media/graphics/display.h"
+#include "media/graphics/graph_load.h"
 #include "media/graphics/hardware.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"

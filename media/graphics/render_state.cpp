@@ -63,6 +63,4 @@ void SetGraphTargetInfo(int handle, const GraphTargetInfo* info) {
         graphTargets()[handle] = *info;
 }
 
-int ReloadAllGraphs() { return 0; }
-
 }  // namespace ZaDod

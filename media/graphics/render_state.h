@@ -73,7 +73,5 @@ struct GraphTargetInfo {
 // 0 and the record for a valid graph handle; -1 otherwise.
 int GetGraphTargetInfo(int handle, GraphTargetInfo* out);
 void SetGraphTargetInfo(int handle, const GraphTargetInfo* info);  // null forgets it
-// ReloadAllGraphs of the graph module.
-int ReloadAllGraphs();
 
 }  // namespace ZaDod
