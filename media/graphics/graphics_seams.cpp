@@ -44,22 +44,6 @@ int TerminateShadowMapHandle(HandleEntryHeader*) { return 0; }
 
 int DeleteAllLightsOnTerminate() { return 0; }
 
-int ResetDrawSettings() {
-    DrawSettings& s = GraphicsDrawSettings;
-    s.backgroundRed = s.backgroundGreen = s.backgroundBlue = 0;
-    s.targets[0] = RenderTargetSlot{-4, 0};
-    s.targetWidth = GraphicsSys.width;
-    s.targetHeight = GraphicsSys.height;
-    s.drawArea = s.requestedDrawArea = ImageRect{0, 0, GraphicsSys.width, GraphicsSys.height};
-    s.blendMode = s.blendParam = 0;
-    s.brightRed = s.brightGreen = s.brightBlue = 255;
-    if (!GraphicsSys.hardware) SetMemImgDrawTarget(&GraphicsSys.mainScreen);
-    SetMemImgDrawArea(&s.drawArea);
-    SetMemImgBlendMode(0, 0);
-    SetMemImgDrawBright(0x00FFFFFF);
-    Graphics_Hardware_SetFrontScreenTimer(-4);
-    return 0;
-}
 
 
 int InitializeFontManage() { return 0; }

@@ -37,9 +37,6 @@ int TerminateShadowMapHandle(HandleEntryHeader* record);
 // Deletes every light and the default light.
 int DeleteAllLightsOnTerminate();
 
-// The draw settings after start-up.
-int ResetDrawSettings();
-
 int InitializeFontManage();
 int TerminateFontManage();
 int InitializeMaskManage();

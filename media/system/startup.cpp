@@ -46,7 +46,8 @@ void checkFullScreenMode() {
     int display = GetUseDisplayIndex();
     int modes = GetDisplayModeNum(display);
     for (int i = 0; i < modes; ++i) {
-      DISPLAYMODEDATA m = GetDisplayMode(display, i);
+      DISPLAYMODEDATA m;
+      GetDisplayMode(&m, i, display);
       if (m.Width == width && m.Height == height && m.ColorBitDepth == bits) return;
     }
     LogFormatUtf16(u"対応している画面モードなし");

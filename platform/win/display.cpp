@@ -14,6 +14,7 @@ struct Displays {
     std::mutex mutex;
     std::vector<DisplayDesc> list;
     std::vector<DisplayMode> refused;
+    std::function<bool(const DisplayMode&)> refuseRule;
     std::vector<DisplayModeRequest> requests;
 };
 
@@ -164,6 +165,7 @@ LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) {
     for (const DisplayMode& m : d.refused)
         refused = refused || (m.width == asked.width && m.height == asked.height && m.bits == asked.bits &&
                               (m.refresh == 0 || m.refresh == asked.refresh));
+    refused = refused || (d.refuseRule && d.refuseRule(asked));
     const bool accepted = (flags == 0 || flags == CDS_FULLSCREEN) && listed && !refused;
     d.requests.push_back({asked, flags, accepted});
     return accepted ? DISP_CHANGE_SUCCESSFUL : DISP_CHANGE_BADMODE;
@@ -215,6 +217,7 @@ void SetDisplaysForTest(std::vector<DisplayDesc> list) {
     std::lock_guard<std::mutex> lock(d.mutex);
     d.list = list.empty() ? defaultList() : std::move(list);
     d.refused.clear();
+    d.refuseRule = nullptr;
     d.requests.clear();
 }
 
@@ -222,6 +225,12 @@ void RefuseDisplayModeForTest(DisplayMode mode) {
     Displays& d = displays();
     std::lock_guard<std::mutex> lock(d.mutex);
     d.refused.push_back(mode);
+}
+
+void SetDisplayModeRuleForTest(std::function<bool(const DisplayMode&)> refuse) {
+    Displays& d = displays();
+    std::lock_guard<std::mutex> lock(d.mutex);
+    d.refuseRule = std::move(refuse);
 }
 
 std::vector<DisplayModeRequest> GetDisplayModeRequests() {

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "platform/win/window.h"
@@ -103,6 +104,8 @@ struct DisplayDesc {
 void SetDisplaysForTest(std::vector<DisplayDesc> displays);
 // Refuses ChangeDisplaySettingsA requests of this mode (refresh 0 matches any rate).
 void RefuseDisplayModeForTest(DisplayMode mode);
+// Refuses the requests for which the rule answers true (until the display list is set).
+void SetDisplayModeRuleForTest(std::function<bool(const DisplayMode&)> refuse);
 struct DisplayModeRequest {
     DisplayMode mode;  // refresh 0 when the request carried none
     DWORD flags;

@@ -1,0 +1,173 @@
+// The plain setters of the draw state.
+#include "media/graphics/render_settings.h"
+
+#include "media/graphics/hardware.h"
+#include "media/system/window.h"
+
+namespace ZaDod {
+namespace {
+
+int clampByte(int value) { return value < 0 ? 0 : value > 255 ? 255 : value; }
+
+// What every changed setting shares: wait while the window is inactive, flush what the
+// device holds, and flag the state for re-sending.
+void beginChange() {
+    WaitWhileWindowInactive();
+    FlushDrawBatch();
+    GraphicsDrawSettings.dirty = 1;
+    GraphicsRender.settingsChanged = 1;
+}
+
+}  // namespace
+
+int SetBackgroundColor(int red, int green, int blue) {
+    DrawSettings& s = GraphicsDrawSettings;
+    s.backgroundRed = red;
+    s.backgroundGreen = green;
+    s.backgroundBlue = blue;
+    s.backgroundSet = 1;
+    return 0;
+}
+
+int SetDrawBlendMode(int mode, int param) {
+    DrawSettings& s = GraphicsDrawSettings;
+    param = clampByte(param);
+    if (s.blendMode == mode && s.blendParam == param) return 0;
+    beginChange();
+    s.blendMode = mode;
+    s.blendParam = param;
+    SetMemImgBlendMode(mode, param);
+    if (GraphicsSys.hardware) Graphics_Hardware_RefreshDiffuseColor();
+    return 0;
+}
+
+int GetDrawBlendMode(int* mode, int* param) {
+    if (mode) *mode = GraphicsDrawSettings.blendMode;
+    if (param) *param = GraphicsDrawSettings.blendParam;
+    return 0;
+}
+
+int SetDrawBright(int red, int green, int blue) {
+    DrawSettings& s = GraphicsDrawSettings;
+    red = clampByte(red), green = clampByte(green), blue = clampByte(blue);
+    if (s.brightRed == red && s.brightGreen == green && s.brightBlue == blue) return 0;
+    beginChange();
+    s.brightRed = static_cast<uint8_t>(red);
+    s.brightGreen = static_cast<uint8_t>(green);
+    s.brightBlue = static_cast<uint8_t>(blue);
+    if (GraphicsSys.hardware)
+        Graphics_Hardware_RefreshDiffuseColor();
+    else
+        SetMemImgDrawBright(static_cast<uint32_t>(red << 16 | green << 8 | blue));
+    return 0;
+}
+
+int GetDrawBright(int* red, int* green, int* blue) {
+    if (red) *red = GraphicsDrawSettings.brightRed;
+    if (green) *green = GraphicsDrawSettings.brightGreen;
+    if (blue) *blue = GraphicsDrawSettings.brightBlue;
+    return 0;
+}
+
+int SetDrawMode(int mode) {
+    DrawSettings& s = GraphicsDrawSettings;
+    if (s.samplingMode == mode) return 0;
+    beginChange();
+    s.samplingMode = mode;
+    if (GraphicsSys.hardware) Graphics_Hardware_SetDrawMode(mode);
+    return 0;
+}
+
+int SetDrawAlphaTest(int mode, int param) {
+    DrawSettings& s = GraphicsDrawSettings;
+    param = clampByte(param);
+    if (s.alphaTestMode == mode && s.alphaTestRef == param) return 0;
+    beginChange();
+    s.alphaTestMode = mode;
+    s.alphaTestRef = param;
+    if (GraphicsSys.hardware) Graphics_Hardware_RefreshDiffuseColor();
+    return 0;
+}
+
+int SetFogEnable(int flag) {
+    DrawSettings& s = GraphicsDrawSettings;
+    if (s.fogEnable == flag) return 0;
+    beginChange();
+    s.fogEnable = flag;
+    if (GraphicsSys.hardware) Graphics_Hardware_SetFogEnable(flag);
+    return 0;
+}
+
+int SetFogStartEnd(float start, float end) {
+    RenderState& r = GraphicsRender;
+    if (r.fogStart == start && r.fogEnd == end) return 0;
+    beginChange();
+    r.fogStart = start;
+    r.fogEnd = end;
+    if (GraphicsSys.hardware) Graphics_Hardware_SetFogStartEnd(start, end);
+    return 0;
+}
+
+int SetDrawableGraphMultiSample(int count, int quality) {
+    GraphicsDrawSettings.multiSampleCount = count > 16 ? 16 : count;
+    GraphicsDrawSettings.multiSampleQuality = quality;
+    return 0;
+}
+
+int SetUseLighting(int flag) {
+    DrawSettings& s = GraphicsDrawSettings;
+    const int off = flag ? 0 : 1;
+    if (s.lightingOff == off) return 0;
+    beginChange();
+    s.lightingOff = off;
+    if (GraphicsSys.hardware) Graphics_Hardware_SetUseLighting(flag);
+    return 0;
+}
+
+int SetUseZBuffer3D(int flag) {
+    DrawSettings& s = GraphicsDrawSettings;
+    if (s.useZBuffer == flag) return 0;
+    beginChange();
+    s.useZBuffer = flag;
+    return 0;
+}
+
+int BindDepthBufferForDrawTarget() { return Graphics_Hardware_BindDepthBufferForDrawTarget(); }
+
+int SetDrawTargetKeepSettingsFlag(int flag) {
+    GraphicsRender.keepSettingsOnTargetChange = flag ? 1 : 0;
+    return 0;
+}
+
+int SetBlendGraph(int handle, int borderParam, int borderRange) {
+    return SetBlendGraphParam(handle, 1, borderParam, borderRange);
+}
+
+int SetBlendGraphParam(int handle, int type, int param1, int param2) {
+    if (type > 2) return -1;
+    const int params[2] = {param1, param2};
+    return SetBlendGraphState(handle, type, params);
+}
+
+int SetBlendGraphState(int handle, int blendType, const int* params) {
+    RenderState& r = GraphicsRender;
+    if (handle <= 0) {
+        r.blendGraph = -1;
+        return 0;
+    }
+    GraphTargetInfo info;
+    if (GetGraphTargetInfo(handle, &info) != 0 || info.loading) return -1;
+    FlushDrawBatch();
+    r.blendGraph = handle;
+    r.blendGraphType = blendType;
+    r.blendGraphParam1 = clampByte(params[0]);
+    r.blendGraphParam2 = blendType == 0 ? 0 : clampByte(params[1]);
+    r.settingsChanged = 1;
+    if (GraphicsSys.hardware)
+        Graphics_Hardware_BindBlendGraph(nullptr, blendType, r.blendGraphParam1, r.blendGraphParam2);
+    else if (blendType == 1)
+        CreateMemImgBlendGraphTable(r.blendGraphParam1, r.blendGraphParam2);
+    return 0;
+}
+
+}  // namespace ZaDod

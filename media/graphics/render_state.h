@@ -1,0 +1,77 @@
+// The part of the draw state that only the graphics front reads: projection inputs,
+// the kept camera, fog range, the blend graph, the words the back ends' preparation
+// reads, the default light and material, and the screen-side flags of the flip and the
+// target lock. The shared part is DrawSettings (graphics_state.h).
+#pragma once
+#include "media/base/maths.h"
+#include "media/graphics/graphics_state.h"
+
+namespace ZaDod {
+
+struct MaterialParam {
+    float diffuse[4], ambient[4], specular[4], emissive[4];
+    float power;
+};
+
+struct RenderState {
+    // Projection: perspective (0), orthographic (1) or the user matrix (2).
+    double aspectScale;
+    double orthoSize;
+    Matrix4x4D userProjection;
+    Matrix4x4D cameraView;  // the view the camera setter built
+    int cameraSet;
+    double cameraHRotate, cameraVRotate, cameraTRotate;
+
+    // view x projection x viewport, and its inverse made on first need.
+    Matrix4x4D combined, combinedInverse;
+    int combinedInverseValid;
+
+    float fogStart, fogEnd;
+
+    int blendGraph;  // below 1: none
+    int blendGraphType, blendGraphParam1, blendGraphParam2;
+
+    // Words the back ends' draw preparation reads.
+    float drawZ;
+    int maxAnisotropy;
+    int fillMode;
+    int depthCompare2D, depthCompare3D;
+    int textureAddressU, textureAddressV, textureAddressW;
+    int userShaderHandle;
+    int applyTransColorToLoads;
+    int useVertexDiffuse, useVertexSpecular;
+    int settingsChanged;
+    int graphColorBits;
+    float materialScale;
+
+    Vector3F defaultLightDirection;
+    MaterialParam material;
+    int materialDirty;
+
+    int keepSettingsOnTargetChange;
+    int lockFlag;
+    int onScreenLogDrawing;  // re-entrancy guard of the flip
+    void (*restoreCallback)();
+};
+extern RenderState GraphicsRender;
+
+// Flushes the hardware vertex batch before device state changes (nothing in software mode).
+void FlushDrawBatch();
+// Size of a draw target: the screen for -4, -2, -3 and -5, else the graph's; -1 when unknown.
+int GetDrawTargetSize(int handle, int* width, int* height);
+// view x projection x viewport again after one of them changed.
+void RefreshCombinedMatrix();
+
+// Temporary: what the draw state needs of graph handles until the graph module lands.
+// A graph target is known only through what was registered here.
+struct GraphTargetInfo {
+    int width, height;
+    int drawable;     // the original image's drawable flag
+    int loading;      // still being loaded asynchronously
+    MEMIMG* image;    // the software image, or null when the graph is held in textures
+};
+// 0 and the record for a valid graph handle; -1 otherwise.
+int GetGraphTargetInfo(int handle, GraphTargetInfo* out);
+void SetGraphTargetInfo(int handle, const GraphTargetInfo* info);  // null forgets it
+
+}  // namespace ZaDod

@@ -1,0 +1,312 @@
+// The draw state: the setter protocol on the recording back end and in software mode,
+// the draw area, draw targets, defaults, queries, snapshots and the camera.
+#include <cmath>
+#include <cstring>
+
+#include "media/base/handle.h"
+#include "media/file/async_load.h"
+#include "media/graphics/render_settings.h"
+#include "media/graphics/screen.h"
+#include "tests/media/graphics/graphics_env.h"
+
+using namespace ZaDod;
+using halvorine_test::backendCallNames;
+using halvorine_test::backendCalls;
+
+namespace {
+
+struct RenderSettings : halvorine_test::GraphicsEnv {
+    std::vector<int> graphs;
+    std::vector<MEMIMG> images = std::vector<MEMIMG>(8);
+
+    void SetUp() override {
+        GraphicsEnv::SetUp();
+        ClearEndRequestFlag();  // a library test before may have ended its run
+    }
+
+    void TearDown() override {
+        for (int g : graphs) SetGraphTargetInfo(g, nullptr);
+        for (MEMIMG& m : images)
+            if (CheckValidMemImg(&m)) TerminateMemImg(&m);
+        SetDrawTargetKeepSettingsFlag(0);
+        GraphicsEnv::TearDown();
+    }
+
+    // A graph registered with the draw state: software image of the given size.
+    int makeGraph(int width, int height, int drawable = 1, int alpha = 0) {
+        const int handle = AddHandle(HANDLETYPE_GRAPH, 0, -1);
+        MEMIMG& image = images[graphs.size()];
+        CreateMemImg(&image, width, height, -1, 0, GraphicsSys.colorBits == 32 ? kMemImgX8R8G8B8 : kMemImgR5G6B5,
+                     0, alpha, 0, nullptr);
+        const GraphTargetInfo info{width, height, drawable, 0, &image};
+        SetGraphTargetInfo(handle, &info);
+        graphs.push_back(handle);
+        return handle;
+    }
+
+    static void startHardware() {
+        halvorine_test::setBackendStart(0, -1);
+        ASSERT_EQ(InitializeGraphics(), 0);
+        backendCalls().clear();
+    }
+};
+
+TEST_F(RenderSettings, SetterProtocolOnTheDevice) {
+    startHardware();
+    SetDrawMode(0);
+    SetDrawBlendMode(0, 0);
+    SetDrawBright(255, 255, 255);
+    SetFogEnable(0);
+    EXPECT_TRUE(backendCalls().empty());
+
+    SetDrawMode(1);
+    SetDrawBlendMode(1, 128);
+    SetFogEnable(1);
+    SetUseLighting(1);
+    const std::vector<std::string> expected{
+        "Graphics_D3D9_FlushVertexBatch", "Graphics_D3D9_SetDrawMode",
+        "Graphics_D3D9_FlushVertexBatch", "Graphics_D3D9_RefreshDiffuseColor",
+        "Graphics_D3D9_FlushVertexBatch", "Graphics_D3D9_SetFogEnable",
+        "Graphics_D3D9_FlushVertexBatch", "Graphics_D3D9_SetUseLighting"};
+    EXPECT_EQ(backendCallNames(), expected);
+    EXPECT_EQ(GraphicsDrawSettings.dirty, 1);
+}
+
+TEST_F(RenderSettings, SoftwareStateFollowsAndValuesAreClamped) {
+    ASSERT_EQ(InitializeGraphics(), 0);
+    backendCalls().clear();
+    SetDrawBlendMode(1, 300);
+    EXPECT_EQ(GraphicsDrawSettings.blendParam, 255);
+    EXPECT_EQ(GetMemImgDrawState().blendParam, 255);
+    SetDrawBlendMode(1, -5);
+    EXPECT_EQ(GraphicsDrawSettings.blendParam, 0);
+    EXPECT_EQ(GetMemImgDrawState().blendMode, 1);
+    SetDrawBright(300, 128, -1);
+    EXPECT_EQ(GetMemImgDrawState().bright, 0xFF8000u);
+    SetDrawAlphaTest(2, 999);
+    EXPECT_EQ(GraphicsDrawSettings.alphaTestRef, 255);
+    SetDrawableGraphMultiSample(32, 0);
+    EXPECT_EQ(GraphicsDrawSettings.multiSampleCount, 16);
+    EXPECT_TRUE(backendCalls().empty());
+}
+
+TEST_F(RenderSettings, DrawAreaIsOrderedClampedOrSuppressed) {
+    ASSERT_EQ(InitializeGraphics(), 0);
+    SetDrawArea(100, 100, 50, 50);
+    const ImageRect swapped = GraphicsDrawSettings.drawArea;
+    SetDrawArea(50, 50, 100, 100);
+    EXPECT_EQ(std::memcmp(&swapped, &GraphicsDrawSettings.drawArea, sizeof swapped), 0);
+    EXPECT_EQ(GetMemImgDrawState().drawArea.right, 100);
+
+    SetDrawArea(-20, 10, 9999, 470);
+    EXPECT_EQ(GraphicsDrawSettings.drawArea.left, 0);
+    EXPECT_EQ(GraphicsDrawSettings.drawArea.right, 640);
+    EXPECT_EQ(GraphicsDrawSettings.requestedDrawArea.left, -20);
+
+    SetDrawArea(10, 10, 10, 200);
+    EXPECT_EQ(GraphicsDrawSettings.drawingSuppressed, 1);
+    SetDrawArea(10, 10, 11, 200);
+    EXPECT_EQ(GraphicsDrawSettings.drawingSuppressed, 0);
+    // The viewport maps clip space onto the area.
+    EXPECT_DOUBLE_EQ(GraphicsDrawSettings.viewportMatrix.m[3][0], 10.5);
+    EXPECT_DOUBLE_EQ(GraphicsDrawSettings.viewportMatrix.m[1][1], -95.0);
+}
+
+TEST_F(RenderSettings, DefaultsAfterStartUp) {
+    ASSERT_EQ(InitializeGraphics(), 0);
+    const DrawSettings& s = GraphicsDrawSettings;
+    const RenderState& r = GraphicsRender;
+    EXPECT_EQ(GetDrawTarget(), -4);
+    EXPECT_EQ(s.blendMode, 0);
+    EXPECT_EQ(s.brightRed + s.brightGreen + s.brightBlue, 765);
+    EXPECT_EQ(r.fogStart, 0.0f);
+    EXPECT_EQ(r.fogEnd, 1500.0f);
+    EXPECT_EQ(r.drawZ, 0.2f);
+    EXPECT_EQ(r.fillMode, 3);
+    EXPECT_EQ(r.blendGraph, -1);
+    EXPECT_NEAR(r.defaultLightDirection.x, 0.57735, 1e-5);
+    EXPECT_NEAR(r.defaultLightDirection.y, -0.57735, 1e-5);
+    EXPECT_EQ(r.material.power, 20.0f);
+    EXPECT_EQ(s.drawArea.right, 640);
+    EXPECT_EQ(s.drawArea.bottom, 480);
+
+    // The draw target's camera replaces the reset's near and far; a reset before any
+    // target is set leaves them.
+    TerminateGraphics();
+    GraphicsSys.started = 0;
+    ResetDrawSettings();
+    EXPECT_EQ(s.nearZ, 10.0);
+    EXPECT_EQ(s.farZ, 10000.0);
+    EXPECT_DOUBLE_EQ(s.fieldOfView, 1.0471975803375244);
+}
+
+TEST_F(RenderSettings, DefaultCameraOfA640x480Target) {
+    ASSERT_EQ(InitializeGraphics(), 0);
+    const DrawSettings& s = GraphicsDrawSettings;
+    EXPECT_NEAR(-s.cameraEye.z, 415.692, 1e-3);
+    EXPECT_NEAR(s.nearZ, 41.569, 1e-3);
+    EXPECT_NEAR(s.farZ, 20415.692, 1e-3);
+    // A point on z = 0 lands on its own pixel.
+    Vector3D p{100.0, 50.0, 0.0}, out;
+    double w;
+    VectorTransform4D(&out, &w, &p, 1.0, &GraphicsRender.combined);
+    EXPECT_NEAR(out.x / w, 100.0, 1e-4);
+    EXPECT_NEAR(out.y / w, 430.0, 1e-4);  // y grows upwards in the world
+}
+
+TEST_F(RenderSettings, QueriesBeforeStartUp) {
+    int w = 0, h = 0, bits = 0;
+    GetScreenState(&w, &h, &bits);
+    EXPECT_EQ(w, 640);
+    EXPECT_EQ(h, 480);
+    EXPECT_EQ(bits, 16);
+    EXPECT_EQ(GetScreenColorBitDepth(), 16);
+    SetScreenMode(320, 200, 32, 0);
+    EXPECT_EQ(GetGraphSize(-4, &w, &h), 0);
+    EXPECT_EQ(w, 320);
+    EXPECT_EQ(h, 200);
+    EXPECT_EQ(GetGraphSize(12345, &w, &h), -1);
+    EXPECT_EQ(GetDrawTargetPixel(-1, 0), 0xFFFFFFFFu);
+}
+
+TEST_F(RenderSettings, DrawTargets) {
+    SetScreenMode(640, 480, 32, 0);
+    EXPECT_EQ(SetDrawTarget(-2), -1);  // not started
+    ASSERT_EQ(InitializeGraphics(), 0);
+    ASSERT_EQ(SetDrawTarget(-2), 0);
+    const int same = makeGraph(640, 480);
+    const int small = makeGraph(100, 50);
+    const int fixed = makeGraph(100, 50, 0);
+    const int alpha = makeGraph(100, 50, 1, 1);
+
+    EXPECT_EQ(SetDrawTarget(fixed), -1);
+    EXPECT_EQ(SetDrawTarget(alpha), -1);
+    EXPECT_EQ(SetDrawTarget(0x7000), -1);
+    EXPECT_EQ(GetDrawTarget(), -2);
+
+    SetDrawArea(10, 20, 30, 40);
+    ASSERT_EQ(SetDrawTarget(same), 0);
+    EXPECT_EQ(GraphicsDrawSettings.drawArea.right, 30);  // same size: the area stays
+    EXPECT_EQ(GetMemImgDrawState().target, &images[0]);
+    ASSERT_EQ(SetDrawTarget(small), 0);
+    EXPECT_EQ(GraphicsDrawSettings.drawArea.right, 100);  // another size: the whole target
+    EXPECT_EQ(GraphicsDrawSettings.drawArea.bottom, 50);
+    EXPECT_NEAR(-GraphicsDrawSettings.cameraEye.z, 25 / 0.57735026, 1e-6);
+
+    // With the keep flag the request and the camera survive the change.
+    SetDrawArea(5, 5, 60, 30);
+    const Vector3D eye{1, 2, -3}, at{1, 2, 0}, up{0, 1, 0};
+    SetCameraPositionAndTargetAndUpVec(&eye, &at, &up);
+    SetDrawTargetKeepSettingsFlag(1);
+    ASSERT_EQ(SetDrawTarget(-2), 0);
+    EXPECT_EQ(GraphicsDrawSettings.drawArea.right, 60);
+    EXPECT_EQ(GraphicsDrawSettings.cameraEye.z, -3.0);
+    EXPECT_EQ(GetMemImgDrawState().target, &GraphicsSys.mainScreen);
+
+    // -3 and -5 stand for the back screen.
+    EXPECT_EQ(SetDrawTarget(-3), 0);
+    EXPECT_EQ(GetMemImgDrawState().target, &GraphicsSys.mainScreen);
+    EXPECT_EQ(SetRenderTarget(1, same, 0), -1);  // no device
+    EXPECT_EQ(SetRenderTarget(9, same, 0), -1);
+}
+
+TEST_F(RenderSettings, LeavingTheFrontScreenPresentsIt) {
+    startHardware();
+    ASSERT_EQ(GetDrawTarget(), -4);
+    ASSERT_EQ(SetDrawTarget(-2), 0);
+    int presents = 0;
+    for (const std::string& name : backendCallNames()) presents += name == "Graphics_D3D9_FlipScreen";
+    EXPECT_EQ(presents, 1);
+    backendCalls().clear();
+    ASSERT_EQ(SetDrawTarget(-2), 0);
+    for (const std::string& name : backendCallNames()) EXPECT_NE(name, "Graphics_D3D9_FlipScreen");
+}
+
+TEST_F(RenderSettings, PixelsAndCopiesOfTheDrawTarget) {
+    SetScreenMode(64, 32, 32, 0);
+    ASSERT_EQ(InitializeGraphics(), 0);
+    SetDrawTarget(-2);
+    const uint32_t red = PackColorDataPixel(GraphicsSys.mainScreen.base->colorData, 255, 0, 0, 0);
+    const ImageRect dot{3, 4, 4, 5};
+    FillMemImg(&GraphicsSys.mainScreen, &dot, red);
+    EXPECT_EQ(GetDrawTargetPixel(3, 4), red);
+    EXPECT_EQ(GetDrawTargetPixel(64, 0), 0xFFFFFFFFu);
+
+    const int copy = makeGraph(4, 4);
+    EXPECT_EQ(CopyDrawTargetRectToGraph(0, 0, 5, 4, copy), -1);  // another size
+    ASSERT_EQ(CopyDrawTargetRectToGraph(2, 2, 6, 6, copy), 0);
+    ASSERT_EQ(SetDrawTarget(copy), 0);
+    EXPECT_EQ(GetDrawTargetPixel(1, 2), red);
+    EXPECT_NE(GetDrawTargetPixel(0, 0), red);
+}
+
+TEST_F(RenderSettings, SnapshotRoundTrips) {
+    ASSERT_EQ(InitializeGraphics(), 0);
+    SetDrawTarget(-2);
+    DrawSettingState before;
+    GetDrawSettingState(&before);
+    SetDrawArea(1, 2, 3, 4);
+    SetupCamera_Ortho(300.0);
+    Matrix4x4D world;
+    CreateIdentityMatrixD(&world);
+    world.m[3][0] = 7.0;
+    SetTransformToWorld(&world);
+    SetDrawSettingState(&before);
+    DrawSettingState after;
+    GetDrawSettingState(&after);
+    EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
+}
+
+TEST_F(RenderSettings, UnprojectInvertsTheProjection) {
+    ASSERT_EQ(InitializeGraphics(), 0);
+    const Vector3D p{123.0, -45.0, 300.0};
+    Vector3D screen, back;
+    double w;
+    VectorTransform4D(&screen, &w, &p, 1.0, &GraphicsRender.combined);
+    UnprojectScreenPoint(&back, screen.x / w, screen.y / w, screen.z / w);
+    EXPECT_NEAR(back.x, p.x, 1e-6);
+    EXPECT_NEAR(back.y, p.y, 1e-6);
+    EXPECT_NEAR(back.z, p.z, 1e-6);
+}
+
+TEST_F(RenderSettings, CameraAnglesLookingStraightUpAndDown) {
+    ASSERT_EQ(InitializeGraphics(), 0);
+    const Vector3D eye{0, 0, 0}, upwards{0, 10, 0}, downwards{0, -10, 0}, north{0, 0, 1}, level{1, 0, 1},
+        yUp{0, 1, 0};
+    double h, v, t;
+    SetCameraPositionAndTargetAndUpVec(&eye, &upwards, &north);
+    GetCameraAngles(&h, &v, &t);
+    EXPECT_EQ(h, 0.0);
+    EXPECT_NEAR(v, -M_PI / 2, 1e-12);
+    EXPECT_NEAR(t, 0.0, 1e-12);
+    SetCameraPositionAndTargetAndUpVec(&eye, &downwards, &north);
+    GetCameraAngles(&h, &v, &t);
+    EXPECT_NEAR(v, M_PI / 2, 1e-12);
+    SetCameraPositionAndTargetAndUpVec(&eye, &level, &yUp);
+    GetCameraAngles(&h, &v, &t);
+    EXPECT_NEAR(h, M_PI / 4, 1e-12);
+    EXPECT_NEAR(v, 0.0, 1e-12);
+    EXPECT_NEAR(t, 0.0, 1e-12);
+}
+
+TEST_F(RenderSettings, SubtractiveEmulationOrder) {
+    startHardware();
+    SetDrawBlendMode(2, 77);
+    SetDrawBright(10, 20, 30);
+    backendCalls().clear();
+    const ImageRect rect{1, 2, 3, 4};
+    BeginSubtractBlendEmulation(&rect);
+    EXPECT_EQ(GraphicsDrawSettings.blendMode, 5);
+    EXPECT_EQ(GraphicsDrawSettings.blendParam, 77);
+    EXPECT_EQ(GraphicsDrawSettings.brightRed, 10);
+    EndSubtractBlendEmulation(&rect);
+    EXPECT_EQ(GraphicsDrawSettings.blendMode, 3);
+    EXPECT_EQ(GraphicsDrawSettings.blendParam, 77);
+    std::vector<std::string> boxes;
+    for (const auto& call : backendCalls())
+        if (call.name == "Graphics_D3D9_DrawFilledBox") boxes.push_back(call.args);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0], "1,2,3,4," + std::to_string(0xFFFFFFFFu) + ",");
+}
+
+}  // namespace
