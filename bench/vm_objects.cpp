@@ -10,6 +10,7 @@
 #include "runtime/vm/log.h"
 #include "runtime/vm/property.h"
 #include "runtime/vm/roots.h"
+#include "tests/runtime/vm/object_system.h"
 
 using namespace kv;
 
@@ -17,13 +18,7 @@ namespace {
 
 constexpr int32_t kBenchClass = 9000;
 
-void freshObjectSystem() {
-  initGcHeap();
-  closeLogFile();
-  resetWarningLimiter();
-  bootstrapObjectSystem();
-  initRuntimeConstants();
-}
+using kvtest::freshObjectSystem;
 
 // A static object of class kBenchClass with 8 members, listed or in slots.
 KVobj* objectWithEightMembers(bool indexed) {

@@ -4,6 +4,7 @@
 #include "runtime/vm/atoms.h"
 #include "runtime/vm/context.h"
 #include "runtime/vm/function.h"
+#include "runtime/vm/interp_ops.h"
 #include "runtime/vm/kvstring.h"
 #include "runtime/vm/log.h"
 #include "runtime/vm/property.h"
@@ -72,6 +73,7 @@ void bootstrapObjectSystem() {
   setSlotIndex(kFunctionFClassId, "prototype", 1);
   resetObjectRoots();
   resetCallerPairs();
+  resetInterpreterState();
   resetInstanceClassIds();
   createGlobalObject();
   createCoreObjects();

@@ -1,12 +1,587 @@
+// The code loop. Dispatch is threaded: every handler ends by fetching the
+// next record and jumping through a two-level table (kind -> handler index ->
+// label), so each step costs one indirect branch of its own. The operand
+// stack's values stay in the context, where the collector sees them, but its
+// top, the program counter and the step counter live in registers, so no
+// step waits on a store of the one before. The cheap kinds run inline;
+// anything that may allocate, call or warn goes to interp_ops.cpp with the
+// context brought up to date.
 #include "runtime/vm/interpreter.h"
 
+#include <new>
+#include <stdexcept>
+#include <string>
+
 #include "runtime/vm/context.h"
+#include "runtime/vm/interp_ops.h"
+#include "runtime/vm/log.h"
 
 namespace kv {
+namespace {
 
-// Natives only, for now: the code loop over instruction records joins here.
+// The rethrown form of a failure already logged by an inner run, so that
+// outer runs pass it on without logging it again.
+class AbortedRun : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Shared by all contexts and never reset: the pump runs once per 258 steps
+// however the steps are spread over threads.
+uint32_t gStepCounter = 0;
+constexpr uint32_t kStepsBetweenPumps = 257;
+
+[[gnu::noinline, gnu::cold]] void pumpMessages() {
+  MessagePumpHook hook = messagePumpHook();
+  if (hook && hook() == -1) throw RuntimeError(kErrWindowClosed);
+}
+
+// Malformed code: an operand popped from an empty stack, a missing side record.
+[[noreturn, gnu::noinline, gnu::cold]] void operandUnderflow() { throw RuntimeError(kErrUnexpected); }
+[[noreturn, gnu::noinline, gnu::cold]] void operandOverflow() { throw RuntimeError(kErrStackOverflow); }
+[[noreturn, gnu::noinline, gnu::cold]] void unknownOpcode() { throw KVUnexpected("unknown opcode"); }
+
+// Handler numbers; several kinds share one.
+enum Handler : uint8_t {
+  hUnknown, hPushInt, hPushDouble, hPushString, hPushBool, hPushNull, hPushNaN, hPushUndefined,
+  hPushFrameObject, hNew, hPop, hAssign, hCompoundAssign, hJumpIfFalse, hJump, hNop, hAndThen, hOrElse,
+  hToBool, hBitAnd, hBitOr, hBitXor, hGreater, hLess, hEqual, hNotEqual, hIn, hInstanceOf, hShiftLeft,
+  hShiftRight, hConcat, hAdd, hSub, hMul, hDiv, hMod, hNegate, hToInt, hToFloat, hDelete, hTypeOf,
+  hIncrement, hDecrement, hBitNot, hNot, hIncrementInPlace, hDecrementInPlace, hLoadVariable,
+  hLoadGlobal, hGetMember, hGetIndexed, hBeginObject, hDefineMember, hEndObject, hSwitch, hReturn,
+  hReturnUndefined, hBranch, hPopAndJump, hJumpPast, hStoreCaught128, hStoreCaught129, hJumpIfThrown,
+  hThrow, hJumpToHandler, hImport, hImportEnd, hCall, hWait, hEnterScope, hMakeClosure, hJumpIf,
+  hCallIntrinsic, hWaitForbidden, hCallGuarded, hEnd, hHooked, hCount
+};
+
+struct KindTable {
+  uint8_t at[kLastKind - kFirstKind + 1] = {};
+  constexpr void set(int32_t kind, Handler h) { at[kind - kFirstKind] = h; }
+  constexpr KindTable() {
+    set(PushInt, hPushInt); set(PushInt138, hPushInt); set(PushDouble, hPushDouble);
+    set(PushString, hPushString); set(PushBool, hPushBool); set(PushNull, hPushNull); set(PushNaN, hPushNaN);
+    set(PushUndefined, hPushUndefined); set(PushFrameObject, hPushFrameObject); set(New, hNew);
+    set(Pop49, hPop); set(Pop123, hPop); set(Pop137, hPop);
+    set(Assign, hAssign); set(AssignThroughReference, hAssign); set(CompoundAssign, hCompoundAssign);
+    for (int32_t k : {JumpIfFalse53, JumpIfFalse107, JumpIfFalse109, JumpIfFalse121}) set(k, hJumpIfFalse);
+    for (int32_t k : {Jump54, Jump108, Jump110, Jump117, Jump118, Jump122, Jump126, Jump165}) set(k, hJump);
+    for (int32_t k : {Nop55, Nop111, Nop112, Nop114, Nop115, Nop116, Nop130, Nop143}) set(k, hNop);
+    set(AndThen, hAndThen); set(OrElse, hOrElse); set(ToBool58, hToBool); set(ToBool59, hToBool);
+    set(BitAnd, hBitAnd); set(BitOr, hBitOr); set(BitXor, hBitXor); set(Greater, hGreater); set(Less, hLess);
+    set(Equal, hEqual); set(NotEqual, hNotEqual); set(In, hIn); set(InstanceOf, hInstanceOf);
+    set(ShiftLeft, hShiftLeft); set(ShiftRight, hShiftRight); set(Concat, hConcat); set(Add, hAdd);
+    set(Sub, hSub); set(Mul, hMul); set(Div, hDiv); set(Mod, hMod); set(Negate, hNegate); set(ToInt, hToInt);
+    set(ToFloat, hToFloat); set(Delete, hDelete); set(TypeOf, hTypeOf); set(Increment, hIncrement);
+    set(Decrement, hDecrement); set(BitNot, hBitNot); set(Not, hNot); set(IncrementInPlace, hIncrementInPlace);
+    set(DecrementInPlace, hDecrementInPlace); set(LoadVariable, hLoadVariable); set(LoadGlobal, hLoadGlobal);
+    set(GetMember, hGetMember); set(GetIndexed, hGetIndexed); set(BeginObject, hBeginObject);
+    set(DefineMember, hDefineMember); set(EndObject, hEndObject); set(Switch, hSwitch); set(Return, hReturn);
+    set(ReturnUndefined, hReturnUndefined); set(Branch, hBranch); set(PopAndJump, hPopAndJump);
+    set(JumpPast, hJumpPast); set(StoreCaught128, hStoreCaught128); set(StoreCaught129, hStoreCaught129);
+    set(JumpIfThrown, hJumpIfThrown); set(Throw, hThrow); set(JumpToHandlerIfThrown, hJumpToHandler);
+    set(Import, hImport); set(ImportEnd, hImportEnd); set(Call, hCall); set(Wait, hWait);
+    set(EnterScope, hEnterScope); set(MakeClosure, hMakeClosure); set(JumpIf, hJumpIf);
+    set(CallIntrinsic, hCallIntrinsic); set(WaitForbidden, hWaitForbidden); set(CallGuarded, hCallGuarded);
+    set(End, hEnd);
+    // Served by the classes that install step hooks with themselves.
+    for (int32_t k : {BeginArray, AppendElement, EndArray, ForOf, Yield, GeneratorReturn}) set(k, hHooked);
+  }
+};
+constexpr KindTable kKinds;
+
+int32_t labelPosition(const LabelSlot* s) { return s ? s->position : -1; }
+
+// GCC would merge the handlers' dispatch jumps into one shared jump, which
+// predicts far worse than one jump per handler, and would pack the program
+// counter and the top into one vector register at every dispatch to save
+// one store on the rare write-back.
+#if defined(__GNUC__) && !defined(__clang__)
+#define KV_THREADED_DISPATCH __attribute__((optimize("no-gcse", "no-crossjumping", "no-tree-slp-vectorize")))
+#else
+#define KV_THREADED_DISPATCH
+#endif
+
+std::string abortLine(const KVContext* ctx) {
+  return "Aborting..." + std::to_string(gRunPosition.file) + ":" + std::to_string(gRunPosition.line) + ":" +
+         std::to_string(ctx->pc);
+}
+
+KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
+  static void* const handlers[hCount] = {
+      &&unknown, &&pushInt, &&pushDouble, &&pushString, &&pushBool, &&pushNull, &&pushNaN, &&pushUndefined,
+      &&pushFrameObject, &&opNew, &&pop, &&assign, &&compoundAssign, &&jumpIfFalse, &&jump, &&nop, &&andThen,
+      &&orElse, &&toBool, &&bitAnd, &&bitOr, &&bitXor, &&greater, &&less, &&equal, &&notEqual, &&in,
+      &&instanceOf, &&shiftLeft, &&shiftRight, &&concat, &&add, &&sub, &&mul, &&div, &&mod, &&negate, &&toInt,
+      &&toFloat, &&opDelete, &&typeOf, &&increment, &&decrement, &&bitNot, &&opNot, &&incrementInPlace,
+      &&decrementInPlace, &&loadVariable, &&loadGlobal, &&getMember, &&getIndexed, &&beginObject,
+      &&defineMember, &&endObject, &&opSwitch, &&opReturn, &&returnUndefined, &&branch, &&popAndJump,
+      &&jumpPast, &&storeCaught128, &&storeCaught129, &&jumpIfThrown, &&opThrow, &&jumpToHandler, &&opImport,
+      &&importEnd, &&call, &&wait, &&enterScope, &&makeClosure, &&jumpIf, &&callIntrinsic, &&waitForbidden,
+      &&callGuarded, &&end, &&hooked};
+
+  CodeNode* const* const code = vec.data();
+  const uint32_t n = static_cast<uint32_t>(vec.size());
+  Value* const ops = ctx->operands;
+  KVobj** const opRefs = ctx->operandRefs;
+  // Program counter, operand stack top and step counter live in registers;
+  // SYNC writes them back before anything that may read them (an
+  // out-of-line step, a nested run, the collector, a failure), RELOAD takes
+  // them again afterwards.
+  int32_t pc = ctx->pc;
+  int32_t top = ctx->top;
+  uint32_t steps = gStepCounter;
+  CodeNode* node;
+  // The running frame's cells. A run belongs to one frame: calls come back
+  // to it before the run goes on, and whatever replaces it leaves the run.
+  const ActivationObject* const activation = ctx->frame->activation;
+  Value* const frameCells = activation->cells;
+  const int32_t frameArgs = activation->argCount;
+  const int32_t frameCellCount = activation->cellCount;
+
+#define SYNC             \
+  ctx->pc = pc;          \
+  ctx->top = top;        \
+  gStepCounter = steps
+#define RELOAD      \
+  top = ctx->top;   \
+  steps = gStepCounter
+#define OUT(call) \
+  SYNC;           \
+  call;           \
+  RELOAD
+// Each handler ends with its own copy of the dispatch, so each has its own
+// indirect jump for the branch predictor to learn.
+#define DISPATCH_FETCHED                                                            \
+  gRunPosition.file = node->fileIndex;                                              \
+  gRunPosition.line = node->line;                                                   \
+  {                                                                                 \
+    uint32_t k = static_cast<uint32_t>(node->kind - kFirstKind);                    \
+    if (k > static_cast<uint32_t>(kLastKind - kFirstKind)) [[unlikely]] goto unknown; \
+    goto* handlers[kKinds.at[k]];                                                   \
+  }
+#define NEXT                                                        \
+  do {                                                              \
+    if (static_cast<uint32_t>(pc) >= n) [[unlikely]] goto finished; \
+    if (steps++ > kStepsBetweenPumps - 1) [[unlikely]] goto pump;   \
+    node = code[pc];                                                \
+    DISPATCH_FETCHED                                                \
+  } while (0)
+#define ADVANCE \
+  ++pc;         \
+  NEXT
+#define NEED(k) \
+  if (top < (k)) [[unlikely]] operandUnderflow()
+#define PUSH(v)                                             \
+  do {                                                      \
+    if (top >= KVContext::kOperands) [[unlikely]] {         \
+      SYNC;                                                 \
+      operandOverflow();                                    \
+    }                                                       \
+    opRefs[top] = nullptr;                                  \
+    ops[top++] = (v);                                       \
+  } while (0)
+#define TOP ops[top - 1]
+#define SET_TOP(v)             \
+  do {                         \
+    ops[top - 1] = (v);        \
+    opRefs[top - 1] = nullptr; \
+  } while (0)
+// Runs an out-of-line step and follows its answer.
+#define STEP(call)                                     \
+  SYNC;                                                \
+  switch (call) {                                      \
+    case StepResult::Advance: pc = ctx->pc + 1; break; \
+    case StepResult::Jump: pc = ctx->pc; break;        \
+    case StepResult::Leave: return;                    \
+  }                                                    \
+  RELOAD;                                              \
+  NEXT
+// && and ||: pop and go on when the truth is goOn, else leave the other
+// answer on the stack and jump.
+#define SHORT_CIRCUIT(goOn)                \
+  NEED(1);                                 \
+  if (valueIsTrue(TOP) == (goOn)) {        \
+    --top;                                 \
+    ADVANCE;                               \
+  }                                        \
+  SET_TOP(Value::makeBool(!(goOn)));       \
+  pc = node->operand.i;                    \
+  NEXT
+#define BINARY(fn)                         \
+  {                                        \
+    NEED(2);                               \
+    --top;                                 \
+    ops[top - 1] = *fn(&ops[top - 1], &ops[top]); \
+    opRefs[top - 1] = nullptr;             \
+    ADVANCE;                               \
+  }
+// Two integers take the inline path; any other pair the value operation.
+#define INT_PAIR(fast, slow)                       \
+  {                                                \
+    NEED(2);                                       \
+    --top;                                         \
+    Value& a = ops[top - 1];                       \
+    const Value& b = ops[top];                     \
+    if (a.tag == kInt && b.tag == kInt) fast;      \
+    else a = *slow(&a, &b);                        \
+    opRefs[top - 1] = nullptr;                     \
+    ADVANCE;                                       \
+  }
+
+  try {
+  NEXT;
+
+finished:
+  // An index outside the vector (the end, or a negative target such as an
+  // unplaced function-exit label) ends the run.
+  SYNC;
+  return;
+pump:
+  steps = 0;
+  SYNC;
+  pumpMessages();
+  node = code[pc];
+  DISPATCH_FETCHED
+
+unknown:
+  SYNC;
+  unknownOpcode();
+
+pushInt:
+  PUSH(Value::makeInt(node->operand.i));
+  ADVANCE;
+pushDouble:
+  PUSH(Value::makeFloat(node->operand.d));
+  ADVANCE;
+pushString:
+  PUSH(Value::makeString(node->first.text));
+  ADVANCE;
+pushBool:
+  PUSH(Value::makeBool(node->operand.i != 0));
+  ADVANCE;
+pushNull:
+  PUSH(Value::makeNull());
+  ADVANCE;
+pushNaN:
+  PUSH(Value::makeNaN());
+  ADVANCE;
+pushUndefined:
+  PUSH(Value());
+  ADVANCE;
+pushFrameObject: {
+  KVobj* self = ctx->frame->receiver;
+  PUSH(self ? Value::makeObject(self) : Value::makeNull());
+  ADVANCE;
+}
+opNew:
+  STEP(newStep(ctx));
+pop:
+  NEED(1);
+  --top;
+  ADVANCE;
+assign:
+  NEED(1);
+  OUT(assignThroughReference(ctx));
+  ADVANCE;
+compoundAssign:
+  OUT(compoundAssign(ctx, node->operand.i));
+  ADVANCE;
+jumpIfFalse:
+  NEED(1);
+  --top;
+  pc = valueIsTrue(ops[top]) ? pc + 1 : node->operand.i;
+  NEXT;
+jump:
+  pc = node->operand.i;
+  NEXT;
+nop:
+  ADVANCE;
+andThen:
+  SHORT_CIRCUIT(true);
+orElse:
+  SHORT_CIRCUIT(false);
+toBool:
+  NEED(1);
+  SET_TOP(Value::makeBool(valueIsTrue(TOP)));
+  ADVANCE;
+bitAnd:
+  BINARY(valueBitAnd)
+bitOr:
+  BINARY(valueBitOr)
+bitXor:
+  BINARY(valueBitXor)
+shiftLeft:
+  BINARY(valueShiftLeft)
+shiftRight:
+  BINARY(valueShiftRight)
+mul:
+  BINARY(valueMul)
+div:
+  BINARY(valueDiv)
+mod:
+  BINARY(valueMod)
+add:
+  INT_PAIR(a.i = wrapInt(static_cast<uint32_t>(a.i) + static_cast<uint32_t>(b.i)), valueAdd)
+sub:
+  INT_PAIR(a.i = wrapInt(static_cast<uint32_t>(a.i) - static_cast<uint32_t>(b.i)), valueSub)
+greater:
+  if (node->operand.i) INT_PAIR(a.setBool(a.i >= b.i), valueGreaterEqual)
+  INT_PAIR(a.setBool(a.i > b.i), valueGreater)
+less:
+  if (node->operand.i) INT_PAIR(a.setBool(a.i <= b.i), valueLessEqual)
+  INT_PAIR(a.setBool(a.i < b.i), valueLess)
+equal:
+  BINARY(valueEquals)
+notEqual:
+  BINARY(valueNotEquals)
+in:
+  NEED(2);
+  OUT(inTest(ctx));
+  ADVANCE;
+instanceOf:
+  NEED(2);
+  OUT(instanceOfTest(ctx));
+  ADVANCE;
+concat:
+  NEED(2);
+  OUT(concatTop(ctx));
+  ADVANCE;
+negate:
+  NEED(1);
+  SET_TOP(*valueNegate(&TOP));
+  ADVANCE;
+toInt:
+  NEED(1);
+  if (TOP.tag == kFloat) SET_TOP(Value::makeInt(doubleToInt32(TOP.d)));
+  ADVANCE;
+toFloat:
+  NEED(1);
+  if (TOP.tag == kInt) SET_TOP(Value::makeFloat(TOP.i));
+  ADVANCE;
+opDelete:
+  OUT(deleteReference(ctx));
+  ADVANCE;
+typeOf:
+  NEED(1);
+  OUT(typeOfTop(ctx));
+  ADVANCE;
+increment:
+  NEED(1);
+  OUT(stepThroughReference(ctx, 1, true));
+  ADVANCE;
+decrement:
+  NEED(1);
+  OUT(stepThroughReference(ctx, -1, true));
+  ADVANCE;
+incrementInPlace:
+  OUT(stepThroughReference(ctx, 1, false));
+  ADVANCE;
+decrementInPlace:
+  OUT(stepThroughReference(ctx, -1, false));
+  ADVANCE;
+bitNot:
+  NEED(1);
+  if (TOP.tag != kNaN) SET_TOP(Value::makeInt(~bitOperand(TOP)));
+  ADVANCE;
+opNot:
+  NEED(1);
+  SET_TOP(Value::makeInt(valueIsTrue(TOP) ? 0 : 1));
+  ADVANCE;
+loadVariable: {
+  const VariableRef* var = node->second.var;
+  Value* cell;
+  if (!var) [[unlikely]] {
+    SYNC;
+    operandUnderflow();
+  }
+  Value* base;
+  if (var->depth == 0) {
+    int32_t at = var->index < 0 ? -1 - var->index : frameArgs + var->index;
+    if (at >= frameCellCount) [[unlikely]] {
+      SYNC;
+      operandUnderflow();
+    }
+    base = frameCells;
+    cell = frameCells + at;
+  } else {
+    SYNC;
+    cell = variableCell(ctx, var);
+    base = cell;
+  }
+  if (node->flags & kPushValue) PUSH(*cell);
+  if (node->flags & kPushReference) {
+    SYNC;
+    ctx->pushCellRef(base, static_cast<int32_t>(cell - base));
+  }
+  ADVANCE;
+}
+loadGlobal:
+  OUT(loadGlobal(ctx, node));
+  ADVANCE;
+getMember: {
+  NEED(1);
+  // The inline cache: the class seen first and the member's slot in it,
+  // used only when the object really has that slot.
+  Value& o = TOP;
+  const MemberCache* mc = node->second.cache;
+  if (node->flags == kPushValue && o.tag == kObject && o.obj && mc && o.obj->classId == mc->classId &&
+      static_cast<uint32_t>(mc->slot) < static_cast<uint32_t>(o.obj->props.count)) {
+    KVobj* obj = o.obj;
+    o = *obj->props.cells[mc->slot];
+    opRefs[top - 1] = obj;
+    ADVANCE;
+  }
+  OUT(getMember(ctx, node->operand.i, node->flags, node->second.cache));
+  ADVANCE;
+}
+getIndexed:
+  NEED(2);
+  OUT(getIndexed(ctx, node->flags));
+  ADVANCE;
+beginObject:
+  OUT(beginObjectLiteral());
+  ADVANCE;
+defineMember:
+  NEED(1);
+  OUT(defineLiteralMember(ctx, node->operand.i));
+  ADVANCE;
+endObject:
+  OUT(endObjectLiteral(ctx));
+  ADVANCE;
+opSwitch:
+  NEED(1);
+  OUT(pc = switchTarget(ctx, node->second.cases));
+  NEXT;
+opReturn:
+  SYNC;
+  return;
+returnUndefined:
+  PUSH(Value());
+  SYNC;
+  return;
+branch:
+  NEED(1);
+  if (!node->second.triple) [[unlikely]] {
+    SYNC;
+    operandUnderflow();
+  }
+  --top;
+  pc = valueIsTrue(ops[top]) ? labelPosition(node->second.triple->second)
+                             : labelPosition(node->second.triple->third);
+  NEXT;
+popAndJump:
+  NEED(1);
+  --top;
+  pc = node->operand.i;
+  NEXT;
+jumpPast:
+  pc = node->operand.i + 1;
+  NEXT;
+storeCaught128:
+  ctx->exception = nullptr;
+  ADVANCE;
+storeCaught129:
+  OUT(storeCaught(ctx, node->second.var));
+  ADVANCE;
+jumpIfThrown:
+  pc = ctx->exception ? node->operand.i : pc + 1;
+  NEXT;
+opThrow:
+  NEED(1);
+  OUT(throwStep(ctx, node->operand.i != 0));
+  pc = node->first.label ? node->first.label->position : pc + 1;
+  NEXT;
+jumpToHandler:
+  pc = ctx->exception && node->first.label ? node->first.label->position : pc + 1;
+  NEXT;
+opImport:
+  STEP(importStep(ctx, node));
+importEnd:
+  NEED(1);
+  OUT(importEnd(ctx));
+  ADVANCE;
+call:
+  STEP(callStep(ctx, node->operand.i != 0));
+callGuarded:
+  STEP(callGuarded(ctx));
+wait:
+  ++pc;
+  SYNC;
+  ctx->state |= KVContext::kSuspended;
+  return;
+waitForbidden:
+  ++pc;
+  SYNC;
+  ctx->state |= KVContext::kSuspended;
+  throw RuntimeError(kErrWaitInImport);
+enterScope:
+  OUT(enterScope(ctx));
+  ADVANCE;
+makeClosure:
+  OUT(makeClosure(ctx, node->second.function));
+  ADVANCE;
+jumpIf:
+  NEED(1);
+  --top;
+  pc = valueIsTrue(ops[top]) == (node->operand.i != 0) ? labelPosition(node->first.label) : pc + 1;
+  NEXT;
+callIntrinsic:
+  STEP(intrinsicStep(ctx, node->operand.i));
+end:
+  SYNC;
+  exportModuleVariables(ctx, node->second.exports);
+  return;
+hooked: {
+  StepHook hook = stepHook(node->kind);
+  if (!hook) goto unknown;
+  STEP(hook(ctx, node));
+}
+  } catch (const CompileError&) {
+    throw;
+  } catch (const AbortedRun&) {
+    throw;
+  } catch (const std::bad_alloc&) {
+    throw RuntimeError(kErrOutOfMemory);
+  } catch (const std::exception& e) {
+    // Logged here, where the failing record's program counter is known; the
+    // runs around this one pass the failure on.
+    ctx->pc = pc;
+    logSystem(e.what());
+    logSystem(abortLine(ctx).c_str());
+    throw AbortedRun(e.what());
+  }
+
+#undef SYNC
+#undef RELOAD
+#undef OUT
+#undef NEXT
+#undef DISPATCH_FETCHED
+#undef ADVANCE
+#undef NEED
+#undef PUSH
+#undef TOP
+#undef SET_TOP
+#undef STEP
+#undef BINARY
+#undef SHORT_CIRCUIT
+#undef INT_PAIR
+}
+
+}  // namespace
+
 void runFunction(const Callable& fn) {
-  if (fn.native) fn.native(gCurrentContext);
+  KVContext* ctx = gCurrentContext;
+  if (fn.code && !fn.native) {
+    runLoop(ctx, *fn.code);
+    return;
+  }
+  // A native's other failures reach the code loop that called it, which
+  // logs them at the calling record.
+  try {
+    if (fn.native) fn.native(ctx);
+  } catch (const std::bad_alloc&) {
+    throw RuntimeError(kErrOutOfMemory);
+  }
 }
 
 }  // namespace kv

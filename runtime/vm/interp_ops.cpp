@@ -1,0 +1,363 @@
+#include "runtime/vm/interp_ops.h"
+
+#include <algorithm>
+#include <string>
+
+#include "runtime/vm/atoms.h"
+#include "runtime/vm/kvstring.h"
+#include "runtime/vm/property.h"
+#include "runtime/vm/roots.h"
+
+namespace kv {
+namespace {
+
+// Pops the argument count of a call or construction and answers where the
+// callee lies.
+int32_t popCallee(KVContext* ctx, int32_t& n) {
+  if (ctx->top < 1) throw RuntimeError(kErrUnexpected);
+  const Value& count = ctx->operands[--ctx->top];
+  n = count.tag == kInt ? count.i : 0;
+  int32_t at = ctx->top - 1 - n;
+  if (n < 0 || at < 0) throw RuntimeError(kErrUnexpected);
+  return at;
+}
+
+// Drops the callee and its arguments and pushes undefined.
+void dropCall(KVContext* ctx, int32_t calleeAt) {
+  ctx->top = calleeAt;
+  ctx->pushUndefined();
+}
+
+Value* compoundResult(int32_t op, const Value* l, const Value* r) {
+  switch (op) {
+    case 1: return valueAdd(l, r);
+    case 2: return valueSub(l, r);
+    case 3: return valueMul(l, r);
+    case 4: return valueDiv(l, r);
+    case 5: return valueMod(l, r);
+    case 6: return valueBitAnd(l, r);
+    case 7: return valueBitOr(l, r);
+    case 8: return valueBitXor(l, r);
+    case 9: return valueShiftLeft(l, r);
+    case 10: return valueShiftRight(l, r);
+    default: throw RuntimeError(kErrUnexpected);
+  }
+}
+
+KVobj* objectOf(const Value& v) { return v.tag == kObject ? v.obj : nullptr; }
+
+// Pops the object below a key that the step has taken, and pushes what a
+// failed member access gives: undefined and an empty reference, as asked.
+void missingMember(KVContext* ctx, uint16_t flags) {
+  --ctx->top;
+  if (flags & kPushValue) ctx->pushUndefined();
+  if (flags & kPushReference) ctx->pushNoRef();
+}
+
+bool inItemRange(int32_t key) {
+  const AtomTable& t = atomTable();
+  int32_t lo = std::min(t.firstItemId, t.lastItemId), hi = std::max(t.firstItemId, t.lastItemId);
+  return key >= lo && key <= hi;
+}
+
+}  // namespace
+
+Value* variableCell(KVContext* ctx, const VariableRef* var) {
+  if (!var) throw RuntimeError(kErrUnexpected);
+  ActivationObject* a = ctx->frameActivation(var->depth);
+  int32_t at = var->index < 0 ? -1 - var->index : a->argCount + var->index;
+  if (at >= a->cellCount || !a->cells) throw RuntimeError(kErrUnexpected);
+  return a->cells + at;
+}
+
+Value* memberCell(KVobj* obj, int32_t key, MemberCache* cache) {
+  if (key >= 0 || inItemRange(key)) {
+    Value* cell = nullptr;
+    ElementHook element = interpreterExtensions().element;
+    if (element && element(obj, key, cell)) return cell;
+  }
+  if (key == kAtomNotFound) return nullptr;
+  if (cache) {
+    if (cache->classId == -1 && cache->slot == -1) {
+      int32_t slot = slotIndexOf(obj->classId, key);
+      cache->classId = obj->classId;
+      cache->slot = slot >= 0 ? slot : -1;
+    }
+    // Objects made before their class's layout was fixed lack the later slots.
+    if (cache->classId == obj->classId && cache->slot >= 0 && cache->slot < obj->props.count)
+      return obj->props.cells[cache->slot];
+  }
+  int32_t mode = 0;
+  return getPropertyCell(obj, key, mode);
+}
+
+void getMember(KVContext* ctx, int32_t key, uint16_t flags, MemberCache* cache) {
+  KVobj* obj = objectOf(ctx->operands[ctx->top - 1]);
+  --ctx->top;
+  if (flags & kPushValue) {
+    Value* cell = obj ? memberCell(obj, key, cache) : nullptr;
+    ctx->pushValue(cell ? *cell : Value());
+    ctx->operandRefs[ctx->top - 1] = obj;
+  }
+  if (flags & kPushReference) {
+    if (obj) ctx->pushMemberRef(obj, key);
+    else ctx->pushNoRef();
+  }
+}
+
+void getIndexed(KVContext* ctx, uint16_t flags) {
+  Value key = ctx->operands[--ctx->top];
+  if (const char* text = valueText(key)) {
+    int32_t atom = lookupAtom(text);
+    if (atom != kAtomNotFound) return getMember(ctx, atom, flags, nullptr);
+    // A name that is no atom can only be a member added under its text.
+    KVobj* obj = objectOf(ctx->operands[ctx->top - 1]);
+    --ctx->top;
+    if (flags & kPushValue) {
+      Value* cell = obj ? findProperty(obj, text) : nullptr;
+      ctx->pushValue(cell ? *cell : Value());
+      ctx->operandRefs[ctx->top - 1] = obj;
+    }
+    if (flags & kPushReference) {
+      if (obj) ctx->pushNamedRef(obj, text);
+      else ctx->pushNoRef();
+    }
+    return;
+  }
+  if (key.tag == kInt) {
+    if (key.i >= 0) return getMember(ctx, key.i, flags, nullptr);
+    // A negative key would read an atom's member.
+    raiseRuntimeWarning(kWarnNegativeKey);
+    return missingMember(ctx, flags);
+  }
+  raiseRuntimeWarning(kWarnBadKey);
+  missingMember(ctx, flags);
+}
+
+void assignThroughReference(KVContext* ctx) {
+  Value& v = ctx->operands[ctx->top - 1];
+  if (v.tag == kString) {
+    KVstring* s = newKVstringFromText(v.str);
+    ctx->operands[ctx->top - 1] = Value::makeObject(s);
+  }
+  ctx->operandRefs[ctx->top - 1] = nullptr;
+  Value* cell = ctx->resolveForWrite();
+  // Re-read: resolving may have added a member, and so moved the value's object.
+  const Value& stored = ctx->operands[ctx->top - 1];
+  if (cell) {
+    *cell = stored;
+  } else if (ctx->viewTarget) {
+    if (ViewStoreHook store = interpreterExtensions().viewStore) store(ctx->viewTarget, ctx->viewIndex, stored);
+    ctx->viewTarget = nullptr;
+  }
+}
+
+void compoundAssign(KVContext* ctx, int32_t op) {
+  if (ctx->top < 2) throw RuntimeError(kErrUnexpected);
+  if (ctx->refDepth <= std::max(ctx->frame->refDepth, 0)) {
+    ctx->top -= 2;
+    ctx->pushUndefined();
+    return;
+  }
+  Value* cell = ctx->resolveForWrite();
+  Value right = ctx->operands[--ctx->top];
+  Value left = ctx->operands[--ctx->top];
+  if (!cell) {
+    // A typed-view element is no cell either: nothing is stored.
+    ctx->viewTarget = nullptr;
+    raiseRuntimeWarning(kWarnNoCell);
+    ctx->pushUndefined();
+    return;
+  }
+  *cell = *compoundResult(op, &left, &right);
+  ctx->pushValue(*cell);
+}
+
+void stepThroughReference(KVContext* ctx, int32_t delta, bool keepTop) {
+  Value* cell = ctx->resolveForWrite();
+  if (!cell) {
+    ctx->viewTarget = nullptr;
+    raiseRuntimeWarning(kWarnNoCell);
+    if (keepTop) {
+      ctx->operands[ctx->top - 1] = Value();
+      ctx->operandRefs[ctx->top - 1] = nullptr;
+    }
+    return;
+  }
+  // Only integers step; anything else keeps its value.
+  if (cell->tag != kInt) {
+    raiseRuntimeWarning(kWarnStepNotInteger);
+    return;
+  }
+  cell->i = wrapInt(static_cast<uint32_t>(cell->i) + static_cast<uint32_t>(delta));
+  if (!keepTop) return;
+  Value& t = ctx->operands[ctx->top - 1];
+  if (t.tag == kInt) t.i = wrapInt(static_cast<uint32_t>(t.i) + static_cast<uint32_t>(delta));
+  else raiseRuntimeWarning(kWarnStepNotInteger);
+}
+
+void concatTop(KVContext* ctx) {
+  // Always a new text: the operands' texts are copied, never extended, and
+  // both operands stay on the stack (so rooted) until the result exists.
+  std::string text = valueToString(&ctx->operands[ctx->top - 2]);
+  text += valueToString(&ctx->operands[ctx->top - 1]);
+  char* block = stringToHeapText(text.c_str());
+  KVstring* s = newKVstring(block);
+  ctx->top -= 2;
+  ctx->pushObject(s);
+}
+
+void inTest(KVContext* ctx) {
+  Value container = ctx->operands[--ctx->top];
+  Value key = ctx->operands[--ctx->top];
+  bool found = false;
+  const char* text = valueText(key);
+  if (KVobj* obj = objectOf(container); obj && text) {
+    int32_t mode = 0;
+    Value* cell = getPropertyCellByName(obj, text, mode);
+    found = cell && cell->tag != kUndefined;
+  }
+  ctx->pushBool(found);
+}
+
+void instanceOfTest(KVContext* ctx) {
+  KVobj* right = objectOf(ctx->operands[--ctx->top]);
+  KVobj* left = objectOf(ctx->operands[--ctx->top]);
+  bool is = false;
+  if (left && right && right->isFunction()) {
+    KVobj* proto = right->constructorPrototype();
+    is = proto && (prototypeOf(left) == proto || hasInPrototypeChain(left, proto));
+  }
+  ctx->pushBool(is);
+}
+
+void typeOfTop(KVContext* ctx) {
+  KVobj* name = valueTypeOf(&ctx->operands[ctx->top - 1]);
+  --ctx->top;
+  if (name) ctx->pushObject(name);
+  else ctx->pushUndefined();
+}
+
+void deleteReference(KVContext* ctx) { ctx->pushBool(ctx->deleteThroughRef()); }
+
+void loadGlobal(KVContext* ctx, CodeNode* node) {
+  if (!node->first.cell && gGlobalObject) node->first.cell = gGlobalObject->areaCell(node->operand.i);
+  Value* cell = node->first.cell;
+  ctx->pushValue(cell ? *cell : Value());
+}
+
+StepResult callStep(KVContext* ctx, bool method) {
+  int32_t n;
+  int32_t at = popCallee(ctx, n);
+  KVobj* receiver = ctx->operandRefs[at];
+  if (method && !receiver) {
+    raiseRuntimeWarning(kWarnNoObject);
+    dropCall(ctx, at);
+    return StepResult::Advance;
+  }
+  KVobj* callee = objectOf(ctx->operands[at]);
+  if (!callee || !callee->isFunction()) {
+    raiseRuntimeWarning(kWarnNotFunction);
+    dropCall(ctx, at);
+    return StepResult::Advance;
+  }
+  auto* fn = static_cast<KVfobj*>(callee);
+  ctx->argCount = n;
+  SpecialCallHook special = interpreterExtensions().specialCall;
+  if ((fn->generator || fn->restarterNext) && special && special(ctx, fn, receiver, n)) {
+    return (ctx->state & KVContext::kSuspended) ? StepResult::Leave : StepResult::Advance;
+  }
+  callAndRun(fn, receiver, ctx);
+  return (ctx->state & KVContext::kSuspended) ? StepResult::Leave : StepResult::Advance;
+}
+
+StepResult callGuarded(KVContext* ctx) {
+  try {
+    return callStep(ctx, false);
+  } catch (const RuntimeError& e) {
+    throw RuntimeError(e);
+  }
+}
+
+StepResult newStep(KVContext* ctx) {
+  int32_t n;
+  int32_t at = popCallee(ctx, n);
+  KVobj* callee = objectOf(ctx->operands[at]);
+  if (!callee || !callee->isFunction()) {
+    raiseRuntimeWarning(kWarnNewNotFunction);
+    dropCall(ctx, at);
+    return StepResult::Advance;
+  }
+  auto* fn = static_cast<KVfobj*>(callee);
+  bool native = fn->callable && fn->callable->native;
+  ctx->argCount = n;
+  KVobj* made = native ? newPlainObject() : newObjectFrom(fn);
+  ctx->pushConstructing(made);
+  // The callee leaves the operand stack with the call; it is kept here for
+  // its layout.
+  ObjectRoot ctorRoot(ctx->operands[at].obj);
+  callAndRun(static_cast<KVfobj*>(ctorRoot.get()), made, ctx);
+  if (ctx->state & KVContext::kSuspended) {
+    // The thread goes on in the constructor later; its frame keeps the object.
+    ctx->popConstructing();
+    return StepResult::Leave;
+  }
+  auto* ctor = static_cast<KVfobj*>(ctorRoot.get());
+  if (!native && ctor->instanceMembers < 0) {
+    // The first construction fixes the class's layout from what it added.
+    KVobj* first = ctx->constructing[ctx->constructingDepth - 1];
+    KVobj::buildPropertyIndex(first, ctor->instanceClassId);
+    first = ctx->constructing[ctx->constructingDepth - 1];
+    static_cast<KVfobj*>(ctorRoot.get())->instanceMembers = first->props.count - 1;
+  }
+  made = ctx->popConstructing();
+  if (ctx->top <= at) ctx->pushObject(made);
+  else if (ctx->operands[ctx->top - 1].tag != kObject) {
+    ctx->operands[ctx->top - 1] = Value::makeObject(made);
+    ctx->operandRefs[ctx->top - 1] = nullptr;
+  }
+  return StepResult::Advance;
+}
+
+int32_t switchTarget(KVContext* ctx, const CaseTable* table) {
+  Value v = ctx->operands[--ctx->top];
+  if (!table) throw RuntimeError(kErrUnexpected);
+  const auto& entries = table->entries;
+  const LabelSlot* fallback = !entries.empty() && entries.back().isDefault ? entries.back().target : table->endLabel;
+  if (v.tag == kInt)
+    for (const CaseEntry& e : entries)
+      if (!e.isDefault && e.value == v.i) return e.target ? e.target->position : -1;
+  return fallback ? fallback->position : -1;
+}
+
+void throwStep(KVContext* ctx, bool useValue) {
+  KVobj* thrown = objectOf(ctx->operands[--ctx->top]);
+  ctx->exception = useValue && thrown ? thrown : newPlainObject();
+}
+
+void storeCaught(KVContext* ctx, const VariableRef* var) {
+  if (var) {
+    Value* cell = variableCell(ctx, var);
+    *cell = ctx->exception ? Value::makeObject(ctx->exception) : Value::makeNull();
+  }
+  ctx->exception = nullptr;
+}
+
+StepResult intrinsicStep(KVContext* ctx, int32_t operation) {
+  switch (operation) {
+    case 0: case 1: case 3: case 4: case 5:
+      return StepResult::Advance;
+    case 2:
+      if (ctx->top < 1) throw RuntimeError(kErrUnexpected);
+      --ctx->top;
+      return StepResult::Advance;
+    default:
+      break;
+  }
+  IntrinsicHook hook = interpreterExtensions().intrinsic;
+  if (operation < 9 || operation > 17 || !hook) throw RuntimeError(kErrUnexpected);
+  hook(ctx, operation);
+  return StepResult::Advance;
+}
+
+}  // namespace kv

@@ -1,0 +1,86 @@
+// The interpreter's out-of-line steps: everything that may allocate, call,
+// warn or walk a chain. The loop in interpreter.cpp keeps the cheap kinds
+// inline and hands the record here with the context's program counter
+// current; each step answers what the loop does next (Jump: go on at
+// ctx->pc).
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/vm/code.h"
+#include "runtime/vm/context.h"
+#include "runtime/vm/vm_hooks.h"
+
+namespace kv {
+
+// Runtime warning numbers the interpreter raises.
+enum InterpreterWarning : int32_t {
+  kWarnBadKey = 2,
+  kWarnNotFunction = 6,
+  kWarnNoObject = 7,
+  kWarnNewNotFunction = 8,
+  kWarnNegativeKey = 12,
+  kWarnStepNotInteger = 16,
+  kWarnRecursiveImport = 21,
+  kWarnNoCell = 22,
+};
+// System error numbers the interpreter raises.
+enum InterpreterError : int32_t {
+  kErrWindowClosed = 6,
+  kErrOutOfMemory = 7,
+  kErrImportInThread = 15,
+  kErrImportTwice = 16,
+  kErrImportFailed = 17,
+  kErrWaitInImport = 18,
+};
+
+// The cell a resolved variable names in the running frame or its scopes.
+Value* variableCell(KVContext* ctx, const VariableRef* var);
+
+// Member read of obj under key through the record's cache (null cache: no
+// cache); null when the member is missing.
+Value* memberCell(KVobj* obj, int32_t key, MemberCache* cache);
+// GetMember with the object on top of the operand stack, after the cache missed.
+void getMember(KVContext* ctx, int32_t key, uint16_t flags, MemberCache* cache);
+void getIndexed(KVContext* ctx, uint16_t flags);
+
+void assignThroughReference(KVContext* ctx);
+void compoundAssign(KVContext* ctx, int32_t op);
+// ++/-- through the innermost reference; keepTop also steps the top operand.
+void stepThroughReference(KVContext* ctx, int32_t delta, bool keepTop);
+void concatTop(KVContext* ctx);
+void inTest(KVContext* ctx);
+void instanceOfTest(KVContext* ctx);
+void typeOfTop(KVContext* ctx);
+void deleteReference(KVContext* ctx);
+void loadGlobal(KVContext* ctx, CodeNode* node);
+
+void beginObjectLiteral();
+void defineLiteralMember(KVContext* ctx, int32_t atom);
+void endObjectLiteral(KVContext* ctx);
+
+StepResult callStep(KVContext* ctx, bool method);
+StepResult callGuarded(KVContext* ctx);
+StepResult newStep(KVContext* ctx);
+int32_t switchTarget(KVContext* ctx, const CaseTable* table);
+
+void throwStep(KVContext* ctx, bool useValue);
+void storeCaught(KVContext* ctx, const VariableRef* var);
+
+void enterScope(KVContext* ctx);
+void makeClosure(KVContext* ctx, FunctionRecord* rec);
+
+StepResult importStep(KVContext* ctx, const CodeNode* node);
+void importEnd(KVContext* ctx);
+void exportModuleVariables(KVContext* ctx, const ExportList* exports);
+
+StepResult intrinsicStep(KVContext* ctx, int32_t operation);
+StepHook stepHook(int32_t kind);
+
+// Process-wide interpreter state: import nesting, the module being built,
+// the once-only import flag, the open object literals and saved scopes.
+// resetInterpreterState forgets it all and registers its collector roots.
+void resetInterpreterState();
+extern int32_t gImportNesting;
+
+}  // namespace kv

@@ -1,0 +1,160 @@
+// The interpreter's process-wide state and the steps that use it: module
+// import, open object literals, saved scopes for closures, and the hooks
+// through which layers above serve what runtime/vm cannot.
+#include <algorithm>
+
+#include "media/system/system.h"
+#include "runtime/vm/interp_ops.h"
+#include "runtime/vm/property.h"
+
+namespace kv {
+namespace {
+
+MessagePumpHook gPump = &ZaDod::ProcessWindowMessages;
+RuntimeLoadHook gLoad = nullptr;
+SetWaitBlockedHook gBlockWaits = nullptr;
+UnblockWaitHook gUnblockWaits = nullptr;
+StepHook gStepHooks[kLastKind - kFirstKind + 1] = {};
+InterpreterExtensions gExtensions;
+
+constexpr int32_t kOpenLiterals = 64;
+constexpr int32_t kSavedScopes = 64;
+
+KVobj* gModuleObject = nullptr;  // the module being imported
+bool gImportedOnce = false;      // the non-returning import ran
+KVobj* gLiterals[kOpenLiterals];
+int32_t gLiteralDepth = 0;
+ScopeChain* gScopes[kSavedScopes];
+int32_t gScopeDepth = 0;
+
+void visitInterpreterRoots(bool full, void*) {
+  visitObject(gModuleObject, full);
+  for (int32_t i = 0; i < gLiteralDepth; ++i) visitObject(gLiterals[i], full);
+  for (int32_t i = 0; i < gScopeDepth; ++i) {
+    if (full) markScopeChain(gScopes[i]);
+    else gScopes[i] = forwardScopeChain(gScopes[i]);
+  }
+}
+
+bool loadModule(const char* name, ModuleProgram& out) {
+  return gLoad && gLoad(name, &out) && out.code && out.firstCount >= 0 && out.secondCount >= 0;
+}
+
+}  // namespace
+
+int32_t gImportNesting = 0;
+
+void setMessagePumpHook(MessagePumpHook hook) { gPump = hook; }
+MessagePumpHook messagePumpHook() { return gPump; }
+MessagePumpHook defaultMessagePump() { return &ZaDod::ProcessWindowMessages; }
+void setRuntimeLoadHook(RuntimeLoadHook hook) { gLoad = hook; }
+void setWaitBlockingHooks(SetWaitBlockedHook block, UnblockWaitHook unblock) {
+  gBlockWaits = block;
+  gUnblockWaits = unblock;
+}
+void setStepHook(int32_t kind, StepHook hook) {
+  if (kind >= kFirstKind && kind <= kLastKind) gStepHooks[kind - kFirstKind] = hook;
+}
+StepHook stepHook(int32_t kind) {
+  return kind >= kFirstKind && kind <= kLastKind ? gStepHooks[kind - kFirstKind] : nullptr;
+}
+InterpreterExtensions& interpreterExtensions() { return gExtensions; }
+
+void resetInterpreterState() {
+  gImportNesting = 0;
+  gModuleObject = nullptr;
+  gImportedOnce = false;
+  gLiteralDepth = 0;
+  gScopeDepth = 0;
+  registerRoot(RootRank::Interpreter, &visitInterpreterRoots, nullptr);
+}
+
+void beginObjectLiteral() {
+  if (gLiteralDepth >= kOpenLiterals) throw RuntimeError(kErrStackOverflow);
+  KVobj* obj = newPlainObject();
+  gLiterals[gLiteralDepth++] = obj;
+}
+
+void defineLiteralMember(KVContext* ctx, int32_t atom) {
+  if (gLiteralDepth <= 0) throw RuntimeError(kErrUnexpected);
+  // The value stays on the operand stack, so rooted, while the member is made.
+  Value* cell = addKeyProperty(gLiterals[gLiteralDepth - 1], atom);
+  if (cell) *cell = ctx->operands[ctx->top - 1];
+  --ctx->top;
+}
+
+void endObjectLiteral(KVContext* ctx) {
+  if (gLiteralDepth <= 0) throw RuntimeError(kErrUnexpected);
+  KVobj* obj = gLiterals[--gLiteralDepth];
+  ctx->pushObject(obj);
+}
+
+void enterScope(KVContext* ctx) {
+  if (gScopeDepth >= kSavedScopes) throw RuntimeError(kErrStackOverflow);
+  gScopes[gScopeDepth++] = ctx->frame->scope;
+}
+
+void makeClosure(KVContext* ctx, FunctionRecord* rec) {
+  if (!rec) throw RuntimeError(kErrUnexpected);
+  ScopeChain* captured = chainWith(ctx->frame->activation, ctx->frame->scope);
+  if (gScopeDepth > 0) ctx->frame->scope = gScopes[--gScopeDepth];
+  KVfobj* fn = newClosure(rec, captured);
+  fn->closureFlag = 1;
+  ctx->pushObject(fn);
+}
+
+StepResult importStep(KVContext* ctx, const CodeNode* node) {
+  const VariableRef* var = node->second.var;
+  ModuleProgram module;
+  if (!var) {
+    // The non-returning import replaces the main program, once.
+    if (ctx->spawned) throw RuntimeError(kErrImportInThread);
+    if (gImportedOnce) throw RuntimeError(kErrImportTwice);
+    gImportedOnce = true;
+    if (!loadModule(node->first.text, module)) throw RuntimeError(kErrImportFailed);
+    const Callable* program = permanentCallable(Callable{nullptr, module.code, nullptr});
+    setupMainProgram(ctx, program, module.firstCount, module.secondCount);
+    ctx->state |= KVContext::kSuspended;
+    return StepResult::Leave;
+  }
+  if (++gImportNesting >= 2) {
+    raiseRuntimeWarning(kWarnRecursiveImport);
+    ctx->pushUndefined();
+    ctx->pushUndefined();
+    return StepResult::Advance;
+  }
+  gModuleObject = newPlainObject();
+  if (!loadModule(node->first.text, module)) throw RuntimeError(kErrImportFailed);
+  if (gBlockWaits) gBlockWaits(module.code, true);
+  KVfobj* fn = newKVfobj(permanentCallable(Callable{nullptr, module.code, nullptr}),
+                         permanentNames(NameVector(module.firstCount, 0)),
+                         permanentNames(NameVector(module.secondCount, 0)));
+  *variableCell(ctx, var) = Value::makeObject(gModuleObject);
+  ctx->pushObject(fn);
+  ctx->pushObject(fn);
+  return StepResult::Advance;
+}
+
+void importEnd(KVContext* ctx) {
+  Value v = ctx->operands[--ctx->top];
+  if (gImportNesting >= 2) {
+    gImportNesting = 1;
+    return;
+  }
+  gModuleObject = nullptr;
+  gImportNesting = std::max(gImportNesting - 1, 0);
+  if (v.tag == kObject && v.obj && v.obj->isFunction() && gUnblockWaits)
+    gUnblockWaits(static_cast<KVfobj*>(v.obj));
+}
+
+void exportModuleVariables(KVContext* ctx, const ExportList* exports) {
+  if (gImportNesting < 1 || !gModuleObject || !exports) return;
+  for (const ExportEntry& e : *exports) {
+    VariableRef at{0, 1, nullptr, 0, e.slot};
+    Value* member = addKeyProperty(gModuleObject, e.atom);
+    // Read after the member exists: making it may have moved the value's object.
+    if (member) *member = *variableCell(ctx, &at);
+  }
+}
+
+}  // namespace kv

@@ -1,0 +1,23 @@
+// A fresh object system without a log file, for benchmarks and fuzz targets
+// that run scripts: heap, warning limiter, thread table, bootstrap and the
+// type names.
+#pragma once
+
+#include "runtime/vm/bootstrap.h"
+#include "runtime/vm/context.h"
+#include "runtime/vm/errors.h"
+#include "runtime/vm/heap.h"
+#include "runtime/vm/log.h"
+
+namespace kvtest {
+
+inline void freshObjectSystem() {
+  kv::initGcHeap();
+  kv::closeLogFile();
+  kv::resetWarningLimiter();
+  kv::resetThreadRegistry();
+  kv::bootstrapObjectSystem();
+  kv::initRuntimeConstants();
+}
+
+}  // namespace kvtest
