@@ -5,6 +5,8 @@
 
 A case folder holds the game's files and these expectation files (none is copied):
   args           the command-line arguments, one a line
+  before         earlier runs, one a line: its arguments separated by blanks (their
+                 results are not checked; e.g. "-m" writes the object file first)
   env            KEY=VALUE lines added to the environment
   expect.status  the exit status (0 when absent)
   expect.log     every line of kvlog.txt, in order
@@ -22,7 +24,7 @@ import subprocess
 import sys
 import zlib
 
-EXPECT_FILES = {"args", "env", "expect.status", "expect.log", "expect.stdout", "expect.files", "expect.frame"}
+EXPECT_FILES = {"args", "before", "env", "expect.status", "expect.log", "expect.stdout", "expect.files", "expect.frame"}
 TIMEOUT = 20
 
 
@@ -161,6 +163,8 @@ def main():
         if "=" in line:
             key, value = line.split("=", 1)
             env[key] = value.replace("{work}", work)
+    for line in optional_lines(case, "before") or []:
+        subprocess.run([program] + line.split(), cwd=work, env=env, capture_output=True, timeout=TIMEOUT)
     try:
         run = subprocess.run([program] + args, cwd=work, env=env, capture_output=True, timeout=TIMEOUT)
     except subprocess.TimeoutExpired:
