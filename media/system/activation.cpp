@@ -9,7 +9,8 @@
 #include "media/base/thread.h"
 #include "media/base/charcode.h"
 #include "media/system/graphics_seam.h"
-#include "media/system/input_seam.h"
+#include "media/input/input.h"
+#include "media/input/input_devices.h"
 #include "media/system/periphery_seam.h"
 #include "media/system/sound_seam.h"
 #include "media/system/window.h"
@@ -71,7 +72,6 @@ int HandleWindowActivation(unsigned int word, long long, int fromActivateApp, in
     releaseCursorClip();
   }
   RefreshJoypadEffects();
-  RefreshInputState();
   (void)fromActivateApp;  // no activation callback is ever installed here
   return 0;
 }

@@ -11,7 +11,7 @@
 #include "media/file/file_access.h"
 #include "media/file/file_handle.h"
 #include "media/system/graphics_seam.h"
-#include "media/system/input_seam.h"
+#include "media/input/input.h"
 #include "media/file/async_load.h"
 #include "media/system/library_lock.h"
 #include "media/system/sysinfo_log.h"

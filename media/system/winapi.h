@@ -3,6 +3,7 @@
 // stopping the program. Each group's module handle doubles as its "loaded" flag.
 #pragma once
 #include "media/file/async_load.h"
+#include "platform/input/joystick.h"
 #include "platform/win/clock.h"
 #include "platform/win/com.h"
 #include "platform/win/module.h"
@@ -29,7 +30,9 @@ struct WinAPIData {
   decltype(&plat::win::timeEndPeriod) timeEndPeriodFunc;
   decltype(&plat::win::timeGetTime) timeGetTimeFunc;
   decltype(&plat::win::timeGetDevCaps) timeGetDevCapsFunc;
-  plat::win::FARPROC joyGetPosExFunc, joyGetDevCapsWFunc, mciSendCommandWFunc;
+  decltype(&plat::input::joyGetPosEx) joyGetPosExFunc;
+  decltype(&plat::input::joyGetDevCapsW) joyGetDevCapsWFunc;
+  plat::win::FARPROC mciSendCommandWFunc;
 
   plat::win::HMODULE Kernel32DLL;
   decltype(&plat::win::GetModuleHandleW) GetModuleHandleWFunc;

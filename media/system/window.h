@@ -22,6 +22,8 @@ int GetWindowModeFlag();
 plat::win::HWND GetMainWindowHandle();
 plat::win::HWND GetDisplayWindowHandle();
 int GetCloseRequestedFlag();
+// 1 once the program is ending: shut-down has begun or the window was closed.
+int GetWindowClosingFlag();
 int GetMMXFlag();
 
 // Services.

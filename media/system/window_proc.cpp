@@ -6,7 +6,7 @@
 #include "media/base/thread.h"
 #include "media/base/charcode.h"
 #include "media/system/graphics_seam.h"
-#include "media/system/input_seam.h"
+#include "media/input/input.h"
 #include "media/file/async_load.h"
 #include "media/system/library_lock.h"
 #include "media/system/sysinfo_log.h"

@@ -7,7 +7,8 @@
 #include "media/base/thread.h"
 #include "media/base/charcode.h"
 #include "media/system/graphics_seam.h"
-#include "media/system/input_seam.h"
+#include "media/input/input.h"
+#include "media/input/input_devices.h"
 #include "media/file/async_load.h"
 #include "media/system/library_lock.h"
 #include "media/system/sysinfo_log.h"
@@ -25,6 +26,7 @@ int GetWindowModeFlag() { return Win.Settings.WindowModeFlag; }
 HWND GetMainWindowHandle() { return Win.Status.MainWindow; }
 HWND GetDisplayWindowHandle() { return Win.Status.MainWindow; }
 int GetCloseRequestedFlag() { return Win.Status.CloseRequested; }
+int GetWindowClosingFlag() { return Win.Status.ClosingState != 0 || Win.Status.WindowClosed ? 1 : 0; }
 int GetMMXFlag() { return SystemInfo.UseMMX; }
 
 // Whole notches, truncated toward zero; with the clear flag only those are taken off,

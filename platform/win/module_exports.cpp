@@ -1,5 +1,6 @@
 #include "platform/win/module_exports.h"
 
+#include "platform/input/joystick.h"
 #include "platform/win/clock.h"
 #include "platform/win/com.h"
 #include "platform/win/sysinfo.h"
@@ -24,6 +25,8 @@ const ModuleExport kWinmm[] = {
     {"timeGetDevCaps", fn(&timeGetDevCaps)},
     {"timeBeginPeriod", fn(&timeBeginPeriod)},
     {"timeEndPeriod", fn(&timeEndPeriod)},
+    {"joyGetDevCapsW", fn(&plat::input::joyGetDevCapsW)},
+    {"joyGetPosEx", fn(&plat::input::joyGetPosEx)},
     {nullptr, nullptr},
 };
 

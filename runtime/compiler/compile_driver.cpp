@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "runtime/compiler/code_store.h"
 #include "runtime/compiler/grammar_actions.h"
 #include "runtime/compiler/parser.h"
 #include "runtime/compiler/scanner.h"
@@ -68,6 +69,7 @@ void resetCompilerState() {
 }
 
 void resetCompilerRunForTests() {
+  releaseCompiledCodeForTests();
   resetCompilerState();
   resetSymbolTextPoolForTests();
   resetFileIndexForTests();

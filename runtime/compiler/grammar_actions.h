@@ -34,8 +34,7 @@ class GrammarActions {
   virtual void afterParse() = 0;
 };
 
-// Generates nothing; the front end runs with it until code generation installs
-// its own.
+// Generates nothing: for tests of the front end alone.
 class NullGrammarActions final : public GrammarActions {
  public:
   void reset() override {}
@@ -43,7 +42,7 @@ class NullGrammarActions final : public GrammarActions {
   void afterParse() override {}
 };
 
-// Installs the actions the parser calls (null restores the null actions).
+// Installs the actions the parser calls (null restores code generation).
 void setGrammarActions(GrammarActions* actions);
 GrammarActions& grammarActions();
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "runtime/compiler/codegen.h"
 #include "runtime/compiler/compile_driver.h"
 #include "runtime/compiler/grammar_actions.h"
 #include "runtime/compiler/parse_tables.h"
@@ -20,8 +21,7 @@ namespace {
 
 ParserState gState;
 SemanticValue gLookaheadValue;
-NullGrammarActions gNullActions;
-GrammarActions* gActions = &gNullActions;
+GrammarActions* gActions = &codeGenerator();
 
 // Rules whose reduction does nothing beyond the parser's bookkeeping.
 constexpr bool isPlainRule(int r) {
@@ -32,8 +32,8 @@ constexpr bool isPlainRule(int r) {
     case 76: case 78: case 82: case 85: case 86: case 87: case 88: case 92: case 93: case 104:
     case 117: case 118: case 136: case 137: case 138: case 140: case 141: case 143: case 155:
     case 159: case 164: case 168: case 172: case 179: case 183: case 186: case 190: case 193:
-    case 201: case 204: case 205: case 206: case 207: case 216: case 218: case 219: case 222:
-    case 223: case 224: case 240: case 241:
+    case 201: case 204: case 205: case 206: case 207: case 216: case 218: case 219: case 240:
+    case 241:
     // Rules the parser handles entirely.
     case 4: case 9: case 11: case 46: case 108: case 109: case 110: case 111: case 112: case 113:
     case 114: case 115: case 116: case 129: case 134: case 230:
@@ -146,7 +146,7 @@ void runAction(int r, const SemanticValue* rhs, int length, SemanticValue& resul
 ParserState& parserState() { return gState; }
 const SemanticValue& lookaheadValue() { return gLookaheadValue; }
 
-void setGrammarActions(GrammarActions* actions) { gActions = actions ? actions : &gNullActions; }
+void setGrammarActions(GrammarActions* actions) { gActions = actions ? actions : &codeGenerator(); }
 GrammarActions& grammarActions() { return *gActions; }
 
 void resetParserState() {

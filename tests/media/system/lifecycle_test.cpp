@@ -6,10 +6,10 @@
 #include <algorithm>
 
 #include "library_fixture.h"
+#include "tests/media/log_file.h"
 #include "media/system/graphics_seam.h"
 #include "media/file/file_access.h"
 #include "media/system/fatal.h"
-#include "media/system/input_seam.h"
 
 namespace {
 using namespace halvorine_test;
@@ -63,13 +63,13 @@ TEST_F(LibraryTest, LogsStartUpAndShutDownInOrder) {
 TEST_F(LibraryTest, ReachesTheModulesInStartUpAndShutDownOrder) {
   ASSERT_EQ(startWindowed(), 0);
   std::vector<std::string> startOrder = {
-      "SetupYUVToRGBTables", "SetGraphRestoreCallback", "InitializeInput", "InitializeSoundConvert",
+      "SetupYUVToRGBTables", "SetGraphRestoreCallback", "InitializeSoundConvert",
       "InitializeSoundSystem", "InitializeMovie",
       "InitializeGraphics", "InitializeInputCharBuffer", "SetDrawTarget(back)", "SetDrawTarget(front)"};
   EXPECT_EQ(only(TakeSeamCalls(), startOrder), startOrder);
   TerminateLibrary();
   std::vector<std::string> endOrder = {
-      "TerminateNetWork", "TerminateMusicPlayback", "TerminateGraphics", "TerminateMovie", "TerminateInput",
+      "TerminateNetWork", "TerminateMusicPlayback", "TerminateGraphics", "TerminateMovie",
       "TerminateSoundSystem", "TerminateSoundConvert", "RemoveWindowDecorations", "DeleteAllKeyInput"};
   EXPECT_EQ(only(TakeSeamCalls(), endOrder), endOrder);
 }
@@ -95,22 +95,13 @@ TEST_F(LibraryTest, FailedWindowCreationShutsDownAndALaterStartSucceeds) {
   EXPECT_EQ(InitializeLibrary(), 0);
 }
 
-TEST_F(LibraryTest, FailedInputStartClosesTheWindowItOpened) {
-  SetInputStartFailsForTest(true);
-  EXPECT_EQ(startWindowed(), -1);
-  SetInputStartFailsForTest(false);
-  EXPECT_EQ(plat::win::FindWindowW(u"D123987X", nullptr), nullptr);
-  EXPECT_TRUE(logHasInOrder({u"ウインドウが破棄されようとしています", u"ＺａＤｏｄライブラリの初期化処理失敗"}));
-  EXPECT_EQ(InitializeLibrary(), 0);
-}
-
 TEST_F(LibraryTest, FailedGraphicsStartShutsDown) {
   SetGraphicsStartFailsForTest(true);
   EXPECT_EQ(startWindowed(), -1);
   SetGraphicsStartFailsForTest(false);
   std::vector<std::string> calls = TakeSeamCalls();
   EXPECT_NE(std::find(calls.begin(), calls.end(), "TerminateGraphics"), calls.end());
-  EXPECT_NE(std::find(calls.begin(), calls.end(), "TerminateInput"), calls.end());
+  EXPECT_TRUE(logHasInOrder({u"入力関連の初期化をしました", u"入力関連の終了処理... 完了"}));
   EXPECT_EQ(InitializeLibrary(), 0);
 }
 
@@ -202,37 +193,6 @@ TEST_F(LibraryTest, FrameLimitEndsThePumpAfterTheThirdFlip) {
 
 namespace {
 using namespace halvorine_test;
-
-// The log file's lines, each as its indent depth and its text after the time stamp.
-std::vector<std::pair<int, std::u16string>> logFileLines() {
-  std::vector<std::pair<int, std::u16string>> lines;
-  FILE* f = std::fopen("Log.txt", "rb");
-  if (!f) return lines;
-  std::u16string text;
-  for (int lo, hi; (lo = std::fgetc(f)) != EOF && (hi = std::fgetc(f)) != EOF;)
-    text += static_cast<char16_t>(lo | (hi << 8));
-  std::fclose(f);
-  if (!text.empty() && text[0] == 0xFEFF) text.erase(0, 1);
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find(u"\r\n", start);
-    if (end == std::u16string::npos) end = text.size();
-    std::u16string line = text.substr(start, end - start);
-    size_t colon = line.find(u':');
-    size_t at = colon == std::u16string::npos ? 0 : colon + 1;
-    int depth = 0;
-    while (at < line.size() && line[at] == u'\t') ++depth, ++at;
-    lines.emplace_back(depth, line.substr(at));
-    start = end + 2;
-  }
-  return lines;
-}
-
-int depthOf(const std::vector<std::pair<int, std::u16string>>& lines, const std::u16string& text) {
-  for (const auto& [depth, line] : lines)
-    if (line.find(text) != std::u16string::npos) return depth;
-  return -1;
-}
 
 TEST_F(LibraryTest, LogFileCarriesTheStartUpIndentsAndContinuations) {
   SetLogFileOutput(1);

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "runtime/compiler/codegen.h"
 #include "runtime/compiler/compile_driver.h"
+#include "runtime/compiler/grammar_actions.h"
 #include "runtime/compiler/parser.h"
 #include "runtime/compiler/source_files.h"
 #include "runtime/compiler/source_io.h"
@@ -33,9 +35,21 @@ inline std::vector<std::string> splitLines(const std::string& text) {
   return lines;
 }
 
+// Tests of the front end alone parse without generating code; the code
+// generation tests set this.
+inline bool gGenerateCode = false;
+
 // Compiles "main.kvj" as the start-up does: a CompileError that escapes is
 // logged by the caller.
 inline CompileRun compileMain(bool includesAllowed = true) {
+  static NullGrammarActions parseOnly;
+  struct ActionsScope {
+    GrammarActions* saved = &grammarActions();
+    ActionsScope() {
+      if (!gGenerateCode && saved == &codeGenerator()) setGrammarActions(&parseOnly);
+    }
+    ~ActionsScope() { setGrammarActions(saved); }
+  } actions;
   resetCompilerRunForTests();
   CompileRun run;
   testing::internal::CaptureStdout();
