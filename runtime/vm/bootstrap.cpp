@@ -2,6 +2,11 @@
 
 #include "runtime/vm/activation.h"
 #include "runtime/vm/atoms.h"
+#include "runtime/vm/bootstrap_hooks.h"
+#include "runtime/vm/builtin_classes.h"
+#include "runtime/vm/interp_ext.h"
+#include "runtime/vm/iter.h"
+#include "runtime/vm/scheduler.h"
 #include "runtime/vm/context.h"
 #include "runtime/vm/function.h"
 #include "runtime/vm/interp_ops.h"
@@ -65,10 +70,66 @@ void createCoreObjects() {
   *gCore.functionF->props.cells[0] = Value::makeObject(gCore.functionProto);
 }
 
+// Kept for the weak-context class; its first word is 1.
+uint32_t gWeakContextRecord[4];
+int32_t gDefaultFont = -1;
+
+void runHook(void (*hook)()) {
+  if (hook) hook();
+}
+
+void visitBuiltinRoots(bool full, void*) {
+  KVobj* compare = gBuiltins.defaultCompare;
+  visitObject(compare, full);
+  gBuiltins.defaultCompare = static_cast<KVfobj*>(compare);
+  visitTupleScratch(full, nullptr);
+}
+
+// Members at fixed slots 1, 2, 3 ... in the order given; the class's own
+// set-up continues after them.
+void fixSlots(int32_t classId, std::initializer_list<const char*> names) {
+  int32_t slot = 1;
+  for (const char* n : names) setSlotIndex(classId, n, slot++);
+}
+
+void setupClassesAndSlots() {
+  // Arrays keep their length in slot 1.
+  createBuiltinPrototypes();
+  setSlotIndex(kArrayClassId, "length", 1);
+  gWeakContextRecord[0] = 1;
+  resetThreadRegistry();
+  Scheduler::reset();
+  gBuiltins.itemOneAtom = atomTable().itemIds[0];
+  fixSlots(kYieldPairClassId, {"done", "value"});
+  registerRoot(RootRank::BuiltinClasses, &visitBuiltinRoots, nullptr);
+  installInterpreterExtensions();
+  BootstrapHooks& h = bootstrapHooks();
+  fixSlots(128, {"opacity", "visible"});     // Layer
+  fixSlots(130, {"x", "y"});                 // Container
+  fixSlots(256, {"x", "y", "visible"});      // Picture
+  fixSlots(262, {"x", "y", "visible"});      // Glyph
+  fixSlots(258, {"x", "y", "visible"});      // PartPicture
+  runHook(h.setupGraphicMembers);
+  fixSlots(294, {"x", "y", "visible"});      // PixelShape
+  runHook(h.setupShapeMembers);
+  fixSlots(160, {"volume", "loop"});         // Sound
+  runHook(h.setupSoundAndFontMembers);
+  runHook(h.setupBuiltinObjectSlots);
+  runHook(h.setupBuiltinClassesAndGlobals);
+  resetWarningLimiter();
+}
+
 }  // namespace
 
+BootstrapHooks& bootstrapHooks() {
+  static BootstrapHooks hooks;
+  return hooks;
+}
+
+int32_t defaultFontHandle() { return gDefaultFont; }
+
 void bootstrapObjectSystem() {
-  // Step 1, the global random engine, belongs to the runtime library.
+  runHook(bootstrapHooks().setupGlobalRandomEngine);
   initAtomTables();
   setSlotIndex(kFunctionFClassId, "prototype", 1);
   resetObjectRoots();
@@ -85,13 +146,18 @@ void bootstrapObjectSystem() {
   setupObjectPrototypeMethods();
   createStringPrototype();
   initValueConstants();
-  // Steps 13 to 21, the built-in classes and their registration, follow here.
+  setupClassesAndSlots();
 }
 
 void initRuntimeConstants() {
   static const char* const kNames[kTypeNameCount] = {"string", "function", "object",    "boolean", "integer",
                                                      "float",  "NaN",      "undefined", "null"};
   for (int i = 0; i < kTypeNameCount; ++i) gTypeNames[i] = newStaticString(kNames[i]);
+  BootstrapHooks& h = bootstrapHooks();
+  runHook(h.createDefaultRota3);
+  // A font that cannot be made leaves a negative handle; start-up goes on.
+  gDefaultFont = h.createFontHandle ? h.createFontHandle("MSゴシック") : -1;
+  runHook(h.createDefaultRandomGenerator);
 }
 
 }  // namespace kv

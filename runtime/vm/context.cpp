@@ -12,6 +12,8 @@ KVContext* gCurrentContext = nullptr;
 
 namespace {
 
+constexpr int32_t kWarnArrayWritePastEnd = 2;  // "bad key"
+
 void visitContextRoot(bool full, void* data) { markContext(static_cast<KVContext*>(data), full); }
 
 int32_t paramCount(const KVfobj* fn) { return fn->firstCells ? static_cast<int32_t>(fn->firstCells->size()) : 0; }
@@ -103,8 +105,12 @@ Value* KVContext::resolveReference(int32_t mode) {
     if (r.key >= 0 && obj->isArray()) {
       cell = obj->elementAt(r.key);
       // Past the end an array answers the shared undefined cell, which is
-      // never written.
-      return write && cell == &gUndefinedCell ? nullptr : cell;
+      // never handed to a writer: a write there stores and creates nothing.
+      if (write && cell == &gUndefinedCell) {
+        raiseRuntimeWarning(kWarnArrayWritePastEnd);
+        return nullptr;
+      }
+      return cell;
     }
     cell = getPropertyCell(obj, r.key, mode);
   } else {

@@ -186,7 +186,11 @@ void resetCallerPairs();
 constexpr int32_t kMaxThreads = 1024;
 int32_t registerThread(KVContext* ctx);
 KVContext* registeredContext(int32_t index);
+// Frees the context's slot (its pointer, its byte) and advances the slot's generation.
 void unregisterContext(KVContext* ctx);
+uint32_t threadGeneration(int32_t index);
+// What dispose does: the slot's byte is cleared, its context stays.
+void releaseThreadByte(int32_t index);
 void resetThreadRegistry();
 
 }  // namespace kv

@@ -16,6 +16,9 @@ int32_t gCallerPairDepth = 0;
 
 KVContext* gThreads[kMaxThreads];
 uint8_t gThreadBytes[kMaxThreads];
+// Bumped each time a slot is freed, so a handle to the slot's earlier
+// thread is recognised as stale.
+uint32_t gThreadGenerations[kMaxThreads];
 
 void visitCallerPairs(bool full, void*) {
   for (int32_t i = 0; i < gCallerPairDepth; ++i) {
@@ -148,12 +151,26 @@ int32_t registerThread(KVContext* ctx) {
 KVContext* registeredContext(int32_t index) { return index >= 0 && index < kMaxThreads ? gThreads[index] : nullptr; }
 
 void unregisterContext(KVContext* ctx) {
-  if (ctx->number >= 0 && ctx->number < kMaxThreads && gThreads[ctx->number] == ctx) gThreads[ctx->number] = nullptr;
+  // The slot is free again once its context is gone, disposed or not.
+  if (ctx->number >= 0 && ctx->number < kMaxThreads && gThreads[ctx->number] == ctx) {
+    gThreads[ctx->number] = nullptr;
+    gThreadBytes[ctx->number] = 0;
+    ++gThreadGenerations[ctx->number];
+  }
+}
+
+uint32_t threadGeneration(int32_t index) {
+  return index >= 0 && index < kMaxThreads ? gThreadGenerations[index] : 0;
+}
+
+void releaseThreadByte(int32_t index) {
+  if (index >= 0 && index < kMaxThreads) gThreadBytes[index] = 0;
 }
 
 void resetThreadRegistry() {
   std::fill(std::begin(gThreads), std::end(gThreads), nullptr);
   std::fill(std::begin(gThreadBytes), std::end(gThreadBytes), 0);
+  std::fill(std::begin(gThreadGenerations), std::end(gThreadGenerations), 0);
 }
 
 }  // namespace kv

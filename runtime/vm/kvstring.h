@@ -21,6 +21,9 @@ KVstring* placeKVstring(char* text);
 KVstring* newStaticString(const char* text);
 // Makes the String prototype (class id 9, its prototype Object.prototype).
 void createStringPrototype();
+// A new heap block holding the value's text form. The form of a number is
+// itself a young block, so it is staged outside the heap across the copy.
+char* heapTextOf(const Value* v);
 
 }  // namespace kv
 

@@ -36,7 +36,9 @@ const std::map<std::string, int32_t>& kindNames() {
       {"StoreCaught128", StoreCaught128}, {"StoreCaught129", StoreCaught129}, {"Nop130", Nop130},
       {"JumpIfThrown", JumpIfThrown}, {"Throw", Throw}, {"JumpToHandlerIfThrown", JumpToHandlerIfThrown},
       {"Import", Import}, {"ImportEnd", ImportEnd}, {"Pop137", Pop137}, {"PushInt138", PushInt138},
-      {"Call", Call}, {"Wait", Wait}, {"EnterScope", EnterScope}, {"MakeClosure", MakeClosure},
+      {"Call", Call}, {"Wait", Wait}, {"BeginArray", BeginArray}, {"AppendElement", AppendElement},
+      {"EndArray", EndArray}, {"ForOf", ForOf}, {"Yield", Yield}, {"GeneratorReturn", GeneratorReturn},
+      {"EnterScope", EnterScope}, {"MakeClosure", MakeClosure},
       {"JumpIf", JumpIf}, {"CallIntrinsic", CallIntrinsic}, {"CallGuarded", CallGuarded},
       {"Jump165", Jump165}, {"End", End}};
   return names;
@@ -286,6 +288,12 @@ CodeNode* Assembler::record(const std::string& kind, std::deque<std::string>& a)
     case PushInt138: return newNodePushInt138(num());
     case Call: return newNodeCall(optNum(0));
     case Wait: return newNodeWait();
+    case BeginArray: return newNodeBeginArray();
+    case AppendElement: return newNodeAppendElement();
+    case EndArray: return newNodeEndArray();
+    case ForOf: return newNodeForOf(num());
+    case Yield: return newNodeYield(optNum(0));
+    case GeneratorReturn: return newNodeGeneratorReturn();
     case EnterScope: return newNodeEnterScope();
     case MakeClosure: return newNodeMakeClosure(function(next()).record);
     case JumpIf: { LabelSlot* l = lab(); return newNodeJumpIf(l, num()); }

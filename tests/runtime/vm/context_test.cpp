@@ -169,11 +169,14 @@ TEST_F(Contexts, TheTableOfLiveContextsHoldsOneThousandTwentyFour) {
   }
   KVContext extra;
   EXPECT_EQ(codeOf([&] { registerThread(&extra); }), 5);
-  // A destroyed context frees its pointer, but its slot stays taken until
-  // its handle lets it go.
+  // A destroyed context frees its slot, whose generation moves on so that
+  // old handles to it go stale.
+  uint32_t before = threadGeneration(7);
   unregisterContext(all[7].get());
   EXPECT_EQ(registeredContext(7), nullptr);
-  EXPECT_EQ(codeOf([&] { registerThread(&extra); }), 5);
+  EXPECT_NE(threadGeneration(7), before);
+  EXPECT_EQ(registerThread(&extra), 7);
+  unregisterContext(&extra);
   for (auto& c : all) unregisterContext(c.get());
 }
 

@@ -1,8 +1,9 @@
 // A fresh object system without a log file, for benchmarks and fuzz targets
-// that run scripts: heap, warning limiter, thread table, bootstrap and the
-// type names.
+// that run scripts: heap, warning limiter, thread table, the core classes and
+// natives, bootstrap and the type names.
 #pragma once
 
+#include "runtime/library/core_natives.h"
 #include "runtime/vm/bootstrap.h"
 #include "runtime/vm/context.h"
 #include "runtime/vm/errors.h"
@@ -16,6 +17,7 @@ inline void freshObjectSystem() {
   kv::closeLogFile();
   kv::resetWarningLimiter();
   kv::resetThreadRegistry();
+  kv::installCoreRegistration();
   kv::bootstrapObjectSystem();
   kv::initRuntimeConstants();
 }

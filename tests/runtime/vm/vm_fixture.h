@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 
+#include "runtime/library/core_natives.h"
 #include "runtime/vm/atoms.h"
 #include "runtime/vm/bootstrap.h"
 #include "runtime/vm/context.h"
@@ -24,6 +25,7 @@
 #include "runtime/vm/log.h"
 #include "runtime/vm/property.h"
 #include "runtime/vm/roots.h"
+#include "runtime/vm/scheduler.h"
 
 namespace kvtest {
 
@@ -39,11 +41,13 @@ class VmTest : public ::testing::Test {
     dir_ = tmpl;
     logPath_ = dir_ + "/kvlog.txt";
     ASSERT_TRUE(kv::openLogFile(logPath_.c_str()));
+    kv::installCoreRegistration();
     kv::bootstrapObjectSystem();
     kv::initRuntimeConstants();
   }
   void TearDown() override {
     kv::setGcStress(false);
+    kv::Scheduler::reset();
     if (ctx_) kv::destroyContext(ctx_);
     kv::initGcHeap();  // owners still alive release what they hold
     kv::closeLogFile();
@@ -84,6 +88,29 @@ class VmTest : public ::testing::Test {
     kv::leaveCallFrame(ctx_);
     return result;
   }
+
+  // The function object a member of obj (or its prototypes) holds.
+  static kv::KVfobj* method(kv::KVobj* obj, const char* name) {
+    int32_t mode = 0;
+    kv::Value* c = kv::getPropertyCell(obj, kv::internAtom(name), mode);
+    return c && c->tag == kv::kObject ? static_cast<kv::KVfobj*>(c->obj) : nullptr;
+  }
+  // Calls obj.name(args...).
+  kv::Value send(kv::KVobj* obj, const char* name, std::initializer_list<kv::Value> args) {
+    kv::ObjectRoot root(obj);
+    kv::KVfobj* fn = method(obj, name);
+    EXPECT_NE(fn, nullptr) << name;
+    return call(fn, root.get(), args);
+  }
+  // The object a global place holds (area, slot).
+  static kv::KVfobj* global(int32_t area, int32_t slot) {
+    const kv::Value& v = kv::gGlobalObject->areas[area][slot];
+    return v.tag == kv::kObject ? static_cast<kv::KVfobj*>(v.obj) : nullptr;
+  }
+  static kv::Value I(int32_t v) { return kv::Value::makeInt(v); }
+  static kv::Value D(double v) { return kv::Value::makeFloat(v); }
+  static kv::Value S(const char* t) { return kv::Value::makeString(t); }
+  static kv::Value O(kv::KVobj* o) { return kv::Value::makeObject(o); }
 
   static kv::KVfobj* nativeFunction(kv::NativeFunction native, int32_t params = 0) {
     return kv::newKVfobj(kv::permanentCallable(kv::Callable{nullptr, nullptr, native}),

@@ -18,12 +18,14 @@
 
 #include "runtime/compiler/compile_driver.h"
 #include "runtime/compiler/compile_scope.h"
+#include "runtime/library/core_natives.h"
 #include "runtime/vm/bootstrap.h"
 #include "runtime/vm/context.h"
 #include "runtime/vm/errors.h"
 #include "runtime/vm/heap.h"
 #include "runtime/vm/kvstring.h"
 #include "runtime/vm/log.h"
+#include "runtime/vm/scheduler.h"
 #include "runtime/vm/vm_hooks.h"
 #include "tests/scripts/runner/test_natives.h"
 
@@ -92,17 +94,18 @@ bool runCase(long tickLimit) {
   }
   kv::KVContext* ctx = kv::createMainContext();
   kv::setupMainProgram(ctx, &r.program->body, r.builtinCount, r.globalCount);
+  // The scheduler runs the main program and the threads it spawns, one
+  // tick per frame, until the main program ends.
+  kv::Scheduler::addThread(ctx);
   try {
-    for (long tick = 0; tick < tickLimit; ++tick) {
-      kv::resumeContext(ctx);
-      if (!(ctx->state & kv::KVContext::kSuspended)) break;
-    }
+    for (long tick = 0; tick < tickLimit && kv::gMainProgramRunning; ++tick) kv::Scheduler::tick();
   } catch (const kv::RuntimeError& e) {
     kv::logSystemError(e.code);
     kv::logSystem("runtime error occured; the program was aborted.");
   } catch (const std::exception&) {
     // The interpreter logged why it aborted the run.
   }
+  kv::Scheduler::reset();
   kv::destroyContext(ctx);
   return true;
 }
@@ -136,6 +139,7 @@ int main(int argc, char** argv) {
     std::cerr << "cannot open " << logPath << "\n";
     return 2;
   }
+  kv::installCoreRegistration();
   kv::bootstrapObjectSystem();
   kv::initRuntimeConstants();
   kv::test::bindTestNatives();

@@ -1,0 +1,314 @@
+#include "runtime/vm/interp_ext.h"
+
+#include <algorithm>
+
+#include "runtime/vm/arraybuffer.h"
+#include "runtime/vm/builtin_classes.h"
+#include "runtime/vm/code.h"
+#include "runtime/vm/generator.h"
+#include "runtime/vm/iter.h"
+#include "runtime/vm/kvarray.h"
+#include "runtime/vm/vm_hooks.h"
+
+namespace kv {
+namespace {
+
+constexpr int32_t kOpenArrays = 64;
+constexpr int32_t kWarnRestarterRequired = 26;
+
+KVobj* gArrays[kOpenArrays];
+int32_t gArrayDepth = 0;
+
+void visitOpenArrays(bool full, void*) {
+  for (int32_t i = 0; i < gArrayDepth; ++i) visitObject(gArrays[i], full);
+}
+
+void need(const KVContext* ctx, int32_t n) {
+  if (ctx->top < n) throw RuntimeError(kErrUnexpected);
+}
+
+StepResult beginArray(KVContext*, const CodeNode*) {
+  if (gArrayDepth >= kOpenArrays) throw RuntimeError(kErrStackOverflow);
+  KVArray* a = newKVArray(0);
+  gArrays[gArrayDepth++] = a;
+  return StepResult::Advance;
+}
+
+StepResult appendElement(KVContext* ctx, const CodeNode*) {
+  need(ctx, 1);
+  if (gArrayDepth <= 0) throw RuntimeError(kErrUnexpected);
+  static_cast<KVArray*>(gArrays[gArrayDepth - 1])->push(ctx->operands[--ctx->top]);
+  return StepResult::Advance;
+}
+
+StepResult endArray(KVContext* ctx, const CodeNode*) {
+  if (gArrayDepth <= 0) throw RuntimeError(kErrUnexpected);
+  ctx->pushObject(gArrays[--gArrayDepth]);
+  return StepResult::Advance;
+}
+
+// Local slot j of the running frame.
+Value* localCell(KVContext* ctx, int32_t j) {
+  ActivationObject* a = ctx->frame->activation;
+  int32_t at = a->argCount + j;
+  if (!a->cells || at >= a->cellCount) throw RuntimeError(kErrUnexpected);
+  return a->cells + at;
+}
+
+// For-of: operand < 0 sets the iterator up in local 1; otherwise one step
+// stores the next element in local 0 (and with a positive operand its index
+// in local 2) and pushes whether there was one. A key that vanished while
+// the loop waited (another thread shifted the array) counts as a hole.
+StepResult forOf(KVContext* ctx, const CodeNode* node) {
+  if (node->operand.i < 0) {
+    need(ctx, 1);
+    Value v = ctx->operands[--ctx->top];
+    if (v.tag != kObject || !v.obj) throw RuntimeError(kErrUnexpected);
+    KVobj* it = v.obj->getIterator();
+    if (!it) throw RuntimeError(kErrUnexpected);
+    *localCell(ctx, 1) = Value::makeObject(it);
+    return StepResult::Advance;
+  }
+  Value* slot = localCell(ctx, 1);
+  if (slot->tag != kObject || !slot->obj || !slot->obj->isIter()) throw RuntimeError(kErrUnexpected);
+  auto* it = static_cast<KVIter*>(slot->obj);
+  while (!it->finished()) {
+    KVobj* target = it->target;
+    Value* element = target->isArray() ? static_cast<KVArray*>(target)->elementAtKey(it->position) : nullptr;
+    if (!element || element->tag == kUndefined) {
+      it->step();
+      continue;
+    }
+    *localCell(ctx, 0) = *element;
+    if (node->operand.i > 0) *localCell(ctx, 2) = Value::makeInt(it->position - static_cast<KVArray*>(target)->start);
+    it->step();
+    ctx->pushBool(true);
+    return StepResult::Advance;
+  }
+  ctx->pushBool(false);
+  return StepResult::Advance;
+}
+
+// The restarter whose frame is running: resumeAndRun makes it the frame's receiver.
+KVrestarter* runningRestarter(KVContext* ctx) {
+  KVobj* r = ctx->frame->receiver;
+  if (!r || !r->isRestarter()) throw RuntimeError(kErrUnexpected);
+  return static_cast<KVrestarter*>(r);
+}
+
+StepResult yieldStep(KVContext* ctx, const CodeNode* node) {
+  KVrestarter* r = runningRestarter(ctx);
+  Value v;
+  if (node->operand.i == 0) {
+    need(ctx, 1);
+    v = ctx->operands[--ctx->top];
+  }
+  int32_t kept = ctx->top - r->operandBase;
+  saveFrameState(ctx, r->saved, kept);
+  ctx->top = r->operandBase;
+  ctx->refDepth = std::max(ctx->frame->refDepth, 0);
+  r->resumePc = ctx->pc + 1;
+  r->running = 0;
+  r->pair->set(false, v);
+  ctx->pushObject(r->pair);
+  return StepResult::Leave;
+}
+
+void finishRestarter(KVContext* ctx, KVrestarter* r) {
+  ctx->top = r->operandBase;
+  ctx->refDepth = std::max(ctx->frame->refDepth, 0);
+  r->release();
+  r->running = 0;
+  r->finished = 1;
+  r->pair->set(true, Value());
+  ctx->pushObject(r->pair);
+}
+
+StepResult generatorReturn(KVContext* ctx, const CodeNode*) {
+  finishRestarter(ctx, runningRestarter(ctx));
+  return StepResult::Leave;
+}
+
+// Drops the callee and its n arguments.
+void dropCall(KVContext* ctx, int32_t n) { ctx->top = std::max(ctx->top - n - 1, 0); }
+
+bool specialCall(KVContext* ctx, KVfobj* fn, KVobj* receiver, int32_t n) {
+  n = std::clamp(n, 0, std::max(ctx->top - 1, 0));
+  if (fn->generator) {
+    // The callee and its arguments stay on the operand stack, where the
+    // collector finds them, until the restarter holds them.
+    KVrestarter* r = newKVrestarter(fn, ctx->operands + ctx->top - n, n);
+    dropCall(ctx, n);
+    ctx->pushObject(r);
+    return true;
+  }
+  if (!fn->restarterNext) return false;
+  if (!receiver || !receiver->isRestarter()) {
+    raiseRuntimeWarning(kWarnRestarterRequired);
+    dropCall(ctx, n);
+    ctx->pushUndefined();
+    return true;
+  }
+  auto* r = static_cast<KVrestarter*>(receiver);
+  if (r->finished || r->running) {
+    dropCall(ctx, n);
+    ctx->pushObject(r->pair);
+    return true;
+  }
+  Value passed = n > 0 ? ctx->operands[ctx->top - n] : Value();
+  dropCall(ctx, n);
+  resumeAndRun(ctx, r, passed);
+  return true;
+}
+
+// Entries of the sort buffer, checked.
+struct SortArgs {
+  KVArray* array;
+  int32_t ints[3];
+};
+SortArgs popSortArgs(KVContext* ctx, int32_t count) {
+  need(ctx, count + 1);
+  SortArgs s{};
+  for (int32_t i = count - 1; i >= 0; --i) {
+    const Value& v = ctx->operands[--ctx->top];
+    if (v.tag != kInt) throw RuntimeError(kErrUnexpected);
+    s.ints[i] = v.i;
+  }
+  const Value& a = ctx->operands[--ctx->top];
+  if (a.tag != kObject || !a.obj || !a.obj->isArray()) throw RuntimeError(kErrUnexpected);
+  s.array = static_cast<KVArray*>(a.obj);
+  return s;
+}
+Value& entry(KVArray* a, int64_t i) {
+  if (!a->sortBuf || i < 0 || i >= a->sortSize) throw RuntimeError(kErrUnexpected);
+  return a->sortBuf[i];
+}
+
+void intrinsic(KVContext* ctx, int32_t op) {
+  switch (op) {
+    case 9: ctx->pushBool(popSortArgs(ctx, 0).array->beginSort()); break;
+    case 10: {
+      SortArgs s = popSortArgs(ctx, 1);
+      std::swap(entry(s.array, s.ints[0]), entry(s.array, int64_t{s.ints[0]} + 1));
+      break;
+    }
+    case 11: {
+      SortArgs s = popSortArgs(ctx, 1);
+      ctx->pushValue(entry(s.array, s.ints[0]));
+      break;
+    }
+    case 12: {
+      need(ctx, 3);
+      bool aUndef = ctx->operands[ctx->top - 2].tag == kUndefined;
+      bool bUndef = ctx->operands[ctx->top - 1].tag == kUndefined;
+      if (!aUndef && !bUndef) {
+        ctx->pushBool(false);
+        break;
+      }
+      ctx->top -= 3;
+      ctx->pushBool(bUndef);
+      ctx->pushBool(true);
+      break;
+    }
+    case 13:
+    case 14: {
+      SortArgs s = popSortArgs(ctx, 3);  // b, c, d
+      int64_t half = s.array->sortSize / 2;
+      entry(s.array, half + s.ints[2] + s.ints[0]) = entry(s.array, int64_t{s.ints[1]} + s.ints[0]);
+      break;
+    }
+    case 15:
+      if (gBuiltins.defaultCompare) ctx->pushObject(gBuiltins.defaultCompare);
+      else ctx->pushUndefined();
+      break;
+    case 16: {
+      SortArgs s = popSortArgs(ctx, 2);  // b, c
+      int64_t half = s.array->sortSize / 2;
+      for (int64_t k = 0; k < s.ints[1]; ++k) entry(s.array, s.ints[0] + k) = entry(s.array, half + s.ints[0] + k);
+      break;
+    }
+    case 17: popSortArgs(ctx, 0).array->endSort(); break;
+    default: throw RuntimeError(kErrUnexpected);
+  }
+}
+
+// Tuple item n for the key, or 0 when the key is no item atom. The item
+// names are made one after another from "item1", so their atoms count down.
+int32_t itemNumber(int32_t key) {
+  int64_t n = int64_t{gBuiltins.itemOneAtom} - key + 1;
+  return n >= 1 && n <= kMaxTupleItems ? static_cast<int32_t>(n) : 0;
+}
+
+bool elementLookup(KVobj* obj, int32_t key, Value*& cell) {
+  if (key >= 0) {
+    // Arrays first and without a virtual call: the common indexed read.
+    if (obj->classId == kArrayClassId) {
+      cell = static_cast<KVArray*>(obj)->KVArray::elementAt(key);
+      return true;
+    }
+    if (obj->isArray()) {
+      cell = obj->elementAt(key);
+      return true;
+    }
+    if (obj->isArrayView()) {
+      cell = static_cast<KVArrayView*>(obj)->readElement(key);
+      return true;
+    }
+    return false;
+  }
+  if (!obj->isTuple()) return false;
+  int32_t n = itemNumber(key);
+  if (n == 0) return false;
+  cell = static_cast<KVTuple*>(obj)->item(n);
+  return true;
+}
+
+void viewStore(KVobj* view, int32_t index, const Value& v) { static_cast<KVArrayView*>(view)->writeElement(index, v); }
+
+}  // namespace
+
+void resumeAndRun(KVContext* ctx, KVrestarter* r, const Value& passed) {
+  const Callable* callerProgram = ctx->program;
+  int32_t callerPc = ctx->pc;
+  int32_t refDepth = ctx->refDepth;
+  ctx->frame->savedProgram = callerProgram;
+  ctx->frame->savedPc = callerPc + 1;
+  ObjectRoot root(r);
+  r->operandBase = ctx->top;
+  resumeSavedFrame(ctx, r->function, r->saved, passed);
+  if (!r->started) {
+    --ctx->top;  // the first step has no Yield to receive a value
+    r->started = 1;
+  }
+  ctx->frame->receiver = r;
+  r->running = 1;
+  ctx->program = r->function->callable;
+  ctx->pc = r->resumePc;
+  runContext(ctx);
+  if (ctx->state & KVContext::kSuspended) return;
+  r = static_cast<KVrestarter*>(root.get());
+  // Run to its end without a Yield: its result is dropped, the run is over.
+  if (r->running) finishRestarter(ctx, r);
+  leaveCallFrame(ctx);
+  ctx->program = callerProgram;
+  ctx->pc = callerPc;
+  ctx->refDepth = refDepth;
+}
+
+void installInterpreterExtensions() {
+  gArrayDepth = 0;
+  registerRoot(RootRank::Interpreter, &visitOpenArrays, nullptr);
+  setStepHook(BeginArray, &beginArray);
+  setStepHook(AppendElement, &appendElement);
+  setStepHook(EndArray, &endArray);
+  setStepHook(ForOf, &forOf);
+  setStepHook(Yield, &yieldStep);
+  setStepHook(GeneratorReturn, &generatorReturn);
+  InterpreterExtensions& x = interpreterExtensions();
+  x.element = &elementLookup;
+  x.specialCall = &specialCall;
+  x.intrinsic = &intrinsic;
+  x.viewStore = &viewStore;
+}
+
+}  // namespace kv

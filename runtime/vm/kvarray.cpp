@@ -1,0 +1,184 @@
+#include "runtime/vm/kvarray.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "runtime/vm/builtin_classes.h"
+#include "runtime/vm/errors.h"
+#include "runtime/vm/iter.h"
+#include "runtime/vm/property.h"
+
+namespace kv {
+namespace {
+
+constexpr int32_t kMaxLength = 2147483647;
+constexpr int32_t kMaxSortLength = 1024;
+constexpr int32_t kWarnArrayIndexLimit = 1;
+constexpr int32_t kWarnImplementationLimit = 25;
+
+bool arrayFinished(KVIter* it) { return it->position > static_cast<KVArray*>(it->target)->last; }
+void arrayStep(KVIter* it) { ++it->position; }
+
+void fillUndefined(Value* from, Value* to) {
+  for (Value* v = from; v < to; ++v) *v = Value();
+}
+
+}  // namespace
+
+KVArray::~KVArray() {
+  std::free(data);
+  std::free(sortBuf);
+}
+
+void KVArray::own() {
+  if (!owned) {
+    owned = 1;
+    registerOwner(this);
+  }
+}
+
+// Makes room for `front` more elements before the first and `back` after the
+// last, growing the block geometrically so that both ends push in amortised
+// constant time.
+void KVArray::reserve(int32_t front, int32_t back) {
+  if (head >= front && capacity - head - count >= back) return;
+  int64_t need = static_cast<int64_t>(count) + front + back;
+  int64_t cap = std::max<int64_t>({need + need / 2, 8});
+  int64_t newHead = front + (cap - need) / 2;
+  auto* block = static_cast<Value*>(std::malloc(static_cast<size_t>(cap) * sizeof(Value)));
+  if (!block) throw std::bad_alloc();
+  if (count > 0) std::memcpy(static_cast<void*>(block + newHead), data + head, sizeof(Value) * count);
+  std::free(data);
+  data = block;
+  head = static_cast<int32_t>(newHead);
+  capacity = static_cast<int32_t>(cap);
+  own();
+}
+
+void KVArray::push(const Value& v) {
+  if (count == kMaxLength) {
+    raiseRuntimeWarning(kWarnArrayIndexLimit);
+    return;
+  }
+  if (head + count == capacity) {
+    Value copy = v;  // v may live in the block being replaced
+    reserve(0, 1);
+    data[head + count] = copy;
+  } else {
+    data[head + count] = v;
+  }
+  ++count;
+  ++last;
+  setLengthCell();
+}
+
+void KVArray::unshift(const Value& v) {
+  if (count == kMaxLength) {
+    raiseRuntimeWarning(kWarnArrayIndexLimit);
+    return;
+  }
+  Value copy = v;
+  if (head == 0) reserve(1, 0);
+  data[--head] = copy;
+  ++count;
+  --start;
+  setLengthCell();
+}
+
+bool KVArray::pop(Value& out) {
+  if (count == 0) return false;
+  out = data[head + --count];
+  --last;
+  setLengthCell();
+  return true;
+}
+
+bool KVArray::shift(Value& out) {
+  if (count == 0) return false;
+  out = data[head++];
+  --count;
+  ++start;
+  setLengthCell();
+  return true;
+}
+
+void KVArray::fill(const Value& v) {
+  Value copy = v;
+  std::fill(data + head, data + head + count, copy);
+}
+
+void KVArray::clear() {
+  count = 0;
+  start = 0;
+  last = -1;
+  head = capacity / 2;
+  setLengthCell();
+}
+
+bool KVArray::beginSort() {
+  if (count > kMaxSortLength) {
+    raiseRuntimeWarning(kWarnImplementationLimit, "Array.prototype.sort");
+    return false;
+  }
+  if (sortBuf || count < 2) return false;
+  sortBuf = static_cast<Value*>(std::malloc(sizeof(Value) * 2 * count));
+  if (!sortBuf) throw std::bad_alloc();
+  std::memcpy(static_cast<void*>(sortBuf), data + head, sizeof(Value) * count);
+  fillUndefined(sortBuf + count, sortBuf + 2 * count);
+  sortSize = 2 * count;
+  own();
+  return true;
+}
+
+void KVArray::endSort() {
+  if (!sortBuf) return;
+  // The elements may have changed while the sort ran script code.
+  int32_t n = std::min(count, sortSize / 2);
+  std::memcpy(static_cast<void*>(data + head), sortBuf, sizeof(Value) * n);
+  std::free(sortBuf);
+  sortBuf = nullptr;
+  sortSize = 0;
+}
+
+void KVArray::forwardReferences() {
+  for (int32_t i = 0; i < count; ++i) visitValue(data[head + i], false);
+  for (int32_t i = 0; i < sortSize; ++i) visitValue(sortBuf[i], false);
+}
+
+void KVArray::markReferences() {
+  for (int32_t i = 0; i < count; ++i) visitValue(data[head + i], true);
+  for (int32_t i = 0; i < sortSize; ++i) visitValue(sortBuf[i], true);
+}
+
+KVobj* KVArray::getIterator() {
+  // A fresh iterator per iteration: nested loops over one array each keep
+  // their own position.
+  int32_t from = start;
+  KVIter* it = newKVIter(this);
+  it->position = from;
+  return it;
+}
+
+void KVArray::getIterationHooks(IterFinishedHook& finished, IterStepHook& step) {
+  finished = &arrayFinished;
+  step = &arrayStep;
+}
+
+KVArray* newKVArray(int32_t n) {
+  if (n < 0) n = 0;
+  reserveNursery(objectBytes<KVArray>(2));
+  KVArray* a = placeYoungObject<KVArray>(2, gBuiltins.arrayProto, kArrayClassId);
+  if (n > 0) {
+    a->reserve(0, n);
+    a->head = 0;
+    fillUndefined(a->data, a->data + n);
+    a->count = n;
+    a->last = n - 1;
+  }
+  a->props.cells[1]->setInt(n);
+  return a;
+}
+
+}  // namespace kv
