@@ -31,7 +31,7 @@ struct BuiltinClassEntry {
 
 constexpr int32_t kBuiltinRowCount = 88;
 
-const std::vector<BuiltinClassEntry*>& builtinClassTable();
+const std::vector<BuiltinClassEntry>& builtinClassTable();
 
 void registerObjectClass(NativeFunction ctor, int32_t params, MemberSetup setup);
 void registerClass(const char* name, NativeFunction ctor, int32_t params, MemberSetup setup, int32_t classId,

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "media/input/input.h"
 #include "media/system/graphics_seam.h"
 #include "media/system/window.h"
 #include "runtime/library/command_line.h"
@@ -86,7 +87,7 @@ void checkHitKeyNative(KVContext* ctx) {
     return;
   }
   int32_t code = ctx->arg(0)->i;
-  ctx->pushBool(code >= 0 && code < kKeyCodes && media::CheckKeyDown(code) == 1);
+  ctx->pushBool(code >= 0 && code < kKeyCodes && ZaDod::CheckKeyDown(code) == 1);
 }
 
 }  // namespace kv

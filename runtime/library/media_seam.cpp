@@ -1,8 +1,6 @@
 // TEMPORARY SEAM (media fronts): see media_seam.h.
 #include "runtime/library/media_seam.h"
 
-#include "media/system/input_seam.h"
-
 namespace kv::media {
 
 SeamState& seamState() {
@@ -10,10 +8,6 @@ SeamState& seamState() {
   return s;
 }
 
-int CheckKeyDown(int) { return 0; }
-int GetJoypadInputState(int) { return 0; }
-int GetMousePoint(int* x, int* y) { return ZaDod::GetMousePoint(x, y); }
-int GetMouseButtonInput() { return 0; }
 int SetUseDisplayIndex(int index) { return index == 0 ? 0 : -1; }
 
 int SetBackgroundColor(int red, int green, int blue) {

@@ -1,16 +1,12 @@
-// TEMPORARY SEAM (media fronts): the input, drawing and font functions of
+// TEMPORARY SEAM (media fronts): the drawing, display and font functions of
 // the media layer that the runtime calls but that have not landed yet. Each
 // is replaced by the media function of the same name when its module lands:
-// keys, pads and mouse buttons report nothing pressed, the display index is
-// refused, fonts cannot be made, and the drawing state is only recorded.
+// the display index is refused, fonts cannot be made, and the drawing state
+// is only recorded.
 #pragma once
 
 namespace kv::media {
 
-int CheckKeyDown(int keyCode);
-int GetJoypadInputState(int inputType);
-int GetMousePoint(int* x, int* y);
-int GetMouseButtonInput();
 int SetUseDisplayIndex(int index);
 int SetBackgroundColor(int red, int green, int blue);
 int ClearDrawTarget();

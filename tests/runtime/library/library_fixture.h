@@ -10,7 +10,6 @@ class LibraryTest : public VmTest {
  protected:
   void SetUp() override {
     VmTest::SetUp();
-    kv::setupRandomGeneratorClass(nullptr);
     mainContext();
   }
   // Runs a native with the arguments; answers its result.
