@@ -1,5 +1,6 @@
 // What the object system and the interpreter call in the runtime library.
 #include "runtime/library/builtin_table.h"
+#include "runtime/library/module_load.h"
 #include "runtime/library/object_slots.h"
 #include "runtime/library/random_generator.h"
 #include "runtime/library/library_hooks.h"
@@ -7,6 +8,7 @@
 #include "runtime/library/runtime_tables.h"
 #include "runtime/library/temporary_natives.h"
 #include "runtime/vm/bootstrap_hooks.h"
+#include "runtime/vm/vm_hooks.h"
 
 namespace kv {
 namespace {
@@ -25,6 +27,7 @@ void installRuntimeLibrary() {
   h.setupBuiltinClassesAndGlobals = &setupBuiltinClassesAndGlobals;
   h.createDefaultRandomGenerator = &createDefaultRandomGenerator;
   h.createFontHandle = &makeDefaultFont;
+  setRuntimeLoadHook(&runtimeLoad);
   installTemporaryArrayMethods();
 }
 

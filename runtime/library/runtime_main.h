@@ -2,6 +2,8 @@
 // the orderly end.
 #pragma once
 
+#include <functional>
+
 namespace kv {
 
 // Runs the game of the command line; answers the exit status: 0 for every
@@ -9,9 +11,9 @@ namespace kv {
 // start or end in order.
 int runtimeMain(int argc, const char* const* argv);
 
-// Fills the object system's hooks into the library (registration, slots,
-// start-up tables, defaults) and the interpreter's module loader; the
-// start-up runs it before the object system is built.
-void installRuntimeLibrary();
+// Runs body and ends the run in order whatever leaves it: the media layer is
+// shut down and "closing logfile." written. 0 when body returned; 1 (after
+// logging it) for an error or exception that left it.
+int runEndingInOrder(const std::function<void()>& body);
 
 }  // namespace kv
