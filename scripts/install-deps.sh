@@ -12,6 +12,7 @@ packages=(
   libogg-dev libvorbis-dev libopus-dev libopusfile-dev libtheora-dev libmpg123-dev
   fonts-dejavu-core fonts-ipafont-gothic xvfb
   lua5.4
+  imagemagick libmagickcore-6.q16-dev
 )
 
 missing=()

@@ -240,7 +240,8 @@ constexpr ExpandTable kExpand;
 // A packed value of the layout as 0xAARRGGBB.
 uint32_t decodeRaw(const PixelFormatDesc& f, uint32_t v) {
     auto ch = [&](uint32_t mask, int loc, int w, uint32_t absent) -> uint32_t {
-        return w != 0 ? kExpand.v[w][(v & mask) >> loc] : absent;
+        // A mask with gaps reaches past its run of w bits; only the run is read.
+        return w != 0 ? kExpand.v[w][((v & mask) >> loc) & ((1u << w) - 1)] : absent;
     };
     return ch(f.alphaMask, f.alphaLoc, f.alphaWidth, 0xFF) << 24 | ch(f.redMask, f.redLoc, f.redWidth, 0) << 16 |
            ch(f.greenMask, f.greenLoc, f.greenWidth, 0) << 8 | ch(f.blueMask, f.blueLoc, f.blueWidth, 0);

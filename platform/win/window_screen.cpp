@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/win/gdi.h"
 #include "platform/win/window_internal.h"
 
 namespace plat::win {
@@ -42,6 +43,8 @@ HBRUSH CreateSolidBrush(COLORREF color) { return new GdiTag{GdiTag::Kind::Brush,
 
 BOOL DeleteObject(HGDIOBJ object) {
   if (!object) return 0;
+  // Bitmaps and memory device contexts belong to the DIB stand-in.
+  if (BOOL result = FALSE; deleteDibObject(object, &result)) return result;
   if (!object->stock) delete object;
   return 1;
 }
