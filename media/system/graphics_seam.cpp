@@ -10,26 +10,27 @@
 namespace ZaDod {
 namespace {
 
-int screenWidth = 0, screenHeight = 0, screenBits = 0, screenRate = 0;
 int drawTarget = -2;
-int useMaskScreen = 0, waitVSync = 1, restoreCallbackSet = 0;
-bool startFails = false;
+int useMaskScreen = 0, restoreCallbackSet = 0;
 
 }  // namespace
 
-int GetScreenColorBitDepth() { return screenBits ? screenBits : 16; }
+// The screen settings live in the graphics state; these accessors read and set them
+// there until the screen module lands.
+int GetScreenColorBitDepth() { return GraphicsSys.colorBits ? GraphicsSys.colorBits : 16; }
 
 int GetMainScreenSize(int* width, int* height) {
-  if (width) *width = screenWidth ? screenWidth : 640;
-  if (height) *height = screenHeight ? screenHeight : 480;
+  if (width) *width = GraphicsSys.width ? GraphicsSys.width : 640;
+  if (height) *height = GraphicsSys.height ? GraphicsSys.height : 480;
   return 0;
 }
 
 int SetScreenMode(int width, int height, int colorBitDepth, int refreshRate) {
   RecordSeamCall("SetScreenMode");
-  screenWidth = width, screenHeight = height;
-  screenBits = colorBitDepth == 0 ? 16 : colorBitDepth;
-  screenRate = refreshRate;
+  SetMainScreenSize(width, height);
+  GraphicsSys.colorBits = colorBitDepth == 0 ? 16 : colorBitDepth;
+  GraphicsSys.refreshRate = refreshRate;
+  SetMemImgDefaultColorType(GraphicsSys.colorBits == 32 ? kMemImgX8R8G8B8 : kMemImgR5G6B5);
   return 0;
 }
 
@@ -39,8 +40,8 @@ int GetScreenState(int* width, int* height, int* colorBitDepth) {
   return 0;
 }
 
-int GetScreenRefreshRate() { return screenRate; }
-int IsScreenSizeDefault() { return screenWidth == 0 ? 1 : 0; }
+int GetScreenRefreshRate() { return GraphicsSys.refreshRate; }
+int IsScreenSizeDefault() { return GraphicsSys.requestedWidth == 0 ? 1 : 0; }
 
 // One display: the platform's primary display with its desktop mode.
 int GetDisplayModeNum(int displayIndex) { return displayIndex == 0 ? 1 : -1; }
@@ -56,8 +57,6 @@ DISPLAYMODEDATA GetDisplayMode(int displayIndex, int modeIndex) {
   return mode;
 }
 
-int SetupDisplayInfo() { return 0; }
-int SetupFullScreenDisplayMode() { return 0; }
 
 int GetFullScreenResolution(int* width, int* height) { return GetMainScreenSize(width, height); }
 
@@ -83,16 +82,10 @@ int ConvClientPosToScreenPos(int x, int y, int* screenX, int* screenY) {
   return 0;
 }
 
-int PackScreenColor(int red, int green, int blue) { return (red << 16) | (green << 8) | blue; }
 int IsScreenModeChanging() { return 0; }
 
 
-int InitializeGraphics() {
-  RecordSeamCall("InitializeGraphics");
-  return startFails ? -1 : 0;
-}
 
-int TerminateGraphics() { RecordSeamCall("TerminateGraphics"); return 0; }
 
 int ChangeScreenMode(int, int, int, int, int) {
   RecordSeamCall("ChangeScreenMode");
@@ -107,15 +100,11 @@ int SetGraphRestoreCallback(void (*)()) {
 
 int IsGraphRestoreCallbackSet() { return restoreCallbackSet; }
 int RestoreGraphicsDevice() { RecordSeamCall("RestoreGraphicsDevice"); return 0; }
-int Graphics_Hardware_RestoreIfDeviceLost() { RecordSeamCall("Graphics_Hardware_RestoreIfDeviceLost"); return 0; }
-int Graphics_Hardware_ReleaseDeviceObjects() { RecordSeamCall("Graphics_Hardware_ReleaseDeviceObjects"); return 0; }
-int Graphics_Hardware_IsDisplayObjectReady() { return GetMainWindowHandle() ? 1 : 0; }
-int Graphics_Hardware_SysMemCache_ReleaseUnused() { return 0; }
-void* GetDirectDrawObject() { return nullptr; }
 
 int SetDrawTarget(int target) {
   RecordSeamCall(target == -2 ? "SetDrawTarget(back)" : target == -4 ? "SetDrawTarget(front)" : "SetDrawTarget");
   drawTarget = target;
+  GraphicsDrawSettings.targets[0] = RenderTargetSlot{target, 0};
   return 0;
 }
 
@@ -130,19 +119,19 @@ int GetDrawArea(plat::win::RECT* area) {
 
 int GetUseMaskScreenFlag() { return useMaskScreen; }
 int SetUseMaskScreenFlag(int flag) { return useMaskScreen = flag, 0; }
-int GetWaitVSyncFlag() { return waitVSync; }
-int SetWaitVSyncFlag(int flag) { return waitVSync = flag, 0; }
+int GetWaitVSyncFlag() { return GraphicsSys.noVSync ? 0 : 1; }
+int SetWaitVSyncFlag(int flag) { return GraphicsSys.noVSync = flag ? 0 : 1, 0; }
 
+// Both forward to the present until the screen module brings the full flip.
 int RefreshScreenFlip() {
   RecordSeamCall("RefreshScreenFlip");
-  plat::win::PresentWindow(GetMainWindowHandle(), nullptr, 0, 0, 0);
-  return 0;
+  return FlipScreen();
 }
 
 int FlipScreen() {
+  if (!GraphicsSys.started) return -1;
   if (GetOnScreenLogFlag()) DrawOnScreenLog();
-  plat::win::PresentWindow(GetMainWindowHandle(), nullptr, 0, 0, 0);
-  return 0;
+  return Graphics_Hardware_FlipScreen();
 }
 
 // No font module yet: creation fails, so the on-screen log's font becomes -2.
@@ -154,6 +143,5 @@ int DeleteFontHandle(int) { return -1; }
 int GetFontSizeToHandle(int) { return -1; }
 int DrawStringToHandleW(int, int, const char16_t*, int, int, int, int) { return -1; }
 
-void SetGraphicsStartFailsForTest(bool fails) { startFails = fails; }
 
 }  // namespace ZaDod

@@ -3,6 +3,9 @@
 // at 16 bits until set), reports one display (the platform's primary display) and
 // records every start-up, shut-down and device call.
 #pragma once
+#include "media/graphics/display.h"
+#include "media/graphics/graphics.h"
+#include "media/graphics/hardware.h"
 #include "platform/win/window.h"
 
 namespace ZaDod {
@@ -23,29 +26,19 @@ int GetScreenRefreshRate();
 int IsScreenSizeDefault();  // 1 while the screen keeps its fixed 640 x 480 default
 int GetDisplayModeNum(int displayIndex);
 DISPLAYMODEDATA GetDisplayMode(int displayIndex, int modeIndex);
-int SetupDisplayInfo();
-int SetupFullScreenDisplayMode();
 int GetFullScreenResolution(int* width, int* height);
 int GetUseDisplayIndex();
 int GetDisplayArea(int displayIndex, plat::win::RECT* area);  // desktop rectangle
 int GetDisplayWorkArea(int displayIndex, plat::win::RECT* area);
 int IsFullScreenMode();
 int ConvClientPosToScreenPos(int x, int y, int* screenX, int* screenY);
-int PackScreenColor(int red, int green, int blue);
 int IsScreenModeChanging();
 
 // Start-up, shut-down and device life.
-int InitializeGraphics();
-int TerminateGraphics();
 int ChangeScreenMode(int width, int height, int colorBitDepth, int force, int refreshRate);
 int SetGraphRestoreCallback(void (*callback)());
 int IsGraphRestoreCallbackSet();
 int RestoreGraphicsDevice();
-int Graphics_Hardware_RestoreIfDeviceLost();
-int Graphics_Hardware_ReleaseDeviceObjects();
-int Graphics_Hardware_IsDisplayObjectReady();
-int Graphics_Hardware_SysMemCache_ReleaseUnused();
-void* GetDirectDrawObject();
 
 // Drawing state and presentation.
 int SetDrawTarget(int target);
@@ -65,7 +58,5 @@ int DeleteFontHandle(int font);
 int GetFontSizeToHandle(int font);
 int DrawStringToHandleW(int x, int y, const char16_t* text, int color, int font, int edgeColor, int vertical);
 
-// Test facility: make InitializeGraphics fail, or the screen setting report a depth.
-void SetGraphicsStartFailsForTest(bool fails);
 
 }  // namespace ZaDod

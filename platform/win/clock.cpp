@@ -69,4 +69,8 @@ void StepClockForTest(long long nanoseconds) {
 
 void ReleaseClockForTest() { held.store(false, std::memory_order_release); }
 
+bool IsClockHeldForTest() { return held.load(std::memory_order_acquire); }
+
+long long MonotonicNanoseconds() { return monotonicNanoseconds(); }
+
 }  // namespace plat::win

@@ -44,5 +44,9 @@ void GetLocalTime(SYSTEMTIME* time);
 void HoldClockForTest(long long nanoseconds);
 void StepClockForTest(long long nanoseconds);
 void ReleaseClockForTest();
+// True while the clock is held.
+bool IsClockHeldForTest();
+// The monotonic clock in nanoseconds, held or not.
+long long MonotonicNanoseconds();
 
 }  // namespace plat::win

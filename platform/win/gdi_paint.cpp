@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "platform/win/gdi_internal.h"
+#include "platform/win/window_frame.h"
+#include "platform/win/window_internal.h"
 
 namespace plat::win {
 namespace {
@@ -306,9 +308,39 @@ int paint(HDC dc, const Source& src, int dx, int dy, int dw, int dh, int sx, int
 
 }  // namespace
 
+namespace {
+
+// A window's device context takes 16- and 32-bit DIBs into its frame buffer.
+bool windowDib(HDC dc, const BITMAPINFO* info, const void* bits, WindowDib* out)
+{
+    if (!dc || dc->kind != GdiTag::Kind::WindowDc || !info || !bits) return false;
+    const BITMAPINFOHEADER& h = info->bmiHeader;
+    *out = WindowDib{bits, h.biWidth, h.biHeight, h.biBitCount, 0, 0, 0};
+    if (h.biCompression == BI_BITFIELDS) {
+        DWORD masks[3];
+        std::memcpy(masks, reinterpret_cast<const uint8_t*>(info) + 40, sizeof masks);
+        out->redMask = masks[0], out->greenMask = masks[1], out->blueMask = masks[2];
+    } else if (h.biBitCount == 16) {
+        out->redMask = 0x7C00, out->greenMask = 0x03E0, out->blueMask = 0x001F;
+    } else {
+        out->redMask = 0xFF0000, out->greenMask = 0xFF00, out->blueMask = 0xFF;
+    }
+    return true;
+}
+
+}  // namespace
+
 int SetDIBitsToDevice(HDC dc, int xDest, int yDest, DWORD width, DWORD height, int xSrc, int ySrc,
                       UINT startScan, UINT lines, const void* bits, const BITMAPINFO* info, UINT usage)
 {
+    WindowDib window;
+    if (windowDib(dc, info, bits, &window)) {
+        const int rows = window.height < 0 ? -window.height : window.height;
+        if (startScan != 0 || lines < UINT(rows) || width > DWORD(kMaxSide) || height > DWORD(kMaxSide)) return 0;
+        const int h = int(height);
+        const int top = window.height < 0 ? ySrc : rows - ySrc - h;
+        return PaintDibOnWindow(dc, xDest, yDest, int(width), h, xSrc, top, int(width), h, window);
+    }
     Source src;
     if (width > DWORD(kMaxSide) || height > DWORD(kMaxSide) || !parseSource(info, usage, bits, startScan, lines, src))
         return 0;
@@ -320,6 +352,12 @@ int SetDIBitsToDevice(HDC dc, int xDest, int yDest, DWORD width, DWORD height, i
 int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
                   int srcWidth, int srcHeight, const void* bits, const BITMAPINFO* info, UINT usage, DWORD)
 {
+    WindowDib window;
+    if (windowDib(dc, info, bits, &window)) {
+        const int rows = window.height < 0 ? -window.height : window.height;
+        const int top = window.height < 0 ? ySrc : rows - ySrc - srcHeight;
+        return PaintDibOnWindow(dc, xDest, yDest, destWidth, destHeight, xSrc, top, srcWidth, srcHeight, window);
+    }
     Source src;
     if (destWidth < -kMaxSide || destWidth > kMaxSide || destHeight > kMaxSide || srcHeight > kMaxSide ||
         !parseSource(info, usage, bits, 0, UINT(kMaxSide), src))

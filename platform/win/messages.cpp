@@ -143,10 +143,15 @@ void purgeMessages(const Window& w) {
     return true;
   });
   q.recount();
+  dropTimers(hwnd);
 }
 
 BOOL PeekMessageW(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remove) {
   if (Backend* b = backend()) b->pumpEvents();
+  if (liveTimerCount.load(std::memory_order_relaxed) > 0) {
+    std::lock_guard lock(windowLock());
+    postDueTimers();
+  }
   MessageQueue& q = currentQueue();
   // Nothing waiting: the common case of every pump pass, answered without the lock.
   if (q.waiting.load(std::memory_order_acquire) == 0 || !msg) return 0;
@@ -223,6 +228,13 @@ LRESULT DispatchMessageW(const MSG* msg) {
     if (!w) return 0;
     proc = w->proc;
   }
+  // A timer with a procedure calls it instead of the window procedure.
+  if (msg->message == WM_TIMER && msg->lParam != 0) {
+    timerDispatched(msg->hwnd, msg->wParam);
+    reinterpret_cast<TIMERPROC>(msg->lParam)(msg->hwnd, WM_TIMER, msg->wParam, messageTime());
+    return 0;
+  }
+  if (msg->message == WM_TIMER) timerDispatched(msg->hwnd, msg->wParam);
   return proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }
 

@@ -17,6 +17,7 @@ using LPARAM = intptr_t;
 using LRESULT = intptr_t;
 using LONG_PTR = intptr_t;
 using COLORREF = DWORD;
+using UINT_PTR = uintptr_t;
 
 struct WindowTag;
 struct GdiTag;
@@ -34,6 +35,7 @@ using HDROP = DropTag*;
 using HINSTANCE = Module*;
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
+using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
 
 struct POINT { LONG x, y; };
 struct RECT { LONG left, top, right, bottom; };
@@ -102,7 +104,7 @@ inline constexpr UINT WM_NULL = 0x0000, WM_CREATE = 0x0001, WM_DESTROY = 0x0002,
                       WM_KEYDOWN = 0x0100, WM_KEYUP = 0x0101, WM_CHAR = 0x0102, WM_SYSKEYDOWN = 0x0104,
                       WM_SYSKEYUP = 0x0105, WM_SYSCHAR = 0x0106, WM_IME_STARTCOMPOSITION = 0x010D,
                       WM_IME_ENDCOMPOSITION = 0x010E, WM_IME_COMPOSITION = 0x010F, WM_COMMAND = 0x0111,
-                      WM_SYSCOMMAND = 0x0112, WM_MOUSEMOVE = 0x0200, WM_LBUTTONDOWN = 0x0201,
+                      WM_SYSCOMMAND = 0x0112, WM_TIMER = 0x0113, WM_MOUSEMOVE = 0x0200, WM_LBUTTONDOWN = 0x0201,
                       WM_LBUTTONUP = 0x0202, WM_RBUTTONDOWN = 0x0204, WM_RBUTTONUP = 0x0205,
                       WM_MBUTTONDOWN = 0x0207, WM_MBUTTONUP = 0x0208, WM_MOUSEWHEEL = 0x020A,
                       WM_MOUSEHWHEEL = 0x020E, WM_ENTERMENULOOP = 0x0211, WM_EXITMENULOOP = 0x0212,
@@ -248,6 +250,12 @@ int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
 HBRUSH CreateSolidBrush(COLORREF color);
 BOOL DeleteObject(HGDIOBJ object);
 
+// Window timers: a due timer is posted as WM_TIMER by the message pump of the window's
+// thread, at most one at a time, and re-armed for the next period; with a procedure,
+// DispatchMessageW calls it instead of the window procedure. Timers run on the
+// monotonic clock (a held test clock included).
+UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc);
+BOOL KillTimer(HWND hwnd, UINT_PTR id);
 // Memory report.
 BOOL GlobalMemoryStatusEx(MEMORYSTATUSEX* status);
 void GlobalMemoryStatus(MEMORYSTATUS* status);

@@ -7,11 +7,21 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/win/window.h"
 #include "platform/win/window_test.h"
 
 namespace plat::win {
+
+// Stock and created GDI objects: brushes, icons, cursors and device contexts.
+struct GdiTag {
+  enum class Kind { Brush, Icon, Cursor, ScreenDc, WindowDc, DisplayDc } kind;
+  COLORREF color = 0;
+  bool stock = false;
+  HWND window = nullptr;  // a window's own device context
+  int display = 0;        // a display's device context: its index
+};
 
 struct Window {
   uintptr_t id = 0;
@@ -29,6 +39,9 @@ struct Window {
   int presents = 0, presentLimit = 0;
   void* native = nullptr;  // the back end's window
   int lockFd = -1;         // double-start lock on a display
+  std::unique_ptr<GdiTag> dc;  // the window's device context, made by the first GetDC
+  std::vector<uint32_t> frame;  // the frame buffer: 32-bit XRGB of the client size
+  int frameWidth = 0, frameHeight = 0;
 };
 
 struct MessageQueue {
@@ -43,12 +56,6 @@ struct MessageQueue {
   }
 };
 
-// Stock and created GDI objects: brushes, icons, cursors and device contexts.
-struct GdiTag {
-  enum class Kind { Brush, Icon, Cursor, ScreenDc, WindowDc } kind;
-  COLORREF color = 0;
-  bool stock = false;
-};
 
 // The window table and the queues live under one lock; window procedures are always
 // called with it released.
@@ -89,6 +96,19 @@ int takeClassLock(const std::u16string& className, const std::string& display);
 bool classLockHeldElsewhere(const std::u16string& className, const std::string& display);
 // Gives the lock up and removes its file.
 void releaseClassLock(int fd, const std::u16string& className, const std::string& display);
+
+// Window timers: posts WM_TIMER for the calling thread's due timers, drops a window's
+// timers when it goes away (both under windowLock).
+void postDueTimers();
+void dropTimers(HWND hwnd);
+void timerDispatched(HWND hwnd, UINT_PTR id);  // takes windowLock itself
+extern std::atomic<int> liveTimerCount;
+
+// The window's own device context (under windowLock).
+HDC windowDcOf(Window& w);
+// Keeps a copy of a presented frame when HALVORINE_FRAME_DUMP asks for it (under
+// windowLock); null pixels stand for a black frame of the client size.
+void keepPresentedFrame(const Window& w, const void* pixels, int width, int height, int pitch);
 
 // Frees what a message that is dropped unread owns (a dropped-file list).
 void discardMessage(const MSG& msg);

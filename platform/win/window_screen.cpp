@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/win/display.h"
 #include "platform/win/gdi.h"
 #include "platform/win/window_internal.h"
 
@@ -11,7 +12,6 @@ namespace plat::win {
 namespace {
 
 GdiTag screenDc{GdiTag::Kind::ScreenDc, 0, true};
-GdiTag windowDc{GdiTag::Kind::WindowDc, 0, true};
 GdiTag blackBrush{GdiTag::Kind::Brush, 0, true};
 GdiTag nullBrush{GdiTag::Kind::Brush, 0, true};
 GdiTag applicationIcon{GdiTag::Kind::Icon, 0, true};
@@ -90,10 +90,22 @@ int GetCursorDisplayCount() {
   return cursorCount;
 }
 
-HDC GetDC(HWND hwnd) { return hwnd ? &windowDc : &screenDc; }
+// A window has one device context of its own, made on first use; it goes with the window.
+HDC windowDcOf(Window& w) {
+  if (!w.dc) w.dc.reset(new GdiTag{GdiTag::Kind::WindowDc, 0, true, toHandle(&w)});
+  return w.dc.get();
+}
+
+HDC GetDC(HWND hwnd) {
+  if (!hwnd) return &screenDc;
+  std::lock_guard lock(windowLock());
+  Window* w = findWindow(hwnd);
+  return w ? windowDcOf(*w) : nullptr;
+}
 int ReleaseDC(HWND, HDC) { return 1; }
 
-int GetDeviceCaps(HDC, int index) {
+int GetDeviceCaps(HDC dc, int index) {
+  if (dc && dc->kind == GdiTag::Kind::DisplayDc) return displayDeviceCaps(dc->display, index);
   std::lock_guard lock(windowLock());
   RECT r{0, 0, 1920, 1080};
   if (Backend* b = backend()) b->displayBounds(&r);
@@ -117,7 +129,7 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint) {
   Window* w = findWindow(hwnd);
   if (!w || !paint) return nullptr;
   std::memset(paint, 0, sizeof *paint);
-  paint->hdc = &windowDc;
+  paint->hdc = windowDcOf(*w);
   paint->rcPaint = RECT{0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top};
   validate(*w);
   return paint->hdc;
@@ -125,7 +137,6 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint) {
 
 BOOL EndPaint(HWND, const PAINTSTRUCT*) { return 1; }
 
-int FillRect(HDC dc, const RECT* rect, HBRUSH brush) { return dc && rect && brush ? 1 : 0; }
 
 BOOL GlobalMemoryStatusEx(MEMORYSTATUSEX* status) {
   if (!status || status->dwLength != sizeof(MEMORYSTATUSEX)) return 0;
@@ -164,6 +175,7 @@ BOOL PresentWindow(HWND hwnd, const void* pixels, int width, int height, int pit
   Window* w = findWindow(hwnd);
   if (!w || w->destroying) return 0;
   if (Backend* b = backend()) b->present(*w, pixels, width, height, pitch);
+  keepPresentedFrame(*w, pixels, width, height, pitch);
   ++w->presents;
   // The frame limit closes the window the way a user would.
   if (w->presentLimit > 0 && w->presents == w->presentLimit) {

@@ -1,0 +1,18 @@
+// Graphics start-up and shut-down, the software screens and the shared work buffers.
+#pragma once
+#include <cstddef>
+
+namespace ZaDod {
+
+int InitializeGraphics();
+int TerminateGraphics();
+int CreateSoftwareScreens();
+int ReleaseSoftwareScreens();
+// Grows shared work buffer 0, 1 or 2 to at least size bytes, keeping its contents.
+int ReserveDrawWorkBuffer(int index, size_t size);
+void* GetDrawWorkBuffer(int index);
+int ReleaseDrawWorkBuffers();
+// Before start-up only: 0 forbids Direct3D.
+int SetUseHardwareFlag(int flag);
+
+}  // namespace ZaDod

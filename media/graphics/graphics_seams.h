@@ -1,0 +1,63 @@
+// Temporary: what graphics start-up and shut-down need of modules that are not built
+// yet (graph handles, shaders and buffers, shadow maps, lights, render settings,
+// fonts and the mask). Each owner replaces its part; graphics_seams.cpp
+// holds the stand-in definitions.
+#pragma once
+#include "media/base/handle.h"
+#include "media/graphics/hardware_types.h"
+
+namespace ZaDod {
+
+// Graph records: only what start-up and shut-down touch.
+struct GraphData {
+    HandleEntryHeader header;
+    int movieHandle;  // -1 when the graph shows no movie
+};
+int InitGraphHandle(HandleEntryHeader* record);
+int TerminateGraphHandle(HandleEntryHeader* record);
+// Deletes the graphs that shut-down removes.
+int DeleteGraphsOnTerminate();
+
+// Records whose init callback points the data pointer at the inline area that follows
+// the fixed fields.
+struct ShaderHandleData {
+    HandleEntryHeader header;
+    void* data;
+};
+struct ShaderConstantBufferData {
+    HandleEntryHeader header;
+    void* data;
+};
+struct BufferHandleData {
+    HandleEntryHeader header;
+    void* data;
+};
+struct ShadowMapData {
+    HandleEntryHeader header;
+};
+int InitShaderHandle(HandleEntryHeader* record);
+int TerminateShaderHandle(HandleEntryHeader* record);
+int InitShaderConstantBufferHandle(HandleEntryHeader* record);
+int TerminateShaderConstantBufferHandle(HandleEntryHeader* record);
+int InitBufferHandle(HandleEntryHeader* record);
+int TerminateBufferHandle(HandleEntryHeader* record);
+int InitShadowMapHandle(HandleEntryHeader* record);
+int TerminateShadowMapHandle(HandleEntryHeader* record);
+
+// Deletes every light and the default light.
+int DeleteAllLightsOnTerminate();
+
+// The draw settings after start-up.
+int ResetDrawSettings();
+
+int InitializeFontManage();
+int TerminateFontManage();
+int InitializeMaskManage();
+int TerminateMaskManage();
+
+}  // namespace ZaDod
+
+namespace ZaDod {
+// Test facility of the temporary font seam: how often the font module was stopped.
+int GetFontManageStopCountForTest();
+}  // namespace ZaDod
