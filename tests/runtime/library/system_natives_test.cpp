@@ -1,3 +1,4 @@
+#include "media/system/graphics_seam.h"
 #include "runtime/library/command_line.h"
 #include "runtime/library/global_natives.h"
 #include "runtime/library/runtime_state.h"
@@ -23,6 +24,7 @@ TEST_F(SystemNativesTest, IsNaNTestsTheTag) {
 }
 
 TEST_F(SystemNativesTest, GetColorPacksWithoutTheTopByteAndSaturates) {
+  ZaDod::SetScreenMode(640, 480, 32, 60);  // a 32-bit screen
   kv::Value red = callNative(&kv::getColorNative, {I(255), I(0), I(0)});
   EXPECT_EQ(red.tag, kv::kInt);
   EXPECT_EQ(red.i, 16711680);
