@@ -3,12 +3,15 @@
 # make asan-test  the same with AddressSanitizer and UndefinedBehaviorSanitizer, in build-asan/
 # make bench      build the benchmarks optimised and run them
 # make fuzz       build the fuzz targets with clang and run each for FUZZ_SECONDS
+# make run        build and play the sample game examples/hello (headless for
+#                 RUN_FRAMES frames when there is no display)
 
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 300
+RUN_FRAMES ?= 120
 CMAKE_GEN = -G Ninja
 
-.PHONY: all build deps test asan-test bench fuzz clean
+.PHONY: all build deps test asan-test bench fuzz run clean
 
 all: build
 
@@ -41,6 +44,17 @@ fuzz: deps
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 	cmake --build build-fuzz -j $(JOBS)
 	bash scripts/run-fuzz.sh build-fuzz $(FUZZ_SECONDS)
+
+# The game runs in a copy under build/, so its log stays out of the sources.
+run: deps
+	$(MAKE) build
+	rm -rf build/hello && cp -r examples/hello build/hello
+	cd build/hello && if [ -n "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then \
+	  ../runtime/library/halvorine; \
+	else \
+	  echo "no display: running headless for $(RUN_FRAMES) frames"; \
+	  HALVORINE_HEADLESS=1 HALVORINE_FRAMES=$(RUN_FRAMES) ../runtime/library/halvorine; \
+	fi
 
 clean:
 	rm -rf build build-asan build-bench build-fuzz

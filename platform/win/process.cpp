@@ -4,11 +4,25 @@
 
 #include <cstdio>
 
+#include "platform/win/handle.h"
+#include "platform/win/missing.h"
+
 namespace plat::win {
 
 void ExitProcess(UINT exitCode) {
   std::fflush(nullptr);
   _exit(static_cast<int>(exitCode & 0xFF));
+}
+
+namespace {
+struct ProcessObject : KernelObject {};
+}  // namespace
+
+DWORD GetCurrentProcessId() { return static_cast<DWORD>(getpid()); }
+
+HANDLE OpenProcess(DWORD, BOOL, DWORD processId) {
+  if (IsStandInMissing("process") || processId != GetCurrentProcessId()) return nullptr;
+  return registerObject(new ProcessObject);
 }
 
 }  // namespace plat::win

@@ -28,10 +28,4 @@ void uint8ClampedArrayConstructor(KVContext* ctx);
 void float32ArrayConstructor(KVContext* ctx);
 void float64ArrayConstructor(KVContext* ctx);
 
-// TEMPORARY SEAM (registration): fills the VM's bootstrap hook table with
-// interim versions of the two registration set-ups, which run the VM's
-// member set-ups and put the natives above at their global places. The
-// full class and global tables replace them.
-void installCoreRegistration();
-
 }  // namespace kv

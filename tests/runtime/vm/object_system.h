@@ -3,7 +3,7 @@
 // natives, bootstrap and the type names.
 #pragma once
 
-#include "runtime/library/core_natives.h"
+#include "runtime/library/library_hooks.h"
 #include "runtime/vm/bootstrap.h"
 #include "runtime/vm/context.h"
 #include "runtime/vm/errors.h"
@@ -17,7 +17,7 @@ inline void freshObjectSystem() {
   kv::closeLogFile();
   kv::resetWarningLimiter();
   kv::resetThreadRegistry();
-  kv::installCoreRegistration();
+  kv::installRuntimeLibrary();
   kv::bootstrapObjectSystem();
   kv::initRuntimeConstants();
 }

@@ -13,7 +13,7 @@
 #include <sstream>
 #include <string>
 
-#include "runtime/library/core_natives.h"
+#include "runtime/library/library_hooks.h"
 #include "runtime/vm/atoms.h"
 #include "runtime/vm/bootstrap.h"
 #include "runtime/vm/context.h"
@@ -41,7 +41,7 @@ class VmTest : public ::testing::Test {
     dir_ = tmpl;
     logPath_ = dir_ + "/kvlog.txt";
     ASSERT_TRUE(kv::openLogFile(logPath_.c_str()));
-    kv::installCoreRegistration();
+    kv::installRuntimeLibrary();
     kv::bootstrapObjectSystem();
     kv::initRuntimeConstants();
   }

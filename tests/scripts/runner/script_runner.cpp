@@ -24,7 +24,7 @@
 
 #include "runtime/compiler/compile_driver.h"
 #include "runtime/compiler/compile_scope.h"
-#include "runtime/library/core_natives.h"
+#include "runtime/library/library_hooks.h"
 #include "runtime/vm/bootstrap.h"
 #include "runtime/vm/context.h"
 #include "runtime/vm/errors.h"
@@ -34,7 +34,6 @@
 #include "runtime/vm/scheduler.h"
 #include "runtime/vm/vm_hooks.h"
 #include "tests/scripts/runner/object_modes.h"
-#include "tests/scripts/runner/test_natives.h"
 
 namespace {
 
@@ -192,10 +191,9 @@ int main(int argc, char** argv) {
     std::cerr << "cannot open " << logPath << "\n";
     return 2;
   }
-  kv::installCoreRegistration();
+  kv::installRuntimeLibrary();
   kv::bootstrapObjectSystem();
   kv::initRuntimeConstants();
-  kv::test::bindTestNatives();
   kv::setRuntimeLoadHook(testRuntimeLoad);
   kv::test::writeModuleObjects(gCaseFolder);
   bool made = runCase(tickLimit);

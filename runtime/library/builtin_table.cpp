@@ -1,0 +1,219 @@
+#include "runtime/library/builtin_table.h"
+
+#include <cstring>
+
+#include "runtime/library/core_natives.h"
+#include "runtime/library/global_natives.h"
+#include "runtime/library/random_generator.h"
+#include "runtime/library/temporary_natives.h"
+#include "runtime/vm/activation.h"
+#include "runtime/vm/atoms.h"
+#include "runtime/vm/builtin_classes.h"
+#include "runtime/vm/context.h"
+#include "runtime/vm/roots.h"
+
+namespace kv {
+namespace {
+
+constexpr int32_t kStringFunctionClassId = 10;
+constexpr int32_t kStringExtraSlots = 4;
+constexpr int32_t kFromCharCodeSlot = 2;
+
+std::vector<BuiltinClassEntry> gTable;
+// Classes whose function objects carry static members: (class id, function).
+std::vector<std::pair<int32_t, KVfobj*>> gStaticMemberClasses;
+KVfobj* gTypedArrayBase = nullptr;
+
+KVfobj* functionObject(NativeFunction native, int32_t params, int32_t classId, int32_t extraSlots, uint8_t ctorFlag) {
+  return newClassConstructor(permanentCallable(Callable{nullptr, nullptr, native}),
+                             permanentNames(NameVector(params, 0)), nullptr, classId, extraSlots, ctorFlag);
+}
+
+void addRow(int32_t kind, const char* name, KVfobj* fn, MemberSetup setup) {
+  gTable.push_back(BuiltinClassEntry{kind, static_cast<int32_t>(gTable.size()), name, fn, setup});
+}
+
+void stringSetup(KVfobj* fn) { setupStringClass(fn); }
+void arraySetup(KVfobj* fn) { setupArrayClass(fn); }
+void microThreadSetup(KVfobj*) { setupMicroThreadClass(); }
+void tupleSetup(KVfobj* fn) { setupTupleClass(fn); }
+void liteIterSetup(KVfobj*) { setupRestarterClass(); }
+void arrayBufferSetup(KVfobj* fn) {
+  setupArrayBufferClass();
+  *fn->props.cells[1] = Value::makeObject(gBuiltins.arrayBufferProto);
+}
+
+// Classes whose natives are still temporary: their member set-ups stay empty.
+void temporaryClass(const char* name, int32_t params) {
+  registerClass(name, temporaryRowNative(static_cast<int32_t>(gTable.size())), params, nullptr, 1, 0);
+}
+void temporaryFunction(const char* name, int32_t params) {
+  registerGlobalFunction(name, temporaryRowNative(static_cast<int32_t>(gTable.size())), params);
+}
+
+void registerRows() {
+  registerObjectClass(&objectConstructor, 0, nullptr);
+  registerClass("String", &stringConstructor, 1, &stringSetup, kStringFunctionClassId, kStringExtraSlots);
+  registerClass("Array", &arrayConstructor, 1, &arraySetup, 1, 0);
+  registerNativeOnlyClass("MicroThread", 0, &microThreadSetup);
+  temporaryClass("SoftImage", 3);
+  temporaryClass("Picture", 2);
+  temporaryClass("FramerPicture", 6);
+  temporaryClass("PartPicture", 5);
+  temporaryClass("Sprite", 7);
+  temporaryClass("Rota3", 6);
+  temporaryClass("BoxShape", 3);
+  temporaryClass("TriangleShape", 7);
+  temporaryClass("CircleShape", 2);
+  temporaryClass("LineShape", 5);
+  temporaryClass("PixelShape", 2);
+  temporaryClass("OvalShape", 3);
+  for (const char* n : {"Shapex002", "Shapex003", "Shapex004", "Shapex005", "Shapex006"}) reserveClassName(n);
+  temporaryClass("Label", 2);
+  temporaryClass("NumericLabel", 2);
+  temporaryClass("Layer", 3);
+  temporaryClass("Container", 3);
+  registerNativeOnlyClass("Sound", 0, nullptr);
+  registerNativeOnlyClass("Font", 0, nullptr);
+  registerClass("RandomGenerator", &randomGeneratorConstructor, 1, &setupRandomGeneratorClass, 1, 0);
+  registerClass("Tuple", &tupleConstructor, 9, &tupleSetup, 1, 0);
+  // Counts outside 2..9 are the constructor's to report, so it sees every argument.
+  gTable.back().function->staticNative = 1;
+  registerNativeOnlyClass("LiteIter", 0, &liteIterSetup);
+  for (const char* n : {"Ctor001", "Ctor002", "Ctor003", "Ctor004", "Ctor005", "Ctor006"}) reserveClassName(n);
+  registerClass("ArrayBuffer", &arrayBufferConstructor, 1, &arrayBufferSetup, 1, 0);
+
+  gTypedArrayBase = functionObject(&noOpNative, 3, 1, 0, 0);
+  registerTypedArrayClass("Int32Array", &int32ArrayConstructor);
+  registerTypedArrayClass("Int16Array", &int16ArrayConstructor);
+  registerTypedArrayClass("Int8Array", &int8ArrayConstructor);
+  registerTypedArrayClass("Uint32Array", &int32ArrayConstructor);
+  registerTypedArrayClass("Uint16Array", &uint16ArrayConstructor);
+  registerTypedArrayClass("Uint8Array", &uint8ArrayConstructor);
+  registerTypedArrayClass("Uint8ClampedArray", &int8ArrayConstructor);
+  registerTypedArrayClass("Float32Array", &float32ArrayConstructor);
+  registerTypedArrayClass("Float64Array", &float64ArrayConstructor);
+
+  registerGlobalFunction("spawn", &spawnNative, 9);
+  registerGlobalFunction("cx000", &noOpNative, 0);
+  temporaryFunction("load_picture", 2);
+  temporaryFunction("load_sound", 1);
+  temporaryFunction("load_font", 5);
+  registerGlobalFunction("load_file", &loadFileNative, 2);
+  temporaryFunction("make_canvas", 3);
+  temporaryFunction("begin_direct_paint", 1);
+  temporaryFunction("end_direct_paint", 0);
+  temporaryFunction("direct_paint", 7);
+  temporaryFunction("canvas_to_memory", 5);
+  temporaryFunction("direct_box", 6);
+  temporaryFunction("direct_triangle", 8);
+  temporaryFunction("direct_circle", 5);
+  temporaryFunction("direct_line", 5);
+  temporaryFunction("direct_pixel", 3);
+  temporaryFunction("play_sound", 2);
+  temporaryFunction("stop_sound", 0);
+  temporaryFunction("enlayer", 2);
+  temporaryFunction("unlayer", 1);
+  temporaryFunction("encontainer", 2);
+  temporaryFunction("decontainer", 1);
+  registerGlobalFunction("listen", &listenNative, 1);
+  registerGlobalFunction("get_color", &getColorNative, 3);
+  registerGlobalFunction("set_mouse_mode", &setMouseModeNative, 1);
+  registerGlobalFunction("set_background_color", &setBackgroundColorNative, 3);
+  registerGlobalFunction("set_graph_mode", &setGraphModeNative, 3);
+  registerGlobalFunction("set_window_text", &setWindowTextNative, 1);
+  temporaryFunction("direct_label", 6);
+  temporaryFunction("direct_oval", 6);
+  for (const char* n : {"dx001", "dx002", "dx003", "dx004", "dx005"}) registerGlobalFunction(n, &noOpNative, 3);
+  registerGlobalFunction("check_hit_key", &checkHitKeyNative, 1);
+  registerGlobalFunction("dz000", &dz000Native, 0);
+  registerGlobalFunction("dz001", &dz001Native, 0);
+  registerGlobalFunction("dz002", &noOpNative, 0);
+  registerGlobalFunction("dz003", &noOpNative, 0);
+  registerGlobalFunction("dz004", &noOpNative, 1);
+  registerGlobalFunction("dz005", &noOpNative, 0);
+}
+
+// The typed-array prototype: made once, held by the shared base in the
+// cell a function object keeps the prototype of its new objects in.
+void setupTypedArrayPrototype() {
+  setupTypedArrayClass();
+  *gTypedArrayBase->props.cells[1] = Value::makeObject(gBuiltins.typedArrayProto);
+}
+
+void registerStaticMembers() {
+  for (auto& [classId, fn] : gStaticMemberClasses) {
+    if (classId != kStringFunctionClassId) throw CompileError(33);
+    setSlotIndex(kStringFunctionClassId, "fromCharCode", kFromCharCodeSlot);
+  }
+}
+
+void installRows() {
+  Value* globals = gGlobalObject->areas[0];
+  for (const BuiltinClassEntry& e : gTable) {
+    switch (e.kind) {
+      case kBuiltinTypedArray:
+        *e.function->props.cells[1] = Value::makeObject(gTypedArrayBase->constructorPrototype());
+        [[fallthrough]];
+      case kBuiltinObject:
+      case kBuiltinClass:
+      case kBuiltinFunction: globals[e.index] = Value::makeObject(e.function); break;
+      default: break;
+    }
+  }
+}
+
+}  // namespace
+
+void noOpNative(KVContext* ctx) { ctx->pushUndefined(); }
+
+const std::vector<BuiltinClassEntry>& builtinClassTable() { return gTable; }
+
+void registerObjectClass(NativeFunction ctor, int32_t params, MemberSetup setup) {
+  gCore.objectF->callable = permanentCallable(Callable{nullptr, nullptr, ctor});
+  gCore.objectF->firstCells = permanentNames(NameVector(params, 0));
+  gCore.objectF->constructorFlag = 1;
+  addRow(kBuiltinObject, "Object", gCore.objectF, setup);
+}
+
+void registerClass(const char* name, NativeFunction ctor, int32_t params, MemberSetup setup, int32_t classId,
+                   int32_t extraSlots) {
+  KVfobj* fn = functionObject(ctor, params, classId, extraSlots, 1);
+  if (classId != 1 && extraSlots >= 1) gStaticMemberClasses.emplace_back(classId, fn);
+  addRow(kBuiltinClass, name, fn, setup);
+}
+
+void registerNativeOnlyClass(const char* name, int32_t params, MemberSetup setup) {
+  addRow(kBuiltinNativeOnly, name, functionObject(&noOpNative, params, 1, 0, 1), setup);
+}
+
+void registerTypedArrayClass(const char* name, NativeFunction ctor) {
+  addRow(kBuiltinTypedArray, name, functionObject(ctor, 3, 1, 0, 1), nullptr);
+}
+
+void registerGlobalFunction(const char* name, NativeFunction fn, int32_t params) {
+  addRow(kBuiltinFunction, name, functionObject(fn, params, 1, 0, 0), nullptr);
+}
+
+void reserveClassName(const char* name) { addRow(kBuiltinReserved, name, nullptr, nullptr); }
+
+void setupBuiltinClassesAndGlobals() {
+  // A second start-up in one process (tests) makes the rows afresh.
+  gTable.clear();
+  gStaticMemberClasses.clear();
+  registerRows();
+  for (const BuiltinClassEntry& e : gTable)
+    if (e.setup) e.setup(e.function);
+  setupTypedArrayPrototype();
+  registerStaticMembers();
+  installRows();
+}
+
+int32_t findBuiltinClassByName(const char* name) {
+  if (!name) return -1;
+  for (const BuiltinClassEntry& e : gTable)
+    if (std::strcmp(e.name, name) == 0) return e.index;
+  return -1;
+}
+
+}  // namespace kv

@@ -1,0 +1,14 @@
+// The frame loop: one scheduler tick, the layers and one flip per frame
+// until the window closes or Escape is pressed.
+#pragma once
+
+namespace kv {
+
+// From the first tick on. Returns when the run ends in order; a script's
+// RuntimeError leaves it.
+void runGame();
+
+// Draws every visible, non-empty layer in list order.
+void drawAllLayers();
+
+}  // namespace kv

@@ -1,0 +1,34 @@
+// What the object system and the interpreter call in the runtime library.
+#include "runtime/library/builtin_table.h"
+#include "runtime/library/module_load.h"
+#include "runtime/library/object_slots.h"
+#include "runtime/library/random_generator.h"
+#include "runtime/library/library_hooks.h"
+#include "runtime/library/runtime_state.h"
+#include "runtime/library/runtime_tables.h"
+#include "runtime/library/temporary_natives.h"
+#include "runtime/vm/bootstrap_hooks.h"
+#include "runtime/vm/vm_hooks.h"
+
+namespace kv {
+namespace {
+
+int32_t makeDefaultFont(const char*) {
+  createDefaultFont();
+  return gRuntime.defaultFont;
+}
+
+}  // namespace
+
+void installRuntimeLibrary() {
+  BootstrapHooks& h = bootstrapHooks();
+  h.setupGlobalRandomEngine = &prepareRuntimeTables;
+  h.setupBuiltinObjectSlots = &setupBuiltinObjectSlots;
+  h.setupBuiltinClassesAndGlobals = &setupBuiltinClassesAndGlobals;
+  h.createDefaultRandomGenerator = &createDefaultRandomGenerator;
+  h.createFontHandle = &makeDefaultFont;
+  setRuntimeLoadHook(&runtimeLoad);
+  installTemporaryArrayMethods();
+}
+
+}  // namespace kv

@@ -1,0 +1,42 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "runtime/library/runtime_main.h"
+#include "runtime/vm/errors.h"
+#include "runtime/vm/log.h"
+
+namespace {
+
+std::string endingOf(const std::function<void()>& body, int& status) {
+  kv::closeLogFile();
+  testing::internal::CaptureStdout();
+  status = kv::runEndingInOrder(body);
+  return testing::internal::GetCapturedStdout();
+}
+
+TEST(RuntimeMain, ThrowingBodyEndsInOrderWithStatusOne) {
+  int status = 0;
+  std::string out = endingOf([] { throw std::runtime_error("out of luck"); }, status);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(out, "out of luck\nSystem: closing logfile.\n");
+  out = endingOf([] { throw kv::CompileError(33); }, status);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(out.find("ERROR: (Ec0033)"), std::string::npos);
+  EXPECT_NE(out.find("System: closing logfile.\n"), std::string::npos);
+  out = endingOf([] { throw kv::RuntimeError(20); }, status);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(out.find("(Ex2020)"), std::string::npos);
+  EXPECT_NE(out.find("System: runtime error occured; the program was aborted.\nSystem: closing logfile.\n"),
+            std::string::npos);
+}
+
+TEST(RuntimeMain, BodyThatReturnsEndsWithStatusZero) {
+  int status = 1;
+  std::string out = endingOf([] {}, status);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(out, "System: closing logfile.\n");
+}
+
+}  // namespace

@@ -1,0 +1,203 @@
+#!/usr/bin/env python3
+"""Runs halvorine on a fresh copy of one case folder and compares what it left.
+
+    run_case.py <halvorine> <case-folder> <work-folder>
+
+A case folder holds the game's files and these expectation files (none is copied):
+  args           the command-line arguments, one a line
+  before         earlier runs, one a line: its arguments separated by blanks (their
+                 results are not checked; e.g. "-m" writes the object file first)
+  env            KEY=VALUE lines added to the environment
+  expect.status  the exit status (0 when absent)
+  expect.log     every line of kvlog.txt, in order
+  expect.stdout  every line of standard output, in order
+  expect.files   lines "exists NAME", "absent NAME", "prefix NAME HEXBYTES"
+  expect.frame   "size W H" and "pixel X Y R G B" lines on the dumped frame (frame.png)
+In expected lines, {date} stands for a date-and-time text, {n} for a whole number
+and {argv0} for the program's path.
+"""
+import os
+import re
+import shutil
+import struct
+import subprocess
+import sys
+import zlib
+
+EXPECT_FILES = {"args", "before", "env", "expect.status", "expect.log", "expect.stdout", "expect.files", "expect.frame"}
+TIMEOUT = 20
+
+
+def read_lines(path):
+    with open(path, "rb") as f:
+        return f.read().decode("utf-8", "replace").split("\n")[:-1] if os.path.getsize(path) else []
+
+
+def optional_lines(case, name):
+    path = os.path.join(case, name)
+    return read_lines(path) if os.path.exists(path) else None
+
+
+def line_pattern(expected, argv0):
+    parts = re.split(r"(\{date\}|\{n\}|\{argv0\})", expected)
+    out = ""
+    for p in parts:
+        if p == "{date}":
+            out += r"\d+/\d+/\d+ \d+:\d+:\d+"
+        elif p == "{n}":
+            out += r"-?\d+"
+        elif p == "{argv0}":
+            out += re.escape(argv0)
+        else:
+            out += re.escape(p)
+    return re.compile(out + r"\Z")
+
+
+def compare_lines(what, expected, actual, argv0):
+    for i, want in enumerate(expected):
+        if i >= len(actual):
+            return f"{what}: line {i + 1} missing, expected: {want}"
+        if not line_pattern(want, argv0).match(actual[i]):
+            return f"{what}: line {i + 1} is\n  {actual[i]}\nexpected\n  {want}"
+    if len(actual) > len(expected):
+        return f"{what}: unexpected line {len(expected) + 1}: {actual[len(expected)]}"
+    return None
+
+
+def read_png(path):
+    """Width, height and RGBA rows of an 8-bit RGB or RGBA PNG without interlace."""
+    with open(path, "rb") as f:
+        data = f.read()
+    if data[:8] != b"\x89PNG\r\n\x1a\n":
+        raise ValueError("not a PNG")
+    pos, idat, width, height, ctype = 8, b"", 0, 0, 0
+    while pos < len(data):
+        n, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        body = data[pos + 8:pos + 8 + n]
+        if kind == b"IHDR":
+            width, height, depth, ctype = struct.unpack(">IIBB", body[:10])
+            if depth != 8 or ctype not in (2, 6):
+                raise ValueError("unsupported PNG kind")
+        elif kind == b"IDAT":
+            idat += body
+        pos += 12 + n
+    bpp = 4 if ctype == 6 else 3
+    raw = zlib.decompress(idat)
+    stride = width * bpp
+    rows, prev = [], bytearray(stride)
+    for y in range(height):
+        f = raw[y * (stride + 1)]
+        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for x in range(stride):
+            a = line[x - bpp] if x >= bpp else 0
+            b = prev[x]
+            c = prev[x - bpp] if x >= bpp else 0
+            if f == 1:
+                line[x] = (line[x] + a) & 255
+            elif f == 2:
+                line[x] = (line[x] + b) & 255
+            elif f == 3:
+                line[x] = (line[x] + (a + b) // 2) & 255
+            elif f == 4:
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                line[x] = (line[x] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
+        rows.append(bytes(line))
+        prev = line
+    return width, height, bpp, rows
+
+
+def check_files(work, lines):
+    for line in lines:
+        words = line.split()
+        if not words:
+            continue
+        path = os.path.join(work, words[1])
+        if words[0] == "exists" and not os.path.exists(path):
+            return f"file {words[1]} does not exist"
+        if words[0] == "absent" and os.path.exists(path):
+            return f"file {words[1]} exists"
+        if words[0] == "prefix":
+            want = bytes.fromhex(words[2])
+            if not os.path.exists(path):
+                return f"file {words[1]} does not exist"
+            with open(path, "rb") as f:
+                got = f.read(len(want))
+            if got != want:
+                return f"file {words[1]} starts with {got.hex()}, expected {want.hex()}"
+    return None
+
+
+def check_frame(work, lines):
+    path = os.path.join(work, "frame.png")
+    if not os.path.exists(path):
+        return "no frame was dumped"
+    width, height, bpp, rows = read_png(path)
+    for line in lines:
+        words = line.split()
+        if not words:
+            continue
+        if words[0] == "size" and (width, height) != (int(words[1]), int(words[2])):
+            return f"frame is {width}x{height}, expected {words[1]}x{words[2]}"
+        if words[0] == "pixel":
+            x, y = int(words[1]), int(words[2])
+            got = tuple(rows[y][x * bpp:x * bpp + 3])
+            want = tuple(int(v) for v in words[3:6])
+            if got != want:
+                return f"pixel ({x}, {y}) is {got}, expected {want}"
+    return None
+
+
+def main():
+    if len(sys.argv) != 4:
+        print(__doc__)
+        return 2
+    program, case, work = os.path.abspath(sys.argv[1]), sys.argv[2], sys.argv[3]
+    shutil.rmtree(work, ignore_errors=True)
+    shutil.copytree(case, work, ignore=lambda d, names: [n for n in names if n in EXPECT_FILES])
+    args = optional_lines(case, "args") or []
+    env = dict(os.environ)
+    env["HALVORINE_HEADLESS"] = "1"
+    env.pop("HALVORINE_MISSING", None)
+    for line in optional_lines(case, "env") or []:
+        if "=" in line:
+            key, value = line.split("=", 1)
+            env[key] = value.replace("{work}", work)
+    for line in optional_lines(case, "before") or []:
+        subprocess.run([program] + line.split(), cwd=work, env=env, capture_output=True, timeout=TIMEOUT)
+    try:
+        run = subprocess.run([program] + args, cwd=work, env=env, capture_output=True, timeout=TIMEOUT)
+    except subprocess.TimeoutExpired:
+        print(f"halvorine did not end within {TIMEOUT} s")
+        return 1
+    stdout = run.stdout.decode("utf-8", "replace").split("\n")[:-1]
+    failures = []
+    status = int((optional_lines(case, "expect.status") or ["0"])[0])
+    if run.returncode != status:
+        failures.append(f"exit status {run.returncode}, expected {status}")
+    expected_log = optional_lines(case, "expect.log")
+    if expected_log is not None:
+        positional = [a for a in args if not a.startswith("-")]
+        log_path = os.path.join(work, positional[1] if len(positional) > 1 else "kvlog.txt")
+        actual = read_lines(log_path) if os.path.exists(log_path) else []
+        failures.append(compare_lines("kvlog", expected_log, actual, program))
+    expected_out = optional_lines(case, "expect.stdout")
+    if expected_out is not None:
+        failures.append(compare_lines("stdout", expected_out, stdout, program))
+    files = optional_lines(case, "expect.files")
+    if files is not None:
+        failures.append(check_files(work, files))
+    frame = optional_lines(case, "expect.frame")
+    if frame is not None:
+        failures.append(check_frame(work, frame))
+    failures = [f for f in failures if f]
+    if failures:
+        print("\n".join(failures))
+        print("--- standard output ---")
+        print(run.stdout.decode("utf-8", "replace"))
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
