@@ -5,6 +5,8 @@
 #include "media/system/system.h"
 #include "media/system/window.h"
 #include "runtime/library/command_line.h"
+#include "media/graphics/render_settings.h"
+#include "media/graphics/screen.h"
 #include "runtime/library/media_seam.h"
 #include "runtime/library/object_slots.h"
 #include "runtime/library/runtime_state.h"
@@ -48,7 +50,7 @@ void runGame() {
   Scheduler::tick();
   if (gSettings.tickBudget > 0 && gSettings.tickBudget-- == 1) return;
   ZaDod::SetDrawTarget(-2);
-  media::SetDrawableGraphMultiSample(0, 0);
+  ZaDod::SetDrawableGraphMultiSample(0, 0);
   gRuntime.loopRunning = 1;
   tagInputCells();
   int32_t wheelTotal = 0;
@@ -58,7 +60,7 @@ void runGame() {
     refreshInput(wheelTotal);
     Scheduler::tick();
     drawAllLayers();
-    media::SetDrawBlendMode(0, 0);
+    ZaDod::SetDrawBlendMode(0, 0);
     ZaDod::FlipScreen();
     if (++gRuntime.sixtyFrames == 60) {
       gRuntime.sixtyFrames = 0;

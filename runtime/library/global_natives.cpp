@@ -6,6 +6,8 @@
 #include "media/system/graphics_seam.h"
 #include "media/system/window.h"
 #include "runtime/library/command_line.h"
+#include "media/graphics/render_settings.h"
+#include "media/graphics/screen.h"
 #include "runtime/library/media_seam.h"
 #include "runtime/library/native_args.h"
 #include "runtime/library/runtime_state.h"
@@ -52,7 +54,7 @@ void setMouseModeNative(KVContext* ctx) {
 }
 
 void setBackgroundColorNative(KVContext* ctx) {
-  media::SetBackgroundColor(intArg(ctx, 0, 0), intArg(ctx, 1, 0), intArg(ctx, 2, 0));
+  ZaDod::SetBackgroundColor(intArg(ctx, 0, 0), intArg(ctx, 1, 0), intArg(ctx, 2, 0));
   ctx->pushUndefined();
 }
 

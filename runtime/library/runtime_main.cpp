@@ -21,6 +21,8 @@
 #include "runtime/library/command_line.h"
 #include "runtime/library/game_loop.h"
 #include "runtime/library/library_hooks.h"
+#include "media/graphics/render_settings.h"
+#include "media/graphics/screen.h"
 #include "runtime/library/media_seam.h"
 #include "runtime/library/runtime_state.h"
 #include "runtime/vm/bootstrap.h"
@@ -68,7 +70,7 @@ void startUp(int argc, const char* const* argv) {
   bootstrapObjectSystem();
   doubleLogLimit();
   if (gSettings.displayIndex >= 0) {
-    int r = media::SetUseDisplayIndex(gSettings.displayIndex);
+    int r = ZaDod::SetUseDisplayIndex(gSettings.displayIndex);
     logSystem(("SetUseDisplayIndex(" + std::to_string(gSettings.displayIndex) + ") -> " + std::to_string(r)).c_str());
   }
   ZaDod::ChangeWindowMode(1);
