@@ -1,4 +1,5 @@
 // Read-only queries on the screen and the draw target, and copies out of it.
+#include "media/graphics/graph.h"
 #include "media/graphics/hardware.h"
 #include "media/graphics/render_settings.h"
 #include "media/system/window.h"
@@ -23,10 +24,10 @@ int GetScreenState(int* width, int* height, int* colorBitDepth) {
 
 int GetGraphSize(int handle, int* width, int* height) {
     if (handle == -4 || handle == -2) return GetMainScreenSize(width, height);
-    GraphTargetInfo info;
-    if (GetGraphTargetInfo(handle, &info) != 0) return -1;
-    if (width) *width = info.width;
-    if (height) *height = info.height;
+    const GraphData* graph = GetGraphData(handle, 1);
+    if (graph == nullptr) return -1;
+    if (width) *width = graph->area.width;
+    if (height) *height = graph->area.height;
     return 0;
 }
 
@@ -44,33 +45,34 @@ unsigned int GetDrawTargetPixel(int x, int y) {
 int CopyGraphRectToGraph(int srcHandle, int surface, int x1, int y1, int x2, int y2, int destX, int destY,
                          int destHandle) {
     (void)surface;
-    GraphTargetInfo dest;
-    if (GetGraphTargetInfo(destHandle, &dest) != 0 || dest.loading) return -1;
+    GraphData* dest = GetGraphData(destHandle, 0);
+    if (dest == nullptr) return -1;
     int srcWidth, srcHeight;
-    GraphTargetInfo src{};
-    const bool srcGraph = GetGraphTargetInfo(srcHandle, &src) == 0;
+    GraphData* src = GetGraphData(srcHandle, 1);
+    const bool srcGraph = src != nullptr;
     if (srcGraph) {
-        if (src.loading) return -1;
-        srcWidth = src.width, srcHeight = src.height;
+        if (src->header.ASyncLoadCount != 0) return -1;
+        srcWidth = src->area.width, srcHeight = src->area.height;
     } else if (srcHandle == -4 || srcHandle == -2) {
         GetMainScreenSize(&srcWidth, &srcHeight);
     } else {
         return -1;
     }
     if (x1 < 0 || y1 < 0 || x1 >= x2 || y1 >= y2 || x2 > srcWidth || y2 > srcHeight) return -1;
-    if (destX < 0 || destY < 0 || destX + (x2 - x1) > dest.width || destY + (y2 - y1) > dest.height) return -1;
+    if (destX < 0 || destY < 0 || destX + (x2 - x1) > dest->area.width || destY + (y2 - y1) > dest->area.height) return -1;
     const ImageRect rect{x1, y1, x2, y2};
     if (GraphicsSys.hardware) return Graphics_Hardware_CopyGraphRectToGraph(&rect, srcHandle, destHandle, destX, destY);
-    const MEMIMG* from = srcGraph ? src.image : &GraphicsSys.mainScreen;
-    if (from == nullptr || dest.image == nullptr) return -1;
-    BltMemImg(dest.image, from, &rect, destX, destY);
+    const MEMIMG* from = srcGraph ? GetGraphSoftImage(src) : &GraphicsSys.mainScreen;
+    MEMIMG* to = GetGraphSoftImage(dest);
+    if (from == nullptr || to == nullptr) return -1;
+    BltMemImg(to, from, &rect, destX, destY);
     return 0;
 }
 
 int CopyDrawTargetRectToGraph(int x1, int y1, int x2, int y2, int handle) {
-    GraphTargetInfo info;
-    if (GetGraphTargetInfo(handle, &info) != 0 || info.loading) return -1;
-    if (info.width != x2 - x1 || info.height != y2 - y1) return -1;
+    const GraphData* graph = GetGraphData(handle, 0);
+    if (graph == nullptr) return -1;
+    if (graph->area.width != x2 - x1 || graph->area.height != y2 - y1) return -1;
     return CopyGraphRectToGraph(GraphicsDrawSettings.targets[0].handle, GraphicsDrawSettings.targets[0].surfaceIndex,
                                 x1, y1, x2, y2, 0, 0, handle);
 }

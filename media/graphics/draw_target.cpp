@@ -1,6 +1,7 @@
 // The draw area and the draw target.
 #include <utility>
 
+#include "media/graphics/graph.h"
 #include "media/graphics/hardware.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
@@ -79,11 +80,13 @@ int SetDrawTarget(int handle) {
     DrawSettings& s = GraphicsDrawSettings;
     if (!GraphicsSys.started) return -1;
     const bool screen = handle == -4 || handle == -2 || handle == -3 || handle == -5;
-    GraphTargetInfo info{};
+    MEMIMG* image = nullptr;
     if (!screen) {
-        if (GetGraphTargetInfo(handle, &info) != 0 || info.loading || !info.drawable) return -1;
+        GraphData* graph = GetGraphData(handle, 0);
+        if (graph == nullptr || graph->orig == nullptr || !graph->orig->request.drawable) return -1;
+        image = GetGraphSoftImage(graph);
         // The software renderer draws onto images without an alpha channel only.
-        if (!GraphicsSys.hardware && (info.image == nullptr || info.image->base->useAlpha)) return -1;
+        if (!GraphicsSys.hardware && (image == nullptr || image->base->useAlpha)) return -1;
     }
     if (s.targets[0].handle == -4) {
         if (GraphicsSys.hardware) Graphics_Hardware_SetupSubBackBuffer(1);
@@ -102,7 +105,7 @@ int SetDrawTarget(int handle) {
     if (GraphicsSys.hardware)
         Graphics_Hardware_SetDrawTarget(handle, old.surfaceIndex, nullptr, nullptr, nullptr, nullptr);
     else
-        SetMemImgDrawTarget(screen ? &GraphicsSys.mainScreen : info.image);
+        SetMemImgDrawTarget(screen ? &GraphicsSys.mainScreen : image);
 
     if (!GraphicsRender.keepSettingsOnTargetChange) {
         if (oldWidth == width && oldHeight == height) {

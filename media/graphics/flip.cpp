@@ -4,6 +4,7 @@
 #include "media/file/async_load.h"
 #include "media/graphics/display.h"
 #include "media/graphics/graph_load.h"
+#include "media/graphics/graph.h"
 #include "media/graphics/hardware.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
@@ -95,12 +96,12 @@ int LockDrawTargetBuffer(const ImageRect* rect, BaseImage* out, int handle, int 
         handle = GraphicsDrawSettings.targets[0].handle;
         surfaceIndex = GraphicsDrawSettings.targets[0].surfaceIndex;
     }
-    GraphTargetInfo info{};
-    const bool graph = GetGraphTargetInfo(handle, &info) == 0;
+    GraphData* record = GetGraphData(handle, 1);
+    const bool graph = record != nullptr;
     int width, height;
     if (graph) {
-        width = info.width;
-        height = info.height;
+        width = record->area.width;
+        height = record->area.height;
     } else if (GetDrawTargetSize(GraphicsDrawSettings.targets[0].handle, &width, &height) != 0) {
         return -1;
     }
@@ -111,7 +112,7 @@ int LockDrawTargetBuffer(const ImageRect* rect, BaseImage* out, int handle, int 
         if (Graphics_Hardware_LockDrawTargetBuffer(rect, out, graph ? handle : -1, readOnly, surfaceIndex) != 0)
             return -1;
     } else {
-        const MEMIMG* image = graph ? info.image : &GraphicsSys.mainScreen;
+        const MEMIMG* image = graph ? GetGraphSoftImage(record) : &GraphicsSys.mainScreen;
         if (image == nullptr || !CheckValidMemImg(image)) return -1;
         const MemImgBase* base = image->base;
         out->format = *base->colorData;

@@ -57,6 +57,10 @@ struct GraphData {
 };
 
 GraphData* GetGraphData(int handle, int allowLoading = 0);
+// The software image view of a graph; null when it is held in textures or has no image yet.
+inline MEMIMG* GetGraphSoftImage(GraphData* graph) {
+    return graph->orig != nullptr && !graph->orig->request.hardware ? &graph->image : nullptr;
+}
 int CheckGraphHandleReady(int handle);
 int InitGraphHandle(HandleEntryHeader* record);
 int TerminateGraphHandle(HandleEntryHeader* record);

@@ -9,6 +9,7 @@
 #include "media/graphics/graph_async.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hardware.h"
+#include "media/graphics/render_settings.h"
 
 namespace ZaDod {
 
@@ -229,10 +230,8 @@ int TerminateGraphHandle(HandleEntryHeader* record) {
     for (int slot = 0; slot < kMaxRenderTargets; ++slot) {
         if (settings.targets[slot].handle != handle) continue;
         if (slot == 0) {
-            // Until the screen's own draw-target switch exists, fall back to the front
-            // screen directly.
-            settings.targets[0] = RenderTargetSlot{-4, 0};
-            if (GraphicsSys.hardware != 1) SetMemImgDrawTarget(&GraphicsSys.mainScreen);
+            // Without started graphics there is no screen to switch to; only the slot is reset.
+            if (SetDrawTarget(-4) != 0) settings.targets[0] = RenderTargetSlot{-4, 0};
         } else if (GraphicsSys.hardware == 1) {
             settings.targets[slot] = RenderTargetSlot{-1, 0};
         }

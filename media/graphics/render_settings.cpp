@@ -1,6 +1,7 @@
 // The plain setters of the draw state.
 #include "media/graphics/render_settings.h"
 
+#include "media/graphics/graph.h"
 #include "media/graphics/hardware.h"
 #include "media/system/window.h"
 
@@ -155,8 +156,8 @@ int SetBlendGraphState(int handle, int blendType, const int* params) {
         r.blendGraph = -1;
         return 0;
     }
-    GraphTargetInfo info;
-    if (GetGraphTargetInfo(handle, &info) != 0 || info.loading) return -1;
+    GraphData* graph = GetGraphData(handle, 0);
+    if (graph == nullptr) return -1;
     FlushDrawBatch();
     r.blendGraph = handle;
     r.blendGraphType = blendType;
@@ -164,7 +165,7 @@ int SetBlendGraphState(int handle, int blendType, const int* params) {
     r.blendGraphParam2 = blendType == 0 ? 0 : clampByte(params[1]);
     r.settingsChanged = 1;
     if (GraphicsSys.hardware)
-        Graphics_Hardware_BindBlendGraph(nullptr, blendType, r.blendGraphParam1, r.blendGraphParam2);
+        Graphics_Hardware_BindBlendGraph(graph, blendType, r.blendGraphParam1, r.blendGraphParam2);
     else if (blendType == 1)
         CreateMemImgBlendGraphTable(r.blendGraphParam1, r.blendGraphParam2);
     return 0;

@@ -2,9 +2,8 @@
 // and the combined transform.
 #include "media/graphics/render_state.h"
 
-#include <unordered_map>
-
 #include "media/base/handle.h"
+#include "media/graphics/graph.h"
 #include "media/graphics/hardware.h"
 
 namespace ZaDod {
@@ -21,10 +20,10 @@ int GetDrawTargetSize(int handle, int* width, int* height) {
         w = GraphicsSys.width ? GraphicsSys.width : 640;
         h = GraphicsSys.height ? GraphicsSys.height : 480;
     } else {
-        GraphTargetInfo info;
-        if (GetGraphTargetInfo(handle, &info) != 0) return -1;
-        w = info.width;
-        h = info.height;
+        const GraphData* graph = GetGraphData(handle, 1);
+        if (graph == nullptr) return -1;
+        w = graph->area.width;
+        h = graph->area.height;
     }
     if (width) *width = w;
     if (height) *height = h;
@@ -37,30 +36,6 @@ void RefreshCombinedMatrix() {
     CreateMultiplyMatrixD(&viewProjection, &s.view, &s.projection);
     CreateMultiplyMatrixD(&GraphicsRender.combined, &viewProjection, &s.viewport);
     GraphicsRender.combinedInverseValid = 0;
-}
-
-// Temporary graph seam: a table of what tests and the screen code registered.
-namespace {
-std::unordered_map<int, GraphTargetInfo>& graphTargets() {
-    static std::unordered_map<int, GraphTargetInfo> table;
-    return table;
-}
-}  // namespace
-
-int GetGraphTargetInfo(int handle, GraphTargetInfo* out) {
-    if (((handle >> HANDLE_TYPE_SHIFT) & (HANDLETYPE_COUNT - 1)) != HANDLETYPE_GRAPH || GetHandleInfo(handle) == nullptr)
-        return -1;
-    auto it = graphTargets().find(handle);
-    if (it == graphTargets().end()) return -1;
-    *out = it->second;
-    return 0;
-}
-
-void SetGraphTargetInfo(int handle, const GraphTargetInfo* info) {
-    if (info == nullptr)
-        graphTargets().erase(handle);
-    else
-        graphTargets()[handle] = *info;
 }
 
 }  // namespace ZaDod

@@ -62,16 +62,4 @@ int GetDrawTargetSize(int handle, int* width, int* height);
 // view x projection x viewport again after one of them changed.
 void RefreshCombinedMatrix();
 
-// Temporary: what the draw state needs of graph handles until the graph module lands.
-// A graph target is known only through what was registered here.
-struct GraphTargetInfo {
-    int width, height;
-    int drawable;     // the original image's drawable flag
-    int loading;      // still being loaded asynchronously
-    MEMIMG* image;    // the software image, or null when the graph is held in textures
-};
-// 0 and the record for a valid graph handle; -1 otherwise.
-int GetGraphTargetInfo(int handle, GraphTargetInfo* out);
-void SetGraphTargetInfo(int handle, const GraphTargetInfo* info);  // null forgets it
-
 }  // namespace ZaDod

@@ -5,6 +5,7 @@
 
 #include "media/base/handle.h"
 #include "media/file/async_load.h"
+#include "media/graphics/graph.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
 #include "tests/media/graphics/graphics_env.h"
@@ -16,33 +17,31 @@ using halvorine_test::backendCalls;
 namespace {
 
 struct RenderSettings : halvorine_test::GraphicsEnv {
-    std::vector<int> graphs;
-    std::vector<MEMIMG> images = std::vector<MEMIMG>(8);
-
     void SetUp() override {
         GraphicsEnv::SetUp();
         ClearEndRequestFlag();  // a library test before may have ended its run
     }
 
     void TearDown() override {
-        for (int g : graphs) SetGraphTargetInfo(g, nullptr);
-        for (MEMIMG& m : images)
-            if (CheckValidMemImg(&m)) TerminateMemImg(&m);
         SetDrawTargetKeepSettingsFlag(0);
         GraphicsEnv::TearDown();
     }
 
-    // A graph registered with the draw state: software image of the given size.
-    int makeGraph(int width, int height, int drawable = 1, int alpha = 0) {
-        const int handle = AddHandle(HANDLETYPE_GRAPH, 0, -1);
-        MEMIMG& image = images[graphs.size()];
-        CreateMemImg(&image, width, height, -1, 0, GraphicsSys.colorBits == 32 ? kMemImgX8R8G8B8 : kMemImgR5G6B5,
-                     0, alpha, 0, nullptr);
-        const GraphTargetInfo info{width, height, drawable, 0, &image};
-        SetGraphTargetInfo(handle, &info);
-        graphs.push_back(handle);
-        return handle;
+    // Software graphs nothing can draw onto: a blend image, and one with an alpha channel
+    // (only a device draws onto those).
+    static int makeBlendImageGraph(int width, int height) {
+        SetupGraphParam param;
+        InitSetupGraphParam(&param, 0, 0, 0);
+        param.blendImage = 1;
+        return MakeGraphFromParam(&param, width, height, 0, 8, 0, 0);
     }
+    static int makeAlphaDrawableGraph(int width, int height) {
+        SetupGraphParam param;
+        InitSetupGraphParamDrawable(&param, 0, 1);
+        return MakeGraphFromParam(&param, width, height, 0, 8, 0, 0);
+    }
+
+    static const MEMIMG* graphImage(int handle) { return GetGraphSoftImage(GetGraphData(handle)); }
 
     static void startHardware() {
         halvorine_test::setBackendStart(0, -1);
@@ -174,10 +173,11 @@ TEST_F(RenderSettings, DrawTargets) {
     EXPECT_EQ(SetDrawTarget(-2), -1);  // not started
     ASSERT_EQ(InitializeGraphics(), 0);
     ASSERT_EQ(SetDrawTarget(-2), 0);
-    const int same = makeGraph(640, 480);
-    const int small = makeGraph(100, 50);
-    const int fixed = makeGraph(100, 50, 0);
-    const int alpha = makeGraph(100, 50, 1, 1);
+    const int same = MakeDrawableGraph(640, 480, 0);
+    const int small = MakeDrawableGraph(100, 50, 0);
+    const int fixed = makeBlendImageGraph(100, 50);
+    const int alpha = makeAlphaDrawableGraph(100, 50);
+    ASSERT_TRUE(same > 0 && small > 0 && fixed > 0 && alpha > 0);
 
     EXPECT_EQ(SetDrawTarget(fixed), -1);
     EXPECT_EQ(SetDrawTarget(alpha), -1);
@@ -187,7 +187,7 @@ TEST_F(RenderSettings, DrawTargets) {
     SetDrawArea(10, 20, 30, 40);
     ASSERT_EQ(SetDrawTarget(same), 0);
     EXPECT_EQ(GraphicsDrawSettings.drawArea.right, 30);  // same size: the area stays
-    EXPECT_EQ(GetMemImgDrawState().target, &images[0]);
+    EXPECT_EQ(GetMemImgDrawState().target, graphImage(same));
     ASSERT_EQ(SetDrawTarget(small), 0);
     EXPECT_EQ(GraphicsDrawSettings.drawArea.right, 100);  // another size: the whole target
     EXPECT_EQ(GraphicsDrawSettings.drawArea.bottom, 50);
@@ -208,6 +208,15 @@ TEST_F(RenderSettings, DrawTargets) {
     EXPECT_EQ(GetMemImgDrawState().target, &GraphicsSys.mainScreen);
     EXPECT_EQ(SetRenderTarget(1, same, 0), -1);  // no device
     EXPECT_EQ(SetRenderTarget(9, same, 0), -1);
+
+    // Deleting the graph being drawn onto switches back to the front screen and its whole area.
+    SetDrawTargetKeepSettingsFlag(0);
+    ASSERT_EQ(SetDrawTarget(small), 0);
+    ASSERT_EQ(SubHandle(small), 0);
+    EXPECT_EQ(GetDrawTarget(), -4);
+    EXPECT_EQ(GetMemImgDrawState().target, &GraphicsSys.mainScreen);
+    EXPECT_EQ(GraphicsDrawSettings.drawArea.right, 640);
+    EXPECT_EQ(GraphicsDrawSettings.drawArea.bottom, 480);
 }
 
 TEST_F(RenderSettings, LeavingTheFrontScreenPresentsIt) {
@@ -232,7 +241,7 @@ TEST_F(RenderSettings, PixelsAndCopiesOfTheDrawTarget) {
     EXPECT_EQ(GetDrawTargetPixel(3, 4), red);
     EXPECT_EQ(GetDrawTargetPixel(64, 0), 0xFFFFFFFFu);
 
-    const int copy = makeGraph(4, 4);
+    const int copy = MakeDrawableGraph(4, 4, 0);
     EXPECT_EQ(CopyDrawTargetRectToGraph(0, 0, 5, 4, copy), -1);  // another size
     ASSERT_EQ(CopyDrawTargetRectToGraph(2, 2, 6, 6, copy), 0);
     ASSERT_EQ(SetDrawTarget(copy), 0);
