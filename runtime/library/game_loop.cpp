@@ -1,7 +1,6 @@
 #include "runtime/library/game_loop.h"
 
 #include "media/input/input.h"
-#include "media/system/graphics_seam.h"
 #include "media/system/system.h"
 #include "media/system/window.h"
 #include "runtime/library/command_line.h"

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "media/input/input.h"
-#include "media/system/graphics_seam.h"
 #include "media/system/window.h"
 #include "runtime/library/command_line.h"
 #include "media/graphics/render_settings.h"

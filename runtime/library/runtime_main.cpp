@@ -8,7 +8,6 @@
 
 #include "media/base/clock.h"
 #include "media/base/log.h"
-#include "media/system/graphics_seam.h"
 #include "media/system/system.h"
 #include "media/system/window.h"
 #include "platform/win/handle.h"
@@ -21,7 +20,6 @@
 #include "runtime/library/command_line.h"
 #include "runtime/library/game_loop.h"
 #include "runtime/library/library_hooks.h"
-#include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
 #include "runtime/library/media_seam.h"
 #include "runtime/library/runtime_state.h"
