@@ -130,7 +130,7 @@ TEST(FixtureMatch, TrueColourPngTransparentColourBecomesAlpha)
         const std::string file = "rgbt" + std::to_string(depth) + ".png";
         const Bytes bytes = magick("'" + colorSource() + "' " kOneTransparent " -define png:color-type=2 -depth " +
                                        std::to_string(depth),
-                                   file);
+                                   (depth == 16 ? "PNG48:" : "") + file);
         // Colour type 2 at the asked depth, keyed through a tRNS chunk.
         ASSERT_GT(bytes.size(), 26u);
         EXPECT_EQ(bytes[24], depth);
