@@ -22,8 +22,8 @@ inline uint32_t le16(const uint8_t* p) { return uint32_t{p[0]} | uint32_t{p[1]} 
 inline uint32_t le32(const uint8_t* p) { return le16(p) | le16(p + 2) << 16; }
 inline uint32_t pack(uint32_t r, uint32_t g, uint32_t b, uint32_t a) { return a << 24 | r << 16 | g << 8 | b; }
 
-// The four colours of a colour block; the fourth is transparent black's colour with alpha 0
-// in the three-colour mode that only BC1 has.
+// The four colours of a colour block. In the three-colour mode that only BC1 has, the
+// fourth is the third's colour with alpha 0.
 void colourPalette(const uint8_t* block, bool bc1, uint32_t palette[4]) {
   const uint32_t c0 = le16(block), c1 = le16(block + 2);
   const uint32_t r0 = kWiden.five[c0 >> 11], g0 = kWiden.six[(c0 >> 5) & 63], b0 = kWiden.five[c0 & 31];
