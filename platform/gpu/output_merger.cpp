@@ -252,6 +252,11 @@ void OutputMerger::setAlphaTest(const AlphaTest& test) {
 Status OutputMerger::prepare() {
   Plan p;
   width_ = height_ = 0;
+  auto refuse = [&](Status s) {
+    *plan_ = Plan{};
+    width_ = height_ = 0;
+    return s;
+  };
   auto takeSize = [&](const Subresource& s) {
     if (width_ == 0 && height_ == 0) {
       width_ = s.width;
@@ -264,10 +269,10 @@ Status OutputMerger::prepare() {
   for (int i = 0; i < kMaxTargets; ++i) {
     View* v = targets_[i].get();
     if (!v) continue;
-    if (v->desc().kind != ViewKind::renderTarget) return *plan_ = Plan{}, Status::invalidArgument;
+    if (v->desc().kind != ViewKind::renderTarget) return refuse(Status::invalidArgument);
     const int sub = v->subresource(0, 0);
     const Subresource& s = v->texture().sub(sub);
-    if (!takeSize(s)) return *plan_ = Plan{}, width_ = height_ = 0, Status::invalidArgument;
+    if (!takeSize(s)) return refuse(Status::invalidArgument);
     const FormatInfo& info = formatInfo(v->format());
     Plan::Target& t = p.target[i];
     t.base = v->texture().data(sub);
@@ -291,17 +296,17 @@ Status OutputMerger::prepare() {
     p.targetCount = i + 1;
   }
   if (View* d = depth_.get()) {
-    if (d->desc().kind != ViewKind::depthStencil) return *plan_ = Plan{}, Status::invalidArgument;
+    if (d->desc().kind != ViewKind::depthStencil) return refuse(Status::invalidArgument);
     const int sub = d->subresource(0, 0);
     const Subresource& s = d->texture().sub(sub);
-    if (!takeSize(s)) return *plan_ = Plan{}, width_ = height_ = 0, Status::invalidArgument;
+    if (!takeSize(s)) return refuse(Status::invalidArgument);
     if (depthState_.depthEnable) {
       const bool write = depthState_.depthWrite;
       switch (d->format()) {
         case Format::D16: p.depth = depthFor<Format::D16>(depthState_.depthFunc, write); break;
         case Format::D24S8: p.depth = depthFor<Format::D24S8>(depthState_.depthFunc, write); break;
         case Format::D32F: p.depth = depthFor<Format::D32F>(depthState_.depthFunc, write); break;
-        default: return *plan_ = Plan{}, Status::unsupported;
+        default: return refuse(Status::unsupported);
       }
       p.depthBase = d->texture().data(sub);
       p.depthPitch = s.pitch;

@@ -10,19 +10,29 @@ namespace plat::gpu {
 
 namespace {
 
-Float4 fetchRGBA8(Format, const uint8_t* base, size_t pitch, int x, int y) {
-  const uint8_t* p = base + size_t(y) * pitch + size_t(x) * 4;
-  return Float4{kUnorm8[p[0]], kUnorm8[p[1]], kUnorm8[p[2]], kUnorm8[p[3]]};
-}
-Float4 fetchBGRA8(Format, const uint8_t* base, size_t pitch, int x, int y) {
-  const uint8_t* p = base + size_t(y) * pitch + size_t(x) * 4;
-  return Float4{kUnorm8[p[2]], kUnorm8[p[1]], kUnorm8[p[0]], kUnorm8[p[3]]};
-}
-Float4 fetchBGRX8(Format, const uint8_t* base, size_t pitch, int x, int y) {
-  const uint8_t* p = base + size_t(y) * pitch + size_t(x) * 4;
-  return Float4{kUnorm8[p[2]], kUnorm8[p[1]], kUnorm8[p[0]], 1.0f};
-}
-Float4 fetchAny(Format f, const uint8_t* base, size_t pitch, int x, int y) { return loadTexel(f, base, pitch, x, y); }
+// Texel fetches by format, inlined into the filters: the common 8-bit layouts read bytes
+// through the UNORM table, everything else goes through the format's row routine.
+struct FetchRGBA8 {
+  static Float4 get(Format, const uint8_t* base, size_t pitch, int x, int y) {
+    const uint8_t* p = base + size_t(y) * pitch + size_t(x) * 4;
+    return Float4{kUnorm8[p[0]], kUnorm8[p[1]], kUnorm8[p[2]], kUnorm8[p[3]]};
+  }
+};
+struct FetchBGRA8 {
+  static Float4 get(Format, const uint8_t* base, size_t pitch, int x, int y) {
+    const uint8_t* p = base + size_t(y) * pitch + size_t(x) * 4;
+    return Float4{kUnorm8[p[2]], kUnorm8[p[1]], kUnorm8[p[0]], kUnorm8[p[3]]};
+  }
+};
+struct FetchBGRX8 {
+  static Float4 get(Format, const uint8_t* base, size_t pitch, int x, int y) {
+    const uint8_t* p = base + size_t(y) * pitch + size_t(x) * 4;
+    return Float4{kUnorm8[p[2]], kUnorm8[p[1]], kUnorm8[p[0]], 1.0f};
+  }
+};
+struct FetchAny {
+  static Float4 get(Format f, const uint8_t* base, size_t pitch, int x, int y) { return loadTexel(f, base, pitch, x, y); }
+};
 
 // Floor of a coordinate as an integer, with NaN as 0 and far values held where the
 // address arithmetic cannot overflow.
@@ -30,7 +40,8 @@ inline int floorToInt(float x) {
   if (!(x == x)) return 0;
   if (x < -1073741824.0f) return -1073741824;
   if (x > 1073741824.0f) return 1073741824;
-  return int(std::floor(x));
+  const int i = int(x);  // truncates towards zero
+  return float(i) > x ? i - 1 : i;
 }
 
 // A texel index inside 0..n-1 by the address mode; -1 for a border texel.
@@ -57,9 +68,12 @@ inline int address(Address mode, int i, int n) {
   return 0;
 }
 
+// The share of the second texel in steps of 1/256, truncated. Far-off coordinates held by
+// floorToInt leave fractions outside 0..1, hence the bounds before converting.
 inline int weight256(float frac) {
-  const int w = int(frac * 256.0f);
-  return w < 0 ? 0 : w > 255 ? 255 : w;
+  if (!(frac > 0.0f)) return 0;
+  if (frac >= 1.0f) return 255;
+  return int(frac * 256.0f);
 }
 
 }  // namespace
@@ -75,7 +89,7 @@ Status createSamplerState(const SamplerDesc& desc, Ref<SamplerState>& out) {
 bool TextureSampler::bind(const SamplerDesc& desc, const View* view) {
   levels_.clear();
   levelCount_ = 0;
-  fetch_ = nullptr;
+  fetch_ = Fetch::any;
   desc_ = desc;
   if (desc_.anisotropic) {
     desc_.minFilter = desc_.magFilter = Filter::linear;
@@ -85,10 +99,10 @@ bool TextureSampler::bind(const SamplerDesc& desc, const View* view) {
   const ViewDesc& vd = view->desc();
   format_ = readFormat(vd.format);
   switch (format_) {
-    case Format::R8G8B8A8: fetch_ = fetchRGBA8; break;
-    case Format::B8G8R8A8: fetch_ = fetchBGRA8; break;
-    case Format::B8G8R8X8: fetch_ = fetchBGRX8; break;
-    default: fetch_ = fetchAny; break;
+    case Format::R8G8B8A8: fetch_ = Fetch::rgba8; break;
+    case Format::B8G8R8A8: fetch_ = Fetch::bgra8; break;
+    case Format::B8G8R8X8: fetch_ = Fetch::bgrx8; break;
+    default: fetch_ = Fetch::any; break;
   }
   levelCount_ = vd.levelCount;
   const int faces = vd.cube ? 6 : 1;
@@ -103,11 +117,11 @@ bool TextureSampler::bind(const SamplerDesc& desc, const View* view) {
   return true;
 }
 
-template <bool Cmp>
+template <bool Cmp, class F>
 Float4 TextureSampler::filter2D(const Level& l, float u, float v, Filter f, Address au, Address av, float ref) const {
   auto tap = [&](int x, int y) -> Float4 {
     if (x < 0 || y < 0) return Cmp ? Float4{compare(desc_.compareFunc, ref, desc_.border[0]) ? 1.0f : 0.0f} : desc_.border;
-    const Float4 t = fetch_(format_, l.base, l.pitch, x, y);
+    const Float4 t = F::get(format_, l.base, l.pitch, x, y);
     if (Cmp) return Float4{compare(desc_.compareFunc, ref, t[0]) ? 1.0f : 0.0f, 0.0f, 0.0f, 0.0f};
     return t;
   };
@@ -122,7 +136,7 @@ Float4 TextureSampler::filter2D(const Level& l, float u, float v, Filter f, Addr
   return bilerp(tap(ax, ay), tap(bx, ay), tap(ax, by), tap(bx, by), wx, wy);
 }
 
-template <bool Cmp>
+template <bool Cmp, class F>
 Float4 TextureSampler::sampleFace(int face, float u, float v, float lod, Address au, Address av, float ref) const {
   if (levelCount_ == 0) return Float4{0.0f, 0.0f, 0.0f, 0.0f};
   float l = lod + desc_.mipLodBias;
@@ -133,33 +147,44 @@ Float4 TextureSampler::sampleFace(int face, float u, float v, float lod, Address
   const int last = levelCount_ - 1;
   if (l <= 0.0f || desc_.mipFilter == MipFilter::none) {
     const Filter f = l <= 0.0f ? desc_.magFilter : desc_.minFilter;
-    return filter2D<Cmp>(levels[0], u, v, f, au, av, ref);
+    return filter2D<Cmp, F>(levels[0], u, v, f, au, av, ref);
   }
   if (l > 64.0f) l = 64.0f;
   if (desc_.mipFilter == MipFilter::point) {
     int n = int(std::floor(l + 0.5f));
     if (n > last) n = last;
-    return filter2D<Cmp>(levels[n], u, v, desc_.minFilter, au, av, ref);
+    return filter2D<Cmp, F>(levels[n], u, v, desc_.minFilter, au, av, ref);
   }
   const float fl = std::floor(l);
   const int n = int(fl);
-  if (n >= last) return filter2D<Cmp>(levels[last], u, v, desc_.minFilter, au, av, ref);
-  const Float4 a = filter2D<Cmp>(levels[n], u, v, desc_.minFilter, au, av, ref);
+  if (n >= last) return filter2D<Cmp, F>(levels[last], u, v, desc_.minFilter, au, av, ref);
+  const Float4 a = filter2D<Cmp, F>(levels[n], u, v, desc_.minFilter, au, av, ref);
   const int w = weight256(l - fl);
   if (w == 0) return a;
-  const Float4 b = filter2D<Cmp>(levels[n + 1], u, v, desc_.minFilter, au, av, ref);
+  const Float4 b = filter2D<Cmp, F>(levels[n + 1], u, v, desc_.minFilter, au, av, ref);
   const float wb = float(w) * (1.0f / 256.0f), wa = float(256 - w) * (1.0f / 256.0f);
   Float4 r;
   for (int k = 0; k < 4; ++k) r[k] = a[k] * wa + b[k] * wb;
   return r;
 }
 
+template <bool Cmp>
+Float4 TextureSampler::dispatch(int face, float u, float v, float lod, Address au, Address av, float ref) const {
+  switch (fetch_) {
+    case Fetch::rgba8: return sampleFace<Cmp, FetchRGBA8>(face, u, v, lod, au, av, ref);
+    case Fetch::bgra8: return sampleFace<Cmp, FetchBGRA8>(face, u, v, lod, au, av, ref);
+    case Fetch::bgrx8: return sampleFace<Cmp, FetchBGRX8>(face, u, v, lod, au, av, ref);
+    case Fetch::any: break;
+  }
+  return sampleFace<Cmp, FetchAny>(face, u, v, lod, au, av, ref);
+}
+
 Float4 TextureSampler::sample(float u, float v, float lod) const {
-  return sampleFace<false>(0, u, v, lod, desc_.addressU, desc_.addressV, 0.0f);
+  return dispatch<false>(0, u, v, lod, desc_.addressU, desc_.addressV, 0.0f);
 }
 
 float TextureSampler::sampleCompare(float u, float v, float lod, float reference) const {
-  return sampleFace<true>(0, u, v, lod, desc_.addressU, desc_.addressV, reference)[0];
+  return dispatch<true>(0, u, v, lod, desc_.addressU, desc_.addressV, reference)[0];
 }
 
 int TextureSampler::cubeFace(float x, float y, float z, float& u, float& v) {
@@ -195,7 +220,7 @@ Float4 TextureSampler::sampleCube(float x, float y, float z, float lod) const {
   if (levelCount_ == 0 || int(levels_.size()) < 6 * levelCount_) return Float4{0.0f, 0.0f, 0.0f, 0.0f};
   float u, v;
   const int face = cubeFace(x, y, z, u, v);
-  return sampleFace<false>(face, u, v, lod, Address::clamp, Address::clamp, 0.0f);
+  return dispatch<false>(face, u, v, lod, Address::clamp, Address::clamp, 0.0f);
 }
 
 }  // namespace plat::gpu

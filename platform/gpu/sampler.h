@@ -76,7 +76,6 @@ class TextureSampler {
   // The cube face (0..5: +X, -X, +Y, -Y, +Z, -Z) and face coordinates of a direction.
   static int cubeFace(float x, float y, float z, float& u, float& v);
 
-  using FetchFn = Float4 (*)(Format f, const uint8_t* base, size_t pitch, int x, int y);
   struct Level {
     const uint8_t* base;
     size_t pitch;
@@ -85,15 +84,18 @@ class TextureSampler {
   };
 
  private:
+  enum class Fetch : uint8_t { rgba8, bgra8, bgrx8, any };
   template <bool Cmp>
+  Float4 dispatch(int face, float u, float v, float lod, Address au, Address av, float ref) const;
+  template <bool Cmp, class F>
   Float4 sampleFace(int face, float u, float v, float lod, Address au, Address av, float ref) const;
-  template <bool Cmp>
+  template <bool Cmp, class F>
   Float4 filter2D(const Level& level, float u, float v, Filter f, Address au, Address av, float ref) const;
 
   std::vector<Level> levels_;  // face-major: face x levelCount_ + level
   int levelCount_ = 0;
   Format format_ = Format::Unknown;
-  FetchFn fetch_ = nullptr;
+  Fetch fetch_ = Fetch::any;
   SamplerDesc desc_;
 };
 

@@ -1,4 +1,6 @@
 // The profile and the journal: refused formats, told failures, limits and call counts.
+#include <thread>
+
 #include "tests/platform/gpu/gpu_fixture.h"
 
 namespace gputest {
@@ -93,6 +95,28 @@ TEST_F(GpuProfile, ToldFailureHitsOnlyItsCallAndTheJournalCounts) {
   resetJournal();
   EXPECT_EQ(callCount("CreateTexture"), 0);
   EXPECT_TRUE(trace().empty());
+}
+
+// Threads creating and dropping textures and views at once: counts stay exact and every
+// object goes when its last reference does.
+TEST_F(GpuProfile, ThreadsShareTheJournalAndReferences) {
+  Ref<Texture> shared = makeTexture(Format::R8G8B8A8, 4, 4);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&shared, t] {
+      for (int round = 0; round < 200; ++round) {
+        Ref<Texture> own = makeTexture(Format::R8, 2 + t, 2);
+        Ref<View> a = makeView(*shared, ViewKind::shaderResource);
+        Ref<View> b = makeView(*own, ViewKind::shaderResource);
+        own = Ref<Texture>();
+        if (round % 2) std::swap(a, b);
+      }
+    });
+  }
+  for (auto& th : threads) th.join();
+  EXPECT_EQ(callCount("CreateTexture"), 801);
+  EXPECT_EQ(callCount("CreateView"), 1600);
+  EXPECT_EQ(shared->refCount(), 1u);
 }
 
 TEST_F(GpuProfile, BufferRules) {
