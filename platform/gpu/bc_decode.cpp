@@ -1,9 +1,10 @@
 // Block-compressed texel decoding (BC1, BC2, BC3) for uploads read back, conversions and
 // the sampler. The arithmetic equals the media layer's picture decoder byte for byte, so a
-// texture decoded here and a picture decoded there show the same colours.
+// texture decoded here and a picture decoded there show the same colours; it is written
+// again here because the platform layer does not reach up into the media layer.
 #include <cstdint>
 
-#include "platform/gpu/format.h"
+#include "platform/gpu/texel_format.h"
 
 namespace plat::gpu {
 

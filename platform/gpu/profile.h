@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-#include "platform/gpu/format.h"
+#include "platform/gpu/texel_format.h"
 
 namespace plat::gpu {
 

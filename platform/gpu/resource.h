@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/gpu/format.h"
+#include "platform/gpu/texel_format.h"
 
 namespace plat::gpu {
 

@@ -66,6 +66,12 @@ TEST_F(GpuCopy, UpdateWithWidePitchAndBlockBoxes) {
   EXPECT_TRUE(std::equal(block.begin(), block.end(), bc->data(1)));
   const Box rounded{0, 0, 4, 4};  // already whole blocks past a 3x3 level's edge
   EXPECT_EQ(updateSubresource(*bc, 1, &rounded, block.data(), 8), Status::ok);
+  // Block copies move whole blocks to block positions.
+  Ref<Texture> bc2 = makeTexture(Format::BC1, 8, 4);
+  ASSERT_EQ(copyRegion(*bc2, 0, 0, 0, *bc, 0, &corner), Status::ok);
+  EXPECT_TRUE(std::equal(block.begin(), block.end(), bc2->data(0)));
+  EXPECT_EQ(copyRegion(*bc2, 0, 2, 0, *bc, 0, &corner), Status::invalidArgument);
+  EXPECT_EQ(copyRegion(*bc2, 0, 8, 0, *bc, 0, &corner), Status::invalidArgument);
 }
 
 // Every refused call leaves the storage as it was.

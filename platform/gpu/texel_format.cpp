@@ -1,7 +1,7 @@
 // The format table and the texel load/store routines behind it. Each format gets its own
 // row routines so that copies, the sampler and the output merger pick one function per
 // run of texels instead of testing the format per texel.
-#include "platform/gpu/format.h"
+#include "platform/gpu/texel_format.h"
 
 #include <cmath>
 #include <cstring>
