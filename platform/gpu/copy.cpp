@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,8 +44,14 @@ bool blockBox(const Subresource& s, const Box* in, Box& out) {
   return true;
 }
 
+// Rows move bottom-up when the destination lies after the source, so that a copy inside one
+// subresource reads every row before overwriting it.
 void copyBytesRect(uint8_t* dst, size_t dstPitch, const uint8_t* src, size_t srcPitch, size_t bytes, int rows) {
-  for (int r = 0; r < rows; ++r) std::memmove(dst + size_t(r) * dstPitch, src + size_t(r) * srcPitch, bytes);
+  if (std::less<const uint8_t*>()(src, dst)) {
+    for (int r = rows - 1; r >= 0; --r) std::memmove(dst + size_t(r) * dstPitch, src + size_t(r) * srcPitch, bytes);
+  } else {
+    for (int r = 0; r < rows; ++r) std::memmove(dst + size_t(r) * dstPitch, src + size_t(r) * srcPitch, bytes);
+  }
 }
 
 // Converts a w x h texel rectangle between formats, a chunk of a row at a time.

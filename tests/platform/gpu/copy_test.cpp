@@ -207,6 +207,13 @@ TEST_F(GpuCopy, ConvertingCopiesFillsAndDepthClears) {
   ASSERT_EQ(copyRegion(*back, 0, 3, 3, *rgb565, 0, &one), Status::ok);
   EXPECT_EQ(texelBytes(*back, 0, 3, 3), (Bytes{0, 0, 255, 255}));  // no alpha in 565: 1
   EXPECT_EQ(texelBytes(*back, 0, 2, 2), (Bytes{0, 0, 0, 0}));
+  // Inside one subresource, overlapping rows: each row keeps what was above it.
+  Ref<Texture> strip = makeTexture(Format::R8, 1, 4);
+  const uint8_t rows[4] = {1, 2, 3, 4};
+  ASSERT_EQ(updateSubresource(*strip, 0, nullptr, rows, 1), Status::ok);
+  const Box top3{0, 0, 1, 3};
+  ASSERT_EQ(copyRegion(*strip, 0, 0, 1, *strip, 0, &top3), Status::ok);
+  EXPECT_EQ((Bytes(strip->data(0), strip->data(0) + 4)), (Bytes{1, 1, 2, 3}));
 
   Ref<Texture> depth = makeTexture(Format::R24G8Typeless, 2, 2, 1, kBindDepthStencil | kBindShaderResource);
   Ref<View> dsv = makeView(*depth, ViewKind::depthStencil, Format::D24S8);
