@@ -35,6 +35,7 @@ void readPads(benchmark::State& state, bool directInput) {
       benchmark::DoNotOptimize(ZaDod::GetJoypadInputState(0x1001));
     }
     state.counters["pads"] = ZaDod::Input.Status.PadCount;
+    state.counters["x"] = ZaDod::Input.Status.Pad[0].State.lX;
     plat::win::ReleaseClockForTest();
   }
   ZaDod::TerminateLibrary();

@@ -82,7 +82,8 @@ void onStickChange(SDL_JoystickID instance);
 
 class Controller final : public Device {
  public:
-  explicit Controller(SDL_JoystickID instance) : instance_(instance) {
+  // `stick` is a reference of the controller's own, closed with it.
+  Controller(SDL_JoystickID instance, SDL_Joystick* stick) : instance_(instance), stick_(stick) {
     for (int a = 0; a < kAxes; ++a) range_[a] = {0, 65535}, deadZone_[a] = 0;
     std::lock_guard<std::mutex> guard(registryLock());
     registry().push_back(this);
@@ -135,9 +136,13 @@ class Controller final : public Device {
 
  protected:
   ~Controller() override {
-    std::lock_guard<std::mutex> guard(registryLock());
-    registry().erase(std::find(registry().begin(), registry().end(), this));
-    if (registry().empty()) sticks::SetChangeListener(nullptr);
+    {
+      std::lock_guard<std::mutex> guard(registryLock());
+      registry().erase(std::find(registry().begin(), registry().end(), this));
+      if (registry().empty()) sticks::SetChangeListener(nullptr);
+    }
+    std::lock_guard<std::mutex> stick(sticks::Lock());
+    SDL_JoystickClose(stick_);
   }
 
   DWORD stateSize() const override { return sizeof(DIJOYSTATE); }
@@ -145,13 +150,14 @@ class Controller final : public Device {
 
   bool attached() override {
     std::lock_guard<std::mutex> stick(sticks::Lock());
-    return sticks::ByInstance(instance_) != nullptr;
+    return SDL_JoystickGetAttached(stick_);
   }
 
   bool readState(void* data) override {
     std::lock_guard<std::mutex> stick(sticks::Lock());
-    SDL_Joystick* j = sticks::ByInstance(instance_);
-    if (!j) return false;
+    SDL_JoystickUpdate();
+    SDL_Joystick* j = stick_;
+    if (!SDL_JoystickGetAttached(j)) return false;
     // SDL ends a rumble after about a minute; an endless effect is asked for again.
     if ((rumbleLow || rumbleHigh) && SDL_GetTicks() - rumbleIssued > 30000) issueRumble(j);
     DIJOYSTATE s{};
@@ -198,6 +204,7 @@ class Controller final : public Device {
     std::int32_t min, max;
   };
   const SDL_JoystickID instance_;
+  SDL_Joystick* const stick_;
   Range range_[kAxes];
   DWORD deadZone_[kAxes];
 };
@@ -292,8 +299,8 @@ HRESULT Controller::CreateEffect(const win::GUID& kind, const DIEFFECT* params, 
   {
     // Only sticks with motors take effects, as only force-feedback devices do.
     std::lock_guard<std::mutex> stick(sticks::Lock());
-    SDL_Joystick* j = sticks::ByInstance(instance_);
-    if (!j) return DIERR_INPUTLOST;
+    SDL_Joystick* j = stick_;
+    if (!SDL_JoystickGetAttached(j)) return DIERR_INPUTLOST;
     if (!SDL_JoystickHasRumble(j)) return DIERR_UNSUPPORTED;
   }
   auto* effect = new (std::nothrow) Effect(this, sine, magnitude);
@@ -317,7 +324,7 @@ void Controller::effectsChanged() {
   rumbleLow = low;
   rumbleHigh = high;
   std::lock_guard<std::mutex> stick(sticks::Lock());
-  if (SDL_Joystick* j = sticks::ByInstance(instance_)) issueRumble(j);
+  if (SDL_JoystickGetAttached(stick_)) issueRumble(stick_);
 }
 
 void onStickChange(SDL_JoystickID instance) {
@@ -338,11 +345,20 @@ void onStickChange(SDL_JoystickID instance) {
 Device* NewController(const win::GUID& guid) {
   SDL_JoystickID instance;
   if (!instanceOf(guid, &instance)) return nullptr;
+  SDL_Joystick* own = nullptr;
   {
     std::lock_guard<std::mutex> stick(sticks::Lock());
     if (!sticks::ByInstance(instance)) return nullptr;
+    for (int i = 0; i < SDL_NumJoysticks() && !own; ++i)
+      if (SDL_JoystickGetDeviceInstanceID(i) == instance) own = SDL_JoystickOpen(i);  // counts one more reference
   }
-  return new (std::nothrow) Controller(instance);
+  if (!own) return nullptr;
+  Controller* made = new (std::nothrow) Controller(instance, own);
+  if (!made) {
+    std::lock_guard<std::mutex> stick(sticks::Lock());
+    SDL_JoystickClose(own);
+  }
+  return made;
 }
 
 bool DescribeController(int index, DIDEVICEINSTANCEW* out) {
