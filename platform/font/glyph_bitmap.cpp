@@ -120,16 +120,19 @@ long renderGlyph(Face& face, uint32_t glyph, bool byIndex, GlyphFormat format, G
     if (!ok) return -1;
     if (face.lastGlyph != index || face.lastFormat != format) {
         face.lastGlyph = UINT32_MAX;
-        if (!loadGlyph(face, index) ||
-            !renderSlot(face, format == GlyphFormat::Mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL))
-            return -1;
+        if (!loadGlyph(face, index)) return -1;
         const FT_GlyphSlot slot = face.ft->glyph;
+        // FreeType's mono renderer gives an empty outline a blank 1 x 1 bitmap; GDI
+        // gives no bytes at all.
+        const bool blank = slot->format == FT_GLYPH_FORMAT_OUTLINE && slot->outline.n_contours == 0;
+        if (!blank && !renderSlot(face, format == GlyphFormat::Mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL))
+            return -1;
         GlyphBox b;
-        b.originX = slot->bitmap_left;
-        b.originY = slot->bitmap_top;
+        b.originX = blank ? 0 : slot->bitmap_left;
+        b.originY = blank ? 0 : slot->bitmap_top;
         b.advance = int((slot->advance.x + 32) >> 6);
         long count = 0;
-        if (slot->bitmap.width == 0 || slot->bitmap.rows == 0) {
+        if (blank || slot->bitmap.width == 0 || slot->bitmap.rows == 0) {
             b.width = b.height = 1;
             face.lastBits.clear();
         } else {
