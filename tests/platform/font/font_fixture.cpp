@@ -148,4 +148,16 @@ Glyph outline(plat::win::HDC dc, unsigned code, unsigned format)
     return g;
 }
 
+std::vector<plat::win::WCHAR> glyphIndices(plat::win::HDC dc, const char16_t* text, int count)
+{
+    std::vector<plat::win::WCHAR> glyphs(size_t(count) + 1, 0xEEEE);
+    plat::win::GCP_RESULTSW results{};
+    results.lStructSize = sizeof results;
+    results.lpGlyphs = glyphs.data();
+    results.nGlyphs = plat::win::UINT(glyphs.size());
+    if (plat::win::GetCharacterPlacementW(dc, text, count, 0, &results, plat::win::GCP_GLYPHSHAPE) == 0) return {};
+    glyphs.resize(results.nGlyphs);
+    return glyphs;
+}
+
 }  // namespace fontfix

@@ -67,4 +67,7 @@ struct Glyph {
 };
 Glyph outline(plat::win::HDC dc, unsigned code, unsigned format);
 
+// GetCharacterPlacementW's glyph indices for the text; empty when the call fails.
+std::vector<plat::win::WCHAR> glyphIndices(plat::win::HDC dc, const char16_t* text, int count);
+
 }  // namespace fontfix

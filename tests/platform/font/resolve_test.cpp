@@ -68,12 +68,8 @@ TEST(FontResolve, UnknownNameWithJapaneseCharsetCoversKana)
 {
     FontDc dc(makeFont(16, u"Nowhere Gothic", 400, 128));
     const char16_t a[] = u"あ";
-    win::WCHAR glyphs[2] = {};
-    win::GCP_RESULTSW results{};
-    results.lStructSize = sizeof results;
-    results.lpGlyphs = glyphs;
-    results.nGlyphs = 2;
-    EXPECT_NE(win::GetCharacterPlacementW(dc.dc, a, 1, 0, &results, win::GCP_GLYPHSHAPE), 0u);
+    const std::vector<win::WCHAR> glyphs = glyphIndices(dc.dc, a, 1);
+    ASSERT_EQ(glyphs.size(), 1u);
     EXPECT_NE(glyphs[0], 0);
     win::TEXTMETRICW tm{};
     ASSERT_TRUE(win::GetTextMetricsW(dc.dc, &tm));
