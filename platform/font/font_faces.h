@@ -47,8 +47,8 @@ struct GlyphBox {
     int advance = 0;
 };
 
-// One face file at one pixel size with its synthetic bold and italic. Shared by every
-// GDI font object made from it and safe to use from any thread.
+// One face file at one pixel size with its made-up bold and italic; each GDI font object
+// owns one. Safe to use from any thread: every call takes the font stand-in's lock.
 class Face;
 using FaceRef = std::shared_ptr<Face>;
 

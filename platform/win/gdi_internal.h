@@ -32,8 +32,8 @@ struct DibSection : GdiObject {
     uint8_t* row(int y) { return bits.data() + static_cast<size_t>(topDown ? y : height - 1 - y) * pitch; }
 };
 
-// A font object: a sized face, shared with every font made alike, and the charset it
-// was asked with.
+// A font object: its own sized face (over the face file the cache shares) and the
+// charset it was asked with.
 struct GdiFont : GdiObject {
     plat::font::FaceRef face;  // null only for the default font
     DWORD charSet = DEFAULT_CHARSET;
