@@ -84,6 +84,14 @@ void emitLocalTest(int32_t a, int32_t b, void (*compare)(), bool bIsParam = fals
   compare();
 }
 
+// To `then` when the test holds, else to `otherwise`.
+void emitBranch(int32_t a, int32_t b, void (*compare)(), LabelSlot* then, LabelSlot* otherwise,
+                bool bIsParam = false) {
+  emitLocalTest(a, b, compare, bIsParam);
+  emitJumpIf(then, 1);
+  emitJump(otherwise);
+}
+
 // Moves the next entry of one half into the scratch half at k.
 void emitTakeFirst(LabelSlot* next) {
   emitLoadParam(kArray);
@@ -116,27 +124,17 @@ void emitMerge(LabelSlot* thrown) {
   emitAssign();
   emitPop();
   emitLabel(loop);
-  emitLocalTest(kSteps, kCount, &emitLess, true);
-  emitJumpIf(body, 1);
-  emitJump(out);
+  emitBranch(kSteps, kCount, &emitLess, body, out, true);
   emitLabel(body);
-  emitLocalTest(kI, kLenA, &emitGreaterOrEqual);
-  emitJumpIf(c, 1);
-  emitJump(choose);
+  emitBranch(kI, kLenA, &emitGreaterOrEqual, c, choose);
   emitLabel(c);
-  emitLocalTest(kJ, kLenB, &emitGreaterOrEqual);
-  emitJumpIf(d, 1);
-  emitJump(choose);
+  emitBranch(kJ, kLenB, &emitGreaterOrEqual, d, choose);
   emitLabel(d);
   emitJump(out);  // both halves used up
   emitLabel(choose);
-  emitLocalTest(kI, kLenA, &emitLess);
-  emitJumpIf(f, 1);
-  emitJump(rest);
+  emitBranch(kI, kLenA, &emitLess, f, rest);
   emitLabel(f);
-  emitLocalTest(kJ, kLenB, &emitLess);
-  emitJumpIf(both, 1);
-  emitJump(rest);
+  emitBranch(kJ, kLenB, &emitLess, both, rest);
   emitLabel(both);
   emitLoadParam(kComparator);
   emitLoadParam(kArray);

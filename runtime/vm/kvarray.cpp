@@ -145,6 +145,7 @@ void KVArray::dropSort() {
   sortBuf = nullptr;
   sortSize = 0;
   sortContext = nullptr;
+  sortThread = -1;
   sortFrame = -1;
   sortMark = 0;
 }

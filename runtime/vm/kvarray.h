@@ -64,7 +64,8 @@ class KVArray : public KVobj {
   Value* sortBuf = nullptr;
   int32_t sortSize = 0;
   // The sort call that made the buffer (see sort_owner.h).
-  KVContext* sortContext = nullptr;
+  KVContext* sortContext = nullptr;  // compared, never read: it may be gone
+  int32_t sortThread = -1;            // its slot in the live-contexts table
   uint32_t sortGeneration = 0;
   int32_t sortFrame = -1;
   int32_t sortMark = 0;

@@ -6,7 +6,10 @@
 namespace kv {
 namespace {
 
-int32_t gLastMark = 0;
+// Marks count up from an odd base, so that a value a script left in a
+// reused frame slot is unlikely to pass for one.
+constexpr int32_t kFirstMark = 0x4B560001;
+int32_t gLastMark = kFirstMark;
 
 // The sort call's first local: the place of its mark.
 Value* markCell(const CallFrame& f) {
@@ -17,23 +20,21 @@ Value* markCell(const CallFrame& f) {
 
 int32_t frameIndex(const KVContext* ctx) { return static_cast<int32_t>(ctx->frame - ctx->frames); }
 
-bool markedBy(const CallFrame& f, const KVArray* array) {
+bool hasMark(const CallFrame& f, const KVArray* array) {
   const Value* m = markCell(f);
-  return m && m->tag == kInt && m->i == array->sortMark && f.receiver == array;
+  return m && m->tag == kInt && m->i == array->sortMark;
 }
 
 // The owning call is still on its thread's frames (running or waiting).
 bool ownerRunning(const KVArray* a) {
-  KVContext* ctx = a->sortContext;
-  if (!ctx) return false;
-  // A context registered when the sort began must still be the same one;
-  // its slot's generation moves on when it goes.
-  if (ctx->number >= 0) {
-    if (registeredContext(ctx->number) != ctx || threadGeneration(ctx->number) != a->sortGeneration) return false;
-  } else if (ctx != gCurrentContext) {
-    return false;
-  }
-  return a->sortFrame >= 0 && a->sortFrame < ctx->depth && markedBy(ctx->frames[a->sortFrame], a);
+  // The context is looked up, not read through the pointer kept: a thread
+  // that ended took its context with it, and its slot's generation moved on.
+  KVContext* ctx = a->sortThread >= 0 ? registeredContext(a->sortThread) : gCurrentContext;
+  if (!ctx || ctx != a->sortContext) return false;
+  if (a->sortThread >= 0 && threadGeneration(a->sortThread) != a->sortGeneration) return false;
+  if (a->sortFrame < 0 || a->sortFrame >= ctx->depth) return false;
+  const CallFrame& f = ctx->frames[a->sortFrame];
+  return f.receiver == a && hasMark(f, a);
 }
 
 }  // namespace
@@ -42,10 +43,11 @@ bool beginOwnedSort(KVContext* ctx, KVArray* array) {
   if (array->sortBuf && !ownerRunning(array)) array->dropSort();
   Value* mark = markCell(*ctx->frame);
   if (!mark || !array->beginSort()) return false;
-  gLastMark = gLastMark == INT32_MAX ? 1 : gLastMark + 1;
+  gLastMark = gLastMark == INT32_MAX ? kFirstMark : gLastMark + 1;
   *mark = Value::makeInt(gLastMark);
   array->sortMark = gLastMark;
   array->sortContext = ctx;
+  array->sortThread = ctx->number;
   array->sortGeneration = ctx->number >= 0 ? threadGeneration(ctx->number) : 0;
   array->sortFrame = frameIndex(ctx);
   return true;
@@ -53,7 +55,7 @@ bool beginOwnedSort(KVContext* ctx, KVArray* array) {
 
 void endOwnedSort(KVContext* ctx, KVArray* array) {
   if (array->sortBuf && array->sortContext == ctx && array->sortFrame == frameIndex(ctx) &&
-      markedBy(*ctx->frame, array))
+      hasMark(*ctx->frame, array))
     array->endSort();
 }
 

@@ -72,19 +72,6 @@ class ScriptTest : public LibraryTest, public ::testing::WithParamInterface<bool
     out.insert(out.end(), extra.begin(), extra.end());
     return out;
   }
-
-  std::vector<std::string> logLines() const {
-    std::vector<std::string> out;
-    std::string text = logText();
-    size_t at = 0;
-    while (at < text.size()) {
-      size_t end = text.find('\n', at);
-      if (end == std::string::npos) end = text.size();
-      out.push_back(text.substr(at, end - at));
-      at = end + 1;
-    }
-    return out;
-  }
 };
 
 }  // namespace kvtest
