@@ -17,11 +17,11 @@ NodeList* currentBuildList = nullptr;
 
 namespace {
 
+// A walking method's frame: local 0 the element, local 1 the iterator (ForOf
+// keeps both there), local 2 the accumulator, result array or index.
 constexpr int32_t kLocalElement = 0;
-constexpr int32_t kLocalThird = 2;     // accumulator, result array or index
+constexpr int32_t kLocalThird = 2;
 constexpr int32_t kParamCallback = 1;
-
-// Local 1 holds the walk's iterator: ForOf keeps it there.
 
 // Everything a build makes besides the records themselves lives as long as
 // the process: later start-ups in one process (tests) build afresh, and the
