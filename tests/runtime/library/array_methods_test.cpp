@@ -192,7 +192,7 @@ TEST_P(ArrayScriptTest, Cases) {
 // and comparators that wait in two threads sorting at once, one of them
 // also trying the other's array while it is being sorted.
 TEST_P(ArrayScriptTest, StatefulPathsHoldUpInLoops) {
-  const int rounds = GetParam() ? 60 : 2000;
+  const int rounds = GetParam() ? 400 : 2000;
   std::string script = std::string(kPrelude) +
                        "var rounds = " + std::to_string(rounds) + ";\n"
                        "function le(x, y) { return x <= y; }\n"
