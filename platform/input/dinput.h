@@ -25,10 +25,7 @@ inline constexpr win::CLSID CLSID_DirectInput8 = {0x25E609E4, 0xB259, 0x11CF, {0
 inline constexpr win::IID IID_IDirectInput8W = {0xBF798031, 0x483A, 0x4DA2, {0xAA, 0x99, 0x5D, 0x64, 0xED, 0x36, 0x97, 0x00}};
 
 // The calls the media layer makes on the object itself.
-struct IDirectInput8W {
-  virtual win::HRESULT QueryInterface(const win::IID& iid, void** object) = 0;
-  virtual win::DWORD AddRef() = 0;
-  virtual win::DWORD Release() = 0;
+struct IDirectInput8W : win::IUnknown {
   virtual win::HRESULT Initialize(win::HMODULE instance, win::DWORD version) = 0;
 
  protected:

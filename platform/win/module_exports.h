@@ -15,6 +15,7 @@ struct ModuleExport {
 struct ModuleExports {
   const char* baseName;              // lower case, without ".dll"
   const ModuleExport* functions;     // ends with a null name
+  const char* standInName = nullptr; // a further HALVORINE_MISSING name that takes it away
 };
 
 const ModuleExports* GetModuleExportTable(size_t* count);
