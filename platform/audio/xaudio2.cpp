@@ -633,7 +633,7 @@ HRESULT createEngine27(void* outer, const win::IID& iid, void** object) {
   if (outer != nullptr) return win::CLASS_E_NOAGGREGATION;
   auto* engine = new Engine(7);
   const HRESULT hr = engine->QueryInterface(iid, object);
-  engine->IXAudio2_7::Release();
+  static_cast<IXAudio2_7*>(engine)->Release();
   return hr;
 }
 
