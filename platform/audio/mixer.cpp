@@ -74,6 +74,11 @@ void Mixer::addClient(MixClient* client) {
 void Mixer::removeClient(MixClient* client) {
   std::unique_lock<std::mutex> held(mutex_);
   clients_.erase(std::remove(clients_.begin(), clients_.end(), client), clients_.end());
+  if (onMixThread()) {
+    // Removed from inside a callback of the running pass: the pass skips it from here on.
+    std::replace(passClients_.begin(), passClients_.end(), client, static_cast<MixClient*>(nullptr));
+    return;
+  }
   waitUnpinned(held, client->pins);
 }
 
@@ -90,18 +95,26 @@ void Mixer::mixQuantum(std::int16_t* out) {
   for (MixClient* c : passClients_) ++c->pins;
   held.unlock();
 
-  for (MixClient* c : passClients_) c->passStart();
+  for (MixClient* c : passClients_) {
+    if (c != nullptr) c->passStart();
+  }
 
   held.lock();
   std::fill(std::begin(mixed_), std::end(mixed_), 0.0f);
-  for (MixClient* c : passClients_) c->render(mixed_);
+  for (MixClient* c : passClients_) {
+    if (c != nullptr) c->render(mixed_);
+  }
   StoreMixedSamples(mixed_, out, kQuantumFrames * kOutputChannels);
   held.unlock();
 
-  for (MixClient* c : passClients_) c->passEnd();
+  for (MixClient* c : passClients_) {
+    if (c != nullptr) c->passEnd();
+  }
 
   held.lock();
-  for (MixClient* c : passClients_) --c->pins;
+  for (MixClient* c : passClients_) {
+    if (c != nullptr) --c->pins;
+  }
   passThread_ = std::thread::id();
   held.unlock();
   unpinned_.notify_all();

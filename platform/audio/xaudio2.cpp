@@ -353,8 +353,9 @@ class SourceVoice final : public VoiceImpl<IXAudio2SourceVoice> {
     for (UINT32 i = 0; i < queued_; ++i) have += queue_[(head_ + i) % kMaxQueued].AudioBytes / format_.nBlockAlign;
     request_ = need > have ? static_cast<UINT32>((need - have) * format_.nBlockAlign) : 0;
   }
+  // Mixing thread only; a voice destroyed by an earlier callback of this pass is skipped.
   void callPassStart() {
-    if (calling_) callback_->OnVoiceProcessingPassStart(request_);
+    if (calling_ && !destroyed_) callback_->OnVoiceProcessingPassStart(request_);
   }
   // Renders this pass into scratch and adds it to every destination.
   void render(float* scratch, float* mixed);
@@ -365,7 +366,7 @@ class SourceVoice final : public VoiceImpl<IXAudio2SourceVoice> {
     ended_ = 0;
   }
   void deliverEnds() {
-    if (callback_ == nullptr) return;
+    if (callback_ == nullptr || destroyed_) return;
     for (UINT32 i = 0; i < delivering_; ++i) callback_->OnBufferEnd(deliver_[i]);
   }
 
@@ -507,19 +508,17 @@ void Engine::passEnd() {
     for (SourceVoice* v : passSources_) v->collectEnds();
   }
   for (SourceVoice* v : passSources_) v->deliverEnds();
-  // Voices destroyed from inside their own callbacks go once the pass lets them go.
-  SourceVoice* doomed[XAUDIO2_MAX_QUEUED_BUFFERS];
-  int doomedCount = 0;
+  // Voices destroyed from inside callbacks go once the pass lets them go; the list keeps
+  // only those.
   {
     std::lock_guard<std::mutex> guard(Mixer::instance().lock());
-    for (SourceVoice* v : passSources_) {
-      if (--v->pins_ == 0 && v->destroyed_ && doomedCount < static_cast<int>(std::size(doomed))) {
-        doomed[doomedCount++] = v;
-      }
+    for (SourceVoice*& v : passSources_) {
+      if (--v->pins_ != 0 || !v->destroyed_) v = nullptr;
     }
   }
   Mixer::instance().notifyUnpinned();
-  for (int i = 0; i < doomedCount; ++i) delete doomed[i];
+  for (SourceVoice* v : passSources_) delete v;
+  passSources_.clear();
 }
 
 void SourceVoice::DestroyVoice() {

@@ -125,9 +125,16 @@ TEST_F(XAudio2Test, FlushReportsEveryBufferAndMatricesAndVolumesApply) {
 // A voice that stops itself, restarts others and submits from inside its callbacks.
 struct SelfStopper final : pa::IXAudio2VoiceCallback {
   pa::IXAudio2SourceVoice* voice = nullptr;
+  bool destroy = false;
   std::atomic<int> passes{0};
   void OnVoiceProcessingPassStart(pa::UINT32) override {
-    if (++passes == 3) voice->Stop(0, 0);
+    if (++passes != 3) return;
+    if (destroy) {
+      voice->DestroyVoice();
+      voice = nullptr;
+    } else {
+      voice->Stop(0, 0);
+    }
   }
   void OnVoiceProcessingPassEnd() override {}
   void OnStreamEnd() override {}
@@ -137,13 +144,18 @@ struct SelfStopper final : pa::IXAudio2VoiceCallback {
   void OnVoiceError(void*, pa::HRESULT) override {}
 };
 
-TEST_F(XAudio2Test, StopInsideACallbackTakesEffect) {
-  SelfStopper stopper;
+TEST_F(XAudio2Test, StopAndDestroyInsideACallbackTakeEffect) {
+  SelfStopper stopper, destroyer;
+  destroyer.destroy = true;
   pa::WAVEFORMATEX format = pcmFormat(2, 16, 22050);
   ASSERT_EQ(engine->CreateSourceVoice(&stopper.voice, &format, 0, 2.0f, &stopper, nullptr, nullptr), 0);
+  ASSERT_EQ(engine->CreateSourceVoice(&destroyer.voice, &format, 0, 2.0f, &destroyer, nullptr, nullptr), 0);
   stopper.voice->Start(0, 0);
+  destroyer.voice->Start(0, 0);
   mix(441 * 10);
   EXPECT_EQ(stopper.passes.load(), 3);
+  EXPECT_EQ(destroyer.passes.load(), 3);
+  EXPECT_EQ(destroyer.voice, nullptr);
   stopper.voice->DestroyVoice();
 }
 
