@@ -152,9 +152,8 @@ int CreateXAudio2Buffer(SoundBuffer* buffer, std::uint32_t bytes, const pa::WAVE
       plat::win::IUnknown* made = nullptr;
       if (s.CreateAudioReverbFunc == nullptr || s.CreateAudioReverbFunc(&made) < 0) return fail();
       effect = made;
-    } else if (WinAPI.CoCreateInstanceFunc == nullptr ||
-               WinAPI.CoCreateInstanceFunc(pa::CLSID_AudioReverb_2_7, nullptr, plat::win::CLSCTX_INPROC_SERVER,
-                                           plat::win::IID_IUnknown, &effect) < 0) {
+    } else if (CoCreateInstanceASync(pa::CLSID_AudioReverb_2_7, nullptr, plat::win::CLSCTX_INPROC_SERVER,
+                                     plat::win::IID_IUnknown, &effect, 0) < 0) {
       return fail();
     }
     buffer->XA2ReverbEffect = static_cast<plat::win::IUnknown*>(effect);

@@ -23,8 +23,7 @@ constexpr HRESULT kFalse = plat::win::S_FALSE;
 HRESULT createInstance(const plat::win::CLSID& clsid, plat::win::DWORD context, const plat::win::IID& iid,
                        void** object) {
   *object = nullptr;
-  if (WinAPI.CoCreateInstanceFunc == nullptr) return plat::win::REGDB_E_CLASSNOTREG;
-  return WinAPI.CoCreateInstanceFunc(clsid, nullptr, context, iid, object);
+  return CoCreateInstanceASync(clsid, nullptr, context, iid, object, 0);
 }
 
 template <typename T>
@@ -67,6 +66,22 @@ Step startDirectMusic();
 Step startXAudio2();
 Step startDirectSound();
 
+// Either engine ends the same way once its mastering voice is asked for.
+Step withMasteringVoice(HRESULT hr) {
+  if (hr < 0) {
+    LogAddTextUtf16(u"XAudio2MasteringVoiceの作成に失敗しました\n");
+    abandonXAudio2();
+    return Step::Retry;
+  }
+  ConvertReverbPresets(SoundOutput.ReverbPresets);
+  return Step::Done;
+}
+
+void logInitFailure(HRESULT hr) {
+  LogAddTextUtf16(u"初期化に失敗しました\n");
+  LogFormatUtf16(u"エラーコード %x", static_cast<unsigned>(hr));
+}
+
 Step startXAudio2_8() {
   SoundOutputState& s = SoundOutput;
   LogAddTextUtf16(u"XAudio2_8.dll を使用します\n");
@@ -79,8 +94,7 @@ Step startXAudio2_8() {
   HRESULT hr = s.XAudio2CreateFunc != nullptr ? s.XAudio2CreateFunc(&s.XAudio2, 0, pa::XAUDIO2_ANY_PROCESSOR)
                                               : plat::win::E_POINTER;
   if (hr < 0) {
-    LogAddTextUtf16(u"初期化に失敗しました\n");
-    LogFormatUtf16(u"エラーコード %x", static_cast<unsigned>(hr));
+    logInitFailure(hr);
     abandonXAudio2();
     return Step::Retry;
   }
@@ -88,13 +102,7 @@ Step startXAudio2_8() {
   s.XAudio2Version = 8;
   hr = s.XAudio2->CreateMasteringVoice(&s.MasteringVoice, pa::XAUDIO2_DEFAULT_CHANNELS, s.OutputSampleRate, 0,
                                        nullptr, nullptr, pa::AudioCategory_GameEffects);
-  if (hr < 0) {
-    LogAddTextUtf16(u"XAudio2MasteringVoiceの作成に失敗しました\n");
-    abandonXAudio2();
-    return Step::Retry;
-  }
-  ConvertReverbPresets(s.ReverbPresets);
-  return Step::Done;
+  return withMasteringVoice(hr);
 }
 
 Step startXAudio2_7() {
@@ -124,8 +132,7 @@ Step startXAudio2_7() {
   LogAddTextUtf16(u"引き続きインターフェースの初期化処理...  ");
   HRESULT hr = s.XAudio2_7->Initialize(0, pa::XAUDIO2_DEFAULT_PROCESSOR);
   if (hr < 0) {
-    LogAddTextUtf16(u"初期化に失敗しました\n");
-    LogFormatUtf16(u"エラーコード %x", static_cast<unsigned>(hr));
+    logInitFailure(hr);
     abandonXAudio2();
     return Step::Retry;
   }
@@ -146,13 +153,7 @@ Step startXAudio2_7() {
   s.X3DAudioCalculateFunc = entry<decltype(s.X3DAudioCalculateFunc)>(s.X3DAudioModule, "X3DAudioCalculate");
   hr = s.XAudio2_7->CreateMasteringVoice(&s.MasteringVoice27, pa::XAUDIO2_DEFAULT_CHANNELS, s.OutputSampleRate, 0,
                                          0, nullptr);
-  if (hr < 0) {
-    LogAddTextUtf16(u"XAudio2MasteringVoiceの作成に失敗しました\n");
-    abandonXAudio2();
-    return Step::Retry;
-  }
-  ConvertReverbPresets(s.ReverbPresets);
-  return Step::Done;
+  return withMasteringVoice(hr);
 }
 
 Step startXAudio2() {
@@ -180,8 +181,7 @@ Step startDirectSound() {
   LogAddTextUtf16(u"引き続きインターフェースの初期化処理...  ");
   HRESULT hr = s.DirectSound->Initialize(nullptr);
   if (hr < 0) {
-    LogAddTextUtf16(u"初期化に失敗しました\n");
-    LogFormatUtf16(u"エラーコード %x", static_cast<unsigned>(hr));
+    logInitFailure(hr);
     release(s.DirectSound);
     return Step::Fail;
   }
