@@ -145,38 +145,49 @@ TEST_F(SoundOutputTest, XAudio2FrequencyPositionAndEmptyLoops) {
 }
 
 TEST_F(SoundOutputTest, ReverbIdleCheckWaitsThreeSecondsOfTheClock) {
-  start(8);
-  SoundBuffer* flat = makeBuffer(2, 16, 44100, 100);
-  EXPECT_EQ(SoundBuffer_CheckReverbIdle(flat), -1);  // no submix voice
-  SoundBuffer* b = makeBuffer(1, 16, 44100, 100, 1);
-  ASSERT_NE(b, nullptr);
-  ASSERT_NE(b->XA2SubmixVoice, nullptr);
-  EXPECT_EQ(b->VoiceChannels, 1);
-  const float position[3] = {-3.0f, 0.0f, 1.0f};
-  SoundBuffer_Set3DPosition(b, position);
-  SoundBuffer_Update3D(b);
-  plat::win::HoldClockForTest(5'000'000'000LL);
-  SoundBuffer_Play(b, 1);
-  EXPECT_EQ(b->ReverbState, 1);
-  EXPECT_EQ(SoundBuffer_CheckReverbIdle(b), 0);  // still playing
-  SoundBuffer_Stop(b, 0);
-  EXPECT_EQ(SoundBuffer_CheckReverbIdle(b), 0);
-  EXPECT_EQ(b->ReverbState, 2);
-  plat::win::StepClockForTest(2'999'000'000LL);
-  EXPECT_EQ(SoundBuffer_CheckReverbIdle(b), 0);
-  plat::win::StepClockForTest(1'000'000LL);
-  EXPECT_EQ(SoundBuffer_CheckReverbIdle(b), -1);
-  EXPECT_EQ(b->ReverbState, 0);
-  plat::win::ReleaseClockForTest();
+  for (int version : {8, 7}) {
+    SCOPED_TRACE(version);
+    start(version);
+    SoundBuffer* flat = makeBuffer(2, 16, 44100, 100);
+    EXPECT_EQ(SoundBuffer_CheckReverbIdle(flat), -1);  // no submix voice
+    SoundBuffer* b = makeBuffer(1, 16, 44100, 100, 1);
+    ASSERT_NE(b, nullptr);
+    ASSERT_NE(b->XA2SubmixVoice, nullptr);
+    EXPECT_EQ(b->VoiceChannels, 1);
+    const float position[3] = {-3.0f, 0.0f, 1.0f};
+    SoundBuffer_Set3DPosition(b, position);
+    SoundBuffer_Update3D(b);
+    plat::win::HoldClockForTest(5'000'000'000LL);
+    SoundBuffer_Play(b, 1);
+    EXPECT_EQ(b->ReverbState, 1);
+    EXPECT_EQ(SoundBuffer_CheckReverbIdle(b), 0);  // still playing
+    SoundBuffer_Stop(b, 0);
+    EXPECT_EQ(SoundBuffer_CheckReverbIdle(b), 0);
+    EXPECT_EQ(b->ReverbState, 2);
+    plat::win::StepClockForTest(2'999'000'000LL);
+    EXPECT_EQ(SoundBuffer_CheckReverbIdle(b), 0);
+    plat::win::StepClockForTest(1'000'000LL);
+    EXPECT_EQ(SoundBuffer_CheckReverbIdle(b), -1);
+    EXPECT_EQ(b->ReverbState, 0);
+    plat::win::ReleaseClockForTest();
 
-  // On the left of the listener the 3D path sends more to the left channel.
-  std::vector<std::int16_t> level(100, 8000);
-  write(b, level.data(), 200);
-  SoundBuffer_SetCurrentPosition(b, 0);
-  SoundBuffer_Play(b, 1);
-  plat::audio::AdvanceAudioForTest(441 * 3);
-  const std::vector<std::int16_t> out = plat::audio::TakeCapturedAudioForTest();
-  EXPECT_GT(std::abs(out[out.size() - 2]), std::abs(out[out.size() - 1]));
+    // On the left of the listener the 3D path sends more to the left channel.
+    std::vector<std::int16_t> level(100, 8000);
+    write(b, level.data(), 200);
+    SoundBuffer_SetCurrentPosition(b, 0);
+    SoundBuffer_Play(b, 1);
+    plat::audio::AdvanceAudioForTest(441 * 3);
+    const std::vector<std::int16_t> out = plat::audio::TakeCapturedAudioForTest();
+    EXPECT_GT(std::abs(out[out.size() - 2]), std::abs(out[out.size() - 1]));
+    for (SoundBuffer* x : buffers) {
+      SoundBuffer_Release(x);
+      delete x;
+    }
+    buffers.clear();
+    TerminateSoundOutput();
+    SoundOutput = SoundOutputState{};
+    unsetenv("HALVORINE_MISSING");
+  }
 }
 
 TEST_F(SoundOutputTest, DirectSoundBuffersReportAndRefuse) {
