@@ -53,7 +53,16 @@ int SoundBuffer_Create(SoundBuffer* buffer, std::uint32_t bytes, const pa::WAVEF
   }
   buffer->Format = wave;
   if (wave.nBlockAlign != 0) buffer->SampleNum = static_cast<std::int32_t>(bytes / wave.nBlockAlign);
+  if (source != nullptr) TakeSourceSettings(buffer, source);
   return 0;
+}
+
+void TakeSourceSettings(SoundBuffer* buffer, const SoundBuffer* source) {
+  for (int i = 0; i < 8; ++i) buffer->Volume[i] = source->Volume[i];
+  buffer->Frequency = source->Frequency;
+  buffer->Pan = source->Pan;
+  SoundBuffer_ApplyVolume(buffer);
+  if (buffer->Frequency > 0) SoundBuffer_SetFrequency(buffer, static_cast<pa::DWORD>(buffer->Frequency));
 }
 
 int SoundBuffer_Release(SoundBuffer* buffer) {

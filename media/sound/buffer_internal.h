@@ -10,6 +10,9 @@ void ReleaseXAudio2Objects(SoundBuffer* buffer);
 // Widens one written range of a mono buffer into its stereo copy.
 void FillStereoCopy(SoundBuffer* buffer, const void* range, pa::DWORD bytes);
 
+// A copy of a buffer starts with the source's volumes, pan and frequency.
+void TakeSourceSettings(SoundBuffer* buffer, const SoundBuffer* source);
+
 // DirectSound volume and pan for a one- or two-channel buffer.
 struct DirectSoundLevels {
   std::int32_t volume;

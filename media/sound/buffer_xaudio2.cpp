@@ -204,13 +204,7 @@ int CreateXAudio2Buffer(SoundBuffer* buffer, std::uint32_t bytes, const pa::WAVE
   buffer->PlayPos.store(0);
   buffer->CompPos.store(0);
   buffer->Playing.store(0);
-  if (source != nullptr) {
-    for (int i = 0; i < 8; ++i) buffer->Volume[i] = source->Volume[i];
-    buffer->Frequency = source->Frequency;
-    buffer->Pan = source->Pan;
-    SoundBuffer_ApplyVolume(buffer);
-    if (buffer->Frequency > 0) SoundBuffer_SetFrequency(buffer, static_cast<pa::DWORD>(buffer->Frequency));
-  }
+  if (source != nullptr) TakeSourceSettings(buffer, source);
   return 0;
 }
 

@@ -202,6 +202,19 @@ TEST_F(SoundOutputTest, DirectSoundBuffersReportAndRefuse) {
   EXPECT_EQ(play, 400u);
   EXPECT_EQ(SoundBuffer_IsValid(b), 1);
   EXPECT_EQ(SoundBuffer_CheckReverbIdle(b), -1);
+  // A copy takes the source's format, length, levels and frequency.
+  b->Volume[0] = b->Volume[1] = -1496;
+  b->Frequency = 11025;
+  plat::audio::TakeAudioCallLogForTest();
+  auto* copy = new SoundBuffer;
+  SoundBuffer_Initialize(copy);
+  ASSERT_EQ(SoundBuffer_Create(copy, 0, nullptr, b, 0), 0);
+  buffers.push_back(copy);
+  EXPECT_EQ(copy->SampleNum, 1000);
+  const std::vector<std::string> made = plat::audio::TakeAudioCallLogForTest();
+  EXPECT_EQ(made.front().substr(0, 50), "CreateSoundBuffer flags=0x180e2 bytes=4000 rate=22");
+  EXPECT_NE(std::find(made.begin(), made.end(), "SetVolume -1496"), made.end());
+  EXPECT_NE(std::find(made.begin(), made.end(), "SetFrequency 11025"), made.end());
   // Two failed creations: the first with every control, the retry with fewer.
   plat::audio::FailNextCreateSoundBuffersForTest(1);
   EXPECT_NE(makeBuffer(2, 16, 22050, 10), nullptr);
@@ -209,7 +222,7 @@ TEST_F(SoundOutputTest, DirectSoundBuffersReportAndRefuse) {
   EXPECT_EQ(makeBuffer(2, 16, 22050, 10), nullptr);
   const std::vector<std::string> log = plat::audio::TakeAudioCallLogForTest();
   EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::string& e) { return e.rfind("CreateSound", 0) == 0; }),
-            5);
+            4);
 }
 
 TEST(SoundBufferMemoryTest, BlocksAreAlignedCountedAndFreed) {
