@@ -43,7 +43,9 @@ void SDLCALL sdlFill(void*, Uint8* stream, int length) {
 
 // --- null sink ------------------------------------------------------------------------
 
-std::thread nullThread;
+// Held by pointer: a process that exits with the sink running must not meet a joinable
+// thread object among its static destructors.
+std::thread* nullThread = nullptr;
 std::atomic<bool> nullRunning{false};
 
 void runNull() {
@@ -126,12 +128,16 @@ void closeSdl() {
 
 void startNull() {
   nullRunning.store(true, std::memory_order_release);
-  nullThread = std::thread(runNull);
+  nullThread = new std::thread(runNull);
 }
 
 void stopNull() {
   nullRunning.store(false, std::memory_order_release);
-  if (nullThread.joinable()) nullThread.join();
+  if (nullThread != nullptr) {
+    nullThread->join();
+    delete nullThread;
+    nullThread = nullptr;
+  }
 }
 
 void openCapture() {
