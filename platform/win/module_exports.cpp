@@ -98,9 +98,12 @@ const ModuleExports kModules[] = {
     {"gdi32", kNone},
     {"ntdll", kNtdll},
     {"dwmapi", kNone},
+    {"xinput1_4", kNone, true},
+    {"xinput1_3", kNone, true},
+    {"xinput9_1_0", kNone, true},
     {"dsound", kDsound},
-    {"xaudio2_8", kXAudio28, "xaudio2"},
-    {"x3daudio1_7", kX3DAudio17, "x3daudio"},
+    {"xaudio2_8", kXAudio28, false, "xaudio2"},
+    {"x3daudio1_7", kX3DAudio17, false, "x3daudio"},
 };
 
 }  // namespace
