@@ -12,6 +12,7 @@
 #include "media/system/sysinfo_log.h"
 #include "media/system/winapi.h"
 #include "media/system/periphery_seam.h"
+#include "media/sound/output.h"
 #include "media/system/sound_seam.h"
 #include "media/system/window.h"
 #include "media/system/window_state.h"

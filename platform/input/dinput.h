@@ -178,10 +178,7 @@ struct IDirectInputDevice8W {
 using LPDIENUMDEVICESCALLBACKW = win::BOOL (*)(const DIDEVICEINSTANCEW* instance, void* context);
 
 // The calls the media layer makes on the object itself.
-struct IDirectInput8W {
-  virtual HRESULT QueryInterface(const win::IID& iid, void** object) = 0;
-  virtual win::DWORD AddRef() = 0;
-  virtual win::DWORD Release() = 0;
+struct IDirectInput8W : win::IUnknown {
   virtual HRESULT Initialize(win::HMODULE instance, win::DWORD version) = 0;
   virtual HRESULT CreateDevice(const win::GUID& device, IDirectInputDevice8W** out, void* outer) = 0;
   // Calls back once per attached game controller, in SDL's device order, until the

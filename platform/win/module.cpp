@@ -88,6 +88,7 @@ HMODULE LoadLibraryW(const char16_t* name) {
   std::lock_guard<std::mutex> lock(r.mutex);
   Module* module = findModule(r, base);
   if (module == nullptr || IsStandInMissing(base.c_str())) return nullptr;
+  if (module->exports->standInName != nullptr && IsStandInMissing(module->exports->standInName)) return nullptr;
   if (module->exports->onlyWhenServed && !served(r, base)) return nullptr;
   ++module->references;
   return module;

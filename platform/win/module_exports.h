@@ -18,6 +18,7 @@ struct ModuleExports {
   // A library no machine here has: it loads only while a test serves one of its
   // functions (OverrideExport).
   bool onlyWhenServed = false;
+  const char* standInName = nullptr; // a further HALVORINE_MISSING name that takes it away
 };
 
 const ModuleExports* GetModuleExportTable(size_t* count);
