@@ -3,6 +3,8 @@
 // INV_SRC_ALPHA or SRC_ALPHA / ONE, into an R8G8B8A8 or B8G8R8A8 target. Each is one
 // template instance chosen once per draw; per pixel it does the same float operations, in
 // the same order, as the pixel function and the output merger, so the bytes are the same.
+#include <cstring>
+
 #include "platform/gpu/raster_internal.h"
 #include "platform/gpu/shaders/builtin_common.h"
 
@@ -47,8 +49,91 @@ inline Float4 fetch(const FastTarget& t, float u, float v) {
   }
 }
 
+// x / 255 rounded to nearest for 0 <= x <= 65025: the float blend's result whenever the
+// source is a whole byte, since x / 255 never lies within float error of a half.
+inline uint32_t div255Pair(uint32_t x) {  // two such values in the 16-bit halves
+  x += 0x007F007Fu;
+  return (x + 0x00010001u + (x >> 8 & 0x00FF00FFu)) >> 8 & 0x00FF00FFu;
+}
+// Each 16-bit half (at most 510) held at 255.
+inline uint32_t saturatePair(uint32_t x) {
+  const uint32_t over = x >> 8 & 0x00010001u;
+  return (x | over * 0xFFu) & 0x00FF00FFu;
+}
+
+// A white, unperspective colour times a point-sampled texel is the texel itself, so the
+// blend works on bytes. The texel coordinates still come from the same float planes.
+template <bool BgraTarget, Layout L, bool IgnoreAlpha, Mode M>
+void byteSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
+  const FastTarget& ft = c.fastTarget;
+  uint8_t* p = ft.base + size_t(y) * ft.pitch + size_t(x0) * 4;
+  const float dy = float(y) + 0.5f - I.y0;
+  constexpr int U = shader::texcoord(0);
+  const float u0 = I.a0[U], uA = I.aA[U], uB = I.aB[U], v0 = I.a0[U + 1], vA = I.aA[U + 1], vB = I.aB[U + 1];
+  const float x0f = I.x0, fw = ft.fwidth, fh = ft.fheight;
+  const int tw = ft.textureWidth, th = ft.textureHeight, reference = ft.alphaReference;
+  const uint8_t* tex = ft.texture;
+  const size_t tpitch = ft.texturePitch;
+  // Each coordinate is a monotonic float function of x, so when both ends of the span
+  // land inside the texture every pixel between does, and the floor is a truncation with
+  // no clamp. A row that does not vary v reads one texture row.
+  auto inside = [](float a, float b, int n) { return a >= 0.0f && b >= 0.0f && a < float(n) && b < float(n); };
+  const float uFirst = planeAt(u0, uA, uB, float(x0) + 0.5f - x0f, dy) * fw;
+  const float uLast = planeAt(u0, uA, uB, float(x1 - 1) + 0.5f - x0f, dy) * fw;
+  const float vRow = planeAt(v0, vA, vB, float(x0) + 0.5f - x0f, dy) * fh;
+  const bool simple = vA == 0.0f && inside(uFirst, uLast, tw) && inside(vRow, vRow, th);
+  const uint8_t* texRow = simple ? tex + size_t(int(vRow)) * tpitch : nullptr;
+  for (int x = x0; x < x1; ++x, p += 4) {
+    const float dx = float(x) + 0.5f - x0f;
+    const uint8_t* t;
+    if (simple) {
+      t = texRow + size_t(int(planeAt(u0, uA, uB, dx, dy) * fw)) * 4;
+    } else {
+      const int tx = clampIndex(sampleFloor(planeAt(u0, uA, uB, dx, dy) * fw), tw);
+      const int ty = clampIndex(sampleFloor(planeAt(v0, vA, vB, dx, dy) * fh), th);
+      t = tex + size_t(ty) * tpitch + size_t(tx) * 4;
+    }
+    uint32_t src;
+    std::memcpy(&src, t, 4);
+    if constexpr (IgnoreAlpha || L == Layout::bgrx) src |= 0xFF000000u;
+    if constexpr ((L == Layout::rgba) == BgraTarget) src = (src & 0xFF00FF00u) | (src >> 16 & 0xFFu) | (src & 0xFFu) << 16;
+    const uint32_t a = src >> 24;
+    if (!(int(a) > reference)) continue;
+    if constexpr (M == Mode::off) {
+      std::memcpy(p, &src, 4);
+    } else {
+      uint32_t dst;
+      std::memcpy(&dst, p, 4);
+      // Two channels per word, 16 bits apart: products up to 65025 never carry.
+      const uint32_t srb = src & 0x00FF00FFu, sag = src >> 8 & 0x00FF00FFu;
+      const uint32_t drb = dst & 0x00FF00FFu, dag = dst >> 8 & 0x00FF00FFu;
+      uint32_t rb, ag;
+      if constexpr (M == Mode::alpha) {
+        const uint32_t na = 255 - a;
+        rb = div255Pair(srb * a + drb * na);
+        ag = div255Pair(sag * a + dag * na);
+      } else {
+        rb = saturatePair(drb + div255Pair(srb * a));
+        ag = saturatePair(dag + div255Pair(sag * a));
+      }
+      const uint32_t out = rb | ag << 8;
+      std::memcpy(p, &out, 4);
+    }
+  }
+}
+
+inline bool whiteAffine(const Interpolator& I) {
+  if (I.perspective) return false;
+  for (int k = 0; k < 4; ++k)
+    if (I.a0[k] != 1.0f || I.aA[k] != 0.0f || I.aB[k] != 0.0f) return false;
+  return true;
+}
+
 template <bool BgraTarget, Tex T, Layout L, bool IgnoreAlpha, Mode M>
 void span(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
+  if constexpr (T == Tex::point) {
+    if (whiteAffine(I)) return byteSpan<BgraTarget, L, IgnoreAlpha, M>(c, I, y, x0, x1);
+  }
   const FastTarget& ft = c.fastTarget;
   constexpr int R = BgraTarget ? 2 : 0, B = BgraTarget ? 0 : 2;
   uint8_t* p = ft.base + size_t(y) * ft.pitch + size_t(x0) * 4;
