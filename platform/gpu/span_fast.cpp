@@ -4,6 +4,9 @@
 // template instance chosen once per draw; per pixel it does the same float operations, in
 // the same order, as the pixel function and the output merger, so the bytes are the same.
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/gpu/raster_internal.h"
 #include "platform/gpu/shaders/builtin_common.h"
@@ -61,6 +64,67 @@ inline uint32_t saturatePair(uint32_t x) {
   return (x | over * 0xFFu) & 0x00FF00FFu;
 }
 
+// One texel as it enters the blend: in the target's byte order, alpha forced to 255 where
+// the texture has none or its alpha is ignored.
+template <bool BgraTarget, Layout L, bool IgnoreAlpha>
+inline uint32_t sourceWord(const uint8_t* t) {
+  uint32_t src;
+  std::memcpy(&src, t, 4);
+  if constexpr (IgnoreAlpha || L == Layout::bgrx) src |= 0xFF000000u;
+  if constexpr ((L == Layout::rgba) == BgraTarget) src = (src & 0xFF00FF00u) | (src >> 16 & 0xFFu) | (src & 0xFFu) << 16;
+  return src;
+}
+
+template <Mode M>
+inline void blendWord(uint8_t* p, uint32_t src) {
+  if constexpr (M == Mode::off) {
+    std::memcpy(p, &src, 4);
+  } else {
+    const uint32_t a = src >> 24;
+    uint32_t dst;
+    std::memcpy(&dst, p, 4);
+    // Two channels per word, 16 bits apart: products up to 65025 never carry.
+    const uint32_t srb = src & 0x00FF00FFu, sag = src >> 8 & 0x00FF00FFu;
+    const uint32_t drb = dst & 0x00FF00FFu, dag = dst >> 8 & 0x00FF00FFu;
+    uint32_t rb, ag;
+    if constexpr (M == Mode::alpha) {
+      const uint32_t na = 255 - a;
+      rb = div255Pair(srb * a + drb * na);
+      ag = div255Pair(sag * a + dag * na);
+    } else {
+      rb = saturatePair(drb + div255Pair(srb * a));
+      ag = saturatePair(dag + div255Pair(sag * a));
+    }
+    const uint32_t out = rb | ag << 8;
+    std::memcpy(p, &out, 4);
+  }
+}
+
+#if defined(__SSE2__)
+// Two pixels at once, eight 16-bit lanes: the same rounding as blendWord.
+template <Mode M>
+inline void blendTwo(uint8_t* p, uint32_t s0, uint32_t s1) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i s = _mm_unpacklo_epi8(_mm_set_epi32(0, 0, int(s1), int(s0)), zero);
+  const __m128i d = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), zero);
+  const short a0 = short(s0 >> 24), a1 = short(s1 >> 24);
+  const __m128i a = _mm_set_epi16(a1, a1, a1, a1, a0, a0, a0, a0);
+  const __m128i r127 = _mm_set1_epi16(127), one = _mm_set1_epi16(1);
+  auto div255 = [&](__m128i x) {
+    x = _mm_add_epi16(x, r127);
+    return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(x, one), _mm_srli_epi16(x, 8)), 8);
+  };
+  __m128i r;
+  if constexpr (M == Mode::alpha) {
+    const __m128i na = _mm_sub_epi16(_mm_set1_epi16(255), a);
+    r = div255(_mm_add_epi16(_mm_mullo_epi16(s, a), _mm_mullo_epi16(d, na)));
+  } else {
+    r = _mm_add_epi16(d, div255(_mm_mullo_epi16(s, a)));  // packing holds it at 255
+  }
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_packus_epi16(r, zero));
+}
+#endif
+
 // A white, unperspective colour times a point-sampled texel is the texel itself, so the
 // blend works on bytes. The texel coordinates still come from the same float planes.
 template <bool BgraTarget, Layout L, bool IgnoreAlpha, Mode M>
@@ -81,44 +145,29 @@ void byteSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x1
   const float uFirst = planeAt(u0, uA, uB, float(x0) + 0.5f - x0f, dy) * fw;
   const float uLast = planeAt(u0, uA, uB, float(x1 - 1) + 0.5f - x0f, dy) * fw;
   const float vRow = planeAt(v0, vA, vB, float(x0) + 0.5f - x0f, dy) * fh;
-  const bool simple = vA == 0.0f && inside(uFirst, uLast, tw) && inside(vRow, vRow, th);
-  const uint8_t* texRow = simple ? tex + size_t(int(vRow)) * tpitch : nullptr;
-  for (int x = x0; x < x1; ++x, p += 4) {
+  int x = x0;
+  if (vA == 0.0f && inside(uFirst, uLast, tw) && inside(vRow, vRow, th)) {
+    const uint8_t* row = tex + size_t(int(vRow)) * tpitch;
+    auto at = [&](int px) {
+      return sourceWord<BgraTarget, L, IgnoreAlpha>(row + size_t(int(planeAt(u0, uA, uB, float(px) + 0.5f - x0f, dy) * fw)) * 4);
+    };
+#if defined(__SSE2__)
+    if (M != Mode::off && reference < 0) {  // every pixel passes the alpha test
+      for (; x + 1 < x1; x += 2, p += 8) blendTwo<M>(p, at(x), at(x + 1));
+    }
+#endif
+    for (; x < x1; ++x, p += 4) {
+      const uint32_t src = at(x);
+      if (int(src >> 24) > reference) blendWord<M>(p, src);
+    }
+    return;
+  }
+  for (; x < x1; ++x, p += 4) {
     const float dx = float(x) + 0.5f - x0f;
-    const uint8_t* t;
-    if (simple) {
-      t = texRow + size_t(int(planeAt(u0, uA, uB, dx, dy) * fw)) * 4;
-    } else {
-      const int tx = clampIndex(sampleFloor(planeAt(u0, uA, uB, dx, dy) * fw), tw);
-      const int ty = clampIndex(sampleFloor(planeAt(v0, vA, vB, dx, dy) * fh), th);
-      t = tex + size_t(ty) * tpitch + size_t(tx) * 4;
-    }
-    uint32_t src;
-    std::memcpy(&src, t, 4);
-    if constexpr (IgnoreAlpha || L == Layout::bgrx) src |= 0xFF000000u;
-    if constexpr ((L == Layout::rgba) == BgraTarget) src = (src & 0xFF00FF00u) | (src >> 16 & 0xFFu) | (src & 0xFFu) << 16;
-    const uint32_t a = src >> 24;
-    if (!(int(a) > reference)) continue;
-    if constexpr (M == Mode::off) {
-      std::memcpy(p, &src, 4);
-    } else {
-      uint32_t dst;
-      std::memcpy(&dst, p, 4);
-      // Two channels per word, 16 bits apart: products up to 65025 never carry.
-      const uint32_t srb = src & 0x00FF00FFu, sag = src >> 8 & 0x00FF00FFu;
-      const uint32_t drb = dst & 0x00FF00FFu, dag = dst >> 8 & 0x00FF00FFu;
-      uint32_t rb, ag;
-      if constexpr (M == Mode::alpha) {
-        const uint32_t na = 255 - a;
-        rb = div255Pair(srb * a + drb * na);
-        ag = div255Pair(sag * a + dag * na);
-      } else {
-        rb = saturatePair(drb + div255Pair(srb * a));
-        ag = saturatePair(dag + div255Pair(sag * a));
-      }
-      const uint32_t out = rb | ag << 8;
-      std::memcpy(p, &out, 4);
-    }
+    const int tx = clampIndex(sampleFloor(planeAt(u0, uA, uB, dx, dy) * fw), tw);
+    const int ty = clampIndex(sampleFloor(planeAt(v0, vA, vB, dx, dy) * fh), th);
+    const uint32_t src = sourceWord<BgraTarget, L, IgnoreAlpha>(tex + size_t(ty) * tpitch + size_t(tx) * 4);
+    if (int(src >> 24) > reference) blendWord<M>(p, src);
   }
 }
 
