@@ -22,21 +22,24 @@ const ShaderEntry* findShaderByName(std::string_view name, ShaderStage stage) {
   return nullptr;
 }
 
-float ShaderEnv::constant(int slot, int byteOffset) const {
-  if (slot < 0 || slot >= kConstantSlots || !cb[slot] || byteOffset < 0 || size_t(byteOffset) + 4 > cbSize[slot])
-    return 0.0f;
-  float f;
-  std::memcpy(&f, cb[slot] + byteOffset, 4);
-  return f;
-}
+namespace {
 
-int32_t ShaderEnv::constantInt(int slot, int byteOffset) const {
-  if (slot < 0 || slot >= kConstantSlots || !cb[slot] || byteOffset < 0 || size_t(byteOffset) + 4 > cbSize[slot])
-    return 0;
-  int32_t v;
-  std::memcpy(&v, cb[slot] + byteOffset, 4);
+// Four bytes at byteOffset of a bound buffer, or zeros past its end or from an empty slot.
+template <class T>
+T readConstant(const ShaderEnv& env, int slot, int byteOffset) {
+  T v{};
+  if (slot < 0 || slot >= kConstantSlots || !env.cb[slot] || byteOffset < 0 ||
+      size_t(byteOffset) + sizeof(T) > env.cbSize[slot])
+    return v;
+  std::memcpy(&v, env.cb[slot] + byteOffset, sizeof(T));
   return v;
 }
+
+}  // namespace
+
+float ShaderEnv::constant(int slot, int byteOffset) const { return readConstant<float>(*this, slot, byteOffset); }
+
+int32_t ShaderEnv::constantInt(int slot, int byteOffset) const { return readConstant<int32_t>(*this, slot, byteOffset); }
 
 Float4 ShaderEnv::reg(int slot, int index) const {
   Float4 r;

@@ -89,7 +89,7 @@ struct ShaderEntry {
   FastPath fast = FastPath::none;
 };
 
-// Every registered shader, in package order.
+// Every registered shader, in registration order; faces look them up by name.
 const std::vector<ShaderEntry>& shaderBank();
 const ShaderEntry* findShaderByName(std::string_view name, ShaderStage stage);
 

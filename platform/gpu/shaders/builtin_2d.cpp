@@ -102,9 +102,7 @@ ShaderEntry vertexEntry(const char* name, int colours, int pairs) {
   e.param[0] = colours;
   e.param[1] = pairs;
   e.inputs.push_back({Semantic::position, 0});
-  for (int c = 0; c < colours; ++c) e.inputs.push_back({Semantic::colour, uint8_t(c)});
-  for (int t = 0; t < pairs; ++t) e.inputs.push_back({Semantic::texcoord, uint8_t(t)});
-  e.varyings = pairs ? texcoord(pairs) : 4 * colours;
+  passThroughInputs(e, colours, pairs);
   return e;
 }
 
@@ -118,12 +116,7 @@ void addBuiltin2D(std::vector<ShaderEntry>& bank) {
   for (int kind = 0; kind < 7; ++kind) {
     for (int variant = 0; variant < 2; ++variant) {
       std::snprintf(name, sizeof name, "untex_ps_k%d_a%d", kind, variant);
-      ShaderEntry e;
-      e.name = name;
-      e.stage = ShaderStage::pixel;
-      e.pixel = pixelUntextured;
-      e.param[0] = kind;
-      e.param[1] = variant;
+      ShaderEntry e = pixelEntry(name, pixelUntextured, {kind, variant});
       if (kind == 0 && variant == 0) e.fast = FastPath::flatColour;
       bank.push_back(e);
     }
@@ -135,14 +128,7 @@ void addBuiltin2D(std::vector<ShaderEntry>& bank) {
     for (int index = 0; index < 56; ++index) {
       const int alpha = index & 1, ignore = (index >> 1) & 1, variant = (index >> 2) & 1, kind = index >> 3;
       std::snprintf(name, sizeof name, "%s_ps_k%d_v%d_i%d_a%d", kTable[graph], kind, variant, ignore, alpha);
-      ShaderEntry e;
-      e.name = name;
-      e.stage = ShaderStage::pixel;
-      e.pixel = pixelTextured;
-      e.param[0] = kind;
-      e.param[1] = alpha;
-      e.param[2] = ignore;
-      e.param[3] = graph;
+      ShaderEntry e = pixelEntry(name, pixelTextured, {kind, alpha, ignore, graph});
       if (graph == 0 && kind == 0 && alpha == 0)
         e.fast = ignore ? FastPath::textureDiffuseNoAlpha : FastPath::textureDiffuse;
       bank.push_back(e);

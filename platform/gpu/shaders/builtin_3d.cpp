@@ -45,9 +45,7 @@ ShaderEntry entry(const char* name, std::vector<VertexInput> leading, int colour
   e.param[0] = int(e.inputs.size());
   e.param[1] = colours;
   e.param[2] = pairs;
-  for (int c = 0; c < colours; ++c) e.inputs.push_back({Semantic::colour, uint8_t(c)});
-  for (int t = 0; t < pairs; ++t) e.inputs.push_back({Semantic::texcoord, uint8_t(t)});
-  e.varyings = pairs ? texcoord(pairs) : 4 * colours;
+  passThroughInputs(e, colours, pairs);
   return e;
 }
 

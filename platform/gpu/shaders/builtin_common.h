@@ -2,6 +2,7 @@
 // ends with, saturation, and reads of the standard varyings.
 #pragma once
 #include <cmath>
+#include <initializer_list>
 
 #include "platform/gpu/shaders/bank.h"
 
@@ -39,6 +40,24 @@ inline int alphaReference(const ShaderEnv& env) {
 inline bool alphaPasses(const ShaderEnv& env, int variant, float alpha) {
   const Compare f = variant ? compareFromCode(env.constantInt(kPsBaseSlot, kPsAlphaFunction)) : Compare::greater;
   return compare(f, int(floatToUnorm(alpha, 8)), alphaReference(env));
+}
+
+inline ShaderEntry pixelEntry(const char* name, PixelFn fn, std::initializer_list<int> params) {
+  ShaderEntry e;
+  e.name = name;
+  e.stage = ShaderStage::pixel;
+  e.pixel = fn;
+  int i = 0;
+  for (int v : params) e.param[i++] = v;
+  return e;
+}
+
+// Appends the colour and texture-coordinate inputs a standard vertex function passes
+// through, and sets the varyings it writes.
+inline void passThroughInputs(ShaderEntry& e, int colours, int pairs) {
+  for (int c = 0; c < colours; ++c) e.inputs.push_back({Semantic::colour, uint8_t(c)});
+  for (int t = 0; t < pairs; ++t) e.inputs.push_back({Semantic::texcoord, uint8_t(t)});
+  e.varyings = pairs ? texcoord(pairs) : 4 * colours;
 }
 
 }  // namespace plat::gpu::shader

@@ -49,16 +49,6 @@ bool pixelCopy(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Floa
   return true;
 }
 
-ShaderEntry pixelEntry(const char* name, PixelFn fn, int p0, int p1) {
-  ShaderEntry e;
-  e.name = name;
-  e.stage = ShaderStage::pixel;
-  e.pixel = fn;
-  e.param[0] = p0;
-  e.param[1] = p1;
-  return e;
-}
-
 ShaderEntry copyVertexEntry(const char* name, int pairs) {
   ShaderEntry e;
   e.name = name;
@@ -74,18 +64,18 @@ ShaderEntry copyVertexEntry(const char* name, int pairs) {
 }  // namespace
 
 void addBuiltinMaskCopy(std::vector<ShaderEntry>& bank) {
-  bank.push_back(pixelEntry("mask_ps", pixelMask, 0, 0));
-  bank.push_back(pixelEntry("mask_rev_ps", pixelMask, 1, 0));
+  bank.push_back(pixelEntry("mask_ps", pixelMask, {0}));
+  bank.push_back(pixelEntry("mask_rev_ps", pixelMask, {1}));
   char name[32];
   for (int reversed = 0; reversed < 2; ++reversed) {
     for (int ch = 0; ch < 4; ++ch) {
       std::snprintf(name, sizeof name, "%s_ch%d_ps", reversed ? "mask_rev" : "mask", ch);
-      bank.push_back(pixelEntry(name, pixelMaskChannel, reversed, ch));
+      bank.push_back(pixelEntry(name, pixelMaskChannel, {reversed, ch}));
     }
   }
   bank.push_back(copyVertexEntry("copy_vs", 2));
   bank.push_back(copyVertexEntry("copy8_vs", 8));
-  bank.push_back(pixelEntry("copy_ps", pixelCopy, 0, 0));
+  bank.push_back(pixelEntry("copy_ps", pixelCopy, {}));
 }
 
 }  // namespace plat::gpu
