@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <new>
 #include <vector>
 
 #include "platform/gpu/journal.h"
@@ -98,7 +99,12 @@ Status run(const DrawState& s, uint32_t count, IndexOf indexOf) {
 
   // Every vertex of the draw through the vertex function.
   static thread_local std::vector<ClipVertex> verts;
-  if (verts.size() < count) verts.resize(count);
+  if (count > kMaxDrawVertices) return Status::invalidArgument;
+  try {
+    if (verts.size() < count) verts.resize(count);
+  } catch (const std::bad_alloc&) {
+    return Status::outOfMemory;
+  }
   VertexFetcher fetcher;
   fetcher.prepare(s, *vs);
   VertexIn in;

@@ -68,8 +68,12 @@ struct DrawState {
   StageBindings vs, ps;
 };
 
-// Draws `count` vertices from `first`. Refuses a draw without both shaders or with targets
-// the output merger does not accept; draws nothing for a viewport without area.
+// The most vertices one draw call takes (each passes through the vertex function first).
+inline constexpr uint32_t kMaxDrawVertices = 1u << 24;
+
+// Draws `count` vertices from `first`. Refuses a draw without both shaders, with targets
+// the output merger does not accept or with more than kMaxDrawVertices vertices; draws
+// nothing for a viewport without area.
 Status draw(const DrawState& state, uint32_t count, uint32_t first);
 // Indices from `first` in the index buffer, each plus baseVertex. An index past the index
 // buffer reads 0; a vertex read past the vertex buffer fetches zeros.

@@ -88,6 +88,8 @@ void shadeSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x
   const float dy = float(y) + 0.5f - I.y0;
   const float zmin = c.viewport.minDepth < c.viewport.maxDepth ? c.viewport.minDepth : c.viewport.maxDepth;
   const float zmax = c.viewport.minDepth < c.viewport.maxDepth ? c.viewport.maxDepth : c.viewport.minDepth;
+  // Varyings the vertex function does not write read as 0.
+  for (int k = I.n; k < shader::kVaryingCount; ++k) v[k] = 0.0f;
   PixelIn in;
   in.y = float(y) + 0.5f;
   in.front = front;
@@ -104,6 +106,7 @@ void shadeSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x
       z = z < zmin ? zmin : z > zmax ? zmax : z;
       in.z = depth[i] = z;
       mask[i] = c.ps->pixel(in, *c.env, *c.ps, colour[i]) ? 1 : 0;
+      if (!mask[i]) colour[i] = Float4{0.0f, 0.0f, 0.0f, 0.0f};
     }
     c.om->mergeSpan(x, y, m, targets, depth, mask);
   }

@@ -247,6 +247,8 @@ TEST_F(RasterTest, RefusalsAndOutOfRangeReads) {
   EXPECT_EQ(plat::gpu::draw(none, 3, 0), Status::invalidArgument);
   none.ps.shader = sc.s.vs.shader;  // a vertex function in the pixel stage
   EXPECT_EQ(plat::gpu::draw(none, 3, 0), Status::invalidArgument);
+  EXPECT_EQ(plat::gpu::draw(sc.s, kMaxDrawVertices + 1, 0), Status::invalidArgument);
+  EXPECT_EQ(drawIndexed(sc.s, ~0u, 0, 0), Status::invalidArgument);
 }
 
 }  // namespace
