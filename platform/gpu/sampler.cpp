@@ -34,16 +34,6 @@ struct FetchAny {
   static Float4 get(Format f, const uint8_t* base, size_t pitch, int x, int y) { return loadTexel(f, base, pitch, x, y); }
 };
 
-// Floor of a coordinate as an integer, with NaN as 0 and far values held where the
-// address arithmetic cannot overflow.
-inline int floorToInt(float x) {
-  if (!(x == x)) return 0;
-  if (x < -1073741824.0f) return -1073741824;
-  if (x > 1073741824.0f) return 1073741824;
-  const int i = int(x);  // truncates towards zero
-  return float(i) > x ? i - 1 : i;
-}
-
 // A texel index inside 0..n-1 by the address mode; -1 for a border texel.
 inline int address(Address mode, int i, int n) {
   if (i >= 0 && i < n) return i;
@@ -66,14 +56,6 @@ inline int address(Address mode, int i, int n) {
     }
   }
   return 0;
-}
-
-// The share of the second texel in steps of 1/256, truncated. Far-off coordinates held by
-// floorToInt leave fractions outside 0..1, hence the bounds before converting.
-inline int weight256(float frac) {
-  if (!(frac > 0.0f)) return 0;
-  if (frac >= 1.0f) return 255;
-  return int(frac * 256.0f);
 }
 
 }  // namespace
@@ -126,11 +108,11 @@ Float4 TextureSampler::filter2D(const Level& l, float u, float v, Filter f, Addr
     return t;
   };
   if (f == Filter::point) {
-    return tap(address(au, floorToInt(u * l.fwidth), l.width), address(av, floorToInt(v * l.fheight), l.height));
+    return tap(address(au, sampleFloor(u * l.fwidth), l.width), address(av, sampleFloor(v * l.fheight), l.height));
   }
   const float x = u * l.fwidth - 0.5f, y = v * l.fheight - 0.5f;
-  const int x0 = floorToInt(x), y0 = floorToInt(y);
-  const int wx = weight256(x - float(x0)), wy = weight256(y - float(y0));
+  const int x0 = sampleFloor(x), y0 = sampleFloor(y);
+  const int wx = sampleWeight256(x - float(x0)), wy = sampleWeight256(y - float(y0));
   const int ax = address(au, x0, l.width), bx = address(au, x0 + 1, l.width);
   const int ay = address(av, y0, l.height), by = address(av, y0 + 1, l.height);
   return bilerp(tap(ax, ay), tap(bx, ay), tap(ax, by), tap(bx, by), wx, wy);
@@ -159,7 +141,7 @@ Float4 TextureSampler::sampleFace(int face, float u, float v, float lod, Address
   const int n = int(fl);
   if (n >= last) return filter2D<Cmp, F>(levels[last], u, v, desc_.minFilter, au, av, ref);
   const Float4 a = filter2D<Cmp, F>(levels[n], u, v, desc_.minFilter, au, av, ref);
-  const int w = weight256(l - fl);
+  const int w = sampleWeight256(l - fl);
   if (w == 0) return a;
   const Float4 b = filter2D<Cmp, F>(levels[n + 1], u, v, desc_.minFilter, au, av, ref);
   const float wb = float(w) * (1.0f / 256.0f), wa = float(256 - w) * (1.0f / 256.0f);

@@ -28,6 +28,24 @@ inline bool compare(Compare f, T a, T b) {
   return false;
 }
 
+// Floor of a texel coordinate as an integer, with NaN as 0 and far values held where the
+// address arithmetic cannot overflow.
+inline int sampleFloor(float x) {
+  if (!(x == x)) return 0;
+  if (x < -1073741824.0f) return -1073741824;
+  if (x > 1073741824.0f) return 1073741824;
+  const int i = int(x);  // truncates towards zero
+  return float(i) > x ? i - 1 : i;
+}
+
+// The share of the second texel in steps of 1/256, truncated. Far-off coordinates held by
+// sampleFloor leave fractions outside 0..1, hence the bounds before converting.
+inline int sampleWeight256(float frac) {
+  if (!(frac > 0.0f)) return 0;
+  if (frac >= 1.0f) return 255;
+  return int(frac * 256.0f);
+}
+
 enum class Filter : uint8_t { point, linear };
 enum class MipFilter : uint8_t { none, point, linear };
 enum class Address : uint8_t { wrap, mirror, clamp, border, mirrorOnce };

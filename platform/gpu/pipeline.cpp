@@ -1,0 +1,174 @@
+// draw and drawIndexed: settle everything that does not change per vertex or pixel (the
+// output merger's plan, the bound constants and samplers, the clip rectangle, the guard
+// band, the specialised span), run the vertex function once per vertex of the draw, then
+// assemble and rasterise the primitives.
+#include "platform/gpu/pipeline.h"
+
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <new>
+#include <vector>
+
+#include "platform/gpu/journal.h"
+#include "platform/gpu/raster_internal.h"
+
+namespace plat::gpu {
+
+namespace {
+
+std::atomic<bool> gFastSpans{true};
+
+void bindStage(const StageBindings& b, ShaderEnv& env) {
+  for (int i = 0; i < kConstantSlots; ++i) {
+    env.cb[i] = b.constants[i] ? b.constants[i]->data() : nullptr;
+    env.cbSize[i] = b.constants[i] ? b.constants[i]->size() : 0;
+  }
+  for (int i = 0; i < kResourceSlots; ++i) env.views[i] = b.resources[i].get();
+  for (int i = 0; i < kSamplerSlots; ++i) {
+    env.samplerDescs[i] = b.samplers[i] ? &b.samplers[i]->desc() : nullptr;
+    if (env.samplerDescs[i] && env.views[i]) env.samplers[i].bind(*env.samplerDescs[i], env.views[i]);
+  }
+}
+
+float depthStep(const View* depth) {
+  if (!depth) return 1.0f / 16777215.0f;
+  switch (depth->format()) {
+    case Format::D16: return 1.0f / 65535.0f;
+    case Format::D32F: return 1.0f / 8388608.0f;
+    default: return 1.0f / 16777215.0f;
+  }
+}
+
+// Runs the whole draw for `count` vertices whose buffer index the callback gives.
+template <class IndexOf>
+Status run(const DrawState& s, uint32_t count, IndexOf indexOf) {
+  const ShaderEntry* vs = s.vs.shader;
+  const ShaderEntry* ps = s.ps.shader;
+  if (!vs || !ps || vs->stage != ShaderStage::vertex || ps->stage != ShaderStage::pixel || !vs->vertex || !ps->pixel)
+    return Status::invalidArgument;
+  OutputMerger om;
+  View* targets[kMaxTargets];
+  for (int i = 0; i < kMaxTargets; ++i) targets[i] = s.targets[i].get();
+  om.setTargets(targets, kMaxTargets, s.depthView.get());
+  om.setBlend(s.blend.get(), s.blendFactor);
+  om.setDepthStencil(s.depthStencil.get());
+  om.setAlphaTest(s.alphaTest);
+  if (const Status st = om.prepare(); st != Status::ok) return st;
+  const Viewport& vp = s.viewport;
+  if (count == 0 || om.width() == 0 || !(vp.width > 0.0f) || !(vp.height > 0.0f) || !std::isfinite(vp.x) ||
+      !std::isfinite(vp.y) || !std::isfinite(vp.width) || !std::isfinite(vp.height))
+    return Status::ok;
+
+  static thread_local ShaderEnv vsEnv, psEnv;
+  bindStage(s.vs, vsEnv);
+  bindStage(s.ps, psEnv);
+
+  DrawContext c;
+  c.ps = ps;
+  c.env = &psEnv;
+  c.om = &om;
+  c.varyings = vs->varyings < 0 ? 0 : vs->varyings > shader::kVaryingCount ? shader::kVaryingCount : vs->varyings;
+  c.viewport = vp;
+  c.rasterizer = s.rasterizer;
+  c.gx0 = 2.0f * (-kGuardBand - vp.x) / vp.width - 1.0f;
+  c.gx1 = 2.0f * (kGuardBand - vp.x) / vp.width - 1.0f;
+  c.gy0 = 1.0f - 2.0f * (kGuardBand - vp.y) / vp.height;
+  c.gy1 = 1.0f + 2.0f * (kGuardBand + vp.y) / vp.height;
+  // Pixels whose centres lie inside the viewport, the targets and the enabled scissor.
+  auto centreFrom = [](float edge) {
+    const float e = std::ceil(edge - 0.5f);
+    return e < -1.0e9f ? -1000000000 : e > 1.0e9f ? 1000000000 : int(e);
+  };
+  c.clipX0 = std::max(0, centreFrom(vp.x));
+  c.clipY0 = std::max(0, centreFrom(vp.y));
+  c.clipX1 = std::min(om.width(), centreFrom(vp.x + vp.width));
+  c.clipY1 = std::min(om.height(), centreFrom(vp.y + vp.height));
+  if (s.rasterizer.scissorEnable) {
+    c.clipX0 = std::max(c.clipX0, s.scissor.left);
+    c.clipY0 = std::max(c.clipY0, s.scissor.top);
+    c.clipX1 = std::min(c.clipX1, s.scissor.right);
+    c.clipY1 = std::min(c.clipY1, s.scissor.bottom);
+  }
+  if (c.clipX0 >= c.clipX1 || c.clipY0 >= c.clipY1) return Status::ok;
+  c.biasUnit = depthStep(s.depthView.get());
+  c.cullFront = s.rasterizer.cull == CullMode::front;
+  c.cullBack = s.rasterizer.cull == CullMode::back;
+  c.fast = s.rasterizer.fill == FillMode::solid ? chooseFastSpan(s, c) : nullptr;
+
+  // Every vertex of the draw through the vertex function.
+  static thread_local std::vector<ClipVertex> verts;
+  if (count > kMaxDrawVertices) return Status::invalidArgument;
+  try {
+    if (verts.size() < count) verts.resize(count);
+  } catch (const std::bad_alloc&) {
+    return Status::outOfMemory;
+  }
+  VertexFetcher fetcher;
+  fetcher.prepare(s, *vs);
+  VertexIn in;
+  for (uint32_t i = 0; i < count; ++i) {
+    fetcher.fetch(indexOf(i), in);
+    ClipVertex& out = verts[i];
+    std::memset(out.v, 0, sizeof(float) * size_t(c.varyings));
+    vs->vertex(in, vsEnv, *vs, out);
+  }
+
+  const ClipVertex* v = verts.data();
+  switch (s.topology) {
+    case Topology::pointList:
+      for (uint32_t i = 0; i < count; ++i) drawPoint(c, v[i]);
+      break;
+    case Topology::lineList:
+      for (uint32_t i = 0; i + 1 < count; i += 2) drawLine(c, v[i], v[i + 1]);
+      break;
+    case Topology::lineStrip:
+      for (uint32_t i = 0; i + 1 < count; ++i) drawLine(c, v[i], v[i + 1]);
+      break;
+    case Topology::triangleList:
+      for (uint32_t i = 0; i + 2 < count; i += 3) drawTriangle(c, v[i], v[i + 1], v[i + 2]);
+      break;
+    case Topology::triangleStrip:
+      // Every other triangle swaps its first two vertices so that all keep one winding.
+      for (uint32_t i = 0; i + 2 < count; ++i) {
+        if (i & 1) drawTriangle(c, v[i + 1], v[i], v[i + 2]);
+        else drawTriangle(c, v[i], v[i + 1], v[i + 2]);
+      }
+      break;
+  }
+  return Status::ok;
+}
+
+}  // namespace
+
+void setFastSpans(bool on) { gFastSpans.store(on, std::memory_order_relaxed); }
+bool fastSpans() { return gFastSpans.load(std::memory_order_relaxed); }
+
+Status draw(const DrawState& state, uint32_t count, uint32_t first) {
+  if (!journalCall("Draw", [&] { return std::to_string(count) + ", " + std::to_string(first); }))
+    return Status::injectedFailure;
+  return run(state, count, [first](uint32_t i) { return first + i; });
+}
+
+Status drawIndexed(const DrawState& state, uint32_t count, uint32_t first, int32_t baseVertex) {
+  if (!journalCall("DrawIndexed", [&] {
+        return std::to_string(count) + ", " + std::to_string(first) + ", " + std::to_string(baseVertex);
+      }))
+    return Status::injectedFailure;
+  const uint8_t* data = state.indexBuffer ? state.indexBuffer->data() : nullptr;
+  const uint64_t size = state.indexBuffer ? state.indexBuffer->size() : 0;
+  const uint64_t width = state.index32 ? 4 : 2;
+  const uint64_t start = uint64_t(state.indexOffset) + uint64_t(first) * width;
+  return run(state, count, [=](uint32_t i) -> uint32_t {
+    const uint64_t at = start + uint64_t(i) * width;
+    uint32_t index = 0;
+    if (data && at + width <= size) {
+      index = data[at] | uint32_t(data[at + 1]) << 8;
+      if (width == 4) index |= uint32_t(data[at + 2]) << 16 | uint32_t(data[at + 3]) << 24;
+    }
+    return index + uint32_t(baseVertex);
+  });
+}
+
+}  // namespace plat::gpu

@@ -1,0 +1,114 @@
+// Internal to the draw pipeline: the per-draw context, clip-space and screen vertices, the
+// plane set that interpolates a primitive's varyings, and the stages that pass them on.
+#pragma once
+#include <cstdint>
+
+#include "platform/gpu/pipeline.h"
+
+namespace plat::gpu {
+
+inline constexpr int kSubPixel = 256;  // positions snap to 1/256 pixel
+inline constexpr float kGuardBand = 16384.0f;  // pixels either side of the origin
+
+// A vertex function's output is the clip-space vertex the clipper works on.
+using ClipVertex = VertexOut;
+
+// A vertex after the perspective divide and the viewport: position in 1/256 pixels.
+struct ScreenVertex {
+  int32_t X, Y;
+  float z;  // depth after the viewport's depth range
+  float q;  // 1 / w
+  const float* v;
+};
+
+// Planes of one primitive: value = origin value + A dx + B dy, dx and dy measured from the
+// origin in pixels. With differing w the planes hold value / w and the 1/w plane divides;
+// with equal w they hold the values themselves.
+struct Interpolator {
+  float x0, y0;
+  bool perspective;
+  float q0, qA, qB;
+  float z0, zA, zB;
+  int n;
+  float a0[shader::kVaryingCount], aA[shader::kVaryingCount], aB[shader::kVaryingCount];
+};
+
+inline float planeAt(float a0, float aA, float aB, float dx, float dy) { return (a0 + aA * dx) + aB * dy; }
+// The factor that turns plane values into varyings at (dx, dy).
+inline float perspectiveFactor(const Interpolator& I, float dx, float dy) {
+  return I.perspective ? 1.0f / planeAt(I.q0, I.qA, I.qB, dx, dy) : 1.0f;
+}
+inline float varyingAt(const Interpolator& I, int i, float dx, float dy, float f) {
+  const float a = planeAt(I.a0[i], I.aA[i], I.aB[i], dx, dy);
+  return I.perspective ? a * f : a;
+}
+
+struct DrawContext;
+// A specialised span: pixels x0..x1-1 of row y.
+using FastSpanFn = void (*)(const DrawContext& c, const Interpolator& I, int y, int x0, int x1);
+
+struct FastTarget {
+  uint8_t* base = nullptr;
+  size_t pitch = 0;
+  const uint8_t* texture = nullptr;
+  size_t texturePitch = 0;
+  int textureWidth = 0, textureHeight = 0;
+  float fwidth = 0.0f, fheight = 0.0f;
+  int alphaReference = 0;  // alpha bytes above it pass
+};
+
+struct DrawContext {
+  const ShaderEntry* ps = nullptr;
+  ShaderEnv* env = nullptr;
+  OutputMerger* om = nullptr;
+  int varyings = 0;
+  Viewport viewport;
+  RasterizerDesc rasterizer;
+  // Clip-space guard planes: x/w in [gx0, gx1], y/w in [gy0, gy1] keep positions inside
+  // the fixed-point range.
+  float gx0 = 0, gx1 = 0, gy0 = 0, gy1 = 0;
+  int clipX0 = 0, clipY0 = 0, clipX1 = 0, clipY1 = 0;  // pixels that may be written
+  float biasUnit = 0.0f;
+  bool cullFront = false, cullBack = false;
+  FastSpanFn fast = nullptr;
+  FastTarget fastTarget;
+};
+
+// clip.cpp: clips against the depth planes and the guard band, then rasterises.
+void drawTriangle(const DrawContext& c, const ClipVertex& a, const ClipVertex& b, const ClipVertex& d);
+void drawLine(const DrawContext& c, const ClipVertex& a, const ClipVertex& b);
+void drawPoint(const DrawContext& c, const ClipVertex& a);
+
+// raster_triangle.cpp
+void rasterTriangle(const DrawContext& c, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& d,
+                    bool front);
+// Runs the pixel function over pixels x0..x1-1 of row y and merges them.
+void shadeSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x1, bool front, float depthBias);
+
+// raster_line.cpp
+void rasterLine(const DrawContext& c, const ScreenVertex& a, const ScreenVertex& b);
+void rasterPoint(const DrawContext& c, const ScreenVertex& a);
+
+// span_fast.cpp: the specialised span equal to the draw's state, or null.
+FastSpanFn chooseFastSpan(const DrawState& s, DrawContext& c);
+
+// input_assembly.cpp: fetches vertices for one vertex function.
+class VertexFetcher {
+ public:
+  void prepare(const DrawState& s, const ShaderEntry& vs);
+  void fetch(uint32_t vertex, VertexIn& out) const;
+
+ private:
+  struct Source {
+    int element = -1;  // -1: the input is not in the layout
+    Format format = Format::Unknown;
+    uint32_t offset = 0, bytes = 0;
+  };
+  Source sources_[16];
+  int inputs_ = 0;
+  const uint8_t* data_ = nullptr;
+  size_t size_ = 0;
+  uint32_t stride_ = 0, base_ = 0;
+};
+
+}  // namespace plat::gpu

@@ -1,0 +1,105 @@
+// The shader bank: every shader a face can select is a C++ function registered here under
+// the name its token carries, with the parameters the name stands for. Vertex functions map
+// one fetched vertex to a clip position and varyings; pixel functions map interpolated
+// varyings, through the bound constants and textures, to a colour or a discard.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/gpu/resource.h"
+#include "platform/gpu/sampler.h"
+#include "platform/gpu/shaders/constants.h"
+
+namespace plat::gpu {
+
+inline constexpr int kConstantSlots = 14;
+inline constexpr int kResourceSlots = 128;
+inline constexpr int kSamplerSlots = 16;
+
+enum class Semantic : uint8_t { position, normal, colour, texcoord, tangent, binormal };
+
+struct Interpolator;  // the rasteriser's plane set of one primitive
+
+// One fetched vertex: the values of the vertex function's declared inputs, in its order.
+// An input the layout does not provide reads (0, 0, 0, 1).
+struct VertexIn {
+  Float4 in[16];
+};
+
+struct VertexOut {
+  Float4 pos;  // clip space
+  float v[shader::kVaryingCount];
+};
+
+// One pixel: its centre, depth, facing and interpolated varyings, and where it lies in its
+// primitive (for the level of detail of texture reads).
+struct PixelIn {
+  float x, y, z;
+  bool front;
+  const float* v;
+  const Interpolator* interp;
+};
+
+// The bound constants, textures and samplers of one stage for one draw. Constants are read
+// by byte offset or as 16-byte registers; reads past a buffer's end give 0.
+class ShaderEnv {
+ public:
+  float constant(int slot, int byteOffset) const;
+  int32_t constantInt(int slot, int byteOffset) const;
+  Float4 reg(int slot, int index) const;
+  // Texture slot i is read through sampler slot i. The level of detail comes from how the
+  // texture-coordinate pair `pair` changes across the pixel's 2x2 quad.
+  Float4 sample(int slot, float u, float v, const PixelIn& in, int pair) const;
+  const View* view(int slot) const { return slot >= 0 && slot < kResourceSlots ? views[slot] : nullptr; }
+
+  const uint8_t* cb[kConstantSlots] = {};
+  size_t cbSize[kConstantSlots] = {};
+  const View* views[kResourceSlots] = {};
+  const SamplerDesc* samplerDescs[kSamplerSlots] = {};
+  TextureSampler samplers[kSamplerSlots];  // bound to texture slot i and sampler slot i
+};
+
+struct ShaderEntry;
+using VertexFn = void (*)(const VertexIn& in, const ShaderEnv& env, const ShaderEntry& self, VertexOut& out);
+// Returns false to discard the pixel.
+using PixelFn = bool (*)(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out);
+
+enum class ShaderStage : uint8_t { vertex, pixel };
+
+// The specialised spans a pixel function is equal to; the draw picks one only when the
+// rest of the state allows it too.
+enum class FastPath : uint8_t { none, flatColour, textureDiffuse, textureDiffuseNoAlpha };
+
+struct VertexInput {
+  Semantic semantic;
+  uint8_t index;
+};
+
+struct ShaderEntry {
+  std::string name;
+  ShaderStage stage;
+  VertexFn vertex = nullptr;
+  PixelFn pixel = nullptr;
+  int param[4] = {0, 0, 0, 0};
+  std::vector<VertexInput> inputs;  // vertex functions: the inputs they read
+  int varyings = 0;                 // vertex functions: floats of varyings they write
+  FastPath fast = FastPath::none;
+};
+
+// Every registered shader, in registration order; faces look them up by name.
+const std::vector<ShaderEntry>& shaderBank();
+const ShaderEntry* findShaderByName(std::string_view name, ShaderStage stage);
+
+// The level of detail (log2 of texels per pixel) of a texture of the given size read with
+// the texture-coordinate pair `pair` at this pixel; -infinity where nothing changes.
+float textureLod(const PixelIn& in, int pair, float width, float height);
+
+// Registration of the built-in families, in package order.
+void addBuiltin2D(std::vector<ShaderEntry>& bank);
+void addBuiltin3D(std::vector<ShaderEntry>& bank);
+void addBuiltinMaskCopy(std::vector<ShaderEntry>& bank);
+
+}  // namespace plat::gpu

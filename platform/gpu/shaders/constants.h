@@ -1,0 +1,35 @@
+// Shared numbers of the shader bank: where each varying lives in a vertex's output, and
+// where the built-in shaders find their constants in the base constant buffers.
+#pragma once
+
+namespace plat::gpu::shader {
+
+// Varyings are one array of floats per vertex: two colours, eight texture-coordinate pairs
+// and sixteen free float4 values. A vertex function says how many floats from the front it
+// writes; only those are clipped and interpolated.
+inline constexpr int kColour0 = 0;
+inline constexpr int kColour1 = 4;
+inline constexpr int kTexcoord = 8;  // pair k at kTexcoord + 2k
+inline constexpr int kExtra = 24;    // float4 k at kExtra + 4k
+inline constexpr int kVaryingCount = 88;
+
+inline constexpr int texcoord(int pair) { return kTexcoord + 2 * pair; }
+
+// Constant-buffer slots and byte offsets read by the built-in shaders. Registers are
+// 16-byte rows: register i starts at byte 16 i.
+inline constexpr int kVsBaseSlot = 0;
+inline constexpr int kVsViewportMatrix = 0;  // 4 registers: clip = (row0.p, row1.p, row2.p, row3.p)
+inline constexpr int kVsProjection = 64;     // 4 registers
+inline constexpr int kVsView = 128;          // 3 registers (affine rows)
+inline constexpr int kVsWorld = 176;         // 3 registers (affine rows)
+
+inline constexpr int kPsBaseSlot = 0;
+inline constexpr int kPsFactorColour = 0;    // float4 red, green, blue, alpha
+inline constexpr int kPsAlphaReference = 20; // float: reference / 255; -1 passes every pixel
+inline constexpr int kPsAlphaFunction = 32;  // int32 comparison code 1..8 (1 never .. 8 always)
+
+// Comparison codes as they are stored in constant buffers.
+inline constexpr int kCmpNever = 1, kCmpLess = 2, kCmpEqual = 3, kCmpLessEqual = 4, kCmpGreater = 5,
+                     kCmpNotEqual = 6, kCmpGreaterEqual = 7, kCmpAlways = 8;
+
+}  // namespace plat::gpu::shader

@@ -1,0 +1,326 @@
+// Specialised spans for the common 2D draws: a flat or Gouraud colour, or an 8-bit texture
+// (point or bilinear, clamped) times the vertex colour, with blending off, SRC_ALPHA /
+// INV_SRC_ALPHA or SRC_ALPHA / ONE, into an R8G8B8A8 or B8G8R8A8 target. Each is one
+// template instance chosen once per draw; per pixel it does the same float operations, in
+// the same order, as the pixel function and the output merger, so the bytes are the same.
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "platform/gpu/raster_internal.h"
+#include "platform/gpu/shaders/builtin_common.h"
+
+namespace plat::gpu {
+
+namespace {
+
+enum class Tex { none, point, linear };
+enum class Layout { rgba, bgra, bgrx };
+enum class Mode { off, alpha, add };
+
+// floor(saturate(x) * 255 + 0.5), as the UNORM store does it.
+inline uint32_t unorm8(float x) {
+  if (!(x > 0.0f)) return 0;
+  if (x >= 1.0f) return 255;
+  return uint32_t(x * 255.0f + 0.5f);
+}
+
+template <Layout L>
+inline Float4 texel(const uint8_t* base, size_t pitch, int x, int y) {
+  const uint8_t* p = base + size_t(y) * pitch + size_t(x) * 4;
+  if constexpr (L == Layout::rgba) return Float4{kUnorm8[p[0]], kUnorm8[p[1]], kUnorm8[p[2]], kUnorm8[p[3]]};
+  else if constexpr (L == Layout::bgra) return Float4{kUnorm8[p[2]], kUnorm8[p[1]], kUnorm8[p[0]], kUnorm8[p[3]]};
+  else return Float4{kUnorm8[p[2]], kUnorm8[p[1]], kUnorm8[p[0]], 1.0f};
+}
+
+inline int clampIndex(int i, int n) { return i < 0 ? 0 : i >= n ? n - 1 : i; }
+
+template <Tex T, Layout L>
+inline Float4 fetch(const FastTarget& t, float u, float v) {
+  if constexpr (T == Tex::point) {
+    return texel<L>(t.texture, t.texturePitch, clampIndex(sampleFloor(u * t.fwidth), t.textureWidth),
+                    clampIndex(sampleFloor(v * t.fheight), t.textureHeight));
+  } else {
+    const float x = u * t.fwidth - 0.5f, y = v * t.fheight - 0.5f;
+    const int x0 = sampleFloor(x), y0 = sampleFloor(y);
+    const int wx = sampleWeight256(x - float(x0)), wy = sampleWeight256(y - float(y0));
+    const int ax = clampIndex(x0, t.textureWidth), bx = clampIndex(x0 + 1, t.textureWidth);
+    const int ay = clampIndex(y0, t.textureHeight), by = clampIndex(y0 + 1, t.textureHeight);
+    return bilerp(texel<L>(t.texture, t.texturePitch, ax, ay), texel<L>(t.texture, t.texturePitch, bx, ay),
+                  texel<L>(t.texture, t.texturePitch, ax, by), texel<L>(t.texture, t.texturePitch, bx, by), wx, wy);
+  }
+}
+
+// x / 255 rounded to nearest for 0 <= x <= 65025: the float blend's result whenever the
+// source is a whole byte, since x / 255 never lies within float error of a half.
+inline uint32_t div255Pair(uint32_t x) {  // two such values in the 16-bit halves
+  x += 0x007F007Fu;
+  return (x + 0x00010001u + (x >> 8 & 0x00FF00FFu)) >> 8 & 0x00FF00FFu;
+}
+// Each 16-bit half (at most 510) held at 255.
+inline uint32_t saturatePair(uint32_t x) {
+  const uint32_t over = x >> 8 & 0x00010001u;
+  return (x | over * 0xFFu) & 0x00FF00FFu;
+}
+
+// One texel as it enters the blend: in the target's byte order, alpha forced to 255 where
+// the texture has none or its alpha is ignored.
+template <bool BgraTarget, Layout L, bool IgnoreAlpha>
+inline uint32_t sourceWord(const uint8_t* t) {
+  uint32_t src;
+  std::memcpy(&src, t, 4);
+  if constexpr (IgnoreAlpha || L == Layout::bgrx) src |= 0xFF000000u;
+  if constexpr ((L == Layout::rgba) == BgraTarget) src = (src & 0xFF00FF00u) | (src >> 16 & 0xFFu) | (src & 0xFFu) << 16;
+  return src;
+}
+
+template <Mode M>
+inline void blendWord(uint8_t* p, uint32_t src) {
+  if constexpr (M == Mode::off) {
+    std::memcpy(p, &src, 4);
+  } else {
+    const uint32_t a = src >> 24;
+    uint32_t dst;
+    std::memcpy(&dst, p, 4);
+    // Two channels per word, 16 bits apart: products up to 65025 never carry.
+    const uint32_t srb = src & 0x00FF00FFu, sag = src >> 8 & 0x00FF00FFu;
+    const uint32_t drb = dst & 0x00FF00FFu, dag = dst >> 8 & 0x00FF00FFu;
+    uint32_t rb, ag;
+    if constexpr (M == Mode::alpha) {
+      const uint32_t na = 255 - a;
+      rb = div255Pair(srb * a + drb * na);
+      ag = div255Pair(sag * a + dag * na);
+    } else {
+      rb = saturatePair(drb + div255Pair(srb * a));
+      ag = saturatePair(dag + div255Pair(sag * a));
+    }
+    const uint32_t out = rb | ag << 8;
+    std::memcpy(p, &out, 4);
+  }
+}
+
+#if defined(__SSE2__)
+// Two pixels at once, eight 16-bit lanes: the same rounding as blendWord.
+template <Mode M>
+inline void blendTwo(uint8_t* p, uint32_t s0, uint32_t s1) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i s = _mm_unpacklo_epi8(_mm_set_epi32(0, 0, int(s1), int(s0)), zero);
+  const __m128i d = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), zero);
+  const short a0 = short(s0 >> 24), a1 = short(s1 >> 24);
+  const __m128i a = _mm_set_epi16(a1, a1, a1, a1, a0, a0, a0, a0);
+  const __m128i r127 = _mm_set1_epi16(127), one = _mm_set1_epi16(1);
+  auto div255 = [&](__m128i x) {
+    x = _mm_add_epi16(x, r127);
+    return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(x, one), _mm_srli_epi16(x, 8)), 8);
+  };
+  __m128i r;
+  if constexpr (M == Mode::alpha) {
+    const __m128i na = _mm_sub_epi16(_mm_set1_epi16(255), a);
+    r = div255(_mm_add_epi16(_mm_mullo_epi16(s, a), _mm_mullo_epi16(d, na)));
+  } else {
+    r = _mm_add_epi16(d, div255(_mm_mullo_epi16(s, a)));  // packing holds it at 255
+  }
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_packus_epi16(r, zero));
+}
+#endif
+
+// A white, unperspective colour times a point-sampled texel is the texel itself, so the
+// blend works on bytes. The texel coordinates still come from the same float planes.
+template <bool BgraTarget, Layout L, bool IgnoreAlpha, Mode M>
+void byteSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
+  const FastTarget& ft = c.fastTarget;
+  uint8_t* p = ft.base + size_t(y) * ft.pitch + size_t(x0) * 4;
+  const float dy = float(y) + 0.5f - I.y0;
+  constexpr int U = shader::texcoord(0);
+  const float u0 = I.a0[U], uA = I.aA[U], uB = I.aB[U], v0 = I.a0[U + 1], vA = I.aA[U + 1], vB = I.aB[U + 1];
+  const float x0f = I.x0, fw = ft.fwidth, fh = ft.fheight;
+  const int tw = ft.textureWidth, th = ft.textureHeight, reference = ft.alphaReference;
+  const uint8_t* tex = ft.texture;
+  const size_t tpitch = ft.texturePitch;
+  // Each coordinate is a monotonic float function of x, so when both ends of the span
+  // land inside the texture every pixel between does, and the floor is a truncation with
+  // no clamp. A row that does not vary v reads one texture row.
+  auto inside = [](float a, float b, int n) { return a >= 0.0f && b >= 0.0f && a < float(n) && b < float(n); };
+  const float uFirst = planeAt(u0, uA, uB, float(x0) + 0.5f - x0f, dy) * fw;
+  const float uLast = planeAt(u0, uA, uB, float(x1 - 1) + 0.5f - x0f, dy) * fw;
+  const float vRow = planeAt(v0, vA, vB, float(x0) + 0.5f - x0f, dy) * fh;
+  int x = x0;
+  if (vA == 0.0f && inside(uFirst, uLast, tw) && inside(vRow, vRow, th)) {
+    const uint8_t* row = tex + size_t(int(vRow)) * tpitch;
+    auto at = [&](int px) {
+      return sourceWord<BgraTarget, L, IgnoreAlpha>(row + size_t(int(planeAt(u0, uA, uB, float(px) + 0.5f - x0f, dy) * fw)) * 4);
+    };
+#if defined(__SSE2__)
+    if (M != Mode::off && reference < 0) {  // every pixel passes the alpha test
+      for (; x + 1 < x1; x += 2, p += 8) blendTwo<M>(p, at(x), at(x + 1));
+    }
+#endif
+    for (; x < x1; ++x, p += 4) {
+      const uint32_t src = at(x);
+      if (int(src >> 24) > reference) blendWord<M>(p, src);
+    }
+    return;
+  }
+  for (; x < x1; ++x, p += 4) {
+    const float dx = float(x) + 0.5f - x0f;
+    const int tx = clampIndex(sampleFloor(planeAt(u0, uA, uB, dx, dy) * fw), tw);
+    const int ty = clampIndex(sampleFloor(planeAt(v0, vA, vB, dx, dy) * fh), th);
+    const uint32_t src = sourceWord<BgraTarget, L, IgnoreAlpha>(tex + size_t(ty) * tpitch + size_t(tx) * 4);
+    if (int(src >> 24) > reference) blendWord<M>(p, src);
+  }
+}
+
+inline bool whiteAffine(const Interpolator& I) {
+  if (I.perspective) return false;
+  for (int k = 0; k < 4; ++k)
+    if (I.a0[k] != 1.0f || I.aA[k] != 0.0f || I.aB[k] != 0.0f) return false;
+  return true;
+}
+
+template <bool BgraTarget, Tex T, Layout L, bool IgnoreAlpha, Mode M>
+void span(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
+  if constexpr (T == Tex::point) {
+    if (whiteAffine(I)) return byteSpan<BgraTarget, L, IgnoreAlpha, M>(c, I, y, x0, x1);
+  }
+  const FastTarget& ft = c.fastTarget;
+  constexpr int R = BgraTarget ? 2 : 0, B = BgraTarget ? 0 : 2;
+  uint8_t* p = ft.base + size_t(y) * ft.pitch + size_t(x0) * 4;
+  const float dy = float(y) + 0.5f - I.y0;
+  const int reference = ft.alphaReference;
+  constexpr int U = shader::texcoord(0);
+  for (int x = x0; x < x1; ++x, p += 4) {
+    const float dx = float(x) + 0.5f - I.x0;
+    const float f = perspectiveFactor(I, dx, dy);
+    Float4 col{varyingAt(I, 0, dx, dy, f), varyingAt(I, 1, dx, dy, f), varyingAt(I, 2, dx, dy, f),
+               varyingAt(I, 3, dx, dy, f)};
+    if constexpr (T != Tex::none) {
+      Float4 t = fetch<T, L>(ft, varyingAt(I, U, dx, dy, f), varyingAt(I, U + 1, dx, dy, f));
+      if constexpr (IgnoreAlpha) t[3] = 1.0f;
+      for (int k = 0; k < 4; ++k) col[k] = t[k] * col[k];
+    }
+    if (!(int(unorm8(col[3])) > reference)) continue;  // the built-in alpha test (GREATER)
+    Float4 s;
+    for (int k = 0; k < 4; ++k) s[k] = shader::saturate(col[k]);
+    if constexpr (M == Mode::off) {
+      p[R] = uint8_t(unorm8(s[0]));
+      p[1] = uint8_t(unorm8(s[1]));
+      p[B] = uint8_t(unorm8(s[2]));
+      p[3] = uint8_t(unorm8(s[3]));
+    } else {
+      const float d[4] = {kUnorm8[p[R]], kUnorm8[p[1]], kUnorm8[p[B]], kUnorm8[p[3]]};
+      const float sf = s[3];
+      const float df = M == Mode::alpha ? 1.0f - s[3] : 1.0f;
+      p[R] = uint8_t(unorm8(s[0] * sf + d[0] * df));
+      p[1] = uint8_t(unorm8(s[1] * sf + d[1] * df));
+      p[B] = uint8_t(unorm8(s[2] * sf + d[2] * df));
+      p[3] = uint8_t(unorm8(s[3] * sf + d[3] * df));
+    }
+  }
+}
+
+template <bool Bgra, Tex T, Layout L, bool IgnoreAlpha>
+FastSpanFn pickMode(Mode m) {
+  switch (m) {
+    case Mode::off: return span<Bgra, T, L, IgnoreAlpha, Mode::off>;
+    case Mode::alpha: return span<Bgra, T, L, IgnoreAlpha, Mode::alpha>;
+    case Mode::add: return span<Bgra, T, L, IgnoreAlpha, Mode::add>;
+  }
+  return nullptr;
+}
+
+template <bool Bgra, Tex T>
+FastSpanFn pickTexture(Layout l, bool ignoreAlpha, Mode m) {
+  if (T == Tex::none) return pickMode<Bgra, Tex::none, Layout::rgba, false>(m);
+  switch (l) {
+    case Layout::rgba: return ignoreAlpha ? pickMode<Bgra, T, Layout::rgba, true>(m) : pickMode<Bgra, T, Layout::rgba, false>(m);
+    case Layout::bgra: return ignoreAlpha ? pickMode<Bgra, T, Layout::bgra, true>(m) : pickMode<Bgra, T, Layout::bgra, false>(m);
+    case Layout::bgrx: return ignoreAlpha ? pickMode<Bgra, T, Layout::bgrx, true>(m) : pickMode<Bgra, T, Layout::bgrx, false>(m);
+  }
+  return nullptr;
+}
+
+template <bool Bgra>
+FastSpanFn pick(Tex t, Layout l, bool ignoreAlpha, Mode m) {
+  switch (t) {
+    case Tex::none: return pickTexture<Bgra, Tex::none>(l, ignoreAlpha, m);
+    case Tex::point: return pickTexture<Bgra, Tex::point>(l, ignoreAlpha, m);
+    case Tex::linear: return pickTexture<Bgra, Tex::linear>(l, ignoreAlpha, m);
+  }
+  return nullptr;
+}
+
+bool blendMode(const DrawState& s, Mode& m) {
+  if (!s.blend) {
+    m = Mode::off;
+    return true;
+  }
+  const TargetBlend& t = s.blend->desc().target[0];
+  if (t.writeMask != 15) return false;
+  if (!t.enable) {
+    m = Mode::off;
+    return true;
+  }
+  if (t.op != BlendOp::add || t.opAlpha != BlendOp::add || t.src != Blend::srcAlpha || t.srcAlpha != Blend::srcAlpha ||
+      t.dst != t.dstAlpha)
+    return false;
+  if (t.dst == Blend::invSrcAlpha) m = Mode::alpha;
+  else if (t.dst == Blend::one) m = Mode::add;
+  else return false;
+  return true;
+}
+
+}  // namespace
+
+FastSpanFn chooseFastSpan(const DrawState& s, DrawContext& c) {
+  const FastPath kind = s.ps.shader ? s.ps.shader->fast : FastPath::none;
+  if (kind == FastPath::none || !fastSpans()) return nullptr;
+  const View* target = s.targets[0].get();
+  if (!target) return nullptr;
+  for (int i = 1; i < kMaxTargets; ++i)
+    if (s.targets[i]) return nullptr;
+  const Format tf = target->format();
+  if (tf != Format::R8G8B8A8 && tf != Format::B8G8R8A8) return nullptr;
+  if (s.depthView && (!s.depthStencil || s.depthStencil->desc().depthEnable)) return nullptr;
+  if (s.alphaTest.enable) return nullptr;
+  Mode mode;
+  if (!blendMode(s, mode)) return nullptr;
+  const bool textured = kind != FastPath::flatColour;
+  if (c.varyings < (textured ? shader::texcoord(1) : 4)) return nullptr;
+
+  FastTarget ft;
+  const int sub = target->subresource(0, 0);
+  ft.base = target->texture().data(sub);
+  ft.pitch = target->texture().sub(sub).pitch;
+  ft.alphaReference = shader::alphaReference(*c.env);
+  Tex tex = Tex::none;
+  Layout layout = Layout::rgba;
+  if (textured) {
+    const View* v = c.env->views[0];
+    const SamplerDesc* d = c.env->samplerDescs[0];
+    if (!v || !d || v->desc().kind != ViewKind::shaderResource || v->desc().cube) return nullptr;
+    switch (readFormat(v->format())) {
+      case Format::R8G8B8A8: layout = Layout::rgba; break;
+      case Format::B8G8R8A8: layout = Layout::bgra; break;
+      case Format::B8G8R8X8: layout = Layout::bgrx; break;
+      default: return nullptr;
+    }
+    if (d->anisotropic || d->comparison || d->minFilter != d->magFilter) return nullptr;
+    if (v->desc().levelCount != 1 && d->mipFilter != MipFilter::none) return nullptr;
+    if (d->addressU != Address::clamp || d->addressV != Address::clamp) return nullptr;
+    tex = d->minFilter == Filter::point ? Tex::point : Tex::linear;
+    const int tsub = v->subresource(0, 0);
+    const Subresource& ts = v->texture().sub(tsub);
+    ft.texture = v->texture().data(tsub);
+    ft.texturePitch = ts.pitch;
+    ft.textureWidth = ts.width;
+    ft.textureHeight = ts.height;
+    ft.fwidth = float(ts.width);
+    ft.fheight = float(ts.height);
+  }
+  c.fastTarget = ft;
+  const bool ignore = kind == FastPath::textureDiffuseNoAlpha;
+  return tf == Format::B8G8R8A8 ? pick<true>(tex, layout, ignore, mode) : pick<false>(tex, layout, ignore, mode);
+}
+
+}  // namespace plat::gpu
