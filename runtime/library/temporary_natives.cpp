@@ -1,5 +1,6 @@
 #include "runtime/library/temporary_natives.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -54,6 +55,10 @@ constexpr auto kSaveFileNatives = saveFileNatives(std::make_integer_sequence<int
 }  // namespace
 
 NativeFunction temporaryRowNative(int32_t row) { return kRowNatives.at(row); }
+bool isTemporaryNative(NativeFunction f) {
+  return std::find(kRowNatives.begin(), kRowNatives.end(), f) != kRowNatives.end() ||
+         std::find(kSaveFileNatives.begin(), kSaveFileNatives.end(), f) != kSaveFileNatives.end();
+}
 NativeFunction temporarySaveFileNative(int32_t slot) { return kSaveFileNatives.at(slot); }
 
 void installTemporaryArrayMethods() {

@@ -13,6 +13,8 @@ namespace kv {
 
 // The temporary native of a built-in table row (its name from the row).
 NativeFunction temporaryRowNative(int32_t row);
+// Whether f is one of the temporary natives above (a row or a SaveFile slot).
+bool isTemporaryNative(NativeFunction f);
 // The temporary native of SaveFile slot 0..7.
 NativeFunction temporarySaveFileNative(int32_t slot);
 // Array members built as instruction lists that are not there yet get a
