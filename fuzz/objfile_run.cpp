@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "fuzz/input_file.h"
 #include "runtime/compiler/objfile.h"
 #include "runtime/vm/code.h"
 #include "runtime/vm/context.h"
@@ -59,10 +60,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::FILE* f = std::fopen(gPath.c_str(), "wb");
-  if (!f) std::abort();
-  if (size && std::fwrite(data, 1, size, f) != size) std::abort();
-  std::fclose(f);
+  fuzzinput::writeInputFile(gPath, data, size);
   kvtest::freshObjectSystem();
   kv::setRuntimeLoadHook(nullptr);
   kv::setMessagePumpHook(&limitedPump);

@@ -26,14 +26,15 @@ struct ModuleProgram {
   int32_t firstCount = 0;
   int32_t secondCount = 0;
 };
-// TEMPORARY SEAM (module loading): the runtime library's runtimeLoad. False
-// when the module can be neither read nor compiled; unset, every load fails.
+// The module loader Import calls: the runtime library installs its runtimeLoad
+// at start-up, tests a loader of their own. False when the module can be
+// neither read nor compiled; unset, every load fails.
 using RuntimeLoadHook = bool (*)(const char* module, ModuleProgram* out);
 void setRuntimeLoadHook(RuntimeLoadHook hook);
 
-// TEMPORARY SEAM (wait blocking): the compiler's setWaitBlocked and
-// unblockWaitInFunction, which turn Wait records of a module into
-// WaitForbidden while it is imported, and back.
+// The compiler's setWaitBlocked and unblockWaitInFunction (installed by the
+// code generator; tests count calls with fakes), which turn Wait records of a
+// module into WaitForbidden while it is imported, and back.
 using SetWaitBlockedHook = void (*)(CodeVector* code, bool blocked);
 using UnblockWaitHook = void (*)(KVfobj* function);
 void setWaitBlockingHooks(SetWaitBlockedHook block, UnblockWaitHook unblock);
