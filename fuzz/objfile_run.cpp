@@ -27,6 +27,7 @@ namespace {
 
 constexpr int kTicks = 6;
 constexpr int kPumps = 40;  // about 10,000 records
+std::string gFolder;
 std::string gPath;
 int gPumpCount = 0;
 
@@ -55,7 +56,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // Whatever a program writes goes into a folder of its own.
   char folder[] = "/tmp/kv-fuzz-objrun-XXXXXX";
   if (!mkdtemp(folder) || chdir(folder) != 0) std::abort();
-  gPath = std::string(folder) + "/input.obj";
+  gFolder = folder;
+  gPath = gFolder + "/input.obj";
+  std::atexit([] {
+    std::remove(gPath.c_str());
+    rmdir(gFolder.c_str());  // left when a program wrote files of its own
+  });
   return 0;
 }
 
