@@ -136,7 +136,7 @@ TEST_P(UnwindLevels, EveryWayOutOfAStretchPutsTheStacksBack) {
 }
 
 // Threads that build literals across a wait, interleaved, each with levels
-// of its own.
+// of its own, and threads that die by a throw in the middle of theirs.
 TEST_P(UnwindLevels, ThreadsKeepTheirOwnLiterals) {
   std::string text = std::string(kPrelude) +
                      "function builder(id) { var k; for (k = 0; k < 3; k++) {\n"
@@ -145,11 +145,15 @@ TEST_P(UnwindLevels, ThreadsKeepTheirOwnLiterals) {
                      "o.l.length != 3) sum = sum + 1000;\n"
                      "  else sum = sum + 1;\n"
                      "  dz000(); } }\n"
-                     "var n, f; for (n = 1; n <= 8; n++) spawn(builder, n);\n"
+                     "function dies() { var o = {a: later(1), b: [later(2), thrower(3)]}; }\n"
+                     "var n, f; for (n = 1; n <= 8; n++) { spawn(builder, n); spawn(dies); }\n"
                      "for (f = 0; f < 16; f++) wait;\n"
                      "console.log(\"sum \" @ sum);\n";
   runProgram(text);
   EXPECT_EQ(countOf(logText(), "sum 24\n"), 1u) << logText();
+  // Eight threads ended by an uncaught throw inside their literals, each with
+  // the warning, none disturbing the others.
+  EXPECT_EQ(countOf(logText(), "(Wr0013)"), 8u) << logText();
   ASSERT_EQ(gProbes.size(), 24u);
   for (const Levels& p : gProbes) EXPECT_EQ(p, (Levels{0, 0, 0, 0, 0, 0}));
 }
