@@ -145,15 +145,16 @@ TEST_P(UnwindLevels, ThreadsKeepTheirOwnLiterals) {
                      "o.l.length != 3) sum = sum + 1000;\n"
                      "  else sum = sum + 1;\n"
                      "  dz000(); } }\n"
-                     "function dies() { var o = {a: later(1), b: [later(2), thrower(3)]}; }\n"
+                     "var deaths = 0;\n"
+                     "function dies() { var o = {a: later(1), b: [later(2), thrower(deaths++)]}; sum = sum + 1000; }\n"
                      "var n, f; for (n = 1; n <= 8; n++) { spawn(builder, n); spawn(dies); }\n"
                      "for (f = 0; f < 16; f++) wait;\n"
-                     "console.log(\"sum \" @ sum);\n";
+                     "console.log(\"sum \" @ sum @ \" deaths \" @ deaths);\n";
   runProgram(text);
-  EXPECT_EQ(countOf(logText(), "sum 24\n"), 1u) << logText();
-  // Eight threads ended by an uncaught throw inside their literals, each with
-  // the warning, none disturbing the others.
-  EXPECT_EQ(countOf(logText(), "(Wr0013)"), 8u) << logText();
+  EXPECT_EQ(countOf(logText(), "sum 24 deaths 8\n"), 1u) << logText();
+  // Eight threads ended by an uncaught throw inside their literals (the
+  // warning limiter logs the first few), none disturbing the others.
+  EXPECT_GE(countOf(logText(), "(Wr0013)"), 1u) << logText();
   ASSERT_EQ(gProbes.size(), 24u);
   for (const Levels& p : gProbes) EXPECT_EQ(p, (Levels{0, 0, 0, 0, 0, 0}));
 }
