@@ -12,6 +12,7 @@
 #include "runtime/vm/iter.h"
 #include "runtime/vm/kvarray.h"
 #include "runtime/vm/interp_ops.h"
+#include "runtime/vm/sort_owner.h"
 
 namespace kv {
 namespace {
@@ -184,7 +185,7 @@ Value& entry(KVArray* a, int64_t i) {
 
 void sortIntrinsic(KVContext* ctx, int32_t op) {
   switch (op) {
-    case 9: ctx->pushBool(popSortArgs(ctx, 0).array->beginSort()); break;
+    case 9: ctx->pushBool(beginOwnedSort(ctx, popSortArgs(ctx, 0).array)); break;
     case 10: {
       SortArgs s = popSortArgs(ctx, 1);
       std::swap(entry(s.array, s.ints[0]), entry(s.array, int64_t{s.ints[0]} + 1));
@@ -216,7 +217,7 @@ void sortIntrinsic(KVContext* ctx, int32_t op) {
       break;
     }
     case 15:
-      if (gBuiltins.defaultCompare) ctx->pushObject(gBuiltins.defaultCompare);
+      if (gBuiltins.sortRangeFunction) ctx->pushObject(gBuiltins.sortRangeFunction);
       else ctx->pushUndefined();
       break;
     case 16: {
@@ -225,7 +226,7 @@ void sortIntrinsic(KVContext* ctx, int32_t op) {
       for (int64_t k = 0; k < s.ints[1]; ++k) entry(s.array, s.ints[0] + k) = entry(s.array, half + s.ints[0] + k);
       break;
     }
-    case 17: popSortArgs(ctx, 0).array->endSort(); break;
+    case 17: endOwnedSort(ctx, popSortArgs(ctx, 0).array); break;
     default: throw RuntimeError(kErrUnexpected);
   }
 }
