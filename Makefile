@@ -1,6 +1,8 @@
 # make            build (optimised, with debug information) into build/
 # make test       install dependencies, build, run every test
 # make asan-test  the same with AddressSanitizer and UndefinedBehaviorSanitizer, in build-asan/
+# make gcstress-test  the script cases with a collection at every allocation and a heap
+#                 check after each collection, in build-gcstress/
 # make bench      build the benchmarks optimised and run them
 # make fuzz       build the fuzz targets with clang and run each for FUZZ_SECONDS
 # make run        build and play the sample game examples/hello (headless for
@@ -11,7 +13,7 @@ FUZZ_SECONDS ?= 300
 RUN_FRAMES ?= 120
 CMAKE_GEN = -G Ninja
 
-.PHONY: all build deps test asan-test bench fuzz run clean
+.PHONY: all build deps test asan-test gcstress-test bench fuzz run clean
 
 all: build
 
@@ -33,6 +35,12 @@ asan-test: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# Only the script cases: they run every part of the interpreter the collector must see.
+gcstress-test: deps
+	cmake -S . -B build-gcstress $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVORINE_GC_STRESS=ON -DHALVORINE_BENCH=OFF
+	cmake --build build-gcstress -j $(JOBS) --target halvorine script_runner
+	cd build-gcstress && ctest --output-on-failure -j $(JOBS) -L scripts
 
 bench: deps
 	cmake -S . -B build-bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release
@@ -57,4 +65,4 @@ run: deps
 	fi
 
 clean:
-	rm -rf build build-asan build-bench build-fuzz
+	rm -rf build build-asan build-gcstress build-bench build-fuzz

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz/input_file.h"
 #include "runtime/compiler/objfile.h"
 #include "runtime/vm/atoms.h"
 #include "runtime/vm/code.h"
@@ -39,10 +40,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::FILE* f = std::fopen(gPath.c_str(), "wb");
-  if (!f) std::abort();
-  if (size && std::fwrite(data, 1, size, f) != size) std::abort();
-  std::fclose(f);
+  fuzzinput::writeInputFile(gPath, data, size);
   kv::initAtomTables();  // names interned by one input do not pile up
   kv::resetObjAtomTable();
   std::optional<kv::LoadedProgram> p = kv::readObjFile(gPath.c_str(), true);

@@ -140,5 +140,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   destroyContext(ctx);
   std::string fault = verifyHeap();
   if (!fault.empty()) __builtin_trap();
+  kvtest::releaseObjectSystem();
   return 0;
 }

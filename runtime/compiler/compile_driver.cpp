@@ -73,6 +73,7 @@ void resetCompilerRunForTests() {
   resetCompilerState();
   resetSymbolTextPoolForTests();
   resetFileIndexForTests();
+  resetSourceNameTable();
   gCompilePosition = SourcePosition{};
 }
 

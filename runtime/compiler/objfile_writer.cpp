@@ -9,7 +9,7 @@
 
 #include "runtime/compiler/objfile.h"
 #include "runtime/compiler/objfile_format.h"
-#include "runtime/compiler/objfile_random.h"
+#include "runtime/library/random_generator.h"
 #include "runtime/vm/atoms.h"
 #include "runtime/vm/log.h"
 
@@ -279,7 +279,7 @@ std::vector<uint8_t> Writer::build() {
   out.append(info);
 
   header(out, kTagFiller, 0, kFillerWords * 4);
-  for (int i = 0; i < kFillerWords; ++i) out.u32(drawFillerWord());
+  for (int i = 0; i < kFillerWords; ++i) out.u32(static_cast<uint32_t>(uniformIntSource(globalRandomEngine())));
 
   const CodeVector& main = *program_.main->code;
   const ExportList* exports = !main.empty() && main.back()->kind == End ? main.back()->second.exports : nullptr;

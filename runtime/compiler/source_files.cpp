@@ -19,12 +19,6 @@ std::vector<std::unique_ptr<TokenBuffer>> gBuffers;  // back() is current
 bool gIncludesAllowed = false;
 int32_t gFileCounter = 0;
 
-// TEMPORARY: the runtime library's start-up (prepareRuntimeTables) gives the
-// table its 16 empty entries; until it does, the first opened file adds them.
-void ensureSourceNameTable() {
-  if (sourceNameTable.size() < kMaxIncludeDepth + 1) sourceNameTable.resize(kMaxIncludeDepth + 1);
-}
-
 void syncCompileFile() { gCompilePosition.file = gBuffers.empty() ? 0 : gBuffers.back()->fileIndex; }
 
 void closeFile(SourceFile& f) {
@@ -42,7 +36,8 @@ void openSourceFile(const std::string& path, size_t depth) {
   f.handle = handle;
   f.name = path;
   rememberSourceFolder(path.c_str());
-  ensureSourceNameTable();
+  // The start-up gives the table an entry for every depth.
+  if (depth >= sourceNameTable.size()) throw RuntimeError(kErrUnexpected);
   sourceNameTable[depth] = path;
 }
 
@@ -55,6 +50,8 @@ void pushTokenBuffer() {
 }
 
 }  // namespace
+
+void resetSourceNameTable() { sourceNameTable.assign(kMaxIncludeDepth + 1, std::string()); }
 
 void rememberSourceFolder(const char* path) {
   currentSourceFolder.clear();

@@ -44,6 +44,8 @@ struct TokenBuffer {
 // entries are made at start-up; until the runtime library does that, the front
 // end adds them on first use (temporary).
 extern std::vector<std::string> sourceNameTable;
+// Gives the table its empty entry for every include depth (start-up).
+void resetSourceNameTable();
 // Directory part (with its separator) of the source file opened last.
 extern std::string currentSourceFolder;
 void rememberSourceFolder(const char* path);

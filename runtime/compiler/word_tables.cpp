@@ -1,6 +1,7 @@
 #include "runtime/compiler/word_tables.h"
 
 #include <cstring>
+#include <vector>
 
 #include "runtime/compiler/tokens.h"
 #include "runtime/vm/errors.h"
@@ -175,6 +176,23 @@ int32_t builtinMemberSlot(int32_t ns, const char* name) {
     default: break;
   }
   return member < 0 ? -1 : ns * 65536 + member;
+}
+
+std::vector<const char*> builtinMemberNames(int32_t ns) {
+  std::vector<const char*> out;
+  auto add = [&out](const auto& table) {
+    for (const Word& w : table) out.push_back(w.text);
+  };
+  switch (ns) {
+    case kNsMath: add(kMathMembers); break;
+    case kNsLayerBook: add(kLayerBookMembers); break;
+    case kNsSystem: add(kSystemMembers); break;
+    case kNsConsole: add(kConsoleMembers); break;
+    case kNsSaveFile: add(kSaveFileMembers); break;
+    case kNsNumber: add(kNumberMembers); break;
+    default: break;
+  }
+  return out;
 }
 
 int32_t compileBuiltinMember(int32_t ns, const char* name) {

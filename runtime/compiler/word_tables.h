@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace kv {
 
@@ -25,6 +26,10 @@ int32_t lookupKeyName(const char* name);
 
 // Global slot (namespace × 65536 + member number) of a built-in member, or -1.
 int32_t builtinMemberSlot(int32_t ns, const char* name);
+
+// The member names of a namespace, in table order (a name per slot it
+// answers; two names may share a slot).
+std::vector<const char*> builtinMemberNames(int32_t ns);
 
 // The same, raising CompileError 17 when the member does not exist. Runs for
 // every `Namespace.member` the parser meets, even after a syntax error.

@@ -65,8 +65,6 @@ void spawnNative(KVContext* ctx) {
   int32_t extra = std::clamp(ctx->frame->passed - 1, 0, kSpawnExtraArgs);
   // The further arguments of this call become the function's.
   enterCallFrame(&thread->frames[0], static_cast<KVfobj*>(ctx->arg(0)->obj), ctx, thread->cells, extra);
-  // The new thread starts with no references of its own pending.
-  thread->frames[0].refDepth = 0;
   auto* fn = static_cast<KVfobj*>(ctx->arg(0)->obj);
   thread->program = fn->callable;
   thread->pc = 0;

@@ -22,7 +22,7 @@ int32_t makeDefaultFont(const char*) {
 
 void installRuntimeLibrary() {
   BootstrapHooks& h = bootstrapHooks();
-  h.setupGlobalRandomEngine = &prepareRuntimeTables;
+  h.prepareRuntimeTables = &prepareRuntimeTables;
   h.setupBuiltinObjectSlots = &setupBuiltinObjectSlots;
   h.setupBuiltinClassesAndGlobals = &setupBuiltinClassesAndGlobals;
   h.createDefaultRandomGenerator = &createDefaultRandomGenerator;

@@ -50,6 +50,9 @@ std::string versionText() {
          std::to_string(gRuntime.versionPatch);
 }
 
+// The tick's clock: the media layer's count, which never runs backwards.
+uint64_t mediaMicroseconds() { return static_cast<uint64_t>(ZaDod::GetMicrosecondCount()); }
+
 void startUp(int argc, const char* const* argv) {
   if (openLogFile(gSettings.logName)) logSystem("logfile open.");
   else logSystem("no logfile.");
@@ -73,6 +76,7 @@ void startUp(int argc, const char* const* argv) {
   }
   ZaDod::ChangeWindowMode(1);
   if (ZaDod::SetWaitVSyncFlag(1) == -1 || ZaDod::InitializeLibrary() == -1) throw RuntimeError(kErrLibraryStart);
+  Scheduler::setClock(&mediaMicroseconds);
 }
 
 const char* sourceName() { return gSettings.sourceName ? gSettings.sourceName : "main.kvj"; }
@@ -139,6 +143,7 @@ void runProgram() {
 
 void endRun() {
   ZaDod::TerminateLibrary();
+  Scheduler::setClock(nullptr);
   // Threads an error left queued are dropped, and starting the heap over
   // makes the script objects that own storage outside it release it.
   Scheduler::reset();

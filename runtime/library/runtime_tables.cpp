@@ -7,13 +7,12 @@
 
 namespace kv {
 namespace {
-constexpr size_t kSourceNameEntries = 16;
 constexpr size_t kDuplicateLimit = 127;
 }  // namespace
 
 void prepareRuntimeTables() {
   setupGlobalRandomEngine();
-  sourceNameTable.assign(kSourceNameEntries, std::string());
+  resetSourceNameTable();
 }
 
 char* duplicateCString(const char* text) {

@@ -1,5 +1,6 @@
 #include "runtime/library/temporary_natives.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -27,5 +28,8 @@ constexpr auto kRowNatives = rowNatives(std::make_integer_sequence<int32_t, kBui
 }  // namespace
 
 NativeFunction temporaryRowNative(int32_t row) { return kRowNatives.at(row); }
+bool isTemporaryNative(NativeFunction f) {
+  return std::find(kRowNatives.begin(), kRowNatives.end(), f) != kRowNatives.end();
+}
 
 }  // namespace kv

@@ -12,5 +12,7 @@ namespace kv {
 
 // The temporary native of a built-in table row (its name from the row).
 NativeFunction temporaryRowNative(int32_t row);
+// Whether f is one of the temporary natives of the rows.
+bool isTemporaryNative(NativeFunction f);
 
 }  // namespace kv

@@ -102,7 +102,6 @@ void setupClassesAndSlots() {
   gBuiltins.itemOneAtom = atomTable().itemIds[0];
   fixSlots(kYieldPairClassId, {"done", "value"});
   registerRoot(RootRank::BuiltinClasses, &visitBuiltinRoots, nullptr);
-  installInterpreterExtensions();
   BootstrapHooks& h = bootstrapHooks();
   fixSlots(128, {"opacity", "visible"});     // Layer
   fixSlots(130, {"x", "y"});                 // Container
@@ -129,7 +128,7 @@ BootstrapHooks& bootstrapHooks() {
 int32_t defaultFontHandle() { return gDefaultFont; }
 
 void bootstrapObjectSystem() {
-  runHook(bootstrapHooks().setupGlobalRandomEngine);
+  runHook(bootstrapHooks().prepareRuntimeTables);
   initAtomTables();
   setSlotIndex(kFunctionFClassId, "prototype", 1);
   resetObjectRoots();

@@ -10,7 +10,8 @@
 namespace kv {
 
 struct BootstrapHooks {
-  void (*setupGlobalRandomEngine)() = nullptr;
+  // Seeds the global random engine and gives the source-name table its entries.
+  void (*prepareRuntimeTables)() = nullptr;
   // The graphic, sound and font member set-ups of the classes whose ids the
   // bootstrap assigns.
   void (*setupGraphicMembers)() = nullptr;

@@ -52,6 +52,13 @@ void reserveForTexts(const Value* args, int32_t n) {
   if (texts > 0) reserveNursery(texts * objectBytes<KVstring>(1));
 }
 
+// Every frame layout asks this before it writes a cell: the frame's cells
+// must lie inside the value area the context owns.
+void checkFrameRoom(const Value* areaStart, const Value* cells, int64_t count) {
+  if (count < 0 || cells < areaStart || (cells - areaStart) + count > KVContext::kCells)
+    throw RuntimeError(kErrStackOverflow);
+}
+
 void textsToObjects(Value* cells, int32_t n) {
   for (int32_t i = 0; i < n; ++i)
     if (cells[i].tag == kString) cells[i] = Value::makeObject(placeKVstring(const_cast<char*>(cells[i].str)));
@@ -190,6 +197,12 @@ void KVContext::visit(bool full) {
   }
   for (int32_t i = 0; i < refDepth; ++i) visitRefRecord(refs[i], full);
   for (int32_t i = 0; i < constructingDepth; ++i) visitObject(constructing[i], full);
+  for (int32_t i = 0; i < objectLiteralDepth; ++i) visitObject(objectLiterals[i], full);
+  for (int32_t i = 0; i < arrayLiteralDepth; ++i) visitObject(arrayLiterals[i], full);
+  for (int32_t i = 0; i < scopeDepth; ++i) {
+    if (full) markScopeChain(savedScopes[i]);
+    else savedScopes[i] = forwardScopeChain(savedScopes[i]);
+  }
   visitObject(exception, full);
   visitObject(viewTarget, full);
 }
@@ -234,6 +247,12 @@ const Callable* setupMainProgram(KVContext* ctx, const Callable* program, int32_
   f.receiver = nullptr;
   f.refDepth = -1;
   f.passed = 0;
+  ctx->top = 0;
+  ctx->refDepth = 0;
+  ctx->objectLiteralDepth = 0;
+  ctx->arrayLiteralDepth = 0;
+  ctx->scopeDepth = 0;
+  recordFrameLevels(&f, ctx);
   f.savedProgram = program;
   f.savedPc = 0;
   ctx->program = program;
@@ -254,8 +273,10 @@ void destroyContext(KVContext* ctx) {
   delete ctx;
 }
 
-void enterFrameWithCells(CallFrame* frame, KVfobj* fn, Value* cells, KVobj* receiver, int32_t refDepth) {
-  fillFrame(frame, fn, cells, receiver, refDepth, paramCount(fn) + localCount(fn));
+void enterFrameWithCells(CallFrame* frame, KVfobj* fn, KVContext* ctx, Value* cells, KVobj* receiver) {
+  checkFrameRoom(ctx->cells, cells, int64_t{paramCount(fn)} + localCount(fn));
+  fillFrame(frame, fn, cells, receiver, ctx->refDepth, paramCount(fn) + localCount(fn));
+  recordFrameLevels(frame, ctx);
   if (fn->hasName && frame->activation->cellCount > paramCount(fn)) cells[paramCount(fn)] = Value::makeObject(fn);
 }
 
@@ -266,7 +287,7 @@ void callFunction(KVContext* ctx, KVfobj* fn, KVobj* receiver) {
   ActivationObject* cur = ctx->frame->activation;
   Value* cells = cur->cells + cur->cellCount;
   int32_t cellCount = std::max(kept, paramCount(fn)) + localCount(fn);
-  if (cells + cellCount > ctx->cells + KVContext::kCells) throw RuntimeError(kErrStackOverflow);
+  checkFrameRoom(ctx->cells, cells, cellCount);
   const Value* args = ctx->operands + (ctx->top - passed);
   {
     ObjectRoot fnRoot(fn);
@@ -287,6 +308,7 @@ void callFunction(KVContext* ctx, KVfobj* fn, KVobj* receiver) {
   ctx->frame = f;
   ++ctx->depth;
   ctx->top = std::max(ctx->top - passed - 1, 0);
+  recordFrameLevels(f, ctx);
 }
 
 void enterCallFrame(CallFrame* frame, KVfobj* fn, KVContext* ctx, Value* cells, int32_t count) {
@@ -294,6 +316,8 @@ void enterCallFrame(CallFrame* frame, KVfobj* fn, KVContext* ctx, Value* cells, 
   int32_t available = std::max(from->cellCount - 1, 0);
   int32_t kept = std::min(keptArguments(fn, count), available);
   int32_t cellCount = std::max(kept, paramCount(fn)) + localCount(fn);
+  // The frame opens a fresh value area of its own.
+  checkFrameRoom(cells, cells, cellCount);
   {
     ObjectRoot fnRoot(fn);
     ObjectRoot receiverRoot(frame->receiver);
@@ -301,7 +325,9 @@ void enterCallFrame(CallFrame* frame, KVfobj* fn, KVContext* ctx, Value* cells, 
     fn = static_cast<KVfobj*>(fnRoot.get());
     frame->receiver = receiverRoot.get();
   }
-  fillFrame(frame, fn, cells, frame->receiver, ctx->refDepth, cellCount);
+  // The new thread starts with every stack empty.
+  fillFrame(frame, fn, cells, frame->receiver, 0, cellCount);
+  frame->operandBase = frame->objectLiteralBase = frame->arrayLiteralBase = frame->scopeBase = 0;
   std::fill(cells, cells + cellCount, Value());
   std::copy(from->cells + 1, from->cells + 1 + kept, cells);
   textsToObjects(cells, kept);
@@ -318,6 +344,42 @@ void leaveCallFrame(KVContext* ctx) {
   left.refDepth = -1;
   left.passed = 0;
   ctx->frame = &ctx->frames[ctx->depth - 1];
+}
+
+void recordFrameLevels(CallFrame* frame, const KVContext* ctx) {
+  frame->refDepth = ctx->refDepth;
+  frame->operandBase = ctx->top;
+  frame->objectLiteralBase = ctx->objectLiteralDepth;
+  frame->arrayLiteralBase = ctx->arrayLiteralDepth;
+  frame->scopeBase = ctx->scopeDepth;
+}
+
+void restoreFrameLevels(KVContext* ctx) {
+  const CallFrame* f = ctx->frame;
+  // Only ever down: a level above the current one was never pushed.
+  ctx->top = std::min(ctx->top, f->operandBase);
+  ctx->refDepth = std::min(ctx->refDepth, std::max(f->refDepth, 0));
+  for (int32_t i = f->objectLiteralBase; i < ctx->objectLiteralDepth; ++i) ctx->objectLiterals[i] = nullptr;
+  ctx->objectLiteralDepth = std::min(ctx->objectLiteralDepth, f->objectLiteralBase);
+  for (int32_t i = f->arrayLiteralBase; i < ctx->arrayLiteralDepth; ++i) ctx->arrayLiterals[i] = nullptr;
+  ctx->arrayLiteralDepth = std::min(ctx->arrayLiteralDepth, f->arrayLiteralBase);
+  ctx->scopeDepth = std::min(ctx->scopeDepth, f->scopeBase);
+  ctx->viewTarget = nullptr;
+}
+
+void settleFrameResult(KVContext* ctx) {
+  const int32_t base = ctx->frame->operandBase;
+  if (ctx->exception || ctx->top <= base) {
+    restoreFrameLevels(ctx);
+    if (ctx->exception) ctx->pushUndefined();
+    return;
+  }
+  Value result = ctx->operands[ctx->top - 1];
+  KVobj* resultRef = ctx->operandRefs[ctx->top - 1];
+  restoreFrameLevels(ctx);
+  ctx->operands[ctx->top] = result;
+  ctx->operandRefs[ctx->top] = resultRef;
+  ++ctx->top;
 }
 
 std::unique_ptr<Value[]> collectArguments(KVfobj* fn, int32_t& count) {

@@ -19,6 +19,13 @@ struct CallFrame {
   ScopeChain* scope = nullptr;
   KVobj* receiver = nullptr;
   int32_t refDepth = -1;  // reference depth at entry; -1 while idle
+  // The other stack levels at entry. Statements of the frame run at these
+  // levels, so a handler, a return or a throw out of the frame puts the
+  // stacks back to them.
+  int32_t operandBase = 0;
+  int32_t objectLiteralBase = 0;
+  int32_t arrayLiteralBase = 0;
+  int32_t scopeBase = 0;
   int32_t passed = 0;     // arguments copied into the cells
   const Callable* savedProgram = nullptr;  // what the caller resumes
   int32_t savedPc = 0;
@@ -37,6 +44,7 @@ struct RefRecord {
 // What a generator keeps of its frame between runs.
 constexpr int32_t kSavedOperands = 4;
 constexpr int32_t kSavedRefs = 4;
+constexpr int32_t kSavedLiterals = 4;
 struct SavedFrame {
   Value* cells = nullptr;  // owned: delete[] by the owner
   int32_t cellCount = 0;
@@ -45,6 +53,11 @@ struct SavedFrame {
   int32_t valueCount = 0;
   RefRecord refs[kSavedRefs];
   int32_t refCount = 0;
+  // Object and array literals the frame had open at the Yield.
+  KVobj* objectLiterals[kSavedLiterals] = {};
+  int32_t objectLiteralCount = 0;
+  KVobj* arrayLiterals[kSavedLiterals] = {};
+  int32_t arrayLiteralCount = 0;
 };
 void visitSavedFrame(SavedFrame& s, bool full);
 void visitRefRecord(RefRecord& r, bool full);
@@ -56,6 +69,8 @@ class KVContext {
   static constexpr int32_t kOperands = 32;
   static constexpr int32_t kRefs = 32;
   static constexpr int32_t kConstructing = 16;
+  static constexpr int32_t kOpenLiterals = 64;
+  static constexpr int32_t kSavedScopes = 64;
   static constexpr uint32_t kSuspended = 1;
 
   // A spawned thread's context: every frame has an activation of its own.
@@ -138,6 +153,15 @@ class KVContext {
   int32_t viewIndex = 0;
   KVobj* constructing[kConstructing] = {};
   int32_t constructingDepth = 0;
+  // Object and array literals being built, and the scopes that EnterScope
+  // saved for the following MakeClosure. A wait may fall between a literal's
+  // begin and end, so they belong to the thread.
+  KVobj* objectLiterals[kOpenLiterals] = {};
+  int32_t objectLiteralDepth = 0;
+  KVobj* arrayLiterals[kOpenLiterals] = {};
+  int32_t arrayLiteralDepth = 0;
+  ScopeChain* savedScopes[kSavedScopes] = {};
+  int32_t scopeDepth = 0;
 
  private:
   void pushRef(int32_t kind, void* container, int32_t key, const char* text);
@@ -161,10 +185,23 @@ void markContext(KVContext* ctx, bool full);
 // on the operand stack below which fn lies. Text arguments become string
 // objects, which may collect first: callers re-read young pointers after it.
 void callFunction(KVContext* ctx, KVfobj* fn, KVobj* receiver);
+// Frame 0 of a new thread: fn's cells start at `cells`, the new thread's
+// value area, and take up to `count` arguments from ctx's running call.
+// A layout larger than the area raises the stack-overflow error.
 void enterCallFrame(CallFrame* frame, KVfobj* fn, KVContext* ctx, Value* cells, int32_t count);
-void enterFrameWithCells(CallFrame* frame, KVfobj* fn, Value* cells, KVobj* receiver, int32_t refDepth);
+// A frame for fn at `cells` of ctx's value area, its levels taken from ctx.
+void enterFrameWithCells(CallFrame* frame, KVfobj* fn, KVContext* ctx, Value* cells, KVobj* receiver);
 // Pops the current frame back to its idle state; the caller's frame is current.
 void leaveCallFrame(KVContext* ctx);
+// Takes the context's stack levels as the frame's entry levels.
+void recordFrameLevels(CallFrame* frame, const KVContext* ctx);
+// Puts every stack back to the current frame's entry levels: what a handler
+// jump does before the caught value is stored.
+void restoreFrameLevels(KVContext* ctx);
+// What leaving the current frame does to the stacks: the result (the top
+// operand, when there is one above the frame's base) stays alone above the
+// base; with a throw pending the result is undefined.
+void settleFrameResult(KVContext* ctx);
 // Copies of the arguments for a call whose operand stack will be gone;
 // count is cut to the parameters; null when nothing is copied.
 std::unique_ptr<Value[]> collectArguments(KVfobj* fn, int32_t& count);

@@ -74,12 +74,17 @@ void visitSavedFrame(SavedFrame& s, bool full) {
     visitObject(s.valueRefs[i], full);
   }
   for (int32_t i = 0; i < s.refCount; ++i) visitRefRecord(s.refs[i], full);
+  for (int32_t i = 0; i < s.objectLiteralCount; ++i) visitObject(s.objectLiterals[i], full);
+  for (int32_t i = 0; i < s.arrayLiteralCount; ++i) visitObject(s.arrayLiterals[i], full);
 }
 
 void saveFrameState(KVContext* ctx, SavedFrame& saved, int32_t valueCount) {
   int32_t refCount = std::max(ctx->refDepth - std::max(ctx->frame->refDepth, 0), 0);
   if (valueCount < 0 || valueCount > kSavedOperands || valueCount > ctx->top) throw RuntimeError(kErrYieldValues);
   if (refCount > kSavedRefs) throw RuntimeError(kErrYieldRefs);
+  int32_t objectCount = std::max(ctx->objectLiteralDepth - ctx->frame->objectLiteralBase, 0);
+  int32_t arrayCount = std::max(ctx->arrayLiteralDepth - ctx->frame->arrayLiteralBase, 0);
+  if (objectCount > kSavedLiterals || arrayCount > kSavedLiterals) throw RuntimeError(kErrYieldValues);
   const ActivationObject* a = ctx->frame->activation;
   if (saved.cellCount != a->cellCount) {
     delete[] saved.cells;
@@ -93,17 +98,26 @@ void saveFrameState(KVContext* ctx, SavedFrame& saved, int32_t valueCount) {
   saved.valueCount = valueCount;
   std::copy(ctx->refs + ctx->refDepth - refCount, ctx->refs + ctx->refDepth, saved.refs);
   saved.refCount = refCount;
+  std::copy(ctx->objectLiterals + ctx->objectLiteralDepth - objectCount, ctx->objectLiterals + ctx->objectLiteralDepth,
+            saved.objectLiterals);
+  saved.objectLiteralCount = objectCount;
+  std::copy(ctx->arrayLiterals + ctx->arrayLiteralDepth - arrayCount, ctx->arrayLiterals + ctx->arrayLiteralDepth,
+            saved.arrayLiterals);
+  saved.arrayLiteralCount = arrayCount;
 }
 
 void resumeSavedFrame(KVContext* ctx, KVfobj* fn, SavedFrame& saved, const Value& passed) {
   if (ctx->depth >= KVContext::kFrames) throw RuntimeError(kErrStackOverflow);
   if (ctx->top + saved.valueCount + 1 > KVContext::kOperands) throw RuntimeError(kErrYieldValues);
   if (ctx->refDepth + saved.refCount > KVContext::kRefs) throw RuntimeError(kErrYieldRefs);
+  if (ctx->objectLiteralDepth + saved.objectLiteralCount > KVContext::kOpenLiterals ||
+      ctx->arrayLiteralDepth + saved.arrayLiteralCount > KVContext::kOpenLiterals)
+    throw RuntimeError(kErrStackOverflow);
   ActivationObject* cur = ctx->frame->activation;
   Value* cells = cur->cells + cur->cellCount;
   if (cells + saved.cellCount > ctx->cells + KVContext::kCells) throw RuntimeError(kErrStackOverflow);
   CallFrame* f = &ctx->frames[ctx->depth];
-  enterFrameWithCells(f, fn, cells, nullptr, ctx->refDepth);
+  enterFrameWithCells(f, fn, ctx, cells, nullptr);
   f->activation->cellCount = saved.cellCount;
   std::copy(saved.cells, saved.cells + saved.cellCount, cells);
   f->passed = std::min(f->activation->argCount, saved.cellCount);
@@ -114,6 +128,12 @@ void resumeSavedFrame(KVContext* ctx, KVfobj* fn, SavedFrame& saved, const Value
   ctx->top += saved.valueCount;
   std::copy(saved.refs, saved.refs + saved.refCount, ctx->refs + ctx->refDepth);
   ctx->refDepth += saved.refCount;
+  std::copy(saved.objectLiterals, saved.objectLiterals + saved.objectLiteralCount,
+            ctx->objectLiterals + ctx->objectLiteralDepth);
+  ctx->objectLiteralDepth += saved.objectLiteralCount;
+  std::copy(saved.arrayLiterals, saved.arrayLiterals + saved.arrayLiteralCount,
+            ctx->arrayLiterals + ctx->arrayLiteralDepth);
+  ctx->arrayLiteralDepth += saved.arrayLiteralCount;
   ctx->pushValue(passed);
 }
 

@@ -34,6 +34,8 @@ void KVrestarter::reset() {
   std::fill(saved.cells, saved.cells + saved.cellCount, Value());
   saved.valueCount = 0;
   saved.refCount = 0;
+  saved.objectLiteralCount = 0;
+  saved.arrayLiteralCount = 0;
 }
 
 KVrestarter* newKVrestarter(KVfobj* fn, const Value* values, int32_t n) {

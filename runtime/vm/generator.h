@@ -35,6 +35,7 @@ class KVrestarter : public KVobj {
     delete[] saved.cells;
     saved.cells = nullptr;
     saved.cellCount = saved.valueCount = saved.refCount = 0;
+    saved.objectLiteralCount = saved.arrayLiteralCount = 0;
   }
 
   KVfobj* function = nullptr;

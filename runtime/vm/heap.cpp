@@ -2,7 +2,10 @@
 
 #include <sys/mman.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <map>
 #include <utility>
 #include <vector>
@@ -110,6 +113,27 @@ void closeRun(char* start, char* end) {
 
 }  // namespace
 
+namespace {
+
+// The collector-stress build collects at every young allocation and checks
+// the whole heap after every collection, so a root the collector misses
+// fails at the step that misses it.
+#ifdef HALVORINE_GC_STRESS
+constexpr bool kStressBuild = true;
+#else
+constexpr bool kStressBuild = false;
+#endif
+
+void verifyAfterCollection(const char* which) {
+  if (!kStressBuild) return;
+  std::string fault = verifyHeap();
+  if (fault.empty()) return;
+  std::fprintf(stderr, "heap fault after %s collection: %s\n", which, fault.c_str());
+  std::abort();
+}
+
+}  // namespace
+
 void initGcHeap() {
   if (!gHeap.base) {
     gHeap.base = reserveAligned();
@@ -146,6 +170,7 @@ void initGcHeap() {
   gConcatValueRoot = nullptr;
   gConcatObjectRoot = nullptr;
   gCellCopyRoot = Value();
+  if (kStressBuild) setGcStress(true);
 }
 
 void raiseInternalAllocError() { throw RuntimeError(kErrInternalAlloc); }
@@ -341,6 +366,7 @@ void minorCollect() {
   gVisited.clear();
   gHeap.fullDone = false;
   gHeap.collecting = false;
+  verifyAfterCollection("minor");
   if (gDeferredError >= 0) {
     int32_t code = gDeferredError;
     gDeferredError = -1;
@@ -359,6 +385,7 @@ void fullCollect() {
   for (BlockHeader* h : gMarkedOutsideOld) h->marked = 0;
   gMarkedOutsideOld.clear();
   gHeap.collecting = false;
+  verifyAfterCollection("full");
 }
 
 void sweepOldSpace() {

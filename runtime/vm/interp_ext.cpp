@@ -1,3 +1,6 @@
+// The interpreter's steps served by the classes of arrays, views, tuples and
+// generators: array literals, for-of, yield, element access, the calls of
+// generators and restarters, and the sort's intrinsic operations.
 #include "runtime/vm/interp_ext.h"
 
 #include <algorithm>
@@ -8,44 +11,16 @@
 #include "runtime/vm/generator.h"
 #include "runtime/vm/iter.h"
 #include "runtime/vm/kvarray.h"
+#include "runtime/vm/interp_ops.h"
 #include "runtime/vm/sort_owner.h"
-#include "runtime/vm/vm_hooks.h"
 
 namespace kv {
 namespace {
 
-constexpr int32_t kOpenArrays = 64;
 constexpr int32_t kWarnRestarterRequired = 26;
-
-KVobj* gArrays[kOpenArrays];
-int32_t gArrayDepth = 0;
-
-void visitOpenArrays(bool full, void*) {
-  for (int32_t i = 0; i < gArrayDepth; ++i) visitObject(gArrays[i], full);
-}
 
 void need(const KVContext* ctx, int32_t n) {
   if (ctx->top < n) throw RuntimeError(kErrUnexpected);
-}
-
-StepResult beginArray(KVContext*, const CodeNode*) {
-  if (gArrayDepth >= kOpenArrays) throw RuntimeError(kErrStackOverflow);
-  KVArray* a = newKVArray(0);
-  gArrays[gArrayDepth++] = a;
-  return StepResult::Advance;
-}
-
-StepResult appendElement(KVContext* ctx, const CodeNode*) {
-  need(ctx, 1);
-  if (gArrayDepth <= 0) throw RuntimeError(kErrUnexpected);
-  static_cast<KVArray*>(gArrays[gArrayDepth - 1])->push(ctx->operands[--ctx->top]);
-  return StepResult::Advance;
-}
-
-StepResult endArray(KVContext* ctx, const CodeNode*) {
-  if (gArrayDepth <= 0) throw RuntimeError(kErrUnexpected);
-  ctx->pushObject(gArrays[--gArrayDepth]);
-  return StepResult::Advance;
 }
 
 // Local slot j of the running frame.
@@ -56,19 +31,56 @@ Value* localCell(KVContext* ctx, int32_t j) {
   return a->cells + at;
 }
 
+// The restarter whose frame is running: resumeAndRun makes it the frame's receiver.
+KVrestarter* runningRestarter(KVContext* ctx) {
+  KVobj* r = ctx->frame->receiver;
+  if (!r || !r->isRestarter()) throw RuntimeError(kErrUnexpected);
+  return static_cast<KVrestarter*>(r);
+}
+
+void finishRestarter(KVContext* ctx, KVrestarter* r) {
+  restoreFrameLevels(ctx);
+  r->release();
+  r->running = 0;
+  r->finished = 1;
+  r->pair->set(true, Value());
+  ctx->pushObject(r->pair);
+}
+
+}  // namespace
+
+void beginArrayLiteral(KVContext* ctx) {
+  if (ctx->arrayLiteralDepth >= KVContext::kOpenLiterals) throw RuntimeError(kErrStackOverflow);
+  KVArray* a = newKVArray(0);
+  ctx->arrayLiterals[ctx->arrayLiteralDepth++] = a;
+}
+
+void appendLiteralElement(KVContext* ctx) {
+  need(ctx, 1);
+  if (ctx->arrayLiteralDepth <= ctx->frame->arrayLiteralBase) throw RuntimeError(kErrUnexpected);
+  static_cast<KVArray*>(ctx->arrayLiterals[ctx->arrayLiteralDepth - 1])->push(ctx->operands[--ctx->top]);
+}
+
+void endArrayLiteral(KVContext* ctx) {
+  if (ctx->arrayLiteralDepth <= ctx->frame->arrayLiteralBase) throw RuntimeError(kErrUnexpected);
+  KVobj* a = ctx->arrayLiterals[--ctx->arrayLiteralDepth];
+  ctx->arrayLiterals[ctx->arrayLiteralDepth] = nullptr;
+  ctx->pushObject(a);
+}
+
 // For-of: operand < 0 sets the iterator up in local 1; otherwise one step
 // stores the next element in local 0 (and with a positive operand its index
 // in local 2) and pushes whether there was one. A key that vanished while
 // the loop waited (another thread shifted the array) counts as a hole.
-StepResult forOf(KVContext* ctx, const CodeNode* node) {
-  if (node->operand.i < 0) {
+void forOfStep(KVContext* ctx, int32_t operand) {
+  if (operand < 0) {
     need(ctx, 1);
     Value v = ctx->operands[--ctx->top];
     if (v.tag != kObject || !v.obj) throw RuntimeError(kErrUnexpected);
     KVobj* it = v.obj->getIterator();
     if (!it) throw RuntimeError(kErrUnexpected);
     *localCell(ctx, 1) = Value::makeObject(it);
-    return StepResult::Advance;
+    return;
   }
   Value* slot = localCell(ctx, 1);
   if (slot->tag != kObject || !slot->obj || !slot->obj->isIter()) throw RuntimeError(kErrUnexpected);
@@ -81,57 +93,39 @@ StepResult forOf(KVContext* ctx, const CodeNode* node) {
       continue;
     }
     *localCell(ctx, 0) = *element;
-    if (node->operand.i > 0) *localCell(ctx, 2) = Value::makeInt(it->position - static_cast<KVArray*>(target)->start);
+    if (operand > 0) *localCell(ctx, 2) = Value::makeInt(it->position - static_cast<KVArray*>(target)->start);
     it->step();
     ctx->pushBool(true);
-    return StepResult::Advance;
+    return;
   }
   ctx->pushBool(false);
-  return StepResult::Advance;
 }
 
-// The restarter whose frame is running: resumeAndRun makes it the frame's receiver.
-KVrestarter* runningRestarter(KVContext* ctx) {
-  KVobj* r = ctx->frame->receiver;
-  if (!r || !r->isRestarter()) throw RuntimeError(kErrUnexpected);
-  return static_cast<KVrestarter*>(r);
-}
-
-StepResult yieldStep(KVContext* ctx, const CodeNode* node) {
+void yieldStep(KVContext* ctx, int32_t operand) {
   KVrestarter* r = runningRestarter(ctx);
   Value v;
-  if (node->operand.i == 0) {
+  if (operand == 0) {
     need(ctx, 1);
     v = ctx->operands[--ctx->top];
   }
   int32_t kept = ctx->top - r->operandBase;
   saveFrameState(ctx, r->saved, kept);
-  ctx->top = r->operandBase;
-  ctx->refDepth = std::max(ctx->frame->refDepth, 0);
+  // What the frame had open now lives in the restarter.
+  restoreFrameLevels(ctx);
   r->resumePc = ctx->pc + 1;
   r->running = 0;
   r->pair->set(false, v);
   ctx->pushObject(r->pair);
-  return StepResult::Leave;
 }
 
-void finishRestarter(KVContext* ctx, KVrestarter* r) {
-  ctx->top = r->operandBase;
-  ctx->refDepth = std::max(ctx->frame->refDepth, 0);
-  r->release();
-  r->running = 0;
-  r->finished = 1;
-  r->pair->set(true, Value());
-  ctx->pushObject(r->pair);
-}
+void generatorReturnStep(KVContext* ctx) { finishRestarter(ctx, runningRestarter(ctx)); }
 
-StepResult generatorReturn(KVContext* ctx, const CodeNode*) {
-  finishRestarter(ctx, runningRestarter(ctx));
-  return StepResult::Leave;
-}
+namespace {
 
 // Drops the callee and its n arguments.
 void dropCall(KVContext* ctx, int32_t n) { ctx->top = std::max(ctx->top - n - 1, 0); }
+
+}  // namespace
 
 bool specialCall(KVContext* ctx, KVfobj* fn, KVobj* receiver, int32_t n) {
   n = std::clamp(n, 0, std::max(ctx->top - 1, 0));
@@ -162,6 +156,8 @@ bool specialCall(KVContext* ctx, KVfobj* fn, KVobj* receiver, int32_t n) {
   return true;
 }
 
+namespace {
+
 // Entries of the sort buffer, checked.
 struct SortArgs {
   KVArray* array;
@@ -185,7 +181,9 @@ Value& entry(KVArray* a, int64_t i) {
   return a->sortBuf[i];
 }
 
-void intrinsic(KVContext* ctx, int32_t op) {
+}  // namespace
+
+void sortIntrinsic(KVContext* ctx, int32_t op) {
   switch (op) {
     case 9: ctx->pushBool(beginOwnedSort(ctx, popSortArgs(ctx, 0).array)); break;
     case 10: {
@@ -233,12 +231,16 @@ void intrinsic(KVContext* ctx, int32_t op) {
   }
 }
 
+namespace {
+
 // Tuple item n for the key, or 0 when the key is no item atom. The item
 // names are made one after another from "item1", so their atoms count down.
 int32_t itemNumber(int32_t key) {
   int64_t n = int64_t{gBuiltins.itemOneAtom} - key + 1;
   return n >= 1 && n <= kMaxTupleItems ? static_cast<int32_t>(n) : 0;
 }
+
+}  // namespace
 
 bool elementLookup(KVobj* obj, int32_t key, Value*& cell) {
   if (key >= 0) {
@@ -265,8 +267,6 @@ bool elementLookup(KVobj* obj, int32_t key, Value*& cell) {
 }
 
 void viewStore(KVobj* view, int32_t index, const Value& v) { static_cast<KVArrayView*>(view)->writeElement(index, v); }
-
-}  // namespace
 
 void resumeAndRun(KVContext* ctx, KVrestarter* r, const Value& passed) {
   const Callable* callerProgram = ctx->program;
@@ -296,20 +296,5 @@ void resumeAndRun(KVContext* ctx, KVrestarter* r, const Value& passed) {
   ctx->refDepth = refDepth;
 }
 
-void installInterpreterExtensions() {
-  gArrayDepth = 0;
-  registerRoot(RootRank::Interpreter, &visitOpenArrays, nullptr);
-  setStepHook(BeginArray, &beginArray);
-  setStepHook(AppendElement, &appendElement);
-  setStepHook(EndArray, &endArray);
-  setStepHook(ForOf, &forOf);
-  setStepHook(Yield, &yieldStep);
-  setStepHook(GeneratorReturn, &generatorReturn);
-  InterpreterExtensions& x = interpreterExtensions();
-  x.element = &elementLookup;
-  x.specialCall = &specialCall;
-  x.intrinsic = &intrinsic;
-  x.viewStore = &viewStore;
-}
 
 }  // namespace kv

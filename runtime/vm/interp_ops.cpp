@@ -1,9 +1,12 @@
+// The interpreter's out-of-line steps: member access, assignment through
+// references, calls and construction, switch, throw and catch.
 #include "runtime/vm/interp_ops.h"
 
 #include <algorithm>
 #include <string>
 
 #include "runtime/vm/atoms.h"
+#include "runtime/vm/interp_ext.h"
 #include "runtime/vm/kvstring.h"
 #include "runtime/vm/property.h"
 #include "runtime/vm/roots.h"
@@ -73,8 +76,7 @@ Value* variableCell(KVContext* ctx, const VariableRef* var) {
 Value* memberCell(KVobj* obj, int32_t key, MemberCache* cache) {
   if (key >= 0 || inItemRange(key)) {
     Value* cell = nullptr;
-    ElementHook element = interpreterExtensions().element;
-    if (element && element(obj, key, cell)) return cell;
+    if (elementLookup(obj, key, cell)) return cell;
   }
   if (key == kAtomNotFound) return nullptr;
   if (cache) {
@@ -147,7 +149,7 @@ void assignThroughReference(KVContext* ctx) {
   if (cell) {
     *cell = stored;
   } else if (ctx->viewTarget) {
-    if (ViewStoreHook store = interpreterExtensions().viewStore) store(ctx->viewTarget, ctx->viewIndex, stored);
+    viewStore(ctx->viewTarget, ctx->viewIndex, stored);
     ctx->viewTarget = nullptr;
   }
 }
@@ -263,8 +265,7 @@ StepResult callStep(KVContext* ctx, bool method) {
   }
   auto* fn = static_cast<KVfobj*>(callee);
   ctx->argCount = n;
-  SpecialCallHook special = interpreterExtensions().specialCall;
-  if ((fn->generator || fn->restarterNext) && special && special(ctx, fn, receiver, n)) {
+  if ((fn->generator || fn->restarterNext) && specialCall(ctx, fn, receiver, n)) {
     return (ctx->state & KVContext::kSuspended) ? StepResult::Leave : StepResult::Advance;
   }
   callAndRun(fn, receiver, ctx);
@@ -354,9 +355,8 @@ StepResult intrinsicStep(KVContext* ctx, int32_t operation) {
     default:
       break;
   }
-  IntrinsicHook hook = interpreterExtensions().intrinsic;
-  if (operation < 9 || operation > 17 || !hook) throw RuntimeError(kErrUnexpected);
-  hook(ctx, operation);
+  if (operation < 9 || operation > 17) throw RuntimeError(kErrUnexpected);
+  sortIntrinsic(ctx, operation);
   return StepResult::Advance;
 }
 

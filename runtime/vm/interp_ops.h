@@ -13,6 +13,9 @@
 
 namespace kv {
 
+// What the loop does after an out-of-line step (Jump: go on at ctx->pc).
+enum class StepResult { Advance, Jump, Leave };
+
 // Runtime warning numbers the interpreter raises.
 enum InterpreterWarning : int32_t {
   kWarnBadKey = 2,
@@ -55,7 +58,7 @@ void typeOfTop(KVContext* ctx);
 void deleteReference(KVContext* ctx);
 void loadGlobal(KVContext* ctx, CodeNode* node);
 
-void beginObjectLiteral();
+void beginObjectLiteral(KVContext* ctx);
 void defineLiteralMember(KVContext* ctx, int32_t atom);
 void endObjectLiteral(KVContext* ctx);
 
@@ -75,10 +78,9 @@ void importEnd(KVContext* ctx);
 void exportModuleVariables(KVContext* ctx, const ExportList* exports);
 
 StepResult intrinsicStep(KVContext* ctx, int32_t operation);
-StepHook stepHook(int32_t kind);
 
-// Process-wide interpreter state: import nesting, the module being built,
-// the once-only import flag, the open object literals and saved scopes.
+// Process-wide interpreter state: import nesting, the module being built
+// and the once-only import flag (no wait can fall inside an import).
 // resetInterpreterState forgets it all and registers its collector roots.
 void resetInterpreterState();
 extern int32_t gImportNesting;

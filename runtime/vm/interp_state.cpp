@@ -1,6 +1,6 @@
-// The interpreter's process-wide state and the steps that use it: module
-// import, open object literals, saved scopes for closures, and the hooks
-// through which layers above serve what runtime/vm cannot.
+// The interpreter's import state and the steps that use it, the steps on
+// the context's open object literals and saved scopes, and the hooks through
+// which layers above serve what runtime/vm cannot.
 #include <algorithm>
 
 #include "media/system/system.h"
@@ -14,27 +14,13 @@ MessagePumpHook gPump = &ZaDod::ProcessWindowMessages;
 RuntimeLoadHook gLoad = nullptr;
 SetWaitBlockedHook gBlockWaits = nullptr;
 UnblockWaitHook gUnblockWaits = nullptr;
-StepHook gStepHooks[kLastKind - kFirstKind + 1] = {};
-InterpreterExtensions gExtensions;
 
-constexpr int32_t kOpenLiterals = 64;
-constexpr int32_t kSavedScopes = 64;
-
+// Import cannot interleave with another thread: a wait in a module's top
+// level is an error, so one process-wide record serves every thread.
 KVobj* gModuleObject = nullptr;  // the module being imported
 bool gImportedOnce = false;      // the non-returning import ran
-KVobj* gLiterals[kOpenLiterals];
-int32_t gLiteralDepth = 0;
-ScopeChain* gScopes[kSavedScopes];
-int32_t gScopeDepth = 0;
 
-void visitInterpreterRoots(bool full, void*) {
-  visitObject(gModuleObject, full);
-  for (int32_t i = 0; i < gLiteralDepth; ++i) visitObject(gLiterals[i], full);
-  for (int32_t i = 0; i < gScopeDepth; ++i) {
-    if (full) markScopeChain(gScopes[i]);
-    else gScopes[i] = forwardScopeChain(gScopes[i]);
-  }
-}
+void visitInterpreterRoots(bool full, void*) { visitObject(gModuleObject, full); }
 
 bool loadModule(const char* name, ModuleProgram& out) {
   return gLoad && gLoad(name, &out) && out.code && out.firstCount >= 0 && out.secondCount >= 0;
@@ -52,52 +38,45 @@ void setWaitBlockingHooks(SetWaitBlockedHook block, UnblockWaitHook unblock) {
   gBlockWaits = block;
   gUnblockWaits = unblock;
 }
-void setStepHook(int32_t kind, StepHook hook) {
-  if (kind >= kFirstKind && kind <= kLastKind) gStepHooks[kind - kFirstKind] = hook;
-}
-StepHook stepHook(int32_t kind) {
-  return kind >= kFirstKind && kind <= kLastKind ? gStepHooks[kind - kFirstKind] : nullptr;
-}
-InterpreterExtensions& interpreterExtensions() { return gExtensions; }
 
 void resetInterpreterState() {
   gImportNesting = 0;
   gModuleObject = nullptr;
   gImportedOnce = false;
-  gLiteralDepth = 0;
-  gScopeDepth = 0;
   registerRoot(RootRank::Interpreter, &visitInterpreterRoots, nullptr);
 }
 
-void beginObjectLiteral() {
-  if (gLiteralDepth >= kOpenLiterals) throw RuntimeError(kErrStackOverflow);
+void beginObjectLiteral(KVContext* ctx) {
+  if (ctx->objectLiteralDepth >= KVContext::kOpenLiterals) throw RuntimeError(kErrStackOverflow);
   KVobj* obj = newPlainObject();
-  gLiterals[gLiteralDepth++] = obj;
+  ctx->objectLiterals[ctx->objectLiteralDepth++] = obj;
 }
 
+// A literal opened by an outer frame is not this frame's to fill or close.
 void defineLiteralMember(KVContext* ctx, int32_t atom) {
-  if (gLiteralDepth <= 0) throw RuntimeError(kErrUnexpected);
+  if (ctx->objectLiteralDepth <= ctx->frame->objectLiteralBase) throw RuntimeError(kErrUnexpected);
   // The value stays on the operand stack, so rooted, while the member is made.
-  Value* cell = addKeyProperty(gLiterals[gLiteralDepth - 1], atom);
+  Value* cell = addKeyProperty(ctx->objectLiterals[ctx->objectLiteralDepth - 1], atom);
   if (cell) *cell = ctx->operands[ctx->top - 1];
   --ctx->top;
 }
 
 void endObjectLiteral(KVContext* ctx) {
-  if (gLiteralDepth <= 0) throw RuntimeError(kErrUnexpected);
-  KVobj* obj = gLiterals[--gLiteralDepth];
+  if (ctx->objectLiteralDepth <= ctx->frame->objectLiteralBase) throw RuntimeError(kErrUnexpected);
+  KVobj* obj = ctx->objectLiterals[--ctx->objectLiteralDepth];
+  ctx->objectLiterals[ctx->objectLiteralDepth] = nullptr;
   ctx->pushObject(obj);
 }
 
 void enterScope(KVContext* ctx) {
-  if (gScopeDepth >= kSavedScopes) throw RuntimeError(kErrStackOverflow);
-  gScopes[gScopeDepth++] = ctx->frame->scope;
+  if (ctx->scopeDepth >= KVContext::kSavedScopes) throw RuntimeError(kErrStackOverflow);
+  ctx->savedScopes[ctx->scopeDepth++] = ctx->frame->scope;
 }
 
 void makeClosure(KVContext* ctx, FunctionRecord* rec) {
   if (!rec) throw RuntimeError(kErrUnexpected);
   ScopeChain* captured = chainWith(ctx->frame->activation, ctx->frame->scope);
-  if (gScopeDepth > 0) ctx->frame->scope = gScopes[--gScopeDepth];
+  if (ctx->scopeDepth > ctx->frame->scopeBase) ctx->frame->scope = ctx->savedScopes[--ctx->scopeDepth];
   KVfobj* fn = newClosure(rec, captured);
   fn->closureFlag = 1;
   ctx->pushObject(fn);

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "runtime/vm/context.h"
+#include "runtime/vm/interp_ext.h"
 #include "runtime/vm/interp_ops.h"
 #include "runtime/vm/log.h"
 
@@ -51,7 +52,8 @@ enum Handler : uint8_t {
   hLoadGlobal, hGetMember, hGetIndexed, hBeginObject, hDefineMember, hEndObject, hSwitch, hReturn,
   hReturnUndefined, hBranch, hPopAndJump, hJumpPast, hStoreCaught128, hStoreCaught129, hJumpIfThrown,
   hThrow, hJumpToHandler, hImport, hImportEnd, hCall, hWait, hEnterScope, hMakeClosure, hJumpIf,
-  hCallIntrinsic, hWaitForbidden, hCallGuarded, hEnd, hHooked, hCount
+  hCallIntrinsic, hWaitForbidden, hCallGuarded, hEnd, hBeginArray, hAppendElement, hEndArray, hForOf, hYield,
+  hGeneratorReturn, hCount
 };
 
 struct KindTable {
@@ -82,9 +84,8 @@ struct KindTable {
     set(Import, hImport); set(ImportEnd, hImportEnd); set(Call, hCall); set(Wait, hWait);
     set(EnterScope, hEnterScope); set(MakeClosure, hMakeClosure); set(JumpIf, hJumpIf);
     set(CallIntrinsic, hCallIntrinsic); set(WaitForbidden, hWaitForbidden); set(CallGuarded, hCallGuarded);
-    set(End, hEnd);
-    // Served by the classes that install step hooks with themselves.
-    for (int32_t k : {BeginArray, AppendElement, EndArray, ForOf, Yield, GeneratorReturn}) set(k, hHooked);
+    set(End, hEnd); set(BeginArray, hBeginArray); set(AppendElement, hAppendElement); set(EndArray, hEndArray);
+    set(ForOf, hForOf); set(Yield, hYield); set(GeneratorReturn, hGeneratorReturn);
   }
 };
 constexpr KindTable kKinds;
@@ -117,7 +118,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&defineMember, &&endObject, &&opSwitch, &&opReturn, &&returnUndefined, &&branch, &&popAndJump,
       &&jumpPast, &&storeCaught128, &&storeCaught129, &&jumpIfThrown, &&opThrow, &&jumpToHandler, &&opImport,
       &&importEnd, &&call, &&wait, &&enterScope, &&makeClosure, &&jumpIf, &&callIntrinsic, &&waitForbidden,
-      &&callGuarded, &&end, &&hooked};
+      &&callGuarded, &&end, &&beginArray, &&appendElement, &&endArray, &&forOf, &&opYield, &&generatorReturn};
 
   CodeNode* const* const code = vec.data();
   const uint32_t n = static_cast<uint32_t>(vec.size());
@@ -235,6 +236,7 @@ finished:
   // An index outside the vector (the end, or a negative target such as an
   // unplaced function-exit label) ends the run.
   SYNC;
+  settleFrameResult(ctx);
   return;
 pump:
   steps = 0;
@@ -385,7 +387,7 @@ bitNot:
   ADVANCE;
 opNot:
   NEED(1);
-  SET_TOP(Value::makeInt(valueIsTrue(TOP) ? 0 : 1));
+  SET_TOP(Value::makeBool(!valueIsTrue(TOP)));
   ADVANCE;
 loadVariable: {
   const VariableRef* var = node->second.var;
@@ -439,7 +441,7 @@ getIndexed:
   OUT(getIndexed(ctx, node->flags));
   ADVANCE;
 beginObject:
-  OUT(beginObjectLiteral());
+  OUT(beginObjectLiteral(ctx));
   ADVANCE;
 defineMember:
   NEED(1);
@@ -454,10 +456,12 @@ opSwitch:
   NEXT;
 opReturn:
   SYNC;
+  settleFrameResult(ctx);
   return;
 returnUndefined:
   PUSH(Value());
   SYNC;
+  settleFrameResult(ctx);
   return;
 branch:
   NEED(1);
@@ -483,16 +487,26 @@ storeCaught128:
 storeCaught129:
   OUT(storeCaught(ctx, node->second.var));
   ADVANCE;
+// A throw leaves whatever the interrupted expression had pushed; the
+// handler (or the frame's exit) starts from the frame's entry levels.
 jumpIfThrown:
-  pc = ctx->exception ? node->operand.i : pc + 1;
+  if (!ctx->exception) {
+    ADVANCE;
+  }
+  OUT(restoreFrameLevels(ctx));
+  pc = node->operand.i;
   NEXT;
 opThrow:
   NEED(1);
-  OUT(throwStep(ctx, node->operand.i != 0));
+  OUT(throwStep(ctx, node->operand.i != 0); restoreFrameLevels(ctx));
   pc = node->first.label ? node->first.label->position : pc + 1;
   NEXT;
 jumpToHandler:
-  pc = ctx->exception && node->first.label ? node->first.label->position : pc + 1;
+  if (!ctx->exception || !node->first.label) {
+    ADVANCE;
+  }
+  OUT(restoreFrameLevels(ctx));
+  pc = node->first.label->position;
   NEXT;
 opImport:
   STEP(importStep(ctx, node));
@@ -531,11 +545,27 @@ end:
   SYNC;
   exportModuleVariables(ctx, node->second.exports);
   return;
-hooked: {
-  StepHook hook = stepHook(node->kind);
-  if (!hook) goto unknown;
-  STEP(hook(ctx, node));
-}
+beginArray:
+  OUT(beginArrayLiteral(ctx));
+  ADVANCE;
+appendElement:
+  NEED(1);
+  OUT(appendLiteralElement(ctx));
+  ADVANCE;
+endArray:
+  OUT(endArrayLiteral(ctx));
+  ADVANCE;
+forOf:
+  OUT(forOfStep(ctx, node->operand.i));
+  ADVANCE;
+opYield:
+  SYNC;
+  yieldStep(ctx, node->operand.i);
+  return;
+generatorReturn:
+  SYNC;
+  generatorReturnStep(ctx);
+  return;
   } catch (const CompileError&) {
     throw;
   } catch (const AbortedRun&) {

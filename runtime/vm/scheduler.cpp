@@ -232,9 +232,10 @@ void Scheduler::suspendThread(KVContext* ctx) {
 void Scheduler::resumeThread(KVContext* ctx) {
   for (ThreadEntry*& slot : gState->wake) {
     if (slot && slot->context == ctx) {
-      ThreadEntry* e = slot;
+      // Queued first: when the queue is full the entry stays in the wake
+      // table, which still owns it, instead of being lost with the error.
+      queueFor(ctx).push(slot);
       slot = nullptr;
-      queueFor(ctx).push(e);
       return;
     }
   }

@@ -76,9 +76,8 @@ struct Scheduler {
   // Microseconds spent in ticks since the start-up last cleared it.
   static uint64_t tickTime();
   static void clearTickTime();
-  // TEMPORARY SEAM (clock): the clock the tick measures with, which the
-  // start-up points at the media layer's microsecond count; unset, a
-  // monotonic steady clock.
+  // The clock the tick measures with: the start-up points it at the media
+  // layer's microsecond count; until then (and in tests) a monotonic clock.
   using Clock = uint64_t (*)();
   static void setClock(Clock clock);
 };

@@ -26,41 +26,17 @@ struct ModuleProgram {
   int32_t firstCount = 0;
   int32_t secondCount = 0;
 };
-// TEMPORARY SEAM (module loading): the runtime library's runtimeLoad. False
-// when the module can be neither read nor compiled; unset, every load fails.
+// The module loader Import calls: the runtime library installs its runtimeLoad
+// at start-up, tests a loader of their own. False when the module can be
+// neither read nor compiled; unset, every load fails.
 using RuntimeLoadHook = bool (*)(const char* module, ModuleProgram* out);
 void setRuntimeLoadHook(RuntimeLoadHook hook);
 
-// TEMPORARY SEAM (wait blocking): the compiler's setWaitBlocked and
-// unblockWaitInFunction, which turn Wait records of a module into
-// WaitForbidden while it is imported, and back.
+// The compiler's setWaitBlocked and unblockWaitInFunction (installed by the
+// code generator; tests count calls with fakes), which turn Wait records of a
+// module into WaitForbidden while it is imported, and back.
 using SetWaitBlockedHook = void (*)(CodeVector* code, bool blocked);
 using UnblockWaitHook = void (*)(KVfobj* function);
 void setWaitBlockingHooks(SetWaitBlockedHook block, UnblockWaitHook unblock);
-
-// Extensions that the classes of threads, arrays, views, tuples and
-// generators install with themselves. A step hook runs one record of its
-// kind and answers what the loop does next.
-enum class StepResult { Advance, Jump, Leave };  // Jump: continue at ctx->pc
-using StepHook = StepResult (*)(KVContext* ctx, const CodeNode* node);
-// Kinds served by step hooks: array literals, ForOf, Yield, GeneratorReturn.
-void setStepHook(int32_t kind, StepHook hook);
-// Element access of arrays, views and tuples (member look-up before the
-// cache): answers true with the element's cell (null when missing) when the
-// object serves the key itself.
-using ElementHook = bool (*)(KVobj* obj, int32_t key, Value*& cell);
-// A call of a generator function or of a restarter's next: true when served.
-using SpecialCallHook = bool (*)(KVContext* ctx, KVfobj* fn, KVobj* receiver, int32_t argCount);
-// CallIntrinsic operations 9 to 17 (the array sort).
-using IntrinsicHook = void (*)(KVContext* ctx, int32_t operation);
-// A write to a typed view element that a reference resolved to.
-using ViewStoreHook = void (*)(KVobj* view, int32_t index, const Value& v);
-struct InterpreterExtensions {
-  ElementHook element = nullptr;
-  SpecialCallHook specialCall = nullptr;
-  IntrinsicHook intrinsic = nullptr;
-  ViewStoreHook viewStore = nullptr;
-};
-InterpreterExtensions& interpreterExtensions();
 
 }  // namespace kv

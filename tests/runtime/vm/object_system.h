@@ -9,6 +9,7 @@
 #include "runtime/vm/errors.h"
 #include "runtime/vm/heap.h"
 #include "runtime/vm/log.h"
+#include "runtime/vm/scheduler.h"
 
 namespace kvtest {
 
@@ -20,6 +21,13 @@ inline void freshObjectSystem() {
   kv::installRuntimeLibrary();
   kv::bootstrapObjectSystem();
   kv::initRuntimeConstants();
+}
+
+// Ends what a run left: queued threads and every object that owns storage
+// outside the heap, which a leak checker cannot see through the heap.
+inline void releaseObjectSystem() {
+  kv::Scheduler::reset();
+  kv::initGcHeap();
 }
 
 }  // namespace kvtest

@@ -199,6 +199,26 @@ TEST_F(Scheduling, WakeTableAndQueuesAreBounded) {
   }
 }
 
+TEST_F(Scheduling, AResumeIntoAFullQueueKeepsTheThreadInTheWakeTable) {
+  KVContext* sleeper = thread(1, -1, 0);
+  int32_t index = spawnPending(sleeper)->index;
+  tick();
+  Scheduler::suspendThread(sleeper);
+  tick();  // queue B lets go of its entry
+  // 32 threads fill queue B at the end of this tick.
+  for (int i = 0; i < 32; ++i) spawnPending(thread(100 + i, -1, 0));
+  tick();
+  try {
+    Scheduler::resumeThread(sleeper);
+    ADD_FAILURE() << "no Ex2002";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.code, kErrSchedulerOverflow);
+  }
+  // Still owned by the wake table: ending it frees its context and slot.
+  Scheduler::endSuspendedThread(sleeper);
+  EXPECT_EQ(registeredContext(index), nullptr);
+}
+
 TEST_F(Scheduling, ThreadsThatEndFreeTheirSlots) {
   // The main program holds one slot; 5000 short threads come and go.
   for (int round = 0; round < 50; ++round) {

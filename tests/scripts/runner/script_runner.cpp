@@ -54,7 +54,7 @@ std::vector<std::string> readLines(const std::string& path) {
   return lines;
 }
 
-// TEMPORARY SEAM (module loading): compiles "<case>/<module>" without
+// The runner's module loader: compiles "<case>/<module>" without
 // includes, in place of the runtime library's loader.
 bool testRuntimeLoad(const char* module, kv::ModuleProgram* out) {
   std::string name = module;
