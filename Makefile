@@ -1,6 +1,7 @@
 # make            build (optimised, with debug information) into build/
 # make test       install dependencies, build, run every test
 # make asan-test  the same with AddressSanitizer and UndefinedBehaviorSanitizer, in build-asan/
+# make tsan-test  the test programs that start threads, with ThreadSanitizer, in build-tsan/
 # make bench      build the benchmarks optimised and run them
 # make fuzz       build the fuzz targets with clang and run each for FUZZ_SECONDS
 # make run        build and play the sample game examples/hello (headless for
@@ -10,8 +11,11 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 300
 RUN_FRAMES ?= 120
 CMAKE_GEN = -G Ninja
+# The test programs whose tests start threads, and their ctest labels.
+TSAN_TESTS = test_platform_win test_media_base test_media_file test_media_graphics test_media_input test_media_system
+TSAN_LABELS = ^(platform/win|media/base|media/file|media/graphics|media/input|media/system)$$
 
-.PHONY: all build deps test asan-test bench fuzz run clean
+.PHONY: all build deps test asan-test tsan-test bench fuzz run clean
 
 all: build
 
@@ -33,6 +37,13 @@ asan-test: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# A report fails the test that made it.
+tsan-test: deps
+	cmake -S . -B build-tsan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVORINE_TSAN=ON -DHALVORINE_BENCH=OFF
+	cmake --build build-tsan -j $(JOBS) --target $(TSAN_TESTS)
+	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+	  ctest --output-on-failure -j $(JOBS) -L '$(TSAN_LABELS)'
 
 bench: deps
 	cmake -S . -B build-bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release
@@ -57,4 +68,4 @@ run: deps
 	fi
 
 clean:
-	rm -rf build build-asan build-bench build-fuzz
+	rm -rf build build-asan build-tsan build-bench build-fuzz

@@ -1,3 +1,4 @@
+// The handle manager: slots, check numbers, the type lock and asynchronous steps.
 #include "media/base/handle.h"
 
 #include <cstring>
@@ -66,18 +67,20 @@ void resetManager(HandleTypeManager& m) {
   m.NextCheckNo = checkNo;
 }
 
-// Waits, without the type's lock, until no asynchronous step is pending on the
-// record. The main thread runs posted calls meanwhile: the worker that finishes
-// the load may be waiting for one.
+// Waits until no asynchronous step is pending on the record. The record is looked at
+// only under the type's lock, which is let go between looks: the worker that ends
+// the step changes the count, or deletes the record, under that lock. The main
+// thread runs posted calls meanwhile: the worker that finishes the load may be
+// waiting for one. Entered and left with the lock held.
 void waitASyncLoad(TypeLock& lock, int handle, int line) {
-  lock.unlock();
   for (;;) {
     HandleEntryHeader* record = GetHandleInfo(handle);
-    if (record == nullptr || record->ASyncLoadCount == 0) break;
+    if (record == nullptr || record->ASyncLoadCount == 0) return;
+    lock.unlock();
     ProcessASyncLoadRequestMainThread();
     Thread_Sleep(0);
+    lock.relock(line);
   }
-  lock.relock(line);
 }
 
 int nextOccupied(const HandleTypeManager& m, int from, int step) {
@@ -110,13 +113,17 @@ void removeRecord(HandleTypeManager& m, HandleEntryHeader* record) {
 int subHandle(int handle, bool skipASyncWait) {
   return withRecord(handle, __LINE__, [&](TypeLock& lock, HandleTypeManager& m, HandleEntryHeader* record) {
     if (!skipASyncWait && record->ASyncLoadCount != 0) {
-      // A job that no worker has taken yet is simply withdrawn; a running one is waited for.
-      bool withdrawn =
-          record->ASyncLoadJobIndex >= 0 && DeleteASyncLoadData(record->ASyncLoadJobIndex, 1) >= -1;
-      if (!withdrawn) {
+      // A job that no worker has taken yet is withdrawn (or was freed unrun: its
+      // slot is empty, since a job that runs makes the handle forget it before its
+      // slot is freed), and the handle goes at once; a running job, or steps not
+      // known by their job, are waited for.
+      const int job = record->ASyncLoadJobIndex;
+      if (job >= 0 && DeleteASyncLoadData(job, 1) >= -1) {
+        record->ASyncLoadJobIndex = -1;
+      } else {
         waitASyncLoad(lock, handle, __LINE__);
         record = GetHandleInfo(handle);
-        if (record == nullptr) return 0;  // someone else deleted it meanwhile
+        if (record == nullptr) return 0;  // the step's end or someone else deleted it meanwhile
       }
     }
     if (m.TerminateFunction != nullptr && m.TerminateFunction(record) == 1) return 0;
@@ -314,6 +321,30 @@ int IncHandleASyncLoadCount(int handle, int jobIndex) {
   return withRecord(handle, __LINE__, [&](TypeLock&, HandleTypeManager&, HandleEntryHeader* record) {
     ++record->ASyncLoadCount;
     record->ASyncLoadJobIndex = jobIndex;
+    return 0;
+  });
+}
+
+int AddHandleASyncLoadJob(int handle, AsyncLoadJob* job) {
+  return withRecord(handle, __LINE__, [&](TypeLock&, HandleTypeManager&, HandleEntryHeader* record) {
+    // Counted and registered under the type's lock: a worker may take the job at
+    // once, but its end (the count going down, the index being reset) waits for this.
+    ++record->ASyncLoadCount;
+    job->Handle = handle;
+    int index = -1;
+    if (AddASyncLoadData(job, &index) != 0) {
+      --record->ASyncLoadCount;
+      job->Handle = -1;
+      return -1;
+    }
+    record->ASyncLoadJobIndex = index;
+    return 0;
+  });
+}
+
+int EndHandleASyncLoadJob(int handle, int jobIndex) {
+  return withRecord(handle, __LINE__, [&](TypeLock&, HandleTypeManager&, HandleEntryHeader* record) {
+    if (record->ASyncLoadJobIndex == jobIndex) record->ASyncLoadJobIndex = -1;
     return 0;
   });
 }

@@ -9,6 +9,8 @@
 
 namespace ZaDod {
 
+struct AsyncLoadJob;
+
 enum HandleType : int {
   HANDLETYPE_NONE = 0,
   HANDLETYPE_GRAPH = 1,
@@ -94,6 +96,13 @@ int SubAllHandle(int handleType, HandleDeleteFilter filter = nullptr);
 int ReallocHandle(int handle, int newSize);
 int SetDeleteHandleFlag(int handle, int* deleteFlag);
 int IncHandleASyncLoadCount(int handle, int jobIndex);
+// Counts the job as one asynchronous step of the handle and queues it, registered
+// with the handle so that deleting the handle before a worker takes the job withdraws
+// it. 0, or -1 (nothing counted or queued) for an invalid handle or a refused job.
+int AddHandleASyncLoadJob(int handle, AsyncLoadJob* job);
+// The worker's note that the handle's job at jobIndex has ended: the handle forgets
+// the index unless a later job replaced it.
+int EndHandleASyncLoadJob(int handle, int jobIndex);
 int DecHandleASyncLoadCount(int handle);
 int CheckHandleASyncLoad(int handle);
 int WaitHandleASyncLoad(int handle);

@@ -8,6 +8,7 @@
 
 #include "media/base/clock.h"
 #include "media/base/log.h"
+#include "media/system/fatal.h"
 #include "media/system/system.h"
 #include "media/system/window.h"
 #include "platform/win/handle.h"
@@ -53,6 +54,8 @@ std::string versionText() {
 void startUp(int argc, const char* const* argv) {
   if (openLogFile(gSettings.logName)) logSystem("logfile open.");
   else logSystem("no logfile.");
+  // A fatal end inside the media layer leaves its reason here too.
+  ZaDod::SetFatalErrorHook([](const char* text) { logSystem(text); });
   flushPendingSystemWarnings();
   logDateLine();
   logSystem(("version " + versionText()).c_str());

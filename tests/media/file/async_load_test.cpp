@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <string>
@@ -11,6 +12,7 @@
 
 #include "media/base/clock.h"
 #include "media/base/handle.h"
+#include "media/base/memory.h"
 #include "media/file/async_load_state.h"
 #include "platform/win/clock.h"
 #include "platform/win/thread.h"
@@ -295,6 +297,71 @@ TEST_F(AsyncLoadTest, DeletingALoadingHandleWithdrawsOrWaits) {
   TerminateHandleManage(24);
 }
 
+std::mutex ranMutex;
+std::vector<int> ran;  // handles whose job ran
+
+int endHandleStep(AsyncLoadJob* job) {
+  int offset = 0;
+  int handle = static_cast<int>(GetASyncLoadParamInt(job->Data, &offset));
+  {
+    std::lock_guard<std::mutex> lock(ranMutex);
+    ran.push_back(handle);
+  }
+  DecHandleASyncLoadCount(handle);
+  return 0;
+}
+
+// Jobs registered with their handle: while one worker is held by a gate, deleting
+// every other handle withdraws its job, which then never runs; the rest run once,
+// and each handle forgets its job when that job ends. Repeated, so that deletions,
+// registrations and job ends interleave with the workers.
+TEST_F(AsyncLoadTest, DeletingAHandleWithdrawsItsRegisteredJobThatHasNotStarted) {
+  ASSERT_EQ(InitializeHandleManage(25, sizeof(HandleEntryHeader), 64, nullptr, nullptr, u"Job"), 0);
+  startWorkers(1);
+  for (int round = 0; round < 40; ++round) {
+    SCOPED_TRACE(round);
+    gate = 0;
+    started = 0;
+    ran.clear();
+    AddASyncLoadData(makeJob(blockUntilGate, 0));
+    ASSERT_TRUE(pumpUntil([] { return started.load() == 1; }));
+    std::vector<int> handles;
+    for (int i = 0; i < 16; ++i) {
+      int h = AddHandle(25, 0, -1);
+      ASSERT_NE(h, -1);
+      ASSERT_EQ(AddHandleASyncLoadJob(h, makeJob(endHandleStep, h)), 0);
+      EXPECT_GE(GetHandleInfo(h)->ASyncLoadJobIndex, 0);
+      handles.push_back(h);
+    }
+    EXPECT_EQ(GetASyncLoadNum(), 17);
+    for (int i = round % 2; i < 16; i += 2) EXPECT_EQ(SubHandle(handles[i]), 0);
+    EXPECT_EQ(GetASyncLoadNum(), 9);
+    gate = 1;
+    ASSERT_TRUE(pumpUntil([] { return GetASyncLoadNum() == 0; }));
+    std::lock_guard<std::mutex> lock(ranMutex);
+    EXPECT_EQ(ran.size(), 8u);
+    for (int i = 0; i < 16; ++i) {
+      const bool deleted = i % 2 == round % 2;
+      EXPECT_EQ(std::count(ran.begin(), ran.end(), handles[i]), deleted ? 0 : 1) << i;
+      HandleEntryHeader* record = GetHandleInfo(handles[i]);
+      if (deleted) {
+        EXPECT_EQ(record, nullptr);
+        continue;
+      }
+      ASSERT_NE(record, nullptr);
+      EXPECT_EQ(CheckHandleASyncLoad(handles[i]), 0);
+      EXPECT_EQ(record->ASyncLoadJobIndex, -1);
+      EXPECT_EQ(SubHandle(handles[i]), 0);
+    }
+  }
+  // An invalid handle queues nothing.
+  AsyncLoadJob* refused = makeJob(endHandleStep, 0);
+  EXPECT_EQ(AddHandleASyncLoadJob(-1, refused), -1);
+  EXPECT_EQ(GetASyncLoadNum(), 0);
+  MemFree(refused);
+  TerminateHandleManage(25);
+}
+
 TEST(AsyncParamTest, ParametersReadBackInOrder) {
   struct Pair {
     double x;
@@ -353,7 +420,7 @@ TEST(AsyncLoadDeathTest, JobTableOverflowEndsTheProgram) {
         InitializeASyncLoad(plat::win::GetCurrentThreadId());
         for (int i = 0; i <= ASYNCLOAD_JOB_MAX; ++i) AddASyncLoadData(makeJob(recordOrder, i));
       },
-      ::testing::ExitedWithCode(255), "非同期読み込みデータの数が許容量を越えました終了します");
+      ::testing::ExitedWithCode(1), "非同期読み込みデータの数が許容量を越えました終了します");
 }
 
 }  // namespace

@@ -175,7 +175,7 @@ TEST_F(LibraryTest, FatalExitOnTheMainThreadShutsTheLibraryDownFirst) {
         startWindowed();
         FatalErrorExit(u"致命的なエラー");
       },
-      ::testing::ExitedWithCode(255),
+      ::testing::ExitedWithCode(1),
       "致命的なエラー.*ウインドウが破棄されようとしています.*ソフトを終了する準備が整いました.*ＣＯＭを終了");
 }
 

@@ -9,8 +9,11 @@ A case folder holds the game's files and these expectation files (none is copied
                  results are not checked; e.g. "-m" writes the object file first)
   env            KEY=VALUE lines added to the environment
   expect.status  the exit status (0 when absent)
+  limits         "address-space MB": the run's virtual-memory limit (ulimit -v)
+  timeout        seconds the run may take (20 when absent)
   expect.log     every line of kvlog.txt, in order
   expect.stdout  every line of standard output, in order
+  expect.stderr  every line of standard error, in order
   expect.files   lines "exists NAME", "absent NAME", "prefix NAME HEXBYTES"
   expect.frame   "size W H" and "pixel X Y R G B" lines on the dumped frame (frame.png)
 In expected lines, {date} stands for a date-and-time text, {n} for a whole number
@@ -18,13 +21,15 @@ and {argv0} for the program's path.
 """
 import os
 import re
+import resource
 import shutil
 import struct
 import subprocess
 import sys
 import zlib
 
-EXPECT_FILES = {"args", "before", "env", "expect.status", "expect.log", "expect.stdout", "expect.files", "expect.frame"}
+EXPECT_FILES = {"args", "before", "env", "limits", "timeout", "expect.status", "expect.log", "expect.stdout",
+                "expect.stderr", "expect.files", "expect.frame"}
 TIMEOUT = 20
 
 
@@ -107,6 +112,19 @@ def read_png(path):
     return width, height, bpp, rows
 
 
+def limiter(lines):
+    """A function that applies the case's resource limits in the child, or None."""
+    limits = []
+    for line in lines or []:
+        words = line.split()
+        if len(words) == 2 and words[0] == "address-space":
+            size = int(words[1]) << 20
+            limits.append((resource.RLIMIT_AS, (size, size)))
+    if not limits:
+        return None
+    return lambda: [resource.setrlimit(kind, value) for kind, value in limits]
+
+
 def check_files(work, lines):
     for line in lines:
         words = line.split()
@@ -165,10 +183,12 @@ def main():
             env[key] = value.replace("{work}", work)
     for line in optional_lines(case, "before") or []:
         subprocess.run([program] + line.split(), cwd=work, env=env, capture_output=True, timeout=TIMEOUT)
+    timeout = int((optional_lines(case, "timeout") or [str(TIMEOUT)])[0])
     try:
-        run = subprocess.run([program] + args, cwd=work, env=env, capture_output=True, timeout=TIMEOUT)
+        run = subprocess.run([program] + args, cwd=work, env=env, capture_output=True, timeout=timeout,
+                             preexec_fn=limiter(optional_lines(case, "limits")))
     except subprocess.TimeoutExpired:
-        print(f"halvorine did not end within {TIMEOUT} s")
+        print(f"halvorine did not end within {timeout} s")
         return 1
     stdout = run.stdout.decode("utf-8", "replace").split("\n")[:-1]
     failures = []
@@ -184,6 +204,10 @@ def main():
     expected_out = optional_lines(case, "expect.stdout")
     if expected_out is not None:
         failures.append(compare_lines("stdout", expected_out, stdout, program))
+    expected_err = optional_lines(case, "expect.stderr")
+    if expected_err is not None:
+        stderr = run.stderr.decode("utf-8", "replace").split("\n")[:-1]
+        failures.append(compare_lines("stderr", expected_err, stderr, program))
     files = optional_lines(case, "expect.files")
     if files is not None:
         failures.append(check_files(work, files))
@@ -195,6 +219,8 @@ def main():
         print("\n".join(failures))
         print("--- standard output ---")
         print(run.stdout.decode("utf-8", "replace"))
+        print("--- standard error ---")
+        print(run.stderr.decode("utf-8", "replace"))
         return 1
     return 0
 
