@@ -54,8 +54,7 @@ std::string versionText() {
 void startUp(int argc, const char* const* argv) {
   if (openLogFile(gSettings.logName)) logSystem("logfile open.");
   else logSystem("no logfile.");
-  // A fatal end inside the media layer leaves its reason here too.
-  ZaDod::SetFatalErrorHook([](const char* text) { logSystem(text); });
+  logMediaFatalErrors();
   flushPendingSystemWarnings();
   logDateLine();
   logSystem(("version " + versionText()).c_str());
@@ -152,6 +151,10 @@ void endRun() {
 }
 
 }  // namespace
+
+void logMediaFatalErrors() {
+  ZaDod::SetFatalErrorHook([](const char* text) { logSystem(text); });
+}
 
 int runEndingInOrder(const std::function<void()>& body) {
   int status = 0;
