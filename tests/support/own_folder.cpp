@@ -14,8 +14,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A death test's child (started again with the internal flag) works in the folder of
-// the test that started it, which removes it afterwards.
+// A death test's child (the program started again for one test, with the variable
+// inherited) works in the folder of the test that started it, which removes it
+// afterwards. The variable is set only while a test runs.
 constexpr const char* kFolderVariable = "HALVORINE_TEST_OWN_FOLDER";
 
 class OwnFolder : public ::testing::EmptyTestEventListener {
@@ -23,12 +24,6 @@ class OwnFolder : public ::testing::EmptyTestEventListener {
   void OnTestStart(const ::testing::TestInfo&) override {
     std::error_code error;
     home_ = fs::current_path(error);
-    const char* inherited = std::getenv(kFolderVariable);
-    if (inherited != nullptr && !GTEST_FLAG_GET(internal_run_death_test).empty()) {
-      folder_.clear();
-      if (::chdir(inherited) != 0) std::abort();
-      return;
-    }
     std::string pattern = (fs::temp_directory_path(error) / "halvorine-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr || ::chdir(pattern.c_str()) != 0) std::abort();
     folder_ = pattern;
@@ -50,6 +45,10 @@ class OwnFolder : public ::testing::EmptyTestEventListener {
 };
 
 const bool installed = [] {
+  // A death test's child hears no test events: it moves into the folder at start.
+  if (const char* inherited = std::getenv(kFolderVariable)) {
+    if (::chdir(inherited) != 0) std::abort();
+  }
   ::testing::UnitTest::GetInstance()->listeners().Append(new OwnFolder);
   return true;
 }();
