@@ -7,7 +7,7 @@
 #
 # halvorine_tests([LIBS <link items>...])
 #   Called from tests/<folder>; makes the GoogleTest executable for <folder> and
-#   registers its tests, labelled by layer and folder.
+#   registers its tests, labelled by folder (media/base; select a layer with -L "^media").
 
 set(HALVORINE_WARNINGS -Wall -Wextra)
 add_compile_options(-ffp-contract=off)
@@ -95,5 +95,5 @@ function(halvorine_tests)
   gtest_discover_tests(test_${name}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    PROPERTIES LABELS "${layer};${folder}")
+    PROPERTIES LABELS "${folder}")
 endfunction()

@@ -60,6 +60,14 @@ int withRecord(int handle, int line, Action action) {
   return action(lock, *m, record);
 }
 
+// Slot and count changes, made under the type's lock, published for lock-free readers.
+void setSlot(HandleTypeManager& m, int index, HandleEntryHeader* record) {
+  std::atomic_ref<HandleEntryHeader*>(m.Handle[index]).store(record, std::memory_order_release);
+}
+void setCount(HandleEntryHeader* record, int count) {
+  std::atomic_ref<int>(record->ASyncLoadCount).store(count, std::memory_order_release);
+}
+
 // Clears a manager; its check counter survives.
 void resetManager(HandleTypeManager& m) {
   int checkNo = m.NextCheckNo;
@@ -95,7 +103,7 @@ void removeRecord(HandleTypeManager& m, HandleEntryHeader* record) {
   int index = record->Handle & HANDLE_INDEX_MASK;
   if (record->DeleteFlag != nullptr) *record->DeleteFlag = -1;
   SubHandleList(&record->List);
-  m.Handle[index] = nullptr;
+  setSlot(m, index, nullptr);
   MemFree(record);
   --m.Num;
   if (m.Num == 0) {
@@ -213,8 +221,6 @@ int AddHandle(int handleType, int asyncFlag, int reuseHandle) {
     LogFormatUtf16(u"%sハンドルのデータを格納するメモリ領域の確保に失敗しました", m->NameUtf16);
     return -1;
   }
-  m->Handle[index] = record;
-
   int checkNo;
   if (reuseHandle != -1) {
     checkNo = (reuseHandle & HANDLE_CHECK_MASK) >> HANDLE_CHECK_SHIFT;
@@ -232,6 +238,7 @@ int AddHandle(int handleType, int asyncFlag, int reuseHandle) {
   }
   int handle = (checkNo << HANDLE_CHECK_SHIFT) | m->HandleTypeMask | index;
   record->Handle = handle;
+  setSlot(*m, index, record);
 
   ++m->Num;
   if (m->Num == 1) {
@@ -301,7 +308,7 @@ int ReallocHandle(int handle, int newSize) {
   auto* moved = static_cast<HandleEntryHeader*>(MemRealloc(record, newSize, kSource, __LINE__));
   if (moved == nullptr) return -1;
   if (moved != record) {
-    m->Handle[handle & HANDLE_INDEX_MASK] = moved;
+    setSlot(*m, handle & HANDLE_INDEX_MASK, moved);
     moved->List.Data = moved;
     moved->List.Prev->Next = &moved->List;
     moved->List.Next->Prev = &moved->List;
@@ -319,7 +326,7 @@ int SetDeleteHandleFlag(int handle, int* deleteFlag) {
 
 int IncHandleASyncLoadCount(int handle, int jobIndex) {
   return withRecord(handle, __LINE__, [&](TypeLock&, HandleTypeManager&, HandleEntryHeader* record) {
-    ++record->ASyncLoadCount;
+    setCount(record, record->ASyncLoadCount + 1);
     record->ASyncLoadJobIndex = jobIndex;
     return 0;
   });
@@ -329,11 +336,11 @@ int AddHandleASyncLoadJob(int handle, AsyncLoadJob* job) {
   return withRecord(handle, __LINE__, [&](TypeLock&, HandleTypeManager&, HandleEntryHeader* record) {
     // Counted and registered under the type's lock: a worker may take the job at
     // once, but its end (the count going down, the index being reset) waits for this.
-    ++record->ASyncLoadCount;
+    setCount(record, record->ASyncLoadCount + 1);
     job->Handle = handle;
     int index = -1;
     if (AddASyncLoadData(job, &index) != 0) {
-      --record->ASyncLoadCount;
+      setCount(record, record->ASyncLoadCount - 1);
       job->Handle = -1;
       return -1;
     }
@@ -351,7 +358,7 @@ int EndHandleASyncLoadJob(int handle, int jobIndex) {
 
 int DecHandleASyncLoadCount(int handle) {
   return withRecord(handle, __LINE__, [&](TypeLock&, HandleTypeManager&, HandleEntryHeader* record) {
-    if (record->ASyncLoadCount > 0) --record->ASyncLoadCount;
+    if (record->ASyncLoadCount > 0) setCount(record, record->ASyncLoadCount - 1);
     // A requested deletion happens when the last step ends; earlier steps leave the
     // record to the ones still running.
     if (record->DeleteRequestFlag && record->ASyncLoadCount == 0) subHandle(handle, true);

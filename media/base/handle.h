@@ -3,6 +3,7 @@
 // encodes the type, a check number and a slot index. A handle can exist while a
 // loading worker still makes its content; its async-load count says so.
 #pragma once
+#include <atomic>
 #include <cstdint>
 
 #include "media/base/thread.h"
@@ -115,9 +116,17 @@ inline HandleEntryHeader* GetHandleInfo(int handle) {
   if (!manager.InitializeFlag || (handle & HANDLE_TYPE_MASK) != manager.HandleTypeMask) return nullptr;
   int index = handle & HANDLE_INDEX_MASK;
   if (index >= manager.MaxNum) return nullptr;
-  HandleEntryHeader* record = manager.Handle[index];
+  // Slots change under the type's lock; a record is filled in before its slot names it.
+  HandleEntryHeader* record = std::atomic_ref<HandleEntryHeader*>(manager.Handle[index]).load(std::memory_order_acquire);
   if (record == nullptr || (record->CheckNo << HANDLE_CHECK_SHIFT) != (handle & HANDLE_CHECK_MASK)) return nullptr;
   return record;
+}
+
+// The pending-step count of a record, for readers without the type's lock: one that
+// reads 0 also sees everything the ended steps made (the count changes under the lock,
+// each change published for such readers).
+inline int HandleASyncLoadCount(const HandleEntryHeader* record) {
+  return std::atomic_ref<int>(const_cast<int&>(record->ASyncLoadCount)).load(std::memory_order_acquire);
 }
 
 int InitializeHandleList(HandleListNode* first, HandleListNode* last);

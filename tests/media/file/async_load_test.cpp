@@ -64,6 +64,24 @@ AsyncLoadJob* makeJob(AsyncLoadProcessFunction function, intptr_t id) {
   return job;
 }
 
+// The loader's own state, read under its lock as the workers write it.
+int queuedCalls() {
+  CriticalSection_Lock(&ASyncLoad.Lock, "async_load_test", __LINE__);
+  const int n = ASyncLoad.QueueNum;
+  CriticalSection_Unlock(&ASyncLoad.Lock);
+  return n;
+}
+
+bool jobRunning(const AsyncLoadJob* job) {
+  CriticalSection_Lock(&ASyncLoad.Lock, "async_load_test", __LINE__);
+  const bool running = job->Running != 0;
+  CriticalSection_Unlock(&ASyncLoad.Lock);
+  return running;
+}
+
+// A sanitizer may start a thread of its own with the first thread a program makes.
+void settleThreads() { std::thread([] {}).join(); }
+
 size_t orderSize() {
   std::lock_guard<std::mutex> lock(orderMutex);
   return order.size();
@@ -169,8 +187,8 @@ TEST_F(AsyncLoadTest, PostingWorkerLetsAnotherRunAndGetsItsResult) {
   startWorkers(1);
   AddASyncLoadData(makeJob(postRequest, 0));
   // Wait for the post without running it.
-  for (int i = 0; i < 20000 && ASyncLoad.QueueNum == 0; ++i) Thread_Sleep(1);
-  ASSERT_EQ(ASyncLoad.QueueNum, 1);
+  for (int i = 0; i < 20000 && queuedCalls() == 0; ++i) Thread_Sleep(1);
+  ASSERT_EQ(queuedCalls(), 1);
   AddASyncLoadData(makeJob(markSecond, 1));
   for (int i = 0; i < 20000 && !secondRan; ++i) Thread_Sleep(1);
   EXPECT_EQ(secondRan.load(), 1);
@@ -204,7 +222,7 @@ TEST_F(AsyncLoadTest, WorkersDoNotRunPostedCalls) {
     request.Function = countRun;
     AddASyncLoadRequestMainThread(&request);
   });
-  for (int i = 0; i < 20000 && ASyncLoad.QueueNum == 0; ++i) Thread_Sleep(1);
+  for (int i = 0; i < 20000 && queuedCalls() == 0; ++i) Thread_Sleep(1);
   AddASyncLoadData(makeJob(processOnWorker, 0));
   for (int i = 0; i < 20000 && GetASyncLoadNum() != 0; ++i) Thread_Sleep(1);
   EXPECT_EQ(workerProcessResult.load(), -1);
@@ -242,7 +260,7 @@ TEST_F(AsyncLoadTest, TerminationRunsCallsThatThreadsStillWaitFor) {
     request.Param[0] = 4;
     result = AddASyncLoadRequestMainThread(&request);
   });
-  for (int i = 0; i < 20000 && ASyncLoad.QueueNum == 0; ++i) Thread_Sleep(1);
+  for (int i = 0; i < 20000 && queuedCalls() == 0; ++i) Thread_Sleep(1);
   ASSERT_EQ(TerminateASyncLoad(), 0);
   poster.join();
   EXPECT_EQ(result.load(), 5);
@@ -250,6 +268,7 @@ TEST_F(AsyncLoadTest, TerminationRunsCallsThatThreadsStillWaitFor) {
 }
 
 TEST_F(AsyncLoadTest, WorkersAreGoneAfterTermination) {
+  settleThreads();
   int before = taskCount();
   ASSERT_EQ(SetupASyncLoadThread(4), 0);
   EXPECT_EQ(taskCount(), before + ASYNCLOAD_THREAD_MAX);
@@ -285,7 +304,7 @@ TEST_F(AsyncLoadTest, DeletingALoadingHandleWithdrawsOrWaits) {
   job = makeJob(finishLoad, loading);
   AddASyncLoadData(job);
   IncHandleASyncLoadCount(loading, job->Index);
-  for (int i = 0; i < 20000 && !job->Running; ++i) Thread_Sleep(1);
+  for (int i = 0; i < 20000 && !jobRunning(job); ++i) Thread_Sleep(1);
   std::thread opener([] {
     Thread_Sleep(20);
     gate = 1;
