@@ -3,6 +3,7 @@
 # make asan-test  the same with AddressSanitizer and UndefinedBehaviorSanitizer, in build-asan/
 # make gcstress-test  the script cases with a collection at every allocation and a heap
 #                 check after each collection, in build-gcstress/
+# make tsan-test  the test programs that start threads, with ThreadSanitizer, in build-tsan/
 # make bench      build the benchmarks optimised and run them
 # make fuzz       build the fuzz targets with clang and run each for FUZZ_SECONDS
 # make run        build and play the sample game examples/hello (headless for
@@ -16,7 +17,13 @@ CMAKE_GEN = -G Ninja
 # line tables only, which is all their reports need.
 CHECK_FLAGS = -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG"
 
-.PHONY: all build deps test asan-test gcstress-test bench fuzz run clean
+# The test programs whose tests start threads, and their ctest labels. The programs
+# that open real SDL windows under a virtual display are left out: the display
+# libraries they drive are not instrumented.
+TSAN_TESTS = test_platform_win test_platform_gpu test_media_base test_media_file test_media_graphics test_media_input test_media_system
+TSAN_LABELS = ^(platform/win|platform/gpu|media/base|media/file|media/graphics|media/input|media/system)$$
+
+.PHONY: all build deps test asan-test tsan-test gcstress-test bench fuzz run clean
 
 all: build
 
@@ -39,6 +46,14 @@ asan-test: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# A report fails the test that made it.
+tsan-test: deps
+	cmake -S . -B build-tsan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVORINE_TSAN=ON -DHALVORINE_BENCH=OFF \
+	  $(CHECK_FLAGS)
+	cmake --build build-tsan -j $(JOBS) --target $(TSAN_TESTS)
+	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+	  ctest --output-on-failure -j $(JOBS) -L '$(TSAN_LABELS)' -E '_display$$'
 
 # Only the script cases: they run every part of the interpreter the collector must see.
 gcstress-test: deps
@@ -70,4 +85,4 @@ run: deps
 	fi
 
 clean:
-	rm -rf build build-asan build-gcstress build-bench build-fuzz
+	rm -rf build build-asan build-tsan build-gcstress build-bench build-fuzz

@@ -7,7 +7,7 @@
 #
 # halvorine_tests([LIBS <link items>...])
 #   Called from tests/<folder>; makes the GoogleTest executable for <folder> and
-#   registers its tests, labelled by layer and folder.
+#   registers its tests, labelled by folder (media/base; select a layer with -L "^media").
 
 set(HALVORINE_WARNINGS -Wall -Wextra)
 add_compile_options(-ffp-contract=off)
@@ -17,6 +17,12 @@ if(HALVORINE_SANITIZE)
   set(HALVORINE_SAN_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_compile_options(${HALVORINE_SAN_FLAGS})
   add_link_options(${HALVORINE_SAN_FLAGS})
+endif()
+
+if(HALVORINE_TSAN)
+  set(HALVORINE_TSAN_FLAGS -fsanitize=thread -fno-omit-frame-pointer)
+  add_compile_options(${HALVORINE_TSAN_FLAGS})
+  add_link_options(${HALVORINE_TSAN_FLAGS})
 endif()
 
 if(HALVORINE_FUZZ)
@@ -51,8 +57,14 @@ endfunction()
 
 # Links every folder library into target, in one group so that folders may call
 # each other within the layer rule without caring about link order.
+# With WITHOUT_RUNTIME the script system's libraries are left out: the layers below
+# it never call it, so their tests build and link without it.
 function(halvorine_link_all target)
+  cmake_parse_arguments(ARG "WITHOUT_RUNTIME" "" "" ${ARGN})
   get_property(libs GLOBAL PROPERTY HALVORINE_LIBS)
+  if(ARG_WITHOUT_RUNTIME)
+    list(FILTER libs EXCLUDE REGEX "^runtime_")
+  endif()
   if(libs)
     string(REPLACE ";" "," group "${libs}")
     target_link_libraries(${target} PRIVATE "$<LINK_GROUP:RESCAN,${group}>")
@@ -70,14 +82,18 @@ function(halvorine_tests)
   if(NOT sources)
     return()
   endif()
-  add_executable(test_${name} ${sources})
+  add_executable(test_${name} ${sources} $<TARGET_OBJECTS:halvorine_own_folder>)
   target_compile_options(test_${name} PRIVATE ${HALVORINE_WARNINGS})
-  halvorine_link_all(test_${name})
+  if(layer STREQUAL "media" OR layer STREQUAL "platform")
+    halvorine_link_all(test_${name} WITHOUT_RUNTIME)
+  else()
+    halvorine_link_all(test_${name})
+  endif()
   target_link_libraries(test_${name} PRIVATE GTest::gmock GTest::gtest_main ${ARG_LIBS})
   target_compile_definitions(test_${name} PRIVATE
     HALVORINE_SOURCE_DIR="${PROJECT_SOURCE_DIR}" HALVORINE_BINARY_DIR="${PROJECT_BINARY_DIR}")
   gtest_discover_tests(test_${name}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    PROPERTIES LABELS "${layer};${folder}")
+    PROPERTIES LABELS "${folder}")
 endfunction()

@@ -1,3 +1,4 @@
+// The handle manager: slots, check numbers, the type lock and asynchronous steps.
 #include "media/base/handle.h"
 
 #include <cstring>
@@ -59,6 +60,14 @@ int withRecord(int handle, int line, Action action) {
   return action(lock, *m, record);
 }
 
+// Slot and count changes, made under the type's lock, published for lock-free readers.
+void setSlot(HandleTypeManager& m, int index, HandleEntryHeader* record) {
+  std::atomic_ref<HandleEntryHeader*>(m.Handle[index]).store(record, std::memory_order_release);
+}
+void setCount(HandleEntryHeader* record, int count) {
+  std::atomic_ref<int>(record->ASyncLoadCount).store(count, std::memory_order_release);
+}
+
 // Clears a manager; its check counter survives.
 void resetManager(HandleTypeManager& m) {
   int checkNo = m.NextCheckNo;
@@ -66,18 +75,20 @@ void resetManager(HandleTypeManager& m) {
   m.NextCheckNo = checkNo;
 }
 
-// Waits, without the type's lock, until no asynchronous step is pending on the
-// record. The main thread runs posted calls meanwhile: the worker that finishes
-// the load may be waiting for one.
+// Waits until no asynchronous step is pending on the record. The record is looked at
+// only under the type's lock, which is let go between looks: the worker that ends
+// the step changes the count, or deletes the record, under that lock. The main
+// thread runs posted calls meanwhile: the worker that finishes the load may be
+// waiting for one. Entered and left with the lock held.
 void waitASyncLoad(TypeLock& lock, int handle, int line) {
-  lock.unlock();
   for (;;) {
     HandleEntryHeader* record = GetHandleInfo(handle);
-    if (record == nullptr || record->ASyncLoadCount == 0) break;
+    if (record == nullptr || record->ASyncLoadCount == 0) return;
+    lock.unlock();
     ProcessASyncLoadRequestMainThread();
     Thread_Sleep(0);
+    lock.relock(line);
   }
-  lock.relock(line);
 }
 
 int nextOccupied(const HandleTypeManager& m, int from, int step) {
@@ -92,7 +103,7 @@ void removeRecord(HandleTypeManager& m, HandleEntryHeader* record) {
   int index = record->Handle & HANDLE_INDEX_MASK;
   if (record->DeleteFlag != nullptr) *record->DeleteFlag = -1;
   SubHandleList(&record->List);
-  m.Handle[index] = nullptr;
+  setSlot(m, index, nullptr);
   MemFree(record);
   --m.Num;
   if (m.Num == 0) {
@@ -110,13 +121,17 @@ void removeRecord(HandleTypeManager& m, HandleEntryHeader* record) {
 int subHandle(int handle, bool skipASyncWait) {
   return withRecord(handle, __LINE__, [&](TypeLock& lock, HandleTypeManager& m, HandleEntryHeader* record) {
     if (!skipASyncWait && record->ASyncLoadCount != 0) {
-      // A job that no worker has taken yet is simply withdrawn; a running one is waited for.
-      bool withdrawn =
-          record->ASyncLoadJobIndex >= 0 && DeleteASyncLoadData(record->ASyncLoadJobIndex, 1) >= -1;
-      if (!withdrawn) {
+      // A job that no worker has taken yet is withdrawn (or was freed unrun: its
+      // slot is empty, since a job that runs makes the handle forget it before its
+      // slot is freed), and the handle goes at once; a running job, or steps not
+      // known by their job, are waited for.
+      const int job = record->ASyncLoadJobIndex;
+      if (job >= 0 && DeleteASyncLoadData(job, 1) >= -1) {
+        record->ASyncLoadJobIndex = -1;
+      } else {
         waitASyncLoad(lock, handle, __LINE__);
         record = GetHandleInfo(handle);
-        if (record == nullptr) return 0;  // someone else deleted it meanwhile
+        if (record == nullptr) return 0;  // the step's end or someone else deleted it meanwhile
       }
     }
     if (m.TerminateFunction != nullptr && m.TerminateFunction(record) == 1) return 0;
@@ -206,8 +221,6 @@ int AddHandle(int handleType, int asyncFlag, int reuseHandle) {
     LogFormatUtf16(u"%sハンドルのデータを格納するメモリ領域の確保に失敗しました", m->NameUtf16);
     return -1;
   }
-  m->Handle[index] = record;
-
   int checkNo;
   if (reuseHandle != -1) {
     checkNo = (reuseHandle & HANDLE_CHECK_MASK) >> HANDLE_CHECK_SHIFT;
@@ -225,6 +238,7 @@ int AddHandle(int handleType, int asyncFlag, int reuseHandle) {
   }
   int handle = (checkNo << HANDLE_CHECK_SHIFT) | m->HandleTypeMask | index;
   record->Handle = handle;
+  setSlot(*m, index, record);
 
   ++m->Num;
   if (m->Num == 1) {
@@ -294,7 +308,7 @@ int ReallocHandle(int handle, int newSize) {
   auto* moved = static_cast<HandleEntryHeader*>(MemRealloc(record, newSize, kSource, __LINE__));
   if (moved == nullptr) return -1;
   if (moved != record) {
-    m->Handle[handle & HANDLE_INDEX_MASK] = moved;
+    setSlot(*m, handle & HANDLE_INDEX_MASK, moved);
     moved->List.Data = moved;
     moved->List.Prev->Next = &moved->List;
     moved->List.Next->Prev = &moved->List;
@@ -312,15 +326,39 @@ int SetDeleteHandleFlag(int handle, int* deleteFlag) {
 
 int IncHandleASyncLoadCount(int handle, int jobIndex) {
   return withRecord(handle, __LINE__, [&](TypeLock&, HandleTypeManager&, HandleEntryHeader* record) {
-    ++record->ASyncLoadCount;
+    setCount(record, record->ASyncLoadCount + 1);
     record->ASyncLoadJobIndex = jobIndex;
+    return 0;
+  });
+}
+
+int AddHandleASyncLoadJob(int handle, AsyncLoadJob* job) {
+  return withRecord(handle, __LINE__, [&](TypeLock&, HandleTypeManager&, HandleEntryHeader* record) {
+    // Counted and registered under the type's lock: a worker may take the job at
+    // once, but its end (the count going down, the index being reset) waits for this.
+    setCount(record, record->ASyncLoadCount + 1);
+    job->Handle = handle;
+    int index = -1;
+    if (AddASyncLoadData(job, &index) != 0) {
+      setCount(record, record->ASyncLoadCount - 1);
+      job->Handle = -1;
+      return -1;
+    }
+    record->ASyncLoadJobIndex = index;
+    return 0;
+  });
+}
+
+int EndHandleASyncLoadJob(int handle, int jobIndex) {
+  return withRecord(handle, __LINE__, [&](TypeLock&, HandleTypeManager&, HandleEntryHeader* record) {
+    if (record->ASyncLoadJobIndex == jobIndex) record->ASyncLoadJobIndex = -1;
     return 0;
   });
 }
 
 int DecHandleASyncLoadCount(int handle) {
   return withRecord(handle, __LINE__, [&](TypeLock&, HandleTypeManager&, HandleEntryHeader* record) {
-    if (record->ASyncLoadCount > 0) --record->ASyncLoadCount;
+    if (record->ASyncLoadCount > 0) setCount(record, record->ASyncLoadCount - 1);
     // A requested deletion happens when the last step ends; earlier steps leave the
     // record to the ones still running.
     if (record->DeleteRequestFlag && record->ASyncLoadCount == 0) subHandle(handle, true);

@@ -3,11 +3,14 @@
 // encodes the type, a check number and a slot index. A handle can exist while a
 // loading worker still makes its content; its async-load count says so.
 #pragma once
+#include <atomic>
 #include <cstdint>
 
 #include "media/base/thread.h"
 
 namespace ZaDod {
+
+struct AsyncLoadJob;
 
 enum HandleType : int {
   HANDLETYPE_NONE = 0,
@@ -94,6 +97,13 @@ int SubAllHandle(int handleType, HandleDeleteFilter filter = nullptr);
 int ReallocHandle(int handle, int newSize);
 int SetDeleteHandleFlag(int handle, int* deleteFlag);
 int IncHandleASyncLoadCount(int handle, int jobIndex);
+// Counts the job as one asynchronous step of the handle and queues it, registered
+// with the handle so that deleting the handle before a worker takes the job withdraws
+// it. 0, or -1 (nothing counted or queued) for an invalid handle or a refused job.
+int AddHandleASyncLoadJob(int handle, AsyncLoadJob* job);
+// The worker's note that the handle's job at jobIndex has ended: the handle forgets
+// the index unless a later job replaced it.
+int EndHandleASyncLoadJob(int handle, int jobIndex);
 int DecHandleASyncLoadCount(int handle);
 int CheckHandleASyncLoad(int handle);
 int WaitHandleASyncLoad(int handle);
@@ -106,9 +116,17 @@ inline HandleEntryHeader* GetHandleInfo(int handle) {
   if (!manager.InitializeFlag || (handle & HANDLE_TYPE_MASK) != manager.HandleTypeMask) return nullptr;
   int index = handle & HANDLE_INDEX_MASK;
   if (index >= manager.MaxNum) return nullptr;
-  HandleEntryHeader* record = manager.Handle[index];
+  // Slots change under the type's lock; a record is filled in before its slot names it.
+  HandleEntryHeader* record = std::atomic_ref<HandleEntryHeader*>(manager.Handle[index]).load(std::memory_order_acquire);
   if (record == nullptr || (record->CheckNo << HANDLE_CHECK_SHIFT) != (handle & HANDLE_CHECK_MASK)) return nullptr;
   return record;
+}
+
+// The pending-step count of a record, for readers without the type's lock: one that
+// reads 0 also sees everything the ended steps made (the count changes under the lock,
+// each change published for such readers).
+inline int HandleASyncLoadCount(const HandleEntryHeader* record) {
+  return std::atomic_ref<int>(const_cast<int&>(record->ASyncLoadCount)).load(std::memory_order_acquire);
 }
 
 int InitializeHandleList(HandleListNode* first, HandleListNode* last);

@@ -18,11 +18,10 @@ bool QueueHandleASyncJob(int handle, AsyncLoadProcessFunction function, Write wr
     int offset = 0;
     write(job->Data, &offset);
     job->ProcessFunction = function;
-    // Counted before the job is queued: a worker may finish it at once.
-    IncHandleASyncLoadCount(handle, -1);
-    if (AddASyncLoadData(job) != 0) {
+    // Counted and registered with the handle before a worker can take it, so that
+    // deleting the handle first withdraws the job.
+    if (AddHandleASyncLoadJob(handle, job) != 0) {
         MemFree(job);
-        DecHandleASyncLoadCount(handle);
         return false;
     }
     return true;

@@ -6,6 +6,7 @@
 #include "media/base/charcode.h"
 #include "media/base/clock.h"
 #include "media/base/format.h"
+#include "media/base/handle.h"
 #include "media/base/log.h"
 #include "media/base/memory.h"
 #include "media/file/async_load_state.h"
@@ -53,8 +54,11 @@ void workerBody(ThreadRecord*, void* parameter) {
         job->Running = 1;
         worker.JobRunning = 1;
         worker.Job = job;
+        const int handle = job->Handle, index = job->Index;
         unlock();
         job->ProcessFunction(job);
+        // The handle forgets the job before its table slot can be used again.
+        if (handle != -1) EndHandleASyncLoadJob(handle, index);
         lock(__LINE__);
         DeleteASyncLoadData(job->Index, 0);
         worker.JobRunning = 0;
@@ -232,11 +236,12 @@ AsyncLoadJob* AllocASyncLoadData(int dataSize) {
   }
   std::memset(static_cast<void*>(job), 0, sizeof(AsyncLoadJob));
   job->Index = -1;
+  job->Handle = -1;
   job->Data = reinterpret_cast<unsigned char*>(job + 1);
   return job;
 }
 
-int AddASyncLoadData(AsyncLoadJob* job) {
+int AddASyncLoadData(AsyncLoadJob* job, int* indexOut) {
   if (!ASyncLoad.Started || job == nullptr) return -1;
   lock(__LINE__);
   if (ASyncLoad.JobNum >= ASYNCLOAD_JOB_MAX) {
@@ -254,6 +259,7 @@ int AddASyncLoadData(AsyncLoadJob* job) {
   if (index == ASyncLoad.JobBound) ++ASyncLoad.JobBound;
   ASyncLoad.Jobs[index] = job;
   ++ASyncLoad.JobNum;
+  if (indexOut != nullptr) *indexOut = index;
   resumeOneWorker(0, false);
   unlock();
   return 0;
@@ -281,7 +287,15 @@ int DeleteASyncLoadData(int jobIndex, int onlyIfNotRunning) {
   return 0;
 }
 
-int GetASyncLoadNum() { return ASyncLoad.JobNum; }
+int GetASyncLoadNum() {
+  // Read under the lock: a caller that sees the count fall also sees what the
+  // ended jobs wrote.
+  if (!ASyncLoad.Started) return 0;
+  lock(__LINE__);
+  const int n = ASyncLoad.JobNum;
+  unlock();
+  return n;
+}
 
 int GetUseASyncLoadFlag() { return ASyncLoad.UseASyncLoadFlag; }
 

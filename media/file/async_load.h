@@ -15,6 +15,7 @@ using AsyncLoadProcessFunction = int (*)(AsyncLoadJob* job);  // the result is n
 
 struct AsyncLoadJob {
   int Index;                // slot in the job table, set by AddASyncLoadData
+  int Handle;               // the handle whose step the job is, -1 when none is registered
   int Running;
   int Time;                 // registration time in milliseconds
   AsyncLoadProcessFunction ProcessFunction;
@@ -37,9 +38,11 @@ int TerminateASyncLoadThread();
 int SetASyncLoadThreadNum(int threadNum);
 
 AsyncLoadJob* AllocASyncLoadData(int dataSize);
-int AddASyncLoadData(AsyncLoadJob* job);
+// 0 and the job's table index in *index (when given), or -1.
+int AddASyncLoadData(AsyncLoadJob* job, int* index = nullptr);
 // 0, -1 for an empty index, -2 when onlyIfNotRunning is set and the job runs.
 int DeleteASyncLoadData(int jobIndex, int onlyIfNotRunning);
+// The number of jobs registered and not yet ended, read under the loader's lock.
 int GetASyncLoadNum();
 
 // Parameter blocks: written and read in the same order; a null buffer only measures

@@ -28,7 +28,7 @@ int closeOnDelete(HandleEntryHeader* record)
 FileHandleData* fileData(int handle, bool allowLoading)
 {
   HandleEntryHeader* record = GetHandleInfo(handle);
-  if (!record || (!allowLoading && record->ASyncLoadCount != 0)) return nullptr;
+  if (!record || (!allowLoading && HandleASyncLoadCount(record) != 0)) return nullptr;
   if ((handle & HANDLE_TYPE_MASK) != (HANDLETYPE_FILE << HANDLE_TYPE_SHIFT)) return nullptr;
   return reinterpret_cast<FileHandleData*>(record);
 }

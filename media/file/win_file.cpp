@@ -1,6 +1,7 @@
 // Disk files, read directly or through a worker thread with a read-ahead cache.
 #include "media/file/win_file.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "media/base/log.h"
@@ -79,7 +80,10 @@ void fillCache(WinFileWorker* w)
     w->CacheOffset = 0;
   }
   if (!seekTo(w->FileHandle, w->CachePosition + w->CacheFill)) return;
-  w->CacheFill += readAll(w->FileHandle, w->Cache + w->CacheFill, WinFileCacheBytes - w->CacheFill);
+  // Filled while the owner may look on: the new count is published whole.
+  const std::uint64_t filled =
+      w->CacheFill + readAll(w->FileHandle, w->Cache + w->CacheFill, WinFileCacheBytes - w->CacheFill);
+  std::atomic_ref<std::uint64_t>(w->CacheFill).store(filled, std::memory_order_release);
 }
 
 void workerRead(WinFileWorker* w)

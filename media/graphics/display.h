@@ -6,6 +6,10 @@
 
 #include "media/graphics/graphics_state.h"
 
+namespace plat::win {
+struct RECT;
+}
+
 namespace ZaDod {
 
 struct DisplayInfo {
@@ -37,6 +41,11 @@ int Graphics_Hardware_FlipScreen();
 
 int SetupDisplayInfo();
 void ReleaseDisplayInfo();
+// A display's rectangle, and its work area (without the task bars), in desktop
+// co-ordinates, for any index of the display table (built first when missing);
+// -1 for an index not in it.
+int GetDisplayArea(int displayIndex, plat::win::RECT* area);
+int GetDisplayWorkArea(int displayIndex, plat::win::RECT* area);
 int SetupFullScreenDisplayMode();
 int CalcScreenDestRect();
 int ChangeScreenResolution();

@@ -1,5 +1,5 @@
-// The monitor table with each monitor's display modes, and the display-mode change of
-// a full-screen software screen.
+// The monitor table with each monitor's display modes and areas, and the display-mode
+// change of a full-screen software screen.
 #include <cstdlib>
 #include <cstring>
 
@@ -71,7 +71,49 @@ int listModes(DisplayInfo& info) {
     return 0;
 }
 
+// The display-table record of an index, the table built first when missing.
+const DisplayInfo* displayOf(int displayIndex) {
+    if (GraphicsDisplay.displays == nullptr && SetupDisplayInfo() != 0) return nullptr;
+    if (displayIndex < 0 || displayIndex >= GraphicsDisplay.displayCount) return nullptr;
+    return &GraphicsDisplay.displays[displayIndex];
+}
+
+struct WorkSearch {
+    const char16_t* name;
+    win::RECT work;
+    bool found;
+};
+
+win::BOOL workAreaProc(win::HMONITOR monitor, win::HDC, win::RECT*, win::LPARAM data) {
+    auto* search = reinterpret_cast<WorkSearch*>(data);
+    win::MONITORINFOEXW info{};
+    info.cbSize = sizeof info;
+    if (!win::GetMonitorInfoW(monitor, &info) || !sameName(info.szDevice, search->name)) return win::TRUE;
+    search->work = info.rcWork;
+    search->found = true;
+    return win::FALSE;
+}
+
 }  // namespace
+
+int GetDisplayArea(int displayIndex, win::RECT* area) {
+    const DisplayInfo* info = displayOf(displayIndex);
+    if (info == nullptr || area == nullptr) return -1;
+    *area = win::RECT{info->desktop.left, info->desktop.top, info->desktop.right, info->desktop.bottom};
+    return 0;
+}
+
+int GetDisplayWorkArea(int displayIndex, win::RECT* area) {
+    const DisplayInfo* info = displayOf(displayIndex);
+    if (info == nullptr || area == nullptr) return -1;
+    // The table keeps no work area: the monitor of the record's name is asked for it.
+    // A monitor that went away since the table was built leaves its whole rectangle.
+    WorkSearch search{info->name, {}, false};
+    win::EnumDisplayMonitors(nullptr, nullptr, &workAreaProc, reinterpret_cast<win::LPARAM>(&search));
+    *area = search.found ? search.work
+                         : win::RECT{info->desktop.left, info->desktop.top, info->desktop.right, info->desktop.bottom};
+    return 0;
+}
 
 int SetupDisplayInfo() {
     ReleaseDisplayInfo();

@@ -51,7 +51,7 @@ int CopyGraphRectToGraph(int srcHandle, int surface, int x1, int y1, int x2, int
     GraphData* src = GetGraphData(srcHandle, 1);
     const bool srcGraph = src != nullptr;
     if (srcGraph) {
-        if (src->header.ASyncLoadCount != 0) return -1;
+        if (HandleASyncLoadCount(&src->header) != 0) return -1;
         srcWidth = src->area.width, srcHeight = src->area.height;
     } else if (srcHandle == -4 || srcHandle == -2) {
         GetMainScreenSize(&srcWidth, &srcHeight);

@@ -87,11 +87,16 @@ GraphTileCaps GetGraphTileCaps() {
 GraphData* GetGraphData(int handle, int allowLoading) {
     if (handle < 0 || ((handle >> HANDLE_TYPE_SHIFT) & (HANDLETYPE_COUNT - 1)) != HANDLETYPE_GRAPH) return nullptr;
     HandleEntryHeader* header = GetHandleInfo(handle);
-    if (header == nullptr || (allowLoading != 1 && header->ASyncLoadCount != 0)) return nullptr;
+    if (header == nullptr || (allowLoading != 1 && HandleASyncLoadCount(header) != 0)) return nullptr;
     return reinterpret_cast<GraphData*>(header);
 }
 
-int CheckGraphHandleReady(int handle) { return GetGraphData(handle, 0) != nullptr ? 1 : 0; }
+// Asked while a worker may still end the load, and delete the handle when it fails:
+// the record is looked at under the type's lock.
+int CheckGraphHandleReady(int handle) {
+    if (handle < 0 || ((handle >> HANDLE_TYPE_SHIFT) & (HANDLETYPE_COUNT - 1)) != HANDLETYPE_GRAPH) return 0;
+    return CheckHandleASyncLoad(handle) == 0 ? 1 : 0;
+}
 
 int InitGraphHandle(HandleEntryHeader* record) {
     reinterpret_cast<GraphData*>(record)->movieHandle = -1;

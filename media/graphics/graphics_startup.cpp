@@ -4,7 +4,7 @@
 
 #include "media/base/handle.h"
 #include "media/base/memory.h"
-#include "media/system/fatal.h"
+#include "media/base/log.h"
 #include "media/graphics/display.h"
 #include "media/graphics/graphics.h"
 #include "media/graphics/graph.h"
@@ -17,6 +17,7 @@ namespace ZaDod {
 namespace {
 
 constexpr const char* kSource = "Graphics";
+constexpr int kMaxScreenSide = 16384;
 
 struct TypeEntry {
     int type;
@@ -50,6 +51,11 @@ int InitializeGraphics() {
         g.colorBits = 16;
         SetMemImgDefaultColorType(kMemImgR5G6B5);
     }
+    // A screen larger than this on a side is refused before anything is made for it.
+    if (g.width > kMaxScreenSide || g.height > kMaxScreenSide) {
+        LogFormatUtf16(u"画面サイズ %d x %d は大きすぎます", g.width, g.height);
+        return -1;
+    }
     for (const TypeEntry& t : kTypes) InitializeHandleManage(t.type, t.size, t.maximum, t.init, t.term, t.name);
 
     if (Graphics_Hardware_Initialize() != 0) {
@@ -59,10 +65,13 @@ int InitializeGraphics() {
         return -1;
     }
     g.started = 1;
-    if (g.hardware == 1)
+    if (g.hardware == 1) {
         Graphics_Hardware_SetupDefaultDeviceState();
-    else
-        CreateSoftwareScreens();
+    } else if (CreateSoftwareScreens() != 0) {
+        // The screen-mode change tries its fallbacks with everything undone.
+        TerminateGraphics();
+        return -1;
+    }
     ResetDrawSettings();
     InitMemImgBlendTables();
     InitializeFontManage();
@@ -104,10 +113,17 @@ int TerminateGraphics() {
 int CreateSoftwareScreens() {
     GraphicsSystemState& g = GraphicsSys;
     const int type = g.colorBits == 16 ? kMemImgR5G6B5 : kMemImgX8R8G8B8;
-    if (MakeMemImg(&g.mainScreen, g.width, g.height, type) != 0)
-        FatalErrorExit(u"仮画面用の MEMIMG の作成に失敗しました\n");
-    if (MakeMemImg(&g.auxScreen, g.width, g.height, type) != 0)
-        FatalErrorExit(u"補助用の MEMIMG の作成に失敗しました\n");
+    // A screen that cannot be made fails the start, so that the screen-mode change
+    // can fall back to a mode that can be made.
+    if (MakeMemImg(&g.mainScreen, g.width, g.height, type) != 0) {
+        LogAddTextUtf16(u"仮画面用の MEMIMG の作成に失敗しました\n");
+        return -1;
+    }
+    if (MakeMemImg(&g.auxScreen, g.width, g.height, type) != 0) {
+        LogAddTextUtf16(u"補助用の MEMIMG の作成に失敗しました\n");
+        TerminateMemImg(&g.mainScreen);
+        return -1;
+    }
     std::memset(&g.stringScreen, 0, sizeof g.stringScreen);
     std::memset(&g.stringAlphaScreen, 0, sizeof g.stringAlphaScreen);
     // The string work screens are optional: drawing falls back without them.

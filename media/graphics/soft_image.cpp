@@ -10,7 +10,7 @@ namespace {
 // asynchronous step is pending on it.
 SoftImageRecord* softImage(int handle) {
     HandleEntryHeader* record = GetHandleInfo(handle);
-    if (record == nullptr || (handle >> HANDLE_TYPE_SHIFT) != HANDLETYPE_SOFTIMAGE || record->ASyncLoadCount != 0)
+    if (record == nullptr || (handle >> HANDLE_TYPE_SHIFT) != HANDLETYPE_SOFTIMAGE || HandleASyncLoadCount(record) != 0)
         return nullptr;
     return reinterpret_cast<SoftImageRecord*>(record);
 }

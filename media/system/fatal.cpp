@@ -1,4 +1,8 @@
+// The fatal-error exit: the message to every log there is, then the end of the process.
 #include "media/system/fatal.h"
+
+#include <cstdio>
+#include <string>
 
 #include "media/base/charcode.h"
 #include "media/base/log.h"
@@ -14,6 +18,25 @@ namespace {
 
 constexpr int kStackUnits = 512;
 
+void (*fatalHook)(const char* utf8) = nullptr;
+
+// A fatal exit is never silent: standard error always gets the message, and so does
+// the program's own log through the hook. Trailing line breaks are the log's business.
+void reportOutside(const char16_t* text, int codePage) {
+  if (text == nullptr) return;
+  std::u16string line(text);
+  while (!line.empty() && (line.back() == u'\n' || line.back() == u'\r')) line.pop_back();
+  std::string utf8(line.size() * 3 + 1, '\0');
+  const int bytes = ConvertString(line.c_str(), codePage, utf8.data(), utf8.size(), CodePageUtf8);
+  utf8.resize(bytes > 0 ? static_cast<size_t>(bytes) - 1 : 0);
+  std::fprintf(stderr, "%s\n", utf8.c_str());
+  std::fflush(stderr);
+  if (void (*hook)(const char*) = fatalHook) {
+    fatalHook = nullptr;  // a fault inside the hook must not come back here
+    hook(utf8.c_str());
+  }
+}
+
 int length16(const char16_t* text) {
   int n = 0;
   while (text[n] != u'\0') ++n;
@@ -27,7 +50,7 @@ int length16(const char16_t* text) {
     TerminateLibraryNoLock();
     LibraryLockDestroy();
   }
-  plat::win::ExitProcess(static_cast<plat::win::UINT>(-1));
+  plat::win::ExitProcess(1);
 }
 
 }  // namespace
@@ -44,6 +67,7 @@ int FatalErrorExit(const char16_t* text) {
       // exit must not come back to a caller that cannot go on.
       LogAddTextUtf16(text);
       LogAddTextUtf16(u"\n");
+      reportOutside(text, CodePageUtf16LE);
       endProcess();
     }
   }
@@ -57,7 +81,10 @@ int FatalErrorExitNoLock(const char16_t* text) {
     LogAddTextWide(text);
     LogAddTextWide(u"\n");
   }
+  reportOutside(text, GetDefaultWideCodePage());
   endProcess();
 }
+
+void SetFatalErrorHook(void (*hook)(const char* utf8)) { fatalHook = hook; }
 
 }  // namespace ZaDod

@@ -1,5 +1,5 @@
-// Temporary: what the window and life-cycle code still needs of graphics modules that
-// are not built yet: display areas, the mask flag and the on-screen log's font.
+// TEMPORARY SEAM (mask screen, font handles): the mask flag and the on-screen log's
+// font, until the mask module and the font module replace them.
 #include "media/system/graphics_seam.h"
 
 #include "media/base/log.h"
@@ -14,25 +14,12 @@ int useMaskScreen = 0;
 
 }  // namespace
 
-// One display: the platform's primary display.
-
-int GetDisplayArea(int displayIndex, plat::win::RECT* area) {
-  if (displayIndex != 0 || !area) return -1;
-  *area = plat::win::RECT{0, 0, plat::win::GetSystemMetrics(plat::win::SM_CXSCREEN),
-                          plat::win::GetSystemMetrics(plat::win::SM_CYSCREEN)};
-  return 0;
-}
-
-int GetDisplayWorkArea(int displayIndex, plat::win::RECT* area) {
-  if (displayIndex != 0 || !area) return -1;
-  plat::win::SystemParametersInfoW(plat::win::SPI_GETWORKAREA, 0, area, 0);
-  return 0;
-}
-
+// TEMPORARY SEAM (mask screen): the flag alone, until the mask module lands.
 int GetUseMaskScreenFlag() { return useMaskScreen; }
 int SetUseMaskScreenFlag(int flag) { return useMaskScreen = flag, 0; }
 
-// No font module yet: creation fails, so the on-screen log's font becomes -2.
+// TEMPORARY SEAM (font handles): no font module yet; creation fails, so the on-screen
+// log's font becomes -2.
 int CreateFontHandleW(const void*, const char16_t*, int, int, int, int, int, int, int, int) {
   RecordSeamCall("CreateFontHandleW");
   return -1;

@@ -1,6 +1,7 @@
-// Temporary: what the window and life-cycle code uses of graphics modules that have not
-// landed yet (display areas, the mask flag, the on-screen log's font); the screen and
-// draw-state functions come from the graphics headers included here.
+// TEMPORARY SEAM (mask screen, font handles): what the window and life-cycle code uses
+// of the mask and font modules until they land (the mask flag, the on-screen log's
+// font); the display, screen and draw-state functions come from the graphics headers
+// included here.
 #pragma once
 #include "media/graphics/display.h"
 #include "media/graphics/graphics.h"
@@ -11,14 +12,11 @@
 
 namespace ZaDod {
 
-int GetDisplayArea(int displayIndex, plat::win::RECT* area);  // desktop rectangle
-int GetDisplayWorkArea(int displayIndex, plat::win::RECT* area);
-
-// The mask flag.
+// The mask flag (TEMPORARY SEAM: the mask module replaces it).
 int GetUseMaskScreenFlag();
 int SetUseMaskScreenFlag(int flag);
 
-// Fonts of the on-screen log.
+// Fonts of the on-screen log (TEMPORARY SEAM: the font module replaces them).
 int CreateFontHandleW(const void* createParam, const char16_t* name, int size, int thickness, int fontType,
                       int charSet, int edgeSize, int italic, int wantedHandle, int async);
 int DeleteFontHandle(int font);

@@ -1,3 +1,4 @@
+// Display stand-in: monitors, devices, mode lists and recorded mode changes.
 #include "platform/win/display.h"
 
 #include <SDL.h>
@@ -28,6 +29,9 @@ std::vector<DisplayDesc> sdlList() {
         if (SDL_GetDisplayBounds(i, &bounds) != 0 || SDL_GetCurrentDisplayMode(i, &current) != 0) continue;
         DisplayDesc d;
         d.desktop = RECT{bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h};
+        SDL_Rect usable;
+        if (SDL_GetDisplayUsableBounds(i, &usable) == 0)
+            d.work = RECT{usable.x, usable.y, usable.x + usable.w, usable.y + usable.h};
         d.current = DisplayMode{current.w, current.h, static_cast<int>(SDL_BITSPERPIXEL(current.format)),
                                 current.refresh_rate};
         const int modes = SDL_GetNumDisplayModes(i);
@@ -109,7 +113,10 @@ BOOL GetMonitorInfoW(HMONITOR monitor, MONITORINFOEXW* info) {
     std::lock_guard<std::mutex> lock(d.mutex);
     const size_t index = reinterpret_cast<uintptr_t>(monitor) - 1;
     if (info == nullptr || index >= d.list.size()) return FALSE;
-    info->rcMonitor = info->rcWork = d.list[index].desktop;
+    const DisplayDesc& desc = d.list[index];
+    const bool hasWork = desc.work.right > desc.work.left && desc.work.bottom > desc.work.top;
+    info->rcMonitor = desc.desktop;
+    info->rcWork = hasWork ? desc.work : desc.desktop;
     info->dwFlags = index == 0 ? MONITORINFOF_PRIMARY : 0;
     if (info->cbSize >= sizeof(MONITORINFOEXW)) putName(info->szDevice, 32, static_cast<int>(index));
     return TRUE;

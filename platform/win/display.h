@@ -99,6 +99,7 @@ struct DisplayDesc {
     RECT desktop;
     DisplayMode current;
     std::vector<DisplayMode> modes;
+    RECT work{};  // the work area (the desktop less the task bars); empty: all of desktop
 };
 // Installs a display list; an empty list restores the default one.
 void SetDisplaysForTest(std::vector<DisplayDesc> displays);

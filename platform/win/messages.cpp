@@ -148,9 +148,11 @@ void purgeMessages(const Window& w) {
 
 BOOL PeekMessageW(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remove) {
   if (Backend* b = backend()) b->pumpEvents();
-  if (liveTimerCount.load(std::memory_order_relaxed) > 0) {
+  if (liveTimerCount.load(std::memory_order_relaxed) > 0 ||
+      frameLimitedWindowCount.load(std::memory_order_relaxed) > 0) {
     std::lock_guard lock(windowLock());
     postDueTimers();
+    postIdleCloses();
   }
   MessageQueue& q = currentQueue();
   // Nothing waiting: the common case of every pump pass, answered without the lock.

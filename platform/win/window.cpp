@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/win/clock.h"
 #include "platform/win/window_internal.h"
 
 namespace plat::win {
@@ -144,6 +145,8 @@ HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* t
     clientRectOnScreen(*w, &w->client);
     w->threadId = currentThreadId();
     w->presentLimit = frameLimitFromEnvironment();
+    w->lastPresentNs = MonotonicNanoseconds();
+    if (w->presentLimit > 0) frameLimitedWindowCount.fetch_add(1, std::memory_order_relaxed);
     w->id = nextId;
     nextId += 0x10;
     if (Backend* b = backend()) {
@@ -193,6 +196,7 @@ BOOL DestroyWindow(HWND hwnd) {
     releaseClassLock(w->lockFd, w->className, b->displayName());
   }
   if (foreground == hwnd) foreground = nullptr;
+  if (w->presentLimit > 0) frameLimitedWindowCount.fetch_sub(1, std::memory_order_relaxed);
   windowTable().erase(w->id);
   return 1;
 }

@@ -37,6 +37,8 @@ struct Window {
   bool visible = false, minimized = false, fullScreen = false, imeEnabled = true;
   bool needsPaint = false, destroying = false, acceptFiles = false;
   int presents = 0, presentLimit = 0;
+  long long lastPresentNs = 0;  // monotonic time of the last present, or of creation
+  bool limitClosePosted = false;  // the frame limit has asked the window to close
   void* native = nullptr;  // the back end's window
   int lockFd = -1;         // double-start lock on a display
   std::unique_ptr<GdiTag> dc;  // the window's device context, made by the first GetDC
@@ -103,6 +105,13 @@ void postDueTimers();
 void dropTimers(HWND hwnd);
 void timerDispatched(HWND hwnd, UINT_PTR id);  // takes windowLock itself
 extern std::atomic<int> liveTimerCount;
+
+// Windows that carry a frame limit: while any exists, the message peek looks for one
+// that has gone too long without a present.
+extern std::atomic<int> frameLimitedWindowCount;
+// Posts WM_CLOSE to the calling thread's frame-limited windows whose last present (or
+// creation) lies max(60 s, N/30 s) back (under windowLock).
+void postIdleCloses();
 
 // The window's own device context (under windowLock).
 HDC windowDcOf(Window& w);

@@ -2,8 +2,10 @@
 // bookkeeping, brushes and stock objects, the memory report and the present entry.
 #include <sys/sysinfo.h>
 
+#include <algorithm>
 #include <cstring>
 
+#include "platform/win/clock.h"
 #include "platform/win/display.h"
 #include "platform/win/gdi.h"
 #include "platform/win/window_internal.h"
@@ -28,7 +30,18 @@ void applyCursor() {
   if (Backend* b = backend()) b->showCursor(cursorCount >= 0 && currentCursor != nullptr);
 }
 
+// The frame limit closes the window the way a user would, once (under windowLock).
+void postLimitClose(Window& w) {
+  if (w.limitClosePosted) return;
+  w.limitClosePosted = true;
+  MessageQueue& q = queueOf(w.threadId);
+  q.posted.push_back(MSG{toHandle(&w), WM_CLOSE, 0, 0, messageTime(), {}});
+  q.recount();
+}
+
 }  // namespace
+
+std::atomic<int> frameLimitedWindowCount{0};
 
 HICON LoadIconW(HINSTANCE, uintptr_t) { return &applicationIcon; }
 HCURSOR LoadCursorW(HINSTANCE, uintptr_t) { return &arrowCursor; }
@@ -177,13 +190,21 @@ BOOL PresentWindow(HWND hwnd, const void* pixels, int width, int height, int pit
   if (Backend* b = backend()) b->present(*w, pixels, width, height, pitch);
   keepPresentedFrame(*w, pixels, width, height, pitch);
   ++w->presents;
-  // The frame limit closes the window the way a user would.
-  if (w->presentLimit > 0 && w->presents == w->presentLimit) {
-    MessageQueue& q = queueOf(w->threadId);
-    q.posted.push_back(MSG{hwnd, WM_CLOSE, 0, 0, messageTime(), {}});
-    q.recount();
-  }
+  w->lastPresentNs = MonotonicNanoseconds();
+  if (w->presentLimit > 0 && w->presents == w->presentLimit) postLimitClose(*w);
   return 1;
+}
+
+void postIdleCloses() {
+  const long long now = MonotonicNanoseconds();
+  const DWORD me = currentThreadId();
+  for (auto& [id, w] : windowTable()) {
+    if (w->presentLimit <= 0 || w->limitClosePosted || w->destroying || w->threadId != me) continue;
+    // A run that presents nothing (a script that never yields a frame) still ends:
+    // a minute, or the time the asked frames take at 30 a second if that is longer.
+    const long long idle = std::max(60'000'000'000LL, w->presentLimit * 1'000'000'000LL / 30);
+    if (now - w->lastPresentNs >= idle) postLimitClose(*w);
+  }
 }
 
 int GetPresentCount(HWND hwnd) {

@@ -8,6 +8,7 @@
 
 #include "media/base/clock.h"
 #include "media/base/log.h"
+#include "media/system/fatal.h"
 #include "media/system/system.h"
 #include "media/system/window.h"
 #include "platform/win/handle.h"
@@ -56,6 +57,7 @@ uint64_t mediaMicroseconds() { return static_cast<uint64_t>(ZaDod::GetMicrosecon
 void startUp(int argc, const char* const* argv) {
   if (openLogFile(gSettings.logName)) logSystem("logfile open.");
   else logSystem("no logfile.");
+  logMediaFatalErrors();
   flushPendingSystemWarnings();
   logDateLine();
   logSystem(("version " + versionText()).c_str());
@@ -154,6 +156,10 @@ void endRun() {
 }
 
 }  // namespace
+
+void logMediaFatalErrors() {
+  ZaDod::SetFatalErrorHook([](const char* text) { logSystem(text); });
+}
 
 int runEndingInOrder(const std::function<void()>& body) {
   int status = 0;

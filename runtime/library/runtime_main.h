@@ -16,4 +16,8 @@ int runtimeMain(int argc, const char* const* argv);
 // logging it) for an error or exception that left it.
 int runEndingInOrder(const std::function<void()>& body);
 
+// Makes a fatal end inside the media layer leave its reason in the runtime log
+// (it reaches standard error in any case).
+void logMediaFatalErrors();
+
 }  // namespace kv

@@ -1,7 +1,8 @@
 // TIFF files through libtiff's RGBA strip reader, over client procedures that read
-// the stream.
+// the stream; straight alpha stays straight.
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include <tiffio.h>
 
@@ -65,6 +66,23 @@ void storeStrip(const uint32_t* strip, uint8_t* pixels, int64_t width, int64_t f
     }
 }
 
+// The RGBA reader premultiplies colour by an unassociated (straight) alpha, but a
+// loaded picture is straight. Labelling that alpha as associated in the directory
+// read from the file makes the reader hand the stored values over as they are, with
+// nothing lost to rounding. Only the first extra sample decides how the reader
+// treats alpha.
+void keepStraightAlpha(TIFF* tiff)
+{
+    uint16_t count = 0;
+    const uint16_t* kinds = nullptr;
+    if (!TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &count, &kinds) || count == 0 || kinds == nullptr ||
+        kinds[0] != EXTRASAMPLE_UNASSALPHA)
+        return;
+    std::vector<uint16_t> relabelled(kinds, kinds + count);
+    relabelled[0] = EXTRASAMPLE_ASSOCALPHA;
+    TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, count, relabelled.data());
+}
+
 }  // namespace
 
 int LoadTiffImage(StreamData* stream, BaseImage* image, int infoOnly)
@@ -86,6 +104,7 @@ int LoadTiffImage(StreamData* stream, BaseImage* image, int infoOnly)
     TIFFOpenOptionsFree(options);
     if (!tiff) return -1;
 
+    keepStraightAlpha(tiff);
     uint32_t width = 0, height = 0, rowsPerStrip = 0;
     TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
     TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);

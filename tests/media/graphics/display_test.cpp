@@ -43,6 +43,45 @@ TEST_F(Displays, TableDropsModesBelowSixteenBits) {
     ReleaseDisplayInfo();
 }
 
+// Every display of the table answers with its own rectangle and work area; the table
+// is built on first need, and a display without a separate work area gives its whole
+// rectangle.
+TEST_F(Displays, AreasOfEveryDisplayIndex) {
+    std::vector<win::DisplayDesc> list = {display(1920, 1080, 32, {}), display(1280, 1024, 32, {}),
+                                          display(800, 600, 16, {})};
+    list[0].work = win::RECT{0, 0, 1920, 1040};
+    list[1].desktop = win::RECT{1920, -200, 3200, 824};
+    list[1].work = win::RECT{1980, -200, 3200, 824};
+    list[2].desktop = win::RECT{-800, 0, 0, 600};
+    win::SetDisplaysForTest(list);
+    ReleaseDisplayInfo();
+    struct Case {
+        int index;
+        int result;
+        std::vector<int> area, work;
+    };
+    const Case cases[] = {
+        {0, 0, {0, 0, 1920, 1080}, {0, 0, 1920, 1040}},
+        {1, 0, {1920, -200, 3200, 824}, {1980, -200, 3200, 824}},
+        {2, 0, {-800, 0, 0, 600}, {-800, 0, 0, 600}},
+        {3, -1, {7, 7, 7, 7}, {7, 7, 7, 7}},
+        {-1, -1, {7, 7, 7, 7}, {7, 7, 7, 7}},
+    };
+    auto rect = [](const win::RECT& r) { return std::vector<int>{r.left, r.top, r.right, r.bottom}; };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.index);
+        win::RECT area{7, 7, 7, 7}, work{7, 7, 7, 7};
+        EXPECT_EQ(GetDisplayArea(c.index, &area), c.result);
+        EXPECT_EQ(GetDisplayWorkArea(c.index, &work), c.result);
+        EXPECT_EQ(rect(area), c.area);
+        EXPECT_EQ(rect(work), c.work);
+    }
+    EXPECT_EQ(GraphicsDisplay.displayCount, 3);
+    EXPECT_EQ(GetDisplayArea(0, nullptr), -1);
+    ReleaseDisplayInfo();
+    win::SetDisplaysForTest({});
+}
+
 TEST_F(Displays, DestinationRectangle) {
     useScreen(640, 480, 16);
     GraphicsSys.scalingMode = 0;

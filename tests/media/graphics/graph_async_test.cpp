@@ -61,7 +61,9 @@ TEST_F(AsyncGraph, FailedLoadsAndDeletionsLeaveNothing) {
     SetUseASyncLoadFlag(1);
     const int missing = LoadGraph((scratchDir() + "/gone.png").c_str());
     ASSERT_NE(missing, -1);  // the failure shows only when the job ran
-    ASSERT_TRUE(pumpUntil([&] { return GetGraphData(missing, 1) == nullptr; }));
+    // The worker deletes the handle when the load fails: asked under the type's lock.
+    ASSERT_TRUE(pumpUntil([&] { return CheckHandleASyncLoad(missing) == -1; }));
+    EXPECT_EQ(GetGraphData(missing, 1), nullptr);
 
     int handles[4];
     const std::u16string name = wide(png);

@@ -1,9 +1,11 @@
+// Helpers of the graph tests: pictures made with ImageMagick in the test's own folder.
 #include "tests/media/graphics/graph_testing.h"
 
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <cstring>
 #include <fstream>
 
@@ -14,14 +16,8 @@ const Rgb kPicture[8] = {{255, 0, 255}, {255, 0, 0}, {0, 255, 0},   {0, 0, 255},
 
 bool haveMagick() { return std::system("convert -version 2>/dev/null | grep -q ImageMagick") == 0; }
 
-std::string scratchDir() {
-    static std::string dir = [] {
-        std::string d = "/tmp/halvorine_graph_test_" + std::to_string(getpid());
-        std::system(("mkdir -p " + d).c_str());
-        return d;
-    }();
-    return dir;
-}
+// Every test runs in a temporary folder of its own, removed when it ends.
+std::string scratchDir() { return std::filesystem::current_path().string(); }
 
 namespace {
 std::string convert(const std::string& source, const std::string& name, const std::string& extra) {

@@ -1,9 +1,11 @@
 // The screen mode before and after start-up, the run-time change and its fallback
 // ladder in full screen, the flip, the target lock and window co-ordinates.
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
+#include <string>
 
 #include "media/base/handle.h"
 #include "media/base/log_screen.h"
@@ -12,6 +14,7 @@
 #include "media/graphics/graphics.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
+#include "media/system/fatal.h"
 #include "media/system/onscreen_log.h"
 #include "platform/win/clock.h"
 #include "platform/win/display.h"
@@ -157,6 +160,9 @@ TEST_F(ScreenMode, NothingStartsEndsTheProgram) {
             }
             if (FILE* f = fopen("child.log", "a")) fputs(out.c_str(), f), fclose(f);
         });
+        SetFatalErrorHook([](const char* text) {
+            if (FILE* f = fopen("child.hook", "w")) fputs(text, f), fclose(f);
+        });
         display([](int, int, int) { return true; });
         SetScreenMode(800, 600, 32, 0);
         _exit(0);
@@ -164,10 +170,66 @@ TEST_F(ScreenMode, NothingStartsEndsTheProgram) {
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 255);
+    EXPECT_EQ(WEXITSTATUS(status), 1);
     std::ifstream in("child.log");
     const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_NE(log.find("予期せぬ画面モード変更不能現象が起きました2"), std::string::npos);
+    // The program's own log hears of it too.
+    std::ifstream hook("child.hook");
+    const std::string hooked((std::istreambuf_iterator<char>(hook)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(hooked, "予期せぬ画面モード変更不能現象が起きました2");
+}
+
+// Screens that cannot be made, and screens above 16384 on a side, fail the start of
+// the new mode instead of ending the program; the ladder brings the old mode back.
+// A size above the limit is refused before anything is allocated for it, so it fails
+// even where memory would be plenty. Each case runs in a child whose address space
+// leaves far less than the 1 GiB a 16384 x 16384 screen needs.
+TEST_F(ScreenMode, UnmakeableScreensFallBackToTheOldMode) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizer reserves more address space than the limit leaves";
+#else
+    struct Case {
+        int width, height;
+        const char16_t* logged;
+        const char16_t* notLogged;
+    };
+    const Case cases[] = {
+        {16384, 16384, u"仮画面用の MEMIMG の作成に失敗しました", u"大きすぎます"},
+        {16385, 64, u"画面サイズ 16385 x 64 は大きすぎます", u"MEMIMG の作成に失敗しました"},
+        {64, 30000, u"画面サイズ 64 x 30000 は大きすぎます", u"MEMIMG の作成に失敗しました"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.width);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            alarm(60);
+            if (start(640, 480, 32) != 0) _exit(2);
+            long long size = 0;
+            std::ifstream status("/proc/self/status");
+            for (std::string line; std::getline(status, line);)
+                if (line.rfind("VmSize:", 0) == 0) size = std::stoll(line.substr(7)) * 1024;
+            const rlimit limit{rlim_t(size + (512ll << 20)), rlim_t(size + (512ll << 20))};
+            if (size == 0 || setrlimit(RLIMIT_AS, &limit) != 0) _exit(3);
+            forgetLog();
+            if (SetScreenMode(c.width, c.height, 32, 0) != -1) _exit(4);
+            if (!screenIs(640, 480, 32)) _exit(5);
+            if (!halvorine_test::logHasInOrder({u"画面モード変更処理を開始します", c.logged,
+                                                u"画面モード変更処理は正常に終了しました"}))
+                _exit(6);
+            if (halvorine_test::LogCapture::contains(c.notLogged)) _exit(7);
+            SetDrawTarget(-2);
+            if (FlipScreen() != 0) _exit(8);
+            TerminateLibrary();
+            _exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
+#endif
 }
 
 TEST_F(ScreenMode, FlipEndsOnRequestAndDrawsTheLogPlainly) {

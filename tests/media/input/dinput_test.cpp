@@ -295,7 +295,7 @@ TEST_F(DirectInputDeathTest, AKeyboardThatCannotBeHadEndsTheProgram) {
   ASSERT_EQ(startLibrary(), 0);
   ASSERT_EQ(TerminateInput(), 0);
   pi::SetKeyboardFailureForTest(pi::KeyboardFailure::Create);
-  EXPECT_EXIT(InitializeInput(), ::testing::ExitedWithCode(255), "");
+  EXPECT_EXIT(InitializeInput(), ::testing::ExitedWithCode(1), "キーボードデバイスの取得に失敗しました");
 }
 
 // The frame loop's calls, with a stick through DirectInput and the keys assigned to pad 1.

@@ -2,6 +2,7 @@
 #include <sys/wait.h>
 
 #include <filesystem>
+#include <thread>
 
 #include <algorithm>
 
@@ -162,6 +163,7 @@ int threadCount() {
 }
 
 TEST_F(LibraryTest, NoLoadingWorkerOutlivesShutDown) {
+  std::thread([] {}).join();  // a sanitizer may start a thread of its own with the first one
   int before = threadCount();
   ASSERT_EQ(startWindowed(), 0);
   EXPECT_GT(threadCount(), before);
@@ -177,7 +179,7 @@ TEST_F(LibraryTest, FatalExitOnTheMainThreadShutsTheLibraryDownFirst) {
         startWindowed();
         FatalErrorExit(u"致命的なエラー");
       },
-      ::testing::ExitedWithCode(255),
+      ::testing::ExitedWithCode(1),
       "致命的なエラー.*ウインドウが破棄されようとしています.*ソフトを終了する準備が整いました.*ＣＯＭを終了");
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/clock.h"
 #include "platform/win/window_test.h"
 
 namespace {
@@ -267,6 +268,52 @@ TEST_F(WindowTest, FrameLimitClosesTheWindowAfterTheNthPresent) {
   }
   EXPECT_EQ(GetPresentCount(hwnd), 3);
   ASSERT_TRUE(PeekMessageW(&m, hwnd, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+  // The limit asks once; later presents and a long wait add no second request.
+  PresentWindow(hwnd, nullptr, 0, 0, 0);
+  HoldClockForTest(MonotonicNanoseconds());
+  StepClockForTest(3600'000'000'000LL);
+  EXPECT_FALSE(PeekMessageW(&m, hwnd, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+  ReleaseClockForTest();
+}
+
+// A run that never presents still ends: after max(60 s, N/30 s) without a present the
+// window asks to be closed; each present starts the wait again.
+TEST_F(WindowTest, FrameLimitClosesAWindowThatPresentsNothingForTooLong) {
+  struct Case {
+    const char* frames;
+    long long idleSeconds;
+    bool presentOnTheWay;
+  };
+  const Case cases[] = {{"3", 60, false}, {"1800", 60, true}, {"3000", 100, false}, {"3000", 100, true}};
+  constexpr long long kSecond = 1'000'000'000LL;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.frames);
+    HoldClockForTest(1000 * kSecond);
+    setenv("HALVORINE_FRAMES", c.frames, 1);
+    ASSERT_NE(create(), nullptr);
+    unsetenv("HALVORINE_FRAMES");
+    MSG m;
+    StepClockForTest(c.idleSeconds * kSecond / 2);
+    if (c.presentOnTheWay) PresentWindow(hwnd, nullptr, 0, 0, 0);
+    StepClockForTest(c.idleSeconds * kSecond / 2 - 1);
+    EXPECT_FALSE(PeekMessageW(&m, hwnd, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+    if (c.presentOnTheWay) {
+      StepClockForTest(c.idleSeconds * kSecond / 2);
+      EXPECT_FALSE(PeekMessageW(&m, hwnd, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+    }
+    StepClockForTest(1);
+    EXPECT_TRUE(PeekMessageW(&m, hwnd, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+    StepClockForTest(c.idleSeconds * kSecond);
+    EXPECT_FALSE(PeekMessageW(&m, hwnd, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+    DestroyWindow(hwnd);
+    hwnd = nullptr;
+  }
+  // Without the variable a window never closes itself.
+  ASSERT_NE(create(), nullptr);
+  StepClockForTest(3600 * kSecond);
+  MSG m;
+  EXPECT_FALSE(PeekMessageW(&m, hwnd, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+  ReleaseClockForTest();
 }
 
 TEST_F(WindowTest, ScreenReportsAndTestSwitches) {

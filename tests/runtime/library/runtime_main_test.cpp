@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 
+#include "media/system/fatal.h"
 #include "runtime/library/runtime_main.h"
 #include "runtime/vm/errors.h"
 #include "runtime/vm/log.h"
@@ -37,6 +40,22 @@ TEST(RuntimeMain, BodyThatReturnsEndsWithStatusZero) {
   std::string out = endingOf([] {}, status);
   EXPECT_EQ(status, 0);
   EXPECT_EQ(out, "System: closing logfile.\n");
+}
+
+// A fatal end inside the media layer is never silent: its reason reaches the
+// runtime log and standard error, and the status is 1.
+TEST(RuntimeMainDeathTest, FatalEndOfTheMediaLayerReachesTheLog) {
+  kv::closeLogFile();
+  EXPECT_EXIT(
+      {
+        kv::openLogFile("kvlog.txt");
+        kv::logMediaFatalErrors();
+        ZaDod::FatalErrorExit(u"画面モードを作れません\n");
+      },
+      testing::ExitedWithCode(1), "画面モードを作れません");
+  std::ifstream in("kvlog.txt");
+  const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(log.find("System: 画面モードを作れません\n"), std::string::npos) << log;
 }
 
 }  // namespace

@@ -9,8 +9,11 @@ A case folder holds the game's files and these expectation files (none is copied
                  results are not checked; e.g. "-m" writes the object file first)
   env            KEY=VALUE lines added to the environment
   expect.status  the exit status (0 when absent)
+  limits         "address-space MB": the run's virtual-memory limit (ulimit -v)
+  timeout        seconds the run may take (20 when absent)
   expect.log     every line of kvlog.txt, in order
   expect.stdout  every line of standard output, in order
+  expect.stderr  every line of standard error, in order
   expect.files   lines "exists NAME", "absent NAME", "prefix NAME HEXBYTES",
                  "at NAME OFFSET HEXBYTES", "size NAME BYTES"
   expect.frame   "size W H" and "pixel X Y R G B" lines on the dumped frame (frame.png)
@@ -25,13 +28,15 @@ for the next.
 """
 import os
 import re
+import resource
 import shutil
 import struct
 import subprocess
 import sys
 import zlib
 
-EXPECT_FILES = {"args", "before", "env", "expect.status", "expect.log", "expect.stdout", "expect.files", "expect.frame"}
+EXPECT_FILES = {"args", "before", "env", "limits", "timeout", "expect.status", "expect.log", "expect.stdout",
+                "expect.stderr", "expect.files", "expect.frame"}
 # The collector-stress build runs cases far slower and sets its own limit.
 TIMEOUT = int(os.environ.get("HALVORINE_CASE_TIMEOUT", "20"))
 
@@ -160,6 +165,19 @@ def check_frame(work, lines):
     return None
 
 
+def limiter(lines):
+    """A function that applies the case's resource limits in the child, or None."""
+    limits = []
+    for line in lines or []:
+        words = line.split()
+        if len(words) == 2 and words[0] == "address-space":
+            size = int(words[1]) << 20
+            limits.append((resource.RLIMIT_AS, (size, size)))
+    if not limits:
+        return None
+    return lambda: [resource.setrlimit(kind, value) for kind, value in limits]
+
+
 def run_folders(case):
     """The run folders of a several-run case in order, or [case] for a single run."""
     runs = [d for d in os.listdir(case) if re.fullmatch(r"run\d+", d) and os.path.isdir(os.path.join(case, d))]
@@ -190,10 +208,13 @@ def run_once(program, spec, work):
             env[key] = value.replace("{work}", work)
     for line in optional_lines(spec, "before") or []:
         subprocess.run([program] + line.split(), cwd=work, env=env, capture_output=True, timeout=TIMEOUT)
+    # A case's own limit, or the build's when that is longer.
+    timeout = max(int((optional_lines(spec, "timeout") or ["0"])[0]), TIMEOUT)
     try:
-        run = subprocess.run([program] + args, cwd=work, env=env, capture_output=True, timeout=TIMEOUT)
+        run = subprocess.run([program] + args, cwd=work, env=env, capture_output=True, timeout=timeout,
+                             preexec_fn=limiter(optional_lines(spec, "limits")))
     except subprocess.TimeoutExpired:
-        return [f"halvorine did not end within {TIMEOUT} s"], ""
+        return [f"halvorine did not end within {timeout} s"], ""
     stdout = run.stdout.decode("utf-8", "replace").split("\n")[:-1]
     failures = []
     status = int((optional_lines(spec, "expect.status") or ["0"])[0])
@@ -208,13 +229,19 @@ def run_once(program, spec, work):
     expected_out = optional_lines(spec, "expect.stdout")
     if expected_out is not None:
         failures.append(compare_lines("stdout", expected_out, stdout, program))
+    expected_err = optional_lines(spec, "expect.stderr")
+    if expected_err is not None:
+        stderr = run.stderr.decode("utf-8", "replace").split("\n")[:-1]
+        failures.append(compare_lines("stderr", expected_err, stderr, program))
     files = optional_lines(spec, "expect.files")
     if files is not None:
         failures.append(check_files(work, files))
     frame = optional_lines(spec, "expect.frame")
     if frame is not None:
         failures.append(check_frame(work, frame))
-    return [f for f in failures if f], run.stdout.decode("utf-8", "replace")
+    output = run.stdout.decode("utf-8", "replace")
+    output += "\n--- standard error ---\n" + run.stderr.decode("utf-8", "replace")
+    return [f for f in failures if f], output
 
 
 def main():

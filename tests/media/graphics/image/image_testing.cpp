@@ -1,9 +1,11 @@
+// Helpers of the image-loader tests: source pictures, ImageMagick conversions and dumps.
 #include "tests/media/graphics/image/image_testing.h"
 
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -55,16 +57,8 @@ bool haveMagick()
     return present;
 }
 
-std::string scratchDir()
-{
-    // Made on first use and removed when the test program ends.
-    static const struct Dir {
-        std::string path = "/tmp/halvorine-image-" + std::to_string(getpid());
-        Dir() { std::system(("mkdir -p " + path).c_str()); }
-        ~Dir() { std::system(("rm -rf " + path).c_str()); }
-    } dir;
-    return dir.path;
-}
+// Every test runs in a temporary folder of its own, removed when it ends.
+std::string scratchDir() { return std::filesystem::current_path().string(); }
 
 Bytes magick(const std::string& args, const std::string& output)
 {
