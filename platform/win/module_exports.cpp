@@ -1,6 +1,7 @@
 #include "platform/win/module_exports.h"
 
 #include "platform/input/joystick.h"
+#include "platform/net/sockets.h"
 #include "platform/win/clock.h"
 #include "platform/win/com.h"
 #include "platform/win/sysinfo.h"
@@ -58,13 +59,40 @@ const ModuleExport kUser32[] = {
     {nullptr, nullptr},
 };
 
+const ModuleExport kWs2_32[] = {
+    {"WSAStartup", fn(&plat::net::WSAStartup)},
+    {"WSACleanup", fn(&plat::net::WSACleanup)},
+    {"WSAGetLastError", fn(&plat::net::WSAGetLastError)},
+    {"WSAAsyncSelect", fn(&plat::net::WSAAsyncSelect)},
+    {"socket", fn(&plat::net::socket)},
+    {"bind", fn(&plat::net::bind)},
+    {"listen", fn(&plat::net::listen)},
+    {"accept", fn(&plat::net::accept)},
+    {"connect", fn(&plat::net::connect)},
+    {"send", fn(&plat::net::send)},
+    {"recv", fn(&plat::net::recv)},
+    {"sendto", fn(&plat::net::sendto)},
+    {"recvfrom", fn(&plat::net::recvfrom)},
+    {"closesocket", fn(&plat::net::closesocket)},
+    {"shutdown", fn(&plat::net::shutdown)},
+    {"getaddrinfo", fn(&plat::net::getaddrinfo)},
+    {"freeaddrinfo", fn(&plat::net::freeaddrinfo)},
+    {"gethostbyname", fn(&plat::net::gethostbyname)},
+    {"gethostbyaddr", fn(&plat::net::gethostbyaddr)},
+    {"gethostname", fn(&plat::net::gethostname)},
+    {"htons", fn(&plat::net::htons)},
+    {"ntohs", fn(&plat::net::ntohs)},
+    {"inet_addr", fn(&plat::net::inet_addr)},
+    {nullptr, nullptr},
+};
+
 const ModuleExport kNtdll[] = {
     {"RtlGetVersion", fn(&RtlGetVersion)},
     {nullptr, nullptr},
 };
 
 const ModuleExports kModules[] = {
-    {"ws2_32", kNone},
+    {"ws2_32", kWs2_32},
     {"imm32", kNone},
     {"winmm", kWinmm},
     {"kernel32", kKernel32},
