@@ -52,18 +52,15 @@ void eventsOf(SocketEntry& e, SOCKET s, const sys::PollItem& seen, std::vector<P
   int queued = sys::pendingBytes(e.fd);
   if (e.hungUp) {
     // Data still queued is offered as FD_READ first; the close follows once nothing is
-    // left or the program, having looked, leaves what is left (a frame cut short).
-    if (queued == 0 || (e.readArmed && e.readOfferedSinceHangUp && queued == e.queuedAtOffer))
-      return close(sys::pendingError(e.fd));
+    // left, or once the program has looked and left what is there (a frame cut short).
+    if (queued == 0 || (e.readArmed && queued <= e.readAbove)) return close(sys::pendingError(e.fd));
     if (e.readArmed) {
       e.readArmed = false;
-      e.readOfferedSinceHangUp = true;
-      e.queuedAtOffer = queued;
       post(FD_READ, 0);
     }
     return;
   }
-  if (e.readArmed && queued > 0) {
+  if (e.readArmed && queued > e.readAbove) {
     e.readArmed = false;
     post(FD_READ, 0);
   }
@@ -98,6 +95,7 @@ int WSAAsyncSelect(SOCKET s, HWND window, UINT message, long events) {
     e->thread = thread;
     // A new registration offers what is there now.
     e->readArmed = true;
+    e->readAbove = 0;
     e->acceptArmed = true;
     if (e->connected) e->writeArmed = true;
   }

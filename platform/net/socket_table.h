@@ -23,13 +23,13 @@ struct SocketEntry {
   long events = 0;
   DWORD thread = 0;        // the window's thread: only its pump looks at the socket
   bool readArmed = true;   // a recv has been made since the last FD_READ
+  int readAbove = 0;       // FD_READ waits for more than this many queued bytes: what a
+                           // peek left behind is not offered again
   bool writeArmed = false;
   bool acceptArmed = true;
   bool hungUp = false;     // the peer has closed or reset
   bool endSeen = false;    // recv returned 0 or a reset
   int endError = 0;
-  bool readOfferedSinceHangUp = false;
-  int queuedAtOffer = 0;
   bool closePosted = false;
 };
 

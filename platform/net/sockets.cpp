@@ -221,6 +221,7 @@ int recvfrom(SOCKET s, char* buffer, int length, int flags, sockaddr* from, int*
   int error = n < 0 ? WSAGetLastError() : 0;
   touch(s, [&](SocketEntry& e) {
     e.readArmed = true;
+    e.readAbove = (flags & MSG_PEEK) && n >= 0 ? sys::pendingBytes(fd) : 0;
     bool reset = error == WSAECONNRESET || error == WSAECONNABORTED;
     if (e.type == SOCK_STREAM && length > 0 && (n == 0 || reset)) {
       e.endSeen = true;

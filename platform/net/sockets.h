@@ -133,8 +133,11 @@ uint32_t inet_addr(const char* text);  // INADDR_NONE for text that is not a dot
 // events: wParam the socket, lParam the event in the low word and an error code in the
 // high word. No events cancels the registration (the socket stays non-blocking).
 // Events are found by the message pump of the window's thread: FD_READ again only after
-// a recv, FD_WRITE after the connection is made and again only after a send that would
-// have blocked, FD_ACCEPT again after an accept, FD_CONNECT and FD_CLOSE once.
+// a recv (after a peek, only once more bytes have come than the peek left), FD_WRITE
+// after the connection is made and again only after a send that would have blocked,
+// FD_ACCEPT again after an accept, FD_CONNECT and FD_CLOSE once. FD_CLOSE comes after
+// the queued bytes have been offered: once recv met the end or a reset, or the peer is
+// gone and the program has left what is queued.
 int WSAAsyncSelect(SOCKET s, HWND window, UINT message, long events);
 
 // For tests: the number of sockets open now.
