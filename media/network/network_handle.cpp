@@ -78,6 +78,27 @@ NetworkHandleRecord* NetworkRecord(int handle) {
   return r->IsUDP ? nullptr : r;
 }
 
+NetworkHandleRecord* BeginTransfer(int handle, int* running, int NetworkHandleRecord::*pending, const char16_t* name) {
+  NetworkHandleRecord* r = NetworkRecord(handle);
+  if (!r) return nullptr;
+  if (*running) {
+    r->*pending = 1;
+    return nullptr;
+  }
+  *running = 1;
+  ProcessNetworkEvents(0);
+  r = NetworkRecord(handle);
+  if (!r || !r->IsValid) {
+    LogFormatUtf16(u"有効なネットワークハンドルではありません in %s", name);
+    r = nullptr;
+  } else if (r->ErrorFlag) {
+    LogFormatUtf16(u"このネットワークハンドルにはエラーが発生しています in %s", name);
+    r = nullptr;
+  }
+  if (!r) *running = 0;
+  return r;
+}
+
 void NetworkRingPut(RingBuffer* ring, const void* data, uint32_t size) {
   if (size == 0) return;
   if (ring->End >= ring->BufferSize) ring->End = 0;

@@ -73,6 +73,11 @@ class NetworkLock {
   bool held_;
 };
 
+// The start of a receive or a send: refuses a call while one of its kind runs (marking
+// the handle to be served again), sets `*running`, runs the pump step and checks the
+// handle. The record, or null (with `*running` clear again) for -1.
+NetworkHandleRecord* BeginTransfer(int handle, int* running, int NetworkHandleRecord::*pending, const char16_t* name);
+
 // Appends bytes at the ring's write offset, wrapping at its end; room must be reserved.
 void NetworkRingPut(RingBuffer* ring, const void* data, uint32_t size);
 

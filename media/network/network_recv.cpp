@@ -67,23 +67,9 @@ void completeMessage(NetworkHandleRecord* r) {
 int RecvSocket(int handle) {
   if (!Network.Started) return -1;
   NetworkLock lock(__LINE__);
-  NetworkHandleRecord* r = NetworkRecord(handle);
+  NetworkHandleRecord* r = BeginTransfer(handle, &Network.RecvRunning, &NetworkHandleRecord::RecvPending, u"RecvSocket");
   if (!r) return -1;
-  if (Network.RecvRunning) {
-    r->RecvPending = 1;
-    return -1;
-  }
-  Network.RecvRunning = 1;
   int result = 0;
-  ProcessNetworkEvents(0);
-  r = NetworkRecord(handle);
-  if (!r || !r->IsValid) {
-    LogAddTextUtf16(u"有効なネットワークハンドルではありません in RecvSocket\n");
-    result = -1;
-  } else if (r->ErrorFlag) {
-    LogAddTextUtf16(u"このネットワークハンドルにはエラーが発生しています in RecvSocket\n");
-    result = -1;
-  }
   while (result == 0 && r->LengthPrefixFlag) {
     r->RecvPending = 0;
     bool received = false;
@@ -113,24 +99,31 @@ int RecvSocket(int handle) {
   return result;
 }
 
+namespace {
+
+// The record of a handle with a complete message, and that message's size.
+NetworkHandleRecord* oldestMessage(int handle, uint32_t* size) {
+  NetworkHandleRecord* r = NetworkRecord(handle);
+  if (!r || r->MessageSizes.DataLength < 4) return nullptr;
+  RingBufferRead(&r->MessageSizes, size, 4, 1);
+  return r;
+}
+
+}  // namespace
+
 int GetNetworkMessageSize(int handle) {
   if (!Network.Started) return -1;
   NetworkLock lock(__LINE__);
-  NetworkHandleRecord* r = NetworkRecord(handle);
-  if (!r || r->MessageSizes.DataLength < 4) return -1;
   uint32_t size;
-  RingBufferRead(&r->MessageSizes, &size, 4, 1);
-  return static_cast<int>(size);
+  return oldestMessage(handle, &size) ? static_cast<int>(size) : -1;
 }
 
 int ReadNetworkMessage(int handle, void* buffer, uint32_t bufferSize) {
   if (!Network.Started) return -1;
   NetworkLock lock(__LINE__);
-  NetworkHandleRecord* r = NetworkRecord(handle);
-  if (!r || r->MessageSizes.DataLength < 4) return -1;
   uint32_t size;
-  RingBufferRead(&r->MessageSizes, &size, 4, 1);
-  if (size > bufferSize || (size > 0 && !buffer)) return -1;
+  NetworkHandleRecord* r = oldestMessage(handle, &size);
+  if (!r || size > bufferSize || (size > 0 && !buffer)) return -1;
   if (size > 0 && RingBufferRead(&r->RecvBuffer, buffer, static_cast<int>(size), 0) != 0) return -1;
   RingBufferRead(&r->MessageSizes, &size, 4, 0);
   r->RecvCompleteSize -= size;

@@ -50,24 +50,9 @@ int sendBody(NetworkHandleRecord* r) {
 int SendSocket(int handle) {
   if (!Network.Started) return -1;
   NetworkLock lock(__LINE__);
-  NetworkHandleRecord* r = NetworkRecord(handle);
+  NetworkHandleRecord* r = BeginTransfer(handle, &Network.SendRunning, &NetworkHandleRecord::SendPending, u"SendSocket");
   if (!r) return -1;
-  if (Network.SendRunning) {
-    r->SendPending = 1;
-    return -1;
-  }
-  Network.SendRunning = 1;
-  int result = 0;
-  ProcessNetworkEvents(0);
-  r = NetworkRecord(handle);
-  if (!r || !r->IsValid) {
-    LogAddTextUtf16(u"有効なネットワークハンドルではありません in SendSocket\n");
-    result = -1;
-  } else if (r->ErrorFlag) {
-    LogAddTextUtf16(u"このネットワークハンドルにはエラーが発生しています in SendSocket\n");
-    result = -1;
-  }
-  while (result == 0 && r->LengthPrefixFlag) {
+  while (r->LengthPrefixFlag) {
     r->SendPending = 0;
     if (!r->SendInMessage) {
       if (r->SendSizes.DataLength < 4) break;
@@ -84,11 +69,13 @@ int SendSocket(int handle) {
     ProcessNetworkEvents(0);
     r = NetworkRecord(handle);
     if (!r) break;
-    bool more = sent > 0 && !r->SendInMessage && r->SendSizes.DataLength >= 4;
+    // Sending goes on while the socket takes bytes: a send that took part of a message
+    // is followed by one that would block, and only that brings the next write event.
+    bool more = sent > 0 && (r->SendInMessage || r->SendSizes.DataLength >= 4);
     if (!more && !r->SendPending) break;
   }
   Network.SendRunning = 0;
-  return result;
+  return 0;
 }
 
 int SendNetworkMessage(int handle, const void* data, uint32_t size) {

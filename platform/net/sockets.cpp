@@ -40,21 +40,23 @@ void touch(SOCKET s, F update) {
   if (SocketEntry* e = findSocket(s)) update(*e);
 }
 
+// Values run upward and are used again only once the table has grown to kReuseAfter
+// slots, so that an event still queued for a closed socket does not reach a new one.
+constexpr size_t kReuseAfter = 4096;
+
 SOCKET addEntry(std::unique_ptr<SocketEntry> entry) {
   SocketTable& t = socketTable();
   std::lock_guard lock(t.lock);
   size_t n = t.slots.size();
-  for (size_t k = 0; k < n; ++k) {
-    size_t i = (t.cursor + k) % n;
-    if (!t.slots[i]) {
-      t.slots[i] = std::move(entry);
-      t.cursor = i + 1;
-      return static_cast<SOCKET>(i + 1);
-    }
-  }
-  t.slots.push_back(std::move(entry));
-  t.cursor = t.slots.size();
-  return static_cast<SOCKET>(t.slots.size());
+  size_t found = n;
+  for (size_t i = t.cursor; i < n && found == n; ++i)
+    if (!t.slots[i]) found = i;
+  for (size_t i = 0; found == n && n >= kReuseAfter && i < t.cursor; ++i)
+    if (!t.slots[i]) found = i;
+  if (found == n) t.slots.emplace_back();
+  t.slots[found] = std::move(entry);
+  t.cursor = found + 1;
+  return static_cast<SOCKET>(found + 1);
 }
 
 void closeEntry(std::unique_ptr<SocketEntry>& slot, SocketTable& t) {
@@ -332,7 +334,6 @@ int gethostname(char* name, int length) { return sys::hostName(name, length); }
 
 uint16_t htons(uint16_t value) { return static_cast<uint16_t>((value >> 8) | (value << 8)); }
 uint16_t ntohs(uint16_t value) { return htons(value); }
-uint32_t htonl(uint32_t value) { return __builtin_bswap32(value); }
 
 uint32_t inet_addr(const char* text) {
   if (!text) return INADDR_NONE;

@@ -22,9 +22,9 @@ inline constexpr int SOCKET_ERROR = -1;
 // Address families, socket kinds, protocols and flags, with the platform's values.
 inline constexpr int AF_UNSPEC = 0, AF_INET = 2, AF_INET6 = 23;
 inline constexpr int SOCK_STREAM = 1, SOCK_DGRAM = 2;
-inline constexpr int IPPROTO_TCP = 6, IPPROTO_UDP = 17;
+inline constexpr int IPPROTO_TCP = 6;
 inline constexpr int MSG_PEEK = 2;
-inline constexpr int SD_RECEIVE = 0, SD_SEND = 1, SD_BOTH = 2;
+inline constexpr int SD_SEND = 1, SD_BOTH = 2;
 inline constexpr int SOMAXCONN = 0x7FFFFFFF;
 inline constexpr uint32_t INADDR_ANY = 0, INADDR_NONE = 0xFFFFFFFF;
 inline constexpr int AI_PASSIVE = 1, AI_NUMERICHOST = 4;
@@ -32,17 +32,11 @@ inline constexpr int AI_PASSIVE = 1, AI_NUMERICHOST = 4;
 // Asynchronous-select events: the low word of the posted lParam.
 inline constexpr long FD_READ = 1, FD_WRITE = 2, FD_ACCEPT = 8, FD_CONNECT = 16, FD_CLOSE = 32;
 
-// Error codes of WSAGetLastError and of the posted high word.
-inline constexpr int WSAEINTR = 10004, WSAEBADF = 10009, WSAEACCES = 10013, WSAEFAULT = 10014,
-                     WSAEINVAL = 10022, WSAEMFILE = 10024, WSAEWOULDBLOCK = 10035, WSAEINPROGRESS = 10036,
-                     WSAEALREADY = 10037, WSAENOTSOCK = 10038, WSAEMSGSIZE = 10040, WSAEPROTONOSUPPORT = 10043,
-                     WSAEOPNOTSUPP = 10045, WSAEAFNOSUPPORT = 10047, WSAEADDRINUSE = 10048,
-                     WSAEADDRNOTAVAIL = 10049, WSAENETDOWN = 10050, WSAENETUNREACH = 10051,
-                     WSAECONNABORTED = 10053, WSAECONNRESET = 10054, WSAENOBUFS = 10055, WSAEISCONN = 10056,
-                     WSAENOTCONN = 10057, WSAESHUTDOWN = 10058, WSAETIMEDOUT = 10060,
-                     WSAECONNREFUSED = 10061, WSAEHOSTUNREACH = 10065, WSASYSNOTREADY = 10091,
-                     WSAVERNOTSUPPORTED = 10092, WSANOTINITIALISED = 10093, WSAHOST_NOT_FOUND = 11001,
-                     WSANO_DATA = 11004;
+// Error codes of WSAGetLastError and of the posted high word that callers name; the
+// stand-in maps every errno value to its platform code (posix_calls.cpp).
+inline constexpr int WSAEFAULT = 10014, WSAEINVAL = 10022, WSAEWOULDBLOCK = 10035, WSAENOTSOCK = 10038,
+                     WSAECONNABORTED = 10053, WSAECONNRESET = 10054, WSAECONNREFUSED = 10061,
+                     WSAVERNOTSUPPORTED = 10092, WSANOTINITIALISED = 10093;
 
 inline WORD MAKEWORD(int low, int high) { return static_cast<WORD>((low & 0xFF) | ((high & 0xFF) << 8)); }
 
@@ -126,7 +120,6 @@ int gethostname(char* name, int length);
 
 uint16_t htons(uint16_t value);
 uint16_t ntohs(uint16_t value);
-uint32_t htonl(uint32_t value);
 uint32_t inet_addr(const char* text);  // INADDR_NONE for text that is not a dotted address
 
 // Puts the socket in non-blocking mode and posts `message` to `window` for the chosen
