@@ -115,8 +115,8 @@ void BM_PosixBlocking(benchmark::State& state) {
   close(listener);
 }
 
-BENCHMARK(BM_NetworkHandles)->Arg(64)->Arg(64 * 1024);
-BENCHMARK(BM_PosixBlocking)->Arg(64)->Arg(64 * 1024);
+BENCHMARK(BM_NetworkHandles)->Arg(64)->Arg(64 * 1024)->UseRealTime();
+BENCHMARK(BM_PosixBlocking)->Arg(64)->Arg(64 * 1024)->UseRealTime();
 
 }  // namespace
 
