@@ -13,7 +13,7 @@ import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-NAMES = ["fib", "loops", "strings", "arrays", "properties", "methods", "closures"]
+NAMES = ["fib", "loops", "strings", "arrays", "properties", "methods", "closures", "array_methods"]
 
 
 def run_script(runner, name, out):

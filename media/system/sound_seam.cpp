@@ -18,7 +18,6 @@ int ProcessSoftSoundPlayers() { RecordSeamCall("ProcessSoftSoundPlayers"); retur
 int ProcessPlayingSoundList() { RecordSeamCall("ProcessPlayingSoundList"); return 0; }
 int ProcessPlayEndSounds() { return 0; }
 int ProcessMusicHandles() { return 0; }
-int ProcessMusicMciNotify(unsigned long long, long long) { RecordSeamCall("ProcessMusicMciNotify"); return 0; }
 int SuspendPlayingMovies() { RecordSeamCall("SuspendPlayingMovies"); return 0; }
 int ResumeSuspendedMovies() { RecordSeamCall("ResumeSuspendedMovies"); return 0; }
 int SetSoundMemPauseAll(int pause) { RecordSeamCall(pause ? "SetSoundMemPauseAll(1)" : "SetSoundMemPauseAll(0)"); return 0; }

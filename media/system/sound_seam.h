@@ -17,7 +17,6 @@ int ProcessSoftSoundPlayers();
 int ProcessPlayingSoundList();
 int ProcessPlayEndSounds();
 int ProcessMusicHandles();
-int ProcessMusicMciNotify(unsigned long long wParam, long long lParam);
 int SuspendPlayingMovies();
 int ResumeSuspendedMovies();
 int SetSoundMemPauseAll(int pause);

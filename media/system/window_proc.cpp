@@ -13,6 +13,7 @@
 #include "media/system/winapi.h"
 #include "media/network/network.h"
 #include "media/system/periphery_seam.h"
+#include "media/sound/output.h"
 #include "media/system/sound_seam.h"
 #include "media/system/window.h"
 #include "media/system/window_state.h"

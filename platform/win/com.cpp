@@ -32,6 +32,8 @@ thread_local int initializeCount = 0;
 
 }  // namespace
 
+const IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
 bool operator==(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
 
 void RegisterComClass(const CLSID& clsid, const char* missingName, ComClassFactory factory) {

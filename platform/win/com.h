@@ -18,6 +18,21 @@ using IID = GUID;
 
 bool operator==(const GUID& a, const GUID& b);
 
+using ULONG = std::uint32_t;
+
+extern const IID IID_IUnknown;
+
+// The base every COM stand-in's interfaces derive from. Objects delete themselves when
+// their last reference goes, so the destructor is not for callers.
+struct IUnknown {
+  virtual HRESULT QueryInterface(const IID& iid, void** object) = 0;
+  virtual ULONG AddRef() = 0;
+  virtual ULONG Release() = 0;
+
+ protected:
+  ~IUnknown() = default;
+};
+
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;
 constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003u);

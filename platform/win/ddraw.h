@@ -11,7 +11,6 @@ namespace plat::win {
 
 struct WindowTag;
 using HWND = WindowTag*;
-using ULONG = std::uint32_t;
 
 constexpr DWORD DDSCL_NORMAL = 0x8;
 constexpr DWORD DDSCL_FPUPRESERVE = 0x1000;
@@ -21,10 +20,7 @@ constexpr HRESULT DDERR_INVALIDPARAMS = E_INVALIDARG;
 extern const CLSID CLSID_DirectDraw7;
 extern const IID IID_IDirectDraw7;
 
-struct IDirectDraw7 {
-    virtual HRESULT QueryInterface(const IID& iid, void** object) = 0;
-    virtual ULONG AddRef() = 0;
-    virtual ULONG Release() = 0;
+struct IDirectDraw7 : IUnknown {
     virtual HRESULT Initialize(GUID* driver) = 0;
     virtual HRESULT SetCooperativeLevel(HWND window, DWORD flags) = 0;
     virtual HRESULT WaitForVerticalBlank(DWORD flags, HANDLE event) = 0;

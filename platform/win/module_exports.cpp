@@ -1,5 +1,8 @@
 #include "platform/win/module_exports.h"
 
+#include "platform/audio/dmusic.h"
+#include "platform/audio/dsound.h"
+#include "platform/audio/xaudio2.h"
 #include "platform/input/joystick.h"
 #include "platform/net/sockets.h"
 #include "platform/win/clock.h"
@@ -28,6 +31,7 @@ const ModuleExport kWinmm[] = {
     {"timeEndPeriod", fn(&timeEndPeriod)},
     {"joyGetDevCapsW", fn(&plat::input::joyGetDevCapsW)},
     {"joyGetPosEx", fn(&plat::input::joyGetPosEx)},
+    {"mciSendCommandW", fn(&plat::audio::mciSendCommandW)},
     {nullptr, nullptr},
 };
 
@@ -91,6 +95,26 @@ const ModuleExport kNtdll[] = {
     {nullptr, nullptr},
 };
 
+const ModuleExport kDsound[] = {
+    {"DirectSoundEnumerateW", fn(&plat::audio::DirectSoundEnumerateW)},
+    {nullptr, nullptr},
+};
+
+const ModuleExport kXAudio28[] = {
+    {"XAudio2Create", fn(&plat::audio::XAudio2Create)},
+    {"CreateAudioVolumeMeter", fn(&plat::audio::CreateAudioVolumeMeter)},
+    {"CreateAudioReverb", fn(&plat::audio::CreateAudioReverb)},
+    {"X3DAudioInitialize", fn(&plat::audio::X3DAudioInitialize)},
+    {"X3DAudioCalculate", fn(&plat::audio::X3DAudioCalculate)},
+    {nullptr, nullptr},
+};
+
+const ModuleExport kX3DAudio17[] = {
+    {"X3DAudioInitialize", fn(&plat::audio::X3DAudioInitialize)},
+    {"X3DAudioCalculate", fn(&plat::audio::X3DAudioCalculate)},
+    {nullptr, nullptr},
+};
+
 const ModuleExports kModules[] = {
     {"ws2_32", kWs2_32},
     {"imm32", kNone},
@@ -102,6 +126,12 @@ const ModuleExports kModules[] = {
     {"gdi32", kNone},
     {"ntdll", kNtdll},
     {"dwmapi", kNone},
+    {"xinput1_4", kNone, true},
+    {"xinput1_3", kNone, true},
+    {"xinput9_1_0", kNone, true},
+    {"dsound", kDsound},
+    {"xaudio2_8", kXAudio28, false, "xaudio2"},
+    {"x3daudio1_7", kX3DAudio17, false, "x3daudio"},
 };
 
 }  // namespace

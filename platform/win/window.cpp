@@ -435,6 +435,11 @@ BOOL SetForegroundWindow(HWND hwnd) {
   return 1;
 }
 
+HWND GetDesktopWindow() {
+  static char desktop;
+  return reinterpret_cast<HWND>(&desktop);
+}
+
 HWND GetForegroundWindow() {
   std::lock_guard lock(windowLock());
   return foreground;

@@ -214,6 +214,8 @@ HWND FindWindowW(const char16_t* className, const char16_t* title);
 BOOL WINNLSEnableIME(HWND hwnd, BOOL enable);
 BOOL SetForegroundWindow(HWND hwnd);
 HWND GetForegroundWindow();
+// A fixed handle that names the desktop; no window function treats it as a live window.
+HWND GetDesktopWindow();
 BOOL AttachThreadInput(DWORD attach, DWORD attachTo, BOOL doAttach);
 DWORD GetWindowThreadProcessId(HWND hwnd, DWORD* processId);
 BOOL SystemParametersInfoW(UINT action, UINT uiParam, void* pvParam, UINT winIni);

@@ -5,6 +5,7 @@
 #include "runtime/library/core_natives.h"
 #include "runtime/library/global_natives.h"
 #include "runtime/library/random_generator.h"
+#include "runtime/library/soft_image_object.h"
 #include "runtime/library/temporary_natives.h"
 #include "runtime/vm/activation.h"
 #include "runtime/vm/atoms.h"
@@ -56,7 +57,7 @@ void registerRows() {
   registerClass("String", &stringConstructor, 1, &stringSetup, kStringFunctionClassId, kStringExtraSlots);
   registerClass("Array", &arrayConstructor, 1, &arraySetup, 1, 0);
   registerNativeOnlyClass("MicroThread", 0, &microThreadSetup);
-  temporaryClass("SoftImage", 3);
+  registerClass("SoftImage", &softImageConstructor, 3, &setupSoftImageClass, 1, 0);
   temporaryClass("Picture", 2);
   temporaryClass("FramerPicture", 6);
   temporaryClass("PartPicture", 5);

@@ -1,4 +1,5 @@
 // What the object system and the interpreter call in the runtime library.
+#include "runtime/library/array_build.h"
 #include "runtime/library/builtin_table.h"
 #include "runtime/library/module_load.h"
 #include "runtime/library/object_slots.h"
@@ -6,7 +7,6 @@
 #include "runtime/library/library_hooks.h"
 #include "runtime/library/runtime_state.h"
 #include "runtime/library/runtime_tables.h"
-#include "runtime/library/temporary_natives.h"
 #include "runtime/vm/bootstrap_hooks.h"
 #include "runtime/vm/vm_hooks.h"
 
@@ -28,7 +28,7 @@ void installRuntimeLibrary() {
   h.createDefaultRandomGenerator = &createDefaultRandomGenerator;
   h.createFontHandle = &makeDefaultFont;
   setRuntimeLoadHook(&runtimeLoad);
-  installTemporaryArrayMethods();
+  installArrayMethodBuilders();
 }
 
 }  // namespace kv

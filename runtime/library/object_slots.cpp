@@ -3,7 +3,7 @@
 #include "runtime/library/core_natives.h"
 #include "runtime/library/math_natives.h"
 #include "runtime/library/system_natives.h"
-#include "runtime/library/temporary_natives.h"
+#include "runtime/library/save_file.h"
 #include "runtime/vm/activation.h"
 #include "runtime/vm/context.h"
 
@@ -40,7 +40,7 @@ void setupSystem() {
 void setupSaveFile() {
   constexpr int32_t kParams[] = {3, 2, 0, 0, 2, 1, 2, 0};
   for (int32_t slot = 0; slot < 8; ++slot)
-    registerBuiltinObjectNative(kObjSaveFile, slot, temporarySaveFileNative(slot), kParams[slot]);
+    registerBuiltinObjectNative(kObjSaveFile, slot, saveFileNative(slot), kParams[slot]);
 }
 
 }  // namespace

@@ -100,7 +100,7 @@ void setupArrayClass(KVfobj* ctor) {
   bindBuilt(proto, "findIndex", b.findIndex);
   bindBuilt(proto, "filter", b.filter);
   bindBuilt(proto, "sort", b.sort);
-  if (b.defaultCompare) gBuiltins.defaultCompare = b.defaultCompare();
+  if (b.sortRange) gBuiltins.sortRangeFunction = b.sortRange();
   KVobj::buildPropertyIndex(proto, kArrayProtoClassId);
   if (!ctor) return;
   gBuiltins.arrayCtor = ctor;

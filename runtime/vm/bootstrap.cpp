@@ -79,9 +79,9 @@ void runHook(void (*hook)()) {
 }
 
 void visitBuiltinRoots(bool full, void*) {
-  KVobj* compare = gBuiltins.defaultCompare;
-  visitObject(compare, full);
-  gBuiltins.defaultCompare = static_cast<KVfobj*>(compare);
+  KVobj* range = gBuiltins.sortRangeFunction;
+  visitObject(range, full);
+  gBuiltins.sortRangeFunction = static_cast<KVfobj*>(range);
   visitTupleScratch(full, nullptr);
 }
 

@@ -38,7 +38,7 @@ struct BuiltinClasses {
   KVfobj* stringCtor = nullptr;
   KVfobj* arrayCtor = nullptr;
   KVfobj* tupleCtor = nullptr;
-  KVfobj* defaultCompare = nullptr;  // the sort's default comparison, when the library gives one
+  KVfobj* sortRangeFunction = nullptr;  // the sort's recursion, when the library gives one
   int32_t itemOneAtom = 0;           // atom of "item1": tuple members count down from it
 };
 extern BuiltinClasses gBuiltins;
@@ -57,14 +57,14 @@ void setupTupleClass(KVfobj* ctor);
 void setupRestarterClass();
 void setupMicroThreadClass();
 
-// TEMPORARY SEAM (array callback methods): the Array methods that take a
-// callback, and the sort's default comparison, are built by the runtime
-// library as instruction lists; when it provides them, the Array set-up
-// binds them. Until then those members are absent.
+// The Array methods that take a callback, and the sort's recursion, are
+// built by the runtime library as instruction lists; it fills these slots
+// before the object system starts, and the Array set-up binds what it finds
+// (a slot left empty leaves its member absent).
 using ArrayMethodBuilder = KVfobj* (*)();
 struct ArrayCallbackBuilders {
   ArrayMethodBuilder forEach = nullptr, reduce = nullptr, map = nullptr, find = nullptr, findIndex = nullptr,
-                     filter = nullptr, sort = nullptr, defaultCompare = nullptr;
+                     filter = nullptr, sort = nullptr, sortRange = nullptr;
 };
 ArrayCallbackBuilders& arrayCallbackBuilders();
 

@@ -8,6 +8,7 @@
 #include "runtime/vm/generator.h"
 #include "runtime/vm/iter.h"
 #include "runtime/vm/kvarray.h"
+#include "runtime/vm/sort_owner.h"
 #include "runtime/vm/vm_hooks.h"
 
 namespace kv {
@@ -186,7 +187,7 @@ Value& entry(KVArray* a, int64_t i) {
 
 void intrinsic(KVContext* ctx, int32_t op) {
   switch (op) {
-    case 9: ctx->pushBool(popSortArgs(ctx, 0).array->beginSort()); break;
+    case 9: ctx->pushBool(beginOwnedSort(ctx, popSortArgs(ctx, 0).array)); break;
     case 10: {
       SortArgs s = popSortArgs(ctx, 1);
       std::swap(entry(s.array, s.ints[0]), entry(s.array, int64_t{s.ints[0]} + 1));
@@ -218,7 +219,7 @@ void intrinsic(KVContext* ctx, int32_t op) {
       break;
     }
     case 15:
-      if (gBuiltins.defaultCompare) ctx->pushObject(gBuiltins.defaultCompare);
+      if (gBuiltins.sortRangeFunction) ctx->pushObject(gBuiltins.sortRangeFunction);
       else ctx->pushUndefined();
       break;
     case 16: {
@@ -227,7 +228,7 @@ void intrinsic(KVContext* ctx, int32_t op) {
       for (int64_t k = 0; k < s.ints[1]; ++k) entry(s.array, s.ints[0] + k) = entry(s.array, half + s.ints[0] + k);
       break;
     }
-    case 17: popSortArgs(ctx, 0).array->endSort(); break;
+    case 17: endOwnedSort(ctx, popSortArgs(ctx, 0).array); break;
     default: throw RuntimeError(kErrUnexpected);
   }
 }

@@ -136,10 +136,18 @@ void KVArray::endSort() {
   if (!sortBuf) return;
   // The elements may have changed while the sort ran script code.
   int32_t n = std::min(count, sortSize / 2);
-  std::memcpy(static_cast<void*>(data + head), sortBuf, sizeof(Value) * n);
+  if (n > 0) std::memcpy(static_cast<void*>(data + head), sortBuf, sizeof(Value) * n);
+  dropSort();
+}
+
+void KVArray::dropSort() {
   std::free(sortBuf);
   sortBuf = nullptr;
   sortSize = 0;
+  sortContext = nullptr;
+  sortThread = -1;
+  sortFrame = -1;
+  sortMark = 0;
 }
 
 void KVArray::forwardReferences() {

@@ -10,6 +10,8 @@
 
 namespace kv {
 
+class KVContext;
+
 class KVArray : public KVobj {
  public:
   ~KVArray() override;
@@ -45,8 +47,12 @@ class KVArray : public KVobj {
   void clear();
 
   // The sort buffer: 2 x length entries, the elements in the lower half.
+  // beginSort makes it (false when there is one already, or fewer than 2 or
+  // more than 1024 elements); endSort writes it back and frees it; dropSort
+  // frees it and leaves the elements as they were.
   bool beginSort();
   void endSort();
+  void dropSort();
 
   int32_t start = 0;
   int32_t last = -1;
@@ -57,6 +63,12 @@ class KVArray : public KVobj {
   uint8_t owned = 0;  // registered with the collector as owning storage
   Value* sortBuf = nullptr;
   int32_t sortSize = 0;
+  // The sort call that made the buffer (see sort_owner.h).
+  KVContext* sortContext = nullptr;  // compared, never read: it may be gone
+  int32_t sortThread = -1;            // its slot in the live-contexts table
+  uint32_t sortGeneration = 0;
+  int32_t sortFrame = -1;
+  int32_t sortMark = 0;
 
   // Room for `front` more elements before the first and `back` after the last.
   void reserve(int32_t front, int32_t back);

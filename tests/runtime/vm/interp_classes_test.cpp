@@ -248,7 +248,8 @@ TEST_P(ClassRun, SortIntrinsicsWorkOnTheBuffer) {
       "PushInt 5\nPushUndefined\nPushInt 6\nCallIntrinsic 12\n.out\nCallIntrinsic 15\nTypeOf\n.print\n"
       "PushInt 5\nPushInt 4\nCallIntrinsic 12\n.out\nLoadVariable 0 3 flags=1\nCallIntrinsic 9\n.print\n"
       "ReturnUndefined\n.end\n");
-  EXPECT_EQ(output(), (Lines{"true", "1", "[undefined]", "1", "undefined", "true"}));
+  // Operation 15 pushes the sort's recursion, a function the library builds.
+  EXPECT_EQ(output(), (Lines{"true", "1", "[undefined]", "1", "function", "true"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Stress, ClassRun, ::testing::Bool());

@@ -12,6 +12,7 @@
 #include <initializer_list>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "runtime/library/library_hooks.h"
 #include "runtime/vm/atoms.h"
@@ -60,6 +61,19 @@ class VmTest : public ::testing::Test {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+  }
+  // The log's lines, without their line ends.
+  std::vector<std::string> logLines() const {
+    std::vector<std::string> out;
+    std::string text = logText();
+    size_t at = 0;
+    while (at < text.size()) {
+      size_t end = text.find('\n', at);
+      if (end == std::string::npos) end = text.size();
+      out.push_back(text.substr(at, end - at));
+      at = end + 1;
+    }
+    return out;
   }
   static size_t countOf(const std::string& text, const std::string& piece) {
     size_t n = 0;

@@ -55,18 +55,7 @@ class ProgramTest : public VmTest, public ::testing::WithParamInterface<bool> {
     kv::resumeContext(ctx_);
   }
 
-  std::vector<std::string> lines() const {
-    std::vector<std::string> out;
-    std::string text = logText();
-    size_t at = 0;
-    while (at < text.size()) {
-      size_t end = text.find('\n', at);
-      if (end == std::string::npos) end = text.size();
-      out.push_back(text.substr(at, end - at));
-      at = end + 1;
-    }
-    return out;
-  }
+  std::vector<std::string> lines() const { return logLines(); }
   // The lines written since the test began.
   std::vector<std::string> output() const {
     std::vector<std::string> all = lines();

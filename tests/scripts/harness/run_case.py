@@ -11,10 +11,17 @@ A case folder holds the game's files and these expectation files (none is copied
   expect.status  the exit status (0 when absent)
   expect.log     every line of kvlog.txt, in order
   expect.stdout  every line of standard output, in order
-  expect.files   lines "exists NAME", "absent NAME", "prefix NAME HEXBYTES"
+  expect.files   lines "exists NAME", "absent NAME", "prefix NAME HEXBYTES",
+                 "at NAME OFFSET HEXBYTES", "size NAME BYTES"
   expect.frame   "size W H" and "pixel X Y R G B" lines on the dumped frame (frame.png)
 In expected lines, {date} stands for a date-and-time text, {n} for a whole number
 and {argv0} for the program's path.
+
+A case of several runs in one folder holds sub-folders run1, run2, ... instead of
+the expectation files: the case's other files are copied once, then each run's
+folder in turn adds its own game files (replacing those of the same name) and
+gives that run's args, env and expectations, so a file one run writes is there
+for the next.
 """
 import os
 import re
@@ -117,14 +124,18 @@ def check_files(work, lines):
             return f"file {words[1]} does not exist"
         if words[0] == "absent" and os.path.exists(path):
             return f"file {words[1]} exists"
-        if words[0] == "prefix":
-            want = bytes.fromhex(words[2])
-            if not os.path.exists(path):
-                return f"file {words[1]} does not exist"
+        if words[0] in ("prefix", "at", "size") and not os.path.exists(path):
+            return f"file {words[1]} does not exist"
+        if words[0] == "size" and os.path.getsize(path) != int(words[2]):
+            return f"file {words[1]} is {os.path.getsize(path)} bytes, expected {words[2]}"
+        if words[0] in ("prefix", "at"):
+            offset = int(words[2]) if words[0] == "at" else 0
+            want = bytes.fromhex(words[-1])
             with open(path, "rb") as f:
+                f.seek(offset)
                 got = f.read(len(want))
             if got != want:
-                return f"file {words[1]} starts with {got.hex()}, expected {want.hex()}"
+                return f"file {words[1]} has {got.hex()} at {offset}, expected {want.hex()}"
     return None
 
 
@@ -148,54 +159,82 @@ def check_frame(work, lines):
     return None
 
 
+def run_folders(case):
+    """The run folders of a several-run case in order, or [case] for a single run."""
+    runs = [d for d in os.listdir(case) if re.fullmatch(r"run\d+", d) and os.path.isdir(os.path.join(case, d))]
+    runs.sort(key=lambda d: int(d[3:]))
+    return [os.path.join(case, d) for d in runs] or [case]
+
+
+def copy_game_files(spec, work):
+    for name in os.listdir(spec):
+        src = os.path.join(spec, name)
+        if name in EXPECT_FILES or re.fullmatch(r"run\d+", name):
+            continue
+        if os.path.isdir(src):
+            shutil.copytree(src, os.path.join(work, name), dirs_exist_ok=True)
+        else:
+            shutil.copy2(src, os.path.join(work, name))
+
+
+def run_once(program, spec, work):
+    """Runs halvorine as the folder `spec` says; answers the failures and the output."""
+    args = optional_lines(spec, "args") or []
+    env = dict(os.environ)
+    env["HALVORINE_HEADLESS"] = "1"
+    env.pop("HALVORINE_MISSING", None)
+    for line in optional_lines(spec, "env") or []:
+        if "=" in line:
+            key, value = line.split("=", 1)
+            env[key] = value.replace("{work}", work)
+    for line in optional_lines(spec, "before") or []:
+        subprocess.run([program] + line.split(), cwd=work, env=env, capture_output=True, timeout=TIMEOUT)
+    try:
+        run = subprocess.run([program] + args, cwd=work, env=env, capture_output=True, timeout=TIMEOUT)
+    except subprocess.TimeoutExpired:
+        return [f"halvorine did not end within {TIMEOUT} s"], ""
+    stdout = run.stdout.decode("utf-8", "replace").split("\n")[:-1]
+    failures = []
+    status = int((optional_lines(spec, "expect.status") or ["0"])[0])
+    if run.returncode != status:
+        failures.append(f"exit status {run.returncode}, expected {status}")
+    expected_log = optional_lines(spec, "expect.log")
+    if expected_log is not None:
+        positional = [a for a in args if not a.startswith("-")]
+        log_path = os.path.join(work, positional[1] if len(positional) > 1 else "kvlog.txt")
+        actual = read_lines(log_path) if os.path.exists(log_path) else []
+        failures.append(compare_lines("kvlog", expected_log, actual, program))
+    expected_out = optional_lines(spec, "expect.stdout")
+    if expected_out is not None:
+        failures.append(compare_lines("stdout", expected_out, stdout, program))
+    files = optional_lines(spec, "expect.files")
+    if files is not None:
+        failures.append(check_files(work, files))
+    frame = optional_lines(spec, "expect.frame")
+    if frame is not None:
+        failures.append(check_frame(work, frame))
+    return [f for f in failures if f], run.stdout.decode("utf-8", "replace")
+
+
 def main():
     if len(sys.argv) != 4:
         print(__doc__)
         return 2
     program, case, work = os.path.abspath(sys.argv[1]), sys.argv[2], sys.argv[3]
     shutil.rmtree(work, ignore_errors=True)
-    shutil.copytree(case, work, ignore=lambda d, names: [n for n in names if n in EXPECT_FILES])
-    args = optional_lines(case, "args") or []
-    env = dict(os.environ)
-    env["HALVORINE_HEADLESS"] = "1"
-    env.pop("HALVORINE_MISSING", None)
-    for line in optional_lines(case, "env") or []:
-        if "=" in line:
-            key, value = line.split("=", 1)
-            env[key] = value.replace("{work}", work)
-    for line in optional_lines(case, "before") or []:
-        subprocess.run([program] + line.split(), cwd=work, env=env, capture_output=True, timeout=TIMEOUT)
-    try:
-        run = subprocess.run([program] + args, cwd=work, env=env, capture_output=True, timeout=TIMEOUT)
-    except subprocess.TimeoutExpired:
-        print(f"halvorine did not end within {TIMEOUT} s")
-        return 1
-    stdout = run.stdout.decode("utf-8", "replace").split("\n")[:-1]
-    failures = []
-    status = int((optional_lines(case, "expect.status") or ["0"])[0])
-    if run.returncode != status:
-        failures.append(f"exit status {run.returncode}, expected {status}")
-    expected_log = optional_lines(case, "expect.log")
-    if expected_log is not None:
-        positional = [a for a in args if not a.startswith("-")]
-        log_path = os.path.join(work, positional[1] if len(positional) > 1 else "kvlog.txt")
-        actual = read_lines(log_path) if os.path.exists(log_path) else []
-        failures.append(compare_lines("kvlog", expected_log, actual, program))
-    expected_out = optional_lines(case, "expect.stdout")
-    if expected_out is not None:
-        failures.append(compare_lines("stdout", expected_out, stdout, program))
-    files = optional_lines(case, "expect.files")
-    if files is not None:
-        failures.append(check_files(work, files))
-    frame = optional_lines(case, "expect.frame")
-    if frame is not None:
-        failures.append(check_frame(work, frame))
-    failures = [f for f in failures if f]
-    if failures:
-        print("\n".join(failures))
-        print("--- standard output ---")
-        print(run.stdout.decode("utf-8", "replace"))
-        return 1
+    os.makedirs(work)
+    copy_game_files(case, work)
+    for spec in run_folders(case):
+        if spec != case:
+            copy_game_files(spec, work)
+        failures, output = run_once(program, spec, work)
+        if failures:
+            if spec != case:
+                print(f"in {os.path.basename(spec)}:")
+            print("\n".join(failures))
+            print("--- standard output ---")
+            print(output)
+            return 1
     return 0
 
 

@@ -1,0 +1,278 @@
+// Array.prototype.sort, built at start-up as instruction lists: a top-down
+// merge sort over the array's sort buffer whose recursion is itself a
+// script function, sortRange. The lists do the control flow and the
+// comparator calls; CallIntrinsic operations read, swap and move buffer
+// entries. comparator(a, b) true means a may stay before b.
+#include "runtime/library/array_build.h"
+#include "runtime/vm/builtin_classes.h"
+
+namespace kv {
+namespace {
+
+// sortRange's parameters (counted from 1) and locals.
+constexpr int32_t kComparator = 1, kLo = 2, kCount = 3, kSelf = 4, kArray = 5;
+constexpr int32_t kLenA = 1, kLenB = 2, kI = 3, kJ = 4, kSteps = 5, kK = 6;
+constexpr int32_t kRangeParams = 5, kRangeLocals = 7;
+
+// The intrinsic operations the lists use.
+constexpr int32_t kOpRangeStart = 4, kOpRangeEnd = 5, kOpPrepare = 9, kOpSwapPair = 10, kOpEntryValue = 11,
+                  kOpUndefinedRule = 12, kOpTakeFirst = 13, kOpTakeSecond = 14, kOpSortRange = 15,
+                  kOpCopyBack = 16, kOpFinish = 17;
+constexpr int32_t kOpShiftRight = 10, kOpSubtract = 2;
+
+enum class Half { First, Second };
+
+KVfobj* gSortRange = nullptr;
+
+// lo, or lo + lenA for the second half.
+void emitHalfBase(Half half) {
+  emitLoadParam(kLo);
+  if (half == Half::Second) {
+    emitLoadLocal(kLenA);
+    emitAdd();
+  }
+}
+
+// comparator(a, b) through the undefined rule: an undefined b answers true,
+// an undefined a false, without a call. Leaves whether a may stay first.
+void emitCompare(LabelSlot* thrown) {
+  LabelSlot* decided = newBuildLabel();
+  emitCallIntrinsic(kOpUndefinedRule);
+  emitJumpIf(decided, 1);
+  emitPushInt(2);
+  emitCall();
+  emitJumpToLabelIfReceiver(thrown);
+  emitLabel(decided);
+}
+
+void emitRecursiveSort(Half half, LabelSlot* thrown) {
+  emitLoadParam(kSelf);
+  emitLoadParam(kComparator);
+  emitHalfBase(half);
+  emitLoadLocal(half == Half::First ? kLenA : kLenB);
+  emitLoadParam(kSelf);
+  emitLoadParam(kArray);
+  emitPushInt(5);
+  emitCall();
+  emitJumpToLabelIfReceiver(thrown);
+}
+
+void emitComparePair(Half half, LabelSlot* thrown) {
+  emitLoadParam(kComparator);
+  emitLoadParam(kArray);
+  emitHalfBase(half);
+  emitCallIntrinsic(kOpEntryValue);
+  emitLoadParam(kArray);
+  emitHalfBase(half);
+  emitPushInt32(1);
+  emitAdd();
+  emitCallIntrinsic(kOpEntryValue);
+  emitCompare(thrown);
+}
+
+void emitSwapPair(Half half) {
+  emitLoadParam(kArray);
+  emitHalfBase(half);
+  emitCallIntrinsic(kOpSwapPair);
+}
+
+// Local a compared with local b (or parameter b when bIsParam).
+void emitLocalTest(int32_t a, int32_t b, void (*compare)(), bool bIsParam = false) {
+  emitLoadLocal(a);
+  if (bIsParam) emitLoadParam(b);
+  else emitLoadLocal(b);
+  compare();
+}
+
+// To `then` when the test holds, else to `otherwise`.
+void emitBranch(int32_t a, int32_t b, void (*compare)(), LabelSlot* then, LabelSlot* otherwise,
+                bool bIsParam = false) {
+  emitLocalTest(a, b, compare, bIsParam);
+  emitJumpIf(then, 1);
+  emitJump(otherwise);
+}
+
+// Moves the next entry of one half into the scratch half at k.
+void emitTakeFirst(LabelSlot* next) {
+  emitLoadParam(kArray);
+  emitLoadParam(kLo);
+  emitPostIncrementLocal(kI);
+  emitPostIncrementLocal(kK);
+  emitCallIntrinsic(kOpTakeFirst);
+  emitJump(next);
+}
+void emitTakeSecond(LabelSlot* next) {
+  emitLoadParam(kArray);
+  emitLoadParam(kLo);
+  emitPostIncrementLocal(kJ);
+  emitLoadLocal(kLenA);
+  emitAdd();
+  emitPostIncrementLocal(kK);
+  emitCallIntrinsic(kOpTakeSecond);
+  emitJump(next);
+}
+
+void emitMerge(LabelSlot* thrown) {
+  LabelSlot *loop = newBuildLabel(), *body = newBuildLabel(), *c = newBuildLabel(), *d = newBuildLabel(),
+            *choose = newBuildLabel(), *f = newBuildLabel(), *both = newBuildLabel(), *second = newBuildLabel(),
+            *rest = newBuildLabel(), *j = newBuildLabel(), *k = newBuildLabel(), *next = newBuildLabel(),
+            *out = newBuildLabel();
+  emitLoadLocalRef(kJ);
+  emitLoadLocalRef(kI);
+  emitPushInt32(0);
+  emitAssign();
+  emitAssign();
+  emitPop();
+  emitLabel(loop);
+  emitBranch(kSteps, kCount, &emitLess, body, out, true);
+  emitLabel(body);
+  emitBranch(kI, kLenA, &emitGreaterOrEqual, c, choose);
+  emitLabel(c);
+  emitBranch(kJ, kLenB, &emitGreaterOrEqual, d, choose);
+  emitLabel(d);
+  emitJump(out);  // both halves used up
+  emitLabel(choose);
+  emitBranch(kI, kLenA, &emitLess, f, rest);
+  emitLabel(f);
+  emitBranch(kJ, kLenB, &emitLess, both, rest);
+  emitLabel(both);
+  emitLoadParam(kComparator);
+  emitLoadParam(kArray);
+  emitLoadParam(kLo);
+  emitLoadLocal(kI);
+  emitAdd();
+  emitCallIntrinsic(kOpEntryValue);
+  emitLoadParam(kArray);
+  emitLoadParam(kLo);
+  emitLoadLocal(kJ);
+  emitLoadLocal(kLenA);
+  emitAdd();
+  emitAdd();
+  emitCallIntrinsic(kOpEntryValue);
+  emitCompare(thrown);
+  emitJumpIf(second, 0);
+  emitTakeFirst(next);
+  emitLabel(second);
+  emitTakeSecond(next);
+  emitLabel(rest);
+  emitLocalTest(kI, kLenA, &emitGreaterOrEqual);
+  emitJumpIf(j, 0);
+  emitTakeSecond(next);
+  emitLabel(j);
+  emitLocalTest(kJ, kLenB, &emitGreaterOrEqual);
+  emitJumpIf(k, 0);
+  emitTakeFirst(next);
+  emitLabel(k);
+  emitLabel(next);
+  emitPostIncrementLocal(kSteps);
+  emitPop();
+  emitJump(loop);
+  emitLabel(out);
+}
+
+void emitCopyBack() {
+  emitLoadParam(kArray);
+  emitLoadParam(kLo);
+  emitLoadParam(kCount);
+  emitCallIntrinsic(kOpCopyBack);
+}
+
+// Sorts a half longer than 2 by recursion, or orders a half of exactly 2
+// with one comparison.
+void emitHalfSteps(Half half, LabelSlot* thrown, bool pairs) {
+  LabelSlot* skip = newBuildLabel();
+  emitLoadLocal(half == Half::First ? kLenA : kLenB);
+  emitPushInt32(2);
+  if (pairs) emitEqual();
+  else emitGreater();
+  emitJumpIf(skip, 0);
+  if (pairs) {
+    emitComparePair(half, thrown);
+    emitJumpIf(skip, 1);
+    emitSwapPair(half);
+  } else {
+    emitRecursiveSort(half, thrown);
+  }
+  emitLabel(skip);
+}
+
+FunctionRecord* buildSortRangeCode() {
+  LabelSlot* thrown = newBuildLabel();
+  beginBuild();
+  emitCallIntrinsic(kOpRangeStart);
+  emitLoadLocalRef(kK);
+  emitLoadLocalRef(kSteps);
+  emitPushInt32(0);
+  emitAssign();
+  emitAssign();
+  emitPop();
+  emitLoadLocalRef(kLenA);
+  emitLoadLocalRef(kLenB);
+  emitLoadParam(kCount);
+  emitAssign();
+  emitAssign();
+  emitPop();
+  emitLoadLocalBoth(kLenA);
+  emitPushInt32(1);
+  emitNode(newNodeCompoundAssign(kOpShiftRight));
+  emitPop();
+  emitLoadLocalBoth(kLenB);
+  emitLoadLocal(kLenA);
+  emitNode(newNodeCompoundAssign(kOpSubtract));
+  emitPop();
+  emitHalfSteps(Half::First, thrown, false);
+  emitHalfSteps(Half::Second, thrown, false);
+  emitHalfSteps(Half::First, thrown, true);
+  emitHalfSteps(Half::Second, thrown, true);
+  emitMerge(thrown);
+  emitCopyBack();
+  emitCallIntrinsic(kOpRangeEnd);
+  return finishBuild(kRangeParams, kRangeLocals);
+}
+
+FunctionRecord* buildSortCode() {
+  LabelSlot *done = newBuildLabel(), *thrown = newBuildLabel();
+  beginBuild();
+  emitPushThis();
+  emitCallIntrinsic(kOpPrepare);
+  emitJumpIf(done, 0);
+  emitCallIntrinsic(kOpSortRange);
+  emitLoadParam(1);
+  emitPushInt32(0);
+  emitPushThis();
+  emitGetMember("length");
+  emitCallIntrinsic(kOpSortRange);
+  emitPushThis();
+  emitPushInt(5);
+  emitCall();
+  emitJumpToLabelIfReceiver(thrown);
+  emitLabel(done);
+  emitPushThis();
+  emitCallIntrinsic(kOpFinish);
+  emitPushThis();
+  // The one local keeps the mark by which the finish step knows this call
+  // as the owner of the buffer.
+  return finishBuild(1, 1);
+}
+
+}  // namespace
+
+KVfobj* buildSortMethod() {
+  // sortRange lives in the static area and is reachable from no script
+  // object; its code record is filled in once built.
+  static const NameVector kNoCells;
+  gSortRange = newClassConstructor(permanentCallable(Callable{}), &kNoCells, nullptr, 1, 0, 0);
+  FunctionRecord* range = buildSortRangeCode();
+  rememberBuiltRecord(kBuiltSortRange, range);
+  gSortRange->firstCells = &range->params;
+  gSortRange->secondCells = &range->locals;
+  gSortRange->callable = &range->body;
+  gBuiltins.sortRangeFunction = gSortRange;
+  FunctionRecord* sort = buildSortCode();
+  rememberBuiltRecord(kBuiltSort, sort);
+  return newBuiltMethod(sort);
+}
+
+KVfobj* buildSortRangeFunction() { return gSortRange; }
+
+}  // namespace kv

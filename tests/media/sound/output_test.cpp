@@ -1,0 +1,165 @@
+// Sound output start-up: the log of each kind, the fall-back order, the silent buffer,
+// the reverb presets and MCI music state.
+#include <cstring>
+
+#include "tests/media/sound/sound_fixture.h"
+
+namespace halvorine_test {
+namespace {
+
+using namespace ZaDod;
+
+// True when the pieces appear in the log in this order.
+bool inOrder(const std::u16string& log, std::initializer_list<std::u16string> pieces) {
+  size_t at = 0;
+  int index = 0;
+  for (const std::u16string& p : pieces) {
+    at = log.find(p, at);
+    if (at == std::u16string::npos) {
+      ADD_FAILURE() << "piece " << index << " missing or out of order";
+      return false;
+    }
+    ++index;
+    at += p.size();
+  }
+  return true;
+}
+
+TEST_F(SoundOutputTest, DirectSoundStartsWithSilentBufferAndReport) {
+  LogCapture log;
+  ASSERT_EQ(InitializeSoundOutput(), 0);
+  EXPECT_EQ(IsSoundOutputReady(), 1);
+  EXPECT_TRUE(inOrder(log.all(), {u"DirectSound の初期化を行います\n", u"DirectSound インターフェースの取得を行います....  ",
+                                  u"成功\n", u"引き続きインターフェースの初期化処理...  ", u"成功\n",
+                                  u"DirectSound デバイスを列挙します\n", u"DeviceName:Software mixer",
+                                  u"最大サンプリングレート:200.00KHz 最小サンプリングレート:0.10KHz ",
+                                  u"総サウンドメモリ領域:0.00KB 空きサウンドメモリ領域:0.00KB ",
+                                  u"  Primary    16bit = OK  8bit = OK ", u"  Secondary  MONO = OK   STEREO = OK "}));
+  EXPECT_EQ(SoundOutput.PrimaryFormat.nSamplesPerSec, 44100u);
+  EXPECT_EQ(SoundOutput.PrimaryFormat.nChannels, 2);
+  EXPECT_EQ(SoundOutput.PrimaryFormat.wBitsPerSample, 16);
+  ASSERT_NE(SoundOutput.SilentBuffer, nullptr);
+  plat::audio::DWORD status = 0;
+  SoundOutput.SilentBuffer->GetStatus(&status);
+  EXPECT_EQ(status, plat::audio::DSBSTATUS_PLAYING | plat::audio::DSBSTATUS_LOOPING);
+  EXPECT_EQ(SoundOutput.Listener.pCone->OuterVolume, 0.75f);
+
+  // A second start refuses and leaves the open device as it is.
+  auto* device = SoundOutput.DirectSound;
+  EXPECT_EQ(InitializeSoundOutput(), -1);
+  EXPECT_EQ(SoundOutput.DirectSound, device);
+  EXPECT_EQ(GetReverbPresetParam(nullptr, 0), -1);
+
+  ASSERT_EQ(TerminateSoundOutput(), 0);
+  EXPECT_EQ(IsSoundOutputReady(), 0);
+  EXPECT_EQ(SoundOutput.CurrentMusicHandle, -1);
+  EXPECT_TRUE(LogCapture::contains(u"DirectSound の終了処理は正常に終了しました\n"));
+  EXPECT_EQ(plat::audio::CurrentAudioSinkForTest(), "");
+}
+
+TEST_F(SoundOutputTest, FallBackOrder) {
+  struct Case {
+    int useXAudio2, musicMode;
+    const char* missing;
+    int result, version;
+    bool directSound;
+    std::initializer_list<std::u16string> log;
+  };
+  const Case cases[] = {
+      {1, 0, "", 0, 8, false,
+       {u"XAudio2 の初期化を行います\n", u"XAudio2_8.dll を使用します\n",
+        u"XAudio2 インターフェースの取得と初期化を行います....  ", u"成功 Ver2.8"}},
+      {1, 0, "xaudio2_8", 0, 7, false,
+       {u"XAudio2 の初期化を行います\n", u"XAudio2 インターフェースの取得を行います....  ", u"成功 Ver2.7",
+        u"X3DAudio.DLL の読み込み中... ", u"成功\n", u"Device Name : Software mixer", u"チャンネル数:2",
+        u"ビット精度:16bit", u"サンプリングレート:44100Hz"}},
+      {1, 0, "xaudio2", 0, 0, true,
+       {u"XAudio2 の初期化を行います\n", u"XAudio2インターフェースの取得に失敗しました\n",
+        u"DirectSound の初期化を行います\n"}},
+      {1, 0, "xaudio2_8,x3daudio", 0, 0, true,
+       {u"成功 Ver2.7", u"失敗、X3DAudio、XAudio2は使用しません\n", u"DirectSound の初期化を行います\n"}},
+      {0, 1, "", 0, 0, true,
+       {u"DirectSound8 の初期化を行います\n", u"DirectMusicLoader8 オブジェクトの作成に失敗しました\n",
+        u"前バージョンでの初期化処理に移ります\n", u"DirectSound の初期化を行います\n"}},
+      {0, 0, "dsound", -1, 0, false,
+       {u"DirectSound の初期化を行います\n", u"DirectSoundインターフェースの取得に失敗しました\n"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.missing);
+    SoundOutput = SoundOutputState{};
+    SoundOutput.UseXAudio2Flag = c.useXAudio2;
+    SoundOutput.MusicMode = c.musicMode;
+    setenv("HALVORINE_MISSING", c.missing, 1);
+    LogCapture log;
+    EXPECT_EQ(InitializeSoundOutput(), c.result);
+    EXPECT_TRUE(inOrder(log.all(), c.log));
+    EXPECT_EQ(SoundOutput.XAudio2Version, c.version);
+    EXPECT_EQ(SoundOutput.DirectSound != nullptr, c.directSound);
+    EXPECT_EQ(SoundOutput.MusicMode, 0);
+    if (c.version != 0) {
+      EXPECT_EQ(SoundOutput.OutputChannels, 2);
+      EXPECT_EQ(SoundOutput.OutputChannelMask, 3u);
+    }
+    TerminateSoundOutput();
+    EXPECT_EQ(IsSoundOutputReady(), 0);
+    EXPECT_EQ(plat::audio::CurrentAudioSinkForTest(), "");
+  }
+}
+
+TEST_F(SoundOutputTest, ReverbPresetsConvertAndCopyInTheEngineLayout) {
+  pa::XAUDIO2FX_REVERB_PARAMETERS presets[kReverbPresetCount];
+  ConvertReverbPresets(presets);
+  const pa::XAUDIO2FX_REVERB_PARAMETERS& forest = presets[0];
+  EXPECT_EQ(forest.ReflectionsDelay, 162u);
+  EXPECT_EQ(forest.ReverbDelay, 84);
+  EXPECT_EQ(forest.LowEQGain, 8);
+  EXPECT_EQ(forest.HighEQGain, 7);
+  EXPECT_EQ(forest.EarlyDiffusion, 11);
+  EXPECT_FLOAT_EQ(forest.RoomFilterMain, -10.0f);
+  EXPECT_FLOAT_EQ(forest.ReverbGain, -6.13f);
+  EXPECT_FLOAT_EQ(forest.DecayTime, 1.49f);
+  // A decay ratio above 1 lowers the low EQ gain and stretches the decay instead.
+  const pa::XAUDIO2FX_REVERB_PARAMETERS& parking = presets[21];
+  EXPECT_EQ(parking.LowEQGain, 8);  // trunc(-4 log10 1.5) = 0
+  EXPECT_EQ(parking.HighEQGain, 8);
+  EXPECT_FLOAT_EQ(parking.DecayTime, 1.65f * 1.5f);
+  EXPECT_EQ(presets[29].ReflectionsDelay, 2u);
+  EXPECT_EQ(presets[29].ReverbDelay, 10);
+
+  for (int version : {8, 7}) {
+    SCOPED_TRACE(version);
+    SoundOutput = SoundOutputState{};
+    start(version);
+    unsigned char block[64];
+    std::memset(block, 0xAB, sizeof(block));
+    ASSERT_EQ(GetReverbPresetParam(block, 0), 0);
+    EXPECT_EQ(std::memcmp(block, &forest, 52), 0);
+    EXPECT_EQ(block[52] == 0xAB, version == 7);  // 2.7 blocks end after 52 bytes
+    EXPECT_EQ(block[56], 0xAB);
+    EXPECT_EQ(GetReverbPresetParam(nullptr, 0), 0);
+    TerminateSoundOutput();
+    unsetenv("HALVORINE_MISSING");
+  }
+}
+
+TEST_F(SoundOutputTest, MciNotificationLoopsOrCloses) {
+  struct Case {
+    int loop, playing, wantPlaying;
+  };
+  for (const Case& c : {Case{1, 0, 1}, Case{1, 1, 1}, Case{0, 1, 0}, Case{0, 0, 0}}) {
+    SoundOutput.MciLoop = c.loop;
+    SoundOutput.MciPlaying = c.playing;
+    EXPECT_EQ(ProcessMusicMciNotify(0, 0), 0);
+    EXPECT_EQ(SoundOutput.MciPlaying, c.wantPlaying);
+    EXPECT_EQ(GetMusicPlayState(nullptr), c.wantPlaying);
+  }
+  MusicPlayRecord music{1, 1, nullptr};
+  SoundOutput.MusicMode = 2;
+  EXPECT_EQ(GetMusicPlayState(&music), 1);
+  SoundOutput.MusicMode = 3;
+  EXPECT_EQ(GetMusicPlayState(&music), -1);
+  EXPECT_EQ(ReleaseMusicSegment(&music), 0);
+}
+
+}  // namespace
+}  // namespace halvorine_test
