@@ -1,4 +1,4 @@
-// Temporary: text input, the IME, the network and the window decorations as the
+// Temporary: text input, the IME and the window decorations as the
 // life-cycle code and the window procedure see them.
 #include "media/system/periphery_seam.h"
 
@@ -20,9 +20,6 @@ int GetIMEEnabledFlag() { return 0; }
 int GetIMEOpenFlag() { return 0; }
 int SetIMERefreshStep(int) { return 0; }
 int DeleteAllKeyInput() { RecordSeamCall("DeleteAllKeyInput"); return 0; }
-int ProcessNetworkEvents(int) { return 0; }
-plat::win::LRESULT ProcessNetworkMessage(plat::win::HWND, plat::win::WPARAM, plat::win::LPARAM) { return 0; }
-int TerminateNetWork() { RecordSeamCall("TerminateNetWork"); return 0; }
 int RemoveWindowDecorations() { RecordSeamCall("RemoveWindowDecorations"); return 0; }
 
 }  // namespace ZaDod

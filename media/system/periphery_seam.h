@@ -1,5 +1,5 @@
 // Temporary: what the life-cycle code, the pump and the window procedure use of text
-// input, the IME, the network and the window decorations, until they land.
+// input, the IME and the window decorations, until they land.
 // periphery_seam.cpp records the start and end calls.
 #pragma once
 #include "platform/win/window.h"
@@ -16,9 +16,6 @@ int GetIMEEnabledFlag();
 int GetIMEOpenFlag();
 int SetIMERefreshStep(int step);
 int DeleteAllKeyInput();
-int ProcessNetworkEvents(int flag);
-plat::win::LRESULT ProcessNetworkMessage(plat::win::HWND hwnd, plat::win::WPARAM wParam, plat::win::LPARAM lParam);
-int TerminateNetWork();
 int RemoveWindowDecorations();  // window shape, menu and toolbar
 
 }  // namespace ZaDod

@@ -4,6 +4,7 @@
 #pragma once
 #include "media/file/async_load.h"
 #include "platform/input/joystick.h"
+#include "platform/net/sockets.h"
 #include "platform/win/clock.h"
 #include "platform/win/com.h"
 #include "platform/win/module.h"
@@ -14,10 +15,29 @@ namespace ZaDod {
 // Entries whose stand-in does not exist yet are kept as plain function addresses.
 struct WinAPIData {
   plat::win::HMODULE WS2_32DLL;
-  plat::win::FARPROC WSAGetLastErrorFunc, WSAStartupFunc, WSACleanupFunc, WSAAsyncSelectFunc, getaddrinfoFunc,
-      gethostbyaddrFunc, gethostbynameFunc, gethostnameFunc, ntohsFunc, htonsFunc, connectFunc, socketFunc,
-      sendFunc, sendtoFunc, recvfromFunc, acceptFunc, closesocketFunc, shutdownFunc, listenFunc, bindFunc,
-      inet_addrFunc, recvFunc;
+  decltype(&plat::net::WSAGetLastError) WSAGetLastErrorFunc;
+  decltype(&plat::net::WSAStartup) WSAStartupFunc;
+  decltype(&plat::net::WSACleanup) WSACleanupFunc;
+  decltype(&plat::net::WSAAsyncSelect) WSAAsyncSelectFunc;
+  decltype(&plat::net::getaddrinfo) getaddrinfoFunc;
+  decltype(&plat::net::freeaddrinfo) freeaddrinfoFunc;
+  decltype(&plat::net::gethostbyaddr) gethostbyaddrFunc;
+  decltype(&plat::net::gethostbyname) gethostbynameFunc;
+  decltype(&plat::net::gethostname) gethostnameFunc;
+  decltype(&plat::net::ntohs) ntohsFunc;
+  decltype(&plat::net::htons) htonsFunc;
+  decltype(&plat::net::connect) connectFunc;
+  decltype(&plat::net::socket) socketFunc;
+  decltype(&plat::net::send) sendFunc;
+  decltype(&plat::net::sendto) sendtoFunc;
+  decltype(&plat::net::recvfrom) recvfromFunc;
+  decltype(&plat::net::accept) acceptFunc;
+  decltype(&plat::net::closesocket) closesocketFunc;
+  decltype(&plat::net::shutdown) shutdownFunc;
+  decltype(&plat::net::listen) listenFunc;
+  decltype(&plat::net::bind) bindFunc;
+  decltype(&plat::net::inet_addr) inet_addrFunc;
+  decltype(&plat::net::recv) recvFunc;
 
   plat::win::HMODULE IMM32DLL;
   plat::win::FARPROC ImmGetContextFunc, ImmReleaseContextFunc, ImmGetOpenStatusFunc, ImmGetConversionStatusFunc,

@@ -11,6 +11,7 @@
 #include "media/system/library_lock.h"
 #include "media/system/sysinfo_log.h"
 #include "media/system/winapi.h"
+#include "media/network/network.h"
 #include "media/system/periphery_seam.h"
 #include "media/sound/output.h"
 #include "media/system/sound_seam.h"
@@ -195,7 +196,7 @@ LRESULT MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DROPFILES: onDropFiles(wParam); break;
     case MM_MCINOTIFY: ProcessMusicMciNotify(wParam, lParam); break;
     case WM_USER + 0x6F: case WM_USER + 0x70: SetInputFlagFromMessage(message, wParam == 1); break;
-    case WM_USER + 0x105: return ProcessNetworkMessage(hwnd, wParam, lParam);
+    case WM_USER + 0x105: return ProcessNetworkMessage(hwnd, message, wParam, lParam);
     default: break;
   }
   return defaultResult(hwnd, message, wParam, lParam);

@@ -74,6 +74,16 @@ void track(const MSG& m) {
 
 thread_local MessageQueue* myQueue = nullptr;
 
+constexpr int kMaxSources = 8;
+std::atomic<MessageSource> sources[kMaxSources];
+std::atomic<int> sourceCount{0};
+
+void runSources() {
+  if (sourceCount.load(std::memory_order_acquire) == 0) return;
+  for (auto& s : sources)
+    if (MessageSource step = s.load(std::memory_order_acquire)) step();
+}
+
 }  // namespace
 
 std::mutex& windowLock() {
@@ -146,8 +156,32 @@ void purgeMessages(const Window& w) {
   dropTimers(hwnd);
 }
 
+void AddMessageSource(MessageSource source) {
+  std::lock_guard lock(windowLock());
+  for (auto& s : sources)
+    if (s.load() == source) return;
+  for (auto& s : sources) {
+    if (s.load() == nullptr) {
+      s.store(source, std::memory_order_release);
+      sourceCount.fetch_add(1, std::memory_order_release);
+      return;
+    }
+  }
+}
+
+void RemoveMessageSource(MessageSource source) {
+  std::lock_guard lock(windowLock());
+  for (auto& s : sources) {
+    if (s.load() == source) {
+      s.store(nullptr, std::memory_order_release);
+      sourceCount.fetch_sub(1, std::memory_order_release);
+    }
+  }
+}
+
 BOOL PeekMessageW(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remove) {
   if (Backend* b = backend()) b->pumpEvents();
+  runSources();
   if (liveTimerCount.load(std::memory_order_relaxed) > 0 ||
       frameLimitedWindowCount.load(std::memory_order_relaxed) > 0) {
     std::lock_guard lock(windowLock());

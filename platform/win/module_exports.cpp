@@ -4,6 +4,7 @@
 #include "platform/audio/dsound.h"
 #include "platform/audio/xaudio2.h"
 #include "platform/input/joystick.h"
+#include "platform/net/sockets.h"
 #include "platform/win/clock.h"
 #include "platform/win/com.h"
 #include "platform/win/sysinfo.h"
@@ -62,6 +63,33 @@ const ModuleExport kUser32[] = {
     {nullptr, nullptr},
 };
 
+const ModuleExport kWs2_32[] = {
+    {"WSAStartup", fn(&plat::net::WSAStartup)},
+    {"WSACleanup", fn(&plat::net::WSACleanup)},
+    {"WSAGetLastError", fn(&plat::net::WSAGetLastError)},
+    {"WSAAsyncSelect", fn(&plat::net::WSAAsyncSelect)},
+    {"socket", fn(&plat::net::socket)},
+    {"bind", fn(&plat::net::bind)},
+    {"listen", fn(&plat::net::listen)},
+    {"accept", fn(&plat::net::accept)},
+    {"connect", fn(&plat::net::connect)},
+    {"send", fn(&plat::net::send)},
+    {"recv", fn(&plat::net::recv)},
+    {"sendto", fn(&plat::net::sendto)},
+    {"recvfrom", fn(&plat::net::recvfrom)},
+    {"closesocket", fn(&plat::net::closesocket)},
+    {"shutdown", fn(&plat::net::shutdown)},
+    {"getaddrinfo", fn(&plat::net::getaddrinfo)},
+    {"freeaddrinfo", fn(&plat::net::freeaddrinfo)},
+    {"gethostbyname", fn(&plat::net::gethostbyname)},
+    {"gethostbyaddr", fn(&plat::net::gethostbyaddr)},
+    {"gethostname", fn(&plat::net::gethostname)},
+    {"htons", fn(&plat::net::htons)},
+    {"ntohs", fn(&plat::net::ntohs)},
+    {"inet_addr", fn(&plat::net::inet_addr)},
+    {nullptr, nullptr},
+};
+
 const ModuleExport kNtdll[] = {
     {"RtlGetVersion", fn(&RtlGetVersion)},
     {nullptr, nullptr},
@@ -88,7 +116,7 @@ const ModuleExport kX3DAudio17[] = {
 };
 
 const ModuleExports kModules[] = {
-    {"ws2_32", kNone},
+    {"ws2_32", kWs2_32},
     {"imm32", kNone},
     {"winmm", kWinmm},
     {"kernel32", kKernel32},

@@ -232,6 +232,13 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 int TranslateAcceleratorW(HWND hwnd, HACCEL table, MSG* msg);
 BOOL IsDialogMessageW(HWND dialog, MSG* msg);
 
+// Sibling stand-ins whose events become messages (the socket stand-in) register a step
+// here; PeekMessageW runs every registered step first, on the calling thread. At most
+// eight steps; adding one twice keeps one.
+using MessageSource = void (*)();
+void AddMessageSource(MessageSource source);
+void RemoveMessageSource(MessageSource source);
+
 // Cursor and keys.
 int ShowCursor(BOOL show);
 HCURSOR SetCursor(HCURSOR cursor);

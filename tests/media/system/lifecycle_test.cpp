@@ -73,7 +73,7 @@ TEST_F(LibraryTest, ReachesTheModulesInStartUpAndShutDownOrder) {
   TerminateLibrary();
   EXPECT_EQ(GraphicsSys.started, 0);
   std::vector<std::string> endOrder = {
-      "TerminateNetWork", "TerminateMusicPlayback", "TerminateMovie",
+      "TerminateMusicPlayback", "TerminateMovie",
       "TerminateSoundSystem", "TerminateSoundConvert", "RemoveWindowDecorations", "DeleteAllKeyInput"};
   EXPECT_EQ(only(TakeSeamCalls(), endOrder), endOrder);
 }

@@ -1,0 +1,195 @@
+// Network handles talking to each other in one process over loopback: sending in
+// parts, re-entry, shut-down, a missing socket library and repeated connections.
+#include <cstring>
+
+#include "media/system/winapi.h"
+#include "network_fixture.h"
+
+namespace {
+
+using namespace halvorine_test;
+using namespace ZaDod;
+namespace net = plat::net;
+
+class PairTest : public NetworkTest {
+ protected:
+  // A connected pair: the connecting handle and the accepted one.
+  void pair(int* client, int* server, int ipv6 = 0) {
+    int port = 0;
+    if (!NetworkRecord(Network.ListenHandle)) ASSERT_NE(listenHandle(&port, ipv6), -1);
+    else port = WinAPI.ntohsFunc(record(Network.ListenHandle)->Port);
+    int before = GetLastAcceptedNetworkHandle();
+    *client = ConnectNetwork(ipv6 ? "::1" : "127.0.0.1", port);
+    ASSERT_NE(*client, -1);
+    ASSERT_TRUE(pumpUntil([&] {
+      int last = GetLastAcceptedNetworkHandle();
+      return connected(*client) == 1 && last != -1 && last != before;
+    }));
+    *server = GetLastAcceptedNetworkHandle();
+  }
+
+  void TearDown() override {
+    WinAPI.sendFunc = realSend;
+    WinAPI.recvFunc = realRecv;
+    NetworkTest::TearDown();
+  }
+
+  static inline decltype(WinAPI.sendFunc) realSend = &net::send;
+  static inline decltype(WinAPI.recvFunc) realRecv = &net::recv;
+};
+
+// Sends one byte at a time while `trickle` is on, and nothing while `stalled` is on.
+bool trickle = false, stalled = false;
+int limitedSend(net::SOCKET s, const char* buffer, int length, int flags) {
+  if (stalled) {
+    net::WSASetLastError(net::WSAEWOULDBLOCK);
+    return net::SOCKET_ERROR;
+  }
+  if (trickle) stalled = true;
+  return net::send(s, buffer, trickle ? 1 : length, flags);
+}
+
+TEST_F(PairTest, APartlySentPrefixIsFinishedBeforeTheBody) {
+  int client, server;
+  pair(&client, &server);
+  WinAPI.sendFunc = limitedSend;
+  trickle = true;
+  stalled = false;
+  ASSERT_EQ(SendNetworkMessage(client, "payload", 7), 0);
+  EXPECT_EQ(record(client)->SendPrefixRemain, 3);
+  pumpPasses(20);
+  EXPECT_EQ(GetNetworkMessageSize(server), -1);
+  trickle = stalled = false;
+  WinAPI.sendFunc = realSend;
+  EXPECT_EQ(SendSocket(client), 0);
+  EXPECT_EQ(record(client)->SendPrefixRemain, 0);
+  ASSERT_TRUE(pumpUntil([&] { return GetNetworkMessageSize(server) != -1; }));
+  EXPECT_EQ(take(server), "payload");
+}
+
+// Calls RecvSocket from inside the receive it serves, once.
+int nestedResult = 0, nestedHandle = -1;
+int reenteringRecv(net::SOCKET s, char* buffer, int length, int flags) {
+  if (nestedHandle != -1) {
+    int h = nestedHandle;
+    nestedHandle = -1;
+    nestedResult = RecvSocket(h);
+  }
+  return net::recv(s, buffer, length, flags);
+}
+
+TEST_F(PairTest, EventsAndCallsAreRefusedInsideAReceiveButNothingIsLost) {
+  int client, server;
+  pair(&client, &server);
+  WinAPI.recvFunc = reenteringRecv;
+  nestedHandle = server;
+  ASSERT_EQ(SendNetworkMessage(client, "one", 3), 0);
+  ASSERT_EQ(SendNetworkMessage(client, "two", 3), 0);
+  ASSERT_TRUE(pumpUntil([&] { return record(server)->MessageSizes.DataLength == 8; }));
+  EXPECT_EQ(nestedResult, -1);
+  EXPECT_EQ(take(server), "one");
+  EXPECT_EQ(take(server), "two");
+
+  EXPECT_EQ(ProcessNetworkMessage(Network.Window, plat::win::WM_USER + 0x105, 0x7777, net::FD_READ), 0);
+  EXPECT_TRUE(LogCapture::contains(u"通信エラー No.1"));
+}
+
+TEST_F(PairTest, ManyConnectionsExchangeInterleavedMessagesAndEndCleanly) {
+  std::vector<std::pair<int, int>> pairs;
+  for (int i = 0; i < 6; ++i) {
+    int c, s;
+    pair(&c, &s);
+    pairs.emplace_back(c, s);
+  }
+  for (int round = 0; round < 30; ++round) {
+    for (size_t i = 0; i < pairs.size(); ++i) {
+      std::string a = pattern(static_cast<size_t>(round * 97 % 5000), static_cast<unsigned>(round + i));
+      std::string b = pattern(static_cast<size_t>(round * 31 % 700), static_cast<unsigned>(round * 7 + i));
+      ASSERT_EQ(SendNetworkMessage(pairs[i].first, a.data(), static_cast<uint32_t>(a.size())), 0);
+      ASSERT_EQ(SendNetworkMessage(pairs[i].second, b.data(), static_cast<uint32_t>(b.size())), 0);
+      ASSERT_TRUE(pumpUntil([&] {
+        return GetNetworkMessageSize(pairs[i].second) != -1 && GetNetworkMessageSize(pairs[i].first) != -1;
+      }));
+      EXPECT_EQ(take(pairs[i].second), a);
+      EXPECT_EQ(take(pairs[i].first), b);
+    }
+  }
+  // One side closes; the other is deleted by the pump.
+  for (auto [c, s] : pairs) {
+    EXPECT_EQ(CloseNetworkHandle(c), 0);
+    EXPECT_TRUE(pumpUntil([s] { return gone(s); }));
+  }
+  EXPECT_EQ(networkHandleCount(), 1);  // the listener
+}
+
+TEST_F(PairTest, IPv6LoopbackAndARefusedConnection) {
+  int port = 0;
+  int listener = listenHandle(&port, 1);
+  ASSERT_NE(listener, -1);
+  int client = ConnectNetwork("::1", port);
+  ASSERT_NE(client, -1);
+  ASSERT_TRUE(pumpUntil([&] { return GetLastAcceptedNetworkHandle() != -1 && connected(client) == 1; }));
+  int server = GetLastAcceptedNetworkHandle();
+  EXPECT_EQ(record(server)->AddressV6[15], 1);
+  ASSERT_EQ(SendNetworkMessage(server, "", 0), 0);
+  ASSERT_TRUE(pumpUntil([&] { return GetNetworkMessageSize(client) == 0; }));
+  EXPECT_EQ(ReadNetworkMessage(client, nullptr, 0), 0);
+
+  EXPECT_EQ(CloseNetworkHandle(listener), 0);
+  int refused = ConnectNetwork("127.0.0.1", port);
+  ASSERT_NE(refused, -1);
+  EXPECT_TRUE(pumpUntil([&] { return gone(refused); }));
+  EXPECT_EQ(ConnectNetwork(nullptr, port), -1);
+  EXPECT_EQ(ConnectNetwork("127.0.0.1", 0), -1);
+}
+
+TEST_F(PairTest, ShutDownLogsDeletesEveryHandleAndClosesEverySocket) {
+  TerminateNetWork();
+  const int descriptors = openDescriptorCount();
+  ASSERT_EQ(StartNetwork(), 0);
+  for (int i = 0; i < 3; ++i) {
+    int c, s;
+    pair(&c, &s);
+    ASSERT_EQ(SendNetworkMessage(c, "unread", 6), 0);
+  }
+  pumpPasses(10);
+  capture_.emplace();
+  EXPECT_EQ(TerminateNetWork(), 0);
+  std::u16string log = LogCapture::all();
+  size_t first = log.find(u"ネットワークログ。ネットワーク関連の終了処理を行います [");
+  size_t second = log.find(u"ネットワークログ。ネットワーク関連の終了処理は完了しました[");
+  EXPECT_NE(first, std::u16string::npos);
+  EXPECT_NE(second, std::u16string::npos);
+  EXPECT_LT(first, second);
+  EXPECT_EQ(net::OpenSocketCount(), 0);
+  EXPECT_EQ(openDescriptorCount(), descriptors);
+  EXPECT_EQ(TerminateNetWork(), 0);  // a second time: nothing to do
+  ASSERT_EQ(StartNetwork(), 0);       // for TearDown
+}
+
+TEST_F(PairTest, WithoutTheSocketLibraryEveryOperationReturnsAtOnce) {
+  TerminateNetWork();
+  ReleaseWinAPI();
+  setenv("HALVORINE_MISSING", "ws2_32", 1);
+  EXPECT_EQ(StartNetwork(), -1);
+  unsetenv("HALVORINE_MISSING");
+  char buffer[4];
+  int c = 0, e = 0;
+  EXPECT_EQ(ListenNetwork(30000, 0), -1);
+  EXPECT_EQ(ConnectNetwork("127.0.0.1", 30000), -1);
+  EXPECT_EQ(SendNetworkMessage(0x28010000, "x", 1), -1);
+  EXPECT_EQ(GetNetworkMessageSize(0x28010000), -1);
+  EXPECT_EQ(ReadNetworkMessage(0x28010000, buffer, 4), -1);
+  EXPECT_EQ(GetNetworkHandleState(0x28010000, &c, &e), -1);
+  EXPECT_EQ(CloseNetworkHandle(0x28010000), -1);
+  EXPECT_EQ(RecvSocket(0x28010000), -1);
+  EXPECT_EQ(SendSocket(0x28010000), -1);
+  EXPECT_EQ(AcceptNetWork(), -1);
+  EXPECT_EQ(ProcessNetworkMessage(nullptr, 0x505, 1, 1), -1);
+  EXPECT_EQ(ProcessNetworkEvents(1), 0);
+  EXPECT_EQ(TerminateNetWork(), 0);
+  ReleaseWinAPI();
+  ASSERT_EQ(StartNetwork(), 0);  // the library is back
+}
+
+}  // namespace

@@ -1,0 +1,223 @@
+// Network handles against plain POSIX peers on loopback: accept, framing, sending to a
+// slow reader, and the bad input a peer can send.
+#include <arpa/inet.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <cstring>
+
+#include "network_fixture.h"
+
+namespace {
+
+using namespace halvorine_test;
+using namespace ZaDod;
+
+class PeerTest : public NetworkTest {
+ protected:
+  // A POSIX client accepted by the library: its descriptor (non-blocking) and handle.
+  void accepted(int* fd, int* handle, int receiveBuffer = 0) {
+    int port = 0;
+    ASSERT_NE(listenHandle(&port), -1);
+    *fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (receiveBuffer) setsockopt(*fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(*fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    fcntl(*fd, F_SETFL, fcntl(*fd, F_GETFL) | O_NONBLOCK);
+    ASSERT_TRUE(pumpUntil([] { return GetLastAcceptedNetworkHandle() != -1; }));
+    *handle = GetLastAcceptedNetworkHandle();
+    fds_.push_back(*fd);
+  }
+
+  void TearDown() override {
+    for (int fd : fds_) ::close(fd);
+    NetworkTest::TearDown();
+  }
+
+  // Writes every byte, pumping while the socket is full.
+  static void write(int fd, const std::string& bytes) {
+    size_t at = 0;
+    for (int i = 0; i < 100000 && at < bytes.size(); ++i) {
+      ssize_t n = ::send(fd, bytes.data() + at, bytes.size() - at, MSG_NOSIGNAL);
+      if (n > 0) at += static_cast<size_t>(n);
+      else ProcessNetworkEvents(1);
+    }
+    ASSERT_EQ(at, bytes.size());
+  }
+
+  // Reads `size` bytes, pumping while none are there.
+  static std::string read(int fd, size_t size) {
+    std::string out;
+    char buffer[65536];
+    for (int i = 0; i < 200000 && out.size() < size; ++i) {
+      ssize_t n = ::recv(fd, buffer, std::min(sizeof buffer, size - out.size()), 0);
+      if (n > 0) out.append(buffer, static_cast<size_t>(n));
+      else ProcessNetworkEvents(1);
+    }
+    return out;
+  }
+
+  // True once the peer sees the connection end (end of stream or reset).
+  static bool peerSeesClose(int fd) {
+    return pumpUntil([fd] {
+      char c;
+      ssize_t n = ::recv(fd, &c, 1, 0);
+      return n == 0 || (n < 0 && errno != EAGAIN);
+    });
+  }
+
+  std::vector<int> fds_;
+};
+
+TEST_F(PeerTest, AcceptMakesConnectedHandlesThatRememberThePeer) {
+  int first = -1;
+  for (int round = 0; round < 20; ++round) {
+    int fd, handle;
+    accepted(&fd, &handle);
+    if (round == 0) first = handle;
+    else EXPECT_NE(handle, first);
+    EXPECT_EQ((handle & HANDLE_TYPE_MASK) >> HANDLE_TYPE_SHIFT, HANDLETYPE_NETWORK);
+    EXPECT_EQ(connected(handle), 1);
+    NetworkHandleRecord* r = record(handle);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(std::memcmp(r->AddressV4, "\x7F\0\0\x01", 4), 0);
+    sockaddr_in local{};
+    socklen_t length = sizeof local;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length);
+    EXPECT_EQ(r->Port, local.sin_port);
+    // Closed by the library every other round, by the peer otherwise.
+    if (round % 2) {
+      EXPECT_EQ(CloseNetworkHandle(handle), 0);
+      EXPECT_TRUE(peerSeesClose(fd));
+    } else {
+      ::shutdown(fd, SHUT_RDWR);
+      EXPECT_TRUE(pumpUntil([handle] { return gone(handle); }));
+    }
+    EXPECT_EQ(CloseNetworkHandle(Network.ListenHandle), 0);
+  }
+  EXPECT_EQ(networkHandleCount(), 0);
+}
+
+TEST_F(PeerTest, MessagesArriveWholeAndInOrderHoweverTheyAreCut) {
+  int fd, handle;
+  accepted(&fd, &handle);
+  // Sizes from empty to 1 MiB, sent as one stream in 1000-byte pieces.
+  const size_t sizes[] = {0, 1, 4095, 1u << 20};
+  std::string stream;
+  for (size_t i = 0; i < std::size(sizes); ++i) stream += frame(pattern(sizes[i], static_cast<unsigned>(i)));
+  for (size_t at = 0; at < stream.size(); at += 1000) write(fd, stream.substr(at, 1000));
+  for (size_t i = 0; i < std::size(sizes); ++i) {
+    ASSERT_TRUE(pumpUntil([&] { return GetNetworkMessageSize(handle) != -1; })) << i;
+    EXPECT_EQ(take(handle), pattern(sizes[i], static_cast<unsigned>(i))) << sizes[i];
+  }
+
+  // A prefix split 1 + 3, and a short body cut at every byte: nothing until complete.
+  const std::string message = frame("0123456789");
+  for (size_t cut : {size_t{1}, size_t{2}, size_t{3}, size_t{4}, size_t{5}, size_t{9}, size_t{13}}) {
+    write(fd, message.substr(0, cut));
+    pumpPasses(20);
+    EXPECT_EQ(GetNetworkMessageSize(handle), -1) << cut;
+    write(fd, message.substr(cut));
+    ASSERT_TRUE(pumpUntil([&] { return GetNetworkMessageSize(handle) != -1; })) << cut;
+    EXPECT_EQ(take(handle), "0123456789");
+  }
+  std::string byByte = frame("abc");
+  for (size_t i = 0; i < byByte.size(); ++i) {
+    EXPECT_EQ(GetNetworkMessageSize(handle), -1) << i;
+    write(fd, byByte.substr(i, 1));
+    pumpPasses(5);
+  }
+  EXPECT_TRUE(pumpUntil([&] { return GetNetworkMessageSize(handle) != -1; }));
+  EXPECT_EQ(take(handle), "abc");
+
+  // Two messages in one send come out as two.
+  write(fd, frame("first") + frame("second"));
+  ASSERT_TRUE(pumpUntil([&] { return record(handle)->MessageSizes.DataLength == 8; }));
+  char small[3];
+  EXPECT_EQ(ReadNetworkMessage(handle, small, sizeof small), -1);  // too small: it stays
+  EXPECT_EQ(take(handle), "first");
+  EXPECT_EQ(take(handle), "second");
+  EXPECT_EQ(take(handle), std::nullopt);
+  EXPECT_EQ(record(handle)->RecvCompleteSize, 0u);
+}
+
+TEST_F(PeerTest, ALargeMessageToASlowReaderGoesOutInPartsPrefixFirst) {
+  int fd, handle;
+  accepted(&fd, &handle, 32 * 1024);
+  const std::string body = pattern(4u << 20, 7);
+  ASSERT_EQ(SendNetworkMessage(handle, body.data(), static_cast<uint32_t>(body.size())), 0);
+  ASSERT_EQ(SendNetworkMessage(handle, "tail", 4), 0);
+  pumpPasses(20);
+  EXPECT_GT(record(handle)->SendBuffer.DataLength, 0);  // the peer has not read: still queued
+  EXPECT_EQ(read(fd, 4), std::string("\0\0\x40\0", 4));
+  EXPECT_EQ(read(fd, body.size()) == body, true);
+  EXPECT_EQ(read(fd, 8), frame("tail"));
+  EXPECT_EQ(record(handle)->SendBuffer.DataLength, 0);
+  EXPECT_EQ(record(handle)->SendInMessage, 0);
+  std::string tooLong;
+  EXPECT_EQ(SendNetworkMessage(handle, tooLong.data(), NetworkMessageMax + 1), -1);
+}
+
+TEST_F(PeerTest, OversizedPrefixesPutTheHandleInErrorAndTheConnectionIsClosed) {
+  struct Case {
+    uint32_t prefix;
+    const char16_t* logged;
+  } cases[] = {
+      {0xFFFFFFFFu, u"受信データを保存するリングバッファのリサイズに失敗しました(データサイズ 4294967295 byte)"},
+      {NetworkMessageMax + 1, u"受信データを保存するリングバッファのリサイズに失敗しました(データサイズ 16777217 byte)"},
+  };
+  for (const Case& c : cases) {
+    capture_.emplace();
+    int fd, handle;
+    accepted(&fd, &handle);
+    std::string bytes = {static_cast<char>(c.prefix), static_cast<char>(c.prefix >> 8),
+                         static_cast<char>(c.prefix >> 16), static_cast<char>(c.prefix >> 24)};
+    write(fd, bytes + pattern(3000, 1));
+    ASSERT_TRUE(pumpUntil([&] { return gone(handle); })) << c.prefix;
+    EXPECT_TRUE(LogCapture::contains(c.logged));
+    EXPECT_TRUE(peerSeesClose(fd));
+    EXPECT_EQ(CloseNetworkHandle(Network.ListenHandle), 0);
+  }
+}
+
+TEST_F(PeerTest, AFrameCutShortByTheCloseIsDroppedAfterEarlierMessagesAreRead) {
+  struct Case {
+    const char* name;
+    std::string tail;
+    bool reset;
+  } cases[] = {
+      {"two prefix bytes", std::string("\x10\0", 2), false},
+      {"half a body", std::string("\x64\0\0\0", 4) + pattern(50, 3), false},
+      {"reset after half a body", std::string("\x64\0\0\0", 4) + pattern(50, 3), true},
+  };
+  for (const Case& c : cases) {
+    int fd, handle;
+    accepted(&fd, &handle);
+    write(fd, frame("kept") + c.tail);
+    ASSERT_TRUE(pumpUntil([&] { return GetNetworkMessageSize(handle) == 4; })) << c.name;
+    if (c.reset) {
+      linger hard{1, 0};
+      setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+    }
+    ::close(fd);
+    fds_.pop_back();
+    if (!c.reset) {
+      // Closed by the peer, but the complete message waits to be read.
+      ASSERT_TRUE(pumpUntil([&] { return connected(handle) == 0; })) << c.name;
+      pumpPasses(20);
+      EXPECT_FALSE(gone(handle)) << c.name;
+    }
+    EXPECT_EQ(take(handle), "kept") << c.name;
+    EXPECT_EQ(take(handle), std::nullopt) << c.name;
+    EXPECT_TRUE(pumpUntil([&] { return gone(handle); })) << c.name;
+    EXPECT_EQ(CloseNetworkHandle(Network.ListenHandle), 0);
+  }
+  EXPECT_EQ(networkHandleCount(), 0);
+}
+
+}  // namespace
