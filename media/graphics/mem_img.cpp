@@ -60,7 +60,7 @@ struct ColorDataSet {
     }
 };
 
-MemImgDrawState drawState{0, {0, 0, 0, 0}, 0, 0, 0x00FFFFFF, nullptr};
+MemImgDrawState drawState{0, {0, 0, 0, 0}, 0, 0, 0x00FFFFFF, nullptr, nullptr, 0, 0};
 
 }  // namespace
 
@@ -274,5 +274,11 @@ void SetMemImgBlendMode(int mode, int param) {
 void SetMemImgDrawBright(uint32_t packedRgb) { drawState.bright = packedRgb & 0x00FFFFFF; }
 
 void SetMemImgDrawTarget(MEMIMG* target) { drawState.target = target; }
+
+void SetMemImgBlendGraph(const MEMIMG* blendGraph, int type, int ratio) {
+    drawState.blendGraph = blendGraph;
+    drawState.blendGraphType = type;
+    drawState.blendGraphRatio = ratio;
+}
 
 }  // namespace ZaDod

@@ -1,0 +1,372 @@
+// Internal to the software renderer: the pixel layouts that drawing reads and writes,
+// the per-channel rules of the blend modes, the span kernels built from them, and the
+// per-call draw set-up that picks layout, rule and colour tables before any pixel loop.
+#pragma once
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "media/graphics/mem_img.h"
+
+namespace ZaDod::softpix {
+
+// x * y / 255 truncated, for x and y in 0..255: the product table's value without the
+// 256 KB table (checked against it entry by entry in the tests).
+inline int mul255(int x, int y) {
+    const int t = x * y;
+    return (t + 1 + (t >> 8)) >> 8;
+}
+
+inline int widen5(int v) { return (v << 3) | (v >> 2); }
+inline int widen6(int v) { return (v << 2) | (v >> 4); }
+
+// How a blend mode combines one channel; the pixel kind of the mode (inverted, times
+// four) is folded into the colour tables instead.
+enum class Op : uint8_t { Copy, CopyAlpha, Blend, Add, Sub, Mul, InvDest, WhiteMul, Premul, None };
+constexpr int kOpCount = 9;  // None draws nothing and has no kernel
+
+template <Op op>
+inline int channel(int s, int d, int a) {
+    if constexpr (op == Op::Copy || op == Op::CopyAlpha) {
+        return s;
+    } else if constexpr (op == Op::Blend) {
+        return mul255(s, a) + mul255(d, 255 - a);
+    } else if constexpr (op == Op::Add) {
+        const int v = d + mul255(s, a);
+        return v > 255 ? 255 : v;
+    } else if constexpr (op == Op::Sub) {
+        const int v = d - mul255(s, a);
+        return v < 0 ? 0 : v;
+    } else if constexpr (op == Op::Mul) {
+        return mul255(d, s);
+    } else if constexpr (op == Op::InvDest) {
+        return mul255(s, 255 - d);
+    } else if constexpr (op == Op::WhiteMul) {
+        return mul255(d, mul255(s, a) + 255 - a);
+    } else {  // Premul
+        const int v = s + mul255(d, 255 - a);
+        return v > 255 ? 255 : v;
+    }
+}
+
+// ---- Targets: load widens to 8-bit channels, store narrows by keeping the top bits.
+// The alpha byte is only meaningful in the two layouts that have one.
+
+enum DstKind : int { kDst16, kDst16Alpha, kDst32, kDst32Alpha, kDstKindCount };
+
+struct Dst16 {
+    static constexpr int bytes = 2;
+    static void load(const uint8_t* p, int& r, int& g, int& b, int& a) {
+        uint16_t v;
+        std::memcpy(&v, p, 2);
+        r = widen5(v >> 11);
+        g = widen6((v >> 5) & 63);
+        b = widen5(v & 31);
+        a = 255;
+    }
+    static void store(uint8_t* p, int r, int g, int b, int) {
+        const auto v = static_cast<uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+        std::memcpy(p, &v, 2);
+    }
+};
+
+struct Dst16Alpha {  // 32-bit pixel: R5G6B5 in the low half, alpha in bits 16..23
+    static constexpr int bytes = 4;
+    static void load(const uint8_t* p, int& r, int& g, int& b, int& a) {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        r = widen5((v >> 11) & 31);
+        g = widen6((v >> 5) & 63);
+        b = widen5(v & 31);
+        a = (v >> 16) & 0xFF;
+    }
+    static void store(uint8_t* p, int r, int g, int b, int a) {
+        const uint32_t v = static_cast<uint32_t>(a) << 16 | static_cast<uint32_t>((r >> 3) << 11) |
+                           static_cast<uint32_t>((g >> 2) << 5) | static_cast<uint32_t>(b >> 3);
+        std::memcpy(p, &v, 4);
+    }
+};
+
+struct Dst32 {  // X8R8G8B8: the unused byte is written as 0xFF, as screen colours carry it
+    static constexpr int bytes = 4;
+    static void load(const uint8_t* p, int& r, int& g, int& b, int& a) {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        r = (v >> 16) & 0xFF;
+        g = (v >> 8) & 0xFF;
+        b = v & 0xFF;
+        a = 255;
+    }
+    static void store(uint8_t* p, int r, int g, int b, int) {
+        const uint32_t v = 0xFF000000u | static_cast<uint32_t>(r) << 16 | static_cast<uint32_t>(g) << 8 |
+                           static_cast<uint32_t>(b);
+        std::memcpy(p, &v, 4);
+    }
+};
+
+struct Dst32Alpha {
+    static constexpr int bytes = 4;
+    static void load(const uint8_t* p, int& r, int& g, int& b, int& a) {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        r = (v >> 16) & 0xFF;
+        g = (v >> 8) & 0xFF;
+        b = v & 0xFF;
+        a = v >> 24;
+    }
+    static void store(uint8_t* p, int r, int g, int b, int a) {
+        const uint32_t v = static_cast<uint32_t>(a) << 24 | static_cast<uint32_t>(r) << 16 |
+                           static_cast<uint32_t>(g) << 8 | static_cast<uint32_t>(b);
+        std::memcpy(p, &v, 4);
+    }
+};
+
+// One pixel of colour (r, g, b) with raw alpha sa and effective alpha a onto d.
+template <class D, Op op>
+inline void put(uint8_t* d, int r, int g, int b, int sa, int a) {
+    if constexpr (op == Op::Copy) {
+        D::store(d, r, g, b, sa);
+    } else if constexpr (op == Op::CopyAlpha) {
+        D::store(d, r, g, b, a);
+    } else {
+        int dr, dg, db, da;
+        D::load(d, dr, dg, db, da);
+        D::store(d, channel<op>(r, dr, a), channel<op>(g, dg, a), channel<op>(b, db, a), da);
+    }
+}
+
+// ---- Sources of graph draws. fetch returns false for a pixel that a transparent draw
+// skips (alpha 0, or the colour key).
+
+enum SrcKind : int { kSrc16, kSrc16Key, kSrc16Opaque, kSrc16Alpha, kSrc32, kSrc32Key, kSrc32Alpha, kSrcKindCount };
+
+struct Src16 {
+    static constexpr int bytes = 2;
+    static bool fetch(const uint8_t* p, uint32_t, int& r, int& g, int& b, int& a) {
+        uint16_t v;
+        std::memcpy(&v, p, 2);
+        r = widen5(v >> 11), g = widen6((v >> 5) & 63), b = widen5(v & 31), a = 255;
+        return true;
+    }
+};
+struct Src16Key {
+    static constexpr int bytes = 2;
+    static bool fetch(const uint8_t* p, uint32_t key, int& r, int& g, int& b, int& a) {
+        uint16_t v;
+        std::memcpy(&v, p, 2);
+        if (v == static_cast<uint16_t>(key)) return false;
+        r = widen5(v >> 11), g = widen6((v >> 5) & 63), b = widen5(v & 31), a = 255;
+        return true;
+    }
+};
+struct Src16Opaque {  // 16-bit colour with alpha, drawn without transparency
+    static constexpr int bytes = 4;
+    static bool fetch(const uint8_t* p, uint32_t, int& r, int& g, int& b, int& a) {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        r = widen5((v >> 11) & 31), g = widen6((v >> 5) & 63), b = widen5(v & 31), a = 255;
+        return true;
+    }
+};
+struct Src16Alpha {
+    static constexpr int bytes = 4;
+    static bool fetch(const uint8_t* p, uint32_t, int& r, int& g, int& b, int& a) {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        a = (v >> 16) & 0xFF;
+        if (a == 0) return false;
+        r = widen5((v >> 11) & 31), g = widen6((v >> 5) & 63), b = widen5(v & 31);
+        return true;
+    }
+};
+struct Src32 {
+    static constexpr int bytes = 4;
+    static bool fetch(const uint8_t* p, uint32_t, int& r, int& g, int& b, int& a) {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        r = (v >> 16) & 0xFF, g = (v >> 8) & 0xFF, b = v & 0xFF, a = 255;
+        return true;
+    }
+};
+struct Src32Key {
+    static constexpr int bytes = 4;
+    static bool fetch(const uint8_t* p, uint32_t key, int& r, int& g, int& b, int& a) {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        if (v == key) return false;
+        r = (v >> 16) & 0xFF, g = (v >> 8) & 0xFF, b = v & 0xFF, a = 255;
+        return true;
+    }
+};
+struct Src32Alpha {
+    static constexpr int bytes = 4;
+    static bool fetch(const uint8_t* p, uint32_t, int& r, int& g, int& b, int& a) {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        a = v >> 24;
+        if (a == 0) return false;
+        r = (v >> 16) & 0xFF, g = (v >> 8) & 0xFF, b = v & 0xFF;
+        return true;
+    }
+};
+
+// What every kernel of one draw reads: colour tables (bright colour and pixel kind
+// folded in), the product row of the blend parameter, and the colour key.
+struct SpanContext {
+    const uint8_t* lutR;
+    const uint8_t* lutG;
+    const uint8_t* lutB;
+    const int32_t* alphaRow;
+    uint32_t key;
+};
+
+using GraphSpanFn = void (*)(uint8_t* dest, const uint8_t* src, int count, const SpanContext& c);
+// A shape span: every pixel gets the same colour (already through the tables).
+struct SolidColor {
+    int r, g, b, sa, a;
+};
+using SolidSpanFn = void (*)(uint8_t* dest, int count, const SolidColor& c);
+
+template <class S, class D, Op op>
+void graphSpan(uint8_t* dest, const uint8_t* src, int count, const SpanContext& c) {
+    const uint8_t* lr = c.lutR;
+    const uint8_t* lg = c.lutG;
+    const uint8_t* lb = c.lutB;
+    const int32_t* ar = c.alphaRow;
+    const uint32_t key = c.key;
+    for (int i = 0; i < count; ++i, dest += D::bytes, src += S::bytes) {
+        int r, g, b, sa;
+        if (!S::fetch(src, key, r, g, b, sa)) continue;
+        put<D, op>(dest, lr[r], lg[g], lb[b], sa, ar[sa]);
+    }
+}
+
+template <class D, Op op>
+void solidSpan(uint8_t* dest, int count, const SolidColor& c) {
+    const int r = c.r, g = c.g, b = c.b, sa = c.sa, a = c.a;
+    if constexpr (op == Op::Copy || op == Op::CopyAlpha) {
+        uint8_t pixel[4];
+        D::store(pixel, r, g, b, op == Op::Copy ? sa : a);
+        if constexpr (D::bytes == 2) {
+            uint16_t v;
+            std::memcpy(&v, pixel, 2);
+            auto* p = reinterpret_cast<uint16_t*>(dest);
+            for (int i = 0; i < count; ++i) p[i] = v;
+        } else {
+            uint32_t v;
+            std::memcpy(&v, pixel, 4);
+            auto* p = reinterpret_cast<uint32_t*>(dest);
+            for (int i = 0; i < count; ++i) p[i] = v;
+        }
+    } else {
+        for (int i = 0; i < count; ++i, dest += D::bytes) put<D, op>(dest, r, g, b, sa, a);
+    }
+}
+
+// Kernel tables, one entry per layout and rule (null for Op::None).
+GraphSpanFn PickGraphSpan(int srcKind, int dstKind, Op op);
+SolidSpanFn PickSolidSpan(int dstKind, Op op);
+
+// ---- Per-call set-up.
+
+struct DrawSetup {
+    MEMIMG* target;
+    ImageRect clip;  // draw area cut to the target; never empty once set up
+    int dstKind;
+    int dstBytes;
+    Op op;
+    int param;         // blend parameter 0..255 (255 where the mode ignores it)
+    bool plainColor;   // white bright and plain pixel kind: the colour tables are identities
+    uint8_t kind;      // pixel kind of the mode: 0 plain, 1 inverted, 2 times four
+    uint8_t lut[3][256];  // graph draws only
+};
+
+// Target, clip and rule of a shape draw; false when nothing can be drawn.
+bool SetupShapeDraw(DrawSetup* setup);
+// Same for a graph draw of src. graphAlpha: the source has an alpha channel and the
+// draw is transparent; blendGraph: a blend graph takes part.
+bool SetupGraphDraw(DrawSetup* setup, const MEMIMG* src, int transFlag, bool blendGraph);
+// The screen-format colour of a shape as the target's 8-bit channels through the tables.
+SolidColor ShapeColor(const DrawSetup& setup, uint32_t color);
+// The source layout of src for a draw with transFlag; -1 when it is not drawable directly
+// (palette and channel images take the staged path).
+int SourceKind(const MEMIMG* src, int transFlag);
+uint32_t SourceKey(const MEMIMG* src);
+SpanContext MakeSpanContext(const DrawSetup& setup, uint32_t key);
+
+inline uint8_t* PixelAt(const MEMIMG* img, int x, int y, int bytes) {
+    return img->pixels + static_cast<std::ptrdiff_t>(y) * img->base->pitch + static_cast<std::ptrdiff_t>(x) * bytes;
+}
+
+// A whole number held in a double, cut to [low, high] (finite values only).
+inline int ClampToInt(double v, int low, int high) {
+    return v <= low ? low : v >= high ? high : static_cast<int>(v);
+}
+
+// ---- Triangle coverage: pixel centres at (x + 0.5, y + 0.5), the top-left rule (left
+// and top edges in, right and bottom edges out), so triangles sharing an edge cover
+// each pixel of it once. span(y, x1, x2) receives [x1, x2) of row y, cut to clip.
+// v holds x, y pairs.
+template <class SpanFn>
+void RasterTriangle(const double v[6], const ImageRect& clip, SpanFn&& span) {
+    double ymin = v[1], ymax = v[1];
+    for (int i = 1; i < 3; ++i) {
+        ymin = v[2 * i + 1] < ymin ? v[2 * i + 1] : ymin;
+        ymax = v[2 * i + 1] > ymax ? v[2 * i + 1] : ymax;
+    }
+    const double top = std::ceil(ymin - 0.5), bottom = std::ceil(ymax - 0.5);
+    const int y0 = ClampToInt(top, clip.top, clip.bottom);
+    const int y1 = ClampToInt(bottom, clip.top, clip.bottom);
+    // Each edge from its upper to its lower end, so that both triangles of a shared
+    // edge compute the same crossing.
+    struct Edge {
+        double xa, ya, xb, yb;
+    } edges[3];
+    int edgeCount = 0;
+    for (int i = 0; i < 3; ++i) {
+        const double* a = v + 2 * i;
+        const double* b = v + 2 * ((i + 1) % 3);
+        if (a[1] == b[1]) continue;
+        edges[edgeCount++] = a[1] < b[1] ? Edge{a[0], a[1], b[0], b[1]} : Edge{b[0], b[1], a[0], a[1]};
+    }
+    for (int y = y0; y < y1; ++y) {
+        const double yc = y + 0.5;
+        double xs[3];
+        int n = 0;
+        for (int i = 0; i < edgeCount; ++i) {
+            const Edge& e = edges[i];
+            if (yc < e.ya || yc >= e.yb) continue;
+            xs[n++] = e.xa + (yc - e.ya) * (e.xb - e.xa) / (e.yb - e.ya);
+        }
+        if (n < 2) continue;
+        double xl = xs[0] < xs[1] ? xs[0] : xs[1];
+        double xr = xs[0] < xs[1] ? xs[1] : xs[0];
+        const double left = std::ceil(xl - 0.5), right = std::ceil(xr - 0.5);
+        const int x0 = ClampToInt(left, clip.left, clip.right);
+        const int x1 = ClampToInt(right, clip.left, clip.right);
+        if (x0 < x1) span(y, x0, x1);
+    }
+}
+
+// ---- Staged path: texels gathered by coordinates into A8R8G8B8 (alpha 0 where a
+// transparent draw skips), the blend graph applied, then drawn by the Src32Alpha kernel.
+
+constexpr int kStageChunk = 256;
+
+struct StageSource {
+    const MEMIMG* src;
+    int transFlag;
+    const MEMIMG* blendGraph;  // null for none
+    int blendType, blendRatio;
+};
+
+// Gathers count texels at (tx[i], ty[i]) (inside src) into out.
+void StageTexels(const StageSource& s, const int32_t* tx, const int32_t* ty, int count, uint32_t* out);
+// The source of a graph draw with the draw state's blend graph.
+StageSource MakeStageSource(const MEMIMG* src, int transFlag);
+// Draws the texels at (tx[i], ty[i]) onto count pixels from dest.
+void DrawStaged(const DrawSetup& setup, const StageSource& source, const int32_t* tx, const int32_t* ty, int count,
+                uint8_t* dest);
+
+}  // namespace ZaDod::softpix
