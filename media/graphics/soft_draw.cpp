@@ -71,37 +71,36 @@ void keepFirstSpan(void* context, int y, int left, int right) {
     row[4] = kSpanOuterLeft | kSpanOuterRight;
 }
 
-// Outline points drawn once each: a bitmap over the shape's box in draw work buffer 1.
-struct PointSet {
-    ImageRect box;
-    uint8_t* bits;
-    unsigned int color;
+// Outline points drawn once each: the walk's points collected in draw work buffer 1,
+// then sorted, so that a point the walk gives twice is blended once.
+struct PointList {
+    uint64_t* points = nullptr;
+    size_t count = 0, capacity = 0;
+    bool failed = false;
 };
 
-void drawPointOnce(void* context, int x, int y) {
-    auto* set = static_cast<PointSet*>(context);
-    const size_t index = static_cast<size_t>(y - set->box.top) * static_cast<size_t>(set->box.right - set->box.left) +
-                         static_cast<size_t>(x - set->box.left);
-    uint8_t& byte = set->bits[index >> 3];
-    const auto bit = static_cast<uint8_t>(1u << (index & 7));
-    if (byte & bit) return;
-    byte |= bit;
-    DrawPixelMemImg(x, y, set->color);
+void collectPoint(void* context, int x, int y) {
+    auto* list = static_cast<PointList*>(context);
+    if (list->failed) return;
+    if (list->count == list->capacity) {
+        const size_t grown = std::max<size_t>(256, list->capacity * 2);
+        if (ReserveDrawWorkBuffer(1, grown * sizeof(uint64_t)) != 0) {
+            list->failed = true;
+            return;
+        }
+        list->points = static_cast<uint64_t*>(GetDrawWorkBuffer(1));
+        list->capacity = grown;
+    }
+    list->points[list->count++] = static_cast<uint64_t>(static_cast<uint32_t>(y)) << 32 | static_cast<uint32_t>(x);
 }
 
-bool preparePoints(const ImageRect& area, int64_t cx, int64_t cy, int64_t rx, int64_t ry, PointSet* set) {
-    set->box = ImageRect{static_cast<int32_t>(std::max<int64_t>(area.left, cx - rx)),
-                         static_cast<int32_t>(std::max<int64_t>(area.top, cy - ry)),
-                         static_cast<int32_t>(std::min<int64_t>(area.right, cx + rx + 1)),
-                         static_cast<int32_t>(std::min<int64_t>(area.bottom, cy + ry + 1))};
-    if (set->box.right <= set->box.left || set->box.bottom <= set->box.top) return true;
-    const size_t bytes =
-        (static_cast<size_t>(set->box.right - set->box.left) * static_cast<size_t>(set->box.bottom - set->box.top) +
-         7) / 8;
-    if (ReserveDrawWorkBuffer(1, bytes) != 0) return false;
-    set->bits = static_cast<uint8_t*>(GetDrawWorkBuffer(1));
-    std::memset(set->bits, 0, bytes);
-    return true;
+int drawPoints(PointList& list, unsigned int color) {
+    if (list.failed) return -1;
+    std::sort(list.points, list.points + list.count);
+    const uint64_t* end = std::unique(list.points, list.points + list.count);
+    for (const uint64_t* p = list.points; p != end; ++p)
+        DrawPixelMemImg(static_cast<int32_t>(static_cast<uint32_t>(*p)), static_cast<int32_t>(*p >> 32), color);
+    return 0;
 }
 
 // Clamp of a radius for the row range; the walks refuse larger ones themselves.
@@ -145,18 +144,16 @@ int SoftDrawCircle(int x, int y, int radius, unsigned int color, int fillFlag) {
         drawSpanRows(table, first, last, color);
         return 0;
     }
-    PointSet set{};
-    set.color = color;
-    if (!preparePoints(area, x, y, reach(radius), reach(radius), &set)) return -1;
-    if (set.bits != nullptr) WalkCircleOutline(area, x, y, radius, drawPointOnce, &set);
-    return 0;
+    PointList list;
+    WalkCircleOutline(area, x, y, radius, collectPoint, &list);
+    return drawPoints(list, color);
 }
 
 int SoftDrawOval(int x, int y, int radiusX, int radiusY, unsigned int color, int fillFlag) {
     ImageRect area;
     if (!softArea(&area)) return 0;
-    int64_t first, last;
-    shapeRows(area, y, reach(radiusY), &first, &last);
+    // The ellipse walk may step a row past its vertical radius: take every row.
+    const int64_t first = area.top, last = area.bottom;
     int16_t* table = spanTable(area, first, last);
     if (table == nullptr) return -1;
     if (fillFlag) {
@@ -164,11 +161,9 @@ int SoftDrawOval(int x, int y, int radiusX, int radiusY, unsigned int color, int
         drawSpanRows(table, first, last, color);
         return 0;
     }
-    PointSet set{};
-    set.color = color;
-    if (!preparePoints(area, x, y, reach(radiusX), reach(radiusY), &set)) return -1;
-    if (set.bits != nullptr) WalkOvalOutline(area, x, y, radiusX, radiusY, drawPointOnce, &set);
-    return 0;
+    PointList list;
+    WalkOvalOutline(area, x, y, radiusX, radiusY, collectPoint, &list);
+    return drawPoints(list, color);
 }
 
 int SoftDrawThickCircle(int x, int y, int radius, unsigned int color, int thickness) {
