@@ -143,8 +143,13 @@ void DrawMemImg(const MEMIMG* src, int x, int y, int transFlag) {
     const std::ptrdiff_t srcPitch = base->pitch;
     const uint8_t* srcRow = PixelAt(src, sx0, sy0, srcBytes);
     const SpanContext ctx = MakeSpanContext(s, SourceKey(src));
-    const GraphSpanFn fn = PickGraphSpan(kind, s.dstKind, s.op);
-    const GraphSpanFn opaqueFn = PickGraphSpan(opaqueKind(kind), s.dstKind, s.op);
+    GraphSpanFn fn = PickGraphSpan(kind, s.dstKind, s.op);
+    GraphSpanFn opaqueFn = PickGraphSpan(opaqueKind(kind), s.dstKind, s.op);
+    if (s.plainColor && s.op == Op::Blend && s.dstKind == kDst32) {
+        if (kind == kSrc32Alpha) fn = blendSpan32<true>;
+        if (kind == kSrc32) fn = blendSpan32<false>;
+        if (kind == kSrc32 || kind == kSrc32Key || kind == kSrc32Alpha) opaqueFn = blendSpan32<false>;
+    }
     const CopyFn copy = pickCopy(s, kind);
 
     if (!transFlag || !base->runTableValid || base->runTable == nullptr) {

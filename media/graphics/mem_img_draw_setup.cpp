@@ -53,23 +53,34 @@ int dstKindOf(const MEMIMG* img) {
     }
 }
 
-// Fills the colour tables: bright colour times the channel, with the pixel kind applied
-// before the bright colour (graph texels) or after it (shape colours).
-void fillTables(DrawSetup* s, Kind kind, bool kindFirst) {
+// The colour tables: bright colour times the channel, with the pixel kind applied
+// before the bright colour (graph texels). Kept per thread for the last bright colour
+// and kind, since most draws repeat them.
+void fillTables(DrawSetup* s, Kind kind) {
+    struct Cache {
+        bool valid = false;
+        uint32_t bright = 0;
+        Kind kind = Kind::Plain;
+        uint8_t lut[3][256];
+    };
+    thread_local Cache cache;
     const uint32_t bright = GetMemImgDrawState().bright;
+    s->plainColor = kind == Kind::Plain && bright == 0x00FFFFFF;
+    s->lut = cache.lut;
+    if (cache.valid && cache.bright == bright && cache.kind == kind) return;
     const int b[3] = {static_cast<int>((bright >> 16) & 0xFF), static_cast<int>((bright >> 8) & 0xFF),
                       static_cast<int>(bright & 0xFF)};
-    s->plainColor = kind == Kind::Plain && bright == 0x00FFFFFF;
     for (int ch = 0; ch < 3; ++ch) {
         for (int c = 0; c < 256; ++c) {
-            int v = c;
-            if (kindFirst && kind == Kind::Invert) v = 255 - v;
+            int v = kind == Kind::Invert ? 255 - c : c;
             v = mul255(v, b[ch]);
-            if (!kindFirst && kind == Kind::Invert) v = 255 - v;
             if (kind == Kind::Times4) v = std::min(255, v * 4);
-            s->lut[ch][c] = static_cast<uint8_t>(v);
+            cache.lut[ch][c] = static_cast<uint8_t>(v);
         }
     }
+    cache.valid = true;
+    cache.bright = bright;
+    cache.kind = kind;
 }
 
 bool setupTarget(DrawSetup* s) {
@@ -122,7 +133,7 @@ bool SetupGraphDraw(DrawSetup* s, const MEMIMG* src, int transFlag, bool blendGr
     }
     if (s->op == Op::None) return false;
     s->kind = static_cast<uint8_t>(row.kind);
-    fillTables(s, row.kind, true);
+    fillTables(s, row.kind);
     return true;
 }
 

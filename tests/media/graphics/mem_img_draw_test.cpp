@@ -34,6 +34,18 @@ TEST(MemImgPixel, ProductMatchesTheTable) {
         for (int b = 0; b < 256; ++b) ASSERT_EQ(softpix::mul255(a, b), MemImgProductTable[a][b]) << a << "*" << b;
 }
 
+TEST(MemImgPixel, PackedBlendMatchesTheChannelRule) {
+    std::mt19937 rng(3);
+    for (int i = 0; i < 200000; ++i) {
+        const uint32_t s = rng(), d = rng(), a = rng() % 256;
+        const uint32_t out = softpix::blendPixel32(s, d, a);
+        for (int shift = 0; shift < 24; shift += 8) {
+            const int expected = softpix::channel<softpix::Op::Blend>((s >> shift) & 0xFF, (d >> shift) & 0xFF, int(a));
+            ASSERT_EQ(int((out >> shift) & 0xFF), expected) << std::hex << s << " " << d << " " << a;
+        }
+    }
+}
+
 TEST_F(MemImgDraw, EveryBlendModeOnThirtyTwoBits) {
     struct Case {
         int mode, param;
