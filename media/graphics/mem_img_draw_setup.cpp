@@ -96,6 +96,9 @@ bool setupTarget(DrawSetup* s) {
     ClipRect(&clip, &whole);
     if (clip.right <= clip.left || clip.bottom <= clip.top) return false;
     s->clip = clip;
+    // The draw changes pixels: the run table and premultiplied copy no longer describe them.
+    target->base->runTableValid = 0;
+    target->base->premultipliedValid = 0;
     return true;
 }
 

@@ -150,6 +150,18 @@ TEST_F(MemImgDraw, TransparencyOfGraphs) {
             EXPECT_TRUE(t.guardIntact());
         }
     }
+    // Drawing into a graph makes its run table stale: the next draw of it reads pixels.
+    Picture canvas(3, 1, kMemImgX8R8G8B8, 1, pixels, 0, true);
+    SetMemImgDrawTarget(&canvas.img);
+    const ImageRect all{0, 0, 3, 1};
+    SetMemImgDrawArea(&all);
+    DrawPixelMemImg(0, 0, rgb(7, 8, 9));
+    EXPECT_EQ(canvas.img.base->runTableValid, 0);
+    Target t(3, 1, kMemImgX8R8G8B8);
+    t.use();
+    DrawMemImg(&canvas.img, 0, 0, 1);
+    EXPECT_EQ(t.at(0, 0), rgb(7, 8, 9));
+
     // A colour-keyed graph without alpha skips its key colour only when transparent.
     for (bool runTable : {true, false}) {
         Picture keyed(2, 1, kMemImgX8R8G8B8, 0, {0xFFFF00FFu, 0xFF102030u}, 0xFFFF00FFu, runTable);
