@@ -174,7 +174,10 @@ int SourceKind(const MEMIMG* src, int transFlag) {
     }
 }
 
-uint32_t SourceKey(const MEMIMG* src) { return src->base->transColor; }
+uint32_t SourceKey(const MEMIMG* src) {
+    const MemImgBase* base = src->base;
+    return base->colorType == kMemImgR5G6B5 && !base->useAlpha ? base->transColor & 0xFFFFu : base->transColor;
+}
 
 SpanContext MakeSpanContext(const DrawSetup& s, uint32_t key) {
     return SpanContext{s.lut[0], s.lut[1], s.lut[2], MemImgProductTable[s.param], key};
@@ -182,85 +185,66 @@ SpanContext MakeSpanContext(const DrawSetup& s, uint32_t key) {
 
 namespace {
 
-// The blend graph's value at a texel (its edge beyond its size): the byte of an 8-bit
-// blend image, else the blue channel; colour graphs also give their colour.
-inline int blendValue(const MEMIMG* bg, int x, int y, int& r, int& g, int& b) {
-    x = std::clamp(x, 0, bg->width - 1);
-    y = std::clamp(y, 0, bg->height - 1);
-    const MemImgBase* base = bg->base;
-    const uint8_t* row = bg->pixels + static_cast<std::ptrdiff_t>(y) * base->pitch;
+// Colour of a palette entry, in the image's layout.
+inline void paletteColor(const MemImgBase* base, uint8_t index, int& r, int& g, int& b) {
+    if (base->colorType == kMemImgX8R8G8B8)
+        split888(loadPixel(base->palette + index * 4, 4), r, g, b);
+    else
+        split565(loadPixel(base->palette + index * 2, 2), r, g, b);
+}
+
+// Colour and alpha of pixel x of a row; clear is set for the transparent colour.
+// Channel images read as grey.
+inline void readPixel(const MemImgBase* base, const uint8_t* row, int x, int& r, int& g, int& b, int& a,
+                      bool& clear) {
+    a = 255;
+    clear = false;
     if (base->usePalette) {
         const uint8_t index = row[x];
-        if (base->colorType == kMemImgX8R8G8B8) {
-            uint32_t v;
-            std::memcpy(&v, base->palette + index * 4, 4);
-            r = (v >> 16) & 0xFF, g = (v >> 8) & 0xFF, b = v & 0xFF;
-        } else {
-            uint16_t v;
-            std::memcpy(&v, base->palette + index * 2, 2);
-            r = widen5(v >> 11), g = widen6((v >> 5) & 63), b = widen5(v & 31);
-        }
-        return b;
+        clear = index == static_cast<uint8_t>(base->transColor);
+        paletteColor(base, index, r, g, b);
+        return;
     }
     switch (base->colorType) {
         case kMemImgR5G6B5: {
-            uint16_t v;
-            std::memcpy(&v, row + x * MemImgPixelBytes(base), 2);
-            r = widen5(v >> 11), g = widen6((v >> 5) & 63), b = widen5(v & 31);
-            return b;
+            const uint32_t v = loadPixel(row + x * MemImgPixelBytes(base), base->useAlpha ? 4 : 2);
+            split565(v, r, g, b);
+            if (base->useAlpha)
+                a = (v >> 16) & 0xFF;
+            else
+                clear = (v & 0xFFFF) == (base->transColor & 0xFFFF);
+            return;
         }
         case kMemImgX8R8G8B8: {
-            uint32_t v;
-            std::memcpy(&v, row + x * 4, 4);
-            r = (v >> 16) & 0xFF, g = (v >> 8) & 0xFF, b = v & 0xFF;
-            return b;
+            const uint32_t v = loadPixel(row + x * 4, 4);
+            split888(v, r, g, b);
+            if (base->useAlpha)
+                a = static_cast<int>(v >> 24);
+            else
+                clear = v == base->transColor;
+            return;
         }
-        case kMemImgChannel8: r = g = b = row[x]; return r;
-        default: {
-            uint16_t v;
-            std::memcpy(&v, row + x * 2, 2);
-            r = g = b = v >> 8;
-            return r;
-        }
+        case kMemImgChannel8: r = g = b = row[x]; return;
+        default: r = g = b = row[x * 2 + 1]; return;
     }
+}
+
+// The blend graph's value at a texel (its edge texel beyond its size): the byte of an
+// 8-bit blend image, else the blue channel; colour graphs also give their colour.
+inline int blendValue(const MEMIMG* bg, int x, int y, int& r, int& g, int& b) {
+    x = std::clamp(x, 0, bg->width - 1);
+    y = std::clamp(y, 0, bg->height - 1);
+    int a;
+    bool clear;
+    readPixel(bg->base, bg->pixels + static_cast<std::ptrdiff_t>(y) * bg->base->pitch, x, r, g, b, a, clear);
+    return b;
 }
 
 // One texel as A8R8G8B8, alpha 0 where a transparent draw skips it.
 inline uint32_t texel(const MemImgBase* base, const uint8_t* row, int x, int transFlag) {
-    int r, g, b, a = 255;
-    bool clear = false;
-    if (base->usePalette) {
-        const uint8_t index = row[x];
-        clear = index == static_cast<uint8_t>(base->transColor);
-        if (base->colorType == kMemImgX8R8G8B8) {
-            uint32_t v;
-            std::memcpy(&v, base->palette + index * 4, 4);
-            r = (v >> 16) & 0xFF, g = (v >> 8) & 0xFF, b = v & 0xFF;
-        } else {
-            uint16_t v;
-            std::memcpy(&v, base->palette + index * 2, 2);
-            r = widen5(v >> 11), g = widen6((v >> 5) & 63), b = widen5(v & 31);
-        }
-    } else if (base->colorType == kMemImgR5G6B5) {
-        uint32_t v = 0;
-        std::memcpy(&v, row + x * MemImgPixelBytes(base), base->useAlpha ? 4 : 2);
-        r = widen5((v >> 11) & 31), g = widen6((v >> 5) & 63), b = widen5(v & 31);
-        if (base->useAlpha)
-            a = (v >> 16) & 0xFF;
-        else
-            clear = (v & 0xFFFF) == (base->transColor & 0xFFFF);
-    } else if (base->colorType == kMemImgX8R8G8B8) {
-        uint32_t v;
-        std::memcpy(&v, row + x * 4, 4);
-        r = (v >> 16) & 0xFF, g = (v >> 8) & 0xFF, b = v & 0xFF;
-        if (base->useAlpha)
-            a = v >> 24;
-        else
-            clear = v == base->transColor;
-    } else {
-        // A channel image drawn as a picture: grey.
-        r = g = b = base->colorType == kMemImgChannel8 ? row[x] : row[x * 2 + 1];
-    }
+    int r, g, b, a;
+    bool clear;
+    readPixel(base, row, x, r, g, b, a, clear);
     if (!transFlag) {
         a = 255;
     } else if (clear) {

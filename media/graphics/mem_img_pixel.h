@@ -66,77 +66,65 @@ inline int channel(int s, int d, int a) {
     }
 }
 
-// ---- Targets: load widens to 8-bit channels, store narrows by keeping the top bits.
-// The alpha byte is only meaningful in the two layouts that have one.
+// ---- Pixel layouts: R5G6B5 or X8R8G8B8 colour in 2 or 4 bytes, alpha (if any) in
+// bits 16..23 (16-bit colour) or 24..31. load widens to 8-bit channels, store narrows by
+// keeping the top bits.
+
+inline uint32_t loadPixel(const uint8_t* p, int bytes) {
+    uint32_t v = 0;
+    std::memcpy(&v, p, static_cast<size_t>(bytes));
+    return v;
+}
+
+inline void split565(uint32_t v, int& r, int& g, int& b) {
+    r = widen5(static_cast<int>((v >> 11) & 31));
+    g = widen6(static_cast<int>((v >> 5) & 63));
+    b = widen5(static_cast<int>(v & 31));
+}
+
+inline void split888(uint32_t v, int& r, int& g, int& b) {
+    r = static_cast<int>((v >> 16) & 0xFF);
+    g = static_cast<int>((v >> 8) & 0xFF);
+    b = static_cast<int>(v & 0xFF);
+}
+
+template <int Bytes, bool Wide, int AlphaShift>
+struct PixelLayout {
+    static constexpr int bytes = Bytes;
+    static void split(uint32_t v, int& r, int& g, int& b) {
+        if constexpr (Wide)
+            split888(v, r, g, b);
+        else
+            split565(v, r, g, b);
+    }
+    static int alpha(uint32_t v) { return AlphaShift < 0 ? 255 : static_cast<int>((v >> (AlphaShift & 31)) & 0xFF); }
+};
 
 enum DstKind : int { kDst16, kDst16Alpha, kDst32, kDst32Alpha, kDstKindCount };
 
-struct Dst16 {
-    static constexpr int bytes = 2;
+// A target layout. A 32-bit target without alpha gets 0xFF in its unused byte, as
+// screen colours carry it.
+template <int Bytes, bool Wide, int AlphaShift>
+struct Dst : PixelLayout<Bytes, Wide, AlphaShift> {
     static void load(const uint8_t* p, int& r, int& g, int& b, int& a) {
-        uint16_t v;
-        std::memcpy(&v, p, 2);
-        r = widen5(v >> 11);
-        g = widen6((v >> 5) & 63);
-        b = widen5(v & 31);
-        a = 255;
-    }
-    static void store(uint8_t* p, int r, int g, int b, int) {
-        const auto v = static_cast<uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
-        std::memcpy(p, &v, 2);
-    }
-};
-
-struct Dst16Alpha {  // 32-bit pixel: R5G6B5 in the low half, alpha in bits 16..23
-    static constexpr int bytes = 4;
-    static void load(const uint8_t* p, int& r, int& g, int& b, int& a) {
-        uint32_t v;
-        std::memcpy(&v, p, 4);
-        r = widen5((v >> 11) & 31);
-        g = widen6((v >> 5) & 63);
-        b = widen5(v & 31);
-        a = (v >> 16) & 0xFF;
+        const uint32_t v = loadPixel(p, Bytes);
+        Dst::split(v, r, g, b);
+        a = Dst::alpha(v);
     }
     static void store(uint8_t* p, int r, int g, int b, int a) {
-        const uint32_t v = static_cast<uint32_t>(a) << 16 | static_cast<uint32_t>((r >> 3) << 11) |
-                           static_cast<uint32_t>((g >> 2) << 5) | static_cast<uint32_t>(b >> 3);
-        std::memcpy(p, &v, 4);
+        uint32_t v = Wide ? static_cast<uint32_t>(r << 16 | g << 8 | b)
+                          : static_cast<uint32_t>((r >> 3) << 11 | (g >> 2) << 5 | b >> 3);
+        if constexpr (AlphaShift >= 0)
+            v |= static_cast<uint32_t>(a) << AlphaShift;
+        else if constexpr (Wide)
+            v |= 0xFF000000u;
+        std::memcpy(p, &v, Bytes);
     }
 };
-
-struct Dst32 {  // X8R8G8B8: the unused byte is written as 0xFF, as screen colours carry it
-    static constexpr int bytes = 4;
-    static void load(const uint8_t* p, int& r, int& g, int& b, int& a) {
-        uint32_t v;
-        std::memcpy(&v, p, 4);
-        r = (v >> 16) & 0xFF;
-        g = (v >> 8) & 0xFF;
-        b = v & 0xFF;
-        a = 255;
-    }
-    static void store(uint8_t* p, int r, int g, int b, int) {
-        const uint32_t v = 0xFF000000u | static_cast<uint32_t>(r) << 16 | static_cast<uint32_t>(g) << 8 |
-                           static_cast<uint32_t>(b);
-        std::memcpy(p, &v, 4);
-    }
-};
-
-struct Dst32Alpha {
-    static constexpr int bytes = 4;
-    static void load(const uint8_t* p, int& r, int& g, int& b, int& a) {
-        uint32_t v;
-        std::memcpy(&v, p, 4);
-        r = (v >> 16) & 0xFF;
-        g = (v >> 8) & 0xFF;
-        b = v & 0xFF;
-        a = v >> 24;
-    }
-    static void store(uint8_t* p, int r, int g, int b, int a) {
-        const uint32_t v = static_cast<uint32_t>(a) << 24 | static_cast<uint32_t>(r) << 16 |
-                           static_cast<uint32_t>(g) << 8 | static_cast<uint32_t>(b);
-        std::memcpy(p, &v, 4);
-    }
-};
+using Dst16 = Dst<2, false, -1>;
+using Dst16Alpha = Dst<4, false, 16>;
+using Dst32 = Dst<4, true, -1>;
+using Dst32Alpha = Dst<4, true, 24>;
 
 // One pixel of colour (r, g, b) with raw alpha sa and effective alpha a onto d.
 template <class D, Op op>
@@ -157,75 +145,24 @@ inline void put(uint8_t* d, int r, int g, int b, int sa, int a) {
 
 enum SrcKind : int { kSrc16, kSrc16Key, kSrc16Opaque, kSrc16Alpha, kSrc32, kSrc32Key, kSrc32Alpha, kSrcKindCount };
 
-struct Src16 {
-    static constexpr int bytes = 2;
-    static bool fetch(const uint8_t* p, uint32_t, int& r, int& g, int& b, int& a) {
-        uint16_t v;
-        std::memcpy(&v, p, 2);
-        r = widen5(v >> 11), g = widen6((v >> 5) & 63), b = widen5(v & 31), a = 255;
-        return true;
-    }
-};
-struct Src16Key {
-    static constexpr int bytes = 2;
+template <int Bytes, bool Wide, int AlphaShift, bool Keyed>
+struct Src : PixelLayout<Bytes, Wide, AlphaShift> {
     static bool fetch(const uint8_t* p, uint32_t key, int& r, int& g, int& b, int& a) {
-        uint16_t v;
-        std::memcpy(&v, p, 2);
-        if (v == static_cast<uint16_t>(key)) return false;
-        r = widen5(v >> 11), g = widen6((v >> 5) & 63), b = widen5(v & 31), a = 255;
+        const uint32_t v = loadPixel(p, Bytes);
+        if (Keyed && v == key) return false;
+        a = Src::alpha(v);
+        if (AlphaShift >= 0 && a == 0) return false;
+        Src::split(v, r, g, b);
         return true;
     }
 };
-struct Src16Opaque {  // 16-bit colour with alpha, drawn without transparency
-    static constexpr int bytes = 4;
-    static bool fetch(const uint8_t* p, uint32_t, int& r, int& g, int& b, int& a) {
-        uint32_t v;
-        std::memcpy(&v, p, 4);
-        r = widen5((v >> 11) & 31), g = widen6((v >> 5) & 63), b = widen5(v & 31), a = 255;
-        return true;
-    }
-};
-struct Src16Alpha {
-    static constexpr int bytes = 4;
-    static bool fetch(const uint8_t* p, uint32_t, int& r, int& g, int& b, int& a) {
-        uint32_t v;
-        std::memcpy(&v, p, 4);
-        a = (v >> 16) & 0xFF;
-        if (a == 0) return false;
-        r = widen5((v >> 11) & 31), g = widen6((v >> 5) & 63), b = widen5(v & 31);
-        return true;
-    }
-};
-struct Src32 {
-    static constexpr int bytes = 4;
-    static bool fetch(const uint8_t* p, uint32_t, int& r, int& g, int& b, int& a) {
-        uint32_t v;
-        std::memcpy(&v, p, 4);
-        r = (v >> 16) & 0xFF, g = (v >> 8) & 0xFF, b = v & 0xFF, a = 255;
-        return true;
-    }
-};
-struct Src32Key {
-    static constexpr int bytes = 4;
-    static bool fetch(const uint8_t* p, uint32_t key, int& r, int& g, int& b, int& a) {
-        uint32_t v;
-        std::memcpy(&v, p, 4);
-        if (v == key) return false;
-        r = (v >> 16) & 0xFF, g = (v >> 8) & 0xFF, b = v & 0xFF, a = 255;
-        return true;
-    }
-};
-struct Src32Alpha {
-    static constexpr int bytes = 4;
-    static bool fetch(const uint8_t* p, uint32_t, int& r, int& g, int& b, int& a) {
-        uint32_t v;
-        std::memcpy(&v, p, 4);
-        a = v >> 24;
-        if (a == 0) return false;
-        r = (v >> 16) & 0xFF, g = (v >> 8) & 0xFF, b = v & 0xFF;
-        return true;
-    }
-};
+using Src16 = Src<2, false, -1, false>;
+using Src16Key = Src<2, false, -1, true>;
+using Src16Opaque = Src<4, false, -1, false>;  // 16-bit colour with alpha, drawn without transparency
+using Src16Alpha = Src<4, false, 16, false>;
+using Src32 = Src<4, true, -1, false>;
+using Src32Key = Src<4, true, -1, true>;
+using Src32Alpha = Src<4, true, 24, false>;
 
 // What every kernel of one draw reads: colour tables (bright colour and pixel kind
 // folded in), the product row of the blend parameter, and the colour key.
