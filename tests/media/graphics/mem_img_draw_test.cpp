@@ -163,16 +163,19 @@ TEST_F(MemImgDraw, TransparencyOfGraphs) {
     EXPECT_EQ(t.at(0, 0), rgb(7, 8, 9));
 
     // A colour-keyed graph without alpha skips its key colour only when transparent.
-    for (bool runTable : {true, false}) {
-        Picture keyed(2, 1, kMemImgX8R8G8B8, 0, {0xFFFF00FFu, 0xFF102030u}, 0xFFFF00FFu, runTable);
-        Target t(2, 1, kMemImgX8R8G8B8);
-        t.fill(bg);
-        t.use();
-        DrawMemImg(&keyed.img, 0, 0, 1);
-        EXPECT_EQ(t.at(0, 0), bg);
-        EXPECT_EQ(t.at(1, 0), rgb(0x10, 0x20, 0x30));
-        DrawMemImg(&keyed.img, 0, 0, 0);
-        EXPECT_EQ(t.at(0, 0), rgb(255, 0, 255));
+    for (int colorType : {kMemImgX8R8G8B8, kMemImgR5G6B5}) {
+        for (bool runTable : {true, false}) {
+            const uint32_t key = colorType == kMemImgR5G6B5 ? 0xF81Fu : 0xFFFF00FFu;
+            Picture keyed(2, 1, colorType, 0, {0xFFFF00FFu, 0xFF102042u}, key, runTable);
+            Target k(2, 1, kMemImgX8R8G8B8);
+            k.fill(bg);
+            k.use();
+            DrawMemImg(&keyed.img, 0, 0, 1);
+            EXPECT_EQ(k.at(0, 0), bg);
+            EXPECT_EQ(k.at(1, 0), rgb(0x10, 0x20, 0x42));
+            DrawMemImg(&keyed.img, 0, 0, 0);
+            EXPECT_EQ(k.at(0, 0), rgb(255, 0, 255));
+        }
     }
 }
 
