@@ -28,7 +28,8 @@ struct Guarded {
         CreateMemImg(&outer, kW + 2, kH + 2, -1, 0, colorType, 0, alpha, 0, nullptr);
         bytes = MemImgPixelBytes(outer.base);
         for (int y = 0; y < kH + 2; ++y)
-            for (int x = 0; x < kW + 2; ++x) std::memcpy(outer.pixels + y * outer.base->pitch + x * bytes, &kGuard, bytes);
+            for (int x = 0; x < kW + 2; ++x)
+                std::memcpy(outer.pixels + y * outer.base->pitch + x * bytes, &kGuard, static_cast<size_t>(bytes));
         DeriveMemImg(&view, &outer, 1, 1, kW, kH);
     }
     bool intact() const {

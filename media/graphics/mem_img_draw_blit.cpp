@@ -220,7 +220,8 @@ void DrawStretchMemImg(const MEMIMG* src, int x1, int y1, int x2, int y2, int tr
         std::fill(ty, ty + kStageChunk, texelAt(y, y1, y2, src->height));
         for (int done = 0; done < width; done += kStageChunk) {
             const int n = std::min(kStageChunk, width - done);
-            DrawStaged(s, source, columns.data() + done, ty, n, destRow + static_cast<std::ptrdiff_t>(done) * s.dstBytes);
+            uint8_t* dest = destRow + static_cast<std::ptrdiff_t>(done) * s.dstBytes;
+            DrawStaged(s, source, columns.data() + done, ty, n, dest);
         }
     }
 }

@@ -108,7 +108,8 @@ int BuildThickCircleSpansIn(const ImageRect& area, int x, int y, int radius, int
     const int64_t h = thickness / 2;
     const int64_t outerRadius = radius + h;
     const int64_t innerRadius = radius - h + (thickness % 2 == 0 ? 1 : 0);
-    if (writer.rowsMiss(int64_t{y} - outerRadius, int64_t{y} + outerRadius)) return 0;
+    if (outerRadius > kMaxSpanRadius || writer.rowsMiss(int64_t{y} - outerRadius, int64_t{y} + outerRadius))
+        return 0;
     traceCircle(x, y, outerRadius, [&](int64_t row, int64_t l, int64_t r) { writer.outer(row, l, r); });
     // A ring at least twice as thick as its radius has no hole.
     if (innerRadius > 0)
@@ -124,6 +125,7 @@ int BuildThickOvalSpansIn(const ImageRect& area, int x, int y, int radiusX, int 
     SpanWriter writer(area, table);
     const int64_t h = thickness / 2;
     const int64_t shrink = h - (thickness % 2 == 0 ? 1 : 0);
+    if (radiusX + h > kMaxSpanRadius || radiusY + h > kMaxSpanRadius) return 0;
     traceOval(area, x, y, radiusX + h, radiusY + h,
               [&](int64_t row, int64_t l, int64_t r) { writer.outer(row, l, r); });
     if (radiusX - shrink > 0 && radiusY - shrink > 0)

@@ -17,7 +17,8 @@ enum : int16_t {
 };
 constexpr int kSpanRowValues = 5;
 
-// Radii beyond this trace nothing: their walk would take longer than any frame.
+// Outlines whose outer radius passes this build nothing: their walk would take longer
+// than any frame.
 constexpr int kMaxSpanRadius = 1 << 24;
 
 // Fill a zeroed table (kSpanRowValues values a row, indexed by the row itself, at least

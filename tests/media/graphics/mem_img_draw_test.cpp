@@ -277,7 +277,8 @@ TEST_F(MemImgDraw, QuadsRotateAndMatchThePlainDraw) {
         plain.use();
         DrawMemImg(&pic.img, static_cast<int>(std::ceil(x - 0.5)), static_cast<int>(std::ceil(y - 0.5)), 0);
         for (int yy = 0; yy < 20; ++yy)
-            for (int xx = 0; xx < 20; ++xx) ASSERT_EQ(q.at(xx, yy), plain.at(xx, yy)) << offset << " " << xx << "," << yy;
+            for (int xx = 0; xx < 20; ++xx)
+                ASSERT_EQ(q.at(xx, yy), plain.at(xx, yy)) << offset << " " << xx << "," << yy;
     }
     // Corners that are not finite or too far away draw nothing.
     Target n(8, 8, kMemImgX8R8G8B8);

@@ -63,7 +63,11 @@ struct OvalReference {
             if (e < 0) { e += 6; f += 4; y = 1; emit = true; }
             else {
                 a = rx;
-                if (f < 0) { emit = true; if (rx >= k) { x = rx - 1; a = rx - k; } e += 6 - 4 * x; f += 6 - 4 * x; y = 1; }
+                if (f < 0) {
+                    emit = true;
+                    if (rx >= k) { x = rx - 1; a = rx - k; }
+                    e += 6 - 4 * x; f += 6 - 4 * x; y = 1;
+                }
                 else { if (rx >= k) { x = rx - 1; a = rx - k; emit = true; } e -= 4 * x; f += 2 - 4 * x; }
             }
             while (x > 0) {
