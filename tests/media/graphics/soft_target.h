@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "media/graphics/base_image.h"
+#include "media/graphics/graphics.h"
 #include "media/graphics/mem_img.h"
 
 namespace softtest {
@@ -107,6 +108,7 @@ struct DrawStateFixture : ::testing::Test {
     void TearDown() override {
         reset();
         ZaDod::SetMemImgDrawTarget(nullptr);
+        ZaDod::ReleaseDrawWorkBuffers();
     }
     static void reset() {
         ZaDod::SetMemImgBlendMode(0, 0);

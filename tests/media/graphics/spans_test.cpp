@@ -51,9 +51,11 @@ TEST(Spans, ThickCircleRows) {
         EXPECT_EQ(clipped.rowValues(y), y < 17 ? std::vector<int16_t>(5, 0) : t.rowValues(y)) << y;
 
     // The named builder reads the draw area of the draw settings.
+    const ImageRect kept = GraphicsDrawSettings.drawArea;
     GraphicsDrawSettings.drawArea = ImageRect{0, 17, 64, kRows};
     Table named;
     BuildThickCircleSpans(20, 20, 5, 3, named.v.data());
+    GraphicsDrawSettings.drawArea = kept;
     EXPECT_EQ(named.v, clipped.v);
 }
 
