@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "media/graphics/mem_img_draw.h"
 #include "tests/media/graphics/soft_target.h"
@@ -245,7 +246,16 @@ TEST_F(SoftDraw, RingsDrawTheirSpanRows) {
 
 TEST_F(SoftDraw, EverythingStaysInsideTheDrawArea) {
     const int big = 1 << 30;
+    std::vector<uint32_t> argb(15 * 9);
+    for (size_t i = 0; i < argb.size(); ++i) argb[i] = (i % 3 ? 0xFF000000u : 0x80000000u) | (0x10203u * i);
+    softtest::Picture pic(15, 9, kMemImgX8R8G8B8, 1, argb);
+    const double far[8] = {-3e6, -2e6, 4e6, -1e6, 5e6, 3e6, -1e6, 2e6};
     const std::function<void()> draws[] = {
+        [&] { DrawMemImg(&pic.img, -7, 14, 1); },
+        [&] { DrawMemImg(&pic.img, big, -big, 0); },
+        [&] { DrawStretchMemImg(&pic.img, -big, -big, big, big, 1); },
+        [&] { DrawStretchMemImg(&pic.img, INT_MAX, 3, INT_MIN, 30, 0); },
+        [&] { DrawQuadMemImg(&pic.img, far, 1); },
         [&] { SoftDrawCircle(-big, big, 5, kStep, 0); },
         [&] { SoftDrawCircle(10, 10, big, kStep, 1); },
         [&] { SoftDrawCircle(10, 10, 50, kStep, 1); },
