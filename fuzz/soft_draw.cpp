@@ -110,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SetMemImgBlendMode(0, 255);
     SetMemImgDrawBright(0x00FFFFFF);
     SetMemImgBlendGraph(nullptr, 0, 0);
-    for (int step = 0; step < 64 && in.at < size; ++step) {
+    for (int step = 0; step < 24 && in.at < size; ++step) {
         const int op = in.byte() % 19;
         const uint32_t color = in.word();
         MEMIMG* pic = &world.pictures[in.byte() % 5].img;

@@ -40,6 +40,11 @@ bool missesArea(const ImageRect& area, int64_t cx, int64_t cy, int64_t rx, int64
            cy + ry < area.top || cy - ry >= area.bottom;
 }
 
+// The largest distance from row cy to a row of the area.
+int64_t rowLimit(const ImageRect& area, int64_t cy) {
+    return std::max<int64_t>(cy - area.top, int64_t{area.bottom} - 1 - cy);
+}
+
 // The midpoint circle walk's decision update.
 struct CircleWalk {
     int64_t x, y, d;
@@ -57,8 +62,10 @@ struct CircleWalk {
 // The ellipse walk from (rx, 0) towards (0, ry). The sink gets ends() for the first
 // two points (cx -+ rx, cy), quad(x, y) for the four points (cx +- x, cy +- y), and
 // last(x, y) for the closing points (cx + x, cy - y) and (cx - x, cy + y).
+// Rows past yLimit from the centre are outside the area: y only grows, so the walk
+// ends there.
 template <class Sink>
-void walkOval(int64_t rx, int64_t ry, Sink& sink) {
+void walkOval(int64_t rx, int64_t ry, int64_t yLimit, Sink& sink) {
     int64_t e = 3 - 2 * rx, f = 3 - 4 * rx, a = 0;
     int64_t x = rx, y = 0, s = 0;
     bool emit = false;
@@ -78,7 +85,7 @@ void walkOval(int64_t rx, int64_t ry, Sink& sink) {
                 e -= 4 * x, f += 2 - 4 * x;
             }
         }
-        while (x > 0) {
+        while (x > 0 && y <= yLimit) {
             if (emit) sink.quad(x, y);
             emit = false;
             if (e >= 0) {
@@ -86,6 +93,12 @@ void walkOval(int64_t rx, int64_t ry, Sink& sink) {
                 if (f >= 0) {
                     if (a < k) {
                         e -= 4 * x, f += 2 - 4 * x;
+                        // Passes like this one draw nothing; a thin ellipse makes up to
+                        // ry^2 / rx^2 of them in a row, so take them all at once.
+                        const int64_t t = 4 * x;
+                        const int64_t m = std::min({e >= 0 ? e / t + 1 : 0, f >= 0 ? f / (t - 2) + 1 : 0,
+                                                    k - a - 1 >= 0 ? (k - a - 1) / rx : 0});
+                        a += m * rx, e -= m * t, f += m * (2 - t);
                     } else {
                         a -= k, --x;
                         e -= 4 * x, f += 2 - 4 * x, emit = true;
@@ -117,7 +130,7 @@ void walkOval(int64_t rx, int64_t ry, Sink& sink) {
                 e -= 4 * x, f += 2 - 4 * x;
             }
         }
-        while (x > 0) {
+        while (x > 0 && y <= yLimit) {
             if (emit) sink.quad(x, y);
             emit = false;
             if (e >= 0) {
@@ -131,7 +144,16 @@ void walkOval(int64_t rx, int64_t ry, Sink& sink) {
                 s = y - x, f += 2;
             } else {
                 a += ry;
-                if (a >= k) ++y, a -= k, emit = true;
+                if (a >= k) {
+                    ++y, a -= k, emit = true;
+                } else {
+                    // As above: the passes until y or x next moves draw nothing.
+                    const int64_t step = 2 + 4 * y;
+                    const int64_t after = e + step;  // e once this pass is done
+                    const int64_t m = std::min(after < 0 ? (-after - 1) / step + 1 : 0,
+                                               k - a - 1 >= 0 ? (k - a - 1) / ry : 0);
+                    a += m * ry, e += m * step, f += m * 4 * y;
+                }
                 s = y;
             }
             e += 2 + 4 * s, f += 4 * s;
@@ -216,14 +238,14 @@ void WalkOvalOutline(const ImageRect& area, int x, int y, int radiusX, int radiu
     const int64_t rx = std::llabs(radiusX), ry = std::llabs(radiusY);
     if (rx == 0 || ry == 0 || rx > kMaxWalkRadius || ry > kMaxWalkRadius || missesArea(area, x, y, rx, ry)) return;
     OvalPoints sink{PointSink{area, x, y, point, context}, rx};
-    walkOval(rx, ry, sink);
+    walkOval(rx, ry, rowLimit(area, y), sink);
 }
 
 void WalkOvalFill(const ImageRect& area, int x, int y, int radiusX, int radiusY, ShapeSpanFn span, void* context) {
     const int64_t rx = std::llabs(radiusX), ry = std::llabs(radiusY);
     if (rx == 0 || ry == 0 || rx > kMaxWalkRadius || ry > kMaxWalkRadius || missesArea(area, x, y, rx, ry)) return;
     OvalSpans sink{SpanSink{area, x, y, span, context}, rx};
-    walkOval(rx, ry, sink);
+    walkOval(rx, ry, rowLimit(area, y), sink);
 }
 
 }  // namespace ZaDod

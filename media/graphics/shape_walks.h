@@ -14,7 +14,7 @@ using ShapePointFn = void (*)(void* context, int x, int y);
 using ShapeSpanFn = void (*)(void* context, int y, int left, int right);
 
 // Radii beyond this walk nothing: their walk would take longer than any frame.
-constexpr int kMaxWalkRadius = 1 << 24;
+constexpr int kMaxWalkRadius = 1 << 20;
 
 void WalkCircleOutline(const ImageRect& area, int x, int y, int radius, ShapePointFn point, void* context);
 void WalkCircleFill(const ImageRect& area, int x, int y, int radius, ShapeSpanFn span, void* context);

@@ -19,7 +19,7 @@ constexpr int kSpanRowValues = 5;
 
 // Outlines whose outer radius passes this build nothing: their walk would take longer
 // than any frame.
-constexpr int kMaxSpanRadius = 1 << 24;
+constexpr int kMaxSpanRadius = 1 << 20;
 
 // Fill a zeroed table (kSpanRowValues values a row, indexed by the row itself, at least
 // the draw area's bottom rows) for the rows of the draw area. Thickness t widens the
