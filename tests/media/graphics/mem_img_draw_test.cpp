@@ -205,9 +205,10 @@ TEST_F(MemImgDraw, RunTableAndViewsDrawLikeThePlainPath) {
         const int mode = round % 4 == 3 ? 2 : round % 4;
         const int param = static_cast<int>(rng() % 256);
         const int x = static_cast<int>(rng() % 40) - 20, y = static_cast<int>(rng() % 6) - 3;
-        Target a(100, 8, kMemImgX8R8G8B8), b(100, 8, kMemImgX8R8G8B8);
-        a.fill(rgb(30, 60, 90));
-        b.fill(rgb(30, 60, 90));
+        const int targetType = round % 4 < 2 ? kMemImgX8R8G8B8 : kMemImgR5G6B5;
+        Target a(100, 8, targetType), b(100, 8, targetType);
+        a.fill(0x12345678u);
+        b.fill(0x12345678u);
         SetMemImgBlendMode(mode, param);
         SetMemImgDrawBright(round % 3 ? 0x00FFFFFF : 0x00C08040);
         a.use(ImageRect{2, 1, 97, 7});
