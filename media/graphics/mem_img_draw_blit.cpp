@@ -89,8 +89,11 @@ GraphSpanFn PickGraphSpan(int srcKind, int dstKind, Op op) {
 }
 
 // Draws count staged texels of (tx, ty) at dest.
-void DrawStaged(const DrawSetup& s, const StageSource& source, const int32_t* tx, const int32_t* ty, int count,
+void DrawStaged(const DrawSetup& s, const StageSource& given, const int32_t* tx, const int32_t* ty, int count,
                 uint8_t* dest) {
+    // A copy does not blend, so a blend graph that only scales alpha changes nothing.
+    StageSource source = given;
+    if (s.op == Op::Copy && source.blendType != 0) source.blendGraph = nullptr;
     const GraphSpanFn fn = PickGraphSpan(kSrc32Alpha, s.dstKind, s.op);
     const SpanContext ctx = MakeSpanContext(s, 0);
     uint32_t staged[kStageChunk];

@@ -58,14 +58,19 @@ TEST_F(SoftDrawGraphs, HandlesRotationMirrorAndBlendGraph) {
     for (int i = 0; i < 8; ++i) EXPECT_EQ(screenAt(8 + i % 4, 9 + i / 4), texel[i]);
 
     // A blend graph whose blue channel is 0 on the left and 255 on the right wipes
-    // the left half away (alpha times value / 255).
+    // the left half away (alpha times value / 255) when the draw blends; a plain copy
+    // does not blend.
     const int blend = MakeGraph(4, 2);
     MEMIMG* values = GetGraphSoftImage(GetGraphData(blend));
     for (int i = 0; i < 8; ++i) setPixel(values, i % 4, i / 4, i % 4 < 2 ? black : 0xFF0000FFu);
     ASSERT_EQ(SetBlendGraphParam(blend, 2, 0, 0), 0);
-    FillMemImg(&GraphicsSys.mainScreen, nullptr, black);
-    EXPECT_EQ(SoftDrawGraph(8, 9, graph, 1), 0);
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(screenAt(8 + i % 4, 9 + i / 4), i % 4 < 2 ? black : texel[i]) << i;
+    for (int mode : {1, 0}) {
+        SetMemImgBlendMode(mode, 255);
+        FillMemImg(&GraphicsSys.mainScreen, nullptr, black);
+        EXPECT_EQ(SoftDrawGraph(8, 9, graph, 1), 0);
+        for (int i = 0; i < 8; ++i)
+            EXPECT_EQ(screenAt(8 + i % 4, 9 + i / 4), i % 4 < 2 && mode ? black : texel[i]) << mode << " " << i;
+    }
     ASSERT_EQ(SetBlendGraphParam(-1, 0, 0, 0), 0);
     FillMemImg(&GraphicsSys.mainScreen, nullptr, black);
     EXPECT_EQ(SoftDrawStretchedGraph(8, 9, 16, 11, graph, 1), 0);
