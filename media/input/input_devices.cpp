@@ -1,18 +1,24 @@
 // Starting and ending the input devices. DirectInput 8 is tried first; when it cannot
 // be had, input runs on the multimedia joystick functions and the window system's key
-// state.
+// state. The DirectInput device steps live in the input_dinput_* files.
 #include "media/input/input_devices.h"
 
 #include <initializer_list>
 
 #include "media/base/log.h"
+#include "media/base/clock.h"
 #include "media/input/input.h"
 #include "media/input/input_convert.h"
+#include "media/input/input_dinput.h"
 #include "media/input/input_state.h"
 #include "media/system/sysinfo_log.h"
+#include "media/system/system.h"
+#include "media/system/window.h"
 #include "media/system/winapi.h"
 #include "platform/input/dinput.h"
 #include "platform/input/joystick.h"
+#include "platform/win/handle.h"
+#include "platform/win/sync.h"
 
 namespace ZaDod {
 namespace {
@@ -101,6 +107,57 @@ void setUpJoystickPads() {
 
 }  // namespace
 
+bool PumpOnceForInput() {
+  return ProcessWindowMessages() == 0 && Input.Status.DirectInput != nullptr;
+}
+
+bool InputEventSignalled(void* event) {
+  return event && plat::win::WaitForSingleObject(static_cast<plat::win::HANDLE>(event), 0) == plat::win::WAIT_OBJECT_0;
+}
+
+void ResetInputEvent(void* event) {
+  if (event) plat::win::ResetEvent(static_cast<plat::win::HANDLE>(event));
+}
+
+void CloseInputEvent(void*& event) {
+  if (event) plat::win::CloseHandle(static_cast<plat::win::HANDLE>(event));
+  event = nullptr;
+}
+
+namespace {
+
+// Everything DirectInput holds, without a word in the log: pads, keyboard, mouse, the
+// object and XInput.
+void releaseDirectInput() {
+  InputStatus& s = Input.Status;
+  TerminateJoypadDevices();
+  ReleaseDirectInputKeyboardAndMouse();
+  if (s.DirectInput) s.DirectInput->Release();
+  s.DirectInput = nullptr;
+  s.Mode = InputDeviceMode::None;
+  freeXInput();
+}
+
+// The devices on a created DirectInput object: pads, mouse and keyboard. -1 when the
+// keyboard's event could not be set up; everything is released again then.
+int setUpDirectInputDevices() {
+  InputStatus& s = Input.Status;
+  PumpOnceForInput();
+  ReSetupJoypad();
+  SetUpDirectInputMouse();
+  s.KeyboardReadTime = GetMillisecondCount();
+  if (!Input.Settings.NoDirectInputKeyboard && SetUpDirectInputKeyboard() != 0) {
+    releaseDirectInput();
+    LogIndentDecrease();
+    return -1;
+  }
+  LogIndentDecrease();
+  LogAddTextUtf16(u"DirectInput 関連の初期化は正常に終了しました\n");
+  return 0;
+}
+
+}  // namespace
+
 int InitializeDirectInput() {
   if (Input.Status.Mode != InputDeviceMode::None || Input.Status.Initializing) return 0;
   ResetInputStatus();
@@ -112,9 +169,15 @@ int InitializeDirectInput() {
     LogIndentIncrease();
     if (!Input.Settings.NoXInput) loadXInput();
     if (plat::input::IDirectInput8W* directInput = createDirectInput8()) {
-      // The DirectInput device set-up is not built yet, so an object that could be
-      // had is given back and the joystick functions serve instead.
-      directInput->Release();
+      s.DirectInput = directInput;
+      s.Mode = InputDeviceMode::DirectInput8;
+      const int result = setUpDirectInputDevices();
+      if (result == 0 && !Input.Settings.MappingInitialized) {
+        SetDefaultPadKeyAssignment();
+        Input.Settings.MappingInitialized = 1;
+      }
+      s.Initializing = 0;
+      return result;
     }
     LogAddTextUtf16(u"DirectInput を使用しません。\n");
     LogIndentDecrease();
@@ -135,6 +198,10 @@ int TerminateDirectInput() {
   if (s.Mode == InputDeviceMode::Joystick) {
     LogAddTextUtf16(u"入力関連の終了処理... 完了\n");
     s.Mode = InputDeviceMode::None;
+  } else if (s.Mode == InputDeviceMode::DirectInput8) {
+    LogAddTextUtf16(u"DirectInput 関連の終了処理... 完了\n");
+    TerminateJoypad();
+    releaseDirectInput();
   }
   // XInput may have loaded before DirectInput failed; its reference goes with the rest.
   freeXInput();
@@ -147,10 +214,10 @@ int InitializeJoypad() {
   LogAddTextUtf16(u"ジョイパッドの初期化... \n");
   InputStatus& s = Input.Status;
   s.PadCount = 0;
-  // XInput pads come first; the DirectInput game controllers are not enumerated yet.
   for (int user = 0; user < 4 && s.XInputGetState; ++user) {
     plat::input::XINPUT_STATE state{};
     if (s.XInputGetState(static_cast<plat::win::DWORD>(user), &state) != plat::input::ERROR_SUCCESS) continue;
+    if (s.PadCount >= kMaxJoypads) break;
     LogFormatUtf16(u"ジョイパッドナンバー %d は Xbox360 Controller です", s.PadCount);
     JoypadRecord& pad = s.Pad[s.PadCount++];
     pad = JoypadRecord{};
@@ -160,12 +227,24 @@ int InitializeJoypad() {
     for (const char16_t* p = u"Controller (XBOX 360 For Windows)"; char16_t* out : {pad.InstanceName, pad.ProductName})
       for (int i = 0; (out[i] = p[i]) != 0; ++i) {}
   }
+  if (s.DirectInput)
+    s.DirectInput->EnumDevices(plat::input::DI8DEVCLASS_GAMECTRL, EnumJoypadDeviceCallback, nullptr,
+                             plat::input::DIEDFL_ATTACHEDONLY);
   return 0;
 }
 
 int TerminateJoypadDevices() {
   if (!directInputInUse()) return -1;
-  for (JoypadRecord& pad : Input.Status.Pad) pad = JoypadRecord{};
+  for (JoypadRecord& pad : Input.Status.Pad) {
+    if (pad.XInputIndex < 0 && pad.Device) {
+      pad.Device->Unacquire();
+      pad.Device->SetEventNotification(nullptr);
+      ReleaseJoypadEffects(pad);
+      pad.Device->Release();
+      CloseInputEvent(pad.Event);
+    }
+    pad = JoypadRecord{};
+  }
   Input.Status.PadCount = 0;
   return 0;
 }
@@ -184,7 +263,25 @@ int GetMouseWheelNotches(int clearFlag) {
   return notches;
 }
 
-// Devices to re-acquire exist only with DirectInput.
-int ReacquireInputDevices() { return 0; }
+// Cooperative levels follow the window's activation: a pad is exclusive only while the
+// window is in front.
+int ReacquireInputDevices() {
+  InputStatus& s = Input.Status;
+  if (!directInputInUse()) return 0;
+  const plat::win::DWORD level = GetWindowActiveFlag() ? plat::input::DISCL_FOREGROUND | plat::input::DISCL_EXCLUSIVE
+                                                        : plat::input::DISCL_BACKGROUND | plat::input::DISCL_NONEXCLUSIVE;
+  for (int i = 0; i < s.PadCount; ++i) {
+    plat::input::IDirectInputDevice8W* device = s.Pad[i].Device;
+    if (!device) continue;
+    device->Unacquire();
+    device->SetCooperativeLevel(GetMainWindowHandle(), level);
+    device->Acquire();
+  }
+  if (s.KeyboardDevice) {
+    s.KeyboardDevice->Unacquire();
+    s.KeyboardDevice->Acquire();
+  }
+  return 0;
+}
 
 }  // namespace ZaDod

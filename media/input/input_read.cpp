@@ -1,11 +1,13 @@
-// Reading the devices into the state tables: joypads through the joystick functions
-// (or XInput), the keyboard and mouse buttons from the window system's key state.
+// Reading the devices into the state tables: joypads through the joystick functions,
+// XInput or DirectInput, the keyboard and mouse buttons from the window system's key
+// state unless DirectInput serves them.
 #include <cstring>
 
 #include "media/base/clock.h"
 #include "media/input/input.h"
 #include "media/input/input_convert.h"
 #include "media/input/input_devices.h"
+#include "media/input/input_dinput.h"
 #include "media/input/input_state.h"
 #include "media/input/key_table.h"
 #include "media/system/system.h"
@@ -73,8 +75,10 @@ void UpdateJoypadInput(int padIndex) {
   if (padIndex < 0 || padIndex >= kMaxJoypads) return;
   JoypadRecord& pad = s.Pad[padIndex];
   const bool joystick = s.Mode == InputDeviceMode::Joystick;
-  // DirectInput game controllers are not read yet; only XInput pads besides joysticks.
-  if (!joystick && pad.XInputIndex < 0) return;
+  if (!joystick && pad.XInputIndex < 0) {
+    if (pad.Device) ReadDirectInputPad(pad);
+    return;
+  }
   const int now = GetMillisecondCount();
   if (now == pad.LastPollTime) return;
   pad.LastPollTime = now;
@@ -84,6 +88,7 @@ void UpdateJoypadInput(int padIndex) {
 
 int UpdateKeyboardInput(int processMessages) {
   InputStatus& s = Input.Status;
+  if (DirectInputKeyboardWanted()) return ReadDirectInputKeyboard(processMessages);
   if (!onWindowThread()) return 0;
   const int now = GetMillisecondCount();
   if (now == s.KeyboardReadTime) return 0;
@@ -101,9 +106,10 @@ int UpdateKeyboardInput(int processMessages) {
   return 1;
 }
 
-// The DirectInput mouse is not read yet; the buttons come from the key state.
+// Without the DirectInput mouse the buttons come from the key state.
 int UpdateMouseInput() {
   InputStatus& s = Input.Status;
+  if (IsDirectInputMouseUsed()) return ReadDirectInputMouse();
   RefreshKeyboardInput(1);
   uint8_t left, right, middle;
   if (s.MouseFallbackValid) {

@@ -23,7 +23,7 @@ struct JoypadEffectSlot {
   int Stamp;     // clock of the last timer step
   int AppliedPlaying;
   int AppliedPower;
-  void* Effect;  // the device's effect object
+  plat::input::IDirectInputEffect* Effect;  // the device's effect object
 };
 
 struct XInputRawState {
@@ -39,8 +39,8 @@ struct JoypadRecord {
   plat::input::DIJOYSTATE State;
   XInputRawState XInputState;
   int XInputIndex;  // -1 unless an XInput pad
-  void* Device;     // the DirectInput device
-  void* Event;      // its notification event
+  plat::input::IDirectInputDevice8W* Device;  // the DirectInput device
+  void* Event;                                // its notification event
   int HasZAndR;     // multimedia-joystick pads
   char16_t InstanceName[260];
   char16_t ProductName[260];
@@ -82,8 +82,10 @@ struct InputStatus {
   void* XInputModule;
   plat::input::XInputGetStateFunc XInputGetState;
   plat::input::XInputSetStateFunc XInputSetState;
-  void* MouseDevice;
-  void* KeyboardDevice;
+  plat::input::IDirectInput8W* DirectInput;  // the object while DirectInput 8 is in use
+  plat::input::IDirectInputDevice8W* MouseDevice;
+  plat::input::IDirectInputDevice8W* KeyboardDevice;
+  void* KeyboardEvent;  // manual-reset notification event of the keyboard
 };
 
 struct InputData {

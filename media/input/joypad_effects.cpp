@@ -3,6 +3,7 @@
 #include "media/base/clock.h"
 #include "media/input/input.h"
 #include "media/input/input_devices.h"
+#include "media/input/input_dinput.h"
 #include "media/input/input_state.h"
 #include "media/system/window.h"
 
@@ -62,15 +63,18 @@ int StopJoypadVibration(int padNumber, int slot) {
   return 0;
 }
 
-// Effects reach devices only with DirectInput, and only XInput pads are driven here;
-// the force-feedback effects of DirectInput pads are not built yet.
+// Effects reach devices only with DirectInput: XInput pads get both motor speeds in
+// one call, DirectInput pads their effects.
 int UpdateJoypadEffects() {
   InputStatus& s = Input.Status;
   if (s.Mode != InputDeviceMode::DirectInput8) return 0;
   const bool active = GetWindowActiveFlag() != 0;
   for (int i = 0; i < s.PadCount; ++i) {
     JoypadRecord& pad = s.Pad[i];
-    if (pad.XInputIndex < 0) continue;
+    if (pad.XInputIndex < 0) {
+      UpdateDirectInputPadEffects(pad, active);
+      continue;
+    }
     bool changed = false;
     plat::input::XINPUT_VIBRATION speeds{0, 0};
     if (!active) {

@@ -1,38 +1,24 @@
+// Multimedia joystick functions and the shared SDL stick access, over SDL2 joysticks.
 #include "platform/input/joystick.h"
 
-#include <SDL.h>
-
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 #include <vector>
 
 #include "platform/input/joystick_test.h"
+#include "platform/input/sdl_sticks.h"
 #include "platform/win/path.h"
 
 namespace plat::input {
+
+namespace sticks {
 namespace {
 
-constexpr int kMaxAxes = 6;
-constexpr int kMaxButtons = 32;
-
-std::mutex lock;
 bool started = false;
-// Sticks we have opened, by SDL instance id; a stick that left is closed on the next call.
+// Sticks we have opened; a stick that left is closed on the next call.
 std::vector<SDL_Joystick*> opened;
-// Virtual sticks the tests attached, in attach order (SDL keeps the same order).
-std::vector<SDL_Joystick*> virtuals;
-
-bool startSdl() {
-  if (started) return true;
-  // The joystick functions answer whatever window has the focus, so SDL must not mute
-  // sticks while our window is in the background.
-  SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
-  if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) return false;
-  // Nobody reads joystick events from SDL's queue; states are polled.
-  SDL_JoystickEventState(SDL_IGNORE);
-  started = true;
-  return true;
-}
+std::atomic<ChangeListener> changeListener{nullptr};
 
 void closeDeparted() {
   opened.erase(std::remove_if(opened.begin(), opened.end(),
@@ -44,19 +30,71 @@ void closeDeparted() {
                opened.end());
 }
 
-// The open stick for a joystick id, or null when no stick has that id.
-SDL_Joystick* stickFor(UINT id) {
-  if (!startSdl()) return nullptr;
+}  // namespace
+
+std::mutex& Lock() {
+  static std::mutex lock;
+  return lock;
+}
+
+bool Start() {
+  if (started) return true;
+  // The joystick functions answer whatever window has the focus, so SDL must not mute
+  // sticks while our window is in the background.
+  SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+  if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) return false;
+  // Nobody reads joystick events from SDL's queue; states are polled.
+  SDL_JoystickEventState(SDL_IGNORE);
+  started = true;
+  return true;
+}
+
+SDL_Joystick* AtIndex(int index) {
+  if (!Start()) return nullptr;
   SDL_JoystickUpdate();
   closeDeparted();
-  if (static_cast<int>(id) >= SDL_NumJoysticks()) return nullptr;
-  SDL_JoystickID instance = SDL_JoystickGetDeviceInstanceID(static_cast<int>(id));
+  if (index < 0 || index >= SDL_NumJoysticks()) return nullptr;
+  SDL_JoystickID instance = SDL_JoystickGetDeviceInstanceID(index);
   for (SDL_Joystick* j : opened)
     if (SDL_JoystickInstanceID(j) == instance) return j;
-  SDL_Joystick* j = SDL_JoystickOpen(static_cast<int>(id));
+  SDL_Joystick* j = SDL_JoystickOpen(index);
   if (j) opened.push_back(j);
   return j;
 }
+
+SDL_Joystick* ByInstance(SDL_JoystickID instance) {
+  if (!Start()) return nullptr;
+  SDL_JoystickUpdate();
+  closeDeparted();
+  for (int i = 0; i < SDL_NumJoysticks(); ++i)
+    if (SDL_JoystickGetDeviceInstanceID(i) == instance) return AtIndex(i);
+  return nullptr;
+}
+
+void SetChangeListener(ChangeListener listener) { changeListener.store(listener); }
+
+void NotifyChange(SDL_JoystickID instance) {
+  if (ChangeListener listener = changeListener.load()) listener(instance);
+}
+
+}  // namespace sticks
+
+namespace {
+
+constexpr int kMaxAxes = 6;
+constexpr int kMaxButtons = 32;
+
+using sticks::Lock;
+
+// Virtual sticks the tests attached, in attach order (SDL keeps the same order), with
+// the last rumble each was asked for.
+struct VirtualStick {
+  SDL_Joystick* stick;
+  Uint16 low = 0, high = 0;
+};
+std::vector<VirtualStick*> virtuals;
+
+SDL_Joystick* stickFor(UINT id) { return sticks::AtIndex(static_cast<int>(id)); }
 
 DWORD axisPosition(SDL_Joystick* j, int axis) {
   if (axis >= SDL_JoystickNumAxes(j)) return 0x7FFF;  // an absent axis rests at the centre
@@ -75,7 +113,7 @@ void copyName(char16_t* out, size_t size, const char* utf8) {
 
 MMRESULT joyGetDevCapsW(UINT id, JOYCAPSW* caps, UINT size) {
   if (!caps || size < sizeof(JOYCAPSW) || id >= kMaxJoysticks) return JOYERR_PARMS;
-  std::lock_guard<std::mutex> guard(lock);
+  std::lock_guard<std::mutex> guard(Lock());
   SDL_Joystick* j = stickFor(id);
   if (!j) return JOYERR_UNPLUGGED;
   *caps = JOYCAPSW{};
@@ -97,7 +135,7 @@ MMRESULT joyGetDevCapsW(UINT id, JOYCAPSW* caps, UINT size) {
 
 MMRESULT joyGetPosEx(UINT id, JOYINFOEX* info) {
   if (!info || info->dwSize != sizeof(JOYINFOEX) || id >= kMaxJoysticks) return JOYERR_PARMS;
-  std::lock_guard<std::mutex> guard(lock);
+  std::lock_guard<std::mutex> guard(Lock());
   SDL_Joystick* j = stickFor(id);
   if (!j) return JOYERR_UNPLUGGED;
   DWORD want = info->dwFlags;
@@ -120,61 +158,124 @@ MMRESULT joyGetPosEx(UINT id, JOYINFOEX* info) {
 
 // Test facility.
 
-int AttachVirtualJoystick(int axes, int buttons) {
-  std::lock_guard<std::mutex> guard(lock);
-  if (!startSdl()) return -1;
-  int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, axes, buttons, 0);
-  if (index < 0) return -1;
-  SDL_Joystick* j = SDL_JoystickOpen(index);
-  if (!j) {
-    SDL_JoystickDetachVirtual(index);
+namespace {
+
+int rumble(void* userdata, Uint16 low, Uint16 high) {
+  auto* v = static_cast<VirtualStick*>(userdata);
+  v->low = low;
+  v->high = high;
+  return 0;
+}
+
+VirtualStick* virtualAt(int id) {
+  if (id < 0 || id >= SDL_NumJoysticks()) return nullptr;
+  SDL_JoystickID instance = SDL_JoystickGetDeviceInstanceID(id);
+  for (VirtualStick* v : virtuals)
+    if (SDL_JoystickInstanceID(v->stick) == instance) return v;
+  return nullptr;
+}
+
+void detach(VirtualStick* v) {
+  SDL_JoystickID instance = SDL_JoystickInstanceID(v->stick);
+  for (int i = 0; i < SDL_NumJoysticks(); ++i)
+    if (SDL_JoystickGetDeviceInstanceID(i) == instance) SDL_JoystickDetachVirtual(i);
+  SDL_JoystickClose(v->stick);
+  virtuals.erase(std::find(virtuals.begin(), virtuals.end(), v));
+  delete v;
+}
+
+// Runs after the lock is let go: listeners may take locks of their own.
+void changed(SDL_JoystickID instance) {
+  if (instance >= 0) sticks::NotifyChange(instance);
+}
+
+}  // namespace
+
+int AttachVirtualJoystick(int axes, int buttons) { return AttachVirtualJoystick(VirtualJoystickDesc{axes, buttons}); }
+
+int AttachVirtualJoystick(const VirtualJoystickDesc& desc) {
+  std::lock_guard<std::mutex> guard(Lock());
+  if (!sticks::Start()) return -1;
+  auto* v = new VirtualStick;
+  SDL_VirtualJoystickDesc d{};
+  d.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+  d.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+  d.naxes = static_cast<Uint16>(desc.axes);
+  d.nbuttons = static_cast<Uint16>(desc.buttons);
+  d.nhats = static_cast<Uint16>(desc.hats);
+  d.name = desc.name;
+  d.userdata = v;
+  if (desc.rumble) d.Rumble = rumble;
+  int index = SDL_JoystickAttachVirtualEx(&d);
+  if (index < 0) {
+    delete v;
     return -1;
   }
-  virtuals.push_back(j);
+  v->stick = SDL_JoystickOpen(index);
+  if (!v->stick) {
+    SDL_JoystickDetachVirtual(index);
+    delete v;
+    return -1;
+  }
+  virtuals.push_back(v);
   SDL_JoystickUpdate();
   return index;
 }
 
-namespace {
-SDL_Joystick* virtualAt(int id) {
-  if (id < 0 || id >= SDL_NumJoysticks()) return nullptr;
-  SDL_JoystickID instance = SDL_JoystickGetDeviceInstanceID(id);
-  for (SDL_Joystick* j : virtuals)
-    if (SDL_JoystickInstanceID(j) == instance) return j;
-  return nullptr;
-}
-
-void detach(SDL_Joystick* j) {
-  SDL_JoystickID instance = SDL_JoystickInstanceID(j);
-  for (int i = 0; i < SDL_NumJoysticks(); ++i)
-    if (SDL_JoystickGetDeviceInstanceID(i) == instance) SDL_JoystickDetachVirtual(i);
-  SDL_JoystickClose(j);
-  virtuals.erase(std::find(virtuals.begin(), virtuals.end(), j));
-}
-}  // namespace
-
 void DetachVirtualJoystick(int id) {
-  std::lock_guard<std::mutex> guard(lock);
-  if (SDL_Joystick* j = virtualAt(id)) detach(j);
+  SDL_JoystickID instance = -1;
+  {
+    std::lock_guard<std::mutex> guard(Lock());
+    if (VirtualStick* v = virtualAt(id)) {
+      instance = SDL_JoystickInstanceID(v->stick);
+      detach(v);
+    }
+  }
+  changed(instance);
 }
 
 void DetachAllVirtualJoysticks() {
-  std::lock_guard<std::mutex> guard(lock);
+  std::lock_guard<std::mutex> guard(Lock());
   while (!virtuals.empty()) detach(virtuals.back());
-  if (started) {
-    SDL_JoystickUpdate();
-    closeDeparted();
-  }
+  if (sticks::Start()) sticks::AtIndex(-1);  // closes what left
 }
 
+namespace {
+template <typename Set>
+void setVirtual(int id, Set set) {
+  SDL_JoystickID instance = -1;
+  {
+    std::lock_guard<std::mutex> guard(Lock());
+    if (VirtualStick* v = virtualAt(id)) {
+      set(v->stick);
+      instance = SDL_JoystickInstanceID(v->stick);
+    }
+  }
+  changed(instance);
+}
+}  // namespace
+
 void SetVirtualJoystickAxis(int id, int axis, int value) {
-  std::lock_guard<std::mutex> guard(lock);
-  if (SDL_Joystick* j = virtualAt(id)) SDL_JoystickSetVirtualAxis(j, axis, static_cast<Sint16>(value));
+  setVirtual(id, [&](SDL_Joystick* j) { SDL_JoystickSetVirtualAxis(j, axis, static_cast<Sint16>(value)); });
 }
 
 void SetVirtualJoystickButton(int id, int button, bool down) {
-  std::lock_guard<std::mutex> guard(lock);
-  if (SDL_Joystick* j = virtualAt(id)) SDL_JoystickSetVirtualButton(j, button, down ? 1 : 0);
+  setVirtual(id, [&](SDL_Joystick* j) { SDL_JoystickSetVirtualButton(j, button, down ? 1 : 0); });
+}
+
+void SetVirtualJoystickHat(int id, int hat, int sdlHatValue) {
+  setVirtual(id, [&](SDL_Joystick* j) { SDL_JoystickSetVirtualHat(j, hat, static_cast<Uint8>(sdlHatValue)); });
+}
+
+bool GetVirtualJoystickRumble(int id, int* low, int* high) {
+  std::lock_guard<std::mutex> guard(Lock());
+  VirtualStick* v = virtualAt(id);
+  if (!v) return false;
+  // SDL sends rumble on its update: take what is pending first.
+  SDL_JoystickUpdate();
+  *low = v->low;
+  *high = v->high;
+  return true;
 }
 
 }  // namespace plat::input

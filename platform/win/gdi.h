@@ -1,6 +1,7 @@
 // GDI device contexts and device-independent bitmaps: memory device contexts, DIB
-// sections whose bits this stand-in owns, and the painters that turn a packed DIB
-// (any of the common header, compression and bit-count forms) into a section's pixels.
+// sections whose bits this stand-in owns, the painters that turn a packed DIB (any of
+// the common header, compression and bit-count forms) into a section's pixels, and
+// fonts: creation, metrics, glyph bitmaps, text painting and the family list.
 #pragma once
 #include <cstdint>
 
@@ -87,5 +88,140 @@ int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, i
 // was a bitmap or memory device context of this stand-in (result in *result). A
 // bitmap still selected into a device context is not deleted (FALSE).
 bool deleteDibObject(HGDIOBJ object, BOOL* result);
+
+// ---- Fonts ----
+
+using HFONT = GdiTag*;
+using LPCWSTR = const WCHAR*;
+
+constexpr int LF_FACESIZE = 32;
+constexpr DWORD GDI_ERROR = 0xFFFFFFFF;
+constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
+
+constexpr DWORD ANSI_CHARSET = 0;
+constexpr DWORD DEFAULT_CHARSET = 1;
+constexpr DWORD SHIFTJIS_CHARSET = 128;
+constexpr DWORD HANGUL_CHARSET = 129;
+constexpr DWORD GB2312_CHARSET = 134;
+constexpr DWORD CHINESEBIG5_CHARSET = 136;
+constexpr DWORD FIXED_PITCH = 1;
+constexpr int FW_NORMAL = 400;
+constexpr int FW_BOLD = 700;
+
+// tmPitchAndFamily bits; TMPF_FIXED_PITCH set means a variable pitch.
+constexpr BYTE TMPF_FIXED_PITCH = 0x01;
+constexpr BYTE TMPF_VECTOR = 0x02;
+constexpr BYTE TMPF_TRUETYPE = 0x04;
+
+constexpr DWORD RASTER_FONTTYPE = 1;
+constexpr DWORD TRUETYPE_FONTTYPE = 4;
+
+constexpr UINT GGO_BITMAP = 1;
+constexpr UINT GGO_GRAY4_BITMAP = 5;
+constexpr UINT GGO_GRAY8_BITMAP = 6;
+constexpr UINT GGO_GLYPH_INDEX = 0x80;
+constexpr DWORD GCP_GLYPHSHAPE = 0x10;
+
+constexpr int TRANSPARENT = 1;
+constexpr int OPAQUE = 2;
+
+struct SIZE {
+    LONG cx, cy;
+};
+
+struct FIXED {
+    WORD fract;
+    short value;
+};
+
+struct MAT2 {
+    FIXED eM11, eM12, eM21, eM22;
+};
+
+struct GLYPHMETRICS {
+    UINT gmBlackBoxX;
+    UINT gmBlackBoxY;
+    POINT gmptGlyphOrigin;  // left edge from the pen, top edge above the base line
+    short gmCellIncX;
+    short gmCellIncY;
+};
+
+struct TEXTMETRICW {
+    LONG tmHeight;
+    LONG tmAscent;
+    LONG tmDescent;
+    LONG tmInternalLeading;
+    LONG tmExternalLeading;
+    LONG tmAveCharWidth;
+    LONG tmMaxCharWidth;
+    LONG tmWeight;
+    BYTE tmItalic;
+    BYTE tmPitchAndFamily;
+    BYTE tmCharSet;
+};
+
+struct LOGFONTW {
+    LONG lfHeight;
+    LONG lfWidth;
+    LONG lfEscapement;
+    LONG lfOrientation;
+    LONG lfWeight;
+    BYTE lfItalic;
+    BYTE lfUnderline;
+    BYTE lfStrikeOut;
+    BYTE lfCharSet;
+    BYTE lfOutPrecision;
+    BYTE lfClipPrecision;
+    BYTE lfQuality;
+    BYTE lfPitchAndFamily;
+    WCHAR lfFaceName[LF_FACESIZE];
+};
+
+struct GCP_RESULTSW {
+    DWORD lStructSize;
+    WCHAR* lpOutString;
+    UINT* lpOrder;
+    int* lpDx;
+    int* lpCaretPos;
+    char* lpClass;
+    WCHAR* lpGlyphs;
+    UINT nGlyphs;
+    int nMaxFit;
+};
+
+using FONTENUMPROCW = int (*)(const LOGFONTW* font, const TEXTMETRICW* metrics, DWORD fontType, LPARAM lParam);
+
+// A font object (DeleteObject frees it; a font selected into a device context is not
+// deleted). Height: positive = cell height, negative = character (em) height, 0 = a
+// default. Weight, italic, charset and the face name choose the face; a fixed pitch is
+// preferred when pitchAndFamily's low bits are FIXED_PITCH. Another face stands in when
+// the named one is not installed; null only when no face is installed at all.
+HFONT CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
+                  DWORD quality, DWORD pitchAndFamily, LPCWSTR face);
+BOOL GetTextMetricsW(HDC dc, TEXTMETRICW* metrics);
+// The glyph of a code (or a glyph index with GGO_GLYPH_INDEX) in the selected font as
+// GGO_BITMAP, GGO_GRAY4_BITMAP or GGO_GRAY8_BITMAP, rows padded to 4 bytes. Returns the
+// byte count (a null buffer or size 0 only asks), GDI_ERROR on failure; identity
+// matrix only.
+DWORD GetGlyphOutlineW(HDC dc, UINT code, UINT format, GLYPHMETRICS* metrics, DWORD size, void* buffer,
+                       const MAT2* matrix);
+// With GCP_GLYPHSHAPE: the glyph indices of the text into lpGlyphs (a surrogate pair
+// is one glyph). Returns the extent (width low word, height high word), 0 on failure.
+DWORD GetCharacterPlacementW(HDC dc, LPCWSTR text, int count, int maxExtent, GCP_RESULTSW* results,
+                             DWORD flags);
+BOOL GetTextExtentPoint32W(HDC dc, LPCWSTR text, int count, SIZE* size);
+// Paints the text with the selected font into the selected 8-bit section, (x, y) being
+// the top left of the first cell: ink in the text colour and, in OPAQUE mode, the
+// cells in the background colour. Colours take the nearest palette entry.
+BOOL TextOutW(HDC dc, int x, int y, LPCWSTR text, int count);
+COLORREF SetTextColor(HDC dc, COLORREF color);
+COLORREF SetBkColor(HDC dc, COLORREF color);
+int SetBkMode(HDC dc, int mode);
+// One callback per installed family name that covers the charset's language (every
+// language for DEFAULT_CHARSET), each name once; a face name in the LOGFONTW keeps only
+// that family. Stops when the callback returns 0; returns the last callback's result,
+// 1 when there was none.
+int EnumFontFamiliesExW(HDC dc, const LOGFONTW* font, FONTENUMPROCW proc, LPARAM lParam, DWORD flags);
 
 }  // namespace plat::win

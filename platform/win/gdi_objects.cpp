@@ -1,4 +1,5 @@
-// Memory device contexts and DIB sections: creation, selection, deletion and GetObject.
+// Memory device contexts, DIB sections and fonts as GDI objects: creation, selection,
+// deletion and GetObject.
 #include <cstring>
 #include <mutex>
 #include <unordered_set>
@@ -40,6 +41,14 @@ DibSection& defaultBitmap()
     return bitmap;
 }
 
+// What a fresh memory device context has selected as its font: no face, so text
+// calls fail until a real font is selected. Deleting it does nothing.
+GdiFont& defaultFont()
+{
+    static GdiFont font;
+    return font;
+}
+
 GdiObject* toObject(HGDIOBJ handle) { return reinterpret_cast<GdiObject*>(handle); }
 HGDIOBJ toHandle(GdiObject* object) { return reinterpret_cast<HGDIOBJ>(object); }
 
@@ -49,14 +58,36 @@ GdiObject* findLive(HGDIOBJ handle)
     return liveObjects().count(object) ? object : nullptr;
 }
 
-HGDIOBJ registerLive(GdiObject* object)
+// Swaps the font of a device context; the previous one's handle, null when the object
+// is no live font.
+HGDIOBJ selectFont(MemoryDc* memory, GdiObject* object)
+{
+    GdiFont* font = nullptr;
+    if (object != &defaultFont()) {
+        font = dynamic_cast<GdiFont*>(findLive(toHandle(object)));
+        if (!font) return nullptr;
+    }
+    GdiFont* previous = memory->font;
+    if (previous) --previous->selections;
+    memory->font = font;
+    if (font) ++font->selections;
+    return toHandle(previous ? previous : &defaultFont());
+}
+
+void releaseSelections(MemoryDc* memory)
+{
+    if (memory->selected) memory->selected->selectedInto = nullptr;
+    if (memory->font) --memory->font->selections;
+}
+
+}  // namespace
+
+HGDIOBJ registerGdiObject(GdiObject* object)
 {
     std::lock_guard lock(objectLock());
     liveObjects().insert(object);
     return toHandle(object);
 }
-
-}  // namespace
 
 DibSection* findSection(HGDIOBJ object)
 {
@@ -70,14 +101,14 @@ MemoryDc* findMemoryDc(HDC dc)
     return dynamic_cast<MemoryDc*>(findLive(dc));
 }
 
-HDC CreateCompatibleDC(HDC) { return registerLive(new MemoryDc); }
+HDC CreateCompatibleDC(HDC) { return registerGdiObject(new MemoryDc); }
 
 BOOL DeleteDC(HDC dc)
 {
     std::lock_guard lock(objectLock());
     auto* memory = dynamic_cast<MemoryDc*>(findLive(dc));
     if (!memory) return FALSE;
-    if (memory->selected) memory->selected->selectedInto = nullptr;
+    releaseSelections(memory);
     liveObjects().erase(memory);
     delete memory;
     return TRUE;
@@ -88,6 +119,8 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object)
     std::lock_guard lock(objectLock());
     auto* memory = dynamic_cast<MemoryDc*>(findLive(dc));
     if (!memory) return nullptr;
+    if (toObject(object) == &defaultFont() || dynamic_cast<GdiFont*>(findLive(object)))
+        return selectFont(memory, toObject(object));
     DibSection* section = nullptr;
     if (toObject(object) != &defaultBitmap()) {
         section = dynamic_cast<DibSection*>(findLive(object));
@@ -104,7 +137,7 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object)
 bool deleteDibObject(HGDIOBJ object, BOOL* result)
 {
     std::lock_guard lock(objectLock());
-    if (toObject(object) == &defaultBitmap()) {
+    if (toObject(object) == &defaultBitmap() || toObject(object) == &defaultFont()) {
         *result = TRUE;  // stock objects ignore deletion
         return true;
     }
@@ -114,8 +147,11 @@ bool deleteDibObject(HGDIOBJ object, BOOL* result)
         *result = FALSE;
         return true;
     }
-    if (auto* memory = dynamic_cast<MemoryDc*>(live); memory && memory->selected)
-        memory->selected->selectedInto = nullptr;
+    if (auto* font = dynamic_cast<GdiFont*>(live); font && font->selections) {
+        *result = FALSE;
+        return true;
+    }
+    if (auto* memory = dynamic_cast<MemoryDc*>(live)) releaseSelections(memory);
     liveObjects().erase(live);
     delete live;
     *result = TRUE;
@@ -159,7 +195,7 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, H
     }
     dib->bits.assign(size_t(pitch * rows), 0);
     if (bits) *bits = dib->bits.data();
-    return registerLive(dib);
+    return registerGdiObject(dib);
 }
 
 int GetObject(HGDIOBJ object, int size, void* out)

@@ -255,17 +255,8 @@ private:
     int nearest(uint32_t color)
     {
         if (color == lastColor_) return lastIndex_;
-        int best = 0;
-        long bestDistance = -1;
-        for (int i = 0; i < dib_.colorCount; ++i) {
-            const RGBQUAD& q = dib_.colors[i];
-            const long dr = long(color >> 16 & 255) - q.rgbRed, dg = long(color >> 8 & 255) - q.rgbGreen,
-                       db = long(color & 255) - q.rgbBlue;
-            const long d = dr * dr + dg * dg + db * db;
-            if (bestDistance < 0 || d < bestDistance) best = i, bestDistance = d;
-        }
-        lastColor_ = color, lastIndex_ = best;
-        return best;
+        lastColor_ = color, lastIndex_ = nearestColorIndex(dib_, color);
+        return lastIndex_;
     }
 
     DibSection& dib_;
@@ -307,6 +298,20 @@ int paint(HDC dc, const Source& src, int dx, int dy, int dw, int dh, int sx, int
 }
 
 }  // namespace
+
+int nearestColorIndex(const DibSection& dib, uint32_t color)
+{
+    int best = 0;
+    long bestDistance = -1;
+    for (int i = 0; i < dib.colorCount; ++i) {
+        const RGBQUAD& q = dib.colors[i];
+        const long dr = long(color >> 16 & 255) - q.rgbRed, dg = long(color >> 8 & 255) - q.rgbGreen,
+                   db = long(color & 255) - q.rgbBlue;
+        const long d = dr * dr + dg * dg + db * db;
+        if (bestDistance < 0 || d < bestDistance) best = i, bestDistance = d;
+    }
+    return best;
+}
 
 namespace {
 

@@ -73,6 +73,12 @@ bool isLoaded(Registry& r, HMODULE module) {
   return false;
 }
 
+bool served(Registry& r, const std::string& base) {
+  for (const Override& o : r.overrides)
+    if (o.module == base && o.function != nullptr) return true;
+  return false;
+}
+
 }  // namespace
 
 HMODULE LoadLibraryW(const char16_t* name) {
@@ -82,6 +88,7 @@ HMODULE LoadLibraryW(const char16_t* name) {
   std::lock_guard<std::mutex> lock(r.mutex);
   Module* module = findModule(r, base);
   if (module == nullptr || IsStandInMissing(base.c_str())) return nullptr;
+  if (module->exports->onlyWhenServed && !served(r, base)) return nullptr;
   ++module->references;
   return module;
 }

@@ -74,6 +74,9 @@ const ModuleExports kModules[] = {
     {"gdi32", kNone},
     {"ntdll", kNtdll},
     {"dwmapi", kNone},
+    {"xinput1_4", kNone, true},
+    {"xinput1_3", kNone, true},
+    {"xinput9_1_0", kNone, true},
 };
 
 }  // namespace

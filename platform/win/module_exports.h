@@ -15,6 +15,9 @@ struct ModuleExport {
 struct ModuleExports {
   const char* baseName;              // lower case, without ".dll"
   const ModuleExport* functions;     // ends with a null name
+  // A library no machine here has: it loads only while a test serves one of its
+  // functions (OverrideExport).
+  bool onlyWhenServed = false;
 };
 
 const ModuleExports* GetModuleExportTable(size_t* count);

@@ -47,6 +47,8 @@ bool waitUntilReady(std::condition_variable& cv, std::unique_lock<std::mutex>& l
     cv.wait(lock, ready);
     return true;
   }
+  // A poll only looks: no clock read, no sleep.
+  if (milliseconds == 0) return ready();
   return cv.wait_for(lock, std::chrono::milliseconds(milliseconds), ready);
 }
 

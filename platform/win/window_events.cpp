@@ -3,7 +3,11 @@
 // messages a window on a display would.
 #include <cmath>
 
+#include <atomic>
+#include <optional>
+
 #include "platform/win/path.h"
+#include "platform/win/raw_input.h"
 #include "platform/win/window_internal.h"
 
 namespace plat::win {
@@ -175,10 +179,67 @@ bool virtualCursorPos(POINT* point) {
   return true;
 }
 
+static void deliverLocked(Window* w, HWND hwnd, const WindowEvent& e);
+
+namespace {
+
+std::atomic<RawInputObserver> rawObserver{nullptr};
+
+// What a device reading the hardware directly would see of the event.
+std::optional<RawInputEvent> rawOf(const WindowEvent& e, POINT before) {
+  using K = WindowEvent::Kind;
+  RawInputEvent raw;
+  switch (e.kind) {
+    case K::KeyDown: case K::KeyUp: {
+      BYTE vk;
+      int scan;
+      if (!keyOfUsage(e.key, &vk, &scan)) return std::nullopt;
+      raw.kind = RawInputEvent::Kind::Key;
+      raw.code = (scan & 0xFF) | (scan & 0x100 ? 0x80 : 0);
+      raw.down = e.kind == K::KeyDown;
+      return raw;
+    }
+    case K::MouseMove:
+      raw.kind = RawInputEvent::Kind::Motion;
+      raw.dx = virtualCursor.x - before.x;
+      raw.dy = virtualCursor.y - before.y;
+      if (raw.dx == 0 && raw.dy == 0) return std::nullopt;
+      return raw;
+    case K::ButtonDown: case K::ButtonUp:
+      if (e.key < 1 || e.key > 3) return std::nullopt;
+      raw.kind = RawInputEvent::Kind::Button;
+      raw.code = e.key == 1 ? 0 : e.key == 3 ? 1 : 2;
+      raw.down = e.kind == K::ButtonDown;
+      return raw;
+    case K::Wheel:
+      raw.kind = RawInputEvent::Kind::Wheel;
+      raw.wheel = static_cast<int>(std::lround(e.wheelY * WHEEL_DELTA));
+      if (raw.wheel == 0) return std::nullopt;
+      return raw;
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace
+
+void SetRawInputObserver(RawInputObserver observer) { rawObserver.store(observer); }
+
 void deliverEvent(HWND hwnd, const WindowEvent& e) {
-  std::lock_guard lock(windowLock());
-  Window* w = findWindow(hwnd);
-  if (!w || w->destroying) return;
+  std::optional<RawInputEvent> raw;
+  {
+    std::lock_guard lock(windowLock());
+    Window* w = findWindow(hwnd);
+    if (!w || w->destroying) return;
+    const POINT before = virtualCursor;
+    deliverLocked(w, hwnd, e);
+    raw = rawOf(e, before);
+  }
+  // The observer may take its own locks; it never runs under the window lock.
+  if (raw)
+    if (RawInputObserver observer = rawObserver.load()) observer(*raw);
+}
+
+static void deliverLocked(Window* w, HWND hwnd, const WindowEvent& e) {
   using K = WindowEvent::Kind;
   switch (e.kind) {
     case K::KeyDown: case K::KeyUp: keyEvent(*w, e); break;

@@ -136,6 +136,15 @@ void unpackBits(const uint8_t* data, int64_t filePitch, int bits, uint8_t* pixel
     }
 }
 
+// Most tools write 0 into the fourth byte of a plain 32-bit file; such a file is
+// opaque. Only a file with some non-zero fourth byte is taken to carry alpha there.
+void opaqueIfAlphaUnused(uint8_t* pixels, int64_t bytes)
+{
+    for (int64_t i = 3; i < bytes; i += 4)
+        if (pixels[i]) return;
+    for (int64_t i = 3; i < bytes; i += 4) pixels[i] = 255;
+}
+
 // The file's header with its size set to 40 (the masks or table follow it, as the
 // painter expects after a 40-byte header), for the GDI route.
 int paintThroughGdi(StreamData* s, const BmpInfo& b, const uint8_t* data, int64_t dataSize, BaseImage* image)
@@ -209,6 +218,7 @@ int LoadBmpImage(StreamData* stream, BaseImage* image, int infoOnly)
         bool ok = pixels != nullptr;
         if (ok && !b.bottomUp) ok = readExact(stream, pixels, size_t(pitch * b.rows));
         for (int64_t y = b.rows - 1; ok && b.bottomUp && y >= 0; --y) ok = readExact(stream, pixels + y * pitch, size_t(pitch));
+        if (ok && plain && b.bitCount == 32) opaqueIfAlphaUnused(pixels, pitch * b.rows);
         return finishLoad(image, pixels, ok);
     }
     const int64_t readSize = rle ? std::min(dataSize, kMaxBlockBytes) : std::min(dataSize, filePitch * b.rows);

@@ -100,6 +100,9 @@ int LoadPngImage(StreamData* stream, BaseImage* image, int infoOnly)
     const bool greyAlpha = colorType == PNG_COLOR_TYPE_GRAY_ALPHA ||
                            (colorType == PNG_COLOR_TYPE_GRAY && png_get_valid(png, info, PNG_INFO_tRNS));
     if (colorType == PNG_COLOR_TYPE_GRAY) png_set_expand(png);
+    // A transparent colour of a true-colour image becomes alpha 0 on exactly the
+    // pixels of that colour (compared before 16-bit samples are cut to 8).
+    if (colorType == PNG_COLOR_TYPE_RGB && png_get_valid(png, info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(png);
     // Grey with alpha (or with a transparent grey level) becomes 32-bit ARGB: the
     // library repeats the grey level into red, green and blue.
     if (greyAlpha) png_set_gray_to_rgb(png);

@@ -66,6 +66,12 @@ int LoadTargaImage(StreamData* stream, BaseImage* image, int infoOnly)
     if (bits != 16 && bits != 24 && bits != 32) return -1;
     if (mapped && first + length > 256) return -1;
     const int bpp = bits / 8;
+    // A true-colour file may still carry a colour map; its pixels start after it.
+    if (!mapped && h[1] == 1) {
+        const int64_t mapBytes = int64_t(length) * ((mapBits + 7) / 8);
+        if (mapBytes > bytesLeft(stream)) return -1;
+        seek(stream, mapBytes, FileSeekCurrent);
+    }
 
     PixelFormatDesc& f = image->format;
     if (bits == 16)

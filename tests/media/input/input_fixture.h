@@ -43,6 +43,9 @@ class InputTest : public ::testing::Test {
   static void SetUpTestSuite() { setenv("HALVORINE_HEADLESS", "1", 1); }
 
   void SetUp() override {
+    // The multimedia-joystick path unless a test asks for DirectInput.
+    setenv("HALVORINE_MISSING", directInput_ ? "" : "dinput", 1);
+    ZaDod::Input.Settings.NoDirectInput = 0;  // a failed start of an earlier test sticks
     home_ = std::filesystem::current_path();
     char pattern[] = "/tmp/halvorine-input-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -62,6 +65,7 @@ class InputTest : public ::testing::Test {
     ZaDod::SetLogTestHook(nullptr);
     ZaDod::SetLogFileOutput(0);
     plat::win::ReleaseClockForTest();
+    unsetenv("HALVORINE_MISSING");
     std::filesystem::current_path(home_);
     std::filesystem::remove_all(dir_);
   }
@@ -136,6 +140,7 @@ class InputTest : public ::testing::Test {
   }
 
   std::filesystem::path home_, dir_;
+  bool directInput_ = false;
 };
 
 }  // namespace halvorine_test

@@ -1,3 +1,4 @@
+#include "platform/win/module.h"
 #include "tests/media/input/input_fixture.h"
 
 namespace halvorine_test {
@@ -71,8 +72,8 @@ TEST_F(InputTest, ReadsOfAPadWithinOneMillisecondAreSkipped) {
   EXPECT_EQ(pad(1), 0x20);
 }
 
-// XInput pads come only with DirectInput, which this build never gets; the pad
-// reader and the motors are driven here through a stand-in XInput.
+// XInput pads come only with DirectInput; the pad reader and the motors are driven
+// here through a stand-in XInput.
 namespace fake {
 plat::input::XINPUT_STATE state{};
 plat::input::XINPUT_VIBRATION lastVibration{};
@@ -89,24 +90,22 @@ plat::win::DWORD setState(plat::win::DWORD, plat::input::XINPUT_VIBRATION* v) {
 }
 }  // namespace fake
 
+// An XInput library served by the test, found by the DirectInput start-up.
 class XInputPadTest : public InputTest {
  protected:
+  XInputPadTest() { directInput_ = true; }
   void SetUp() override {
     InputTest::SetUp();
+    plat::win::OverrideExport(u"xinput1_4", "XInputGetState", reinterpret_cast<plat::win::FARPROC>(&fake::getState));
+    plat::win::OverrideExport(u"xinput1_4", "XInputSetState", reinterpret_cast<plat::win::FARPROC>(&fake::setState));
     ASSERT_EQ(startLibrary(), 0);
-    saved_ = Input.Status;
-    InputStatus& s = Input.Status;
-    s.Mode = InputDeviceMode::DirectInput8;
-    s.XInputGetState = fake::getState;
-    s.XInputSetState = fake::setState;
-    ASSERT_EQ(InitializeJoypad(), 0);
+    ASSERT_EQ(Input.Status.Mode, InputDeviceMode::DirectInput8);
     fake::setCalls = 0;
   }
   void TearDown() override {
-    Input.Status = saved_;
     InputTest::TearDown();
+    plat::win::ResetExportOverrides();
   }
-  InputStatus saved_{};
 };
 
 TEST_F(XInputPadTest, PadIsFoundReadAndConverted) {

@@ -1,6 +1,4 @@
 #include "media/system/window_state.h"
-#include "platform/input/dinput.h"
-#include "platform/win/com.h"
 #include "tests/media/input/input_fixture.h"
 #include "tests/media/log_file.h"
 
@@ -53,46 +51,6 @@ TEST_F(InputTest, NothingStartsWhileTheProgramEnds) {
   EXPECT_EQ(StartInputOnDemand(), 0);
   EXPECT_EQ(CheckKeyDown(1), 0);
   EXPECT_EQ(Input.Settings.Started, 0);
-}
-
-// A DirectInput 8 class that the registry could serve: its object is initialised, then
-// given back, since input runs on the joystick functions until the DirectInput device
-// code exists.
-struct FakeDirectInput final : plat::input::IDirectInput8W {
-  plat::win::HRESULT initResult = plat::win::S_OK;
-  int released = 0;
-  plat::win::HRESULT QueryInterface(const plat::win::IID&, void**) override { return plat::win::E_INVALIDARG; }
-  plat::win::DWORD AddRef() override { return 1; }
-  plat::win::DWORD Release() override { return static_cast<plat::win::DWORD>(++released); }
-  plat::win::HRESULT Initialize(plat::win::HMODULE, plat::win::DWORD version) override {
-    return version == 0x800 ? initResult : plat::win::E_INVALIDARG;
-  }
-};
-FakeDirectInput fakeDirectInput;
-
-plat::win::HRESULT makeFakeDirectInput(void*, const plat::win::IID& iid, void** object) {
-  if (!(iid == plat::input::IID_IDirectInput8W)) return plat::win::E_INVALIDARG;
-  *object = static_cast<plat::input::IDirectInput8W*>(&fakeDirectInput);
-  return plat::win::S_OK;
-}
-
-TEST_F(InputTest, ACreatedDirectInputIsInitialisedThenGivenBack) {
-  ASSERT_EQ(startLibrary(), 0);
-  plat::win::RegisterComClass(plat::input::CLSID_DirectInput8, "dinput", makeFakeDirectInput);
-  for (plat::win::HRESULT init : {plat::win::S_OK, plat::win::E_INVALIDARG}) {
-    ASSERT_EQ(TerminateInput(), 0);
-    Input.Settings.NoDirectInput = 0;
-    fakeDirectInput.initResult = init;
-    fakeDirectInput.released = 0;
-    logPieces().clear();
-    ASSERT_EQ(InitializeInput(), 0);
-    EXPECT_TRUE(logged(u"引き続き初期化処理... "));
-    EXPECT_TRUE(logged(init == plat::win::S_OK ? u"初期化成功" : u"初期化に失敗。"));
-    EXPECT_TRUE(logged(u"DirectInput を使用しません。"));
-    EXPECT_EQ(fakeDirectInput.released, 1);
-    EXPECT_EQ(Input.Status.Mode, InputDeviceMode::Joystick);
-  }
-  plat::win::UnregisterComClass(plat::input::CLSID_DirectInput8);
 }
 
 }  // namespace

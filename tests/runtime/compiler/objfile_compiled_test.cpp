@@ -80,7 +80,7 @@ TEST_F(ObjfileCompiledTest, ImportWithoutVariableReadsBackWithout) {
 }
 
 TEST_F(ObjfileCompiledTest, EveryScriptCaseReadsBackRecordForRecord) {
-  std::filesystem::path cases = std::filesystem::path(__FILE__).parent_path() / "../../scripts";
+  std::filesystem::path cases = std::filesystem::path(HALVORINE_SOURCE_DIR) / "tests/scripts";
   int compared = 0;
   for (const auto& entry : std::filesystem::directory_iterator(cases)) {
     std::ifstream in(entry.path() / "main.kvj", std::ios::binary);

@@ -155,3 +155,18 @@ TEST(BmpGdiRoute, LongHeadersAndBitFieldsPaintTheirOwnMasks)
     EXPECT_EQ(a.image.format.alphaMask, 0xFF000000u);
     EXPECT_EQ(toRgba(&a.image), (Bytes{0x33, 0x22, 0x11, 0x80}));
 }
+
+TEST(BmpPlain32, FourthBytesAreAlphaOnlyWhenSomeAreSet)
+{
+    // Two pixels, bottom-up; every fourth byte 0: an ordinary opaque picture.
+    Loaded opaque;
+    ASSERT_EQ(loadWith(ZaDod::LoadBmpImage, makeBmp(40, 2, 1, 32, 0, {}, {1, 2, 3, 0, 4, 5, 6, 0}), &opaque.image), 0);
+    EXPECT_EQ(toRgba(&opaque.image), (Bytes{3, 2, 1, 255, 6, 5, 4, 255}));
+
+    // Any non-zero fourth byte: they are all alpha, zeros included.
+    Loaded alpha;
+    ASSERT_EQ(loadWith(ZaDod::LoadBmpImage, makeBmp(40, 2, 2, 32, 0, {}, {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0x80, 1, 1, 1, 0}),
+                       &alpha.image),
+              0);
+    EXPECT_EQ(toRgba(&alpha.image), (Bytes{9, 8, 7, 0x80, 1, 1, 1, 0, 3, 2, 1, 0, 6, 5, 4, 0}));
+}

@@ -1,6 +1,9 @@
 // Every fixture ImageMagick writes loads to the pixels ImageMagick reads back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "media/graphics/base_image.h"
 #include "tests/media/graphics/image/image_testing.h"
 
@@ -118,6 +121,29 @@ TEST(FixtureMatch, PlainAndInterlacedPngGiveTheSamePixels)
     EXPECT_EQ(toRgba(&a), toRgba(&b));
     ZaDod::ReleaseBaseImage(&a);
     ZaDod::ReleaseBaseImage(&b);
+}
+
+TEST(FixtureMatch, TrueColourPngTransparentColourBecomesAlpha)
+{
+    REQUIRE_MAGICK();
+    for (const int depth : {8, 16}) {
+        const std::string file = "rgbt" + std::to_string(depth) + ".png";
+        const Bytes bytes = magick("'" + colorSource() + "' " kOneTransparent " -define png:color-type=2 -depth " +
+                                       std::to_string(depth),
+                                   (depth == 16 ? "PNG48:" : "") + file);
+        // Colour type 2 at the asked depth, keyed through a tRNS chunk.
+        ASSERT_GT(bytes.size(), 26u);
+        EXPECT_EQ(bytes[24], depth);
+        EXPECT_EQ(bytes[25], 2);
+        EXPECT_NE(std::search(bytes.begin(), bytes.end(), std::begin("tRNS"), std::end("tRNS") - 1), bytes.end());
+        Loaded l;
+        ASSERT_EQ(loadMemory(bytes, &l.image), 0) << depth;
+        EXPECT_EQ(l.image.format.alphaWidth, 8);
+        const Bytes rgba = toRgba(&l.image);
+        EXPECT_EQ(rgba, magickRgba(scratchDir() + "/" + file)) << depth;
+        ASSERT_EQ(rgba.size(), 13u * 7 * 4);
+        for (size_t i = 0; i < 13 * 7; ++i) EXPECT_EQ(rgba[i * 4 + 3], i == 0 ? 0 : 255) << depth << " pixel " << i;
+    }
 }
 
 TEST(FixtureMatch, TiledTiffAndGreyTargaAreRefused)

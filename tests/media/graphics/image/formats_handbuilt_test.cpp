@@ -125,6 +125,34 @@ TEST(TgaHandBuilt, ColourMapsAndRunLengthData)
     EXPECT_EQ(loadWith(ZaDod::LoadTargaImage, unsigned_, &data.image), 0);
 }
 
+TEST(TgaHandBuilt, TrueColourFilesSkipTheColourMapTheyCarry)
+{
+    const Bytes pixels = {1, 2, 3, 4, 5, 6};
+    Loaded plain;
+    ASSERT_EQ(loadWith(ZaDod::LoadTargaImage, join(tgaHeader(2, 2, 1, 24), pixels), &plain.image), 0);
+
+    // 16 entries of 15 bits take two bytes each; an ID field comes before them.
+    Bytes header = tgaHeader(2, 2, 1, 24);
+    header[0] = 3;
+    header[1] = 1;
+    put16(header, 5, 16);
+    header[7] = 15;
+    Bytes map(16 * 2, 0x77);
+    Loaded mapped;
+    ASSERT_EQ(loadWith(ZaDod::LoadTargaImage, join(join(join(header, {9, 9, 9}), map), pixels), &mapped.image), 0);
+    EXPECT_EQ(toRgba(&mapped.image), toRgba(&plain.image));
+    Loaded rle;
+    Bytes rleHeader = header;
+    rleHeader[2] = 10;
+    ASSERT_EQ(loadWith(ZaDod::LoadTargaImage, join(join(join(rleHeader, {9, 9, 9}), map), join({0x01}, pixels)), &rle.image), 0);
+    EXPECT_EQ(toRgba(&rle.image), toRgba(&plain.image));
+
+    // A map that runs past the end of the file refuses it.
+    BaseImage image{};
+    EXPECT_EQ(loadWith(ZaDod::LoadTargaImage, join(join(header, {9, 9, 9}), Bytes(20, 0x77)), &image), -1);
+    EXPECT_EQ(image.pixels, nullptr);
+}
+
 TEST(DdsHandBuilt, FormatCodesCubesAndBounds)
 {
     Loaded half;
