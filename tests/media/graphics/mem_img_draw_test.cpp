@@ -46,6 +46,32 @@ TEST(MemImgPixel, PackedBlendMatchesTheChannelRule) {
     }
 }
 
+TEST(MemImgPixel, FastBlendSpansMatchTheGenericKernel) {
+    InitMemImgBlendTables();
+    uint8_t identity[256];
+    for (int i = 0; i < 256; ++i) identity[i] = static_cast<uint8_t>(i);
+    std::mt19937 rng(11);
+    for (int round = 0; round < 300; ++round) {
+        const int count = static_cast<int>(rng() % 19), param = static_cast<int>(rng() % 256);
+        const softpix::SpanContext ctx{identity, identity, identity, MemImgProductTable[param], 0};
+        std::vector<uint32_t> src(static_cast<size_t>(count)), fast(src.size()), generic(src.size());
+        for (size_t i = 0; i < src.size(); ++i) {
+            const uint32_t alpha[] = {0, 255, static_cast<uint32_t>(rng() % 256)};
+            src[i] = alpha[rng() % 3] << 24 | (rng() & 0xFFFFFF);
+            fast[i] = generic[i] = rng();
+        }
+        auto bytes = [](std::vector<uint32_t>& v) { return reinterpret_cast<uint8_t*>(v.data()); };
+        softpix::blendSpan32<true>(bytes(fast), bytes(src), count, ctx);
+        softpix::graphSpan<softpix::Src32Alpha, softpix::Dst32, softpix::Op::Blend>(bytes(generic), bytes(src), count,
+                                                                                      ctx);
+        ASSERT_EQ(fast, generic) << "round " << round;
+        std::vector<uint32_t> opaque = generic, reference = generic;
+        softpix::blendSpan32<false>(bytes(opaque), bytes(src), count, ctx);
+        softpix::graphSpan<softpix::Src32, softpix::Dst32, softpix::Op::Blend>(bytes(reference), bytes(src), count, ctx);
+        ASSERT_EQ(opaque, reference) << "round " << round;
+    }
+}
+
 TEST_F(MemImgDraw, EveryBlendModeOnThirtyTwoBits) {
     struct Case {
         int mode, param;
