@@ -60,7 +60,7 @@ struct ColorDataSet {
     }
 };
 
-MemImgDrawState drawState{0, {0, 0, 0, 0}, 0, 0, 0x00FFFFFF, nullptr};
+MemImgDrawState drawState{0, {0, 0, 0, 0}, 0, 0, 0x00FFFFFF, nullptr, nullptr, 0, 0};
 
 }  // namespace
 
@@ -220,6 +220,8 @@ void FillMemImg(MEMIMG* img, const ImageRect* rect, uint32_t color) {
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
     if (width == 0 || height == 0) return;
+    img->base->runTableValid = 0;
+    img->base->premultipliedValid = 0;
     const int bytes = MemImgPixelBytes(img->base);
     const int pitch = img->base->pitch;
     uint8_t* row = img->pixels + static_cast<size_t>(area.top) * pitch + static_cast<size_t>(area.left) * bytes;
@@ -256,6 +258,8 @@ void BltMemImg(MEMIMG* dest, const MEMIMG* src, const ImageRect* srcRect, int x,
     if (area.right - area.left > dest->width - x) area.right = area.left + dest->width - x;
     if (area.bottom - area.top > dest->height - y) area.bottom = area.top + dest->height - y;
     if (area.right <= area.left || area.bottom <= area.top) return;
+    dest->base->runTableValid = 0;
+    dest->base->premultipliedValid = 0;
     GraphColorMatchBlt(dest->pixels, dest->base->pitch, dest->base->colorData, src->pixels, src->base->pitch,
                        src->base->colorData, nullptr, 0, nullptr, x, y, &area, 0, 0, 0, 0, 0, 0, 0, 0);
 }
@@ -274,5 +278,11 @@ void SetMemImgBlendMode(int mode, int param) {
 void SetMemImgDrawBright(uint32_t packedRgb) { drawState.bright = packedRgb & 0x00FFFFFF; }
 
 void SetMemImgDrawTarget(MEMIMG* target) { drawState.target = target; }
+
+void SetMemImgBlendGraph(const MEMIMG* blendGraph, int type, int ratio) {
+    drawState.blendGraph = blendGraph;
+    drawState.blendGraphType = type;
+    drawState.blendGraphRatio = ratio;
+}
 
 }  // namespace ZaDod

@@ -107,6 +107,11 @@ struct MemImgDrawState {
     int blendParam;
     uint32_t bright;  // 0x00RRGGBB
     MEMIMG* target;   // the software draw target
+    // Blend graph of graph draws: null for none; type 0 mixes colour by the ratio,
+    // 1 scales alpha by the blend-graph table, 2 scales alpha by the value.
+    const MEMIMG* blendGraph;
+    int blendGraphType;
+    int blendGraphRatio;
 };
 const MemImgDrawState& GetMemImgDrawState();
 
@@ -115,5 +120,6 @@ void SetMemImgDrawArea(const ImageRect* rect);
 void SetMemImgBlendMode(int mode, int param);
 void SetMemImgDrawBright(uint32_t packedRgb);
 void SetMemImgDrawTarget(MEMIMG* target);
+void SetMemImgBlendGraph(const MEMIMG* blendGraph, int type, int ratio);
 
 }  // namespace ZaDod
