@@ -109,8 +109,9 @@ TEST_F(SoundSystemTest, VoicesRestartAndPauseAll) {
   for (int i = 0; i < 3; ++i) SoundBufferFront_GetCurrentPosition(&record(h)->Buffer[i], &before[i], nullptr);
   EXPECT_EQ(PlaySoundMem(h, DX_PLAYTYPE_BACK, 0), 0);
   std::uint32_t pos = 0;
-  SoundBufferFront_GetCurrentPosition(&record(h)->Buffer[0], &pos, nullptr);
-  EXPECT_EQ(pos, before[0]);
+  SoundBufferFront_GetCurrentPosition(&record(h)->Buffer[1], &pos, nullptr);  // the oldest voice
+  EXPECT_EQ(pos, before[1]);
+  EXPECT_EQ(record(h)->CurrentBuffer, 1);
   // Pause-all stops all three and resumes them where they were.
   StopSoundMem(h);
   PlaySoundMem(h, DX_PLAYTYPE_BACK, 1);
@@ -249,11 +250,12 @@ TEST_F(SoundSystemTest, LoopTagFileLoopsWithoutStaleData) {
   EXPECT_EQ(record(h)->Entries[0].LoopEndSamplePosition, 1500);
   ASSERT_EQ(PlaySoundMem(h, DX_PLAYTYPE_BACK, 1), 0);
   std::vector<std::int16_t> captured = run(441 * 2);
-  // The reported position has jumped back once the cursor passed the first wrap.
-  const int position = GetSoundMemCurrentPosition(h);
-  EXPECT_GE(position, 1000 * 2);
-  EXPECT_LT(position, 1500 * 2);
-  std::vector<std::int16_t> rest = run(44100 * 2);
+  // The reported position jumps back only once the cursor has passed the first wrap.
+  EXPECT_EQ(GetSoundMemCurrentPosition(h), 441 * 2 * 2);
+  std::vector<std::int16_t> rest = run(441 * 2);
+  captured.insert(captured.end(), rest.begin(), rest.end());
+  EXPECT_EQ(GetSoundMemCurrentPosition(h), (1000 + 441 * 4 - 1500) * 2);
+  rest = run(44100 * 2);
   captured.insert(captured.end(), rest.begin(), rest.end());
   const std::vector<std::int16_t> l = left(captured);
   const std::size_t at = firstSound(l);
@@ -304,7 +306,7 @@ TEST_F(SoundSystemTest, LoopPointsTurnAMemorySoundIntoAStream) {
   EXPECT_EQ(record(h)->StreamFlag, 1);
   EXPECT_EQ(GetSoundMemChannelVolume(0, h), 9473);
   EXPECT_EQ(GetSoundMemPan(h), -3000);
-  EXPECT_EQ(GetSoundMemCurrentPosition(h), 17640);
+  EXPECT_EQ(GetSoundMemCurrentPosition(h), 8820);  // 4410 mono samples
   SetSoundMemVolumeHundredths(10000, h);
   SetSoundMemPan(0, h);
   ASSERT_EQ(PlaySoundMem(h, DX_PLAYTYPE_BACK, 1), 0);

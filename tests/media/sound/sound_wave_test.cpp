@@ -10,10 +10,11 @@ namespace {
 using namespace ZaDod;
 
 struct Opened {
+  std::vector<std::uint8_t> bytes;
   MemStream* stream = nullptr;
   SoundConvert convert{};
   int result = -1;
-  explicit Opened(const std::vector<std::uint8_t>& bytes) {
+  explicit Opened(std::vector<std::uint8_t> file) : bytes(std::move(file)) {
     stream = MemStreamOpen(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
     StreamData data{*GetMemStreamFunctions(), stream};
     result = SetupSoundConvert(&convert, &data, 0, 2, 0);
