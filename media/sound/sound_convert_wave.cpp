@@ -92,9 +92,10 @@ int SetupSoundConvert_WAVE(SoundConvert* c) {
   c->OutFormat = out;
   c->Method = SOUND_METHODTYPE_NORMAL;
 
-  // One second of data per piece, never more than the data itself.
+  // One second of data per piece, never more than the data itself (held is whole frames).
   const std::uint64_t second = static_cast<std::uint64_t>(src.nBlockAlign) * src.nSamplesPerSec;
-  const std::uint64_t srcPiece = std::max<std::uint64_t>(src.nBlockAlign, std::min<std::uint64_t>(second, held));
+  const std::uint64_t srcPiece =
+      held == 0 ? 16 : std::max<std::uint64_t>(src.nBlockAlign, std::min<std::uint64_t>(second, held));
   if (src.wFormatTag == 3) {
     c->FloatBufferSize = static_cast<std::uint32_t>(srcPiece);
     c->FloatBuffer = MemAlloc(c->FloatBufferSize, __FILE__, __LINE__);
