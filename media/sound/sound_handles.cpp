@@ -128,6 +128,15 @@ void deleteAllSounds() {
   SubAllHandle(HANDLETYPE_SOFTSOUND, softPlayerFilter);
 }
 
+void releaseTypesAndLocks() {
+  TerminateHandleManage(HANDLETYPE_SOUND);
+  TerminateHandleManage(HANDLETYPE_SOFTSOUND);
+  TerminateHandleManage(HANDLETYPE_MUSIC);
+  CriticalSection_Delete(&SoundSys.List3DLock);
+  CriticalSection_Delete(&SoundSys.PlayListLock);
+  CriticalSection_Delete(&SoundSys.StreamListLock);
+}
+
 // Walks a list from its first node; the callback may unlink the node it is given.
 template <typename F>
 void forEachNode(HandleListNode* first, F f) {
@@ -173,12 +182,7 @@ int InitializeSoundSystem() {
     SoundSys.SinTable[i] = static_cast<std::int16_t>(static_cast<int>(std::sin(angle) * 16384.0f));
   }
   if (InitializeSoundOutput() != 0) {
-    TerminateHandleManage(HANDLETYPE_SOUND);
-    TerminateHandleManage(HANDLETYPE_SOFTSOUND);
-    TerminateHandleManage(HANDLETYPE_MUSIC);
-    CriticalSection_Delete(&SoundSys.List3DLock);
-    CriticalSection_Delete(&SoundSys.PlayListLock);
-    CriticalSection_Delete(&SoundSys.StreamListLock);
+    releaseTypesAndLocks();
     return -1;
   }
   SetSoundListenerDefaults();
@@ -193,12 +197,7 @@ int TerminateSoundSystem() {
   if (StopSoundThread() < 0) return -1;
   deleteAllSounds();
   SubAllHandle(HANDLETYPE_MUSIC);
-  TerminateHandleManage(HANDLETYPE_SOUND);
-  TerminateHandleManage(HANDLETYPE_SOFTSOUND);
-  TerminateHandleManage(HANDLETYPE_MUSIC);
-  CriticalSection_Delete(&SoundSys.List3DLock);
-  CriticalSection_Delete(&SoundSys.PlayListLock);
-  CriticalSection_Delete(&SoundSys.StreamListLock);
+  releaseTypesAndLocks();
   const int closed = TerminateSoundOutput();
   SoundSys.InitializeFlag.store(0);
   return closed < 0 ? -1 : 0;
@@ -312,8 +311,7 @@ int ProcessPlayEndSounds() {
           if (!b->Valid) {
             done = false;
           } else if (r->BufferPauseFlag[i]) {
-            done = r->BufferPlayStateBackupFlag[i] == 0;
-            break;
+            done = r->BufferPlayStateBackupFlag[i] == 0;  // the other voices still count
           } else if (SoundBufferFront_IsPlaying(b) != 0) {
             done = false;
           }

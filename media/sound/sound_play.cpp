@@ -114,11 +114,12 @@ int CheckSoundMemPlaying(int handle) {
   SoundHandleRecord* r = ready(handle);
   if (r == nullptr) return -1;
   if (r->StreamFlag) return CheckStreamSoundMemPlaying(handle);
+  // A paused voice counts by whether it played when paused; any one playing voice
+  // makes the sound play (the first paused voice alone does not decide).
   for (int i = 0; i < r->BufferNum; ++i) {
-    if (r->BufferPauseFlag[i]) return r->BufferPlayStateBackupFlag[i];
-  }
-  for (int i = 0; i < r->BufferNum; ++i) {
-    if (SoundBufferFront_IsPlaying(&r->Buffer[i]) == 1) return 1;
+    if (r->BufferPauseFlag[i] ? r->BufferPlayStateBackupFlag[i] != 0 : SoundBufferFront_IsPlaying(&r->Buffer[i]) == 1) {
+      return 1;
+    }
   }
   return 0;
 }
@@ -253,6 +254,23 @@ int SetSoundMemLoopTimePos(int startMs, int endMs, int handle, int asyncFlag) {
 int SetSoundMemLoopStartTime(int ms, int handle) { return SetLoopStartTimeBase(ms, handle, 0); }
 int SetSoundMemLoopStartSample(int sample, int handle) { return SetLoopStartSampleBase(sample, handle, 0); }
 
+namespace {
+// The stream record a loop point goes to: a memory sound becomes a stream first; a
+// sound of several sources is refused with the message given.
+SoundHandleRecord* loopRecord(int handle, int asyncFlag, const char16_t* refusal) {
+  SoundHandleRecord* r = GetSoundRecord(handle, asyncFlag);
+  if (r != nullptr && !r->StreamFlag) {
+    if (asyncFlag || ConvertSoundMemToStream(handle) != 0) return nullptr;
+    r = GetSoundRecord(handle);
+  }
+  if (r != nullptr && r->EntryCount >= 2) {
+    LogAddTextUtf16(refusal);
+    return nullptr;
+  }
+  return r;
+}
+}  // namespace
+
 int SetLoopStartSampleBase(int sample, int handle, int asyncFlag) {
   HandleLock lock;
   SoundHandleRecord* r = ready(handle, asyncFlag);
@@ -265,15 +283,9 @@ int SetLoopStartSampleBase(int sample, int handle, int asyncFlag) {
     return 0;
   }
   if (sample < 0) return -1;
-  if (!r->StreamFlag) {
-    if (asyncFlag || ConvertSoundMemToStream(handle) != 0) return -1;
-    r = GetSoundRecord(handle);
-    if (r == nullptr) return -1;
-  }
-  if (r->EntryCount >= 2) {
-    LogAddTextUtf16(u"二つ以上の音声ファイルから作成されたサウンドハンドルにループポイントを指定する事は出来ません\n");
-    return -1;
-  }
+  r = loopRecord(handle, asyncFlag,
+                 u"二つ以上の音声ファイルから作成されたサウンドハンドルにループポイントを指定する事は出来ません\n");
+  if (r == nullptr) return -1;
   r->Entries[0].LoopStartSamplePosition = sample;
   r->Entries[0].LoopNum = 255;
   return 0;
@@ -288,15 +300,9 @@ int SetLoopEndSampleBase(int sample, int handle, int asyncFlag) {
     return 0;
   }
   if (sample < 0) return -1;
-  if (!r->StreamFlag) {
-    if (asyncFlag || ConvertSoundMemToStream(handle) != 0) return -1;
-    r = GetSoundRecord(handle);
-    if (r == nullptr) return -1;
-  }
-  if (r->EntryCount >= 2) {
-    LogAddTextUtf16(u"二つ以上の音声ファイルから作成されたサウンドハンドルにループ開始位置を指定する事は出来ません\n");
-    return -1;
-  }
+  r = loopRecord(handle, asyncFlag,
+                 u"二つ以上の音声ファイルから作成されたサウンドハンドルにループ開始位置を指定する事は出来ません\n");
+  if (r == nullptr) return -1;
   r->Entries[0].LoopEndSamplePosition = sample;
   const int b = std::max<int>(1, r->WaveFormat.nBlockAlign);
   if (r->CurrentEntry == 0 && r->CompFileSize > sample * b) {
