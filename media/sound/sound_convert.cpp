@@ -12,7 +12,6 @@ namespace ZaDod {
 namespace {
 int gConvertInitialized = 0;
 
-std::int64_t tell(SoundConvert* c) { return c->Stream.ReadShred.Tell(c->Stream.DataPoint); }
 void rewind(SoundConvert* c) { c->Stream.ReadShred.Seek(c->Stream.DataPoint, 0, 0); }
 
 // TEMPORARY SEAM (replaced by the compressed-formats module): the Ogg Vorbis, Opus and
@@ -140,7 +139,6 @@ int SoundConvertToMemory(SoundConvert* c, pa::WAVEFORMATEX* format, void** data,
   *format = c->OutFormat;
   *data = buffer;
   *size = got;
-  (void)tell;
   return 0;
 }
 
