@@ -123,10 +123,11 @@ int RefillSoundConvert_WAVE(SoundConvert* c) {
   const std::size_t count = frames * c->SrcFormat.nChannels;
   const float* in = static_cast<const float*>(c->FloatBuffer);
   auto* out = reinterpret_cast<std::int16_t*>(c->DestData);
+  // Branch-free clamp; NaN (which fails the first comparison) turns into 32767.
   for (std::size_t i = 0; i < count; ++i) {
     float v = in[i] * 32768.0f;
-    if (!(v < 32767.0f)) v = v != v ? 0.0f : 32767.0f;
-    if (v < -32768.0f) v = -32768.0f;
+    v = v < 32767.0f ? v : 32767.0f;
+    v = v > -32768.0f ? v : -32768.0f;
     out[i] = static_cast<std::int16_t>(v);
   }
   c->DestDataValidSize = static_cast<std::uint32_t>(frames * c->OutFormat.nBlockAlign);
