@@ -1,25 +1,15 @@
-// Temporary: what the life-cycle code, the pump and activation use of the sound and
-// movie modules, until they land. sound_seam.cpp records each call.
+// TEMPORARY SEAM (replaced by the soft-sound and movie modules): what the life-cycle
+// code, the pump and activation use of soft-sound players and movies. Each call is recorded.
 #pragma once
+#include "media/sound/sound_handle.h"
 
 namespace ZaDod {
 
 int SetupYUVToRGBTables();
-int InitializeSoundConvert();
-int InitializeSoundSystem();
 int InitializeMovie();
-int TerminateMusicPlayback();
 int TerminateMovie();
-int TerminateSoundSystem();
-int TerminateSoundConvert();
-int ProcessStreamSounds();
 int ProcessSoftSoundPlayers();
-int ProcessPlayingSoundList();
-int ProcessPlayEndSounds();
-int ProcessMusicHandles();
 int SuspendPlayingMovies();
 int ResumeSuspendedMovies();
-int SetSoundMemPauseAll(int pause);
-int SetSoftSoundPlayersPause(int pause);
 
 }  // namespace ZaDod

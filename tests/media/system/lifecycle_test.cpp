@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "media/sound/sound_handle.h"
 #include "library_fixture.h"
 #include "tests/media/log_file.h"
 #include "media/system/graphics_seam.h"
@@ -64,17 +65,18 @@ TEST_F(LibraryTest, LogsStartUpAndShutDownInOrder) {
 TEST_F(LibraryTest, ReachesTheModulesInStartUpAndShutDownOrder) {
   ASSERT_EQ(startWindowed(), 0);
   std::vector<std::string> startOrder = {
-      "SetupYUVToRGBTables", "InitializeSoundConvert", "InitializeSoundSystem", "InitializeMovie",
-      "InitializeInputCharBuffer"};
+      "SetupYUVToRGBTables", "InitializeMovie", "InitializeInputCharBuffer"};
   EXPECT_EQ(only(TakeSeamCalls(), startOrder), startOrder);
   EXPECT_EQ(IsGraphRestoreCallbackSet(), 1);
+  EXPECT_EQ(SoundSys.InitializeFlag.load(), 1);
+  EXPECT_EQ(IsSoundOutputReady(), 1);
   EXPECT_EQ(GetDrawTarget(), -4);  // the back screen first, then the front
   EXPECT_EQ(GraphicsSys.started, 1);
   TerminateLibrary();
   EXPECT_EQ(GraphicsSys.started, 0);
+  EXPECT_EQ(SoundSys.InitializeFlag.load(), 0);
   std::vector<std::string> endOrder = {
-      "TerminateMusicPlayback", "TerminateMovie",
-      "TerminateSoundSystem", "TerminateSoundConvert", "RemoveWindowDecorations", "DeleteAllKeyInput"};
+      "TerminateMovie", "RemoveWindowDecorations", "DeleteAllKeyInput"};
   EXPECT_EQ(only(TakeSeamCalls(), endOrder), endOrder);
 }
 

@@ -17,6 +17,15 @@ A case folder holds the game's files and these expectation files (none is copied
   expect.files   lines "exists NAME", "absent NAME", "prefix NAME HEXBYTES",
                  "at NAME OFFSET HEXBYTES", "size NAME BYTES"
   expect.frame   "size W H" and "pixel X Y R G B" lines on the dumped frame (frame.png)
+  expect.sound   checks on the mixed sound (captured to capture.wav):
+                 "format RATE CHANNELS";
+                 "match FILE GAIN TOLERANCE [REPEATS]": the first non-silent run
+                 equals FILE's samples x GAIN within TOLERANCE (a mono FILE in every
+                 channel), REPEATS times back to back (1 when absent);
+                 "sound FROM TO" / "silence FROM TO": every 10-ms block between those
+                 seconds has / has not a non-zero sample;
+                 "rms FROM TO FILE GAIN PERCENT": the RMS over that span is FILE's
+                 RMS x GAIN within PERCENT.
 In expected lines, {date} stands for a date-and-time text, {n} for a whole number
 and {argv0} for the program's path.
 
@@ -36,7 +45,7 @@ import sys
 import zlib
 
 EXPECT_FILES = {"args", "before", "env", "limits", "timeout", "expect.status", "expect.log", "expect.stdout",
-                "expect.stderr", "expect.files", "expect.frame"}
+                "expect.stderr", "expect.files", "expect.frame", "expect.sound"}
 # The collector-stress build runs cases far slower and sets its own limit.
 TIMEOUT = int(os.environ.get("HALVORINE_CASE_TIMEOUT", "20"))
 
@@ -178,6 +187,83 @@ def limiter(lines):
     return lambda: [resource.setrlimit(kind, value) for kind, value in limits]
 
 
+def read_wave(path):
+    """(rate, channels, samples as a list of frames of ints) of a 16-bit PCM WAVE file."""
+    with open(path, "rb") as f:
+        data = f.read()
+    if data[:4] != b"RIFF" or data[8:12] != b"WAVE":
+        raise ValueError(f"{path} is not a WAVE file")
+    at, rate, channels, bits = 12, 0, 0, 0
+    while at + 8 <= len(data):
+        cid, size = data[at:at + 4], struct.unpack("<I", data[at + 4:at + 8])[0]
+        body = data[at + 8:at + 8 + size]
+        if cid == b"fmt ":
+            _, channels, rate = struct.unpack("<HHI", body[:8])
+            bits = struct.unpack("<H", body[14:16])[0]
+        elif cid == b"data":
+            if bits != 16 or channels == 0:
+                raise ValueError(f"{path} is not 16-bit PCM")
+            count = len(body) // 2 // channels
+            values = struct.unpack(f"<{count * channels}h", body[:count * channels * 2])
+            return rate, channels, [values[i * channels:(i + 1) * channels] for i in range(count)]
+        at += 8 + size + (size & 1)
+    raise ValueError(f"{path} has no data")
+
+
+def check_sound_lines(capture, folder, lines):
+    """Checks expect.sound lines on a capture file; FILE names are relative to folder."""
+    rate, channels, frames = read_wave(capture)
+    block = max(1, rate // 100)
+
+    def span(words):
+        return int(float(words[1]) * rate), int(float(words[2]) * rate)
+
+    for line in lines:
+        words = line.split()
+        if not words:
+            continue
+        if words[0] == "format" and (rate, channels) != (int(words[1]), int(words[2])):
+            return f"sound is {rate} Hz {channels} channels, expected {words[1]} Hz {words[2]}"
+        if words[0] in ("sound", "silence"):
+            start, end = span(words)
+            for b in range(start, min(end, len(frames)), block):
+                loud = any(v != 0 for fr in frames[b:min(b + block, end)] for v in fr)
+                if loud != (words[0] == "sound"):
+                    return f"sound: the 10-ms block at {b / rate:.2f} s is {'not ' if not loud else ''}silent"
+            if end > len(frames) and words[0] == "sound":
+                return f"sound: the capture ends at {len(frames) / rate:.2f} s"
+        if words[0] == "match":
+            _, _, source = read_wave(os.path.join(folder, words[1]))
+            gain, tolerance = float(words[2]), float(words[3])
+            repeats = int(words[4]) if len(words) > 4 else 1
+            first = next((i for i, fr in enumerate(frames) if any(fr)), None)
+            if first is None:
+                return "match: the capture is silent"
+            first -= next((i for i, fr in enumerate(source) if any(fr)), 0)  # the source's own lead
+            for r in range(repeats):
+                for i, want in enumerate(source):
+                    at = first + r * len(source) + i
+                    if at >= len(frames):
+                        return f"match: the capture ends in repeat {r + 1} at sample {i}"
+                    for c in range(channels):
+                        expected = want[c if len(want) > 1 else 0] * gain
+                        if abs(frames[at][c] - expected) > tolerance + 0.5:
+                            return (f"match: repeat {r + 1} sample {i} channel {c} is {frames[at][c]}, "
+                                    f"expected {expected:.1f}")
+        if words[0] == "rms":
+            start, end = span(words)
+            _, _, source = read_wave(os.path.join(folder, words[3]))
+            gain, percent = float(words[4]), float(words[5])
+            got = frames[start:end]
+            if not got or not source:
+                return "rms: empty span"
+            rms = (sum(v * v for fr in got for v in fr) / (len(got) * channels)) ** 0.5
+            want = (sum(v * v for fr in source for v in fr) / sum(len(fr) for fr in source)) ** 0.5 * gain
+            if abs(rms - want) > want * percent / 100:
+                return f"rms: {rms:.1f}, expected {want:.1f} within {percent}%"
+    return None
+
+
 def run_folders(case):
     """The run folders of a several-run case in order, or [case] for a single run."""
     runs = [d for d in os.listdir(case) if re.fullmatch(r"run\d+", d) and os.path.isdir(os.path.join(case, d))]
@@ -202,6 +288,9 @@ def run_once(program, spec, work):
     env = dict(os.environ)
     env["HALVORINE_HEADLESS"] = "1"
     env.pop("HALVORINE_MISSING", None)
+    sound = optional_lines(spec, "expect.sound")
+    if sound is not None:
+        env["HALVORINE_AUDIO_CAPTURE"] = os.path.join(work, "capture.wav")
     for line in optional_lines(spec, "env") or []:
         if "=" in line:
             key, value = line.split("=", 1)
@@ -239,12 +328,20 @@ def run_once(program, spec, work):
     frame = optional_lines(spec, "expect.frame")
     if frame is not None:
         failures.append(check_frame(work, frame))
+    if sound is not None:
+        failures.append(check_sound_lines(os.path.join(work, "capture.wav"), work, sound))
     output = run.stdout.decode("utf-8", "replace")
     output += "\n--- standard error ---\n" + run.stderr.decode("utf-8", "replace")
     return [f for f in failures if f], output
 
 
 def main():
+    if len(sys.argv) == 5 and sys.argv[1] == "--check-sound":
+        # run_case.py --check-sound CAPTURE FOLDER EXPECT: the sound checks alone.
+        failure = check_sound_lines(sys.argv[2], sys.argv[3], read_lines(sys.argv[4]))
+        if failure:
+            print(failure)
+        return 1 if failure else 0
     if len(sys.argv) != 4:
         print(__doc__)
         return 2

@@ -1,0 +1,92 @@
+// Sound handle tests: the sound system started on the manual sink without a sound
+// thread, WAVE images made in memory, and the mixed output read back.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "media/sound/sound_handle.h"
+#include "media/system/sysinfo_log.h"
+#include "media/system/winapi.h"
+#include "platform/audio/audio_test.h"
+
+namespace halvorine_test {
+
+// A RIFF WAVE image: format tag, channels, rate, bits, the data, and optional chunks
+// before "fmt ". dataSizeField overrides the "data" chunk's size field.
+inline std::vector<std::uint8_t> makeWave(int tag, int channels, int rate, int bits, const void* data,
+                                          std::uint32_t bytes, const std::vector<std::uint8_t>& before = {},
+                                          std::int64_t dataSizeField = -1, int fmtSize = 16, int blockAlign = -1) {
+  std::vector<std::uint8_t> w;
+  auto put = [&](const void* p, std::size_t n) { w.insert(w.end(), static_cast<const std::uint8_t*>(p), static_cast<const std::uint8_t*>(p) + n); };
+  auto put32 = [&](std::uint32_t v) { put(&v, 4); };
+  auto put16 = [&](std::uint16_t v) { put(&v, 2); };
+  put("RIFF", 4);
+  put32(0);
+  put("WAVE", 4);
+  put(before.data(), before.size());
+  put("fmt ", 4);
+  put32(static_cast<std::uint32_t>(fmtSize));
+  const int align = blockAlign >= 0 ? blockAlign : channels * bits / 8;
+  put16(static_cast<std::uint16_t>(tag));
+  put16(static_cast<std::uint16_t>(channels));
+  put32(static_cast<std::uint32_t>(rate));
+  put32(static_cast<std::uint32_t>(rate * align));
+  put16(static_cast<std::uint16_t>(align));
+  put16(static_cast<std::uint16_t>(bits));
+  for (int i = 16; i < fmtSize; ++i) w.push_back(0);
+  put("data", 4);
+  put32(dataSizeField >= 0 ? static_cast<std::uint32_t>(dataSizeField) : bytes);
+  put(data, bytes);
+  const std::uint32_t riff = static_cast<std::uint32_t>(w.size() - 8);
+  std::memcpy(w.data() + 4, &riff, 4);
+  return w;
+}
+
+// A recognisable 16-bit signal: every sample differs from its neighbours.
+inline std::vector<std::int16_t> ramp(std::size_t count, int step = 7) {
+  std::vector<std::int16_t> s(count);
+  for (std::size_t i = 0; i < count; ++i) s[i] = static_cast<std::int16_t>((static_cast<int>(i) * step) % 20000 - 10000);
+  return s;
+}
+
+class SoundSystemTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    unsetenv("HALVORINE_MISSING");
+    plat::audio::UseManualAudioSinkForTest(true);
+    ZaDod::LoadWinAPI();
+    ZaDod::SoundOutput = ZaDod::SoundOutputState{};
+    ZaDod::SystemInfo.ProcessorNum = processors();
+    ASSERT_EQ(ZaDod::InitializeSoundSystem(), 0);
+    plat::audio::TakeCapturedAudioForTest();
+  }
+  void TearDown() override {
+    ZaDod::TerminateSoundSystem();
+    ZaDod::SoundOutput = ZaDod::SoundOutputState{};
+    plat::audio::UseManualAudioSinkForTest(false);
+  }
+  virtual int processors() { return 1; }
+
+  // Mixes `frames` frames in 10-ms steps, refilling streams before each step as the
+  // pump would; returns the captured interleaved stereo samples.
+  std::vector<std::int16_t> run(std::uint32_t frames) {
+    for (std::uint32_t done = 0; done < frames; done += 441) {
+      ZaDod::ProcessStreamSounds();
+      plat::audio::AdvanceAudioForTest(441);
+    }
+    return plat::audio::TakeCapturedAudioForTest();
+  }
+
+  int loadMono16(const std::vector<std::int16_t>& samples, int rate = 44100, int buffers = 1) {
+    image = makeWave(1, 1, rate, 16, samples.data(), static_cast<std::uint32_t>(samples.size() * 2));
+    return ZaDod::LoadSoundMemByMemImage(image.data(), static_cast<std::uint32_t>(image.size()), buffers);
+  }
+
+  std::vector<std::uint8_t> image;
+};
+
+}  // namespace halvorine_test

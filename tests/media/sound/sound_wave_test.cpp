@@ -1,0 +1,142 @@
+// The WAVE converter: formats it takes and refuses, float conversion, sizes that the
+// file overstates, and moves.
+#include "tests/media/sound/sound_system_fixture.h"
+
+#include "media/base/memory.h"
+
+namespace halvorine_test {
+namespace {
+
+using namespace ZaDod;
+
+struct Opened {
+  std::vector<std::uint8_t> bytes;
+  MemStream* stream = nullptr;
+  SoundConvert convert{};
+  int result = -1;
+  explicit Opened(std::vector<std::uint8_t> file) : bytes(std::move(file)) {
+    stream = MemStreamOpen(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+    StreamData data{*GetMemStreamFunctions(), stream};
+    result = SetupSoundConvert(&convert, &data, 0, 2, 0);
+  }
+  ~Opened() {
+    if (result == 0) CloseSoundConvert(&convert);
+    MemStreamClose(stream);
+  }
+};
+
+TEST(SoundWave, AcceptsAndRefusesFormats) {
+  const std::int16_t pcm[4] = {1, -2, 3, -4};
+  const std::uint64_t f64[2] = {0, 0};
+  struct Case {
+    const char* name;
+    std::vector<std::uint8_t> file;
+    int result;
+    int bits;
+    std::int32_t size;
+  } cases[] = {
+      {"plain 16-bit stereo", makeWave(1, 2, 44100, 16, pcm, 8), 0, 16, 8},
+      {"odd LIST chunk first", makeWave(1, 2, 44100, 16, pcm, 8, {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0}), 0, 16, 8},
+      {"16-byte fmt with wrong bits", makeWave(1, 2, 44100, 8, pcm, 8, {}, -1, 16, 4), 0, 16, 8},
+      {"64-bit float", makeWave(3, 1, 44100, 64, f64, 16), -1, 0, 0},
+      {"no channels", makeWave(1, 0, 44100, 16, pcm, 8, {}, -1, 16, 2), -1, 0, 0},
+      {"no rate", makeWave(1, 1, 0, 16, pcm, 8), -1, 0, 0},
+      {"block align 0", makeWave(1, 1, 44100, 16, pcm, 8, {}, -1, 18, 0), -1, 0, 0},
+      {"block align disagrees", makeWave(1, 2, 44100, 16, pcm, 8, {}, -1, 18, 3), -1, 0, 0},
+      {"fmt under 16 bytes", makeWave(1, 1, 44100, 16, pcm, 8, {}, -1, 14), -1, 0, 0},
+      {"pipe size 0xFFFFFFFF", makeWave(1, 1, 8000, 16, pcm, 8, {}, 0xFFFFFFFF), 0, 16, 8},
+      {"pipe size 0x7FFFF000", makeWave(1, 1, 8000, 16, pcm, 8, {}, 0x7FFFF000), 0, 16, 8},
+      {"not RIFF", std::vector<std::uint8_t>(40, 'x'), -1, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Opened o(c.file);
+    ASSERT_EQ(o.result, c.result);
+    if (c.result != 0) continue;
+    EXPECT_EQ(o.convert.OutFormat.wBitsPerSample, c.bits);
+    EXPECT_EQ(GetSoundConvertDestSize(&o.convert), c.size);
+    pa::WAVEFORMATEX format;
+    void* data = nullptr;
+    std::uint32_t size = 0;
+    const std::size_t before = MemGetTotalAllocSize();
+    ASSERT_EQ(SoundConvertToMemory(&o.convert, &format, &data, &size), 0);
+    EXPECT_LE(MemGetTotalAllocSize() - before, c.file.size() + 64);  // no allocation from the size field
+    EXPECT_EQ(size, static_cast<std::uint32_t>(c.size));
+    EXPECT_EQ(std::memcmp(data, pcm, size), 0);
+    MemFree(data);
+  }
+}
+
+TEST(SoundWave, FloatBecomesSixteenBitsInHalfTheBytes) {
+  const float f[4] = {1.5f, -2.0f, 0.5f, -0.5f};
+  Opened o(makeWave(3, 2, 44100, 32, f, 16, {}, -1, 18));
+  ASSERT_EQ(o.result, 0);
+  EXPECT_EQ(GetSoundConvertDestSize(&o.convert), 8);
+  std::int16_t out[4] = {};
+  EXPECT_EQ(RunSoundConvert(&o.convert, out, 8), 8);
+  EXPECT_EQ(out[0], 32767);
+  EXPECT_EQ(out[1], -32768);
+  EXPECT_EQ(out[2], 16384);
+  EXPECT_EQ(out[3], -16384);
+  EXPECT_EQ(RunSoundConvert(&o.convert, out, 8), 0);
+  EXPECT_EQ(o.convert.EndFlag, 1);
+}
+
+TEST(SoundWave, PiecesMovesAndTheEnd) {
+  const std::vector<std::int16_t> s = ramp(1000);
+  Opened o(makeWave(1, 1, 8000, 16, s.data(), 2000));
+  ASSERT_EQ(o.result, 0);
+  std::vector<std::int16_t> got(1000);
+  // Reads in odd pieces come back whole.
+  int at = 0;
+  for (int piece = 3; at < 2000; piece += 4) at += RunSoundConvert(&o.convert, reinterpret_cast<char*>(got.data()) + at, piece);
+  EXPECT_EQ(got, s);
+  EXPECT_EQ(o.convert.EndFlag, 1);
+  // A move of under 16 bytes changes nothing, the end flag included.
+  EXPECT_EQ(SetSoundConvertPosition(&o.convert, 995), 0);
+  EXPECT_EQ(o.convert.EndFlag, 1);
+  EXPECT_EQ(SetSoundConvertPosition(&o.convert, 500), 0);
+  EXPECT_EQ(o.convert.EndFlag, 0);
+  std::int16_t v = 0;
+  EXPECT_EQ(RunSoundConvert(&o.convert, &v, 2), 2);
+  EXPECT_EQ(v, s[500]);
+}
+
+TEST(SoundWave, PipeWrittenFilesLoadWhole) {
+  struct Case {
+    std::string name;
+    std::vector<std::uint8_t> bytes;
+    std::int32_t samples;
+  };
+  std::vector<Case> cases;
+  // The layout a stream writer uses: a LIST chunk first and an unknown data size.
+  const std::vector<std::int16_t> s = ramp(8820);
+  const std::vector<std::uint8_t> list = {'L', 'I', 'S', 'T', 26, 0, 0, 0, 'I', 'N', 'F', 'O', 'I', 'S', 'F', 'T',
+                                          14, 0, 0, 0, 'h', 'a', 'l', 'v', 'o', 'r', 'i', 'n', 'e', ' ', 'p', 'i', 'p', 0};
+  cases.push_back({"stream writer", makeWave(1, 1, 44100, 16, s.data(), 8820 * 2, list, 0xFFFFFFFF), 8820});
+  const std::string sox = std::string(::testing::TempDir()) + "/sox_pipe.wav";
+  ASSERT_EQ(std::system(("sox -n -r 8000 -c 1 -b 16 -t wav - synth 0.1 sine 440 > " + sox + " 2>/dev/null").c_str()), 0);
+  FILE* f = std::fopen(sox.c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  std::vector<std::uint8_t> bytes;
+  for (int ch; (ch = std::fgetc(f)) != EOF;) bytes.push_back(static_cast<std::uint8_t>(ch));
+  std::fclose(f);
+  cases.push_back({"sox to a pipe", bytes, 800});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Opened o(c.bytes);
+    ASSERT_EQ(o.result, 0);
+    EXPECT_EQ(GetSoundConvertDestSize(&o.convert) / o.convert.OutFormat.nBlockAlign, c.samples);
+    pa::WAVEFORMATEX format;
+    void* data = nullptr;
+    std::uint32_t size = 0;
+    const std::size_t before = MemGetTotalAllocSize();
+    ASSERT_EQ(SoundConvertToMemory(&o.convert, &format, &data, &size), 0);
+    EXPECT_LE(MemGetTotalAllocSize() - before, c.bytes.size() + 64);
+    EXPECT_EQ(size / 2, static_cast<std::uint32_t>(c.samples));
+    MemFree(data);
+  }
+}
+
+}  // namespace
+}  // namespace halvorine_test
