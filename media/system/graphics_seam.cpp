@@ -1,10 +1,9 @@
 // Temporary: what the window and life-cycle code still needs of graphics modules that
-// are not built yet: display areas, the mask flag and the on-screen log's font.
+// are not built yet: display areas, the mask flag and the on-screen log's drawing.
 #include "media/system/graphics_seam.h"
 
 #include "media/base/log.h"
 #include "media/system/onscreen_log.h"
-#include "media/system/seam_record.h"
 #include "media/system/window.h"
 
 namespace ZaDod {
@@ -32,13 +31,6 @@ int GetDisplayWorkArea(int displayIndex, plat::win::RECT* area) {
 int GetUseMaskScreenFlag() { return useMaskScreen; }
 int SetUseMaskScreenFlag(int flag) { return useMaskScreen = flag, 0; }
 
-// No font module yet: creation fails, so the on-screen log's font becomes -2.
-int CreateFontHandleW(const void*, const char16_t*, int, int, int, int, int, int, int, int) {
-  RecordSeamCall("CreateFontHandleW");
-  return -1;
-}
-int DeleteFontHandle(int) { return -1; }
-int GetFontSizeToHandle(int) { return -1; }
 int DrawStringToHandleW(int, int, const char16_t*, int, int, int, int) { return -1; }
 
 }  // namespace ZaDod

@@ -1,8 +1,9 @@
 // Temporary: what the window and life-cycle code uses of graphics modules that have not
-// landed yet (display areas, the mask flag, the on-screen log's font); the screen and
+// landed yet (display areas, the mask flag, the on-screen log's text drawing); the screen and
 // draw-state functions come from the graphics headers included here.
 #pragma once
 #include "media/graphics/display.h"
+#include "media/graphics/font/font.h"
 #include "media/graphics/graphics.h"
 #include "media/graphics/hardware.h"
 #include "media/graphics/render_settings.h"
@@ -18,11 +19,7 @@ int GetDisplayWorkArea(int displayIndex, plat::win::RECT* area);
 int GetUseMaskScreenFlag();
 int SetUseMaskScreenFlag(int flag);
 
-// Fonts of the on-screen log.
-int CreateFontHandleW(const void* createParam, const char16_t* name, int size, int thickness, int fontType,
-                      int charSet, int edgeSize, int italic, int wantedHandle, int async);
-int DeleteFontHandle(int font);
-int GetFontSizeToHandle(int font);
+// Text of the on-screen log; the string-drawing module replaces it.
 int DrawStringToHandleW(int x, int y, const char16_t* text, int color, int font, int edgeColor, int vertical);
 
 }  // namespace ZaDod
