@@ -236,7 +236,7 @@ TEST_F(SoftFont, CellContents) {
                         want = l ? l - 1 : 0;
                     }
                     ASSERT_EQ(fonttest::memCell(font, slot, x, y), want)
-                        << "type " << c.type << " edge " << c.edge << " code " << code << " at " << x << "," << y;
+                        << "type " << c.type << " edge " << c.edge << " code " << int(code) << " at " << x << "," << y;
                 }
         }
     }
