@@ -110,7 +110,11 @@ int ChangeScreenMode(int width, int height, int bits, int force, int refresh) {
                           GetFontParamToHandle(keptFont.name, &keptFont.size, &keptFont.thickness,
                                                GetDefaultFontHandle(), &keptFont.fontType, &keptFont.charSet,
                                                &keptFont.edgeSize, &keptFont.italic) == 0;
-    if (fontKept) keptFont.space = GetFontSpaceToHandle(GetDefaultFontHandle());
+    if (fontKept) {
+        keptFont.space = GetFontSpaceToHandle(GetDefaultFontHandle());
+        // A defaulted set stays defaulted, and with it the narrow code page.
+        if (GetFontRecord(GetDefaultFontHandle())->codePage == 65535) keptFont.charSet = -1;
+    }
     if (!Library.Initialized && !Library.Initializing) {
         LogIndentDecrease();
         g.modeChanging = 0;

@@ -27,7 +27,8 @@ void readSettings(const FontHandleRecord* font, FontSettings* out) {
     out->size = font->size;
     out->thickness = font->thickness;
     out->fontType = static_cast<int>(font->fontType);
-    out->charSet = font->charSet;
+    // A set that was defaulted is defaulted again, so the font keeps the narrow code page.
+    out->charSet = font->codePage == 65535 ? -1 : font->charSet;
     out->edgeSize = static_cast<int>(font->edgeSize);
     out->italic = font->italic;
     out->space = font->space;
@@ -46,7 +47,8 @@ FontSettings wantedDefault() {
     s.thickness = m.thickness < 0 ? 6 : m.thickness;
     s.edgeSize = m.edgeSize < 0 ? 1 : m.edgeSize;
     s.fontType = static_cast<int>(NormaliseFontType(m.fontType, s.edgeSize));
-    s.charSet = static_cast<unsigned>(m.charSet) > 6 ? GetDefaultCharSet() : m.charSet;
+    // No set configured: the system's set, read in the narrow code page.
+    s.charSet = static_cast<unsigned>(m.charSet) > 6 ? -1 : m.charSet;
     s.italic = m.italic != 0;
     return s;
 }
@@ -120,7 +122,9 @@ int SetupDefaultFont() {
         if (font != nullptr) {
             const bool same = std::memcmp(font->name, want.name, sizeof want.name) == 0 &&
                               static_cast<int>(font->fontType) == want.fontType && font->size == want.size &&
-                              font->thickness == want.thickness && font->charSet == want.charSet &&
+                              font->thickness == want.thickness &&
+                              (want.charSet == -1 ? font->codePage == 65535
+                                                  : font->codePage != 65535 && font->charSet == want.charSet) &&
                               static_cast<int>(font->edgeSize ? font->edgeSize : 1) == want.edgeSize &&
                               font->italic == want.italic;
             if (same) return 0;
@@ -213,7 +217,7 @@ int InitializeFontManage() {
     if (!m.sizeSet) m.size = 16;
     if (!m.thicknessSet) m.thickness = 6;
     if (!m.fontTypeSet) m.fontType = 0;
-    if (!m.charSetSet) m.charSet = GetDefaultCharSet();
+    if (!m.charSetSet) m.charSet = -1;  // the system's default set
     if (!m.edgeSizeSet) m.edgeSize = 1;
     if (!m.italicSet) m.italic = 0;
     if (!m.spaceSet) m.space = 0;

@@ -89,6 +89,7 @@ TEST_F(FontModule, ScreenModeChangeKeepsTheDefaultFontSettings) {
     EXPECT_EQ(thickness, 3);
     EXPECT_EQ(type, 2);
     EXPECT_EQ(GetFontSpaceToHandle(-2), 5);
+    EXPECT_EQ(GetFontCharCodeFormat(-2), GetDefaultNarrowCodePage());
 }
 
 TEST_F(FontModule, TableLimitPicturesAndLostFlags) {
