@@ -123,13 +123,9 @@ TEST_F(SoftFont, MemoryCacheSizing) {
         int slots, side;
     } cases[] = {{24, 0, 0, 0, 568, 24}, {200, 2, 0, 0, 20, 200}, {28, 1, 2, 0, 320, 32}, {16, 0, 0, 5, 5, 16}};
     for (const Case& c : cases) {
-        const int handle = AddHandle(HANDLETYPE_FONT, 0, -1);
-        FontHandleRecord* font = GetFontRecord(handle);
-        font->cellWidth = font->cellHeight = static_cast<uint16_t>(c.cell);
-        font->fontType = c.type;
-        font->edgeSize = c.edge;
-        const FontCreateParam param{{0, 0, c.wanted, 0}};
-        ASSERT_EQ(CreateFontToHandle(&param, font, 0), 0);
+        FontHandleRecord* font = fonttest::sizedCache(c.cell, c.type, c.edge, c.wanted);
+        ASSERT_NE(font, nullptr);
+        const int handle = font->header.Handle;
         EXPECT_EQ(font->useTexture, 0);
         EXPECT_EQ(static_cast<int>(font->slotCount), c.slots) << c.cell;
         EXPECT_EQ(font->cellWidth, c.side);

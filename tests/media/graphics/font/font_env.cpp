@@ -47,4 +47,18 @@ FontGlyphSlot* cache(FontHandleRecord* font, uint32_t code) {
     return slot;
 }
 
+FontHandleRecord* sizedCache(int cell, uint32_t type, uint32_t edge, uint32_t wanted) {
+    FontHandleRecord* font = GetFontRecord(AddHandle(HANDLETYPE_FONT, 0, -1));
+    if (font == nullptr) return nullptr;
+    font->cellWidth = font->cellHeight = static_cast<uint16_t>(cell);
+    font->fontType = type;
+    font->edgeSize = edge;
+    const FontCreateParam param{{0, 0, wanted, 0}};
+    if (CreateFontToHandle(&param, font, 0) != 0) {
+        SubHandle(font->header.Handle);
+        return nullptr;
+    }
+    return font;
+}
+
 }  // namespace fonttest

@@ -34,4 +34,8 @@ int memCell(ZaDod::FontHandleRecord* font, const ZaDod::FontGlyphSlot* slot, int
 // Caches one code and returns its slot (fails the test when nothing was cached).
 ZaDod::FontGlyphSlot* cache(ZaDod::FontHandleRecord* font, uint32_t code);
 
+// A font record with only its cell, type and edge set, and its cache sized for them
+// (wanted cells as FontCreateParam word 2); null when sizing fails.
+ZaDod::FontHandleRecord* sizedCache(int cell, uint32_t type, uint32_t edge, uint32_t wanted);
+
 }  // namespace fonttest

@@ -57,13 +57,9 @@ TEST_F(DeviceFont, TexturePageSize) {
         {8, 0, 0, 0, 512, 256, 2024, 32},  // the slot cap ends the growth
     };
     for (const Case& c : cases) {
-        const int handle = AddHandle(HANDLETYPE_FONT, 0, -1);
-        FontHandleRecord* font = GetFontRecord(handle);
-        font->cellWidth = font->cellHeight = static_cast<uint16_t>(c.cell);
-        font->fontType = c.type;
-        font->edgeSize = c.edge;
-        const FontCreateParam param{{0, 0, c.wanted, 0}};
-        ASSERT_EQ(CreateFontToHandle(&param, font, 0), 0);
+        FontHandleRecord* font = fonttest::sizedCache(c.cell, c.type, c.edge, c.wanted);
+        ASSERT_NE(font, nullptr);
+        const int handle = font->header.Handle;
         EXPECT_EQ(font->useTexture, 1);
         EXPECT_EQ(font->textureWidth, c.width) << c.cell;
         EXPECT_EQ(font->textureHeight, c.height) << c.cell;
