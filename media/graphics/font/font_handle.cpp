@@ -46,6 +46,11 @@ uint16_t FontCharSetToGdi(int charSet) {
 
 uint32_t NormaliseFontType(int fontType, int edgeSize) {
     uint32_t type = fontType < 0 ? 0u : static_cast<uint32_t>(fontType);
+    // Only the listed types have a cache format: unknown bits go, 8x wins over 4x, and
+    // super-sampling is anti-aliasing.
+    type &= kFontTypeEdge | kFontTypeAntialiased | kFontTypeSuper4 | kFontTypeSuper8;
+    if (type & kFontTypeSuper8) type &= ~kFontTypeSuper4;
+    if (type & (kFontTypeSuper4 | kFontTypeSuper8)) type |= kFontTypeAntialiased;
     if (edgeSize >= 2) type |= kFontTypeEdge;
     return type;
 }

@@ -62,6 +62,11 @@ TEST_F(SoftFont, Normalisation) {
         {-3, 1, 1, 12, 4, 0, 1, 12, 4, false},
         {2, -1, 7, -1, -1, 2, 1, 16, 6, true},
         {0, 1, -1, 12, 4, 0, 1, 12, 4, true},
+        // Unlisted types become listed ones: every type has a cache format.
+        {6, 1, 1, 12, 4, 2, 1, 12, 4, false},
+        {16, 1, 1, 12, 4, 18, 1, 12, 4, false},
+        {0x35, 1, 1, 12, 4, 35, 1, 12, 4, false},
+        {4, 1, 1, 12, 4, 0, 1, 12, 4, false},
     };
     for (const Case& c : cases) {
         const int handle = CreateFontHandleW(nullptr, u"IPAGothic", c.size, c.thickness, c.type, c.charSet, c.edge, 0,
@@ -81,6 +86,7 @@ TEST_F(SoftFont, Normalisation) {
             EXPECT_EQ(font->codePage, 932);
             EXPECT_EQ(GetFontCharCodeFormat(handle), 932);
         }
+        EXPECT_NE(CacheOneChar(font, u'k', nullptr), nullptr);
         SetFontCharCodeFormatToHandle(1252, handle);
         EXPECT_EQ(GetFontCharCodeFormat(handle), 1252);
         DeleteFontHandle(handle);
