@@ -129,3 +129,18 @@ TEST_F(DeviceFont, PendingRectangleIsTheUnionOfCells) {
     EXPECT_EQ(font->pendingRect[3], 96);
     SubHandle(handle);
 }
+
+TEST_F(DeviceFont, AFailedPageFallsBackToTheMemoryCache) {
+    halvorine_test::setBackendResult("Graphics_D3D11_CreateGraphTexture", -1);
+    for (int round = 0; round < 2; ++round) {
+        const int handle = CreateFontHandleW(nullptr, u"IPAGothic", 16, -1, 2, -1, -1, 0, -1, 0);
+        FontHandleRecord* font = GetFontRecord(handle);
+        ASSERT_NE(font, nullptr);
+        EXPECT_EQ(font->useTexture, 0);
+        EXPECT_NE(font->memCache, nullptr);
+        EXPECT_EQ(font->cacheImage.pixels, nullptr);
+        EXPECT_NE(fonttest::cache(font, u'あ'), nullptr);
+        DeleteFontHandle(handle);
+    }
+    EXPECT_TRUE(halvorine_test::LogCapture::contains(u"テクスチャ文字キャッシュの作成に失敗しました"));
+}
