@@ -228,7 +228,8 @@ int CacheStringGlyphs(FontHandleRecord* font, const char16_t* text, int length, 
     const int limit = static_cast<int>(font->slotCount);
     for (int i = 0; i < length;) {
         int bytes = 2;
-        const uint32_t code = GetCharCodeAndSize(text + i, widePage, &bytes);
+        // A high surrogate in the last unit stands alone: nothing is read past the text.
+        const uint32_t code = i + 1 < length ? GetCharCodeAndSize(text + i, widePage, &bytes) : text[i];
         i += bytes / 2;
         codes[count++] = code;
         if (gatherCount >= limit) continue;

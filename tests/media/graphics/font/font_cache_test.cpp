@@ -167,6 +167,10 @@ TEST_F(SoftFont, SlotsAreReusedFirstInFirstOut) {
     EXPECT_EQ(count, 3);
     EXPECT_EQ(codes[1], 0x20B9Fu);
     EXPECT_NE(FindCachedGlyph(font, 0x20B9F), nullptr);
+    const char16_t cut[3] = {u'z', 0xD842, 0xDF9F};  // the pair is cut by the length
+    ASSERT_EQ(CacheStringGlyphs(font, cut, 2, codes, &count), 0);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(codes[1], 0xD842u);
 }
 
 TEST_F(SoftFont, LargeCodesKeepTheNewest1024) {
