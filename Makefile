@@ -32,6 +32,7 @@ asan-test: deps
 	cmake -S . -B build-asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVORINE_SANITIZE=ON -DHALVORINE_BENCH=OFF
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/platform/win/display/lsan.supp \
 	  ctest --output-on-failure -j $(JOBS)
 
 bench: deps
