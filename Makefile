@@ -45,6 +45,7 @@ asan-test: deps
 	  $(CHECK_FLAGS)
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/platform/win/display/lsan.supp \
 	  ctest --output-on-failure -j $(JOBS)
 
 # A report fails the test that made it.

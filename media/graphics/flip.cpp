@@ -3,6 +3,7 @@
 #include "media/base/log.h"
 #include "media/file/async_load.h"
 #include "media/graphics/display.h"
+#include "media/graphics/font/font.h"
 #include "media/graphics/graph_load.h"
 #include "media/graphics/graph.h"
 #include "media/graphics/hardware.h"
@@ -66,7 +67,7 @@ int RunGraphRestore() {
     SetUseASyncLoadFlag(0);
     void (*restore)() = GraphicsRender.restoreCallback ? GraphicsRender.restoreCallback : defaultRestore;
     restore();
-    // Fonts: every font handle would be re-created here; the font module brings them.
+    RefreshAllFontHandles();
     SetUseASyncLoadFlag(async);
     return 0;
 }

@@ -8,8 +8,6 @@
 
 namespace ZaDod {
 namespace {
-int fontStops = 0;
-
 // Points a record's data pointer at the inline area behind its fixed fields.
 template <typename Record>
 int pointAtInline(HandleEntryHeader* record) {
@@ -46,12 +44,6 @@ int DeleteAllLightsOnTerminate() { return 0; }
 
 
 
-int InitializeFontManage() { return 0; }
-int TerminateFontManage() {
-    ++fontStops;
-    return 0;
-}
-int GetFontManageStopCountForTest() { return fontStops; }
 int InitializeMaskManage() { return 0; }
 int TerminateMaskManage() { return 0; }
 

@@ -8,6 +8,7 @@
 #include "media/graphics/display.h"
 #include "media/graphics/graphics.h"
 #include "media/graphics/graph.h"
+#include "media/graphics/font/font.h"
 #include "media/graphics/graphics_seams.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hardware.h"

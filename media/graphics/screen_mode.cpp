@@ -2,6 +2,7 @@
 // fallback ladder, and the display choice.
 #include "media/base/log.h"
 #include "media/graphics/display.h"
+#include "media/graphics/font/font.h"
 #include "media/graphics/graphics.h"
 #include "media/graphics/hardware.h"
 #include "media/graphics/render_settings.h"
@@ -99,8 +100,21 @@ int ChangeScreenMode(int width, int height, int bits, int force, int refresh) {
     }
     LogAddTextUtf16(u"画面モード変更処理を開始します\n");
     LogIndentIncrease();
-    // Fonts: the default font's creation settings would be kept here and set again
-    // after the restart; the font module brings them.
+    // The restart ends and starts the font module: the default font's settings and
+    // spacing are carried across.
+    struct {
+        char16_t name[128];
+        int size, thickness, fontType, charSet, edgeSize, italic, space;
+    } keptFont{};
+    const bool fontKept = g.started && GetDefaultFontHandle() != -1 &&
+                          GetFontParamToHandle(keptFont.name, &keptFont.size, &keptFont.thickness,
+                                               GetDefaultFontHandle(), &keptFont.fontType, &keptFont.charSet,
+                                               &keptFont.edgeSize, &keptFont.italic) == 0;
+    if (fontKept) {
+        keptFont.space = GetFontSpaceToHandle(GetDefaultFontHandle());
+        // A defaulted set stays defaulted, and with it the narrow code page.
+        if (GetFontRecord(GetDefaultFontHandle())->codePage == 65535) keptFont.charSet = -1;
+    }
     if (!Library.Initialized && !Library.Initializing) {
         LogIndentDecrease();
         g.modeChanging = 0;
@@ -109,6 +123,11 @@ int ChangeScreenMode(int width, int height, int bits, int force, int refresh) {
     if (g.started) TerminateGraphics();
     startOrFallBack(wanted, old);
 
+    if (fontKept) {
+        SetDefaultFontParam(keptFont.name, keptFont.size, keptFont.thickness, keptFont.fontType, keptFont.charSet,
+                            keptFont.edgeSize, keptFont.italic);
+        SetFontSpace(keptFont.space);
+    }
     if (GetWindowModeFlag()) ApplyWindowStyle(0);
     LogIndentDecrease();
     LogAddTextUtf16(u"画面モード変更処理は正常に終了しました\n");

@@ -1,9 +1,10 @@
-// TEMPORARY SEAM (mask screen, font handles): what the window and life-cycle code uses
-// of the mask and font modules until they land (the mask flag, the on-screen log's
-// font); the display, screen and draw-state functions come from the graphics headers
-// included here.
+// TEMPORARY SEAM (mask screen, string drawing): what the window and life-cycle code uses
+// of the mask and string-drawing modules until they land (the mask flag, the on-screen
+// log's text); the display, screen, draw-state and font functions come from the
+// graphics headers included here.
 #pragma once
 #include "media/graphics/display.h"
+#include "media/graphics/font/font.h"
 #include "media/graphics/graphics.h"
 #include "media/graphics/hardware.h"
 #include "media/graphics/render_settings.h"
@@ -16,11 +17,7 @@ namespace ZaDod {
 int GetUseMaskScreenFlag();
 int SetUseMaskScreenFlag(int flag);
 
-// Fonts of the on-screen log (TEMPORARY SEAM: the font module replaces them).
-int CreateFontHandleW(const void* createParam, const char16_t* name, int size, int thickness, int fontType,
-                      int charSet, int edgeSize, int italic, int wantedHandle, int async);
-int DeleteFontHandle(int font);
-int GetFontSizeToHandle(int font);
+// Text of the on-screen log; the string-drawing module replaces it.
 int DrawStringToHandleW(int x, int y, const char16_t* text, int color, int font, int edgeColor, int vertical);
 
 }  // namespace ZaDod

@@ -1,6 +1,7 @@
 // TEMPORARY SEAM (media fronts): see media_seam.h.
 #include "runtime/library/media_seam.h"
 
+#include "media/graphics/font/font.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/mem_img.h"
 
@@ -18,6 +19,9 @@ int ClearDrawTarget() {
   return 0;
 }
 
-int CreateFontHandle(const char*, int, int, int, int, int, int, int) { return -1; }
+int CreateFontHandle(const char* name, int size, int thickness, int fontType, int charSet, int edgeSize,
+                     int italic, int handle) {
+  return ZaDod::CreateFontHandle(name, size, thickness, fontType, charSet, edgeSize, italic, handle);
+}
 
 }  // namespace kv::media

@@ -1,7 +1,6 @@
-// TEMPORARY SEAM (media fronts): the two media functions the runtime calls that
-// have not landed yet. ClearDrawTarget fills the software back screen with the
-// background colour until the shape-drawing front exists, and fonts cannot be
-// made until the font module exists.
+// TEMPORARY SEAM (media fronts): ClearDrawTarget fills the software back screen with
+// the background colour until the shape-drawing front exists. CreateFontHandle passes
+// straight to the font module; the file goes once ClearDrawTarget has left it.
 #pragma once
 
 namespace kv::media {

@@ -1,0 +1,208 @@
+// Font handles: one font at one size and style per handle, its glyph cache (texture
+// page with a device, memory image without one), the GDI face that rasterises its
+// glyphs, the per-handle settings and the library's default font (handle -2).
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "media/base/handle.h"
+#include "media/graphics/base_image.h"
+#include "platform/win/gdi.h"
+
+namespace ZaDod {
+
+constexpr int kMaxFontHandles = 40;
+constexpr int kFontSlotCount = 2024;
+constexpr int kFontLargeCodeMax = 1024;
+constexpr int kFontCharImageMax = 256;
+constexpr int kDefaultFontHandle = -2;
+
+// Font type bits.
+constexpr uint32_t kFontTypeEdge = 0x01;
+constexpr uint32_t kFontTypeAntialiased = 0x02;
+constexpr uint32_t kFontTypeSuper4 = 0x10;
+constexpr uint32_t kFontTypeSuper8 = 0x20;
+
+struct FontGlyphIndexEntry;
+
+struct FontGlyphSlot {
+    uint32_t code;
+    uint8_t inUse;
+    uint8_t picture;  // 0 here; 1 in a FontCharImage
+    int16_t drawX, drawY;
+    int16_t advance;
+    uint16_t width, height;
+    int32_t index;  // -1 in the end sentinel
+    uint32_t column, row;
+    FontGlyphIndexEntry* indexEntry;  // null for codes of 0x10000 and more
+};
+
+struct FontGlyphIndexEntry {
+    uint32_t cached;
+    FontGlyphSlot* slot;
+};
+
+struct FontCharImage {
+    uint32_t code;
+    uint8_t one;
+    uint8_t picture;
+    int16_t drawX, drawY;
+    int16_t advance;
+    uint16_t width, height;
+    int32_t graph;
+    uint32_t column, row;  // not used
+    uint32_t zero;
+};
+
+// The GDI side of a font.
+struct FontGdiSource {
+    int noOutline;
+    plat::win::HBITMAP dib;
+    void* dibBits;
+    int dibPitch;
+    plat::win::HFONT font;
+    uint8_t* glyphBuffer;
+    size_t glyphBufferSize;
+};
+
+// FontCreateParam: 0 don't use a texture cache; 1 16-bit textures for anti-aliased
+// fonts; 2 wanted number of cached glyphs (0 automatic); 3 grey flag.
+struct FontCreateParam {
+    uint32_t word[4];
+};
+
+struct FontHandleRecord {
+    HandleEntryHeader header;
+    FontGdiSource* gdi;
+    int* lostFlag;
+    uint32_t dataImage;  // glyphs from a font data image instead of GDI
+
+    FontGlyphSlot slots[kFontSlotCount + 1];
+    FontGlyphIndexEntry index[0x10000];
+    uint32_t largeCount;
+    FontGlyphSlot* large[kFontLargeCodeMax];  // oldest first
+    uint32_t cursor;
+    uint32_t slotCount;
+
+    uint8_t* memCache;
+    int memPitch;
+    int memBits;  // 1 or 8
+
+    uint32_t charImageCount;
+    FontCharImage charImages[kFontCharImageMax];
+
+    char16_t name[128];
+    uint16_t thickness;
+    uint16_t size;
+    uint16_t cellHeight;
+    uint16_t leading;
+    uint8_t italic;
+    uint16_t cellWidth;  // after set-up: the side of the square cell
+    uint16_t charSet;
+    uint16_t codePage;  // 65535: the system's narrow code page
+    uint16_t baseLine;
+
+    int32_t codePageOverride;
+    int32_t space;
+    uint32_t lineSpaceFlag;
+    int32_t lineSpace;
+    uint32_t fontType;
+    uint32_t edgeSize;
+
+    uint32_t cacheWidth, cacheHeight;
+    uint32_t rowsPerColumn;
+    uint8_t* work;
+    size_t workSize;
+
+    // Texture cache.
+    int32_t cacheGraph;
+    int32_t edgeGraph;
+    int32_t textureLost;  // re-create the texture
+    BaseImage cacheImage;
+    int32_t textureBits;  // 16 or 32
+    int32_t grey;
+    int32_t textureWidth, textureHeight;
+    float textureWidthInv, textureHeightInv;
+    int32_t pending;
+    int32_t pendingRect[4];  // left, top, right, bottom
+    int32_t useTexture;
+
+    FontGdiSource gdiSource;
+};
+
+// ---- Handles (font_handle.cpp) ----
+int CreateFontHandle(const char* name, int size, int thickness, int fontType, int charSet, int edgeSize,
+                     int italic, int wantedHandle = -1);
+int CreateFontHandleW(const FontCreateParam* param, const char16_t* name, int size, int thickness, int fontType,
+                      int charSet, int edgeSize, int italic, int wantedHandle, int async);
+int SetupFontHandle(const FontCreateParam* param, int handle, const char16_t* name, int size, int thickness,
+                    int fontType, int charSet, int edgeSize, int italic, int inTask);
+int DeleteFontHandle(int handle);
+int CheckFontHandleValid(int handle);
+FontHandleRecord* GetFontRecord(int handle);
+int GetDefaultFontHandle();
+int InitFontHandle(HandleEntryHeader* record);
+int TerminateFontHandle(HandleEntryHeader* record);
+
+// ---- Per-handle settings (font_settings.cpp) ----
+int GetFontSizeToHandle(int handle);
+int GetFontSpaceToHandle(int handle);
+int GetFontCharCodeFormat(int handle);
+int GetFontParamToHandle(char16_t* nameOut, int* sizeOut, int* thicknessOut, int handle, int* fontTypeOut,
+                         int* charSetOut, int* edgeSizeOut, int* italicOut);
+int SetFontSpaceToHandle(int space, int handle);
+int SetFontLineSpaceToHandle(int lineSpace, int handle);
+int SetFontCharCodeFormatToHandle(int codePage, int handle);
+int SetFontLostFlag(int handle, int* flag);
+int RegisterCharImageToHandle(int handle, const char* string, int graph, int drawX, int drawY, int advance);
+int RegisterCharImageToHandleW(int handle, const char16_t* string, int graph, int drawX, int drawY, int advance);
+
+// ---- Module and default font (font_default.cpp) ----
+int SetFontSpace(int space);
+int SetDefaultFontParam(const char16_t* name, int size, int thickness, int fontType, int charSet, int edgeSize,
+                        int italic);
+void GetDefaultFontCreateParam(FontCreateParam* param);
+int InitializeFontManage();
+int TerminateFontManage();
+int ResetAllFontHandles(int shutdown);
+int RefreshAllFontHandles();
+int SetupDefaultFont();
+// The handle for an entry's argument: -2 runs SetupDefaultFont and gives the default.
+int ResolveFontHandle(int handle);
+
+// ---- Glyph cache (font_cache.cpp, font_cache_texture.cpp) ----
+int CreateFontToHandle(const FontCreateParam* param, FontHandleRecord* font, int inTask);
+int SetupFontCacheTexture(FontHandleRecord* font, int inTask);
+int ClearFontCache(FontHandleRecord* font, int inTask);
+FontGlyphSlot* CacheOneChar(FontHandleRecord* font, uint32_t code, int* reportFlag);
+FontGlyphSlot* CacheStringChars(int count, const uint32_t* codes, FontHandleRecord* font, int updateFlag);
+int CacheStringGlyphs(FontHandleRecord* font, const char16_t* text, int length, uint32_t* codesOut,
+                      int* countOut);
+int UpdateFontCacheRect(FontHandleRecord* font, const int* rect);
+int FlushFontCacheTexture(FontHandleRecord* font);
+// The slot of a cached code, or null.
+FontGlyphSlot* FindCachedGlyph(FontHandleRecord* font, uint32_t code);
+// One UTF-16 character: little-endian for 1200, big-endian otherwise; *size 2 or 4.
+uint32_t GetCharCodeAndSize(const void* text, int codePage, int* size);
+
+// ---- Glyph rasterising (font_gdi.cpp, font_glyph_write.cpp, font_enum.cpp) ----
+int CreateFontGdiObject(FontHandleRecord* font, int setWasDefaulted);
+int DeleteFontGdiObject(FontHandleRecord* font);
+int TerminateFontGdiObject(FontHandleRecord* font);
+int BeginTextCacheDC(FontHandleRecord* font);
+int EndTextCacheDC(FontHandleRecord* font);
+int RenderGlyphWithGdi(FontHandleRecord* font, FontGlyphSlot* slot, uint32_t code, int updateFlag);
+int WriteGlyphToFontCache(FontHandleRecord* font, FontGlyphSlot* slot, uint32_t code, int isSpace, int mode,
+                          const void* bits, int width, int height, int pitch, int originX, int originY,
+                          int advance, int updateFlag);
+// Drops a slot's old character from the index.
+void ReleaseFontGlyphSlot(FontHandleRecord* font, FontGlyphSlot* slot);
+// Indexes a freshly written slot (large codes join the list, evicting the oldest).
+void IndexFontGlyphSlot(FontHandleRecord* font, FontGlyphSlot* slot, uint32_t code);
+void BuildFontLevelTables();
+int EnumFontNameEx(char16_t* buffer, int capacity, const char16_t* faceName, int charSet);
+
+// The code of U+3000 in the wide code page, taken at start.
+extern uint32_t FontWideSpaceCode;
+
+}  // namespace ZaDod

@@ -1,0 +1,152 @@
+// The font module inside the library: the default font from start-up to shut-down,
+// handle numbers across a device restore, settings across a screen-mode change, the
+// handle table's limit, pictures, lost flags and fonts made on a loading worker.
+#include <string>
+
+#include "media/file/async_load.h"
+#include "media/graphics/font/font.h"
+#include "media/graphics/graph.h"
+#include "media/graphics/screen.h"
+#include "runtime/library/media_seam.h"
+#include "tests/media/system/library_fixture.h"
+#include "tests/platform/font/font_fixture.h"
+
+using namespace ZaDod;
+
+namespace {
+
+struct FontModule : halvorine_test::LibraryTest {
+    void SetUp() override {
+        LibraryTest::SetUp();
+        ChangeWindowMode(1);
+        ASSERT_EQ(InitializeLibrary(), 0);
+    }
+};
+
+std::string faceFile(int handle) { return fontfix::fontFile(GetFontRecord(handle)->gdi->font); }
+
+}  // namespace
+
+TEST_F(FontModule, DefaultFontFromStartUpToShutDown) {
+    EXPECT_TRUE(halvorine_test::logHasInOrder({u"フォントの初期化を行います", u"フォントの初期化は正常に終了しました"}));
+    const int font = GetDefaultFontHandle();
+    ASSERT_NE(font, -1);
+    EXPECT_NE(faceFile(font).find("ipag"), std::string::npos) << faceFile(font);
+    EXPECT_EQ(GetFontSizeToHandle(-2), 16);
+    int thickness = 0;
+    GetFontParamToHandle(nullptr, nullptr, &thickness, -2, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(thickness, 6);
+
+    // The runtime's default label font, made exactly as the runtime makes it.
+    const int label = kv::media::CreateFontHandle("MSゴシック", -1, -1, -1, -1, -1, 0, -1);
+    ASSERT_NE(label, -1);
+    EXPECT_NE(faceFile(label).find("ipag"), std::string::npos) << faceFile(label);
+    EXPECT_EQ(GetFontCharCodeFormat(label), GetDefaultNarrowCodePage());
+
+    TerminateLibrary();
+    EXPECT_EQ(CheckFontHandleValid(font), 0);
+    EXPECT_EQ(CheckFontHandleValid(label), 0);
+    EXPECT_EQ(GetDefaultFontHandle(), -1);
+}
+
+TEST_F(FontModule, RestoreKeepsHandlesAndSettings) {
+    std::vector<int> handles;
+    for (int i = 0; i < 4; ++i) {
+        const int h = CreateFontHandle("IPAGothic", 12 + i, -1, i % 2 ? 2 : 0, -1, -1, 0);
+        ASSERT_NE(h, -1);
+        SetFontSpaceToHandle(i + 1, h);
+        if (i % 2) SetFontLineSpaceToHandle(20 + i, h);
+        SetFontCharCodeFormatToHandle(i == 3 ? 1252 : -1, h);
+        handles.push_back(h);
+    }
+    DeleteFontHandle(handles[1]);  // a gap in the table
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_EQ(RunGraphRestore(), 0);
+        for (int i : {0, 2, 3}) {
+            const int h = handles[i];
+            ASSERT_EQ(CheckFontHandleValid(h), 1) << round << " " << i;
+            EXPECT_EQ(GetFontSizeToHandle(h), 12 + i);
+            EXPECT_EQ(GetFontSpaceToHandle(h), i + 1);
+            EXPECT_EQ(GetFontRecord(h)->lineSpaceFlag, static_cast<uint32_t>(i % 2));
+            EXPECT_EQ(GetFontCharCodeFormat(h), i == 3 ? 1252 : GetDefaultNarrowCodePage());
+        }
+        EXPECT_EQ(CheckFontHandleValid(handles[1]), 0);
+        EXPECT_NE(GetDefaultFontHandle(), -1);
+    }
+}
+
+TEST_F(FontModule, ScreenModeChangeKeepsTheDefaultFontSettings) {
+    ASSERT_EQ(SetDefaultFontParam(u"DejaVu Sans", 20, 3, 2, -1, -1, 0), 0);
+    ASSERT_EQ(SetFontSpace(5), 0);
+    ASSERT_EQ(SetScreenMode(800, 600, 32, 0), 0);
+    const int font = GetDefaultFontHandle();
+    ASSERT_NE(font, -1);
+    char16_t name[128];
+    int size, thickness, type;
+    GetFontParamToHandle(name, &size, &thickness, -2, &type, nullptr, nullptr, nullptr);
+    EXPECT_EQ(std::u16string(name), u"DejaVu Sans");
+    EXPECT_EQ(size, 20);
+    EXPECT_EQ(thickness, 3);
+    EXPECT_EQ(type, 2);
+    EXPECT_EQ(GetFontSpaceToHandle(-2), 5);
+    EXPECT_EQ(GetFontCharCodeFormat(-2), GetDefaultNarrowCodePage());
+}
+
+TEST_F(FontModule, TableLimitPicturesAndLostFlags) {
+    // The default font takes one of the 40 places.
+    std::vector<int> handles;
+    for (int i = 0; i < 39; ++i) {
+        const int h = CreateFontHandle(nullptr, 8, -1, 0, -1, -1, 0);
+        ASSERT_NE(h, -1) << i;
+        handles.push_back(h);
+    }
+    EXPECT_EQ(CreateFontHandle(nullptr, 8, -1, 0, -1, -1, 0), -1);
+    int lost[3] = {-7, -7, -7};
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(SetFontLostFlag(handles[i], &lost[i]), 0);
+        EXPECT_EQ(lost[i], 0);
+    }
+    DeleteFontHandle(handles[1]);
+    EXPECT_EQ(lost[1], 1);
+    EXPECT_EQ(lost[0] + lost[2], 0);
+    handles[1] = CreateFontHandle(nullptr, 8, -1, 0, -1, -1, 0);
+    EXPECT_NE(handles[1], -1);
+
+    const int graph = MakeGraph(4, 6);
+    ASSERT_NE(graph, -1);
+    const int font = handles[0];
+    for (int i = 0; i < 256; ++i) {
+        const char16_t text[2] = {static_cast<char16_t>(0x4E00 + i), 0};
+        ASSERT_EQ(RegisterCharImageToHandleW(font, text, graph, 0, 0, 5), 0) << i;
+    }
+    EXPECT_EQ(RegisterCharImageToHandleW(font, u"A", graph, 0, 0, 5), -1);
+    EXPECT_EQ(RegisterCharImageToHandleW(font, u"\u4E10", graph, 1, 2, 9), 0);
+    FontHandleRecord* record = GetFontRecord(font);
+    EXPECT_EQ(record->charImageCount, 256u);
+    EXPECT_EQ(record->charImages[0x10].advance, 9);
+    EXPECT_EQ(record->charImages[0x10].width, 4);
+    EXPECT_EQ(record->charImages[0x10].height, 6);
+    for (int h : handles) DeleteFontHandle(h);
+    EXPECT_EQ(lost[0], 1);
+}
+
+TEST_F(FontModule, FontsMadeOnALoadingWorker) {
+    SetUseASyncLoadFlag(1);
+    std::vector<int> handles;
+    for (int i = 0; i < 6; ++i) {
+        const int h = CreateFontHandle(i % 2 ? "IPAGothic" : "DejaVu Sans", 10 + i, -1, i % 3 == 0 ? 2 : 0, -1, -1, 0);
+        ASSERT_NE(h, -1);
+        handles.push_back(h);
+        if (i == 2) DeleteFontHandle(handles[1]);  // deleted while its job may still run
+    }
+    SetUseASyncLoadFlag(0);
+    for (int i = 0; i < 6; ++i) {
+        if (i == 1) {
+            EXPECT_EQ(CheckFontHandleValid(handles[i]), 0);
+            continue;
+        }
+        ASSERT_EQ(CheckFontHandleValid(handles[i]), 1) << i;
+        EXPECT_EQ(GetFontSizeToHandle(handles[i]), 10 + i);
+        EXPECT_NE(CacheOneChar(GetFontRecord(handles[i]), u'A', nullptr), nullptr);
+    }
+}
