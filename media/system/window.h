@@ -39,6 +39,15 @@ int GetMousePointOnScreen(int* x, int* y);
 int SetForegroundWindowForced(plat::win::HWND hwnd, int topmost);
 int UpdateFullScreenMenu();
 int IsMenuShown();
+// Clipboard text in the wide form: with a null buffer, the text's size in bytes + 1.
+int GetClipboardText(char16_t* buffer);
+int SetClipboardText(const char16_t* text);
+int SetDesktopCompositionEnable(int enable);
+int SetWindowShapeFromBitmap(const char* fileName);
+plat::win::HRGN CreateWindowRegionFromImage(int width, int height, const void* pixels, int pitch,
+                                            int bytesPerPixel);
+// Removes window shape, menu and toolbar (the window's end).
+int RemoveWindowDecorations();
 int UpdateDragAcceptFiles();
 int AddMouseInputLog(int button);
 int FreeDroppedFileList();

@@ -11,6 +11,7 @@
 #include "media/system/library_lock.h"
 #include "media/system/sysinfo_log.h"
 #include "media/system/winapi.h"
+#include "media/input/key_input.h"
 #include "media/system/periphery_seam.h"
 #include "media/system/sound_seam.h"
 #include "media/system/window.h"

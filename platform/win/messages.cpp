@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/win/imm.h"
 #include "platform/win/window_internal.h"
 
 namespace plat::win {
@@ -166,6 +167,7 @@ BOOL PeekMessageW(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remo
     if (!w) continue;
     WNDPROC proc = w->proc;
     lock.unlock();
+    imeBeforeDispatch(m);
     proc(m.hwnd, m.message, m.wParam, m.lParam);
     lock.lock();
   }

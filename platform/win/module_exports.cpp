@@ -3,6 +3,8 @@
 #include "platform/input/joystick.h"
 #include "platform/win/clock.h"
 #include "platform/win/com.h"
+#include "platform/win/dwm.h"
+#include "platform/win/imm.h"
 #include "platform/win/sysinfo.h"
 #include "platform/win/window.h"
 
@@ -58,6 +60,25 @@ const ModuleExport kUser32[] = {
     {nullptr, nullptr},
 };
 
+const ModuleExport kImm32[] = {
+    {"ImmGetContext", fn(&ImmGetContext)},
+    {"ImmReleaseContext", fn(&ImmReleaseContext)},
+    {"ImmGetOpenStatus", fn(&ImmGetOpenStatus)},
+    {"ImmSetOpenStatus", fn(&ImmSetOpenStatus)},
+    {"ImmGetConversionStatus", fn(&ImmGetConversionStatus)},
+    {"ImmNotifyIME", fn(&ImmNotifyIME)},
+    {"ImmGetCompositionStringW", fn(&ImmGetCompositionStringW)},
+    {"ImmSetCompositionStringW", fn(&ImmSetCompositionStringW)},
+    {"ImmGetCandidateListW", fn(&ImmGetCandidateListW)},
+    {"ImmGetCandidateListCountW", fn(&ImmGetCandidateListCountW)},
+    {nullptr, nullptr},
+};
+
+const ModuleExport kDwmapi[] = {
+    {"DwmEnableComposition", fn(&DwmEnableComposition)},
+    {nullptr, nullptr},
+};
+
 const ModuleExport kNtdll[] = {
     {"RtlGetVersion", fn(&RtlGetVersion)},
     {nullptr, nullptr},
@@ -65,7 +86,7 @@ const ModuleExport kNtdll[] = {
 
 const ModuleExports kModules[] = {
     {"ws2_32", kNone},
-    {"imm32", kNone},
+    {"imm32", kImm32},
     {"winmm", kWinmm},
     {"kernel32", kKernel32},
     {"ole32", kOle32},
@@ -73,7 +94,7 @@ const ModuleExports kModules[] = {
     {"user32", kUser32},
     {"gdi32", kNone},
     {"ntdll", kNtdll},
-    {"dwmapi", kNone},
+    {"dwmapi", kDwmapi},
     {"xinput1_4", kNone, true},
     {"xinput1_3", kNone, true},
     {"xinput9_1_0", kNone, true},

@@ -63,8 +63,7 @@ TEST_F(LibraryTest, LogsStartUpAndShutDownInOrder) {
 TEST_F(LibraryTest, ReachesTheModulesInStartUpAndShutDownOrder) {
   ASSERT_EQ(startWindowed(), 0);
   std::vector<std::string> startOrder = {
-      "SetupYUVToRGBTables", "InitializeSoundConvert", "InitializeSoundSystem", "InitializeMovie",
-      "InitializeInputCharBuffer"};
+      "SetupYUVToRGBTables", "InitializeSoundConvert", "InitializeSoundSystem", "InitializeMovie"};
   EXPECT_EQ(only(TakeSeamCalls(), startOrder), startOrder);
   EXPECT_EQ(IsGraphRestoreCallbackSet(), 1);
   EXPECT_EQ(GetDrawTarget(), -4);  // the back screen first, then the front
@@ -73,7 +72,7 @@ TEST_F(LibraryTest, ReachesTheModulesInStartUpAndShutDownOrder) {
   EXPECT_EQ(GraphicsSys.started, 0);
   std::vector<std::string> endOrder = {
       "TerminateNetWork", "TerminateMusicPlayback", "TerminateMovie",
-      "TerminateSoundSystem", "TerminateSoundConvert", "RemoveWindowDecorations", "DeleteAllKeyInput"};
+      "TerminateSoundSystem", "TerminateSoundConvert"};
   EXPECT_EQ(only(TakeSeamCalls(), endOrder), endOrder);
 }
 
