@@ -151,17 +151,24 @@ int DeleteAllKeyInput() {
 }
 
 int ProcessKeyInputString() {
+  // Reading the shift and control keys may run the pump; a pass inside it must not take
+  // characters from under the pass that is running.
+  static bool running = false;
+  if (running) return 0;
+  running = true;
   RunImeRefreshStep();
   KeyInputRecord* r = KeyInputRecordOf(TextInput.ActiveHandle);
-  if (!r || r->Ended) return 0;
-  ApplyImeLimits(*r);
-  char16_t c[2];
-  while (!r->Ended) {
-    int units = GetInputChar(c, 1);
-    if (units == 0) break;
-    ResetKeyInputCursorBlink();
-    ApplyInputChar(*r, c, units);
+  if (r && !r->Ended) {
+    ApplyImeLimits(*r);
+    char16_t c[2];
+    while (!r->Ended) {
+      int units = GetInputChar(c, 1);
+      if (units == 0) break;
+      ResetKeyInputCursorBlink();
+      ApplyInputChar(*r, c, units);
+    }
   }
+  running = false;
   return 0;
 }
 

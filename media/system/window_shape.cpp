@@ -69,13 +69,14 @@ int SetWindowShapeFromBitmap(const char* fileName) {
     return -1;
   HBITMAP bitmap = CreateDIBGraphFromFile(wide.data(), 0, nullptr);
   if (!bitmap) return -1;
-  BITMAP info{};
-  GetObject(bitmap, sizeof info, &info);
+  DIBSECTION section{};
+  GetObject(bitmap, sizeof section, &section);
+  const BITMAP& info = section.dsBm;
   int height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
   int pitch = (info.bmWidthBytes + 3) / 4 * 4;
   const auto* bits = static_cast<const unsigned char*>(info.bmBits);
-  // A positive height is a bottom-up section: walk it from its last row.
-  if (info.bmHeight > 0 && bits) bits += static_cast<ptrdiff_t>(height - 1) * pitch, pitch = -pitch;
+  // A bottom-up section is walked from its last row, so that the shape is not upside down.
+  if (section.dsBmih.biHeight > 0 && bits) bits += static_cast<ptrdiff_t>(height - 1) * pitch, pitch = -pitch;
   HRGN region = CreateWindowRegionFromImage(info.bmWidth, height, bits, pitch, info.bmBitsPixel / 8);
   DeleteObject(bitmap);
   if (hwnd) SetWindowRgn(hwnd, region, 1);

@@ -41,6 +41,12 @@ Record& recordOf(HWND hwnd) {
 
 Record* fromContext(HIMC context) { return static_cast<Record*>(context); }
 
+Composition composing() {
+  Composition c;
+  c.composing = true;
+  return c;
+}
+
 const Composition& latest(const Record& r) { return r.pending.empty() ? r.now : r.pending.back(); }
 
 // Copies a vector's bytes; with no buffer, reports the size.
@@ -63,7 +69,7 @@ std::vector<ImeMessage> imeEditing(HWND hwnd, const std::u16string& composition,
   c.result.clear();
   if (composition.empty()) {
     if (!c.composing) return out;
-    c = Composition{true};
+    c = composing();
     r.pending.push_back(c);
     out.push_back({WM_IME_COMPOSITION, 0, GCS_COMPSTR | GCS_CURSORPOS | GCS_COMPCLAUSE | GCS_COMPATTR});
     r.pending.push_back(Composition{});
@@ -71,7 +77,7 @@ std::vector<ImeMessage> imeEditing(HWND hwnd, const std::u16string& composition,
     return out;
   }
   if (!c.composing) {
-    r.pending.push_back(Composition{true});
+    r.pending.push_back(composing());
     out.push_back({WM_IME_STARTCOMPOSITION, 0, 0});
   }
   c.composing = true;
@@ -90,7 +96,7 @@ std::vector<ImeMessage> imeCommit(HWND hwnd, const std::u16string& text) {
   auto it = records.find(hwnd);
   if (it == records.end() || !latest(*it->second).composing) return out;
   Record& r = *it->second;
-  Composition c{true};
+  Composition c = composing();
   c.result = text;
   r.pending.push_back(c);
   out.push_back({WM_IME_COMPOSITION, 0, GCS_RESULTSTR | GCS_COMPSTR | GCS_CURSORPOS});
@@ -187,8 +193,13 @@ BOOL ImmSetCompositionStringW(HIMC context, DWORD index, void* composition, DWOR
       c.attributes.assign(c.text.size(), ATTR_INPUT);
       c.composing = !c.text.empty();
       return 1;
-    // The record's range is taken as offered: this input method converts what it is given.
-    case SCS_QUERYRECONVERTSTRING: case SCS_SETRECONVERTSTRING: return composition != nullptr;
+    // This input method reconverts the whole text it is offered.
+    case SCS_QUERYRECONVERTSTRING:
+      if (!composition || compositionBytes < sizeof(RECONVERTSTRING)) return 0;
+      static_cast<RECONVERTSTRING*>(composition)->dwCompStrOffset = 0;
+      static_cast<RECONVERTSTRING*>(composition)->dwCompStrLen = static_cast<RECONVERTSTRING*>(composition)->dwStrLen;
+      return 1;
+    case SCS_SETRECONVERTSTRING: return composition != nullptr && compositionBytes >= sizeof(RECONVERTSTRING);
     default: return 0;
   }
 }

@@ -22,7 +22,7 @@ struct Item {
 };
 
 struct Menu : GdiTag {
-  Menu() : GdiTag{Kind::Menu} {}
+  Menu() : GdiTag{Kind::Menu, 0, false, nullptr, 0} {}
   std::vector<Item> items;
 };
 

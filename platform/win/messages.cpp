@@ -167,7 +167,6 @@ BOOL PeekMessageW(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remo
     if (!w) continue;
     WNDPROC proc = w->proc;
     lock.unlock();
-    imeBeforeDispatch(m);
     proc(m.hwnd, m.message, m.wParam, m.lParam);
     lock.lock();
   }
@@ -237,6 +236,7 @@ LRESULT DispatchMessageW(const MSG* msg) {
     return 0;
   }
   if (msg->message == WM_TIMER) timerDispatched(msg->hwnd, msg->wParam);
+  imeBeforeDispatch(*msg);
   return proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }
 

@@ -7,6 +7,11 @@
 
 namespace plat::win {
 
+struct RegionObject : GdiTag {
+  RegionObject() : GdiTag{Kind::Region, 0, false, nullptr, 0} {}
+  std::vector<RECT> rects;
+};
+
 namespace {
 
 bool empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
@@ -47,36 +52,38 @@ int kindOf(const std::vector<RECT>& rects) {
   return rects.empty() ? NULLREGION : rects.size() == 1 ? SIMPLEREGION : COMPLEXREGION;
 }
 
-bool isRegion(HRGN r) { return r && r->kind == GdiTag::Kind::Region; }
+RegionObject* regionOf(HRGN r) { return r && r->kind == GdiTag::Kind::Region ? static_cast<RegionObject*>(r) : nullptr; }
+bool isRegion(HRGN r) { return regionOf(r) != nullptr; }
 
 }  // namespace
 
 HRGN CreateRectRgn(int left, int top, int right, int bottom) {
-  auto* region = new GdiTag{GdiTag::Kind::Region};
+  auto* region = new RegionObject;
   RECT r{std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom)};
   if (!empty(r)) region->rects.push_back(r);
   return region;
 }
 
 int CombineRgn(HRGN destination, HRGN first, HRGN second, int mode) {
-  if (!isRegion(destination) || !isRegion(first)) return REGION_ERROR;
+  RegionObject *to = regionOf(destination), *a = regionOf(first), *b = regionOf(second);
+  if (!to || !a) return REGION_ERROR;
   if (mode == RGN_COPY) {
-    destination->rects = first->rects;
-    return kindOf(destination->rects);
+    to->rects = a->rects;
+    return kindOf(to->rects);
   }
-  if (!isRegion(second)) return REGION_ERROR;
+  if (!b) return REGION_ERROR;
   std::vector<RECT> result;
   switch (mode) {
     case RGN_OR:
-      result = first->rects;
-      for (const RECT& r : minus(second->rects, first->rects)) result.push_back(r);
+      result = a->rects;
+      for (const RECT& r : minus(b->rects, a->rects)) result.push_back(r);
       break;
-    case RGN_DIFF: result = minus(first->rects, second->rects); break;
-    case RGN_AND: result = intersect(first->rects, second->rects); break;
+    case RGN_DIFF: result = minus(a->rects, b->rects); break;
+    case RGN_AND: result = intersect(a->rects, b->rects); break;
     default: return REGION_ERROR;
   }
-  destination->rects = std::move(result);
-  return kindOf(destination->rects);
+  to->rects = std::move(result);
+  return kindOf(to->rects);
 }
 
 int SetWindowRgn(HWND hwnd, HRGN region, BOOL) {
@@ -84,10 +91,12 @@ int SetWindowRgn(HWND hwnd, HRGN region, BOOL) {
   Window* w = findWindow(hwnd);
   if (!w || (region && !isRegion(region))) return 0;
   w->hasRegion = region != nullptr;
-  w->region = region ? region->rects : std::vector<RECT>{};
-  delete region;
+  w->region = region ? regionOf(region)->rects : std::vector<RECT>{};
+  deleteRegion(region);
   return 1;
 }
+
+void deleteRegion(GdiTag* region) { delete regionOf(region); }
 
 bool GetWindowRegionRects(HWND hwnd, std::vector<RECT>* rects) {
   std::lock_guard lock(windowLock());

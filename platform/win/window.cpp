@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/win/imm.h"
 #include "platform/win/menu.h"
 #include "platform/win/window_internal.h"
 
@@ -202,6 +203,7 @@ BOOL DestroyWindow(HWND hwnd) {
   }
   if (foreground == hwnd) foreground = nullptr;
   windowTable().erase(w->id);
+  imeForget(hwnd);
   return 1;
 }
 

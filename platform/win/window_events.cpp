@@ -112,15 +112,16 @@ void keyEvent(Window& w, const WindowEvent& e) {
   post(w, message, genericKey(vk), static_cast<LPARAM>(static_cast<DWORD>(lParam)));
 }
 
-void sendAll(Window& w, const std::vector<ImeMessage>& messages) {
-  for (const ImeMessage& m : messages) send(w, m.message, m.wParam, m.lParam);
+// Input-method messages keep their place among the typed characters.
+void postAll(Window& w, const std::vector<ImeMessage>& messages) {
+  for (const ImeMessage& m : messages) post(w, m.message, m.wParam, m.lParam);
 }
 
 // Text typed while a composition runs is its result; otherwise it is typed characters.
 void textEvent(Window& w, const std::string& text) {
   std::u16string units = utf16FromUtf8(text);
   std::vector<ImeMessage> commit = imeCommit(toHandle(&w), units);
-  if (!commit.empty()) return sendAll(w, commit);
+  if (!commit.empty()) return postAll(w, commit);
   for (char16_t unit : units) post(w, WM_CHAR, unit, 1);
 }
 
@@ -130,7 +131,7 @@ void editingEvent(Window& w, const WindowEvent& e) {
   size_t at = 0;
   for (int n = 0; n < e.x && at < units.size(); ++n)
     at += (units[at] >= 0xD800 && units[at] < 0xDC00 && at + 1 < units.size()) ? 2 : 1;
-  sendAll(w, imeEditing(toHandle(&w), units, static_cast<int>(at)));
+  postAll(w, imeEditing(toHandle(&w), units, static_cast<int>(at)));
 }
 
 void buttonEvent(Window& w, const WindowEvent& e) {

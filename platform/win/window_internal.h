@@ -21,7 +21,6 @@ struct GdiTag {
   bool stock = false;
   HWND window = nullptr;  // a window's own device context
   int display = 0;        // a display's device context: its index
-  std::vector<RECT> rects;  // a region: disjoint rectangles
 };
 
 struct Window {
@@ -114,6 +113,9 @@ HDC windowDcOf(Window& w);
 // Keeps a copy of a presented frame when HALVORINE_FRAME_DUMP asks for it (under
 // windowLock); null pixels stand for a black frame of the client size.
 void keepPresentedFrame(const Window& w, const void* pixels, int width, int height, int pitch);
+
+// Regions are the region stand-in's own objects; DeleteObject hands them there.
+void deleteRegion(GdiTag* region);
 
 // Frees what a message that is dropped unread owns (a dropped-file list).
 void discardMessage(const MSG& msg);

@@ -6,6 +6,7 @@
 #include "media/base/charcode.h"
 #include "media/input/key_input.h"
 #include "media/input/key_input_state.h"
+#include "platform/win/clipboard.h"
 #include "platform/win/imm.h"
 #include "tests/media/input/input_fixture.h"
 
@@ -92,7 +93,7 @@ TEST_F(KeyInputTest, EditingFollowsTheKeyTable) {
       {"end goes to the line end", 100, 1, 0, 0, 0, 65001, {u'a', u'b', CR, u'c', UP, HOME, END}, false, u"ab\nc", 2, 0, 0},
       {"numbers only", 100, 0, 1, 0, 0, 65001, {u'1', u'.', u'2', u'.', u'-', u'x', HOME, u'-'}, false, u"-1.2", 1, 0, 0},
       {"two-byte at the end fills 4 bytes", 4, 0, 0, 0, 0, 932, {u'a', u'b', u'あ'}, false, u"abあ", 3, 0, 0},
-      {"a second one removes b", 4, 0, 0, 0, 0, 932, {u'a', u'b', u'あ', u'い'}, false, u"aい", 2, 0, 0},
+      {"a second one takes the last character's place", 4, 0, 0, 0, 0, 932, {u'a', u'b', u'あ', u'い'}, false, u"abい", 3, 0, 0},
       {"refuse when full drops it", 4, 0, 0, 0, 1, 932, {u'a', u'b', u'あ', u'い'}, false, u"abあ", 3, 0, 0},
       {"maximum 0 drops everything", 0, 0, 0, 0, 0, 65001, {u'a', u'b', 0x3042}, false, u"", 0, 0, 0},
       {"escape cancels when allowed", 100, 0, 0, 1, 0, 65001, {u'a', ESC}, false, u"a", 1, 1, 1},
@@ -179,7 +180,9 @@ TEST_F(KeyInputTest, HostileSequencesKeepTheRecordSound) {
         ASSERT_GE(r->Cursor, 0);
         ASSERT_LE(r->Cursor, r->Length);
         ASSERT_LE(r->FirstDisplay, r->Length);
-        if (r->SelectStart != -1) ASSERT_LE(std::max(r->SelectStart, r->SelectEnd), r->Length);
+        if (r->SelectStart != -1) {
+          ASSERT_LE(std::max(r->SelectStart, r->SelectEnd), r->Length);
+        }
         if (r->Ended) SetActiveKeyInput(-1);
       }
       char16_t rest[2];
