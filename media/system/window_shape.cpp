@@ -97,6 +97,7 @@ int SetDesktopCompositionEnable(int enable) {
 int RemoveWindowDecorations() {
   SetWindowShapeFromBitmap(nullptr);
   RemoveToolbarAndMenu();
+  ReleaseLayeredWindowCache();
   return 0;
 }
 

@@ -5,6 +5,7 @@
 #include "platform/win/com.h"
 #include "platform/win/dwm.h"
 #include "platform/win/imm.h"
+#include "platform/win/layered.h"
 #include "platform/win/sysinfo.h"
 #include "platform/win/window.h"
 
@@ -57,6 +58,7 @@ const ModuleExport kComctl32[] = {
 const ModuleExport kUser32[] = {
     {"CreateWindowExW", fn(&CreateWindowExW)},
     {"WINNLSEnableIME", fn(&WINNLSEnableIME)},
+    {"UpdateLayeredWindow", fn(&UpdateLayeredWindow)},
     {nullptr, nullptr},
 };
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "library_fixture.h"
+#include "media/graphics/base_image.h"
 #include "media/system/window_decor.h"
 #include "platform/win/dwm.h"
 #include "platform/win/menu.h"
@@ -158,6 +159,20 @@ TEST_F(LibraryTest, MenuItemTableNamesItemsAndVisibilityFollowsTheSwitch) {
   EXPECT_EQ((after.bottom - after.top) - (before.bottom - before.top), kMenuBarHeight);
   TerminateLibrary();
   EXPECT_EQ(WindowDecor.Menu, nullptr);
+}
+
+TEST_F(LibraryTest, LayeredPictureIsPresentedByKeyOrByAlpha) {
+  ASSERT_EQ(startWindowed(), 0);
+  BaseImage image{};
+  ASSERT_EQ(CreateARGB8ColorBaseImage(32, 16, &image), 0);
+  FillBaseImage(&image, 255, 0, 0, 128);
+  for (int round = 0; round < 4; ++round) {
+    int before = GetPresentCount(mainWindow());
+    EXPECT_EQ(UpdateLayeredWindowFromImage(&image, round % 2, 0xFF0000), 0);
+    EXPECT_EQ(GetPresentCount(mainWindow()), before + 1);
+  }
+  EXPECT_EQ(UpdateLayeredWindowFromImage(nullptr, 0, 0), -1);
+  ReleaseBaseImage(&image);
 }
 
 TEST_F(LibraryTest, DesktopCompositionSwitchReachesThePlatform) {
