@@ -263,6 +263,40 @@ TEST_F(KeyInputTest, CompositionFollowsEditingEventsAndTheResultReachesTheText) 
   EXPECT_EQ(textOf(h), u"");
 }
 
+TEST_F(KeyInputTest, CompositionIsCutToTheRoomLeftInTheInput) {
+  ASSERT_EQ(startLibrary(), 0);
+  SetDefaultNarrowCodePage(932);
+  struct Case {
+    int limitFlag, imeMax;
+    std::u16string cut;
+  } cases[] = {{1, 0, u"あ"}, {0, 4, u"あい"}, {1, 1, u""}, {0, 0, u"あいう"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.imeMax);
+    int h = MakeKeyInputForTest(4, 0, 0, 0, 0, 0);
+    SetActiveKeyInput(h);
+    type(u"ab");
+    TextInput.ImeLimitFlag = c.limitFlag;
+    TextInput.ImeMaxLength = c.imeMax;
+    plat::win::WindowEvent edit;
+    edit.kind = plat::win::WindowEvent::Kind::Editing;
+    edit.text = "あいう";
+    edit.x = 3;
+    send(edit);
+    ProcessWindowMessages();
+    ProcessWindowMessages();
+    EXPECT_EQ(std::u16string(TextInput.Composition), c.cut);
+    plat::win::HIMC context = plat::win::ImmGetContext(GetMainWindowHandle());
+    EXPECT_EQ(plat::win::ImmGetCompositionStringW(context, plat::win::GCS_COMPSTR, nullptr, 0),
+              static_cast<int>(c.cut.size() * 2));
+    plat::win::ImmReleaseContext(GetMainWindowHandle(), context);
+    edit.text = "";
+    send(edit);
+    ProcessWindowMessages();
+    TextInput.ImeLimitFlag = TextInput.ImeMaxLength = 0;
+    DeleteKeyInput(h);
+  }
+}
+
 TEST_F(KeyInputTest, WithoutTheInputMethodLibraryTypingStillWorks) {
   setenv("HALVORINE_MISSING", "dinput,imm32", 1);
   ASSERT_EQ(startLibrary(), 0);
