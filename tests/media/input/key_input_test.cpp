@@ -30,6 +30,15 @@ class KeyInputTest : public InputTest {
     ProcessKeyInputString();
   }
 
+  // A window-system event carrying text: typed text, or a composition and its cursor.
+  static void textEvent(plat::win::WindowEvent::Kind kind, const std::string& text, int cursor = 0) {
+    plat::win::WindowEvent e;
+    e.kind = kind;
+    e.text = text;
+    e.x = cursor;
+    send(e);
+  }
+
   static std::u16string textOf(int handle) {
     KeyInputRecord* r = KeyInputRecordOf(handle);
     return r ? std::u16string(r->Text, r->Length) : u"<none>";
@@ -55,10 +64,7 @@ TEST_F(KeyInputTest, RingHoldsUnitsAndWaitsForASurrogatePartner) {
 
 TEST_F(KeyInputTest, WindowProcedureFiltersTypedCharactersAndPushesNavigationCodes) {
   ASSERT_EQ(startLibrary(), 0);
-  plat::win::WindowEvent text;
-  text.kind = plat::win::WindowEvent::Kind::Text;
-  text.text = "a\n\x02\x16";
-  send(text);
+  textEvent(plat::win::WindowEvent::Kind::Text, "a\n\x02\x16");
   key(kHidLeft, true);
   key(kHidLeft, false);
   ProcessWindowMessages();
@@ -212,11 +218,7 @@ TEST_F(KeyInputTest, CompositionFollowsEditingEventsAndTheResultReachesTheText) 
   ASSERT_EQ(startLibrary(), 0);
   int h = MakeKeyInputForTest(100, 1, 0, 0, 0, 0);
   SetActiveKeyInput(h);
-  plat::win::WindowEvent edit;
-  edit.kind = plat::win::WindowEvent::Kind::Editing;
-  edit.text = "かな";
-  edit.x = 1;
-  send(edit);
+  textEvent(plat::win::WindowEvent::Kind::Editing, "かな", 1);
   plat::win::WindowEvent candidates;
   candidates.kind = plat::win::WindowEvent::Kind::Candidates;
   candidates.files = {"仮名", "かな"};
@@ -232,17 +234,14 @@ TEST_F(KeyInputTest, CompositionFollowsEditingEventsAndTheResultReachesTheText) 
   EXPECT_EQ(TextInput.Candidates->dwCount, 2u);
   plat::win::SendMessageW(GetMainWindowHandle(), plat::win::WM_IME_NOTIFY, plat::win::IMN_CLOSECANDIDATE, 0);
   EXPECT_EQ(TextInput.Candidates, nullptr);
-  plat::win::WindowEvent commit;
-  commit.kind = plat::win::WindowEvent::Kind::Text;
-  commit.text = "仮名";
-  send(commit);
+  textEvent(plat::win::WindowEvent::Kind::Text, "仮名");
   ProcessWindowMessages();
   ProcessWindowMessages();
   EXPECT_EQ(TextInput.Composing, 0);
   EXPECT_EQ(textOf(h), u"仮名");
 
   // Re-activation with an open IME: four passes restore the composition.
-  send(edit);
+  textEvent(plat::win::WindowEvent::Kind::Editing, "かな", 1);
   ProcessWindowMessages();
   TextInput.ImeEnabled = TextInput.ImeOpen = 1;
   SetIMERefreshStep(1);
@@ -277,11 +276,7 @@ TEST_F(KeyInputTest, CompositionIsCutToTheRoomLeftInTheInput) {
     type(u"ab");
     TextInput.ImeLimitFlag = c.limitFlag;
     TextInput.ImeMaxLength = c.imeMax;
-    plat::win::WindowEvent edit;
-    edit.kind = plat::win::WindowEvent::Kind::Editing;
-    edit.text = "あいう";
-    edit.x = 3;
-    send(edit);
+    textEvent(plat::win::WindowEvent::Kind::Editing, "あいう", 3);
     ProcessWindowMessages();
     ProcessWindowMessages();
     EXPECT_EQ(std::u16string(TextInput.Composition), c.cut);
@@ -289,8 +284,7 @@ TEST_F(KeyInputTest, CompositionIsCutToTheRoomLeftInTheInput) {
     EXPECT_EQ(plat::win::ImmGetCompositionStringW(context, plat::win::GCS_COMPSTR, nullptr, 0),
               static_cast<int>(c.cut.size() * 2));
     plat::win::ImmReleaseContext(GetMainWindowHandle(), context);
-    edit.text = "";
-    send(edit);
+    textEvent(plat::win::WindowEvent::Kind::Editing, "");
     ProcessWindowMessages();
     TextInput.ImeLimitFlag = TextInput.ImeMaxLength = 0;
     DeleteKeyInput(h);
@@ -302,10 +296,7 @@ TEST_F(KeyInputTest, WithoutTheInputMethodLibraryTypingStillWorks) {
   ASSERT_EQ(startLibrary(), 0);
   int h = MakeKeyInputForTest(100, 0, 0, 0, 0, 0);
   SetActiveKeyInput(h);
-  plat::win::WindowEvent text;
-  text.kind = plat::win::WindowEvent::Kind::Text;
-  text.text = "ok";
-  send(text);
+  textEvent(plat::win::WindowEvent::Kind::Text, "ok");
   ProcessWindowMessages();
   ProcessWindowMessages();
   EXPECT_EQ(textOf(h), u"ok");
