@@ -122,8 +122,10 @@ void onOpenStatus(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (TextInput.InOpenStatusNotify) return;
   TextInput.InOpenStatusNotify = 1;
   DefWindowProcW(hwnd, message, wParam, lParam);
+  // The clock alone may not bound the wait: without the multimedia library it reads -1
+  // for ever. A pass count keeps the wait finite either way.
   long long start = GetMicrosecondCount();
-  while (ProcessWindowMessages() == 0 && GetMicrosecondCount() - start < 2000) {
+  for (int pass = 0; pass < 64 && ProcessWindowMessages() == 0 && GetMicrosecondCount() - start < 2000; ++pass) {
   }
   TextInput.ImeOpen = 0;
   withContext(hwnd, [](HIMC context) {

@@ -291,6 +291,24 @@ TEST_F(KeyInputTest, CompositionIsCutToTheRoomLeftInTheInput) {
   }
 }
 
+TEST_F(KeyInputTest, OpenStatusNoticeReadsTheInputMethodAfterPumping) {
+  ASSERT_EQ(startLibrary(), 0);
+  plat::win::HWND hwnd = GetMainWindowHandle();
+  for (int open : {1, 0, 1}) {
+    plat::win::HIMC context = plat::win::ImmGetContext(hwnd);
+    plat::win::ImmSetOpenStatus(context, open);
+    plat::win::ImmReleaseContext(hwnd, context);
+    textEvent(plat::win::WindowEvent::Kind::Text, "q");  // waits in the queue; the notice pumps it
+    EXPECT_EQ(plat::win::SendMessageW(hwnd, plat::win::WM_IME_NOTIFY, plat::win::IMN_SETOPENSTATUS, 0), 0);
+    EXPECT_EQ(GetIMEOpenFlag(), open);
+    EXPECT_EQ(TextInput.InOpenStatusNotify, 0);
+  }
+  char16_t c[2];
+  int typed = 0;
+  while (GetInputChar(c, 1)) ++typed;
+  EXPECT_EQ(typed, 3);
+}
+
 TEST_F(KeyInputTest, WithoutTheInputMethodLibraryTypingStillWorks) {
   setenv("HALVORINE_MISSING", "dinput,imm32", 1);
   ASSERT_EQ(startLibrary(), 0);
