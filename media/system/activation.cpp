@@ -11,7 +11,7 @@
 #include "media/system/graphics_seam.h"
 #include "media/input/input.h"
 #include "media/input/input_devices.h"
-#include "media/system/periphery_seam.h"
+#include "media/input/key_input.h"
 #include "media/system/sound_seam.h"
 #include "media/system/window.h"
 #include "media/system/window_state.h"

@@ -5,6 +5,8 @@
 
 namespace ZaDod {
 
+struct BaseImage;
+
 // Window start-up and shut-down (library start-up and shut-down call them).
 int InitializeWindow();
 int TerminateWindow();
@@ -39,6 +41,19 @@ int GetMousePointOnScreen(int* x, int* y);
 int SetForegroundWindowForced(plat::win::HWND hwnd, int topmost);
 int UpdateFullScreenMenu();
 int IsMenuShown();
+// Clipboard text in the wide form: with a null buffer, the text's size in bytes + 1.
+int GetClipboardText(char16_t* buffer);
+int SetClipboardText(const char16_t* text);
+int SetDesktopCompositionEnable(int enable);
+int SetWindowShapeFromBitmap(const char* fileName);
+plat::win::HRGN CreateWindowRegionFromImage(int width, int height, const void* pixels, int pitch,
+                                            int bytesPerPixel);
+// Shows a software image in the window as its layered-window picture: transColor
+// (0xRRGGBB) is the colour key, or with useAlpha the image's alpha is used.
+int UpdateLayeredWindowFromImage(BaseImage* image, int useAlpha, unsigned int transColor);
+int ReleaseLayeredWindowCache();
+// Removes window shape, menu and toolbar (the window's end).
+int RemoveWindowDecorations();
 int UpdateDragAcceptFiles();
 int AddMouseInputLog(int button);
 int FreeDroppedFileList();

@@ -15,7 +15,7 @@
 #include "media/system/library_lock.h"
 #include "media/system/sysinfo_log.h"
 #include "media/system/winapi.h"
-#include "media/system/periphery_seam.h"
+#include "media/input/key_input.h"
 #include "media/system/window.h"
 #include "media/system/window_state.h"
 #include "platform/win/thread.h"

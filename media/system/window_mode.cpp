@@ -8,6 +8,7 @@
 #include "media/system/graphics_seam.h"
 #include "media/system/window.h"
 #include "media/system/window_state.h"
+#include "platform/win/menu.h"
 
 namespace ZaDod {
 namespace {
@@ -86,7 +87,7 @@ int ApplyWindowStyle(int centre) {
     SetWindowLongW(hwnd, GWL_EXSTYLE, kWindowedExStyle);
     SetWindowLongW(hwnd, GWL_STYLE, static_cast<LONG_PTR>(style));
     RECT r{0, 0, ClientWidth(), ClientHeight()};
-    AdjustWindowRectEx(&r, style, 0, kWindowedExStyle);
+    AdjustWindowRectEx(&r, style, GetMenu(hwnd) != nullptr, kWindowedExStyle);
     int width = r.right - r.left, height = r.bottom - r.top;
     RECT current;
     GetWindowRect(hwnd, &current);
@@ -125,7 +126,7 @@ int UpdateWindowSize() {
   DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
   DWORD exStyle = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE));
   RECT r{0, 0, w, h};
-  AdjustWindowRectEx(&r, style, 0, exStyle);
+  AdjustWindowRectEx(&r, style, GetMenu(hwnd) != nullptr, exStyle);
   RECT current;
   GetWindowRect(hwnd, &current);
   int x = current.left, y = current.top;

@@ -112,11 +112,13 @@ double GetWindowStretchRate(double* xRate, double* yRate) {
 
 int ApplyCursorVisibility(int wish) {
   WindowStatus& s = Win.Status;
+  // A shown menu needs the pointer whatever the wish.
+  bool show = wish == 1 || (wish == -1 && s.CursorVisibleWish == 1) || IsMenuShown();
   if (wish != -1) {
     s.CursorVisibleWish = wish;
-    if ((wish == 1) == (s.CursorShown != 0)) return 0;
+    if (show == (s.CursorShown != 0)) return 0;
   }
-  if (s.CursorVisibleWish == 1) {
+  if (show) {
     while (ShowCursor(1) < 0) {
     }
   } else {
@@ -124,7 +126,7 @@ int ApplyCursorVisibility(int wish) {
     }
   }
   if (s.MainWindow) PostMessageW(s.MainWindow, WM_SETCURSOR, reinterpret_cast<WPARAM>(s.MainWindow), 0);
-  s.CursorShown = s.CursorVisibleWish == 1;
+  s.CursorShown = show ? 1 : 0;
   return 0;
 }
 
@@ -138,9 +140,6 @@ int GetMousePointOnScreen(int* x, int* y) {
   return 0;
 }
 
-// The full-screen menu needs a menu and a hardware device; this system has neither.
-int UpdateFullScreenMenu() { return 0; }
-int IsMenuShown() { return 0; }
 
 int UpdateDragAcceptFiles() {
   if (Win.Status.MainWindow) DragAcceptFiles(Win.Status.MainWindow, 0);

@@ -67,8 +67,17 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
 // 16, 24 or 32 bits, BI_RGB or BI_BITFIELDS, either row order. The bits start zeroed.
 HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
                          DWORD offset);
-// For a section: fills a BITMAP when size is at least sizeof(BITMAP); returns the
-// bytes written, 0 for anything else.
+struct DIBSECTION {
+    BITMAP dsBm;
+    BITMAPINFOHEADER dsBmih;  // biHeight is negative for a top-down section
+    DWORD dsBitfields[3];
+    HANDLE dshSection;
+    DWORD dsOffset;
+};
+
+// For a section: fills a DIBSECTION when size is at least sizeof(DIBSECTION), else a
+// BITMAP when size is at least sizeof(BITMAP); returns the bytes written, 0 for
+// anything else.
 int GetObject(HGDIOBJ object, int size, void* out);
 
 // Paint the scan lines [startScan, startScan + lines) of a packed DIB into the section

@@ -209,6 +209,17 @@ int GetObject(HGDIOBJ object, int size, void* out)
     bitmap.bmPlanes = 1;
     bitmap.bmBitsPixel = WORD(dib->bitCount);
     bitmap.bmBits = dib->bits.data();
+    if (size >= int(sizeof(DIBSECTION))) {
+        DIBSECTION section{};
+        section.dsBm = bitmap;
+        section.dsBmih.biSize = sizeof section.dsBmih;
+        section.dsBmih.biWidth = dib->width;
+        section.dsBmih.biHeight = dib->topDown ? -dib->height : dib->height;
+        section.dsBmih.biPlanes = 1;
+        section.dsBmih.biBitCount = WORD(dib->bitCount);
+        std::memcpy(out, &section, sizeof section);
+        return int(sizeof section);
+    }
     std::memcpy(out, &bitmap, sizeof bitmap);
     return int(sizeof bitmap);
 }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/win/imm.h"
 #include "platform/win/window_internal.h"
 
 namespace plat::win {
@@ -271,6 +272,7 @@ LRESULT DispatchMessageW(const MSG* msg) {
     return 0;
   }
   if (msg->message == WM_TIMER) timerDispatched(msg->hwnd, msg->wParam);
+  imeBeforeDispatch(*msg);
   return proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }
 

@@ -7,6 +7,9 @@
 #include "platform/net/sockets.h"
 #include "platform/win/clock.h"
 #include "platform/win/com.h"
+#include "platform/win/dwm.h"
+#include "platform/win/imm.h"
+#include "platform/win/layered.h"
 #include "platform/win/sysinfo.h"
 #include "platform/win/window.h"
 
@@ -60,6 +63,26 @@ const ModuleExport kComctl32[] = {
 const ModuleExport kUser32[] = {
     {"CreateWindowExW", fn(&CreateWindowExW)},
     {"WINNLSEnableIME", fn(&WINNLSEnableIME)},
+    {"UpdateLayeredWindow", fn(&UpdateLayeredWindow)},
+    {nullptr, nullptr},
+};
+
+const ModuleExport kImm32[] = {
+    {"ImmGetContext", fn(&ImmGetContext)},
+    {"ImmReleaseContext", fn(&ImmReleaseContext)},
+    {"ImmGetOpenStatus", fn(&ImmGetOpenStatus)},
+    {"ImmSetOpenStatus", fn(&ImmSetOpenStatus)},
+    {"ImmGetConversionStatus", fn(&ImmGetConversionStatus)},
+    {"ImmNotifyIME", fn(&ImmNotifyIME)},
+    {"ImmGetCompositionStringW", fn(&ImmGetCompositionStringW)},
+    {"ImmSetCompositionStringW", fn(&ImmSetCompositionStringW)},
+    {"ImmGetCandidateListW", fn(&ImmGetCandidateListW)},
+    {"ImmGetCandidateListCountW", fn(&ImmGetCandidateListCountW)},
+    {nullptr, nullptr},
+};
+
+const ModuleExport kDwmapi[] = {
+    {"DwmEnableComposition", fn(&DwmEnableComposition)},
     {nullptr, nullptr},
 };
 
@@ -117,7 +140,7 @@ const ModuleExport kX3DAudio17[] = {
 
 const ModuleExports kModules[] = {
     {"ws2_32", kWs2_32},
-    {"imm32", kNone},
+    {"imm32", kImm32},
     {"winmm", kWinmm},
     {"kernel32", kKernel32},
     {"ole32", kOle32},
@@ -125,7 +148,7 @@ const ModuleExports kModules[] = {
     {"user32", kUser32},
     {"gdi32", kNone},
     {"ntdll", kNtdll},
-    {"dwmapi", kNone},
+    {"dwmapi", kDwmapi},
     {"xinput1_4", kNone, true},
     {"xinput1_3", kNone, true},
     {"xinput9_1_0", kNone, true},

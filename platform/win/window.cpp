@@ -4,9 +4,12 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "platform/win/clock.h"
+#include "platform/win/imm.h"
+#include "platform/win/menu.h"
 #include "platform/win/window_internal.h"
 
 namespace plat::win {
@@ -90,9 +93,14 @@ void frameOf(DWORD style, DWORD exStyle, RECT* frame) {
   *frame = RECT{border, border + caption, border, border};
 }
 
+void frameOf(const Window& w, RECT* frame) {
+  frameOf(w.style, w.exStyle, frame);
+  if (w.menu) frame->top += 20;
+}
+
 void clientRectOnScreen(const Window& w, RECT* rect) {
   RECT f;
-  frameOf(w.style, w.exStyle, &f);
+  frameOf(w, &f);
   rect->left = w.rect.left + f.left;
   rect->top = w.rect.top + f.top;
   rect->right = std::max(rect->left, w.rect.right - f.right);
@@ -126,7 +134,8 @@ BOOL UnregisterClassW(const char16_t* className, HINSTANCE) {
 }
 
 HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* title, DWORD style,
-                     int x, int y, int width, int height, HWND, HMENU, HINSTANCE, void*) {
+                     int x, int y, int width, int height, HWND parent, HMENU, HINSTANCE, void*) {
+  if (className && std::u16string_view(className) == u"ToolbarWindow32") return createToolbarWindow(parent, style);
   auto w = std::make_unique<Window>();
   {
     std::lock_guard lock(windowLock());
@@ -198,6 +207,7 @@ BOOL DestroyWindow(HWND hwnd) {
   if (foreground == hwnd) foreground = nullptr;
   if (w->presentLimit > 0) frameLimitedWindowCount.fetch_sub(1, std::memory_order_relaxed);
   windowTable().erase(w->id);
+  imeForget(hwnd);
   return 1;
 }
 

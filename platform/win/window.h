@@ -31,6 +31,7 @@ using HICON = GdiTag*;
 using HCURSOR = GdiTag*;
 using HMENU = GdiTag*;
 using HACCEL = GdiTag*;
+using HRGN = GdiTag*;
 using HDROP = DropTag*;
 using HINSTANCE = Module*;
 

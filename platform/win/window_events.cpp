@@ -6,6 +6,7 @@
 #include <atomic>
 #include <optional>
 
+#include "platform/win/imm.h"
 #include "platform/win/path.h"
 #include "platform/win/raw_input.h"
 #include "platform/win/window_internal.h"
@@ -111,8 +112,26 @@ void keyEvent(Window& w, const WindowEvent& e) {
   post(w, message, genericKey(vk), static_cast<LPARAM>(static_cast<DWORD>(lParam)));
 }
 
+// Input-method messages keep their place among the typed characters.
+void postAll(Window& w, const std::vector<ImeMessage>& messages) {
+  for (const ImeMessage& m : messages) post(w, m.message, m.wParam, m.lParam);
+}
+
+// Text typed while a composition runs is its result; otherwise it is typed characters.
 void textEvent(Window& w, const std::string& text) {
-  for (char16_t unit : utf16FromUtf8(text)) post(w, WM_CHAR, unit, 1);
+  std::u16string units = utf16FromUtf8(text);
+  std::vector<ImeMessage> commit = imeCommit(toHandle(&w), units);
+  if (!commit.empty()) return postAll(w, commit);
+  for (char16_t unit : units) post(w, WM_CHAR, unit, 1);
+}
+
+// The window system counts the composition cursor in characters.
+void editingEvent(Window& w, const WindowEvent& e) {
+  std::u16string units = utf16FromUtf8(e.text);
+  size_t at = 0;
+  for (int n = 0; n < e.x && at < units.size(); ++n)
+    at += (units[at] >= 0xD800 && units[at] < 0xDC00 && at + 1 < units.size()) ? 2 : 1;
+  postAll(w, imeEditing(toHandle(&w), units, static_cast<int>(at)));
 }
 
 void buttonEvent(Window& w, const WindowEvent& e) {
@@ -146,7 +165,7 @@ void dropEvent(Window& w, const WindowEvent& e) {
 
 void moveTo(Window& w, LONG clientX, LONG clientY) {
   RECT f;
-  frameOf(w.style, w.exStyle, &f);
+  frameOf(w, &f);
   LONG dx = clientX - f.left - w.rect.left, dy = clientY - f.top - w.rect.top;
   w.rect = RECT{w.rect.left + dx, w.rect.top + dy, w.rect.right + dx, w.rect.bottom + dy};
   clientRectOnScreen(w, &w.client);
@@ -154,7 +173,7 @@ void moveTo(Window& w, LONG clientX, LONG clientY) {
 
 void resizeTo(Window& w, LONG width, LONG height) {
   RECT f;
-  frameOf(w.style, w.exStyle, &f);
+  frameOf(w, &f);
   w.rect.right = w.rect.left + f.left + width + f.right;
   w.rect.bottom = w.rect.top + f.top + height + f.bottom;
   clientRectOnScreen(w, &w.client);
@@ -285,6 +304,13 @@ static void deliverLocked(Window* w, HWND hwnd, const WindowEvent& e) {
       send(*w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(e.x, e.y));
       break;
     case K::Drop: dropEvent(*w, e); break;
+    case K::Editing: editingEvent(*w, e); break;
+    case K::Candidates: {
+      std::vector<std::u16string> list;
+      for (const std::string& c : e.files) list.push_back(utf16FromUtf8(c));
+      imeSetCandidates(hwnd, list);
+      break;
+    }
   }
 }
 

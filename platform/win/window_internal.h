@@ -16,7 +16,7 @@ namespace plat::win {
 
 // Stock and created GDI objects: brushes, icons, cursors and device contexts.
 struct GdiTag {
-  enum class Kind { Brush, Icon, Cursor, ScreenDc, WindowDc, DisplayDc } kind;
+  enum class Kind { Brush, Icon, Cursor, ScreenDc, WindowDc, DisplayDc, Region, Menu } kind;
   COLORREF color = 0;
   bool stock = false;
   HWND window = nullptr;  // a window's own device context
@@ -44,6 +44,9 @@ struct Window {
   std::unique_ptr<GdiTag> dc;  // the window's device context, made by the first GetDC
   std::vector<uint32_t> frame;  // the frame buffer: 32-bit XRGB of the client size
   int frameWidth = 0, frameHeight = 0;
+  bool hasRegion = false;
+  HMENU menu = nullptr;  // the menu bar: 20 more pixels of frame above the client
+  std::vector<RECT> region;  // the window's shape, from SetWindowRgn
 };
 
 struct MessageQueue {
@@ -82,6 +85,7 @@ void purgeMessages(const Window& w);
 
 // The frame model: border and caption sizes derived from the style bits.
 void frameOf(DWORD style, DWORD exStyle, RECT* frame);  // left, top, right, bottom widths
+void frameOf(const Window& w, RECT* frame);  // with the window's menu bar
 void clientRectOnScreen(const Window& w, RECT* rect);
 
 // Turns one window-system event into the messages the window receives.
@@ -118,6 +122,9 @@ HDC windowDcOf(Window& w);
 // Keeps a copy of a presented frame when HALVORINE_FRAME_DUMP asks for it (under
 // windowLock); null pixels stand for a black frame of the client size.
 void keepPresentedFrame(const Window& w, const void* pixels, int width, int height, int pitch);
+
+// Regions are the region stand-in's own objects; DeleteObject hands them there.
+void deleteRegion(GdiTag* region);
 
 // Frees what a message that is dropped unread owns (a dropped-file list).
 void discardMessage(const MSG& msg);

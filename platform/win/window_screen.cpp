@@ -58,6 +58,8 @@ BOOL DeleteObject(HGDIOBJ object) {
   if (!object) return 0;
   // Bitmaps and memory device contexts belong to the DIB stand-in.
   if (BOOL result = FALSE; deleteDibObject(object, &result)) return result;
+  if (object->kind == GdiTag::Kind::Region) return deleteRegion(object), 1;
+  if (object->kind == GdiTag::Kind::Menu) return 0;  // menus go with DestroyMenu
   if (!object->stock) delete object;
   return 1;
 }

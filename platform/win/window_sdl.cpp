@@ -171,6 +171,12 @@ class SdlBackend final : public Backend {
         ev.kind = K::Text;
         ev.text = e.text.text;
         break;
+      case SDL_TEXTEDITING:
+        hwnd = handleOf(e.edit.windowID);
+        ev.kind = K::Editing;
+        ev.text = e.edit.text;
+        ev.x = e.edit.start;
+        break;
       case SDL_MOUSEMOTION:
         hwnd = handleOf(e.motion.windowID);
         ev.kind = K::MouseMove;

@@ -15,15 +15,17 @@ namespace plat::win {
 struct WindowEvent {
   enum class Kind {
     KeyDown, KeyUp, Text, MouseMove, ButtonDown, ButtonUp, Wheel, FocusGained, FocusLost,
-    Minimized, Restored, Close, Exposed, Moved, Resized, Drop
+    Minimized, Restored, Close, Exposed, Moved, Resized, Drop, Editing, Candidates
   };
   Kind kind = Kind::Close;
   int key = 0;          // KeyDown, KeyUp: HID usage; ButtonDown, ButtonUp: button
   bool repeat = false;  // KeyDown: auto-repeat
-  int x = 0, y = 0;     // mouse position; Moved: new client origin; Resized: client size
+  // mouse position; Moved: new client origin; Resized: client size; Editing: x is the
+  // composition cursor in characters
+  int x = 0, y = 0;
   float wheelX = 0, wheelY = 0;  // Wheel: steps, positive away from the user and right
-  std::string text;              // Text: UTF-8 text
-  std::vector<std::string> files;  // Drop: UTF-8 paths
+  std::string text;              // Text: UTF-8 text; Editing: the composition (empty ends it)
+  std::vector<std::string> files;  // Drop: UTF-8 paths; Candidates: the input method's list
 };
 
 // Delivers an event to a window as if the window system had reported it.
@@ -40,6 +42,9 @@ void SetWindowCreationFailsForTest(bool fails);
 // State the stand-in records without a Win32 query for it.
 bool IsWindowFullScreen(HWND hwnd);
 bool IsImeEnabled(HWND hwnd);
+// The region last given to SetWindowRgn, as rectangles (empty without one); false for
+// a window that is not live.
+bool GetWindowRegionRects(HWND hwnd, std::vector<RECT>* rects);
 int GetPresentCount(HWND hwnd);
 bool GetCursorClip(RECT* rect);
 int GetCursorDisplayCount();

@@ -33,9 +33,9 @@ TEST_F(WinAPITest, SecondLoadLoadsNothing) {
   EXPECT_NE(WinAPI.timeGetTimeFunc, nullptr);
   EXPECT_NE(WinAPI.CoCreateInstanceFunc, nullptr);
   EXPECT_NE(WinAPI.RtlGetVersionFunc, nullptr);
-  // The library is there but offers no composition switch.
   EXPECT_NE(WinAPI.DWMAPIDLL, nullptr);
-  EXPECT_EQ(WinAPI.DwmEnableCompositionFunc, nullptr);
+  EXPECT_NE(WinAPI.DwmEnableCompositionFunc, nullptr);
+  EXPECT_NE(WinAPI.ImmGetCompositionStringWFunc, nullptr);
 }
 
 TEST_F(WinAPITest, ReleaseClearsAndTheClockLoadsAgain) {

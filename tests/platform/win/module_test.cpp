@@ -42,7 +42,8 @@ TEST_F(ModuleTest, ServesOnlyTheFunctionsThatExist) {
   EXPECT_EQ(GetProcAddress(ole, "CoCreateGuid"), nullptr);
   HMODULE dwm = LoadLibraryW(u"dwmapi.dll");
   ASSERT_NE(dwm, nullptr);
-  EXPECT_EQ(GetProcAddress(dwm, "DwmEnableComposition"), nullptr);
+  EXPECT_NE(GetProcAddress(dwm, "DwmEnableComposition"), nullptr);
+  EXPECT_EQ(GetProcAddress(dwm, "DwmFlush"), nullptr);
   EXPECT_EQ(LoadLibraryW(u"d3d8.dll"), nullptr);
   EXPECT_NE(GetModuleHandleW(nullptr), nullptr);
   FreeLibrary(ole);

@@ -110,3 +110,26 @@ TEST(LibraryOnDisplay, OpensTheWindowTakesInputAndEndsOnClose) {
 }
 
 }  // namespace
+
+namespace {
+
+// The clipboard on a display is SDL's: text goes both ways, converted from and to UTF-8.
+TEST(LibraryOnDisplay, ClipboardTextIsTheDisplaysClipboard) {
+  unsetenv("HALVORINE_HEADLESS");
+  ChangeWindowMode(1);
+  ASSERT_EQ(InitializeLibrary(), 0);
+  ASSERT_FALSE(plat::win::IsHeadlessWindowSystem()) << "no display";
+  ASSERT_EQ(SetClipboardText(u"grün 世界"), 0);
+  char* utf8 = SDL_GetClipboardText();
+  ASSERT_NE(utf8, nullptr);
+  EXPECT_STREQ(utf8, "grün 世界");
+  SDL_free(utf8);
+  ASSERT_EQ(SDL_SetClipboardText("back ✓"), 0);
+  char16_t text[16] = {};
+  ASSERT_EQ(GetClipboardText(nullptr), 15);  // 6 units and the terminator, plus one
+  ASSERT_EQ(GetClipboardText(text), 0);
+  EXPECT_EQ(std::u16string(text), u"back ✓");
+  TerminateLibrary();
+}
+
+}  // namespace
