@@ -7,7 +7,6 @@
 #include "media/graphics/font/font.h"
 #include "media/graphics/graph.h"
 #include "media/graphics/screen.h"
-#include "runtime/library/media_seam.h"
 #include "tests/media/system/library_fixture.h"
 #include "tests/platform/font/font_fixture.h"
 
@@ -37,8 +36,8 @@ TEST_F(FontModule, DefaultFontFromStartUpToShutDown) {
     GetFontParamToHandle(nullptr, nullptr, &thickness, -2, nullptr, nullptr, nullptr, nullptr);
     EXPECT_EQ(thickness, 6);
 
-    // The runtime's default label font, made exactly as the runtime makes it.
-    const int label = kv::media::CreateFontHandle("MSゴシック", -1, -1, -1, -1, -1, 0, -1);
+    // The default label font, made with the arguments the runtime passes.
+    const int label = CreateFontHandle("MSゴシック", -1, -1, -1, -1, -1, 0, -1);
     ASSERT_NE(label, -1);
     EXPECT_NE(faceFile(label).find("ipag"), std::string::npos) << faceFile(label);
     EXPECT_EQ(GetFontCharCodeFormat(label), GetDefaultNarrowCodePage());
