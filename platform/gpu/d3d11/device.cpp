@@ -107,7 +107,7 @@ class Device final : public Com<ID3D11Device> {
                           ID3D11Texture2D** out) override {
     if (out) *out = nullptr;
     if (d == nullptr) return E_INVALIDARG;
-    if (injectedFailure("CreateTexture2D")) return E_FAIL;
+    if (injectedFailure("d3d11.CreateTexture2D")) return E_FAIL;
     return makeTexture(this, *d, init, out);
   }
   HRESULT CreateVertexShader(const void* code, SIZE_T length, ID3D11ClassLinkage* linkage,
@@ -190,7 +190,7 @@ HRESULT D3D11CreateDevice(IDXGIAdapter* adapter, D3D_DRIVER_TYPE driverType, voi
     }
   }
   if (!found) return E_FAIL;
-  if (injectedFailure("D3D11CreateDevice")) return E_FAIL;
+  if (injectedFailure("d3d11.D3D11CreateDevice")) return E_FAIL;
   if (level) *level = chosen;
   if (device == nullptr && context == nullptr) return plat::win::S_FALSE;
   auto* d = new (std::nothrow) Device(chosen);

@@ -114,4 +114,7 @@ struct IDXGIFactory1 : IDXGIFactory {
 HRESULT CreateDXGIFactory(const IID& iid, void** factory);
 HRESULT CreateDXGIFactory1(const IID& iid, void** factory);
 
+// Test switch: CreateDXGIFactory1 answers E_FAIL while set (CreateDXGIFactory still works).
+void setFactory1FailsForTest(bool fails);
+
 }  // namespace plat::gpu

@@ -154,14 +154,11 @@ IDXGIAdapter* theAdapter();
 IDXGIOutput* theOutput();
 HRESULT makeSwapChain(IUnknown* device, DXGI_SWAP_CHAIN_DESC* desc, IDXGISwapChain** chain);
 
-// Fault switches: a method name ("D3D11CreateDevice", "CreateSwapChain", "Present" and
-// every Create* of the device) told through the profile's failing-call map fails on that
-// call; level caps and refused formats live in the profile too.
+// Fault switches: the profile's failing-call map names face methods with a prefix that
+// keeps them apart from the core's entries: "d3d11.D3D11CreateDevice", "d3d11.Create..."
+// for every creation of the device, "dxgi.CreateSwapChain" and "dxgi.Present". The named
+// call answers E_FAIL without side effects. Level caps and refused formats live in the
+// profile too.
 bool injectedFailure(const char* method);
 
 }  // namespace plat::gpu::d3d11
-
-namespace plat::gpu {
-// Test switch: CreateDXGIFactory1 answers E_FAIL while set.
-void setFactory1FailsForTest(bool fails);
-}  // namespace plat::gpu

@@ -164,7 +164,7 @@ HRESULT makeBuffer(ID3D11Device* device, const D3D11_BUFFER_DESC* desc, const D3
                    ID3D11Buffer** out) {
   if (out) *out = nullptr;
   if (desc == nullptr || (desc->BindFlags & ~kKnownBind) != 0) return plat::win::E_INVALIDARG;
-  if (injectedFailure("CreateBuffer")) return E_FAIL;
+  if (injectedFailure("d3d11.CreateBuffer")) return E_FAIL;
   BufferDesc d;
   d.size = desc->ByteWidth;
   d.bind = toBind(desc->BindFlags);

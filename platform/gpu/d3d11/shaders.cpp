@@ -44,18 +44,18 @@ bool toSemantic(const char* name, Semantic& out) {
 }  // namespace
 
 HRESULT makeVertexShader(ID3D11Device* device, const void* code, SIZE_T length, ID3D11VertexShader** out) {
-  return makeShader(device, code, length, ShaderStage::vertex, "CreateVertexShader", out);
+  return makeShader(device, code, length, ShaderStage::vertex, "d3d11.CreateVertexShader", out);
 }
 
 HRESULT makePixelShader(ID3D11Device* device, const void* code, SIZE_T length, ID3D11PixelShader** out) {
-  return makeShader(device, code, length, ShaderStage::pixel, "CreatePixelShader", out);
+  return makeShader(device, code, length, ShaderStage::pixel, "d3d11.CreatePixelShader", out);
 }
 
 HRESULT makeInputLayout(ID3D11Device* device, const D3D11_INPUT_ELEMENT_DESC* elements, UINT count,
                         const void* code, SIZE_T length, ID3D11InputLayout** out) {
   if (out) *out = nullptr;
   if (elements == nullptr || count == 0 || count > 32 || code == nullptr) return E_INVALIDARG;
-  if (injectedFailure("CreateInputLayout")) return E_FAIL;
+  if (injectedFailure("d3d11.CreateInputLayout")) return E_FAIL;
   const ShaderEntry* vs = findShader(code, length);
   if (vs == nullptr || vs->stage != ShaderStage::vertex) return E_INVALIDARG;
   std::vector<InputElement> layout;

@@ -61,7 +61,7 @@ HRESULT wrap(ID3D11Device* device, P payload, I** out) {
 HRESULT makeBlendState(ID3D11Device* device, const D3D11_BLEND_DESC* desc, ID3D11BlendState** out) {
   if (out) *out = nullptr;
   if (desc == nullptr) return E_INVALIDARG;
-  if (injectedFailure("CreateBlendState")) return E_FAIL;
+  if (injectedFailure("d3d11.CreateBlendState")) return E_FAIL;
   BlendDesc d;
   d.alphaToCoverage = desc->AlphaToCoverageEnable != 0;
   d.independentBlend = desc->IndependentBlendEnable != 0;
@@ -86,7 +86,7 @@ HRESULT makeDepthStencilState(ID3D11Device* device, const D3D11_DEPTH_STENCIL_DE
                               ID3D11DepthStencilState** out) {
   if (out) *out = nullptr;
   if (desc == nullptr || desc->DepthWriteMask > D3D11_DEPTH_WRITE_MASK_ALL) return E_INVALIDARG;
-  if (injectedFailure("CreateDepthStencilState")) return E_FAIL;
+  if (injectedFailure("d3d11.CreateDepthStencilState")) return E_FAIL;
   DepthStencilDesc d;
   d.depthEnable = desc->DepthEnable != 0;
   d.depthWrite = desc->DepthWriteMask == D3D11_DEPTH_WRITE_MASK_ALL;
@@ -102,7 +102,7 @@ HRESULT makeDepthStencilState(ID3D11Device* device, const D3D11_DEPTH_STENCIL_DE
 HRESULT makeRasterizerState(ID3D11Device* device, const D3D11_RASTERIZER_DESC* desc, ID3D11RasterizerState** out) {
   if (out) *out = nullptr;
   if (desc == nullptr) return E_INVALIDARG;
-  if (injectedFailure("CreateRasterizerState")) return E_FAIL;
+  if (injectedFailure("d3d11.CreateRasterizerState")) return E_FAIL;
   RasterizerDesc d;
   if (desc->FillMode == D3D11_FILL_WIREFRAME) d.fill = FillMode::wireframe;
   else if (desc->FillMode == D3D11_FILL_SOLID) d.fill = FillMode::solid;
@@ -125,7 +125,7 @@ HRESULT makeRasterizerState(ID3D11Device* device, const D3D11_RASTERIZER_DESC* d
 HRESULT makeSamplerState(ID3D11Device* device, const D3D11_SAMPLER_DESC* desc, ID3D11SamplerState** out) {
   if (out) *out = nullptr;
   if (desc == nullptr || (desc->Filter & ~0xD5u) != 0) return E_INVALIDARG;
-  if (injectedFailure("CreateSamplerState")) return E_FAIL;
+  if (injectedFailure("d3d11.CreateSamplerState")) return E_FAIL;
   SamplerDesc d;
   const UINT f = desc->Filter;
   d.anisotropic = (f & 0x55u) == 0x55u && (f & 0x40u);

@@ -50,7 +50,7 @@ class SwapChain final : public Com<IDXGISwapChain> {
 
   HRESULT Present(UINT sync, UINT flags) override {
     if (sync > 4 || flags != 0) return DXGI_ERROR_INVALID_CALL;
-    if (presentFails() || injectedFailure("Present")) return E_FAIL;
+    if (presentFails() || injectedFailure("dxgi.Present")) return E_FAIL;
     for (UINT i = 0; i < sync; ++i) plat::win::WaitForVerticalBlankTick();
     const Texture& t = *static_cast<FaceTexture*>(buffer_)->texture;
     const Subresource& s = t.sub(0);
@@ -141,7 +141,7 @@ HRESULT makeSwapChain(IUnknown* device, DXGI_SWAP_CHAIN_DESC* desc, IDXGISwapCha
     return DXGI_ERROR_INVALID_CALL;
   ID3D11Device* d = nullptr;
   if (device->QueryInterface(IID_ID3D11Device, reinterpret_cast<void**>(&d)) != S_OK) return E_INVALIDARG;
-  if (injectedFailure("CreateSwapChain")) {
+  if (injectedFailure("dxgi.CreateSwapChain")) {
     d->Release();
     return E_FAIL;
   }

@@ -37,7 +37,7 @@ HRESULT makeShaderResourceView(ID3D11Device* device, ID3D11Resource* r, const D3
   if (out) *out = nullptr;
   Texture* t = coreTexture(r);
   if (t == nullptr) return E_INVALIDARG;
-  if (injectedFailure("CreateShaderResourceView")) return E_FAIL;
+  if (injectedFailure("d3d11.CreateShaderResourceView")) return E_FAIL;
   ViewDesc d;
   d.kind = ViewKind::shaderResource;
   if (desc != nullptr) {
@@ -77,7 +77,7 @@ HRESULT makeRenderTargetView(ID3D11Device* device, ID3D11Resource* r, const D3D1
   if (out) *out = nullptr;
   Texture* t = coreTexture(r);
   if (t == nullptr) return E_INVALIDARG;
-  if (injectedFailure("CreateRenderTargetView")) return E_FAIL;
+  if (injectedFailure("d3d11.CreateRenderTargetView")) return E_FAIL;
   ViewDesc d;
   d.kind = ViewKind::renderTarget;
   d.levelCount = 1;
@@ -103,7 +103,7 @@ HRESULT makeDepthStencilView(ID3D11Device* device, ID3D11Resource* r, const D3D1
   if (out) *out = nullptr;
   Texture* t = coreTexture(r);
   if (t == nullptr) return E_INVALIDARG;
-  if (injectedFailure("CreateDepthStencilView")) return E_FAIL;
+  if (injectedFailure("d3d11.CreateDepthStencilView")) return E_FAIL;
   ViewDesc d;
   d.kind = ViewKind::depthStencil;
   d.levelCount = 1;
