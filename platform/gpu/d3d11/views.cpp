@@ -72,21 +72,26 @@ HRESULT makeShaderResourceView(ID3D11Device* device, ID3D11Resource* r, const D3
   return finish(device, r, *t, d, out);
 }
 
-HRESULT makeRenderTargetView(ID3D11Device* device, ID3D11Resource* r, const D3D11_RENDER_TARGET_VIEW_DESC* desc,
-                             ID3D11RenderTargetView** out) {
+namespace {
+
+// Render-target and depth views name one level of one slice; their descriptions share
+// the two dimensions' layout.
+template <class I, class Desc>
+HRESULT makeSingleView(ID3D11Device* device, ID3D11Resource* r, const Desc* desc, ViewKind kind, UINT plain,
+                       UINT array, const char* method, I** out) {
   if (out) *out = nullptr;
   Texture* t = coreTexture(r);
   if (t == nullptr) return E_INVALIDARG;
-  if (injectedFailure("d3d11.CreateRenderTargetView")) return E_FAIL;
+  if (injectedFailure(method)) return E_FAIL;
   ViewDesc d;
-  d.kind = ViewKind::renderTarget;
+  d.kind = kind;
   d.levelCount = 1;
   d.sliceCount = 1;
   if (desc != nullptr) {
     if (!viewFormat(desc->Format, *t, d.format)) return E_INVALIDARG;
-    if (desc->ViewDimension == D3D11_RTV_DIMENSION_TEXTURE2D) {
+    if (UINT(desc->ViewDimension) == plain) {
       d.firstLevel = int(desc->Texture2D.MipSlice);
-    } else if (desc->ViewDimension == D3D11_RTV_DIMENSION_TEXTURE2DARRAY) {
+    } else if (UINT(desc->ViewDimension) == array) {
       if (desc->Texture2DArray.ArraySize != 1) return E_INVALIDARG;
       d.firstLevel = int(desc->Texture2DArray.MipSlice);
       d.firstSlice = int(desc->Texture2DArray.FirstArraySlice);
@@ -98,30 +103,22 @@ HRESULT makeRenderTargetView(ID3D11Device* device, ID3D11Resource* r, const D3D1
   return finish(device, r, *t, d, out);
 }
 
+}  // namespace
+
+HRESULT makeRenderTargetView(ID3D11Device* device, ID3D11Resource* r, const D3D11_RENDER_TARGET_VIEW_DESC* desc,
+                             ID3D11RenderTargetView** out) {
+  return makeSingleView(device, r, desc, ViewKind::renderTarget, D3D11_RTV_DIMENSION_TEXTURE2D,
+                        D3D11_RTV_DIMENSION_TEXTURE2DARRAY, "d3d11.CreateRenderTargetView", out);
+}
+
 HRESULT makeDepthStencilView(ID3D11Device* device, ID3D11Resource* r, const D3D11_DEPTH_STENCIL_VIEW_DESC* desc,
                              ID3D11DepthStencilView** out) {
-  if (out) *out = nullptr;
-  Texture* t = coreTexture(r);
-  if (t == nullptr) return E_INVALIDARG;
-  if (injectedFailure("d3d11.CreateDepthStencilView")) return E_FAIL;
-  ViewDesc d;
-  d.kind = ViewKind::depthStencil;
-  d.levelCount = 1;
-  d.sliceCount = 1;
-  if (desc != nullptr) {
-    if (!viewFormat(desc->Format, *t, d.format) || desc->Flags != 0) return E_INVALIDARG;
-    if (desc->ViewDimension == D3D11_DSV_DIMENSION_TEXTURE2D) {
-      d.firstLevel = int(desc->Texture2D.MipSlice);
-    } else if (desc->ViewDimension == D3D11_DSV_DIMENSION_TEXTURE2DARRAY) {
-      if (desc->Texture2DArray.ArraySize != 1) return E_INVALIDARG;
-      d.firstLevel = int(desc->Texture2DArray.MipSlice);
-      d.firstSlice = int(desc->Texture2DArray.FirstArraySlice);
-    } else {
-      return E_INVALIDARG;
-    }
-    if (d.firstLevel < 0 || d.firstSlice < 0) return E_INVALIDARG;
+  if (desc != nullptr && desc->Flags != 0) {
+    if (out) *out = nullptr;
+    return E_INVALIDARG;
   }
-  return finish(device, r, *t, d, out);
+  return makeSingleView(device, r, desc, ViewKind::depthStencil, D3D11_DSV_DIMENSION_TEXTURE2D,
+                        D3D11_DSV_DIMENSION_TEXTURE2DARRAY, "d3d11.CreateDepthStencilView", out);
 }
 
 }  // namespace plat::gpu::d3d11

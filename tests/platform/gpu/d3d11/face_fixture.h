@@ -72,6 +72,16 @@ class FaceTest : public ::testing::Test {
     EXPECT_EQ(device->CreateTexture2D(&d, data ? &init : nullptr, &t), S_OK);
     return t;
   }
+  DXGI_SWAP_CHAIN_DESC chainDesc(UINT w, UINT h, DXGI_FORMAT f, UINT count) const {
+    DXGI_SWAP_CHAIN_DESC sd{};
+    sd.BufferDesc = {w, h, {60, 1}, f, {}, {}};
+    sd.SampleDesc = {1, 0};
+    sd.BufferUsage = DXGI_USAGE_RENDER_TARGET_OUTPUT;
+    sd.BufferCount = count;
+    sd.OutputWindow = hwnd;
+    sd.Windowed = 1;
+    return sd;
+  }
   ID3D11Buffer* buffer(const void* data, UINT size, UINT bind) {
     D3D11_BUFFER_DESC d{size, D3D11_USAGE_DEFAULT, bind, 0, 0, 0};
     D3D11_SUBRESOURCE_DATA init{data, 0, 0};

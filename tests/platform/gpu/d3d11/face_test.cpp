@@ -18,13 +18,7 @@ std::vector<uint8_t> token(ShaderStage stage, const char* name) { return makeTok
 
 TEST_F(FaceTest, ScenePresentsIntoTheWindowFrame) {
   setenv("HALVORINE_FRAME_DUMP", "/dev/null", 1);
-  DXGI_SWAP_CHAIN_DESC sd{};
-  sd.BufferDesc = {640, 480, {60, 1}, DXGI_FORMAT_R8G8B8A8_UNORM, {}, {}};
-  sd.SampleDesc = {1, 0};
-  sd.BufferUsage = DXGI_USAGE_RENDER_TARGET_OUTPUT;
-  sd.BufferCount = 1;
-  sd.OutputWindow = hwnd;
-  sd.Windowed = 1;
+  DXGI_SWAP_CHAIN_DESC sd = chainDesc(640, 480, DXGI_FORMAT_R8G8B8A8_UNORM, 1);
   Com<IDXGISwapChain> chain;
   ASSERT_EQ(factory->CreateSwapChain(device.get(), &sd, chain.out()), S_OK);
   ASSERT_EQ(factory->MakeWindowAssociation(hwnd, DXGI_MWA_NO_ALT_ENTER), S_OK);
@@ -198,13 +192,7 @@ TEST_F(FaceTest, CopiesAndMapsGiveTheExpectedBytes) {
 }
 
 TEST_F(FaceTest, ResizedChainKeepsTheOldBufferWhileViewsHoldIt) {
-  DXGI_SWAP_CHAIN_DESC sd{};
-  sd.BufferDesc.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
-  sd.SampleDesc = {1, 0};
-  sd.BufferUsage = DXGI_USAGE_RENDER_TARGET_OUTPUT;
-  sd.BufferCount = 1;
-  sd.OutputWindow = hwnd;
-  sd.Windowed = 1;
+  DXGI_SWAP_CHAIN_DESC sd = chainDesc(0, 0, DXGI_FORMAT_R8G8B8A8_UNORM, 1);
   Com<IDXGISwapChain> chain;
   ASSERT_EQ(factory->CreateSwapChain(device.get(), &sd, chain.out()), S_OK);
   DXGI_SWAP_CHAIN_DESC got;
@@ -393,13 +381,7 @@ TEST_F(FaceTest, FaultSwitchesFailTheNamedCall) {
                                         D3D11_SDK_VERSION, d.out(), nullptr, nullptr);
     EXPECT_EQ(r, call == 2 ? E_FAIL : S_OK) << call;
   }
-  DXGI_SWAP_CHAIN_DESC sd{};
-  sd.BufferDesc = {32, 32, {60, 1}, DXGI_FORMAT_B8G8R8A8_UNORM, {}, {}};
-  sd.SampleDesc = {1, 0};
-  sd.BufferUsage = DXGI_USAGE_RENDER_TARGET_OUTPUT;
-  sd.BufferCount = 2;
-  sd.OutputWindow = hwnd;
-  sd.Windowed = 1;
+  DXGI_SWAP_CHAIN_DESC sd = chainDesc(32, 32, DXGI_FORMAT_B8G8R8A8_UNORM, 2);
   Com<IDXGISwapChain> failed, chain;
   EXPECT_EQ(factory->CreateSwapChain(device.get(), &sd, failed.out()), E_FAIL);
   EXPECT_EQ(failed.get(), nullptr);
