@@ -65,22 +65,7 @@ class DirectDraw final : public IDirectDraw7 {
     HRESULT WaitForVerticalBlank(DWORD flags, HANDLE event) override {
         if (flags != DDWAITVB_BLOCKBEGIN || event != nullptr || !initialized_) return DDERR_INVALIDPARAMS;
         ++waitCount;
-        const long long now = MonotonicNanoseconds();
-        if (IsClockHeldForTest()) {
-            long long target = nextBoundary(now);
-            {
-                Script& s = script();
-                std::lock_guard<std::mutex> lock(s.mutex);
-                while (s.next < s.blanks.size() && s.blanks[s.next] * 1000 < now) ++s.next;
-                if (s.next < s.blanks.size()) target = s.blanks[s.next++] * 1000;
-            }
-            StepClockForTest(target - now);
-            return S_OK;
-        }
-        const long long wait = nextBoundary(now) - now;
-        const DWORD milliseconds = static_cast<DWORD>(wait / 1000000);
-        if (milliseconds > 0) Sleep(milliseconds);
-        while (MonotonicNanoseconds() < now + wait) Sleep(0);
+        WaitForVerticalBlankTick();
         return S_OK;
     }
 
@@ -102,6 +87,25 @@ HRESULT create(void* outer, const IID& iid, void** object) {
 const bool registered = (RegisterComClass(CLSID_DirectDraw7, "ddraw", &create), true);
 
 }  // namespace
+
+void WaitForVerticalBlankTick() {
+    const long long now = MonotonicNanoseconds();
+    if (IsClockHeldForTest()) {
+        long long target = nextBoundary(now);
+        {
+            Script& s = script();
+            std::lock_guard<std::mutex> lock(s.mutex);
+            while (s.next < s.blanks.size() && s.blanks[s.next] * 1000 < now) ++s.next;
+            if (s.next < s.blanks.size()) target = s.blanks[s.next++] * 1000;
+        }
+        StepClockForTest(target - now);
+        return;
+    }
+    const long long wait = nextBoundary(now) - now;
+    const DWORD milliseconds = static_cast<DWORD>(wait / 1000000);
+    if (milliseconds > 0) Sleep(milliseconds);
+    while (MonotonicNanoseconds() < now + wait) Sleep(0);
+}
 
 void SetVerticalBlankScriptForTest(std::vector<long long> microseconds) {
     Script& s = script();

@@ -29,6 +29,10 @@ struct IDirectDraw7 : IUnknown {
     ~IDirectDraw7() = default;
 };
 
+// Waits for the next vertical blank of the 60 Hz clock (on a held clock, steps it there).
+// Every face that waits for the blank shares this one clock.
+void WaitForVerticalBlankTick();
+
 // Test facility: blank times in microseconds of the monotonic clock, used in order by
 // waits on a held clock; an empty list means the 60 Hz boundaries.
 void SetVerticalBlankScriptForTest(std::vector<long long> microseconds);

@@ -3,6 +3,7 @@
 #include "platform/audio/dmusic.h"
 #include "platform/audio/dsound.h"
 #include "platform/audio/xaudio2.h"
+#include "platform/gpu/d3d11/exports.h"
 #include "platform/input/joystick.h"
 #include "platform/net/sockets.h"
 #include "platform/win/clock.h"
@@ -155,6 +156,8 @@ const ModuleExports kModules[] = {
     {"dsound", kDsound},
     {"xaudio2_8", kXAudio28, false, "xaudio2"},
     {"x3daudio1_7", kX3DAudio17, false, "x3daudio"},
+    {"d3d11", plat::gpu::kD3D11Exports},
+    {"dxgi", plat::gpu::kDxgiExports},
 };
 
 }  // namespace

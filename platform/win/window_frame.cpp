@@ -11,6 +11,7 @@
 
 #include "platform/win/display.h"
 #include "platform/win/window_internal.h"
+#include "platform/win/window_test.h"
 
 namespace plat::win {
 namespace {
@@ -216,6 +217,13 @@ bool GetWindowFrame(HWND hwnd, std::vector<uint32_t>* pixels, int* width, int* h
     *width = w->frameWidth;
     *height = w->frameHeight;
     return true;
+}
+
+std::vector<uint32_t> GetKeptFrameForTest(int* width, int* height) {
+    const Dump& d = dump();
+    *width = d.width;
+    *height = d.height;
+    return d.pixels;
 }
 
 }  // namespace plat::win

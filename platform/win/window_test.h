@@ -2,6 +2,7 @@
 // as the display's own events, and a few switches make the screen and window creation
 // behave as a test needs.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -48,5 +49,7 @@ bool GetWindowRegionRects(HWND hwnd, std::vector<RECT>* rects);
 int GetPresentCount(HWND hwnd);
 bool GetCursorClip(RECT* rect);
 int GetCursorDisplayCount();
+// The last frame kept for HALVORINE_FRAME_DUMP (XRGB rows), while that variable is set.
+std::vector<uint32_t> GetKeptFrameForTest(int* width, int* height);
 
 }  // namespace plat::win
