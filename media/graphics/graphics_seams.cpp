@@ -52,7 +52,5 @@ int TerminateFontManage() {
     return 0;
 }
 int GetFontManageStopCountForTest() { return fontStops; }
-int InitializeMaskManage() { return 0; }
-int TerminateMaskManage() { return 0; }
 
 }  // namespace ZaDod

@@ -1,6 +1,6 @@
 // Temporary: what graphics start-up and shut-down need of modules that are not built
 // yet (graph handles, shaders and buffers, shadow maps, lights, render settings,
-// fonts and the mask). Each owner replaces its part; graphics_seams.cpp
+// and fonts). Each owner replaces its part; graphics_seams.cpp
 // holds the stand-in definitions.
 #pragma once
 #include "media/base/handle.h"
@@ -39,8 +39,6 @@ int DeleteAllLightsOnTerminate();
 
 int InitializeFontManage();
 int TerminateFontManage();
-int InitializeMaskManage();
-int TerminateMaskManage();
 
 }  // namespace ZaDod
 

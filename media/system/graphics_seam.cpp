@@ -1,5 +1,5 @@
 // Temporary: what the window and life-cycle code still needs of graphics modules that
-// are not built yet: display areas, the mask flag and the on-screen log's font.
+// are not built yet: display areas and the on-screen log's font.
 #include "media/system/graphics_seam.h"
 
 #include "media/base/log.h"
@@ -8,12 +8,6 @@
 #include "media/system/window.h"
 
 namespace ZaDod {
-namespace {
-
-int useMaskScreen = 0;
-
-}  // namespace
-
 // One display: the platform's primary display.
 
 int GetDisplayArea(int displayIndex, plat::win::RECT* area) {
@@ -28,9 +22,6 @@ int GetDisplayWorkArea(int displayIndex, plat::win::RECT* area) {
   plat::win::SystemParametersInfoW(plat::win::SPI_GETWORKAREA, 0, area, 0);
   return 0;
 }
-
-int GetUseMaskScreenFlag() { return useMaskScreen; }
-int SetUseMaskScreenFlag(int flag) { return useMaskScreen = flag, 0; }
 
 // No font module yet: creation fails, so the on-screen log's font becomes -2.
 int CreateFontHandleW(const void*, const char16_t*, int, int, int, int, int, int, int, int) {

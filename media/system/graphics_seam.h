@@ -1,10 +1,11 @@
 // Temporary: what the window and life-cycle code uses of graphics modules that have not
-// landed yet (display areas, the mask flag, the on-screen log's font); the screen and
+// landed yet (display areas, the on-screen log's font); the screen and
 // draw-state functions come from the graphics headers included here.
 #pragma once
 #include "media/graphics/display.h"
 #include "media/graphics/graphics.h"
 #include "media/graphics/hardware.h"
+#include "media/graphics/mask.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
 #include "platform/win/window.h"
@@ -13,10 +14,6 @@ namespace ZaDod {
 
 int GetDisplayArea(int displayIndex, plat::win::RECT* area);  // desktop rectangle
 int GetDisplayWorkArea(int displayIndex, plat::win::RECT* area);
-
-// The mask flag.
-int GetUseMaskScreenFlag();
-int SetUseMaskScreenFlag(int flag);
 
 // Fonts of the on-screen log.
 int CreateFontHandleW(const void* createParam, const char16_t* name, int size, int thickness, int fontType,
