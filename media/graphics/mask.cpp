@@ -226,7 +226,7 @@ int IsDrawingThroughMask() { return M.drawing; }
 int IsMaskScreenCreated() { return M.screenExists; }
 
 int BeginMaskDraw(const ImageRect* rect) {
-    FlushPendingMaskDraw();
+    // Inner brackets only count: the outermost pair copies and composites.
     if (++M.nesting != 1) return 0;
     M.pending = 1;
     ImageRect r;

@@ -12,6 +12,7 @@
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hardware_types.h"
 #include "media/graphics/render_settings.h"
+#include "media/graphics/soft_draw.h"
 #include "tests/media/graphics/graph_testing.h"
 
 using namespace ZaDod;
@@ -84,7 +85,7 @@ TEST_F(DeviceFront, DrawsReachTheBackEndWithTheirBrackets) {
     for (auto& c : calls) names.push_back(c.first);
     ASSERT_EQ(std::count(names.begin(), names.end(), "DrawFilledBox"), 2);
     for (auto& c : calls)
-        if (c.first == "DrawFilledBox") EXPECT_EQ(c.second.substr(0, 12), "90,10,100,26");
+        if (c.first == "DrawFilledBox") EXPECT_EQ(c.second.substr(0, 12), "90,10,100,21");
     EXPECT_NE(std::find(names.begin(), names.end(), "DrawGraph"), names.end());
     EXPECT_EQ(GraphicsDrawSettings.blendMode, 3);
     EXPECT_EQ(GraphicsDrawSettings.blendParam, 128);
@@ -184,7 +185,9 @@ TEST_F(SoftFront, EntriesDrawWhatSimplerCallsDraw) {
     expectSame([&] { return DrawPartGraph(40, 40, 2, 1, 3, 2, graph, 0, 0); },
                [&] { return DrawPartGraphF(40.0f, 40.0f, 2, 1, 3, 2, graph, 0, 0); }, "part");
     expectSame([&] { return DrawCircle(50, 50, 10, white, 0, 3); },
-               [&] { return DrawOval(50, 50, 10, 10, white, 0, 3); }, "ring");
+               [&] { return SoftDrawThickCircle(50, 50, 10, white, 3); }, "ring");
+    expectSame([&] { return DrawTriangle(5, 5, 40, 9, 12, 30, white, 1); },
+               [&] { return SoftDrawTriangle(5, 5, 40, 9, 12, 30, white, 1); }, "triangle");
 
     clear();
     EXPECT_EQ(DrawCircle(50, 50, -1, white, 1), 0);
