@@ -145,7 +145,10 @@ int CreateMaskScreen(int create, int width, int height) {
     }
     M.buffer = buffer, M.pitch = pitch, M.width = width, M.height = height;
     if (software()) {
-        if (!CheckValidMemImg(&M.image) && MakeMemImg(&M.image, width, height) != 0)
+        // The mask image takes the screen's own pixel format, so the composite is a copy.
+        const MEMIMG& screen = GraphicsSys.mainScreen;
+        const int colorType = CheckValidMemImg(&screen) ? screen.base->colorType : -1;
+        if (!CheckValidMemImg(&M.image) && MakeMemImg(&M.image, width, height, colorType) != 0)
             FatalErrorExit(u"マスク用 MEMIMG の作成に失敗しました");
     } else if (Graphics_Hardware_Mask_CreateScreen(width, height) < 0) {
         if (oldBuffer != nullptr) MemFree(oldBuffer);

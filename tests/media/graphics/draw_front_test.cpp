@@ -11,6 +11,7 @@
 #include "media/graphics/draw.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hardware_types.h"
+#include "media/graphics/mask.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/soft_draw.h"
 #include "tests/media/graphics/graph_testing.h"
@@ -85,7 +86,9 @@ TEST_F(DeviceFront, DrawsReachTheBackEndWithTheirBrackets) {
     for (auto& c : calls) names.push_back(c.first);
     ASSERT_EQ(std::count(names.begin(), names.end(), "DrawFilledBox"), 2);
     for (auto& c : calls)
-        if (c.first == "DrawFilledBox") EXPECT_EQ(c.second.substr(0, 12), "90,10,100,21");
+        if (c.first == "DrawFilledBox") {
+            EXPECT_EQ(c.second.substr(0, 12), "90,10,100,21");
+        }
     EXPECT_NE(std::find(names.begin(), names.end(), "DrawGraph"), names.end());
     EXPECT_EQ(GraphicsDrawSettings.blendMode, 3);
     EXPECT_EQ(GraphicsDrawSettings.blendParam, 128);
@@ -95,7 +98,10 @@ TEST_F(DeviceFront, DrawsReachTheBackEndWithTheirBrackets) {
     calls = record([&] { return DrawRotatedGraphCore(50.0f, 50.0f, 1.0, M_PI / 2, graph, 1, 0); });
     int boxes = 0;
     for (auto& c : calls)
-        if (c.first == "DrawFilledBox") ++boxes, EXPECT_EQ(c.second.substr(0, 12), "37,29,63,71,");
+        if (c.first == "DrawFilledBox") {
+            ++boxes;
+            EXPECT_EQ(c.second.substr(0, 12), "37,29,63,71,");
+        }
     EXPECT_EQ(boxes, 2);
     SetDrawBlendMode(0, 255);
 

@@ -8,6 +8,7 @@
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/mask.h"
 #include "media/graphics/mem_img_draw.h"
+#include "media/graphics/render_settings.h"
 #include "tests/media/graphics/graph_testing.h"
 
 using namespace ZaDod;
