@@ -67,6 +67,8 @@ int RunGraphRestore() {
     SetUseASyncLoadFlag(0);
     void (*restore)() = GraphicsRender.restoreCallback ? GraphicsRender.restoreCallback : defaultRestore;
     restore();
+    // The mask follows the (possibly larger) target and masking resumes.
+    RestoreMaskScreen();
     // Fonts: every font handle would be re-created here; the font module brings them.
     SetUseASyncLoadFlag(async);
     return 0;
