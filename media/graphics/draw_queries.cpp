@@ -1,6 +1,7 @@
 // Read-only queries on the screen and the draw target, and copies out of it.
 #include "media/graphics/graph.h"
 #include "media/graphics/hardware.h"
+#include "media/graphics/mask.h"
 #include "media/graphics/render_settings.h"
 #include "media/system/window.h"
 
@@ -35,7 +36,8 @@ unsigned int GetDrawTargetPixel(int x, int y) {
     const DrawSettings& s = GraphicsDrawSettings;
     if (!GraphicsSys.started || x < 0 || y < 0 || x >= s.targetWidth || y >= s.targetHeight) return 0xFFFFFFFFu;
     if (GraphicsSys.hardware) return Graphics_Hardware_GetDrawTargetPixel(x, y);
-    const MEMIMG* image = GetMemImgDrawState().target;
+    // The real target: while masking the software draw target is the mask image.
+    const MEMIMG* image = GetRealSoftDrawTarget();
     if (image == nullptr || !CheckValidMemImg(image)) return 0xFFFFFFFFu;
     const uint8_t* p = image->pixels + static_cast<ptrdiff_t>(y) * image->base->pitch;
     return MemImgPixelBytes(image->base) == 2 ? reinterpret_cast<const uint16_t*>(p)[x]

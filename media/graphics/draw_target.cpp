@@ -3,6 +3,7 @@
 
 #include "media/graphics/graph.h"
 #include "media/graphics/hardware.h"
+#include "media/graphics/mask.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
 
@@ -33,6 +34,8 @@ void setDefaultCamera(int width, int height) {
 
 int SetDrawArea(int x1, int y1, int x2, int y2) {
     DrawSettings& s = GraphicsDrawSettings;
+    // A masked draw still open composites over the area it was drawn in.
+    FlushPendingMaskDraw();
     s.requestedDrawArea = ImageRect{x1, y1, x2, y2};
     int width, height;
     if (GetDrawTargetSize(s.targets[0].handle, &width, &height) != 0) return -1;
@@ -93,6 +96,10 @@ int SetDrawTarget(int handle) {
         FlipScreen();
     }
 
+    // Masking is off during the change; the mask follows the new target's size.
+    const int masking = GetUseMaskScreenFlag();
+    if (masking) SetUseMaskScreenFlag(0);
+
     const RenderTargetSlot old = s.targets[0];
     const int oldWidth = s.targetWidth, oldHeight = s.targetHeight;
     int width, height;
@@ -119,6 +126,8 @@ int SetDrawTarget(int handle) {
         const ImageRect r = s.requestedDrawArea;
         SetDrawArea(r.left, r.top, r.right, r.bottom);
     }
+    CreateMaskScreen(IsMaskScreenCreated(), width, height);
+    if (masking) SetUseMaskScreenFlag(1);
     Graphics_Hardware_SetFrontScreenTimer(handle);
     return 0;
 }

@@ -7,6 +7,7 @@
 #include "media/graphics/graph_load.h"
 #include "media/graphics/graph.h"
 #include "media/graphics/hardware.h"
+#include "media/graphics/mask.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
 #include "media/system/onscreen_log.h"
@@ -44,7 +45,7 @@ int FlipScreen() {
     g.flipping = 1;
     int result = -1;
     if (g.started && !GetEndRequestFlag()) {
-        // Mask: no mask screen exists yet, so no masked draw can be pending here.
+        FlushPendingMaskDraw();
         if (GetOnScreenLogFlag()) drawOnScreenLogPlain();
         result = Graphics_Hardware_FlipScreen();
     }
@@ -67,6 +68,8 @@ int RunGraphRestore() {
     SetUseASyncLoadFlag(0);
     void (*restore)() = GraphicsRender.restoreCallback ? GraphicsRender.restoreCallback : defaultRestore;
     restore();
+    // The mask follows the (possibly larger) target and masking resumes.
+    RestoreMaskScreen();
     RefreshAllFontHandles();
     SetUseASyncLoadFlag(async);
     return 0;

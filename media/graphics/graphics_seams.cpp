@@ -44,7 +44,5 @@ int DeleteAllLightsOnTerminate() { return 0; }
 
 
 
-int InitializeMaskManage() { return 0; }
-int TerminateMaskManage() { return 0; }
 
 }  // namespace ZaDod

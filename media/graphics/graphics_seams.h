@@ -1,6 +1,6 @@
 // Temporary: what graphics start-up and shut-down need of modules that are not built
-// yet (graph handles, shaders and buffers, shadow maps, lights, render settings
-// and the mask). Each owner replaces its part; graphics_seams.cpp
+// yet (graph handles, shaders and buffers, shadow maps, lights and render settings).
+// Each owner replaces its part; graphics_seams.cpp
 // holds the stand-in definitions.
 #pragma once
 #include "media/base/handle.h"
@@ -37,8 +37,6 @@ int TerminateShadowMapHandle(HandleEntryHeader* record);
 // Deletes every light and the default light.
 int DeleteAllLightsOnTerminate();
 
-int InitializeMaskManage();
-int TerminateMaskManage();
 
 }  // namespace ZaDod
 

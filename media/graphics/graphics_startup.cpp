@@ -12,6 +12,7 @@
 #include "media/graphics/graphics_seams.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hardware.h"
+#include "media/graphics/mask.h"
 #include "media/graphics/render_settings.h"
 
 namespace ZaDod {

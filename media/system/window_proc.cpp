@@ -5,6 +5,7 @@
 #include "media/base/log.h"
 #include "media/base/thread.h"
 #include "media/base/charcode.h"
+#include "media/graphics/mask.h"
 #include "media/system/graphics_seam.h"
 #include "media/input/input.h"
 #include "media/file/async_load.h"

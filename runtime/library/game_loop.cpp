@@ -6,7 +6,7 @@
 #include "runtime/library/command_line.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
-#include "runtime/library/media_seam.h"
+#include "media/graphics/draw.h"
 #include "runtime/library/object_slots.h"
 #include "runtime/library/runtime_state.h"
 #include "runtime/vm/log.h"
@@ -55,7 +55,7 @@ void runGame() {
   int32_t wheelTotal = 0;
   while (ZaDod::ProcessWindowMessages() == 0) {
     if (ZaDod::CheckKeyDown(kKeyEscape)) break;
-    media::ClearDrawTarget();
+    ZaDod::ClearDrawTarget(nullptr);
     refreshInput(wheelTotal);
     Scheduler::tick();
     drawAllLayers();

@@ -5,9 +5,9 @@
 #include "media/input/input.h"
 #include "media/system/window.h"
 #include "runtime/library/command_line.h"
+#include "media/graphics/font/font.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
-#include "runtime/library/media_seam.h"
 #include "runtime/library/native_args.h"
 #include "runtime/library/runtime_state.h"
 
@@ -22,7 +22,7 @@ constexpr int32_t kKeyCodes = 256;
 }  // namespace
 
 void createDefaultFont() {
-  gRuntime.defaultFont = media::CreateFontHandle(kDefaultFontName, -1, -1, -1, -1, -1, 0, -1);
+  gRuntime.defaultFont = ZaDod::CreateFontHandle(kDefaultFontName, -1, -1, -1, -1, -1, 0, -1);
 }
 
 // The thread runs once every `interval` ticks from now on.

@@ -22,7 +22,6 @@
 #include "runtime/library/game_loop.h"
 #include "runtime/library/library_hooks.h"
 #include "media/graphics/screen.h"
-#include "runtime/library/media_seam.h"
 #include "runtime/library/runtime_state.h"
 #include "runtime/vm/bootstrap.h"
 #include "runtime/vm/context.h"

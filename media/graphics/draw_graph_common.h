@@ -1,0 +1,20 @@
+// What the graph drawing fronts share: the checked graph of a draw and the rounding
+// of float positions to the pixel a software draw starts at.
+#pragma once
+#include "media/graphics/graph.h"
+
+namespace ZaDod {
+
+// The graph of a draw after the protocol's checks; state is what the front returns
+// when graph is null (-1 for failures, 0 for an empty draw area).
+struct CheckedGraph {
+    GraphData* graph;
+    int state;
+};
+CheckedGraph CheckGraphDraw(int handle);
+// The graph is drawn by the software renderer.
+bool SoftGraph(GraphData* graph);
+// Half-way positions go to the lower pixel: the pixel whose centre is at or after v.
+int RoundToPixel(float v);
+
+}  // namespace ZaDod

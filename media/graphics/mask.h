@@ -1,0 +1,43 @@
+// Mask screen: a target-sized 8-bit mask that limits drawing to the pixels whose mask
+// byte is 0, the brackets every front draw is wrapped in while masking, and the "Mask"
+// handle type.
+#pragma once
+#include <cstdint>
+
+#include "media/base/handle.h"
+#include "media/graphics/mem_img.h"
+
+namespace ZaDod {
+
+int InitializeMaskManage();
+int TerminateMaskManage();
+// The release callback of "Mask" records: frees the record's data block.
+int TerminateMaskHandle(HandleEntryHeader* record);
+
+// Makes or grows the mask to at least width x height (nothing when create is 0).
+int CreateMaskScreen(int create, int width, int height);
+int DeleteMaskScreen();
+int RestoreMaskScreen();
+int ReleaseMaskScreenResource();
+
+int SetUseMaskScreenFlag(int flag);
+int GetUseMaskScreenFlag();
+// 1 while front draws go through the mask (use flag set and a mask screen exists).
+int IsDrawingThroughMask();
+// 1 while the mask screen is wanted (made by CreateMaskScreen, until DeleteMaskScreen).
+int IsMaskScreenCreated();
+int BeginMaskDraw(const ImageRect* rect);
+int EndMaskDraw(const ImageRect* rect);
+// Composites a masked draw whose end has not run yet over the draw area.
+int FlushPendingMaskDraw();
+// The image a software draw lands on when no mask is in the way: the target graph's
+// image or the main screen.
+MEMIMG* GetRealSoftDrawTarget();
+// Points the software draw target at the mask image while masking, else at the real target.
+void RefreshSoftDrawTargetForMask();
+
+// Test facility: the mask buffer (pitch in bytes), its size, and the nesting depth.
+uint8_t* GetMaskBufferForTest(int* pitch, int* width, int* height);
+int GetMaskNestingForTest();
+
+}  // namespace ZaDod
