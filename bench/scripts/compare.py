@@ -65,7 +65,7 @@ def main():
     runner = args[0]
     check = "--check" in args
     runs = int(args[args.index("--runs") + 1]) if "--runs" in args else 5
-    program = args[args.index("--program") + 1] if "--program" in args else None
+    program = os.path.abspath(args[args.index("--program") + 1]) if "--program" in args else None
     failed = 0
     ratios = []
     with tempfile.TemporaryDirectory() as tmp:
