@@ -1,36 +1,59 @@
 #!/usr/bin/env python3
 """Runs each script benchmark (name.kvj with the script runner, name.lua with
-lua5.4) and compares them.
+lua5.4) and compares them by processor time (user + system of the child), which
+stays meaningful on a loaded machine where wall time does not.
 
-  compare.py <script_runner> [--runs N]   median wall times, ratio script/Lua
+  compare.py <script_runner> [--runs N]   median CPU times, ratio script/Lua
   compare.py <script_runner> --check      each pair once: result lines must match
+  compare.py <script_runner> --program <halvorine> [--runs N]
+                                          also the whole program, headless for
+                                          one tick (-x1), and its ratio to the runner
+
+A benchmark that fails is reported and skipped; the others still run.
 """
 import os
+import resource
+import shutil
 import statistics
 import subprocess
 import sys
 import tempfile
-import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-NAMES = ["fib", "loops", "strings", "arrays", "properties", "methods", "closures", "array_methods"]
+NAMES = ["fib", "loops", "strings", "arrays", "properties", "methods", "closures", "array_methods",
+         "binarytrees"]
+
+
+def child_cpu():
+    use = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return use.ru_utime + use.ru_stime
 
 
 def run_script(runner, name, out):
-    start = time.perf_counter()
+    start = child_cpu()
     subprocess.run([runner, os.path.join(HERE, name + ".kvj"), out], check=True,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    elapsed = time.perf_counter() - start
+    elapsed = child_cpu() - start
     with open(os.path.join(out, "kvlog.txt"), encoding="utf-8", errors="replace") as f:
         lines = [l.rstrip("\r\n") for l in f]
     return elapsed, (lines[-1] if lines else "")
 
 
+def run_program(program, name, out):
+    os.makedirs(out, exist_ok=True)
+    shutil.copy(os.path.join(HERE, name + ".kvj"), out)
+    env = dict(os.environ, HALVORINE_HEADLESS="1")
+    start = child_cpu()
+    subprocess.run([program, name + ".kvj", "-x1"], check=True, cwd=out, env=env,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return child_cpu() - start
+
+
 def run_lua(name):
-    start = time.perf_counter()
+    start = child_cpu()
     done = subprocess.run(["lua5.4", os.path.join(HERE, name + ".lua")], check=True,
                           capture_output=True, text=True)
-    elapsed = time.perf_counter() - start
+    elapsed = child_cpu() - start
     return elapsed, done.stdout.strip()
 
 
@@ -42,25 +65,42 @@ def main():
     runner = args[0]
     check = "--check" in args
     runs = int(args[args.index("--runs") + 1]) if "--runs" in args else 5
+    program = os.path.abspath(args[args.index("--program") + 1]) if "--program" in args else None
     failed = 0
     ratios = []
     with tempfile.TemporaryDirectory() as tmp:
         for name in NAMES:
             out = os.path.join(tmp, name)
-            if check:
-                _, mine = run_script(runner, name, out)
-                _, lua = run_lua(name)
-                if mine != lua:
-                    print(f"{name}: script printed {mine!r}, Lua printed {lua!r}")
-                    failed += 1
-                else:
-                    print(f"{name}: {mine}")
+            try:
+                if check:
+                    _, mine = run_script(runner, name, out)
+                    _, lua = run_lua(name)
+                    if mine != lua:
+                        print(f"{name}: script printed {mine!r}, Lua printed {lua!r}")
+                        failed += 1
+                    else:
+                        print(f"{name}: {mine}")
+                    continue
+                # Alternate the two so that a change in machine load hits both alike.
+                mine_runs, lua_runs, whole_runs = [], [], []
+                for _ in range(runs):
+                    mine_runs.append(run_script(runner, name, out)[0])
+                    lua_runs.append(run_lua(name)[0])
+                    if program:
+                        whole_runs.append(run_program(program, name, out + "-program"))
+                mine = max(statistics.median(mine_runs), 1e-6)
+                lua = max(statistics.median(lua_runs), 1e-6)
+            except (OSError, subprocess.CalledProcessError) as error:
+                print(f"{name}: failed ({error})")
+                failed += 1
                 continue
-            mine = statistics.median(run_script(runner, name, out)[0] for _ in range(runs))
-            lua = statistics.median(run_lua(name)[0] for _ in range(runs))
             ratios.append(mine / lua)
-            print(f"{name:<11} script {mine:8.3f} s   lua {lua:8.3f} s   ratio {mine / lua:6.2f}")
-    if not check:
+            line = f"{name:<13} script {mine:8.3f} s CPU   lua {lua:8.3f} s CPU   ratio {mine / lua:6.2f}"
+            if program:
+                whole = statistics.median(whole_runs)
+                line += f"   program {whole:8.3f} s CPU ({whole / mine:5.2f} of the runner)"
+            print(line)
+    if not check and ratios:
         print(f"median ratio script/Lua: {statistics.median(ratios):.2f}")
     return 1 if failed else 0
 

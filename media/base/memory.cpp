@@ -183,8 +183,10 @@ int MemUpdateTime() {
   MemLock lock;
   if (!lock.s.created) return 0;
   auto seconds = static_cast<uint16_t>(GetMillisecondCount() / 1000);
-  SetHeapTime(&lock.s.small, seconds);
-  SetHeapTime(&lock.s.large, seconds);
+  // The pump calls this every pass; the time moves once a second. Only this function
+  // writes the heaps' time, under the memory lock, so reading it here needs no heap lock.
+  if (lock.s.small.Time != seconds) SetHeapTime(&lock.s.small, seconds);
+  if (lock.s.large.Time != seconds) SetHeapTime(&lock.s.large, seconds);
   return 0;
 }
 

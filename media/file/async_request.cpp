@@ -112,13 +112,16 @@ int ProcessASyncLoadRequestMainThread() {
   // Each call leaves the queue before it runs, and runs without the loader's lock: a
   // posted call may wait on a handle, and so come back here, or wait for a worker
   // that needs the lock to post.
-  int start = GetMillisecondCount();
+  // The budget's clock is read only once there is a request: the pump calls this every
+  // pass, nearly always with the queue empty.
+  int start = 0;
   for (int done = 0;; ++done) {
     lock(__LINE__);
     if (ASyncLoad.QueueNum == 0 || (done > 0 && GetMillisecondCount() - start > kRequestBudgetMs)) {
       unlock();
       break;
     }
+    if (done == 0) start = GetMillisecondCount();
     QueuedRequest queued = ASyncLoad.Queue[0];
     std::copy(ASyncLoad.Queue + 1, ASyncLoad.Queue + ASyncLoad.QueueNum, ASyncLoad.Queue);
     --ASyncLoad.QueueNum;

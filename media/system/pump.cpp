@@ -38,10 +38,11 @@ void clipCursorToClient() {
   }
 }
 
+// A look at everything queued for the thread, then the take. The narrower looks at the
+// thread's own messages and at the main window's would see a subset of what the first
+// saw, so an idle pass stops after one look.
 bool takeMessage(MSG* msg) {
-  if (PeekMessageW(msg, nullptr, 0, 0, PM_NOREMOVE)) return PeekMessageW(msg, nullptr, 0, 0, PM_REMOVE);
-  if (PeekMessageW(msg, reinterpret_cast<HWND>(-1), 0, 0, PM_REMOVE)) return true;
-  return PeekMessageW(msg, Win.Status.MainWindow, 0, 0, PM_REMOVE);
+  return PeekMessageW(msg, nullptr, 0, 0, PM_NOREMOVE) && PeekMessageW(msg, nullptr, 0, 0, PM_REMOVE);
 }
 
 // One drain of the queue; false when a message arrived after the window was closed.

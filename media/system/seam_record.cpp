@@ -1,30 +1,42 @@
+// The record of seam calls: a fixed ring of name pointers that the pump and start-up
+// append to without a lock or an allocation, and that tests take in order.
 #include "media/system/seam_record.h"
 
+#include <atomic>
+#include <cstdint>
 #include <mutex>
 
 namespace ZaDod {
 namespace {
 
-std::mutex recordLock;
-std::vector<std::string>& calls() {
-  static std::vector<std::string> list;
-  return list;
-}
+// Per-pass calls would grow without bound in a long run; the ring keeps the recent ones.
+constexpr uint64_t kRingSize = 4096;
+
+// Every name is a string literal, so the ring keeps the pointer, never a copy.
+std::atomic<const char*> ring[kRingSize];
+std::atomic<uint64_t> written{0};
+uint64_t taken = 0;      // guarded by takeLock
+std::mutex takeLock;     // only takers contend; recorders never lock
 
 }  // namespace
 
 void RecordSeamCall(const char* name) {
-  std::lock_guard lock(recordLock);
-  // Per-pass calls would grow without bound in a long run; keep the recent ones.
-  if (calls().size() >= 4096) calls().erase(calls().begin(), calls().begin() + 2048);
-  calls().push_back(name);
+  uint64_t at = written.fetch_add(1, std::memory_order_relaxed);
+  ring[at % kRingSize].store(name, std::memory_order_release);
 }
 
 std::vector<std::string> TakeSeamCalls() {
-  std::lock_guard lock(recordLock);
-  std::vector<std::string> taken;
-  taken.swap(calls());
-  return taken;
+  std::lock_guard lock(takeLock);
+  uint64_t end = written.load(std::memory_order_acquire);
+  uint64_t from = end - taken > kRingSize ? end - kRingSize : taken;
+  std::vector<std::string> calls;
+  calls.reserve(end - from);
+  for (uint64_t i = from; i < end; ++i) {
+    // A call recorded at this moment on another thread may not have stored its name yet.
+    if (const char* name = ring[i % kRingSize].load(std::memory_order_acquire)) calls.emplace_back(name);
+  }
+  taken = end;
+  return calls;
 }
 
 }  // namespace ZaDod

@@ -7,8 +7,9 @@
 
 namespace ZaDod {
 
+// Lock-free and allocation-free: the name must live for the whole run (a literal).
 void RecordSeamCall(const char* name);
-// The calls recorded since the last take, oldest first.
+// The calls recorded since the last take, oldest first; the last 4096 at most.
 std::vector<std::string> TakeSeamCalls();
 
 }  // namespace ZaDod
