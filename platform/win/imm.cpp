@@ -55,7 +55,7 @@ LONG copyOut(const T* data, size_t count, void* buffer, DWORD bytes) {
   size_t size = count * sizeof(T);
   if (!buffer || bytes == 0) return static_cast<LONG>(size);
   size = std::min<size_t>(size, bytes);
-  std::memcpy(buffer, data, size);
+  if (size) std::memcpy(buffer, data, size);
   return static_cast<LONG>(size);
 }
 
