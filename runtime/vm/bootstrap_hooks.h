@@ -1,8 +1,7 @@
-// TEMPORARY SEAM (bootstrap hook table): runtime/vm links against neither
-// the runtime library nor the compiler, so every call the object-system
-// start-up makes into the runtime library goes through this table, which
-// the library fills before it calls bootstrapObjectSystem. An empty entry
-// is skipped.
+// The bootstrap hook table: runtime/vm links against neither the runtime
+// library nor the compiler, so every call the object-system start-up makes
+// into the runtime library goes through this table, which the library fills
+// before it calls bootstrapObjectSystem. An empty entry is skipped.
 #pragma once
 
 #include <cstdint>
