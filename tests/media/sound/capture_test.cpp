@@ -10,6 +10,7 @@
 #include <iterator>
 #include <thread>
 
+#include "tests/media/sound/run_child.h"
 #include "tests/media/sound/sound_fixture.h"
 
 extern char** environ;
@@ -96,16 +97,7 @@ TEST(SoundCapture, CaptureHoldsTheScaledSource) {
   env.push_back("HALVORINE_HEADLESS=1");
   env.push_back("HALVORINE_AUDIO_CAPTURE=" + capture);
   env.push_back("HALVORINE_SOUND_SOURCE=" + source);
-  std::vector<char*> envp;
-  for (std::string& s : env) envp.push_back(s.data());
-  envp.push_back(nullptr);
-  std::string self = "/proc/self/exe", filter = "--gtest_filter=SoundOutputTest.CaptureChild";
-  char* argv[] = {self.data(), filter.data(), nullptr};
-  pid_t child = 0;
-  ASSERT_EQ(posix_spawn(&child, "/proc/self/exe", nullptr, nullptr, argv, envp.data()), 0);
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child failed";
+  ASSERT_EQ(halvorine_test::runTestInChild("SoundOutputTest.CaptureChild", env), 0) << "child failed";
 
   Wave cap;
   ASSERT_TRUE(readWave(capture, &cap));

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <thread>
 
+#include "tests/media/sound/run_child.h"
 #include "tests/media/sound/sound_system_fixture.h"
 
 extern char** environ;
@@ -70,16 +71,7 @@ TEST(SoundEndToEnd, PlaysOnceAndLooping) {
     env.push_back("HALVORINE_HEADLESS=1");
     env.push_back("HALVORINE_AUDIO_CAPTURE=" + capture);
     env.push_back(std::string("HALVORINE_SOUND_MODE=") + c.mode);
-    std::vector<char*> envp;
-    for (std::string& s : env) envp.push_back(s.data());
-    envp.push_back(nullptr);
-    std::string self = "/proc/self/exe", filter = "--gtest_filter=SoundEndToEnd.Child";
-    char* argv[] = {self.data(), filter.data(), nullptr};
-    pid_t child = 0;
-    ASSERT_EQ(posix_spawn(&child, "/proc/self/exe", nullptr, nullptr, argv, envp.data()), 0);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child failed";
+    ASSERT_EQ(halvorine_test::runTestInChild("SoundEndToEnd.Child", env), 0) << "child failed";
     const std::string check = "python3 '" + std::string(HALVORINE_SOURCE_DIR) +
                               "/tests/scripts/harness/run_case.py' --check-sound '" + capture + "' '" + dir + "' '" +
                               expect + "'";
