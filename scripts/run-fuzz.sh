@@ -17,6 +17,7 @@ for t in "$build"/fuzz/fuzz_*; do
   seeds=()
   [ -d "$root/fuzz/corpus/$name" ] && seeds=("$root/fuzz/corpus/$name")
   echo "== fuzz $name for ${seconds}s"
+  LSAN_OPTIONS=suppressions=$root/tests/platform/win/display/lsan.supp \
   "$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 \
        "$work" "${seeds[@]}" > "$build/fuzz-$name.log" 2>&1
   status=$?

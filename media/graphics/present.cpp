@@ -6,6 +6,7 @@
 #include "media/graphics/hardware.h"
 #include "media/system/graphics_seam.h"
 #include "media/system/window.h"
+#include "media/system/window_decor.h"
 #include "platform/win/gdi.h"
 
 namespace ZaDod {
@@ -47,8 +48,10 @@ void presentSoftware(win::HDC dc) {
     const GraphicsSystemState& g = GraphicsSys;
     const ScreenDib dib = mainScreenDib();
     if (GetWindowModeFlag()) {
+        // The picture starts below the toolbar, if the window has one.
+        const int top = GetToolbarHeight();
         if (g.emulate320x240) {
-            stretch(dc, dib, 0, 0, 640, 480, 320, 240);
+            stretch(dc, dib, 0, top, 640, 480, 320, 240);
             return;
         }
         double xRate = 1.0, yRate = 1.0;
@@ -56,11 +59,11 @@ void presentSoftware(win::HDC dc) {
         const int width = static_cast<int>(g.width * xRate);
         const int height = static_cast<int>(g.height * yRate);
         if (width == g.width && height == g.height)
-            win::SetDIBitsToDevice(dc, 0, 0, static_cast<win::DWORD>(g.width), static_cast<win::DWORD>(g.height), 0, 0,
+            win::SetDIBitsToDevice(dc, 0, top, static_cast<win::DWORD>(g.width), static_cast<win::DWORD>(g.height), 0, 0,
                                    0, static_cast<win::UINT>(g.height), GraphicsSys.mainScreen.pixels,
                                    reinterpret_cast<const win::BITMAPINFO*>(&dib), win::DIB_RGB_COLORS);
         else
-            stretch(dc, dib, 0, 0, width, height, g.width, g.height);
+            stretch(dc, dib, 0, top, width, height, g.width, g.height);
         return;
     }
     DisplayState& d = GraphicsDisplay;

@@ -62,7 +62,8 @@ int SetupSoundConvert_WAVE(SoundConvert* c) {
     src.wBitsPerSample = static_cast<std::uint16_t>(src.nBlockAlign / src.nChannels * 8);
     src.cbSize = 0;
   }
-  if (src.wBitsPerSample == 0 || src.nBlockAlign != src.nChannels * src.wBitsPerSample / 8) return -1;
+  if (src.wBitsPerSample == 0 || src.nBlockAlign != std::uint32_t{src.nChannels} * src.wBitsPerSample / 8)
+    return -1;
 
   pa::WAVEFORMATEX out{};
   if (src.wFormatTag == pa::WAVE_FORMAT_PCM) {

@@ -14,6 +14,7 @@
 #include "media/input/key_input.h"
 #include "media/system/sound_seam.h"
 #include "media/system/window.h"
+#include "media/system/window_decor.h"
 #include "media/system/window_state.h"
 
 namespace ZaDod {
@@ -143,7 +144,7 @@ int ConvDesktopPosToScreenPos(int x, int y, int* screenX, int* screenY) {
   double rx, ry;
   GetWindowStretchRate(&rx, &ry);
   *screenX = static_cast<int>(std::lround((x - Win.Status.ClientRect.left) / rx));
-  *screenY = static_cast<int>(std::lround((y - Win.Status.ClientRect.top) / ry));
+  *screenY = static_cast<int>(std::lround((y - (Win.Status.ClientRect.top + GetToolbarHeight())) / ry));
   return 0;
 }
 

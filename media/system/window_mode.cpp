@@ -7,6 +7,7 @@
 #include "media/base/charcode.h"
 #include "media/system/graphics_seam.h"
 #include "media/system/window.h"
+#include "media/system/window_decor.h"
 #include "media/system/window_state.h"
 #include "platform/win/menu.h"
 
@@ -86,7 +87,8 @@ int ApplyWindowStyle(int centre) {
     DWORD style = windowedStyle();
     SetWindowLongW(hwnd, GWL_EXSTYLE, kWindowedExStyle);
     SetWindowLongW(hwnd, GWL_STYLE, static_cast<LONG_PTR>(style));
-    RECT r{0, 0, ClientWidth(), ClientHeight()};
+    // A toolbar sits above the picture, so the window grows by its height.
+    RECT r{0, 0, ClientWidth(), ClientHeight() + GetToolbarHeight()};
     AdjustWindowRectEx(&r, style, GetMenu(hwnd) != nullptr, kWindowedExStyle);
     int width = r.right - r.left, height = r.bottom - r.top;
     RECT current;
@@ -120,7 +122,7 @@ int UpdateWindowSize() {
   WindowStatus& s = Win.Status;
   HWND hwnd = s.MainWindow;
   if (!hwnd) return 0;
-  int w = ClientWidth(), h = ClientHeight();
+  int w = ClientWidth(), h = ClientHeight() + GetToolbarHeight();
   s.ClientRect.right = s.ClientRect.left + w;
   s.ClientRect.bottom = s.ClientRect.top + h;
   DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));

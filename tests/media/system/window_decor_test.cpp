@@ -96,11 +96,23 @@ TEST_F(LibraryTest, WindowShapeComesFromABitmapAndGoesWithNull) {
 TEST_F(LibraryTest, ToolbarButtonsShareTheStripAndTheToolbarCanBeRemoved) {
   ASSERT_EQ(startWindowed(), 0);
   writeBmp("strip.bmp", 64, 16, {});
+  RECT plain{};
+  GetClientRect(mainWindow(), &plain);
   for (int round = 0; round < 3; ++round) {
     ASSERT_EQ(SetToolbar("strip.bmp", 4, 0), 0);
     HWND toolbar = WindowDecor.Toolbar;
     ASSERT_NE(toolbar, nullptr);
     EXPECT_EQ(GetToolbarHeight(), 16 + 6);
+    // The window grows by the toolbar, and the picture (and the cursor's place on
+    // it) starts below it.
+    RECT withBar{};
+    GetClientRect(mainWindow(), &withBar);
+    EXPECT_EQ(withBar.bottom - withBar.top, plain.bottom - plain.top + 22);
+    EXPECT_EQ(withBar.right - withBar.left, plain.right - plain.left);
+    int sx = -1, sy = -1;
+    ConvDesktopPosToScreenPos(Win.Status.ClientRect.left + 5, Win.Status.ClientRect.top + 22 + 7, &sx, &sy);
+    EXPECT_EQ(sx, 5);
+    EXPECT_EQ(sy, 7);
     AddToolbarButtonForTest(10, 0);
     AddToolbarButtonForTest(11, 3);
     AddToolbarButtonForTest(11, 0);
@@ -115,6 +127,9 @@ TEST_F(LibraryTest, ToolbarButtonsShareTheStripAndTheToolbarCanBeRemoved) {
     ASSERT_EQ(SetToolbar(nullptr, 0, -1), 0);
     EXPECT_FALSE(IsWindow(toolbar));
     EXPECT_EQ(GetToolbarHeight(), 0);
+    RECT after{};
+    GetClientRect(mainWindow(), &after);
+    EXPECT_EQ(after.bottom - after.top, plain.bottom - plain.top);
     EXPECT_EQ(DeleteAllToolbarButtons(), -1);
   }
   EXPECT_GE(logCount(u"ツールバーのボタン用のビットマップファイルの読み込みに失敗しました"), 6);
