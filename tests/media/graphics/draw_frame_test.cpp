@@ -1,7 +1,7 @@
-// End to end through the media layer: a headless game draws shapes, graphs and a masked
-// box through the fronts on a 640 x 480 32-bit software screen and flips once; the
-// dumped frame must match, pixel for pixel, the same scene made by calling the software
-// fallbacks on an image directly.
+// End to end through the media layer: a headless game draws shapes, a graph loaded from
+// PNG and a masked box through the fronts on a 640 x 480 32-bit software screen and
+// flips once; the dumped frame must match, pixel for pixel, the same scene made by
+// calling the software fallbacks on an image directly.
 #include <png.h>
 
 #include <cmath>
@@ -12,6 +12,7 @@
 
 #include "media/graphics/draw.h"
 #include "media/graphics/graph.h"
+#include "media/graphics/graph_load.h"
 #include "media/graphics/graphics.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/mask.h"
@@ -37,15 +38,21 @@ struct Scene {
     unsigned int red, green, blue, yellow;
 };
 
+// The graph comes from a PNG file, as a game's would.
 Scene makeScene() {
-    Scene s{MakeGraph(8, 6), PackScreenColor(255, 0, 0), PackScreenColor(0, 255, 0), PackScreenColor(0, 0, 255),
-            PackScreenColor(255, 255, 0)};
-    MEMIMG* image = GetGraphSoftImage(GetGraphData(s.graph));
+    std::vector<png_byte> rgb;
     for (int y = 0; y < 6; ++y)
         for (int x = 0; x < 8; ++x)
-            reinterpret_cast<uint32_t*>(image->pixels + y * image->base->pitch)[x] =
-                PackScreenColor(30 * x, 40 * y, 200 - 20 * x);
-    return s;
+            rgb.insert(rgb.end(), {static_cast<png_byte>(30 * x), static_cast<png_byte>(40 * y),
+                                   static_cast<png_byte>(200 - 20 * x)});
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = 8;
+    image.height = 6;
+    image.format = PNG_FORMAT_RGB;
+    if (!png_image_write_to_file(&image, "graph.png", 0, rgb.data(), 0, nullptr)) _exit(5);
+    return Scene{LoadGraph("graph.png", 0), PackScreenColor(255, 0, 0), PackScreenColor(0, 255, 0),
+                 PackScreenColor(0, 0, 255), PackScreenColor(255, 255, 0)};
 }
 
 void drawThroughFronts(const Scene& s) {
