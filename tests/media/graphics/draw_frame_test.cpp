@@ -51,7 +51,9 @@ Scene makeScene() {
     image.height = 6;
     image.format = PNG_FORMAT_RGB;
     if (!png_image_write_to_file(&image, "graph.png", 0, rgb.data(), 0, nullptr)) _exit(5);
-    return Scene{LoadGraph("graph.png", 0), PackScreenColor(255, 0, 0), PackScreenColor(0, 255, 0),
+    const int graph = LoadGraph("graph.png", 0);
+    if (graph < 0) _exit(6);
+    return Scene{graph, PackScreenColor(255, 0, 0), PackScreenColor(0, 255, 0),
                  PackScreenColor(0, 0, 255), PackScreenColor(255, 255, 0)};
 }
 
