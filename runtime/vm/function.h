@@ -93,7 +93,8 @@ KVfobj* newStaticNative(const Callable* callable);
 // Matchers of run-time members by key, used when a member is deleted.
 struct KeyNodeMatch {
   int32_t atom;
-  bool operator()(const PropNode* n) const { return n->isKey() && n->key == atom; }
+  // Text nodes carry PropNode::kTextKey, which no atom equals.
+  bool operator()(const PropNode* n) const { return n->key == atom; }
 };
 struct TextNodeMatch {
   const char* text;

@@ -40,7 +40,11 @@ struct PropertyTable {
 // byte copy like objects; the object model adds the key and text kinds.
 class PropNode {
  public:
-  virtual bool isKey() const { return false; }
+  // The key of a node added under a text that is no atom: no atom or
+  // integer key has it, so a key match needs no test of the node's kind.
+  static constexpr int32_t kTextKey = INT32_MIN;
+  // Not virtual: member look-up asks it of every node it passes.
+  bool isKey() const { return key != kTextKey; }
   virtual bool isString() const { return false; }
   virtual size_t byteSize() const { return sizeof(PropNode); }
   PropNode* next = nullptr;

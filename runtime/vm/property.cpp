@@ -194,7 +194,7 @@ Value* addKeyProperty(KVobj* obj, int32_t atom) {
 }
 
 Value* addStringProperty(KVobj* obj, const char* text) {
-  return addNode<PNodeStr>(obj, 0, pooledName(text), Value());
+  return addNode<PNodeStr>(obj, PropNode::kTextKey, pooledName(text), Value());
 }
 
 bool deletePropertyByAtom(KVobj* obj, int32_t atom) {

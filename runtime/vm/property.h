@@ -34,7 +34,6 @@ inline void setSlotAttrs(PropertyTable& t, int32_t slot, uint32_t nibble) {
 // A member added under an atom.
 class PNodeKey : public PropNode {
  public:
-  bool isKey() const override { return true; }
   size_t byteSize() const override { return sizeof(PNodeKey); }
 };
 
