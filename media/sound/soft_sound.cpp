@@ -84,8 +84,8 @@ int AddSoftSoundData(int handle, int isPlayer, int channels, int bits, int rate,
   r->EndOffset = -1;
   r->Ended = 0;
   r->Started = 0;
-  r->Lead = roundUp(f.nAvgBytesPerSec * 12 / 256, block);
-  r->LeadLimit = roundUp(f.nAvgBytesPerSec * 51 / 256, block);
+  r->Lead = roundUp((f.nAvgBytesPerSec * 12 + 255) / 256, block);
+  r->LeadLimit = roundUp((f.nAvgBytesPerSec * 51 + 255) / 256, block);
   AddSoftSoundPlayerToList(r);
   return 0;
 }

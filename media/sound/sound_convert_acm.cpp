@@ -33,6 +33,9 @@ constexpr std::uint32_t kBlockSource = 2048;   // compressed bytes per conversio
 constexpr std::int32_t kLoopAheadMargin = 10240;
 
 struct PlatformState {
+  // The codec functions as they were at open: a converter outlives an unload of the
+  // library at shut-down.
+  CodecFunctions Acm;
   // Method 3
   pa::WAVEFORMATEX* SrcFormat;  // the file's "fmt " body or the built MPEG record
   pc::HACMSTREAM Main, LoopAhead;
@@ -70,8 +73,8 @@ bool readStream(SoundConvert* c, std::uint8_t** bytes, std::uint32_t* size) {
 
 void freeState(PlatformState* s) {
   if (s == nullptr) return;
-  if (s->Main != nullptr) gAcm.StreamClose(s->Main, 0);
-  if (s->LoopAhead != nullptr) gAcm.StreamClose(s->LoopAhead, 0);
+  if (s->Main != nullptr) s->Acm.StreamClose(s->Main, 0);
+  if (s->LoopAhead != nullptr) s->Acm.StreamClose(s->LoopAhead, 0);
   MemFree(s->SrcFormat);
   MemFree(s->Data);
   MemFree(s->Work);
@@ -80,9 +83,9 @@ void freeState(PlatformState* s) {
 }
 
 bool openStream(PlatformState* s, const pa::WAVEFORMATEX* out, pc::HACMSTREAM* stream) {
-  if (*stream != nullptr) gAcm.StreamClose(*stream, 0);
+  if (*stream != nullptr) s->Acm.StreamClose(*stream, 0);
   *stream = nullptr;
-  return gAcm.StreamOpen(stream, nullptr, s->SrcFormat, out, nullptr, 0, 0, pc::ACM_STREAMOPENF_NONREALTIME) == 0;
+  return s->Acm.StreamOpen(stream, nullptr, s->SrcFormat, out, nullptr, 0, 0, pc::ACM_STREAMOPENF_NONREALTIME) == 0;
 }
 
 // Suggests the output, keeps the data and opens both streams; false refuses.
@@ -90,7 +93,7 @@ bool finishOpen(SoundConvert* c, PlatformState* s, const std::uint8_t* data, std
                 std::uint32_t bufferBytes) {
   pa::WAVEFORMATEX out{};
   out.wFormatTag = pa::WAVE_FORMAT_PCM;
-  if (gAcm.FormatSuggest(nullptr, s->SrcFormat, &out, sizeof(out), pc::ACM_FORMATSUGGESTF_WFORMATTAG) != 0) {
+  if (s->Acm.FormatSuggest(nullptr, s->SrcFormat, &out, sizeof(out), pc::ACM_FORMATSUGGESTF_WFORMATTAG) != 0) {
     return false;
   }
   s->Data = static_cast<std::uint8_t*>(MemAlloc(std::max<std::uint32_t>(size, 1), __FILE__, __LINE__));
@@ -193,7 +196,7 @@ int openAcmMp3(SoundConvert* c, PlatformState* s, const std::uint8_t* f, std::ui
   MPEGAudioFrameInfo info;
   ParseMPEGAudioFrameHeader(f + first, &info);
   unsigned int formatMax = 0;
-  if (gAcm.Metrics(nullptr, pc::ACM_METRIC_MAX_SIZE_FORMAT, &formatMax) != 0 || formatMax == 0) formatMax = 32;
+  if (s->Acm.Metrics(nullptr, pc::ACM_METRIC_MAX_SIZE_FORMAT, &formatMax) != 0 || formatMax == 0) formatMax = 32;
   formatMax = std::max<unsigned int>(formatMax, sizeof(pc::MPEGLAYER3WAVEFORMAT));
   s->SrcFormat = static_cast<pa::WAVEFORMATEX*>(MemAlloc(formatMax, __FILE__, __LINE__));
   if (s->SrcFormat == nullptr) return -1;
@@ -223,7 +226,7 @@ int openAcmMp3(SoundConvert* c, PlatformState* s, const std::uint8_t* f, std::ui
 }
 
 // One conversion of at most one block; -1 when the header cannot be prepared.
-int convertBlock(pc::HACMSTREAM stream, const std::uint8_t* src, std::uint32_t srcBytes, std::uint8_t* dst,
+int convertBlock(const CodecFunctions& acm, pc::HACMSTREAM stream, const std::uint8_t* src, std::uint32_t srcBytes, std::uint8_t* dst,
                  std::uint32_t dstBytes, std::uint32_t* used, std::uint32_t* made) {
   pc::ACMSTREAMHEADER h{};
   h.cbStruct = sizeof(h);
@@ -231,9 +234,9 @@ int convertBlock(pc::HACMSTREAM stream, const std::uint8_t* src, std::uint32_t s
   h.cbSrcLength = srcBytes;
   h.pbDst = dst;
   h.cbDstLength = dstBytes;
-  if (gAcm.PrepareHeader(stream, &h, 0) != 0) return -1;
-  const bool ok = gAcm.Convert(stream, &h, pc::ACM_STREAMCONVERTF_BLOCKALIGN) == 0;
-  gAcm.UnprepareHeader(stream, &h, 0);
+  if (acm.PrepareHeader(stream, &h, 0) != 0) return -1;
+  const bool ok = acm.Convert(stream, &h, pc::ACM_STREAMCONVERTF_BLOCKALIGN) == 0;
+  acm.UnprepareHeader(stream, &h, 0);
   *used = ok ? h.cbSrcLengthUsed : 0;
   *made = ok ? h.cbDstLengthUsed : 0;
   return 0;
@@ -257,7 +260,7 @@ int fillAcm(SoundConvert* c, PlatformState* s) {
       const std::uint32_t dst = std::min<std::uint32_t>(c->DestDataSize,
                                                         static_cast<std::uint32_t>(c->LoopAheadPos - s->LoopAheadCount));
       std::uint32_t used, made;
-      if (convertBlock(s->LoopAhead, s->Data + s->LoopAheadOffset, src, s->Work, dst, &used, &made) < 0) return -1;
+      if (convertBlock(s->Acm, s->LoopAhead, s->Data + s->LoopAheadOffset, src, s->Work, dst, &used, &made) < 0) return -1;
       s->LoopAheadCount += static_cast<std::int32_t>(made);
       s->LoopAheadOffset += used;
     }
@@ -267,12 +270,12 @@ int fillAcm(SoundConvert* c, PlatformState* s) {
     std::uint32_t used, made;
     if (s->MainOffset >= s->DataSize) {
       // The codec may still hold output of the last block.
-      if (convertBlock(s->Main, s->Data, 0, c->DestData, c->DestDataSize, &used, &made) < 0 || made == 0) return -1;
+      if (convertBlock(s->Acm, s->Main, s->Data, 0, c->DestData, c->DestDataSize, &used, &made) < 0 || made == 0) return -1;
       c->DestDataValidSize = made;
       return 0;
     }
     const std::uint32_t src = std::min(sourceBytes(s), s->DataSize - s->MainOffset);
-    if (convertBlock(s->Main, s->Data + s->MainOffset, src, c->DestData, c->DestDataSize, &used, &made) < 0) {
+    if (convertBlock(s->Acm, s->Main, s->Data + s->MainOffset, src, c->DestData, c->DestDataSize, &used, &made) < 0) {
       return -1;
     }
     // A block the codec cannot take whole (a partial last block) ends the data.
@@ -363,6 +366,7 @@ int SetupSoundConvertPlatform(SoundConvert* c, int disableFlags) {
       if ((disableFlags & flag) != 0) continue;
       auto* s = new (std::nothrow) PlatformState{};
       if (s == nullptr) break;
+      s->Acm = gAcm;
       const int r = flag == SOUNDCONVERT_NO_ACM ? openAcmWave(c, s, file, size) : openAcmMp3(c, s, file, size);
       if (r == 0) {
         MemFree(file);
@@ -408,7 +412,7 @@ std::int32_t GetSoundConvertPlatformDestSize(SoundConvert* c) {
   if (c->Method == SOUND_METHODTYPE_MEMORY) return static_cast<std::int32_t>(s->PcmSize);
   if (s->TotalSample >= 0) return static_cast<std::int32_t>(c->OutFormat.nBlockAlign * s->TotalSample);
   pc::DWORD out = 0;
-  if (gAcm.Size(s->Main, s->DataSize, &out, pc::ACM_STREAMSIZEF_SOURCE) != 0 || out > 0x7FFFFFFF) return -1;
+  if (s->Acm.Size(s->Main, s->DataSize, &out, pc::ACM_STREAMSIZEF_SOURCE) != 0 || out > 0x7FFFFFFF) return -1;
   return static_cast<std::int32_t>(out);
 }
 

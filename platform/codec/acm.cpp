@@ -120,9 +120,10 @@ MMRESULT acmStreamConvert(HACMSTREAM stream, ACMSTREAMHEADER* h, DWORD flags) {
   if (stream == nullptr) return MMSYSERR_INVALHANDLE;
   if (!prepared(h)) return ACMERR_UNPREPARED;
   AcmStream* s = stream;
-  DWORD used = h->cbSrcLength;
-  const std::size_t block = s->decoder->blockBytes();
-  if ((flags & ACM_STREAMCONVERTF_BLOCKALIGN) != 0) used -= static_cast<DWORD>(used % block);
+  // Block codecs take whole blocks only, with or without the block-align flag: a
+  // piece of a block cannot be decoded, and taking it would lose the block boundary.
+  (void)flags;
+  const DWORD used = h->cbSrcLength - static_cast<DWORD>(h->cbSrcLength % s->decoder->blockBytes());
   DWORD written = deliver(s, h->pbDst, h->cbDstLength);
   // Everything given is decoded at once; what does not fit waits in the queue, so a
   // call with room left always ends with the source used up.

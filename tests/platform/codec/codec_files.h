@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -28,7 +29,7 @@ inline bool haveTool(const char* tool) {
 
 // Runs a shell command in the folder; true when it succeeded.
 inline bool inFolder(const std::string& command) {
-  return std::system(("cd '" + codecFolder() + "' && " + command + " >/dev/null 2>&1").c_str()) == 0;
+  return std::system(("cd '" + codecFolder() + "' && (" + command + ") >/dev/null 2>&1").c_str()) == 0;
 }
 
 inline std::vector<std::uint8_t> readBytes(const std::string& name) {
