@@ -38,7 +38,9 @@ TEST(SoundEndToEnd, Child) {
   const int h = LoadSoundMem(path.c_str());
   ASSERT_NE(h, -1);
   const bool loop = std::string(mode) == "loop";
-  ChangeSoundMemVolume(loop ? 255 : 127, h);
+  // "whole" plays once at full volume: a decoder's quiet lead-in stays visible, so the
+  // capture lines up with the reference from its first sample.
+  ChangeSoundMemVolume(loop || std::string(mode) == "whole" ? 255 : 127, h);
   ASSERT_EQ(PlaySoundMem(h, loop ? DX_PLAYTYPE_LOOP : DX_PLAYTYPE_BACK, 1), 0);
   if (loop) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2400));
@@ -83,7 +85,7 @@ TEST(SoundEndToEnd, PlaysOnceAndLooping) {
       {"once", "a440.wav", "format 44100 2\nmatch a440.wav 0.175186 1\nsilence 1.2 1.3\n"},
       {"loop", "a440.wav", "format 44100 2\nmatch a440.wav 1.0 1 2\nsound 0.5 2.0\n"},
       {"loop", "loop.ogg", "format 44100 2\nmatch loop_ref.wav 1.0 1\n"},
-      {"once", "once.mp3", "format 44100 2\nmatch mp3_ref.wav 0.175186 1\n"},
+      {"whole", "once.mp3", "format 44100 2\nmatch mp3_ref.wav 1.0 1\n"},
   };
   for (const Case& c : cases) {
     if (!encoders && std::string(c.file) != "a440.wav") continue;
