@@ -6,8 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "media/base/memory.h"
-#include "media/sound/sound_handle.h"
+#include "fuzz/sound_fuzz.h"
 
 using namespace ZaDod;
 
@@ -38,15 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // A decoded size many times the input only comes from a stream that claims it;
     // reading it all would just measure memory.
-    if (total >= 0 && static_cast<std::uint64_t>(total) < 64 * size + (1u << 20)) {
-      pa::WAVEFORMATEX format;
-      void* whole = nullptr;
-      std::uint32_t wholeSize = 0;
-      if (SoundConvertToMemory(&convert, &format, &whole, &wholeSize) == 0) {
-        if (wholeSize > static_cast<std::uint32_t>(total)) std::abort();
-        MemFree(whole);
-      }
-    }
+    if (total >= 0 && static_cast<std::uint64_t>(total) < 64 * size + (1u << 20)) sound_fuzz::readWhole(&convert, total);
     CloseSoundConvert(&convert);
   }
   MemStreamClose(stream);

@@ -142,7 +142,8 @@ int SetSoundConvertPosition(SoundConvert* c, std::int32_t sample) {
 }
 
 int SetSoundConvertLoopAheadPosition(SoundConvert* c, std::int32_t sample) {
-  c->LoopAheadPos = sample * c->OutFormat.nBlockAlign;
+  const std::int64_t bytes = static_cast<std::int64_t>(sample) * c->OutFormat.nBlockAlign;
+  c->LoopAheadPos = static_cast<std::int32_t>(std::clamp<std::int64_t>(bytes, 0, 0x7FFFFFFF));
   return 0;
 }
 

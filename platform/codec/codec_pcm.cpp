@@ -39,20 +39,10 @@ class G711Decoder final : public Decoder {
   std::array<std::int16_t, 256> table_;
 };
 
-constexpr std::int16_t kImaSteps[89] = {
-    7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,    25,    28,
-    31,    34,    37,    41,    45,    50,    55,    60,    66,    73,    80,    88,    97,    107,   118,
-    130,   143,   157,   173,   190,   209,   230,   253,   279,   307,   337,   371,   408,   449,   494,
-    544,   598,   658,   724,   796,   876,   963,   1060,  1166,  1282,  1411,  1552,  1707,  1878,  2066,
-    2272,  2499,  2749,  3024,  3327,  3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,
-    9493,  10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
-constexpr int kImaIndex[8] = {-1, -1, -1, -1, 2, 4, 6, 8};
-
-class ImaDecoder final : public Decoder {
+// A codec of fixed-size blocks that each decode to the same number of frames.
+class BlockDecoder : public Decoder {
  public:
-  ImaDecoder(int channels, int align) : channels_(channels), align_(align) {
-    perBlock_ = (align - 4 * channels) * 8 / (4 * channels) + 1;
-  }
+  BlockDecoder(int channels, int align, int perBlock) : channels_(channels), align_(align), perBlock_(perBlock) {}
   std::size_t blockBytes() const override { return static_cast<std::size_t>(align_); }
   void decode(const std::uint8_t* src, std::size_t bytes, std::vector<std::int16_t>& out) override {
     const std::size_t blocks = bytes / static_cast<std::size_t>(align_);
@@ -65,10 +55,29 @@ class ImaDecoder final : public Decoder {
     return bytes / static_cast<std::uint64_t>(align_) * static_cast<std::uint64_t>(perBlock_ * channels_ * 2);
   }
 
+ protected:
+  virtual void block(const std::uint8_t* src, std::int16_t* d) const = 0;
+  int channels_, align_, perBlock_;
+};
+
+constexpr std::int16_t kImaSteps[89] = {
+    7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,    25,    28,
+    31,    34,    37,    41,    45,    50,    55,    60,    66,    73,    80,    88,    97,    107,   118,
+    130,   143,   157,   173,   190,   209,   230,   253,   279,   307,   337,   371,   408,   449,   494,
+    544,   598,   658,   724,   796,   876,   963,   1060,  1166,  1282,  1411,  1552,  1707,  1878,  2066,
+    2272,  2499,  2749,  3024,  3327,  3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,
+    9493,  10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
+constexpr int kImaIndex[8] = {-1, -1, -1, -1, 2, 4, 6, 8};
+
+class ImaDecoder final : public BlockDecoder {
+ public:
+  ImaDecoder(int channels, int align)
+      : BlockDecoder(channels, align, (align - 4 * channels) * 8 / (4 * channels) + 1) {}
+
  private:
   // Per channel a 4-byte head (first sample, step index), then 4-byte groups of eight
   // nibbles, low nibble first, the channels' groups taking turns.
-  void block(const std::uint8_t* src, std::int16_t* d) const {
+  void block(const std::uint8_t* src, std::int16_t* d) const override {
     const int ch = channels_;
     for (int c = 0; c < ch; ++c) {
       int pred = le16s(src + 4 * c);
@@ -93,33 +102,20 @@ class ImaDecoder final : public Decoder {
       }
     }
   }
-  int channels_, align_, perBlock_;
 };
 
+constexpr int kMaxMsDelta = 0x7FFFFFFF / 768;
 constexpr int kMsAdapt[16] = {230, 230, 230, 230, 307, 409, 512, 614, 768, 614, 512, 409, 307, 230, 230, 230};
 
-class MsAdpcmDecoder final : public Decoder {
+class MsAdpcmDecoder final : public BlockDecoder {
  public:
   MsAdpcmDecoder(int channels, int align, std::vector<std::array<int, 2>> coefs)
-      : channels_(channels), align_(align), coefs_(std::move(coefs)) {
-    perBlock_ = (align - 7 * channels) * 2 / channels + 2;
-  }
-  std::size_t blockBytes() const override { return static_cast<std::size_t>(align_); }
-  void decode(const std::uint8_t* src, std::size_t bytes, std::vector<std::int16_t>& out) override {
-    const std::size_t blocks = bytes / static_cast<std::size_t>(align_);
-    const std::size_t base = out.size();
-    out.resize(base + blocks * static_cast<std::size_t>(perBlock_ * channels_));
-    std::int16_t* d = out.data() + base;
-    for (std::size_t b = 0; b < blocks; ++b, src += align_, d += perBlock_ * channels_) block(src, d);
-  }
-  std::uint64_t outputBytes(std::uint64_t bytes) const override {
-    return bytes / static_cast<std::uint64_t>(align_) * static_cast<std::uint64_t>(perBlock_ * channels_ * 2);
-  }
+      : BlockDecoder(channels, align, (align - 7 * channels) * 2 / channels + 2), coefs_(std::move(coefs)) {}
 
  private:
   // Head: predictor numbers, then deltas, then the second and the first sample of every
   // channel; then nibbles, high first, taking turns over the channels.
-  void block(const std::uint8_t* src, std::int16_t* d) const {
+  void block(const std::uint8_t* src, std::int16_t* d) const override {
     const int ch = channels_;
     int c1[2], c2[2], delta[2], s1[2], s2[2];
     for (int c = 0; c < ch; ++c) {
@@ -139,15 +135,15 @@ class MsAdpcmDecoder final : public Decoder {
       const int c = ch == 2 ? (i & 1) : 0;
       const int code = (data[i >> 1] >> ((i & 1) ? 0 : 4)) & 15;
       const int signedCode = code - ((code & 8) << 1);
-      const int predicted = (s1[c] * c1[c] + s2[c] * c2[c]) >> 8;
+      const int predicted = static_cast<int>((static_cast<std::int64_t>(s1[c]) * c1[c] + s2[c] * c2[c]) >> 8);
       const int sample = clamp16(predicted + signedCode * delta[c]);
-      delta[c] = std::max(16, (kMsAdapt[code] * delta[c]) >> 8);
+      // Made-up data can grow the step without end; no real stream comes near the cap.
+      delta[c] = std::clamp((kMsAdapt[code] * delta[c]) >> 8, 16, kMaxMsDelta);
       s2[c] = s1[c];
       s1[c] = sample;
       o[i] = static_cast<std::int16_t>(sample);
     }
   }
-  int channels_, align_, perBlock_;
   std::vector<std::array<int, 2>> coefs_;
 };
 

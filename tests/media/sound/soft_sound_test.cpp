@@ -5,6 +5,7 @@
 
 #include "media/base/memory.h"
 #include "tests/media/sound/sound_system_fixture.h"
+#include "tests/platform/codec/codec_files.h"
 
 namespace halvorine_test {
 namespace {
@@ -255,6 +256,59 @@ TEST_F(SoftSoundTest, PlayersWriteQueuedDataThenSilenceAndNoteTheEndOnce) {
     EXPECT_EQ(DeleteSoftSound(players[1 - round % 2]), 0);
     EXPECT_EQ(ProcessSoftSoundPlayers(), 0);
   }
+}
+
+class SoftSoundThreadTest : public SoundSystemTest {
+  int processors() override { return 2; }
+};
+
+// The sound thread refills players and compressed streams while the main thread
+// makes, feeds, pauses and deletes players and plays, moves and deletes Ogg Vorbis and
+// MP3 streams.
+TEST_F(SoftSoundThreadTest, PlayersAndCompressedStreamsWhileTheThreadRuns) {
+  ASSERT_EQ(SoundSys.HasThread, 1);
+  InitializeSoundConvert();
+  std::vector<std::vector<std::uint8_t>> files;
+  if (haveTool("oggenc") && haveTool("lame")) {
+    HALVORINE_NEED_FILE("oggenc", "thread.ogg",
+                        "sox -n -r 44100 -c 2 -b 16 th.wav synth 0.5 sine 440 vol 0.5 && "
+                        "oggenc -Q -c LOOPSTART=1000 -c LOOPLENGTH=5000 -o thread.ogg th.wav && "
+                        "lame --quiet -b 96 th.wav thread.mp3");
+    files = {readBytes("thread.ogg"), readBytes("thread.mp3")};
+  }
+  TrackedCriticalSection* lock = &HandleManageArray[HANDLETYPE_SOFTSOUND].CriticalSection;
+  LoadSoundSettings settings;
+  InitLoadSoundSettings(&settings);
+  settings.CreateSoundDataType = 2;
+  for (int round = 0; round < 12; ++round) {
+    const int player = MakeSoftSoundHandle(1, 2, 16, 44100, 0, 0, -1, 0);
+    ASSERT_NE(player, -1);
+    CriticalSection_Lock(lock, __FILE__, __LINE__);
+    SoftSoundHandleRecord* r = GetSoftSoundPlayer(player);
+    queue(r, ramp(4410));
+    r->Started = 1;
+    SoundBufferFront_Play(&r->Buffer, 1);
+    CriticalSection_Unlock(lock);
+    int stream = -1;
+    if (!files.empty()) {
+      const std::vector<std::uint8_t>& f = files[round % 2];
+      stream = LoadSoundMemByMemImageWithParams(&settings, 1, -1, f.data(), static_cast<std::uint32_t>(f.size()), 1,
+                                                -1, 0, 0);
+      ASSERT_NE(stream, -1);
+      PlaySoundMem(stream, DX_PLAYTYPE_LOOP, 1);
+    }
+    for (int i = 0; i < 6; ++i) {
+      plat::audio::AdvanceAudioForTest(441);
+      if (i == 2) SetSoftSoundPlayersPause(1);
+      if (i == 3) SetSoftSoundPlayersPause(0);
+      if (i == 4 && stream != -1) SetSoundMemCurrentPosition(500, stream);
+      Thread_Sleep(1);
+    }
+    if (stream != -1) DeleteSoundMem(stream);
+    DeleteSoftSound(player);
+  }
+  EXPECT_EQ(StopSoundThread(), 0);
+  TerminateSoundConvert();
 }
 
 }  // namespace

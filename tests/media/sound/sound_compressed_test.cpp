@@ -7,39 +7,13 @@
 #include "media/base/memory.h"
 #include "media/sound/sound_convert_methods.h"
 #include "tests/media/sound/sound_system_fixture.h"
+#include "tests/media/sound/converter_fixture.h"
 #include "tests/media/sound/reference_decode.h"
 
 namespace halvorine_test {
 namespace {
 
 using namespace ZaDod;
-
-struct Converter {
-  std::vector<std::uint8_t> bytes;
-  MemStream* stream = nullptr;
-  SoundConvert convert{};
-  int result = -1;
-  Converter(std::vector<std::uint8_t> file, int flags = 0, int width = 2, int build = 0) : bytes(std::move(file)) {
-    stream = MemStreamOpen(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-    StreamData data{*GetMemStreamFunctions(), stream};
-    result = SetupSoundConvert(&convert, &data, flags, width, build);
-  }
-  ~Converter() {
-    if (result == 0) CloseSoundConvert(&convert);
-    MemStreamClose(stream);
-  }
-  std::vector<std::uint8_t> read(int bytes) {
-    std::vector<std::uint8_t> out(static_cast<std::size_t>(bytes));
-    out.resize(static_cast<std::size_t>(std::max(0, RunSoundConvert(&convert, out.data(), bytes))));
-    return out;
-  }
-  std::vector<std::int16_t> all() {
-    std::vector<std::uint8_t> b = read(GetSoundConvertDestSize(&convert) + 65536);
-    std::vector<std::int16_t> s(b.size() / 2);
-    std::memcpy(s.data(), b.data(), s.size() * 2);
-    return s;
-  }
-};
 
 class CompressedTest : public SoundSystemTest {
  protected:
