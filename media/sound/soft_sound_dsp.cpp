@@ -23,11 +23,11 @@ bool sameShape(const SoftSoundHandleRecord* a, const SoftSoundHandleRecord* b) {
 // The tap weight at phase x (1/128 sample from the output point), over 2^14.
 // Indices are masked to the table: for taps past the centre x is negative, and the
 // sine's symmetry gives the right value.
-float tapWeight(int x) {
+float tapWeight(std::int64_t x) {
   const std::int16_t* table = SoundSys.SinTable;
-  const int sinc = x == 0 ? 16384 : table[(x * 256) & 0xFFFF] * 16384 / (x * 402);
-  const int u = x * 65536 / 32896;
-  const int w = table[(u + 16384) & 0xFFFF] / 2 + 8192;
+  const std::int64_t sinc = x == 0 ? 16384 : table[(x * 256) & 0xFFFF] * 16384 / (x * 402);
+  const std::int64_t u = x * 65536 / 32896;
+  const std::int64_t w = table[(u + 16384) & 0xFFFF] / 2 + 8192;
   return static_cast<float>(w * sinc / 16384) / 16384.0f;
 }
 
@@ -36,11 +36,11 @@ void resampleFloat(const float* src, std::int64_t n, float* dst, std::int64_t m)
   // The phase takes 128 values and the step in whole samples at most two, so every
   // weight comes from one table made before the loop.
   const std::int64_t stepMin = n / m;
-  const int xLow = static_cast<int>((stepMin - 64) * 128);
-  const int xHigh = static_cast<int>((stepMin + 1 + 65) * 128 + 128);
+  const std::int64_t xLow = (stepMin - 64) * 128;
+  const std::int64_t xHigh = (stepMin + 1 + 65) * 128 + 128;
   std::vector<float> weights(static_cast<std::size_t>(xHigh - xLow));
-  for (int x = xLow; x < xHigh; ++x) weights[static_cast<std::size_t>(x - xLow)] = tapWeight(x);
-  const float* wt = weights.data() - xLow;
+  for (std::int64_t x = xLow; x < xHigh; ++x) weights[static_cast<std::size_t>(x - xLow)] = tapWeight(x);
+  const float* wt = weights.data();
   std::int64_t i = 0, r = 0;
   for (std::int64_t j = 0; j < m; ++j) {
     const std::int64_t lo = std::clamp<std::int64_t>((r != 0 ? i + 1 : i) - 64, 0, n - 1);
@@ -49,7 +49,8 @@ void resampleFloat(const float* src, std::int64_t n, float* dst, std::int64_t m)
     const std::int64_t whole = r / m;
     i += whole;
     r -= whole * m;
-    int x = static_cast<int>((i - lo) * 128 + r * 128 / m);
+    // Index of the first tap's weight: its phase less the table's lowest phase.
+    std::int64_t x = (i - lo) * 128 + r * 128 / m - xLow;
     float acc[Channels] = {};
     for (std::int64_t k = lo; k <= hi; ++k, x -= 128) {
       const float w = wt[x];
