@@ -88,9 +88,10 @@ bool openStream(PlatformState* s, const pa::WAVEFORMATEX* out, pc::HACMSTREAM* s
   return s->Acm.StreamOpen(stream, nullptr, s->SrcFormat, out, nullptr, 0, 0, pc::ACM_STREAMOPENF_NONREALTIME) == 0;
 }
 
-// Suggests the output, keeps the data and opens both streams; false refuses.
-bool finishOpen(SoundConvert* c, PlatformState* s, const std::uint8_t* data, std::uint32_t size,
-                std::uint32_t bufferBytes) {
+// Suggests the output, keeps the data and opens both streams; the output piece (and
+// the work buffer) is `num / den` seconds of output. False refuses.
+bool finishOpen(SoundConvert* c, PlatformState* s, const std::uint8_t* data, std::uint32_t size, std::uint32_t num,
+                std::uint32_t den) {
   pa::WAVEFORMATEX out{};
   out.wFormatTag = pa::WAVE_FORMAT_PCM;
   if (s->Acm.FormatSuggest(nullptr, s->SrcFormat, &out, sizeof(out), pc::ACM_FORMATSUGGESTF_WFORMATTAG) != 0) {
@@ -102,7 +103,8 @@ bool finishOpen(SoundConvert* c, PlatformState* s, const std::uint8_t* data, std
   s->DataSize = size;
   if (!openStream(s, &out, &s->Main) || !openStream(s, &out, &s->LoopAhead)) return false;
   c->OutFormat = out;
-  c->DestDataSize = std::max<std::uint32_t>(bufferBytes, out.nBlockAlign);
+  c->DestDataSize = std::max<std::uint32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(out.nAvgBytesPerSec) * num / den),
+                                            out.nBlockAlign);
   s->Work = static_cast<std::uint8_t*>(MemAlloc(c->DestDataSize, __FILE__, __LINE__));
   return s->Work != nullptr;
 }
@@ -139,11 +141,7 @@ int openAcmWave(SoundConvert* c, PlatformState* s, const std::uint8_t* f, std::u
   const std::uint64_t start = p + 8;
   const std::uint32_t held = static_cast<std::uint32_t>(std::min<std::uint64_t>(chunk, size - start));
   s->TotalSample = -1;
-  if (!finishOpen(c, s, f + start, held, 0)) return -1;
-  c->DestDataSize = c->OutFormat.nAvgBytesPerSec;
-  MemFree(s->Work);
-  s->Work = static_cast<std::uint8_t*>(MemAlloc(c->DestDataSize, __FILE__, __LINE__));
-  if (s->Work == nullptr) return -1;
+  if (!finishOpen(c, s, f + start, held, 1, 1)) return -1;
   c->DataOffset = static_cast<std::int32_t>(start);
   c->DataSize = static_cast<std::int32_t>(held);
   return 0;
@@ -215,11 +213,7 @@ int openAcmMp3(SoundConvert* c, PlatformState* s, const std::uint8_t* f, std::ui
   mp3->nCodecDelay = 700;
   s->TotalSample = static_cast<std::int32_t>(total);
   const std::uint32_t bytes = static_cast<std::uint32_t>(frameEnd - static_cast<std::uint64_t>(first));
-  if (!finishOpen(c, s, f + first, bytes, 0)) return -1;
-  c->DestDataSize = c->OutFormat.nAvgBytesPerSec * 4 / 3;
-  MemFree(s->Work);
-  s->Work = static_cast<std::uint8_t*>(MemAlloc(c->DestDataSize, __FILE__, __LINE__));
-  if (s->Work == nullptr) return -1;
+  if (!finishOpen(c, s, f + first, bytes, 4, 3)) return -1;
   c->DataOffset = static_cast<std::int32_t>(first);
   c->DataSize = static_cast<std::int32_t>(bytes);
   return 0;

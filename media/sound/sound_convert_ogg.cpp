@@ -3,6 +3,7 @@
 #include <opusfile.h>
 #include <vorbis/vorbisfile.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -88,6 +89,17 @@ void setPcmFormat(SoundConvert* c, int channels, std::uint32_t rate, int width) 
   c->DestDataSize = 4096;
 }
 
+// After a library's PCM seek (result 0 on success): the output position is the
+// sample's and the buffer is empty.
+int movedTo(SoundConvert* c, std::int32_t sample, int seekResult) {
+  if (seekResult != 0) return -1;
+  const std::int64_t at = static_cast<std::int64_t>(sample) * c->OutFormat.nBlockAlign;
+  c->DestDataCompSizeAll = static_cast<std::int32_t>(std::min<std::int64_t>(at, 0x7FFFFFFF));
+  c->DestDataValidSize = 0;
+  c->DestDataCompSize = 0;
+  return 0;
+}
+
 }  // namespace
 
 int SetupSoundConvert_OGG(SoundConvert* c) {
@@ -148,11 +160,7 @@ int RefillSoundConvert_OGG(SoundConvert* c) {
 
 int SeekSoundConvert_OGG(SoundConvert* c, std::int32_t sample) {
   auto* v = static_cast<VorbisState*>(c->MethodData);
-  if (ov_pcm_seek(&v->File, sample) != 0) return -1;
-  c->DestDataCompSizeAll = sample * c->OutFormat.nBlockAlign;
-  c->DestDataValidSize = 0;
-  c->DestDataCompSize = 0;
-  return 0;
+  return movedTo(c, sample, ov_pcm_seek(&v->File, sample));
 }
 
 int GetLoopPointsSoundConvert_OGG(SoundConvert* c, std::int32_t* start, std::int32_t* end) {
@@ -215,11 +223,7 @@ int RefillSoundConvert_OPUS(SoundConvert* c) {
 
 int SeekSoundConvert_OPUS(SoundConvert* c, std::int32_t sample) {
   auto* o = static_cast<OpusState*>(c->MethodData);
-  if (op_pcm_seek(o->File, sample) != 0) return -1;
-  c->DestDataCompSizeAll = sample * c->OutFormat.nBlockAlign;
-  c->DestDataValidSize = 0;
-  c->DestDataCompSize = 0;
-  return 0;
+  return movedTo(c, sample, op_pcm_seek(o->File, sample));
 }
 
 void CloseSoundConvert_OPUS(SoundConvert* c) {
