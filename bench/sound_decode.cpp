@@ -29,12 +29,13 @@ using namespace ZaDod;
 
 constexpr double kSeconds = 10.0;  // length of every test file
 
-// The test files, made once with the encoders the tests use.
+// The test files, made once with the encoders the tests use; removed at exit.
 const std::string& folder() {
+  static char made[] = "/tmp/halvorine-bench-decode-XXXXXX";
   static const std::string dir = [] {
-    char pattern[] = "/tmp/halvorine-bench-decode-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    const std::string d = made != nullptr ? made : "/tmp";
+    if (mkdtemp(made) == nullptr) return std::string("/tmp");
+    std::atexit([] { std::system((std::string("rm -rf '") + made + "'").c_str()); });
+    const std::string d = made;
     const std::string cmd =
         "cd '" + d + "' && sox -n -r 44100 -c 2 -b 16 src.wav synth 10 sine 440 sine 660 vol 0.6 && "
         "oggenc -Q -o a.ogg src.wav; opusenc --quiet src.wav a.opus; lame --quiet -b 128 src.wav a.mp3; "

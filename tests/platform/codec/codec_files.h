@@ -14,11 +14,14 @@
 
 namespace halvorine_test {
 
+// The folder is removed when the test program ends (its name is kept in a plain array,
+// which outlives every destructor).
 inline const std::string& codecFolder() {
+  static char made[] = "/tmp/halvorine-codec-XXXXXX";
   static const std::string dir = [] {
-    char pattern[] = "/tmp/halvorine-codec-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    return std::string(made != nullptr ? made : "/tmp");
+    if (mkdtemp(made) == nullptr) return std::string("/tmp");
+    std::atexit([] { std::system((std::string("rm -rf '") + made + "'").c_str()); });
+    return std::string(made);
   }();
   return dir;
 }
