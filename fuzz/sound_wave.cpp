@@ -5,8 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "media/base/memory.h"
-#include "media/sound/sound_handle.h"
+#include "fuzz/sound_fuzz.h"
 
 using namespace ZaDod;
 
@@ -31,13 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       read += got;
       if (k % 8 == 7) SetSoundConvertPosition(&convert, static_cast<std::int32_t>(read / 3 % 977));
     }
-    pa::WAVEFORMATEX format;
-    void* whole = nullptr;
-    std::uint32_t wholeSize = 0;
-    if (SoundConvertToMemory(&convert, &format, &whole, &wholeSize) == 0) {
-      if (wholeSize > static_cast<std::uint32_t>(total)) std::abort();
-      MemFree(whole);
-    }
+    sound_fuzz::readWhole(&convert, total);
     CloseSoundConvert(&convert);
   }
   MemStreamClose(stream);

@@ -11,7 +11,7 @@ packages=(
   zlib1g-dev libpng-dev libjpeg62-turbo-dev libtiff-dev
   libogg-dev libvorbis-dev libopus-dev libopusfile-dev libtheora-dev libmpg123-dev
   fonts-dejavu-core fonts-ipafont-gothic xvfb
-  lua5.4 sox
+  lua5.4 sox vorbis-tools opus-tools lame
   imagemagick libmagickcore-6.q16-dev
 )
 

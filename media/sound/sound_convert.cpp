@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "media/base/memory.h"
-#include "media/sound/sound_handle.h"
+#include "media/sound/sound_convert_methods.h"
 
 namespace ZaDod {
 
@@ -14,13 +14,21 @@ int gConvertInitialized = 0;
 
 void rewind(SoundConvert* c) { c->Stream.ReadShred.Seek(c->Stream.DataPoint, 0, 0); }
 
-// TEMPORARY SEAM (replaced by the compressed-formats module): the Ogg Vorbis, Opus and
-// platform (ACM, MP3) methods refuse every stream, so the next one is tried.
-int refuseCompressed(SoundConvert*) { return -1; }
-
 int refill(SoundConvert* c) {
-  if (c->Method == SOUND_METHODTYPE_NORMAL) return RefillSoundConvert_WAVE(c);
-  return -1;
+  switch (c->Method) {
+    case SOUND_METHODTYPE_NORMAL: return RefillSoundConvert_WAVE(c);
+    case SOUND_METHODTYPE_OGG: return RefillSoundConvert_OGG(c);
+    case SOUND_METHODTYPE_OPUS: return RefillSoundConvert_OPUS(c);
+    case SOUND_METHODTYPE_ACM:
+    case SOUND_METHODTYPE_MEMORY: return FillSoundConvertPlatform(c);
+    default: return -1;
+  }
+}
+
+int setupCompressed(SoundConvert* c, int flag, int disableFlags) {
+  if (flag == SOUNDCONVERT_NO_OGG) return SetupSoundConvert_OGG(c);
+  if (flag == SOUNDCONVERT_NO_OPUS) return SetupSoundConvert_OPUS(c);
+  return SetupSoundConvertPlatform(c, disableFlags);
 }
 }  // namespace
 
@@ -36,10 +44,12 @@ int SetupSoundConvert(SoundConvert* c, const StreamData* stream, int disableFlag
     accepted = SetupSoundConvert_WAVE(c) == 0;
     if (!accepted) rewind(c);
   }
-  const int compressed[] = {SOUNDCONVERT_NO_OGG, SOUNDCONVERT_NO_OPUS, SOUNDCONVERT_NO_ACM};
+  // The platform step has its own flags (compressed WAVE, MP3, DirectShow) and is
+  // always tried; it refuses by itself when everything in it is switched off.
+  const int compressed[] = {SOUNDCONVERT_NO_OGG, SOUNDCONVERT_NO_OPUS, 0};
   for (int flag : compressed) {
     if (accepted || (disableFlags & flag) != 0) continue;
-    accepted = refuseCompressed(c) == 0;
+    accepted = setupCompressed(c, flag, disableFlags) == 0;
     if (!accepted) rewind(c);
   }
   if (!accepted) return -1;
@@ -61,7 +71,12 @@ int CloseSoundConvert(SoundConvert* c) {
   if (!c->InitializeFlag) return -1;
   MemFree(c->DestData);
   c->DestData = nullptr;
-  if (c->Method == SOUND_METHODTYPE_NORMAL) CloseSoundConvert_WAVE(c);
+  switch (c->Method) {
+    case SOUND_METHODTYPE_NORMAL: CloseSoundConvert_WAVE(c); break;
+    case SOUND_METHODTYPE_OGG: CloseSoundConvert_OGG(c); break;
+    case SOUND_METHODTYPE_OPUS: CloseSoundConvert_OPUS(c); break;
+    default: TerminateSoundConvertPlatform(c); break;
+  }
   c->InitializeFlag = 0;
   return 0;
 }
@@ -72,15 +87,20 @@ int GetSoundConvertFormat(SoundConvert* c, pa::WAVEFORMATEX* format) {
 }
 
 std::int32_t GetSoundConvertDestSize(SoundConvert* c) {
-  if (c->Method == SOUND_METHODTYPE_NORMAL) return DestSizeSoundConvert_WAVE(c);
-  return -1;
+  switch (c->Method) {
+    case SOUND_METHODTYPE_NORMAL: return DestSizeSoundConvert_WAVE(c);
+    case SOUND_METHODTYPE_OGG:
+    case SOUND_METHODTYPE_OPUS: return c->DataSize;
+    default: return GetSoundConvertPlatformDestSize(c);
+  }
 }
 
 int GetSoundConvertLoopPoints(SoundConvert* c, std::int32_t* start, std::int32_t* end) {
   *start = -1;
   *end = -1;
-  (void)c;  // only the Ogg Vorbis method carries loop points
-  return -1;
+  // Only the Ogg Vorbis method carries loop points.
+  if (c->Method != SOUND_METHODTYPE_OGG) return -1;
+  return GetLoopPointsSoundConvert_OGG(c, start, end);
 }
 
 int RunSoundConvert(SoundConvert* c, void* destination, int bytes) {
@@ -109,14 +129,21 @@ int SetSoundConvertPosition(SoundConvert* c, std::int32_t sample) {
   if (!c->InitializeFlag) return -1;
   const std::int64_t target = static_cast<std::int64_t>(sample) * c->OutFormat.nBlockAlign;
   if (std::llabs(target - c->DestDataCompSizeAll) < 16) return 0;
-  if (c->Method != SOUND_METHODTYPE_NORMAL) return -1;
-  if (SeekSoundConvert_WAVE(c, static_cast<std::int32_t>(target)) < 0) return -1;
-  c->EndFlag = 0;
+  int r;
+  switch (c->Method) {
+    case SOUND_METHODTYPE_NORMAL: r = SeekSoundConvert_WAVE(c, static_cast<std::int32_t>(target)); break;
+    case SOUND_METHODTYPE_OGG: r = SeekSoundConvert_OGG(c, sample); break;
+    case SOUND_METHODTYPE_OPUS: r = SeekSoundConvert_OPUS(c, sample); break;
+    default: r = SeekSoundConvertPlatform(c, sample); break;
+  }
+  if (r < 0) return -1;
+  c->EndFlag = r == 1;  // the platform method moved past the end of its data
   return 0;
 }
 
 int SetSoundConvertLoopAheadPosition(SoundConvert* c, std::int32_t sample) {
-  c->LoopAheadPos = sample * c->OutFormat.nBlockAlign;
+  const std::int64_t bytes = static_cast<std::int64_t>(sample) * c->OutFormat.nBlockAlign;
+  c->LoopAheadPos = static_cast<std::int32_t>(std::clamp<std::int64_t>(bytes, 0, 0x7FFFFFFF));
   return 0;
 }
 
@@ -142,15 +169,17 @@ int SoundConvertToMemory(SoundConvert* c, pa::WAVEFORMATEX* format, void** data,
   return 0;
 }
 
-// TEMPORARY SEAM (replaced by the compressed-formats module): loading the ACM functions.
+// Loads the codec library once; without it the platform methods refuse every file and
+// start-up goes on (its result is not checked).
 int InitializeSoundConvert() {
   if (gConvertInitialized) return -1;
   gConvertInitialized = 1;
-  return 0;
+  return LoadSoundConvertCodecs();
 }
 
 int TerminateSoundConvert() {
   if (!gConvertInitialized) return -1;
+  UnloadSoundConvertCodecs();
   gConvertInitialized = 0;
   return 0;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "media/base/handle.h"
+#include "media/base/ring_buffer.h"
 #include "media/file/file_access.h"
 #include "media/sound/buffer.h"
 
@@ -46,6 +47,9 @@ struct SoundConvert {
   std::int32_t LoopAheadPos;
   int BytesPerSample;
   int OggVorbisBuild;
+  // The Ogg Vorbis, Opus and platform methods' own state (sound_convert_ogg.cpp,
+  // sound_convert_acm.cpp); null for the WAVE method.
+  void* MethodData;
 };
 
 // Disable flags of SetupSoundConvert.
@@ -175,7 +179,20 @@ struct SoftSoundHandleRecord {
   std::int32_t SampleNum;
   void* Wave;
   HandleListNode PlayerList;
+  // Players: queued wave bytes and the one-second looping buffer they are copied into.
+  std::int32_t QueuedSamples;
+  RingBuffer Queue;
+  int PauseFlag;
+  int WasPlaying;
   SoundBuffer Buffer;
+  std::uint32_t BufferBytes;
+  std::uint32_t WritePosition;
+  std::int32_t EndOffset;    // -1 while data lasts
+  std::uint32_t EndCursor;   // play cursor noted at the end of data
+  int Ended;
+  std::uint32_t Lead;        // bytes written ahead of the play cursor
+  std::uint32_t LeadLimit;
+  int Started;
 };
 
 struct MusicHandleRecord {
@@ -231,11 +248,33 @@ void UnlockSoundHandles();
 int StartSoundThread();
 int StopSoundThread();
 
-// ---- Soft sounds: temporary seams (sound_soft_seam.cpp, media/system/sound_seam.cpp) ----
-int ProcessSoftSoundPlayers();
-int LoadSoftSoundBase(const LoadSoundSettings* settings, const char16_t* path, const void* image,
+// ---- Soft sounds (soft_sound.cpp, soft_sound_player.cpp, soft_sound_dsp.cpp) --------
+int AddSoftSoundData(int handle, int isPlayer, int channels, int bits, int rate, int isFloat, int samples);
+int MakeSoftSoundHandle(int isPlayer, int channels, int bits, int rate, int samples, int isFloat,
+                        int formatSourceHandle, int asyncFlag);
+int MakeSoftSoundBase(int handle, int isPlayer, int channels, int bits, int rate, int samples, int isFloat,
+                      int formatSourceHandle);
+int MakeSoftSound(int channels, int bits, int rate, int samples, int isFloat);
+int LoadSoftSound(const LoadSoundSettings* settings, const char16_t* fileName, const void* image,
+                  std::uint32_t size, int asyncFlag);
+int LoadSoftSoundBase(const LoadSoundSettings* settings, int handle, const char16_t* fileName, const void* image,
                       std::uint32_t size);
-int ApplySoundPitchAndStretch(const LoadSoundSettings* settings, int softSound, int handle);
+int GetSoftSoundFormat(int handle, int* channels, int* bits, int* rate, int* isFloat);
+int GetSoftSoundSampleCount(int handle);
+// The live record of a data soft sound (players: GetSoftSoundPlayer); null otherwise.
+SoftSoundHandleRecord* GetSoftSoundData(int handle);
+SoftSoundHandleRecord* GetSoftSoundPlayer(int handle);
+int ConvertSoftSoundFloatToPcm(int src, int dst);
+int ConvertSoftSoundPcmToFloat(int src, int dst);
+int CopySoftSoundData(int src, int dst);
+int ResampleSoftSound(int src, int dst);
+int TimeStretchSoftSound(int src, int dst);
+int ApplySoundPitchAndStretch(int soundHandle, const LoadSoundSettings* settings, int softHandle, int bufferNum,
+                              int asyncFlag);
+int ProcessSoftSoundPlayers();
+// The player list, walked under the soft-sound lock (sound_handles.cpp).
+void AddSoftSoundPlayerToList(SoftSoundHandleRecord* player);
+void ForEachSoftSoundPlayer(void (*f)(SoftSoundHandleRecord* player));
 
 // ---- Loading (sound_load.cpp, sound_load_tag.cpp) ---------------------------------
 void InitLoadSoundSettings(LoadSoundSettings* settings);

@@ -95,8 +95,12 @@ int terminateSoftSoundRecord(HandleEntryHeader* header) {
   MemFree(r->Wave);
   r->Wave = nullptr;
   if (r->IsPlayer) {
+    CriticalSection_Lock(&softLock(), __FILE__, __LINE__);
+    if (r->PlayerList.Next != nullptr) SubHandleList(&r->PlayerList);
+    r->PlayerList.Next = nullptr;
+    CriticalSection_Unlock(&softLock());
     SoundBufferFront_Terminate(&r->Buffer);
-    SubHandleList(&r->PlayerList);
+    RingBufferTerminate(&r->Queue);
   }
   return 0;
 }
@@ -270,11 +274,31 @@ int SetSoundMemPauseAll(int pause) {
   return 0;
 }
 
-// Soft-sound players are not built yet: there is none to pause.
-int SetSoftSoundPlayersPause(int) {
+void AddSoftSoundPlayerToList(SoftSoundHandleRecord* r) {
+  ListLock l(&softLock());
+  AddHandleList(&SoundSys.PlayerFirst, &r->PlayerList, r->Header.Handle, r);
+}
+
+void ForEachSoftSoundPlayer(void (*f)(SoftSoundHandleRecord* player)) {
+  ListLock l(&softLock());
+  forEachNode(&SoundSys.PlayerFirst, [f](HandleListNode* n) {
+    f(static_cast<SoftSoundHandleRecord*>(n->Data));
+    return true;
+  });
+}
+
+int SetSoftSoundPlayersPause(int pause) {
   if (!SoundSys.InitializeFlag.load()) return -1;
-  CriticalSection_Lock(&softLock(), __FILE__, __LINE__);
-  CriticalSection_Unlock(&softLock());
+  ForEachSoftSoundPlayer(pause ? +[](SoftSoundHandleRecord* r) {
+    if (r->PauseFlag) return;
+    const int playing = SoundBufferFront_IsPlaying(&r->Buffer);
+    r->WasPlaying = playing > 0;
+    if (playing > 0) SoundBufferFront_Stop(&r->Buffer, 0);
+    r->PauseFlag = 1;
+  } : +[](SoftSoundHandleRecord* r) {
+    if (r->PauseFlag && r->WasPlaying) SoundBufferFront_Play(&r->Buffer, 1);
+    r->PauseFlag = 0;
+  });
   return 0;
 }
 

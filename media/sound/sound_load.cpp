@@ -135,12 +135,12 @@ int LoadSoundMemFromFile(const LoadSoundSettings* settings, int handle, const ch
     }
   }
   if (s.EnablePitchRate || s.EnableTimeStretch) {
-    const int soft = LoadSoftSoundBase(&s, path, nullptr, 0);
+    const int soft = LoadSoftSound(&s, path, nullptr, 0, 0);
     if (soft < 0) {
       LogFormatUtf16(u"Sound File Load Error 2 : %s", path);
       return -1;
     }
-    const int result = ApplySoundPitchAndStretch(&s, soft, handle);
+    const int result = ApplySoundPitchAndStretch(handle, &s, soft, std::min(bufferNum, kMaxSoundBuffers), asyncFlag);
     DeleteSoftSound(soft);
     if (result < 0) {
       LogFormatUtf16(u"Sound File Setup Error %d : %s", -result, path);
@@ -198,12 +198,12 @@ int LoadSoundMemByMemImageBase(const LoadSoundSettings* settings, int handle, co
   if (bufferNum < 1) bufferNum = 1;
   LoadSoundSettings s = *settings;
   if (s.EnablePitchRate || s.EnableTimeStretch) {
-    const int soft = LoadSoftSoundBase(&s, nullptr, image, size);
+    const int soft = LoadSoftSound(&s, nullptr, image, size, 0);
     if (soft < 0) {
       LogAddTextUtf16(u"LoadSoundMemByMemImageBase Error 1");
       return -1;
     }
-    const int result = ApplySoundPitchAndStretch(&s, soft, handle);
+    const int result = ApplySoundPitchAndStretch(handle, &s, soft, bufferNum, asyncFlag);
     DeleteSoftSound(soft);
     if (result < 0) {
       LogFormatUtf16(u"LoadSoundMemByMemImageBase Error %d", -result);

@@ -3,6 +3,7 @@
 #include "platform/audio/dmusic.h"
 #include "platform/audio/dsound.h"
 #include "platform/audio/xaudio2.h"
+#include "platform/codec/acm.h"
 #include "platform/gpu/d3d11/exports.h"
 #include "platform/input/joystick.h"
 #include "platform/net/sockets.h"
@@ -139,6 +140,18 @@ const ModuleExport kX3DAudio17[] = {
     {nullptr, nullptr},
 };
 
+const ModuleExport kMsacm32[] = {
+    {"acmFormatSuggest", fn(&plat::codec::acmFormatSuggest)},
+    {"acmStreamOpen", fn(&plat::codec::acmStreamOpen)},
+    {"acmStreamClose", fn(&plat::codec::acmStreamClose)},
+    {"acmMetrics", fn(&plat::codec::acmMetrics)},
+    {"acmStreamPrepareHeader", fn(&plat::codec::acmStreamPrepareHeader)},
+    {"acmStreamConvert", fn(&plat::codec::acmStreamConvert)},
+    {"acmStreamUnprepareHeader", fn(&plat::codec::acmStreamUnprepareHeader)},
+    {"acmStreamSize", fn(&plat::codec::acmStreamSize)},
+    {nullptr, nullptr},
+};
+
 const ModuleExports kModules[] = {
     {"ws2_32", kWs2_32},
     {"imm32", kImm32},
@@ -156,6 +169,7 @@ const ModuleExports kModules[] = {
     {"dsound", kDsound},
     {"xaudio2_8", kXAudio28, false, "xaudio2"},
     {"x3daudio1_7", kX3DAudio17, false, "x3daudio"},
+    {"msacm32", kMsacm32, false, "acm"},
     {"d3d11", plat::gpu::kD3D11Exports},
     {"dxgi", plat::gpu::kDxgiExports},
 };

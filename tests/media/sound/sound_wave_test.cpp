@@ -1,5 +1,6 @@
 // The WAVE converter: formats it takes and refuses, float conversion, sizes that the
 // file overstates, and moves.
+#include "tests/media/sound/converter_fixture.h"
 #include "tests/media/sound/sound_system_fixture.h"
 
 #include "media/base/memory.h"
@@ -9,21 +10,7 @@ namespace {
 
 using namespace ZaDod;
 
-struct Opened {
-  std::vector<std::uint8_t> bytes;
-  MemStream* stream = nullptr;
-  SoundConvert convert{};
-  int result = -1;
-  explicit Opened(std::vector<std::uint8_t> file) : bytes(std::move(file)) {
-    stream = MemStreamOpen(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-    StreamData data{*GetMemStreamFunctions(), stream};
-    result = SetupSoundConvert(&convert, &data, 0, 2, 0);
-  }
-  ~Opened() {
-    if (result == 0) CloseSoundConvert(&convert);
-    MemStreamClose(stream);
-  }
-};
+using Opened = Converter;
 
 TEST(SoundWave, AcceptsAndRefusesFormats) {
   const std::int16_t pcm[4] = {1, -2, 3, -4};
