@@ -247,6 +247,7 @@ int GraphFilterBlendWithArgs(int blendFlag, int source, int blendGraph, int dest
 
     info.source = source;
     info.destination = destination;
+    info.passCount = 1;  // unless the set-up plans otherwise
     Graphics_Hardware_FilterPass_SelectSampling(&info, &param);
     int passSource = source, lastDest = destination, lastResult = 0;
     bool allRan = true;

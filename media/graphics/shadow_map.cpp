@@ -122,9 +122,11 @@ int TerminateShadowMapHandle(HandleEntryHeader* record) {
         ShadowMapUse.pending = -1;
         if (map->setupActive) {
             map->setupActive = 0;
-            restoreSavedState(map, false);
+            restoreSavedState(map, true);
         }
     }
+    if (GraphicsDrawSettings.targets[0].handle == handle && SetDrawTarget(-4) != 0)
+        GraphicsDrawSettings.targets[0] = RenderTargetSlot{-4, 0};
     if (ShadowMapUse.drawing == handle) ShadowMapUse.drawing = -1;
     Graphics_Hardware_ShadowMap_ReleaseTexture(map);
     return 0;
