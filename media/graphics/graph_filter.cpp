@@ -168,16 +168,6 @@ int runWorker(GraphFilterInfo* info, const GraphFilterParam& p) {
     }
 }
 
-// Clears a rectangle of a graph to transparent black.
-void clearGraphRect(int graph, int x, int y, int width, int height) {
-    BaseImage zero{};
-    if (CreateARGB8ColorBaseImage(width, height, &zero) != 0) return;
-    std::memset(zero.pixels, 0, static_cast<size_t>(zero.pitch) * height);
-    const ImageRect rect{0, 0, width, height};
-    BltBaseImageToGraph(&rect, x, y, graph, &zero, nullptr, 0, 0);
-    ReleaseBaseImage(&zero);
-}
-
 bool fitsInt(int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; }
 
 }  // namespace
@@ -261,8 +251,10 @@ int GraphFilterBlendWithArgs(int blendFlag, int source, int blendGraph, int dest
         }
         info.source = passSource;
         info.destination = receiving;
-        if (info.downScaleFlag && info.passIndex == 0 && source == destination)
-            clearGraphRect(destination, info.x1, info.y1, info.x2 - info.x1, info.y2 - info.y1);
+        // In place, only the result is to remain of the rectangle. The software worker
+        // clears after it has read its source.
+        if (info.downScaleFlag && info.passIndex == 0 && source == destination && ProgrammableShaderFlag == 1)
+            GraphFilter_ClearRect(destination, info.x1, info.y1, info.x2 - info.x1, info.y2 - info.y1);
         lastResult = runWorker(&info, param);
         lastDest = receiving;
         passSource = receiving;
@@ -317,6 +309,15 @@ int GraphFilterRectBlt(int source, int destination, int x1, int y1, int x2, int 
                                             destY, args);
     va_end(args);
     return result;
+}
+
+void GraphFilter_ClearRect(int graph, int x, int y, int width, int height) {
+    BaseImage zero{};
+    if (CreateARGB8ColorBaseImage(width, height, &zero) != 0) return;
+    std::memset(zero.pixels, 0, static_cast<size_t>(zero.pitch) * height);
+    const ImageRect rect{0, 0, width, height};
+    BltBaseImageToGraph(&rect, x, y, graph, &zero, nullptr, 0, 0);
+    ReleaseBaseImage(&zero);
 }
 
 int ResetGraphFilterShaderHandleTable() {

@@ -131,6 +131,8 @@ int GraphFilter_GetGraphImage(int graph, BaseImage* image, const ImageRect* rect
 int GraphFilter_PrepareSourceImage(GraphFilterInfo* info, int freshDestination, int width, int height,
                                    const ImageRect* rect);
 int GraphFilter_WriteResultImage(GraphFilterInfo* info);
+// Clears a rectangle of a graph to transparent black.
+void GraphFilter_ClearRect(int graph, int x, int y, int width, int height);
 // Releases whatever work images the record still holds.
 void GraphFilter_ReleaseWorkImages(GraphFilterInfo* info);
 

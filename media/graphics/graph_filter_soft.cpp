@@ -176,6 +176,8 @@ int GraphFilter_DownScale(GraphFilterInfo* info, int divisor) {
     // A rectangle smaller than one block has nothing to show.
     if (outW < 1 || outH < 1) return 0;
     if (GraphFilter_PrepareSourceImage(info, 1, outW, outH, nullptr) != 0) return -1;
+    if (info->passIndex == 0 && info->source == info->destination)
+        GraphFilter_ClearRect(info->destination, info->x1, info->y1, info->x2 - info->x1, info->y2 - info->y1);
     const BaseImage& s = info->sourceImage;
     const BaseImage& d = info->destImage;
     switch (divisor) {

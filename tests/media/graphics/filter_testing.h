@@ -2,11 +2,13 @@
 // filled from and read back into plain ARGB pixel lists, and random pictures.
 #pragma once
 #include <cstdint>
+#include <cstring>
 #include <random>
 #include <vector>
 
 #include "media/graphics/graph_filter.h"
 #include "media/graphics/graphics_state.h"
+#include "media/graphics/render_settings.h"
 #include "tests/media/graphics/graph_testing.h"
 
 namespace filtertest {
@@ -64,6 +66,7 @@ struct SoftFilter : graphtest::GraphFixture {
     void SetUp() override {
         GraphFixture::SetUp();
         ZaDod::GraphicsSys.colorBits = 32;
+        ZaDod::GraphCreateSettingsData.words.alphaChannel = 1;
         ASSERT_EQ(ZaDod::InitializeGraphics(), 0);
         ASSERT_EQ(ZaDod::GraphicsSys.hardware, 0);
     }

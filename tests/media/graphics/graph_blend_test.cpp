@@ -163,9 +163,10 @@ TEST_F(SoftFilter, EngineChecksAndClipping) {
 
     // Coordinates at the ends of the int range clip in 64 bits.
     EXPECT_EQ(GraphFilterRectBlt(src, dst, INT_MIN, INT_MIN, INT_MAX, INT_MAX, INT_MAX, INT_MAX, kGraphFilterInvert), 0);
-    EXPECT_EQ(GraphFilterRectBlt(src, dst, INT_MIN + 1, 0, 8, 8, INT_MIN, 0, kGraphFilterInvert), 0);
+    // Moving the blend position out of the int range refuses the request.
+    EXPECT_EQ(GraphFilterRectBlt(src, dst, INT_MIN + 1, 0, 8, 8, INT_MIN, 0, kGraphFilterInvert), -1);
     int none = 0;
-    EXPECT_EQ(GraphFilterBlendWithArgs(1, src, src, dst, 255, 0, -10, 0, 8, 8, INT_MAX - 3, 0, 0, 0, 0, &none, 0), -1);
+    EXPECT_EQ(GraphFilterBlendWithArgs(1, src, src, dst, 255, 0, -2, 0, 8, 8, INT_MAX - 1, 0, 0, 0, 0, &none, 0), -1);
     EXPECT_EQ(GraphFilterBlendWithArgs(1, src, src, dst, 255, 0, 0, INT_MIN, 8, 8, 0, 0, 0, 0, INT_MAX, &none, 0), 0);
 
     // Pass plans without a device.
@@ -255,7 +256,9 @@ TEST_F(DeviceFilter, WorkersCallTheirRoutines) {
         halvorine_test::setBackendResult("Graphics_D3D9_" + c.routine, -1);
         const size_t from = backendCalls().size();
         EXPECT_EQ(c.run(), 0) << c.routine;
-        EXPECT_EQ(argsOf("Graphics_D3D9_" + c.routine, from), c.args) << c.routine;
+        const std::string args = argsOf("Graphics_D3D9_" + c.routine, from);
+        ASSERT_NE(args, "<not called>") << c.routine;
+        EXPECT_EQ(args.substr(0, c.args.size()), c.args) << c.routine;  // pointers follow
     }
     // Brightness clip and two-colour pass pointers to their colours.
     const size_t from = backendCalls().size();
