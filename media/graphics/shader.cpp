@@ -22,8 +22,10 @@ int shaderJob(AsyncLoadJob* job) {
     const int size = static_cast<int>(GetASyncLoadParamInt(job->Data, &offset));
     const int option = static_cast<int>(GetASyncLoadParamInt(job->Data, &offset));
     const int result = Graphics_Hardware_Shader_Create(handle, vertexFlag, image, size, option, 1);
+    // A failed shader goes with the end of its step, so no reader sees it loaded.
+    if (result != 0)
+        if (HandleEntryHeader* header = GetHandleInfo(handle)) header->DeleteRequestFlag = 1;
     DecHandleASyncLoadCount(handle);
-    if (result != 0) SubHandle(handle);
     return 0;
 }
 
@@ -101,12 +103,16 @@ int LoadShaderFromMemBase(int vertexFlag, const void* image, int size, int optio
         SubHandle(handle);
         return -1;
     }
-    if (Graphics_Hardware_Shader_Create(handle, vertexFlag, image, size, option, inTask) != 0) {
+    const int result = Graphics_Hardware_Shader_Create(handle, vertexFlag, image, size, option, inTask);
+    if (inTask) {
+        // The handle counts this step: ending it is what deletes a failed shader.
+        if (result != 0)
+            if (HandleEntryHeader* header = GetHandleInfo(handle)) header->DeleteRequestFlag = 1;
+        DecHandleASyncLoadCount(handle);
+    } else if (result != 0) {
         SubHandle(handle);
-        return -1;
     }
-    if (inTask) DecHandleASyncLoadCount(handle);
-    return handle;
+    return result != 0 ? -1 : handle;
 }
 
 int LoadPixelShaderFromMem(const void* image, int size) {
