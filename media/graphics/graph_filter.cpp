@@ -279,24 +279,27 @@ int GraphFilterBlendBase(int blendFlag, int source, int blendGraph, int destinat
                                     blendX, blendY, blendPosFlag, destX, destY, a, count);
 }
 
-int GraphFilter(int graph, int type, ...) {
+namespace {
+// The whole source graph, written at (0, 0) of the destination.
+int filterWholeGraph(int source, int destination, int type, va_list args) {
     int width, height;
-    if (GetGraphSize(graph, &width, &height) != 0) return -1;
+    if (GetGraphSize(source, &width, &height) != 0) return -1;
+    return GraphFilterBlendBase(0, source, -1, destination, 0, type, 0, 0, width, height, 0, 0, 0, 0, 0, args);
+}
+}  // namespace
+
+int GraphFilter(int graph, int type, ...) {
     va_list args;
     va_start(args, type);
-    const int result =
-        GraphFilterBlendBase(0, graph, -1, graph, 0, type, 0, 0, width, height, 0, 0, 0, 0, 0, args);
+    const int result = filterWholeGraph(graph, graph, type, args);
     va_end(args);
     return result;
 }
 
 int GraphFilterBlt(int source, int destination, int type, ...) {
-    int width, height;
-    if (GetGraphSize(source, &width, &height) != 0) return -1;
     va_list args;
     va_start(args, type);
-    const int result =
-        GraphFilterBlendBase(0, source, -1, destination, 0, type, 0, 0, width, height, 0, 0, 0, 0, 0, args);
+    const int result = filterWholeGraph(source, destination, type, args);
     va_end(args);
     return result;
 }

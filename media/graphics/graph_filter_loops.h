@@ -19,7 +19,10 @@ inline int luminance(const uint8_t* p) { return 466 * p[0] + 2404 * p[1] + 1224 
 inline int clampByte(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
 
 // trunc(value · 255) clamped to a byte, for colours given as floats 0..1.
-inline uint8_t floatByte(float value) { return static_cast<uint8_t>(clampByte(static_cast<int>(value * 255.0f))); }
+inline uint8_t floatByte(float value) {
+    const float v = value * 255.0f;
+    return v <= 0.0f ? 0 : v >= 255.0f ? 255 : static_cast<uint8_t>(v);
+}
 
 // A pixel (B, G, R, A bytes) from four floats red, green, blue, alpha.
 inline uint32_t floatPixel(const float* rgba) {

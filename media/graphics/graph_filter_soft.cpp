@@ -244,7 +244,8 @@ int GraphFilter_TwoColor(GraphFilterInfo* info, float threshold, const float* be
         return 0;
     }
     const uint32_t low = floatPixel(below), high = floatPixel(above);
-    const int limit = static_cast<int>(threshold * 4096.0f);
+    // Luminance runs 0..255·4096: a threshold outside that range is all-above or all-below.
+    const int limit = static_cast<int>(std::clamp(threshold, -1.0f, 256.0f) * 4096.0f);
     return mapPixels(info, [=](const uint8_t* s, uint8_t* d) {
         const uint32_t p = luminance(s) < limit ? low : high;
         std::memcpy(d, &p, 4);

@@ -126,7 +126,9 @@ int GraphFilter_Hsb(GraphFilterInfo* info, int hueMode, float hue, float saturat
     }
     const int hueK = static_cast<int>(h * 256.0f);
     const int satK = static_cast<int>((sat > 0 ? sat * 5.0f : sat) * 256.0f);
-    const int briK = static_cast<int>(bri * 256.0f);
+    // Past full white or full black the channels would leave the byte range: brightness
+    // beyond ±1 saturates.
+    const int briK = static_cast<int>(std::clamp(bri, -1.0f, 1.0f) * 256.0f);
     const int fixedHue = hueK >= 1536 ? hueK - 1536 : hueK;
     auto run = [&](auto setHue) {
         return mapPixels(info, [=](const uint8_t* s, uint8_t* d) {
