@@ -1,5 +1,6 @@
 // The software filters' work images: graph pixels read into 32-bit ARGB base images
 // through the draw-target lock, and results written back through the graph transfer.
+#include <algorithm>
 #include <cstring>
 
 #include "media/graphics/graph.h"
@@ -18,17 +19,29 @@ int GraphFilter_GetGraphImage(int graph, BaseImage* image, const ImageRect* rect
     if (width < 1 || height < 1) return -1;
     if (CreateARGB8ColorBaseImage(width, height, image) != 0) return -1;
     // The lock hands out the graph's own pixels (or the device's copy of them) in the
-    // graph's layout; the transfer converts them to ARGB.
-    BaseImage locked{};
-    if (LockDrawTargetBuffer(&area, &locked, graph, 0, 1) != 0) {
-        ReleaseBaseImage(image);
-        return -1;
-    }
-    const int result = BltBaseImage(0, 0, &locked, image);
-    UnlockDrawTargetBuffer();
-    if (result != 0) {
-        ReleaseBaseImage(image);
-        return -1;
+    // graph's layout; the transfer converts them to ARGB. A graph held in several
+    // textures is read one piece at a time.
+    const bool pieces = GetGraphSoftImage(record) == nullptr && record->pieceCount > 1;
+    const int count = pieces ? record->pieceCount : 1;
+    for (int i = 0; i < count; ++i) {
+        ImageRect part = area;
+        if (pieces) {
+            const GraphDrawPiece& piece = record->pieces[i];
+            part = ImageRect{std::max(area.left, piece.x), std::max(area.top, piece.y),
+                             std::min(area.right, piece.x + piece.width), std::min(area.bottom, piece.y + piece.height)};
+            if (part.left >= part.right || part.top >= part.bottom) continue;
+        }
+        BaseImage locked{};
+        if (LockDrawTargetBuffer(&part, &locked, graph, 0, 1) != 0) {
+            ReleaseBaseImage(image);
+            return -1;
+        }
+        const int result = BltBaseImage(part.left - area.left, part.top - area.top, &locked, image);
+        UnlockDrawTargetBuffer();
+        if (result != 0) {
+            ReleaseBaseImage(image);
+            return -1;
+        }
     }
     return 0;
 }
