@@ -128,7 +128,8 @@ void BM_MagickGaussianBlur(benchmark::State& state) {
     Image* image = ConstituteImage(kWidth, kHeight, "BGRA", CharPixel, s.pixels.data(), exception);
     if (image == nullptr) return state.SkipWithError("ImageMagick could not take the picture");
     for (auto _ : state) {
-        Image* blurred = GaussianBlurImage(image, 2.0 * (n / 2 - 1), std::sqrt(kStrength / 100.0), exception);
+        // The separable form of its Gaussian blur, over the same reach as ours.
+        Image* blurred = BlurImage(image, 2.0 * (n / 2 - 1), std::sqrt(kStrength / 100.0), exception);
         benchmark::DoNotOptimize(blurred);
         if (blurred != nullptr) DestroyImage(blurred);
     }
