@@ -93,15 +93,6 @@ int ResetDrawSettings() {
     return 0;
 }
 
-// Temporary light seam: the default light's direction is stored; the light handles
-// themselves come with the shader and buffer module.
-int SetDefaultLightDirection(float x, float y, float z) {
-    const float length = std::sqrt(x * x + y * y + z * z);
-    if (length < 1e-7f) return -1;
-    GraphicsRender.defaultLightDirection = Vector3F{x / length, y / length, z / length};
-    return 0;
-}
-
 int GetDrawSettingState(DrawSettingState* state) {
     const DrawSettings& s = GraphicsDrawSettings;
     const RenderState& r = GraphicsRender;

@@ -3,6 +3,7 @@
 #include "media/graphics/hardware.h"
 #include "media/graphics/mask.h"
 #include "media/graphics/render_settings.h"
+#include "media/graphics/shadow_map.h"
 #include "media/system/window.h"
 
 namespace ZaDod {
@@ -26,7 +27,13 @@ int GetScreenState(int* width, int* height, int* colorBitDepth) {
 int GetGraphSize(int handle, int* width, int* height) {
     if (handle == -4 || handle == -2) return GetMainScreenSize(width, height);
     const GraphData* graph = GetGraphData(handle, 1);
-    if (graph == nullptr) return -1;
+    if (graph == nullptr) {
+        const ShadowMapData* map = GetShadowMapData(handle);
+        if (map == nullptr) return -1;
+        if (width) *width = map->width;
+        if (height) *height = map->height;
+        return 0;
+    }
     if (width) *width = graph->area.width;
     if (height) *height = graph->area.height;
     return 0;

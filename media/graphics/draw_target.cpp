@@ -6,6 +6,7 @@
 #include "media/graphics/mask.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
+#include "media/graphics/shadow_map.h"
 
 namespace ZaDod {
 namespace {
@@ -83,8 +84,14 @@ int SetDrawTarget(int handle) {
     DrawSettings& s = GraphicsDrawSettings;
     if (!GraphicsSys.started) return -1;
     const bool screen = handle == -4 || handle == -2 || handle == -3 || handle == -5;
+    // While a draw set-up makes a shadow map the target, only that map is taken.
+    const bool shadowDrawing = ShadowMapUse.drawing >= 0;
+    ShadowMapData* newMap = nullptr;
     MEMIMG* image = nullptr;
-    if (!screen) {
+    if (shadowDrawing) {
+        newMap = GetShadowMapData(handle);
+        if (newMap == nullptr) return -1;
+    } else if (!screen) {
         GraphData* graph = GetGraphData(handle, 0);
         if (graph == nullptr || graph->orig == nullptr || !graph->orig->request.drawable) return -1;
         image = GetGraphSoftImage(graph);
@@ -95,6 +102,8 @@ int SetDrawTarget(int handle) {
         if (GraphicsSys.hardware) Graphics_Hardware_SetupSubBackBuffer(1);
         FlipScreen();
     }
+
+    if (ShadowMapUse.pending >= 0) ShadowMap_DrawEndForTargetChange();
 
     // Masking is off during the change; the mask follows the new target's size.
     const int masking = GetUseMaskScreenFlag();
@@ -110,12 +119,18 @@ int SetDrawTarget(int handle) {
     Graphics_Hardware_RefreshDrawTargetAlphaFlag();
 
     if (GraphicsSys.hardware)
-        Graphics_Hardware_SetDrawTarget(handle, old.surfaceIndex, nullptr, nullptr, nullptr, nullptr);
+        Graphics_Hardware_SetDrawTarget(handle, old.surfaceIndex, GetGraphData(handle, 0), GetGraphData(old.handle, 1),
+                                        newMap, GetShadowMapData(old.handle));
     else
         SetMemImgDrawTarget(screen ? &GraphicsSys.mainScreen : image);
 
-    if (!GraphicsRender.keepSettingsOnTargetChange) {
-        if (oldWidth == width && oldHeight == height) {
+    if (shadowDrawing && GraphicsRender.keepSettingsOnTargetChange) {
+        // The whole map is drawn; the stored request waits for the next target.
+        const ImageRect kept = s.requestedDrawArea;
+        SetDrawArea(0, 0, width, height);
+        s.requestedDrawArea = kept;
+    } else if (!GraphicsRender.keepSettingsOnTargetChange) {
+        if (!shadowDrawing && oldWidth == width && oldHeight == height) {
             const ImageRect a = s.drawArea;
             SetDrawArea(a.left, a.top, a.right, a.bottom);
         } else {
@@ -126,8 +141,12 @@ int SetDrawTarget(int handle) {
         const ImageRect r = s.requestedDrawArea;
         SetDrawArea(r.left, r.top, r.right, r.bottom);
     }
-    CreateMaskScreen(IsMaskScreenCreated(), width, height);
+    if (!shadowDrawing) CreateMaskScreen(IsMaskScreenCreated(), width, height);
     if (masking) SetUseMaskScreenFlag(1);
+    if (shadowDrawing) {
+        ShadowMapUse.drawing = -1;
+        ShadowMapUse.pending = handle;
+    }
     Graphics_Hardware_SetFrontScreenTimer(handle);
     return 0;
 }

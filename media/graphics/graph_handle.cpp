@@ -10,6 +10,7 @@
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hardware.h"
 #include "media/graphics/render_settings.h"
+#include "media/graphics/shadow_map.h"
 
 namespace ZaDod {
 
@@ -241,6 +242,10 @@ int TerminateGraphHandle(HandleEntryHeader* record) {
             settings.targets[slot] = RenderTargetSlot{-1, 0};
         }
     }
+
+    // Shadow-map drawing that would return to this graph returns to the back screen.
+    if (ShadowMapData* map = GetShadowMapData(ShadowMapUse.pending); map != nullptr)
+        if (map->savedTargets[0].handle == handle) map->savedTargets[0] = RenderTargetSlot{-2, 0};
 
     TerminateMemImg(&graph->image);
     releaseOrig(graph->orig);

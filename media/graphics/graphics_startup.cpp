@@ -9,11 +9,13 @@
 #include "media/graphics/graphics.h"
 #include "media/graphics/graph.h"
 #include "media/graphics/font/font.h"
-#include "media/graphics/graphics_seams.h"
+#include "media/graphics/light.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hardware.h"
 #include "media/graphics/mask.h"
 #include "media/graphics/render_settings.h"
+#include "media/graphics/shader.h"
+#include "media/graphics/shadow_map.h"
 
 namespace ZaDod {
 namespace {

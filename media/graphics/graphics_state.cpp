@@ -2,7 +2,6 @@
 // packing that scripts' colour values go through.
 #include "media/graphics/graphics_state.h"
 
-#include "media/graphics/graphics_seams.h"
 
 namespace ZaDod {
 

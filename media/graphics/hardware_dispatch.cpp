@@ -10,6 +10,7 @@ namespace ZaDod {
 
 int GraphicsApiType = kGraphicsApiSoftware;
 GraphicsDeviceCaps GraphicsDeviceCapsData{};
+int ProgrammableShaderFlag = 0;
 
 namespace {
 int dialogBoxModeFlag = 0;

@@ -81,8 +81,8 @@
     X(int, SetTransformToProjection, (const Matrix4x4F* matrix), (matrix))                                      \
     X(int, SetTransformToWorld, (const Matrix4x4F* matrix), (matrix))                                           \
     X(int, BindDepthBufferForDrawTarget, (), ())                                                                \
-    X(int, Shader_Create, (ShaderHandleData * shader, const void* code, int size, int kind),                    \
-      (shader, code, size, kind))                                                                               \
+    X(int, Shader_Create, (int shader, int vertexFlag, const void* code, int size, int freeCode, int async),     \
+      (shader, vertexFlag, code, size, freeCode, async))                                                        \
     X(int, Shader_Terminate, (ShaderHandleData * shader), (shader))                                             \
     X(int, GetShaderModelVersion, (), ())                                                                       \
     X(int, ShadowMap_RefreshPSParam, (), ())                                                                    \
@@ -125,9 +125,9 @@
       (info, hueMode, hue, saturation, bright))                                                                 \
     X(int, Filter_Invert, (GraphFilterInfo * info), (info))                                                     \
     X(int, Filter_Level,                                                                                        \
-      (GraphFilterInfo * info, int inputMin, int inputMax, float gamma, int outputMin, int outputMax),          \
+      (GraphFilterInfo * info, float inputMin, float inputMax, float gamma, float outputMin, float outputMax),  \
       (info, inputMin, inputMax, gamma, outputMin, outputMax))                                                  \
-    X(int, Filter_TwoColor, (GraphFilterInfo * info, int threshold, const float* below, const float* above),    \
+    X(int, Filter_TwoColor, (GraphFilterInfo * info, float threshold, const float* below, const float* above),  \
       (info, threshold, below, above))                                                                          \
     X(int, Filter_GradientMap, (GraphFilterInfo * info, int gradientGraph, int reverse),                        \
       (info, gradientGraph, reverse))                                                                           \

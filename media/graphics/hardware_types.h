@@ -47,6 +47,10 @@ struct GraphicsDeviceCaps {
 };
 extern GraphicsDeviceCaps GraphicsDeviceCapsData;
 
+// 1 while a back end's built-in shaders are in use (its shader start-up sets it);
+// 0 in software mode. The filter workers take the device routines only when it is 1.
+extern int ProgrammableShaderFlag;
+
 // GraphicsApiType: 0 software (also while the API is being chosen), 1 Direct3D 9,
 // 2 Direct3D 11. Written only by the API choice at start-up.
 enum : int { kGraphicsApiSoftware = 0, kGraphicsApiD3D9 = 1, kGraphicsApiD3D11 = 2 };

@@ -5,6 +5,7 @@
 #include "media/base/handle.h"
 #include "media/graphics/graph.h"
 #include "media/graphics/hardware.h"
+#include "media/graphics/shadow_map.h"
 
 namespace ZaDod {
 
@@ -21,9 +22,16 @@ int GetDrawTargetSize(int handle, int* width, int* height) {
         h = GraphicsSys.height ? GraphicsSys.height : 480;
     } else {
         const GraphData* graph = GetGraphData(handle, 1);
-        if (graph == nullptr) return -1;
-        w = graph->area.width;
-        h = graph->area.height;
+        const ShadowMapData* map = graph == nullptr ? GetShadowMapData(handle) : nullptr;
+        if (graph != nullptr) {
+            w = graph->area.width;
+            h = graph->area.height;
+        } else if (map != nullptr) {
+            w = map->width;
+            h = map->height;
+        } else {
+            return -1;
+        }
     }
     if (width) *width = w;
     if (height) *height = h;

@@ -2,7 +2,6 @@
 #include "media/base/handle.h"
 #include "media/base/memory.h"
 #include "media/graphics/font/font.h"
-#include "media/graphics/graphics_seams.h"
 #include "tests/media/graphics/graphics_env.h"
 
 using namespace ZaDod;

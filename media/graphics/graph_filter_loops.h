@@ -1,0 +1,49 @@
+// Shared pieces of the software filter and blend loops: row access on work images,
+// the fixed-point luminance, clamping, and the worker frame (read the work images,
+// run one loop over every pixel, write the result).
+#pragma once
+#include <algorithm>
+#include <cstdint>
+
+#include "media/graphics/graph_filter.h"
+
+namespace ZaDod::filterloop {
+
+inline uint8_t* rowOf(const BaseImage& image, int y) {
+    return static_cast<uint8_t*>(image.pixels) + static_cast<ptrdiff_t>(y) * image.pitch;
+}
+
+// 466·B + 2404·G + 1224·R: the luminance in 12-bit fixed point (>> 12 gives 0..255).
+inline int luminance(const uint8_t* p) { return 466 * p[0] + 2404 * p[1] + 1224 * p[2]; }
+
+inline int clampByte(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
+
+// trunc(value · 255) clamped to a byte, for colours given as floats 0..1.
+inline uint8_t floatByte(float value) {
+    const float v = value * 255.0f;
+    return v <= 0.0f ? 0 : v >= 255.0f ? 255 : static_cast<uint8_t>(v);
+}
+
+// A pixel (B, G, R, A bytes) from four floats red, green, blue, alpha.
+inline uint32_t floatPixel(const float* rgba) {
+    return floatByte(rgba[2]) | floatByte(rgba[1]) << 8 | floatByte(rgba[0]) << 16 |
+           static_cast<uint32_t>(floatByte(rgba[3])) << 24;
+}
+
+// The worker frame of a filter whose every destination pixel depends only on the source
+// pixel at the same place: fresh destination, pixel(src, dst) for each pixel, write.
+template <typename PixelFn>
+int mapPixels(GraphFilterInfo* info, PixelFn pixel) {
+    if (GraphFilter_PrepareSourceImage(info, 1, -1, -1, nullptr) != 0) return -1;
+    const BaseImage& s = info->sourceImage;
+    const BaseImage& d = info->destImage;
+    const int width = info->workWidth, height = info->workHeight;
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* sp = rowOf(s, y);
+        uint8_t* dp = rowOf(d, y);
+        for (int x = 0; x < width; ++x, sp += 4, dp += 4) pixel(sp, dp);
+    }
+    return GraphFilter_WriteResultImage(info);
+}
+
+}  // namespace ZaDod::filterloop
