@@ -12,7 +12,8 @@
 #include "media/input/input.h"
 #include "media/input/input_devices.h"
 #include "media/input/key_input.h"
-#include "media/system/sound_seam.h"
+#include "media/movie/movie.h"
+#include "media/sound/sound_handle.h"
 #include "media/system/window.h"
 #include "media/system/window_state.h"
 

@@ -1,16 +1,11 @@
-// TEMPORARY SEAM (replaced by the soft-sound and movie modules): soft-sound players and
-// movies as start-up, the pump and activation see them.
+// TEMPORARY SEAM (replaced by the soft-sound module): soft-sound players as the pump
+// sees them.
 #include "media/system/sound_seam.h"
 
 #include "media/system/seam_record.h"
 
 namespace ZaDod {
 
-int SetupYUVToRGBTables() { RecordSeamCall("SetupYUVToRGBTables"); return 0; }
-int InitializeMovie() { RecordSeamCall("InitializeMovie"); return 0; }
-int TerminateMovie() { RecordSeamCall("TerminateMovie"); return 0; }
 int ProcessSoftSoundPlayers() { RecordSeamCall("ProcessSoftSoundPlayers"); return 0; }
-int SuspendPlayingMovies() { RecordSeamCall("SuspendPlayingMovies"); return 0; }
-int ResumeSuspendedMovies() { RecordSeamCall("ResumeSuspendedMovies"); return 0; }
 
 }  // namespace ZaDod
