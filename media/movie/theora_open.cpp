@@ -14,7 +14,7 @@ namespace {
 constexpr int kFirstCapacity = 1000;
 // The largest picture a movie may have: beyond it the frame buffers of a damaged
 // header would take more memory than any real movie needs.
-constexpr std::int64_t kMaxFramePixels = 4096 * 4096;
+constexpr std::int64_t kMaxFramePixels = 4096 * 2304;
 
 template <typename T>
 bool allocFirst(T** block, int* capacity, const char16_t* failure) {
