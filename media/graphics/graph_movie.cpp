@@ -48,8 +48,8 @@ int OpenGraphMovie(const SetupGraphParam* param, const char16_t* fileName, int g
     int width = 0, height = 0;
     const int movie = OpenMovie(settings, fileName, nullptr, 0, &width, &height, 0, 0);
     if (movie == -1) return -1;
-    MovieHandleRecord* record = GetMovieHandleRecord(movie);
-    const int halves = record->colorAlphaHalves;
+    const MovieHandleRecord* record = GetMovieHandleRecord(movie);
+    const int halves = record != nullptr ? record->colorAlphaHalves : 0;
     if (SetupGraphHandle(param, graphHandle, halves ? width / 2 : width, height, halves ? 1 : 0, 0, 0, 0, 0,
                          inTask) != 0) {
         LogFormatUtf16(u"Graph Handle Setup Error : %s", fileName);

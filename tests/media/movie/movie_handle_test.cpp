@@ -10,6 +10,7 @@
 #include "platform/win/clock.h"
 #include "tests/media/log_capture.h"
 #include "tests/media/movie/movie_fixture.h"
+#include "tests/media/sound/sound_system_fixture.h"
 
 namespace halvorine_test {
 namespace {
@@ -33,6 +34,17 @@ MovieHandleRecord* play(int handle, int playType) {
 }
 
 void advanceMs(long long ms) { plat::win::StepClockForTest(ms * 1000000LL); }
+
+// Gives a movie a sound track of its own: a 1-s WAVE sound, whatever the file's track did.
+void giveSound(MovieHandleRecord* movie, int outlasts) {
+  const std::vector<std::int16_t> samples = ramp(44100);
+  const std::vector<std::uint8_t> wave =
+      makeWave(1, 1, 44100, 16, samples.data(), static_cast<std::uint32_t>(samples.size() * 2));
+  DeleteSoundMem(movie->sound);
+  movie->sound = LoadSoundMemByMemImage(wave.data(), static_cast<std::uint32_t>(wave.size()));
+  ASSERT_NE(movie->sound, -1);
+  movie->soundOutlastsPicture = outlasts;
+}
 
 using MovieHandleTest = MovieTest;
 
@@ -84,6 +96,10 @@ TEST_F(MovieHandleTest, PlayTimeBecomesFramesLoopingHoldingAndAtTheSetSpeed) {
   MovieHandleRecord* fastMovie = GetMovieHandleRecord(fast);
   fastMovie->playSpeed = 2.0;
   play(fast, DX_PLAYTYPE_LOOP);
+  giveSound(loopMovie, 0);
+  giveSound(fastMovie, 1);
+  giveSound(onceMovie, 0);
+  ASSERT_EQ(PlaySoundMem(onceMovie->sound, DX_PLAYTYPE_BACK, 1), 0);
 
   advanceMs(400);  // 10 frames at 25 fps
   for (int h : {looping, once, fast}) EXPECT_EQ(UpdateMovie(h, 0), 0);
@@ -93,12 +109,18 @@ TEST_F(MovieHandleTest, PlayTimeBecomesFramesLoopingHoldingAndAtTheSetSpeed) {
   EXPECT_EQ(TheoraMovie_GetCurrentFrame(fastMovie->decoder), 20);
   EXPECT_EQ(loopMovie->frameUpdated, 1);
 
-  advanceMs(1800);  // 2.2 s: frame 55 of 50
-  for (int h : {looping, once}) EXPECT_EQ(UpdateMovie(h, 0), 0);
+  advanceMs(1800);  // 2.2 s: frame 55 of 50, 110 at double speed
+  for (int h : {looping, once, fast}) EXPECT_EQ(UpdateMovie(h, 0), 0);
   EXPECT_EQ(TheoraMovie_GetCurrentFrame(loopMovie->decoder), 5);
+  EXPECT_EQ(TheoraMovie_GetCurrentFrame(fastMovie->decoder), 10);
   EXPECT_EQ(TheoraMovie_GetCurrentFrame(onceMovie->decoder), 49);
+  // The wrap restarts the sound unless it outlasts the picture.
+  EXPECT_EQ(CheckSoundMemPlaying(loopMovie->sound), 1);
+  EXPECT_EQ(CheckSoundMemPlaying(fastMovie->sound), 0);
+  // A movie played once holds its last frame while its sound plays, and ends after.
+  EXPECT_EQ(UpdateMovie(once, 0), 0);
   EXPECT_EQ(onceMovie->paused, 0);
-  // The next update on the last frame finds the sound stopped: the movie ends.
+  EXPECT_EQ(onceMovie->playRequested, 1);
   StopSoundMem(onceMovie->sound);
   EXPECT_EQ(UpdateMovie(once, 0), 0);
   EXPECT_EQ(onceMovie->playRequested, 0);
