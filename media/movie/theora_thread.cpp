@@ -1,6 +1,7 @@
 // The decode thread of a Theora movie: one step at a time it keeps the frame stock
 // filled from the current data frame on, re-positions the stream for seeks and wraps,
 // and answers pause and quit requests. Also the main thread's moves of the current frame.
+#include <algorithm>
 #include <cstring>
 
 #include "media/base/clock.h"
@@ -153,10 +154,17 @@ int TheoraMovie_DecodeStep(TheoraDecoder* d) {
       if (e.valid && aheadOf(d, e.frame) >= d->stockCount) e.valid = e.failed = 0;
     }
   }
+  // The frame to make next: the first one of the window that the stock lacks.
+  std::int32_t want = -1;
+  const std::int64_t window = std::min<std::int64_t>(d->stockCount, d->dataFrames);
+  for (std::int64_t k = 0; k < window && want < 0; ++k) {
+    const auto frame = static_cast<std::int32_t>((std::int64_t{d->currentData} + k) % d->dataFrames);
+    if (!inStock(d, frame)) want = frame;
+  }
   TheoraFrameStock* slot = nullptr;
   for (int i = 0; i < d->stockCount && slot == nullptr; ++i)
     if (!d->stock[i].valid) slot = &d->stock[i];
-  if (slot == nullptr) {
+  if (want < 0 || slot == nullptr) {
     if (inStock(d, d->currentData)) {
       if (d->state != kTheoraIdle) d->idleTime = GetMillisecondCount();
       d->state = kTheoraIdle;
@@ -167,39 +175,28 @@ int TheoraMovie_DecodeStep(TheoraDecoder* d) {
     return 0;
   }
   d->state = kTheoraDecoding;
-  const std::int32_t current = d->currentData;
-  std::int32_t counter = d->decodedCounter;
-  const bool counterStocked = inStock(d, counter);
-  const bool currentStocked = inStock(d, current);
+  const std::int32_t counter = d->decodedCounter;
   THEORA_UNLOCK(d);
 
-  if (counterStocked || current > counter) {
-    const std::int32_t n = !currentStocked && current > counter ? current - counter : 1;
-    if (std::int64_t{counter} + n >= d->dataFrames) {
-      const std::int32_t target = static_cast<std::int32_t>(std::int64_t{counter} + n - d->dataFrames);
-      if (!repositionTo(d, target)) {
-        THEORA_LOCK(d);
-        d->endFlag = 1;
-        THEORA_UNLOCK(d);
-        Thread_Sleep(1);
-        return 0;
-      }
-      counter = target;
-    } else {
-      if (TheoraMovie_SkipFrames(d, n) < 0) {
-        THEORA_LOCK(d);
-        d->endFlag = 1;
-        THEORA_UNLOCK(d);
-        Thread_Sleep(1);
-        return 0;
-      }
-      counter += n;
-    }
+  // The decoder holds the counter's picture: a wanted frame ahead of it is reached by
+  // reading on; one behind it (the movie wrapped, or moved back) by starting again from
+  // the first page and taking in packets up to and including it.
+  bool reached = true;
+  if (want > counter)
+    reached = TheoraMovie_SkipFrames(d, want - counter) >= 0;
+  else if (want < counter)
+    reached = repositionTo(d, want);
+  if (!reached) {
+    THEORA_LOCK(d);
+    d->endFlag = 1;
+    THEORA_UNLOCK(d);
+    Thread_Sleep(1);
+    return 0;
   }
   const bool stored = storePicture(d, slot);
   THEORA_LOCK(d);
-  d->decodedCounter = counter;
-  slot->frame = counter;
+  d->decodedCounter = want;
+  slot->frame = want;
   slot->failed = stored ? 0 : 1;
   slot->valid = 1;
   THEORA_UNLOCK(d);

@@ -15,8 +15,8 @@ namespace {
 using namespace ZaDod;
 
 struct Opened {
-  explicit Opened(const std::vector<std::uint8_t>& bytes) : stream(bytes) {
-    decoder = TheoraMovie_Open(&stream.data, 20, 0, 0, 0);
+  explicit Opened(const std::vector<std::uint8_t>& bytes, int stock = 20) : stream(bytes) {
+    decoder = TheoraMovie_Open(&stream.data, stock, 0, 0, 0);
   }
   ~Opened() { TheoraMovie_Close(decoder); }
   MemMovieStream stream;
@@ -163,26 +163,35 @@ TEST_F(TheoraDecoderTest, AFrameWhosePlanesCouldNotBeMadeEndsTheWait) {
   EXPECT_EQ(TheoraMovie_UpdateImage(m.decoder, 1, 0, 0, 0), 0);
 }
 
-// Several movies open at once, stepped, sought and closed in random order: every
+// Several movies open at once, with stocks smaller and larger than the movie, stepped
+// forwards and wrapping, sought back and forth and closed in random order: every
 // picture matches the straight decode, and closing joins each thread.
 TEST_F(TheoraDecoderTest, ManyMoviesOpenStepAndCloseInterleaved) {
-  std::vector<std::vector<std::uint8_t>> refs;
-  for (int f = 0; f < 6; ++f) refs.push_back(reference(MovieCropped(), f));
+  const std::vector<std::uint8_t>* files[2] = {&MovieCropped(), &MovieRepeats()};
+  std::vector<std::vector<std::uint8_t>> refs[2];
+  for (int f = 0; f < 6; ++f) refs[0].push_back(reference(MovieCropped(), f));
+  for (int f = 0; f < 20; ++f) refs[1].push_back(reference(MovieRepeats(), f));
   std::mt19937 random(7);
-  std::vector<std::unique_ptr<Opened>> open;
-  for (int round = 0; round < 60; ++round) {
+  struct Live {
+    std::unique_ptr<Opened> movie;
+    int file;
+  };
+  std::vector<Live> open;
+  for (int round = 0; round < 80; ++round) {
     if (open.size() < 4 && random() % 3 != 0) {
-      open.push_back(std::make_unique<Opened>(MovieCropped()));
-      ASSERT_NE(open.back()->decoder, nullptr);
+      const int file = static_cast<int>(random() % 2);
+      open.push_back(Live{std::make_unique<Opened>(*files[file], 1 + static_cast<int>(random() % 4) * 6), file});
+      ASSERT_NE(open.back().movie->decoder, nullptr);
     }
-    for (auto& m : open) {
+    for (Live& live : open) {
+      TheoraDecoder* d = live.movie->decoder;
       if (random() % 4 == 0)
-        TheoraMovie_SeekFrame(m->decoder, static_cast<int>(random() % 6));
+        TheoraMovie_SeekFrame(d, static_cast<int>(random() % d->timeCount));
       else
-        TheoraMovie_AdvanceFrames(m->decoder, static_cast<int>(random() % 3));
+        TheoraMovie_AdvanceFrames(d, static_cast<int>(random() % 9));
       if (random() % 2) {
-        const int frame = TheoraMovie_GetCurrentFrame(m->decoder);
-        ASSERT_EQ(imageBytes(m->decoder), refs[frame]) << round;
+        const int data = d->timeMap[TheoraMovie_GetCurrentFrame(d)];
+        ASSERT_EQ(imageBytes(d), refs[live.file][data]) << round;
       }
     }
     if (!open.empty() && random() % 3 == 0) open.erase(open.begin() + random() % open.size());
