@@ -34,6 +34,13 @@ void* TheoraMovie_GetHardwareSurface(TheoraDecoder* decoder);
 int TheoraMovie_AdvanceFrames(TheoraDecoder* decoder, int count);
 int TheoraMovie_SeekFrame(TheoraDecoder* decoder, int timeFrame);
 int TheoraMovie_RequestSurfaceRefresh(TheoraDecoder* decoder);
+// Writes the current frame's picture region into a locked surface of pitch bytes a row:
+// "YV12" (luma rows, then the V and U planes at half the pitch), "YUY2" (Y0 U Y1 V) or
+// "UYVY" (U Y0 V Y1). 0, or -1 for another layout, a movie whose chroma is not one
+// sample per 2 x 2 pixels, or a frame that cannot be had. No device supplies such a
+// surface yet, so nothing but tests calls it.
+constexpr std::uint32_t kFourCCYV12 = 0x32315659, kFourCCYUY2 = 0x32595559, kFourCCUYVY = 0x59565955;
+int TheoraMovie_FillSurface(TheoraDecoder* decoder, std::uint32_t fourCC, std::uint8_t* dest, int pitch);
 int TheoraMovie_ReleaseSurface(TheoraDecoder* decoder, int postFlag);
 
 }  // namespace ZaDod

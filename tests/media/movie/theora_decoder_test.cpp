@@ -146,6 +146,42 @@ TEST_F(TheoraDecoderTest, RepeatedFramesShareADataFrameAndAreNotConvertedAgain) 
   EXPECT_EQ(imageBytes(m.decoder), reference(MovieRepeats(), 11));
 }
 
+// A locked memory surface in each layout holds the picture region of libtheora's decode.
+TEST_F(TheoraDecoderTest, FillsYUVSurfacesWithThePictureRegion) {
+  Opened m(MovieCropped());
+  ASSERT_NE(m.decoder, nullptr);
+  TheoraMovie_AdvanceFrames(m.decoder, 2);
+  RefFrame ref;
+  ASSERT_TRUE(DecodeReference(MovieCropped(), 2, &ref));
+  const int w = 100, h = 60, px = 4, py = 2, pitch = 128;
+  auto Y = [&](int x, int y) { return ref.y[std::size_t(y + py) * ref.yWidth + x + px]; };
+  auto U = [&](int x, int y) { return ref.cb[std::size_t((y + py) / 2) * ref.cWidth + (x + px) / 2]; };
+  auto V = [&](int x, int y) { return ref.cr[std::size_t((y + py) / 2) * ref.cWidth + (x + px) / 2]; };
+  std::vector<std::uint8_t> surface(std::size_t(pitch) * h * 2);
+  ASSERT_EQ(TheoraMovie_FillSurface(m.decoder, kFourCCYV12, surface.data(), pitch), 0);
+  const std::uint8_t* vPlane = surface.data() + pitch * h;
+  const std::uint8_t* uPlane = vPlane + (pitch / 2) * (h / 2);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      ASSERT_EQ(surface[std::size_t(y) * pitch + x], Y(x, y)) << x << "," << y;
+      ASSERT_EQ(vPlane[std::size_t(y / 2) * (pitch / 2) + x / 2], V(x & ~1, y & ~1));
+      ASSERT_EQ(uPlane[std::size_t(y / 2) * (pitch / 2) + x / 2], U(x & ~1, y & ~1));
+    }
+  for (const std::uint32_t fourCC : {kFourCCYUY2, kFourCCUYVY}) {
+    ASSERT_EQ(TheoraMovie_FillSurface(m.decoder, fourCC, surface.data(), pitch * 2), 0);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; x += 2) {
+        const std::uint8_t* p = &surface[std::size_t(y) * pitch * 2 + x * 2];
+        const std::uint8_t want[4] = {Y(x, y), U(x, y), Y(x + 1, y), V(x, y)};
+        const int order[2][4] = {{0, 1, 2, 3}, {1, 0, 3, 2}};
+        for (int k = 0; k < 4; ++k) ASSERT_EQ(p[k], want[order[fourCC == kFourCCUYVY][k]]) << x << "," << y;
+      }
+  }
+  EXPECT_EQ(TheoraMovie_FillSurface(m.decoder, 0x12345678, surface.data(), pitch), -1);
+  Opened full(Movie444());
+  EXPECT_EQ(TheoraMovie_FillSurface(full.decoder, kFourCCYUY2, surface.data(), pitch), -1);
+}
+
 TEST_F(TheoraDecoderTest, AFrameWhosePlanesCouldNotBeMadeEndsTheWait) {
   Opened m(MovieCropped());
   ASSERT_NE(m.decoder, nullptr);
