@@ -11,6 +11,7 @@
 #include "media/graphics/hardware.h"
 #include "media/graphics/render_state.h"
 #include "media/graphics/soft_draw.h"
+#include "media/movie/movie.h"
 
 namespace ZaDod {
 
@@ -25,6 +26,8 @@ CheckedGraph CheckGraphDraw(int handle) {
         if (blend == nullptr || blend->area.width < graph->area.width || blend->area.height < graph->area.height)
             return CheckedGraph{nullptr, -1};
     }
+    // A graph that shows a movie is brought to the movie's present frame first.
+    if (graph->movieHandle != -1) UpdateMovie(graph->movieHandle, 0);
     return CheckedGraph{graph, 0};
 }
 

@@ -83,7 +83,7 @@ int LoadGraphBody(GraphLoadRequest* request, int inTask) {
                 return -1;
             }
             // Not an image: perhaps a movie; a file that is neither is an error.
-            if (OpenGraphMovie(request->fileName, request->handle) != 0) {
+            if (OpenGraphMovie(&request->param, request->fileName, request->handle, inTask) != 0) {
                 LogFormatUtf16(u"Image File Load Error : %s \n", request->fileName);
                 return -1;
             }

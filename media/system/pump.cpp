@@ -14,7 +14,7 @@
 #include "media/system/winapi.h"
 #include "media/input/key_input.h"
 #include "media/network/network.h"
-#include "media/system/sound_seam.h"
+#include "media/sound/sound_handle.h"
 #include "media/system/window.h"
 #include "media/system/window_state.h"
 

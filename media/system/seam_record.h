@@ -1,4 +1,4 @@
-// Temporary: the seams that stand in for modules not built yet (movies, soft sounds,
+// Temporary: the seams that stand in for modules not built yet (soft sounds,
 // string drawing) record each call here, so that tests can check the order
 // in which start-up, the pump and shut-down reach them.
 #pragma once

@@ -19,7 +19,9 @@
 #include "media/system/onscreen_log.h"
 #include "media/input/key_input.h"
 #include "media/network/network.h"
-#include "media/system/sound_seam.h"
+#include "media/movie/movie.h"
+#include "media/movie/yuv_tables.h"
+#include "media/sound/sound_handle.h"
 #include "media/system/window.h"
 #include "media/system/window_state.h"
 

@@ -15,7 +15,8 @@
 #include "media/input/key_input.h"
 #include "media/network/network.h"
 #include "media/sound/output.h"
-#include "media/system/sound_seam.h"
+#include "media/movie/movie.h"
+#include "media/sound/sound_handle.h"
 #include "media/system/window.h"
 #include "media/system/window_state.h"
 

@@ -1,0 +1,118 @@
+// Moving movies with time: the update that brings a movie to the frame of its play
+// time and hands the frame to its graph, and the suspend and resume of activation.
+#include "media/base/clock.h"
+#include "media/movie/movie.h"
+#include "media/movie/theora_movie.h"
+#include "media/sound/sound_handle.h"
+
+namespace ZaDod {
+
+namespace {
+
+using u128 = unsigned __int128;
+
+void updateTheora(MovieHandleRecord* movie) {
+  TheoraDecoder* decoder = movie->decoder;
+  TheoraMovieInfo info{};
+  TheoraMovie_GetInfo(decoder, &info);
+  if (movie->paused || info.frameCount <= 0) return;
+  const std::uint64_t now = static_cast<std::uint64_t>(GetMicrosecondCount());
+  std::uint64_t delta = now - movie->lastTime;
+  if (movie->playSpeed < 0.999999999 || movie->playSpeed > 1.0000000001) {
+    const double scaled = movie->playSpeed * 65536.0;
+    const std::uint64_t factor = scaled > 0 ? static_cast<std::uint64_t>(scaled) : 0;
+    delta = static_cast<std::uint64_t>(u128{delta} * factor / 65536);
+  }
+  movie->elapsed += delta;
+  movie->lastTime = now;
+  const std::uint64_t rate = static_cast<std::uint64_t>(info.framesPerSecond * 65536.0);
+  std::uint64_t frame = static_cast<std::uint64_t>(u128{movie->elapsed} * rate / 65536000000ull);
+  const std::uint64_t count = static_cast<std::uint64_t>(info.frameCount);
+  const bool loops = (movie->playType & DX_PLAYTYPE_LOOPBIT) != 0;
+  if (frame >= count) frame = loops ? frame % count : count - 1;
+  const std::uint64_t current = static_cast<std::uint64_t>(TheoraMovie_GetCurrentFrame(decoder));
+  if (frame != current) {
+    movie->frameUpdated = 1;
+    std::uint64_t skip;
+    if (frame < current) {
+      skip = count - current + frame;
+      if (!movie->soundOutlastsPicture) PlaySoundMem(movie->sound, DX_PLAYTYPE_BACK, 1);
+    } else {
+      skip = frame - current;
+    }
+    TheoraMovie_AdvanceFrames(decoder, static_cast<int>(skip));
+    movie->lastFrameTime = static_cast<int>(now / 1000);
+  }
+  if (frame == current && frame == count - 1 && !loops) {
+    if (!(movie->sound != -1 && CheckSoundMemPlaying(movie->sound) == 1)) {
+      movie->playRequested = 0;
+      movie->paused = 1;
+    }
+  }
+}
+
+// Visits every live, settled movie in index order.
+template <typename Visit>
+void forEachMovie(Visit visit) {
+  HandleTypeManager& m = HandleManageArray[HANDLETYPE_MOVIE];
+  for (int i = m.AreaMin; m.Num > 0 && i <= m.AreaMax; ++i) {
+    auto* movie = reinterpret_cast<MovieHandleRecord*>(m.Handle[i]);
+    if (movie == nullptr || movie->header.DeleteRequestFlag || HandleASyncLoadCount(&movie->header) != 0) continue;
+    visit(movie);
+  }
+}
+
+}  // namespace
+
+int UpdateMovie(int handle, int flag) {
+  MovieHandleRecord* movie = GetMovieHandleRecord(handle);
+  if (movie == nullptr) return -1;
+  if (movie->theora)
+    updateTheora(movie);
+  else
+    UpdateDirectShowMovie(movie, flag);
+  if (movie->frameCallback != nullptr) {
+    movie->frameCallback(movie, movie->callbackParameter);
+    movie->callbackRan = 1;
+  }
+  return 0;
+}
+
+int SuspendPlayingMovies() {
+  if (HandleManageArray[HANDLETYPE_MOVIE].InitializeFlag == 0) return -1;
+  forEachMovie([](MovieHandleRecord* movie) {
+    if (movie->paused) return;
+    if (movie->theora) {
+      StopSoundMem(movie->sound);
+      UpdateMovie(movie->header.Handle, 0);
+      movie->paused = 1;
+    } else {
+      PauseDirectShowMovie(movie);
+      if (movie->mediaControl != nullptr) movie->paused = 1;
+    }
+  });
+  return 0;
+}
+
+int ResumeSuspendedMovies() {
+  if (HandleManageArray[HANDLETYPE_MOVIE].InitializeFlag == 0) return -1;
+  forEachMovie([](MovieHandleRecord* movie) {
+    if (!movie->paused || !movie->playRequested) return;
+    movie->frameUpdated = 0;
+    movie->paused = 0;
+    if (movie->playType == 0) movie->playType = DX_PLAYTYPE_BACK;
+    movie->playRequested = 1;
+    if (movie->theora) {
+      movie->lastTime = static_cast<std::uint64_t>(GetMicrosecondCount());
+      movie->elapsed =
+          static_cast<std::uint64_t>(1000000.0 / movie->framesPerSecond * TheoraMovie_GetCurrentFrame(movie->decoder));
+      const int type = movie->soundOutlastsPicture && movie->playType != 0 ? movie->playType : DX_PLAYTYPE_BACK;
+      PlaySoundMem(movie->sound, type, 0);
+    } else {
+      RunDirectShowMovie(movie);
+    }
+  });
+  return 0;
+}
+
+}  // namespace ZaDod
