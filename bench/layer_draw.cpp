@@ -3,21 +3,14 @@
 // directly, so the difference is the layer walk and the member reads.
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <random>
 #include <vector>
 
-#include "media/base/clock.h"
+#include "bench/display_bench_start.h"
 #include "media/graphics/draw.h"
-#include "media/graphics/graphics.h"
-#include "media/graphics/graphics_state.h"
 #include "media/graphics/render_settings.h"
-#include "media/system/winapi.h"
 #include "runtime/library/layer.h"
-#include "runtime/library/library_hooks.h"
 #include "runtime/library/shapes.h"
-#include "runtime/vm/bootstrap.h"
-#include "runtime/vm/heap.h"
 
 namespace {
 
@@ -29,20 +22,10 @@ struct Scene {
     bool ready = false;
     std::vector<int> xs, ys;
     Scene() {
-        setenv("HALVORINE_HEADLESS", "1", 1);
-        setenv("HALVORINE_MISSING", "d3d11,d3d9", 1);
-        ZaDod::LoadWinAPI();
-        ZaDod::SetupPerformanceCounter();
-        ZaDod::GraphicsSys.colorBits = 32;
-        ZaDod::SetMainScreenSize(640, 480);
-        if (ZaDod::InitializeGraphics() != 0) return;
-        kv::initGcHeap();
-        kv::installRuntimeLibrary();
-        kv::bootstrapObjectSystem();
-        kv::initRuntimeConstants();
+        if (!startDisplayBench()) return;
         std::mt19937 rng(7);
         for (int l = 0; l < kLayers; ++l) {
-            kv::KVLayer* layer = kv::newLayer(l, 255, true);
+            kv::newLayer(l, 255, true);
             for (int i = 0; i < kPerLayer; ++i) {
                 int x = static_cast<int>(rng() % 640), y = static_cast<int>(rng() % 480);
                 xs.push_back(x);
@@ -52,9 +35,7 @@ struct Scene {
                 b->props.cells[kv::kSlotX]->setInt(x);
                 b->props.cells[kv::kSlotY]->setInt(y);
                 b->props.cells[kv::kSlotBrush]->setInt(static_cast<int>(0xFF000000u | rng()));
-                layer = kv::layerList()[l];
-                b->layer = layer;
-                layer->addMember(b);
+                addToLayer(b, l);
             }
         }
         ready = true;

@@ -7,6 +7,7 @@
 #include "runtime/library/display_natives.h"
 #include "runtime/library/global_natives.h"
 #include "runtime/library/layer.h"
+#include "runtime/library/picture.h"
 #include "runtime/library/random_generator.h"
 #include "runtime/library/shapes.h"
 #include "runtime/library/soft_image_object.h"
@@ -62,11 +63,11 @@ void registerRows() {
   registerClass("Array", &arrayConstructor, 1, &arraySetup, 1, 0);
   registerNativeOnlyClass("MicroThread", 0, &microThreadSetup);
   registerClass("SoftImage", &softImageConstructor, 3, &setupSoftImageClass, 1, 0);
-  temporaryClass("Picture", 2);
-  temporaryClass("FramerPicture", 6);
-  temporaryClass("PartPicture", 5);
-  temporaryClass("Sprite", 7);
-  temporaryClass("Rota3", 6);
+  registerClass("Picture", &pictureConstructor, 2, &setupPictureClass, 1, 0);
+  registerClass("FramerPicture", &framerPictureConstructor, 6, &setupFramerPictureClass, 1, 0);
+  registerClass("PartPicture", &partPictureConstructor, 5, &setupPartPictureClass, 1, 0);
+  registerClass("Sprite", &spriteConstructor, 7, &setupSpriteClass, 1, 0);
+  registerClass("Rota3", &rota3Constructor, 6, &setupRota3Class, 1, 0);
   registerClass("BoxShape", &boxShapeConstructor, 3, &setupBoxShapeClass, 1, 0);
   registerClass("TriangleShape", &triShapeConstructor, 7, &setupTriShapeClass, 1, 0);
   registerClass("CircleShape", &circleShapeConstructor, 2, &setupCircleShapeClass, 1, 0);
@@ -101,15 +102,15 @@ void registerRows() {
 
   registerGlobalFunction("spawn", &spawnNative, 9);
   registerGlobalFunction("cx000", &noOpNative, 0);
-  temporaryFunction("load_picture", 2);
+  registerGlobalFunction("load_picture", &loadPictureNative, 2);
   temporaryFunction("load_sound", 1);
   temporaryFunction("load_font", 5);
   registerGlobalFunction("load_file", &loadFileNative, 2);
   registerGlobalFunction("make_canvas", &makeCanvasNative, 3);
   registerGlobalFunction("begin_direct_paint", &beginDirectPaintNative, 1);
   registerGlobalFunction("end_direct_paint", &endDirectPaintNative, 0);
-  temporaryFunction("direct_paint", 7);
-  temporaryFunction("canvas_to_memory", 5);
+  registerGlobalFunction("direct_paint", &directPaintNative, 7);
+  registerGlobalFunction("canvas_to_memory", &canvasToMemoryNative, 5);
   registerGlobalFunction("direct_box", &directBoxNative, 6);
   registerGlobalFunction("direct_triangle", &directTriangleNative, 8);
   registerGlobalFunction("direct_circle", &directCircleNative, 5);

@@ -5,6 +5,7 @@
 #include "runtime/library/canvas.h"
 #include "runtime/library/container.h"
 #include "runtime/library/layer.h"
+#include "runtime/library/picture.h"
 #include "runtime/vm/atoms.h"
 #include "runtime/vm/context.h"
 #include "runtime/vm/errors.h"
@@ -92,6 +93,8 @@ void setupGraphicMembers() {
   registerGraphicMember(kLayerClassId, "visible", 2);
   registerGraphicMember(kContainerClassId, "x", kSlotX);
   registerGraphicMember(kContainerClassId, "y", kSlotY);
+  int32_t slot = 1;
+  for (const char* n : {"cx", "cy", "ex", "ey", "rad", "flip"}) registerGraphicMember(kRota3ClassId, n, slot++);
   for (const ClassMembers& c : {ClassMembers{kPictureClassId, {}}, ClassMembers{kPartPictureClassId, {}},
                                 ClassMembers{kFramerPictureClassId, {"width", "height"}},
                                 ClassMembers{kGlyphClassId, {"state"}}})

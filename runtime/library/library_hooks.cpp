@@ -2,6 +2,7 @@
 #include "runtime/library/array_build.h"
 #include "runtime/library/builtin_table.h"
 #include "runtime/library/graphical.h"
+#include "runtime/library/picture.h"
 #include "runtime/library/module_load.h"
 #include "runtime/library/object_slots.h"
 #include "runtime/library/random_generator.h"
@@ -26,6 +27,7 @@ void installRuntimeLibrary() {
   h.prepareRuntimeTables = &prepareRuntimeTables;
   h.setupGraphicMembers = &setupGraphicMembers;
   h.setupShapeMembers = &setupShapeMembers;
+  h.createDefaultRota3 = &createDefaultRota3;
   h.setupBuiltinObjectSlots = &setupBuiltinObjectSlots;
   h.setupBuiltinClassesAndGlobals = &setupBuiltinClassesAndGlobals;
   h.createDefaultRandomGenerator = &createDefaultRandomGenerator;
