@@ -20,11 +20,10 @@ void visitPaintingCanvas(bool full, void*) {
 
 }  // namespace
 
-// The software renderer draws only onto graphs without an alpha channel, so
-// there a canvas has none: with one, painting it would be refused and every
-// paint would land on the screen instead.
+int drawableAlphaFlag() { return ZaDod::GraphicsSys.hardware ? 1 : 0; }
+
 KVCanvas* newCanvas(int32_t width, int32_t height) {
-  int graph = ZaDod::MakeDrawableGraph(width, height, ZaDod::GraphicsSys.hardware ? 1 : 0);
+  int graph = ZaDod::MakeDrawableGraph(width, height, drawableAlphaFlag());
   reserveNursery(objectBytes<KVCanvas>(1));
   // No prototype and no members: a canvas is only handed to the paint functions.
   auto* c = placeYoungObject<KVCanvas>(1, nullptr, 0);

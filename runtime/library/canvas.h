@@ -17,7 +17,13 @@ class KVCanvas : public KVobj {
   int32_t graph = -1;  // -1 until made, and again once painted
 };
 
-// A canvas of the given size with a drawable graph that has an alpha channel.
+// The alpha flag of graphs made to be drawn on: the software renderer draws
+// only onto graphs without an alpha channel, so there they have none (with
+// one, setting them as the target is refused and the draws meant for them
+// land on the screen instead).
+int drawableAlphaFlag();
+
+// A canvas of the given size with a drawable graph.
 KVCanvas* newCanvas(int32_t width, int32_t height);
 
 // Painting: the canvas being painted (a display-list root) and the flag.

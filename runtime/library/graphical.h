@@ -77,6 +77,9 @@ inline uint32_t memberColor(const KVobj* obj, int32_t slot, uint32_t fallback) {
 inline int32_t wrapAdd(int32_t a, int32_t b) {
   return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
+inline int32_t wrapMul(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
+}
 
 // Adds the container's position and its first 17 ancestors' to x and y
 // (32-bit wrap). A null container adds nothing.

@@ -9,6 +9,7 @@
 #include "media/graphics/graph_load.h"
 #include "media/graphics/render_settings.h"
 #include "media/sound/sound_handle.h"
+#include "runtime/library/canvas.h"
 #include "runtime/library/native_args.h"
 #include "runtime/vm/context.h"
 #include "runtime/vm/property.h"
@@ -20,7 +21,6 @@ namespace {
 constexpr int32_t kPictureCells = 4;
 constexpr int32_t kFramerCells = 6;
 constexpr int32_t kMaxFramePieces = 255;
-constexpr int kBackBuffer = -2;
 
 PictureProtos gProtos;
 
@@ -58,11 +58,14 @@ void duplicateMethod(KVContext* ctx) {
     ctx->pushUndefined();
     return;
   }
-  int graph = ZaDod::MakeDrawableGraph(self->width, self->height, 1);
+  int graph = ZaDod::MakeDrawableGraph(self->width, self->height, drawableAlphaFlag());
   int target = ZaDod::GetDrawTarget();
-  ZaDod::SetDrawTarget(graph);
-  ZaDod::DrawPartGraph(0, 0, 0, 0, self->width, self->height, self->graph, 1, 0);
-  ZaDod::SetDrawTarget(target < 0 && target != kBackBuffer ? kBackBuffer : target);
+  // Nothing is drawn when the new graph cannot be the target: the draw would
+  // land on the target in force.
+  if (ZaDod::SetDrawTarget(graph) == 0) {
+    ZaDod::DrawPartGraph(0, 0, 0, 0, self->width, self->height, self->graph, 1, 0);
+    ZaDod::SetDrawTarget(target);
+  }
   KVPicture* copy = copyPicture(self);
   copy->graph = graph;
   ctx->pushObject(copy);
@@ -130,19 +133,20 @@ void KVFramerPicture::draw() {
   const int32_t across = std::clamp(memberInt(this, kSlotFramerWidth), 0, kMaxFramePieces);
   const int32_t down = std::clamp(memberInt(this, kSlotFramerHeight), 0, kMaxFramePieces);
   const int32_t cw = cellWidth, ch = cellHeight, h = graph;
+  // Offsets wrap at 32 bits like every render position.
   auto piece = [&](int32_t dx, int32_t dy, int32_t col, int32_t row) {
-    ZaDod::DrawPartGraph(wrapAdd(x, dx), wrapAdd(y, dy), cw * col, ch * row, cw, ch, h, 1, 0);
+    ZaDod::DrawPartGraph(wrapAdd(x, dx), wrapAdd(y, dy), wrapMul(cw, col), wrapMul(ch, row), cw, ch, h, 1, 0);
   };
-  const int32_t right = cw * (across + 1), bottom = ch * (down + 1);
+  const int32_t right = wrapMul(cw, across + 1), bottom = wrapMul(ch, down + 1);
   piece(0, 0, 0, 0);
-  for (int32_t i = 1; i <= across; ++i) piece(cw * i, 0, 1, 0);
+  for (int32_t i = 1; i <= across; ++i) piece(wrapMul(cw, i), 0, 1, 0);
   piece(right, 0, 2, 0);
   for (int32_t j = 1; j <= down; ++j) {
-    piece(0, ch * j, 0, 1);
-    piece(right, ch * j, 2, 1);
+    piece(0, wrapMul(ch, j), 0, 1);
+    piece(right, wrapMul(ch, j), 2, 1);
   }
   piece(0, bottom, 0, 2);
-  for (int32_t i = 1; i <= across; ++i) piece(cw * i, bottom, 1, 2);
+  for (int32_t i = 1; i <= across; ++i) piece(wrapMul(cw, i), bottom, 1, 2);
   piece(right, bottom, 2, 2);
 }
 

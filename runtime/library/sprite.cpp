@@ -56,7 +56,8 @@ void KVGlyph::divideFrames(int32_t sx, int32_t sy, int32_t cw, int32_t ch, int32
   frames = new int32_t[frameCount > 0 ? frameCount : 1];
   for (int32_t r = 0; r < rows; ++r)
     for (int32_t c = 0; c < columns; ++c)
-      frames[columns * r + c] = ZaDod::CreatePartGraph(graph, wrapAdd(sx, c * cw), wrapAdd(sy, r * ch), cw, ch);
+      frames[columns * r + c] =
+          ZaDod::CreatePartGraph(graph, wrapAdd(sx, wrapMul(c, cw)), wrapAdd(sy, wrapMul(r, ch)), cw, ch);
 }
 
 // No frame to show for a disposed sprite, a grid without columns, or a
