@@ -65,7 +65,7 @@ TEST_P(DisplayScriptTest, MembersRenderPositionsAndRefusals) {
 // some and ask for both collections, thousands of times; only the layer
 // list holds what stays.
 TEST_P(DisplayScriptTest, LayersHoldTheirMembersAcrossThreadsAndCollections) {
-  const int rounds = GetParam() ? 300 : 3000;
+  const int rounds = GetParam() ? 2000 : 3000;
   Lines out = runScript(
       "var rounds = " + std::to_string(rounds) + ";\n"
       "var la = new Layer(0); var lb = new Layer(1, 128, false); var done = 0;\n"

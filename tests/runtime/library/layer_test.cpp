@@ -158,7 +158,7 @@ TEST_F(LayerTest, LayerListKeepsLayersAndMembersAcrossCollections) {
     SetUp();
     kv::newLayer(0, 255, true);
     kv::newLayer(1, 255, true);
-    const int rounds = stress ? 300 : 3000;
+    const int rounds = stress ? 1500 : 3000;
     for (int i = 0; i < rounds; ++i) {
       kv::setGcStress(stress);
       Probe* p = newProbe(i, true);

@@ -187,7 +187,7 @@ TEST_P(PictureTest, FiltersPassIntegersAndTheirTypes) {
 // Pictures and sprites made, enlayered, given transforms and dropped in
 // loops, across both collections.
 TEST_P(PictureTest, PicturesAndSpritesLiveInLayersAcrossCollections) {
-  const int rounds = GetParam() ? 200 : 2000;
+  const int rounds = GetParam() ? 1000 : 2000;
   Lines out = runScript(
       "var rounds = " + std::to_string(rounds) + ";\n"
       "var layer = new Layer(); var src = new Picture(40, 20); var done = 0;\n"
