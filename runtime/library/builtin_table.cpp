@@ -2,9 +2,14 @@
 
 #include <cstring>
 
+#include "runtime/library/container.h"
 #include "runtime/library/core_natives.h"
+#include "runtime/library/display_natives.h"
 #include "runtime/library/global_natives.h"
+#include "runtime/library/layer.h"
+#include "runtime/library/picture.h"
 #include "runtime/library/random_generator.h"
+#include "runtime/library/shapes.h"
 #include "runtime/library/soft_image_object.h"
 #include "runtime/library/temporary_natives.h"
 #include "runtime/vm/activation.h"
@@ -58,22 +63,22 @@ void registerRows() {
   registerClass("Array", &arrayConstructor, 1, &arraySetup, 1, 0);
   registerNativeOnlyClass("MicroThread", 0, &microThreadSetup);
   registerClass("SoftImage", &softImageConstructor, 3, &setupSoftImageClass, 1, 0);
-  temporaryClass("Picture", 2);
-  temporaryClass("FramerPicture", 6);
-  temporaryClass("PartPicture", 5);
-  temporaryClass("Sprite", 7);
-  temporaryClass("Rota3", 6);
-  temporaryClass("BoxShape", 3);
-  temporaryClass("TriangleShape", 7);
-  temporaryClass("CircleShape", 2);
-  temporaryClass("LineShape", 5);
-  temporaryClass("PixelShape", 2);
-  temporaryClass("OvalShape", 3);
+  registerClass("Picture", &pictureConstructor, 2, &setupPictureClass, 1, 0);
+  registerClass("FramerPicture", &framerPictureConstructor, 6, &setupFramerPictureClass, 1, 0);
+  registerClass("PartPicture", &partPictureConstructor, 5, &setupPartPictureClass, 1, 0);
+  registerClass("Sprite", &spriteConstructor, 7, &setupSpriteClass, 1, 0);
+  registerClass("Rota3", &rota3Constructor, 6, &setupRota3Class, 1, 0);
+  registerClass("BoxShape", &boxShapeConstructor, 3, &setupBoxShapeClass, 1, 0);
+  registerClass("TriangleShape", &triShapeConstructor, 7, &setupTriShapeClass, 1, 0);
+  registerClass("CircleShape", &circleShapeConstructor, 2, &setupCircleShapeClass, 1, 0);
+  registerClass("LineShape", &lineShapeConstructor, 5, &setupLineShapeClass, 1, 0);
+  registerClass("PixelShape", &pixelShapeConstructor, 2, &setupPixelShapeClass, 1, 0);
+  registerClass("OvalShape", &ovalShapeConstructor, 3, &setupOvalShapeClass, 1, 0);
   for (const char* n : {"Shapex002", "Shapex003", "Shapex004", "Shapex005", "Shapex006"}) reserveClassName(n);
   temporaryClass("Label", 2);
   temporaryClass("NumericLabel", 2);
-  temporaryClass("Layer", 3);
-  temporaryClass("Container", 3);
+  registerClass("Layer", &layerConstructor, 3, &setupLayerClass, 1, 0);
+  registerClass("Container", &containerConstructor, 3, &setupContainerClass, 1, 0);
   registerNativeOnlyClass("Sound", 0, nullptr);
   registerNativeOnlyClass("Font", 0, nullptr);
   registerClass("RandomGenerator", &randomGeneratorConstructor, 1, &setupRandomGeneratorClass, 1, 0);
@@ -97,26 +102,26 @@ void registerRows() {
 
   registerGlobalFunction("spawn", &spawnNative, 9);
   registerGlobalFunction("cx000", &noOpNative, 0);
-  temporaryFunction("load_picture", 2);
+  registerGlobalFunction("load_picture", &loadPictureNative, 2);
   temporaryFunction("load_sound", 1);
   temporaryFunction("load_font", 5);
   registerGlobalFunction("load_file", &loadFileNative, 2);
-  temporaryFunction("make_canvas", 3);
-  temporaryFunction("begin_direct_paint", 1);
-  temporaryFunction("end_direct_paint", 0);
-  temporaryFunction("direct_paint", 7);
-  temporaryFunction("canvas_to_memory", 5);
-  temporaryFunction("direct_box", 6);
-  temporaryFunction("direct_triangle", 8);
-  temporaryFunction("direct_circle", 5);
-  temporaryFunction("direct_line", 5);
-  temporaryFunction("direct_pixel", 3);
+  registerGlobalFunction("make_canvas", &makeCanvasNative, 3);
+  registerGlobalFunction("begin_direct_paint", &beginDirectPaintNative, 1);
+  registerGlobalFunction("end_direct_paint", &endDirectPaintNative, 0);
+  registerGlobalFunction("direct_paint", &directPaintNative, 7);
+  registerGlobalFunction("canvas_to_memory", &canvasToMemoryNative, 5);
+  registerGlobalFunction("direct_box", &directBoxNative, 6);
+  registerGlobalFunction("direct_triangle", &directTriangleNative, 8);
+  registerGlobalFunction("direct_circle", &directCircleNative, 5);
+  registerGlobalFunction("direct_line", &directLineNative, 5);
+  registerGlobalFunction("direct_pixel", &directPixelNative, 3);
   temporaryFunction("play_sound", 2);
   temporaryFunction("stop_sound", 0);
-  temporaryFunction("enlayer", 2);
-  temporaryFunction("unlayer", 1);
-  temporaryFunction("encontainer", 2);
-  temporaryFunction("decontainer", 1);
+  registerGlobalFunction("enlayer", &enlayerNative, 2);
+  registerGlobalFunction("unlayer", &unlayerNative, 1);
+  registerGlobalFunction("encontainer", &encontainerNative, 2);
+  registerGlobalFunction("decontainer", &decontainerNative, 1);
   registerGlobalFunction("listen", &listenNative, 1);
   registerGlobalFunction("get_color", &getColorNative, 3);
   registerGlobalFunction("set_mouse_mode", &setMouseModeNative, 1);
@@ -124,7 +129,7 @@ void registerRows() {
   registerGlobalFunction("set_graph_mode", &setGraphModeNative, 3);
   registerGlobalFunction("set_window_text", &setWindowTextNative, 1);
   temporaryFunction("direct_label", 6);
-  temporaryFunction("direct_oval", 6);
+  registerGlobalFunction("direct_oval", &directOvalNative, 6);
   for (const char* n : {"dx001", "dx002", "dx003", "dx004", "dx005"}) registerGlobalFunction(n, &noOpNative, 3);
   registerGlobalFunction("check_hit_key", &checkHitKeyNative, 1);
   registerGlobalFunction("dz000", &dz000Native, 0);

@@ -7,6 +7,7 @@
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
 #include "media/graphics/draw.h"
+#include "runtime/library/layer.h"
 #include "runtime/library/object_slots.h"
 #include "runtime/library/runtime_state.h"
 #include "runtime/vm/log.h"
@@ -40,9 +41,6 @@ void refreshInput(int32_t& wheelTotal) {
 }
 
 }  // namespace
-
-// TEMPORARY SEAM (drawAllLayers): no layer class yet, so the list is empty.
-void drawAllLayers() {}
 
 void runGame() {
   logSystem("starting a game-loop.");

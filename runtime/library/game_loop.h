@@ -8,7 +8,4 @@ namespace kv {
 // RuntimeError leaves it.
 void runGame();
 
-// Draws every visible, non-empty layer in list order.
-void drawAllLayers();
-
 }  // namespace kv

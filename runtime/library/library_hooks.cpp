@@ -1,6 +1,8 @@
 // What the object system and the interpreter call in the runtime library.
 #include "runtime/library/array_build.h"
 #include "runtime/library/builtin_table.h"
+#include "runtime/library/graphical.h"
+#include "runtime/library/picture.h"
 #include "runtime/library/module_load.h"
 #include "runtime/library/object_slots.h"
 #include "runtime/library/random_generator.h"
@@ -23,6 +25,9 @@ int32_t makeDefaultFont(const char*) {
 void installRuntimeLibrary() {
   BootstrapHooks& h = bootstrapHooks();
   h.prepareRuntimeTables = &prepareRuntimeTables;
+  h.setupGraphicMembers = &setupGraphicMembers;
+  h.setupShapeMembers = &setupShapeMembers;
+  h.createDefaultRota3 = &createDefaultRota3;
   h.setupBuiltinObjectSlots = &setupBuiltinObjectSlots;
   h.setupBuiltinClassesAndGlobals = &setupBuiltinClassesAndGlobals;
   h.createDefaultRandomGenerator = &createDefaultRandomGenerator;

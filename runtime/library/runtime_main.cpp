@@ -20,6 +20,7 @@
 #include "runtime/compiler/symbol_text_pool.h"
 #include "runtime/library/command_line.h"
 #include "runtime/library/game_loop.h"
+#include "runtime/library/layer.h"
 #include "runtime/library/library_hooks.h"
 #include "media/graphics/screen.h"
 #include "runtime/library/runtime_state.h"
@@ -149,6 +150,7 @@ void endRun() {
   // makes the script objects that own storage outside it release it.
   Scheduler::reset();
   initGcHeap();
+  resetLayerList();
   logSystem("closing logfile.");
   closeLogFile();
   sourceNameTable.clear();

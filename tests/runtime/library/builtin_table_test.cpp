@@ -68,9 +68,9 @@ TEST_F(BuiltinTableTest, HugeViewCountsAreRefusedWithoutOverflow) {
 }
 
 TEST_F(BuiltinTableTest, TemporaryNativesNameThemselves) {
-  auto* fn = static_cast<kv::KVfobj*>(globalCell(kv::findBuiltinClassByName("load_picture")).obj);
+  auto* fn = static_cast<kv::KVfobj*>(globalCell(kv::findBuiltinClassByName("direct_label")).obj);
   EXPECT_EQ(call(fn, nullptr, {}).tag, kv::kUndefined);
-  EXPECT_NE(logText().find("(Wr0025) F:0 L:0 limit on implementation: load_picture"), std::string::npos);
+  EXPECT_NE(logText().find("(Wr0025) F:0 L:0 limit on implementation: direct_label"), std::string::npos);
 }
 
 TEST_F(BuiltinTableTest, RandomGeneratorSeededFromAView) {
