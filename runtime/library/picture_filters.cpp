@@ -1,6 +1,7 @@
 // The Picture filter methods: each passes its integer arguments (0 for
 // anything else, a double too) with the filter type to the media layer,
 // which changes the graph in place for every picture sharing it.
+#include "media/graphics/graph_filter.h"
 #include "runtime/library/native_args.h"
 #include "runtime/library/picture.h"
 #include "runtime/vm/context.h"
@@ -11,10 +12,10 @@ namespace {
 enum FilterType : int32_t { kMono = 0, kGauss = 1, kHsb = 5, kInvert = 6, kLevel = 7, kTwoColor = 8 };
 constexpr int32_t kFilterArgs = 5;
 
-// TEMPORARY SEAM (GraphFilter, replaced by the filters-and-blends module):
-// the media layer has no graph filters yet, so every filter is refused with
-// -1, which the methods ignore.
-int graphFilter(int /*handle*/, int /*type*/, const int* /*params*/, int /*count*/) { return -1; }
+// Every filter kind reads its arguments as ints; the unused ones are ignored.
+int graphFilter(int handle, int type, const int* params, int /*count*/) {
+  return ZaDod::GraphFilter(handle, type, params[0], params[1], params[2], params[3], params[4]);
+}
 
 FilterCall gFilterCall = &graphFilter;
 
