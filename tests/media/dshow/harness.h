@@ -93,6 +93,14 @@ class HarnessOutputPin : public ScriptedPin<D_CBasePin> {
       : ScriptedPin(script, "out", u"harness output", filter, lock, nullptr, name, ds::PINDIR_OUTPUT) {}
   HRESULT BeginFlush() override { return S_OK; }
   HRESULT EndFlush() override { return S_OK; }
+  // Quality messages sent upstream land here.
+  HRESULT Notify(D_IBaseFilter* sender, D_Quality quality) override {
+    lastSender = sender;
+    lastQuality = quality;
+    return 6;
+  }
+  D_IBaseFilter* lastSender = nullptr;
+  D_Quality lastQuality{};
 };
 
 class HarnessInputPin : public ScriptedPin<D_CBaseInputPin> {
@@ -105,14 +113,8 @@ class HarnessInputPin : public ScriptedPin<D_CBaseInputPin> {
     ++script_->received;
     return script_->receiveResult;
   }
-  // Quality messages from downstream land here when this pin is someone's peer.
-  HRESULT Notify(D_IBaseFilter*, D_Quality quality) override {
-    lastQuality = quality;
-    return plat::win::S_FALSE;
-  }
   void setFlushing(bool on) { on ? BeginFlush() : EndFlush(); }
   void markError() { SetRunTimeError(); }
-  D_Quality lastQuality{};
 };
 
 // A filter whose pins are made by the test. The filter owns them.
@@ -140,8 +142,6 @@ class HarnessFilter : public D_CBaseFilter {
     *pin = nullptr;
     return ds::VFW_E_NOT_FOUND;
   }
-  int destructorRuns() const { return 0; }
-
   // The pins are deleted before the lock they hold a pointer to.
   ~HarnessFilter() override { pins_.clear(); }
 
