@@ -24,6 +24,7 @@ using D_IBaseFilter = plat::dshow::IBaseFilter;
 using D_IAMovieSetup = plat::dshow::IAMovieSetup;
 using D_IPin = plat::dshow::IPin;
 using D_IMemInputPin = plat::dshow::IMemInputPin;
+using D_IAsyncReader = plat::dshow::IAsyncReader;
 using D_IQualityControl = plat::dshow::IQualityControl;
 using D_IEnumPins = plat::dshow::IEnumPins;
 using D_IEnumMediaTypes = plat::dshow::IEnumMediaTypes;

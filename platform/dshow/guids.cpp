@@ -28,6 +28,7 @@ const IID IID_IMemAllocatorCallbackTemp = {0x379A0CF0, 0xC1DE, 0x11D2, {0xAB, 0x
 const IID IID_IMemAllocatorNotifyCallbackTemp = {0x92980B30, 0xC1DE, 0x11D2,
                                                  {0xAB, 0xF5, 0x00, 0xA0, 0xC9, 0x05, 0xF3, 0x75}};
 const IID IID_IMemInputPin = quartz(0x56A8689D);
+const IID IID_IAsyncReader = quartz(0x56A868AA);
 const IID IID_IMediaSeeking = seeking(0x36B73880);
 const IID IID_IMediaPosition = quartz(0x56A868B2);
 const IID IID_IMediaEventSink = quartz(0x56A868A2);

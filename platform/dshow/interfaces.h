@@ -52,6 +52,7 @@ constexpr HRESULT VFW_E_TYPE_NOT_ACCEPTED = static_cast<HRESULT>(0x8004022Au);
 constexpr HRESULT VFW_E_TIMEOUT = static_cast<HRESULT>(0x8004022Eu);
 constexpr HRESULT VFW_E_SAMPLE_TIME_NOT_SET = static_cast<HRESULT>(0x80040249u);
 constexpr HRESULT VFW_E_MEDIA_TIME_NOT_SET = static_cast<HRESULT>(0x80040251u);
+constexpr HRESULT OLE_S_FIRST = static_cast<HRESULT>(0x00040000u);
 constexpr HRESULT VFW_S_NO_MORE_ITEMS = static_cast<HRESULT>(0x00040103u);
 constexpr HRESULT VFW_S_NO_STOP_TIME = static_cast<HRESULT>(0x00040270u);
 
@@ -289,6 +290,19 @@ struct IMemInputPin : IUnknown {
   PLAT_DSHOW_INTERFACE(IMemInputPin)
 };
 
+// Pull-mode reading of a byte stream; times of the samples are byte positions * 10^7.
+struct IAsyncReader : IUnknown {
+  virtual HRESULT RequestAllocator(IMemAllocator* preferred, ALLOCATOR_PROPERTIES* props, IMemAllocator** actual) = 0;
+  virtual HRESULT Request(IMediaSample* sample, DWORD_PTR user) = 0;
+  virtual HRESULT WaitForNext(DWORD milliseconds, IMediaSample** sample, DWORD_PTR* user) = 0;
+  virtual HRESULT SyncReadAligned(IMediaSample* sample) = 0;
+  virtual HRESULT SyncRead(LONGLONG position, LONG length, BYTE* buffer) = 0;
+  virtual HRESULT Length(LONGLONG* total, LONGLONG* available) = 0;
+  virtual HRESULT BeginFlush() = 0;
+  virtual HRESULT EndFlush() = 0;
+  PLAT_DSHOW_INTERFACE(IAsyncReader)
+};
+
 struct IMediaSeeking : IUnknown {
   virtual HRESULT GetCapabilities(DWORD* capabilities) = 0;
   virtual HRESULT CheckCapabilities(DWORD* capabilities) = 0;
@@ -385,6 +399,7 @@ extern const IID IID_IMemAllocator;
 extern const IID IID_IMemAllocatorCallbackTemp;
 extern const IID IID_IMemAllocatorNotifyCallbackTemp;
 extern const IID IID_IMemInputPin;
+extern const IID IID_IAsyncReader;
 extern const IID IID_IMediaSeeking;
 extern const IID IID_IMediaPosition;
 extern const IID IID_IMediaEventSink;
