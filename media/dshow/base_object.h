@@ -90,6 +90,36 @@ class D_CAutoLock {
   D_CCritSec* m_pLock;
 };
 
+// An object that counts its own references and answers IUnknown and its one
+// interface (the enumerators); it starts with one reference and the last Release
+// deletes it.
+template <class Face, const IID& kIid>
+class D_CSelfCounted : public Face {
+ public:
+  HRESULT QueryInterface(const IID& iid, void** out) override {
+    if (out == nullptr) return plat::win::E_POINTER;
+    if (iid == kIid || iid == plat::win::IID_IUnknown) {
+      *out = static_cast<Face*>(this);
+      AddRef();
+      return plat::win::S_OK;
+    }
+    *out = nullptr;
+    return plat::win::E_NOINTERFACE;
+  }
+  ULONG AddRef() override { return static_cast<ULONG>(m_cRef.fetch_add(1) + 1); }
+  ULONG Release() override {
+    const LONG count = m_cRef.fetch_sub(1) - 1;
+    if (count == 0) delete this;
+    return static_cast<ULONG>(count);
+  }
+
+ protected:
+  virtual ~D_CSelfCounted() = default;
+
+ private:
+  std::atomic<LONG> m_cRef{1};
+};
+
 // The automation library the position pass-through loads on first use; it stays loaded
 // until the library's live-object count returns to 0. Returns null and leaves the
 // failure for GetLastError when it cannot be loaded.

@@ -32,25 +32,6 @@ D_CEnumMediaTypes::D_CEnumMediaTypes(D_CBasePin* pin, const D_CEnumMediaTypes* f
 
 D_CEnumMediaTypes::~D_CEnumMediaTypes() { static_cast<D_IPin*>(m_pPin)->Release(); }
 
-HRESULT D_CEnumMediaTypes::QueryInterface(const IID& iid, void** out) {
-  if (out == nullptr) return E_POINTER;
-  if (iid == ds::IID_IEnumMediaTypes || iid == plat::win::IID_IUnknown) {
-    *out = static_cast<D_IEnumMediaTypes*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *out = nullptr;
-  return E_NOINTERFACE;
-}
-
-ULONG D_CEnumMediaTypes::AddRef() { return static_cast<ULONG>(m_cRef.fetch_add(1) + 1); }
-
-ULONG D_CEnumMediaTypes::Release() {
-  const LONG count = m_cRef.fetch_sub(1) - 1;
-  if (count == 0) delete this;
-  return static_cast<ULONG>(count);
-}
-
 bool D_CEnumMediaTypes::outOfSync() const { return m_Version != m_pPin->GetMediaTypeVersion(); }
 
 HRESULT D_CEnumMediaTypes::Next(ULONG count, D_AM_MEDIA_TYPE** types, ULONG* fetched) {

@@ -3,20 +3,17 @@
 #pragma once
 #include <atomic>
 
-#include "media/dshow/aliases.h"
+#include "media/dshow/base_object.h"
 
 namespace ZaDod {
 
 class D_CBasePin;
 
-class D_CEnumMediaTypes final : public D_IEnumMediaTypes {
+class D_CEnumMediaTypes final : public D_CSelfCounted<D_IEnumMediaTypes, plat::dshow::IID_IEnumMediaTypes> {
  public:
   // A new enumerator with one reference, copying `from` when given; null without memory.
   static D_CEnumMediaTypes* Create(D_CBasePin* pin, const D_CEnumMediaTypes* from);
 
-  HRESULT QueryInterface(const IID& iid, void** out) override;
-  ULONG AddRef() override;
-  ULONG Release() override;
   HRESULT Next(ULONG count, D_AM_MEDIA_TYPE** types, ULONG* fetched) override;
   HRESULT Skip(ULONG count) override;
   HRESULT Reset() override;
@@ -24,13 +21,12 @@ class D_CEnumMediaTypes final : public D_IEnumMediaTypes {
 
  private:
   D_CEnumMediaTypes(D_CBasePin* pin, const D_CEnumMediaTypes* from);
-  ~D_CEnumMediaTypes();
+  ~D_CEnumMediaTypes() override;
   bool outOfSync() const;
 
   int m_Position = 0;
   D_CBasePin* m_pPin;
   LONG m_Version = 0;
-  std::atomic<LONG> m_cRef{1};
 };
 
 }  // namespace ZaDod

@@ -36,25 +36,6 @@ D_CEnumPins::D_CEnumPins(D_CBaseFilter* filter, const D_CEnumPins* from) : m_pFi
 
 D_CEnumPins::~D_CEnumPins() { static_cast<D_IBaseFilter*>(m_pFilter)->Release(); }
 
-HRESULT D_CEnumPins::QueryInterface(const IID& iid, void** out) {
-  if (out == nullptr) return E_POINTER;
-  if (iid == ds::IID_IEnumPins || iid == plat::win::IID_IUnknown) {
-    *out = static_cast<D_IEnumPins*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *out = nullptr;
-  return E_NOINTERFACE;
-}
-
-ULONG D_CEnumPins::AddRef() { return static_cast<ULONG>(m_cRef.fetch_add(1) + 1); }
-
-ULONG D_CEnumPins::Release() {
-  const LONG count = m_cRef.fetch_sub(1) - 1;
-  if (count == 0) delete this;
-  return static_cast<ULONG>(count);
-}
-
 bool D_CEnumPins::outOfSync() const { return m_Version != m_pFilter->GetPinVersion(); }
 
 HRESULT D_CEnumPins::Next(ULONG count, D_IPin** pins, ULONG* fetched) {

@@ -4,20 +4,17 @@
 #include <atomic>
 #include <vector>
 
-#include "media/dshow/aliases.h"
+#include "media/dshow/base_object.h"
 
 namespace ZaDod {
 
 class D_CBaseFilter;
 
-class D_CEnumPins final : public D_IEnumPins {
+class D_CEnumPins final : public D_CSelfCounted<D_IEnumPins, plat::dshow::IID_IEnumPins> {
  public:
   // A new enumerator with one reference, copying `from` when given; null without memory.
   static D_CEnumPins* Create(D_CBaseFilter* filter, const D_CEnumPins* from);
 
-  HRESULT QueryInterface(const IID& iid, void** out) override;
-  ULONG AddRef() override;
-  ULONG Release() override;
   HRESULT Next(ULONG count, D_IPin** pins, ULONG* fetched) override;
   HRESULT Skip(ULONG count) override;
   HRESULT Reset() override;
@@ -25,7 +22,7 @@ class D_CEnumPins final : public D_IEnumPins {
 
  private:
   D_CEnumPins(D_CBaseFilter* filter, const D_CEnumPins* from);
-  ~D_CEnumPins();
+  ~D_CEnumPins() override;
   bool outOfSync() const;
 
   int m_Position = 0;
@@ -33,7 +30,6 @@ class D_CEnumPins final : public D_IEnumPins {
   D_CBaseFilter* m_pFilter;
   LONG m_Version = 0;
   std::vector<D_IPin*> m_PinCache;  // pins already returned, no references
-  std::atomic<LONG> m_cRef{1};
 };
 
 }  // namespace ZaDod

@@ -163,11 +163,18 @@ TEST_F(DShowTest, FlushHandsQueuedRequestsBackUnperformed) {
     for (int i = 0; i < 4; ++i)
       ASSERT_EQ(io.Request(i * 100, 100, plat::win::FALSE, &buffers[i * 100], &buffers[i * 100], i), S_OK);
     std::thread flusher([&] { io.BeginFlush(); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    // Step the clock only once the flush is under way (requests are refused then);
+    // a probe accepted before that is one more queued request.
+    int total = 4;
+    BYTE probe[4];
+    while (io.Request(0, 4, plat::win::FALSE, probe, probe, 99) == S_OK) {
+      ++total;
+      std::this_thread::yield();
+    }
     plat::win::StepClockForTest(1'000'000'000LL);  // lets the read in progress finish
     flusher.join();
     int performed = 0, handedBack = 0;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < total; ++i) {
       void* context = nullptr;
       plat::dshow::DWORD_PTR user = 0;
       LONG actual = 0;
@@ -175,7 +182,7 @@ TEST_F(DShowTest, FlushHandsQueuedRequestsBackUnperformed) {
       if (hr == S_OK) ++performed;
       if (hr == ds::VFW_E_TIMEOUT && context != nullptr) ++handedBack;
     }
-    EXPECT_EQ(performed + handedBack, 4);
+    EXPECT_EQ(performed + handedBack, total);
     EXPECT_LE(performed, 1) << "at most the read in progress was performed";
     io.EndFlush();
     plat::win::ReleaseClockForTest();
