@@ -59,6 +59,7 @@ HRESULT D_CEnumMediaTypes::Next(ULONG count, D_AM_MEDIA_TYPE** types, ULONG* fet
 HRESULT D_CEnumMediaTypes::Skip(ULONG count) {
   if (count == 0) return S_OK;
   if (outOfSync()) return ds::VFW_E_ENUM_OUT_OF_SYNC;
+  if (count > static_cast<ULONG>(0x7FFFFFFF - m_Position)) return S_FALSE;
   m_Position += static_cast<int>(count);
   // S_FALSE when the skip went past the last type.
   D_AM_MEDIA_TYPE type{};

@@ -202,6 +202,9 @@ HRESULT D_CMediaSample::SetProperties(DWORD size, const BYTE* properties) {
   std::memcpy(&props, properties, std::min<size_t>(size, sizeof(props)));
   auto covers = [size](size_t offset, size_t length) { return offset + length <= size; };
   using P = D_AM_SAMPLE2_PROPERTIES;
+  // Refused values first, so a refusal changes nothing.
+  if (covers(offsetof(P, lActual), 4) && (props.lActual < 0 || props.lActual > m_cbBuffer))
+    return ds::VFW_E_BUFFER_OVERFLOW;
   // The media type first: its copy is the one step that can fail, and nothing changes then.
   if (covers(offsetof(P, pMediaType), sizeof(props.pMediaType)) && covers(offsetof(P, dwSampleFlags), 4) &&
       (props.dwSampleFlags & ds::AM_SAMPLE_TYPECHANGED) != 0) {
@@ -216,10 +219,7 @@ HRESULT D_CMediaSample::SetProperties(DWORD size, const BYTE* properties) {
     m_bEndOfStream = (props.dwSampleFlags & ds::AM_SAMPLE_ENDOFSTREAM) != 0;
     if ((m_dwFlags & Sample_TypeChanged) == 0 || m_pMediaType == nullptr) m_dwFlags &= ~Sample_TypeChanged;
   }
-  if (covers(offsetof(P, lActual), 4)) {
-    if (props.lActual < 0 || props.lActual > m_cbBuffer) return ds::VFW_E_BUFFER_OVERFLOW;
-    m_lActual = props.lActual;
-  }
+  if (covers(offsetof(P, lActual), 4)) m_lActual = props.lActual;
   if (covers(offsetof(P, tStart), 8)) m_Start = props.tStart;
   if (covers(offsetof(P, tStop), 8)) m_End = props.tStop;
   if (covers(offsetof(P, dwStreamId), 4)) m_dwStreamId = props.dwStreamId;

@@ -27,9 +27,8 @@ D_CMemAllocator::D_CMemAllocator(const char16_t* name, D_IUnknown* outer, HRESUL
     : D_CBaseAllocator(name, outer, result, true, false) {}
 
 D_CMemAllocator::~D_CMemAllocator() {
-  Decommit();
-  // A decommit still waiting for samples cannot finish now: nobody may hold one when
-  // the last reference goes, since the commit reference keeps us alive until then.
+  // The commit reference keeps a committed allocator alive, so the buffers are normally
+  // gone by now; this only makes sure of it.
   if (m_lFree.count == m_lAllocated) Free();
 }
 
