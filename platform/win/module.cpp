@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/error.h"
 #include "platform/win/missing.h"
 #include "platform/win/module_exports.h"
 
@@ -81,7 +82,9 @@ bool served(Registry& r, const std::string& base) {
 
 }  // namespace
 
-HMODULE LoadLibraryW(const char16_t* name) {
+namespace {
+
+HMODULE loadLibrary(const char16_t* name) {
   if (name == nullptr) return nullptr;
   std::string base = baseName(name);
   Registry& r = registry();
@@ -91,6 +94,14 @@ HMODULE LoadLibraryW(const char16_t* name) {
   if (module->exports->standInName != nullptr && IsStandInMissing(module->exports->standInName)) return nullptr;
   if (module->exports->onlyWhenServed && !served(r, base)) return nullptr;
   ++module->references;
+  return module;
+}
+
+}  // namespace
+
+HMODULE LoadLibraryW(const char16_t* name) {
+  HMODULE module = loadLibrary(name);
+  if (module == nullptr) SetLastError(ERROR_MOD_NOT_FOUND);
   return module;
 }
 

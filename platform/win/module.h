@@ -11,7 +11,8 @@ using HMODULE = Module*;
 using FARPROC = void (*)();
 
 // Loads a library by file name ("winmm.dll"; case does not matter, ".dll" may be left out).
-// Every successful call counts one reference; null when the library is unknown or missing.
+// Every successful call counts one reference; null when the library is unknown or missing
+// (the last error is then ERROR_MOD_NOT_FOUND).
 HMODULE LoadLibraryW(const char16_t* name);
 // The exported function, or null when the module does not serve it.
 FARPROC GetProcAddress(HMODULE module, const char* name);

@@ -12,6 +12,7 @@
 #include "platform/win/dwm.h"
 #include "platform/win/imm.h"
 #include "platform/win/layered.h"
+#include "platform/win/oleaut.h"
 #include "platform/win/sysinfo.h"
 #include "platform/win/window.h"
 
@@ -54,6 +55,12 @@ const ModuleExport kOle32[] = {
     {"CoInitializeEx", fn(&CoInitializeEx)},
     {"CoFreeUnusedLibraries", fn(&CoFreeUnusedLibraries)},
     {"CoUninitialize", fn(&CoUninitialize)},
+    {nullptr, nullptr},
+};
+
+const ModuleExport kOleaut32[] = {
+    {"LoadRegTypeLib", fn(&LoadRegTypeLib)},
+    {"LoadTypeLib", fn(&LoadTypeLib)},
     {nullptr, nullptr},
 };
 
@@ -158,6 +165,7 @@ const ModuleExports kModules[] = {
     {"winmm", kWinmm},
     {"kernel32", kKernel32},
     {"ole32", kOle32},
+    {"oleaut32", kOleaut32},
     {"comctl32", kComctl32},
     {"user32", kUser32},
     {"gdi32", kNone},

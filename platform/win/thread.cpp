@@ -66,6 +66,7 @@ struct Finish {
       state->exited = true;
     }
     state->cv.notify_all();
+    NotifyMultipleWaiters();
   }
 };
 

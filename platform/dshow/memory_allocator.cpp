@@ -1,0 +1,267 @@
+// The platform's memory allocator: samples over one heap block, a free list guarded by
+// a mutex, and waiters woken by a condition variable. While committed the allocator
+// holds a reference on itself, so it outlives every sample handed out.
+#include "platform/dshow/memory_allocator.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <vector>
+
+namespace plat::dshow {
+
+const CLSID CLSID_MemoryAllocator = {0x1E651CC0, 0xB199, 0x11D0, {0x82, 0x12, 0x00, 0xC0, 0x4F, 0xC3, 0x2C, 0x45}};
+
+namespace {
+
+std::atomic<int> liveAllocators{0};
+constexpr LONG kGranularity = 65536;
+
+class Allocator;
+
+class Sample final : public IMediaSample {
+ public:
+  Sample(Allocator* owner, BYTE* buffer, LONG size) : owner_(owner), buffer_(buffer), size_(size) {}
+
+  HRESULT QueryInterface(const IID& iid, void** out) override {
+    if (out == nullptr) return win::E_POINTER;
+    if (iid == win::IID_IUnknown || iid == IID_IMediaSample) {
+      *out = static_cast<IMediaSample*>(this);
+      AddRef();
+      return win::S_OK;
+    }
+    *out = nullptr;
+    return win::E_NOINTERFACE;
+  }
+  ULONG AddRef() override { return ++refs_; }
+  ULONG Release() override;
+
+  HRESULT GetPointer(BYTE** buffer) override {
+    if (buffer == nullptr) return win::E_POINTER;
+    *buffer = buffer_;
+    return win::S_OK;
+  }
+  LONG GetSize() override { return size_; }
+  HRESULT GetTime(REFERENCE_TIME* start, REFERENCE_TIME* stop) override {
+    if (!timeValid_) return VFW_E_SAMPLE_TIME_NOT_SET;
+    if (start) *start = start_;
+    if (stop) *stop = stopValid_ ? stop_ : start_ + 1;
+    return stopValid_ ? win::S_OK : VFW_S_NO_STOP_TIME;
+  }
+  HRESULT SetTime(REFERENCE_TIME* start, REFERENCE_TIME* stop) override {
+    timeValid_ = start != nullptr;
+    stopValid_ = start != nullptr && stop != nullptr;
+    if (start) start_ = *start;
+    if (stop) stop_ = *stop;
+    return win::S_OK;
+  }
+  HRESULT IsSyncPoint() override { return sync_ ? win::S_OK : win::S_FALSE; }
+  HRESULT SetSyncPoint(BOOL sync) override { sync_ = sync != 0; return win::S_OK; }
+  HRESULT IsPreroll() override { return preroll_ ? win::S_OK : win::S_FALSE; }
+  HRESULT SetPreroll(BOOL preroll) override { preroll_ = preroll != 0; return win::S_OK; }
+  LONG GetActualDataLength() override { return actual_; }
+  HRESULT SetActualDataLength(LONG length) override {
+    if (length < 0 || length > size_) return VFW_E_BUFFER_OVERFLOW;
+    actual_ = length;
+    return win::S_OK;
+  }
+  HRESULT GetMediaType(AM_MEDIA_TYPE** type) override {
+    if (type == nullptr) return win::E_POINTER;
+    *type = nullptr;
+    return win::S_FALSE;  // this allocator's samples never carry a type change
+  }
+  HRESULT SetMediaType(AM_MEDIA_TYPE*) override { return win::E_NOTIMPL; }
+  HRESULT IsDiscontinuity() override { return discontinuity_ ? win::S_OK : win::S_FALSE; }
+  HRESULT SetDiscontinuity(BOOL value) override { discontinuity_ = value != 0; return win::S_OK; }
+  HRESULT GetMediaTime(LONGLONG*, LONGLONG*) override { return VFW_E_MEDIA_TIME_NOT_SET; }
+  HRESULT SetMediaTime(LONGLONG*, LONGLONG*) override { return win::E_NOTIMPL; }
+
+  void clear() {
+    timeValid_ = stopValid_ = sync_ = preroll_ = discontinuity_ = false;
+    actual_ = 0;
+  }
+
+ private:
+  Allocator* owner_;
+  BYTE* buffer_;
+  LONG size_;
+  LONG actual_ = 0;
+  std::atomic<ULONG> refs_{0};
+  REFERENCE_TIME start_ = 0, stop_ = 0;
+  bool timeValid_ = false, stopValid_ = false, sync_ = false, preroll_ = false, discontinuity_ = false;
+};
+
+class Allocator final : public IMemAllocator {
+ public:
+  Allocator() { ++liveAllocators; }
+  ~Allocator() { --liveAllocators; }
+
+  HRESULT QueryInterface(const IID& iid, void** out) override {
+    if (out == nullptr) return win::E_POINTER;
+    if (iid == win::IID_IUnknown || iid == IID_IMemAllocator) {
+      *out = static_cast<IMemAllocator*>(this);
+      AddRef();
+      return win::S_OK;
+    }
+    *out = nullptr;
+    return win::E_NOINTERFACE;
+  }
+  ULONG AddRef() override { return ++refs_; }
+  ULONG Release() override {
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+  HRESULT SetProperties(ALLOCATOR_PROPERTIES* request, ALLOCATOR_PROPERTIES* actual) override {
+    if (request == nullptr || actual == nullptr) return win::E_POINTER;
+    const LONG align = request->cbAlign;
+    if (align <= 0 || (align & (align - 1)) != 0 || kGranularity % align != 0) return VFW_E_BADALIGN;
+    if (request->cBuffers < 0 || request->cbBuffer < 0 || request->cbPrefix < 0) return win::E_INVALIDARG;
+    std::lock_guard<std::mutex> hold(mutex_);
+    if (committed_) return VFW_E_ALREADY_COMMITTED;
+    if (free_.size() != samples_.size()) return VFW_E_BUFFERS_OUTSTANDING;
+    const long long whole = (static_cast<long long>(request->cbBuffer) + request->cbPrefix + align - 1) / align * align;
+    if (whole - request->cbPrefix > 0x7FFFFFFF) return win::E_INVALIDARG;
+    props_ = *request;
+    props_.cbBuffer = static_cast<LONG>(whole - request->cbPrefix);
+    *actual = props_;
+    return win::S_OK;
+  }
+  HRESULT GetProperties(ALLOCATOR_PROPERTIES* props) override {
+    if (props == nullptr) return win::E_POINTER;
+    std::lock_guard<std::mutex> hold(mutex_);
+    *props = props_;
+    return win::S_OK;
+  }
+  HRESULT Commit() override {
+    {
+      std::lock_guard<std::mutex> hold(mutex_);
+      if (committed_) return win::S_OK;
+      if (decommitPending_) {  // the block is still there, and so is the reference
+        decommitPending_ = false;
+        committed_ = true;
+        return win::S_OK;
+      }
+      const HRESULT hr = allocate();
+      if (hr != win::S_OK) return hr;
+      committed_ = true;
+    }
+    AddRef();
+    return win::S_OK;
+  }
+  HRESULT Decommit() override {
+    bool freed = false;
+    {
+      std::lock_guard<std::mutex> hold(mutex_);
+      if (!committed_) return win::S_OK;
+      committed_ = false;
+      if (free_.size() == samples_.size()) {
+        release();
+        freed = true;
+      } else {
+        decommitPending_ = true;
+      }
+    }
+    wake_.notify_all();
+    if (freed) Release();
+    return win::S_OK;
+  }
+  HRESULT GetBuffer(IMediaSample** out, REFERENCE_TIME*, REFERENCE_TIME*, DWORD flags) override {
+    if (out == nullptr) return win::E_POINTER;
+    *out = nullptr;
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      if (!committed_) return VFW_E_NOT_COMMITTED;
+      if (!free_.empty()) break;
+      if (flags & AM_GBF_NOWAIT) return VFW_E_TIMEOUT;
+      wake_.wait(lock);
+    }
+    Sample* sample = free_.back();
+    free_.pop_back();
+    lock.unlock();
+    sample->AddRef();
+    *out = sample;
+    return win::S_OK;
+  }
+  HRESULT ReleaseBuffer(IMediaSample* sample) override {
+    if (sample == nullptr) return win::E_POINTER;
+    bool freed = false;
+    {
+      std::lock_guard<std::mutex> hold(mutex_);
+      auto* own = static_cast<Sample*>(sample);
+      own->clear();
+      free_.push_back(own);
+      if (decommitPending_ && free_.size() == samples_.size()) {
+        decommitPending_ = false;
+        release();
+        freed = true;
+      }
+    }
+    wake_.notify_one();
+    if (freed) Release();
+    return win::S_OK;
+  }
+
+ private:
+  HRESULT allocate() {
+    if (props_.cBuffers <= 0 || props_.cbBuffer <= 0 || props_.cbAlign <= 0) return VFW_E_SIZENOTSET;
+    const long long stride =
+        (static_cast<long long>(props_.cbBuffer) + props_.cbPrefix + props_.cbAlign - 1) / props_.cbAlign * props_.cbAlign;
+    const long long total = stride * props_.cBuffers;
+    block_.reset(new (std::nothrow) BYTE[static_cast<size_t>(total) + props_.cbAlign]);
+    if (!block_) return win::E_OUTOFMEMORY;
+    auto base = reinterpret_cast<std::uintptr_t>(block_.get());
+    base = (base + props_.cbAlign - 1) / props_.cbAlign * props_.cbAlign;
+    for (LONG i = 0; i < props_.cBuffers; ++i) {
+      auto* buffer = reinterpret_cast<BYTE*>(base + stride * i + props_.cbPrefix);
+      samples_.push_back(std::make_unique<Sample>(this, buffer, props_.cbBuffer));
+      free_.push_back(samples_.back().get());
+    }
+    return win::S_OK;
+  }
+  void release() {
+    free_.clear();
+    samples_.clear();
+    block_.reset();
+  }
+
+  std::atomic<ULONG> refs_{0};
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  ALLOCATOR_PROPERTIES props_{};
+  std::unique_ptr<BYTE[]> block_;
+  std::vector<std::unique_ptr<Sample>> samples_;
+  std::vector<Sample*> free_;
+  bool committed_ = false;
+  bool decommitPending_ = false;
+};
+
+ULONG Sample::Release() {
+  const ULONG left = --refs_;
+  if (left == 0) owner_->ReleaseBuffer(this);  // the sample may be gone after this
+  return left;
+}
+
+HRESULT create(void* outer, const IID& iid, void** object) {
+  if (object == nullptr) return win::E_POINTER;
+  *object = nullptr;
+  if (outer != nullptr) return win::CLASS_E_NOAGGREGATION;
+  auto* made = new (std::nothrow) Allocator();
+  if (made == nullptr) return win::E_OUTOFMEMORY;
+  made->AddRef();
+  const HRESULT hr = made->QueryInterface(iid, object);
+  made->Release();
+  return hr;
+}
+
+const bool registered = (win::RegisterComClass(CLSID_MemoryAllocator, "dshow", &create), true);
+
+}  // namespace
+
+int LiveMemoryAllocatorCount() { return liveAllocators.load(); }
+
+}  // namespace plat::dshow
