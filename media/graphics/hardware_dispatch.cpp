@@ -9,6 +9,7 @@
 namespace ZaDod {
 
 int GraphicsApiType = kGraphicsApiSoftware;
+int ProgrammableShaderFlag = 0;
 GraphicsDeviceCaps GraphicsDeviceCapsData{};
 
 namespace {

@@ -52,4 +52,7 @@ extern GraphicsDeviceCaps GraphicsDeviceCapsData;
 enum : int { kGraphicsApiSoftware = 0, kGraphicsApiD3D9 = 1, kGraphicsApiD3D11 = 2 };
 extern int GraphicsApiType;
 
+// 1 while the running back end draws through programmable shaders, else 0.
+extern int ProgrammableShaderFlag;
+
 }  // namespace ZaDod
