@@ -3,9 +3,11 @@
 // do not cover; the re-send of everything; the releases.
 #include <cfloat>
 #include <cstring>
+#include <utility>
 
 #include "media/base/log.h"
 #include "media/graphics/d3d11/d3d11_state.h"
+#include "platform/gpu/shaders/constants.h"
 
 namespace ZaDod {
 namespace {
@@ -232,6 +234,10 @@ int Graphics_D3D11_DeviceState_ResendAll() {
                                b[kCBVSMore]->buffer};
         ID3D11Buffer* ps[4] = {b[kCBCommon]->buffer, b[kCBPSBase]->buffer, b[kCBPSMore]->buffer,
                                b[kCBFilter]->buffer};
+        // The built-in shaders read their base buffers at the slot the shader bank names;
+        // the common buffer takes the slot that frees.
+        std::swap(vs[1], vs[shader::kVsBaseSlot]);
+        std::swap(ps[1], ps[shader::kPsBaseSlot]);
         Graphics_D3D11_DeviceState_SetVSConstantBuffers(0, 4, vs);
         Graphics_D3D11_DeviceState_SetPSConstantBuffers(0, 4, ps);
     }

@@ -124,11 +124,12 @@ TEST(D3D11Wipe, BorderRangesScaleAndOffsetTheBlendAlpha) {
   EXPECT_EQ(hard.reference, 1);
   EXPECT_EQ(ComputeWipe(90, 1, 0, 0).reference, 90);
   for (int n : {2, 64, 65, 128, 129, 255}) {
-    // Parameter 0 shows nothing, 255 everything, whatever the range.
-    const WipeSetup none = ComputeWipe(0, n, 0, 0), all = ComputeWipe(255, n, 0, 0);
+    // Parameter 0 shows everything (even where the blend graph is 0), 255 nothing (even
+    // where it is 1), whatever the range.
+    const WipeSetup all = ComputeWipe(0, n, 0, 0), none = ComputeWipe(255, n, 0, 0);
     EXPECT_EQ(none.alphaTest, 0);
     EXPECT_LE((1.0f + none.offset) * none.scale, 0.0f + 1e-6f) << n;
-    EXPECT_GE((0.0f + all.offset) * all.scale, 0.0f - 1e-6f) << n;
+    EXPECT_GE((0.0f + all.offset) * all.scale, 1.0f - 1e-6f) << n;
   }
   EXPECT_EQ(ComputeWipe(128, 64, 0, 0).scale, 4.0f);
   EXPECT_EQ(ComputeWipe(128, 100, 0, 0).scale, 2.0f);
@@ -209,6 +210,7 @@ TEST_F(D3D11Test, ReCreationFollowsTheNewModeAndReportsFailure) {
   Profile p = defaultProfile();
   p.failOnCall["dxgi.CreateSwapChain"] = 1;
   setProfile(p);
+  resetJournal();  // the failing call is counted from here
   EXPECT_EQ(Graphics_D3D11_RecreateDevice(1, 640, 480, 32, 60), -1);
   EXPECT_EQ(D3D11BackendSys.deviceReady, 0);
   EXPECT_EQ(GraphicsSys.hardware, 0);
