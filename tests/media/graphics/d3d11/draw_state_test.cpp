@@ -177,6 +177,28 @@ TEST_F(D3D11Test, FlipResizesPresentsAndReadsBack) {
   EXPECT_EQ(D3D11SwapChainSys.count, 1);
 }
 
+TEST_F(D3D11Test, ARectangleClearLeavesTheRestAndAResizedClientGetsNewBuffers) {
+  ASSERT_EQ(start(), 0);
+  clearTo(0, 0, 0);
+  GraphicsDrawSettings.backgroundRed = 255;
+  const ImageRect part{10, 10, 20, 20};
+  ASSERT_EQ(Graphics_D3D11_ClearDrawTarget(&part), 0);
+  EXPECT_EQ(pixel(15, 15), (Rgba{255, 0, 0, 0}));
+  EXPECT_EQ(pixel(10, 10), (Rgba{255, 0, 0, 0}));
+  EXPECT_EQ(pixel(20, 20), (Rgba{0, 0, 0, 0}));
+  EXPECT_EQ(pixel(5, 5), (Rgba{0, 0, 0, 0}));
+
+  // The window's client area grew: the next flip resizes the buffers and copies the
+  // screen through the sub back buffer.
+  Win.Status.ClientRect.right = Win.Status.ClientRect.left + 800;
+  Win.Status.ClientRect.bottom = Win.Status.ClientRect.top + 600;
+  ASSERT_EQ(Graphics_D3D11_FlipScreen(), 0);
+  EXPECT_EQ(D3D11SwapChainSys.slots[0].backBufferDesc.Width, 800u);
+  EXPECT_EQ(D3D11SwapChainSys.slots[0].backBufferDesc.Height, 600u);
+  EXPECT_NE(D3D11BackendSys.subBackBuffer, nullptr);
+  ASSERT_EQ(Graphics_D3D11_FlipScreen(), 0);
+}
+
 TEST(D3D11Flip, AnOffsetDestinationKeepsTheWholeSourceInProportion) {
   // A 640x480 screen centred at x 160 in an 800-wide buffer: nothing is cut.
   plat::win::RECT src{0, 0, 640, 480}, dest{80, 0, 720, 480};
