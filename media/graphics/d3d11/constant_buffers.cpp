@@ -19,21 +19,19 @@ using plat::win::S_OK;
 const int kBuiltinSizes[kCBCount] = {768, 256, 288, 2592, 48, 96, 256};
 
 struct BufferList {
-    TrackedCriticalSection lock;
-    bool lockReady = false;
     D3D11ConstantBuffer* head = nullptr;
     int count = 0;
 };
 BufferList buffers;
 
-// The list's lock, made on first use (the first buffer is made on the main thread at
-// start-up, before any worker could make one).
+// The list's lock, made once on first use by whichever thread comes first.
 TrackedCriticalSection* listLock() {
-    if (!buffers.lockReady) {
-        CriticalSection_Initialize(&buffers.lock);
-        buffers.lockReady = true;
-    }
-    return &buffers.lock;
+    static TrackedCriticalSection* lock = [] {
+        static TrackedCriticalSection made;
+        CriticalSection_Initialize(&made);
+        return &made;
+    }();
+    return lock;
 }
 
 void unbind(ID3D11Buffer** slots, ID3D11Buffer* buffer, bool vertex) {
@@ -105,7 +103,12 @@ int Graphics_D3D11_ConstantBuffer_Update(D3D11ConstantBuffer* record) {
     return 0;
 }
 
-int D3D11_ConstantBufferCount() { return buffers.count; }
+int D3D11_ConstantBufferCount() {
+    CriticalSection_Lock(listLock(), __FILE__, __LINE__);
+    const int count = buffers.count;
+    CriticalSection_Unlock(listLock());
+    return count;
+}
 
 int Graphics_D3D11_CreateShaderConstantBuffers() {
     LogAddTextUtf16(u"各種シェーダー用定数バッファの作成.... ");

@@ -330,6 +330,8 @@ int Graphics_D3D11_Device_Terminate() {
     D3D11_FreeDLL();
     DXGI_FreeDLL();
     GraphicsSys.hardware = 0;
+    ProgrammableShaderFlag = 0;
+    D3D11ShaderSys.programmable = 0;
     return 0;
 }
 

@@ -25,9 +25,9 @@ WipeSetup ComputeWipe(int p, int n, int premultiplied, int alphaChannel) {
         w.reference = p == 0 && (premultiplied || alphaChannel) ? 1 : p;
         return w;
     }
-    // The border range widens the soft edge: a narrower range steepens the ramp.
+    // A narrower border range steepens the ramp: the blend graph's alpha is scaled by 4, 2
+    // or 1 and offset so that the parameter sweeps the graph from all shown to none.
     const int factor = n <= 64 ? 1280 : n <= 128 ? 768 : 512;
-
     w.scale = n <= 64 ? 4.0f : n <= 128 ? 2.0f : 1.0f;
     const int k = factor - p * factor / 255;
     if (k >= factor - 256) {
@@ -36,7 +36,6 @@ WipeSetup ComputeWipe(int p, int n, int premultiplied, int alphaChannel) {
     } else {
         w.offset = float(255 - k * 255 / (factor - 256)) / -255.0f;
     }
-
     return w;
 }
 
