@@ -34,6 +34,12 @@ int Graphics_D3D11_ReadbackTexture(ID3D11Texture2D* texture, const ImageRect* re
     texture->GetDesc(&desc);
     PixelFormatDesc pixelFormat{};
     if (formatDesc(desc.Format, &pixelFormat) != 0) return -1;
+    const ImageRect whole{0, 0, int(desc.Width), int(desc.Height)};
+    const ImageRect r = rect != nullptr ? *rect : whole;
+    // A rectangle outside the texture has no pixels to point at.
+    if (r.left < 0 || r.top < 0 || r.right > whole.right || r.bottom > whole.bottom || r.right <= r.left ||
+        r.bottom <= r.top)
+        return -1;
     ID3D11Texture2D* copy = nullptr;
     // Only a multisampled texture is resolved; a single-sample mip chain is copied whole
     // and its top level read.
@@ -70,8 +76,6 @@ int Graphics_D3D11_ReadbackTexture(ID3D11Texture2D* texture, const ImageRect* re
         releaseTexture(*staging);
         return -1;
     }
-    const ImageRect whole{0, 0, int(desc.Width), int(desc.Height)};
-    const ImageRect r = rect != nullptr ? *rect : whole;
     out->format = pixelFormat;
     out->width = r.right - r.left;
     out->height = r.bottom - r.top;

@@ -87,7 +87,12 @@ void releaseDepthBuffer() {
 
 }  // namespace
 
-int Graphics_D3D11_Initialize() { return Graphics_D3D11_Device_Initialize() == -1 ? -1 : 0; }
+int Graphics_D3D11_Initialize() {
+    if (Graphics_D3D11_Device_Initialize() != -1) return 0;
+    // Nothing will draw with the shader code after a failed start.
+    Graphics_D3D11_ShaderCode_FreePackages();
+    return -1;
+}
 
 int Graphics_D3D11_Device_Initialize() {
     // A failed start (or re-creation) must not leave the front believing a device exists.

@@ -149,6 +149,9 @@ TEST_F(D3D11Test, FlipResizesPresentsAndReadsBack) {
   EXPECT_EQ(p[2], 30);
   EXPECT_EQ(Graphics_D3D11_LockDrawTargetBuffer(nullptr, &image, -1, 1, 0), -1);  // one lock at a time
   Graphics_D3D11_UnlockDrawTargetBuffer();
+  const ImageRect outside{600, 400, 700, 500};
+  EXPECT_EQ(Graphics_D3D11_LockDrawTargetBuffer(&outside, &image, -1, 1, 0), -1);
+  EXPECT_EQ(D3D11SwapChainSys.lockStaging, nullptr);
   EXPECT_EQ(Graphics_D3D11_FlipScreen(), 0);
 
   // A mip-mapped single-sample texture reads back without a resolve.
