@@ -1,5 +1,7 @@
 // The Direct3D 11 state cache, blend rows, vertex batch, flip, read-back and device
 // re-creation, driven through the back end's batch and key setters.
+#include <vector>
+
 #include "d3d11_fixture.h"
 #include "media/graphics/hwdraw/hwdraw.h"
 
@@ -200,6 +202,44 @@ TEST_F(D3D11Test, ARectangleClearLeavesTheRestAndAResizedClientGetsNewBuffers) {
   EXPECT_EQ(D3D11SwapChainSys.slots[0].backBufferDesc.Height, 600u);
   EXPECT_NE(D3D11BackendSys.subBackBuffer, nullptr);
   ASSERT_EQ(Graphics_D3D11_FlipScreen(), 0);
+}
+
+TEST_F(D3D11Test, TheEmulated320x240ScreenIsShownAt640x480) {
+  ASSERT_EQ(start(), 0);
+  GraphicsSys.emulate320x240 = 1;
+  ASSERT_EQ(Graphics_D3D11_SubBackBuffer_Setup(), 0);
+  clearTo(0, 0, 0);
+  quad(0, {255, 0, 0, 255}, 310, 230, 320, 240);
+  ASSERT_EQ(Graphics_D3D11_FlipScreen(), 0);
+  GraphicsSys.emulate320x240 = 0;
+  BaseImage image{};
+  ID3D11Texture2D* staging = nullptr;
+  ASSERT_EQ(Graphics_D3D11_ReadbackTexture(D3D11SwapChainSys.slots[0].backBuffer, nullptr, &image, &staging), 0);
+  auto at = [&](int x, int y) { return static_cast<const uint8_t*>(image.pixels)[size_t(y) * size_t(image.pitch) + size_t(x) * 4]; };
+  EXPECT_EQ(at(630, 470), 255);  // source (315, 235), doubled
+  EXPECT_EQ(at(600, 440), 0);    // source (300, 220)
+  D3D11Texture2D_Release(staging);
+}
+
+TEST_F(D3D11Test, TheTwoHundredFiftySeventhSwapChainIsRefused) {
+  ASSERT_EQ(start(), 0);
+  plat::win::WNDCLASSEXW cls{};
+  cls.cbSize = sizeof cls;
+  cls.lpfnWndProc = plat::win::DefWindowProcW;
+  cls.lpszClassName = u"D3D11Chains";
+  ASSERT_NE(plat::win::RegisterClassExW(&cls), 0);
+  std::vector<plat::win::HWND> windows;
+  for (int i = 0; i < kD3D11MaxSwapChains; ++i)
+    windows.push_back(plat::win::CreateWindowExW(0, u"D3D11Chains", u"c", 0, 0, 0, 8, 8, nullptr, nullptr, nullptr,
+                                                 nullptr));
+  // Slot 0 is the main window's: 255 more fit.
+  for (int i = 0; i < kD3D11MaxSwapChains - 1; ++i) ASSERT_EQ(Graphics_D3D11_CreateSwapChain(windows[size_t(i)], 0), i + 1);
+  EXPECT_EQ(Graphics_D3D11_CreateSwapChain(windows.back(), 0), -1);
+  EXPECT_EQ(Graphics_D3D11_CreateSwapChain(windows[0], 0), 1);  // its own slot again
+  for (int i = 0; i < kD3D11MaxSwapChains - 1; ++i) EXPECT_EQ(Graphics_D3D11_SwapChain_Release(windows[size_t(i)], -1), 0);
+  EXPECT_EQ(D3D11SwapChainSys.count, 1);
+  for (plat::win::HWND w : windows) plat::win::DestroyWindow(w);
+  plat::win::UnregisterClassW(u"D3D11Chains", nullptr);
 }
 
 TEST(D3D11Flip, AnOffsetDestinationKeepsTheWholeSourceInProportion) {
