@@ -242,6 +242,46 @@ TEST_F(D3D11Test, TheTwoHundredFiftySeventhSwapChainIsRefused) {
   plat::win::UnregisterClassW(u"D3D11Chains", nullptr);
 }
 
+TEST(D3D11Key, TextureAlphaFlagsFollowTheKeyBlendModeAndSampling) {
+  const struct {
+    int key, mode, drawMode;
+    KeyAlphaFlags want;
+  } cases[] = {
+      {0x18001, 1, 0, {0, 1}},  // blending: the alpha channel counts
+      {0x38001, 0, 0, {1, 1}},  // no blending, nearest: the graph's own flags
+      {0x38003, 0, 1, {1, 1}},  // bilinear but asked for the graph's flags
+      {0x38001, 0, 1, {0, 1}},  // bilinear: blended as alpha
+      {0x30001, 1, 0, {0, 0}},  // without 0x8000 nothing counts
+      {0x08001, 1, 0, {0, 0}},  // a graph without alpha
+  };
+  for (const auto& c : cases) {
+    const KeyAlphaFlags f = DecodeKeyAlphaFlags(c.key, c.mode, c.drawMode);
+    EXPECT_EQ(f.premultiplied, c.want.premultiplied) << std::hex << c.key;
+    EXPECT_EQ(f.alphaChannel, c.want.alphaChannel) << std::hex << c.key;
+  }
+}
+
+TEST_F(D3D11Test, DrawPreparationBringsTheFrontsSettingsIn) {
+  ASSERT_EQ(start(), 0);
+  GraphicsDrawSettings.blendMode = 2;
+  GraphicsDrawSettings.samplingMode = 1;
+  ASSERT_EQ(Graphics_D3D11_DrawPreparation(0x20), 0);
+  EXPECT_EQ(D3D11State.blendMode, 2);
+  EXPECT_EQ(D3D11State.blendModeIndex, 2);
+  EXPECT_EQ(D3D11State.samplerDesc[0].Filter, D3D11_FILTER_MIN_MAG_MIP_LINEAR);
+  EXPECT_EQ(D3D11State.keyChanged, 0);
+  ASSERT_EQ(Graphics_D3D11_DeviceState_ApplyStates(), 0);  // the first draw makes the objects
+  // Again with nothing changed: nothing new is made.
+  const int blends = D3D11Sys.counters[kD3D11BlendState];
+  resetJournal();
+  ASSERT_EQ(Graphics_D3D11_DrawPreparation(0x20), 0);
+  ASSERT_EQ(Graphics_D3D11_DeviceState_ApplyStates(), 0);
+  EXPECT_EQ(D3D11Sys.counters[kD3D11BlendState], blends);
+  EXPECT_EQ(callCount("CreateSamplerState"), 0);
+  GraphicsDrawSettings.blendMode = 0;
+  GraphicsDrawSettings.samplingMode = 0;
+}
+
 TEST(D3D11Flip, AnOffsetDestinationKeepsTheWholeSourceInProportion) {
   // A 640x480 screen centred at x 160 in an 800-wide buffer: nothing is cut.
   plat::win::RECT src{0, 0, 640, 480}, dest{80, 0, 720, 480};
