@@ -213,3 +213,45 @@ TEST(D3D11Layouts, BgraColoursChangeOnlyTheFormatLayouts) {
 
 }  // namespace
 }  // namespace d3d11test
+
+namespace d3d11test {
+namespace {
+
+TEST_F(D3D11Test, SmallDeviceQueriesAndTheCommonBuffer) {
+  ASSERT_EQ(start(), 0);
+  // The common vertex buffer grows with 16384 bytes of headroom and is kept while it fits.
+  ASSERT_EQ(Graphics_D3D11_CommonVertexBuffer_Setup(100), 0);
+  EXPECT_EQ(D3D11BackendSys.commonVertexBufferSize, 16496);
+  ID3D11Buffer* first = D3D11BackendSys.commonVertexBuffer;
+  ASSERT_EQ(Graphics_D3D11_CommonVertexBuffer_Setup(16000), 0);
+  EXPECT_EQ(D3D11BackendSys.commonVertexBuffer, first);
+  ASSERT_EQ(Graphics_D3D11_CommonVertexBuffer_Setup(20000), 0);
+  EXPECT_EQ(D3D11BackendSys.commonVertexBufferSize, 36384);
+
+  // Multisampling: a count of 1 needs no check; the GPU has no other count, so a strict
+  // request fails and a loose one comes down to 1.
+  int count = 1, quality = 5;
+  EXPECT_EQ(D3D11Device_CheckMultiSampleParam(DXGI_FORMAT_R8G8B8A8_UNORM, &count, &quality, 0), 0);
+  EXPECT_EQ(quality, 0);
+  count = 4, quality = 2;
+  EXPECT_EQ(D3D11Device_CheckMultiSampleParam(DXGI_FORMAT_R8G8B8A8_UNORM, &count, &quality, 1), -1);
+  EXPECT_EQ(quality, 0);
+  count = 4, quality = 2;
+  EXPECT_EQ(D3D11Device_CheckMultiSampleParam(DXGI_FORMAT_R8G8B8A8_UNORM, &count, &quality, 0), 0);
+  EXPECT_EQ(count, 1);
+  EXPECT_EQ(quality, 0);
+
+  const D3D_FEATURE_LEVEL level = D3D11Sys.featureLevel;
+  const struct {
+    D3D_FEATURE_LEVEL level;
+    int model;
+  } models[] = {{D3D_FEATURE_LEVEL_9_3, 200}, {D3D_FEATURE_LEVEL_10_1, 400}, {D3D_FEATURE_LEVEL_11_0, 500}};
+  for (const auto& m : models) {
+    D3D11Sys.featureLevel = m.level;
+    EXPECT_EQ(Graphics_D3D11_GetShaderModelVersion(), m.model);
+  }
+  D3D11Sys.featureLevel = level;
+}
+
+}  // namespace
+}  // namespace d3d11test
