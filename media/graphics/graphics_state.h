@@ -83,6 +83,9 @@ struct GraphicsSystemState {
     int scalingModeSetting;
     DisplayModeInfo fullScreenMode;
     ImageRect destRect;
+    // The part of the screen the flip shows, when set.
+    int userScreenRectSet;
+    ImageRect userScreenRect;
 };
 extern GraphicsSystemState GraphicsSys;
 

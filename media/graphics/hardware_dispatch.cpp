@@ -9,8 +9,8 @@
 namespace ZaDod {
 
 int GraphicsApiType = kGraphicsApiSoftware;
-GraphicsDeviceCaps GraphicsDeviceCapsData{};
 int ProgrammableShaderFlag = 0;
+GraphicsDeviceCaps GraphicsDeviceCapsData{};
 
 namespace {
 int dialogBoxModeFlag = 0;

@@ -1,7 +1,6 @@
-// Temporary: the Direct3D 11 back end is not built yet. Its start-up fails, so the
-// API choice falls back to Direct3D 9 or software mode and nothing else here is ever
-// reached; every other entry answers "no device". The back end's own sources replace
-// this file.
+// TEMPORARY SEAM (replaced by the Direct3D 11 graph-drawing, shape, single-operation,
+// mask and filter modules): the operations of the Direct3D 11 back end not built yet.
+// Each answers -1, which the front reports as a failed draw.
 #include "media/graphics/d3d11/d3d11.h"
 
 // The stubs keep the real parameter lists, which they do not read.
@@ -9,13 +8,128 @@
 
 namespace ZaDod {
 
-#define HALVORINE_ABSENT_D3D11(result, name, params, args) \
-    result Graphics_D3D11_##name params { return static_cast<result>(-1); }
-HALVORINE_HW_TABLE_OPS(HALVORINE_ABSENT_D3D11)
-HALVORINE_HW_BACKEND_OPS(HALVORINE_ABSENT_D3D11)
-HALVORINE_HW_D3D11_OPS(HALVORINE_ABSENT_D3D11)
-#undef HALVORINE_ABSENT_D3D11
-
-int D3D11Device_IsValid() { return 0; }
+int Graphics_D3D11_GetDXTDecodeFlags(const GraphTextureFormat* format, int colorKind, int* colorDecode, int alphaKind,
+                                     int* alphaDecode) {
+    return -1;
+}
+int Graphics_D3D11_BltBmpOrBaseImageToGraph3(const ImageRect* srcRect, int destX, int destY, int graph,
+                                             const BaseImage* colorImage, const BaseImage* alphaImage, int redrawFlag,
+                                             int useTransColor, int textureOnly) {
+    return -1;
+}
+int Graphics_D3D11_CreateGraphTexture(GraphOrigData* orig, int asyncThread) { return -1; }
+int Graphics_D3D11_DrawCircle(int x, int y, int radius, unsigned int color, int fillFlag) { return -1; }
+int Graphics_D3D11_DrawThickCircle(int x, int y, int radius, unsigned int color, int thickness) { return -1; }
+int Graphics_D3D11_DrawStretchedGraph(int x1, int y1, int x2, int y2, float xf1, float yf1, float xf2, float yf2,
+                                      GraphData* image, GraphData* blendImage, int transFlag, int intFlag) {
+    return -1;
+}
+int Graphics_D3D11_DrawFilledBox(int x1, int y1, int x2, int y2, unsigned int color) { return -1; }
+int Graphics_D3D11_DrawGraph(int x, int y, float xf, float yf, GraphData* image, GraphData* blendImage, int transFlag,
+                             int intFlag) {
+    return -1;
+}
+int Graphics_D3D11_DrawBoxOutline(int x1, int y1, int x2, int y2, unsigned int color) { return -1; }
+int Graphics_D3D11_DrawLine(int x1, int y1, int x2, int y2, unsigned int color) { return -1; }
+int Graphics_D3D11_DrawOval(int x, int y, int radiusX, int radiusY, unsigned int color, int fillFlag) { return -1; }
+int Graphics_D3D11_DrawThickOval(int x, int y, int radiusX, int radiusY, unsigned int color, int thickness) {
+    return -1;
+}
+int Graphics_D3D11_DrawPixel(int x, int y, unsigned int color) { return -1; }
+int Graphics_D3D11_DrawPrimitive2D(const Vertex2D* vertices, int count, int primitiveType, GraphData* image,
+                                   int transFlag) {
+    return -1;
+}
+int Graphics_D3D11_DrawUserPolygon2D(const Vertex2D* vertices, int count, int textureHandle, int transFlag) {
+    return -1;
+}
+int Graphics_D3D11_DrawRotatedGraph(int x, int y, float centerX, float centerY, double scale, double angle,
+                                    GraphData* image, GraphData* blendImage, int transFlag, int turnFlag) {
+    return -1;
+}
+int Graphics_D3D11_DrawGraphQuadList(const GraphQuadList* request) { return -1; }
+int Graphics_D3D11_DrawTriangle(int x1, int y1, int x2, int y2, int x3, int y3, unsigned int color, int fillFlag) {
+    return -1;
+}
+int Graphics_D3D11_FillGraph(GraphData* graph, int red, int green, int blue, int alpha) { return -1; }
+int Graphics_D3D11_CopyGraphRectToGraph(const ImageRect* srcRect, int srcGraph, int destGraph, int destX, int destY) {
+    return -1;
+}
+unsigned int Graphics_D3D11_GetDrawTargetPixel(int x, int y) { return static_cast<unsigned int>(-1); }
+int Graphics_D3D11_Buffer_Terminate(BufferHandleData* buffer) { return -1; }
+int Graphics_D3D11_SetLightEnableByIndex(int index, int flag) { return -1; }
+int Graphics_D3D11_SetLightParamByIndex(int index, const LightParam* param) { return -1; }
+int Graphics_D3D11_SetUseLighting(int flag) { return -1; }
+int Graphics_D3D11_RefreshDrawTargetAlphaFlag() { return -1; }
+int Graphics_D3D11_ReleaseGraphTexture(GraphOrigData* orig) { return -1; }
+int Graphics_D3D11_BindBlendGraph(GraphData* blendImage, int type, int param1, int param2) { return -1; }
+int Graphics_D3D11_RefreshDiffuseColor() { return -1; }
+int Graphics_D3D11_SetDrawArea(int x1, int y1, int x2, int y2) { return -1; }
+int Graphics_D3D11_SetDrawMode(int mode) { return -1; }
+int Graphics_D3D11_SetDrawTarget(int handle, int oldSurface, GraphData* newGraph, GraphData* oldGraph,
+                                 ShadowMapData* newShadowMap, ShadowMapData* oldShadowMap) {
+    return -1;
+}
+int Graphics_D3D11_SetFogColor(unsigned int color) { return -1; }
+int Graphics_D3D11_SetFogEnable(int flag) { return -1; }
+int Graphics_D3D11_SetFogMode(int mode) { return -1; }
+int Graphics_D3D11_SetFogStartEnd(float start, float end) { return -1; }
+int Graphics_D3D11_SetRenderTarget(int slot, int graph, int surfaceIndex) { return -1; }
+int Graphics_D3D11_SetTransformToView(const Matrix4x4F* matrix) { return -1; }
+int Graphics_D3D11_SetTransformToProjection(const Matrix4x4F* matrix) { return -1; }
+int Graphics_D3D11_SetTransformToWorld(const Matrix4x4F* matrix) { return -1; }
+int Graphics_D3D11_BindDepthBufferForDrawTarget() { return -1; }
+int Graphics_D3D11_Shader_Create(ShaderHandleData* shader, const void* code, int size, int kind) { return -1; }
+int Graphics_D3D11_Shader_Terminate(ShaderHandleData* shader) { return -1; }
+int Graphics_D3D11_ShadowMap_RefreshPSParam() { return -1; }
+int Graphics_D3D11_ShadowMap_RefreshVSParam() { return -1; }
+int Graphics_D3D11_ShadowMap_ReleaseTexture(ShadowMapData* shadowMap) { return -1; }
+int Graphics_D3D11_Mask_CreateScreen_KeepOld() { return -1; }
+int Graphics_D3D11_Mask_CreateScreen(int width, int height) { return -1; }
+int Graphics_D3D11_Mask_CreateScreen_CopyOld(int oldWidth, int oldHeight) { return -1; }
+int Graphics_D3D11_Mask_DrawBegin(const ImageRect* rect) { return -1; }
+int Graphics_D3D11_Mask_DrawEnd(const ImageRect* rect) { return -1; }
+int Graphics_D3D11_Mask_ReleaseScreen() { return -1; }
+int Graphics_D3D11_Mask_SetUseMaskScreen() { return -1; }
+int Graphics_D3D11_DrawDeformedGraph(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4,
+                                     GraphData* image, GraphData* blendImage, int transFlag, int simpleFlag) {
+    return -1;
+}
+int Graphics_D3D11_Filter_Mono(GraphFilterInfo* info, float cb, float cr) { return -1; }
+int Graphics_D3D11_Filter_Gauss(GraphFilterInfo* info, int kernelWidth, float strength, const float* weights) {
+    return -1;
+}
+int Graphics_D3D11_Filter_DownScale(GraphFilterInfo* info, int divisor) { return -1; }
+int Graphics_D3D11_Filter_BrightClip(GraphFilterInfo* info, int compare, float threshold, int fillFlag,
+                                     const float* fillColor) {
+    return -1;
+}
+int Graphics_D3D11_Filter_BrightnessScale(GraphFilterInfo* info, int minimum, int maximum) { return -1; }
+int Graphics_D3D11_Filter_HSB(GraphFilterInfo* info, int hueMode, float hue, float saturation, float bright) {
+    return -1;
+}
+int Graphics_D3D11_Filter_Invert(GraphFilterInfo* info) { return -1; }
+int Graphics_D3D11_Filter_Level(GraphFilterInfo* info, int inputMin, int inputMax, float gamma, int outputMin,
+                                int outputMax) {
+    return -1;
+}
+int Graphics_D3D11_Filter_TwoColor(GraphFilterInfo* info, int threshold, const float* below, const float* above) {
+    return -1;
+}
+int Graphics_D3D11_Filter_GradientMap(GraphFilterInfo* info, int gradientGraph, int reverse) { return -1; }
+int Graphics_D3D11_Filter_PremultipliedAlpha(GraphFilterInfo* info) { return -1; }
+int Graphics_D3D11_Filter_InterpolatedAlpha(GraphFilterInfo* info) { return -1; }
+int Graphics_D3D11_Filter_Y2UVToRGB(GraphFilterInfo* info, int uvGraph) { return -1; }
+int Graphics_D3D11_Filter_Bicubic(GraphFilterInfo* info, int width, int height) { return -1; }
+int Graphics_D3D11_Filter_Lanczos3(GraphFilterInfo* info, int width, int height) { return -1; }
+int Graphics_D3D11_Filter_BasicBlend(GraphFilterInfo* info) { return -1; }
+int Graphics_D3D11_Filter_RGBAMix(GraphFilterInfo* info, int red, int green, int blue, int alpha) { return -1; }
+int Graphics_D3D11_FilterPass_SelectSampling(GraphFilterInfo* info, const GraphFilterParam* param) { return -1; }
+int Graphics_D3D11_FilterPass_Begin(GraphFilterInfo* info, int* sourceHandle, int* destHandle) { return -1; }
+int Graphics_D3D11_FilterPass_CopyResult(GraphFilterInfo* info, int lastDest, int lastResult) { return -1; }
+int Graphics_D3D11_SetVertexOrIndexBufferData(BufferHandleData* buffer, int start, const void* data, int count) {
+    return -1;
+}
+int Graphics_D3D11_SetFrontScreenTimer(int handle) { return -1; }
 
 }  // namespace ZaDod

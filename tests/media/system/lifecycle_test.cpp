@@ -93,7 +93,8 @@ TEST_F(LibraryTest, FailedWindowCreationShutsDownAndALaterStartSucceeds) {
 }
 
 TEST_F(LibraryTest, FailedGraphicsStartShutsDown) {
-  setenv("HALVORINE_MISSING", "ddraw", 1);  // software mode cannot start without DirectDraw
+  // Software mode cannot start without DirectDraw, and the hardware back ends are away.
+  setenv("HALVORINE_MISSING", "d3d11,d3d9,ddraw", 1);
   EXPECT_EQ(startWindowed(), -1);
   unsetenv("HALVORINE_MISSING");
   EXPECT_EQ(GraphicsSys.started, 0);

@@ -1,0 +1,162 @@
+// The Direct3D 11 device's default state, and its re-application after a re-creation.
+#include <cfloat>
+#include <cstring>
+
+#include "media/graphics/d3d11/d3d11_state.h"
+#include "media/graphics/graphics_state.h"
+#include "media/graphics/render_state.h"
+
+namespace ZaDod {
+namespace {
+
+using namespace plat::gpu;
+using plat::win::S_OK;
+
+D3D11DeviceStateCache& c = D3D11State;
+
+Matrix4x4F identity() {
+    Matrix4x4F m{};
+    for (int i = 0; i < 4; ++i) m.m[i][i] = 1.0f;
+    return m;
+}
+
+void putMaterial() {
+    D3D11ConstantBuffer* b = D3D11BuiltinConstantBuffers[kCBCommon];
+    if (b == nullptr) return;
+    auto* p = reinterpret_cast<float*>(b->copy + 672);
+    const float diffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f}, specular[4] = {0.8f, 0.8f, 0.8f, 0.0f};
+    std::memcpy(p, diffuse, sizeof diffuse);           // 672
+    std::memcpy(p + 4, specular, sizeof specular);     // 688
+    std::memset(p + 8, 0, sizeof(float) * 4);          // 704: ambient x global ambient + emissive
+    p[12] = 20.0f;                                     // 720: power
+    b->dirty = 1;
+}
+
+}  // namespace
+
+int Graphics_D3D11_SetupDefaultDeviceState() {
+    c.force = 1;
+
+    c.rasterizerDesc = D3D11_RASTERIZER_DESC{D3D11_FILL_SOLID, D3D11_CULL_NONE, 0, 0, 0.0f, 0.0f, 1, 0, 1, 0};
+    const D3D11_DEPTH_STENCILOP_DESC face{D3D11_STENCIL_OP_KEEP, D3D11_STENCIL_OP_KEEP, D3D11_STENCIL_OP_KEEP,
+                                          D3D11_COMPARISON_ALWAYS};
+    c.depthStencilDesc = D3D11_DEPTH_STENCIL_DESC{0,    D3D11_DEPTH_WRITE_MASK_ZERO, D3D11_COMPARISON_LESS_EQUAL, 0,
+                                                  0xFF, 0xFF, face, face};
+    c.blendDesc = D3D11_BLEND_DESC{};
+    for (auto& t : c.blendDesc.RenderTarget)
+        t = D3D11_RENDER_TARGET_BLEND_DESC{0, D3D11_BLEND_ONE, D3D11_BLEND_ZERO, D3D11_BLEND_OP_ADD,
+                                           D3D11_BLEND_ONE, D3D11_BLEND_ZERO, D3D11_BLEND_OP_ADD, 15};
+    c.blendModeIndex = 0;
+    for (auto& d : c.samplerDesc) {
+        d = D3D11_SAMPLER_DESC{};
+        d.Filter = D3D11_FILTER_MIN_MAG_MIP_POINT;
+        d.AddressU = d.AddressV = d.AddressW = D3D11_TEXTURE_ADDRESS_CLAMP;
+        d.MaxAnisotropy = 16;
+        d.ComparisonFunc = D3D11_COMPARISON_ALWAYS;
+        d.MinLOD = -FLT_MAX;
+        d.MaxLOD = FLT_MAX;
+    }
+    Graphics_D3D11_DeviceState_MarkAllDirty();
+
+    // The front's address modes: 0 means clamp.
+    RenderState& r = GraphicsRender;
+    if (r.textureAddressU == 0) r.textureAddressU = D3D11_TEXTURE_ADDRESS_CLAMP;
+    if (r.textureAddressV == 0) r.textureAddressV = D3D11_TEXTURE_ADDRESS_CLAMP;
+    if (r.textureAddressW == 0) r.textureAddressW = D3D11_TEXTURE_ADDRESS_CLAMP;
+    Graphics_D3D11_DeviceState_SetTextureFilter(0);
+    Graphics_D3D11_DeviceState_SetMaxAnisotropy(16, -1);
+
+    const Matrix4x4F id = identity();
+    Graphics_D3D11_DeviceState_SetTextureTransform(0, &id);
+    c.lighting = 1;
+    putMaterial();
+    Graphics_D3D11_DeviceState_SetVSFlags(1, 1, 0);
+    c.fogEnable = 0;
+    c.fogMode = 0;
+    Graphics_D3D11_DeviceState_SetFogColor(0);
+    Graphics_D3D11_DeviceState_SetFogStartEnd(0.0f, 1.0f, 1.0f);
+
+    const D3D11_VIEWPORT viewport{0, 0, float(GraphicsSys.width), float(GraphicsSys.height), 0.0f, 1.0f};
+    Graphics_D3D11_DeviceState_SetViewport(&viewport);
+    // Pre-transformed 2D vertices are screen pixels: the vertex stage maps them to clip
+    // space with this until the front's draw area sets its own.
+    Matrix4x4F toClip{};
+    toClip.m[0][0] = 2.0f / float(GraphicsSys.width > 0 ? GraphicsSys.width : 1);
+    toClip.m[1][1] = -2.0f / float(GraphicsSys.height > 0 ? GraphicsSys.height : 1);
+    toClip.m[2][2] = 1.0f;
+    toClip.m[3][0] = -1.0f;
+    toClip.m[3][1] = 1.0f;
+    toClip.m[3][3] = 1.0f;
+    Graphics_D3D11_DeviceState_SetViewportMatrix(&toClip);
+    c.variant = 0;
+    // Drawing goes into the sub back buffer when there is one, else the back buffer.
+    const D3D11Backend& b = D3D11BackendSys;
+    const D3D11SwapChain& chain = D3D11SwapChainSys.slots[0];
+    if (b.subBackBuffer != nullptr)
+        Graphics_D3D11_DeviceState_SetRenderTarget(b.subBackBuffer, b.subBackBufferRtv, 0);
+    else
+        Graphics_D3D11_DeviceState_SetRenderTarget(chain.backBuffer, chain.rtv, 0);
+    c.topology = D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST;
+    if (D3D11Sys.context != nullptr) D3D11Sys.context->IASetPrimitiveTopology(c.topology);
+
+    c.alphaTestFunc = -1;
+    c.alphaTestRef = 0;
+    c.psAlphaRef = -2;  // neither "off" nor a reference: the first blend application writes it
+    c.blendTexture = nullptr;
+    c.blendTextureView = nullptr;
+    c.blendKind = 0;
+    c.blendRatio = -1;
+    c.texture = nullptr;
+    c.textureView = nullptr;
+    c.blendMode = c.premultiplied = c.alphaChannel = 0;
+    c.keyChanged = 1;
+    c.textureChanged = 0;
+
+    c.force = 0;
+    Graphics_D3D11_DeviceState_ResendAll();
+
+    D3D11VertexBatch& batch = D3D11Batch;
+    batch.stateChanged = 1;
+    batch.variant = 1;
+    batch.diffuse = 0xFFFFFFFFu;
+    batch.skipDraw = 0;
+    batch.pending = 0;
+    batch.kind = 0;
+    batch.topology = D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST;
+    if (batch.mapped == nullptr && b.standardVertexBuffer != nullptr) {
+        D3D11_MAPPED_SUBRESOURCE mapped{};
+        if (D3D11DeviceContext_Map(b.standardVertexBuffer, 0, D3D11_MAP_WRITE_DISCARD, 0, &mapped) == S_OK)
+            batch.mapped = static_cast<uint8_t*>(mapped.pData);
+    }
+    batch.write = batch.mapped;
+    return 0;
+}
+
+int Graphics_D3D11_ReapplyDeviceState() {
+    if (!D3D11Device_IsValid()) return -1;
+    c.force = 1;
+    Graphics_D3D11_DeviceState_SetTexture(nullptr, nullptr);
+    D3D11Batch.pending = 0;
+    Graphics_D3D11_DeviceState_SetBlendModeKey(c.blendMode, 0, 0);
+    Graphics_D3D11_DeviceState_SetVariantKey(c.variant);
+    Graphics_D3D11_DeviceState_SetMaxAnisotropy(c.allAnisotropy > 0 ? c.allAnisotropy : 16, -1);
+    for (int i = 0; i < kD3D11Samplers; ++i) {
+        Graphics_D3D11_DeviceState_SetTextureAddressU(c.samplerDesc[i].AddressU, i);
+        Graphics_D3D11_DeviceState_SetTextureAddressV(c.samplerDesc[i].AddressV, i);
+        Graphics_D3D11_DeviceState_SetTextureAddressW(c.samplerDesc[i].AddressW, i);
+    }
+    const Matrix4x4F id = identity();
+    Graphics_D3D11_DeviceState_SetTextureTransform(0, &id);
+    D3D11Sys.context->IASetPrimitiveTopology(c.topology);
+    Graphics_D3D11_DeviceState_SetFogEnable(c.fogEnable);
+    const DrawSettings& s = GraphicsDrawSettings;
+    Graphics_D3D11_DeviceState_SetViewportMatrix(&s.viewportF);
+    Graphics_D3D11_DeviceState_SetProjectionMatrix(&s.projectionF);
+    Graphics_D3D11_DeviceState_SetViewMatrix(&s.viewF);
+    Graphics_D3D11_DeviceState_SetWorldMatrix(&s.worldF);
+    c.force = 0;
+    Graphics_D3D11_DeviceState_ResendAll();
+    return 0;
+}
+
+}  // namespace ZaDod

@@ -1,0 +1,138 @@
+// The draw-state key setters and the draw preparation: the front's draw settings brought
+// into the state cache before a draw.
+#include "media/graphics/d3d11/d3d11_state.h"
+#include "media/graphics/graphics_state.h"
+#include "media/graphics/hwdraw/hwdraw.h"
+#include "media/graphics/render_state.h"
+
+namespace ZaDod {
+namespace {
+
+using namespace plat::gpu;
+
+D3D11DeviceStateCache& c = D3D11State;
+int lastKey = 0;
+
+// Stores `value` in a key field when it differs (or the cache forces): flush first, mark
+// the key changed.
+template <class T>
+void keyField(T& field, T value) {
+    if (!c.force && field == value) return;
+    Graphics_D3D11_FlushVertexBatch(-1, 0);
+    field = value;
+    c.keyChanged = 1;
+}
+
+}  // namespace
+
+int Graphics_D3D11_DeviceState_SetBlendModeKey(int mode, int premultiplied, int alphaChannel) {
+    if (!D3D11Device_IsValid()) return -1;
+    keyField(c.blendMode, mode);
+    keyField(c.premultiplied, premultiplied);
+    keyField(c.alphaChannel, alphaChannel);
+    return 0;
+}
+
+int Graphics_D3D11_DeviceState_SetAlphaTestKey(int func, int ref) {
+    if (!D3D11Device_IsValid()) return -1;
+    keyField(c.alphaTestFunc, func);
+    keyField(c.alphaTestRef, ref);
+    return 0;
+}
+
+int Graphics_D3D11_DeviceState_SetVariantKey(int variant) {
+    if (!D3D11Device_IsValid()) return -1;
+    keyField(c.variant, variant);
+    return 0;
+}
+
+int Graphics_D3D11_DeviceState_SetBlendTextureParam(int kind, int param1, int param2) {
+    if (!D3D11Device_IsValid()) return -1;
+    keyField(c.blendKind, kind);
+    if (kind == 0) keyField(c.blendRatio, param1);
+    if (kind == 1) {
+        keyField(c.borderParam, param1);
+        keyField(c.borderRange, param2);
+    }
+    return 0;
+}
+
+int Graphics_D3D11_DeviceState_SetTexture(ID3D11Texture2D* texture, ID3D11ShaderResourceView* view) {
+    if (!D3D11Device_IsValid()) return -1;
+    if (!c.force && c.texture == texture && c.textureView == view) return 0;
+    Graphics_D3D11_FlushVertexBatch(-1, 0);
+    // Binding or dropping a texture changes the key's shape; changing it for another does not.
+    if ((c.texture == nullptr) != (texture == nullptr)) c.keyChanged = 1;
+    c.texture = texture;
+    c.textureView = view;
+    c.textureChanged = 1;
+    return 0;
+}
+
+int Graphics_D3D11_DeviceState_SetBlendTexture(ID3D11Texture2D* texture, ID3D11ShaderResourceView* view, int width,
+                                               int height) {
+    if (!D3D11Device_IsValid()) return -1;
+    if (!c.force && c.blendTexture == texture && c.blendTextureView == view) return 0;
+    Graphics_D3D11_FlushVertexBatch(-1, 0);
+    c.blendTexture = texture;
+    c.blendTextureView = view;
+    c.blendTextureSize[0] = float(width);
+    c.blendTextureSize[1] = float(height);
+    c.blendTextureSize[2] = width != 0 ? 1.0f / float(width) : 0.0f;
+    c.blendTextureSize[3] = height != 0 ? 1.0f / float(height) : 0.0f;
+    c.textureChanged = 1;
+    c.keyChanged = 1;
+    return 0;
+}
+
+int Graphics_D3D11_DrawPreparation(int key) {
+    if (!D3D11Device_IsValid()) return -1;
+    const DrawSettings& s = GraphicsDrawSettings;
+    const RenderState& r = GraphicsRender;
+    c.drawPrepNeeded = 0;
+    GraphicsRender.settingsChanged = 0;
+
+    // Depth: 2D draws use the 2D comparison and switch depth writing off with the test.
+    const int depthOn = s.useZBuffer ? 1 : 0;
+    Graphics_D3D11_DeviceState_SetDepthEnable(depthOn);
+    if (depthOn) {
+        Graphics_D3D11_DeviceState_SetDepthFunc((key & 0x800) ? r.depthCompare3D : r.depthCompare2D);
+    } else if (c.depthStencilDesc.DepthWriteMask != 0) {
+        Graphics_D3D11_DeviceState_SetDepthWriteEnable(0);
+    }
+    if (r.fillMode == 2 || r.fillMode == 3) Graphics_D3D11_DeviceState_SetFillMode(r.fillMode);
+
+    if ((key & 0x100) == 0) {
+        const KeyAlphaFlags f = DecodeKeyAlphaFlags(key, s.blendMode, s.samplingMode);
+        Graphics_D3D11_DeviceState_SetVariantKey(0);
+        Graphics_D3D11_DeviceState_SetBlendModeKey(s.blendMode, f.premultiplied, f.alphaChannel);
+        Graphics_D3D11_DeviceState_SetAlphaTestKey(s.alphaTestMode, s.alphaTestRef);
+    }
+    if (c.keyChanged || c.textureChanged || c.pixelShader == nullptr) Graphics_D3D11_ApplyBlendMode();
+
+    Graphics_D3D11_DeviceState_SetTextureFilter(s.samplingMode >= 0 && s.samplingMode <= 2 ? s.samplingMode : 0);
+    if (r.maxAnisotropy >= 1 && c.allAnisotropy != r.maxAnisotropy)
+        Graphics_D3D11_DeviceState_SetMaxAnisotropy(r.maxAnisotropy, -1);
+
+    // Culling only for draws that ask for it.
+    if ((key & 0x4000) == 0 && c.rasterizerDesc.CullMode != D3D11_CULL_NONE) Graphics_D3D11_DeviceState_SetCullMode(0);
+
+    // Texture addressing: clamp unless the draw asks for the front's modes.
+    for (int i = 0; i < kD3D11Samplers; ++i) {
+        const D3D11_SAMPLER_DESC& d = c.samplerDesc[i];
+        if ((key & 0x1000) == 0) {
+            if (d.AddressU != D3D11_TEXTURE_ADDRESS_CLAMP || d.AddressV != D3D11_TEXTURE_ADDRESS_CLAMP)
+                Graphics_D3D11_DeviceState_SetTextureAddress(D3D11_TEXTURE_ADDRESS_CLAMP, i);
+        } else if (r.textureAddressU == r.textureAddressV) {
+            if (int(d.AddressU) != r.textureAddressU || int(d.AddressV) != r.textureAddressV)
+                Graphics_D3D11_DeviceState_SetTextureAddress(r.textureAddressU, i);
+        } else {
+            Graphics_D3D11_DeviceState_SetTextureAddressU(r.textureAddressU, i);
+            Graphics_D3D11_DeviceState_SetTextureAddressV(r.textureAddressV, i);
+        }
+    }
+    lastKey = key;
+    return 0;
+}
+
+}  // namespace ZaDod

@@ -1,0 +1,112 @@
+// Reading a render target back into CPU memory through a staging texture, and the
+// draw-target lock built on it.
+#include "media/base/log.h"
+#include "media/graphics/base_image.h"
+#include "media/graphics/d3d11/d3d11_state.h"
+#include "media/graphics/pixel_format.h"
+
+namespace ZaDod {
+namespace {
+
+using namespace plat::gpu;
+using plat::win::S_OK;
+
+// The image description of the colour formats a render target here can have.
+int formatDesc(DXGI_FORMAT format, PixelFormatDesc* desc) {
+    switch (format) {
+        case DXGI_FORMAT_R8G8B8A8_UNORM: return CreateColorData(desc, 32, 0xFFu, 0xFF00u, 0xFF0000u, 0xFF000000u);
+        case DXGI_FORMAT_B8G8R8A8_UNORM: return CreateARGB8ColorData(desc);
+        case DXGI_FORMAT_B8G8R8X8_UNORM: return CreateXRGB8ColorData(desc);
+        default: return -1;
+    }
+}
+
+void releaseTexture(ID3D11Texture2D*& texture) {
+    D3D11_ReleaseAndClear(texture, [](ID3D11Texture2D* t) { D3D11Texture2D_Release(t); });
+}
+
+}  // namespace
+
+int Graphics_D3D11_ReadbackTexture(ID3D11Texture2D* texture, const ImageRect* rect, BaseImage* out,
+                                   ID3D11Texture2D** staging) {
+    Graphics_D3D11_FlushVertexBatch(-1, 0);
+    D3D11_TEXTURE2D_DESC desc{};
+    texture->GetDesc(&desc);
+    PixelFormatDesc pixelFormat{};
+    if (formatDesc(desc.Format, &pixelFormat) != 0) return -1;
+    const ImageRect whole{0, 0, int(desc.Width), int(desc.Height)};
+    const ImageRect r = rect != nullptr ? *rect : whole;
+    // A rectangle outside the texture has no pixels to point at.
+    if (r.left < 0 || r.top < 0 || r.right > whole.right || r.bottom > whole.bottom || r.right <= r.left ||
+        r.bottom <= r.top)
+        return -1;
+    ID3D11Texture2D* copy = nullptr;
+    // Only a multisampled texture is resolved; a single-sample mip chain is copied whole
+    // and its top level read.
+    const bool resolve = desc.SampleDesc.Count > 1;
+    if (resolve) {
+        const D3D11_TEXTURE2D_DESC plain{desc.Width, desc.Height, 1, 1, desc.Format, {1, 0}, D3D11_USAGE_DEFAULT,
+                                         0, 0, 0};
+        if (D3D11Device_CreateTexture2D(&plain, nullptr, &copy) != S_OK) {
+            LogAddTextUtf16(u"ダウンサンプリング用テクスチャの作成に失敗しました\n");
+            return -1;
+        }
+        D3D11Sys.context->ResolveSubresource(copy, 0, texture, 0, desc.Format);
+    }
+    const D3D11_TEXTURE2D_DESC stage{desc.Width,
+                                     desc.Height,
+                                     resolve ? 1 : desc.MipLevels,
+                                     1,
+                                     desc.Format,
+                                     {1, 0},
+                                     D3D11_USAGE_STAGING,
+                                     0,
+                                     D3D11_CPU_ACCESS_READ,
+                                     0};
+    if (D3D11Device_CreateTexture2D(&stage, nullptr, staging) != S_OK) {
+        LogAddTextUtf16(u"描画対象バッファ読み取り用のテクスチャの作成に失敗しました\n");
+        releaseTexture(copy);
+        return -1;
+    }
+    D3D11Sys.context->CopyResource(*staging, copy != nullptr ? copy : texture);
+    releaseTexture(copy);
+    D3D11_MAPPED_SUBRESOURCE mapped{};
+    if (D3D11DeviceContext_Map(*staging, 0, D3D11_MAP_READ, 0, &mapped) != S_OK) {
+        LogAddTextUtf16(u"描画対象バッファ読み取り用のテクスチャのマッピングに失敗しました\n");
+        releaseTexture(*staging);
+        return -1;
+    }
+    out->format = pixelFormat;
+    out->width = r.right - r.left;
+    out->height = r.bottom - r.top;
+    out->pitch = int(mapped.RowPitch);
+    out->pixels = static_cast<uint8_t*>(mapped.pData) + size_t(r.top) * mapped.RowPitch + size_t(r.left) * 4;
+    out->mipCount = 0;
+    out->imageCount = 0;
+    return 0;
+}
+
+int Graphics_D3D11_LockDrawTargetBuffer(const ImageRect* rect, BaseImage* out, int, int, int) {
+    D3D11SwapChains& sc = D3D11SwapChainSys;
+    if (!D3D11Device_IsValid() || sc.lockStaging != nullptr) return -1;
+    Graphics_D3D11_FlushVertexBatch(-1, 0);
+    // Graph render targets come with the graph textures; until then the screen is read.
+    ID3D11Texture2D* texture =
+        D3D11BackendSys.subBackBuffer != nullptr ? D3D11BackendSys.subBackBuffer : sc.slots[0].backBuffer;
+    if (texture == nullptr || Graphics_D3D11_ReadbackTexture(texture, rect, out, &sc.lockStaging) < 0) {
+        LogAddTextUtf16(u"描画対象バッファのロックに失敗しました\n");
+        return -1;
+    }
+    return 0;
+}
+
+int Graphics_D3D11_UnlockDrawTargetBuffer() {
+    D3D11SwapChains& sc = D3D11SwapChainSys;
+    if (sc.lockStaging != nullptr) {
+        D3D11DeviceContext_Unmap(sc.lockStaging, 0);
+        releaseTexture(sc.lockStaging);
+    }
+    return 0;
+}
+
+}  // namespace ZaDod

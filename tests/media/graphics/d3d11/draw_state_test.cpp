@@ -1,0 +1,327 @@
+// The Direct3D 11 state cache, blend rows, vertex batch, flip, read-back and device
+// re-creation, driven through the back end's batch and key setters.
+#include <vector>
+
+#include "d3d11_fixture.h"
+#include "media/graphics/hwdraw/hwdraw.h"
+
+namespace d3d11test {
+namespace {
+
+TEST_F(D3D11Test, BlendRowsGiveTheirColours) {
+  ASSERT_EQ(start(), 0);
+  const struct {
+    int mode;
+    Rgba dest, src, want;
+  } rows[] = {
+      {1, {255, 255, 255, 0}, {255, 0, 0, 128}, {255, 127, 127, 0}},   // alpha
+      {2, {100, 75, 100, 0}, {100, 50, 0, 255}, {200, 125, 100, 0}},   // add
+      {4, {100, 100, 100, 0}, {255, 255, 0, 255}, {100, 100, 0, 0}},   // multiply
+      {3, {200, 200, 100, 0}, {100, 50, 100, 255}, {100, 150, 0, 0}},  // subtract (row 16)
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.mode);
+    clearTo(row.dest.r, row.dest.g, row.dest.b);
+    quad(row.mode, row.src);
+    Graphics_D3D11_FlushVertexBatch(-1, 0);
+    const Rgba got = pixel(4, 4);
+    EXPECT_NEAR(got.r, row.want.r, 1);
+    EXPECT_NEAR(got.g, row.want.g, 1);
+    EXPECT_NEAR(got.b, row.want.b, 1);
+    EXPECT_EQ(pixel(40, 40), row.dest);  // outside the quad
+  }
+  EXPECT_EQ(D3D11State.blendModeIndex, 16);
+}
+
+TEST_F(D3D11Test, StateObjectsAreMadeOnceAndOneOffsGoAway) {
+  ASSERT_EQ(start(), 0);
+  const int blends = D3D11Sys.counters[kD3D11BlendState];
+  for (int frame = 0; frame < 10; ++frame) {
+    clearTo(0, 0, 0);
+    quad(1, {255, 0, 0, 255});
+    quad(2, {0, 255, 0, 255});
+    ASSERT_EQ(Graphics_D3D11_FlipScreen(), 0);
+    EXPECT_EQ(D3D11Sys.counters[kD3D11BlendState], blends + 2) << frame;
+  }
+
+  const int samplers = D3D11Sys.counters[kD3D11SamplerState];
+  const float red[4] = {1, 0, 0, 1}, none[4] = {0, 0, 0, 0};
+  ASSERT_EQ(Graphics_D3D11_DeviceState_SetSamplerBorderColor(red, 0), 0);
+  ASSERT_EQ(Graphics_D3D11_DeviceState_ApplyStates(), 0);
+  EXPECT_EQ(D3D11Sys.counters[kD3D11SamplerState], samplers + 1);
+  EXPECT_EQ(D3D11State.samplerOneOff[0], 1);
+  ASSERT_EQ(Graphics_D3D11_DeviceState_SetSamplerBorderColor(none, 0), 0);
+  ASSERT_EQ(Graphics_D3D11_DeviceState_ApplyStates(), 0);
+  EXPECT_EQ(D3D11Sys.counters[kD3D11SamplerState], samplers);
+  EXPECT_EQ(D3D11State.samplerOneOff[0], 0);
+}
+
+TEST_F(D3D11Test, TargetsOfDifferentSizesAreNotBoundTogether) {
+  ASSERT_EQ(start(), 0);
+  const D3D11_TEXTURE2D_DESC desc{256, 256, 1, 1, DXGI_FORMAT_R8G8B8A8_UNORM, {1, 0}, D3D11_USAGE_DEFAULT,
+                                  D3D11_BIND_RENDER_TARGET | D3D11_BIND_SHADER_RESOURCE, 0, 0};
+  ID3D11Texture2D* small = nullptr;
+  ID3D11RenderTargetView* view = nullptr;
+  ASSERT_EQ(D3D11Device_CreateTexture2D(&desc, nullptr, &small), 0);
+  ASSERT_EQ(D3D11Device_CreateRenderTargetView(small, nullptr, &view), 0);
+  const float black[4] = {0, 0, 0, 0};
+  D3D11DeviceContext_ClearRenderTargetView(view, black);
+  clearTo(0, 0, 0);
+  ID3D11Texture2D* screen = D3D11State.targetTexture[0];
+  ID3D11RenderTargetView* screenView = D3D11State.targetView[0];
+  ASSERT_EQ(Graphics_D3D11_DeviceState_SetRenderTarget(small, view, 0), 0);  // beside the 640x480 depth buffer
+  quad(0, {255, 255, 255, 255});
+  Graphics_D3D11_FlushVertexBatch(-1, 0);
+  BaseImage image{};
+  ID3D11Texture2D* staging = nullptr;
+  ASSERT_EQ(Graphics_D3D11_ReadbackTexture(small, nullptr, &image, &staging), 0);
+  EXPECT_EQ(static_cast<const uint8_t*>(image.pixels)[4 * 4 + 4 * image.pitch], 0);  // nothing drawn there
+  D3D11Texture2D_Release(staging);
+  Graphics_D3D11_DeviceState_SetRenderTarget(screen, screenView, 0);
+  D3D11RenderTargetView_Release(view);
+  D3D11Texture2D_Release(small);
+}
+
+TEST_F(D3D11Test, TheBatchDrawsQueuedQuadsInOneCallAndStaysMapped) {
+  ASSERT_EQ(start(), 0);
+  clearTo(0, 0, 0);
+  quad(0, {0, 0, 255, 255});
+  Graphics_D3D11_FlushVertexBatch(-1, 0);
+  // Nothing pending: the buffer stays mapped with the write pointer at its start.
+  EXPECT_EQ(Graphics_D3D11_FlushVertexBatch(-1, 0), 0);
+  ASSERT_NE(D3D11Batch.mapped, nullptr);
+  EXPECT_EQ(D3D11Batch.write, D3D11Batch.mapped);
+  EXPECT_EQ(D3D11Batch.pending, 0);
+
+  resetJournal();
+  setTracing(true);
+  for (int i = 0; i < 100; ++i) quad(0, {0, 255, 0, 255}, i % 20, i / 20, i % 20 + 1, i / 20 + 1);
+  Graphics_D3D11_FlushVertexBatch(-1, 0);
+  int draws = 0;
+  for (const std::string& call : trace())
+    if (call.rfind("Draw(", 0) == 0) {
+      ++draws;
+      EXPECT_EQ(call, "Draw(600, 0)");
+    }
+  EXPECT_EQ(draws, 1);
+  setTracing(false);
+  EXPECT_EQ(pixel(19, 4), (Rgba{0, 255, 0, 255}));
+
+  // Skipped draws are discarded and leave the buffer mapped.
+  D3D11Batch.skipDraw = 1;
+  quad(0, {255, 0, 0, 255}, 30, 30, 40, 40);
+  Graphics_D3D11_FlushVertexBatch(-1, 0);
+  D3D11Batch.skipDraw = 0;
+  EXPECT_NE(D3D11Batch.mapped, nullptr);
+  EXPECT_EQ(pixel(35, 35), (Rgba{0, 0, 0, 0}));
+
+  // The colour word follows the device's vertex colour order.
+  EXPECT_EQ(PackVertexColor(255, 0, 0, 255, 0) & 0xFF, 0xFFu);
+  EXPECT_EQ(PackVertexColor(255, 0, 0, 255, 1) & 0xFF, 0u);
+}
+
+TEST(D3D11Wipe, BorderRangesScaleAndOffsetTheBlendAlpha) {
+  const WipeSetup hard = ComputeWipe(0, 1, 0, 1);
+  EXPECT_EQ(hard.alphaTest, 1);
+  EXPECT_EQ(hard.reference, 1);
+  EXPECT_EQ(ComputeWipe(90, 1, 0, 0).reference, 90);
+  for (int n : {2, 64, 65, 128, 129, 255}) {
+    // Parameter 0 shows everything (even where the blend graph is 0), 255 nothing (even
+    // where it is 1), whatever the range.
+    const WipeSetup all = ComputeWipe(0, n, 0, 0), none = ComputeWipe(255, n, 0, 0);
+    EXPECT_EQ(none.alphaTest, 0);
+    EXPECT_LE((1.0f + none.offset) * none.scale, 0.0f + 1e-6f) << n;
+    EXPECT_GE((0.0f + all.offset) * all.scale, 1.0f - 1e-6f) << n;
+  }
+  EXPECT_EQ(ComputeWipe(128, 64, 0, 0).scale, 4.0f);
+  EXPECT_EQ(ComputeWipe(128, 100, 0, 0).scale, 2.0f);
+  EXPECT_EQ(ComputeWipe(128, 200, 0, 0).scale, 1.0f);
+}
+
+TEST_F(D3D11Test, FlipResizesPresentsAndReadsBack) {
+  ASSERT_EQ(start(), 0);
+  clearTo(10, 20, 30);
+  BaseImage image{};
+  ASSERT_EQ(Graphics_D3D11_LockDrawTargetBuffer(nullptr, &image, -1, 1, 0), 0);
+  EXPECT_EQ(image.width, 640);
+  EXPECT_GE(image.pitch, 640 * 4);
+  const uint8_t* p = static_cast<const uint8_t*>(image.pixels);
+  EXPECT_EQ(p[0], 10);
+  EXPECT_EQ(p[1], 20);
+  EXPECT_EQ(p[2], 30);
+  EXPECT_EQ(Graphics_D3D11_LockDrawTargetBuffer(nullptr, &image, -1, 1, 0), -1);  // one lock at a time
+  Graphics_D3D11_UnlockDrawTargetBuffer();
+  const ImageRect outside{600, 400, 700, 500};
+  EXPECT_EQ(Graphics_D3D11_LockDrawTargetBuffer(&outside, &image, -1, 1, 0), -1);
+  EXPECT_EQ(D3D11SwapChainSys.lockStaging, nullptr);
+  EXPECT_EQ(Graphics_D3D11_FlipScreen(), 0);
+
+  // A mip-mapped single-sample texture reads back without a resolve.
+  const D3D11_TEXTURE2D_DESC mipped{64, 64, 3, 1, DXGI_FORMAT_R8G8B8A8_UNORM, {1, 0}, D3D11_USAGE_DEFAULT,
+                                    D3D11_BIND_SHADER_RESOURCE, 0, 0};
+  ID3D11Texture2D* texture = nullptr;
+  ASSERT_EQ(D3D11Device_CreateTexture2D(&mipped, nullptr, &texture), 0);
+  resetJournal();
+  ID3D11Texture2D* staging = nullptr;
+  ASSERT_EQ(Graphics_D3D11_ReadbackTexture(texture, nullptr, &image, &staging), 0);
+  EXPECT_EQ(callCount("ResolveSubresource"), 0);
+  EXPECT_EQ(image.width, 64);
+  D3D11Texture2D_Release(staging);
+  D3D11Texture2D_Release(texture);
+
+  // An empty user screen rectangle has nothing to show.
+  GraphicsSys.userScreenRectSet = 1;
+  GraphicsSys.userScreenRect = ImageRect{700, 500, 800, 600};
+  ASSERT_EQ(Graphics_D3D11_SubBackBuffer_Setup(), 0);
+  EXPECT_EQ(Graphics_D3D11_FlipScreen(), -1);
+  GraphicsSys.userScreenRectSet = 0;
+  EXPECT_EQ(Graphics_D3D11_FlipScreen(), 0);
+
+  // A second call for a window gives its slot back without making another chain.
+  EXPECT_EQ(Graphics_D3D11_CreateSwapChain(GetMainWindowHandle(), 1), 0);
+  EXPECT_EQ(D3D11SwapChainSys.count, 1);
+}
+
+TEST_F(D3D11Test, ARectangleClearLeavesTheRestAndAResizedClientGetsNewBuffers) {
+  ASSERT_EQ(start(), 0);
+  clearTo(0, 0, 0);
+  GraphicsDrawSettings.backgroundRed = 255;
+  const ImageRect part{10, 10, 20, 20};
+  ASSERT_EQ(Graphics_D3D11_ClearDrawTarget(&part), 0);
+  EXPECT_EQ(pixel(15, 15), (Rgba{255, 0, 0, 0}));
+  EXPECT_EQ(pixel(10, 10), (Rgba{255, 0, 0, 0}));
+  EXPECT_EQ(pixel(20, 20), (Rgba{0, 0, 0, 0}));
+  EXPECT_EQ(pixel(5, 5), (Rgba{0, 0, 0, 0}));
+
+  // The window's client area grew: the next flip resizes the buffers and copies the
+  // screen through the sub back buffer.
+  Win.Status.ClientRect.right = Win.Status.ClientRect.left + 800;
+  Win.Status.ClientRect.bottom = Win.Status.ClientRect.top + 600;
+  ASSERT_EQ(Graphics_D3D11_FlipScreen(), 0);
+  EXPECT_EQ(D3D11SwapChainSys.slots[0].backBufferDesc.Width, 800u);
+  EXPECT_EQ(D3D11SwapChainSys.slots[0].backBufferDesc.Height, 600u);
+  EXPECT_NE(D3D11BackendSys.subBackBuffer, nullptr);
+  ASSERT_EQ(Graphics_D3D11_FlipScreen(), 0);
+}
+
+TEST_F(D3D11Test, TheEmulated320x240ScreenIsShownAt640x480) {
+  ASSERT_EQ(start(), 0);
+  GraphicsSys.emulate320x240 = 1;
+  ASSERT_EQ(Graphics_D3D11_SubBackBuffer_Setup(), 0);
+  clearTo(0, 0, 0);
+  quad(0, {255, 0, 0, 255}, 310, 230, 320, 240);
+  ASSERT_EQ(Graphics_D3D11_FlipScreen(), 0);
+  GraphicsSys.emulate320x240 = 0;
+  BaseImage image{};
+  ID3D11Texture2D* staging = nullptr;
+  ASSERT_EQ(Graphics_D3D11_ReadbackTexture(D3D11SwapChainSys.slots[0].backBuffer, nullptr, &image, &staging), 0);
+  auto at = [&](int x, int y) { return static_cast<const uint8_t*>(image.pixels)[size_t(y) * size_t(image.pitch) + size_t(x) * 4]; };
+  EXPECT_EQ(at(630, 470), 255);  // source (315, 235), doubled
+  EXPECT_EQ(at(600, 440), 0);    // source (300, 220)
+  D3D11Texture2D_Release(staging);
+}
+
+TEST_F(D3D11Test, TheTwoHundredFiftySeventhSwapChainIsRefused) {
+  ASSERT_EQ(start(), 0);
+  plat::win::WNDCLASSEXW cls{};
+  cls.cbSize = sizeof cls;
+  cls.lpfnWndProc = plat::win::DefWindowProcW;
+  cls.lpszClassName = u"D3D11Chains";
+  ASSERT_NE(plat::win::RegisterClassExW(&cls), 0);
+  std::vector<plat::win::HWND> windows;
+  for (int i = 0; i < kD3D11MaxSwapChains; ++i)
+    windows.push_back(plat::win::CreateWindowExW(0, u"D3D11Chains", u"c", 0, 0, 0, 8, 8, nullptr, nullptr, nullptr,
+                                                 nullptr));
+  // Slot 0 is the main window's: 255 more fit.
+  for (int i = 0; i < kD3D11MaxSwapChains - 1; ++i) ASSERT_EQ(Graphics_D3D11_CreateSwapChain(windows[size_t(i)], 0), i + 1);
+  EXPECT_EQ(Graphics_D3D11_CreateSwapChain(windows.back(), 0), -1);
+  EXPECT_EQ(Graphics_D3D11_CreateSwapChain(windows[0], 0), 1);  // its own slot again
+  for (int i = 0; i < kD3D11MaxSwapChains - 1; ++i) EXPECT_EQ(Graphics_D3D11_SwapChain_Release(windows[size_t(i)], -1), 0);
+  EXPECT_EQ(D3D11SwapChainSys.count, 1);
+  for (plat::win::HWND w : windows) plat::win::DestroyWindow(w);
+  plat::win::UnregisterClassW(u"D3D11Chains", nullptr);
+}
+
+TEST(D3D11Key, TextureAlphaFlagsFollowTheKeyBlendModeAndSampling) {
+  const struct {
+    int key, mode, drawMode;
+    KeyAlphaFlags want;
+  } cases[] = {
+      {0x18001, 1, 0, {0, 1}},  // blending: the alpha channel counts
+      {0x38001, 0, 0, {1, 1}},  // no blending, nearest: the graph's own flags
+      {0x38003, 0, 1, {1, 1}},  // bilinear but asked for the graph's flags
+      {0x38001, 0, 1, {0, 1}},  // bilinear: blended as alpha
+      {0x30001, 1, 0, {0, 0}},  // without 0x8000 nothing counts
+      {0x08001, 1, 0, {0, 0}},  // a graph without alpha
+  };
+  for (const auto& c : cases) {
+    const KeyAlphaFlags f = DecodeKeyAlphaFlags(c.key, c.mode, c.drawMode);
+    EXPECT_EQ(f.premultiplied, c.want.premultiplied) << std::hex << c.key;
+    EXPECT_EQ(f.alphaChannel, c.want.alphaChannel) << std::hex << c.key;
+  }
+}
+
+TEST_F(D3D11Test, DrawPreparationBringsTheFrontsSettingsIn) {
+  ASSERT_EQ(start(), 0);
+  GraphicsDrawSettings.blendMode = 2;
+  GraphicsDrawSettings.samplingMode = 1;
+  ASSERT_EQ(Graphics_D3D11_DrawPreparation(0x20), 0);
+  EXPECT_EQ(D3D11State.blendMode, 2);
+  EXPECT_EQ(D3D11State.blendModeIndex, 2);
+  EXPECT_EQ(D3D11State.samplerDesc[0].Filter, D3D11_FILTER_MIN_MAG_MIP_LINEAR);
+  EXPECT_EQ(D3D11State.keyChanged, 0);
+  ASSERT_EQ(Graphics_D3D11_DeviceState_ApplyStates(), 0);  // the first draw makes the objects
+  // Again with nothing changed: nothing new is made.
+  const int blends = D3D11Sys.counters[kD3D11BlendState];
+  resetJournal();
+  ASSERT_EQ(Graphics_D3D11_DrawPreparation(0x20), 0);
+  ASSERT_EQ(Graphics_D3D11_DeviceState_ApplyStates(), 0);
+  EXPECT_EQ(D3D11Sys.counters[kD3D11BlendState], blends);
+  EXPECT_EQ(callCount("CreateSamplerState"), 0);
+  GraphicsDrawSettings.blendMode = 0;
+  GraphicsDrawSettings.samplingMode = 0;
+}
+
+TEST(D3D11Flip, AnOffsetDestinationKeepsTheWholeSourceInProportion) {
+  // A 640x480 screen centred at x 160 in an 800-wide buffer: nothing is cut.
+  plat::win::RECT src{0, 0, 640, 480}, dest{80, 0, 720, 480};
+  D3D11_ClipFlipRects(&src, &dest, 800, 600);
+  EXPECT_EQ(src.right, 640);
+  EXPECT_EQ(dest.right, 720);
+  // Passing the right edge by 80 of a 640-wide destination cuts an eighth of the source.
+  src = {0, 0, 640, 480};
+  dest = {240, 0, 880, 480};
+  D3D11_ClipFlipRects(&src, &dest, 800, 600);
+  EXPECT_EQ(dest.right, 800);
+  EXPECT_EQ(src.right, 560);
+  src = {0, 0, 320, 240};
+  dest = {0, 300, 640, 780};
+  D3D11_ClipFlipRects(&src, &dest, 800, 600);
+  EXPECT_EQ(dest.bottom, 600);
+  EXPECT_EQ(src.bottom, 240 - 180 * 240 / 480);
+}
+
+TEST_F(D3D11Test, ReCreationFollowsTheNewModeAndReportsFailure) {
+  ASSERT_EQ(start(), 0);
+  for (int round = 0; round < 3; ++round) {
+    ASSERT_EQ(Graphics_D3D11_RecreateDevice(1, 800, 600, 32, 60), 0);
+    EXPECT_EQ(D3D11BackendSys.deviceReady, 1);
+    D3D11_TEXTURE2D_DESC d{};
+    D3D11BackendSys.depthTexture->GetDesc(&d);
+    EXPECT_EQ(d.Width, 800u);
+    EXPECT_EQ(d.Height, 600u);
+    ASSERT_EQ(Graphics_D3D11_FlipScreen(), 0);
+  }
+  Profile p = defaultProfile();
+  p.failOnCall["dxgi.CreateSwapChain"] = 1;
+  setProfile(p);
+  resetJournal();  // the failing call is counted from here
+  EXPECT_EQ(Graphics_D3D11_RecreateDevice(1, 640, 480, 32, 60), -1);
+  EXPECT_EQ(D3D11BackendSys.deviceReady, 0);
+  EXPECT_EQ(GraphicsSys.hardware, 0);
+  EXPECT_EQ(D3D11Device_IsValid(), 0);
+  for (int kind = 0; kind < kD3D11ObjectKinds; ++kind) EXPECT_EQ(D3D11Sys.counters[kind], 0) << kind;
+}
+
+}  // namespace
+}  // namespace d3d11test
