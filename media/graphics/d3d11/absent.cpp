@@ -79,7 +79,9 @@ int Graphics_D3D11_SetTransformToView(const Matrix4x4F* matrix) { return -1; }
 int Graphics_D3D11_SetTransformToProjection(const Matrix4x4F* matrix) { return -1; }
 int Graphics_D3D11_SetTransformToWorld(const Matrix4x4F* matrix) { return -1; }
 int Graphics_D3D11_BindDepthBufferForDrawTarget() { return -1; }
-int Graphics_D3D11_Shader_Create(ShaderHandleData* shader, const void* code, int size, int kind) { return -1; }
+int Graphics_D3D11_Shader_Create(int shader, int vertexFlag, const void* code, int size, int freeCode, int async) {
+    return -1;
+}
 int Graphics_D3D11_Shader_Terminate(ShaderHandleData* shader) { return -1; }
 int Graphics_D3D11_ShadowMap_RefreshPSParam() { return -1; }
 int Graphics_D3D11_ShadowMap_RefreshVSParam() { return -1; }
@@ -109,11 +111,11 @@ int Graphics_D3D11_Filter_HSB(GraphFilterInfo* info, int hueMode, float hue, flo
     return -1;
 }
 int Graphics_D3D11_Filter_Invert(GraphFilterInfo* info) { return -1; }
-int Graphics_D3D11_Filter_Level(GraphFilterInfo* info, int inputMin, int inputMax, float gamma, int outputMin,
-                                int outputMax) {
+int Graphics_D3D11_Filter_Level(GraphFilterInfo* info, float inputMin, float inputMax, float gamma, float outputMin,
+                                float outputMax) {
     return -1;
 }
-int Graphics_D3D11_Filter_TwoColor(GraphFilterInfo* info, int threshold, const float* below, const float* above) {
+int Graphics_D3D11_Filter_TwoColor(GraphFilterInfo* info, float threshold, const float* below, const float* above) {
     return -1;
 }
 int Graphics_D3D11_Filter_GradientMap(GraphFilterInfo* info, int gradientGraph, int reverse) { return -1; }
