@@ -66,6 +66,7 @@ int InitFontHandle(HandleEntryHeader* record) {
 int TerminateFontHandle(HandleEntryHeader* record) {
     auto* font = reinterpret_cast<FontHandleRecord*>(record);
     TerminateFontGdiObject(font);
+    ReleaseFontDataImage(font);
     if (font->memCache) MemFree(font->memCache);
     font->memCache = nullptr;
     if (font->work) MemFree(font->work);
