@@ -3,8 +3,25 @@
 #include <map>
 
 #include "media/graphics/d3d11/d3d11.h"
+#include "media/graphics/draw.h"
 #include "media/graphics/d3d9/d3d9.h"
 #include "media/graphics/graphics_state.h"
+
+namespace ZaDod {
+// Quad lists are recorded with their quads and the bright colour they were drawn
+// under: the string-drawing tests read them.
+std::ostream& operator<<(std::ostream& out, const GraphQuadList* list) {
+    const DrawSettings& s = GraphicsDrawSettings;
+    out << "graph=" << list->graph << " bright=" << int(s.brightRed) << ' ' << int(s.brightGreen) << ' '
+        << int(s.brightBlue);
+    for (int i = 0; i < list->count; ++i) {
+        const GraphQuad& q = list->quads[i];
+        out << " [" << q.x1 << ' ' << q.y1 << ' ' << q.x2 << ' ' << q.y2 << ' ' << q.x3 << ' ' << q.y3 << ' ' << q.x4
+            << ' ' << q.y4 << ' ' << q.srcX << ' ' << q.srcY << ' ' << q.srcWidth << ' ' << q.srcHeight << ']';
+    }
+    return out;
+}
+}  // namespace ZaDod
 
 namespace halvorine_test {
 namespace {
