@@ -82,7 +82,15 @@ bool checkEntries(FontHandleRecord* font, uint32_t glyphs, uint32_t large, uint6
         const uint64_t need = static_cast<uint64_t>(g.pitch) * static_cast<uint64_t>(g.height);
         if (g.pitch < rowBytes(font->imageDepth, g.width)) return false;
         if (g.offset >= font->imageBitsSize) return false;
-        if (g.packed ? need > maxUnpack : g.offset + need > font->imageBitsSize) return false;
+        if (!g.packed) {
+            if (g.offset + need > font->imageBitsSize) return false;
+            continue;
+        }
+        // A packed bitmap's stream must lie inside the data and unpack to the whole glyph.
+        const uint64_t room = font->imageBitsSize - g.offset;
+        if (room < 9 || need > maxUnpack) return false;
+        const uint8_t* stream = font->imageBits + g.offset;
+        if (u32(stream + 4) > room || u32(stream) < need || u32(stream) > maxUnpack) return false;
     }
     return true;
 }
