@@ -54,37 +54,6 @@ uint32_t rgb(uint32_t screenColor) {
     return static_cast<uint32_t>(r << 16 | g << 8 | b);
 }
 
-pw::TEXTMETRICW metricsOf(FontHandleRecord* font) {
-    pw::HDC dc = pw::CreateCompatibleDC(nullptr);
-    pw::HGDIOBJ old = pw::SelectObject(dc, font->gdi->font);
-    pw::TEXTMETRICW tm{};
-    pw::GetTextMetricsW(dc, &tm);
-    pw::SelectObject(dc, old);
-    pw::DeleteDC(dc);
-    return tm;
-}
-
-// The ink of a plain (type 0) string at (x, y), laid out from the stand-in's glyph
-// bitmaps by the pen rules: advance by the cell increment, the glyph at its origin
-// below the ascent, the whole line raised by half the leading.
-std::set<std::pair<int, int>> layoutInk(FontHandleRecord* font, const std::u16string& text, int x, int y) {
-    std::set<std::pair<int, int>> ink;
-    const int ascent = metricsOf(font).tmAscent;
-    int pen = 0;
-    for (char16_t c : text) {
-        const fontfix::Glyph g = fonttest::standInGlyph(font, c, pw::GGO_BITMAP);
-        const auto& m = g.metrics;
-        if (c != u' ' && g.result != 0 && m.gmBlackBoxY != 0)
-            for (unsigned gy = 0; gy < m.gmBlackBoxY; ++gy)
-                for (unsigned gx = 0; gx < m.gmBlackBoxX; ++gx)
-                    if (fonttest::monoBit(g, static_cast<int>(gx), static_cast<int>(gy)))
-                        ink.insert({x + pen + m.gmptGlyphOrigin.x + static_cast<int>(gx),
-                                    y - font->leading / 2 + ascent - m.gmptGlyphOrigin.y + static_cast<int>(gy)});
-        pen += m.gmCellIncX;
-    }
-    return ink;
-}
-
 }  // namespace
 
 INSTANTIATE_TEST_SUITE_P(Depths, SoftText, ::testing::Values(32, 16));
@@ -138,7 +107,7 @@ TEST_P(SoftText, PlainTextEqualsTheGlyphLayout) {
     const std::u16string text = u"Halvorine 123";
     const uint32_t white = PackScreenColor(255, 255, 255);
     ASSERT_EQ(DrawStringToHandleW(10, 10, text.c_str(), white, handle, 0, 0), 0);
-    const auto ink = layoutInk(font, text, 10, 10);
+    const auto ink = fonttest::layoutInk(font, text, 10, 10);
     ASSERT_GT(ink.size(), 50u);
     StringSize size{};
     DrawStringBase(0, 0, 0, 0, 0, 1, text.c_str(), 0, nullptr, nullptr, 0, font, 0, -1, 0, &size);
@@ -164,7 +133,7 @@ TEST_P(SoftText, EdgeSitsOnThePlusStampAroundTheBody) {
     const uint32_t red = PackScreenColor(255, 0, 0), blue = PackScreenColor(0, 0, 255);
     ASSERT_EQ(DrawStringToHandleW(20, 20, u"O", red, handle, blue, 0), 0);
     // The body is the plain layout moved by the edge; the edge is its plus stamp.
-    const auto body0 = layoutInk(font, u"O", 20, 20);
+    const auto body0 = fonttest::layoutInk(font, u"O", 20, 20);
     std::set<std::pair<int, int>> body, edge;
     for (auto [x, y] : body0) body.insert({x + 1, y + 1});
     for (auto [x, y] : body)
@@ -242,7 +211,7 @@ TEST_P(SoftText, HalfBlendGoesThroughTheWorkImageOnce) {
     const uint32_t white = PackScreenColor(255, 255, 255);
     ASSERT_EQ(DrawStringToHandleW(10, 10, u"Wi", white, handle, 0, 0), 0);
     SetDrawBlendMode(0, 255);
-    const auto ink = layoutInk(font, u"Wi", 10, 10);
+    const auto ink = fonttest::layoutInk(font, u"Wi", 10, 10);
     const uint32_t back = rgb(PackScreenColor(0, 0, 200));
     std::set<uint32_t> inkColours;
     int wrong = 0;
@@ -288,7 +257,7 @@ TEST_P(SoftText, MaskLetsTextThroughOnlyWhereItAllows) {
     ASSERT_EQ(DrawStringToHandleW(10, 10, u"MMMM", white, handle, 0, 0), 0);
     SetUseMaskScreenFlag(0);
     DeleteMaskScreen();
-    const auto ink = layoutInk(font, u"MMMM", 10, 10);
+    const auto ink = fonttest::layoutInk(font, u"MMMM", 10, 10);
     int wrong = 0;
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 100; ++x) wrong += (pixel(x, y) != 0) != (x < 30 && ink.count({x, y}));
