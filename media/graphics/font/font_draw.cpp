@@ -89,11 +89,8 @@ int DrawStringToHandleW(int x, int y, const char16_t* string, unsigned int color
                         int vertical) {
     if (string == nullptr || string[0] == 0) return 0;
     if (GraphicsSys.started && GraphicsDrawSettings.drawingSuppressed) return 0;
-    FontHandleRecord* font = GetFontRecord(ResolveFontHandle(handle));
-    if (font == nullptr) {
-        LogAddTextUtf16(u"フォントハンドル値が異常です\n");
-        return -1;
-    }
+    FontHandleRecord* font = FontOfTextEntry(handle);
+    if (font == nullptr) return -1;
     const int state = CheckDrawState();  // waits while the window is inactive
     if (state != 0) return state < 0 ? -1 : 0;
 
@@ -134,11 +131,8 @@ int DrawStringToHandleW(int x, int y, const char16_t* string, unsigned int color
 int DrawStringToHandle(int x, int y, const char* string, unsigned int color, int handle, unsigned int edgeColor,
                        int vertical) {
     if (string == nullptr || string[0] == 0) return 0;
-    FontHandleRecord* font = GetFontRecord(ResolveFontHandle(handle));
-    if (font == nullptr) {
-        LogAddTextUtf16(u"フォントハンドル値が異常です\n");
-        return -1;
-    }
+    FontHandleRecord* font = FontOfTextEntry(handle);
+    if (font == nullptr) return -1;
     WideText wide;
     if (!wide.convert(string, GetFontCharCodeFormat(font->header.Handle))) return -1;
     return DrawStringToHandleW(x, y, wide.text, color, font->header.Handle, edgeColor, vertical);

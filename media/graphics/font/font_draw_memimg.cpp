@@ -135,8 +135,10 @@ bool PrepareMemGlyphWriter(MemGlyphWriter* w, const FontHandleRecord* font, MEMI
         p.g = static_cast<uint8_t>(alpha ? g : MemImgProductTable[a][g]);
         p.b = static_cast<uint8_t>(alpha ? b : MemImgProductTable[a][b]);
     };
-    for (int v = 0; v < 256; ++v) set(v, 0, 0, 0, 0);
+    // 1-bit and plain edged cells hold only 0, 1 and 2: their paints are all that is made.
     const uint32_t type = font->fontType;
+    const bool levels = font->memBits != 1 && type != 1;
+    for (int v = 0; v < (levels ? 256 : 3); ++v) set(v, 0, 0, 0, 0);
     if (font->memBits == 1) {
         set(1, 255, tr, tg, tb);
     } else if (type == 1) {
@@ -192,8 +194,6 @@ int DrawStringByMemImg(int x, int y, const char16_t* string, unsigned int color,
                        unsigned int edgeColor, int vertical) {
     DrawSettings& s = GraphicsDrawSettings;
     const bool aa = (font->fontType & kFontTypeAntialiased) != 0;
-    StringSize size{0, 0};
-    DrawStringBase(0, 0, 0, 0.0f, 0.0f, 1, string, color, nullptr, nullptr, 0, font, edgeColor, -1, vertical, &size);
     const MemImgDrawState& state = GetMemImgDrawState();
     if (!aa && (s.blendMode == 0 || (s.blendMode == 1 && s.blendParam == 255))) {
         const ImageRect clip = s.drawArea;
@@ -202,6 +202,9 @@ int DrawStringByMemImg(int x, int y, const char16_t* string, unsigned int color,
         return 0;
     }
 
+    // The work image needs the string's size; the straight path above does not.
+    StringSize size{0, 0};
+    DrawStringBase(0, 0, 0, 0.0f, 0.0f, 1, string, color, nullptr, nullptr, 0, font, edgeColor, -1, vertical, &size);
     MEMIMG& work = aa ? GraphicsSys.stringAlphaScreen : GraphicsSys.stringScreen;
     if (!CheckValidMemImg(&work) || !CheckValidMemImg(state.target)) return 0;
     ImageRect rect{0, 0, size.width, size.height};

@@ -21,6 +21,21 @@ struct FontLevelTables {
 };
 extern FontLevelTables FontLevels;
 
+// A new font's per-handle settings: no spacing, no fixed line spacing, no code-page
+// override, no lost flag; dataImage says where its glyphs come from.
+inline void ResetFontHandleSettings(FontHandleRecord* font, uint32_t dataImage) {
+    font->space = 0;
+    font->lineSpaceFlag = 0;
+    font->lineSpace = 0;
+    font->codePageOverride = -1;
+    font->lostFlag = nullptr;
+    font->dataImage = dataImage;
+}
+
+// The font of a text entry's handle (-2: the default font); logs and gives null for an
+// unknown handle.
+FontHandleRecord* FontOfTextEntry(int handle);
+
 // Scale of a font type's rendering: 1, 4 (4 x 4 super-sampled) or 8.
 inline int FontTypeScale(uint32_t type) {
     return (type & kFontTypeSuper8) ? 8 : (type & kFontTypeSuper4) ? 4 : 1;

@@ -50,6 +50,12 @@ bool WideText::convert(const char* string, int codePage) {
     return true;
 }
 
+FontHandleRecord* FontOfTextEntry(int handle) {
+    FontHandleRecord* font = GetFontRecord(ResolveFontHandle(handle));
+    if (font == nullptr) LogAddTextUtf16(u"フォントハンドル値が異常です\n");
+    return font;
+}
+
 void UnpackDrawColor(unsigned int color, int* red, int* green, int* blue) { UnpackScreenColor(color, red, green, blue); }
 
 int DrawStringBase(int draw, int xi, int yi, float xf, float yf, int integerPosition, const char16_t* string,
@@ -180,11 +186,8 @@ int DrawStringBase(int draw, int xi, int yi, float xf, float yf, int integerPosi
 
 int GetDrawStringWidthToHandleW(const char16_t* string, int length, int handle, int vertical) {
     if (string == nullptr) return -1;
-    FontHandleRecord* font = GetFontRecord(ResolveFontHandle(handle));
-    if (font == nullptr) {
-        LogAddTextUtf16(u"フォントハンドル値が異常です\n");
-        return -1;
-    }
+    FontHandleRecord* font = FontOfTextEntry(handle);
+    if (font == nullptr) return -1;
     const int units = textLength(string);
     if (length < 0 || length > units) length = units;
     return DrawStringBase(0, 0, 0, 0.0f, 0.0f, 1, string, 0, nullptr, nullptr, 0, font, 0, length, vertical,
@@ -193,11 +196,8 @@ int GetDrawStringWidthToHandleW(const char16_t* string, int length, int handle, 
 
 int GetDrawStringWidthToHandle(const char* string, int length, int handle, int vertical) {
     if (string == nullptr) return -1;
-    FontHandleRecord* font = GetFontRecord(ResolveFontHandle(handle));
-    if (font == nullptr) {
-        LogAddTextUtf16(u"フォントハンドル値が異常です\n");
-        return -1;
-    }
+    FontHandleRecord* font = FontOfTextEntry(handle);
+    if (font == nullptr) return -1;
     WideText wide;
     if (!wide.convert(string, GetFontCharCodeFormat(font->header.Handle))) return -1;
     return GetDrawStringWidthToHandleW(wide.text, length, font->header.Handle, vertical);

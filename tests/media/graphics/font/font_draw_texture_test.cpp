@@ -18,7 +18,12 @@ namespace {
 struct TextureText : FontEnv {
     void SetUp() override {
         FontEnv::SetUp();
+        halvorine_test::setRecordQuadContents(true);
         startDevice();
+    }
+    void TearDown() override {
+        halvorine_test::setRecordQuadContents(false);
+        FontEnv::TearDown();
     }
 };
 
@@ -26,12 +31,17 @@ struct TextureText : FontEnv {
 struct TextureApi : FontEnv, ::testing::WithParamInterface<int> {
     void SetUp() override {
         FontEnv::SetUp();
+        halvorine_test::setRecordQuadContents(true);
         halvorine_test::setBackendStart(0, GetParam() == kGraphicsApiD3D9 ? -1 : 0);
         SetMainScreenSize(800, 600);
         ASSERT_EQ(InitializeGraphics(), 0);
         ASSERT_EQ(GraphicsApiType, GetParam());
         GraphicsDeviceCapsData.maxTextureSize = GraphicsDeviceCapsData.maxTextureWidth =
             GraphicsDeviceCapsData.maxTextureHeight = 8192;
+    }
+    void TearDown() override {
+        halvorine_test::setRecordQuadContents(false);
+        FontEnv::TearDown();
     }
 };
 INSTANTIATE_TEST_SUITE_P(Apis, TextureApi, ::testing::Values(kGraphicsApiD3D9, kGraphicsApiD3D11));
