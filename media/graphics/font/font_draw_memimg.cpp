@@ -71,6 +71,24 @@ void blitGlyph(const MemGlyphWriter& w, const uint8_t* cell, int pitch, int gw, 
     MemImgBase* base = w.dest->base;
     const int destPitch = base->pitch;
     uint8_t* destRow = w.dest->pixels + static_cast<ptrdiff_t>(y0) * destPitch;
+    if constexpr (Mono && !Vertical) {
+        // 1-bit rows: every ink pixel is opaque text; empty bytes are stepped over whole.
+        const auto ink = static_cast<typename D::T>(paint[1].pixel);
+        for (int y = y0; y < y1; ++y, destRow += destPitch) {
+            const uint8_t* row = cell + static_cast<ptrdiff_t>(y - top) * pitch;
+            auto* p = reinterpret_cast<typename D::T*>(destRow);
+            for (int x = x0; x < x1;) {
+                const int sx = x - left;
+                const uint8_t byte = static_cast<uint8_t>(row[sx >> 3] << (sx & 7));
+                const int run = std::min(8 - (sx & 7), x1 - x);
+                if (byte != 0)
+                    for (int k = 0; k < run; ++k)
+                        if (byte & (0x80 >> k)) p[x + k] = ink;
+                x += run;
+            }
+        }
+        return;
+    }
     for (int y = y0; y < y1; ++y, destRow += destPitch) {
         auto* p = reinterpret_cast<typename D::T*>(destRow) + x0;
         for (int x = x0; x < x1; ++x, ++p) {
