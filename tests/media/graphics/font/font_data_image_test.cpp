@@ -196,9 +196,14 @@ TEST_F(ImageModule, AsyncJobsKeepTheirOwnCopy) {
         handles.push_back(h);
     }
     SetUseASyncLoadFlag(0);
-    for (int h : handles) {
-        ASSERT_EQ(CheckFontHandleValid(h), 1);
-        EXPECT_EQ(GetDrawStringWidthToHandleW(u"AB", -1, h), 14 + 4 * static_cast<int>(GetFontRecord(h)->edgeSize));
+    for (int round = 0; round < 2; ++round) {
+        for (int h : handles) {
+            ASSERT_EQ(CheckFontHandleValid(h), 1);
+            EXPECT_EQ(GetDrawStringWidthToHandleW(u"AB", -1, h),
+                      14 + 4 * static_cast<int>(GetFontRecord(h)->edgeSize));
+        }
+        // Data-image fonts survive a device restore under their own numbers.
+        ASSERT_EQ(RefreshAllFontHandles(), 0);
     }
 }
 
@@ -243,6 +248,13 @@ int fallbackChild() {
     int graphs = 0;
     for (int c = 0; c < 128; ++c) graphs += GetGraphData(font->charImages[c].graph) != nullptr;
     check(graphs == 128);
+    // A device restore makes it again from its image, pictures and all.
+    const int handle = GetDefaultFontHandle();
+    check(RefreshAllFontHandles() == 0);
+    check(GetDefaultFontHandle() == handle);
+    font = GetFontRecord(handle);
+    check(font != nullptr && font->dataImage == 1 && font->charImageCount == 128);
+    check(GetDrawStringWidthToHandleW(u"Az~", -1, -2) == 24);
     const int first = font->charImages[0].graph, last = font->charImages[127].graph;
     TerminateFontManage();
     check(GetGraphData(first) == nullptr && GetGraphData(last) == nullptr);
