@@ -1,5 +1,5 @@
-// Temporary: the seams that stand in for modules not built yet (movies, soft sounds,
-// string drawing) record each call here, so that tests can check the order
+// Temporary: the seams that stand in for modules not built yet (movies, soft sounds)
+// record each call here, so that tests can check the order
 // in which start-up, the pump and shut-down reach them.
 #pragma once
 #include <string>
