@@ -3,7 +3,14 @@
 // of the client area goes below 128 pixels.
 #include <algorithm>
 
-#include "media/system/graphics_seam.h"
+#include "media/graphics/display.h"
+#include "media/graphics/font/font.h"
+#include "media/graphics/graphics.h"
+#include "media/graphics/hardware.h"
+#include "media/graphics/mask.h"
+#include "media/graphics/render_settings.h"
+#include "media/graphics/screen.h"
+#include "platform/win/window.h"
 #include "media/system/window.h"
 #include "media/system/window_state.h"
 

@@ -7,6 +7,7 @@
 
 #include "media/base/handle.h"
 #include "media/graphics/base_image.h"
+#include "media/graphics/mem_img.h"
 #include "platform/win/gdi.h"
 
 namespace ZaDod {
@@ -76,6 +77,22 @@ struct FontHandleRecord {
     FontGdiSource* gdi;
     int* lostFlag;
     uint32_t dataImage;  // glyphs from a font data image instead of GDI
+
+    // Font data image (font_data_image.cpp): one block holds the image copy, its
+    // unpacked header, the code index, the large-code list and the unpack buffer.
+    uint8_t* imageBlock;
+    const uint8_t* imageCopy;  // the image as given
+    size_t imageSize;
+    const uint8_t* imageHeader;
+    const uint8_t* imageGlyphs;  // 32-byte glyph entries
+    const uint8_t* imageBits;    // glyph bitmap data
+    size_t imageBitsSize;
+    uint32_t imageDepth;  // 0 (1 bit), 4 or 8
+    const uint8_t** imageIndex;  // 65536 entries: the glyph entry of a code, or null
+    const uint8_t** imageLarge;  // entries of codes 0x10000 and above
+    uint32_t imageLargeCount;
+    uint8_t* imageUnpack;
+    size_t imageUnpackSize;
 
     FontGlyphSlot slots[kFontSlotCount + 1];
     FontGlyphIndexEntry index[0x10000];
@@ -201,6 +218,47 @@ void ReleaseFontGlyphSlot(FontHandleRecord* font, FontGlyphSlot* slot);
 void IndexFontGlyphSlot(FontHandleRecord* font, FontGlyphSlot* slot, uint32_t code);
 void BuildFontLevelTables();
 int EnumFontNameEx(char16_t* buffer, int capacity, const char16_t* faceName, int charSet);
+
+// ---- Font data images (font_data_image.cpp) ----
+int SetupBuiltinFontHandle(const FontCreateParam* param, int handle, const void* image, size_t imageSize,
+                           int edgeSize, int inTask);
+// A handle from a font data image; the image is copied before the call returns.
+int CreateDefaultFontHandle(const FontCreateParam* param, const void* image, size_t imageSize, int edgeSize,
+                            int async, int wantedHandle = -1);
+// Writes a data-image font's glyph of a code into a slot; -1 when the image has none.
+int RenderGlyphFromDataImage(FontHandleRecord* font, FontGlyphSlot* slot, uint32_t code, int updateFlag);
+void ReleaseFontDataImage(FontHandleRecord* font);
+
+// ---- Built-in fallback font (font_fallback.cpp) ----
+// Makes the default font from the built-in data image and glyph sheet; -1 only when
+// the sheet's memory can't be had.
+int SetupFallbackFont();
+// 1 when the fallback's graphs exist.
+int FallbackFontReady();
+void TerminateFallbackFont();
+// Registers the fallback's pictures of codes 0-127 on a font.
+void RegisterFallbackPictures(FontHandleRecord* font);
+
+// ---- String drawing and measuring (font_draw.cpp, font_draw_memimg.cpp, font_measure.cpp) ----
+int DrawString(int x, int y, const char* string, unsigned int color, unsigned int edgeColor = 0);
+int DrawStringToHandle(int x, int y, const char* string, unsigned int color, int handle, unsigned int edgeColor = 0,
+                       int vertical = 0);
+int DrawStringToHandleW(int x, int y, const char16_t* string, unsigned int color, int handle,
+                        unsigned int edgeColor = 0, int vertical = 0);
+int DrawStringByTextureCache(int x, int y, float xf, float yf, int integerPosition, const char16_t* string,
+                             unsigned int color, FontHandleRecord* font, unsigned int edgeColor, int vertical);
+int DrawStringByMemImg(int x, int y, const char16_t* string, unsigned int color, FontHandleRecord* font,
+                       unsigned int edgeColor, int vertical);
+int GetDrawStringWidthToHandle(const char* string, int length, int handle, int vertical = 0);
+int GetDrawStringWidthToHandleW(const char16_t* string, int length, int handle, int vertical = 0);
+struct StringSize {
+    int width, height;
+};
+// The layout core: measures, or draws each glyph (texture quads, or the memory cache
+// into destImage). Returns the final pen x truncated, or -1.
+int DrawStringBase(int draw, int xi, int yi, float xf, float yf, int integerPosition, const char16_t* string,
+                   unsigned int color, MEMIMG* destImage, const ImageRect* clipRect, int transparent,
+                   FontHandleRecord* font, unsigned int edgeColor, int length, int vertical, StringSize* sizeOut);
 
 // The code of U+3000 in the wide code page, taken at start.
 extern uint32_t FontWideSpaceCode;

@@ -172,7 +172,9 @@ FontGlyphSlot* CacheStringChars(int count, const uint32_t* codes, FontHandleReco
     FontGlyphSlot* last = nullptr;
     for (int i = 0; i < count; ++i) {
         FontGlyphSlot* slot = &font->slots[font->cursor];
-        if (RenderGlyphWithGdi(font, slot, codes[i], updateFlag) != 0) continue;
+        const int written = font->dataImage ? RenderGlyphFromDataImage(font, slot, codes[i], updateFlag)
+                                           : RenderGlyphWithGdi(font, slot, codes[i], updateFlag);
+        if (written != 0) continue;
         last = slot;
         if (++font->cursor >= font->slotCount) font->cursor = 0;
     }

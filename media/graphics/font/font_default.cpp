@@ -4,6 +4,7 @@
 
 #include "media/base/charcode.h"
 #include "media/base/log.h"
+#include "media/base/memory.h"
 #include "media/graphics/font/font.h"
 #include "media/graphics/font/font_internal.h"
 
@@ -20,6 +21,7 @@ struct FontSettings {
     char16_t name[128];
     int size, thickness, fontType, charSet, edgeSize, italic;
     int space, lineSpaceFlag, lineSpace, codePageOverride;
+    int dataImage;
 };
 
 void readSettings(const FontHandleRecord* font, FontSettings* out) {
@@ -35,6 +37,7 @@ void readSettings(const FontHandleRecord* font, FontSettings* out) {
     out->lineSpaceFlag = static_cast<int>(font->lineSpaceFlag);
     out->lineSpace = font->lineSpace;
     out->codePageOverride = font->codePageOverride;
+    out->dataImage = static_cast<int>(font->dataImage);
 }
 
 // The wanted values of the default font.
@@ -119,7 +122,8 @@ int SetupDefaultFont() {
     const FontSettings want = wantedDefault();
     if (m.defaultHandle != -1) {
         FontHandleRecord* font = GetFontRecord(m.defaultHandle);
-        if (font != nullptr) {
+        if (font != nullptr && m.defaultIsFallback && FallbackFontReady()) return 0;
+        if (font != nullptr && !m.defaultIsFallback) {
             const bool same = std::memcmp(font->name, want.name, sizeof want.name) == 0 &&
                               static_cast<int>(font->fontType) == want.fontType && font->size == want.size &&
                               font->thickness == want.thickness &&
@@ -139,9 +143,9 @@ int SetupDefaultFont() {
         SetFontSpaceToHandle(m.space, handle);
         if (m.lineSpaceFlag) SetFontLineSpaceToHandle(m.lineSpace, handle);
     } else {
-        // TEMPORARY SEAM (string drawing): the built-in fallback bitmap font is made
-        // here; until string drawing brings it, the default font stays -1.
+        // No face could be made: the built-in bitmap font takes over.
         m.defaultHandle = -1;
+        if (SetupFallbackFont() != 0) return -1;
     }
     if (m.defaultHandle != -1) SetDeleteHandleFlag(m.defaultHandle, &m.defaultHandle);
     return 0;
@@ -153,7 +157,8 @@ int ResetAllFontHandles(int shutdown) {
     LogIndentIncrease();
     FontSettings keep{};
     bool kept = false;
-    if (m.defaultHandle != -1) {
+    // The fallback's settings are no face to ask for again.
+    if (m.defaultHandle != -1 && !m.defaultIsFallback) {
         if (FontHandleRecord* font = GetFontRecord(m.defaultHandle)) {
             readSettings(font, &keep);
             kept = true;
@@ -184,15 +189,31 @@ int RefreshAllFontHandles() {
         FontSettings s;
         readSettings(font, &s);
         const bool isDefault = FontModule.defaultHandle == handle;
+        // A data-image font is made again from its own image, which dies with the handle.
+        void* image = nullptr;
+        const size_t imageSize = font->dataImage ? font->imageSize : 0;
+        if (font->dataImage) {
+            image = MemAlloc(imageSize, "RaVuru", __LINE__);
+            if (image != nullptr) std::memcpy(image, font->imageCopy, imageSize);
+        }
+        const int edge = static_cast<int>(font->fontType & kFontTypeEdge ? font->edgeSize : 0);
         SubHandle(handle);
-        if (AddHandle(HANDLETYPE_FONT, 0, handle) != handle) return;
+        const bool taken = AddHandle(HANDLETYPE_FONT, 0, handle) == handle;
         FontCreateParam param;
         GetDefaultFontCreateParam(&param);
-        if (SetupFontHandle(&param, handle, s.name[0] ? s.name : nullptr, s.size, s.thickness, s.fontType,
-                            s.charSet, s.edgeSize, s.italic, 0) != 0) {
+        int result = -1;
+        if (taken && s.dataImage)
+            result = image ? SetupBuiltinFontHandle(&param, handle, image, imageSize, edge, 0) : -1;
+        else if (taken)
+            result = SetupFontHandle(&param, handle, s.name[0] ? s.name : nullptr, s.size, s.thickness, s.fontType,
+                                     s.charSet, s.edgeSize, s.italic, 0);
+        if (image) MemFree(image);
+        if (!taken) return;
+        if (result != 0) {
             SubHandle(handle);
             return;
         }
+        if (isDefault && FontModule.defaultIsFallback) RegisterFallbackPictures(GetFontRecord(handle));
         if (isDefault) {
             FontModule.defaultHandle = handle;
             SetDeleteHandleFlag(handle, &FontModule.defaultHandle);
@@ -236,6 +257,7 @@ int TerminateFontManage() {
     if (!m.started) return -1;
     ResetAllFontHandles(1);
     TerminateHandleManage(HANDLETYPE_FONT);
+    TerminateFallbackFont();
     m.defaultHandle = -1;
     m.defaultIsFallback = 0;
     m.started = 0;

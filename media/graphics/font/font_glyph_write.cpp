@@ -194,6 +194,20 @@ int WriteGlyphToFontCache(FontHandleRecord* font, FontGlyphSlot* slot, uint32_t 
             for (int x = 0; x < w; ++x) out[x] = quarter ? row[x] / 4 : row[x];
         }
         if (quarter) levelMax = 16;
+    } else if (mode == 4 || mode == 8) {
+        // Data-image levels: 4 bits (high nibble first) or 8 bits a pixel, on the cache's scale.
+        levelMax = texture ? 64 : 16;
+        for (int y = 0; y < std::min(h, height); ++y) {
+            const uint8_t* row = src + static_cast<size_t>(y) * pitch;
+            uint8_t* out = lv + static_cast<size_t>(y) * w;
+            if (mode == 4)
+                for (int x = 0; x < w; ++x) {
+                    const int j = (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;
+                    out[x] = texture ? t.level4To64[j] : t.level4[j];
+                }
+            else
+                for (int x = 0; x < w; ++x) out[x] = texture ? t.to64[row[x]] : t.to16[row[x]];
+        }
     } else {
         return -1;
     }

@@ -66,6 +66,7 @@ int InitFontHandle(HandleEntryHeader* record) {
 int TerminateFontHandle(HandleEntryHeader* record) {
     auto* font = reinterpret_cast<FontHandleRecord*>(record);
     TerminateFontGdiObject(font);
+    ReleaseFontDataImage(font);
     if (font->memCache) MemFree(font->memCache);
     font->memCache = nullptr;
     if (font->work) MemFree(font->work);
@@ -131,12 +132,7 @@ int SetupFontHandle(const FontCreateParam* param, int handle, const char16_t* na
     font->codePage = codePage;
     font->fontType = type;
     font->edgeSize = static_cast<uint32_t>(edgeSize);
-    font->space = 0;
-    font->lineSpaceFlag = 0;
-    font->lineSpace = 0;
-    font->codePageOverride = -1;
-    font->lostFlag = nullptr;
-    font->dataImage = 0;
+    ResetFontHandleSettings(font, 0);
     font->name[0] = 0;
     if (name != nullptr) {
         size_t i = 0;

@@ -3,8 +3,33 @@
 #include <map>
 
 #include "media/graphics/d3d11/d3d11.h"
+#include "media/graphics/draw.h"
 #include "media/graphics/d3d9/d3d9.h"
 #include "media/graphics/graphics_state.h"
+
+namespace halvorine_test {
+namespace {
+bool quadContents = false;
+}
+void setRecordQuadContents(bool on) { quadContents = on; }
+}  // namespace halvorine_test
+
+namespace ZaDod {
+// Quad lists are recorded as their pointer, or, when a test asks, with their quads and
+// the bright colour they were drawn under.
+std::ostream& operator<<(std::ostream& out, const GraphQuadList* list) {
+    if (!halvorine_test::quadContents) return out << static_cast<const void*>(list);
+    const DrawSettings& s = GraphicsDrawSettings;
+    out << "graph=" << list->graph << " bright=" << int(s.brightRed) << ' ' << int(s.brightGreen) << ' '
+        << int(s.brightBlue);
+    for (int i = 0; i < list->count; ++i) {
+        const GraphQuad& q = list->quads[i];
+        out << " [" << q.x1 << ' ' << q.y1 << ' ' << q.x2 << ' ' << q.y2 << ' ' << q.x3 << ' ' << q.y3 << ' ' << q.x4
+            << ' ' << q.y4 << ' ' << q.srcX << ' ' << q.srcY << ' ' << q.srcWidth << ' ' << q.srcHeight << ']';
+    }
+    return out;
+}
+}  // namespace ZaDod
 
 namespace halvorine_test {
 namespace {

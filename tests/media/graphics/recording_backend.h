@@ -7,6 +7,12 @@
 #include <tuple>
 #include <vector>
 
+namespace ZaDod {
+struct GraphQuadList;
+// Quad lists print as their pointer, or with their contents (setRecordQuadContents).
+std::ostream& operator<<(std::ostream& out, const GraphQuadList* list);
+}  // namespace ZaDod
+
 namespace halvorine_test {
 
 struct BackendCall {
@@ -30,6 +36,8 @@ void setBackendResult(const std::string& name, int result);
 // Makes Graphics_D3D9_Initialize / Graphics_D3D11_Initialize succeed (0) or fail (-1).
 // A successful start sets the hardware flag and fills the device caps.
 void setBackendStart(int d3d9Result, int d3d11Result);
+// Quad lists are recorded with their contents (the lists must be real) while on.
+void setRecordQuadContents(bool on);
 // Names of the recorded calls, in order.
 std::vector<std::string> backendCallNames();
 

@@ -16,7 +16,6 @@
 #include "media/base/memory.h"
 #include "media/base/thread.h"
 #include "media/base/charcode.h"
-#include "media/system/seam_record.h"
 #include "media/system/system.h"
 #include "media/system/window.h"
 #include "media/system/window_state.h"
@@ -56,7 +55,6 @@ class LibraryTest : public ::testing::Test {
     std::filesystem::current_path(dir_);
     capture_.emplace();  // the capture sees every message, with the log file on or off
     ZaDod::SetLogFileOutput(0);
-    ZaDod::TakeSeamCalls();
     ZaDod::Win.Settings = ZaDod::WindowSettings{};
   }
 

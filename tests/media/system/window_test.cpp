@@ -4,7 +4,14 @@
 #include <thread>
 
 #include "library_fixture.h"
-#include "media/system/graphics_seam.h"
+#include "media/graphics/display.h"
+#include "media/graphics/font/font.h"
+#include "media/graphics/graphics.h"
+#include "media/graphics/hardware.h"
+#include "media/graphics/mask.h"
+#include "media/graphics/render_settings.h"
+#include "media/graphics/screen.h"
+#include "platform/win/window.h"
 #include "platform/win/display.h"
 
 namespace {

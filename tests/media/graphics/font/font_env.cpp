@@ -61,4 +61,27 @@ FontHandleRecord* sizedCache(int cell, uint32_t type, uint32_t edge, uint32_t wa
     return font;
 }
 
+std::set<std::pair<int, int>> layoutInk(FontHandleRecord* font, const std::u16string& text, int x, int y) {
+    std::set<std::pair<int, int>> ink;
+    plat::win::HDC dc = plat::win::CreateCompatibleDC(nullptr);
+    plat::win::HGDIOBJ old = plat::win::SelectObject(dc, font->gdi->font);
+    plat::win::TEXTMETRICW tm{};
+    plat::win::GetTextMetricsW(dc, &tm);
+    plat::win::SelectObject(dc, old);
+    plat::win::DeleteDC(dc);
+    int pen = 0;
+    for (char16_t c : text) {
+        const fontfix::Glyph g = standInGlyph(font, c, plat::win::GGO_BITMAP);
+        const auto& m = g.metrics;
+        if (c != u' ' && g.result != 0 && m.gmBlackBoxY != 0)
+            for (unsigned gy = 0; gy < m.gmBlackBoxY; ++gy)
+                for (unsigned gx = 0; gx < m.gmBlackBoxX; ++gx)
+                    if (monoBit(g, static_cast<int>(gx), static_cast<int>(gy)))
+                        ink.insert({x + pen + m.gmptGlyphOrigin.x + static_cast<int>(gx),
+                                    y - font->leading / 2 + tm.tmAscent - m.gmptGlyphOrigin.y + static_cast<int>(gy)});
+        pen += m.gmCellIncX;
+    }
+    return ink;
+}
+
 }  // namespace fonttest

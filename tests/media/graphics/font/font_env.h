@@ -4,6 +4,9 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "media/graphics/font/font.h"
@@ -37,5 +40,10 @@ ZaDod::FontGlyphSlot* cache(ZaDod::FontHandleRecord* font, uint32_t code);
 // A font record with only its cell, type and edge set, and its cache sized for them
 // (wanted cells as FontCreateParam word 2); null when sizing fails.
 ZaDod::FontHandleRecord* sizedCache(int cell, uint32_t type, uint32_t edge, uint32_t wanted);
+
+// The ink of a plain (type 0) string at (x, y), laid out from the stand-in's glyph
+// bitmaps by the pen rules: advance by the cell increment, each glyph at its origin
+// below the ascent, the whole line raised by half the leading.
+std::set<std::pair<int, int>> layoutInk(ZaDod::FontHandleRecord* font, const std::u16string& text, int x, int y);
 
 }  // namespace fonttest
