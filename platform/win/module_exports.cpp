@@ -3,7 +3,7 @@
 #include "platform/audio/dmusic.h"
 #include "platform/audio/dsound.h"
 #include "platform/audio/xaudio2.h"
-#include "platform/gpu/d3d11/exports.h"
+#include "platform/gpu/face_com.h"
 #include "platform/input/joystick.h"
 #include "platform/net/sockets.h"
 #include "platform/win/clock.h"
@@ -158,6 +158,7 @@ const ModuleExports kModules[] = {
     {"x3daudio1_7", kX3DAudio17, false, "x3daudio"},
     {"d3d11", plat::gpu::kD3D11Exports},
     {"dxgi", plat::gpu::kDxgiExports},
+    {"d3d9", plat::gpu::kD3D9Exports},
 };
 
 }  // namespace
