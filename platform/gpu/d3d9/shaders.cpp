@@ -29,7 +29,9 @@ using Declaration9 = FaceObject<IDirect3DVertexDeclaration9, Declaration>;
 
 constexpr uint32_t kMagic = fourCC('S', 'T', 'N', 'D');
 
-// The token at `function` for `stage`, or null.
+// The token at `function` for `stage`, or null. Each word is read only after every word
+// before it matched, the name words included (name bytes non-zero, padding zero), so a read
+// never passes the first word that cannot belong to a token.
 const ShaderEntry* tokenEntry(const DWORD* function, ShaderStage stage) {
   if (!function) return nullptr;
   const bool pixel = stage == ShaderStage::pixel;
@@ -38,9 +40,16 @@ const ShaderEntry* tokenEntry(const DWORD* function, ShaderStage stage) {
   if (function[2] != (pixel ? 1u : 0u)) return nullptr;
   const DWORD n = function[3];
   if (n == 0 || n > kTokenMaxName) return nullptr;
-  const size_t words = 4 + (n + 3) / 4;
-  if (function[words] != kTokenEnd) return nullptr;
-  return findShader(function, (words + 1) * 4);
+  const size_t nameWords = (n + 3) / 4;
+  for (size_t w = 0; w < nameWords; ++w) {
+    const DWORD word = function[4 + w];
+    for (size_t b = 0; b < 4; ++b) {
+      const bool inName = w * 4 + b < n;
+      if (((word >> (8 * b)) & 0xFF) == 0 ? inName : !inName) return nullptr;
+    }
+  }
+  if (function[4 + nameWords] != kTokenEnd) return nullptr;
+  return findShader(function, (5 + nameWords) * 4);
 }
 
 }  // namespace
