@@ -48,7 +48,8 @@ class SwapChain final : public Com<IDirect3DSwapChain9> {
     } else {
       plat::win::GetClientRect(target, &dst);
     }
-    if (params_.PresentationInterval == D3DPRESENT_INTERVAL_ONE) plat::win::WaitForVerticalBlankTick();
+    // DEFAULT paces like ONE; only IMMEDIATE skips the blank.
+    if (params_.PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE) plat::win::WaitForVerticalBlankTick();
     if (!presentInto(target, t, 0, src, dst, pixels_)) return D3DERR_INVALIDCALL;
     return D3D_OK;
   }

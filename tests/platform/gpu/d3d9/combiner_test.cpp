@@ -11,7 +11,7 @@ namespace {
 
 constexpr D3DCOLOR kFactor = 0x80306090u;
 
-class CombinerTest : public D3D9Test {
+class D3D9CombinerTest : public D3D9Test {
  public:
   // A quad over (20, 20)-(60, 60) with a different colour and alpha at each corner.
   void gradientQuad() {
@@ -40,7 +40,7 @@ class CombinerTest : public D3D9Test {
   std::vector<uint32_t> drawFixed() { return drawWith(nullptr); }
 };
 
-TEST_F(CombinerTest, UntexturedStageSetsMatchBankKinds) {
+TEST_F(D3D9CombinerTest, UntexturedStageSetsMatchBankKinds) {
   Com<IDirect3DTexture9> white;
   white.p = texture(2, 2, std::vector<D3DCOLOR>(4, 0xFFFFFFFFu));
   device->SetRenderState(D3DRS_TEXTUREFACTOR, kFactor);
@@ -83,7 +83,7 @@ TEST_F(CombinerTest, UntexturedStageSetsMatchBankKinds) {
   setFastSpans(true);
 }
 
-TEST_F(CombinerTest, TexturedKindZeroMatchesBankWithAndWithoutTextureAlpha) {
+TEST_F(D3D9CombinerTest, TexturedKindZeroMatchesBankWithAndWithoutTextureAlpha) {
   std::mt19937 rng(7);
   std::vector<D3DCOLOR> texels(64);
   for (D3DCOLOR& t : texels) t = rng();
@@ -121,22 +121,22 @@ TEST_F(CombinerTest, TexturedKindZeroMatchesBankWithAndWithoutTextureAlpha) {
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
 }
 
-TEST_F(CombinerTest, OperationsRegistersAndDisabledStages) {
+TEST_F(D3D9CombinerTest, OperationsRegistersAndDisabledStages) {
   Com<IDirect3DTexture9> white;
   white.p = texture(2, 2, std::vector<D3DCOLOR>(4, 0xFFFFFFFFu));
   const DWORD D = D3DTA_DIFFUSE, C = D3DTA_CURRENT, F = D3DTA_TFACTOR, T = D3DTA_TEXTURE;
   device->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFF102030u);
   struct Case {
     const char* name;
-    void (*setup)(CombinerTest&, DWORD, DWORD, DWORD, DWORD);
+    void (*setup)(D3D9CombinerTest&, DWORD, DWORD, DWORD, DWORD);
     D3DCOLOR diffuse;
     uint32_t expected;
   } cases[] = {
       {"MODULATE4X saturates",
-       [](CombinerTest& t, DWORD D, DWORD, DWORD, DWORD T) { t.stage(0, D3DTOP_MODULATE4X, D, T, D3DTOP_SELECTARG1, D, D); },
+       [](D3D9CombinerTest& t, DWORD D, DWORD, DWORD, DWORD T) { t.stage(0, D3DTOP_MODULATE4X, D, T, D3DTOP_SELECTARG1, D, D); },
        0xFF502010u, 0xFFFF8040u},
       {"TEMP feeds a later stage",
-       [](CombinerTest& t, DWORD D, DWORD C, DWORD F, DWORD) {
+       [](D3D9CombinerTest& t, DWORD D, DWORD C, DWORD F, DWORD) {
          t.stage(0, D3DTOP_SELECTARG1, F, C, D3DTOP_SELECTARG1, F, C);
          t.device->SetTextureStageState(0, D3DTSS_RESULTARG, D3DTA_TEMP);
          t.stage(1, D3DTOP_SELECTARG1, D, C, D3DTOP_SELECTARG1, D, C);
@@ -144,13 +144,13 @@ TEST_F(CombinerTest, OperationsRegistersAndDisabledStages) {
        },
        0xFF010203u, 0xFF112233u},
       {"a stage after DISABLE has no effect",
-       [](CombinerTest& t, DWORD D, DWORD C, DWORD F, DWORD) {
+       [](D3D9CombinerTest& t, DWORD D, DWORD C, DWORD F, DWORD) {
          t.stage(0, D3DTOP_SELECTARG1, D, C, D3DTOP_SELECTARG1, D, C);
          t.stage(2, D3DTOP_SELECTARG1, F, C, D3DTOP_SELECTARG1, F, C);
        },
        0xFF445566u, 0xFF445566u},
       {"SUBTRACT clamps at zero, BLENDFACTORALPHA",
-       [](CombinerTest& t, DWORD D, DWORD C, DWORD F, DWORD) {
+       [](D3D9CombinerTest& t, DWORD D, DWORD C, DWORD F, DWORD) {
          t.stage(0, D3DTOP_SUBTRACT, D, F, D3DTOP_SELECTARG1, D, C);
          t.stage(1, D3DTOP_BLENDFACTORALPHA, C, F, D3DTOP_SELECTARG1, C, C);
        },
@@ -170,7 +170,7 @@ TEST_F(CombinerTest, OperationsRegistersAndDisabledStages) {
   }
 }
 
-TEST_F(CombinerTest, OutputMergerFollowsRenderStates) {
+TEST_F(D3D9CombinerTest, OutputMergerFollowsRenderStates) {
   const DWORD D = D3DTA_DIFFUSE, C = D3DTA_CURRENT;
   device->SetTexture(0, nullptr);
   stage(0, D3DTOP_SELECTARG1, D, C, D3DTOP_SELECTARG1, D, C);

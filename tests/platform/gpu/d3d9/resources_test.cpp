@@ -143,6 +143,41 @@ TEST_F(D3D9Test, ClearAndLocksStayInsideTheirObjects) {
   EXPECT_EQ(device->SetRenderTarget(4, back.get()), D3DERR_INVALIDCALL);
 }
 
+TEST_F(D3D9Test, DepthClearsAndTestsThroughRenderStates) {
+  device.reset();
+  D3DPRESENT_PARAMETERS p = presentParams(64, 64);
+  p.EnableAutoDepthStencil = 1;
+  p.AutoDepthStencilFormat = D3DFMT_D24X8;
+  ASSERT_EQ(d3d->CreateDeviceEx(0, D3DDEVTYPE_HAL, hwnd, D3DCREATE_MIXED_VERTEXPROCESSING, &p, nullptr, device.out()),
+            D3D_OK);
+  Com<IDirect3DSurface9> depth;
+  ASSERT_EQ(device->GetDepthStencilSurface(depth.out()), D3D_OK);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+  device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
+  struct Case {
+    float z;
+    DWORD zenable;
+    bool drawn;
+  } cases[] = {{0.7f, 1, false}, {0.3f, 1, true}, {0.7f, 0, true}};
+  for (const Case& c : cases) {
+    const D3DRECT half{0, 0, 32, 64};
+    ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0), D3D_OK);
+    ASSERT_EQ(device->Clear(1, &half, D3DCLEAR_ZBUFFER, 0, 0.5f, 0), D3D_OK);
+    device->SetRenderState(D3DRS_ZENABLE, c.zenable);
+    const ColourVertex v[6] = {{-0.5f, -0.5f, c.z, 1, 0xFFFFFFFFu}, {63.5f, -0.5f, c.z, 1, 0xFFFFFFFFu},
+                               {-0.5f, 63.5f, c.z, 1, 0xFFFFFFFFu}, {63.5f, -0.5f, c.z, 1, 0xFFFFFFFFu},
+                               {63.5f, 63.5f, c.z, 1, 0xFFFFFFFFu}, {-0.5f, 63.5f, c.z, 1, 0xFFFFFFFFu}};
+    device->SetFVF(kColourFvf);
+    ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, v, sizeof(ColourVertex)), D3D_OK);
+    const std::vector<uint32_t> px = backPixels();
+    EXPECT_EQ(rgb(px[10 * 64 + 10]), c.drawn ? 0xFFFFFFu : 0u) << c.z << " " << c.zenable;
+    EXPECT_EQ(rgb(px[10 * 64 + 50]), 0xFFFFFFu) << c.z;  // beyond the cleared half the depth is 1
+  }
+}
+
 TEST_F(D3D9Test, LossOverwritesDefaultPoolAndANewDeviceIsSound) {
   for (int round = 0; round < 3; ++round) {
     Com<IDirect3DTexture9> def, managed;

@@ -70,8 +70,27 @@ TEST_F(D3D9Test, PixelCentresLieOnWholeCoordinates) {
                                {103.5f, 103.5f, 0, 1, 0xFF0000FFu}, {99.5f, 103.5f, 0, 1, 0xFF0000FFu}};
   ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, fan, sizeof(ColourVertex)), D3D_OK);
 
+  // Transformed vertices through identity transforms: clip space onto the viewport, with
+  // the same whole-coordinate centres (pixels 200..203 across, 300..303 down).
+  struct XyzVertex {
+    float x, y, z;
+    D3DCOLOR colour;
+  };
+  auto nx = [](float px) { return px / 320.0f - 1.0f; };
+  auto ny = [](float py) { return 1.0f - py / 240.0f; };
+  const D3DCOLOR g = 0xFF00FF00u;
+  const XyzVertex xyz[6] = {{nx(200), ny(300), 0.5f, g}, {nx(204), ny(300), 0.5f, g}, {nx(200), ny(304), 0.5f, g},
+                            {nx(204), ny(300), 0.5f, g}, {nx(204), ny(304), 0.5f, g}, {nx(200), ny(304), 0.5f, g}};
+  device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+  ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, xyz, sizeof(XyzVertex)), D3D_OK);
+
   const std::vector<uint32_t> px = backPixels();
   auto at = [&](int x, int y) { return rgb(px[size_t(y) * 640 + size_t(x)]); };
+  for (int x = 199; x <= 204; ++x)
+    for (int y = 299; y <= 304; ++y) {
+      const bool inside = x >= 200 && x <= 203 && y >= 300 && y <= 303;
+      EXPECT_EQ(at(x, y), inside ? 0x00FF00u : 0u) << x << "," << y;
+    }
   EXPECT_EQ(at(10, 20), 0xFF0000u);
   EXPECT_EQ(at(11, 20), 0x00FF00u);
   EXPECT_EQ(at(10, 21), 0x0000FFu);
