@@ -5,13 +5,13 @@
 // should stay within 15 % of the core figure.
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <random>
 #include <vector>
 
 #include "bench/gpu_quad_scene.h"
 #include "platform/gpu/d3d9/d3d9.h"
 #include "platform/gpu/shaders/token.h"
+#include "tests/platform/gpu/face_window.h"
 
 namespace {
 
@@ -25,7 +25,8 @@ struct Vertex9 {
 
 // A headless window and a windowed Ex device with a blended, point-sampled sprite on stage 0.
 struct Scene9 {
-  plat::win::HWND hwnd = nullptr;
+  facesupport::FaceWindow window{u"BenchD3D9", kWidth, kHeight};
+  plat::win::HWND hwnd = window.hwnd;
   IDirect3D9Ex* d3d = nullptr;
   IDirect3DDevice9Ex* device = nullptr;
   IDirect3DTexture9* sprite = nullptr;
@@ -33,14 +34,6 @@ struct Scene9 {
   std::vector<Vertex9> vertices;
 
   Scene9() {
-    setenv("HALVORINE_HEADLESS", "1", 1);
-    plat::win::WNDCLASSEXW cls{};
-    cls.cbSize = sizeof cls;
-    cls.lpfnWndProc = plat::win::DefWindowProcW;
-    cls.lpszClassName = u"BenchD3D9";
-    plat::win::RegisterClassExW(&cls);
-    hwnd = plat::win::CreateWindowExW(0, u"BenchD3D9", u"Bench", 0, 0, 0, kWidth, kHeight, nullptr, nullptr, nullptr,
-                                      nullptr);
     if (Direct3DCreate9Ex(D3D_SDK_VERSION, &d3d) != D3D_OK) return;
     D3DPRESENT_PARAMETERS p{};
     p.BackBufferWidth = kWidth;
@@ -90,8 +83,6 @@ struct Scene9 {
     if (sprite) sprite->Release();
     if (device) device->Release();
     if (d3d) d3d->Release();
-    plat::win::DestroyWindow(hwnd);
-    plat::win::UnregisterClassW(u"BenchD3D9", nullptr);
   }
   bool ready() const { return device && sprite && shader; }
   void draw(UINT quadsPerCall) {
@@ -103,16 +94,7 @@ struct Scene9 {
 };
 
 // The anchor: the core pipeline drawing the same sprites in one draw.
-void CoreQuads(benchmark::State& state) {
-  GpuScene g(true);
-  const std::vector<Vertex> v = spriteVertices();
-  g.setVertices(v);
-  for (auto _ : state) {
-    draw(g.s, uint32_t(v.size()), 0);
-    benchmark::DoNotOptimize(g.target->storage());
-  }
-  sprites(state, kBatch);
-}
+void CoreQuads(benchmark::State& state) { coreSprites(state); }
 BENCHMARK(CoreQuads);
 
 // `quadsPerCall` quads per DrawPrimitiveUP; shader selects the bank's pixel shader over the

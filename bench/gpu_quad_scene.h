@@ -113,4 +113,16 @@ inline void sprites(benchmark::State& state, double count) {
       benchmark::Counter(count / 60.0, benchmark::Counter::kIsIterationInvariantRate);
 }
 
+// The core's figure: the scene drawn straight through the pipeline, one draw per batch.
+inline void coreSprites(benchmark::State& state) {
+  GpuScene g(true);
+  const std::vector<Vertex> v = spriteVertices();
+  g.setVertices(v);
+  for (auto _ : state) {
+    draw(g.s, uint32_t(v.size()), 0);
+    benchmark::DoNotOptimize(g.target->storage());
+  }
+  sprites(state, kBatch);
+}
+
 }  // namespace gpubench

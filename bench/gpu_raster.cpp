@@ -50,16 +50,7 @@ struct SdlScene {
   }
 };
 
-void GpuAlphaSprites(benchmark::State& state) {
-  GpuScene g(true);
-  const std::vector<Vertex> v = spriteVertices();
-  g.setVertices(v);
-  for (auto _ : state) {
-    draw(g.s, uint32_t(v.size()), 0);
-    benchmark::DoNotOptimize(g.target->storage());
-  }
-  sprites(state, kBatch);
-}
+void GpuAlphaSprites(benchmark::State& state) { coreSprites(state); }
 BENCHMARK(GpuAlphaSprites);
 
 // The same sprites through the Direct3D 11 face: device, context, views and states made

@@ -11,23 +11,17 @@
 #include <vector>
 
 #include "platform/gpu/d3d9/d3d9.h"
-#include "platform/win/window.h"
+#include "tests/platform/gpu/face_window.h"
 
 using namespace plat::gpu;
 
 namespace {
 
 struct Harness {
-  plat::win::HWND hwnd = nullptr;
+  facesupport::FaceWindow window{u"FuzzD3D9", 16, 16};
+  plat::win::HWND hwnd = window.hwnd;
   IDirect3DDevice9Ex* device = nullptr;
   Harness() {
-    setenv("HALVORINE_HEADLESS", "1", 1);
-    plat::win::WNDCLASSEXW cls{};
-    cls.cbSize = sizeof cls;
-    cls.lpfnWndProc = plat::win::DefWindowProcW;
-    cls.lpszClassName = u"FuzzD3D9";
-    plat::win::RegisterClassExW(&cls);
-    hwnd = plat::win::CreateWindowExW(0, u"FuzzD3D9", u"Fuzz", 0, 0, 0, 16, 16, nullptr, nullptr, nullptr, nullptr);
     IDirect3D9Ex* d3d = nullptr;
     if (Direct3DCreate9Ex(D3D_SDK_VERSION, &d3d) != D3D_OK) return;
     D3DPRESENT_PARAMETERS p{};
@@ -48,7 +42,6 @@ struct Harness {
   }
   ~Harness() {
     if (device) device->Release();
-    plat::win::DestroyWindow(hwnd);
   }
 };
 

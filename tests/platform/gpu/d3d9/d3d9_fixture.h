@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "platform/gpu/d3d9/d3d9.h"
@@ -15,28 +16,14 @@
 #include "platform/gpu/shaders/token.h"
 #include "platform/win/window_frame.h"
 #include "platform/win/window_test.h"
+#include "tests/platform/gpu/face_window.h"
 
 namespace d3d9test {
 
 using namespace plat::gpu;
 
-// Releases a COM object when the scope ends.
 template <class T>
-struct Com {
-  T* p = nullptr;
-  Com() = default;
-  Com(const Com&) = delete;
-  Com& operator=(const Com&) = delete;
-  Com(Com&& o) noexcept : p(o.p) { o.p = nullptr; }
-  ~Com() { reset(); }
-  void reset() {
-    if (p) p->Release();
-    p = nullptr;
-  }
-  T** out() { return &p; }
-  T* operator->() const { return p; }
-  T* get() const { return p; }
-};
+using Com = facesupport::ComRef<T>;
 
 // FVF 0x144: a pre-transformed position, a colour and one texture-coordinate pair.
 struct TexVertex {
@@ -56,17 +43,12 @@ constexpr DWORD kColourFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE;
 class D3D9Test : public ::testing::Test {
  public:
   void SetUp() override {
-    setenv("HALVORINE_HEADLESS", "1", 1);
     unsetenv("HALVORINE_MISSING");
     resetProfile();
     resetJournal();
     ResetD3D9SwitchesForTest();
-    plat::win::WNDCLASSEXW cls{};
-    cls.cbSize = sizeof cls;
-    cls.lpfnWndProc = plat::win::DefWindowProcW;
-    cls.lpszClassName = u"D3D9Test";
-    plat::win::RegisterClassExW(&cls);
-    hwnd = plat::win::CreateWindowExW(0, u"D3D9Test", u"Face", 0, 0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr);
+    window = std::make_unique<facesupport::FaceWindow>(u"D3D9Test", 640, 480);
+    hwnd = window->hwnd;
     ASSERT_NE(hwnd, nullptr);
     ASSERT_EQ(Direct3DCreate9Ex(D3D_SDK_VERSION, d3d.out()), D3D_OK);
     ASSERT_EQ(makeDevice(640, 480, device.out()), D3D_OK);
@@ -74,8 +56,7 @@ class D3D9Test : public ::testing::Test {
   void TearDown() override {
     device.reset();
     d3d.reset();
-    plat::win::DestroyWindow(hwnd);
-    plat::win::UnregisterClassW(u"D3D9Test", nullptr);
+    window.reset();
     resetProfile();
     ResetD3D9SwitchesForTest();
     unsetenv("HALVORINE_MISSING");
@@ -169,6 +150,7 @@ class D3D9Test : public ::testing::Test {
     device->SetSamplerState(s, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
   }
 
+  std::unique_ptr<facesupport::FaceWindow> window;
   plat::win::HWND hwnd = nullptr;
   Com<IDirect3D9Ex> d3d;
   Com<IDirect3DDevice9Ex> device;
