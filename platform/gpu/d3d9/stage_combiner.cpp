@@ -140,7 +140,9 @@ bool combinerPixel(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& s
   Float4 current = diffuse, temp{0.0f, 0.0f, 0.0f, 0.0f};
   for (int i = 0; i < p.count; ++i) {
     const CompiledStage& s = p.stage[i];
-    Float4 tex{0.0f, 0.0f, 0.0f, 1.0f};
+    // A stage without a texture reads opaque white, so the default MODULATE stage draws
+    // untextured geometry in its vertex colour.
+    Float4 tex{1.0f, 1.0f, 1.0f, 1.0f};
     if (s.textured) {
       const int at = shader::texcoord(s.pair);
       tex = env.sample(i, in.v[at], in.v[at + 1], in, s.pair);

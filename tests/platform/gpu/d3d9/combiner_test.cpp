@@ -149,6 +149,15 @@ TEST_F(D3D9CombinerTest, OperationsRegistersAndDisabledStages) {
          t.stage(2, D3DTOP_SELECTARG1, F, C, D3DTOP_SELECTARG1, F, C);
        },
        0xFF445566u, 0xFF445566u},
+      {"the default stages without a texture draw the vertex colour",
+       [](D3D9CombinerTest& t, DWORD, DWORD C, DWORD, DWORD T) {
+         t.device->SetTexture(0, nullptr);
+         t.stage(0, D3DTOP_MODULATE, T, C, D3DTOP_SELECTARG1, T, C);
+       },
+       0xFF7F3F1Fu, 0xFF7F3F1Fu},
+      {"MODULATE2X",
+       [](D3D9CombinerTest& t, DWORD D, DWORD C, DWORD F, DWORD) { t.stage(0, D3DTOP_MODULATE2X, D, F, D3DTOP_SELECTARG1, D, C); },
+       0xFF808080u, 0xFF102030u},
       {"SUBTRACT clamps at zero, BLENDFACTORALPHA",
        [](D3D9CombinerTest& t, DWORD D, DWORD C, DWORD F, DWORD) {
          t.stage(0, D3DTOP_SUBTRACT, D, F, D3DTOP_SELECTARG1, D, C);
