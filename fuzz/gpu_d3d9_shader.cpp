@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto tokenCopy = [](const std::vector<uint8_t>& bytes) {
     const size_t words = bytes.size() / 4;
     DWORD* copy = static_cast<DWORD*>(std::malloc((words + 1) * 4));
-    std::memcpy(copy, bytes.data(), words * 4);
+    if (words) std::memcpy(copy, bytes.data(), words * 4);
     copy[words] = 0;
     return copy;
   };
@@ -83,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::free(vsCopy);
   const size_t elements = declBytes.size() / sizeof(D3DVERTEXELEMENT9);
   auto* declCopy = static_cast<D3DVERTEXELEMENT9*>(std::malloc((elements + 1) * sizeof(D3DVERTEXELEMENT9)));
-  std::memcpy(declCopy, declBytes.data(), elements * sizeof(D3DVERTEXELEMENT9));
+  if (elements) std::memcpy(declCopy, declBytes.data(), elements * sizeof(D3DVERTEXELEMENT9));
   declCopy[elements] = D3DDECL_END();
   h.device->CreateVertexDeclaration(declCopy, &decl);
   std::free(declCopy);
@@ -95,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Three vertices of the widest stride either path reads.
   constexpr UINT kStride = 256;
   std::vector<uint8_t> vertices(size_t(end - p) < 3 * kStride ? size_t(end - p) : 3 * kStride);
-  std::memcpy(vertices.data(), p, vertices.size());
+  if (!vertices.empty()) std::memcpy(vertices.data(), p, vertices.size());
   vertices.resize(3 * kStride, 0);
   h.device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, vertices.data(), kStride);
   h.device->SetPixelShader(nullptr);
