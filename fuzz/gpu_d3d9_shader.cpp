@@ -3,8 +3,9 @@
 // little-endian 16-bit length: a pixel-shader token, a vertex-shader token and vertex
 // elements; the rest is the three vertices (FVF 0x1C4 when no declaration was accepted).
 // Each part is handed over as an exact-size heap copy followed by one terminating word
-// (a zero word for tokens, the end element for declarations): these calls take no length,
-// and the terminator stands for whatever ends a caller's buffer.
+// (for tokens 0xFFFFFF00, which fits no place of a token: no version, magic, kind, length,
+// name or end word; for declarations the end element): these calls take no length, and the
+// terminator stands for whatever ends a caller's buffer.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -69,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t words = bytes.size() / 4;
     DWORD* copy = static_cast<DWORD*>(std::malloc((words + 1) * 4));
     if (words) std::memcpy(copy, bytes.data(), words * 4);
-    copy[words] = 0;
+    copy[words] = 0xFFFFFF00u;
     return copy;
   };
   IDirect3DPixelShader9* ps = nullptr;
