@@ -241,6 +241,8 @@ bool sameFamily(Format a, Format b) {
       case Format::R32F: return 2;
       case Format::D16:
       case Format::R16: return 3;
+      case Format::B8G8R8A8:
+      case Format::B8G8R8X8: return 4;  // the X byte is the A byte left unread
       default: return 0;
     }
   };

@@ -122,6 +122,19 @@ BOOL GetMonitorInfoW(HMONITOR monitor, MONITORINFOEXW* info) {
     return TRUE;
 }
 
+BOOL GetMonitorInfoA(HMONITOR monitor, MONITORINFOEXA* info) {
+    if (info == nullptr) return FALSE;
+    MONITORINFOEXW wide{};
+    wide.cbSize = sizeof wide;
+    if (!GetMonitorInfoW(monitor, &wide)) return FALSE;
+    info->rcMonitor = wide.rcMonitor;
+    info->rcWork = wide.rcWork;
+    info->dwFlags = wide.dwFlags;
+    if (info->cbSize >= sizeof(MONITORINFOEXA))
+        for (int i = 0; i < 32; ++i) info->szDevice[i] = static_cast<CHAR>(wide.szDevice[i] < 0x80 ? wide.szDevice[i] : '?');
+    return TRUE;
+}
+
 BOOL EnumDisplayDevicesW(const WCHAR*, DWORD index, DISPLAY_DEVICEW* out, DWORD) {
     Displays& d = displays();
     std::lock_guard<std::mutex> lock(d.mutex);

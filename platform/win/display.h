@@ -24,6 +24,14 @@ struct MONITORINFOEXW {
     WCHAR szDevice[32];
 };
 
+struct MONITORINFOEXA {
+    DWORD cbSize;
+    RECT rcMonitor;
+    RECT rcWork;
+    DWORD dwFlags;
+    CHAR szDevice[32];
+};
+
 struct DISPLAY_DEVICEW {
     DWORD cb;
     WCHAR DeviceName[32];
@@ -78,6 +86,8 @@ using MONITORENUMPROC = BOOL (*)(HMONITOR monitor, HDC dc, RECT* rect, LPARAM da
 
 BOOL EnumDisplayMonitors(HDC dc, const RECT* clip, MONITORENUMPROC proc, LPARAM data);
 BOOL GetMonitorInfoW(HMONITOR monitor, MONITORINFOEXW* info);
+// The narrow twin: the same record with the device name in ASCII.
+BOOL GetMonitorInfoA(HMONITOR monitor, MONITORINFOEXA* info);
 BOOL EnumDisplayDevicesW(const WCHAR* device, DWORD index, DISPLAY_DEVICEW* out, DWORD flags);
 BOOL EnumDisplaySettingsW(const WCHAR* deviceName, DWORD modeIndex, DEVMODEW* out);
 LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags);

@@ -4,7 +4,7 @@
 #include "platform/audio/dsound.h"
 #include "platform/audio/xaudio2.h"
 #include "platform/codec/acm.h"
-#include "platform/gpu/d3d11/exports.h"
+#include "platform/gpu/face_com.h"
 #include "platform/input/joystick.h"
 #include "platform/net/sockets.h"
 #include "platform/win/clock.h"
@@ -180,6 +180,7 @@ const ModuleExports kModules[] = {
     {"msacm32", kMsacm32, false, "acm"},
     {"d3d11", plat::gpu::kD3D11Exports},
     {"dxgi", plat::gpu::kDxgiExports},
+    {"d3d9", plat::gpu::kD3D9Exports},
 };
 
 }  // namespace

@@ -4,24 +4,10 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/win/com.h"
+#include "platform/gpu/face_com.h"
 
 namespace plat::gpu {
 
-using plat::win::BOOL;
-using plat::win::GUID;
-using plat::win::HRESULT;
-using plat::win::IID;
-using plat::win::IUnknown;
-using plat::win::UINT;
-using plat::win::ULONG;
-using plat::win::BYTE;
-using INT = std::int32_t;
-using SIZE_T = std::size_t;
-using FLOAT = float;
-
-constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
-constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002u);
 constexpr HRESULT DXGI_ERROR_INVALID_CALL = static_cast<HRESULT>(0x887A0001u);
 constexpr HRESULT DXGI_ERROR_NOT_FOUND = static_cast<HRESULT>(0x887A0002u);
 constexpr HRESULT DXGI_ERROR_UNSUPPORTED = static_cast<HRESULT>(0x887A0004u);

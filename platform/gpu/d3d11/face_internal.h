@@ -2,7 +2,6 @@
 // objects that wrap the software GPU's resources, views, states and shaders, the code
 // conversions, and the fault switches tests set.
 #pragma once
-#include <atomic>
 #include <string>
 #include <vector>
 
@@ -11,34 +10,6 @@
 #include "platform/gpu/pipeline.h"
 
 namespace plat::gpu::d3d11 {
-
-// One COM object: counts references, answers QueryInterface for IUnknown and the ids
-// `iface` accepts.
-template <class I>
-class Com : public I {
- public:
-  HRESULT QueryInterface(const IID& iid, void** object) override {
-    if (object == nullptr) return plat::win::E_POINTER;
-    void* found = iid == plat::win::IID_IUnknown ? static_cast<I*>(this) : iface(iid);
-    *object = found;
-    if (found == nullptr) return E_NOINTERFACE;
-    AddRef();
-    return plat::win::S_OK;
-  }
-  ULONG AddRef() override { return refs_.fetch_add(1) + 1; }
-  ULONG Release() override {
-    const ULONG left = refs_.fetch_sub(1) - 1;
-    if (left == 0) delete this;
-    return left;
-  }
-  virtual ~Com() = default;
-
- protected:
-  virtual void* iface(const IID&) { return nullptr; }
-
- private:
-  std::atomic<ULONG> refs_{1};
-};
 
 // A device child: holds its device for GetDevice.
 template <class I>

@@ -1,10 +1,10 @@
-// DXGI face: swap chains. The one back buffer is a software-GPU texture; Present turns it
-// into XRGB rows and shows them in the chain's window, one frame per present.
-#include <cstring>
+// DXGI face: swap chains. The one back buffer is a software-GPU texture; Present shows it
+// in the chain's window through the shared window route, one frame per present.
 #include <vector>
 
 #include "platform/gpu/d3d11/face_internal.h"
 #include "platform/gpu/profile.h"
+#include "platform/gpu/window_present.h"
 #include "platform/win/ddraw.h"
 
 namespace plat::gpu::d3d11 {
@@ -52,23 +52,7 @@ class SwapChain final : public Com<IDXGISwapChain> {
     if (sync > 4 || flags != 0) return DXGI_ERROR_INVALID_CALL;
     if (presentFails() || injectedFailure("dxgi.Present")) return E_FAIL;
     for (UINT i = 0; i < sync; ++i) plat::win::WaitForVerticalBlankTick();
-    const Texture& t = *static_cast<FaceTexture*>(buffer_)->texture;
-    const Subresource& s = t.sub(0);
-    const uint8_t* src = t.data(0);
-    pixels_.resize(size_t(s.width) * size_t(s.height));
-    uint32_t* dst = pixels_.data();
-    const bool rgba = t.format() == Format::R8G8B8A8;
-    for (int y = 0; y < s.height; ++y, src += s.pitch) {
-      const uint8_t* p = src;
-      if (rgba) {
-        for (int x = 0; x < s.width; ++x, p += 4)
-          *dst++ = 0xFF000000u | uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
-      } else {
-        for (int x = 0; x < s.width; ++x, p += 4)
-          *dst++ = 0xFF000000u | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
-      }
-    }
-    plat::win::PresentWindow(desc_.OutputWindow, pixels_.data(), s.width, s.height, s.width * 4);
+    presentWhole(desc_.OutputWindow, *static_cast<FaceTexture*>(buffer_)->texture, 0, pixels_);
     return S_OK;
   }
   HRESULT GetBuffer(UINT index, const IID& iid, void** surface) override {

@@ -87,6 +87,7 @@ struct ShaderEntry {
   std::vector<VertexInput> inputs;  // vertex functions: the inputs they read
   int varyings = 0;                 // vertex functions: floats of varyings they write
   FastPath fast = FastPath::none;
+  const void* data = nullptr;  // entries a face builds per draw: the plan their function reads
 };
 
 // Every registered shader, in registration order; faces look them up by name.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "platform/gpu/d3d11/dxgi.h"
@@ -11,6 +12,7 @@
 #include "platform/gpu/profile.h"
 #include "platform/gpu/shaders/token.h"
 #include "platform/win/window_test.h"
+#include "tests/platform/gpu/face_window.h"
 
 namespace facetest {
 
@@ -18,35 +20,17 @@ using namespace plat::gpu;
 using plat::win::S_OK;
 using plat::win::E_INVALIDARG;
 
-// Releases a COM object when the scope ends.
 template <class T>
-struct Com {
-  T* p = nullptr;
-  Com() = default;
-  Com(const Com&) = delete;
-  Com& operator=(const Com&) = delete;
-  ~Com() {
-    if (p) p->Release();
-  }
-  T** out() { return &p; }
-  T* operator->() const { return p; }
-  T* get() const { return p; }
-};
+using Com = facesupport::ComRef<T>;
 
 class FaceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    setenv("HALVORINE_HEADLESS", "1", 1);
     unsetenv("HALVORINE_MISSING");
     resetProfile();
     resetJournal();
-    plat::win::WNDCLASSEXW cls{};
-    cls.cbSize = sizeof cls;
-    cls.lpfnWndProc = plat::win::DefWindowProcW;
-    cls.lpszClassName = u"FaceTest";
-    plat::win::RegisterClassExW(&cls);
-    hwnd = plat::win::CreateWindowExW(0, u"FaceTest", u"Face", 0, 0, 0, 640, 480, nullptr, nullptr, nullptr,
-                                      nullptr);
+    window = std::make_unique<facesupport::FaceWindow>(u"FaceTest", 640, 480);
+    hwnd = window->hwnd;
     ASSERT_NE(hwnd, nullptr);
     ASSERT_EQ(CreateDXGIFactory1(IID_IDXGIFactory1, reinterpret_cast<void**>(factory.out())), S_OK);
     ASSERT_EQ(factory->EnumAdapters(0, adapter.out()), S_OK);
@@ -58,8 +42,7 @@ class FaceTest : public ::testing::Test {
     EXPECT_EQ(got, D3D_FEATURE_LEVEL_11_1);
   }
   void TearDown() override {
-    plat::win::DestroyWindow(hwnd);
-    plat::win::UnregisterClassW(u"FaceTest", nullptr);
+    window.reset();
     resetProfile();
     unsetenv("HALVORINE_MISSING");
   }
@@ -107,6 +90,7 @@ class FaceTest : public ::testing::Test {
     return out;
   }
 
+  std::unique_ptr<facesupport::FaceWindow> window;
   plat::win::HWND hwnd = nullptr;
   Com<IDXGIFactory1> factory;
   Com<IDXGIAdapter> adapter;
