@@ -29,9 +29,10 @@ struct MultiWait {
   std::atomic<int> waiters{0};
 };
 
+// Never destroyed: detached threads that end while the process exits still signal it.
 MultiWait& multiWait() {
-  static MultiWait instance;
-  return instance;
+  static MultiWait* instance = new MultiWait;
+  return *instance;
 }
 
 }  // namespace
