@@ -24,19 +24,11 @@ int Graphics_D3D11_DrawUserPolygon2D(const Vertex2D* vertices, int count, int te
     return -1;
 }
 int Graphics_D3D11_FillGraph(GraphData* graph, int red, int green, int blue, int alpha) { return -1; }
-int Graphics_D3D11_CopyGraphRectToGraph(const ImageRect* srcRect, int srcGraph, int destGraph, int destX, int destY) {
-    return -1;
-}
 int Graphics_D3D11_Buffer_Terminate(BufferHandleData* buffer) { return -1; }
 int Graphics_D3D11_SetLightEnableByIndex(int index, int flag) { return -1; }
 int Graphics_D3D11_SetLightParamByIndex(int index, const LightParam* param) { return -1; }
 int Graphics_D3D11_SetUseLighting(int flag) { return -1; }
-int Graphics_D3D11_RefreshDrawTargetAlphaFlag() { return -1; }
 int Graphics_D3D11_BindBlendGraph(GraphData* blendImage, int type, int param1, int param2) { return -1; }
-int Graphics_D3D11_SetDrawTarget(int handle, int oldSurface, GraphData* newGraph, GraphData* oldGraph,
-                                 ShadowMapData* newShadowMap, ShadowMapData* oldShadowMap) {
-    return -1;
-}
 int Graphics_D3D11_SetFogColor(unsigned int color) { return -1; }
 int Graphics_D3D11_SetFogEnable(int flag) { return -1; }
 int Graphics_D3D11_SetFogMode(int mode) { return -1; }

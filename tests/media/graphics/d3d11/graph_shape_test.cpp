@@ -137,6 +137,31 @@ TEST_F(D3D11Draw, ShapesLightTheirPixels) {
   for (auto [x, y] : {std::pair{50, 10}, {40, 20}, {45, 15}}) EXPECT_EQ(at(x, y), off) << x << "," << y;
 }
 
+TEST_F(D3D11Draw, DrawableGraphsTakeDrawsAndCopies) {
+  ASSERT_EQ(begin(false), kGraphicsApiD3D11);
+  const int canvas = MakeDrawableGraph(32, 32, 0), picture = MakeGraph(32, 32);
+  ASSERT_GE(canvas, 0);
+  ASSERT_GE(picture, 0);
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    ASSERT_EQ(SetDrawTarget(canvas), 0);
+    ClearDrawTarget(nullptr);
+    DrawBox(0, 0, 32, 32, PackScreenColor(255, 0, 0), 1);
+    DrawBox(4, 4, 8, 8, PackScreenColor(0, round * 100, 255), 1);
+    EXPECT_EQ(at(1, 1), rgb(255, 0, 0));
+    EXPECT_EQ(at(5, 5), rgb(0, round * 100, 255));
+    ASSERT_EQ(CopyDrawTargetRectToGraph(0, 0, 32, 32, picture), 0);
+    ASSERT_EQ(SetDrawTarget(-2), 0);
+    ClearDrawTarget(nullptr);
+    ASSERT_EQ(DrawGraph(100, 50, picture, 0), 0);
+    ASSERT_EQ(DrawGraph(200, 50, canvas, 0), 0);
+    EXPECT_EQ(at(101, 51), rgb(255, 0, 0));
+    EXPECT_EQ(at(105, 55), rgb(0, round * 100, 255));
+    EXPECT_EQ(at(205, 55), rgb(0, round * 100, 255));
+    EXPECT_EQ(at(99, 50), rgb(0, 0, 0));
+  }
+}
+
 // Scenes drawn on both renderers; every pixel of a 640x480 frame is compared.
 struct Scene {
   const char* name;
