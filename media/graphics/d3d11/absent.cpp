@@ -12,18 +12,9 @@ int Graphics_D3D11_GetDXTDecodeFlags(const GraphTextureFormat* format, int color
                                      int* alphaDecode) {
     return -1;
 }
-int Graphics_D3D11_DrawThickCircle(int x, int y, int radius, unsigned int color, int thickness) { return -1; }
-int Graphics_D3D11_DrawThickOval(int x, int y, int radiusX, int radiusY, unsigned int color, int thickness) {
-    return -1;
-}
-int Graphics_D3D11_DrawPrimitive2D(const Vertex2D* vertices, int count, int primitiveType, GraphData* image,
-                                   int transFlag) {
-    return -1;
-}
 int Graphics_D3D11_DrawUserPolygon2D(const Vertex2D* vertices, int count, int textureHandle, int transFlag) {
     return -1;
 }
-int Graphics_D3D11_FillGraph(GraphData* graph, int red, int green, int blue, int alpha) { return -1; }
 int Graphics_D3D11_Buffer_Terminate(BufferHandleData* buffer) { return -1; }
 int Graphics_D3D11_SetLightEnableByIndex(int index, int flag) { return -1; }
 int Graphics_D3D11_SetLightParamByIndex(int index, const LightParam* param) { return -1; }

@@ -7,7 +7,10 @@
 
 #include "media/graphics/d3d11/d3d11_graph.h"
 #include "media/graphics/graphics_state.h"
+#include "media/graphics/graphics.h"
 #include "media/graphics/shape_walks.h"
+#include "media/graphics/spans.h"
+#include "media/base/log.h"
 
 namespace ZaDod {
 namespace {
@@ -172,6 +175,54 @@ int Graphics_D3D11_DrawCircle(int x, int y, int radius, unsigned int color, int 
 
 int Graphics_D3D11_DrawOval(int x, int y, int radiusX, int radiusY, unsigned int color, int fillFlag) {
     return walkShape(color, fillFlag, x, y, radiusX, radiusY < 0 ? -radiusY : radiusY);
+}
+
+namespace {
+
+// Thick outlines: the shared span table of the rows the shape can reach, each row drawn
+// as one rectangle, or two around its hole.
+int drawThick(unsigned int color, int x, int y, int radiusX, int radiusY, int thickness, bool circle) {
+    if (D3D11_BeginUntextured() < 0) return -1;
+    const ImageRect& area = GraphicsDrawSettings.drawArea;
+    if (area.bottom <= area.top || area.right <= area.left) return 0;
+    const size_t bytes = size_t(area.bottom) * kSpanRowValues * sizeof(int16_t);
+    if (ReserveDrawWorkBuffer(0, bytes) != 0) {
+        // The game keeps running without this one shape.
+        LogAddTextUtf16(u"メモリの確保に失敗しました in G_D3D_DrawCircle");
+        return -1;
+    }
+    auto* table = static_cast<int16_t*>(GetDrawWorkBuffer(0));
+    std::memset(table, 0, bytes);
+    if (circle)
+        BuildThickCircleSpansIn(area, x, y, radiusX, thickness, table);
+    else
+        BuildThickOvalSpansIn(area, x, y, radiusX, radiusY, thickness, table);
+    const uint32_t c = shapeColor(color);
+    for (int row = area.top; row < area.bottom; ++row) {
+        const int16_t* r = table + size_t(row) * kSpanRowValues;
+        if (r[4] == 0) continue;
+        const float top = float(row), bottom = float(row + 1);
+        int result;
+        if ((r[4] & (kSpanInnerLeft | kSpanInnerRight)) && r[2] < r[3])
+            result = D3D11_PutRect(float(r[0]), top, float(r[2] + 1), bottom, c) |
+                     D3D11_PutRect(float(r[3]), top, float(r[1] + 1), bottom, c);
+        else
+            result = D3D11_PutRect(float(r[0]), top, float(r[1] + 1), bottom, c);
+        if (result < 0) return -1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int Graphics_D3D11_DrawThickCircle(int x, int y, int radius, unsigned int color, int thickness) {
+    if (radius < 0 || thickness < 1) return 0;
+    return drawThick(color, x, y, radius, radius, thickness, true);
+}
+
+int Graphics_D3D11_DrawThickOval(int x, int y, int radiusX, int radiusY, unsigned int color, int thickness) {
+    if (radiusX < 0 || radiusY < 0 || thickness < 1) return 0;
+    return drawThick(color, x, y, radiusX, radiusY, thickness, false);
 }
 
 }  // namespace ZaDod

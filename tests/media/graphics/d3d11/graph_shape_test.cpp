@@ -2,6 +2,7 @@
 // stretching, clipping, texture alpha, edge padding, line ends, circles and boxes, and a
 // table of scenes drawn on both Direct3D 11 and the software renderer and compared.
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -162,6 +163,38 @@ TEST_F(D3D11Draw, DrawableGraphsTakeDrawsAndCopies) {
   }
 }
 
+TEST_F(D3D11Draw, UserFansFillsAndVertexArraysKeepTheirBytes) {
+  ASSERT_EQ(begin(false), kGraphicsApiD3D11);
+  // A fan of five vertices: a pentagon-like shape of three triangles around (50, 50).
+  Vertex2D fan[5];
+  const float points[5][2] = {{50, 50}, {90, 50}, {90, 90}, {50, 90}, {10, 90}};
+  for (int i = 0; i < 5; ++i) fan[i] = Vertex2D{points[i][0], points[i][1], 0, 1, 0, 200, 100, 255, 0, 0};
+  Vertex2D copy[5];
+  std::memcpy(copy, fan, sizeof fan);
+  ASSERT_EQ(DrawPrimitive2D(fan, 5, 6, kNoTextureHandle, 0), 0);
+  EXPECT_EQ(std::memcmp(copy, fan, sizeof fan), 0);
+  EXPECT_EQ(at(85, 55), rgb(100, 200, 0));  // first triangle
+  EXPECT_EQ(at(60, 85), rgb(100, 200, 0));  // second
+  EXPECT_EQ(at(40, 85), rgb(100, 200, 0));  // third
+  EXPECT_EQ(at(20, 60), rgb(0, 0, 0));      // outside all three
+
+  // Filling one half of a drawable graph leaves the other half (same texture) alone.
+  const int whole = MakeDrawableGraph(16, 8, 0);
+  ASSERT_GE(whole, 0);
+  ASSERT_EQ(FillGraph(whole, 0, 0, 255, 255), 0);
+  const int left = CreatePartGraph(whole, 0, 0, 8, 8);
+  ASSERT_GE(left, 0);
+  ASSERT_EQ(FillGraph(left, 255, 0, 0, 255), 0);
+  ASSERT_EQ(DrawGraph(200, 200, whole, 0), 0);
+  EXPECT_EQ(at(203, 203), rgb(255, 0, 0));
+  EXPECT_EQ(at(212, 203), rgb(0, 0, 255));
+  // A graph that is not drawn into is filled through an upload.
+  const int plain = MakeGraph(4, 4);
+  ASSERT_EQ(FillGraph(plain, 0, 255, 0, 255), 0);
+  ASSERT_EQ(DrawGraph(300, 200, plain, 0), 0);
+  EXPECT_EQ(at(301, 201), rgb(0, 255, 0));
+}
+
 // Scenes drawn on both renderers; every pixel of a 640x480 frame is compared.
 struct Scene {
   const char* name;
@@ -202,6 +235,9 @@ void shapesInBlendModes() {
     DrawLine(470, y, 530, y + 50, PackScreenColor(255, 128, 0));
     DrawLine(540, y + 50, 630, y + 10, PackScreenColor(0, 128, 255));
     DrawLine(470, y + 60, 630, y + 60, PackScreenColor(255, 255, 255));
+    DrawCircle(560, y + 30, 20, PackScreenColor(120, 240, 60), 0, 5);
+    DrawOval(600, y + 30, 30, 12, PackScreenColor(240, 60, 120), 0, 4);
+    DrawTriangle(150, y + 45, 200, y + 85, 130, y + 80, PackScreenColor(10, 220, 220), 0);
     for (int i = 0; i < 20; ++i) DrawPixel(10 + i * 3, y + 50, PackScreenColor(255, 0, 255));
   }
   SetDrawBlendMode(0, 255);
