@@ -94,7 +94,9 @@ int Graphics_D3D11_DrawDeformedGraph(float x1, float y1, float x2, float y2, flo
     return drawPieces(image, blendImage, transFlag, simpleFlag, m);
 }
 
-int Graphics_D3D11_DrawRotatedGraph(int x, int y, float centerX, float centerY, double scale, double angle,
+// (x, y) is the rounded position and (xf, yf) the exact one; the graph turns about its
+// centre at whole-pixel halves of its size, as on the software renderer.
+int Graphics_D3D11_DrawRotatedGraph(int /*x*/, int /*y*/, float xf, float yf, double scale, double angle,
                                     GraphData* image, GraphData* blendImage, int transFlag, int turnFlag) {
     if (image == nullptr) return -1;
     struct Rotate : Mapping {
@@ -106,10 +108,10 @@ int Graphics_D3D11_DrawRotatedGraph(int x, int y, float centerX, float centerY, 
             *sy = y + dx * sn + dy * cs;
         }
     } m;
-    m.x = float(x);
-    m.y = float(y);
-    m.cx = centerX;
-    m.cy = centerY;
+    m.x = xf;
+    m.y = yf;
+    m.cx = float(image->area.width / 2);
+    m.cy = float(image->area.height / 2);
     m.w = image->area.widthf;
     m.cs = float(std::cos(angle) * scale);
     m.sn = float(std::sin(angle) * scale);

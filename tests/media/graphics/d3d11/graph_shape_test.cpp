@@ -260,6 +260,10 @@ void picturesOneToOne() {
     ++n;
   }
   SetDrawBlendMode(0, 255);
+  // Turned by quarter turns and doubled: whole texels on whole pixels.
+  DrawRotatedGraphCore(300.0f, 300.0f, 1.0, 0.0, g, 1, 0);
+  DrawRotatedGraphCore(400.0f, 300.0f, 1.0, 1.5707963267948966, g, 1, 0);
+  DrawRotatedGraphCore(500.0f, 300.0f, 2.0, 3.141592653589793, g, 0, 1);
   SetDrawArea(30, 200, 200, 300);
   DrawGraph(10, 190, g, 1);
   SetDrawAreaFull();
