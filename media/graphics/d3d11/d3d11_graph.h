@@ -36,6 +36,12 @@ int D3D11_GraphDrawKey(const GraphData* image, int transFlag, int wholePixel);
 // parameter as alpha in the blend modes that read it.
 uint32_t D3D11_DrawColor(int red, int green, int blue);
 
+// An untextured 2D vertex as the batch's first layout holds it.
+struct D3D11ColorVertex {
+    float x, y, z, rhw;
+    uint32_t color;
+};
+
 // Writes a quad (two triangles) of textured 2D vertices into the batch.
 struct D3D11Corner {
     float x, y, u, v;

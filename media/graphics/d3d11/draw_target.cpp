@@ -27,17 +27,14 @@ const D3D11GraphTexture* tileHolding(const GraphData* graph, ImageRect* rect) {
     return nullptr;
 }
 
-void bindScreen() {
+}  // namespace
+
+int Graphics_D3D11_BindScreenTarget() {
     const D3D11Backend& b = D3D11BackendSys;
     const D3D11SwapChain& chain = D3D11SwapChainSys.slots[0];
-    if (b.subBackBuffer != nullptr)
-        Graphics_D3D11_DeviceState_SetRenderTarget(b.subBackBuffer, b.subBackBufferRtv, 0);
-    else
-        Graphics_D3D11_DeviceState_SetRenderTarget(chain.backBuffer, chain.rtv, 0);
-    Graphics_D3D11_DeviceState_SetDepthBuffer(b.depthTexture, b.depthView);
+    if (b.subBackBuffer != nullptr) return Graphics_D3D11_DeviceState_SetRenderTarget(b.subBackBuffer, b.subBackBufferRtv, 0);
+    return Graphics_D3D11_DeviceState_SetRenderTarget(chain.backBuffer, chain.rtv, 0);
 }
-
-}  // namespace
 
 int Graphics_D3D11_SetDrawTarget(int /*handle*/, int /*oldSurface*/, GraphData* newGraph, GraphData* /*oldGraph*/,
                                  ShadowMapData* newShadowMap, ShadowMapData* /*oldShadowMap*/) {
@@ -45,8 +42,10 @@ int Graphics_D3D11_SetDrawTarget(int /*handle*/, int /*oldSurface*/, GraphData* 
     Graphics_D3D11_FlushVertexBatch(-1, 0);
     if (newShadowMap != nullptr) return -1;  // shadow maps have no textures on this back end yet
     if (newGraph == nullptr) {
-        bindScreen();
-        return 0;
+        Graphics_D3D11_BindScreenTarget();
+        // The screen's depth buffer comes back with the screen.
+        const D3D11Backend& b = D3D11BackendSys;
+        return Graphics_D3D11_DeviceState_SetDepthBuffer(b.depthTexture, b.depthView);
     }
     const GraphOrigData* orig = newGraph->orig;
     if (orig == nullptr || !orig->request.drawable || orig->tileCount != 1) return -1;

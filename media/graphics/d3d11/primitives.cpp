@@ -11,10 +11,7 @@ namespace {
 
 using namespace plat::gpu;
 
-struct V2 {
-    float x, y, z, rhw;
-    uint32_t color;
-};
+using V2 = D3D11ColorVertex;
 
 // The vertex colour word from the caller's bytes, in the layouts' order.
 uint32_t colorOf(const Vertex2D& v) { return D3D11_VertexColor(v.r, v.g, v.b, v.a); }

@@ -17,10 +17,7 @@ namespace {
 
 using namespace plat::gpu;
 
-struct V2 {
-    float x, y, z, rhw;
-    uint32_t color;
-};
+using V2 = D3D11ColorVertex;
 struct VT {
     float x, y, z, rhw;
     uint32_t color;
