@@ -18,16 +18,8 @@ int Graphics_D3D11_DrawUserPolygon2D(const Vertex2D* vertices, int count, int te
 int Graphics_D3D11_Buffer_Terminate(BufferHandleData* buffer) { return -1; }
 int Graphics_D3D11_SetLightEnableByIndex(int index, int flag) { return -1; }
 int Graphics_D3D11_SetLightParamByIndex(int index, const LightParam* param) { return -1; }
-int Graphics_D3D11_SetUseLighting(int flag) { return -1; }
 int Graphics_D3D11_BindBlendGraph(GraphData* blendImage, int type, int param1, int param2) { return -1; }
-int Graphics_D3D11_SetFogColor(unsigned int color) { return -1; }
-int Graphics_D3D11_SetFogEnable(int flag) { return -1; }
-int Graphics_D3D11_SetFogMode(int mode) { return -1; }
-int Graphics_D3D11_SetFogStartEnd(float start, float end) { return -1; }
 int Graphics_D3D11_SetRenderTarget(int slot, int graph, int surfaceIndex) { return -1; }
-int Graphics_D3D11_SetTransformToView(const Matrix4x4F* matrix) { return -1; }
-int Graphics_D3D11_SetTransformToProjection(const Matrix4x4F* matrix) { return -1; }
-int Graphics_D3D11_SetTransformToWorld(const Matrix4x4F* matrix) { return -1; }
 int Graphics_D3D11_BindDepthBufferForDrawTarget() { return -1; }
 int Graphics_D3D11_Shader_Create(int shader, int vertexFlag, const void* code, int size, int freeCode, int async) {
     return -1;
