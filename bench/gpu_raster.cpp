@@ -234,4 +234,6 @@ BENCHMARK_CAPTURE(Triangles, px64_fast, 64.0f, true);
 BENCHMARK_CAPTURE(Triangles, px64_general, 64.0f, false);
 
 }  // namespace
+#ifndef HALVORINE_BENCH_NO_MAIN
 BENCHMARK_MAIN();
+#endif

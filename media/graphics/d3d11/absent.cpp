@@ -1,5 +1,5 @@
-// TEMPORARY SEAM (replaced by the Direct3D 11 graph-drawing, shape, single-operation,
-// mask and filter modules): the operations of the Direct3D 11 back end not built yet.
+// TEMPORARY SEAM (replaced by the Direct3D 11 filter, mask, vertex-grid, common-buffer,
+// user-buffer, shader, shadow-map and 3D-setting modules): the operations not built yet.
 // Each answers -1, which the front reports as a failed draw.
 #include "media/graphics/d3d11/d3d11.h"
 
@@ -12,72 +12,14 @@ int Graphics_D3D11_GetDXTDecodeFlags(const GraphTextureFormat* format, int color
                                      int* alphaDecode) {
     return -1;
 }
-int Graphics_D3D11_BltBmpOrBaseImageToGraph3(const ImageRect* srcRect, int destX, int destY, int graph,
-                                             const BaseImage* colorImage, const BaseImage* alphaImage, int redrawFlag,
-                                             int useTransColor, int textureOnly) {
-    return -1;
-}
-int Graphics_D3D11_CreateGraphTexture(GraphOrigData* orig, int asyncThread) { return -1; }
-int Graphics_D3D11_DrawCircle(int x, int y, int radius, unsigned int color, int fillFlag) { return -1; }
-int Graphics_D3D11_DrawThickCircle(int x, int y, int radius, unsigned int color, int thickness) { return -1; }
-int Graphics_D3D11_DrawStretchedGraph(int x1, int y1, int x2, int y2, float xf1, float yf1, float xf2, float yf2,
-                                      GraphData* image, GraphData* blendImage, int transFlag, int intFlag) {
-    return -1;
-}
-int Graphics_D3D11_DrawFilledBox(int x1, int y1, int x2, int y2, unsigned int color) { return -1; }
-int Graphics_D3D11_DrawGraph(int x, int y, float xf, float yf, GraphData* image, GraphData* blendImage, int transFlag,
-                             int intFlag) {
-    return -1;
-}
-int Graphics_D3D11_DrawBoxOutline(int x1, int y1, int x2, int y2, unsigned int color) { return -1; }
-int Graphics_D3D11_DrawLine(int x1, int y1, int x2, int y2, unsigned int color) { return -1; }
-int Graphics_D3D11_DrawOval(int x, int y, int radiusX, int radiusY, unsigned int color, int fillFlag) { return -1; }
-int Graphics_D3D11_DrawThickOval(int x, int y, int radiusX, int radiusY, unsigned int color, int thickness) {
-    return -1;
-}
-int Graphics_D3D11_DrawPixel(int x, int y, unsigned int color) { return -1; }
-int Graphics_D3D11_DrawPrimitive2D(const Vertex2D* vertices, int count, int primitiveType, GraphData* image,
-                                   int transFlag) {
-    return -1;
-}
 int Graphics_D3D11_DrawUserPolygon2D(const Vertex2D* vertices, int count, int textureHandle, int transFlag) {
     return -1;
 }
-int Graphics_D3D11_DrawRotatedGraph(int x, int y, float centerX, float centerY, double scale, double angle,
-                                    GraphData* image, GraphData* blendImage, int transFlag, int turnFlag) {
-    return -1;
-}
-int Graphics_D3D11_DrawGraphQuadList(const GraphQuadList* request) { return -1; }
-int Graphics_D3D11_DrawTriangle(int x1, int y1, int x2, int y2, int x3, int y3, unsigned int color, int fillFlag) {
-    return -1;
-}
-int Graphics_D3D11_FillGraph(GraphData* graph, int red, int green, int blue, int alpha) { return -1; }
-int Graphics_D3D11_CopyGraphRectToGraph(const ImageRect* srcRect, int srcGraph, int destGraph, int destX, int destY) {
-    return -1;
-}
-unsigned int Graphics_D3D11_GetDrawTargetPixel(int x, int y) { return static_cast<unsigned int>(-1); }
 int Graphics_D3D11_Buffer_Terminate(BufferHandleData* buffer) { return -1; }
 int Graphics_D3D11_SetLightEnableByIndex(int index, int flag) { return -1; }
 int Graphics_D3D11_SetLightParamByIndex(int index, const LightParam* param) { return -1; }
-int Graphics_D3D11_SetUseLighting(int flag) { return -1; }
-int Graphics_D3D11_RefreshDrawTargetAlphaFlag() { return -1; }
-int Graphics_D3D11_ReleaseGraphTexture(GraphOrigData* orig) { return -1; }
 int Graphics_D3D11_BindBlendGraph(GraphData* blendImage, int type, int param1, int param2) { return -1; }
-int Graphics_D3D11_RefreshDiffuseColor() { return -1; }
-int Graphics_D3D11_SetDrawArea(int x1, int y1, int x2, int y2) { return -1; }
-int Graphics_D3D11_SetDrawMode(int mode) { return -1; }
-int Graphics_D3D11_SetDrawTarget(int handle, int oldSurface, GraphData* newGraph, GraphData* oldGraph,
-                                 ShadowMapData* newShadowMap, ShadowMapData* oldShadowMap) {
-    return -1;
-}
-int Graphics_D3D11_SetFogColor(unsigned int color) { return -1; }
-int Graphics_D3D11_SetFogEnable(int flag) { return -1; }
-int Graphics_D3D11_SetFogMode(int mode) { return -1; }
-int Graphics_D3D11_SetFogStartEnd(float start, float end) { return -1; }
 int Graphics_D3D11_SetRenderTarget(int slot, int graph, int surfaceIndex) { return -1; }
-int Graphics_D3D11_SetTransformToView(const Matrix4x4F* matrix) { return -1; }
-int Graphics_D3D11_SetTransformToProjection(const Matrix4x4F* matrix) { return -1; }
-int Graphics_D3D11_SetTransformToWorld(const Matrix4x4F* matrix) { return -1; }
 int Graphics_D3D11_BindDepthBufferForDrawTarget() { return -1; }
 int Graphics_D3D11_Shader_Create(int shader, int vertexFlag, const void* code, int size, int freeCode, int async) {
     return -1;
@@ -93,10 +35,6 @@ int Graphics_D3D11_Mask_DrawBegin(const ImageRect* rect) { return -1; }
 int Graphics_D3D11_Mask_DrawEnd(const ImageRect* rect) { return -1; }
 int Graphics_D3D11_Mask_ReleaseScreen() { return -1; }
 int Graphics_D3D11_Mask_SetUseMaskScreen() { return -1; }
-int Graphics_D3D11_DrawDeformedGraph(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4,
-                                     GraphData* image, GraphData* blendImage, int transFlag, int simpleFlag) {
-    return -1;
-}
 int Graphics_D3D11_Filter_Mono(GraphFilterInfo* info, float cb, float cr) { return -1; }
 int Graphics_D3D11_Filter_Gauss(GraphFilterInfo* info, int kernelWidth, float strength, const float* weights) {
     return -1;

@@ -29,7 +29,7 @@ const D3D11BlendRow kD3D11BlendTable[kD3D11BlendRows] = {
     row(0, 1, SA, ISA, ADD, SA, ISA, ADD, 1),             // 1 alpha
     row(0, 1, SA, ONE, ADD, SA, ONE, ADD, 1),             // 2 add
     row(0, 1, IDC, ZERO, ADD, IDA, ZERO, ADD, 1),         // 3 (becomes 16)
-    row(0, 1, ZERO, SC, ADD, ZERO, SA, ADD, 0),           // 4 multiply
+    row(0, 1, ZERO, SC, ADD, ZERO, SA, ADD, 1),           // 4 multiply (texels of alpha 0 are tested away)
     row(0, 1, SA, ONE, ADD, SA, ONE, ADD, 1),             // 5
     row(0, 0, ONE, ZERO, ADD, ONE, ZERO, ADD, 1),         // 6
     row(0, 0, ONE, ZERO, ADD, ONE, ZERO, ADD, 1),         // 7

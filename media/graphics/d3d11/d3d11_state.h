@@ -124,6 +124,9 @@ int Graphics_D3D11_DeviceState_SetRenderTarget(gpu::ID3D11Texture2D* texture, gp
                                                int slot);
 int Graphics_D3D11_DeviceState_SetDepthBuffer(gpu::ID3D11Texture2D* texture, gpu::ID3D11DepthStencilView* view);
 int Graphics_D3D11_DeviceState_ApplyRenderTargets();
+// Makes the screen the render target: the sub back buffer when there is one, else the
+// back buffer.
+int Graphics_D3D11_BindScreenTarget();
 int Graphics_D3D11_DeviceState_SetViewport(const gpu::D3D11_VIEWPORT* viewport);
 int Graphics_D3D11_DeviceState_SetViewportRect(int x1, int y1, int x2, int y2);
 int Graphics_D3D11_DeviceState_ApplyStates();

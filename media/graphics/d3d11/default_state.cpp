@@ -89,13 +89,7 @@ int Graphics_D3D11_SetupDefaultDeviceState() {
     toClip.m[3][3] = 1.0f;
     Graphics_D3D11_DeviceState_SetViewportMatrix(&toClip);
     c.variant = 0;
-    // Drawing goes into the sub back buffer when there is one, else the back buffer.
-    const D3D11Backend& b = D3D11BackendSys;
-    const D3D11SwapChain& chain = D3D11SwapChainSys.slots[0];
-    if (b.subBackBuffer != nullptr)
-        Graphics_D3D11_DeviceState_SetRenderTarget(b.subBackBuffer, b.subBackBufferRtv, 0);
-    else
-        Graphics_D3D11_DeviceState_SetRenderTarget(chain.backBuffer, chain.rtv, 0);
+    Graphics_D3D11_BindScreenTarget();
     c.topology = D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST;
     if (D3D11Sys.context != nullptr) D3D11Sys.context->IASetPrimitiveTopology(c.topology);
 
@@ -115,6 +109,7 @@ int Graphics_D3D11_SetupDefaultDeviceState() {
     c.force = 0;
     Graphics_D3D11_DeviceState_ResendAll();
 
+    const D3D11Backend& b = D3D11BackendSys;
     D3D11VertexBatch& batch = D3D11Batch;
     batch.stateChanged = 1;
     batch.variant = 1;

@@ -90,9 +90,10 @@ int Graphics_D3D11_LockDrawTargetBuffer(const ImageRect* rect, BaseImage* out, i
     D3D11SwapChains& sc = D3D11SwapChainSys;
     if (!D3D11Device_IsValid() || sc.lockStaging != nullptr) return -1;
     Graphics_D3D11_FlushVertexBatch(-1, 0);
-    // Graph render targets come with the graph textures; until then the screen is read.
-    ID3D11Texture2D* texture =
-        D3D11BackendSys.subBackBuffer != nullptr ? D3D11BackendSys.subBackBuffer : sc.slots[0].backBuffer;
+    // The bound target: a drawable graph's texture, else the screen.
+    ID3D11Texture2D* texture = D3D11State.targetTexture[0];
+    if (texture == nullptr)
+        texture = D3D11BackendSys.subBackBuffer != nullptr ? D3D11BackendSys.subBackBuffer : sc.slots[0].backBuffer;
     if (texture == nullptr || Graphics_D3D11_ReadbackTexture(texture, rect, out, &sc.lockStaging) < 0) {
         LogAddTextUtf16(u"描画対象バッファのロックに失敗しました\n");
         return -1;

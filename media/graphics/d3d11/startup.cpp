@@ -6,6 +6,7 @@
 #include "media/base/log.h"
 #include "media/base/thread.h"
 #include "media/file/async_load.h"
+#include "media/graphics/d3d11/d3d11_graph.h"
 #include "media/graphics/d3d11/d3d11_state.h"
 #include "media/graphics/graphics.h"
 #include "media/graphics/light.h"
@@ -297,8 +298,9 @@ int Graphics_D3D11_ReleaseDeviceObjects() {
 }
 
 int Graphics_D3D11_ReleaseAllHandleObjects() {
-    // Graph textures, user buffers and user shaders get device objects with the next
-    // issues' operations; until then nothing of theirs lives on the device.
+    // User buffers and user shaders get device objects with later operations; graph
+    // textures go here.
+    Graphics_D3D11_ReleaseAllGraphTextures();
     Graphics_D3D11_DeviceState_ClearBindings();
     return 0;
 }
@@ -374,6 +376,7 @@ int Graphics_D3D11_RecreateDevice(int modeFlag, int width, int height, int bits,
     RestoreMaskScreen();
     Graphics_D3D11_SetupDefaultDeviceState();
     Graphics_D3D11_ReapplyDeviceState();
+    Graphics_D3D11_RecreateAllGraphTextures();
     RunGraphRestore();
     if (b.afterRestore != nullptr) b.afterRestore(b.afterRestoreData);
     Graphics_D3D11_DeviceState_ResendAll();

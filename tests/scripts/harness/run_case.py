@@ -16,7 +16,11 @@ A case folder holds the game's files and these expectation files (none is copied
   expect.stderr  every line of standard error, in order
   expect.files   lines "exists NAME", "absent NAME", "prefix NAME HEXBYTES",
                  "at NAME OFFSET HEXBYTES", "size NAME BYTES"
-  expect.frame   "size W H" and "pixel X Y R G B" lines on the dumped frame (frame.png)
+  expect.frame   "size W H" and "pixel X Y R G B" lines on the dumped frame (frame.png);
+                 "compare MISSING TOLERANCE [SHARE]": the case runs again with
+                 HALVORINE_MISSING=MISSING and no channel of the two frames differs by
+                 more than TOLERANCE (with SHARE, at most SHARE % of the pixels differ by
+                 more than 2)
   expect.sound   checks on the mixed sound (captured to capture.wav):
                  "format RATE CHANNELS";
                  "match FILE GAIN TOLERANCE [REPEATS]": the first non-silent run
@@ -151,6 +155,32 @@ def check_files(work, lines):
                 got = f.read(len(want))
             if got != want:
                 return f"file {words[1]} has {got.hex()} at {offset}, expected {want.hex()}"
+    return None
+
+
+def compare_frames(first, second, words):
+    """Channel-by-channel comparison of two dumped frames for a "compare" line."""
+    w1, h1, bpp1, rows1 = read_png(first)
+    w2, h2, bpp2, rows2 = read_png(second)
+    if (w1, h1) != (w2, h2):
+        return f"compare: frames are {w1}x{h1} and {w2}x{h2}"
+    tolerance = int(words[2])
+    share = float(words[3]) if len(words) > 3 else None
+    worst, worst_at, above = 0, None, 0
+    for y in range(h1):
+        r1, r2 = rows1[y], rows2[y]
+        for x in range(w1):
+            d = max(abs(r1[x * bpp1 + c] - r2[x * bpp2 + c]) for c in range(3))
+            if d > 2:
+                above += 1
+            if d > worst:
+                worst, worst_at = d, (x, y)
+    if share is None and worst > tolerance or share is not None and worst > tolerance and \
+            above * 100.0 > share * w1 * h1:
+        x, y = worst_at
+        return (f"compare with {words[1]} missing: ({x}, {y}) differs by {worst} "
+                f"({tuple(rows1[y][x * bpp1:x * bpp1 + 3])} against {tuple(rows2[y][x * bpp2:x * bpp2 + 3])}), "
+                f"{above} pixels by more than 2")
     return None
 
 
@@ -295,6 +325,9 @@ def run_once(program, spec, work):
         if "=" in line:
             key, value = line.split("=", 1)
             env[key] = value.replace("{work}", work)
+    if os.environ.get("HALVORINE_COMPARE_RUN"):
+        env["HALVORINE_MISSING"] = os.environ["HALVORINE_COMPARE_RUN"]
+        env.pop("HALVORINE_COMPARE_RUN", None)
     for line in optional_lines(spec, "before") or []:
         subprocess.run([program] + line.split(), cwd=work, env=env, capture_output=True, timeout=TIMEOUT)
     # A case's own limit, or the build's when that is longer.
@@ -328,11 +361,36 @@ def run_once(program, spec, work):
     frame = optional_lines(spec, "expect.frame")
     if frame is not None:
         failures.append(check_frame(work, frame))
+        for line in frame:
+            words = line.split()
+            if words and words[0] == "compare" and not any(failures) and not os.environ.get("HALVORINE_COMPARE_RUN"):
+                failures.append(compare_run(program, spec, work, words))
     if sound is not None:
         failures.append(check_sound_lines(os.path.join(work, "capture.wav"), work, sound))
     output = run.stdout.decode("utf-8", "replace")
     output += "\n--- standard error ---\n" + run.stderr.decode("utf-8", "replace")
     return [f for f in failures if f], output
+
+
+def compare_run(program, spec, work, words):
+    """Runs the case again in a sibling folder with HALVORINE_MISSING=words[1] and compares
+    the frames."""
+    other = work.rstrip("/") + "-compare"
+    shutil.rmtree(other, ignore_errors=True)
+    os.makedirs(other)
+    copy_game_files(spec, other)
+    saved = dict(os.environ)
+    os.environ["HALVORINE_COMPARE_RUN"] = words[1]
+    try:
+        failures, output = run_once(program, spec, other)
+    finally:
+        os.environ.clear()
+        os.environ.update(saved)
+    # The second run's own pixel lines hold the first renderer's values; only the frame counts.
+    path = os.path.join(other, "frame.png")
+    if not os.path.exists(path):
+        return f"compare: the run with {words[1]} missing dumped no frame"
+    return compare_frames(os.path.join(work, "frame.png"), path, words)
 
 
 def main():

@@ -1,0 +1,55 @@
+// The Direct3D 11 per-tile texture record of graphs and the helpers the graph, shape and
+// single-operation files of the back end share.
+#pragma once
+#include <cstdint>
+
+#include "media/graphics/d3d11/d3d11_state.h"
+#include "media/graphics/graph.h"
+
+namespace ZaDod {
+
+// Lives in the room the graph code reserves behind each tile.
+struct D3D11GraphTexture {
+    gpu::ID3D11Texture2D* texture;
+    gpu::ID3D11ShaderResourceView* view;
+    gpu::ID3D11RenderTargetView* targetView;  // drawable graphs only
+    int width, height;
+};
+static_assert(sizeof(D3D11GraphTexture) <= kGraphTextureRecordSize);
+
+inline D3D11GraphTexture* D3D11_TileTexture(const GraphTextureTile* tile) {
+    return static_cast<D3D11GraphTexture*>(tile->texture);
+}
+
+// Device loss and re-creation: every graph's textures go with the device and are made
+// again (empty) with the new one.
+int Graphics_D3D11_ReleaseAllGraphTextures();
+int Graphics_D3D11_RecreateAllGraphTextures();
+
+// The layout every graph texture holds: bytes red, green, blue, alpha.
+const PixelFormatDesc* D3D11_GraphPixelDesc();
+
+// The draw key of a graph draw (trans flag, whole-pixel flag, the graph's alpha bits).
+int D3D11_GraphDrawKey(const GraphData* image, int transFlag, int wholePixel);
+
+// The vertex colour of draws: the draw bright times (red, green, blue), and the blend
+// parameter as alpha in the blend modes that read it.
+uint32_t D3D11_DrawColor(int red, int green, int blue);
+
+// An untextured 2D vertex as the batch's first layout holds it.
+struct D3D11ColorVertex {
+    float x, y, z, rhw;
+    uint32_t color;
+};
+
+// Writes a quad (two triangles) of textured 2D vertices into the batch.
+struct D3D11Corner {
+    float x, y, u, v;
+};
+int D3D11_PutTexturedQuad(const D3D11Corner corner[4], uint32_t color);
+// Writes an untextured axis-aligned rectangle [x1, x2) x [y1, y2) into the batch.
+int D3D11_PutRect(float x1, float y1, float x2, float y2, uint32_t color);
+// Untextured drawing set up with the draw key of shapes.
+int D3D11_BeginUntextured();
+
+}  // namespace ZaDod

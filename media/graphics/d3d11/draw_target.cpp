@@ -1,0 +1,115 @@
+// Direct3D 11 draw targets: drawable graphs as render targets, the screen again, the
+// target's alpha flag, and copies of a graph's or the screen's rectangle into a graph.
+#include <vector>
+
+#include "media/graphics/base_image.h"
+#include "media/graphics/d3d11/d3d11_graph.h"
+#include "media/graphics/graphics_state.h"
+
+namespace ZaDod {
+namespace {
+
+using namespace plat::gpu;
+
+// The texture that holds the whole of rect (graph coordinates) of a graph, with rect moved
+// into it; null when the rectangle spans tiles.
+const D3D11GraphTexture* tileHolding(const GraphData* graph, ImageRect* rect) {
+    const GraphOrigData* orig = graph->orig;
+    const int x = rect->left + graph->area.x, y = rect->top + graph->area.y;
+    const int w = rect->right - rect->left, h = rect->bottom - rect->top;
+    for (int i = 0; i < orig->tileCount; ++i) {
+        const GraphTextureTile& t = orig->tiles[i];
+        if (x >= t.x && y >= t.y && x + w <= t.x + t.usedWidth && y + h <= t.y + t.usedHeight) {
+            *rect = ImageRect{x - t.x, y - t.y, x - t.x + w, y - t.y + h};
+            return D3D11_TileTexture(&t);
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+int Graphics_D3D11_BindScreenTarget() {
+    const D3D11Backend& b = D3D11BackendSys;
+    const D3D11SwapChain& chain = D3D11SwapChainSys.slots[0];
+    if (b.subBackBuffer != nullptr) return Graphics_D3D11_DeviceState_SetRenderTarget(b.subBackBuffer, b.subBackBufferRtv, 0);
+    return Graphics_D3D11_DeviceState_SetRenderTarget(chain.backBuffer, chain.rtv, 0);
+}
+
+int Graphics_D3D11_SetDrawTarget(int /*handle*/, int /*oldSurface*/, GraphData* newGraph, GraphData* /*oldGraph*/,
+                                 ShadowMapData* newShadowMap, ShadowMapData* /*oldShadowMap*/) {
+    if (!D3D11Device_IsValid()) return -1;
+    Graphics_D3D11_FlushVertexBatch(-1, 0);
+    if (newShadowMap != nullptr) return -1;  // shadow maps have no textures on this back end yet
+    if (newGraph == nullptr) {
+        Graphics_D3D11_BindScreenTarget();
+        // The screen's depth buffer comes back with the screen.
+        const D3D11Backend& b = D3D11BackendSys;
+        return Graphics_D3D11_DeviceState_SetDepthBuffer(b.depthTexture, b.depthView);
+    }
+    const GraphOrigData* orig = newGraph->orig;
+    if (orig == nullptr || !orig->request.drawable || orig->tileCount != 1) return -1;
+    const D3D11GraphTexture* t = D3D11_TileTexture(&orig->tiles[0]);
+    if (t->targetView == nullptr) return -1;
+    // The graph's own texture cannot be read while it is drawn into.
+    if (D3D11State.texture == t->texture) Graphics_D3D11_DeviceState_SetTexture(nullptr, nullptr);
+    // The screen's depth buffer has the screen's size; graph targets draw without one.
+    Graphics_D3D11_DeviceState_SetDepthBuffer(nullptr, nullptr);
+    return Graphics_D3D11_DeviceState_SetRenderTarget(t->texture, t->targetView, 0);
+}
+
+int Graphics_D3D11_RefreshDrawTargetAlphaFlag() {
+    const GraphData* graph = GetGraphData(GraphicsDrawSettings.targets[0].handle, 1);
+    const int alpha = graph != nullptr && graph->orig != nullptr && graph->orig->request.alphaChannel ? 1 : 0;
+    if (alpha != D3D11DrawTargetHasAlpha) {
+        Graphics_D3D11_FlushVertexBatch(-1, 0);
+        D3D11DrawTargetHasAlpha = alpha;
+        D3D11State.keyChanged = 1;
+    }
+    return 0;
+}
+
+int Graphics_D3D11_CopyGraphRectToGraph(const ImageRect* srcRect, int srcGraph, int destGraph, int destX, int destY) {
+    if (srcRect == nullptr || !D3D11Device_IsValid()) return -1;
+    ImageRect rect = *srcRect;
+    ID3D11Texture2D* source = nullptr;
+    if (const GraphData* src = GetGraphData(srcGraph, 1); src != nullptr && src->orig != nullptr) {
+        const D3D11GraphTexture* t = tileHolding(src, &rect);
+        if (t == nullptr) return -1;
+        source = t->texture;
+    } else {
+        const D3D11Backend& b = D3D11BackendSys;
+        source = b.subBackBuffer != nullptr ? b.subBackBuffer : D3D11SwapChainSys.slots[0].backBuffer;
+    }
+    if (source == nullptr) return -1;
+    BaseImage image{};
+    ID3D11Texture2D* staging = nullptr;
+    if (Graphics_D3D11_ReadbackTexture(source, &rect, &image, &staging) < 0) return -1;
+    const ImageRect whole{0, 0, image.width, image.height};
+    const int result = Graphics_D3D11_BltBmpOrBaseImageToGraph3(&whole, destX, destY, destGraph, &image, nullptr, 0,
+                                                                0, 0);
+    D3D11DeviceContext_Unmap(staging, 0);
+    D3D11Texture2D_Release(staging);
+    return result < 0 ? -1 : 0;
+}
+
+int Graphics_D3D11_FillGraph(GraphData* graph, int red, int green, int blue, int alpha) {
+    if (graph == nullptr || graph->orig == nullptr || !D3D11Device_IsValid()) return -1;
+    // Graphs that are not drawn into are filled by an upload of a filled image.
+    if (!graph->orig->request.drawable) return 2;
+    Graphics_D3D11_FlushVertexBatch(-1, 0);
+    const uint32_t texel = PackColorDataPixel(D3D11_GraphPixelDesc(), red, green, blue, alpha);
+    std::vector<uint32_t> row;
+    // Only each piece's rectangle: graphs cut from the same texture keep their pixels.
+    for (int i = 0; i < graph->pieceCount; ++i) {
+        const GraphDrawPiece& p = graph->pieces[i];
+        if (p.width <= 0 || p.height <= 0) continue;
+        row.assign(size_t(p.width) * size_t(p.height), texel);
+        const D3D11_BOX box{UINT(p.tileX), UINT(p.tileY), 0, UINT(p.tileX + p.width), UINT(p.tileY + p.height), 1};
+        D3D11DeviceContext_UpdateSubresource(D3D11_TileTexture(p.tile)->texture, 0, &box, row.data(),
+                                             UINT(p.width * 4), 0);
+    }
+    return 0;
+}
+
+}  // namespace ZaDod

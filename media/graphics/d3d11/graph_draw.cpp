@@ -1,0 +1,142 @@
+// Graph drawing on Direct3D 11: every draw piece of a graph becomes one textured quad whose
+// corners the draw's own mapping (plain, stretched, deformed, rotated) places on screen.
+#include <cmath>
+
+#include "media/graphics/d3d11/d3d11_graph.h"
+#include "media/graphics/draw.h"
+#include "media/graphics/graphics_state.h"
+
+namespace ZaDod {
+namespace {
+
+using namespace plat::gpu;
+
+// Maps a point of the graph (pixels from its top-left) to the screen.
+struct Mapping {
+    virtual void map(float gx, float gy, float* sx, float* sy) const = 0;
+};
+
+int drawPieces(GraphData* image, GraphData* blendImage, int transFlag, int wholePixel, const Mapping& m) {
+    if (image == nullptr || image->orig == nullptr || !D3D11Device_IsValid()) return -1;
+    (void)blendImage;  // blend graphs are not drawn on this back end yet
+    const int key = D3D11_GraphDrawKey(image, transFlag, wholePixel);
+    const uint32_t color = D3D11_DrawColor(255, 255, 255);
+    for (int i = 0; i < image->pieceCount; ++i) {
+        const GraphDrawPiece& p = image->pieces[i];
+        const D3D11GraphTexture* t = D3D11_TileTexture(p.tile);
+        Graphics_D3D11_DeviceState_SetTexture(t->texture, t->view);
+        Graphics_D3D11_DrawPreparation(key);
+        D3D11Corner c[4];
+        for (int k = 0; k < 4; ++k) {
+            m.map(p.corner[k].x, p.corner[k].y, &c[k].x, &c[k].y);
+            c[k].u = p.corner[k].u;
+            c[k].v = p.corner[k].v;
+        }
+        if (D3D11_PutTexturedQuad(c, color) < 0) return -1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int D3D11_GraphDrawKey(const GraphData* image, int transFlag, int wholePixel) {
+    const GraphFormatRequest& r = image->orig->request;
+    // Alpha-test and colour-key graphs carry their transparency in the texture's alpha too.
+    const int alpha = r.alphaChannel || r.alphaTest || r.colorKey ? 0x10000 : 0;
+    const int premultiplied = image->orig->premultipliedAlpha ? 0x20000 : 0;
+    return (transFlag ? 1 : 0) | (wholePixel ? 2 : 0) | 0x8000 | alpha | premultiplied;
+}
+
+int Graphics_D3D11_DrawGraph(int x, int y, float xf, float yf, GraphData* image, GraphData* blendImage, int transFlag,
+                             int intFlag) {
+    struct Plain : Mapping {
+        float x, y;
+        void map(float gx, float gy, float* sx, float* sy) const override { *sx = x + gx, *sy = y + gy; }
+    } m;
+    m.x = intFlag ? float(x) : xf;
+    m.y = intFlag ? float(y) : yf;
+    return drawPieces(image, blendImage, transFlag, intFlag, m);
+}
+
+int Graphics_D3D11_DrawStretchedGraph(int x1, int y1, int x2, int y2, float xf1, float yf1, float xf2, float yf2,
+                                      GraphData* image, GraphData* blendImage, int transFlag, int intFlag) {
+    if (image == nullptr) return -1;
+    struct Stretch : Mapping {
+        float x, y, sx, sy;
+        void map(float gx, float gy, float* ox, float* oy) const override { *ox = x + gx * sx, *oy = y + gy * sy; }
+    } m;
+    const float l = intFlag ? float(x1) : xf1, t = intFlag ? float(y1) : yf1;
+    const float r = intFlag ? float(x2) : xf2, b = intFlag ? float(y2) : yf2;
+    m.x = l;
+    m.y = t;
+    m.sx = (r - l) / image->area.widthf;
+    m.sy = (b - t) / image->area.heightf;
+    return drawPieces(image, blendImage, transFlag, intFlag && GraphicsDrawSettings.samplingMode != 1, m);
+}
+
+int Graphics_D3D11_DrawDeformedGraph(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4,
+                                     GraphData* image, GraphData* blendImage, int transFlag, int simpleFlag) {
+    if (image == nullptr) return -1;
+    // Corners top-left, top-right, bottom-right, bottom-left; inner points are placed on the
+    // bilinear patch between them.
+    struct Patch : Mapping {
+        float px[4], py[4], w, h;
+        void map(float gx, float gy, float* sx, float* sy) const override {
+            const float u = gx / w, v = gy / h;
+            *sx = (1 - v) * ((1 - u) * px[0] + u * px[1]) + v * ((1 - u) * px[3] + u * px[2]);
+            *sy = (1 - v) * ((1 - u) * py[0] + u * py[1]) + v * ((1 - u) * py[3] + u * py[2]);
+        }
+    } m;
+    const float px[4] = {x1, x2, x3, x4}, py[4] = {y1, y2, y3, y4};
+    for (int i = 0; i < 4; ++i) m.px[i] = px[i], m.py[i] = py[i];
+    m.w = image->area.widthf;
+    m.h = image->area.heightf;
+    return drawPieces(image, blendImage, transFlag, simpleFlag, m);
+}
+
+// (x, y) is the rounded position and (xf, yf) the exact one; the graph turns about its
+// centre at whole-pixel halves of its size, as on the software renderer.
+int Graphics_D3D11_DrawRotatedGraph(int /*x*/, int /*y*/, float xf, float yf, double scale, double angle,
+                                    GraphData* image, GraphData* blendImage, int transFlag, int turnFlag) {
+    if (image == nullptr) return -1;
+    struct Rotate : Mapping {
+        float x, y, cx, cy, w, cs, sn;
+        int turn;
+        void map(float gx, float gy, float* sx, float* sy) const override {
+            const float dx = (turn ? w - gx : gx) - cx, dy = gy - cy;
+            *sx = x + dx * cs - dy * sn;
+            *sy = y + dx * sn + dy * cs;
+        }
+    } m;
+    m.x = xf;
+    m.y = yf;
+    m.cx = float(image->area.width / 2);
+    m.cy = float(image->area.height / 2);
+    m.w = image->area.widthf;
+    m.cs = float(std::cos(angle) * scale);
+    m.sn = float(std::sin(angle) * scale);
+    m.turn = turnFlag;
+    return drawPieces(image, blendImage, transFlag, 0, m);
+}
+
+int Graphics_D3D11_DrawGraphQuadList(const GraphQuadList* request) {
+    if (request == nullptr || request->quads == nullptr) return -1;
+    GraphData* image = GetGraphData(request->graph);
+    if (image == nullptr || image->orig == nullptr || image->pieceCount != 1) return -1;
+    const GraphDrawPiece& p = image->pieces[0];
+    const float tw = float(p.tile->textureWidth), th = float(p.tile->textureHeight);
+    const D3D11GraphTexture* t = D3D11_TileTexture(p.tile);
+    Graphics_D3D11_DeviceState_SetTexture(t->texture, t->view);
+    Graphics_D3D11_DrawPreparation(D3D11_GraphDrawKey(image, 1, 0));
+    const uint32_t color = D3D11_DrawColor(255, 255, 255);
+    for (int i = 0; i < request->count; ++i) {
+        const GraphQuad& q = request->quads[i];
+        const float u1 = (p.tileXf + float(q.srcX)) / tw, v1 = (p.tileYf + float(q.srcY)) / th;
+        const float u2 = u1 + float(q.srcWidth) / tw, v2 = v1 + float(q.srcHeight) / th;
+        const D3D11Corner c[4] = {{q.x1, q.y1, u1, v1}, {q.x2, q.y2, u2, v1}, {q.x4, q.y4, u1, v2}, {q.x3, q.y3, u2, v2}};
+        if (D3D11_PutTexturedQuad(c, color) < 0) return -1;
+    }
+    return 0;
+}
+
+}  // namespace ZaDod

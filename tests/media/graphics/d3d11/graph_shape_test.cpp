@@ -1,0 +1,315 @@
+// Graphs and shapes drawn through the fronts on Direct3D 11: exact pixels of placement,
+// stretching, clipping, texture alpha, edge padding, line ends, circles and boxes, and a
+// table of scenes drawn on both Direct3D 11 and the software renderer and compared.
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+#include "d3d11_fixture.h"
+#include "media/graphics/d3d11/d3d11_graph.h"
+#include "media/graphics/draw.h"
+#include "media/graphics/graph_load.h"
+#include "media/graphics/render_settings.h"
+#include "media/graphics/screen.h"
+
+namespace d3d11test {
+namespace {
+
+struct Px {
+  int r, g, b, a = 255;
+};
+
+// A graph of w x h pixels given row by row (alpha from each entry).
+int makeGraph(int w, int h, const std::vector<Px>& pixels) {
+  BaseImage image{};
+  if (CreateARGB8ColorBaseImage(w, h, &image) != 0) return -1;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const Px& p = pixels[size_t(y) * w + x];
+      SetBaseImagePixel(&image, x, y, p.r, p.g, p.b, p.a);
+    }
+  const int handle = CreateGraphFromBaseImage(&image, nullptr, 1, 0);
+  ReleaseBaseImage(&image);
+  return handle;
+}
+
+unsigned rgb(int r, int g, int b) { return 0xFF000000u | unsigned(r) << 16 | unsigned(g) << 8 | unsigned(b); }
+unsigned at(int x, int y) { return GetDrawTargetPixel(x, y) | 0xFF000000u; }
+
+class D3D11Draw : public D3D11Test {
+ protected:
+  // Starts on the back end the environment leaves, 640x480 at 32 bits, cleared black.
+  static int begin(bool software) {
+    if (software)
+      setenv("HALVORINE_MISSING", "d3d11,d3d9", 1);
+    else
+      unsetenv("HALVORINE_MISSING");
+    ChangeWindowMode(1);
+    SetScreenMode(640, 480, 32, 0);
+    if (InitializeLibrary() != 0) return -1;
+    SetDrawMode(0);
+    ClearDrawTarget(nullptr);
+    return GraphicsApiType;
+  }
+};
+
+TEST_F(D3D11Draw, GraphTexelsLandOnTheirPixels) {
+  ASSERT_EQ(begin(false), kGraphicsApiD3D11);
+  const int g = makeGraph(2, 2, {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}});
+  ASSERT_GE(g, 0);
+  ASSERT_EQ(DrawGraphF(10.0f, 20.0f, g, 0), 0);
+  EXPECT_EQ(at(10, 20), rgb(255, 0, 0));
+  EXPECT_EQ(at(11, 20), rgb(0, 255, 0));
+  EXPECT_EQ(at(10, 21), rgb(0, 0, 255));
+  EXPECT_EQ(at(11, 21), rgb(255, 255, 255));
+  EXPECT_EQ(at(9, 20), rgb(0, 0, 0));
+  EXPECT_EQ(at(12, 20), rgb(0, 0, 0));
+
+  // Mirrored stretch: right edge given first.
+  const int m = makeGraph(2, 1, {{255, 0, 0}, {0, 255, 0}});
+  ASSERT_EQ(DrawStretchedGraph(30, 10, 10, 20, m, 0), 0);
+  for (int y : {10, 19}) {
+    EXPECT_EQ(at(10, y), rgb(0, 255, 0));
+    EXPECT_EQ(at(19, y), rgb(0, 255, 0));
+    EXPECT_EQ(at(20, y), rgb(255, 0, 0));
+    EXPECT_EQ(at(29, y), rgb(255, 0, 0));
+  }
+  EXPECT_EQ(at(9, 15), rgb(0, 0, 0));
+  EXPECT_EQ(at(30, 15), rgb(0, 0, 0));
+
+  // Clipping keeps each texel in its place.
+  std::vector<Px> ramp;
+  for (int i = 0; i < 16; ++i) ramp.push_back({16 * i, 0, 0});
+  const int r = makeGraph(16, 1, ramp);
+  SetDrawArea(15, 0, 640, 480);
+  ASSERT_EQ(DrawGraph(10, 40, r, 0), 0);
+  SetDrawAreaFull();
+  EXPECT_EQ(at(15, 40), rgb(80, 0, 0));
+  EXPECT_EQ(at(16, 40), rgb(96, 0, 0));
+  EXPECT_EQ(at(14, 40), rgb(0, 0, 0));
+}
+
+TEST_F(D3D11Draw, TextureAlphaFollowsTheTransFlag) {
+  ASSERT_EQ(begin(false), kGraphicsApiD3D11);
+  const int g = makeGraph(4, 4, std::vector<Px>(16, Px{255, 0, 0, 128}));
+  ASSERT_EQ(DrawGraph(10, 10, g, 1), 0);
+  ASSERT_EQ(DrawGraph(20, 10, g, 0), 0);
+  EXPECT_NEAR(int(at(11, 11) >> 16 & 0xFF), 128, 1);
+  EXPECT_EQ(at(21, 11), rgb(255, 0, 0));
+}
+
+TEST_F(D3D11Draw, BilinearStretchReadsNoGarbageBeyondTheEdge) {
+  ASSERT_EQ(begin(false), kGraphicsApiD3D11);
+  const int g = makeGraph(300, 200, std::vector<Px>(300 * 200, Px{255, 255, 255}));
+  ASSERT_GE(g, 0);
+  SetDrawMode(1);
+  ASSERT_EQ(DrawStretchedGraph(0, 0, 600, 400, g, 0), 0);
+  EXPECT_EQ(at(599, 100), rgb(255, 255, 255));
+  EXPECT_EQ(at(100, 399), rgb(255, 255, 255));
+  EXPECT_EQ(at(0, 0), rgb(255, 255, 255));
+}
+
+TEST_F(D3D11Draw, ShapesLightTheirPixels) {
+  ASSERT_EQ(begin(false), kGraphicsApiD3D11);
+  const unsigned white = PackScreenColor(255, 255, 255);
+  DrawLine(0, 0, 10, 0, white);
+  DrawLine(10, 2, 0, 2, white);
+  DrawLine(5, 5, 5, 9, white);
+  DrawLine(3, 30, 3, 30, white);
+  DrawPixel(3, 4, white);
+  DrawCircle(16, 60, 10, white, 1);
+  DrawBox(40, 10, 50, 20, white, 0);
+  const unsigned on = rgb(255, 255, 255), off = rgb(0, 0, 0);
+  for (int x = 0; x <= 9; ++x) EXPECT_EQ(at(x, 0), on) << x;
+  EXPECT_EQ(at(10, 0), off);
+  for (int x = 1; x <= 10; ++x) EXPECT_EQ(at(x, 2), on) << x;
+  EXPECT_EQ(at(0, 2), off);
+  for (int y = 5; y <= 8; ++y) EXPECT_EQ(at(5, y), on) << y;
+  EXPECT_EQ(at(5, 9), off);
+  EXPECT_EQ(at(3, 30), off);
+  EXPECT_EQ(at(3, 4), on);
+  for (int x = 6; x <= 26; ++x) EXPECT_EQ(at(x, 60), on) << x;
+  EXPECT_EQ(at(16, 50), on);
+  EXPECT_EQ(at(5, 60), off);
+  EXPECT_EQ(at(27, 60), off);
+  EXPECT_EQ(at(16, 49), off);
+  for (auto [x, y] : {std::pair{40, 10}, {49, 10}, {40, 19}, {49, 19}}) EXPECT_EQ(at(x, y), on) << x << "," << y;
+  for (auto [x, y] : {std::pair{50, 10}, {40, 20}, {45, 15}}) EXPECT_EQ(at(x, y), off) << x << "," << y;
+}
+
+TEST_F(D3D11Draw, DrawableGraphsTakeDrawsAndCopies) {
+  ASSERT_EQ(begin(false), kGraphicsApiD3D11);
+  const int canvas = MakeDrawableGraph(32, 32, 0), picture = MakeGraph(32, 32);
+  ASSERT_GE(canvas, 0);
+  ASSERT_GE(picture, 0);
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    ASSERT_EQ(SetDrawTarget(canvas), 0);
+    ClearDrawTarget(nullptr);
+    DrawBox(0, 0, 32, 32, PackScreenColor(255, 0, 0), 1);
+    DrawBox(4, 4, 8, 8, PackScreenColor(0, round * 100, 255), 1);
+    EXPECT_EQ(at(1, 1), rgb(255, 0, 0));
+    EXPECT_EQ(at(5, 5), rgb(0, round * 100, 255));
+    ASSERT_EQ(CopyDrawTargetRectToGraph(0, 0, 32, 32, picture), 0);
+    ASSERT_EQ(SetDrawTarget(-2), 0);
+    ClearDrawTarget(nullptr);
+    ASSERT_EQ(DrawGraph(100, 50, picture, 0), 0);
+    ASSERT_EQ(DrawGraph(200, 50, canvas, 0), 0);
+    EXPECT_EQ(at(101, 51), rgb(255, 0, 0));
+    EXPECT_EQ(at(105, 55), rgb(0, round * 100, 255));
+    EXPECT_EQ(at(205, 55), rgb(0, round * 100, 255));
+    EXPECT_EQ(at(99, 50), rgb(0, 0, 0));
+  }
+}
+
+TEST_F(D3D11Draw, UserFansFillsAndVertexArraysKeepTheirBytes) {
+  ASSERT_EQ(begin(false), kGraphicsApiD3D11);
+  // A fan of five vertices: a pentagon-like shape of three triangles around (50, 50).
+  Vertex2D fan[5];
+  const float points[5][2] = {{50, 50}, {90, 50}, {90, 90}, {50, 90}, {10, 90}};
+  for (int i = 0; i < 5; ++i) fan[i] = Vertex2D{points[i][0], points[i][1], 0, 1, 0, 200, 100, 255, 0, 0};
+  Vertex2D copy[5];
+  std::memcpy(copy, fan, sizeof fan);
+  ASSERT_EQ(DrawPrimitive2D(fan, 5, 6, kNoTextureHandle, 0), 0);
+  EXPECT_EQ(std::memcmp(copy, fan, sizeof fan), 0);
+  EXPECT_EQ(at(85, 55), rgb(100, 200, 0));  // first triangle
+  EXPECT_EQ(at(60, 85), rgb(100, 200, 0));  // second
+  EXPECT_EQ(at(40, 85), rgb(100, 200, 0));  // third
+  EXPECT_EQ(at(20, 60), rgb(0, 0, 0));      // outside all three
+
+  // Filling one half of a drawable graph leaves the other half (same texture) alone.
+  const int whole = MakeDrawableGraph(16, 8, 0);
+  ASSERT_GE(whole, 0);
+  ASSERT_EQ(FillGraph(whole, 0, 0, 255, 255), 0);
+  const int left = CreatePartGraph(whole, 0, 0, 8, 8);
+  ASSERT_GE(left, 0);
+  ASSERT_EQ(FillGraph(left, 255, 0, 0, 255), 0);
+  ASSERT_EQ(DrawGraph(200, 200, whole, 0), 0);
+  EXPECT_EQ(at(203, 203), rgb(255, 0, 0));
+  EXPECT_EQ(at(212, 203), rgb(0, 0, 255));
+  // A graph that is not drawn into is filled through an upload.
+  const int plain = MakeGraph(4, 4);
+  ASSERT_EQ(FillGraph(plain, 0, 255, 0, 255), 0);
+  ASSERT_EQ(DrawGraph(300, 200, plain, 0), 0);
+  EXPECT_EQ(at(301, 201), rgb(0, 255, 0));
+}
+
+// Scenes drawn on both renderers; every pixel of a 640x480 frame is compared.
+struct Scene {
+  const char* name;
+  int tolerance;
+  double share;  // at most this % of pixels may differ by more than 2 (100: no limit)
+  std::function<void()> draw;
+};
+
+std::vector<unsigned> frame() {
+  std::vector<unsigned> out(640 * 480);
+  if (GraphicsApiType == kGraphicsApiD3D11) {
+    BaseImage image{};
+    if (Graphics_D3D11_LockDrawTargetBuffer(nullptr, &image, -1, 1, 0) != 0) return out;
+    for (int y = 0; y < 480; ++y)
+      for (int x = 0; x < 640; ++x) {
+        const uint8_t* p = static_cast<const uint8_t*>(image.pixels) + size_t(y) * size_t(image.pitch) + size_t(x) * 4;
+        out[size_t(y) * 640 + x] = unsigned(p[0]) << 16 | unsigned(p[1]) << 8 | p[2];
+      }
+    Graphics_D3D11_UnlockDrawTargetBuffer();
+    return out;
+  }
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x) out[size_t(y) * 640 + x] = GetDrawTargetPixel(x, y) & 0xFFFFFF;
+  return out;
+}
+
+void shapesInBlendModes() {
+  SetBackgroundColor(40, 80, 120);
+  ClearDrawTarget(nullptr);
+  for (int mode = 0; mode <= 4; ++mode) {
+    SetDrawBlendMode(mode, 160);
+    const int y = 10 + mode * 90;
+    DrawBox(10, y, 70, y + 40, PackScreenColor(200, 100, 50), 1);
+    DrawBox(80, y, 140, y + 40, PackScreenColor(250, 250, 0), 0);
+    DrawCircle(180, y + 30, 25, PackScreenColor(0, 200, 90), 1);
+    DrawCircle(240, y + 30, 25, PackScreenColor(255, 255, 255), 0);
+    DrawOval(320, y + 30, 40, 20, PackScreenColor(90, 10, 200), 1);
+    DrawOval(420, y + 30, 40, 20, PackScreenColor(200, 10, 90), 0);
+    DrawLine(470, y, 530, y + 50, PackScreenColor(255, 128, 0));
+    DrawLine(540, y + 50, 630, y + 10, PackScreenColor(0, 128, 255));
+    DrawLine(470, y + 60, 630, y + 60, PackScreenColor(255, 255, 255));
+    DrawCircle(560, y + 30, 20, PackScreenColor(120, 240, 60), 0, 5);
+    DrawOval(600, y + 30, 30, 12, PackScreenColor(240, 60, 120), 0, 4);
+    DrawTriangle(150, y + 45, 200, y + 85, 130, y + 80, PackScreenColor(10, 220, 220), 0);
+    for (int i = 0; i < 20; ++i) DrawPixel(10 + i * 3, y + 50, PackScreenColor(255, 0, 255));
+  }
+  SetDrawBlendMode(0, 255);
+}
+
+void picturesOneToOne() {
+  SetBackgroundColor(30, 60, 90);
+  ClearDrawTarget(nullptr);
+  std::vector<Px> p;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 48; ++x) p.push_back({x * 5, y * 6, (x + y) * 3, (x * 7 + y * 11) % 256});
+  const int g = makeGraph(48, 40, p);
+  int n = 0;
+  for (int mode = 0; mode <= 4; ++mode) {
+    SetDrawBlendMode(mode, 200);
+    DrawGraph(10 + mode * 100, 20, g, 1);
+    DrawGraph(10 + mode * 100, 80, g, 0);
+    DrawGraphF(float(10 + mode * 100), 140.0f, g, 1);
+    ++n;
+  }
+  SetDrawBlendMode(0, 255);
+  // Turned by quarter turns and doubled: whole texels on whole pixels.
+  DrawRotatedGraphCore(300.0f, 300.0f, 1.0, 0.0, g, 1, 0);
+  DrawRotatedGraphCore(400.0f, 300.0f, 1.0, 1.5707963267948966, g, 1, 0);
+  DrawRotatedGraphCore(500.0f, 300.0f, 2.0, 3.141592653589793, g, 0, 1);
+  SetDrawArea(30, 200, 200, 300);
+  DrawGraph(10, 190, g, 1);
+  SetDrawAreaFull();
+}
+
+void pictureStretchedBilinear() {
+  ClearDrawTarget(nullptr);
+  std::vector<Px> p;
+  for (int y = 0; y < 60; ++y)
+    for (int x = 0; x < 80; ++x) p.push_back({x * 3, y * 4, (x + y) * 3 / 2});
+  const int g = makeGraph(80, 60, p);
+  SetDrawMode(1);
+  DrawStretchedGraph(20, 20, 180, 140, g, 0);
+  SetDrawMode(0);
+}
+
+TEST_F(D3D11Draw, SameScenesGiveTheSoftwareRenderersFrame) {
+  // Pictures blended with both their alpha and the blend parameter may round once more.
+  const Scene scenes[] = {{"shapes in blend modes 0-4", 2, 100, shapesInBlendModes},
+                          {"pictures 1:1 in nearest mode", 3, 100, picturesOneToOne},
+                          {"picture stretched x2 bilinearly", 8, 1, pictureStretchedBilinear}};
+  for (const Scene& s : scenes) {
+    SCOPED_TRACE(s.name);
+    std::vector<unsigned> frames[2];
+    for (int software = 0; software < 2; ++software) {
+      ASSERT_EQ(begin(software), software ? kGraphicsApiSoftware : kGraphicsApiD3D11);
+      s.draw();
+      frames[software] = frame();
+      TerminateLibrary();
+    }
+    int worst = 0, worstAt = -1, above = 0;
+    for (size_t i = 0; i < frames[0].size(); ++i) {
+      int pixelWorst = 0;
+      for (int shift : {0, 8, 16}) {
+        const int d = std::abs(int(frames[0][i] >> shift & 0xFF) - int(frames[1][i] >> shift & 0xFF));
+        if (d > pixelWorst) pixelWorst = d;
+      }
+      if (pixelWorst > 2) ++above;
+      if (pixelWorst > worst) worst = pixelWorst, worstAt = int(i);
+    }
+    EXPECT_LE(above * 100.0, s.share * double(frames[0].size())) << above << " pixels differ by more than 2";
+    EXPECT_LE(worst, s.tolerance) << "at " << worstAt % 640 << ", " << worstAt / 640 << ": "
+                                  << std::hex << frames[0][size_t(worstAt < 0 ? 0 : worstAt)] << " (Direct3D 11) vs "
+                                  << frames[1][size_t(worstAt < 0 ? 0 : worstAt)];
+  }
+}
+
+}  // namespace
+}  // namespace d3d11test
