@@ -45,7 +45,6 @@ class PropNode {
   static constexpr int32_t kTextKey = INT32_MIN;
   // Not virtual: member look-up asks it of every node it passes.
   bool isKey() const { return key != kTextKey; }
-  virtual bool isString() const { return false; }
   virtual size_t byteSize() const { return sizeof(PropNode); }
   PropNode* next = nullptr;
   Value* cell = nullptr;

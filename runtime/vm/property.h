@@ -42,7 +42,6 @@ class PNodeKey : public PropNode {
 // that a collection moves.
 class PNodeStr : public PropNode {
  public:
-  bool isString() const override { return true; }
   size_t byteSize() const override { return sizeof(PNodeStr); }
   const char* name = nullptr;
 };
