@@ -56,7 +56,7 @@ void KVfobj::markReferences() {
 }
 
 bool TextNodeMatch::operator()(const PropNode* n) const {
-  return !n->isKey() && std::strcmp(static_cast<const PNodeStr*>(n)->name, text) == 0;
+  return n->isString() && std::strcmp(static_cast<const PNodeStr*>(n)->name, text) == 0;
 }
 
 int32_t nextInstanceClassId() {

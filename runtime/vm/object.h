@@ -45,6 +45,7 @@ class PropNode {
   static constexpr int32_t kTextKey = INT32_MIN;
   // Not virtual: member look-up asks it of every node it passes.
   bool isKey() const { return key != kTextKey; }
+  bool isString() const { return key == kTextKey; }
   virtual size_t byteSize() const { return sizeof(PropNode); }
   PropNode* next = nullptr;
   Value* cell = nullptr;
