@@ -133,6 +133,33 @@ void drawTriangle(const DrawContext& c, const ClipVertex& a, const ClipVertex& b
   for (int i = 1; i + 1 < n; ++i) rasterTriangle(c, s[0], s[i], s[i + 1], front);
 }
 
+void drawTrianglePair(const DrawContext& c, const ClipVertex* const first[3], const ClipVertex* const second[3]) {
+  // Either one needing the clipper, or a draw without a specialised span, goes the long way.
+  bool whole = c.fast && c.fastPair && c.rasterizer.fill == FillMode::solid;
+  for (int i = 0; i < 3 && whole; ++i) whole = finite(first[i]->pos) && finite(second[i]->pos);
+  if (whole) whole = outcodes(c, first, 3) == 0 && outcodes(c, second, 3) == 0;
+  if (!whole) {
+    drawTriangle(c, *first[0], *first[1], *first[2]);
+    drawTriangle(c, *second[0], *second[1], *second[2]);
+    return;
+  }
+  ScreenVertex s[6];
+  for (int i = 0; i < 3; ++i) {
+    s[i] = toScreen(c, *first[i]);
+    s[3 + i] = toScreen(c, *second[i]);
+  }
+  // Culled or degenerate triangles drop out as they would alone.
+  bool keep[2];
+  for (int t = 0; t < 2; ++t) {
+    const int64_t area = screenArea(s[3 * t], s[3 * t + 1], s[3 * t + 2]);
+    const bool front = (area > 0) != c.rasterizer.frontCounterClockwise;
+    keep[t] = area != 0 && !(front && c.cullFront) && !(!front && c.cullBack);
+  }
+  if (keep[0] && keep[1]) rasterPair(c, s, s + 3);
+  else if (keep[0]) rasterTriangle(c, s[0], s[1], s[2], true);
+  else if (keep[1]) rasterTriangle(c, s[3], s[4], s[5], true);
+}
+
 void drawLine(const DrawContext& c, const ClipVertex& a, const ClipVertex& b) {
   if (!finite(a.pos) || !finite(b.pos)) return;
   const ClipVertex* in[2] = {&a, &b};

@@ -126,16 +126,34 @@ Status run(const DrawState& s, uint32_t count, IndexOf indexOf) {
     case Topology::lineStrip:
       for (uint32_t i = 0; i + 1 < count; ++i) drawLine(c, v[i], v[i + 1]);
       break;
-    case Topology::triangleList:
-      for (uint32_t i = 0; i + 2 < count; i += 3) drawTriangle(c, v[i], v[i + 1], v[i + 2]);
+    case Topology::triangleList: {
+      uint32_t i = 0;
+      if (c.fast) {  // two at a time: a sprite's quad is drawn row by row as one
+        for (; i + 5 < count; i += 6) {
+          const ClipVertex* const first[3] = {&v[i], &v[i + 1], &v[i + 2]};
+          const ClipVertex* const second[3] = {&v[i + 3], &v[i + 4], &v[i + 5]};
+          drawTrianglePair(c, first, second);
+        }
+      }
+      for (; i + 2 < count; i += 3) drawTriangle(c, v[i], v[i + 1], v[i + 2]);
       break;
-    case Topology::triangleStrip:
+    }
+    case Topology::triangleStrip: {
       // Every other triangle swaps its first two vertices so that all keep one winding.
-      for (uint32_t i = 0; i + 2 < count; ++i) {
+      uint32_t i = 0;
+      if (c.fast) {
+        for (; i + 3 < count; i += 2) {
+          const ClipVertex* const first[3] = {&v[i], &v[i + 1], &v[i + 2]};
+          const ClipVertex* const second[3] = {&v[i + 2], &v[i + 1], &v[i + 3]};
+          drawTrianglePair(c, first, second);
+        }
+      }
+      for (; i + 2 < count; ++i) {
         if (i & 1) drawTriangle(c, v[i + 1], v[i], v[i + 2]);
         else drawTriangle(c, v[i], v[i + 1], v[i + 2]);
       }
       break;
+    }
   }
   return Status::ok;
 }

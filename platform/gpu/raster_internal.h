@@ -27,6 +27,7 @@ struct ScreenVertex {
 struct Interpolator {
   float x0, y0;
   bool perspective;
+  bool whiteAffine = false;  // colour 0 is (1, 1, 1, 1) everywhere and w is constant
   float q0, qA, qB;
   float z0, zA, zB;
   int n;
@@ -46,6 +47,9 @@ inline float varyingAt(const Interpolator& I, int i, float dx, float dy, float f
 struct DrawContext;
 // A specialised span: pixels x0..x1-1 of row y.
 using FastSpanFn = void (*)(const DrawContext& c, const Interpolator& I, int y, int x0, int x1);
+// Two triangles' spans meeting in row y: pixels x0..xm-1 of `left`, xm..x1-1 of `right`.
+using FastPairFn = void (*)(const DrawContext& c, const Interpolator& left, const Interpolator& right, int y, int x0,
+                            int xm, int x1);
 
 struct FastTarget {
   uint8_t* base = nullptr;
@@ -71,6 +75,7 @@ struct DrawContext {
   float biasUnit = 0.0f;
   bool cullFront = false, cullBack = false;
   FastSpanFn fast = nullptr;
+  FastPairFn fastPair = nullptr;  // set with `fast`
   FastTarget fastTarget;
 };
 
@@ -79,9 +84,17 @@ void drawTriangle(const DrawContext& c, const ClipVertex& a, const ClipVertex& b
 void drawLine(const DrawContext& c, const ClipVertex& a, const ClipVertex& b);
 void drawPoint(const DrawContext& c, const ClipVertex& a);
 
+// Two triangles drawn as one when the draw has a specialised span and neither needs the
+// clipper (else one after the other): the rows interleave, each pixel keeping its own
+// triangle's coverage and planes, so the bytes equal two separate triangles'.
+void drawTrianglePair(const DrawContext& c, const ClipVertex* const first[3], const ClipVertex* const second[3]);
+
 // raster_triangle.cpp
 void rasterTriangle(const DrawContext& c, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& d,
                     bool front);
+// Both triangles row by row, the first's span before the second's in each row; rows where
+// the two spans meet go to the draw's pair span.
+void rasterPair(const DrawContext& c, const ScreenVertex* first, const ScreenVertex* second);
 // Runs the pixel function over pixels x0..x1-1 of row y and merges them.
 void shadeSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x1, bool front, float depthBias);
 
@@ -89,7 +102,7 @@ void shadeSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x
 void rasterLine(const DrawContext& c, const ScreenVertex& a, const ScreenVertex& b);
 void rasterPoint(const DrawContext& c, const ScreenVertex& a);
 
-// span_fast.cpp: the specialised span equal to the draw's state, or null.
+// span_fast.cpp: the specialised span equal to the draw's state, or null; sets fastPair too.
 FastSpanFn chooseFastSpan(const DrawState& s, DrawContext& c);
 
 // input_assembly.cpp: fetches vertices for one vertex function.

@@ -37,19 +37,50 @@ Edge makeEdge(const ScreenVertex& from, const ScreenVertex& to) {
   return e;
 }
 
-// Narrows [k0, k1) to the pixels k (from the row's first pixel) inside the edge, where f is
-// the edge value (plus bias) at k = 0 and s its step per pixel: inside is f + s k > 0.
-inline void narrow(int64_t f, int64_t s, int64_t& k0, int64_t& k1) {
-  if (s == 0) {
-    if (f <= 0) k1 = k0;
-  } else if (s > 0) {
-    const int64_t lo = floorDiv(-f, s) + 1;
-    if (lo > k0) k0 = lo;
-  } else {
-    const int64_t hi = -floorDiv(-f, -s);  // ceil(f / -s)
-    if (hi < k1) k1 = hi;
+// One edge walked down the rows. Inside is f + s k > 0 for the pixel k columns from the
+// row's first, f the edge value (plus bias) at k = 0 and s its step per pixel; f grows by
+// a fixed amount per row. For s != 0 the boundary column is floor(-f / |s|), kept as a
+// quotient and remainder that each row moves by a fixed pair, so no row divides.
+struct EdgeWalk {
+  int64_t f = 0, s = 0, row = 0;  // row: f's growth per row (s == 0)
+  int64_t q = 0, r = 0, m = 1;    // -f = q m + r, 0 <= r < m = |s|
+  int64_t dq = 0, dr = 0;         // f's growth per row = dq m + dr, 0 <= dr < m
+
+  void start(const Edge& g, int64_t cx, int64_t cy) {
+    f = g.dx * (cy - g.oy) - g.dy * (cx - g.ox) + g.bias;
+    s = -g.dy * kSubPixel;
+    row = g.dx * kSubPixel;
+    if (s == 0) return;
+    m = s > 0 ? s : -s;
+    q = floorDiv(-f, m);
+    r = -f - q * m;
+    dq = floorDiv(row, m);
+    dr = row - dq * m;
   }
-}
+  // Narrows [k0, k1) to the pixels inside the edge on the current row.
+  void narrow(int64_t& k0, int64_t& k1) const {
+    if (s == 0) {
+      if (f <= 0) k1 = k0;
+    } else if (s > 0) {
+      if (q + 1 > k0) k0 = q + 1;
+    } else if (-q < k1) {  // ceil(f / -s) = -floor(-f / -s)
+      k1 = -q;
+    }
+  }
+  void nextRow() {
+    if (s == 0) {
+      f += row;
+      return;
+    }
+    // -f shrinks by dq m + dr.
+    q -= dq;
+    r -= dr;
+    if (r < 0) {
+      r += m;
+      --q;
+    }
+  }
+};
 
 }  // namespace
 
@@ -112,73 +143,129 @@ void shadeSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x
   }
 }
 
-void rasterTriangle(const DrawContext& c, const ScreenVertex& a, const ScreenVertex& b0, const ScreenVertex& d0,
-                    bool front) {
-  int64_t area = int64_t(b0.X - a.X) * (d0.Y - a.Y) - int64_t(b0.Y - a.Y) * (d0.X - a.X);
-  if (area == 0) return;
-  const bool flip = area < 0;
-  const ScreenVertex& b = flip ? d0 : b0;
-  const ScreenVertex& d = flip ? b0 : d0;
-  if (flip) area = -area;
+namespace {
 
-  // Pixel rows and columns whose centres can lie inside, within the writable rectangle.
-  const int32_t minX = std::min({a.X, b.X, d.X}), maxX = std::max({a.X, b.X, d.X});
-  const int32_t minY = std::min({a.Y, b.Y, d.Y}), maxY = std::max({a.Y, b.Y, d.Y});
-  int px0 = int(floorDiv(int64_t(minX) - kSubPixel / 2 + kSubPixel - 1, kSubPixel));
-  int px1 = int(floorDiv(int64_t(maxX) - kSubPixel / 2, kSubPixel)) + 1;
-  int py0 = int(floorDiv(int64_t(minY) - kSubPixel / 2 + kSubPixel - 1, kSubPixel));
-  int py1 = int(floorDiv(int64_t(maxY) - kSubPixel / 2, kSubPixel)) + 1;
-  px0 = std::max(px0, c.clipX0);
-  px1 = std::min(px1, c.clipX1);
-  py0 = std::max(py0, c.clipY0);
-  py1 = std::min(py1, c.clipY1);
-  if (px0 >= px1 || py0 >= py1) return;
-
-  // Planes from the snapped positions, in double for the set-up, float per pixel.
-  static thread_local Interpolator I;
-  const double x1 = double(b.X - a.X) / kSubPixel, y1 = double(b.Y - a.Y) / kSubPixel;
-  const double x2 = double(d.X - a.X) / kSubPixel, y2 = double(d.Y - a.Y) / kSubPixel;
-  const double det = x1 * y2 - x2 * y1;
-  auto plane = [&](double v0, double v1, double v2, float& p0, float& pA, float& pB) {
-    const double e1 = v1 - v0, e2 = v2 - v0;
-    p0 = float(v0);
-    pA = float((e1 * y2 - e2 * y1) / det);
-    pB = float((x1 * e2 - x2 * e1) / det);
-  };
-  I.x0 = float(a.X) / kSubPixel;
-  I.y0 = float(a.Y) / kSubPixel;
-  I.n = c.varyings;
-  I.perspective = !(a.q == b.q && a.q == d.q);
-  plane(a.q, b.q, d.q, I.q0, I.qA, I.qB);
-  plane(a.z, b.z, d.z, I.z0, I.zA, I.zB);
-  for (int k = 0; k < I.n; ++k) {
-    if (I.perspective) plane(double(a.v[k]) * a.q, double(b.v[k]) * b.q, double(d.v[k]) * d.q, I.a0[k], I.aA[k], I.aB[k]);
-    else plane(a.v[k], b.v[k], d.v[k], I.a0[k], I.aA[k], I.aB[k]);
-  }
+// One triangle ready to walk: its planes, its rows and columns within the writable
+// rectangle, and its three edges at the first row.
+struct TriangleSetup {
+  int px0 = 0, px1 = 0, py0 = 0, py1 = 0;
   float bias = 0.0f;
-  if (c.rasterizer.depthBias || c.rasterizer.slopeScaledDepthBias != 0.0f) {
-    const float slope = std::max(std::fabs(I.zA), std::fabs(I.zB));
-    bias = float(c.rasterizer.depthBias) * c.biasUnit + c.rasterizer.slopeScaledDepthBias * slope;
-    const float clampTo = c.rasterizer.depthBiasClamp;
-    if (clampTo > 0.0f && bias > clampTo) bias = clampTo;
-    if (clampTo < 0.0f && bias < clampTo) bias = clampTo;
+  EdgeWalk w[3];
+
+  // False when the triangle lights no pixel.
+  bool prepare(const DrawContext& c, const ScreenVertex& a, const ScreenVertex& b0, const ScreenVertex& d0,
+               Interpolator& I) {
+    int64_t area = int64_t(b0.X - a.X) * (d0.Y - a.Y) - int64_t(b0.Y - a.Y) * (d0.X - a.X);
+    if (area == 0) return false;
+    const bool flip = area < 0;
+    const ScreenVertex& b = flip ? d0 : b0;
+    const ScreenVertex& d = flip ? b0 : d0;
+
+    // Pixel rows and columns whose centres can lie inside, within the writable rectangle.
+    const int32_t minX = std::min({a.X, b.X, d.X}), maxX = std::max({a.X, b.X, d.X});
+    const int32_t minY = std::min({a.Y, b.Y, d.Y}), maxY = std::max({a.Y, b.Y, d.Y});
+    px0 = std::max(int(floorDiv(int64_t(minX) - kSubPixel / 2 + kSubPixel - 1, kSubPixel)), c.clipX0);
+    px1 = std::min(int(floorDiv(int64_t(maxX) - kSubPixel / 2, kSubPixel)) + 1, c.clipX1);
+    py0 = std::max(int(floorDiv(int64_t(minY) - kSubPixel / 2 + kSubPixel - 1, kSubPixel)), c.clipY0);
+    py1 = std::min(int(floorDiv(int64_t(maxY) - kSubPixel / 2, kSubPixel)) + 1, c.clipY1);
+    if (px0 >= px1 || py0 >= py1) return false;
+
+    // Planes from the snapped positions, in double for the set-up, float per pixel.
+    const double x1 = double(b.X - a.X) / kSubPixel, y1 = double(b.Y - a.Y) / kSubPixel;
+    const double x2 = double(d.X - a.X) / kSubPixel, y2 = double(d.Y - a.Y) / kSubPixel;
+    const double det = x1 * y2 - x2 * y1;
+    auto plane = [&](double v0, double v1, double v2, float& p0, float& pA, float& pB) {
+      const double e1 = v1 - v0, e2 = v2 - v0;
+      p0 = float(v0);
+      pA = float((e1 * y2 - e2 * y1) / det);
+      pB = float((x1 * e2 - x2 * e1) / det);
+    };
+    I.x0 = float(a.X) / kSubPixel;
+    I.y0 = float(a.Y) / kSubPixel;
+    I.n = c.varyings;
+    I.perspective = !(a.q == b.q && a.q == d.q);
+    plane(a.q, b.q, d.q, I.q0, I.qA, I.qB);
+    plane(a.z, b.z, d.z, I.z0, I.zA, I.zB);
+    for (int k = 0; k < I.n; ++k) {
+      if (I.perspective)
+        plane(double(a.v[k]) * a.q, double(b.v[k]) * b.q, double(d.v[k]) * d.q, I.a0[k], I.aA[k], I.aB[k]);
+      else plane(a.v[k], b.v[k], d.v[k], I.a0[k], I.aA[k], I.aB[k]);
+    }
+    I.whiteAffine = !I.perspective && I.n >= 4;
+    for (int k = 0; k < 4 && I.whiteAffine; ++k)
+      I.whiteAffine = I.a0[k] == 1.0f && I.aA[k] == 0.0f && I.aB[k] == 0.0f;
+    bias = 0.0f;
+    if (c.rasterizer.depthBias || c.rasterizer.slopeScaledDepthBias != 0.0f) {
+      const float slope = std::max(std::fabs(I.zA), std::fabs(I.zB));
+      bias = float(c.rasterizer.depthBias) * c.biasUnit + c.rasterizer.slopeScaledDepthBias * slope;
+      const float clampTo = c.rasterizer.depthBiasClamp;
+      if (clampTo > 0.0f && bias > clampTo) bias = clampTo;
+      if (clampTo < 0.0f && bias < clampTo) bias = clampTo;
+    }
+
+    const int64_t cx0 = int64_t(px0) * kSubPixel + kSubPixel / 2;
+    const int64_t cy0 = int64_t(py0) * kSubPixel + kSubPixel / 2;
+    w[0].start(makeEdge(a, b), cx0, cy0);
+    w[1].start(makeEdge(b, d), cx0, cy0);
+    w[2].start(makeEdge(d, a), cx0, cy0);
+    return true;
   }
 
-  const Edge e[3] = {makeEdge(a, b), makeEdge(b, d), makeEdge(d, a)};
-  const int64_t cx0 = int64_t(px0) * kSubPixel + kSubPixel / 2;
-  const FastSpanFn fast = c.fast;
-  for (int y = py0; y < py1; ++y) {
-    const int64_t cy = int64_t(y) * kSubPixel + kSubPixel / 2;
+  // The span of the next row (rows come in order from py0): false when it is empty.
+  bool nextSpan(int& x0, int& x1) {
     int64_t k0 = 0, k1 = px1 - px0;
-    for (const Edge& g : e) {
-      const int64_t f = g.dx * (cy - g.oy) - g.dy * (cx0 - g.ox) + g.bias;
-      narrow(f, -g.dy * kSubPixel, k0, k1);
-      if (k0 >= k1) break;
+    for (EdgeWalk& g : w) {
+      g.narrow(k0, k1);
+      g.nextRow();
     }
-    if (k0 >= k1) continue;
-    const int x0 = px0 + int(k0), x1 = px0 + int(k1);
+    if (k0 >= k1) return false;
+    x0 = px0 + int(k0);
+    x1 = px0 + int(k1);
+    return true;
+  }
+};
+
+}  // namespace
+
+void rasterTriangle(const DrawContext& c, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& d,
+                    bool front) {
+  static thread_local Interpolator I;
+  TriangleSetup t;
+  if (!t.prepare(c, a, b, d, I)) return;
+  const FastSpanFn fast = c.fast;
+  int x0, x1;
+  for (int y = t.py0; y < t.py1; ++y) {
+    if (!t.nextSpan(x0, x1)) continue;
     if (fast) fast(c, I, y, x0, x1);
-    else shadeSpan(c, I, y, x0, x1, front, bias);
+    else shadeSpan(c, I, y, x0, x1, front, t.bias);
+  }
+}
+
+void rasterPair(const DrawContext& c, const ScreenVertex* first, const ScreenVertex* second) {
+  static thread_local Interpolator I1, I2;
+  TriangleSetup t1, t2;
+  const bool has1 = t1.prepare(c, first[0], first[1], first[2], I1);
+  const bool has2 = t2.prepare(c, second[0], second[1], second[2], I2);
+  if (!has1 || !has2) {
+    if (has1) rasterTriangle(c, first[0], first[1], first[2], true);
+    if (has2) rasterTriangle(c, second[0], second[1], second[2], true);
+    return;
+  }
+  const FastSpanFn fast = c.fast;
+  const FastPairFn pair = c.fastPair;
+  const int yEnd = std::max(t1.py1, t2.py1);
+  for (int y = std::min(t1.py0, t2.py0); y < yEnd; ++y) {
+    int a0 = 0, a1 = 0, b0 = 0, b1 = 0;
+    const bool in1 = y >= t1.py0 && y < t1.py1 && t1.nextSpan(a0, a1);
+    const bool in2 = y >= t2.py0 && y < t2.py1 && t2.nextSpan(b0, b1);
+    if (in1 && in2 && a1 == b0) {
+      pair(c, I1, I2, y, a0, a1, b1);
+    } else if (in1 && in2 && b1 == a0) {
+      pair(c, I2, I1, y, b0, a0, a1);  // disjoint, so the order of the two does not matter
+    } else {
+      if (in1) fast(c, I1, y, a0, a1);
+      if (in2) fast(c, I2, y, b0, b1);
+    }
   }
 }
 

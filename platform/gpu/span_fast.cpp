@@ -101,87 +101,196 @@ inline void blendWord(uint8_t* p, uint32_t src) {
 }
 
 #if defined(__SSE2__)
-// Two pixels at once, eight 16-bit lanes: the same rounding as blendWord.
+// x / 255 rounded to nearest in each 16-bit lane, the same rounding as div255Pair.
+inline __m128i div255x8(__m128i x) {
+  x = _mm_add_epi16(x, _mm_set1_epi16(127));
+  return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(x, _mm_set1_epi16(1)), _mm_srli_epi16(x, 8)), 8);
+}
+
+// Two pixels widened to 16-bit lanes: their blend, as blendWord does it per channel.
 template <Mode M>
-inline void blendTwo(uint8_t* p, uint32_t s0, uint32_t s1) {
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i s = _mm_unpacklo_epi8(_mm_set_epi32(0, 0, int(s1), int(s0)), zero);
-  const __m128i d = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), zero);
-  const short a0 = short(s0 >> 24), a1 = short(s1 >> 24);
-  const __m128i a = _mm_set_epi16(a1, a1, a1, a1, a0, a0, a0, a0);
-  const __m128i r127 = _mm_set1_epi16(127), one = _mm_set1_epi16(1);
-  auto div255 = [&](__m128i x) {
-    x = _mm_add_epi16(x, r127);
-    return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(x, one), _mm_srli_epi16(x, 8)), 8);
-  };
-  __m128i r;
+inline __m128i blendWide(__m128i s, __m128i d) {
+  const __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
   if constexpr (M == Mode::alpha) {
     const __m128i na = _mm_sub_epi16(_mm_set1_epi16(255), a);
-    r = div255(_mm_add_epi16(_mm_mullo_epi16(s, a), _mm_mullo_epi16(d, na)));
+    return div255x8(_mm_add_epi16(_mm_mullo_epi16(s, a), _mm_mullo_epi16(d, na)));
   } else {
-    r = _mm_add_epi16(d, div255(_mm_mullo_epi16(s, a)));  // packing holds it at 255
+    return _mm_add_epi16(d, div255x8(_mm_mullo_epi16(s, a)));  // packing holds it at 255
   }
-  _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_packus_epi16(r, zero));
+}
+
+// Four source words (already in the target's byte order) over four target pixels; a pixel
+// whose source alpha is not above the reference keeps its bytes.
+template <Mode M, bool Test>
+inline void blendFour(uint8_t* p, __m128i src, int reference) {
+  __m128i out = src;
+  __m128i dst = _mm_setzero_si128();
+  if constexpr (M != Mode::off || Test) dst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  if constexpr (M != Mode::off) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i lo = blendWide<M>(_mm_unpacklo_epi8(src, zero), _mm_unpacklo_epi8(dst, zero));
+    const __m128i hi = blendWide<M>(_mm_unpackhi_epi8(src, zero), _mm_unpackhi_epi8(dst, zero));
+    out = _mm_packus_epi16(lo, hi);
+  }
+  if constexpr (Test) {
+    const __m128i pass = _mm_cmpgt_epi32(_mm_srli_epi32(src, 24), _mm_set1_epi32(reference));
+    out = _mm_or_si128(_mm_and_si128(pass, out), _mm_andnot_si128(pass, dst));
+  }
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(p), out);
+}
+
+// sourceWord on four texels at once.
+template <bool BgraTarget, Layout L, bool IgnoreAlpha>
+inline __m128i sourceFour(__m128i src) {
+  if constexpr (IgnoreAlpha || L == Layout::bgrx) src = _mm_or_si128(src, _mm_set1_epi32(int(0xFF000000u)));
+  if constexpr ((L == Layout::rgba) == BgraTarget) {
+    const __m128i ag = _mm_and_si128(src, _mm_set1_epi32(int(0xFF00FF00u)));
+    const __m128i rb = _mm_and_si128(src, _mm_set1_epi32(0x00FF00FF));
+    src = _mm_or_si128(ag, _mm_or_si128(_mm_srli_epi32(rb, 16), _mm_slli_epi32(rb, 16)));
+  }
+  return src;
+}
+
+#endif
+
+// One row of a white, affine, point-sampled span whose texture coordinate v does not vary
+// along the row and whose ends both land inside the texture: every pixel between does
+// too (each coordinate is a monotonic float function of x), so the floor is a truncation
+// with no clamp and one texture row serves the whole span.
+struct RowPlan {
+  const uint8_t* row;
+  float u0, uA, uBdy, x0f;
+};
+
+inline bool planRow(const FastTarget& ft, const Interpolator& I, int y, int x0, int x1, RowPlan& r) {
+  constexpr int U = shader::texcoord(0);
+  const float u0 = I.a0[U], uA = I.aA[U], uB = I.aB[U], v0 = I.a0[U + 1], vA = I.aA[U + 1], vB = I.aB[U + 1];
+  if (vA != 0.0f) return false;
+  const float dy = float(y) + 0.5f - I.y0;
+  const float fw = ft.fwidth, tw = float(ft.textureWidth);
+  const float uFirst = planeAt(u0, uA, uB, float(x0) + 0.5f - I.x0, dy) * fw;
+  const float uLast = planeAt(u0, uA, uB, float(x1 - 1) + 0.5f - I.x0, dy) * fw;
+  const float vRow = planeAt(v0, vA, vB, float(x0) + 0.5f - I.x0, dy) * ft.fheight;
+  if (!(uFirst >= 0.0f && uLast >= 0.0f && uFirst < tw && uLast < tw && vRow >= 0.0f &&
+        vRow < float(ft.textureHeight)))
+    return false;
+  r.row = ft.texture + size_t(int(vRow)) * ft.texturePitch;
+  r.u0 = u0;
+  r.uA = uA;
+  r.uBdy = uB * dy;
+  r.x0f = I.x0;
+  return true;
+}
+
+// The texel column of pixel px: int(((u0 + uA dx) + uB dy) * fw), dx = (px + 0.5) - x0.
+inline int columnAt(const RowPlan& r, int px, float fw) {
+  return int(((r.u0 + r.uA * (float(px) + 0.5f - r.x0f)) + r.uBdy) * fw);
+}
+
+#if defined(__SSE2__)
+// columnAt for four pixels: the same float operations in the same order, each lane rounding
+// as the scalar instruction does.
+struct Columns {
+  __m128 u0, uA, uBdy, origin;
+  explicit Columns(const RowPlan& r)
+      : u0(_mm_set1_ps(r.u0)), uA(_mm_set1_ps(r.uA)), uBdy(_mm_set1_ps(r.uBdy)), origin(_mm_set1_ps(r.x0f)) {}
+  __m128i at(__m128i px, __m128 fw) const {
+    const __m128 dx = _mm_sub_ps(_mm_add_ps(_mm_cvtepi32_ps(px), _mm_set1_ps(0.5f)), origin);
+    return _mm_cvttps_epi32(_mm_mul_ps(_mm_add_ps(_mm_add_ps(u0, _mm_mul_ps(uA, dx)), uBdy), fw));
+  }
+};
+
+// Pixels x..x1-1 of one texture row, four at a time; pixels before xm take their columns
+// from `left`, the others from `right` (two triangles meeting in the row).
+template <bool BgraTarget, Layout L, bool IgnoreAlpha, Mode M, bool Test>
+void rowFour(uint8_t* p, const uint8_t* row, int x, int xm, int x1, const Columns& left, const Columns& right,
+             float fw, int reference) {
+  const __m128 fwv = _mm_set1_ps(fw);
+  const __m128i steps = _mm_setr_epi32(0, 1, 2, 3);
+  __m128i px = _mm_add_epi32(_mm_set1_epi32(x), steps);
+  for (; x < x1; x += 4, p += 16) {
+    __m128i tx;
+    if (x + 4 <= xm) {
+      tx = left.at(px, fwv);
+    } else if (x >= xm) {
+      tx = right.at(px, fwv);
+    } else {
+      const __m128i isLeft = _mm_cmplt_epi32(px, _mm_set1_epi32(xm));
+      tx = _mm_or_si128(_mm_and_si128(isLeft, left.at(px, fwv)), _mm_andnot_si128(isLeft, right.at(px, fwv)));
+    }
+    px = _mm_add_epi32(px, _mm_set1_epi32(4));
+    const int n = x1 - x < 4 ? x1 - x : 4;
+    const int t0 = _mm_cvtsi128_si32(tx);
+    __m128i src;
+    if (n == 4 && _mm_movemask_epi8(_mm_cmpeq_epi32(tx, _mm_add_epi32(_mm_set1_epi32(t0), steps))) == 0xFFFF) {
+      src = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + size_t(t0) * 4));  // four adjacent texels
+    } else {
+      // Lanes past the span's end may lie outside the texture: they stay zero.
+      alignas(16) int32_t t[4];
+      _mm_store_si128(reinterpret_cast<__m128i*>(t), tx);
+      uint32_t w[4] = {0, 0, 0, 0};
+      for (int i = 0; i < n; ++i) std::memcpy(&w[i], row + size_t(t[i]) * 4, 4);
+      src = _mm_loadu_si128(reinterpret_cast<const __m128i*>(w));
+    }
+    src = sourceFour<BgraTarget, L, IgnoreAlpha>(src);
+    if (n == 4) {
+      blendFour<M, Test>(p, src, reference);
+    } else {  // the last one to three pixels, through a copy so nothing past the span is touched
+      uint8_t tail[16] = {};
+      std::memcpy(tail, p, size_t(n) * 4);
+      blendFour<M, Test>(tail, src, reference);
+      std::memcpy(p, tail, size_t(n) * 4);
+    }
+  }
 }
 #endif
+
+// Blends pixels x0..x1-1 of row y from one texture row; columns before xm from `left`.
+template <bool BgraTarget, Layout L, bool IgnoreAlpha, Mode M>
+void blendRow(const FastTarget& ft, int y, int x0, int xm, int x1, const RowPlan& left, const RowPlan& right) {
+  uint8_t* p = ft.base + size_t(y) * ft.pitch + size_t(x0) * 4;
+  const int reference = ft.alphaReference;
+#if defined(__SSE2__)
+  // The target row below is likely the next span's: start fetching it now.
+  _mm_prefetch(reinterpret_cast<const char*>(p + ft.pitch), _MM_HINT_T0);
+  _mm_prefetch(reinterpret_cast<const char*>(p + ft.pitch + size_t(x1 - x0) * 4 - 1), _MM_HINT_T0);
+  const Columns l(left), r(right);
+  if (reference < 0) rowFour<BgraTarget, L, IgnoreAlpha, M, false>(p, left.row, x0, xm, x1, l, r, ft.fwidth, reference);
+  else rowFour<BgraTarget, L, IgnoreAlpha, M, true>(p, left.row, x0, xm, x1, l, r, ft.fwidth, reference);
+#else
+  for (int x = x0; x < x1; ++x, p += 4) {
+    const int tx = columnAt(x < xm ? left : right, x, ft.fwidth);
+    const uint32_t src = sourceWord<BgraTarget, L, IgnoreAlpha>(left.row + size_t(tx) * 4);
+    if (int(src >> 24) > reference) blendWord<M>(p, src);
+  }
+#endif
+}
 
 // A white, unperspective colour times a point-sampled texel is the texel itself, so the
 // blend works on bytes. The texel coordinates still come from the same float planes.
 template <bool BgraTarget, Layout L, bool IgnoreAlpha, Mode M>
 void byteSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
   const FastTarget& ft = c.fastTarget;
+  RowPlan plan;
+  if (planRow(ft, I, y, x0, x1, plan)) return blendRow<BgraTarget, L, IgnoreAlpha, M>(ft, y, x0, x1, x1, plan, plan);
   uint8_t* p = ft.base + size_t(y) * ft.pitch + size_t(x0) * 4;
   const float dy = float(y) + 0.5f - I.y0;
   constexpr int U = shader::texcoord(0);
   const float u0 = I.a0[U], uA = I.aA[U], uB = I.aB[U], v0 = I.a0[U + 1], vA = I.aA[U + 1], vB = I.aB[U + 1];
-  const float x0f = I.x0, fw = ft.fwidth, fh = ft.fheight;
   const int tw = ft.textureWidth, th = ft.textureHeight, reference = ft.alphaReference;
-  const uint8_t* tex = ft.texture;
-  const size_t tpitch = ft.texturePitch;
-  // Each coordinate is a monotonic float function of x, so when both ends of the span
-  // land inside the texture every pixel between does, and the floor is a truncation with
-  // no clamp. A row that does not vary v reads one texture row.
-  auto inside = [](float a, float b, int n) { return a >= 0.0f && b >= 0.0f && a < float(n) && b < float(n); };
-  const float uFirst = planeAt(u0, uA, uB, float(x0) + 0.5f - x0f, dy) * fw;
-  const float uLast = planeAt(u0, uA, uB, float(x1 - 1) + 0.5f - x0f, dy) * fw;
-  const float vRow = planeAt(v0, vA, vB, float(x0) + 0.5f - x0f, dy) * fh;
-  int x = x0;
-  if (vA == 0.0f && inside(uFirst, uLast, tw) && inside(vRow, vRow, th)) {
-    const uint8_t* row = tex + size_t(int(vRow)) * tpitch;
-    auto at = [&](int px) {
-      return sourceWord<BgraTarget, L, IgnoreAlpha>(row + size_t(int(planeAt(u0, uA, uB, float(px) + 0.5f - x0f, dy) * fw)) * 4);
-    };
-#if defined(__SSE2__)
-    if (M != Mode::off && reference < 0) {  // every pixel passes the alpha test
-      for (; x + 1 < x1; x += 2, p += 8) blendTwo<M>(p, at(x), at(x + 1));
-    }
-#endif
-    for (; x < x1; ++x, p += 4) {
-      const uint32_t src = at(x);
-      if (int(src >> 24) > reference) blendWord<M>(p, src);
-    }
-    return;
-  }
-  for (; x < x1; ++x, p += 4) {
-    const float dx = float(x) + 0.5f - x0f;
-    const int tx = clampIndex(sampleFloor(planeAt(u0, uA, uB, dx, dy) * fw), tw);
-    const int ty = clampIndex(sampleFloor(planeAt(v0, vA, vB, dx, dy) * fh), th);
-    const uint32_t src = sourceWord<BgraTarget, L, IgnoreAlpha>(tex + size_t(ty) * tpitch + size_t(tx) * 4);
+  for (int x = x0; x < x1; ++x, p += 4) {
+    const float dx = float(x) + 0.5f - I.x0;
+    const int tx = clampIndex(sampleFloor(planeAt(u0, uA, uB, dx, dy) * ft.fwidth), tw);
+    const int ty = clampIndex(sampleFloor(planeAt(v0, vA, vB, dx, dy) * ft.fheight), th);
+    const uint32_t src = sourceWord<BgraTarget, L, IgnoreAlpha>(ft.texture + size_t(ty) * ft.texturePitch + size_t(tx) * 4);
     if (int(src >> 24) > reference) blendWord<M>(p, src);
   }
-}
-
-inline bool whiteAffine(const Interpolator& I) {
-  if (I.perspective) return false;
-  for (int k = 0; k < 4; ++k)
-    if (I.a0[k] != 1.0f || I.aA[k] != 0.0f || I.aB[k] != 0.0f) return false;
-  return true;
 }
 
 template <bool BgraTarget, Tex T, Layout L, bool IgnoreAlpha, Mode M>
 void span(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
   if constexpr (T == Tex::point) {
-    if (whiteAffine(I)) return byteSpan<BgraTarget, L, IgnoreAlpha, M>(c, I, y, x0, x1);
+    if (I.whiteAffine) return byteSpan<BgraTarget, L, IgnoreAlpha, M>(c, I, y, x0, x1);
   }
   const FastTarget& ft = c.fastTarget;
   constexpr int R = BgraTarget ? 2 : 0, B = BgraTarget ? 0 : 2;
@@ -219,35 +328,56 @@ void span(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
   }
 }
 
-template <bool Bgra, Tex T, Layout L, bool IgnoreAlpha>
-FastSpanFn pickMode(Mode m) {
-  switch (m) {
-    case Mode::off: return span<Bgra, T, L, IgnoreAlpha, Mode::off>;
-    case Mode::alpha: return span<Bgra, T, L, IgnoreAlpha, Mode::alpha>;
-    case Mode::add: return span<Bgra, T, L, IgnoreAlpha, Mode::add>;
+// Two triangles meeting in a row: pixels x0..xm-1 from `left`, xm..x1-1 from `right`.
+// Each pixel still takes its own triangle's planes; when both byte spans read one texture
+// row they run as one.
+template <bool BgraTarget, Tex T, Layout L, bool IgnoreAlpha, Mode M>
+void spanPair(const DrawContext& c, const Interpolator& left, const Interpolator& right, int y, int x0, int xm,
+              int x1) {
+  if constexpr (T == Tex::point) {
+    RowPlan a, b;
+    if (left.whiteAffine && right.whiteAffine && planRow(c.fastTarget, left, y, x0, xm, a) &&
+        planRow(c.fastTarget, right, y, xm, x1, b) && a.row == b.row)
+      return blendRow<BgraTarget, L, IgnoreAlpha, M>(c.fastTarget, y, x0, xm, x1, a, b);
   }
-  return nullptr;
+  span<BgraTarget, T, L, IgnoreAlpha, M>(c, left, y, x0, xm);
+  span<BgraTarget, T, L, IgnoreAlpha, M>(c, right, y, xm, x1);
+}
+
+struct FastSpans {
+  FastSpanFn span = nullptr;
+  FastPairFn pair = nullptr;
+};
+
+template <bool Bgra, Tex T, Layout L, bool IgnoreAlpha>
+FastSpans pickMode(Mode m) {
+  switch (m) {
+    case Mode::off: return {span<Bgra, T, L, IgnoreAlpha, Mode::off>, spanPair<Bgra, T, L, IgnoreAlpha, Mode::off>};
+    case Mode::alpha: return {span<Bgra, T, L, IgnoreAlpha, Mode::alpha>, spanPair<Bgra, T, L, IgnoreAlpha, Mode::alpha>};
+    case Mode::add: return {span<Bgra, T, L, IgnoreAlpha, Mode::add>, spanPair<Bgra, T, L, IgnoreAlpha, Mode::add>};
+  }
+  return {};
 }
 
 template <bool Bgra, Tex T>
-FastSpanFn pickTexture(Layout l, bool ignoreAlpha, Mode m) {
+FastSpans pickTexture(Layout l, bool ignoreAlpha, Mode m) {
   if (T == Tex::none) return pickMode<Bgra, Tex::none, Layout::rgba, false>(m);
   switch (l) {
     case Layout::rgba: return ignoreAlpha ? pickMode<Bgra, T, Layout::rgba, true>(m) : pickMode<Bgra, T, Layout::rgba, false>(m);
     case Layout::bgra: return ignoreAlpha ? pickMode<Bgra, T, Layout::bgra, true>(m) : pickMode<Bgra, T, Layout::bgra, false>(m);
     case Layout::bgrx: return ignoreAlpha ? pickMode<Bgra, T, Layout::bgrx, true>(m) : pickMode<Bgra, T, Layout::bgrx, false>(m);
   }
-  return nullptr;
+  return {};
 }
 
 template <bool Bgra>
-FastSpanFn pick(Tex t, Layout l, bool ignoreAlpha, Mode m) {
+FastSpans pick(Tex t, Layout l, bool ignoreAlpha, Mode m) {
   switch (t) {
     case Tex::none: return pickTexture<Bgra, Tex::none>(l, ignoreAlpha, m);
     case Tex::point: return pickTexture<Bgra, Tex::point>(l, ignoreAlpha, m);
     case Tex::linear: return pickTexture<Bgra, Tex::linear>(l, ignoreAlpha, m);
   }
-  return nullptr;
+  return {};
 }
 
 bool blendMode(const DrawState& s, Mode& m) {
@@ -320,7 +450,9 @@ FastSpanFn chooseFastSpan(const DrawState& s, DrawContext& c) {
   }
   c.fastTarget = ft;
   const bool ignore = kind == FastPath::textureDiffuseNoAlpha;
-  return tf == Format::B8G8R8A8 ? pick<true>(tex, layout, ignore, mode) : pick<false>(tex, layout, ignore, mode);
+  const FastSpans f = tf == Format::B8G8R8A8 ? pick<true>(tex, layout, ignore, mode) : pick<false>(tex, layout, ignore, mode);
+  c.fastPair = f.pair;
+  return f.span;
 }
 
 }  // namespace plat::gpu

@@ -43,6 +43,11 @@ int32_t ShaderEnv::constantInt(int slot, int byteOffset) const { return readCons
 
 Float4 ShaderEnv::reg(int slot, int index) const {
   Float4 r;
+  // The common case, a whole register inside the buffer, with one bounds check.
+  if (slot >= 0 && slot < kConstantSlots && cb[slot] && index >= 0 && size_t(index) * 16 + 16 <= cbSize[slot]) {
+    std::memcpy(&r[0], cb[slot] + size_t(index) * 16, 16);
+    return r;
+  }
   for (int k = 0; k < 4; ++k) r[k] = constant(slot, index * 16 + 4 * k);
   return r;
 }
