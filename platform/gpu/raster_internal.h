@@ -28,6 +28,9 @@ struct Interpolator {
   float x0, y0;
   bool perspective;
   bool whiteAffine = false;  // colour 0 is (1, 1, 1, 1) everywhere and w is constant
+  // Set by the draw's fast set-up: texel column = pixel x + columnBase over the triangle.
+  bool columnsLinear = false;
+  int columnBase = 0;
   float q0, qA, qB;
   float z0, zA, zB;
   int n;
@@ -76,6 +79,8 @@ struct DrawContext {
   bool cullFront = false, cullBack = false;
   FastSpanFn fast = nullptr;
   FastPairFn fastPair = nullptr;  // set with `fast`
+  // Per triangle, after its planes, over its columns px0..px1-1 (may be null).
+  void (*fastSetup)(const DrawContext& c, Interpolator& I, int px0, int px1) = nullptr;
   FastTarget fastTarget;
 };
 

@@ -194,6 +194,8 @@ struct TriangleSetup {
     I.whiteAffine = !I.perspective && I.n >= 4;
     for (int k = 0; k < 4 && I.whiteAffine; ++k)
       I.whiteAffine = I.a0[k] == 1.0f && I.aA[k] == 0.0f && I.aB[k] == 0.0f;
+    I.columnsLinear = false;
+    if (c.fast && c.fastSetup) c.fastSetup(c, I, px0, px1);
     bias = 0.0f;
     if (c.rasterizer.depthBias || c.rasterizer.slopeScaledDepthBias != 0.0f) {
       const float slope = std::max(std::fabs(I.zA), std::fabs(I.zB));

@@ -160,6 +160,8 @@ inline __m128i sourceFour(__m128i src) {
 struct RowPlan {
   const uint8_t* row;
   float u0, uA, uBdy, x0f;
+  bool linear;  // the triangle's columns are pixel x + base throughout
+  int base;
 };
 
 inline bool planRow(const FastTarget& ft, const Interpolator& I, int y, int x0, int x1, RowPlan& r) {
@@ -167,6 +169,19 @@ inline bool planRow(const FastTarget& ft, const Interpolator& I, int y, int x0, 
   const float u0 = I.a0[U], uA = I.aA[U], uB = I.aB[U], v0 = I.a0[U + 1], vA = I.aA[U + 1], vB = I.aB[U + 1];
   if (vA != 0.0f) return false;
   const float dy = float(y) + 0.5f - I.y0;
+  r.u0 = u0;
+  r.uA = uA;
+  r.uBdy = uB * dy;
+  r.x0f = I.x0;
+  if (I.columnsLinear) {
+    const float vRow = planeAt(v0, vA, vB, float(x0) + 0.5f - I.x0, dy) * ft.fheight;
+    if (!(vRow >= 0.0f && vRow < float(ft.textureHeight))) return false;
+    r.row = ft.texture + size_t(int(vRow)) * ft.texturePitch;
+    r.linear = true;
+    r.base = I.columnBase;
+    return true;
+  }
+  r.linear = false;
   const float fw = ft.fwidth, tw = float(ft.textureWidth);
   const float uFirst = planeAt(u0, uA, uB, float(x0) + 0.5f - I.x0, dy) * fw;
   const float uLast = planeAt(u0, uA, uB, float(x1 - 1) + 0.5f - I.x0, dy) * fw;
@@ -175,11 +190,30 @@ inline bool planRow(const FastTarget& ft, const Interpolator& I, int y, int x0, 
         vRow < float(ft.textureHeight)))
     return false;
   r.row = ft.texture + size_t(int(vRow)) * ft.texturePitch;
-  r.u0 = u0;
-  r.uA = uA;
-  r.uBdy = uB * dy;
-  r.x0f = I.x0;
   return true;
+}
+
+// Per triangle: whether the columns of a white, affine, point-sampled triangle whose u
+// does not depend on y and whose v does not depend on x are pixel x plus one base over all
+// of columns px0..px1-1, each inside the texture (a texture drawn 1:1, the common sprite).
+// Its rows then read runs of texels with no per-pixel column arithmetic.
+void setupColumns(const DrawContext& c, Interpolator& I, int px0, int px1) {
+  I.columnsLinear = false;
+  constexpr int U = shader::texcoord(0);
+  if (!I.whiteAffine || I.aB[U] != 0.0f || I.aA[U + 1] != 0.0f) return;
+  const FastTarget& ft = c.fastTarget;
+  const float u0 = I.a0[U], uA = I.aA[U], fw = ft.fwidth, tw = float(ft.textureWidth);
+  // The row term uB dy is a zero of either sign, which changes no sum below.
+  auto at = [&](int px) { return (u0 + uA * (float(px) + 0.5f - I.x0)) * fw; };
+  const float first = at(px0);
+  if (!(first >= 0.0f && first < tw)) return;
+  const int base = int(first) - px0;
+  for (int px = px0 + 1; px < px1; ++px) {
+    const float f = at(px);
+    if (!(f >= 0.0f && f < tw) || int(f) != base + px) return;
+  }
+  I.columnsLinear = true;
+  I.columnBase = base;
 }
 
 // The texel column of pixel px: int(((u0 + uA dx) + uB dy) * fw), dx = (px + 0.5) - x0.
@@ -245,6 +279,24 @@ void rowFour(uint8_t* p, const uint8_t* row, int x, int xm, int x1, const Column
 }
 #endif
 
+#if defined(__SSE2__)
+// n texels read in a run from `src` over n target pixels, four at a time.
+template <bool BgraTarget, Layout L, bool IgnoreAlpha, Mode M, bool Test>
+void blitFour(uint8_t* p, const uint8_t* src, int n, int reference) {
+  for (; n >= 4; n -= 4, p += 16, src += 16)
+    blendFour<M, Test>(p, sourceFour<BgraTarget, L, IgnoreAlpha>(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src))),
+                       reference);
+  if (n > 0) {  // the last one to three, through copies so nothing past either run is touched
+    uint8_t s[16] = {}, t[16] = {};
+    std::memcpy(s, src, size_t(n) * 4);
+    std::memcpy(t, p, size_t(n) * 4);
+    blendFour<M, Test>(t, sourceFour<BgraTarget, L, IgnoreAlpha>(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s))),
+                       reference);
+    std::memcpy(p, t, size_t(n) * 4);
+  }
+}
+#endif
+
 // Blends pixels x0..x1-1 of row y from one texture row; columns before xm from `left`.
 template <bool BgraTarget, Layout L, bool IgnoreAlpha, Mode M>
 void blendRow(const FastTarget& ft, int y, int x0, int xm, int x1, const RowPlan& left, const RowPlan& right) {
@@ -254,12 +306,19 @@ void blendRow(const FastTarget& ft, int y, int x0, int xm, int x1, const RowPlan
   // The target row below is likely the next span's: start fetching it now.
   _mm_prefetch(reinterpret_cast<const char*>(p + ft.pitch), _MM_HINT_T0);
   _mm_prefetch(reinterpret_cast<const char*>(p + ft.pitch + size_t(x1 - x0) * 4 - 1), _MM_HINT_T0);
+  if (left.linear && right.linear && left.base == right.base) {  // one run of texels
+    const uint8_t* src = left.row + size_t(left.base + x0) * 4;
+    if (reference < 0) blitFour<BgraTarget, L, IgnoreAlpha, M, false>(p, src, x1 - x0, reference);
+    else blitFour<BgraTarget, L, IgnoreAlpha, M, true>(p, src, x1 - x0, reference);
+    return;
+  }
   const Columns l(left), r(right);
   if (reference < 0) rowFour<BgraTarget, L, IgnoreAlpha, M, false>(p, left.row, x0, xm, x1, l, r, ft.fwidth, reference);
   else rowFour<BgraTarget, L, IgnoreAlpha, M, true>(p, left.row, x0, xm, x1, l, r, ft.fwidth, reference);
 #else
   for (int x = x0; x < x1; ++x, p += 4) {
-    const int tx = columnAt(x < xm ? left : right, x, ft.fwidth);
+    const RowPlan& plan = x < xm ? left : right;
+    const int tx = plan.linear ? plan.base + x : columnAt(plan, x, ft.fwidth);
     const uint32_t src = sourceWord<BgraTarget, L, IgnoreAlpha>(left.row + size_t(tx) * 4);
     if (int(src >> 24) > reference) blendWord<M>(p, src);
   }
@@ -452,6 +511,7 @@ FastSpanFn chooseFastSpan(const DrawState& s, DrawContext& c) {
   const bool ignore = kind == FastPath::textureDiffuseNoAlpha;
   const FastSpans f = tf == Format::B8G8R8A8 ? pick<true>(tex, layout, ignore, mode) : pick<false>(tex, layout, ignore, mode);
   c.fastPair = f.pair;
+  c.fastSetup = tex == Tex::point ? setupColumns : nullptr;
   return f.span;
 }
 
