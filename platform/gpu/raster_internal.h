@@ -53,6 +53,10 @@ using FastSpanFn = void (*)(const DrawContext& c, const Interpolator& I, int y, 
 // Two triangles' spans meeting in row y: pixels x0..xm-1 of `left`, xm..x1-1 of `right`.
 using FastPairFn = void (*)(const DrawContext& c, const Interpolator& left, const Interpolator& right, int y, int x0,
                             int xm, int x1);
+// Two triangles that make up the pixel rectangle x0..x1-1 by y0..y1-1 drawn row by row in
+// one pass when that gives the same bytes; false (nothing drawn) when it would not.
+using FastRectFn = bool (*)(const DrawContext& c, const Interpolator& a, const Interpolator& b, int x0, int x1,
+                            int y0, int y1);
 
 struct FastTarget {
   uint8_t* base = nullptr;
@@ -79,6 +83,7 @@ struct DrawContext {
   bool cullFront = false, cullBack = false;
   FastSpanFn fast = nullptr;
   FastPairFn fastPair = nullptr;  // set with `fast`
+  FastRectFn fastRect = nullptr;  // set with `fast`
   // Per triangle, after its planes, over its columns px0..px1-1 (may be null).
   void (*fastSetup)(const DrawContext& c, Interpolator& I, int px0, int px1) = nullptr;
   FastTarget fastTarget;

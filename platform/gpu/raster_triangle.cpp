@@ -243,6 +243,52 @@ void rasterTriangle(const DrawContext& c, const ScreenVertex& a, const ScreenVer
   }
 }
 
+namespace {
+
+// Whether two triangles are the halves of one axis-aligned rectangle (each leaves out one
+// corner, and the two left out are opposite), and if so the pixels whose centres lie in it,
+// within the writable rectangle: left and top edges in, right and bottom out, as the
+// top-left rule gives for the halves.
+bool pixelRectangle(const DrawContext& c, const ScreenVertex* first, const ScreenVertex* second, int& x0, int& x1,
+                    int& y0, int& y1) {
+  // Exactly two x and two y among the six vertices.
+  int32_t xs[2] = {first[0].X, first[0].X}, ys[2] = {first[0].Y, first[0].Y};
+  bool twoX = false, twoY = false;
+  const ScreenVertex* all[6] = {&first[0], &first[1], &first[2], &second[0], &second[1], &second[2]};
+  for (const ScreenVertex* v : all) {
+    if (v->X != xs[0] && v->X != xs[1]) {
+      if (twoX) return false;
+      xs[1] = v->X;
+      twoX = true;
+    }
+    if (v->Y != ys[0] && v->Y != ys[1]) {
+      if (twoY) return false;
+      ys[1] = v->Y;
+      twoY = true;
+    }
+  }
+  if (!twoX || !twoY) return false;
+  // Corners numbered by bit 0 for the second x and bit 1 for the second y; each triangle
+  // holds three of them and the corners they leave out are opposite.
+  auto left = [&](const ScreenVertex* t) {
+    unsigned held = 0;
+    for (int i = 0; i < 3; ++i) held |= 1u << ((t[i].X == xs[1] ? 1 : 0) | (t[i].Y == ys[1] ? 2 : 0));
+    const unsigned out = 15u & ~held;
+    return (out & (out - 1)) == 0 && out ? __builtin_ctz(out) : -1;
+  };
+  const int a = left(first), b = left(second);
+  if (a < 0 || b < 0 || (a ^ b) != 3) return false;
+  // Pixels whose centre c has x0 <= c < x1: the first is ceil((x0 - 128) / 256).
+  auto firstCentre = [](int32_t e) { return int(floorDiv(int64_t(e) + kSubPixel / 2 - 1, kSubPixel)); };
+  x0 = std::max(firstCentre(std::min(xs[0], xs[1])), c.clipX0);
+  x1 = std::min(firstCentre(std::max(xs[0], xs[1])), c.clipX1);
+  y0 = std::max(firstCentre(std::min(ys[0], ys[1])), c.clipY0);
+  y1 = std::min(firstCentre(std::max(ys[0], ys[1])), c.clipY1);
+  return true;
+}
+
+}  // namespace
+
 void rasterPair(const DrawContext& c, const ScreenVertex* first, const ScreenVertex* second) {
   static thread_local Interpolator I1, I2;
   TriangleSetup t1, t2;
@@ -253,6 +299,10 @@ void rasterPair(const DrawContext& c, const ScreenVertex* first, const ScreenVer
     if (has2) rasterTriangle(c, second[0], second[1], second[2], true);
     return;
   }
+  int rx0, rx1, ry0, ry1;
+  if (c.fastRect && pixelRectangle(c, first, second, rx0, rx1, ry0, ry1) &&
+      (rx0 >= rx1 || ry0 >= ry1 || c.fastRect(c, I1, I2, rx0, rx1, ry0, ry1)))
+    return;
   const FastSpanFn fast = c.fast;
   const FastPairFn pair = c.fastPair;
   const int yEnd = std::max(t1.py1, t2.py1);

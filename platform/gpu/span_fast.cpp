@@ -403,17 +403,46 @@ void spanPair(const DrawContext& c, const Interpolator& left, const Interpolator
   span<BgraTarget, T, L, IgnoreAlpha, M>(c, right, y, xm, x1);
 }
 
+// Two triangles making up the pixel rectangle x0..x1-1 by y0..y1-1: when both read their
+// texel columns as pixel x plus one base and agree on the texture row of every row, which
+// triangle owns a pixel changes nothing, and each row is one run of texels. False (nothing
+// drawn) otherwise.
+template <bool BgraTarget, Tex T, Layout L, bool IgnoreAlpha, Mode M>
+bool spanRect(const DrawContext& c, const Interpolator& a, const Interpolator& b, int x0, int x1, int y0, int y1) {
+  if constexpr (T != Tex::point) {
+    return false;
+  } else {
+    if (!a.columnsLinear || !b.columnsLinear || a.columnBase != b.columnBase) return false;
+    const FastTarget& ft = c.fastTarget;
+    RowPlan pa, pb;
+    for (int y = y0; y < y1; ++y)
+      if (!planRow(ft, a, y, x0, x1, pa) || !planRow(ft, b, y, x0, x1, pb) || pa.row != pb.row) return false;
+    for (int y = y0; y < y1; ++y) {
+      planRow(ft, a, y, x0, x1, pa);
+      blendRow<BgraTarget, L, IgnoreAlpha, M>(ft, y, x0, x1, x1, pa, pa);
+    }
+    return true;
+  }
+}
+
 struct FastSpans {
   FastSpanFn span = nullptr;
   FastPairFn pair = nullptr;
+  FastRectFn rect = nullptr;
 };
 
 template <bool Bgra, Tex T, Layout L, bool IgnoreAlpha>
 FastSpans pickMode(Mode m) {
   switch (m) {
-    case Mode::off: return {span<Bgra, T, L, IgnoreAlpha, Mode::off>, spanPair<Bgra, T, L, IgnoreAlpha, Mode::off>};
-    case Mode::alpha: return {span<Bgra, T, L, IgnoreAlpha, Mode::alpha>, spanPair<Bgra, T, L, IgnoreAlpha, Mode::alpha>};
-    case Mode::add: return {span<Bgra, T, L, IgnoreAlpha, Mode::add>, spanPair<Bgra, T, L, IgnoreAlpha, Mode::add>};
+    case Mode::off:
+      return {span<Bgra, T, L, IgnoreAlpha, Mode::off>, spanPair<Bgra, T, L, IgnoreAlpha, Mode::off>,
+              spanRect<Bgra, T, L, IgnoreAlpha, Mode::off>};
+    case Mode::alpha:
+      return {span<Bgra, T, L, IgnoreAlpha, Mode::alpha>, spanPair<Bgra, T, L, IgnoreAlpha, Mode::alpha>,
+              spanRect<Bgra, T, L, IgnoreAlpha, Mode::alpha>};
+    case Mode::add:
+      return {span<Bgra, T, L, IgnoreAlpha, Mode::add>, spanPair<Bgra, T, L, IgnoreAlpha, Mode::add>,
+              spanRect<Bgra, T, L, IgnoreAlpha, Mode::add>};
   }
   return {};
 }
@@ -511,6 +540,7 @@ FastSpanFn chooseFastSpan(const DrawState& s, DrawContext& c) {
   const bool ignore = kind == FastPath::textureDiffuseNoAlpha;
   const FastSpans f = tf == Format::B8G8R8A8 ? pick<true>(tex, layout, ignore, mode) : pick<false>(tex, layout, ignore, mode);
   c.fastPair = f.pair;
+  c.fastRect = f.rect;
   c.fastSetup = tex == Tex::point ? setupColumns : nullptr;
   return f.span;
 }
