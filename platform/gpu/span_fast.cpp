@@ -7,6 +7,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define HALVORINE_SPAN_AVX2 1  // eight-pixel runs, chosen at run time
+#endif
 
 #include "platform/gpu/raster_internal.h"
 #include "platform/gpu/shaders/builtin_common.h"
@@ -297,6 +301,58 @@ void blitFour(uint8_t* p, const uint8_t* src, int n, int reference) {
 }
 #endif
 
+#if defined(HALVORINE_SPAN_AVX2)
+// blitFour eight pixels at a time while at least eight are left; returns how many it did.
+// The same integer arithmetic in 16 lanes.
+#define HALVORINE_AVX2 __attribute__((target("avx2")))
+HALVORINE_AVX2 inline __m256i div255x16(__m256i x) {
+  x = _mm256_add_epi16(x, _mm256_set1_epi16(127));
+  return _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(x, _mm256_set1_epi16(1)), _mm256_srli_epi16(x, 8)), 8);
+}
+
+template <Mode M>
+HALVORINE_AVX2 inline __m256i blendWide16(__m256i s, __m256i d) {
+  const __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s, 0xFF), 0xFF);
+  if constexpr (M == Mode::alpha)
+    return div255x16(
+        _mm256_add_epi16(_mm256_mullo_epi16(s, a), _mm256_mullo_epi16(d, _mm256_sub_epi16(_mm256_set1_epi16(255), a))));
+  else
+    return _mm256_add_epi16(d, div255x16(_mm256_mullo_epi16(s, a)));
+}
+
+template <bool BgraTarget, Layout L, bool IgnoreAlpha, Mode M, bool Test>
+HALVORINE_AVX2 int blitEight(uint8_t* p, const uint8_t* src, int n, int reference) {
+  const __m256i zero = _mm256_setzero_si256(), ref = _mm256_set1_epi32(reference);
+  int done = 0;
+  for (; n - done >= 8; done += 8, p += 32, src += 32) {
+    __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src));
+    if constexpr (IgnoreAlpha || L == Layout::bgrx) s = _mm256_or_si256(s, _mm256_set1_epi32(int(0xFF000000u)));
+    if constexpr ((L == Layout::rgba) == BgraTarget) {
+      const __m256i ag = _mm256_and_si256(s, _mm256_set1_epi32(int(0xFF00FF00u)));
+      const __m256i rb = _mm256_and_si256(s, _mm256_set1_epi32(0x00FF00FF));
+      s = _mm256_or_si256(ag, _mm256_or_si256(_mm256_srli_epi32(rb, 16), _mm256_slli_epi32(rb, 16)));
+    }
+    __m256i out = s;
+    __m256i d = zero;
+    if constexpr (M != Mode::off || Test) d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    if constexpr (M != Mode::off)
+      out = _mm256_packus_epi16(blendWide16<M>(_mm256_unpacklo_epi8(s, zero), _mm256_unpacklo_epi8(d, zero)),
+                                blendWide16<M>(_mm256_unpackhi_epi8(s, zero), _mm256_unpackhi_epi8(d, zero)));
+    if constexpr (Test) {
+      const __m256i pass = _mm256_cmpgt_epi32(_mm256_srli_epi32(s, 24), ref);
+      out = _mm256_blendv_epi8(d, out, pass);
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), out);
+  }
+  return done;
+}
+
+bool hasAvx2() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2");
+}
+#endif
+
 // Blends pixels x0..x1-1 of row y from one texture row; columns before xm from `left`.
 template <bool BgraTarget, Layout L, bool IgnoreAlpha, Mode M>
 void blendRow(const FastTarget& ft, int y, int x0, int xm, int x1, const RowPlan& left, const RowPlan& right) {
@@ -308,8 +364,18 @@ void blendRow(const FastTarget& ft, int y, int x0, int xm, int x1, const RowPlan
   _mm_prefetch(reinterpret_cast<const char*>(p + ft.pitch + size_t(x1 - x0) * 4 - 1), _MM_HINT_T0);
   if (left.linear && right.linear && left.base == right.base) {  // one run of texels
     const uint8_t* src = left.row + size_t(left.base + x0) * 4;
-    if (reference < 0) blitFour<BgraTarget, L, IgnoreAlpha, M, false>(p, src, x1 - x0, reference);
-    else blitFour<BgraTarget, L, IgnoreAlpha, M, true>(p, src, x1 - x0, reference);
+    int n = x1 - x0;
+#if defined(HALVORINE_SPAN_AVX2)
+    if (ft.avx2) {
+      const int done = reference < 0 ? blitEight<BgraTarget, L, IgnoreAlpha, M, false>(p, src, n, reference)
+                                     : blitEight<BgraTarget, L, IgnoreAlpha, M, true>(p, src, n, reference);
+      p += size_t(done) * 4;
+      src += size_t(done) * 4;
+      n -= done;
+    }
+#endif
+    if (reference < 0) blitFour<BgraTarget, L, IgnoreAlpha, M, false>(p, src, n, reference);
+    else blitFour<BgraTarget, L, IgnoreAlpha, M, true>(p, src, n, reference);
     return;
   }
   const Columns l(left), r(right);
@@ -511,6 +577,10 @@ FastSpanFn chooseFastSpan(const DrawState& s, DrawContext& c) {
   ft.base = target->texture().data(sub);
   ft.pitch = target->texture().sub(sub).pitch;
   ft.alphaReference = shader::alphaReference(*c.env);
+#if defined(HALVORINE_SPAN_AVX2)
+  static const bool avx2 = hasAvx2();
+  ft.avx2 = avx2;
+#endif
   Tex tex = Tex::none;
   Layout layout = Layout::rgba;
   if (textured) {
