@@ -1,7 +1,7 @@
 // Software GPU drawing throughput at 640x480 into R8G8B8A8: alpha-blended 32x32 textured
-// quads (point sampling), beside SDL2's software renderer drawing the same sprites at the
-// same positions in the same run, with the ratio between the two and the sprites that fit
-// in one 60 Hz frame; and 8- and 64-pixel Gouraud triangles through the specialised spans
+// quads (point sampling), beside the software renderer's own graph draw and SDL2's software
+// renderer drawing the same sprites at the same positions in the same run, with the ratios
+// and the sprites that fit in one 60 Hz frame; and 8- and 64-pixel Gouraud triangles through the specialised spans
 // and through the general path. The sprite case also runs through the Direct3D 11 face's
 // context (one Draw per 200 quads) beside the core's figure, to show the face's overhead.
 #include <SDL.h>
@@ -14,6 +14,9 @@
 #include <vector>
 
 #include "bench/gpu_quad_scene.h"
+#include "media/graphics/base_image.h"
+#include "media/graphics/mem_img.h"
+#include "media/graphics/mem_img_draw.h"
 #include "platform/gpu/d3d11/d3d11.h"
 #include "platform/gpu/shaders/token.h"
 
@@ -47,6 +50,40 @@ struct SdlScene {
       SDL_RenderCopy(renderer, texture, nullptr, &r);
     }
     SDL_RenderFlush(renderer);
+  }
+};
+
+// The software renderer's graph draw: a 640x480 X8R8G8B8 screen, the same 32x32 picture
+// as an alpha graph, blend mode 1 at full strength.
+struct SoftScene {
+  ZaDod::MEMIMG screen{}, sprite{};
+  SoftScene() {
+    using namespace ZaDod;
+    InitMemImgBlendTables();
+    CreateMemImg(&screen, kWidth, kHeight, -1, 0, kMemImgX8R8G8B8, 0, 0, 0, nullptr);
+    FillMemImg(&screen, nullptr, 0xFF204060u);
+    BaseImage base{};
+    CreateARGB8ColorBaseImage(kSprite, kSprite, &base);
+    std::mt19937 rng(3);
+    for (int y = 0; y < kSprite; ++y)
+      for (int x = 0; x < kSprite * 4; ++x) static_cast<uint8_t*>(base.pixels)[y * base.pitch + x] = uint8_t(rng());
+    CreateMemImg(&sprite, kSprite, kSprite, -1, 0, kMemImgX8R8G8B8, 0, 1, 1, nullptr);
+    BltBaseImageToMemImg(&base, nullptr, &sprite, 0, 0, kSprite, kSprite, 0, 0, 0);
+    ReleaseBaseImage(&base);
+    SetMemImgDrawTarget(&screen);
+    const ImageRect area{0, 0, kWidth, kHeight};
+    SetMemImgDrawArea(&area);
+    SetMemImgDrawBright(0x00FFFFFF);
+    SetMemImgBlendGraph(nullptr, 0, 0);
+    SetMemImgBlendMode(1, 255);
+  }
+  ~SoftScene() {
+    ZaDod::SetMemImgDrawTarget(nullptr);
+    ZaDod::TerminateMemImg(&sprite);
+    ZaDod::TerminateMemImg(&screen);
+  }
+  void draw(const std::vector<std::pair<int, int>>& at) {
+    for (auto [x, y] : at) ZaDod::DrawMemImg(&sprite, x, y, 1);
   }
 };
 
@@ -173,7 +210,19 @@ void FaceAlphaSprites(benchmark::State& state) {
 }
 BENCHMARK(FaceAlphaSprites);
 
-// The anchor: SDL2's software renderer, blend mode BLEND, same sprites and positions.
+// The first anchor: the software renderer's graph draw, same sprites and positions.
+void SoftGraphSprites(benchmark::State& state) {
+  SoftScene soft;
+  const auto at = positions();
+  for (auto _ : state) {
+    soft.draw(at);
+    benchmark::ClobberMemory();
+  }
+  sprites(state, kBatch);
+}
+BENCHMARK(SoftGraphSprites);
+
+// The second anchor: SDL2's software renderer, blend mode BLEND, same sprites and positions.
 void SdlAlphaSprites(benchmark::State& state) {
   SdlScene sdl;
   const auto at = positions();
@@ -182,24 +231,30 @@ void SdlAlphaSprites(benchmark::State& state) {
 }
 BENCHMARK(SdlAlphaSprites);
 
-// Both in one loop, timed apart: the ratio of our sprite rate to SDL2's (the goal is 1.5).
+// All three in one loop, timed apart: our sprite rate over SDL2's (the goal is 1.5) and
+// over the software renderer's graph draw.
 void RatioToSdl(benchmark::State& state) {
   GpuScene g(true);
   const std::vector<Vertex> v = spriteVertices();
   g.setVertices(v);
   SdlScene sdl;
+  SoftScene soft;
   const auto at = positions();
-  double ours = 0, theirs = 0;
+  double ours = 0, theirs = 0, graph = 0;
   for (auto _ : state) {
     const auto t0 = std::chrono::steady_clock::now();
     draw(g.s, uint32_t(v.size()), 0);
     const auto t1 = std::chrono::steady_clock::now();
     sdl.draw(at);
     const auto t2 = std::chrono::steady_clock::now();
+    soft.draw(at);
+    const auto t3 = std::chrono::steady_clock::now();
     ours += std::chrono::duration<double>(t1 - t0).count();
     theirs += std::chrono::duration<double>(t2 - t1).count();
+    graph += std::chrono::duration<double>(t3 - t2).count();
   }
   state.counters["gpu_over_sdl"] = ours > 0 ? theirs / ours : 0.0;
+  state.counters["gpu_over_soft"] = ours > 0 ? graph / ours : 0.0;
 }
 BENCHMARK(RatioToSdl);
 
