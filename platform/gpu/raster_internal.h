@@ -115,6 +115,9 @@ void rasterPoint(const DrawContext& c, const ScreenVertex& a);
 
 // span_fast.cpp: the specialised span equal to the draw's state, or null; sets fastPair too.
 FastSpanFn chooseFastSpan(const DrawState& s, DrawContext& c);
+// On by default where the processor has AVX2; tests switch the eight-pixel runs off to
+// check the four-pixel ones alone.
+void setWideSpans(bool on);
 
 // input_assembly.cpp: fetches vertices for one vertex function.
 class VertexFetcher {

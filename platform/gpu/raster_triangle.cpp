@@ -150,6 +150,7 @@ namespace {
 struct TriangleSetup {
   int px0 = 0, px1 = 0, py0 = 0, py1 = 0;
   float bias = 0.0f;
+  Edge e[3];
   EdgeWalk w[3];
 
   // False when the triangle lights no pixel.
@@ -185,8 +186,10 @@ struct TriangleSetup {
     I.n = c.varyings;
     I.perspective = !(a.q == b.q && a.q == d.q);
     plane(a.q, b.q, d.q, I.q0, I.qA, I.qB);
-    plane(a.z, b.z, d.z, I.z0, I.zA, I.zB);
+    if (!c.fast) plane(a.z, b.z, d.z, I.z0, I.zA, I.zB);  // the specialised spans test no depth
     for (int k = 0; k < I.n; ++k) {
+      // They read colour 0 and the first texture-coordinate pair only.
+      if (c.fast && k >= 4 && (k < shader::texcoord(0) || k >= shader::texcoord(1))) continue;
       if (I.perspective)
         plane(double(a.v[k]) * a.q, double(b.v[k]) * b.q, double(d.v[k]) * d.q, I.a0[k], I.aA[k], I.aB[k]);
       else plane(a.v[k], b.v[k], d.v[k], I.a0[k], I.aA[k], I.aB[k]);
@@ -197,7 +200,7 @@ struct TriangleSetup {
     I.columnsLinear = false;
     if (c.fast && c.fastSetup) c.fastSetup(c, I, px0, px1);
     bias = 0.0f;
-    if (c.rasterizer.depthBias || c.rasterizer.slopeScaledDepthBias != 0.0f) {
+    if (!c.fast && (c.rasterizer.depthBias || c.rasterizer.slopeScaledDepthBias != 0.0f)) {
       const float slope = std::max(std::fabs(I.zA), std::fabs(I.zB));
       bias = float(c.rasterizer.depthBias) * c.biasUnit + c.rasterizer.slopeScaledDepthBias * slope;
       const float clampTo = c.rasterizer.depthBiasClamp;
@@ -205,12 +208,17 @@ struct TriangleSetup {
       if (clampTo < 0.0f && bias < clampTo) bias = clampTo;
     }
 
+    e[0] = makeEdge(a, b);
+    e[1] = makeEdge(b, d);
+    e[2] = makeEdge(d, a);
+    return true;
+  }
+
+  // The edges at the first row; before the first nextSpan.
+  void startEdges() {
     const int64_t cx0 = int64_t(px0) * kSubPixel + kSubPixel / 2;
     const int64_t cy0 = int64_t(py0) * kSubPixel + kSubPixel / 2;
-    w[0].start(makeEdge(a, b), cx0, cy0);
-    w[1].start(makeEdge(b, d), cx0, cy0);
-    w[2].start(makeEdge(d, a), cx0, cy0);
-    return true;
+    for (int i = 0; i < 3; ++i) w[i].start(e[i], cx0, cy0);
   }
 
   // The span of the next row (rows come in order from py0): false when it is empty.
@@ -234,6 +242,7 @@ void rasterTriangle(const DrawContext& c, const ScreenVertex& a, const ScreenVer
   static thread_local Interpolator I;
   TriangleSetup t;
   if (!t.prepare(c, a, b, d, I)) return;
+  t.startEdges();
   const FastSpanFn fast = c.fast;
   int x0, x1;
   for (int y = t.py0; y < t.py1; ++y) {
@@ -303,6 +312,8 @@ void rasterPair(const DrawContext& c, const ScreenVertex* first, const ScreenVer
   if (c.fastRect && pixelRectangle(c, first, second, rx0, rx1, ry0, ry1) &&
       (rx0 >= rx1 || ry0 >= ry1 || c.fastRect(c, I1, I2, rx0, rx1, ry0, ry1)))
     return;
+  t1.startEdges();
+  t2.startEdges();
   const FastSpanFn fast = c.fast;
   const FastPairFn pair = c.fastPair;
   const int yEnd = std::max(t1.py1, t2.py1);

@@ -3,6 +3,7 @@
 // INV_SRC_ALPHA or SRC_ALPHA / ONE, into an R8G8B8A8 or B8G8R8A8 target. Each is one
 // template instance chosen once per draw; per pixel it does the same float operations, in
 // the same order, as the pixel function and the output merger, so the bytes are the same.
+#include <atomic>
 #include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -18,6 +19,8 @@
 namespace plat::gpu {
 
 namespace {
+
+std::atomic<bool> gWideSpans{true};
 
 enum class Tex { none, point, linear };
 enum class Layout { rgba, bgra, bgrx };
@@ -478,14 +481,25 @@ bool spanRect(const DrawContext& c, const Interpolator& a, const Interpolator& b
   if constexpr (T != Tex::point) {
     return false;
   } else {
-    if (!a.columnsLinear || !b.columnsLinear || a.columnBase != b.columnBase) return false;
+    constexpr int V = shader::texcoord(0) + 1;
+    if (!a.columnsLinear || !b.columnsLinear || a.columnBase != b.columnBase || a.aA[V] != 0.0f || b.aA[V] != 0.0f)
+      return false;
+    // planRow's texture row for pixel x0, which with vA = 0 serves every pixel of the row.
     const FastTarget& ft = c.fastTarget;
-    RowPlan pa, pb;
-    for (int y = y0; y < y1; ++y)
-      if (!planRow(ft, a, y, x0, x1, pa) || !planRow(ft, b, y, x0, x1, pb) || pa.row != pb.row) return false;
+    const float fh = ft.fheight, th = float(ft.textureHeight), x = float(x0) + 0.5f;
+    const float av0 = a.a0[V], avA = a.aA[V], avB = a.aB[V], adx = x - a.x0, ay = a.y0;
+    const float bv0 = b.a0[V], bvA = b.aA[V], bvB = b.aB[V], bdx = x - b.x0, by = b.y0;
     for (int y = y0; y < y1; ++y) {
-      planRow(ft, a, y, x0, x1, pa);
-      blendRow<BgraTarget, L, IgnoreAlpha, M>(ft, y, x0, x1, x1, pa, pa);
+      const float yc = float(y) + 0.5f;
+      const float va = planeAt(av0, avA, avB, adx, yc - ay) * fh, vb = planeAt(bv0, bvA, bvB, bdx, yc - by) * fh;
+      if (!(va >= 0.0f && va < th && vb >= 0.0f && vb < th) || int(va) != int(vb)) return false;
+    }
+    RowPlan plan{};
+    plan.linear = true;
+    plan.base = a.columnBase;
+    for (int y = y0; y < y1; ++y) {
+      plan.row = ft.texture + size_t(int(planeAt(av0, avA, avB, adx, float(y) + 0.5f - ay) * fh)) * ft.texturePitch;
+      blendRow<BgraTarget, L, IgnoreAlpha, M>(ft, y, x0, x1, x1, plan, plan);
     }
     return true;
   }
@@ -556,6 +570,8 @@ bool blendMode(const DrawState& s, Mode& m) {
 
 }  // namespace
 
+void setWideSpans(bool on) { gWideSpans.store(on, std::memory_order_relaxed); }
+
 FastSpanFn chooseFastSpan(const DrawState& s, DrawContext& c) {
   const FastPath kind = s.ps.shader ? s.ps.shader->fast : FastPath::none;
   if (kind == FastPath::none || !fastSpans()) return nullptr;
@@ -579,7 +595,7 @@ FastSpanFn chooseFastSpan(const DrawState& s, DrawContext& c) {
   ft.alphaReference = shader::alphaReference(*c.env);
 #if defined(HALVORINE_SPAN_AVX2)
   static const bool avx2 = hasAvx2();
-  ft.avx2 = avx2;
+  ft.avx2 = avx2 && gWideSpans.load(std::memory_order_relaxed);
 #endif
   Tex tex = Tex::none;
   Layout layout = Layout::rgba;

@@ -1,6 +1,9 @@
 // The specialised spans give the same bytes as the general pipeline: random quads over
-// every combination they cover, and the 8-bit SRC_ALPHA / INV_SRC_ALPHA blend over all
-// source, destination and alpha bytes.
+// every combination they cover (drawn as strips and as triangle pairs, 1:1 sprites among
+// them), chosen triangle pairs for the pair and rectangle paths, and the 8-bit
+// SRC_ALPHA / INV_SRC_ALPHA blend over all source, destination and alpha bytes with the
+// eight- and the four-pixel runs.
+#include <cmath>
 #include <random>
 
 #include "draw_fixture.h"
@@ -13,6 +16,7 @@ class FastSpanTest : public GpuTest {
  protected:
   void TearDown() override {
     setFastSpans(true);
+    setWideSpans(true);
     GpuTest::TearDown();
   }
 };
@@ -36,7 +40,7 @@ TEST_F(FastSpanTest, RandomQuadsMatchTheGeneralPath) {
   const Format targets[] = {Format::R8G8B8A8, Format::B8G8R8A8};
   const Format textures[] = {Format::R8G8B8A8, Format::B8G8R8A8, Format::B8G8R8X8};
   const char* const shaders[] = {"untex_ps_k0_a0", "tex_ps_k0_v0_i0_a0", "tex_ps_k0_v0_i1_a0"};
-  for (int round = 0; round < 600; ++round) {
+  for (int round = 0; round < 1500; ++round) {
     const Format tf = targets[pick(2)];
     Scene fast(48, 40, tf), slow(48, 40, tf);
     std::vector<uint8_t> background(fast.target->storageSize());
@@ -48,17 +52,36 @@ TEST_F(FastSpanTest, RandomQuadsMatchTheGeneralPath) {
     const int blend = pick(3);
     const Filter filter = pick(2) ? Filter::linear : Filter::point;
     const float reference = pick(3) == 0 ? float(pick(256)) / 255.0f : -1.0f;
-    auto tex = makeTexture(textures[pick(3)], 1 + pick(40), 1 + pick(40));
+    const int tw = 1 + pick(40), th = 1 + pick(40);
+    auto tex = makeTexture(textures[pick(3)], tw, th);
     for (size_t i = 0; i < tex->storageSize(); ++i) tex->storage()[i] = uint8_t(rng());
     auto view = makeView(*tex, ViewKind::shaderResource);
-    std::vector<Vertex1> quad;
-    const float x = float(pick(60 * 256) - 6 * 256) / 256.0f, y = float(pick(50 * 256) - 5 * 256) / 256.0f;
-    const float w = float(pick(40 * 256)) / 256.0f, h = float(pick(40 * 256)) / 256.0f;
+    float x = float(pick(60 * 256) - 6 * 256) / 256.0f, y = float(pick(50 * 256) - 5 * 256) / 256.0f;
+    float w = float(pick(40 * 256)) / 256.0f, h = float(pick(40 * 256)) / 256.0f;
+    // A third are sprites drawn 1:1 (whole, half or random sub-pixel positions), which the
+    // texel-run and rectangle paths take.
+    if (pick(3) == 0) {
+      w = float(tw);
+      h = float(th);
+      const int snap = pick(3);
+      if (snap < 2) {
+        x = std::floor(x) + (snap ? 0.5f : 0.0f);
+        y = std::floor(y) + (snap ? 0.5f : 0.0f);
+      }
+    }
     // Half the quads are white, which the byte-exact spans take with point sampling.
     const bool white = pick(2);
+    Vertex1 corner[4];
     for (int i = 0; i < 4; ++i)
-      quad.push_back(v1(x + (i & 1 ? w : 0), y + (i & 2 ? h : 0), i & 1 ? 1.0f : 0.0f, i & 2 ? 1.0f : 0.0f,
-                        white ? 0xFFFFFFFFu : uint32_t(rng())));
+      corner[i] = v1(x + (i & 1 ? w : 0), y + (i & 2 ? h : 0), i & 1 ? 1.0f : 0.0f, i & 2 ? 1.0f : 0.0f,
+                     white ? 0xFFFFFFFFu : uint32_t(rng()));
+    // A strip, or a list of two triangles split along either diagonal.
+    const int shape = pick(3);
+    const Topology topology = shape == 0 ? Topology::triangleStrip : Topology::triangleList;
+    std::vector<Vertex1> quad;
+    if (shape == 0) quad = {corner[0], corner[1], corner[2], corner[3]};
+    else if (shape == 1) quad = {corner[0], corner[1], corner[2], corner[1], corner[3], corner[2]};
+    else quad = {corner[0], corner[1], corner[3], corner[0], corner[3], corner[2]};
     for (Scene* sc : {&fast, &slow}) {
       sc->useFormat(1);
       sc->s.ps.shader = shaderNamed(shaders[shader], ShaderStage::pixel);
@@ -69,11 +92,80 @@ TEST_F(FastSpanTest, RandomQuadsMatchTheGeneralPath) {
     }
     setFastSpans(true);
     ASSERT_TRUE(takesFastSpan(fast.s)) << "round " << round;
-    ASSERT_EQ(fast.draw(quad, Topology::triangleStrip), Status::ok);
+    ASSERT_EQ(fast.draw(quad, topology), Status::ok);
     setFastSpans(false);
-    ASSERT_EQ(slow.draw(quad, Topology::triangleStrip), Status::ok);
-    ASSERT_EQ(snapshot(*fast.target), snapshot(*slow.target))
-        << "round " << round << " shader " << shaders[shader] << " blend " << blend << " filter " << int(filter);
+    ASSERT_EQ(slow.draw(quad, topology), Status::ok);
+    ASSERT_EQ(snapshot(*fast.target), snapshot(*slow.target)) << "round " << round << " shader " << shaders[shader]
+                                                              << " blend " << blend << " filter " << int(filter)
+                                                              << " shape " << shape;
+  }
+}
+
+// Triangle pairs chosen for the pair and rectangle paths: a 1:1 sprite split either way
+// and wound either way, clipped by the target, sub-pixel placed, stretched so that the
+// halves disagree on texel rows, half culled, overlapping (the second blends over the
+// first), sharing only an edge that is not a rectangle's diagonal, and one half past the
+// guard band (the clipper's path).
+TEST_F(FastSpanTest, TrianglePairsMatchTheGeneralPath) {
+  struct Case {
+    const char* name;
+    float x0, y0, x1, y1;  // the rectangle the corners come from
+    int order[6];          // corners 0 top-left, 1 top-right, 2 bottom-left, 3 bottom-right
+    CullMode cull;
+    bool scissor;
+  };
+  const Case cases[] = {
+      {"sprite, / diagonal", 4, 3, 20, 15, {0, 1, 2, 1, 3, 2}, CullMode::none, false},
+      {"sprite, \\ diagonal", 4, 3, 20, 15, {0, 1, 3, 0, 3, 2}, CullMode::none, false},
+      {"sprite, other winding", 4, 3, 20, 15, {0, 2, 1, 1, 2, 3}, CullMode::none, false},
+      {"sprite, second half first", 4, 3, 20, 15, {1, 3, 2, 0, 1, 2}, CullMode::none, false},
+      {"sprite past the left and top", -5, -7, 11, 5, {0, 1, 2, 1, 3, 2}, CullMode::none, false},
+      {"sprite past the right and bottom", 38, 30, 54, 42, {0, 1, 2, 1, 3, 2}, CullMode::none, false},
+      {"sprite on half pixels", 4.5f, 3.5f, 20.5f, 15.5f, {0, 1, 2, 1, 3, 2}, CullMode::none, false},
+      {"sprite off the grid", 4.3f, 3.7f, 20.3f, 15.7f, {0, 1, 3, 0, 3, 2}, CullMode::none, false},
+      {"scissored sprite", 4, 3, 20, 15, {0, 1, 2, 1, 3, 2}, CullMode::none, true},
+      {"stretched 3 : 7", 2, 1, 2 + 16 * 3 / 7.0f, 1 + 12 * 7 / 3.0f, {0, 1, 2, 1, 3, 2}, CullMode::none, false},
+      {"one half culled", 4, 3, 20, 15, {0, 1, 2, 1, 2, 3}, CullMode::back, false},
+      {"overlapping halves", 4, 3, 20, 15, {0, 1, 2, 0, 1, 3}, CullMode::none, false},
+      {"same triangle twice", 4, 3, 20, 15, {0, 1, 2, 0, 1, 2}, CullMode::none, false},
+      {"edge but no rectangle", 4, 3, 20, 15, {0, 1, 2, 1, 2, 0}, CullMode::none, false},
+      {"half past the guard band", 4, 3, 20000, 15, {0, 1, 2, 1, 3, 2}, CullMode::none, false},
+  };
+  std::mt19937 rng(8);
+  for (const Case& k : cases) {
+    for (int variant = 0; variant < 4; ++variant) {
+      const bool white = variant & 1, alpha = variant & 2;
+      Scene fast(48, 40), slow(48, 40);
+      std::vector<uint8_t> background(fast.target->storageSize());
+      for (auto& b : background) b = uint8_t(rng());
+      std::memcpy(fast.target->storage(), background.data(), background.size());
+      std::memcpy(slow.target->storage(), background.data(), background.size());
+      auto tex = makeTexture(Format::R8G8B8A8, 16, 12);
+      for (size_t i = 0; i < tex->storageSize(); ++i) tex->storage()[i] = uint8_t(rng());
+      auto view = makeView(*tex, ViewKind::shaderResource);
+      for (Scene* sc : {&fast, &slow}) {
+        sc->useFormat(1);
+        sc->s.ps.shader = shaderNamed("tex_ps_k0_v0_i0_a0", ShaderStage::pixel);
+        sc->setTexture(0, view);
+        sc->setBlend(Blend::srcAlpha, Blend::invSrcAlpha);
+        if (alpha) sc->setPixelConstants(Float4{0, 0, 0, 0}, 100.0f / 255.0f, shader::kCmpGreater);
+        sc->s.rasterizer.cull = k.cull;
+        sc->s.rasterizer.scissorEnable = k.scissor;
+        sc->s.scissor = ScissorRect{7, 5, 17, 13};
+      }
+      Vertex1 corner[4];
+      for (int i = 0; i < 4; ++i)
+        corner[i] = v1(i & 1 ? k.x1 : k.x0, i & 2 ? k.y1 : k.y0, i & 1 ? 1.0f : 0.0f, i & 2 ? 1.0f : 0.0f,
+                       white ? 0xFFFFFFFFu : uint32_t(rng()) | 0xFFu);
+      std::vector<Vertex1> v;
+      for (int i : k.order) v.push_back(corner[i]);
+      setFastSpans(true);
+      ASSERT_TRUE(takesFastSpan(fast.s));
+      ASSERT_EQ(fast.draw(v, Topology::triangleList), Status::ok);
+      setFastSpans(false);
+      ASSERT_EQ(slow.draw(v, Topology::triangleList), Status::ok);
+      ASSERT_EQ(snapshot(*fast.target), snapshot(*slow.target)) << k.name << ", variant " << variant;
+    }
   }
 }
 
@@ -91,12 +183,13 @@ TEST_F(FastSpanTest, AlphaBlendOverEveryByte) {
   }
   ASSERT_TRUE(takesFastSpan(fast.s));
   const std::vector<Vertex1> quad = {v1(0, 0, 0, 0), v1(256, 0, 1, 0), v1(0, 256, 0, 1), v1(256, 256, 1, 1)};
-  for (int a = 0; a < 256; ++a) {
+  for (int a = 0; a < 512; ++a) {
+    setWideSpans(a < 256);  // each alpha through the eight-pixel runs, then the four-pixel ones
     for (int y = 0; y < 256; ++y) {
       for (int x = 0; x < 256; ++x) {
         uint8_t* t = tex->data(0) + size_t(y) * tex->sub(0).pitch + size_t(x) * 4;
         t[0] = t[1] = t[2] = uint8_t(y);
-        t[3] = uint8_t(a);
+        t[3] = uint8_t(a & 255);
         for (Scene* sc : {&fast, &slow}) {
           uint8_t* p = sc->target->data(0) + size_t(y) * sc->target->sub(0).pitch + size_t(x) * 4;
           p[0] = p[1] = p[2] = p[3] = uint8_t(x);
@@ -107,7 +200,7 @@ TEST_F(FastSpanTest, AlphaBlendOverEveryByte) {
     ASSERT_EQ(fast.draw(quad, Topology::triangleStrip), Status::ok);
     setFastSpans(false);
     ASSERT_EQ(slow.draw(quad, Topology::triangleStrip), Status::ok);
-    ASSERT_EQ(snapshot(*fast.target), snapshot(*slow.target)) << "alpha " << a;
+    ASSERT_EQ(snapshot(*fast.target), snapshot(*slow.target)) << "alpha " << (a & 255) << (a < 256 ? " wide" : "");
   }
 }
 
