@@ -42,15 +42,20 @@ Edge makeEdge(const ScreenVertex& from, const ScreenVertex& to) {
 // a fixed amount per row. For s != 0 the boundary column is floor(-f / |s|), kept as a
 // quotient and remainder that each row moves by a fixed pair, so no row divides.
 struct EdgeWalk {
-  int64_t f = 0, s = 0, row = 0;  // row: f's growth per row (s == 0)
-  int64_t q = 0, r = 0, m = 1;    // -f = q m + r, 0 <= r < m = |s|
-  int64_t dq = 0, dr = 0;         // f's growth per row = dq m + dr, 0 <= dr < m
+  // Set by start.
+  int64_t f, s, row;  // row: f's growth per row (s == 0)
+  int64_t q, r, m;    // -f = q m + r, 0 <= r < m = |s|
+  int64_t dq, dr;     // f's growth per row = dq m + dr, 0 <= dr < m
 
   void start(const Edge& g, int64_t cx, int64_t cy) {
     f = g.dx * (cy - g.oy) - g.dy * (cx - g.ox) + g.bias;
     s = -g.dy * kSubPixel;
     row = g.dx * kSubPixel;
-    if (s == 0) return;
+    if (s == 0) {
+      q = r = dq = dr = 0;
+      m = 1;
+      return;
+    }
     m = s > 0 ? s : -s;
     q = floorDiv(-f, m);
     r = -f - q * m;
@@ -316,6 +321,14 @@ void rasterPair(const DrawContext& c, const ScreenVertex* first, const ScreenVer
   t2.startEdges();
   const FastSpanFn fast = c.fast;
   const FastPairFn pair = c.fastPair;
+  if (t1.py1 <= t2.py0 || t2.py1 <= t1.py0) {  // no row in common: one after the other
+    int x0, x1;
+    for (int y = t1.py0; y < t1.py1; ++y)
+      if (t1.nextSpan(x0, x1)) fast(c, I1, y, x0, x1);
+    for (int y = t2.py0; y < t2.py1; ++y)
+      if (t2.nextSpan(x0, x1)) fast(c, I2, y, x0, x1);
+    return;
+  }
   const int yEnd = std::max(t1.py1, t2.py1);
   for (int y = std::min(t1.py0, t2.py0); y < yEnd; ++y) {
     int a0 = 0, a1 = 0, b0 = 0, b1 = 0;
