@@ -215,7 +215,20 @@ void setupColumns(const DrawContext& c, Interpolator& I, int px0, int px1) {
   const float first = at(px0);
   if (!(first >= 0.0f && first < tw)) return;
   const int base = int(first) - px0;
-  for (int px = px0 + 1; px < px1; ++px) {
+  int px = px0 + 1;
+#if defined(__SSE2__)
+  const __m128 u0v = _mm_set1_ps(u0), uAv = _mm_set1_ps(uA), fwv = _mm_set1_ps(fw), twv = _mm_set1_ps(tw);
+  const __m128 origin = _mm_set1_ps(I.x0), half = _mm_set1_ps(0.5f), zero = _mm_setzero_ps();
+  for (; px + 4 <= px1; px += 4) {
+    const __m128i pxv = _mm_add_epi32(_mm_set1_epi32(px), _mm_setr_epi32(0, 1, 2, 3));
+    const __m128 f = _mm_mul_ps(
+        _mm_add_ps(u0v, _mm_mul_ps(uAv, _mm_sub_ps(_mm_add_ps(_mm_cvtepi32_ps(pxv), half), origin))), fwv);
+    const __m128 inside = _mm_and_ps(_mm_cmpge_ps(f, zero), _mm_cmplt_ps(f, twv));
+    const __m128i same = _mm_cmpeq_epi32(_mm_cvttps_epi32(f), _mm_add_epi32(pxv, _mm_set1_epi32(base)));
+    if (_mm_movemask_epi8(_mm_and_si128(_mm_castps_si128(inside), same)) != 0xFFFF) return;
+  }
+#endif
+  for (; px < px1; ++px) {
     const float f = at(px);
     if (!(f >= 0.0f && f < tw) || int(f) != base + px) return;
   }
@@ -355,6 +368,36 @@ bool hasAvx2() {
   return __builtin_cpu_supports("avx2");
 }
 #endif
+
+// A run of n texels from column `column` of each given texture row over n pixels from x0
+// of each target row from y0.
+template <bool BgraTarget, Layout L, bool IgnoreAlpha, Mode M>
+void blitRows(const FastTarget& ft, int x0, int n, int y0, const int* rows, int count, int column) {
+  uint8_t* p = ft.base + size_t(y0) * ft.pitch + size_t(x0) * 4;
+  const int reference = ft.alphaReference;
+  for (int i = 0; i < count; ++i, p += ft.pitch) {
+    const uint8_t* src = ft.texture + size_t(rows[i]) * ft.texturePitch + size_t(column) * 4;
+#if defined(__SSE2__)
+    if (i + 2 < count) {  // the target row two below: start fetching it now
+      _mm_prefetch(reinterpret_cast<const char*>(p + 2 * ft.pitch), _MM_HINT_T0);
+      _mm_prefetch(reinterpret_cast<const char*>(p + 2 * ft.pitch + size_t(n) * 4 - 1), _MM_HINT_T0);
+    }
+    int done = 0;
+#if defined(HALVORINE_SPAN_AVX2)
+    if (ft.avx2)
+      done = reference < 0 ? blitEight<BgraTarget, L, IgnoreAlpha, M, false>(p, src, n, reference)
+                           : blitEight<BgraTarget, L, IgnoreAlpha, M, true>(p, src, n, reference);
+#endif
+    if (reference < 0) blitFour<BgraTarget, L, IgnoreAlpha, M, false>(p + done * 4, src + done * 4, n - done, reference);
+    else blitFour<BgraTarget, L, IgnoreAlpha, M, true>(p + done * 4, src + done * 4, n - done, reference);
+#else
+    for (int x = 0; x < n; ++x) {
+      const uint32_t w = sourceWord<BgraTarget, L, IgnoreAlpha>(src + size_t(x) * 4);
+      if (int(w >> 24) > reference) blendWord<M>(p + size_t(x) * 4, w);
+    }
+#endif
+  }
+}
 
 // Blends pixels x0..x1-1 of row y from one texture row; columns before xm from `left`.
 template <bool BgraTarget, Layout L, bool IgnoreAlpha, Mode M>
@@ -535,18 +578,15 @@ bool spanRect(const DrawContext& c, const Interpolator& a, const Interpolator& b
     const float fh = ft.fheight, th = float(ft.textureHeight), x = float(x0) + 0.5f;
     const float av0 = a.a0[V], avA = a.aA[V], avB = a.aB[V], adx = x - a.x0, ay = a.y0;
     const float bv0 = b.a0[V], bvA = b.aA[V], bvB = b.aB[V], bdx = x - b.x0, by = b.y0;
+    int rows[256];  // texture row of each pixel row
+    if (y1 - y0 > 256) return false;
     for (int y = y0; y < y1; ++y) {
       const float yc = float(y) + 0.5f;
       const float va = planeAt(av0, avA, avB, adx, yc - ay) * fh, vb = planeAt(bv0, bvA, bvB, bdx, yc - by) * fh;
       if (!(va >= 0.0f && va < th && vb >= 0.0f && vb < th) || int(va) != int(vb)) return false;
+      rows[y - y0] = int(va);
     }
-    RowPlan plan{};
-    plan.linear = true;
-    plan.base = a.columnBase;
-    for (int y = y0; y < y1; ++y) {
-      plan.row = ft.texture + size_t(int(planeAt(av0, avA, avB, adx, float(y) + 0.5f - ay) * fh)) * ft.texturePitch;
-      blendRow<BgraTarget, L, IgnoreAlpha, M>(ft, y, x0, x1, x1, plan, plan);
-    }
+    blitRows<BgraTarget, L, IgnoreAlpha, M>(ft, x0, x1 - x0, y0, rows, y1 - y0, a.columnBase + x0);
     return true;
   }
 }
