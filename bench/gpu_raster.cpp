@@ -14,9 +14,7 @@
 #include <vector>
 
 #include "bench/gpu_quad_scene.h"
-#include "media/graphics/base_image.h"
-#include "media/graphics/mem_img.h"
-#include "media/graphics/mem_img_draw.h"
+#include "bench/soft_graph_scene.h"
 #include "platform/gpu/d3d11/d3d11.h"
 #include "platform/gpu/shaders/token.h"
 
@@ -55,32 +53,16 @@ struct SdlScene {
 
 // The software renderer's graph draw: a 640x480 X8R8G8B8 screen, the same 32x32 picture
 // as an alpha graph, blend mode 1 at full strength.
-struct SoftScene {
-  ZaDod::MEMIMG screen{}, sprite{};
-  SoftScene() {
-    using namespace ZaDod;
-    InitMemImgBlendTables();
-    CreateMemImg(&screen, kWidth, kHeight, -1, 0, kMemImgX8R8G8B8, 0, 0, 0, nullptr);
-    FillMemImg(&screen, nullptr, 0xFF204060u);
-    BaseImage base{};
-    CreateARGB8ColorBaseImage(kSprite, kSprite, &base);
+struct SoftScene : softbench::SoftGraphScene {
+  SoftScene() : SoftGraphScene(kWidth, kHeight, kSprite, picture()) { ZaDod::SetMemImgBlendMode(1, 255); }
+  // The GPU scene's texture bytes, one 32-bit word per texel.
+  static std::vector<uint32_t> picture() {
+    std::vector<uint32_t> p(kSprite * kSprite);
     std::mt19937 rng(3);
-    for (int y = 0; y < kSprite; ++y)
-      for (int x = 0; x < kSprite * 4; ++x) static_cast<uint8_t*>(base.pixels)[y * base.pitch + x] = uint8_t(rng());
-    CreateMemImg(&sprite, kSprite, kSprite, -1, 0, kMemImgX8R8G8B8, 0, 1, 1, nullptr);
-    BltBaseImageToMemImg(&base, nullptr, &sprite, 0, 0, kSprite, kSprite, 0, 0, 0);
-    ReleaseBaseImage(&base);
-    SetMemImgDrawTarget(&screen);
-    const ImageRect area{0, 0, kWidth, kHeight};
-    SetMemImgDrawArea(&area);
-    SetMemImgDrawBright(0x00FFFFFF);
-    SetMemImgBlendGraph(nullptr, 0, 0);
-    SetMemImgBlendMode(1, 255);
-  }
-  ~SoftScene() {
-    ZaDod::SetMemImgDrawTarget(nullptr);
-    ZaDod::TerminateMemImg(&sprite);
-    ZaDod::TerminateMemImg(&screen);
+    std::vector<uint8_t> bytes(p.size() * 4);
+    for (auto& b : bytes) b = uint8_t(rng());
+    std::memcpy(p.data(), bytes.data(), bytes.size());
+    return p;
   }
   void draw(const std::vector<std::pair<int, int>>& at) {
     for (auto [x, y] : at) ZaDod::DrawMemImg(&sprite, x, y, 1);

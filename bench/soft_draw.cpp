@@ -9,9 +9,7 @@
 #include <random>
 #include <vector>
 
-#include "media/graphics/base_image.h"
-#include "media/graphics/mem_img.h"
-#include "media/graphics/mem_img_draw.h"
+#include "bench/soft_graph_scene.h"
 #include "media/graphics/soft_draw.h"
 
 using namespace ZaDod;
@@ -47,31 +45,8 @@ const Positions& positions() {
     return p;
 }
 
-struct Scene {
-    MEMIMG screen{}, sprite{};
-    Scene() {
-        InitMemImgBlendTables();
-        CreateMemImg(&screen, kScreenW, kScreenH, -1, 0, kMemImgX8R8G8B8, 0, 0, 0, nullptr);
-        FillMemImg(&screen, nullptr, 0xFF204060u);
-        BaseImage base{};
-        CreateARGB8ColorBaseImage(kSprite, kSprite, &base);
-        const std::vector<uint32_t> px = spritePixels();
-        for (int y = 0; y < kSprite; ++y)
-            std::memcpy(static_cast<uint8_t*>(base.pixels) + y * base.pitch, px.data() + y * kSprite, kSprite * 4);
-        CreateMemImg(&sprite, kSprite, kSprite, -1, 0, kMemImgX8R8G8B8, 0, 1, 1, nullptr);
-        BltBaseImageToMemImg(&base, nullptr, &sprite, 0, 0, kSprite, kSprite, 0, 0, 0);
-        ReleaseBaseImage(&base);
-        SetMemImgDrawTarget(&screen);
-        const ImageRect area{0, 0, kScreenW, kScreenH};
-        SetMemImgDrawArea(&area);
-        SetMemImgDrawBright(0x00FFFFFF);
-        SetMemImgBlendGraph(nullptr, 0, 0);
-    }
-    ~Scene() {
-        SetMemImgDrawTarget(nullptr);
-        TerminateMemImg(&sprite);
-        TerminateMemImg(&screen);
-    }
+struct Scene : softbench::SoftGraphScene {
+    Scene() : SoftGraphScene(kScreenW, kScreenH, kSprite, spritePixels()) {}
 };
 
 void rates(benchmark::State& state) {
