@@ -34,6 +34,31 @@ bool takesFastSpan(const DrawState& s) {
   return chooseFastSpan(s, c) != nullptr;
 }
 
+// Two scenes over one random background: one for the fast path, one for the general.
+void randomBackground(Scene& fast, Scene& slow, std::mt19937& rng) {
+  std::vector<uint8_t> background(fast.target->storageSize());
+  for (auto& b : background) b = uint8_t(rng());
+  std::memcpy(fast.target->storage(), background.data(), background.size());
+  std::memcpy(slow.target->storage(), background.data(), background.size());
+}
+
+Ref<View> randomTexture(Format f, int w, int h, std::mt19937& rng) {
+  auto tex = makeTexture(f, w, h);
+  for (size_t i = 0; i < tex->storageSize(); ++i) tex->storage()[i] = uint8_t(rng());
+  return makeView(*tex, ViewKind::shaderResource);
+}
+
+// Draws v on `fast` with the specialised spans and on `slow` without; false (with the
+// failure recorded) when the fast scene takes no specialised span or a draw fails.
+bool drawBoth(Scene& fast, Scene& slow, const std::vector<Vertex1>& v, Topology t) {
+  setFastSpans(true);
+  EXPECT_TRUE(takesFastSpan(fast.s));
+  EXPECT_EQ(fast.draw(v, t), Status::ok);
+  setFastSpans(false);
+  EXPECT_EQ(slow.draw(v, t), Status::ok);
+  return !::testing::Test::HasFailure();
+}
+
 TEST_F(FastSpanTest, RandomQuadsMatchTheGeneralPath) {
   std::mt19937 rng(21);
   auto pick = [&](int n) { return int(rng() % unsigned(n)); };
@@ -43,19 +68,14 @@ TEST_F(FastSpanTest, RandomQuadsMatchTheGeneralPath) {
   for (int round = 0; round < 1500; ++round) {
     const Format tf = targets[pick(2)];
     Scene fast(48, 40, tf), slow(48, 40, tf);
-    std::vector<uint8_t> background(fast.target->storageSize());
-    for (auto& b : background) b = uint8_t(rng());
-    std::memcpy(fast.target->storage(), background.data(), background.size());
-    std::memcpy(slow.target->storage(), background.data(), background.size());
+    randomBackground(fast, slow, rng);
 
     const int shader = pick(3);
     const int blend = pick(3);
     const Filter filter = pick(2) ? Filter::linear : Filter::point;
     const float reference = pick(3) == 0 ? float(pick(256)) / 255.0f : -1.0f;
     const int tw = 1 + pick(40), th = 1 + pick(40);
-    auto tex = makeTexture(textures[pick(3)], tw, th);
-    for (size_t i = 0; i < tex->storageSize(); ++i) tex->storage()[i] = uint8_t(rng());
-    auto view = makeView(*tex, ViewKind::shaderResource);
+    auto view = randomTexture(textures[pick(3)], tw, th, rng);
     float x = float(pick(60 * 256) - 6 * 256) / 256.0f, y = float(pick(50 * 256) - 5 * 256) / 256.0f;
     float w = float(pick(40 * 256)) / 256.0f, h = float(pick(40 * 256)) / 256.0f;
     // A third are sprites drawn 1:1 (whole, half or random sub-pixel positions), which the
@@ -90,11 +110,7 @@ TEST_F(FastSpanTest, RandomQuadsMatchTheGeneralPath) {
       if (blend == 1) sc->setBlend(Blend::srcAlpha, Blend::invSrcAlpha);
       if (blend == 2) sc->setBlend(Blend::srcAlpha, Blend::one);
     }
-    setFastSpans(true);
-    ASSERT_TRUE(takesFastSpan(fast.s)) << "round " << round;
-    ASSERT_EQ(fast.draw(quad, topology), Status::ok);
-    setFastSpans(false);
-    ASSERT_EQ(slow.draw(quad, topology), Status::ok);
+    ASSERT_TRUE(drawBoth(fast, slow, quad, topology)) << "round " << round;
     ASSERT_EQ(snapshot(*fast.target), snapshot(*slow.target)) << "round " << round << " shader " << shaders[shader]
                                                               << " blend " << blend << " filter " << int(filter)
                                                               << " shape " << shape;
@@ -136,13 +152,8 @@ TEST_F(FastSpanTest, TrianglePairsMatchTheGeneralPath) {
     for (int variant = 0; variant < 4; ++variant) {
       const bool white = variant & 1, alpha = variant & 2;
       Scene fast(48, 40), slow(48, 40);
-      std::vector<uint8_t> background(fast.target->storageSize());
-      for (auto& b : background) b = uint8_t(rng());
-      std::memcpy(fast.target->storage(), background.data(), background.size());
-      std::memcpy(slow.target->storage(), background.data(), background.size());
-      auto tex = makeTexture(Format::R8G8B8A8, 16, 12);
-      for (size_t i = 0; i < tex->storageSize(); ++i) tex->storage()[i] = uint8_t(rng());
-      auto view = makeView(*tex, ViewKind::shaderResource);
+      randomBackground(fast, slow, rng);
+      auto view = randomTexture(Format::R8G8B8A8, 16, 12, rng);
       for (Scene* sc : {&fast, &slow}) {
         sc->useFormat(1);
         sc->s.ps.shader = shaderNamed("tex_ps_k0_v0_i0_a0", ShaderStage::pixel);
@@ -159,11 +170,7 @@ TEST_F(FastSpanTest, TrianglePairsMatchTheGeneralPath) {
                        white ? 0xFFFFFFFFu : uint32_t(rng()) | 0xFFu);
       std::vector<Vertex1> v;
       for (int i : k.order) v.push_back(corner[i]);
-      setFastSpans(true);
-      ASSERT_TRUE(takesFastSpan(fast.s));
-      ASSERT_EQ(fast.draw(v, Topology::triangleList), Status::ok);
-      setFastSpans(false);
-      ASSERT_EQ(slow.draw(v, Topology::triangleList), Status::ok);
+      ASSERT_TRUE(drawBoth(fast, slow, v, Topology::triangleList)) << k.name;
       ASSERT_EQ(snapshot(*fast.target), snapshot(*slow.target)) << k.name << ", variant " << variant;
     }
   }
@@ -177,13 +184,8 @@ TEST_F(FastSpanTest, RandomTriangleListsMatchTheGeneralPath) {
   const char* const shaders[] = {"untex_ps_k0_a0", "tex_ps_k0_v0_i0_a0"};
   for (int round = 0; round < 60; ++round) {
     Scene fast(48, 40), slow(48, 40);
-    std::vector<uint8_t> background(fast.target->storageSize());
-    for (auto& b : background) b = uint8_t(rng());
-    std::memcpy(fast.target->storage(), background.data(), background.size());
-    std::memcpy(slow.target->storage(), background.data(), background.size());
-    auto tex = makeTexture(Format::R8G8B8A8, 8, 8);
-    for (size_t i = 0; i < tex->storageSize(); ++i) tex->storage()[i] = uint8_t(rng());
-    auto view = makeView(*tex, ViewKind::shaderResource);
+    randomBackground(fast, slow, rng);
+    auto view = randomTexture(Format::R8G8B8A8, 8, 8, rng);
     const int shader = round % 2, blend = round / 2 % 3;
     for (Scene* sc : {&fast, &slow}) {
       sc->useFormat(1);
@@ -196,11 +198,7 @@ TEST_F(FastSpanTest, RandomTriangleListsMatchTheGeneralPath) {
     for (int i = 0; i < 3 * 9; ++i)
       v.push_back(v1(coord(64), coord(56), float(rng() % 17) / 8.0f, float(rng() % 17) / 8.0f,
                      round % 4 < 2 ? 0xFFFFFFFFu : uint32_t(rng())));
-    setFastSpans(true);
-    ASSERT_TRUE(takesFastSpan(fast.s));
-    ASSERT_EQ(fast.draw(v, Topology::triangleList), Status::ok);
-    setFastSpans(false);
-    ASSERT_EQ(slow.draw(v, Topology::triangleList), Status::ok);
+    ASSERT_TRUE(drawBoth(fast, slow, v, Topology::triangleList)) << "round " << round;
     ASSERT_EQ(snapshot(*fast.target), snapshot(*slow.target)) << "round " << round;
   }
 }
