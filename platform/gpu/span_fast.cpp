@@ -8,7 +8,7 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#if defined(__x86_64__) && defined(__SSE2__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
 #define HALVORINE_SPAN_AVX2 1  // eight-pixel runs, chosen at run time
 #endif
@@ -236,10 +236,12 @@ void setupColumns(const DrawContext& c, Interpolator& I, int px0, int px1) {
   I.columnBase = base;
 }
 
+#if !defined(__SSE2__)
 // The texel column of pixel px: int(((u0 + uA dx) + uB dy) * fw), dx = (px + 0.5) - x0.
 inline int columnAt(const RowPlan& r, int px, float fw) {
   return int(((r.u0 + r.uA * (float(px) + 0.5f - r.x0f)) + r.uBdy) * fw);
 }
+#endif
 
 #if defined(__SSE2__)
 // columnAt for four pixels: the same float operations in the same order, each lane rounding
