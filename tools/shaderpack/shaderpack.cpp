@@ -1,27 +1,20 @@
-// Build-time writer of the Direct3D 11 shader packages: generated C++ holding the base
-// package, the RGBA-mix table, the filter archive and the 3D package as printable-text
+// Build-time writer of the shader packages: generated C++ holding, for Direct3D 11, the
+// base package, the RGBA-mix table, the filter archive and the 3D package, and for
+// Direct3D 9 its built-in archive, RGBA-mix table and filter archive, as printable-text
 // blobs of LZ streams. Each code entry is a shader token naming a function of the software
 // GPU's shader bank; the name lists below are where later shader families add theirs.
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "tools/pack/archive_write.h"
-#include "tools/pack/lz_encode.h"
-#include "tools/pack/text_pack.h"
+#include "tools/shaderpack/package_write.h"
 
 namespace {
 
-enum class Stage { vertex, pixel };
-
-struct Entry {
-  Stage stage;
-  std::string name;  // empty: an entry without code
-};
+using namespace halvorine::shaderpack;
 
 // The base package's 258 entries, in package order.
 std::vector<Entry> baseEntries() {
@@ -57,81 +50,37 @@ std::vector<Entry> mixEntries() { return std::vector<Entry>(256, Entry{Stage::pi
 std::vector<Entry> entries3D() { return std::vector<Entry>(2822, Entry{Stage::pixel, ""}); }
 
 // The filter shaders, by file name and shader name; none yet.
-struct FilterFile {
-  const char* file;
-  Entry entry;
-};
-const std::vector<FilterFile> kFilterFiles = {};
+const std::vector<NamedEntry> kFilterFiles = {};
 
-void putWord(std::vector<uint8_t>& out, uint32_t w) {
-  for (int i = 0; i < 4; ++i) out.push_back(uint8_t(w >> (8 * i)));
-}
-
-// A shader token: version word, "STND", kind, name length, the name padded with zeros to
-// a multiple of 4, the end word. Its layout is the one the shader bank reads.
-std::vector<uint8_t> token(const Entry& e) {
-  std::vector<uint8_t> t;
-  if (e.name.empty()) return t;
-  putWord(t, e.stage == Stage::vertex ? 0xFFFE0300u : 0xFFFF0300u);
-  t.insert(t.end(), {'S', 'T', 'N', 'D'});
-  putWord(t, e.stage == Stage::vertex ? 0u : 1u);
-  putWord(t, uint32_t(e.name.size()));
-  t.insert(t.end(), e.name.begin(), e.name.end());
-  while (t.size() % 4 != 0) t.push_back(0);
-  putWord(t, 0x0000FFFFu);
-  return t;
-}
-
-// A table of 16-bit sizes followed by the code blocks end to end.
-bool sizedTable(const std::vector<Entry>& entries, std::vector<uint8_t>& out) {
-  std::vector<uint8_t> code;
-  for (const Entry& e : entries) {
-    const std::vector<uint8_t> t = token(e);
-    if (t.size() > 0xFFFF) return false;
-    out.push_back(uint8_t(t.size()));
-    out.push_back(uint8_t(t.size() >> 8));
-    code.insert(code.end(), t.begin(), t.end());
+// Writes through a temporary file so that a failed run leaves no half source behind.
+bool writeSource(const std::string& output, const std::string& source) {
+  const std::string temporary = output + ".tmp";
+  {
+    std::ofstream file(temporary, std::ios::binary);
+    file << source;
+    if (!file.flush()) {
+      std::cerr << "shaderpack: cannot write " << temporary << "\n";
+      return false;
+    }
   }
-  out.insert(out.end(), code.begin(), code.end());
+  if (std::rename(temporary.c_str(), output.c_str()) != 0) {
+    std::cerr << "shaderpack: cannot write " << output << "\n";
+    return false;
+  }
   return true;
-}
-
-bool filterArchive(const std::string& scratch, std::vector<uint8_t>& out) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  fs::remove_all(scratch, ec);
-  fs::create_directories(scratch, ec);
-  if (ec) return false;
-  for (const FilterFile& f : kFilterFiles) {
-    const std::vector<uint8_t> t = token(f.entry);
-    std::ofstream file(fs::path(scratch) / f.file, std::ios::binary);
-    file.write(reinterpret_cast<const char*>(t.data()), std::streamsize(t.size()));
-    if (!file) return false;
-  }
-  std::string error;
-  const bool ok = halvorine::pack::packArchive(scratch, halvorine::pack::ArchiveOptions{}, out, error);
-  if (!ok) std::cerr << "shaderpack: " << error << "\n";
-  fs::remove_all(scratch, ec);
-  return ok;
-}
-
-std::string blob(const char* name, const std::vector<uint8_t>& bytes) {
-  const std::vector<uint8_t> lz = halvorine::pack::encodeLZ(bytes.data(), bytes.size());
-  return std::string("char ") + name + "[] =\n    " +
-         halvorine::pack::packedTextLiteral(halvorine::pack::packText(lz.data(), lz.size())) + ";\n\n";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::cerr << "usage: halvorine_shaderpack <output.cpp>\n";
+  if (argc != 3) {
+    std::cerr << "usage: halvorine_shaderpack <d3d11-output.cpp> <d3d9-output.cpp>\n";
     return 2;
   }
   const std::string output = argv[1];
   std::vector<uint8_t> base, mix, threeD, archive;
   if (!sizedTable(baseEntries(), base) || !sizedTable(mixEntries(), mix) || !sizedTable(entries3D(), threeD) ||
-      !filterArchive(output + ".filters", archive)) {
+      !tokenArchive(output + ".filters", kFilterFiles, false, archive)) {
     std::cerr << "shaderpack: cannot build the packages\n";
     return 1;
   }
@@ -143,18 +92,10 @@ int main(int argc, char** argv) {
   source += blob("D3D11ShaderFilterArchive", archive);
   source += blob("D3D11Shader3DPackage", threeD);
   source += "}  // namespace ZaDod\n";
-  const std::string temporary = output + ".tmp";
-  {
-    std::ofstream file(temporary, std::ios::binary);
-    file << source;
-    if (!file.flush()) {
-      std::cerr << "shaderpack: cannot write " << temporary << "\n";
-      return 1;
-    }
-  }
-  if (std::rename(temporary.c_str(), output.c_str()) != 0) {
-    std::cerr << "shaderpack: cannot write " << output << "\n";
+  const std::string d3d9 = d3d9PackagesSource(std::string(argv[2]) + ".scratch");
+  if (d3d9.empty()) {
+    std::cerr << "shaderpack: cannot build the Direct3D 9 packages\n";
     return 1;
   }
-  return 0;
+  return writeSource(output, source) && writeSource(argv[2], d3d9) ? 0 : 1;
 }

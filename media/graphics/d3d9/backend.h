@@ -218,6 +218,8 @@ int Graphics_D3D9_SurveyFormats();
 const char* D3D9_FormatName(gpu::D3DFORMAT format);
 // Times the direct and the indirect read of the back buffer and sets the lock flag.
 void Graphics_D3D9_BackBufferLockTest();
+// The side of the lock test's square: 256, halved until it fits the screen.
+int D3D9_LockTestSide();
 // The shader model the device's caps offer (0, 200 or 300), whatever the shader state.
 int D3D9_CapsShaderModel();
 
