@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 
+#include "media/file/archive.h"
 #include "media/file/async_load.h"
 #include "media/graphics/d3d9/d3d9.h"
 #include "platform/gpu/d3d9/d3d9.h"
@@ -229,13 +230,13 @@ constexpr int kD3D9TexturedShaders = 224;
 constexpr int kD3D9VertexDeclarations = 12;
 struct D3D9Packages {
     int loaded;
-    uint8_t* base;  // the built-in shaders' archive image
-    uint8_t* codeTable;
-    uint8_t* filter;
-    const uint8_t* code[256];
-    int codeSize[256];
-    void* baseArchive;
-    void* filterArchive;
+    uint8_t* base;       // the built-in shaders' archive image
+    uint8_t* mixTable;   // 256 sizes and their code blocks
+    uint8_t* filter;     // the filter shaders' archive image
+    const uint8_t* mixCode[256];
+    int mixSize[256];
+    Archive baseArchive;
+    Archive filterArchive;
 };
 extern D3D9Packages D3D9PackageSys;
 struct D3D9Shaders {
