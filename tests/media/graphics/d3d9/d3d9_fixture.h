@@ -32,7 +32,7 @@ inline std::string narrow(const std::u16string& s) {
   return out;
 }
 
-class D3D9Test : public halvorine_test::LibraryTest {
+class D3D9BackEnd : public halvorine_test::LibraryTest {
  protected:
   void SetUp() override {
     LibraryTest::SetUp();
