@@ -86,6 +86,9 @@ struct GraphicsSystemState {
     // The part of the screen the flip shows, when set.
     int userScreenRectSet;
     ImageRect userScreenRect;
+    // Multisampling of the screen itself (0 = off); the Direct3D 9 device creation
+    // corrects it to what the adapter offers.
+    int screenMultiSampleCount, screenMultiSampleQuality;
 };
 extern GraphicsSystemState GraphicsSys;
 

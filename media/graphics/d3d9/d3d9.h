@@ -10,16 +10,8 @@ HALVORINE_HW_BACKEND_OPS(HALVORINE_DECLARE_D3D9)
 HALVORINE_HW_D3D9_OPS(HALVORINE_DECLARE_D3D9)
 #undef HALVORINE_DECLARE_D3D9
 
-struct Direct3DLockedRect {
-    int pitch;
-    void* bits;
-};
-
 // 1 while the Direct3D 9 device exists.
 int Direct3DDevice9_IsValid();
 int Direct3DDevice9_SetDialogBoxMode(int flag);
-// From a worker thread the lock is posted to the main thread and waited for.
-int Direct3DSurface9_LockRect(void* surface, Direct3DLockedRect* locked, const ImageRect* rect, unsigned int flags);
-int Direct3DSurface9_UnlockRect(void* surface);
 
 }  // namespace ZaDod

@@ -124,9 +124,5 @@ int Graphics_D3D11_Initialize() {
 int Direct3DDevice9_IsValid() { return halvorine_test::recorder().validD3D9; }
 int D3D11Device_IsValid() { return halvorine_test::recorder().validD3D11; }
 int Direct3DDevice9_SetDialogBoxMode(int flag) { return record("Direct3DDevice9_SetDialogBoxMode", std::make_tuple(flag)); }
-int Direct3DSurface9_LockRect(void* surface, Direct3DLockedRect* locked, const ImageRect* rect, unsigned int flags) {
-    return record("Direct3DSurface9_LockRect", std::make_tuple(surface, locked, rect, flags));
-}
-int Direct3DSurface9_UnlockRect(void* surface) { return record("Direct3DSurface9_UnlockRect", std::make_tuple(surface)); }
 
 }  // namespace ZaDod
