@@ -19,9 +19,9 @@ namespace {
 
 KVobj* gLabelProto = nullptr;
 
-Label* labelReceiver(KVContext* ctx) {
+KVLabel* labelReceiver(KVContext* ctx) {
   KVobj* self = ctx->receiver();
-  return self && self->classId == kLabelClassId ? static_cast<Label*>(self) : nullptr;
+  return self && self->classId == kLabelClassId ? static_cast<KVLabel*>(self) : nullptr;
 }
 
 // The text a label keeps for a value. A string object's text is copied: the
@@ -43,12 +43,12 @@ char* labelTextOf(KVContext* ctx, int32_t i) {
 
 void setTextMethod(KVContext* ctx) {
   char* text = labelTextOf(ctx, 0);
-  if (Label* self = labelReceiver(ctx)) self->text = text;
+  if (KVLabel* self = labelReceiver(ctx)) self->text = text;
   ctx->pushUndefined();
 }
 
 void labelWidthMethod(KVContext* ctx) {
-  Label* self = labelReceiver(ctx);
+  KVLabel* self = labelReceiver(ctx);
   if (self) pushTextWidth(ctx, self, self->text);
   else ctx->pushUndefined();
 }
@@ -77,12 +77,12 @@ void LabelBase::drawText(const char* text) const {
                             memberColor(this, kSlotLabelEdge, white), 0);
 }
 
-void Label::forwardReferences() {
+void KVLabel::forwardReferences() {
   LabelBase::forwardReferences();
   text = static_cast<char*>(forwardBlock(text));
 }
 
-void Label::markReferences() {
+void KVLabel::markReferences() {
   LabelBase::markReferences();
   markBlock(text);
 }
@@ -93,11 +93,11 @@ void pushTextWidth(KVContext* ctx, const LabelBase* label, const char* text) {
 
 KVobj* fontArg(KVContext* ctx, int32_t i) { return objectArg(ctx, i, &KVobj::isFont); }
 
-Label* newLabel(const char* text, KVobj* font) {
+KVLabel* newLabel(const char* text, KVobj* font) {
   BlockRoot keepText(const_cast<char*>(text));
   ObjectRoot keepFont(font);
-  reserveNursery(objectBytes<Label>(kLabelCells));
-  auto* label = placeYoungObject<Label>(kLabelCells, gLabelProto, kLabelClassId);
+  reserveNursery(objectBytes<KVLabel>(kLabelCells));
+  auto* label = placeYoungObject<KVLabel>(kLabelCells, gLabelProto, kLabelClassId);
   label->props.cells[kSlotX]->setInt(0);
   label->props.cells[kSlotY]->setInt(0);
   label->props.cells[kSlotVisible]->setBool(true);

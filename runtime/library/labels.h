@@ -14,7 +14,7 @@ constexpr int32_t kLabelClassId = 320;
 constexpr int32_t kBufferedLabelClassId = 322;
 // Cells: prototype, "x", "y", "visible", "brush", "edge".
 constexpr int32_t kLabelCells = 6;
-enum LabelSlot : int32_t { kSlotLabelBrush = 4, kSlotLabelEdge = 5 };
+enum LabelMemberSlot : int32_t { kSlotLabelBrush = 4, kSlotLabelEdge = 5 };
 // The text buffer of a numeric label, terminating NUL included.
 constexpr int32_t kLabelBufferSize = 32;
 
@@ -32,9 +32,9 @@ class LabelBase : public GraphicalFactor {
   KVobj* font = nullptr;  // a Font, or null for the default label font
 };
 
-class Label : public LabelBase {
+class KVLabel : public LabelBase {
  public:
-  size_t byteSize() const override { return sizeof(Label); }
+  size_t byteSize() const override { return sizeof(KVLabel); }
   void forwardReferences() override;
   void markReferences() override;
   void draw() override { drawText(text); }
@@ -68,7 +68,7 @@ int32_t defaultLabelFont();
 
 // Factories as the constructors use them; the text and font are kept across
 // the allocation.
-Label* newLabel(const char* text, KVobj* font);
+KVLabel* newLabel(const char* text, KVobj* font);
 BufferedLabel* newIntLabel(int32_t v, KVobj* font);
 BufferedLabel* newDoubleLabel(double d, KVobj* font);
 
