@@ -112,6 +112,8 @@ void registerRows() {
   registerGlobalFunction("direct_pixel", &directPixelNative, 3);
   registerGlobalFunction("play_sound", &playSoundNative, 2);
   registerGlobalFunction("stop_sound", &stopSoundNative, 0);
+  // Declared without parameters, it reads its first argument all the same.
+  gTable.back().function->staticNative = 1;
   registerGlobalFunction("enlayer", &enlayerNative, 2);
   registerGlobalFunction("unlayer", &unlayerNative, 1);
   registerGlobalFunction("encontainer", &encontainerNative, 2);
