@@ -7,36 +7,17 @@
 #include <string>
 #include <vector>
 
-#include "media/base/clock.h"
-#include "media/graphics/graphics.h"
-#include "media/graphics/graphics_state.h"
-#include "media/system/winapi.h"
 #include "runtime/library/font_object.h"
 #include "runtime/library/labels.h"
-#include "tests/runtime/library/script_fixture.h"
+#include "tests/runtime/library/screen_fixture.h"
 
 namespace kvtest {
 namespace {
 
 using Lines = std::vector<std::string>;
 
-class LabelTest : public ScriptTest {
+class LabelTest : public ScreenScriptTest {
  protected:
-  void SetUp() override {
-    setenv("HALVORINE_HEADLESS", "1", 1);
-    setenv("HALVORINE_MISSING", "d3d11,d3d9", 1);
-    ZaDod::LoadWinAPI();
-    ZaDod::SetupPerformanceCounter();
-    ZaDod::GraphicsSys.colorBits = 32;
-    ZaDod::SetMainScreenSize(640, 480);
-    ASSERT_EQ(ZaDod::InitializeGraphics(), 0);
-    ScriptTest::SetUp();
-  }
-  void TearDown() override {
-    ScriptTest::TearDown();
-    ZaDod::TerminateGraphics();
-    unsetenv("HALVORINE_MISSING");
-  }
   // Calls the object's method `name` with the arguments.
   kv::Value invoke(kv::KVobj* obj, const char* name, std::initializer_list<kv::Value> args) {
     int32_t mode = 0;

@@ -6,10 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "media/sound/sound_handle.h"
-#include "media/system/sysinfo_log.h"
-#include "media/system/winapi.h"
-#include "platform/audio/audio_test.h"
+#include "tests/media/sound/sound_system_fixture.h"
 #include "tests/runtime/library/script_fixture.h"
 
 namespace kvtest {
@@ -20,42 +17,21 @@ using Lines = std::vector<std::string>;
 class SoundObjectTest : public ScriptTest {
  protected:
   void SetUp() override {
-    unsetenv("HALVORINE_MISSING");
-    plat::audio::UseManualAudioSinkForTest(true);
-    ZaDod::LoadWinAPI();
-    ZaDod::SoundOutput = ZaDod::SoundOutputState{};
-    ZaDod::SystemInfo.ProcessorNum = 1;
-    ASSERT_EQ(ZaDod::InitializeSoundSystem(), 0);
+    ASSERT_EQ(halvorine_test::startManualSoundSystem(1), 0);
     ScriptTest::SetUp();
   }
   void TearDown() override {
     ScriptTest::TearDown();
-    ZaDod::TerminateSoundSystem();
-    ZaDod::SoundOutput = ZaDod::SoundOutputState{};
-    plat::audio::UseManualAudioSinkForTest(false);
+    halvorine_test::stopManualSoundSystem();
   }
   // A 16-bit stereo WAVE of `frames` frames in the test folder; answers its path.
   std::string writeWave(const char* name, uint32_t frames) {
     std::vector<int16_t> samples(frames * 2);
     for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>(i * 37 % 20000 - 10000);
-    uint32_t bytes = static_cast<uint32_t>(samples.size() * 2);
+    std::vector<uint8_t> w =
+        halvorine_test::makeWave(1, 2, 44100, 16, samples.data(), static_cast<uint32_t>(samples.size() * 2));
     std::string path = dir_ + "/" + name;
-    std::ofstream f(path, std::ios::binary);
-    auto put32 = [&](uint32_t v) { f.write(reinterpret_cast<const char*>(&v), 4); };
-    auto put16 = [&](uint16_t v) { f.write(reinterpret_cast<const char*>(&v), 2); };
-    f.write("RIFF", 4);
-    put32(36 + bytes);
-    f.write("WAVEfmt ", 8);
-    put32(16);
-    put16(1);
-    put16(2);
-    put32(44100);
-    put32(44100 * 4);
-    put16(4);
-    put16(16);
-    f.write("data", 4);
-    put32(bytes);
-    f.write(reinterpret_cast<const char*>(samples.data()), bytes);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(w.data()), static_cast<std::streamsize>(w.size()));
     return path;
   }
   static Lines withoutFileNumbers(Lines out) {
