@@ -96,11 +96,7 @@ KVobj* fontArg(KVContext* ctx, int32_t i) { return objectArg(ctx, i, &KVobj::isF
 KVLabel* newLabel(const char* text, KVobj* font) {
   BlockRoot keepText(const_cast<char*>(text));
   ObjectRoot keepFont(font);
-  reserveNursery(objectBytes<KVLabel>(kLabelCells));
-  auto* label = placeYoungObject<KVLabel>(kLabelCells, gLabelProto, kLabelClassId);
-  label->props.cells[kSlotX]->setInt(0);
-  label->props.cells[kSlotY]->setInt(0);
-  label->props.cells[kSlotVisible]->setBool(true);
+  auto* label = placeLabel<KVLabel>(gLabelProto, kLabelClassId);
   label->text = static_cast<char*>(keepText.get());
   label->font = keepFont.get();
   return label;

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "runtime/library/graphical.h"
+#include "runtime/vm/property.h"
 
 namespace kv {
 
@@ -65,6 +66,18 @@ class BufferedLabel : public LabelBase {
 // The font handle of labels without a font, of direct_label without a font
 // and of "getWidth" without a font: the runtime's default font.
 int32_t defaultLabelFont();
+
+// A label of type T at (0, 0), visible, with "brush" and "edge" undefined;
+// the caller keeps what it holds across the allocation.
+template <class T>
+T* placeLabel(KVobj* proto, int32_t classId) {
+  reserveNursery(objectBytes<T>(kLabelCells));
+  T* label = placeYoungObject<T>(kLabelCells, proto, classId);
+  label->props.cells[kSlotX]->setInt(0);
+  label->props.cells[kSlotY]->setInt(0);
+  label->props.cells[kSlotVisible]->setBool(true);
+  return label;
+}
 
 // Factories as the constructors use them; the text and font are kept across
 // the allocation.

@@ -62,11 +62,7 @@ void fixDigitsMethod(KVContext* ctx) {
 
 BufferedLabel* placeNumericLabel(KVobj* font) {
   ObjectRoot keepFont(font);
-  reserveNursery(objectBytes<BufferedLabel>(kLabelCells));
-  auto* label = placeYoungObject<BufferedLabel>(kLabelCells, gNumericLabelProto, kBufferedLabelClassId);
-  label->props.cells[kSlotX]->setInt(0);
-  label->props.cells[kSlotY]->setInt(0);
-  label->props.cells[kSlotVisible]->setBool(true);
+  auto* label = placeLabel<BufferedLabel>(gNumericLabelProto, kBufferedLabelClassId);
   label->font = keepFont.get();
   return label;
 }
