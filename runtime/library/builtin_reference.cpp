@@ -6,7 +6,6 @@
 
 #include "runtime/compiler/word_tables.h"
 #include "runtime/library/builtin_table.h"
-#include "runtime/library/temporary_natives.h"
 #include "runtime/vm/activation.h"
 #include "runtime/vm/function.h"
 
@@ -35,8 +34,6 @@ std::map<std::string, std::string> parseDescriptions(const std::string& text) {
 const KVfobj* functionIn(const Value& v) {
   return v.tag == kObject && v.obj && v.obj->isFunction() ? static_cast<const KVfobj*>(v.obj) : nullptr;
 }
-
-bool built(const KVfobj* fn) { return !(fn && fn->callable && fn->callable->native && isTemporaryNative(fn->callable->native)); }
 
 int32_t parameters(const KVfobj* fn) { return fn && fn->firstCells ? static_cast<int32_t>(fn->firstCells->size()) : 0; }
 
@@ -69,27 +66,22 @@ BuiltinReference makeBuiltinReference(const std::string& descriptions) {
   md << "# Built-in reference\n\n"
         "Every built-in class, global function and namespace member a script can name today.\n"
         "This file is generated at build time from the built-in table and the namespace tables,\n"
-        "with the descriptions in docs/builtin-descriptions.txt; a test fails when the two differ.\n"
-        "\"not built yet\" marks a name that exists and can be called, but only logs runtime\n"
-        "warning 25 \"limit on implementation\" and answers undefined for now.\n\n"
+        "with the descriptions in docs/builtin-descriptions.txt; a test fails when the two differ.\n\n"
         "## Classes and global functions\n\n"
-        "| name | what | arguments | state | description |\n|---|---|---|---|---|\n";
+        "| name | what | arguments | description |\n|---|---|---|---|\n";
   for (const BuiltinClassEntry& e : builtinClassTable()) {
     std::string args = e.function ? std::to_string(parameters(e.function)) : "-";
-    const char* state = e.kind == kBuiltinReserved ? "-" : built(e.function) ? "built" : "not built yet";
-    md << "| `" << e.name << "` | " << rowKind(e.kind) << " | " << args << " | " << state << " | "
-       << describe(e.name) << " |\n";
+    md << "| `" << e.name << "` | " << rowKind(e.kind) << " | " << args << " | " << describe(e.name) << " |\n";
   }
   md << "\n## Namespaces\n";
   for (const Namespace& ns : kNamespaces) {
-    md << "\n### " << ns.name << "\n\n| member | what | state | description |\n|---|---|---|---|\n";
+    md << "\n### " << ns.name << "\n\n| member | what | description |\n|---|---|---|\n";
     for (const char* member : builtinMemberNames(ns.number)) {
       std::string name = std::string(ns.name) + "." + member;
       int32_t slot = builtinMemberSlot(ns.number, member);
       const Value* cell = gGlobalObject && slot >= 0 ? gGlobalObject->areaCell(slot) : nullptr;
       const KVfobj* fn = cell ? functionIn(*cell) : nullptr;
-      md << "| `" << name << "` | " << (fn ? "function" : "value") << " | " << (built(fn) ? "built" : "not built yet")
-         << " | " << describe(name) << " |\n";
+      md << "| `" << name << "` | " << (fn ? "function" : "value") << " | " << describe(name) << " |\n";
     }
   }
   for (const auto& [name, line] : text)

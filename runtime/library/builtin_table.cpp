@@ -5,13 +5,15 @@
 #include "runtime/library/container.h"
 #include "runtime/library/core_natives.h"
 #include "runtime/library/display_natives.h"
+#include "runtime/library/font_object.h"
 #include "runtime/library/global_natives.h"
+#include "runtime/library/labels.h"
 #include "runtime/library/layer.h"
 #include "runtime/library/picture.h"
 #include "runtime/library/random_generator.h"
 #include "runtime/library/shapes.h"
 #include "runtime/library/soft_image_object.h"
-#include "runtime/library/temporary_natives.h"
+#include "runtime/library/sound_object.h"
 #include "runtime/vm/activation.h"
 #include "runtime/vm/atoms.h"
 #include "runtime/vm/builtin_classes.h"
@@ -49,14 +51,6 @@ void arrayBufferSetup(KVfobj* fn) {
   *fn->props.cells[1] = Value::makeObject(gBuiltins.arrayBufferProto);
 }
 
-// Classes whose natives are still temporary: their member set-ups stay empty.
-void temporaryClass(const char* name, int32_t params) {
-  registerClass(name, temporaryRowNative(static_cast<int32_t>(gTable.size())), params, nullptr, 1, 0);
-}
-void temporaryFunction(const char* name, int32_t params) {
-  registerGlobalFunction(name, temporaryRowNative(static_cast<int32_t>(gTable.size())), params);
-}
-
 void registerRows() {
   registerObjectClass(&objectConstructor, 0, nullptr);
   registerClass("String", &stringConstructor, 1, &stringSetup, kStringFunctionClassId, kStringExtraSlots);
@@ -75,12 +69,12 @@ void registerRows() {
   registerClass("PixelShape", &pixelShapeConstructor, 2, &setupPixelShapeClass, 1, 0);
   registerClass("OvalShape", &ovalShapeConstructor, 3, &setupOvalShapeClass, 1, 0);
   for (const char* n : {"Shapex002", "Shapex003", "Shapex004", "Shapex005", "Shapex006"}) reserveClassName(n);
-  temporaryClass("Label", 2);
-  temporaryClass("NumericLabel", 2);
+  registerClass("Label", &labelConstructor, 2, &setupLabelClass, 1, 0);
+  registerClass("NumericLabel", &numericLabelConstructor, 2, &setupNumericLabelClass, 1, 0);
   registerClass("Layer", &layerConstructor, 3, &setupLayerClass, 1, 0);
   registerClass("Container", &containerConstructor, 3, &setupContainerClass, 1, 0);
-  registerNativeOnlyClass("Sound", 0, nullptr);
-  registerNativeOnlyClass("Font", 0, nullptr);
+  registerNativeOnlyClass("Sound", 0, &setupSoundClass);
+  registerNativeOnlyClass("Font", 0, &setupFontClass);
   registerClass("RandomGenerator", &randomGeneratorConstructor, 1, &setupRandomGeneratorClass, 1, 0);
   registerClass("Tuple", &tupleConstructor, 9, &tupleSetup, 1, 0);
   // Counts outside 2..9 are the constructor's to report, so it sees every argument.
@@ -103,8 +97,8 @@ void registerRows() {
   registerGlobalFunction("spawn", &spawnNative, 9);
   registerGlobalFunction("cx000", &noOpNative, 0);
   registerGlobalFunction("load_picture", &loadPictureNative, 2);
-  temporaryFunction("load_sound", 1);
-  temporaryFunction("load_font", 5);
+  registerGlobalFunction("load_sound", &loadSoundNative, 1);
+  registerGlobalFunction("load_font", &loadFontNative, 5);
   registerGlobalFunction("load_file", &loadFileNative, 2);
   registerGlobalFunction("make_canvas", &makeCanvasNative, 3);
   registerGlobalFunction("begin_direct_paint", &beginDirectPaintNative, 1);
@@ -116,8 +110,10 @@ void registerRows() {
   registerGlobalFunction("direct_circle", &directCircleNative, 5);
   registerGlobalFunction("direct_line", &directLineNative, 5);
   registerGlobalFunction("direct_pixel", &directPixelNative, 3);
-  temporaryFunction("play_sound", 2);
-  temporaryFunction("stop_sound", 0);
+  registerGlobalFunction("play_sound", &playSoundNative, 2);
+  registerGlobalFunction("stop_sound", &stopSoundNative, 0);
+  // Declared without parameters, it reads its first argument all the same.
+  gTable.back().function->staticNative = 1;
   registerGlobalFunction("enlayer", &enlayerNative, 2);
   registerGlobalFunction("unlayer", &unlayerNative, 1);
   registerGlobalFunction("encontainer", &encontainerNative, 2);
@@ -128,7 +124,7 @@ void registerRows() {
   registerGlobalFunction("set_background_color", &setBackgroundColorNative, 3);
   registerGlobalFunction("set_graph_mode", &setGraphModeNative, 3);
   registerGlobalFunction("set_window_text", &setWindowTextNative, 1);
-  temporaryFunction("direct_label", 6);
+  registerGlobalFunction("direct_label", &directLabelNative, 6);
   registerGlobalFunction("direct_oval", &directOvalNative, 6);
   for (const char* n : {"dx001", "dx002", "dx003", "dx004", "dx005"}) registerGlobalFunction(n, &noOpNative, 3);
   registerGlobalFunction("check_hit_key", &checkHitKeyNative, 1);

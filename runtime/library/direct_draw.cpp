@@ -1,11 +1,14 @@
 // Direct drawing: painting onto a canvas between begin_direct_paint and
 // end_direct_paint, and the shapes drawn at once onto the current target.
 #include "media/graphics/draw.h"
+#include "media/graphics/font/font.h"
 #include "media/graphics/render_settings.h"
 #include "media/sound/sound_handle.h"
 #include "runtime/library/canvas.h"
 #include "runtime/library/display_natives.h"
+#include "runtime/library/font_object.h"
 #include "runtime/library/graphical.h"
+#include "runtime/library/labels.h"
 #include "runtime/library/native_args.h"
 #include "runtime/vm/context.h"
 #include "runtime/vm/errors.h"
@@ -85,6 +88,17 @@ void directLineNative(KVContext* ctx) {
 
 void directPixelNative(KVContext* ctx) {
   ZaDod::DrawPixel(intArg(ctx, 0, 0), intArg(ctx, 1, 0), colorArg(ctx, 2));
+  ctx->pushUndefined();
+}
+
+// Without a font (or with one that could not be made) the text draws in the
+// default label font, the one font every default use shares.
+void directLabelNative(KVContext* ctx) {
+  if (const char* text = textArg(ctx, 0)) {
+    int32_t handle = fontHandleOf(fontArg(ctx, 3));
+    ZaDod::DrawStringToHandle(intArg(ctx, 1, 0), intArg(ctx, 2, 0), text, colorArg(ctx, 4),
+                              handle >= 0 ? handle : defaultLabelFont(), colorArg(ctx, 5), 0);
+  }
   ctx->pushUndefined();
 }
 

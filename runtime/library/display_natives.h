@@ -20,5 +20,6 @@ void directCircleNative(KVContext* ctx);
 void directOvalNative(KVContext* ctx);
 void directLineNative(KVContext* ctx);
 void directPixelNative(KVContext* ctx);
+void directLabelNative(KVContext* ctx);
 
 }  // namespace kv

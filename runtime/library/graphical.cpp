@@ -4,6 +4,7 @@
 
 #include "runtime/library/canvas.h"
 #include "runtime/library/container.h"
+#include "runtime/library/labels.h"
 #include "runtime/library/layer.h"
 #include "runtime/library/picture.h"
 #include "runtime/vm/atoms.h"
@@ -110,7 +111,9 @@ void setupShapeMembers() {
                                 ClassMembers{kLineShapeClassId, {"brush", "x2", "y2"}},
                                 ClassMembers{kPixelShapeClassId, {"brush"}},
                                 ClassMembers{kCircleShapeClassId, {"brush", "r"}},
-                                ClassMembers{kOvalShapeClassId, {"brush", "rx", "ry"}}})
+                                ClassMembers{kOvalShapeClassId, {"brush", "rx", "ry"}},
+                                ClassMembers{kLabelClassId, {"brush", "edge"}},
+                                ClassMembers{kBufferedLabelClassId, {"brush", "edge"}}})
     registerClassMembers(c);
   registerGraphicMember(kBoxShapeClassId, "width", 5);
   registerGraphicMember(kBoxShapeClassId, "height", 6);

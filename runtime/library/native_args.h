@@ -14,6 +14,9 @@
 
 namespace kv {
 
+// Runtime warning 5 "failed to load resources": the loaders' own report.
+constexpr int32_t kWarnFailedToLoad = 5;
+
 // A double cut toward zero into int32: values outside the range saturate and
 // NaN gives 0, where a plain conversion would be undefined.
 inline int32_t saturatingInt(double d) {

@@ -13,7 +13,6 @@ namespace kv {
 namespace {
 
 constexpr int32_t kDefaultPictureSide = 16;
-constexpr int32_t kWarnFailedToLoad = 5;
 constexpr int32_t kWarnCanvasWithoutPaint = 11;
 constexpr int32_t kDefaultCopySide = 32;
 

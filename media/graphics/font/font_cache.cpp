@@ -85,16 +85,19 @@ int createTextureCache(FontHandleRecord* font, const FontCreateParam* param, int
 
 int CreateFontToHandle(const FontCreateParam* param, FontHandleRecord* font, int inTask) {
     const bool edged = (font->fontType & kFontTypeEdge) != 0;
-    int cellW = font->cellWidth, cellH = font->cellHeight;
+    // A script may ask for any edge size: widen before adding, and refuse a cell whose
+    // side does not fit the 16-bit cell width (its area would overflow int, too).
+    int64_t cellW = font->cellWidth, cellH = font->cellHeight;
     if (edged) {
-        cellW += 2 * static_cast<int>(font->edgeSize);
-        cellH += 2 * static_cast<int>(font->edgeSize);
+        cellW += 2 * static_cast<int64_t>(font->edgeSize);
+        cellH += 2 * static_cast<int64_t>(font->edgeSize);
     }
     cellW = (cellW + 7) / 8 * 8;
     cellH = (cellH + 1) / 2 * 2;
     if (cellW < cellH) cellW = cellH;
+    if (cellW > 0xFFFF) return -1;
     font->cellWidth = static_cast<uint16_t>(cellW);
-    const int cell = cellW;
+    const int cell = static_cast<int>(cellW);
 
     font->useTexture = (GraphicsApiType == kGraphicsApiD3D9 || GraphicsApiType == kGraphicsApiD3D11) &&
                        GraphicsSys.hardware && param->word[0] == 0;
@@ -111,7 +114,7 @@ int CreateFontToHandle(const FontCreateParam* param, FontHandleRecord* font, int
     if (!haveCache) {
         font->useTexture = 0;
         int slots = static_cast<int>(param->word[2]);
-        if (slots == 0) slots = std::max(20, 0x50000 / (cell * cell));
+        if (slots == 0) slots = static_cast<int>(std::max<int64_t>(20, 0x50000 / (static_cast<int64_t>(cell) * cell)));
         slots = std::min(slots, kFontSlotCount);
         const uint32_t type = font->fontType;
         font->memBits = type == 0 ? 1 : (type == 1 || type == 2 || type == 3 || type == 18 || type == 19 ||

@@ -53,22 +53,29 @@ inline std::vector<std::int16_t> ramp(std::size_t count, int step = 7) {
   return s;
 }
 
+// The sound system on the manual sink with a fresh output state, with a sound thread
+// when processors is above 1; answers InitializeSoundSystem's result.
+inline int startManualSoundSystem(int processors) {
+  unsetenv("HALVORINE_MISSING");
+  plat::audio::UseManualAudioSinkForTest(true);
+  ZaDod::LoadWinAPI();
+  ZaDod::SoundOutput = ZaDod::SoundOutputState{};
+  ZaDod::SystemInfo.ProcessorNum = processors;
+  return ZaDod::InitializeSoundSystem();
+}
+inline void stopManualSoundSystem() {
+  ZaDod::TerminateSoundSystem();
+  ZaDod::SoundOutput = ZaDod::SoundOutputState{};
+  plat::audio::UseManualAudioSinkForTest(false);
+}
+
 class SoundSystemTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    unsetenv("HALVORINE_MISSING");
-    plat::audio::UseManualAudioSinkForTest(true);
-    ZaDod::LoadWinAPI();
-    ZaDod::SoundOutput = ZaDod::SoundOutputState{};
-    ZaDod::SystemInfo.ProcessorNum = processors();
-    ASSERT_EQ(ZaDod::InitializeSoundSystem(), 0);
+    ASSERT_EQ(startManualSoundSystem(processors()), 0);
     plat::audio::TakeCapturedAudioForTest();
   }
-  void TearDown() override {
-    ZaDod::TerminateSoundSystem();
-    ZaDod::SoundOutput = ZaDod::SoundOutputState{};
-    plat::audio::UseManualAudioSinkForTest(false);
-  }
+  void TearDown() override { stopManualSoundSystem(); }
   virtual int processors() { return 1; }
 
   // Mixes `frames` frames in 10-ms steps, refilling streams before each step as the

@@ -67,12 +67,6 @@ TEST_F(BuiltinTableTest, HugeViewCountsAreRefusedWithoutOverflow) {
   EXPECT_EQ(v.tag, kv::kObject);
 }
 
-TEST_F(BuiltinTableTest, TemporaryNativesNameThemselves) {
-  auto* fn = static_cast<kv::KVfobj*>(globalCell(kv::findBuiltinClassByName("direct_label")).obj);
-  EXPECT_EQ(call(fn, nullptr, {}).tag, kv::kUndefined);
-  EXPECT_NE(logText().find("(Wr0025) F:0 L:0 limit on implementation: direct_label"), std::string::npos);
-}
-
 TEST_F(BuiltinTableTest, RandomGeneratorSeededFromAView) {
   kv::KVArrayBuffer* buffer = kv::newKVArrayBuffer(40);
   for (int i = 0; i < 10; ++i) reinterpret_cast<int32_t*>(buffer->data)[i] = i + 1;

@@ -17,30 +17,15 @@
 #include "runtime/library/canvas.h"
 #include "runtime/library/display_natives.h"
 #include "runtime/library/picture.h"
-#include "tests/runtime/library/script_fixture.h"
+#include "tests/runtime/library/screen_fixture.h"
 
 namespace kvtest {
 namespace {
 
 using Lines = std::vector<std::string>;
 
-class PictureTest : public ScriptTest {
+class PictureTest : public ScreenScriptTest {
  protected:
-  void SetUp() override {
-    setenv("HALVORINE_HEADLESS", "1", 1);
-    setenv("HALVORINE_MISSING", "d3d11,d3d9", 1);
-    ZaDod::LoadWinAPI();
-    ZaDod::SetupPerformanceCounter();
-    ZaDod::GraphicsSys.colorBits = 32;
-    ZaDod::SetMainScreenSize(640, 480);
-    ASSERT_EQ(ZaDod::InitializeGraphics(), 0);
-    ScriptTest::SetUp();
-  }
-  void TearDown() override {
-    ScriptTest::TearDown();
-    ZaDod::TerminateGraphics();
-    unsetenv("HALVORINE_MISSING");
-  }
   kv::KVPicture* picture(kv::NativeFunction ctor, std::initializer_list<kv::Value> args) {
     kv::Value v = callNative(ctor, args);
     return v.tag == kv::kObject ? static_cast<kv::KVPicture*>(v.obj) : nullptr;

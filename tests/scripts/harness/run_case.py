@@ -8,6 +8,8 @@ A case folder holds the game's files and these expectation files (none is copied
   before         earlier runs, one a line: its arguments separated by blanks (their
                  results are not checked; e.g. "-m" writes the object file first)
   env            KEY=VALUE lines added to the environment
+  make           shell commands, one a line, run in the work folder before the runs
+                 (fixtures made at test time, e.g. by sox); a failing one fails the case
   expect.status  the exit status (0 when absent)
   limits         "address-space MB": the run's virtual-memory limit (ulimit -v)
   timeout        seconds the run may take (20 when absent)
@@ -17,6 +19,9 @@ A case folder holds the game's files and these expectation files (none is copied
   expect.files   lines "exists NAME", "absent NAME", "prefix NAME HEXBYTES",
                  "at NAME OFFSET HEXBYTES", "size NAME BYTES"
   expect.frame   "size W H" and "pixel X Y R G B" lines on the dumped frame (frame.png);
+                 "some X0 Y0 X1 Y1 R G B" / "none X0 Y0 X1 Y1 R G B": some pixel / no pixel
+                 of that colour in the rectangle from (X0, Y0) up to but not including
+                 (X1, Y1) (for text, whose glyph shapes depend on the face);
                  "compare MISSING TOLERANCE [SHARE]": the case runs again with
                  HALVORINE_MISSING=MISSING and no channel of the two frames differs by
                  more than TOLERANCE (with SHARE, at most SHARE % of the pixels differ by
@@ -48,7 +53,7 @@ import subprocess
 import sys
 import zlib
 
-EXPECT_FILES = {"args", "before", "env", "limits", "timeout", "expect.status", "expect.log", "expect.stdout",
+EXPECT_FILES = {"args", "before", "env", "make", "limits", "timeout", "expect.status", "expect.log", "expect.stdout",
                 "expect.stderr", "expect.files", "expect.frame", "expect.sound"}
 # The collector-stress build runs cases far slower and sets its own limit.
 TIMEOUT = int(os.environ.get("HALVORINE_CASE_TIMEOUT", "20"))
@@ -201,6 +206,27 @@ def check_frame(work, lines):
             want = tuple(int(v) for v in words[3:6])
             if got != want:
                 return f"pixel ({x}, {y}) is {got}, expected {want}"
+        if words[0] in ("some", "none"):
+            x0, y0, x1, y1 = (int(v) for v in words[1:5])
+            want = bytes(int(v) for v in words[5:8])
+            found = next(((x, y) for y in range(max(y0, 0), min(y1, height))
+                          for x in range(max(x0, 0), min(x1, width))
+                          if rows[y][x * bpp:x * bpp + 3] == want), None)
+            if words[0] == "some" and found is None:
+                return f"no pixel of {tuple(want)} in ({x0}, {y0})-({x1}, {y1})"
+            if words[0] == "none" and found is not None:
+                return f"pixel {found} is {tuple(want)}, expected none in ({x0}, {y0})-({x1}, {y1})"
+    return None
+
+
+def make_fixtures(case, work):
+    """Runs the case's make lines in the work folder; answers the first failure or None."""
+    for line in optional_lines(case, "make") or []:
+        if not line.strip():
+            continue
+        run = subprocess.run(line, shell=True, cwd=work, capture_output=True, timeout=TIMEOUT)
+        if run.returncode != 0:
+            return f"make: '{line}' failed with status {run.returncode}:\n" + run.stderr.decode("utf-8", "replace")
     return None
 
 
@@ -379,6 +405,9 @@ def compare_run(program, spec, work, words):
     shutil.rmtree(other, ignore_errors=True)
     os.makedirs(other)
     copy_game_files(spec, other)
+    failure = make_fixtures(spec, other)
+    if failure:
+        return failure
     saved = dict(os.environ)
     os.environ["HALVORINE_COMPARE_RUN"] = words[1]
     try:
@@ -407,6 +436,10 @@ def main():
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
     copy_game_files(case, work)
+    failure = make_fixtures(case, work)
+    if failure:
+        print(failure)
+        return 1
     for spec in run_folders(case):
         if spec != case:
             copy_game_files(spec, work)
