@@ -32,7 +32,9 @@ A case folder holds the game's files and these expectation files (none is copied
                  equals FILE's samples x GAIN within TOLERANCE (a mono FILE in every
                  channel), REPEATS times back to back (1 when absent);
                  "sound FROM TO" / "silence FROM TO": every 10-ms block between those
-                 seconds has / has not a non-zero sample;
+                 seconds has / has not a non-zero sample; with a last word "onset" the
+                 seconds count from the capture's first non-zero sample, so a slow
+                 start-up does not move the window;
                  "rms FROM TO FILE GAIN PERCENT": the RMS over that span is FILE's
                  RMS x GAIN within PERCENT.
 In expected lines, {date} stands for a date-and-time text, {n} for a whole number
@@ -271,8 +273,11 @@ def check_sound_lines(capture, folder, lines):
     rate, channels, frames = read_wave(capture)
     block = max(1, rate // 100)
 
+    onset = next((i for i, fr in enumerate(frames) if any(fr)), 0)
+
     def span(words):
-        return int(float(words[1]) * rate), int(float(words[2]) * rate)
+        base = onset if words[-1] == "onset" else 0
+        return base + int(float(words[1]) * rate), base + int(float(words[2]) * rate)
 
     for line in lines:
         words = line.split()
