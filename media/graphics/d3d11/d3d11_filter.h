@@ -53,6 +53,9 @@ void D3D11_FilterPassOrigin(const GraphFilterInfo* info, int* x, int* y);
 bool D3D11_GraphTextureSize(int graph, int* width, int* height);
 // The source graph the running request named (passes may read a work screen instead).
 int D3D11_FilterRunSource();
+int D3D11_FilterRunDestination();
+// Copies the destination-position rectangle of a graph to where the pass draws in its target.
+void D3D11_CopyGraphIntoPassTarget(int graph, const GraphFilterInfo* info);
 int Graphics_D3D11_Filter_CreateWorkScreen(int colorKind, int width, int height, int slot);
 int Graphics_D3D11_Filter_LoadShader(const char* name);
 D3D11ConstantBuffer* Graphics_D3D11_GetFilterConstantBuffer();

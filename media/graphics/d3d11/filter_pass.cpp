@@ -219,6 +219,22 @@ int Graphics_D3D11_FilterPass_SelectSampling(GraphFilterInfo* info, const GraphF
 }
 
 int D3D11_FilterRunSource() { return runSource; }
+int D3D11_FilterRunDestination() { return runDestination; }
+
+void D3D11_CopyGraphIntoPassTarget(int graph, const GraphFilterInfo* info) {
+    const GraphDrawPiece* from = firstPiece(graph);
+    const GraphDrawPiece* to = firstPiece(info->destination);
+    if (from == nullptr || to == nullptr || D3D11_TileTexture(to->tile)->targetView == nullptr) return;
+    int x, y;
+    D3D11_FilterPassOrigin(info, &x, &y);
+    const int w = info->x2 - info->x1, h = info->y2 - info->y1;
+    const RECT src{from->tileX + info->destX, from->tileY + info->destY, from->tileX + info->destX + w,
+                   from->tileY + info->destY + h};
+    const RECT dst{to->tileX + x, to->tileY + y, to->tileX + x + w, to->tileY + y + h};
+    const D3D11GraphTexture* s = D3D11_TileTexture(from->tile);
+    const D3D11GraphTexture* t = D3D11_TileTexture(to->tile);
+    Graphics_D3D11_StretchRect(s->texture, s->view, &src, t->texture, t->targetView, &dst);
+}
 
 void D3D11_FilterPassOrigin(const GraphFilterInfo* info, int* x, int* y) {
     const bool last = info->passIndex >= info->passCount - 1;
@@ -233,8 +249,11 @@ int Graphics_D3D11_FilterPass_Begin(GraphFilterInfo* info, int* sourceHandle, in
     const bool sameParity = info->workFlag == 1 && (info->passIndex & 1) == (info->passCount & 1);
     const int targetSlot = !direct && !sameParity ? 1 : 0;
     GraphData* graph = GetGraphData(source);
-    const bool assembleSource = info->passIndex == 0 && (graph->pieceCount > 1 || graph->pieces[0].tileX != 0 ||
-                                                          graph->pieces[0].tileY != 0);
+    // A down-scale in place has its rectangle cleared before it draws: it reads a copy.
+    const bool inPlaceDownScale = info->downScaleFlag && source == destination;
+    const bool assembleSource =
+        info->passIndex == 0 && (graph->pieceCount > 1 || graph->pieces[0].tileX != 0 ||
+                                 graph->pieces[0].tileY != 0 || inPlaceDownScale);
     int width, height;
     if (assembleSource) {
         width = graph->area.width, height = graph->area.height;

@@ -86,6 +86,10 @@ int Graphics_D3D11_Filter_DownScale(GraphFilterInfo* info, int divisor) {
 
 int Graphics_D3D11_Filter_BrightClip(GraphFilterInfo* info, int compare, float threshold, int fillFlag,
                                      const float* fillColor) {
+    // Pixels the clip does not keep are left as the destination has them: a work screen
+    // gets the destination's rectangle first.
+    if (!fillFlag && info->destination != D3D11_FilterRunDestination())
+        D3D11_CopyGraphIntoPassTarget(D3D11_FilterRunDestination(), info);
     Row rows[3] = {{threshold, threshold, threshold, threshold}, {kLuma[0], kLuma[1], kLuma[2], 0.0f}, {}};
     const bool fill = fillFlag != 0 && fillColor != nullptr;
     if (fill) copyRow(rows[2], fillColor);
