@@ -1,10 +1,12 @@
 // The Direct3D 11 mask screen: draws go to a screen-sized texture while masking; the
 // end of a masked draw copies the drawn rectangle back onto the real target through a
 // mask pixel shader that lets through only what the mask image (or a mask graph) allows.
+#include <algorithm>
 #include <vector>
 
 #include "media/base/log.h"
 #include "media/graphics/d3d11/d3d11_graph.h"
+#include "media/graphics/d3d11/d3d11_mask.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/mask.h"
 #include "media/system/fatal.h"
@@ -45,17 +47,22 @@ void release(T*& object, R fn) {
     object = nullptr;
 }
 
-// The mask bytes go to the alpha of the mask image, over (0, 0)-(width, height).
-void uploadMask(int width, int height) {
+// The mask bytes of a rectangle go to the alpha of the mask image.
+void uploadMask(int left, int top, int right, int bottom) {
     int pitch = 0, w = 0, h = 0;
     const uint8_t* buffer = GetMaskBuffer(&pitch, &w, &h);
     if (buffer == nullptr || M.image == nullptr) return;
-    width = std::min(width, w), height = std::min(height, h);
+    left = std::max(left, 0), top = std::max(top, 0);
+    right = std::min(right, w), bottom = std::min(bottom, h);
+    const int width = right - left, height = bottom - top;
     if (width <= 0 || height <= 0) return;
     std::vector<uint32_t> rows(size_t(width) * size_t(height));
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) rows[size_t(y) * width + x] = uint32_t(buffer[size_t(y) * pitch + x]) << 24;
-    const D3D11_BOX box{0, 0, 0, UINT(width), UINT(height), 1};
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* from = buffer + size_t(top + y) * pitch + left;
+        uint32_t* to = rows.data() + size_t(y) * width;
+        for (int x = 0; x < width; ++x) to[x] = uint32_t(from[x]) << 24;
+    }
+    const D3D11_BOX box{UINT(left), UINT(top), 0, UINT(right), UINT(bottom), 1};
     D3D11DeviceContext_UpdateSubresource(M.image, 0, &box, rows.data(), UINT(width * 4), 0);
 }
 
@@ -103,7 +110,7 @@ int Graphics_D3D11_Mask_CreateScreen(int width, int height) {
         srv.Texture2D.MostDetailedMip = 0, srv.Texture2D.MipLevels = 1;
         if (D3D11Device_CreateShaderResourceView(M.image, &srv, &M.imageView) != S_OK)
             FatalErrorExit(u"マスクイメージテクスチャ用シェーダーリソースビューの作成に失敗しました");
-        uploadMask(width, height);
+        uploadMask(0, 0, width, height);
     }
     if (M.screen == nullptr) {
         desc.Format = screenFormat;
@@ -139,7 +146,7 @@ int Graphics_D3D11_Mask_CreateScreen_KeepOld() {
 int Graphics_D3D11_Mask_CreateScreen_CopyOld(int oldWidth, int oldHeight) {
     int w = 0, h = 0;
     GetMaskBuffer(nullptr, &w, &h);
-    uploadMask(w, h);
+    uploadMask(0, 0, w, h);
     if (M.oldScreen != nullptr && M.screen != nullptr) {
         const RECT r{0, 0, oldWidth, oldHeight};
         Graphics_D3D11_StretchRect(M.oldScreen, M.oldScreenView, &r, M.screen, M.screenTarget, &r);
@@ -160,8 +167,8 @@ int Graphics_D3D11_Mask_DrawBegin(const ImageRect* rect) {
     Graphics_D3D11_FlushVertexBatch(-1, 0);
     const RECT r = rectOf(rect);
     Graphics_D3D11_StretchRect(M.real, M.realView, &r, M.screen, M.screenTarget, &r);
-    // The mask image follows the mask buffer as the draw starts.
-    uploadMask(M.textureWidth, M.textureHeight);
+    // The mask image follows the mask buffer where the draw lands.
+    uploadMask(rect->left, rect->top, rect->right, rect->bottom);
     return 0;
 }
 
@@ -206,8 +213,8 @@ int Graphics_D3D11_Mask_SetUseMaskScreen() {
     return 0;
 }
 
-// The sizes of the mask textures, for tests.
-void D3D11_MaskTextureSize(int* width, int* height) {
+void D3D11_MaskTextures(ID3D11Texture2D** screen, ID3D11Texture2D** image, int* width, int* height) {
+    *screen = M.screen, *image = M.image;
     *width = M.screen != nullptr ? M.textureWidth : 0;
     *height = M.screen != nullptr ? M.textureHeight : 0;
 }
