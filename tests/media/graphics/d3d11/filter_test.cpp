@@ -15,6 +15,7 @@
 #include "media/graphics/graph.h"
 #include "media/graphics/graph_filter.h"
 #include "media/graphics/graph_load.h"
+#include "media/graphics/mask.h"
 #include "media/graphics/draw.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
@@ -98,6 +99,7 @@ std::vector<Request> filterTable() {
       {"PremultipliedAlpha", 0, kGraphFilterPremultipliedAlpha, {}},
       {"InterpolatedAlpha", 0, kGraphFilterInterpolatedAlpha, {}},
       {"YuvHalfUV", 0, kGraphFilterYuvToRgbUV, {kUV}},
+      {"YuvHalvesHalfUV", 0, kGraphFilterYuvToRgbUVRRA, {kUV}, 255, kSize / 2},
       {"DownScale2", 0, kGraphFilterDownScale, {2}},
       {"DownScale4", 0, kGraphFilterDownScale, {4}},
   };
@@ -317,6 +319,12 @@ TEST_F(D3D11Filter, ShutdownLeavesNoObjectAfterFilteringAndMasking) {
     GraphFilterBlendWithArgs(1, picture, blendGraph, picture, 200, kGraphBlendRGBAMix, 0, 0, kSize, kSize, 0, 0, 0,
                              8, 8, mix, 4);
     DrawGraph(10, 10, picture, 1);
+    // A masked draw of the picture too.
+    ASSERT_EQ(CreateMaskScreen(1, 640, 480), 0);
+    ASSERT_EQ(SetUseMaskScreenFlag(1), 0);
+    DrawGraph(30, 30, picture, 1);
+    ASSERT_EQ(SetUseMaskScreenFlag(0), 0);
+    if (round == 1) ASSERT_EQ(DeleteMaskScreen(), 0);
     SubHandle(picture);
     SubHandle(blendGraph);
   }
