@@ -2,7 +2,9 @@
 // reads of the source (slot 0, pair 0) and the second texture (slot 1, pair 1), byte
 // conversions and the fixed-point luminance the software filters use.
 #pragma once
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "platform/gpu/shaders/builtin_common.h"
 
@@ -10,6 +12,14 @@ namespace plat::gpu::shader {
 
 inline Float4 filterReg(const ShaderEnv& env, int index) {
   return env.reg(env.cb[kFilterSlotD3D11] != nullptr ? kFilterSlotD3D11 : kFilterSlotD3D9, index);
+}
+
+// Registers c0 .. c(rows - 1) copied out in one go, zeros past the bound buffer's end.
+inline void filterRows(const ShaderEnv& env, int rows, float (*out)[4]) {
+  const int slot = env.cb[kFilterSlotD3D11] != nullptr ? kFilterSlotD3D11 : kFilterSlotD3D9;
+  const size_t want = size_t(rows) * 16, have = env.cb[slot] != nullptr ? std::min(env.cbSize[slot], want) : 0;
+  if (have > 0) std::memcpy(out, env.cb[slot], have);
+  if (have < want) std::memset(reinterpret_cast<uint8_t*>(out) + have, 0, want - have);
 }
 
 inline Float4 sourceTexel(const PixelIn& in, const ShaderEnv& env) {
@@ -25,6 +35,21 @@ inline Float4 texelAt(const PixelIn& in, const ShaderEnv& env, int slot, int x, 
   const Subresource& s = v->texture().sub(v->subresource(0, 0));
   return env.sample(slot, (float(x) + 0.5f) / float(s.width), (float(y) + 0.5f) / float(s.height), in, slot);
 }
+// A reader of the source texture at one level of detail, taken once per pixel for the
+// filters that read many taps at the same scale.
+struct SourceTaps {
+  const TextureSampler* sampler = nullptr;
+  float lod = 0.0f;
+  SourceTaps(const PixelIn& in, const ShaderEnv& env) {
+    const View* v = env.view(0);
+    if (v == nullptr || env.samplerDescs[0] == nullptr) return;
+    const Subresource& s = v->texture().sub(v->subresource(0, 0));
+    sampler = &env.samplers[0];
+    lod = textureLod(in, 0, float(s.width), float(s.height));
+  }
+  Float4 operator()(float u, float v) const { return sampler ? sampler->sample(u, v, lod) : Float4{0, 0, 0, 0}; }
+};
+
 inline int textureWidth(const ShaderEnv& env, int slot) {
   const View* v = env.view(slot);
   return v == nullptr ? 1 : v->texture().sub(v->subresource(0, 0)).width;

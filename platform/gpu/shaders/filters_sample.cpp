@@ -23,17 +23,16 @@ void addScaled(Float4& acc, const Float4& t, float w) {
 // on both sides of the centre.
 bool pixelGauss(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
   const float u = in.v[texcoord(0)], v = in.v[texcoord(0) + 1];
-  float w[16];
-  for (int r = 0; r < 4; ++r) {
-    const Float4 q = filterReg(env, 1 + r);
-    for (int k = 0; k < 4; ++k) w[4 * r + k] = q[k];
-  }
+  float c[21][4];
+  filterRows(env, 5 + self.param[0], c);
+  const float* w = c[1];  // c1..c4 as 16 weights
+  const SourceTaps tap(in, env);
   Float4 acc{0, 0, 0, 0};
-  addScaled(acc, sourceAt(in, env, u, v), w[0]);
+  addScaled(acc, tap(u, v), w[0]);
   for (int k = 1; k < self.param[0]; ++k) {
-    const Float4 o = filterReg(env, 5 + k);
-    addScaled(acc, sourceAt(in, env, u + o[0], v + o[1]), w[k]);
-    addScaled(acc, sourceAt(in, env, u - o[0], v - o[1]), w[k]);
+    const float* o = c[5 + k];
+    addScaled(acc, tap(u + o[0], v + o[1]), w[k]);
+    addScaled(acc, tap(u - o[0], v - o[1]), w[k]);
   }
   for (int k = 0; k < 4; ++k) acc[k] = saturate(acc[k]);
   out = acc;
@@ -43,11 +42,12 @@ bool pixelGauss(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self
 // param: registers of offsets (1, 4 or 16); the result is the mean of the linear reads.
 bool pixelDownScale(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
   const float u = in.v[texcoord(0)], v = in.v[texcoord(0) + 1];
+  const SourceTaps tap(in, env);
   Float4 acc{0, 0, 0, 0};
   const int n = self.param[0];
   for (int i = 0; i < n; ++i) {
     const Float4 o = filterReg(env, i);
-    addScaled(acc, sourceAt(in, env, u + o[0], v + o[1]), 1.0f / float(n));
+    addScaled(acc, tap(u + o[0], v + o[1]), 1.0f / float(n));
   }
   out = acc;
   return true;
@@ -118,10 +118,10 @@ bool pixelResample(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& s
     wv[k] = taps == 4 ? cubicWeight(d - fv) : lanczosWeight(d - fv);
     su += wu[k], sv += wv[k];
   }
+  const SourceTaps tap(in, env);
   Float4 acc{0, 0, 0, 0};
   for (int j = 0; j < taps; ++j)
-    for (int i = 0; i < taps; ++i)
-      addScaled(acc, sourceAt(in, env, in.v[texcoord(i)], in.v[texcoord(j) + 1]), wu[i] * wv[j] / (su * sv));
+    for (int i = 0; i < taps; ++i) addScaled(acc, tap(in.v[texcoord(i)], in.v[texcoord(j) + 1]), wu[i] * wv[j] / (su * sv));
   for (int k = 0; k < 4; ++k) acc[k] = saturate(acc[k]);
   out = acc;
   return true;
