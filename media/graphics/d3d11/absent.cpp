@@ -1,4 +1,4 @@
-// TEMPORARY SEAM (replaced by the Direct3D 11 filter, mask, vertex-grid, common-buffer,
+// TEMPORARY SEAM (replaced by the Direct3D 11 vertex-grid, common-buffer,
 // user-buffer, shader, shadow-map and 3D-setting modules): the operations not built yet.
 // Each answers -1, which the front reports as a failed draw.
 #include "media/graphics/d3d11/d3d11.h"

@@ -1,8 +1,9 @@
 // Graph blends: the source (slot 0) blended with the blend graph (slot 1). The colour
 // kinds give result = s + (f(s, b) - s) · b.a · c0; the alpha-channel and alpha-only kinds
 // work on alpha too. The channel mix picks each output channel from either texture, by
-// selectors baked into its name or read from c1. Sums run in the software blends' fixed
-// point so both paths give the same bytes.
+// selectors baked into its name or read from c1. Sums repeat the software blends' fixed
+// point on purpose (this layer cannot call the media layer) so both paths give the same
+// bytes.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>

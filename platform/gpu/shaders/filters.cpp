@@ -1,8 +1,9 @@
 // Per-pixel colour filters of the graph-filter engine: monotone, invert, level through
 // the gamma table in slot 1, two-colour threshold, brightness clip, brightness scale,
 // hue/saturation/brightness and the alpha premultiplication pair. Each reads its
-// constants through the filter accessor; the integer forms follow the software filters
-// step for step so that both paths give the same bytes.
+// constants through the filter accessor. The integer forms repeat the software filters'
+// fixed point step for step on purpose: the platform layer cannot call the media layer,
+// and the two paths must give the same bytes.
 #include <algorithm>
 
 #include "platform/gpu/shaders/filter_common.h"

@@ -126,16 +126,7 @@ std::vector<Request> blendTable() {
 
 class D3D11Filter : public D3D11Test {
  protected:
-  static int begin(bool software) {
-    if (software)
-      setenv("HALVORINE_MISSING", "d3d11,d3d9", 1);
-    else
-      unsetenv("HALVORINE_MISSING");
-    ChangeWindowMode(1);
-    SetScreenMode(640, 480, 32, 0);
-    if (InitializeLibrary() != 0) return -1;
-    return GraphicsApiType;
-  }
+  static int begin(bool software) { return startOn(software); }
 
   // Runs every request on a fresh copy of the picture, in place, and reads the results.
   static std::vector<std::vector<uint8_t>> runAll(const std::vector<Request>& table) {
@@ -324,7 +315,9 @@ TEST_F(D3D11Filter, ShutdownLeavesNoObjectAfterFilteringAndMasking) {
     ASSERT_EQ(SetUseMaskScreenFlag(1), 0);
     DrawGraph(30, 30, picture, 1);
     ASSERT_EQ(SetUseMaskScreenFlag(0), 0);
-    if (round == 1) ASSERT_EQ(DeleteMaskScreen(), 0);
+    if (round == 1) {
+      ASSERT_EQ(DeleteMaskScreen(), 0);
+    }
     SubHandle(picture);
     SubHandle(blendGraph);
   }

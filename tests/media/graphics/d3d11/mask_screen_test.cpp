@@ -17,15 +17,9 @@ namespace {
 class D3D11Mask : public D3D11Test {
  protected:
   static int begin(bool software) {
-    if (software)
-      setenv("HALVORINE_MISSING", "d3d11,d3d9", 1);
-    else
-      unsetenv("HALVORINE_MISSING");
-    ChangeWindowMode(1);
-    SetScreenMode(640, 480, 32, 0);
-    if (InitializeLibrary() != 0) return -1;
-    ClearDrawTarget(nullptr);
-    return GraphicsApiType;
+    const int api = startOn(software);
+    if (api >= 0) ClearDrawTarget(nullptr);
+    return api;
   }
 
   // Cells of 8 x 8: odd cells block drawing.
