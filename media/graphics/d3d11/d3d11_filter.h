@@ -59,6 +59,9 @@ void D3D11_CopyGraphIntoPassTarget(int graph, const GraphFilterInfo* info);
 int Graphics_D3D11_Filter_CreateWorkScreen(int colorKind, int width, int height, int slot);
 int Graphics_D3D11_Filter_LoadShader(const char* name);
 D3D11ConstantBuffer* Graphics_D3D11_GetFilterConstantBuffer();
+// Before the device goes: deletes the filter shaders' handles and releases the device
+// objects of every other shader handle.
+int Graphics_D3D11_ReleaseShaderHandleObjects();
 
 // The shader choice for selectors (each 0..7); swap tells whether the graphs trade places.
 struct D3D11MixChoice {

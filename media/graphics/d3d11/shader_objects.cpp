@@ -1,5 +1,8 @@
 // Shader handles on Direct3D 11: the device shader object made from a handle's code and
-// released with the handle. The filter passes load their shaders through these.
+// released with the handle or with the device. The filter passes load their shaders
+// through these.
+#include "media/base/handle.h"
+#include "media/graphics/d3d11/d3d11_filter.h"
 #include "media/graphics/d3d11/d3d11_state.h"
 #include "media/graphics/shader.h"
 
@@ -37,6 +40,17 @@ int Graphics_D3D11_Shader_Terminate(ShaderHandleData* shader) {
         D3D11PixelShader_Release(ps);
     }
     shader->deviceObject = nullptr;
+    return 0;
+}
+
+int Graphics_D3D11_ReleaseShaderHandleObjects() {
+    // The filter shaders are loaded again on their next use.
+    for (int slot = 0; slot < kGraphFilterGammaGraphSlot; ++slot)
+        if (GetShaderData(GraphFilterShaderHandleTable[slot], 1) != nullptr) SubHandle(GraphFilterShaderHandleTable[slot]);
+    const HandleTypeManager& m = HandleManageArray[HANDLETYPE_SHADER];
+    if (!m.InitializeFlag) return 0;
+    for (int i = 0; i < m.MaxNum; ++i)
+        if (m.Handle[i] != nullptr) Graphics_D3D11_Shader_Terminate(reinterpret_cast<ShaderHandleData*>(m.Handle[i]));
     return 0;
 }
 

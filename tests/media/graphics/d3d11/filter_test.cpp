@@ -281,6 +281,27 @@ TEST_F(D3D11Filter, PassPlanWorkScreensAndShaderSlots) {
   }
 }
 
+TEST_F(D3D11Filter, ShadersComeBackAfterTheDeviceIsMadeAgain) {
+  ASSERT_EQ(begin(false), kGraphicsApiD3D11);
+  const int invert[1] = {0};
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    const int picture = makePicture(kSize, kSize, round);
+    const std::vector<uint8_t> before = bytesOf(picture);
+    ASSERT_EQ(GraphFilterBlendWithArgs(0, picture, -1, picture, 0, kGraphFilterInvert, 0, 0, kSize, kSize, 0, 0, 0,
+                                       0, 0, invert, 0),
+              0);
+    EXPECT_NE(GraphFilterShaderHandleTable[kFNInvert], -1);
+    const std::vector<uint8_t> after = bytesOf(picture);
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(after[1], 255 - before[1]);
+    // A new screen mode makes the device again: the filter shaders go with the old one.
+    ASSERT_EQ(SetScreenMode(round % 2 ? 640 : 800, round % 2 ? 480 : 600, 32, 0), 0);
+    EXPECT_EQ(GraphFilterShaderHandleTable[kFNInvert], -1);
+    SubHandle(picture);
+  }
+}
+
 TEST(D3D11FilterMix, ChoosesIndexedNamedOrBaseShaders) {
   D3D11MixChoice c = D3D11_ChooseMix(4, 4, 4, 0);
   EXPECT_STREQ(c.name, "RGBAMix_SRSRSRBR.pso");
