@@ -302,6 +302,34 @@ TEST_F(D3D11Filter, ShadersComeBackAfterTheDeviceIsMadeAgain) {
   }
 }
 
+TEST_F(D3D11Filter, ResamplersScaleASmoothPictureUp) {
+  ASSERT_EQ(begin(false), kGraphicsApiD3D11);
+  // Red and green rise by 4 a pixel: a doubled picture rises by 2 a pixel in between.
+  BaseImage image{};
+  ASSERT_EQ(CreateARGB8ColorBaseImage(kSize, kSize, &image), 0);
+  for (int y = 0; y < kSize; ++y)
+    for (int x = 0; x < kSize; ++x) SetBaseImagePixel(&image, x, y, x * 4, y * 4, 100, 255);
+  const int picture = CreateGraphFromBaseImage(&image, nullptr, 1, 0);
+  ReleaseBaseImage(&image);
+  for (const int type : {kGraphFilterBicubic, kGraphFilterLanczos3}) {
+    SCOPED_TRACE(type);
+    const int target = makeDrawable(kSize * 2, kSize * 2);
+    const int size[2] = {kSize * 2, kSize * 2};
+    ASSERT_EQ(GraphFilterBlendWithArgs(0, picture, -1, target, 0, type, 0, 0, kSize, kSize, 0, 0, 0, 0, 0, size, 2),
+              0);
+    const std::vector<uint8_t> out = bytesOf(target);
+    ASSERT_EQ(out.size(), size_t(kSize * kSize * 16));
+    int worst = 0;
+    for (int y = 8; y < kSize * 2 - 8; ++y)
+      for (int x = 8; x < kSize * 2 - 8; ++x) {
+        const uint8_t* p = &out[(size_t(y) * kSize * 2 + x) * 4];  // B, G, R, A
+        worst = std::max({worst, std::abs(p[2] - (2 * x - 1)), std::abs(p[1] - (2 * y - 1)), std::abs(p[0] - 100)});
+      }
+    EXPECT_LE(worst, 2);
+    SubHandle(target);
+  }
+}
+
 TEST(D3D11FilterMix, ChoosesIndexedNamedOrBaseShaders) {
   D3D11MixChoice c = D3D11_ChooseMix(4, 4, 4, 0);
   EXPECT_STREQ(c.name, "RGBAMix_SRSRSRBR.pso");
