@@ -29,10 +29,12 @@ enum D3D11FilterName : int {
     kFNCount = 50,
 };
 extern const char* const D3D11FilterNames[kFNCount];
-// Handle slots past the named shaders: the 256 indexed mixes, the 16 named mixes, the base.
-constexpr int kD3D11MixIndexedSlot = 45;
-constexpr int kD3D11MixNamedSlot = 301;
+// Handle slots: each named shader at its name-table entry (the base mix at 45), then the
+// 256 indexed mixes and the 16 named mixes, ending below the gamma-graph slot.
 constexpr int kD3D11MixBaseSlot = kFNRGBAMixBase;
+constexpr int kD3D11MixIndexedSlot = kFNRGBAMixBase + 1;
+constexpr int kD3D11MixNamedSlot = kD3D11MixIndexedSlot + 256;
+static_assert(kD3D11MixNamedSlot + 16 <= kGraphFilterGammaGraphSlot);
 
 // The shader handle of a table slot, loaded on first use from the filter archive by
 // file name; -1 (logged) when it cannot be made.

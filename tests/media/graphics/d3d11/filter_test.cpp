@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -346,6 +347,19 @@ TEST(D3D11FilterMix, ChoosesIndexedNamedOrBaseShaders) {
   c = D3D11_ChooseMix(1, 5, 2, 6);
   EXPECT_STREQ(c.name, "RGBAMix_Base.pso");
   EXPECT_EQ(c.index, -1);
+  // Every choice has a slot of its own.
+  std::vector<int> owner(kGraphFilterShaderSlots, -1);
+  for (int r = 0; r < 8; ++r)
+    for (int g = 0; g < 8; ++g)
+      for (int b = 0; b < 8; ++b)
+        for (int a = 0; a < 8; ++a) {
+          c = D3D11_ChooseMix(r, g, b, a);
+          ASSERT_GE(c.slot, kFNRGBAMixBase);
+          ASSERT_LT(c.slot, kGraphFilterGammaGraphSlot);
+          const int key = c.index >= 0 ? c.index : 1000 + int(std::hash<std::string>{}(c.name) % 100000);
+          if (owner[size_t(c.slot)] < 0) owner[size_t(c.slot)] = key;
+          EXPECT_EQ(owner[size_t(c.slot)], key) << r << g << b << a;
+        }
 }
 
 TEST_F(D3D11Filter, ShutdownLeavesNoObjectAfterFilteringAndMasking) {
