@@ -268,7 +268,9 @@ void RefreshSoftDrawTargetForMask() {
     SetMemImgDrawTarget(M.drawing && CheckValidMemImg(&M.image) ? &M.image : GetRealSoftDrawTarget());
 }
 
-uint8_t* GetMaskBufferForTest(int* pitch, int* width, int* height) {
+uint8_t* GetMaskBufferForTest(int* pitch, int* width, int* height) { return GetMaskBuffer(pitch, width, height); }
+
+uint8_t* GetMaskBuffer(int* pitch, int* width, int* height) {
     if (pitch) *pitch = M.pitch;
     if (width) *width = M.width;
     if (height) *height = M.height;

@@ -36,6 +36,10 @@ MEMIMG* GetRealSoftDrawTarget();
 // Points the software draw target at the mask image while masking, else at the real target.
 void RefreshSoftDrawTargetForMask();
 
+// The mask buffer (one byte a pixel, 0 lets drawing through), its pitch and size; null
+// without a mask screen. The hardware back ends upload it into their mask images.
+uint8_t* GetMaskBuffer(int* pitch, int* width, int* height);
+
 // Test facility: the mask buffer (pitch in bytes), its size, and the nesting depth.
 uint8_t* GetMaskBufferForTest(int* pitch, int* width, int* height);
 int GetMaskNestingForTest();

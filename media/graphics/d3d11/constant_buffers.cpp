@@ -16,7 +16,8 @@ namespace {
 using namespace plat::gpu;
 using plat::win::S_OK;
 
-const int kBuiltinSizes[kCBCount] = {768, 256, 288, 2592, 48, 96, 256};
+// The filter buffer holds 21 registers: the widest Gauss reads c0..c20.
+const int kBuiltinSizes[kCBCount] = {768, 256, 288, 2592, 48, 96, 512};
 
 struct BufferList {
     D3D11ConstantBuffer* head = nullptr;

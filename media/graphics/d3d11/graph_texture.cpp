@@ -16,6 +16,12 @@ using plat::win::S_OK;
 
 void releaseTile(D3D11GraphTexture* t) {
     if (D3D11State.texture == t->texture && t->texture != nullptr) Graphics_D3D11_DeviceState_SetTexture(nullptr, nullptr);
+    // A view still bound in a slot would be bound again by the next state restore.
+    if (t->view != nullptr && D3D11Device_IsValid()) {
+        ID3D11ShaderResourceView* none = nullptr;
+        for (int slot = 0; slot < 2; ++slot)
+            if (D3D11State.psResources[slot] == t->view) Graphics_D3D11_DeviceState_SetPSShaderResources(slot, 1, &none);
+    }
     if (t->targetView != nullptr) {
         for (int slot = 0; slot < 8; ++slot)
             if (D3D11State.targetView[slot] == t->targetView) D3D11State.targetView[slot] = nullptr;

@@ -2,6 +2,7 @@
 // draw-target lock built on it.
 #include "media/base/log.h"
 #include "media/graphics/base_image.h"
+#include "media/graphics/d3d11/d3d11_graph.h"
 #include "media/graphics/d3d11/d3d11_state.h"
 #include "media/graphics/pixel_format.h"
 
@@ -86,12 +87,30 @@ int Graphics_D3D11_ReadbackTexture(ID3D11Texture2D* texture, const ImageRect* re
     return 0;
 }
 
-int Graphics_D3D11_LockDrawTargetBuffer(const ImageRect* rect, BaseImage* out, int, int, int) {
+int Graphics_D3D11_LockDrawTargetBuffer(const ImageRect* rect, BaseImage* out, int graph, int, int) {
     D3D11SwapChains& sc = D3D11SwapChainSys;
     if (!D3D11Device_IsValid() || sc.lockStaging != nullptr) return -1;
     Graphics_D3D11_FlushVertexBatch(-1, 0);
-    // The bound target: a drawable graph's texture, else the screen.
+    // A named graph is read from the texture of the piece that holds the rectangle;
+    // otherwise the bound target: a drawable graph's texture, else the screen.
     ID3D11Texture2D* texture = D3D11State.targetTexture[0];
+    ImageRect inTexture{};
+    if (const GraphData* g = graph >= 0 ? GetGraphData(graph, 1) : nullptr; g != nullptr) {
+        const ImageRect whole{0, 0, g->area.width, g->area.height};
+        const ImageRect r = rect != nullptr ? *rect : whole;
+        texture = nullptr;
+        for (int i = 0; i < g->pieceCount && texture == nullptr; ++i) {
+            const GraphDrawPiece& p = g->pieces[i];
+            if (p.tile == nullptr || r.left < p.x || r.top < p.y || r.right > p.x + p.width ||
+                r.bottom > p.y + p.height)
+                continue;
+            texture = D3D11_TileTexture(p.tile)->texture;
+            inTexture = ImageRect{r.left - p.x + p.tileX, r.top - p.y + p.tileY, r.right - p.x + p.tileX,
+                                  r.bottom - p.y + p.tileY};
+            rect = &inTexture;
+        }
+        if (texture == nullptr) return -1;
+    }
     if (texture == nullptr)
         texture = D3D11BackendSys.subBackBuffer != nullptr ? D3D11BackendSys.subBackBuffer : sc.slots[0].backBuffer;
     if (texture == nullptr || Graphics_D3D11_ReadbackTexture(texture, rect, out, &sc.lockStaging) < 0) {

@@ -6,6 +6,7 @@
 #include "media/base/log.h"
 #include "media/base/thread.h"
 #include "media/file/async_load.h"
+#include "media/graphics/d3d11/d3d11_filter.h"
 #include "media/graphics/d3d11/d3d11_graph.h"
 #include "media/graphics/d3d11/d3d11_state.h"
 #include "media/graphics/graphics.h"
@@ -298,8 +299,9 @@ int Graphics_D3D11_ReleaseDeviceObjects() {
 }
 
 int Graphics_D3D11_ReleaseAllHandleObjects() {
-    // User buffers and user shaders get device objects with later operations; graph
+    // User buffers get device objects with later operations; shader objects and graph
     // textures go here.
+    Graphics_D3D11_ReleaseShaderHandleObjects();
     Graphics_D3D11_ReleaseAllGraphTextures();
     Graphics_D3D11_DeviceState_ClearBindings();
     return 0;

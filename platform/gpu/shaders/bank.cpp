@@ -11,6 +11,9 @@ const std::vector<ShaderEntry>& shaderBank() {
     addBuiltin2D(b);
     addBuiltin3D(b);
     addBuiltinMaskCopy(b);
+    addFilterColour(b);
+    addFilterSampling(b);
+    addBlends(b);
     return b;
   }();
   return bank;

@@ -102,5 +102,9 @@ float textureLod(const PixelIn& in, int pair, float width, float height);
 void addBuiltin2D(std::vector<ShaderEntry>& bank);
 void addBuiltin3D(std::vector<ShaderEntry>& bank);
 void addBuiltinMaskCopy(std::vector<ShaderEntry>& bank);
+// The graph-filter and graph-blend shaders, packed by file name.
+void addFilterColour(std::vector<ShaderEntry>& bank);
+void addFilterSampling(std::vector<ShaderEntry>& bank);
+void addBlends(std::vector<ShaderEntry>& bank);
 
 }  // namespace plat::gpu

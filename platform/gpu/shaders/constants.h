@@ -33,3 +33,14 @@ inline constexpr int kCmpNever = 1, kCmpLess = 2, kCmpEqual = 3, kCmpLessEqual =
                      kCmpNotEqual = 6, kCmpGreaterEqual = 7, kCmpAlways = 8;
 
 }  // namespace plat::gpu::shader
+
+namespace plat::gpu::shader {
+
+// Filter shaders read their constants as float4 registers c0, c1, ... The Direct3D 11
+// face binds them as pixel-shader constant buffer 3; the Direct3D 9 face keeps its
+// pixel-shader float registers in buffer 1 and never binds 3. The accessor takes 3 when
+// it is bound, else 1, so one function serves both faces.
+inline constexpr int kFilterSlotD3D11 = 3;
+inline constexpr int kFilterSlotD3D9 = 1;
+
+}  // namespace plat::gpu::shader

@@ -12,6 +12,7 @@
 #include "media/graphics/graphics.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hardware.h"
+#include "media/graphics/screen.h"
 #include "platform/gpu/journal.h"
 #include "platform/gpu/profile.h"
 #include "tests/media/system/library_fixture.h"
@@ -46,6 +47,19 @@ class D3D11Test : public halvorine_test::LibraryTest {
 
   // Starts the library windowed at the default 640x480.
   static int start() { return startWindowed(); }
+
+  // Starts windowed at 640x480, 32 bits, on the software renderer or on the back end the
+  // machine offers first; the API type that came up, or -1.
+  static int startOn(bool software) {
+    if (software)
+      setenv("HALVORINE_MISSING", "d3d11,d3d9", 1);
+    else
+      unsetenv("HALVORINE_MISSING");
+    ChangeWindowMode(1);
+    SetScreenMode(640, 480, 32, 0);
+    if (InitializeLibrary() != 0) return -1;
+    return GraphicsApiType;
+  }
 
   static int liveObjects() {
     int total = 0;

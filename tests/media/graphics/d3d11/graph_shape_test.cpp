@@ -41,16 +41,11 @@ class D3D11Draw : public D3D11Test {
  protected:
   // Starts on the back end the environment leaves, 640x480 at 32 bits, cleared black.
   static int begin(bool software) {
-    if (software)
-      setenv("HALVORINE_MISSING", "d3d11,d3d9", 1);
-    else
-      unsetenv("HALVORINE_MISSING");
-    ChangeWindowMode(1);
-    SetScreenMode(640, 480, 32, 0);
-    if (InitializeLibrary() != 0) return -1;
+    const int api = startOn(software);
+    if (api < 0) return -1;
     SetDrawMode(0);
     ClearDrawTarget(nullptr);
-    return GraphicsApiType;
+    return api;
   }
 };
 

@@ -1,5 +1,6 @@
 // Tests of the generated Direct3D 11 shader packages: every base entry unpacks through the
 // media layer's decoders and its size table, and each entry with code makes its shader.
+#include <cstdio>
 #include <cstring>
 
 #include "face_fixture.h"
@@ -69,10 +70,18 @@ TEST_F(FaceTest, BasePackageEntriesMakeTheirShaders) {
       }
     }
   }
-  // The other tables exist with their entry counts and no code yet; the filter archive
-  // unpacks to something.
-  for (const auto& e : entries(unpack(ZaDod::D3D11ShaderRGBAMixPackage), ZaDod::kD3D11RGBAMixEntries))
-    EXPECT_TRUE(e.empty());
+  // The RGBA-mix table: entry i makes the indexed mix i. The 3D table exists with its
+  // entry count and no code yet; the filter archive unpacks to something.
+  const auto mix = entries(unpack(ZaDod::D3D11ShaderRGBAMixPackage), ZaDod::kD3D11RGBAMixEntries);
+  ASSERT_EQ(mix.size(), size_t(ZaDod::kD3D11RGBAMixEntries));
+  char mixName[32];
+  for (int i = 0; i < ZaDod::kD3D11RGBAMixEntries; ++i) {
+    std::snprintf(mixName, sizeof mixName, "RGBAMix_I%03d", i);
+    const std::vector<uint8_t>& code = mix[size_t(i)];
+    EXPECT_EQ(findShader(code.data(), code.size()), findShaderByName(mixName, ShaderStage::pixel)) << i;
+    Com<ID3D11PixelShader> ps;
+    EXPECT_EQ(device->CreatePixelShader(code.data(), code.size(), nullptr, ps.out()), S_OK) << i;
+  }
   const auto three = entries(unpack(ZaDod::D3D11Shader3DPackage), ZaDod::kD3D113DPackageEntries);
   EXPECT_EQ(three.size(), size_t(ZaDod::kD3D113DPackageEntries));
   EXPECT_FALSE(unpack(ZaDod::D3D11ShaderFilterArchive).empty());

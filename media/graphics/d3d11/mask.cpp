@@ -1,0 +1,222 @@
+// The Direct3D 11 mask screen: draws go to a screen-sized texture while masking; the
+// end of a masked draw copies the drawn rectangle back onto the real target through a
+// mask pixel shader that lets through only what the mask image (or a mask graph) allows.
+#include <algorithm>
+#include <vector>
+
+#include "media/base/log.h"
+#include "media/graphics/d3d11/d3d11_graph.h"
+#include "media/graphics/d3d11/d3d11_mask.h"
+#include "media/graphics/graphics_state.h"
+#include "media/graphics/mask.h"
+#include "media/system/fatal.h"
+
+namespace ZaDod {
+namespace {
+
+using namespace plat::gpu;
+using plat::win::RECT;
+using plat::win::S_OK;
+
+struct MaskScreenObjects {
+    ID3D11Texture2D* image;
+    ID3D11ShaderResourceView* imageView;
+    ID3D11Texture2D* screen;
+    ID3D11ShaderResourceView* screenView;
+    ID3D11RenderTargetView* screenTarget;
+    ID3D11Texture2D* oldScreen;
+    ID3D11ShaderResourceView* oldScreenView;
+    ID3D11RenderTargetView* oldScreenTarget;
+    int textureWidth, textureHeight;
+    // The real target saved by the last draw begin.
+    ID3D11Texture2D* real;
+    ID3D11ShaderResourceView* realView;
+    ID3D11RenderTargetView* realTarget;
+};
+MaskScreenObjects M{};
+
+int pow2(int v) {
+    int p = 1;
+    while (p < v) p <<= 1;
+    return p;
+}
+
+template <class T, class R>
+void release(T*& object, R fn) {
+    if (object != nullptr) fn(object);
+    object = nullptr;
+}
+
+// The mask bytes of a rectangle go to the alpha of the mask image.
+void uploadMask(int left, int top, int right, int bottom) {
+    int pitch = 0, w = 0, h = 0;
+    const uint8_t* buffer = GetMaskBuffer(&pitch, &w, &h);
+    if (buffer == nullptr || M.image == nullptr) return;
+    left = std::max(left, 0), top = std::max(top, 0);
+    right = std::min(right, w), bottom = std::min(bottom, h);
+    const int width = right - left, height = bottom - top;
+    if (width <= 0 || height <= 0) return;
+    std::vector<uint32_t> rows(size_t(width) * size_t(height));
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* from = buffer + size_t(top + y) * pitch + left;
+        uint32_t* to = rows.data() + size_t(y) * width;
+        for (int x = 0; x < width; ++x) to[x] = uint32_t(from[x]) << 24;
+    }
+    const D3D11_BOX box{UINT(left), UINT(top), 0, UINT(right), UINT(bottom), 1};
+    D3D11DeviceContext_UpdateSubresource(M.image, 0, &box, rows.data(), UINT(width * 4), 0);
+}
+
+// The target front draws land on when no mask is in the way.
+void drawTarget(ID3D11Texture2D** texture, ID3D11ShaderResourceView** view, ID3D11RenderTargetView** target) {
+    const GraphData* g = GetGraphData(GraphicsDrawSettings.targets[0].handle);
+    if (g != nullptr && g->orig != nullptr && g->pieceCount > 0 && g->pieces[0].tile != nullptr) {
+        const D3D11GraphTexture* t = D3D11_TileTexture(g->pieces[0].tile);
+        *texture = t->texture, *view = t->view, *target = t->targetView;
+        return;
+    }
+    const D3D11Backend& b = D3D11BackendSys;
+    if (b.subBackBuffer != nullptr) {
+        *texture = b.subBackBuffer, *view = b.subBackBufferSrv, *target = b.subBackBufferRtv;
+        return;
+    }
+    const D3D11SwapChain& chain = D3D11SwapChainSys.slots[0];
+    *texture = chain.backBuffer, *view = chain.srv, *target = chain.rtv;
+}
+
+void releaseTexture(ID3D11Texture2D* t) { D3D11Texture2D_Release(t); }
+
+bool masking() { return IsDrawingThroughMask() && M.screen != nullptr; }
+
+RECT rectOf(const ImageRect* r) { return RECT{r->left, r->top, r->right, r->bottom}; }
+
+}  // namespace
+
+int Graphics_D3D11_Mask_CreateScreen(int width, int height) {
+    if (!D3D11Device_IsValid()) return -1;
+    const DXGI_FORMAT screenFormat = D3D11FormatSys.screen != DXGI_FORMAT_UNKNOWN ? D3D11FormatSys.screen
+                                                                                 : DXGI_FORMAT_R8G8B8A8_UNORM;
+    M.textureWidth = pow2(width), M.textureHeight = pow2(height);
+    D3D11_TEXTURE2D_DESC desc{};
+    desc.Width = UINT(M.textureWidth), desc.Height = UINT(M.textureHeight);
+    desc.MipLevels = 1, desc.ArraySize = 1, desc.SampleDesc = {1, 0};
+    desc.Usage = D3D11_USAGE_DEFAULT;
+    if (M.image == nullptr) {
+        desc.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
+        desc.BindFlags = D3D11_BIND_SHADER_RESOURCE;
+        if (D3D11Device_CreateTexture2D(&desc, nullptr, &M.image) != S_OK)
+            FatalErrorExit(u"マスクイメージ用テクスチャの作成に失敗しました");
+        D3D11_SHADER_RESOURCE_VIEW_DESC srv{};
+        srv.Format = desc.Format, srv.ViewDimension = D3D11_SRV_DIMENSION_TEXTURE2D;
+        srv.Texture2D.MostDetailedMip = 0, srv.Texture2D.MipLevels = 1;
+        if (D3D11Device_CreateShaderResourceView(M.image, &srv, &M.imageView) != S_OK)
+            FatalErrorExit(u"マスクイメージテクスチャ用シェーダーリソースビューの作成に失敗しました");
+        uploadMask(0, 0, width, height);
+    }
+    if (M.screen == nullptr) {
+        desc.Format = screenFormat;
+        desc.BindFlags = D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_RENDER_TARGET;
+        if (D3D11Device_CreateTexture2D(&desc, nullptr, &M.screen) != S_OK) {
+            M.screen = nullptr;
+            LogAddTextUtf16(u"マスク用スクリーンテクスチャの作成に失敗しました\n");
+            return -1;
+        }
+        D3D11_SHADER_RESOURCE_VIEW_DESC srv{};
+        srv.Format = desc.Format, srv.ViewDimension = D3D11_SRV_DIMENSION_TEXTURE2D;
+        srv.Texture2D.MostDetailedMip = 0, srv.Texture2D.MipLevels = 1;
+        if (D3D11Device_CreateShaderResourceView(M.screen, &srv, &M.screenView) != S_OK)
+            FatalErrorExit(u"マスクスクリーンテクスチャ用シェーダーリソースビューの作成に失敗しました");
+        D3D11_RENDER_TARGET_VIEW_DESC rtv{};
+        rtv.Format = desc.Format, rtv.ViewDimension = D3D11_RTV_DIMENSION_TEXTURE2D;
+        rtv.Texture2D.MipSlice = 0;
+        if (D3D11Device_CreateRenderTargetView(M.screen, &rtv, &M.screenTarget) != S_OK)
+            FatalErrorExit(u"マスクスクリーンテクスチャ用レンダーターゲットビューの作成に失敗しました");
+    }
+    return 0;
+}
+
+int Graphics_D3D11_Mask_CreateScreen_KeepOld() {
+    M.oldScreen = M.screen, M.oldScreenView = M.screenView, M.oldScreenTarget = M.screenTarget;
+    M.screen = nullptr, M.screenView = nullptr, M.screenTarget = nullptr;
+    // The image is made anew at the new size.
+    release(M.imageView, D3D11ShaderResourceView_Release);
+    release(M.image, releaseTexture);
+    return 0;
+}
+
+int Graphics_D3D11_Mask_CreateScreen_CopyOld(int oldWidth, int oldHeight) {
+    int w = 0, h = 0;
+    GetMaskBuffer(nullptr, &w, &h);
+    uploadMask(0, 0, w, h);
+    if (M.oldScreen != nullptr && M.screen != nullptr) {
+        const RECT r{0, 0, oldWidth, oldHeight};
+        Graphics_D3D11_StretchRect(M.oldScreen, M.oldScreenView, &r, M.screen, M.screenTarget, &r);
+        for (int slot = 0; slot < 8; ++slot)
+            if (D3D11State.targetView[slot] == M.oldScreenTarget)
+                Graphics_D3D11_DeviceState_SetRenderTarget(M.screen, M.screenTarget, slot);
+    }
+    release(M.oldScreenTarget, D3D11RenderTargetView_Release);
+    release(M.oldScreenView, D3D11ShaderResourceView_Release);
+    release(M.oldScreen, releaseTexture);
+    return 0;
+}
+
+int Graphics_D3D11_Mask_DrawBegin(const ImageRect* rect) {
+    if (!masking() || rect == nullptr) return 0;
+    drawTarget(&M.real, &M.realView, &M.realTarget);
+    if (M.real == nullptr || M.realView == nullptr) return 0;
+    Graphics_D3D11_FlushVertexBatch(-1, 0);
+    const RECT r = rectOf(rect);
+    Graphics_D3D11_StretchRect(M.real, M.realView, &r, M.screen, M.screenTarget, &r);
+    // The mask image follows the mask buffer where the draw lands.
+    uploadMask(rect->left, rect->top, rect->right, rect->bottom);
+    return 0;
+}
+
+int Graphics_D3D11_Mask_DrawEnd(const ImageRect* rect) {
+    if (!masking() || rect == nullptr || M.real == nullptr || M.realTarget == nullptr) return 0;
+    Graphics_D3D11_FlushVertexBatch(-1, 0);
+    // No mask graph on this front: the plain mask shader discards the blocked pixels.
+    const D3D11Shaders& sh = D3D11ShaderSys;
+    const RECT r = rectOf(rect);
+    Graphics_D3D11_StretchRect(M.screen, M.screenView, &r, M.real, M.realTarget, &r, 0, 0, nullptr, sh.mask, M.image,
+                               M.imageView, &r);
+    return 0;
+}
+
+int Graphics_D3D11_Mask_ReleaseScreen() {
+    if (M.screenTarget != nullptr)
+        for (int slot = 0; slot < 8; ++slot)
+            if (D3D11State.targetView[slot] == M.screenTarget) D3D11State.targetView[slot] = nullptr;
+    release(M.screenTarget, D3D11RenderTargetView_Release);
+    release(M.screenView, D3D11ShaderResourceView_Release);
+    release(M.screen, releaseTexture);
+    release(M.imageView, D3D11ShaderResourceView_Release);
+    release(M.image, releaseTexture);
+    M.real = nullptr, M.realView = nullptr, M.realTarget = nullptr;
+    return 0;
+}
+
+int Graphics_D3D11_Mask_SetUseMaskScreen() {
+    if (!D3D11Device_IsValid()) return -1;
+    Graphics_D3D11_FlushVertexBatch(-1, 0);
+    if (masking()) {
+        Graphics_D3D11_DeviceState_SetRenderTarget(M.screen, M.screenTarget, 0);
+    } else {
+        ID3D11Texture2D* t = nullptr;
+        ID3D11ShaderResourceView* v = nullptr;
+        ID3D11RenderTargetView* rt = nullptr;
+        drawTarget(&t, &v, &rt);
+        if (rt != nullptr) Graphics_D3D11_DeviceState_SetRenderTarget(t, rt, 0);
+    }
+    const ImageRect& a = GraphicsDrawSettings.drawArea;
+    Graphics_D3D11_DeviceState_SetViewportRect(a.left, a.top, a.right, a.bottom);
+    return 0;
+}
+
+void D3D11_MaskTextures(ID3D11Texture2D** screen, ID3D11Texture2D** image, int* width, int* height) {
+    *screen = M.screen, *image = M.image;
+    *width = M.screen != nullptr ? M.textureWidth : 0;
+    *height = M.screen != nullptr ? M.textureHeight : 0;
+}
+
+}  // namespace ZaDod

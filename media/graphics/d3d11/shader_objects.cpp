@@ -1,0 +1,57 @@
+// Shader handles on Direct3D 11: the device shader object made from a handle's code and
+// released with the handle or with the device. The filter passes load their shaders
+// through these.
+#include "media/base/handle.h"
+#include "media/graphics/d3d11/d3d11_filter.h"
+#include "media/graphics/d3d11/d3d11_state.h"
+#include "media/graphics/shader.h"
+
+namespace ZaDod {
+
+using namespace plat::gpu;
+using plat::win::S_OK;
+
+int Graphics_D3D11_Shader_Create(int handle, int vertexFlag, const void* code, int size, int /*freeCode*/,
+                                 int async) {
+    ShaderHandleData* shader = GetShaderData(handle, 1);
+    if (shader == nullptr || code == nullptr || size <= 0 || !D3D11Device_IsValid()) return -1;
+    shader->vertexFlag = vertexFlag ? 1 : 0;
+    if (vertexFlag) {
+        ID3D11VertexShader* vs = nullptr;
+        if (D3D11Device_CreateVertexShader(code, size_t(size), &vs, async) != S_OK) return -1;
+        shader->deviceObject = vs;
+    } else {
+        ID3D11PixelShader* ps = nullptr;
+        if (D3D11Device_CreatePixelShader(code, size_t(size), &ps, async) != S_OK) return -1;
+        shader->deviceObject = ps;
+    }
+    return 0;
+}
+
+int Graphics_D3D11_Shader_Terminate(ShaderHandleData* shader) {
+    if (shader == nullptr || shader->deviceObject == nullptr) return 0;
+    if (shader->vertexFlag) {
+        auto* vs = static_cast<ID3D11VertexShader*>(shader->deviceObject);
+        if (D3D11State.vertexShader == vs) Graphics_D3D11_DeviceState_SetVertexShader(nullptr, 0);
+        D3D11VertexShader_Release(vs);
+    } else {
+        auto* ps = static_cast<ID3D11PixelShader*>(shader->deviceObject);
+        if (D3D11State.pixelShader == ps) Graphics_D3D11_DeviceState_SetPixelShader(nullptr, 0);
+        D3D11PixelShader_Release(ps);
+    }
+    shader->deviceObject = nullptr;
+    return 0;
+}
+
+int Graphics_D3D11_ReleaseShaderHandleObjects() {
+    // The filter shaders are loaded again on their next use.
+    for (int slot = 0; slot < kGraphFilterGammaGraphSlot; ++slot)
+        if (GetShaderData(GraphFilterShaderHandleTable[slot], 1) != nullptr) SubHandle(GraphFilterShaderHandleTable[slot]);
+    const HandleTypeManager& m = HandleManageArray[HANDLETYPE_SHADER];
+    if (!m.InitializeFlag) return 0;
+    for (int i = 0; i < m.MaxNum; ++i)
+        if (m.Handle[i] != nullptr) Graphics_D3D11_Shader_Terminate(reinterpret_cast<ShaderHandleData*>(m.Handle[i]));
+    return 0;
+}
+
+}  // namespace ZaDod

@@ -1,0 +1,129 @@
+// Graph blends: the source (slot 0) blended with the blend graph (slot 1). The colour
+// kinds give result = s + (f(s, b) - s) · b.a · c0; the alpha-channel and alpha-only kinds
+// work on alpha too. The channel mix picks each output channel from either texture, by
+// selectors baked into its name or read from c1. Sums repeat the software blends' fixed
+// point on purpose (this layer cannot call the media layer) so both paths give the same
+// bytes.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "platform/gpu/shaders/filter_common.h"
+
+namespace plat::gpu {
+
+using namespace shader;
+
+namespace {
+
+enum Kind {
+  kNormal = 0, kMultiple = 2, kDifference, kAdd, kScreen, kOverlay, kDodge, kBurn, kDarken, kLighten, kSoftLight,
+  kHardLight, kExclusion, kNormalAlphaCh, kAddAlphaCh, kMultipleAOnly, kPMAMultipleAOnly
+};
+
+int target(int kind, int s, int b) {
+  switch (kind) {
+    case kNormal: return b;
+    case kMultiple: return (s * b) >> 8;
+    case kDifference: return s - b < 0 ? 0 : s - b;
+    case kAdd: return std::min(s + b, 255);
+    case kScreen: return 255 - (((255 - s) * (255 - b)) >> 8);
+    case kOverlay: return s < 128 ? (b * s) >> 7 : std::min(((((256 - s) * b + (s << 8)) * 2) >> 8) - 255, 255);
+    case kDodge: return b == 255 ? 255 : std::min(s * 256 / (255 - b), 255);
+    case kBurn: return std::max(255 + (s - 255) * 256 / (b + 1), 0);
+    case kDarken: return std::min(s, b);
+    case kLighten: return std::max(s, b);
+    case kSoftLight: {
+      const float bf = float(b) / 255.0f;
+      const float power = b < 128 ? (1.0f - bf) * 2.0f : 0.5f / bf;
+      const float v = 255.0f * std::pow(float(s) / 255.0f, power);
+      return v >= 255.0f ? 255 : v <= 0.0f ? 0 : int(v);
+    }
+    case kHardLight: return b < 128 ? (s * b) >> 7 : std::min((((256 - s) * b + (s << 8)) >> 7) - 255, 255);
+    default: return std::min(((s << 7) + (128 - s) * b) >> 7, 255);  // exclusion
+  }
+}
+
+// param: kind. c0 = ratio four times.
+bool pixelBlend(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
+  const Bytes4 s = bytesOf(sourceTexel(in, env)), b = bytesOf(secondTexel(in, env));
+  const int k = int(filterReg(env, 0)[0] * 256.0f);
+  const int kind = self.param[0];
+  Bytes4 d = s;
+  const unsigned sA = unsigned(s.c[3]);
+  if (kind < kNormalAlphaCh) {
+    const int a = b.c[3] * k;
+    for (int c = 0; c < 3; ++c) d.c[c] = ((target(kind, s.c[c], b.c[c]) - s.c[c]) * a + (s.c[c] << 16)) >> 16;
+  } else if (kind == kNormalAlphaCh || kind == kAddAlphaCh) {
+    const unsigned a = (unsigned(b.c[3]) * unsigned(k)) >> 8;
+    if (kind == kNormalAlphaCh) {
+      const unsigned w = sA * (256 - a) + (a << 8);
+      if (w == 0) {
+        d = Bytes4{{0, 0, 0, 0}};
+      } else {
+        for (int c = 0; c < 3; ++c) d.c[c] = int((unsigned(s.c[c]) * sA * (256 - a) + ((unsigned(b.c[c]) * a) << 8)) / w);
+        d.c[3] = int(w >> 8);
+      }
+    } else {
+      const unsigned alpha = ((256 - a) * sA + (a << 8)) >> 8;
+      if (alpha == 0) {
+        d = Bytes4{{0, 0, 0, 0}};
+      } else {
+        for (int c = 0; c < 3; ++c) d.c[c] = int(std::min((unsigned(b.c[c]) * a + unsigned(s.c[c]) * sA) / alpha, 255u));
+        d.c[3] = int(std::min(alpha, 255u));
+      }
+    }
+  } else {
+    const int alpha = (((int((unsigned(b.c[3]) * sA) >> 8) - int(sA)) * (k * 255)) + int(sA << 16)) >> 16;
+    if (kind == kPMAMultipleAOnly)
+      for (int c = 0; c < 3; ++c) d.c[c] = sA == 0 ? 0 : int((std::min(unsigned(s.c[c]) * 256u / sA, 255u) * unsigned(alpha)) >> 8);
+    d.c[3] = alpha;
+  }
+  for (int& v : d.c) v = clampByte(v);
+  out = floatsOf(d);
+  return true;
+}
+
+// param: selectors of red, green, blue, alpha: 0..3 the source's R, G, B, A, 4..7 the blend
+// graph's; -1 throughout reads them from c1 (each selector + 0.5).
+bool pixelMix(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
+  const Float4 t[2] = {sourceTexel(in, env), secondTexel(in, env)};
+  const Float4 c1 = filterReg(env, 1);
+  for (int k = 0; k < 4; ++k) {
+    const int sel = self.param[k] >= 0 ? self.param[k] : int(c1[k]);
+    out[k] = sel >= 0 && sel <= 7 ? t[sel / 4][sel % 4] : 0.0f;
+  }
+  return true;
+}
+
+}  // namespace
+
+void addBlends(std::vector<ShaderEntry>& bank) {
+  static const char* const kNames[18] = {
+      "BasBF_Normal",     "",         "BasBF_Multiple",  "BasBF_Difference", "BasBF_Add",
+      "BasBF_Screen",     "BasBF_Overlay", "BasBF_Dodge", "BasBF_Burn",      "BasBF_Darken",
+      "BasBF_Lighten",    "BasBF_SoftLight", "BasBF_HardLight", "BasBF_Exclusion", "BasBF_Normal_AlphaCh",
+      "BasBF_Add_AlphaCh", "BasBF_Multiple_AOnly", "BasBF_PMA_Multiple_AOnly"};
+  for (int kind = 0; kind < 18; ++kind)
+    if (kNames[kind][0] != '\0') bank.push_back(pixelEntry(kNames[kind], pixelBlend, {kind}));
+  bank.push_back(pixelEntry("RGBAMix_Base", pixelMix, {-1, -1, -1, -1}));
+  // Named forms: three source channels and one blend channel.
+  static const char kLetters[4] = {'R', 'G', 'B', 'A'};
+  char name[40];
+  for (int r = 0; r < 3; ++r)
+    for (int g = 0; g < 4; ++g)
+      for (int b = 0; b < 4; ++b)
+        for (int a = 0; a < 4; ++a) {
+          const bool same = r == g && g == b, rgb = r == 0 && g == 1 && b == 2;
+          if (!same && !rgb) continue;
+          std::snprintf(name, sizeof name, "RGBAMix_S%cS%cS%cB%c", kLetters[r], kLetters[g], kLetters[b], kLetters[a]);
+          bank.push_back(pixelEntry(name, pixelMix, {r, g, b, a + 4}));
+        }
+  // Indexed forms: index a + 4 (b + 4 (g + 4 r)), every selector from the source.
+  for (int i = 0; i < 256; ++i) {
+    std::snprintf(name, sizeof name, "RGBAMix_I%03d", i);
+    bank.push_back(pixelEntry(name, pixelMix, {(i >> 6) & 3, (i >> 4) & 3, (i >> 2) & 3, i & 3}));
+  }
+}
+
+}  // namespace plat::gpu

@@ -1,0 +1,212 @@
+// Per-pixel colour filters of the graph-filter engine: monotone, invert, level through
+// the gamma table in slot 1, two-colour threshold, brightness clip, brightness scale,
+// hue/saturation/brightness and the alpha premultiplication pair. Each reads its
+// constants through the filter accessor. The integer forms repeat the software filters'
+// fixed point step for step on purpose: the platform layer cannot call the media layer,
+// and the two paths must give the same bytes.
+#include <algorithm>
+
+#include "platform/gpu/shaders/filter_common.h"
+
+namespace plat::gpu {
+
+using namespace shader;
+
+namespace {
+
+// c0 luminance weights, c1 what each channel adds to the luminance.
+bool pixelMono(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Float4& out) {
+  const Float4 s = sourceTexel(in, env);
+  const Float4 w = filterReg(env, 0), k = filterReg(env, 1);
+  const float y = s[0] * w[0] + s[1] * w[1] + s[2] * w[2];
+  out = Float4{saturate(y + k[0]), saturate(y + k[1]), saturate(y + k[2]), s[3]};
+  return true;
+}
+
+bool pixelInvert(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Float4& out) {
+  const Float4 s = sourceTexel(in, env);
+  out = Float4{1.0f - s[0], 1.0f - s[1], 1.0f - s[2], s[3]};
+  return true;
+}
+
+// c0 = (input minimum, 1 / (input maximum - input minimum), output minimum, output
+// maximum), all 0..1; the gamma curve is the 256 x 1 texture in slot 1.
+bool pixelLevel(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Float4& out) {
+  const Bytes4 s = bytesOf(sourceTexel(in, env));
+  const Float4 c = filterReg(env, 0);
+  const int iMin = int(c[0] * 255.0f);
+  const int range = c[1] > 0.0f && std::isfinite(c[1]) ? int(c[0] * 255.0f + 255.0f / c[1] + 0.5f) - iMin : 0;
+  const int oMin = int(c[2] * 255.0f), oRange = int(c[3] * 255.0f) - oMin;
+  auto curve = [&](int i) { return toByte(texelAt(in, env, 1, i, 0)[0]); };
+  Bytes4 d = s;
+  for (int k = 0; k < 3; ++k) {
+    int t;
+    if (range <= 0) {
+      t = curve(s.c[k] < iMin ? 0 : 255);
+    } else {
+      const int i = ((s.c[k] - iMin) << 8) / range;
+      t = curve(i < 0 ? 0 : i > 255 ? 255 : i);
+    }
+    d.c[k] = (t * oRange + (oMin << 8)) >> 8;
+  }
+  out = floatsOf(d);
+  return true;
+}
+
+// c0 = (weights, threshold / 255); c1 the colour below, c2 the colour above.
+bool pixelTwoColor(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Float4& out) {
+  const Bytes4 s = bytesOf(sourceTexel(in, env));
+  const Float4 c = filterReg(env, 0);
+  const float t = std::clamp(c[3] * 255.0f, -1.0f, 256.0f);
+  out = filterReg(env, lumaFixed(s, c) < int(t * 4096.0f) ? 1 : 2);
+  for (int k = 0; k < 4; ++k) out[k] = fromByte(int(saturate(out[k]) * 255.0f));
+  return true;
+}
+
+// param: fill, greater. c0 threshold (0..1), c1 weights, c2 fill colour. Pixels that are
+// not kept are discarded unless filled.
+bool pixelBrightClip(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
+  const Float4 s = sourceTexel(in, env);
+  const int limit = int(filterReg(env, 0)[0] * 255.0f * 4096.0f);
+  const int y = lumaFixed(bytesOf(s), filterReg(env, 1));
+  const bool keep = self.param[1] ? y <= limit : y >= limit;
+  if (keep) {
+    out = s;
+    return true;
+  }
+  if (!self.param[0]) return false;
+  out = filterReg(env, 2);
+  for (int k = 0; k < 4; ++k) out[k] = fromByte(int(saturate(out[k]) * 255.0f));
+  return true;
+}
+
+// The pure colour of a hue (0..1535) as red, green, blue bytes.
+void pureOfHue(int hue, int* pr, int* pg, int* pb) {
+  const int f = hue & 255;
+  if (hue < 256) *pr = 255, *pg = f, *pb = 0;
+  else if (hue < 512) *pr = 255 - f, *pg = 255, *pb = 0;
+  else if (hue < 768) *pr = 0, *pg = 255, *pb = f;
+  else if (hue < 1024) *pr = 0, *pg = 255 - f, *pb = 255;
+  else if (hue < 1280) *pr = f, *pg = 0, *pb = 255;
+  else *pr = 255, *pg = 0, *pb = 255 - f;
+}
+
+// c0 = (minimum / 255, 255 / (maximum - minimum)): the lightness is stretched from that
+// range to 0..255 and the colour rebuilt from hue and saturation.
+bool pixelBrightnessScale(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Float4& out) {
+  const Bytes4 s = bytesOf(sourceTexel(in, env));
+  const Float4 c = filterReg(env, 0);
+  const int mn = int(c[0] * 255.0f + 0.5f);
+  const int span = c[1] > 0.0f ? std::max(int(255.0f / c[1] + 0.5f), 1) : 1;
+  const int scale = 1044480 / span;
+  const int r = s.c[0], g = s.c[1], b = s.c[2];
+  const int hi = std::max({r, g, b}), lo = std::min({r, g, b});
+  const int delta = hi - lo, light = (hi + lo) >> 1;
+  int sat = 0, pr = 255, pg = 0, pb = 0;
+  if (delta != 0) {
+    sat = delta * 256 / (light > 128 ? 512 - hi - lo : hi + lo);
+    const int kr = (hi - r) * 256 / delta, kg = (hi - g) * 256 / delta, kb = (hi - b) * 256 / delta;
+    if (r == hi) {
+      pr = 255;
+      if (kb > kg) pb = 0, pg = kb - kg;
+      else pb = kg - kb, pg = 0;
+    } else if (g != hi) {
+      pb = 255;
+      if (kg > kr) pr = kg - kr, pg = 0;
+      else pr = 0, pg = kr - kg;
+    } else {
+      pg = 255;
+      if (kr > kb) pb = kr - kb, pr = 0;
+      else pb = 0, pr = kb - kr;
+    }
+  }
+  const int lightNew = ((light - mn) * scale) >> 12;
+  const int pure[3] = {pr, pg, pb};
+  Bytes4 d = s;
+  for (int k = 0; k < 3; ++k) {
+    const int p = pure[k];
+    const int cv = p + (((128 - p) * (256 - sat)) >> 8);
+    if (lightNew <= 0) d.c[k] = 0;
+    else if (lightNew <= 128) d.c[k] = (2 * lightNew * cv) >> 8;
+    else d.c[k] = cv + (((255 - cv) * (std::min(lightNew, 255) - 128) * 2) >> 8);
+  }
+  out = floatsOf(d);
+  return true;
+}
+
+// param: hue lock. c0 = (hue × 6, saturation (× 5 when above 0), brightness, -). The
+// brightness shifts the channels first; then the hue turns (or is set) and the
+// saturation scales.
+bool pixelHsb(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
+  const Bytes4 s = bytesOf(sourceTexel(in, env));
+  const Float4 k = filterReg(env, 0);
+  const int hueK = int(k[0] * 256.0f), satK = int(k[1] * 256.0f);
+  const int briK = int(std::clamp(k[2], -1.0f, 1.0f) * 256.0f);
+  int c[3];
+  for (int i = 0; i < 3; ++i)
+    c[i] = briK > 0 ? s.c[i] + (((255 - s.c[i]) * briK) >> 8) : (s.c[i] * (briK + 256)) >> 8;
+  const int r = c[0], g = c[1], b = c[2];
+  const int hi = std::max({r, g, b}), lo = std::min({r, g, b});
+  const int light = (hi + lo) >> 1;
+  int satV = 0, hueV = 0;
+  if (hi != lo) {
+    const int delta = hi - lo;
+    satV = (delta << 8) / (light > 128 ? 512 - lo - hi : hi + lo);
+    const int kb = ((hi - b) << 8) / delta, kg = ((hi - g) << 8) / delta, kr = ((hi - r) << 8) / delta;
+    hueV = r == hi ? kb - kg : g == hi ? kr - kb + 512 : kg - kr + 1024;
+    if (hueV < 0) hueV += 1536;
+  }
+  if (self.param[0]) {
+    hueV = hueK >= 1536 ? hueK - 1536 : hueK;
+  } else {
+    hueV += hueK;
+    if (hueV < 0) hueV += 1536;
+    else if (hueV >= 1536) hueV -= 1536;
+  }
+  const int satNew = std::min(((satK + 256) * satV) >> 8, 256);
+  int pure[3];
+  pureOfHue(std::clamp(hueV, 0, 1535), &pure[0], &pure[1], &pure[2]);
+  Bytes4 d = s;
+  for (int i = 0; i < 3; ++i) {
+    const int p = pure[i];
+    const int cv = p + (((256 - satNew) * (128 - p)) >> 8);
+    d.c[i] = clampByte(light <= 128 ? (2 * light * cv) >> 8 : cv + (((255 - cv) * (light - 128) * 2) >> 8));
+  }
+  out = floatsOf(d);
+  return true;
+}
+
+bool pixelPremultiply(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Float4& out) {
+  Bytes4 d = bytesOf(sourceTexel(in, env));
+  for (int k = 0; k < 3; ++k) d.c[k] = (d.c[k] * d.c[3]) >> 8;
+  out = floatsOf(d);
+  return true;
+}
+
+// The inverse: colour / alpha, and black where alpha is 0.
+bool pixelUnpremultiply(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Float4& out) {
+  Bytes4 d = bytesOf(sourceTexel(in, env));
+  for (int k = 0; k < 3; ++k) d.c[k] = d.c[3] == 0 ? 0 : std::min(d.c[k] * 255 / d.c[3], 255);
+  out = floatsOf(d);
+  return true;
+}
+
+}  // namespace
+
+void addFilterColour(std::vector<ShaderEntry>& bank) {
+  bank.push_back(pixelEntry("Mono", pixelMono, {}));
+  bank.push_back(pixelEntry("BrightClipLess", pixelBrightClip, {0, 0}));
+  bank.push_back(pixelEntry("BrightClipFillLess", pixelBrightClip, {1, 0}));
+  bank.push_back(pixelEntry("BrightClipGreater", pixelBrightClip, {0, 1}));
+  bank.push_back(pixelEntry("BrightClipFillGreater", pixelBrightClip, {1, 1}));
+  bank.push_back(pixelEntry("BrightnessScale", pixelBrightnessScale, {}));
+  bank.push_back(pixelEntry("Hsb_HSB_BASE", pixelHsb, {0}));
+  bank.push_back(pixelEntry("Hsb_HSB_HLOCK", pixelHsb, {1}));
+  bank.push_back(pixelEntry("Invert", pixelInvert, {}));
+  bank.push_back(pixelEntry("Level", pixelLevel, {}));
+  bank.push_back(pixelEntry("TwoColor", pixelTwoColor, {}));
+  bank.push_back(pixelEntry("PremultipliedAlpha", pixelPremultiply, {}));
+  bank.push_back(pixelEntry("InterpolatedAlpha", pixelUnpremultiply, {}));
+}
+
+}  // namespace plat::gpu

@@ -1,0 +1,393 @@
+// Graph filters and blends on Direct3D 11 against the software path: one table of filter
+// kinds and one of blend kinds, each run on the same varied 64 x 64 picture in a software
+// session and in a Direct3D 11 session and compared channel by channel; Gauss against a
+// separable reference of the same weights; the pass plan, work screens, shader slots and
+// the channel-mix shader choice; and the shutdown dump after a filtering run.
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "d3d11_fixture.h"
+#include "media/base/handle.h"
+#include "media/graphics/d3d11/d3d11_filter.h"
+#include "media/graphics/graph.h"
+#include "media/graphics/graph_filter.h"
+#include "media/graphics/graph_load.h"
+#include "media/graphics/mask.h"
+#include "media/graphics/draw.h"
+#include "media/graphics/render_settings.h"
+#include "media/graphics/screen.h"
+#include "media/graphics/shader.h"
+
+namespace d3d11test {
+namespace {
+
+constexpr int kSize = 64;
+
+// Bytes B, G, R, A of the picture at (x, y): every channel and alpha varies.
+void variedPixel(int x, int y, int seed, int* r, int* g, int* b, int* a) {
+  *r = (x * 4 + y * 3 + seed * 50) % 256;
+  *g = (x * x + y * 7 + seed * 30) % 256;
+  *b = (255 - x * 3 + y * 5 + seed * 90) % 256;
+  *a = (x * 5 + y * 9 + seed * 70) % 256;
+}
+
+int makePicture(int width, int height, int seed) {
+  BaseImage image{};
+  if (CreateARGB8ColorBaseImage(width, height, &image) != 0) return -1;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      int r, g, b, a;
+      variedPixel(x, y, seed, &r, &g, &b, &a);
+      SetBaseImagePixel(&image, x, y, r, g, b, a);
+    }
+  const int handle = CreateGraphFromBaseImage(&image, nullptr, 1, 0);
+  ReleaseBaseImage(&image);
+  return handle;
+}
+
+int makeDrawable(int width, int height) {
+  SetupGraphParam param{};
+  InitSetupGraphParamDrawable(&param, 32, 1);
+  return MakeGraphFromParam(&param, width, height, 0, 0, 0, 0);
+}
+
+std::vector<uint8_t> bytesOf(int graph) {
+  BaseImage image{};
+  std::vector<uint8_t> out;
+  if (GraphFilter_GetGraphImage(graph, &image, nullptr) != 0) return out;
+  for (int y = 0; y < image.height; ++y) {
+    const auto* row = static_cast<const uint8_t*>(image.pixels) + size_t(y) * image.pitch;
+    out.insert(out.end(), row, row + size_t(image.width) * 4);
+  }
+  ReleaseBaseImage(&image);
+  return out;
+}
+
+// Arguments naming a graph: the session's gradient or UV graph takes their place.
+constexpr int kGradient = -1000, kUV = -1001;
+
+struct Request {
+  const char* name;
+  int blend;  // 0 filter, 1 blend
+  int type;
+  std::vector<int> args;
+  int ratio = 255;
+  int width = kSize;  // source rectangle width from x = 0
+};
+
+std::vector<Request> filterTable() {
+  const int red = int(PackScreenColor(255, 0, 0)), blue = int(PackScreenColor(0, 0, 255));
+  const int olive = int(PackScreenColor(128, 128, 0));
+  return {
+      {"Mono", 0, kGraphFilterMono, {60, -40}},
+      {"MonoBlueOnly", 0, kGraphFilterMono, {-90, 0}},
+      {"Invert", 0, kGraphFilterInvert, {}},
+      {"Level", 0, kGraphFilterLevel, {16, 240, 150, 0, 255}},
+      {"TwoColor", 0, kGraphFilterTwoColor, {128, red, 255, blue, 100}},
+      {"BrightClipLess", 0, kGraphFilterBrightClip, {2, 100, 0, 0, 0}},
+      {"BrightClipFillLess", 0, kGraphFilterBrightClip, {2, 100, 1, olive, 200}},
+      {"BrightClipGreater", 0, kGraphFilterBrightClip, {5, 150, 0, 0, 0}},
+      {"BrightClipFillGreater", 0, kGraphFilterBrightClip, {5, 150, 1, red, 128}},
+      {"BrightnessScale", 0, kGraphFilterBrightnessScale, {30, 200}},
+      {"HsbTurn", 0, kGraphFilterHsb, {0, 90, 50, 10}},
+      {"HsbLock", 0, kGraphFilterHsb, {1, 200, -30, -20}},
+      {"GradientMap", 0, kGraphFilterGradientMap, {kGradient, 0}},
+      {"GradientMapReversed", 0, kGraphFilterGradientMap, {kGradient, 1}},
+      {"PremultipliedAlpha", 0, kGraphFilterPremultipliedAlpha, {}},
+      {"InterpolatedAlpha", 0, kGraphFilterInterpolatedAlpha, {}},
+      {"YuvHalfUV", 0, kGraphFilterYuvToRgbUV, {kUV}},
+      {"YuvHalvesHalfUV", 0, kGraphFilterYuvToRgbUVRRA, {kUV}, 255, kSize / 2},
+      {"DownScale2", 0, kGraphFilterDownScale, {2}},
+      {"DownScale4", 0, kGraphFilterDownScale, {4}},
+  };
+}
+
+std::vector<Request> blendTable() {
+  std::vector<Request> t;
+  static const char* const kNames[18] = {"Normal", "RGBAMix", "Multiple", "Difference", "Add", "Screen",
+                                         "Overlay", "Dodge", "Burn", "Darken", "Lighten", "SoftLight",
+                                         "HardLight", "Exclusion", "NormalAlphaCh", "AddAlphaCh",
+                                         "MultipleAOnly", "PMAMultipleAOnly"};
+  for (int kind = 0; kind < kGraphBlendKindCount; ++kind) {
+    if (kind == kGraphBlendRGBAMix) continue;
+    t.push_back({kNames[kind], 1, kind, {}, 255});
+    t.push_back({kNames[kind], 1, kind, {}, 128});
+  }
+  t.push_back({"MixSwappedSame", 1, kGraphBlendRGBAMix, {4, 4, 4, 0}});
+  t.push_back({"MixNamed", 1, kGraphBlendRGBAMix, {0, 1, 2, 7}});
+  t.push_back({"MixIndexed", 1, kGraphBlendRGBAMix, {2, 1, 0, 3}});
+  t.push_back({"MixIndexedBlend", 1, kGraphBlendRGBAMix, {5, 6, 4, 7}});
+  t.push_back({"MixBase", 1, kGraphBlendRGBAMix, {1, 5, 2, 6}});
+  return t;
+}
+
+class D3D11Filter : public D3D11Test {
+ protected:
+  static int begin(bool software) { return startOn(software); }
+
+  // Runs every request on a fresh copy of the picture, in place, and reads the results.
+  static std::vector<std::vector<uint8_t>> runAll(const std::vector<Request>& table) {
+    std::vector<std::vector<uint8_t>> results;
+    const int blendGraph = makePicture(kSize, kSize, 1);
+    const int gradient = makePicture(256, 1, 2);
+    const int uv = makePicture(kSize / 2, kSize / 2, 3);
+    for (const Request& r : table) {
+      const int picture = makePicture(kSize, kSize, 0);
+      std::vector<int> args = r.args;
+      for (int& a : args) a = a == kGradient ? gradient : a == kUV ? uv : a;
+      EXPECT_EQ(GraphFilterBlendWithArgs(r.blend, picture, r.blend ? blendGraph : -1, picture, r.ratio, r.type, 0,
+                                         0, r.width, kSize, 0, 0, 0, 0, 0, args.data(), int(args.size())),
+                0)
+          << r.name;
+      results.push_back(bytesOf(picture));
+      SubHandle(picture);
+    }
+    return results;
+  }
+
+  // Software results, then Direct3D 11 results, compared within the tolerance.
+  void compareTable(const std::vector<Request>& table, int tolerance) {
+    ASSERT_EQ(begin(true), kGraphicsApiSoftware);
+    const auto soft = runAll(table);
+    TerminateLibrary();
+    ASSERT_EQ(begin(false), kGraphicsApiD3D11);
+    const auto hard = runAll(table);
+    for (size_t i = 0; i < table.size(); ++i) {
+      SCOPED_TRACE(std::string(table[i].name) + " ratio " + std::to_string(table[i].ratio));
+      ASSERT_EQ(soft[i].size(), size_t(kSize * kSize * 4));
+      ASSERT_EQ(hard[i].size(), soft[i].size());
+      int worst = 0;
+      size_t at = 0;
+      for (size_t k = 0; k < soft[i].size(); ++k) {
+        const int d = std::abs(int(soft[i][k]) - int(hard[i][k]));
+        if (d > worst) worst = d, at = k;
+      }
+      EXPECT_LE(worst, tolerance) << "pixel " << at / 4 % kSize << ", " << at / 4 / kSize << " byte " << at % 4
+                                  << ": software " << int(soft[i][at]) << ", Direct3D 11 " << int(hard[i][at]);
+    }
+  }
+};
+
+TEST_F(D3D11Filter, FilterShadersGiveTheSoftwareResult) { compareTable(filterTable(), 2); }
+
+TEST_F(D3D11Filter, BlendShadersGiveTheSoftwareResult) { compareTable(blendTable(), 2); }
+
+// One direction of the separable blur: tap k weighs the pair at 2k - 1 and 2k on each side.
+std::vector<float> blurLine(const std::vector<float>& in, int n, int stride, int count, const float* w, int half) {
+  std::vector<float> out(in);
+  for (int line = 0; line < count; ++line)
+    for (int i = 0; i < n; ++i) {
+      auto at = [&](int j) { return in[size_t(std::clamp(j, 0, n - 1)) * stride + size_t(line) * (stride == 1 ? n : 1)]; };
+      float v = w[0] * at(i);
+      for (int k = 1; k < half; ++k) v += w[k] * (at(i - 2 * k + 1) + at(i - 2 * k) + at(i + 2 * k - 1) + at(i + 2 * k)) / 2;
+      out[size_t(i) * stride + size_t(line) * (stride == 1 ? n : 1)] = std::round(v);
+    }
+  return out;
+}
+
+TEST_F(D3D11Filter, GaussBlursOnceEachWayWithTheSoftwareWeights) {
+  ASSERT_EQ(begin(false), kGraphicsApiD3D11);
+  for (const int width : {8, 16, 32}) {
+    SCOPED_TRACE(width);
+    const int picture = makePicture(kSize, kSize, 0);
+    const std::vector<uint8_t> before = bytesOf(picture);
+    const int args[2] = {width, 300};
+    ASSERT_EQ(GraphFilterBlendWithArgs(0, picture, -1, picture, 0, kGraphFilterGauss, 0, 0, kSize, kSize, 0, 0, 0,
+                                       0, 0, args, 2),
+              0);
+    const std::vector<uint8_t> after = bytesOf(picture);
+    const float* w = GetGraphFilterGaussWeights(width, 3.0f);
+    for (int c = 0; c < 4; ++c) {
+      std::vector<float> plane(kSize * kSize);
+      for (int i = 0; i < kSize * kSize; ++i) plane[i] = before[size_t(i) * 4 + c];
+      plane = blurLine(plane, kSize, 1, kSize, w, width / 2);      // along rows
+      plane = blurLine(plane, kSize, kSize, kSize, w, width / 2);  // along columns
+      int worst = 0;
+      for (int i = 0; i < kSize * kSize; ++i) worst = std::max(worst, std::abs(int(plane[i]) - after[size_t(i) * 4 + c]));
+      EXPECT_LE(worst, 2) << "channel " << c;
+    }
+    SubHandle(picture);
+  }
+}
+
+TEST_F(D3D11Filter, PassPlanWorkScreensAndShaderSlots) {
+  ASSERT_EQ(begin(false), kGraphicsApiD3D11);
+  const int picture = makePicture(kSize, kSize, 0);
+  const int target = makeDrawable(kSize, kSize);
+  ASSERT_GE(target, 0);
+
+  // Gauss plans two passes through a work screen; Hsb one; a moved blend needs a work flag.
+  GraphFilterInfo info{};
+  info.kind = kGraphFilterGauss, info.x2 = info.y2 = kSize, info.source = info.destination = picture;
+  Graphics_D3D11_FilterPass_SelectSampling(&info, nullptr);
+  EXPECT_EQ(info.passCount, 2);
+  EXPECT_EQ(info.workFlag, 1);
+  info.kind = kGraphFilterHsb;
+  Graphics_D3D11_FilterPass_SelectSampling(&info, nullptr);
+  EXPECT_EQ(info.passCount, 1);
+  EXPECT_EQ(info.workFlag, 0);
+  info.blendFlag = 1, info.kind = kGraphBlendAdd, info.destX = 4;
+  Graphics_D3D11_FilterPass_SelectSampling(&info, nullptr);
+  EXPECT_EQ(info.workFlag, 1);
+
+  // A blend at the source corner goes straight into a drawable destination.
+  info = GraphFilterInfo{};
+  info.blendFlag = 1, info.kind = kGraphBlendAdd, info.x2 = info.y2 = kSize;
+  info.source = picture, info.destination = target;
+  Graphics_D3D11_FilterPass_SelectSampling(&info, nullptr);
+  int source = picture, dest = -1;
+  ASSERT_EQ(Graphics_D3D11_FilterPass_Begin(&info, &source, &dest), 0);
+  EXPECT_EQ(dest, target);
+  // The first Gauss pass into the same graph draws into a work screen.
+  info.blendFlag = 0, info.kind = kGraphFilterGauss, info.destination = picture;
+  Graphics_D3D11_FilterPass_SelectSampling(&info, nullptr);
+  ASSERT_EQ(Graphics_D3D11_FilterPass_Begin(&info, &source, &dest), 0);
+  EXPECT_NE(dest, picture);
+  EXPECT_EQ(dest, Graphics_D3D11_Filter_CreateWorkScreen(0, kSize, kSize, 0));
+
+  // A work screen is square and a power of two; the same size comes back from the cache.
+  const int work = Graphics_D3D11_Filter_CreateWorkScreen(0, 300, 200, 0);
+  int w = 0, h = 0;
+  ASSERT_EQ(GetGraphSize(work, &w, &h), 0);
+  EXPECT_EQ(w, 512);
+  EXPECT_EQ(h, 512);
+  EXPECT_EQ(Graphics_D3D11_Filter_CreateWorkScreen(0, 400, 512, 0), work);
+  SubHandle(work);
+  EXPECT_NE(Graphics_D3D11_Filter_CreateWorkScreen(0, 300, 200, 0), work);
+
+  // DownScale by 4 writes a quarter-size result at the destination.
+  const int small = makeDrawable(kSize, kSize);
+  const int four[1] = {4};
+  ASSERT_EQ(GraphFilterBlendWithArgs(0, picture, -1, small, 0, kGraphFilterDownScale, 0, 0, kSize, kSize, 0, 0, 0,
+                                     0, 0, four, 1),
+            0);
+  const std::vector<uint8_t> reduced = bytesOf(small);
+  EXPECT_NE(reduced[size_t(15 * kSize + 15) * 4 + 3], 0);  // inside the 16 x 16 result
+  EXPECT_EQ(reduced[size_t(16 * kSize + 16) * 4 + 3], 0);  // outside it nothing was drawn
+
+  // Filter shader slots follow their handles: deleted, they read -1 and come back on use.
+  for (int round = 0; round < 3; ++round) {
+    const int mono[2] = {10, 20};
+    ASSERT_EQ(GraphFilterBlendWithArgs(0, picture, -1, picture, 0, kGraphFilterMono, 0, 0, kSize, kSize, 0, 0, 0,
+                                       0, 0, mono, 2),
+              0);
+    const int handle = GraphFilterShaderHandleTable[kFNMono];
+    ASSERT_NE(GetShaderData(handle, 0), nullptr);
+    SubHandle(handle);
+    EXPECT_EQ(GraphFilterShaderHandleTable[kFNMono], -1);
+  }
+}
+
+TEST_F(D3D11Filter, ShadersComeBackAfterTheDeviceIsMadeAgain) {
+  ASSERT_EQ(begin(false), kGraphicsApiD3D11);
+  const int invert[1] = {0};
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    const int picture = makePicture(kSize, kSize, round);
+    const std::vector<uint8_t> before = bytesOf(picture);
+    ASSERT_EQ(GraphFilterBlendWithArgs(0, picture, -1, picture, 0, kGraphFilterInvert, 0, 0, kSize, kSize, 0, 0, 0,
+                                       0, 0, invert, 0),
+              0);
+    EXPECT_NE(GraphFilterShaderHandleTable[kFNInvert], -1);
+    const std::vector<uint8_t> after = bytesOf(picture);
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(after[1], 255 - before[1]);
+    // A new screen mode makes the device again: the filter shaders go with the old one.
+    ASSERT_EQ(SetScreenMode(round % 2 ? 640 : 800, round % 2 ? 480 : 600, 32, 0), 0);
+    EXPECT_EQ(GraphFilterShaderHandleTable[kFNInvert], -1);
+    SubHandle(picture);
+  }
+}
+
+TEST_F(D3D11Filter, ResamplersScaleASmoothPictureUp) {
+  ASSERT_EQ(begin(false), kGraphicsApiD3D11);
+  // Red and green rise by 4 a pixel: a doubled picture rises by 2 a pixel in between.
+  BaseImage image{};
+  ASSERT_EQ(CreateARGB8ColorBaseImage(kSize, kSize, &image), 0);
+  for (int y = 0; y < kSize; ++y)
+    for (int x = 0; x < kSize; ++x) SetBaseImagePixel(&image, x, y, x * 4, y * 4, 100, 255);
+  const int picture = CreateGraphFromBaseImage(&image, nullptr, 1, 0);
+  ReleaseBaseImage(&image);
+  for (const int type : {kGraphFilterBicubic, kGraphFilterLanczos3}) {
+    SCOPED_TRACE(type);
+    const int target = makeDrawable(kSize * 2, kSize * 2);
+    const int size[2] = {kSize * 2, kSize * 2};
+    ASSERT_EQ(GraphFilterBlendWithArgs(0, picture, -1, target, 0, type, 0, 0, kSize, kSize, 0, 0, 0, 0, 0, size, 2),
+              0);
+    const std::vector<uint8_t> out = bytesOf(target);
+    ASSERT_EQ(out.size(), size_t(kSize * kSize * 16));
+    int worst = 0;
+    for (int y = 8; y < kSize * 2 - 8; ++y)
+      for (int x = 8; x < kSize * 2 - 8; ++x) {
+        const uint8_t* p = &out[(size_t(y) * kSize * 2 + x) * 4];  // B, G, R, A
+        worst = std::max({worst, std::abs(p[2] - (2 * x - 1)), std::abs(p[1] - (2 * y - 1)), std::abs(p[0] - 100)});
+      }
+    EXPECT_LE(worst, 2);
+    SubHandle(target);
+  }
+}
+
+TEST(D3D11FilterMix, ChoosesIndexedNamedOrBaseShaders) {
+  D3D11MixChoice c = D3D11_ChooseMix(4, 4, 4, 0);
+  EXPECT_STREQ(c.name, "RGBAMix_SRSRSRBR.pso");
+  EXPECT_TRUE(c.swap);
+  c = D3D11_ChooseMix(0, 1, 2, 7);
+  EXPECT_STREQ(c.name, "RGBAMix_SRSGSBBA.pso");
+  EXPECT_FALSE(c.swap);
+  c = D3D11_ChooseMix(1, 2, 3, 0);
+  EXPECT_EQ(c.index, 0 + 4 * (3 + 4 * (2 + 4 * 1)));
+  EXPECT_FALSE(c.swap);
+  c = D3D11_ChooseMix(5, 6, 7, 4);
+  EXPECT_EQ(c.index, 0 + 4 * (3 + 4 * (2 + 4 * 1)));
+  EXPECT_TRUE(c.swap);
+  c = D3D11_ChooseMix(1, 5, 2, 6);
+  EXPECT_STREQ(c.name, "RGBAMix_Base.pso");
+  EXPECT_EQ(c.index, -1);
+  // Every choice has a slot of its own.
+  std::vector<int> owner(kGraphFilterShaderSlots, -1);
+  for (int r = 0; r < 8; ++r)
+    for (int g = 0; g < 8; ++g)
+      for (int b = 0; b < 8; ++b)
+        for (int a = 0; a < 8; ++a) {
+          c = D3D11_ChooseMix(r, g, b, a);
+          ASSERT_GE(c.slot, kFNRGBAMixBase);
+          ASSERT_LT(c.slot, kGraphFilterGammaGraphSlot);
+          const int key = c.index >= 0 ? c.index : 1000 + int(std::hash<std::string>{}(c.name) % 100000);
+          if (owner[size_t(c.slot)] < 0) owner[size_t(c.slot)] = key;
+          EXPECT_EQ(owner[size_t(c.slot)], key) << r << g << b << a;
+        }
+}
+
+TEST_F(D3D11Filter, ShutdownLeavesNoObjectAfterFilteringAndMasking) {
+  ASSERT_EQ(begin(false), kGraphicsApiD3D11);
+  for (int round = 0; round < 3; ++round) {
+    const int picture = makePicture(kSize, kSize, round);
+    const int blendGraph = makePicture(kSize, kSize, round + 1);
+    const int gauss[2] = {16, 200}, mix[4] = {4, 4, 4, 0};
+    GraphFilterBlendWithArgs(0, picture, -1, picture, 0, kGraphFilterGauss, 0, 0, kSize, kSize, 0, 0, 0, 0, 0,
+                             gauss, 2);
+    GraphFilterBlendWithArgs(1, picture, blendGraph, picture, 200, kGraphBlendRGBAMix, 0, 0, kSize, kSize, 0, 0, 0,
+                             8, 8, mix, 4);
+    DrawGraph(10, 10, picture, 1);
+    // A masked draw of the picture too.
+    ASSERT_EQ(CreateMaskScreen(1, 640, 480), 0);
+    ASSERT_EQ(SetUseMaskScreenFlag(1), 0);
+    DrawGraph(30, 30, picture, 1);
+    ASSERT_EQ(SetUseMaskScreenFlag(0), 0);
+    if (round == 1) {
+      ASSERT_EQ(DeleteMaskScreen(), 0);
+    }
+    SubHandle(picture);
+    SubHandle(blendGraph);
+  }
+  forgetLog();
+  TerminateLibrary();
+  EXPECT_TRUE(LogCapture::contains(u"Direct3D11 のオブジェクト数を出力\nDirect3D11 のオブジェクト合計数 : 0"));
+}
+
+}  // namespace
+}  // namespace d3d11test
