@@ -254,7 +254,7 @@ int Graphics_D3D11_FilterPass_Begin(GraphFilterInfo* info, int* sourceHandle, in
     const bool assembleSource =
         info->passIndex == 0 && (graph->pieceCount > 1 || graph->pieces[0].tileX != 0 ||
                                  graph->pieces[0].tileY != 0 || inPlaceDownScale);
-    int width, height;
+    int width = 0, height = 0;
     if (assembleSource) {
         width = graph->area.width, height = graph->area.height;
     } else {

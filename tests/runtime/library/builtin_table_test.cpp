@@ -30,7 +30,9 @@ TEST_F(BuiltinTableTest, NativeOnlyAndReservedRowsInstallNothing) {
     SCOPED_TRACE(e.name);
     bool installed = globalCell(e.index).tag == kv::kObject;
     EXPECT_EQ(installed, e.kind != kv::kBuiltinNativeOnly && e.kind != kv::kBuiltinReserved);
-    if (installed) EXPECT_EQ(globalCell(e.index).obj, e.function);
+    if (installed) {
+      EXPECT_EQ(globalCell(e.index).obj, e.function);
+    }
   }
   EXPECT_EQ(kv::builtinClassTable()[kv::findBuiltinClassByName("Sound")].kind, kv::kBuiltinNativeOnly);
 }
