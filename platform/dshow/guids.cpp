@@ -9,6 +9,7 @@ constexpr GUID quartz(DWORD first) {
   return {first, 0x0AD4, 0x11CE, {kQuartz[0], kQuartz[1], kQuartz[2], kQuartz[3], kQuartz[4], kQuartz[5], kQuartz[6], kQuartz[7]}};
 }
 constexpr GUID seeking(DWORD first) { return {first, 0xC2C8, 0x11CF, {0x8B, 0x46, 0x00, 0x80, 0x5F, 0x6C, 0xEF, 0x60}}; }
+constexpr GUID stream(DWORD first) { return {first, 0x524F, 0x11CE, {0x9F, 0x53, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}}; }
 }  // namespace
 
 const IID IID_IPersist = {0x0000010C, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
@@ -35,6 +36,15 @@ const IID IID_IMediaEventSink = quartz(0x56A868A2);
 const IID IID_IFilterGraph = quartz(0x56A8689F);
 const IID IID_IGraphBuilder = quartz(0x56A868A9);
 const IID IID_IFilterGraph2 = seeking(0x36B73882);
+const IID IID_IMediaControl = quartz(0x56A868B1);
+const IID IID_IMediaEvent = quartz(0x56A868B6);
+const IID IID_IMediaEventEx = quartz(0x56A868C0);
+const IID IID_IBasicAudio = quartz(0x56A868B3);
+const IID IID_ISeekingPassThru = seeking(0x36B73883);
+const GUID MEDIATYPE_Stream = stream(0xE436EB83);
+const GUID MEDIASUBTYPE_MPEG1Audio = stream(0xE436EB87);
+const GUID MEDIASUBTYPE_GenericStream = {0x6A1E5D20, 0x3C4B, 0x4F0E, {0x9D, 0x21, 0x48, 0x61, 0x6C, 0x76, 0x6F, 0x72}};
+const CLSID CLSID_AsyncReader = stream(0xE436EBB5);
 const GUID LIBID_QuartzTypeLib = quartz(0x56A868B0);
 const GUID TIME_FORMAT_MEDIA_TIME = {0x7B785574, 0x8C82, 0x11CF, {0xBC, 0x0C, 0x00, 0xAA, 0x00, 0xAC, 0x74, 0xF6}};
 const GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
