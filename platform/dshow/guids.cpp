@@ -44,7 +44,6 @@ const IID IID_ISeekingPassThru = seeking(0x36B73883);
 const GUID MEDIATYPE_Stream = stream(0xE436EB83);
 const GUID MEDIASUBTYPE_MPEG1Audio = stream(0xE436EB87);
 const GUID MEDIASUBTYPE_GenericStream = {0x6A1E5D20, 0x3C4B, 0x4F0E, {0x9D, 0x21, 0x48, 0x61, 0x6C, 0x76, 0x6F, 0x72}};
-const CLSID CLSID_AsyncReader = stream(0xE436EBB5);
 const GUID LIBID_QuartzTypeLib = quartz(0x56A868B0);
 const GUID TIME_FORMAT_MEDIA_TIME = {0x7B785574, 0x8C82, 0x11CF, {0xBC, 0x0C, 0x00, 0xAA, 0x00, 0xAC, 0x74, 0xF6}};
 const GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
