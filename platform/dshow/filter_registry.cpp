@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <mutex>
 
+#include "platform/dshow/system_filters.h"
+
 namespace plat::dshow {
 namespace {
 
@@ -17,9 +19,20 @@ std::vector<RegisteredFilter>& entries() {
   return list;
 }
 
+// The platform's own filters are in the registry before anything reads it.
+void registerBuiltIns() {
+  static const bool done = [] {
+    std::lock_guard guard(registryLock());
+    entries().push_back({CLSID_MpegAudioDecoderStandIn, u"MPEG Audio Decoder", MERIT_NORMAL, &CreateMpegAudioDecoder});
+    return true;
+  }();
+  (void)done;
+}
+
 }  // namespace
 
 void RegisterFilter(const CLSID& clsid, const WCHAR* name, DWORD merit, FilterFactory create) {
+  registerBuiltIns();
   std::lock_guard guard(registryLock());
   RegisteredFilter entry{clsid, name != nullptr ? name : u"", merit, create};
   for (RegisteredFilter& existing : entries()) {
@@ -32,11 +45,13 @@ void RegisterFilter(const CLSID& clsid, const WCHAR* name, DWORD merit, FilterFa
 }
 
 void UnregisterFilter(const CLSID& clsid) {
+  registerBuiltIns();
   std::lock_guard guard(registryLock());
   std::erase_if(entries(), [&](const RegisteredFilter& e) { return e.clsid == clsid; });
 }
 
 std::vector<RegisteredFilter> RegisteredFilters() {
+  registerBuiltIns();
   std::vector<RegisteredFilter> list;
   {
     std::lock_guard guard(registryLock());

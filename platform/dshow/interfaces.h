@@ -476,6 +476,9 @@ extern const CLSID CLSID_SeekingPassThru;
 extern const CLSID CLSID_AsyncReader;
 extern const GUID MEDIATYPE_Stream;
 extern const GUID MEDIASUBTYPE_MPEG1Audio;
+extern const GUID MEDIATYPE_Audio;
+extern const GUID MEDIASUBTYPE_PCM;
+extern const GUID FORMAT_WaveFormatEx;
 // What the file source names content it does not recognise; the movie source takes it.
 extern const GUID MEDIASUBTYPE_GenericStream;
 

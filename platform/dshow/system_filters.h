@@ -18,4 +18,11 @@ GUID ProbeStreamSubtype(const BYTE* data, size_t size);
 // when the file cannot be opened.
 HRESULT CreateAsyncFileSource(const WCHAR* path, IBaseFilter** filter);
 
+// The MPEG audio decoder filter: input "In" takes MEDIATYPE_Stream /
+// MEDIASUBTYPE_MPEG1Audio from a pin offering IAsyncReader, output "Out" gives 16-bit PCM
+// (MEDIATYPE_Audio / MEDIASUBTYPE_PCM / FORMAT_WaveFormatEx) at the first frame's rate
+// and channels. It is in the filter registry from the start, at MERIT_NORMAL.
+extern const CLSID CLSID_MpegAudioDecoderStandIn;
+HRESULT CreateMpegAudioDecoder(IBaseFilter** filter);
+
 }  // namespace plat::dshow

@@ -20,7 +20,8 @@ plat::win::HRESULT makePuller(ds::IBaseFilter** filter) {
 }
 
 TEST_F(DShowTest, MemoryReaderRunsThroughAGraphToCompletion) {
-  ds::RegisterFilter(harness::kPullerClass, u"Harness puller", ds::MERIT_NORMAL, &makePuller);
+  // Above the MPEG audio decoder, which takes the same stream type.
+  ds::RegisterFilter(harness::kPullerClass, u"Harness puller", ds::MERIT_PREFERRED, &makePuller);
   ds::RegisterFilter(ds::CLSID_NullRenderer, u"Null Renderer", ds::MERIT_UNLIKELY, &ds::CreateNullRenderer);
   std::vector<BYTE> data(300000);
   for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<BYTE>(i * 31 + (i >> 10));
