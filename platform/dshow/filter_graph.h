@@ -5,11 +5,13 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/dshow/interfaces.h"
+#include "platform/dshow/seeking_forward.h"
 
 namespace plat::dshow {
 
@@ -20,7 +22,7 @@ class FilterGraph final : public IFilterGraph2,
                           public IMediaEventEx,
                           public IMediaEventSink,
                           public IMediaFilter,
-                          public IMediaSeeking,
+                          public SeekingForwarder,
                           public IBasicAudio {
  public:
   FilterGraph();
@@ -92,26 +94,6 @@ class FilterGraph final : public IFilterGraph2,
   HRESULT SetSyncSource(IReferenceClock* clock) override;
   HRESULT GetSyncSource(IReferenceClock** clock) override;
 
-  // IMediaSeeking: forwarded to the renderers
-  HRESULT GetCapabilities(DWORD* capabilities) override;
-  HRESULT CheckCapabilities(DWORD* capabilities) override;
-  HRESULT IsFormatSupported(const GUID* format) override;
-  HRESULT QueryPreferredFormat(GUID* format) override;
-  HRESULT GetTimeFormat(GUID* format) override;
-  HRESULT IsUsingTimeFormat(const GUID* format) override;
-  HRESULT SetTimeFormat(const GUID* format) override;
-  HRESULT GetDuration(LONGLONG* duration) override;
-  HRESULT GetStopPosition(LONGLONG* stop) override;
-  HRESULT GetCurrentPosition(LONGLONG* current) override;
-  HRESULT ConvertTimeFormat(LONGLONG* target, const GUID* targetFormat, LONGLONG source,
-                            const GUID* sourceFormat) override;
-  HRESULT SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop, DWORD stopFlags) override;
-  HRESULT GetPositions(LONGLONG* current, LONGLONG* stop) override;
-  HRESULT GetAvailable(LONGLONG* earliest, LONGLONG* latest) override;
-  HRESULT SetRate(double rate) override;
-  HRESULT GetRate(double* rate) override;
-  HRESULT GetPreroll(LONGLONG* preroll) override;
-
   // IBasicAudio: forwarded to the first filter that has it
   HRESULT put_Volume(LONG volume) override;
   HRESULT get_Volume(LONG* volume) override;
@@ -137,6 +119,13 @@ class FilterGraph final : public IFilterGraph2,
   ~FilterGraph();
 
   // Building (graph_build.cpp); all under lock_.
+  // Tries attempt on each candidate until one succeeds: the filters in the graph that
+  // eligible accepts, then (unless existingOnly) a new filter of each registered class,
+  // removed again when its attempt fails.
+  bool tryCandidates(const std::function<bool(IBaseFilter*)>& eligible, bool existingOnly, BuildLog& log,
+                     const std::function<bool(IBaseFilter*)>& attempt);
+  // Connects out to a free input of filter for which onwards then succeeds.
+  bool intoFreeInput(IPin* out, IBaseFilter* filter, BuildLog& log, const std::function<bool()>& onwards);
   HRESULT connectVia(IPin* out, IPin* in, int depth, BuildLog& log);
   HRESULT renderPin(IPin* out, int depth, bool existingOnly, BuildLog& log);
   HRESULT renderOutputs(IBaseFilter* filter, int depth, bool existingOnly, BuildLog& log);
@@ -151,6 +140,8 @@ class FilterGraph final : public IFilterGraph2,
   std::vector<IBaseFilter*> downstreamFirst();
   HRESULT changeState(FILTER_STATE to);
   void pushEvent(const Event& event);
+  // Seeking goes to the renderers: changes to all of them, queries to the first.
+  HRESULT route(bool change, const SeekingCall& call) override;
   template <class Face, class Call>
   HRESULT forwardTo(const IID& iid, bool all, Call call);
 

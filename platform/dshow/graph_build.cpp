@@ -239,47 +239,63 @@ void FilterGraph::commit(BuildLog& log) {
   log.added.clear();
 }
 
+bool FilterGraph::tryCandidates(const std::function<bool(IBaseFilter*)>& eligible, bool existingOnly, BuildLog& log,
+                                const std::function<bool(IBaseFilter*)>& attempt) {
+  std::vector<IBaseFilter*> present;
+  for (const Member& m : members_)
+    if (eligible(m.filter)) present.push_back(m.filter);
+  // A failed attempt may have removed filters it added, never one of these.
+  for (IBaseFilter* filter : present)
+    if (contains(filter) && attempt(filter)) return true;
+  if (existingOnly) return false;
+  for (const RegisteredFilter& entry : RegisteredFilters()) {
+    if (aborted_) break;
+    IBaseFilter* filter = nullptr;
+    if (entry.create(&filter) != S_OK || filter == nullptr) continue;
+    const size_t mark = log.outputs.size(), added = log.added.size();
+    bool done = false;
+    if (addLogged(filter, entry.name, log) == S_OK) {
+      done = attempt(filter);
+      if (!done) rollBack(log, mark, added);
+    }
+    filter->Release();
+    if (done) return true;
+  }
+  return false;
+}
+
+bool FilterGraph::intoFreeInput(IPin* out, IBaseFilter* filter, BuildLog& log,
+                                const std::function<bool()>& onwards) {
+  std::vector<IPin*> inputs = pinsOf(filter, PINDIR_INPUT);
+  bool done = false;
+  for (IPin* p : inputs) {
+    if (done || isConnected(p)) continue;
+    const size_t mark = log.outputs.size(), added = log.added.size();
+    if (connectLogged(out, p, nullptr, log) != S_OK) continue;
+    done = onwards();
+    if (!done) rollBack(log, mark, added);
+  }
+  releaseAll(inputs);
+  return done;
+}
+
 HRESULT FilterGraph::connectVia(IPin* out, IPin* in, int depth, BuildLog& log) {
   if (connectLogged(out, in, nullptr, log) == S_OK) return S_OK;
   if (depth >= kMaxDepth || aborted_) return VFW_E_CANNOT_CONNECT;
   IBaseFilter* from = ownerOf(out);
   IBaseFilter* to = ownerOf(in);
-  // Through one filter: out to a free input of it, then on from each of its free outputs.
-  auto through = [&](IBaseFilter* filter) {
-    std::vector<IPin*> inputs = pinsOf(filter, PINDIR_INPUT);
-    bool done = false;
-    for (IPin* p : inputs) {
-      if (done || isConnected(p)) continue;
-      const size_t mark = log.outputs.size(), added = log.added.size();
-      if (connectLogged(out, p, nullptr, log) != S_OK) continue;
-      std::vector<IPin*> outputs = pinsOf(filter, PINDIR_OUTPUT);
-      for (IPin* q : outputs)
-        if (!done && !isConnected(q)) done = connectVia(q, in, depth + 1, log) == S_OK;
-      releaseAll(outputs);
-      if (!done) rollBack(log, mark, added);
-    }
-    releaseAll(inputs);
-    return done;
-  };
-  bool done = false;
-  std::vector<IBaseFilter*> present;
-  for (const Member& m : members_)
-    if (m.filter != to && !isUpstream(m.filter, from)) present.push_back(m.filter);
-  for (IBaseFilter* filter : present)
-    if (!done && contains(filter)) done = through(filter);
-  if (!done) {
-    for (const RegisteredFilter& entry : RegisteredFilters()) {
-      if (done || aborted_) break;
-      IBaseFilter* filter = nullptr;
-      if (entry.create(&filter) != S_OK || filter == nullptr) continue;
-      const size_t mark = log.outputs.size(), added = log.added.size();
-      if (addLogged(filter, entry.name, log) == S_OK) {
-        done = through(filter);
-        if (!done) rollBack(log, mark, added);
-      }
-      filter->Release();
-    }
-  }
+  // Through one filter: out to a free input of it, then on from one of its free outputs.
+  const bool done = tryCandidates(
+      [&](IBaseFilter* f) { return f != to && !isUpstream(f, from); }, false, log, [&](IBaseFilter* filter) {
+        return intoFreeInput(out, filter, log, [&] {
+          std::vector<IPin*> outputs = pinsOf(filter, PINDIR_OUTPUT);
+          bool on = false;
+          for (IPin* q : outputs)
+            if (!on && !isConnected(q)) on = connectVia(q, in, depth + 1, log) == S_OK;
+          releaseAll(outputs);
+          return on;
+        });
+      });
   if (from != nullptr) from->Release();
   if (to != nullptr) to->Release();
   return done ? S_OK : VFW_E_CANNOT_CONNECT;
@@ -297,39 +313,12 @@ HRESULT FilterGraph::renderOutputs(IBaseFilter* filter, int depth, bool existing
 HRESULT FilterGraph::renderPin(IPin* out, int depth, bool existingOnly, BuildLog& log) {
   if (depth > kMaxDepth || aborted_) return VFW_E_CANNOT_RENDER;
   IBaseFilter* from = ownerOf(out);
-  // Into a free input of the filter, and on until every branch after it ends.
-  auto into = [&](IBaseFilter* filter) {
-    std::vector<IPin*> inputs = pinsOf(filter, PINDIR_INPUT);
-    bool done = false;
-    for (IPin* p : inputs) {
-      if (done || isConnected(p)) continue;
-      const size_t mark = log.outputs.size(), added = log.added.size();
-      if (connectLogged(out, p, nullptr, log) != S_OK) continue;
-      done = renderOutputs(filter, depth + 1, existingOnly, log) == S_OK;
-      if (!done) rollBack(log, mark, added);
-    }
-    releaseAll(inputs);
-    return done;
-  };
-  bool done = false;
-  std::vector<IBaseFilter*> present;
-  for (const Member& m : members_)
-    if (!isUpstream(m.filter, from)) present.push_back(m.filter);
-  for (IBaseFilter* filter : present)
-    if (!done && contains(filter)) done = into(filter);
-  if (!done && !existingOnly) {
-    for (const RegisteredFilter& entry : RegisteredFilters()) {
-      if (done || aborted_) break;
-      IBaseFilter* filter = nullptr;
-      if (entry.create(&filter) != S_OK || filter == nullptr) continue;
-      const size_t mark = log.outputs.size(), added = log.added.size();
-      if (addLogged(filter, entry.name, log) == S_OK) {
-        done = into(filter);
-        if (!done) rollBack(log, mark, added);
-      }
-      filter->Release();
-    }
-  }
+  // Into a free input of one filter, and on until every branch after it ends.
+  const bool done = tryCandidates(
+      [&](IBaseFilter* f) { return !isUpstream(f, from); }, existingOnly, log, [&](IBaseFilter* filter) {
+        return intoFreeInput(out, filter, log,
+                             [&] { return renderOutputs(filter, depth + 1, existingOnly, log) == S_OK; });
+      });
   if (from != nullptr) from->Release();
   return done ? S_OK : VFW_E_CANNOT_RENDER;
 }

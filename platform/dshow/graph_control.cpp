@@ -410,33 +410,9 @@ HRESULT FilterGraph::forwardTo(const IID& iid, bool all, Call call) {
   return result;
 }
 
-#define SEEK_ALL(call) forwardTo<IMediaSeeking>(IID_IMediaSeeking, true, [&](IMediaSeeking* s) { return s->call; })
-#define SEEK_ONE(call) forwardTo<IMediaSeeking>(IID_IMediaSeeking, false, [&](IMediaSeeking* s) { return s->call; })
-
-HRESULT FilterGraph::GetCapabilities(DWORD* c) { return SEEK_ONE(GetCapabilities(c)); }
-HRESULT FilterGraph::CheckCapabilities(DWORD* c) { return SEEK_ONE(CheckCapabilities(c)); }
-HRESULT FilterGraph::IsFormatSupported(const GUID* f) { return SEEK_ONE(IsFormatSupported(f)); }
-HRESULT FilterGraph::QueryPreferredFormat(GUID* f) { return SEEK_ONE(QueryPreferredFormat(f)); }
-HRESULT FilterGraph::GetTimeFormat(GUID* f) { return SEEK_ONE(GetTimeFormat(f)); }
-HRESULT FilterGraph::IsUsingTimeFormat(const GUID* f) { return SEEK_ONE(IsUsingTimeFormat(f)); }
-HRESULT FilterGraph::SetTimeFormat(const GUID* f) { return SEEK_ALL(SetTimeFormat(f)); }
-HRESULT FilterGraph::GetDuration(LONGLONG* d) { return SEEK_ONE(GetDuration(d)); }
-HRESULT FilterGraph::GetStopPosition(LONGLONG* p) { return SEEK_ONE(GetStopPosition(p)); }
-HRESULT FilterGraph::GetCurrentPosition(LONGLONG* p) { return SEEK_ONE(GetCurrentPosition(p)); }
-HRESULT FilterGraph::ConvertTimeFormat(LONGLONG* t, const GUID* tf, LONGLONG v, const GUID* sf) {
-  return SEEK_ONE(ConvertTimeFormat(t, tf, v, sf));
+HRESULT FilterGraph::route(bool change, const SeekingCall& call) {
+  return forwardTo<IMediaSeeking>(IID_IMediaSeeking, change, call);
 }
-HRESULT FilterGraph::SetPositions(LONGLONG* c, DWORD cf, LONGLONG* p, DWORD pf) {
-  return SEEK_ALL(SetPositions(c, cf, p, pf));
-}
-HRESULT FilterGraph::GetPositions(LONGLONG* c, LONGLONG* p) { return SEEK_ONE(GetPositions(c, p)); }
-HRESULT FilterGraph::GetAvailable(LONGLONG* e, LONGLONG* l) { return SEEK_ONE(GetAvailable(e, l)); }
-HRESULT FilterGraph::SetRate(double r) { return SEEK_ALL(SetRate(r)); }
-HRESULT FilterGraph::GetRate(double* r) { return SEEK_ONE(GetRate(r)); }
-HRESULT FilterGraph::GetPreroll(LONGLONG* p) { return SEEK_ONE(GetPreroll(p)); }
-
-#undef SEEK_ALL
-#undef SEEK_ONE
 
 HRESULT FilterGraph::put_Volume(LONG v) {
   return forwardTo<IBasicAudio>(IID_IBasicAudio, false, [&](IBasicAudio* a) { return a->put_Volume(v); });

@@ -17,8 +17,7 @@ HRESULT SeekingForwarder::upstream(IMediaSeeking** seeking) {
   return win::S_OK;
 }
 
-template <class Call>
-HRESULT SeekingForwarder::forward(Call call) {
+HRESULT SeekingForwarder::route(bool, const SeekingCall& call) {
   IMediaSeeking* seeking = nullptr;
   const HRESULT hr = upstream(&seeking);
   if (hr != win::S_OK) return hr;
@@ -28,55 +27,55 @@ HRESULT SeekingForwarder::forward(Call call) {
 }
 
 HRESULT SeekingForwarder::GetCapabilities(DWORD* c) {
-  return forward([&](IMediaSeeking* s) { return s->GetCapabilities(c); });
+  return route(false, [&](IMediaSeeking* s) { return s->GetCapabilities(c); });
 }
 HRESULT SeekingForwarder::CheckCapabilities(DWORD* c) {
-  return forward([&](IMediaSeeking* s) { return s->CheckCapabilities(c); });
+  return route(false, [&](IMediaSeeking* s) { return s->CheckCapabilities(c); });
 }
 HRESULT SeekingForwarder::IsFormatSupported(const GUID* f) {
-  return forward([&](IMediaSeeking* s) { return s->IsFormatSupported(f); });
+  return route(false, [&](IMediaSeeking* s) { return s->IsFormatSupported(f); });
 }
 HRESULT SeekingForwarder::QueryPreferredFormat(GUID* f) {
-  return forward([&](IMediaSeeking* s) { return s->QueryPreferredFormat(f); });
+  return route(false, [&](IMediaSeeking* s) { return s->QueryPreferredFormat(f); });
 }
 HRESULT SeekingForwarder::GetTimeFormat(GUID* f) {
-  return forward([&](IMediaSeeking* s) { return s->GetTimeFormat(f); });
+  return route(false, [&](IMediaSeeking* s) { return s->GetTimeFormat(f); });
 }
 HRESULT SeekingForwarder::IsUsingTimeFormat(const GUID* f) {
-  return forward([&](IMediaSeeking* s) { return s->IsUsingTimeFormat(f); });
+  return route(false, [&](IMediaSeeking* s) { return s->IsUsingTimeFormat(f); });
 }
 HRESULT SeekingForwarder::SetTimeFormat(const GUID* f) {
-  return forward([&](IMediaSeeking* s) { return s->SetTimeFormat(f); });
+  return route(true, [&](IMediaSeeking* s) { return s->SetTimeFormat(f); });
 }
 HRESULT SeekingForwarder::GetDuration(LONGLONG* d) {
-  return forward([&](IMediaSeeking* s) { return s->GetDuration(d); });
+  return route(false, [&](IMediaSeeking* s) { return s->GetDuration(d); });
 }
 HRESULT SeekingForwarder::GetStopPosition(LONGLONG* p) {
-  return forward([&](IMediaSeeking* s) { return s->GetStopPosition(p); });
+  return route(false, [&](IMediaSeeking* s) { return s->GetStopPosition(p); });
 }
 HRESULT SeekingForwarder::GetCurrentPosition(LONGLONG* p) {
-  return forward([&](IMediaSeeking* s) { return s->GetCurrentPosition(p); });
+  return route(false, [&](IMediaSeeking* s) { return s->GetCurrentPosition(p); });
 }
 HRESULT SeekingForwarder::ConvertTimeFormat(LONGLONG* t, const GUID* tf, LONGLONG v, const GUID* sf) {
-  return forward([&](IMediaSeeking* s) { return s->ConvertTimeFormat(t, tf, v, sf); });
+  return route(false, [&](IMediaSeeking* s) { return s->ConvertTimeFormat(t, tf, v, sf); });
 }
 HRESULT SeekingForwarder::SetPositions(LONGLONG* c, DWORD cf, LONGLONG* p, DWORD pf) {
-  return forward([&](IMediaSeeking* s) { return s->SetPositions(c, cf, p, pf); });
+  return route(true, [&](IMediaSeeking* s) { return s->SetPositions(c, cf, p, pf); });
 }
 HRESULT SeekingForwarder::GetPositions(LONGLONG* c, LONGLONG* p) {
-  return forward([&](IMediaSeeking* s) { return s->GetPositions(c, p); });
+  return route(false, [&](IMediaSeeking* s) { return s->GetPositions(c, p); });
 }
 HRESULT SeekingForwarder::GetAvailable(LONGLONG* e, LONGLONG* l) {
-  return forward([&](IMediaSeeking* s) { return s->GetAvailable(e, l); });
+  return route(false, [&](IMediaSeeking* s) { return s->GetAvailable(e, l); });
 }
 HRESULT SeekingForwarder::SetRate(double r) {
-  return forward([&](IMediaSeeking* s) { return s->SetRate(r); });
+  return route(true, [&](IMediaSeeking* s) { return s->SetRate(r); });
 }
 HRESULT SeekingForwarder::GetRate(double* r) {
-  return forward([&](IMediaSeeking* s) { return s->GetRate(r); });
+  return route(false, [&](IMediaSeeking* s) { return s->GetRate(r); });
 }
 HRESULT SeekingForwarder::GetPreroll(LONGLONG* p) {
-  return forward([&](IMediaSeeking* s) { return s->GetPreroll(p); });
+  return route(false, [&](IMediaSeeking* s) { return s->GetPreroll(p); });
 }
 
 }  // namespace plat::dshow

@@ -1,6 +1,9 @@
-// Seeking handed upstream: IMediaSeeking answered by the IMediaSeeking of the pin that a
-// given input pin is connected to. The null renderer and the seeking pass-through use it.
+// Seeking handed on: IMediaSeeking answered by another object's IMediaSeeking. By default
+// that is the pin a given input pin is connected to (the null renderer and the seeking
+// pass-through); the graph routes to its renderers instead.
 #pragma once
+#include <functional>
+
 #include "platform/dshow/interfaces.h"
 
 namespace plat::dshow {
@@ -28,14 +31,16 @@ class SeekingForwarder : public IMediaSeeking {
 
  protected:
   ~SeekingForwarder() = default;
+  using SeekingCall = std::function<HRESULT(IMediaSeeking*)>;
+  // Runs the call where it is answered; `change` tells calls that alter a setting from
+  // queries. By default: on the upstream peer of seekingPin().
+  virtual HRESULT route(bool change, const SeekingCall& call);
   // The input pin whose upstream peer answers; null while there is none.
-  virtual IPin* seekingPin() = 0;
+  virtual IPin* seekingPin() { return nullptr; }
 
  private:
   // The peer's IMediaSeeking with a reference, or the reason there is none.
   HRESULT upstream(IMediaSeeking** seeking);
-  template <class Call>
-  HRESULT forward(Call call);
 };
 
 }  // namespace plat::dshow
