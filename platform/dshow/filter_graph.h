@@ -133,6 +133,8 @@ class FilterGraph final : public IFilterGraph2,
   HRESULT addLogged(IBaseFilter* filter, const std::u16string& name, BuildLog& log);
   void rollBack(BuildLog& log, size_t outputs, size_t added);
   void commit(BuildLog& log);
+  // Keeps a build that succeeded and takes back one that failed; returns the result.
+  HRESULT settle(HRESULT result, BuildLog& log);
   std::u16string uniqueName(const WCHAR* name);
   bool contains(IBaseFilter* filter);
 

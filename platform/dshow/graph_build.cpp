@@ -232,6 +232,15 @@ void FilterGraph::rollBack(BuildLog& log, size_t outputs, size_t added) {
   }
 }
 
+HRESULT FilterGraph::settle(HRESULT result, BuildLog& log) {
+  if (result == S_OK)
+    commit(log);
+  else
+    rollBack(log, 0, 0);
+  aborted_ = false;
+  return result;
+}
+
 void FilterGraph::commit(BuildLog& log) {
   for (IPin* out : log.outputs) out->Release();
   for (IBaseFilter* filter : log.added) filter->Release();
@@ -328,13 +337,7 @@ HRESULT FilterGraph::Connect(IPin* out, IPin* in) {
   std::lock_guard guard(lock_);
   if (state_ != State_Stopped) return VFW_E_NOT_STOPPED;
   BuildLog log;
-  const HRESULT hr = connectVia(out, in, 0, log);
-  if (hr == S_OK)
-    commit(log);
-  else
-    rollBack(log, 0, 0);
-  aborted_ = false;
-  return hr;
+  return settle(connectVia(out, in, 0, log), log);
 }
 
 HRESULT FilterGraph::RenderEx(IPin* out, DWORD flags, DWORD*) {
@@ -346,13 +349,7 @@ HRESULT FilterGraph::RenderEx(IPin* out, DWORD flags, DWORD*) {
   if (isConnected(out)) return VFW_E_ALREADY_CONNECTED;
   BuildLog log;
   // Flag 1: end only in renderers already in the graph.
-  const HRESULT hr = renderPin(out, 0, (flags & 1) != 0, log);
-  if (hr == S_OK)
-    commit(log);
-  else
-    rollBack(log, 0, 0);
-  aborted_ = false;
-  return hr;
+  return settle(renderPin(out, 0, (flags & 1) != 0, log), log);
 }
 
 HRESULT FilterGraph::Render(IPin* out) { return RenderEx(out, 0, nullptr); }
