@@ -41,8 +41,10 @@ struct TimerThread {
       auto next = timers.begin();
       for (auto it = timers.begin(); it != timers.end(); ++it)
         if (it->second.due < next->second.due) next = it;
-      if (Clock::now() < next->second.due) {
-        changed.wait_until(guard, next->second.due);
+      // A copy: the timer may be killed, and its entry freed, during the wait.
+      const Clock::time_point due = next->second.due;
+      if (Clock::now() < due) {
+        changed.wait_until(guard, due);
         continue;
       }
       const UINT id = next->first;

@@ -150,10 +150,13 @@ TEST_F(MpegDecoderTest, RendersFilesToTheCodecDecodeAtTheirRateAndChannels) {
       ds::IBaseFilter* found = nullptr;
       ASSERT_EQ(graph->FindFilterByName(u"Capture", &found), S_OK);
       CaptureInput* capture = static_cast<Capture*>(found)->in();
-      EXPECT_EQ(capture->format.nSamplesPerSec, c.rate);
-      EXPECT_EQ(capture->format.nChannels, c.channels);
-      EXPECT_EQ(capture->format.nBlockAlign, c.channels * 2);
-      EXPECT_EQ(capture->format.wBitsPerSample, 16);
+      // Values, not references: the record is packed.
+      const unsigned rate = capture->format.nSamplesPerSec, channels = capture->format.nChannels;
+      const unsigned align = capture->format.nBlockAlign, bits = capture->format.wBitsPerSample;
+      EXPECT_EQ(rate, c.rate);
+      EXPECT_EQ(channels, c.channels);
+      EXPECT_EQ(align, c.channels * 2u);
+      EXPECT_EQ(bits, 16u);
       void* face = nullptr;
       graph->QueryInterface(ds::IID_IMediaControl, &face);
       auto* control = static_cast<ds::IMediaControl*>(face);
