@@ -50,11 +50,22 @@ constexpr HRESULT VFW_E_NOT_STOPPED = static_cast<HRESULT>(0x80040224u);
 constexpr HRESULT VFW_E_WRONG_STATE = static_cast<HRESULT>(0x80040227u);
 constexpr HRESULT VFW_E_TYPE_NOT_ACCEPTED = static_cast<HRESULT>(0x8004022Au);
 constexpr HRESULT VFW_E_TIMEOUT = static_cast<HRESULT>(0x8004022Eu);
+constexpr HRESULT VFW_E_CANNOT_CONNECT = static_cast<HRESULT>(0x80040217u);
+constexpr HRESULT VFW_E_CANNOT_RENDER = static_cast<HRESULT>(0x80040218u);
+constexpr HRESULT VFW_E_UNKNOWN_FILE_TYPE = static_cast<HRESULT>(0x80040240u);
+constexpr HRESULT VFW_E_FILE_NOT_FOUND = static_cast<HRESULT>(0x80040241u);
 constexpr HRESULT VFW_E_SAMPLE_TIME_NOT_SET = static_cast<HRESULT>(0x80040249u);
 constexpr HRESULT VFW_E_MEDIA_TIME_NOT_SET = static_cast<HRESULT>(0x80040251u);
 constexpr HRESULT OLE_S_FIRST = static_cast<HRESULT>(0x00040000u);
 constexpr HRESULT VFW_S_NO_MORE_ITEMS = static_cast<HRESULT>(0x00040103u);
 constexpr HRESULT VFW_S_NO_STOP_TIME = static_cast<HRESULT>(0x00040270u);
+constexpr HRESULT VFW_S_STATE_INTERMEDIATE = static_cast<HRESULT>(0x00040237u);
+constexpr HRESULT VFW_S_PARTIAL_RENDER = static_cast<HRESULT>(0x00040242u);
+
+// ---- graph events ----
+constexpr LONG EC_COMPLETE = 0x01;
+constexpr LONG EC_USERABORT = 0x02;
+constexpr LONG EC_ERRORABORT = 0x03;
 
 // ---- records ----
 struct AM_MEDIA_TYPE {
@@ -380,6 +391,49 @@ struct IFilterGraph2 : IGraphBuilder {
   PLAT_DSHOW_INTERFACE(IFilterGraph2)
 };
 
+struct IMediaControl : IDispatch {
+  virtual HRESULT Run() = 0;
+  virtual HRESULT Pause() = 0;
+  virtual HRESULT Stop() = 0;
+  virtual HRESULT GetState(LONG milliseconds, LONG* state) = 0;
+  virtual HRESULT RenderFile(WCHAR* file) = 0;
+  virtual HRESULT AddSourceFilter(WCHAR* file, IDispatch** filter) = 0;
+  virtual HRESULT get_FilterCollection(IDispatch** filters) = 0;
+  virtual HRESULT get_RegFilterCollection(IDispatch** filters) = 0;
+  virtual HRESULT StopWhenReady() = 0;
+  PLAT_DSHOW_INTERFACE(IMediaControl)
+};
+
+struct IMediaEvent : IDispatch {
+  virtual HRESULT GetEventHandle(LONG_PTR* event) = 0;
+  virtual HRESULT GetEvent(LONG* code, LONG_PTR* param1, LONG_PTR* param2, LONG milliseconds) = 0;
+  virtual HRESULT WaitForCompletion(LONG milliseconds, LONG* code) = 0;
+  virtual HRESULT CancelDefaultHandling(LONG code) = 0;
+  virtual HRESULT RestoreDefaultHandling(LONG code) = 0;
+  virtual HRESULT FreeEventParams(LONG code, LONG_PTR param1, LONG_PTR param2) = 0;
+  PLAT_DSHOW_INTERFACE(IMediaEvent)
+};
+
+struct IMediaEventEx : IMediaEvent {
+  virtual HRESULT SetNotifyWindow(LONG_PTR window, LONG message, LONG_PTR instance) = 0;
+  virtual HRESULT SetNotifyFlags(LONG flags) = 0;
+  virtual HRESULT GetNotifyFlags(LONG* flags) = 0;
+  PLAT_DSHOW_INTERFACE(IMediaEventEx)
+};
+
+struct IBasicAudio : IDispatch {
+  virtual HRESULT put_Volume(LONG volume) = 0;
+  virtual HRESULT get_Volume(LONG* volume) = 0;
+  virtual HRESULT put_Balance(LONG balance) = 0;
+  virtual HRESULT get_Balance(LONG* balance) = 0;
+  PLAT_DSHOW_INTERFACE(IBasicAudio)
+};
+
+struct ISeekingPassThru : IUnknown {
+  virtual HRESULT Init(BOOL supportRendering, IPin* pin) = 0;
+  PLAT_DSHOW_INTERFACE(ISeekingPassThru)
+};
+
 #undef PLAT_DSHOW_INTERFACE
 
 // ---- identifiers ----
@@ -406,9 +460,26 @@ extern const IID IID_IMediaEventSink;
 extern const IID IID_IFilterGraph;
 extern const IID IID_IGraphBuilder;
 extern const IID IID_IFilterGraph2;
+extern const IID IID_IMediaControl;
+extern const IID IID_IMediaEvent;
+extern const IID IID_IMediaEventEx;
+extern const IID IID_IBasicAudio;
+extern const IID IID_ISeekingPassThru;
 extern const GUID LIBID_QuartzTypeLib;  // the control type library
 extern const GUID TIME_FORMAT_MEDIA_TIME;
 extern const GUID GUID_NULL;
 extern const CLSID CLSID_MemoryAllocator;
+extern const CLSID CLSID_FilterGraph;
+extern const CLSID CLSID_SystemClock;
+extern const CLSID CLSID_NullRenderer;
+extern const CLSID CLSID_SeekingPassThru;
+extern const CLSID CLSID_AsyncReader;
+extern const GUID MEDIATYPE_Stream;
+extern const GUID MEDIASUBTYPE_MPEG1Audio;
+extern const GUID MEDIATYPE_Audio;
+extern const GUID MEDIASUBTYPE_PCM;
+extern const GUID FORMAT_WaveFormatEx;
+// What the file source names content it does not recognise; the movie source takes it.
+extern const GUID MEDIASUBTYPE_GenericStream;
 
 }  // namespace plat::dshow

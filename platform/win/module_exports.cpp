@@ -12,6 +12,8 @@
 #include "platform/win/dwm.h"
 #include "platform/win/imm.h"
 #include "platform/win/layered.h"
+#include "platform/win/message_wait.h"
+#include "platform/win/mm_timer.h"
 #include "platform/win/oleaut.h"
 #include "platform/win/sysinfo.h"
 #include "platform/win/window.h"
@@ -32,6 +34,8 @@ const ModuleExport kNone[] = {{nullptr, nullptr}};
 
 const ModuleExport kWinmm[] = {
     {"timeGetTime", fn(&timeGetTime)},
+    {"timeSetEvent", fn(&timeSetEvent)},
+    {"timeKillEvent", fn(&timeKillEvent)},
     {"timeGetDevCaps", fn(&timeGetDevCaps)},
     {"timeBeginPeriod", fn(&timeBeginPeriod)},
     {"timeEndPeriod", fn(&timeEndPeriod)},
@@ -73,6 +77,10 @@ const ModuleExport kUser32[] = {
     {"CreateWindowExW", fn(&CreateWindowExW)},
     {"WINNLSEnableIME", fn(&WINNLSEnableIME)},
     {"UpdateLayeredWindow", fn(&UpdateLayeredWindow)},
+    {"MsgWaitForMultipleObjects", fn(&MsgWaitForMultipleObjects)},
+    {"PostThreadMessageW", fn(&PostThreadMessageW)},
+    {"GetQueueStatus", fn(&GetQueueStatus)},
+    {"RegisterWindowMessageA", fn(&RegisterWindowMessageA)},
     {nullptr, nullptr},
 };
 

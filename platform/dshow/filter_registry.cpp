@@ -1,0 +1,66 @@
+// The registry of platform filters by merit.
+#include "platform/dshow/filter_registry.h"
+
+#include <algorithm>
+#include <mutex>
+
+#include "platform/dshow/system_filters.h"
+
+namespace plat::dshow {
+namespace {
+
+std::mutex& registryLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+std::vector<RegisteredFilter>& entries() {
+  static std::vector<RegisteredFilter> list;
+  return list;
+}
+
+// The platform's own filters are in the registry before anything reads it.
+void registerBuiltIns() {
+  static const bool done = [] {
+    std::lock_guard guard(registryLock());
+    entries().push_back({CLSID_MpegAudioDecoderStandIn, u"MPEG Audio Decoder", MERIT_NORMAL, &CreateMpegAudioDecoder});
+    return true;
+  }();
+  (void)done;
+}
+
+}  // namespace
+
+void RegisterFilter(const CLSID& clsid, const WCHAR* name, DWORD merit, FilterFactory create) {
+  registerBuiltIns();
+  std::lock_guard guard(registryLock());
+  RegisteredFilter entry{clsid, name != nullptr ? name : u"", merit, create};
+  for (RegisteredFilter& existing : entries()) {
+    if (existing.clsid == clsid) {
+      existing = entry;
+      return;
+    }
+  }
+  entries().push_back(entry);
+}
+
+void UnregisterFilter(const CLSID& clsid) {
+  registerBuiltIns();
+  std::lock_guard guard(registryLock());
+  std::erase_if(entries(), [&](const RegisteredFilter& e) { return e.clsid == clsid; });
+}
+
+std::vector<RegisteredFilter> RegisteredFilters() {
+  registerBuiltIns();
+  std::vector<RegisteredFilter> list;
+  {
+    std::lock_guard guard(registryLock());
+    for (const RegisteredFilter& e : entries())
+      if (e.merit > MERIT_DO_NOT_USE) list.push_back(e);
+  }
+  std::stable_sort(list.begin(), list.end(),
+                   [](const RegisteredFilter& a, const RegisteredFilter& b) { return a.merit > b.merit; });
+  return list;
+}
+
+}  // namespace plat::dshow
