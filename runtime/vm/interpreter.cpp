@@ -472,6 +472,11 @@ loadVariable: {
   ADVANCE;
 }
 loadGlobal:
+  // The record keeps its cell once found.
+  if (const Value* cell = node->first.cell) [[likely]] {
+    PUSH(*cell);
+    ADVANCE;
+  }
   OUT(loadGlobal(ctx, node));
   ADVANCE;
 getMember: {
