@@ -321,6 +321,21 @@ assign: {
     static_cast<Value*>(r.container)[r.key] = TOP;
     ADVANCE;
   }
+  // A store to a run-time member named by an atom that the look-up cache
+  // holds: what resolving the member reference for a write finds.
+  if (d > 0 && ctx->refs[d - 1].kind == kRefMember && TOP.tag != kString) {
+    const RefRecord& r = ctx->refs[d - 1];
+    const auto* obj = static_cast<const KVobj*>(r.container);
+    if (r.key < 0 && r.key != RefRecord::kAtomNotFoundKey && obj && !obj->sealed && obj->list) {
+      const PropNode* member = cachedKeyNode(obj->list, r.key);
+      if (member && (member->attrs & kAttrWritable)) {
+        ctx->refDepth = d - 1;
+        opRefs[top - 1] = nullptr;
+        *member->cell = TOP;
+        ADVANCE;
+      }
+    }
+  }
   OUT(assignThroughReference(ctx));
   ADVANCE;
 }
