@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "runtime/vm/errors.h"
+#include "runtime/vm/heap.h"
 
 namespace kv {
 namespace {
@@ -66,6 +67,7 @@ void initAtomTables() {
   gAtoms = std::make_unique<AtomTable>();
   gProgramNames = std::make_unique<ProgramNameTable>();
   gSlotMap.clear();
+  ++gHeap.memberEpoch;
   for (int k = 0; k < 9; ++k) gSlotMap[slotKey(kItemClassId, gAtoms->itemIds[k])] = k + 1;
 }
 
@@ -100,13 +102,18 @@ int32_t slotIndexOf(int32_t classId, int32_t atom) {
 
 int32_t prototypeSlotOf(int32_t classId) {
   auto [it, added] = gSlotMap.try_emplace(slotKey(classId, internAtomUnchecked("prototype")), 0);
+  if (added) ++gHeap.memberEpoch;
   return it->second;
 }
 
 void setSlotIndex(int32_t classId, const char* text, int32_t slot) {
   gSlotMap[slotKey(classId, internAtom(text))] = slot;
+  ++gHeap.memberEpoch;
 }
 
-void setSlotIndexOfAtom(int32_t classId, int32_t atom, int32_t slot) { gSlotMap[slotKey(classId, atom)] = slot; }
+void setSlotIndexOfAtom(int32_t classId, int32_t atom, int32_t slot) {
+  gSlotMap[slotKey(classId, atom)] = slot;
+  ++gHeap.memberEpoch;
+}
 
 }  // namespace kv

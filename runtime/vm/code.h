@@ -141,6 +141,9 @@ struct LabelTriple {
 struct MemberCache {
   int32_t classId = -1;
   int32_t slot = -1;
+  // The key names no element (no index, no tuple item), so when the class
+  // has no slot for it only the member lists can answer.
+  uint8_t listKey = 0;
 };
 
 struct CaseEntry {

@@ -46,10 +46,13 @@ int32_t keptArguments(const KVfobj* fn, int32_t passed) {
 // always hold objects for texts. Room for all of them is reserved before the
 // arguments are copied (their source is visited by the collector, the new
 // cells may not be), and the conversion then cannot collect.
-void reserveForTexts(const Value* args, int32_t n) {
+int32_t countTexts(const Value* args, int32_t n) {
   int32_t texts = 0;
   for (int32_t i = 0; i < n; ++i) texts += args[i].tag == kString;
-  if (texts > 0) reserveNursery(texts * objectBytes<KVstring>(1));
+  return texts;
+}
+void reserveForTexts(const Value* args, int32_t n) {
+  if (int32_t texts = countTexts(args, n); texts > 0) reserveNursery(texts * objectBytes<KVstring>(1));
 }
 
 // Every frame layout asks this before it writes a cell: the frame's cells
@@ -289,10 +292,11 @@ void callFunction(KVContext* ctx, KVfobj* fn, KVobj* receiver) {
   int32_t cellCount = std::max(kept, paramCount(fn)) + localCount(fn);
   checkFrameRoom(ctx->cells, cells, cellCount);
   const Value* args = ctx->operands + (ctx->top - passed);
-  {
+  const int32_t texts = countTexts(args, kept);
+  if (texts > 0) {
     ObjectRoot fnRoot(fn);
     ObjectRoot receiverRoot(receiver);
-    reserveForTexts(args, kept);
+    reserveNursery(texts * objectBytes<KVstring>(1));
     fn = static_cast<KVfobj*>(fnRoot.get());
     receiver = receiverRoot.get();
   }
@@ -300,9 +304,9 @@ void callFunction(KVContext* ctx, KVfobj* fn, KVobj* receiver) {
   fillFrame(f, fn, cells, receiver, ctx->refDepth, cellCount);
   // Missing parameters and the locals start undefined; nothing above the
   // operand stack top is read.
-  std::fill(cells, cells + cellCount, Value());
   std::copy(args, args + kept, cells);
-  textsToObjects(cells, kept);
+  std::fill(cells + kept, cells + cellCount, Value());
+  if (texts > 0) textsToObjects(cells, kept);
   if (fn->hasName && cellCount > paramCount(fn)) cells[paramCount(fn)] = Value::makeObject(fn);
   f->passed = kept;
   ctx->frame = f;

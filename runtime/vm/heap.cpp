@@ -155,6 +155,7 @@ void initGcHeap() {
   gHeap.oldLimit = gHeap.staticStart = gHeap.staticCursor = b + kStaticOffset;
   gHeap.staticEnd = b + kHeapSize;
   gHeap.minorCount = 0;
+  ++gHeap.memberEpoch;
   gHeap.fullDone = false;
   gHeap.collecting = false;
   gHeap.stress = false;
@@ -349,6 +350,7 @@ void minorCollect() {
   if (gHeap.collecting) throw RuntimeError(kErrUnexpected);
   gHeap.collecting = true;
   ++gHeap.minorCount;
+  ++gHeap.memberEpoch;
   visitAllRoots(false);
   settleYoungOwners();
   // Only the used parts need clearing: above the cursors all is still zero.
@@ -379,6 +381,7 @@ void fullCollect() {
   if (gHeap.collecting) throw RuntimeError(kErrUnexpected);
   gHeap.fullDone = true;
   gHeap.collecting = true;
+  ++gHeap.memberEpoch;
   beginObjectMarking();
   visitAllRoots(true);
   sweepOldSpace();

@@ -70,6 +70,10 @@ struct GcHeap {
   char* staticCursor = nullptr;
   char* staticEnd = nullptr;
   uint32_t minorCount = 0;
+  // Changes whenever a remembered member location may have gone stale:
+  // every collection (blocks move or are freed) and every change of a
+  // class's slot layout. The member look-up cache is valid only within one.
+  uint32_t memberEpoch = 1;
   bool fullDone = false;
   bool collecting = false;
   bool stress = false;

@@ -84,6 +84,7 @@ Value* memberCell(KVobj* obj, int32_t key, MemberCache* cache) {
       int32_t slot = slotIndexOf(obj->classId, key);
       cache->classId = obj->classId;
       cache->slot = slot >= 0 ? slot : -1;
+      cache->listKey = key < 0 && !inItemRange(key);
     }
     // Objects made before their class's layout was fixed lack the later slots.
     if (cache->classId == obj->classId && cache->slot >= 0 && cache->slot < obj->props.count)

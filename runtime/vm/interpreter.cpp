@@ -16,6 +16,7 @@
 #include "runtime/vm/interp_ext.h"
 #include "runtime/vm/interp_ops.h"
 #include "runtime/vm/log.h"
+#include "runtime/vm/property.h"
 
 namespace kv {
 namespace {
@@ -217,6 +218,22 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     ADVANCE;                               \
   }
 // Two integers take the inline path; any other pair the value operation.
+// ++ and -- of an integer variable through its cell reference (and of the
+// top operand too when keepTop), inline; anything else goes the general way.
+#define STEP_CELL(delta, keepTop)                                                           \
+  {                                                                                         \
+    const int32_t d = ctx->refDepth;                                                        \
+    if (d > 0 && ctx->refs[d - 1].kind == kRefCell) {                                       \
+      const RefRecord& r = ctx->refs[d - 1];                                                \
+      Value* c = static_cast<Value*>(r.container) + r.key;                                  \
+      if (c->tag == kInt && (!(keepTop) || TOP.tag == kInt)) {                              \
+        ctx->refDepth = d - 1;                                                              \
+        c->i = wrapInt(static_cast<uint32_t>(c->i) + static_cast<uint32_t>(delta));         \
+        if (keepTop) TOP.i = wrapInt(static_cast<uint32_t>(TOP.i) + static_cast<uint32_t>(delta)); \
+        ADVANCE;                                                                            \
+      }                                                                                     \
+    }                                                                                       \
+  }
 #define INT_PAIR(fast, slow)                       \
   {                                                \
     NEED(2);                                       \
@@ -227,6 +244,17 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     else a = *slow(&a, &b);                        \
     opRefs[top - 1] = nullptr;                     \
     ADVANCE;                                       \
+  }
+#define INT_PAIR_IF(when, fast, slow)                    \
+  {                                                      \
+    NEED(2);                                             \
+    --top;                                               \
+    Value& a = ops[top - 1];                             \
+    const Value& b = ops[top];                           \
+    if (a.tag == kInt && b.tag == kInt && (when)) fast;  \
+    else a = *slow(&a, &b);                              \
+    opRefs[top - 1] = nullptr;                           \
+    ADVANCE;                                             \
   }
 
   try {
@@ -281,10 +309,36 @@ pop:
   NEED(1);
   --top;
   ADVANCE;
-assign:
+assign: {
   NEED(1);
+  // A store to a variable's cell: what assignThroughReference does for a
+  // cell reference and a value that is no text.
+  const int32_t d = ctx->refDepth;
+  if (d > 0 && ctx->refs[d - 1].kind == kRefCell && TOP.tag != kString) {
+    const RefRecord& r = ctx->refs[d - 1];
+    ctx->refDepth = d - 1;
+    opRefs[top - 1] = nullptr;
+    static_cast<Value*>(r.container)[r.key] = TOP;
+    ADVANCE;
+  }
+  // A store to a run-time member named by an atom that the look-up cache
+  // holds: what resolving the member reference for a write finds.
+  if (d > 0 && ctx->refs[d - 1].kind == kRefMember && TOP.tag != kString) {
+    const RefRecord& r = ctx->refs[d - 1];
+    const auto* obj = static_cast<const KVobj*>(r.container);
+    if (r.key < 0 && r.key != RefRecord::kAtomNotFoundKey && obj && !obj->sealed && obj->list) {
+      const PropNode* member = cachedKeyNode(obj->list, r.key);
+      if (member && (member->attrs & kAttrWritable)) {
+        ctx->refDepth = d - 1;
+        opRefs[top - 1] = nullptr;
+        *member->cell = TOP;
+        ADVANCE;
+      }
+    }
+  }
   OUT(assignThroughReference(ctx));
   ADVANCE;
+}
 compoundAssign:
   OUT(compoundAssign(ctx, node->operand.i));
   ADVANCE;
@@ -307,21 +361,22 @@ toBool:
   SET_TOP(Value::makeBool(valueIsTrue(TOP)));
   ADVANCE;
 bitAnd:
-  BINARY(valueBitAnd)
+  INT_PAIR(a.i &= b.i, valueBitAnd)
 bitOr:
-  BINARY(valueBitOr)
+  INT_PAIR(a.i |= b.i, valueBitOr)
 bitXor:
-  BINARY(valueBitXor)
+  INT_PAIR(a.i ^= b.i, valueBitXor)
 shiftLeft:
   BINARY(valueShiftLeft)
 shiftRight:
   BINARY(valueShiftRight)
 mul:
-  BINARY(valueMul)
+  INT_PAIR(a.i = wrapInt(static_cast<uint32_t>(a.i) * static_cast<uint32_t>(b.i)), valueMul)
 div:
   BINARY(valueDiv)
 mod:
-  BINARY(valueMod)
+  // A divisor of 0 gives NaN and one of -1 gives 0: those go the general way.
+  INT_PAIR_IF(static_cast<uint32_t>(b.i) + 1u > 1u, a.i %= b.i, valueMod)
 add:
   INT_PAIR(a.i = wrapInt(static_cast<uint32_t>(a.i) + static_cast<uint32_t>(b.i)), valueAdd)
 sub:
@@ -333,9 +388,9 @@ less:
   if (node->operand.i) INT_PAIR(a.setBool(a.i <= b.i), valueLessEqual)
   INT_PAIR(a.setBool(a.i < b.i), valueLess)
 equal:
-  BINARY(valueEquals)
+  INT_PAIR(a.setBool(a.i == b.i), valueEquals)
 notEqual:
-  BINARY(valueNotEquals)
+  INT_PAIR(a.setBool(a.i != b.i), valueNotEquals)
 in:
   NEED(2);
   OUT(inTest(ctx));
@@ -369,16 +424,20 @@ typeOf:
   ADVANCE;
 increment:
   NEED(1);
+  STEP_CELL(1, true);
   OUT(stepThroughReference(ctx, 1, true));
   ADVANCE;
 decrement:
   NEED(1);
+  STEP_CELL(-1, true);
   OUT(stepThroughReference(ctx, -1, true));
   ADVANCE;
 incrementInPlace:
+  STEP_CELL(1, false);
   OUT(stepThroughReference(ctx, 1, false));
   ADVANCE;
 decrementInPlace:
+  STEP_CELL(-1, false);
   OUT(stepThroughReference(ctx, -1, false));
   ADVANCE;
 bitNot:
@@ -412,12 +471,27 @@ loadVariable: {
   }
   if (node->flags & kPushValue) PUSH(*cell);
   if (node->flags & kPushReference) {
-    SYNC;
-    ctx->pushCellRef(base, static_cast<int32_t>(cell - base));
+    const int32_t d = ctx->refDepth;
+    if (d < KVContext::kRefs) [[likely]] {
+      RefRecord& r = ctx->refs[d];
+      r.kind = kRefCell;
+      r.container = base;
+      r.key = static_cast<int32_t>(cell - base);
+      r.text = nullptr;
+      ctx->refDepth = d + 1;
+    } else {
+      SYNC;
+      ctx->pushCellRef(base, static_cast<int32_t>(cell - base));
+    }
   }
   ADVANCE;
 }
 loadGlobal:
+  // The record keeps its cell once found.
+  if (const Value* cell = node->first.cell) [[likely]] {
+    PUSH(*cell);
+    ADVANCE;
+  }
   OUT(loadGlobal(ctx, node));
   ADVANCE;
 getMember: {
@@ -426,12 +500,22 @@ getMember: {
   // used only when the object really has that slot.
   Value& o = TOP;
   const MemberCache* mc = node->second.cache;
-  if (node->flags == kPushValue && o.tag == kObject && o.obj && mc && o.obj->classId == mc->classId &&
-      static_cast<uint32_t>(mc->slot) < static_cast<uint32_t>(o.obj->props.count)) {
+  if (node->flags == kPushValue && o.tag == kObject && o.obj && mc && o.obj->classId == mc->classId) {
     KVobj* obj = o.obj;
-    o = *obj->props.cells[mc->slot];
-    opRefs[top - 1] = obj;
-    ADVANCE;
+    if (static_cast<uint32_t>(mc->slot) < static_cast<uint32_t>(obj->props.count)) {
+      o = *obj->props.cells[mc->slot];
+      opRefs[top - 1] = obj;
+      ADVANCE;
+    }
+    // No slot in the class: a member the object's list holds, as the
+    // member look-up cache last found it.
+    if (mc->slot < 0 && mc->listKey && obj->list) {
+      if (const PropNode* member = cachedKeyNode(obj->list, node->operand.i)) {
+        o = *member->cell;
+        opRefs[top - 1] = obj;
+        ADVANCE;
+      }
+    }
   }
   OUT(getMember(ctx, node->operand.i, node->flags, node->second.cache));
   ADVANCE;
@@ -595,6 +679,8 @@ generatorReturn:
 #undef BINARY
 #undef SHORT_CIRCUIT
 #undef INT_PAIR
+#undef INT_PAIR_IF
+#undef STEP_CELL
 }
 
 }  // namespace

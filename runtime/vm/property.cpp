@@ -33,6 +33,24 @@ Value* staticValueCell() {
   return c;
 }
 
+inline void forgetKeyNode(const PropList* list, int32_t key) {
+  ListCacheEntry& e = listCacheEntry(list, key);
+  if (e.list == list && e.key == key) e.list = nullptr;
+}
+
+// The object's newest node under key, after its slots missed the key.
+PropNode* findKeyNode(const KVobj* obj, int32_t key) {
+  const PropList* list = obj->list;
+  if (!list) return nullptr;
+  if (PropNode* n = cachedKeyNode(list, key)) return n;
+  for (PropNode* n = list->head; n; n = n->next) {
+    if (n->key != key) continue;
+    listCacheEntry(list, key) = ListCacheEntry{list, n, key, gHeap.memberEpoch};
+    return n;
+  }
+  return nullptr;
+}
+
 template <class Match>
 PropNode* findNode(const KVobj* obj, Match match) {
   for (PropNode* n = obj->list ? obj->list->head : nullptr; n; n = n->next)
@@ -82,10 +100,13 @@ Value* addNode(KVobj* obj, int32_t key, const char* name, const Value& init) {
   node->attrs = kAttrAll;
   node->next = obj->list->head;
   obj->list->head = node;
+  if constexpr (std::is_same_v<Node, PNodeKey>) forgetKeyNode(obj->list, key);
   return node->cell;
 }
 
 }  // namespace
+
+ListCacheEntry gListCache[kListCacheSize];
 
 const char* pooledName(const char* text) {
   static std::unordered_set<std::string> pool;
@@ -142,12 +163,15 @@ Value* getPropertyCell(KVobj* obj, int32_t atom, int32_t& mode) {
   }
   if (atom == kAtomProto)
     return obj->props.count > 0 ? grant(obj->props.cells[0], slotAttrs(obj->props, 0), mode) : nullptr;
+  if (obj->list) {
+    if (PropNode* n = cachedKeyNode(obj->list, atom)) return grant(n->cell, n->attrs, mode);
+  }
   for (KVobj* o = obj; o; o = prototypeOf(o)) {
     int32_t slot = slotIndexOf(o->classId, atom);
     // Classes share ids with others of fewer slots (plain objects and
     // function objects), so the slot must also lie inside this object.
     if (slot >= 0 && slot < o->props.count) return grant(o->props.cells[slot], slotAttrs(o->props, slot), mode);
-    if (PropNode* n = findNode(o, KeyNodeMatch{atom})) return grant(n->cell, n->attrs, mode);
+    if (PropNode* n = findKeyNode(o, atom)) return grant(n->cell, n->attrs, mode);
   }
   return nullptr;
 }
@@ -171,7 +195,7 @@ Value* findProperty(KVobj* obj, const char* text) {
   if (atom == kAtomProto) return obj->props.count > 0 ? obj->props.cells[0] : nullptr;
   int32_t slot = slotIndexOf(obj->classId, atom);
   if (slot >= 0 && slot < obj->props.count) return obj->props.cells[slot];
-  PropNode* n = findNode(obj, KeyNodeMatch{atom});
+  PropNode* n = findKeyNode(obj, atom);
   return n ? n->cell : nullptr;
 }
 
@@ -204,6 +228,7 @@ bool deletePropertyByAtom(KVobj* obj, int32_t atom) {
     *obj->props.cells[slot] = Value();
     return true;
   }
+  if (obj->list) forgetKeyNode(obj->list, atom);
   return unlinkNode(obj, KeyNodeMatch{atom});
 }
 
@@ -239,6 +264,8 @@ int32_t KVobj::buildPropertyIndex(KVobj* obj, int32_t classId) {
     obj = root.get();
   }
   int32_t total = obj->props.grow(n);
+  // The object's slots now answer keys its list did.
+  ++gHeap.memberEpoch;
   PropNode* node = obj->list->head;
   int32_t k = 0;
   for (; node && old + k < total; node = node->next, ++k) {

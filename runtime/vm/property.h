@@ -46,6 +46,34 @@ class PNodeStr : public PropNode {
   const char* name = nullptr;
 };
 
+// Member look-up cache: where a key's node lies in a member list, one
+// entry per (list, key) hash, direct-mapped. An entry is made only after the
+// object's slots missed the key, so a hit stands for the whole own-member
+// look-up. It holds while the heap's member epoch is unchanged: collections
+// move and free lists and nodes (a list's address is new to any list until
+// one), and layout changes can give the key a slot. Adding a node under a
+// key and deleting one forget that key's entry.
+struct ListCacheEntry {
+  const PropList* list;
+  PropNode* node;
+  int32_t key;
+  uint32_t epoch;
+};
+constexpr uint32_t kListCacheSize = 4096;
+extern ListCacheEntry gListCache[kListCacheSize];
+
+inline ListCacheEntry& listCacheEntry(const PropList* list, int32_t key) {
+  // The list picks a region, the key a neighbour in it: the keys of one
+  // list, integers or atoms made one after another, spread without clashes.
+  auto region = static_cast<uint32_t>((reinterpret_cast<uintptr_t>(list) >> 3) * 0x9E3779B97F4A7C15ull >> 32);
+  return gListCache[(region ^ static_cast<uint32_t>(key)) & (kListCacheSize - 1)];
+}
+
+inline PropNode* cachedKeyNode(const PropList* list, int32_t key) {
+  const ListCacheEntry& e = listCacheEntry(list, key);
+  return e.list == list && e.key == key && e.epoch == gHeap.memberEpoch ? e.node : nullptr;
+}
+
 // The stable pooled copy of a member text.
 const char* pooledName(const char* text);
 
