@@ -10,6 +10,8 @@ struct Case {
   Rgb source, dest, inside;
 };
 
+class BlendTest : public D3D9Test {};
+
 const Case kCases[] = {
     {1, 128, {255, 0, 0}, {255, 255, 255}, {255, 127, 127}},
     {2, 128, {200, 50, 0}, {100, 100, 100}, {200, 125, 100}},
@@ -17,22 +19,34 @@ const Case kCases[] = {
     {3, 255, {100, 50, 250}, {200, 200, 200}, {100, 150, 0}},
 };
 
-class BlendTest : public D3D9Test {};
-
-TEST_F(BlendTest, ModesGiveThePixelsOfTheirFormulasOnTheFixedStages) {
-  attach();
-  ProgrammableShaderFlag = 0;
+// Each mode over its background, read from the presented frame: inside the box, on its
+// first pixel, and on the first pixel past its right edge.
+void expectModes() {
   for (int round = 0; round < 2; ++round) {
     for (const Case& c : kCases) {
-      clearTo(c.dest.r, c.dest.g, c.dest.b);
-      box(c.mode, c.param, c.source, 10, 10, 30, 30);
-      EXPECT_EQ(pixel(20, 20), c.inside) << "mode " << c.mode;
-      EXPECT_EQ(pixel(10, 10), c.inside) << "mode " << c.mode;
-      EXPECT_EQ(pixel(30, 20), c.dest) << "mode " << c.mode << " outside";
+      D3D9Test::clearTo(c.dest.r, c.dest.g, c.dest.b);
+      D3D9Test::box(c.mode, c.param, c.source, 10, 10, 30, 30);
+      const D3D9Test::Frame f = D3D9Test::present();
+      EXPECT_EQ(f.at(20, 20), c.inside) << "mode " << c.mode;
+      EXPECT_EQ(f.at(10, 10), c.inside) << "mode " << c.mode;
+      EXPECT_EQ(f.at(30, 20), c.dest) << "mode " << c.mode << " outside";
     }
   }
   // Mode 3 reached row 16: reverse subtraction.
   EXPECT_EQ(D3D9State.blend[kBvBlendOp], uint32_t(D3DBLENDOP_REVSUBTRACT));
+}
+
+TEST_F(BlendTest, ModesGiveThePixelsOfTheirFormulasThroughTheShaders) {
+  attach();
+  ASSERT_EQ(ProgrammableShaderFlag, 1);
+  expectModes();
+  EXPECT_NE(D3D9State.pixelShader, nullptr);
+}
+
+TEST_F(BlendTest, ModesGiveThePixelsOfTheirFormulasOnTheFixedStages) {
+  attachFixed();
+  expectModes();
+  EXPECT_EQ(D3D9State.pixelShader, nullptr);
 }
 
 TEST_F(BlendTest, UntexturedModeZeroLeavesTheFactorsAndAnAlphaTargetTakesRowFourteen) {

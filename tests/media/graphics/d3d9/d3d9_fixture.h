@@ -1,11 +1,12 @@
 // Shared by the Direct3D 9 back-end tests: the library started headless in a 640x480
-// window with the media log on, a Direct3D 9 device on it, the software GPU's profile and
+// window on Direct3D 9 with the media log on, the software GPU's profile and
 // journal reset, and small drawing and read-back helpers over the back end's own entries.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <ostream>
+#include <vector>
 
 #include "media/graphics/d3d9/d3d9_state.h"
 #include "media/graphics/graphics.h"
@@ -13,6 +14,7 @@
 #include "platform/gpu/d3d9/d3d9_switches.h"
 #include "platform/gpu/journal.h"
 #include "platform/gpu/profile.h"
+#include "platform/win/window_frame.h"
 #include "media/system/window.h"
 #include "tests/media/system/library_fixture.h"
 
@@ -35,67 +37,40 @@ struct Vertex2DNoTex {
 };
 
 class D3D9Test : public halvorine_test::LibraryTest {
- protected:
+ public:
   void SetUp() override {
     LibraryTest::SetUp();
-    setenv("HALVORINE_MISSING", "d3d11,d3d9", 1);
+    // Direct3D 11 stays away, so graphics start picks Direct3D 9.
+    setenv("HALVORINE_MISSING", "d3d11", 1);
     resetProfile();
     resetJournal();
     ResetD3D9SwitchesForTest();
+    SetD3D9CapsForTest(nullptr);
     SetLogFileOutput(1);
   }
   void TearDown() override {
-    detach();
     LibraryTest::TearDown();
     unsetenv("HALVORINE_MISSING");
     resetProfile();
     ResetD3D9SwitchesForTest();
+    SetD3D9CapsForTest(nullptr);
   }
 
-  // The library in software mode with a device of our own under the back end's state.
-  void attach() {
+  // The library started windowed at 640x480 on Direct3D 9.
+  static void attach() {
     ASSERT_EQ(startWindowed(), 0);
-    IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
-    ASSERT_NE(d3d, nullptr);
-    D3DPRESENT_PARAMETERS p{};
-    p.BackBufferWidth = 640;
-    p.BackBufferHeight = 480;
-    p.BackBufferFormat = D3DFMT_X8R8G8B8;
-    p.BackBufferCount = 1;
-    p.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    p.hDeviceWindow = GetDisplayWindowHandle();
-    p.Windowed = 1;
-    p.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
-    IDirect3DDevice9* device = nullptr;
-    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, p.hDeviceWindow, D3DCREATE_HARDWARE_VERTEXPROCESSING, &p, &device),
-              D3D_OK);
-    D3D9Sys.direct3D = d3d;
-    D3D9Sys.device = device;
-    device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &D3D9DeviceSys.backBuffer);
-    device->GetDeviceCaps(&D3D9DeviceSys.caps);
-    D3D9DeviceSys.maxTextureBlendStages = int(D3D9DeviceSys.caps.MaxTextureBlendStages);
-    D3D9DeviceSys.tssArgTemp = (D3D9DeviceSys.caps.PrimitiveMiscCaps & D3DPMISCCAPS_TSSARGTEMP) != 0;
-    GraphicsDeviceCapsData.subtractiveBlend = 1;
-    D3D9State = D3D9DeviceStateCache{};
-    D3D9State.force = 1;
-    Graphics_D3D9_DeviceState_SetRenderTarget(D3D9DeviceSys.backBuffer, 0);
-    D3D9State.force = 0;
-    Graphics_D3D9_SetupDefaultDeviceState();
-    attached_ = true;
+    ASSERT_EQ(GraphicsApiType, kGraphicsApiD3D9);
+    ASSERT_EQ(Direct3DDevice9_IsValid(), 1);
   }
 
-  void detach() {
-    if (!attached_) return;
-    attached_ = false;
-    D3D9Batch.pending = 0;
-    Graphics_D3D9_EndScene();
-    Graphics_D3D9_DeviceState_ClearBindings();
-    if (D3D9DeviceSys.backBuffer) D3D9DeviceSys.backBuffer->Release();
-    D3D9DeviceSys.backBuffer = nullptr;
-    D3D9Sys.device->Release();
-    D3D9Sys.direct3D->Release();
-    D3D9Sys.device = nullptr;
-    D3D9Sys.direct3D = nullptr;
+  // Start-up with the shader caps taken away: the fixed stages draw.
+  static void attachFixed() {
+    D3DCAPS9 caps = DefaultD3D9Caps();
+    caps.VertexShaderVersion = shaderVersion(false, 1, 1);
+    caps.PixelShaderVersion = shaderVersion(true, 1, 4);
+    SetD3D9CapsForTest(&caps);
+    attach();
+    ASSERT_EQ(ProgrammableShaderFlag, 0);
   }
 
   static void clearTo(int r, int g, int b) {
@@ -125,20 +100,24 @@ class D3D9Test : public halvorine_test::LibraryTest {
     std::memcpy(at, v, sizeof v);
   }
 
-  // The pixel of the surface the screen draws into, after a flush.
-  static Rgb pixel(int x, int y) {
-    Graphics_D3D9_FlushVertexBatch(0);
-    Graphics_D3D9_EndScene();
-    IDirect3DSurface9* s = D3D9_ScreenSurface();
-    D3DLOCKED_RECT lr{};
-    if (s == nullptr || s->LockRect(&lr, nullptr, D3DLOCK_READONLY) != D3D_OK) return Rgb{-1, -1, -1};
-    const uint8_t* p = static_cast<const uint8_t*>(lr.pBits) + size_t(y) * size_t(lr.Pitch) + size_t(x) * 4;
-    const Rgb out{p[2], p[1], p[0]};
-    s->UnlockRect();
-    return out;
+  // The frame the flip presents into the window.
+  struct Frame {
+    std::vector<uint32_t> pixels;
+    int width = 0, height = 0;
+    Rgb at(int x, int y) const {
+      if (x < 0 || y < 0 || x >= width || y >= height) return Rgb{-1, -1, -1};
+      const uint32_t p = pixels[size_t(y) * size_t(width) + size_t(x)];
+      return Rgb{int(p >> 16 & 0xFF), int(p >> 8 & 0xFF), int(p & 0xFF)};
+    }
+  };
+  static Frame present() {
+    Frame f;
+    EXPECT_EQ(Graphics_D3D9_FlipScreen(), 0);
+    plat::win::GetWindowFrame(GetDisplayWindowHandle(), &f.pixels, &f.width, &f.height);
+    return f;
   }
+  static Rgb pixel(int x, int y) { return present().at(x, y); }
 
-  bool attached_ = false;
 };
 
 }  // namespace d3d9test

@@ -9,6 +9,8 @@ int calls(const char* method) { return callCount(std::string("d3d9.") + method);
 
 TEST_F(D3D9Test, DefaultStateQueuesOnePointAndTheFirst2DDrawSwitchesDepthOff) {
   attach();
+  Graphics_D3D9_SetupDefaultDeviceState();
+  resetJournal();
   EXPECT_EQ(D3D9Batch.pending, 1);
   EXPECT_EQ(D3D9Batch.primitive, D3DPT_POINTLIST);
   clearTo(0, 0, 0);  // the clear flushes: the point at the origin is drawn first
