@@ -85,7 +85,7 @@ int Graphics_D3D9_SetupDefaultDeviceState() {
     c.textureFilter = 3;
     c.highestLight = -1;
     for (auto& b : c.blend) b = 0xFFFFFFFFu;
-    c.targets[0] = D3D9DeviceSys.backBuffer;
+    c.targets[0] = D3D9_ScreenSurface();
     D3DMATRIX identity{};
     for (int i = 0; i < 4; ++i) identity.m[i][i] = 1.0f;
     c.view = identity;

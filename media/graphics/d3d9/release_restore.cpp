@@ -7,6 +7,7 @@
 #include "media/graphics/hwdraw/hwdraw.h"
 #include "media/graphics/mask.h"
 #include "media/graphics/mem_img.h"
+#include "media/graphics/render_settings.h"
 #include "media/graphics/render_state.h"
 #include "media/graphics/screen.h"
 #include "media/graphics/shader.h"
@@ -85,11 +86,8 @@ int Graphics_D3D9_RecreateDevice(int modeFlag, int width, int height, int bits, 
     c.force = 1;
     Graphics_D3D9_DeviceState_SetRenderTarget(D3D9_ScreenSurface(), 0);
     c.force = 0;
-    if (modeFlag == 1) {
-        // A new screen size: the cached viewport and scissor are the whole new screen.
-        c.viewport = gpu::D3DVIEWPORT9{0, 0, gpu::DWORD(g.width), gpu::DWORD(g.height), 0.0f, 1.0f};
-        c.scissor = plat::win::RECT{0, 0, g.width, g.height};
-    }
+    // A new screen size keeps no old draw area: the whole new screen is the area.
+    if (modeFlag == 1) SetDrawAreaFull();
     Graphics_D3D9_ReapplyDeviceState();
     DeleteMarkedGraphs();
     RunGraphRestore();
