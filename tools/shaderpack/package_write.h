@@ -31,6 +31,12 @@ bool tokenArchive(const std::string& scratch, const std::vector<NamedEntry>& fil
                   std::vector<uint8_t>& out);
 // "char <name>[] = ...;": the bytes LZ-compressed, then packed as printable text.
 std::string blob(const char* name, const std::vector<uint8_t>& bytes);
+// A generated source: the header it includes, then one blob per named package.
+struct NamedBlob {
+  const char* name;
+  const std::vector<uint8_t>* bytes;
+};
+std::string generatedSource(const char* header, const std::vector<NamedBlob>& blobs);
 
 // The generated source of the Direct3D 9 packages; empty when they cannot be built.
 std::string d3d9PackagesSource(const std::string& scratch);

@@ -285,6 +285,8 @@ struct D3D9ShaderConstants {
     uint8_t used[kD3D9ConstantKinds][kD3D9UseSets][kD3D9MaxRegisters];
     uint8_t owner[kD3D9ConstantKinds][kD3D9MaxRegisters];  // 255 = none
 };
+// The shader start-up stores usage set 0's base constants here (initialising the manager
+// first when it never was); initialising it again afterwards drops them.
 extern D3D9ShaderConstants D3D9ShaderConstantSys;
 int Graphics_D3D9_ShaderConstant_InitializeManager(D3D9ShaderConstants* manager);
 int Graphics_D3D9_ShaderConstant_Set(D3D9ShaderConstants* manager, int kind, int set, int first, const void* data,

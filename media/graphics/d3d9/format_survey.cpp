@@ -237,6 +237,9 @@ int Graphics_D3D9_SurveyFormats() {
 
     D3DFORMAT* table = D3D9TextureFormatTable;
     for (int i = 0; i < kD3D9FormatRows; ++i) table[i] = D3DFMT_UNKNOWN;
+    // Every row is surveyed and logged even after a basic row failed, so the log names
+    // each missing format; the call fails at the end.
+    bool failed = false;
     for (const Row& r : kRows) {
         Candidate candidates[4] = {r.candidates[0], r.candidates[1], r.candidates[2], r.candidates[3]};
         if (r.row == 33) {
@@ -245,7 +248,7 @@ int Graphics_D3D9_SurveyFormats() {
             candidates[1] = r565 ? Candidate{D3DFMT_X1R5G5B5, kR5G5B5} : Candidate{D3DFMT_R5G6B5};
             candidates[2] = Candidate{D3DFMT_X8R8G8B8};
         }
-        if (surveyRow(r, candidates) < 0) return -1;
+        if (surveyRow(r, candidates) < 0) failed = true;
     }
     const bool bits16 = GraphicsSys.colorBits == 16;
     table[0] = table[1] = table[bits16 ? 6 : 7];
@@ -253,7 +256,7 @@ int Graphics_D3D9_SurveyFormats() {
     table[4] = table[5] = table[bits16 ? 10 : 11];
     table[47] = table[GraphicsSys.colorBits == 32 ? 34 : 33];
     table[48] = table[GraphicsSys.colorBits == 32 ? 11 : 10];
-    return 0;
+    return failed ? -1 : 0;
 }
 
 }  // namespace ZaDod

@@ -1,19 +1,26 @@
-// Shared by the Direct3D 9 back-end tests: the library started headless in a 640x480
-// window on Direct3D 9 with the media log on, the software GPU's profile and
-// journal reset, and small drawing and read-back helpers over the back end's own entries.
+// Shared by the Direct3D 9 back-end tests: the library started headless in a 640 x 480
+// window with the media log on (its pieces captured), either on Direct3D 9 through the
+// graphics start or in software mode followed by the back end's creation steps; every
+// process-wide object of the back end is undone afterwards. Small drawing and read-back
+// helpers over the back end's own entries.
 #pragma once
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "media/graphics/d3d9/d3d9_state.h"
 #include "media/graphics/graphics.h"
+#include "media/graphics/display.h"
 #include "media/graphics/graphics_state.h"
+#include "media/graphics/hardware_types.h"
 #include "platform/gpu/d3d9/d3d9_switches.h"
 #include "platform/gpu/journal.h"
 #include "platform/gpu/profile.h"
+#include "platform/win/module.h"
 #include "platform/win/window_frame.h"
 #include "media/system/window.h"
 #include "tests/media/system/library_fixture.h"
@@ -22,6 +29,14 @@ namespace d3d9test {
 
 using namespace ZaDod;
 using namespace plat::gpu;
+using halvorine_test::LogCapture;
+using halvorine_test::logHasInOrder;
+
+inline std::string narrow(const std::u16string& s) {
+  std::string out;
+  for (char16_t c : s) out += c < 0x80 ? char(c) : '?';
+  return out;
+}
 
 struct Rgb {
   int r, g, b;
@@ -40,20 +55,76 @@ class D3D9Test : public halvorine_test::LibraryTest {
  public:
   void SetUp() override {
     LibraryTest::SetUp();
+    resetSwitches();
+    SetLogFileOutput(1);
     // Direct3D 11 stays away, so graphics start picks Direct3D 9.
     setenv("HALVORINE_MISSING", "d3d11", 1);
+  }
+  void TearDown() override {
+    // The library's end releases a back end it started; the steps below what a test
+    // made by hand.
+    LibraryTest::TearDown();
+    releaseBackEnd();
+    resetSwitches();
+    unsetenv("HALVORINE_MISSING");
+  }
+
+  static void resetSwitches() {
     resetProfile();
     resetJournal();
     ResetD3D9SwitchesForTest();
     SetD3D9CapsForTest(nullptr);
-    SetLogFileOutput(1);
+    plat::win::ResetExportOverrides();
+    plat::win::SetScreenBitsForTest(32);
   }
-  void TearDown() override {
-    LibraryTest::TearDown();
+
+  // The window and the rest of the library, in software mode, for tests that take the
+  // back end's creation steps one by one; the log of that start is forgotten.
+  void startLibrary() {
+    setenv("HALVORINE_MISSING", "d3d11,d3d9", 1);
+    ASSERT_EQ(startWindowed(), 0);
     unsetenv("HALVORINE_MISSING");
-    resetProfile();
-    ResetD3D9SwitchesForTest();
-    SetD3D9CapsForTest(nullptr);
+    forgetLog();
+  }
+
+  // Library, DirectDraw, the Direct3D object and the device, in that order.
+  int create() {
+    if (D3D9_LoadDLL() < 0 || InitializeDirectDraw() < 0 || Direct3D9_Create() < 0) return -1;
+    return Graphics_D3D9_Device_Create();
+  }
+
+  int startAndCreate() {
+    startLibrary();
+    return create();
+  }
+
+  // Everything the back end made, and its process-wide flags, back to the start.
+  static void releaseBackEnd() {
+    Graphics_D3D9_ReleaseVertexDeclarations();
+    Graphics_D3D9_Shader_ReleaseBuiltins();
+    Graphics_D3D9_ShaderCode_FreePackage();
+    D3D9DeviceState& d = D3D9DeviceSys;
+    if (d.backBuffer != nullptr) d.backBuffer->Release();
+    Direct3DDevice9_Release();
+    Direct3D9_Release();
+    D3D9_FreeDLL();
+    d = D3D9DeviceState{};
+    D3D9Sys = D3D9Objects{};
+    ProgrammableShaderFlag = 0;
+    GraphicsSys.screenMultiSampleCount = GraphicsSys.screenMultiSampleQuality = 0;
+    Graphics_D3D9_ShaderConstant_InitializeManager(&D3D9ShaderConstantSys);
+    D3D9BackendSys = D3D9Backend{};
+    D3D9State = D3D9DeviceStateCache{};
+  }
+
+  static bool logged(const std::u16string& text) { return LogCapture::contains(text); }
+  static int logCountOf(const std::u16string& text) { return halvorine_test::logCount(text); }
+
+  // The window's frame as XRGB words.
+  static std::vector<uint32_t> frame(int* w, int* h) {
+    std::vector<uint32_t> pixels;
+    plat::win::GetWindowFrame(GetDisplayWindowHandle(), &pixels, w, h);
+    return pixels;
   }
 
   // The library started windowed at 640x480 on Direct3D 9.

@@ -1,0 +1,94 @@
+// The format survey when formats are refused, the lock test's square, and the multisample
+// correction.
+#include "d3d9_fixture.h"
+
+namespace d3d9test {
+namespace {
+
+TEST_F(D3D9Test, RefusedFormatsFailTheSurveyOrFallBackToAnotherRow) {
+  struct Case {
+    const char* name;
+    std::vector<D3DFORMAT> refused;  // as textures
+    int result;
+    std::u16string must;
+  } cases[] = {
+      {"no 32-bit alpha", {D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4}, -1,
+       u"使用できるアルファ付き 32bit カラーフォーマットが見つかりませんでした"},
+      {"no DXT", {D3DFMT_DXT1, D3DFMT_DXT2, D3DFMT_DXT3, D3DFMT_DXT4, D3DFMT_DXT5}, 0,
+       u"ＤＸＴ１テクスチャフォーマットは使えません"},
+      {"no 16-bit colour", {D3DFMT_R5G6B5, D3DFMT_X1R5G5B5}, -1,
+       u"使用できる 16bit カラーフォーマットが見つかりませんでした"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (D3DFORMAT f : c.refused) RefuseD3D9FormatForTest(f, 0);
+    EXPECT_EQ(startAndCreate(), c.result);
+    EXPECT_TRUE(logged(c.must)) << narrow(LogCapture::all());
+    // Every row is still logged: the limits follow only a survey that succeeded.
+    EXPECT_TRUE(logged(u"使用できる描画用２チャンネル浮動小数点32ビット型カラーフォーマットがありませんでした"));
+    EXPECT_EQ(logged(u"ピクセルシェーダーバージョンコード"), c.result == 0);
+    if (c.result == 0) {
+      EXPECT_EQ(D3D9TextureFormatTable[12], D3D9TextureFormatTable[10]);
+      EXPECT_EQ(D3D9TextureFormatTable[16], D3D9TextureFormatTable[9]);
+    }
+    releaseBackEnd();
+    TerminateLibrary();
+    resetSwitches();
+    forgetLog();
+  }
+}
+
+TEST_F(D3D9Test, TheLockTestFitsItsSquareIntoTheScreen) {
+  struct Case {
+    int width, height, side;
+  } cases[] = {{640, 480, 256}, {200, 150, 128}, {256, 100, 64}};
+  for (const Case& c : cases) {
+    GraphicsSys.width = c.width, GraphicsSys.height = c.height;
+    EXPECT_EQ(D3D9_LockTestSide(), c.side) << c.width << "x" << c.height;
+  }
+  SetMainScreenSize(200, 150);
+  ASSERT_EQ(startAndCreate(), 0);
+  EXPECT_EQ(D3D9DeviceSys.params.BackBufferWidth, 200u);
+  // Three rounds, each a direct and an indirect copy with a system-memory surface apiece,
+  // and an indirect one through a render target.
+  EXPECT_EQ(callCount("d3d9.CreateOffscreenPlainSurface"), 9);
+  EXPECT_EQ(callCount("d3d9.CreateRenderTarget"), 3);
+  EXPECT_TRUE(logged(u"バックバッファロック転送の時間:"));
+  EXPECT_TRUE(logged(u"バックバッファロックを使用します") || logged(u"バックバッファロックを使用しません"));
+  SetMainScreenSize(640, 480);
+}
+
+TEST_F(D3D9Test, ALockTestStepThatFailsLeavesTheBackBufferUnlocked) {
+  Profile p = defaultProfile();
+  p.failOnCall["d3d9.CreateRenderTarget"] = 3;
+  setProfile(p);
+  ASSERT_EQ(startAndCreate(), 0);
+  EXPECT_TRUE(logged(u"バックバッファはロックできません"));
+  EXPECT_EQ(D3D9DeviceSys.backBufferLock, 0);
+}
+
+TEST_F(D3D9Test, MultisampleCountsAreCorrectedOrRefusedWhenStrict) {
+  ASSERT_EQ(startAndCreate(), 0);
+  struct Case {
+    int count, quality, strict;
+    int result, countAfter, qualityAfter;
+  } cases[] = {{4, 3, 0, 0, 0, 0}, {4, 3, 1, -1, 4, 0}, {1, 2, 0, 0, 0, 0}, {0, 5, 0, 0, 0, 0}, {0, 5, 1, 0, 0, 0}};
+  for (const Case& c : cases) {
+    int count = c.count, quality = c.quality;
+    EXPECT_EQ(Direct3D9_CheckMultiSampleParam(D3DFMT_X8R8G8B8, &count, &quality, c.strict, 1), c.result)
+        << c.count << " strict " << c.strict;
+    EXPECT_EQ(count, c.countAfter);
+    EXPECT_EQ(quality, c.qualityAfter);
+  }
+  // A screen that asks for multisampling gets the corrected settings back.
+  releaseBackEnd();
+  GraphicsSys.screenMultiSampleCount = 4;
+  GraphicsSys.screenMultiSampleQuality = 2;
+  ASSERT_EQ(create(), 0);
+  EXPECT_EQ(GraphicsSys.screenMultiSampleCount, 0);
+  EXPECT_EQ(GraphicsSys.screenMultiSampleQuality, 0);
+  EXPECT_EQ(D3D9DeviceSys.params.Flags, D3DPRESENTFLAG_LOCKABLE_BACKBUFFER);
+}
+
+}  // namespace
+}  // namespace d3d9test
