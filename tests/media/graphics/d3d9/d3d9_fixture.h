@@ -57,8 +57,10 @@ class D3D9Test : public halvorine_test::LibraryTest {
     LibraryTest::SetUp();
     resetSwitches();
     SetLogFileOutput(1);
-    // Direct3D 11 stays away, so graphics start picks Direct3D 9.
+    // Direct3D 11 stays away, so graphics start picks Direct3D 9; an earlier test's screen
+    // size (a mode change, a retry chain) does not carry over.
     setenv("HALVORINE_MISSING", "d3d11", 1);
+    SetMainScreenSize(640, 480);
   }
   void TearDown() override {
     // The library's end releases a back end it started; the steps below what a test
