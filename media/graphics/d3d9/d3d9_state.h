@@ -273,6 +273,12 @@ int Graphics_D3D9_VertexBufferHandle_Restore();
 int Graphics_D3D9_Device_Terminate();
 int Graphics_D3D9_PresentSubBackBuffer();
 int Graphics_D3D9_StretchRectByDraw(const plat::win::RECT* source);
+// The smallest power of two not below v (1 for 1).
+inline int D3D9_NextPowerOfTwo(int v) {
+    int p = 1;
+    while (p < v) p <<= 1;
+    return p;
+}
 // The surface the screen draws into: the sub back buffer when there is one, else the back buffer.
 gpu::IDirect3DSurface9* D3D9_ScreenSurface();
 

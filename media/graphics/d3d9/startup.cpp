@@ -15,12 +15,6 @@ namespace {
 
 using namespace plat::gpu;
 
-int nextPowerOfTwo(int v) {
-    int p = 1;
-    while (p < v) p <<= 1;
-    return p;
-}
-
 void releaseSurface(IDirect3DSurface9*& s) {
     if (s != nullptr) s->Release();
     s = nullptr;
@@ -96,8 +90,8 @@ int Graphics_D3D9_CreateDepthBuffer() {
         b.depthWidth = b.depthUserWidth;
         b.depthHeight = b.depthUserHeight;
     } else {
-        b.depthWidth = nextPowerOfTwo(GraphicsSys.width);
-        b.depthHeight = nextPowerOfTwo(GraphicsSys.height);
+        b.depthWidth = D3D9_NextPowerOfTwo(GraphicsSys.width);
+        b.depthHeight = D3D9_NextPowerOfTwo(GraphicsSys.height);
     }
     int index = 0;
     if (b.depthBitsUser) {

@@ -10,12 +10,6 @@ namespace {
 
 using namespace plat::gpu;
 
-int nextPowerOfTwo(int v) {
-    int p = 1;
-    while (p < v) p <<= 1;
-    return p;
-}
-
 }  // namespace
 
 int Graphics_D3D9_SubBackBuffer_Setup() {
@@ -29,7 +23,7 @@ int Graphics_D3D9_SubBackBuffer_Setup() {
     const int count = g.screenMultiSampleCount, quality = g.screenMultiSampleQuality;
     if (count == 0 && quality == 0) {
         const bool pow2 = (D3D9DeviceSys.caps.TextureCaps & D3DPTEXTURECAPS_POW2) != 0;
-        const int w = pow2 ? nextPowerOfTwo(g.width) : g.width, h = pow2 ? nextPowerOfTwo(g.height) : g.height;
+        const int w = pow2 ? D3D9_NextPowerOfTwo(g.width) : g.width, h = pow2 ? D3D9_NextPowerOfTwo(g.height) : g.height;
         if (Direct3DDevice9_CreateTexture(UINT(w), UINT(h), 1, D3DUSAGE_RENDERTARGET, format, D3DPOOL_DEFAULT,
                                           &b.subTexture) != D3D_OK) {
             b.subTexture = nullptr;
