@@ -86,7 +86,9 @@ void Graphics_D3D9_DrawPreparation(int key) {
         Graphics_D3D9_DeviceState_SetAlphaKey(alpha);
         Graphics_D3D9_DeviceState_SetVariantKey(0);
         Graphics_D3D9_DeviceState_SetBlendModeKey(s.blendMode, f.premultiplied, f.alphaChannel);
-        Graphics_D3D9_DeviceState_SetAlphaTestKey(s.alphaTestMode, s.alphaTestRef);
+        // Only a comparison function (1..8) is a test of the user's own.
+        const bool userTest = s.alphaTestMode >= 1 && s.alphaTestMode <= 8;
+        Graphics_D3D9_DeviceState_SetAlphaTestKey(userTest ? s.alphaTestMode : -1, userTest ? s.alphaTestRef : 0);
     }
     const bool both = threeD && specular;
     if (!keepBlend && (c.keyChanged || c.textureChanged)) {

@@ -78,6 +78,9 @@ TEST_F(BlendTest, WipeOfRangeOneAtZeroOnAlphaTexturesTestsFromOne) {
   Graphics_D3D9_DeviceState_SetBlendTexture(blend, 16, 16);
   Graphics_D3D9_DeviceState_SetBlendTextureParam(1, 0, 1);
   Graphics_D3D9_DeviceState_SetBlendModeKey(0, 0, 1);
+  Graphics_D3D9_DeviceState_SetDiffuseKey(0);
+  Graphics_D3D9_DeviceState_SetAlphaKey(0);
+  Graphics_D3D9_DeviceState_SetAlphaTestKey(-1, 0);
   EXPECT_EQ(Graphics_D3D9_ApplyBlendMode(nullptr, 0, 1, 1), 0);
   EXPECT_EQ(D3D9State.blend[kBvAlphaTestEnable], 1u);
   EXPECT_EQ(D3D9State.blend[kBvAlphaRef], 1u);
