@@ -60,7 +60,7 @@ int Graphics_D3D9_PresentSubBackBuffer() {
             }
             // The copy filled the whole back buffer: that is what the window shows.
             D3DSURFACE_DESC desc{};
-            back->GetDesc(&desc);
+            Direct3DSurface9_GetDesc(back, &desc);
             presentSrc = RECT{0, 0, int(desc.Width), int(desc.Height)};
         } else if (Graphics_D3D9_StretchRectByDraw(&copy) < 0) {
             LogAddTextUtf16(u"サブバックバッファの内容をバックバッファへ転送する処理が失敗しました");
@@ -133,12 +133,8 @@ int Graphics_D3D9_StretchRectByDraw(const RECT* source) {
     Graphics_D3D9_EndScene();
 
     for (int i = 0; i < 8; ++i) Graphics_D3D9_DeviceState_SetRenderTarget(targets[i], i);
-    for (int s : {0}) {
-        Direct3DDevice9_SetSamplerState(DWORD(s), D3DSAMP_MAGFILTER, mag);
-        Direct3DDevice9_SetSamplerState(DWORD(s), D3DSAMP_MINFILTER, min);
-        c.sampler[s][D3DSAMP_MAGFILTER] = mag;
-        c.sampler[s][D3DSAMP_MINFILTER] = min;
-    }
+    if (Direct3DDevice9_SetSamplerState(0, D3DSAMP_MAGFILTER, mag) == D3D_OK) c.sampler[0][D3DSAMP_MAGFILTER] = mag;
+    if (Direct3DDevice9_SetSamplerState(0, D3DSAMP_MINFILTER, min) == D3D_OK) c.sampler[0][D3DSAMP_MINFILTER] = min;
     c.textureFilter = 3;  // the next preparation sends the front's filter again
     Graphics_D3D9_DeviceState_SetZEnable(zEnable);
     Graphics_D3D9_DeviceState_SetFogEnable(fog);

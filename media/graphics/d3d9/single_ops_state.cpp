@@ -54,7 +54,7 @@ int Graphics_D3D9_ClearDrawTarget(const ImageRect* rect) {
     IDirect3DSurface9* target = c.targets[0] != nullptr ? c.targets[0] : D3D9_ScreenSurface();
     if (target == nullptr) return 0;
     D3DSURFACE_DESC desc{};
-    target->GetDesc(&desc);
+    Direct3DSurface9_GetDesc(target, &desc);
     const D3DVIEWPORT9 whole{0, 0, desc.Width, desc.Height, 0.0f, 1.0f};
     Graphics_D3D9_DeviceState_SetViewport(&whole);
     const DrawSettings& s = GraphicsDrawSettings;

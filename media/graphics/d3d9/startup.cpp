@@ -175,7 +175,7 @@ int Graphics_D3D9_RefreshDeviceState() {
 int Graphics_D3D9_SetDialogBoxMode(int flag) {
     if (!Direct3DDevice9_IsValid()) return 0;
     Graphics_D3D9_EndScene();
-    D3D9Sys.device->SetDialogBoxMode(flag ? 1 : 0);
+    Direct3DDevice9_SetDialogBoxMode(flag ? 1 : 0);
     return 0;
 }
 

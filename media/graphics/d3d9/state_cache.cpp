@@ -358,7 +358,7 @@ int Graphics_D3D9_DeviceState_SetRenderTarget(IDirect3DSurface9* surface, int sl
     if (slot == 0 && surface != nullptr) {
         // The device resets its viewport to the whole target; the cache follows.
         D3DSURFACE_DESC desc{};
-        surface->GetDesc(&desc);
+        Direct3DSurface9_GetDesc(surface, &desc);
         const D3DVIEWPORT9 full{0, 0, desc.Width, desc.Height, 0.0f, 1.0f};
         const int force = c.force;
         c.force = 1;

@@ -54,7 +54,7 @@ int Graphics_D3D9_SubBackBuffer_Setup() {
     IDirect3DSurface9* back = D3D9DeviceSys.backBuffer;
     if (back != nullptr) {
         D3DSURFACE_DESC desc{};
-        back->GetDesc(&desc);
+        Direct3DSurface9_GetDesc(back, &desc);
         const int w = g.width < int(desc.Width) ? g.width : int(desc.Width);
         const int h = g.height < int(desc.Height) ? g.height : int(desc.Height);
         const plat::win::RECT r{0, 0, w, h};
