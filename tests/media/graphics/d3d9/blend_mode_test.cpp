@@ -10,7 +10,7 @@ struct Case {
   Rgb source, dest, inside;
 };
 
-class BlendTest : public D3D9Test {};
+class BlendTest : public D3D9BackEnd {};
 
 const Case kCases[] = {
     {1, 128, {255, 0, 0}, {255, 255, 255}, {255, 127, 127}},
@@ -24,9 +24,9 @@ const Case kCases[] = {
 void expectModes() {
   for (int round = 0; round < 2; ++round) {
     for (const Case& c : kCases) {
-      D3D9Test::clearTo(c.dest.r, c.dest.g, c.dest.b);
-      D3D9Test::box(c.mode, c.param, c.source, 10, 10, 30, 30);
-      const D3D9Test::Frame f = D3D9Test::present();
+      D3D9BackEnd::clearTo(c.dest.r, c.dest.g, c.dest.b);
+      D3D9BackEnd::box(c.mode, c.param, c.source, 10, 10, 30, 30);
+      const D3D9BackEnd::Frame f = D3D9BackEnd::present();
       EXPECT_EQ(f.at(20, 20), c.inside) << "mode " << c.mode;
       EXPECT_EQ(f.at(10, 10), c.inside) << "mode " << c.mode;
       EXPECT_EQ(f.at(30, 20), c.dest) << "mode " << c.mode << " outside";

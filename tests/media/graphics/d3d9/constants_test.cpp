@@ -27,7 +27,7 @@ void setX(int set, int first, int count, float x) {
   Graphics_D3D9_ShaderConstant_Set(&D3D9ShaderConstantSys, kD3D9VSFloat, set, first, values.data(), count, 1);
 }
 
-TEST_F(D3D9Test, RegistersGoToTheHighestActiveSetAndBackAsSetsLeave) {
+TEST_F(D3D9BackEnd, RegistersGoToTheHighestActiveSetAndBackAsSetsLeave) {
   ASSERT_EQ(startAndCreate(), 0);
   D3D9ShaderConstants* m = &D3D9ShaderConstantSys;
   Graphics_D3D9_ShaderConstant_InitializeManager(m);
@@ -60,7 +60,7 @@ TEST_F(D3D9Test, RegistersGoToTheHighestActiveSetAndBackAsSetsLeave) {
   }
 }
 
-TEST_F(D3D9Test, OnlyChangedOwnersAreSentInContiguousRuns) {
+TEST_F(D3D9BackEnd, OnlyChangedOwnersAreSentInContiguousRuns) {
   ASSERT_EQ(startAndCreate(), 0);
   D3D9ShaderConstants* m = &D3D9ShaderConstantSys;
   Graphics_D3D9_ShaderConstant_InitializeManager(m);

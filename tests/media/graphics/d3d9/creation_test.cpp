@@ -7,7 +7,7 @@
 namespace d3d9test {
 namespace {
 
-TEST_F(D3D9Test, TheDefaultProfileAndA16BitDesktopLogTheirCreationAndSurvey) {
+TEST_F(D3D9BackEnd, TheDefaultProfileAndA16BitDesktopLogTheirCreationAndSurvey) {
   struct Case {
     int desktopBits;
     const char16_t* screenFormat;
@@ -63,7 +63,7 @@ TEST_F(D3D9Test, TheDefaultProfileAndA16BitDesktopLogTheirCreationAndSurvey) {
   }
 }
 
-TEST_F(D3D9Test, AnExObjectOrDeviceThatCannotBeMadeLeadsToPlainDirect3D9) {
+TEST_F(D3D9BackEnd, AnExObjectOrDeviceThatCannotBeMadeLeadsToPlainDirect3D9) {
   // Without the Ex export the object is plain at once.
   plat::win::OverrideExport(u"d3d9.dll", "Direct3DCreate9Ex", nullptr);
   ASSERT_EQ(startAndCreate(), 0);
@@ -99,7 +99,7 @@ TEST_F(D3D9Test, AnExObjectOrDeviceThatCannotBeMadeLeadsToPlainDirect3D9) {
   EXPECT_EQ(logCountOf(u"Direct3DDevice9 の解放 2"), 1);
 }
 
-TEST_F(D3D9Test, APlainDeviceRefusedRetriesAtThirtyTwoBitsThenLargerScreens) {
+TEST_F(D3D9BackEnd, APlainDeviceRefusedRetriesAtThirtyTwoBitsThenLargerScreens) {
   struct Case {
     int refusals;  // whole creations refused (each tries two behaviours)
     int result, width, height;
@@ -121,7 +121,7 @@ TEST_F(D3D9Test, APlainDeviceRefusedRetriesAtThirtyTwoBitsThenLargerScreens) {
   }
 }
 
-TEST_F(D3D9Test, ShadersBelowTwoUseSoftwareVertexProcessingAndNoProgrammableShaders) {
+TEST_F(D3D9BackEnd, ShadersBelowTwoUseSoftwareVertexProcessingAndNoProgrammableShaders) {
   D3DCAPS9 caps = DefaultD3D9Caps();
   caps.VertexShaderVersion = shaderVersion(false, 1, 1);
   caps.PixelShaderVersion = shaderVersion(true, 1, 4);
@@ -139,7 +139,7 @@ TEST_F(D3D9Test, ShadersBelowTwoUseSoftwareVertexProcessingAndNoProgrammableShad
   for (auto* d : D3D9ShaderSys.declarations) EXPECT_EQ(d, nullptr);
 }
 
-TEST_F(D3D9Test, AFullScreenRequestAtTwentyFourBitsRetriesAtThirtyTwo) {
+TEST_F(D3D9BackEnd, AFullScreenRequestAtTwentyFourBitsRetriesAtThirtyTwo) {
   startLibrary();
   SetWindowModeFlag(0);
   GraphicsSys.colorBits = 24;

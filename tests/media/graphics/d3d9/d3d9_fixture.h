@@ -51,7 +51,7 @@ struct Vertex2DNoTex {
   uint32_t colour;
 };
 
-class D3D9Test : public halvorine_test::LibraryTest {
+class D3D9BackEnd : public halvorine_test::LibraryTest {
  public:
   void SetUp() override {
     LibraryTest::SetUp();

@@ -20,7 +20,7 @@ void halves() {
   Graphics_D3D9_ClearDrawTarget(&right);
 }
 
-TEST_F(D3D9Test, AWindowShowsTheScreenAndAUserRectangleScaledUp) {
+TEST_F(D3D9BackEnd, AWindowShowsTheScreenAndAUserRectangleScaledUp) {
   attach();
   ASSERT_EQ(Graphics_D3D9_SubBackBuffer_Setup(), 0);
   for (int round = 0; round < 3; ++round) {
@@ -46,7 +46,7 @@ TEST_F(D3D9Test, AWindowShowsTheScreenAndAUserRectangleScaledUp) {
   }
 }
 
-TEST_F(D3D9Test, TheDoubleSizeSettingShowsA320x240ScreenAt640x480) {
+TEST_F(D3D9BackEnd, TheDoubleSizeSettingShowsA320x240ScreenAt640x480) {
   attach();
   GraphicsSys.emulate320x240 = 1;
   GraphicsDrawSettings.backgroundRed = 0;
@@ -64,7 +64,7 @@ TEST_F(D3D9Test, TheDoubleSizeSettingShowsA320x240ScreenAt640x480) {
   EXPECT_EQ(f.at(639, 479), (Rgb{0, 90, 0}));
 }
 
-TEST_F(D3D9Test, FullScreenInScalingModeZeroDrawsTheScreenIntoTheDisplayRectangle) {
+TEST_F(D3D9BackEnd, FullScreenInScalingModeZeroDrawsTheScreenIntoTheDisplayRectangle) {
   SetScreenMode(800, 600, 32, 0);
   ChangeWindowMode(0);
   ASSERT_EQ(InitializeLibrary(), 0);

@@ -41,7 +41,7 @@ std::string entryBytes(const std::string& name) {
   return std::string(static_cast<const char*>(ArchiveGetImage(archive)) + offset, size_t(size));
 }
 
-TEST_F(D3D9Test, EveryPackageNameUnpacksAndMakesItsShaderAndTheTablesHoldThem) {
+TEST_F(D3D9BackEnd, EveryPackageNameUnpacksAndMakesItsShaderAndTheTablesHoldThem) {
   ASSERT_EQ(startAndCreate(), 0);
   ASSERT_EQ(Graphics_D3D9_ShaderCode_LoadPackage(), 1);
   ASSERT_EQ(Graphics_D3D9_ShaderCode_LoadPackage(), 1);  // loaded once
@@ -94,7 +94,7 @@ TEST_F(D3D9Test, EveryPackageNameUnpacksAndMakesItsShaderAndTheTablesHoldThem) {
   }
 }
 
-TEST_F(D3D9Test, APackageWithoutANameLeavesItsSlotEmpty) {
+TEST_F(D3D9BackEnd, APackageWithoutANameLeavesItsSlotEmpty) {
   ASSERT_EQ(startAndCreate(), 0);
   ASSERT_EQ(Graphics_D3D9_ShaderCode_LoadPackage(), 1);
   // The same package without one textured name, packed plain as the tool packs it.
@@ -124,7 +124,7 @@ TEST_F(D3D9Test, APackageWithoutANameLeavesItsSlotEmpty) {
   ArchiveInitialize(&D3D9PackageSys.baseArchive);
 }
 
-TEST_F(D3D9Test, AShaderThatCannotBeMadeFallsBackToNoShaders) {
+TEST_F(D3D9BackEnd, AShaderThatCannotBeMadeFallsBackToNoShaders) {
   struct Case {
     int failingCall;
     std::u16string message;

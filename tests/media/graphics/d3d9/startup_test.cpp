@@ -10,7 +10,7 @@ namespace {
 using halvorine_test::LogCapture;
 using halvorine_test::logHasInOrder;
 
-TEST_F(D3D9Test, StartsInItsOrderWhenDirect3D11IsMissing) {
+TEST_F(D3D9BackEnd, StartsInItsOrderWhenDirect3D11IsMissing) {
   attach();
   EXPECT_TRUE(logHasInOrder({u"d3d11.dll の読み込み.... 失敗", u"DirectDraw オブジェクトの取得を行います....  成功",
                              u"引き続き初期化処理... 初期化に成功しました", u"IDirect3D9Ex オブジェクトを取得します.... 成功",
@@ -28,7 +28,7 @@ TEST_F(D3D9Test, StartsInItsOrderWhenDirect3D11IsMissing) {
   EXPECT_EQ(GraphicsSys.hardware, 1);
 }
 
-TEST_F(D3D9Test, FullScreenOnPowerOfTwoTexturesGetsASquareSubBackBuffer) {
+TEST_F(D3D9BackEnd, FullScreenOnPowerOfTwoTexturesGetsASquareSubBackBuffer) {
   D3DCAPS9 caps = DefaultD3D9Caps();
   caps.TextureCaps |= D3DPTEXTURECAPS_POW2;
   SetD3D9CapsForTest(&caps);
@@ -51,7 +51,7 @@ TEST_F(D3D9Test, FullScreenOnPowerOfTwoTexturesGetsASquareSubBackBuffer) {
   D3D9BackendSys.depthBits = 0;
 }
 
-TEST_F(D3D9Test, AFailureAtEachStepFallsToSoftwareWithNothingLeft) {
+TEST_F(D3D9BackEnd, AFailureAtEachStepFallsToSoftwareWithNothingLeft) {
   const struct {
     const char* name;
     const char* missing;  // stand-ins taken away
@@ -93,7 +93,7 @@ TEST_F(D3D9Test, AFailureAtEachStepFallsToSoftwareWithNothingLeft) {
   }
 }
 
-TEST_F(D3D9Test, ALostDeviceIsMadeAgainOnActivationAndShowsTheBackground) {
+TEST_F(D3D9BackEnd, ALostDeviceIsMadeAgainOnActivationAndShowsTheBackground) {
   attach();
   for (int round = 0; round < 2; ++round) {
     forgetLog();
@@ -115,7 +115,7 @@ TEST_F(D3D9Test, ALostDeviceIsMadeAgainOnActivationAndShowsTheBackground) {
   }
 }
 
-TEST_F(D3D9Test, RecreationChangesTheModeOrKeepsTheDrawAreaAndFailsWhenTheDeviceCannotBeMade) {
+TEST_F(D3D9BackEnd, RecreationChangesTheModeOrKeepsTheDrawAreaAndFailsWhenTheDeviceCannotBeMade) {
   attach();
   DrawSettings& s = GraphicsDrawSettings;
   s.drawArea = ImageRect{10, 20, 110, 220};

@@ -7,7 +7,7 @@ namespace {
 
 int calls(const char* method) { return callCount(std::string("d3d9.") + method); }
 
-TEST_F(D3D9Test, DefaultStateQueuesOnePointAndTheFirst2DDrawSwitchesDepthOff) {
+TEST_F(D3D9BackEnd, DefaultStateQueuesOnePointAndTheFirst2DDrawSwitchesDepthOff) {
   attach();
   Graphics_D3D9_SetupDefaultDeviceState();
   resetJournal();
@@ -22,7 +22,7 @@ TEST_F(D3D9Test, DefaultStateQueuesOnePointAndTheFirst2DDrawSwitchesDepthOff) {
   EXPECT_EQ(pixel(20, 15), (Rgb{0, 0, 0}));
 }
 
-TEST_F(D3D9Test, SettersSendOnlyChangesFlushOnceAndForceSendsAgain) {
+TEST_F(D3D9BackEnd, SettersSendOnlyChangesFlushOnceAndForceSendsAgain) {
   attach();
   Graphics_D3D9_FlushVertexBatch(0);
   D3D9Batch.pending = 0;
@@ -48,7 +48,7 @@ TEST_F(D3D9Test, SettersSendOnlyChangesFlushOnceAndForceSendsAgain) {
   EXPECT_EQ(calls("SetRenderState"), 4);
 }
 
-TEST_F(D3D9Test, FailedViewportIsLoggedAndKeepsTheOldOne) {
+TEST_F(D3D9BackEnd, FailedViewportIsLoggedAndKeepsTheOldOne) {
   attach();
   const D3DVIEWPORT9 before = D3D9State.viewport;
   const D3DVIEWPORT9 tooBig{0, 0, 4000, 4000, 0.0f, 1.0f};
@@ -60,7 +60,7 @@ TEST_F(D3D9Test, FailedViewportIsLoggedAndKeepsTheOldOne) {
   EXPECT_EQ(D3D9State.viewport.Width, 100u);
 }
 
-TEST_F(D3D9Test, FvfUnbindsADeclarationAndTargetZeroSetsTheWholeViewport) {
+TEST_F(D3D9BackEnd, FvfUnbindsADeclarationAndTargetZeroSetsTheWholeViewport) {
   attach();
   IDirect3DVertexDeclaration9* decl = nullptr;
   const D3DVERTEXELEMENT9 elements[] = {{0, 0, D3DDECLTYPE_FLOAT4, 0, D3DDECLUSAGE_POSITIONT, 0}, D3DDECL_END()};
@@ -85,7 +85,7 @@ TEST_F(D3D9Test, FvfUnbindsADeclarationAndTargetZeroSetsTheWholeViewport) {
   target->Release();
 }
 
-TEST_F(D3D9Test, DisablingTheHighestLightFallsToTheNextEnabled) {
+TEST_F(D3D9BackEnd, DisablingTheHighestLightFallsToTheNextEnabled) {
   attach();
   for (int round = 0; round < 3; ++round) {
     Graphics_D3D9_DeviceState_SetLightEnable(2, 1);
@@ -98,7 +98,7 @@ TEST_F(D3D9Test, DisablingTheHighestLightFallsToTheNextEnabled) {
   }
 }
 
-TEST_F(D3D9Test, BatchFlushesAtCapacityAndOnAnotherPrimitive) {
+TEST_F(D3D9BackEnd, BatchFlushesAtCapacityAndOnAnotherPrimitive) {
   attach();
   Graphics_D3D9_FlushVertexBatch(0);
   D3D9_BatchSelectVariant(0);
@@ -125,7 +125,7 @@ TEST_F(D3D9Test, BatchFlushesAtCapacityAndOnAnotherPrimitive) {
   for (const auto& c : counts) EXPECT_EQ(D3D9_PrimitiveCount(c.type, c.n), c.primitives) << c.type;
 }
 
-TEST_F(D3D9Test, HundredBoxesOfOneModeAreOneDraw) {
+TEST_F(D3D9BackEnd, HundredBoxesOfOneModeAreOneDraw) {
   attach();
   clearTo(0, 0, 0);
   resetJournal();
@@ -135,7 +135,7 @@ TEST_F(D3D9Test, HundredBoxesOfOneModeAreOneDraw) {
   EXPECT_EQ(D3D9Batch.primitive, D3DPT_TRIANGLELIST);
 }
 
-TEST_F(D3D9Test, ClearWithARectangleClearsOnlyItAndRestoresTheDrawArea) {
+TEST_F(D3D9BackEnd, ClearWithARectangleClearsOnlyItAndRestoresTheDrawArea) {
   attach();
   GraphicsDrawSettings.drawArea = ImageRect{0, 0, 640, 480};
   Graphics_D3D9_SetDrawArea(0, 0, 640, 480);

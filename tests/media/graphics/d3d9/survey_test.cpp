@@ -5,7 +5,7 @@
 namespace d3d9test {
 namespace {
 
-TEST_F(D3D9Test, RefusedFormatsFailTheSurveyOrFallBackToAnotherRow) {
+TEST_F(D3D9BackEnd, RefusedFormatsFailTheSurveyOrFallBackToAnotherRow) {
   struct Case {
     const char* name;
     std::vector<D3DFORMAT> refused;  // as textures
@@ -38,7 +38,7 @@ TEST_F(D3D9Test, RefusedFormatsFailTheSurveyOrFallBackToAnotherRow) {
   }
 }
 
-TEST_F(D3D9Test, TheLockTestFitsItsSquareIntoTheScreen) {
+TEST_F(D3D9BackEnd, TheLockTestFitsItsSquareIntoTheScreen) {
   struct Case {
     int width, height, side;
   } cases[] = {{640, 480, 256}, {200, 150, 128}, {256, 100, 64}};
@@ -58,7 +58,7 @@ TEST_F(D3D9Test, TheLockTestFitsItsSquareIntoTheScreen) {
   SetMainScreenSize(640, 480);
 }
 
-TEST_F(D3D9Test, ALockTestStepThatFailsLeavesTheBackBufferUnlocked) {
+TEST_F(D3D9BackEnd, ALockTestStepThatFailsLeavesTheBackBufferUnlocked) {
   Profile p = defaultProfile();
   p.failOnCall["d3d9.CreateRenderTarget"] = 3;
   setProfile(p);
@@ -67,7 +67,7 @@ TEST_F(D3D9Test, ALockTestStepThatFailsLeavesTheBackBufferUnlocked) {
   EXPECT_EQ(D3D9DeviceSys.backBufferLock, 0);
 }
 
-TEST_F(D3D9Test, MultisampleCountsAreCorrectedOrRefusedWhenStrict) {
+TEST_F(D3D9BackEnd, MultisampleCountsAreCorrectedOrRefusedWhenStrict) {
   ASSERT_EQ(startAndCreate(), 0);
   struct Case {
     int count, quality, strict;

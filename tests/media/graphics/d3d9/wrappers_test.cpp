@@ -23,7 +23,7 @@ int postFromWorker(AsyncLoadJob*) {
   return 0;
 }
 
-TEST_F(D3D9Test, AWorkersPostedCallsRunOnTheMainThreadAndReturnTheirResults) {
+TEST_F(D3D9BackEnd, AWorkersPostedCallsRunOnTheMainThreadAndReturnTheirResults) {
   ASSERT_EQ(startAndCreate(), 0);
   for (int round = 0; round < 20; ++round) {
     postedDone = 0;
@@ -53,7 +53,7 @@ TEST_F(D3D9Test, AWorkersPostedCallsRunOnTheMainThreadAndReturnTheirResults) {
   }
 }
 
-TEST_F(D3D9Test, BufferCreationsAnswerMinusOneForAnyFailureOrWithoutADevice) {
+TEST_F(D3D9BackEnd, BufferCreationsAnswerMinusOneForAnyFailureOrWithoutADevice) {
   IDirect3DVertexBuffer9* vb = nullptr;
   IDirect3DIndexBuffer9* ib = nullptr;
   EXPECT_EQ(Direct3DDevice9_CreateVertexBuffer(256, D3DUSAGE_WRITEONLY, 0x2D2, D3DPOOL_DEFAULT, &vb), -1);
@@ -78,7 +78,7 @@ TEST_F(D3D9Test, BufferCreationsAnswerMinusOneForAnyFailureOrWithoutADevice) {
   EXPECT_EQ(Direct3D9Object_Release(nullptr), 0);
 }
 
-TEST_F(D3D9Test, LibraryAndObjectComeAndGoInLoops) {
+TEST_F(D3D9BackEnd, LibraryAndObjectComeAndGoInLoops) {
   startLibrary();
   setenv("HALVORINE_MISSING", "d3d9", 1);
   EXPECT_EQ(D3D9_LoadDLL(), -1);
