@@ -18,6 +18,21 @@ KeyAlphaFlags DecodeKeyAlphaFlags(int key, int blendMode, int drawMode) {
     return f;
 }
 
+WipeFactor ComputeWipeFactor(int p, int n) {
+    // A narrower border range steepens the ramp: the blend graph's alpha is scaled by 4, 2
+    // or 1 and offset so that the parameter sweeps the graph from all shown to none.
+    const int factor = n <= 64 ? 1280 : n <= 128 ? 768 : 512;
+    WipeFactor f{n <= 64 ? 4 : n <= 128 ? 2 : 1, 0, 0};
+    const int k = factor - p * factor / 255;
+    if (k >= factor - 256) {
+        f.alpha = n <= 64 ? (k - 1024) * 64 / 256 : n <= 128 ? (k - 512) * 128 / 256 : (k - 256) * 255 / 256;
+    } else {
+        f.alpha = 255 - k * 255 / (factor - 256);
+        f.subtract = 1;
+    }
+    return f;
+}
+
 WipeSetup ComputeWipe(int p, int n, int premultiplied, int alphaChannel) {
     WipeSetup w{0, 0, 1.0f, 0.0f};
     if (n <= 1) {
@@ -25,17 +40,9 @@ WipeSetup ComputeWipe(int p, int n, int premultiplied, int alphaChannel) {
         w.reference = p == 0 && (premultiplied || alphaChannel) ? 1 : p;
         return w;
     }
-    // A narrower border range steepens the ramp: the blend graph's alpha is scaled by 4, 2
-    // or 1 and offset so that the parameter sweeps the graph from all shown to none.
-    const int factor = n <= 64 ? 1280 : n <= 128 ? 768 : 512;
-    w.scale = n <= 64 ? 4.0f : n <= 128 ? 2.0f : 1.0f;
-    const int k = factor - p * factor / 255;
-    if (k >= factor - 256) {
-        const int alpha = n <= 64 ? (k - 1024) * 64 / 256 : n <= 128 ? (k - 512) * 128 / 256 : (k - 256) * 255 / 256;
-        w.offset = float(alpha) / 255.0f;
-    } else {
-        w.offset = float(255 - k * 255 / (factor - 256)) / -255.0f;
-    }
+    const WipeFactor f = ComputeWipeFactor(p, n);
+    w.scale = float(f.scale);
+    w.offset = float(f.alpha) / (f.subtract ? -255.0f : 255.0f);
     return w;
 }
 

@@ -1,8 +1,10 @@
 // What the Direct3D 9 and Direct3D 11 back ends share without any device call: the draw
-// key's texture-alpha flags, the wipe arithmetic of blend-graph kind 1 and the vertex
-// colour word.
+// key's texture-alpha flags, the wipe arithmetic of blend-graph kind 1, the vertex colour
+// word and the walk over a handle type.
 #pragma once
 #include <cstdint>
+
+#include "media/base/handle.h"
 
 namespace ZaDod {
 
@@ -22,6 +24,15 @@ struct WipeSetup {
     float offset;
 };
 WipeSetup ComputeWipe(int borderParam, int borderRange, int premultiplied, int alphaChannel);
+// The same ramp for a border range above 1 as the fixed stages take it: the factor's alpha
+// byte is added to (or, with `subtract`, taken from) the blend graph's alpha, and the sum
+// is multiplied by `scale` (1, 2 or 4).
+struct WipeFactor {
+    int scale;
+    int alpha;
+    int subtract;
+};
+WipeFactor ComputeWipeFactor(int borderParam, int borderRange);
 
 // The 32-bit vertex colour: bytes blue, green, red, alpha in memory when `bgra` is set
 // (as the vertex records declare them), else red and blue trade places.
@@ -29,6 +40,17 @@ inline uint32_t PackVertexColor(int red, int green, int blue, int alpha, int bgr
     const uint32_t a = uint32_t(alpha & 0xFF) << 24, g = uint32_t(green & 0xFF) << 8;
     return bgra ? a | uint32_t(red & 0xFF) << 16 | g | uint32_t(blue & 0xFF)
                 : a | uint32_t(blue & 0xFF) << 16 | g | uint32_t(red & 0xFF);
+}
+
+// Every used handle record of `type`, lowest index first: the release walk and the
+// restore after a device re-creation.
+template <class Fn>
+void ForEachHandleRecord(int type, Fn fn) {
+    const HandleTypeManager& manager = HandleManageArray[type];
+    for (int index = manager.AreaMin; manager.InitializeFlag && index <= manager.AreaMax; ++index) {
+        HandleEntryHeader* header = manager.Handle[index];
+        if (header != nullptr) fn(header);
+    }
 }
 
 }  // namespace ZaDod

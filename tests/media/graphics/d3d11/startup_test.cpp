@@ -45,10 +45,10 @@ TEST_F(D3D11Test, FallsBackWhenALibraryLevelOrFormatIsMissing) {
     int api;  // expected API type
     std::u16string must, mustNot;
   } cases[] = {
-      {"no d3d11", "d3d11", -1, false, kGraphicsApiSoftware, u"d3d11.dll の読み込み.... 失敗", u"dxgi.dll"},
-      {"no dxgi", "dxgi", -1, false, kGraphicsApiSoftware, u"dxgi.dll の読み込み.... 失敗",
+      {"no d3d11", "d3d11", -1, false, kGraphicsApiD3D9, u"d3d11.dll の読み込み.... 失敗", u"dxgi.dll"},
+      {"no dxgi", "dxgi", -1, false, kGraphicsApiD3D9, u"dxgi.dll の読み込み.... 失敗",
        u"API D3D11CreateDevice"},
-      {"level 10_1", nullptr, 0, false, kGraphicsApiSoftware, u"ID3D11Device オブジェクトを取得します.... 失敗",
+      {"level 10_1", nullptr, 0, false, kGraphicsApiD3D9, u"ID3D11Device オブジェクトを取得します.... 失敗",
        u"IDXGIDevice1"},
       {"no D24S8 or D32F", nullptr, -1, true, kGraphicsApiD3D11,
        u"24bit Zバッファフォーマットは DXGI_FORMAT_D16_UNORM です\n32bit Zバッファフォーマットは "
