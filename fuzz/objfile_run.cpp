@@ -18,6 +18,7 @@
 #include "runtime/vm/code.h"
 #include "runtime/vm/context.h"
 #include "runtime/vm/errors.h"
+#include "runtime/vm/function.h"
 #include "runtime/vm/heap.h"
 #include "runtime/vm/scheduler.h"
 #include "runtime/vm/vm_hooks.h"
@@ -29,6 +30,10 @@ constexpr int kTicks = 6;
 constexpr int kPumps = 40;  // about 10,000 records
 std::string gFolder;
 std::string gPath;
+// Each input rebuilds the object system and loads a program; what that adds to
+// the permanent stores is given back after the input, so memory stays flat.
+kv::CodeArenaMark gArenaMark;
+kv::PermanentStoresMark gStoresMark;
 int gPumpCount = 0;
 
 int limitedPump() { return ++gPumpCount > kPumps ? -1 : 0; }
@@ -57,6 +62,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   char folder[] = "/tmp/kv-fuzz-objrun-XXXXXX";
   if (!mkdtemp(folder) || chdir(folder) != 0) std::abort();
   gFolder = folder;
+  gArenaMark = kv::markCodeArena();
+  gStoresMark = kv::markPermanentStores();
   gPath = gFolder + "/input.obj";
   std::atexit([] {
     std::remove(gPath.c_str());
@@ -78,5 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!fault.empty()) __builtin_trap();
   kv::releaseLoadedProgramsForTests();
   kvtest::releaseObjectSystem();
+  kv::releasePermanentStoresTo(gStoresMark);
+  kv::releaseCodeArenaTo(gArenaMark);
   return 0;
 }

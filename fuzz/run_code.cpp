@@ -26,6 +26,10 @@ namespace {
 constexpr int32_t kGlobals = 2;
 constexpr int32_t kLocals = 4;
 int32_t gPumps = 0;
+// What each input's fresh object system adds to the permanent stores is given
+// back after the input, so memory stays flat over a long run.
+kv::CodeArenaMark gArenaMark;
+kv::PermanentStoresMark gStoresMark;
 
 int32_t limitedPump() { return ++gPumps > 20 ? -1 : 0; }
 
@@ -111,6 +115,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // output readable and fast.
   std::FILE* quiet = std::freopen("/dev/null", "w", stdout);
   (void)quiet;
+  gArenaMark = kv::markCodeArena();
+  gStoresMark = kv::markPermanentStores();
   return 0;
 }
 
@@ -141,5 +147,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string fault = verifyHeap();
   if (!fault.empty()) __builtin_trap();
   kvtest::releaseObjectSystem();
+  kv::releasePermanentStoresTo(gStoresMark);
+  kv::releaseCodeArenaTo(gArenaMark);
   return 0;
 }

@@ -16,16 +16,21 @@ namespace {
 // offset, and nothing is freed one by one.
 constexpr size_t kChunkBytes = 64 * 1024;
 
-void* codeArenaAlloc(size_t bytes) {
+std::vector<std::unique_ptr<std::byte[]>>& arenaChunks() {
   static std::vector<std::unique_ptr<std::byte[]>> chunks;
-  static size_t used = kChunkBytes;
+  return chunks;
+}
+size_t gArenaUsed = kChunkBytes;
+
+void* codeArenaAlloc(size_t bytes) {
+  auto& chunks = arenaChunks();
   bytes = (bytes + 15) & ~size_t{15};
-  if (used + bytes > kChunkBytes) {
+  if (chunks.empty() || gArenaUsed + bytes > kChunkBytes) {
     chunks.push_back(std::make_unique<std::byte[]>(kChunkBytes));
-    used = 0;
+    gArenaUsed = 0;
   }
-  void* at = chunks.back().get() + used;
-  used += bytes;
+  void* at = chunks.back().get() + gArenaUsed;
+  gArenaUsed += bytes;
   return at;
 }
 
@@ -76,6 +81,15 @@ CodeNode* withFlagLabel(int32_t kind, int32_t flag, LabelSlot* l) {
 }
 
 }  // namespace
+
+CodeArenaMark markCodeArena() { return {arenaChunks().size(), gArenaUsed}; }
+
+void releaseCodeArenaTo(const CodeArenaMark& mark) {
+  auto& chunks = arenaChunks();
+  if (chunks.size() < mark.chunks || (chunks.size() == mark.chunks && gArenaUsed < mark.used)) return;
+  chunks.resize(mark.chunks);
+  gArenaUsed = mark.used;
+}
 
 void CaseTable::addCase(LabelSlot* target, int32_t value) {
   if (labelType == -1) labelType = 1;

@@ -4,6 +4,7 @@
 // as the program and are never freed one by one.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <list>
 #include <vector>
@@ -342,5 +343,15 @@ CodeNode* initNodeImport(CodeNode* node, VariableRef* var, const char* module);
 LabelSlot* newLabelSlot();
 LabelPair* newLabelPair(LabelSlot* first, LabelSlot* second);
 LabelTriple* newLabelTriple(LabelSlot* first, LabelSlot* second, LabelSlot* third);
+
+// Where the arena stands. A harness that builds the whole object system and a
+// program many times in one process gives back each round's records once
+// nothing of the round is left: everything made since the mark is freed.
+struct CodeArenaMark {
+  size_t chunks;
+  size_t used;
+};
+CodeArenaMark markCodeArena();
+void releaseCodeArenaTo(const CodeArenaMark& mark);
 
 }  // namespace kv

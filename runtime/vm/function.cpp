@@ -68,6 +68,13 @@ void resetInstanceClassIds() { gNextClassId = kFirstScriptClassId; }
 
 const Callable* permanentCallable(const Callable& c) { return &gCallables.emplace_back(c); }
 const NameVector* permanentNames(const NameVector& v) { return &gNameVectors.emplace_back(v); }
+
+PermanentStoresMark markPermanentStores() { return {gCallables.size(), gNameVectors.size()}; }
+
+void releasePermanentStoresTo(const PermanentStoresMark& mark) {
+  if (gCallables.size() > mark.callables) gCallables.erase(gCallables.begin() + mark.callables, gCallables.end());
+  if (gNameVectors.size() > mark.names) gNameVectors.erase(gNameVectors.begin() + mark.names, gNameVectors.end());
+}
 const NameVector* emptyNames() {
   static const NameVector empty;
   return &empty;

@@ -3,6 +3,7 @@
 // its instance class id and the prototype in its "prototype" slot.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -76,6 +77,14 @@ void resetInstanceClassIds();
 const Callable* permanentCallable(const Callable& c);
 const NameVector* permanentNames(const NameVector& v);
 const NameVector* emptyNames();
+// The same give-back for these stores as the code arena's (code.h): the
+// counts at the mark, and dropping what was added since.
+struct PermanentStoresMark {
+  size_t callables;
+  size_t names;
+};
+PermanentStoresMark markPermanentStores();
+void releasePermanentStoresTo(const PermanentStoresMark& mark);
 
 // A core constructor in the static area (the Object and Function constructors).
 KVfobj* newCoreConstructor(int32_t classId, int32_t slots);
