@@ -126,15 +126,19 @@ int Graphics_D3D11_ApplyBlendMode() {
         } else if (bk == 1) {
             const WipeSetup w = ComputeWipe(c.borderParam, c.borderRange, c.premultiplied, c.alphaChannel);
             if (w.alphaTest) {
-                r = 0;
-                testOn = 1;
-                func = D3D11_COMPARISON_GREATER_EQUAL;
-                ref = w.reference;
-                factor[2] = 1.0f;
+                // A hard border is a step of the blend value at the reference: a steep ramp
+                // gives 0 below it and 1 from it on, and the draw's own alpha (texture and
+                // blend parameter) still multiplies in, as on the software renderer.
+                factor[2] = 1.0e6f;
+                factor[3] = -(float(w.reference) - 0.5f) / 255.0f;
             } else {
                 factor[2] = w.scale;
                 factor[3] = w.offset;
             }
+            if (user)
+                testOn = 1, func = c.alphaTestFunc, ref = c.alphaTestRef;
+            else if (row.desc.BlendEnable || c.premultiplied || c.alphaChannel)
+                testOn = 1, ref = 0;
             writeFactor = true;
             c.border255 = c.borderParam == 255;
         } else {

@@ -1,5 +1,6 @@
 // Graph drawing on Direct3D 11: every draw piece of a graph becomes one textured quad whose
-// corners the draw's own mapping (plain, stretched, deformed, rotated) places on screen.
+// corners the draw's own mapping (plain, stretched, deformed, rotated) places on screen,
+// with the blend graph's matching piece beside it when one is set.
 #include <cmath>
 
 #include "media/graphics/d3d11/d3d11_graph.h"
@@ -18,19 +19,22 @@ struct Mapping {
 
 int drawPieces(GraphData* image, GraphData* blendImage, int transFlag, int wholePixel, const Mapping& m) {
     if (image == nullptr || image->orig == nullptr || !D3D11Device_IsValid()) return -1;
-    (void)blendImage;  // blend graphs are not drawn on this back end yet
     const int key = D3D11_GraphDrawKey(image, transFlag, wholePixel);
     const uint32_t color = D3D11_DrawColor(255, 255, 255);
     for (int i = 0; i < image->pieceCount; ++i) {
         const GraphDrawPiece& p = image->pieces[i];
         const D3D11GraphTexture* t = D3D11_TileTexture(p.tile);
         Graphics_D3D11_DeviceState_SetTexture(t->texture, t->view);
+        const GraphDrawPiece* blend = D3D11_BlendPieceFor(image, blendImage, i);
+        if (D3D11_UseBlendPiece(blend) < 0) return -1;
         Graphics_D3D11_DrawPreparation(key);
         D3D11Corner c[4];
         for (int k = 0; k < 4; ++k) {
             m.map(p.corner[k].x, p.corner[k].y, &c[k].x, &c[k].y);
             c[k].u = p.corner[k].u;
             c[k].v = p.corner[k].v;
+            c[k].bu = c[k].bv = 0.0f;
+            if (blend != nullptr) D3D11_BlendCoordinates(*blend, p.corner[k].x, p.corner[k].y, &c[k].bu, &c[k].bv);
         }
         if (D3D11_PutTexturedQuad(c, color) < 0) return -1;
     }
@@ -127,13 +131,15 @@ int Graphics_D3D11_DrawGraphQuadList(const GraphQuadList* request) {
     const float tw = float(p.tile->textureWidth), th = float(p.tile->textureHeight);
     const D3D11GraphTexture* t = D3D11_TileTexture(p.tile);
     Graphics_D3D11_DeviceState_SetTexture(t->texture, t->view);
+    D3D11_UseBlendPiece(nullptr);
     Graphics_D3D11_DrawPreparation(D3D11_GraphDrawKey(image, 1, 0));
     const uint32_t color = D3D11_DrawColor(255, 255, 255);
     for (int i = 0; i < request->count; ++i) {
         const GraphQuad& q = request->quads[i];
         const float u1 = (p.tileXf + float(q.srcX)) / tw, v1 = (p.tileYf + float(q.srcY)) / th;
         const float u2 = u1 + float(q.srcWidth) / tw, v2 = v1 + float(q.srcHeight) / th;
-        const D3D11Corner c[4] = {{q.x1, q.y1, u1, v1}, {q.x2, q.y2, u2, v1}, {q.x4, q.y4, u1, v2}, {q.x3, q.y3, u2, v2}};
+        const D3D11Corner c[4] = {{q.x1, q.y1, u1, v1, 0, 0}, {q.x2, q.y2, u2, v1, 0, 0}, {q.x4, q.y4, u1, v2, 0, 0},
+                                  {q.x3, q.y3, u2, v2, 0, 0}};
         if (D3D11_PutTexturedQuad(c, color) < 0) return -1;
     }
     return 0;

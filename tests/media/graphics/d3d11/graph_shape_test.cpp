@@ -202,6 +202,13 @@ TEST_F(D3D11Draw, UserFansFillsAndVertexArraysKeepTheirBytes) {
   EXPECT_EQ(at(60, 85), rgb(100, 200, 0));  // second
   EXPECT_EQ(at(40, 85), rgb(100, 200, 0));  // third
   EXPECT_EQ(at(20, 60), rgb(0, 0, 0));      // outside all three
+  // The same vertices as a user polygon: whole triangles only (the first one), none for
+  // fewer than three.
+  for (auto& v : fan) v.g = 40;
+  ASSERT_EQ(Graphics_D3D11_DrawUserPolygon2D(fan, 5, -1, 0), 0);
+  ASSERT_EQ(Graphics_D3D11_DrawUserPolygon2D(fan + 3, 2, -1, 0), 0);
+  EXPECT_EQ(at(85, 55), rgb(100, 40, 0));
+  EXPECT_EQ(at(60, 85), rgb(100, 200, 0));
 
   // Filling one half of a drawable graph leaves the other half (same texture) alone.
   const int whole = MakeDrawableGraph(16, 8, 0);
@@ -305,11 +312,42 @@ void pictureStretchedBilinear() {
   SetDrawMode(0);
 }
 
+// A picture over blend graphs: cross-faded with an opaque one, wiped with a hard border
+// and by the value of a grey one (its value in colour and alpha alike, as blend graphs
+// carry it; odd values, so none sits on the border, where the software renderer's table
+// gives a half step), then drawn plain again once the blend graph is cleared. Soft
+// borders follow the hardware ramp, a few levels from the software table, and are left out.
+void picturesOverBlendGraphs() {
+  std::vector<Px> pic, fade, grey;
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 48; ++x) {
+      pic.push_back({x * 5, 255 - y * 8, 90});
+      fade.push_back({255 - x * 5, y * 8, 200});
+      const int v = ((x * 5 + y * 2) & 255) | 1;
+      grey.push_back({v, v, v, v});
+    }
+  const int g = makeGraph(48, 32, pic), f = makeGraph(48, 32, fade), b = makeGraph(48, 32, grey);
+  DrawBox(0, 0, 640, 480, rgb(40, 80, 120), 1);
+  const int params[][4] = {{f, 0, 128, 0}, {b, 1, 128, 0}, {b, 1, 0, 0}, {b, 2, 0, 0}};
+  int x = 10;
+  for (const auto& p : params) {
+    SetBlendGraphParam(p[0], p[1], p[2], p[3]);
+    DrawGraph(x, 10, g, 1);
+    SetDrawBlendMode(1, 200);
+    DrawGraph(x, 60, g, 1);
+    SetDrawBlendMode(0, 255);
+    x += 60;
+  }
+  SetBlendGraph(-1, 0, 0);
+  DrawGraph(10, 110, g, 0);
+}
+
 TEST_F(D3D11Draw, SameScenesGiveTheSoftwareRenderersFrame) {
   // Pictures blended with both their alpha and the blend parameter may round once more.
   const Scene scenes[] = {{"shapes in blend modes 0-4", 2, 100, shapesInBlendModes},
                           {"pictures 1:1 in nearest mode", 3, 100, picturesOneToOne},
-                          {"picture stretched x2 bilinearly", 8, 1, pictureStretchedBilinear}};
+                          {"picture stretched x2 bilinearly", 8, 1, pictureStretchedBilinear},
+                          {"pictures over blend graphs", 3, 100, picturesOverBlendGraphs}};
   for (const Scene& s : scenes) {
     SCOPED_TRACE(s.name);
     std::vector<unsigned> frames[2];
