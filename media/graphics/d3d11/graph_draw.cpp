@@ -2,6 +2,7 @@
 // corners the draw's own mapping (plain, stretched, deformed, rotated) places on screen,
 // with the blend graph's matching piece beside it when one is set.
 #include <cmath>
+#include <cstring>
 
 #include "media/graphics/d3d11/d3d11_graph.h"
 #include "media/graphics/draw.h"
@@ -17,7 +18,40 @@ struct Mapping {
     virtual void map(float gx, float gy, float* sx, float* sy) const = 0;
 };
 
-int drawPieces(GraphData* image, GraphData* blendImage, int transFlag, int wholePixel, const Mapping& m) {
+// Corners top-left, top-right, bottom-left, bottom-right: opposite edges within a pixel
+// of each other make the quad a parallelogram, which one quad maps exactly.
+bool parallelogram(const D3D11Corner c[4]) {
+    auto near = [](float a, float b) { return std::fabs(a - b) < 1.0f; };
+    return near(c[1].x - c[0].x, c[3].x - c[2].x) && near(c[1].y - c[0].y, c[3].y - c[2].y) &&
+           near(c[2].x - c[0].x, c[3].x - c[1].x) && near(c[2].y - c[0].y, c[3].y - c[1].y);
+}
+
+// Any other quad is a grid of 8 x 8 vertices on the mapping, so the texture bends with it;
+// the texture coordinates keep a thousandth of a texel's step from an inner edge.
+int drawGrid(const GraphDrawPiece& p, const Mapping& m, uint32_t color) {
+    constexpr int kSide = 8;
+    Vertex2D grid[kSide * kSide];
+    const GraphPieceCorner& tl = p.corner[0];
+    const GraphPieceCorner& br = p.corner[3];
+    const float du = (br.u - tl.u) / (br.x - tl.x) * 0.001f, dv = (br.v - tl.v) / (br.y - tl.y) * 0.001f;
+    const float u0 = tl.u + (tl.u >= 1e-6f ? du : 0.0f), u1 = br.u - (br.u <= 0.99999f ? du : 0.0f);
+    const float v0 = tl.v + (tl.v >= 1e-6f ? dv : 0.0f), v1 = br.v - (br.v <= 0.99999f ? dv : 0.0f);
+    for (int r = 0; r < kSide; ++r)
+        for (int c = 0; c < kSide; ++c) {
+            Vertex2D& v = grid[r * kSide + c];
+            const float s = float(c) / (kSide - 1), t = float(r) / (kSide - 1);
+            m.map(tl.x + s * (br.x - tl.x), tl.y + t * (br.y - tl.y), &v.x, &v.y);
+            v.z = 0.0f;
+            v.rhw = 1.0f;
+            std::memcpy(&v.b, &color, 4);
+            v.u = u0 + s * (u1 - u0);
+            v.v = v0 + t * (v1 - v0);
+        }
+    return Graphics_D3D11_DrawVertexGrid(grid, kSide, kSide);
+}
+
+int drawPieces(GraphData* image, GraphData* blendImage, int transFlag, int wholePixel, const Mapping& m,
+               bool bends = false) {
     if (image == nullptr || image->orig == nullptr || !D3D11Device_IsValid()) return -1;
     const int key = D3D11_GraphDrawKey(image, transFlag, wholePixel);
     const uint32_t color = D3D11_DrawColor(255, 255, 255);
@@ -36,7 +70,11 @@ int drawPieces(GraphData* image, GraphData* blendImage, int transFlag, int whole
             c[k].bu = c[k].bv = 0.0f;
             if (blend != nullptr) D3D11_BlendCoordinates(*blend, p.corner[k].x, p.corner[k].y, &c[k].bu, &c[k].bv);
         }
-        if (D3D11_PutTexturedQuad(c, color) < 0) return -1;
+        if (bends && blend == nullptr && !parallelogram(c)) {
+            if (drawGrid(p, m, color) < 0) return -1;
+        } else if (D3D11_PutTexturedQuad(c, color) < 0) {
+            return -1;
+        }
     }
     return 0;
 }
@@ -81,21 +119,22 @@ int Graphics_D3D11_DrawStretchedGraph(int x1, int y1, int x2, int y2, float xf1,
 int Graphics_D3D11_DrawDeformedGraph(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4,
                                      GraphData* image, GraphData* blendImage, int transFlag, int simpleFlag) {
     if (image == nullptr) return -1;
-    // Corners top-left, top-right, bottom-right, bottom-left; inner points are placed on the
-    // bilinear patch between them.
+    // Corners top-left, top-right, bottom-left, bottom-right (the dispatcher has put the
+    // front's clockwise corners in this order); inner points are placed on the bilinear
+    // patch between them.
     struct Patch : Mapping {
         float px[4], py[4], w, h;
         void map(float gx, float gy, float* sx, float* sy) const override {
             const float u = gx / w, v = gy / h;
-            *sx = (1 - v) * ((1 - u) * px[0] + u * px[1]) + v * ((1 - u) * px[3] + u * px[2]);
-            *sy = (1 - v) * ((1 - u) * py[0] + u * py[1]) + v * ((1 - u) * py[3] + u * py[2]);
+            *sx = (1 - v) * ((1 - u) * px[0] + u * px[1]) + v * ((1 - u) * px[2] + u * px[3]);
+            *sy = (1 - v) * ((1 - u) * py[0] + u * py[1]) + v * ((1 - u) * py[2] + u * py[3]);
         }
     } m;
     const float px[4] = {x1, x2, x3, x4}, py[4] = {y1, y2, y3, y4};
     for (int i = 0; i < 4; ++i) m.px[i] = px[i], m.py[i] = py[i];
     m.w = image->area.widthf;
     m.h = image->area.heightf;
-    return drawPieces(image, blendImage, transFlag, simpleFlag, m);
+    return drawPieces(image, blendImage, transFlag, simpleFlag, m, true);
 }
 
 // (x, y) is the rounded position and (xf, yf) the exact one; the graph turns about its

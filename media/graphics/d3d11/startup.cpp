@@ -319,6 +319,8 @@ int Graphics_D3D11_Device_Terminate() {
     Graphics_D3D11_DeviceState_ReleaseSamplerStates();
     if (b.commonVertexBuffer != nullptr) D3D11_ReleaseAndClear(b.commonVertexBuffer, D3D11Buffer_Release);
     b.commonVertexBufferSize = 0;
+    if (b.commonIndexBuffer != nullptr) D3D11_ReleaseAndClear(b.commonIndexBuffer, D3D11Buffer_Release);
+    b.commonIndexBufferSize = 0;
     D3D11_ReleaseAndClear(b.standardVertexBuffer, D3D11Buffer_Release);
     if (hadDevice) {
         Graphics_D3D11_ReleaseInputLayouts();

@@ -1,0 +1,127 @@
+// The Direct3D 11 common index buffer and the direct draws through the common vertex and
+// index buffers (outside the vertex batch), with the vertex grid of deformed pieces.
+#include <cstring>
+#include <vector>
+
+#include "media/base/log.h"
+#include "media/graphics/d3d11/d3d11_graph.h"
+#include "media/graphics/draw.h"
+
+namespace ZaDod {
+namespace {
+
+using namespace plat::gpu;
+using plat::win::S_OK;
+
+// Writes `bytes` from `data` into `buffer` at its start, discarding what it held.
+int upload(ID3D11Buffer* buffer, const void* data, size_t bytes) {
+    D3D11_MAPPED_SUBRESOURCE mapped{};
+    if (D3D11DeviceContext_Map(buffer, 0, D3D11_MAP_WRITE_DISCARD, 0, &mapped) != S_OK) return -1;
+    std::memcpy(mapped.pData, data, bytes);
+    D3D11DeviceContext_Unmap(buffer, 0);
+    return 0;
+}
+
+// The vertices of a direct draw in the common vertex buffer, bound with their format's
+// layout (and its standard vertex shader when asked) through the cache.
+int bindCommonVertices(int format, D3D11_PRIMITIVE_TOPOLOGY topology, const void* vertices, int count,
+                       int shaderFlag) {
+    if (!D3D11Device_IsValid() || vertices == nullptr || count <= 0 || format < 0 || format >= kD3D11StdVertexShaders)
+        return -1;
+    Graphics_D3D11_FlushVertexBatch(-1, 0);
+    const int stride = kD3D11VertexSizes[format];
+    if (Graphics_D3D11_CommonVertexBuffer_Setup(count * stride) < 0) return -1;
+    D3D11Backend& b = D3D11BackendSys;
+    if (upload(b.commonVertexBuffer, vertices, size_t(count) * size_t(stride)) < 0) return -1;
+    Graphics_D3D11_DeviceState_SetPrimitiveTopology(topology);
+    Graphics_D3D11_DeviceState_SetInputLayout(D3D11ShaderSys.layouts[format]);
+    if (shaderFlag) Graphics_D3D11_DeviceState_SetVertexShader(D3D11ShaderSys.stdVertex[format], 0);
+    Graphics_D3D11_DeviceState_SetVertexBuffer(b.commonVertexBuffer, stride);
+    return Graphics_D3D11_DeviceState_ApplyStates() < 0 ? -1 : 0;
+}
+
+}  // namespace
+
+int Graphics_D3D11_CommonIndexBuffer_Setup(int size) {
+    D3D11Backend& b = D3D11BackendSys;
+    if (size <= b.commonIndexBufferSize) return 0;
+    if (b.commonIndexBuffer != nullptr) {
+        if (D3D11State.indexBuffer == b.commonIndexBuffer)
+            Graphics_D3D11_DeviceState_SetIndexBuffer(nullptr, DXGI_FORMAT_R16_UINT);
+        D3D11_ReleaseAndClear(b.commonIndexBuffer, D3D11Buffer_Release);
+        b.commonIndexBufferSize = 0;
+    }
+    const int bytes = (size + 16384 + 15) / 16 * 16;
+    const D3D11_BUFFER_DESC desc{UINT(bytes), D3D11_USAGE_DYNAMIC, D3D11_BIND_INDEX_BUFFER, D3D11_CPU_ACCESS_WRITE,
+                                 0, 0};
+    if (D3D11Device_CreateBuffer(&desc, nullptr, &b.commonIndexBuffer) != S_OK) {
+        LogFormatUtf16(u"汎用描画用のインデックスバッファの作成に失敗しました( サイズ %d byte )", bytes);
+        return -1;
+    }
+    b.commonIndexBufferSize = bytes;
+    return 0;
+}
+
+int Graphics_D3D11_DrawCommonVertexBuffer(int format, D3D11_PRIMITIVE_TOPOLOGY topology, const void* vertices,
+                                          int count, int shaderFlag) {
+    if (bindCommonVertices(format, topology, vertices, count, shaderFlag) < 0) return -1;
+    D3D11Sys.context->Draw(UINT(count), 0);
+    return 0;
+}
+
+int Graphics_D3D11_DrawCommonIndexed(int format, D3D11_PRIMITIVE_TOPOLOGY topology, const void* vertices,
+                                     int vertexCount, const void* indices, int indexCount, DXGI_FORMAT indexFormat,
+                                     int shaderFlag) {
+    const int indexSize = indexFormat == DXGI_FORMAT_R16_UINT ? 2 : indexFormat == DXGI_FORMAT_R32_UINT ? 4 : 0;
+    if (indexSize == 0 || indices == nullptr || indexCount <= 0) return -1;
+    if (bindCommonVertices(format, topology, vertices, vertexCount, shaderFlag) < 0) return -1;
+    D3D11Backend& b = D3D11BackendSys;
+    if (Graphics_D3D11_CommonIndexBuffer_Setup(indexCount * indexSize) < 0) return -1;
+    if (upload(b.commonIndexBuffer, indices, size_t(indexCount) * size_t(indexSize)) < 0) return -1;
+    Graphics_D3D11_DeviceState_SetIndexBuffer(b.commonIndexBuffer, indexFormat);
+    D3D11Sys.context->DrawIndexed(UINT(indexCount), 0, 0);
+    return 0;
+}
+
+int Graphics_D3D11_DrawVertexGrid(const Vertex2D* vertices, int columns, int rows) {
+    if (!D3D11Device_IsValid()) return 0;
+    if (vertices == nullptr || columns < 2 || rows < 2 || columns > 65536 / rows) return -1;
+    // Each row pair is one strip zig-zagging between row r + 1 and row r; consecutive strips
+    // are joined by repeating the last index and the next strip's first. A draw takes at
+    // most kLimit indices: a row pair too long for that is cut into pieces that each
+    // repeat the column where the last one ended, so any width draws.
+    constexpr int kLimit = 1000;
+    std::vector<uint16_t> indices;
+    indices.reserve(kLimit + 2);
+    int result = 0;
+    auto flush = [&] {
+        if (indices.size() >= 3 &&
+            Graphics_D3D11_DrawCommonIndexed(1, D3D11_PRIMITIVE_TOPOLOGY_TRIANGLESTRIP, vertices, columns * rows,
+                                             indices.data(), int(indices.size()), DXGI_FORMAT_R16_UINT, 1) < 0)
+            result = -1;
+        indices.clear();
+    };
+    // Columns per strip: two indices each, plus two for the join to a strip before it.
+    constexpr int kColumnsPerStrip = (kLimit - 2) / 2;
+    for (int r = 0; r + 1 < rows; ++r) {
+        for (int first = 0; first + 1 < columns; first += kColumnsPerStrip - 1) {
+            const int last = first + kColumnsPerStrip - 1 < columns - 1 ? first + kColumnsPerStrip - 1 : columns - 1;
+            const size_t need = size_t(last - first + 1) * 2 + (indices.empty() ? 0 : 2);
+            if (indices.size() + need > size_t(kLimit)) flush();
+            const uint16_t start = uint16_t((r + 1) * columns + first);
+            if (!indices.empty()) {
+                // Two repeated indices make empty triangles between the strips.
+                indices.push_back(indices.back());
+                indices.push_back(start);
+            }
+            for (int c = first; c <= last; ++c) {
+                indices.push_back(uint16_t((r + 1) * columns + c));
+                indices.push_back(uint16_t(r * columns + c));
+            }
+        }
+    }
+    flush();
+    return result;
+}
+
+}  // namespace ZaDod
