@@ -8,10 +8,6 @@
 
 namespace ZaDod {
 
-int Graphics_D3D11_GetDXTDecodeFlags(const GraphTextureFormat* format, int colorKind, int* colorDecode, int alphaKind,
-                                     int* alphaDecode) {
-    return -1;
-}
 int Graphics_D3D11_Buffer_Terminate(BufferHandleData* buffer) { return -1; }
 int Graphics_D3D11_SetLightEnableByIndex(int index, int flag) { return -1; }
 int Graphics_D3D11_SetLightParamByIndex(int index, const LightParam* param) { return -1; }

@@ -251,6 +251,15 @@ TEST_F(D3D11Test, SmallDeviceQueriesAndTheCommonBuffer) {
     EXPECT_EQ(Graphics_D3D11_GetShaderModelVersion(), m.model);
   }
   D3D11Sys.featureLevel = level;
+
+  // Graph textures hold no compressed layout: every DXT kind is decoded first.
+  for (int kind = -1; kind <= 6; ++kind) {
+    int color = -7, alpha = -7;
+    EXPECT_EQ(Graphics_D3D11_GetDXTDecodeFlags(nullptr, kind, &color, 6 - kind, &alpha), 0);
+    EXPECT_EQ(color, kind >= 1 && kind <= 5 ? 1 : 0) << kind;
+    EXPECT_EQ(alpha, 6 - kind >= 1 && 6 - kind <= 5 ? 1 : 0) << kind;
+  }
+  EXPECT_EQ(Graphics_D3D11_GetDXTDecodeFlags(nullptr, 1, nullptr, -1, nullptr), 0);
 }
 
 }  // namespace
