@@ -62,6 +62,5 @@ int Graphics_D3D11_FilterPass_CopyResult(GraphFilterInfo* info, int lastDest, in
 int Graphics_D3D11_SetVertexOrIndexBufferData(BufferHandleData* buffer, int start, const void* data, int count) {
     return -1;
 }
-int Graphics_D3D11_SetFrontScreenTimer(int handle) { return -1; }
 
 }  // namespace ZaDod
