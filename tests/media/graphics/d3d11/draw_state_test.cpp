@@ -325,3 +325,30 @@ TEST_F(D3D11Test, ReCreationFollowsTheNewModeAndReportsFailure) {
 
 }  // namespace
 }  // namespace d3d11test
+
+namespace d3d11test {
+namespace {
+
+// Lights 0..5 are kept with the highest one on; later ones are the front's alone.
+TEST_F(D3D11Test, LightsByIndexKeepTheFirstSix) {
+  ASSERT_EQ(start(), 0);
+  EXPECT_EQ(D3D11State.lightHighest, -1);
+  const struct {
+    int index, flag, result, highest;
+  } steps[] = {{2, 1, 0, 2}, {4, 1, 0, 4}, {4, 0, 0, 2}, {7, 1, 0, 2}, {-1, 1, -1, 2}, {2, 0, 0, -1}};
+  for (const auto& s : steps) {
+    EXPECT_EQ(Graphics_D3D11_SetLightEnableByIndex(s.index, s.flag), s.result) << s.index;
+    EXPECT_EQ(D3D11State.lightHighest, s.highest) << s.index;
+  }
+  LightParam light{};
+  light.kind = kLightSpot;
+  light.range = 50.0f;
+  EXPECT_EQ(Graphics_D3D11_SetLightParamByIndex(5, &light), 0);
+  EXPECT_EQ(D3D11State.lights[5].kind, kLightSpot);
+  EXPECT_EQ(D3D11State.lights[5].range, 50.0f);
+  EXPECT_EQ(Graphics_D3D11_SetLightParamByIndex(6, &light), 0);
+  EXPECT_EQ(Graphics_D3D11_SetLightParamByIndex(0, nullptr), -1);
+}
+
+}  // namespace
+}  // namespace d3d11test
