@@ -1,5 +1,5 @@
-// The Direct3D 11 common index buffer and the direct draws through the common vertex and
-// index buffers (outside the vertex batch), with the vertex grid of deformed pieces.
+// The Direct3D 11 common vertex and index buffers and the direct draws through them
+// (outside the vertex batch), with the vertex grid of deformed pieces.
 #include <cstring>
 #include <vector>
 
@@ -19,6 +19,21 @@ int upload(ID3D11Buffer* buffer, const void* data, size_t bytes) {
     if (D3D11DeviceContext_Map(buffer, 0, D3D11_MAP_WRITE_DISCARD, 0, &mapped) != S_OK) return -1;
     std::memcpy(mapped.pData, data, bytes);
     D3D11DeviceContext_Unmap(buffer, 0);
+    return 0;
+}
+
+// Makes `buffer` anew for `size` bytes with 16384 bytes of headroom (the old one released
+// first); a failure is logged with the size and leaves no buffer.
+int grow(ID3D11Buffer*& buffer, int& bufferSize, int size, UINT bind, const char16_t* failure) {
+    if (buffer != nullptr) D3D11_ReleaseAndClear(buffer, D3D11Buffer_Release);
+    bufferSize = 0;
+    const int bytes = (size + 16384 + 15) / 16 * 16;
+    const D3D11_BUFFER_DESC desc{UINT(bytes), D3D11_USAGE_DYNAMIC, bind, D3D11_CPU_ACCESS_WRITE, 0, 0};
+    if (D3D11Device_CreateBuffer(&desc, nullptr, &buffer) != S_OK) {
+        LogFormatUtf16(failure, bytes);
+        return -1;
+    }
+    bufferSize = bytes;
     return 0;
 }
 
@@ -42,24 +57,22 @@ int bindCommonVertices(int format, D3D11_PRIMITIVE_TOPOLOGY topology, const void
 
 }  // namespace
 
+int Graphics_D3D11_CommonVertexBuffer_Setup(int size) {
+    D3D11Backend& b = D3D11BackendSys;
+    if (size <= b.commonVertexBufferSize) return 0;
+    if (b.commonVertexBuffer != nullptr && D3D11State.vertexBuffer == b.commonVertexBuffer)
+        Graphics_D3D11_DeviceState_SetVertexBuffer(nullptr, 0);
+    return grow(b.commonVertexBuffer, b.commonVertexBufferSize, size, D3D11_BIND_VERTEX_BUFFER,
+                u"汎用描画用の頂点バッファの作成に失敗しました( サイズ %d byte )");
+}
+
 int Graphics_D3D11_CommonIndexBuffer_Setup(int size) {
     D3D11Backend& b = D3D11BackendSys;
     if (size <= b.commonIndexBufferSize) return 0;
-    if (b.commonIndexBuffer != nullptr) {
-        if (D3D11State.indexBuffer == b.commonIndexBuffer)
-            Graphics_D3D11_DeviceState_SetIndexBuffer(nullptr, DXGI_FORMAT_R16_UINT);
-        D3D11_ReleaseAndClear(b.commonIndexBuffer, D3D11Buffer_Release);
-        b.commonIndexBufferSize = 0;
-    }
-    const int bytes = (size + 16384 + 15) / 16 * 16;
-    const D3D11_BUFFER_DESC desc{UINT(bytes), D3D11_USAGE_DYNAMIC, D3D11_BIND_INDEX_BUFFER, D3D11_CPU_ACCESS_WRITE,
-                                 0, 0};
-    if (D3D11Device_CreateBuffer(&desc, nullptr, &b.commonIndexBuffer) != S_OK) {
-        LogFormatUtf16(u"汎用描画用のインデックスバッファの作成に失敗しました( サイズ %d byte )", bytes);
-        return -1;
-    }
-    b.commonIndexBufferSize = bytes;
-    return 0;
+    if (b.commonIndexBuffer != nullptr && D3D11State.indexBuffer == b.commonIndexBuffer)
+        Graphics_D3D11_DeviceState_SetIndexBuffer(nullptr, DXGI_FORMAT_R16_UINT);
+    return grow(b.commonIndexBuffer, b.commonIndexBufferSize, size, D3D11_BIND_INDEX_BUFFER,
+                u"汎用描画用のインデックスバッファの作成に失敗しました( サイズ %d byte )");
 }
 
 int Graphics_D3D11_DrawCommonVertexBuffer(int format, D3D11_PRIMITIVE_TOPOLOGY topology, const void* vertices,
