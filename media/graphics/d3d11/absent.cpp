@@ -10,7 +10,6 @@ namespace ZaDod {
 
 int Graphics_D3D11_Buffer_Terminate(BufferHandleData* buffer) { return -1; }
 int Graphics_D3D11_SetRenderTarget(int slot, int graph, int surfaceIndex) { return -1; }
-int Graphics_D3D11_BindDepthBufferForDrawTarget() { return -1; }
 int Graphics_D3D11_Shader_Create(int shader, int vertexFlag, const void* code, int size, int freeCode, int async) {
     return -1;
 }

@@ -3,7 +3,9 @@
 #include <vector>
 
 #include "d3d11_fixture.h"
+#include "media/graphics/graph.h"
 #include "media/graphics/hwdraw/hwdraw.h"
+#include "media/graphics/render_settings.h"
 
 namespace d3d11test {
 namespace {
@@ -348,6 +350,22 @@ TEST_F(D3D11Test, LightsByIndexKeepTheFirstSix) {
   EXPECT_EQ(D3D11State.lights[5].range, 50.0f);
   EXPECT_EQ(Graphics_D3D11_SetLightParamByIndex(6, &light), 0);
   EXPECT_EQ(Graphics_D3D11_SetLightParamByIndex(0, nullptr), -1);
+}
+
+// The screen draws with its depth buffer; a graph target (which holds none) without one.
+TEST_F(D3D11Test, TheDepthBufferFollowsTheDrawTarget) {
+  ASSERT_EQ(start(), 0);
+  const int g = MakeDrawableGraph(64, 64, 0);
+  ASSERT_GE(g, 0);
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_EQ(SetDrawTarget(g), 0);
+    EXPECT_EQ(Graphics_D3D11_BindDepthBufferForDrawTarget(), 0);
+    EXPECT_EQ(D3D11State.depthView, nullptr);
+    ASSERT_EQ(SetDrawTarget(-2), 0);
+    EXPECT_EQ(Graphics_D3D11_BindDepthBufferForDrawTarget(), 0);
+    EXPECT_EQ(D3D11State.depthView, D3D11BackendSys.depthView);
+    EXPECT_NE(D3D11State.depthView, nullptr);
+  }
 }
 
 }  // namespace
