@@ -1,6 +1,7 @@
 // Blend graphs on Direct3D 11: binding the front's blend graph and its parameters, and the
 // blend texture and its coordinates for each draw piece of a graph drawn over it.
 #include "media/graphics/d3d11/d3d11_graph.h"
+#include "media/graphics/hwdraw/hwdraw.h"
 
 namespace ZaDod {
 
@@ -33,8 +34,8 @@ const GraphDrawPiece* D3D11_BlendPieceFor(const GraphData* image, const GraphDat
 void D3D11_BlendCoordinates(const GraphDrawPiece& blendPiece, float gx, float gy, float* bu, float* bv) {
     // The blend graph lies on the drawn graph, top-left on top-left, and moves with it.
     const GraphPieceCorner& origin = blendPiece.corner[0];
-    *bu = origin.u + (gx - origin.x) / float(blendPiece.tile->textureWidth);
-    *bv = origin.v + (gy - origin.y) / float(blendPiece.tile->textureHeight);
+    BlendGraphTexCoord(origin.x, origin.y, origin.u, origin.v, blendPiece.tile->textureWidth,
+                       blendPiece.tile->textureHeight, gx, gy, bu, bv);
 }
 
 }  // namespace ZaDod

@@ -1,11 +1,11 @@
 // The Direct3D 11 common vertex and index buffers and the direct draws through them
 // (outside the vertex batch), with the vertex grid of deformed pieces.
 #include <cstring>
-#include <vector>
 
 #include "media/base/log.h"
 #include "media/graphics/d3d11/d3d11_graph.h"
 #include "media/graphics/draw.h"
+#include "media/graphics/hwdraw/hwdraw.h"
 
 namespace ZaDod {
 namespace {
@@ -99,42 +99,12 @@ int Graphics_D3D11_DrawCommonIndexed(int format, D3D11_PRIMITIVE_TOPOLOGY topolo
 int Graphics_D3D11_DrawVertexGrid(const Vertex2D* vertices, int columns, int rows) {
     if (!D3D11Device_IsValid()) return 0;
     if (vertices == nullptr || columns < 2 || rows < 2 || columns > 65536 / rows) return -1;
-    // Each row pair is one strip zig-zagging between row r + 1 and row r; consecutive strips
-    // are joined by repeating the last index and the next strip's first. A draw takes at
-    // most kLimit indices: a row pair too long for that is cut into pieces that each
-    // repeat the column where the last one ended, so any width draws.
-    constexpr int kLimit = 1000;
-    std::vector<uint16_t> indices;
-    indices.reserve(kLimit + 2);
-    int result = 0;
-    auto flush = [&] {
-        if (indices.size() >= 3 &&
-            Graphics_D3D11_DrawCommonIndexed(1, D3D11_PRIMITIVE_TOPOLOGY_TRIANGLESTRIP, vertices, columns * rows,
-                                             indices.data(), int(indices.size()), DXGI_FORMAT_R16_UINT, 1) < 0)
-            result = -1;
-        indices.clear();
-    };
-    // Columns per strip: two indices each, plus two for the join to a strip before it.
-    constexpr int kColumnsPerStrip = (kLimit - 2) / 2;
-    for (int r = 0; r + 1 < rows; ++r) {
-        for (int first = 0; first + 1 < columns; first += kColumnsPerStrip - 1) {
-            const int last = first + kColumnsPerStrip - 1 < columns - 1 ? first + kColumnsPerStrip - 1 : columns - 1;
-            const size_t need = size_t(last - first + 1) * 2 + (indices.empty() ? 0 : 2);
-            if (indices.size() + need > size_t(kLimit)) flush();
-            const uint16_t start = uint16_t((r + 1) * columns + first);
-            if (!indices.empty()) {
-                // Two repeated indices make empty triangles between the strips.
-                indices.push_back(indices.back());
-                indices.push_back(start);
-            }
-            for (int c = first; c <= last; ++c) {
-                indices.push_back(uint16_t((r + 1) * columns + c));
-                indices.push_back(uint16_t(r * columns + c));
-            }
-        }
-    }
-    flush();
-    return result;
+    return ForEachVertexGridDraw(columns, rows, 1000, [&](const uint16_t* indices, int count) {
+        return Graphics_D3D11_DrawCommonIndexed(1, D3D11_PRIMITIVE_TOPOLOGY_TRIANGLESTRIP, vertices, columns * rows,
+                                                indices, count, DXGI_FORMAT_R16_UINT, 1) < 0
+                   ? -1
+                   : 0;
+    });
 }
 
 }  // namespace ZaDod

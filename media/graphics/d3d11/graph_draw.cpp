@@ -7,6 +7,7 @@
 #include "media/graphics/d3d11/d3d11_graph.h"
 #include "media/graphics/draw.h"
 #include "media/graphics/graphics_state.h"
+#include "media/graphics/hwdraw/hwdraw.h"
 
 namespace ZaDod {
 namespace {
@@ -18,14 +19,6 @@ struct Mapping {
     virtual void map(float gx, float gy, float* sx, float* sy) const = 0;
 };
 
-// Corners top-left, top-right, bottom-left, bottom-right: opposite edges within a pixel
-// of each other make the quad a parallelogram, which one quad maps exactly.
-bool parallelogram(const D3D11Corner c[4]) {
-    auto near = [](float a, float b) { return std::fabs(a - b) < 1.0f; };
-    return near(c[1].x - c[0].x, c[3].x - c[2].x) && near(c[1].y - c[0].y, c[3].y - c[2].y) &&
-           near(c[2].x - c[0].x, c[3].x - c[1].x) && near(c[2].y - c[0].y, c[3].y - c[1].y);
-}
-
 // Any other quad is a grid of 8 x 8 vertices on the mapping, so the texture bends with it;
 // the texture coordinates keep a thousandth of a texel's step from an inner edge.
 int drawGrid(const GraphDrawPiece& p, const Mapping& m, uint32_t color) {
@@ -33,9 +26,8 @@ int drawGrid(const GraphDrawPiece& p, const Mapping& m, uint32_t color) {
     Vertex2D grid[kSide * kSide];
     const GraphPieceCorner& tl = p.corner[0];
     const GraphPieceCorner& br = p.corner[3];
-    const float du = (br.u - tl.u) / (br.x - tl.x) * 0.001f, dv = (br.v - tl.v) / (br.y - tl.y) * 0.001f;
-    const float u0 = tl.u + (tl.u >= 1e-6f ? du : 0.0f), u1 = br.u - (br.u <= 0.99999f ? du : 0.0f);
-    const float v0 = tl.v + (tl.v >= 1e-6f ? dv : 0.0f), v1 = br.v - (br.v <= 0.99999f ? dv : 0.0f);
+    float u0 = tl.u, v0 = tl.v, u1 = br.u, v1 = br.v;
+    InsetGridTexCoords(tl.x, tl.y, br.x, br.y, &u0, &v0, &u1, &v1);
     for (int r = 0; r < kSide; ++r)
         for (int c = 0; c < kSide; ++c) {
             Vertex2D& v = grid[r * kSide + c];
@@ -70,7 +62,8 @@ int drawPieces(GraphData* image, GraphData* blendImage, int transFlag, int whole
             c[k].bu = c[k].bv = 0.0f;
             if (blend != nullptr) D3D11_BlendCoordinates(*blend, p.corner[k].x, p.corner[k].y, &c[k].bu, &c[k].bv);
         }
-        if (bends && blend == nullptr && !parallelogram(c)) {
+        const float xs[4] = {c[0].x, c[1].x, c[2].x, c[3].x}, ys[4] = {c[0].y, c[1].y, c[2].y, c[3].y};
+        if (bends && blend == nullptr && !IsParallelogram(xs, ys)) {
             if (drawGrid(p, m, color) < 0) return -1;
         } else if (D3D11_PutTexturedQuad(c, color) < 0) {
             return -1;
