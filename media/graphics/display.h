@@ -57,5 +57,7 @@ void WaitVSyncByDirectDraw();
 void MeasureVSyncPeriod();
 // Re-presents the front screen while it is the draw target (window timer 32767).
 void FrontScreenRefreshTimerProc();
+// Starts that timer when `handle` is the front screen (-4); 0.
+int StartFrontScreenRefreshTimer(int handle);
 
 }  // namespace ZaDod

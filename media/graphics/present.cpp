@@ -113,12 +113,14 @@ int Graphics_Hardware_SetFrontScreenTimer(int handle) {
     switch (GraphicsApiType) {
         case kGraphicsApiD3D9: return Graphics_D3D9_SetFrontScreenTimer(handle);
         case kGraphicsApiD3D11: return Graphics_D3D11_SetFrontScreenTimer(handle);
-        default:
-            if (handle == -4)
-                win::SetTimer(GetMainWindowHandle(), kFrontScreenTimer, kFrontScreenPeriod,
-                              &frontScreenRefreshTimerProc);
-            return 0;
+        default: return StartFrontScreenRefreshTimer(handle);
     }
+}
+
+int StartFrontScreenRefreshTimer(int handle) {
+    if (handle == -4)
+        win::SetTimer(GetMainWindowHandle(), kFrontScreenTimer, kFrontScreenPeriod, &frontScreenRefreshTimerProc);
+    return 0;
 }
 
 void FrontScreenRefreshTimerProc() {

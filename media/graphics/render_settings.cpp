@@ -153,6 +153,11 @@ int SetBlendGraphParam(int handle, int type, int param1, int param2) {
 int SetBlendGraphState(int handle, int blendType, const int* params) {
     RenderState& r = GraphicsRender;
     if (handle <= 0) {
+        // The device's blend texture goes too, or later draws would still read it.
+        if (r.blendGraph > 0 && GraphicsSys.hardware) {
+            FlushDrawBatch();
+            Graphics_Hardware_BindBlendGraph(nullptr, 0, 0, 0);
+        }
         r.blendGraph = -1;
         return 0;
     }

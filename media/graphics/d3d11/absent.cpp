@@ -8,25 +8,13 @@
 
 namespace ZaDod {
 
-int Graphics_D3D11_GetDXTDecodeFlags(const GraphTextureFormat* format, int colorKind, int* colorDecode, int alphaKind,
-                                     int* alphaDecode) {
-    return -1;
-}
-int Graphics_D3D11_DrawUserPolygon2D(const Vertex2D* vertices, int count, int textureHandle, int transFlag) {
-    return -1;
-}
 int Graphics_D3D11_Buffer_Terminate(BufferHandleData* buffer) { return -1; }
-int Graphics_D3D11_SetLightEnableByIndex(int index, int flag) { return -1; }
-int Graphics_D3D11_SetLightParamByIndex(int index, const LightParam* param) { return -1; }
-int Graphics_D3D11_BindBlendGraph(GraphData* blendImage, int type, int param1, int param2) { return -1; }
 int Graphics_D3D11_SetRenderTarget(int slot, int graph, int surfaceIndex) { return -1; }
-int Graphics_D3D11_BindDepthBufferForDrawTarget() { return -1; }
 int Graphics_D3D11_ShadowMap_RefreshPSParam() { return -1; }
 int Graphics_D3D11_ShadowMap_RefreshVSParam() { return -1; }
 int Graphics_D3D11_ShadowMap_ReleaseTexture(ShadowMapData* shadowMap) { return -1; }
 int Graphics_D3D11_SetVertexOrIndexBufferData(BufferHandleData* buffer, int start, const void* data, int count) {
     return -1;
 }
-int Graphics_D3D11_SetFrontScreenTimer(int handle) { return -1; }
 
 }  // namespace ZaDod

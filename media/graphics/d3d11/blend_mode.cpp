@@ -22,6 +22,19 @@ constexpr D3D11BlendRow row(int kind, int enable, D3D11_BLEND src, D3D11_BLEND d
     return D3D11BlendRow{kind, {enable, src, dest, op, srcA, destA, opA, 15}, alphaTest};
 }
 
+// True when a pixel of alpha 0 leaves the target as it was under this row: the colour is
+// weighted by the source alpha and the target by one (or one minus the source alpha),
+// and nothing but the colour is written. The texture's alpha test would only skip such
+// pixels, so it is left off and the draw keeps the GPU's unconditional blending spans.
+bool zeroAlphaKeepsTarget(const D3D11BlendRow& row, const D3D11_DEPTH_STENCIL_DESC& depth) {
+    const D3D11_RENDER_TARGET_BLEND_DESC& d = row.desc;
+    const auto keeps = [](D3D11_BLEND dest) { return dest == ONE || dest == ISA; };
+    const auto adds = [](D3D11_BLEND_OP op) { return op == ADD || op == RSUB; };
+    return row.kind == 0 && d.BlendEnable && d.SrcBlend == SA && keeps(d.DestBlend) && adds(d.BlendOp) &&
+           (d.SrcBlendAlpha == SA || d.SrcBlendAlpha == ZERO) && keeps(d.DestBlendAlpha) && adds(d.BlendOpAlpha) &&
+           (!depth.DepthEnable || depth.DepthWriteMask == 0) && !depth.StencilEnable;
+}
+
 }  // namespace
 
 const D3D11BlendRow kD3D11BlendTable[kD3D11BlendRows] = {
@@ -95,7 +108,7 @@ int Graphics_D3D11_ApplyBlendMode() {
             testOn = 1, func = c.alphaTestFunc, ref = c.alphaTestRef;
         else if (c.premultiplied)
             testOn = 1, ref = 16;
-        else if (row.desc.BlendEnable && row.alphaTestAllowed)
+        else if (row.desc.BlendEnable && row.alphaTestAllowed && !zeroAlphaKeepsTarget(row, c.depthStencilDesc))
             testOn = 1, ref = 0;
         shader = sh.textured[variant(testOn, func) + 2 * (ignoreAlpha + 2 * (c.variant + 2 * kind))];
         ID3D11ShaderResourceView* views[1] = {c.textureView};
@@ -113,15 +126,19 @@ int Graphics_D3D11_ApplyBlendMode() {
         } else if (bk == 1) {
             const WipeSetup w = ComputeWipe(c.borderParam, c.borderRange, c.premultiplied, c.alphaChannel);
             if (w.alphaTest) {
-                r = 0;
-                testOn = 1;
-                func = D3D11_COMPARISON_GREATER_EQUAL;
-                ref = w.reference;
-                factor[2] = 1.0f;
+                // A hard border is a step of the blend value at the reference: a steep ramp
+                // gives 0 below it and 1 from it on, and the draw's own alpha (texture and
+                // blend parameter) still multiplies in, as on the software renderer.
+                factor[2] = 1.0e6f;
+                factor[3] = -(float(w.reference) - 0.5f) / 255.0f;
             } else {
                 factor[2] = w.scale;
                 factor[3] = w.offset;
             }
+            if (user)
+                testOn = 1, func = c.alphaTestFunc, ref = c.alphaTestRef;
+            else if (row.desc.BlendEnable || c.premultiplied || c.alphaChannel)
+                testOn = 1, ref = 0;
             writeFactor = true;
             c.border255 = c.borderParam == 255;
         } else {

@@ -74,6 +74,8 @@ struct D3D11Backend {
     gpu::ID3D11DepthStencilState* copyDepthStencil;
     gpu::ID3D11Buffer* commonVertexBuffer;
     int commonVertexBufferSize;
+    gpu::ID3D11Buffer* commonIndexBuffer;
+    int commonIndexBufferSize;
     void (*beforeRestore)(void*);
     void* beforeRestoreData;
     void (*afterRestore)(void*);
@@ -88,6 +90,7 @@ int Graphics_D3D11_SetupStretchRectStates();
 int Graphics_D3D11_Device_Terminate();
 int Graphics_D3D11_ReleaseAllHandleObjects();
 int Graphics_D3D11_CommonVertexBuffer_Setup(int size);
+int Graphics_D3D11_CommonIndexBuffer_Setup(int size);
 // The one-line sink of the before- and after-restore hooks of this API.
 void Graphics_D3D11_SetRestoreHooks(void (*before)(void*), void* beforeData, void (*after)(void*), void* afterData);
 

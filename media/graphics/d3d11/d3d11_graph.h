@@ -42,14 +42,35 @@ struct D3D11ColorVertex {
     uint32_t color;
 };
 
-// Writes a quad (two triangles) of textured 2D vertices into the batch.
+// Writes a quad (two triangles) of textured 2D vertices into the batch; while a blend
+// texture is bound, as blend-textured vertices with the blend coordinates (bu, bv).
 struct D3D11Corner {
     float x, y, u, v;
+    float bu, bv;
 };
 int D3D11_PutTexturedQuad(const D3D11Corner corner[4], uint32_t color);
 // Writes an untextured axis-aligned rectangle [x1, x2) x [y1, y2) into the batch.
 int D3D11_PutRect(float x1, float y1, float x2, float y2, uint32_t color);
 // Untextured drawing set up with the draw key of shapes.
 int D3D11_BeginUntextured();
+
+// Direct draws outside the vertex batch through the common vertex (and index) buffer:
+// `format` is a standard vertex format (0..6); with `shaderFlag` its standard vertex
+// shader is bound, else the caller's stays. -1 on a bad argument or a failed buffer.
+int Graphics_D3D11_DrawCommonVertexBuffer(int format, gpu::D3D11_PRIMITIVE_TOPOLOGY topology, const void* vertices,
+                                          int count, int shaderFlag);
+int Graphics_D3D11_DrawCommonIndexed(int format, gpu::D3D11_PRIMITIVE_TOPOLOGY topology, const void* vertices,
+                                     int vertexCount, const void* indices, int indexCount,
+                                     gpu::DXGI_FORMAT indexFormat, int shaderFlag);
+// A grid of columns x rows textured 2D vertices (row by row) as indexed triangle strips.
+int Graphics_D3D11_DrawVertexGrid(const Vertex2D* vertices, int columns, int rows);
+
+// Binds a blend graph's piece as the blend texture, or clears the blend texture (null).
+int D3D11_UseBlendPiece(const GraphDrawPiece* piece);
+// The blend graph's piece under piece `index` of the drawn graph (null without a blend
+// graph): the same index when both are cut into as many pieces, else its first piece.
+const GraphDrawPiece* D3D11_BlendPieceFor(const GraphData* image, const GraphData* blendImage, int index);
+// The blend texture coordinates under the drawn graph's point (gx, gy).
+void D3D11_BlendCoordinates(const GraphDrawPiece& blendPiece, float gx, float gy, float* bu, float* bv);
 
 }  // namespace ZaDod

@@ -2,12 +2,15 @@
 // made lazily before each draw), the blend-mode application and the vertex batch.
 #pragma once
 #include "media/graphics/d3d11/d3d11_backend.h"
+#include "media/graphics/light.h"
 
 namespace ZaDod {
 
 constexpr int kD3D11Samplers = 16;
 constexpr int kD3D11BlendRows = 23;
 constexpr int kD3D11SamplerCache = 7776;
+
+constexpr int kD3D11Lights = 6;
 
 struct D3D11DeviceStateCache {
     // control
@@ -80,6 +83,11 @@ struct D3D11DeviceStateCache {
     int lighting;
     int fogEnable, fogMode;
     int diffuseSource, specularSource, vertexFlag;
+    // Lights 0..5 (the most the shaders take), whether each is on, and the highest one on
+    // (-1: none).
+    LightParam lights[kD3D11Lights];
+    int lightEnabled[kD3D11Lights];
+    int lightHighest;
 };
 extern D3D11DeviceStateCache D3D11State;
 

@@ -69,6 +69,8 @@ int Graphics_D3D11_SetupDefaultDeviceState() {
     const Matrix4x4F id = identity();
     Graphics_D3D11_DeviceState_SetTextureTransform(0, &id);
     c.lighting = 1;
+    for (int i = 0; i < kD3D11Lights; ++i) c.lights[i] = LightParam{}, c.lightEnabled[i] = 0;
+    c.lightHighest = -1;
     putMaterial();
     Graphics_D3D11_DeviceState_SetVSFlags(1, 1, 0);
     c.fogEnable = 0;

@@ -43,9 +43,7 @@ int Graphics_D3D11_SetDrawTarget(int /*handle*/, int /*oldSurface*/, GraphData* 
     if (newShadowMap != nullptr) return -1;  // shadow maps have no textures on this back end yet
     if (newGraph == nullptr) {
         Graphics_D3D11_BindScreenTarget();
-        // The screen's depth buffer comes back with the screen.
-        const D3D11Backend& b = D3D11BackendSys;
-        return Graphics_D3D11_DeviceState_SetDepthBuffer(b.depthTexture, b.depthView);
+        return Graphics_D3D11_BindDepthBufferForDrawTarget();
     }
     const GraphOrigData* orig = newGraph->orig;
     if (orig == nullptr || !orig->request.drawable || orig->tileCount != 1) return -1;
@@ -53,9 +51,22 @@ int Graphics_D3D11_SetDrawTarget(int /*handle*/, int /*oldSurface*/, GraphData* 
     if (t->targetView == nullptr) return -1;
     // The graph's own texture cannot be read while it is drawn into.
     if (D3D11State.texture == t->texture) Graphics_D3D11_DeviceState_SetTexture(nullptr, nullptr);
-    // The screen's depth buffer has the screen's size; graph targets draw without one.
+    // Unbinding the screen's depth buffer first keeps targets of other sizes bindable.
     Graphics_D3D11_DeviceState_SetDepthBuffer(nullptr, nullptr);
-    return Graphics_D3D11_DeviceState_SetRenderTarget(t->texture, t->targetView, 0);
+    if (Graphics_D3D11_DeviceState_SetRenderTarget(t->texture, t->targetView, 0) < 0) return -1;
+    return Graphics_D3D11_BindDepthBufferForDrawTarget();
+}
+
+// The screen's depth buffer goes with the screen; graph targets hold no depth texture on
+// this back end, so they draw without one.
+int Graphics_D3D11_BindDepthBufferForDrawTarget() {
+    if (!D3D11Device_IsValid()) return -1;
+    const D3D11Backend& b = D3D11BackendSys;
+    const D3D11SwapChain& chain = D3D11SwapChainSys.slots[0];
+    ID3D11Texture2D* target = D3D11State.targetTexture[0];
+    const bool screen = target != nullptr && (target == b.subBackBuffer || target == chain.backBuffer);
+    return screen ? Graphics_D3D11_DeviceState_SetDepthBuffer(b.depthTexture, b.depthView)
+                  : Graphics_D3D11_DeviceState_SetDepthBuffer(nullptr, nullptr);
 }
 
 int Graphics_D3D11_RefreshDrawTargetAlphaFlag() {

@@ -1,5 +1,6 @@
 // The Direct3D 11 flip: the sub back buffer copied into the swap chain's back buffer
-// (scaled, clipped to it) and presented; and the clear of the draw target.
+// (scaled, clipped to it) and presented; the clear of the draw target; the front-screen
+// refresh timer.
 #include "media/graphics/d3d11/d3d11_state.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/mem_img.h"
@@ -145,6 +146,12 @@ int Graphics_D3D11_ClearDrawTarget(const ImageRect* rect) {
     }
     if (c.depthView != nullptr) D3D11DeviceContext_ClearDepthStencilView(c.depthView, D3D11_CLEAR_DEPTH, 1.0f, 0);
     return 0;
+}
+
+// While the front screen is the draw target, a window timer presents it every 32 ms.
+int Graphics_D3D11_SetFrontScreenTimer(int handle) {
+    if (!D3D11Device_IsValid()) return -1;
+    return StartFrontScreenRefreshTimer(handle);
 }
 
 }  // namespace ZaDod

@@ -1,10 +1,13 @@
 // Graph drawing on Direct3D 11: every draw piece of a graph becomes one textured quad whose
-// corners the draw's own mapping (plain, stretched, deformed, rotated) places on screen.
+// corners the draw's own mapping (plain, stretched, deformed, rotated) places on screen,
+// with the blend graph's matching piece beside it when one is set.
 #include <cmath>
+#include <cstring>
 
 #include "media/graphics/d3d11/d3d11_graph.h"
 #include "media/graphics/draw.h"
 #include "media/graphics/graphics_state.h"
+#include "media/graphics/hwdraw/hwdraw.h"
 
 namespace ZaDod {
 namespace {
@@ -16,23 +19,55 @@ struct Mapping {
     virtual void map(float gx, float gy, float* sx, float* sy) const = 0;
 };
 
-int drawPieces(GraphData* image, GraphData* blendImage, int transFlag, int wholePixel, const Mapping& m) {
+// Any other quad is a grid of 8 x 8 vertices on the mapping, so the texture bends with it;
+// the texture coordinates keep a thousandth of a texel's step from an inner edge.
+int drawGrid(const GraphDrawPiece& p, const Mapping& m, uint32_t color) {
+    constexpr int kSide = 8;
+    Vertex2D grid[kSide * kSide];
+    const GraphPieceCorner& tl = p.corner[0];
+    const GraphPieceCorner& br = p.corner[3];
+    float u0 = tl.u, v0 = tl.v, u1 = br.u, v1 = br.v;
+    InsetGridTexCoords(tl.x, tl.y, br.x, br.y, &u0, &v0, &u1, &v1);
+    for (int r = 0; r < kSide; ++r)
+        for (int c = 0; c < kSide; ++c) {
+            Vertex2D& v = grid[r * kSide + c];
+            const float s = float(c) / (kSide - 1), t = float(r) / (kSide - 1);
+            m.map(tl.x + s * (br.x - tl.x), tl.y + t * (br.y - tl.y), &v.x, &v.y);
+            v.z = 0.0f;
+            v.rhw = 1.0f;
+            std::memcpy(&v.b, &color, 4);
+            v.u = u0 + s * (u1 - u0);
+            v.v = v0 + t * (v1 - v0);
+        }
+    return Graphics_D3D11_DrawVertexGrid(grid, kSide, kSide);
+}
+
+int drawPieces(GraphData* image, GraphData* blendImage, int transFlag, int wholePixel, const Mapping& m,
+               bool bends = false) {
     if (image == nullptr || image->orig == nullptr || !D3D11Device_IsValid()) return -1;
-    (void)blendImage;  // blend graphs are not drawn on this back end yet
     const int key = D3D11_GraphDrawKey(image, transFlag, wholePixel);
     const uint32_t color = D3D11_DrawColor(255, 255, 255);
     for (int i = 0; i < image->pieceCount; ++i) {
         const GraphDrawPiece& p = image->pieces[i];
         const D3D11GraphTexture* t = D3D11_TileTexture(p.tile);
         Graphics_D3D11_DeviceState_SetTexture(t->texture, t->view);
+        const GraphDrawPiece* blend = D3D11_BlendPieceFor(image, blendImage, i);
+        if (D3D11_UseBlendPiece(blend) < 0) return -1;
         Graphics_D3D11_DrawPreparation(key);
         D3D11Corner c[4];
         for (int k = 0; k < 4; ++k) {
             m.map(p.corner[k].x, p.corner[k].y, &c[k].x, &c[k].y);
             c[k].u = p.corner[k].u;
             c[k].v = p.corner[k].v;
+            c[k].bu = c[k].bv = 0.0f;
+            if (blend != nullptr) D3D11_BlendCoordinates(*blend, p.corner[k].x, p.corner[k].y, &c[k].bu, &c[k].bv);
         }
-        if (D3D11_PutTexturedQuad(c, color) < 0) return -1;
+        const float xs[4] = {c[0].x, c[1].x, c[2].x, c[3].x}, ys[4] = {c[0].y, c[1].y, c[2].y, c[3].y};
+        if (bends && blend == nullptr && !IsParallelogram(xs, ys)) {
+            if (drawGrid(p, m, color) < 0) return -1;
+        } else if (D3D11_PutTexturedQuad(c, color) < 0) {
+            return -1;
+        }
     }
     return 0;
 }
@@ -77,21 +112,22 @@ int Graphics_D3D11_DrawStretchedGraph(int x1, int y1, int x2, int y2, float xf1,
 int Graphics_D3D11_DrawDeformedGraph(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4,
                                      GraphData* image, GraphData* blendImage, int transFlag, int simpleFlag) {
     if (image == nullptr) return -1;
-    // Corners top-left, top-right, bottom-right, bottom-left; inner points are placed on the
-    // bilinear patch between them.
+    // Corners top-left, top-right, bottom-left, bottom-right (the dispatcher has put the
+    // front's clockwise corners in this order); inner points are placed on the bilinear
+    // patch between them.
     struct Patch : Mapping {
         float px[4], py[4], w, h;
         void map(float gx, float gy, float* sx, float* sy) const override {
             const float u = gx / w, v = gy / h;
-            *sx = (1 - v) * ((1 - u) * px[0] + u * px[1]) + v * ((1 - u) * px[3] + u * px[2]);
-            *sy = (1 - v) * ((1 - u) * py[0] + u * py[1]) + v * ((1 - u) * py[3] + u * py[2]);
+            *sx = (1 - v) * ((1 - u) * px[0] + u * px[1]) + v * ((1 - u) * px[2] + u * px[3]);
+            *sy = (1 - v) * ((1 - u) * py[0] + u * py[1]) + v * ((1 - u) * py[2] + u * py[3]);
         }
     } m;
     const float px[4] = {x1, x2, x3, x4}, py[4] = {y1, y2, y3, y4};
     for (int i = 0; i < 4; ++i) m.px[i] = px[i], m.py[i] = py[i];
     m.w = image->area.widthf;
     m.h = image->area.heightf;
-    return drawPieces(image, blendImage, transFlag, simpleFlag, m);
+    return drawPieces(image, blendImage, transFlag, simpleFlag, m, true);
 }
 
 // (x, y) is the rounded position and (xf, yf) the exact one; the graph turns about its
@@ -127,13 +163,15 @@ int Graphics_D3D11_DrawGraphQuadList(const GraphQuadList* request) {
     const float tw = float(p.tile->textureWidth), th = float(p.tile->textureHeight);
     const D3D11GraphTexture* t = D3D11_TileTexture(p.tile);
     Graphics_D3D11_DeviceState_SetTexture(t->texture, t->view);
+    D3D11_UseBlendPiece(nullptr);
     Graphics_D3D11_DrawPreparation(D3D11_GraphDrawKey(image, 1, 0));
     const uint32_t color = D3D11_DrawColor(255, 255, 255);
     for (int i = 0; i < request->count; ++i) {
         const GraphQuad& q = request->quads[i];
         const float u1 = (p.tileXf + float(q.srcX)) / tw, v1 = (p.tileYf + float(q.srcY)) / th;
         const float u2 = u1 + float(q.srcWidth) / tw, v2 = v1 + float(q.srcHeight) / th;
-        const D3D11Corner c[4] = {{q.x1, q.y1, u1, v1}, {q.x2, q.y2, u2, v1}, {q.x4, q.y4, u1, v2}, {q.x3, q.y3, u2, v2}};
+        const D3D11Corner c[4] = {{q.x1, q.y1, u1, v1, 0, 0}, {q.x2, q.y2, u2, v1, 0, 0}, {q.x4, q.y4, u1, v2, 0, 0},
+                                  {q.x3, q.y3, u2, v2, 0, 0}};
         if (D3D11_PutTexturedQuad(c, color) < 0) return -1;
     }
     return 0;

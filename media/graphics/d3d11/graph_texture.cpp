@@ -42,6 +42,16 @@ const PixelFormatDesc* D3D11_GraphPixelDesc() {
     return &desc;
 }
 
+// Graph textures here are always R8G8B8A8 (no block-compressed layout), so a DXT image of
+// any kind (1..5) is decoded before upload; no image (kind -1 or 0) needs nothing.
+int Graphics_D3D11_GetDXTDecodeFlags(const GraphTextureFormat* /*format*/, int colorKind, int* colorDecode,
+                                     int alphaKind, int* alphaDecode) {
+    auto decode = [](int kind) { return kind >= 1 && kind <= 5 ? 1 : 0; };
+    if (colorDecode != nullptr) *colorDecode = decode(colorKind);
+    if (alphaDecode != nullptr) *alphaDecode = decode(alphaKind);
+    return 0;
+}
+
 int Graphics_D3D11_CreateGraphTexture(GraphOrigData* orig, int asyncThread) {
     if (orig == nullptr || !D3D11Device_IsValid()) return -1;
     const int drawable = orig->request.drawable;

@@ -38,6 +38,7 @@ int Graphics_D3D11_DrawPrimitive2D(const Vertex2D* vertices, int count, int prim
     const auto topology = D3D11_PRIMITIVE_TOPOLOGY(primitiveType);
 
     const GraphDrawPiece* piece = nullptr;
+    if (D3D11_UseBlendPiece(nullptr) < 0) return -1;
     if (image != nullptr) {
         if (image->orig == nullptr || image->pieceCount != 1) return -1;
         piece = &image->pieces[0];
@@ -77,6 +78,16 @@ int Graphics_D3D11_DrawPrimitive2D(const Vertex2D* vertices, int count, int prim
         if (step == 0) Graphics_D3D11_FlushVertexBatch(-1, 0);
     }
     return 0;
+}
+
+// The caller's 2D polygon: a triangle list, with the graph of `textureHandle` (below 1:
+// none) as its texture.
+int Graphics_D3D11_DrawUserPolygon2D(const Vertex2D* vertices, int count, int textureHandle, int transFlag) {
+    if (vertices == nullptr || count < 0) return -1;
+    if (count < 3) return 0;
+    GraphData* image = nullptr;
+    if (textureHandle > 0 && (image = GetGraphData(textureHandle)) == nullptr) return -1;
+    return Graphics_D3D11_DrawPrimitive2D(vertices, count - count % 3, 4, image, transFlag);
 }
 
 }  // namespace ZaDod

@@ -23,6 +23,14 @@ struct VT {
     uint32_t color;
     float u, v;
 };
+// The blend-textured record: the drawn graph's coordinates in the first pair, the blend
+// graph's in the second, as the built-in pixel shaders read them.
+struct VB {
+    float x, y, z, rhw;
+    uint32_t color, specular;
+    float u, v, bu, bv;
+};
+static_assert(sizeof(VB) == 40);
 
 uint32_t shapeColor(unsigned int color) {
     int r, g, b;
@@ -94,6 +102,15 @@ int D3D11_PutTexturedQuad(const D3D11Corner c[4], uint32_t color) {
     uint8_t* at = Graphics_D3D11_BatchReserve(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST, 6);
     if (at == nullptr) return -1;
     static const int kOrder[6] = {0, 1, 2, 1, 3, 2};
+    if (D3D11Batch.variant == 2) {
+        VB v[6];
+        for (int i = 0; i < 6; ++i) {
+            const D3D11Corner& k = c[kOrder[i]];
+            v[i] = VB{k.x, k.y, 0.0f, 1.0f, color, 0xFFFFFFFFu, k.u, k.v, k.bu, k.bv};
+        }
+        std::memcpy(at, v, sizeof v);
+        return 0;
+    }
     VT v[6];
     for (int i = 0; i < 6; ++i) {
         const D3D11Corner& k = c[kOrder[i]];

@@ -272,25 +272,6 @@ int Graphics_D3D11_SetupStretchRectStates() {
     return 0;
 }
 
-int Graphics_D3D11_CommonVertexBuffer_Setup(int size) {
-    D3D11Backend& b = D3D11BackendSys;
-    if (size <= b.commonVertexBufferSize) return 0;
-    if (b.commonVertexBuffer != nullptr) {
-        if (D3D11State.vertexBuffer == b.commonVertexBuffer) Graphics_D3D11_DeviceState_SetVertexBuffer(nullptr, 0);
-        D3D11_ReleaseAndClear(b.commonVertexBuffer, D3D11Buffer_Release);
-        b.commonVertexBufferSize = 0;
-    }
-    const int bytes = (size + 16384 + 15) / 16 * 16;
-    const D3D11_BUFFER_DESC desc{UINT(bytes), D3D11_USAGE_DYNAMIC, D3D11_BIND_VERTEX_BUFFER, D3D11_CPU_ACCESS_WRITE,
-                                 0, 0};
-    if (D3D11Device_CreateBuffer(&desc, nullptr, &b.commonVertexBuffer) != S_OK) {
-        LogFormatUtf16(u"汎用描画用の頂点バッファの作成に失敗しました( サイズ %d byte )", bytes);
-        return -1;
-    }
-    b.commonVertexBufferSize = bytes;
-    return 0;
-}
-
 int Graphics_D3D11_ReleaseDeviceObjects() {
     ReleaseMaskScreenResource();
     Graphics_D3D11_ReleaseAllHandleObjects();
@@ -321,6 +302,8 @@ int Graphics_D3D11_Device_Terminate() {
     Graphics_D3D11_DeviceState_ReleaseSamplerStates();
     if (b.commonVertexBuffer != nullptr) D3D11_ReleaseAndClear(b.commonVertexBuffer, D3D11Buffer_Release);
     b.commonVertexBufferSize = 0;
+    if (b.commonIndexBuffer != nullptr) D3D11_ReleaseAndClear(b.commonIndexBuffer, D3D11Buffer_Release);
+    b.commonIndexBufferSize = 0;
     D3D11_ReleaseAndClear(b.standardVertexBuffer, D3D11Buffer_Release);
     if (hadDevice) {
         Graphics_D3D11_ReleaseInputLayouts();

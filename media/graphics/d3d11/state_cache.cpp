@@ -76,14 +76,15 @@ int Graphics_D3D11_DeviceState_SetBlendDesc(const D3D11_BLEND_DESC* desc) {
 
 int Graphics_D3D11_DeviceState_SetDepthEnable(int flag) {
     if (!ready()) return -1;
-    if (change(c.depthStencilDesc.DepthEnable, flag ? 1 : 0)) c.depthStencilDirty = 1;
+    // The blend mode's shader and alpha test depend on depth too: the key is chosen again.
+    if (change(c.depthStencilDesc.DepthEnable, flag ? 1 : 0)) c.depthStencilDirty = c.keyChanged = 1;
     return 0;
 }
 
 int Graphics_D3D11_DeviceState_SetDepthWriteEnable(int flag) {
     if (!ready()) return -1;
     if (change(c.depthStencilDesc.DepthWriteMask, flag ? D3D11_DEPTH_WRITE_MASK_ALL : D3D11_DEPTH_WRITE_MASK_ZERO))
-        c.depthStencilDirty = 1;
+        c.depthStencilDirty = c.keyChanged = 1;
     return 0;
 }
 

@@ -1,5 +1,8 @@
-// The draw key's texture-alpha flags and the wipe arithmetic, for both hardware back ends.
+// The draw key's texture-alpha flags, the wipe arithmetic and the deformed-piece geometry,
+// for both hardware back ends.
 #include "media/graphics/hwdraw/hwdraw.h"
+
+#include <cmath>
 
 namespace ZaDod {
 
@@ -44,6 +47,20 @@ WipeSetup ComputeWipe(int p, int n, int premultiplied, int alphaChannel) {
     w.scale = float(f.scale);
     w.offset = float(f.alpha) / (f.subtract ? -255.0f : 255.0f);
     return w;
+}
+
+bool IsParallelogram(const float x[4], const float y[4]) {
+    auto near = [](float a, float b) { return std::fabs(a - b) < 1.0f; };
+    return near(x[1] - x[0], x[3] - x[2]) && near(y[1] - y[0], y[3] - y[2]) && near(x[2] - x[0], x[3] - x[1]) &&
+           near(y[2] - y[0], y[3] - y[1]);
+}
+
+void InsetGridTexCoords(float x0, float y0, float x1, float y1, float* u0, float* v0, float* u1, float* v1) {
+    const float du = (*u1 - *u0) / (x1 - x0) * 0.001f, dv = (*v1 - *v0) / (y1 - y0) * 0.001f;
+    if (*u0 >= 1e-6f) *u0 += du;
+    if (*u1 <= 0.99999f) *u1 -= du;
+    if (*v0 >= 1e-6f) *v0 += dv;
+    if (*v1 <= 0.99999f) *v1 -= dv;
 }
 
 }  // namespace ZaDod

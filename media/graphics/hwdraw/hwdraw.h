@@ -1,8 +1,11 @@
 // What the Direct3D 9 and Direct3D 11 back ends share without any device call: the draw
 // key's texture-alpha flags, the wipe arithmetic of blend-graph kind 1, the vertex colour
-// word and the walk over a handle type.
+// word, the walk over a handle type, and the geometry of deformed pieces, vertex grids and
+// blend-graph coordinates.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "media/base/handle.h"
 
@@ -51,6 +54,57 @@ void ForEachHandleRecord(int type, Fn fn) {
         HandleEntryHeader* header = manager.Handle[index];
         if (header != nullptr) fn(header);
     }
+}
+
+// Corners top-left, top-right, bottom-left, bottom-right: true when opposite edges differ
+// by less than a pixel in x and y, so one quad maps the piece exactly.
+bool IsParallelogram(const float x[4], const float y[4]);
+
+// The texture coordinates of a grid over a piece whose top-left and bottom-right corners
+// lie at graph positions (x0, y0), (x1, y1) with coordinates (u0, v0), (u1, v1): each
+// inner edge is drawn in by a thousandth of a texel's step, so neighbouring pieces do not
+// bleed into each other. Writes u0, u1, v0, v1 back.
+void InsetGridTexCoords(float x0, float y0, float x1, float y1, float* u0, float* v0, float* u1, float* v1);
+
+// The index strips of a vertex grid of columns x rows vertices (row by row): each row pair
+// zig-zags between row r + 1 and row r, strips joined by two repeated indices, and each
+// draw holds at most `limit` indices. A row pair too long for one draw is cut into strips
+// that repeat the column where the last one ended, so any width draws. `draw` is called
+// with each draw's indices; the first non-zero result stops the walk and is returned.
+template <class Draw>
+int ForEachVertexGridDraw(int columns, int rows, int limit, Draw&& draw) {
+    std::vector<uint16_t> indices;
+    indices.reserve(std::size_t(limit) + 2);
+    const int perStrip = (limit - 2) / 2;  // columns a strip takes beside its join
+    for (int r = 0; r + 1 < rows; ++r) {
+        for (int first = 0; first + 1 < columns; first += perStrip - 1) {
+            const int last = first + perStrip - 1 < columns - 1 ? first + perStrip - 1 : columns - 1;
+            const std::size_t need = std::size_t(last - first + 1) * 2 + (indices.empty() ? 0 : 2);
+            if (indices.size() + need > std::size_t(limit)) {
+                if (const int result = draw(indices.data(), int(indices.size()))) return result;
+                indices.clear();
+            }
+            const uint16_t start = uint16_t((r + 1) * columns + first);
+            if (!indices.empty()) {
+                indices.push_back(indices.back());
+                indices.push_back(start);
+            }
+            for (int c = first; c <= last; ++c) {
+                indices.push_back(uint16_t((r + 1) * columns + c));
+                indices.push_back(uint16_t(r * columns + c));
+            }
+        }
+    }
+    return indices.size() >= 3 ? draw(indices.data(), int(indices.size())) : 0;
+}
+
+// The blend texture coordinates under the drawn graph's point (gx, gy) when the blend
+// graph lies on it top-left on top-left: the blend piece's top-left corner sits at graph
+// position (bx, by) with coordinates (bu, bv) in a texture of tw x th texels.
+inline void BlendGraphTexCoord(float bx, float by, float bu, float bv, int tw, int th, float gx, float gy, float* u,
+                               float* v) {
+    *u = bu + (gx - bx) / float(tw);
+    *v = bv + (gy - by) / float(th);
 }
 
 }  // namespace ZaDod

@@ -1,9 +1,15 @@
 // The Direct3D 11 state cache, blend rows, vertex batch, flip, read-back and device
 // re-creation, driven through the back end's batch and key setters.
+#include <algorithm>
+#include <array>
+#include <set>
+#include <tuple>
 #include <vector>
 
 #include "d3d11_fixture.h"
+#include "media/graphics/graph.h"
 #include "media/graphics/hwdraw/hwdraw.h"
+#include "media/graphics/render_settings.h"
 
 namespace d3d11test {
 namespace {
@@ -321,6 +327,103 @@ TEST_F(D3D11Test, ReCreationFollowsTheNewModeAndReportsFailure) {
   EXPECT_EQ(GraphicsSys.hardware, 0);
   EXPECT_EQ(D3D11Device_IsValid(), 0);
   for (int kind = 0; kind < kD3D11ObjectKinds; ++kind) EXPECT_EQ(D3D11Sys.counters[kind], 0) << kind;
+}
+
+}  // namespace
+}  // namespace d3d11test
+
+namespace d3d11test {
+namespace {
+
+// Lights 0..5 are kept with the highest one on; later ones are the front's alone.
+TEST_F(D3D11Test, LightsByIndexKeepTheFirstSix) {
+  ASSERT_EQ(start(), 0);
+  EXPECT_EQ(D3D11State.lightHighest, -1);
+  const struct {
+    int index, flag, result, highest;
+  } steps[] = {{2, 1, 0, 2}, {4, 1, 0, 4}, {4, 0, 0, 2}, {7, 1, 0, 2}, {-1, 1, -1, 2}, {2, 0, 0, -1}};
+  for (const auto& s : steps) {
+    EXPECT_EQ(Graphics_D3D11_SetLightEnableByIndex(s.index, s.flag), s.result) << s.index;
+    EXPECT_EQ(D3D11State.lightHighest, s.highest) << s.index;
+  }
+  LightParam light{};
+  light.kind = kLightSpot;
+  light.range = 50.0f;
+  EXPECT_EQ(Graphics_D3D11_SetLightParamByIndex(5, &light), 0);
+  EXPECT_EQ(D3D11State.lights[5].kind, kLightSpot);
+  EXPECT_EQ(D3D11State.lights[5].range, 50.0f);
+  EXPECT_EQ(Graphics_D3D11_SetLightParamByIndex(6, &light), 0);
+  EXPECT_EQ(Graphics_D3D11_SetLightParamByIndex(0, nullptr), -1);
+}
+
+// The screen draws with its depth buffer; a graph target (which holds none) without one.
+TEST_F(D3D11Test, TheDepthBufferFollowsTheDrawTarget) {
+  ASSERT_EQ(start(), 0);
+  const int g = MakeDrawableGraph(64, 64, 0);
+  ASSERT_GE(g, 0);
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_EQ(SetDrawTarget(g), 0);
+    EXPECT_EQ(Graphics_D3D11_BindDepthBufferForDrawTarget(), 0);
+    EXPECT_EQ(D3D11State.depthView, nullptr);
+    ASSERT_EQ(SetDrawTarget(-2), 0);
+    EXPECT_EQ(Graphics_D3D11_BindDepthBufferForDrawTarget(), 0);
+    EXPECT_EQ(D3D11State.depthView, D3D11BackendSys.depthView);
+    EXPECT_NE(D3D11State.depthView, nullptr);
+  }
+}
+
+}  // namespace
+}  // namespace d3d11test
+
+namespace d3d11test {
+namespace {
+
+// Vertex-grid strips: every draw within the limit and every cell's two triangles drawn
+// exactly once, whatever the grid's shape (rows longer than one draw included).
+TEST(HwDrawGeometry, GridStripsCoverEveryCellWithinTheLimit) {
+  for (const auto& [columns, rows, limit] : {std::tuple{600, 2, 1000}, std::tuple{3, 40, 1000},
+                                             std::tuple{501, 3, 1000}, std::tuple{2, 2, 1000}, std::tuple{9, 9, 8}}) {
+    SCOPED_TRACE(testing::Message() << columns << "x" << rows << " limit " << limit);
+    std::set<std::array<int, 3>> triangles;
+    int draws = 0, duplicates = 0;
+    const int r = ForEachVertexGridDraw(columns, rows, limit, [&](const uint16_t* idx, int n) {
+      ++draws;
+      EXPECT_LE(n, limit);
+      for (int i = 0; i + 2 < n; ++i) {
+        std::array<int, 3> t{idx[i], idx[i + 1], idx[i + 2]};
+        if (t[0] == t[1] || t[1] == t[2] || t[0] == t[2]) continue;
+        std::sort(t.begin(), t.end());
+        if (!triangles.insert(t).second) ++duplicates;
+      }
+      return 0;
+    });
+    EXPECT_EQ(r, 0);
+    EXPECT_EQ(int(triangles.size()), 2 * (columns - 1) * (rows - 1));
+    EXPECT_EQ(duplicates, 0);
+    EXPECT_GE(draws, 1);
+  }
+  // A failing draw stops the walk with its result.
+  int calls = 0;
+  EXPECT_EQ(ForEachVertexGridDraw(600, 4, 1000, [&](const uint16_t*, int) { return ++calls == 2 ? -1 : 0; }), -1);
+  EXPECT_EQ(calls, 2);
+}
+
+TEST(HwDrawGeometry, ParallelogramsAndGridInsets) {
+  const float px[4] = {0, 10, 3, 13.5f}, py[4] = {0, 0, 10, 10.5f};
+  EXPECT_TRUE(IsParallelogram(px, py));
+  const float tx[4] = {0, 10, -5, 15}, ty[4] = {0, 0, 10, 10};
+  EXPECT_FALSE(IsParallelogram(tx, ty));
+  // Inner edges move in by a thousandth of a texel's step; the texture's own edges stay.
+  float u0 = 0.0f, v0 = 0.25f, u1 = 1.0f, v1 = 0.5f;
+  InsetGridTexCoords(0, 0, 100, 50, &u0, &v0, &u1, &v1);
+  EXPECT_EQ(u0, 0.0f);
+  EXPECT_EQ(u1, 1.0f);
+  EXPECT_FLOAT_EQ(v0, 0.25f + 0.25f / 50 * 0.001f);
+  EXPECT_FLOAT_EQ(v1, 0.5f - 0.25f / 50 * 0.001f);
+  float u = 0, v = 0;
+  BlendGraphTexCoord(64, 0, 0.5f, 0.0f, 128, 64, 80, 32, &u, &v);
+  EXPECT_FLOAT_EQ(u, 0.625f);
+  EXPECT_FLOAT_EQ(v, 0.5f);
 }
 
 }  // namespace

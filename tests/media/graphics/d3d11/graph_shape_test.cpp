@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <tuple>
 #include <vector>
 
 #include "d3d11_fixture.h"
@@ -94,6 +95,31 @@ TEST_F(D3D11Draw, TextureAlphaFollowsTheTransFlag) {
   EXPECT_EQ(at(21, 11), rgb(255, 0, 0));
 }
 
+// Texels of alpha 0 leave the target as it was in the alpha, add and subtract modes; the
+// alpha test that would skip them is left off unless depth is written.
+TEST_F(D3D11Draw, ZeroAlphaTexelsKeepTheTargetWithOrWithoutTheTest) {
+  ASSERT_EQ(begin(false), kGraphicsApiD3D11);
+  const int g = makeGraph(2, 1, {{255, 0, 0, 0}, {0, 200, 0, 255}});
+  ASSERT_GE(g, 0);
+  DrawBox(0, 0, 200, 100, rgb(90, 60, 30), 1);
+  for (int z : {0, 1, 2}) {  // no depth, depth tested, depth tested and written
+    SetUseZBuffer3D(z > 0);
+    for (int mode : {1, 2, 3}) {  // alpha, add, subtract
+      const int x = 10 + 10 * mode + 40 * z;
+      SetDrawBlendMode(mode, 255);
+      Graphics_D3D11_DeviceState_SetDepthWriteEnable(z == 2);
+      ASSERT_EQ(DrawGraph(x, 10, g, 1), 0);
+      Graphics_D3D11_FlushVertexBatch(-1, 0);
+      EXPECT_EQ(D3D11State.psAlphaRef, z == 2 ? 0 : -1) << "mode " << mode << " z " << z;
+      EXPECT_EQ(at(x, 10), rgb(90, 60, 30)) << "mode " << mode << " z " << z;
+      EXPECT_NE(at(x + 1, 10), rgb(90, 60, 30)) << "mode " << mode << " z " << z;
+    }
+  }
+  Graphics_D3D11_DeviceState_SetDepthWriteEnable(0);
+  SetUseZBuffer3D(0);
+  SetDrawBlendMode(0, 255);
+}
+
 TEST_F(D3D11Draw, BilinearStretchReadsNoGarbageBeyondTheEdge) {
   ASSERT_EQ(begin(false), kGraphicsApiD3D11);
   const int g = makeGraph(300, 200, std::vector<Px>(300 * 200, Px{255, 255, 255}));
@@ -172,6 +198,13 @@ TEST_F(D3D11Draw, UserFansFillsAndVertexArraysKeepTheirBytes) {
   EXPECT_EQ(at(60, 85), rgb(100, 200, 0));  // second
   EXPECT_EQ(at(40, 85), rgb(100, 200, 0));  // third
   EXPECT_EQ(at(20, 60), rgb(0, 0, 0));      // outside all three
+  // The same vertices as a user polygon: whole triangles only (the first one), none for
+  // fewer than three.
+  for (auto& v : fan) v.g = 40;
+  ASSERT_EQ(Graphics_D3D11_DrawUserPolygon2D(fan, 5, -1, 0), 0);
+  ASSERT_EQ(Graphics_D3D11_DrawUserPolygon2D(fan + 3, 2, -1, 0), 0);
+  EXPECT_EQ(at(85, 55), rgb(100, 40, 0));
+  EXPECT_EQ(at(60, 85), rgb(100, 200, 0));
 
   // Filling one half of a drawable graph leaves the other half (same texture) alone.
   const int whole = MakeDrawableGraph(16, 8, 0);
@@ -188,6 +221,66 @@ TEST_F(D3D11Draw, UserFansFillsAndVertexArraysKeepTheirBytes) {
   ASSERT_EQ(FillGraph(plain, 0, 255, 0, 255), 0);
   ASSERT_EQ(DrawGraph(300, 200, plain, 0), 0);
   EXPECT_EQ(at(301, 201), rgb(0, 255, 0));
+}
+
+// A vertex grid of 600 columns (one row pair longer than one draw's index limit) lights
+// its whole width, drawn in pieces through the common index buffer; grids of other shapes
+// draw the same way, with the batch's quads before them kept.
+TEST_F(D3D11Draw, VertexGridsOfAnyWidthDrawCompletely) {
+  ASSERT_EQ(begin(false), kGraphicsApiD3D11);
+  const int g = makeGraph(1, 1, {{255, 255, 255}});
+  ASSERT_GE(g, 0);
+  GraphData* image = GetGraphData(g);
+  const D3D11GraphTexture* t = D3D11_TileTexture(image->pieces[0].tile);
+  const uint32_t color = D3D11_VertexColor(0, 200, 0, 255);
+  for (const auto& [columns, rows, top] : {std::tuple{600, 2, 10}, std::tuple{3, 40, 20}, std::tuple{300, 5, 70}}) {
+    SCOPED_TRACE(columns);
+    ASSERT_EQ(DrawGraph(0, top - 2, g, 0), 0);  // queued in the batch before the grid
+    std::vector<Vertex2D> grid;
+    for (int r = 0; r < rows; ++r)
+      for (int c = 0; c < columns; ++c) {
+        Vertex2D v{float(10 + c), float(top + r), 0, 1, 0, 0, 0, 0, 0.5f, 0.5f};
+        std::memcpy(&v.b, &color, 4);
+        grid.push_back(v);
+      }
+    Graphics_D3D11_DeviceState_SetTexture(t->texture, t->view);
+    Graphics_D3D11_DrawPreparation(D3D11_GraphDrawKey(image, 0, 0));
+    ASSERT_EQ(Graphics_D3D11_DrawVertexGrid(grid.data(), columns, rows), 0);
+    EXPECT_EQ(at(0, top - 2), rgb(255, 255, 255));
+    for (int x = 10; x < 10 + columns - 1; ++x)
+      for (int y = top; y < top + rows - 1; ++y) ASSERT_EQ(at(x, y), rgb(0, 200, 0)) << x << ", " << y;
+    EXPECT_EQ(at(10 + columns - 1, top), rgb(0, 0, 0));
+  }
+  EXPECT_EQ(D3D11BackendSys.commonIndexBufferSize, (2000 + 16384 + 15) / 16 * 16);
+  EXPECT_EQ(Graphics_D3D11_DrawVertexGrid(nullptr, 2, 2), -1);
+  Vertex2D two[2]{};
+  EXPECT_EQ(Graphics_D3D11_DrawVertexGrid(two, 2, 1), -1);
+}
+
+// A picture deformed onto a trapezoid bends with it: every point of the picture lands on
+// the bilinear patch of the four corners (a grid of small quads), not on two flat
+// triangles; a parallelogram is one quad.
+TEST_F(D3D11Draw, DeformedPicturesBendWithTheirCorners) {
+  ASSERT_EQ(begin(false), kGraphicsApiD3D11);
+  std::vector<Px> p;
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) p.push_back({(x / 8 + y / 8) % 2 ? 255 : 30, x * 4, y * 4});
+  const int g = makeGraph(64, 64, p);
+  // Clockwise: top-left, top-right, bottom-right, bottom-left.
+  ASSERT_EQ(DrawDeformedGraph(100, 20, 160, 20, 220, 140, 40, 140, g, 0, 1), 0);
+  // Picture points (36, 36) and (12, 52) land at (137.97, 87.5) and (80.78, 117.5) on the patch.
+  for (const auto& [x, y, gx, gy] : {std::tuple{137, 87, 36, 36}, std::tuple{80, 117, 12, 52}}) {
+    const unsigned c = at(x, y);
+    EXPECT_EQ(int(c >> 16 & 0xFF), (gx / 8 + gy / 8) % 2 ? 255 : 30) << x << ", " << y;
+    EXPECT_NEAR(int(c >> 8 & 0xFF), gx * 4, 8) << x << ", " << y;
+    EXPECT_NEAR(int(c & 0xFF), gy * 4, 8) << x << ", " << y;
+  }
+  EXPECT_EQ(at(97, 21), rgb(0, 0, 0));
+  EXPECT_EQ(at(163, 21), rgb(0, 0, 0));
+  // A parallelogram: the picture's bottom-right texel at the bottom-right corner.
+  ASSERT_EQ(DrawDeformedGraph(300, 20, 364, 20, 384, 84, 320, 84, g, 0, 1), 0);
+  EXPECT_EQ(at(383, 83), rgb(30, 252, 252));
+  EXPECT_EQ(at(300, 20), rgb(30, 0, 0));
 }
 
 // Scenes drawn on both renderers; every pixel of a 640x480 frame is compared.
@@ -275,11 +368,42 @@ void pictureStretchedBilinear() {
   SetDrawMode(0);
 }
 
+// A picture over blend graphs: cross-faded with an opaque one, wiped with a hard border
+// and by the value of a grey one (its value in colour and alpha alike, as blend graphs
+// carry it; odd values, so none sits on the border, where the software renderer's table
+// gives a half step), then drawn plain again once the blend graph is cleared. Soft
+// borders follow the hardware ramp, a few levels from the software table, and are left out.
+void picturesOverBlendGraphs() {
+  std::vector<Px> pic, fade, grey;
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 48; ++x) {
+      pic.push_back({x * 5, 255 - y * 8, 90});
+      fade.push_back({255 - x * 5, y * 8, 200});
+      const int v = ((x * 5 + y * 2) & 255) | 1;
+      grey.push_back({v, v, v, v});
+    }
+  const int g = makeGraph(48, 32, pic), f = makeGraph(48, 32, fade), b = makeGraph(48, 32, grey);
+  DrawBox(0, 0, 640, 480, rgb(40, 80, 120), 1);
+  const int params[][4] = {{f, 0, 128, 0}, {b, 1, 128, 0}, {b, 1, 0, 0}, {b, 2, 0, 0}};
+  int x = 10;
+  for (const auto& p : params) {
+    SetBlendGraphParam(p[0], p[1], p[2], p[3]);
+    DrawGraph(x, 10, g, 1);
+    SetDrawBlendMode(1, 200);
+    DrawGraph(x, 60, g, 1);
+    SetDrawBlendMode(0, 255);
+    x += 60;
+  }
+  SetBlendGraph(-1, 0, 0);
+  DrawGraph(10, 110, g, 0);
+}
+
 TEST_F(D3D11Draw, SameScenesGiveTheSoftwareRenderersFrame) {
   // Pictures blended with both their alpha and the blend parameter may round once more.
   const Scene scenes[] = {{"shapes in blend modes 0-4", 2, 100, shapesInBlendModes},
                           {"pictures 1:1 in nearest mode", 3, 100, picturesOneToOne},
-                          {"picture stretched x2 bilinearly", 8, 1, pictureStretchedBilinear}};
+                          {"picture stretched x2 bilinearly", 8, 1, pictureStretchedBilinear},
+                          {"pictures over blend graphs", 3, 100, picturesOverBlendGraphs}};
   for (const Scene& s : scenes) {
     SCOPED_TRACE(s.name);
     std::vector<unsigned> frames[2];

@@ -6,7 +6,12 @@
 #include "d3d11_fixture.h"
 #include "media/base/thread.h"
 #include "media/file/async_load.h"
+#include "media/graphics/render_settings.h"
+#include "media/system/system.h"
+#include "media/system/window.h"
+#include "platform/win/clock.h"
 #include "platform/win/thread.h"
+#include "platform/win/window_test.h"
 
 namespace d3d11test {
 namespace {
@@ -251,6 +256,37 @@ TEST_F(D3D11Test, SmallDeviceQueriesAndTheCommonBuffer) {
     EXPECT_EQ(Graphics_D3D11_GetShaderModelVersion(), m.model);
   }
   D3D11Sys.featureLevel = level;
+
+  // Graph textures hold no compressed layout: every DXT kind is decoded first.
+  for (int kind = -1; kind <= 6; ++kind) {
+    int color = -7, alpha = -7;
+    EXPECT_EQ(Graphics_D3D11_GetDXTDecodeFlags(nullptr, kind, &color, 6 - kind, &alpha), 0);
+    EXPECT_EQ(color, kind >= 1 && kind <= 5 ? 1 : 0) << kind;
+    EXPECT_EQ(alpha, 6 - kind >= 1 && 6 - kind <= 5 ? 1 : 0) << kind;
+  }
+  EXPECT_EQ(Graphics_D3D11_GetDXTDecodeFlags(nullptr, 1, nullptr, -1, nullptr), 0);
+}
+
+// While the front screen is the draw target, a window timer presents it every 32 ms; it
+// stops with the next draw target.
+TEST_F(D3D11Test, TheFrontScreenTimerPresentsWhileItIsTheTarget) {
+  ASSERT_EQ(start(), 0);
+  plat::win::HoldClockForTest(plat::win::MonotonicNanoseconds());
+  ASSERT_EQ(SetDrawTarget(-4), 0);
+  ProcessWindowMessages();
+  plat::win::HWND window = GetMainWindowHandle();
+  const int before = plat::win::GetPresentCount(window);
+  for (int i = 1; i <= 2; ++i) {
+    plat::win::StepClockForTest(32'000'000);
+    ProcessWindowMessages();
+    EXPECT_EQ(plat::win::GetPresentCount(window), before + i);
+  }
+  ASSERT_EQ(SetDrawTarget(-2), 0);
+  ProcessWindowMessages();
+  const int after = plat::win::GetPresentCount(window);
+  plat::win::StepClockForTest(64'000'000);
+  ProcessWindowMessages();
+  EXPECT_EQ(plat::win::GetPresentCount(window), after);
 }
 
 }  // namespace
