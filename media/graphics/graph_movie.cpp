@@ -1,10 +1,12 @@
 // Graphs that show movies: opening a movie into a graph, the per-frame callback that
-// carries each new frame into it, and closing the movie with the graph.
+// carries each new frame into it (as an image, or as luma and chroma graphs that the
+// device converts), and closing the movie with the graph.
 #include <cstring>
 
 #include "media/base/log.h"
 #include "media/graphics/graph.h"
 #include "media/graphics/graph_async.h"
+#include "media/graphics/graph_filter.h"
 #include "media/graphics/hardware.h"
 #include "media/movie/movie.h"
 #include "media/movie/theora_movie.h"
@@ -12,13 +14,35 @@
 
 namespace ZaDod {
 
+namespace {
+
+// A texture graph of a Theora movie whose device converts Y/UV graphs: the frame goes
+// up as a luma and a chroma graph and the filter writes the colours into the graph.
+// False when the movie cannot take that path (the frame then goes up as an image).
+bool transferYUVGraphs(MovieHandleRecord* movie, int handle, const GraphData* graph) {
+    const int fresh = TheoraMovie_UpdateImage(movie->decoder, 0, 1, 0, 0);
+    const int yGraph = TheoraMovie_GetYGraph(movie->decoder), uvGraph = TheoraMovie_GetUVGraph(movie->decoder);
+    if (yGraph == -1 || uvGraph == -1) return false;
+    if (!fresh && movie->callbackRan) return true;
+    if (movie->colorAlphaHalves)
+        GraphFilterRectBlt(yGraph, handle, 0, 0, graph->area.width, graph->area.height, 0, 0,
+                           kGraphFilterYuvToRgbUVRRA, uvGraph);
+    else
+        GraphFilterBlt(yGraph, handle, kGraphFilterYuvToRgbUV, uvGraph);
+    return true;
+}
+
+}  // namespace
+
 void TransferMovieFrameToGraph(MovieHandleRecord* movie, std::uint32_t parameter) {
     const int handle = static_cast<int>(parameter);
     GraphData* graph = GetGraphData(handle);
     if (graph == nullptr || graph->orig == nullptr) return;
-    // A Theora movie converts its next frame now; when none came and one was already
-    // transferred there is nothing to do.
+    const bool soft = GetGraphSoftImage(graph) != nullptr;
     if (movie->theora && movie->decoder != nullptr) {
+        if (!soft && transferYUVGraphs(movie, handle, graph)) return;
+        // A Theora movie converts its next frame now; when none came and one was already
+        // transferred there is nothing to do.
         const int fresh = TheoraMovie_UpdateImage(movie->decoder, 1, 0, 0, 0);
         if (!fresh && movie->callbackRan) return;
     }

@@ -87,7 +87,8 @@ struct TheoraDecoder {
   int surfaceLost;
   void* surface;
   int setting, noGraph;
-  int yGraph, uvGraph;
+  int yGraph, uvGraph;  // -1 when none; each set to -1 when its graph is deleted
+  BaseImage yImage, uvImage;  // staging for the graphs' uploads
 };
 
 enum : int { kTheoraOutARGB = 0, kTheoraOutSurface = 1, kTheoraOutGraphs = 2 };
@@ -99,6 +100,14 @@ int TheoraReadPacket(TheoraDecoder* decoder);
 void TheoraRewind(TheoraDecoder* decoder, std::uint32_t offset);
 int TheoraReadHeaders(TheoraDecoder* decoder);
 int TheoraBuildIndex(TheoraDecoder* decoder);
+
+// The luma and chroma graphs (theora_graphs.cpp). Usable: the device converts Y/UV
+// graphs and the picture region's chroma lines up with its pixels.
+bool TheoraGraphsUsable(const TheoraDecoder* decoder, const TheoraFrameStock* entry);
+// Makes missing graphs and uploads the entry's picture region; false when a graph
+// cannot be made or filled.
+bool TheoraTransferGraphs(TheoraDecoder* decoder, const TheoraFrameStock* entry);
+void TheoraReleaseGraphs(TheoraDecoder* decoder);
 
 // The thread (theora_thread.cpp).
 int TheoraMovie_DecodeStep(TheoraDecoder* decoder);

@@ -1,6 +1,6 @@
 // The current frame of a Theora movie as outputs: the 32-bit ARGB image of the
-// picture region, and the fill of a locked YUV surface (the luma and chroma graphs
-// have no user here).
+// picture region, the luma and chroma graphs (theora_graphs.cpp), and the fill of a
+// locked YUV surface.
 #include "media/movie/theora_decoder.h"
 #include "media/movie/yuv_tables.h"
 
@@ -38,22 +38,7 @@ const TheoraFrameStock* currentEntry(TheoraDecoder* d) {
   }
 }
 
-}  // namespace
-
-int TheoraMovie_UpdateImage(TheoraDecoder* d, int wantARGB, int wantGraphs, int wantSurface, int) {
-  (void)wantGraphs;
-  (void)wantSurface;
-  // The luma and chroma graphs feed the device-side conversion filter and the surface a
-  // device's movie texture; neither has a user in this system, so only ARGB is made.
-  if (!wantARGB) return 0;
-  THEORA_LOCK(d);
-  const bool done = d->outputDone[kTheoraOutARGB] != 0;
-  THEORA_UNLOCK(d);
-  if (done) return 0;
-  const TheoraFrameStock* e = currentEntry(d);
-  if (e == nullptr) return 0;
-  // The entry of the current frame stays valid and untouched by the thread until the
-  // main thread moves the current frame, which it does not do while converting.
+void convertARGB(TheoraDecoder* d, const TheoraFrameStock* e) {
   const th_info& info = d->info;
   const int xShift = e->lumaWidth > e->chromaWidth ? 1 : 0;
   const int yShift = e->lumaHeight > e->chromaHeight ? 1 : 0;
@@ -73,10 +58,40 @@ int TheoraMovie_UpdateImage(TheoraDecoder* d, int wantARGB, int wantGraphs, int 
     ConvertYUVToARGBTable(region, dest, d->image.pitch);
   else
     ConvertYUVToARGBFloat(region, dest, d->image.pitch);
+}
+
+}  // namespace
+
+int TheoraMovie_UpdateImage(TheoraDecoder* d, int wantARGB, int wantGraphs, int, int) {
+  // The surface a device's movie texture would be has no supplier in this system (see
+  // TheoraMovie_GetHardwareSurface), so only the image and the graphs are made here.
   THEORA_LOCK(d);
-  d->outputDone[kTheoraOutARGB] = 1;
+  bool argb = wantARGB && !d->outputDone[kTheoraOutARGB];
+  // Graphs deleted behind the movie's back (a delete of every graph) are made again.
+  bool graphs = wantGraphs && !d->noGraph && (!d->outputDone[kTheoraOutGraphs] || d->yGraph == -1 || d->uvGraph == -1);
   THEORA_UNLOCK(d);
-  return 1;
+  if (!argb && !graphs) return 0;
+  const TheoraFrameStock* e = currentEntry(d);
+  if (e == nullptr) return 0;
+  // The entry of the current frame stays valid and untouched by the thread until the
+  // main thread moves the current frame, which it does not do while converting.
+  int done = 0;
+  if (graphs && TheoraGraphsUsable(d, e)) {
+    if (TheoraTransferGraphs(d, e)) {
+      THEORA_LOCK(d);
+      d->outputDone[kTheoraOutGraphs] = 1;
+      THEORA_UNLOCK(d);
+      done = 1;
+    }
+  }
+  if (argb) {
+    convertARGB(d, e);
+    THEORA_LOCK(d);
+    d->outputDone[kTheoraOutARGB] = 1;
+    THEORA_UNLOCK(d);
+    done = 1;
+  }
+  return done;
 }
 
 int TheoraMovie_FillSurface(TheoraDecoder* d, std::uint32_t fourCC, std::uint8_t* dest, int pitch) {

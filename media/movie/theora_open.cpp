@@ -97,7 +97,9 @@ TheoraDecoder* TheoraMovie_Open(const StreamData* stream, int stockCount, int se
   THEORA_LOCK(d);
   d->started = 1;
   THEORA_UNLOCK(d);
-  TheoraMovie_UpdateImage(d, 1, 1, 1, postFlag);
+  // Only the image at open: the open may run in a loading task, and the graphs are made
+  // by the first transfer into a texture graph, on the main thread.
+  TheoraMovie_UpdateImage(d, 1, 0, 1, postFlag);
   return d;
 }
 
@@ -109,6 +111,7 @@ int TheoraMovie_Close(TheoraDecoder* d) {
     MemFree(d->stock[i].chroma);
   }
   MemFree(d->stock);
+  TheoraReleaseGraphs(d);
   TheoraMovie_ReleaseSurface(d, 0);
   MemFree(d->pages);
   MemFree(d->keyFlags);
@@ -148,6 +151,10 @@ void* TheoraMovie_GetHardwareSurface(TheoraDecoder*) { return nullptr; }
 
 int TheoraMovie_RequestSurfaceRefresh(TheoraDecoder* d) {
   d->surfaceLost = 1;
+  // A device reset leaves the luma and chroma graphs empty: upload the frame again.
+  THEORA_LOCK(d);
+  d->outputDone[kTheoraOutGraphs] = 0;
+  THEORA_UNLOCK(d);
   return 0;
 }
 

@@ -5,6 +5,30 @@ namespace ZaDod {
 
 YUVToRGBTables YUVTables;
 
+namespace {
+// (v - base) x 255 / span + offset, rounded half away from zero, clamped to a byte.
+constexpr std::uint8_t widenSample(int v, int base, int span, int offset) {
+  const int num = (v - base) * 255 * 2, den = span * 2;
+  const int q = num >= 0 ? (num + span) / den : -((-num + span) / den);
+  const int r = q + offset;
+  return static_cast<std::uint8_t>(r < 0 ? 0 : r > 255 ? 255 : r);
+}
+
+constexpr YUVRangeTables makeRangeTables() {
+  YUVRangeTables t{};
+  for (int i = 0; i < 256; ++i) {
+    t.luma[i] = widenSample(i, 16, 219, 0);
+    t.chroma[i] = widenSample(i, 128, 224, 128);
+  }
+  return t;
+}
+}  // namespace
+
+constinit const YUVRangeTables YUVFullRange = makeRangeTables();
+static_assert(makeRangeTables().luma[16] == 0 && makeRangeTables().luma[235] == 255);
+static_assert(makeRangeTables().chroma[128] == 128 && makeRangeTables().chroma[16] == 0 &&
+              makeRangeTables().chroma[240] == 255);
+
 int SetupYUVToRGBTables() {
   YUVToRGBTables& t = YUVTables;
   for (int i = -512; i < 768; ++i) t.clamp[i + 512] = static_cast<std::uint8_t>(i < 0 ? 0 : i > 255 ? 255 : i);

@@ -32,6 +32,15 @@ struct YUVRegion {
   int width, height;
 };
 
+// Video range (Y 16..235, U and V 16..240) widened to full range, rounded and clamped:
+// the device-side filter converts full-range samples, so planes bound for it are
+// widened on the way.
+struct YUVRangeTables {
+  std::uint8_t luma[256];
+  std::uint8_t chroma[256];
+};
+extern const YUVRangeTables YUVFullRange;
+
 // 32-bit pixels B, G, R, 255 into dest (pitch bytes between rows) through the tables.
 void ConvertYUVToARGBTable(const YUVRegion& region, std::uint8_t* dest, int destPitch);
 // The same in floating point (1.164, 1.596, 0.391, 0.813, 2.018; truncated, clamped).
