@@ -3,6 +3,7 @@
 #include "media/base/handle.h"
 #include "media/graphics/graph.h"
 #include "media/graphics/hardware.h"
+#include "media/graphics/hardware_types.h"
 #include "media/movie/theora_decoder.h"
 #include "media/movie/yuv_tables.h"
 #include "media/sound/sound_handle.h"
@@ -40,6 +41,9 @@ bool makeStaging(BaseImage* image, int width, int height) {
 
 bool TheoraGraphsUsable(const TheoraDecoder* d, const TheoraFrameStock* e) {
   if (d->noGraph || Graphics_Hardware_GetShaderModelVersion() < 200) return false;
+  // Only the Direct3D 11 back end runs the conversion filter so far; on Direct3D 9 the
+  // frame goes up as an ARGB image.
+  if (GraphicsApiType != kGraphicsApiD3D11) return false;
   // The filter reads chroma sample (x >> s, y >> s) for pixel (x, y) of the graph: the
   // region must start and end on a whole chroma sample.
   const int xs = shiftOf(e->lumaWidth, e->chromaWidth), ys = shiftOf(e->lumaHeight, e->chromaHeight);
