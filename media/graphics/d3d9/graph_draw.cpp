@@ -1,0 +1,243 @@
+// Graph drawing on Direct3D 9: every draw piece of a graph becomes one textured quad
+// whose corners the draw's own mapping (plain, stretched, deformed, rotated) places on
+// screen with pixel centres on whole coordinates, with the blend graph's matching piece
+// beside it when one is set; deformed pieces that are no parallelogram become a grid.
+#include <cmath>
+#include <cstring>
+
+#include "media/graphics/d3d9/d3d9_graph.h"
+#include "media/graphics/draw.h"
+#include "media/graphics/graphics_state.h"
+#include "media/graphics/hwdraw/hwdraw.h"
+
+namespace ZaDod {
+namespace {
+
+using namespace plat::gpu;
+
+// Maps a point of the graph (pixels from its top-left) to the screen, before the pixel
+// centre offset.
+struct Mapping {
+    virtual void map(float gx, float gy, float* sx, float* sy) const = 0;
+};
+
+// The blend graph's piece under piece `index` of the drawn graph (null without a blend
+// graph): the same index when both are cut into as many pieces, else its first piece.
+const GraphDrawPiece* blendPieceFor(const GraphData* image, const GraphData* blendImage, int index) {
+    if (blendImage == nullptr || blendImage->orig == nullptr || blendImage->pieceCount < 1) return nullptr;
+    return &blendImage->pieces[blendImage->pieceCount == image->pieceCount ? index : 0];
+}
+
+// Any other quad is a grid of 8 x 8 vertices on the mapping, so the texture bends with it.
+int drawGrid(const GraphDrawPiece& p, const Mapping& m, uint32_t color) {
+    constexpr int kSide = 8;
+    Vertex2D grid[kSide * kSide];
+    const GraphPieceCorner& tl = p.corner[0];
+    const GraphPieceCorner& br = p.corner[3];
+    float u0 = tl.u, v0 = tl.v, u1 = br.u, v1 = br.v;
+    InsetGridTexCoords(tl.x, tl.y, br.x, br.y, &u0, &v0, &u1, &v1);
+    for (int r = 0; r < kSide; ++r)
+        for (int c = 0; c < kSide; ++c) {
+            Vertex2D& v = grid[r * kSide + c];
+            const float s = float(c) / (kSide - 1), t = float(r) / (kSide - 1);
+            m.map(tl.x + s * (br.x - tl.x), tl.y + t * (br.y - tl.y), &v.x, &v.y);
+            v.x += kD3D9PixelCentre;
+            v.y += kD3D9PixelCentre;
+            v.z = 0.0f;
+            v.rhw = 1.0f;
+            std::memcpy(&v.b, &color, 4);
+            v.u = u0 + s * (u1 - u0);
+            v.v = v0 + t * (v1 - v0);
+        }
+    return Graphics_D3D9_DrawVertexGrid(grid, kSide, kSide);
+}
+
+// `bends`: the deformed draw, whose quads get the sixteenth-texel inset when they are
+// parallelograms and the grid otherwise.
+int drawPieces(GraphData* image, GraphData* blendImage, int transFlag, int wholePixel, const Mapping& m,
+               bool bends = false) {
+    if (image == nullptr || image->orig == nullptr || !Direct3DDevice9_IsValid()) return -1;
+    Graphics_D3D9_BeginScene();
+    const int key = D3D9_GraphDrawKey(image, transFlag, wholePixel);
+    const uint32_t color = D3D9Batch.diffuse;
+    for (int i = 0; i < image->pieceCount; ++i) {
+        const GraphDrawPiece& p = image->pieces[i];
+        Graphics_D3D9_DeviceState_SetTexture(D3D9_TileTexture(p.tile)->texture);
+        const GraphDrawPiece* blend = blendPieceFor(image, blendImage, i);
+        if (D3D9_UseBlendPiece(blend) < 0) return -1;
+        Graphics_D3D9_DrawPreparation(key);
+        D3D9Corner c[4];
+        for (int k = 0; k < 4; ++k) {
+            m.map(p.corner[k].x, p.corner[k].y, &c[k].x, &c[k].y);
+            c[k].x += kD3D9PixelCentre;
+            c[k].y += kD3D9PixelCentre;
+            c[k].u = p.corner[k].u;
+            c[k].v = p.corner[k].v;
+            c[k].bu = c[k].bv = 0.0f;
+            if (blend != nullptr) {
+                const GraphPieceCorner& o = blend->corner[0];
+                BlendGraphTexCoord(o.x, o.y, o.u, o.v, blend->tile->textureWidth, blend->tile->textureHeight,
+                                   p.corner[k].x, p.corner[k].y, &c[k].bu, &c[k].bv);
+            }
+        }
+        if (bends && blend == nullptr) {
+            const float xs[4] = {c[0].x, c[1].x, c[2].x, c[3].x}, ys[4] = {c[0].y, c[1].y, c[2].y, c[3].y};
+            if (!IsParallelogram(xs, ys)) {
+                if (drawGrid(p, m, color) < 0) return -1;
+                continue;
+            }
+            // One quad maps the piece: its texture coordinates are drawn in by a sixteenth
+            // of a texel so the edges never sample the neighbouring texels.
+            const float du = 0.0625f / float(p.tile->textureWidth), dv = 0.0625f / float(p.tile->textureHeight);
+            c[0].u += du, c[2].u += du, c[1].u -= du, c[3].u -= du;
+            c[0].v += dv, c[1].v += dv, c[2].v -= dv, c[3].v -= dv;
+            // Mirrored corners turn the quad over: its triangles keep their winding.
+            const float a = (c[2].y - c[0].y) * (c[1].x - c[0].x) - (c[1].y - c[0].y) * (c[2].x - c[0].x);
+            const float b = (c[2].x - c[3].x) * (c[1].y - c[3].y) - (c[1].x - c[3].x) * (c[2].y - c[3].y);
+            if (a <= 0 && b <= 0) std::swap(c[1], c[2]);
+        }
+        if (D3D9_PutTexturedQuad(c, color) < 0) return -1;
+    }
+    return 0;
+}
+
+// 1 when the rectangle [x1, x2) x [y1, y2) misses the draw area.
+bool outsideArea(int x1, int y1, int x2, int y2) {
+    const ImageRect& a = GraphicsDrawSettings.drawArea;
+    return x2 <= a.left || y2 <= a.top || x1 >= a.right || y1 >= a.bottom;
+}
+
+}  // namespace
+
+int D3D9_GraphDrawKey(const GraphData* image, int transFlag, int wholePixel) {
+    const GraphFormatRequest& r = image->orig->request;
+    // Alpha-test and colour-key graphs carry their transparency in the texture's alpha
+    // too, so the trans flag hides their transparent colour.
+    const int alpha = r.alphaChannel || r.alphaTest || r.colorKey ? 0x10000 : 0;
+    const int premultiplied = image->orig->premultipliedAlpha ? 0x20000 : 0;
+    return (transFlag ? 1 : 0) | (wholePixel ? 2 : 0) | 0x8000 | alpha | premultiplied;
+}
+
+int D3D9_UseBlendPiece(const GraphDrawPiece* piece) {
+    if (piece == nullptr) {
+        if (D3D9State.blendTexture == nullptr) return 0;
+        return Graphics_D3D9_DeviceState_SetBlendTexture(nullptr, 0, 0);
+    }
+    const D3D9GraphTexture* t = D3D9_TileTexture(piece->tile);
+    if (t == nullptr || t->texture == nullptr) return -1;
+    return Graphics_D3D9_DeviceState_SetBlendTexture(t->texture, piece->tile->textureWidth,
+                                                     piece->tile->textureHeight);
+}
+
+int Graphics_D3D9_BindBlendGraph(GraphData* blendImage, int type, int param1, int param2) {
+    if (!Direct3DDevice9_IsValid()) return -1;
+    if (blendImage == nullptr || blendImage->orig == nullptr || blendImage->pieceCount < 1)
+        return D3D9_UseBlendPiece(nullptr);
+    if (D3D9_UseBlendPiece(&blendImage->pieces[0]) < 0) return -1;
+    return Graphics_D3D9_DeviceState_SetBlendTextureParam(type, param1, param2);
+}
+
+int Graphics_D3D9_DrawGraph(int x, int y, float xf, float yf, GraphData* image, GraphData* blendImage, int transFlag,
+                            int intFlag) {
+    if (image == nullptr) return -1;
+    if (outsideArea(x, y, x + image->area.width, y + image->area.height)) return Direct3DDevice9_IsValid() ? 0 : -1;
+    struct Plain : Mapping {
+        float x, y;
+        void map(float gx, float gy, float* sx, float* sy) const override { *sx = x + gx, *sy = y + gy; }
+    } m;
+    m.x = intFlag ? float(x) : xf;
+    m.y = intFlag ? float(y) : yf;
+    return drawPieces(image, blendImage, transFlag, intFlag, m);
+}
+
+int Graphics_D3D9_DrawStretchedGraph(int x1, int y1, int x2, int y2, float xf1, float yf1, float xf2, float yf2,
+                                     GraphData* image, GraphData* blendImage, int transFlag, int intFlag) {
+    if (image == nullptr || x1 == x2 || y1 == y2) return -1;
+    if (outsideArea(x1 < x2 ? x1 : x2, y1 < y2 ? y1 : y2, x1 < x2 ? x2 : x1, y1 < y2 ? y2 : y1))
+        return Direct3DDevice9_IsValid() ? 0 : -1;
+    struct Stretch : Mapping {
+        float x, y, sx, sy;
+        void map(float gx, float gy, float* ox, float* oy) const override { *ox = x + gx * sx, *oy = y + gy * sy; }
+    } m;
+    const float l = intFlag ? float(x1) : xf1, t = intFlag ? float(y1) : yf1;
+    const float r = intFlag ? float(x2) : xf2, b = intFlag ? float(y2) : yf2;
+    m.x = l;
+    m.y = t;
+    m.sx = (r - l) / image->area.widthf;
+    m.sy = (b - t) / image->area.heightf;
+    return drawPieces(image, blendImage, transFlag, intFlag && GraphicsDrawSettings.samplingMode != 1, m);
+}
+
+int Graphics_D3D9_DrawDeformedGraph(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4,
+                                    GraphData* image, GraphData* blendImage, int transFlag, int simpleFlag) {
+    if (image == nullptr) return -1;
+    // Corners top-left, top-right, bottom-left, bottom-right; inner points lie on the
+    // bilinear patch between them.
+    struct Patch : Mapping {
+        double px[4], py[4], w, h;
+        void map(float gx, float gy, float* sx, float* sy) const override {
+            const double s = gx / w, t = gy / h;
+            const double lx = px[0] + t * (px[2] - px[0]), ly = py[0] + t * (py[2] - py[0]);
+            const double rx = px[1] + t * (px[3] - px[1]), ry = py[1] + t * (py[3] - py[1]);
+            *sx = float(lx + s * (rx - lx));
+            *sy = float(ly + s * (ry - ly));
+        }
+    } m;
+    const float px[4] = {x1, x2, x3, x4}, py[4] = {y1, y2, y3, y4};
+    for (int i = 0; i < 4; ++i) m.px[i] = px[i], m.py[i] = py[i];
+    m.w = image->area.widthf;
+    m.h = image->area.heightf;
+    return drawPieces(image, blendImage, transFlag, simpleFlag, m, true);
+}
+
+// The graph turns about its centre at whole-pixel halves of its size, as on the software
+// renderer; (x, y) is the rounded position and (xf, yf) the exact one.
+int Graphics_D3D9_DrawRotatedGraph(int /*x*/, int /*y*/, float xf, float yf, double scale, double angle,
+                                   GraphData* image, GraphData* blendImage, int transFlag, int turnFlag) {
+    if (image == nullptr || scale == 0.0) return -1;
+    struct Rotate : Mapping {
+        float x, y, cx, cy, w, cs, sn;
+        int turn;
+        void map(float gx, float gy, float* sx, float* sy) const override {
+            const float dx = (turn ? w - gx : gx) - cx, dy = gy - cy;
+            *sx = x + dx * cs - dy * sn;
+            *sy = y + dx * sn + dy * cs;
+        }
+    } m;
+    m.x = xf;
+    m.y = yf;
+    m.cx = float(image->area.width / 2);
+    m.cy = float(image->area.height / 2);
+    m.w = image->area.widthf;
+    m.cs = float(std::cos(angle) * scale);
+    m.sn = float(std::sin(angle) * scale);
+    m.turn = turnFlag;
+    return drawPieces(image, blendImage, transFlag, 0, m);
+}
+
+int Graphics_D3D9_DrawGraphQuadList(const GraphQuadList* request) {
+    if (request == nullptr || request->quads == nullptr || !Direct3DDevice9_IsValid()) return -1;
+    GraphData* image = GetGraphData(request->graph);
+    if (image == nullptr || image->orig == nullptr || image->pieceCount != 1) return -1;
+    const GraphDrawPiece& p = image->pieces[0];
+    const float tw = float(p.tile->textureWidth), th = float(p.tile->textureHeight);
+    Graphics_D3D9_BeginScene();
+    Graphics_D3D9_DeviceState_SetTexture(D3D9_TileTexture(p.tile)->texture);
+    D3D9_UseBlendPiece(nullptr);
+    Graphics_D3D9_DrawPreparation(D3D9_GraphDrawKey(image, 1, 0));
+    const uint32_t color = D3D9Batch.diffuse;
+    const float o = kD3D9PixelCentre;
+    for (int i = 0; i < request->count; ++i) {
+        const GraphQuad& q = request->quads[i];
+        const float u1 = (p.tileXf + float(q.srcX)) / tw, v1 = (p.tileYf + float(q.srcY)) / th;
+        const float u2 = u1 + float(q.srcWidth) / tw, v2 = v1 + float(q.srcHeight) / th;
+        const D3D9Corner c[4] = {{q.x1 + o, q.y1 + o, u1, v1, 0, 0},
+                                 {q.x2 + o, q.y2 + o, u2, v1, 0, 0},
+                                 {q.x4 + o, q.y4 + o, u1, v2, 0, 0},
+                                 {q.x3 + o, q.y3 + o, u2, v2, 0, 0}};
+        if (D3D9_PutTexturedQuad(c, color) < 0) return -1;
+    }
+    return 0;
+}
+
+}  // namespace ZaDod
