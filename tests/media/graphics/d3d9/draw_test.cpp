@@ -47,6 +47,7 @@ class D3D9Draw : public D3D9BackEnd {
     SetScreenMode(640, 480, 32, 0);
     if (InitializeLibrary() != 0) return -1;
     SetDrawMode(0);
+    SetBackgroundColor(0, 0, 0);
     ClearDrawTarget(nullptr);
     return GraphicsApiType;
   }
