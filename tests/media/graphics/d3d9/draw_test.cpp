@@ -128,6 +128,20 @@ TEST_F(D3D9Draw, ShapesLightTheSoftwareRenderersPixels) {
   EXPECT_EQ(at(100, 100), rgb(255, 255, 255));
   EXPECT_EQ(Graphics_D3D9_DrawThickCircle(200, 200, 10, white, 1), -1);
   EXPECT_EQ(Graphics_D3D9_DrawOval(200, 200, 0, 5, white, 1), -1);
+
+  // The probe keeps the horizontal offset at -0.5 on this rasteriser, on a black and on a
+  // coloured background alike, and leaves the front's settings and the corner as they were.
+  for (const Rgb bg : {Rgb{0, 0, 0}, Rgb{50, 60, 70}}) {
+    SetBackgroundColor(bg.r, bg.g, bg.b);
+    ClearDrawTarget(nullptr);
+    SetDrawBlendMode(1, 100);
+    D3D9BackendSys.drawOffsetX = 0.0f;
+    ASSERT_EQ(Graphics_D3D9_AfterInitialize(), 0);
+    EXPECT_EQ(D3D9BackendSys.drawOffsetX, -0.5f);
+    EXPECT_EQ(GraphicsDrawSettings.blendMode, 1);
+    EXPECT_EQ(at(16, 16), rgb(bg.r, bg.g, bg.b));
+    SetDrawBlendMode(0, 255);
+  }
 }
 
 TEST_F(D3D9Draw, SingleOperationsReachTheirPixels) {
