@@ -12,6 +12,7 @@
 #include "media/graphics/graph_load.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
+#include "media/graphics/shader.h"
 
 namespace d3d9test {
 namespace {
@@ -191,6 +192,19 @@ TEST_F(D3D9Draw, SingleOperationsReachTheirPixels) {
   EXPECT_EQ(at(10, 201), rgb(255, 255, 255));
   EXPECT_EQ(at(300, 202), rgb(255, 255, 255));
   EXPECT_EQ(at(608, 203), rgb(255, 255, 255));
+}
+
+TEST_F(D3D9Draw, UserShaderCodeMustEndInsideItsSize) {
+  ASSERT_EQ(begin(false), kGraphicsApiD3D9);
+  // Version token, then an end token only past the given size, or none at all.
+  const uint32_t cut[4] = {0xFFFF0200u, 0x00000000u, 0x00000000u, 0x0000FFFFu};
+  const uint32_t unended[2] = {0xFFFF0200u, 0x12345678u};
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_EQ(LoadPixelShaderFromMem(cut, 12), -1);
+    EXPECT_EQ(LoadPixelShaderFromMem(unended, 8), -1);
+    EXPECT_EQ(LoadPixelShaderFromMem(cut, 4), -1);
+  }
+  EXPECT_GE(logCountOf(u"ピクセルシェーダーの作成に失敗しました"), 6);
 }
 
 // Scenes drawn on both renderers; every pixel of a 640x480 frame is compared.
