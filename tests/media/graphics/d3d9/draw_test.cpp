@@ -2,7 +2,9 @@
 // stretching, clipping, texture alpha, edge padding, line ends, circles and boxes, the
 // single operations, and a table of whole frames drawn on Direct3D 9 and on the software
 // renderer and compared.
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <functional>
 #include <vector>
 
@@ -205,6 +207,56 @@ TEST_F(D3D9Draw, UserShaderCodeMustEndInsideItsSize) {
     EXPECT_EQ(LoadPixelShaderFromMem(cut, 4), -1);
   }
   EXPECT_GE(logCountOf(u"ピクセルシェーダーの作成に失敗しました"), 6);
+}
+
+// A 24-bit BMP of w x h pixels whose colour follows the position, written to `path`.
+void writeBmp(const std::string& path, int w, int h) {
+  const int stride = (w * 3 + 3) & ~3;
+  std::vector<uint8_t> file(54 + size_t(stride) * size_t(h), 0);
+  auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&file[at], &v, 4); };
+  file[0] = 'B', file[1] = 'M';
+  put32(2, uint32_t(file.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, uint32_t(w));
+  put32(22, uint32_t(h));
+  file[26] = 1, file[28] = 24;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      uint8_t* p = &file[54 + size_t(h - 1 - y) * size_t(stride) + size_t(x) * 3];
+      p[0] = uint8_t(x * 8), p[1] = uint8_t(y * 8), p[2] = uint8_t(200);
+    }
+  FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fwrite(file.data(), 1, file.size(), f);
+  std::fclose(f);
+}
+
+TEST_F(D3D9Draw, ALostDeviceComesBackWithItsPictures) {
+  const std::string path = ::testing::TempDir() + "d3d9_loss_picture.bmp";
+  writeBmp(path, 24, 16);
+  ASSERT_EQ(begin(false), kGraphicsApiD3D9);
+  const int g = LoadGraph(path.c_str());
+  ASSERT_GE(g, 0);
+  auto draw = [&] {
+    ClearDrawTarget(nullptr);
+    DrawGraph(30, 40, g, 0);
+    DrawBox(100, 100, 140, 120, PackScreenColor(10, 200, 30), 1);
+    return present();
+  };
+  const Frame first = draw();
+  EXPECT_EQ(first.at(30 + 5, 40 + 3), (Rgb{200, 24, 40}));
+  for (int round = 0; round < 2; ++round) {
+    forgetLog();
+    LoseDeviceForTest(D3D9Sys.device);
+    HandleWindowActivation(0, 0, 0, 0);
+    HandleWindowActivation(1, 0, 0, 0);
+    EXPECT_EQ(logCountOf(u"Direct3DDevice9 の解放 2"), 1);
+    ASSERT_EQ(Direct3DDevice9_IsValid(), 1);
+    const Frame again = draw();
+    EXPECT_EQ(again.pixels, first.pixels) << "round " << round;
+  }
+  std::remove(path.c_str());
 }
 
 // Scenes drawn on both renderers; every pixel of a 640x480 frame is compared.
