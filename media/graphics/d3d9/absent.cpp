@@ -1,7 +1,7 @@
 // TEMPORARY SEAM: the entries of the Direct3D 9 back end that are not built yet (filters, the
-// mask, pools, buffers, shadow maps); each answers as without a device. The
-// back end's start-up, presentation and drawing files replace them, entry by entry.
-// `Graphics_D3D9_Initialize` is among them, so the API choice never picks Direct3D 9 yet.
+// mask screen, the system-memory pools, user buffers, shadow maps, draw-target locks); each
+// answers as without a device. The back end's filter, mask and pool files replace them,
+// entry by entry.
 #include "media/graphics/d3d9/d3d9.h"
 
 // The stubs keep the real parameter lists, which they do not read.
