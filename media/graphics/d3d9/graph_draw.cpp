@@ -2,24 +2,18 @@
 // whose corners the draw's own mapping (plain, stretched, deformed, rotated) places on
 // screen with pixel centres on whole coordinates, with the blend graph's matching piece
 // beside it when one is set; deformed pieces that are no parallelogram become a grid.
-#include <cmath>
 #include <cstring>
 
 #include "media/graphics/d3d9/d3d9_graph.h"
 #include "media/graphics/draw.h"
 #include "media/graphics/graphics_state.h"
+#include "media/graphics/hwdraw/graph_mapping.h"
 #include "media/graphics/hwdraw/hwdraw.h"
 
 namespace ZaDod {
 namespace {
 
 using namespace plat::gpu;
-
-// Maps a point of the graph (pixels from its top-left) to the screen, before the pixel
-// centre offset.
-struct Mapping {
-    virtual void map(float gx, float gy, float* sx, float* sy) const = 0;
-};
 
 // The blend graph's piece under piece `index` of the drawn graph (null without a blend
 // graph): the same index when both are cut into as many pieces, else its first piece.
@@ -29,7 +23,7 @@ const GraphDrawPiece* blendPieceFor(const GraphData* image, const GraphData* ble
 }
 
 // Any other quad is a grid of 8 x 8 vertices on the mapping, so the texture bends with it.
-int drawGrid(const GraphDrawPiece& p, const Mapping& m, uint32_t color) {
+int drawGrid(const GraphDrawPiece& p, const GraphMapping& m, uint32_t color) {
     constexpr int kSide = 8;
     Vertex2D grid[kSide * kSide];
     const GraphPieceCorner& tl = p.corner[0];
@@ -54,7 +48,7 @@ int drawGrid(const GraphDrawPiece& p, const Mapping& m, uint32_t color) {
 
 // `bends`: the deformed draw, whose quads get the sixteenth-texel inset when they are
 // parallelograms and the grid otherwise.
-int drawPieces(GraphData* image, GraphData* blendImage, int transFlag, int wholePixel, const Mapping& m,
+int drawPieces(GraphData* image, GraphData* blendImage, int transFlag, int wholePixel, const GraphMapping& m,
                bool bends = false) {
     if (image == nullptr || image->orig == nullptr || !Direct3DDevice9_IsValid()) return -1;
     Graphics_D3D9_BeginScene();
@@ -141,12 +135,7 @@ int Graphics_D3D9_DrawGraph(int x, int y, float xf, float yf, GraphData* image, 
                             int intFlag) {
     if (image == nullptr) return -1;
     if (outsideArea(x, y, x + image->area.width, y + image->area.height)) return Direct3DDevice9_IsValid() ? 0 : -1;
-    struct Plain : Mapping {
-        float x, y;
-        void map(float gx, float gy, float* sx, float* sy) const override { *sx = x + gx, *sy = y + gy; }
-    } m;
-    m.x = intFlag ? float(x) : xf;
-    m.y = intFlag ? float(y) : yf;
+    const PlainGraphMapping m(intFlag ? float(x) : xf, intFlag ? float(y) : yf);
     return drawPieces(image, blendImage, transFlag, intFlag, m);
 }
 
@@ -155,38 +144,17 @@ int Graphics_D3D9_DrawStretchedGraph(int x1, int y1, int x2, int y2, float xf1, 
     if (image == nullptr || x1 == x2 || y1 == y2) return -1;
     if (outsideArea(x1 < x2 ? x1 : x2, y1 < y2 ? y1 : y2, x1 < x2 ? x2 : x1, y1 < y2 ? y2 : y1))
         return Direct3DDevice9_IsValid() ? 0 : -1;
-    struct Stretch : Mapping {
-        float x, y, sx, sy;
-        void map(float gx, float gy, float* ox, float* oy) const override { *ox = x + gx * sx, *oy = y + gy * sy; }
-    } m;
     const float l = intFlag ? float(x1) : xf1, t = intFlag ? float(y1) : yf1;
     const float r = intFlag ? float(x2) : xf2, b = intFlag ? float(y2) : yf2;
-    m.x = l;
-    m.y = t;
-    m.sx = (r - l) / image->area.widthf;
-    m.sy = (b - t) / image->area.heightf;
+    const StretchGraphMapping m(l, t, r, b, image->area.widthf, image->area.heightf);
     return drawPieces(image, blendImage, transFlag, intFlag && GraphicsDrawSettings.samplingMode != 1, m);
 }
 
 int Graphics_D3D9_DrawDeformedGraph(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4,
                                     GraphData* image, GraphData* blendImage, int transFlag, int simpleFlag) {
     if (image == nullptr) return -1;
-    // Corners top-left, top-right, bottom-left, bottom-right; inner points lie on the
-    // bilinear patch between them.
-    struct Patch : Mapping {
-        double px[4], py[4], w, h;
-        void map(float gx, float gy, float* sx, float* sy) const override {
-            const double s = gx / w, t = gy / h;
-            const double lx = px[0] + t * (px[2] - px[0]), ly = py[0] + t * (py[2] - py[0]);
-            const double rx = px[1] + t * (px[3] - px[1]), ry = py[1] + t * (py[3] - py[1]);
-            *sx = float(lx + s * (rx - lx));
-            *sy = float(ly + s * (ry - ly));
-        }
-    } m;
     const float px[4] = {x1, x2, x3, x4}, py[4] = {y1, y2, y3, y4};
-    for (int i = 0; i < 4; ++i) m.px[i] = px[i], m.py[i] = py[i];
-    m.w = image->area.widthf;
-    m.h = image->area.heightf;
+    const PatchGraphMapping m(px, py, image->area.widthf, image->area.heightf);
     return drawPieces(image, blendImage, transFlag, simpleFlag, m, true);
 }
 
@@ -195,23 +163,7 @@ int Graphics_D3D9_DrawDeformedGraph(float x1, float y1, float x2, float y2, floa
 int Graphics_D3D9_DrawRotatedGraph(int /*x*/, int /*y*/, float xf, float yf, double scale, double angle,
                                    GraphData* image, GraphData* blendImage, int transFlag, int turnFlag) {
     if (image == nullptr || scale == 0.0) return -1;
-    struct Rotate : Mapping {
-        float x, y, cx, cy, w, cs, sn;
-        int turn;
-        void map(float gx, float gy, float* sx, float* sy) const override {
-            const float dx = (turn ? w - gx : gx) - cx, dy = gy - cy;
-            *sx = x + dx * cs - dy * sn;
-            *sy = y + dx * sn + dy * cs;
-        }
-    } m;
-    m.x = xf;
-    m.y = yf;
-    m.cx = float(image->area.width / 2);
-    m.cy = float(image->area.height / 2);
-    m.w = image->area.widthf;
-    m.cs = float(std::cos(angle) * scale);
-    m.sn = float(std::sin(angle) * scale);
-    m.turn = turnFlag;
+    const RotateGraphMapping m(xf, yf, image->area.width, image->area.height, scale, angle, turnFlag);
     return drawPieces(image, blendImage, transFlag, 0, m);
 }
 

@@ -4,14 +4,10 @@
 // a tenth, triangles as they are.
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
-#include "media/base/log.h"
 #include "media/graphics/d3d9/d3d9_graph.h"
-#include "media/graphics/graphics.h"
 #include "media/graphics/graphics_state.h"
-#include "media/graphics/shape_walks.h"
-#include "media/graphics/spans.h"
+#include "media/graphics/hwdraw/shape_rects.h"
 
 namespace ZaDod {
 namespace {
@@ -43,93 +39,31 @@ int putVertices(D3DPRIMITIVETYPE type, const V2* v, int n) {
     return 0;
 }
 
-// A walk may give a row or a point more than once; each is drawn once, so blended
-// shapes are not darkened where the walk repeats itself. The row table is the work
-// buffer 1, one byte a row from the draw area's top.
-struct RowContext {
+struct ShapeContext {
     uint32_t color;
-    int result;
-    int top;
-    size_t rows;
-    uint8_t* rowDone;
-    std::vector<uint64_t> points;
 };
-void spanRect(void* context, int y, int left, int right) {
-    auto* c = static_cast<RowContext*>(context);
-    const size_t row = size_t(y - c->top);
-    if (row >= c->rows || c->rowDone[row]) return;
-    c->rowDone[row] = 1;
-    // The left end follows the horizontal offset the probe found; the rest the fixed centre.
-    const float left0 = float(left) + D3D9BackendSys.drawOffsetX - kD3D9PixelCentre;
-    if (D3D9_PutRect(left0, float(y), float(right + 1), float(y + 1), c->color) < 0) c->result = -1;
+// The left end of a filled row follows the horizontal offset the probe found; every other
+// edge sits at the fixed pixel centre.
+int shapeRect(void* context, int x1, int y1, int x2, int y2, int span) {
+    const float left = span ? float(x1) + D3D9BackendSys.drawOffsetX - kD3D9PixelCentre : float(x1);
+    return D3D9_PutRect(left, float(y1), float(x2), float(y2), static_cast<ShapeContext*>(context)->color);
 }
-void collectPoint(void* context, int x, int y) {
-    static_cast<RowContext*>(context)->points.push_back(uint64_t(uint32_t(y)) << 32 | uint32_t(x));
-}
+
 // A circle when radiusY is negative, else an oval.
 int walkShape(unsigned int color, int fillFlag, int x, int y, int radiusX, int radiusY) {
     if (D3D9_BeginUntextured() < 0) return -1;
-    const ImageRect& area = GraphicsDrawSettings.drawArea;
-    RowContext c{D3D9_ShapeColor(color), 0, area.top, 0, nullptr, {}};
-    if (fillFlag) {
-        c.rows = size_t(std::max(0, area.bottom - area.top));
-        if (ReserveDrawWorkBuffer(1, c.rows + 1) != 0) {
-            // The game keeps running without this one shape.
-            LogAddTextUtf16(u"メモリの確保に失敗しました in G_D3D_DrawCircle");
-            return -1;
-        }
-        c.rowDone = static_cast<uint8_t*>(GetDrawWorkBuffer(1));
-        std::memset(c.rowDone, 0, c.rows);
-        if (radiusY < 0)
-            WalkCircleFill(area, x, y, radiusX, spanRect, &c);
-        else
-            WalkOvalFill(area, x, y, radiusX, radiusY, spanRect, &c);
-        return c.result;
-    }
-    if (radiusY < 0)
-        WalkCircleOutline(area, x, y, radiusX, collectPoint, &c);
-    else
-        WalkOvalOutline(area, x, y, radiusX, radiusY, collectPoint, &c);
-    std::sort(c.points.begin(), c.points.end());
-    c.points.erase(std::unique(c.points.begin(), c.points.end()), c.points.end());
-    for (uint64_t p : c.points) {
-        const float px = float(int32_t(uint32_t(p))), py = float(int32_t(uint32_t(p >> 32)));
-        if (D3D9_PutRect(px, py, px + 1, py + 1, c.color) < 0) return -1;
-    }
-    return 0;
+    ShapeContext c{D3D9_ShapeColor(color)};
+    return WalkShapeRects(GraphicsDrawSettings.drawArea, x, y, radiusX, radiusY, fillFlag, shapeRect, &c) < 0 ? -1
+                                                                                                            : 0;
 }
 
-// Thick outlines: the shared span table of the rows the shape can reach, each row drawn
-// as one rectangle, or two around its hole.
 int drawThick(unsigned int color, int x, int y, int radiusX, int radiusY, int thickness, bool circle) {
     if (D3D9_BeginUntextured() < 0) return -1;
-    const ImageRect& area = GraphicsDrawSettings.drawArea;
-    if (area.bottom <= area.top || area.right <= area.left) return 0;
-    const size_t bytes = size_t(area.bottom) * kSpanRowValues * sizeof(int16_t);
-    if (ReserveDrawWorkBuffer(1, bytes) != 0) {
-        LogAddTextUtf16(u"メモリの確保に失敗しました in G_D3D_DrawCircle");
-        return -1;
-    }
-    auto* table = static_cast<int16_t*>(GetDrawWorkBuffer(1));
-    std::memset(table, 0, bytes);
-    if (circle)
-        BuildThickCircleSpansIn(area, x, y, radiusX, thickness, table);
-    else
-        BuildThickOvalSpansIn(area, x, y, radiusX, radiusY, thickness, table);
-    const uint32_t c = D3D9_ShapeColor(color);
-    for (int row = area.top; row < area.bottom; ++row) {
-        const int16_t* r = table + size_t(row) * kSpanRowValues;
-        if (r[4] == 0) continue;
-        const float top = float(row), bottom = float(row + 1);
-        int result;
-        if ((r[4] & (kSpanInnerLeft | kSpanInnerRight)) && r[2] < r[3])
-            result = D3D9_PutRect(float(r[0]), top, float(r[2] + 1), bottom, c) |
-                     D3D9_PutRect(float(r[3]), top, float(r[1] + 1), bottom, c);
-        else
-            result = D3D9_PutRect(float(r[0]), top, float(r[1] + 1), bottom, c);
-        if (result < 0) return -1;
-    }
-    return 0;
+    ShapeContext c{D3D9_ShapeColor(color)};
+    return WalkThickShapeRects(GraphicsDrawSettings.drawArea, x, y, radiusX, radiusY, thickness, circle ? 1 : 0,
+                               shapeRect, &c) < 0
+               ? -1
+               : 0;
 }
 
 }  // namespace
