@@ -7,6 +7,7 @@
 #include "media/graphics/base_image.h"
 #include "media/graphics/color_blit.h"
 #include "media/graphics/d3d9/d3d9_graph.h"
+#include "media/graphics/hwdraw/graph_tiles.h"
 #include "media/graphics/hwdraw/hwdraw.h"
 
 namespace ZaDod {
@@ -117,22 +118,18 @@ int Graphics_D3D9_BltBmpOrBaseImageToGraph3(const ImageRect* srcRect, int destX,
     const int w = src.right - src.left, h = src.bottom - src.top;
     const int trans = useTransColor && orig->request.colorKey;
     Graphics_D3D9_FlushVertexBatch(0);
-    for (int i = 0; i < orig->tileCount; ++i) {
-        const GraphTextureTile& tile = orig->tiles[i];
+    return ForEachUploadTile(orig, x, y, w, h, [&](const UploadTilePart& p) {
+        const GraphTextureTile& tile = *p.tile;
         IDirect3DTexture9* texture = D3D9_TileTexture(&tile)->texture;
-        const int left = x > tile.x ? x : tile.x, top = y > tile.y ? y : tile.y;
-        const int right = x + w < tile.x + tile.usedWidth ? x + w : tile.x + tile.usedWidth;
-        const int bottom = y + h < tile.y + tile.usedHeight ? y + h : tile.y + tile.usedHeight;
-        if (texture == nullptr || left >= right || top >= bottom) continue;
-        // Where the upload reaches the tile's used edge inside a larger texture, the edge
-        // pixels are repeated once beyond it so bilinear sampling never reads garbage.
-        const int padRight = right == tile.x + tile.usedWidth && tile.usedWidth < tile.textureWidth ? 1 : 0;
-        const int padBottom = bottom == tile.y + tile.usedHeight && tile.usedHeight < tile.textureHeight ? 1 : 0;
-        const plat::win::RECT lockRect{left - tile.x, top - tile.y, right - tile.x + padRight,
-                                       bottom - tile.y + padBottom};
+        if (texture == nullptr) return 0;
+        // The edge pixels are repeated once beyond a used edge inside a larger texture, so
+        // bilinear sampling never reads garbage there.
+        const plat::win::RECT lockRect{p.left - tile.x, p.top - tile.y, p.right - tile.x + p.padRight,
+                                       p.bottom - tile.y + p.padBottom};
         D3DLOCKED_RECT locked{};
         if (Direct3DTexture9_LockRect(texture, 0, &locked, &lockRect, 0) != D3D_OK) return -1;
-        const ImageRect part{src.left + (left - x), src.top + (top - y), src.left + (right - x), src.top + (bottom - y)};
+        const ImageRect part{src.left + (p.left - x), src.top + (p.top - y), src.left + (p.right - x),
+                             src.top + (p.bottom - y)};
         const int r = GraphColorMatchBlt(locked.pBits, locked.Pitch, D3D9_GraphPixelDesc(), colorImage->pixels,
                                          colorImage->pitch, &colorImage->format,
                                          alphaImage != nullptr ? alphaImage->pixels : nullptr,
@@ -140,11 +137,10 @@ int Graphics_D3D9_BltBmpOrBaseImageToGraph3(const ImageRect* srcRect, int destX,
                                          alphaImage != nullptr ? &alphaImage->format : nullptr, 0, 0, &part, 0, trans,
                                          orig->transColor, 0, 0, 0, 0, 0);
         if (r >= 0)
-            PadUploadEdge(locked.pBits, locked.Pitch, 4, right - left, bottom - top, padRight, padBottom);
+            PadUploadEdge(locked.pBits, locked.Pitch, 4, p.right - p.left, p.bottom - p.top, p.padRight, p.padBottom);
         Direct3DTexture9_UnlockRect(texture, 0);
-        if (r < 0) return -1;
-    }
-    return 0;
+        return r < 0 ? -1 : 0;
+    });
 }
 
 }  // namespace ZaDod

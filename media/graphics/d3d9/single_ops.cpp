@@ -7,6 +7,7 @@
 #include "media/graphics/d3d9/d3d9_graph.h"
 #include "media/graphics/draw.h"
 #include "media/graphics/graphics_state.h"
+#include "media/graphics/hwdraw/graph_tiles.h"
 #include "media/graphics/hwdraw/hwdraw.h"
 
 namespace ZaDod {
@@ -65,22 +66,6 @@ IDirect3DSurface9* currentTarget() {
     return D3D9State.targets[0] != nullptr ? D3D9State.targets[0] : D3D9_ScreenSurface();
 }
 
-// The tile of a graph that holds the whole of rect (graph coordinates), with rect moved
-// into the tile; null when the rectangle spans tiles.
-const GraphTextureTile* tileHolding(const GraphData* graph, ImageRect* rect) {
-    const GraphOrigData* orig = graph->orig;
-    const int x = rect->left + graph->area.x, y = rect->top + graph->area.y;
-    const int w = rect->right - rect->left, h = rect->bottom - rect->top;
-    for (int i = 0; i < orig->tileCount; ++i) {
-        const GraphTextureTile& t = orig->tiles[i];
-        if (x >= t.x && y >= t.y && x + w <= t.x + t.usedWidth && y + h <= t.y + t.usedHeight) {
-            *rect = ImageRect{x - t.x, y - t.y, x - t.x + w, y - t.y + h};
-            return &t;
-        }
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 // Failure reads as -1, opaque white.
@@ -132,7 +117,7 @@ int Graphics_D3D9_CopyGraphRectToGraph(const ImageRect* srcRect, int srcGraph, i
     ImageRect rect = *srcRect;
     std::vector<uint32_t> pixels;
     if (const GraphData* src = GetGraphData(srcGraph, 1); src != nullptr && src->orig != nullptr) {
-        const GraphTextureTile* tile = tileHolding(src, &rect);
+        const GraphTextureTile* tile = TileHoldingRect(src, &rect);
         if (tile == nullptr) return -1;
         // Textures of every pool lock; the graph's pixels are read in place.
         IDirect3DTexture9* texture = D3D9_TileTexture(tile)->texture;
