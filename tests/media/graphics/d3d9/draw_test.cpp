@@ -11,6 +11,7 @@
 #include "d3d9_fixture.h"
 #include "media/graphics/d3d9/d3d9_graph.h"
 #include "media/graphics/draw.h"
+#include "media/graphics/hwdraw/hwdraw.h"
 #include "media/graphics/graph_load.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
@@ -101,6 +102,47 @@ TEST_F(D3D9Draw, GraphTexelsLandOnTheirPixels) {
 
   // Rotation by scale 0 is refused.
   EXPECT_EQ(Graphics_D3D9_DrawRotatedGraph(50, 50, 50.0f, 50.0f, 0.0, 0.0, GetGraphData(g), nullptr, 0, 0), -1);
+}
+
+TEST(UploadEdge, PadsWithWholePixelsOfAnySize) {
+  // Three-byte pixels in a 4 x 3 block of a wider buffer: the last column and row repeat.
+  for (const int bpp : {1, 2, 3, 4, 8}) {
+    SCOPED_TRACE(bpp);
+    const int pitch = 8 * bpp;
+    std::vector<uint8_t> buffer(size_t(pitch) * 5, 0xEE);
+    for (int y = 0; y < 3; ++y)
+      for (int x = 0; x < 4; ++x)
+        for (int b = 0; b < bpp; ++b) buffer[size_t(y) * pitch + size_t(x) * bpp + b] = uint8_t(y * 16 + x * 4 + b);
+    PadUploadEdge(buffer.data(), pitch, bpp, 4, 3, 1, 1);
+    for (int y = 0; y < 4; ++y)
+      for (int x = 0; x < 5; ++x)
+        for (int b = 0; b < bpp; ++b)
+          EXPECT_EQ(buffer[size_t(y) * pitch + size_t(x) * bpp + b], uint8_t((y < 3 ? y : 2) * 16 + (x < 4 ? x : 3) * 4 + b))
+              << x << ", " << y;
+    EXPECT_EQ(buffer[size_t(pitch) * 4], 0xEE);  // nothing past the padding
+    EXPECT_EQ(buffer[size_t(5) * bpp], 0xEE);
+  }
+}
+
+TEST_F(D3D9Draw, AnUploadRepeatsItsEdgeForBilinearSampling) {
+  // A device that takes only power-of-two textures puts the picture in a larger tile.
+  D3DCAPS9 caps = DefaultD3D9Caps();
+  caps.TextureCaps |= D3DPTEXTURECAPS_POW2;
+  SetD3D9CapsForTest(&caps);
+  ASSERT_EQ(begin(false), kGraphicsApiD3D9);
+  const int g = makeGraph(300, 200, std::vector<Px>(300 * 200, Px{255, 255, 255}));
+  ASSERT_GE(g, 0);
+  const GraphData* data = GetGraphData(g);
+  ASSERT_EQ(data->pieceCount, 1);
+  EXPECT_EQ(data->pieces[0].tile->textureWidth, 512);
+  EXPECT_EQ(data->pieces[0].tile->textureHeight, 256);
+  SetDrawMode(1);
+  ASSERT_EQ(DrawStretchedGraph(0, 0, 600, 400, g, 0), 0);
+  SetDrawMode(0);
+  EXPECT_EQ(at(599, 100), rgb(255, 255, 255));
+  EXPECT_EQ(at(100, 399), rgb(255, 255, 255));
+  EXPECT_EQ(at(0, 0), rgb(255, 255, 255));
+  EXPECT_EQ(at(600, 100), rgb(0, 0, 0));
 }
 
 TEST_F(D3D9Draw, ShapesLightTheSoftwareRenderersPixels) {
