@@ -41,6 +41,9 @@ struct D3D9Corner {
 int D3D9_PutTexturedQuad(const D3D9Corner corner[4], uint32_t color);
 // An untextured rectangle [x1, x2) x [y1, y2) in screen pixels (the centre offset added here).
 int D3D9_PutRect(float x1, float y1, float x2, float y2, uint32_t color);
+// The draw preparation for `key`, run only when the state changed, the cache forces or
+// the key differs from the last one prepared.
+void D3D9_PrepareIfNeeded(int key);
 // Untextured drawing set up with the draw key of shapes.
 int D3D9_BeginUntextured();
 

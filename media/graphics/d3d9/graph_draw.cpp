@@ -59,7 +59,7 @@ int drawPieces(GraphData* image, GraphData* blendImage, int transFlag, int whole
         Graphics_D3D9_DeviceState_SetTexture(D3D9_TileTexture(p.tile)->texture);
         const GraphDrawPiece* blend = blendPieceFor(image, blendImage, i);
         if (D3D9_UseBlendPiece(blend) < 0) return -1;
-        Graphics_D3D9_DrawPreparation(key);
+        D3D9_PrepareIfNeeded(key);
         D3D9Corner c[4];
         for (int k = 0; k < 4; ++k) {
             m.map(p.corner[k].x, p.corner[k].y, &c[k].x, &c[k].y);
@@ -176,7 +176,7 @@ int Graphics_D3D9_DrawGraphQuadList(const GraphQuadList* request) {
     Graphics_D3D9_BeginScene();
     Graphics_D3D9_DeviceState_SetTexture(D3D9_TileTexture(p.tile)->texture);
     D3D9_UseBlendPiece(nullptr);
-    Graphics_D3D9_DrawPreparation(D3D9_GraphDrawKey(image, 1, 0));
+    D3D9_PrepareIfNeeded(D3D9_GraphDrawKey(image, 1, 0));
     const uint32_t color = D3D9Batch.diffuse;
     const float o = kD3D9PixelCentre;
     for (int i = 0; i < request->count; ++i) {

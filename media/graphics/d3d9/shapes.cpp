@@ -8,6 +8,7 @@
 #include "media/graphics/d3d9/d3d9_graph.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hwdraw/shape_rects.h"
+#include "media/graphics/render_state.h"
 
 namespace ZaDod {
 namespace {
@@ -98,12 +99,19 @@ int D3D9_PutRect(float x1, float y1, float x2, float y2, uint32_t color) {
     return putVertices(D3DPT_TRIANGLELIST, v, 6);
 }
 
+void D3D9_PrepareIfNeeded(int key) {
+    const D3D9DeviceStateCache& c = D3D9State;
+    if (c.stateChanged || c.force || c.keyChanged || c.textureChanged || GraphicsRender.settingsChanged ||
+        D3D9Batch.lastKey != key)
+        Graphics_D3D9_DrawPreparation(key);
+}
+
 int D3D9_BeginUntextured() {
     if (!Direct3DDevice9_IsValid()) return -1;
     Graphics_D3D9_BeginScene();
     Graphics_D3D9_DeviceState_SetTexture(nullptr);
     D3D9_UseBlendPiece(nullptr);
-    Graphics_D3D9_DrawPreparation(0);
+    D3D9_PrepareIfNeeded(0);
     return 0;
 }
 
