@@ -145,6 +145,46 @@ TEST_F(D3D9Draw, AnUploadRepeatsItsEdgeForBilinearSampling) {
   EXPECT_EQ(at(600, 100), rgb(0, 0, 0));
 }
 
+// A picture deformed onto a trapezoid bends with it (a grid of small quads on the
+// bilinear patch of the four corners); a parallelogram is one quad; mirrored corners
+// still draw; a quad list of a graph of one piece draws its quads.
+TEST_F(D3D9Draw, DeformedPicturesBendWithTheirCorners) {
+  ASSERT_EQ(begin(false), kGraphicsApiD3D9);
+  std::vector<Px> p;
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) p.push_back({(x / 8 + y / 8) % 2 ? 255 : 30, x * 4, y * 4});
+  const int g = makeGraph(64, 64, p);
+  // Clockwise: top-left, top-right, bottom-right, bottom-left.
+  ASSERT_EQ(DrawDeformedGraph(100, 20, 160, 20, 220, 140, 40, 140, g, 0, 1), 0);
+  // Picture points (36, 36) and (12, 52) land at (137.97, 87.5) and (80.78, 117.5) on the patch.
+  for (const auto& [x, y, gx, gy] : {std::tuple{137, 87, 36, 36}, std::tuple{80, 117, 12, 52}}) {
+    const unsigned c = at(x, y);
+    EXPECT_EQ(int(c >> 16 & 0xFF), (gx / 8 + gy / 8) % 2 ? 255 : 30) << x << ", " << y;
+    EXPECT_NEAR(int(c >> 8 & 0xFF), gx * 4, 8) << x << ", " << y;
+    EXPECT_NEAR(int(c & 0xFF), gy * 4, 8) << x << ", " << y;
+  }
+  EXPECT_EQ(at(97, 21), rgb(0, 0, 0));
+  EXPECT_EQ(at(163, 21), rgb(0, 0, 0));
+  // A parallelogram: the picture's bottom-right texel at the bottom-right corner.
+  ASSERT_EQ(DrawDeformedGraph(300, 20, 364, 20, 384, 84, 320, 84, g, 0, 1), 0);
+  EXPECT_EQ(at(383, 83), rgb(30, 252, 252));
+  EXPECT_EQ(at(300, 20), rgb(30, 0, 0));
+  // Mirrored left to right: the top-left texel lands at the right.
+  ASSERT_EQ(DrawDeformedGraph(564, 200, 500, 200, 500, 264, 564, 264, g, 0, 1), 0);
+  EXPECT_EQ(at(563, 200), rgb(30, 0, 0));
+  EXPECT_EQ(at(500, 263), rgb(30, 252, 252));
+
+  // A quad list: two quads cut from the picture.
+  const GraphQuad quads[2] = {{10, 300, 18, 300, 18, 308, 10, 308, 0, 0, 8, 8},
+                              {30, 300, 38, 300, 38, 308, 30, 308, 8, 0, 8, 8}};
+  const GraphQuadList list{g, 2, quads};
+  ASSERT_EQ(Graphics_D3D9_DrawGraphQuadList(&list), 0);
+  Graphics_D3D9_FlushVertexBatch(0);
+  EXPECT_EQ(at(10, 300), rgb(30, 0, 0));
+  EXPECT_EQ(at(30, 300), rgb(255, 32, 0));
+  EXPECT_EQ(at(20, 300), rgb(0, 0, 0));
+}
+
 TEST_F(D3D9Draw, ShapesLightTheSoftwareRenderersPixels) {
   ASSERT_EQ(begin(false), kGraphicsApiD3D9);
   const unsigned white = PackScreenColor(255, 255, 255);
