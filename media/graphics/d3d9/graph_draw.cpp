@@ -2,6 +2,7 @@
 // whose corners the draw's own mapping (plain, stretched, deformed, rotated) places on
 // screen with pixel centres on whole coordinates, with the blend graph's matching piece
 // beside it when one is set; deformed pieces that are no parallelogram become a grid.
+#include <cmath>
 #include <cstring>
 
 #include "media/graphics/d3d9/d3d9_graph.h"
@@ -20,6 +21,19 @@ using namespace plat::gpu;
 const GraphDrawPiece* blendPieceFor(const GraphData* image, const GraphData* blendImage, int index) {
     if (blendImage == nullptr || blendImage->orig == nullptr || blendImage->pieceCount < 1) return nullptr;
     return &blendImage->pieces[blendImage->pieceCount == image->pieceCount ? index : 0];
+}
+
+// A quad whose top-left corner lines up with its neighbours on a whole coordinate is moved
+// back by half a pixel on that axis.
+void nudgeOntoTexels(D3D9Corner c[4]) {
+    auto onWhole = [](float v) {
+        const float f = std::fabs(v - std::trunc(v));
+        return f < 0.001f || f > 0.999f;
+    };
+    if ((std::fabs(c[0].x - c[2].x) < 0.01f || std::fabs(c[0].x - c[1].x) < 0.01f) && onWhole(c[0].x))
+        for (int k = 0; k < 4; ++k) c[k].x -= 0.5f;
+    if ((std::fabs(c[0].y - c[2].y) < 0.01f || std::fabs(c[0].y - c[1].y) < 0.01f) && onWhole(c[0].y))
+        for (int k = 0; k < 4; ++k) c[k].y -= 0.5f;
 }
 
 // Any other quad is a grid of 8 x 8 vertices on the mapping, so the texture bends with it.
@@ -48,8 +62,11 @@ int drawGrid(const GraphDrawPiece& p, const GraphMapping& m, uint32_t color) {
 
 // `bends`: the deformed draw, whose quads get the sixteenth-texel inset when they are
 // parallelograms and the grid otherwise.
+// `offset` is added to every placed corner (the rotated draw places its own centres);
+// `nudge` moves a turned quad whose edges come out axis-aligned on whole coordinates by
+// half a pixel, so nearest sampling does not fall between texels.
 int drawPieces(GraphData* image, GraphData* blendImage, int transFlag, int wholePixel, const GraphMapping& m,
-               bool bends = false) {
+               bool bends = false, float offset = kD3D9PixelCentre, bool nudge = false) {
     if (image == nullptr || image->orig == nullptr || !Direct3DDevice9_IsValid()) return -1;
     Graphics_D3D9_BeginScene();
     const int key = D3D9_GraphDrawKey(image, transFlag, wholePixel);
@@ -63,8 +80,8 @@ int drawPieces(GraphData* image, GraphData* blendImage, int transFlag, int whole
         D3D9Corner c[4];
         for (int k = 0; k < 4; ++k) {
             m.map(p.corner[k].x, p.corner[k].y, &c[k].x, &c[k].y);
-            c[k].x += kD3D9PixelCentre;
-            c[k].y += kD3D9PixelCentre;
+            c[k].x += offset;
+            c[k].y += offset;
             c[k].u = p.corner[k].u;
             c[k].v = p.corner[k].v;
             c[k].bu = c[k].bv = 0.0f;
@@ -74,6 +91,7 @@ int drawPieces(GraphData* image, GraphData* blendImage, int transFlag, int whole
                                    p.corner[k].x, p.corner[k].y, &c[k].bu, &c[k].bv);
             }
         }
+        if (nudge && blend == nullptr) nudgeOntoTexels(c);
         if (bends && blend == nullptr) {
             const float xs[4] = {c[0].x, c[1].x, c[2].x, c[3].x}, ys[4] = {c[0].y, c[1].y, c[2].y, c[3].y};
             if (!IsParallelogram(xs, ys)) {
@@ -158,13 +176,48 @@ int Graphics_D3D9_DrawDeformedGraph(float x1, float y1, float x2, float y2, floa
     return drawPieces(image, blendImage, transFlag, simpleFlag, m, true);
 }
 
-// The graph turns about its centre at whole-pixel halves of its size, as on the software
-// renderer; (x, y) is the rounded position and (xf, yf) the exact one.
-int Graphics_D3D9_DrawRotatedGraph(int /*x*/, int /*y*/, float xf, float yf, double scale, double angle,
-                                   GraphData* image, GraphData* blendImage, int transFlag, int turnFlag) {
-    if (image == nullptr || scale == 0.0) return -1;
-    const RotateGraphMapping m(xf, yf, image->area.width, image->area.height, scale, angle, turnFlag);
-    return drawPieces(image, blendImage, transFlag, 0, m);
+// The graph turns about its centre and lands on the position. In nearest mode the position
+// and centre are chosen so that texels fall on whole pixels for odd and even sizes, and a
+// graph at a fractional position snaps to the truncated one with the quad nudged.
+int Graphics_D3D9_DrawRotatedGraph(int x, int y, float xf, float yf, double scale, double angle, GraphData* image,
+                                   GraphData* blendImage, int transFlag, int turnFlag) {
+    if (image == nullptr || scale == 0.0 || !Direct3DDevice9_IsValid()) return -1;
+    const int w = image->area.width, h = image->area.height;
+    float px = xf - 0.5f, py = yf - 0.5f, cx = float(w) * 0.5f, cy = float(h) * 0.5f;
+    bool snap = false;
+    if (GraphicsDrawSettings.samplingMode == 0) {
+        const bool whole = std::fabs(xf - float(x)) < 1e-5f && std::fabs(yf - float(y)) < 1e-5f;
+        if (!whole) {
+            px = float(x), py = float(y);
+            snap = true;
+        } else if (scale == 1.0) {
+            const bool oddW = w % 2 != 0, oddH = h % 2 != 0;
+            if (oddW && oddH) {
+                px = float(x), py = float(y);
+            } else if (!oddW && !oddH) {
+                cx = float(w / 2), cy = float(h / 2);
+            } else {
+                px = float(x), py = float(y);
+                if (!oddW) cx -= 0.5f;
+                if (!oddH) cy -= 0.5f;
+            }
+        }
+    }
+    struct Turn final : GraphMapping {
+        float px, py, cx, cy, sx, sy, cs, sn;
+        void map(float gx, float gy, float* ox, float* oy) const override {
+            const float dx = (gx - cx) * sx, dy = (gy - cy) * sy;
+            *ox = px + dx * cs - dy * sn;
+            *oy = py + dy * cs + dx * sn;
+        }
+    } m;
+    const float s = float(scale);
+    m.px = px, m.py = py, m.cx = cx, m.cy = cy;
+    m.sx = turnFlag ? -s : s;
+    m.sy = s;
+    m.cs = angle != 0.0 ? float(std::cos(float(angle))) : 1.0f;
+    m.sn = angle != 0.0 ? float(std::sin(float(angle))) : 0.0f;
+    return drawPieces(image, blendImage, transFlag, 0, m, false, 0.0f, snap && angle != 0.0);
 }
 
 int Graphics_D3D9_DrawGraphQuadList(const GraphQuadList* request) {

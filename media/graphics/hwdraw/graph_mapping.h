@@ -1,8 +1,6 @@
 // Where the points of a graph land on screen for each kind of graph draw (plain,
-// stretched, onto four corners, rotated), before any per-API pixel-centre offset.
+// stretched, onto four corners), before any per-API pixel-centre offset.
 #pragma once
-#include <cmath>
-
 namespace ZaDod {
 
 // Maps a point of the graph (pixels from its top-left) to the screen.
@@ -40,21 +38,6 @@ struct PatchGraphMapping final : GraphMapping {
         const double rx = px[1] + t * (px[3] - px[1]), ry = py[1] + t * (py[3] - py[1]);
         *sx = float(lx + s * (rx - lx));
         *sy = float(ly + s * (ry - ly));
-    }
-};
-
-// Turned by `angle` and scaled about the graph's centre at whole-pixel halves of its size
-// (as on the software renderer), which lands on (x, y); `turn` mirrors it left to right.
-struct RotateGraphMapping final : GraphMapping {
-    float x, y, cx, cy, w, cs, sn;
-    int turn;
-    RotateGraphMapping(float x_, float y_, int width, int height, double scale, double angle, int turn_)
-        : x(x_), y(y_), cx(float(width / 2)), cy(float(height / 2)), w(float(width)),
-          cs(float(std::cos(angle) * scale)), sn(float(std::sin(angle) * scale)), turn(turn_) {}
-    void map(float gx, float gy, float* sx, float* sy) const override {
-        const float dx = (turn ? w - gx : gx) - cx, dy = gy - cy;
-        *sx = x + dx * cs - dy * sn;
-        *sy = y + dx * sn + dy * cs;
     }
 };
 
