@@ -185,6 +185,38 @@ TEST_F(D3D9Draw, DeformedPicturesBendWithTheirCorners) {
   EXPECT_EQ(at(20, 300), rgb(0, 0, 0));
 }
 
+// Where the rotated draw puts its first vertex (the top-left corner of the graph).
+std::pair<float, float> rotatedTopLeft(int graph, float x, float y, double angle) {
+  Graphics_D3D9_FlushVertexBatch(0);
+  EXPECT_EQ(Graphics_D3D9_DrawRotatedGraph(int(x), int(y), x, y, 1.0, angle, GetGraphData(graph), nullptr, 0, 0), 0);
+  const float* v = reinterpret_cast<const float*>(D3D9Batch.buffer[1]);
+  return {v[0], v[1]};
+}
+
+TEST_F(D3D9Draw, RotatedGraphsPlaceWholeTexelsInNearestMode) {
+  ASSERT_EQ(begin(false), kGraphicsApiD3D9);
+  const int g33 = makeGraph(3, 3, std::vector<Px>(9, Px{255, 0, 0}));
+  const int g44 = makeGraph(4, 4, std::vector<Px>(16, Px{255, 0, 0}));
+  const int g43 = makeGraph(4, 3, std::vector<Px>(12, Px{255, 0, 0}));
+  using P = std::pair<float, float>;
+  // Odd sides: centre 1.5 at the position; even: centre 2 at the position less 0.5; one of
+  // each: the even side's centre moved in by 0.5.
+  EXPECT_EQ(rotatedTopLeft(g33, 10, 10, 0.0), (P{8.5f, 8.5f}));
+  EXPECT_EQ(rotatedTopLeft(g44, 10, 10, 0.0), (P{7.5f, 7.5f}));
+  EXPECT_EQ(rotatedTopLeft(g43, 10, 10, 0.0), (P{8.5f, 8.5f}));
+  // A fractional position is truncated; a quarter turn then lands on whole coordinates and
+  // is nudged back by half a pixel on both axes.
+  EXPECT_EQ(rotatedTopLeft(g44, 10.25f, 10, 0.0), (P{8.0f, 8.0f}));
+  const P turned = rotatedTopLeft(g44, 10.25f, 10, 1.5707963267948966);
+  EXPECT_NEAR(turned.first, 11.5f, 1e-4);
+  EXPECT_NEAR(turned.second, 7.5f, 1e-4);
+  // Bilinear: the float position less 0.5, the centre at half the size.
+  SetDrawMode(1);
+  EXPECT_EQ(rotatedTopLeft(g44, 10.25f, 10, 0.0), (P{7.75f, 7.5f}));
+  SetDrawMode(0);
+  Graphics_D3D9_FlushVertexBatch(0);
+}
+
 TEST_F(D3D9Draw, ShapesLightTheSoftwareRenderersPixels) {
   ASSERT_EQ(begin(false), kGraphicsApiD3D9);
   const unsigned white = PackScreenColor(255, 255, 255);
