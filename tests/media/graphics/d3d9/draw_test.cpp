@@ -310,6 +310,20 @@ TEST_F(D3D9Draw, SingleOperationsReachTheirPixels) {
   EXPECT_EQ(at(608, 203), rgb(255, 255, 255));
 }
 
+TEST_F(D3D9Draw, A16BitTargetReadsUnpackedAndOpaque) {
+  plat::win::SetScreenBitsForTest(16);
+  setenv("HALVORINE_MISSING", "d3d11", 1);
+  ChangeWindowMode(1);
+  SetScreenMode(640, 480, 16, 0);
+  ASSERT_EQ(InitializeLibrary(), 0);
+  ASSERT_EQ(GraphicsApiType, kGraphicsApiD3D9);
+  ASSERT_EQ(D3D9DeviceSys.backBufferFormat, D3DFMT_R5G6B5);
+  DrawBox(0, 0, 8, 8, PackScreenColor(255, 0, 255), 1);
+  DrawBox(8, 0, 16, 8, PackScreenColor(0, 255, 0), 1);
+  EXPECT_EQ(Graphics_D3D9_GetDrawTargetPixel(3, 3), 0xFFFF00FFu);
+  EXPECT_EQ(Graphics_D3D9_GetDrawTargetPixel(10, 3), 0xFF00FF00u);
+}
+
 TEST_F(D3D9Draw, UserShaderCodeMustEndInsideItsSize) {
   ASSERT_EQ(begin(false), kGraphicsApiD3D9);
   // Version token, then an end token only past the given size, or none at all.
