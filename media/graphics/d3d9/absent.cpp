@@ -1,7 +1,7 @@
-// TEMPORARY SEAM: the entries of the Direct3D 9 back end that are not built yet (start-up,
-// presentation, drawing, textures, filters, mask); each answers as without a device. The
-// back end's start-up, presentation and drawing files replace them, entry by entry.
-// `Graphics_D3D9_Initialize` is among them, so the API choice never picks Direct3D 9 yet.
+// TEMPORARY SEAM: the entries of the Direct3D 9 back end that are not built yet (filters, the
+// mask screen, the system-memory pools, user buffers, shadow maps, draw-target locks); each
+// answers as without a device. The back end's filter, mask and pool files replace them,
+// entry by entry.
 #include "media/graphics/d3d9/d3d9.h"
 
 // The stubs keep the real parameter lists, which they do not read.
@@ -38,6 +38,34 @@
 #define HALVORINE_D3D9_BUILT_FlipScreen HALVORINE_D3D9_PROBE(~)
 #define HALVORINE_D3D9_BUILT_RestoreIfDeviceLost HALVORINE_D3D9_PROBE(~)
 #define HALVORINE_D3D9_BUILT_SetDialogBoxMode HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_GetDXTDecodeFlags HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_CreateGraphTexture HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_ReleaseGraphTexture HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_BltBmpOrBaseImageToGraph3 HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_DrawGraph HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_DrawStretchedGraph HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_DrawDeformedGraph HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_DrawRotatedGraph HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_DrawGraphQuadList HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_BindBlendGraph HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_DrawFilledBox HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_DrawBoxOutline HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_DrawPixel HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_DrawLine HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_DrawTriangle HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_DrawCircle HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_DrawOval HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_DrawThickCircle HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_DrawThickOval HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_DrawPrimitive2D HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_DrawUserPolygon2D HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_GetDrawTargetPixel HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_FillGraph HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_CopyGraphRectToGraph HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_SetDrawTarget HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_BindDepthBufferForDrawTarget HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_Shader_Create HALVORINE_D3D9_PROBE(~)
+#define HALVORINE_D3D9_BUILT_Shader_Terminate HALVORINE_D3D9_PROBE(~)
 
 #define HALVORINE_D3D9_CAT(a, b) HALVORINE_D3D9_CAT_(a, b)
 #define HALVORINE_D3D9_CAT_(a, b) a##b

@@ -145,7 +145,7 @@ const D3D9BlendRow kD3D9BlendTable[kD3D9BlendRows] = {
     {ISA, SA, 0, ADD, 1, 1},       // 1 alpha
     {ONE, SA, 0, ADD, 1, 1},       // 2 add
     {ZERO, IDC, 0, ADD, 1, 1},     // 3 subtract without reverse subtraction
-    {SC, ZERO, 0, ADD, 1, 0},      // 4 multiply
+    {SC, ZERO, 0, ADD, 1, 1},      // 4 multiply (texels of alpha 0 are tested away)
     {ONE, SA, 0, ADD, 1, 1},       // 5
     {U, U, 0, ADD, 0, 1},          // 6
     {U, U, 0, ADD, 0, 1},          // 7

@@ -1,5 +1,8 @@
 // Direct3D 9 device objects released before a screen-mode change or after a lost device,
 // and the device made again with every handle's objects and the cached state.
+#include <algorithm>
+#include <vector>
+
 #include "media/file/async_load.h"
 #include "media/graphics/d3d9/d3d9_state.h"
 #include "media/graphics/graph.h"
@@ -54,9 +57,13 @@ int Graphics_D3D9_VertexBufferHandle_Restore() {
     // Graph textures come back here; their contents through the graph restore. Shadow
     // maps, user buffers and user shaders are made again by their own operations when
     // they are first used.
-    ForEachHandleRecord(HANDLETYPE_GRAPH, [](HandleEntryHeader* h) {
-        GraphData* graph = reinterpret_cast<GraphData*>(h);
-        if (graph->orig != nullptr) Graphics_D3D9_CreateGraphTexture(graph->orig, 0);
+    // Graphs cut from one image share its textures: each image is made once.
+    std::vector<GraphOrigData*> made;
+    ForEachHandleRecord(HANDLETYPE_GRAPH, [&made](HandleEntryHeader* h) {
+        GraphOrigData* orig = reinterpret_cast<GraphData*>(h)->orig;
+        if (orig == nullptr || std::find(made.begin(), made.end(), orig) != made.end()) return;
+        made.push_back(orig);
+        Graphics_D3D9_CreateGraphTexture(orig, 0);
     });
     return 0;
 }

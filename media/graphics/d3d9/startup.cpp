@@ -114,15 +114,6 @@ int Graphics_D3D9_CreateDepthBuffer() {
     return 0;
 }
 
-int Graphics_D3D9_AfterInitialize() {
-    Graphics_D3D9_DeviceState_ResendAll();
-    // The probe draw that picks the horizontal offset needs the shape drawing of this back
-    // end; until then the offset stays at -0.5.
-    D3D9BackendSys.drawOffsetX = -0.5f;
-    D3D9BackendSys.drawOffsetY = -0.5f;
-    return 0;
-}
-
 int Graphics_D3D9_Device_Terminate() {
     D3D9Backend& b = D3D9BackendSys;
     b.deviceReady = 0;

@@ -3,6 +3,7 @@
 #include "media/graphics/hwdraw/hwdraw.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace ZaDod {
 
@@ -61,6 +62,24 @@ void InsetGridTexCoords(float x0, float y0, float x1, float y1, float* u0, float
     if (*u1 <= 0.99999f) *u1 -= du;
     if (*v0 >= 1e-6f) *v0 += dv;
     if (*v1 <= 0.99999f) *v1 -= dv;
+}
+
+}  // namespace ZaDod
+
+namespace ZaDod {
+
+void PadUploadEdge(void* pixels, int pitch, int bytesPerPixel, int w, int h, int padRight, int padBottom) {
+    if (w <= 0 || h <= 0 || bytesPerPixel <= 0) return;
+    auto* base = static_cast<uint8_t*>(pixels);
+    const size_t bpp = size_t(bytesPerPixel);
+    if (padRight)
+        for (int row = 0; row < h; ++row) {
+            uint8_t* line = base + size_t(row) * size_t(pitch);
+            std::memcpy(line + size_t(w) * bpp, line + size_t(w - 1) * bpp, bpp);
+        }
+    if (padBottom)
+        std::memcpy(base + size_t(h) * size_t(pitch), base + size_t(h - 1) * size_t(pitch),
+                    size_t(w + (padRight ? 1 : 0)) * bpp);
 }
 
 }  // namespace ZaDod

@@ -108,3 +108,12 @@ inline void BlendGraphTexCoord(float bx, float by, float bu, float bv, int tw, i
 }
 
 }  // namespace ZaDod
+
+namespace ZaDod {
+
+// Repeats the last column (padRight) and the last row (padBottom) of a w x h block of
+// pixels of any size once beyond it, so bilinear sampling at a tile's used edge reads
+// the edge instead of whatever the texture held there.
+void PadUploadEdge(void* pixels, int pitch, int bytesPerPixel, int w, int h, int padRight, int padBottom);
+
+}  // namespace ZaDod

@@ -1,0 +1,75 @@
+// 32x32 alpha-blended sprites through the graphics front at 640x480, headless with vsync
+// off: on Direct3D 9, on Direct3D 11 and on the software renderer in the same run, so
+// the Direct3D 9 back end's cost shows beside its twin and the anchor.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <random>
+#include <utility>
+#include <vector>
+
+#include "gpu_quad_scene.h"
+#include "media/base/log.h"
+#include "media/graphics/base_image.h"
+#include "media/graphics/d3d11/d3d11_state.h"
+#include "media/graphics/d3d9/d3d9_state.h"
+#include "media/graphics/draw.h"
+#include "media/graphics/graph_load.h"
+#include "media/graphics/graphics_state.h"
+#include "media/graphics/hardware_types.h"
+#include "media/graphics/render_settings.h"
+#include "media/graphics/screen.h"
+#include "media/system/system.h"
+#include "media/system/window.h"
+
+namespace {
+
+constexpr int kFrontSprites = 500;
+
+// The library started on one renderer with a 32x32 sprite of random colour and alpha.
+struct FrontScene {
+  int graph = -1;
+  std::vector<std::pair<int, int>> at;
+  explicit FrontScene(const char* missing) {
+    setenv("HALVORINE_HEADLESS", "1", 1);
+    if (missing != nullptr)
+      setenv("HALVORINE_MISSING", missing, 1);
+    else
+      unsetenv("HALVORINE_MISSING");
+    ZaDod::SetLogFileOutput(0);
+    ZaDod::ChangeWindowMode(1);
+    ZaDod::SetWaitVSyncFlag(0);
+    ZaDod::SetScreenMode(640, 480, 32, 0);
+    if (ZaDod::InitializeLibrary() != 0) return;
+    ZaDod::BaseImage image{};
+    ZaDod::CreateARGB8ColorBaseImage(32, 32, &image);
+    std::mt19937 rng(3);
+    for (int y = 0; y < 32; ++y)
+      for (int x = 0; x < 32; ++x)
+        ZaDod::SetBaseImagePixel(&image, x, y, int(rng() & 255), int(rng() & 255), int(rng() & 255), int(rng() & 255));
+    graph = ZaDod::CreateGraphFromBaseImage(&image, nullptr, 1, 0);
+    ZaDod::ReleaseBaseImage(&image);
+    ZaDod::SetDrawBlendMode(1, 255);
+    for (int i = 0; i < kFrontSprites; ++i) at.emplace_back(int(rng() % (640 - 32)), int(rng() % (480 - 32)));
+  }
+  ~FrontScene() { ZaDod::TerminateLibrary(); }
+};
+
+void frontSprites(benchmark::State& state, const char* missing, int api) {
+  FrontScene s(missing);
+  if (s.graph < 0 || ZaDod::GraphicsApiType != api) return state.SkipWithError("graphics did not start there");
+  for (auto _ : state) {
+    for (const auto& [x, y] : s.at) ZaDod::DrawGraph(x, y, s.graph, 1);
+    // The batch is drawn, so the GPU's work is inside the measure.
+    if (api == ZaDod::kGraphicsApiD3D9) ZaDod::Graphics_D3D9_FlushVertexBatch(0);
+    if (api == ZaDod::kGraphicsApiD3D11) ZaDod::Graphics_D3D11_FlushVertexBatch(-1, 0);
+  }
+  gpubench::sprites(state, kFrontSprites);
+}
+
+}  // namespace
+
+BENCHMARK_CAPTURE(frontSprites, direct3d9, "d3d11", ZaDod::kGraphicsApiD3D9);
+BENCHMARK_CAPTURE(frontSprites, direct3d11, nullptr, ZaDod::kGraphicsApiD3D11);
+BENCHMARK_CAPTURE(frontSprites, software, "d3d11,d3d9", ZaDod::kGraphicsApiSoftware);
+BENCHMARK_MAIN();

@@ -1,0 +1,248 @@
+// Graph drawing on Direct3D 9: every draw piece of a graph becomes one textured quad
+// whose corners the draw's own mapping (plain, stretched, deformed, rotated) places on
+// screen with pixel centres on whole coordinates, with the blend graph's matching piece
+// beside it when one is set; deformed pieces that are no parallelogram become a grid.
+#include <cmath>
+#include <cstring>
+
+#include "media/graphics/d3d9/d3d9_graph.h"
+#include "media/graphics/draw.h"
+#include "media/graphics/graphics_state.h"
+#include "media/graphics/hwdraw/graph_mapping.h"
+#include "media/graphics/hwdraw/hwdraw.h"
+
+namespace ZaDod {
+namespace {
+
+using namespace plat::gpu;
+
+// The blend graph's piece under piece `index` of the drawn graph (null without a blend
+// graph): the same index when both are cut into as many pieces, else its first piece.
+const GraphDrawPiece* blendPieceFor(const GraphData* image, const GraphData* blendImage, int index) {
+    if (blendImage == nullptr || blendImage->orig == nullptr || blendImage->pieceCount < 1) return nullptr;
+    return &blendImage->pieces[blendImage->pieceCount == image->pieceCount ? index : 0];
+}
+
+// A quad whose top-left corner lines up with its neighbours on a whole coordinate is moved
+// back by half a pixel on that axis.
+void nudgeOntoTexels(D3D9Corner c[4]) {
+    auto onWhole = [](float v) {
+        const float f = std::fabs(v - std::trunc(v));
+        return f < 0.001f || f > 0.999f;
+    };
+    if ((std::fabs(c[0].x - c[2].x) < 0.01f || std::fabs(c[0].x - c[1].x) < 0.01f) && onWhole(c[0].x))
+        for (int k = 0; k < 4; ++k) c[k].x -= 0.5f;
+    if ((std::fabs(c[0].y - c[2].y) < 0.01f || std::fabs(c[0].y - c[1].y) < 0.01f) && onWhole(c[0].y))
+        for (int k = 0; k < 4; ++k) c[k].y -= 0.5f;
+}
+
+// Any other quad is a grid of 8 x 8 vertices on the mapping, so the texture bends with it.
+int drawGrid(const GraphDrawPiece& p, const GraphMapping& m, uint32_t color) {
+    constexpr int kSide = 8;
+    Vertex2D grid[kSide * kSide];
+    const GraphPieceCorner& tl = p.corner[0];
+    const GraphPieceCorner& br = p.corner[3];
+    float u0 = tl.u, v0 = tl.v, u1 = br.u, v1 = br.v;
+    InsetGridTexCoords(tl.x, tl.y, br.x, br.y, &u0, &v0, &u1, &v1);
+    for (int r = 0; r < kSide; ++r)
+        for (int c = 0; c < kSide; ++c) {
+            Vertex2D& v = grid[r * kSide + c];
+            const float s = float(c) / (kSide - 1), t = float(r) / (kSide - 1);
+            m.map(tl.x + s * (br.x - tl.x), tl.y + t * (br.y - tl.y), &v.x, &v.y);
+            v.x += kD3D9PixelCentre;
+            v.y += kD3D9PixelCentre;
+            v.z = 0.0f;
+            v.rhw = 1.0f;
+            std::memcpy(&v.b, &color, 4);
+            v.u = u0 + s * (u1 - u0);
+            v.v = v0 + t * (v1 - v0);
+        }
+    return Graphics_D3D9_DrawVertexGrid(grid, kSide, kSide);
+}
+
+// `bends`: the deformed draw, whose quads get the sixteenth-texel inset when they are
+// parallelograms and the grid otherwise.
+// `offset` is added to every placed corner (the rotated draw places its own centres);
+// `nudge` moves a turned quad whose edges come out axis-aligned on whole coordinates by
+// half a pixel, so nearest sampling does not fall between texels.
+int drawPieces(GraphData* image, GraphData* blendImage, int transFlag, int wholePixel, const GraphMapping& m,
+               bool bends = false, float offset = kD3D9PixelCentre, bool nudge = false) {
+    if (image == nullptr || image->orig == nullptr || !Direct3DDevice9_IsValid()) return -1;
+    Graphics_D3D9_BeginScene();
+    const int key = D3D9_GraphDrawKey(image, transFlag, wholePixel);
+    const uint32_t color = D3D9Batch.diffuse;
+    for (int i = 0; i < image->pieceCount; ++i) {
+        const GraphDrawPiece& p = image->pieces[i];
+        Graphics_D3D9_DeviceState_SetTexture(D3D9_TileTexture(p.tile)->texture);
+        const GraphDrawPiece* blend = blendPieceFor(image, blendImage, i);
+        if (D3D9_UseBlendPiece(blend) < 0) return -1;
+        D3D9_PrepareIfNeeded(key);
+        D3D9Corner c[4];
+        for (int k = 0; k < 4; ++k) {
+            m.map(p.corner[k].x, p.corner[k].y, &c[k].x, &c[k].y);
+            c[k].x += offset;
+            c[k].y += offset;
+            c[k].u = p.corner[k].u;
+            c[k].v = p.corner[k].v;
+            c[k].bu = c[k].bv = 0.0f;
+            if (blend != nullptr) {
+                const GraphPieceCorner& o = blend->corner[0];
+                BlendGraphTexCoord(o.x, o.y, o.u, o.v, blend->tile->textureWidth, blend->tile->textureHeight,
+                                   p.corner[k].x, p.corner[k].y, &c[k].bu, &c[k].bv);
+            }
+        }
+        if (nudge && blend == nullptr) nudgeOntoTexels(c);
+        if (bends && blend == nullptr) {
+            const float xs[4] = {c[0].x, c[1].x, c[2].x, c[3].x}, ys[4] = {c[0].y, c[1].y, c[2].y, c[3].y};
+            if (!IsParallelogram(xs, ys)) {
+                if (drawGrid(p, m, color) < 0) return -1;
+                continue;
+            }
+            // One quad maps the piece: its texture coordinates are drawn in by a sixteenth
+            // of a texel so the edges never sample the neighbouring texels.
+            const float du = 0.0625f / float(p.tile->textureWidth), dv = 0.0625f / float(p.tile->textureHeight);
+            c[0].u += du, c[2].u += du, c[1].u -= du, c[3].u -= du;
+            c[0].v += dv, c[1].v += dv, c[2].v -= dv, c[3].v -= dv;
+            // Mirrored corners turn the quad over: its triangles keep their winding.
+            const float a = (c[2].y - c[0].y) * (c[1].x - c[0].x) - (c[1].y - c[0].y) * (c[2].x - c[0].x);
+            const float b = (c[2].x - c[3].x) * (c[1].y - c[3].y) - (c[1].x - c[3].x) * (c[2].y - c[3].y);
+            if (a <= 0 && b <= 0) std::swap(c[1], c[2]);
+        }
+        if (D3D9_PutTexturedQuad(c, color) < 0) return -1;
+    }
+    return 0;
+}
+
+// 1 when the rectangle [x1, x2) x [y1, y2) misses the draw area.
+bool outsideArea(int x1, int y1, int x2, int y2) {
+    const ImageRect& a = GraphicsDrawSettings.drawArea;
+    return x2 <= a.left || y2 <= a.top || x1 >= a.right || y1 >= a.bottom;
+}
+
+}  // namespace
+
+int D3D9_GraphDrawKey(const GraphData* image, int transFlag, int wholePixel) {
+    const GraphFormatRequest& r = image->orig->request;
+    // Alpha-test and colour-key graphs carry their transparency in the texture's alpha
+    // too, so the trans flag hides their transparent colour.
+    const int alpha = r.alphaChannel || r.alphaTest || r.colorKey ? 0x10000 : 0;
+    const int premultiplied = image->orig->premultipliedAlpha ? 0x20000 : 0;
+    return (transFlag ? 1 : 0) | (wholePixel ? 2 : 0) | 0x8000 | alpha | premultiplied;
+}
+
+int D3D9_UseBlendPiece(const GraphDrawPiece* piece) {
+    if (piece == nullptr) {
+        if (D3D9State.blendTexture == nullptr) return 0;
+        return Graphics_D3D9_DeviceState_SetBlendTexture(nullptr, 0, 0);
+    }
+    const D3D9GraphTexture* t = D3D9_TileTexture(piece->tile);
+    if (t == nullptr || t->texture == nullptr) return -1;
+    return Graphics_D3D9_DeviceState_SetBlendTexture(t->texture, piece->tile->textureWidth,
+                                                     piece->tile->textureHeight);
+}
+
+int Graphics_D3D9_BindBlendGraph(GraphData* blendImage, int type, int param1, int param2) {
+    if (!Direct3DDevice9_IsValid()) return -1;
+    if (blendImage == nullptr || blendImage->orig == nullptr || blendImage->pieceCount < 1)
+        return D3D9_UseBlendPiece(nullptr);
+    if (D3D9_UseBlendPiece(&blendImage->pieces[0]) < 0) return -1;
+    return Graphics_D3D9_DeviceState_SetBlendTextureParam(type, param1, param2);
+}
+
+int Graphics_D3D9_DrawGraph(int x, int y, float xf, float yf, GraphData* image, GraphData* blendImage, int transFlag,
+                            int intFlag) {
+    if (image == nullptr) return -1;
+    if (outsideArea(x, y, x + image->area.width, y + image->area.height)) return Direct3DDevice9_IsValid() ? 0 : -1;
+    const PlainGraphMapping m(intFlag ? float(x) : xf, intFlag ? float(y) : yf);
+    return drawPieces(image, blendImage, transFlag, intFlag, m);
+}
+
+int Graphics_D3D9_DrawStretchedGraph(int x1, int y1, int x2, int y2, float xf1, float yf1, float xf2, float yf2,
+                                     GraphData* image, GraphData* blendImage, int transFlag, int intFlag) {
+    if (image == nullptr || x1 == x2 || y1 == y2) return -1;
+    if (outsideArea(x1 < x2 ? x1 : x2, y1 < y2 ? y1 : y2, x1 < x2 ? x2 : x1, y1 < y2 ? y2 : y1))
+        return Direct3DDevice9_IsValid() ? 0 : -1;
+    const float l = intFlag ? float(x1) : xf1, t = intFlag ? float(y1) : yf1;
+    const float r = intFlag ? float(x2) : xf2, b = intFlag ? float(y2) : yf2;
+    const StretchGraphMapping m(l, t, r, b, image->area.widthf, image->area.heightf);
+    return drawPieces(image, blendImage, transFlag, intFlag && GraphicsDrawSettings.samplingMode != 1, m);
+}
+
+int Graphics_D3D9_DrawDeformedGraph(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4,
+                                    GraphData* image, GraphData* blendImage, int transFlag, int simpleFlag) {
+    if (image == nullptr) return -1;
+    const float px[4] = {x1, x2, x3, x4}, py[4] = {y1, y2, y3, y4};
+    const PatchGraphMapping m(px, py, image->area.widthf, image->area.heightf);
+    return drawPieces(image, blendImage, transFlag, simpleFlag, m, true);
+}
+
+// The graph turns about its centre and lands on the position. In nearest mode the position
+// and centre are chosen so that texels fall on whole pixels for odd and even sizes, and a
+// graph at a fractional position snaps to the truncated one with the quad nudged.
+int Graphics_D3D9_DrawRotatedGraph(int x, int y, float xf, float yf, double scale, double angle, GraphData* image,
+                                   GraphData* blendImage, int transFlag, int turnFlag) {
+    if (image == nullptr || scale == 0.0 || !Direct3DDevice9_IsValid()) return -1;
+    const int w = image->area.width, h = image->area.height;
+    float px = xf - 0.5f, py = yf - 0.5f, cx = float(w) * 0.5f, cy = float(h) * 0.5f;
+    bool snap = false;
+    if (GraphicsDrawSettings.samplingMode == 0) {
+        const bool whole = std::fabs(xf - float(x)) < 1e-5f && std::fabs(yf - float(y)) < 1e-5f;
+        if (!whole) {
+            px = float(x), py = float(y);
+            snap = true;
+        } else if (scale == 1.0) {
+            const bool oddW = w % 2 != 0, oddH = h % 2 != 0;
+            if (oddW && oddH) {
+                px = float(x), py = float(y);
+            } else if (!oddW && !oddH) {
+                cx = float(w / 2), cy = float(h / 2);
+            } else {
+                px = float(x), py = float(y);
+                if (!oddW) cx -= 0.5f;
+                if (!oddH) cy -= 0.5f;
+            }
+        }
+    }
+    struct Turn final : GraphMapping {
+        float px, py, cx, cy, sx, sy, cs, sn;
+        void map(float gx, float gy, float* ox, float* oy) const override {
+            const float dx = (gx - cx) * sx, dy = (gy - cy) * sy;
+            *ox = px + dx * cs - dy * sn;
+            *oy = py + dy * cs + dx * sn;
+        }
+    } m;
+    const float s = float(scale);
+    m.px = px, m.py = py, m.cx = cx, m.cy = cy;
+    m.sx = turnFlag ? -s : s;
+    m.sy = s;
+    m.cs = angle != 0.0 ? float(std::cos(float(angle))) : 1.0f;
+    m.sn = angle != 0.0 ? float(std::sin(float(angle))) : 0.0f;
+    return drawPieces(image, blendImage, transFlag, 0, m, false, 0.0f, snap && angle != 0.0);
+}
+
+int Graphics_D3D9_DrawGraphQuadList(const GraphQuadList* request) {
+    if (request == nullptr || request->quads == nullptr || !Direct3DDevice9_IsValid()) return -1;
+    GraphData* image = GetGraphData(request->graph);
+    if (image == nullptr || image->orig == nullptr || image->pieceCount != 1) return -1;
+    const GraphDrawPiece& p = image->pieces[0];
+    const float tw = float(p.tile->textureWidth), th = float(p.tile->textureHeight);
+    Graphics_D3D9_BeginScene();
+    Graphics_D3D9_DeviceState_SetTexture(D3D9_TileTexture(p.tile)->texture);
+    D3D9_UseBlendPiece(nullptr);
+    D3D9_PrepareIfNeeded(D3D9_GraphDrawKey(image, 1, 0));
+    const uint32_t color = D3D9Batch.diffuse;
+    const float o = kD3D9PixelCentre;
+    for (int i = 0; i < request->count; ++i) {
+        const GraphQuad& q = request->quads[i];
+        const float u1 = (p.tileXf + float(q.srcX)) / tw, v1 = (p.tileYf + float(q.srcY)) / th;
+        const float u2 = u1 + float(q.srcWidth) / tw, v2 = v1 + float(q.srcHeight) / th;
+        const D3D9Corner c[4] = {{q.x1 + o, q.y1 + o, u1, v1, 0, 0},
+                                 {q.x2 + o, q.y2 + o, u2, v1, 0, 0},
+                                 {q.x4 + o, q.y4 + o, u1, v2, 0, 0},
+                                 {q.x3 + o, q.y3 + o, u2, v2, 0, 0}};
+        if (D3D9_PutTexturedQuad(c, color) < 0) return -1;
+    }
+    return 0;
+}
+
+}  // namespace ZaDod

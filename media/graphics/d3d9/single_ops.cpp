@@ -1,0 +1,180 @@
+// Direct3D 9 single operations behind the graphics dispatchers: reading the draw target's
+// pixels, the vertex grid, filling and copying graphs, and switching the draw target
+// between the screen and drawable graphs with the depth buffer that fits it.
+#include <vector>
+
+#include "media/graphics/base_image.h"
+#include "media/graphics/d3d9/d3d9_graph.h"
+#include "media/graphics/draw.h"
+#include "media/graphics/graphics_state.h"
+#include "media/graphics/hwdraw/graph_tiles.h"
+#include "media/graphics/hwdraw/hwdraw.h"
+
+namespace ZaDod {
+namespace {
+
+using namespace plat::gpu;
+
+// The colour word of a surface texel as 0xAARRGGBB; formats without alpha read opaque.
+uint32_t unpackTexel(D3DFORMAT format, const uint8_t* p) {
+    switch (format) {
+        case D3DFMT_A8R8G8B8: return *reinterpret_cast<const uint32_t*>(p);
+        case D3DFMT_R5G6B5: {
+            const uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8;
+            const uint32_t r = (v >> 11) & 31, g = (v >> 5) & 63, b = v & 31;
+            return 0xFF000000u | (r * 255 / 31) << 16 | (g * 255 / 63) << 8 | (b * 255 / 31);
+        }
+        case D3DFMT_X1R5G5B5: {
+            const uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8;
+            const uint32_t r = (v >> 10) & 31, g = (v >> 5) & 31, b = v & 31;
+            return 0xFF000000u | (r * 255 / 31) << 16 | (g * 255 / 31) << 8 | (b * 255 / 31);
+        }
+        default: return 0xFF000000u | (*reinterpret_cast<const uint32_t*>(p) & 0x00FFFFFFu);
+    }
+}
+
+// A rectangle of a render-target surface as 0xAARRGGBB words, row by row, read through a
+// system-memory copy of the surface. -1 when any step fails.
+int readSurface(IDirect3DSurface9* surface, const plat::win::RECT& r, std::vector<uint32_t>* out) {
+    if (surface == nullptr || r.right <= r.left || r.bottom <= r.top) return -1;
+    D3DSURFACE_DESC desc{};
+    if (Direct3DSurface9_GetDesc(surface, &desc) != D3D_OK) return -1;
+    if (r.left < 0 || r.top < 0 || UINT(r.right) > desc.Width || UINT(r.bottom) > desc.Height) return -1;
+    IDirect3DSurface9* copy = nullptr;
+    if (Direct3DDevice9_CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy) !=
+        D3D_OK)
+        return -1;
+    int result = -1;
+    D3DLOCKED_RECT locked{};
+    if (Direct3DDevice9_GetRenderTargetData(surface, copy) == D3D_OK &&
+        Direct3DSurface9_LockRect(copy, &locked, &r, D3DLOCK_READONLY) == D3D_OK) {
+        const int bytes = desc.Format == D3DFMT_R5G6B5 || desc.Format == D3DFMT_X1R5G5B5 ? 2 : 4;
+        out->clear();
+        out->reserve(size_t(r.right - r.left) * size_t(r.bottom - r.top));
+        for (int y = 0; y < r.bottom - r.top; ++y) {
+            const uint8_t* row = static_cast<const uint8_t*>(locked.pBits) + size_t(y) * size_t(locked.Pitch);
+            for (int x = 0; x < r.right - r.left; ++x) out->push_back(unpackTexel(desc.Format, row + x * bytes));
+        }
+        Direct3DSurface9_UnlockRect(copy);
+        result = 0;
+    }
+    Direct3D9Object_Release(copy);
+    return result;
+}
+
+IDirect3DSurface9* currentTarget() {
+    return D3D9State.targets[0] != nullptr ? D3D9State.targets[0] : D3D9_ScreenSurface();
+}
+
+}  // namespace
+
+// Failure reads as -1, opaque white.
+unsigned int Graphics_D3D9_GetDrawTargetPixel(int x, int y) {
+    if (!Direct3DDevice9_IsValid()) return 0xFFFFFFFFu;
+    Graphics_D3D9_FlushVertexBatch(0);
+    std::vector<uint32_t> px;
+    if (readSurface(currentTarget(), plat::win::RECT{x, y, x + 1, y + 1}, &px) < 0) return 0xFFFFFFFFu;
+    return 0xFF000000u | (px[0] & 0x00FFFFFFu);
+}
+
+int Graphics_D3D9_DrawVertexGrid(const Vertex2D* vertices, int columns, int rows) {
+    if (vertices == nullptr || columns < 2 || rows < 2 || !Direct3DDevice9_IsValid()) return -1;
+    if (size_t(columns) * size_t(rows) > 65536) return -1;
+    Graphics_D3D9_FlushVertexBatch(0);
+    Graphics_D3D9_BeginScene();
+    Graphics_D3D9_DeviceState_SetFVF(kD3D9VertexTypeFVF[2]);
+    // A long row pair is cut into strips within the index limit, so any width draws.
+    return ForEachVertexGridDraw(columns, rows, 1000, [&](const uint16_t* indices, int count) {
+        return Direct3DDevice9_DrawIndexedPrimitiveUP(D3DPT_TRIANGLESTRIP, 0, UINT(columns * rows), UINT(count - 2),
+                                                      indices, D3DFMT_INDEX16, vertices, sizeof(Vertex2D)) == D3D_OK
+                   ? 0
+                   : -1;
+    });
+}
+
+int Graphics_D3D9_FillGraph(GraphData* graph, int red, int green, int blue, int alpha) {
+    if (graph == nullptr || graph->orig == nullptr || !Direct3DDevice9_IsValid()) return -1;
+    // Graphs that are not drawn into are filled by an upload of a filled image.
+    if (!graph->orig->request.drawable) return 2;
+    Graphics_D3D9_FlushVertexBatch(0);
+    Graphics_D3D9_EndScene();
+    const D3DCOLOR colour = D3DCOLOR(alpha & 0xFF) << 24 | D3DCOLOR(red & 0xFF) << 16 | D3DCOLOR(green & 0xFF) << 8 |
+                            D3DCOLOR(blue & 0xFF);
+    // Only each piece's rectangle: graphs cut from the same texture keep their pixels.
+    for (int i = 0; i < graph->pieceCount; ++i) {
+        const GraphDrawPiece& p = graph->pieces[i];
+        IDirect3DSurface9* surface = D3D9_TileTexture(p.tile)->surface;
+        if (p.width <= 0 || p.height <= 0 || surface == nullptr) continue;
+        const plat::win::RECT r{p.tileX, p.tileY, p.tileX + p.width, p.tileY + p.height};
+        if (Direct3DDevice9_ColorFill(surface, &r, colour) != D3D_OK) return -1;
+    }
+    return 0;
+}
+
+int Graphics_D3D9_CopyGraphRectToGraph(const ImageRect* srcRect, int srcGraph, int destGraph, int destX, int destY) {
+    if (srcRect == nullptr || !Direct3DDevice9_IsValid()) return -1;
+    Graphics_D3D9_FlushVertexBatch(0);
+    ImageRect rect = *srcRect;
+    std::vector<uint32_t> pixels;
+    if (const GraphData* src = GetGraphData(srcGraph, 1); src != nullptr && src->orig != nullptr) {
+        const GraphTextureTile* tile = TileHoldingRect(src, &rect);
+        if (tile == nullptr) return -1;
+        // Textures of every pool lock; the graph's pixels are read in place.
+        IDirect3DTexture9* texture = D3D9_TileTexture(tile)->texture;
+        const plat::win::RECT r{rect.left, rect.top, rect.right, rect.bottom};
+        D3DLOCKED_RECT locked{};
+        if (texture == nullptr || Direct3DTexture9_LockRect(texture, 0, &locked, &r, D3DLOCK_READONLY) != D3D_OK)
+            return -1;
+        for (int y = 0; y < rect.bottom - rect.top; ++y) {
+            const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(locked.pBits) +
+                                                                size_t(y) * size_t(locked.Pitch));
+            pixels.insert(pixels.end(), row, row + (rect.right - rect.left));
+        }
+        Direct3DTexture9_UnlockRect(texture, 0);
+    } else if (readSurface(D3D9_ScreenSurface(), plat::win::RECT{rect.left, rect.top, rect.right, rect.bottom},
+                           &pixels) < 0) {
+        return -1;
+    }
+    BaseImage image{};
+    image.format = *D3D9_GraphPixelDesc();
+    image.width = rect.right - rect.left;
+    image.height = rect.bottom - rect.top;
+    image.pitch = image.width * 4;
+    image.pixels = pixels.data();
+    const ImageRect whole{0, 0, image.width, image.height};
+    return Graphics_D3D9_BltBmpOrBaseImageToGraph3(&whole, destX, destY, destGraph, &image, nullptr, 0, 0, 0) < 0 ? -1
+                                                                                                               : 0;
+}
+
+int Graphics_D3D9_SetDrawTarget(int /*handle*/, int /*oldSurface*/, GraphData* newGraph, GraphData* /*oldGraph*/,
+                                ShadowMapData* newShadowMap, ShadowMapData* /*oldShadowMap*/) {
+    if (!Direct3DDevice9_IsValid()) return -1;
+    Graphics_D3D9_FlushVertexBatch(0);
+    if (newShadowMap != nullptr) return -1;  // shadow maps have no textures on this back end yet
+    IDirect3DSurface9* surface = D3D9_ScreenSurface();
+    if (newGraph != nullptr) {
+        const GraphOrigData* orig = newGraph->orig;
+        if (orig == nullptr || !orig->request.drawable || orig->tileCount != 1) return -1;
+        const D3D9GraphTexture* t = D3D9_TileTexture(&orig->tiles[0]);
+        if (t->surface == nullptr) return -1;
+        // The graph's own texture cannot be read while it is drawn into.
+        if (D3D9State.texture == t->texture) Graphics_D3D9_DeviceState_SetTexture(nullptr);
+        surface = t->surface;
+    }
+    if (Graphics_D3D9_DeviceState_SetRenderTarget(surface, 0) < 0) return -1;
+    return Graphics_D3D9_BindDepthBufferForDrawTarget();
+}
+
+// The default depth buffer stays bound while it covers the target; a larger target draws
+// without one.
+int Graphics_D3D9_BindDepthBufferForDrawTarget() {
+    if (!Direct3DDevice9_IsValid()) return -1;
+    const D3D9Backend& b = D3D9BackendSys;
+    IDirect3DSurface9* target = currentTarget();
+    D3DSURFACE_DESC desc{};
+    if (target == nullptr || Direct3DSurface9_GetDesc(target, &desc) != D3D_OK) return -1;
+    const bool fits = b.depthSurface != nullptr && int(desc.Width) <= b.depthWidth && int(desc.Height) <= b.depthHeight;
+    return Direct3DDevice9_SetDepthStencilSurface(fits ? b.depthSurface : nullptr) == D3D_OK ? 0 : -1;
+}
+
+}  // namespace ZaDod

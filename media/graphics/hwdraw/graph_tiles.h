@@ -1,0 +1,50 @@
+// Which texture tiles of a graph an upload or a read reaches, and with what edge padding.
+#pragma once
+
+#include "media/graphics/graph.h"
+
+namespace ZaDod {
+
+// The part of one tile an upload of the rectangle (x, y, w, h) of the original image
+// reaches: [left, right) x [top, bottom) in image coordinates, and whether the used edge
+// of a larger texture is reached on the right or at the bottom (to be padded by one).
+struct UploadTilePart {
+    const GraphTextureTile* tile;
+    int left, top, right, bottom;
+    int padRight, padBottom;
+};
+
+// Calls fn(part) for each tile the rectangle reaches, in tile order; the first non-zero
+// result stops the walk and is returned.
+template <class Fn>
+int ForEachUploadTile(const GraphOrigData* orig, int x, int y, int w, int h, Fn&& fn) {
+    for (int i = 0; i < orig->tileCount; ++i) {
+        const GraphTextureTile& tile = orig->tiles[i];
+        UploadTilePart p{&tile, x > tile.x ? x : tile.x, y > tile.y ? y : tile.y, 0, 0, 0, 0};
+        p.right = x + w < tile.x + tile.usedWidth ? x + w : tile.x + tile.usedWidth;
+        p.bottom = y + h < tile.y + tile.usedHeight ? y + h : tile.y + tile.usedHeight;
+        if (p.left >= p.right || p.top >= p.bottom) continue;
+        p.padRight = p.right == tile.x + tile.usedWidth && tile.usedWidth < tile.textureWidth ? 1 : 0;
+        p.padBottom = p.bottom == tile.y + tile.usedHeight && tile.usedHeight < tile.textureHeight ? 1 : 0;
+        if (const int r = fn(p)) return r;
+    }
+    return 0;
+}
+
+// The tile that holds the whole of rect (graph coordinates), with rect moved into the
+// tile; null when the rectangle spans tiles.
+inline const GraphTextureTile* TileHoldingRect(const GraphData* graph, ImageRect* rect) {
+    const GraphOrigData* orig = graph->orig;
+    const int x = rect->left + graph->area.x, y = rect->top + graph->area.y;
+    const int w = rect->right - rect->left, h = rect->bottom - rect->top;
+    for (int i = 0; i < orig->tileCount; ++i) {
+        const GraphTextureTile& t = orig->tiles[i];
+        if (x >= t.x && y >= t.y && x + w <= t.x + t.usedWidth && y + h <= t.y + t.usedHeight) {
+            *rect = ImageRect{x - t.x, y - t.y, x - t.x + w, y - t.y + h};
+            return &t;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace ZaDod
