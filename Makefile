@@ -20,8 +20,8 @@ CHECK_FLAGS = -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DCMAKE_C_FLAG
 # The test programs whose tests start threads, and their ctest labels. The programs
 # that open real SDL windows under a virtual display are left out: the display
 # libraries they drive are not instrumented.
-TSAN_TESTS = test_platform_win test_platform_gpu test_media_base test_media_file test_media_graphics test_media_input test_media_sound test_media_system test_media_movie test_media_graphics_d3d9 test_platform_dshow test_media_dshow
-TSAN_LABELS = ^(platform/win|platform/gpu|media/base|media/file|media/graphics|media/graphics/d3d9|media/input|media/sound|media/system|media/movie|platform/dshow|media/dshow)$$
+TSAN_TESTS = test_platform_win test_platform_audio test_platform_gpu test_media_base test_media_file test_media_graphics test_media_input test_media_sound test_media_system test_media_movie test_media_graphics_d3d9 test_platform_dshow test_media_dshow
+TSAN_LABELS = ^(platform/win|platform/audio|platform/gpu|media/base|media/file|media/graphics|media/graphics/d3d9|media/input|media/sound|media/system|media/movie|platform/dshow|media/dshow)$$
 
 .PHONY: all build deps test asan-test tsan-test gcstress-test bench fuzz run clean
 

@@ -67,8 +67,10 @@ void Mixer::addClient(MixClient* client) {
   std::lock_guard<std::mutex> guard(mutex_);
   clients_.push_back(client);
   // The pass copies the list into passClients_; growing it here keeps the pass free of
-  // allocation.
-  if (passClients_.capacity() < clients_.size()) passClients_.reserve(clients_.size() * 2);
+  // allocation. A running pass walks passClients_ without the lock, so while one runs the
+  // list is left alone and its next copy grows it instead.
+  if (passThread_ == std::thread::id() && passClients_.capacity() < clients_.size())
+    passClients_.reserve(clients_.size() * 2);
 }
 
 void Mixer::removeClient(MixClient* client) {

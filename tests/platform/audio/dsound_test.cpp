@@ -1,6 +1,9 @@
 // The DirectSound face over the mixer: levels, cursor, locks, formats and rates.
 #include <algorithm>
+#include <atomic>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/win/module.h"
 #include "tests/platform/audio/audio_fixture.h"
@@ -215,4 +218,34 @@ TEST(AudioMissing, MissingNamesTakeTheClassesAndLibrariesAway) {
 }
 
 }  // namespace
+
+// Buffers made and released while another thread mixes: a pass walks its copy of the
+// client list without the lock, so adding clients must never move that copy under it.
+TEST_F(AudioTest, BuffersComeAndGoWhileAnotherThreadMixes) {
+  std::atomic<bool> done{false};
+  std::thread mixer([&] {
+    while (!done.load()) pa::AdvanceAudioForTest(441);
+  });
+  std::vector<std::int16_t> level(882, 700);
+  for (int round = 0; round < 3; ++round) {
+    std::vector<pa::IDirectSoundBuffer*> made;
+    for (int i = 0; i < 300 << round; ++i) {
+      pa::DSBUFFERDESC desc{};
+      pa::WAVEFORMATEX f = pcmFormat(2, 16, 44100);
+      desc.dwSize = sizeof(desc);
+      desc.dwBufferBytes = 1764;
+      desc.lpwfxFormat = &f;
+      pa::IDirectSoundBuffer* b = nullptr;
+      ASSERT_EQ(device->CreateSoundBuffer(&desc, &b, nullptr), 0);
+      fill(b, level.data(), 1764);
+      ASSERT_EQ(b->Play(0, 0, pa::DSBPLAY_LOOPING), 0);
+      made.push_back(b);
+    }
+    for (pa::IDirectSoundBuffer* b : made) b->Release();
+  }
+  done = true;
+  mixer.join();
+  pa::TakeCapturedAudioForTest();
+}
+
 }  // namespace halvorine_test
