@@ -2,7 +2,12 @@
 // memory: the 8-kHz MPEG-2.5 fallback, agreement with the codec path, and the ways the
 // conversion fails (not MP3, the window gone, the graph classes missing).
 #include "media/base/memory.h"
+#include "media/dshow/filter.h"
 #include "media/dshow/media_sample.h"
+#include "media/dshow/media_type.h"
+#include "media/dshow/mem_allocator.h"
+#include "media/dshow/output_pin.h"
+#include "platform/dshow/filter_registry.h"
 #include "media/sound/sound_convert_dshow.h"
 #include "media/sound/sound_convert_methods.h"
 #include "media/system/window_state.h"
@@ -14,6 +19,8 @@ namespace halvorine_test {
 namespace {
 
 using namespace ZaDod;
+using plat::win::FALSE;
+using plat::win::S_OK;
 
 constexpr int kCodecOff = SOUNDCONVERT_NO_ACM | SOUNDCONVERT_NO_ACM_MP3;
 
@@ -125,6 +132,146 @@ TEST_F(DShowMp3Test, RefusalsFailCleanly) {
   // The same file loads again afterwards.
   Converter c(mp3);
   EXPECT_EQ(c.result, 0);
+}
+
+// A stand-in decoder for the tests: it takes the stream pin of the memory reader and,
+// when run, pushes a known 8-bit mono pattern downstream and ends the stream.
+class EightBitDecoder : public D_CBaseFilter {
+ public:
+  static constexpr int kSamples = 40;
+  static constexpr int kBytes = 4096;
+  static BYTE pattern(int sample, int b) { return static_cast<BYTE>(sample * 13 + b * 3); }
+
+  EightBitDecoder() : D_CBaseFilter(u"eight-bit decoder", nullptr, &lock_, kClsid), in_(this, &lock_), out_(this, &lock_) {}
+  static const CLSID kClsid;
+
+  int GetPinCount() override { return 2; }
+  D_CBasePin* GetPin(int index) override { return index == 0 ? static_cast<D_CBasePin*>(&in_) : index == 1 ? &out_ : nullptr; }
+  HRESULT FindPin(const WCHAR*, D_IPin** pin) override {
+    *pin = nullptr;
+    return plat::dshow::VFW_E_NOT_FOUND;
+  }
+  HRESULT Run(D_REFERENCE_TIME start) override {
+    const bool wasRunning = m_State == plat::dshow::State_Running;
+    const HRESULT hr = D_CBaseFilter::Run(start);
+    if (hr < 0 || wasRunning || !out_.IsConnected()) return hr;
+    for (int i = 0; i < kSamples; ++i) {
+      D_IMediaSample* sample = nullptr;
+      if (out_.GetDeliveryBuffer(&sample, nullptr, nullptr, 0) < 0) break;
+      BYTE* data = nullptr;
+      sample->GetPointer(&data);
+      for (int b = 0; b < kBytes; ++b) data[b] = pattern(i, b);
+      sample->SetActualDataLength(kBytes);
+      out_.Deliver(sample);
+      sample->Release();
+    }
+    out_.DeliverEndOfStream();
+    return hr;
+  }
+
+ private:
+  struct In : D_CBasePin {
+    In(D_CBaseFilter* f, D_CCritSec* l) : D_CBasePin(u"in", f, l, nullptr, u"In", plat::dshow::PINDIR_INPUT) {}
+    HRESULT CheckMediaType(const D_AM_MEDIA_TYPE* t) override {
+      return t->majortype == plat::dshow::MEDIATYPE_Stream ? S_OK : plat::win::E_FAIL;
+    }
+    // The reader completes only for a peer that asked for its IAsyncReader.
+    HRESULT CompleteConnect(D_IPin* peer) override {
+      void* reader = nullptr;
+      if (peer->QueryInterface(plat::dshow::IID_IAsyncReader, &reader) < 0) return plat::win::E_NOINTERFACE;
+      static_cast<D_IUnknown*>(reader)->Release();
+      return S_OK;
+    }
+    HRESULT BeginFlush() override { return S_OK; }
+    HRESULT EndFlush() override { return S_OK; }
+  };
+  struct Out : D_CBaseOutputPin {
+    Out(D_CBaseFilter* f, D_CCritSec* l) : D_CBaseOutputPin(u"out", f, l, nullptr, u"Out") {}
+    HRESULT CheckMediaType(const D_AM_MEDIA_TYPE* t) override {
+      return t->subtype == plat::dshow::MEDIASUBTYPE_PCM ? S_OK : plat::win::E_FAIL;
+    }
+    HRESULT GetMediaType(int position, D_AM_MEDIA_TYPE* t) override {
+      if (position != 0) return plat::dshow::VFW_S_NO_MORE_ITEMS;
+      pa::WAVEFORMATEX f{1, 1, 8000, 8000, 1, 8, 0};
+      D_AM_MEDIA_TYPE type{};
+      type.majortype = plat::dshow::MEDIATYPE_Audio;
+      type.subtype = plat::dshow::MEDIASUBTYPE_PCM;
+      type.formattype = plat::dshow::FORMAT_WaveFormatEx;
+      type.cbFormat = sizeof(f);
+      type.pbFormat = reinterpret_cast<BYTE*>(&f);
+      return D_CopyMediaType(t, &type);
+    }
+    HRESULT DecideBufferSize(D_IMemAllocator* a, D_ALLOCATOR_PROPERTIES* p) override {
+      D_ALLOCATOR_PROPERTIES want{2, kBytes, p->cbAlign, 0}, got{};
+      return a->SetProperties(&want, &got);
+    }
+  };
+  D_CCritSec lock_;
+  In in_;
+  Out out_;
+};
+const CLSID EightBitDecoder::kClsid = {0x5EC0DE08, 0x1111, 0x2222, {1, 2, 3, 4, 5, 6, 7, 8}};
+
+HRESULT makeEightBitDecoder(plat::dshow::IBaseFilter** filter) {
+  auto* made = new EightBitDecoder;
+  made->NonDelegatingAddRef();
+  *filter = made;
+  return S_OK;
+}
+
+TEST_F(DShowMp3Test, EightBitDecoderOutputKeepsItsFormatAndGrowsTheBlock) {
+  plat::dshow::RegisterFilter(EightBitDecoder::kClsid, u"eight-bit", plat::dshow::MERIT_PREFERRED, &makeEightBitDecoder);
+  // A file far smaller than a tenth of what comes out.
+  std::vector<std::uint8_t> file(3000, 0x55);
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    Converter c(file, kCodecOff);
+    ASSERT_EQ(c.result, 0);
+    const pa::WAVEFORMATEX& f = c.convert.OutFormat;
+    EXPECT_EQ(f.nBlockAlign, 1);
+    EXPECT_EQ(f.wBitsPerSample, 8);
+    EXPECT_EQ(f.nAvgBytesPerSec, 8000u);
+    const int total = EightBitDecoder::kSamples * EightBitDecoder::kBytes;
+    ASSERT_EQ(GetSoundConvertDestSize(&c.convert), total);
+    const std::vector<std::uint8_t> pcm = c.read(total);
+    ASSERT_EQ(pcm.size(), static_cast<std::size_t>(total));
+    bool same = true;
+    for (int i = 0; i < total && same; ++i)
+      same = pcm[i] == EightBitDecoder::pattern(i / EightBitDecoder::kBytes, i % EightBitDecoder::kBytes);
+    EXPECT_TRUE(same);
+  }
+  plat::dshow::UnregisterFilter(EightBitDecoder::kClsid);
+}
+
+TEST_F(DShowMp3Test, CallbackGrowsTheBlockByMebibytes) {
+  HRESULT hr = S_OK;
+  auto* allocator = new D_CMemAllocator(u"test", nullptr, &hr);
+  allocator->NonDelegatingAddRef();
+  D_ALLOCATOR_PROPERTIES want{1, 600000, 1, 0}, got{};
+  ASSERT_EQ(allocator->SetProperties(&want, &got), S_OK);
+  ASSERT_EQ(allocator->Commit(), S_OK);
+  Mp3PcmBlock block;
+  block.capacity = 30000;
+  block.data = static_cast<std::uint8_t*>(MemAlloc(block.capacity, __FILE__, __LINE__));
+  for (int i = 0; i < 5; ++i) {
+    D_IMediaSample* sample = nullptr;
+    ASSERT_EQ(allocator->GetBuffer(&sample, nullptr, nullptr, 0), S_OK);
+    BYTE* data = nullptr;
+    sample->GetPointer(&data);
+    std::memset(data, 'a' + i, 600000);
+    sample->SetActualDataLength(600000);
+    EXPECT_EQ(MP3SampleGrabberCallback(sample, nullptr, nullptr, FALSE, &block), S_OK);
+    sample->Release();
+  }
+  EXPECT_EQ(block.written, 3000000u);
+  EXPECT_EQ(block.capacity, 30000u + 3u * 0x100000u);
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(block.data[i * 600000], 'a' + i);
+    EXPECT_EQ(block.data[i * 600000 + 599999], 'a' + i);
+  }
+  MemFree(block.data);
+  allocator->Decommit();
+  allocator->NonDelegatingRelease();
 }
 
 }  // namespace
