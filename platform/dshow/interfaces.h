@@ -430,6 +430,23 @@ struct IBasicAudio : IDispatch {
   PLAT_DSHOW_INTERFACE(IBasicAudio)
 };
 
+// The byte stream a file writer offers; only the calls a filter of ours makes are
+// declared, in the platform's slot order up to the last of them.
+struct ISequentialStream : IUnknown {
+  virtual HRESULT Read(void* buffer, ULONG bytes, ULONG* read) = 0;
+  virtual HRESULT Write(const void* buffer, ULONG bytes, ULONG* written) = 0;
+  PLAT_DSHOW_INTERFACE(ISequentialStream)
+};
+
+constexpr DWORD STREAM_SEEK_SET = 0;
+constexpr DWORD STREAM_SEEK_CUR = 1;
+constexpr DWORD STREAM_SEEK_END = 2;
+
+struct IStream : ISequentialStream {
+  virtual HRESULT Seek(LONGLONG move, DWORD origin, std::uint64_t* position) = 0;
+  PLAT_DSHOW_INTERFACE(IStream)
+};
+
 struct ISeekingPassThru : IUnknown {
   virtual HRESULT Init(BOOL supportRendering, IPin* pin) = 0;
   PLAT_DSHOW_INTERFACE(ISeekingPassThru)
@@ -466,6 +483,7 @@ extern const IID IID_IMediaEvent;
 extern const IID IID_IMediaEventEx;
 extern const IID IID_IBasicAudio;
 extern const IID IID_ISeekingPassThru;
+extern const IID IID_IStream;
 extern const GUID LIBID_QuartzTypeLib;  // the control type library
 extern const GUID TIME_FORMAT_MEDIA_TIME;
 extern const GUID GUID_NULL;
@@ -477,6 +495,7 @@ extern const CLSID CLSID_SeekingPassThru;
 extern const CLSID CLSID_AsyncReader;
 extern const GUID MEDIATYPE_Stream;
 extern const GUID MEDIASUBTYPE_MPEG1Audio;
+extern const GUID MEDIASUBTYPE_WAVE;
 extern const GUID MEDIATYPE_Audio;
 extern const GUID MEDIASUBTYPE_PCM;
 extern const GUID FORMAT_WaveFormatEx;
