@@ -10,10 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "media/sound/sound_handle.h"
-#include "media/system/sysinfo_log.h"
-#include "media/system/winapi.h"
-#include "platform/audio/audio_test.h"
+#include "bench/sound_bench.h"
 
 namespace {
 
@@ -35,43 +32,7 @@ const std::vector<std::uint8_t>& mp3() {
   return bytes;
 }
 
-void startSound() {
-  static bool started = [] {
-    plat::audio::UseManualAudioSinkForTest(true);
-    LoadWinAPI();
-    SoundOutput = SoundOutputState{};
-    SystemInfo.ProcessorNum = 1;
-    InitializeSoundSystem();
-    InitializeSoundConvert();
-    return true;
-  }();
-  (void)started;
-}
-
-void convert(benchmark::State& state, int disable) {
-  startSound();
-  const std::vector<std::uint8_t>& bytes = mp3();
-  if (bytes.empty()) {
-    state.SkipWithError("lame is not installed");
-    return;
-  }
-  std::vector<std::uint8_t> out(1 << 16);
-  for (auto _ : state) {
-    MemStream* m = MemStreamOpen(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-    StreamData data{*GetMemStreamFunctions(), m};
-    SoundConvert c;
-    if (SetupSoundConvert(&c, &data, disable, 2, 0) != 0) {
-      state.SkipWithError("converter refused the file");
-      MemStreamClose(m);
-      return;
-    }
-    while (RunSoundConvert(&c, out.data(), static_cast<int>(out.size())) > 0) benchmark::DoNotOptimize(out.data());
-    CloseSoundConvert(&c);
-    MemStreamClose(m);
-  }
-  state.counters["audio_s_per_cpu_s"] =
-      benchmark::Counter(kSeconds * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-}
+void convert(benchmark::State& state, int disable) { sound_bench::convertBytes(state, mp3(), disable, kSeconds); }
 
 void BM_Mp3ThroughFilterGraph(benchmark::State& state) { convert(state, SOUNDCONVERT_NO_ACM | SOUNDCONVERT_NO_ACM_MP3); }
 void BM_Mp3ThroughCodecPath(benchmark::State& state) { convert(state, SOUNDCONVERT_NO_DSMP3); }
@@ -95,8 +56,7 @@ void BM_Mp3BareDecode(benchmark::State& state) {
       benchmark::DoNotOptimize(out.data());
     mpg123_delete(h);
   }
-  state.counters["audio_s_per_cpu_s"] =
-      benchmark::Counter(kSeconds * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  sound_bench::audioRate(state, kSeconds);
 }
 
 BENCHMARK(BM_Mp3ThroughFilterGraph)->Unit(benchmark::kMillisecond)->UseRealTime();

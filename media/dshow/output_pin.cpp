@@ -59,28 +59,19 @@ HRESULT D_CBaseOutputPin::DecideAllocator(D_IMemInputPin* pin, D_IMemAllocator**
   D_ALLOCATOR_PROPERTIES props{};
   pin->GetAllocatorRequirements(&props);  // a pin without requirements leaves zeros
   if (props.cbAlign == 0) props.cbAlign = 1;
+  // A candidate is kept when the buffer sizes are set on it and the peer takes it.
+  auto tryCandidate = [&](HRESULT hr) {
+    if (hr < 0 || *allocator == nullptr) return hr < 0 ? hr : ds::VFW_E_NO_ALLOCATOR;
+    hr = DecideBufferSize(*allocator, &props);
+    if (hr >= 0) hr = pin->NotifyAllocator(*allocator, plat::win::FALSE);
+    if (hr >= 0) return S_OK;
+    (*allocator)->Release();
+    *allocator = nullptr;
+    return hr;
+  };
   // The downstream pin's own allocator first.
-  HRESULT hr = pin->GetAllocator(allocator);
-  if (hr >= 0 && *allocator != nullptr) {
-    hr = DecideBufferSize(*allocator, &props);
-    if (hr >= 0) {
-      hr = pin->NotifyAllocator(*allocator, plat::win::FALSE);
-      if (hr >= 0) return S_OK;
-    }
-    (*allocator)->Release();
-    *allocator = nullptr;
-  }
-  hr = InitAllocator(allocator);
-  if (hr >= 0 && *allocator != nullptr) {
-    hr = DecideBufferSize(*allocator, &props);
-    if (hr >= 0) {
-      hr = pin->NotifyAllocator(*allocator, plat::win::FALSE);
-      if (hr >= 0) return S_OK;
-    }
-    (*allocator)->Release();
-    *allocator = nullptr;
-  }
-  return hr;
+  if (tryCandidate(pin->GetAllocator(allocator)) == S_OK) return S_OK;
+  return tryCandidate(InitAllocator(allocator));
 }
 
 HRESULT D_CBaseOutputPin::InitAllocator(D_IMemAllocator** allocator) {

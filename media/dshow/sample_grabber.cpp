@@ -66,18 +66,8 @@ HRESULT D_CSampleGrabberAllocator::Alloc() {
       (static_cast<long long>(m_lSize) + m_lPrefix + m_lAlignment - 1) / m_lAlignment * m_lAlignment;
   BYTE* memory = m_pPin->m_pBuffer;
   if (memory == nullptr) return E_OUTOFMEMORY;
-  for (LONG i = 0; i < m_lCount; ++i) {
-    HRESULT hr = S_OK;
-    auto* sample = new (std::nothrow)
-        D_CMediaSample(u"Sample grabber memory media sample", this, &hr, memory + m_lPrefix + stride * i, m_lSize);
-    if (sample == nullptr || hr < 0) {
-      delete sample;
-      Free();
-      return E_OUTOFMEMORY;
-    }
-    m_lFree.add(sample);
-    ++m_lAllocated;
-  }
+  const HRESULT hr = MakeSamples(memory, stride, u"Sample grabber memory media sample");
+  if (hr < 0) return hr;
   m_bChanged = false;
   return S_OK;
 }

@@ -17,6 +17,15 @@ using plat::win::E_UNEXPECTED;
 using plat::win::S_OK;
 namespace ds = plat::dshow;
 
+namespace {
+
+bool sameType(const D_AM_MEDIA_TYPE& a, const D_AM_MEDIA_TYPE& b) {
+  return a.majortype == b.majortype && a.subtype == b.subtype && a.formattype == b.formattype &&
+         a.cbFormat == b.cbFormat && (a.cbFormat == 0 || std::memcmp(a.pbFormat, b.pbFormat, a.cbFormat) == 0);
+}
+
+}  // namespace
+
 // ---- input pin ----
 
 D_CTransInPlaceInputPin::D_CTransInPlaceInputPin(const char16_t* objectName, D_CTransInPlaceFilter* filter,
@@ -110,11 +119,7 @@ HRESULT D_CTransInPlaceOutputPin::EnumMediaTypes(D_IEnumMediaTypes** types) {
 HRESULT D_CTransInPlaceOutputPin::CheckMediaType(const D_AM_MEDIA_TYPE* type) {
   if (!m_pTIPFilter->IsStopped() && m_pTIPFilter->UsingDifferentAllocators()) {
     // While samples are copied a new type cannot be taken in the middle of the stream.
-    const D_AM_MEDIA_TYPE& now = CurrentMediaType();
-    const bool same = type->majortype == now.majortype && type->subtype == now.subtype &&
-                      type->formattype == now.formattype && type->cbFormat == now.cbFormat &&
-                      (type->cbFormat == 0 || std::memcmp(type->pbFormat, now.pbFormat, type->cbFormat) == 0);
-    return same ? S_OK : ds::VFW_E_TYPE_NOT_ACCEPTED;
+    return sameType(*type, CurrentMediaType()) ? S_OK : ds::VFW_E_TYPE_NOT_ACCEPTED;
   }
   HRESULT hr = m_pTIPFilter->CheckInputType(type);
   if (hr != S_OK) return hr;
@@ -129,24 +134,12 @@ D_CTransInPlaceFilter::D_CTransInPlaceFilter(const char16_t* name, D_IUnknown* o
                                              bool modifiesData)
     : D_CTransformFilter(name, outer, clsid), m_bModifiesData(modifiesData) {}
 
-D_CBasePin* D_CTransInPlaceFilter::GetPin(int index) {
-  if (m_pInput == nullptr) {
-    HRESULT hr = S_OK;
-    m_pInput = new (std::nothrow) D_CTransInPlaceInputPin(u"TransInPlace input pin", this, &hr, u"Input");
-    if (m_pInput == nullptr) return nullptr;
-  }
-  if (m_pOutput == nullptr) {
-    HRESULT hr = S_OK;
-    m_pOutput = new (std::nothrow) D_CTransInPlaceOutputPin(u"TransInPlace output pin", this, &hr, u"Output");
-    if (m_pOutput == nullptr) {
-      delete m_pInput;
-      m_pInput = nullptr;
-      return nullptr;
-    }
-  }
-  if (index == 0) return m_pInput;
-  if (index == 1) return m_pOutput;
-  return nullptr;
+D_CTransformInputPin* D_CTransInPlaceFilter::NewInputPin(HRESULT* result) {
+  return new (std::nothrow) D_CTransInPlaceInputPin(u"TransInPlace input pin", this, result, u"Input");
+}
+
+D_CTransformOutputPin* D_CTransInPlaceFilter::NewOutputPin(HRESULT* result) {
+  return new (std::nothrow) D_CTransInPlaceOutputPin(u"TransInPlace output pin", this, result, u"Output");
 }
 
 bool D_CTransInPlaceFilter::UsingDifferentAllocators() const {
@@ -182,11 +175,7 @@ HRESULT D_CTransInPlaceFilter::CompleteConnect(D_PIN_DIRECTION direction, D_IPin
   }
   if (m_pOutput != nullptr && m_pOutput->IsConnected()) {
     const D_AM_MEDIA_TYPE& in = m_pInput->CurrentMediaType();
-    const D_AM_MEDIA_TYPE& out = m_pOutput->CurrentMediaType();
-    const bool same = in.majortype == out.majortype && in.subtype == out.subtype && in.formattype == out.formattype &&
-                      in.cbFormat == out.cbFormat &&
-                      (in.cbFormat == 0 || std::memcmp(in.pbFormat, out.pbFormat, in.cbFormat) == 0);
-    if (!same) return ReconnectPin(m_pOutput, &in);
+    if (!sameType(in, m_pOutput->CurrentMediaType())) return ReconnectPin(m_pOutput, &in);
   }
   return S_OK;
 }

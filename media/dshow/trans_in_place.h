@@ -39,7 +39,6 @@ class D_CTransInPlaceFilter : public D_CTransformFilter {
   D_CTransInPlaceFilter(const char16_t* name, D_IUnknown* outer, const CLSID& clsid, HRESULT* result,
                         bool modifiesData);
 
-  D_CBasePin* GetPin(int index) override;
   HRESULT Transform(D_IMediaSample*, D_IMediaSample*) override { return plat::win::E_UNEXPECTED; }
   HRESULT GetMediaType(int, D_AM_MEDIA_TYPE*) override { return plat::win::E_UNEXPECTED; }
   HRESULT CheckTransform(const D_AM_MEDIA_TYPE*, const D_AM_MEDIA_TYPE*) override { return plat::win::S_OK; }
@@ -55,6 +54,9 @@ class D_CTransInPlaceFilter : public D_CTransformFilter {
   bool UsingDifferentAllocators() const;
 
  protected:
+  D_CTransformInputPin* NewInputPin(HRESULT* result) override;
+  D_CTransformOutputPin* NewOutputPin(HRESULT* result) override;
+
   // A sample of the output allocator holding the input's data and properties; null
   // when none can be had.
   D_IMediaSample* Copy(D_IMediaSample* source);

@@ -203,16 +203,24 @@ D_CTransformFilter::~D_CTransformFilter() {
   delete m_pOutput;
 }
 
+D_CTransformInputPin* D_CTransformFilter::NewInputPin(HRESULT* result) {
+  return new (std::nothrow) D_CTransformInputPin(u"Transform input pin", this, result, u"XForm In");
+}
+
+D_CTransformOutputPin* D_CTransformFilter::NewOutputPin(HRESULT* result) {
+  return new (std::nothrow) D_CTransformOutputPin(u"Transform output pin", this, result, u"XForm Out");
+}
+
 D_CBasePin* D_CTransformFilter::GetPin(int index) {
+  HRESULT hr = S_OK;
   if (m_pInput == nullptr) {
-    HRESULT hr = S_OK;
-    m_pInput = new (std::nothrow) D_CTransformInputPin(u"Transform input pin", this, &hr, u"XForm In");
+    m_pInput = NewInputPin(&hr);
     if (m_pInput == nullptr) return nullptr;
   }
   if (m_pOutput == nullptr) {
-    HRESULT hr = S_OK;
-    m_pOutput = new (std::nothrow) D_CTransformOutputPin(u"Transform output pin", this, &hr, u"XForm Out");
+    m_pOutput = NewOutputPin(&hr);
     if (m_pOutput == nullptr) {
+      // Both pins or neither.
       delete m_pInput;
       m_pInput = nullptr;
       return nullptr;

@@ -94,6 +94,10 @@ class D_CTransformFilter : public D_CBaseFilter {
   bool SampleSkipped() const { return m_bSampleSkipped; }
 
  protected:
+  // The pins GetPin makes when the derived class has not made them itself.
+  virtual D_CTransformInputPin* NewInputPin(HRESULT* result);
+  virtual D_CTransformOutputPin* NewOutputPin(HRESULT* result);
+
   // Takes an output sample for `in` from the output allocator, carrying the input's
   // times and flags; the sample comes back through `out` even when that fails.
   HRESULT InitializeOutputSample(D_IMediaSample* in, D_IMediaSample** out);
