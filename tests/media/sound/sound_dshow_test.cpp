@@ -2,6 +2,11 @@
 // memory: the 8-kHz MPEG-2.5 fallback, agreement with the codec path, and the ways the
 // conversion fails (not MP3, the window gone, the graph classes missing).
 #include "media/base/memory.h"
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "media/base/log.h"
 #include "media/dshow/filter.h"
 #include "media/dshow/media_sample.h"
 #include "media/dshow/media_type.h"
@@ -11,6 +16,7 @@
 #include "media/sound/sound_convert_dshow.h"
 #include "media/sound/sound_convert_methods.h"
 #include "media/system/window_state.h"
+#include "tests/media/log_file.h"
 #include "tests/media/sound/converter_fixture.h"
 #include "tests/media/sound/reference_decode.h"
 #include "tests/media/sound/sound_system_fixture.h"
@@ -115,20 +121,34 @@ TEST_F(DShowMp3Test, RefusalsFailCleanly) {
     const std::vector<std::uint8_t>* file;
     const char* missing;
     bool windowGone;
-  } cases[] = {{"not MP3", &text, nullptr, false},
-               {"window gone", &mp3, nullptr, true},
-               {"graph classes missing", &mp3, "dshow", false}};
+    const char16_t* logged;
+  } cases[] = {{"not MP3", &text, nullptr, false, u"グラフの構築に失敗しました"},
+               {"window gone", &mp3, nullptr, true, u"MP3変換の途中でソフトが終了しました"},
+               {"graph classes missing", &mp3, "dshow", false, u"MP3変換用 NullRender の作成に失敗しました"}};
+  // The log goes to a folder of its own (closed first, in case it is open elsewhere).
+  SetLogFileOutput(0);
+  const std::filesystem::path home = std::filesystem::current_path();
+  char folder[] = "/tmp/halvorine-dshow-log-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  std::filesystem::current_path(folder);
   for (int round = 0; round < 2; ++round) {
     for (const Case& k : cases) {
       SCOPED_TRACE(k.name);
       if (k.missing != nullptr) setenv("HALVORINE_MISSING", k.missing, 1);
       Win.Status.WindowClosed = k.windowGone ? 1 : 0;
-      Converter c(*k.file, kCodecOff);
-      EXPECT_EQ(c.result, -1);
+      SetLogFileOutput(1);
+      {
+        Converter c(*k.file, kCodecOff);
+        EXPECT_EQ(c.result, -1);
+      }
+      SetLogFileOutput(0);
+      EXPECT_GE(depthOf(logFileLines(), k.logged), 0);
       Win.Status.WindowClosed = 0;
       unsetenv("HALVORINE_MISSING");
     }
   }
+  std::filesystem::current_path(home);
+  std::filesystem::remove_all(folder);
   // The same file loads again afterwards.
   Converter c(mp3);
   EXPECT_EQ(c.result, 0);
