@@ -42,6 +42,13 @@ HRESULT D_CTransInPlaceInputPin::EnumMediaTypes(D_IEnumMediaTypes** types) {
   return out->GetConnected()->EnumMediaTypes(types);
 }
 
+HRESULT D_CTransInPlaceInputPin::ReceiveConnection(D_IPin* connector, const D_AM_MEDIA_TYPE* type) {
+  const HRESULT hr = D_CTransformInputPin::ReceiveConnection(connector, type);
+  if (hr < 0) return hr;
+  const HRESULT reconnected = m_pTIPFilter->RunPendingReconnect();
+  return reconnected != S_OK ? reconnected : hr;
+}
+
 HRESULT D_CTransInPlaceInputPin::GetAllocator(D_IMemAllocator** allocator) {
   if (allocator == nullptr) return E_POINTER;
   D_CAutoLock hold(m_pLock);
@@ -128,11 +135,36 @@ HRESULT D_CTransInPlaceOutputPin::CheckMediaType(const D_AM_MEDIA_TYPE* type) {
   return hr;
 }
 
+HRESULT D_CTransInPlaceOutputPin::Connect(D_IPin* receivePin, const D_AM_MEDIA_TYPE* type) {
+  const HRESULT hr = D_CTransformOutputPin::Connect(receivePin, type);
+  if (hr < 0) return hr;
+  const HRESULT reconnected = m_pTIPFilter->RunPendingReconnect();
+  return reconnected != S_OK ? reconnected : hr;
+}
+
 // ---- filter ----
 
 D_CTransInPlaceFilter::D_CTransInPlaceFilter(const char16_t* name, D_IUnknown* outer, const CLSID& clsid, HRESULT*,
                                              bool modifiesData)
     : D_CTransformFilter(name, outer, clsid), m_bModifiesData(modifiesData) {}
+
+D_CTransInPlaceFilter::~D_CTransInPlaceFilter() { D_FreeMediaType(m_PendingType); }
+
+HRESULT D_CTransInPlaceFilter::RunPendingReconnect() {
+  D_IPin* pin = nullptr;
+  D_AM_MEDIA_TYPE type{};
+  {
+    D_CAutoLock hold(&m_csFilter);
+    pin = m_pPendingPin;
+    type = m_PendingType;
+    m_pPendingPin = nullptr;
+    m_PendingType = {};
+  }
+  if (pin == nullptr) return S_OK;
+  const HRESULT hr = ReconnectPin(pin, &type);
+  D_FreeMediaType(type);
+  return hr;
+}
 
 D_CTransformInputPin* D_CTransInPlaceFilter::NewInputPin(HRESULT* result) {
   return new (std::nothrow) D_CTransInPlaceInputPin(u"TransInPlace input pin", this, result, u"Input");
@@ -168,15 +200,26 @@ HRESULT D_CTransInPlaceFilter::DecideBufferSize(D_IMemAllocator* allocator, D_AL
 
 HRESULT D_CTransInPlaceFilter::CompleteConnect(D_PIN_DIRECTION direction, D_IPin*) {
   if (m_pGraph == nullptr) return ds::VFW_E_NOT_IN_GRAPH;
+  // The other side takes this side's type; the reconnection itself waits until the
+  // connecting call is done (RunPendingReconnect).
+  D_CBasePin* other = nullptr;
+  const D_AM_MEDIA_TYPE* type = nullptr;
   if (direction == ds::PINDIR_OUTPUT) {
-    if (m_pInput != nullptr && m_pInput->IsConnected())
-      return ReconnectPin(m_pInput, &m_pOutput->CurrentMediaType());
-    return S_OK;
+    if (m_pInput != nullptr && m_pInput->IsConnected()) {
+      other = m_pInput;
+      type = &m_pOutput->CurrentMediaType();
+    }
+  } else if (m_pOutput != nullptr && m_pOutput->IsConnected() &&
+             !sameType(m_pInput->CurrentMediaType(), m_pOutput->CurrentMediaType())) {
+    other = m_pOutput;
+    type = &m_pInput->CurrentMediaType();
   }
-  if (m_pOutput != nullptr && m_pOutput->IsConnected()) {
-    const D_AM_MEDIA_TYPE& in = m_pInput->CurrentMediaType();
-    if (!sameType(in, m_pOutput->CurrentMediaType())) return ReconnectPin(m_pOutput, &in);
-  }
+  if (other == nullptr) return S_OK;
+  D_FreeMediaType(m_PendingType);
+  m_PendingType = {};
+  const HRESULT hr = D_CopyMediaType(&m_PendingType, type);
+  if (hr < 0) return hr;
+  m_pPendingPin = other;
   return S_OK;
 }
 

@@ -284,7 +284,9 @@ int ConvertMP3ToPCMWithDirectShow(SoundConvert* c) {
       break;
     }
     if (code == ds::EC_COMPLETE) {
+      // A stream that decodes to nothing is no sound.
       if (pcm.data == nullptr) failure = kPcmRealloc;
+      else if (pcm.written < out.nBlockAlign) failure = kNoAudio;
       else done = true;
       break;
     }
