@@ -46,7 +46,7 @@ HRESULT D_CTransInPlaceInputPin::ReceiveConnection(D_IPin* connector, const D_AM
   const HRESULT hr = D_CTransformInputPin::ReceiveConnection(connector, type);
   if (hr < 0) return hr;
   const HRESULT reconnected = m_pTIPFilter->RunPendingReconnect();
-  return reconnected != S_OK ? reconnected : hr;
+  return reconnected < 0 ? reconnected : hr;
 }
 
 HRESULT D_CTransInPlaceInputPin::GetAllocator(D_IMemAllocator** allocator) {
@@ -139,7 +139,7 @@ HRESULT D_CTransInPlaceOutputPin::Connect(D_IPin* receivePin, const D_AM_MEDIA_T
   const HRESULT hr = D_CTransformOutputPin::Connect(receivePin, type);
   if (hr < 0) return hr;
   const HRESULT reconnected = m_pTIPFilter->RunPendingReconnect();
-  return reconnected != S_OK ? reconnected : hr;
+  return reconnected < 0 ? reconnected : hr;
 }
 
 // ---- filter ----
