@@ -3,6 +3,7 @@
 // audio per second.
 #pragma once
 #include <benchmark/benchmark.h>
+#include <mpg123.h>
 
 #include <vector>
 
@@ -51,6 +52,29 @@ inline void convertBytes(benchmark::State& state, const std::vector<std::uint8_t
     while (ZaDod::RunSoundConvert(&c, out.data(), static_cast<int>(out.size())) > 0) benchmark::DoNotOptimize(out.data());
     ZaDod::CloseSoundConvert(&c);
     ZaDod::MemStreamClose(m);
+  }
+  audioRate(state, seconds);
+}
+
+// libmpg123's own decode loop over the whole file, once per iteration: the anchor the
+// MP3 paths are measured against.
+inline void bareMp3(benchmark::State& state, const std::vector<std::uint8_t>& bytes, double seconds) {
+  if (bytes.empty()) {
+    state.SkipWithError("no file");
+    return;
+  }
+  mpg123_init();
+  std::vector<unsigned char> out(1 << 16);
+  for (auto _ : state) {
+    mpg123_handle* h = mpg123_new(nullptr, nullptr);
+    mpg123_param(h, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
+    mpg123_open_feed(h);
+    mpg123_feed(h, bytes.data(), bytes.size());
+    std::size_t got = 0;
+    int r;
+    while ((r = mpg123_read(h, out.data(), out.size(), &got)) == MPG123_OK || r == MPG123_NEW_FORMAT)
+      benchmark::DoNotOptimize(out.data());
+    mpg123_delete(h);
   }
   audioRate(state, seconds);
 }

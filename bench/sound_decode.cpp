@@ -95,28 +95,7 @@ void BM_BareOpus(benchmark::State& state) {
   audioRate(state);
 }
 
-void BM_BareMp3(benchmark::State& state) {
-  const std::vector<std::uint8_t> bytes = file("a.mp3");
-  if (bytes.empty()) {
-    state.SkipWithError("no file");
-    return;
-  }
-  mpg123_init();
-  std::vector<unsigned char> out(1 << 16);
-  for (auto _ : state) {
-    mpg123_handle* h = mpg123_new(nullptr, nullptr);
-    mpg123_param(h, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
-    mpg123_open_feed(h);
-    mpg123_feed(h, bytes.data(), bytes.size());
-    std::size_t got = 0;
-    int r;
-    while ((r = mpg123_read(h, out.data(), out.size(), &got)) == MPG123_OK || r == MPG123_NEW_FORMAT) {
-      benchmark::DoNotOptimize(out.data());
-    }
-    mpg123_delete(h);
-  }
-  audioRate(state);
-}
+void BM_BareMp3(benchmark::State& state) { sound_bench::bareMp3(state, file("a.mp3"), kSeconds); }
 
 // The codec alone: whole data chunk through one conversion stream in 2048-byte pieces.
 void BM_BareImaAdpcm(benchmark::State& state) {
