@@ -22,6 +22,7 @@
 #include "media/system/winapi.h"
 #include "platform/audio/audio_test.h"
 #include "platform/codec/acm.h"
+#include "bench/sound_bench.h"
 
 namespace {
 
@@ -51,46 +52,10 @@ std::vector<std::uint8_t> file(const char* name) {
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void startSound() {
-  static bool started = [] {
-    plat::audio::UseManualAudioSinkForTest(true);
-    LoadWinAPI();
-    SoundOutput = SoundOutputState{};
-    SystemInfo.ProcessorNum = 1;
-    InitializeSoundSystem();
-    InitializeSoundConvert();
-    return true;
-  }();
-  (void)started;
-}
-
-void audioRate(benchmark::State& state) {
-  state.counters["audio_s_per_cpu_s"] =
-      benchmark::Counter(kSeconds * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-}
+void audioRate(benchmark::State& state) { sound_bench::audioRate(state, kSeconds); }
 
 void convertFile(benchmark::State& state, const char* name) {
-  startSound();
-  const std::vector<std::uint8_t> bytes = file(name);
-  if (bytes.empty()) {
-    state.SkipWithError("encoder not installed");
-    return;
-  }
-  std::vector<std::uint8_t> out(1 << 16);
-  for (auto _ : state) {
-    MemStream* m = MemStreamOpen(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-    StreamData data{*GetMemStreamFunctions(), m};
-    SoundConvert c;
-    if (SetupSoundConvert(&c, &data, SOUNDCONVERT_NO_DSMP3, 2, 0) != 0) {
-      state.SkipWithError("converter refused the file");
-      MemStreamClose(m);
-      return;
-    }
-    while (RunSoundConvert(&c, out.data(), static_cast<int>(out.size())) > 0) benchmark::DoNotOptimize(out.data());
-    CloseSoundConvert(&c);
-    MemStreamClose(m);
-  }
-  audioRate(state);
+  sound_bench::convertBytes(state, file(name), SOUNDCONVERT_NO_DSMP3, kSeconds);
 }
 
 void BM_ConvertVorbis(benchmark::State& state) { convertFile(state, "a.ogg"); }
@@ -130,28 +95,7 @@ void BM_BareOpus(benchmark::State& state) {
   audioRate(state);
 }
 
-void BM_BareMp3(benchmark::State& state) {
-  const std::vector<std::uint8_t> bytes = file("a.mp3");
-  if (bytes.empty()) {
-    state.SkipWithError("no file");
-    return;
-  }
-  mpg123_init();
-  std::vector<unsigned char> out(1 << 16);
-  for (auto _ : state) {
-    mpg123_handle* h = mpg123_new(nullptr, nullptr);
-    mpg123_param(h, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
-    mpg123_open_feed(h);
-    mpg123_feed(h, bytes.data(), bytes.size());
-    std::size_t got = 0;
-    int r;
-    while ((r = mpg123_read(h, out.data(), out.size(), &got)) == MPG123_OK || r == MPG123_NEW_FORMAT) {
-      benchmark::DoNotOptimize(out.data());
-    }
-    mpg123_delete(h);
-  }
-  audioRate(state);
-}
+void BM_BareMp3(benchmark::State& state) { sound_bench::bareMp3(state, file("a.mp3"), kSeconds); }
 
 // The codec alone: whole data chunk through one conversion stream in 2048-byte pieces.
 void BM_BareImaAdpcm(benchmark::State& state) {
@@ -222,7 +166,7 @@ int softFloat(int samples, const std::vector<float>* fill) {
 }
 
 void BM_ResampleSoftSound(benchmark::State& state) {
-  startSound();
+  sound_bench::startSound();
   const std::vector<float> t = tone();
   const int src = softFloat(kSoftSamples, &t);
   const int dst = softFloat(48000, nullptr);
@@ -233,7 +177,7 @@ void BM_ResampleSoftSound(benchmark::State& state) {
 }
 
 void BM_TimeStretchSoftSound(benchmark::State& state) {
-  startSound();
+  sound_bench::startSound();
   const std::vector<float> t = tone();
   const int src = softFloat(kSoftSamples, &t);
   const int dst = softFloat(66150, nullptr);

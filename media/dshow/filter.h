@@ -56,7 +56,8 @@ class D_CBaseFilter : public D_CUnknown, public D_IBaseFilter, public D_IAMovieS
   // A new pin set makes open pin enumerators fall out of step.
   void IncrementPinVersion() { ++m_PinVersion; }
 
-  D_FILTER_STATE m_State = plat::dshow::State_Stopped;
+  // Read without the lock by streaming threads (IsStopped), so atomic.
+  std::atomic<D_FILTER_STATE> m_State{plat::dshow::State_Stopped};
   D_IReferenceClock* m_pClock = nullptr;
   D_REFERENCE_TIME m_tStart = 0;
   CLSID m_clsid;

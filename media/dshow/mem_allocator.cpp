@@ -61,10 +61,16 @@ HRESULT D_CMemAllocator::Alloc() {
   m_pBuffer = static_cast<BYTE*>(plat::win::VirtualAlloc(nullptr, static_cast<size_t>(total),
                                                          plat::win::MEM_COMMIT, plat::win::PAGE_READWRITE));
   if (m_pBuffer == nullptr) return E_OUTOFMEMORY;
+  hr = MakeSamples(m_pBuffer, stride, u"Default memory media sample");
+  if (hr < 0) return hr;
+  m_bChanged = false;
+  return S_OK;
+}
+
+HRESULT D_CMemAllocator::MakeSamples(BYTE* memory, long long stride, const char16_t* name) {
   for (LONG i = 0; i < m_lCount; ++i) {
-    BYTE* buffer = m_pBuffer + stride * i + m_lPrefix;
-    hr = S_OK;
-    auto* sample = new (std::nothrow) D_CMediaSample(u"Default memory media sample", this, &hr, buffer, m_lSize);
+    HRESULT hr = S_OK;
+    auto* sample = new (std::nothrow) D_CMediaSample(name, this, &hr, memory + m_lPrefix + stride * i, m_lSize);
     if (sample == nullptr || hr < 0) {
       delete sample;
       Free();
@@ -73,7 +79,6 @@ HRESULT D_CMemAllocator::Alloc() {
     m_lFree.add(sample);
     ++m_lAllocated;
   }
-  m_bChanged = false;
   return S_OK;
 }
 

@@ -18,6 +18,10 @@ class D_CMemAllocator : public D_CBaseAllocator {
   void Free() override;
 
  protected:
+  // Puts m_lCount samples of m_lSize bytes on the free list, sample i at
+  // memory + prefix + i x stride; on failure frees them again (E_OUTOFMEMORY).
+  HRESULT MakeSamples(BYTE* memory, long long stride, const char16_t* name);
+
   BYTE* m_pBuffer = nullptr;
 };
 

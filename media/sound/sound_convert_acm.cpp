@@ -451,8 +451,15 @@ int ParseMPEGAudioFrameHeader(const std::uint8_t* b, MPEGAudioFrameInfo* out) {
   return 0;
 }
 
-// TEMPORARY SEAM (replaced by the DirectShow MP3 decoding module): the DirectShow MP3
-// path refuses every file.
-int ConvertMP3ToPCMWithDirectShow(SoundConvert*) { return -1; }
+int SetSoundConvertMemoryPcm(SoundConvert* c, std::uint8_t* pcm, std::uint32_t size) {
+  auto* s = new (std::nothrow) PlatformState{};
+  if (s == nullptr) return -1;
+  s->Pcm = pcm;
+  s->PcmSize = size;
+  c->MethodData = s;
+  c->Method = SOUND_METHODTYPE_MEMORY;
+  c->DestDataSize = c->OutFormat.nAvgBytesPerSec;
+  return 0;
+}
 
 }  // namespace ZaDod

@@ -44,7 +44,11 @@ struct MPEGAudioFrameInfo {
 };
 int ParseMPEGAudioFrameHeader(const std::uint8_t* header, MPEGAudioFrameInfo* out);
 
-// The DirectShow MP3 path: -1 (the file is refused).
+// Decodes the whole file through a filter graph into PCM held in memory (method 4):
+// 0, or -1 when the file is refused (the reason is logged).
 int ConvertMP3ToPCMWithDirectShow(SoundConvert* convert);
+// Makes `pcm` (MemAlloc'ed, `size` bytes of the output format) the converter's method-4
+// data; the converter then owns it. -1 without memory (the block stays the caller's).
+int SetSoundConvertMemoryPcm(SoundConvert* convert, std::uint8_t* pcm, std::uint32_t size);
 
 }  // namespace ZaDod

@@ -46,6 +46,7 @@ constexpr HRESULT VFW_E_NOT_COMMITTED = static_cast<HRESULT>(0x80040211u);
 constexpr HRESULT VFW_E_SIZENOTSET = static_cast<HRESULT>(0x80040212u);
 constexpr HRESULT VFW_E_NO_CLOCK = static_cast<HRESULT>(0x80040213u);
 constexpr HRESULT VFW_E_NOT_FOUND = static_cast<HRESULT>(0x80040216u);
+constexpr HRESULT VFW_E_NOT_IN_GRAPH = static_cast<HRESULT>(0x8004025Fu);
 constexpr HRESULT VFW_E_NOT_STOPPED = static_cast<HRESULT>(0x80040224u);
 constexpr HRESULT VFW_E_WRONG_STATE = static_cast<HRESULT>(0x80040227u);
 constexpr HRESULT VFW_E_TYPE_NOT_ACCEPTED = static_cast<HRESULT>(0x8004022Au);
@@ -429,6 +430,23 @@ struct IBasicAudio : IDispatch {
   PLAT_DSHOW_INTERFACE(IBasicAudio)
 };
 
+// The byte stream a file writer offers; only the calls a filter of ours makes are
+// declared, in the platform's slot order up to the last of them.
+struct ISequentialStream : IUnknown {
+  virtual HRESULT Read(void* buffer, ULONG bytes, ULONG* read) = 0;
+  virtual HRESULT Write(const void* buffer, ULONG bytes, ULONG* written) = 0;
+  PLAT_DSHOW_INTERFACE(ISequentialStream)
+};
+
+constexpr DWORD STREAM_SEEK_SET = 0;
+constexpr DWORD STREAM_SEEK_CUR = 1;
+constexpr DWORD STREAM_SEEK_END = 2;
+
+struct IStream : ISequentialStream {
+  virtual HRESULT Seek(LONGLONG move, DWORD origin, std::uint64_t* position) = 0;
+  PLAT_DSHOW_INTERFACE(IStream)
+};
+
 struct ISeekingPassThru : IUnknown {
   virtual HRESULT Init(BOOL supportRendering, IPin* pin) = 0;
   PLAT_DSHOW_INTERFACE(ISeekingPassThru)
@@ -465,6 +483,7 @@ extern const IID IID_IMediaEvent;
 extern const IID IID_IMediaEventEx;
 extern const IID IID_IBasicAudio;
 extern const IID IID_ISeekingPassThru;
+extern const IID IID_IStream;
 extern const GUID LIBID_QuartzTypeLib;  // the control type library
 extern const GUID TIME_FORMAT_MEDIA_TIME;
 extern const GUID GUID_NULL;
@@ -476,6 +495,7 @@ extern const CLSID CLSID_SeekingPassThru;
 extern const CLSID CLSID_AsyncReader;
 extern const GUID MEDIATYPE_Stream;
 extern const GUID MEDIASUBTYPE_MPEG1Audio;
+extern const GUID MEDIASUBTYPE_WAVE;
 extern const GUID MEDIATYPE_Audio;
 extern const GUID MEDIASUBTYPE_PCM;
 extern const GUID FORMAT_WaveFormatEx;

@@ -261,9 +261,12 @@ class MpegDecoderFilter final : public StandInFilter {
       piece->SetTime(&start, &stop);
       IMediaSample* done = nullptr;
       DWORD_PTR user = 0;
+      // The reference taken with the buffer travels with the request and comes back
+      // through WaitForNext; releasing it earlier would hand the buffer back (or, while
+      // stopping, free it) before its bytes are read.
       HRESULT hr = reader->Request(piece, 0);
+      if (hr != S_OK) piece->Release();
       if (hr == S_OK) hr = reader->WaitForNext(win::INFINITE, &done, &user);
-      piece->Release();
       if (hr != S_OK || done == nullptr) {
         if (done != nullptr) done->Release();
         if (!stopping_) notify(EC_ERRORABORT, hr < 0 ? hr : E_FAIL, 0);

@@ -66,7 +66,7 @@ class NullInput final : public StandInPin, public IMemInputPin {
   HRESULT EndFlush() override;
 
  protected:
-  HRESULT checkType(const AM_MEDIA_TYPE&) override { return S_OK; }
+  HRESULT checkType(const AM_MEDIA_TYPE& type) override;
   HRESULT queryOther(const IID& iid, void** out) override {
     if (iid == IID_IMemInputPin) {
       AddRef();
@@ -83,7 +83,11 @@ class NullInput final : public StandInPin, public IMemInputPin {
 
 class NullRenderer final : public StandInFilter, public SeekingForwarder {
  public:
-  NullRenderer() : StandInFilter(CLSID_NullRenderer) { addPin(std::make_unique<NullInput>(this)); }
+  NullRenderer(const CLSID& clsid = CLSID_NullRenderer, bool pcmOnly = false)
+      : StandInFilter(clsid), pcmOnly_(pcmOnly) {
+    addPin(std::make_unique<NullInput>(this));
+  }
+  bool pcmOnly() const { return pcmOnly_; }
 
   HRESULT QueryInterface(const IID& iid, void** out) override { return StandInFilter::QueryInterface(iid, out); }
   ULONG AddRef() override { return StandInFilter::AddRef(); }
@@ -134,12 +138,18 @@ class NullRenderer final : public StandInFilter, public SeekingForwarder {
   }
 
  private:
+  const bool pcmOnly_;
   bool flushing_ = false;
   bool ended_ = false;
   bool sent_ = false;
 };
 
 NullRenderer* NullInput::owner() { return static_cast<NullRenderer*>(filter_); }
+
+HRESULT NullInput::checkType(const AM_MEDIA_TYPE& type) {
+  if (!owner()->pcmOnly()) return S_OK;
+  return type.majortype == MEDIATYPE_Audio && type.subtype == MEDIASUBTYPE_PCM ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
+}
 
 HRESULT NullInput::Receive(IMediaSample* sample) {
   if (sample == nullptr) return E_POINTER;
@@ -179,6 +189,12 @@ const bool registered = (win::RegisterComClass(CLSID_NullRenderer, "dshow", &cre
 HRESULT CreateNullRenderer(IBaseFilter** filter) {
   if (filter == nullptr) return E_POINTER;
   *filter = new NullRenderer;
+  return S_OK;
+}
+
+HRESULT CreatePcmDroppingRenderer(const CLSID& clsid, IBaseFilter** filter) {
+  if (filter == nullptr) return E_POINTER;
+  *filter = new NullRenderer(clsid, true);
   return S_OK;
 }
 

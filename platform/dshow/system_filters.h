@@ -7,6 +7,13 @@
 namespace plat::dshow {
 
 HRESULT CreateNullRenderer(IBaseFilter** filter);
+// A null renderer under another class id that takes only PCM audio.
+HRESULT CreatePcmDroppingRenderer(const CLSID& clsid, IBaseFilter** filter);
+
+// The audio renderer: takes PCM audio; registered so that Render ends audio branches
+// in it.
+extern const CLSID CLSID_AudioRendererStandIn;
+HRESULT CreateAudioRenderer(IBaseFilter** filter);
 
 // The stream subtype a file source names for content starting with these bytes: an ID3
 // tag or an MPEG audio frame header gives MEDIASUBTYPE_MPEG1Audio, anything else
