@@ -24,7 +24,10 @@ void releaseTile(D3D11GraphTexture* t) {
     }
     if (t->targetView != nullptr) {
         for (int slot = 0; slot < 8; ++slot)
-            if (D3D11State.targetView[slot] == t->targetView) D3D11State.targetView[slot] = nullptr;
+            if (D3D11State.targetView[slot] == t->targetView) {
+                D3D11State.targetView[slot] = nullptr;
+                D3D11State.targetTexture[slot] = nullptr;
+            }
     }
     D3D11_ReleaseAndClear(t->targetView, D3D11RenderTargetView_Release);
     D3D11_ReleaseAndClear(t->view, D3D11ShaderResourceView_Release);
