@@ -306,6 +306,7 @@ int Graphics_D3D11_Device_Terminate() {
     if (b.commonIndexBuffer != nullptr) D3D11_ReleaseAndClear(b.commonIndexBuffer, D3D11Buffer_Release);
     b.commonIndexBufferSize = 0;
     D3D11_ReleaseAndClear(b.standardVertexBuffer, D3D11Buffer_Release);
+    Graphics_D3D11_Texture_ReleaseCommonBuffer();
     if (hadDevice) {
         Graphics_D3D11_ReleaseInputLayouts();
         Graphics_D3D11_Shader_ReleaseBuiltins();
