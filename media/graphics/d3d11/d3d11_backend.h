@@ -89,6 +89,10 @@ int Graphics_D3D11_SubBackBuffer_Setup();
 int Graphics_D3D11_SetupStretchRectStates();
 int Graphics_D3D11_Device_Terminate();
 int Graphics_D3D11_ReleaseAllHandleObjects();
+// The device buffers of vertex and index buffer handles: all released, and made again
+// and refilled from each handle's kept copy.
+int Graphics_D3D11_ReleaseUserBuffers();
+int Graphics_D3D11_RestoreUserBuffers();
 int Graphics_D3D11_CommonVertexBuffer_Setup(int size);
 int Graphics_D3D11_CommonIndexBuffer_Setup(int size);
 // The one-line sink of the before- and after-restore hooks of this API.

@@ -28,6 +28,18 @@ int Graphics_D3D11_RecreateAllGraphTextures();
 
 // The layout every graph texture holds: bytes red, green, blue, alpha.
 const PixelFormatDesc* D3D11_GraphPixelDesc();
+// The pixel layout of a texture format, or null for a format no graph or image uses.
+const PixelFormatDesc* Graphics_D3D11_GetFormatPixelDesc(gpu::DXGI_FORMAT format);
+// Grows the upload buffer shared by uploads to at least `size` bytes; -1 (logged) when
+// it cannot be had. The caller holds no lock: each thread has its own buffer.
+int Graphics_D3D11_Texture_SetupCommonBuffer(size_t size);
+// Frees it (device shut-down).
+void Graphics_D3D11_Texture_ReleaseCommonBuffer();
+
+// Mip levels (at least 1) and faces (6 for a cube map, else 1) of a graph's textures;
+// face f, level l is subresource f x levels + l.
+inline int D3D11_GraphMipLevels(const GraphOrigData* orig) { return orig->mipCount > 1 ? int(orig->mipCount) : 1; }
+inline int D3D11_GraphFaces(const GraphOrigData* orig) { return orig->request.cubeMap ? 6 : 1; }
 
 // The draw key of a graph draw (trans flag, whole-pixel flag, the graph's alpha bits).
 int D3D11_GraphDrawKey(const GraphData* image, int transFlag, int wholePixel);

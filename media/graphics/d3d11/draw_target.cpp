@@ -4,6 +4,7 @@
 
 #include "media/graphics/base_image.h"
 #include "media/graphics/d3d11/d3d11_graph.h"
+#include "media/graphics/d3d11/d3d11_shadow_map.h"
 #include "media/graphics/graphics_state.h"
 
 namespace ZaDod {
@@ -27,6 +28,21 @@ const D3D11GraphTexture* tileHolding(const GraphData* graph, ImageRect* rect) {
     return nullptr;
 }
 
+// A texture cannot be read while it is drawn into.
+void unbindTexture(ID3D11Texture2D* texture) {
+    if (D3D11State.texture == texture) Graphics_D3D11_DeviceState_SetTexture(nullptr, nullptr);
+}
+
+// The drawable one-tile graph's texture and target view; null for anything else.
+const D3D11GraphTexture* targetTextureOf(int handle) {
+    const GraphData* graph = GetGraphData(handle, 1);
+    if (graph == nullptr || graph->orig == nullptr) return nullptr;
+    const GraphOrigData* orig = graph->orig;
+    if (!orig->request.drawable || orig->tileCount != 1) return nullptr;
+    const D3D11GraphTexture* t = D3D11_TileTexture(&orig->tiles[0]);
+    return t->targetView != nullptr ? t : nullptr;
+}
+
 }  // namespace
 
 int Graphics_D3D11_BindScreenTarget() {
@@ -40,30 +56,50 @@ int Graphics_D3D11_SetDrawTarget(int /*handle*/, int /*oldSurface*/, GraphData* 
                                  ShadowMapData* newShadowMap, ShadowMapData* /*oldShadowMap*/) {
     if (!D3D11Device_IsValid()) return -1;
     Graphics_D3D11_FlushVertexBatch(-1, 0);
-    if (newShadowMap != nullptr) return -1;  // shadow maps have no textures on this back end yet
+    if (newShadowMap != nullptr) {
+        // A map gets its objects when it is first drawn into.
+        if (Graphics_D3D11_ShadowMap_CreateTexture(newShadowMap, 0) < 0) return -1;
+        const D3D11ShadowMapTexture* t = D3D11_ShadowMapTexture(newShadowMap);
+        unbindTexture(t->texture);
+        Graphics_D3D11_DeviceState_SetDepthBuffer(nullptr, nullptr);
+        if (Graphics_D3D11_DeviceState_SetRenderTarget(t->texture, t->targetView, 0) < 0) return -1;
+        return Graphics_D3D11_BindDepthBufferForDrawTarget();
+    }
     if (newGraph == nullptr) {
         Graphics_D3D11_BindScreenTarget();
         return Graphics_D3D11_BindDepthBufferForDrawTarget();
     }
-    const GraphOrigData* orig = newGraph->orig;
-    if (orig == nullptr || !orig->request.drawable || orig->tileCount != 1) return -1;
-    const D3D11GraphTexture* t = D3D11_TileTexture(&orig->tiles[0]);
-    if (t->targetView == nullptr) return -1;
-    // The graph's own texture cannot be read while it is drawn into.
-    if (D3D11State.texture == t->texture) Graphics_D3D11_DeviceState_SetTexture(nullptr, nullptr);
+    const D3D11GraphTexture* t = targetTextureOf(newGraph->header.Handle);
+    if (t == nullptr) return -1;
+    unbindTexture(t->texture);
     // Unbinding the screen's depth buffer first keeps targets of other sizes bindable.
     Graphics_D3D11_DeviceState_SetDepthBuffer(nullptr, nullptr);
     if (Graphics_D3D11_DeviceState_SetRenderTarget(t->texture, t->targetView, 0) < 0) return -1;
     return Graphics_D3D11_BindDepthBufferForDrawTarget();
 }
 
-// The screen's depth buffer goes with the screen; graph targets hold no depth texture on
-// this back end, so they draw without one.
+// Slots 1..7 take drawable one-tile graphs beside the draw target (each graph holds one
+// surface); a negative handle empties the slot. Slot 0 is the draw target's.
+int Graphics_D3D11_SetRenderTarget(int slot, int graph, int surfaceIndex) {
+    if (!D3D11Device_IsValid() || slot < 1 || slot >= 8 || surfaceIndex != 0) return -1;
+    Graphics_D3D11_FlushVertexBatch(-1, 0);
+    if (graph < 0) return Graphics_D3D11_DeviceState_SetRenderTarget(nullptr, nullptr, slot);
+    const D3D11GraphTexture* t = targetTextureOf(graph);
+    if (t == nullptr) return -1;
+    unbindTexture(t->texture);
+    return Graphics_D3D11_DeviceState_SetRenderTarget(t->texture, t->targetView, slot);
+}
+
+// The screen's depth buffer goes with the screen and a shadow map's with the map; graph
+// targets hold no depth texture on this back end, so they draw without one.
 int Graphics_D3D11_BindDepthBufferForDrawTarget() {
     if (!D3D11Device_IsValid()) return -1;
     const D3D11Backend& b = D3D11BackendSys;
     const D3D11SwapChain& chain = D3D11SwapChainSys.slots[0];
     ID3D11Texture2D* target = D3D11State.targetTexture[0];
+    if (const D3D11ShadowMapTexture* map = D3D11_ShadowMapTexture(GetShadowMapData(GraphicsDrawSettings.targets[0].handle));
+        map != nullptr && map->texture == target)
+        return Graphics_D3D11_DeviceState_SetDepthBuffer(map->depthTexture, map->depthView);
     const bool screen = target != nullptr && (target == b.subBackBuffer || target == chain.backBuffer);
     return screen ? Graphics_D3D11_DeviceState_SetDepthBuffer(b.depthTexture, b.depthView)
                   : Graphics_D3D11_DeviceState_SetDepthBuffer(nullptr, nullptr);

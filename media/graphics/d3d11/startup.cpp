@@ -8,6 +8,7 @@
 #include "media/file/async_load.h"
 #include "media/graphics/d3d11/d3d11_filter.h"
 #include "media/graphics/d3d11/d3d11_graph.h"
+#include "media/graphics/d3d11/d3d11_shadow_map.h"
 #include "media/graphics/d3d11/d3d11_state.h"
 #include "media/graphics/graphics.h"
 #include "media/graphics/light.h"
@@ -280,8 +281,8 @@ int Graphics_D3D11_ReleaseDeviceObjects() {
 }
 
 int Graphics_D3D11_ReleaseAllHandleObjects() {
-    // User buffers get device objects with later operations; shader objects and graph
-    // textures go here.
+    Graphics_D3D11_ReleaseShadowMaps();
+    Graphics_D3D11_ReleaseUserBuffers();
     Graphics_D3D11_ReleaseShaderHandleObjects();
     Graphics_D3D11_ReleaseAllGraphTextures();
     Graphics_D3D11_DeviceState_ClearBindings();
@@ -305,6 +306,7 @@ int Graphics_D3D11_Device_Terminate() {
     if (b.commonIndexBuffer != nullptr) D3D11_ReleaseAndClear(b.commonIndexBuffer, D3D11Buffer_Release);
     b.commonIndexBufferSize = 0;
     D3D11_ReleaseAndClear(b.standardVertexBuffer, D3D11Buffer_Release);
+    Graphics_D3D11_Texture_ReleaseCommonBuffer();
     if (hadDevice) {
         Graphics_D3D11_ReleaseInputLayouts();
         Graphics_D3D11_Shader_ReleaseBuiltins();
@@ -362,6 +364,8 @@ int Graphics_D3D11_RecreateDevice(int modeFlag, int width, int height, int bits,
     Graphics_D3D11_SetupDefaultDeviceState();
     Graphics_D3D11_ReapplyDeviceState();
     Graphics_D3D11_RecreateAllGraphTextures();
+    Graphics_D3D11_RestoreShadowMaps();
+    Graphics_D3D11_RestoreUserBuffers();
     RunGraphRestore();
     if (b.afterRestore != nullptr) b.afterRestore(b.afterRestoreData);
     Graphics_D3D11_DeviceState_ResendAll();

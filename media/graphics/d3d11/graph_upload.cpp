@@ -1,0 +1,242 @@
+// Direct3D 11 image uploads into graph textures: the pixel layouts of texture formats,
+// the one upload buffer every upload converts into, and the one-level (edge-padded) and
+// mip-mapped paths over every face of a cube map.
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "media/base/log.h"
+#include "media/graphics/base_image.h"
+#include "media/graphics/d3d11/d3d11_graph.h"
+
+namespace ZaDod {
+namespace {
+
+using namespace plat::gpu;
+
+// The buffer uploads convert into, grown only. Loading workers upload too (their device
+// calls wait for the main thread), so each thread keeps its own: the main thread's is the
+// one shared by every synchronous upload.
+thread_local std::vector<uint8_t> uploadStore;
+thread_local uint8_t* uploadBuffer = nullptr;
+
+PixelFormatDesc packed(int bits, uint32_t r, uint32_t g, uint32_t b, uint32_t a) {
+    PixelFormatDesc d{};
+    CreateColorData(&d, bits, r, g, b, a);
+    return d;
+}
+
+// The channel formats share the pixel-format table's rows of the same layout.
+const struct {
+    DXGI_FORMAT format;
+    int row;
+} kChannelRows[] = {
+    {DXGI_FORMAT_R16G16B16A16_UNORM, 36}, {DXGI_FORMAT_R16G16B16A16_FLOAT, 37}, {DXGI_FORMAT_R32G32B32A32_FLOAT, 38},
+    {DXGI_FORMAT_R8_UNORM, 39},           {DXGI_FORMAT_R16_UNORM, 40},          {DXGI_FORMAT_R16_FLOAT, 41},
+    {DXGI_FORMAT_R32_FLOAT, 42},          {DXGI_FORMAT_R8G8_UNORM, 43},         {DXGI_FORMAT_R16G16_UNORM, 44},
+    {DXGI_FORMAT_R16G16_FLOAT, 45},       {DXGI_FORMAT_R32G32_FLOAT, 46},
+};
+
+// Bytes of one image (all its levels) of a plain base image, and where its level l starts
+// with that level's pitch.
+size_t imageBytes(const BaseImage* image) {
+    if (image->mipCount <= 1) return size_t(image->pitch) * size_t(image->height);
+    size_t total = 0;
+    for (int l = 0; l < image->mipCount; ++l) {
+        const int w = image->width >> l > 0 ? image->width >> l : 1, h = image->height >> l > 0 ? image->height >> l : 1;
+        total += size_t(image->format.bytesPerPixel) * size_t(w) * size_t(h);
+    }
+    return total;
+}
+
+// Face f, level l of an image as a one-level image of its own (the whole image when it
+// holds fewer faces).
+BaseImage levelOf(const BaseImage* image, int face, int level) {
+    BaseImage out = *image;
+    const int faces = image->imageCount > 1 ? image->imageCount : 1;
+    auto* at = static_cast<uint8_t*>(image->pixels) + (face < faces ? size_t(face) * imageBytes(image) : 0);
+    for (int k = 0; k < level; ++k) {
+        const int w = image->width >> k > 0 ? image->width >> k : 1, h = image->height >> k > 0 ? image->height >> k : 1;
+        at += size_t(image->format.bytesPerPixel) * size_t(w) * size_t(h);
+    }
+    if (image->mipCount > 1) {
+        out.width = image->width >> level > 0 ? image->width >> level : 1;
+        out.height = image->height >> level > 0 ? image->height >> level : 1;
+        out.pitch = out.width * image->format.bytesPerPixel;
+    }
+    out.pixels = at;
+    out.mipCount = 0;
+    out.imageCount = 0;
+    return out;
+}
+
+struct Upload {
+    const GraphOrigData* orig;
+    const BaseImage* color;
+    const BaseImage* alpha;
+    int trans;
+};
+
+// Converts rectangle `part` of face `face` (level 0) into `dest` (pitch in bytes).
+int convert(const Upload& u, int face, int level, const ImageRect& part, void* dest, int pitch) {
+    const BaseImage c = levelOf(u.color, face, level);
+    BaseImage a{};
+    if (u.alpha != nullptr) a = levelOf(u.alpha, face, level);
+    return GraphColorMatchBlt(dest, pitch, D3D11_GraphPixelDesc(), c.pixels, c.pitch, &c.format,
+                              u.alpha != nullptr ? a.pixels : nullptr, u.alpha != nullptr ? a.pitch : 0,
+                              u.alpha != nullptr ? &a.format : nullptr, 0, 0, &part, 0, u.trans,
+                              u.orig->transColor, 0, 0, 0, 0, 0);
+}
+
+// One level: the rectangle at (x, y) of the tile with its edge padding.
+int uploadOneLevel(const Upload& u, const GraphTextureTile& tile, int face, const ImageRect& part, int x, int y) {
+    const int w = part.right - part.left, h = part.bottom - part.top;
+    // Where the upload reaches the tile's used edge inside a larger texture, the edge
+    // pixels are repeated once beyond it so bilinear sampling never reads garbage.
+    const int padRight = x + w == tile.usedWidth && tile.usedWidth < tile.textureWidth ? 1 : 0;
+    const int padBottom = y + h == tile.usedHeight && tile.usedHeight < tile.textureHeight ? 1 : 0;
+    const int bw = w + padRight, bh = h + padBottom;
+    if (Graphics_D3D11_Texture_SetupCommonBuffer(size_t(bw) * size_t(bh) * 4) < 0) return -1;
+    auto* buffer = reinterpret_cast<uint32_t*>(uploadBuffer);
+    std::memset(buffer, 0, size_t(bw) * size_t(bh) * 4);
+    if (convert(u, face, 0, part, buffer, bw * 4) < 0) return -1;
+    for (int row = 0; row < h && padRight; ++row) buffer[size_t(row) * bw + bw - 1] = buffer[size_t(row) * bw + bw - 2];
+    if (padBottom) std::memcpy(&buffer[size_t(bh - 1) * bw], &buffer[size_t(bh - 2) * bw], size_t(bw) * 4);
+    const D3D11_BOX box{UINT(x), UINT(y), 0, UINT(x + bw), UINT(y + bh), 1};
+    D3D11DeviceContext_UpdateSubresource(D3D11_TileTexture(&tile)->texture, UINT(face), &box, buffer, UINT(bw * 4), 0);
+    return 0;
+}
+
+int powerOfTwo(int n) {
+    int p = 1;
+    while (p < n) p <<= 1;
+    return p;
+}
+
+// Every level of the rectangle at (x, y): the image's own levels when it carries them for
+// the whole tile, else each level halved from the one before.
+int uploadMipMapped(const Upload& u, const GraphTextureTile& tile, int face, const ImageRect& part, int x, int y) {
+    const int levels = D3D11_GraphMipLevels(u.orig);
+    const int subresource0 = face * levels;
+    ID3D11Texture2D* texture = D3D11_TileTexture(&tile)->texture;
+    const int w = part.right - part.left, h = part.bottom - part.top;
+    const bool wholeTile = x == 0 && y == 0 && w == tile.textureWidth && h == tile.textureHeight &&
+                           part.left == 0 && part.top == 0 && w == u.color->width && h == u.color->height;
+    if (wholeTile && u.color->mipCount >= levels && (u.alpha == nullptr || u.alpha->mipCount >= levels)) {
+        for (int l = 0; l < levels; ++l) {
+            const int lw = w >> l > 0 ? w >> l : 1, lh = h >> l > 0 ? h >> l : 1;
+            if (Graphics_D3D11_Texture_SetupCommonBuffer(size_t(lw) * size_t(lh) * 4) < 0) return -1;
+            const ImageRect whole{0, 0, lw, lh};
+            if (convert(u, face, l, whole, uploadBuffer, lw * 4) < 0) return -1;
+            const D3D11_BOX box{0, 0, 0, UINT(lw), UINT(lh), 1};
+            D3D11DeviceContext_UpdateSubresource(texture, UINT(subresource0 + l), &box, uploadBuffer, UINT(lw * 4), 0);
+        }
+        return 0;
+    }
+    const int pw = powerOfTwo(w), ph = powerOfTwo(h);
+    const size_t half = size_t(pw) * size_t(ph) * 4;
+    if (Graphics_D3D11_Texture_SetupCommonBuffer(half * 2) < 0) return -1;
+    std::memset(uploadBuffer, 0, half * 2);
+    uint8_t* halves[2] = {uploadBuffer, uploadBuffer + half};
+    if (convert(u, face, 0, part, halves[0], pw * 4) < 0) return -1;
+    int cw = w, ch = h;  // the size of the level in halves[l % 2]
+    for (int l = 0; l < levels; ++l) {
+        if (l > 0) {
+            // Odd sizes take one more (zero) column or row of the power-of-two block.
+            const int sw = cw == 1 ? 1 : (cw + 1) & ~1, sh = ch == 1 ? 1 : (ch + 1) & ~1;
+            if (GraphHalfScaleBlt(D3D11_GraphPixelDesc(), halves[l % 2], pw * 4, halves[(l + 1) % 2], pw * 4, 0, 0, 0,
+                                  0, sw, sh) < 0)
+                return -1;
+            cw = sw == 1 ? 1 : sw / 2;
+            ch = sh == 1 ? 1 : sh / 2;
+        }
+        const int left = x >> l, top = y >> l;
+        int right = (x + w) >> l, bottom = (y + h) >> l;
+        if (right < left + 1) right = left + 1;
+        if (bottom < top + 1) bottom = top + 1;
+        const D3D11_BOX box{UINT(left), UINT(top), 0, UINT(right), UINT(bottom), 1};
+        D3D11DeviceContext_UpdateSubresource(texture, UINT(subresource0 + l), &box, halves[l % 2], UINT(pw * 4), 0);
+    }
+    return 0;
+}
+
+}  // namespace
+
+const PixelFormatDesc* Graphics_D3D11_GetFormatPixelDesc(DXGI_FORMAT format) {
+    static const PixelFormatDesc rgb565 = packed(16, 0xF800u, 0x07E0u, 0x001Fu, 0);
+    static const PixelFormatDesc rgba8 = packed(32, 0x000000FFu, 0x0000FF00u, 0x00FF0000u, 0xFF000000u);
+    static const PixelFormatDesc bgrx8 = packed(32, 0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0);
+    switch (format) {
+        case DXGI_FORMAT_B5G6R5_UNORM: return &rgb565;
+        case DXGI_FORMAT_R8G8B8A8_UNORM: return &rgba8;
+        case DXGI_FORMAT_B8G8R8X8_UNORM: return &bgrx8;
+        default: break;
+    }
+    for (const auto& row : kChannelRows)
+        if (row.format == format) return GetPixelFormatDesc(row.row);
+    return nullptr;
+}
+
+const PixelFormatDesc* D3D11_GraphPixelDesc() { return Graphics_D3D11_GetFormatPixelDesc(DXGI_FORMAT_R8G8B8A8_UNORM); }
+
+int Graphics_D3D11_Texture_SetupCommonBuffer(size_t size) {
+    if (uploadStore.size() < size) {
+        try {
+            std::vector<uint8_t>().swap(uploadStore);
+            uploadStore.resize(size);
+        } catch (const std::bad_alloc&) {
+            uploadBuffer = nullptr;
+            LogAddTextUtf16(
+                u"テクスチャに画像を転送するためのメモリの確保に失敗しました[Graphics_D3D11_Texture_SetupCommonBuffer]\n");
+            return -1;
+        }
+    }
+    uploadBuffer = uploadStore.data();
+    return 0;
+}
+
+void Graphics_D3D11_Texture_ReleaseCommonBuffer() {
+    std::vector<uint8_t>().swap(uploadStore);
+    uploadBuffer = nullptr;
+}
+
+int Graphics_D3D11_BltBmpOrBaseImageToGraph3(const ImageRect* srcRect, int destX, int destY, int graph,
+                                             const BaseImage* colorImage, const BaseImage* alphaImage, int redrawFlag,
+                                             int useTransColor, int /*textureOnly*/) {
+    GraphData* g = GetGraphData(graph, 1);
+    if (g == nullptr || g->orig == nullptr || colorImage == nullptr || !D3D11Device_IsValid()) return -1;
+    GraphOrigData* orig = g->orig;
+    // The destination is the graph's rectangle, or the whole original with redrawFlag.
+    const int baseX = redrawFlag ? 0 : g->area.x, baseY = redrawFlag ? 0 : g->area.y;
+    const int areaW = redrawFlag ? orig->width : g->area.width, areaH = redrawFlag ? orig->height : g->area.height;
+    int srcW = colorImage->width, srcH = colorImage->height;
+    if (alphaImage != nullptr) {
+        srcW = srcW < alphaImage->width ? srcW : alphaImage->width;
+        srcH = srcH < alphaImage->height ? srcH : alphaImage->height;
+    }
+    ImageRect src;
+    int x, y;
+    if (ClipBltRectToImage(srcW, srcH, areaW, areaH, srcRect, destX, destY, &src, &x, &y) != 0) return 0;
+    x += baseX;
+    y += baseY;
+    const int w = src.right - src.left, h = src.bottom - src.top;
+    const Upload u{orig, colorImage, alphaImage, useTransColor && orig->request.colorKey ? 1 : 0};
+    const int faces = D3D11_GraphFaces(orig), mipMapped = D3D11_GraphMipLevels(orig) > 1;
+    Graphics_D3D11_FlushVertexBatch(-1, 0);
+    for (int i = 0; i < orig->tileCount; ++i) {
+        const GraphTextureTile& tile = orig->tiles[i];
+        const int left = x > tile.x ? x : tile.x, top = y > tile.y ? y : tile.y;
+        const int right = x + w < tile.x + tile.usedWidth ? x + w : tile.x + tile.usedWidth;
+        const int bottom = y + h < tile.y + tile.usedHeight ? y + h : tile.y + tile.usedHeight;
+        if (left >= right || top >= bottom) continue;
+        const ImageRect part{src.left + (left - x), src.top + (top - y), src.left + (right - x), src.top + (bottom - y)};
+        for (int face = 0; face < faces; ++face) {
+            const int r = mipMapped ? uploadMipMapped(u, tile, face, part, left - tile.x, top - tile.y)
+                                    : uploadOneLevel(u, tile, face, part, left - tile.x, top - tile.y);
+            if (r < 0) return -1;
+        }
+    }
+    return 0;
+}
+
+}  // namespace ZaDod

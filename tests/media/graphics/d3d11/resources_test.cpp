@@ -1,0 +1,233 @@
+// Direct3D 11 objects behind handles: user vertex and index buffers, render targets past
+// slot 0 and shadow maps, made and deleted in loops and across device re-creation, with
+// the object counts back where they started.
+#include <cstring>
+#include <vector>
+
+#include "d3d11_fixture.h"
+#include "media/base/handle.h"
+#include "media/base/memory.h"
+#include "media/graphics/d3d11/d3d11_backend.h"
+#include "media/graphics/d3d11/d3d11_graph.h"
+#include "media/graphics/d3d11/d3d11_shadow_map.h"
+#include "media/graphics/draw.h"
+#include "media/graphics/graph.h"
+#include "media/graphics/render_settings.h"
+#include "media/graphics/shader.h"
+#include "media/graphics/shadow_map.h"
+#include "platform/gpu/d3d11/face_internal.h"
+
+namespace d3d11test {
+namespace {
+
+// A buffer handle as the front makes one: element size and count, a zeroed kept copy.
+int makeBuffer(int type, int elementSize, int elementCount) {
+  const int handle = AddHandle(type, 0, -1);
+  auto* buffer = reinterpret_cast<BufferHandleData*>(GetHandleInfo(handle));
+  buffer->elementSize = elementSize;
+  buffer->elementCount = elementCount;
+  buffer->systemCopy = MemCalloc(size_t(elementSize) * size_t(elementCount), __FILE__, __LINE__);
+  return handle;
+}
+
+int makeShadowMap(int width, int height) {
+  const int handle = AddHandle(HANDLETYPE_SHADOWMAP, 0, -1);
+  ShadowMapData* map = GetShadowMapData(handle);
+  map->width = width;
+  map->height = height;
+  map->areaMin = Vector3F{-10.0f, -10.0f, -10.0f};
+  map->areaMax = Vector3F{10.0f, 10.0f, 10.0f};
+  return handle;
+}
+
+// The bytes the device buffer of a handle holds.
+std::vector<uint8_t> deviceBytes(int handle, int type) {
+  const BufferHandleData* buffer = GetBufferData(handle, type);
+  if (buffer == nullptr || buffer->deviceObject == nullptr) return {};
+  auto* core = plat::gpu::d3d11::coreBuffer(static_cast<ID3D11Buffer*>(buffer->deviceObject));
+  return std::vector<uint8_t>(core->data(), core->data() + core->size());
+}
+
+const D3D11GraphTexture* textureOf(int graph) {
+  return D3D11_TileTexture(&GetGraphData(graph, 1)->orig->tiles[0]);
+}
+
+TEST_F(D3D11Test, UserBuffersHoldTheirWritesAcrossReCreation) {
+  ASSERT_EQ(start(), 0);
+  const struct {
+    int type, elementSize, elementCount;
+    UINT bind;
+  } kinds[] = {
+      {HANDLETYPE_VERTEX_BUFFER, 16, 8, D3D11_BIND_VERTEX_BUFFER},
+      {HANDLETYPE_INDEX_BUFFER, 2, 12, D3D11_BIND_INDEX_BUFFER},
+      {HANDLETYPE_INDEX_BUFFER, 4, 5, D3D11_BIND_INDEX_BUFFER},
+  };
+  uint8_t data[64];
+  for (int i = 0; i < 64; ++i) data[i] = uint8_t(i + 1);
+  for (const auto& k : kinds) {
+    SCOPED_TRACE(k.elementSize);
+    auto write = k.type == HANDLETYPE_VERTEX_BUFFER ? SetVertexBufferData : SetIndexBufferData;
+    const int buffers = D3D11Sys.counters[kD3D11Buffer];
+    const int h = makeBuffer(k.type, k.elementSize, k.elementCount);
+    EXPECT_EQ(GetBufferData(h, k.type)->deviceObject, nullptr);  // made on the first write
+    ASSERT_EQ(write(1, data, 3, h), 0);
+    ASSERT_EQ(D3D11Sys.counters[kD3D11Buffer], buffers + 1);
+    D3D11_BUFFER_DESC desc{};
+    static_cast<ID3D11Buffer*>(GetBufferData(h, k.type)->deviceObject)->GetDesc(&desc);
+    EXPECT_EQ(desc.ByteWidth, UINT(k.elementSize * k.elementCount));
+    EXPECT_EQ(desc.BindFlags, k.bind);
+    std::vector<uint8_t> want(size_t(k.elementSize * k.elementCount), 0);
+    std::memcpy(want.data() + k.elementSize, data, size_t(3 * k.elementSize));
+    EXPECT_EQ(deviceBytes(h, k.type), want);
+    EXPECT_EQ(write(k.elementCount - 1, data, 2, h), -1);  // one past the end
+    EXPECT_EQ(deviceBytes(h, k.type), want);
+
+    // A new device gets the buffer again with the kept bytes.
+    ASSERT_EQ(Graphics_D3D11_RecreateDevice(1, 640, 480, 32, 60), 0);
+    EXPECT_EQ(deviceBytes(h, k.type), want);
+    EXPECT_EQ(D3D11Sys.counters[kD3D11Buffer], buffers + 1);
+    SubHandle(h);
+    EXPECT_EQ(D3D11Sys.counters[kD3D11Buffer], buffers);
+  }
+}
+
+TEST_F(D3D11Test, RenderTargetsPastSlotZeroAreDrawnIntoAndLetGo) {
+  ASSERT_EQ(start(), 0);
+  const int target = MakeDrawableGraph(64, 64, 0), second = MakeDrawableGraph(64, 64, 0);
+  const int plain = MakeGraph(64, 64);
+  ASSERT_GE(target, 0);
+  ASSERT_GE(second, 0);
+  ASSERT_EQ(SetDrawTarget(target), 0);
+  ASSERT_EQ(SetRenderTarget(1, second, 0), 0);
+  EXPECT_EQ(D3D11State.targetView[1], textureOf(second)->targetView);
+  EXPECT_EQ(GraphicsDrawSettings.targets[1].handle, second);
+
+  const struct {
+    int slot, graph, surface, result;
+  } refused[] = {{1, plain, 0, -1}, {1, second, 1, -1}, {8, second, 0, -1}, {0, second, 1, -1}};
+  for (const auto& r : refused)
+    EXPECT_EQ(SetRenderTarget(r.slot, r.graph, r.surface), r.result) << r.slot << " " << r.surface;
+  EXPECT_EQ(D3D11State.targetView[1], textureOf(second)->targetView);
+
+  // A clear reaches every bound target: both graphs read back the colour.
+  clearTo(200, 40, 10);
+  for (int graph : {target, second}) {
+    BaseImage image{};
+    ASSERT_EQ(Graphics_D3D11_LockDrawTargetBuffer(nullptr, &image, graph, 1, 0), 0);
+    const uint8_t* p = static_cast<const uint8_t*>(image.pixels) + 5 * image.pitch + 5 * 4;
+    EXPECT_EQ((Rgba{p[0], p[1], p[2], p[3]}), (Rgba{200, 40, 10, 0})) << graph;
+    Graphics_D3D11_UnlockDrawTargetBuffer();
+  }
+  ASSERT_EQ(SetRenderTarget(1, -1, 0), 0);
+  EXPECT_EQ(D3D11State.targetView[1], nullptr);
+
+  // A graph deleted while bound leaves no stale binding behind.
+  ASSERT_EQ(SetRenderTarget(1, second, 0), 0);
+  SubHandle(second);
+  EXPECT_EQ(D3D11State.targetView[1], nullptr);
+  EXPECT_EQ(D3D11State.targetTexture[1], nullptr);
+  ASSERT_EQ(SetDrawTarget(-2), 0);
+}
+
+TEST_F(D3D11Test, ShadowMapsBecomeTargetsWithTheirDepthAndConstants) {
+  ASSERT_EQ(start(), 0);
+  const int textures = D3D11Sys.counters[kD3D11Texture2D];
+  const int h = makeShadowMap(128, 64);
+  ShadowMapData* map = GetShadowMapData(h);
+  ASSERT_EQ(SetShadowMapLightDirection(h, 0.3f, -1.0f, 0.2f), 0);
+  map->depthBias = 0.004f;
+
+  ASSERT_EQ(ShadowMap_DrawSetup(map), 0);
+  const D3D11ShadowMapTexture* t = D3D11_ShadowMapTexture(map);
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(D3D11Sys.counters[kD3D11Texture2D], textures + 2);
+  EXPECT_EQ(D3D11State.targetTexture[0], t->texture);
+  EXPECT_EQ(D3D11State.depthView, t->depthView);
+  D3D11_TEXTURE2D_DESC d{};
+  t->texture->GetDesc(&d);
+  EXPECT_EQ(d.Width, 128u);
+  EXPECT_EQ(d.Height, 64u);
+  ASSERT_EQ(ShadowMap_DrawEnd(), 0);
+  EXPECT_EQ(D3D11State.depthView, D3D11BackendSys.depthView);
+
+  // The map in slot 1 writes its matrix and parameters; the empty slots write zeros.
+  ShadowMapUse.slots[1] = h;
+  ASSERT_EQ(Graphics_D3D11_ShadowMap_RefreshVSParam(), 0);
+  ASSERT_EQ(Graphics_D3D11_ShadowMap_RefreshPSParam(), 0);
+  const float* vs = reinterpret_cast<const float*>(D3D11BuiltinConstantBuffers[kCBVSMore]->copy);
+  const float* ps = reinterpret_cast<const float*>(D3D11BuiltinConstantBuffers[kCBPSMore]->copy);
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c) {
+      EXPECT_EQ(vs[16 + r * 4 + c], map->viewProjection.m[c][r]);
+      EXPECT_EQ(vs[r * 4 + c], 0.0f);
+    }
+  EXPECT_FLOAT_EQ(ps[4], 0.004f);
+  EXPECT_FLOAT_EQ(ps[5], map->secondBias);
+  EXPECT_EQ(ps[6], 1.0f);
+  EXPECT_EQ(ps[2], 0.0f);
+  EXPECT_EQ(D3D11BuiltinConstantBuffers[kCBPSMore]->dirty, 1);
+  ShadowMapUse.slots[1] = -1;
+
+  // A map whose target cannot be made is refused by the back end, logged, and leaves
+  // nothing alive; the screen stays bound.
+  const int other = makeShadowMap(32, 32);
+  Profile p = defaultProfile();
+  p.failOnCall["d3d11.CreateRenderTargetView"] = 1;
+  setProfile(p);
+  resetJournal();
+  forgetLog();
+  const int textureCount = D3D11Sys.counters[kD3D11Texture2D];
+  ID3D11Texture2D* screen = D3D11State.targetTexture[0];
+  EXPECT_EQ(Graphics_D3D11_SetDrawTarget(other, 0, nullptr, nullptr, GetShadowMapData(other), nullptr), -1);
+  EXPECT_TRUE(LogCapture::contains(u"シャドウマップ用レンダーターゲットビューの作成に失敗しました"));
+  EXPECT_EQ(D3D11_ShadowMapTexture(GetShadowMapData(other)), nullptr);
+  EXPECT_EQ(D3D11Sys.counters[kD3D11Texture2D], textureCount);
+  EXPECT_EQ(D3D11State.targetTexture[0], screen);
+  setProfile(defaultProfile());
+  SubHandle(other);
+  SubHandle(h);
+  EXPECT_EQ(D3D11Sys.counters[kD3D11Texture2D], textures);
+}
+
+// Buffers, render targets and shadow maps made and deleted over and over, with device
+// re-creation between, leave the shut-down dump at nothing.
+TEST_F(D3D11Test, MadeAndDeletedInALoopTheCountsComeBack) {
+  ASSERT_EQ(start(), 0);
+  const int before = liveObjects();
+  const uint8_t bytes[64] = {9, 8, 7};
+  for (int round = 0; round < 6; ++round) {
+    SCOPED_TRACE(round);
+    const int vb = makeBuffer(HANDLETYPE_VERTEX_BUFFER, 16, 4), ib = makeBuffer(HANDLETYPE_INDEX_BUFFER, 2, 6);
+    ASSERT_EQ(SetVertexBufferData(0, bytes, 4, vb), 0);
+    ASSERT_EQ(SetIndexBufferData(0, bytes, 6, ib), 0);
+    const int a = MakeDrawableGraph(32, 32, 0), b = MakeDrawableGraph(32, 32, 0);
+    ASSERT_EQ(SetDrawTarget(a), 0);
+    ASSERT_EQ(SetRenderTarget(2, b, 0), 0);
+    const int map = makeShadowMap(64 + round, 64);
+    ASSERT_EQ(ShadowMap_DrawSetup(GetShadowMapData(map)), 0);
+    ASSERT_EQ(ShadowMap_DrawEnd(), 0);
+    if (round % 2 == 1) {
+      ASSERT_EQ(Graphics_D3D11_RecreateDevice(1, 640, 480, 32, 60), 0);
+    }
+    // Interleaved deletion orders.
+    if (round % 3 == 0) {
+      SubHandle(map);
+      SubHandle(b);
+      SubHandle(vb);
+    } else {
+      SubHandle(vb);
+      SubHandle(map);
+      SubHandle(b);
+    }
+    ASSERT_EQ(SetDrawTarget(-2), 0);
+    SubHandle(a);
+    SubHandle(ib);
+    EXPECT_EQ(liveObjects(), before);
+  }
+  forgetLog();
+  TerminateLibrary();
+  EXPECT_TRUE(LogCapture::contains(u"Direct3D11 のオブジェクト数を出力\nDirect3D11 のオブジェクト合計数 : 0"));
+}
+
+}  // namespace
+}  // namespace d3d11test
