@@ -95,7 +95,6 @@ class FileOutput final : public StandInPin, public IAsyncReader {
     const HRESULT result = readInto(sample);
     if (result < 0 && result != win::E_FAIL) return result;
     std::lock_guard guard(queueLock_);
-    sample->AddRef();
     done_.push_back(Done{sample, user, result});
     arrived_.notify_all();
     return S_OK;
@@ -110,7 +109,7 @@ class FileOutput final : public StandInPin, public IAsyncReader {
     if (done_.empty()) return flushing_ ? VFW_E_WRONG_STATE : VFW_E_TIMEOUT;
     Done next = done_.front();
     done_.pop_front();
-    *sample = next.sample;  // the reference taken at Request goes to the caller
+    *sample = next.sample;  // the caller's own reference, which travelled with the request
     *user = next.user;
     return next.result;
   }

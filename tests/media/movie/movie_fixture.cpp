@@ -4,6 +4,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
+
+#include <unistd.h>
 
 #include "media/base/clock.h"
 #include "media/movie/movie.h"
@@ -53,7 +56,9 @@ const std::vector<std::uint8_t>& MovieRepeats() {
 }
 
 std::u16string MovieFile(const std::string& name, const std::vector<std::uint8_t>& data) {
-  const std::string dir = std::string(HALVORINE_BINARY_DIR) + "/movie_test";
+  // One folder per process: ctest runs the tests of this program side by side, and a
+  // file rewritten by one must never be read half written by another.
+  const std::string dir = std::string(HALVORINE_BINARY_DIR) + "/movie_test/" + std::to_string(getpid());
   std::filesystem::create_directories(dir);
   const std::string path = dir + "/" + name;
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));

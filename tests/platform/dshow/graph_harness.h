@@ -168,12 +168,15 @@ class Puller final : public ds::StandInFilter {
       piece->SetTime(&start, &stop);
       ds::IMediaSample* done = nullptr;
       ds::DWORD_PTR user = 0;
-      if (reader->Request(piece, 0) != S_OK || reader->WaitForNext(plat::win::INFINITE, &done, &user) != S_OK) {
+      // The reference to the piece travels with the request and comes back as `done`.
+      if (reader->Request(piece, 0) != S_OK) {
         piece->Release();
-        if (done != nullptr && done != piece) done->Release();
         return;
       }
-      piece->Release();  // WaitForNext handed back the reference taken at Request
+      if (reader->WaitForNext(plat::win::INFINITE, &done, &user) != S_OK) {
+        if (done != nullptr) done->Release();
+        return;
+      }
       plat::win::BYTE* bytes = nullptr;
       done->GetPointer(&bytes);
       const long got = done->GetActualDataLength();

@@ -416,8 +416,7 @@ TEST(FileSource, ProbesTheSubtypeAndReadsThroughItsReader) {
   ASSERT_EQ(reader->WaitForNext(0, &done, &user), S_OK);
   EXPECT_EQ(done, sample);
   EXPECT_EQ(user, 7u);
-  EXPECT_EQ(done->GetActualDataLength(), 500);
-  done->Release();
+  EXPECT_EQ(done->GetActualDataLength(), 500);  // our own reference came back: kept as `sample`
   EXPECT_EQ(reader->WaitForNext(0, &done, &user), ds::VFW_E_TIMEOUT);
   reader->BeginFlush();
   EXPECT_EQ(reader->Request(sample, 1), ds::VFW_E_WRONG_STATE);
