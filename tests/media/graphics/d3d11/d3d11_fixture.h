@@ -13,6 +13,7 @@
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hardware.h"
 #include "media/graphics/screen.h"
+#include "platform/win/clock.h"
 #include "platform/gpu/journal.h"
 #include "platform/gpu/profile.h"
 #include "tests/media/system/library_fixture.h"
@@ -40,6 +41,7 @@ class D3D11Test : public halvorine_test::LibraryTest {
   }
   void TearDown() override {
     LibraryTest::TearDown();
+    plat::win::ReleaseClockForTest();  // a test that held the clock must not stop the next one's
     unsetenv("HALVORINE_MISSING");
     resetProfile();
     setTracing(false);
