@@ -102,19 +102,9 @@ int Graphics_D3D9_BltBmpOrBaseImageToGraph3(const ImageRect* srcRect, int destX,
     GraphData* g = GetGraphData(graph, 1);
     if (g == nullptr || g->orig == nullptr || colorImage == nullptr || !Direct3DDevice9_IsValid()) return -1;
     GraphOrigData* orig = g->orig;
-    // The destination is the graph's rectangle, or the whole original with redrawFlag.
-    const int baseX = redrawFlag ? 0 : g->area.x, baseY = redrawFlag ? 0 : g->area.y;
-    const int areaW = redrawFlag ? orig->width : g->area.width, areaH = redrawFlag ? orig->height : g->area.height;
-    int srcW = colorImage->width, srcH = colorImage->height;
-    if (alphaImage != nullptr) {
-        srcW = srcW < alphaImage->width ? srcW : alphaImage->width;
-        srcH = srcH < alphaImage->height ? srcH : alphaImage->height;
-    }
     ImageRect src;
     int x, y;
-    if (ClipBltRectToImage(srcW, srcH, areaW, areaH, srcRect, destX, destY, &src, &x, &y) != 0) return 0;
-    x += baseX;
-    y += baseY;
+    if (!ClipGraphUpload(g, srcRect, destX, destY, colorImage, alphaImage, redrawFlag, &src, &x, &y)) return 0;
     const int w = src.right - src.left, h = src.bottom - src.top;
     const int trans = useTransColor && orig->request.colorKey;
     Graphics_D3D9_FlushVertexBatch(0);

@@ -1,9 +1,30 @@
 // Which texture tiles of a graph an upload or a read reaches, and with what edge padding.
 #pragma once
 
+#include "media/graphics/base_image.h"
 #include "media/graphics/graph.h"
 
 namespace ZaDod {
+
+// Where an upload of colorImage (and alphaImage, if any) lands: the source rectangle
+// clipped to the images and to the graph's area (the whole original with redrawFlag), and
+// its top-left corner in the original's coordinates. False when nothing is left to send.
+inline bool ClipGraphUpload(const GraphData* g, const ImageRect* srcRect, int destX, int destY,
+                            const BaseImage* colorImage, const BaseImage* alphaImage, int redrawFlag, ImageRect* src,
+                            int* x, int* y) {
+    const GraphOrigData* orig = g->orig;
+    const int baseX = redrawFlag ? 0 : g->area.x, baseY = redrawFlag ? 0 : g->area.y;
+    const int areaW = redrawFlag ? orig->width : g->area.width, areaH = redrawFlag ? orig->height : g->area.height;
+    int srcW = colorImage->width, srcH = colorImage->height;
+    if (alphaImage != nullptr) {
+        srcW = srcW < alphaImage->width ? srcW : alphaImage->width;
+        srcH = srcH < alphaImage->height ? srcH : alphaImage->height;
+    }
+    if (ClipBltRectToImage(srcW, srcH, areaW, areaH, srcRect, destX, destY, src, x, y) != 0) return false;
+    *x += baseX;
+    *y += baseY;
+    return true;
+}
 
 // The part of one tile an upload of the rectangle (x, y, w, h) of the original image
 // reaches: [left, right) x [top, bottom) in image coordinates, and whether the used edge
