@@ -1,174 +1,90 @@
+// The library lock: one mutex guards the owner, the nesting count and a queue of
+// waiters; each waiter sleeps on a condition variable of its own.
+//
+// Rules, all enforced under the one mutex:
+// - A thread that holds the lock takes it again at once (nesting); it needs one
+//   release per acquire.
+// - A thread that finds the lock taken, or finds others already queued, joins the end
+//   of the queue. The last release hands the lock straight to the head of the queue,
+//   so threads get it first come, first served and a newcomer never overtakes.
+// - A release by a thread that does not hold the lock changes nothing.
+// - Destruction succeeds only while nobody holds the lock or waits for it; otherwise
+//   the lock stays as it is and keeps working. The first acquire after a destruction
+//   makes it anew.
 #include "media/system/library_lock.h"
 
-#include <atomic>
-#include <cstdint>
+#include <condition_variable>
+#include <deque>
 #include <mutex>
-
-#include "media/base/thread.h"
-#include "platform/win/sync.h"
-#include "platform/win/thread.h"
+#include <thread>
 
 namespace ZaDod {
 
 namespace {
 
-constexpr const char* kSource = "library_lock.cpp";
-constexpr int kWaiterMax = 4096;
-constexpr uint32_t kNoOwner = 0xFFFFFFFFu;
-
 struct Waiter {
-  uint32_t ThreadId;  // 0 when the entry is free
-  plat::win::HANDLE Event;
+  std::thread::id Thread;
+  std::condition_variable Wake;
+  bool Granted = false;
 };
 
 struct LibraryThreadLock {
-  int CreateFlag;
-  TrackedCriticalSection Guard;
-  int RecursionCount;
-  int LockFlag;
-  uint32_t OwnerThreadId;
-  Waiter Waiters[kWaiterMax];
-  int WaiterNum;
+  std::mutex Mutex;
+  bool Created = false;
+  std::thread::id Owner;  // default (no thread) while free
+  int RecursionCount = 0;
+  std::deque<Waiter*> Queue;  // each entry lives on its waiter's stack
 };
 
 LibraryThreadLock Lock;
 
-// Threads inside an acquire or release; -1 while the lock is being destroyed. A lock
-// is taken apart only when nobody is inside, holds it or waits for it.
-std::atomic<int> Users{0};
-std::mutex CreateMutex;
-
-void enterGate() {
-  for (;;) {
-    int users = Users.load();
-    if (users >= 0 && Users.compare_exchange_weak(users, users + 1)) return;
-    plat::win::Sleep(0);
-  }
-}
-
-void leaveGate() { Users.fetch_sub(1); }
-
-void createIfNeeded() {
-  std::lock_guard<std::mutex> guard(CreateMutex);
-  if (Lock.CreateFlag) return;
-  for (Waiter& waiter : Lock.Waiters) {
-    waiter.ThreadId = 0;
-    waiter.Event = plat::win::CreateEventA(nullptr, plat::win::TRUE, plat::win::FALSE, nullptr);
-  }
-  Lock.WaiterNum = 0;
-  Lock.RecursionCount = 0;
-  Lock.LockFlag = 0;
-  Lock.OwnerThreadId = kNoOwner;
-  CriticalSection_Initialize(&Lock.Guard);
-  Lock.CreateFlag = 1;
-}
-
-void take(uint32_t threadId) {
-  ++Lock.RecursionCount;
-  Lock.LockFlag = 1;
-  Lock.OwnerThreadId = threadId;
-  CriticalSection_Unlock(&Lock.Guard);
-}
-
 }  // namespace
 
 void LibraryLockAcquire() {
-  enterGate();
-  createIfNeeded();
-  uint32_t self = plat::win::GetCurrentThreadId();
-  for (;;) {
-    CriticalSection_Lock(&Lock.Guard, kSource, __LINE__);
-    int n = Lock.WaiterNum;
-    if (!Lock.LockFlag) {
-      if (n == 0 || Lock.OwnerThreadId == self) {
-        take(self);
-        break;
-      }
-      if (Lock.Waiters[0].ThreadId == self) {
-        // The head of the queue leaves it; its event goes to the free end.
-        plat::win::HANDLE event = Lock.Waiters[0].Event;
-        for (int i = 1; i < n; ++i) Lock.Waiters[i - 1] = Lock.Waiters[i];
-        Lock.Waiters[n - 1] = {0, event};
-        Lock.WaiterNum = n - 1;
-        take(self);
-        break;
-      }
-    } else if (Lock.OwnerThreadId == self) {
-      take(self);
-      break;
-    }
-
-    if (n < kWaiterMax) {
-      Lock.Waiters[n].ThreadId = self;
-      Lock.WaiterNum = n + 1;
-      plat::win::HANDLE event = Lock.Waiters[n].Event;
-      CriticalSection_Unlock(&Lock.Guard);
-      plat::win::WaitForSingleObject(event, plat::win::INFINITE);
-      plat::win::ResetEvent(event);
-    } else {
-      CriticalSection_Unlock(&Lock.Guard);
-      plat::win::Sleep(1);
-    }
+  const std::thread::id self = std::this_thread::get_id();
+  std::unique_lock<std::mutex> guard(Lock.Mutex);
+  Lock.Created = true;
+  if (Lock.RecursionCount > 0 && Lock.Owner == self) {
+    ++Lock.RecursionCount;
+    return;
   }
-  leaveGate();
+  if (Lock.RecursionCount == 0 && Lock.Queue.empty()) {
+    Lock.Owner = self;
+    Lock.RecursionCount = 1;
+    return;
+  }
+  Waiter waiter;
+  waiter.Thread = self;
+  Lock.Queue.push_back(&waiter);
+  waiter.Wake.wait(guard, [&waiter] { return waiter.Granted; });
 }
 
 void LibraryLockRelease() {
-  enterGate();
-  if (!Lock.CreateFlag) {
-    leaveGate();
+  std::lock_guard<std::mutex> guard(Lock.Mutex);
+  if (Lock.RecursionCount <= 0 || Lock.Owner != std::this_thread::get_id()) return;
+  if (--Lock.RecursionCount > 0) return;
+  if (Lock.Queue.empty()) {
+    Lock.Owner = std::thread::id();
     return;
   }
-  CriticalSection_Lock(&Lock.Guard, kSource, __LINE__);
-  if (Lock.RecursionCount <= 0 || Lock.OwnerThreadId != plat::win::GetCurrentThreadId()) {
-    // Not the owner: nothing to give up.
-    CriticalSection_Unlock(&Lock.Guard);
-    leaveGate();
-    return;
-  }
-  bool wake = false;
-  if (Lock.RecursionCount == 1) {
-    Lock.LockFlag = 0;
-    Lock.OwnerThreadId = kNoOwner;
-    wake = Lock.WaiterNum >= 1;
-  }
-  --Lock.RecursionCount;
-  plat::win::HANDLE head = wake ? Lock.Waiters[0].Event : nullptr;
-  CriticalSection_Unlock(&Lock.Guard);
-  if (wake) {
-    plat::win::SetEvent(head);
-    plat::win::Sleep(0);
-  }
-  leaveGate();
+  Waiter* next = Lock.Queue.front();
+  Lock.Queue.pop_front();
+  Lock.Owner = next->Thread;
+  Lock.RecursionCount = 1;
+  next->Granted = true;
+  next->Wake.notify_one();
 }
 
 int LibraryLockDestroy() {
-  int expected = 0;
-  if (!Users.compare_exchange_strong(expected, -1)) return 0;
-  int destroyed = 0;
-  if (Lock.CreateFlag && !Lock.LockFlag && Lock.WaiterNum == 0) {
-    Lock.CreateFlag = 0;
-    for (Waiter& waiter : Lock.Waiters) {
-      if (waiter.Event != nullptr) plat::win::CloseHandle(waiter.Event);
-      waiter = {0, nullptr};
-    }
-    CriticalSection_Delete(&Lock.Guard);
-    destroyed = 1;
-  }
-  Users.store(0);
-  return destroyed;
+  std::lock_guard<std::mutex> guard(Lock.Mutex);
+  if (!Lock.Created || Lock.RecursionCount > 0 || !Lock.Queue.empty()) return 0;
+  Lock.Created = false;
+  return 1;
 }
 
 int GetLibraryLockWaiterNum() {
-  enterGate();
-  int n = 0;
-  if (Lock.CreateFlag) {
-    CriticalSection_Lock(&Lock.Guard, kSource, __LINE__);
-    n = Lock.WaiterNum;
-    CriticalSection_Unlock(&Lock.Guard);
-  }
-  leaveGate();
-  return n;
+  std::lock_guard<std::mutex> guard(Lock.Mutex);
+  return static_cast<int>(Lock.Queue.size());
 }
 
 }  // namespace ZaDod

@@ -1,15 +1,15 @@
 // The library-wide lock around start-up, shut-down and the message pump. It is
-// re-entrant and fair: threads that find it taken queue in arrival order and are
-// woken one at a time, each on an event of its own.
+// re-entrant and fair: threads that find it taken queue in arrival order and get it
+// one at a time, in that order.
 #pragma once
 
 namespace ZaDod {
 
 void LibraryLockAcquire();
 void LibraryLockRelease();
-// Releases the waiter events and the guard. A lock that a thread holds or waits for
-// stays in place (the next destruction or the end of the process takes it); returns 1
-// when it was destroyed, 0 otherwise.
+// Takes the lock apart when nobody holds it or waits for it and returns 1; otherwise
+// the lock stays in place and working (the next destruction or the end of the process
+// takes it) and the answer is 0.
 int LibraryLockDestroy();
 
 }  // namespace ZaDod

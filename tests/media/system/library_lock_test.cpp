@@ -86,5 +86,39 @@ TEST(LibraryLockTest, DestructionWaitsUntilNobodyHoldsOrWaits) {
   EXPECT_EQ(LibraryLockDestroy(), 1);
 }
 
+// Sixteen threads take the lock twice over (nested) 50,000 times each: no two are ever
+// inside together, every entry is counted, and whenever a thread lets go while others
+// wait, the next owner is one of them, never the thread that just let go.
+TEST(LibraryLockTest, SixteenThreadsTakeTurnsInOrder) {
+  constexpr int kThreads = 16, kRounds = 50000;
+  int inside = 0;  // plain ints: the lock is the only thing guarding them
+  long long entries = 0;
+  int lastOwner = -1, overtakes = 0, overlaps = 0;
+  std::vector<int> handedOn(kThreads, 0);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < kRounds; ++i) {
+        LibraryLockAcquire();
+        LibraryLockAcquire();
+        if (inside++ != 0) ++overlaps;
+        ++entries;
+        if (lastOwner == t && handedOn[t]) ++overtakes;
+        lastOwner = t;
+        LibraryLockRelease();
+        handedOn[t] = GetLibraryLockWaiterNum() > 0;
+        --inside;
+        LibraryLockRelease();
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(entries, static_cast<long long>(kThreads) * kRounds);
+  EXPECT_EQ(overlaps, 0);
+  EXPECT_EQ(overtakes, 0);
+  EXPECT_EQ(GetLibraryLockWaiterNum(), 0);
+  EXPECT_EQ(LibraryLockDestroy(), 1);
+}
+
 }  // namespace
 }  // namespace ZaDod
