@@ -332,19 +332,19 @@ TEST_F(D3D11Filter, ResamplersScaleASmoothPictureUp) {
 }
 
 TEST(D3D11FilterMix, ChoosesIndexedNamedOrBaseShaders) {
-  D3D11MixChoice c = D3D11_ChooseMix(4, 4, 4, 0);
+  HwMixChoice c = HwChooseMix(4, 4, 4, 0);
   EXPECT_STREQ(c.name, "RGBAMix_SRSRSRBR.pso");
   EXPECT_TRUE(c.swap);
-  c = D3D11_ChooseMix(0, 1, 2, 7);
+  c = HwChooseMix(0, 1, 2, 7);
   EXPECT_STREQ(c.name, "RGBAMix_SRSGSBBA.pso");
   EXPECT_FALSE(c.swap);
-  c = D3D11_ChooseMix(1, 2, 3, 0);
+  c = HwChooseMix(1, 2, 3, 0);
   EXPECT_EQ(c.index, 0 + 4 * (3 + 4 * (2 + 4 * 1)));
   EXPECT_FALSE(c.swap);
-  c = D3D11_ChooseMix(5, 6, 7, 4);
+  c = HwChooseMix(5, 6, 7, 4);
   EXPECT_EQ(c.index, 0 + 4 * (3 + 4 * (2 + 4 * 1)));
   EXPECT_TRUE(c.swap);
-  c = D3D11_ChooseMix(1, 5, 2, 6);
+  c = HwChooseMix(1, 5, 2, 6);
   EXPECT_STREQ(c.name, "RGBAMix_Base.pso");
   EXPECT_EQ(c.index, -1);
   // Every choice has a slot of its own.
@@ -353,7 +353,7 @@ TEST(D3D11FilterMix, ChoosesIndexedNamedOrBaseShaders) {
     for (int g = 0; g < 8; ++g)
       for (int b = 0; b < 8; ++b)
         for (int a = 0; a < 8; ++a) {
-          c = D3D11_ChooseMix(r, g, b, a);
+          c = HwChooseMix(r, g, b, a);
           ASSERT_GE(c.slot, kFNRGBAMixBase);
           ASSERT_LT(c.slot, kGraphFilterGammaGraphSlot);
           const int key = c.index >= 0 ? c.index : 1000 + int(std::hash<std::string>{}(c.name) % 100000);
