@@ -20,14 +20,22 @@ constexpr Row kLuma = {0.299f, 0.587f, 0.114f, 0.0f};
 // The source and destination the running request named: the pass records carry each
 // pass's own.
 int runSource = -1, runDestination = -1;
+// Set by a pass that could not draw. The front does not hear the workers' results, so the
+// later passes and the final copy look here: a work screen nothing was drawn into never
+// reaches the destination.
+bool runFailed = false;
 
 // Loads the slot's shader, sets the rows and draws one pass; the rows go back after it.
 int runShader(const HwFilterDevice& d, int shader, GraphFilterInfo* info, const Row* rows, int count, int linear,
               int divisor = 1, int extraGraph = -1, const HwFilterVertex8* custom = nullptr) {
-    if (shader < 0) return -1;
+    if (shader < 0 || runFailed) {
+        runFailed = true;
+        return -1;
+    }
     if (count > 0) d.setRows(rows, count);
     const int result = d.drawQuad(shader, info, linear, divisor, extraGraph, custom);
     if (count > 0 && d.clearRows != nullptr) d.clearRows(count);
+    runFailed = runFailed || result < 0;
     return result;
 }
 
@@ -35,6 +43,12 @@ int runPass(const HwFilterDevice& d, int name, GraphFilterInfo* info, const Row*
             int divisor = 1, int extraGraph = -1, const HwFilterVertex8* custom = nullptr) {
     return runShader(d, HwFilterShader(d, name, HwFilterNames[name]), info, rows, count, linear, divisor, extraGraph,
                      custom);
+}
+
+// A worker that cannot run fails its request.
+int refuse() {
+    runFailed = true;
+    return -1;
 }
 
 void copyRow(Row& row, const float* values) { std::memcpy(row, values, sizeof(Row)); }
@@ -63,6 +77,7 @@ int HwFilterPass_SelectSampling(const HwFilterDevice& d, GraphFilterInfo* info, 
     info->workFlag = workAlways || gauss || info->destX != info->x1 || info->destY != info->y1 ? 1 : 0;
     runSource = info->source;
     runDestination = info->destination;
+    runFailed = false;
     return 0;
 }
 
@@ -112,8 +127,10 @@ int HwFilterPass_Begin(const HwFilterDevice& d, GraphFilterInfo* info, int* sour
 
 int HwFilterPass_CopyResult(const HwFilterDevice& d, GraphFilterInfo* info, int lastDest, int lastResult) {
     const int destination = runDestination;
+    const bool failed = runFailed;
     runSource = runDestination = -1;
-    if (lastResult < 0 || lastDest == destination || destination < 0) return 0;
+    runFailed = false;
+    if (failed || lastResult < 0 || lastDest == destination || destination < 0) return 0;
     const int divisor = std::max(info->downScaleDivisor, 1);
     const ImageRect rect{info->destX, info->destY, info->destX + (info->x2 - info->x1) / divisor,
                          info->destY + (info->y2 - info->y1) / divisor};
@@ -132,7 +149,7 @@ int HwFilter_Mono(const HwFilterDevice& d, GraphFilterInfo* info, float cb, floa
 
 int HwFilter_Gauss(const HwFilterDevice& d, GraphFilterInfo* info, int kernelWidth, const float* weights) {
     int tw, th;
-    if (weights == nullptr || !d.textureSize(info->source, &tw, &th)) return -1;
+    if (weights == nullptr || !d.textureSize(info->source, &tw, &th)) return refuse();
     Row rows[21] = {};
     rows[0][0] = float(tw), rows[0][1] = float(th);
     for (int i = 0; i < 4; ++i) copyRow(rows[1 + i], weights + 4 * i);
@@ -150,7 +167,7 @@ int HwFilter_Gauss(const HwFilterDevice& d, GraphFilterInfo* info, int kernelWid
 
 int HwFilter_DownScale(const HwFilterDevice& d, GraphFilterInfo* info, int divisor) {
     int tw, th;
-    if (!d.textureSize(info->source, &tw, &th)) return -1;
+    if (!d.textureSize(info->source, &tw, &th)) return refuse();
     Row rows[16] = {};
     int count = 1, name = kFNDownScale;
     if (divisor == 4) {
@@ -185,7 +202,7 @@ int HwFilter_BrightClip(const HwFilterDevice& d, GraphFilterInfo* info, int comp
 }
 
 int HwFilter_BrightnessScale(const HwFilterDevice& d, GraphFilterInfo* info, int minimum, int maximum) {
-    if (maximum == minimum) return -1;
+    if (maximum == minimum) return refuse();
     const Row rows[1] = {{float(minimum) / 255.0f, 255.0f / float(maximum - minimum), 0.0f, 0.0f}};
     return runPass(d, kFNBrightnessScale, info, rows, 1, 0);
 }
@@ -209,7 +226,7 @@ int HwFilter_Invert(const HwFilterDevice& d, GraphFilterInfo* info) {
 int HwFilter_Level(const HwFilterDevice& d, GraphFilterInfo* info, float inputMin, float inputMax, float outputMin,
                    float outputMax) {
     const int gammaGraph = GraphFilterShaderHandleTable[kGraphFilterGammaGraphSlot];
-    if (GetGraphData(gammaGraph) == nullptr) return -1;
+    if (GetGraphData(gammaGraph) == nullptr) return refuse();
     const float span = inputMax - inputMin;
     const Row rows[1] = {{inputMin, span > 0.0f ? 1.0f / span : 0.0f, outputMin, outputMax}};
     return runPass(d, kFNLevel, info, rows, 1, 1, 1, gammaGraph);
@@ -217,7 +234,7 @@ int HwFilter_Level(const HwFilterDevice& d, GraphFilterInfo* info, float inputMi
 
 int HwFilter_TwoColor(const HwFilterDevice& d, GraphFilterInfo* info, float threshold, const float* below,
                       const float* above) {
-    if (below == nullptr || above == nullptr) return -1;
+    if (below == nullptr || above == nullptr) return refuse();
     Row rows[3] = {{kLuma[0], kLuma[1], kLuma[2], threshold / 255.0f}};
     copyRow(rows[1], below);
     copyRow(rows[2], above);
@@ -226,7 +243,7 @@ int HwFilter_TwoColor(const HwFilterDevice& d, GraphFilterInfo* info, float thre
 
 int HwFilter_GradientMap(const HwFilterDevice& d, GraphFilterInfo* info, int gradientGraph, int reverse) {
     const GraphData* g = GetGraphData(gradientGraph);
-    if (g == nullptr) return -1;
+    if (g == nullptr) return refuse();
     // The gradient's width rides in c1: the shader picks its column as the software table does.
     const Row rows[2] = {{kLuma[0], kLuma[1], kLuma[2], 0.0f}, {float(g->area.width), 0.0f, 0.0f, 0.0f}};
     return runPass(d, kFNGradientMap + (reverse ? 1 : 0), info, rows, 2, 0, 1, gradientGraph);
@@ -242,18 +259,18 @@ int HwFilter_InterpolatedAlpha(const HwFilterDevice& d, GraphFilterInfo* info) {
 
 int HwFilter_Y2UVToRGB(const HwFilterDevice& d, GraphFilterInfo* info, int uvGraph) {
     int ytw, yth;
-    if (!d.textureSize(info->source, &ytw, &yth)) return -1;
+    if (!d.textureSize(info->source, &ytw, &yth)) return refuse();
     const bool halves = info->kind == kGraphFilterYuvToRgbRRA || info->kind == kGraphFilterYuvToRgbUVRRA;
     const bool withUV = uvGraph >= 0;
     // The Y graph may be a work screen now: its ratios are those of the picture it holds.
     const GraphData* picture = GetGraphData(runSource);
-    if (picture == nullptr) return -1;
+    if (picture == nullptr) return refuse();
     const float yu = float(picture->area.width) / float(ytw), yv = float(picture->area.height) / float(yth);
     Row rows[1] = {};
     if (withUV) {
         const GraphData* uv = GetGraphData(uvGraph);
         int utw, uth;
-        if (uv == nullptr || !d.textureSize(uvGraph, &utw, &uth)) return -1;
+        if (uv == nullptr || !d.textureSize(uvGraph, &utw, &uth)) return refuse();
         const float uu = float(uv->area.width) / float(utw), uvv = float(uv->area.height) / float(uth);
         rows[0][0] = uu / yu, rows[0][1] = uvv / yv, rows[0][2] = yu * 0.5f, rows[0][3] = uu * 0.5f;
     } else if (halves) {
@@ -267,7 +284,7 @@ namespace {
 // source coordinate shifted by k - taps / 2 + 0.5 texels on both axes.
 int resample(const HwFilterDevice& d, int name, int taps, GraphFilterInfo* info, int width, int height) {
     int tw, th;
-    if (width < 1 || height < 1 || !d.textureSize(info->source, &tw, &th)) return -1;
+    if (width < 1 || height < 1 || !d.textureSize(info->source, &tw, &th)) return refuse();
     int x, y;
     HwFilterPassOrigin(info, &x, &y);
     const float u[2] = {float(info->x1) / float(tw), float(info->x2) / float(tw)};
@@ -297,7 +314,7 @@ int HwFilter_Lanczos3(const HwFilterDevice& d, GraphFilterInfo* info, int width,
 }
 
 int HwFilter_BasicBlend(const HwFilterDevice& d, GraphFilterInfo* info) {
-    if (info->kind < 0 || info->kind >= kGraphBlendKindCount || info->kind == kGraphBlendRGBAMix) return -1;
+    if (info->kind < 0 || info->kind >= kGraphBlendKindCount || info->kind == kGraphBlendRGBAMix) return refuse();
     const float r = info->blendRatio;
     const Row rows[2] = {{r, r, r, r}, {1.0f, 1.0f, 1.0f, 1.0f}};
     return runPass(d, kFNBlend + info->kind, info, rows, 2, 1);
@@ -306,10 +323,10 @@ int HwFilter_BasicBlend(const HwFilterDevice& d, GraphFilterInfo* info) {
 int HwFilter_RGBAMix(const HwFilterDevice& d, GraphFilterInfo* info, int red, int green, int blue, int alpha) {
     const int sel[4] = {red, green, blue, alpha};
     for (int s : sel)
-        if (s < 0 || s > 7) return -1;
+        if (s < 0 || s > 7) return refuse();
     const HwMixChoice c = HwChooseMix(red, green, blue, alpha);
     const int shader = hwMixShader(d, c);
-    if (shader < 0) return -1;
+    if (shader < 0) return refuse();
     const float ratio = info->blendRatio;
     const Row rows[2] = {{ratio, ratio, ratio, ratio},
                          {float(red) + 0.5f, float(green) + 0.5f, float(blue) + 0.5f, float(alpha) + 0.5f}};

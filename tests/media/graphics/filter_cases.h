@@ -124,7 +124,9 @@ inline std::vector<Request> blendTable() {
 }
 
 // Runs every request on a fresh copy of the picture, in place, and reads the results.
-inline std::vector<std::vector<uint8_t>> runAll(const std::vector<Request>& table) {
+// `read` gives a graph's bytes B, G, R, A row by row.
+inline std::vector<std::vector<uint8_t>> runAll(const std::vector<Request>& table,
+                                                std::vector<uint8_t> (*read)(int) = bytesOf) {
   std::vector<std::vector<uint8_t>> results;
   const int blendGraph = makePicture(kSize, kSize, 1);
   const int gradient = makePicture(256, 1, 2);
@@ -137,7 +139,7 @@ inline std::vector<std::vector<uint8_t>> runAll(const std::vector<Request>& tabl
                                        0, r.width, kSize, 0, 0, 0, 0, 0, args.data(), int(args.size())),
               0)
         << r.name;
-    results.push_back(bytesOf(picture));
+    results.push_back(read(picture));
     SubHandle(picture);
   }
   return results;
