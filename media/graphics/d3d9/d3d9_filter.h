@@ -1,6 +1,6 @@
 // What the Direct3D 9 filter and mask files share: the device steps the shared filter
-// passes and workers draw through, and one full-target quad drawn with the back end's
-// state saved around it.
+// passes and workers draw through, one full-target quad drawn with the back end's state
+// saved around it, and the mask screen's textures.
 #pragma once
 #include "media/graphics/d3d9/d3d9_graph.h"
 #include "media/graphics/graph_filter.h"
@@ -34,5 +34,10 @@ int D3D9_DrawPass(const D3D9PassDraw& pass);
 int D3D9_CopyTexels(gpu::IDirect3DBaseTexture9* texture, int tw, int th, int x1, int y1, int x2, int y2,
                     gpu::IDirect3DSurface9* target, int dx1, int dy1, int dx2, int dy2,
                     const D3D9UserBlendInfo* blend = nullptr);
+
+// The mask screen and mask image textures (null when absent) and their size.
+void D3D9_MaskTextures(gpu::IDirect3DTexture9** screen, gpu::IDirect3DTexture9** image, int* width, int* height);
+// Tests: the mask image's format instead of the first usable one (unknown: the survey's).
+extern gpu::D3DFORMAT D3D9MaskImageFormatForTest;
 
 }  // namespace ZaDod
