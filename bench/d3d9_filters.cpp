@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "renderer_bench_start.h"
 #include "media/base/log.h"
 #include "media/graphics/base_image.h"
 #include "media/graphics/graph_filter.h"
@@ -25,15 +26,7 @@ constexpr int kPicture = 512;
 struct FilterScene {
   int picture = -1;
   explicit FilterScene(const char* missing) {
-    setenv("HALVORINE_HEADLESS", "1", 1);
-    if (missing != nullptr)
-      setenv("HALVORINE_MISSING", missing, 1);
-    else
-      unsetenv("HALVORINE_MISSING");
-    ZaDod::SetLogFileOutput(0);
-    ZaDod::ChangeWindowMode(1);
-    ZaDod::SetScreenMode(640, 480, 32, 0);
-    if (ZaDod::InitializeLibrary() != 0) return;
+    if (!startOnRenderer(missing)) return;
     ZaDod::BaseImage image{};
     ZaDod::CreateARGB8ColorBaseImage(kPicture, kPicture, &image);
     std::mt19937 rng(7);

@@ -138,3 +138,58 @@ int HwFilter_BasicBlend(const HwFilterDevice& d, GraphFilterInfo* info);
 int HwFilter_RGBAMix(const HwFilterDevice& d, GraphFilterInfo* info, int red, int green, int blue, int alpha);
 
 }  // namespace ZaDod
+
+// Defines a back end's filter and blend entries (Graphics_<api>_Filter_Mono and the rest,
+// with the operation table's parameters), each running the shared worker over `device`.
+#define HALVORINE_HW_FILTER_ENTRIES(api, device)                                                                   \
+    int Graphics_##api##_Filter_Mono(GraphFilterInfo* info, float cb, float cr) {                                \
+        return HwFilter_Mono(device, info, cb, cr);                                                              \
+    }                                                                                                            \
+    int Graphics_##api##_Filter_Gauss(GraphFilterInfo* info, int kernelWidth, float, const float* weights) {     \
+        return HwFilter_Gauss(device, info, kernelWidth, weights);                                               \
+    }                                                                                                            \
+    int Graphics_##api##_Filter_DownScale(GraphFilterInfo* info, int divisor) {                                  \
+        return HwFilter_DownScale(device, info, divisor);                                                        \
+    }                                                                                                            \
+    int Graphics_##api##_Filter_BrightClip(GraphFilterInfo* info, int compare, float threshold, int fillFlag,    \
+                                           const float* fillColor) {                                             \
+        return HwFilter_BrightClip(device, info, compare, threshold, fillFlag, fillColor);                       \
+    }                                                                                                            \
+    int Graphics_##api##_Filter_BrightnessScale(GraphFilterInfo* info, int minimum, int maximum) {               \
+        return HwFilter_BrightnessScale(device, info, minimum, maximum);                                         \
+    }                                                                                                            \
+    int Graphics_##api##_Filter_HSB(GraphFilterInfo* info, int hueMode, float hue, float saturation,             \
+                                    float bright) {                                                              \
+        return HwFilter_HSB(device, info, hueMode, hue, saturation, bright);                                     \
+    }                                                                                                            \
+    int Graphics_##api##_Filter_Invert(GraphFilterInfo* info) { return HwFilter_Invert(device, info); }          \
+    int Graphics_##api##_Filter_Level(GraphFilterInfo* info, float inputMin, float inputMax, float,              \
+                                      float outputMin, float outputMax) {                                        \
+        return HwFilter_Level(device, info, inputMin, inputMax, outputMin, outputMax);                           \
+    }                                                                                                            \
+    int Graphics_##api##_Filter_TwoColor(GraphFilterInfo* info, float threshold, const float* below,             \
+                                         const float* above) {                                                   \
+        return HwFilter_TwoColor(device, info, threshold, below, above);                                         \
+    }                                                                                                            \
+    int Graphics_##api##_Filter_GradientMap(GraphFilterInfo* info, int gradientGraph, int reverse) {             \
+        return HwFilter_GradientMap(device, info, gradientGraph, reverse);                                       \
+    }                                                                                                            \
+    int Graphics_##api##_Filter_PremultipliedAlpha(GraphFilterInfo* info) {                                      \
+        return HwFilter_PremultipliedAlpha(device, info);                                                        \
+    }                                                                                                            \
+    int Graphics_##api##_Filter_InterpolatedAlpha(GraphFilterInfo* info) {                                       \
+        return HwFilter_InterpolatedAlpha(device, info);                                                         \
+    }                                                                                                            \
+    int Graphics_##api##_Filter_Y2UVToRGB(GraphFilterInfo* info, int uvGraph) {                                  \
+        return HwFilter_Y2UVToRGB(device, info, uvGraph);                                                        \
+    }                                                                                                            \
+    int Graphics_##api##_Filter_Bicubic(GraphFilterInfo* info, int width, int height) {                          \
+        return HwFilter_Bicubic(device, info, width, height);                                                    \
+    }                                                                                                            \
+    int Graphics_##api##_Filter_Lanczos3(GraphFilterInfo* info, int width, int height) {                         \
+        return HwFilter_Lanczos3(device, info, width, height);                                                   \
+    }                                                                                                            \
+    int Graphics_##api##_Filter_BasicBlend(GraphFilterInfo* info) { return HwFilter_BasicBlend(device, info); }  \
+    int Graphics_##api##_Filter_RGBAMix(GraphFilterInfo* info, int red, int green, int blue, int alpha) {        \
+        return HwFilter_RGBAMix(device, info, red, green, blue, alpha);                                          \
+    }
