@@ -7,6 +7,7 @@
 #include "d3d9_fixture.h"
 #include "media/graphics/d3d9/d3d9_filter.h"
 #include "media/graphics/draw.h"
+#include "tests/media/graphics/mask_cases.h"
 #include "media/graphics/mask.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
@@ -14,6 +15,8 @@
 
 namespace d3d9test {
 namespace {
+
+using namespace maskcases;
 
 class D3D9Mask : public D3D9BackEnd {
  protected:
@@ -30,27 +33,6 @@ class D3D9Mask : public D3D9BackEnd {
     ClearDrawTarget(nullptr);
   }
 
-  // Cells of 8 x 8: odd cells hold `blocking`.
-  static void checkerboard(uint8_t blocking) {
-    int pitch = 0, width = 0, height = 0;
-    uint8_t* mask = GetMaskBuffer(&pitch, &width, &height);
-    ASSERT_NE(mask, nullptr);
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x) mask[size_t(y) * pitch + x] = ((x / 8 + y / 8) & 1) ? blocking : 0;
-  }
-
-  // Draws a box through the mask and samples the target around it.
-  static std::vector<unsigned> maskedBox(uint8_t blocking = 255) {
-    EXPECT_EQ(CreateMaskScreen(1, 640, 480), 0);
-    checkerboard(blocking);
-    EXPECT_EQ(SetUseMaskScreenFlag(1), 0);
-    DrawBox(100, 100, 300, 250, PackScreenColor(200, 50, 30), 1);
-    EXPECT_EQ(SetUseMaskScreenFlag(0), 0);
-    std::vector<unsigned> frame;
-    for (int y = 90; y < 260; y += 3)
-      for (int x = 90; x < 310; x += 3) frame.push_back(GetDrawTargetPixel(x, y) & 0xFFFFFFu);
-    return frame;
-  }
 
   static void expectSame(const std::vector<unsigned>& soft, const std::vector<unsigned>& hard) {
     ASSERT_EQ(hard.size(), soft.size());
