@@ -10,8 +10,6 @@
 
 namespace ZaDod {
 
-int hwMixShader(const HwFilterDevice& device, const HwMixChoice& c);
-
 namespace {
 
 using Row = float[4];

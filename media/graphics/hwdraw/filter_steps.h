@@ -95,6 +95,9 @@ struct HwMixChoice {
     int selectors[4];
 };
 HwMixChoice HwChooseMix(int red, int green, int blue, int alpha);
+// The handle of a choice's shader (indexed from the mix table, named from the archive),
+// loaded on first use; failures are logged and give -1.
+int hwMixShader(const HwFilterDevice& device, const HwMixChoice& choice);
 
 // The work screen cached for (colour kind, size exponent of the larger side, slot): a
 // square 32-bit drawable graph with alpha, made on first use; -1 (logged) on failure.
