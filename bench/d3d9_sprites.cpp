@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gpu_quad_scene.h"
+#include "renderer_bench_start.h"
 #include "media/base/log.h"
 #include "media/graphics/base_image.h"
 #include "media/graphics/d3d11/d3d11_state.h"
@@ -31,16 +32,8 @@ struct FrontScene {
   int graph = -1;
   std::vector<std::pair<int, int>> at;
   explicit FrontScene(const char* missing) {
-    setenv("HALVORINE_HEADLESS", "1", 1);
-    if (missing != nullptr)
-      setenv("HALVORINE_MISSING", missing, 1);
-    else
-      unsetenv("HALVORINE_MISSING");
-    ZaDod::SetLogFileOutput(0);
-    ZaDod::ChangeWindowMode(1);
     ZaDod::SetWaitVSyncFlag(0);
-    ZaDod::SetScreenMode(640, 480, 32, 0);
-    if (ZaDod::InitializeLibrary() != 0) return;
+    if (!startOnRenderer(missing)) return;
     ZaDod::BaseImage image{};
     ZaDod::CreateARGB8ColorBaseImage(32, 32, &image);
     std::mt19937 rng(3);

@@ -1,5 +1,6 @@
 // The Direct3D 9 shader packages: the archive of the built-in pixel shaders by the file
-// names the back end builds, the RGBA-mix table and the filter archive. Each entry holds
+// names the back end builds, the RGBA-mix table and the filter archive (the filters of both
+// back ends and this one's HSB pass pair). Each entry holds
 // the token of the shader bank's function that does the file's work.
 #include <cstdio>
 
@@ -46,9 +47,12 @@ std::vector<NamedEntry> builtinFiles() {
 
 std::string d3d9PackagesSource(const std::string& scratch) {
   std::vector<uint8_t> base, mix, filters;
-  if (!tokenArchive(scratch + ".base", builtinFiles(), true, base) ||
-      !sizedTable(std::vector<Entry>(256, Entry{Stage::pixel, ""}), mix) ||
-      !tokenArchive(scratch + ".filters", {}, true, filters))
+  // This back end's HSB runs as a pass pair besides the one-pass hue lock.
+  std::vector<NamedEntry> filterSet = filterFiles();
+  for (const char* n : {"Hsb_RGB_TO_HSB", "Hsb_HSB_TO_RGB"})
+    filterSet.push_back({std::string(n) + ".pso", Entry{Stage::pixel, n}});
+  if (!tokenArchive(scratch + ".base", builtinFiles(), true, base) || !sizedTable(mixEntries(), mix) ||
+      !tokenArchive(scratch + ".filters", filterSet, true, filters))
     return "";
   return generatedSource("tools/shaderpack/d3d9_shader_packages.h", {{"D3D9ShaderBaseArchive", &base},
                                                                      {"D3D9ShaderRGBAMixPackage", &mix},

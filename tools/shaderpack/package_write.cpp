@@ -2,6 +2,7 @@
 // writers.
 #include "tools/shaderpack/package_write.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -78,6 +79,45 @@ std::string generatedSource(const char* header, const std::vector<NamedBlob>& bl
                        header + "\"\n\nnamespace ZaDod {\n\n";
   for (const NamedBlob& b : blobs) source += blob(b.name, *b.bytes);
   return source + "}  // namespace ZaDod\n";
+}
+
+// The RGBA-mix table: entry a + 4 (b + 4 (g + 4 r)) mixes the source's channels r, g, b, a.
+std::vector<Entry> mixEntries() {
+  std::vector<Entry> e;
+  char name[32];
+  for (int i = 0; i < 256; ++i) {
+    std::snprintf(name, sizeof name, "RGBAMix_I%03d", i);
+    e.push_back({Stage::pixel, name});
+  }
+  return e;
+}
+
+// The filter and blend shaders: file "<name>.pso" holds the token of bank shader <name>.
+std::vector<NamedEntry> filterFiles() {
+  static const char* const kNames[] = {
+      "Mono", "Gauss_08Pixel_PS", "Gauss_16Pixel_PS", "Gauss_32Pixel_PS", "DownScaleX2", "DownScaleX4",
+      "DownScaleX8", "BrightClipLess", "BrightClipFillLess", "BrightClipGreater", "BrightClipFillGreater",
+      "BrightnessScale", "Hsb_HSB_BASE", "Hsb_HSB_HLOCK", "Invert", "Level", "TwoColor", "GradientMap",
+      "GradientMapRev", "PremultipliedAlpha", "InterpolatedAlpha", "Y2uv2ToRgb", "Y2uv1ToRgb", "Y2uv2ToRgb_RRA",
+      "Y2uv1ToRgb_RRA", "Bicubic", "Lanczos3", "BasBF_Normal", "BasBF_Multiple", "BasBF_Difference", "BasBF_Add",
+      "BasBF_Screen", "BasBF_Overlay", "BasBF_Dodge", "BasBF_Burn", "BasBF_Darken", "BasBF_Lighten",
+      "BasBF_SoftLight", "BasBF_HardLight", "BasBF_Exclusion", "BasBF_Normal_AlphaCh", "BasBF_Add_AlphaCh",
+      "BasBF_Multiple_AOnly", "BasBF_PMA_Multiple_AOnly", "RGBAMix_Base"};
+  std::vector<NamedEntry> files;
+  for (const char* n : kNames) files.push_back({std::string(n) + ".pso", Entry{Stage::pixel, n}});
+  // The named channel mixes: three source letters (all one colour, or R, G, B) and a
+  // blend-graph letter.
+  static const char kLetters[4] = {'R', 'G', 'B', 'A'};
+  char name[40];
+  for (int r = 0; r < 3; ++r)
+    for (int g = 0; g < 4; ++g)
+      for (int b = 0; b < 4; ++b)
+        for (int a = 0; a < 4; ++a) {
+          if (!(r == g && g == b) && !(r == 0 && g == 1 && b == 2)) continue;
+          std::snprintf(name, sizeof name, "RGBAMix_S%cS%cS%cB%c", kLetters[r], kLetters[g], kLetters[b], kLetters[a]);
+          files.push_back({std::string(name) + ".pso", Entry{Stage::pixel, name}});
+        }
+  return files;
 }
 
 }  // namespace halvorine::shaderpack

@@ -38,6 +38,12 @@ struct NamedBlob {
 };
 std::string generatedSource(const char* header, const std::vector<NamedBlob>& blobs);
 
+// The RGBA-mix table: entry a + 4 (b + 4 (g + 4 r)) mixes the source's channels r, g, b, a.
+std::vector<Entry> mixEntries();
+// The filter and blend shaders of both back ends: file "<name>.pso" holds the token of
+// bank shader <name>.
+std::vector<NamedEntry> filterFiles();
+
 // The generated source of the Direct3D 9 packages; empty when they cannot be built.
 std::string d3d9PackagesSource(const std::string& scratch);
 

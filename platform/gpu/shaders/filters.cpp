@@ -134,17 +134,31 @@ bool pixelBrightnessScale(const PixelIn& in, const ShaderEnv& env, const ShaderE
   return true;
 }
 
-// param: hue lock. c0 = (hue × 6, saturation (× 5 when above 0), brightness, -). The
-// brightness shifts the channels first; then the hue turns (or is set) and the
-// saturation scales.
+// The brightness shift of c0.z (-1 .. 1) on the colour channels.
+Bytes4 brightened(const Bytes4& s, const Float4& k) {
+  const int briK = int(std::clamp(k[2], -1.0f, 1.0f) * 256.0f);
+  Bytes4 d = s;
+  for (int i = 0; i < 3; ++i)
+    d.c[i] = briK > 0 ? s.c[i] + (((255 - s.c[i]) * briK) >> 8) : (s.c[i] * (briK + 256)) >> 8;
+  return d;
+}
+
+// The first pass of the two-pass form: the brightness only. What it hands on stays 8-bit
+// red, green and blue, because an 8-bit hue would lose up to six levels a channel.
+bool pixelHsbFirst(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Float4& out) {
+  out = floatsOf(brightened(bytesOf(sourceTexel(in, env)), filterReg(env, 0)));
+  return true;
+}
+
+// param: hue lock, brightness already applied. c0 = (hue × 6, saturation (× 5 when above
+// 0), brightness, -). The brightness shifts the channels first; then the hue turns (or is
+// set) and the saturation scales.
 bool pixelHsb(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
   const Bytes4 s = bytesOf(sourceTexel(in, env));
   const Float4 k = filterReg(env, 0);
   const int hueK = int(k[0] * 256.0f), satK = int(k[1] * 256.0f);
-  const int briK = int(std::clamp(k[2], -1.0f, 1.0f) * 256.0f);
-  int c[3];
-  for (int i = 0; i < 3; ++i)
-    c[i] = briK > 0 ? s.c[i] + (((255 - s.c[i]) * briK) >> 8) : (s.c[i] * (briK + 256)) >> 8;
+  const Bytes4 shifted = self.param[1] ? s : brightened(s, k);
+  const int* c = shifted.c;
   const int r = c[0], g = c[1], b = c[2];
   const int hi = std::max({r, g, b}), lo = std::min({r, g, b});
   const int light = (hi + lo) >> 1;
@@ -202,6 +216,8 @@ void addFilterColour(std::vector<ShaderEntry>& bank) {
   bank.push_back(pixelEntry("BrightnessScale", pixelBrightnessScale, {}));
   bank.push_back(pixelEntry("Hsb_HSB_BASE", pixelHsb, {0}));
   bank.push_back(pixelEntry("Hsb_HSB_HLOCK", pixelHsb, {1}));
+  bank.push_back(pixelEntry("Hsb_RGB_TO_HSB", pixelHsbFirst, {}));
+  bank.push_back(pixelEntry("Hsb_HSB_TO_RGB", pixelHsb, {0, 1}));
   bank.push_back(pixelEntry("Invert", pixelInvert, {}));
   bank.push_back(pixelEntry("Level", pixelLevel, {}));
   bank.push_back(pixelEntry("TwoColor", pixelTwoColor, {}));

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "d3d11_fixture.h"
+#include "tests/media/graphics/filter_cases.h"
 #include "media/base/handle.h"
 #include "media/graphics/d3d11/d3d11_filter.h"
 #include "media/graphics/graph.h"
@@ -25,129 +26,11 @@
 namespace d3d11test {
 namespace {
 
-constexpr int kSize = 64;
-
-// Bytes B, G, R, A of the picture at (x, y): every channel and alpha varies.
-void variedPixel(int x, int y, int seed, int* r, int* g, int* b, int* a) {
-  *r = (x * 4 + y * 3 + seed * 50) % 256;
-  *g = (x * x + y * 7 + seed * 30) % 256;
-  *b = (255 - x * 3 + y * 5 + seed * 90) % 256;
-  *a = (x * 5 + y * 9 + seed * 70) % 256;
-}
-
-int makePicture(int width, int height, int seed) {
-  BaseImage image{};
-  if (CreateARGB8ColorBaseImage(width, height, &image) != 0) return -1;
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      int r, g, b, a;
-      variedPixel(x, y, seed, &r, &g, &b, &a);
-      SetBaseImagePixel(&image, x, y, r, g, b, a);
-    }
-  const int handle = CreateGraphFromBaseImage(&image, nullptr, 1, 0);
-  ReleaseBaseImage(&image);
-  return handle;
-}
-
-int makeDrawable(int width, int height) {
-  SetupGraphParam param{};
-  InitSetupGraphParamDrawable(&param, 32, 1);
-  return MakeGraphFromParam(&param, width, height, 0, 0, 0, 0);
-}
-
-std::vector<uint8_t> bytesOf(int graph) {
-  BaseImage image{};
-  std::vector<uint8_t> out;
-  if (GraphFilter_GetGraphImage(graph, &image, nullptr) != 0) return out;
-  for (int y = 0; y < image.height; ++y) {
-    const auto* row = static_cast<const uint8_t*>(image.pixels) + size_t(y) * image.pitch;
-    out.insert(out.end(), row, row + size_t(image.width) * 4);
-  }
-  ReleaseBaseImage(&image);
-  return out;
-}
-
-// Arguments naming a graph: the session's gradient or UV graph takes their place.
-constexpr int kGradient = -1000, kUV = -1001;
-
-struct Request {
-  const char* name;
-  int blend;  // 0 filter, 1 blend
-  int type;
-  std::vector<int> args;
-  int ratio = 255;
-  int width = kSize;  // source rectangle width from x = 0
-};
-
-std::vector<Request> filterTable() {
-  const int red = int(PackScreenColor(255, 0, 0)), blue = int(PackScreenColor(0, 0, 255));
-  const int olive = int(PackScreenColor(128, 128, 0));
-  return {
-      {"Mono", 0, kGraphFilterMono, {60, -40}},
-      {"MonoBlueOnly", 0, kGraphFilterMono, {-90, 0}},
-      {"Invert", 0, kGraphFilterInvert, {}},
-      {"Level", 0, kGraphFilterLevel, {16, 240, 150, 0, 255}},
-      {"TwoColor", 0, kGraphFilterTwoColor, {128, red, 255, blue, 100}},
-      {"BrightClipLess", 0, kGraphFilterBrightClip, {2, 100, 0, 0, 0}},
-      {"BrightClipFillLess", 0, kGraphFilterBrightClip, {2, 100, 1, olive, 200}},
-      {"BrightClipGreater", 0, kGraphFilterBrightClip, {5, 150, 0, 0, 0}},
-      {"BrightClipFillGreater", 0, kGraphFilterBrightClip, {5, 150, 1, red, 128}},
-      {"BrightnessScale", 0, kGraphFilterBrightnessScale, {30, 200}},
-      {"HsbTurn", 0, kGraphFilterHsb, {0, 90, 50, 10}},
-      {"HsbLock", 0, kGraphFilterHsb, {1, 200, -30, -20}},
-      {"GradientMap", 0, kGraphFilterGradientMap, {kGradient, 0}},
-      {"GradientMapReversed", 0, kGraphFilterGradientMap, {kGradient, 1}},
-      {"PremultipliedAlpha", 0, kGraphFilterPremultipliedAlpha, {}},
-      {"InterpolatedAlpha", 0, kGraphFilterInterpolatedAlpha, {}},
-      {"YuvHalfUV", 0, kGraphFilterYuvToRgbUV, {kUV}},
-      {"YuvHalvesHalfUV", 0, kGraphFilterYuvToRgbUVRRA, {kUV}, 255, kSize / 2},
-      {"DownScale2", 0, kGraphFilterDownScale, {2}},
-      {"DownScale4", 0, kGraphFilterDownScale, {4}},
-  };
-}
-
-std::vector<Request> blendTable() {
-  std::vector<Request> t;
-  static const char* const kNames[18] = {"Normal", "RGBAMix", "Multiple", "Difference", "Add", "Screen",
-                                         "Overlay", "Dodge", "Burn", "Darken", "Lighten", "SoftLight",
-                                         "HardLight", "Exclusion", "NormalAlphaCh", "AddAlphaCh",
-                                         "MultipleAOnly", "PMAMultipleAOnly"};
-  for (int kind = 0; kind < kGraphBlendKindCount; ++kind) {
-    if (kind == kGraphBlendRGBAMix) continue;
-    t.push_back({kNames[kind], 1, kind, {}, 255});
-    t.push_back({kNames[kind], 1, kind, {}, 128});
-  }
-  t.push_back({"MixSwappedSame", 1, kGraphBlendRGBAMix, {4, 4, 4, 0}});
-  t.push_back({"MixNamed", 1, kGraphBlendRGBAMix, {0, 1, 2, 7}});
-  t.push_back({"MixIndexed", 1, kGraphBlendRGBAMix, {2, 1, 0, 3}});
-  t.push_back({"MixIndexedBlend", 1, kGraphBlendRGBAMix, {5, 6, 4, 7}});
-  t.push_back({"MixBase", 1, kGraphBlendRGBAMix, {1, 5, 2, 6}});
-  return t;
-}
+using namespace filtercases;
 
 class D3D11Filter : public D3D11Test {
  protected:
   static int begin(bool software) { return startOn(software); }
-
-  // Runs every request on a fresh copy of the picture, in place, and reads the results.
-  static std::vector<std::vector<uint8_t>> runAll(const std::vector<Request>& table) {
-    std::vector<std::vector<uint8_t>> results;
-    const int blendGraph = makePicture(kSize, kSize, 1);
-    const int gradient = makePicture(256, 1, 2);
-    const int uv = makePicture(kSize / 2, kSize / 2, 3);
-    for (const Request& r : table) {
-      const int picture = makePicture(kSize, kSize, 0);
-      std::vector<int> args = r.args;
-      for (int& a : args) a = a == kGradient ? gradient : a == kUV ? uv : a;
-      EXPECT_EQ(GraphFilterBlendWithArgs(r.blend, picture, r.blend ? blendGraph : -1, picture, r.ratio, r.type, 0,
-                                         0, r.width, kSize, 0, 0, 0, 0, 0, args.data(), int(args.size())),
-                0)
-          << r.name;
-      results.push_back(bytesOf(picture));
-      SubHandle(picture);
-    }
-    return results;
-  }
 
   // Software results, then Direct3D 11 results, compared within the tolerance.
   void compareTable(const std::vector<Request>& table, int tolerance) {
@@ -175,19 +58,6 @@ class D3D11Filter : public D3D11Test {
 TEST_F(D3D11Filter, FilterShadersGiveTheSoftwareResult) { compareTable(filterTable(), 2); }
 
 TEST_F(D3D11Filter, BlendShadersGiveTheSoftwareResult) { compareTable(blendTable(), 2); }
-
-// One direction of the separable blur: tap k weighs the pair at 2k - 1 and 2k on each side.
-std::vector<float> blurLine(const std::vector<float>& in, int n, int stride, int count, const float* w, int half) {
-  std::vector<float> out(in);
-  for (int line = 0; line < count; ++line)
-    for (int i = 0; i < n; ++i) {
-      auto at = [&](int j) { return in[size_t(std::clamp(j, 0, n - 1)) * stride + size_t(line) * (stride == 1 ? n : 1)]; };
-      float v = w[0] * at(i);
-      for (int k = 1; k < half; ++k) v += w[k] * (at(i - 2 * k + 1) + at(i - 2 * k) + at(i + 2 * k - 1) + at(i + 2 * k)) / 2;
-      out[size_t(i) * stride + size_t(line) * (stride == 1 ? n : 1)] = std::round(v);
-    }
-  return out;
-}
 
 TEST_F(D3D11Filter, GaussBlursOnceEachWayWithTheSoftwareWeights) {
   ASSERT_EQ(begin(false), kGraphicsApiD3D11);
@@ -332,19 +202,19 @@ TEST_F(D3D11Filter, ResamplersScaleASmoothPictureUp) {
 }
 
 TEST(D3D11FilterMix, ChoosesIndexedNamedOrBaseShaders) {
-  D3D11MixChoice c = D3D11_ChooseMix(4, 4, 4, 0);
+  HwMixChoice c = HwChooseMix(4, 4, 4, 0);
   EXPECT_STREQ(c.name, "RGBAMix_SRSRSRBR.pso");
   EXPECT_TRUE(c.swap);
-  c = D3D11_ChooseMix(0, 1, 2, 7);
+  c = HwChooseMix(0, 1, 2, 7);
   EXPECT_STREQ(c.name, "RGBAMix_SRSGSBBA.pso");
   EXPECT_FALSE(c.swap);
-  c = D3D11_ChooseMix(1, 2, 3, 0);
+  c = HwChooseMix(1, 2, 3, 0);
   EXPECT_EQ(c.index, 0 + 4 * (3 + 4 * (2 + 4 * 1)));
   EXPECT_FALSE(c.swap);
-  c = D3D11_ChooseMix(5, 6, 7, 4);
+  c = HwChooseMix(5, 6, 7, 4);
   EXPECT_EQ(c.index, 0 + 4 * (3 + 4 * (2 + 4 * 1)));
   EXPECT_TRUE(c.swap);
-  c = D3D11_ChooseMix(1, 5, 2, 6);
+  c = HwChooseMix(1, 5, 2, 6);
   EXPECT_STREQ(c.name, "RGBAMix_Base.pso");
   EXPECT_EQ(c.index, -1);
   // Every choice has a slot of its own.
@@ -353,7 +223,7 @@ TEST(D3D11FilterMix, ChoosesIndexedNamedOrBaseShaders) {
     for (int g = 0; g < 8; ++g)
       for (int b = 0; b < 8; ++b)
         for (int a = 0; a < 8; ++a) {
-          c = D3D11_ChooseMix(r, g, b, a);
+          c = HwChooseMix(r, g, b, a);
           ASSERT_GE(c.slot, kFNRGBAMixBase);
           ASSERT_LT(c.slot, kGraphFilterGammaGraphSlot);
           const int key = c.index >= 0 ? c.index : 1000 + int(std::hash<std::string>{}(c.name) % 100000);

@@ -7,12 +7,15 @@
 #include "d3d11_fixture.h"
 #include "media/graphics/d3d11/d3d11_mask.h"
 #include "media/graphics/draw.h"
+#include "tests/media/graphics/mask_cases.h"
 #include "media/graphics/mask.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
 
 namespace d3d11test {
 namespace {
+
+using namespace maskcases;
 
 class D3D11Mask : public D3D11Test {
  protected:
@@ -22,27 +25,6 @@ class D3D11Mask : public D3D11Test {
     return api;
   }
 
-  // Cells of 8 x 8: odd cells block drawing.
-  static void checkerboard() {
-    int pitch = 0, width = 0, height = 0;
-    uint8_t* mask = GetMaskBuffer(&pitch, &width, &height);
-    ASSERT_NE(mask, nullptr);
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x) mask[size_t(y) * pitch + x] = ((x / 8 + y / 8) & 1) ? 255 : 0;
-  }
-
-  // Draws a box through the mask and samples the frame around it.
-  static std::vector<unsigned> maskedBox() {
-    EXPECT_EQ(CreateMaskScreen(1, 640, 480), 0);
-    checkerboard();
-    EXPECT_EQ(SetUseMaskScreenFlag(1), 0);
-    DrawBox(100, 100, 300, 250, PackScreenColor(200, 50, 30), 1);
-    EXPECT_EQ(SetUseMaskScreenFlag(0), 0);
-    std::vector<unsigned> frame;
-    for (int y = 90; y < 260; y += 3)
-      for (int x = 90; x < 310; x += 3) frame.push_back(GetDrawTargetPixel(x, y) & 0xFFFFFFu);
-    return frame;
-  }
 
   static std::vector<uint8_t> read(ID3D11Texture2D* texture, int x, int y) {
     BaseImage image{};

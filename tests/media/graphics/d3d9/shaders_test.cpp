@@ -54,7 +54,21 @@ TEST_F(D3D9BackEnd, EveryPackageNameUnpacksAndMakesItsShaderAndTheTablesHoldThem
     EXPECT_EQ(Direct3DDevice9_CreatePixelShader(reinterpret_cast<const DWORD*>(token.data()), &shader), D3D_OK);
     if (shader != nullptr) shader->Release();
   }
-  for (int i = 0; i < kD3D9RGBAMixEntries; ++i) EXPECT_EQ(D3D9PackageSys.mixSize[i], 0);
+  // Every channel mix and every filter file makes its shader.
+  for (int i = 0; i < kD3D9RGBAMixEntries; ++i) {
+    ASSERT_GT(D3D9PackageSys.mixSize[i], 0) << i;
+    IDirect3DPixelShader9* shader = nullptr;
+    EXPECT_EQ(Direct3DDevice9_CreatePixelShader(reinterpret_cast<const DWORD*>(D3D9PackageSys.mixCode[i]), &shader),
+              D3D_OK);
+    if (shader != nullptr) shader->Release();
+  }
+  for (const char* file : {"Mono.pso", "Gauss_32Pixel_PS.pso", "Hsb_RGB_TO_HSB.pso", "Hsb_HSB_TO_RGB.pso",
+                           "Hsb_HSB_HLOCK.pso", "BasBF_PMA_Multiple_AOnly.pso", "RGBAMix_SRSGSBBA.pso"}) {
+    std::uint64_t offset = 0, size = 0;
+    EXPECT_EQ(ArchiveGetFileLocation(&D3D9PackageSys.filterArchive, CodePageRawByte, file, &offset, &size), 0)
+        << file;
+    EXPECT_GT(size, 0u) << file;
+  }
 
   ASSERT_EQ(Graphics_D3D9_Shader_Initialize(), 1);
   EXPECT_TRUE(logged(u"プログラマブルシェーダーを使用します"));

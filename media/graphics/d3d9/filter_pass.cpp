@@ -1,0 +1,230 @@
+// Direct3D 9 filter passes: the device steps the shared pass plan and workers draw
+// through (the common quad with the pass's pixel shader and its constants in use set 1,
+// copies between graphs, piece assembly), the filter shaders loaded by name from the
+// filter archive, and the pass entries of the operation table.
+#include <algorithm>
+#include <cstring>
+
+#include "media/graphics/d3d9/d3d9_filter.h"
+#include "media/graphics/graph.h"
+#include "media/graphics/shader.h"
+
+namespace ZaDod {
+namespace {
+
+using namespace plat::gpu;
+
+const GraphDrawPiece* firstPiece(int graph) {
+    GraphData* g = GetGraphData(graph);
+    if (g == nullptr || g->orig == nullptr || g->pieceCount < 1 || g->pieces[0].tile == nullptr) return nullptr;
+    if (D3D9_TileTexture(g->pieces[0].tile)->texture == nullptr) return nullptr;
+    return &g->pieces[0];
+}
+
+IDirect3DBaseTexture9* textureOf(const GraphDrawPiece* p) {
+    return reinterpret_cast<IDirect3DBaseTexture9*>(D3D9_TileTexture(p->tile)->texture);
+}
+
+bool drawable(int graph) {
+    const GraphDrawPiece* p = firstPiece(graph);
+    return p != nullptr && D3D9_TileTexture(p->tile)->surface != nullptr;
+}
+
+bool textureSize(int graph, int* width, int* height) {
+    const GraphDrawPiece* p = firstPiece(graph);
+    if (p == nullptr) return false;
+    *width = p->tile->textureWidth;
+    *height = p->tile->textureHeight;
+    return true;
+}
+
+int assemble(int graph, int work) {
+    GraphData* g = GetGraphData(graph);
+    const GraphDrawPiece* w = firstPiece(work);
+    if (g == nullptr || w == nullptr || D3D9_TileTexture(w->tile)->surface == nullptr) return -1;
+    for (int i = 0; i < g->pieceCount; ++i) {
+        const GraphDrawPiece& p = g->pieces[i];
+        if (D3D9_TileTexture(p.tile)->texture == nullptr) return -1;
+        if (D3D9_CopyTexels(textureOf(&p), p.tile->textureWidth, p.tile->textureHeight, p.tileX, p.tileY,
+                            p.tileX + p.width, p.tileY + p.height, D3D9_TileTexture(w->tile)->surface, p.x, p.y,
+                            p.x + p.width, p.y + p.height) < 0)
+            return -1;
+    }
+    return 0;
+}
+
+int copyRect(int fromGraph, int x1, int y1, int x2, int y2, int toGraph, int dx1, int dy1, int dx2, int dy2) {
+    const GraphDrawPiece* from = firstPiece(fromGraph);
+    const GraphDrawPiece* to = firstPiece(toGraph);
+    if (from == nullptr || to == nullptr || D3D9_TileTexture(to->tile)->surface == nullptr) return -1;
+    return D3D9_CopyTexels(textureOf(from), from->tile->textureWidth, from->tile->textureHeight, from->tileX + x1,
+                           from->tileY + y1, from->tileX + x2, from->tileY + y2, D3D9_TileTexture(to->tile)->surface,
+                           to->tileX + dx1, to->tileY + dy1, to->tileX + dx2, to->tileY + dy2);
+}
+
+int copyResult(const ImageRect* rect, int fromGraph, int toGraph) {
+    return Graphics_D3D9_CopyGraphRectToGraph(rect, fromGraph, toGraph, rect->left, rect->top);
+}
+
+const void* mixCode(int index, int* size) {
+    const D3D9Packages& p = D3D9PackageSys;
+    if (!p.loaded || index < 0 || index >= 256) return nullptr;
+    *size = p.mixSize[index];
+    return p.mixCode[index];
+}
+
+// The filter constants live in use set 1 while a pass runs; the sets active before come
+// back with the clear.
+int savedUseSets = -1;
+
+void setRows(const float (*rows)[4], int count) {
+    D3D9ShaderConstants& m = D3D9ShaderConstantSys;
+    if (savedUseSets < 0) savedUseSets = m.activeMask;
+    Graphics_D3D9_ShaderConstant_ApplyUseSets(&m, m.activeMask | 3);
+    Graphics_D3D9_ShaderConstant_Set(&m, kD3D9PSFloat, 1, 0, rows, count, 1);
+}
+
+void clearRows(int count) {
+    D3D9ShaderConstants& m = D3D9ShaderConstantSys;
+    Graphics_D3D9_ShaderConstant_ResetArea(&m, kD3D9PSFloat, 1, 0, count);
+    if (savedUseSets >= 0) Graphics_D3D9_ShaderConstant_ApplyUseSets(&m, savedUseSets);
+    savedUseSets = -1;
+}
+
+// The pass's vertices: position, then the source's and the second texture's coordinates.
+struct PassVertex {
+    float x, y, z, rhw;
+    float u0, v0, u1, v1;
+};
+struct PassVertex8 {
+    float x, y, z, rhw;
+    float uv[8][2];
+};
+constexpr uint32_t kFvfPass = 0x004 | 0x200;   // XYZRHW | TEX2
+constexpr uint32_t kFvfPass8 = 0x004 | 0x800;  // XYZRHW | TEX8
+
+int drawQuad(int shaderHandle, GraphFilterInfo* info, int linear, int divisor, int extraGraph,
+             const HwFilterVertex8* custom) {
+    const GraphDrawPiece* sp = firstPiece(info->source);
+    const GraphDrawPiece* tp = firstPiece(info->destination);
+    if (sp == nullptr || tp == nullptr || D3D9_TileTexture(tp->tile)->surface == nullptr) return -1;
+    const ShaderHandleData* shader = GetShaderData(shaderHandle, 0);
+    if (shader == nullptr || shader->deviceObject == nullptr || shader->vertexFlag) return -1;
+    D3D9PassDraw pass{};
+    pass.target = D3D9_TileTexture(tp->tile)->surface;
+    pass.first = textureOf(sp);
+    pass.shader = static_cast<IDirect3DPixelShader9*>(shader->deviceObject);
+    pass.linear = linear;
+    const float tw = float(sp->tile->textureWidth), th = float(sp->tile->textureHeight);
+    divisor = std::max(divisor, 1);
+    const int w = info->x2 - info->x1, h = info->y2 - info->y1;
+
+    // The blend graph (or the worker's table graph) at its position, else its own piece.
+    float su[2] = {0, 0}, sv[2] = {0, 0};
+    const int secondGraph = info->blendFlag ? info->blendGraph : extraGraph;
+    if (secondGraph >= 0) {
+        const GraphDrawPiece* bp = firstPiece(secondGraph);
+        if (bp == nullptr) return -1;
+        pass.second = textureOf(bp);
+        const float btw = float(bp->tile->textureWidth), bth = float(bp->tile->textureHeight);
+        const bool at = info->blendFlag && info->blendPosFlag;
+        const int bx = bp->tileX + (at ? info->blendX : 0), by = bp->tileY + (at ? info->blendY : 0);
+        su[0] = float(bx) / btw, su[1] = float(bx + (at ? w : bp->width)) / btw;
+        sv[0] = float(by) / bth, sv[1] = float(by + (at ? h : bp->height)) / bth;
+    }
+    int x, y;
+    HwFilterPassOrigin(info, &x, &y);
+    x += tp->tileX, y += tp->tileY;
+    if (custom != nullptr) {
+        PassVertex8 quad[4];
+        for (int i = 0; i < 4; ++i) {
+            quad[i].x = float(tp->tileX) + custom[i].x - 0.5f, quad[i].y = float(tp->tileY) + custom[i].y - 0.5f;
+            quad[i].z = 0.0f, quad[i].rhw = 1.0f;
+            std::memcpy(quad[i].uv, custom[i].uv, sizeof quad[i].uv);
+        }
+        pass.fvf = kFvfPass8, pass.stride = sizeof(PassVertex8), pass.vertices = quad;
+        return D3D9_DrawPass(pass);
+    }
+    const float l = float(x) - 0.5f, t = float(y) - 0.5f;
+    const float r = l + float(w / divisor), b = t + float(h / divisor);
+    const float u0 = float(sp->tileX + info->x1) / tw, u1 = float(sp->tileX + info->x2) / tw;
+    const float v0 = float(sp->tileY + info->y1) / th, v1 = float(sp->tileY + info->y2) / th;
+    const PassVertex quad[4] = {{l, t, 0, 1, u0, v0, su[0], sv[0]},
+                                {r, t, 0, 1, u1, v0, su[1], sv[0]},
+                                {l, b, 0, 1, u0, v1, su[0], sv[1]},
+                                {r, b, 0, 1, u1, v1, su[1], sv[1]}};
+    pass.fvf = kFvfPass, pass.stride = sizeof(PassVertex), pass.vertices = quad;
+    return D3D9_DrawPass(pass);
+}
+
+}  // namespace
+
+const HwFilterDevice D3D9FilterDevice = {Graphics_D3D9_Filter_LoadShader,
+                                         mixCode,
+                                         setRows,
+                                         clearRows,
+                                         drawQuad,
+                                         textureSize,
+                                         drawable,
+                                         assemble,
+                                         copyRect,
+                                         copyResult,
+                                         1};
+
+int D3D9_CopyTexels(IDirect3DBaseTexture9* texture, int tw, int th, int x1, int y1, int x2, int y2,
+                    IDirect3DSurface9* target, int dx1, int dy1, int dx2, int dy2, const D3D9UserBlendInfo* blend) {
+    if (texture == nullptr || target == nullptr || tw < 1 || th < 1) return -1;
+    const float l = float(dx1) - 0.5f, t = float(dy1) - 0.5f, r = float(dx2) - 0.5f, b = float(dy2) - 0.5f;
+    const float u0 = float(x1) / float(tw), u1 = float(x2) / float(tw);
+    const float v0 = float(y1) / float(th), v1 = float(y2) / float(th);
+    const PassVertex quad[4] = {{l, t, 0, 1, u0, v0, u0, v0},
+                                {r, t, 0, 1, u1, v0, u1, v0},
+                                {l, b, 0, 1, u0, v1, u0, v1},
+                                {r, b, 0, 1, u1, v1, u1, v1}};
+    D3D9PassDraw pass{};
+    pass.target = target;
+    pass.first = texture;
+    pass.blend = blend;
+    pass.fvf = kFvfPass, pass.stride = sizeof(PassVertex), pass.vertices = quad;
+    return D3D9_DrawPass(pass);
+}
+
+int Graphics_D3D9_Filter_LoadShader(const char* name) {
+    D3D9Packages& p = D3D9PackageSys;
+    if (!p.loaded && !Graphics_D3D9_ShaderCode_LoadPackage()) return -1;
+    uint64_t offset = 0, size = 0;
+    if (ArchiveGetFileLocation(&p.filterArchive, 65001, name, &offset, &size) != 0 || size == 0) return -1;
+    return LoadShaderFromMemBase(0, p.filter + offset, int(size), 0, 0, 0);
+}
+
+int Graphics_D3D9_Filter_CreateWorkScreen(int colorKind, int width, int height, int slot) {
+    return HwFilter_CreateWorkScreen(colorKind, width, height, slot);
+}
+
+// Without programmable shaders the software workers run and every pass writes the
+// destination itself.
+int Graphics_D3D9_FilterPass_SelectSampling(GraphFilterInfo* info, const GraphFilterParam* param) {
+    if (ProgrammableShaderFlag != 1) {
+        info->passCount = 1;
+        info->workFlag = 1;
+        return 0;
+    }
+    return HwFilterPass_SelectSampling(D3D9FilterDevice, info, param, true);
+}
+
+int Graphics_D3D9_FilterPass_Begin(GraphFilterInfo* info, int* sourceHandle, int* destHandle) {
+    if (ProgrammableShaderFlag != 1) {
+        *destHandle = info->destination;
+        return 0;
+    }
+    return HwFilterPass_Begin(D3D9FilterDevice, info, sourceHandle, destHandle);
+}
+
+int Graphics_D3D9_FilterPass_End() { return 0; }
+
+int Graphics_D3D9_FilterPass_CopyResult(GraphFilterInfo* info, int lastDest, int lastResult) {
+    if (ProgrammableShaderFlag != 1) return 0;
+    return HwFilterPass_CopyResult(D3D9FilterDevice, info, lastDest, lastResult);
+}
+
+}  // namespace ZaDod
