@@ -44,22 +44,14 @@ void paintBorders(const RECT& dest) {
                                       win::COLORREF(s.backgroundBlue & 0xFF) << 16);
     const win::HBRUSH fill = brush != nullptr ? brush : static_cast<win::HBRUSH>(win::GetStockObject(win::BLACK_BRUSH));
     const win::HDC dc = win::GetDC(window);
-    if (client.top != dest.top) {
-        const RECT r{client.left, client.top, client.right, dest.top};
-        win::FillRect(dc, &r, fill);
-    }
-    if (client.bottom != dest.bottom) {
-        const RECT r{client.left, dest.bottom, client.right, client.bottom};
-        win::FillRect(dc, &r, fill);
-    }
-    if (client.left != dest.left) {
-        const RECT r{client.left, dest.top, dest.left, dest.bottom};
-        win::FillRect(dc, &r, fill);
-    }
-    if (client.right != dest.right) {
-        const RECT r{dest.right, dest.top, client.right, dest.bottom};
-        win::FillRect(dc, &r, fill);
-    }
+    const auto strip = [&](bool differs, int left, int top, int right, int bottom) {
+        const RECT r{left, top, right, bottom};
+        if (differs) win::FillRect(dc, &r, fill);
+    };
+    strip(client.top != dest.top, client.left, client.top, client.right, dest.top);
+    strip(client.bottom != dest.bottom, client.left, dest.bottom, client.right, client.bottom);
+    strip(client.left != dest.left, client.left, dest.top, dest.left, dest.bottom);
+    strip(client.right != dest.right, dest.right, dest.top, client.right, dest.bottom);
     win::ReleaseDC(window, dc);
     if (brush != nullptr) win::DeleteObject(brush);
 }
