@@ -169,7 +169,9 @@ TEST_F(D3D9BackEnd, ALayeredWindowIsNotPresentedThroughTheSwapChain) {
   // flip fails rather than present the swap chain.
   const int result = Graphics_D3D9_FlipScreen();
   EXPECT_EQ(callCount("d3d9.SwapChainPresent"), 0);
-  if (result != 0) EXPECT_EQ(plat::win::GetPresentCount(GetDisplayWindowHandle()), presents);
+  if (result != 0) {
+    EXPECT_EQ(plat::win::GetPresentCount(GetDisplayWindowHandle()), presents);
+  }
   ASSERT_EQ(SetWindowLayeredMode(0), 0);
   resetJournal();
   EXPECT_EQ(Graphics_D3D9_FlipScreen(), 0);
