@@ -36,6 +36,18 @@ int SetMainWindowText(const char* text);
 int SetWindowPosition(int x, int y);
 int SetWindowStretchRate(double xRate, double yRate);
 double GetWindowStretchRate(double* xRate, double* yRate);
+// The centred layout: the window keeps the size it is given and the scaled screen is shown
+// in the middle of the client area, its borders painted by the flip.
+int SetWindowCentreLayout(int flag);
+// 1 while the centred layout is in force (a window, not full screen).
+int GetWindowCentreLayoutFlag();
+// The client area's size as the window part keeps it.
+int GetWindowClientSize(int* width, int* height);
+// 1 once after each change of the client area's size, then 0 until the next one.
+int TakeWindowResizedFlag();
+// 0 an ordinary window, 1 a layered window by colour key, 2 by per-pixel alpha.
+int SetWindowLayeredMode(int mode);
+int GetWindowLayeredMode();
 int ApplyCursorVisibility(int wish);
 int GetMousePointOnScreen(int* x, int* y);
 int SetForegroundWindowForced(plat::win::HWND hwnd, int topmost);

@@ -104,8 +104,9 @@ HWND createMainWindow() {
     LogAddTextUtf16(u"ウインドウモード起動用のウインドウを作成します\n");
     s.CursorVisibleWish = 1;
     DWORD style = kWindowedStyle;
+    const DWORD exStyle = kWindowedExStyle | (set.LayeredMode ? WS_EX_LAYERED : 0);
     RECT r{0, 0, ClientWidth(), ClientHeight()};
-    AdjustWindowRectEx(&r, style, 0, kWindowedExStyle);
+    AdjustWindowRectEx(&r, style, 0, exStyle);
     s.CaptionHeight = -r.top + r.left;
     width = r.right - r.left, height = r.bottom - r.top;
     RECT work{};
@@ -113,7 +114,7 @@ HWND createMainWindow() {
     int x = (work.right - work.left - width) / 2 + work.left;
     int y = (work.bottom - work.top - height) / 2 + work.top;
     if (set.WindowPosSet) x = set.WindowPosX, y = set.WindowPosY;
-    return create(kWindowedExStyle, set.ClassName, set.Title, style, x, y, width, height, nullptr, nullptr,
+    return create(exStyle, set.ClassName, set.Title, style, x, y, width, height, nullptr, nullptr,
                   s.Instance, nullptr);
   }
   LogAddTextUtf16(u"フルスクリーンモード用のウインドウを作成します\n");

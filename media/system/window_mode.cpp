@@ -27,15 +27,18 @@ constexpr DWORD kWindowedStyle = 0x80CA0000, kWindowedExStyle = 0x300;
 
 DWORD windowedStyle() { return kWindowedStyle | (Win.Status.ShownInWindowedMode ? WS_VISIBLE : 0); }
 
-void readClientRect(HWND hwnd) {
+// The windowed extended style: a layered window adds its bit.
+DWORD windowedExStyle() { return kWindowedExStyle | (Win.Settings.LayeredMode ? WS_EX_LAYERED : 0); }
+
+}  // namespace
+
+void ReadClientRect(HWND hwnd) {
   RECT c;
   GetClientRect(hwnd, &c);
   POINT origin{0, 0};
   ClientToScreen(hwnd, &origin);
   Win.Status.ClientRect = RECT{origin.x, origin.y, origin.x + c.right, origin.y + c.bottom};
 }
-
-}  // namespace
 
 int ClientWidth() {
   int w;
@@ -92,11 +95,12 @@ int ApplyWindowStyle(int centre) {
   } else {
     LogAddTextUtf16(u"ウインドウスタイルをウインドウモード用に変更します... ");
     DWORD style = windowedStyle();
-    SetWindowLongW(hwnd, GWL_EXSTYLE, kWindowedExStyle);
+    const DWORD exStyle = windowedExStyle();
+    SetWindowLongW(hwnd, GWL_EXSTYLE, exStyle);
     SetWindowLongW(hwnd, GWL_STYLE, static_cast<LONG_PTR>(style));
     // A toolbar sits above the picture, so the window grows by its height.
     RECT r{0, 0, ClientWidth(), ClientHeight() + GetToolbarHeight()};
-    AdjustWindowRectEx(&r, style, GetMenu(hwnd) != nullptr, kWindowedExStyle);
+    AdjustWindowRectEx(&r, style, GetMenu(hwnd) != nullptr, exStyle);
     int width = r.right - r.left, height = r.bottom - r.top;
     RECT current;
     GetWindowRect(hwnd, &current);
@@ -110,11 +114,11 @@ int ApplyWindowStyle(int centre) {
     if (Win.Settings.WindowPosSet) x = Win.Settings.WindowPosX, y = Win.Settings.WindowPosY;
     SetWindowPos(hwnd, HWND_NOTOPMOST, x, y, width, height, 0);
     SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    readClientRect(hwnd);
+    ReadClientRect(hwnd);
     if (s.ClientRect.left < 0 || s.ClientRect.top < 0) {
       int dx = s.ClientRect.left < 0 ? -s.ClientRect.left : 0, dy = s.ClientRect.top < 0 ? -s.ClientRect.top : 0;
       SetWindowPos(hwnd, nullptr, x + dx, y + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-      readClientRect(hwnd);
+      ReadClientRect(hwnd);
     }
     s.CursorVisibleWish = 1;
     ApplyCursorVisibility(1);

@@ -63,7 +63,14 @@ void onSize(HWND hwnd, WPARAM wParam) {
   WindowStatus& s = Win.Status;
   GetWindowRect(hwnd, &s.WindowRect);
   s.Minimized = wParam == SIZE_MINIMIZED;
-  UpdateWindowSize();
+  const RECT old = s.ClientRect;
+  // The centred layout keeps the size the window was given; otherwise the window goes back
+  // to the scaled screen's size.
+  if (!GetWindowCentreLayoutFlag()) UpdateWindowSize();
+  else if (!s.Minimized) ReadClientRect(hwnd);
+  if (!s.Minimized && (s.ClientRect.right - s.ClientRect.left != old.right - old.left ||
+                       s.ClientRect.bottom - s.ClientRect.top != old.bottom - old.top))
+    s.Resized = 1;
 }
 
 void onPaint(HWND hwnd) {

@@ -106,6 +106,36 @@ int SetWindowStretchRate(double xRate, double yRate) {
   return 0;
 }
 
+int SetWindowCentreLayout(int flag) {
+  Win.Settings.CentreLayout = flag != 0;
+  return 0;
+}
+
+int GetWindowCentreLayoutFlag() { return Win.Settings.CentreLayout && Win.Settings.WindowModeFlag ? 1 : 0; }
+
+int GetWindowClientSize(int* width, int* height) {
+  const RECT& c = Win.Status.ClientRect;
+  if (width) *width = c.right - c.left;
+  if (height) *height = c.bottom - c.top;
+  return 0;
+}
+
+int TakeWindowResizedFlag() {
+  const int resized = Win.Status.Resized;
+  Win.Status.Resized = 0;
+  return resized;
+}
+
+int SetWindowLayeredMode(int mode) {
+  if (mode < 0 || mode > 2) return -1;
+  if (mode == Win.Settings.LayeredMode) return 0;
+  Win.Settings.LayeredMode = mode;
+  if (Win.Settings.WindowModeFlag) ApplyWindowStyle(0);
+  return 0;
+}
+
+int GetWindowLayeredMode() { return Win.Settings.LayeredMode; }
+
 double GetWindowStretchRate(double* xRate, double* yRate) {
   WindowSettings& set = Win.Settings;
   if (set.StretchRateX <= 0) set.StretchRateX = 1.0;

@@ -32,6 +32,12 @@ struct WindowSettings {
   int WindowPosSet = 0;
   int WindowPosX = 0, WindowPosY = 0;
   double StretchRateX = 1.0, StretchRateY = 1.0;
+  // The window may be sized freely and the scaled screen sits in the middle of its client
+  // area (the flips paint the borders). Nothing in this system turns it on.
+  int CentreLayout = 0;
+  // The window is shown as a layered window: 1 by colour key, 2 by per-pixel alpha.
+  // Nothing in this system sets it.
+  int LayeredMode = 0;
   int TitleSet = 0;
   char16_t Title[256] = {};
   char16_t ClassName[256] = {};
@@ -51,6 +57,7 @@ struct WindowStatus {
   int WheelV = 0, WheelH = 0;
   int RefreshPending = 0, LastRefreshTime = 0;
   int DisplayChanged = 0;
+  int Resized = 0;  // the client area changed size since the flip last looked
   int InactiveStartTime = 0, InactiveStartSet = 0;
   int Painting = 0;
   int ShownInWindowedMode = 0;
@@ -86,6 +93,8 @@ extern LibraryState Library;
 int IsMainThread();
 int ClientWidth();
 int ClientHeight();
+// The window's client rectangle in desktop co-ordinates, read from the window.
+void ReadClientRect(plat::win::HWND hwnd);
 plat::win::LRESULT SizingWindow(plat::win::WPARAM edge, plat::win::RECT* dragged);
 
 }  // namespace ZaDod

@@ -3,6 +3,7 @@
 // refresh timer.
 #include "media/graphics/d3d11/d3d11_state.h"
 #include "media/graphics/graphics_state.h"
+#include "media/graphics/hwdraw/window_dest.h"
 #include "media/graphics/mem_img.h"
 #include "media/graphics/display.h"
 #include "media/system/window.h"
@@ -23,12 +24,14 @@ void backgroundColour(float out[4]) {
     out[3] = 0.0f;
 }
 
-// The window's destination of the whole screen in window mode.
+// The window's destination of the whole screen in window mode: another window's swap
+// chain takes the scaled screen at its top left.
 RECT windowDest(int chainIndex) {
     const GraphicsSystemState& g = GraphicsSys;
+    if (chainIndex == 0 && g.emulate320x240) return RECT{0, 0, 640, 480};
+    if (chainIndex == 0) return ComputeWindowDest(g.width, g.height).dest;
     double rx = 1.0, ry = 1.0;
     GetWindowStretchRate(&rx, &ry);
-    if (chainIndex == 0 && g.emulate320x240) return RECT{0, 0, 640, 480};
     return RECT{0, 0, int(g.width * rx), int(g.height * ry)};
 }
 

@@ -1,12 +1,16 @@
 // The Direct3D 9 presentation: the sub back buffer copied into the back buffer (or drawn
 // as a textured quad into the display rectangle in full screen), then swap chain 0
-// presented into the window.
+// presented into the window; the borders of the centred layout painted with GDI; a layered
+// window shown through the window part instead.
 #include "media/base/log.h"
 #include "media/graphics/d3d9/d3d9_state.h"
 #include "media/graphics/display.h"
 #include "media/graphics/graphics_state.h"
+#include "media/graphics/hwdraw/window_dest.h"
 #include "media/graphics/mem_img.h"
+#include "media/graphics/screen.h"
 #include "media/system/window.h"
+#include "media/system/window_state.h"
 
 namespace ZaDod {
 namespace {
@@ -20,6 +24,57 @@ struct QuadVertex {
     float u, v;
 };
 
+// Presents left in which the centred layout's borders are painted: a resize reloads it.
+int borderRepaintCount = 0;
+
+// The client area outside `dest`, in the background colour when the window border uses
+// it, else black: top and bottom strips across the whole width, then the sides.
+void paintBorders(const RECT& dest) {
+    namespace win = plat::win;
+    const win::HWND window = GetDisplayWindowHandle();
+    RECT client{};
+    win::GetClientRect(window, &client);
+    if (client.left == dest.left && client.top == dest.top && client.right == dest.right &&
+        client.bottom == dest.bottom)
+        return;
+    const DrawSettings& s = GraphicsDrawSettings;
+    win::HBRUSH brush = nullptr;
+    if (s.backgroundSet)
+        brush = win::CreateSolidBrush(win::COLORREF(s.backgroundRed & 0xFF) | win::COLORREF(s.backgroundGreen & 0xFF) << 8 |
+                                      win::COLORREF(s.backgroundBlue & 0xFF) << 16);
+    const win::HBRUSH fill = brush != nullptr ? brush : static_cast<win::HBRUSH>(win::GetStockObject(win::BLACK_BRUSH));
+    const win::HDC dc = win::GetDC(window);
+    const auto strip = [&](bool differs, int left, int top, int right, int bottom) {
+        const RECT r{left, top, right, bottom};
+        if (differs) win::FillRect(dc, &r, fill);
+    };
+    strip(client.top != dest.top, client.left, client.top, client.right, dest.top);
+    strip(client.bottom != dest.bottom, client.left, dest.bottom, client.right, client.bottom);
+    strip(client.left != dest.left, client.left, dest.top, dest.left, dest.bottom);
+    strip(client.right != dest.right, dest.right, dest.top, client.right, dest.bottom);
+    win::ReleaseDC(window, dc);
+    if (brush != nullptr) win::DeleteObject(brush);
+}
+
+// A layered window shows the screen through the window part: the back screen read whole
+// and handed over, by colour key or per-pixel alpha.
+int presentLayered() {
+    const GraphicsSystemState& g = GraphicsSys;
+    if (!g.noVSync) WaitVSyncByDirectDraw();
+    RenderTargetSlot& target = GraphicsDrawSettings.targets[0];
+    const RenderTargetSlot kept = target;
+    target = RenderTargetSlot{-2, 0};
+    const ImageRect whole{0, 0, g.width, g.height};
+    BaseImage image{};
+    int result = LockDrawTargetBuffer(&whole, &image, -2, 0, 1);
+    if (result == 0) {
+        UpdateLayeredWindowFromImage(&image, GetWindowLayeredMode() == 2, GraphicsDrawSettings.transColor);
+        UnlockDrawTargetBuffer();
+    }
+    target = kept;
+    return result == 0 ? 0 : -1;
+}
+
 }  // namespace
 
 int Graphics_D3D9_PresentSubBackBuffer() {
@@ -27,13 +82,14 @@ int Graphics_D3D9_PresentSubBackBuffer() {
     D3D9Backend& b = D3D9BackendSys;
     const bool windowed = GetWindowModeFlag() != 0;
     RECT src{0, 0, g.width, g.height}, dest{0, 0, g.width, g.height};
+    WindowDestLayout layout{dest, 0};
     if (windowed) {
-        double rx = 1.0, ry = 1.0;
-        GetWindowStretchRate(&rx, &ry);
-        dest = RECT{0, 0, int(g.width * rx), int(g.height * ry)};
+        layout = ComputeWindowDest(g.width, g.height);
+        dest = layout.dest;
     }
     Graphics_D3D9_FlushVertexBatch(0);
     Graphics_D3D9_EndScene();
+    if (GetWindowLayeredMode() != 0) return presentLayered();
     if (windowed && g.emulate320x240) {
         dest = RECT{0, 0, 640, 480};
         src = RECT{0, 0, 320, 240};
@@ -68,10 +124,19 @@ int Graphics_D3D9_PresentSubBackBuffer() {
         }
     }
     if (D3D9Sys.swapChain == nullptr) return 0;
+    // A minimised window shows nothing: the frame is made but not presented.
+    if (Win.Status.Minimized) return 0;
     if (windowed) {
         if (Direct3DSwapChain9_Present(D3D9Sys.swapChain, &presentSrc, &dest, GetDisplayWindowHandle(), nullptr, 0) !=
             D3D_OK)
             return -1;
+        if (layout.borders) {
+            if (TakeWindowResizedFlag()) borderRepaintCount = 3;
+            if (borderRepaintCount > 0) {
+                --borderRepaintCount;
+                paintBorders(dest);
+            }
+        }
     } else if (Direct3DSwapChain9_Present(D3D9Sys.swapChain, nullptr, nullptr, GetDisplayWindowHandle(), nullptr, 0) !=
                D3D_OK) {
         return -1;

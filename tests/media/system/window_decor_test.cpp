@@ -6,6 +6,7 @@
 
 #include "library_fixture.h"
 #include "media/graphics/base_image.h"
+#include "media/graphics/hwdraw/window_dest.h"
 #include "media/system/window_decor.h"
 #include "platform/win/dwm.h"
 #include "platform/win/menu.h"
@@ -113,6 +114,14 @@ TEST_F(LibraryTest, ToolbarButtonsShareTheStripAndTheToolbarCanBeRemoved) {
     ConvDesktopPosToScreenPos(Win.Status.ClientRect.left + 5, Win.Status.ClientRect.top + 22 + 7, &sx, &sy);
     EXPECT_EQ(sx, 5);
     EXPECT_EQ(sy, 7);
+    // A hardware flip puts the picture there too, and paints no centred borders.
+    SetWindowCentreLayout(round == 2);
+    const WindowDestLayout below = ComputeWindowDest(640, 480);
+    EXPECT_EQ(below.dest.top, 22);
+    EXPECT_EQ(below.dest.bottom, 502);
+    EXPECT_EQ(below.dest.left, 0);
+    EXPECT_EQ(below.dest.right, 640);
+    EXPECT_EQ(below.borders, 0);
     AddToolbarButtonForTest(10, 0);
     AddToolbarButtonForTest(11, 3);
     AddToolbarButtonForTest(11, 0);
@@ -130,6 +139,8 @@ TEST_F(LibraryTest, ToolbarButtonsShareTheStripAndTheToolbarCanBeRemoved) {
     RECT after{};
     GetClientRect(mainWindow(), &after);
     EXPECT_EQ(after.bottom - after.top, plain.bottom - plain.top);
+    EXPECT_EQ(ComputeWindowDest(640, 480).dest.top, 0);
+    SetWindowCentreLayout(0);
     EXPECT_EQ(DeleteAllToolbarButtons(), -1);
   }
   EXPECT_GE(logCount(u"ツールバーのボタン用のビットマップファイルの読み込みに失敗しました"), 6);

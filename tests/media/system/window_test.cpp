@@ -259,6 +259,63 @@ TEST_F(LibraryTest, ChangingModeRestylesTheRunningWindow) {
   EXPECT_EQ(client.bottom, 480);
 }
 
+TEST_F(LibraryTest, TheCentredLayoutKeepsTheGivenSizeAndReportsEachResizeOnce) {
+  SetWindowCentreLayout(1);  // a setting: it survives the window's start-up
+  ASSERT_EQ(startWindowed(), 0);
+  EXPECT_EQ(GetWindowCentreLayoutFlag(), 1);
+  auto resize = [](int width, int height) {
+    WindowEvent e;
+    e.kind = K::Resized;
+    e.x = width, e.y = height;
+    InjectWindowEvent(mainWindow(), e);
+    ProcessWindowMessages();
+  };
+  int w = 0, h = 0;
+  for (int round = 0; round < 3; ++round) {
+    // Centred: the window keeps what it was given, and the flip hears of it once.
+    SetWindowCentreLayout(1);
+    resize(700 + round, 520);
+    GetWindowClientSize(&w, &h);
+    EXPECT_EQ(w, 700 + round);
+    EXPECT_EQ(h, 520);
+    EXPECT_EQ(TakeWindowResizedFlag(), 1);
+    EXPECT_EQ(TakeWindowResizedFlag(), 0);
+    resize(700 + round, 520);  // the same size again is no resize
+    EXPECT_EQ(TakeWindowResizedFlag(), 0);
+    inject(K::Minimized);  // minimising is not a resize of the client area
+    ProcessWindowMessages();
+    EXPECT_EQ(TakeWindowResizedFlag(), 0);
+    inject(K::Restored);
+    ProcessWindowMessages();
+    resize(640, 480);
+    EXPECT_EQ(TakeWindowResizedFlag(), 1);
+
+    // Not centred: the window goes back to the scaled screen, so nothing changed.
+    SetWindowCentreLayout(0);
+    EXPECT_EQ(GetWindowCentreLayoutFlag(), 0);
+    resize(700, 520);
+    GetWindowClientSize(&w, &h);
+    EXPECT_EQ(w, 640);
+    EXPECT_EQ(h, 480);
+    EXPECT_EQ(TakeWindowResizedFlag(), 0);
+  }
+}
+
+TEST_F(LibraryTest, ALayeredWindowCarriesTheLayeredStyle) {
+  ASSERT_EQ(startWindowed(), 0);
+  for (int round = 0; round < 2; ++round) {
+    for (int mode : {1, 2}) {
+      ASSERT_EQ(SetWindowLayeredMode(mode), 0);
+      EXPECT_EQ(GetWindowLayeredMode(), mode);
+      EXPECT_NE(GetWindowLongW(mainWindow(), GWL_EXSTYLE) & WS_EX_LAYERED, 0);
+    }
+    ASSERT_EQ(SetWindowLayeredMode(0), 0);
+    EXPECT_EQ(GetWindowLongW(mainWindow(), GWL_EXSTYLE) & WS_EX_LAYERED, 0);
+    EXPECT_EQ(SetWindowLayeredMode(3), -1);
+    EXPECT_EQ(GetWindowLayeredMode(), 0);
+  }
+}
+
 TEST_F(LibraryTest, FullScreenStartRetriesTheDefaultModeAt32Bits) {
   // A display without 16-bit modes.
   SetDisplaysForTest({DisplayDesc{RECT{0, 0, 1920, 1080}, {1920, 1080, 32, 60}, {{640, 480, 32, 60}, {1920, 1080, 32, 60}}}});
