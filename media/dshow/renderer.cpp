@@ -129,6 +129,8 @@ HRESULT D_CBaseRenderer::Stop() {
   CancelNotification();
   Ready();
   WaitForReceiveToComplete();
+  // A stopped renderer holds no sample: its buffer goes back to the decommitted allocator.
+  ClearPendingSample();
   m_bAbort = false;
   return S_OK;
 }

@@ -46,6 +46,11 @@ HRESULT D_CBaseRenderer::PrepareReceive(D_IMediaSample* sample) {
     return E_FAIL;
   }
   const D_AM_SAMPLE2_PROPERTIES* props = pin->SampleProps();
+  // A sample that ends before it starts cannot be scheduled: a fault upstream, reported.
+  if ((props->dwSampleFlags & ds::AM_SAMPLE_STOPVALID) != 0 && props->tStop < props->tStart) {
+    m_bInReceive = false;
+    return D_VFW_E_START_TIME_AFTER_END;
+  }
   if ((props->dwSampleFlags & ds::AM_SAMPLE_TYPECHANGED) != 0 && props->pMediaType != nullptr) {
     hr = pin->SetMediaType(props->pMediaType);
     if (hr < 0) {
