@@ -73,8 +73,9 @@ struct Rig {
 
 void frames(benchmark::State& state) { state.counters["frames/s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate); }
 
-void BM_DoRenderSample_NV12ToXRGB(benchmark::State& state) {
-  Graphics_Hardware_ForceShaderModelVersionForTest(0);
+// Shader model below 200: converted to XRGB; 200: split into planes.
+void nv12Frames(benchmark::State& state, int shaderModel) {
+  Graphics_Hardware_ForceShaderModelVersionForTest(shaderModel);
   Rig rig(D_FourCCSubtype(fourCC("NV12")), kH, noise(kW * kH * 3 / 2));
   for (auto _ : state) {
     rig.renderer->DoRenderSample(rig.sample);
@@ -83,6 +84,7 @@ void BM_DoRenderSample_NV12ToXRGB(benchmark::State& state) {
   frames(state);
   Graphics_Hardware_ForceShaderModelVersionForTest(-1);
 }
+void BM_DoRenderSample_NV12ToXRGB(benchmark::State& state) { nv12Frames(state, 0); }
 BENCHMARK(BM_DoRenderSample_NV12ToXRGB);
 
 void BM_Anchor_ConvertNV12ToARGB8(benchmark::State& state) {
@@ -111,16 +113,7 @@ void BM_Anchor_TheoraTableConverter(benchmark::State& state) {
 }
 BENCHMARK(BM_Anchor_TheoraTableConverter);
 
-void BM_DoRenderSample_NV12ToPlanes(benchmark::State& state) {
-  Graphics_Hardware_ForceShaderModelVersionForTest(200);
-  Rig rig(D_FourCCSubtype(fourCC("NV12")), kH, noise(kW * kH * 3 / 2));
-  for (auto _ : state) {
-    rig.renderer->DoRenderSample(rig.sample);
-    benchmark::ClobberMemory();
-  }
-  frames(state);
-  Graphics_Hardware_ForceShaderModelVersionForTest(-1);
-}
+void BM_DoRenderSample_NV12ToPlanes(benchmark::State& state) { nv12Frames(state, 200); }
 BENCHMARK(BM_DoRenderSample_NV12ToPlanes);
 
 void BM_DoRenderSample_RGB32BottomUp(benchmark::State& state) {

@@ -30,6 +30,7 @@ D_CBaseRenderer::D_CBaseRenderer(const CLSID& clsid, const char16_t* name, D_IUn
 
 D_CBaseRenderer::~D_CBaseRenderer() {
   ResetEndOfStreamTimer();
+  CancelNotification();
   StopStreaming();
   ClearPendingSample();
   delete m_pPosition;

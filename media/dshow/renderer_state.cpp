@@ -183,7 +183,7 @@ HRESULT D_CBaseRenderer::ClearPendingSample() {
 HRESULT D_CBaseRenderer::CancelNotification() {
   D_CAutoLock renderer(&m_RendererLock);
   const plat::dshow::DWORD_PTR advise = m_dwAdvise;
-  if (advise != 0) {
+  if (advise != 0 && m_pClock != nullptr) {
     m_pClock->Unadvise(advise);
     m_dwAdvise = 0;
   }
@@ -238,12 +238,17 @@ void D_CBaseRenderer::TimerCallback() {
 }
 
 void D_CBaseRenderer::ResetEndOfStreamTimer() {
-  // Never called under the renderer lock: the kill waits for a running callback.
-  const unsigned timer = m_EndOfStreamTimer.exchange(0);
-  if (timer == 0) return;
+  // Never called under the renderer lock: the kill waits for a running callback, which
+  // takes it.
   using KillEvent = decltype(&pw::timeKillEvent);
   auto* killEvent = reinterpret_cast<KillEvent>(WinAPI.timeKillEventFunc);
-  if (killEvent != nullptr) killEvent(timer);
+  const unsigned timer = m_EndOfStreamTimer.exchange(0);
+  if (timer != 0 && killEvent != nullptr) killEvent(timer);
+  // A callback that had already begun may have armed a new timer: once it has left the
+  // lock, that one is seen here and killed too.
+  { D_CAutoLock renderer(&m_RendererLock); }
+  const unsigned rearmed = m_EndOfStreamTimer.exchange(0);
+  if (rearmed != 0 && killEvent != nullptr) killEvent(rearmed);
 }
 
 HRESULT D_CBaseRenderer::ResetEndOfStream() {
