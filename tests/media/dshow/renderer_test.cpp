@@ -273,6 +273,11 @@ TEST_F(DShowTest, VideoRendererThrottleAndHelpers) {
   static_cast<D_IQualProp*>(face)->Release();
   ASSERT_EQ(r->NonDelegatingQueryInterface(ds::IID_IMediaSeeking, &face), S_OK);
   static_cast<D_IUnknown*>(face)->Release();
+  // Leaving its graph, the renderer tells whoever watches it that its output is gone.
+  HarnessGraph graph(true);
+  ASSERT_EQ(r->JoinFilterGraph(&graph, u"video"), S_OK);
+  ASSERT_EQ(r->JoinFilterGraph(nullptr, nullptr), S_OK);
+  EXPECT_EQ(graph.events, std::vector<LONG>{D_EC_WINDOW_DESTROYED});
   struct Case {
     int in, root;
   } roots[] = {{0, 0}, {-5, 0}, {1, 1}, {15, 3}, {16, 4}, {1 << 30, 1 << 15}, {0x7FFFFFFF, 46340}};
