@@ -13,6 +13,7 @@ namespace ZaDod {
 
 class D_CBaseRenderer;
 
+// The base pin check already refuses a peer of its own direction.
 class D_CRendererInputPin : public D_CBaseInputPin {
  public:
   D_CRendererInputPin(D_CBaseRenderer* renderer, HRESULT* result, const WCHAR* name);
@@ -22,7 +23,6 @@ class D_CRendererInputPin : public D_CBaseInputPin {
   HRESULT EndFlush() override;
   HRESULT Receive(D_IMediaSample* sample) override;
 
-  HRESULT CheckConnect(D_IPin* pin) override;
   HRESULT BreakConnect() override;
   HRESULT CompleteConnect(D_IPin* receivePin) override;
   HRESULT SetMediaType(const D_AM_MEDIA_TYPE* type) override;

@@ -24,14 +24,6 @@ bool sameType(const D_AM_MEDIA_TYPE& a, const D_AM_MEDIA_TYPE& b) {
 D_CRendererInputPin::D_CRendererInputPin(D_CBaseRenderer* renderer, HRESULT* result, const WCHAR* name)
     : D_CBaseInputPin(u"Renderer pin", renderer, renderer->InterfaceLock(), result, name), m_pRenderer(renderer) {}
 
-HRESULT D_CRendererInputPin::CheckConnect(D_IPin* pin) {
-  const HRESULT hr = D_CBaseInputPin::CheckConnect(pin);
-  if (hr < 0) return hr;
-  D_PIN_DIRECTION direction;
-  if (pin->QueryDirection(&direction) >= 0 && direction == ds::PINDIR_INPUT) return ds::VFW_E_INVALID_DIRECTION;
-  return hr;
-}
-
 HRESULT D_CRendererInputPin::CheckMediaType(const D_AM_MEDIA_TYPE* type) { return m_pRenderer->CheckMediaType(type); }
 HRESULT D_CRendererInputPin::CompleteConnect(D_IPin* receivePin) {
   const HRESULT hr = m_pRenderer->CompleteConnect(receivePin);
