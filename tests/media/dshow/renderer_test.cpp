@@ -46,6 +46,21 @@ struct HeldTimer {
   void step(long long ms) { plat::win::StepClockForTest(ms * 1000000); }
 };
 
+// Runs the body with the renderer connected to a push source in a graph, then lets the
+// renderer go.
+template <class Renderer, class Body>
+void inGraph(Renderer* r, Body body) {
+  D_AM_MEDIA_TYPE type = videoType(kSubtype, 4, 4);
+  {
+    GraphRig rig(r, type, kFrameBytes);
+    EXPECT_EQ(rig.connected, S_OK);
+    BYTE frame[kFrameBytes] = {};
+    if (rig.connected == S_OK) body(rig, frame);
+  }
+  D_FreeMediaType(type);
+  r->NonDelegatingRelease();
+}
+
 int countOf(const std::vector<LONG>& codes, LONG code) {
   return static_cast<int>(std::count(codes.begin(), codes.end(), code));
 }
@@ -74,11 +89,7 @@ TEST_F(DShowTest, RendererStateAndPinWithoutConnection) {
 
 TEST_F(DShowTest, PausedRendererCompletesOnFirstSampleAndRefusesASecond) {
   auto* r = made<CountingRenderer>();
-  D_AM_MEDIA_TYPE type = videoType(kSubtype, 4, 4);
-  {
-    GraphRig rig(r, type, kFrameBytes);
-    ASSERT_EQ(rig.connected, S_OK);
-    BYTE frame[kFrameBytes] = {};
+  inGraph(r, [&](GraphRig& rig, BYTE* frame) {
     for (int round = 0; round < 3; ++round) {
       rig.control->Pause();
       D_FILTER_STATE state;
@@ -103,18 +114,12 @@ TEST_F(DShowTest, PausedRendererCompletesOnFirstSampleAndRefusesASecond) {
       EXPECT_EQ(countOf(codes, ds::EC_ERRORABORT), 1);
       rig.control->Stop();
     }
-  }
-  D_FreeMediaType(type);
-  r->NonDelegatingRelease();
+  });
 }
 
 TEST_F(DShowTest, RendererDrawsAtItsTimeAndCompletesThroughTheTimer) {
   auto* r = made<CountingRenderer>();
-  D_AM_MEDIA_TYPE type = videoType(kSubtype, 4, 4);
-  {
-    GraphRig rig(r, type, kFrameBytes);
-    ASSERT_EQ(rig.connected, S_OK);
-    BYTE frame[kFrameBytes] = {};
+  inGraph(r, [&](GraphRig& rig, BYTE* frame) {
     for (int round = 0; round < 2; ++round) {
       rig.control->Run();
       HRESULT pushed = E_UNEXPECTED;
@@ -138,18 +143,12 @@ TEST_F(DShowTest, RendererDrawsAtItsTimeAndCompletesThroughTheTimer) {
       EXPECT_EQ(countOf(rig.drainEvents(30), ds::EC_COMPLETE), 0);
       rig.control->Stop();
     }
-  }
-  D_FreeMediaType(type);
-  r->NonDelegatingRelease();
+  });
 }
 
 TEST_F(DShowTest, StopAndFlushReleaseAWaitingReceive) {
   auto* r = made<CountingRenderer>();
-  D_AM_MEDIA_TYPE type = videoType(kSubtype, 4, 4);
-  {
-    GraphRig rig(r, type, kFrameBytes);
-    ASSERT_EQ(rig.connected, S_OK);
-    BYTE frame[kFrameBytes] = {};
+  inGraph(r, [&](GraphRig& rig, BYTE* frame) {
     for (int round = 0; round < 30; ++round) {
       rig.control->Run();
       const D_REFERENCE_TIME far = 3600 * 1000 * kMs;
@@ -172,18 +171,12 @@ TEST_F(DShowTest, StopAndFlushReleaseAWaitingReceive) {
       EXPECT_FALSE(r->HaveCurrentSample());
       EXPECT_EQ(r->rendered, 0);
     }
-  }
-  D_FreeMediaType(type);
-  r->NonDelegatingRelease();
+  });
 }
 
 TEST_F(DShowTest, SampleEndingBeforeItStartsIsReportedOnce) {
   auto* r = made<CountingRenderer>();
-  D_AM_MEDIA_TYPE type = videoType(kSubtype, 4, 4);
-  {
-    GraphRig rig(r, type, kFrameBytes);
-    ASSERT_EQ(rig.connected, S_OK);
-    BYTE frame[kFrameBytes] = {};
+  inGraph(r, [&](GraphRig& rig, BYTE* frame) {
     rig.control->Run();
     EXPECT_EQ(rig.pin()->push(50 * kMs, 40 * kMs, frame, kFrameBytes), D_VFW_E_START_TIME_AFTER_END);
     EXPECT_LT(rig.pin()->push(60 * kMs, 70 * kMs, frame, kFrameBytes), 0);
@@ -191,18 +184,12 @@ TEST_F(DShowTest, SampleEndingBeforeItStartsIsReportedOnce) {
     EXPECT_EQ(countOf(codes, ds::EC_ERRORABORT), 1);
     EXPECT_EQ(countOf(codes, ds::EC_COMPLETE), 1);
     EXPECT_EQ(r->rendered, 0);
-  }
-  D_FreeMediaType(type);
-  r->NonDelegatingRelease();
+  });
 }
 
 TEST_F(DShowTest, VideoRendererFrameRateOverHeldTimer) {
   auto* r = made<CountingVideo>();
-  D_AM_MEDIA_TYPE type = videoType(kSubtype, 4, 4);
-  {
-    GraphRig rig(r, type, kFrameBytes);
-    ASSERT_EQ(rig.connected, S_OK);
-    BYTE frame[kFrameBytes] = {};
+  inGraph(r, [&](GraphRig& rig, BYTE* frame) {
     HeldTimer timer;
     rig.control->Run();
     rig.step(kStartDelay + 10000 * kMs);  // every frame below is due
@@ -225,18 +212,12 @@ TEST_F(DShowTest, VideoRendererFrameRateOverHeldTimer) {
     timer.step(4000);
     EXPECT_EQ(r->get_AvgFrameRate(&value), S_OK);
     EXPECT_EQ(value, 2500);
-  }
-  D_FreeMediaType(type);
-  r->NonDelegatingRelease();
+  });
 }
 
 TEST_F(DShowTest, VideoRendererDropsFramesTooLateAndTellsUpstream) {
   auto* r = made<CountingVideo>(20);  // drawing is slow against 10 ms frames
-  D_AM_MEDIA_TYPE type = videoType(kSubtype, 4, 4);
-  {
-    GraphRig rig(r, type, kFrameBytes);
-    ASSERT_EQ(rig.connected, S_OK);
-    BYTE frame[kFrameBytes] = {};
+  inGraph(r, [&](GraphRig& rig, BYTE* frame) {
     rig.control->Run();
     rig.step(kStartDelay);
     constexpr D_REFERENCE_TIME kFrame = 10 * kMs, kLag = 8 * kMs;
@@ -258,9 +239,7 @@ TEST_F(DShowTest, VideoRendererDropsFramesTooLateAndTellsUpstream) {
     EXPECT_EQ(rig.pin()->qualityMessages, 9);
     EXPECT_EQ(rig.pin()->lastType, ds::Flood);
     EXPECT_EQ(rig.pin()->lastProportion, 1000 - 30);
-  }
-  D_FreeMediaType(type);
-  r->NonDelegatingRelease();
+  });
 }
 
 TEST_F(DShowTest, VideoRendererThrottleAndHelpers) {
