@@ -33,6 +33,10 @@ int Graphics_Hardware_ShadowMap_RefreshSetting(ShadowMapData* shadowMap);
 int Graphics_Hardware_SetFrontScreenTimer(int handle);
 
 // Operations outside the table.
+// The running back end's shader model (200 = 2.0), 0 in software mode.
+int Graphics_Hardware_GetShaderModelVersion();
+// Test hook: a version of 0 or more is reported instead of the back end's; -1 ends it.
+void Graphics_Hardware_ForceShaderModelVersionForTest(int version);
 int Graphics_Hardware_IsDeviceValid();
 // 1 when the main window and the running renderer's display object exist: DirectDraw's
 // object in software mode and under Direct3D 9, the device under Direct3D 11.

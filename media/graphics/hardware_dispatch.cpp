@@ -1,4 +1,6 @@
 // Hardware dispatch: the table dispatchers and the few that differ from the rule.
+#include <atomic>
+
 #include "media/graphics/d3d11/d3d11.h"
 #include "media/graphics/d3d9/d3d9.h"
 #include "media/graphics/display.h"
@@ -14,6 +16,22 @@ GraphicsDeviceCaps GraphicsDeviceCapsData{};
 
 namespace {
 int dialogBoxModeFlag = 0;
+// Read from streaming threads (the movie renderer sizes its buffers by it).
+std::atomic<int> forcedShaderModel{-1};
+}  // namespace
+
+int Graphics_Hardware_GetShaderModelVersion() {
+    const int forced = forcedShaderModel.load(std::memory_order_relaxed);
+    if (forced >= 0) return forced;
+    switch (GraphicsApiType) {
+        case kGraphicsApiD3D9: return Graphics_D3D9_GetShaderModelVersion();
+        case kGraphicsApiD3D11: return Graphics_D3D11_GetShaderModelVersion();
+        default: return 0;
+    }
+}
+
+void Graphics_Hardware_ForceShaderModelVersionForTest(int version) {
+    forcedShaderModel.store(version < 0 ? -1 : version, std::memory_order_relaxed);
 }
 
 #define HALVORINE_DISPATCH(result, name, params, args)        \

@@ -84,7 +84,6 @@
     X(int, Shader_Create, (int shader, int vertexFlag, const void* code, int size, int freeCode, int async),     \
       (shader, vertexFlag, code, size, freeCode, async))                                                        \
     X(int, Shader_Terminate, (ShaderHandleData * shader), (shader))                                             \
-    X(int, GetShaderModelVersion, (), ())                                                                       \
     X(int, ShadowMap_RefreshPSParam, (), ())                                                                    \
     X(int, ShadowMap_RefreshVSParam, (), ())                                                                    \
     X(int, ShadowMap_ReleaseTexture, (ShadowMapData * shadowMap), (shadowMap))                                  \
@@ -106,6 +105,7 @@
     X(int, Initialize, (), ())      \
     HALVORINE_HW_BACKEND_OPS_AFTER_START(X)
 #define HALVORINE_HW_BACKEND_OPS_AFTER_START(X)                                                                 \
+    X(int, GetShaderModelVersion, (), ())                                                                       \
     X(int, RecreateDevice, (int modeFlag, int width, int height, int bits, int refreshRate),                    \
       (modeFlag, width, height, bits, refreshRate))                                                             \
     X(int, FlipScreen, (), ())                                                                                  \

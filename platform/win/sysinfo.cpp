@@ -59,6 +59,14 @@ void GetSystemInfo(SYSTEM_INFO* info) {
   info->dwAllocationGranularity = 65536;
 }
 
+BOOL GetVersionExA(OSVERSIONINFOA* info) {
+  if (info == nullptr || info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA)) return FALSE;
+  WCHAR servicePack[128];
+  fillVersion(&info->dwMajorVersion, &info->dwMinorVersion, &info->dwBuildNumber, &info->dwPlatformId, servicePack);
+  std::memset(info->szCSDVersion, 0, sizeof(info->szCSDVersion));
+  return TRUE;
+}
+
 BOOL GetVersionExW(OSVERSIONINFOW* info) {
   if (info == nullptr || (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOW) &&
                           info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXW))) {

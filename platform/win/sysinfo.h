@@ -28,6 +28,16 @@ struct OSVERSIONINFOW {
   WCHAR szCSDVersion[128];
 };
 
+// The narrow record: the same fields with a narrow service-pack text.
+struct OSVERSIONINFOA {
+  DWORD dwOSVersionInfoSize;
+  DWORD dwMajorVersion;
+  DWORD dwMinorVersion;
+  DWORD dwBuildNumber;
+  DWORD dwPlatformId;
+  char szCSDVersion[128];
+};
+
 // The extended record begins with the plain one.
 struct OSVERSIONINFOEXW : OSVERSIONINFOW {
   WORD wServicePackMajor;
@@ -54,6 +64,7 @@ void GetSystemInfo(SYSTEM_INFO* info);
 // Both report the same record: NT platform, version 10.0, build 0, no service pack.
 // The size field must be the size of the structure passed; FALSE (or an error status) otherwise.
 BOOL GetVersionExW(OSVERSIONINFOW* info);
+BOOL GetVersionExA(OSVERSIONINFOA* info);
 NTSTATUS RtlGetVersion(OSVERSIONINFOEXW* info);
 // Compares the fixed record with `info` on the fields named in `typeMask`, using the
 // comparison that `conditionMask` holds for each (built with VerSetConditionMask).
