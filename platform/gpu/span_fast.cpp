@@ -3,6 +3,7 @@
 // INV_SRC_ALPHA or SRC_ALPHA / ONE, into an R8G8B8A8 or B8G8R8A8 target. Each is one
 // template instance chosen once per draw; per pixel it does the same float operations, in
 // the same order, as the pixel function and the output merger, so the bytes are the same.
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 
@@ -495,7 +496,16 @@ FastSpanFn chooseFastSpan(const DrawState& s, DrawContext& c) {
   const Format tf = target->format();
   if (tf != Format::R8G8B8A8 && tf != Format::B8G8R8A8) return nullptr;
   if (s.depthView && (!s.depthStencil || s.depthStencil->desc().depthEnable)) return nullptr;
-  if (s.alphaTest.enable) return nullptr;
+  // The output merger's alpha test folds into the spans' own GREATER test when it is one.
+  int reference = shader::alphaReference(*c.env);
+  if (s.alphaTest.enable) {
+    switch (s.alphaTest.func) {
+      case Compare::always: break;
+      case Compare::greater: reference = std::max(reference, s.alphaTest.reference); break;
+      case Compare::greaterEqual: reference = std::max(reference, s.alphaTest.reference - 1); break;
+      default: return nullptr;
+    }
+  }
   Mode mode;
   if (!blendMode(s, mode)) return nullptr;
   const bool textured = kind != FastPath::flatColour;
@@ -505,7 +515,7 @@ FastSpanFn chooseFastSpan(const DrawState& s, DrawContext& c) {
   const int sub = target->subresource(0, 0);
   ft.base = target->texture().data(sub);
   ft.pitch = target->texture().sub(sub).pitch;
-  ft.alphaReference = shader::alphaReference(*c.env);
+  ft.alphaReference = reference;
 #if defined(HALVORINE_SPAN_AVX2)
   static const bool avx2 = hasAvx2();
   ft.avx2 = avx2 && gWideSpans.load(std::memory_order_relaxed);
