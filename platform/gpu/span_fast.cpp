@@ -1,6 +1,8 @@
 // Specialised spans for the common 2D draws: a flat or Gouraud colour, or an 8-bit texture
-// (point or bilinear, clamped) times the vertex colour, with blending off, SRC_ALPHA /
-// INV_SRC_ALPHA or SRC_ALPHA / ONE, into an R8G8B8A8 or B8G8R8A8 target. Each is one
+// (point or bilinear, clamped) times the vertex colour (each of colour and alpha may be
+// the texture's alone), with blending off or ONE / ZERO, SRC_ALPHA / INV_SRC_ALPHA,
+// SRC_ALPHA / ONE added or reverse-subtracted, or ZERO / SRC_COLOR, into an R8G8B8A8 or
+// B8G8R8A8 target, under an alpha test of GREATER, GREATEREQUAL or ALWAYS. Each is one
 // template instance chosen once per draw; per pixel it does the same float operations, in
 // the same order, as the pixel function and the output merger, so the bytes are the same.
 #include <algorithm>
@@ -316,9 +318,13 @@ void colourSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int 
       const __m128i zi = _mm_setzero_si128();
       const __m128i di = order(_mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(word), zi), zi));
       const __m128 d = _mm_div_ps(_mm_cvtepi32_ps(di), _mm_set1_ps(255.0f));  // kUnorm8's values
-      const __m128 sf = _mm_shuffle_ps(s, s, _MM_SHUFFLE(3, 3, 3, 3));
-      const __m128 df = M == Mode::alpha ? _mm_sub_ps(one, sf) : one;
-      out = bytes(saturate(_mm_add_ps(_mm_mul_ps(s, sf), _mm_mul_ps(d, df))));
+      const __m128 a = _mm_shuffle_ps(s, s, _MM_SHUFFLE(3, 3, 3, 3));
+      __m128 r;
+      if constexpr (M == Mode::alpha) r = _mm_add_ps(_mm_mul_ps(s, a), _mm_mul_ps(d, _mm_sub_ps(one, a)));
+      else if constexpr (M == Mode::add) r = _mm_add_ps(_mm_mul_ps(s, a), _mm_mul_ps(d, one));
+      else if constexpr (M == Mode::subtract) r = _mm_sub_ps(_mm_mul_ps(d, one), _mm_mul_ps(s, a));
+      else r = _mm_add_ps(_mm_mul_ps(s, zero), _mm_mul_ps(d, s));  // ZERO / SRCCOLOR
+      out = bytes(saturate(r));
     }
     out = order(out);
     const int32_t word = _mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(out, out), _mm_setzero_si128()));
@@ -343,6 +349,7 @@ void span(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
   const float dy = float(y) + 0.5f - I.y0;
   const int reference = ft.alphaReference;
   constexpr int U = shader::texcoord(0);
+  const bool colourUnread = (ft.unread & kFastColourUnread) != 0, alphaUnread = (ft.unread & kFastAlphaUnread) != 0;
   for (int x = x0; x < x1; ++x, p += 4) {
     const float dx = float(x) + 0.5f - I.x0;
     const float f = perspectiveFactor(I, dx, dy);
@@ -351,7 +358,10 @@ void span(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
     if constexpr (T != Tex::none) {
       Float4 t = fetch<T, L>(ft, varyingAt(I, U, dx, dy, f), varyingAt(I, U + 1, dx, dy, f));
       if constexpr (IgnoreAlpha) t[3] = 1.0f;
-      for (int k = 0; k < 4; ++k) col[k] = t[k] * col[k];
+      // An unread channel is the texel's own (under perspective the diffuse fed as 1 may
+      // interpolate to a hair less).
+      for (int k = 0; k < 3; ++k) col[k] = colourUnread ? t[k] : t[k] * col[k];
+      col[3] = alphaUnread ? t[3] : t[3] * col[3];
     }
     if (!(int(unorm8(col[3])) > reference)) continue;  // the built-in alpha test (GREATER)
     Float4 s;
@@ -363,12 +373,18 @@ void span(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
       p[3] = uint8_t(unorm8(s[3]));
     } else {
       const float d[4] = {kUnorm8[p[R]], kUnorm8[p[1]], kUnorm8[p[B]], kUnorm8[p[3]]};
-      const float sf = s[3];
-      const float df = M == Mode::alpha ? 1.0f - s[3] : 1.0f;
-      p[R] = uint8_t(unorm8(s[0] * sf + d[0] * df));
-      p[1] = uint8_t(unorm8(s[1] * sf + d[1] * df));
-      p[B] = uint8_t(unorm8(s[2] * sf + d[2] * df));
-      p[3] = uint8_t(unorm8(s[3] * sf + d[3] * df));
+      float r[4];
+      // The output merger's factors and operation, term by term in its order.
+      for (int k = 0; k < 4; ++k) {
+        if constexpr (M == Mode::alpha) r[k] = s[k] * s[3] + d[k] * (1.0f - s[3]);
+        else if constexpr (M == Mode::add) r[k] = s[k] * s[3] + d[k] * 1.0f;
+        else if constexpr (M == Mode::subtract) r[k] = d[k] * 1.0f - s[k] * s[3];
+        else r[k] = s[k] * 0.0f + d[k] * s[k];
+      }
+      p[R] = uint8_t(unorm8(r[0]));
+      p[1] = uint8_t(unorm8(r[1]));
+      p[B] = uint8_t(unorm8(r[2]));
+      p[3] = uint8_t(unorm8(r[3]));
     }
   }
 }
@@ -437,6 +453,12 @@ FastSpans pickMode(Mode m) {
     case Mode::add:
       return {span<Bgra, T, L, IgnoreAlpha, Mode::add>, spanPair<Bgra, T, L, IgnoreAlpha, Mode::add>,
               spanRect<Bgra, T, L, IgnoreAlpha, Mode::add>};
+    case Mode::subtract:
+      return {span<Bgra, T, L, IgnoreAlpha, Mode::subtract>, spanPair<Bgra, T, L, IgnoreAlpha, Mode::subtract>,
+              spanRect<Bgra, T, L, IgnoreAlpha, Mode::subtract>};
+    case Mode::multiply:
+      return {span<Bgra, T, L, IgnoreAlpha, Mode::multiply>, spanPair<Bgra, T, L, IgnoreAlpha, Mode::multiply>,
+              spanRect<Bgra, T, L, IgnoreAlpha, Mode::multiply>};
   }
   return {};
 }
@@ -473,13 +495,26 @@ bool blendMode(const DrawState& s, Mode& m) {
     m = Mode::off;
     return true;
   }
-  if (t.op != BlendOp::add || t.opAlpha != BlendOp::add || t.src != Blend::srcAlpha || t.srcAlpha != Blend::srcAlpha ||
-      t.dst != t.dstAlpha)
-    return false;
-  if (t.dst == Blend::invSrcAlpha) m = Mode::alpha;
-  else if (t.dst == Blend::one) m = Mode::add;
-  else return false;
-  return true;
+  if (t.op != t.opAlpha || t.src != t.srcAlpha) return false;
+  const bool add = t.op == BlendOp::add;
+  if (t.src == Blend::srcAlpha && t.dst == t.dstAlpha) {
+    if (add && t.dst == Blend::invSrcAlpha) m = Mode::alpha;
+    else if (add && t.dst == Blend::one) m = Mode::add;
+    else if (t.op == BlendOp::revSubtract && t.dst == Blend::one) m = Mode::subtract;
+    else return false;
+    return true;
+  }
+  if (add && t.src == Blend::one && t.dst == Blend::zero && t.dstAlpha == Blend::zero) {
+    m = Mode::off;  // source times one plus nothing is the source
+    return true;
+  }
+  // Both alpha factors read the source alpha.
+  if (add && t.src == Blend::zero && t.dst == Blend::srcColor &&
+      (t.dstAlpha == Blend::srcColor || t.dstAlpha == Blend::srcAlpha)) {
+    m = Mode::multiply;
+    return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -544,6 +579,7 @@ FastSpanFn chooseFastSpan(const DrawState& s, DrawContext& c) {
     ft.textureHeight = ts.height;
     ft.fwidth = float(ts.width);
     ft.fheight = float(ts.height);
+    ft.unread = s.ps.shader->fastUnread;
   }
   c.fastTarget = ft;
   const bool ignore = kind == FastPath::textureDiffuseNoAlpha;
