@@ -289,9 +289,41 @@ void byteSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x1
 }
 
 #if defined(__SSE2__)
-// An untextured span without perspective: one pixel's four channels in one register, each
-// lane doing the scalar span's float operations in its order (the clamps as saturate and
-// unorm8 do them: NaN to 0, then 0..1, then * 255 + 0.5 truncated).
+// One pixel's unsaturated colour, lanes R, G, B, A, tested and blended over the target
+// pixel at p: each lane does the scalar span's float operations in its order (the clamps
+// as saturate and unorm8 do them: NaN to 0, then 0..1, then * 255 + 0.5 truncated).
+template <bool BgraTarget, Mode M>
+inline void blendPixel(uint8_t* p, __m128 col, int reference) {
+  const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);
+  auto saturate = [&](__m128 v) { return _mm_min_ps(_mm_max_ps(v, zero), one); };  // max gives 0 for NaN
+  auto bytes = [&](__m128 v) {  // of saturated lanes
+    return _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(v, _mm_set1_ps(255.0f)), _mm_set1_ps(0.5f)));
+  };
+  // Lanes R, G, B, A to and from the target's byte order.
+  auto order = [](__m128i v) { return BgraTarget ? _mm_shuffle_epi32(v, _MM_SHUFFLE(3, 0, 1, 2)) : v; };
+  const __m128 s = saturate(col);
+  __m128i out = bytes(s);
+  if (!(_mm_cvtsi128_si32(_mm_shuffle_epi32(out, _MM_SHUFFLE(3, 3, 3, 3))) > reference)) return;
+  if constexpr (M != Mode::off) {
+    int32_t word;
+    std::memcpy(&word, p, 4);
+    const __m128i zi = _mm_setzero_si128();
+    const __m128i di = order(_mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(word), zi), zi));
+    const __m128 d = _mm_div_ps(_mm_cvtepi32_ps(di), _mm_set1_ps(255.0f));  // kUnorm8's values
+    const __m128 a = _mm_shuffle_ps(s, s, _MM_SHUFFLE(3, 3, 3, 3));
+    __m128 r;
+    if constexpr (M == Mode::alpha) r = _mm_add_ps(_mm_mul_ps(s, a), _mm_mul_ps(d, _mm_sub_ps(one, a)));
+    else if constexpr (M == Mode::add) r = _mm_add_ps(_mm_mul_ps(s, a), _mm_mul_ps(d, one));
+    else if constexpr (M == Mode::subtract) r = _mm_sub_ps(_mm_mul_ps(d, one), _mm_mul_ps(s, a));
+    else r = _mm_add_ps(_mm_mul_ps(s, zero), _mm_mul_ps(d, s));  // ZERO / SRCCOLOR
+    out = bytes(saturate(r));
+  }
+  out = order(out);
+  const int32_t word = _mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(out, out), _mm_setzero_si128()));
+  std::memcpy(p, &word, 4);
+}
+
+// An untextured span without perspective: one pixel's four channels in one register.
 template <bool BgraTarget, Mode M>
 void colourSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
   const FastTarget& ft = c.fastTarget;
@@ -299,36 +331,38 @@ void colourSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int 
   const float dy = float(y) + 0.5f - I.y0;
   const __m128 a0 = _mm_loadu_ps(&I.a0[0]), aA = _mm_loadu_ps(&I.aA[0]);
   const __m128 bdy = _mm_mul_ps(_mm_loadu_ps(&I.aB[0]), _mm_set1_ps(dy));
-  const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);
   const int reference = ft.alphaReference;
-  auto saturate = [&](__m128 v) { return _mm_min_ps(_mm_max_ps(v, zero), one); };  // max gives 0 for NaN
-  auto bytes = [&](__m128 v) {  // of saturated lanes
-    return _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(v, _mm_set1_ps(255.0f)), _mm_set1_ps(0.5f)));
-  };
-  // Lanes R, G, B, A to and from the target's byte order.
-  auto order = [](__m128i v) { return BgraTarget ? _mm_shuffle_epi32(v, _MM_SHUFFLE(3, 0, 1, 2)) : v; };
   for (int x = x0; x < x1; ++x, p += 4) {
     const float dx = float(x) + 0.5f - I.x0;
-    const __m128 s = saturate(_mm_add_ps(_mm_add_ps(a0, _mm_mul_ps(aA, _mm_set1_ps(dx))), bdy));
-    __m128i out = bytes(s);
-    if (!(_mm_cvtsi128_si32(_mm_shuffle_epi32(out, _MM_SHUFFLE(3, 3, 3, 3))) > reference)) continue;
-    if constexpr (M != Mode::off) {
-      int32_t word;
-      std::memcpy(&word, p, 4);
-      const __m128i zi = _mm_setzero_si128();
-      const __m128i di = order(_mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(word), zi), zi));
-      const __m128 d = _mm_div_ps(_mm_cvtepi32_ps(di), _mm_set1_ps(255.0f));  // kUnorm8's values
-      const __m128 a = _mm_shuffle_ps(s, s, _MM_SHUFFLE(3, 3, 3, 3));
-      __m128 r;
-      if constexpr (M == Mode::alpha) r = _mm_add_ps(_mm_mul_ps(s, a), _mm_mul_ps(d, _mm_sub_ps(one, a)));
-      else if constexpr (M == Mode::add) r = _mm_add_ps(_mm_mul_ps(s, a), _mm_mul_ps(d, one));
-      else if constexpr (M == Mode::subtract) r = _mm_sub_ps(_mm_mul_ps(d, one), _mm_mul_ps(s, a));
-      else r = _mm_add_ps(_mm_mul_ps(s, zero), _mm_mul_ps(d, s));  // ZERO / SRCCOLOR
-      out = bytes(saturate(r));
-    }
-    out = order(out);
-    const int32_t word = _mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(out, out), _mm_setzero_si128()));
-    std::memcpy(p, &word, 4);
+    blendPixel<BgraTarget, M>(p, _mm_add_ps(_mm_add_ps(a0, _mm_mul_ps(aA, _mm_set1_ps(dx))), bdy), reference);
+  }
+}
+
+// A textured span without perspective under a vertex colour: the texel (read as the
+// scalar span reads it) times the colour, four channels in one register; an unread
+// diffuse channel is the texel's own.
+template <bool BgraTarget, Tex T, Layout L, bool IgnoreAlpha, Mode M>
+void textureSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
+  const FastTarget& ft = c.fastTarget;
+  uint8_t* p = ft.base + size_t(y) * ft.pitch + size_t(x0) * 4;
+  const float dy = float(y) + 0.5f - I.y0;
+  const __m128 a0 = _mm_loadu_ps(&I.a0[0]), aA = _mm_loadu_ps(&I.aA[0]);
+  const __m128 bdy = _mm_mul_ps(_mm_loadu_ps(&I.aB[0]), _mm_set1_ps(dy));
+  constexpr int U = shader::texcoord(0);
+  const float u0 = I.a0[U], uA = I.aA[U], uBdy = I.aB[U] * dy, v0 = I.a0[U + 1], vA = I.aA[U + 1],
+              vBdy = I.aB[U + 1] * dy;
+  const int reference = ft.alphaReference;
+  const __m128 unread = _mm_castsi128_ps(_mm_setr_epi32(
+      ft.unread & kFastColourUnread ? -1 : 0, ft.unread & kFastColourUnread ? -1 : 0,
+      ft.unread & kFastColourUnread ? -1 : 0, ft.unread & kFastAlphaUnread ? -1 : 0));
+  for (int x = x0; x < x1; ++x, p += 4) {
+    const float dx = float(x) + 0.5f - I.x0;
+    Float4 t = fetch<T, L>(ft, (u0 + uA * dx) + uBdy, (v0 + vA * dx) + vBdy);
+    if constexpr (IgnoreAlpha) t[3] = 1.0f;
+    const __m128 tv = _mm_loadu_ps(t.c);
+    const __m128 d = _mm_add_ps(_mm_add_ps(a0, _mm_mul_ps(aA, _mm_set1_ps(dx))), bdy);
+    blendPixel<BgraTarget, M>(p, _mm_or_ps(_mm_and_ps(unread, tv), _mm_andnot_ps(unread, _mm_mul_ps(tv, d))),
+                              reference);
   }
 }
 #endif
@@ -339,8 +373,9 @@ void span(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
     if (I.whiteAffine) return byteSpan<BgraTarget, L, IgnoreAlpha, M>(c, I, y, x0, x1);
   }
 #if defined(__SSE2__)
-  if constexpr (T == Tex::none) {
-    if (!I.perspective) return colourSpan<BgraTarget, M>(c, I, y, x0, x1);
+  if (!I.perspective) {
+    if constexpr (T == Tex::none) return colourSpan<BgraTarget, M>(c, I, y, x0, x1);
+    else return textureSpan<BgraTarget, T, L, IgnoreAlpha, M>(c, I, y, x0, x1);
   }
 #endif
   const FastTarget& ft = c.fastTarget;
