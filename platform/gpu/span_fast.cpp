@@ -68,6 +68,13 @@ struct RowPlan {
   int base;
 };
 
+// Bilinear reads whose coordinate less half a texel lies this close above a whole texel
+// take that texel alone (its share is truncated to 0 in 1/256 steps): exactly a point read.
+inline bool onCentre(float g) { return (g - float(int(g))) * 256.0f < 1.0f; }
+
+// Centres: bilinear sampling whose columns (set up by setupColumns<true>) and row all land
+// on texel centres, which reads as point sampling does.
+template <bool Centres = false>
 inline bool planRow(const FastTarget& ft, const Interpolator& I, int y, int x0, int x1, RowPlan& r) {
   constexpr int U = shader::texcoord(0);
   const float u0 = I.a0[U], uA = I.aA[U], uB = I.aB[U], v0 = I.a0[U + 1], vA = I.aA[U + 1], vB = I.aB[U + 1];
@@ -78,13 +85,16 @@ inline bool planRow(const FastTarget& ft, const Interpolator& I, int y, int x0, 
   r.uBdy = uB * dy;
   r.x0f = I.x0;
   if (I.columnsLinear) {
-    const float vRow = planeAt(v0, vA, vB, float(x0) + 0.5f - I.x0, dy) * ft.fheight;
+    float vRow = planeAt(v0, vA, vB, float(x0) + 0.5f - I.x0, dy) * ft.fheight;
+    if constexpr (Centres) vRow -= 0.5f;
     if (!(vRow >= 0.0f && vRow < float(ft.textureHeight))) return false;
+    if (Centres && !onCentre(vRow)) return false;
     r.row = ft.texture + size_t(int(vRow)) * ft.texturePitch;
     r.linear = true;
     r.base = I.columnBase;
     return true;
   }
+  if (Centres) return false;
   r.linear = false;
   const float fw = ft.fwidth, tw = float(ft.textureWidth);
   const float uFirst = planeAt(u0, uA, uB, float(x0) + 0.5f - I.x0, dy) * fw;
@@ -101,6 +111,9 @@ inline bool planRow(const FastTarget& ft, const Interpolator& I, int y, int x0, 
 // does not depend on y and whose v does not depend on x are pixel x plus one base over all
 // of columns px0..px1-1, each inside the texture (a texture drawn 1:1, the common sprite).
 // Its rows then read runs of texels with no per-pixel column arithmetic.
+// With Centres, for bilinear sampling: the columns less half a texel, each on a texel
+// centre.
+template <bool Centres>
 void setupColumns(const DrawContext& c, Interpolator& I, int px0, int px1) {
   I.columnsLinear = false;
   constexpr int U = shader::texcoord(0);
@@ -108,9 +121,12 @@ void setupColumns(const DrawContext& c, Interpolator& I, int px0, int px1) {
   const FastTarget& ft = c.fastTarget;
   const float u0 = I.a0[U], uA = I.aA[U], fw = ft.fwidth, tw = float(ft.textureWidth);
   // The row term uB dy is a zero of either sign, which changes no sum below.
-  auto at = [&](int px) { return (u0 + uA * (float(px) + 0.5f - I.x0)) * fw; };
+  auto at = [&](int px) {
+    const float f = (u0 + uA * (float(px) + 0.5f - I.x0)) * fw;
+    return Centres ? f - 0.5f : f;
+  };
   const float first = at(px0);
-  if (!(first >= 0.0f && first < tw)) return;
+  if (!(first >= 0.0f && first < tw) || (Centres && !onCentre(first))) return;
   const int base = int(first) - px0;
   int px = px0 + 1;
 #if defined(__SSE2__)
@@ -118,16 +134,21 @@ void setupColumns(const DrawContext& c, Interpolator& I, int px0, int px1) {
   const __m128 origin = _mm_set1_ps(I.x0), half = _mm_set1_ps(0.5f), zero = _mm_setzero_ps();
   for (; px + 4 <= px1; px += 4) {
     const __m128i pxv = _mm_add_epi32(_mm_set1_epi32(px), _mm_setr_epi32(0, 1, 2, 3));
-    const __m128 f = _mm_mul_ps(
+    __m128 f = _mm_mul_ps(
         _mm_add_ps(u0v, _mm_mul_ps(uAv, _mm_sub_ps(_mm_add_ps(_mm_cvtepi32_ps(pxv), half), origin))), fwv);
-    const __m128 inside = _mm_and_ps(_mm_cmpge_ps(f, zero), _mm_cmplt_ps(f, twv));
-    const __m128i same = _mm_cmpeq_epi32(_mm_cvttps_epi32(f), _mm_add_epi32(pxv, _mm_set1_epi32(base)));
+    if constexpr (Centres) f = _mm_sub_ps(f, half);
+    __m128 inside = _mm_and_ps(_mm_cmpge_ps(f, zero), _mm_cmplt_ps(f, twv));
+    const __m128i whole = _mm_cvttps_epi32(f);
+    if constexpr (Centres)
+      inside = _mm_and_ps(inside, _mm_cmplt_ps(_mm_mul_ps(_mm_sub_ps(f, _mm_cvtepi32_ps(whole)), _mm_set1_ps(256.0f)),
+                                               _mm_set1_ps(1.0f)));
+    const __m128i same = _mm_cmpeq_epi32(whole, _mm_add_epi32(pxv, _mm_set1_epi32(base)));
     if (_mm_movemask_epi8(_mm_and_si128(_mm_castps_si128(inside), same)) != 0xFFFF) return;
   }
 #endif
   for (; px < px1; ++px) {
     const float f = at(px);
-    if (!(f >= 0.0f && f < tw) || int(f) != base + px) return;
+    if (!(f >= 0.0f && f < tw) || int(f) != base + px || (Centres && !onCentre(f))) return;
   }
   I.columnsLinear = true;
   I.columnBase = base;
@@ -371,6 +392,10 @@ template <bool BgraTarget, Tex T, Layout L, bool IgnoreAlpha, Mode M>
 void span(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
   if constexpr (T == Tex::point) {
     if (I.whiteAffine) return byteSpan<BgraTarget, L, IgnoreAlpha, M>(c, I, y, x0, x1);
+  } else if constexpr (T == Tex::linear) {
+    RowPlan plan;
+    if (I.whiteAffine && I.columnsLinear && planRow<true>(c.fastTarget, I, y, x0, x1, plan))
+      return blendRow<BgraTarget, L, IgnoreAlpha, M>(c.fastTarget, y, x0, x1, x1, plan, plan);
   }
 #if defined(__SSE2__)
   if (!I.perspective) {
@@ -430,10 +455,11 @@ void span(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
 template <bool BgraTarget, Tex T, Layout L, bool IgnoreAlpha, Mode M>
 void spanPair(const DrawContext& c, const Interpolator& left, const Interpolator& right, int y, int x0, int xm,
               int x1) {
-  if constexpr (T == Tex::point) {
+  if constexpr (T != Tex::none) {
+    constexpr bool Centres = T == Tex::linear;
     RowPlan a, b;
-    if (left.whiteAffine && right.whiteAffine && planRow(c.fastTarget, left, y, x0, xm, a) &&
-        planRow(c.fastTarget, right, y, xm, x1, b) && a.row == b.row)
+    if (left.whiteAffine && right.whiteAffine && planRow<Centres>(c.fastTarget, left, y, x0, xm, a) &&
+        planRow<Centres>(c.fastTarget, right, y, xm, x1, b) && a.row == b.row)
       return blendRow<BgraTarget, L, IgnoreAlpha, M>(c.fastTarget, y, x0, xm, x1, a, b);
   }
   span<BgraTarget, T, L, IgnoreAlpha, M>(c, left, y, x0, xm);
@@ -446,7 +472,7 @@ void spanPair(const DrawContext& c, const Interpolator& left, const Interpolator
 // drawn) otherwise.
 template <bool BgraTarget, Tex T, Layout L, bool IgnoreAlpha, Mode M>
 bool spanRect(const DrawContext& c, const Interpolator& a, const Interpolator& b, int x0, int x1, int y0, int y1) {
-  if constexpr (T != Tex::point) {
+  if constexpr (T == Tex::none) {
     return false;
   } else {
     constexpr int V = shader::texcoord(0) + 1;
@@ -461,8 +487,10 @@ bool spanRect(const DrawContext& c, const Interpolator& a, const Interpolator& b
     if (y1 - y0 > 256) return false;
     for (int y = y0; y < y1; ++y) {
       const float yc = float(y) + 0.5f;
-      const float va = planeAt(av0, avA, avB, adx, yc - ay) * fh, vb = planeAt(bv0, bvA, bvB, bdx, yc - by) * fh;
+      float va = planeAt(av0, avA, avB, adx, yc - ay) * fh, vb = planeAt(bv0, bvA, bvB, bdx, yc - by) * fh;
+      if constexpr (T == Tex::linear) va -= 0.5f, vb -= 0.5f;  // bilinear rows on texel centres
       if (!(va >= 0.0f && va < th && vb >= 0.0f && vb < th) || int(va) != int(vb)) return false;
+      if (T == Tex::linear && !(onCentre(va) && onCentre(vb))) return false;
       rows[y - y0] = int(va);
     }
     blitRows<BgraTarget, L, IgnoreAlpha, M>(ft, x0, x1 - x0, y0, rows, y1 - y0, a.columnBase + x0);
@@ -621,7 +649,7 @@ FastSpanFn chooseFastSpan(const DrawState& s, DrawContext& c) {
   const FastSpans f = tf == Format::B8G8R8A8 ? pick<true>(tex, layout, ignore, mode) : pick<false>(tex, layout, ignore, mode);
   c.fastPair = f.pair;
   c.fastRect = f.rect;
-  c.fastSetup = tex == Tex::point ? setupColumns : nullptr;
+  c.fastSetup = tex == Tex::point ? setupColumns<false> : tex == Tex::linear ? setupColumns<true> : nullptr;
   return f.span;
 }
 
