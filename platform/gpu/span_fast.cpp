@@ -344,26 +344,11 @@ inline void blendPixel(uint8_t* p, __m128 col, int reference) {
   std::memcpy(p, &word, 4);
 }
 
-// An untextured span without perspective: one pixel's four channels in one register.
-template <bool BgraTarget, Mode M>
-void colourSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
-  const FastTarget& ft = c.fastTarget;
-  uint8_t* p = ft.base + size_t(y) * ft.pitch + size_t(x0) * 4;
-  const float dy = float(y) + 0.5f - I.y0;
-  const __m128 a0 = _mm_loadu_ps(&I.a0[0]), aA = _mm_loadu_ps(&I.aA[0]);
-  const __m128 bdy = _mm_mul_ps(_mm_loadu_ps(&I.aB[0]), _mm_set1_ps(dy));
-  const int reference = ft.alphaReference;
-  for (int x = x0; x < x1; ++x, p += 4) {
-    const float dx = float(x) + 0.5f - I.x0;
-    blendPixel<BgraTarget, M>(p, _mm_add_ps(_mm_add_ps(a0, _mm_mul_ps(aA, _mm_set1_ps(dx))), bdy), reference);
-  }
-}
-
-// A textured span without perspective under a vertex colour: the texel (read as the
-// scalar span reads it) times the colour, four channels in one register; an unread
+// A span without perspective, one pixel's four channels in one register: the vertex
+// colour, or the texel (read as the scalar span reads it) times it, where an unread
 // diffuse channel is the texel's own.
 template <bool BgraTarget, Tex T, Layout L, bool IgnoreAlpha, Mode M>
-void textureSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
+void registerSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
   const FastTarget& ft = c.fastTarget;
   uint8_t* p = ft.base + size_t(y) * ft.pitch + size_t(x0) * 4;
   const float dy = float(y) + 0.5f - I.y0;
@@ -378,12 +363,16 @@ void textureSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int
       ft.unread & kFastColourUnread ? -1 : 0, ft.unread & kFastAlphaUnread ? -1 : 0));
   for (int x = x0; x < x1; ++x, p += 4) {
     const float dx = float(x) + 0.5f - I.x0;
-    Float4 t = fetch<T, L>(ft, (u0 + uA * dx) + uBdy, (v0 + vA * dx) + vBdy);
-    if constexpr (IgnoreAlpha) t[3] = 1.0f;
-    const __m128 tv = _mm_loadu_ps(t.c);
     const __m128 d = _mm_add_ps(_mm_add_ps(a0, _mm_mul_ps(aA, _mm_set1_ps(dx))), bdy);
-    blendPixel<BgraTarget, M>(p, _mm_or_ps(_mm_and_ps(unread, tv), _mm_andnot_ps(unread, _mm_mul_ps(tv, d))),
-                              reference);
+    if constexpr (T == Tex::none) {
+      blendPixel<BgraTarget, M>(p, d, reference);
+    } else {
+      Float4 t = fetch<T, L>(ft, (u0 + uA * dx) + uBdy, (v0 + vA * dx) + vBdy);
+      if constexpr (IgnoreAlpha) t[3] = 1.0f;
+      const __m128 tv = _mm_loadu_ps(t.c);
+      blendPixel<BgraTarget, M>(p, _mm_or_ps(_mm_and_ps(unread, tv), _mm_andnot_ps(unread, _mm_mul_ps(tv, d))),
+                                reference);
+    }
   }
 }
 #endif
@@ -398,10 +387,7 @@ void span(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
       return blendRow<BgraTarget, L, IgnoreAlpha, M>(c.fastTarget, y, x0, x1, x1, plan, plan);
   }
 #if defined(__SSE2__)
-  if (!I.perspective) {
-    if constexpr (T == Tex::none) return colourSpan<BgraTarget, M>(c, I, y, x0, x1);
-    else return textureSpan<BgraTarget, T, L, IgnoreAlpha, M>(c, I, y, x0, x1);
-  }
+  if (!I.perspective) return registerSpan<BgraTarget, T, L, IgnoreAlpha, M>(c, I, y, x0, x1);
 #endif
   const FastTarget& ft = c.fastTarget;
   constexpr int R = BgraTarget ? 2 : 0, B = BgraTarget ? 0 : 2;
@@ -504,24 +490,19 @@ struct FastSpans {
   FastRectFn rect = nullptr;
 };
 
+template <bool Bgra, Tex T, Layout L, bool IgnoreAlpha, Mode M>
+FastSpans spansOf() {
+  return {span<Bgra, T, L, IgnoreAlpha, M>, spanPair<Bgra, T, L, IgnoreAlpha, M>, spanRect<Bgra, T, L, IgnoreAlpha, M>};
+}
+
 template <bool Bgra, Tex T, Layout L, bool IgnoreAlpha>
 FastSpans pickMode(Mode m) {
   switch (m) {
-    case Mode::off:
-      return {span<Bgra, T, L, IgnoreAlpha, Mode::off>, spanPair<Bgra, T, L, IgnoreAlpha, Mode::off>,
-              spanRect<Bgra, T, L, IgnoreAlpha, Mode::off>};
-    case Mode::alpha:
-      return {span<Bgra, T, L, IgnoreAlpha, Mode::alpha>, spanPair<Bgra, T, L, IgnoreAlpha, Mode::alpha>,
-              spanRect<Bgra, T, L, IgnoreAlpha, Mode::alpha>};
-    case Mode::add:
-      return {span<Bgra, T, L, IgnoreAlpha, Mode::add>, spanPair<Bgra, T, L, IgnoreAlpha, Mode::add>,
-              spanRect<Bgra, T, L, IgnoreAlpha, Mode::add>};
-    case Mode::subtract:
-      return {span<Bgra, T, L, IgnoreAlpha, Mode::subtract>, spanPair<Bgra, T, L, IgnoreAlpha, Mode::subtract>,
-              spanRect<Bgra, T, L, IgnoreAlpha, Mode::subtract>};
-    case Mode::multiply:
-      return {span<Bgra, T, L, IgnoreAlpha, Mode::multiply>, spanPair<Bgra, T, L, IgnoreAlpha, Mode::multiply>,
-              spanRect<Bgra, T, L, IgnoreAlpha, Mode::multiply>};
+    case Mode::off: return spansOf<Bgra, T, L, IgnoreAlpha, Mode::off>();
+    case Mode::alpha: return spansOf<Bgra, T, L, IgnoreAlpha, Mode::alpha>();
+    case Mode::add: return spansOf<Bgra, T, L, IgnoreAlpha, Mode::add>();
+    case Mode::subtract: return spansOf<Bgra, T, L, IgnoreAlpha, Mode::subtract>();
+    case Mode::multiply: return spansOf<Bgra, T, L, IgnoreAlpha, Mode::multiply>();
   }
   return {};
 }
