@@ -1,10 +1,13 @@
-// 32x32 alpha-blended sprites through the graphics front at 640x480, headless with vsync
-// off: on Direct3D 9, on Direct3D 11 and on the software renderer in the same run, so
-// the Direct3D 9 back end's cost shows beside its twin and the anchor.
+// 32x32 sprites through the graphics front at 640x480, headless with vsync off, in the
+// common blend modes, with and without a draw colour, nearest and bilinear: each case on
+// Direct3D 9 (its built-in pixel shaders, and its fixed-function stage sets on a device
+// without pixel shader 2.0), on Direct3D 11 and on the software renderer in the same run,
+// so the Direct3D 9 back end's cost shows beside its twin and the anchor.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -22,16 +25,50 @@
 #include "media/graphics/screen.h"
 #include "media/system/system.h"
 #include "media/system/window.h"
+#include "platform/gpu/d3d9/d3d9_switches.h"
 
 namespace {
 
 constexpr int kFrontSprites = 500;
 
+// One way of drawing the sprites: blend mode and parameter, draw colour, draw mode.
+struct Case {
+  const char* name;
+  int blend, param;
+  int red, green, blue;
+  int drawMode;  // 0 nearest, 1 bilinear
+};
+constexpr Case kCases[] = {
+    {"alpha", 1, 255, 255, 255, 255, 0},         {"none", 0, 255, 255, 255, 255, 0},
+    {"alpha_half", 1, 128, 255, 255, 255, 0},    {"add", 2, 255, 255, 255, 255, 0},
+    {"subtract", 3, 255, 255, 255, 255, 0},      {"multiply", 4, 255, 255, 255, 255, 0},
+    {"alpha_colour", 1, 255, 200, 160, 120, 0}, {"alpha_bilinear", 1, 255, 255, 255, 255, 1},
+};
+
+// Where the sprites are drawn.
+struct Renderer {
+  const char* name;
+  const char* missing;  // HALVORINE_MISSING
+  int api;
+  bool fixedFunction;  // Direct3D 9 without pixel shader 2.0: the stage sets
+};
+const Renderer kRenderers[] = {
+    {"direct3d9", "d3d11", ZaDod::kGraphicsApiD3D9, false},
+    {"direct3d9_fixed", "d3d11", ZaDod::kGraphicsApiD3D9, true},
+    {"direct3d11", nullptr, ZaDod::kGraphicsApiD3D11, false},
+    {"software", "d3d11,d3d9", ZaDod::kGraphicsApiSoftware, false},
+};
+
 // The library started on one renderer with a 32x32 sprite of random colour and alpha.
 struct FrontScene {
   int graph = -1;
   std::vector<std::pair<int, int>> at;
-  explicit FrontScene(const char* missing) {
+  FrontScene(const char* missing, bool fixedFunction, const Case& k) {
+    if (fixedFunction) {
+      plat::gpu::D3DCAPS9 caps = plat::gpu::DefaultD3D9Caps();
+      caps.PixelShaderVersion = plat::gpu::shaderVersion(true, 1, 1);
+      plat::gpu::SetD3D9CapsForTest(&caps);
+    }
     ZaDod::SetWaitVSyncFlag(0);
     if (!startOnRenderer(missing)) return;
     ZaDod::BaseImage image{};
@@ -42,14 +79,20 @@ struct FrontScene {
         ZaDod::SetBaseImagePixel(&image, x, y, int(rng() & 255), int(rng() & 255), int(rng() & 255), int(rng() & 255));
     graph = ZaDod::CreateGraphFromBaseImage(&image, nullptr, 1, 0);
     ZaDod::ReleaseBaseImage(&image);
-    ZaDod::SetDrawBlendMode(1, 255);
+    ZaDod::SetDrawBlendMode(k.blend, k.param);
+    ZaDod::SetDrawBright(k.red, k.green, k.blue);
+    ZaDod::SetDrawMode(k.drawMode);
     for (int i = 0; i < kFrontSprites; ++i) at.emplace_back(int(rng() % (640 - 32)), int(rng() % (480 - 32)));
   }
-  ~FrontScene() { ZaDod::TerminateLibrary(); }
+  ~FrontScene() {
+    ZaDod::TerminateLibrary();
+    plat::gpu::SetD3D9CapsForTest(nullptr);
+  }
 };
 
-void frontSprites(benchmark::State& state, const char* missing, int api) {
-  FrontScene s(missing);
+void frontSprites(benchmark::State& state, const Renderer& r, const Case& k) {
+  const int api = r.api;
+  FrontScene s(r.missing, r.fixedFunction, k);
   if (s.graph < 0 || ZaDod::GraphicsApiType != api) return state.SkipWithError("graphics did not start there");
   for (auto _ : state) {
     for (const auto& [x, y] : s.at) ZaDod::DrawGraph(x, y, s.graph, 1);
@@ -62,7 +105,15 @@ void frontSprites(benchmark::State& state, const char* missing, int api) {
 
 }  // namespace
 
-BENCHMARK_CAPTURE(frontSprites, direct3d9, "d3d11", ZaDod::kGraphicsApiD3D9);
-BENCHMARK_CAPTURE(frontSprites, direct3d11, nullptr, ZaDod::kGraphicsApiD3D11);
-BENCHMARK_CAPTURE(frontSprites, software, "d3d11,d3d9", ZaDod::kGraphicsApiSoftware);
-BENCHMARK_MAIN();
+// Each case on every renderer in turn, so the figures to compare sit together.
+int main(int argc, char** argv) {
+  for (const Case& k : kCases)
+    for (const Renderer& r : kRenderers)
+      benchmark::RegisterBenchmark((std::string("frontSprites/") + k.name + "/" + r.name).c_str(),
+                                   [&r, &k](benchmark::State& st) { frontSprites(st, r, k); });
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

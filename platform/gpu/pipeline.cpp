@@ -19,6 +19,7 @@ namespace plat::gpu {
 namespace {
 
 std::atomic<bool> gFastSpans{true};
+std::atomic<uint64_t> gFastSpanDraws{0};
 
 void bindStage(const StageBindings& b, ShaderEnv& env) {
   for (int i = 0; i < kConstantSlots; ++i) {
@@ -96,6 +97,7 @@ Status run(const DrawState& s, uint32_t count, IndexOf indexOf) {
   c.cullFront = s.rasterizer.cull == CullMode::front;
   c.cullBack = s.rasterizer.cull == CullMode::back;
   c.fast = s.rasterizer.fill == FillMode::solid ? chooseFastSpan(s, c) : nullptr;
+  if (c.fast) gFastSpanDraws.fetch_add(1, std::memory_order_relaxed);
 
   // Every vertex of the draw through the vertex function.
   static thread_local std::vector<ClipVertex> verts;
@@ -162,6 +164,7 @@ Status run(const DrawState& s, uint32_t count, IndexOf indexOf) {
 
 void setFastSpans(bool on) { gFastSpans.store(on, std::memory_order_relaxed); }
 bool fastSpans() { return gFastSpans.load(std::memory_order_relaxed); }
+uint64_t fastSpanDraws() { return gFastSpanDraws.load(std::memory_order_relaxed); }
 
 Status draw(const DrawState& state, uint32_t count, uint32_t first) {
   if (!journalCall("Draw", [&] { return std::to_string(count) + ", " + std::to_string(first); }))

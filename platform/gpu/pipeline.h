@@ -83,5 +83,7 @@ Status drawIndexed(const DrawState& state, uint32_t count, uint32_t first, int32
 // with the general path.
 void setFastSpans(bool on);
 bool fastSpans();
+// Draws so far, on any thread, that took a specialised span: tests check which states do.
+uint64_t fastSpanDraws();
 
 }  // namespace plat::gpu

@@ -66,6 +66,7 @@ struct FastTarget {
   int textureWidth = 0, textureHeight = 0;
   float fwidth = 0.0f, fheight = 0.0f;
   int alphaReference = 0;  // alpha bytes above it pass
+  uint8_t unread = 0;      // the shader's fastUnread: diffuse channels left out of the product
   bool avx2 = false;       // the processor runs the eight-pixel spans
 };
 

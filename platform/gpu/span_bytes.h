@@ -1,5 +1,6 @@
 // Byte blends for the specialised spans: texels in the target's byte order blended over
-// target pixels with SRC_ALPHA / INV_SRC_ALPHA or SRC_ALPHA / ONE, one pixel at a time,
+// target pixels with SRC_ALPHA / INV_SRC_ALPHA, SRC_ALPHA / ONE (added or taken from the
+// target) or ZERO / SRC_COLOR, one pixel at a time,
 // four with SSE2 and eight with AVX2 (for processors that have it), all with the same
 // integer arithmetic, equal to the float blend of whole bytes.
 #pragma once
@@ -16,7 +17,9 @@
 namespace plat::gpu::fastbytes {
 
 enum class Layout { rgba, bgra, bgrx };  // of the texture
-enum class Mode { off, alpha, add };     // blend off, SRC_ALPHA / INV_SRC_ALPHA, SRC_ALPHA / ONE
+// Blend off; SRC_ALPHA / INV_SRC_ALPHA; SRC_ALPHA / ONE added; SRC_ALPHA / ONE taken from
+// the target (reverse subtraction); ZERO / SRC_COLOR (the target times the source).
+enum class Mode { off, alpha, add, subtract, multiply };
 
 // x / 255 rounded to nearest for 0 <= x <= 65025: the float blend's result whenever the
 // source is a whole byte, since x / 255 never lies within float error of a half.
@@ -24,6 +27,13 @@ inline uint32_t div255Pair(uint32_t x) {  // two such values in the 16-bit halve
   x += 0x007F007Fu;
   return (x + 0x00010001u + (x >> 8 & 0x00FF00FFu)) >> 8 & 0x00FF00FFu;
 }
+// Each 16-bit half of d minus the same half of x (both at most 255), held at 0.
+inline uint32_t subtractPair(uint32_t d, uint32_t x) {
+  const uint32_t t = (d | 0x01000100u) - x;  // bit 8 of a half stays set where d >= x
+  return t & (t >> 8 & 0x00010001u) * 0xFFu;
+}
+// The products of the matching 16-bit halves (bytes) of a and b, in the same halves.
+inline uint32_t productPair(uint32_t a, uint32_t b) { return (a & 0xFFu) * (b & 0xFFu) | ((a >> 16) * (b >> 16)) << 16; }
 // Each 16-bit half (at most 510) held at 255.
 inline uint32_t saturatePair(uint32_t x) {
   const uint32_t over = x >> 8 & 0x00010001u;
@@ -57,9 +67,15 @@ inline void blendWord(uint8_t* p, uint32_t src) {
       const uint32_t na = 255 - a;
       rb = div255Pair(srb * a + drb * na);
       ag = div255Pair(sag * a + dag * na);
-    } else {
+    } else if constexpr (M == Mode::add) {
       rb = saturatePair(drb + div255Pair(srb * a));
       ag = saturatePair(dag + div255Pair(sag * a));
+    } else if constexpr (M == Mode::subtract) {
+      rb = subtractPair(drb, div255Pair(srb * a));
+      ag = subtractPair(dag, div255Pair(sag * a));
+    } else {
+      rb = div255Pair(productPair(srb, drb));
+      ag = div255Pair(productPair(sag, dag));
     }
     const uint32_t out = rb | ag << 8;
     std::memcpy(p, &out, 4);
@@ -80,8 +96,12 @@ inline __m128i blendWide(__m128i s, __m128i d) {
   if constexpr (M == Mode::alpha) {
     const __m128i na = _mm_sub_epi16(_mm_set1_epi16(255), a);
     return div255x8(_mm_add_epi16(_mm_mullo_epi16(s, a), _mm_mullo_epi16(d, na)));
-  } else {
+  } else if constexpr (M == Mode::add) {
     return _mm_add_epi16(d, div255x8(_mm_mullo_epi16(s, a)));  // packing holds it at 255
+  } else if constexpr (M == Mode::subtract) {
+    return _mm_subs_epu16(d, div255x8(_mm_mullo_epi16(s, a)));
+  } else {
+    return div255x8(_mm_mullo_epi16(s, d));
   }
 }
 
@@ -152,8 +172,12 @@ HALVORINE_AVX2 inline __m256i blendWide16(__m256i s, __m256i d) {
   if constexpr (M == Mode::alpha)
     return div255x16(
         _mm256_add_epi16(_mm256_mullo_epi16(s, a), _mm256_mullo_epi16(d, _mm256_sub_epi16(_mm256_set1_epi16(255), a))));
-  else
+  else if constexpr (M == Mode::add)
     return _mm256_add_epi16(d, div255x16(_mm256_mullo_epi16(s, a)));
+  else if constexpr (M == Mode::subtract)
+    return _mm256_subs_epu16(d, div255x16(_mm256_mullo_epi16(s, a)));
+  else
+    return div255x16(_mm256_mullo_epi16(s, d));
 }
 
 template <bool BgraTarget, Layout L, bool IgnoreAlpha, Mode M, bool Test>

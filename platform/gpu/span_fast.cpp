@@ -1,8 +1,11 @@
 // Specialised spans for the common 2D draws: a flat or Gouraud colour, or an 8-bit texture
-// (point or bilinear, clamped) times the vertex colour, with blending off, SRC_ALPHA /
-// INV_SRC_ALPHA or SRC_ALPHA / ONE, into an R8G8B8A8 or B8G8R8A8 target. Each is one
+// (point or bilinear, clamped) times the vertex colour (each of colour and alpha may be
+// the texture's alone), with blending off or ONE / ZERO, SRC_ALPHA / INV_SRC_ALPHA,
+// SRC_ALPHA / ONE added or reverse-subtracted, or ZERO / SRC_COLOR, into an R8G8B8A8 or
+// B8G8R8A8 target, under an alpha test of GREATER, GREATEREQUAL or ALWAYS. Each is one
 // template instance chosen once per draw; per pixel it does the same float operations, in
 // the same order, as the pixel function and the output merger, so the bytes are the same.
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 
@@ -65,6 +68,13 @@ struct RowPlan {
   int base;
 };
 
+// Bilinear reads whose coordinate less half a texel lies this close above a whole texel
+// take that texel alone (its share is truncated to 0 in 1/256 steps): exactly a point read.
+inline bool onCentre(float g) { return (g - float(int(g))) * 256.0f < 1.0f; }
+
+// Centres: bilinear sampling whose columns (set up by setupColumns<true>) and row all land
+// on texel centres, which reads as point sampling does.
+template <bool Centres = false>
 inline bool planRow(const FastTarget& ft, const Interpolator& I, int y, int x0, int x1, RowPlan& r) {
   constexpr int U = shader::texcoord(0);
   const float u0 = I.a0[U], uA = I.aA[U], uB = I.aB[U], v0 = I.a0[U + 1], vA = I.aA[U + 1], vB = I.aB[U + 1];
@@ -75,13 +85,16 @@ inline bool planRow(const FastTarget& ft, const Interpolator& I, int y, int x0, 
   r.uBdy = uB * dy;
   r.x0f = I.x0;
   if (I.columnsLinear) {
-    const float vRow = planeAt(v0, vA, vB, float(x0) + 0.5f - I.x0, dy) * ft.fheight;
+    float vRow = planeAt(v0, vA, vB, float(x0) + 0.5f - I.x0, dy) * ft.fheight;
+    if constexpr (Centres) vRow -= 0.5f;
     if (!(vRow >= 0.0f && vRow < float(ft.textureHeight))) return false;
+    if (Centres && !onCentre(vRow)) return false;
     r.row = ft.texture + size_t(int(vRow)) * ft.texturePitch;
     r.linear = true;
     r.base = I.columnBase;
     return true;
   }
+  if (Centres) return false;
   r.linear = false;
   const float fw = ft.fwidth, tw = float(ft.textureWidth);
   const float uFirst = planeAt(u0, uA, uB, float(x0) + 0.5f - I.x0, dy) * fw;
@@ -98,6 +111,9 @@ inline bool planRow(const FastTarget& ft, const Interpolator& I, int y, int x0, 
 // does not depend on y and whose v does not depend on x are pixel x plus one base over all
 // of columns px0..px1-1, each inside the texture (a texture drawn 1:1, the common sprite).
 // Its rows then read runs of texels with no per-pixel column arithmetic.
+// With Centres, for bilinear sampling: the columns less half a texel, each on a texel
+// centre.
+template <bool Centres>
 void setupColumns(const DrawContext& c, Interpolator& I, int px0, int px1) {
   I.columnsLinear = false;
   constexpr int U = shader::texcoord(0);
@@ -105,9 +121,12 @@ void setupColumns(const DrawContext& c, Interpolator& I, int px0, int px1) {
   const FastTarget& ft = c.fastTarget;
   const float u0 = I.a0[U], uA = I.aA[U], fw = ft.fwidth, tw = float(ft.textureWidth);
   // The row term uB dy is a zero of either sign, which changes no sum below.
-  auto at = [&](int px) { return (u0 + uA * (float(px) + 0.5f - I.x0)) * fw; };
+  auto at = [&](int px) {
+    const float f = (u0 + uA * (float(px) + 0.5f - I.x0)) * fw;
+    return Centres ? f - 0.5f : f;
+  };
   const float first = at(px0);
-  if (!(first >= 0.0f && first < tw)) return;
+  if (!(first >= 0.0f && first < tw) || (Centres && !onCentre(first))) return;
   const int base = int(first) - px0;
   int px = px0 + 1;
 #if defined(__SSE2__)
@@ -115,16 +134,21 @@ void setupColumns(const DrawContext& c, Interpolator& I, int px0, int px1) {
   const __m128 origin = _mm_set1_ps(I.x0), half = _mm_set1_ps(0.5f), zero = _mm_setzero_ps();
   for (; px + 4 <= px1; px += 4) {
     const __m128i pxv = _mm_add_epi32(_mm_set1_epi32(px), _mm_setr_epi32(0, 1, 2, 3));
-    const __m128 f = _mm_mul_ps(
+    __m128 f = _mm_mul_ps(
         _mm_add_ps(u0v, _mm_mul_ps(uAv, _mm_sub_ps(_mm_add_ps(_mm_cvtepi32_ps(pxv), half), origin))), fwv);
-    const __m128 inside = _mm_and_ps(_mm_cmpge_ps(f, zero), _mm_cmplt_ps(f, twv));
-    const __m128i same = _mm_cmpeq_epi32(_mm_cvttps_epi32(f), _mm_add_epi32(pxv, _mm_set1_epi32(base)));
+    if constexpr (Centres) f = _mm_sub_ps(f, half);
+    __m128 inside = _mm_and_ps(_mm_cmpge_ps(f, zero), _mm_cmplt_ps(f, twv));
+    const __m128i whole = _mm_cvttps_epi32(f);
+    if constexpr (Centres)
+      inside = _mm_and_ps(inside, _mm_cmplt_ps(_mm_mul_ps(_mm_sub_ps(f, _mm_cvtepi32_ps(whole)), _mm_set1_ps(256.0f)),
+                                               _mm_set1_ps(1.0f)));
+    const __m128i same = _mm_cmpeq_epi32(whole, _mm_add_epi32(pxv, _mm_set1_epi32(base)));
     if (_mm_movemask_epi8(_mm_and_si128(_mm_castps_si128(inside), same)) != 0xFFFF) return;
   }
 #endif
   for (; px < px1; ++px) {
     const float f = at(px);
-    if (!(f >= 0.0f && f < tw) || int(f) != base + px) return;
+    if (!(f >= 0.0f && f < tw) || int(f) != base + px || (Centres && !onCentre(f))) return;
   }
   I.columnsLinear = true;
   I.columnBase = base;
@@ -286,42 +310,69 @@ void byteSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x1
 }
 
 #if defined(__SSE2__)
-// An untextured span without perspective: one pixel's four channels in one register, each
-// lane doing the scalar span's float operations in its order (the clamps as saturate and
-// unorm8 do them: NaN to 0, then 0..1, then * 255 + 0.5 truncated).
+// One pixel's unsaturated colour, lanes R, G, B, A, tested and blended over the target
+// pixel at p: each lane does the scalar span's float operations in its order (the clamps
+// as saturate and unorm8 do them: NaN to 0, then 0..1, then * 255 + 0.5 truncated).
 template <bool BgraTarget, Mode M>
-void colourSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
-  const FastTarget& ft = c.fastTarget;
-  uint8_t* p = ft.base + size_t(y) * ft.pitch + size_t(x0) * 4;
-  const float dy = float(y) + 0.5f - I.y0;
-  const __m128 a0 = _mm_loadu_ps(&I.a0[0]), aA = _mm_loadu_ps(&I.aA[0]);
-  const __m128 bdy = _mm_mul_ps(_mm_loadu_ps(&I.aB[0]), _mm_set1_ps(dy));
+inline void blendPixel(uint8_t* p, __m128 col, int reference) {
   const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);
-  const int reference = ft.alphaReference;
   auto saturate = [&](__m128 v) { return _mm_min_ps(_mm_max_ps(v, zero), one); };  // max gives 0 for NaN
   auto bytes = [&](__m128 v) {  // of saturated lanes
     return _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(v, _mm_set1_ps(255.0f)), _mm_set1_ps(0.5f)));
   };
   // Lanes R, G, B, A to and from the target's byte order.
   auto order = [](__m128i v) { return BgraTarget ? _mm_shuffle_epi32(v, _MM_SHUFFLE(3, 0, 1, 2)) : v; };
+  const __m128 s = saturate(col);
+  __m128i out = bytes(s);
+  if (!(_mm_cvtsi128_si32(_mm_shuffle_epi32(out, _MM_SHUFFLE(3, 3, 3, 3))) > reference)) return;
+  if constexpr (M != Mode::off) {
+    int32_t word;
+    std::memcpy(&word, p, 4);
+    const __m128i zi = _mm_setzero_si128();
+    const __m128i di = order(_mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(word), zi), zi));
+    const __m128 d = _mm_div_ps(_mm_cvtepi32_ps(di), _mm_set1_ps(255.0f));  // kUnorm8's values
+    const __m128 a = _mm_shuffle_ps(s, s, _MM_SHUFFLE(3, 3, 3, 3));
+    __m128 r;
+    if constexpr (M == Mode::alpha) r = _mm_add_ps(_mm_mul_ps(s, a), _mm_mul_ps(d, _mm_sub_ps(one, a)));
+    else if constexpr (M == Mode::add) r = _mm_add_ps(_mm_mul_ps(s, a), _mm_mul_ps(d, one));
+    else if constexpr (M == Mode::subtract) r = _mm_sub_ps(_mm_mul_ps(d, one), _mm_mul_ps(s, a));
+    else r = _mm_add_ps(_mm_mul_ps(s, zero), _mm_mul_ps(d, s));  // ZERO / SRCCOLOR
+    out = bytes(saturate(r));
+  }
+  out = order(out);
+  const int32_t word = _mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(out, out), _mm_setzero_si128()));
+  std::memcpy(p, &word, 4);
+}
+
+// A span without perspective, one pixel's four channels in one register: the vertex
+// colour, or the texel (read as the scalar span reads it) times it, where an unread
+// diffuse channel is the texel's own.
+template <bool BgraTarget, Tex T, Layout L, bool IgnoreAlpha, Mode M>
+void registerSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
+  const FastTarget& ft = c.fastTarget;
+  uint8_t* p = ft.base + size_t(y) * ft.pitch + size_t(x0) * 4;
+  const float dy = float(y) + 0.5f - I.y0;
+  const __m128 a0 = _mm_loadu_ps(&I.a0[0]), aA = _mm_loadu_ps(&I.aA[0]);
+  const __m128 bdy = _mm_mul_ps(_mm_loadu_ps(&I.aB[0]), _mm_set1_ps(dy));
+  constexpr int U = shader::texcoord(0);
+  const float u0 = I.a0[U], uA = I.aA[U], uBdy = I.aB[U] * dy, v0 = I.a0[U + 1], vA = I.aA[U + 1],
+              vBdy = I.aB[U + 1] * dy;
+  const int reference = ft.alphaReference;
+  const __m128 unread = _mm_castsi128_ps(_mm_setr_epi32(
+      ft.unread & kFastColourUnread ? -1 : 0, ft.unread & kFastColourUnread ? -1 : 0,
+      ft.unread & kFastColourUnread ? -1 : 0, ft.unread & kFastAlphaUnread ? -1 : 0));
   for (int x = x0; x < x1; ++x, p += 4) {
     const float dx = float(x) + 0.5f - I.x0;
-    const __m128 s = saturate(_mm_add_ps(_mm_add_ps(a0, _mm_mul_ps(aA, _mm_set1_ps(dx))), bdy));
-    __m128i out = bytes(s);
-    if (!(_mm_cvtsi128_si32(_mm_shuffle_epi32(out, _MM_SHUFFLE(3, 3, 3, 3))) > reference)) continue;
-    if constexpr (M != Mode::off) {
-      int32_t word;
-      std::memcpy(&word, p, 4);
-      const __m128i zi = _mm_setzero_si128();
-      const __m128i di = order(_mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(word), zi), zi));
-      const __m128 d = _mm_div_ps(_mm_cvtepi32_ps(di), _mm_set1_ps(255.0f));  // kUnorm8's values
-      const __m128 sf = _mm_shuffle_ps(s, s, _MM_SHUFFLE(3, 3, 3, 3));
-      const __m128 df = M == Mode::alpha ? _mm_sub_ps(one, sf) : one;
-      out = bytes(saturate(_mm_add_ps(_mm_mul_ps(s, sf), _mm_mul_ps(d, df))));
+    const __m128 d = _mm_add_ps(_mm_add_ps(a0, _mm_mul_ps(aA, _mm_set1_ps(dx))), bdy);
+    if constexpr (T == Tex::none) {
+      blendPixel<BgraTarget, M>(p, d, reference);
+    } else {
+      Float4 t = fetch<T, L>(ft, (u0 + uA * dx) + uBdy, (v0 + vA * dx) + vBdy);
+      if constexpr (IgnoreAlpha) t[3] = 1.0f;
+      const __m128 tv = _mm_loadu_ps(t.c);
+      blendPixel<BgraTarget, M>(p, _mm_or_ps(_mm_and_ps(unread, tv), _mm_andnot_ps(unread, _mm_mul_ps(tv, d))),
+                                reference);
     }
-    out = order(out);
-    const int32_t word = _mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(out, out), _mm_setzero_si128()));
-    std::memcpy(p, &word, 4);
   }
 }
 #endif
@@ -330,11 +381,13 @@ template <bool BgraTarget, Tex T, Layout L, bool IgnoreAlpha, Mode M>
 void span(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
   if constexpr (T == Tex::point) {
     if (I.whiteAffine) return byteSpan<BgraTarget, L, IgnoreAlpha, M>(c, I, y, x0, x1);
+  } else if constexpr (T == Tex::linear) {
+    RowPlan plan;
+    if (I.whiteAffine && I.columnsLinear && planRow<true>(c.fastTarget, I, y, x0, x1, plan))
+      return blendRow<BgraTarget, L, IgnoreAlpha, M>(c.fastTarget, y, x0, x1, x1, plan, plan);
   }
 #if defined(__SSE2__)
-  if constexpr (T == Tex::none) {
-    if (!I.perspective) return colourSpan<BgraTarget, M>(c, I, y, x0, x1);
-  }
+  if (!I.perspective) return registerSpan<BgraTarget, T, L, IgnoreAlpha, M>(c, I, y, x0, x1);
 #endif
   const FastTarget& ft = c.fastTarget;
   constexpr int R = BgraTarget ? 2 : 0, B = BgraTarget ? 0 : 2;
@@ -342,6 +395,7 @@ void span(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
   const float dy = float(y) + 0.5f - I.y0;
   const int reference = ft.alphaReference;
   constexpr int U = shader::texcoord(0);
+  const bool colourUnread = (ft.unread & kFastColourUnread) != 0, alphaUnread = (ft.unread & kFastAlphaUnread) != 0;
   for (int x = x0; x < x1; ++x, p += 4) {
     const float dx = float(x) + 0.5f - I.x0;
     const float f = perspectiveFactor(I, dx, dy);
@@ -350,7 +404,10 @@ void span(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
     if constexpr (T != Tex::none) {
       Float4 t = fetch<T, L>(ft, varyingAt(I, U, dx, dy, f), varyingAt(I, U + 1, dx, dy, f));
       if constexpr (IgnoreAlpha) t[3] = 1.0f;
-      for (int k = 0; k < 4; ++k) col[k] = t[k] * col[k];
+      // An unread channel is the texel's own (under perspective the diffuse fed as 1 may
+      // interpolate to a hair less).
+      for (int k = 0; k < 3; ++k) col[k] = colourUnread ? t[k] : t[k] * col[k];
+      col[3] = alphaUnread ? t[3] : t[3] * col[3];
     }
     if (!(int(unorm8(col[3])) > reference)) continue;  // the built-in alpha test (GREATER)
     Float4 s;
@@ -362,12 +419,18 @@ void span(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
       p[3] = uint8_t(unorm8(s[3]));
     } else {
       const float d[4] = {kUnorm8[p[R]], kUnorm8[p[1]], kUnorm8[p[B]], kUnorm8[p[3]]};
-      const float sf = s[3];
-      const float df = M == Mode::alpha ? 1.0f - s[3] : 1.0f;
-      p[R] = uint8_t(unorm8(s[0] * sf + d[0] * df));
-      p[1] = uint8_t(unorm8(s[1] * sf + d[1] * df));
-      p[B] = uint8_t(unorm8(s[2] * sf + d[2] * df));
-      p[3] = uint8_t(unorm8(s[3] * sf + d[3] * df));
+      float r[4];
+      // The output merger's factors and operation, term by term in its order.
+      for (int k = 0; k < 4; ++k) {
+        if constexpr (M == Mode::alpha) r[k] = s[k] * s[3] + d[k] * (1.0f - s[3]);
+        else if constexpr (M == Mode::add) r[k] = s[k] * s[3] + d[k] * 1.0f;
+        else if constexpr (M == Mode::subtract) r[k] = d[k] * 1.0f - s[k] * s[3];
+        else r[k] = s[k] * 0.0f + d[k] * s[k];
+      }
+      p[R] = uint8_t(unorm8(r[0]));
+      p[1] = uint8_t(unorm8(r[1]));
+      p[B] = uint8_t(unorm8(r[2]));
+      p[3] = uint8_t(unorm8(r[3]));
     }
   }
 }
@@ -378,10 +441,11 @@ void span(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
 template <bool BgraTarget, Tex T, Layout L, bool IgnoreAlpha, Mode M>
 void spanPair(const DrawContext& c, const Interpolator& left, const Interpolator& right, int y, int x0, int xm,
               int x1) {
-  if constexpr (T == Tex::point) {
+  if constexpr (T != Tex::none) {
+    constexpr bool Centres = T == Tex::linear;
     RowPlan a, b;
-    if (left.whiteAffine && right.whiteAffine && planRow(c.fastTarget, left, y, x0, xm, a) &&
-        planRow(c.fastTarget, right, y, xm, x1, b) && a.row == b.row)
+    if (left.whiteAffine && right.whiteAffine && planRow<Centres>(c.fastTarget, left, y, x0, xm, a) &&
+        planRow<Centres>(c.fastTarget, right, y, xm, x1, b) && a.row == b.row)
       return blendRow<BgraTarget, L, IgnoreAlpha, M>(c.fastTarget, y, x0, xm, x1, a, b);
   }
   span<BgraTarget, T, L, IgnoreAlpha, M>(c, left, y, x0, xm);
@@ -394,7 +458,7 @@ void spanPair(const DrawContext& c, const Interpolator& left, const Interpolator
 // drawn) otherwise.
 template <bool BgraTarget, Tex T, Layout L, bool IgnoreAlpha, Mode M>
 bool spanRect(const DrawContext& c, const Interpolator& a, const Interpolator& b, int x0, int x1, int y0, int y1) {
-  if constexpr (T != Tex::point) {
+  if constexpr (T == Tex::none) {
     return false;
   } else {
     constexpr int V = shader::texcoord(0) + 1;
@@ -409,8 +473,10 @@ bool spanRect(const DrawContext& c, const Interpolator& a, const Interpolator& b
     if (y1 - y0 > 256) return false;
     for (int y = y0; y < y1; ++y) {
       const float yc = float(y) + 0.5f;
-      const float va = planeAt(av0, avA, avB, adx, yc - ay) * fh, vb = planeAt(bv0, bvA, bvB, bdx, yc - by) * fh;
+      float va = planeAt(av0, avA, avB, adx, yc - ay) * fh, vb = planeAt(bv0, bvA, bvB, bdx, yc - by) * fh;
+      if constexpr (T == Tex::linear) va -= 0.5f, vb -= 0.5f;  // bilinear rows on texel centres
       if (!(va >= 0.0f && va < th && vb >= 0.0f && vb < th) || int(va) != int(vb)) return false;
+      if (T == Tex::linear && !(onCentre(va) && onCentre(vb))) return false;
       rows[y - y0] = int(va);
     }
     blitRows<BgraTarget, L, IgnoreAlpha, M>(ft, x0, x1 - x0, y0, rows, y1 - y0, a.columnBase + x0);
@@ -424,18 +490,19 @@ struct FastSpans {
   FastRectFn rect = nullptr;
 };
 
+template <bool Bgra, Tex T, Layout L, bool IgnoreAlpha, Mode M>
+FastSpans spansOf() {
+  return {span<Bgra, T, L, IgnoreAlpha, M>, spanPair<Bgra, T, L, IgnoreAlpha, M>, spanRect<Bgra, T, L, IgnoreAlpha, M>};
+}
+
 template <bool Bgra, Tex T, Layout L, bool IgnoreAlpha>
 FastSpans pickMode(Mode m) {
   switch (m) {
-    case Mode::off:
-      return {span<Bgra, T, L, IgnoreAlpha, Mode::off>, spanPair<Bgra, T, L, IgnoreAlpha, Mode::off>,
-              spanRect<Bgra, T, L, IgnoreAlpha, Mode::off>};
-    case Mode::alpha:
-      return {span<Bgra, T, L, IgnoreAlpha, Mode::alpha>, spanPair<Bgra, T, L, IgnoreAlpha, Mode::alpha>,
-              spanRect<Bgra, T, L, IgnoreAlpha, Mode::alpha>};
-    case Mode::add:
-      return {span<Bgra, T, L, IgnoreAlpha, Mode::add>, spanPair<Bgra, T, L, IgnoreAlpha, Mode::add>,
-              spanRect<Bgra, T, L, IgnoreAlpha, Mode::add>};
+    case Mode::off: return spansOf<Bgra, T, L, IgnoreAlpha, Mode::off>();
+    case Mode::alpha: return spansOf<Bgra, T, L, IgnoreAlpha, Mode::alpha>();
+    case Mode::add: return spansOf<Bgra, T, L, IgnoreAlpha, Mode::add>();
+    case Mode::subtract: return spansOf<Bgra, T, L, IgnoreAlpha, Mode::subtract>();
+    case Mode::multiply: return spansOf<Bgra, T, L, IgnoreAlpha, Mode::multiply>();
   }
   return {};
 }
@@ -472,13 +539,26 @@ bool blendMode(const DrawState& s, Mode& m) {
     m = Mode::off;
     return true;
   }
-  if (t.op != BlendOp::add || t.opAlpha != BlendOp::add || t.src != Blend::srcAlpha || t.srcAlpha != Blend::srcAlpha ||
-      t.dst != t.dstAlpha)
-    return false;
-  if (t.dst == Blend::invSrcAlpha) m = Mode::alpha;
-  else if (t.dst == Blend::one) m = Mode::add;
-  else return false;
-  return true;
+  if (t.op != t.opAlpha || t.src != t.srcAlpha) return false;
+  const bool add = t.op == BlendOp::add;
+  if (t.src == Blend::srcAlpha && t.dst == t.dstAlpha) {
+    if (add && t.dst == Blend::invSrcAlpha) m = Mode::alpha;
+    else if (add && t.dst == Blend::one) m = Mode::add;
+    else if (t.op == BlendOp::revSubtract && t.dst == Blend::one) m = Mode::subtract;
+    else return false;
+    return true;
+  }
+  if (add && t.src == Blend::one && t.dst == Blend::zero && t.dstAlpha == Blend::zero) {
+    m = Mode::off;  // source times one plus nothing is the source
+    return true;
+  }
+  // Both alpha factors read the source alpha.
+  if (add && t.src == Blend::zero && t.dst == Blend::srcColor &&
+      (t.dstAlpha == Blend::srcColor || t.dstAlpha == Blend::srcAlpha)) {
+    m = Mode::multiply;
+    return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -495,7 +575,16 @@ FastSpanFn chooseFastSpan(const DrawState& s, DrawContext& c) {
   const Format tf = target->format();
   if (tf != Format::R8G8B8A8 && tf != Format::B8G8R8A8) return nullptr;
   if (s.depthView && (!s.depthStencil || s.depthStencil->desc().depthEnable)) return nullptr;
-  if (s.alphaTest.enable) return nullptr;
+  // The output merger's alpha test folds into the spans' own GREATER test when it is one.
+  int reference = shader::alphaReference(*c.env);
+  if (s.alphaTest.enable) {
+    switch (s.alphaTest.func) {
+      case Compare::always: break;
+      case Compare::greater: reference = std::max(reference, s.alphaTest.reference); break;
+      case Compare::greaterEqual: reference = std::max(reference, s.alphaTest.reference - 1); break;
+      default: return nullptr;
+    }
+  }
   Mode mode;
   if (!blendMode(s, mode)) return nullptr;
   const bool textured = kind != FastPath::flatColour;
@@ -505,7 +594,7 @@ FastSpanFn chooseFastSpan(const DrawState& s, DrawContext& c) {
   const int sub = target->subresource(0, 0);
   ft.base = target->texture().data(sub);
   ft.pitch = target->texture().sub(sub).pitch;
-  ft.alphaReference = shader::alphaReference(*c.env);
+  ft.alphaReference = reference;
 #if defined(HALVORINE_SPAN_AVX2)
   static const bool avx2 = hasAvx2();
   ft.avx2 = avx2 && gWideSpans.load(std::memory_order_relaxed);
@@ -534,13 +623,14 @@ FastSpanFn chooseFastSpan(const DrawState& s, DrawContext& c) {
     ft.textureHeight = ts.height;
     ft.fwidth = float(ts.width);
     ft.fheight = float(ts.height);
+    ft.unread = s.ps.shader->fastUnread;
   }
   c.fastTarget = ft;
   const bool ignore = kind == FastPath::textureDiffuseNoAlpha;
   const FastSpans f = tf == Format::B8G8R8A8 ? pick<true>(tex, layout, ignore, mode) : pick<false>(tex, layout, ignore, mode);
   c.fastPair = f.pair;
   c.fastRect = f.rect;
-  c.fastSetup = tex == Tex::point ? setupColumns : nullptr;
+  c.fastSetup = tex == Tex::point ? setupColumns<false> : tex == Tex::linear ? setupColumns<true> : nullptr;
   return f.span;
 }
 

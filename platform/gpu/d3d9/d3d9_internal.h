@@ -140,7 +140,7 @@ bool formatOfDeclaration(const D3DVERTEXELEMENT9* elements, size_t maxElements, 
 struct VertexPlan {
   bool pretransformed = false;
   bool diffuse = false, specular = false;
-  bool whiteDiffuse = false;  // the stage set reads no diffuse: feed white to the fast spans
+  uint8_t whiteDiffuse = 0;  // kFast...Unread channels the stage set does not read: fed as 1
   int pairs = 0;
   float matrix[4][4];         // world x view x projection (row vectors)
   float vx = 0, vy = 0, vw = 1, vh = 1, minZ = 0, maxZ = 1;
@@ -174,8 +174,8 @@ struct StageStates {
   int pairs;
 };
 // Compiles the stage states into a plan and fills the pixel entry; picks a specialised span
-// for the common sets. whiteDiffuse says the vertex stage should feed white.
-void compileCombiner(const StageStates& s, CombinerPlan& plan, ShaderEntry& entry, bool& whiteDiffuse);
+// for the common sets, with the diffuse channels they do not read in entry.fastUnread.
+void compileCombiner(const StageStates& s, CombinerPlan& plan, ShaderEntry& entry);
 bool combinerPixel(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out);
 
 // Shaders and declarations (shaders.cpp).

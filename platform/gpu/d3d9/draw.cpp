@@ -214,7 +214,7 @@ HRESULT Device::drawList(D3DPRIMITIVETYPE type, UINT primitives, const void* dat
 
   // Pixel stage: a bank shader or the combiner.
   const ShaderEntry* ps = pixelShader_ ? entryOf(pixelShader_) : nullptr;
-  bool whiteDiffuse = false;
+  uint8_t whiteDiffuse = 0;
   int stages = 16;
   if (!ps) {
     StageStates st;
@@ -224,7 +224,8 @@ HRESULT Device::drawList(D3DPRIMITIVETYPE type, UINT primitives, const void* dat
     st.specularEnable = renderState_[D3DRS_SPECULARENABLE] != 0;
     st.vertexSpecular = format->colourOffset[1] >= 0;
     st.pairs = format->pairs;
-    compileCombiner(st, combinerPlan_, pixelEntry_, whiteDiffuse);
+    compileCombiner(st, combinerPlan_, pixelEntry_);
+    whiteDiffuse = pixelEntry_.fastUnread;
     ps = &pixelEntry_;
     stages = combinerPlan_.count;
   }

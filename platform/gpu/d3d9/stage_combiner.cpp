@@ -43,9 +43,11 @@ bool readsTexture(const CompiledStage& s) {
 
 bool plainArg(const StageArg& a, uint8_t source) { return a.source == source && !a.complement && !a.replicate; }
 
-// The single-stage sets the specialised spans equal.
-FastPath fastPathOf(const CombinerPlan& p, bool& whiteDiffuse) {
-  whiteDiffuse = false;
+// The single-stage sets the specialised spans equal: colour the texture or the texture
+// times diffuse, alpha the texture, the diffuse or their product. A channel taken from the
+// texture alone is the texture times a diffuse the spans leave out (unread).
+FastPath fastPathOf(const CombinerPlan& p, uint8_t& unread) {
+  unread = 0;
   if (p.count != 1 || p.specular) return FastPath::none;
   const CompiledStage& s = p.stage[0];
   if (s.toTemp) return FastPath::none;
@@ -58,15 +60,16 @@ FastPath fastPathOf(const CombinerPlan& p, bool& whiteDiffuse) {
   if (selects(s.colourOp, s.colour, D3DTA_DIFFUSE) && selects(s.alphaOp, s.alpha, D3DTA_DIFFUSE))
     return FastPath::flatColour;
   if (!s.textured || s.pair != 0) return FastPath::none;
-  if (modulates(s.colourOp, s.colour)) {
-    if (modulates(s.alphaOp, s.alpha)) return FastPath::textureDiffuse;
-    if (selects(s.alphaOp, s.alpha, D3DTA_DIFFUSE)) return FastPath::textureDiffuseNoAlpha;
-    return FastPath::none;
-  }
-  if (selects(s.colourOp, s.colour, D3DTA_TEXTURE) && selects(s.alphaOp, s.alpha, D3DTA_TEXTURE)) {
-    whiteDiffuse = true;  // texture times white is the texture, bit for bit
+  if (modulates(s.colourOp, s.colour)) unread = 0;
+  else if (selects(s.colourOp, s.colour, D3DTA_TEXTURE)) unread = kFastColourUnread;
+  else return FastPath::none;
+  if (modulates(s.alphaOp, s.alpha)) return FastPath::textureDiffuse;
+  if (selects(s.alphaOp, s.alpha, D3DTA_DIFFUSE)) return FastPath::textureDiffuseNoAlpha;
+  if (selects(s.alphaOp, s.alpha, D3DTA_TEXTURE)) {
+    unread |= kFastAlphaUnread;
     return FastPath::textureDiffuse;
   }
+  unread = 0;
   return FastPath::none;
 }
 
@@ -105,7 +108,7 @@ inline float applyOp(DWORD op, float a1, float a2, float diffuseA, float texture
 
 }  // namespace
 
-void compileCombiner(const StageStates& s, CombinerPlan& plan, ShaderEntry& entry, bool& whiteDiffuse) {
+void compileCombiner(const StageStates& s, CombinerPlan& plan, ShaderEntry& entry) {
   plan = CombinerPlan{};
   plan.factor = colourOf(s.factor);
   for (int i = 0; i < 8; ++i) {
@@ -130,7 +133,7 @@ void compileCombiner(const StageStates& s, CombinerPlan& plan, ShaderEntry& entr
   entry.stage = ShaderStage::pixel;
   entry.pixel = combinerPixel;
   entry.data = &plan;
-  entry.fast = fastPathOf(plan, whiteDiffuse);
+  entry.fast = fastPathOf(plan, entry.fastUnread);
 }
 
 bool combinerPixel(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {

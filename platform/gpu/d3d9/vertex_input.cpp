@@ -31,7 +31,10 @@ void fixedVertex(const VertexIn& in, const ShaderEnv&, const ShaderEntry& self, 
     out.pos = c;
   }
   int at = 1;
-  for (int k = 0; k < 4; ++k) out.v[shader::kColour0 + k] = p.whiteDiffuse || !p.diffuse ? 1.0f : in.in[at][k];
+  for (int k = 0; k < 4; ++k) {
+    const bool white = !p.diffuse || (p.whiteDiffuse & (k < 3 ? kFastColourUnread : kFastAlphaUnread));
+    out.v[shader::kColour0 + k] = white ? 1.0f : in.in[at][k];
+  }
   if (p.diffuse) ++at;
   for (int k = 0; k < 4; ++k) out.v[shader::kColour1 + k] = p.specular ? in.in[at][k] : 0.0f;
   if (p.specular) ++at;

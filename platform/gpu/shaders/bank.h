@@ -72,6 +72,7 @@ enum class ShaderStage : uint8_t { vertex, pixel };
 // The specialised spans a pixel function is equal to; the draw picks one only when the
 // rest of the state allows it too.
 enum class FastPath : uint8_t { none, flatColour, textureDiffuse, textureDiffuseNoAlpha };
+inline constexpr uint8_t kFastColourUnread = 1, kFastAlphaUnread = 2;
 
 struct VertexInput {
   Semantic semantic;
@@ -87,6 +88,9 @@ struct ShaderEntry {
   std::vector<VertexInput> inputs;  // vertex functions: the inputs they read
   int varyings = 0;                 // vertex functions: floats of varyings they write
   FastPath fast = FastPath::none;
+  // With a textured FastPath: the diffuse channels the function does not read (the vertex
+  // stage feeds them as 1 and the spans leave them out of the product).
+  uint8_t fastUnread = 0;
   const void* data = nullptr;  // entries a face builds per draw: the plan their function reads
 };
 

@@ -67,9 +67,10 @@ class Scene {
     s.ps.constants[0] = makeBuffer(cb, sizeof cb, kBindConstantBuffer);
   }
 
-  void setBlend(Blend src, Blend dst) {
+  void setBlend(Blend src, Blend dst, BlendOp op = BlendOp::add) {
     BlendDesc d;
     d.target[0].enable = true;
+    d.target[0].op = d.target[0].opAlpha = op;
     d.target[0].src = d.target[0].srcAlpha = src;
     d.target[0].dst = d.target[0].dstAlpha = dst;
     Ref<BlendState> b;

@@ -1,5 +1,5 @@
 // The specialised spans give the same bytes as the general pipeline: random quads over
-// every combination they cover (drawn as strips and as triangle pairs, 1:1 sprites among
+// every combination they cover (each blend they take) (drawn as strips and as triangle pairs, 1:1 sprites among
 // them), chosen triangle pairs for the pair and rectangle paths, and the 8-bit
 // SRC_ALPHA / INV_SRC_ALPHA blend over all source, destination and alpha bytes with the
 // eight- and the four-pixel runs.
@@ -71,7 +71,7 @@ TEST_F(FastSpanTest, RandomQuadsMatchTheGeneralPath) {
     randomBackground(fast, slow, rng);
 
     const int shader = pick(3);
-    const int blend = pick(3);
+    const int blend = pick(6);
     const Filter filter = pick(2) ? Filter::linear : Filter::point;
     const float reference = pick(3) == 0 ? float(pick(256)) / 255.0f : -1.0f;
     const int tw = 1 + pick(40), th = 1 + pick(40);
@@ -109,6 +109,9 @@ TEST_F(FastSpanTest, RandomQuadsMatchTheGeneralPath) {
       sc->setPixelConstants(Float4{0, 0, 0, 0}, reference, shader::kCmpGreater);
       if (blend == 1) sc->setBlend(Blend::srcAlpha, Blend::invSrcAlpha);
       if (blend == 2) sc->setBlend(Blend::srcAlpha, Blend::one);
+      if (blend == 3) sc->setBlend(Blend::srcAlpha, Blend::one, BlendOp::revSubtract);
+      if (blend == 4) sc->setBlend(Blend::zero, Blend::srcColor);
+      if (blend == 5) sc->setBlend(Blend::one, Blend::zero);
     }
     ASSERT_TRUE(drawBoth(fast, slow, quad, topology)) << "round " << round;
     ASSERT_EQ(snapshot(*fast.target), snapshot(*slow.target)) << "round " << round << " shader " << shaders[shader]
