@@ -183,7 +183,19 @@ TEST_F(D3D11Test, ShadowMapsBecomeTargetsWithTheirDepthAndConstants) {
   EXPECT_EQ(D3D11_ShadowMapTexture(GetShadowMapData(other)), nullptr);
   EXPECT_EQ(D3D11Sys.counters[kD3D11Texture2D], textureCount);
   EXPECT_EQ(D3D11State.targetTexture[0], screen);
+  // Through the front, the draw set-up hears of it: the screen stays the target, with
+  // its own depth buffer, and a later set-up with the device willing works.
+  resetJournal();
+  EXPECT_EQ(ShadowMap_DrawSetup(GetShadowMapData(other)), -1);
+  EXPECT_EQ(GetDrawTarget(), -4);
+  EXPECT_EQ(ShadowMapUse.pending, -1);
+  EXPECT_EQ(D3D11State.targetTexture[0], screen);
+  EXPECT_EQ(D3D11State.depthView, D3D11BackendSys.depthView);
   setProfile(defaultProfile());
+  ASSERT_EQ(ShadowMap_DrawSetup(GetShadowMapData(other)), 0);
+  EXPECT_EQ(GetDrawTarget(), other);
+  ASSERT_EQ(ShadowMap_DrawEnd(), 0);
+  EXPECT_EQ(GetDrawTarget(), -4);
   SubHandle(other);
   SubHandle(h);
   EXPECT_EQ(D3D11Sys.counters[kD3D11Texture2D], textures);
