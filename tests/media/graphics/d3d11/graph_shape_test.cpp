@@ -1,6 +1,7 @@
 // Graphs and shapes drawn through the fronts on Direct3D 11: exact pixels of placement,
 // stretching, clipping, texture alpha, edge padding, line ends, circles and boxes, and a
 // table of scenes drawn on both Direct3D 11 and the software renderer and compared.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -97,6 +98,73 @@ TEST_F(D3D11Draw, TextureAlphaFollowsTheTransFlag) {
 
 // Texels of alpha 0 leave the target as it was in the alpha, add and subtract modes; the
 // alpha test that would skip them is left off unless depth is written.
+// Where the rotated draw puts its first vertex (the graph's top-left corner).
+std::pair<float, float> rotatedTopLeft(int graph, float x, float y, double scale, double angle, int turn = 0) {
+  Graphics_D3D11_FlushVertexBatch(-1, 0);
+  EXPECT_EQ(Graphics_D3D11_DrawRotatedGraph(int(x), int(y), x, y, scale, angle, GetGraphData(graph), nullptr, 0, turn), 0);
+  EXPECT_EQ(D3D11Batch.pending, 6);
+  const float* v = reinterpret_cast<const float*>(D3D11Batch.write - 6 * sizeof(Vertex2D));
+  return {v[0], v[1]};
+}
+
+// Pixel centres sit on halves here, so in nearest mode each size gets its own position and
+// centre (odd sides land half a pixel up and left); a fractional position snaps to the
+// truncated one plus a half, and a turned quad whose edges come out on pixel centres is
+// moved back by half a pixel. Bilinear draws keep the exact position.
+TEST_F(D3D11Draw, RotatedGraphsPlaceWholeTexelsInNearestMode) {
+  ASSERT_EQ(begin(false), kGraphicsApiD3D11);
+  std::vector<Px> texels;
+  for (int i = 0; i < 16; ++i) texels.push_back({(i % 4) * 60 + 10, (i / 4) * 60 + 10, 200});
+  const int g33 = makeGraph(3, 3, std::vector<Px>(texels.begin(), texels.begin() + 9));
+  const int g44 = makeGraph(4, 4, texels);
+  const int g43 = makeGraph(4, 3, std::vector<Px>(texels.begin(), texels.begin() + 12));
+  using P = std::pair<float, float>;
+  const double quarter = 1.5707963267948966;
+  const struct {
+    int graph, mode;
+    float x, y;
+    double scale, angle;
+    int turn;
+    P topLeft;
+  } cases[] = {
+      {g33, 0, 10, 10, 1.0, 0.0, 0, {8.0f, 8.0f}},      // centre (1.5, 1.5) at (9.5, 9.5)
+      {g44, 0, 10, 10, 1.0, 0.0, 0, {8.0f, 8.0f}},      // centre (2, 2) at (10, 10)
+      {g43, 0, 10, 10, 1.0, 0.0, 0, {8.0f, 9.0f}},      // centre (2, 1) at (10, 10)
+      {g44, 0, 10, 10, 2.0, 0.0, 0, {6.0f, 6.0f}},      // other scales: (10, 10), centre (2, 2)
+      {g44, 0, 10.25f, 10, 1.0, 0.0, 0, {8.5f, 8.5f}},  // snapped to (10.5, 10.5), no turn, no nudge
+      {g44, 0, 10.25f, 10, 1.0, quarter, 0, {12.0f, 8.0f}},  // turned onto centres, nudged
+      {g44, 0, 10, 10, 1.0, 0.0, 1, {12.0f, 8.0f}},     // mirrored: the left edge lands on the right
+      {g44, 1, 10.25f, 10, 1.0, 0.0, 0, {8.25f, 8.0f}},  // bilinear: the exact position
+      {g33, 1, 10, 10, 1.0, 0.0, 0, {8.5f, 8.5f}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.x << ", " << c.y << " mode " << c.mode << " angle " << c.angle);
+    SetDrawMode(c.mode);
+    const P at = rotatedTopLeft(c.graph, c.x, c.y, c.scale, c.angle, c.turn);
+    EXPECT_NEAR(at.first, c.topLeft.first, 1e-4);
+    EXPECT_NEAR(at.second, c.topLeft.second, 1e-4);
+  }
+  SetDrawMode(0);
+  EXPECT_EQ(Graphics_D3D11_DrawRotatedGraph(10, 10, 10, 10, 0.0, 0.0, GetGraphData(g44), nullptr, 0, 0), -1);
+
+  // The quarter-turned 4 x 4 graph shows each of its 16 texels once on the 4 x 4 pixels
+  // from (8, 8), with the background around them.
+  ClearDrawTarget(nullptr);
+  ASSERT_EQ(DrawRotatedGraphCore(10.25f, 10.0f, 1.0, quarter, g44, 0, 0), 0);
+  std::vector<unsigned> seen;
+  for (int y = 8; y < 12; ++y)
+    for (int x = 8; x < 12; ++x) {
+      const unsigned c = at(x, y);
+      EXPECT_TRUE(std::find(seen.begin(), seen.end(), c) == seen.end()) << x << ", " << y;
+      seen.push_back(c);
+    }
+  for (int i = 7; i <= 12; ++i)
+    for (auto [x, y] : {std::pair{i, 7}, {i, 12}, {7, i}, {12, i}}) EXPECT_EQ(at(x, y), rgb(0, 0, 0)) << x << ", " << y;
+  // Top row of the turned graph is its left column read bottom to top.
+  EXPECT_EQ(at(8, 8), rgb(10, 190, 200));
+  EXPECT_EQ(at(11, 8), rgb(10, 10, 200));
+}
+
 TEST_F(D3D11Draw, ZeroAlphaTexelsKeepTheTargetWithOrWithoutTheTest) {
   ASSERT_EQ(begin(false), kGraphicsApiD3D11);
   const int g = makeGraph(2, 1, {{255, 0, 0, 0}, {0, 200, 0, 255}});
