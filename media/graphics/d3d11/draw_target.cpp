@@ -78,16 +78,26 @@ int Graphics_D3D11_SetDrawTarget(int /*handle*/, int /*oldSurface*/, GraphData* 
     return Graphics_D3D11_BindDepthBufferForDrawTarget();
 }
 
-// Slots 1..7 take drawable one-tile graphs beside the draw target (each graph holds one
-// surface); a negative handle empties the slot. Slot 0 is the draw target's.
+// Slots 1..7 take drawable one-tile graphs beside the draw target; a negative handle
+// empties the slot. A graph holds one surface, a drawable cube map six (its faces); slot
+// 0 takes another face of a cube map (the front sends surface 0 there as a draw-target
+// change).
 int Graphics_D3D11_SetRenderTarget(int slot, int graph, int surfaceIndex) {
-    if (!D3D11Device_IsValid() || slot < 1 || slot >= 8 || surfaceIndex != 0) return -1;
-    Graphics_D3D11_FlushVertexBatch(-1, 0);
-    if (graph < 0) return Graphics_D3D11_DeviceState_SetRenderTarget(nullptr, nullptr, slot);
+    if (!D3D11Device_IsValid() || slot < 0 || slot >= 8) return -1;
+    if (graph < 0) {
+        if (slot == 0) return -1;
+        Graphics_D3D11_FlushVertexBatch(-1, 0);
+        return Graphics_D3D11_DeviceState_SetRenderTarget(nullptr, nullptr, slot);
+    }
     const D3D11GraphTexture* t = targetTextureOf(graph);
-    if (t == nullptr) return -1;
+    ID3D11RenderTargetView* view = t != nullptr ? D3D11_SurfaceTargetView(t, surfaceIndex) : nullptr;
+    if (view == nullptr) return -1;
+    Graphics_D3D11_FlushVertexBatch(-1, 0);
     unbindTexture(t->texture);
-    return Graphics_D3D11_DeviceState_SetRenderTarget(t->texture, t->targetView, slot);
+    if (slot != 0) return Graphics_D3D11_DeviceState_SetRenderTarget(t->texture, view, slot);
+    Graphics_D3D11_DeviceState_SetDepthBuffer(nullptr, nullptr);
+    if (Graphics_D3D11_DeviceState_SetRenderTarget(t->texture, view, 0) < 0) return -1;
+    return Graphics_D3D11_BindDepthBufferForDrawTarget();
 }
 
 // The screen's depth buffer goes with the screen and a shadow map's with the map; graph

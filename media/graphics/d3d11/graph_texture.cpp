@@ -24,11 +24,12 @@ void releaseTile(D3D11GraphTexture* t) {
     }
     if (t->targetView != nullptr) {
         for (int slot = 0; slot < 8; ++slot)
-            if (D3D11State.targetView[slot] == t->targetView) {
+            if (D3D11State.targetTexture[slot] == t->texture) {
                 D3D11State.targetView[slot] = nullptr;
                 D3D11State.targetTexture[slot] = nullptr;
             }
     }
+    for (ID3D11RenderTargetView*& face : t->faceViews) D3D11_ReleaseAndClear(face, D3D11RenderTargetView_Release);
     D3D11_ReleaseAndClear(t->targetView, D3D11RenderTargetView_Release);
     D3D11_ReleaseAndClear(t->view, D3D11ShaderResourceView_Release);
     D3D11_ReleaseAndClear(t->texture, [](ID3D11Texture2D* x) { D3D11Texture2D_Release(x); });
@@ -86,17 +87,18 @@ int Graphics_D3D11_CreateGraphTexture(GraphOrigData* orig, int asyncThread) {
             }
             ok = D3D11Device_CreateShaderResourceView(t->texture, &srv, &t->view, asyncThread) == S_OK;
         }
-        if (ok && drawable) {
-            // A drawable cube map is drawn into through its first face.
+        // A drawable cube map has a target view per face (its surfaces 0..5).
+        for (int f = 0; ok && drawable && f < faces; ++f) {
             D3D11_RENDER_TARGET_VIEW_DESC rtv{};
             rtv.Format = desc.Format;
             if (faces == 6) {
                 rtv.ViewDimension = D3D11_RTV_DIMENSION_TEXTURE2DARRAY;
-                rtv.Texture2DArray = {0, 0, 1};
+                rtv.Texture2DArray = {0, UINT(f), 1};
             } else {
                 rtv.ViewDimension = D3D11_RTV_DIMENSION_TEXTURE2D;
             }
-            ok = D3D11Device_CreateRenderTargetView(t->texture, &rtv, &t->targetView, asyncThread) == S_OK;
+            ID3D11RenderTargetView** view = f == 0 ? &t->targetView : &t->faceViews[f - 1];
+            ok = D3D11Device_CreateRenderTargetView(t->texture, &rtv, view, asyncThread) == S_OK;
         }
         if (!ok) {
             LogFormatUtf16(u"グラフィック用テクスチャの作成に失敗しました  SizeX:%d  SizeY:%d\n", tile.textureWidth,

@@ -13,6 +13,7 @@
 #include "media/graphics/draw.h"
 #include "media/graphics/base_image.h"
 #include "media/graphics/graph_load.h"
+#include "media/graphics/graph_types.h"
 #include "media/graphics/pixel_format.h"
 #include "media/graphics/graph.h"
 #include "media/graphics/render_settings.h"
@@ -283,6 +284,42 @@ TEST_F(D3D11Test, MipMappedAndCubeUploadsFillEverySubresource) {
     SubHandle(c);
     SubHandle(m);
   }
+}
+
+// A drawable cube map is drawn into face by face: each face is a surface of its own, at
+// slot 0 as the draw target or beside it, and its views go with the graph.
+TEST_F(D3D11Test, DrawableCubeMapsTakeEachFaceAsATarget) {
+  ASSERT_EQ(start(), 0);
+  const int before = liveObjects();
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    SetupGraphParam param{};
+    InitSetupGraphParamDrawable(&param, 32, 1);
+    param.cubeMap = 1;
+    const int cube = MakeGraphFromParam(&param, 16, 16, 0, 0, 0, 0);
+    ASSERT_GE(cube, 0);
+    ASSERT_EQ(SetDrawTarget(cube), 0);
+    clearTo(10, 20, 30);
+    ASSERT_EQ(SetRenderTarget(0, cube, 3), 0);
+    EXPECT_EQ(GraphicsDrawSettings.targets[0].surfaceIndex, 3);
+    clearTo(200, 0, 0);
+    ASSERT_EQ(SetRenderTarget(1, cube, 5), 0);
+    clearTo(0, 200, 0);
+    EXPECT_EQ(SetRenderTarget(1, cube, 6), -1);
+    EXPECT_EQ(SetRenderTarget(0, cube, -1), -1);
+    EXPECT_EQ(texel(cube, 0, 4, 4), (Rgba{10, 20, 30, 0}));
+    EXPECT_EQ(texel(cube, 3, 4, 4), (Rgba{0, 200, 0, 0}));
+    EXPECT_EQ(texel(cube, 5, 4, 4), (Rgba{0, 200, 0, 0}));
+    EXPECT_EQ(texel(cube, 1, 4, 4), (Rgba{0, 0, 0, 0}));
+    ASSERT_EQ(SetRenderTarget(1, -1, 0), 0);
+    ASSERT_EQ(SetDrawTarget(-4), 0);
+    // Deleted while a face is bound beside the screen: nothing stays bound.
+    ASSERT_EQ(SetRenderTarget(2, cube, 4), 0);
+    SubHandle(cube);
+    EXPECT_EQ(D3D11State.targetView[2], nullptr);
+    GraphicsDrawSettings.targets[2] = RenderTargetSlot{-1, 0};
+  }
+  EXPECT_EQ(liveObjects(), before);
 }
 
 // Buffers, render targets and shadow maps made and deleted over and over, with device
