@@ -14,6 +14,8 @@ struct D3D11GraphTexture {
     gpu::ID3D11ShaderResourceView* view;
     gpu::ID3D11RenderTargetView* targetView;  // drawable graphs only; a cube map's face 0
     gpu::ID3D11RenderTargetView* faceViews[5];  // drawable cube maps: faces 1..5
+    gpu::ID3D11Texture2D* depthTexture;         // drawable graphs with their own depth buffer
+    gpu::ID3D11DepthStencilView* depthView;
     int width, height;
 };
 static_assert(sizeof(D3D11GraphTexture) <= kGraphTextureRecordSize);

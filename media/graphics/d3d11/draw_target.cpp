@@ -100,8 +100,8 @@ int Graphics_D3D11_SetRenderTarget(int slot, int graph, int surfaceIndex) {
     return Graphics_D3D11_BindDepthBufferForDrawTarget();
 }
 
-// The screen's depth buffer goes with the screen and a shadow map's with the map; graph
-// targets hold no depth texture on this back end, so they draw without one.
+// The screen's depth buffer goes with the screen, a shadow map's with the map and a
+// graph's own with the graph; other graph targets draw without one.
 int Graphics_D3D11_BindDepthBufferForDrawTarget() {
     if (!D3D11Device_IsValid()) return -1;
     const D3D11Backend& b = D3D11BackendSys;
@@ -110,6 +110,9 @@ int Graphics_D3D11_BindDepthBufferForDrawTarget() {
     if (const D3D11ShadowMapTexture* map = D3D11_ShadowMapTexture(GetShadowMapData(GraphicsDrawSettings.targets[0].handle));
         map != nullptr && map->texture == target)
         return Graphics_D3D11_DeviceState_SetDepthBuffer(map->depthTexture, map->depthView);
+    if (const D3D11GraphTexture* t = targetTextureOf(GraphicsDrawSettings.targets[0].handle);
+        t != nullptr && t->texture == target && t->depthView != nullptr)
+        return Graphics_D3D11_DeviceState_SetDepthBuffer(t->depthTexture, t->depthView);
     const bool screen = target != nullptr && (target == b.subBackBuffer || target == chain.backBuffer);
     return screen ? Graphics_D3D11_DeviceState_SetDepthBuffer(b.depthTexture, b.depthView)
                   : Graphics_D3D11_DeviceState_SetDepthBuffer(nullptr, nullptr);

@@ -322,6 +322,54 @@ TEST_F(D3D11Test, DrawableCubeMapsTakeEachFaceAsATarget) {
   EXPECT_EQ(liveObjects(), before);
 }
 
+// A drawable graph made with its own depth buffer draws with it as the draw target (the
+// depth starts at the far plane); others draw without one, and the screen gets its own back.
+TEST_F(D3D11Test, GraphsWithTheirOwnDepthBufferBindIt) {
+  ASSERT_EQ(start(), 0);
+  const int before = liveObjects();
+  SetupGraphParam param{};
+  InitSetupGraphParamDrawable(&param, 32, 1);
+  param.depthBuffer = 1;
+  param.depthBufferBits = 32;
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    const int g = MakeGraphFromParam(&param, 40, 24, 0, 0, 0, 0);
+    const int plain = MakeDrawableGraph(40, 24, 0);
+    ASSERT_GE(g, 0);
+    const D3D11GraphTexture* t = D3D11_TileTexture(&GetGraphData(g)->orig->tiles[0]);
+    ASSERT_NE(t->depthView, nullptr);
+    D3D11_TEXTURE2D_DESC d{};
+    t->depthTexture->GetDesc(&d);
+    EXPECT_EQ(int(d.Width), GetGraphData(g)->orig->tiles[0].textureWidth);
+    EXPECT_EQ(d.Format, D3D11FormatSys.depthTexture[2]);
+    float far = 0.0f;
+    std::memcpy(&far, plat::gpu::d3d11::coreTexture(t->depthTexture)->data(0), 4);
+    EXPECT_EQ(far, 1.0f);
+    EXPECT_EQ(D3D11_TileTexture(&GetGraphData(plain)->orig->tiles[0])->depthView, nullptr);
+
+    ASSERT_EQ(SetDrawTarget(g), 0);
+    EXPECT_EQ(D3D11State.depthView, t->depthView);
+    ASSERT_EQ(SetDrawTarget(plain), 0);
+    EXPECT_EQ(D3D11State.depthView, nullptr);
+    ASSERT_EQ(SetDrawTarget(g), 0);
+    SubHandle(g);  // deleted while bound: the screen and its depth come back
+    EXPECT_EQ(GetDrawTarget(), -4);
+    EXPECT_EQ(D3D11State.depthView, D3D11BackendSys.depthView);
+    SubHandle(plain);
+  }
+  EXPECT_EQ(liveObjects(), before);
+
+  // A depth view that cannot be made fails the graph, logged, with nothing left alive.
+  Profile p = defaultProfile();
+  p.failOnCall["d3d11.CreateDepthStencilView"] = 1;
+  setProfile(p);
+  resetJournal();
+  EXPECT_LT(MakeGraphFromParam(&param, 40, 24, 0, 0, 0, 0), 0);
+  EXPECT_TRUE(LogCapture::contains(u"深度バッファ用深度ステンシルビューの作成に失敗しました"));
+  setProfile(defaultProfile());
+  EXPECT_EQ(liveObjects(), before);
+}
+
 // Buffers, render targets and shadow maps made and deleted over and over, with device
 // re-creation between, leave the shut-down dump at nothing.
 TEST_F(D3D11Test, MadeAndDeletedInALoopTheCountsComeBack) {
