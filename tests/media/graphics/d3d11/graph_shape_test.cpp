@@ -11,7 +11,11 @@
 #include "d3d11_fixture.h"
 #include "media/graphics/d3d11/d3d11_graph.h"
 #include "media/graphics/draw.h"
+#include "media/base/handle.h"
+#include "media/base/memory.h"
 #include "media/graphics/graph_load.h"
+#include "media/graphics/image/dxt.h"
+#include "media/graphics/pixel_format.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
 
@@ -163,6 +167,58 @@ TEST_F(D3D11Draw, RotatedGraphsPlaceWholeTexelsInNearestMode) {
   // Top row of the turned graph is its left column read bottom to top.
   EXPECT_EQ(at(8, 8), rgb(10, 190, 200));
   EXPECT_EQ(at(11, 8), rgb(10, 10, 200));
+}
+
+// A block-compressed picture sent to the back end as it is gives the pixels of the same
+// picture decoded first, for every DXT kind (DXT2 and DXT4 carry premultiplied colour).
+TEST_F(D3D11Draw, CompressedPicturesDrawAsTheirDecodedPixels) {
+  ASSERT_EQ(begin(false), kGraphicsApiD3D11);
+  // 8 x 8: four blocks of two 5:6:5 end colours and a mix of indices; alpha blocks
+  // (explicit for DXT2/3, interpolated for DXT4/5) of their own.
+  auto colour = [](uint16_t c0, uint16_t c1, uint32_t idx) {
+    return std::vector<uint8_t>{uint8_t(c0), uint8_t(c0 >> 8), uint8_t(c1), uint8_t(c1 >> 8),
+                                uint8_t(idx), uint8_t(idx >> 8), uint8_t(idx >> 16), uint8_t(idx >> 24)};
+  };
+  const uint16_t ends[4][2] = {{0xF800, 0x001F}, {0x07E0, 0xFFFF}, {0x1234, 0x8765}, {0x0000, 0xFFE0}};
+  for (int kind = 1; kind <= 5; ++kind) {
+    SCOPED_TRACE(kind);
+    std::vector<uint8_t> blocks;
+    for (int b = 0; b < 4; ++b) {
+      if (kind == 2 || kind == 3)
+        for (int i = 0; i < 8; ++i) blocks.push_back(uint8_t(0xF0 | (i * 3 + b)));
+      else if (kind >= 4)
+        for (uint8_t v : {uint8_t(255), uint8_t(40), uint8_t(0x24), uint8_t(0x49), uint8_t(0x92), uint8_t(0x24),
+                          uint8_t(0x49), uint8_t(0x92)})
+          blocks.push_back(v);
+      const std::vector<uint8_t> c = colour(ends[b][0], ends[b][1], 0x1B1B1B1Bu * uint32_t(b + 1));
+      blocks.insert(blocks.end(), c.begin(), c.end());
+    }
+    auto image = [&] {
+      BaseImage i{};
+      CreateARGB8ColorData(&i.format);
+      i.format.formatCode = uint8_t(kind);
+      i.width = i.height = 8;
+      i.pitch = 32;
+      i.pixels = MemAlloc(blocks.size(), "test", __LINE__);
+      std::memcpy(i.pixels, blocks.data(), blocks.size());
+      return i;
+    };
+    BaseImage raw = image(), decoded = image();
+    ASSERT_EQ(ConvertDXTToARGB8(&decoded, 1), 0);
+    const int r = CreateGraphFromBaseImage(&raw, nullptr, 1, 0), d = CreateGraphFromBaseImage(&decoded, nullptr, 1, 0);
+    ReleaseBaseImage(&raw);
+    ReleaseBaseImage(&decoded);
+    ASSERT_GE(r, 0);
+    ASSERT_GE(d, 0);
+    ClearDrawTarget(nullptr);
+    ASSERT_EQ(DrawGraph(0, 0, r, 1), 0);
+    ASSERT_EQ(DrawGraph(20, 0, d, 1), 0);
+    for (int y = 0; y < 8; ++y)
+      for (int x = 0; x < 8; ++x) EXPECT_EQ(at(x, y), at(20 + x, y)) << x << ", " << y;
+    EXPECT_NE(at(0, 0), at(4, 0));
+    SubHandle(r);
+    SubHandle(d);
+  }
 }
 
 TEST_F(D3D11Draw, ZeroAlphaTexelsKeepTheTargetWithOrWithoutTheTest) {
