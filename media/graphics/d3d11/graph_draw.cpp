@@ -127,9 +127,7 @@ int Graphics_D3D11_DrawDeformedGraph(float x1, float y1, float x2, float y2, flo
 int Graphics_D3D11_DrawRotatedGraph(int x, int y, float xf, float yf, double scale, double angle, GraphData* image,
                                     GraphData* blendImage, int transFlag, int turnFlag) {
     if (image == nullptr || scale == 0.0 || !D3D11Device_IsValid()) return -1;
-    const RotationPlacement at =
-        ChooseRotationPlacement(PixelCentres::Half, x, y, xf, yf, scale, image->area.width, image->area.height,
-                                image->area.widthf, image->area.heightf, GraphicsDrawSettings.samplingMode == 0);
+    const RotationPlacement at = ChooseRotationPlacement(PixelCentres::Half, x, y, xf, yf, scale, *image);
     const TurnedGraphMapping m(at, scale, angle, turnFlag != 0);
     return drawPieces(image, blendImage, transFlag, 0, m, false, at.nudge && angle != 0.0);
 }

@@ -170,9 +170,7 @@ int Graphics_D3D9_DrawDeformedGraph(float x1, float y1, float x2, float y2, floa
 int Graphics_D3D9_DrawRotatedGraph(int x, int y, float xf, float yf, double scale, double angle, GraphData* image,
                                    GraphData* blendImage, int transFlag, int turnFlag) {
     if (image == nullptr || scale == 0.0 || !Direct3DDevice9_IsValid()) return -1;
-    const RotationPlacement at =
-        ChooseRotationPlacement(PixelCentres::Whole, x, y, xf, yf, scale, image->area.width, image->area.height,
-                                image->area.widthf, image->area.heightf, GraphicsDrawSettings.samplingMode == 0);
+    const RotationPlacement at = ChooseRotationPlacement(PixelCentres::Whole, x, y, xf, yf, scale, *image);
     const TurnedGraphMapping m(at, scale, angle, turnFlag != 0);
     return drawPieces(image, blendImage, transFlag, 0, m, false, 0.0f, at.nudge && angle != 0.0);
 }

@@ -1,6 +1,9 @@
 // The position and centre of a rotated graph for each pixel-centre convention.
 #include "media/graphics/hwdraw/rotation.h"
 
+#include "media/graphics/graph.h"
+#include "media/graphics/graphics_state.h"
+
 namespace ZaDod {
 
 RotationPlacement ChooseRotationPlacement(PixelCentres centres, int x, int y, float xf, float yf, double scale,
@@ -46,6 +49,12 @@ RotationPlacement ChooseRotationPlacement(PixelCentres centres, int x, int y, fl
     if (oddW == half) at.cx -= 0.5f;
     if (oddH == half) at.cy -= 0.5f;
     return at;
+}
+
+RotationPlacement ChooseRotationPlacement(PixelCentres centres, int x, int y, float xf, float yf, double scale,
+                                          const GraphData& image) {
+    return ChooseRotationPlacement(centres, x, y, xf, yf, scale, image.area.width, image.area.height,
+                                   image.area.widthf, image.area.heightf, GraphicsDrawSettings.samplingMode == 0);
 }
 
 }  // namespace ZaDod

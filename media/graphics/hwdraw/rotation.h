@@ -8,6 +8,8 @@
 
 namespace ZaDod {
 
+struct GraphData;
+
 // The two pixel-centre conventions: Direct3D 9 puts centres on whole coordinates,
 // Direct3D 11 on halves.
 enum class PixelCentres { Whole, Half };
@@ -23,6 +25,10 @@ struct RotationPlacement {
 // integer size, wf and hf its float size; nearest is draw mode 0.
 RotationPlacement ChooseRotationPlacement(PixelCentres centres, int x, int y, float xf, float yf, double scale,
                                           int w, int h, float wf, float hf, bool nearest);
+
+// The placement of a graph under the draw mode in force.
+RotationPlacement ChooseRotationPlacement(PixelCentres centres, int x, int y, float xf, float yf, double scale,
+                                          const GraphData& image);
 
 // Turns graph points about the centre by the angle, scaled, mirrored left to right with
 // the turn flag; sin and cos are taken once, in float.
