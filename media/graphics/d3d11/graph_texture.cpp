@@ -30,8 +30,11 @@ void releaseTile(D3D11GraphTexture* t) {
                 D3D11State.targetTexture[slot] = nullptr;
             }
     }
-    if (t->depthView != nullptr && D3D11State.depthView == t->depthView)
-        Graphics_D3D11_DeviceState_SetDepthBuffer(nullptr, nullptr);
+    if (t->depthView != nullptr && D3D11State.depthView == t->depthView &&
+        (!D3D11Device_IsValid() || Graphics_D3D11_DeviceState_SetDepthBuffer(nullptr, nullptr) != 0)) {
+        D3D11State.depthView = nullptr;
+        D3D11State.depthTexture = nullptr;
+    }
     D3D11_ReleaseAndClear(t->depthView, [](ID3D11DepthStencilView* x) { D3D11DepthStencilView_Release(x); });
     D3D11_ReleaseAndClear(t->depthTexture, [](ID3D11Texture2D* x) { D3D11Texture2D_Release(x); });
     for (ID3D11RenderTargetView*& face : t->faceViews) D3D11_ReleaseAndClear(face, D3D11RenderTargetView_Release);

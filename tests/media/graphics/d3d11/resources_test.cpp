@@ -351,7 +351,12 @@ TEST_F(D3D11Test, GraphsWithTheirOwnDepthBufferBindIt) {
     EXPECT_EQ(D3D11State.depthView, t->depthView);
     ASSERT_EQ(SetDrawTarget(plain), 0);
     EXPECT_EQ(D3D11State.depthView, nullptr);
+    // A device made again makes the graph's depth buffer again too.
+    ASSERT_EQ(Graphics_D3D11_RecreateDevice(1, 640, 480, 32, 60), 0);
+    t = D3D11_TileTexture(&GetGraphData(g)->orig->tiles[0]);
+    ASSERT_NE(t->depthView, nullptr);
     ASSERT_EQ(SetDrawTarget(g), 0);
+    EXPECT_EQ(D3D11State.depthView, t->depthView);
     SubHandle(g);  // deleted while bound: the screen and its depth come back
     EXPECT_EQ(GetDrawTarget(), -4);
     EXPECT_EQ(D3D11State.depthView, D3D11BackendSys.depthView);
