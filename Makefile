@@ -6,12 +6,13 @@
 # make tsan-test  the test programs that start threads, with ThreadSanitizer, in build-tsan/
 # make bench      build the benchmarks optimised and run them
 # make fuzz       build the fuzz targets with clang and run each for FUZZ_SECONDS
-# make run        build and play the sample game examples/hello (headless for
-#                 RUN_FRAMES frames when there is no display)
+# make run        build and play the sample game examples/arcade, or examples/EXAMPLE
+#                 with EXAMPLE=name (headless for RUN_FRAMES frames without a display)
 
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 300
 RUN_FRAMES ?= 120
+EXAMPLE ?= arcade
 CMAKE_GEN = -G Ninja
 # The checking builds (sanitizers) compile lighter: -O1 as the sanitizers advise, and
 # line tables only, which is all their reports need.
@@ -74,15 +75,16 @@ fuzz: deps
 	cmake --build build-fuzz -j $(JOBS)
 	bash scripts/run-fuzz.sh build-fuzz $(FUZZ_SECONDS)
 
-# The game runs in a copy under build/, so its log stays out of the sources.
+# The game runs in a copy under build/, so its log stays out of the sources; the copy
+# is refreshed, not replaced, so a save file (the arcade game's high score) is kept.
 run: deps
 	$(MAKE) build
-	rm -rf build/hello && cp -r examples/hello build/hello
-	cd build/hello && if [ -n "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then \
-	  ../runtime/library/halvorine; \
+	mkdir -p build/examples/$(EXAMPLE) && cp -r examples/$(EXAMPLE)/. build/examples/$(EXAMPLE)/
+	cd build/examples/$(EXAMPLE) && if [ -n "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then \
+	  ../../runtime/library/halvorine; \
 	else \
 	  echo "no display: running headless for $(RUN_FRAMES) frames"; \
-	  HALVORINE_HEADLESS=1 HALVORINE_FRAMES=$(RUN_FRAMES) ../runtime/library/halvorine; \
+	  HALVORINE_HEADLESS=1 HALVORINE_FRAMES=$(RUN_FRAMES) ../../runtime/library/halvorine; \
 	fi
 
 clean:

@@ -3,7 +3,14 @@
 
 namespace ZaDod {
 
-GraphCreateSettings GraphCreateSettingsData = {};
+// Graphs are made for the alpha test unless a caller says otherwise: on a hardware back
+// end a graph without an alpha channel then gets a texture format with alpha, and the
+// transparent colour becomes alpha 0 when the image is uploaded.
+GraphCreateSettings GraphCreateSettingsData = [] {
+    GraphCreateSettings s{};
+    s.words.alphaTest = 1;
+    return s;
+}();
 
 namespace {
 uint32_t transColorSetting = 0xFF00FF;

@@ -211,7 +211,9 @@ int Graphics_D3D11_BltBmpOrBaseImageToGraph3(const ImageRect* srcRect, int destX
     int x, y;
     if (!ClipGraphUpload(g, srcRect, destX, destY, colorImage, alphaImage, redrawFlag, &src, &x, &y)) return 0;
     const int w = src.right - src.left, h = src.bottom - src.top;
-    const Upload u{orig, colorImage, alphaImage, useTransColor && orig->request.colorKey ? 1 : 0};
+    // Pixels of the transparent colour become alpha 0 (the blitter ignores the colour
+    // when the image brings its own alpha).
+    const Upload u{orig, colorImage, alphaImage, useTransColor ? 1 : 0};
     const int faces = D3D11_GraphFaces(orig), mipMapped = D3D11_GraphMipLevels(orig) > 1;
     Graphics_D3D11_FlushVertexBatch(-1, 0);
     for (int i = 0; i < orig->tileCount; ++i) {

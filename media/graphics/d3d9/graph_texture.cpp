@@ -106,7 +106,10 @@ int Graphics_D3D9_BltBmpOrBaseImageToGraph3(const ImageRect* srcRect, int destX,
     int x, y;
     if (!ClipGraphUpload(g, srcRect, destX, destY, colorImage, alphaImage, redrawFlag, &src, &x, &y)) return 0;
     const int w = src.right - src.left, h = src.bottom - src.top;
-    const int trans = useTransColor && orig->request.colorKey;
+    // Pixels of the transparent colour become alpha 0 in a texture with alpha, so a
+    // draw with the transparency flag leaves them out; the blitter ignores the colour
+    // when the image brings its own alpha.
+    const int trans = useTransColor ? 1 : 0;
     Graphics_D3D9_FlushVertexBatch(0);
     return ForEachUploadTile(orig, x, y, w, h, [&](const UploadTilePart& p) {
         const GraphTextureTile& tile = *p.tile;

@@ -4,6 +4,8 @@
     run_case.py <halvorine> <case-folder> <work-folder>
 
 A case folder holds the game's files and these expectation files (none is copied):
+  game           a folder, relative to the case, whose files are copied in first (the
+                 case then tests a game kept elsewhere, such as an example)
   args           the command-line arguments, one a line
   before         earlier runs, one a line: its arguments separated by blanks (their
                  results are not checked; e.g. "-m" writes the object file first)
@@ -55,7 +57,7 @@ import subprocess
 import sys
 import zlib
 
-EXPECT_FILES = {"args", "before", "env", "make", "limits", "timeout", "expect.status", "expect.log", "expect.stdout",
+EXPECT_FILES = {"game", "args", "before", "env", "make", "limits", "timeout", "expect.status", "expect.log", "expect.stdout",
                 "expect.stderr", "expect.files", "expect.frame", "expect.sound"}
 # The collector-stress build runs cases far slower and sets its own limit.
 TIMEOUT = int(os.environ.get("HALVORINE_CASE_TIMEOUT", "20"))
@@ -440,6 +442,9 @@ def main():
     program, case, work = os.path.abspath(sys.argv[1]), sys.argv[2], sys.argv[3]
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
+    game = optional_lines(case, "game")
+    if game:
+        copy_game_files(os.path.join(case, game[0]), work)
     copy_game_files(case, work)
     failure = make_fixtures(case, work)
     if failure:
