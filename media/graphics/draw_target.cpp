@@ -118,11 +118,25 @@ int SetDrawTarget(int handle) {
     s.targetHeight = height;
     Graphics_Hardware_RefreshDrawTargetAlphaFlag();
 
-    if (GraphicsSys.hardware)
-        Graphics_Hardware_SetDrawTarget(handle, old.surfaceIndex, GetGraphData(handle, 0), GetGraphData(old.handle, 1),
-                                        newMap, GetShadowMapData(old.handle));
-    else
+    if (GraphicsSys.hardware) {
+        const int result = Graphics_Hardware_SetDrawTarget(handle, old.surfaceIndex, GetGraphData(handle, 0),
+                                                           GetGraphData(old.handle, 1), newMap,
+                                                           GetShadowMapData(old.handle));
+        if (result != 0 && newMap != nullptr) {
+            // The map's objects could not be made: the old target is bound again and the
+            // caller learns that no shadow is drawn.
+            s.targets[0] = old;
+            s.targetWidth = oldWidth;
+            s.targetHeight = oldHeight;
+            Graphics_Hardware_RefreshDrawTargetAlphaFlag();
+            Graphics_Hardware_SetDrawTarget(old.handle, 0, GetGraphData(old.handle, 0), nullptr,
+                                            GetShadowMapData(old.handle), newMap);
+            if (masking) SetUseMaskScreenFlag(1);
+            return -1;
+        }
+    } else {
         SetMemImgDrawTarget(screen ? &GraphicsSys.mainScreen : image);
+    }
 
     if (shadowDrawing && GraphicsRender.keepSettingsOnTargetChange) {
         // The whole map is drawn; the stored request waits for the next target.

@@ -12,13 +12,21 @@ namespace ZaDod {
 struct D3D11GraphTexture {
     gpu::ID3D11Texture2D* texture;
     gpu::ID3D11ShaderResourceView* view;
-    gpu::ID3D11RenderTargetView* targetView;  // drawable graphs only
+    gpu::ID3D11RenderTargetView* targetView;  // drawable graphs only; a cube map's face 0
+    gpu::ID3D11RenderTargetView* faceViews[5];  // drawable cube maps: faces 1..5
+    gpu::ID3D11Texture2D* depthTexture;         // drawable graphs with their own depth buffer
+    gpu::ID3D11DepthStencilView* depthView;
     int width, height;
 };
 static_assert(sizeof(D3D11GraphTexture) <= kGraphTextureRecordSize);
 
 inline D3D11GraphTexture* D3D11_TileTexture(const GraphTextureTile* tile) {
     return static_cast<D3D11GraphTexture*>(tile->texture);
+}
+// The target view of one surface (a cube map's face, else 0 only); null for none.
+inline gpu::ID3D11RenderTargetView* D3D11_SurfaceTargetView(const D3D11GraphTexture* t, int surface) {
+    if (surface == 0) return t->targetView;
+    return surface >= 1 && surface <= 5 ? t->faceViews[surface - 1] : nullptr;
 }
 
 // Device loss and re-creation: every graph's textures go with the device and are made

@@ -78,20 +78,30 @@ int Graphics_D3D11_SetDrawTarget(int /*handle*/, int /*oldSurface*/, GraphData* 
     return Graphics_D3D11_BindDepthBufferForDrawTarget();
 }
 
-// Slots 1..7 take drawable one-tile graphs beside the draw target (each graph holds one
-// surface); a negative handle empties the slot. Slot 0 is the draw target's.
+// Slots 1..7 take drawable one-tile graphs beside the draw target; a negative handle
+// empties the slot. A graph holds one surface, a drawable cube map six (its faces); slot
+// 0 takes another face of a cube map (the front sends surface 0 there as a draw-target
+// change).
 int Graphics_D3D11_SetRenderTarget(int slot, int graph, int surfaceIndex) {
-    if (!D3D11Device_IsValid() || slot < 1 || slot >= 8 || surfaceIndex != 0) return -1;
-    Graphics_D3D11_FlushVertexBatch(-1, 0);
-    if (graph < 0) return Graphics_D3D11_DeviceState_SetRenderTarget(nullptr, nullptr, slot);
+    if (!D3D11Device_IsValid() || slot < 0 || slot >= 8) return -1;
+    if (graph < 0) {
+        if (slot == 0) return -1;
+        Graphics_D3D11_FlushVertexBatch(-1, 0);
+        return Graphics_D3D11_DeviceState_SetRenderTarget(nullptr, nullptr, slot);
+    }
     const D3D11GraphTexture* t = targetTextureOf(graph);
-    if (t == nullptr) return -1;
+    ID3D11RenderTargetView* view = t != nullptr ? D3D11_SurfaceTargetView(t, surfaceIndex) : nullptr;
+    if (view == nullptr) return -1;
+    Graphics_D3D11_FlushVertexBatch(-1, 0);
     unbindTexture(t->texture);
-    return Graphics_D3D11_DeviceState_SetRenderTarget(t->texture, t->targetView, slot);
+    if (slot != 0) return Graphics_D3D11_DeviceState_SetRenderTarget(t->texture, view, slot);
+    Graphics_D3D11_DeviceState_SetDepthBuffer(nullptr, nullptr);
+    if (Graphics_D3D11_DeviceState_SetRenderTarget(t->texture, view, 0) < 0) return -1;
+    return Graphics_D3D11_BindDepthBufferForDrawTarget();
 }
 
-// The screen's depth buffer goes with the screen and a shadow map's with the map; graph
-// targets hold no depth texture on this back end, so they draw without one.
+// The screen's depth buffer goes with the screen, a shadow map's with the map and a
+// graph's own with the graph; other graph targets draw without one.
 int Graphics_D3D11_BindDepthBufferForDrawTarget() {
     if (!D3D11Device_IsValid()) return -1;
     const D3D11Backend& b = D3D11BackendSys;
@@ -100,6 +110,9 @@ int Graphics_D3D11_BindDepthBufferForDrawTarget() {
     if (const D3D11ShadowMapTexture* map = D3D11_ShadowMapTexture(GetShadowMapData(GraphicsDrawSettings.targets[0].handle));
         map != nullptr && map->texture == target)
         return Graphics_D3D11_DeviceState_SetDepthBuffer(map->depthTexture, map->depthView);
+    if (const D3D11GraphTexture* t = targetTextureOf(GraphicsDrawSettings.targets[0].handle);
+        t != nullptr && t->texture == target && t->depthView != nullptr)
+        return Graphics_D3D11_DeviceState_SetDepthBuffer(t->depthTexture, t->depthView);
     const bool screen = target != nullptr && (target == b.subBackBuffer || target == chain.backBuffer);
     return screen ? Graphics_D3D11_DeviceState_SetDepthBuffer(b.depthTexture, b.depthView)
                   : Graphics_D3D11_DeviceState_SetDepthBuffer(nullptr, nullptr);

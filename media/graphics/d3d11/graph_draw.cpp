@@ -7,17 +7,16 @@
 #include "media/graphics/d3d11/d3d11_graph.h"
 #include "media/graphics/draw.h"
 #include "media/graphics/graphics_state.h"
+#include "media/graphics/hwdraw/graph_mapping.h"
 #include "media/graphics/hwdraw/hwdraw.h"
+#include "media/graphics/hwdraw/rotation.h"
 
 namespace ZaDod {
 namespace {
 
 using namespace plat::gpu;
 
-// Maps a point of the graph (pixels from its top-left) to the screen.
-struct Mapping {
-    virtual void map(float gx, float gy, float* sx, float* sy) const = 0;
-};
+using Mapping = GraphMapping;
 
 // Any other quad is a grid of 8 x 8 vertices on the mapping, so the texture bends with it;
 // the texture coordinates keep a thousandth of a texel's step from an inner edge.
@@ -42,8 +41,10 @@ int drawGrid(const GraphDrawPiece& p, const Mapping& m, uint32_t color) {
     return Graphics_D3D11_DrawVertexGrid(grid, kSide, kSide);
 }
 
+// `nudge`: a turned quad whose edges come out axis-aligned on pixel centres moves by half
+// a pixel, so nearest sampling does not fall between texels.
 int drawPieces(GraphData* image, GraphData* blendImage, int transFlag, int wholePixel, const Mapping& m,
-               bool bends = false) {
+               bool bends = false, bool nudge = false) {
     if (image == nullptr || image->orig == nullptr || !D3D11Device_IsValid()) return -1;
     const int key = D3D11_GraphDrawKey(image, transFlag, wholePixel);
     const uint32_t color = D3D11_DrawColor(255, 255, 255);
@@ -62,6 +63,7 @@ int drawPieces(GraphData* image, GraphData* blendImage, int transFlag, int whole
             c[k].bu = c[k].bv = 0.0f;
             if (blend != nullptr) D3D11_BlendCoordinates(*blend, p.corner[k].x, p.corner[k].y, &c[k].bu, &c[k].bv);
         }
+        if (nudge && blend == nullptr) NudgeTurnedQuad(PixelCentres::Half, c);
         const float xs[4] = {c[0].x, c[1].x, c[2].x, c[3].x}, ys[4] = {c[0].y, c[1].y, c[2].y, c[3].y};
         if (bends && blend == nullptr && !IsParallelogram(xs, ys)) {
             if (drawGrid(p, m, color) < 0) return -1;
@@ -84,28 +86,16 @@ int D3D11_GraphDrawKey(const GraphData* image, int transFlag, int wholePixel) {
 
 int Graphics_D3D11_DrawGraph(int x, int y, float xf, float yf, GraphData* image, GraphData* blendImage, int transFlag,
                              int intFlag) {
-    struct Plain : Mapping {
-        float x, y;
-        void map(float gx, float gy, float* sx, float* sy) const override { *sx = x + gx, *sy = y + gy; }
-    } m;
-    m.x = intFlag ? float(x) : xf;
-    m.y = intFlag ? float(y) : yf;
+    const PlainGraphMapping m(intFlag ? float(x) : xf, intFlag ? float(y) : yf);
     return drawPieces(image, blendImage, transFlag, intFlag, m);
 }
 
 int Graphics_D3D11_DrawStretchedGraph(int x1, int y1, int x2, int y2, float xf1, float yf1, float xf2, float yf2,
                                       GraphData* image, GraphData* blendImage, int transFlag, int intFlag) {
     if (image == nullptr) return -1;
-    struct Stretch : Mapping {
-        float x, y, sx, sy;
-        void map(float gx, float gy, float* ox, float* oy) const override { *ox = x + gx * sx, *oy = y + gy * sy; }
-    } m;
     const float l = intFlag ? float(x1) : xf1, t = intFlag ? float(y1) : yf1;
     const float r = intFlag ? float(x2) : xf2, b = intFlag ? float(y2) : yf2;
-    m.x = l;
-    m.y = t;
-    m.sx = (r - l) / image->area.widthf;
-    m.sy = (b - t) / image->area.heightf;
+    const StretchGraphMapping m(l, t, r, b, image->area.widthf, image->area.heightf);
     return drawPieces(image, blendImage, transFlag, intFlag && GraphicsDrawSettings.samplingMode != 1, m);
 }
 
@@ -130,29 +120,16 @@ int Graphics_D3D11_DrawDeformedGraph(float x1, float y1, float x2, float y2, flo
     return drawPieces(image, blendImage, transFlag, simpleFlag, m, true);
 }
 
-// (x, y) is the rounded position and (xf, yf) the exact one; the graph turns about its
-// centre at whole-pixel halves of its size, as on the software renderer.
-int Graphics_D3D11_DrawRotatedGraph(int /*x*/, int /*y*/, float xf, float yf, double scale, double angle,
-                                    GraphData* image, GraphData* blendImage, int transFlag, int turnFlag) {
-    if (image == nullptr) return -1;
-    struct Rotate : Mapping {
-        float x, y, cx, cy, w, cs, sn;
-        int turn;
-        void map(float gx, float gy, float* sx, float* sy) const override {
-            const float dx = (turn ? w - gx : gx) - cx, dy = gy - cy;
-            *sx = x + dx * cs - dy * sn;
-            *sy = y + dx * sn + dy * cs;
-        }
-    } m;
-    m.x = xf;
-    m.y = yf;
-    m.cx = float(image->area.width / 2);
-    m.cy = float(image->area.height / 2);
-    m.w = image->area.widthf;
-    m.cs = float(std::cos(angle) * scale);
-    m.sn = float(std::sin(angle) * scale);
-    m.turn = turnFlag;
-    return drawPieces(image, blendImage, transFlag, 0, m);
+// (x, y) is the truncated position and (xf, yf) the exact one. In nearest mode the
+// position and centre are chosen so that texels fall on whole pixels for odd and even
+// sizes, and a graph at a fractional position snaps to the truncated one with the quad
+// nudged.
+int Graphics_D3D11_DrawRotatedGraph(int x, int y, float xf, float yf, double scale, double angle, GraphData* image,
+                                    GraphData* blendImage, int transFlag, int turnFlag) {
+    if (image == nullptr || scale == 0.0 || !D3D11Device_IsValid()) return -1;
+    const RotationPlacement at = ChooseRotationPlacement(PixelCentres::Half, x, y, xf, yf, scale, *image);
+    const TurnedGraphMapping m(at, scale, angle, turnFlag != 0);
+    return drawPieces(image, blendImage, transFlag, 0, m, false, at.nudge && angle != 0.0);
 }
 
 int Graphics_D3D11_DrawGraphQuadList(const GraphQuadList* request) {

@@ -6,6 +6,7 @@
 #include "media/base/handle.h"
 #include "media/base/log.h"
 #include "media/graphics/base_image.h"
+#include "media/graphics/d3d11/d3d11_backend.h"
 #include "media/graphics/d3d11/d3d11_graph.h"
 
 namespace ZaDod {
@@ -24,14 +25,44 @@ void releaseTile(D3D11GraphTexture* t) {
     }
     if (t->targetView != nullptr) {
         for (int slot = 0; slot < 8; ++slot)
-            if (D3D11State.targetView[slot] == t->targetView) {
+            if (D3D11State.targetTexture[slot] == t->texture) {
                 D3D11State.targetView[slot] = nullptr;
                 D3D11State.targetTexture[slot] = nullptr;
             }
     }
+    if (t->depthView != nullptr && D3D11State.depthView == t->depthView &&
+        (!D3D11Device_IsValid() || Graphics_D3D11_DeviceState_SetDepthBuffer(nullptr, nullptr) != 0)) {
+        D3D11State.depthView = nullptr;
+        D3D11State.depthTexture = nullptr;
+    }
+    D3D11_ReleaseAndClear(t->depthView, [](ID3D11DepthStencilView* x) { D3D11DepthStencilView_Release(x); });
+    D3D11_ReleaseAndClear(t->depthTexture, [](ID3D11Texture2D* x) { D3D11Texture2D_Release(x); });
+    for (ID3D11RenderTargetView*& face : t->faceViews) D3D11_ReleaseAndClear(face, D3D11RenderTargetView_Release);
     D3D11_ReleaseAndClear(t->targetView, D3D11RenderTargetView_Release);
     D3D11_ReleaseAndClear(t->view, D3D11ShaderResourceView_Release);
     D3D11_ReleaseAndClear(t->texture, [](ID3D11Texture2D* x) { D3D11Texture2D_Release(x); });
+}
+
+// A drawable graph with its own depth buffer: a depth texture of the tile's size in the
+// depth format of the graph's bit depth, cleared to the far plane.
+bool createDepthBuffer(const GraphOrigData* orig, const GraphTextureTile& tile, D3D11GraphTexture* t, int async) {
+    const int index = orig->depthBufferKind >= 0 && orig->depthBufferKind <= 2 ? orig->depthBufferKind : 0;
+    const D3D11_TEXTURE2D_DESC desc{UINT(tile.textureWidth), UINT(tile.textureHeight), 1, 1,
+                                    D3D11FormatSys.depthTexture[index], {1, 0}, D3D11_USAGE_DEFAULT,
+                                    UINT(D3D11_BIND_DEPTH_STENCIL), 0, 0};
+    if (D3D11Device_CreateTexture2D(&desc, nullptr, &t->depthTexture, async) != S_OK) {
+        LogAddTextUtf16(u"書き込み専用マルチサンプル深度テクスチャの作成に失敗しました\n");
+        return false;
+    }
+    D3D11_DEPTH_STENCIL_VIEW_DESC dsv{};
+    dsv.Format = D3D11FormatSys.depthView[index];
+    dsv.ViewDimension = D3D11_DSV_DIMENSION_TEXTURE2D;
+    if (D3D11Device_CreateDepthStencilView(t->depthTexture, &dsv, &t->depthView, async) != S_OK) {
+        LogAddTextUtf16(u"深度バッファ用深度ステンシルビューの作成に失敗しました\n");
+        return false;
+    }
+    D3D11DeviceContext_ClearDepthStencilView(t->depthView, D3D11_CLEAR_DEPTH, 1.0f, 0, async);
+    return true;
 }
 
 }  // namespace
@@ -86,18 +117,20 @@ int Graphics_D3D11_CreateGraphTexture(GraphOrigData* orig, int asyncThread) {
             }
             ok = D3D11Device_CreateShaderResourceView(t->texture, &srv, &t->view, asyncThread) == S_OK;
         }
-        if (ok && drawable) {
-            // A drawable cube map is drawn into through its first face.
+        // A drawable cube map has a target view per face (its surfaces 0..5).
+        for (int f = 0; ok && drawable && f < faces; ++f) {
             D3D11_RENDER_TARGET_VIEW_DESC rtv{};
             rtv.Format = desc.Format;
             if (faces == 6) {
                 rtv.ViewDimension = D3D11_RTV_DIMENSION_TEXTURE2DARRAY;
-                rtv.Texture2DArray = {0, 0, 1};
+                rtv.Texture2DArray = {0, UINT(f), 1};
             } else {
                 rtv.ViewDimension = D3D11_RTV_DIMENSION_TEXTURE2D;
             }
-            ok = D3D11Device_CreateRenderTargetView(t->texture, &rtv, &t->targetView, asyncThread) == S_OK;
+            ID3D11RenderTargetView** view = f == 0 ? &t->targetView : &t->faceViews[f - 1];
+            ok = D3D11Device_CreateRenderTargetView(t->texture, &rtv, view, asyncThread) == S_OK;
         }
+        if (ok && drawable && orig->depthBuffer) ok = createDepthBuffer(orig, tile, t, asyncThread);
         if (!ok) {
             LogFormatUtf16(u"グラフィック用テクスチャの作成に失敗しました  SizeX:%d  SizeY:%d\n", tile.textureWidth,
                            tile.textureHeight);

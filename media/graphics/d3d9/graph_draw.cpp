@@ -10,6 +10,7 @@
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hwdraw/graph_mapping.h"
 #include "media/graphics/hwdraw/hwdraw.h"
+#include "media/graphics/hwdraw/rotation.h"
 
 namespace ZaDod {
 namespace {
@@ -21,19 +22,6 @@ using namespace plat::gpu;
 const GraphDrawPiece* blendPieceFor(const GraphData* image, const GraphData* blendImage, int index) {
     if (blendImage == nullptr || blendImage->orig == nullptr || blendImage->pieceCount < 1) return nullptr;
     return &blendImage->pieces[blendImage->pieceCount == image->pieceCount ? index : 0];
-}
-
-// A quad whose top-left corner lines up with its neighbours on a whole coordinate is moved
-// back by half a pixel on that axis.
-void nudgeOntoTexels(D3D9Corner c[4]) {
-    auto onWhole = [](float v) {
-        const float f = std::fabs(v - std::trunc(v));
-        return f < 0.001f || f > 0.999f;
-    };
-    if ((std::fabs(c[0].x - c[2].x) < 0.01f || std::fabs(c[0].x - c[1].x) < 0.01f) && onWhole(c[0].x))
-        for (int k = 0; k < 4; ++k) c[k].x -= 0.5f;
-    if ((std::fabs(c[0].y - c[2].y) < 0.01f || std::fabs(c[0].y - c[1].y) < 0.01f) && onWhole(c[0].y))
-        for (int k = 0; k < 4; ++k) c[k].y -= 0.5f;
 }
 
 // Any other quad is a grid of 8 x 8 vertices on the mapping, so the texture bends with it.
@@ -91,7 +79,7 @@ int drawPieces(GraphData* image, GraphData* blendImage, int transFlag, int whole
                                    p.corner[k].x, p.corner[k].y, &c[k].bu, &c[k].bv);
             }
         }
-        if (nudge && blend == nullptr) nudgeOntoTexels(c);
+        if (nudge && blend == nullptr) NudgeTurnedQuad(PixelCentres::Whole, c);
         if (bends && blend == nullptr) {
             const float xs[4] = {c[0].x, c[1].x, c[2].x, c[3].x}, ys[4] = {c[0].y, c[1].y, c[2].y, c[3].y};
             if (!IsParallelogram(xs, ys)) {
@@ -182,42 +170,9 @@ int Graphics_D3D9_DrawDeformedGraph(float x1, float y1, float x2, float y2, floa
 int Graphics_D3D9_DrawRotatedGraph(int x, int y, float xf, float yf, double scale, double angle, GraphData* image,
                                    GraphData* blendImage, int transFlag, int turnFlag) {
     if (image == nullptr || scale == 0.0 || !Direct3DDevice9_IsValid()) return -1;
-    const int w = image->area.width, h = image->area.height;
-    float px = xf - 0.5f, py = yf - 0.5f, cx = float(w) * 0.5f, cy = float(h) * 0.5f;
-    bool snap = false;
-    if (GraphicsDrawSettings.samplingMode == 0) {
-        const bool whole = std::fabs(xf - float(x)) < 1e-5f && std::fabs(yf - float(y)) < 1e-5f;
-        if (!whole) {
-            px = float(x), py = float(y);
-            snap = true;
-        } else if (scale == 1.0) {
-            const bool oddW = w % 2 != 0, oddH = h % 2 != 0;
-            if (oddW && oddH) {
-                px = float(x), py = float(y);
-            } else if (!oddW && !oddH) {
-                cx = float(w / 2), cy = float(h / 2);
-            } else {
-                px = float(x), py = float(y);
-                if (!oddW) cx -= 0.5f;
-                if (!oddH) cy -= 0.5f;
-            }
-        }
-    }
-    struct Turn final : GraphMapping {
-        float px, py, cx, cy, sx, sy, cs, sn;
-        void map(float gx, float gy, float* ox, float* oy) const override {
-            const float dx = (gx - cx) * sx, dy = (gy - cy) * sy;
-            *ox = px + dx * cs - dy * sn;
-            *oy = py + dy * cs + dx * sn;
-        }
-    } m;
-    const float s = float(scale);
-    m.px = px, m.py = py, m.cx = cx, m.cy = cy;
-    m.sx = turnFlag ? -s : s;
-    m.sy = s;
-    m.cs = angle != 0.0 ? float(std::cos(float(angle))) : 1.0f;
-    m.sn = angle != 0.0 ? float(std::sin(float(angle))) : 0.0f;
-    return drawPieces(image, blendImage, transFlag, 0, m, false, 0.0f, snap && angle != 0.0);
+    const RotationPlacement at = ChooseRotationPlacement(PixelCentres::Whole, x, y, xf, yf, scale, *image);
+    const TurnedGraphMapping m(at, scale, angle, turnFlag != 0);
+    return drawPieces(image, blendImage, transFlag, 0, m, false, 0.0f, at.nudge && angle != 0.0);
 }
 
 int Graphics_D3D9_DrawGraphQuadList(const GraphQuadList* request) {

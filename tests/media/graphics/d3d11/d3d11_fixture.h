@@ -36,6 +36,9 @@ class D3D11Test : public halvorine_test::LibraryTest {
     unsetenv("HALVORINE_MISSING");
     resetProfile();
     resetJournal();
+    // The draw settings outlive a shut-down (a game may start the library again and keep
+    // its background colour); each test starts from the settings of a fresh process.
+    GraphicsDrawSettings = DrawSettings{};
     // The file is written too, as it is in a game; the capture reads the same pieces.
     SetLogFileOutput(1);
   }

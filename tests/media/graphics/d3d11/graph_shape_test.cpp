@@ -1,6 +1,7 @@
 // Graphs and shapes drawn through the fronts on Direct3D 11: exact pixels of placement,
 // stretching, clipping, texture alpha, edge padding, line ends, circles and boxes, and a
 // table of scenes drawn on both Direct3D 11 and the software renderer and compared.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -10,7 +11,11 @@
 #include "d3d11_fixture.h"
 #include "media/graphics/d3d11/d3d11_graph.h"
 #include "media/graphics/draw.h"
+#include "media/base/handle.h"
+#include "media/base/memory.h"
 #include "media/graphics/graph_load.h"
+#include "media/graphics/image/dxt.h"
+#include "media/graphics/pixel_format.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
 
@@ -97,6 +102,125 @@ TEST_F(D3D11Draw, TextureAlphaFollowsTheTransFlag) {
 
 // Texels of alpha 0 leave the target as it was in the alpha, add and subtract modes; the
 // alpha test that would skip them is left off unless depth is written.
+// Where the rotated draw puts its first vertex (the graph's top-left corner).
+std::pair<float, float> rotatedTopLeft(int graph, float x, float y, double scale, double angle, int turn = 0) {
+  Graphics_D3D11_FlushVertexBatch(-1, 0);
+  EXPECT_EQ(Graphics_D3D11_DrawRotatedGraph(int(x), int(y), x, y, scale, angle, GetGraphData(graph), nullptr, 0, turn), 0);
+  EXPECT_EQ(D3D11Batch.pending, 6);
+  const float* v = reinterpret_cast<const float*>(D3D11Batch.write - 6 * sizeof(Vertex2D));
+  return {v[0], v[1]};
+}
+
+// Pixel centres sit on halves here, so in nearest mode each size gets its own position and
+// centre (odd sides land half a pixel up and left); a fractional position snaps to the
+// truncated one plus a half, and a turned quad whose edges come out on pixel centres is
+// moved back by half a pixel. Bilinear draws keep the exact position.
+TEST_F(D3D11Draw, RotatedGraphsPlaceWholeTexelsInNearestMode) {
+  ASSERT_EQ(begin(false), kGraphicsApiD3D11);
+  std::vector<Px> texels;
+  for (int i = 0; i < 16; ++i) texels.push_back({(i % 4) * 60 + 10, (i / 4) * 60 + 10, 200});
+  const int g33 = makeGraph(3, 3, std::vector<Px>(texels.begin(), texels.begin() + 9));
+  const int g44 = makeGraph(4, 4, texels);
+  const int g43 = makeGraph(4, 3, std::vector<Px>(texels.begin(), texels.begin() + 12));
+  using P = std::pair<float, float>;
+  const double quarter = 1.5707963267948966;
+  const struct {
+    int graph, mode;
+    float x, y;
+    double scale, angle;
+    int turn;
+    P topLeft;
+  } cases[] = {
+      {g33, 0, 10, 10, 1.0, 0.0, 0, {8.0f, 8.0f}},      // centre (1.5, 1.5) at (9.5, 9.5)
+      {g44, 0, 10, 10, 1.0, 0.0, 0, {8.0f, 8.0f}},      // centre (2, 2) at (10, 10)
+      {g43, 0, 10, 10, 1.0, 0.0, 0, {8.0f, 9.0f}},      // centre (2, 1) at (10, 10)
+      {g44, 0, 10, 10, 2.0, 0.0, 0, {6.0f, 6.0f}},      // other scales: (10, 10), centre (2, 2)
+      {g44, 0, 10.25f, 10, 1.0, 0.0, 0, {8.5f, 8.5f}},  // snapped to (10.5, 10.5), no turn, no nudge
+      {g44, 0, 10.25f, 10, 1.0, quarter, 0, {12.0f, 8.0f}},  // turned onto centres, nudged
+      {g44, 0, 10, 10, 1.0, 0.0, 1, {12.0f, 8.0f}},     // mirrored: the left edge lands on the right
+      {g44, 1, 10.25f, 10, 1.0, 0.0, 0, {8.25f, 8.0f}},  // bilinear: the exact position
+      {g33, 1, 10, 10, 1.0, 0.0, 0, {8.5f, 8.5f}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.x << ", " << c.y << " mode " << c.mode << " angle " << c.angle);
+    SetDrawMode(c.mode);
+    const P at = rotatedTopLeft(c.graph, c.x, c.y, c.scale, c.angle, c.turn);
+    EXPECT_NEAR(at.first, c.topLeft.first, 1e-4);
+    EXPECT_NEAR(at.second, c.topLeft.second, 1e-4);
+  }
+  SetDrawMode(0);
+  EXPECT_EQ(Graphics_D3D11_DrawRotatedGraph(10, 10, 10, 10, 0.0, 0.0, GetGraphData(g44), nullptr, 0, 0), -1);
+
+  // The quarter-turned 4 x 4 graph shows each of its 16 texels once on the 4 x 4 pixels
+  // from (8, 8), with the background around them.
+  ClearDrawTarget(nullptr);
+  ASSERT_EQ(DrawRotatedGraphCore(10.25f, 10.0f, 1.0, quarter, g44, 0, 0), 0);
+  std::vector<unsigned> seen;
+  for (int y = 8; y < 12; ++y)
+    for (int x = 8; x < 12; ++x) {
+      const unsigned c = at(x, y);
+      EXPECT_TRUE(std::find(seen.begin(), seen.end(), c) == seen.end()) << x << ", " << y;
+      seen.push_back(c);
+    }
+  for (int i = 7; i <= 12; ++i)
+    for (auto [x, y] : {std::pair{i, 7}, {i, 12}, {7, i}, {12, i}}) EXPECT_EQ(at(x, y), rgb(0, 0, 0)) << x << ", " << y;
+  // Top row of the turned graph is its left column read bottom to top.
+  EXPECT_EQ(at(8, 8), rgb(10, 190, 200));
+  EXPECT_EQ(at(11, 8), rgb(10, 10, 200));
+}
+
+// A block-compressed picture sent to the back end as it is gives the pixels of the same
+// picture decoded first, for every DXT kind (DXT2 and DXT4 carry premultiplied colour).
+TEST_F(D3D11Draw, CompressedPicturesDrawAsTheirDecodedPixels) {
+  ASSERT_EQ(begin(false), kGraphicsApiD3D11);
+  // 8 x 8: four blocks of two 5:6:5 end colours and a mix of indices; alpha blocks
+  // (explicit for DXT2/3, interpolated for DXT4/5) of their own.
+  auto colour = [](uint16_t c0, uint16_t c1, uint32_t idx) {
+    return std::vector<uint8_t>{uint8_t(c0), uint8_t(c0 >> 8), uint8_t(c1), uint8_t(c1 >> 8),
+                                uint8_t(idx), uint8_t(idx >> 8), uint8_t(idx >> 16), uint8_t(idx >> 24)};
+  };
+  const uint16_t ends[4][2] = {{0xF800, 0x001F}, {0x07E0, 0xFFFF}, {0x1234, 0x8765}, {0x0000, 0xFFE0}};
+  for (int kind = 1; kind <= 5; ++kind) {
+    SCOPED_TRACE(kind);
+    std::vector<uint8_t> blocks;
+    for (int b = 0; b < 4; ++b) {
+      if (kind == 2 || kind == 3)
+        for (int i = 0; i < 8; ++i) blocks.push_back(uint8_t(0xF0 | (i * 3 + b)));
+      else if (kind >= 4)
+        for (uint8_t v : {uint8_t(255), uint8_t(40), uint8_t(0x24), uint8_t(0x49), uint8_t(0x92), uint8_t(0x24),
+                          uint8_t(0x49), uint8_t(0x92)})
+          blocks.push_back(v);
+      const std::vector<uint8_t> c = colour(ends[b][0], ends[b][1], 0x1B1B1B1Bu * uint32_t(b + 1));
+      blocks.insert(blocks.end(), c.begin(), c.end());
+    }
+    auto image = [&] {
+      BaseImage i{};
+      CreateARGB8ColorData(&i.format);
+      i.format.formatCode = uint8_t(kind);
+      i.width = i.height = 8;
+      i.pitch = 32;
+      i.pixels = MemAlloc(blocks.size(), "test", __LINE__);
+      std::memcpy(i.pixels, blocks.data(), blocks.size());
+      return i;
+    };
+    BaseImage raw = image(), decoded = image();
+    ASSERT_EQ(ConvertDXTToARGB8(&decoded, 1), 0);
+    const int r = CreateGraphFromBaseImage(&raw, nullptr, 1, 0), d = CreateGraphFromBaseImage(&decoded, nullptr, 1, 0);
+    ReleaseBaseImage(&raw);
+    ReleaseBaseImage(&decoded);
+    ASSERT_GE(r, 0);
+    ASSERT_GE(d, 0);
+    ClearDrawTarget(nullptr);
+    ASSERT_EQ(DrawGraph(0, 0, r, 1), 0);
+    ASSERT_EQ(DrawGraph(20, 0, d, 1), 0);
+    for (int y = 0; y < 8; ++y)
+      for (int x = 0; x < 8; ++x) EXPECT_EQ(at(x, y), at(20 + x, y)) << x << ", " << y;
+    EXPECT_NE(at(0, 0), at(4, 0));
+    SubHandle(r);
+    SubHandle(d);
+  }
+}
+
 TEST_F(D3D11Draw, ZeroAlphaTexelsKeepTheTargetWithOrWithoutTheTest) {
   ASSERT_EQ(begin(false), kGraphicsApiD3D11);
   const int g = makeGraph(2, 1, {{255, 0, 0, 0}, {0, 200, 0, 255}});
