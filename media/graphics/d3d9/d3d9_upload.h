@@ -72,8 +72,20 @@ int D3D9_GraphManaged(const GraphOrigData* orig);
 // Vertex and index buffers of handles: released with the device, made again and refilled
 // from their kept copies.
 int Graphics_D3D9_RestoreUserBuffers();
-// Shadow-map textures: made with the handle's size; made again after a device re-creation.
+// Shadow-map textures: made with the handle's size when first drawn into; made again after
+// a device re-creation.
+struct D3D9ShadowMapTexture {
+    gpu::IDirect3DTexture9* texture;  // R32F render target
+    gpu::IDirect3DSurface9* surface;  // its level 0
+    gpu::IDirect3DSurface9* depth;    // the depth surface drawn with it
+    int width, height;
+};
+const D3D9ShadowMapTexture* D3D9_ShadowMapTexture(const ShadowMapData* shadowMap);  // null before creation
 int Graphics_D3D9_ShadowMap_CreateTexture(ShadowMapData* shadowMap, int async);
 int Graphics_D3D9_RestoreShadowMaps();
+// The first shader-constant registers (usage set 0) of the three shadow-map slots: four
+// vertex-shader float registers each, one pixel-shader float register each.
+constexpr int kD3D9ShadowMapVSRegister = 98;
+constexpr int kD3D9ShadowMapPSRegister = 80;
 
 }  // namespace ZaDod

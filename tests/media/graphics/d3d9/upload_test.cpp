@@ -19,6 +19,7 @@
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
 #include "media/graphics/shader.h"
+#include "media/graphics/shadow_map.h"
 #include "platform/win/clock.h"
 
 namespace d3d9test {
@@ -366,6 +367,75 @@ TEST_F(D3D9Upload, UserBuffersHoldTheirWritesAcrossReCreation) {
     EXPECT_EQ(deviceBytes(h, k.type), want);
     SubHandle(h);
   }
+}
+
+int makeShadowMap(int width, int height) {
+  const int handle = AddHandle(HANDLETYPE_SHADOWMAP, 0, -1);
+  ShadowMapData* map = GetShadowMapData(handle);
+  map->width = width;
+  map->height = height;
+  map->areaMin = Vector3F{-10.0f, -10.0f, -10.0f};
+  map->areaMax = Vector3F{10.0f, 10.0f, 10.0f};
+  return handle;
+}
+
+TEST_F(D3D9Upload, ShadowMapsBecomeTargetsWithTheirDepthAndConstants) {
+  begin();
+  const int h = makeShadowMap(128, 64);
+  ShadowMapData* map = GetShadowMapData(h);
+  ASSERT_EQ(SetShadowMapLightDirection(h, 0.3f, -1.0f, 0.2f), 0);
+  map->depthBias = 0.004f;
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    ASSERT_EQ(ShadowMap_DrawSetup(map), 0);
+    const D3D9ShadowMapTexture* t = D3D9_ShadowMapTexture(map);
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(D3D9State.targets[0], t->surface);
+    D3DSURFACE_DESC d{};
+    t->texture->GetLevelDesc(0, &d);
+    EXPECT_EQ(d.Width, 128u);
+    EXPECT_EQ(d.Height, 64u);
+    EXPECT_EQ(d.Format, D3DFMT_R32F);
+    ASSERT_EQ(ShadowMap_DrawEnd(), 0);
+    EXPECT_EQ(D3D9State.targets[0], D3D9_ScreenSurface());
+    // A new device makes the map again.
+    ASSERT_EQ(Graphics_D3D9_RecreateDevice(1, 640, 480, 32, 60), 0);
+    ASSERT_NE(D3D9_ShadowMapTexture(map), nullptr);
+  }
+
+  // The map in slot 1 writes its matrix and parameters; the empty slots write zeros.
+  ShadowMapUse.slots[1] = h;
+  ASSERT_EQ(Graphics_D3D9_ShadowMap_RefreshVSParam(), 0);
+  ASSERT_EQ(Graphics_D3D9_ShadowMap_RefreshPSParam(), 0);
+  const auto* vs = reinterpret_cast<const float*>(D3D9ShaderConstantSys.banks[kD3D9VSFloat][0].data) + 4 * kD3D9ShadowMapVSRegister;
+  const auto* ps = reinterpret_cast<const float*>(D3D9ShaderConstantSys.banks[kD3D9PSFloat][0].data) + 4 * kD3D9ShadowMapPSRegister;
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c) {
+      EXPECT_EQ(vs[16 + r * 4 + c], map->viewProjection.m[c][r]);
+      EXPECT_EQ(vs[r * 4 + c], 0.0f);
+    }
+  EXPECT_FLOAT_EQ(ps[4], 0.004f);
+  EXPECT_FLOAT_EQ(ps[5], map->secondBias);
+  EXPECT_EQ(ps[6], 1.0f);
+  EXPECT_EQ(ps[2], 0.0f);
+  ShadowMapUse.slots[1] = -1;
+
+  // A map whose depth surface cannot be made is refused, logged, and leaves nothing.
+  const int other = makeShadowMap(32, 32);
+  Profile p = defaultProfile();
+  p.failOnCall["d3d9.CreateDepthStencilSurface"] = 1;
+  setProfile(p);
+  resetJournal();
+  forgetLog();
+  IDirect3DSurface9* screen = D3D9State.targets[0];
+  EXPECT_EQ(Graphics_D3D9_SetDrawTarget(other, 0, nullptr, nullptr, GetShadowMapData(other), nullptr), -1);
+  EXPECT_TRUE(logged(u"シャドウマップ用深度サーフェスの作成に失敗しました"));
+  EXPECT_EQ(D3D9_ShadowMapTexture(GetShadowMapData(other)), nullptr);
+  EXPECT_EQ(D3D9State.targets[0], screen);
+  setProfile(defaultProfile());
+  SubHandle(other);
+  SubHandle(h);
+  EXPECT_EQ(D3D9_ShadowMapTexture(map), nullptr);
 }
 
 TEST_F(D3D9Upload, SubtractionIsEmulatedWithoutTheBlendOperationCap) {
