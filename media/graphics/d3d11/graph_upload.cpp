@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "media/base/log.h"
+#include "media/base/memory.h"
 #include "media/graphics/base_image.h"
 #include "media/graphics/d3d11/d3d11_graph.h"
 #include "media/graphics/hwdraw/graph_tiles.h"
+#include "media/graphics/hwdraw/hwdraw.h"
 #include "media/graphics/hwdraw/upload_levels.h"
 
 namespace ZaDod {
@@ -69,8 +71,7 @@ int uploadOneLevel(const Upload& u, const GraphTextureTile& tile, int face, cons
     auto* buffer = reinterpret_cast<uint32_t*>(uploadBuffer);
     std::memset(buffer, 0, size_t(bw) * size_t(bh) * 4);
     if (convert(u, face, 0, part, buffer, bw * 4) < 0) return -1;
-    for (int row = 0; row < h && padRight; ++row) buffer[size_t(row) * bw + bw - 1] = buffer[size_t(row) * bw + bw - 2];
-    if (padBottom) std::memcpy(&buffer[size_t(bh - 1) * bw], &buffer[size_t(bh - 2) * bw], size_t(bw) * 4);
+    PadUploadEdge(buffer, bw * 4, 4, w, h, padRight, padBottom);
     const D3D11_BOX box{UINT(x), UINT(y), 0, UINT(x + bw), UINT(y + bh), 1};
     D3D11DeviceContext_UpdateSubresource(D3D11_TileTexture(&tile)->texture, UINT(face), &box, buffer, UINT(bw * 4), 0);
     return 0;
@@ -150,24 +151,31 @@ int Graphics_D3D11_BltBmpOrBaseImageToGraph3(const ImageRect* srcRect, int destX
     ImageRect src;
     int x, y;
     if (!ClipGraphUpload(g, srcRect, destX, destY, colorImage, alphaImage, redrawFlag, &src, &x, &y)) return 0;
-    const int w = src.right - src.left, h = src.bottom - src.top;
-    const Upload u{orig, colorImage, alphaImage, useTransColor && orig->request.colorKey ? 1 : 0};
-    const int faces = D3D11_GraphFaces(orig), mipMapped = D3D11_GraphMipLevels(orig) > 1;
-    Graphics_D3D11_FlushVertexBatch(-1, 0);
-    for (int i = 0; i < orig->tileCount; ++i) {
-        const GraphTextureTile& tile = orig->tiles[i];
-        const int left = x > tile.x ? x : tile.x, top = y > tile.y ? y : tile.y;
-        const int right = x + w < tile.x + tile.usedWidth ? x + w : tile.x + tile.usedWidth;
-        const int bottom = y + h < tile.y + tile.usedHeight ? y + h : tile.y + tile.usedHeight;
-        if (left >= right || top >= bottom) continue;
-        const ImageRect part{src.left + (left - x), src.top + (top - y), src.left + (right - x), src.top + (bottom - y)};
-        for (int face = 0; face < faces; ++face) {
-            const int r = mipMapped ? uploadMipMapped(u, tile, face, part, left - tile.x, top - tile.y)
-                                    : uploadOneLevel(u, tile, face, part, left - tile.x, top - tile.y);
-            if (r < 0) return -1;
-        }
+    // Graph textures hold plain pixels: block-compressed pictures are decoded first.
+    BaseImage colorCopy, alphaCopy;
+    bool colorOwned = false, alphaOwned = false;
+    const BaseImage* color = DecodedUploadImage(colorImage, 0, &colorCopy, &colorOwned);
+    const BaseImage* alpha = color != nullptr ? DecodedUploadImage(alphaImage, 0, &alphaCopy, &alphaOwned) : nullptr;
+    int result = -1;
+    if (color != nullptr && (alphaImage == nullptr || alpha != nullptr)) {
+        const Upload u{orig, color, alpha, useTransColor && orig->request.colorKey ? 1 : 0};
+        const int faces = D3D11_GraphFaces(orig), mipMapped = D3D11_GraphMipLevels(orig) > 1;
+        Graphics_D3D11_FlushVertexBatch(-1, 0);
+        result = ForEachUploadTile(orig, x, y, src.right - src.left, src.bottom - src.top, [&](const UploadTilePart& p) {
+            const GraphTextureTile& tile = *p.tile;
+            const ImageRect part{src.left + (p.left - x), src.top + (p.top - y), src.left + (p.right - x),
+                                 src.top + (p.bottom - y)};
+            for (int face = 0; face < faces; ++face) {
+                const int r = mipMapped ? uploadMipMapped(u, tile, face, part, p.left - tile.x, p.top - tile.y)
+                                        : uploadOneLevel(u, tile, face, part, p.left - tile.x, p.top - tile.y);
+                if (r < 0) return -1;
+            }
+            return 0;
+        });
     }
-    return 0;
+    if (colorOwned) MemFree(colorCopy.pixels);
+    if (alphaOwned) MemFree(alphaCopy.pixels);
+    return result;
 }
 
 }  // namespace ZaDod

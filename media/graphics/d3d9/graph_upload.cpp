@@ -14,7 +14,6 @@
 #include "media/graphics/hwdraw/graph_tiles.h"
 #include "media/graphics/hwdraw/hwdraw.h"
 #include "media/graphics/hwdraw/upload_levels.h"
-#include "media/graphics/image/dxt.h"
 #include "media/system/window_state.h"
 
 namespace ZaDod {
@@ -224,18 +223,6 @@ int writeThroughTexture(const Upload& u, const GraphTextureTile& tile, const Ima
     return result;
 }
 
-// Images of a block kind the texture does not hold are decoded into a copy first, which
-// *owned says to free.
-const BaseImage* plainFor(const BaseImage* image, int textureKind, BaseImage* copy, bool* owned) {
-    *owned = false;
-    if (image == nullptr || image->format.formatCode == kPixelPlain || image->format.formatCode == textureKind)
-        return image;
-    *copy = *image;
-    if (ConvertDXTToARGB8(copy, 0) != 0) return nullptr;
-    *owned = true;
-    return copy;
-}
-
 struct FormatRow {
     D3DFORMAT format;
     int bits;
@@ -304,8 +291,8 @@ int Graphics_D3D9_BltBmpOrBaseImageToGraph3(const ImageRect* srcRect, int destX,
     const int dxt = D3D9_DXTKind(D3D9_GraphFormat(orig));
     BaseImage colorCopy, alphaCopy;
     bool colorOwned = false, alphaOwned = false;
-    const BaseImage* color = plainFor(colorImage, dxt, &colorCopy, &colorOwned);
-    const BaseImage* alpha = color != nullptr ? plainFor(alphaImage, 0, &alphaCopy, &alphaOwned) : nullptr;
+    const BaseImage* color = DecodedUploadImage(colorImage, dxt, &colorCopy, &colorOwned);
+    const BaseImage* alpha = color != nullptr ? DecodedUploadImage(alphaImage, 0, &alphaCopy, &alphaOwned) : nullptr;
     int result = -1;
     // A loading worker's device calls are posted to the main thread.
     const int async = IsMainThread() ? 0 : 1;

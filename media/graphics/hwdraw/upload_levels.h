@@ -7,6 +7,7 @@
 
 #include "media/graphics/base_image.h"
 #include "media/graphics/color_blit.h"
+#include "media/graphics/image/dxt.h"
 
 namespace ZaDod {
 
@@ -44,6 +45,20 @@ inline BaseImage BaseImageLevelView(const BaseImage* image, int face, int level)
     out.mipCount = 0;
     out.imageCount = 0;
     return out;
+}
+
+// The image an upload converts from: a block-compressed image of another kind than
+// `keepKind` (0: keep none) is decoded into *copy first, which *owned says to free
+// (MemFree of its pixels); the colour blitter reads plain pixels only. Null when the
+// decode fails.
+inline const BaseImage* DecodedUploadImage(const BaseImage* image, int keepKind, BaseImage* copy, bool* owned) {
+    *owned = false;
+    if (image == nullptr || image->format.formatCode == kPixelPlain || image->format.formatCode == keepKind)
+        return image;
+    *copy = *image;
+    if (ConvertDXTToARGB8(copy, 0) != 0) return nullptr;
+    *owned = true;
+    return copy;
 }
 
 inline int PowerOfTwoAtLeast(int n) {

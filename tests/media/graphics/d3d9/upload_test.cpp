@@ -157,6 +157,30 @@ TEST_F(D3D9Upload, DXTBlocksStayCompressedAndDrawAsTheirDecodedPicture) {
   }
 }
 
+TEST_F(D3D9Upload, DXTPicturesDrawAsTheirDecodedPictureOnDirect3D11Too) {
+  // Direct3D 11 graphs hold plain pixels: the blocks are decoded on the way up.
+  setenv("HALVORINE_MISSING", "d3d9", 1);
+  ChangeWindowMode(1);
+  SetScreenMode(640, 480, 32, 0);
+  ASSERT_EQ(InitializeLibrary(), 0);
+  ASSERT_EQ(GraphicsApiType, kGraphicsApiD3D11);
+  SetBackgroundColor(0, 0, 0);
+  ClearDrawTarget(nullptr);
+  BaseImage dxt = makeDXT1();
+  BaseImage decoded = dxt;
+  ASSERT_EQ(ConvertDXTToARGB8(&decoded, 0), 0);
+  const int raw = CreateGraphFromBaseImage(&dxt, nullptr, 1, 0), plain = CreateGraphFromBaseImage(&decoded, nullptr, 1, 0);
+  ASSERT_GE(raw, 0);
+  ASSERT_GE(plain, 0);
+  ASSERT_EQ(DrawGraph(0, 0, raw, 0), 0);
+  ASSERT_EQ(DrawGraph(20, 0, plain, 0), 0);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) ASSERT_EQ(at(x, y), at(20 + x, y)) << x << ", " << y;
+  EXPECT_EQ(at(4, 0), rgb(0, 0, 255));
+  MemFree(dxt.pixels);
+  MemFree(decoded.pixels);
+}
+
 TEST_F(D3D9Upload, MipLevelsAndCubeFacesReachTheirTextureLevels) {
   for (const bool managed : {false, true}) {
     SCOPED_TRACE(managed);
