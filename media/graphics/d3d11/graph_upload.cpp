@@ -50,13 +50,8 @@ struct Upload {
 
 // Converts rectangle `part` of face `face` (level 0) into `dest` (pitch in bytes).
 int convert(const Upload& u, int face, int level, const ImageRect& part, void* dest, int pitch) {
-    const BaseImage c = BaseImageLevelView(u.color, face, level);
-    BaseImage a{};
-    if (u.alpha != nullptr) a = BaseImageLevelView(u.alpha, face, level);
-    return GraphColorMatchBlt(dest, pitch, D3D11_GraphPixelDesc(), c.pixels, c.pitch, &c.format,
-                              u.alpha != nullptr ? a.pixels : nullptr, u.alpha != nullptr ? a.pitch : 0,
-                              u.alpha != nullptr ? &a.format : nullptr, 0, 0, &part, 0, u.trans,
-                              u.orig->transColor, 0, 0, 0, 0, 0);
+    return ConvertUploadLevel(D3D11_GraphPixelDesc(), u.color, u.alpha, u.trans, u.orig->transColor, face, level, part,
+                              dest, pitch);
 }
 
 // One level: the rectangle at (x, y) of the tile with its edge padding.
@@ -161,7 +156,8 @@ int Graphics_D3D11_BltBmpOrBaseImageToGraph3(const ImageRect* srcRect, int destX
         const Upload u{orig, color, alpha, useTransColor && orig->request.colorKey ? 1 : 0};
         const int faces = D3D11_GraphFaces(orig), mipMapped = D3D11_GraphMipLevels(orig) > 1;
         Graphics_D3D11_FlushVertexBatch(-1, 0);
-        result = ForEachUploadTile(orig, x, y, src.right - src.left, src.bottom - src.top, [&](const UploadTilePart& p) {
+        const int w = src.right - src.left, h = src.bottom - src.top;
+        result = ForEachUploadTile(orig, x, y, w, h, [&](const UploadTilePart& p) {
             const GraphTextureTile& tile = *p.tile;
             const ImageRect part{src.left + (p.left - x), src.top + (p.top - y), src.left + (p.right - x),
                                  src.top + (p.bottom - y)};

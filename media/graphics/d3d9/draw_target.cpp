@@ -41,7 +41,8 @@ void fillOut(BaseImage* out, D3DFORMAT format, const D3DLOCKED_RECT& locked, int
 int lockCopy(IDirect3DSurface9* source, const RECT& r, D3DFORMAT format, int readOnly, D3DLOCKED_RECT* locked) {
     const int w = r.right - r.left, h = r.bottom - r.top;
     IDirect3DSurface9* target = nullptr;
-    if (Direct3DDevice9_CreateRenderTarget(UINT(w), UINT(h), format, D3DMULTISAMPLE_NONE, 0, plat::win::FALSE, &target) != D3D_OK) {
+    if (Direct3DDevice9_CreateRenderTarget(UINT(w), UINT(h), format, D3DMULTISAMPLE_NONE, 0, plat::win::FALSE,
+                                           &target) != D3D_OK) {
         LogAddTextUtf16(u"バックバッファロック用描画可能サーフェスの作成に失敗しました\n");
         return -1;
     }

@@ -49,19 +49,14 @@ struct Upload {
 };
 
 int convert(const Upload& u, int face, int level, const ImageRect& part, void* dest, int pitch) {
-    const BaseImage c = BaseImageLevelView(u.color, face, level);
-    BaseImage a{};
-    if (u.alpha != nullptr) a = BaseImageLevelView(u.alpha, face, level);
-    return GraphColorMatchBlt(dest, pitch, D3D9_GraphPixelDesc(), c.pixels, c.pitch, &c.format,
-                              u.alpha != nullptr ? a.pixels : nullptr, u.alpha != nullptr ? a.pitch : 0,
-                              u.alpha != nullptr ? &a.format : nullptr, 0, 0, &part, 0, u.trans,
-                              u.orig->transColor, 0, 0, 0, 0, 0);
+    return ConvertUploadLevel(D3D9_GraphPixelDesc(), u.color, u.alpha, u.trans, u.orig->transColor, face, level, part,
+                              dest, pitch);
 }
 
 void copyRows(const D3DLOCKED_RECT& to, const uint8_t* from, int fromPitch, int rowBytes, int rows) {
     for (int r = 0; r < rows; ++r)
-        std::memcpy(static_cast<uint8_t*>(to.pBits) + size_t(r) * size_t(to.Pitch), from + size_t(r) * size_t(fromPitch),
-                    size_t(rowBytes));
+        std::memcpy(static_cast<uint8_t*>(to.pBits) + size_t(r) * size_t(to.Pitch),
+                    from + size_t(r) * size_t(fromPitch), size_t(rowBytes));
 }
 
 // Writes face `face` of the upload of `part` at (x, y) of the tile through `open`, which
@@ -105,7 +100,8 @@ int writeFace(const Upload& u, const GraphTextureTile& tile, int face, const Ima
         copyRows(locked, buffer, bw * 4, bw * 4, bh);
         return close();
     }
-    const bool own = wholeTile && u.color->mipCount >= u.levels && (u.alpha == nullptr || u.alpha->mipCount >= u.levels);
+    const bool own =
+        wholeTile && u.color->mipCount >= u.levels && (u.alpha == nullptr || u.alpha->mipCount >= u.levels);
     return ForEachUploadLevel(
         D3D9_GraphPixelDesc(), u.levels, own, part, x, y,
         [&](int level, const ImageRect& r, void* dest, int pitch) { return convert(u, face, level, r, dest, pitch); },
@@ -135,17 +131,19 @@ int writeLocked(const Upload& u, const GraphTextureTile& tile, IDirect3DTexture9
                 const ImageRect& part, int x, int y, bool wholeTile, DWORD flags, int async) {
     for (int face = 0; face < u.faces; ++face) {
         int failed = 0;
-        const int r = writeFace(u, tile, face, part, x, y, wholeTile, [&](int level, const RECT& rect, D3DLOCKED_RECT* out) {
-            const bool ok = lockLevel(t, c, face, level, &rect, out, flags, async) == D3D_OK;
-            if (!ok) {
-                LogAddTextUtf16(u.levels > 1 ? (c != nullptr ? u"キューブマップミップマップテクスチャのロックに失敗しました\n"
-                                                             : u"ミップマップテクスチャのロックに失敗しました\n")
-                                             : u"テクスチャのロックに失敗しました\n");
-                out->pBits = nullptr;
-                failed = 1;
-            }
-            return [=] { return ok ? (unlockLevel(t, c, face, level, async) == D3D_OK ? 0 : -1) : -1; };
-        });
+        const int r =
+            writeFace(u, tile, face, part, x, y, wholeTile, [&](int level, const RECT& rect, D3DLOCKED_RECT* out) {
+                const bool ok = lockLevel(t, c, face, level, &rect, out, flags, async) == D3D_OK;
+                if (!ok) {
+                    LogAddTextUtf16(
+                        u.levels > 1 ? (c != nullptr ? u"キューブマップミップマップテクスチャのロックに失敗しました\n"
+                                                     : u"ミップマップテクスチャのロックに失敗しました\n")
+                                     : u"テクスチャのロックに失敗しました\n");
+                    out->pBits = nullptr;
+                    failed = 1;
+                }
+                return [=] { return ok ? (unlockLevel(t, c, face, level, async) == D3D_OK ? 0 : -1) : -1; };
+            });
         if (r < 0 || failed) return -1;
     }
     return 0;
@@ -168,36 +166,38 @@ int writeThroughSurfaces(const Upload& u, const GraphTextureTile& tile, const Im
     const D3D9GraphTexture* tex = D3D9_TileTexture(&tile);
     const D3DFORMAT format = D3D9_GraphFormat(u.orig);
     for (int face = 0; face < u.faces; ++face) {
-        const int r = writeFace(u, tile, face, part, x, y, wholeTile, [&](int level, const RECT& rect, D3DLOCKED_RECT* out) {
-            const int w = rect.right - rect.left, h = rect.bottom - rect.top;
-            const int entry = D3D9_WaitForPoolEntry(
-                [&] { return Graphics_D3D9_SysMemSurface_Get(w, h, format, async); });
-            out->pBits = nullptr;
-            if (entry < 0) {
-                if (u.levels > 1) LogAddTextUtf16(u"ミップマップテクスチャ用のメモリサーフェスの取得に失敗しました\n");
-                return std::function<int()>([] { return -1; });
-            }
-            IDirect3DSurface9* staging = D3D9_PoolSurface(entry);
-            if (Direct3DSurface9_LockRect(staging, out, nullptr, D3DLOCK_DISCARD, async) != D3D_OK) {
-                LogAddTextUtf16(u"テクスチャのロックに失敗しました\n");
+        const int r =
+            writeFace(u, tile, face, part, x, y, wholeTile, [&](int level, const RECT& rect, D3DLOCKED_RECT* out) {
+                const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+                const int entry =
+                    D3D9_WaitForPoolEntry([&] { return Graphics_D3D9_SysMemSurface_Get(w, h, format, async); });
                 out->pBits = nullptr;
-                Graphics_D3D9_SysMemSurface_Release(entry, async);
-                return std::function<int()>([] { return -1; });
-            }
-            return std::function<int()>([=] {
-                Direct3DSurface9_UnlockRect(staging, async);
-                int result = -1;
-                if (IDirect3DSurface9* dest = levelSurface(tex, face, level, async); dest != nullptr) {
-                    const plat::win::POINT at{rect.left, rect.top};
-                    result = Direct3DDevice9_UpdateSurface(staging, nullptr, dest, &at, async) == D3D_OK ? 0 : -1;
-                    Direct3D9Object_Release(dest, async);
+                if (entry < 0) {
+                    if (u.levels > 1)
+                        LogAddTextUtf16(u"ミップマップテクスチャ用のメモリサーフェスの取得に失敗しました\n");
+                    return std::function<int()>([] { return -1; });
                 }
-                if (result < 0 && u.orig->request.drawable)
-                    LogAddTextUtf16(u"描画可能テクスチャへの画像の転送に失敗しました\n");
-                Graphics_D3D9_SysMemSurface_Release(entry, async);
-                return result;
+                IDirect3DSurface9* staging = D3D9_PoolSurface(entry);
+                if (Direct3DSurface9_LockRect(staging, out, nullptr, D3DLOCK_DISCARD, async) != D3D_OK) {
+                    LogAddTextUtf16(u"テクスチャのロックに失敗しました\n");
+                    out->pBits = nullptr;
+                    Graphics_D3D9_SysMemSurface_Release(entry, async);
+                    return std::function<int()>([] { return -1; });
+                }
+                return std::function<int()>([=] {
+                    Direct3DSurface9_UnlockRect(staging, async);
+                    int result = -1;
+                    if (IDirect3DSurface9* dest = levelSurface(tex, face, level, async); dest != nullptr) {
+                        const plat::win::POINT at{rect.left, rect.top};
+                        result = Direct3DDevice9_UpdateSurface(staging, nullptr, dest, &at, async) == D3D_OK ? 0 : -1;
+                        Direct3D9Object_Release(dest, async);
+                    }
+                    if (result < 0 && u.orig->request.drawable)
+                        LogAddTextUtf16(u"描画可能テクスチャへの画像の転送に失敗しました\n");
+                    Graphics_D3D9_SysMemSurface_Release(entry, async);
+                    return result;
+                });
             });
-        });
         if (r < 0) return -1;
     }
     return 0;
@@ -216,7 +216,8 @@ int writeThroughTexture(const Upload& u, const GraphTextureTile& tile, const Ima
     int result = writeLocked(u, tile, t, c, part, 0, 0, true, D3DLOCK_DISCARD, async);
     if (result == 0) {
         IDirect3DBaseTexture9* from = c != nullptr ? static_cast<IDirect3DBaseTexture9*>(c) : t;
-        IDirect3DBaseTexture9* to = tex->cube != nullptr ? static_cast<IDirect3DBaseTexture9*>(tex->cube) : tex->texture;
+        IDirect3DBaseTexture9* to =
+            tex->cube != nullptr ? static_cast<IDirect3DBaseTexture9*>(tex->cube) : tex->texture;
         result = Direct3DDevice9_UpdateTexture(from, to, async) == D3D_OK ? 0 : -1;
     }
     Graphics_D3D9_SysMemTexture_Release(entry, async);
@@ -297,7 +298,12 @@ int Graphics_D3D9_BltBmpOrBaseImageToGraph3(const ImageRect* srcRect, int destX,
     // A loading worker's device calls are posted to the main thread.
     const int async = IsMainThread() ? 0 : 1;
     if (color != nullptr && (alphaImage == nullptr || alpha != nullptr)) {
-        const Upload u{orig,  color, alpha, useTransColor && orig->request.colorKey ? 1 : 0, dxt, D3D9_GraphLevels(orig),
+        const Upload u{orig,
+                       color,
+                       alpha,
+                       useTransColor && orig->request.colorKey ? 1 : 0,
+                       dxt,
+                       D3D9_GraphLevels(orig),
                        D3D9_GraphFaces(orig)};
         const int managed = D3D9_GraphManaged(orig);
         const int w = src.right - src.left, h = src.bottom - src.top;
@@ -313,7 +319,8 @@ int Graphics_D3D9_BltBmpOrBaseImageToGraph3(const ImageRect* srcRect, int destX,
                                    p.bottom - p.top == tile.textureHeight && part.left == 0 && part.top == 0 &&
                                    part.right == color->width && part.bottom == color->height;
             // Drawable graphs are never locked; a managed texture is locked in place.
-            if (managed) return writeLocked(u, tile, tex->texture, tex->cube, part, tx, ty, wholeTile, 0, async) < 0 ? -1 : 0;
+            if (managed)
+                return writeLocked(u, tile, tex->texture, tex->cube, part, tx, ty, wholeTile, 0, async) < 0 ? -1 : 0;
             if (wholeTile && !orig->request.drawable) return writeThroughTexture(u, tile, part, async) < 0 ? -1 : 0;
             return writeThroughSurfaces(u, tile, part, tx, ty, wholeTile, async) < 0 ? -1 : 0;
         });

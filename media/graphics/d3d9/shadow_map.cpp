@@ -2,13 +2,15 @@
 // surface, made when the map is first drawn into, released with the handle or the device
 // and made again after a re-creation; and the matrices and depth parameters of the maps in
 // the three shadow-map slots, written into the shader-constant manager.
+#include "media/graphics/shadow_map.h"
+
 #include <cstring>
 #include <unordered_map>
 
 #include "media/base/log.h"
 #include "media/graphics/d3d9/d3d9_upload.h"
 #include "media/graphics/hwdraw/hwdraw.h"
-#include "media/graphics/shadow_map.h"
+#include "media/graphics/hwdraw/shadow_constants.h"
 
 namespace ZaDod {
 namespace {
@@ -98,12 +100,9 @@ int Graphics_D3D9_ShadowMap_RefreshVSParam() {
     if (!Direct3DDevice9_IsValid()) return -1;
     Graphics_D3D9_FlushVertexBatch(0);
     for (int i = 0; i < kShadowMapSlots; ++i) {
-        const ShadowMapData* map = GetShadowMapData(ShadowMapUse.slots[i]);
-        float out[4][4] = {};
-        if (map != nullptr)
-            for (int r = 0; r < 4; ++r)
-                for (int col = 0; col < 4; ++col) out[r][col] = map->viewProjection.m[col][r];
-        Graphics_D3D9_ShaderConstant_Set(&D3D9ShaderConstantSys, kD3D9VSFloat, 0, kD3D9ShadowMapVSRegister + 4 * i, out,
+        float m[4][4];
+        ShadowMapSlotMatrix(i, m);
+        Graphics_D3D9_ShaderConstant_Set(&D3D9ShaderConstantSys, kD3D9VSFloat, 0, kD3D9ShadowMapVSRegister + 4 * i, m,
                                          4, 1);
     }
     return 0;
@@ -115,13 +114,8 @@ int Graphics_D3D9_ShadowMap_RefreshPSParam() {
     if (!Direct3DDevice9_IsValid()) return -1;
     Graphics_D3D9_FlushVertexBatch(0);
     for (int i = 0; i < kShadowMapSlots; ++i) {
-        const ShadowMapData* map = GetShadowMapData(ShadowMapUse.slots[i]);
-        float row[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-        if (map != nullptr) {
-            row[0] = map->depthBias;
-            row[1] = map->secondBias;
-            row[2] = 1.0f;
-        }
+        float row[4];
+        ShadowMapSlotParams(i, row);
         Graphics_D3D9_ShaderConstant_Set(&D3D9ShaderConstantSys, kD3D9PSFloat, 0, kD3D9ShadowMapPSRegister + i, row, 1,
                                          1);
     }

@@ -41,9 +41,10 @@ void logFailure(bool surface, const Shape& s, HRESULT hr, const D3D9Pool& pool) 
     const int blocks = MemGetAllocNum();
     const int bytes = int(MemGetTotalAllocSize());
     if (surface) {
-        LogFormatUtf16(u"メモリサーフェスの作成に失敗しました PosNo.1  エラーコード:0x%08x SizeX:%d SizeY:%d Format:%d "
-                       u"総メモリ確保数:%d 総確保メモリサイズ:%dByte(%dKByte)\n",
-                       unsigned(hr), s.width, s.height, int(s.format), blocks, bytes, bytes / 1024);
+        LogFormatUtf16(
+            u"メモリサーフェスの作成に失敗しました PosNo.1  エラーコード:0x%08x SizeX:%d SizeY:%d Format:%d "
+            u"総メモリ確保数:%d 総確保メモリサイズ:%dByte(%dKByte)\n",
+            unsigned(hr), s.width, s.height, int(s.format), blocks, bytes, bytes / 1024);
     } else {
         LogFormatUtf16(s.cube ? u"メモリキューブマップテクスチャの作成に失敗しました  エラーコード:0x%08x SizeX:%d "
                                 u"SizeY:%d Format:%d 総メモリ確保数:%d 総確保メモリサイズ:%dByte(%dKByte)\n"
@@ -53,9 +54,10 @@ void logFailure(bool surface, const Shape& s, HRESULT hr, const D3D9Pool& pool) 
     }
     if (pool.reported) return;
     if (surface) {
-        LogFormatUtf16(u"メモリサーフェスの作成に失敗しました PosNo.2  エラーコード:0x%08x SizeX:%d SizeY:%d Format:%d "
-                       u"総メモリ確保数:%d 総確保メモリサイズ:%dByte(%dKByte)\n",
-                       unsigned(hr), s.width, s.height, int(s.format), blocks, bytes, bytes / 1024);
+        LogFormatUtf16(
+            u"メモリサーフェスの作成に失敗しました PosNo.2  エラーコード:0x%08x SizeX:%d SizeY:%d Format:%d "
+            u"総メモリ確保数:%d 総確保メモリサイズ:%dByte(%dKByte)\n",
+            unsigned(hr), s.width, s.height, int(s.format), blocks, bytes, bytes / 1024);
         LogFormatUtf16(u"非管理テクスチャへのデータ転送用システムメモリ配置サーフェスの数：%d\n", pool.count);
     } else {
         LogFormatUtf16(u"非管理テクスチャへのデータ転送用システムメモリ配置テクスチャの数：%d\n", pool.count);
@@ -77,7 +79,8 @@ HRESULT createObject(bool surface, const Shape& s, plat::win::IUnknown** out) {
     HRESULT hr;
     if (surface) {
         IDirect3DSurface9* o = nullptr;
-        hr = Direct3DDevice9_CreateOffscreenPlainSurface(UINT(s.width), UINT(s.height), s.format, D3DPOOL_SYSTEMMEM, &o);
+        hr =
+            Direct3DDevice9_CreateOffscreenPlainSurface(UINT(s.width), UINT(s.height), s.format, D3DPOOL_SYSTEMMEM, &o);
         *out = o;
     } else if (s.cube) {
         IDirect3DCubeTexture9* o = nullptr;
@@ -134,8 +137,8 @@ int get(D3D9Pool& pool, bool surface, const Shape& s) {
         if (hr != D3D_OK) return -2;
     }
     D3D9PoolEntry& e = pool.entries[slot];
-    e = D3D9PoolEntry{1, 1, uint8_t(s.cube), uint8_t(s.levels), uint16_t(s.width), uint16_t(s.height), s.format, 1, 0,
-                      object};
+    e = D3D9PoolEntry{1, 1, uint8_t(s.cube), uint8_t(s.levels), uint16_t(s.width), uint16_t(s.height), s.format,
+                      1, 0, object};
     ++pool.count;
     return slot;
 }

@@ -37,7 +37,8 @@ int createDeviceBuffer(BufferHandleData* buffer) {
             buffer->deviceObject = result == 0 ? object : nullptr;
         } else {
             IDirect3DVertexBuffer9* object = nullptr;
-            result = Direct3DDevice9_CreateVertexBuffer(UINT(bytes), D3DUSAGE_WRITEONLY, 0x2D2, D3DPOOL_DEFAULT, &object);
+            result =
+                Direct3DDevice9_CreateVertexBuffer(UINT(bytes), D3DUSAGE_WRITEONLY, 0x2D2, D3DPOOL_DEFAULT, &object);
             buffer->deviceObject = result == 0 ? object : nullptr;
         }
     }
@@ -53,7 +54,8 @@ int writeRange(B* object, const BufferHandleData* buffer, int start, const void*
     const UINT size = UINT(buffer->elementSize);
     void* at = nullptr;
     if (Direct3DVertexBuffer9_Lock(object, UINT(start) * size, UINT(count) * size, &at, 0) != D3D_OK || at == nullptr) {
-        LogAddTextUtf16(index ? u"インデックスバッファのロックに失敗しました\n" : u"頂点バッファのロックに失敗しました\n");
+        LogAddTextUtf16(index ? u"インデックスバッファのロックに失敗しました\n"
+                              : u"頂点バッファのロックに失敗しました\n");
         return -1;
     }
     std::memcpy(at, data, size_t(count) * size);

@@ -61,6 +61,18 @@ inline const BaseImage* DecodedUploadImage(const BaseImage* image, int keepKind,
     return copy;
 }
 
+// Converts rectangle `part` of face `face`, level `level` of `color` (with `alpha`, if any)
+// into `dest` (pitch in bytes) of layout `desc`; `trans` hides `transColor`.
+inline int ConvertUploadLevel(const PixelFormatDesc* desc, const BaseImage* color, const BaseImage* alpha, int trans,
+                              uint32_t transColor, int face, int level, const ImageRect& part, void* dest, int pitch) {
+    const BaseImage c = BaseImageLevelView(color, face, level);
+    BaseImage a{};
+    if (alpha != nullptr) a = BaseImageLevelView(alpha, face, level);
+    return GraphColorMatchBlt(dest, pitch, desc, c.pixels, c.pitch, &c.format, alpha != nullptr ? a.pixels : nullptr,
+                              alpha != nullptr ? a.pitch : 0, alpha != nullptr ? &a.format : nullptr, 0, 0, &part, 0,
+                              trans, transColor, 0, 0, 0, 0, 0);
+}
+
 inline int PowerOfTwoAtLeast(int n) {
     int p = 1;
     while (p < n) p <<= 1;

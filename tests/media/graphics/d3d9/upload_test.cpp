@@ -79,8 +79,8 @@ uint32_t texel(int graph, int face, int level, int x, int y) {
   const HRESULT hr = t->cube != nullptr ? t->cube->LockRect(D3DCUBEMAP_FACES(face), UINT(level), &locked, nullptr, 0)
                                         : t->texture->LockRect(UINT(level), &locked, nullptr, 0);
   if (hr != D3D_OK) return 0xDEADBEEFu;
-  const uint32_t v =
-      *reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(locked.pBits) + size_t(y) * size_t(locked.Pitch) + size_t(x) * 4);
+  const uint32_t v = *reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(locked.pBits) +
+                                                        size_t(y) * size_t(locked.Pitch) + size_t(x) * 4);
   if (t->cube != nullptr)
     t->cube->UnlockRect(D3DCUBEMAP_FACES(face), UINT(level));
   else
@@ -169,7 +169,8 @@ TEST_F(D3D9Upload, DXTPicturesDrawAsTheirDecodedPictureOnDirect3D11Too) {
   BaseImage dxt = makeDXT1();
   BaseImage decoded = dxt;
   ASSERT_EQ(ConvertDXTToARGB8(&decoded, 0), 0);
-  const int raw = CreateGraphFromBaseImage(&dxt, nullptr, 1, 0), plain = CreateGraphFromBaseImage(&decoded, nullptr, 1, 0);
+  const int raw = CreateGraphFromBaseImage(&dxt, nullptr, 1, 0),
+            plain = CreateGraphFromBaseImage(&decoded, nullptr, 1, 0);
   ASSERT_GE(raw, 0);
   ASSERT_GE(plain, 0);
   ASSERT_EQ(DrawGraph(0, 0, raw, 0), 0);
@@ -204,12 +205,14 @@ TEST_F(D3D9Upload, MipLevelsAndCubeFacesReachTheirTextureLevels) {
     EXPECT_NEAR(int(last & 0xFF), 128, 1);
 
     // Cube faces, two levels each.
-    BaseImage cube = makeImage(4, 4, 2, 6, [](int f, int l, int, int) { return 0xFF000000u | uint32_t(f * 40) << 8 | uint32_t(l); });
+    BaseImage cube =
+        makeImage(4, 4, 2, 6, [](int f, int l, int, int) { return 0xFF000000u | uint32_t(f * 40) << 8 | uint32_t(l); });
     const int c = CreateGraphFromBaseImage(&cube, nullptr, 1, 0);
     ASSERT_GE(c, 0);
     ASSERT_NE(textureOf(c)->cube, nullptr);
     for (int f = 0; f < 6; ++f)
-      for (int l = 0; l < 2; ++l) EXPECT_EQ(texel(c, f, l, 1, 1), 0xFF000000u | uint32_t(f * 40) << 8 | uint32_t(l)) << f;
+      for (int l = 0; l < 2; ++l)
+        EXPECT_EQ(texel(c, f, l, 1, 1), 0xFF000000u | uint32_t(f * 40) << 8 | uint32_t(l)) << f;
     for (BaseImage* image : {&mips, &halves, &cube}) MemFree(image->pixels);
     EXPECT_EQ(lentEntries(D3D9TexturePool) + lentEntries(D3D9SurfacePool), 0);
     TerminateLibrary();
@@ -222,7 +225,8 @@ TEST_F(D3D9Upload, PoolsReuseTheirObjectsAndLetGoOfUnusedOnes) {
   const int g = MakeGraph(64, 64);
   ASSERT_GE(g, 0);
   ASSERT_EQ(D3D9_GraphManaged(GetGraphData(g)->orig), 0);
-  BaseImage image = makeImage(64, 64, 1, 1, [](int, int, int x, int y) { return 0xFF000000u | uint32_t(x * 4) << 16 | uint32_t(y * 4); });
+  BaseImage image = makeImage(
+      64, 64, 1, 1, [](int, int, int x, int y) { return 0xFF000000u | uint32_t(x * 4) << 16 | uint32_t(y * 4); });
   const ImageRect whole{0, 0, 64, 64}, part{0, 0, 10, 10};
   const int textures = D3D9TexturePool.count, surfaces = D3D9SurfacePool.count;
   for (int round = 0; round < 5; ++round) {
@@ -288,7 +292,9 @@ TEST_F(D3D9Upload, TheDrawTargetLockReadsTheScreenAndGraphs) {
       ASSERT_EQ(LockDrawTargetBuffer(&r, &image), 0);
       EXPECT_EQ(LockDrawTargetBuffer(&r, &image), -1);  // one lock at a time
       auto word = [&](int x, int y) {
-        return *reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(image.pixels) + size_t(y) * size_t(image.pitch) + size_t(x) * 4) & 0xFFFFFFu;
+        return *reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(image.pixels) +
+                                                  size_t(y) * size_t(image.pitch) + size_t(x) * 4) &
+               0xFFFFFFu;
       };
       EXPECT_EQ(image.width, 8);
       EXPECT_EQ(word(0, 0), 0x0A141Eu);
@@ -431,8 +437,10 @@ TEST_F(D3D9Upload, ShadowMapsBecomeTargetsWithTheirDepthAndConstants) {
   ShadowMapUse.slots[1] = h;
   ASSERT_EQ(Graphics_D3D9_ShadowMap_RefreshVSParam(), 0);
   ASSERT_EQ(Graphics_D3D9_ShadowMap_RefreshPSParam(), 0);
-  const auto* vs = reinterpret_cast<const float*>(D3D9ShaderConstantSys.banks[kD3D9VSFloat][0].data) + 4 * kD3D9ShadowMapVSRegister;
-  const auto* ps = reinterpret_cast<const float*>(D3D9ShaderConstantSys.banks[kD3D9PSFloat][0].data) + 4 * kD3D9ShadowMapPSRegister;
+  const auto* vs =
+      reinterpret_cast<const float*>(D3D9ShaderConstantSys.banks[kD3D9VSFloat][0].data) + 4 * kD3D9ShadowMapVSRegister;
+  const auto* ps =
+      reinterpret_cast<const float*>(D3D9ShaderConstantSys.banks[kD3D9PSFloat][0].data) + 4 * kD3D9ShadowMapPSRegister;
   for (int r = 0; r < 4; ++r)
     for (int c = 0; c < 4; ++c) {
       EXPECT_EQ(vs[16 + r * 4 + c], map->viewProjection.m[c][r]);
@@ -469,7 +477,8 @@ TEST_F(D3D9Upload, SubtractionIsEmulatedWithoutTheBlendOperationCap) {
     if (!native) caps.PrimitiveMiscCaps &= ~DWORD(D3DPMISCCAPS_BLENDOP);
     SetD3D9CapsForTest(&caps);
     begin();
-    EXPECT_TRUE(logged(native ? u"減算合成のハードウェア対応：ネイティブ" : u"減算合成のハードウェア対応：エミュレート"));
+    EXPECT_TRUE(
+        logged(native ? u"減算合成のハードウェア対応：ネイティブ" : u"減算合成のハードウェア対応：エミュレート"));
     SetBackgroundColor(200, 200, 200);
     ClearDrawTarget(nullptr);
     SetDrawBlendMode(3, 255);
