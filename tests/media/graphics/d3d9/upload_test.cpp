@@ -8,6 +8,8 @@
 #include "d3d9_fixture.h"
 #include "media/base/handle.h"
 #include "media/base/memory.h"
+#include "media/base/thread.h"
+#include "media/file/async_load.h"
 #include "media/graphics/d3d9/d3d9_upload.h"
 #include "media/graphics/draw.h"
 #include "media/graphics/graph.h"
@@ -218,6 +220,42 @@ TEST_F(D3D9Upload, MipLevelsAndCubeFacesReachTheirTextureLevels) {
     TerminateLibrary();
     releaseBackEnd();
   }
+}
+
+TEST_F(D3D9Upload, PicturesMadeOnLoadingWorkersGoThroughThePostedPools) {
+  begin();
+  std::vector<BaseImage> images;
+  std::vector<int> handles;
+  for (int i = 0; i < 12; ++i) {
+    // Whole tiles through pool textures, a mip chain and a cube map among them.
+    const int levels = i % 3 == 1 ? 3 : 1, faces = i % 4 == 3 ? 6 : 1;
+    images.push_back(makeImage(16, 16, levels, faces, [i](int f, int l, int x, int y) {
+      return 0xFF000000u | uint32_t(i * 20) << 16 | uint32_t(f * 40 + l) << 8 | uint32_t(x + y);
+    }));
+  }
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    handles.clear();
+    for (BaseImage& image : images) handles.push_back(CreateGraphFromBaseImage(&image, nullptr, 1, 1));
+    for (int h : handles) ASSERT_GE(h, 0);
+    for (int tries = 0; tries < 20000; ++tries) {
+      bool ready = true;
+      for (int h : handles) ready = ready && CheckGraphHandleReady(h);
+      if (ready) break;
+      ProcessASyncLoadRequestMainThread();
+      Thread_Sleep(1);
+    }
+    for (size_t i = 0; i < handles.size(); ++i) {
+      ASSERT_TRUE(CheckGraphHandleReady(handles[i])) << i;
+      const int faces = images[i].imageCount > 1 ? 6 : 1;
+      EXPECT_EQ(texel(handles[i], faces - 1, 0, 3, 4),
+                0xFF000000u | uint32_t(i * 20) << 16 | uint32_t((faces - 1) * 40) << 8 | 7u)
+          << i;
+    }
+    EXPECT_EQ(lentEntries(D3D9TexturePool) + lentEntries(D3D9SurfacePool), 0);
+    for (int h : handles) SubHandle(h);
+  }
+  for (BaseImage& image : images) MemFree(image.pixels);
 }
 
 TEST_F(D3D9Upload, PoolsReuseTheirObjectsAndLetGoOfUnusedOnes) {
