@@ -114,11 +114,14 @@ int D3D9_DXTKind(D3DFORMAT format) {
     }
 }
 
-// A block-compressed graph keeps its blocks when the survey found its own DXT format; every
-// other graph (and a DXT graph the device cannot hold) is A8R8G8B8.
+// A block-compressed graph keeps its blocks when the survey found its own DXT format and the
+// picture fills its one tile exactly in whole blocks (blocks cannot be padded or cut); every
+// other graph is A8R8G8B8.
 D3DFORMAT D3D9_GraphFormat(const GraphOrigData* orig) {
     const int kind = orig->request.hardware ? orig->request.blockKind : 0;
-    if (kind >= 1 && kind <= 5) {
+    const GraphTextureTile* tile = orig->tileCount == 1 ? &orig->tiles[0] : nullptr;
+    if (kind >= 1 && kind <= 5 && tile != nullptr && tile->usedWidth == tile->textureWidth &&
+        tile->usedHeight == tile->textureHeight && tile->textureWidth % 4 == 0 && tile->textureHeight % 4 == 0) {
         const D3DFORMAT f = D3D9TextureFormatTable[11 + kind];
         if (D3D9_DXTKind(f) == kind) return f;
     }

@@ -52,21 +52,24 @@ BaseImage makeImage(int w, int h, int levels, int faces, Colour colour) {
   return image;
 }
 
-// An 8 x 8 DXT1 picture: red, blue, a red/blue row pattern and the two-thirds mix.
-BaseImage makeDXT1() {
+// A DXT1 picture of w x h (whole blocks), block b red, blue, a red/blue row pattern or the
+// two-thirds mix by b % 4.
+BaseImage makeDXT1(int w = 8, int h = 8) {
   BaseImage image{};
   CreateARGB8ColorData(&image.format);
   image.format.formatCode = kPixelDXT1;
   image.format.colorBits = 4;
-  image.width = image.height = 8;
-  image.pitch = 2 * 8;
+  image.width = w;
+  image.height = h;
+  image.pitch = w / 4 * 8;
   const uint32_t indices[4] = {0x00000000u, 0x55555555u, 0x00550055u, 0xAAAAAAAAu};
-  auto* p = static_cast<uint8_t*>(MemAlloc(32, __FILE__, __LINE__));
-  for (int b = 0; b < 4; ++b) {
+  const int blocks = w / 4 * (h / 4);
+  auto* p = static_cast<uint8_t*>(MemAlloc(size_t(blocks) * 8, __FILE__, __LINE__));
+  for (int b = 0; b < blocks; ++b) {
     const uint16_t c0 = 0xF800, c1 = 0x001F;
     std::memcpy(p + b * 8, &c0, 2);
     std::memcpy(p + b * 8 + 2, &c1, 2);
-    std::memcpy(p + b * 8 + 4, &indices[b], 4);
+    std::memcpy(p + b * 8 + 4, &indices[b % 4], 4);
   }
   image.pixels = p;
   return image;
@@ -157,6 +160,33 @@ TEST_F(D3D9Upload, DXTBlocksStayCompressedAndDrawAsTheirDecodedPicture) {
     TerminateLibrary();
     releaseBackEnd();
   }
+}
+
+TEST_F(D3D9Upload, ADXTPictureInALargerTileIsDecoded) {
+  // A device of power-of-two textures puts 12 x 4 into a 16 x 4 tile: blocks cannot be
+  // padded, so the graph holds plain pixels and the upload decodes the picture.
+  D3DCAPS9 caps = DefaultD3D9Caps();
+  caps.TextureCaps |= D3DPTEXTURECAPS_POW2;
+  SetD3D9CapsForTest(&caps);
+  begin();
+  BaseImage dxt = makeDXT1(12, 4);
+  BaseImage decoded = dxt;
+  ASSERT_EQ(ConvertDXTToARGB8(&decoded, 0), 0);
+  const int raw = CreateGraphFromBaseImage(&dxt, nullptr, 1, 0);
+  const int plain = CreateGraphFromBaseImage(&decoded, nullptr, 1, 0);
+  ASSERT_GE(raw, 0);
+  ASSERT_GE(plain, 0);
+  EXPECT_EQ(textureOf(raw)->width, 16);
+  D3DSURFACE_DESC desc{};
+  textureOf(raw)->texture->GetLevelDesc(0, &desc);
+  EXPECT_EQ(desc.Format, D3DFMT_A8R8G8B8);
+  ASSERT_EQ(DrawGraph(0, 0, raw, 0), 0);
+  ASSERT_EQ(DrawGraph(0, 20, plain, 0), 0);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 13; ++x) ASSERT_EQ(at(x, y), at(x, 20 + y)) << x << ", " << y;
+  EXPECT_EQ(at(4, 0), rgb(0, 0, 255));
+  MemFree(dxt.pixels);
+  MemFree(decoded.pixels);
 }
 
 TEST_F(D3D9Upload, DXTPicturesDrawAsTheirDecodedPictureOnDirect3D11Too) {
