@@ -192,6 +192,8 @@ int Graphics_D3D9_SysMemTexture_ReleaseAll(int keepLent) { return releaseAll(D3D
 int Graphics_D3D9_SysMemTexture_ReleaseUnused() { return releaseUnused(D3D9TexturePool); }
 
 int Graphics_D3D9_SysMemCache_ReleaseAll() {
+    // An open draw-target lock may hold a pool surface: it ends first.
+    Graphics_D3D9_UnlockDrawTargetBuffer();
     Graphics_D3D9_SysMemTexture_ReleaseAll(0);
     Graphics_D3D9_SysMemSurface_ReleaseAll(0);
     return 0;

@@ -373,6 +373,18 @@ TEST_F(D3D9Upload, TheDrawTargetLockReadsTheScreenAndGraphs) {
       EXPECT_EQ(lentEntries(D3D9SurfacePool), 0);
     }
   }
+  // Emptying the pools (as a device release does) ends an open lock with its surface.
+  {
+    const ImageRect r{0, 0, 4, 4};
+    BaseImage image{};
+    ASSERT_EQ(LockDrawTargetBuffer(&r, &image), 0);
+    EXPECT_EQ(lentEntries(D3D9SurfacePool), 1);
+    Graphics_D3D9_SysMemCache_ReleaseAll();
+    EXPECT_EQ(D3D9SurfacePool.count, 0);
+    UnlockDrawTargetBuffer();
+    ASSERT_EQ(LockDrawTargetBuffer(&r, &image), 0);
+    UnlockDrawTargetBuffer();
+  }
   // A drawable graph is read through its own surface.
   const int target = MakeDrawableGraph(32, 32, 0);
   ASSERT_GE(target, 0);
