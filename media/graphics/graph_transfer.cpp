@@ -70,25 +70,10 @@ int BltBaseImageToGraph(const ImageRect* srcRect, int destX, int destY, int hand
     const bool cube = image->imageCount == 6;
     if (cube != (graph->orig->request.cubeMap != 0)) return -1;
     if (!graph->orig->request.hardware) return bltSoftware(graph, srcRect, destX, destY, image, alphaImage, wholeOrig);
-    // The back end says which block-compressed images its textures cannot take as they
-    // are; those go up through a decoded copy.
-    int colorDecode = 0, alphaDecode = 0;
-    Graphics_Hardware_GetDXTDecodeFlags(nullptr, image->format.formatCode, &colorDecode,
-                                        alphaImage != nullptr ? alphaImage->format.formatCode : -1, &alphaDecode);
-    BaseImage colorCopy, alphaCopy;
-    bool colorOwned = false, alphaOwned = false;
-    const BaseImage* color = colorDecode ? plainImage(image, &colorCopy, &colorOwned) : image;
-    const BaseImage* alpha = alphaImage;
-    if (color != nullptr && alphaDecode) alpha = plainImage(alphaImage, &alphaCopy, &alphaOwned);
-    int result = -1;
-    if (color != nullptr && (alphaImage == nullptr || alpha != nullptr))
-        result = Graphics_Hardware_BltBmpOrBaseImageToGraph3(srcRect, destX, destY, handle, color, alpha, wholeOrig,
-                                                             1, 0) < 0
-                     ? -1
-                     : 0;
-    if (colorOwned) MemFree(colorCopy.pixels);
-    if (alphaOwned) MemFree(alphaCopy.pixels);
-    return result;
+    return Graphics_Hardware_BltBmpOrBaseImageToGraph3(srcRect, destX, destY, handle, image, alphaImage, wholeOrig,
+                                                       1, 0) < 0
+               ? -1
+               : 0;
 }
 
 int FillGraph(int handle, int red, int green, int blue, int alpha) {

@@ -6,9 +6,12 @@
 #include <vector>
 
 #include "media/base/log.h"
+#include "media/base/memory.h"
 #include "media/graphics/base_image.h"
 #include "media/graphics/d3d11/d3d11_graph.h"
 #include "media/graphics/hwdraw/graph_tiles.h"
+#include "media/graphics/hwdraw/hwdraw.h"
+#include "media/graphics/hwdraw/upload_levels.h"
 
 namespace ZaDod {
 namespace {
@@ -38,39 +41,6 @@ const struct {
     {DXGI_FORMAT_R16G16_FLOAT, 45},       {DXGI_FORMAT_R32G32_FLOAT, 46},
 };
 
-// Bytes of one image (all its levels) of a plain base image, and where its level l starts
-// with that level's pitch.
-size_t imageBytes(const BaseImage* image) {
-    if (image->mipCount <= 1) return size_t(image->pitch) * size_t(image->height);
-    size_t total = 0;
-    for (int l = 0; l < image->mipCount; ++l) {
-        const int w = image->width >> l > 0 ? image->width >> l : 1, h = image->height >> l > 0 ? image->height >> l : 1;
-        total += size_t(image->format.bytesPerPixel) * size_t(w) * size_t(h);
-    }
-    return total;
-}
-
-// Face f, level l of an image as a one-level image of its own (the whole image when it
-// holds fewer faces).
-BaseImage levelOf(const BaseImage* image, int face, int level) {
-    BaseImage out = *image;
-    const int faces = image->imageCount > 1 ? image->imageCount : 1;
-    auto* at = static_cast<uint8_t*>(image->pixels) + (face < faces ? size_t(face) * imageBytes(image) : 0);
-    for (int k = 0; k < level; ++k) {
-        const int w = image->width >> k > 0 ? image->width >> k : 1, h = image->height >> k > 0 ? image->height >> k : 1;
-        at += size_t(image->format.bytesPerPixel) * size_t(w) * size_t(h);
-    }
-    if (image->mipCount > 1) {
-        out.width = image->width >> level > 0 ? image->width >> level : 1;
-        out.height = image->height >> level > 0 ? image->height >> level : 1;
-        out.pitch = out.width * image->format.bytesPerPixel;
-    }
-    out.pixels = at;
-    out.mipCount = 0;
-    out.imageCount = 0;
-    return out;
-}
-
 struct Upload {
     const GraphOrigData* orig;
     const BaseImage* color;
@@ -80,13 +50,8 @@ struct Upload {
 
 // Converts rectangle `part` of face `face` (level 0) into `dest` (pitch in bytes).
 int convert(const Upload& u, int face, int level, const ImageRect& part, void* dest, int pitch) {
-    const BaseImage c = levelOf(u.color, face, level);
-    BaseImage a{};
-    if (u.alpha != nullptr) a = levelOf(u.alpha, face, level);
-    return GraphColorMatchBlt(dest, pitch, D3D11_GraphPixelDesc(), c.pixels, c.pitch, &c.format,
-                              u.alpha != nullptr ? a.pixels : nullptr, u.alpha != nullptr ? a.pitch : 0,
-                              u.alpha != nullptr ? &a.format : nullptr, 0, 0, &part, 0, u.trans,
-                              u.orig->transColor, 0, 0, 0, 0, 0);
+    return ConvertUploadLevel(D3D11_GraphPixelDesc(), u.color, u.alpha, u.trans, u.orig->transColor, face, level, part,
+                              dest, pitch);
 }
 
 // One level: the rectangle at (x, y) of the tile with its edge padding.
@@ -101,21 +66,14 @@ int uploadOneLevel(const Upload& u, const GraphTextureTile& tile, int face, cons
     auto* buffer = reinterpret_cast<uint32_t*>(uploadBuffer);
     std::memset(buffer, 0, size_t(bw) * size_t(bh) * 4);
     if (convert(u, face, 0, part, buffer, bw * 4) < 0) return -1;
-    for (int row = 0; row < h && padRight; ++row) buffer[size_t(row) * bw + bw - 1] = buffer[size_t(row) * bw + bw - 2];
-    if (padBottom) std::memcpy(&buffer[size_t(bh - 1) * bw], &buffer[size_t(bh - 2) * bw], size_t(bw) * 4);
+    PadUploadEdge(buffer, bw * 4, 4, w, h, padRight, padBottom);
     const D3D11_BOX box{UINT(x), UINT(y), 0, UINT(x + bw), UINT(y + bh), 1};
     D3D11DeviceContext_UpdateSubresource(D3D11_TileTexture(&tile)->texture, UINT(face), &box, buffer, UINT(bw * 4), 0);
     return 0;
 }
 
-int powerOfTwo(int n) {
-    int p = 1;
-    while (p < n) p <<= 1;
-    return p;
-}
-
-// Every level of the rectangle at (x, y): the image's own levels when it carries them for
-// the whole tile, else each level halved from the one before.
+// Every level of the rectangle at (x, y): the image's own levels when it carries them for the
+// whole tile, else each level halved from the one before.
 int uploadMipMapped(const Upload& u, const GraphTextureTile& tile, int face, const ImageRect& part, int x, int y) {
     const int levels = D3D11_GraphMipLevels(u.orig);
     const int subresource0 = face * levels;
@@ -123,42 +81,20 @@ int uploadMipMapped(const Upload& u, const GraphTextureTile& tile, int face, con
     const int w = part.right - part.left, h = part.bottom - part.top;
     const bool wholeTile = x == 0 && y == 0 && w == tile.textureWidth && h == tile.textureHeight &&
                            part.left == 0 && part.top == 0 && w == u.color->width && h == u.color->height;
-    if (wholeTile && u.color->mipCount >= levels && (u.alpha == nullptr || u.alpha->mipCount >= levels)) {
-        for (int l = 0; l < levels; ++l) {
-            const int lw = w >> l > 0 ? w >> l : 1, lh = h >> l > 0 ? h >> l : 1;
-            if (Graphics_D3D11_Texture_SetupCommonBuffer(size_t(lw) * size_t(lh) * 4) < 0) return -1;
-            const ImageRect whole{0, 0, lw, lh};
-            if (convert(u, face, l, whole, uploadBuffer, lw * 4) < 0) return -1;
-            const D3D11_BOX box{0, 0, 0, UINT(lw), UINT(lh), 1};
-            D3D11DeviceContext_UpdateSubresource(texture, UINT(subresource0 + l), &box, uploadBuffer, UINT(lw * 4), 0);
-        }
-        return 0;
-    }
-    const int pw = powerOfTwo(w), ph = powerOfTwo(h);
-    const size_t half = size_t(pw) * size_t(ph) * 4;
-    if (Graphics_D3D11_Texture_SetupCommonBuffer(half * 2) < 0) return -1;
-    std::memset(uploadBuffer, 0, half * 2);
-    uint8_t* halves[2] = {uploadBuffer, uploadBuffer + half};
-    if (convert(u, face, 0, part, halves[0], pw * 4) < 0) return -1;
-    int cw = w, ch = h;  // the size of the level in halves[l % 2]
-    for (int l = 0; l < levels; ++l) {
-        if (l > 0) {
-            // Odd sizes take one more (zero) column or row of the power-of-two block.
-            const int sw = cw == 1 ? 1 : (cw + 1) & ~1, sh = ch == 1 ? 1 : (ch + 1) & ~1;
-            if (GraphHalfScaleBlt(D3D11_GraphPixelDesc(), halves[l % 2], pw * 4, halves[(l + 1) % 2], pw * 4, 0, 0, 0,
-                                  0, sw, sh) < 0)
-                return -1;
-            cw = sw == 1 ? 1 : sw / 2;
-            ch = sh == 1 ? 1 : sh / 2;
-        }
-        const int left = x >> l, top = y >> l;
-        int right = (x + w) >> l, bottom = (y + h) >> l;
-        if (right < left + 1) right = left + 1;
-        if (bottom < top + 1) bottom = top + 1;
-        const D3D11_BOX box{UINT(left), UINT(top), 0, UINT(right), UINT(bottom), 1};
-        D3D11DeviceContext_UpdateSubresource(texture, UINT(subresource0 + l), &box, halves[l % 2], UINT(pw * 4), 0);
-    }
-    return 0;
+    const bool own = wholeTile && u.color->mipCount >= levels && (u.alpha == nullptr || u.alpha->mipCount >= levels);
+    return ForEachUploadLevel(
+        D3D11_GraphPixelDesc(), levels, own, part, x, y,
+        [&](int level, const ImageRect& r, void* dest, int pitch) { return convert(u, face, level, r, dest, pitch); },
+        [](size_t bytes) -> uint8_t* {
+            if (Graphics_D3D11_Texture_SetupCommonBuffer(bytes) < 0) return nullptr;
+            std::memset(uploadBuffer, 0, bytes);
+            return uploadBuffer;
+        },
+        [&](int level, const uint8_t* data, int pitch, int left, int top, int right, int bottom) {
+            const D3D11_BOX box{UINT(left), UINT(top), 0, UINT(right), UINT(bottom), 1};
+            D3D11DeviceContext_UpdateSubresource(texture, UINT(subresource0 + level), &box, data, UINT(pitch), 0);
+            return 0;
+        });
 }
 
 }  // namespace
@@ -210,26 +146,34 @@ int Graphics_D3D11_BltBmpOrBaseImageToGraph3(const ImageRect* srcRect, int destX
     ImageRect src;
     int x, y;
     if (!ClipGraphUpload(g, srcRect, destX, destY, colorImage, alphaImage, redrawFlag, &src, &x, &y)) return 0;
-    const int w = src.right - src.left, h = src.bottom - src.top;
-    // Pixels of the transparent colour become alpha 0 (the blitter ignores the colour
-    // when the image brings its own alpha).
-    const Upload u{orig, colorImage, alphaImage, useTransColor ? 1 : 0};
-    const int faces = D3D11_GraphFaces(orig), mipMapped = D3D11_GraphMipLevels(orig) > 1;
-    Graphics_D3D11_FlushVertexBatch(-1, 0);
-    for (int i = 0; i < orig->tileCount; ++i) {
-        const GraphTextureTile& tile = orig->tiles[i];
-        const int left = x > tile.x ? x : tile.x, top = y > tile.y ? y : tile.y;
-        const int right = x + w < tile.x + tile.usedWidth ? x + w : tile.x + tile.usedWidth;
-        const int bottom = y + h < tile.y + tile.usedHeight ? y + h : tile.y + tile.usedHeight;
-        if (left >= right || top >= bottom) continue;
-        const ImageRect part{src.left + (left - x), src.top + (top - y), src.left + (right - x), src.top + (bottom - y)};
-        for (int face = 0; face < faces; ++face) {
-            const int r = mipMapped ? uploadMipMapped(u, tile, face, part, left - tile.x, top - tile.y)
-                                    : uploadOneLevel(u, tile, face, part, left - tile.x, top - tile.y);
-            if (r < 0) return -1;
-        }
+    // Graph textures hold plain pixels: block-compressed pictures are decoded first.
+    BaseImage colorCopy, alphaCopy;
+    bool colorOwned = false, alphaOwned = false;
+    const BaseImage* color = DecodedUploadImage(colorImage, 0, &colorCopy, &colorOwned);
+    const BaseImage* alpha = color != nullptr ? DecodedUploadImage(alphaImage, 0, &alphaCopy, &alphaOwned) : nullptr;
+    int result = -1;
+    if (color != nullptr && (alphaImage == nullptr || alpha != nullptr)) {
+        // Pixels of the transparent colour become alpha 0 (the blitter ignores the colour
+        // when the image brings its own alpha).
+        const Upload u{orig, color, alpha, useTransColor ? 1 : 0};
+        const int faces = D3D11_GraphFaces(orig), mipMapped = D3D11_GraphMipLevels(orig) > 1;
+        Graphics_D3D11_FlushVertexBatch(-1, 0);
+        const int w = src.right - src.left, h = src.bottom - src.top;
+        result = ForEachUploadTile(orig, x, y, w, h, [&](const UploadTilePart& p) {
+            const GraphTextureTile& tile = *p.tile;
+            const ImageRect part{src.left + (p.left - x), src.top + (p.top - y), src.left + (p.right - x),
+                                 src.top + (p.bottom - y)};
+            for (int face = 0; face < faces; ++face) {
+                const int r = mipMapped ? uploadMipMapped(u, tile, face, part, p.left - tile.x, p.top - tile.y)
+                                        : uploadOneLevel(u, tile, face, part, p.left - tile.x, p.top - tile.y);
+                if (r < 0) return -1;
+            }
+            return 0;
+        });
     }
-    return 0;
+    if (colorOwned) MemFree(colorCopy.pixels);
+    if (alphaOwned) MemFree(alphaCopy.pixels);
+    return result;
 }
 
 }  // namespace ZaDod

@@ -11,6 +11,7 @@
 #include "media/graphics/d3d11/d3d11_backend.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hwdraw/hwdraw.h"
+#include "media/graphics/hwdraw/shadow_constants.h"
 
 namespace ZaDod {
 namespace {
@@ -43,14 +44,6 @@ void releaseObjects(D3D11ShadowMapTexture& t) {
     D3D11_ReleaseAndClear(t.texture, [](ID3D11Texture2D* x) { D3D11Texture2D_Release(x); });
     D3D11_ReleaseAndClear(t.depthView, [](ID3D11DepthStencilView* x) { D3D11DepthStencilView_Release(x); });
     D3D11_ReleaseAndClear(t.depthTexture, [](ID3D11Texture2D* x) { D3D11Texture2D_Release(x); });
-}
-
-// One matrix, transposed, into a constant-buffer copy.
-void putTransposed(uint8_t* at, const Matrix4x4F& m) {
-    float out[4][4];
-    for (int r = 0; r < 4; ++r)
-        for (int col = 0; col < 4; ++col) out[r][col] = m.m[col][r];
-    std::memcpy(at, out, sizeof out);
 }
 
 }  // namespace
@@ -157,10 +150,9 @@ int Graphics_D3D11_ShadowMap_RefreshVSParam() {
     if (!D3D11Device_IsValid() || buffer == nullptr) return -1;
     Graphics_D3D11_FlushVertexBatch(-1, 0);
     for (int i = 0; i < kShadowMapSlots; ++i) {
-        const ShadowMapData* map = GetShadowMapData(ShadowMapUse.slots[i]);
-        Matrix4x4F m{};
-        if (map != nullptr) m = map->viewProjection;
-        putTransposed(buffer->copy + kD3D11ShadowMapVSOffset + 64 * i, m);
+        float m[4][4];
+        ShadowMapSlotMatrix(i, m);
+        std::memcpy(buffer->copy + kD3D11ShadowMapVSOffset + 64 * i, m, sizeof m);
     }
     buffer->dirty = 1;
     return 0;
@@ -171,13 +163,8 @@ int Graphics_D3D11_ShadowMap_RefreshPSParam() {
     if (!D3D11Device_IsValid() || buffer == nullptr) return -1;
     Graphics_D3D11_FlushVertexBatch(-1, 0);
     for (int i = 0; i < kShadowMapSlots; ++i) {
-        const ShadowMapData* map = GetShadowMapData(ShadowMapUse.slots[i]);
-        float row[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-        if (map != nullptr) {
-            row[0] = map->depthBias;
-            row[1] = map->secondBias;
-            row[2] = 1.0f;
-        }
+        float row[4];
+        ShadowMapSlotParams(i, row);
         std::memcpy(buffer->copy + kD3D11ShadowMapPSOffset + 16 * i, row, sizeof row);
     }
     buffer->dirty = 1;

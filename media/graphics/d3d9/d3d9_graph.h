@@ -11,9 +11,11 @@ namespace ZaDod {
 // Lives in the room the graph code reserves behind each tile. The texture comes first:
 // it is what a draw binds.
 struct D3D9GraphTexture {
-    gpu::IDirect3DTexture9* texture;
-    gpu::IDirect3DSurface9* surface;  // level 0 of a drawable graph's texture
+    gpu::IDirect3DTexture9* texture;  // null for a cube map
+    gpu::IDirect3DSurface9* surface;  // level 0 of a drawable graph's texture (its first face)
     int width, height;
+    gpu::IDirect3DCubeTexture9* cube;    // a cube map's texture
+    gpu::IDirect3DSurface9* faces[6];    // a drawable cube map's level-0 faces
 };
 static_assert(sizeof(D3D9GraphTexture) <= kGraphTextureRecordSize);
 

@@ -1,12 +1,12 @@
-// Direct3D 9 graph textures: one A8R8G8B8 texture per tile of an original image (a
-// render-target texture and its level-0 surface for drawable graphs), made, released and
-// filled from base images.
+// Direct3D 9 graph textures: one texture (or cube texture) per tile of an original image,
+// A8R8G8B8 or the surveyed DXT format of block-compressed graphs, with its levels (a
+// render-target texture and its level-0 surfaces for drawable graphs); made and released.
 #include <cstring>
 
 #include "media/base/log.h"
 #include "media/graphics/base_image.h"
 #include "media/graphics/color_blit.h"
-#include "media/graphics/d3d9/d3d9_graph.h"
+#include "media/graphics/d3d9/d3d9_upload.h"
 #include "media/graphics/hwdraw/graph_tiles.h"
 #include "media/graphics/hwdraw/hwdraw.h"
 
@@ -20,6 +20,14 @@ void releaseTile(D3D9GraphTexture* t) {
     if (t->texture != nullptr && D3D9State.texture == t->texture) Graphics_D3D9_DeviceState_SetTexture(nullptr);
     if (t->texture != nullptr && D3D9State.blendTexture == t->texture)
         Graphics_D3D9_DeviceState_SetBlendTexture(nullptr, 0, 0);
+    // A face that is a bound target goes with the cube; the first face doubles as surface.
+    for (auto*& face : t->faces) {
+        if (face == nullptr) continue;
+        for (auto& target : D3D9State.targets)
+            if (target == face) target = nullptr;
+        if (face != t->surface) Direct3D9Object_Release(face);
+        face = nullptr;
+    }
     if (t->surface != nullptr) {
         for (auto& target : D3D9State.targets)
             if (target == t->surface) target = nullptr;
@@ -30,6 +38,58 @@ void releaseTile(D3D9GraphTexture* t) {
         Direct3D9Object_Release(t->texture);
         t->texture = nullptr;
     }
+    if (t->cube != nullptr) {
+        Direct3D9Object_Release(t->cube);
+        t->cube = nullptr;
+    }
+}
+
+// The tile's objects; false (logged) when one cannot be made.
+bool createTile(const GraphOrigData* orig, const GraphTextureTile& tile, D3D9GraphTexture* t, int async) {
+    const int drawable = orig->request.drawable;
+    const D3DFORMAT format = D3D9_GraphFormat(orig);
+    const UINT levels = UINT(D3D9_GraphLevels(orig));
+    const DWORD usage = drawable ? D3DUSAGE_RENDERTARGET : 0;
+    const D3DPOOL pool = D3D9_GraphManaged(orig) ? D3DPOOL_MANAGED : D3DPOOL_DEFAULT;
+    if (orig->request.cubeMap) {
+        if (Direct3DDevice9_CreateCubeTexture(UINT(tile.textureWidth), levels, usage, format, pool, &t->cube, async) !=
+            D3D_OK) {
+            LogAddTextUtf16(u"キューブマップテクスチャの作成に失敗しました\n");
+            return false;
+        }
+        for (int f = 0; f < 6 && drawable; ++f)
+            if (Direct3DCubeTexture9_GetCubeMapSurface(t->cube, D3DCUBEMAP_FACES(f), 0, &t->faces[f], async) !=
+                D3D_OK) {
+                LogAddTextUtf16(u"キューブテクスチャのサーフェスアドレスの取得に失敗しました\n");
+                return false;
+            }
+        t->surface = t->faces[0];
+    } else {
+        if (Direct3DDevice9_CreateTexture(UINT(tile.textureWidth), UINT(tile.textureHeight), levels, usage, format,
+                                          pool, &t->texture, async) != D3D_OK) {
+            LogAddTextUtf16(u"テクスチャの作成に失敗しました\n");
+            return false;
+        }
+        if (drawable && Direct3DTexture9_GetSurfaceLevel(t->texture, 0, &t->surface, async) != D3D_OK) {
+            LogAddTextUtf16(u"テクスチャのサーフェスアドレスの取得に失敗しました\n");
+            return false;
+        }
+    }
+    // New graphs start transparent black, as new software graphs do.
+    if (drawable) {
+        for (IDirect3DSurface9* surface : t->faces)
+            if (surface != nullptr) Direct3DDevice9_ColorFill(surface, nullptr, 0, async);
+        if (t->texture != nullptr) Direct3DDevice9_ColorFill(t->surface, nullptr, 0, async);
+    } else if (t->texture != nullptr && pool == D3DPOOL_MANAGED && D3D9_DXTKind(format) == 0) {
+        D3DLOCKED_RECT locked{};
+        if (Direct3DTexture9_LockRect(t->texture, 0, &locked, nullptr, 0, async) == D3D_OK) {
+            for (int y = 0; y < tile.textureHeight; ++y)
+                std::memset(static_cast<uint8_t*>(locked.pBits) + size_t(y) * size_t(locked.Pitch), 0,
+                            size_t(tile.textureWidth) * 4);
+            Direct3DTexture9_UnlockRect(t->texture, 0, async);
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -43,8 +103,38 @@ const PixelFormatDesc* D3D9_GraphPixelDesc() {
     return &desc;
 }
 
-// Graph textures here are always A8R8G8B8, so a DXT image of any kind (1..5) is decoded
-// by the front before upload.
+int D3D9_DXTKind(D3DFORMAT format) {
+    switch (format) {
+        case D3DFMT_DXT1: return 1;
+        case D3DFMT_DXT2: return 2;
+        case D3DFMT_DXT3: return 3;
+        case D3DFMT_DXT4: return 4;
+        case D3DFMT_DXT5: return 5;
+        default: return 0;
+    }
+}
+
+// A block-compressed graph keeps its blocks when the survey found its own DXT format and the
+// picture fills its one tile exactly in whole blocks (blocks cannot be padded or cut); every
+// other graph is A8R8G8B8.
+D3DFORMAT D3D9_GraphFormat(const GraphOrigData* orig) {
+    const int kind = orig->request.hardware ? orig->request.blockKind : 0;
+    const GraphTextureTile* tile = orig->tileCount == 1 ? &orig->tiles[0] : nullptr;
+    if (kind >= 1 && kind <= 5 && tile != nullptr && tile->usedWidth == tile->textureWidth &&
+        tile->usedHeight == tile->textureHeight && tile->textureWidth % 4 == 0 && tile->textureHeight % 4 == 0) {
+        const D3DFORMAT f = D3D9TextureFormatTable[11 + kind];
+        if (D3D9_DXTKind(f) == kind) return f;
+    }
+    return D3DFMT_A8R8G8B8;
+}
+
+int D3D9_GraphManaged(const GraphOrigData* orig) {
+    return orig->request.paramWord9 && !orig->request.drawable && !Direct3D9_IsEx() ? 1 : 0;
+}
+
+// The front passes no graph with the call, so the answer is the one for a graph that
+// holds plain pixels: any DXT kind (1..5) is decoded. The upload itself keeps the blocks
+// of a DXT graph whose texture has the image's own format.
 int Graphics_D3D9_GetDXTDecodeFlags(const GraphTextureFormat* /*format*/, int colorKind, int* colorDecode,
                                     int alphaKind, int* alphaDecode) {
     auto decode = [](int kind) { return kind >= 1 && kind <= 5 ? 1 : 0; };
@@ -55,29 +145,11 @@ int Graphics_D3D9_GetDXTDecodeFlags(const GraphTextureFormat* /*format*/, int co
 
 int Graphics_D3D9_CreateGraphTexture(GraphOrigData* orig, int asyncThread) {
     if (orig == nullptr || orig->tiles == nullptr || !Direct3DDevice9_IsValid()) return -1;
-    const int drawable = orig->request.drawable;
     for (int i = 0; i < orig->tileCount; ++i) {
         GraphTextureTile& tile = orig->tiles[i];
         D3D9GraphTexture* t = D3D9_TileTexture(&tile);
         std::memset(t, 0, sizeof *t);
-        // Drawable graphs are render targets (default pool); the rest are managed and
-        // survive a reset.
-        bool ok = Direct3DDevice9_CreateTexture(UINT(tile.textureWidth), UINT(tile.textureHeight), 1,
-                                                drawable ? D3DUSAGE_RENDERTARGET : 0, D3DFMT_A8R8G8B8,
-                                                drawable ? D3DPOOL_DEFAULT : D3DPOOL_MANAGED, &t->texture,
-                                                asyncThread) == D3D_OK;
-        if (ok && drawable) ok = Direct3DTexture9_GetSurfaceLevel(t->texture, 0, &t->surface, asyncThread) == D3D_OK;
-        if (ok) {
-            // New textures start transparent black, as new software graphs do.
-            D3DLOCKED_RECT locked{};
-            if (Direct3DTexture9_LockRect(t->texture, 0, &locked, nullptr, 0, asyncThread) == D3D_OK) {
-                for (int y = 0; y < tile.textureHeight; ++y)
-                    std::memset(static_cast<uint8_t*>(locked.pBits) + size_t(y) * size_t(locked.Pitch), 0,
-                                size_t(tile.textureWidth) * 4);
-                Direct3DTexture9_UnlockRect(t->texture, 0, asyncThread);
-            }
-        }
-        if (!ok) {
+        if (!createTile(orig, tile, t, asyncThread)) {
             LogFormatUtf16(u"グラフィック用テクスチャの作成に失敗しました  SizeX:%d  SizeY:%d\n", tile.textureWidth,
                            tile.textureHeight);
             for (int j = 0; j <= i; ++j) releaseTile(D3D9_TileTexture(&orig->tiles[j]));
@@ -94,46 +166,6 @@ int Graphics_D3D9_ReleaseGraphTexture(GraphOrigData* orig) {
     if (Direct3DDevice9_IsValid()) Graphics_D3D9_FlushVertexBatch(0);
     for (int i = 0; i < orig->tileCount; ++i) releaseTile(D3D9_TileTexture(&orig->tiles[i]));
     return 0;
-}
-
-int Graphics_D3D9_BltBmpOrBaseImageToGraph3(const ImageRect* srcRect, int destX, int destY, int graph,
-                                            const BaseImage* colorImage, const BaseImage* alphaImage, int redrawFlag,
-                                            int useTransColor, int /*textureOnly*/) {
-    GraphData* g = GetGraphData(graph, 1);
-    if (g == nullptr || g->orig == nullptr || colorImage == nullptr || !Direct3DDevice9_IsValid()) return -1;
-    GraphOrigData* orig = g->orig;
-    ImageRect src;
-    int x, y;
-    if (!ClipGraphUpload(g, srcRect, destX, destY, colorImage, alphaImage, redrawFlag, &src, &x, &y)) return 0;
-    const int w = src.right - src.left, h = src.bottom - src.top;
-    // Pixels of the transparent colour become alpha 0 in a texture with alpha, so a
-    // draw with the transparency flag leaves them out; the blitter ignores the colour
-    // when the image brings its own alpha.
-    const int trans = useTransColor ? 1 : 0;
-    Graphics_D3D9_FlushVertexBatch(0);
-    return ForEachUploadTile(orig, x, y, w, h, [&](const UploadTilePart& p) {
-        const GraphTextureTile& tile = *p.tile;
-        IDirect3DTexture9* texture = D3D9_TileTexture(&tile)->texture;
-        if (texture == nullptr) return 0;
-        // The edge pixels are repeated once beyond a used edge inside a larger texture, so
-        // bilinear sampling never reads garbage there.
-        const plat::win::RECT lockRect{p.left - tile.x, p.top - tile.y, p.right - tile.x + p.padRight,
-                                       p.bottom - tile.y + p.padBottom};
-        D3DLOCKED_RECT locked{};
-        if (Direct3DTexture9_LockRect(texture, 0, &locked, &lockRect, 0) != D3D_OK) return -1;
-        const ImageRect part{src.left + (p.left - x), src.top + (p.top - y), src.left + (p.right - x),
-                             src.top + (p.bottom - y)};
-        const int r = GraphColorMatchBlt(locked.pBits, locked.Pitch, D3D9_GraphPixelDesc(), colorImage->pixels,
-                                         colorImage->pitch, &colorImage->format,
-                                         alphaImage != nullptr ? alphaImage->pixels : nullptr,
-                                         alphaImage != nullptr ? alphaImage->pitch : 0,
-                                         alphaImage != nullptr ? &alphaImage->format : nullptr, 0, 0, &part, 0, trans,
-                                         orig->transColor, 0, 0, 0, 0, 0);
-        if (r >= 0)
-            PadUploadEdge(locked.pBits, locked.Pitch, 4, p.right - p.left, p.bottom - p.top, p.padRight, p.padBottom);
-        Direct3DTexture9_UnlockRect(texture, 0);
-        return r < 0 ? -1 : 0;
-    });
 }
 
 }  // namespace ZaDod

@@ -5,6 +5,7 @@
 
 #include "media/file/async_load.h"
 #include "media/graphics/d3d9/d3d9_state.h"
+#include "media/graphics/d3d9/d3d9_upload.h"
 #include "media/graphics/graph.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hwdraw/hwdraw.h"
@@ -54,9 +55,9 @@ int Graphics_D3D9_ReleaseAllHandleObjects() {
 }
 
 int Graphics_D3D9_VertexBufferHandle_Restore() {
-    // Graph textures come back here; their contents through the graph restore. Shadow
-    // maps, user buffers and user shaders are made again by their own operations when
-    // they are first used.
+    // Graph textures come back here, their contents through the graph restore; shadow maps
+    // are made again, and user buffers refilled from their kept copies. User shaders are
+    // made again by their own operation when they are first used.
     // Graphs cut from one image share its textures: each image is made once.
     std::vector<GraphOrigData*> made;
     ForEachHandleRecord(HANDLETYPE_GRAPH, [&made](HandleEntryHeader* h) {
@@ -65,6 +66,8 @@ int Graphics_D3D9_VertexBufferHandle_Restore() {
         made.push_back(orig);
         Graphics_D3D9_CreateGraphTexture(orig, 0);
     });
+    Graphics_D3D9_RestoreShadowMaps();
+    Graphics_D3D9_RestoreUserBuffers();
     return 0;
 }
 

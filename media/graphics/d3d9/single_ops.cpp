@@ -1,14 +1,17 @@
 // Direct3D 9 single operations behind the graphics dispatchers: reading the draw target's
 // pixels, the vertex grid, filling and copying graphs, and switching the draw target
-// between the screen and drawable graphs with the depth buffer that fits it.
+// between the screen, drawable graphs and shadow maps with the depth buffer that fits it.
 #include <vector>
 
 #include "media/graphics/base_image.h"
 #include "media/graphics/d3d9/d3d9_graph.h"
+#include "media/graphics/d3d9/d3d9_upload.h"
 #include "media/graphics/draw.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hwdraw/graph_tiles.h"
 #include "media/graphics/hwdraw/hwdraw.h"
+#include "media/graphics/render_settings.h"
+#include "media/graphics/shadow_map.h"
 
 namespace ZaDod {
 namespace {
@@ -150,8 +153,15 @@ int Graphics_D3D9_SetDrawTarget(int /*handle*/, int /*oldSurface*/, GraphData* n
                                 ShadowMapData* newShadowMap, ShadowMapData* /*oldShadowMap*/) {
     if (!Direct3DDevice9_IsValid()) return -1;
     Graphics_D3D9_FlushVertexBatch(0);
-    if (newShadowMap != nullptr) return -1;  // shadow maps have no textures on this back end yet
     IDirect3DSurface9* surface = D3D9_ScreenSurface();
+    if (newShadowMap != nullptr) {
+        // A map gets its objects when it is first drawn into.
+        if (Graphics_D3D9_ShadowMap_CreateTexture(newShadowMap, 0) < 0) return -1;
+        const D3D9ShadowMapTexture* t = D3D9_ShadowMapTexture(newShadowMap);
+        if (D3D9State.texture == t->texture) Graphics_D3D9_DeviceState_SetTexture(nullptr);
+        if (Graphics_D3D9_DeviceState_SetRenderTarget(t->surface, 0) < 0) return -1;
+        return Direct3DDevice9_SetDepthStencilSurface(t->depth) == D3D_OK ? 0 : -1;
+    }
     if (newGraph != nullptr) {
         const GraphOrigData* orig = newGraph->orig;
         if (orig == nullptr || !orig->request.drawable || orig->tileCount != 1) return -1;
@@ -170,6 +180,10 @@ int Graphics_D3D9_SetDrawTarget(int /*handle*/, int /*oldSurface*/, GraphData* n
 int Graphics_D3D9_BindDepthBufferForDrawTarget() {
     if (!Direct3DDevice9_IsValid()) return -1;
     const D3D9Backend& b = D3D9BackendSys;
+    // A shadow map is drawn with its own depth surface.
+    if (const ShadowMapData* map = GetShadowMapData(GraphicsDrawSettings.targets[0].handle); map != nullptr)
+        if (const D3D9ShadowMapTexture* t = D3D9_ShadowMapTexture(map); t != nullptr)
+            return Direct3DDevice9_SetDepthStencilSurface(t->depth) == D3D_OK ? 0 : -1;
     IDirect3DSurface9* target = currentTarget();
     D3DSURFACE_DESC desc{};
     if (target == nullptr || Direct3DSurface9_GetDesc(target, &desc) != D3D_OK) return -1;

@@ -373,9 +373,9 @@ class Buffer9 final : public Com<I>, public FaceResource {
 
 bool validPool(D3DPOOL pool, DWORD usage) {
   if (pool != D3DPOOL_DEFAULT && pool != D3DPOOL_MANAGED && pool != D3DPOOL_SYSTEMMEM) return false;
-  // Drawable and dynamic resources live in the default pool only.
-  if ((usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL | D3DUSAGE_DYNAMIC)) && pool != D3DPOOL_DEFAULT)
-    return false;
+  // Drawable resources live in the default pool only; dynamic ones also in system memory.
+  if ((usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) && pool != D3DPOOL_DEFAULT) return false;
+  if ((usage & D3DUSAGE_DYNAMIC) && pool != D3DPOOL_DEFAULT && pool != D3DPOOL_SYSTEMMEM) return false;
   return (usage & ~(D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL | D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY)) == 0;
 }
 

@@ -1,0 +1,153 @@
+// Direct3D 9 draw-target access: the buffer lock (the back buffer itself when it is
+// lockable and drawn into, else a copy through a render target and a pool surface), the
+// further render-target slots, the depth-graph check and the movie-surface copy.
+#include "media/base/log.h"
+#include "media/graphics/d3d9/d3d9_upload.h"
+#include "media/graphics/graphics_state.h"
+#include "media/graphics/hwdraw/graph_tiles.h"
+#include "media/graphics/render_settings.h"
+
+namespace ZaDod {
+namespace {
+
+using namespace plat::gpu;
+using plat::win::RECT;
+
+// What an open draw-target lock holds.
+struct TargetLock {
+    IDirect3DSurface9* surface;  // the locked surface, null for none
+    IDirect3DTexture9* texture;  // or the locked graph texture (level 0)
+    int poolEntry;               // the pool surface's entry, -1 none
+};
+TargetLock lockState{nullptr, nullptr, -1};
+
+// The surface a graph is drawn into (its face for a cube map), or null.
+IDirect3DSurface9* graphSurface(const GraphTextureTile* tile, int surfaceIndex) {
+    const D3D9GraphTexture* t = D3D9_TileTexture(tile);
+    if (t->cube != nullptr) return surfaceIndex >= 0 && surfaceIndex < 6 ? t->faces[surfaceIndex] : nullptr;
+    return surfaceIndex == 0 ? t->surface : nullptr;
+}
+
+void fillOut(BaseImage* out, D3DFORMAT format, const D3DLOCKED_RECT& locked, int w, int h) {
+    *out = BaseImage{};
+    out->format = *Graphics_D3D9_GetFormatPixelDesc(format);
+    out->width = w;
+    out->height = h;
+    out->pitch = locked.Pitch;
+    out->pixels = locked.pBits;
+}
+
+// A copy of rect of a render-target surface in a pool surface, locked.
+int lockCopy(IDirect3DSurface9* source, const RECT& r, D3DFORMAT format, int readOnly, D3DLOCKED_RECT* locked) {
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    IDirect3DSurface9* target = nullptr;
+    if (Direct3DDevice9_CreateRenderTarget(UINT(w), UINT(h), format, D3DMULTISAMPLE_NONE, 0, plat::win::FALSE,
+                                           &target) != D3D_OK) {
+        LogAddTextUtf16(u"バックバッファロック用描画可能サーフェスの作成に失敗しました\n");
+        return -1;
+    }
+    const int entry = D3D9_WaitForPoolEntry([&] { return Graphics_D3D9_SysMemSurface_Get(w, h, format, 0); });
+    if (entry < 0) {
+        LogAddTextUtf16(u"バックバッファロック用システムメモリサーフェスの作成に失敗しました\n");
+        Direct3D9Object_Release(target);
+        return -1;
+    }
+    IDirect3DSurface9* copy = D3D9_PoolSurface(entry);
+    const bool ok = Direct3DDevice9_StretchRect(source, &r, target, nullptr, D3DTEXF_NONE) == D3D_OK &&
+                    Direct3DDevice9_GetRenderTargetData(target, copy) == D3D_OK &&
+                    Direct3DSurface9_LockRect(copy, locked, nullptr, readOnly ? D3DLOCK_READONLY : 0) == D3D_OK;
+    Direct3D9Object_Release(target);
+    if (!ok) {
+        Graphics_D3D9_SysMemSurface_Release(entry, 0);
+        return -1;
+    }
+    lockState = TargetLock{copy, nullptr, entry};
+    return 0;
+}
+
+}  // namespace
+
+int Graphics_D3D9_LockDrawTargetBuffer(const ImageRect* rect, BaseImage* out, int graph, int readOnly,
+                                       int surfaceIndex) {
+    if (rect == nullptr || out == nullptr || !Direct3DDevice9_IsValid()) return -1;
+    if (lockState.surface != nullptr || lockState.texture != nullptr) return -1;
+    Graphics_D3D9_FlushVertexBatch(0);
+    Graphics_D3D9_EndScene();
+    RECT r{rect->left, rect->top, rect->right, rect->bottom};
+    IDirect3DSurface9* surface = D3D9_ScreenSurface();
+    if (const GraphData* g = graph >= 0 ? GetGraphData(graph, 1) : nullptr; g != nullptr) {
+        ImageRect inTile = *rect;
+        const GraphTextureTile* tile = g->orig != nullptr ? TileHoldingRect(g, &inTile) : nullptr;
+        if (tile == nullptr) return -1;
+        r = RECT{inTile.left, inTile.top, inTile.right, inTile.bottom};
+        const D3D9GraphTexture* t = D3D9_TileTexture(tile);
+        if (!g->orig->request.drawable) {
+            // A graph that is not drawn into is read from its texture in place; block
+            // layouts have no pixels to hand out.
+            if (t->texture == nullptr || D3D9_GraphFormat(g->orig) != D3DFMT_A8R8G8B8) return -1;
+            D3DLOCKED_RECT locked{};
+            if (Direct3DTexture9_LockRect(t->texture, 0, &locked, &r, readOnly ? D3DLOCK_READONLY : 0) != D3D_OK)
+                return -1;
+            lockState = TargetLock{nullptr, t->texture, -1};
+            fillOut(out, D3DFMT_A8R8G8B8, locked, r.right - r.left, r.bottom - r.top);
+            return 0;
+        }
+        surface = graphSurface(tile, surfaceIndex);
+    }
+    D3DSURFACE_DESC desc{};
+    if (surface == nullptr || Direct3DSurface9_GetDesc(surface, &desc) != D3D_OK) return -1;
+    D3DLOCKED_RECT locked{};
+    if (D3D9DeviceSys.backBufferLock && surface == D3D9DeviceSys.backBuffer) {
+        if (Direct3DSurface9_LockRect(surface, &locked, &r, readOnly ? D3DLOCK_READONLY : 0) != D3D_OK) return -1;
+        lockState = TargetLock{surface, nullptr, -1};
+    } else if (lockCopy(surface, r, desc.Format, readOnly, &locked) < 0) {
+        return -1;
+    }
+    fillOut(out, desc.Format, locked, r.right - r.left, r.bottom - r.top);
+    return 0;
+}
+
+int Graphics_D3D9_UnlockDrawTargetBuffer() {
+    TargetLock l = lockState;
+    lockState = TargetLock{nullptr, nullptr, -1};
+    if (l.surface != nullptr) Direct3DSurface9_UnlockRect(l.surface);
+    if (l.texture != nullptr) Direct3DTexture9_UnlockRect(l.texture, 0);
+    if (l.poolEntry >= 0) Graphics_D3D9_SysMemSurface_Release(l.poolEntry, 0);
+    return 0;
+}
+
+// Slots 1..7 take drawable one-tile graphs beside the draw target (a cube map's face by
+// the surface index); slot 0 the draw target's own graph or the screen. A negative handle
+// empties a further slot.
+int Graphics_D3D9_SetRenderTarget(int slot, int graph, int surfaceIndex) {
+    if (!ProgrammableShaderFlag || !Direct3DDevice9_IsValid()) return -1;
+    if (slot < 0 || slot >= 8 || slot >= int(D3D9DeviceSys.caps.NumSimultaneousRTs)) return -1;
+    Graphics_D3D9_FlushVertexBatch(0);
+    Graphics_D3D9_EndScene();
+    if (graph < 0) return Graphics_D3D9_DeviceState_SetRenderTarget(slot == 0 ? D3D9_ScreenSurface() : nullptr, slot);
+    const GraphData* g = GetGraphData(graph, 1);
+    if (g == nullptr || g->orig == nullptr || !g->orig->request.drawable || g->orig->tileCount != 1) return -1;
+    IDirect3DSurface9* surface = graphSurface(&g->orig->tiles[0], surfaceIndex);
+    if (surface == nullptr) return -1;
+    const D3D9GraphTexture* t = D3D9_TileTexture(&g->orig->tiles[0]);
+    // A texture cannot be read while it is drawn into.
+    if (t->texture != nullptr && D3D9State.texture == t->texture) Graphics_D3D9_DeviceState_SetTexture(nullptr);
+    return Graphics_D3D9_DeviceState_SetRenderTarget(surface, slot) < 0 ? -1 : 0;
+}
+
+// A graph serves as a depth buffer when it is drawable and has a depth surface of its own;
+// graphs here have none (draws into a graph use the screen's depth buffer while it covers
+// the graph), so only the absence of a graph passes.
+int Graphics_D3D9_CheckDepthBufferGraph(GraphData* graph) {
+    if (graph == nullptr) return 0;
+    return -1;
+}
+
+// No movie decoder here hands out a device surface (frames reach graphs as uploaded
+// images), so there is never a surface to copy.
+int Graphics_D3D9_CopyMovieSurfaceToGraph(GraphData* graph, MovieHandleData* movie) {
+    if (!Direct3DDevice9_IsValid() || graph == nullptr || graph->orig == nullptr || movie == nullptr) return -1;
+    return -1;
+}
+
+}  // namespace ZaDod
