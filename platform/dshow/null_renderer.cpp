@@ -83,11 +83,7 @@ class NullInput final : public StandInPin, public IMemInputPin {
 
 class NullRenderer final : public StandInFilter, public SeekingForwarder {
  public:
-  NullRenderer(const CLSID& clsid = CLSID_NullRenderer, bool pcmOnly = false)
-      : StandInFilter(clsid), pcmOnly_(pcmOnly) {
-    addPin(std::make_unique<NullInput>(this));
-  }
-  bool pcmOnly() const { return pcmOnly_; }
+  NullRenderer() : StandInFilter(CLSID_NullRenderer) { addPin(std::make_unique<NullInput>(this)); }
 
   HRESULT QueryInterface(const IID& iid, void** out) override { return StandInFilter::QueryInterface(iid, out); }
   ULONG AddRef() override { return StandInFilter::AddRef(); }
@@ -138,7 +134,6 @@ class NullRenderer final : public StandInFilter, public SeekingForwarder {
   }
 
  private:
-  const bool pcmOnly_;
   bool flushing_ = false;
   bool ended_ = false;
   bool sent_ = false;
@@ -146,10 +141,7 @@ class NullRenderer final : public StandInFilter, public SeekingForwarder {
 
 NullRenderer* NullInput::owner() { return static_cast<NullRenderer*>(filter_); }
 
-HRESULT NullInput::checkType(const AM_MEDIA_TYPE& type) {
-  if (!owner()->pcmOnly()) return S_OK;
-  return type.majortype == MEDIATYPE_Audio && type.subtype == MEDIASUBTYPE_PCM ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
-}
+HRESULT NullInput::checkType(const AM_MEDIA_TYPE&) { return S_OK; }
 
 HRESULT NullInput::Receive(IMediaSample* sample) {
   if (sample == nullptr) return E_POINTER;
@@ -189,12 +181,6 @@ const bool registered = (win::RegisterComClass(CLSID_NullRenderer, "dshow", &cre
 HRESULT CreateNullRenderer(IBaseFilter** filter) {
   if (filter == nullptr) return E_POINTER;
   *filter = new NullRenderer;
-  return S_OK;
-}
-
-HRESULT CreatePcmDroppingRenderer(const CLSID& clsid, IBaseFilter** filter) {
-  if (filter == nullptr) return E_POINTER;
-  *filter = new NullRenderer(clsid, true);
   return S_OK;
 }
 
