@@ -262,7 +262,10 @@ class AudioRenderer final : public StandInFilter, public SeekingForwarder, publi
   void lookAtCursor() {
     const LONGLONG before = ring_.played();
     ring_.account();
-    if (ring_.played() != before) room_.notify_all();
+    if (ring_.played() == before) return;
+    room_.notify_all();
+    // The end is reported by the service thread as soon as the last frame is seen played.
+    if (ended_ && before < endAt_ && ring_.played() >= endAt_) serviceWake_.notify_all();
   }
   void startPlaying() {
     ring_.play();
