@@ -187,15 +187,13 @@ class AudioRenderer final : public StandInFilter, public SeekingForwarder, publi
     return S_OK;
   }
 
-  // From the input pin.
-  HRESULT openOutput(const audio::WAVEFORMATEX& format) {
-    std::lock_guard guard(play_);
-    return ring_.open(format);
-  }
-  void closeOutput() {
+  // From the input pin: the format to play once the filter leaves the stopped state.
+  void connected(const audio::WAVEFORMATEX* format) {
     std::lock_guard guard(play_);
     timeByAudio(false);
     ring_.close();
+    connected_ = format != nullptr;
+    if (connected_) format_ = *format;
   }
   HRESULT receive(IMediaSample* sample);
   void endOfStream() {
@@ -287,6 +285,8 @@ class AudioRenderer final : public StandInFilter, public SeekingForwarder, publi
   std::condition_variable room_;          // Receive waits here for room
   std::condition_variable serviceWake_;   // the service thread sleeps here
   PcmRing ring_;
+  bool connected_ = false;
+  audio::WAVEFORMATEX format_{};
   IReferenceClock* time_ = nullptr;       // the sourced clock behind IReferenceClock
   REFERENCE_TIME anchorTime_ = 0;
   REFERENCE_TIME anchorSteady_ = 0;
@@ -310,10 +310,11 @@ AudioRenderer* AudioInput::owner() { return static_cast<AudioRenderer*>(filter_)
 HRESULT AudioInput::completeConnect(IPin*) {
   audio::WAVEFORMATEX format;
   if (!playable(type_, &format)) return VFW_E_TYPE_NOT_ACCEPTED;
-  return owner()->openOutput(format);
+  owner()->connected(&format);
+  return S_OK;
 }
 
-void AudioInput::breakConnect() { owner()->closeOutput(); }
+void AudioInput::breakConnect() { owner()->connected(nullptr); }
 
 HRESULT AudioInput::Receive(IMediaSample* sample) { return owner()->receive(sample); }
 
@@ -370,6 +371,12 @@ HRESULT AudioRenderer::stateChanged(FILTER_STATE from, FILTER_STATE to) {
   }
   std::lock_guard guard(play_);
   if (from == State_Stopped) {
+    // The sound output is made on the first run of a connection and kept until the
+    // connection goes; when it cannot be made the filter cannot leave the stopped state.
+    if (connected_ && !ring_.isOpen()) {
+      const HRESULT hr = ring_.open(format_);
+      if (hr < 0) return hr;
+    }
     streaming_ = true;
     ended_ = sent_ = quit_ = false;
     if (!thread_.joinable()) thread_ = std::thread([this] { service(); });

@@ -10,8 +10,9 @@ HRESULT CreateNullRenderer(IBaseFilter** filter);
 
 // The audio renderer: plays PCM of 1 or 2 channels, 8 or 16 bits, through the sound
 // stand-in; offers IReferenceClock and IBasicAudio; registered so that Render ends audio
-// branches in it. Connecting makes its DirectSound device and buffer, and fails with
-// their error when they cannot be made.
+// branches in it. Its DirectSound device and buffer are made when it first leaves the
+// stopped state on a connection; when they cannot be made, that state change fails with
+// their error.
 extern const CLSID CLSID_AudioRendererStandIn;
 HRESULT CreateAudioRenderer(IBaseFilter** filter);
 // For tests: the frames played and queued in all since the renderer left the stopped

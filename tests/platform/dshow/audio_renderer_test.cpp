@@ -180,6 +180,7 @@ class AudioRendererTest : public ::testing::Test {
     }
     if (device_ != nullptr) device_->Release();
     pa::UseManualAudioSinkForTest(false);
+    pa::FailNextCreateSoundBuffersForTest(0);
   }
 
   void build(int frames) {
@@ -199,25 +200,22 @@ class AudioRendererTest : public ::testing::Test {
     ASSERT_TRUE(ds::AudioRendererCountsForTest(renderer, played, written));
   }
 
-  // Mixes one quantum, then waits (without a time limit that matters) until the renderer
-  // has taken in what it has room for, so the manual sink never outruns the source.
+  // Waits (without a time limit that matters) until the renderer has taken in what it
+  // has room for, then mixes one quantum, so the manual sink never outruns the source.
   void step() {
-    ds::LONGLONG before = 0, unused = 0;
-    counts(&before, &unused);
-    pa::AdvanceAudioForTest(pa::kQuantumFrames);
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    ds::LONGLONG before = 0, written = 0;
     for (;;) {
-      ds::LONGLONG played = 0, written = 0;
-      counts(&played, &written);
-      if (played == before) {
-        // Not playing yet (the sound starts at the run's start time) or no more.
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        return;
-      }
-      if (written >= std::min<ds::LONGLONG>(totalFrames(), played + kRate / 4) || stopped_) return;
+      counts(&before, &written);
+      if (written >= std::min<ds::LONGLONG>(totalFrames(), before + kRate / 4) || stopped_) break;
       ASSERT_LT(std::chrono::steady_clock::now(), giveUp) << "the renderer took in nothing";
       std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
+    pa::AdvanceAudioForTest(pa::kQuantumFrames);
+    ds::LONGLONG after = 0;
+    counts(&after, &written);
+    // Not playing yet (the sound starts at the run's start time) or no more.
+    if (after == before) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   ds::LONGLONG totalFrames() const { return static_cast<ds::LONGLONG>(samples.size() / 2); }
 
@@ -370,6 +368,12 @@ TEST_F(AudioRendererTest, IsTheGraphsClockAndItsTimeFollowsTheFramesPlayed) {
   build(kRate * 2);
   ds::IReferenceClock* own = query<ds::IReferenceClock>(renderer, ds::IID_IReferenceClock);
   auto* filter = query<ds::IMediaFilter>(graph, ds::IID_IMediaFilter);
+  // A sound output that cannot be made keeps the whole graph stopped; the next run makes it.
+  pa::FailNextCreateSoundBuffersForTest(1);
+  EXPECT_EQ(control->Run(), pa::DSERR_INVALIDCALL);
+  ds::LONG state = -1;
+  control->GetState(0, &state);
+  EXPECT_EQ(state, ds::State_Stopped);
   ASSERT_EQ(control->Run(), S_OK);
   ds::IReferenceClock* clock = nullptr;
   ASSERT_EQ(filter->GetSyncSource(&clock), S_OK);
