@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/dshow/filter_parts.h"
+#include "platform/dshow/render_input.h"
 #include "platform/dshow/pcm_ring.h"
 #include "platform/dshow/reference_clock.h"
 #include "platform/dshow/seeking_forward.h"
@@ -56,48 +57,11 @@ bool playable(const AM_MEDIA_TYPE& type, audio::WAVEFORMATEX* format) {
 
 class AudioRenderer;
 
-class AudioInput final : public StandInPin, public IMemInputPin {
+class AudioInput final : public RenderInputPin {
  public:
-  explicit AudioInput(StandInFilter* filter) : StandInPin(filter, u"Audio Input pin (rendered)", PINDIR_INPUT) {}
-  ~AudioInput() override {
-    if (allocator_ != nullptr) allocator_->Release();
-  }
+  explicit AudioInput(StandInFilter* filter) : RenderInputPin(filter, u"Audio Input pin (rendered)") {}
 
-  HRESULT QueryInterface(const IID& iid, void** out) override { return StandInPin::QueryInterface(iid, out); }
-  ULONG AddRef() override { return StandInPin::AddRef(); }
-  ULONG Release() override { return StandInPin::Release(); }
-
-  HRESULT GetAllocator(IMemAllocator** allocator) override {
-    if (allocator == nullptr) return E_POINTER;
-    std::lock_guard guard(filter_->lock());
-    if (allocator_ == nullptr) {
-      void* made = nullptr;
-      const HRESULT hr = win::CoCreateInstance(CLSID_MemoryAllocator, nullptr, win::CLSCTX_INPROC_SERVER,
-                                               IID_IMemAllocator, &made);
-      if (hr != S_OK) return hr;
-      allocator_ = static_cast<IMemAllocator*>(made);
-    }
-    allocator_->AddRef();
-    *allocator = allocator_;
-    return S_OK;
-  }
-  HRESULT NotifyAllocator(IMemAllocator* allocator, BOOL) override {
-    if (allocator == nullptr) return E_POINTER;
-    std::lock_guard guard(filter_->lock());
-    allocator->AddRef();
-    if (allocator_ != nullptr) allocator_->Release();
-    allocator_ = allocator;
-    return S_OK;
-  }
-  HRESULT GetAllocatorRequirements(ALLOCATOR_PROPERTIES*) override { return E_NOTIMPL; }
   HRESULT Receive(IMediaSample* sample) override;
-  HRESULT ReceiveMultiple(IMediaSample** samples, LONG count, LONG* processed) override {
-    if (samples == nullptr || processed == nullptr) return E_POINTER;
-    *processed = 0;
-    HRESULT hr = S_OK;
-    while (*processed < count && (hr = Receive(samples[*processed])) == S_OK) ++*processed;
-    return hr;
-  }
   // Receive waits while the sound output is full.
   HRESULT ReceiveCanBlock() override { return S_OK; }
 
@@ -112,18 +76,9 @@ class AudioInput final : public StandInPin, public IMemInputPin {
   }
   HRESULT completeConnect(IPin*) override;
   void breakConnect() override;
-  HRESULT queryOther(const IID& iid, void** out) override {
-    if (iid == IID_IMemInputPin) {
-      AddRef();
-      *out = static_cast<IMemInputPin*>(this);
-      return S_OK;
-    }
-    return StandInPin::queryOther(iid, out);
-  }
 
  private:
   AudioRenderer* owner();
-  IMemAllocator* allocator_ = nullptr;
 };
 
 class AudioRenderer final : public StandInFilter, public SeekingForwarder, public IReferenceClock, public IBasicAudio {

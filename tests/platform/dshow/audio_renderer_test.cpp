@@ -12,17 +12,22 @@
 
 #include "platform/audio/audio_test.h"
 #include "platform/audio/dsound.h"
+#include "platform/codec/decoder.h"
 #include "platform/dshow/filter_graph.h"
 #include "platform/dshow/filter_parts.h"
 #include "platform/dshow/system_filters.h"
 #include "platform/win/com.h"
 #include "platform/win/sync.h"
+#include "tests/platform/codec/codec_files.h"
 
 namespace {
 
 namespace ds = plat::dshow;
 namespace pa = plat::audio;
 namespace win = plat::win;
+using halvorine_test::codecFolder;
+using halvorine_test::haveTool;
+using halvorine_test::inFolder;
 using win::HANDLE;
 using win::HRESULT;
 using win::S_FALSE;
@@ -207,7 +212,7 @@ class AudioRendererTest : public ::testing::Test {
     ds::LONGLONG before = 0, written = 0;
     for (;;) {
       counts(&before, &written);
-      if (written >= std::min<ds::LONGLONG>(totalFrames(), before + kRate / 4) || stopped_) break;
+      if (written >= std::min<ds::LONGLONG>(totalFrames(), before + lead_) || stopped_) break;
       ASSERT_LT(std::chrono::steady_clock::now(), giveUp) << "the renderer took in nothing";
       std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
@@ -217,7 +222,7 @@ class AudioRendererTest : public ::testing::Test {
     // Not playing yet (the sound starts at the run's start time) or no more.
     if (after == before) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  ds::LONGLONG totalFrames() const { return static_cast<ds::LONGLONG>(samples.size() / 2); }
+  ds::LONGLONG totalFrames() const { return total_ != 0 ? total_ : static_cast<ds::LONGLONG>(samples.size() / 2); }
 
   bool completed() {
     ds::LONG code = 0;
@@ -248,6 +253,8 @@ class AudioRendererTest : public ::testing::Test {
   ds::IMediaControl* control = nullptr;
   ds::IMediaEventEx* events = nullptr;
   bool stopped_ = false;
+  ds::LONGLONG total_ = 0;        // frames the stream holds, when not the tone's
+  ds::LONGLONG lead_ = kRate / 4;  // frames to have queued before each quantum
 
  private:
   pa::IDirectSound* device_ = nullptr;
@@ -415,6 +422,48 @@ TEST_F(AudioRendererTest, IsTheGraphsClockAndItsTimeFollowsTheFramesPlayed) {
   clock->Release();
   filter->Release();
   own->Release();
+}
+
+TEST_F(AudioRendererTest, AnMp3FileRenderedThroughTheDecoderPlaysAtItsLevel) {
+  HALVORINE_NEED_FILE("lame", "graph_8k.mp3",
+                      "sox -n -r 8000 -c 1 -b 16 g8.wav synth 1.2 sine 300 vol 0.5 && "
+                      "lame --quiet -t -m m -b 16 g8.wav graph_8k.mp3");
+  const std::vector<std::uint8_t> mp3 = halvorine_test::readBytes("graph_8k.mp3");
+  pa::WAVEFORMATEX coded{plat::codec::WAVE_FORMAT_MPEGLAYER3, 1, 8000, 16000, 2, 16, 0};
+  auto decoder = plat::codec::makeMpegDecoder(&coded);
+  std::vector<std::int16_t> pcm;
+  decoder->decode(mp3.data(), mp3.size(), pcm);
+  decoder->decode(nullptr, 0, pcm);
+  ASSERT_FALSE(pcm.empty());
+  total_ = static_cast<ds::LONGLONG>(pcm.size());
+  lead_ = 2000;
+
+  std::u16string path = u"C:";
+  for (char c : halvorine_test::codecFolder() + "/graph_8k.mp3") path += c == '/' ? u'\\' : static_cast<char16_t>(c);
+  ds::CreateFilterGraph(&graph);
+  ASSERT_EQ(graph->RenderFile(path.c_str(), nullptr), S_OK);
+  ASSERT_EQ(graph->FindFilterByName(u"Audio Renderer", &renderer), S_OK);
+  control = query<ds::IMediaControl>(graph, ds::IID_IMediaControl);
+  events = query<ds::IMediaEventEx>(graph, ds::IID_IMediaEventEx);
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_EQ(control->Run(), S_OK);
+    bool done = false;
+    std::vector<std::int16_t> captured = playUntil([&](const std::vector<std::int16_t>&) {
+      return done = completed();
+    });
+    ASSERT_TRUE(done);
+    pa::AdvanceAudioForTest(kRate / 10);
+    const std::vector<std::int16_t> tail = pa::TakeCapturedAudioForTest();
+    captured.insert(captured.end(), tail.begin(), tail.end());
+    // 8 kHz mono, interpolated to 44.1 kHz on both sides: the level, not the samples.
+    const size_t from = onset(captured);
+    const size_t frames = static_cast<size_t>(total_) * kRate / 8000;
+    ASSERT_GE(captured.size(), from + 2 * frames);
+    const double want = rms(pcm.data(), pcm.size(), 1);
+    EXPECT_NEAR(rms(captured.data() + from, 2 * frames, 2), want, 0.02 * want);
+    EXPECT_NEAR(rms(captured.data() + from + 1, 2 * frames, 2), want, 0.02 * want);
+    ASSERT_EQ(control->Stop(), S_OK);
+  }
 }
 
 }  // namespace
