@@ -5,14 +5,13 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
-#include <limits>
 #include <mutex>
 #include <thread>
 
 #include "platform/dshow/filter_parts.h"
-#include "platform/dshow/render_input.h"
 #include "platform/dshow/pcm_ring.h"
 #include "platform/dshow/reference_clock.h"
+#include "platform/dshow/render_input.h"
 #include "platform/dshow/seeking_forward.h"
 #include "platform/dshow/system_filters.h"
 
