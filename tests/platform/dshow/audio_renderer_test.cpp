@@ -19,6 +19,7 @@
 #include "platform/win/com.h"
 #include "platform/win/sync.h"
 #include "tests/platform/codec/codec_files.h"
+#include "tests/platform/dshow/graph_harness.h"
 
 namespace {
 
@@ -48,17 +49,12 @@ std::vector<std::int16_t> tone(int frames) {
   return s;
 }
 
-// Pushes a tone through IMemInputPin on its own thread, then end of stream; stops pushing
-// when a delivery is refused.
-class ToneOutput final : public ds::StandInPin {
+// The tone's pin: 44.1-kHz stereo 16-bit PCM.
+class ToneOutput final : public harness::MemPushPin {
  public:
-  explicit ToneOutput(ds::StandInFilter* filter) : StandInPin(filter, u"Out", ds::PINDIR_OUTPUT) {
+  explicit ToneOutput(ds::StandInFilter* filter) : MemPushPin(filter, 3, kPieceFrames * 4) {
     format_ = {pa::WAVE_FORMAT_PCM, 2, kRate, kRate * 4, 4, 16, 0};
   }
-  ~ToneOutput() override { breakConnect(); }
-  ds::IMemInputPin* input = nullptr;
-  ds::IMemAllocator* allocator = nullptr;
-  ds::IPin* peer() { return peer_; }
 
  protected:
   HRESULT checkType(const ds::AM_MEDIA_TYPE& type) override {
@@ -75,28 +71,13 @@ class ToneOutput final : public ds::StandInPin {
     type.pbFormat = reinterpret_cast<win::BYTE*>(&format_);
     return {type};
   }
-  HRESULT completeConnect(ds::IPin* peer) override {
-    void* face = nullptr;
-    if (peer->QueryInterface(ds::IID_IMemInputPin, &face) != S_OK) return win::E_NOINTERFACE;
-    input = static_cast<ds::IMemInputPin*>(face);
-    HRESULT hr = input->GetAllocator(&allocator);
-    ds::ALLOCATOR_PROPERTIES want{3, kPieceFrames * 4, 1, 0}, got{};
-    if (hr == S_OK) hr = allocator->SetProperties(&want, &got);
-    if (hr == S_OK) hr = input->NotifyAllocator(allocator, win::FALSE);
-    if (hr != S_OK) breakConnect();
-    return hr;
-  }
-  void breakConnect() override {
-    if (input != nullptr) input->Release();
-    if (allocator != nullptr) allocator->Release();
-    input = nullptr;
-    allocator = nullptr;
-  }
 
  private:
   pa::WAVEFORMATEX format_;
 };
 
+// Pushes the tone through IMemInputPin on its own thread, then end of stream; stops
+// pushing when a delivery is refused.
 class ToneSource final : public ds::StandInFilter {
  public:
   explicit ToneSource(std::vector<std::int16_t> samples) : StandInFilter(kToneClass), samples_(std::move(samples)) {
