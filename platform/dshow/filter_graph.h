@@ -153,6 +153,8 @@ class FilterGraph final : public IFilterGraph2,
   FILTER_STATE state_ = State_Stopped;
   IReferenceClock* clock_ = nullptr;
   bool clockChosen_ = false;
+  REFERENCE_TIME start_ = 0;          // of the current or last run
+  REFERENCE_TIME pausedStream_ = -1;  // stream time at a pause from running; -1 for none
   std::atomic<bool> aborted_{false};  // Abort may come from another thread
 
   std::mutex eventLock_;  // events and completion counting, reached from streaming threads

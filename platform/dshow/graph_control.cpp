@@ -204,11 +204,15 @@ HRESULT FilterGraph::changeState(FILTER_STATE to) {
     }
     state_ = State_Paused;
   }
-  REFERENCE_TIME start = 0;
+  REFERENCE_TIME start = 0, now = 0;
+  if (clock_ != nullptr && (to == State_Running || state_ == State_Running)) clock_->GetTime(&now);
   if (to == State_Running && clock_ != nullptr) {
-    clock_->GetTime(&start);
-    start += kStartDelay;
+    // Resuming from a pause carries the stream time on from where it stopped, so the
+    // time spent paused does not count.
+    start = pausedStream_ >= 0 ? now - pausedStream_ : now + kStartDelay;
   }
+  if (to == State_Paused && state_ == State_Running)
+    pausedStream_ = clock_ != nullptr ? std::max<REFERENCE_TIME>(now - start_, 0) : -1;
   for (IBaseFilter* f : order) {
     if (result < 0) break;
     const HRESULT hr = to == State_Stopped ? f->Stop() : to == State_Paused ? f->Pause() : f->Run(start);
@@ -218,9 +222,15 @@ HRESULT FilterGraph::changeState(FILTER_STATE to) {
     // A filter that cannot follow leaves the whole graph stopped.
     for (IBaseFilter* f : order) f->Stop();
     state_ = State_Stopped;
+    pausedStream_ = -1;
     return result;
   }
   state_ = to;
+  if (to == State_Running) {
+    start_ = start;
+    pausedStream_ = -1;
+  }
+  if (to == State_Stopped) pausedStream_ = -1;
   return result;
 }
 

@@ -2,6 +2,7 @@
 // that takes any type and drops every sample, and EC_COMPLETE once end of stream has
 // come while the filter runs. Seeking asked of it goes upstream.
 #include "platform/dshow/filter_parts.h"
+#include "platform/dshow/render_input.h"
 #include "platform/dshow/seeking_forward.h"
 
 namespace plat::dshow {
@@ -17,48 +18,11 @@ using win::S_OK;
 
 class NullRenderer;
 
-class NullInput final : public StandInPin, public IMemInputPin {
+class NullInput final : public RenderInputPin {
  public:
-  NullInput(StandInFilter* filter) : StandInPin(filter, u"In", PINDIR_INPUT) {}
-  ~NullInput() override {
-    if (allocator_ != nullptr) allocator_->Release();
-  }
+  NullInput(StandInFilter* filter) : RenderInputPin(filter, u"In") {}
 
-  HRESULT QueryInterface(const IID& iid, void** out) override { return StandInPin::QueryInterface(iid, out); }
-  ULONG AddRef() override { return StandInPin::AddRef(); }
-  ULONG Release() override { return StandInPin::Release(); }
-
-  HRESULT GetAllocator(IMemAllocator** allocator) override {
-    if (allocator == nullptr) return E_POINTER;
-    std::lock_guard guard(filter_->lock());
-    if (allocator_ == nullptr) {
-      void* made = nullptr;
-      const HRESULT hr = win::CoCreateInstance(CLSID_MemoryAllocator, nullptr, win::CLSCTX_INPROC_SERVER,
-                                               IID_IMemAllocator, &made);
-      if (hr != S_OK) return hr;
-      allocator_ = static_cast<IMemAllocator*>(made);
-    }
-    allocator_->AddRef();
-    *allocator = allocator_;
-    return S_OK;
-  }
-  HRESULT NotifyAllocator(IMemAllocator* allocator, BOOL) override {
-    if (allocator == nullptr) return E_POINTER;
-    std::lock_guard guard(filter_->lock());
-    allocator->AddRef();
-    if (allocator_ != nullptr) allocator_->Release();
-    allocator_ = allocator;
-    return S_OK;
-  }
-  HRESULT GetAllocatorRequirements(ALLOCATOR_PROPERTIES*) override { return E_NOTIMPL; }
   HRESULT Receive(IMediaSample* sample) override;
-  HRESULT ReceiveMultiple(IMediaSample** samples, LONG count, LONG* processed) override {
-    if (samples == nullptr || processed == nullptr) return E_POINTER;
-    *processed = 0;
-    HRESULT hr = S_OK;
-    while (*processed < count && (hr = Receive(samples[*processed])) == S_OK) ++*processed;
-    return hr;
-  }
   HRESULT ReceiveCanBlock() override { return S_FALSE; }
 
   HRESULT EndOfStream() override;
@@ -67,27 +31,14 @@ class NullInput final : public StandInPin, public IMemInputPin {
 
  protected:
   HRESULT checkType(const AM_MEDIA_TYPE& type) override;
-  HRESULT queryOther(const IID& iid, void** out) override {
-    if (iid == IID_IMemInputPin) {
-      AddRef();
-      *out = static_cast<IMemInputPin*>(this);
-      return S_OK;
-    }
-    return StandInPin::queryOther(iid, out);
-  }
 
  private:
   NullRenderer* owner();
-  IMemAllocator* allocator_ = nullptr;
 };
 
 class NullRenderer final : public StandInFilter, public SeekingForwarder {
  public:
-  NullRenderer(const CLSID& clsid = CLSID_NullRenderer, bool pcmOnly = false)
-      : StandInFilter(clsid), pcmOnly_(pcmOnly) {
-    addPin(std::make_unique<NullInput>(this));
-  }
-  bool pcmOnly() const { return pcmOnly_; }
+  NullRenderer() : StandInFilter(CLSID_NullRenderer) { addPin(std::make_unique<NullInput>(this)); }
 
   HRESULT QueryInterface(const IID& iid, void** out) override { return StandInFilter::QueryInterface(iid, out); }
   ULONG AddRef() override { return StandInFilter::AddRef(); }
@@ -138,7 +89,6 @@ class NullRenderer final : public StandInFilter, public SeekingForwarder {
   }
 
  private:
-  const bool pcmOnly_;
   bool flushing_ = false;
   bool ended_ = false;
   bool sent_ = false;
@@ -146,10 +96,7 @@ class NullRenderer final : public StandInFilter, public SeekingForwarder {
 
 NullRenderer* NullInput::owner() { return static_cast<NullRenderer*>(filter_); }
 
-HRESULT NullInput::checkType(const AM_MEDIA_TYPE& type) {
-  if (!owner()->pcmOnly()) return S_OK;
-  return type.majortype == MEDIATYPE_Audio && type.subtype == MEDIASUBTYPE_PCM ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
-}
+HRESULT NullInput::checkType(const AM_MEDIA_TYPE&) { return S_OK; }
 
 HRESULT NullInput::Receive(IMediaSample* sample) {
   if (sample == nullptr) return E_POINTER;
@@ -189,12 +136,6 @@ const bool registered = (win::RegisterComClass(CLSID_NullRenderer, "dshow", &cre
 HRESULT CreateNullRenderer(IBaseFilter** filter) {
   if (filter == nullptr) return E_POINTER;
   *filter = new NullRenderer;
-  return S_OK;
-}
-
-HRESULT CreatePcmDroppingRenderer(const CLSID& clsid, IBaseFilter** filter) {
-  if (filter == nullptr) return E_POINTER;
-  *filter = new NullRenderer(clsid, true);
   return S_OK;
 }
 

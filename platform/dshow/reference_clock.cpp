@@ -1,6 +1,7 @@
-// System and manual reference clocks with their advise lists.
+// System, manual and sourced reference clocks with their advise lists.
 #include "platform/dshow/reference_clock.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -31,7 +32,8 @@ struct Advise {
 
 class Clock final : public IReferenceClock {
  public:
-  explicit Clock(bool manual) : manual_(manual), origin_(std::chrono::steady_clock::now()) {}
+  explicit Clock(bool manual, ClockSource source = {})
+      : manual_(manual), source_(std::move(source)), origin_(std::chrono::steady_clock::now()) {}
 
   HRESULT QueryInterface(const IID& iid, void** out) override {
     if (out == nullptr) return E_POINTER;
@@ -97,6 +99,10 @@ class Clock final : public IReferenceClock {
 
   REFERENCE_TIME readLocked() {
     if (manual_) return manualTime_;
+    if (source_) {
+      const REFERENCE_TIME now = source_();
+      return now < last_ ? last_ : now;
+    }
     const auto since = std::chrono::steady_clock::now() - origin_;
     REFERENCE_TIME now = std::chrono::duration_cast<std::chrono::nanoseconds>(since).count() / 100;
     return now < last_ ? last_ : now;
@@ -147,13 +153,20 @@ class Clock final : public IReferenceClock {
       if (next == std::numeric_limits<REFERENCE_TIME>::max()) {
         changed_.wait(guard);
       } else {
-        const auto wait = std::chrono::nanoseconds((next - readLocked()) * 100);
+        auto wait = std::chrono::nanoseconds((next - readLocked()) * 100);
+        // A sourced clock need not keep pace with the steady clock: look again often,
+        // but never spin while it stands still.
+        if (source_) wait = std::clamp<std::chrono::nanoseconds>(wait, kSourcedMinWait, kSourcedMaxWait);
         changed_.wait_for(guard, wait);
       }
     }
   }
 
+  static constexpr std::chrono::nanoseconds kSourcedMinWait = std::chrono::milliseconds(1);
+  static constexpr std::chrono::nanoseconds kSourcedMaxWait = std::chrono::milliseconds(5);
+
   const bool manual_;
+  const ClockSource source_;
   const std::chrono::steady_clock::time_point origin_;
   std::atomic<ULONG> refs_{1};
   std::mutex lock_;
@@ -187,6 +200,12 @@ HRESULT CreateSystemClock(IReferenceClock** clock) {
 HRESULT CreateManualClock(IReferenceClock** clock) {
   if (clock == nullptr) return E_POINTER;
   *clock = new Clock(true);
+  return S_OK;
+}
+
+HRESULT CreateSourcedClock(ClockSource source, IReferenceClock** clock) {
+  if (clock == nullptr || !source) return E_POINTER;
+  *clock = new Clock(false, std::move(source));
   return S_OK;
 }
 

@@ -7,13 +7,17 @@
 namespace plat::dshow {
 
 HRESULT CreateNullRenderer(IBaseFilter** filter);
-// A null renderer under another class id that takes only PCM audio.
-HRESULT CreatePcmDroppingRenderer(const CLSID& clsid, IBaseFilter** filter);
 
-// The audio renderer: takes PCM audio; registered so that Render ends audio branches
-// in it.
+// The audio renderer: plays PCM of 1 or 2 channels, 8 or 16 bits, through the sound
+// stand-in; offers IReferenceClock and IBasicAudio; registered so that Render ends audio
+// branches in it. Its DirectSound device and buffer are made when it first leaves the
+// stopped state on a connection; when they cannot be made, that state change fails with
+// their error.
 extern const CLSID CLSID_AudioRendererStandIn;
 HRESULT CreateAudioRenderer(IBaseFilter** filter);
+// For tests: the frames played and queued in all since the renderer left the stopped
+// state (false for any other filter).
+bool AudioRendererCountsForTest(IBaseFilter* filter, LONGLONG* played, LONGLONG* written);
 
 // The stream subtype a file source names for content starting with these bytes: an ID3
 // tag or an MPEG audio frame header gives MEDIASUBTYPE_MPEG1Audio, anything else

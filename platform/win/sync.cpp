@@ -57,13 +57,15 @@ class Event final : public WaitableObject {
 
   void set() {
     {
+      // Woken under the lock: a waiter that closes the event as soon as its wait ends
+      // cannot free it while this call still touches it.
       std::lock_guard<std::mutex> hold(mutex_);
       signaled_ = true;
+      if (manual_)
+        cv_.notify_all();
+      else
+        cv_.notify_one();
     }
-    if (manual_)
-      cv_.notify_all();
-    else
-      cv_.notify_one();
     NotifyMultipleWaiters();
   }
   void reset() {

@@ -53,25 +53,24 @@ class PullInput final : public ds::StandInPin {
   }
 };
 
-class PushOutput final : public ds::StandInPin {
+// An output pin that pushes through the downstream pin's IMemInputPin, with `buffers`
+// buffers of `bytes` bytes agreed at connection.
+class MemPushPin : public ds::StandInPin {
  public:
-  explicit PushOutput(ds::StandInFilter* filter) : StandInPin(filter, u"Out", ds::PINDIR_OUTPUT) {}
-  ~PushOutput() override { breakConnect(); }
+  MemPushPin(ds::StandInFilter* filter, long buffers, long bytes)
+      : StandInPin(filter, u"Out", ds::PINDIR_OUTPUT), buffers_(buffers), bytes_(bytes) {}
+  ~MemPushPin() override { MemPushPin::breakConnect(); }
   ds::IMemInputPin* input = nullptr;
   ds::IMemAllocator* allocator = nullptr;
   ds::IPin* peer() { return peer_; }
 
  protected:
-  HRESULT checkType(const ds::AM_MEDIA_TYPE& type) override {
-    return type.majortype == kHarnessMajor && (type.subtype == kSubA || type.subtype == kSubB) ? S_OK : S_FALSE;
-  }
-  std::vector<ds::AM_MEDIA_TYPE> offeredTypes() override { return {harnessType(kSubA)}; }
   HRESULT completeConnect(ds::IPin* peer) override {
     void* face = nullptr;
     if (peer->QueryInterface(ds::IID_IMemInputPin, &face) != S_OK) return plat::win::E_NOINTERFACE;
     input = static_cast<ds::IMemInputPin*>(face);
     HRESULT hr = input->GetAllocator(&allocator);
-    ds::ALLOCATOR_PROPERTIES want{2, 4096, 1, 0}, got{};
+    ds::ALLOCATOR_PROPERTIES want{buffers_, bytes_, 1, 0}, got{};
     if (hr == S_OK) hr = allocator->SetProperties(&want, &got);
     if (hr == S_OK) hr = input->NotifyAllocator(allocator, plat::win::FALSE);
     if (hr != S_OK) breakConnect();
@@ -83,6 +82,21 @@ class PushOutput final : public ds::StandInPin {
     input = nullptr;
     allocator = nullptr;
   }
+
+ private:
+  const long buffers_;
+  const long bytes_;
+};
+
+class PushOutput final : public MemPushPin {
+ public:
+  explicit PushOutput(ds::StandInFilter* filter) : MemPushPin(filter, 2, 4096) {}
+
+ protected:
+  HRESULT checkType(const ds::AM_MEDIA_TYPE& type) override {
+    return type.majortype == kHarnessMajor && (type.subtype == kSubA || type.subtype == kSubB) ? S_OK : S_FALSE;
+  }
+  std::vector<ds::AM_MEDIA_TYPE> offeredTypes() override { return {harnessType(kSubA)}; }
 };
 
 class Puller final : public ds::StandInFilter {

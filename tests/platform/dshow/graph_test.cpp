@@ -322,6 +322,56 @@ TEST(ReferenceClock, ManualAdvisesFireOnlyWhenSteppedPastTheirTime) {
   EXPECT_EQ(clock->Release(), 0u);
 }
 
+// A filter without pins that records the start time of each run it is given.
+class StartRecorder final : public ds::StandInFilter {
+ public:
+  StartRecorder() : StandInFilter(harness::kPullerClass) {}
+  std::vector<ds::REFERENCE_TIME> starts;
+
+ protected:
+  ds::HRESULT stateChanged(ds::FILTER_STATE, ds::FILTER_STATE to) override {
+    if (to == ds::State_Running) starts.push_back(start_);
+    return S_OK;
+  }
+};
+
+TEST(ReferenceClock, ResumingFromAPauseLeavesThePausedTimeOutOfTheStreamTime) {
+  ds::IGraphBuilder* graph = nullptr;
+  ds::CreateFilterGraph(&graph);
+  auto* recorder = new StartRecorder;
+  ASSERT_EQ(graph->AddFilter(recorder, u"Recorder"), S_OK);
+  ds::IReferenceClock* clock = nullptr;
+  ds::CreateManualClock(&clock);
+  auto* filter = query<ds::IMediaFilter>(graph, ds::IID_IMediaFilter);
+  ASSERT_EQ(filter->SetSyncSource(clock), S_OK);
+  auto* control = query<ds::IMediaControl>(graph, ds::IID_IMediaControl);
+  for (int round = 0; round < 3; ++round) {
+    recorder->starts.clear();
+    ds::REFERENCE_TIME now = 0;
+    clock->GetTime(&now);
+    ASSERT_EQ(control->Run(), S_OK);  // stream time 0 at now + 10 ms
+    ds::StepManualClock(clock, 3'000'000);
+    ASSERT_EQ(control->Pause(), S_OK);  // at stream time 290 ms
+    ds::StepManualClock(clock, 50'000'000);
+    ASSERT_EQ(control->Run(), S_OK);
+    ASSERT_EQ(recorder->starts.size(), 2u);
+    EXPECT_EQ(recorder->starts[0], now + 100'000);
+    EXPECT_EQ(recorder->starts[1], now + 100'000 + 50'000'000);
+    ASSERT_EQ(control->Stop(), S_OK);
+    // A run after a stop starts the stream afresh.
+    ASSERT_EQ(control->Pause(), S_OK);
+    ASSERT_EQ(control->Run(), S_OK);
+    clock->GetTime(&now);
+    EXPECT_EQ(recorder->starts.back(), now + 100'000);
+    ASSERT_EQ(control->Stop(), S_OK);
+  }
+  recorder->Release();
+  control->Release();
+  filter->Release();
+  EXPECT_EQ(graph->Release(), 0u);
+  EXPECT_EQ(clock->Release(), 0u);
+}
+
 TEST(ReferenceClock, SystemClockGoesOnAndFiresFromItsThread) {
   for (int round = 0; round < 5; ++round) {
     void* made = nullptr;
