@@ -304,25 +304,14 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     return static_cast<uint32_t>(at_) < static_cast<uint32_t>(frameCellCount) ? frameCells + at_ \
                                                                                 : nullptr;  \
   }())
-// The pushed constant combined with the top operand, both integers.
-#define FUSED_CONST(expr)                                                                   \
+// A pushed integer b (`operand`, or null to fall back to `plain`) combined
+// with the integer top operand a.
+#define FUSED_TOP_OP(operand, plain, expr)                                                  \
   {                                                                                         \
-    if (!FUSED_FITS(2) || top < 1 || top >= KVContext::kOperands || TOP.tag != kInt) goto pushInt; \
-    const int32_t b = node->operand.i;                                                      \
-    int32_t& a = TOP.i;                                                                     \
-    expr;                                                                                   \
-    opRefs[top - 1] = nullptr;                                                              \
-    pc += 2;                                                                                \
-    FUSED_DONE(2, code[pc - 1]);                                                            \
-    NEXT;                                                                                   \
-  }
-// The pushed local combined with the top operand, both integers.
-#define FUSED_LOCAL(expr)                                                                   \
-  {                                                                                         \
-    const Value* c = LOCAL_CELL(node->second.var);                                          \
+    const Value* c = (operand);                                                             \
     if (!FUSED_FITS(2) || !c || c->tag != kInt || top < 1 || top >= KVContext::kOperands ||  \
         TOP.tag != kInt)                                                                    \
-      goto loadVariable;                                                                    \
+      goto plain;                                                                           \
     const int32_t b = c->i;                                                                 \
     int32_t& a = TOP.i;                                                                     \
     expr;                                                                                   \
@@ -331,6 +320,13 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     FUSED_DONE(2, code[pc - 1]);                                                            \
     NEXT;                                                                                   \
   }
+// The pushed constant, and the pushed local, combined with the top operand.
+#define FUSED_CONST(expr)                                                   \
+  {                                                                         \
+    const Value k_ = Value::makeInt(node->operand.i);                       \
+    FUSED_TOP_OP(&k_, pushInt, expr)                                        \
+  }
+#define FUSED_LOCAL(expr) FUSED_TOP_OP(LOCAL_CELL(node->second.var), loadVariable, expr)
 // Assignment's inline stores; `then` follows a store.
 #define ASSIGN_FAST(then)                                                                   \
   {                                                                                         \
@@ -773,21 +769,19 @@ fAssignPop:
   if (!FUSED_FITS(2) || top < 1) goto assign;
   ASSIGN_FAST(--top; pc += 2; FUSED_DONE(2, code[pc - 1]); NEXT)
   goto assign;
-fConstAdd:
-  FUSED_CONST(a = wrapInt(static_cast<uint32_t>(a) + static_cast<uint32_t>(b)))
-fConstSub:
-  FUSED_CONST(a = wrapInt(static_cast<uint32_t>(a) - static_cast<uint32_t>(b)))
-fConstMul:
-  FUSED_CONST(a = wrapInt(static_cast<uint32_t>(a) * static_cast<uint32_t>(b)))
+// Each of + - * with a pushed constant and with a pushed local.
+#define FUSED_PAIR(constLabel, localLabel, op)                                      \
+  constLabel:                                                                       \
+  FUSED_CONST(a = wrapInt(static_cast<uint32_t>(a) op static_cast<uint32_t>(b)))    \
+  localLabel:                                                                       \
+  FUSED_LOCAL(a = wrapInt(static_cast<uint32_t>(a) op static_cast<uint32_t>(b)))
+  FUSED_PAIR(fConstAdd, fLocalAdd, +)
+  FUSED_PAIR(fConstSub, fLocalSub, -)
+  FUSED_PAIR(fConstMul, fLocalMul, *)
+#undef FUSED_PAIR
 fConstMod:
   // Chosen only for divisors other than 0 and -1.
   FUSED_CONST(a %= b)
-fLocalAdd:
-  FUSED_LOCAL(a = wrapInt(static_cast<uint32_t>(a) + static_cast<uint32_t>(b)))
-fLocalSub:
-  FUSED_LOCAL(a = wrapInt(static_cast<uint32_t>(a) - static_cast<uint32_t>(b)))
-fLocalMul:
-  FUSED_LOCAL(a = wrapInt(static_cast<uint32_t>(a) * static_cast<uint32_t>(b)))
 fLoadTwo: {
   const Value* a = LOCAL_CELL(node->second.var);
   const Value* b = LOCAL_CELL(code[pc + 1]->second.var);
@@ -835,6 +829,7 @@ fLoadTwo: {
 #undef FUSED_DONE
 #undef LOCAL_CELL
 #undef FUSED_CONST
+#undef FUSED_TOP_OP
 #undef FUSED_LOCAL
 #undef ASSIGN_FAST
 }
