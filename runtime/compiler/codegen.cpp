@@ -51,9 +51,11 @@ void setWaitBlocked(CodeVector* code, bool blocked) {
       setWaitBlocked(n->second.function->body.code, blocked);
     } else if (blocked && n->kind == Wait) {
       n->kind = WaitForbidden;
+      n->op = 0;
       n->operand.i = kWaitBlockedMark;
     } else if (!blocked && n->kind == WaitForbidden && n->operand.i == kWaitBlockedMark) {
       n->kind = Wait;
+      n->op = 0;
     }
   }
 }

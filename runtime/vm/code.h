@@ -210,6 +210,10 @@ union NodeSecond {
 
 struct CodeNode {
   int32_t kind;
+  // The code loop's own note of the step that runs this record (0: not yet
+  // chosen). Never written to an object file; whoever changes `kind` after
+  // the record has run clears it.
+  uint8_t op = 0;
   NodeOperand operand;
   NodeFirst first;
   NodeSecond second;

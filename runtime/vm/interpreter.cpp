@@ -13,6 +13,7 @@
 #include <string>
 
 #include "runtime/vm/context.h"
+#include "runtime/vm/fuse.h"
 #include "runtime/vm/interp_ext.h"
 #include "runtime/vm/interp_ops.h"
 #include "runtime/vm/log.h"
@@ -43,9 +44,10 @@ constexpr uint32_t kStepsBetweenPumps = 257;
 [[noreturn, gnu::noinline, gnu::cold]] void operandOverflow() { throw RuntimeError(kErrStackOverflow); }
 [[noreturn, gnu::noinline, gnu::cold]] void unknownOpcode() { throw KVUnexpected("unknown opcode"); }
 
-// Handler numbers; several kinds share one.
+// Handler numbers; several kinds share one. hResolve (0, a record's first
+// run) chooses the record's handler and notes it in the record.
 enum Handler : uint8_t {
-  hUnknown, hPushInt, hPushDouble, hPushString, hPushBool, hPushNull, hPushNaN, hPushUndefined,
+  hResolve, hUnknown, hPushInt, hPushDouble, hPushString, hPushBool, hPushNull, hPushNaN, hPushUndefined,
   hPushFrameObject, hNew, hPop, hAssign, hCompoundAssign, hJumpIfFalse, hJump, hNop, hAndThen, hOrElse,
   hToBool, hBitAnd, hBitOr, hBitXor, hGreater, hLess, hEqual, hNotEqual, hIn, hInstanceOf, hShiftLeft,
   hShiftRight, hConcat, hAdd, hSub, hMul, hDiv, hMod, hNegate, hToInt, hToFloat, hDelete, hTypeOf,
@@ -54,13 +56,17 @@ enum Handler : uint8_t {
   hReturnUndefined, hBranch, hPopAndJump, hJumpPast, hStoreCaught128, hStoreCaught129, hJumpIfThrown,
   hThrow, hJumpToHandler, hImport, hImportEnd, hCall, hWait, hEnterScope, hMakeClosure, hJumpIf,
   hCallIntrinsic, hWaitForbidden, hCallGuarded, hEnd, hBeginArray, hAppendElement, hEndArray, hForOf, hYield,
-  hGeneratorReturn, hCount
+  hGeneratorReturn,
+  // Fused steps (fuse.h), each standing for a run of records.
+  hFCompareBranch, hFStepLocal, hFAssignPop, hFConstAdd, hFConstSub, hFConstMul, hFConstMod, hFLocalAdd,
+  hFLocalSub, hFLocalMul, hFLoadTwo, hCount
 };
 
 struct KindTable {
   uint8_t at[kLastKind - kFirstKind + 1] = {};
   constexpr void set(int32_t kind, Handler h) { at[kind - kFirstKind] = h; }
   constexpr KindTable() {
+    for (uint8_t& h : at) h = hUnknown;
     set(PushInt, hPushInt); set(PushInt138, hPushInt); set(PushDouble, hPushDouble);
     set(PushString, hPushString); set(PushBool, hPushBool); set(PushNull, hPushNull); set(PushNaN, hPushNaN);
     set(PushUndefined, hPushUndefined); set(PushFrameObject, hPushFrameObject); set(New, hNew);
@@ -91,6 +97,27 @@ struct KindTable {
 };
 constexpr KindTable kKinds;
 
+// The handler of the record at pc: a fused step when its run allows one.
+[[gnu::noinline]] uint8_t chooseHandler(const CodeVector& code, uint32_t pc) {
+  const uint32_t k = static_cast<uint32_t>(code[pc]->kind - kFirstKind);
+  if (k > static_cast<uint32_t>(kLastKind - kFirstKind)) return hUnknown;
+  switch (fusedAt(code, pc)) {
+    case Fused::None: break;
+    case Fused::CompareBranch: return hFCompareBranch;
+    case Fused::StepLocal: return hFStepLocal;
+    case Fused::AssignPop: return hFAssignPop;
+    case Fused::ConstAdd: return hFConstAdd;
+    case Fused::ConstSub: return hFConstSub;
+    case Fused::ConstMul: return hFConstMul;
+    case Fused::ConstMod: return hFConstMod;
+    case Fused::LocalAdd: return hFLocalAdd;
+    case Fused::LocalSub: return hFLocalSub;
+    case Fused::LocalMul: return hFLocalMul;
+    case Fused::LoadTwo: return hFLoadTwo;
+  }
+  return kKinds.at[k];
+}
+
 int32_t labelPosition(const LabelSlot* s) { return s ? s->position : -1; }
 
 // GCC would merge the handlers' dispatch jumps into one shared jump, which
@@ -110,7 +137,7 @@ std::string abortLine(const KVContext* ctx) {
 
 KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   static void* const handlers[hCount] = {
-      &&unknown, &&pushInt, &&pushDouble, &&pushString, &&pushBool, &&pushNull, &&pushNaN, &&pushUndefined,
+      &&resolve, &&unknown, &&pushInt, &&pushDouble, &&pushString, &&pushBool, &&pushNull, &&pushNaN, &&pushUndefined,
       &&pushFrameObject, &&opNew, &&pop, &&assign, &&compoundAssign, &&jumpIfFalse, &&jump, &&nop, &&andThen,
       &&orElse, &&toBool, &&bitAnd, &&bitOr, &&bitXor, &&greater, &&less, &&equal, &&notEqual, &&in,
       &&instanceOf, &&shiftLeft, &&shiftRight, &&concat, &&add, &&sub, &&mul, &&div, &&mod, &&negate, &&toInt,
@@ -119,7 +146,9 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&defineMember, &&endObject, &&opSwitch, &&opReturn, &&returnUndefined, &&branch, &&popAndJump,
       &&jumpPast, &&storeCaught128, &&storeCaught129, &&jumpIfThrown, &&opThrow, &&jumpToHandler, &&opImport,
       &&importEnd, &&call, &&wait, &&enterScope, &&makeClosure, &&jumpIf, &&callIntrinsic, &&waitForbidden,
-      &&callGuarded, &&end, &&beginArray, &&appendElement, &&endArray, &&forOf, &&opYield, &&generatorReturn};
+      &&callGuarded, &&end, &&beginArray, &&appendElement, &&endArray, &&forOf, &&opYield, &&generatorReturn,
+      &&fCompareBranch, &&fStepLocal, &&fAssignPop, &&fConstAdd, &&fConstSub, &&fConstMul, &&fConstMod,
+      &&fLocalAdd, &&fLocalSub, &&fLocalMul, &&fLoadTwo};
 
   CodeNode* const* const code = vec.data();
   const uint32_t n = static_cast<uint32_t>(vec.size());
@@ -153,14 +182,10 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   RELOAD
 // Each handler ends with its own copy of the dispatch, so each has its own
 // indirect jump for the branch predictor to learn.
-#define DISPATCH_FETCHED                                                            \
-  gRunPosition.file = node->fileIndex;                                              \
-  gRunPosition.line = node->line;                                                   \
-  {                                                                                 \
-    uint32_t k = static_cast<uint32_t>(node->kind - kFirstKind);                    \
-    if (k > static_cast<uint32_t>(kLastKind - kFirstKind)) [[unlikely]] goto unknown; \
-    goto* handlers[kKinds.at[k]];                                                   \
-  }
+#define DISPATCH_FETCHED              \
+  gRunPosition.file = node->fileIndex; \
+  gRunPosition.line = node->line;      \
+  goto* handlers[node->op];
 #define NEXT                                                        \
   do {                                                              \
     if (static_cast<uint32_t>(pc) >= n) [[unlikely]] goto finished; \
@@ -257,8 +282,87 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     ADVANCE;                                             \
   }
 
+// A fused step runs only when the pump would not fall inside its run, so
+// the pump keeps its cadence; it then counts the run's records as steps and
+// leaves the run position at its last record, as running them one by one
+// would. Anything else (values of other types, a stack near its limit)
+// goes to the first record's own handler.
+#define FUSED_FITS(len) (steps + ((len) - 2) <= kStepsBetweenPumps - 1)
+#define FUSED_DONE(len, last)                 \
+  do {                                        \
+    const CodeNode* const l_ = (last);        \
+    steps += (len) - 1;                       \
+    gRunPosition.file = l_->fileIndex;        \
+    gRunPosition.line = l_->line;             \
+  } while (0)
+// The running frame's cell a depth-0 variable names, or null when the frame
+// has no such cell (the record's own handler reports that).
+#define LOCAL_CELL(var)                                                                    \
+  ([&]() -> Value* {                                                                       \
+    const VariableRef* v_ = (var);                                                         \
+    const int32_t at_ = v_->index < 0 ? -1 - v_->index : frameArgs + v_->index;            \
+    return static_cast<uint32_t>(at_) < static_cast<uint32_t>(frameCellCount) ? frameCells + at_ \
+                                                                                : nullptr;  \
+  }())
+// A pushed integer b (`operand`, or null to fall back to `plain`) combined
+// with the integer top operand a.
+#define FUSED_TOP_OP(operand, plain, expr)                                                  \
+  {                                                                                         \
+    const Value* c = (operand);                                                             \
+    if (!FUSED_FITS(2) || !c || c->tag != kInt || top < 1 || top >= KVContext::kOperands ||  \
+        TOP.tag != kInt)                                                                    \
+      goto plain;                                                                           \
+    const int32_t b = c->i;                                                                 \
+    int32_t& a = TOP.i;                                                                     \
+    expr;                                                                                   \
+    opRefs[top - 1] = nullptr;                                                              \
+    pc += 2;                                                                                \
+    FUSED_DONE(2, code[pc - 1]);                                                            \
+    NEXT;                                                                                   \
+  }
+// The pushed constant, and the pushed local, combined with the top operand.
+#define FUSED_CONST(expr)                                                   \
+  {                                                                         \
+    const Value k_ = Value::makeInt(node->operand.i);                       \
+    FUSED_TOP_OP(&k_, pushInt, expr)                                        \
+  }
+#define FUSED_LOCAL(expr) FUSED_TOP_OP(LOCAL_CELL(node->second.var), loadVariable, expr)
+// Assignment's inline stores; `then` follows a store.
+#define ASSIGN_FAST(then)                                                                   \
+  {                                                                                         \
+    const int32_t d = ctx->refDepth;                                                        \
+    /* A store to a variable's cell: what assignThroughReference does for a */              \
+    /* cell reference and a value that is no text. */                                      \
+    if (d > 0 && ctx->refs[d - 1].kind == kRefCell && TOP.tag != kString) {                 \
+      const RefRecord& r = ctx->refs[d - 1];                                                \
+      ctx->refDepth = d - 1;                                                                \
+      opRefs[top - 1] = nullptr;                                                            \
+      static_cast<Value*>(r.container)[r.key] = TOP;                                        \
+      then;                                                                                 \
+    }                                                                                       \
+    /* A store to a run-time member named by an atom that the look-up cache */              \
+    /* holds: what resolving the member reference for a write finds. */                     \
+    if (d > 0 && ctx->refs[d - 1].kind == kRefMember && TOP.tag != kString) {               \
+      const RefRecord& r = ctx->refs[d - 1];                                                \
+      const auto* obj = static_cast<const KVobj*>(r.container);                             \
+      if (r.key < 0 && r.key != RefRecord::kAtomNotFoundKey && obj && !obj->sealed && obj->list) { \
+        const PropNode* member = cachedKeyNode(obj->list, r.key);                           \
+        if (member && (member->attrs & kAttrWritable)) {                                    \
+          ctx->refDepth = d - 1;                                                            \
+          opRefs[top - 1] = nullptr;                                                        \
+          *member->cell = TOP;                                                              \
+          then;                                                                             \
+        }                                                                                   \
+      }                                                                                     \
+    }                                                                                       \
+  }
+
   try {
   NEXT;
+
+resolve:
+  node->op = chooseHandler(vec, static_cast<uint32_t>(pc));
+  goto* handlers[node->op];
 
 finished:
   // An index outside the vector (the end, or a negative target such as an
@@ -309,36 +413,11 @@ pop:
   NEED(1);
   --top;
   ADVANCE;
-assign: {
+assign:
   NEED(1);
-  // A store to a variable's cell: what assignThroughReference does for a
-  // cell reference and a value that is no text.
-  const int32_t d = ctx->refDepth;
-  if (d > 0 && ctx->refs[d - 1].kind == kRefCell && TOP.tag != kString) {
-    const RefRecord& r = ctx->refs[d - 1];
-    ctx->refDepth = d - 1;
-    opRefs[top - 1] = nullptr;
-    static_cast<Value*>(r.container)[r.key] = TOP;
-    ADVANCE;
-  }
-  // A store to a run-time member named by an atom that the look-up cache
-  // holds: what resolving the member reference for a write finds.
-  if (d > 0 && ctx->refs[d - 1].kind == kRefMember && TOP.tag != kString) {
-    const RefRecord& r = ctx->refs[d - 1];
-    const auto* obj = static_cast<const KVobj*>(r.container);
-    if (r.key < 0 && r.key != RefRecord::kAtomNotFoundKey && obj && !obj->sealed && obj->list) {
-      const PropNode* member = cachedKeyNode(obj->list, r.key);
-      if (member && (member->attrs & kAttrWritable)) {
-        ctx->refDepth = d - 1;
-        opRefs[top - 1] = nullptr;
-        *member->cell = TOP;
-        ADVANCE;
-      }
-    }
-  }
+  ASSIGN_FAST(ADVANCE)
   OUT(assignThroughReference(ctx));
   ADVANCE;
-}
 compoundAssign:
   OUT(compoundAssign(ctx, node->operand.i));
   ADVANCE;
@@ -650,6 +729,71 @@ generatorReturn:
   SYNC;
   generatorReturnStep(ctx);
   return;
+
+fCompareBranch: {
+  // local < <= > >= (constant | local), then the branch on the answer.
+  const Value* a = LOCAL_CELL(node->second.var);
+  if (!FUSED_FITS(4) || !a || a->tag != kInt || top + 2 > KVContext::kOperands) goto loadVariable;
+  const CodeNode* const rhs = code[pc + 1];
+  const CodeNode* const cmp = code[pc + 2];
+  const CodeNode* const br = code[pc + 3];
+  int32_t b = rhs->operand.i;
+  if (rhs->kind == LoadVariable) {
+    const Value* c = LOCAL_CELL(rhs->second.var);
+    if (!c || c->tag != kInt) goto loadVariable;
+    b = c->i;
+  }
+  const bool orEqual = cmp->operand.i != 0;
+  const bool yes = cmp->kind == Less ? (orEqual ? a->i <= b : a->i < b) : (orEqual ? a->i >= b : a->i > b);
+  if (br->kind == Branch) {
+    pc = yes ? labelPosition(br->second.triple->second) : labelPosition(br->second.triple->third);
+  } else {
+    pc = yes ? pc + 4 : br->operand.i;
+  }
+  FUSED_DONE(4, br);
+  NEXT;
+}
+fStepLocal: {
+  // local++ / local-- whose old value is popped straight away.
+  Value* c = LOCAL_CELL(node->second.var);
+  if (!FUSED_FITS(3) || !c || c->tag != kInt || top >= KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
+    goto loadVariable;
+  const uint32_t delta = code[pc + 1]->kind == IncrementInPlace ? 1u : ~0u;
+  c->i = wrapInt(static_cast<uint32_t>(c->i) + delta);
+  const CodeNode* const last = code[pc + 2];
+  pc = last->kind == PopAndJump ? last->operand.i : pc + 3;
+  FUSED_DONE(3, last);
+  NEXT;
+}
+fAssignPop:
+  if (!FUSED_FITS(2) || top < 1) goto assign;
+  ASSIGN_FAST(--top; pc += 2; FUSED_DONE(2, code[pc - 1]); NEXT)
+  goto assign;
+// Each of + - * with a pushed constant and with a pushed local.
+#define FUSED_PAIR(constLabel, localLabel, op)                                      \
+  constLabel:                                                                       \
+  FUSED_CONST(a = wrapInt(static_cast<uint32_t>(a) op static_cast<uint32_t>(b)))    \
+  localLabel:                                                                       \
+  FUSED_LOCAL(a = wrapInt(static_cast<uint32_t>(a) op static_cast<uint32_t>(b)))
+  FUSED_PAIR(fConstAdd, fLocalAdd, +)
+  FUSED_PAIR(fConstSub, fLocalSub, -)
+  FUSED_PAIR(fConstMul, fLocalMul, *)
+#undef FUSED_PAIR
+fConstMod:
+  // Chosen only for divisors other than 0 and -1.
+  FUSED_CONST(a %= b)
+fLoadTwo: {
+  const Value* a = LOCAL_CELL(node->second.var);
+  const Value* b = LOCAL_CELL(code[pc + 1]->second.var);
+  if (!FUSED_FITS(2) || !a || !b || top + 2 > KVContext::kOperands) goto loadVariable;
+  opRefs[top] = nullptr;
+  ops[top++] = *a;
+  opRefs[top] = nullptr;
+  ops[top++] = *b;
+  pc += 2;
+  FUSED_DONE(2, code[pc - 1]);
+  NEXT;
+}
   } catch (const CompileError&) {
     throw;
   } catch (const AbortedRun&) {
@@ -681,9 +825,18 @@ generatorReturn:
 #undef INT_PAIR
 #undef INT_PAIR_IF
 #undef STEP_CELL
+#undef FUSED_FITS
+#undef FUSED_DONE
+#undef LOCAL_CELL
+#undef FUSED_CONST
+#undef FUSED_TOP_OP
+#undef FUSED_LOCAL
+#undef ASSIGN_FAST
 }
 
 }  // namespace
+
+void restartPumpCount() { gStepCounter = 0; }
 
 void runFunction(const Callable& fn) {
   KVContext* ctx = gCurrentContext;

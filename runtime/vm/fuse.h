@@ -1,0 +1,38 @@
+// Fused records: which run of records starting at a position the code loop
+// may execute as one step. The records themselves are never changed (the
+// object file and every jump into the middle of a run see them as they
+// are); the loop only notes per record which fused step its run allows.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/vm/function.h"
+
+namespace kv {
+
+enum class Fused : uint8_t {
+  None,
+  // local (< <= > >=) (constant | local), then Branch or JumpIfFalse.
+  CompareBranch,
+  // local++ or local-- as a statement: the value-and-reference load, the
+  // in-place step and the pop (or pop-and-jump) of the old value.
+  StepLocal,
+  // A store through a reference followed by a pop of the stored value.
+  AssignPop,
+  // An integer constant pushed and combined with the top operand.
+  ConstAdd, ConstSub, ConstMul, ConstMod,
+  // A frame local pushed and combined with the top operand.
+  LocalAdd, LocalSub, LocalMul,
+  // Two frame locals pushed one after the other.
+  LoadTwo,
+};
+
+// The fused step the run at `pc` of `code` allows, judged only from the
+// records' kinds, flags and side records (the values are checked when the
+// step runs; anything unexpected runs the records one by one).
+Fused fusedAt(const CodeVector& code, uint32_t pc);
+// On by default. Records that have run keep the step chosen for them, so a
+// change applies to code that has not run yet (tests compare the two forms).
+void setRecordFusion(bool on);
+
+}  // namespace kv

@@ -1,0 +1,134 @@
+// Fused records against the same programs run record by record: the log,
+// the warnings with their positions, the failures and the records the
+// message pump meets must not tell the two apart.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "runtime/vm/context.h"
+#include "runtime/vm/errors.h"
+#include "runtime/vm/fuse.h"
+#include "runtime/vm/interpreter.h"
+#include "tests/runtime/library/script_fixture.h"
+#include <regex>
+
+namespace kvtest {
+namespace {
+
+// Where each pump call found the run: the record and its source line.
+std::vector<std::pair<int32_t, int32_t>> gPumpStops;
+int32_t recordingPump() {
+  gPumpStops.emplace_back(kv::gCurrentContext ? kv::gCurrentContext->pc : -1, kv::gRunPosition.line);
+  return 0;
+}
+
+using FusedRecordsTest = ScriptTest;
+
+// Each run compiles its source as a new file: its file number is no part
+// of what is compared.
+std::vector<std::string> withoutFileNumbers(std::vector<std::string> lines) {
+  static const std::regex file(" F:[0-9]+ ");
+  for (std::string& l : lines) l = std::regex_replace(l, file, " F:- ");
+  return lines;
+}
+
+struct RunResult {
+  std::vector<std::string> log;
+  std::vector<std::pair<int32_t, int32_t>> pumps;
+};
+
+const char* const kCases[] = {
+    // Counting loops of every compare form, local and constant bounds, up
+    // and down, with the pump falling at every offset inside them.
+    R"(var s = 0, i, j, n = 37;
+for (i = 0; i < 300; i++) for (j = n; j >= 0; j--) s = (s + i * j) % 1000003;
+for (i = 10; i > -10; i--) s = s - i;
+for (i = 0; i <= n; i++) { s = s + 3; s = s * 2; s = s % 65521; }
+while (i < 1000) { i++; }
+console.log("counts " @ s @ " " @ i);)",
+    // Locals that change type inside the loop: floats, texts, undefined,
+    // objects; the fused step must hand every one to the general path.
+    R"(var i, k = 0, n, t, u, o = {};
+for (n = 0; n < 30; n++) {
+  i = n; if (n == 5) i = 5.5; if (n == 7) i = "12"; if (n == 9) i = u; if (n == 11) i = o;
+  if (i < 8) k = k + 1;
+  i++;
+  k = k + i;
+}
+console.log("mixed " @ k);
+var bs = [3.5, "5", u, o, -2147483647 - 1], b;
+k = 0;
+for (b = 0; b < 5; b++) {
+  t = bs[b];
+  for (n = 0; n < t; n++) { k = k + 1; if (k > 1000) break; }
+  for (n = 10; n > t; n--) { k = k + 2; if (k > 2000) break; }
+}
+console.log("bounds " @ k);)",
+    // Wrapping, modulo by negative constants and by 0 and -1.
+    R"(var x = 2147483647, y = -2147483647 - 1, z = 65536, w;
+x++; y--; w = z * z; console.log("wrap " @ x @ " " @ y @ " " @ w @ " " @ (z * 32768));
+x = 2147483647; x = x + 1; y = -7; console.log("add " @ x @ " " @ (y % 3) @ " " @ (y % -3) @ " " @ (7 % -3));
+z = -2147483647 - 1; console.log("mod " @ (z % -1) @ " " @ (z % 0) @ " " @ (5 % 0) @ " " @ (z - 1));)",
+    // Warnings inside fused loops keep their lines.
+    R"(var i, f = 3, s = 0;
+for (i = 0; i < 4; i++) {
+  s = s + i;
+  f();
+}
+console.log("warned " @ s);)",
+    // An operand stack near its limit: the fused pushes fail where the
+    // records would.
+    R"(var i = 1;
+var s = i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + 1)))))))))))))))))))))))))))));
+console.log("deep " @ s);
+s = i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + (i + 1))))))))))))))))))))))))))))))));
+console.log("deeper " @ s);)",
+    // Micro-threads running fused loops, waiting inside them, with young
+    // garbage forcing collections between their steps.
+    R"(var done = 0, total = 0, blob = "0123456789abcdef", b;
+for (b = 0; b < 8; b++) blob = blob @ blob;
+function worker(id) {
+  var i, j, s = 0, g;
+  for (i = 0; i < 40; i++) {
+    for (j = 0; j < 500; j++) s = (s + i * j + id) % 1000003;
+    g = blob @ i;
+    if (i % 3 == id % 3) wait;
+  }
+  total = total + s;
+  done++;
+}
+var n, f;
+for (n = 1; n <= 6; n++) spawn(worker, n);
+for (f = 0; f < 200 && done < 6; f++) wait;
+console.log("threads " @ done @ " " @ total);)",
+};
+
+}  // namespace
+
+TEST_P(FusedRecordsTest, RunAsTheRecordsOneByOne) {
+  size_t pumps = 0;
+  for (const char* source : kCases) {
+    SCOPED_TRACE(source);
+    RunResult runs[2];
+    for (bool fused : {false, true}) {
+      TearDown();
+      SetUp();
+      kv::setRecordFusion(fused);
+      kv::restartPumpCount();
+      gPumpStops.clear();
+      kv::setMessagePumpHook(&recordingPump);
+      runs[fused].log = withoutFileNumbers(runScript(source, 300));
+      runs[fused].pumps = gPumpStops;
+      kv::setMessagePumpHook(nullptr);
+      kv::setRecordFusion(true);
+    }
+    EXPECT_EQ(runs[1].log, runs[0].log);
+    pumps += runs[0].pumps.size();
+    EXPECT_EQ(runs[1].pumps, runs[0].pumps);
+  }
+  EXPECT_GT(pumps, 100u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Collector, FusedRecordsTest, ::testing::Bool());
+
+}  // namespace kvtest
