@@ -34,6 +34,11 @@ void releaseTile(D3D9GraphTexture* t) {
         Direct3D9Object_Release(t->surface);
         t->surface = nullptr;
     }
+    if (t->depth != nullptr) {
+        D3D9_ForgetGraphDepth(t->depth);
+        Direct3D9Object_Release(t->depth);
+        t->depth = nullptr;
+    }
     if (t->texture != nullptr) {
         Direct3D9Object_Release(t->texture);
         t->texture = nullptr;
@@ -72,6 +77,17 @@ bool createTile(const GraphOrigData* orig, const GraphTextureTile& tile, D3D9Gra
         }
         if (drawable && Direct3DTexture9_GetSurfaceLevel(t->texture, 0, &t->surface, async) != D3D_OK) {
             LogAddTextUtf16(u"テクスチャのサーフェスアドレスの取得に失敗しました\n");
+            return false;
+        }
+    }
+    // A drawable graph asked for with a depth buffer gets a depth surface of the tile's size
+    // in the depth format of its bit depth; it is cleared to the far plane when first bound.
+    if (drawable && orig->depthBuffer) {
+        const int index = orig->depthBufferKind >= 0 && orig->depthBufferKind <= 2 ? orig->depthBufferKind : 0;
+        if (Direct3DDevice9_CreateDepthStencilSurface(UINT(tile.textureWidth), UINT(tile.textureHeight),
+                                                      D3D9DeviceSys.depthFormat[index], D3DMULTISAMPLE_NONE, 0,
+                                                      plat::win::FALSE, &t->depth, async) != D3D_OK) {
+            LogAddTextUtf16(u"深度バッファ用サーフェスの作成に失敗しました\n");
             return false;
         }
     }
