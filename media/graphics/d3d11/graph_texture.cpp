@@ -95,10 +95,7 @@ DXGI_FORMAT D3D11_GraphFormat(const GraphOrigData* orig) {
 // of a DXT graph whose texture has the image's own format.
 int Graphics_D3D11_GetDXTDecodeFlags(const GraphTextureFormat* /*format*/, int colorKind, int* colorDecode,
                                      int alphaKind, int* alphaDecode) {
-    auto decode = [](int kind) { return kind >= 1 && kind <= 5 ? 1 : 0; };
-    if (colorDecode != nullptr) *colorDecode = decode(colorKind);
-    if (alphaDecode != nullptr) *alphaDecode = decode(alphaKind);
-    return 0;
+    return PlainTextureDXTDecodeFlags(colorKind, colorDecode, alphaKind, alphaDecode);
 }
 
 int Graphics_D3D11_CreateGraphTexture(GraphOrigData* orig, int asyncThread) {

@@ -9,6 +9,7 @@
 #include "media/graphics/d3d9/d3d9_upload.h"
 #include "media/graphics/hwdraw/graph_tiles.h"
 #include "media/graphics/hwdraw/hwdraw.h"
+#include "media/graphics/hwdraw/upload_levels.h"
 
 namespace ZaDod {
 namespace {
@@ -153,10 +154,7 @@ int D3D9_GraphManaged(const GraphOrigData* orig) {
 // of a DXT graph whose texture has the image's own format.
 int Graphics_D3D9_GetDXTDecodeFlags(const GraphTextureFormat* /*format*/, int colorKind, int* colorDecode,
                                     int alphaKind, int* alphaDecode) {
-    auto decode = [](int kind) { return kind >= 1 && kind <= 5 ? 1 : 0; };
-    if (colorDecode != nullptr) *colorDecode = decode(colorKind);
-    if (alphaDecode != nullptr) *alphaDecode = decode(alphaKind);
-    return 0;
+    return PlainTextureDXTDecodeFlags(colorKind, colorDecode, alphaKind, alphaDecode);
 }
 
 int Graphics_D3D9_CreateGraphTexture(GraphOrigData* orig, int asyncThread) {
