@@ -38,6 +38,11 @@ int RoundToPixel(float v) {
     return static_cast<int>(std::clamp(std::isfinite(d) ? d : 0.0, -1e9, 1e9));
 }
 
+int TruncateToPixel(float v) {
+    const double d = std::trunc(static_cast<double>(v));
+    return static_cast<int>(std::clamp(std::isfinite(d) ? d : 0.0, -1e9, 1e9));
+}
+
 namespace {
 
 ImageRect sizeRect(int x, int y, const GraphData* g) {

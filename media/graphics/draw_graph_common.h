@@ -1,5 +1,5 @@
 // What the graph drawing fronts share: the checked graph of a draw and the rounding
-// of float positions to the pixel a software draw starts at.
+// of float positions to whole pixels.
 #pragma once
 #include "media/graphics/graph.h"
 
@@ -16,5 +16,8 @@ CheckedGraph CheckGraphDraw(int handle);
 bool SoftGraph(GraphData* graph);
 // Half-way positions go to the lower pixel: the pixel whose centre is at or after v.
 int RoundToPixel(float v);
+// The whole-pixel part of v, cut toward zero (10.75 gives 10, -2.5 gives -2), as the
+// hardware rotated draws take it beside the float position.
+int TruncateToPixel(float v);
 
 }  // namespace ZaDod

@@ -79,7 +79,7 @@ int DrawRotatedGraphCore(float x, float y, double scale, double angle, int graph
         if (SoftGraph(g))
             return SoftDrawRotatedGraph(x, y, static_cast<float>(halfW), static_cast<float>(halfH), scale, angle, graph,
                                         transFlag, mirrorFlag);
-        return Graphics_Hardware_DrawRotatedGraph(RoundToPixel(x), RoundToPixel(y), x, y, scale, angle, g,
+        return Graphics_Hardware_DrawRotatedGraph(TruncateToPixel(x), TruncateToPixel(y), x, y, scale, angle, g,
                                                   CurrentBlendGraph(), transFlag, mirrorFlag);
     });
 }

@@ -34,8 +34,13 @@ inline gpu::ID3D11RenderTargetView* D3D11_SurfaceTargetView(const D3D11GraphText
 int Graphics_D3D11_ReleaseAllGraphTextures();
 int Graphics_D3D11_RecreateAllGraphTextures();
 
-// The layout every graph texture holds: bytes red, green, blue, alpha.
+// The layout every plain graph texture holds: bytes red, green, blue, alpha.
 const PixelFormatDesc* D3D11_GraphPixelDesc();
+// A graph's texture format: the surveyed block format of a DXT1, DXT3 or DXT5 picture that
+// fills its one tile in whole blocks (and is not drawn into), else R8G8B8A8.
+gpu::DXGI_FORMAT D3D11_GraphFormat(const GraphOrigData* orig);
+// The DXT kind (1, 3 or 5) a block format holds, 0 for any other format.
+int D3D11_DXTKind(gpu::DXGI_FORMAT format);
 // The pixel layout of a texture format, or null for a format no graph or image uses.
 const PixelFormatDesc* Graphics_D3D11_GetFormatPixelDesc(gpu::DXGI_FORMAT format);
 // Grows the upload buffer shared by uploads to at least `size` bytes; -1 (logged) when

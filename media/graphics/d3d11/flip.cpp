@@ -1,6 +1,6 @@
 // The Direct3D 11 flip: the sub back buffer copied into the swap chain's back buffer
-// (scaled, clipped to it) and presented; the clear of the draw target; the front-screen
-// refresh timer.
+// (scaled, clipped to it) and presented, or shown through a layered window; the clear of
+// the draw target; the front-screen refresh timer.
 #include "media/graphics/d3d11/d3d11_state.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hwdraw/window_dest.h"
@@ -111,7 +111,20 @@ int Graphics_D3D11_FlipScreen() {
                                    GraphicsDrawSettings.samplingMode == 0 && g.scalingMode == 2 ? 0 : 1);
     }
     Graphics_D3D11_FlushVertexBatch(-1, 0);
-    if (chain.chain != nullptr && chain.chain->Present(g.noVSync ? 0 : 1, 0) != S_OK) return -1;
+    if (GetWindowLayeredMode() != 0) {
+        const int result = PresentLayeredWindow();
+        Graphics_D3D11_RefreshDeviceState();
+        return result;
+    }
+    if (chain.chain != nullptr) {
+        // A minimised window (reachable only when the program runs while inactive) shows
+        // nothing: the frame is made and the vertical blank kept, but nothing is presented.
+        if (Win.Status.Minimized) {
+            if (!g.noVSync) WaitVSyncByDirectDraw();
+        } else if (chain.chain->Present(g.noVSync ? 0 : 1, 0) != S_OK) {
+            return -1;
+        }
+    }
     Graphics_D3D11_RefreshDeviceState();
     return 0;
 }

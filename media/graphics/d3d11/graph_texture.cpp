@@ -1,5 +1,5 @@
 // Direct3D 11 graph textures: one texture and view per tile of an original image (and a
-// target view for drawable graphs), made, released and filled from base images.
+// target view for drawable graphs), R8G8B8A8 or the block format of a raw DXT picture.
 #include <cstring>
 #include <vector>
 
@@ -8,6 +8,7 @@
 #include "media/graphics/base_image.h"
 #include "media/graphics/d3d11/d3d11_backend.h"
 #include "media/graphics/d3d11/d3d11_graph.h"
+#include "media/graphics/hwdraw/upload_levels.h"
 
 namespace ZaDod {
 namespace {
@@ -67,14 +68,34 @@ bool createDepthBuffer(const GraphOrigData* orig, const GraphTextureTile& tile, 
 
 }  // namespace
 
-// Graph textures here are always R8G8B8A8 (no block-compressed layout), so a DXT image of
-// any kind (1..5) is decoded before upload; no image (kind -1 or 0) needs nothing.
+int D3D11_DXTKind(DXGI_FORMAT format) {
+    switch (format) {
+        case DXGI_FORMAT_BC1_UNORM: return 1;
+        case DXGI_FORMAT_BC2_UNORM: return 3;
+        case DXGI_FORMAT_BC3_UNORM: return 5;
+        default: return 0;
+    }
+}
+
+// Blocks cannot be padded or cut, so a block-compressed graph keeps them only when its
+// picture fills its one tile exactly; the premultiplied kinds (2 and 4) have no format here.
+DXGI_FORMAT D3D11_GraphFormat(const GraphOrigData* orig) {
+    const int kind = orig->request.hardware && !orig->request.drawable ? orig->request.blockKind : 0;
+    const GraphTextureTile* tile = orig->tileCount == 1 ? &orig->tiles[0] : nullptr;
+    if (kind >= 1 && kind <= 5 && tile != nullptr && tile->usedWidth == tile->textureWidth &&
+        tile->usedHeight == tile->textureHeight && tile->textureWidth % 4 == 0 && tile->textureHeight % 4 == 0) {
+        const DXGI_FORMAT f = D3D11TextureFormatTable[11 + kind];
+        if (D3D11_DXTKind(f) == kind) return f;
+    }
+    return DXGI_FORMAT_R8G8B8A8_UNORM;
+}
+
+// The front passes no graph with the call, so the answer is the one for a graph that
+// holds plain pixels: any DXT kind (1..5) is decoded. The upload itself keeps the blocks
+// of a DXT graph whose texture has the image's own format.
 int Graphics_D3D11_GetDXTDecodeFlags(const GraphTextureFormat* /*format*/, int colorKind, int* colorDecode,
                                      int alphaKind, int* alphaDecode) {
-    auto decode = [](int kind) { return kind >= 1 && kind <= 5 ? 1 : 0; };
-    if (colorDecode != nullptr) *colorDecode = decode(colorKind);
-    if (alphaDecode != nullptr) *alphaDecode = decode(alphaKind);
-    return 0;
+    return PlainTextureDXTDecodeFlags(colorKind, colorDecode, alphaKind, alphaDecode);
 }
 
 int Graphics_D3D11_CreateGraphTexture(GraphOrigData* orig, int asyncThread) {
@@ -90,19 +111,21 @@ int Graphics_D3D11_CreateGraphTexture(GraphOrigData* orig, int asyncThread) {
         desc.Height = UINT(tile.textureHeight);
         desc.MipLevels = UINT(levels);
         desc.ArraySize = UINT(faces);
-        desc.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
+        desc.Format = D3D11_GraphFormat(orig);
         desc.SampleDesc = {1, 0};
         desc.Usage = D3D11_USAGE_DEFAULT;
         desc.BindFlags = D3D11_BIND_SHADER_RESOURCE | (drawable ? UINT(D3D11_BIND_RENDER_TARGET) : 0u);
         desc.MiscFlags = faces == 6 ? UINT(D3D11_RESOURCE_MISC_TEXTURECUBE) : 0u;
         // New textures start transparent black, as new software graphs do: every face and
-        // level reads the one zero block with its own pitch.
+        // level reads the one zero block with its own pitch (of 4-texel blocks for DXT).
+        const int dxt = D3D11_DXTKind(desc.Format);
         std::vector<uint8_t> zero(size_t(desc.Width) * desc.Height * 4, 0);
         std::vector<D3D11_SUBRESOURCE_DATA> initial(size_t(levels) * size_t(faces));
         for (int f = 0; f < faces; ++f)
             for (int l = 0; l < levels; ++l) {
-                const UINT w = desc.Width >> l;
-                initial[size_t(f * levels + l)] = D3D11_SUBRESOURCE_DATA{zero.data(), (w > 0 ? w : 1u) * 4, 0};
+                const UINT w = desc.Width >> l > 0 ? desc.Width >> l : 1u;
+                const UINT pitch = dxt != 0 ? (w + 3) / 4 * UINT(DXTBlockBytes(dxt)) : w * 4;
+                initial[size_t(f * levels + l)] = D3D11_SUBRESOURCE_DATA{zero.data(), pitch, 0};
             }
         bool ok = D3D11Device_CreateTexture2D(&desc, initial.data(), &t->texture, asyncThread) == S_OK;
         if (ok) {

@@ -1,6 +1,6 @@
 // Direct3D 11 image uploads into graph textures: the pixel layouts of texture formats,
-// the one upload buffer every upload converts into, and the one-level (edge-padded) and
-// mip-mapped paths over every face of a cube map.
+// the one upload buffer every upload converts into, the one-level (edge-padded) and
+// mip-mapped paths over every face of a cube map, and raw DXT blocks.
 #include <cstring>
 #include <new>
 #include <vector>
@@ -97,6 +97,28 @@ int uploadMipMapped(const Upload& u, const GraphTextureTile& tile, int face, con
         });
 }
 
+constexpr const char16_t* kDXTRefused = u"DXTフォーマットのテクスチャに標準形式のイメージを転送することはできません\n";
+
+// Raw blocks into a DXT texture: only the whole tile from a picture of the texture's own
+// kind, level by level as far as the picture carries levels; anything else is refused
+// (logged) and changes nothing.
+int uploadBlocks(const Upload& u, const GraphTextureTile& tile, int dxt, bool wholeTile) {
+    if (!wholeTile || u.color->format.formatCode != dxt || u.alpha != nullptr) {
+        LogAddTextUtf16(kDXTRefused);
+        return 0;
+    }
+    const int levels = D3D11_GraphMipLevels(u.orig), faces = D3D11_GraphFaces(u.orig);
+    const int stored = u.color->mipCount > 1 ? u.color->mipCount : 1;
+    ID3D11Texture2D* texture = D3D11_TileTexture(&tile)->texture;
+    for (int face = 0; face < faces; ++face)
+        for (int l = 0; l < levels && l < stored; ++l) {
+            const BaseImage level = BaseImageLevelView(u.color, face, l);
+            D3D11DeviceContext_UpdateSubresource(texture, UINT(face * levels + l), nullptr, level.pixels,
+                                                 UINT(level.pitch), 0);
+        }
+    return 0;
+}
+
 }  // namespace
 
 const PixelFormatDesc* Graphics_D3D11_GetFormatPixelDesc(DXGI_FORMAT format) {
@@ -146,10 +168,12 @@ int Graphics_D3D11_BltBmpOrBaseImageToGraph3(const ImageRect* srcRect, int destX
     ImageRect src;
     int x, y;
     if (!ClipGraphUpload(g, srcRect, destX, destY, colorImage, alphaImage, redrawFlag, &src, &x, &y)) return 0;
-    // Graph textures hold plain pixels: block-compressed pictures are decoded first.
+    // Plain graph textures take pixels, so block-compressed pictures are decoded first; a
+    // DXT texture keeps the blocks of its own kind.
+    const int dxt = D3D11_DXTKind(D3D11_GraphFormat(orig));
     BaseImage colorCopy, alphaCopy;
     bool colorOwned = false, alphaOwned = false;
-    const BaseImage* color = DecodedUploadImage(colorImage, 0, &colorCopy, &colorOwned);
+    const BaseImage* color = DecodedUploadImage(colorImage, dxt, &colorCopy, &colorOwned);
     const BaseImage* alpha = color != nullptr ? DecodedUploadImage(alphaImage, 0, &alphaCopy, &alphaOwned) : nullptr;
     int result = -1;
     if (color != nullptr && (alphaImage == nullptr || alpha != nullptr)) {
@@ -163,6 +187,13 @@ int Graphics_D3D11_BltBmpOrBaseImageToGraph3(const ImageRect* srcRect, int destX
             const GraphTextureTile& tile = *p.tile;
             const ImageRect part{src.left + (p.left - x), src.top + (p.top - y), src.left + (p.right - x),
                                  src.top + (p.bottom - y)};
+            if (dxt != 0) {
+                // The whole tile from the whole of an image of the tile's size.
+                const bool wholeTile = p.left == tile.x && p.top == tile.y && p.right - p.left == tile.textureWidth &&
+                                       p.bottom - p.top == tile.textureHeight && part.left == 0 && part.top == 0 &&
+                                       part.right == color->width && part.bottom == color->height;
+                return uploadBlocks(u, tile, dxt, wholeTile);
+            }
             for (int face = 0; face < faces; ++face) {
                 const int r = mipMapped ? uploadMipMapped(u, tile, face, part, p.left - tile.x, p.top - tile.y)
                                         : uploadOneLevel(u, tile, face, part, p.left - tile.x, p.top - tile.y);

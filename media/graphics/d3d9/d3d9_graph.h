@@ -16,6 +16,8 @@ struct D3D9GraphTexture {
     int width, height;
     gpu::IDirect3DCubeTexture9* cube;    // a cube map's texture
     gpu::IDirect3DSurface9* faces[6];    // a drawable cube map's level-0 faces
+    gpu::IDirect3DSurface9* depth;       // a drawable graph's own depth surface, or null
+    int depthCleared;                    // the depth surface was cleared to the far plane
 };
 static_assert(sizeof(D3D9GraphTexture) <= kGraphTextureRecordSize);
 
@@ -25,6 +27,9 @@ inline D3D9GraphTexture* D3D9_TileTexture(const GraphTextureTile* tile) {
 
 // The layout every graph texture holds: A8R8G8B8 words.
 const PixelFormatDesc* D3D9_GraphPixelDesc();
+
+// A graph's depth surface is going: the device stops drawing into it if it is bound.
+void D3D9_ForgetGraphDepth(gpu::IDirect3DSurface9* depth);
 
 // The draw key of a graph draw (trans flag, whole-pixel flag, the graph's alpha bits).
 int D3D9_GraphDrawKey(const GraphData* image, int transFlag, int wholePixel);

@@ -135,12 +135,13 @@ int Graphics_D3D9_SetRenderTarget(int slot, int graph, int surfaceIndex) {
     return Graphics_D3D9_DeviceState_SetRenderTarget(surface, slot) < 0 ? -1 : 0;
 }
 
-// A graph serves as a depth buffer when it is drawable and has a depth surface of its own;
-// graphs here have none (draws into a graph use the screen's depth buffer while it covers
-// the graph), so only the absence of a graph passes.
+// A graph serves as a depth buffer when it is drawable and its first tile has a depth
+// surface of its own; no graph means the default depth buffer.
 int Graphics_D3D9_CheckDepthBufferGraph(GraphData* graph) {
     if (graph == nullptr) return 0;
-    return -1;
+    const GraphOrigData* orig = graph->orig;
+    if (orig == nullptr || !orig->request.drawable || orig->tiles == nullptr || orig->tileCount < 1) return -1;
+    return D3D9_TileTexture(&orig->tiles[0])->depth != nullptr ? 0 : -1;
 }
 
 // No movie decoder here hands out a device surface (frames reach graphs as uploaded

@@ -9,6 +9,7 @@
 #include "media/graphics/d3d9/d3d9_upload.h"
 #include "media/graphics/hwdraw/graph_tiles.h"
 #include "media/graphics/hwdraw/hwdraw.h"
+#include "media/graphics/hwdraw/upload_levels.h"
 
 namespace ZaDod {
 namespace {
@@ -33,6 +34,11 @@ void releaseTile(D3D9GraphTexture* t) {
             if (target == t->surface) target = nullptr;
         Direct3D9Object_Release(t->surface);
         t->surface = nullptr;
+    }
+    if (t->depth != nullptr) {
+        D3D9_ForgetGraphDepth(t->depth);
+        Direct3D9Object_Release(t->depth);
+        t->depth = nullptr;
     }
     if (t->texture != nullptr) {
         Direct3D9Object_Release(t->texture);
@@ -72,6 +78,17 @@ bool createTile(const GraphOrigData* orig, const GraphTextureTile& tile, D3D9Gra
         }
         if (drawable && Direct3DTexture9_GetSurfaceLevel(t->texture, 0, &t->surface, async) != D3D_OK) {
             LogAddTextUtf16(u"テクスチャのサーフェスアドレスの取得に失敗しました\n");
+            return false;
+        }
+    }
+    // A drawable graph asked for with a depth buffer gets a depth surface of the tile's size
+    // in the depth format of its bit depth; it is cleared to the far plane when first bound.
+    if (drawable && orig->depthBuffer) {
+        const int index = orig->depthBufferKind >= 0 && orig->depthBufferKind <= 2 ? orig->depthBufferKind : 0;
+        if (Direct3DDevice9_CreateDepthStencilSurface(UINT(tile.textureWidth), UINT(tile.textureHeight),
+                                                      D3D9DeviceSys.depthFormat[index], D3DMULTISAMPLE_NONE, 0,
+                                                      plat::win::FALSE, &t->depth, async) != D3D_OK) {
+            LogAddTextUtf16(u"深度バッファ用サーフェスの作成に失敗しました\n");
             return false;
         }
     }
@@ -137,10 +154,7 @@ int D3D9_GraphManaged(const GraphOrigData* orig) {
 // of a DXT graph whose texture has the image's own format.
 int Graphics_D3D9_GetDXTDecodeFlags(const GraphTextureFormat* /*format*/, int colorKind, int* colorDecode,
                                     int alphaKind, int* alphaDecode) {
-    auto decode = [](int kind) { return kind >= 1 && kind <= 5 ? 1 : 0; };
-    if (colorDecode != nullptr) *colorDecode = decode(colorKind);
-    if (alphaDecode != nullptr) *alphaDecode = decode(alphaKind);
-    return 0;
+    return PlainTextureDXTDecodeFlags(colorKind, colorDecode, alphaKind, alphaDecode);
 }
 
 int Graphics_D3D9_CreateGraphTexture(GraphOrigData* orig, int asyncThread) {

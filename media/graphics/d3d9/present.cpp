@@ -56,25 +56,6 @@ void paintBorders(const RECT& dest) {
     if (brush != nullptr) win::DeleteObject(brush);
 }
 
-// A layered window shows the screen through the window part: the back screen read whole
-// and handed over, by colour key or per-pixel alpha.
-int presentLayered() {
-    const GraphicsSystemState& g = GraphicsSys;
-    if (!g.noVSync) WaitVSyncByDirectDraw();
-    RenderTargetSlot& target = GraphicsDrawSettings.targets[0];
-    const RenderTargetSlot kept = target;
-    target = RenderTargetSlot{-2, 0};
-    const ImageRect whole{0, 0, g.width, g.height};
-    BaseImage image{};
-    int result = LockDrawTargetBuffer(&whole, &image, -2, 0, 1);
-    if (result == 0) {
-        UpdateLayeredWindowFromImage(&image, GetWindowLayeredMode() == 2, GraphicsDrawSettings.transColor);
-        UnlockDrawTargetBuffer();
-    }
-    target = kept;
-    return result == 0 ? 0 : -1;
-}
-
 }  // namespace
 
 int Graphics_D3D9_PresentSubBackBuffer() {
@@ -89,7 +70,7 @@ int Graphics_D3D9_PresentSubBackBuffer() {
     }
     Graphics_D3D9_FlushVertexBatch(0);
     Graphics_D3D9_EndScene();
-    if (GetWindowLayeredMode() != 0) return presentLayered();
+    if (GetWindowLayeredMode() != 0) return PresentLayeredWindow();
     if (windowed && g.emulate320x240) {
         dest = RECT{0, 0, 640, 480};
         src = RECT{0, 0, 320, 240};

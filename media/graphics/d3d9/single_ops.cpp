@@ -69,6 +69,20 @@ IDirect3DSurface9* currentTarget() {
     return D3D9State.targets[0] != nullptr ? D3D9State.targets[0] : D3D9_ScreenSurface();
 }
 
+// The graph's own depth buffer bound by the last depth bind, if any.
+IDirect3DSurface9* boundGraphDepth = nullptr;
+
+// The tile of draw-target graph `handle` with a depth surface, while `target` is its surface.
+D3D9GraphTexture* graphDepthOf(int handle, IDirect3DSurface9* target) {
+    const GraphData* g = GetGraphData(handle, 1);
+    if (g == nullptr || g->orig == nullptr || !g->orig->request.drawable || g->orig->tiles == nullptr) return nullptr;
+    D3D9GraphTexture* t = D3D9_TileTexture(&g->orig->tiles[0]);
+    if (t->depth == nullptr) return nullptr;
+    for (IDirect3DSurface9* face : t->faces)
+        if (face != nullptr && face == target) return t;
+    return t->surface == target ? t : nullptr;
+}
+
 }  // namespace
 
 // Failure reads as -1, opaque white.
@@ -175,11 +189,18 @@ int Graphics_D3D9_SetDrawTarget(int /*handle*/, int /*oldSurface*/, GraphData* n
     return Graphics_D3D9_BindDepthBufferForDrawTarget();
 }
 
-// The default depth buffer stays bound while it covers the target; a larger target draws
-// without one.
+void D3D9_ForgetGraphDepth(IDirect3DSurface9* depth) {
+    if (depth == nullptr || depth != boundGraphDepth) return;
+    boundGraphDepth = nullptr;
+    if (Direct3DDevice9_IsValid()) Direct3DDevice9_SetDepthStencilSurface(D3D9BackendSys.depthSurface);
+}
+
+// A drawable graph with its own depth surface draws with it; otherwise the default depth
+// buffer stays bound while it covers the target, and a larger target draws without one.
 int Graphics_D3D9_BindDepthBufferForDrawTarget() {
     if (!Direct3DDevice9_IsValid()) return -1;
     const D3D9Backend& b = D3D9BackendSys;
+    boundGraphDepth = nullptr;
     // A shadow map is drawn with its own depth surface.
     if (const ShadowMapData* map = GetShadowMapData(GraphicsDrawSettings.targets[0].handle); map != nullptr)
         if (const D3D9ShadowMapTexture* t = D3D9_ShadowMapTexture(map); t != nullptr)
@@ -187,6 +208,21 @@ int Graphics_D3D9_BindDepthBufferForDrawTarget() {
     IDirect3DSurface9* target = currentTarget();
     D3DSURFACE_DESC desc{};
     if (target == nullptr || Direct3DSurface9_GetDesc(target, &desc) != D3D_OK) return -1;
+    if (D3D9GraphTexture* t = graphDepthOf(GraphicsDrawSettings.targets[0].handle, target); t != nullptr) {
+        if (Direct3DDevice9_SetDepthStencilSurface(t->depth) != D3D_OK) return -1;
+        boundGraphDepth = t->depth;
+        if (!t->depthCleared) {
+            // A new depth surface reads as "nothing in front" over its whole size.
+            const D3DVIEWPORT9 whole{0, 0, desc.Width, desc.Height, 0.0f, 1.0f};
+            Graphics_D3D9_DeviceState_SetViewport(&whole);
+            Direct3DDevice9_Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+            const ImageRect& a = GraphicsDrawSettings.drawArea;
+            if (a.right > a.left && a.bottom > a.top)
+                Graphics_D3D9_DeviceState_SetViewportRect(a.left, a.top, a.right, a.bottom);
+            t->depthCleared = 1;
+        }
+        return 0;
+    }
     const bool fits = b.depthSurface != nullptr && int(desc.Width) <= b.depthWidth && int(desc.Height) <= b.depthHeight;
     return Direct3DDevice9_SetDepthStencilSurface(fits ? b.depthSurface : nullptr) == D3D_OK ? 0 : -1;
 }

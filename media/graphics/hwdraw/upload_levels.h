@@ -47,6 +47,15 @@ inline BaseImage BaseImageLevelView(const BaseImage* image, int face, int level)
     return out;
 }
 
+// The DXT test of both back ends, asked without a graph: the answer for a texture of
+// plain pixels, so any DXT kind (1..5) is decoded. 0.
+inline int PlainTextureDXTDecodeFlags(int colorKind, int* colorDecode, int alphaKind, int* alphaDecode) {
+    auto decode = [](int kind) { return kind >= 1 && kind <= 5 ? 1 : 0; };
+    if (colorDecode != nullptr) *colorDecode = decode(colorKind);
+    if (alphaDecode != nullptr) *alphaDecode = decode(alphaKind);
+    return 0;
+}
+
 // The image an upload converts from: a block-compressed image of another kind than
 // `keepKind` (0: keep none) is decoded into *copy first, which *owned says to free
 // (MemFree of its pixels); the colour blitter reads plain pixels only. Null when the

@@ -1,8 +1,12 @@
-// The destination rectangle of the screen in the window, shared by the hardware flips.
+// The destination rectangle of the screen in the window and the layered-window present,
+// shared by the hardware flips.
 #include "media/graphics/hwdraw/window_dest.h"
 
 #include <cstdlib>
 
+#include "media/graphics/display.h"
+#include "media/graphics/graphics_state.h"
+#include "media/graphics/screen.h"
 #include "media/system/window.h"
 #include "media/system/window_decor.h"
 
@@ -36,6 +40,23 @@ WindowDestLayout ComputeWindowDest(int width, int height) {
         layout.borders = centred;
     }
     return layout;
+}
+
+int PresentLayeredWindow() {
+    const GraphicsSystemState& g = GraphicsSys;
+    if (!g.noVSync) WaitVSyncByDirectDraw();
+    RenderTargetSlot& target = GraphicsDrawSettings.targets[0];
+    const RenderTargetSlot kept = target;
+    target = RenderTargetSlot{-2, 0};
+    const ImageRect whole{0, 0, g.width, g.height};
+    BaseImage image{};
+    const int result = LockDrawTargetBuffer(&whole, &image, -2, 0, 1);
+    if (result == 0) {
+        UpdateLayeredWindowFromImage(&image, GetWindowLayeredMode() == 2, GraphicsDrawSettings.transColor);
+        UnlockDrawTargetBuffer();
+    }
+    target = kept;
+    return result == 0 ? 0 : -1;
 }
 
 }  // namespace ZaDod

@@ -105,6 +105,18 @@ TEST_F(DeviceFront, DrawsReachTheBackEndWithTheirBrackets) {
     EXPECT_EQ(boxes, 2);
     SetDrawBlendMode(0, 255);
 
+    // The turned draw's whole-pixel position is cut toward zero, beside the float one.
+    const struct {
+        float x, y;
+        const char* head;
+    } turned[] = {{10.75f, 20.5f, "10,20,"}, {-2.5f, -0.75f, "-2,0,"}, {7.0f, 3.25f, "7,3,"}};
+    for (const auto& t : turned) {
+        calls = record([&] { return DrawRotatedGraphCore(t.x, t.y, 2.0, 0.5, graph, 1, 0); });
+        ASSERT_EQ(calls.size(), 1u);
+        EXPECT_EQ(calls[0].first, "DrawRotatedGraph");
+        EXPECT_EQ(calls[0].second.rfind(t.head, 0), 0u) << calls[0].second;
+    }
+
     // With the mask on, the mask brackets wrap the draw.
     ASSERT_EQ(CreateMaskScreen(1, 640, 480), 0);
     ASSERT_EQ(SetUseMaskScreenFlag(1), 0);

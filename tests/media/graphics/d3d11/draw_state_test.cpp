@@ -10,6 +10,9 @@
 #include "media/graphics/graph.h"
 #include "media/graphics/hwdraw/hwdraw.h"
 #include "media/graphics/render_settings.h"
+#include "media/system/window.h"
+#include "media/system/window_state.h"
+#include "platform/win/window_test.h"
 
 namespace d3d11test {
 namespace {
@@ -208,6 +211,36 @@ TEST_F(D3D11Test, ARectangleClearLeavesTheRestAndAResizedClientGetsNewBuffers) {
   EXPECT_EQ(D3D11SwapChainSys.slots[0].backBufferDesc.Height, 600u);
   EXPECT_NE(D3D11BackendSys.subBackBuffer, nullptr);
   ASSERT_EQ(Graphics_D3D11_FlipScreen(), 0);
+}
+
+// A layered window shows the screen through the window part, and a minimised window is not
+// presented; neither reaches the swap chain's Present (made to fail here to tell).
+TEST_F(D3D11Test, ALayeredOrMinimisedWindowIsNotPresentedThroughTheSwapChain) {
+  ASSERT_EQ(start(), 0);
+  const plat::win::HWND window = GetDisplayWindowHandle();
+  Profile p = defaultProfile();
+  p.presentFails = true;
+  setProfile(p);
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    clearTo(10, 20, 30 + round);
+    ASSERT_EQ(SetWindowLayeredMode(1), 0);
+    int presents = plat::win::GetPresentCount(window);
+    const int target = GraphicsDrawSettings.targets[0].handle;
+    EXPECT_EQ(Graphics_D3D11_FlipScreen(), 0);
+    EXPECT_EQ(plat::win::GetPresentCount(window), presents + 1);  // the layered picture
+    EXPECT_EQ(GraphicsDrawSettings.targets[0].handle, target);    // the draw target put back
+    ASSERT_EQ(SetWindowLayeredMode(0), 0);
+
+    Win.Status.Minimized = 1;
+    presents = plat::win::GetPresentCount(window);
+    EXPECT_EQ(Graphics_D3D11_FlipScreen(), 0);
+    EXPECT_EQ(plat::win::GetPresentCount(window), presents);
+    Win.Status.Minimized = 0;
+    EXPECT_EQ(Graphics_D3D11_FlipScreen(), -1);  // the swap chain's own present is reached again
+  }
+  setProfile(defaultProfile());
+  EXPECT_EQ(Graphics_D3D11_FlipScreen(), 0);
 }
 
 TEST_F(D3D11Test, TheEmulated320x240ScreenIsShownAt640x480) {

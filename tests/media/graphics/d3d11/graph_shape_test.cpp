@@ -210,12 +210,36 @@ TEST_F(D3D11Draw, CompressedPicturesDrawAsTheirDecodedPixels) {
     ReleaseBaseImage(&decoded);
     ASSERT_GE(r, 0);
     ASSERT_GE(d, 0);
+    // DXT1, 3 and 5 keep their blocks in the texture; the premultiplied kinds are decoded.
+    D3D11_TEXTURE2D_DESC desc{};
+    D3D11_TileTexture(&GetGraphData(r)->orig->tiles[0])->texture->GetDesc(&desc);
+    const DXGI_FORMAT kept[6] = {DXGI_FORMAT_UNKNOWN,        DXGI_FORMAT_BC1_UNORM, DXGI_FORMAT_R8G8B8A8_UNORM,
+                                 DXGI_FORMAT_BC2_UNORM,      DXGI_FORMAT_R8G8B8A8_UNORM, DXGI_FORMAT_BC3_UNORM};
+    EXPECT_EQ(desc.Format, kept[kind]);
     ClearDrawTarget(nullptr);
     ASSERT_EQ(DrawGraph(0, 0, r, 1), 0);
     ASSERT_EQ(DrawGraph(20, 0, d, 1), 0);
     for (int y = 0; y < 8; ++y)
       for (int x = 0; x < 8; ++x) EXPECT_EQ(at(x, y), at(20 + x, y)) << x << ", " << y;
     EXPECT_NE(at(0, 0), at(4, 0));
+    if (kind % 2 == 1) {
+      // Plain pixels never go into the blocks, nor a part of a picture: refused, logged,
+      // and the graph draws as before.
+      std::vector<uint32_t> before;
+      for (int x = 0; x < 8; ++x) before.push_back(at(x, 0));
+      BaseImage plain{};
+      CreateARGB8ColorData(&plain.format);
+      plain.width = plain.height = 8;
+      plain.pitch = 32;
+      std::vector<uint32_t> white(64, 0xFFFFFFFFu);
+      plain.pixels = white.data();
+      const ImageRect whole{0, 0, 8, 8};
+      EXPECT_EQ(BltBaseImageToGraph(&whole, 0, 0, r, &plain, nullptr, 0, 0), 0);
+      EXPECT_TRUE(LogCapture::contains(u"DXTフォーマットのテクスチャに標準形式のイメージを転送することはできません"));
+      ClearDrawTarget(nullptr);
+      ASSERT_EQ(DrawGraph(0, 0, r, 1), 0);
+      for (int x = 0; x < 8; ++x) EXPECT_EQ(at(x, 0), before[size_t(x)]) << x;
+    }
     SubHandle(r);
     SubHandle(d);
   }

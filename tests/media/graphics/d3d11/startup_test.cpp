@@ -257,7 +257,7 @@ TEST_F(D3D11Test, SmallDeviceQueriesAndTheCommonBuffer) {
   }
   D3D11Sys.featureLevel = level;
 
-  // Graph textures hold no compressed layout: every DXT kind is decoded first.
+  // Asked without a graph, the answer is for a plain texture: every DXT kind is decoded.
   for (int kind = -1; kind <= 6; ++kind) {
     int color = -7, alpha = -7;
     EXPECT_EQ(Graphics_D3D11_GetDXTDecodeFlags(nullptr, kind, &color, 6 - kind, &alpha), 0);

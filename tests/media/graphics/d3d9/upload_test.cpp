@@ -420,6 +420,66 @@ TEST_F(D3D9Upload, FurtherRenderTargetsTakeDrawableGraphsOnly) {
   ProgrammableShaderFlag = 1;
 }
 
+// The depth surface the device draws with now (its reference dropped at once).
+IDirect3DSurface9* boundDepth() {
+  IDirect3DSurface9* s = nullptr;
+  if (D3D9Sys.device->GetDepthStencilSurface(&s) != D3D_OK) return nullptr;
+  s->Release();
+  return s;
+}
+
+// A drawable graph made with its own depth buffer draws with it as the draw target and
+// answers the depth-buffer check; a new device makes it again, and deleting the graph
+// while it is bound brings back the screen's depth buffer.
+TEST_F(D3D9Upload, GraphsWithTheirOwnDepthSurfaceBindIt) {
+  begin();
+  SetupGraphParam param{};
+  InitSetupGraphParamDrawable(&param, 32, 1);
+  param.depthBuffer = 1;
+  param.depthBufferBits = 24;
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    const int g = MakeGraphFromParam(&param, 40, 24, 0, 0, 0, 0);
+    const int plain = MakeDrawableGraph(40, 24, 0);
+    ASSERT_GE(g, 0);
+    const D3D9GraphTexture* t = textureOf(g);
+    ASSERT_NE(t->depth, nullptr);
+    D3DSURFACE_DESC d{};
+    t->depth->GetDesc(&d);
+    EXPECT_EQ(int(d.Width), GetGraphData(g)->orig->tiles[0].textureWidth);
+    EXPECT_EQ(d.Format, D3D9DeviceSys.depthFormat[1]);
+    EXPECT_EQ(Graphics_D3D9_CheckDepthBufferGraph(GetGraphData(g)), 0);
+    EXPECT_EQ(Graphics_D3D9_CheckDepthBufferGraph(GetGraphData(plain)), -1);
+    EXPECT_EQ(textureOf(plain)->depth, nullptr);
+
+    ASSERT_EQ(SetDrawTarget(g), 0);
+    EXPECT_EQ(boundDepth(), t->depth);
+    EXPECT_EQ(t->depthCleared, 1);
+    ASSERT_EQ(SetDrawTarget(plain), 0);
+    EXPECT_EQ(boundDepth(), D3D9BackendSys.depthSurface);
+    ASSERT_EQ(Graphics_D3D9_RecreateDevice(1, 640, 480, 32, 60), 0);
+    t = textureOf(g);
+    ASSERT_NE(t->depth, nullptr);
+    EXPECT_EQ(t->depthCleared, 0);
+    ASSERT_EQ(SetDrawTarget(g), 0);
+    EXPECT_EQ(boundDepth(), t->depth);
+    SubHandle(g);  // deleted while bound: the screen and its depth come back
+    EXPECT_EQ(GetDrawTarget(), -4);
+    EXPECT_EQ(boundDepth(), D3D9BackendSys.depthSurface);
+    SubHandle(plain);
+  }
+
+  // A depth surface that cannot be made fails the graph, logged.
+  Profile p = defaultProfile();
+  p.failOnCall["d3d9.CreateDepthStencilSurface"] = 1;
+  setProfile(p);
+  resetJournal();
+  forgetLog();
+  EXPECT_LT(MakeGraphFromParam(&param, 40, 24, 0, 0, 0, 0), 0);
+  EXPECT_TRUE(logged(u"深度バッファ用サーフェスの作成に失敗しました"));
+  setProfile(defaultProfile());
+}
+
 // A buffer handle as the front makes one: element size and count, a zeroed kept copy.
 int makeBuffer(int type, int elementSize, int elementCount) {
   const int handle = AddHandle(type, 0, -1);
