@@ -287,9 +287,12 @@ void blendRow(const FastTarget& ft, int y, int x0, int xm, int x1, const RowPlan
 #endif
 }
 
+// The table of the last colour drawn on this thread (sprites come in runs of one colour).
+thread_local ColourTable tColourTable;
+
 // The triangle's constant colour in the target's byte order, a channel the pixel function
-// leaves out of the product as 255 (1).
-template <bool BgraTarget>
+// leaves out of the product as 255 (1), with its table where the blend reads one.
+template <bool BgraTarget, Mode M>
 inline ByteColour byteColourOf(const FastTarget& ft, const Interpolator& I) {
   ByteColour bc;
   constexpr int order[4] = {BgraTarget ? 2 : 0, 1, BgraTarget ? 0 : 2, 3};
@@ -298,6 +301,16 @@ inline ByteColour byteColourOf(const FastTarget& ft, const Interpolator& I) {
     const bool unread = (from == 3 ? ft.unread & kFastAlphaUnread : ft.unread & kFastColourUnread) != 0;
     bc.c[k] = unread ? 255 : I.colour[from];
     bc.f[k] = unread ? 1.0f : I.a0[from];
+  }
+  if constexpr (M == Mode::alpha || M == Mode::add || M == Mode::subtract) {
+    const uint32_t key = bc.c[0] | bc.c[1] << 8 | bc.c[2] << 16 | bc.c[3] << 24;
+    ColourTable& t = tColourTable;
+    if (!t.made || t.key != key) {
+      makeColourTable(t, bc.c);
+      t.key = key;
+      t.made = true;
+    }
+    bc.table = &t;
   }
   return bc;
 }
@@ -435,7 +448,7 @@ void span(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
     if (I.byteColour && (T == Tex::point ? planRow<false>(ft, I, y, x0, x1, plan)
                                          : I.columnsLinear && planRow<true>(ft, I, y, x0, x1, plan)))
       return colourRow<BgraTarget, L, IgnoreAlpha, M>(ft, ft.base + size_t(y) * ft.pitch + size_t(x0) * 4, x0, x1,
-                                                      x1, plan, plan, byteColourOf<BgraTarget>(ft, I));
+                                                      x1, plan, plan, byteColourOf<BgraTarget, M>(ft, I));
   }
 #if defined(__SSE2__)
   if (!I.perspective) return registerSpan<BgraTarget, T, L, IgnoreAlpha, M>(c, I, y, x0, x1);
@@ -502,7 +515,7 @@ void spanPair(const DrawContext& c, const Interpolator& left, const Interpolator
     if (sameColour(left, right) && (!Centres || (left.columnsLinear && right.columnsLinear)) &&
         planRow<Centres>(ft, left, y, x0, xm, a) && planRow<Centres>(ft, right, y, xm, x1, b) && a.row == b.row)
       return colourRow<BgraTarget, L, IgnoreAlpha, M>(ft, ft.base + size_t(y) * ft.pitch + size_t(x0) * 4, x0, xm,
-                                                      x1, a, b, byteColourOf<BgraTarget>(ft, left));
+                                                      x1, a, b, byteColourOf<BgraTarget, M>(ft, left));
   }
   span<BgraTarget, T, L, IgnoreAlpha, M>(c, left, y, x0, xm);
   span<BgraTarget, T, L, IgnoreAlpha, M>(c, right, y, xm, x1);
@@ -540,7 +553,7 @@ bool spanRect(const DrawContext& c, const Interpolator& a, const Interpolator& b
       blitRows<BgraTarget, L, IgnoreAlpha, M>(ft, x0, x1 - x0, y0, rows, y1 - y0, a.columnBase + x0);
       return true;
     }
-    const ByteColour bc = byteColourOf<BgraTarget>(ft, a);
+    const ByteColour bc = byteColourOf<BgraTarget, M>(ft, a);
     RowPlan plan{};
     plan.linear = true;
     plan.base = a.columnBase;

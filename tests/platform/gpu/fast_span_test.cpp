@@ -257,14 +257,19 @@ TEST_F(FastSpanTest, ColourBytesMatchTheFloatBlend) {
   std::mt19937 rng(56);
   auto check = [&](auto mode) {
     constexpr fastbytes::Mode M = decltype(mode)::value;
+    fastbytes::ColourTable table;
     for (int i = 0; i < 400000; ++i) {
       fastbytes::ByteColour bc;
-      const uint32_t src = rng(), colour = rng(), dst = rng();
-      for (int k = 0; k < 4; ++k) {
-        // Now and then a channel left out of the product (colour 255, float 1).
-        bc.c[k] = rng() % 8 == 0 ? 255 : colour >> (8 * k) & 0xFFu;
-        bc.f[k] = kUnorm8[bc.c[k]];
+      const uint32_t src = rng(), dst = rng();
+      if (i % 1000 == 0) {  // a new colour: now and then a channel left out (255, float 1)
+        const uint32_t colour = rng();
+        for (int k = 0; k < 4; ++k) bc.c[k] = rng() % 8 == 0 ? 255 : colour >> (8 * k) & 0xFFu;
+        fastbytes::makeColourTable(table, bc.c);
+      } else {
+        for (int k = 0; k < 4; ++k) bc.c[k] = table.colour[k];
       }
+      for (int k = 0; k < 4; ++k) bc.f[k] = kUnorm8[bc.c[k]];
+      bc.table = &table;
       const int reference = rng() % 4 == 0 ? int(rng() % 256) : -1;
       uint8_t bytes[4], floats[4];
       std::memcpy(bytes, &dst, 4);
@@ -273,7 +278,8 @@ TEST_F(FastSpanTest, ColourBytesMatchTheFloatBlend) {
       float col[4];
       for (int k = 0; k < 4; ++k) col[k] = kUnorm8[src >> (8 * k) & 0xFFu] * bc.f[k];
       fastbytes::floatPixel<M>(floats, col, reference);
-      ASSERT_EQ(std::memcmp(bytes, floats, 4), 0) << "mode " << int(M) << " src " << src << " colour " << colour
+      ASSERT_EQ(std::memcmp(bytes, floats, 4), 0) << "mode " << int(M) << " src " << src << " colour " << bc.c[0] << ","
+                                                  << bc.c[1] << "," << bc.c[2] << "," << bc.c[3]
                                                   << " dst " << dst << " reference " << reference;
     }
   };
