@@ -34,11 +34,10 @@ inline uint32_t roundCube(uint64_t m, bool& near) {
 // fixed point (rounded), t·α + d·β is off by at most 255 / 2^24 of a byte, well inside
 // the 1/2048 margin, and with the half added stays below 2^32.
 struct ColourTable {
-  uint32_t key = 0;  // the colour bytes it was made for
   bool made = false;
+  uint32_t colour[4];      // the colour bytes it was made for
   uint32_t alpha[256][4];  // α per alpha texel and channel
   uint32_t beta[256];
-  uint32_t colour[4];  // the colour bytes it was made for
 #if defined(__SSE2__)
   // The same split at bit 15 for 16-bit multiply-adds of (texel, target) byte pairs:
   // α low, β low per channel, then the high parts.
@@ -49,6 +48,7 @@ struct ColourTable {
 
 inline void makeColourTable(ColourTable& t, const uint32_t c[4]) {
   for (int k = 0; k < 4; ++k) t.colour[k] = c[k];
+  t.made = true;
   for (int ta = 0; ta < 256; ++ta) {
     const uint64_t a = uint64_t(ta) * c[3];
     for (int k = 0; k < 4; ++k) t.alpha[ta][k] = uint32_t(((c[k] * a << 25) / kCube + 1) >> 1);

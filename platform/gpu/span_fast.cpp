@@ -4,7 +4,8 @@
 // SRC_ALPHA / ONE added or reverse-subtracted, or ZERO / SRC_COLOR, into an R8G8B8A8 or
 // B8G8R8A8 target, under an alpha test of GREATER, GREATEREQUAL or ALWAYS. Each is one
 // template instance chosen once per draw; per pixel it does the same float operations, in
-// the same order, as the pixel function and the output merger, so the bytes are the same.
+// the same order, as the pixel function and the output merger, so the bytes are the same,
+// or whole-byte arithmetic shown to give those bytes (white or one constant colour).
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -303,13 +304,8 @@ inline ByteColour byteColourOf(const FastTarget& ft, const Interpolator& I) {
     bc.f[k] = unread ? 1.0f : I.a0[from];
   }
   if constexpr (M == Mode::alpha || M == Mode::add || M == Mode::subtract) {
-    const uint32_t key = bc.c[0] | bc.c[1] << 8 | bc.c[2] << 16 | bc.c[3] << 24;
     ColourTable& t = tColourTable;
-    if (!t.made || t.key != key) {
-      makeColourTable(t, bc.c);
-      t.key = key;
-      t.made = true;
-    }
+    if (!t.made || std::memcmp(t.colour, bc.c, sizeof bc.c) != 0) makeColourTable(t, bc.c);
     bc.table = &t;
   }
   return bc;
