@@ -328,7 +328,17 @@ void colourRow(const FastTarget& ft, uint8_t* p, int x0, int xm, int x1, const R
 #endif
   if (left.linear && right.linear && left.base == right.base) {  // one run of texels
     const uint8_t* src = left.row + size_t(left.base + x0) * 4;
-    for (int x = x0; x < x1; ++x, p += 4, src += 4)
+    int x = x0;
+#if defined(__SSE2__)
+    if constexpr (M == Mode::alpha || M == Mode::add || M == Mode::subtract) {
+      for (; x + 4 <= x1; x += 4, p += 16, src += 16) {
+        const __m128i four = sourceFour<BgraTarget, L, IgnoreAlpha>(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src)));
+        if (colourFour<M>(p, four, bc, reference)) continue;
+        for (int i = 0; i < 4; ++i) colourPixel<M>(p + 4 * i, sourceWord<BgraTarget, L, IgnoreAlpha>(src + 4 * i), bc, reference);
+      }
+    }
+#endif
+    for (; x < x1; ++x, p += 4, src += 4)
       colourPixel<M>(p, sourceWord<BgraTarget, L, IgnoreAlpha>(src), bc, reference);
     return;
   }

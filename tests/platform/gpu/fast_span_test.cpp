@@ -292,7 +292,8 @@ TEST_F(FastSpanTest, ColourBytesMatchTheFloatBlend) {
 }
 
 // 1:1 sprites of one random colour (as a draw colour or a blend parameter gives) over every
-// source and destination byte, point and bilinear, in each blend, on both paths.
+// source and destination byte, point and bilinear, in each blend, some under the alpha
+// test, on both paths.
 TEST_F(FastSpanTest, ConstantColourSpritesOverEveryByte) {
   std::mt19937 rng(5);
   Scene fast(256, 256), slow(256, 256);
@@ -301,7 +302,9 @@ TEST_F(FastSpanTest, ConstantColourSpritesOverEveryByte) {
   for (int draw = 0; draw < 20; ++draw) {
     const int blend = draw % 5;
     const Filter filter = draw % 2 ? Filter::linear : Filter::point;
+    const float reference = draw % 3 == 2 ? float(rng() % 256) / 255.0f : -1.0f;  // the alpha test now and then
     for (Scene* sc : {&fast, &slow}) {
+      sc->setPixelConstants(Float4{0, 0, 0, 0}, reference, shader::kCmpGreater);
       sc->useFormat(1);
       sc->s.ps.shader = shaderNamed("tex_ps_k0_v0_i0_a0", ShaderStage::pixel);
       sc->setTexture(0, view, filter);
