@@ -28,6 +28,10 @@ struct Interpolator {
   float x0, y0;
   bool perspective;
   bool whiteAffine = false;  // colour 0 is (1, 1, 1, 1) everywhere and w is constant
+  // Colour 0 is the same whole bytes / 255 everywhere (red, green, blue, alpha) and w is
+  // constant; whiteAffine is this with all four 255.
+  bool byteColour = false;
+  uint8_t colour[4] = {};
   // Set by the draw's fast set-up: texel column = pixel x + columnBase over the triangle.
   bool columnsLinear = false;
   int columnBase = 0;

@@ -199,9 +199,15 @@ struct TriangleSetup {
         plane(double(a.v[k]) * a.q, double(b.v[k]) * b.q, double(d.v[k]) * d.q, I.a0[k], I.aA[k], I.aB[k]);
       else plane(a.v[k], b.v[k], d.v[k], I.a0[k], I.aA[k], I.aB[k]);
     }
-    I.whiteAffine = !I.perspective && I.n >= 4;
-    for (int k = 0; k < 4 && I.whiteAffine; ++k)
-      I.whiteAffine = I.a0[k] == 1.0f && I.aA[k] == 0.0f && I.aB[k] == 0.0f;
+    I.byteColour = !I.perspective && I.n >= 4;
+    for (int k = 0; k < 4 && I.byteColour; ++k) {
+      const float v = I.a0[k];
+      I.byteColour = v >= 0.0f && v <= 1.0f && I.aA[k] == 0.0f && I.aB[k] == 0.0f;
+      if (!I.byteColour) break;
+      I.colour[k] = uint8_t(v * 255.0f + 0.5f);
+      I.byteColour = kUnorm8[I.colour[k]] == v;
+    }
+    I.whiteAffine = I.byteColour && (I.colour[0] & I.colour[1] & I.colour[2] & I.colour[3]) == 255;
     I.columnsLinear = false;
     if (c.fast && c.fastSetup) c.fastSetup(c, I, px0, px1);
     bias = 0.0f;

@@ -4,13 +4,15 @@
 // SRC_ALPHA / ONE added or reverse-subtracted, or ZERO / SRC_COLOR, into an R8G8B8A8 or
 // B8G8R8A8 target, under an alpha test of GREATER, GREATEREQUAL or ALWAYS. Each is one
 // template instance chosen once per draw; per pixel it does the same float operations, in
-// the same order, as the pixel function and the output merger, so the bytes are the same.
+// the same order, as the pixel function and the output merger, so the bytes are the same,
+// or whole-byte arithmetic shown to give those bytes (white or one constant colour).
 #include <algorithm>
 #include <atomic>
 #include <cstring>
 
 #include "platform/gpu/raster_internal.h"
 #include "platform/gpu/span_bytes.h"
+#include "platform/gpu/span_colour.h"
 #include "platform/gpu/shaders/builtin_common.h"
 
 namespace plat::gpu {
@@ -107,7 +109,7 @@ inline bool planRow(const FastTarget& ft, const Interpolator& I, int y, int x0, 
   return true;
 }
 
-// Per triangle: whether the columns of a white, affine, point-sampled triangle whose u
+// Per triangle: whether the columns of an affine triangle of one byte colour whose u
 // does not depend on y and whose v does not depend on x are pixel x plus one base over all
 // of columns px0..px1-1, each inside the texture (a texture drawn 1:1, the common sprite).
 // Its rows then read runs of texels with no per-pixel column arithmetic.
@@ -117,7 +119,7 @@ template <bool Centres>
 void setupColumns(const DrawContext& c, Interpolator& I, int px0, int px1) {
   I.columnsLinear = false;
   constexpr int U = shader::texcoord(0);
-  if (!I.whiteAffine || I.aB[U] != 0.0f || I.aA[U + 1] != 0.0f) return;
+  if (!I.byteColour || I.aB[U] != 0.0f || I.aA[U + 1] != 0.0f) return;
   const FastTarget& ft = c.fastTarget;
   const float u0 = I.a0[U], uA = I.aA[U], fw = ft.fwidth, tw = float(ft.textureWidth);
   // The row term uB dy is a zero of either sign, which changes no sum below.
@@ -154,12 +156,10 @@ void setupColumns(const DrawContext& c, Interpolator& I, int px0, int px1) {
   I.columnBase = base;
 }
 
-#if !defined(__SSE2__)
 // The texel column of pixel px: int(((u0 + uA dx) + uB dy) * fw), dx = (px + 0.5) - x0.
 inline int columnAt(const RowPlan& r, int px, float fw) {
   return int(((r.u0 + r.uA * (float(px) + 0.5f - r.x0f)) + r.uBdy) * fw);
 }
-#endif
 
 #if defined(__SSE2__)
 // columnAt for four pixels: the same float operations in the same order, each lane rounding
@@ -288,6 +288,67 @@ void blendRow(const FastTarget& ft, int y, int x0, int xm, int x1, const RowPlan
 #endif
 }
 
+// The table of the last colour drawn on this thread (sprites come in runs of one colour).
+thread_local ColourTable tColourTable;
+
+// The triangle's constant colour in the target's byte order, a channel the pixel function
+// leaves out of the product as 255 (1), with its table where the blend reads one.
+template <bool BgraTarget, Mode M>
+inline ByteColour byteColourOf(const FastTarget& ft, const Interpolator& I) {
+  ByteColour bc;
+  constexpr int order[4] = {BgraTarget ? 2 : 0, 1, BgraTarget ? 0 : 2, 3};
+  for (int k = 0; k < 4; ++k) {
+    const int from = order[k];
+    const bool unread = (from == 3 ? ft.unread & kFastAlphaUnread : ft.unread & kFastColourUnread) != 0;
+    bc.c[k] = unread ? 255 : I.colour[from];
+    bc.f[k] = unread ? 1.0f : I.a0[from];
+  }
+  if constexpr (M == Mode::alpha || M == Mode::add || M == Mode::subtract) {
+    ColourTable& t = tColourTable;
+    if (!t.made || std::memcmp(t.colour, bc.c, sizeof bc.c) != 0) makeColourTable(t, bc.c);
+    bc.table = &t;
+  }
+  return bc;
+}
+
+inline bool sameColour(const Interpolator& a, const Interpolator& b) {
+  return a.byteColour && b.byteColour && std::memcmp(a.colour, b.colour, 4) == 0;
+}
+
+// Pixels x0..x1-1 of one target row from one texture row under a constant byte colour, in
+// whole bytes; columns before xm from `left`, the rest from `right`.
+template <bool BgraTarget, Layout L, bool IgnoreAlpha, Mode M>
+void colourRow(const FastTarget& ft, uint8_t* p, int x0, int xm, int x1, const RowPlan& left, const RowPlan& right,
+               const ByteColour& bc) {
+  const int reference = ft.alphaReference;
+#if defined(__SSE2__)
+  // The target row below is likely the next span's: start fetching it now.
+  _mm_prefetch(reinterpret_cast<const char*>(p + ft.pitch), _MM_HINT_T0);
+  _mm_prefetch(reinterpret_cast<const char*>(p + ft.pitch + size_t(x1 - x0) * 4 - 1), _MM_HINT_T0);
+#endif
+  if (left.linear && right.linear && left.base == right.base) {  // one run of texels
+    const uint8_t* src = left.row + size_t(left.base + x0) * 4;
+    int x = x0;
+#if defined(__SSE2__)
+    if constexpr (M == Mode::alpha || M == Mode::add || M == Mode::subtract) {
+      for (; x + 4 <= x1; x += 4, p += 16, src += 16) {
+        const __m128i four = sourceFour<BgraTarget, L, IgnoreAlpha>(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src)));
+        if (colourFour<M>(p, four, bc, reference)) continue;
+        for (int i = 0; i < 4; ++i) colourPixel<M>(p + 4 * i, sourceWord<BgraTarget, L, IgnoreAlpha>(src + 4 * i), bc, reference);
+      }
+    }
+#endif
+    for (; x < x1; ++x, p += 4, src += 4)
+      colourPixel<M>(p, sourceWord<BgraTarget, L, IgnoreAlpha>(src), bc, reference);
+    return;
+  }
+  for (int x = x0; x < x1; ++x, p += 4) {
+    const RowPlan& plan = x < xm ? left : right;
+    const int tx = plan.linear ? plan.base + x : columnAt(plan, x, ft.fwidth);
+    colourPixel<M>(p, sourceWord<BgraTarget, L, IgnoreAlpha>(left.row + size_t(tx) * 4), bc, reference);
+  }
+}
+
 // A white, unperspective colour times a point-sampled texel is the texel itself, so the
 // blend works on bytes. The texel coordinates still come from the same float planes.
 template <bool BgraTarget, Layout L, bool IgnoreAlpha, Mode M>
@@ -386,6 +447,15 @@ void span(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
     if (I.whiteAffine && I.columnsLinear && planRow<true>(c.fastTarget, I, y, x0, x1, plan))
       return blendRow<BgraTarget, L, IgnoreAlpha, M>(c.fastTarget, y, x0, x1, x1, plan, plan);
   }
+  if constexpr (T != Tex::none) {
+    // Another constant colour: whole bytes where the texels read as points.
+    RowPlan plan;
+    const FastTarget& ft = c.fastTarget;
+    if (I.byteColour && (T == Tex::point ? planRow<false>(ft, I, y, x0, x1, plan)
+                                         : I.columnsLinear && planRow<true>(ft, I, y, x0, x1, plan)))
+      return colourRow<BgraTarget, L, IgnoreAlpha, M>(ft, ft.base + size_t(y) * ft.pitch + size_t(x0) * 4, x0, x1,
+                                                      x1, plan, plan, byteColourOf<BgraTarget, M>(ft, I));
+  }
 #if defined(__SSE2__)
   if (!I.perspective) return registerSpan<BgraTarget, T, L, IgnoreAlpha, M>(c, I, y, x0, x1);
 #endif
@@ -447,6 +517,11 @@ void spanPair(const DrawContext& c, const Interpolator& left, const Interpolator
     if (left.whiteAffine && right.whiteAffine && planRow<Centres>(c.fastTarget, left, y, x0, xm, a) &&
         planRow<Centres>(c.fastTarget, right, y, xm, x1, b) && a.row == b.row)
       return blendRow<BgraTarget, L, IgnoreAlpha, M>(c.fastTarget, y, x0, xm, x1, a, b);
+    const FastTarget& ft = c.fastTarget;
+    if (sameColour(left, right) && (!Centres || (left.columnsLinear && right.columnsLinear)) &&
+        planRow<Centres>(ft, left, y, x0, xm, a) && planRow<Centres>(ft, right, y, xm, x1, b) && a.row == b.row)
+      return colourRow<BgraTarget, L, IgnoreAlpha, M>(ft, ft.base + size_t(y) * ft.pitch + size_t(x0) * 4, x0, xm,
+                                                      x1, a, b, byteColourOf<BgraTarget, M>(ft, left));
   }
   span<BgraTarget, T, L, IgnoreAlpha, M>(c, left, y, x0, xm);
   span<BgraTarget, T, L, IgnoreAlpha, M>(c, right, y, xm, x1);
@@ -462,7 +537,8 @@ bool spanRect(const DrawContext& c, const Interpolator& a, const Interpolator& b
     return false;
   } else {
     constexpr int V = shader::texcoord(0) + 1;
-    if (!a.columnsLinear || !b.columnsLinear || a.columnBase != b.columnBase || a.aA[V] != 0.0f || b.aA[V] != 0.0f)
+    if (!a.columnsLinear || !b.columnsLinear || a.columnBase != b.columnBase || a.aA[V] != 0.0f || b.aA[V] != 0.0f ||
+        !sameColour(a, b))
       return false;
     // planRow's texture row for pixel x0, which with vA = 0 serves every pixel of the row.
     const FastTarget& ft = c.fastTarget;
@@ -479,7 +555,19 @@ bool spanRect(const DrawContext& c, const Interpolator& a, const Interpolator& b
       if (T == Tex::linear && !(onCentre(va) && onCentre(vb))) return false;
       rows[y - y0] = int(va);
     }
-    blitRows<BgraTarget, L, IgnoreAlpha, M>(ft, x0, x1 - x0, y0, rows, y1 - y0, a.columnBase + x0);
+    if (a.whiteAffine) {
+      blitRows<BgraTarget, L, IgnoreAlpha, M>(ft, x0, x1 - x0, y0, rows, y1 - y0, a.columnBase + x0);
+      return true;
+    }
+    const ByteColour bc = byteColourOf<BgraTarget, M>(ft, a);
+    RowPlan plan{};
+    plan.linear = true;
+    plan.base = a.columnBase;
+    for (int y = y0; y < y1; ++y) {
+      plan.row = ft.texture + size_t(rows[y - y0]) * ft.texturePitch;
+      colourRow<BgraTarget, L, IgnoreAlpha, M>(ft, ft.base + size_t(y) * ft.pitch + size_t(x0) * 4, x0, x1, x1, plan,
+                                               plan, bc);
+    }
     return true;
   }
 }

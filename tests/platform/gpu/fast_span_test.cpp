@@ -4,10 +4,13 @@
 // SRC_ALPHA / INV_SRC_ALPHA blend over all source, destination and alpha bytes with the
 // eight- and the four-pixel runs.
 #include <cmath>
+#include <cstring>
+#include <type_traits>
 #include <random>
 
 #include "draw_fixture.h"
 #include "platform/gpu/raster_internal.h"
+#include "platform/gpu/span_colour.h"
 
 namespace gputest {
 namespace {
@@ -65,7 +68,7 @@ TEST_F(FastSpanTest, RandomQuadsMatchTheGeneralPath) {
   const Format targets[] = {Format::R8G8B8A8, Format::B8G8R8A8};
   const Format textures[] = {Format::R8G8B8A8, Format::B8G8R8A8, Format::B8G8R8X8};
   const char* const shaders[] = {"untex_ps_k0_a0", "tex_ps_k0_v0_i0_a0", "tex_ps_k0_v0_i1_a0"};
-  for (int round = 0; round < 1500; ++round) {
+  for (int round = 0; round < 2500; ++round) {
     const Format tf = targets[pick(2)];
     Scene fast(48, 40, tf), slow(48, 40, tf);
     randomBackground(fast, slow, rng);
@@ -89,12 +92,14 @@ TEST_F(FastSpanTest, RandomQuadsMatchTheGeneralPath) {
         y = std::floor(y) + (snap ? 0.5f : 0.0f);
       }
     }
-    // Half the quads are white, which the byte-exact spans take with point sampling.
-    const bool white = pick(2);
+    // A third of the quads are white and a third one other colour throughout, which the
+    // byte spans take; the rest have a colour per corner.
+    const int colouring = pick(3);
+    const uint32_t one = colouring == 0 ? 0xFFFFFFFFu : uint32_t(rng());
     Vertex1 corner[4];
     for (int i = 0; i < 4; ++i)
       corner[i] = v1(x + (i & 1 ? w : 0), y + (i & 2 ? h : 0), i & 1 ? 1.0f : 0.0f, i & 2 ? 1.0f : 0.0f,
-                     white ? 0xFFFFFFFFu : uint32_t(rng()));
+                     colouring < 2 ? one : uint32_t(rng()));
     // A strip, or a list of two triangles split along either diagonal.
     const int shape = pick(3);
     const Topology topology = shape == 0 ? Topology::triangleStrip : Topology::triangleList;
@@ -152,8 +157,11 @@ TEST_F(FastSpanTest, TrianglePairsMatchTheGeneralPath) {
   };
   std::mt19937 rng(8);
   for (const Case& k : cases) {
-    for (int variant = 0; variant < 4; ++variant) {
-      const bool white = variant & 1, alpha = variant & 2;
+    for (int variant = 0; variant < 6; ++variant) {
+      // White, one colour throughout, or a colour per corner; with and without the test.
+      const int colouring = variant % 3;
+      const bool alpha = variant >= 3;
+      const uint32_t one = colouring == 0 ? 0xFFFFFFFFu : uint32_t(rng());
       Scene fast(48, 40), slow(48, 40);
       randomBackground(fast, slow, rng);
       auto view = randomTexture(Format::R8G8B8A8, 16, 12, rng);
@@ -170,7 +178,7 @@ TEST_F(FastSpanTest, TrianglePairsMatchTheGeneralPath) {
       Vertex1 corner[4];
       for (int i = 0; i < 4; ++i)
         corner[i] = v1(i & 1 ? k.x1 : k.x0, i & 2 ? k.y1 : k.y0, i & 1 ? 1.0f : 0.0f, i & 2 ? 1.0f : 0.0f,
-                       white ? 0xFFFFFFFFu : uint32_t(rng()) | 0xFFu);
+                       colouring < 2 ? one : uint32_t(rng()) | 0xFFu);
       std::vector<Vertex1> v;
       for (int i : k.order) v.push_back(corner[i]);
       ASSERT_TRUE(drawBoth(fast, slow, v, Topology::triangleList)) << k.name;
@@ -238,6 +246,94 @@ TEST_F(FastSpanTest, AlphaBlendOverEveryByte) {
     setFastSpans(false);
     ASSERT_EQ(slow.draw(quad, Topology::triangleStrip), Status::ok);
     ASSERT_EQ(snapshot(*fast.target), snapshot(*slow.target)) << "alpha " << (a & 255) << (a < 256 ? " wide" : "");
+  }
+}
+
+
+// The whole-byte arithmetic under a constant colour against the float operations it stands
+// for, pixel by pixel, over random texels, colours, target pixels and references in every
+// blend: the integer result is taken only away from halves, where it must be the float's.
+TEST_F(FastSpanTest, ColourBytesMatchTheFloatBlend) {
+  std::mt19937 rng(56);
+  auto check = [&](auto mode) {
+    constexpr fastbytes::Mode M = decltype(mode)::value;
+    fastbytes::ColourTable table;
+    for (int i = 0; i < 400000; ++i) {
+      fastbytes::ByteColour bc;
+      const uint32_t src = rng(), dst = rng();
+      if (i % 1000 == 0) {  // a new colour: now and then a channel left out (255, float 1)
+        const uint32_t colour = rng();
+        for (int k = 0; k < 4; ++k) bc.c[k] = rng() % 8 == 0 ? 255 : colour >> (8 * k) & 0xFFu;
+        fastbytes::makeColourTable(table, bc.c);
+      } else {
+        for (int k = 0; k < 4; ++k) bc.c[k] = table.colour[k];
+      }
+      for (int k = 0; k < 4; ++k) bc.f[k] = kUnorm8[bc.c[k]];
+      bc.table = &table;
+      const int reference = rng() % 4 == 0 ? int(rng() % 256) : -1;
+      uint8_t bytes[4], floats[4];
+      std::memcpy(bytes, &dst, 4);
+      std::memcpy(floats, &dst, 4);
+      fastbytes::colourPixel<M>(bytes, src, bc, reference);
+      float col[4];
+      for (int k = 0; k < 4; ++k) col[k] = kUnorm8[src >> (8 * k) & 0xFFu] * bc.f[k];
+      fastbytes::floatPixel<M>(floats, col, reference);
+      ASSERT_EQ(std::memcmp(bytes, floats, 4), 0) << "mode " << int(M) << " src " << src << " colour " << bc.c[0] << ","
+                                                  << bc.c[1] << "," << bc.c[2] << "," << bc.c[3]
+                                                  << " dst " << dst << " reference " << reference;
+    }
+  };
+  using fastbytes::Mode;
+  check(std::integral_constant<Mode, Mode::off>{});
+  check(std::integral_constant<Mode, Mode::alpha>{});
+  check(std::integral_constant<Mode, Mode::add>{});
+  check(std::integral_constant<Mode, Mode::subtract>{});
+  check(std::integral_constant<Mode, Mode::multiply>{});
+}
+
+// 1:1 sprites of one random colour (as a draw colour or a blend parameter gives) over every
+// source and destination byte, point and bilinear, in each blend, some under the alpha
+// test, on both paths.
+TEST_F(FastSpanTest, ConstantColourSpritesOverEveryByte) {
+  std::mt19937 rng(5);
+  Scene fast(256, 256), slow(256, 256);
+  auto tex = makeTexture(Format::R8G8B8A8, 256, 256);
+  auto view = makeView(*tex, ViewKind::shaderResource);
+  for (int draw = 0; draw < 20; ++draw) {
+    const int blend = draw % 5;
+    const Filter filter = draw % 2 ? Filter::linear : Filter::point;
+    const float reference = draw % 3 == 2 ? float(rng() % 256) / 255.0f : -1.0f;  // the alpha test now and then
+    for (Scene* sc : {&fast, &slow}) {
+      sc->setPixelConstants(Float4{0, 0, 0, 0}, reference, shader::kCmpGreater);
+      sc->useFormat(1);
+      sc->s.ps.shader = shaderNamed("tex_ps_k0_v0_i0_a0", ShaderStage::pixel);
+      sc->setTexture(0, view, filter);
+      sc->s.blend = Ref<BlendState>();
+      if (blend == 1) sc->setBlend(Blend::srcAlpha, Blend::invSrcAlpha);
+      if (blend == 2) sc->setBlend(Blend::srcAlpha, Blend::one);
+      if (blend == 3) sc->setBlend(Blend::srcAlpha, Blend::one, BlendOp::revSubtract);
+      if (blend == 4) sc->setBlend(Blend::zero, Blend::srcColor);
+    }
+    for (int y = 0; y < 256; ++y) {
+      for (int x = 0; x < 256; ++x) {
+        uint8_t* t = tex->data(0) + size_t(y) * tex->sub(0).pitch + size_t(x) * 4;
+        t[0] = t[1] = t[2] = uint8_t(y);
+        t[3] = uint8_t(rng());
+        for (Scene* sc : {&fast, &slow}) {
+          uint8_t* p = sc->target->data(0) + size_t(y) * sc->target->sub(0).pitch + size_t(x) * 4;
+          p[0] = p[1] = p[2] = p[3] = uint8_t(x);
+        }
+      }
+    }
+    const uint32_t colour = uint32_t(rng()) | (draw < 4 ? 0x00FFFFFFu : 0);  // some white with an alpha
+    const std::vector<Vertex1> quad = {v1(0, 0, 0, 0, colour), v1(256, 0, 1, 0, colour), v1(0, 256, 0, 1, colour),
+                                       v1(256, 256, 1, 1, colour)};
+    setFastSpans(true);
+    ASSERT_TRUE(takesFastSpan(fast.s)) << "draw " << draw;
+    ASSERT_EQ(fast.draw(quad, Topology::triangleStrip), Status::ok);
+    setFastSpans(false);
+    ASSERT_EQ(slow.draw(quad, Topology::triangleStrip), Status::ok);
+    ASSERT_EQ(snapshot(*fast.target), snapshot(*slow.target)) << "draw " << draw << " colour " << colour;
   }
 }
 
