@@ -1,0 +1,263 @@
+// DirectShow movies end to end: clips made with ffmpeg at test time open as movie
+// handles through the graph, deliver frames that match ffmpeg's own decode in every
+// layout the movie source offers, loop or end at the stop position, and open and
+// release again and again.
+#include <chrono>
+#include <cstring>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "media/graphics/base_image.h"
+#include "media/graphics/image/yuv.h"
+
+#include "media/dshow/movie_render.h"
+#include "media/movie/movie.h"
+#include "media/sound/sound_handle.h"
+#include "platform/dshow/interfaces.h"
+#include "platform/dshow/system_filters.h"
+#include "tests/media/log_capture.h"
+#include "tests/media/movie/movie_fixture.h"
+
+namespace halvorine_test {
+namespace {
+
+using namespace ZaDod;
+
+const int kNoSettings[3] = {0, 0, 0};
+int frameCalls = 0;
+
+std::string clipDir() {
+  static const std::string dir = [] {
+    const std::string d = std::string(HALVORINE_BINARY_DIR) + "/dshow_movie_test/" + std::to_string(getpid());
+    std::filesystem::create_directories(d);
+    return d;
+  }();
+  return dir;
+}
+
+// A clip made by ffmpeg from a still test pattern (every frame alike); empty when ffmpeg fails.
+std::string makeClip(const std::string& name, const std::string& arguments) {
+  const std::string path = clipDir() + "/" + name;
+  if (!std::filesystem::exists(path)) {
+    const std::string command = "ffmpeg -v error -y " + arguments + " '" + path + "' </dev/null";
+    if (std::system(command.c_str()) != 0) return {};
+  }
+  return path;
+}
+
+const char* kBars = "-f lavfi -i smptebars=size=160x120:rate=25:duration=1";
+std::string aviClip() { return makeClip("bars.avi", std::string(kBars) + " -c:v mpeg4 -q:v 2"); }
+std::string mp4Clip() {
+  return makeClip("bars.mp4", std::string(kBars) + " -f lavfi -i sine=duration=1 -c:v libx264 -crf 12 -pix_fmt yuv420p -c:a aac -shortest");
+}
+std::string soundClip() { return makeClip("sound.m4a", "-f lavfi -i sine=duration=1 -c:a aac"); }
+
+std::u16string mediaPath(const std::string& path, char16_t separator = u'\\') {
+  std::u16string wide = u"C:";
+  for (char c : path) wide += c == '/' ? separator : static_cast<char16_t>(c);
+  return wide;
+}
+
+// ffmpeg's own decode of the first frame in a raw pixel format.
+std::vector<std::uint8_t> rawFrame(const std::string& clip, const std::string& format) {
+  const std::string raw = clip + "." + format;
+  const std::string command =
+      "ffmpeg -v error -y -i '" + clip + "' -frames:v 1 -f rawvideo -pix_fmt " + format + " '" + raw + "'";
+  if (std::system(command.c_str()) != 0) return {};
+  std::ifstream in(raw, std::ios::binary);
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+// The first frame as the record should hold it for a layout: ffmpeg's decode in that
+// layout put through the movie-frame converters (YUV), or as B, G, R, X bytes (RGB).
+std::vector<std::uint8_t> referenceFrame(const std::string& clip, int layout) {
+  constexpr int w = 160, h = 120;
+  static const char* formats[] = {"yuv420p", "nv12", "yuyv422", "uyvy422", "bgr0", "bgr0"};
+  std::vector<std::uint8_t> raw = rawFrame(clip, formats[layout]);
+  if (layout >= 4 || raw.empty()) return raw;
+  if (layout == 0) {  // YV12 keeps V before U
+    std::vector<std::uint8_t> swapped(raw.begin(), raw.begin() + w * h);
+    swapped.insert(swapped.end(), raw.begin() + w * h * 5 / 4, raw.end());
+    swapped.insert(swapped.end(), raw.begin() + w * h, raw.begin() + w * h * 5 / 4);
+    raw = swapped;
+  }
+  static int (*const converters[])(const void*, int, int, BaseImage*) = {ConvertYV12ToARGB8, ConvertNV12ToARGB8,
+                                                                         ConvertYUY2ToARGB8, ConvertUYVYToARGB8};
+  BaseImage image{};
+  if (CreateXRGB8ColorBaseImage(w, h, &image) != 0) return {};
+  converters[layout](raw.data(), w, h, &image);
+  std::vector<std::uint8_t> packed(w * h * 4);
+  for (int y = 0; y < h; ++y)
+    std::memcpy(packed.data() + y * w * 4, static_cast<const std::uint8_t*>(image.pixels) + y * image.pitch, w * 4);
+  ReleaseBaseImage(&image);
+  return packed;
+}
+
+int openClip(const std::string& clip, int* width = nullptr, int* height = nullptr) {
+  const std::u16string path = mediaPath(clip, u'/');
+  return OpenMovie(kNoSettings, path.c_str(), nullptr, 0, width, height, 0, 0);
+}
+
+// Polls until `done` holds, updating the movie between looks; false after 10 s.
+template <class Done>
+bool updateUntil(int handle, Done done) {
+  for (int i = 0; i < 2000; ++i) {
+    UpdateMovie(handle, 0);
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return false;
+}
+
+MovieHandleRecord* play(int handle, int playType) {
+  MovieHandleRecord* movie = GetMovieHandleRecord(handle);
+  movie->playType = playType;
+  movie->playRequested = 1;
+  EXPECT_EQ(ResumeSuspendedMovies(), 0);
+  EXPECT_EQ(movie->paused, 0);
+  return movie;
+}
+
+class DShowMovieTest : public MovieTest {
+ protected:
+  void SetUp() override {
+    MovieTest::SetUp();
+    if (aviClip().empty() || mp4Clip().empty()) GTEST_SKIP() << "ffmpeg could not make the test clips";
+  }
+  void TearDown() override {
+    plat::dshow::SetMovieSourceLayoutsForTest(0);
+    MovieTest::TearDown();
+  }
+};
+
+TEST_F(DShowMovieTest, OpensMoviesThroughTheGraphWithBackslashPaths) {
+  for (const std::string& clip : {aviClip(), mp4Clip()}) {
+    SCOPED_TRACE(clip);
+    int width = 0, height = 0;
+    const int handle = openClip(clip, &width, &height);
+    ASSERT_NE(handle, -1);
+    MovieHandleRecord* movie = GetMovieHandleRecord(handle);
+    EXPECT_EQ(width, 160);
+    EXPECT_EQ(height, 120);
+    EXPECT_EQ(movie->theora, 0);
+    EXPECT_NE(movie->graphBuilder, nullptr);
+    EXPECT_EQ(std::u16string(movie->path), mediaPath(clip));
+    EXPECT_GT(movie->duration, 9000000);
+    EXPECT_EQ(movie->stopPosition, movie->duration);
+    EXPECT_EQ(movie->paused, 1);
+    EXPECT_EQ(DeleteAnyHandle(handle), 0);
+  }
+}
+
+TEST_F(DShowMovieTest, FilesWithoutAPictureFailAndLeaveNoCopy) {
+  const std::string sound = soundClip();
+  ASSERT_FALSE(sound.empty());
+  const std::string text = clipDir() + "/notes.avi";
+  std::ofstream(text) << "not a movie at all\n";
+  const auto before = std::distance(std::filesystem::directory_iterator(std::filesystem::temp_directory_path()),
+                                    std::filesystem::directory_iterator{});
+  for (const std::string& clip : {sound, text}) {
+    LogCapture log;
+    EXPECT_EQ(openClip(clip), -1) << clip;
+    EXPECT_TRUE(LogCapture::contains(u"ムービーファイルオープン処理時にエラーが発生しました"));
+    EXPECT_TRUE(LogCapture::contains(u"Movie File Open Error : "));
+  }
+  const auto after = std::distance(std::filesystem::directory_iterator(std::filesystem::temp_directory_path()),
+                                   std::filesystem::directory_iterator{});
+  EXPECT_LE(after, before);
+}
+
+TEST_F(DShowMovieTest, OpenFailsWithoutTheGraph) {
+  LogCapture log;
+  setenv("HALVORINE_MISSING", "dshow", 1);
+  EXPECT_EQ(openClip(aviClip()), -1);
+  unsetenv("HALVORINE_MISSING");
+  EXPECT_TRUE(LogCapture::contains(u"CoCreateInstance Error : CLSID_FilterGraph\n"));
+}
+
+// Every layout the source offers reaches the record as the same packed picture.
+TEST_F(DShowMovieTest, FramesMatchTheReferenceDecodeInEveryLayout) {
+  const std::string clip = aviClip();
+  for (int layout = 0; layout < 6; ++layout) {
+    SCOPED_TRACE(layout);
+    const std::vector<std::uint8_t> reference = referenceFrame(clip, layout);
+    ASSERT_EQ(reference.size(), 160u * 120u * 4u);
+    plat::dshow::SetMovieSourceLayoutsForTest(1 << layout);
+    const int handle = openClip(clip);
+    ASSERT_NE(handle, -1);
+    frameCalls = 0;
+    SetMovieFrameCallback(handle, [](MovieHandleRecord*, std::uint32_t p) { frameCalls += static_cast<int>(p); }, 1);
+    MovieHandleRecord* movie = GetMovieHandleRecord(handle);
+    EXPECT_EQ(static_cast<D_CMovieRender*>(movie->renderer)->FormatKind(), layout == 4 ? kMovieRGB32
+                                                                            : layout == 5 ? kMovieRGB24
+                                                                                          : kMovieYV12 + layout);
+    UpdateMovie(handle, 0);
+    EXPECT_EQ(movie->frameUpdated, 0);  // nothing runs the graph yet
+    EXPECT_EQ(frameCalls, 0);
+    play(handle, DX_PLAYTYPE_BACK);
+    ASSERT_TRUE(updateUntil(handle, [&] { return movie->frameUpdated != 0; }));
+    const BaseImage& image = *movie->currentImage;
+    ASSERT_EQ(image.width, 160);
+    ASSERT_EQ(image.height, 120);
+    const int bytes = layout == 5 ? 3 : 4;
+    long long difference = 0;
+    for (int y = 0; y < 120; ++y)
+      for (int x = 0; x < 160; ++x)
+        for (int c = 0; c < 3; ++c) {
+          const int got = static_cast<const std::uint8_t*>(image.pixels)[y * image.pitch + x * bytes + c];
+          difference += std::abs(got - reference[(y * 160 + x) * 4 + c]);
+        }
+    // Chroma widened to 4:2:2 by the source's scaler and by ffmpeg's may differ by a level.
+    EXPECT_LE(difference / (160 * 120 * 3), 1);
+    EXPECT_GE(frameCalls, 1);
+    EXPECT_EQ(DeleteAnyHandle(handle), 0);
+  }
+}
+
+TEST_F(DShowMovieTest, LoopsOrEndsAtTheStopPosition) {
+  const int handle = openClip(mp4Clip());
+  ASSERT_NE(handle, -1);
+  MovieHandleRecord* movie = play(handle, DX_PLAYTYPE_LOOP);
+  auto* seeking = static_cast<plat::dshow::IMediaSeeking*>(movie->mediaSeeking);
+  // Past the stop position the loop starts again at 0 and keeps running.
+  plat::dshow::LONGLONG position = 0, highest = 0;
+  ASSERT_TRUE(updateUntil(handle, [&] {
+    seeking->GetCurrentPosition(&position);
+    if (position > highest) highest = position;
+    return highest >= movie->stopPosition - 500000 && position < highest - 5000000;
+  }));
+  EXPECT_EQ(movie->paused, 0);
+  movie->frameUpdated = 0;
+  ASSERT_TRUE(updateUntil(handle, [&] { return movie->frameUpdated != 0; }));
+  // Suspend pauses it, resume runs it again.
+  EXPECT_EQ(SuspendPlayingMovies(), 0);
+  EXPECT_EQ(movie->paused, 1);
+  EXPECT_EQ(ResumeSuspendedMovies(), 0);
+  EXPECT_EQ(movie->paused, 0);
+  // Played once, it pauses at the end and counts as ended.
+  movie->playType = DX_PLAYTYPE_BACK;
+  ASSERT_TRUE(updateUntil(handle, [&] { return movie->paused == 1; }));
+  EXPECT_EQ(movie->playRequested, 0);
+  EXPECT_EQ(DeleteAnyHandle(handle), 0);
+}
+
+// Handles opened, run and released in a loop, interleaved, each graph with its own threads.
+TEST_F(DShowMovieTest, OpensRunsAndReleasesInALoop) {
+  for (int round = 0; round < 6; ++round) {
+    const int first = openClip(aviClip());
+    const int second = openClip(mp4Clip());
+    ASSERT_NE(first, -1);
+    ASSERT_NE(second, -1);
+    play(first, DX_PLAYTYPE_LOOP);
+    if (round % 2 == 0) play(second, DX_PLAYTYPE_BACK);
+    UpdateMovie(first, 0);
+    EXPECT_EQ(DeleteAnyHandle(round % 2 == 0 ? first : second), 0);
+    UpdateMovie(round % 2 == 0 ? second : first, 0);
+    EXPECT_EQ(DeleteAnyHandle(round % 2 == 0 ? second : first), 0);
+  }
+}
+
+}  // namespace
+}  // namespace halvorine_test
