@@ -95,6 +95,18 @@ std::vector<std::uint8_t> referenceFrame(const std::string& clip, int layout) {
   return packed;
 }
 
+// Temporary copies of movies left in the temporary folder (copies keep their extension).
+int temporaryCopies() {
+  int count = 0;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::temp_directory_path(), error)) {
+    const std::string name = entry.path().filename().string();
+    const std::string extension = entry.path().extension().string();
+    if (name.rfind("tmp", 0) == 0 && (extension == ".avi" || extension == ".m4a" || extension == ".mp4")) ++count;
+  }
+  return count;
+}
+
 int openClip(const std::string& clip, int* width = nullptr, int* height = nullptr) {
   const std::u16string path = mediaPath(clip, u'/');
   return OpenMovie(kNoSettings, path.c_str(), nullptr, 0, width, height, 0, 0);
@@ -123,6 +135,8 @@ MovieHandleRecord* play(int handle, int playType) {
 class DShowMovieTest : public MovieTest {
  protected:
   void SetUp() override {
+    // The video renderer asks the display about itself: the headless one, as the graph tests use.
+    setenv("HALVORINE_HEADLESS", "1", 1);
     MovieTest::SetUp();
     if (aviClip().empty() || mp4Clip().empty()) GTEST_SKIP() << "ffmpeg could not make the test clips";
   }
@@ -156,17 +170,13 @@ TEST_F(DShowMovieTest, FilesWithoutAPictureFailAndLeaveNoCopy) {
   ASSERT_FALSE(sound.empty());
   const std::string text = clipDir() + "/notes.avi";
   std::ofstream(text) << "not a movie at all\n";
-  const auto before = std::distance(std::filesystem::directory_iterator(std::filesystem::temp_directory_path()),
-                                    std::filesystem::directory_iterator{});
   for (const std::string& clip : {sound, text}) {
     LogCapture log;
     EXPECT_EQ(openClip(clip), -1) << clip;
     EXPECT_TRUE(LogCapture::contains(u"ムービーファイルオープン処理時にエラーが発生しました"));
     EXPECT_TRUE(LogCapture::contains(u"Movie File Open Error : "));
   }
-  const auto after = std::distance(std::filesystem::directory_iterator(std::filesystem::temp_directory_path()),
-                                   std::filesystem::directory_iterator{});
-  EXPECT_LE(after, before);
+  EXPECT_EQ(temporaryCopies(), 0);
 }
 
 TEST_F(DShowMovieTest, OpenFailsWithoutTheGraph) {
