@@ -187,6 +187,49 @@ TEST_F(DShowMovieTest, OpenFailsWithoutTheGraph) {
   EXPECT_TRUE(LogCapture::contains(u"CoCreateInstance Error : CLSID_FilterGraph\n"));
 }
 
+// A file table that finds files of a folder "packed" that the platform has not got: as a
+// file inside an archive, only the library's file functions reach them.
+FileAccessFunctions realFiles;
+FileStream openPacked(const char16_t* path, int cache, int block, int async) {
+  std::u16string p(path);
+  const std::size_t at = p.find(u"\\packed\\");
+  if (at != std::u16string::npos) p.erase(at, 7);
+  return realFiles.Open(p.c_str(), cache, block, async);
+}
+
+TEST_F(DShowMovieTest, PackedMoviesPlayFromATemporaryCopyThatGoesWithTheHandle) {
+  realFiles = *GetFileAccessTable();
+  FileAccessFunctions packed = realFiles;
+  packed.Open = openPacked;
+  SelectFileAccessFunctions(&packed);
+  const std::string text = clipDir() + "/notes.avi";
+  std::ofstream(text) << "not a movie at all\n";
+  const std::string clip = mp4Clip();
+  auto packedPath = [](const std::string& file) {
+    const std::size_t slash = file.rfind('/');
+    return mediaPath(file.substr(0, slash) + "/packed" + file.substr(slash));
+  };
+  for (int round = 0; round < 3; ++round) {
+    const int handle = OpenMovie(kNoSettings, packedPath(clip).c_str(), nullptr, 0, nullptr, nullptr, 0, 0);
+    ASSERT_NE(handle, -1);
+    MovieHandleRecord* movie = GetMovieHandleRecord(handle);
+    EXPECT_EQ(movie->temporaryFile, 1);
+    std::string copy;
+    for (const char16_t* c = movie->path; *c != 0; ++c) copy += *c == u'\\' ? '/' : static_cast<char>(*c);
+    if (copy.rfind("C:", 0) == 0) copy.erase(0, 2);
+    EXPECT_EQ(std::filesystem::path(copy).extension(), ".mp4");
+    EXPECT_EQ(std::filesystem::file_size(copy), std::filesystem::file_size(clip));
+    play(handle, DX_PLAYTYPE_BACK);
+    EXPECT_TRUE(updateUntil(handle, [&] { return movie->frameUpdated != 0; }));
+    EXPECT_EQ(DeleteAnyHandle(handle), 0);
+    EXPECT_FALSE(std::filesystem::exists(copy));
+    // A copy that cannot be rendered either is deleted at once.
+    EXPECT_EQ(OpenMovie(kNoSettings, packedPath(text).c_str(), nullptr, 0, nullptr, nullptr, 0, 0), -1);
+    EXPECT_EQ(temporaryCopies(), 0);
+  }
+  SelectFileAccessFunctions(nullptr);
+}
+
 // Every layout the source offers reaches the record as the same packed picture.
 TEST_F(DShowMovieTest, FramesMatchTheReferenceDecodeInEveryLayout) {
   const std::string clip = aviClip();
