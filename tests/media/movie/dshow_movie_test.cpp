@@ -165,6 +165,22 @@ TEST_F(DShowMovieTest, OpensMoviesThroughTheGraphWithBackslashPaths) {
   }
 }
 
+// The fuzz seeds hold one small movie of each listed container, and a sound-only file.
+TEST_F(DShowMovieTest, OpensEveryListedContainer) {
+  const std::string seeds = std::string(HALVORINE_SOURCE_DIR) + "/fuzz/corpus/movie_dshow_open";
+  int opened = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(seeds)) {
+    const std::string file = entry.path().string();
+    const int handle = openClip(file);
+    EXPECT_EQ(handle != -1, entry.path().stem() == "bars") << file;
+    if (handle == -1) continue;
+    EXPECT_EQ(GetMovieHandleRecord(handle)->width, 32);
+    ++opened;
+    EXPECT_EQ(DeleteAnyHandle(handle), 0);
+  }
+  EXPECT_EQ(opened, 6);
+}
+
 TEST_F(DShowMovieTest, FilesWithoutAPictureFailAndLeaveNoCopy) {
   const std::string sound = soundClip();
   ASSERT_FALSE(sound.empty());
