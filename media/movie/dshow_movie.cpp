@@ -8,6 +8,8 @@
 #include "media/dshow/movie_render.h"
 #include "media/file/file_access.h"
 #include "media/file/win_file.h"
+#include "media/graphics/base_image.h"
+#include "media/graphics/image/yuv.h"
 #include "media/graphics/pixel_format.h"
 #include "media/movie/movie.h"
 #include "media/sound/sound_handle.h"
@@ -48,8 +50,14 @@ void releaseInterfaces(MovieHandleRecord* movie) {
 
 D_CMovieRender* rendererOf(MovieHandleRecord* movie) { return static_cast<D_CMovieRender*>(movie->renderer); }
 
+void releaseOwnedFrame(MovieHandleRecord* movie) {
+  if (movie->frameImage.pixels != nullptr && !movie->pixelsBorrowed) ReleaseBaseImage(&movie->frameImage);
+  movie->frameImage.pixels = nullptr;
+}
+
 // The frame image over the renderer's packed buffer, its format by the format kind.
 void takeFrame(MovieHandleRecord* movie, const D_MovieFrameView& view) {
+  releaseOwnedFrame(movie);
   BaseImage& image = movie->frameImage;
   image.width = view.width;
   image.height = view.height;
@@ -64,6 +72,44 @@ void takeFrame(MovieHandleRecord* movie, const D_MovieFrameView& view) {
     CreateARGB8ColorData(&image.format);
   else
     CreateXRGB8ColorData(&image.format);
+  movie->currentImage = &image;
+}
+
+// A frame the renderer split into a luma and an interleaved chroma plane (YUV at shader
+// model 200 or more) is converted here into an image of the record's own: no graph code
+// draws such planes for a DirectShow movie, so every back end gets the colours.
+void convertPlanes(MovieHandleRecord* movie, const D_MovieFrameView& view) {
+  BaseImage& image = movie->frameImage;
+  if (image.pixels == nullptr || movie->pixelsBorrowed || image.width != view.lumaWidth ||
+      image.height != view.lumaHeight) {
+    releaseOwnedFrame(movie);
+    image = BaseImage{};
+    movie->pixelsBorrowed = 0;
+    if (CreateXRGB8ColorBaseImage(view.lumaWidth, view.lumaHeight, &image) != 0) {
+      image.pixels = nullptr;
+      return;
+    }
+  }
+  const int w = view.lumaWidth, h = view.lumaHeight;
+  if (view.chromaHeight * 2 == h) {
+    // 4:2:0: the planes lie as NV12 does (luma pitch = width, chroma rows of width bytes).
+    ConvertNV12ToARGB8(view.luma, w, h, &image);
+  } else {
+    // 4:2:2: put back into Y0 U Y1 V pairs for the packed converter.
+    std::vector<std::uint8_t> packed(std::size_t(w) * 2 * std::size_t(h));
+    for (int y = 0; y < h; ++y) {
+      const std::uint8_t* luma = view.luma + std::size_t(y) * view.lumaPitch;
+      const std::uint8_t* chroma = view.chroma + std::size_t(y) * view.chromaPitch;
+      std::uint8_t* out = packed.data() + std::size_t(y) * w * 2;
+      for (int x = 0; x + 1 < w; x += 2) {
+        out[2 * x] = luma[x];
+        out[2 * x + 1] = chroma[x];
+        out[2 * x + 2] = luma[x + 1];
+        out[2 * x + 3] = chroma[x + 1];
+      }
+    }
+    ConvertYUY2ToARGB8(packed.data(), w, h, &image);
+  }
   movie->currentImage = &image;
 }
 
@@ -215,7 +261,10 @@ int UpdateDirectShowMovie(MovieHandleRecord* movie, int) {
     D_MovieFrameView view{};
     renderer->BeginFrameRead(&view);
     movie->frameUpdated = 1;
-    if (view.frame != nullptr) takeFrame(movie, view);
+    if (view.luma != nullptr && view.chroma != nullptr)
+      convertPlanes(movie, view);
+    else if (view.frame != nullptr)
+      takeFrame(movie, view);
     renderer->EndFrameRead();
     if (movie->frameCallback != nullptr) {
       movie->frameCallback(movie, movie->callbackParameter);
@@ -260,6 +309,7 @@ int ReleaseDirectShowMovie(MovieHandleRecord* movie) {
     movie->frameImage.pixels = nullptr;  // the renderer's, gone with the graph
     movie->pixelsBorrowed = 0;
   }
+  releaseOwnedFrame(movie);
   return 0;
 }
 
