@@ -10,6 +10,11 @@
 #include <thread>
 
 #include "media/graphics/base_image.h"
+#include "media/graphics/draw.h"
+#include "media/graphics/graph.h"
+#include "media/graphics/graph_load.h"
+#include "media/graphics/graphics.h"
+#include "media/graphics/graphics_state.h"
 #include "media/graphics/hardware.h"
 #include "media/graphics/image/yuv.h"
 
@@ -332,6 +337,53 @@ TEST_F(DShowMovieTest, OpensRunsAndReleasesInALoop) {
     UpdateMovie(round % 2 == 0 ? second : first, 0);
     EXPECT_EQ(DeleteAnyHandle(round % 2 == 0 ? second : first), 0);
   }
+}
+
+class DShowGraphMovieTest : public DShowMovieTest {
+ protected:
+  void SetUp() override {
+    DShowMovieTest::SetUp();
+    if (IsSkipped()) return;
+    setenv("HALVORINE_MISSING", "d3d11,d3d9", 1);
+    GraphicsSys.colorBits = 32;
+    ASSERT_EQ(InitializeGraphics(), 0);
+  }
+  void TearDown() override {
+    TerminateGraphics();
+    GraphicsSys.colorBits = 0;
+    unsetenv("HALVORINE_MISSING");
+    DShowMovieTest::TearDown();
+  }
+};
+
+// A graph loaded from an MP4 is the movie's size and transparent black until the movie
+// runs; an update then brings the first frame in; deleting the graph takes the movie.
+TEST_F(DShowGraphMovieTest, AGraphLoadedFromAMovieShowsFramesOnceTheMovieRuns) {
+  const std::string path = clipDir() + "/bars.mp4";
+  std::string narrow = "C:";
+  for (char c : path) narrow += c == '/' ? '\\' : c;
+  const int graph = LoadGraph(narrow.c_str());
+  ASSERT_NE(graph, -1);
+  GraphData* data = GetGraphData(graph);
+  EXPECT_EQ(data->area.width, 160);
+  EXPECT_EQ(data->area.height, 120);
+  const int movie = data->movieHandle;
+  auto pixel = [&](int x, int y) {
+    const MEMIMG& img = GetGraphData(graph)->image;
+    return *reinterpret_cast<const std::uint32_t*>(img.pixels + std::size_t(y) * img.base->pitch + x * 4);
+  };
+  EXPECT_EQ(DrawGraph(0, 0, graph, 0), 0);
+  EXPECT_EQ(pixel(10, 10) & 0xFFFFFF, 0u);  // nothing has run the movie
+  MovieHandleRecord* record = play(movie, DX_PLAYTYPE_LOOP);
+  ASSERT_TRUE(updateUntil(movie, [&] { return record->callbackRan != 0; }));
+  const std::vector<std::uint8_t> reference = referenceFrame(clipDir() + "/bars.mp4", 0);  // the renderer takes YV12
+  for (auto [x, y] : {std::pair{10, 10}, {150, 50}, {80, 110}}) {
+    const std::uint8_t* e = &reference[(std::size_t(y) * 160 + x) * 4];
+    const std::uint32_t got = pixel(x, y);
+    for (int c = 0; c < 3; ++c) EXPECT_NEAR(int((got >> (8 * c)) & 0xFF), int(e[c]), 3) << x << "," << y;
+  }
+  EXPECT_EQ(DeleteAnyHandle(graph), 0);
+  EXPECT_EQ(GetMovieHandleRecord(movie), nullptr);
 }
 
 }  // namespace
