@@ -221,26 +221,8 @@ class VideoOutput final : public StandInPin, public IMediaSeeking {
   HRESULT completeConnect(IPin* peer) override {
     for (int i = 0; i < kMovieLayoutCount; ++i)
       if (type_.subtype == layoutSubtype(static_cast<MovieLayout>(i))) layout = static_cast<MovieLayout>(i);
-    void* face = nullptr;
-    if (peer->QueryInterface(IID_IMemInputPin, &face) != S_OK || face == nullptr) return win::E_NOINTERFACE;
-    memInput = static_cast<IMemInputPin*>(face);
     const LONG bytes = static_cast<LONG>(input_->decoder->frameBytes(layout));
-    ALLOCATOR_PROPERTIES want{3, bytes, 1, 0}, needs{}, got{};
-    if (memInput->GetAllocatorRequirements(&needs) == S_OK) {
-      if (needs.cBuffers > want.cBuffers) want.cBuffers = needs.cBuffers;
-      if (needs.cbAlign > 1) want.cbAlign = needs.cbAlign;
-      want.cbPrefix = needs.cbPrefix;
-    }
-    HRESULT hr = memInput->GetAllocator(&allocator);
-    if (hr != S_OK) {
-      hr = win::CoCreateInstance(CLSID_MemoryAllocator, nullptr, win::CLSCTX_INPROC_SERVER, IID_IMemAllocator, &face);
-      allocator = hr == S_OK ? static_cast<IMemAllocator*>(face) : nullptr;
-    }
-    if (hr == S_OK) hr = allocator->SetProperties(&want, &got);
-    if (hr == S_OK && got.cbBuffer < bytes) hr = VFW_E_SIZENOTSET;
-    if (hr == S_OK) hr = memInput->NotifyAllocator(allocator, win::FALSE);
-    if (hr != S_OK) breakConnect();
-    return hr;
+    return ConnectPushAllocator(peer, 3, bytes, bytes, &memInput, &allocator);
   }
   void breakConnect() override {
     if (memInput != nullptr) memInput->Release();

@@ -129,14 +129,7 @@ bool updateUntil(int handle, Done done) {
   return false;
 }
 
-MovieHandleRecord* play(int handle, int playType) {
-  MovieHandleRecord* movie = GetMovieHandleRecord(handle);
-  movie->playType = playType;
-  movie->playRequested = 1;
-  EXPECT_EQ(ResumeSuspendedMovies(), 0);
-  EXPECT_EQ(movie->paused, 0);
-  return movie;
-}
+MovieHandleRecord* play(int handle, int playType) { return PlayMovie(handle, playType); }
 
 class DShowMovieTest : public MovieTest {
  protected:

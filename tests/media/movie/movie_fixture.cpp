@@ -71,6 +71,15 @@ MemMovieStream::MemMovieStream(const std::vector<std::uint8_t>& bytes)
     : data{*ZaDod::GetMemStreamFunctions(), ZaDod::MemStreamOpen(bytes.data(), static_cast<std::uint32_t>(bytes.size()))} {}
 MemMovieStream::~MemMovieStream() { ZaDod::MemStreamClose(static_cast<ZaDod::MemStream*>(data.DataPoint)); }
 
+ZaDod::MovieHandleRecord* PlayMovie(int handle, int playType) {
+  ZaDod::MovieHandleRecord* movie = ZaDod::GetMovieHandleRecord(handle);
+  movie->playType = playType;
+  movie->playRequested = 1;
+  EXPECT_EQ(ZaDod::ResumeSuspendedMovies(), 0);
+  EXPECT_EQ(movie->paused, 0);
+  return movie;
+}
+
 void MovieTest::SetUp() {
   unsetenv("HALVORINE_MISSING");
   plat::audio::UseManualAudioSinkForTest(true);

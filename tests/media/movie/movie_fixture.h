@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "media/file/file_access.h"
+#include "media/movie/movie.h"
 #include "tests/media/movie/ogv_writer.h"
 
 namespace halvorine_test {
@@ -26,6 +27,9 @@ struct MemMovieStream {
   ~MemMovieStream();
   ZaDod::StreamData data;
 };
+
+// Puts a just-opened movie into play as a player would (play requested, then resumed).
+ZaDod::MovieHandleRecord* PlayMovie(int handle, int playType);
 
 class MovieTest : public ::testing::Test {
  protected:
