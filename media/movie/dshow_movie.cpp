@@ -265,11 +265,12 @@ int UpdateDirectShowMovie(MovieHandleRecord* movie, int) {
       convertPlanes(movie, view);
     else if (view.frame != nullptr)
       takeFrame(movie, view);
-    renderer->EndFrameRead();
+    // The callback copies the borrowed frame while the streaming thread is kept out of it.
     if (movie->frameCallback != nullptr) {
       movie->frameCallback(movie, movie->callbackParameter);
       movie->callbackRan = 1;
     }
+    renderer->EndFrameRead();
   }
   if (movie->mediaSeeking != nullptr && movie->mediaControl != nullptr) {
     auto* seeking = as<ds::IMediaSeeking>(movie->mediaSeeking);

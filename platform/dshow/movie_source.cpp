@@ -259,9 +259,11 @@ class MovieSourceFilter final : public StandInFilter {
     MovieDecoder* d = decoder();
     return d != nullptr ? d->duration() : 0;
   }
+  // Without the seek lock: a renderer asks it from its end of stream, under its own lock,
+  // which a seek takes (by flushing) while holding the seek lock.
   LONGLONG stopPosition() {
-    std::lock_guard guard(seekLock_);
-    return stop_ >= 0 ? stop_ : duration();
+    const LONGLONG stop = stop_.load();
+    return stop >= 0 ? stop : duration();
   }
   LONGLONG currentPosition() const { return current_.load(); }
 
@@ -273,7 +275,7 @@ class MovieSourceFilter final : public StandInFilter {
     const DWORD moveCurrent = currentFlags & kPositioningMask, moveStop = stopFlags & kPositioningMask;
     if ((moveCurrent != 0 && current == nullptr) || (moveStop != 0 && stop == nullptr)) return E_POINTER;
     if (moveStop == kAbsolutePositioning) stop_ = *stop;
-    if (moveStop == kRelativePositioning) stop_ = (stop_ >= 0 ? stop_ : duration()) + *stop;
+    if (moveStop == kRelativePositioning) stop_ = stopPosition() + *stop;
     if (moveCurrent == 0) return S_OK;
     LONGLONG to = moveCurrent == kRelativePositioning ? current_.load() + *current : *current;
     if (to < 0) to = 0;
@@ -317,7 +319,7 @@ class MovieSourceFilter final : public StandInFilter {
   void startThread() {
     stopping_ = false;
     out()->allocator->Commit();
-    const LONGLONG stop = stop_ >= 0 ? stop_ : duration();
+    const LONGLONG stop = stopPosition();
     out()->peer()->NewSegment(segmentStart_, stop, 1.0);
     thread_ = std::thread([this, stop] { stream(stop); });
   }
@@ -376,7 +378,7 @@ class MovieSourceFilter final : public StandInFilter {
   std::thread thread_;
   std::atomic<bool> stopping_{false};
   std::atomic<LONGLONG> current_{0};
-  LONGLONG stop_ = -1;  // -1: the duration
+  std::atomic<LONGLONG> stop_{-1};  // -1: the duration
   LONGLONG segmentStart_ = 0;
   // The streaming thread's own, kept across seeks so that time stamps go on.
   REFERENCE_TIME nextStamp_ = 0;

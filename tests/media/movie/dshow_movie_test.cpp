@@ -270,6 +270,8 @@ TEST_F(DShowMovieTest, FramesMatchTheReferenceDecodeInEveryLayout) {
     play(handle, DX_PLAYTYPE_BACK);
     ASSERT_TRUE(updateUntil(handle, [&] { return movie->frameUpdated != 0; }));
     EXPECT_EQ(movie->pixelsBorrowed, pass >= 6 ? 0 : 1);  // planes converted into an image of its own
+    // Stopped, the streaming thread writes no more into the borrowed frame.
+    static_cast<plat::dshow::IMediaControl*>(movie->mediaControl)->Stop();
     const BaseImage& image = *movie->currentImage;
     ASSERT_EQ(image.width, 160);
     ASSERT_EQ(image.height, 120);
