@@ -339,14 +339,10 @@ class DShowGraphMovieTest : public DShowMovieTest {
   void SetUp() override {
     DShowMovieTest::SetUp();
     if (IsSkipped()) return;
-    setenv("HALVORINE_MISSING", "d3d11,d3d9", 1);
-    GraphicsSys.colorBits = 32;
-    ASSERT_EQ(InitializeGraphics(), 0);
+    ASSERT_EQ(StartSoftwareGraphics(), 0);
   }
   void TearDown() override {
-    TerminateGraphics();
-    GraphicsSys.colorBits = 0;
-    unsetenv("HALVORINE_MISSING");
+    StopSoftwareGraphics();
     DShowMovieTest::TearDown();
   }
 };

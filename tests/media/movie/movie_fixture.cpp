@@ -1,6 +1,9 @@
 // The movie tests' fixture files and environment.
 #include "tests/media/movie/movie_fixture.h"
 
+#include "media/graphics/graphics.h"
+#include "media/graphics/graphics_state.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -78,6 +81,19 @@ ZaDod::MovieHandleRecord* PlayMovie(int handle, int playType) {
   EXPECT_EQ(ZaDod::ResumeSuspendedMovies(), 0);
   EXPECT_EQ(movie->paused, 0);
   return movie;
+}
+
+int StartSoftwareGraphics() {
+  setenv("HALVORINE_HEADLESS", "1", 1);
+  setenv("HALVORINE_MISSING", "d3d11,d3d9", 1);
+  ZaDod::GraphicsSys.colorBits = 32;
+  return ZaDod::InitializeGraphics();
+}
+
+void StopSoftwareGraphics() {
+  ZaDod::TerminateGraphics();
+  ZaDod::GraphicsSys.colorBits = 0;
+  unsetenv("HALVORINE_MISSING");
 }
 
 void MovieTest::SetUp() {

@@ -31,6 +31,10 @@ struct MemMovieStream {
 // Puts a just-opened movie into play as a player would (play requested, then resumed).
 ZaDod::MovieHandleRecord* PlayMovie(int handle, int playType);
 
+// The software renderer on the headless display, for tests of graphs that show movies.
+int StartSoftwareGraphics();
+void StopSoftwareGraphics();
+
 class MovieTest : public ::testing::Test {
  protected:
   void SetUp() override;
