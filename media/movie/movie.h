@@ -72,8 +72,8 @@ int ResumeSuspendedMovies();
 int RequestMovieFrameRefresh(int handle);
 int ReleaseMovie(MovieHandleRecord* movie);
 
-// TEMPORARY SEAM (replaced by the DirectShow movies module): movies other than Ogg
-// Theora (dshow_movie_seam.cpp). The open always fails.
+// Movies other than Ogg Theora, through a DirectShow graph ending in the movie renderer
+// (dshow_movie.cpp).
 int OpenDirectShowMovie(MovieHandleRecord* movie, const char16_t* path, int spare, int asyncFlag);
 int UpdateDirectShowMovie(MovieHandleRecord* movie, int flag);
 int PauseDirectShowMovie(MovieHandleRecord* movie);

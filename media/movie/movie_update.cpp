@@ -67,10 +67,12 @@ void forEachMovie(Visit visit) {
 int UpdateMovie(int handle, int flag) {
   MovieHandleRecord* movie = GetMovieHandleRecord(handle);
   if (movie == nullptr) return -1;
-  if (movie->theora)
-    updateTheora(movie);
-  else
+  if (!movie->theora) {
+    // The DirectShow update calls the callback itself, and only after a new frame.
     UpdateDirectShowMovie(movie, flag);
+    return 0;
+  }
+  updateTheora(movie);
   if (movie->frameCallback != nullptr) {
     movie->frameCallback(movie, movie->callbackParameter);
     movie->callbackRan = 1;

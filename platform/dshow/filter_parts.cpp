@@ -420,4 +420,34 @@ HRESULT StandInFilter::notify(LONG code, LONG_PTR param1, LONG_PTR param2) {
   return sink != nullptr ? sink->Notify(code, param1, param2) : E_NOTIMPL;
 }
 
+HRESULT ConnectPushAllocator(IPin* peer, LONG buffers, LONG bytes, LONG minimumBytes, IMemInputPin** memInput,
+                             IMemAllocator** allocator) {
+  *memInput = nullptr;
+  *allocator = nullptr;
+  void* face = nullptr;
+  if (peer->QueryInterface(IID_IMemInputPin, &face) != win::S_OK || face == nullptr) return win::E_NOINTERFACE;
+  *memInput = static_cast<IMemInputPin*>(face);
+  ALLOCATOR_PROPERTIES want{buffers, bytes, 1, 0}, needs{}, got{};
+  if ((*memInput)->GetAllocatorRequirements(&needs) == win::S_OK) {
+    if (needs.cBuffers > want.cBuffers) want.cBuffers = needs.cBuffers;
+    if (needs.cbAlign > 1) want.cbAlign = needs.cbAlign;
+    want.cbPrefix = needs.cbPrefix;
+  }
+  HRESULT hr = (*memInput)->GetAllocator(allocator);
+  if (hr != win::S_OK) {
+    hr = win::CoCreateInstance(CLSID_MemoryAllocator, nullptr, win::CLSCTX_INPROC_SERVER, IID_IMemAllocator, &face);
+    *allocator = hr == win::S_OK ? static_cast<IMemAllocator*>(face) : nullptr;
+  }
+  if (hr == win::S_OK) hr = (*allocator)->SetProperties(&want, &got);
+  if (hr == win::S_OK && got.cbBuffer < minimumBytes) hr = VFW_E_SIZENOTSET;
+  if (hr == win::S_OK) hr = (*memInput)->NotifyAllocator(*allocator, win::FALSE);
+  if (hr != win::S_OK) {
+    (*memInput)->Release();
+    if (*allocator != nullptr) (*allocator)->Release();
+    *memInput = nullptr;
+    *allocator = nullptr;
+  }
+  return hr;
+}
+
 }  // namespace plat::dshow

@@ -92,6 +92,14 @@ IEnumMediaTypes* NewMediaTypeEnum(const std::vector<AM_MEDIA_TYPE>& types);
 
 class StandInFilter;
 
+// An output pin's side of a push connection: the peer's IMemInputPin and an allocator
+// (the peer's, or a new memory allocator) asked for `buffers` buffers of `bytes` bytes
+// as the peer's requirements allow, refused when its buffers hold fewer than
+// `minimumBytes`, and notified to the peer. Both come back with a reference; on failure
+// neither is held.
+HRESULT ConnectPushAllocator(IPin* peer, LONG buffers, LONG bytes, LONG minimumBytes, IMemInputPin** memInput,
+                             IMemAllocator** allocator);
+
 // A pin of a platform filter. Its references are the filter's; its lock is the filter's.
 class StandInPin : public IPin {
  public:

@@ -24,6 +24,7 @@ void registerBuiltIns() {
   static const bool done = [] {
     std::lock_guard guard(registryLock());
     entries().push_back({CLSID_MpegAudioDecoderStandIn, u"MPEG Audio Decoder", MERIT_NORMAL, &CreateMpegAudioDecoder});
+    entries().push_back({CLSID_MovieSourceStandIn, u"Movie Source", MERIT_NORMAL, &CreateMovieSource});
     entries().push_back({CLSID_AudioRendererStandIn, u"Audio Renderer", MERIT_UNLIKELY, &CreateAudioRenderer});
     return true;
   }();

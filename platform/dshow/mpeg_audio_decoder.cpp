@@ -122,25 +122,7 @@ class PcmOutput final : public StandInPin {
     return {type};
   }
   HRESULT completeConnect(IPin* peer) override {
-    void* face = nullptr;
-    if (peer->QueryInterface(IID_IMemInputPin, &face) != S_OK || face == nullptr) return win::E_NOINTERFACE;
-    memInput = static_cast<IMemInputPin*>(face);
-    ALLOCATOR_PROPERTIES want{4, kOutputBytes, 1, 0}, needs{}, got{};
-    if (memInput->GetAllocatorRequirements(&needs) == S_OK) {
-      if (needs.cBuffers > want.cBuffers) want.cBuffers = needs.cBuffers;
-      if (needs.cbAlign > 1) want.cbAlign = needs.cbAlign;
-      want.cbPrefix = needs.cbPrefix;
-    }
-    HRESULT hr = memInput->GetAllocator(&allocator);
-    if (hr != S_OK) {
-      hr = win::CoCreateInstance(CLSID_MemoryAllocator, nullptr, win::CLSCTX_INPROC_SERVER, IID_IMemAllocator, &face);
-      allocator = hr == S_OK ? static_cast<IMemAllocator*>(face) : nullptr;
-    }
-    if (hr == S_OK) hr = allocator->SetProperties(&want, &got);
-    if (hr == S_OK && got.cbBuffer < input_->format.nBlockAlign) hr = VFW_E_SIZENOTSET;
-    if (hr == S_OK) hr = memInput->NotifyAllocator(allocator, win::FALSE);
-    if (hr != S_OK) breakConnect();
-    return hr;
+    return ConnectPushAllocator(peer, 4, kOutputBytes, input_->format.nBlockAlign, &memInput, &allocator);
   }
   void breakConnect() override {
     if (memInput != nullptr) memInput->Release();

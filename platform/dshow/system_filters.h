@@ -36,4 +36,16 @@ HRESULT CreateAsyncFileSource(const WCHAR* path, IBaseFilter** filter);
 extern const CLSID CLSID_MpegAudioDecoderStandIn;
 HRESULT CreateMpegAudioDecoder(IBaseFilter** filter);
 
+// The movie source: input "In" takes MEDIATYPE_Stream / MEDIASUBTYPE_GenericStream from a
+// pin offering IAsyncReader and opens avi, mov/mp4, matroska/webm, mpeg, mpegts, asf and
+// flv files with a video stream; output "Video" offers YV12, NV12, YUY2, UYVY, RGB32 and
+// RGB24 (bottom-up) with a VIDEOINFOHEADER and answers IMediaSeeking. In the filter
+// registry from the start, at MERIT_NORMAL.
+extern const CLSID CLSID_MovieSourceStandIn;
+extern const GUID MEDIATYPE_Video;
+extern const GUID FORMAT_VideoInfo;
+HRESULT CreateMovieSource(IBaseFilter** filter);
+// For tests: the layouts the video pin offers, bit i for the i-th of the list above (0: all).
+void SetMovieSourceLayoutsForTest(int mask);
+
 }  // namespace plat::dshow

@@ -22,15 +22,10 @@ class GraphMovieTest : public MovieTest {
  protected:
   void SetUp() override {
     MovieTest::SetUp();
-    setenv("HALVORINE_HEADLESS", "1", 1);
-    setenv("HALVORINE_MISSING", "d3d11,d3d9", 1);
-    GraphicsSys.colorBits = 32;
-    ASSERT_EQ(InitializeGraphics(), 0);
+    ASSERT_EQ(StartSoftwareGraphics(), 0);
   }
   void TearDown() override {
-    TerminateGraphics();
-    GraphicsSys.colorBits = 0;
-    unsetenv("HALVORINE_MISSING");
+    StopSoftwareGraphics();
     MovieTest::TearDown();
   }
 };

@@ -1,6 +1,9 @@
 // The movie tests' fixture files and environment.
 #include "tests/media/movie/movie_fixture.h"
 
+#include "media/graphics/graphics.h"
+#include "media/graphics/graphics_state.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -70,6 +73,28 @@ std::u16string MovieFile(const std::string& name, const std::vector<std::uint8_t
 MemMovieStream::MemMovieStream(const std::vector<std::uint8_t>& bytes)
     : data{*ZaDod::GetMemStreamFunctions(), ZaDod::MemStreamOpen(bytes.data(), static_cast<std::uint32_t>(bytes.size()))} {}
 MemMovieStream::~MemMovieStream() { ZaDod::MemStreamClose(static_cast<ZaDod::MemStream*>(data.DataPoint)); }
+
+ZaDod::MovieHandleRecord* PlayMovie(int handle, int playType) {
+  ZaDod::MovieHandleRecord* movie = ZaDod::GetMovieHandleRecord(handle);
+  movie->playType = playType;
+  movie->playRequested = 1;
+  EXPECT_EQ(ZaDod::ResumeSuspendedMovies(), 0);
+  EXPECT_EQ(movie->paused, 0);
+  return movie;
+}
+
+int StartSoftwareGraphics() {
+  setenv("HALVORINE_HEADLESS", "1", 1);
+  setenv("HALVORINE_MISSING", "d3d11,d3d9", 1);
+  ZaDod::GraphicsSys.colorBits = 32;
+  return ZaDod::InitializeGraphics();
+}
+
+void StopSoftwareGraphics() {
+  ZaDod::TerminateGraphics();
+  ZaDod::GraphicsSys.colorBits = 0;
+  unsetenv("HALVORINE_MISSING");
+}
 
 void MovieTest::SetUp() {
   unsetenv("HALVORINE_MISSING");

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "media/file/file_access.h"
+#include "media/movie/movie.h"
 #include "tests/media/movie/ogv_writer.h"
 
 namespace halvorine_test {
@@ -26,6 +27,13 @@ struct MemMovieStream {
   ~MemMovieStream();
   ZaDod::StreamData data;
 };
+
+// Puts a just-opened movie into play as a player would (play requested, then resumed).
+ZaDod::MovieHandleRecord* PlayMovie(int handle, int playType);
+
+// The software renderer on the headless display, for tests of graphs that show movies.
+int StartSoftwareGraphics();
+void StopSoftwareGraphics();
 
 class MovieTest : public ::testing::Test {
  protected:

@@ -23,15 +23,7 @@ int openMemory(const std::vector<std::uint8_t>& data) {
   return OpenMovie(kNoSettings, nullptr, data.data(), static_cast<std::uint32_t>(data.size()), nullptr, nullptr, 0, 0);
 }
 
-// Puts a just-opened movie into play as a player would, then lets time pass.
-MovieHandleRecord* play(int handle, int playType) {
-  MovieHandleRecord* movie = GetMovieHandleRecord(handle);
-  movie->playType = playType;
-  movie->playRequested = 1;
-  EXPECT_EQ(ResumeSuspendedMovies(), 0);
-  EXPECT_EQ(movie->paused, 0);
-  return movie;
-}
+MovieHandleRecord* play(int handle, int playType) { return PlayMovie(handle, playType); }
 
 void advanceMs(long long ms) { plat::win::StepClockForTest(ms * 1000000LL); }
 

@@ -1,0 +1,43 @@
+// The movie source's decoding side: a movie container read through a byte-reading
+// callback, its first video stream decoded frame by frame and converted into the
+// uncompressed layouts the source's video pin offers.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace plat::dshow {
+
+// The layouts of a delivered frame, in the order the video pin offers them.
+enum class MovieLayout : int { YV12, NV12, YUY2, UYVY, RGB32, RGB24 };
+constexpr int kMovieLayoutCount = 6;
+
+// Reads up to `size` bytes at `position`; returns the bytes read, 0 at the end, -1 on error.
+using MovieByteReader = std::function<int(std::int64_t position, int size, std::uint8_t* buffer)>;
+
+class MovieDecoder {
+ public:
+  // Null unless the bytes are one of the accepted containers (avi, mov/mp4,
+  // matroska/webm, mpeg, mpegts, asf, flv) holding a video stream with a decoder.
+  static std::unique_ptr<MovieDecoder> Open(MovieByteReader reader, std::int64_t size);
+  virtual ~MovieDecoder() = default;
+
+  virtual int width() const = 0;
+  virtual int height() const = 0;
+  virtual std::int64_t duration() const = 0;       // 100-ns units, 0 when unknown
+  virtual std::int64_t frameDuration() const = 0;  // 100-ns units
+  // Decodes the next frame; its start in 100-ns units from the start of the movie.
+  // False at the end of the stream or on an error that ends it.
+  virtual bool nextFrame(std::int64_t* start) = 0;
+  // Writes the last decoded frame in `layout` (RGB rows last row first); `bytes` must
+  // hold FrameBytes(layout).
+  virtual void convert(MovieLayout layout, std::uint8_t* bytes) = 0;
+  // Goes to the frame at or before `position`; frames before it are decoded and skipped
+  // by nextFrame, so the next frame is the one shown at `position`.
+  virtual bool seek(std::int64_t position) = 0;
+
+  std::size_t frameBytes(MovieLayout layout) const;
+  int pitch(MovieLayout layout) const;  // bytes of the first plane's row
+};
+
+}  // namespace plat::dshow
