@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/win/gdi_internal.h"
+#include "platform/win/mask_channel.h"
 #include "platform/win/window_frame.h"
 #include "platform/win/window_internal.h"
 
@@ -13,45 +14,6 @@ namespace {
 
 constexpr int kMaxSide = 1 << 16;
 
-// One mask channel: where it sits, how wide it is, and how to widen it to 8 bits.
-struct Channel {
-    uint32_t mask = 0;
-    int loc = 0;
-    int width = 0;
-    uint8_t widen[256] = {};  // for widths up to 8
-
-    void set(uint32_t m)
-    {
-        mask = m;
-        loc = width = 0;
-        if (!m) return;
-        while (!((m >> loc) & 1)) ++loc;
-        while (loc + width < 32 && ((m >> (loc + width)) & 1)) ++width;
-        if (width <= 8) {
-            // Repeating the top bits keeps full scale at full scale: 5-bit 31 is 255.
-            for (int v = 0; v < (1 << width); ++v) {
-                unsigned top = unsigned(v) << (8 - width), r = top;
-                for (int s = width; s < 8; s += width) r |= top >> s;
-                widen[v] = uint8_t(r);
-            }
-        }
-    }
-    uint32_t expand(uint32_t pixel) const
-    {
-        if (!width) return 0;
-        // Only the run of bits from the lowest one counts: a mask with gaps is cut there.
-        const uint32_t v = (pixel >> loc) & (width >= 32 ? 0xFFFFFFFFu : (1u << width) - 1);
-        return width <= 8 ? widen[v] : v >> (width - 8);
-    }
-    // An 8-bit level narrowed (or widened) to this channel.
-    uint32_t pack(uint32_t level) const
-    {
-        if (!width) return 0;
-        uint32_t v = width <= 8 ? level >> (8 - width) : (level * ((uint64_t(1) << width) - 1) + 127) / 255;
-        return (v << loc) & mask;
-    }
-};
-
 struct Source {
     int width = 0, height = 0;
     bool topDown = false;
@@ -59,7 +21,7 @@ struct Source {
     DWORD compression = BI_RGB;
     int tableCount = 0;
     uint32_t table[256] = {};  // 0x00RRGGBB
-    Channel red, green, blue;
+    MaskChannel red, green, blue;
     const uint8_t* bits = nullptr;
     size_t pitch = 0;
     int firstScan = 0, scanCount = 0;  // storage rows present in bits
@@ -152,7 +114,7 @@ bool parseSource(const BITMAPINFO* info, UINT usage, const void* bits, UINT star
             std::memcpy(m, bytes + 40, sizeof m);
         else if (n == 16)
             m[0] = 0x7C00, m[1] = 0x03E0, m[2] = 0x001F;
-        src.red.set(m[0]), src.green.set(m[1]), src.blue.set(m[2]);
+        src.red = MaskChannel(m[0]), src.green = MaskChannel(m[1]), src.blue = MaskChannel(m[2]);
     }
     src.bits = static_cast<const uint8_t*>(bits);
     src.pitch = ((size_t(src.width) * n + 31) / 32) * 4;
@@ -196,7 +158,7 @@ void decodeRow(const Source& src, int s, uint32_t* colors, int* indices)
     case 16:
         for (int x = 0; x < w; ++x) {
             const uint32_t v = uint32_t(p[2 * x]) | uint32_t(p[2 * x + 1]) << 8;
-            colors[x] = src.red.expand(v) << 16 | src.green.expand(v) << 8 | src.blue.expand(v);
+            colors[x] = src.red.widen(v) << 16 | src.green.widen(v) << 8 | src.blue.widen(v);
         }
         break;
     case 24:
@@ -206,7 +168,7 @@ void decodeRow(const Source& src, int s, uint32_t* colors, int* indices)
         for (int x = 0; x < w; ++x, p += 4) {
             uint32_t v;
             std::memcpy(&v, p, 4);
-            colors[x] = src.red.expand(v) << 16 | src.green.expand(v) << 8 | src.blue.expand(v);
+            colors[x] = src.red.widen(v) << 16 | src.green.widen(v) << 8 | src.blue.widen(v);
         }
         break;
     }
@@ -217,7 +179,7 @@ class RowWriter {
 public:
     RowWriter(DibSection& dib, const Source& src) : dib_(dib)
     {
-        if (dib.bitCount == 16 || dib.bitCount == 32) red_.set(dib.masks[0]), green_.set(dib.masks[1]), blue_.set(dib.masks[2]);
+        if (dib.bitCount == 16 || dib.bitCount == 32) red_ = MaskChannel(dib.masks[0]), green_ = MaskChannel(dib.masks[1]), blue_ = MaskChannel(dib.masks[2]);
         if (dib.bitCount == 8 && src.indexed()) {
             copyIndices_ = src.tableCount <= dib.colorCount;
             for (int i = 0; i < src.tableCount && copyIndices_; ++i)
@@ -260,7 +222,7 @@ private:
     }
 
     DibSection& dib_;
-    Channel red_, green_, blue_;
+    MaskChannel red_, green_, blue_;
     bool copyIndices_ = false;
     uint32_t lastColor_ = 0xFFFFFFFF;
     int lastIndex_ = 0;

@@ -10,35 +10,12 @@
 #include <string>
 
 #include "platform/win/display.h"
+#include "platform/win/mask_channel.h"
 #include "platform/win/window_internal.h"
 #include "platform/win/window_test.h"
 
 namespace plat::win {
 namespace {
-
-struct Channel {
-    int loc = 0, width = 0;
-    uint32_t mask = 0;
-};
-
-Channel channelOf(DWORD mask) {
-    Channel c;
-    c.mask = mask;
-    if (mask == 0) return c;
-    while (!((mask >> c.loc) & 1)) ++c.loc;
-    while (c.loc + c.width < 32 && ((mask >> (c.loc + c.width)) & 1)) ++c.width;
-    return c;
-}
-
-// Widens a channel to 8 bits by repeating its top bits.
-inline uint32_t widen(uint32_t pixel, const Channel& c) {
-    uint32_t v = (pixel & c.mask) >> c.loc;
-    if (c.width >= 8) return v >> (c.width - 8);
-    if (c.width == 0) return 0;
-    uint32_t out = 0;
-    for (int filled = 0; filled < 8; filled += c.width) out |= filled + c.width <= 8 ? v << (8 - filled - c.width) : v >> (filled + c.width - 8);
-    return out;
-}
 
 // Every 16-bit value of one mask set widened to XRGB, made once per mask set (frames
 // of one screen share it).
@@ -49,10 +26,10 @@ const uint32_t* widenTable16(DWORD redMask, DWORD greenMask, DWORD blueMask) {
     };
     static thread_local Table table;
     if (table.values.empty() || table.masks[0] != redMask || table.masks[1] != greenMask || table.masks[2] != blueMask) {
-        const Channel red = channelOf(redMask), green = channelOf(greenMask), blue = channelOf(blueMask);
+        const MaskChannel red(redMask), green(greenMask), blue(blueMask);
         table.values.resize(65536);
         for (uint32_t v = 0; v < 65536; ++v)
-            table.values[v] = (widen(v, red) << 16) | (widen(v, green) << 8) | widen(v, blue);
+            table.values[v] = (red.widen(v) << 16) | (green.widen(v) << 8) | blue.widen(v);
         table.masks[0] = redMask, table.masks[1] = greenMask, table.masks[2] = blueMask;
     }
     return table.values.data();
@@ -161,7 +138,7 @@ int PaintDibOnWindow(HDC dc, int xDest, int yDest, int destWidth, int destHeight
         frameWidth = w->frameWidth;
         frameHeight = w->frameHeight;
 
-        const Channel red = channelOf(dib.redMask), green = channelOf(dib.greenMask), blue = channelOf(dib.blueMask);
+        const MaskChannel red(dib.redMask), green(dib.greenMask), blue(dib.blueMask);
         const size_t pitch = (static_cast<size_t>(dib.width) * (dib.bitCount / 8) + 3) & ~size_t{3};
         const int x0 = std::max(0, xDest), x1 = std::min(frameWidth, xDest + destWidth);
         const int y0 = std::max(0, yDest), y1 = std::min(frameHeight, yDest + destHeight);
@@ -186,7 +163,7 @@ int PaintDibOnWindow(HDC dc, int xDest, int yDest, int destWidth, int destHeight
                 const auto* p = reinterpret_cast<const uint32_t*>(src);
                 for (size_t i = 0; i < columns.size(); ++i) {
                     const uint32_t v = p[columns[i]];
-                    out[i] = (widen(v, red) << 16) | (widen(v, green) << 8) | widen(v, blue);
+                    out[i] = (red.widen(v) << 16) | (green.widen(v) << 8) | blue.widen(v);
                 }
             }
         }
