@@ -4,7 +4,7 @@
 
 #include "media/base/maths.h"
 #include "media/system/winapi.h"
-#include "platform/win/clock.h"
+#include "platform/win/win_clock.h"
 #include "platform/win/filetime.h"
 
 namespace ZaDod {

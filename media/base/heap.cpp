@@ -6,7 +6,7 @@
 #include <bit>
 #include <cstring>
 
-#include "media/base/heap.h"
+#include "media/base/media_heap.h"
 #include "media/base/heap_internal.h"
 #include "media/base/log.h"
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "media/base/clock.h"
-#include "media/base/heap.h"
+#include "media/base/media_heap.h"
 #include "media/base/log.h"
 
 namespace ZaDod {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/win/thread.h"
+#include "platform/win/win_thread.h"
 
 namespace ZaDod {
 

@@ -1,4 +1,4 @@
-#include "platform/win/clock.h"
+#include "platform/win/win_clock.h"
 
 #include <atomic>
 #include <ctime>

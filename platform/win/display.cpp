@@ -1,5 +1,5 @@
 // Display stand-in: monitors, devices, mode lists and recorded mode changes.
-#include "platform/win/display.h"
+#include "platform/win/win_display.h"
 
 #include <SDL.h>
 

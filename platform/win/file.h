@@ -1,7 +1,7 @@
 // Files over POSIX, reached through the path mapping of path.h. Sharing modes,
 // security attributes, flags and templates are accepted and ignored.
 #pragma once
-#include "platform/win/handle.h"
+#include "platform/win/win_handle.h"
 #include "platform/win/types.h"
 
 namespace plat::win {

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/win/clock.h"
+#include "platform/win/win_clock.h"
 #include "platform/win/types.h"
 
 namespace plat::win {

@@ -5,7 +5,7 @@
 // not valid UTF-8 or longer than 259 units are skipped.
 #pragma once
 #include "platform/win/filetime.h"
-#include "platform/win/handle.h"
+#include "platform/win/win_handle.h"
 #include "platform/win/types.h"
 
 namespace plat::win {

@@ -1,4 +1,4 @@
-#include "platform/win/handle.h"
+#include "platform/win/win_handle.h"
 
 #include <mutex>
 #include <unordered_set>

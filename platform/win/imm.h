@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace plat::win {
 

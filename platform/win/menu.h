@@ -1,7 +1,7 @@
 // Menu stand-in: menus and submenus as item lists, the menu bar of a window (which
 // adds its height to the frame), and the toolbar child window.
 #pragma once
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace plat::win {
 

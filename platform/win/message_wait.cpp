@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/win/clock.h"
-#include "platform/win/thread.h"
+#include "platform/win/win_clock.h"
+#include "platform/win/win_thread.h"
 #include "platform/win/window_internal.h"
 
 namespace plat::win {

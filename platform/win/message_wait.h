@@ -2,7 +2,7 @@
 // the queue's status bits and registered window-message numbers.
 #pragma once
 #include "platform/win/sync.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace plat::win {
 

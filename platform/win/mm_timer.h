@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/win/clock.h"
+#include "platform/win/win_clock.h"
 
 namespace plat::win {
 

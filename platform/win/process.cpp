@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "platform/win/handle.h"
+#include "platform/win/win_handle.h"
 #include "platform/win/missing.h"
 
 namespace plat::win {

@@ -5,7 +5,7 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "platform/win/handle.h"
+#include "platform/win/win_handle.h"
 
 namespace plat::win {
 

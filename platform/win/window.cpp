@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/win/clock.h"
+#include "platform/win/win_clock.h"
 #include "platform/win/imm.h"
 #include "platform/win/menu.h"
 #include "platform/win/window_internal.h"

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/win/display.h"
+#include "platform/win/win_display.h"
 #include "platform/win/mask_channel.h"
 #include "platform/win/window_internal.h"
 #include "platform/win/window_test.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace plat::win {
 

@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 #include "platform/win/window_test.h"
 
 namespace plat::win {

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/win/clock.h"
-#include "platform/win/display.h"
+#include "platform/win/win_clock.h"
+#include "platform/win/win_display.h"
 #include "platform/win/gdi.h"
 #include "platform/win/window_internal.h"
 

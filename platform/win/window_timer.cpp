@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/win/clock.h"
+#include "platform/win/win_clock.h"
 #include "platform/win/window_internal.h"
 
 namespace plat::win {

@@ -2,7 +2,7 @@
 // stretch rates at the top left, in the middle of the client area in the centred layout,
 // or against the client's bottom below a toolbar. Both back ends take it from here.
 #pragma once
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace ZaDod {
 

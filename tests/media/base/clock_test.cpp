@@ -4,7 +4,7 @@
 
 #include "media/base/thread.h"
 #include "media/system/winapi.h"
-#include "platform/win/clock.h"
+#include "platform/win/win_clock.h"
 
 using namespace ZaDod;
 namespace win = plat::win;

@@ -1,4 +1,4 @@
-#include "media/base/heap.h"
+#include "media/base/media_heap.h"
 
 #include <gtest/gtest.h>
 

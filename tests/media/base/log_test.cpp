@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "media/base/heap.h"
+#include "media/base/media_heap.h"
 #include "media/base/memory.h"
 #include "platform/win/debug.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "heap_testing.h"
-#include "media/base/heap.h"
+#include "media/base/media_heap.h"
 
 using namespace ZaDod;
 using heap_testing::LogRecorder;

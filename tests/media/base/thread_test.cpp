@@ -6,7 +6,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/win/thread.h"
+#include "platform/win/win_thread.h"
 
 using namespace ZaDod;
 

@@ -14,8 +14,8 @@
 #include "media/base/handle.h"
 #include "media/base/memory.h"
 #include "media/file/async_load_state.h"
-#include "platform/win/clock.h"
-#include "platform/win/thread.h"
+#include "platform/win/win_clock.h"
+#include "platform/win/win_thread.h"
 #include "tests/media/log_capture.h"
 
 namespace ZaDod {

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "media/file/async_load.h"
-#include "platform/win/thread.h"
+#include "platform/win/win_thread.h"
 #include "tests/media/log_capture.h"
 
 namespace ZaDod {

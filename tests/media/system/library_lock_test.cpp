@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/win/thread.h"
+#include "platform/win/win_thread.h"
 
 namespace ZaDod {
 namespace {

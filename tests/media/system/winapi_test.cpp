@@ -7,7 +7,7 @@
 
 #include "media/base/clock.h"
 #include "media/file/async_load.h"
-#include "platform/win/thread.h"
+#include "platform/win/win_thread.h"
 
 namespace ZaDod {
 namespace {

@@ -1,10 +1,10 @@
-#include "platform/win/clock.h"
+#include "platform/win/win_clock.h"
 
 #include <gtest/gtest.h>
 
 #include <ctime>
 
-#include "platform/win/thread.h"
+#include "platform/win/win_thread.h"
 
 namespace win = plat::win;
 

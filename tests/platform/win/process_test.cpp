@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <unistd.h>
 
-#include "platform/win/handle.h"
+#include "platform/win/win_handle.h"
 #include "platform/win/process.h"
 
 namespace {

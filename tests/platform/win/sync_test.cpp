@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/win/thread.h"
+#include "platform/win/win_thread.h"
 
 namespace win = plat::win;
 

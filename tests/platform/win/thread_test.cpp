@@ -1,4 +1,4 @@
-#include "platform/win/thread.h"
+#include "platform/win/win_thread.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "media/graphics/mask.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 #include "runtime/library/command_line.h"
 #include "runtime/library/global_natives.h"
 #include "runtime/library/runtime_state.h"

@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace plat::win {
 
