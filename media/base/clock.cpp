@@ -4,8 +4,8 @@
 
 #include "media/base/maths.h"
 #include "media/system/winapi.h"
-#include "platform/win/win_clock.h"
 #include "platform/win/filetime.h"
+#include "platform/win/win_clock.h"
 
 namespace ZaDod {
 

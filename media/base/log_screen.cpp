@@ -1,12 +1,11 @@
-#include "media/base/log.h"
 #include "media/base/log_screen.h"
+#include "media/base/log.h"
 
 namespace ZaDod {
 
-OnScreenLogState& onScreenLog()
-{
-    static OnScreenLogState state;
-    return state;
+OnScreenLogState& onScreenLog() {
+  static OnScreenLogState state;
+  return state;
 }
 
 int GetOnScreenLogFlag() { return onScreenLog().drawFlag; }

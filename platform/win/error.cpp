@@ -12,9 +12,8 @@ DWORD GetLastError() { return lastError; }
 
 void SetLastError(DWORD code) { lastError = code; }
 
-DWORD errorFromErrno(int error)
-{
-    switch (error) {
+DWORD errorFromErrno(int error) {
+  switch (error) {
     case 0: return ERROR_SUCCESS;
     case ENOENT: return ERROR_FILE_NOT_FOUND;
     case ENOTDIR:
@@ -31,7 +30,7 @@ DWORD errorFromErrno(int error)
     case ENOSPC:
     case EDQUOT: return ERROR_DISK_FULL;
     default: return ERROR_INVALID_PARAMETER;
-    }
+  }
 }
 
 }  // namespace plat::win

@@ -7,7 +7,6 @@
 #include "platform/gpu/face_com.h"
 #include "platform/input/joystick.h"
 #include "platform/net/sockets.h"
-#include "platform/win/win_clock.h"
 #include "platform/win/com.h"
 #include "platform/win/dwm.h"
 #include "platform/win/imm.h"
@@ -16,6 +15,7 @@
 #include "platform/win/mm_timer.h"
 #include "platform/win/oleaut.h"
 #include "platform/win/sysinfo.h"
+#include "platform/win/win_clock.h"
 #include "platform/win/win_window.h"
 
 namespace plat::win {

@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "platform/win/win_handle.h"
 #include "platform/win/missing.h"
+#include "platform/win/win_handle.h"
 
 namespace plat::win {
 
