@@ -1,3 +1,4 @@
+// Code pages and conversion.
 #include "media/base/charcode.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// String functions by code page.
 #include "media/base/charcode_string.h"
 
 #include <cstring>

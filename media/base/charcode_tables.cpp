@@ -1,3 +1,4 @@
+// The conversion tables of the table-driven code pages.
 #include "media/base/charcode_tables.h"
 
 #include <bit>

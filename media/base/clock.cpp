@@ -1,3 +1,4 @@
+// The media layer's three clocks.
 #include "media/base/clock.h"
 
 #include <atomic>

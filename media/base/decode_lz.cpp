@@ -1,3 +1,4 @@
+// The LZ stream decoder behind DecompressLZ, bounded by both buffers.
 #include <climits>
 #include <cstdint>
 #include <cstring>

@@ -1,3 +1,4 @@
+// The decoder of printable-text packed blobs behind DecodeTextPackedData.
 #include <climits>
 #include <cstdint>
 

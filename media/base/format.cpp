@@ -1,3 +1,4 @@
+// The layer's printf engine.
 #include "media/base/format.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// The media log "Log.txt".
 #include "media/base/log.h"
 
 #include <algorithm>

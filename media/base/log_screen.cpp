@@ -1,3 +1,4 @@
+// The state of the on-screen log, which the flip draws when drawFlag is set.
 #include "media/base/log_screen.h"
 #include "media/base/log.h"
 

@@ -1,3 +1,4 @@
+// The layer's base of memory, integer, floating-point and 3-D routines.
 #include <climits>
 #include <cmath>
 #include <cstring>

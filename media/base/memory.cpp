@@ -1,3 +1,4 @@
+// Tracked memory of the media layer.
 #include "media/base/memory.h"
 
 #include <cstring>

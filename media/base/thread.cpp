@@ -1,3 +1,4 @@
+// Locks and threads of the media layer.
 #include "media/base/thread.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// Pixel layouts: the descriptor table, format selection and colour packing.
 #include "media/graphics/pixel_format.h"
 
 #include <bit>

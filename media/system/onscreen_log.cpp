@@ -1,3 +1,4 @@
+// The on-screen log: lines drawn over the screen by the flip.
 #include "media/system/onscreen_log.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Multimedia timer, performance counter and local time over clock_gettime and localtime_r.
 #include "platform/win/win_clock.h"
 
 #include <atomic>

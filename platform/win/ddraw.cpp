@@ -1,3 +1,4 @@
+// DirectDraw 7 stand-in for the software renderer.
 #include "platform/win/ddraw.h"
 
 #include <atomic>

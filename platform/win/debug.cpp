@@ -1,3 +1,4 @@
+// Debugger output.
 #include "platform/win/debug.h"
 
 #include <atomic>

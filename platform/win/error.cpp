@@ -1,3 +1,4 @@
+// The calling thread's last error, as the Win32 functions report it.
 #include "platform/win/error.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// Files over POSIX, reached through the path mapping of path.h.
 #include "platform/win/file.h"
 
 #include <fcntl.h>

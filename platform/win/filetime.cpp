@@ -1,3 +1,4 @@
+// File times: 100-nanosecond units since 1601-01-01.
 #include "platform/win/filetime.h"
 
 #include <ctime>

@@ -1,3 +1,4 @@
+// Directory listing over opendir/readdir/statx.
 #include "platform/win/find.h"
 
 #include <dirent.h>

@@ -1,3 +1,4 @@
+// Kernel objects behind HANDLE values.
 #include "platform/win/win_handle.h"
 
 #include <mutex>

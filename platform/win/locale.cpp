@@ -1,3 +1,4 @@
+// The code page of the environment's locale.
 #include "platform/win/locale.h"
 
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// The libraries of the module registry and the stand-in functions each one serves.
 #include "platform/win/module_exports.h"
 
 #include "platform/audio/dmusic.h"

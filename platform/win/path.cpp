@@ -1,3 +1,4 @@
+// How media-layer paths reach the POSIX file tree.
 #include "platform/win/path.h"
 
 #include <dirent.h>

@@ -1,3 +1,4 @@
+// The own process: its id, a handle to it, and ending it.
 #include "platform/win/process.h"
 
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// Events and critical sections over the C++ and POSIX primitives.
 #include "platform/win/sync.h"
 
 #include <atomic>

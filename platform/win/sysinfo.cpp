@@ -1,3 +1,4 @@
+// System information stand-in: processor count and a fixed Windows version.
 #include "platform/win/sysinfo.h"
 
 #include <unistd.h>

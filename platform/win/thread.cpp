@@ -1,3 +1,4 @@
+// Threads over pthreads.
 #include "platform/win/win_thread.h"
 
 #include <pthread.h>

@@ -1,3 +1,4 @@
+// Page memory over mmap.
 #include "platform/win/virtual_memory.h"
 
 #include <sys/mman.h>

@@ -1,3 +1,4 @@
+// The program's spine: start-up, obtaining the program and the game loop.
 #include "runtime/library/runtime_main.h"
 
 #include <ctime>

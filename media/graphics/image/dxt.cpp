@@ -1,3 +1,4 @@
+// Block-compressed (DXT1 to DXT5) pictures decoded to 32-bit ARGB.
 #include "media/graphics/image/dxt.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Tests of media/base/clock: the media layer's three clocks.
 #include "media/base/clock.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of media/base/media_heap: the heaps of the media layer.
 #include "media/base/media_heap.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of media/base/log: the media log "Log.txt".
 #include "media/base/log.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of media/base/memory: tracked memory of the media layer.
 #include "media/base/memory.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of media/base/thread: locks and threads of the media layer.
 #include "media/base/thread.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of media/file/async_load: asynchronous loading.
 #include "media/file/async_load.h"
 
 #include <dirent.h>

@@ -1,3 +1,4 @@
+// Tests of media/file/file_handle: file handles (handle type 17 "File").
 #include <gtest/gtest.h>
 
 #include "media/base/handle.h"

@@ -1,3 +1,4 @@
+// Tests of media/system/fatal: the fatal-error exit.
 #include "media/system/fatal.h"
 
 #include <gtest/gtest.h>

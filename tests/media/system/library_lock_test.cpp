@@ -1,3 +1,4 @@
+// Tests of media/system/library_lock: the library-wide lock.
 #include "media/system/library_lock.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of media/system/winapi: Windows functions looked up at run time.
 #include "media/system/winapi.h"
 
 #include <gtest/gtest.h>

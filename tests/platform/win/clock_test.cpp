@@ -1,3 +1,4 @@
+// Tests of platform/win/clock: multimedia timer, performance counter and local time.
 #include "platform/win/win_clock.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of platform/win/process: the own process.
 #include <gtest/gtest.h>
 
 #include <cstdlib>

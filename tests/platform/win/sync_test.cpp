@@ -1,3 +1,4 @@
+// Tests of platform/win/sync: events and critical sections over the C++ and POSIX primitives.
 #include "platform/win/sync.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of platform/win/thread: threads over pthreads.
 #include "platform/win/win_thread.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of runtime/library/system_natives: the natives of the System and Number objects.
 #include "media/graphics/display.h"
 #include "media/graphics/font/font.h"
 #include "media/graphics/graphics.h"
