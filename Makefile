@@ -24,7 +24,7 @@ CHECK_FLAGS = -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DCMAKE_C_FLAG
 TSAN_TESTS = test_platform_win test_platform_audio test_platform_gpu test_media_base test_media_file test_media_graphics test_media_input test_media_sound test_media_system test_media_movie test_media_graphics_d3d9 test_platform_dshow test_media_dshow
 TSAN_LABELS = ^(platform/win|platform/audio|platform/gpu|media/base|media/file|media/graphics|media/graphics/d3d9|media/input|media/sound|media/system|media/movie|platform/dshow|media/dshow)$$
 
-.PHONY: all build deps test asan-test tsan-test gcstress-test bench fuzz run clean
+.PHONY: all build deps format-check test asan-test tsan-test gcstress-test bench fuzz run clean
 
 all: build
 
@@ -37,7 +37,11 @@ build/build.ninja:
 build: build/build.ninja
 	cmake --build build -j $(JOBS)
 
+format-check: deps
+	bash scripts/check-format.sh
+
 test: deps
+	$(MAKE) format-check
 	$(MAKE) build
 	cd build && ctest --output-on-failure -j $(JOBS)
 

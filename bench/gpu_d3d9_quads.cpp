@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "bench/gpu_quad_scene.h"
-#include "platform/gpu/d3d9/d3d9.h"
+#include "platform/gpu/d3d9/gpu_d3d9.h"
 #include "platform/gpu/shaders/token.h"
 #include "tests/platform/gpu/face_window.h"
 

@@ -15,7 +15,7 @@
 
 #include "bench/gpu_quad_scene.h"
 #include "bench/soft_graph_scene.h"
-#include "platform/gpu/d3d11/d3d11.h"
+#include "platform/gpu/d3d11/gpu_d3d11.h"
 #include "platform/gpu/shaders/token.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "media/system/system.h"
 #include "media/system/window.h"
 #include "platform/input/joystick_test.h"
-#include "platform/win/clock.h"
+#include "platform/win/win_clock.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/gpu/d3d9/d3d9.h"
+#include "platform/gpu/d3d9/gpu_d3d9.h"
 #include "tests/platform/gpu/face_window.h"
 
 using namespace plat::gpu;

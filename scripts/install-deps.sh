@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ make pkg-config bison python3
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   libsdl2-dev libfreetype-dev libfontconfig-dev
   zlib1g-dev libpng-dev libjpeg62-turbo-dev libtiff-dev
   libogg-dev libvorbis-dev libopus-dev libopusfile-dev libtheora-dev libmpg123-dev

@@ -13,7 +13,7 @@ constexpr int CodePageGbk = 936;
 constexpr int CodePageUhc = 949;
 constexpr int CodePageBig5 = 950;
 constexpr int CodePageWestern = 1252;
-constexpr int CodePageLatin1 = 32764;  // table-driven, the identity of 0x00-0xFF
+constexpr int CodePageLatin1 = 32764;   // table-driven, the identity of 0x00-0xFF
 constexpr int CodePageRawByte = 32765;  // no table: byte value = code
 constexpr int CodePageUtf16LE = 1200;
 constexpr int CodePageUtf16BE = 1201;

@@ -1,3 +1,4 @@
+// The conversion tables of the table-driven code pages.
 #include "media/base/charcode_tables.h"
 
 #include <bit>
@@ -13,31 +14,30 @@ namespace {
 CharCodeTable tables[CharCodeTableCount];
 std::once_flag tablesBuilt;
 
-void buildTables()
-{
-    for (int i = 0; i < CharCodeTableCount; ++i) {
-        PackedCharCodeTable& packed = PackedCharCodeTables[i];
-        CharCodeTable& table = tables[i];
-        // The blob becomes the LZ stream in its own storage; the stream then
-        // expands straight into the to-Unicode table.
-        const int lzSize = DecodeTextPackedData(packed.data, packed.data);
-        const int size = lzSize < 9 ? -1
-                                    : DecompressLZBounded(packed.data, static_cast<std::size_t>(lzSize),
-                                                          table.toUnicode, sizeof table.toUnicode);
-        const int codes = size < 0 ? 0 : size / 2;
-        if constexpr (std::endian::native == std::endian::big)
-            for (int c = 0; c < codes; ++c) table.toUnicode[c] = static_cast<std::uint16_t>(table.toUnicode[c] << 8 | table.toUnicode[c] >> 8);
-        // Ascending order: where several codes share a code point the highest wins.
-        for (int c = 1; c < codes; ++c)
-            if (const std::uint16_t u = table.toUnicode[c]) table.fromUnicode[u] = static_cast<std::uint16_t>(c);
-    }
+void buildTables() {
+  for (int i = 0; i < CharCodeTableCount; ++i) {
+    PackedCharCodeTable& packed = PackedCharCodeTables[i];
+    CharCodeTable& table = tables[i];
+    // The blob becomes the LZ stream in its own storage; the stream then
+    // expands straight into the to-Unicode table.
+    const int lzSize = DecodeTextPackedData(packed.data, packed.data);
+    const int size = lzSize < 9 ? -1
+                                : DecompressLZBounded(packed.data, static_cast<std::size_t>(lzSize), table.toUnicode,
+                                                      sizeof table.toUnicode);
+    const int codes = size < 0 ? 0 : size / 2;
+    if constexpr (std::endian::native == std::endian::big)
+      for (int c = 0; c < codes; ++c)
+        table.toUnicode[c] = static_cast<std::uint16_t>(table.toUnicode[c] << 8 | table.toUnicode[c] >> 8);
+    // Ascending order: where several codes share a code point the highest wins.
+    for (int c = 1; c < codes; ++c)
+      if (const std::uint16_t u = table.toUnicode[c]) table.fromUnicode[u] = static_cast<std::uint16_t>(c);
+  }
 }
 
 }  // namespace
 
-int charCodeTableIndex(int codePage)
-{
-    switch (codePage) {
+int charCodeTableIndex(int codePage) {
+  switch (codePage) {
     case CodePageShiftJis: return 0;
     case CodePageGbk: return 1;
     case CodePageUhc: return 2;
@@ -45,19 +45,17 @@ int charCodeTableIndex(int codePage)
     case CodePageWestern: return 4;
     case CodePageLatin1: return 5;
     default: return -1;
-    }
+  }
 }
 
-const CharCodeTable& charCodeTable(int index)
-{
-    std::call_once(tablesBuilt, buildTables);
-    return tables[index];
+const CharCodeTable& charCodeTable(int index) {
+  std::call_once(tablesBuilt, buildTables);
+  return tables[index];
 }
 
-int SetupCharCodeTables()
-{
-    std::call_once(tablesBuilt, buildTables);
-    return 0;
+int SetupCharCodeTables() {
+  std::call_once(tablesBuilt, buildTables);
+  return 0;
 }
 
 }  // namespace ZaDod

@@ -6,8 +6,8 @@
 namespace ZaDod {
 
 struct PackedCharCodeTable {
-    int codePage;
-    char* data;  // packed-text blob of an LZ stream; decoded in place, once
+  int codePage;
+  char* data;  // packed-text blob of an LZ stream; decoded in place, once
 };
 
 // In the order 932, 936, 949, 950, 1252, 32764.
@@ -18,8 +18,8 @@ extern PackedCharCodeTable PackedCharCodeTables[CharCodeTableCount];
 int charCodeTableIndex(int codePage);
 
 struct CharCodeTable {
-    std::uint16_t toUnicode[65536];    // by code of the page; 0: no character
-    std::uint16_t fromUnicode[65536];  // by code point up to 0xFFFF; 0: no character
+  std::uint16_t toUnicode[65536];    // by code of the page; 0: no character
+  std::uint16_t fromUnicode[65536];  // by code point up to 0xFFFF; 0: no character
 };
 
 // The table of a table-driven page, built on first use.

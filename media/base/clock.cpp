@@ -1,11 +1,12 @@
+// The media layer's three clocks.
 #include "media/base/clock.h"
 
 #include <atomic>
 
 #include "media/base/maths.h"
 #include "media/system/winapi.h"
-#include "platform/win/clock.h"
 #include "platform/win/filetime.h"
+#include "platform/win/win_clock.h"
 
 namespace ZaDod {
 

@@ -14,8 +14,7 @@ int DecompressLZ(const void* source, void* destination);
 // destinationSize. -1, with nothing touched outside the two buffers, when the
 // stream is cut, a match reaches before the output's start or past its end, or
 // the output is shorter than declared. A null destination gives the size only.
-int DecompressLZBounded(const void* source, std::size_t sourceSize, void* destination,
-                        std::size_t destinationSize);
+int DecompressLZBounded(const void* source, std::size_t sourceSize, void* destination, std::size_t destinationSize);
 
 // Packed-text blob (ended by any byte that is not a symbol, e.g. its terminator).
 // Returns the output size; with a destination fills it. The destination may be the

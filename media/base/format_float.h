@@ -8,12 +8,12 @@ namespace ZaDod {
 // tail. Zeros past the value's exact digits are only counted, so a huge precision
 // costs no memory.
 struct FloatText {
-    char head[1600];
-    int headLength;
-    std::uint64_t zeroCount;
-    char tail[16];
-    int tailLength;
-    bool negative;  // print a '-'
+  char head[1600];
+  int headLength;
+  std::uint64_t zeroCount;
+  char tail[16];
+  int tailLength;
+  bool negative;  // print a '-'
 };
 
 // type is one of e E f g G a A; precision < 0 means not given.

@@ -52,12 +52,12 @@ struct HandleListNode {
 struct HandleEntryHeader {
   int CheckNo;
   int Handle;
-  int Size;                // the size the record was allocated with
-  int* DeleteFlag;         // receives -1 when the handle is deleted
-  int ASyncLoadCount;      // asynchronous steps still pending
-  int ASyncResult;         // byte count of an asynchronous file read
-  int ASyncLoadJobIndex;   // pending job in the loader's table, -1 when none is known
-  int DeleteRequestFlag;   // the end of the last asynchronous step deletes the handle
+  int Size;               // the size the record was allocated with
+  int* DeleteFlag;        // receives -1 when the handle is deleted
+  int ASyncLoadCount;     // asynchronous steps still pending
+  int ASyncResult;        // byte count of an asynchronous file read
+  int ASyncLoadJobIndex;  // pending job in the loader's table, -1 when none is known
+  int DeleteRequestFlag;  // the end of the last asynchronous step deletes the handle
   HandleListNode List;
 };
 
@@ -69,16 +69,16 @@ using HandleDeleteFilter = int (*)(HandleEntryHeader* record);
 
 struct HandleTypeManager {
   int InitializeFlag;
-  HandleEntryHeader** Handle;   // one record pointer per slot
+  HandleEntryHeader** Handle;  // one record pointer per slot
   HandleListNode ListFirst;
   HandleListNode ListLast;
-  int HandleTypeMask;           // type << 26
+  int HandleTypeMask;  // type << 26
   int OneSize;
   int MaxNum;
   int Num;
   int AreaMin;
   int AreaMax;
-  int NextCheckNo;              // last check number handed out; survives termination
+  int NextCheckNo;  // last check number handed out; survives termination
   TrackedCriticalSection CriticalSection;
   HandleInitializeFunction InitializeFunction;
   HandleTerminateFunction TerminateFunction;
@@ -117,7 +117,8 @@ inline HandleEntryHeader* GetHandleInfo(int handle) {
   int index = handle & HANDLE_INDEX_MASK;
   if (index >= manager.MaxNum) return nullptr;
   // Slots change under the type's lock; a record is filled in before its slot names it.
-  HandleEntryHeader* record = std::atomic_ref<HandleEntryHeader*>(manager.Handle[index]).load(std::memory_order_acquire);
+  HandleEntryHeader* record =
+      std::atomic_ref<HandleEntryHeader*>(manager.Handle[index]).load(std::memory_order_acquire);
   if (record == nullptr || (record->CheckNo << HANDLE_CHECK_SHIFT) != (handle & HANDLE_CHECK_MASK)) return nullptr;
   return record;
 }

@@ -6,9 +6,9 @@
 #include <bit>
 #include <cstring>
 
-#include "media/base/heap.h"
 #include "media/base/heap_internal.h"
 #include "media/base/log.h"
+#include "media/base/media_heap.h"
 
 namespace ZaDod {
 
@@ -92,10 +92,8 @@ void fileTag(HeapInfo* heap, MemTag* tag) {
 
 void unfileTag(HeapInfo* heap, MemTag* tag) {
   int f = tag->FLI, s = tag->SLI;
-  if (tag->ListPrev)
-    tag->ListPrev->ListNext = tag->ListNext;
-  else
-    heap->FreeList[f][s] = tag->ListNext;
+  if (tag->ListPrev) tag->ListPrev->ListNext = tag->ListNext;
+  else heap->FreeList[f][s] = tag->ListNext;
   if (tag->ListNext) tag->ListNext->ListPrev = tag->ListPrev;
   if (!heap->FreeList[f][s]) {
     heap->SecondLevel[f] &= ~(1u << s);
@@ -104,14 +102,10 @@ void unfileTag(HeapInfo* heap, MemTag* tag) {
 }
 
 void unlinkTag(HeapInfo* heap, MemTag* tag) {
-  if (tag->Prev)
-    tag->Prev->Next = tag->Next;
-  else
-    heap->TagFirst = tag->Next;
-  if (tag->Next)
-    tag->Next->Prev = tag->Prev;
-  else
-    heap->TagLast = tag->Prev;
+  if (tag->Prev) tag->Prev->Next = tag->Next;
+  else heap->TagFirst = tag->Next;
+  if (tag->Next) tag->Next->Prev = tag->Prev;
+  else heap->TagLast = tag->Prev;
 }
 
 MemTag* locateTag(void* memory, int isTag, const char16_t* magicMessage) {
@@ -156,22 +150,16 @@ void stamp(HeapInfo* heap, MemTag* tag, const char* file, int line) {
 void appendInUse(HeapInfo* heap, MemTag* tag) {
   tag->ListNext = nullptr;
   tag->ListPrev = heap->UseLast;
-  if (heap->UseLast)
-    heap->UseLast->ListNext = tag;
-  else
-    heap->UseFirst = tag;
+  if (heap->UseLast) heap->UseLast->ListNext = tag;
+  else heap->UseFirst = tag;
   heap->UseLast = tag;
 }
 
 void removeInUse(HeapInfo* heap, MemTag* tag) {
-  if (tag->ListPrev)
-    tag->ListPrev->ListNext = tag->ListNext;
-  else
-    heap->UseFirst = tag->ListNext;
-  if (tag->ListNext)
-    tag->ListNext->ListPrev = tag->ListPrev;
-  else
-    heap->UseLast = tag->ListPrev;
+  if (tag->ListPrev) tag->ListPrev->ListNext = tag->ListNext;
+  else heap->UseFirst = tag->ListNext;
+  if (tag->ListNext) tag->ListNext->ListPrev = tag->ListPrev;
+  else heap->UseLast = tag->ListPrev;
 }
 
 // Writes a fresh free tag over [at, at + size) and links it after `after` (or at the
@@ -188,22 +176,17 @@ MemTag* makeFreeTag(HeapInfo* heap, uintptr_t at, size_t size, HeapMemInfo* page
   tag->UseHeapMem = page;
   tag->Prev = after;
   tag->Next = after ? after->Next : heap->TagFirst;
-  if (tag->Next)
-    tag->Next->Prev = tag;
-  else
-    heap->TagLast = tag;
-  if (after)
-    after->Next = tag;
-  else
-    heap->TagFirst = tag;
+  if (tag->Next) tag->Next->Prev = tag;
+  else heap->TagLast = tag;
+  if (after) after->Next = tag;
+  else heap->TagFirst = tag;
   fillFreeGuards(tag);
   return tag;
 }
 
 // Turns the free, filed tag into an in-use block whose user bytes start at user;
 // the caller has checked that user + rounded + the back guard fit.
-void carve(HeapInfo* heap, MemTag* tag, uintptr_t user, size_t rounded, size_t userSize, const char* file,
-           int line) {
+void carve(HeapInfo* heap, MemTag* tag, uintptr_t user, size_t rounded, size_t userSize, const char* file, int line) {
   unfileTag(heap, tag);
   auto tagAddress = reinterpret_cast<uintptr_t>(tag);
   uint32_t offset = static_cast<uint32_t>(user - tagAddress);
@@ -235,10 +218,8 @@ void carve(HeapInfo* heap, MemTag* tag, uintptr_t user, size_t rounded, size_t u
 void absorb(HeapInfo* heap, MemTag* a, MemTag* b) {
   a->Size += b->Size;
   a->Next = b->Next;
-  if (b->Next)
-    b->Next->Prev = a;
-  else
-    heap->TagLast = a;
+  if (b->Next) b->Next->Prev = a;
+  else heap->TagLast = a;
   a->Flags = static_cast<uint8_t>((a->Flags & ~MEMTAG_FLAG_NEXT) | (b->Flags & MEMTAG_FLAG_NEXT));
   --heap->FreeTagNum;
 }
@@ -429,9 +410,10 @@ namespace heap_detail {
 int subPageLocked(HeapInfo* heap, HeapMemInfo* page) {
   MemTag* tag = page->FirstTag;
   if (page->UseMemTagCount != 0) {
-    LogFormatUtf16(u"SubHeapMemory Error : 使用しているメモリタグがある状態でヒープメモリを外そうとしました  "
-                   u"HeapMemInfo->UseMemTagCount:%d",
-                   page->UseMemTagCount);
+    LogFormatUtf16(
+        u"SubHeapMemory Error : 使用しているメモリタグがある状態でヒープメモリを外そうとしました  "
+        u"HeapMemInfo->UseMemTagCount:%d",
+        page->UseMemTagCount);
     return -1;
   }
   if (tag->Flags & MEMTAG_FLAG_USE) {
@@ -439,10 +421,11 @@ int subPageLocked(HeapInfo* heap, HeapMemInfo* page) {
     return -1;
   }
   if (tag->UseHeapMem != page) {
-    LogFormatUtf16(u"SubHeapMemory Error : ヒープメモリを使用している先頭タグが使用しているヒープメモリ情報と一致しません "
-                   u"MemTag->UseHeapMem:0x%016llx  HeapMemInfo:0x%016llx",
-                   static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(tag->UseHeapMem)),
-                   static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(page)));
+    LogFormatUtf16(
+        u"SubHeapMemory Error : ヒープメモリを使用している先頭タグが使用しているヒープメモリ情報と一致しません "
+        u"MemTag->UseHeapMem:0x%016llx  HeapMemInfo:0x%016llx",
+        static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(tag->UseHeapMem)),
+        static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(page)));
     return -1;
   }
   if (tag->Flags & MEMTAG_FLAG_NEXT) {
@@ -453,10 +436,8 @@ int subPageLocked(HeapInfo* heap, HeapMemInfo* page) {
   unlinkTag(heap, tag);
   heap->TotalFreeSize -= tag->Size;
   --heap->FreeTagNum;
-  if (page->PrevPage)
-    page->PrevPage->NextPage = page->NextPage;
-  else
-    heap->PageList = page->NextPage;
+  if (page->PrevPage) page->PrevPage->NextPage = page->NextPage;
+  else heap->PageList = page->NextPage;
   if (page->NextPage) page->NextPage->PrevPage = page->PrevPage;
   if (page->Flags & HEAPMEM_FLAG_CALLBACK) {
     HeapPageDescriptor descriptor = page->Page;
@@ -483,12 +464,14 @@ int FreeMemoryBase(void* memory, int isTag, size_t* freedUserSize) {
   *freedUserSize = 0;
   if (!memory) return 0;
   MemTag* tag = locateTag(memory, isTag,
-                          u"FreeMemory Error : メモリタグの MagicID が不正です、誤ったメモリアドレスが渡されたか、メモリが破壊されています");
+                          u"FreeMemory Error : メモリタグの MagicID "
+                          u"が不正です、誤ったメモリアドレスが渡されたか、メモリが破壊されています");
   if (!tag) return -1;
   HeapInfo* heap = tag->Heap;
   HeapLock hold(heap);
   if (!guardsIntact(tag)) {
-    LogFormatUtf16(u"FreeMemory Error : デバッグ領域の破壊を確認しました、メモリの不正なアクセスが発生したことが考えられます");
+    LogFormatUtf16(
+        u"FreeMemory Error : デバッグ領域の破壊を確認しました、メモリの不正なアクセスが発生したことが考えられます");
     DumpMemTag(tag, 1);
     return -1;
   }
@@ -511,7 +494,8 @@ int FreeMemory(void* memory, int isTag) {
 
 long long GetAllocSize(void* memory, int isTag) {
   MemTag* tag = locateTag(memory, isTag,
-                          u"GetAllocSize Error : メモリタグの MagicID が不正です、誤ったメモリアドレスが渡されたか、メモリが破壊されています");
+                          u"GetAllocSize Error : メモリタグの MagicID "
+                          u"が不正です、誤ったメモリアドレスが渡されたか、メモリが破壊されています");
   if (!tag) return -1;
   HeapLock hold(tag->Heap);
   if (!(tag->Flags & MEMTAG_FLAG_USE)) {
@@ -526,13 +510,15 @@ void* ReallocMemoryBase(void* memory, int isTag, size_t size, size_t alignment, 
   *oldUserSize = 0;
   if (!memory) return nullptr;
   MemTag* tag = locateTag(memory, isTag,
-                          u"ReallocMemory Error : メモリタグの MagicID が不正です、誤ったメモリアドレスが渡されたか、メモリが破壊されています");
+                          u"ReallocMemory Error : メモリタグの MagicID "
+                          u"が不正です、誤ったメモリアドレスが渡されたか、メモリが破壊されています");
   if (!tag || size == 0 || size > MAX_REQUEST) return nullptr;
   HeapInfo* heap = tag->Heap;
   HeapLock hold(heap);
   // Checked before the same-size shortcut, so that a freed block is never revived.
   if (!guardsIntact(tag)) {
-    LogFormatUtf16(u"ReallocMemory Error : デバッグ領域の破壊を確認しました、メモリの不正なアクセスが発生したことが考えられます");
+    LogFormatUtf16(
+        u"ReallocMemory Error : デバッグ領域の破壊を確認しました、メモリの不正なアクセスが発生したことが考えられます");
     DumpMemTag(tag, 1);
     return nullptr;
   }

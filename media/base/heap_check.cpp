@@ -6,9 +6,9 @@
 
 #include "media/base/charcode.h"
 #include "media/base/format.h"
-#include "media/base/heap.h"
 #include "media/base/heap_internal.h"
 #include "media/base/log.h"
+#include "media/base/media_heap.h"
 
 namespace ZaDod {
 
@@ -35,25 +35,33 @@ int checkTagList(HeapInfo* heap, int* freeCount) {
   *freeCount = 0;
   for (MemTag* tag = heap->TagFirst; tag; tag = tag->Next) {
     if (std::memcmp(tag->MagicID, "DMEM", 4) != 0)
-      return fail(nullptr, u"HeapErrorCheck Error : メモリタグの MagicID が不正です、誤ったメモリアドレスが渡されたか、メモリが破壊されています");
+      return fail(nullptr,
+                  u"HeapErrorCheck Error : メモリタグの MagicID "
+                  u"が不正です、誤ったメモリアドレスが渡されたか、メモリが破壊されています");
     if (!insidePage(tag))
-      return fail(tag, u"HeapErrorCheck Error : メモリタグが確保したヒープメモリの範囲にありません  Heap->UseSeparateInfo = FALSE");
+      return fail(
+          tag,
+          u"HeapErrorCheck Error : メモリタグが確保したヒープメモリの範囲にありません  Heap->UseSeparateInfo = FALSE");
     if (!guardsIntact(tag))
-      return fail(tag, u"HeapErrorCheck Error : デバッグ領域の破壊を確認しました、メモリの不正なアクセスが発生したことが考えられます");
+      return fail(tag,
+                  u"HeapErrorCheck Error : "
+                  u"デバッグ領域の破壊を確認しました、メモリの不正なアクセスが発生したことが考えられます");
     if ((reinterpret_cast<uintptr_t>(tag) & 15) != 0 || (tag->Size & 15) != 0)
       return fail(tag, u"HeapErrorCheck Error : メモリタグのアラインが不正です  Heap->UseSeparateInfo = FALSE");
     auto at = reinterpret_cast<uintptr_t>(tag);
     if ((tag->Flags & MEMTAG_FLAG_PREV) &&
         (!tag->Prev || reinterpret_cast<uintptr_t>(tag->Prev) + tag->Prev->Size != at)) {
-      LogFormatUtf16(u"HeapErrorCheck Error : メモリタグの連結情報が不正です  ( MemTag->Prev + MemTag->Prev->Size ):0x%016llx  "
-                     u"MemTag:0x%016llx",
-                     tag->Prev ? address(tag->Prev) + tag->Prev->Size : 0ull, address(tag));
+      LogFormatUtf16(
+          u"HeapErrorCheck Error : メモリタグの連結情報が不正です  ( MemTag->Prev + MemTag->Prev->Size ):0x%016llx  "
+          u"MemTag:0x%016llx",
+          tag->Prev ? address(tag->Prev) + tag->Prev->Size : 0ull, address(tag));
       return -1;
     }
     if ((tag->Flags & MEMTAG_FLAG_NEXT) && reinterpret_cast<uintptr_t>(tag->Next) != at + tag->Size) {
-      LogFormatUtf16(u"HeapErrorCheck Error : メモリタグの連結情報が不正です  MemTag->Next:0x%016llx  ( MemTag + MemTag->Size "
-                     u"):0x%016llx",
-                     address(tag->Next), address(tag) + tag->Size);
+      LogFormatUtf16(
+          u"HeapErrorCheck Error : メモリタグの連結情報が不正です  MemTag->Next:0x%016llx  ( MemTag + MemTag->Size "
+          u"):0x%016llx",
+          address(tag->Next), address(tag) + tag->Size);
       return -1;
     }
     if (!(tag->Flags & MEMTAG_FLAG_USE)) {
@@ -67,9 +75,10 @@ int checkTagList(HeapInfo* heap, int* freeCount) {
   }
   unsigned long long accounted = heap->TotalUseSize + heap->TotalFreeSize;
   if (total != accounted) {
-    LogFormatUtf16(u"HeapErrorCheck Error : 総メモリサイズが一致しません  TotalSize:%lld   ( Heap->TotalUseSize + "
-                   u"Heap->TotalFreeSize ):%lld",
-                   static_cast<long long>(total), static_cast<long long>(accounted));
+    LogFormatUtf16(
+        u"HeapErrorCheck Error : 総メモリサイズが一致しません  TotalSize:%lld   ( Heap->TotalUseSize + "
+        u"Heap->TotalFreeSize ):%lld",
+        static_cast<long long>(total), static_cast<long long>(accounted));
     return -1;
   }
   unsigned long long pages = 0;
@@ -89,14 +98,17 @@ int checkInUseList(HeapInfo* heap) {
     if (!(tag->Flags & MEMTAG_FLAG_USE))
       return fail(tag, u"HeapErrorCheck Error : 使用メモリタグのリストの中に空きメモリタグがありました");
     if ((tag->UserAddress & (heap->Aligned - 1)) != 0) {
-      LogFormatUtf16(u"HeapErrorCheck Error : ユーザーメモリのアラインが指定されたアラインと異なります  "
-                     u"MemTag->UserAddress:0x%016llx  Heap->Aligned:0x%08x",
-                     static_cast<unsigned long long>(tag->UserAddress), static_cast<unsigned>(heap->Aligned));
+      LogFormatUtf16(
+          u"HeapErrorCheck Error : ユーザーメモリのアラインが指定されたアラインと異なります  "
+          u"MemTag->UserAddress:0x%016llx  Heap->Aligned:0x%08x",
+          static_cast<unsigned long long>(tag->UserAddress), static_cast<unsigned>(heap->Aligned));
       return -1;
     }
     auto at = reinterpret_cast<uintptr_t>(tag);
     if (tag->UserAddress < at + USER_OFFSET_MIN || tag->UserSize > at + tag->Size - HEAP_GUARD_SIZE - tag->UserAddress)
-      return fail(tag, u"HeapErrorCheck Error : ユーザーメモリが確保したヒープメモリの範囲にありません  Heap->UseSeparateInfo = FALSE");
+      return fail(tag,
+                  u"HeapErrorCheck Error : ユーザーメモリが確保したヒープメモリの範囲にありません  "
+                  u"Heap->UseSeparateInfo = FALSE");
     ++count;
     size += tag->Size;
   }
@@ -106,8 +118,9 @@ int checkInUseList(HeapInfo* heap) {
     return -1;
   }
   if (size != heap->TotalUseSize) {
-    LogFormatUtf16(u"HeapErrorCheck Error : 使用メモリのサイズが一致しません  TotalUseSize:%lld  Heap->TotalUseSize:%lld",
-                   static_cast<long long>(size), static_cast<long long>(heap->TotalUseSize));
+    LogFormatUtf16(
+        u"HeapErrorCheck Error : 使用メモリのサイズが一致しません  TotalUseSize:%lld  Heap->TotalUseSize:%lld",
+        static_cast<long long>(size), static_cast<long long>(heap->TotalUseSize));
     return -1;
   }
   return 0;
@@ -124,18 +137,20 @@ int checkFreeLists(HeapInfo* heap, int tagListFreeCount) {
         return fail(nullptr, u"HeapErrorCheck Error : TLSFエラー　　カテゴリ２テーブルエラー");
       for (MemTag* tag = heap->FreeList[i][j]; tag; tag = tag->ListNext) {
         if (tag->Flags & MEMTAG_FLAG_USE)
-          return fail(tag, u"HeapErrorCheck Error : TLSFエラー　　空きメモリタグリストに使用メモリタグが含まれていました");
+          return fail(tag,
+                      u"HeapErrorCheck Error : TLSFエラー　　空きメモリタグリストに使用メモリタグが含まれていました");
         int msb, sli;
         classOf(tag->Size, &msb, &sli);
         if (msb != i || sli != j) {
-          LogFormatUtf16(u"HeapErrorCheck Error : TLSFエラー　　空きメモリタグサイズエラー  MSB:%d  i:%d  SLI:%d  j:%d", msb, i,
-                         sli, j);
+          LogFormatUtf16(u"HeapErrorCheck Error : TLSFエラー　　空きメモリタグサイズエラー  MSB:%d  i:%d  SLI:%d  j:%d",
+                         msb, i, sli, j);
           return -1;
         }
         if (tag->FLI != msb || tag->SLI != sli) {
-          LogFormatUtf16(u"HeapErrorCheck Error : TLSFエラー　　空きメモリタグカテゴリ情報エラー  MemTag->FLI:%d  MSB:%d  "
-                         u"MemTag->SLI:%d  SLI:%d",
-                         tag->FLI, msb, tag->SLI, sli);
+          LogFormatUtf16(
+              u"HeapErrorCheck Error : TLSFエラー　　空きメモリタグカテゴリ情報エラー  MemTag->FLI:%d  MSB:%d  "
+              u"MemTag->SLI:%d  SLI:%d",
+              tag->FLI, msb, tag->SLI, sli);
           return -1;
         }
         ++count;
@@ -149,8 +164,9 @@ int checkFreeLists(HeapInfo* heap, int tagListFreeCount) {
     return -1;
   }
   if (size != heap->TotalFreeSize) {
-    LogFormatUtf16(u"HeapErrorCheck Error : 空きメモリのサイズが一致しません  TotalFreeSize:%lld  Heap->TotalFreeSize:%lld",
-                   static_cast<long long>(size), static_cast<long long>(heap->TotalFreeSize));
+    LogFormatUtf16(
+        u"HeapErrorCheck Error : 空きメモリのサイズが一致しません  TotalFreeSize:%lld  Heap->TotalFreeSize:%lld",
+        static_cast<long long>(size), static_cast<long long>(heap->TotalFreeSize));
     return -1;
   }
   return 0;
@@ -186,8 +202,8 @@ int DumpMemTag(void* memory, int isTag) {
   CharCode_SNPrintf(CodePageShiftJis, 0, CodePageShiftJis, CodePageUtf16LE, text, 240,
                     "\tsize:%10d(%10.3fkb)  user size:%10d(%10.3fkb)  time:%05d  file:%-26s  line:%-6d  ID:%-5d  "
                     "addr:%08x  data:[",
-                    static_cast<int>(size), size / 1024.0, static_cast<int>(userSize), userSize / 1024.0, tag->Time, name,
-                    line, tag->ID, static_cast<unsigned>(tag->UserAddress));
+                    static_cast<int>(size), size / 1024.0, static_cast<int>(userSize), userSize / 1024.0, tag->Time,
+                    name, line, tag->ID, static_cast<unsigned>(tag->UserAddress));
   size_t length = std::strlen(text);
   size_t shown = tag->UserAddress ? std::min<size_t>(tag->UserSize, 16) : 0;
   auto* data = reinterpret_cast<const uint8_t*>(tag->UserAddress);

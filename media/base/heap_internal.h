@@ -1,6 +1,6 @@
 // Helpers shared by the heap's allocation and checking files.
 #pragma once
-#include "media/base/heap.h"
+#include "media/base/media_heap.h"
 
 namespace ZaDod::heap_detail {
 

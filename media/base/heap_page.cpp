@@ -1,5 +1,5 @@
 // Heap pages from the operating system's page memory, one mapping per page.
-#include "media/base/heap.h"
+#include "media/base/media_heap.h"
 #include "platform/win/virtual_memory.h"
 
 namespace ZaDod {

@@ -1,3 +1,4 @@
+// The layer's base of memory, integer, floating-point and 3-D routines.
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -23,9 +24,7 @@ void MemorySet32(void* destination, uint32_t value, size_t count) {
   for (size_t i = 0; i < count; ++i) std::memcpy(out + i * 4, &value, 4);  // any alignment
 }
 
-int MemoryCompare(const void* a, const void* b, size_t size) {
-  return size && std::memcmp(a, b, size) != 0 ? 1 : 0;
-}
+int MemoryCompare(const void* a, const void* b, size_t size) { return size && std::memcmp(a, b, size) != 0 ? 1 : 0; }
 
 void MultiplyUInt64To128(uint64_t a, uint64_t b, uint64_t* out) {
   unsigned __int128 product = static_cast<unsigned __int128>(a) * b;
@@ -42,9 +41,7 @@ void DivideUInt128ByUInt64(const uint64_t* dividend, uint64_t divisor, uint64_t*
   *quotient = static_cast<uint64_t>(value / divisor);
 }
 
-uint64_t DivideUInt64(const uint64_t* value, uint32_t divisor) {
-  return divisor ? *value / divisor : ~uint64_t(0);
-}
+uint64_t DivideUInt64(const uint64_t* value, uint32_t divisor) { return divisor ? *value / divisor : ~uint64_t(0); }
 
 float AcosFloat(float x) { return std::acos(x); }
 double Atan2Double(double y, double x) { return std::atan2(y, x); }

@@ -1,10 +1,11 @@
+// Tracked memory of the media layer.
 #include "media/base/memory.h"
 
 #include <cstring>
 
 #include "media/base/clock.h"
-#include "media/base/heap.h"
 #include "media/base/log.h"
+#include "media/base/media_heap.h"
 
 namespace ZaDod {
 
@@ -61,7 +62,8 @@ void afterCall() {
 int MemInitialize() {
   MemLock lock;
   if (lock.s.created) return 0;
-  if (InitializeHeap(&lock.s.small, HEAP_KIND_TLSF, 16, 1, SMALL_HEAP_UNIT, &HeapPageFunctions, nullptr, nullptr, 0) != 0)
+  if (InitializeHeap(&lock.s.small, HEAP_KIND_TLSF, 16, 1, SMALL_HEAP_UNIT, &HeapPageFunctions, nullptr, nullptr, 0) !=
+      0)
     return -1;
   if (InitializeHeap(&lock.s.large, HEAP_KIND_TLSF, 16, 1, LARGE_HEAP_UNIT, &HeapPageFunctions, nullptr, nullptr, 0) !=
       0) {

@@ -8,24 +8,22 @@
 
 namespace ZaDod {
 
-constexpr std::array<std::uint8_t, 128> makePackedTextSymbols()
-{
-    std::array<std::uint8_t, 128> symbols{};
-    int n = 0;
-    for (int c = 0x21; c <= 0x7E; ++c)
-        if (c != '"' && c != '\\') symbols[n++] = static_cast<std::uint8_t>(c);
-    for (int c = 0xA0; n < 128; ++c) symbols[n++] = static_cast<std::uint8_t>(c);
-    return symbols;
+constexpr std::array<std::uint8_t, 128> makePackedTextSymbols() {
+  std::array<std::uint8_t, 128> symbols{};
+  int n = 0;
+  for (int c = 0x21; c <= 0x7E; ++c)
+    if (c != '"' && c != '\\') symbols[n++] = static_cast<std::uint8_t>(c);
+  for (int c = 0xA0; n < 128; ++c) symbols[n++] = static_cast<std::uint8_t>(c);
+  return symbols;
 }
 
 // 0xFF marks a byte that is not a symbol (the terminator among them).
-constexpr std::array<std::uint8_t, 256> makePackedTextValues()
-{
-    std::array<std::uint8_t, 256> values{};
-    for (auto& v : values) v = 0xFF;
-    const auto symbols = makePackedTextSymbols();
-    for (int i = 0; i < 128; ++i) values[symbols[i]] = static_cast<std::uint8_t>(i);
-    return values;
+constexpr std::array<std::uint8_t, 256> makePackedTextValues() {
+  std::array<std::uint8_t, 256> values{};
+  for (auto& v : values) v = 0xFF;
+  const auto symbols = makePackedTextSymbols();
+  for (int i = 0; i < 128; ++i) values[symbols[i]] = static_cast<std::uint8_t>(i);
+  return values;
 }
 
 inline constexpr std::array<std::uint8_t, 128> PackedTextSymbols = makePackedTextSymbols();

@@ -1,3 +1,4 @@
+// A growable byte queue.
 #include "media/base/ring_buffer.h"
 
 #include <cstring>

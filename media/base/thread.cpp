@@ -1,8 +1,9 @@
+// Locks and threads of the media layer.
 #include "media/base/thread.h"
 
 #include <cstring>
 
-#include "platform/win/thread.h"
+#include "platform/win/win_thread.h"
 
 namespace ZaDod {
 

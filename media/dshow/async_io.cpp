@@ -4,7 +4,7 @@
 #include <new>
 
 #include "media/dshow/media_sample.h"
-#include "platform/win/thread.h"
+#include "platform/win/win_thread.h"
 
 namespace ZaDod {
 

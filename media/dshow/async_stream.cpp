@@ -6,7 +6,7 @@
 #include <new>
 
 #include "media/system/winapi.h"
-#include "platform/win/thread.h"
+#include "platform/win/win_thread.h"
 
 namespace ZaDod {
 

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <new>
 
-#include "platform/win/clock.h"
-#include "platform/win/handle.h"
+#include "platform/win/win_clock.h"
+#include "platform/win/win_handle.h"
 #include "platform/win/message_wait.h"
-#include "platform/win/thread.h"
+#include "platform/win/win_thread.h"
 
 namespace ZaDod {
 

@@ -3,7 +3,7 @@
 #include <climits>
 
 #include "media/dshow/video_renderer.h"
-#include "platform/win/clock.h"
+#include "platform/win/win_clock.h"
 
 namespace ZaDod {
 

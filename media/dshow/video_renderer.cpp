@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "platform/win/clock.h"
-#include "platform/win/thread.h"
+#include "platform/win/win_clock.h"
+#include "platform/win/win_thread.h"
 
 namespace ZaDod {
 

@@ -3,7 +3,7 @@
 #pragma once
 #include "media/dshow/aliases.h"
 #include "platform/win/gdi.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace ZaDod {
 

@@ -1,3 +1,4 @@
+// Reading an archive's tables.
 #include "media/file/archive_check.h"
 
 namespace ZaDod {

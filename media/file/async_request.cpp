@@ -5,7 +5,7 @@
 #include "media/file/async_load_state.h"
 #include "media/system/fatal.h"
 #include "platform/win/sync.h"
-#include "platform/win/thread.h"
+#include "platform/win/win_thread.h"
 
 namespace ZaDod {
 

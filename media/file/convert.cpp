@@ -1,3 +1,4 @@
+// Whole-text conversion for paths and names.
 #include "media/file/convert.h"
 
 #include "media/base/charcode.h"

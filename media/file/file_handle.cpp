@@ -1,3 +1,4 @@
+// File handles (handle type 17 "File").
 #include "media/file/file_handle.h"
 
 #include <cstring>

@@ -8,7 +8,7 @@
 #include "media/base/memory.h"
 #include "platform/win/error.h"
 #include "platform/win/file.h"
-#include "platform/win/thread.h"
+#include "platform/win/win_thread.h"
 
 namespace ZaDod {
 

@@ -1,3 +1,4 @@
+// Directory look-ups of the disk back end, reported as FileInfo records.
 #include "media/file/win_find.h"
 
 #include <cstring>

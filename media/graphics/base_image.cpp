@@ -1,3 +1,4 @@
+// Base images: the device-independent pictures of the media layer.
 #include "media/graphics/base_image.h"
 
 #include <algorithm>

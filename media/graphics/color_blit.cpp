@@ -1,3 +1,4 @@
+// The one conversion between any two pixel layouts, and mip halving.
 #include <algorithm>
 #include <cstddef>
 #include <cstring>

@@ -23,17 +23,6 @@ constexpr Comp kZero{0, 0.0f, 1};
 
 uint64_t fullScale(int bits) { return (uint64_t{1} << bits) - 1; }
 
-// Repeats a value's bits until `to` bits are filled, so full scale stays full scale.
-uint32_t widen(uint32_t v, int from, int to) {
-    uint64_t r = 0;
-    int filled = 0;
-    while (filled < to) {
-        r = (r << from) | v;
-        filled += from;
-    }
-    return static_cast<uint32_t>(r >> (filled - to));
-}
-
 uint32_t toInt(const Comp& c, int to, int ditherEntry) {
     switch (c.bits) {
         case kAbsent: return 0;
@@ -43,7 +32,7 @@ uint32_t toInt(const Comp& c, int to, int ditherEntry) {
     }
     const int from = c.bits;
     if (from == to) return c.v;
-    if (from < to) return widen(c.v, from, to);
+    if (from < to) return pixel::widenBits(c.v, from, to);
     uint64_t v = c.v;
     if (ditherEntry >= 0) {
         const int drop = from - to;

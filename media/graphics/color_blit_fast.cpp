@@ -35,8 +35,9 @@ inline void store16(uint8_t* p, uint32_t v) {
     std::memcpy(p, &w, 2);
 }
 inline uint32_t swapRB(uint32_t c) { return (c & 0xFF00FF00u) | ((c >> 16) & 0xFFu) | ((c & 0xFFu) << 16); }
-constexpr uint32_t ex5(uint32_t v) { return (v << 3) | (v >> 2); }
-constexpr uint32_t ex6(uint32_t v) { return (v << 2) | (v >> 4); }
+using pixel::widen4;
+using pixel::widen5;
+using pixel::widen6;
 
 // Layouts with their own loops: fetch gives 0xAARRGGBB (alpha 0xFF when absent),
 // store writes exactly what the per-channel path writes.
@@ -75,7 +76,7 @@ struct RGB565 {
     static constexpr int bpp = 2;
     static uint32_t fetch(const uint8_t* p) {
         const uint32_t v = load16(p);
-        return 0xFF000000u | ex5(v >> 11) << 16 | ex6((v >> 5) & 63) << 8 | ex5(v & 31);
+        return 0xFF000000u | widen5(v >> 11) << 16 | widen6((v >> 5) & 63) << 8 | widen5(v & 31);
     }
     static void store(uint8_t* p, uint32_t c) {
         store16(p, ((c >> 8) & 0xF800) | ((c >> 5) & 0x07E0) | ((c >> 3) & 0x001F));
@@ -85,7 +86,7 @@ struct XRGB1555 {
     static constexpr int bpp = 2;
     static uint32_t fetch(const uint8_t* p) {
         const uint32_t v = load16(p);
-        return 0xFF000000u | ex5((v >> 10) & 31) << 16 | ex5((v >> 5) & 31) << 8 | ex5(v & 31);
+        return 0xFF000000u | widen5((v >> 10) & 31) << 16 | widen5((v >> 5) & 31) << 8 | widen5(v & 31);
     }
     static void store(uint8_t* p, uint32_t c) {
         store16(p, ((c >> 9) & 0x7C00) | ((c >> 6) & 0x03E0) | ((c >> 3) & 0x001F));
@@ -105,7 +106,7 @@ struct ARGB4444 {
     static constexpr int bpp = 2;
     static uint32_t fetch(const uint8_t* p) {
         const uint32_t v = load16(p);
-        return ((v >> 12) * 17) << 24 | (((v >> 8) & 15) * 17) << 16 | (((v >> 4) & 15) * 17) << 8 | (v & 15) * 17;
+        return widen4(v >> 12) << 24 | widen4((v >> 8) & 15) << 16 | widen4((v >> 4) & 15) << 8 | widen4(v & 15);
     }
     static void store(uint8_t* p, uint32_t c) {
         store16(p, ((c >> 16) & 0xF000) | ((c >> 12) & 0x0F00) | ((c >> 8) & 0x00F0) | ((c >> 4) & 0x000F));
@@ -221,27 +222,12 @@ constexpr std::array<RowFn, kKnownDests * 2> kFused[kKnownCount] = {
 
 constexpr int kChunk = 256;
 
-struct ExpandTable {
-    uint8_t v[9][256];  // v[w][x]: x of w bits widened to 8 by repeating its bits
-    constexpr ExpandTable() : v{} {
-        for (int w = 1; w <= 8; ++w)
-            for (int x = 0; x < (1 << w); ++x) {
-                int r = 0, filled = 0;
-                while (filled < 8) {
-                    r = (r << w) | x;
-                    filled += w;
-                }
-                v[w][x] = static_cast<uint8_t>(r >> (filled - 8));
-            }
-    }
-};
-constexpr ExpandTable kExpand;
 
 // A packed value of the layout as 0xAARRGGBB.
 uint32_t decodeRaw(const PixelFormatDesc& f, uint32_t v) {
     auto ch = [&](uint32_t mask, int loc, int w, uint32_t absent) -> uint32_t {
         // A mask with gaps reaches past its run of w bits; only the run is read.
-        return w != 0 ? kExpand.v[w][((v & mask) >> loc) & ((1u << w) - 1)] : absent;
+        return w != 0 ? pixel::widen8(((v & mask) >> loc) & ((1u << w) - 1), w) : absent;
     };
     return ch(f.alphaMask, f.alphaLoc, f.alphaWidth, 0xFF) << 24 | ch(f.redMask, f.redLoc, f.redWidth, 0) << 16 |
            ch(f.greenMask, f.greenLoc, f.greenWidth, 0) << 8 | ch(f.blueMask, f.blueLoc, f.blueWidth, 0);

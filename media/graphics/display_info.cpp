@@ -5,7 +5,7 @@
 
 #include "media/base/log.h"
 #include "media/graphics/display.h"
-#include "platform/win/display.h"
+#include "platform/win/win_display.h"
 
 namespace ZaDod {
 namespace win = plat::win;

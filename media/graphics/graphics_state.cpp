@@ -2,6 +2,8 @@
 // packing that scripts' colour values go through.
 #include "media/graphics/graphics_state.h"
 
+#include "media/graphics/pixel_widen.h"
+
 
 namespace ZaDod {
 
@@ -27,8 +29,7 @@ uint32_t packChannel(int value, int width, int loc) {
 }
 
 int unpackChannel(unsigned int color, uint32_t mask, int width, int loc) {
-    const uint32_t max = (1u << width) - 1;
-    return static_cast<int>(((color & mask) >> loc) * 255 / max);
+    return static_cast<int>(pixel::scaleTo255((color & mask) >> loc, width));
 }
 
 }  // namespace

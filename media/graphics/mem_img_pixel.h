@@ -12,6 +12,7 @@
 #endif
 
 #include "media/graphics/mem_img.h"
+#include "media/graphics/pixel_widen.h"
 
 namespace ZaDod::softpix {
 
@@ -37,8 +38,8 @@ inline uint32_t blendPixel32(uint32_t s, uint32_t d, uint32_t a) {
     return 0xFF000000u | rb | g << 8;
 }
 
-inline int widen5(int v) { return (v << 3) | (v >> 2); }
-inline int widen6(int v) { return (v << 2) | (v >> 4); }
+inline int widen5(int v) { return static_cast<int>(pixel::widen5(static_cast<uint32_t>(v))); }
+inline int widen6(int v) { return static_cast<int>(pixel::widen6(static_cast<uint32_t>(v))); }
 
 // How a blend mode combines one channel; the pixel kind of the mode (inverted, times
 // four) is folded into the colour tables instead.

@@ -1,3 +1,4 @@
+// Pixel layouts: the descriptor table, format selection and colour packing.
 #include "media/graphics/pixel_format.h"
 
 #include <bit>
@@ -5,6 +6,7 @@
 #include <cstring>
 
 #include "media/graphics/base_image.h"
+#include "media/graphics/pixel_widen.h"
 
 namespace ZaDod {
 
@@ -67,11 +69,6 @@ uint32_t placeComponent(int value, int width, int loc) {
     uint32_t v = static_cast<uint32_t>(value) & 0xFF;
     v = width <= 8 ? v >> (8 - width) : v << (width - 8);
     return v << loc;
-}
-
-int scaleTo255(uint32_t value, int width) {
-    uint64_t max = (uint64_t{1} << width) - 1;
-    return static_cast<int>(value * uint64_t{255} / max);
 }
 
 }  // namespace
@@ -221,7 +218,7 @@ void UnpackColorDataPixel(const PixelFormatDesc* desc, uint32_t pixel, int* red,
                           int* alpha) {
     auto field = [&](uint32_t mask, int loc) { return (pixel & mask) >> loc; };
     auto scaled = [&](uint32_t mask, int loc, int width) {
-        return width == 0 ? 0 : scaleTo255(field(mask, loc), width);
+        return width == 0 ? 0 : static_cast<int>(pixel::scaleTo255(field(mask, loc), width));
     };
     int r, g, b;
     if (desc->redWidth == 8 && desc->greenWidth == 8 && desc->blueWidth == 8) {

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "media/graphics/pixel_format.h"
+#include "media/graphics/pixel_widen.h"
 
 namespace ZaDod::pixel {
 
@@ -81,7 +82,7 @@ inline void writeChannel255(uint8_t* p, Kind k, int i, int c) {
     switch (k) {
         case Kind::Int8: p[i] = static_cast<uint8_t>(v); break;
         case Kind::Int16: {
-            auto w = static_cast<uint16_t>(v * 257);
+            auto w = static_cast<uint16_t>(widenBits(v, 8, 16));
             std::memcpy(p + 2 * i, &w, 2);
             break;
         }

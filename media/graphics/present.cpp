@@ -11,7 +11,7 @@
 #include "media/graphics/mask.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 #include "media/system/window.h"
 #include "media/system/window_decor.h"
 #include "platform/win/gdi.h"

@@ -6,7 +6,7 @@
 #pragma once
 #include "media/base/maths.h"
 #include "media/graphics/render_state.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace ZaDod {
 

@@ -1,3 +1,4 @@
+// Soft images: base images that scripts own through handles.
 #include "media/graphics/soft_image.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// Conversions from each device family's raw values into the joystick state.
 #include "media/input/input_convert.h"
 
 namespace ZaDod {

@@ -17,7 +17,7 @@
 #include "media/system/winapi.h"
 #include "platform/input/dinput.h"
 #include "platform/input/joystick.h"
-#include "platform/win/handle.h"
+#include "platform/win/win_handle.h"
 #include "platform/win/sync.h"
 
 namespace ZaDod {

@@ -12,7 +12,7 @@
 #include "media/system/sysinfo_log.h"
 #include "media/system/window.h"
 #include "platform/win/sync.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace ZaDod {
 namespace {

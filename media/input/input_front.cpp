@@ -5,7 +5,7 @@
 #include "media/input/input_devices.h"
 #include "media/input/input_state.h"
 #include "media/system/window.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace ZaDod {
 

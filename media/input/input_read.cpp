@@ -14,8 +14,8 @@
 #include "media/system/window.h"
 #include "media/system/winapi.h"
 #include "platform/input/joystick.h"
-#include "platform/win/thread.h"
-#include "platform/win/window.h"
+#include "platform/win/win_thread.h"
+#include "platform/win/win_window.h"
 
 namespace ZaDod {
 namespace {

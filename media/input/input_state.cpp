@@ -1,3 +1,4 @@
+// The input state tables, shared by the front and the device layer.
 #include "media/input/input_state.h"
 
 #include <iterator>

@@ -1,7 +1,7 @@
 // Text input: the character ring the window procedure fills, the IME messages, and the
 // active key-input string that the message pump edits once per pass.
 #pragma once
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace ZaDod {
 

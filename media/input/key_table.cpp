@@ -1,3 +1,4 @@
+// The window system's virtual keys and the scan codes the key state is indexed by.
 #include "media/input/key_table.h"
 
 namespace ZaDod {

@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace ZaDod {
 

@@ -5,7 +5,7 @@
 
 #include "media/base/handle.h"
 #include "media/base/ring_buffer.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace ZaDod {
 

@@ -9,7 +9,7 @@
 #include "media/base/log.h"
 #include "media/system/winapi.h"
 #include "platform/win/file.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace ZaDod {
 

@@ -15,7 +15,7 @@
 #include "media/graphics/mask.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 #include "media/input/input.h"
 #include "media/input/input_devices.h"
 #include "media/input/key_input.h"

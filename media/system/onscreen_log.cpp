@@ -1,3 +1,4 @@
+// The on-screen log: lines drawn over the screen by the flip.
 #include "media/system/onscreen_log.h"
 
 #include <algorithm>
@@ -11,7 +12,7 @@
 #include "media/graphics/mask.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace ZaDod {
 

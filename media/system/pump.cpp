@@ -13,7 +13,7 @@
 #include "media/graphics/mask.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 #include "media/input/input.h"
 #include "media/file/async_load.h"
 #include "media/system/library_lock.h"

@@ -1,3 +1,4 @@
+// The system information that start-up writes to the media log.
 #include "media/system/sysinfo_log.h"
 
 #include <cstring>

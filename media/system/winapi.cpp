@@ -1,3 +1,4 @@
+// Windows functions looked up at run time.
 #include "media/system/winapi.h"
 
 namespace ZaDod {

@@ -5,7 +5,7 @@
 #include "media/file/async_load.h"
 #include "platform/input/joystick.h"
 #include "platform/net/sockets.h"
-#include "platform/win/clock.h"
+#include "platform/win/win_clock.h"
 #include "platform/win/com.h"
 #include "platform/win/module.h"
 #include "platform/win/sysinfo.h"

@@ -1,7 +1,7 @@
 // The main window of the media layer: its modes and state, the services the rest of
 // the layer and the runtime call on it, and the wait while it is inactive.
 #pragma once
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace ZaDod {
 

@@ -17,7 +17,7 @@
 #include "media/graphics/mask.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 #include "media/file/async_load.h"
 #include "media/system/library_lock.h"
 #include "media/system/sysinfo_log.h"
@@ -25,7 +25,7 @@
 #include "media/input/key_input.h"
 #include "media/system/window.h"
 #include "media/system/window_state.h"
-#include "platform/win/thread.h"
+#include "platform/win/win_thread.h"
 
 namespace ZaDod {
 namespace {

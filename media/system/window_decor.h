@@ -2,7 +2,7 @@
 // Nothing in this system sets a menu or adds toolbar buttons; tests do through here.
 #pragma once
 #include "platform/win/gdi.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace ZaDod {
 

@@ -12,7 +12,7 @@
 #include "media/graphics/mask.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 #include "media/system/window.h"
 #include "media/system/window_decor.h"
 #include "media/system/window_state.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "media/system/system.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace ZaDod {
 

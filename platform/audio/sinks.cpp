@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "platform/audio/mixer.h"
-#include "platform/win/clock.h"
+#include "platform/win/win_clock.h"
 
 namespace plat::audio::sink {
 

@@ -7,7 +7,7 @@
 #include "platform/dshow/filter_parts.h"
 #include "platform/dshow/system_filters.h"
 #include "platform/win/file.h"
-#include "platform/win/handle.h"
+#include "platform/win/win_handle.h"
 #include "platform/win/sync.h"
 
 namespace plat::dshow {

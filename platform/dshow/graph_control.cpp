@@ -6,7 +6,7 @@
 #include "platform/dshow/filter_parts.h"
 #include "platform/dshow/reference_clock.h"
 #include "platform/win/sync.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace plat::dshow {
 

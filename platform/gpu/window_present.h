@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/gpu/copy.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace plat::gpu {
 

@@ -9,7 +9,7 @@
 #include "platform/win/com.h"
 #include "platform/win/module.h"
 #include "platform/win/types.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace plat::input {
 

@@ -7,7 +7,7 @@
 
 #include "platform/input/dinput.h"
 #include "platform/win/sync.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace plat::input::dinput {
 

@@ -2,7 +2,7 @@
 // that turns what poll() sees into posted socket events.
 #include "platform/net/posix_calls.h"
 #include "platform/net/socket_table.h"
-#include "platform/win/thread.h"
+#include "platform/win/win_thread.h"
 
 namespace plat::net {
 

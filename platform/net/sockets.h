@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace plat::net {
 

@@ -23,9 +23,9 @@ namespace {
 
 std::mutex clipLock;
 bool opened = false;
-bool hasText = false;       // headless: the process clipboard holds text
-std::u16string text;        // headless: the text without its terminator
-HGLOBAL owned = nullptr;    // the block last handed out by GetClipboardData
+bool hasText = false;     // headless: the process clipboard holds text
+std::u16string text;      // headless: the text without its terminator
+HGLOBAL owned = nullptr;  // the block last handed out by GetClipboardData
 
 void dropOwned() {
   delete owned;

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstddef>
 
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace plat::win {
 

@@ -1,4 +1,5 @@
-#include "platform/win/clock.h"
+// Multimedia timer, performance counter and local time over clock_gettime and localtime_r.
+#include "platform/win/win_clock.h"
 
 #include <atomic>
 #include <ctime>

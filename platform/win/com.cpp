@@ -1,3 +1,4 @@
+// COM stand-in: per-thread initialisation counts, task memory and a class registry.
 #include "platform/win/com.h"
 
 #include <cstdlib>

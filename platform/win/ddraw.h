@@ -21,12 +21,12 @@ extern const CLSID CLSID_DirectDraw7;
 extern const IID IID_IDirectDraw7;
 
 struct IDirectDraw7 : IUnknown {
-    virtual HRESULT Initialize(GUID* driver) = 0;
-    virtual HRESULT SetCooperativeLevel(HWND window, DWORD flags) = 0;
-    virtual HRESULT WaitForVerticalBlank(DWORD flags, HANDLE event) = 0;
+  virtual HRESULT Initialize(GUID* driver) = 0;
+  virtual HRESULT SetCooperativeLevel(HWND window, DWORD flags) = 0;
+  virtual HRESULT WaitForVerticalBlank(DWORD flags, HANDLE event) = 0;
 
  protected:
-    ~IDirectDraw7() = default;
+  ~IDirectDraw7() = default;
 };
 
 // Waits for the next vertical blank of the 60 Hz clock (on a held clock, steps it there).

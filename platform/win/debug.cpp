@@ -1,3 +1,4 @@
+// Debugger output.
 #include "platform/win/debug.h"
 
 #include <atomic>
@@ -8,11 +9,12 @@ namespace {
 std::atomic<void (*)(const char16_t*)> debugCapture{nullptr};
 }
 
-void OutputDebugStringW(const char16_t* text)
-{
-    if (auto capture = debugCapture.load(std::memory_order_acquire); capture && text) capture(text);
+void OutputDebugStringW(const char16_t* text) {
+  if (auto capture = debugCapture.load(std::memory_order_acquire); capture && text) capture(text);
 }
 
-void SetDebugOutputCapture(void (*capture)(const char16_t* text)) { debugCapture.store(capture, std::memory_order_release); }
+void SetDebugOutputCapture(void (*capture)(const char16_t* text)) {
+  debugCapture.store(capture, std::memory_order_release);
+}
 
 }  // namespace plat::win

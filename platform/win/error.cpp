@@ -1,3 +1,4 @@
+// The calling thread's last error, as the Win32 functions report it.
 #include "platform/win/error.h"
 
 #include <cerrno>
@@ -12,9 +13,8 @@ DWORD GetLastError() { return lastError; }
 
 void SetLastError(DWORD code) { lastError = code; }
 
-DWORD errorFromErrno(int error)
-{
-    switch (error) {
+DWORD errorFromErrno(int error) {
+  switch (error) {
     case 0: return ERROR_SUCCESS;
     case ENOENT: return ERROR_FILE_NOT_FOUND;
     case ENOTDIR:
@@ -31,7 +31,7 @@ DWORD errorFromErrno(int error)
     case ENOSPC:
     case EDQUOT: return ERROR_DISK_FULL;
     default: return ERROR_INVALID_PARAMETER;
-    }
+  }
 }
 
 }  // namespace plat::win

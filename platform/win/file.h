@@ -1,8 +1,8 @@
 // Files over POSIX, reached through the path mapping of path.h. Sharing modes,
 // security attributes, flags and templates are accepted and ignored.
 #pragma once
-#include "platform/win/handle.h"
 #include "platform/win/types.h"
+#include "platform/win/win_handle.h"
 
 namespace plat::win {
 
@@ -25,8 +25,8 @@ constexpr DWORD INVALID_SET_FILE_POINTER = 0xFFFFFFFFu;
 
 constexpr DWORD ERROR_NEGATIVE_SEEK = 131;
 
-HANDLE CreateFileW(const char16_t* name, DWORD access, DWORD share, void* security, DWORD disposition,
-                   DWORD flags, HANDLE templateFile);
+HANDLE CreateFileW(const char16_t* name, DWORD access, DWORD share, void* security, DWORD disposition, DWORD flags,
+                   HANDLE templateFile);
 BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* done, void* overlapped);
 BOOL WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* done, void* overlapped);
 DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method);

@@ -1,3 +1,4 @@
+// File times: 100-nanosecond units since 1601-01-01.
 #include "platform/win/filetime.h"
 
 #include <ctime>
@@ -13,34 +14,30 @@ constexpr std::uint64_t LastFileTime = 0x7FFF35F4F06C7FFFull;
 
 std::uint64_t value(const FILETIME* t) { return (std::uint64_t{t->dwHighDateTime} << 32) | t->dwLowDateTime; }
 
-FILETIME make(std::uint64_t v)
-{
-  return FILETIME{static_cast<DWORD>(v), static_cast<DWORD>(v >> 32)};
-}
+FILETIME make(std::uint64_t v) { return FILETIME{static_cast<DWORD>(v), static_cast<DWORD>(v >> 32)}; }
 
 }  // namespace
 
-FILETIME fileTimeFromPosix(std::int64_t seconds, std::int64_t nanoseconds)
-{
+FILETIME fileTimeFromPosix(std::int64_t seconds, std::int64_t nanoseconds) {
   const std::int64_t since1601 = seconds + SecondsFrom1601To1970;
   if (since1601 < 0) return make(0);
   return make(static_cast<std::uint64_t>(since1601) * UnitsPerSecond + static_cast<std::uint64_t>(nanoseconds / 100));
 }
 
-BOOL FileTimeToLocalFileTime(const FILETIME* fileTime, FILETIME* localFileTime)
-{
+BOOL FileTimeToLocalFileTime(const FILETIME* fileTime, FILETIME* localFileTime) {
   const std::uint64_t v = value(fileTime);
-  const std::time_t posix = static_cast<std::time_t>(static_cast<std::int64_t>(v / UnitsPerSecond) - SecondsFrom1601To1970);
+  const std::time_t posix =
+      static_cast<std::time_t>(static_cast<std::int64_t>(v / UnitsPerSecond) - SecondsFrom1601To1970);
   std::tm local;
   if (!localtime_r(&posix, &local)) return FALSE;
-  const std::int64_t shifted = static_cast<std::int64_t>(v) + static_cast<std::int64_t>(local.tm_gmtoff) * UnitsPerSecond;
+  const std::int64_t shifted =
+      static_cast<std::int64_t>(v) + static_cast<std::int64_t>(local.tm_gmtoff) * UnitsPerSecond;
   if (shifted < 0) return FALSE;
   *localFileTime = make(static_cast<std::uint64_t>(shifted));
   return TRUE;
 }
 
-BOOL FileTimeToSystemTime(const FILETIME* fileTime, SYSTEMTIME* systemTime)
-{
+BOOL FileTimeToSystemTime(const FILETIME* fileTime, SYSTEMTIME* systemTime) {
   const std::uint64_t v = value(fileTime);
   if (v > LastFileTime) return FALSE;
   const std::uint64_t seconds = v / UnitsPerSecond;

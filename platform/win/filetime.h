@@ -3,8 +3,8 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/win/clock.h"
 #include "platform/win/types.h"
+#include "platform/win/win_clock.h"
 
 namespace plat::win {
 

@@ -1,3 +1,4 @@
+// Directory listing over opendir/readdir/statx.
 #include "platform/win/find.h"
 
 #include <dirent.h>
@@ -15,8 +16,7 @@ namespace plat::win {
 namespace {
 
 struct FindObject : KernelObject {
-  ~FindObject() override
-  {
+  ~FindObject() override {
     if (directory) ::closedir(directory);
   }
   DIR* directory = nullptr;
@@ -31,8 +31,7 @@ bool isSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 void setFileTime(FILETIME* out, const statx_timestamp& t) { *out = fileTimeFromPosix(t.tv_sec, t.tv_nsec); }
 
 // Fills data for the next entry that matches; false at the end of the directory.
-bool nextMatch(FindObject* find, WIN32_FIND_DATAW* data)
-{
+bool nextMatch(FindObject* find, WIN32_FIND_DATAW* data) {
   while (dirent* entry = ::readdir(find->directory)) {
     const std::string name = entry->d_name;
     const std::u16string wide = utf16FromUtf8(name);
@@ -61,8 +60,7 @@ bool nextMatch(FindObject* find, WIN32_FIND_DATAW* data)
 
 }  // namespace
 
-bool matchFindPattern(const char16_t* pattern, const char16_t* name)
-{
+bool matchFindPattern(const char16_t* pattern, const char16_t* name) {
   if (pattern[0] == u'*' && pattern[1] == u'.' && pattern[2] == u'*' && pattern[3] == 0) pattern = u"*";
   // Greedy with one back-track point: the last '*' seen.
   const char16_t* star = nullptr;
@@ -85,8 +83,7 @@ bool matchFindPattern(const char16_t* pattern, const char16_t* name)
   return *pattern == 0;
 }
 
-HANDLE FindFirstFileW(const char16_t* pattern, WIN32_FIND_DATAW* data)
-{
+HANDLE FindFirstFileW(const char16_t* pattern, WIN32_FIND_DATAW* data) {
   std::u16string text = pattern;
   std::size_t cut = text.size();
   while (cut > 0 && !isSeparator(text[cut - 1])) --cut;
@@ -99,7 +96,8 @@ HANDLE FindFirstFileW(const char16_t* pattern, WIN32_FIND_DATAW* data)
   if (directory.empty()) directory = u".";
   auto* find = new FindObject;
   find->pattern = last;
-  if (!mapPath(directory.c_str(), find->path, false) || !(find->directory = ::opendir(find->path.empty() ? "/" : find->path.c_str()))) {
+  if (!mapPath(directory.c_str(), find->path, false) ||
+      !(find->directory = ::opendir(find->path.empty() ? "/" : find->path.c_str()))) {
     if (find->path.size() && !find->directory) SetLastError(ERROR_PATH_NOT_FOUND);
     delete find;
     return INVALID_HANDLE_VALUE;
@@ -114,8 +112,7 @@ HANDLE FindFirstFileW(const char16_t* pattern, WIN32_FIND_DATAW* data)
   return registerObject(find);
 }
 
-BOOL FindNextFileW(HANDLE handle, WIN32_FIND_DATAW* data)
-{
+BOOL FindNextFileW(HANDLE handle, WIN32_FIND_DATAW* data) {
   FindObject* find = findObjectAs<FindObject>(handle);
   if (!find) {
     SetLastError(ERROR_INVALID_HANDLE);
@@ -128,8 +125,7 @@ BOOL FindNextFileW(HANDLE handle, WIN32_FIND_DATAW* data)
   return TRUE;
 }
 
-BOOL FindClose(HANDLE handle)
-{
+BOOL FindClose(HANDLE handle) {
   if (!findObjectAs<FindObject>(handle)) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;

@@ -5,8 +5,8 @@
 // not valid UTF-8 or longer than 259 units are skipped.
 #pragma once
 #include "platform/win/filetime.h"
-#include "platform/win/handle.h"
 #include "platform/win/types.h"
+#include "platform/win/win_handle.h"
 
 namespace plat::win {
 
@@ -18,7 +18,7 @@ constexpr int MAX_PATH = 260;
 
 struct WIN32_FIND_DATAW {
   DWORD dwFileAttributes;
-  FILETIME ftCreationTime;    // birth time where the file system keeps it, else last write
+  FILETIME ftCreationTime;  // birth time where the file system keeps it, else last write
   FILETIME ftLastAccessTime;
   FILETIME ftLastWriteTime;
   DWORD nFileSizeHigh;

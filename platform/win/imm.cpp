@@ -180,8 +180,7 @@ LONG ImmGetCompositionStringW(HIMC context, DWORD index, void* buffer, DWORD byt
   }
 }
 
-BOOL ImmSetCompositionStringW(HIMC context, DWORD index, void* composition, DWORD compositionBytes, void*,
-                              DWORD) {
+BOOL ImmSetCompositionStringW(HIMC context, DWORD index, void* composition, DWORD compositionBytes, void*, DWORD) {
   if (!context) return 0;
   std::lock_guard lock(imeLock);
   Composition& c = fromContext(context)->now;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace plat::win {
 
@@ -41,8 +41,8 @@ inline constexpr DWORD NI_COMPOSITIONSTR = 0x15, CPS_COMPLETE = 1, CPS_CANCEL = 
 // ImmSetCompositionStringW.
 inline constexpr DWORD SCS_SETSTR = 9, SCS_SETRECONVERTSTRING = 0x10000, SCS_QUERYRECONVERTSTRING = 0x20000;
 // WM_IME_NOTIFY.
-inline constexpr WPARAM IMN_CLOSECANDIDATE = 4, IMN_CHANGECANDIDATE = 3, IMN_SETOPENSTATUS = 8,
-                        IMN_OPENCANDIDATE = 5, IMN_SETCANDIDATEPOS = 9;
+inline constexpr WPARAM IMN_CLOSECANDIDATE = 4, IMN_CHANGECANDIDATE = 3, IMN_SETOPENSTATUS = 8, IMN_OPENCANDIDATE = 5,
+                        IMN_SETCANDIDATEPOS = 9;
 // WM_IME_REQUEST.
 inline constexpr WPARAM IMR_RECONVERTSTRING = 4;
 inline constexpr BYTE ATTR_INPUT = 0;
@@ -54,8 +54,8 @@ BOOL ImmSetOpenStatus(HIMC context, BOOL open);
 BOOL ImmGetConversionStatus(HIMC context, DWORD* conversion, DWORD* sentence);
 BOOL ImmNotifyIME(HIMC context, DWORD action, DWORD index, DWORD value);
 LONG ImmGetCompositionStringW(HIMC context, DWORD index, void* buffer, DWORD bytes);
-BOOL ImmSetCompositionStringW(HIMC context, DWORD index, void* composition, DWORD compositionBytes,
-                              void* reading, DWORD readingBytes);
+BOOL ImmSetCompositionStringW(HIMC context, DWORD index, void* composition, DWORD compositionBytes, void* reading,
+                              DWORD readingBytes);
 DWORD ImmGetCandidateListW(HIMC context, DWORD index, CANDIDATELIST* list, DWORD bytes);
 DWORD ImmGetCandidateListCountW(HIMC context, DWORD* listCount);
 

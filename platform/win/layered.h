@@ -2,7 +2,7 @@
 // into the source device context, over black where it is transparent.
 #pragma once
 #include "platform/win/gdi.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace plat::win {
 

@@ -43,7 +43,8 @@ LRESULT toolbarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Toolbar& t = toolbars[hwnd];
   switch (message) {
     case TB_BUTTONSTRUCTSIZE: return 0;
-    case TB_ADDBITMAP: case TB_REPLACEBITMAP: {
+    case TB_ADDBITMAP:
+    case TB_REPLACEBITMAP: {
       if (message == TB_ADDBITMAP) t.images = static_cast<int>(wParam);
       if (lParam && message == TB_ADDBITMAP) t.bitmap = reinterpret_cast<const TBADDBITMAP*>(lParam)->nID;
       return message == TB_ADDBITMAP ? 0 : 1;

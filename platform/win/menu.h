@@ -1,7 +1,7 @@
 // Menu stand-in: menus and submenus as item lists, the menu bar of a window (which
 // adds its height to the frame), and the toolbar child window.
 #pragma once
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace plat::win {
 
@@ -38,8 +38,7 @@ BOOL DrawMenuBar(HWND hwnd);
 
 // Toolbar child windows (class "ToolbarWindow32") answer these.
 inline constexpr UINT TB_BUTTONSTRUCTSIZE = 0x41E, TB_ADDBITMAP = 0x413, TB_REPLACEBITMAP = 0x42E,
-                      TB_SETBUTTONSIZE = 0x420, TB_DELETEBUTTON = 0x416, TB_ADDBUTTONSW = 0x444,
-                      TB_BUTTONCOUNT = 0x418;
+                      TB_SETBUTTONSIZE = 0x420, TB_DELETEBUTTON = 0x416, TB_ADDBUTTONSW = 0x444, TB_BUTTONCOUNT = 0x418;
 
 struct TBBUTTON {
   int iBitmap;

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/win/clock.h"
-#include "platform/win/thread.h"
+#include "platform/win/win_clock.h"
+#include "platform/win/win_thread.h"
 #include "platform/win/window_internal.h"
 
 namespace plat::win {
@@ -40,8 +40,7 @@ thread_local UINT kindsLastReported = 0;
 
 }  // namespace
 
-DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds,
-                                DWORD wakeMask) {
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds, DWORD wakeMask) {
   if (count > MAXIMUM_WAIT_OBJECTS || (count > 0 && handles == nullptr)) return WAIT_FAILED;
   // Posting gives no signal to wait on, so the queue is looked at between short waits
   // on the objects.

@@ -2,7 +2,7 @@
 // the queue's status bits and registered window-message numbers.
 #pragma once
 #include "platform/win/sync.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace plat::win {
 
@@ -13,8 +13,7 @@ inline constexpr UINT QS_KEY = 0x0001, QS_MOUSEMOVE = 0x0002, QS_MOUSEBUTTON = 0
 
 // As WaitForMultipleObjects with waitAll FALSE, and WAIT_OBJECT_0 + count when a message
 // of a kind in wakeMask is waiting in the calling thread's queue.
-DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds,
-                                DWORD wakeMask);
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds, DWORD wakeMask);
 
 // Posts a message without a window to the queue of the thread with that id; FALSE for id 0.
 BOOL PostThreadMessageW(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);

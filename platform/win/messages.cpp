@@ -49,7 +49,10 @@ void pair(BYTE generic, BYTE left, BYTE right) {
 // Follows a key or button message as it leaves the queue.
 void track(const MSG& m) {
   switch (m.message) {
-    case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_KEYUP: case WM_SYSKEYUP: {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYUP: {
       bool down = m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN;
       BYTE vk = static_cast<BYTE>(m.wParam);
       int scan = static_cast<int>((m.lParam >> 16) & 0xFF);
@@ -216,8 +219,8 @@ BOOL PeekMessageW(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remo
     }
     return 1;
   }
-  if (q.paintCount > 0 && matches(MSG{hwnd == kThreadMessages ? nullptr : hwnd, WM_PAINT, 0, 0, 0, {}},
-                                  hwnd, filterMin, filterMax)) {
+  if (q.paintCount > 0 &&
+      matches(MSG{hwnd == kThreadMessages ? nullptr : hwnd, WM_PAINT, 0, 0, 0, {}}, hwnd, filterMin, filterMax)) {
     DWORD me = currentThreadId();
     for (auto& [id, w] : windowTable()) {
       if (w->threadId != me || !w->needsPaint) continue;
@@ -313,9 +316,7 @@ void PostQuitMessage(int exitCode) {
 
 LRESULT DefWindowProcW(HWND hwnd, UINT message, WPARAM, LPARAM) {
   switch (message) {
-    case WM_CLOSE:
-      DestroyWindow(hwnd);
-      return 0;
+    case WM_CLOSE: DestroyWindow(hwnd); return 0;
     case WM_PAINT: {
       // Painting nothing still validates, or WM_PAINT would come back forever.
       std::lock_guard lock(windowLock());
@@ -333,8 +334,7 @@ LRESULT DefWindowProcW(HWND hwnd, UINT message, WPARAM, LPARAM) {
       SetCursor(cursor);
       return 1;
     }
-    default:
-      return 0;
+    default: return 0;
   }
 }
 

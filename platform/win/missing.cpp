@@ -1,3 +1,4 @@
+// The test hook that switches stand-ins off.
 #include "platform/win/missing.h"
 
 #include <cctype>

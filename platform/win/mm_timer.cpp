@@ -98,8 +98,7 @@ MMRESULT timeKillEvent(UINT timerId) {
   if (!live && t.running != timerId) return MMSYSERR_INVALPARAM;
   t.changed.notify_all();
   // A callback under way finishes before the timer counts as gone, so its data can be freed.
-  if (std::this_thread::get_id() != t.threadId)
-    t.changed.wait(guard, [&] { return t.running != timerId; });
+  if (std::this_thread::get_id() != t.threadId) t.changed.wait(guard, [&] { return t.running != timerId; });
   return live ? TIMERR_NOERROR : MMSYSERR_INVALPARAM;
 }
 

@@ -2,13 +2,12 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/win/clock.h"
+#include "platform/win/win_clock.h"
 
 namespace plat::win {
 
 using DWORD_PTR = std::uintptr_t;
-using LPTIMECALLBACK = void (*)(UINT timerId, UINT message, DWORD_PTR user, DWORD_PTR reserved1,
-                                DWORD_PTR reserved2);
+using LPTIMECALLBACK = void (*)(UINT timerId, UINT message, DWORD_PTR user, DWORD_PTR reserved1, DWORD_PTR reserved2);
 
 constexpr UINT TIME_ONESHOT = 0x0000;
 constexpr UINT TIME_PERIODIC = 0x0001;

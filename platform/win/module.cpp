@@ -1,3 +1,4 @@
+// Module registry: the libraries the media layer loads at run time.
 #include "platform/win/module.h"
 
 #include <cctype>

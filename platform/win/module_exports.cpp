@@ -1,3 +1,4 @@
+// The libraries of the module registry and the stand-in functions each one serves.
 #include "platform/win/module_exports.h"
 
 #include "platform/audio/dmusic.h"
@@ -7,7 +8,6 @@
 #include "platform/gpu/face_com.h"
 #include "platform/input/joystick.h"
 #include "platform/net/sockets.h"
-#include "platform/win/clock.h"
 #include "platform/win/com.h"
 #include "platform/win/dwm.h"
 #include "platform/win/imm.h"
@@ -16,7 +16,8 @@
 #include "platform/win/mm_timer.h"
 #include "platform/win/oleaut.h"
 #include "platform/win/sysinfo.h"
-#include "platform/win/window.h"
+#include "platform/win/win_clock.h"
+#include "platform/win/win_window.h"
 
 namespace plat::win {
 

@@ -13,12 +13,12 @@ struct ModuleExport {
 };
 
 struct ModuleExports {
-  const char* baseName;              // lower case, without ".dll"
-  const ModuleExport* functions;     // ends with a null name
+  const char* baseName;           // lower case, without ".dll"
+  const ModuleExport* functions;  // ends with a null name
   // A library no machine here has: it loads only while a test serves one of its
   // functions (OverrideExport).
   bool onlyWhenServed = false;
-  const char* standInName = nullptr; // a further HALVORINE_MISSING name that takes it away
+  const char* standInName = nullptr;  // a further HALVORINE_MISSING name that takes it away
 };
 
 const ModuleExports* GetModuleExportTable(size_t* count);

@@ -1,11 +1,12 @@
+// The own process: its id, a handle to it, and ending it.
 #include "platform/win/process.h"
 
 #include <unistd.h>
 
 #include <cstdio>
 
-#include "platform/win/handle.h"
 #include "platform/win/missing.h"
+#include "platform/win/win_handle.h"
 
 namespace plat::win {
 

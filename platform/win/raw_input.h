@@ -8,10 +8,10 @@ namespace plat::win {
 struct RawInputEvent {
   enum class Kind { Key, Motion, Button, Wheel };
   Kind kind = Kind::Key;
-  int code = 0;       // Key: set-1 scan code, 0x80 added for extended keys; Button: 0 left, 1 right, 2 middle
-  bool down = false;  // Key, Button
-  int dx = 0, dy = 0; // Motion: pointer movement in pixels
-  int wheel = 0;      // Wheel: 120 per step, positive away from the user
+  int code = 0;        // Key: set-1 scan code, 0x80 added for extended keys; Button: 0 left, 1 right, 2 middle
+  bool down = false;   // Key, Button
+  int dx = 0, dy = 0;  // Motion: pointer movement in pixels
+  int wheel = 0;       // Wheel: 120 per step, positive away from the user
 };
 
 using RawInputObserver = void (*)(const RawInputEvent& event);

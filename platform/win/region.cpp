@@ -18,8 +18,7 @@ bool empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 
 // a minus b, as up to four rectangles.
 void subtract(const RECT& a, const RECT& b, std::vector<RECT>* out) {
-  RECT cut{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-           std::min(a.bottom, b.bottom)};
+  RECT cut{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
   if (empty(cut)) return out->push_back(a);
   if (a.top < cut.top) out->push_back(RECT{a.left, a.top, a.right, cut.top});
   if (cut.bottom < a.bottom) out->push_back(RECT{a.left, cut.bottom, a.right, a.bottom});
@@ -52,7 +51,9 @@ int kindOf(const std::vector<RECT>& rects) {
   return rects.empty() ? NULLREGION : rects.size() == 1 ? SIMPLEREGION : COMPLEXREGION;
 }
 
-RegionObject* regionOf(HRGN r) { return r && r->kind == GdiTag::Kind::Region ? static_cast<RegionObject*>(r) : nullptr; }
+RegionObject* regionOf(HRGN r) {
+  return r && r->kind == GdiTag::Kind::Region ? static_cast<RegionObject*>(r) : nullptr;
+}
 bool isRegion(HRGN r) { return regionOf(r) != nullptr; }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Region stand-in: regions as sets of disjoint rectangles, and the window shape.
 #pragma once
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace plat::win {
 

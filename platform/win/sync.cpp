@@ -1,3 +1,4 @@
+// Events and critical sections over the C++ and POSIX primitives.
 #include "platform/win/sync.h"
 
 #include <atomic>
@@ -61,10 +62,8 @@ class Event final : public WaitableObject {
       // cannot free it while this call still touches it.
       std::lock_guard<std::mutex> hold(mutex_);
       signaled_ = true;
-      if (manual_)
-        cv_.notify_all();
-      else
-        cv_.notify_one();
+      if (manual_) cv_.notify_all();
+      else cv_.notify_one();
     }
     NotifyMultipleWaiters();
   }
@@ -108,10 +107,8 @@ class Semaphore final : public WaitableObject {
       if (previous) *previous = count_;
       count_ += by;
     }
-    if (by == 1)
-      cv_.notify_one();
-    else
-      cv_.notify_all();
+    if (by == 1) cv_.notify_one();
+    else cv_.notify_all();
     if (notifyMultiple) NotifyMultipleWaiters();
     return true;
   }

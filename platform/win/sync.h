@@ -5,7 +5,7 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "platform/win/handle.h"
+#include "platform/win/win_handle.h"
 
 namespace plat::win {
 
@@ -70,8 +70,7 @@ BOOL ResetEvent(HANDLE event);
 // Waits on cv until ready() holds or the time-out (INFINITE, or 0 to poll) passes;
 // the lock is held on entry and on return. Returns whether ready() held.
 template <class Ready>
-bool waitUntilReady(std::condition_variable& cv, std::unique_lock<std::mutex>& lock, DWORD milliseconds,
-                    Ready ready) {
+bool waitUntilReady(std::condition_variable& cv, std::unique_lock<std::mutex>& lock, DWORD milliseconds, Ready ready) {
   if (milliseconds == INFINITE) {
     cv.wait(lock, ready);
     return true;

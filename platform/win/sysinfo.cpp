@@ -1,3 +1,4 @@
+// System information stand-in: processor count and a fixed Windows version.
 #include "platform/win/sysinfo.h"
 
 #include <unistd.h>
@@ -68,8 +69,8 @@ BOOL GetVersionExA(OSVERSIONINFOA* info) {
 }
 
 BOOL GetVersionExW(OSVERSIONINFOW* info) {
-  if (info == nullptr || (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOW) &&
-                          info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXW))) {
+  if (info == nullptr ||
+      (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOW) && info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXW))) {
     return FALSE;
   }
   fillVersion(&info->dwMajorVersion, &info->dwMinorVersion, &info->dwBuildNumber, &info->dwPlatformId,
@@ -86,8 +87,8 @@ BOOL GetVersionExW(OSVERSIONINFOW* info) {
 }
 
 NTSTATUS RtlGetVersion(OSVERSIONINFOEXW* info) {
-  if (info == nullptr || (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOW) &&
-                          info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXW))) {
+  if (info == nullptr ||
+      (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOW) && info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXW))) {
     return STATUS_INVALID_PARAMETER;
   }
   return GetVersionExW(info) ? STATUS_SUCCESS : STATUS_INVALID_PARAMETER;

@@ -1,4 +1,5 @@
-#include "platform/win/thread.h"
+// Threads over pthreads.
+#include "platform/win/win_thread.h"
 
 #include <pthread.h>
 #include <sched.h>

@@ -23,7 +23,7 @@ constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;
 
 struct LARGE_INTEGER {
-    std::int64_t QuadPart;
+  std::int64_t QuadPart;
 };
 
 inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));

@@ -1,3 +1,4 @@
+// Page memory over mmap.
 #include "platform/win/virtual_memory.h"
 
 #include <sys/mman.h>
@@ -23,8 +24,7 @@ size_t pageSize() {
 }  // namespace
 
 void* VirtualAlloc(void* address, SIZE_T size, DWORD allocationType, DWORD protect) {
-  if (address != nullptr || size == 0 || !(allocationType & MEM_COMMIT) || protect != PAGE_READWRITE)
-    return nullptr;
+  if (address != nullptr || size == 0 || !(allocationType & MEM_COMMIT) || protect != PAGE_READWRITE) return nullptr;
   size_t page = pageSize();
   if (size > SIZE_MAX - page) return nullptr;
   size_t mapped = (size + page - 1) & ~(page - 1);

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/win/clock.h"
 #include "platform/win/imm.h"
 #include "platform/win/menu.h"
+#include "platform/win/win_clock.h"
 #include "platform/win/window_internal.h"
 
 namespace plat::win {
@@ -45,8 +45,7 @@ int frameLimitFromEnvironment() {
 
 // Full screen is a captionless topmost popup, as the media layer styles it.
 bool wantsFullScreen(const Window& w) {
-  return (w.style & WS_POPUP) && (w.style & WS_CAPTION) == 0 && (w.exStyle & WS_EX_TOPMOST) &&
-         w.visible;
+  return (w.style & WS_POPUP) && (w.style & WS_CAPTION) == 0 && (w.exStyle & WS_EX_TOPMOST) && w.visible;
 }
 
 // Applies the stored geometry and full-screen state to the back end and reports the
@@ -62,8 +61,7 @@ void settle(HWND hwnd, bool moveToBackend) {
     RECT old = w->client;
     clientRectOnScreen(*w, &client);
     moved = client.left != old.left || client.top != old.top;
-    sized = client.right - client.left != old.right - old.left ||
-            client.bottom - client.top != old.bottom - old.top;
+    sized = client.right - client.left != old.right - old.left || client.bottom - client.top != old.bottom - old.top;
     w->client = client;
     bool fs = wantsFullScreen(*w);
     if (Backend* b = backend()) {
@@ -75,9 +73,7 @@ void settle(HWND hwnd, bool moveToBackend) {
   }
   if (!proc) return;
   if (moved) proc(hwnd, WM_MOVE, 0, MAKELPARAM(client.left, client.top));
-  if (sized)
-    proc(hwnd, WM_SIZE, SIZE_RESTORED,
-         MAKELPARAM(client.right - client.left, client.bottom - client.top));
+  if (sized) proc(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right - client.left, client.bottom - client.top));
 }
 
 }  // namespace
@@ -108,8 +104,7 @@ void clientRectOnScreen(const Window& w, RECT* rect) {
 }
 
 ATOM RegisterClassExW(const WNDCLASSEXW* cls) {
-  if (!cls || cls->cbSize != sizeof(WNDCLASSEXW) || !cls->lpszClassName || !cls->lpfnWndProc)
-    return 0;
+  if (!cls || cls->cbSize != sizeof(WNDCLASSEXW) || !cls->lpszClassName || !cls->lpfnWndProc) return 0;
   std::lock_guard lock(windowLock());
   std::u16string name = cls->lpszClassName;
   if (name.empty() || classTable().count(name)) return 0;
@@ -133,8 +128,8 @@ BOOL UnregisterClassW(const char16_t* className, HINSTANCE) {
   return 1;
 }
 
-HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* title, DWORD style,
-                     int x, int y, int width, int height, HWND parent, HMENU, HINSTANCE, void*) {
+HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* title, DWORD style, int x, int y,
+                     int width, int height, HWND parent, HMENU, HINSTANCE, void*) {
   if (className && std::u16string_view(className) == u"ToolbarWindow32") return createToolbarWindow(parent, style);
   auto w = std::make_unique<Window>();
   {
@@ -391,8 +386,7 @@ LONG_PTR SetWindowLongW(HWND hwnd, int index, LONG_PTR value) {
     }
   }
   // A style change takes effect with the next SetWindowPos; the visible bit at once.
-  if ((previous ^ value) & WS_VISIBLE && index == GWL_STYLE)
-    ShowWindow(hwnd, (value & WS_VISIBLE) ? SW_SHOW : SW_HIDE);
+  if ((previous ^ value) & WS_VISIBLE && index == GWL_STYLE) ShowWindow(hwnd, (value & WS_VISIBLE) ? SW_SHOW : SW_HIDE);
   return previous;
 }
 
@@ -428,8 +422,7 @@ HWND FindWindowW(const char16_t* className, const char16_t* title) {
     return toHandle(w.get());
   }
   // Windows of other processes are visible only on a shared display.
-  if (className && backend() && classLockHeldElsewhere(className, backend()->displayName()))
-    return kForeignWindow;
+  if (className && backend() && classLockHeldElsewhere(className, backend()->displayName())) return kForeignWindow;
   return nullptr;
 }
 

@@ -6,18 +6,18 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace plat::win {
 
 // A packed top-down (height < 0) or bottom-up DIB of 16 or 32 bits with channel
 // masks; width is the row length in pixels.
 struct WindowDib {
-    const void* bits;
-    LONG width;
-    LONG height;
-    WORD bitCount;
-    DWORD redMask, greenMask, blueMask;
+  const void* bits;
+  LONG width;
+  LONG height;
+  WORD bitCount;
+  DWORD redMask, greenMask, blueMask;
 };
 
 // The window-DC side of SetDIBitsToDevice and StretchDIBits: paints the source
@@ -25,8 +25,8 @@ struct WindowDib {
 // (nearest neighbour when the sizes differ; narrow channels are widened by repeating
 // their top bits), then presents the frame. Returns the number of source rows used, 0
 // when nothing was painted.
-int PaintDibOnWindow(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
-                     int srcWidth, int srcHeight, const WindowDib& dib);
+int PaintDibOnWindow(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc, int srcWidth,
+                     int srcHeight, const WindowDib& dib);
 
 // A copy of a window's frame buffer; false for a window without one.
 bool GetWindowFrame(HWND hwnd, std::vector<uint32_t>* pixels, int* width, int* height);

@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 #include "platform/win/window_test.h"
 
 namespace plat::win {
@@ -29,38 +29,35 @@ struct Window {
   std::u16string title;
   WNDPROC proc = nullptr;
   DWORD style = 0, exStyle = 0;
-  RECT rect{};    // window rectangle in desktop co-ordinates
-  RECT client{};  // client rectangle in desktop co-ordinates, as last reported
+  RECT rect{};               // window rectangle in desktop co-ordinates
+  RECT client{};             // client rectangle in desktop co-ordinates, as last reported
   HCURSOR cursor = nullptr;  // the class cursor
   DWORD threadId = 0;
   LONG_PTR userData = 0;
   bool visible = false, minimized = false, fullScreen = false, imeEnabled = true;
   bool needsPaint = false, destroying = false, acceptFiles = false;
   int presents = 0, presentLimit = 0;
-  long long lastPresentNs = 0;  // monotonic time of the last present, or of creation
+  long long lastPresentNs = 0;    // monotonic time of the last present, or of creation
   bool limitClosePosted = false;  // the frame limit has asked the window to close
-  void* native = nullptr;  // the back end's window
-  int lockFd = -1;         // double-start lock on a display
-  std::unique_ptr<GdiTag> dc;  // the window's device context, made by the first GetDC
-  std::vector<uint32_t> frame;  // the frame buffer: 32-bit XRGB of the client size
+  void* native = nullptr;         // the back end's window
+  int lockFd = -1;                // double-start lock on a display
+  std::unique_ptr<GdiTag> dc;     // the window's device context, made by the first GetDC
+  std::vector<uint32_t> frame;    // the frame buffer: 32-bit XRGB of the client size
   int frameWidth = 0, frameHeight = 0;
   bool hasRegion = false;
-  HMENU menu = nullptr;  // the menu bar: 20 more pixels of frame above the client
+  HMENU menu = nullptr;      // the menu bar: 20 more pixels of frame above the client
   std::vector<RECT> region;  // the window's shape, from SetWindowRgn
 };
 
 struct MessageQueue {
-  std::deque<MSG> sent;    // from the window system: handed to the procedure by PeekMessageW
+  std::deque<MSG> sent;  // from the window system: handed to the procedure by PeekMessageW
   std::deque<MSG> posted;
   bool quit = false;
   int quitCode = 0;
-  int paintCount = 0;          // windows of this thread waiting for WM_PAINT
+  int paintCount = 0;           // windows of this thread waiting for WM_PAINT
   std::atomic<int> waiting{0};  // everything above, read without the lock
-  void recount() {
-    waiting.store(static_cast<int>(sent.size() + posted.size()) + (quit ? 1 : 0) + paintCount);
-  }
+  void recount() { waiting.store(static_cast<int>(sent.size() + posted.size()) + (quit ? 1 : 0) + paintCount); }
 };
-
 
 // The window table and the queues live under one lock; window procedures are always
 // called with it released.
@@ -85,7 +82,7 @@ void purgeMessages(const Window& w);
 
 // The frame model: border and caption sizes derived from the style bits.
 void frameOf(DWORD style, DWORD exStyle, RECT* frame);  // left, top, right, bottom widths
-void frameOf(const Window& w, RECT* frame);  // with the window's menu bar
+void frameOf(const Window& w, RECT* frame);             // with the window's menu bar
 void clientRectOnScreen(const Window& w, RECT* rect);
 
 // Turns one window-system event into the messages the window receives.

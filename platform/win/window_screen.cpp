@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/win/clock.h"
-#include "platform/win/display.h"
 #include "platform/win/gdi.h"
+#include "platform/win/win_clock.h"
+#include "platform/win/win_display.h"
 #include "platform/win/window_internal.h"
 
 namespace plat::win {
@@ -152,10 +152,9 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint) {
 
 BOOL EndPaint(HWND, const PAINTSTRUCT*) { return 1; }
 
-
 BOOL GlobalMemoryStatusEx(MEMORYSTATUSEX* status) {
   if (!status || status->dwLength != sizeof(MEMORYSTATUSEX)) return 0;
-  struct sysinfo si{};
+  struct sysinfo si {};
   if (sysinfo(&si) != 0) return 0;
   DWORDLONG unit = si.mem_unit ? si.mem_unit : 1;
   status->ullTotalPhys = si.totalram * unit;
@@ -165,8 +164,8 @@ BOOL GlobalMemoryStatusEx(MEMORYSTATUSEX* status) {
   status->ullTotalVirtual = DWORDLONG(1) << 47;
   status->ullAvailVirtual = status->ullTotalVirtual;
   status->ullAvailExtendedVirtual = 0;
-  status->dwMemoryLoad = status->ullTotalPhys
-      ? static_cast<DWORD>(100 - status->ullAvailPhys * 100 / status->ullTotalPhys) : 0;
+  status->dwMemoryLoad =
+      status->ullTotalPhys ? static_cast<DWORD>(100 - status->ullAvailPhys * 100 / status->ullTotalPhys) : 0;
   return 1;
 }
 

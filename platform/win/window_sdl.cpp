@@ -14,9 +14,7 @@ namespace {
 
 class SdlBackend final : public Backend {
  public:
-  explicit SdlBackend(DWORD thread) : thread_(thread) {
-    SDL_EventState(SDL_DROPFILE, SDL_DISABLE);
-  }
+  explicit SdlBackend(DWORD thread) : thread_(thread) { SDL_EventState(SDL_DROPFILE, SDL_DISABLE); }
 
   bool createWindow(Window& w) override {
     RECT c;
@@ -24,8 +22,7 @@ class SdlBackend final : public Backend {
     Uint32 flags = SDL_WINDOW_HIDDEN;
     if (w.style & WS_THICKFRAME) flags |= SDL_WINDOW_RESIZABLE;
     if ((w.style & WS_CAPTION) != WS_CAPTION) flags |= SDL_WINDOW_BORDERLESS;
-    SDL_Window* native = SDL_CreateWindow(toUtf8(w.title).c_str(), c.left, c.top,
-                                          std::max<LONG>(1, c.right - c.left),
+    SDL_Window* native = SDL_CreateWindow(toUtf8(w.title).c_str(), c.left, c.top, std::max<LONG>(1, c.right - c.left),
                                           std::max<LONG>(1, c.bottom - c.top), flags);
     if (!native) return false;
     w.native = native;
@@ -67,8 +64,8 @@ class SdlBackend final : public Backend {
     SDL_Surface* target = SDL_GetWindowSurface(sdl(w));
     if (!target) return;
     if (pixels && width > 0 && height > 0) {
-      SDL_Surface* frame = SDL_CreateRGBSurfaceWithFormatFrom(
-          const_cast<void*>(pixels), width, height, 32, pitch, SDL_PIXELFORMAT_XRGB8888);
+      SDL_Surface* frame = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<void*>(pixels), width, height, 32, pitch,
+                                                              SDL_PIXELFORMAT_XRGB8888);
       if (frame) {
         SDL_BlitScaled(frame, nullptr, target, nullptr);
         SDL_FreeSurface(frame);
@@ -160,7 +157,8 @@ class SdlBackend final : public Backend {
     WindowEvent ev;
     HWND hwnd = nullptr;
     switch (e.type) {
-      case SDL_KEYDOWN: case SDL_KEYUP:
+      case SDL_KEYDOWN:
+      case SDL_KEYUP:
         hwnd = handleOf(e.key.windowID);
         ev.kind = e.type == SDL_KEYDOWN ? K::KeyDown : K::KeyUp;
         ev.key = e.key.keysym.scancode;
@@ -182,7 +180,8 @@ class SdlBackend final : public Backend {
         ev.kind = K::MouseMove;
         ev.x = e.motion.x, ev.y = e.motion.y;
         break;
-      case SDL_MOUSEBUTTONDOWN: case SDL_MOUSEBUTTONUP:
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP:
         hwnd = handleOf(e.button.windowID);
         ev.kind = e.type == SDL_MOUSEBUTTONDOWN ? K::ButtonDown : K::ButtonUp;
         ev.key = e.button.button;
@@ -196,9 +195,7 @@ class SdlBackend final : public Backend {
         ev.wheelY = e.wheel.preciseY * flip;
         break;
       }
-      case SDL_DROPBEGIN:
-        drops_.clear();
-        return;
+      case SDL_DROPBEGIN: drops_.clear(); return;
       case SDL_DROPFILE:
         if (e.drop.file) drops_.push_back(e.drop.file), SDL_free(e.drop.file);
         return;
@@ -222,8 +219,7 @@ class SdlBackend final : public Backend {
           default: return;
         }
         break;
-      default:
-        return;
+      default: return;
     }
     if (hwnd) deliverEvent(hwnd, ev);
   }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace plat::win {
 
@@ -15,8 +15,24 @@ namespace plat::win {
 // mouse positions are client co-ordinates.
 struct WindowEvent {
   enum class Kind {
-    KeyDown, KeyUp, Text, MouseMove, ButtonDown, ButtonUp, Wheel, FocusGained, FocusLost,
-    Minimized, Restored, Close, Exposed, Moved, Resized, Drop, Editing, Candidates
+    KeyDown,
+    KeyUp,
+    Text,
+    MouseMove,
+    ButtonDown,
+    ButtonUp,
+    Wheel,
+    FocusGained,
+    FocusLost,
+    Minimized,
+    Restored,
+    Close,
+    Exposed,
+    Moved,
+    Resized,
+    Drop,
+    Editing,
+    Candidates
   };
   Kind kind = Kind::Close;
   int key = 0;          // KeyDown, KeyUp: HID usage; ButtonDown, ButtonUp: button
@@ -24,8 +40,8 @@ struct WindowEvent {
   // mouse position; Moved: new client origin; Resized: client size; Editing: x is the
   // composition cursor in characters
   int x = 0, y = 0;
-  float wheelX = 0, wheelY = 0;  // Wheel: steps, positive away from the user and right
-  std::string text;              // Text: UTF-8 text; Editing: the composition (empty ends it)
+  float wheelX = 0, wheelY = 0;    // Wheel: steps, positive away from the user and right
+  std::string text;                // Text: UTF-8 text; Editing: the composition (empty ends it)
   std::vector<std::string> files;  // Drop: UTF-8 paths; Candidates: the input method's list
 };
 

@@ -1,3 +1,4 @@
+// The table of built-in classes and global functions.
 #include "runtime/library/builtin_table.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// The command line and the start-up settings it sets.
 #include "runtime/library/command_line.h"
 
 #include <cctype>

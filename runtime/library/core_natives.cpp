@@ -1,3 +1,4 @@
+// Natives that act directly on the VM.
 #include "runtime/library/core_natives.h"
 
 #include <algorithm>

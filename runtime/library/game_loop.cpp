@@ -1,3 +1,4 @@
+// The frame loop: one scheduler tick, the layers and one flip per frame.
 #include "runtime/library/game_loop.h"
 
 #include "media/input/input.h"

@@ -1,3 +1,4 @@
+// The global functions of the library's own.
 #include "runtime/library/global_natives.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// The natives of the built-in object Math.
 #include "runtime/library/math_natives.h"
 
 #include <cmath>

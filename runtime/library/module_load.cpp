@@ -1,3 +1,4 @@
+// Modules imported while a script runs.
 #include "runtime/library/module_load.h"
 
 #include <cstring>

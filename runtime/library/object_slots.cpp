@@ -1,3 +1,4 @@
+// The six built-in objects whose property slots hold natives.
 #include "runtime/library/object_slots.h"
 
 #include "runtime/library/core_natives.h"

@@ -1,3 +1,4 @@
+// RandomGenerator: a script object that owns a 32-bit Mersenne-Twister.
 #include "runtime/library/random_generator.h"
 
 #include <cstring>

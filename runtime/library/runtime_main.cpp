@@ -1,3 +1,4 @@
+// The program's spine: start-up, obtaining the program and the game loop.
 #include "runtime/library/runtime_main.h"
 
 #include <ctime>
@@ -11,7 +12,7 @@
 #include "media/system/fatal.h"
 #include "media/system/system.h"
 #include "media/system/window.h"
-#include "platform/win/handle.h"
+#include "platform/win/win_handle.h"
 #include "platform/win/process.h"
 #include "runtime/compiler/compile_driver.h"
 #include "runtime/compiler/compile_scope.h"

@@ -1,3 +1,4 @@
+// Start-up tables of the runtime and a text helper of the compiler.
 #include "runtime/library/runtime_tables.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// The natives of the System and Number objects.
 #include "runtime/library/system_natives.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// Tests of the archive packer in tools/pack.
 #include <gtest/gtest.h>
 
 #include <unistd.h>

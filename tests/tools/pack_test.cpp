@@ -1,3 +1,4 @@
+// Tests of the packers in tools/pack.
 #include <gtest/gtest.h>
 
 #include <random>

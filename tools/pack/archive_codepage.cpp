@@ -1,3 +1,4 @@
+// Names between UTF-8 and an archive's code page, through the C library's iconv.
 #include "tools/pack/archive_codepage.h"
 
 #include <iconv.h>

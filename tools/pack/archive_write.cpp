@@ -1,3 +1,4 @@
+// Making and listing archives of the media layer's format (docs/archive-format.md).
 #include "tools/pack/archive_write.h"
 
 #include <fcntl.h>

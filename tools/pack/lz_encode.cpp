@@ -1,3 +1,4 @@
+// LZ encoder for the stream format that DecompressLZ reads (see docs/lz-stream.md).
 #include "tools/pack/lz_encode.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Packer of printable-text blobs, the inverse of DecodeTextPackedData.
 #include "tools/pack/text_pack.h"
 
 #include <stdexcept>

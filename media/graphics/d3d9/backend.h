@@ -8,7 +8,7 @@
 #include "media/file/archive.h"
 #include "media/file/async_load.h"
 #include "media/graphics/d3d9/d3d9.h"
-#include "platform/gpu/d3d9/d3d9.h"
+#include "platform/gpu/d3d9/gpu_d3d9.h"
 #include "platform/win/module.h"
 
 namespace ZaDod {

@@ -10,6 +10,7 @@
 #include "media/graphics/graph.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/mem_img_draw.h"
+#include "media/graphics/pixel_widen.h"
 #include "media/graphics/render_settings.h"
 
 namespace ZaDod {
@@ -48,9 +49,9 @@ struct Dst16 {
         const uint32_t d = *p;
         const int inv = 255 - g.alpha;
         const auto& P = MemImgProductTable[inv];
-        const int r = g.r + P[((d >> 11) & 31) * 255 / 31];
-        const int gg = g.g + P[((d >> 5) & 63) * 255 / 63];
-        const int b = g.b + P[(d & 31) * 255 / 31];
+        const int r = g.r + P[pixel::scaleTo255((d >> 11) & 31, 5)];
+        const int gg = g.g + P[pixel::scaleTo255((d >> 5) & 63, 6)];
+        const int b = g.b + P[pixel::scaleTo255(d & 31, 5)];
         *p = static_cast<T>((r >> 3) << 11 | (gg >> 2) << 5 | (b >> 3));
     }
 };

@@ -6,6 +6,7 @@
 
 #include "media/graphics/font/font.h"
 #include "media/graphics/font/font_internal.h"
+#include "media/graphics/pixel_widen.h"
 
 namespace ZaDod {
 
@@ -65,7 +66,7 @@ inline int levelAlpha(int level, int max) {
     if (level <= 0) return 0;
     if (max == 1) return 255;
     if (max == 64) return level >= 64 ? 255 : 4 * level - 1;
-    return level >= 16 ? 255 : (level - 1) * 17;  // 4-bit field: level - 1
+    return level >= 16 ? 255 : static_cast<int>(pixel::widen4(static_cast<uint32_t>(level - 1)));  // 4-bit field: level - 1
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 // or against the client's bottom below a toolbar; and the layered-window present. Both
 // back ends take them from here.
 #pragma once
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace ZaDod {
 

@@ -1,3 +1,4 @@
+// Block-compressed (DXT1 to DXT5) pictures decoded to 32-bit ARGB.
 #include "media/graphics/image/dxt.h"
 
 #include <algorithm>
@@ -6,19 +7,15 @@
 
 #include "media/base/memory.h"
 #include "media/graphics/base_image.h"
+#include "media/graphics/pixel_widen.h"
 
 namespace ZaDod {
 
 namespace {
 
-struct EndpointTables {
-    uint8_t five[32], six[64];  // c x 255 / 31 and c x 255 / 63, truncated
-    constexpr EndpointTables() : five{}, six{} {
-        for (int c = 0; c < 32; ++c) five[c] = static_cast<uint8_t>(c * 255 / 31);
-        for (int c = 0; c < 64; ++c) six[c] = static_cast<uint8_t>(c * 255 / 63);
-    }
-};
-constexpr EndpointTables kEndpoint;
+// Endpoints widen by truncating, c x 255 / 31 and c x 255 / 63.
+constexpr const uint8_t* kFive = pixel::kScale255.v[5];
+constexpr const uint8_t* kSix = pixel::kScale255.v[6];
 
 inline uint32_t load16(const uint8_t* p) { return uint32_t{p[0]} | uint32_t{p[1]} << 8; }
 inline uint32_t load32(const uint8_t* p) { return load16(p) | load16(p + 2) << 16; }
@@ -28,8 +25,8 @@ inline uint32_t argb(uint32_t r, uint32_t g, uint32_t b, uint32_t a) { return a 
 // Colour block: four palette colours, two index bits a pixel.
 void decodeColour(const uint8_t* block, bool dxt1, uint32_t out[16]) {
     const uint32_t c0 = load16(block), c1 = load16(block + 2);
-    const uint32_t r0 = kEndpoint.five[c0 >> 11], g0 = kEndpoint.six[(c0 >> 5) & 63], b0 = kEndpoint.five[c0 & 31];
-    const uint32_t r1 = kEndpoint.five[c1 >> 11], g1 = kEndpoint.six[(c1 >> 5) & 63], b1 = kEndpoint.five[c1 & 31];
+    const uint32_t r0 = kFive[c0 >> 11], g0 = kSix[(c0 >> 5) & 63], b0 = kFive[c0 & 31];
+    const uint32_t r1 = kFive[c1 >> 11], g1 = kSix[(c1 >> 5) & 63], b1 = kFive[c1 & 31];
     uint32_t palette[4];
     palette[0] = argb(r0, g0, b0, 255);
     palette[1] = argb(r1, g1, b1, 255);
@@ -47,7 +44,7 @@ void decodeColour(const uint8_t* block, bool dxt1, uint32_t out[16]) {
 // Explicit 4-bit alpha (a x 255 / 15 is a x 17).
 void decodeExplicitAlpha(const uint8_t* block, uint32_t out[16]) {
     for (int i = 0; i < 16; ++i) {
-        const uint32_t a = ((block[i >> 1] >> ((i & 1) * 4)) & 15) * 17;
+        const uint32_t a = pixel::widen4((block[i >> 1] >> ((i & 1) * 4)) & 15);
         out[i] = (out[i] & 0x00FFFFFFu) | a << 24;
     }
 }

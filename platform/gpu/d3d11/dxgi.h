@@ -2,8 +2,8 @@
 // swap chains whose back buffer is presented into the window stand-in's frame buffer.
 // "dxgi" in HALVORINE_MISSING takes it away.
 #pragma once
-#include "platform/gpu/d3d11/d3d11.h"
-#include "platform/win/window.h"
+#include "platform/gpu/d3d11/gpu_d3d11.h"
+#include "platform/win/win_window.h"
 
 namespace plat::gpu {
 

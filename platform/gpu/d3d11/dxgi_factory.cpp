@@ -5,7 +5,7 @@
 
 #include "platform/gpu/d3d11/face_internal.h"
 #include "platform/win/ddraw.h"
-#include "platform/win/display.h"
+#include "platform/win/win_display.h"
 
 namespace plat::gpu {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/gpu/copy.h"
-#include "platform/gpu/d3d9/d3d9.h"
+#include "platform/gpu/d3d9/gpu_d3d9.h"
 #include "platform/gpu/d3d9/d3d9_switches.h"
 #include "platform/gpu/pipeline.h"
 

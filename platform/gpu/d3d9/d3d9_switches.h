@@ -2,7 +2,7 @@
 // creation failures, and device loss. Method failures by call number and a failing
 // Present live in the core's profile ("d3d9.<Method>" in its failing-call map).
 #pragma once
-#include "platform/gpu/d3d9/d3d9.h"
+#include "platform/gpu/d3d9/gpu_d3d9.h"
 
 namespace plat::gpu {
 

@@ -1,3 +1,4 @@
+// Tests of media/base/charcode_string: string functions by code page.
 #include "media/base/charcode_string.h"
 
 #include <gtest/gtest.h>

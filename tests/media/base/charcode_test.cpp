@@ -1,3 +1,4 @@
+// Tests of media/base/charcode: code pages and conversion.
 #include "media/base/charcode.h"
 #include "media/base/charcode_string.h"
 #include "media/base/format.h"

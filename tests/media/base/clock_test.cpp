@@ -1,10 +1,11 @@
+// Tests of media/base/clock: the media layer's three clocks.
 #include "media/base/clock.h"
 
 #include <gtest/gtest.h>
 
 #include "media/base/thread.h"
 #include "media/system/winapi.h"
-#include "platform/win/clock.h"
+#include "platform/win/win_clock.h"
 
 using namespace ZaDod;
 namespace win = plat::win;

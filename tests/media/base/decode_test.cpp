@@ -1,3 +1,4 @@
+// Tests of media/base/decode: decoders of the layer's packed data.
 #include "media/base/decode.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of media/base/format: the layer's printf engine.
 #include "media/base/format.h"
 
 #include <gtest/gtest.h>

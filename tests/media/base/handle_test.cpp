@@ -1,3 +1,4 @@
+// Tests of media/base/handle: media handles.
 #include "media/base/handle.h"
 
 #include <gtest/gtest.h>

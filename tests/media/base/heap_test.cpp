@@ -1,4 +1,5 @@
-#include "media/base/heap.h"
+// Tests of media/base/media_heap: the heaps of the media layer.
+#include "media/base/media_heap.h"
 
 #include <gtest/gtest.h>
 

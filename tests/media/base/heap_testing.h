@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "media/base/heap.h"
+#include "media/base/media_heap.h"
 #include "media/base/log.h"
 
 namespace heap_testing {

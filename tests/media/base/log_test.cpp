@@ -1,3 +1,4 @@
+// Tests of media/base/log: the media log "Log.txt".
 #include "media/base/log.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "media/base/heap.h"
+#include "media/base/media_heap.h"
 #include "media/base/memory.h"
 #include "platform/win/debug.h"
 

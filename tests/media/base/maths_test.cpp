@@ -1,3 +1,4 @@
+// Tests of media/base/maths: the layer's memory, integer, floating-point and 3-D routines.
 #include "media/base/maths.h"
 
 #include <gtest/gtest.h>

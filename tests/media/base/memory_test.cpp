@@ -1,3 +1,4 @@
+// Tests of media/base/memory: tracked memory of the media layer.
 #include "media/base/memory.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +9,7 @@
 #include <vector>
 
 #include "heap_testing.h"
-#include "media/base/heap.h"
+#include "media/base/media_heap.h"
 
 using namespace ZaDod;
 using heap_testing::LogRecorder;

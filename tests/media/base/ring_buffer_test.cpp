@@ -1,3 +1,4 @@
+// Tests of media/base/ring_buffer: a growable byte queue.
 #include "media/base/ring_buffer.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of media/base/thread: locks and threads of the media layer.
 #include "media/base/thread.h"
 
 #include <gtest/gtest.h>
@@ -6,7 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/win/thread.h"
+#include "platform/win/win_thread.h"
 
 using namespace ZaDod;
 

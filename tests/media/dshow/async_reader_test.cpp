@@ -9,7 +9,7 @@
 
 #include "media/dshow/async_reader.h"
 #include "media/dshow/mem_allocator.h"
-#include "platform/win/clock.h"
+#include "platform/win/win_clock.h"
 #include "tests/media/dshow/harness.h"
 
 namespace halvorine_test {

@@ -11,7 +11,7 @@
 #include "media/dshow/renderer.h"
 #include "platform/dshow/filter_graph.h"
 #include "platform/dshow/reference_clock.h"
-#include "platform/win/thread.h"
+#include "platform/win/win_thread.h"
 #include "tests/media/dshow/harness.h"
 
 namespace halvorine_test {

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "media/dshow/video_renderer.h"
-#include "platform/win/clock.h"
+#include "platform/win/win_clock.h"
 #include "tests/media/dshow/render_harness.h"
 
 namespace halvorine_test {

@@ -1,3 +1,4 @@
+// Tests of media/file/archive: archives of the media layer (format in archive_format.h).
 #include <gtest/gtest.h>
 
 #include <cstring>

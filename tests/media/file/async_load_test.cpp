@@ -1,3 +1,4 @@
+// Tests of media/file/async_load: asynchronous loading.
 #include "media/file/async_load.h"
 
 #include <dirent.h>
@@ -14,8 +15,8 @@
 #include "media/base/handle.h"
 #include "media/base/memory.h"
 #include "media/file/async_load_state.h"
-#include "platform/win/clock.h"
-#include "platform/win/thread.h"
+#include "platform/win/win_clock.h"
+#include "platform/win/win_thread.h"
 #include "tests/media/log_capture.h"
 
 namespace ZaDod {

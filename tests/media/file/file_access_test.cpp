@@ -1,3 +1,4 @@
+// Tests of media/file/file_access: file access of the media layer.
 #include <gtest/gtest.h>
 
 #include <cstring>

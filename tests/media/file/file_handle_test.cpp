@@ -1,3 +1,4 @@
+// Tests of media/file/file_handle: file handles (handle type 17 "File").
 #include <gtest/gtest.h>
 
 #include "media/base/handle.h"
@@ -6,7 +7,7 @@
 #include "media/file/async_load.h"
 #include "media/file/file_access.h"
 #include "media/file/file_handle.h"
-#include "platform/win/thread.h"
+#include "platform/win/win_thread.h"
 #include "tests/media/file/archive_testing.h"
 
 using namespace ZaDod;

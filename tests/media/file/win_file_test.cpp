@@ -1,3 +1,4 @@
+// Tests of media/file/win_file: the disk back end.
 #include <gtest/gtest.h>
 
 #include <dirent.h>

@@ -1,3 +1,4 @@
+// Tests of media/graphics/base_image: base images.
 #include "media/graphics/base_image.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of media/graphics/color_blit: conversions between pixel layouts and mip halving.
 #include "media/graphics/color_blit.h"
 
 #include <gtest/gtest.h>

@@ -25,12 +25,12 @@
 #include "media/graphics/mask.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 #include "media/system/system.h"
 #include "media/system/window.h"
-#include "platform/win/display.h"
+#include "platform/win/win_display.h"
 #include "tests/media/graphics/frame_dump.h"
-#include "tests/media/system/library_fixture.h"
+#include "tests/media/system/media_library_fixture.h"
 
 using namespace ZaDod;
 

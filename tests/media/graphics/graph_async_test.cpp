@@ -1,8 +1,8 @@
 // Graphs made and loaded on the loading workers.
 #include "media/base/thread.h"
 #include "media/file/async_load.h"
-#include "platform/win/clock.h"
-#include "platform/win/thread.h"
+#include "platform/win/win_clock.h"
+#include "platform/win/win_thread.h"
 #include "tests/media/graphics/graph_testing.h"
 
 using namespace ZaDod;

@@ -1,3 +1,4 @@
+// Tests of how a graph is split into tiles and pieces.
 #include <gtest/gtest.h>
 
 #include <vector>

@@ -1,3 +1,4 @@
+// Tests of media/graphics/graph_reload: the kept source of a graph.
 #include "media/graphics/graph_reload.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of media/graphics/graph_settings: the graph-creation settings in force.
 #include <gtest/gtest.h>
 
 #include "media/graphics/base_image_load.h"

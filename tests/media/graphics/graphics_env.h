@@ -11,8 +11,8 @@
 #include "media/graphics/graphics.h"
 #include "media/graphics/hardware.h"
 #include "media/system/winapi.h"
-#include "platform/win/clock.h"
-#include "platform/win/display.h"
+#include "platform/win/win_clock.h"
+#include "platform/win/win_display.h"
 #include "platform/win/ddraw.h"
 #include "tests/media/graphics/recording_backend.h"
 

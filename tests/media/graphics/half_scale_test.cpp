@@ -1,3 +1,4 @@
+// Tests of media/graphics/half_scale: halving images for mip levels.
 #include <gtest/gtest.h>
 
 #include <cstring>

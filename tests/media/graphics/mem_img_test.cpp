@@ -1,3 +1,4 @@
+// Tests of media/graphics/mem_img: software images.
 #include "media/graphics/mem_img.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of media/graphics/pixel_format: pixel layouts.
 #include "media/graphics/pixel_format.h"
 
 #include <gtest/gtest.h>

@@ -10,12 +10,12 @@
 #include "media/graphics/mask.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
-#include "platform/win/window.h"
-#include "platform/win/clock.h"
-#include "platform/win/display.h"
+#include "platform/win/win_window.h"
+#include "platform/win/win_clock.h"
+#include "platform/win/win_display.h"
 #include "platform/win/window_frame.h"
 #include "tests/media/graphics/frame_dump.h"
-#include "tests/media/system/library_fixture.h"
+#include "tests/media/system/media_library_fixture.h"
 
 using namespace ZaDod;
 namespace win = plat::win;

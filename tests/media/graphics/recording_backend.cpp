@@ -1,3 +1,4 @@
+// Test support: a recording stand-in for both Direct3D back ends.
 #include "tests/media/graphics/recording_backend.h"
 
 #include <map>

@@ -16,11 +16,11 @@
 #include "media/graphics/screen.h"
 #include "media/system/fatal.h"
 #include "media/system/onscreen_log.h"
-#include "platform/win/clock.h"
-#include "platform/win/display.h"
+#include "platform/win/win_clock.h"
+#include "platform/win/win_display.h"
 #include "platform/win/window_frame.h"
 #include "tests/media/graphics/frame_dump.h"
-#include "tests/media/system/library_fixture.h"
+#include "tests/media/system/media_library_fixture.h"
 
 using namespace ZaDod;
 namespace win = plat::win;

@@ -13,8 +13,8 @@
 #include "media/graphics/render_settings.h"
 #include "media/graphics/shader.h"
 #include "media/graphics/shadow_map.h"
-#include "platform/win/clock.h"
-#include "platform/win/thread.h"
+#include "platform/win/win_clock.h"
+#include "platform/win/win_thread.h"
 #include "tests/media/graphics/graph_testing.h"
 
 using namespace ZaDod;

@@ -1,3 +1,4 @@
+// Tests of media/graphics/soft_image: soft images.
 #include "media/graphics/soft_image.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of media/input/input_convert: device values turned into the joystick state.
 #include "media/input/input_convert.h"
 
 #include <gtest/gtest.h>

@@ -19,7 +19,7 @@
 #include "media/system/window.h"
 #include "media/system/window_state.h"
 #include "platform/input/joystick_test.h"
-#include "platform/win/clock.h"
+#include "platform/win/win_clock.h"
 #include "platform/win/window_test.h"
 
 namespace halvorine_test {

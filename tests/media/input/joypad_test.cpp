@@ -1,3 +1,4 @@
+// Tests of the media layer's joypad input.
 #include "platform/win/module.h"
 #include "tests/media/input/input_fixture.h"
 

@@ -1,3 +1,4 @@
+// Tests of the media layer's keyboard input.
 #include <thread>
 
 #include "tests/media/input/input_fixture.h"

@@ -1,3 +1,4 @@
+// Tests of the input system's start-up and shut-down.
 #include "media/system/window_state.h"
 #include "tests/media/input/input_fixture.h"
 #include "tests/media/log_file.h"

@@ -1,3 +1,4 @@
+// Tests of the media layer's touch input.
 #include "tests/media/input/input_fixture.h"
 
 namespace halvorine_test {

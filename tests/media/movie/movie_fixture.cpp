@@ -18,7 +18,7 @@
 #include "media/system/sysinfo_log.h"
 #include "media/system/winapi.h"
 #include "platform/audio/audio_test.h"
-#include "platform/win/clock.h"
+#include "platform/win/win_clock.h"
 
 namespace halvorine_test {
 

@@ -7,7 +7,7 @@
 #include "media/movie/movie.h"
 #include "media/movie/theora_movie.h"
 #include "media/sound/sound_handle.h"
-#include "platform/win/clock.h"
+#include "platform/win/win_clock.h"
 #include "tests/media/log_capture.h"
 #include "tests/media/movie/movie_fixture.h"
 #include "tests/media/sound/sound_system_fixture.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "media/base/memory.h"
-#include "platform/win/clock.h"
+#include "platform/win/win_clock.h"
 #include "tests/media/sound/sound_fixture.h"
 
 namespace halvorine_test {

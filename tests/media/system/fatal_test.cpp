@@ -1,3 +1,4 @@
+// Tests of media/system/fatal: the fatal-error exit.
 #include "media/system/fatal.h"
 
 #include <gtest/gtest.h>
@@ -5,7 +6,7 @@
 #include <cstdio>
 
 #include "media/file/async_load.h"
-#include "platform/win/thread.h"
+#include "platform/win/win_thread.h"
 #include "tests/media/log_capture.h"
 
 namespace ZaDod {

@@ -1,3 +1,4 @@
+// Tests of media/system/library_lock: the library-wide lock.
 #include "media/system/library_lock.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/win/thread.h"
+#include "platform/win/win_thread.h"
 
 namespace ZaDod {
 namespace {

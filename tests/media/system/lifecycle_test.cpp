@@ -8,7 +8,7 @@
 
 #include "media/movie/yuv_tables.h"
 #include "media/sound/sound_handle.h"
-#include "library_fixture.h"
+#include "media_library_fixture.h"
 #include "tests/media/log_file.h"
 #include "media/graphics/display.h"
 #include "media/graphics/font/font.h"
@@ -17,7 +17,7 @@
 #include "media/graphics/mask.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 #include "media/file/file_access.h"
 #include "media/system/fatal.h"
 

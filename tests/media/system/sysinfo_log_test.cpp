@@ -1,3 +1,4 @@
+// Tests of media/system/sysinfo_log: the system information written at start-up.
 #include "media/system/sysinfo_log.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // End to end: a headless library, a multi-line key input, typed text, arrow keys and an
 // input-method composition, all through the window and the pump as the game loop runs it.
-#include "library_fixture.h"
+#include "media_library_fixture.h"
 #include "media/input/key_input.h"
 #include "media/input/key_input_state.h"
 

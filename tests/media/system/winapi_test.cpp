@@ -1,3 +1,4 @@
+// Tests of media/system/winapi: Windows functions looked up at run time.
 #include "media/system/winapi.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +8,7 @@
 
 #include "media/base/clock.h"
 #include "media/file/async_load.h"
-#include "platform/win/thread.h"
+#include "platform/win/win_thread.h"
 
 namespace ZaDod {
 namespace {

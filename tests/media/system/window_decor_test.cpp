@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "library_fixture.h"
+#include "media_library_fixture.h"
 #include "media/graphics/base_image.h"
 #include "media/graphics/hwdraw/window_dest.h"
 #include "media/system/window_decor.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <thread>
 
-#include "library_fixture.h"
+#include "media_library_fixture.h"
 #include "media/graphics/display.h"
 #include "media/graphics/font/font.h"
 #include "media/graphics/graphics.h"
@@ -11,8 +11,8 @@
 #include "media/graphics/mask.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
-#include "platform/win/window.h"
-#include "platform/win/display.h"
+#include "platform/win/win_window.h"
+#include "platform/win/win_display.h"
 
 namespace {
 using namespace halvorine_test;

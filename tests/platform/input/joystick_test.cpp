@@ -1,3 +1,4 @@
+// Tests of platform/input/joystick: multimedia joystick functions over SDL2 joysticks.
 #include "platform/input/joystick.h"
 
 #include <gtest/gtest.h>

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/net/sockets.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace {
 

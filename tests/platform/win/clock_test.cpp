@@ -1,10 +1,11 @@
-#include "platform/win/clock.h"
+// Tests of platform/win/clock: multimedia timer, performance counter and local time.
+#include "platform/win/win_clock.h"
 
 #include <gtest/gtest.h>
 
 #include <ctime>
 
-#include "platform/win/thread.h"
+#include "platform/win/win_thread.h"
 
 namespace win = plat::win;
 

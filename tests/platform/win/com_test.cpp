@@ -1,3 +1,4 @@
+// Tests of platform/win/com: the COM stand-in.
 #include "platform/win/com.h"
 
 #include <gtest/gtest.h>

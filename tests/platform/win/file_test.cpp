@@ -1,3 +1,4 @@
+// Tests of platform/win/file: files over POSIX, reached through the path mapping of path.h.
 #include "platform/win/file.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of platform/win/find: directory listing over opendir/readdir/statx.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>

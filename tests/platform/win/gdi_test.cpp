@@ -1,3 +1,4 @@
+// Tests of platform/win/gdi: GDI device contexts and device-independent bitmaps.
 #include "platform/win/gdi.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of platform/win/locale: the code page of the environment's locale.
 #include "platform/win/locale.h"
 
 #include <gtest/gtest.h>

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/win/mm_timer.h"
-#include "platform/win/thread.h"
+#include "platform/win/win_thread.h"
 
 namespace win = plat::win;
 

@@ -1,3 +1,4 @@
+// Tests of platform/win/module: the module registry.
 #include "platform/win/module.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,10 @@
+// Tests of platform/win/process: the own process.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <unistd.h>
 
-#include "platform/win/handle.h"
+#include "platform/win/win_handle.h"
 #include "platform/win/process.h"
 
 namespace {

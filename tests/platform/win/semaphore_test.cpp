@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/win/sync.h"
-#include "platform/win/thread.h"
+#include "platform/win/win_thread.h"
 
 namespace win = plat::win;
 

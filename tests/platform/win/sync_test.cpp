@@ -1,3 +1,4 @@
+// Tests of platform/win/sync: events and critical sections over the C++ and POSIX primitives.
 #include "platform/win/sync.h"
 
 #include <gtest/gtest.h>
@@ -6,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/win/thread.h"
+#include "platform/win/win_thread.h"
 
 namespace win = plat::win;
 

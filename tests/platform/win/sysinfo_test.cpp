@@ -1,3 +1,4 @@
+// Tests of platform/win/sysinfo: the system information stand-in.
 #include "platform/win/sysinfo.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
-#include "platform/win/thread.h"
+// Tests of platform/win/thread: threads over pthreads.
+#include "platform/win/win_thread.h"
 
 #include <gtest/gtest.h>
 

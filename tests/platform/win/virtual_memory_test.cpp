@@ -1,3 +1,4 @@
+// Tests of platform/win/virtual_memory: page memory over mmap.
 #include "platform/win/virtual_memory.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Window stand-in, headless back end: classes, windows and the frame model, message
 // queues, events to messages, keyboard state, dropped files, frames and the screen.
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win/clock.h"
+#include "platform/win/win_clock.h"
 #include "platform/win/window_test.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// Test support: instruction records as text, one line per record.
 #include "tests/runtime/compiler/code_listing.h"
 
 #include "runtime/vm/atoms.h"

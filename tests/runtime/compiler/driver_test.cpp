@@ -1,3 +1,4 @@
+// Tests of the compiler driver: opening files, include and scope directives, messages.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// Test support: a program as text with exactly what an object file carries.
 #include "tests/runtime/compiler/objfile_listing.h"
 
 #include "runtime/vm/atoms.h"

@@ -1,3 +1,4 @@
+// Tests of runtime/compiler/parser: the script parser.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,3 +1,4 @@
+// Tests of runtime/compiler/scanner: the scanner.
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// Tests of runtime/compiler/word_tables: the script language's words.
 #include <gtest/gtest.h>
 
 #include <cstring>

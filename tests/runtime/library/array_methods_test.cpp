@@ -1,3 +1,4 @@
+// Tests of the library's built-in methods written in script code.
 #include <string>
 #include <vector>
 

@@ -1,3 +1,4 @@
+// Tests of runtime/library/builtin_table: the table of built-in classes and global functions.
 #include "runtime/library/builtin_table.h"
 #include "runtime/library/global_natives.h"
 #include "runtime/library/object_slots.h"

@@ -1,3 +1,4 @@
+// Tests of runtime/library/command_line: the command line and the start-up settings it sets.
 #include <gtest/gtest.h>
 
 #include <string>

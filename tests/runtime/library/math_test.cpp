@@ -1,3 +1,4 @@
+// Tests of the built-in object Math.
 #include <cmath>
 
 #include "runtime/library/math_natives.h"

@@ -1,3 +1,4 @@
+// Tests of runtime/library/module_load: modules imported while a script runs.
 #include "runtime/compiler/source_io.h"
 #include "runtime/library/module_load.h"
 #include "runtime/vm/atoms.h"

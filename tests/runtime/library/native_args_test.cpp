@@ -1,3 +1,4 @@
+// Tests of runtime/library/native_args: how natives read their arguments.
 #include <cmath>
 
 #include "runtime/library/native_args.h"

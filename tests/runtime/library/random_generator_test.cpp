@@ -1,3 +1,4 @@
+// Tests of runtime/library/random_generator: the RandomGenerator script object.
 #include <cstdio>
 
 #include "runtime/library/random_generator.h"

@@ -1,3 +1,4 @@
+// Tests of runtime/library/runtime_main: the program's spine.
 #include <gtest/gtest.h>
 
 #include <fstream>

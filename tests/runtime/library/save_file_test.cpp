@@ -1,3 +1,4 @@
+// Tests of runtime/library/save_file: save files.
 #include <sys/stat.h>
 #include <unistd.h>
 

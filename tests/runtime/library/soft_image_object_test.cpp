@@ -1,3 +1,4 @@
+// Tests of runtime/library/soft_image_object: the SoftImage script object.
 #include <string>
 #include <vector>
 

@@ -1,3 +1,4 @@
+// Tests of runtime/library/system_natives: the natives of the System and Number objects.
 #include "media/graphics/display.h"
 #include "media/graphics/font/font.h"
 #include "media/graphics/graphics.h"
@@ -5,7 +6,7 @@
 #include "media/graphics/mask.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 #include "runtime/library/command_line.h"
 #include "runtime/library/global_natives.h"
 #include "runtime/library/runtime_state.h"

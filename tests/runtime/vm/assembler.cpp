@@ -1,3 +1,4 @@
+// A test-only assembler: builds instruction lists from text.
 #include "tests/runtime/vm/assembler.h"
 
 #include <sstream>

@@ -1,3 +1,4 @@
+// Tests of runtime/vm/atoms: member-name atoms.
 #include <gtest/gtest.h>
 
 #include <stdexcept>

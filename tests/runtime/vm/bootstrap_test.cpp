@@ -1,3 +1,4 @@
+// Tests of runtime/vm/bootstrap: building the object system before anything runs.
 #include "vm_fixture.h"
 
 using namespace kv;

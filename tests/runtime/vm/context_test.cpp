@@ -1,3 +1,4 @@
+// Tests of runtime/vm/context: the state of one script thread.
 #include <functional>
 #include <memory>
 #include <vector>

@@ -1,3 +1,4 @@
+// Tests of runtime/vm/errors: numbered diagnostics of the script system.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,3 +1,4 @@
+// Tests of runtime/vm/function: function objects.
 #include "vm_fixture.h"
 
 using namespace kv;

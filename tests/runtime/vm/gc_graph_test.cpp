@@ -1,3 +1,4 @@
+// Tests of the collector over object graphs: cycles, shared nodes, long chains.
 #include <gtest/gtest.h>
 
 #include <random>

@@ -1,3 +1,4 @@
+// Tests of runtime/vm/heap: the collected heap.
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// Tests of runtime/vm/link: linking a function's records into the vector the interpreter runs.
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// Tests of runtime/vm/log: the runtime log "kvlog.txt".
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// Tests of the object model: member look-up through prototypes, sealing and deletion.
 #include "vm_fixture.h"
 
 using namespace kv;

@@ -1,3 +1,4 @@
+// Tests of runtime/vm/value: script values.
 #include <gtest/gtest.h>
 
 #include <cmath>

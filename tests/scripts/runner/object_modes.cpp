@@ -1,3 +1,4 @@
+// The runner's object-file modes: a case compiled, written and run back.
 #include "tests/scripts/runner/object_modes.h"
 
 #include <filesystem>

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "media/system/window.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 #include "platform/win/window_test.h"
 #include "runtime/library/runtime_main.h"
 

@@ -13,10 +13,10 @@
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hardware.h"
 #include "media/graphics/screen.h"
-#include "platform/win/clock.h"
+#include "platform/win/win_clock.h"
 #include "platform/gpu/journal.h"
 #include "platform/gpu/profile.h"
-#include "tests/media/system/library_fixture.h"
+#include "tests/media/system/media_library_fixture.h"
 
 namespace d3d11test {
 

@@ -9,8 +9,8 @@
 #include "media/graphics/render_settings.h"
 #include "media/system/system.h"
 #include "media/system/window.h"
-#include "platform/win/clock.h"
-#include "platform/win/thread.h"
+#include "platform/win/win_clock.h"
+#include "platform/win/win_thread.h"
 #include "platform/win/window_test.h"
 
 namespace d3d11test {

@@ -23,7 +23,7 @@
 #include "platform/win/module.h"
 #include "platform/win/window_frame.h"
 #include "media/system/window.h"
-#include "tests/media/system/library_fixture.h"
+#include "tests/media/system/media_library_fixture.h"
 
 namespace d3d9test {
 

@@ -22,7 +22,7 @@
 #include "media/graphics/screen.h"
 #include "media/graphics/shader.h"
 #include "media/graphics/shadow_map.h"
-#include "platform/win/clock.h"
+#include "platform/win/win_clock.h"
 
 namespace d3d9test {
 namespace {

@@ -5,7 +5,7 @@
 #include "d3d9_fixture.h"
 #include "media/base/thread.h"
 #include "media/file/async_load.h"
-#include "platform/win/thread.h"
+#include "platform/win/win_thread.h"
 
 namespace d3d9test {
 namespace {

@@ -11,7 +11,7 @@
 #include "media/graphics/graph.h"
 #include "media/graphics/screen.h"
 #include "media/system/system.h"
-#include "tests/media/system/library_fixture.h"
+#include "tests/media/system/media_library_fixture.h"
 #include "tools/pack/font_image.h"
 
 using namespace ZaDod;

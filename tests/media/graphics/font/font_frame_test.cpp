@@ -18,9 +18,9 @@
 #include "media/graphics/screen.h"
 #include "media/system/system.h"
 #include "media/system/window.h"
-#include "platform/win/display.h"
+#include "platform/win/win_display.h"
 #include "tests/media/graphics/frame_dump.h"
-#include "tests/media/system/library_fixture.h"
+#include "tests/media/system/media_library_fixture.h"
 
 using namespace ZaDod;
 

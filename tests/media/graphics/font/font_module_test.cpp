@@ -7,7 +7,7 @@
 #include "media/graphics/font/font.h"
 #include "media/graphics/graph.h"
 #include "media/graphics/screen.h"
-#include "tests/media/system/library_fixture.h"
+#include "tests/media/system/media_library_fixture.h"
 #include "tests/platform/font/font_fixture.h"
 
 using namespace ZaDod;

@@ -1,3 +1,4 @@
+// Tests of media/graphics/image/dxt: block-compressed pictures decoded to 32-bit ARGB.
 #include "media/graphics/image/dxt.h"
 
 #include <gtest/gtest.h>

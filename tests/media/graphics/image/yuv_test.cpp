@@ -1,3 +1,4 @@
+// Tests of media/graphics/image/yuv: movie frames in YUV layouts turned into images.
 #include "media/graphics/image/yuv.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // alpha tests driven by render states.
 #include <random>
 
-#include "d3d9_fixture.h"
+#include "gpu_d3d9_fixture.h"
 #include "platform/gpu/pipeline.h"
 
 namespace d3d9test {

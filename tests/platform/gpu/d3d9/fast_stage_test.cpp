@@ -5,7 +5,7 @@
 #include <random>
 #include <string>
 
-#include "d3d9_fixture.h"
+#include "gpu_d3d9_fixture.h"
 #include "platform/gpu/pipeline.h"
 
 namespace d3d9test {

@@ -1,6 +1,6 @@
 // Resources of the Direct3D 9 face: copies, locks and their refusals, device loss in a
 // loop, the caps and format profile, the creation switches and the library's presence.
-#include "d3d9_fixture.h"
+#include "gpu_d3d9_fixture.h"
 #include "platform/win/module.h"
 
 namespace d3d9test {

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "d3d9_fixture.h"
+#include "gpu_d3d9_fixture.h"
 #include "tests/media/sound/run_child.h"
 
 namespace d3d9test {

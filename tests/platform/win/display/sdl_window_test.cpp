@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 #include "platform/win/window_test.h"
 
 namespace {

@@ -7,7 +7,7 @@
 namespace plat::win {
 
 struct KernelObject {
-    virtual ~KernelObject() = default;
+  virtual ~KernelObject() = default;
 };
 
 // Registers a new object and returns its handle.
@@ -16,9 +16,8 @@ HANDLE registerObject(KernelObject* object);
 // The object behind a handle when it is registered and of type T, else null.
 KernelObject* findObject(HANDLE handle);
 template <class T>
-T* findObjectAs(HANDLE handle)
-{
-    return dynamic_cast<T*>(findObject(handle));
+T* findObjectAs(HANDLE handle) {
+  return dynamic_cast<T*>(findObject(handle));
 }
 
 BOOL CloseHandle(HANDLE handle);

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/gpu/d3d9/d3d9.h"
+#include "platform/gpu/d3d9/gpu_d3d9.h"
 #include "platform/gpu/d3d9/d3d9_switches.h"
 #include "platform/gpu/journal.h"
 #include "platform/gpu/profile.h"

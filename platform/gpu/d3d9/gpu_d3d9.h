@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "platform/gpu/face_com.h"
-#include "platform/win/display.h"
-#include "platform/win/window.h"
+#include "platform/win/win_display.h"
+#include "platform/win/win_window.h"
 
 namespace plat::gpu {
 

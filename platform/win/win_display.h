@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace plat::win {
 
@@ -17,58 +17,58 @@ using HMONITOR = MonitorTag*;
 using CHAR = char;
 
 struct MONITORINFOEXW {
-    DWORD cbSize;
-    RECT rcMonitor;
-    RECT rcWork;
-    DWORD dwFlags;
-    WCHAR szDevice[32];
+  DWORD cbSize;
+  RECT rcMonitor;
+  RECT rcWork;
+  DWORD dwFlags;
+  WCHAR szDevice[32];
 };
 
 struct MONITORINFOEXA {
-    DWORD cbSize;
-    RECT rcMonitor;
-    RECT rcWork;
-    DWORD dwFlags;
-    CHAR szDevice[32];
+  DWORD cbSize;
+  RECT rcMonitor;
+  RECT rcWork;
+  DWORD dwFlags;
+  CHAR szDevice[32];
 };
 
 struct DISPLAY_DEVICEW {
-    DWORD cb;
-    WCHAR DeviceName[32];
-    WCHAR DeviceString[128];
-    DWORD StateFlags;
-    WCHAR DeviceID[128];
-    WCHAR DeviceKey[128];
+  DWORD cb;
+  WCHAR DeviceName[32];
+  WCHAR DeviceString[128];
+  DWORD StateFlags;
+  WCHAR DeviceID[128];
+  WCHAR DeviceKey[128];
 };
 
 // The mode fields callers read from EnumDisplaySettingsW.
 struct DEVMODEW {
-    WORD dmSize;
-    DWORD dmFields;
-    DWORD dmBitsPerPel;
-    DWORD dmPelsWidth;
-    DWORD dmPelsHeight;
-    DWORD dmDisplayFrequency;
+  WORD dmSize;
+  DWORD dmFields;
+  DWORD dmBitsPerPel;
+  DWORD dmPelsWidth;
+  DWORD dmPelsHeight;
+  DWORD dmDisplayFrequency;
 };
 
 // The 156-byte narrow record of ChangeDisplaySettingsA, at its real offsets.
 struct DEVMODEA {
-    CHAR dmDeviceName[32];
-    WORD dmSpecVersion;
-    WORD dmDriverVersion;
-    WORD dmSize;
-    WORD dmDriverExtra;
-    DWORD dmFields;
-    BYTE printerOrPosition[16];
-    short dmColor, dmDuplex, dmYResolution, dmTTOption, dmCollate;
-    CHAR dmFormName[32];
-    WORD dmLogPixels;
-    DWORD dmBitsPerPel;
-    DWORD dmPelsWidth;
-    DWORD dmPelsHeight;
-    DWORD dmDisplayFlags;
-    DWORD dmDisplayFrequency;
-    BYTE icmAndPanning[32];
+  CHAR dmDeviceName[32];
+  WORD dmSpecVersion;
+  WORD dmDriverVersion;
+  WORD dmSize;
+  WORD dmDriverExtra;
+  DWORD dmFields;
+  BYTE printerOrPosition[16];
+  short dmColor, dmDuplex, dmYResolution, dmTTOption, dmCollate;
+  CHAR dmFormName[32];
+  WORD dmLogPixels;
+  DWORD dmBitsPerPel;
+  DWORD dmPelsWidth;
+  DWORD dmPelsHeight;
+  DWORD dmDisplayFlags;
+  DWORD dmDisplayFrequency;
+  BYTE icmAndPanning[32];
 };
 static_assert(sizeof(DEVMODEA) == 156);
 static_assert(offsetof(DEVMODEA, dmFields) == 40 && offsetof(DEVMODEA, dmBitsPerPel) == 104 &&
@@ -103,13 +103,13 @@ bool GetPrimaryDisplaySize(int* width, int* height);
 
 // Test facility.
 struct DisplayMode {
-    int width, height, bits, refresh;
+  int width, height, bits, refresh;
 };
 struct DisplayDesc {
-    RECT desktop;
-    DisplayMode current;
-    std::vector<DisplayMode> modes;
-    RECT work{};  // the work area (the desktop less the task bars); empty: all of desktop
+  RECT desktop;
+  DisplayMode current;
+  std::vector<DisplayMode> modes;
+  RECT work{};  // the work area (the desktop less the task bars); empty: all of desktop
 };
 // Installs a display list; an empty list restores the default one.
 void SetDisplaysForTest(std::vector<DisplayDesc> displays);
@@ -118,9 +118,9 @@ void RefuseDisplayModeForTest(DisplayMode mode);
 // Refuses the requests for which the rule answers true (until the display list is set).
 void SetDisplayModeRuleForTest(std::function<bool(const DisplayMode&)> refuse);
 struct DisplayModeRequest {
-    DisplayMode mode;  // refresh 0 when the request carried none
-    DWORD flags;
-    bool accepted;
+  DisplayMode mode;  // refresh 0 when the request carried none
+  DWORD flags;
+  bool accepted;
 };
 std::vector<DisplayModeRequest> GetDisplayModeRequests();
 

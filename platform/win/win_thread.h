@@ -18,8 +18,8 @@ constexpr int THREAD_PRIORITY_ABOVE_NORMAL = 1;
 constexpr int THREAD_PRIORITY_HIGHEST = 2;
 
 // Threads always start running with the default stack; stackSize and flags are ignored.
-HANDLE CreateThread(void* security, SIZE_T stackSize, LPTHREAD_START_ROUTINE start, void* parameter,
-                    DWORD flags, DWORD* threadId);
+HANDLE CreateThread(void* security, SIZE_T stackSize, LPTHREAD_START_ROUTINE start, void* parameter, DWORD flags,
+                    DWORD* threadId);
 [[noreturn]] void ExitThread(DWORD exitCode);
 // STILL_ACTIVE while the thread runs.
 BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode);

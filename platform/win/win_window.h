@@ -38,8 +38,12 @@ using HINSTANCE = Module*;
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
 
-struct POINT { LONG x, y; };
-struct RECT { LONG left, top, right, bottom; };
+struct POINT {
+  LONG x, y;
+};
+struct RECT {
+  LONG left, top, right, bottom;
+};
 
 struct MSG {
   HWND hwnd;
@@ -98,27 +102,24 @@ struct MEMORYSTATUS {
 };
 
 // Messages.
-inline constexpr UINT WM_NULL = 0x0000, WM_CREATE = 0x0001, WM_DESTROY = 0x0002, WM_MOVE = 0x0003,
-                      WM_SIZE = 0x0005, WM_ACTIVATE = 0x0006, WM_PAINT = 0x000F, WM_CLOSE = 0x0010,
-                      WM_QUIT = 0x0012, WM_ACTIVATEAPP = 0x001C, WM_SETCURSOR = 0x0020,
-                      WM_DISPLAYCHANGE = 0x007E, WM_NCHITTEST = 0x0084, WM_NCRBUTTONDOWN = 0x00A4,
-                      WM_KEYDOWN = 0x0100, WM_KEYUP = 0x0101, WM_CHAR = 0x0102, WM_SYSKEYDOWN = 0x0104,
-                      WM_SYSKEYUP = 0x0105, WM_SYSCHAR = 0x0106, WM_IME_STARTCOMPOSITION = 0x010D,
-                      WM_IME_ENDCOMPOSITION = 0x010E, WM_IME_COMPOSITION = 0x010F, WM_COMMAND = 0x0111,
-                      WM_SYSCOMMAND = 0x0112, WM_TIMER = 0x0113, WM_MOUSEMOVE = 0x0200, WM_LBUTTONDOWN = 0x0201,
-                      WM_LBUTTONUP = 0x0202, WM_RBUTTONDOWN = 0x0204, WM_RBUTTONUP = 0x0205,
-                      WM_MBUTTONDOWN = 0x0207, WM_MBUTTONUP = 0x0208, WM_MOUSEWHEEL = 0x020A,
-                      WM_MOUSEHWHEEL = 0x020E, WM_ENTERMENULOOP = 0x0211, WM_EXITMENULOOP = 0x0212,
-                      WM_SIZING = 0x0214, WM_MOVING = 0x0216, WM_ENTERSIZEMOVE = 0x0231,
-                      WM_EXITSIZEMOVE = 0x0232, WM_DROPFILES = 0x0233, WM_TOUCH = 0x0240,
+inline constexpr UINT WM_NULL = 0x0000, WM_CREATE = 0x0001, WM_DESTROY = 0x0002, WM_MOVE = 0x0003, WM_SIZE = 0x0005,
+                      WM_ACTIVATE = 0x0006, WM_PAINT = 0x000F, WM_CLOSE = 0x0010, WM_QUIT = 0x0012,
+                      WM_ACTIVATEAPP = 0x001C, WM_SETCURSOR = 0x0020, WM_DISPLAYCHANGE = 0x007E, WM_NCHITTEST = 0x0084,
+                      WM_NCRBUTTONDOWN = 0x00A4, WM_KEYDOWN = 0x0100, WM_KEYUP = 0x0101, WM_CHAR = 0x0102,
+                      WM_SYSKEYDOWN = 0x0104, WM_SYSKEYUP = 0x0105, WM_SYSCHAR = 0x0106,
+                      WM_IME_STARTCOMPOSITION = 0x010D, WM_IME_ENDCOMPOSITION = 0x010E, WM_IME_COMPOSITION = 0x010F,
+                      WM_COMMAND = 0x0111, WM_SYSCOMMAND = 0x0112, WM_TIMER = 0x0113, WM_MOUSEMOVE = 0x0200,
+                      WM_LBUTTONDOWN = 0x0201, WM_LBUTTONUP = 0x0202, WM_RBUTTONDOWN = 0x0204, WM_RBUTTONUP = 0x0205,
+                      WM_MBUTTONDOWN = 0x0207, WM_MBUTTONUP = 0x0208, WM_MOUSEWHEEL = 0x020A, WM_MOUSEHWHEEL = 0x020E,
+                      WM_ENTERMENULOOP = 0x0211, WM_EXITMENULOOP = 0x0212, WM_SIZING = 0x0214, WM_MOVING = 0x0216,
+                      WM_ENTERSIZEMOVE = 0x0231, WM_EXITSIZEMOVE = 0x0232, WM_DROPFILES = 0x0233, WM_TOUCH = 0x0240,
                       WM_IME_SETCONTEXT = 0x0281, WM_IME_NOTIFY = 0x0282, WM_IME_REQUEST = 0x0288,
                       MM_MCINOTIFY = 0x03B9, WM_USER = 0x0400;
 
 inline constexpr WPARAM WA_INACTIVE = 0, WA_ACTIVE = 1, WA_CLICKACTIVE = 2;
 inline constexpr WPARAM SIZE_RESTORED = 0, SIZE_MINIMIZED = 1, SIZE_MAXIMIZED = 2;
 inline constexpr WPARAM SC_MOVE = 0xF010, SC_SCREENSAVE = 0xF140, SC_MONITORPOWER = 0xF170;
-inline constexpr WPARAM MK_LBUTTON = 0x1, MK_RBUTTON = 0x2, MK_SHIFT = 0x4, MK_CONTROL = 0x8,
-                        MK_MBUTTON = 0x10;
+inline constexpr WPARAM MK_LBUTTON = 0x1, MK_RBUTTON = 0x2, MK_SHIFT = 0x4, MK_CONTROL = 0x8, MK_MBUTTON = 0x10;
 inline constexpr int WHEEL_DELTA = 120;
 
 // PeekMessageW.
@@ -138,17 +139,16 @@ inline constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000);
 inline constexpr int GWL_WNDPROC = -4, GWL_USERDATA = -21, GWL_STYLE = -16, GWL_EXSTYLE = -20;
 
 // ShowWindow.
-inline constexpr int SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOWMINIMIZED = 2, SW_MAXIMIZE = 3,
-                     SW_SHOW = 5, SW_MINIMIZE = 6, SW_RESTORE = 9;
+inline constexpr int SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOWMINIMIZED = 2, SW_MAXIMIZE = 3, SW_SHOW = 5,
+                     SW_MINIMIZE = 6, SW_RESTORE = 9;
 
 // SetWindowPos.
 inline const HWND HWND_TOP = nullptr;
 inline const HWND HWND_BOTTOM = reinterpret_cast<HWND>(1);
 inline const HWND HWND_TOPMOST = reinterpret_cast<HWND>(-1);
 inline const HWND HWND_NOTOPMOST = reinterpret_cast<HWND>(-2);
-inline constexpr UINT SWP_NOSIZE = 0x1, SWP_NOMOVE = 0x2, SWP_NOZORDER = 0x4, SWP_NOREDRAW = 0x8,
-                      SWP_NOACTIVATE = 0x10, SWP_FRAMECHANGED = 0x20, SWP_SHOWWINDOW = 0x40,
-                      SWP_HIDEWINDOW = 0x80;
+inline constexpr UINT SWP_NOSIZE = 0x1, SWP_NOMOVE = 0x2, SWP_NOZORDER = 0x4, SWP_NOREDRAW = 0x8, SWP_NOACTIVATE = 0x10,
+                      SWP_FRAMECHANGED = 0x20, SWP_SHOWWINDOW = 0x40, SWP_HIDEWINDOW = 0x80;
 
 // Resources and stock objects.
 inline constexpr uintptr_t IDI_APPLICATION = 32512, IDC_ARROW = 32512;
@@ -158,20 +158,18 @@ inline constexpr int BLACK_BRUSH = 4, NULL_BRUSH = 5;
 inline constexpr int HORZRES = 8, VERTRES = 10, BITSPIXEL = 12, PLANES = 14, VREFRESH = 116;
 
 // SystemParametersInfoW.
-inline constexpr UINT SPI_GETSCREENSAVEACTIVE = 0x10, SPI_SETSCREENSAVEACTIVE = 0x11,
-                      SPI_GETWORKAREA = 0x30, SPI_GETFOREGROUNDLOCKTIMEOUT = 0x2000,
-                      SPI_SETFOREGROUNDLOCKTIMEOUT = 0x2001;
+inline constexpr UINT SPI_GETSCREENSAVEACTIVE = 0x10, SPI_SETSCREENSAVEACTIVE = 0x11, SPI_GETWORKAREA = 0x30,
+                      SPI_GETFOREGROUNDLOCKTIMEOUT = 0x2000, SPI_SETFOREGROUNDLOCKTIMEOUT = 0x2001;
 inline constexpr UINT SPIF_UPDATEINIFILE = 0x1, SPIF_SENDCHANGE = 0x2;
 
 // GetSystemMetrics.
 inline constexpr int SM_CXSCREEN = 0, SM_CYSCREEN = 1;
 
 // Virtual keys the callers name.
-inline constexpr BYTE VK_LBUTTON = 0x01, VK_RBUTTON = 0x02, VK_MBUTTON = 0x04, VK_BACK = 0x08,
-                      VK_TAB = 0x09, VK_RETURN = 0x0D, VK_SHIFT = 0x10, VK_CONTROL = 0x11,
-                      VK_MENU = 0x12, VK_ESCAPE = 0x1B, VK_F10 = 0x79, VK_LSHIFT = 0xA0,
-                      VK_RSHIFT = 0xA1, VK_LCONTROL = 0xA2, VK_RCONTROL = 0xA3, VK_LMENU = 0xA4,
-                      VK_RMENU = 0xA5;
+inline constexpr BYTE VK_LBUTTON = 0x01, VK_RBUTTON = 0x02, VK_MBUTTON = 0x04, VK_BACK = 0x08, VK_TAB = 0x09,
+                      VK_RETURN = 0x0D, VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12, VK_ESCAPE = 0x1B,
+                      VK_F10 = 0x79, VK_LSHIFT = 0xA0, VK_RSHIFT = 0xA1, VK_LCONTROL = 0xA2, VK_RCONTROL = 0xA3,
+                      VK_LMENU = 0xA4, VK_RMENU = 0xA5;
 
 inline WORD LOWORD(uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
 inline WORD HIWORD(uintptr_t v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
@@ -191,9 +189,8 @@ HCURSOR LoadCursorW(HINSTANCE instance, uintptr_t id);
 HGDIOBJ GetStockObject(int which);
 
 // Windows.
-HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* title, DWORD style,
-                     int x, int y, int width, int height, HWND parent, HMENU menu,
-                     HINSTANCE instance, void* param);
+HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* title, DWORD style, int x, int y,
+                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance, void* param);
 BOOL DestroyWindow(HWND hwnd);
 BOOL IsWindow(HWND hwnd);
 BOOL ShowWindow(HWND hwnd, int cmd);
