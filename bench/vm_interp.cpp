@@ -11,7 +11,7 @@
 #include "runtime/vm/function.h"
 #include "runtime/vm/heap.h"
 #include "runtime/vm/link.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 #include "runtime/vm/property.h"
 #include "runtime/vm/roots.h"
 #include "runtime/vm/vm_hooks.h"

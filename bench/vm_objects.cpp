@@ -7,7 +7,7 @@
 #include "runtime/vm/bootstrap.h"
 #include "runtime/vm/errors.h"
 #include "runtime/vm/heap.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 #include "runtime/vm/property.h"
 #include "runtime/vm/roots.h"
 #include "tests/runtime/vm/object_system.h"

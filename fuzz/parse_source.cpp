@@ -10,7 +10,7 @@
 #include "runtime/compiler/compile_driver.h"
 #include "runtime/compiler/source_io.h"
 #include "runtime/vm/errors.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // The log writes every line to standard output; keep the fuzzer's own

@@ -15,7 +15,7 @@
 #include "runtime/vm/context.h"
 #include "runtime/vm/errors.h"
 #include "runtime/vm/heap.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 #include "runtime/vm/vm_hooks.h"
 #include "tests/runtime/vm/object_system.h"
 

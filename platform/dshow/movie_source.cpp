@@ -11,7 +11,7 @@
 #include "platform/dshow/movie_decode.h"
 #include "platform/dshow/system_filters.h"
 #include "platform/win/gdi.h"
-#include "platform/win/window.h"
+#include "platform/win/win_window.h"
 
 namespace plat::dshow {
 

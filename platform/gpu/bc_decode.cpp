@@ -11,7 +11,10 @@ namespace plat::gpu {
 namespace {
 
 struct Widen {
-  uint8_t five[32], six[64];  // c x 255 / 31 and c x 255 / 63, truncated
+  // c x 255 / 31 and c x 255 / 63, truncated: the block decoders' endpoint rule, which
+  // differs on purpose from the bit repetition the rest of the platform layer widens
+  // with (platform/win/mask_channel.h).
+  uint8_t five[32], six[64];
   constexpr Widen() : five{}, six{} {
     for (int c = 0; c < 32; ++c) five[c] = static_cast<uint8_t>(c * 255 / 31);
     for (int c = 0; c < 64; ++c) six[c] = static_cast<uint8_t>(c * 255 / 63);

@@ -1,3 +1,4 @@
+// What code generation allocates besides records and labels, and its release.
 #include "runtime/compiler/code_store.h"
 
 #include <vector>

@@ -1,3 +1,4 @@
+// The grammar actions of code generation: each reduced rule becomes records.
 #include "runtime/compiler/codegen.h"
 
 #include "runtime/compiler/code_store.h"

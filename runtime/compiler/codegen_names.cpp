@@ -3,7 +3,7 @@
 #include <cstring>
 #include <utility>
 
-#include "runtime/compiler/builtin_classes.h"
+#include "runtime/compiler/builtin_names.h"
 #include "runtime/compiler/codegen.h"
 #include "runtime/compiler/code_store.h"
 #include "runtime/compiler/codegen_internal.h"

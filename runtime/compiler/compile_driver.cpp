@@ -1,3 +1,4 @@
+// Compiling one script source file and everything it includes.
 #include "runtime/compiler/compile_driver.h"
 
 #include <cstring>
@@ -10,7 +11,7 @@
 #include "runtime/compiler/source_files.h"
 #include "runtime/compiler/symbol_text_pool.h"
 #include "runtime/vm/errors.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 
 namespace kv {
 

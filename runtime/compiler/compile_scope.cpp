@@ -1,3 +1,4 @@
+// Scopes, labels and pending names of the functions being compiled.
 #include "runtime/compiler/compile_scope.h"
 
 #include <cstring>

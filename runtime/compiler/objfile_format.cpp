@@ -1,3 +1,4 @@
+// Numbers, tags and texts in the byte layout of object files.
 #include "runtime/compiler/objfile_format.h"
 
 #include <array>

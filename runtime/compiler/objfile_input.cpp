@@ -1,3 +1,4 @@
+// Reading an object file in sequence through the file layer.
 #include "runtime/compiler/objfile_input.h"
 
 #include <algorithm>

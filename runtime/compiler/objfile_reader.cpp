@@ -15,7 +15,7 @@
 #include "runtime/compiler/source_files.h"
 #include "runtime/vm/activation.h"
 #include "runtime/vm/atoms.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 
 namespace kv {
 namespace {

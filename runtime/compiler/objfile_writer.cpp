@@ -11,7 +11,7 @@
 #include "runtime/compiler/objfile_format.h"
 #include "runtime/library/random_generator.h"
 #include "runtime/vm/atoms.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 
 namespace kv {
 namespace {

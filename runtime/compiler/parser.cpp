@@ -1,3 +1,4 @@
+// The LALR(1) parse loop over the generated tables, with its error recovery.
 #include "runtime/compiler/parser.h"
 
 #include <cstring>
@@ -11,7 +12,7 @@
 #include "runtime/compiler/tokens.h"
 #include "runtime/compiler/word_tables.h"
 #include "runtime/vm/errors.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 
 namespace kv {
 

@@ -1,3 +1,4 @@
+// Turning the bytes of the current source file into queued tokens.
 #include "runtime/compiler/scanner.h"
 
 #include <charconv>
@@ -8,7 +9,7 @@
 #include "runtime/compiler/symbol_text_pool.h"
 #include "runtime/compiler/word_tables.h"
 #include "runtime/vm/errors.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 
 namespace kv {
 

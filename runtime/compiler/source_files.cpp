@@ -1,3 +1,4 @@
+// The source files and token buffers of a compilation.
 #include "runtime/compiler/source_files.h"
 
 #include <cstring>
@@ -5,7 +6,7 @@
 #include "runtime/compiler/scanner.h"
 #include "runtime/compiler/source_io.h"
 #include "runtime/vm/errors.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 
 namespace kv {
 

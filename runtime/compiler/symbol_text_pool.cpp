@@ -1,3 +1,4 @@
+// The one arena for identifier and string texts of every compilation.
 #include "runtime/compiler/symbol_text_pool.h"
 
 #include <cstring>

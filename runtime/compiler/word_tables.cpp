@@ -1,3 +1,4 @@
+// The language's keywords, operators, brackets and built-in member names.
 #include "runtime/compiler/word_tables.h"
 
 #include <cstring>

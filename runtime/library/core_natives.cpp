@@ -9,7 +9,7 @@
 #include "runtime/vm/iter.h"
 #include "runtime/vm/kvarray.h"
 #include "runtime/vm/kvstring.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 #include "runtime/vm/microthread.h"
 #include "runtime/vm/scheduler.h"
 

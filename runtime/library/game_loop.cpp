@@ -11,7 +11,7 @@
 #include "runtime/library/layer.h"
 #include "runtime/library/object_slots.h"
 #include "runtime/library/runtime_state.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 #include "runtime/vm/scheduler.h"
 
 namespace kv {

@@ -9,7 +9,7 @@
 #include "runtime/compiler/compile_scope.h"
 #include "runtime/compiler/objfile.h"
 #include "runtime/vm/atoms.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 
 namespace kv {
 namespace {

@@ -28,7 +28,7 @@
 #include "runtime/vm/bootstrap.h"
 #include "runtime/vm/context.h"
 #include "runtime/vm/heap.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 #include "runtime/vm/scheduler.h"
 
 namespace kv {

@@ -1,3 +1,4 @@
+// Activation objects, the global object and the variables of calls.
 #include "runtime/vm/activation.h"
 
 #include <cstddef>

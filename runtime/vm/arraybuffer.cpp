@@ -1,3 +1,4 @@
+// ArrayBuffer byte blocks and the typed views over them.
 #include "runtime/vm/arraybuffer.h"
 
 #include <cstdlib>

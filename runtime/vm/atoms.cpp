@@ -1,3 +1,4 @@
+// Member names turned into negative ids, once each, and back.
 #include "runtime/vm/atoms.h"
 
 #include <memory>

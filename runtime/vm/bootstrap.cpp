@@ -1,3 +1,4 @@
+// Building the object system before anything is compiled or run.
 #include "runtime/vm/bootstrap.h"
 
 #include "runtime/vm/activation.h"
@@ -11,7 +12,7 @@
 #include "runtime/vm/function.h"
 #include "runtime/vm/interp_ops.h"
 #include "runtime/vm/kvstring.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 #include "runtime/vm/property.h"
 #include "runtime/vm/roots.h"
 

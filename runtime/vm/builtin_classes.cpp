@@ -1,3 +1,4 @@
+// The built-in classes' ids, prototypes, constructors and method set-ups.
 #include "runtime/vm/builtin_classes.h"
 
 #include "runtime/vm/context.h"

@@ -1,3 +1,4 @@
+// Instruction records: their arena, kinds and listing.
 #include "runtime/vm/code.h"
 
 #include <cstddef>

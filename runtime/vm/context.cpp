@@ -1,3 +1,4 @@
+// One script thread's value area, call frames and operand stacks.
 #include "runtime/vm/context.h"
 
 #include <algorithm>

@@ -1,10 +1,11 @@
+// The numbered diagnostics of the script system and how they are reported.
 #include "runtime/vm/errors.h"
 
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 
 namespace kv {
 namespace {

@@ -1,3 +1,4 @@
+// Script closures, natives and class functions as objects.
 #include "runtime/vm/function.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// Generators: suspending a run at yield and restarting it at next.
 #include "runtime/vm/generator.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The collected heap: allocation, the young and old spaces and collection.
 #include "runtime/vm/heap.h"
 
 #include <sys/mman.h>

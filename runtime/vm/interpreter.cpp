@@ -16,7 +16,7 @@
 #include "runtime/vm/fuse.h"
 #include "runtime/vm/interp_ext.h"
 #include "runtime/vm/interp_ops.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 #include "runtime/vm/property.h"
 
 namespace kv {

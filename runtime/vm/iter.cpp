@@ -1,3 +1,4 @@
+// The iterators for-of walks, and tuples.
 #include "runtime/vm/iter.h"
 
 #include <algorithm>

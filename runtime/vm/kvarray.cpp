@@ -1,3 +1,4 @@
+// Arrays growable at both ends, and their element store.
 #include "runtime/vm/kvarray.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Making string objects, and the String prototype's methods.
 #include "runtime/vm/kvstring.h"
 
 #include <cstring>

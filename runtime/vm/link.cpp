@@ -1,3 +1,4 @@
+// Linking a function's record list into the vector the interpreter runs.
 #include "runtime/vm/link.h"
 
 #include <cstring>

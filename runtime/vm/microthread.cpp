@@ -1,3 +1,4 @@
+// The MicroThread handles scripts hold on their threads.
 #include "runtime/vm/microthread.h"
 
 #include <algorithm>

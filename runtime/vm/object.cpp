@@ -1,3 +1,4 @@
+// The body and virtual interface every script object shares.
 #include "runtime/vm/object.h"
 
 #include <algorithm>

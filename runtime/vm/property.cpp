@@ -1,3 +1,4 @@
+// Members of script objects: fixed slots and the member lists after them.
 #include "runtime/vm/property.h"
 
 #include <cstring>

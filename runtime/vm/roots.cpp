@@ -1,3 +1,4 @@
+// The object model's roots: temporary roots and the root walk.
 #include "runtime/vm/roots.h"
 
 #include <vector>

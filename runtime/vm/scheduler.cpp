@@ -1,3 +1,4 @@
+// The cooperative scheduler of micro-threads: run queues, ticks and waits.
 #include "runtime/vm/scheduler.h"
 
 #include <chrono>

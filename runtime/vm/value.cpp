@@ -1,3 +1,4 @@
+// Script values and the conversions and comparisons on them.
 #include "runtime/vm/value.h"
 
 #include <charconv>

@@ -10,7 +10,7 @@
 #include "runtime/library/library_hooks.h"
 #include "runtime/vm/bootstrap.h"
 #include "runtime/vm/heap.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {

@@ -10,6 +10,7 @@
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hwdraw/graph_tiles.h"
 #include "media/graphics/hwdraw/hwdraw.h"
+#include "media/graphics/pixel_widen.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/shadow_map.h"
 
@@ -19,18 +20,21 @@ namespace {
 using namespace plat::gpu;
 
 // The colour word of a surface texel as 0xAARRGGBB; formats without alpha read opaque.
+// 16-bit channels widen by the truncating rule, as pixel reads of colour data do.
 uint32_t unpackTexel(D3DFORMAT format, const uint8_t* p) {
     switch (format) {
         case D3DFMT_A8R8G8B8: return *reinterpret_cast<const uint32_t*>(p);
         case D3DFMT_R5G6B5: {
             const uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8;
             const uint32_t r = (v >> 11) & 31, g = (v >> 5) & 63, b = v & 31;
-            return 0xFF000000u | (r * 255 / 31) << 16 | (g * 255 / 63) << 8 | (b * 255 / 31);
+            const auto& t = pixel::kScale255.v;
+            return 0xFF000000u | uint32_t(t[5][r]) << 16 | uint32_t(t[6][g]) << 8 | t[5][b];
         }
         case D3DFMT_X1R5G5B5: {
             const uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8;
             const uint32_t r = (v >> 10) & 31, g = (v >> 5) & 31, b = v & 31;
-            return 0xFF000000u | (r * 255 / 31) << 16 | (g * 255 / 31) << 8 | (b * 255 / 31);
+            const auto& t = pixel::kScale255.v[5];
+            return 0xFF000000u | uint32_t(t[r]) << 16 | uint32_t(t[g]) << 8 | t[b];
         }
         default: return 0xFF000000u | (*reinterpret_cast<const uint32_t*>(p) & 0x00FFFFFFu);
     }

@@ -16,7 +16,7 @@
 #include "runtime/compiler/source_io.h"
 #include "runtime/compiler/tokens.h"
 #include "runtime/vm/errors.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 
 namespace kv::test {
 

@@ -21,7 +21,7 @@
 #include "runtime/vm/code.h"
 #include "runtime/vm/errors.h"
 #include "runtime/vm/heap.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 
 namespace kvtest {
 

@@ -6,7 +6,7 @@
 
 #include "runtime/library/command_line.h"
 #include "runtime/vm/errors.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "media/system/fatal.h"
 #include "runtime/library/runtime_main.h"
 #include "runtime/vm/errors.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 
 namespace {
 

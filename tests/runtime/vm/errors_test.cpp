@@ -4,7 +4,7 @@
 #include <string>
 
 #include "runtime/vm/errors.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 
 using namespace kv;
 

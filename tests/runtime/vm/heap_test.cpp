@@ -6,7 +6,7 @@
 
 #include "runtime/vm/errors.h"
 #include "runtime/vm/heap.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 #include "tests/runtime/vm/test_objects.h"
 
 using namespace kv;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "runtime/vm/errors.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 
 using namespace kv;
 

@@ -7,7 +7,7 @@
 
 #include "runtime/vm/errors.h"
 #include "runtime/vm/heap.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 #include "runtime/vm/object.h"
 #include "runtime/vm/value.h"
 

@@ -23,7 +23,7 @@
 #include "runtime/vm/heap.h"
 #include "runtime/vm/interpreter.h"
 #include "runtime/vm/kvstring.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 #include "runtime/vm/property.h"
 #include "runtime/vm/roots.h"
 #include "runtime/vm/scheduler.h"

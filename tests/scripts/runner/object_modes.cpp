@@ -9,7 +9,7 @@
 #include "runtime/compiler/compile_driver.h"
 #include "runtime/compiler/compile_scope.h"
 #include "runtime/vm/errors.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 #include "tests/runtime/compiler/objfile_listing.h"
 
 namespace kv::test {

@@ -30,7 +30,7 @@
 #include "runtime/vm/errors.h"
 #include "runtime/vm/heap.h"
 #include "runtime/vm/kvstring.h"
-#include "runtime/vm/log.h"
+#include "runtime/vm/runtime_log.h"
 #include "runtime/vm/scheduler.h"
 #include "runtime/vm/vm_hooks.h"
 #include "tests/scripts/runner/object_modes.h"

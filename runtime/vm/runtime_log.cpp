@@ -1,4 +1,5 @@
-#include "runtime/vm/log.h"
+// Writing the runtime log: standard output and kvlog.txt within its budget.
+#include "runtime/vm/runtime_log.h"
 
 #include <cstdio>
 #include <cstring>
