@@ -12,6 +12,7 @@
 #include "media/graphics/hwdraw/graph_tiles.h"
 #include "media/graphics/hwdraw/hwdraw.h"
 #include "media/graphics/hwdraw/upload_levels.h"
+#include "media/system/window_state.h"
 
 namespace ZaDod {
 namespace {
@@ -181,7 +182,8 @@ int Graphics_D3D11_BltBmpOrBaseImageToGraph3(const ImageRect* srcRect, int destX
         // when the image brings its own alpha).
         const Upload u{orig, color, alpha, useTransColor ? 1 : 0};
         const int faces = D3D11_GraphFaces(orig), mipMapped = D3D11_GraphMipLevels(orig) > 1;
-        Graphics_D3D11_FlushVertexBatch(-1, 0);
+        // The vertex batch belongs to the main thread: a loading worker leaves it alone.
+        if (IsMainThread()) Graphics_D3D11_FlushVertexBatch(-1, 0);
         const int w = src.right - src.left, h = src.bottom - src.top;
         result = ForEachUploadTile(orig, x, y, w, h, [&](const UploadTilePart& p) {
             const GraphTextureTile& tile = *p.tile;

@@ -288,7 +288,9 @@ int Graphics_D3D9_BltBmpOrBaseImageToGraph3(const ImageRect* srcRect, int destX,
     ImageRect src;
     int x, y;
     if (!ClipGraphUpload(g, srcRect, destX, destY, colorImage, alphaImage, redrawFlag, &src, &x, &y)) return 0;
-    Graphics_D3D9_FlushVertexBatch(0);
+    // The vertex batch belongs to the main thread; a loading worker's upload reaches the
+    // device through posted calls, which the main thread runs between its draws.
+    if (IsMainThread()) Graphics_D3D9_FlushVertexBatch(0);
     const int dxt = D3D9_DXTKind(D3D9_GraphFormat(orig));
     BaseImage colorCopy, alphaCopy;
     bool colorOwned = false, alphaOwned = false;
