@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const std::string path = "/tmp/halvorine_fuzz_movie_" + std::to_string(getpid()) + ".mp4";
   FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) return 0;
-  std::fwrite(data, 1, size, file);
+  if (size > 0) std::fwrite(data, 1, size, file);  // an empty input may come without a buffer
   std::fclose(file);
   std::u16string wide = u"C:";
   for (char c : path) wide += c == '/' ? u'\\' : static_cast<char16_t>(c);
