@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/input_file.h"
 #include "platform/dshow/filter_graph.h"
 #include "platform/dshow/filter_registry.h"
 #include "platform/dshow/system_filters.h"
@@ -29,12 +30,6 @@ const std::string& scratch() {
   return path;
 }
 
-std::u16string windowsPath(const std::string& posix) {
-  std::u16string path = u"C:";
-  for (char c : posix) path += c == '/' ? u'\\' : static_cast<char16_t>(static_cast<unsigned char>(c));
-  return path;
-}
-
 bool onlyNullRenderer() {
   for (const ds::RegisteredFilter& entry : ds::RegisteredFilters()) ds::UnregisterFilter(entry.clsid);
   ds::RegisterFilter(ds::CLSID_NullRenderer, u"Null Renderer", ds::MERIT_NORMAL, &ds::CreateNullRenderer);
@@ -50,14 +45,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const ds::GUID subtype = ds::ProbeStreamSubtype(data, size);
   if (!(subtype == ds::MEDIASUBTYPE_MPEG1Audio) && !(subtype == ds::MEDIASUBTYPE_GenericStream)) std::abort();
 
-  std::FILE* file = std::fopen(scratch().c_str(), "wb");
-  if (file == nullptr) return 0;
-  if (size > 0) std::fwrite(data, 1, size, file);
-  std::fclose(file);
+  fuzzinput::writeInputFile(scratch(), data, size);
 
   ds::IGraphBuilder* graph = nullptr;
   ds::CreateFilterGraph(&graph);
-  const std::u16string path = windowsPath(scratch());
+  const std::u16string path = fuzzinput::windowsPath(scratch());
   const plat::win::HRESULT rendered = graph->RenderFile(path.c_str(), nullptr);
   void* face = nullptr;
   graph->QueryInterface(ds::IID_IMediaControl, &face);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz/input_file.h"
 #include "media/movie/movie.h"
 #include "media/movie/yuv_tables.h"
 #include "media/sound/sound_handle.h"
@@ -25,12 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }();
   if (!ready) return 0;
   static const std::string path = "/tmp/halvorine_fuzz_movie_" + std::to_string(getpid()) + ".mp4";
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return 0;
-  if (size > 0) std::fwrite(data, 1, size, file);  // an empty input may come without a buffer
-  std::fclose(file);
-  std::u16string wide = u"C:";
-  for (char c : path) wide += c == '/' ? u'\\' : static_cast<char16_t>(c);
+  fuzzinput::writeInputFile(path, data, size);
+  const std::u16string wide = fuzzinput::windowsPath(path);
   const int settings[3] = {0, 0, 0};
   const int handle = OpenMovie(settings, wide.c_str(), nullptr, 0, nullptr, nullptr, 0, 0);
   if (handle != -1) {
