@@ -35,14 +35,8 @@ struct FrontScene {
   std::vector<std::pair<int, int>> at;
   explicit FrontScene(const char* missing) {
     if (!startOnRenderer(missing)) return;
-    ZaDod::BaseImage image{};
-    ZaDod::CreateARGB8ColorBaseImage(32, 32, &image);
     std::mt19937 rng(3);
-    for (int y = 0; y < 32; ++y)
-      for (int x = 0; x < 32; ++x)
-        ZaDod::SetBaseImagePixel(&image, x, y, int(rng() & 255), int(rng() & 255), int(rng() & 255), int(rng() & 255));
-    graph = ZaDod::CreateGraphFromBaseImage(&image, nullptr, 1, 0);
-    ZaDod::ReleaseBaseImage(&image);
+    graph = makeRandomSpriteGraph(rng);
     ZaDod::SetDrawBlendMode(1, 255);
     for (int i = 0; i < kFrontSprites; ++i)
       at.emplace_back(int(rng() % (640 - 32)), int(rng() % (480 - 32)));

@@ -71,14 +71,8 @@ struct FrontScene {
     }
     ZaDod::SetWaitVSyncFlag(0);
     if (!startOnRenderer(missing)) return;
-    ZaDod::BaseImage image{};
-    ZaDod::CreateARGB8ColorBaseImage(32, 32, &image);
     std::mt19937 rng(3);
-    for (int y = 0; y < 32; ++y)
-      for (int x = 0; x < 32; ++x)
-        ZaDod::SetBaseImagePixel(&image, x, y, int(rng() & 255), int(rng() & 255), int(rng() & 255), int(rng() & 255));
-    graph = ZaDod::CreateGraphFromBaseImage(&image, nullptr, 1, 0);
-    ZaDod::ReleaseBaseImage(&image);
+    graph = makeRandomSpriteGraph(rng);
     ZaDod::SetDrawBlendMode(k.blend, k.param);
     ZaDod::SetDrawBright(k.red, k.green, k.blue);
     ZaDod::SetDrawMode(k.drawMode);
