@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "d3d11_fixture.h"
+#include "tests/media/graphics/shadow_cases.h"
 #include "media/base/handle.h"
 #include "media/base/memory.h"
 #include "media/graphics/d3d11/d3d11_backend.h"
@@ -160,15 +161,7 @@ TEST_F(D3D11Test, ShadowMapsBecomeTargetsWithTheirDepthAndConstants) {
   ASSERT_EQ(Graphics_D3D11_ShadowMap_RefreshPSParam(), 0);
   const float* vs = reinterpret_cast<const float*>(D3D11BuiltinConstantBuffers[kCBVSMore]->copy);
   const float* ps = reinterpret_cast<const float*>(D3D11BuiltinConstantBuffers[kCBPSMore]->copy);
-  for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c) {
-      EXPECT_EQ(vs[16 + r * 4 + c], map->viewProjection.m[c][r]);
-      EXPECT_EQ(vs[r * 4 + c], 0.0f);
-    }
-  EXPECT_FLOAT_EQ(ps[4], 0.004f);
-  EXPECT_FLOAT_EQ(ps[5], map->secondBias);
-  EXPECT_EQ(ps[6], 1.0f);
-  EXPECT_EQ(ps[2], 0.0f);
+  ExpectShadowMapConstants(vs, ps, map);
   EXPECT_EQ(D3D11BuiltinConstantBuffers[kCBPSMore]->dirty, 1);
   ShadowMapUse.slots[1] = -1;
 

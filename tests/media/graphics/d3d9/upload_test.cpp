@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "d3d9_fixture.h"
+#include "tests/media/graphics/shadow_cases.h"
 #include "media/base/handle.h"
 #include "media/base/memory.h"
 #include "media/base/thread.h"
@@ -581,15 +582,7 @@ TEST_F(D3D9Upload, ShadowMapsBecomeTargetsWithTheirDepthAndConstants) {
       reinterpret_cast<const float*>(D3D9ShaderConstantSys.banks[kD3D9VSFloat][0].data) + 4 * kD3D9ShadowMapVSRegister;
   const auto* ps =
       reinterpret_cast<const float*>(D3D9ShaderConstantSys.banks[kD3D9PSFloat][0].data) + 4 * kD3D9ShadowMapPSRegister;
-  for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c) {
-      EXPECT_EQ(vs[16 + r * 4 + c], map->viewProjection.m[c][r]);
-      EXPECT_EQ(vs[r * 4 + c], 0.0f);
-    }
-  EXPECT_FLOAT_EQ(ps[4], 0.004f);
-  EXPECT_FLOAT_EQ(ps[5], map->secondBias);
-  EXPECT_EQ(ps[6], 1.0f);
-  EXPECT_EQ(ps[2], 0.0f);
+  ExpectShadowMapConstants(vs, ps, map);
   ShadowMapUse.slots[1] = -1;
 
   // A map whose depth surface cannot be made is refused, logged, and leaves nothing.
