@@ -136,11 +136,17 @@ class DShowMovieTest : public MovieTest {
   void SetUp() override {
     // The video renderer asks the display about itself: the headless one, as the graph tests use.
     setenv("HALVORINE_HEADLESS", "1", 1);
+    // Temporary copies go to a folder of this process alone, so tests running beside it
+    // (which make copies of their own) cannot be counted as left behind.
+    const std::string temporary = clipDir() + "/tmp";
+    std::filesystem::create_directories(temporary);
+    setenv("TMPDIR", temporary.c_str(), 1);
     MovieTest::SetUp();
     if (aviClip().empty() || mp4Clip().empty()) GTEST_SKIP() << "ffmpeg could not make the test clips";
   }
   void TearDown() override {
     plat::dshow::SetMovieSourceLayoutsForTest(0);
+    unsetenv("TMPDIR");
     MovieTest::TearDown();
   }
 };
