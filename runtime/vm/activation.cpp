@@ -65,13 +65,6 @@ ActivationObject* ActivationObject::copy() const {
   return c;
 }
 
-void ActivationObject::clear() {
-  argCount = 0;
-  cellCount = 0;
-  params = nullptr;
-  locals = nullptr;
-}
-
 GlobalObject::GlobalObject() {
   globalFlag = 1;
   for (int32_t n = 0; n < kGlobalAreaCount; ++n)

@@ -31,7 +31,12 @@ class ActivationObject {
   // A closure's copy of this activation, with cells of its own.
   ActivationObject* copy() const;
   // Back to the idle state of a frame that was left.
-  void clear();
+  void clear() {
+    argCount = 0;
+    cellCount = 0;
+    params = nullptr;
+    locals = nullptr;
+  }
 
   Value* cells = nullptr;
   int32_t argCount = 0;

@@ -286,15 +286,17 @@ void enterFrameWithCells(CallFrame* frame, KVfobj* fn, KVContext* ctx, Value* ce
 
 void callFunction(KVContext* ctx, KVfobj* fn, KVobj* receiver) {
   if (ctx->depth >= KVContext::kFrames) throw RuntimeError(kErrStackOverflow);
-  int32_t passed = std::clamp(ctx->argCount, 0, ctx->top > 0 ? ctx->top - 1 : 0);
-  int32_t kept = keptArguments(fn, passed);
-  ActivationObject* cur = ctx->frame->activation;
+  const int32_t top = ctx->top;
+  const int32_t passed = std::clamp(ctx->argCount, 0, top > 0 ? top - 1 : 0);
+  const int32_t params = paramCount(fn);
+  const int32_t kept = fn->staticNative ? passed : std::min(passed, params);
+  const ActivationObject* cur = ctx->frame->activation;
   Value* cells = cur->cells + cur->cellCount;
-  int32_t cellCount = std::max(kept, paramCount(fn)) + localCount(fn);
+  const int32_t cellCount = std::max(kept, params) + localCount(fn);
   checkFrameRoom(ctx->cells, cells, cellCount);
-  const Value* args = ctx->operands + (ctx->top - passed);
+  const Value* args = ctx->operands + (top - passed);
   const int32_t texts = countTexts(args, kept);
-  if (texts > 0) {
+  if (texts > 0) [[unlikely]] {
     ObjectRoot fnRoot(fn);
     ObjectRoot receiverRoot(receiver);
     reserveNursery(texts * objectBytes<KVstring>(1));
@@ -304,15 +306,16 @@ void callFunction(KVContext* ctx, KVfobj* fn, KVobj* receiver) {
   CallFrame* f = &ctx->frames[ctx->depth];
   fillFrame(f, fn, cells, receiver, ctx->refDepth, cellCount);
   // Missing parameters and the locals start undefined; nothing above the
-  // operand stack top is read.
-  std::copy(args, args + kept, cells);
-  std::fill(cells + kept, cells + cellCount, Value());
-  if (texts > 0) textsToObjects(cells, kept);
-  if (fn->hasName && cellCount > paramCount(fn)) cells[paramCount(fn)] = Value::makeObject(fn);
+  // operand stack top is read. The counts are small: plain loops beat a
+  // library call.
+  for (int32_t i = 0; i < kept; ++i) cells[i] = args[i];
+  for (int32_t i = kept; i < cellCount; ++i) cells[i] = Value();
+  if (texts > 0) [[unlikely]] textsToObjects(cells, kept);
+  if (fn->hasName && cellCount > params) cells[params] = Value::makeObject(fn);
   f->passed = kept;
   ctx->frame = f;
   ++ctx->depth;
-  ctx->top = std::max(ctx->top - passed - 1, 0);
+  ctx->top = std::max(top - passed - 1, 0);
   recordFrameLevels(f, ctx);
 }
 
@@ -340,7 +343,9 @@ void enterCallFrame(CallFrame* frame, KVfobj* fn, KVContext* ctx, Value* cells, 
   frame->passed = kept;
 }
 
-void leaveCallFrame(KVContext* ctx) {
+namespace {
+
+inline void popFrame(KVContext* ctx) {
   if (ctx->depth <= 1) throw RuntimeError(kErrUnexpected);
   CallFrame& left = ctx->frames[--ctx->depth];
   left.activation->clear();
@@ -351,15 +356,7 @@ void leaveCallFrame(KVContext* ctx) {
   ctx->frame = &ctx->frames[ctx->depth - 1];
 }
 
-void recordFrameLevels(CallFrame* frame, const KVContext* ctx) {
-  frame->refDepth = ctx->refDepth;
-  frame->operandBase = ctx->top;
-  frame->objectLiteralBase = ctx->objectLiteralDepth;
-  frame->arrayLiteralBase = ctx->arrayLiteralDepth;
-  frame->scopeBase = ctx->scopeDepth;
-}
-
-void restoreFrameLevels(KVContext* ctx) {
+inline void restoreLevels(KVContext* ctx) {
   const CallFrame* f = ctx->frame;
   // Only ever down: a level above the current one was never pushed.
   ctx->top = std::min(ctx->top, f->operandBase);
@@ -372,19 +369,42 @@ void restoreFrameLevels(KVContext* ctx) {
   ctx->viewTarget = nullptr;
 }
 
-void settleFrameResult(KVContext* ctx) {
+inline void settleResult(KVContext* ctx) {
   const int32_t base = ctx->frame->operandBase;
   if (ctx->exception || ctx->top <= base) {
-    restoreFrameLevels(ctx);
+    restoreLevels(ctx);
     if (ctx->exception) ctx->pushUndefined();
     return;
   }
   Value result = ctx->operands[ctx->top - 1];
   KVobj* resultRef = ctx->operandRefs[ctx->top - 1];
-  restoreFrameLevels(ctx);
+  restoreLevels(ctx);
   ctx->operands[ctx->top] = result;
   ctx->operandRefs[ctx->top] = resultRef;
   ++ctx->top;
+}
+
+}  // namespace
+
+void leaveCallFrame(KVContext* ctx) { popFrame(ctx); }
+
+void recordFrameLevels(CallFrame* frame, const KVContext* ctx) {
+  frame->refDepth = ctx->refDepth;
+  frame->operandBase = ctx->top;
+  frame->objectLiteralBase = ctx->objectLiteralDepth;
+  frame->arrayLiteralBase = ctx->arrayLiteralDepth;
+  frame->scopeBase = ctx->scopeDepth;
+}
+
+void restoreFrameLevels(KVContext* ctx) { restoreLevels(ctx); }
+
+void settleFrameResult(KVContext* ctx) { settleResult(ctx); }
+
+void leaveEnteredCall(KVContext* ctx) {
+  settleResult(ctx);
+  popFrame(ctx);
+  ctx->program = ctx->frame->savedProgram;
+  ctx->pc = ctx->frame->savedPc;
 }
 
 std::unique_ptr<Value[]> collectArguments(KVfobj* fn, int32_t& count) {

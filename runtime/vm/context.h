@@ -202,6 +202,10 @@ void restoreFrameLevels(KVContext* ctx);
 // operand, when there is one above the frame's base) stays alone above the
 // base; with a throw pending the result is undefined.
 void settleFrameResult(KVContext* ctx);
+// Leaves a frame that a code loop entered itself (enterCallStep): the
+// result settled, the frame left, and the caller's program and resume point
+// current again, as callAndRun leaves them followed by the caller's step.
+void leaveEnteredCall(KVContext* ctx);
 // Copies of the arguments for a call whose operand stack will be gone;
 // count is cut to the parameters; null when nothing is copied.
 std::unique_ptr<Value[]> collectArguments(KVfobj* fn, int32_t& count);

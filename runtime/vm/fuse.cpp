@@ -43,7 +43,9 @@ Fused withTop(int32_t kind, Fused add, Fused sub, Fused mul, Fused mod) {
 void setRecordFusion(bool on) { gFusion = on; }
 
 Fused fusedAt(const CodeVector& code, uint32_t pc) {
-  if (!gFusion || pc + 1 >= code.size()) return Fused::None;
+  if (!gFusion) return Fused::None;
+  if (code[pc]->kind == Call) return Fused::EnterCall;
+  if (pc + 1 >= code.size()) return Fused::None;
   const CodeNode* n = code[pc];
   const CodeNode* next = code[pc + 1];
   switch (n->kind) {

@@ -25,6 +25,9 @@ enum class Fused : uint8_t {
   LocalAdd, LocalSub, LocalMul,
   // Two frame locals pushed one after the other.
   LoadTwo,
+  // Not a run: a Call whose script callee runs in the caller's code loop
+  // rather than a nested one (the same records, steps and frames).
+  EnterCall,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the

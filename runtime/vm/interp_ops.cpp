@@ -16,7 +16,7 @@ namespace {
 
 // Pops the argument count of a call or construction and answers where the
 // callee lies.
-int32_t popCallee(KVContext* ctx, int32_t& n) {
+[[gnu::always_inline]] inline int32_t popCallee(KVContext* ctx, int32_t& n) {
   if (ctx->top < 1) throw RuntimeError(kErrUnexpected);
   const Value& count = ctx->operands[--ctx->top];
   n = count.tag == kInt ? count.i : 0;
@@ -249,28 +249,64 @@ void loadGlobal(KVContext* ctx, CodeNode* node) {
   ctx->pushValue(cell ? *cell : Value());
 }
 
-StepResult callStep(KVContext* ctx, bool method) {
+namespace {
+
+// The function a Call record calls, or null when the call is answered
+// already (a warning, a generator made, a restarter run), `done` saying
+// what the loop does next.
+[[gnu::always_inline]] inline KVfobj* prepareCall(KVContext* ctx, bool method, KVobj*& receiver, StepResult& done) {
   int32_t n;
   int32_t at = popCallee(ctx, n);
-  KVobj* receiver = ctx->operandRefs[at];
+  receiver = ctx->operandRefs[at];
+  done = StepResult::Advance;
   if (method && !receiver) {
     raiseRuntimeWarning(kWarnNoObject);
     dropCall(ctx, at);
-    return StepResult::Advance;
+    return nullptr;
   }
   KVobj* callee = objectOf(ctx->operands[at]);
   if (!callee || !callee->isFunction()) {
     raiseRuntimeWarning(kWarnNotFunction);
     dropCall(ctx, at);
-    return StepResult::Advance;
+    return nullptr;
   }
   auto* fn = static_cast<KVfobj*>(callee);
   ctx->argCount = n;
   if ((fn->generator || fn->restarterNext) && specialCall(ctx, fn, receiver, n)) {
-    return (ctx->state & KVContext::kSuspended) ? StepResult::Leave : StepResult::Advance;
+    if (ctx->state & KVContext::kSuspended) done = StepResult::Leave;
+    return nullptr;
   }
+  return fn;
+}
+
+StepResult runCall(KVContext* ctx, KVfobj* fn, KVobj* receiver) {
   callAndRun(fn, receiver, ctx);
   return (ctx->state & KVContext::kSuspended) ? StepResult::Leave : StepResult::Advance;
+}
+
+}  // namespace
+
+StepResult callStep(KVContext* ctx, bool method) {
+  KVobj* receiver;
+  StepResult done;
+  KVfobj* fn = prepareCall(ctx, method, receiver, done);
+  return fn ? runCall(ctx, fn, receiver) : done;
+}
+
+StepResult enterCallStep(KVContext* ctx, bool method) {
+  KVobj* receiver;
+  StepResult done;
+  KVfobj* fn = prepareCall(ctx, method, receiver, done);
+  if (!fn) return done;
+  const Callable* callee = fn->callable;
+  if (!callee || !callee->code || callee->native) return runCall(ctx, fn, receiver);
+  // What callAndRun saves for a resumption after a wait inside the callee.
+  ctx->frame->savedProgram = ctx->program;
+  ctx->frame->savedPc = ctx->pc + 1;
+  callFunction(ctx, fn, receiver);
+  ctx->program = callee;
+  ctx->pc = 0;
+  return StepResult::Enter;
 }
 
 StepResult callGuarded(KVContext* ctx) {

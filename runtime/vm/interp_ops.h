@@ -13,8 +13,9 @@
 
 namespace kv {
 
-// What the loop does after an out-of-line step (Jump: go on at ctx->pc).
-enum class StepResult { Advance, Jump, Leave };
+// What the loop does after an out-of-line step (Jump: go on at ctx->pc;
+// Enter: run ctx->program, whose frame was entered, from its start).
+enum class StepResult { Advance, Jump, Leave, Enter };
 
 // Runtime warning numbers the interpreter raises.
 enum InterpreterWarning : int32_t {
@@ -63,6 +64,11 @@ void defineLiteralMember(KVContext* ctx, int32_t atom);
 void endObjectLiteral(KVContext* ctx);
 
 StepResult callStep(KVContext* ctx, bool method);
+// callStep for a loop that runs script callees itself: a callee with code
+// of its own has its frame entered (the caller's resume point saved as
+// callAndRun saves it) and answers Enter; any other call runs as callStep
+// runs it.
+StepResult enterCallStep(KVContext* ctx, bool method);
 StepResult callGuarded(KVContext* ctx);
 StepResult newStep(KVContext* ctx);
 int32_t switchTarget(KVContext* ctx, const CaseTable* table);

@@ -55,7 +55,7 @@ enum Handler : uint8_t {
   hLoadGlobal, hGetMember, hGetIndexed, hBeginObject, hDefineMember, hEndObject, hSwitch, hReturn,
   hReturnUndefined, hBranch, hPopAndJump, hJumpPast, hStoreCaught128, hStoreCaught129, hJumpIfThrown,
   hThrow, hJumpToHandler, hImport, hImportEnd, hCall, hWait, hEnterScope, hMakeClosure, hJumpIf,
-  hCallIntrinsic, hWaitForbidden, hCallGuarded, hEnd, hBeginArray, hAppendElement, hEndArray, hForOf, hYield,
+  hCallIntrinsic, hWaitForbidden, hCallGuarded, hCallHere, hEnd, hBeginArray, hAppendElement, hEndArray, hForOf, hYield,
   hGeneratorReturn,
   // Fused steps (fuse.h), each standing for a run of records.
   hFCompareBranch, hFStepLocal, hFAssignPop, hFConstAdd, hFConstSub, hFConstMul, hFConstMod, hFLocalAdd,
@@ -114,6 +114,7 @@ constexpr KindTable kKinds;
     case Fused::LocalSub: return hFLocalSub;
     case Fused::LocalMul: return hFLocalMul;
     case Fused::LoadTwo: return hFLoadTwo;
+    case Fused::EnterCall: return hCallHere;
   }
   return kKinds.at[k];
 }
@@ -146,12 +147,18 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&defineMember, &&endObject, &&opSwitch, &&opReturn, &&returnUndefined, &&branch, &&popAndJump,
       &&jumpPast, &&storeCaught128, &&storeCaught129, &&jumpIfThrown, &&opThrow, &&jumpToHandler, &&opImport,
       &&importEnd, &&call, &&wait, &&enterScope, &&makeClosure, &&jumpIf, &&callIntrinsic, &&waitForbidden,
-      &&callGuarded, &&end, &&beginArray, &&appendElement, &&endArray, &&forOf, &&opYield, &&generatorReturn,
+      &&callGuarded, &&callHere, &&end, &&beginArray, &&appendElement, &&endArray, &&forOf, &&opYield, &&generatorReturn,
       &&fCompareBranch, &&fStepLocal, &&fAssignPop, &&fConstAdd, &&fConstSub, &&fConstMul, &&fConstMod,
       &&fLocalAdd, &&fLocalSub, &&fLocalMul, &&fLoadTwo};
 
-  CodeNode* const* const code = vec.data();
-  const uint32_t n = static_cast<uint32_t>(vec.size());
+  // The records of the running frame. Calls of script functions run in
+  // this loop too (enterCallStep): entering one switches the records and
+  // cells to the callee's, and its return switches them back. Frames above
+  // entryDepth are such calls.
+  const CodeVector* records = &vec;
+  CodeNode* const* code = vec.data();
+  uint32_t n = static_cast<uint32_t>(vec.size());
+  const int32_t entryDepth = ctx->depth;
   Value* const ops = ctx->operands;
   KVobj** const opRefs = ctx->operandRefs;
   // Program counter, operand stack top and step counter live in registers;
@@ -161,18 +168,44 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   int32_t pc = ctx->pc;
   int32_t top = ctx->top;
   uint32_t steps = gStepCounter;
-  CodeNode* node;
-  // The running frame's cells. A run belongs to one frame: calls come back
-  // to it before the run goes on, and whatever replaces it leaves the run.
-  const ActivationObject* const activation = ctx->frame->activation;
-  Value* const frameCells = activation->cells;
-  const int32_t frameArgs = activation->argCount;
-  const int32_t frameCellCount = activation->cellCount;
+  CodeNode* node = nullptr;
+  // The run position (gRunPosition) is written only where something may
+  // read it: before every step out of the loop, at the pump and at a
+  // failure. `fresh` says a record was dispatched since it was last
+  // written; when not, it holds the record of the last step out of the loop
+  // or whatever a nested run left there, as writing it at every dispatch
+  // would.
+  bool fresh = false;
+  // The running frame's cells. A frame's activation stays its own while
+  // the frame runs: calls come back to it before it goes on.
+  Value* frameCells;
+  int32_t frameArgs;
+  int32_t frameCellCount;
+#define LOAD_FRAME(codeVector)                                  \
+  do {                                                          \
+    records = (codeVector);                                     \
+    code = records->data();                                     \
+    n = static_cast<uint32_t>(records->size());                 \
+    const ActivationObject* const a_ = ctx->frame->activation;  \
+    frameCells = a_->cells;                                     \
+    frameArgs = a_->argCount;                                   \
+    frameCellCount = a_->cellCount;                             \
+  } while (0)
+  LOAD_FRAME(&vec);
 
+#define POSITION                          \
+  do {                                    \
+    if (fresh) {                          \
+      gRunPosition.file = node->fileIndex; \
+      gRunPosition.line = node->line;     \
+      fresh = false;                      \
+    }                                     \
+  } while (0)
 #define SYNC             \
   ctx->pc = pc;          \
   ctx->top = top;        \
-  gStepCounter = steps
+  gStepCounter = steps;  \
+  POSITION
 #define RELOAD      \
   top = ctx->top;   \
   steps = gStepCounter
@@ -182,9 +215,8 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   RELOAD
 // Each handler ends with its own copy of the dispatch, so each has its own
 // indirect jump for the branch predictor to learn.
-#define DISPATCH_FETCHED              \
-  gRunPosition.file = node->fileIndex; \
-  gRunPosition.line = node->line;      \
+#define DISPATCH_FETCHED \
+  fresh = true;           \
   goto* handlers[node->op];
 #define NEXT                                                        \
   do {                                                              \
@@ -196,8 +228,11 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 #define ADVANCE \
   ++pc;         \
   NEXT
-#define NEED(k) \
-  if (top < (k)) [[unlikely]] operandUnderflow()
+#define NEED(k)                \
+  if (top < (k)) [[unlikely]] { \
+    POSITION;                   \
+    operandUnderflow();         \
+  }
 #define PUSH(v)                                             \
   do {                                                      \
     if (top >= KVContext::kOperands) [[unlikely]] {         \
@@ -220,6 +255,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     case StepResult::Advance: pc = ctx->pc + 1; break; \
     case StepResult::Jump: pc = ctx->pc; break;        \
     case StepResult::Leave: return;                    \
+    case StepResult::Enter: break;                     \
   }                                                    \
   RELOAD;                                              \
   NEXT
@@ -238,6 +274,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   {                                        \
     NEED(2);                               \
     --top;                                 \
+    POSITION;                              \
     ops[top - 1] = *fn(&ops[top - 1], &ops[top]); \
     opRefs[top - 1] = nullptr;             \
     ADVANCE;                               \
@@ -266,7 +303,10 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     Value& a = ops[top - 1];                       \
     const Value& b = ops[top];                     \
     if (a.tag == kInt && b.tag == kInt) fast;      \
-    else a = *slow(&a, &b);                        \
+    else {                                         \
+      POSITION;                                    \
+      a = *slow(&a, &b);                           \
+    }                                              \
     opRefs[top - 1] = nullptr;                     \
     ADVANCE;                                       \
   }
@@ -277,7 +317,10 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     Value& a = ops[top - 1];                             \
     const Value& b = ops[top];                           \
     if (a.tag == kInt && b.tag == kInt && (when)) fast;  \
-    else a = *slow(&a, &b);                              \
+    else {                                               \
+      POSITION;                                          \
+      a = *slow(&a, &b);                                 \
+    }                                                    \
     opRefs[top - 1] = nullptr;                           \
     ADVANCE;                                             \
   }
@@ -290,10 +333,8 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 #define FUSED_FITS(len) (steps + ((len) - 2) <= kStepsBetweenPumps - 1)
 #define FUSED_DONE(len, last)                 \
   do {                                        \
-    const CodeNode* const l_ = (last);        \
+    node = const_cast<CodeNode*>(last);       \
     steps += (len) - 1;                       \
-    gRunPosition.file = l_->fileIndex;        \
-    gRunPosition.line = l_->line;             \
   } while (0)
 // The running frame's cell a depth-0 variable names, or null when the frame
 // has no such cell (the record's own handler reports that).
@@ -357,19 +398,31 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     }                                                                                       \
   }
 
+// Leaving the running frame: the run ends with its own frame; a call this
+// loop entered goes back to its caller's next record.
+#define LEAVE_FRAME                                                    \
+  SYNC;                                                                \
+  if (ctx->depth <= entryDepth) {                                      \
+    settleFrameResult(ctx);                                            \
+    return;                                                            \
+  }                                                                    \
+  leaveEnteredCall(ctx);                                               \
+  LOAD_FRAME(ctx->depth > entryDepth ? ctx->program->code : &vec);     \
+  pc = ctx->pc;                                                        \
+  RELOAD;                                                              \
+  NEXT
+
   try {
   NEXT;
 
 resolve:
-  node->op = chooseHandler(vec, static_cast<uint32_t>(pc));
+  node->op = chooseHandler(*records, static_cast<uint32_t>(pc));
   goto* handlers[node->op];
 
 finished:
   // An index outside the vector (the end, or a negative target such as an
-  // unplaced function-exit label) ends the run.
-  SYNC;
-  settleFrameResult(ctx);
-  return;
+  // unplaced function-exit label) ends the frame.
+  LEAVE_FRAME;
 pump:
   steps = 0;
   SYNC;
@@ -484,6 +537,7 @@ concat:
   ADVANCE;
 negate:
   NEED(1);
+  POSITION;
   SET_TOP(*valueNegate(&TOP));
   ADVANCE;
 toInt:
@@ -544,8 +598,18 @@ loadVariable: {
     base = frameCells;
     cell = frameCells + at;
   } else {
-    SYNC;
-    cell = variableCell(ctx, var);
+    // A variable of an enclosing scope: its activation in the frame's scope
+    // chain, as variableCell finds it (which reports anything amiss).
+    const ScopeChain* chain = ctx->frame->scope;
+    const ActivationObject* a;
+    int32_t at;
+    if (chain && static_cast<uint32_t>(var->depth - 1) < static_cast<uint32_t>(chain->count) && (a = chain->entries[var->depth - 1], a->cells) &&
+        (at = var->index < 0 ? -1 - var->index : a->argCount + var->index) < a->cellCount) [[likely]] {
+      cell = a->cells + at;
+    } else {
+      SYNC;
+      cell = variableCell(ctx, var);
+    }
     base = cell;
   }
   if (node->flags & kPushValue) PUSH(*cell);
@@ -618,14 +682,10 @@ opSwitch:
   OUT(pc = switchTarget(ctx, node->second.cases));
   NEXT;
 opReturn:
-  SYNC;
-  settleFrameResult(ctx);
-  return;
+  LEAVE_FRAME;
 returnUndefined:
   PUSH(Value());
-  SYNC;
-  settleFrameResult(ctx);
-  return;
+  LEAVE_FRAME;
 branch:
   NEED(1);
   if (!node->second.triple) [[unlikely]] {
@@ -681,6 +741,18 @@ call:
   STEP(callStep(ctx, node->operand.i != 0));
 callGuarded:
   STEP(callGuarded(ctx));
+callHere:
+  SYNC;
+  switch (enterCallStep(ctx, node->operand.i != 0)) {
+    case StepResult::Enter:
+      LOAD_FRAME(ctx->program->code);
+      pc = 0;
+      break;
+    case StepResult::Leave: return;
+    default: pc = ctx->pc + 1; break;
+  }
+  RELOAD;
+  NEXT;
 wait:
   ++pc;
   SYNC;
@@ -804,6 +876,7 @@ fLoadTwo: {
     // Logged here, where the failing record's program counter is known; the
     // runs around this one pass the failure on.
     ctx->pc = pc;
+    POSITION;
     logSystem(e.what());
     logSystem(abortLine(ctx).c_str());
     throw AbortedRun(e.what());
@@ -814,6 +887,7 @@ fLoadTwo: {
 #undef OUT
 #undef NEXT
 #undef DISPATCH_FETCHED
+#undef POSITION
 #undef ADVANCE
 #undef NEED
 #undef PUSH
@@ -832,6 +906,8 @@ fLoadTwo: {
 #undef FUSED_TOP_OP
 #undef FUSED_LOCAL
 #undef ASSIGN_FAST
+#undef LOAD_FRAME
+#undef LEAVE_FRAME
 }
 
 }  // namespace
