@@ -101,6 +101,57 @@ var n, f;
 for (n = 1; n <= 6; n++) spawn(worker, n);
 for (f = 0; f < 200 && done < 6; f++) wait;
 console.log("threads " @ done @ " " @ total);)",
+    // Calls that run in the caller's loop: recursion, methods, closures made
+    // and escaping, missing and extra arguments, texts passed, calls that
+    // warn, thousands of them with young garbage in between.
+    R"(function fib(n) { if (n < 2) return n; return fib(n - 1) + fib(n - 2); }
+function Counter(step) { this.n = 0; this.step = step; }
+Counter.prototype.add = function (k) { this.n = (this.n + this.step * k) % 1000003; return this.n; };
+function maker(start) { var n = start; return function (x) { n++; return n + x; }; }
+function none(a, b) { var t = a; }
+function third(a, b, c) { return c; }
+var c = new Counter(3), i, s = 0, fs = [], g;
+for (i = 0; i < 20; i++) fs.push(maker(i));
+for (i = 0; i < 4000; i++) {
+  s = (s + c.add(i) + fib(i % 10) + fs[i % 20](i)) % 1000003;
+  if (i % 7 == 0) fs[i % 20] = maker(i);
+  g = {v: "x" @ i, w: [i]};
+}
+console.log("calls " @ s @ " " @ none(1) @ " " @ third(1, 2) @ " " @ third(1, 2, 3, 4) @ " " @ third("a", "b", "c" @ s));
+var o = {f: fib};
+console.log("warned " @ o.g(1) @ " " @ o.f(7) @ " " @ s.x());)",
+    // Exceptions thrown through calls the loop entered, caught at every
+    // depth, and a recursion that runs out of frames.
+    R"(function thrower(v) { if (v % 3 == 0) throw {v: v}; return v; }
+function middle(v) { var t = thrower(v) + 1; return t * 2; }
+function outer(v) { try { return middle(v); } catch (e) { return -e.v; } }
+var i, s = 0, e2 = 0;
+for (i = 0; i < 3000; i++) s = (s + outer(i)) % 1000003;
+for (i = 0; i < 50; i++) { try { s = s + middle(i); } catch (e) { e2 = e2 + e.v; } }
+console.log("thrown " @ s @ " " @ e2);
+function deep(n) { if (n <= 0) return 0; return 1 + deep(n - 1); }
+console.log("deep " @ deep(20));
+console.log("too deep " @ deep(100));)",
+    // Micro-threads switching inside calls the loop entered, two levels
+    // down, with collections between their steps.
+    R"(var done = 0, total = 0;
+function inner(id, i) { if ((id + i) % 2 == 0) wait; return id; }
+function step(id, i) {
+  var k, s = 0;
+  for (k = 0; k < 50; k++) s = s + k * id;
+  if ((i + id) % 4 == 0) wait;
+  return s + inner(id, i);
+}
+function worker(id) {
+  var i, s = 0, junk;
+  for (i = 0; i < 60; i++) { s = (s + step(id, i)) % 1000003; junk = "t" @ i @ id; }
+  total = total + s;
+  done++;
+}
+var n, f;
+for (n = 1; n <= 6; n++) spawn(worker, n);
+for (f = 0; f < 1000 && done < 6; f++) wait;
+console.log("waits " @ done @ " " @ total);)",
 };
 
 }  // namespace
