@@ -16,6 +16,8 @@
 #include "runtime/vm/fuse.h"
 #include "runtime/vm/interp_ext.h"
 #include "runtime/vm/interp_ops.h"
+#include "runtime/vm/kvarray.h"
+#include "runtime/vm/builtin_classes.h"
 #include "runtime/vm/runtime_log.h"
 #include "runtime/vm/property.h"
 
@@ -395,6 +397,17 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
           then;                                                                             \
         }                                                                                   \
       }                                                                                     \
+      /* An element of an array below its length: what resolving the */                    \
+      /* element reference for a write finds (past the end it warns). */                    \
+      if (r.key >= 0 && obj && !obj->sealed && obj->classId == kArrayClassId) {             \
+        Value* element = static_cast<KVArray*>(const_cast<KVobj*>(obj))->elementForWrite(r.key); \
+        if (element) {                                                                      \
+          ctx->refDepth = d - 1;                                                            \
+          opRefs[top - 1] = nullptr;                                                        \
+          *element = TOP;                                                                   \
+          then;                                                                             \
+        }                                                                                   \
+      }                                                                                     \
     }                                                                                       \
   }
 
@@ -663,10 +676,23 @@ getMember: {
   OUT(getMember(ctx, node->operand.i, node->flags, node->second.cache));
   ADVANCE;
 }
-getIndexed:
+getIndexed: {
   NEED(2);
+  // An array's element under a non-negative integer: the element, or
+  // undefined past the end, as the member read finds it.
+  const Value& key = TOP;
+  Value& o = ops[top - 2];
+  if (node->flags == kPushValue && key.tag == kInt && key.i >= 0 && o.tag == kObject && o.obj &&
+      o.obj->classId == kArrayClassId) {
+    KVobj* obj = o.obj;
+    o = *static_cast<KVArray*>(obj)->KVArray::elementAt(key.i);
+    --top;
+    opRefs[top - 1] = obj;
+    ADVANCE;
+  }
   OUT(getIndexed(ctx, node->flags));
   ADVANCE;
+}
 beginObject:
   OUT(beginObjectLiteral(ctx));
   ADVANCE;

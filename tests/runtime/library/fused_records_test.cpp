@@ -152,6 +152,13 @@ var n, f;
 for (n = 1; n <= 6; n++) spawn(worker, n);
 for (f = 0; f < 1000 && done < 6; f++) wait;
 console.log("waits " @ done @ " " @ total);)",
+    // Array elements read and written inline: inside the length, past its
+    // end (the write warns), under negative and text keys, holding texts.
+    R"(var a = [], b = [1, 2, 3], i, s = 0, t = "";
+for (i = 0; i < 50; i++) a.push(i);
+for (i = 0; i < 54; i++) { a[i] = a[i] * 2 + b[i % 4]; s = s + a[i % 50]; }
+a[-1] = 5; b["1"] = 7; b[2] = "x" @ s; t = b[2] @ b[1] @ a[-1] @ b[9];
+console.log("elements " @ s @ " " @ a.length @ " " @ t @ " " @ a[49]);)",
 };
 
 }  // namespace
