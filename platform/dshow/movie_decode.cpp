@@ -1,10 +1,9 @@
-// The movie source's decoding side over libavformat, libavcodec and libswscale: a custom
-// I/O context reads through the source's byte reader, only the accepted containers are
-// opened, and frames go through one scaler context per layout.
+// The movie source's picture decoding over libavcodec and libswscale: the first video
+// stream of the container decoded frame by frame, and frames put through one scaler
+// context per layout.
 #include "platform/dshow/movie_decode.h"
 
 #include <cstring>
-#include <string_view>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -17,50 +16,21 @@ namespace plat::dshow {
 
 namespace {
 
-constexpr int kIoBufferBytes = 32768;
-constexpr const char* kContainers = "avi,mov,mp4,m4a,3gp,3g2,mj2,matroska,webm,mpeg,mpegts,asf,flv";
-constexpr AVRational kUnits = {1, 10000000};
-
-bool acceptedContainer(const char* name) {
-  // The demuxer's name list; its first name picks it out.
-  const std::string_view first = std::string_view(name).substr(0, std::string_view(name).find(','));
-  for (std::string_view listed : {"avi", "mov", "matroska", "mpeg", "mpegts", "asf", "flv"})
-    if (first == listed) return true;
-  return false;
-}
+constexpr AVRational kUnits = {1, int(kMovieUnitsPerSecond)};
 
 class LibavMovieDecoder final : public MovieDecoder {
  public:
-  LibavMovieDecoder(MovieByteReader reader, std::int64_t size) : reader_(std::move(reader)), size_(size) {}
+  LibavMovieDecoder(MovieByteReader reader, std::int64_t size) : container_(std::move(reader), size) {}
   ~LibavMovieDecoder() override {
     for (SwsContext*& s : scalers_) sws_freeContext(s);
     av_frame_free(&frame_);
     av_packet_free(&packet_);
     avcodec_free_context(&codec_);
-    avformat_close_input(&format_);
-    if (io_ != nullptr) av_freep(&io_->buffer);
-    avio_context_free(&io_);
   }
 
   bool open() {
-    auto* buffer = static_cast<std::uint8_t*>(av_malloc(kIoBufferBytes));
-    if (buffer == nullptr) return false;
-    io_ = avio_alloc_context(buffer, kIoBufferBytes, 0, this, &readPacket, nullptr, &seekStream);
-    if (io_ == nullptr) {
-      av_free(buffer);
-      return false;
-    }
-    format_ = avformat_alloc_context();
-    if (format_ == nullptr) return false;
-    format_->pb = io_;
-    format_->flags |= AVFMT_FLAG_CUSTOM_IO;
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "format_whitelist", kContainers, 0);
-    const int opened = avformat_open_input(&format_, nullptr, nullptr, &options);
-    av_dict_free(&options);
-    if (opened < 0) return false;  // the context is freed by the failed open
-    if (!acceptedContainer(format_->iformat->name)) return false;
-    if (avformat_find_stream_info(format_, nullptr) < 0) return false;
+    if (!container_.open()) return false;
+    format_ = container_.format();
     const AVCodec* codec = nullptr;
     stream_ = av_find_best_stream(format_, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
     if (stream_ < 0 || codec == nullptr) return false;
@@ -89,6 +59,7 @@ class LibavMovieDecoder final : public MovieDecoder {
   int height() const override { return codec_->height; }
   std::int64_t duration() const override { return duration_; }
   std::int64_t frameDuration() const override { return frameDuration_; }
+  std::int64_t origin() const override { return av_rescale_q(startOffset_, timeBase_, kUnits); }
 
   bool nextFrame(std::int64_t* start) override {
     for (;;) {
@@ -158,57 +129,10 @@ class LibavMovieDecoder final : public MovieDecoder {
   }
 
  private:
-  // The next decoded frame into frame_; false at the end.
-  bool receive() {
-    for (;;) {
-      const int got = avcodec_receive_frame(codec_, frame_);
-      if (got == 0) return true;
-      if (got != AVERROR(EAGAIN) || draining_) return false;
-      for (;;) {
-        const int read = av_read_frame(format_, packet_);
-        if (read < 0) {
-          draining_ = true;
-          avcodec_send_packet(codec_, nullptr);
-          break;
-        }
-        const bool ours = packet_->stream_index == stream_;
-        const int sent = ours ? avcodec_send_packet(codec_, packet_) : 0;
-        av_packet_unref(packet_);
-        if (ours && sent != AVERROR_INVALIDDATA) break;  // a corrupt packet is skipped
-      }
-    }
-  }
+  bool receive() { return ReceiveStreamFrame(format_, codec_, stream_, packet_, frame_, &draining_); }
 
-  static int readPacket(void* opaque, std::uint8_t* buffer, int size) {
-    auto* self = static_cast<LibavMovieDecoder*>(opaque);
-    if (self->position_ >= self->size_) return AVERROR_EOF;
-    const int got = self->reader_(self->position_, size, buffer);
-    if (got < 0) return AVERROR(EIO);
-    if (got == 0) return AVERROR_EOF;
-    self->position_ += got;
-    return got;
-  }
-
-  static std::int64_t seekStream(void* opaque, std::int64_t offset, int whence) {
-    auto* self = static_cast<LibavMovieDecoder*>(opaque);
-    if (whence & AVSEEK_SIZE) return self->size_;
-    std::int64_t to = offset;
-    switch (whence & ~AVSEEK_FORCE) {
-      case SEEK_SET: break;
-      case SEEK_CUR: to += self->position_; break;
-      case SEEK_END: to += self->size_; break;
-      default: return -1;
-    }
-    if (to < 0) return -1;
-    self->position_ = to;
-    return to;
-  }
-
-  MovieByteReader reader_;
-  const std::int64_t size_;
-  std::int64_t position_ = 0;
-  AVIOContext* io_ = nullptr;
-  AVFormatContext* format_ = nullptr;
+  MovieContainer container_;
+  AVFormatContext* format_ = nullptr;  // the container's
   AVCodecContext* codec_ = nullptr;
   AVFrame* frame_ = nullptr;
   AVPacket* packet_ = nullptr;
@@ -226,8 +150,6 @@ class LibavMovieDecoder final : public MovieDecoder {
 }  // namespace
 
 std::unique_ptr<MovieDecoder> MovieDecoder::Open(MovieByteReader reader, std::int64_t size) {
-  if (size <= 0) return nullptr;
-  av_log_set_level(AV_LOG_QUIET);
   auto decoder = std::make_unique<LibavMovieDecoder>(std::move(reader), size);
   if (!decoder->open()) return nullptr;
   return decoder;

@@ -21,6 +21,8 @@
 #include "media/dshow/movie_render.h"
 #include "media/movie/movie.h"
 #include "media/sound/sound_handle.h"
+#include "platform/audio/audio_test.h"
+#include "platform/audio/wave_format.h"
 #include "platform/dshow/interfaces.h"
 #include "platform/dshow/system_filters.h"
 #include "tests/media/log_capture.h"
@@ -30,6 +32,7 @@ namespace halvorine_test {
 namespace {
 
 using namespace ZaDod;
+namespace pw = plat::win;
 
 const int kNoSettings[3] = {0, 0, 0};
 int frameCalls = 0;
@@ -118,12 +121,19 @@ int openClip(const std::string& clip, int* width = nullptr, int* height = nullpt
   return OpenMovie(kNoSettings, path.c_str(), nullptr, 0, width, height, 0, 0);
 }
 
-// Polls until `done` holds, updating the movie between looks; false after 10 s.
+// What the manual sound sink mixed while the tests updated movies.
+std::vector<std::int16_t> heard;
+
+// Polls until `done` holds, updating the movie and mixing a quantum of sound between
+// looks (a movie with sound runs on the sound's clock); false after 2000 looks.
 template <class Done>
 bool updateUntil(int handle, Done done) {
   for (int i = 0; i < 2000; ++i) {
     UpdateMovie(handle, 0);
     if (done()) return true;
+    plat::audio::AdvanceAudioForTest(plat::audio::kQuantumFrames);
+    const std::vector<std::int16_t> more = plat::audio::TakeCapturedAudioForTest();
+    heard.insert(heard.end(), more.begin(), more.end());
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return false;
@@ -321,6 +331,50 @@ TEST_F(DShowMovieTest, LoopsOrEndsAtTheStopPosition) {
   movie->playType = DX_PLAYTYPE_BACK;
   ASSERT_TRUE(updateUntil(handle, [&] { return movie->paused == 1; }));
   EXPECT_EQ(movie->playRequested, 0);
+  EXPECT_EQ(DeleteAnyHandle(handle), 0);
+}
+
+// The loudest sample of each channel over the last `frames` frames heard.
+std::pair<int, int> peaks(std::size_t frames) {
+  int left = 0, right = 0;
+  for (std::size_t i = heard.size() - std::min(heard.size(), frames * 2); i + 1 < heard.size(); i += 2) {
+    left = std::max(left, std::abs(int(heard[i])));
+    right = std::max(right, std::abs(int(heard[i + 1])));
+  }
+  return {left, right};
+}
+
+// The MP4's sine plays through the audio renderer into the sound output, louder or
+// softer and to one side as the movie's IBasicAudio asks, while the pictures go on.
+TEST_F(DShowMovieTest, MoviesPlayTheirSoundThroughTheAudioRenderer) {
+  const int handle = openClip(mp4Clip());
+  ASSERT_NE(handle, -1);
+  MovieHandleRecord* movie = play(handle, DX_PLAYTYPE_LOOP);
+  auto* basicAudio = static_cast<plat::dshow::IBasicAudio*>(movie->basicAudio);
+  constexpr std::size_t kWindow = 4410;  // 0.1 s
+  heard.clear();
+  ASSERT_TRUE(updateUntil(handle, [&] { return heard.size() >= kWindow * 2 && peaks(kWindow).first > 1000; }));
+  const auto [loud, loudRight] = peaks(kWindow);
+  EXPECT_NEAR(loudRight, loud, loud / 50);
+  // -20 dB is a tenth of the level.
+  ASSERT_EQ(basicAudio->put_Volume(-2000), pw::S_OK);
+  plat::win::LONG volume = 0;
+  EXPECT_EQ(basicAudio->get_Volume(&volume), pw::S_OK);
+  EXPECT_EQ(volume, -2000);
+  heard.clear();
+  ASSERT_TRUE(updateUntil(handle, [&] { return heard.size() >= kWindow * 2 && peaks(kWindow).first > 0; }));
+  const int soft = peaks(kWindow).first;
+  EXPECT_GT(soft, loud * 7 / 100);
+  EXPECT_LT(soft, loud * 14 / 100);
+  // All to the right: the left channel falls silent.
+  ASSERT_EQ(basicAudio->put_Volume(0), pw::S_OK);
+  ASSERT_EQ(basicAudio->put_Balance(10000), pw::S_OK);
+  heard.clear();
+  ASSERT_TRUE(updateUntil(handle, [&] { return heard.size() >= kWindow * 2 && peaks(kWindow).second > 1000; }));
+  EXPECT_LT(peaks(kWindow).first, 10);
+  // The pictures went on beside the sound.
+  EXPECT_NE(movie->frameUpdated, 0);
+  EXPECT_EQ(movie->paused, 0);
   EXPECT_EQ(DeleteAnyHandle(handle), 0);
 }
 

@@ -1,0 +1,143 @@
+// The movie source's sound decoding over libavcodec and libswresample, on a container
+// of its own so that sound and pictures are read and decoded on their own threads.
+#include "platform/dshow/movie_audio.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libswresample/swresample.h>
+}
+
+#include "platform/audio/dsound.h"
+
+namespace plat::dshow {
+
+namespace {
+
+using audio::DWORD;
+using audio::WORD;
+
+constexpr AVRational kUnits = {1, int(kMovieUnitsPerSecond)};
+constexpr DWORD kFallbackRate = 48000;
+
+class LibavSoundDecoder final : public MovieSoundDecoder {
+ public:
+  LibavSoundDecoder(MovieByteReader reader, std::int64_t size, std::int64_t origin)
+      : container_(std::move(reader), size), origin_(origin) {}
+  ~LibavSoundDecoder() override {
+    swr_free(&resampler_);
+    av_frame_free(&frame_);
+    av_packet_free(&packet_);
+    avcodec_free_context(&codec_);
+  }
+
+  bool open() {
+    if (!container_.open()) return false;
+    format_ = container_.format();
+    const AVCodec* codec = nullptr;
+    stream_ = av_find_best_stream(format_, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+    if (stream_ < 0 || codec == nullptr) return false;
+    AVStream* stream = format_->streams[stream_];
+    codec_ = avcodec_alloc_context3(codec);
+    if (codec_ == nullptr || avcodec_parameters_to_context(codec_, stream->codecpar) < 0) return false;
+    codec_->thread_count = 1;
+    if (avcodec_open2(codec_, codec, nullptr) < 0) return false;
+    const int rate = codec_->sample_rate, channels = codec_->ch_layout.nb_channels;
+    if (rate <= 0 || channels <= 0) return false;
+    inRate_ = rate;
+    inChannels_ = channels;
+    inFormat_ = codec_->sample_fmt;
+    frame_ = av_frame_alloc();
+    packet_ = av_packet_alloc();
+    if (frame_ == nullptr || packet_ == nullptr) return false;
+    timeBase_ = stream->time_base;
+    const bool playable = rate >= int(audio::DSBFREQUENCY_MIN) && rate <= int(audio::DSBFREQUENCY_MAX);
+    const WORD outChannels = channels == 1 ? 1 : 2;
+    format_out_ = audio::WAVEFORMATEX{audio::WAVE_FORMAT_PCM, outChannels, playable ? DWORD(rate) : kFallbackRate, 0,
+                                      WORD(outChannels * 2), 16, 0};
+    format_out_.nAvgBytesPerSec = format_out_.nSamplesPerSec * format_out_.nBlockAlign;
+    AVChannelLayout outLayout;
+    av_channel_layout_default(&outLayout, outChannels);
+    const int made = swr_alloc_set_opts2(&resampler_, &outLayout, AV_SAMPLE_FMT_S16, int(format_out_.nSamplesPerSec),
+                                         &codec_->ch_layout, codec_->sample_fmt, rate, 0, nullptr);
+    av_channel_layout_uninit(&outLayout);
+    return made >= 0 && resampler_ != nullptr && swr_init(resampler_) >= 0;
+  }
+
+  const audio::WAVEFORMATEX& format() const override { return format_out_; }
+
+  bool nextPiece(std::vector<std::int16_t>& pcm, std::int64_t* start) override {
+    const int channels = format_out_.nChannels;
+    const std::int64_t rate = format_out_.nSamplesPerSec;
+    for (;;) {
+      if (!ReceiveStreamFrame(format_, codec_, stream_, packet_, frame_, &draining_)) return false;
+      // The resampler is set for the stream's first format: frames in another are dropped.
+      if (frame_->sample_rate != inRate_ || frame_->format != inFormat_ || frame_->ch_layout.nb_channels != inChannels_)
+        continue;
+      const std::int64_t stamp = frame_->best_effort_timestamp;
+      std::int64_t at = stamp != AV_NOPTS_VALUE ? av_rescale_q(stamp, timeBase_, kUnits) - origin_ : next_;
+      const int room = swr_get_out_samples(resampler_, frame_->nb_samples);
+      if (room <= 0) continue;
+      pcm.resize(std::size_t(room) * channels);
+      std::uint8_t* out[1] = {reinterpret_cast<std::uint8_t*>(pcm.data())};
+      const int got = swr_convert(resampler_, out, room, const_cast<const std::uint8_t**>(frame_->extended_data),
+                                  frame_->nb_samples);
+      if (got <= 0) continue;
+      pcm.resize(std::size_t(got) * channels);
+      next_ = at + got * kMovieUnitsPerSecond / rate;
+      if (at < skipUntil_) {
+        // Cut to the first frame at or after the start.
+        const std::int64_t drop = ((skipUntil_ - at) * rate + kMovieUnitsPerSecond - 1) / kMovieUnitsPerSecond;
+        if (drop >= got) continue;
+        pcm.erase(pcm.begin(), pcm.begin() + static_cast<std::ptrdiff_t>(drop * channels));
+        at += drop * kMovieUnitsPerSecond / rate;
+      }
+      *start = at;
+      return true;
+    }
+  }
+
+  bool seek(std::int64_t position) override {
+    if (position < 0) position = 0;
+    const std::int64_t target = av_rescale_q(position + origin_, kUnits, timeBase_);
+    if (av_seek_frame(format_, stream_, target, AVSEEK_FLAG_BACKWARD) < 0 &&
+        av_seek_frame(format_, -1, 0, AVSEEK_FLAG_BYTE | AVSEEK_FLAG_BACKWARD) < 0)
+      return false;
+    avcodec_flush_buffers(codec_);
+    swr_init(resampler_);  // drops what the resampler holds
+    draining_ = false;
+    skipUntil_ = position;
+    next_ = position;
+    return true;
+  }
+
+ private:
+  MovieContainer container_;
+  const std::int64_t origin_;
+  AVFormatContext* format_ = nullptr;  // the container's
+  AVCodecContext* codec_ = nullptr;
+  AVFrame* frame_ = nullptr;
+  AVPacket* packet_ = nullptr;
+  SwrContext* resampler_ = nullptr;
+  audio::WAVEFORMATEX format_out_{};
+  int stream_ = -1;
+  int inRate_ = 0;
+  int inChannels_ = 0;
+  int inFormat_ = -1;
+  AVRational timeBase_{1, 1};
+  std::int64_t next_ = 0;
+  std::int64_t skipUntil_ = 0;  // sound before it is cut off: the movie's start, or a seek's target
+  bool draining_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<MovieSoundDecoder> MovieSoundDecoder::Open(MovieByteReader reader, std::int64_t size,
+                                                           std::int64_t origin) {
+  auto decoder = std::make_unique<LibavSoundDecoder>(std::move(reader), size, origin);
+  if (!decoder->open()) return nullptr;
+  return decoder;
+}
+
+}  // namespace plat::dshow
