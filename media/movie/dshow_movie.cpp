@@ -9,6 +9,8 @@
 #include "media/file/file_access.h"
 #include "media/file/win_file.h"
 #include "media/graphics/base_image.h"
+#include "media/graphics/graph.h"
+#include "media/graphics/graph_settings.h"
 #include "media/graphics/image/yuv.h"
 #include "media/graphics/pixel_format.h"
 #include "media/movie/movie.h"
@@ -75,9 +77,53 @@ void takeFrame(MovieHandleRecord* movie, const D_MovieFrameView& view) {
   movie->currentImage = &image;
 }
 
+// A graph of one plane: 32 colour bits, no alpha, `channels` channels of 8 bits, from
+// the current graph settings. Made on first use; its delete flag is the record's field,
+// so a graph deleted elsewhere is made again and the movie never names a dead handle.
+bool planeGraph(int* field, int width, int height, int channels) {
+  if (*field != -1 && GetGraphData(*field) != nullptr) return true;
+  SetupGraphParam param;
+  InitSetupGraphParamFromSettings(&param);
+  param.colorBits = 32;
+  param.alphaChannel = 0;
+  param.channelNum = channels;
+  param.channelBitDepth = 8;
+  const int handle = MakeGraphFromParam(&param, width, height, 0, 0, 0, 0);
+  *field = handle;
+  if (handle == -1) return false;
+  SetDeleteHandleFlag(handle, field);
+  return true;
+}
+
+// A plane of the renderer's as an image of `channels` 8-bit channels over its buffer.
+BaseImage planeImage(const std::uint8_t* pixels, int width, int height, int pitch, int channels) {
+  BaseImage image{};
+  CreateColorData(&image.format, 8 * channels, 0, 0, 0, 0, channels, 8);
+  image.width = width;
+  image.height = height;
+  image.pitch = pitch;
+  image.pixels = const_cast<std::uint8_t*>(pixels);
+  return image;
+}
+
+// The planes go into the luma graph (1 channel) and the chroma graph (2 channels, U
+// then V), which a device's Y/UV-to-RGB filter reads. Without graphics no graph can be
+// made and nothing is sent.
+void transferPlaneGraphs(MovieHandleRecord* movie, const D_MovieFrameView& view) {
+  if (!planeGraph(&movie->lumaGraph, view.lumaWidth, view.lumaHeight, 1) ||
+      !planeGraph(&movie->chromaGraph, view.chromaWidth, view.chromaHeight, 2))
+    return;
+  const BaseImage luma = planeImage(view.luma, view.lumaWidth, view.lumaHeight, view.lumaPitch, 1);
+  const BaseImage chroma = planeImage(view.chroma, view.chromaWidth, view.chromaHeight, view.chromaPitch, 2);
+  const ImageRect lumaRect{0, 0, view.lumaWidth, view.lumaHeight};
+  const ImageRect chromaRect{0, 0, view.chromaWidth, view.chromaHeight};
+  BltBaseImageToGraph(&lumaRect, 0, 0, movie->lumaGraph, &luma, nullptr, 0, 0);
+  BltBaseImageToGraph(&chromaRect, 0, 0, movie->chromaGraph, &chroma, nullptr, 0, 0);
+}
+
 // A frame the renderer split into a luma and an interleaved chroma plane (YUV at shader
-// model 200 or more) is converted here into an image of the record's own: no graph code
-// draws such planes for a DirectShow movie, so every back end gets the colours.
+// model 200 or more) is also converted into an image of the record's own: the graph that
+// shows a DirectShow movie draws that image, so every back end gets the colours.
 void convertPlanes(MovieHandleRecord* movie, const D_MovieFrameView& view) {
   BaseImage& image = movie->frameImage;
   if (image.pixels == nullptr || movie->pixelsBorrowed || image.width != view.lumaWidth ||
@@ -261,9 +307,10 @@ int UpdateDirectShowMovie(MovieHandleRecord* movie, int) {
     D_MovieFrameView view{};
     renderer->BeginFrameRead(&view);
     movie->frameUpdated = 1;
-    if (view.luma != nullptr && view.chroma != nullptr)
+    if (view.luma != nullptr && view.chroma != nullptr) {
+      if (movie->frameCallback != nullptr) transferPlaneGraphs(movie, view);
       convertPlanes(movie, view);
-    else if (view.frame != nullptr)
+    } else if (view.frame != nullptr)
       takeFrame(movie, view);
     // The callback copies the borrowed frame while the streaming thread is kept out of it.
     if (movie->frameCallback != nullptr) {

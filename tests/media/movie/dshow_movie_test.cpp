@@ -12,6 +12,7 @@
 #include "media/graphics/base_image.h"
 #include "media/graphics/draw.h"
 #include "media/graphics/graph.h"
+#include "media/graphics/graph_filter.h"
 #include "media/graphics/graph_load.h"
 #include "media/graphics/graphics.h"
 #include "media/graphics/graphics_state.h"
@@ -435,6 +436,63 @@ TEST_F(DShowGraphMovieTest, AGraphLoadedFromAMovieShowsFramesOnceTheMovieRuns) {
   }
   EXPECT_EQ(DeleteAnyHandle(graph), 0);
   EXPECT_EQ(GetMovieHandleRecord(movie), nullptr);
+}
+
+// With the shader model forced to 200 the renderer keeps YUV frames as planes: the
+// update sends them into a luma graph and a chroma graph holding ffmpeg's own decode,
+// and the two graphs go with the movie.
+TEST_F(DShowGraphMovieTest, PlanarFramesFillTheLumaAndChromaGraphs) {
+  Graphics_Hardware_ForceShaderModelVersionForTest(200);
+  const std::string clip = mp4Clip();
+  std::vector<std::uint8_t> planes = rawFrame(clip, "nv12");  // Y, then U and V interleaved
+  ASSERT_EQ(planes.size(), 160u * 120u * 3u / 2u);
+  for (int round = 0; round < 3; ++round) {
+    std::string narrow = "C:";
+    for (char c : clip) narrow += c == '/' ? '\\' : c;
+    const int graph = LoadGraph(narrow.c_str());
+    ASSERT_NE(graph, -1);
+    const int handle = GetGraphData(graph)->movieHandle;
+    MovieHandleRecord* movie = play(handle, DX_PLAYTYPE_LOOP);
+    ASSERT_TRUE(updateUntil(handle, [&] { return movie->callbackRan != 0; }));
+    static_cast<plat::dshow::IMediaControl*>(movie->mediaControl)->Stop();
+    const int luma = movie->lumaGraph, chroma = movie->chromaGraph;
+    ASSERT_NE(GetGraphData(luma), nullptr);
+    ASSERT_NE(GetGraphData(chroma), nullptr);
+    struct Plane {
+      int graph, width, height, channels;
+      std::size_t offset;
+    };
+    for (const Plane& p : {Plane{luma, 160, 120, 1, 0}, Plane{chroma, 80, 60, 2, 160 * 120}}) {
+      BaseImage image{};
+      ASSERT_EQ(GraphFilter_GetGraphImage(p.graph, &image, nullptr), 0);
+      ASSERT_EQ(image.width, p.width);
+      ASSERT_EQ(image.height, p.height);
+      // Read back as ARGB, the first channel is red and the second green.
+      const int step = image.format.bytesPerPixel;
+      const bool argb = image.format.channelCount == 0;
+      int worst = 0;
+      for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x)
+          for (int c = 0; c < p.channels; ++c) {
+            const int at = y * image.pitch + x * step + (argb ? 2 - c : c);
+            const int got = static_cast<const std::uint8_t*>(image.pixels)[at];
+            const int want = planes[p.offset + (std::size_t(y) * p.width + x) * p.channels + c];
+            worst = std::max(worst, std::abs(got - want));
+          }
+      EXPECT_EQ(worst, 0) << p.channels;
+      ReleaseBaseImage(&image);
+    }
+    // A plane graph deleted behind the movie's back is made again by the next frame.
+    if (round == 1) {
+      EXPECT_EQ(DeleteAnyHandle(luma), 0);
+      EXPECT_EQ(movie->lumaGraph, -1);
+    }
+    EXPECT_EQ(DeleteAnyHandle(graph), 0);
+    EXPECT_EQ(GetMovieHandleRecord(handle), nullptr);
+    EXPECT_EQ(GetGraphData(luma), nullptr);
+    EXPECT_EQ(GetGraphData(chroma), nullptr);
+  }
+  Graphics_Hardware_ForceShaderModelVersionForTest(-1);
 }
 
 }  // namespace
