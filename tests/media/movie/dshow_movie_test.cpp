@@ -2,6 +2,7 @@
 // handles through the graph, deliver frames that match ffmpeg's own decode in every
 // layout the movie source offers, loop or end at the stop position, and open and
 // release again and again.
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <cstdlib>
@@ -19,13 +20,17 @@
 #include "media/graphics/hardware.h"
 #include "media/graphics/image/yuv.h"
 
+#include "media/base/handle.h"
 #include "media/dshow/movie_render.h"
+#include "media/file/async_load.h"
 #include "media/movie/movie.h"
 #include "media/sound/sound_handle.h"
+#include "media/system/winapi.h"
 #include "platform/audio/audio_test.h"
 #include "platform/audio/wave_format.h"
 #include "platform/dshow/interfaces.h"
 #include "platform/dshow/system_filters.h"
+#include "platform/win/win_thread.h"
 #include "tests/media/log_capture.h"
 #include "tests/media/movie/movie_fixture.h"
 
@@ -259,6 +264,70 @@ TEST_F(DShowMovieTest, PackedMoviesPlayFromATemporaryCopyThatGoesWithTheHandle) 
     EXPECT_EQ(OpenMovie(kNoSettings, packedPath(text).c_str(), nullptr, 0, nullptr, nullptr, 0, 0), -1);
     EXPECT_EQ(temporaryCopies(), 0);
   }
+  SelectFileAccessFunctions(nullptr);
+}
+
+// An open on a loading worker: the filter graph is made on the main thread (through its
+// request queue, which the test pumps), the rest of the open, here the temporary copy of
+// a packed movie, on the worker.
+std::atomic<std::uint32_t> graphMadeOn{0}, copiedOn{0}, openedOn{0};
+std::atomic<int> asyncHandle{-2};
+std::u16string asyncPath;
+decltype(WinAPI.CoCreateInstanceFunc) realCreate = nullptr;
+
+pw::HRESULT recordingCreate(const pw::CLSID& clsid, void* outer, pw::DWORD context, const pw::IID& iid, void** out) {
+  if (clsid == plat::dshow::CLSID_FilterGraph) graphMadeOn = pw::GetCurrentThreadId();
+  return realCreate(clsid, outer, context, iid, out);
+}
+
+FileStream openPackedRecorded(const char16_t* path, int cache, int block, int async) {
+  copiedOn = pw::GetCurrentThreadId();
+  return openPacked(path, cache, block, async);
+}
+
+int openOnWorker(AsyncLoadJob*) {
+  openedOn = pw::GetCurrentThreadId();
+  asyncHandle = OpenMovie(kNoSettings, asyncPath.c_str(), nullptr, 0, nullptr, nullptr, 0, 1);
+  return 0;
+}
+
+TEST_F(DShowMovieTest, AsynchronousOpensMakeTheGraphOnTheMainThread) {
+  realFiles = *GetFileAccessTable();
+  FileAccessFunctions packed = realFiles;
+  packed.Open = openPackedRecorded;
+  SelectFileAccessFunctions(&packed);
+  realCreate = WinAPI.CoCreateInstanceFunc;
+  WinAPI.CoCreateInstanceFunc = recordingCreate;
+  ASSERT_EQ(InitializeASyncLoad(pw::GetCurrentThreadId()), 0);
+  ASSERT_EQ(SetupASyncLoadThread(2), 0);
+  const std::string clip = mp4Clip();
+  const std::size_t slash = clip.rfind('/');
+  asyncPath = mediaPath(clip.substr(0, slash) + "/packed" + clip.substr(slash));
+  for (int round = 0; round < 3; ++round) {
+    graphMadeOn = copiedOn = openedOn = 0;
+    asyncHandle = -2;
+    AsyncLoadJob* job = AllocASyncLoadData(0);
+    job->ProcessFunction = openOnWorker;
+    AddASyncLoadData(job);
+    for (int i = 0; i < 20000 && asyncHandle == -2; ++i) {
+      ProcessASyncLoadRequestMainThread();
+      pw::Sleep(1);
+    }
+    ASSERT_NE(asyncHandle.load(), -1);
+    ASSERT_NE(asyncHandle.load(), -2);
+    EXPECT_EQ(graphMadeOn.load(), pw::GetCurrentThreadId());
+    EXPECT_NE(openedOn.load(), pw::GetCurrentThreadId());
+    EXPECT_EQ(copiedOn.load(), openedOn.load());
+    MovieHandleRecord* movie = GetMovieHandleRecord(asyncHandle);
+    ASSERT_NE(movie, nullptr);
+    EXPECT_EQ(movie->width, 160);
+    EXPECT_EQ(movie->temporaryFile, 1);
+    EXPECT_EQ(CheckHandleASyncLoad(asyncHandle), 0);  // the open ended its step
+    EXPECT_EQ(DeleteAnyHandle(asyncHandle), 0);
+  }
+  EXPECT_EQ(temporaryCopies(), 0);
+  TerminateASyncLoad();
+  WinAPI.CoCreateInstanceFunc = realCreate;
   SelectFileAccessFunctions(nullptr);
 }
 
