@@ -77,11 +77,24 @@ void takeFrame(MovieHandleRecord* movie, const D_MovieFrameView& view) {
   movie->currentImage = &image;
 }
 
+// Whether the plane's graph is there at the plane's size.
+bool planeGraphFits(int handle, int width, int height) {
+  const GraphData* graph = handle != -1 ? GetGraphData(handle) : nullptr;
+  return graph != nullptr && graph->area.width == width && graph->area.height == height;
+}
+
+bool planeGraphsFit(const MovieHandleRecord* movie, const D_MovieFrameView& view) {
+  return planeGraphFits(movie->lumaGraph, view.lumaWidth, view.lumaHeight) &&
+         planeGraphFits(movie->chromaGraph, view.chromaWidth, view.chromaHeight);
+}
+
 // A graph of one plane: 32 colour bits, no alpha, `channels` channels of 8 bits, from
-// the current graph settings. Made on first use; its delete flag is the record's field,
-// so a graph deleted elsewhere is made again and the movie never names a dead handle.
-bool planeGraph(int* field, int width, int height, int channels) {
-  if (*field != -1 && GetGraphData(*field) != nullptr) return true;
+// the current graph settings. Its delete flag is the record's field, so a graph deleted
+// elsewhere is made again and the movie never names a dead handle. One of another size
+// (the format changed) is replaced.
+void makePlaneGraph(int* field, int width, int height, int channels) {
+  if (planeGraphFits(*field, width, height)) return;
+  if (*field != -1) DeleteAnyHandle(*field);  // sets the field to -1
   SetupGraphParam param;
   InitSetupGraphParamFromSettings(&param);
   param.colorBits = 32;
@@ -90,9 +103,7 @@ bool planeGraph(int* field, int width, int height, int channels) {
   param.channelBitDepth = 8;
   const int handle = MakeGraphFromParam(&param, width, height, 0, 0, 0, 0);
   *field = handle;
-  if (handle == -1) return false;
-  SetDeleteHandleFlag(handle, field);
-  return true;
+  if (handle != -1) SetDeleteHandleFlag(handle, field);
 }
 
 // A plane of the renderer's as an image of `channels` 8-bit channels over its buffer.
@@ -107,12 +118,10 @@ BaseImage planeImage(const std::uint8_t* pixels, int width, int height, int pitc
 }
 
 // The planes go into the luma graph (1 channel) and the chroma graph (2 channels, U
-// then V), which a device's Y/UV-to-RGB filter reads. Without graphics no graph can be
-// made and nothing is sent.
+// then V), which a device's Y/UV-to-RGB filter reads; nothing goes when the graphs could
+// not be made (no graphics).
 void transferPlaneGraphs(MovieHandleRecord* movie, const D_MovieFrameView& view) {
-  if (!planeGraph(&movie->lumaGraph, view.lumaWidth, view.lumaHeight, 1) ||
-      !planeGraph(&movie->chromaGraph, view.chromaWidth, view.chromaHeight, 2))
-    return;
+  if (!planeGraphsFit(movie, view)) return;
   const BaseImage luma = planeImage(view.luma, view.lumaWidth, view.lumaHeight, view.lumaPitch, 1);
   const BaseImage chroma = planeImage(view.chroma, view.chromaWidth, view.chromaHeight, view.chromaPitch, 2);
   const ImageRect lumaRect{0, 0, view.lumaWidth, view.lumaHeight};
@@ -306,9 +315,19 @@ int UpdateDirectShowMovie(MovieHandleRecord* movie, int) {
     // The hand-over keeps the buffers the record borrows alive until this read.
     D_MovieFrameView view{};
     renderer->BeginFrameRead(&view);
+    const bool planeGraphs = view.luma != nullptr && view.chroma != nullptr && movie->frameCallback != nullptr;
+    if (planeGraphs && !planeGraphsFit(movie, view)) {
+      // Graphs are made outside the frame lock: a handle is made under the graph type's
+      // lock, which a graph's deletion holds while it releases movies and their renderers.
+      const D_MovieFrameView sizes = view;
+      renderer->EndFrameRead();
+      makePlaneGraph(&movie->lumaGraph, sizes.lumaWidth, sizes.lumaHeight, 1);
+      makePlaneGraph(&movie->chromaGraph, sizes.chromaWidth, sizes.chromaHeight, 2);
+      renderer->BeginFrameRead(&view);
+    }
     movie->frameUpdated = 1;
     if (view.luma != nullptr && view.chroma != nullptr) {
-      if (movie->frameCallback != nullptr) transferPlaneGraphs(movie, view);
+      if (planeGraphs) transferPlaneGraphs(movie, view);
       convertPlanes(movie, view);
     } else if (view.frame != nullptr)
       takeFrame(movie, view);

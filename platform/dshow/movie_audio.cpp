@@ -20,11 +20,12 @@ using audio::WORD;
 
 constexpr AVRational kUnits = {1, int(kMovieUnitsPerSecond)};
 constexpr DWORD kFallbackRate = 48000;
+constexpr std::int64_t kFar = std::int64_t(1) << 60;  // no movie time comes near it
 
 class LibavSoundDecoder final : public MovieSoundDecoder {
  public:
   LibavSoundDecoder(MovieByteReader reader, std::int64_t size, std::int64_t origin)
-      : container_(std::move(reader), size), origin_(origin) {}
+      : container_(std::move(reader), size), origin_(origin > -kFar && origin < kFar ? origin : 0) {}
   ~LibavSoundDecoder() override {
     swr_free(&resampler_);
     av_frame_free(&frame_);
@@ -75,8 +76,10 @@ class LibavSoundDecoder final : public MovieSoundDecoder {
       // The resampler is set for the stream's first format: frames in another are dropped.
       if (frame_->sample_rate != inRate_ || frame_->format != inFormat_ || frame_->ch_layout.nb_channels != inChannels_)
         continue;
+      // A stamp far outside any movie's length (a corrupt file) counts as none.
       const std::int64_t stamp = frame_->best_effort_timestamp;
-      std::int64_t at = stamp != AV_NOPTS_VALUE ? av_rescale_q(stamp, timeBase_, kUnits) - origin_ : next_;
+      const std::int64_t scaled = stamp != AV_NOPTS_VALUE ? av_rescale_q(stamp, timeBase_, kUnits) : kFar;
+      std::int64_t at = scaled > -kFar && scaled < kFar ? scaled - origin_ : next_;
       const int room = swr_get_out_samples(resampler_, frame_->nb_samples);
       if (room <= 0) continue;
       pcm.resize(std::size_t(room) * channels);
@@ -85,9 +88,11 @@ class LibavSoundDecoder final : public MovieSoundDecoder {
                                   frame_->nb_samples);
       if (got <= 0) continue;
       pcm.resize(std::size_t(got) * channels);
-      next_ = at + got * kMovieUnitsPerSecond / rate;
+      const std::int64_t length = got * kMovieUnitsPerSecond / rate;
+      next_ = at + length;
       if (at < skipUntil_) {
         // Cut to the first frame at or after the start.
+        if (at + length <= skipUntil_) continue;
         const std::int64_t drop = ((skipUntil_ - at) * rate + kMovieUnitsPerSecond - 1) / kMovieUnitsPerSecond;
         if (drop >= got) continue;
         pcm.erase(pcm.begin(), pcm.begin() + static_cast<std::ptrdiff_t>(drop * channels));

@@ -488,7 +488,8 @@ class MovieSourceFilter final : public StandInFilter {
       LONGLONG start = 0;
       if (!decoder->nextPiece(pcm, &start) || start >= stop) break;
       LONGLONG frames = static_cast<LONGLONG>(pcm.size() / channels);
-      const LONGLONG room = (stop - start) * rate / kMovieUnitsPerSecond;
+      const LONGLONG left = stop - start;  // > 0
+      const LONGLONG room = left > (frames * kMovieUnitsPerSecond) / rate ? frames : left * rate / kMovieUnitsPerSecond;
       if (frames > room) {
         frames = room;
         more = false;
