@@ -25,33 +25,18 @@ constexpr std::int64_t kFar = std::int64_t(1) << 60;  // no movie time comes nea
 class LibavSoundDecoder final : public MovieSoundDecoder {
  public:
   LibavSoundDecoder(MovieByteReader reader, std::int64_t size, std::int64_t origin)
-      : container_(std::move(reader), size), origin_(origin > -kFar && origin < kFar ? origin : 0) {}
-  ~LibavSoundDecoder() override {
-    swr_free(&resampler_);
-    av_frame_free(&frame_);
-    av_packet_free(&packet_);
-    avcodec_free_context(&codec_);
-  }
+      : in_(std::move(reader), size), origin_(origin > -kFar && origin < kFar ? origin : 0) {}
+  ~LibavSoundDecoder() override { swr_free(&resampler_); }
 
   bool open() {
-    if (!container_.open()) return false;
-    format_ = container_.format();
-    const AVCodec* codec = nullptr;
-    stream_ = av_find_best_stream(format_, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
-    if (stream_ < 0 || codec == nullptr) return false;
-    AVStream* stream = format_->streams[stream_];
-    codec_ = avcodec_alloc_context3(codec);
-    if (codec_ == nullptr || avcodec_parameters_to_context(codec_, stream->codecpar) < 0) return false;
-    codec_->thread_count = 1;
-    if (avcodec_open2(codec_, codec, nullptr) < 0) return false;
-    const int rate = codec_->sample_rate, channels = codec_->ch_layout.nb_channels;
+    if (!in_.open(AVMEDIA_TYPE_AUDIO)) return false;
+    AVStream* stream = in_.format->streams[in_.index];
+    AVCodecContext* codec = in_.codec;
+    const int rate = codec->sample_rate, channels = codec->ch_layout.nb_channels;
     if (rate <= 0 || channels <= 0) return false;
     inRate_ = rate;
     inChannels_ = channels;
-    inFormat_ = codec_->sample_fmt;
-    frame_ = av_frame_alloc();
-    packet_ = av_packet_alloc();
-    if (frame_ == nullptr || packet_ == nullptr) return false;
+    inFormat_ = codec->sample_fmt;
     timeBase_ = stream->time_base;
     const bool playable = rate >= int(audio::DSBFREQUENCY_MIN) && rate <= int(audio::DSBFREQUENCY_MAX);
     const WORD outChannels = channels == 1 ? 1 : 2;
@@ -61,7 +46,7 @@ class LibavSoundDecoder final : public MovieSoundDecoder {
     AVChannelLayout outLayout;
     av_channel_layout_default(&outLayout, outChannels);
     const int made = swr_alloc_set_opts2(&resampler_, &outLayout, AV_SAMPLE_FMT_S16, int(format_out_.nSamplesPerSec),
-                                         &codec_->ch_layout, codec_->sample_fmt, rate, 0, nullptr);
+                                         &codec->ch_layout, codec->sample_fmt, rate, 0, nullptr);
     av_channel_layout_uninit(&outLayout);
     return made >= 0 && resampler_ != nullptr && swr_init(resampler_) >= 0;
   }
@@ -72,20 +57,21 @@ class LibavSoundDecoder final : public MovieSoundDecoder {
     const int channels = format_out_.nChannels;
     const std::int64_t rate = format_out_.nSamplesPerSec;
     for (;;) {
-      if (!ReceiveStreamFrame(format_, codec_, stream_, packet_, frame_, &draining_)) return false;
+      if (!in_.receive()) return false;
+      AVFrame* frame = in_.frame;
       // The resampler is set for the stream's first format: frames in another are dropped.
-      if (frame_->sample_rate != inRate_ || frame_->format != inFormat_ || frame_->ch_layout.nb_channels != inChannels_)
+      if (frame->sample_rate != inRate_ || frame->format != inFormat_ || frame->ch_layout.nb_channels != inChannels_)
         continue;
       // A stamp far outside any movie's length (a corrupt file) counts as none.
-      const std::int64_t stamp = frame_->best_effort_timestamp;
+      const std::int64_t stamp = frame->best_effort_timestamp;
       const std::int64_t scaled = stamp != AV_NOPTS_VALUE ? av_rescale_q(stamp, timeBase_, kUnits) : kFar;
       std::int64_t at = scaled > -kFar && scaled < kFar ? scaled - origin_ : next_;
-      const int room = swr_get_out_samples(resampler_, frame_->nb_samples);
+      const int room = swr_get_out_samples(resampler_, frame->nb_samples);
       if (room <= 0) continue;
       pcm.resize(std::size_t(room) * channels);
       std::uint8_t* out[1] = {reinterpret_cast<std::uint8_t*>(pcm.data())};
-      const int got = swr_convert(resampler_, out, room, const_cast<const std::uint8_t**>(frame_->extended_data),
-                                  frame_->nb_samples);
+      const int got = swr_convert(resampler_, out, room, const_cast<const std::uint8_t**>(frame->extended_data),
+                                  frame->nb_samples);
       if (got <= 0) continue;
       pcm.resize(std::size_t(got) * channels);
       const std::int64_t length = got * kMovieUnitsPerSecond / rate;
@@ -106,34 +92,24 @@ class LibavSoundDecoder final : public MovieSoundDecoder {
   bool seek(std::int64_t position) override {
     if (position < 0) position = 0;
     const std::int64_t target = av_rescale_q(position + origin_, kUnits, timeBase_);
-    if (av_seek_frame(format_, stream_, target, AVSEEK_FLAG_BACKWARD) < 0 &&
-        av_seek_frame(format_, -1, 0, AVSEEK_FLAG_BYTE | AVSEEK_FLAG_BACKWARD) < 0)
-      return false;
-    avcodec_flush_buffers(codec_);
+    if (!in_.seek(target)) return false;
     swr_init(resampler_);  // drops what the resampler holds
-    draining_ = false;
     skipUntil_ = position;
     next_ = position;
     return true;
   }
 
  private:
-  MovieContainer container_;
+  MovieStreamDecoder in_;
   const std::int64_t origin_;
-  AVFormatContext* format_ = nullptr;  // the container's
-  AVCodecContext* codec_ = nullptr;
-  AVFrame* frame_ = nullptr;
-  AVPacket* packet_ = nullptr;
   SwrContext* resampler_ = nullptr;
   audio::WAVEFORMATEX format_out_{};
-  int stream_ = -1;
   int inRate_ = 0;
   int inChannels_ = 0;
   int inFormat_ = -1;
   AVRational timeBase_{1, 1};
   std::int64_t next_ = 0;
   std::int64_t skipUntil_ = 0;  // sound before it is cut off: the movie's start, or a seek's target
-  bool draining_ = false;
 };
 
 }  // namespace

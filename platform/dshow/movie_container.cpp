@@ -56,25 +56,54 @@ bool MovieContainer::open() {
   return avformat_find_stream_info(format_, nullptr) >= 0;
 }
 
-bool ReceiveStreamFrame(AVFormatContext* format, AVCodecContext* codec, int stream, AVPacket* packet, AVFrame* frame,
-                        bool* draining) {
+MovieStreamDecoder::~MovieStreamDecoder() {
+  av_frame_free(&frame);
+  av_packet_free(&packet);
+  avcodec_free_context(&codec);
+}
+
+bool MovieStreamDecoder::open(int kind) {
+  if (!container.open()) return false;
+  format = container.format();
+  const AVCodec* decoder = nullptr;
+  index = av_find_best_stream(format, static_cast<AVMediaType>(kind), -1, -1, &decoder, 0);
+  if (index < 0 || decoder == nullptr) return false;
+  codec = avcodec_alloc_context3(decoder);
+  if (codec == nullptr || avcodec_parameters_to_context(codec, format->streams[index]->codecpar) < 0) return false;
+  codec->thread_count = 1;
+  if (avcodec_open2(codec, decoder, nullptr) < 0) return false;
+  frame = av_frame_alloc();
+  packet = av_packet_alloc();
+  return frame != nullptr && packet != nullptr;
+}
+
+bool MovieStreamDecoder::receive() {
   for (;;) {
     const int got = avcodec_receive_frame(codec, frame);
     if (got == 0) return true;
-    if (got != AVERROR(EAGAIN) || *draining) return false;
+    if (got != AVERROR(EAGAIN) || draining) return false;
     for (;;) {
       const int read = av_read_frame(format, packet);
       if (read < 0) {
-        *draining = true;
+        draining = true;
         avcodec_send_packet(codec, nullptr);
         break;
       }
-      const bool ours = packet->stream_index == stream;
+      const bool ours = packet->stream_index == index;
       const int sent = ours ? avcodec_send_packet(codec, packet) : 0;
       av_packet_unref(packet);
       if (ours && sent != AVERROR_INVALIDDATA) break;  // a corrupt packet is skipped
     }
   }
+}
+
+bool MovieStreamDecoder::seek(std::int64_t target) {
+  if (av_seek_frame(format, index, target, AVSEEK_FLAG_BACKWARD) < 0 &&
+      av_seek_frame(format, -1, 0, AVSEEK_FLAG_BYTE | AVSEEK_FLAG_BACKWARD) < 0)
+    return false;
+  avcodec_flush_buffers(codec);
+  draining = false;
+  return true;
 }
 
 int MovieContainer::readPacket(void* opaque, std::uint8_t* buffer, int size) {

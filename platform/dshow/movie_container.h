@@ -41,10 +41,30 @@ class MovieContainer {
   AVFormatContext* format_ = nullptr;
 };
 
-// The next frame of stream `stream` decoded into `frame`, reading packets as needed and
-// skipping corrupt ones; at the end of the container the decoder is drained (and
-// `*draining` set). False once no frame is left.
-bool ReceiveStreamFrame(AVFormatContext* format, AVCodecContext* codec, int stream, AVPacket* packet, AVFrame* frame,
-                        bool* draining);
+// The best stream of one kind (an AVMediaType) in its own container, with its decoder.
+// The members are public for the picture and sound decoders built on it.
+struct MovieStreamDecoder {
+  MovieStreamDecoder(MovieByteReader reader, std::int64_t size) : container(std::move(reader), size) {}
+  MovieStreamDecoder(const MovieStreamDecoder&) = delete;
+  MovieStreamDecoder& operator=(const MovieStreamDecoder&) = delete;
+  ~MovieStreamDecoder();
+
+  // Opens the container and the decoder of its best stream of `kind`.
+  bool open(int kind);
+  // The next frame into `frame`, reading packets as needed and skipping corrupt ones; at
+  // the end of the container the decoder is drained. False once no frame is left.
+  bool receive();
+  // Goes to the key frame at or before `target` (stream time base), or to the start of
+  // the bytes when the container cannot seek by time; the decoder starts afresh.
+  bool seek(std::int64_t target);
+
+  MovieContainer container;
+  AVFormatContext* format = nullptr;  // the container's
+  AVCodecContext* codec = nullptr;
+  AVFrame* frame = nullptr;
+  AVPacket* packet = nullptr;
+  int index = -1;  // the stream's
+  bool draining = false;
+};
 
 }  // namespace plat::dshow

@@ -20,51 +20,38 @@ constexpr AVRational kUnits = {1, int(kMovieUnitsPerSecond)};
 
 class LibavMovieDecoder final : public MovieDecoder {
  public:
-  LibavMovieDecoder(MovieByteReader reader, std::int64_t size) : container_(std::move(reader), size) {}
+  LibavMovieDecoder(MovieByteReader reader, std::int64_t size) : in_(std::move(reader), size) {}
   ~LibavMovieDecoder() override {
     for (SwsContext*& s : scalers_) sws_freeContext(s);
-    av_frame_free(&frame_);
-    av_packet_free(&packet_);
-    avcodec_free_context(&codec_);
   }
 
   bool open() {
-    if (!container_.open()) return false;
-    format_ = container_.format();
-    const AVCodec* codec = nullptr;
-    stream_ = av_find_best_stream(format_, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
-    if (stream_ < 0 || codec == nullptr) return false;
-    AVStream* stream = format_->streams[stream_];
-    codec_ = avcodec_alloc_context3(codec);
-    if (codec_ == nullptr || avcodec_parameters_to_context(codec_, stream->codecpar) < 0) return false;
-    codec_->thread_count = 1;
-    if (avcodec_open2(codec_, codec, nullptr) < 0) return false;
-    if (codec_->width <= 0 || codec_->height <= 0 || codec_->width > 16384 || codec_->height > 16384) return false;
-    frame_ = av_frame_alloc();
-    packet_ = av_packet_alloc();
-    if (frame_ == nullptr || packet_ == nullptr) return false;
+    if (!in_.open(AVMEDIA_TYPE_VIDEO)) return false;
+    AVStream* stream = in_.format->streams[in_.index];
+    const int w = in_.codec->width, h = in_.codec->height;
+    if (w <= 0 || h <= 0 || w > 16384 || h > 16384) return false;
     timeBase_ = stream->time_base;
     startOffset_ = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
     if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
       duration_ = av_rescale_q(stream->duration, timeBase_, kUnits);
-    else if (format_->duration > 0)
-      duration_ = av_rescale_q(format_->duration, AV_TIME_BASE_Q, kUnits);
+    else if (in_.format->duration > 0)
+      duration_ = av_rescale_q(in_.format->duration, AV_TIME_BASE_Q, kUnits);
     const AVRational rate = stream->avg_frame_rate.num > 0 ? stream->avg_frame_rate : stream->r_frame_rate;
     frameDuration_ = rate.num > 0 && rate.den > 0 ? av_rescale(10000000, rate.den, rate.num) : 400000;
     if (frameDuration_ <= 0) frameDuration_ = 400000;
     return true;
   }
 
-  int width() const override { return codec_->width; }
-  int height() const override { return codec_->height; }
+  int width() const override { return in_.codec->width; }
+  int height() const override { return in_.codec->height; }
   std::int64_t duration() const override { return duration_; }
   std::int64_t frameDuration() const override { return frameDuration_; }
   std::int64_t origin() const override { return av_rescale_q(startOffset_, timeBase_, kUnits); }
 
   bool nextFrame(std::int64_t* start) override {
     for (;;) {
-      if (!receive()) return false;
-      const std::int64_t stamp = frame_->best_effort_timestamp;
+      if (!in_.receive()) return false;
+      const std::int64_t stamp = in_.frame->best_effort_timestamp;
       std::int64_t at = stamp != AV_NOPTS_VALUE ? av_rescale_q(stamp - startOffset_, timeBase_, kUnits) : next_;
       if (at < 0) at = 0;
       next_ = at + frameDuration_;
@@ -76,13 +63,13 @@ class LibavMovieDecoder final : public MovieDecoder {
   }
 
   void convert(MovieLayout layout, std::uint8_t* bytes) override {
-    const int w = codec_->width, h = codec_->height;
+    const int w = in_.codec->width, h = in_.codec->height;
     static constexpr AVPixelFormat kFormats[kMovieLayoutCount] = {AV_PIX_FMT_YUV420P, AV_PIX_FMT_NV12,
                                                                   AV_PIX_FMT_YUYV422, AV_PIX_FMT_UYVY422,
                                                                   AV_PIX_FMT_BGR0,    AV_PIX_FMT_BGR24};
     const int index = static_cast<int>(layout);
     SwsContext*& scaler = scalers_[index];
-    scaler = sws_getCachedContext(scaler, w, h, static_cast<AVPixelFormat>(frame_->format), w, h, kFormats[index],
+    scaler = sws_getCachedContext(scaler, w, h, static_cast<AVPixelFormat>(in_.frame->format), w, h, kFormats[index],
                                   SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (scaler == nullptr) return;
     std::uint8_t* planes[4] = {};
@@ -112,39 +99,27 @@ class LibavMovieDecoder final : public MovieDecoder {
         pitches[0] = -p;
         break;
     }
-    sws_scale(scaler, frame_->data, frame_->linesize, 0, h, planes, pitches);
+    sws_scale(scaler, in_.frame->data, in_.frame->linesize, 0, h, planes, pitches);
   }
 
   bool seek(std::int64_t position) override {
     if (position < 0) position = 0;
     const std::int64_t target = av_rescale_q(position, kUnits, timeBase_) + startOffset_;
-    if (av_seek_frame(format_, stream_, target, AVSEEK_FLAG_BACKWARD) < 0 &&
-        av_seek_frame(format_, -1, 0, AVSEEK_FLAG_BYTE | AVSEEK_FLAG_BACKWARD) < 0)
-      return false;
-    avcodec_flush_buffers(codec_);
-    draining_ = false;
+    if (!in_.seek(target)) return false;
     skipUntil_ = position;
     next_ = 0;
     return true;
   }
 
  private:
-  bool receive() { return ReceiveStreamFrame(format_, codec_, stream_, packet_, frame_, &draining_); }
-
-  MovieContainer container_;
-  AVFormatContext* format_ = nullptr;  // the container's
-  AVCodecContext* codec_ = nullptr;
-  AVFrame* frame_ = nullptr;
-  AVPacket* packet_ = nullptr;
+  MovieStreamDecoder in_;
   SwsContext* scalers_[kMovieLayoutCount] = {};
-  int stream_ = -1;
   AVRational timeBase_{1, 1};
   std::int64_t startOffset_ = 0;
   std::int64_t duration_ = 0;
   std::int64_t frameDuration_ = 400000;
   std::int64_t next_ = 0;
   std::int64_t skipUntil_ = 0;
-  bool draining_ = false;
 };
 
 }  // namespace
