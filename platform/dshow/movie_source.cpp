@@ -398,7 +398,7 @@ class MovieSourceFilter final : public StandInFilter {
     const LONGLONG stop = stopPosition();
     segmentBase_ = nextStamp_;
     for (SourceOutput* output : {static_cast<SourceOutput*>(video()), static_cast<SourceOutput*>(sound())}) {
-      if (!streams(output) || (output == sound() && in()->sound == nullptr)) continue;
+      if (output == video() ? !streams(output) : !soundStreams()) continue;
       const HRESULT hr = output->allocator->Commit();
       if (hr != S_OK) {
         stopThreads(false);
