@@ -6,12 +6,7 @@
 #include <cstring>
 #include <string_view>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/imgutils.h>
-#include <libswscale/swscale.h>
-}
+#include "platform/dshow/libav_load.h"
 
 namespace plat::dshow {
 
@@ -20,6 +15,9 @@ namespace {
 constexpr int kIoBufferBytes = 32768;
 constexpr const char* kContainers = "avi,mov,mp4,m4a,3gp,3g2,mj2,matroska,webm,mpeg,mpegts,asf,flv";
 constexpr AVRational kUnits = {1, 10000000};
+
+// Only called once Open has found the libraries.
+const Libav* lib() { return LoadLibav(); }
 
 bool acceptedContainer(const char* name) {
   // The demuxer's name list; its first name picks it out.
@@ -33,54 +31,54 @@ class LibavMovieDecoder final : public MovieDecoder {
  public:
   LibavMovieDecoder(MovieByteReader reader, std::int64_t size) : reader_(std::move(reader)), size_(size) {}
   ~LibavMovieDecoder() override {
-    for (SwsContext*& s : scalers_) sws_freeContext(s);
-    av_frame_free(&frame_);
-    av_packet_free(&packet_);
-    avcodec_free_context(&codec_);
-    avformat_close_input(&format_);
-    if (io_ != nullptr) av_freep(&io_->buffer);
-    avio_context_free(&io_);
+    for (SwsContext*& s : scalers_) lib()->sws_freeContext(s);
+    lib()->av_frame_free(&frame_);
+    lib()->av_packet_free(&packet_);
+    lib()->avcodec_free_context(&codec_);
+    lib()->avformat_close_input(&format_);
+    if (io_ != nullptr) lib()->av_freep(&io_->buffer);
+    lib()->avio_context_free(&io_);
   }
 
   bool open() {
-    auto* buffer = static_cast<std::uint8_t*>(av_malloc(kIoBufferBytes));
+    auto* buffer = static_cast<std::uint8_t*>(lib()->av_malloc(kIoBufferBytes));
     if (buffer == nullptr) return false;
-    io_ = avio_alloc_context(buffer, kIoBufferBytes, 0, this, &readPacket, nullptr, &seekStream);
+    io_ = lib()->avio_alloc_context(buffer, kIoBufferBytes, 0, this, &readPacket, nullptr, &seekStream);
     if (io_ == nullptr) {
-      av_free(buffer);
+      lib()->av_free(buffer);
       return false;
     }
-    format_ = avformat_alloc_context();
+    format_ = lib()->avformat_alloc_context();
     if (format_ == nullptr) return false;
     format_->pb = io_;
     format_->flags |= AVFMT_FLAG_CUSTOM_IO;
     AVDictionary* options = nullptr;
-    av_dict_set(&options, "format_whitelist", kContainers, 0);
-    const int opened = avformat_open_input(&format_, nullptr, nullptr, &options);
-    av_dict_free(&options);
+    lib()->av_dict_set(&options, "format_whitelist", kContainers, 0);
+    const int opened = lib()->avformat_open_input(&format_, nullptr, nullptr, &options);
+    lib()->av_dict_free(&options);
     if (opened < 0) return false;  // the context is freed by the failed open
     if (!acceptedContainer(format_->iformat->name)) return false;
-    if (avformat_find_stream_info(format_, nullptr) < 0) return false;
+    if (lib()->avformat_find_stream_info(format_, nullptr) < 0) return false;
     const AVCodec* codec = nullptr;
-    stream_ = av_find_best_stream(format_, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
+    stream_ = lib()->av_find_best_stream(format_, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
     if (stream_ < 0 || codec == nullptr) return false;
     AVStream* stream = format_->streams[stream_];
-    codec_ = avcodec_alloc_context3(codec);
-    if (codec_ == nullptr || avcodec_parameters_to_context(codec_, stream->codecpar) < 0) return false;
+    codec_ = lib()->avcodec_alloc_context3(codec);
+    if (codec_ == nullptr || lib()->avcodec_parameters_to_context(codec_, stream->codecpar) < 0) return false;
     codec_->thread_count = 1;
-    if (avcodec_open2(codec_, codec, nullptr) < 0) return false;
+    if (lib()->avcodec_open2(codec_, codec, nullptr) < 0) return false;
     if (codec_->width <= 0 || codec_->height <= 0 || codec_->width > 16384 || codec_->height > 16384) return false;
-    frame_ = av_frame_alloc();
-    packet_ = av_packet_alloc();
+    frame_ = lib()->av_frame_alloc();
+    packet_ = lib()->av_packet_alloc();
     if (frame_ == nullptr || packet_ == nullptr) return false;
     timeBase_ = stream->time_base;
     startOffset_ = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
     if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
-      duration_ = av_rescale_q(stream->duration, timeBase_, kUnits);
+      duration_ = lib()->av_rescale_q(stream->duration, timeBase_, kUnits);
     else if (format_->duration > 0)
-      duration_ = av_rescale_q(format_->duration, AV_TIME_BASE_Q, kUnits);
+      duration_ = lib()->av_rescale_q(format_->duration, AV_TIME_BASE_Q, kUnits);
     const AVRational rate = stream->avg_frame_rate.num > 0 ? stream->avg_frame_rate : stream->r_frame_rate;
-    frameDuration_ = rate.num > 0 && rate.den > 0 ? av_rescale(10000000, rate.den, rate.num) : 400000;
+    frameDuration_ = rate.num > 0 && rate.den > 0 ? lib()->av_rescale(10000000, rate.den, rate.num) : 400000;
     if (frameDuration_ <= 0) frameDuration_ = 400000;
     return true;
   }
@@ -94,7 +92,7 @@ class LibavMovieDecoder final : public MovieDecoder {
     for (;;) {
       if (!receive()) return false;
       const std::int64_t stamp = frame_->best_effort_timestamp;
-      std::int64_t at = stamp != AV_NOPTS_VALUE ? av_rescale_q(stamp - startOffset_, timeBase_, kUnits) : next_;
+      std::int64_t at = stamp != AV_NOPTS_VALUE ? lib()->av_rescale_q(stamp - startOffset_, timeBase_, kUnits) : next_;
       if (at < 0) at = 0;
       next_ = at + frameDuration_;
       if (at + frameDuration_ <= skipUntil_) continue;  // before a seek's target
@@ -111,7 +109,7 @@ class LibavMovieDecoder final : public MovieDecoder {
                                                                   AV_PIX_FMT_BGR0,    AV_PIX_FMT_BGR24};
     const int index = static_cast<int>(layout);
     SwsContext*& scaler = scalers_[index];
-    scaler = sws_getCachedContext(scaler, w, h, static_cast<AVPixelFormat>(frame_->format), w, h, kFormats[index],
+    scaler = lib()->sws_getCachedContext(scaler, w, h, static_cast<AVPixelFormat>(frame_->format), w, h, kFormats[index],
                                   SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (scaler == nullptr) return;
     std::uint8_t* planes[4] = {};
@@ -141,16 +139,16 @@ class LibavMovieDecoder final : public MovieDecoder {
         pitches[0] = -p;
         break;
     }
-    sws_scale(scaler, frame_->data, frame_->linesize, 0, h, planes, pitches);
+    lib()->sws_scale(scaler, frame_->data, frame_->linesize, 0, h, planes, pitches);
   }
 
   bool seek(std::int64_t position) override {
     if (position < 0) position = 0;
-    const std::int64_t target = av_rescale_q(position, kUnits, timeBase_) + startOffset_;
-    if (av_seek_frame(format_, stream_, target, AVSEEK_FLAG_BACKWARD) < 0 &&
-        av_seek_frame(format_, -1, 0, AVSEEK_FLAG_BYTE | AVSEEK_FLAG_BACKWARD) < 0)
+    const std::int64_t target = lib()->av_rescale_q(position, kUnits, timeBase_) + startOffset_;
+    if (lib()->av_seek_frame(format_, stream_, target, AVSEEK_FLAG_BACKWARD) < 0 &&
+        lib()->av_seek_frame(format_, -1, 0, AVSEEK_FLAG_BYTE | AVSEEK_FLAG_BACKWARD) < 0)
       return false;
-    avcodec_flush_buffers(codec_);
+    lib()->avcodec_flush_buffers(codec_);
     draining_ = false;
     skipUntil_ = position;
     next_ = 0;
@@ -161,19 +159,19 @@ class LibavMovieDecoder final : public MovieDecoder {
   // The next decoded frame into frame_; false at the end.
   bool receive() {
     for (;;) {
-      const int got = avcodec_receive_frame(codec_, frame_);
+      const int got = lib()->avcodec_receive_frame(codec_, frame_);
       if (got == 0) return true;
       if (got != AVERROR(EAGAIN) || draining_) return false;
       for (;;) {
-        const int read = av_read_frame(format_, packet_);
+        const int read = lib()->av_read_frame(format_, packet_);
         if (read < 0) {
           draining_ = true;
-          avcodec_send_packet(codec_, nullptr);
+          lib()->avcodec_send_packet(codec_, nullptr);
           break;
         }
         const bool ours = packet_->stream_index == stream_;
-        const int sent = ours ? avcodec_send_packet(codec_, packet_) : 0;
-        av_packet_unref(packet_);
+        const int sent = ours ? lib()->avcodec_send_packet(codec_, packet_) : 0;
+        lib()->av_packet_unref(packet_);
         if (ours && sent != AVERROR_INVALIDDATA) break;  // a corrupt packet is skipped
       }
     }
@@ -227,7 +225,7 @@ class LibavMovieDecoder final : public MovieDecoder {
 
 std::unique_ptr<MovieDecoder> MovieDecoder::Open(MovieByteReader reader, std::int64_t size) {
   if (size <= 0) return nullptr;
-  av_log_set_level(AV_LOG_QUIET);
+  if (LoadLibav() == nullptr) return nullptr;
   auto decoder = std::make_unique<LibavMovieDecoder>(std::move(reader), size);
   if (!decoder->open()) return nullptr;
   return decoder;
