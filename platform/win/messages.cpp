@@ -179,6 +179,10 @@ void RemoveMessageSource(MessageSource source) {
   }
 }
 
+std::atomic<DWORD> queueChanges{0};
+
+DWORD GetQueueChangeCount() { return queueChanges.load(std::memory_order_acquire); }
+
 BOOL PeekMessageW(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remove) {
   if (Backend* b = backend()) b->pumpEvents();
   runSources();
