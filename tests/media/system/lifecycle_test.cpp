@@ -202,6 +202,21 @@ TEST_F(LibraryTest, FrameLimitEndsThePumpAfterTheThirdFlip) {
   EXPECT_EQ(ProcessWindowMessages(), -1);
 }
 
+// The interpreter's pump skips passes with nothing due, yet the close that the last
+// allowed frame queues is seen by the very next call, however fast the calls come.
+TEST_F(LibraryTest, PumpWhenDueSeesTheFrameLimitCloseAtOnce) {
+  setenv("HALVORINE_FRAMES", "3", 1);
+  int started = startWindowed();
+  unsetenv("HALVORINE_FRAMES");
+  ASSERT_EQ(started, 0);
+  EXPECT_EQ(ProcessWindowMessagesWhenDue(), 0);
+  SetDrawTarget(-2);
+  for (int i = 0; i < 2000; ++i) ASSERT_EQ(ProcessWindowMessagesWhenDue(), 0) << i;
+  FlipScreen();
+  EXPECT_EQ(ProcessWindowMessagesWhenDue(), -1);
+  EXPECT_EQ(ProcessWindowMessagesWhenDue(), -1);
+}
+
 }  // namespace
 
 namespace {
