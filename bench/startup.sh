@@ -8,15 +8,14 @@ set -eu
 build=${1:-build-bench}
 runs=${2:-10}
 cd "$(dirname "$0")/.."
-program=$(cd "$build/runtime/library" 2>/dev/null && pwd)/halvorine
-runner=$build/tests/scripts/script_runner
+program=$(cd "$build/runtime/library" 2>/dev/null && pwd || true)/halvorine
+runner=$(cd "$build/tests/scripts" 2>/dev/null && pwd || true)/script_runner
 [ -x "$program" ] || { echo "start-up: no halvorine program in $build"; exit 1; }
-runner=$(cd "$(dirname "$runner")" 2>/dev/null && pwd)/script_runner
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp -r examples/hello/. "$work/game/" 2>/dev/null || { mkdir -p "$work/game" && cp -r examples/hello/. "$work/game/"; }
-mkdir -p "$work/runner"
+mkdir -p "$work/game" "$work/runner"
+cp -r examples/hello/. "$work/game/"
 
 # Milliseconds of wall time of one run of the command.
 wall() {
