@@ -2,12 +2,7 @@
 // of its own so that sound and pictures are read and decoded on their own threads.
 #include "platform/dshow/movie_audio.h"
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/channel_layout.h>
-#include <libswresample/swresample.h>
-}
+#include "platform/dshow/libav_load.h"
 
 #include "platform/audio/dsound.h"
 
@@ -26,7 +21,7 @@ class LibavSoundDecoder final : public MovieSoundDecoder {
  public:
   LibavSoundDecoder(MovieByteReader reader, std::int64_t size, std::int64_t origin)
       : in_(std::move(reader), size), origin_(origin > -kFar && origin < kFar ? origin : 0) {}
-  ~LibavSoundDecoder() override { swr_free(&resampler_); }
+  ~LibavSoundDecoder() override { lib()->swr_free(&resampler_); }
 
   bool open() {
     if (!in_.open(AVMEDIA_TYPE_AUDIO)) return false;
@@ -44,11 +39,11 @@ class LibavSoundDecoder final : public MovieSoundDecoder {
                                       WORD(outChannels * 2), 16, 0};
     format_out_.nAvgBytesPerSec = format_out_.nSamplesPerSec * format_out_.nBlockAlign;
     AVChannelLayout outLayout;
-    av_channel_layout_default(&outLayout, outChannels);
-    const int made = swr_alloc_set_opts2(&resampler_, &outLayout, AV_SAMPLE_FMT_S16, int(format_out_.nSamplesPerSec),
+    lib()->av_channel_layout_default(&outLayout, outChannels);
+    const int made = lib()->swr_alloc_set_opts2(&resampler_, &outLayout, AV_SAMPLE_FMT_S16, int(format_out_.nSamplesPerSec),
                                          &codec->ch_layout, codec->sample_fmt, rate, 0, nullptr);
-    av_channel_layout_uninit(&outLayout);
-    return made >= 0 && resampler_ != nullptr && swr_init(resampler_) >= 0;
+    lib()->av_channel_layout_uninit(&outLayout);
+    return made >= 0 && resampler_ != nullptr && lib()->swr_init(resampler_) >= 0;
   }
 
   const audio::WAVEFORMATEX& format() const override { return format_out_; }
@@ -64,13 +59,13 @@ class LibavSoundDecoder final : public MovieSoundDecoder {
         continue;
       // A stamp far outside any movie's length (a corrupt file) counts as none.
       const std::int64_t stamp = frame->best_effort_timestamp;
-      const std::int64_t scaled = stamp != AV_NOPTS_VALUE ? av_rescale_q(stamp, timeBase_, kUnits) : kFar;
+      const std::int64_t scaled = stamp != AV_NOPTS_VALUE ? lib()->av_rescale_q(stamp, timeBase_, kUnits) : kFar;
       std::int64_t at = scaled > -kFar && scaled < kFar ? scaled - origin_ : next_;
-      const int room = swr_get_out_samples(resampler_, frame->nb_samples);
+      const int room = lib()->swr_get_out_samples(resampler_, frame->nb_samples);
       if (room <= 0) continue;
       pcm.resize(std::size_t(room) * channels);
       std::uint8_t* out[1] = {reinterpret_cast<std::uint8_t*>(pcm.data())};
-      const int got = swr_convert(resampler_, out, room, const_cast<const std::uint8_t**>(frame->extended_data),
+      const int got = lib()->swr_convert(resampler_, out, room, const_cast<const std::uint8_t**>(frame->extended_data),
                                   frame->nb_samples);
       if (got <= 0) continue;
       pcm.resize(std::size_t(got) * channels);
@@ -91,9 +86,9 @@ class LibavSoundDecoder final : public MovieSoundDecoder {
 
   bool seek(std::int64_t position) override {
     if (position < 0) position = 0;
-    const std::int64_t target = av_rescale_q(position + origin_, kUnits, timeBase_);
+    const std::int64_t target = lib()->av_rescale_q(position + origin_, kUnits, timeBase_);
     if (!in_.seek(target)) return false;
-    swr_init(resampler_);  // drops what the resampler holds
+    lib()->swr_init(resampler_);  // drops what the resampler holds
     skipUntil_ = position;
     next_ = position;
     return true;
@@ -116,6 +111,7 @@ class LibavSoundDecoder final : public MovieSoundDecoder {
 
 std::unique_ptr<MovieSoundDecoder> MovieSoundDecoder::Open(MovieByteReader reader, std::int64_t size,
                                                            std::int64_t origin) {
+  if (LoadLibav() == nullptr) return nullptr;
   auto decoder = std::make_unique<LibavSoundDecoder>(std::move(reader), size, origin);
   if (!decoder->open()) return nullptr;
   return decoder;

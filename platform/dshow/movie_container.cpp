@@ -5,10 +5,7 @@
 #include <cstdio>
 #include <string_view>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-}
+#include "platform/dshow/libav_load.h"
 
 namespace plat::dshow {
 
@@ -28,80 +25,80 @@ bool acceptedContainer(const char* name) {
 }  // namespace
 
 MovieContainer::~MovieContainer() {
-  avformat_close_input(&format_);
-  if (io_ != nullptr) av_freep(&io_->buffer);
-  avio_context_free(&io_);
+  lib()->avformat_close_input(&format_);
+  if (io_ != nullptr) lib()->av_freep(&io_->buffer);
+  lib()->avio_context_free(&io_);
 }
 
 bool MovieContainer::open() {
   if (size_ <= 0) return false;
-  av_log_set_level(AV_LOG_QUIET);
-  auto* buffer = static_cast<std::uint8_t*>(av_malloc(kIoBufferBytes));
+  lib()->av_log_set_level(AV_LOG_QUIET);
+  auto* buffer = static_cast<std::uint8_t*>(lib()->av_malloc(kIoBufferBytes));
   if (buffer == nullptr) return false;
-  io_ = avio_alloc_context(buffer, kIoBufferBytes, 0, this, &readPacket, nullptr, &seekStream);
+  io_ = lib()->avio_alloc_context(buffer, kIoBufferBytes, 0, this, &readPacket, nullptr, &seekStream);
   if (io_ == nullptr) {
-    av_free(buffer);
+    lib()->av_free(buffer);
     return false;
   }
-  format_ = avformat_alloc_context();
+  format_ = lib()->avformat_alloc_context();
   if (format_ == nullptr) return false;
   format_->pb = io_;
   format_->flags |= AVFMT_FLAG_CUSTOM_IO;
   AVDictionary* options = nullptr;
-  av_dict_set(&options, "format_whitelist", kContainers, 0);
-  const int opened = avformat_open_input(&format_, nullptr, nullptr, &options);
-  av_dict_free(&options);
+  lib()->av_dict_set(&options, "format_whitelist", kContainers, 0);
+  const int opened = lib()->avformat_open_input(&format_, nullptr, nullptr, &options);
+  lib()->av_dict_free(&options);
   if (opened < 0) return false;  // the context is freed by the failed open
   if (!acceptedContainer(format_->iformat->name)) return false;
-  return avformat_find_stream_info(format_, nullptr) >= 0;
+  return lib()->avformat_find_stream_info(format_, nullptr) >= 0;
 }
 
 MovieStreamDecoder::~MovieStreamDecoder() {
-  av_frame_free(&frame);
-  av_packet_free(&packet);
-  avcodec_free_context(&codec);
+  lib()->av_frame_free(&frame);
+  lib()->av_packet_free(&packet);
+  lib()->avcodec_free_context(&codec);
 }
 
 bool MovieStreamDecoder::open(int kind) {
   if (!container.open()) return false;
   format = container.format();
   const AVCodec* decoder = nullptr;
-  index = av_find_best_stream(format, static_cast<AVMediaType>(kind), -1, -1, &decoder, 0);
+  index = lib()->av_find_best_stream(format, static_cast<AVMediaType>(kind), -1, -1, &decoder, 0);
   if (index < 0 || decoder == nullptr) return false;
-  codec = avcodec_alloc_context3(decoder);
-  if (codec == nullptr || avcodec_parameters_to_context(codec, format->streams[index]->codecpar) < 0) return false;
+  codec = lib()->avcodec_alloc_context3(decoder);
+  if (codec == nullptr || lib()->avcodec_parameters_to_context(codec, format->streams[index]->codecpar) < 0) return false;
   codec->thread_count = 1;
-  if (avcodec_open2(codec, decoder, nullptr) < 0) return false;
-  frame = av_frame_alloc();
-  packet = av_packet_alloc();
+  if (lib()->avcodec_open2(codec, decoder, nullptr) < 0) return false;
+  frame = lib()->av_frame_alloc();
+  packet = lib()->av_packet_alloc();
   return frame != nullptr && packet != nullptr;
 }
 
 bool MovieStreamDecoder::receive() {
   for (;;) {
-    const int got = avcodec_receive_frame(codec, frame);
+    const int got = lib()->avcodec_receive_frame(codec, frame);
     if (got == 0) return true;
     if (got != AVERROR(EAGAIN) || draining) return false;
     for (;;) {
-      const int read = av_read_frame(format, packet);
+      const int read = lib()->av_read_frame(format, packet);
       if (read < 0) {
         draining = true;
-        avcodec_send_packet(codec, nullptr);
+        lib()->avcodec_send_packet(codec, nullptr);
         break;
       }
       const bool ours = packet->stream_index == index;
-      const int sent = ours ? avcodec_send_packet(codec, packet) : 0;
-      av_packet_unref(packet);
+      const int sent = ours ? lib()->avcodec_send_packet(codec, packet) : 0;
+      lib()->av_packet_unref(packet);
       if (ours && sent != AVERROR_INVALIDDATA) break;  // a corrupt packet is skipped
     }
   }
 }
 
 bool MovieStreamDecoder::seek(std::int64_t target) {
-  if (av_seek_frame(format, index, target, AVSEEK_FLAG_BACKWARD) < 0 &&
-      av_seek_frame(format, -1, 0, AVSEEK_FLAG_BYTE | AVSEEK_FLAG_BACKWARD) < 0)
+  if (lib()->av_seek_frame(format, index, target, AVSEEK_FLAG_BACKWARD) < 0 &&
+      lib()->av_seek_frame(format, -1, 0, AVSEEK_FLAG_BYTE | AVSEEK_FLAG_BACKWARD) < 0)
     return false;
-  avcodec_flush_buffers(codec);
+  lib()->avcodec_flush_buffers(codec);
   draining = false;
   return true;
 }

@@ -5,12 +5,7 @@
 
 #include <cstring>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/imgutils.h>
-#include <libswscale/swscale.h>
-}
+#include "platform/dshow/libav_load.h"
 
 namespace plat::dshow {
 
@@ -22,7 +17,7 @@ class LibavMovieDecoder final : public MovieDecoder {
  public:
   LibavMovieDecoder(MovieByteReader reader, std::int64_t size) : in_(std::move(reader), size) {}
   ~LibavMovieDecoder() override {
-    for (SwsContext*& s : scalers_) sws_freeContext(s);
+    for (SwsContext*& s : scalers_) lib()->sws_freeContext(s);
   }
 
   bool open() {
@@ -33,11 +28,11 @@ class LibavMovieDecoder final : public MovieDecoder {
     timeBase_ = stream->time_base;
     startOffset_ = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
     if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
-      duration_ = av_rescale_q(stream->duration, timeBase_, kUnits);
+      duration_ = lib()->av_rescale_q(stream->duration, timeBase_, kUnits);
     else if (in_.format->duration > 0)
-      duration_ = av_rescale_q(in_.format->duration, AV_TIME_BASE_Q, kUnits);
+      duration_ = lib()->av_rescale_q(in_.format->duration, AV_TIME_BASE_Q, kUnits);
     const AVRational rate = stream->avg_frame_rate.num > 0 ? stream->avg_frame_rate : stream->r_frame_rate;
-    frameDuration_ = rate.num > 0 && rate.den > 0 ? av_rescale(10000000, rate.den, rate.num) : 400000;
+    frameDuration_ = rate.num > 0 && rate.den > 0 ? lib()->av_rescale(10000000, rate.den, rate.num) : 400000;
     if (frameDuration_ <= 0) frameDuration_ = 400000;
     return true;
   }
@@ -46,13 +41,13 @@ class LibavMovieDecoder final : public MovieDecoder {
   int height() const override { return in_.codec->height; }
   std::int64_t duration() const override { return duration_; }
   std::int64_t frameDuration() const override { return frameDuration_; }
-  std::int64_t origin() const override { return av_rescale_q(startOffset_, timeBase_, kUnits); }
+  std::int64_t origin() const override { return lib()->av_rescale_q(startOffset_, timeBase_, kUnits); }
 
   bool nextFrame(std::int64_t* start) override {
     for (;;) {
       if (!in_.receive()) return false;
       const std::int64_t stamp = in_.frame->best_effort_timestamp;
-      std::int64_t at = stamp != AV_NOPTS_VALUE ? av_rescale_q(stamp - startOffset_, timeBase_, kUnits) : next_;
+      std::int64_t at = stamp != AV_NOPTS_VALUE ? lib()->av_rescale_q(stamp - startOffset_, timeBase_, kUnits) : next_;
       if (at < 0) at = 0;
       next_ = at + frameDuration_;
       if (at + frameDuration_ <= skipUntil_) continue;  // before a seek's target
@@ -69,7 +64,7 @@ class LibavMovieDecoder final : public MovieDecoder {
                                                                   AV_PIX_FMT_BGR0,    AV_PIX_FMT_BGR24};
     const int index = static_cast<int>(layout);
     SwsContext*& scaler = scalers_[index];
-    scaler = sws_getCachedContext(scaler, w, h, static_cast<AVPixelFormat>(in_.frame->format), w, h, kFormats[index],
+    scaler = lib()->sws_getCachedContext(scaler, w, h, static_cast<AVPixelFormat>(in_.frame->format), w, h, kFormats[index],
                                   SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (scaler == nullptr) return;
     std::uint8_t* planes[4] = {};
@@ -99,12 +94,12 @@ class LibavMovieDecoder final : public MovieDecoder {
         pitches[0] = -p;
         break;
     }
-    sws_scale(scaler, in_.frame->data, in_.frame->linesize, 0, h, planes, pitches);
+    lib()->sws_scale(scaler, in_.frame->data, in_.frame->linesize, 0, h, planes, pitches);
   }
 
   bool seek(std::int64_t position) override {
     if (position < 0) position = 0;
-    const std::int64_t target = av_rescale_q(position, kUnits, timeBase_) + startOffset_;
+    const std::int64_t target = lib()->av_rescale_q(position, kUnits, timeBase_) + startOffset_;
     if (!in_.seek(target)) return false;
     skipUntil_ = position;
     next_ = 0;
@@ -125,6 +120,7 @@ class LibavMovieDecoder final : public MovieDecoder {
 }  // namespace
 
 std::unique_ptr<MovieDecoder> MovieDecoder::Open(MovieByteReader reader, std::int64_t size) {
+  if (LoadLibav() == nullptr) return nullptr;
   auto decoder = std::make_unique<LibavMovieDecoder>(std::move(reader), size);
   if (!decoder->open()) return nullptr;
   return decoder;
