@@ -13,7 +13,7 @@ packages=(
   fonts-dejavu-core fonts-ipafont-gothic xvfb
   lua5.4 sox vorbis-tools opus-tools lame
   imagemagick libmagickcore-6.q16-dev
-  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
+  libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev ffmpeg
 )
 
 missing=()

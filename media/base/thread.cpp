@@ -43,7 +43,6 @@ namespace {
 
 win::DWORD ThreadStartProc(void* argument) {
   auto* thread = static_cast<ThreadRecord*>(argument);
-  win::SuspendThread(win::GetCurrentThread());
   thread->Function(thread, thread->Param);
   win::ExitThread(0);
 }
@@ -54,7 +53,9 @@ int Thread_Create(ThreadRecord* thread, ThreadFunction function, void* parameter
   thread->Function = function;
   thread->Param = parameter;
   win::DWORD id = 0;
-  thread->ThreadHandle = win::CreateThread(nullptr, 0, ThreadStartProc, thread, 0, &id);
+  // Made suspended rather than suspending itself: the first resume never has to wait
+  // for the new thread to be scheduled.
+  thread->ThreadHandle = win::CreateThread(nullptr, 0, ThreadStartProc, thread, win::CREATE_SUSPENDED, &id);
   if (thread->ThreadHandle == nullptr) {
     thread->ThreadID = 0;
     return -1;

@@ -1,7 +1,7 @@
 // Locks and threads of the media layer. A lock remembers who took it last (source
 // path, line, thread), which makes a deadlock readable in a debugger. A library thread
-// suspends itself as soon as it starts, so that its creator can finish setting it up
-// and resume it when there is work.
+// is made suspended, so that its creator can finish setting it up and resume it when
+// there is work.
 #pragma once
 #include <cstdint>
 
@@ -35,8 +35,8 @@ struct ThreadRecord {
 // 0, or -1 when the thread cannot be made. The function runs after the first
 // successful Thread_Resume.
 int Thread_Create(ThreadRecord* thread, ThreadFunction function, void* parameter);
-// 1 when the thread had been suspended and now runs, else 0 (it has not suspended
-// itself yet, or was not suspended): callers that must wake it retry.
+// 1 when the thread had been suspended and now runs, else 0 (it is about to suspend
+// itself but has not yet, or was not suspended): callers that must wake it retry.
 int Thread_Resume(ThreadRecord* thread);
 int Thread_SuspendSelf();
 // Levels 0 lowest, 1 below normal, 2 normal, 3 highest; other levels change nothing.

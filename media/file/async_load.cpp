@@ -80,6 +80,15 @@ void workerBody(ThreadRecord*, void* parameter) {
   unlock();
 }
 
+// The lock is held. The worker was flagged suspended under this lock before it
+// suspended itself, so it is about to; a resume that comes too early is repeated until
+// it takes effect.
+void wakeWorker(AsyncLoadWorker& worker) {
+  while (Thread_Resume(&worker.Thread) == 0) Thread_Sleep(0);
+  worker.Suspended = 0;
+  ++ASyncLoad.RunningNum;
+}
+
 void freeRemainingJobs() {
   for (int i = 0; i < ASyncLoad.JobBound; ++i) {
     MemFree(ASyncLoad.Jobs[i]);
@@ -107,11 +116,7 @@ void resumeOneWorker(int extra, bool jobHoldersOnly) {
     }
   }
   if (chosen == nullptr || !Thread_IsValid(&chosen->Thread)) return;
-  // The worker was flagged under this lock before it suspended itself, so it is about
-  // to; a resume that comes too early is repeated until it takes effect.
-  while (Thread_Resume(&chosen->Thread) == 0) Thread_Sleep(0);
-  chosen->Suspended = 0;
-  ++ASyncLoad.RunningNum;
+  wakeWorker(*chosen);
 }
 
 int InitializeASyncLoad(uint32_t mainThreadId) {
@@ -182,7 +187,6 @@ int SetupASyncLoadThread(int processorNum) {
     TerminateASyncLoadThread();
     return -1;
   }
-  Thread_Sleep(16);
   return 0;
 }
 
@@ -190,6 +194,14 @@ int TerminateASyncLoadThread() {
   if (!ASyncLoad.Started || ASyncLoad.WorkerNum == 0) return 0;
   lock(__LINE__);
   ASyncLoad.EndFlag = 1;
+  // A worker without a job has nothing left to do but end: all of those are woken at
+  // once, so that they end together rather than one after another.
+  for (int i = 0; i < ASyncLoad.WorkerNum; ++i) {
+    AsyncLoadWorker& w = ASyncLoad.Workers[i];
+    if (w.ThreadEnded || !w.Suspended || w.WaitingMainThread || w.Job != nullptr || !Thread_IsValid(&w.Thread))
+      continue;
+    wakeWorker(w);
+  }
   unlock();
   for (int i = 0; i < ASyncLoad.WorkerNum; ++i) {
     AsyncLoadWorker& w = ASyncLoad.Workers[i];
@@ -201,8 +213,11 @@ int TerminateASyncLoadThread() {
       unlock();
       if (ended) break;
       ProcessASyncLoadRequestMainThread();
-      Thread_Sleep(1);
+      plat::win::WaitForSingleObject(w.Thread.ThreadHandle, 1);
     }
+    // The flag is set just before the worker's function returns: its thread is gone
+    // only once the handle says so.
+    plat::win::WaitForSingleObject(w.Thread.ThreadHandle, plat::win::INFINITE);
     Thread_Close(&w.Thread);
   }
   lock(__LINE__);

@@ -9,6 +9,8 @@
 #include "media/file/file_access.h"
 #include "media/file/win_file.h"
 #include "media/graphics/base_image.h"
+#include "media/graphics/graph.h"
+#include "media/graphics/graph_settings.h"
 #include "media/graphics/image/yuv.h"
 #include "media/graphics/pixel_format.h"
 #include "media/movie/movie.h"
@@ -75,9 +77,62 @@ void takeFrame(MovieHandleRecord* movie, const D_MovieFrameView& view) {
   movie->currentImage = &image;
 }
 
+// Whether the plane's graph is there at the plane's size.
+bool planeGraphFits(int handle, int width, int height) {
+  const GraphData* graph = handle != -1 ? GetGraphData(handle) : nullptr;
+  return graph != nullptr && graph->area.width == width && graph->area.height == height;
+}
+
+bool planeGraphsFit(const MovieHandleRecord* movie, const D_MovieFrameView& view) {
+  return planeGraphFits(movie->lumaGraph, view.lumaWidth, view.lumaHeight) &&
+         planeGraphFits(movie->chromaGraph, view.chromaWidth, view.chromaHeight);
+}
+
+// A graph of one plane: 32 colour bits, no alpha, `channels` channels of 8 bits, from
+// the current graph settings. Its delete flag is the record's field, so a graph deleted
+// elsewhere is made again and the movie never names a dead handle. One of another size
+// (the format changed) is replaced.
+void makePlaneGraph(int* field, int width, int height, int channels) {
+  if (planeGraphFits(*field, width, height)) return;
+  if (*field != -1) DeleteAnyHandle(*field);  // sets the field to -1
+  SetupGraphParam param;
+  InitSetupGraphParamFromSettings(&param);
+  param.colorBits = 32;
+  param.alphaChannel = 0;
+  param.channelNum = channels;
+  param.channelBitDepth = 8;
+  const int handle = MakeGraphFromParam(&param, width, height, 0, 0, 0, 0);
+  *field = handle;
+  if (handle != -1) SetDeleteHandleFlag(handle, field);
+}
+
+// A plane of the renderer's as an image of `channels` 8-bit channels over its buffer.
+BaseImage planeImage(const std::uint8_t* pixels, int width, int height, int pitch, int channels) {
+  BaseImage image{};
+  CreateColorData(&image.format, 8 * channels, 0, 0, 0, 0, channels, 8);
+  image.width = width;
+  image.height = height;
+  image.pitch = pitch;
+  image.pixels = const_cast<std::uint8_t*>(pixels);
+  return image;
+}
+
+// The planes go into the luma graph (1 channel) and the chroma graph (2 channels, U
+// then V), which a device's Y/UV-to-RGB filter reads; nothing goes when the graphs could
+// not be made (no graphics).
+void transferPlaneGraphs(MovieHandleRecord* movie, const D_MovieFrameView& view) {
+  if (!planeGraphsFit(movie, view)) return;
+  const BaseImage luma = planeImage(view.luma, view.lumaWidth, view.lumaHeight, view.lumaPitch, 1);
+  const BaseImage chroma = planeImage(view.chroma, view.chromaWidth, view.chromaHeight, view.chromaPitch, 2);
+  const ImageRect lumaRect{0, 0, view.lumaWidth, view.lumaHeight};
+  const ImageRect chromaRect{0, 0, view.chromaWidth, view.chromaHeight};
+  BltBaseImageToGraph(&lumaRect, 0, 0, movie->lumaGraph, &luma, nullptr, 0, 0);
+  BltBaseImageToGraph(&chromaRect, 0, 0, movie->chromaGraph, &chroma, nullptr, 0, 0);
+}
+
 // A frame the renderer split into a luma and an interleaved chroma plane (YUV at shader
-// model 200 or more) is converted here into an image of the record's own: no graph code
-// draws such planes for a DirectShow movie, so every back end gets the colours.
+// model 200 or more) is also converted into an image of the record's own: the graph that
+// shows a DirectShow movie draws that image, so every back end gets the colours.
 void convertPlanes(MovieHandleRecord* movie, const D_MovieFrameView& view) {
   BaseImage& image = movie->frameImage;
   if (image.pixels == nullptr || movie->pixelsBorrowed || image.width != view.lumaWidth ||
@@ -260,10 +315,21 @@ int UpdateDirectShowMovie(MovieHandleRecord* movie, int) {
     // The hand-over keeps the buffers the record borrows alive until this read.
     D_MovieFrameView view{};
     renderer->BeginFrameRead(&view);
+    const bool planeGraphs = view.luma != nullptr && view.chroma != nullptr && movie->frameCallback != nullptr;
+    if (planeGraphs && !planeGraphsFit(movie, view)) {
+      // Graphs are made outside the frame lock: a handle is made under the graph type's
+      // lock, which a graph's deletion holds while it releases movies and their renderers.
+      const D_MovieFrameView sizes = view;
+      renderer->EndFrameRead();
+      makePlaneGraph(&movie->lumaGraph, sizes.lumaWidth, sizes.lumaHeight, 1);
+      makePlaneGraph(&movie->chromaGraph, sizes.chromaWidth, sizes.chromaHeight, 2);
+      renderer->BeginFrameRead(&view);
+    }
     movie->frameUpdated = 1;
-    if (view.luma != nullptr && view.chroma != nullptr)
+    if (view.luma != nullptr && view.chroma != nullptr) {
+      if (planeGraphs) transferPlaneGraphs(movie, view);
       convertPlanes(movie, view);
-    else if (view.frame != nullptr)
+    } else if (view.frame != nullptr)
       takeFrame(movie, view);
     // The callback copies the borrowed frame while the streaming thread is kept out of it.
     if (movie->frameCallback != nullptr) {

@@ -166,4 +166,27 @@ int ProcessWindowMessages() {
   return result;
 }
 
+// A full pass takes the library lock, reads the clock several times and looks at every
+// module; between two script steps hardly anything can have changed. A pass is needed
+// again once a message was queued (a window closing after its last frame, a post from
+// another thread) or the coarse clock has moved on; while the window is not plainly
+// active every pass is full, as its waiting happens there.
+int ProcessWindowMessagesWhenDue() {
+  struct LastPass {
+    bool made = false;
+    DWORD tick = 0;
+    DWORD queueChanges = 0;
+  };
+  thread_local LastPass last;
+  const WindowStatus& s = Win.Status;
+  if (last.made && GetQueueChangeCount() == last.queueChanges && GetTickCount() == last.tick && !inactive() &&
+      !s.CloseRequested && s.ActivationCount == 0 && s.ClosingState == 0)
+    return s.WindowClosed ? -1 : 0;
+  const int result = ProcessWindowMessages();
+  last.made = true;
+  last.queueChanges = GetQueueChangeCount();
+  last.tick = GetTickCount();
+  return result;
+}
+
 }  // namespace ZaDod

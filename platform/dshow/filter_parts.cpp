@@ -369,7 +369,8 @@ HRESULT StandInFilter::EnumPins(IEnumPins** pins) {
   if (pins == nullptr) return E_POINTER;
   std::lock_guard guard(lock_);
   std::vector<IPin*> list;
-  for (auto& pin : pins_) list.push_back(pin.get());
+  for (auto& pin : pins_)
+    if (pinListed(pin.get())) list.push_back(pin.get());
   *pins = new PinEnum(std::move(list));
   return S_OK;
 }
@@ -378,7 +379,7 @@ HRESULT StandInFilter::FindPin(const WCHAR* id, IPin** pin) {
   if (id == nullptr || pin == nullptr) return E_POINTER;
   std::lock_guard guard(lock_);
   for (auto& candidate : pins_) {
-    if (candidate->name() == id) {
+    if (candidate->name() == id && pinListed(candidate.get())) {
       *pin = candidate.get();
       (*pin)->AddRef();
       return S_OK;

@@ -192,6 +192,9 @@ class StandInFilter : public IBaseFilter {
     return win::E_NOINTERFACE;
   }
   void addPin(std::unique_ptr<StandInPin> pin) { pins_.push_back(std::move(pin)); }
+  // Whether EnumPins and FindPin show the pin (with the filter lock held); a filter whose
+  // pins depend on its input hides those it has no use for.
+  virtual bool pinListed(StandInPin*) { return true; }
   HRESULT changeState(FILTER_STATE to, REFERENCE_TIME start);
 
   std::recursive_mutex lock_;

@@ -3,17 +3,15 @@
 // uncompressed layouts the source's video pin offers.
 #pragma once
 #include <cstdint>
-#include <functional>
 #include <memory>
+
+#include "platform/dshow/movie_container.h"
 
 namespace plat::dshow {
 
 // The layouts of a delivered frame, in the order the video pin offers them.
 enum class MovieLayout : int { YV12, NV12, YUY2, UYVY, RGB32, RGB24 };
 constexpr int kMovieLayoutCount = 6;
-
-// Reads up to `size` bytes at `position`; returns the bytes read, 0 at the end, -1 on error.
-using MovieByteReader = std::function<int(std::int64_t position, int size, std::uint8_t* buffer)>;
 
 class MovieDecoder {
  public:
@@ -26,6 +24,9 @@ class MovieDecoder {
   virtual int height() const = 0;
   virtual std::int64_t duration() const = 0;       // 100-ns units, 0 when unknown
   virtual std::int64_t frameDuration() const = 0;  // 100-ns units
+  // The stream time of the movie's start in 100-ns units: frame starts count from it,
+  // and so do the starts of the sound decoded beside it.
+  virtual std::int64_t origin() const = 0;
   // Decodes the next frame; its start in 100-ns units from the start of the movie.
   // False at the end of the stream or on an error that ends it.
   virtual bool nextFrame(std::int64_t* start) = 0;

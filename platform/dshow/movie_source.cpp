@@ -1,13 +1,16 @@
-// The movie source filter, standing in for the platform's splitters and video decoders:
-// its input pin takes the file source's generic stream through IAsyncReader, the movie
-// decoder opens the accepted containers, and its video pin delivers uncompressed frames
-// stamped from the stream's timestamps; it answers seeking for the renderers downstream.
+// The movie source filter, standing in for the platform's splitters and decoders: its
+// input pin takes the file source's generic stream through IAsyncReader, the movie
+// decoder opens the accepted containers, its video pin delivers uncompressed frames and
+// its audio pin (shown when the movie has sound) PCM, each on a thread of its own and
+// stamped from the stream's timestamps; both answer seeking for the renderers downstream.
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstring>
 #include <thread>
 
 #include "platform/dshow/filter_parts.h"
+#include "platform/dshow/movie_audio.h"
 #include "platform/dshow/movie_decode.h"
 #include "platform/dshow/system_filters.h"
 #include "platform/win/gdi.h"
@@ -31,6 +34,7 @@ constexpr DWORD kSeekingCapabilities = 0x3F;  // absolute, forwards, backwards, 
 constexpr DWORD kPositioningMask = 3;
 constexpr DWORD kAbsolutePositioning = 1;
 constexpr DWORD kRelativePositioning = 2;
+constexpr LONG kSoundSampleBytes = 16384;  // one delivered sound sample, at most
 
 std::atomic<int> layoutMask{(1 << kMovieLayoutCount) - 1};
 
@@ -55,12 +59,23 @@ GUID layoutSubtype(MovieLayout layout) {
   return {codes[int(layout)], 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
 }
 
+MovieByteReader readerOver(IAsyncReader* source) {
+  return [source](std::int64_t position, int size, std::uint8_t* buffer) {
+    LONGLONG length = 0, ready = 0;
+    source->Length(&length, &ready);
+    if (position >= length) return 0;
+    if (size > length - position) size = static_cast<int>(length - position);
+    return source->SyncRead(position, size, buffer) < 0 ? -1 : size;
+  };
+}
+
 class MovieInput final : public StandInPin {
  public:
   explicit MovieInput(StandInFilter* filter) : StandInPin(filter, u"In", PINDIR_INPUT) {}
   ~MovieInput() override { breakConnect(); }
   IAsyncReader* reader = nullptr;
   std::unique_ptr<MovieDecoder> decoder;
+  std::unique_ptr<MovieSoundDecoder> sound;  // null for a movie without sound
 
  protected:
   HRESULT checkType(const AM_MEDIA_TYPE& type) override {
@@ -72,24 +87,18 @@ class MovieInput final : public StandInPin {
     reader = static_cast<IAsyncReader*>(face);
     LONGLONG total = 0, available = 0;
     reader->Length(&total, &available);
-    IAsyncReader* source = reader;
-    decoder = MovieDecoder::Open(
-        [source](std::int64_t position, int size, std::uint8_t* buffer) {
-          LONGLONG length = 0, ready = 0;
-          source->Length(&length, &ready);
-          if (position >= length) return 0;
-          if (size > length - position) size = static_cast<int>(length - position);
-          return source->SyncRead(position, size, buffer) < 0 ? -1 : size;
-        },
-        total);
+    decoder = MovieDecoder::Open(readerOver(reader), total);
     if (decoder == nullptr) {
       breakConnect();
       return VFW_E_TYPE_NOT_ACCEPTED;
     }
+    // The sound is read through a container of its own, so each stream has its own thread.
+    sound = MovieSoundDecoder::Open(readerOver(reader), total, decoder->origin());
     return S_OK;
   }
   void breakConnect() override {
     decoder.reset();
+    sound.reset();
     if (reader != nullptr) reader->Release();
     reader = nullptr;
   }
@@ -97,13 +106,14 @@ class MovieInput final : public StandInPin {
 
 class MovieSourceFilter;
 
-class VideoOutput final : public StandInPin, public IMediaSeeking {
+// An output pin of the source: seeking asked of it is answered by the source, and it
+// pushes samples through the peer's IMemInputPin.
+class SourceOutput : public StandInPin, public IMediaSeeking {
  public:
-  VideoOutput(MovieSourceFilter* filter, MovieInput* input);
-  ~VideoOutput() override { breakConnect(); }
+  SourceOutput(MovieSourceFilter* filter, MovieInput* input, const WCHAR* name);
+  ~SourceOutput() override { breakConnect(); }
   IMemInputPin* memInput = nullptr;
   IMemAllocator* allocator = nullptr;
-  MovieLayout layout = MovieLayout::RGB32;
   IPin* peer() { return peer_; }
 
   HRESULT QueryInterface(const IID& iid, void** out) override { return StandInPin::QueryInterface(iid, out); }
@@ -171,6 +181,31 @@ class VideoOutput final : public StandInPin, public IMediaSeeking {
   }
 
  protected:
+  void breakConnect() override {
+    if (memInput != nullptr) memInput->Release();
+    if (allocator != nullptr) allocator->Release();
+    memInput = nullptr;
+    allocator = nullptr;
+  }
+  HRESULT queryOther(const IID& iid, void** out) override {
+    if (iid == IID_IMediaSeeking) {
+      AddRef();
+      *out = static_cast<IMediaSeeking*>(this);
+      return S_OK;
+    }
+    return StandInPin::queryOther(iid, out);
+  }
+
+  MovieSourceFilter* const source_;
+  MovieInput* const input_;
+};
+
+class VideoOutput final : public SourceOutput {
+ public:
+  VideoOutput(MovieSourceFilter* filter, MovieInput* input) : SourceOutput(filter, input, u"Video") {}
+  MovieLayout layout = MovieLayout::RGB32;
+
+ protected:
   HRESULT checkType(const AM_MEDIA_TYPE& type) override {
     for (const AM_MEDIA_TYPE& offered : offeredTypes()) {
       if (!(type.majortype == offered.majortype) || !(type.subtype == offered.subtype) ||
@@ -224,34 +259,63 @@ class VideoOutput final : public StandInPin, public IMediaSeeking {
     const LONG bytes = static_cast<LONG>(input_->decoder->frameBytes(layout));
     return ConnectPushAllocator(peer, 3, bytes, bytes, &memInput, &allocator);
   }
-  void breakConnect() override {
-    if (memInput != nullptr) memInput->Release();
-    if (allocator != nullptr) allocator->Release();
-    memInput = nullptr;
-    allocator = nullptr;
+
+ private:
+  std::array<VideoInfoHeader, kMovieLayoutCount> formats_{};
+};
+
+// The sound: 16-bit PCM in the sound decoder's format.
+class SoundOutput final : public SourceOutput {
+ public:
+  SoundOutput(MovieSourceFilter* filter, MovieInput* input) : SourceOutput(filter, input, u"Audio") {}
+  audio::WAVEFORMATEX format{};  // the connection's
+
+ protected:
+  HRESULT checkType(const AM_MEDIA_TYPE& type) override {
+    if (input_->sound == nullptr) return VFW_E_NOT_CONNECTED;
+    if (!(type.majortype == MEDIATYPE_Audio) || !(type.subtype == MEDIASUBTYPE_PCM) ||
+        !(type.formattype == FORMAT_WaveFormatEx) || type.cbFormat < sizeof(audio::WAVEFORMATEX) ||
+        type.pbFormat == nullptr)
+      return S_FALSE;
+    audio::WAVEFORMATEX asked;
+    std::memcpy(&asked, type.pbFormat, sizeof asked);
+    const audio::WAVEFORMATEX& ours = input_->sound->format();
+    return asked.wFormatTag == ours.wFormatTag && asked.nChannels == ours.nChannels &&
+                   asked.nSamplesPerSec == ours.nSamplesPerSec && asked.wBitsPerSample == ours.wBitsPerSample
+               ? S_OK
+               : S_FALSE;
   }
-  HRESULT queryOther(const IID& iid, void** out) override {
-    if (iid == IID_IMediaSeeking) {
-      AddRef();
-      *out = static_cast<IMediaSeeking*>(this);
-      return S_OK;
-    }
-    return StandInPin::queryOther(iid, out);
+  std::vector<AM_MEDIA_TYPE> offeredTypes() override {
+    if (input_->sound == nullptr) return {};
+    offered_ = input_->sound->format();
+    AM_MEDIA_TYPE type{};
+    type.majortype = MEDIATYPE_Audio;
+    type.subtype = MEDIASUBTYPE_PCM;
+    type.bFixedSizeSamples = 1;
+    type.lSampleSize = offered_.nBlockAlign;
+    type.formattype = FORMAT_WaveFormatEx;
+    type.cbFormat = sizeof(audio::WAVEFORMATEX);
+    type.pbFormat = reinterpret_cast<BYTE*>(&offered_);
+    return {type};
+  }
+  HRESULT completeConnect(IPin* peer) override {
+    format = input_->sound->format();
+    return ConnectPushAllocator(peer, 4, kSoundSampleBytes, format.nBlockAlign, &memInput, &allocator);
   }
 
  private:
-  MovieSourceFilter* const source_;
-  MovieInput* const input_;
-  std::array<VideoInfoHeader, kMovieLayoutCount> formats_{};
+  audio::WAVEFORMATEX offered_{};
 };
 
 class MovieSourceFilter final : public StandInFilter {
  public:
   MovieSourceFilter() : StandInFilter(CLSID_MovieSourceStandIn) {
     auto input = std::make_unique<MovieInput>(this);
-    auto output = std::make_unique<VideoOutput>(this, input.get());
+    auto video = std::make_unique<VideoOutput>(this, input.get());
+    auto sound = std::make_unique<SoundOutput>(this, input.get());
     addPin(std::move(input));
-    addPin(std::move(output));
+    addPin(std::move(video));
+    addPin(std::move(sound));
   }
 
   MovieDecoder* decoder() { return in()->decoder.get(); }
@@ -268,9 +332,12 @@ class MovieSourceFilter final : public StandInFilter {
   LONGLONG currentPosition() const { return current_.load(); }
 
   // Moves the start and stop of the stream; a running stream is flushed and starts again
-  // at the new position, its time stamps going on from the last one delivered.
-  HRESULT setPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop, DWORD stopFlags) {
+  // at the new position, its time stamps going on from the last picture delivered. The
+  // graph asks every renderer, so the change comes through both outputs: the picture's
+  // moves both streams, and the sound's only when there is no picture connection.
+  HRESULT setPositions(SourceOutput* asked, LONGLONG* current, DWORD currentFlags, LONGLONG* stop, DWORD stopFlags) {
     if (decoder() == nullptr) return VFW_E_NOT_CONNECTED;
+    if (asked == sound() && video()->connected()) return S_OK;
     std::lock_guard guard(seekLock_);
     const DWORD moveCurrent = currentFlags & kPositioningMask, moveStop = stopFlags & kPositioningMask;
     if ((moveCurrent != 0 && current == nullptr) || (moveStop != 0 && stop == nullptr)) return E_POINTER;
@@ -279,67 +346,100 @@ class MovieSourceFilter final : public StandInFilter {
     if (moveCurrent == 0) return S_OK;
     LONGLONG to = moveCurrent == kRelativePositioning ? current_.load() + *current : *current;
     if (to < 0) to = 0;
-    const bool streaming = thread_.joinable();
-    if (streaming) stopThread(true);
-    decoder()->seek(to);
-    segmentStart_ = to;
-    current_ = to;
-    if (streaming) startThread();
-    return S_OK;
+    const bool streaming = pictureThread_.joinable() || soundThread_.joinable();
+    if (streaming) stopThreads(true);
+    seekTo(to);
+    return streaming ? startThreads() : S_OK;
   }
 
  protected:
   ~MovieSourceFilter() override {
     std::lock_guard guard(seekLock_);
-    stopThread(false);
+    stopThreads(false);
   }
 
   HRESULT stateChanged(FILTER_STATE from, FILTER_STATE to) override {
     std::lock_guard guard(seekLock_);
     if (from == State_Stopped && to != State_Stopped) {
-      if (in()->decoder == nullptr || out()->memInput == nullptr) return S_OK;
-      const HRESULT hr = out()->allocator->Commit();
-      if (hr != S_OK) return hr;
+      if (in()->decoder == nullptr) return S_OK;
       nextStamp_ = 0;
-      startThread();
+      return startThreads();
     }
-    if (to == State_Stopped && thread_.joinable()) {
-      stopThread(false);
+    if (to == State_Stopped && (pictureThread_.joinable() || soundThread_.joinable())) {
+      stopThreads(false);
       // The next run starts where this one stopped.
-      decoder()->seek(current_);
-      segmentStart_ = current_;
+      seekTo(current_);
     }
     return S_OK;
   }
 
+  // The audio pin is there only for a movie with sound (or while it is still connected).
+  bool pinListed(StandInPin* pin) override {
+    return pin != pins_[2].get() || in()->sound != nullptr || sound()->connected();
+  }
+
  private:
   MovieInput* in() { return static_cast<MovieInput*>(pins_[0].get()); }
-  VideoOutput* out() { return static_cast<VideoOutput*>(pins_[1].get()); }
+  VideoOutput* video() { return static_cast<VideoOutput*>(pins_[1].get()); }
+  SoundOutput* sound() { return static_cast<SoundOutput*>(pins_[2].get()); }
+  bool streams(SourceOutput* output) { return output->memInput != nullptr && output->peer() != nullptr; }
+  bool soundStreams() { return in()->sound != nullptr && streams(sound()); }
 
-  void startThread() {
+  void seekTo(LONGLONG to) {
+    decoder()->seek(to);
+    if (in()->sound != nullptr) in()->sound->seek(to);
+    segmentStart_ = to;
+    current_ = to;
+  }
+
+  // Starts a thread for each connected output, both stamping from the same base.
+  HRESULT startThreads() {
     stopping_ = false;
-    out()->allocator->Commit();
     const LONGLONG stop = stopPosition();
-    out()->peer()->NewSegment(segmentStart_, stop, 1.0);
-    thread_ = std::thread([this, stop] { stream(stop); });
+    segmentBase_ = nextStamp_;
+    for (SourceOutput* output : {static_cast<SourceOutput*>(video()), static_cast<SourceOutput*>(sound())}) {
+      if (output == video() ? !streams(output) : !soundStreams()) continue;
+      const HRESULT hr = output->allocator->Commit();
+      if (hr != S_OK) {
+        stopThreads(false);
+        return hr;
+      }
+      output->peer()->NewSegment(segmentStart_, stop, 1.0);
+      if (output == video())
+        pictureThread_ = std::thread([this, stop] { streamPictures(stop); });
+      else
+        soundThread_ = std::thread([this, stop] { streamSound(stop); });
+    }
+    return S_OK;
   }
 
-  // Stops the streaming thread; a flush lets the renderer drop what it holds.
-  void stopThread(bool flush) {
+  // Stops the streaming threads; a flush lets the renderers drop what they hold.
+  void stopThreads(bool flush) {
     stopping_ = true;
-    IPin* peer = out()->peer();
-    if (flush && peer != nullptr) peer->BeginFlush();
-    if (out()->allocator != nullptr) out()->allocator->Decommit();
-    if (thread_.joinable()) thread_.join();
-    if (flush && peer != nullptr) peer->EndFlush();
+    const std::array<SourceOutput*, 2> outputs = {video(), sound()};
+    for (SourceOutput* output : outputs) {
+      IPin* peer = output->peer();
+      if (flush && peer != nullptr) peer->BeginFlush();
+      if (output->allocator != nullptr) output->allocator->Decommit();
+    }
+    if (pictureThread_.joinable()) pictureThread_.join();
+    if (soundThread_.joinable()) soundThread_.join();
+    for (SourceOutput* output : outputs) {
+      IPin* peer = output->peer();
+      if (flush && peer != nullptr) peer->EndFlush();
+    }
   }
 
-  void stream(LONGLONG stop) {
+  // The stamp of a stream time in this segment: from the base, counted from the segment's start.
+  REFERENCE_TIME stampOf(LONGLONG start) const {
+    return segmentBase_ + (start > segmentStart_ ? start - segmentStart_ : 0);
+  }
+
+  void streamPictures(LONGLONG stop) {
     MovieDecoder* decoder = in()->decoder.get();
-    VideoOutput* output = out();
+    VideoOutput* output = video();
     const LONGLONG frame = decoder->frameDuration();
-    const REFERENCE_TIME base = nextStamp_;
-    LONGLONG firstStart = -1;
+    bool first = true;
     while (!stopping_) {
       LONGLONG start = 0;
       if (!decoder->nextFrame(&start) || start >= stop) break;
@@ -355,13 +455,12 @@ class MovieSourceFilter final : public StandInFilter {
       }
       decoder->convert(output->layout, bytes);
       sample->SetActualDataLength(static_cast<LONG>(size));
-      const bool first = firstStart < 0;
-      if (first) firstStart = start;
-      REFERENCE_TIME from = base + (start - firstStart);
+      REFERENCE_TIME from = stampOf(start);
       REFERENCE_TIME to = from + frame;
       sample->SetTime(&from, &to);
       sample->SetSyncPoint(1);
       sample->SetDiscontinuity(first);
+      first = false;
       const HRESULT hr = output->memInput->Receive(sample);
       sample->Release();
       if (hr != S_OK) return;
@@ -374,39 +473,94 @@ class MovieSourceFilter final : public StandInFilter {
     output->peer()->EndOfStream();
   }
 
-  std::recursive_mutex seekLock_;  // positions, the decoder and the thread between seeks and state changes
-  std::thread thread_;
+  // The sound in samples of whole frames, stamped on from the first piece's time; the
+  // piece that crosses the stop position is cut there.
+  void streamSound(LONGLONG stop) {
+    MovieSoundDecoder* decoder = in()->sound.get();
+    SoundOutput* output = sound();
+    const DWORD align = output->format.nBlockAlign, rate = output->format.nSamplesPerSec;
+    const std::size_t channels = output->format.nChannels;
+    std::vector<std::int16_t> pcm;
+    REFERENCE_TIME origin = -1;
+    LONGLONG sent = 0;  // frames delivered in this segment
+    bool more = true;
+    while (more && !stopping_) {
+      LONGLONG start = 0;
+      if (!decoder->nextPiece(pcm, &start) || start >= stop) break;
+      LONGLONG frames = static_cast<LONGLONG>(pcm.size() / channels);
+      const LONGLONG left = stop - start;  // > 0
+      const LONGLONG room = left > (frames * kMovieUnitsPerSecond) / rate ? frames : left * rate / kMovieUnitsPerSecond;
+      if (frames > room) {
+        frames = room;
+        more = false;
+      }
+      if (origin < 0) origin = stampOf(start);
+      for (LONGLONG done = 0; done < frames && !stopping_;) {
+        IMediaSample* sample = nullptr;
+        if (output->allocator->GetBuffer(&sample, nullptr, nullptr, 0) != S_OK) return;
+        BYTE* bytes = nullptr;
+        sample->GetPointer(&bytes);
+        const LONGLONG fits = bytes != nullptr ? sample->GetSize() / static_cast<LONG>(align) : 0;
+        const LONGLONG count = std::min(fits, frames - done);
+        if (count <= 0) {
+          sample->Release();
+          notify(EC_ERRORABORT, VFW_E_BUFFER_OVERFLOW, 0);
+          return;
+        }
+        std::memcpy(bytes, pcm.data() + done * channels, static_cast<std::size_t>(count) * align);
+        sample->SetActualDataLength(static_cast<LONG>(count * align));
+        REFERENCE_TIME from = origin + sent * kMovieUnitsPerSecond / rate;
+        REFERENCE_TIME to = origin + (sent + count) * kMovieUnitsPerSecond / rate;
+        sample->SetTime(&from, &to);
+        sample->SetSyncPoint(1);
+        sample->SetDiscontinuity(sent == 0);
+        const HRESULT hr = output->memInput->Receive(sample);
+        sample->Release();
+        if (hr != S_OK) return;
+        sent += count;
+        done += count;
+      }
+    }
+    if (stopping_) return;
+    output->peer()->EndOfStream();
+  }
+
+  std::recursive_mutex seekLock_;  // positions, the decoders and the threads between seeks and state changes
+  std::thread pictureThread_;
+  std::thread soundThread_;
   std::atomic<bool> stopping_{false};
   std::atomic<LONGLONG> current_{0};
   std::atomic<LONGLONG> stop_{-1};  // -1: the duration
   LONGLONG segmentStart_ = 0;
-  // The streaming thread's own, kept across seeks so that time stamps go on.
+  // Set before the threads start: the stamp of the segment's start, for both streams.
+  REFERENCE_TIME segmentBase_ = 0;
+  // The picture thread's own, kept across seeks so that time stamps go on.
   REFERENCE_TIME nextStamp_ = 0;
 };
 
-VideoOutput::VideoOutput(MovieSourceFilter* filter, MovieInput* input)
-    : StandInPin(filter, u"Video", PINDIR_OUTPUT), source_(filter), input_(input) {}
+SourceOutput::SourceOutput(MovieSourceFilter* filter, MovieInput* input, const WCHAR* name)
+    : StandInPin(filter, name, PINDIR_OUTPUT), source_(filter), input_(input) {}
 
-HRESULT VideoOutput::GetDuration(LONGLONG* duration) {
+HRESULT SourceOutput::GetDuration(LONGLONG* duration) {
   if (duration == nullptr) return E_POINTER;
   if (input_->decoder == nullptr) return VFW_E_NOT_CONNECTED;
   *duration = source_->duration();
   return S_OK;
 }
-HRESULT VideoOutput::GetStopPosition(LONGLONG* stop) {
+HRESULT SourceOutput::GetStopPosition(LONGLONG* stop) {
   if (stop == nullptr) return E_POINTER;
   if (input_->decoder == nullptr) return VFW_E_NOT_CONNECTED;
   *stop = source_->stopPosition();
   return S_OK;
 }
-HRESULT VideoOutput::GetCurrentPosition(LONGLONG* current) {
+HRESULT SourceOutput::GetCurrentPosition(LONGLONG* current) {
   if (current == nullptr) return E_POINTER;
   if (input_->decoder == nullptr) return VFW_E_NOT_CONNECTED;
   *current = source_->currentPosition();
   return S_OK;
 }
-HRESULT VideoOutput::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop, DWORD stopFlags) {
-  return source_->setPositions(current, currentFlags, stop, stopFlags);
+HRESULT SourceOutput::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop, DWORD stopFlags) {
+  return source_->setPositions(this, current, currentFlags, stop, stopFlags);
 }
 
 }  // namespace

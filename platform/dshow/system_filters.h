@@ -39,7 +39,8 @@ HRESULT CreateMpegAudioDecoder(IBaseFilter** filter);
 // The movie source: input "In" takes MEDIATYPE_Stream / MEDIASUBTYPE_GenericStream from a
 // pin offering IAsyncReader and opens avi, mov/mp4, matroska/webm, mpeg, mpegts, asf and
 // flv files with a video stream; output "Video" offers YV12, NV12, YUY2, UYVY, RGB32 and
-// RGB24 (bottom-up) with a VIDEOINFOHEADER and answers IMediaSeeking. In the filter
+// RGB24 (bottom-up) with a VIDEOINFOHEADER and answers IMediaSeeking; a movie with sound
+// also shows output "Audio", offering 16-bit PCM of one or two channels. In the filter
 // registry from the start, at MERIT_NORMAL.
 extern const CLSID CLSID_MovieSourceStandIn;
 extern const GUID MEDIATYPE_Video;

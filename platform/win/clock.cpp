@@ -21,6 +21,12 @@ long long monotonicNanoseconds() {
 
 DWORD timeGetTime() { return static_cast<DWORD>(static_cast<unsigned long long>(monotonicNanoseconds() / 1000000)); }
 
+DWORD GetTickCount() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+  return static_cast<DWORD>(static_cast<unsigned long long>(now.tv_sec) * 1000u + now.tv_nsec / 1000000);
+}
+
 MMRESULT timeGetDevCaps(TIMECAPS* caps, UINT size) {
   if (!caps || size < sizeof(TIMECAPS)) return 97;  // the "bad parameter" code of the timer family
   caps->wPeriodMin = 1;

@@ -1,14 +1,13 @@
 // Per-thread message queues: posting, sending, peeking and dispatching, the keyboard
 // state that follows the key and button messages taken from the queue, and the
 // default window procedure.
-#include <sys/syscall.h>
 #include <time.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
 
 #include "platform/win/imm.h"
+#include "platform/win/win_thread.h"
 #include "platform/win/window_internal.h"
 
 namespace plat::win {
@@ -106,10 +105,7 @@ Window* findWindow(HWND hwnd) {
   return it == table.end() ? nullptr : it->second.get();
 }
 
-DWORD currentThreadId() {
-  thread_local DWORD id = static_cast<DWORD>(syscall(SYS_gettid));
-  return id;
-}
+DWORD currentThreadId() { return GetCurrentThreadId(); }
 
 MessageQueue& queueOf(DWORD threadId) {
   auto& q = queueTable()[threadId];
@@ -182,6 +178,10 @@ void RemoveMessageSource(MessageSource source) {
     }
   }
 }
+
+std::atomic<DWORD> queueChanges{0};
+
+DWORD GetQueueChangeCount() { return queueChanges.load(std::memory_order_acquire); }
 
 BOOL PeekMessageW(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remove) {
   if (Backend* b = backend()) b->pumpEvents();

@@ -5,6 +5,7 @@
 #include <sched.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <ctime>
 #include <memory>
@@ -20,20 +21,32 @@ struct ThreadState {
   LPTHREAD_START_ROUTINE start = nullptr;
   void* parameter = nullptr;
   DWORD id = 0;
-  bool idKnown = false;
   bool exited = false;
   DWORD exitCode = STILL_ACTIVE;
   DWORD suspendCount = 0;
   int priority = THREAD_PRIORITY_NORMAL;
+  // Joined by the first wait that sees it end, detached when its handle closes first.
+  pthread_t thread{};
+  bool joinable = false;
 };
 
 class ThreadObject final : public WaitableObject {
  public:
   explicit ThreadObject(std::shared_ptr<ThreadState> s) : state(std::move(s)) {}
+  ~ThreadObject() override {
+    std::lock_guard<std::mutex> hold(state->mutex);
+    if (state->joinable) pthread_detach(state->thread);
+    state->joinable = false;
+  }
+  // Returns once the thread is gone, not only marked ended, so that a caller may count
+  // the process's threads next. Once marked ended the thread never takes the lock again.
   DWORD wait(DWORD milliseconds) override {
     std::shared_ptr<ThreadState> s = state;
     std::unique_lock<std::mutex> lock(s->mutex);
-    return waitUntilReady(s->cv, lock, milliseconds, [&s] { return s->exited; }) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+    if (!waitUntilReady(s->cv, lock, milliseconds, [&s] { return s->exited; })) return WAIT_TIMEOUT;
+    if (s->joinable) pthread_join(s->thread, nullptr);
+    s->joinable = false;
+    return WAIT_OBJECT_0;
   }
   std::shared_ptr<ThreadState> state;
 };
@@ -42,11 +55,17 @@ class ThreadObject final : public WaitableObject {
 // they too can read and set their priority.
 thread_local std::shared_ptr<ThreadState> current;
 
+// A thread we start gets its id from its creator, so that creating one never waits
+// for the new thread to be scheduled (which can take milliseconds on a busy machine).
+// These ids lie above every kernel thread id (at most 2^22), which the threads we did
+// not start keep as theirs.
+std::atomic<DWORD> nextThreadId{0x01000000u};
+thread_local DWORD currentId = 0;
+
 ThreadState* currentState() {
   if (!current) {
     current = std::make_shared<ThreadState>();
     current->id = GetCurrentThreadId();
-    current->idKnown = true;
   }
   return current.get();
 }
@@ -76,12 +95,12 @@ void* threadMain(void* argument) {
   std::shared_ptr<ThreadState> state = std::move(*handover);
   delete handover;
   current = state;
+  currentId = state->id;
   {
-    std::lock_guard<std::mutex> hold(state->mutex);
-    state->id = GetCurrentThreadId();
-    state->idKnown = true;
+    // Started suspended: nothing runs before the first resume.
+    std::unique_lock<std::mutex> lock(state->mutex);
+    state->cv.wait(lock, [&state] { return state->suspendCount == 0; });
   }
-  state->cv.notify_all();
   Finish finish{state.get()};
   DWORD code = state->start(state->parameter);
   std::lock_guard<std::mutex> hold(state->mutex);
@@ -91,29 +110,26 @@ void* threadMain(void* argument) {
 
 }  // namespace
 
-HANDLE CreateThread(void*, SIZE_T, LPTHREAD_START_ROUTINE start, void* parameter, DWORD, DWORD* threadId) {
+HANDLE CreateThread(void*, SIZE_T, LPTHREAD_START_ROUTINE start, void* parameter, DWORD flags, DWORD* threadId) {
   if (!start) return nullptr;
   auto state = std::make_shared<ThreadState>();
   state->start = start;
   state->parameter = parameter;
+  state->id = nextThreadId.fetch_add(1, std::memory_order_relaxed);
+  state->suspendCount = (flags & CREATE_SUSPENDED) ? 1 : 0;
   auto* handover = new std::shared_ptr<ThreadState>(state);  // the running thread's share
 
-  pthread_attr_t attr;
-  pthread_attr_init(&attr);
-  pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
   pthread_t pthread;
-  int error = pthread_create(&pthread, &attr, threadMain, handover);
-  pthread_attr_destroy(&attr);
-  if (error != 0) {
+  if (pthread_create(&pthread, nullptr, threadMain, handover) != 0) {
     delete handover;
     return nullptr;
   }
-  // The id is the kernel's, which only the new thread can read.
   {
-    std::unique_lock<std::mutex> lock(state->mutex);
-    state->cv.wait(lock, [&state] { return state->idKnown; });
-    if (threadId) *threadId = state->id;
+    std::lock_guard<std::mutex> hold(state->mutex);
+    state->thread = pthread;
+    state->joinable = true;
   }
+  if (threadId) *threadId = state->id;
   return registerObject(new ThreadObject(std::move(state)));
 }
 
@@ -135,11 +151,11 @@ BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode) {
 
 HANDLE GetCurrentThread() { return CURRENT_THREAD_HANDLE; }
 
-// Every tracked lock asks for the caller's id, so it is read from the kernel once per
-// thread and cached.
+// Every tracked lock asks for the caller's id, so a thread we did not start reads it
+// from the kernel once and keeps it.
 DWORD GetCurrentThreadId() {
-  thread_local const DWORD id = static_cast<DWORD>(gettid());
-  return id;
+  if (currentId == 0) currentId = static_cast<DWORD>(gettid());
+  return currentId;
 }
 
 DWORD SuspendThread(HANDLE thread) {

@@ -27,6 +27,9 @@ struct SYSTEMTIME {
 
 // Monotonic milliseconds, wrapping at 32 bits.
 DWORD timeGetTime();
+// Milliseconds of a coarse monotonic clock: it moves in steps of the system's tick (a
+// few milliseconds) and costs a fraction of a fine read. A test's hold does not stop it.
+DWORD GetTickCount();
 // Periods 1 to 1000000 ms.
 MMRESULT timeGetDevCaps(TIMECAPS* caps, UINT size);
 // Always succeed; the clock is as fine as the system gives it anyway.

@@ -17,7 +17,11 @@ constexpr int THREAD_PRIORITY_NORMAL = 0;
 constexpr int THREAD_PRIORITY_ABOVE_NORMAL = 1;
 constexpr int THREAD_PRIORITY_HIGHEST = 2;
 
-// Threads always start running with the default stack; stackSize and flags are ignored.
+constexpr DWORD CREATE_SUSPENDED = 0x4;
+
+// Threads start with the default stack (stackSize is ignored), running unless flags
+// hold CREATE_SUSPENDED, in which case they start at the first ResumeThread. The id is
+// given at once; it is not the kernel's.
 HANDLE CreateThread(void* security, SIZE_T stackSize, LPTHREAD_START_ROUTINE start, void* parameter, DWORD flags,
                     DWORD* threadId);
 [[noreturn]] void ExitThread(DWORD exitCode);
@@ -32,8 +36,9 @@ inline HANDLE const CURRENT_THREAD_HANDLE = reinterpret_cast<HANDLE>(~std::uintp
 HANDLE GetCurrentThread();
 DWORD GetCurrentThreadId();
 
-// Only the calling thread can suspend itself; it then blocks until resumed. Both
-// return the previous suspend count, or 0xFFFFFFFF on failure.
+// Only the calling thread can suspend itself; it then blocks until resumed. A thread
+// made with CREATE_SUSPENDED counts as suspended once. Both return the previous
+// suspend count, or 0xFFFFFFFF on failure.
 DWORD SuspendThread(HANDLE thread);
 DWORD ResumeThread(HANDLE thread);
 

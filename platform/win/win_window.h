@@ -228,6 +228,9 @@ LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
 LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 int TranslateAcceleratorW(HWND hwnd, HACCEL table, MSG* msg);
+// Counts every change to any thread's queue (a post, a take, a paint, a quit): a pump
+// that sees the count it saw after its last look knows nothing new was queued since.
+DWORD GetQueueChangeCount();
 BOOL IsDialogMessageW(HWND dialog, MSG* msg);
 
 // Sibling stand-ins whose events become messages (the socket stand-in) register a step

@@ -49,6 +49,8 @@ struct Window {
   std::vector<RECT> region;  // the window's shape, from SetWindowRgn
 };
 
+extern std::atomic<DWORD> queueChanges;
+
 struct MessageQueue {
   std::deque<MSG> sent;  // from the window system: handed to the procedure by PeekMessageW
   std::deque<MSG> posted;
@@ -56,7 +58,10 @@ struct MessageQueue {
   int quitCode = 0;
   int paintCount = 0;           // windows of this thread waiting for WM_PAINT
   std::atomic<int> waiting{0};  // everything above, read without the lock
-  void recount() { waiting.store(static_cast<int>(sent.size() + posted.size()) + (quit ? 1 : 0) + paintCount); }
+  void recount() {
+    waiting.store(static_cast<int>(sent.size() + posted.size()) + (quit ? 1 : 0) + paintCount);
+    queueChanges.fetch_add(1, std::memory_order_release);
+  }
 };
 
 // The window table and the queues live under one lock; window procedures are always

@@ -10,7 +10,7 @@
 namespace kv {
 namespace {
 
-MessagePumpHook gPump = &ZaDod::ProcessWindowMessages;
+MessagePumpHook gPump = &ZaDod::ProcessWindowMessagesWhenDue;
 RuntimeLoadHook gLoad = nullptr;
 SetWaitBlockedHook gBlockWaits = nullptr;
 UnblockWaitHook gUnblockWaits = nullptr;
@@ -32,7 +32,7 @@ int32_t gImportNesting = 0;
 
 void setMessagePumpHook(MessagePumpHook hook) { gPump = hook; }
 MessagePumpHook messagePumpHook() { return gPump; }
-MessagePumpHook defaultMessagePump() { return &ZaDod::ProcessWindowMessages; }
+MessagePumpHook defaultMessagePump() { return &ZaDod::ProcessWindowMessagesWhenDue; }
 void setRuntimeLoadHook(RuntimeLoadHook hook) { gLoad = hook; }
 void setWaitBlockingHooks(SetWaitBlockedHook block, UnblockWaitHook unblock) {
   gBlockWaits = block;

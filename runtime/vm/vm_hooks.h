@@ -12,7 +12,7 @@ namespace kv {
 class KVContext;
 
 // The message pump the interpreter calls every 258 records: the media
-// layer's ProcessWindowMessages unless another is set (tests count calls
+// layer's ProcessWindowMessagesWhenDue unless another is set (tests count calls
 // with a fake; null calls none). -1 means the main window was closed.
 using MessagePumpHook = int (*)();
 void setMessagePumpHook(MessagePumpHook hook);

@@ -2,6 +2,7 @@
 // handles through the graph, deliver frames that match ffmpeg's own decode in every
 // layout the movie source offers, loop or end at the stop position, and open and
 // release again and again.
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <cstdlib>
@@ -12,17 +13,24 @@
 #include "media/graphics/base_image.h"
 #include "media/graphics/draw.h"
 #include "media/graphics/graph.h"
+#include "media/graphics/graph_filter.h"
 #include "media/graphics/graph_load.h"
 #include "media/graphics/graphics.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hardware.h"
 #include "media/graphics/image/yuv.h"
 
+#include "media/base/handle.h"
 #include "media/dshow/movie_render.h"
+#include "media/file/async_load.h"
 #include "media/movie/movie.h"
 #include "media/sound/sound_handle.h"
+#include "media/system/winapi.h"
+#include "platform/audio/audio_test.h"
+#include "platform/audio/wave_format.h"
 #include "platform/dshow/interfaces.h"
 #include "platform/dshow/system_filters.h"
+#include "platform/win/win_thread.h"
 #include "tests/media/log_capture.h"
 #include "tests/media/movie/movie_fixture.h"
 
@@ -30,6 +38,7 @@ namespace halvorine_test {
 namespace {
 
 using namespace ZaDod;
+namespace pw = plat::win;
 
 const int kNoSettings[3] = {0, 0, 0};
 int frameCalls = 0;
@@ -118,12 +127,19 @@ int openClip(const std::string& clip, int* width = nullptr, int* height = nullpt
   return OpenMovie(kNoSettings, path.c_str(), nullptr, 0, width, height, 0, 0);
 }
 
-// Polls until `done` holds, updating the movie between looks; false after 10 s.
+// What the manual sound sink mixed while the tests updated movies.
+std::vector<std::int16_t> heard;
+
+// Polls until `done` holds, updating the movie and mixing a quantum of sound between
+// looks (a movie with sound runs on the sound's clock); false after 2000 looks.
 template <class Done>
 bool updateUntil(int handle, Done done) {
   for (int i = 0; i < 2000; ++i) {
     UpdateMovie(handle, 0);
     if (done()) return true;
+    plat::audio::AdvanceAudioForTest(plat::audio::kQuantumFrames);
+    const std::vector<std::int16_t> more = plat::audio::TakeCapturedAudioForTest();
+    heard.insert(heard.end(), more.begin(), more.end());
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return false;
@@ -251,6 +267,70 @@ TEST_F(DShowMovieTest, PackedMoviesPlayFromATemporaryCopyThatGoesWithTheHandle) 
   SelectFileAccessFunctions(nullptr);
 }
 
+// An open on a loading worker: the filter graph is made on the main thread (through its
+// request queue, which the test pumps), the rest of the open, here the temporary copy of
+// a packed movie, on the worker.
+std::atomic<std::uint32_t> graphMadeOn{0}, copiedOn{0}, openedOn{0};
+std::atomic<int> asyncHandle{-2};
+std::u16string asyncPath;
+decltype(WinAPI.CoCreateInstanceFunc) realCreate = nullptr;
+
+pw::HRESULT recordingCreate(const pw::CLSID& clsid, void* outer, pw::DWORD context, const pw::IID& iid, void** out) {
+  if (clsid == plat::dshow::CLSID_FilterGraph) graphMadeOn = pw::GetCurrentThreadId();
+  return realCreate(clsid, outer, context, iid, out);
+}
+
+FileStream openPackedRecorded(const char16_t* path, int cache, int block, int async) {
+  copiedOn = pw::GetCurrentThreadId();
+  return openPacked(path, cache, block, async);
+}
+
+int openOnWorker(AsyncLoadJob*) {
+  openedOn = pw::GetCurrentThreadId();
+  asyncHandle = OpenMovie(kNoSettings, asyncPath.c_str(), nullptr, 0, nullptr, nullptr, 0, 1);
+  return 0;
+}
+
+TEST_F(DShowMovieTest, AsynchronousOpensMakeTheGraphOnTheMainThread) {
+  realFiles = *GetFileAccessTable();
+  FileAccessFunctions packed = realFiles;
+  packed.Open = openPackedRecorded;
+  SelectFileAccessFunctions(&packed);
+  realCreate = WinAPI.CoCreateInstanceFunc;
+  WinAPI.CoCreateInstanceFunc = recordingCreate;
+  ASSERT_EQ(InitializeASyncLoad(pw::GetCurrentThreadId()), 0);
+  ASSERT_EQ(SetupASyncLoadThread(2), 0);
+  const std::string clip = mp4Clip();
+  const std::size_t slash = clip.rfind('/');
+  asyncPath = mediaPath(clip.substr(0, slash) + "/packed" + clip.substr(slash));
+  for (int round = 0; round < 3; ++round) {
+    graphMadeOn = copiedOn = openedOn = 0;
+    asyncHandle = -2;
+    AsyncLoadJob* job = AllocASyncLoadData(0);
+    job->ProcessFunction = openOnWorker;
+    AddASyncLoadData(job);
+    for (int i = 0; i < 20000 && asyncHandle == -2; ++i) {
+      ProcessASyncLoadRequestMainThread();
+      pw::Sleep(1);
+    }
+    ASSERT_NE(asyncHandle.load(), -1);
+    ASSERT_NE(asyncHandle.load(), -2);
+    EXPECT_EQ(graphMadeOn.load(), pw::GetCurrentThreadId());
+    EXPECT_NE(openedOn.load(), pw::GetCurrentThreadId());
+    EXPECT_EQ(copiedOn.load(), openedOn.load());
+    MovieHandleRecord* movie = GetMovieHandleRecord(asyncHandle);
+    ASSERT_NE(movie, nullptr);
+    EXPECT_EQ(movie->width, 160);
+    EXPECT_EQ(movie->temporaryFile, 1);
+    EXPECT_EQ(CheckHandleASyncLoad(asyncHandle), 0);  // the open ended its step
+    EXPECT_EQ(DeleteAnyHandle(asyncHandle), 0);
+  }
+  EXPECT_EQ(temporaryCopies(), 0);
+  TerminateASyncLoad();
+  WinAPI.CoCreateInstanceFunc = realCreate;
+  SelectFileAccessFunctions(nullptr);
+}
+
 // Every layout the source offers reaches the record as the same packed picture.
 TEST_F(DShowMovieTest, FramesMatchTheReferenceDecodeInEveryLayout) {
   const std::string clip = aviClip();
@@ -324,6 +404,50 @@ TEST_F(DShowMovieTest, LoopsOrEndsAtTheStopPosition) {
   EXPECT_EQ(DeleteAnyHandle(handle), 0);
 }
 
+// The loudest sample of each channel over the last `frames` frames heard.
+std::pair<int, int> peaks(std::size_t frames) {
+  int left = 0, right = 0;
+  for (std::size_t i = heard.size() - std::min(heard.size(), frames * 2); i + 1 < heard.size(); i += 2) {
+    left = std::max(left, std::abs(int(heard[i])));
+    right = std::max(right, std::abs(int(heard[i + 1])));
+  }
+  return {left, right};
+}
+
+// The MP4's sine plays through the audio renderer into the sound output, louder or
+// softer and to one side as the movie's IBasicAudio asks, while the pictures go on.
+TEST_F(DShowMovieTest, MoviesPlayTheirSoundThroughTheAudioRenderer) {
+  const int handle = openClip(mp4Clip());
+  ASSERT_NE(handle, -1);
+  MovieHandleRecord* movie = play(handle, DX_PLAYTYPE_LOOP);
+  auto* basicAudio = static_cast<plat::dshow::IBasicAudio*>(movie->basicAudio);
+  constexpr std::size_t kWindow = 4410;  // 0.1 s
+  heard.clear();
+  ASSERT_TRUE(updateUntil(handle, [&] { return heard.size() >= kWindow * 2 && peaks(kWindow).first > 1000; }));
+  const auto [loud, loudRight] = peaks(kWindow);
+  EXPECT_NEAR(loudRight, loud, loud / 50);
+  // -20 dB is a tenth of the level.
+  ASSERT_EQ(basicAudio->put_Volume(-2000), pw::S_OK);
+  plat::win::LONG volume = 0;
+  EXPECT_EQ(basicAudio->get_Volume(&volume), pw::S_OK);
+  EXPECT_EQ(volume, -2000);
+  heard.clear();
+  ASSERT_TRUE(updateUntil(handle, [&] { return heard.size() >= kWindow * 2 && peaks(kWindow).first > 0; }));
+  const int soft = peaks(kWindow).first;
+  EXPECT_GT(soft, loud * 7 / 100);
+  EXPECT_LT(soft, loud * 14 / 100);
+  // All to the right: the left channel falls silent.
+  ASSERT_EQ(basicAudio->put_Volume(0), pw::S_OK);
+  ASSERT_EQ(basicAudio->put_Balance(10000), pw::S_OK);
+  heard.clear();
+  ASSERT_TRUE(updateUntil(handle, [&] { return heard.size() >= kWindow * 2 && peaks(kWindow).second > 1000; }));
+  EXPECT_LT(peaks(kWindow).first, 10);
+  // The pictures went on beside the sound.
+  EXPECT_NE(movie->frameUpdated, 0);
+  EXPECT_EQ(movie->paused, 0);
+  EXPECT_EQ(DeleteAnyHandle(handle), 0);
+}
+
 // Handles opened, run and released in a loop, interleaved, each graph with its own threads.
 TEST_F(DShowMovieTest, OpensRunsAndReleasesInALoop) {
   for (int round = 0; round < 6; ++round) {
@@ -381,6 +505,63 @@ TEST_F(DShowGraphMovieTest, AGraphLoadedFromAMovieShowsFramesOnceTheMovieRuns) {
   }
   EXPECT_EQ(DeleteAnyHandle(graph), 0);
   EXPECT_EQ(GetMovieHandleRecord(movie), nullptr);
+}
+
+// With the shader model forced to 200 the renderer keeps YUV frames as planes: the
+// update sends them into a luma graph and a chroma graph holding ffmpeg's own decode,
+// and the two graphs go with the movie.
+TEST_F(DShowGraphMovieTest, PlanarFramesFillTheLumaAndChromaGraphs) {
+  Graphics_Hardware_ForceShaderModelVersionForTest(200);
+  const std::string clip = mp4Clip();
+  std::vector<std::uint8_t> planes = rawFrame(clip, "nv12");  // Y, then U and V interleaved
+  ASSERT_EQ(planes.size(), 160u * 120u * 3u / 2u);
+  for (int round = 0; round < 3; ++round) {
+    std::string narrow = "C:";
+    for (char c : clip) narrow += c == '/' ? '\\' : c;
+    const int graph = LoadGraph(narrow.c_str());
+    ASSERT_NE(graph, -1);
+    const int handle = GetGraphData(graph)->movieHandle;
+    MovieHandleRecord* movie = play(handle, DX_PLAYTYPE_LOOP);
+    ASSERT_TRUE(updateUntil(handle, [&] { return movie->callbackRan != 0; }));
+    static_cast<plat::dshow::IMediaControl*>(movie->mediaControl)->Stop();
+    const int luma = movie->lumaGraph, chroma = movie->chromaGraph;
+    ASSERT_NE(GetGraphData(luma), nullptr);
+    ASSERT_NE(GetGraphData(chroma), nullptr);
+    struct Plane {
+      int graph, width, height, channels;
+      std::size_t offset;
+    };
+    for (const Plane& p : {Plane{luma, 160, 120, 1, 0}, Plane{chroma, 80, 60, 2, 160 * 120}}) {
+      BaseImage image{};
+      ASSERT_EQ(GraphFilter_GetGraphImage(p.graph, &image, nullptr), 0);
+      ASSERT_EQ(image.width, p.width);
+      ASSERT_EQ(image.height, p.height);
+      // Read back as ARGB, the first channel is red and the second green.
+      const int step = image.format.bytesPerPixel;
+      const bool argb = image.format.channelCount == 0;
+      int worst = 0;
+      for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x)
+          for (int c = 0; c < p.channels; ++c) {
+            const int at = y * image.pitch + x * step + (argb ? 2 - c : c);
+            const int got = static_cast<const std::uint8_t*>(image.pixels)[at];
+            const int want = planes[p.offset + (std::size_t(y) * p.width + x) * p.channels + c];
+            worst = std::max(worst, std::abs(got - want));
+          }
+      EXPECT_EQ(worst, 0) << p.channels;
+      ReleaseBaseImage(&image);
+    }
+    // A plane graph deleted behind the movie's back is made again by the next frame.
+    if (round == 1) {
+      EXPECT_EQ(DeleteAnyHandle(luma), 0);
+      EXPECT_EQ(movie->lumaGraph, -1);
+    }
+    EXPECT_EQ(DeleteAnyHandle(graph), 0);
+    EXPECT_EQ(GetMovieHandleRecord(handle), nullptr);
+    EXPECT_EQ(GetGraphData(luma), nullptr);
+    EXPECT_EQ(GetGraphData(chroma), nullptr);
+  }
+  Graphics_Hardware_ForceShaderModelVersionForTest(-1);
 }
 
 }  // namespace

@@ -184,22 +184,25 @@ TEST_F(LibraryTest, FatalExitOnTheMainThreadShutsTheLibraryDownFirst) {
       "致命的なエラー.*ウインドウが破棄されようとしています.*ソフトを終了する準備が整いました.*ＣＯＭを終了");
 }
 
+// The interpreter's pump skips passes with nothing due, yet it too sees the close that
+// the last allowed frame queues at its very next call, however fast the calls come.
 TEST_F(LibraryTest, FrameLimitEndsThePumpAfterTheThirdFlip) {
-  setenv("HALVORINE_FRAMES", "3", 1);
-  int started = startWindowed();
-  unsetenv("HALVORINE_FRAMES");
-  ASSERT_EQ(started, 0);
-  // The first pass paints the new window while the front screen is the target (no
-  // present); then the back screen, as the runtime draws before its game loop, so that
-  // the front screen's refresh timer presents no frames of its own. Leaving the front
-  // screen presents it once, in start-up and here.
-  EXPECT_EQ(ProcessWindowMessages(), 0);
-  SetDrawTarget(-2);
-  for (int i = 0; i < 1; ++i) {
-    EXPECT_EQ(ProcessWindowMessages(), 0) << i;
+  for (int (*pump)() : {&ProcessWindowMessages, &ProcessWindowMessagesWhenDue}) {
+    setenv("HALVORINE_FRAMES", "3", 1);
+    int started = startWindowed();
+    unsetenv("HALVORINE_FRAMES");
+    ASSERT_EQ(started, 0);
+    // The first pass paints the new window while the front screen is the target (no
+    // present); then the back screen, as the runtime draws before its game loop, so that
+    // the front screen's refresh timer presents no frames of its own. Leaving the front
+    // screen presents it once, in start-up and here.
+    EXPECT_EQ(pump(), 0);
+    SetDrawTarget(-2);
+    for (int i = 0; i < 2000; ++i) ASSERT_EQ(pump(), 0) << i;
     FlipScreen();
+    EXPECT_EQ(pump(), -1);
+    EXPECT_EQ(TerminateLibrary(), 0);
   }
-  EXPECT_EQ(ProcessWindowMessages(), -1);
 }
 
 }  // namespace

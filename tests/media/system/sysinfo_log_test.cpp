@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "media/system/winapi.h"
+#include "platform/win/win_clock.h"
 #include "tests/media/log_capture.h"
 
 namespace ZaDod {
@@ -48,6 +49,18 @@ TEST(SystemInfoLogTest, LinesInOrderAndValuesKept) {
   EXPECT_EQ(SystemInfo.UseSSE, 1);
   EXPECT_EQ(SystemInfo.UseSSE2, 1);
   EXPECT_GT(SystemInfo.CpuSpeedMHz, 0);
+#endif
+  ReleaseWinAPI();
+}
+
+// A performance counter held still (a test's clock) cannot hold start-up up.
+TEST(SystemInfoLogTest, ClockProbeEndsOnAHeldClock) {
+  LoadWinAPI();
+  plat::win::HoldClockForTest(5'000'000'000LL);
+  OutputSystemInfoLog();
+  plat::win::ReleaseClockForTest();
+#if defined(__x86_64__)
+  EXPECT_EQ(SystemInfo.CpuSpeedMHz, 0);
 #endif
   ReleaseWinAPI();
 }

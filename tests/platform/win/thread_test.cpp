@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
+#include <thread>
 
 #include "platform/win/sync.h"
 
@@ -82,6 +84,31 @@ TEST(WinThread, StillActiveWhileBlockedAndBlockOutlivesHandle) {
   // Closing the handle while the thread still runs must not pull the block away.
   win::CloseHandle(thread);
   while (shared.stage.load() != 2) win::Sleep(1);
+}
+
+int taskCount() {
+  int n = 0;
+  for ([[maybe_unused]] auto& task : std::filesystem::directory_iterator("/proc/self/task")) ++n;
+  return n;
+}
+
+// A thread made suspended runs nothing before its first resume, which takes at once;
+// a wait on its handle returns only once the thread is gone from the process.
+TEST(WinThread, MadeSuspendedRunsOnResumeAndIsGoneAfterTheWait) {
+  std::thread([] {}).join();  // a sanitizer may start a thread of its own with the first one
+  const int before = taskCount();
+  for (int round = 0; round < 50; ++round) {
+    Shared shared;
+    win::DWORD id = 0;
+    win::HANDLE thread = win::CreateThread(nullptr, 0, returnsSeven, &shared, win::CREATE_SUSPENDED, &id);
+    ASSERT_NE(thread, nullptr);
+    EXPECT_EQ(win::WaitForSingleObject(thread, 1), win::WAIT_TIMEOUT);
+    EXPECT_EQ(win::ResumeThread(thread), 1u);
+    waitForExit(thread);
+    EXPECT_EQ(shared.seenId, id);
+    EXPECT_EQ(taskCount(), before) << round;
+    win::CloseHandle(thread);
+  }
 }
 
 TEST(WinThread, OnlyTheCallingThreadCanSuspendItself) {
