@@ -96,10 +96,10 @@ void forwardPropertyList(KVobj* obj) {
   PropNode** link = &obj->list->head;
   while (PropNode* node = *link) {
     bool first;
-    PropNode* moved = static_cast<PropNode*>(forwardSized(node, node->byteSize(), first));
+    PropNode* moved = static_cast<PropNode*>(forwardSized(node, sizeof(PropNode), first));
     *link = moved;
     if (!first) break;  // the rest of the list was handled when this node was
-    moved->cell = forwardValueCell(moved->cell);
+    visitValue(moved->value, false);
     link = &moved->next;
   }
 }
@@ -116,7 +116,7 @@ void markPropertyList(KVobj* obj) {
   if (!obj->list || !markFirst(obj->list)) return;
   for (PropNode* node = obj->list->head; node; node = node->next) {
     if (!markFirst(node)) break;
-    markValueCell(node->cell);
+    visitValue(node->value, true);
   }
 }
 
