@@ -124,6 +124,7 @@ MemberIndex& buildIndex(PropList* list) {
   MemberIndex& ix = gIndexes[gIndexCount++];
   ix.list = list;
   ix.used = 0;
+  ix.slots.clear();  // a spare table's entries are of another list
   indexResize(ix, list->count);
   list->index = gIndexCount;
   // The walk meets the newest node under a key first, and that one stays.
