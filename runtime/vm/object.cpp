@@ -77,6 +77,7 @@ void drainObjectWork(bool full) {
 }
 
 void forwardPropertyBits(KVobj* obj) {
+  if (!obj->props.attrs) return;  // the word is in the table
   requireInHeap(obj->props.attrs);
   obj->props.attrs = static_cast<uint32_t*>(forwardBlock(obj->props.attrs));
 }
@@ -106,7 +107,7 @@ void forwardPropertyList(KVobj* obj) {
 
 void markPropertyTable(KVobj* obj) {
   PropertyTable& t = obj->props;
-  markBlock(t.attrs);
+  if (t.attrs) markBlock(t.attrs);
   if (!t.cells) return;
   markBlock(t.cells);
   for (int32_t i = 0; i < t.count; ++i) markValueCell(t.cells[i]);

@@ -21,7 +21,8 @@ using IterFinishedHook = bool (*)(KVIter*);
 using IterStepHook = void (*)(KVIter*);
 
 // Member cells of an object: slot 0 is the prototype, the others the class's
-// members in slot-map order. Four attribute bits per slot, eight per word.
+// members in slot-map order. Four attribute bits per slot, eight per word;
+// a table of up to seven slots keeps its one word in the table itself.
 struct PropertyTable {
   // n slots (cut to 1024 with warning 15) on the young heap, each cell
   // Undefined, every nibble 7 but slot 0's; the caller has reserved room.
@@ -31,8 +32,13 @@ struct PropertyTable {
   // extra more slots with null cells, where the table is; answers the count.
   int32_t grow(int32_t extra);
 
+  // The attribute words: a heap block, or null when the word is smallAttrs.
+  uint32_t* words() { return attrs ? attrs : &smallAttrs; }
+  const uint32_t* words() const { return attrs ? attrs : &smallAttrs; }
+
   Value** cells = nullptr;
   int32_t count = 0;
+  uint32_t smallAttrs = 0;
   uint32_t* attrs = nullptr;
 };
 

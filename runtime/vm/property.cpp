@@ -25,6 +25,9 @@ int32_t clampSlots(int32_t n) {
 }
 
 int32_t attrWords(int32_t n) { return n / 8 + 1; }
+// Bytes of the attribute block of a table of n slots: none while one word,
+// kept in the table, holds them all.
+size_t attrBlockBytes(int32_t n) { return attrWords(n) > 1 ? blockBytes(sizeof(uint32_t) * attrWords(n)) : 0; }
 
 bool inStaticArea(const void* p) { return inHeap(p) && heapOffset(p) >= kStaticOffset; }
 
@@ -244,7 +247,7 @@ const char* pooledName(const char* text) {
 
 size_t tableBytes(int32_t n) {
   n = n > kMaxSlots ? kMaxSlots : (n < 1 ? 1 : n);
-  return blockBytes(sizeof(Value*) * n) + blockBytes(sizeof(uint32_t) * attrWords(n)) + n * blockBytes(sizeof(Value));
+  return blockBytes(sizeof(Value*) * n) + attrBlockBytes(n) + n * blockBytes(sizeof(Value));
 }
 
 // Lays out a table of n slots with blocks from `block` and cells from `cell`.
@@ -252,9 +255,9 @@ template <class Block, class Cell>
 void layOutTable(PropertyTable& t, int32_t n, Block block, Cell cell) {
   n = clampSlots(n);
   t.cells = static_cast<Value**>(block(sizeof(Value*) * n));
-  t.attrs = static_cast<uint32_t*>(block(sizeof(uint32_t) * attrWords(n)));
+  t.attrs = attrWords(n) > 1 ? static_cast<uint32_t*>(block(sizeof(uint32_t) * attrWords(n))) : nullptr;
   for (int32_t i = 0; i < n; ++i) t.cells[i] = cell();
-  for (int32_t i = 0; i < attrWords(n); ++i) t.attrs[i] = kFreshAttrWord;
+  for (int32_t i = 0; i < attrWords(n); ++i) t.words()[i] = kFreshAttrWord;
   t.count = n;
   setSlotAttrs(t, 0, 0);
 }
@@ -267,13 +270,15 @@ int32_t PropertyTable::grow(int32_t extra) {
   int32_t n = clampSlots(count + extra);
   bool fixed = inStaticArea(cells);
   auto* newCells = static_cast<Value**>(fixed ? gcAllocStatic(sizeof(Value*) * n) : gcAllocYoungExact(sizeof(Value*) * n));
-  auto* newAttrs = static_cast<uint32_t*>(fixed ? gcAllocStatic(sizeof(uint32_t) * attrWords(n))
-                                                : gcAllocYoungExact(sizeof(uint32_t) * attrWords(n)));
   int32_t oldWords = attrWords(count);
   for (int32_t i = 0; i < n; ++i) newCells[i] = i < count ? cells[i] : nullptr;
-  for (int32_t i = 0; i < attrWords(n); ++i) newAttrs[i] = i < oldWords ? attrs[i] : kFreshAttrWord;
   cells = newCells;
-  attrs = newAttrs;
+  if (attrWords(n) > oldWords) {
+    auto* newAttrs = static_cast<uint32_t*>(fixed ? gcAllocStatic(sizeof(uint32_t) * attrWords(n))
+                                                  : gcAllocYoungExact(sizeof(uint32_t) * attrWords(n)));
+    for (int32_t i = 0; i < attrWords(n); ++i) newAttrs[i] = i < oldWords ? words()[i] : kFreshAttrWord;
+    attrs = newAttrs;
+  }
   count = n;
   return n;
 }
@@ -388,7 +393,7 @@ int32_t KVobj::buildPropertyIndex(KVobj* obj, int32_t classId) {
   if (!fixed) {
     int32_t total = old + n > kMaxSlots ? kMaxSlots : old + n;
     ObjectRoot root(obj);
-    reserveNursery(blockBytes(sizeof(Value*) * total) + blockBytes(sizeof(uint32_t) * attrWords(total)) +
+    reserveNursery(blockBytes(sizeof(Value*) * total) + attrBlockBytes(total) +
                    (total > old ? total - old : 0) * blockBytes(sizeof(Value)));
     obj = root.get();
   }

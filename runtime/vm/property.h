@@ -24,11 +24,12 @@ constexpr int32_t kMaxSlots = 1024;
 constexpr int32_t kAccessDenied = -1;
 
 inline uint32_t slotAttrs(const PropertyTable& t, int32_t slot) {
-  return (t.attrs[slot >> 3] >> (4 * (slot & 7))) & 0xF;
+  return (t.words()[slot >> 3] >> (4 * (slot & 7))) & 0xF;
 }
 inline void setSlotAttrs(PropertyTable& t, int32_t slot, uint32_t nibble) {
   uint32_t shift = 4 * (slot & 7);
-  t.attrs[slot >> 3] = (t.attrs[slot >> 3] & ~(0xFu << shift)) | ((nibble & 0xF) << shift);
+  uint32_t& word = t.words()[slot >> 3];
+  word = (word & ~(0xFu << shift)) | ((nibble & 0xF) << shift);
 }
 
 // Member look-up cache: where a key's node lies in a member list, one
