@@ -57,7 +57,7 @@ void KVfobj::markReferences() {
 }
 
 bool TextNodeMatch::operator()(const PropNode* n) const {
-  return n->isString() && std::strcmp(static_cast<const PNodeStr*>(n)->name, text) == 0;
+  return n->isString() && std::strcmp(n->name, text) == 0;
 }
 
 int32_t nextInstanceClassId() {

@@ -389,11 +389,11 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       const RefRecord& r = ctx->refs[d - 1];                                                \
       const auto* obj = static_cast<const KVobj*>(r.container);                             \
       if (r.key < 0 && r.key != RefRecord::kAtomNotFoundKey && obj && !obj->sealed && obj->list) { \
-        const PropNode* member = cachedKeyNode(obj->list, r.key);                           \
+        PropNode* member = cachedKeyNode(obj->list, r.key);                                 \
         if (member && (member->attrs & kAttrWritable)) {                                    \
           ctx->refDepth = d - 1;                                                            \
           opRefs[top - 1] = nullptr;                                                        \
-          *member->cell = TOP;                                                              \
+          member->value = TOP;                                                              \
           then;                                                                             \
         }                                                                                   \
       }                                                                                     \
@@ -667,7 +667,7 @@ getMember: {
     // member look-up cache last found it.
     if (mc->slot < 0 && mc->listKey && obj->list) {
       if (const PropNode* member = cachedKeyNode(obj->list, node->operand.i)) {
-        o = *member->cell;
+        o = member->value;
         opRefs[top - 1] = obj;
         ADVANCE;
       }

@@ -77,6 +77,7 @@ void drainObjectWork(bool full) {
 }
 
 void forwardPropertyBits(KVobj* obj) {
+  if (!obj->props.attrs) return;  // the word is in the table
   requireInHeap(obj->props.attrs);
   obj->props.attrs = static_cast<uint32_t*>(forwardBlock(obj->props.attrs));
 }
@@ -96,17 +97,17 @@ void forwardPropertyList(KVobj* obj) {
   PropNode** link = &obj->list->head;
   while (PropNode* node = *link) {
     bool first;
-    PropNode* moved = static_cast<PropNode*>(forwardSized(node, node->byteSize(), first));
+    PropNode* moved = static_cast<PropNode*>(forwardSized(node, sizeof(PropNode), first));
     *link = moved;
     if (!first) break;  // the rest of the list was handled when this node was
-    moved->cell = forwardValueCell(moved->cell);
+    visitValue(moved->value, false);
     link = &moved->next;
   }
 }
 
 void markPropertyTable(KVobj* obj) {
   PropertyTable& t = obj->props;
-  markBlock(t.attrs);
+  if (t.attrs) markBlock(t.attrs);
   if (!t.cells) return;
   markBlock(t.cells);
   for (int32_t i = 0; i < t.count; ++i) markValueCell(t.cells[i]);
@@ -116,7 +117,7 @@ void markPropertyList(KVobj* obj) {
   if (!obj->list || !markFirst(obj->list)) return;
   for (PropNode* node = obj->list->head; node; node = node->next) {
     if (!markFirst(node)) break;
-    markValueCell(node->cell);
+    visitValue(node->value, true);
   }
 }
 

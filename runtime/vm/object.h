@@ -21,7 +21,8 @@ using IterFinishedHook = bool (*)(KVIter*);
 using IterStepHook = void (*)(KVIter*);
 
 // Member cells of an object: slot 0 is the prototype, the others the class's
-// members in slot-map order. Four attribute bits per slot, eight per word.
+// members in slot-map order. Four attribute bits per slot, eight per word;
+// a table of up to seven slots keeps its one word in the table itself.
 struct PropertyTable {
   // n slots (cut to 1024 with warning 15) on the young heap, each cell
   // Undefined, every nibble 7 but slot 0's; the caller has reserved room.
@@ -31,33 +32,41 @@ struct PropertyTable {
   // extra more slots with null cells, where the table is; answers the count.
   int32_t grow(int32_t extra);
 
+  // The attribute words: a heap block, or null when the word is smallAttrs.
+  uint32_t* words() { return attrs ? attrs : &smallAttrs; }
+  const uint32_t* words() const { return attrs ? attrs : &smallAttrs; }
+
   Value** cells = nullptr;
   int32_t count = 0;
+  uint32_t smallAttrs = 0;
   uint32_t* attrs = nullptr;
 };
 
 // A member added at run time. Nodes live on the young heap and are moved by
-// byte copy like objects; the object model adds the key and text kinds.
-class PropNode {
- public:
+// byte copy like objects. The value lives in the node itself: a reference to
+// it is used at once and never held across an allocation, so it needs no
+// heap cell of its own. One layout serves both kinds, so the collector and
+// the look-ups test the key, never a virtual function.
+struct PropNode {
   // The key of a node added under a text that is no atom: no atom or
   // integer key has it, so a key match needs no test of the node's kind.
   static constexpr int32_t kTextKey = INT32_MIN;
-  // Not virtual: member look-up asks it of every node it passes.
   bool isKey() const { return key != kTextKey; }
   bool isString() const { return key == kTextKey; }
-  virtual size_t byteSize() const { return sizeof(PropNode); }
+  Value* cell() { return &value; }
   PropNode* next = nullptr;
-  Value* cell = nullptr;
+  const char* name = nullptr;  // a text node's pooled text
+  Value value;
   uint32_t attrs = 7;
   int32_t key = 0;
 };
 
-// The property list: a young block holding the first node (and a second
-// word used while the list is converted into slots).
+// The property list: a young block holding the newest node, the number of
+// nodes, and the number of the list's hash index (0 for none; see property.h).
 struct PropList {
   PropNode* head;
-  void* spare;
+  uint32_t count;
+  uint32_t index;
 };
 
 class KVobj {

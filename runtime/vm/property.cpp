@@ -3,8 +3,8 @@
 
 #include <cstring>
 #include <string>
-#include <type_traits>
 #include <unordered_set>
+#include <vector>
 
 #include "runtime/vm/atoms.h"
 #include "runtime/vm/errors.h"
@@ -25,6 +25,9 @@ int32_t clampSlots(int32_t n) {
 }
 
 int32_t attrWords(int32_t n) { return n / 8 + 1; }
+// Bytes of the attribute block of a table of n slots: none while one word,
+// kept in the table, holds them all.
+size_t attrBlockBytes(int32_t n) { return attrWords(n) > 1 ? blockBytes(sizeof(uint32_t) * attrWords(n)) : 0; }
 
 bool inStaticArea(const void* p) { return inHeap(p) && heapOffset(p) >= kStaticOffset; }
 
@@ -39,17 +42,122 @@ inline void forgetKeyNode(const PropList* list, int32_t key) {
   if (e.list == list && e.key == key) e.list = nullptr;
 }
 
+// A hash index of one long list: open addressing with linear probing over a
+// power-of-two table, keyed by Fibonacci hashing so that runs and strides of
+// integer keys spread alike.
+struct IndexSlot {
+  int32_t key;
+  PropNode* node;  // null: empty
+};
+struct MemberIndex {
+  const PropList* list = nullptr;
+  uint32_t used = 0;
+  uint32_t shift = 32;
+  std::vector<IndexSlot> slots;
+};
+
+// The indexes of the current member epoch, numbered from 1 by their place
+// here; entries past gIndexCount are spare tables kept for reuse.
+std::vector<MemberIndex> gIndexes;
+uint32_t gIndexCount = 0;
+uint32_t gIndexEpoch = 0;
+
+inline uint32_t indexHome(const MemberIndex& ix, int32_t key) {
+  return static_cast<uint32_t>(static_cast<uint32_t>(key) * 0x9E3779B1u) >> ix.shift;
+}
+
+MemberIndex* indexOf(const PropList* list) {
+  if (list->index == 0 || gIndexEpoch != gHeap.memberEpoch || list->index > gIndexCount) return nullptr;
+  MemberIndex& ix = gIndexes[list->index - 1];
+  return ix.list == list ? &ix : nullptr;
+}
+
+IndexSlot* indexFind(MemberIndex& ix, int32_t key) {
+  uint32_t mask = static_cast<uint32_t>(ix.slots.size()) - 1;
+  for (uint32_t i = indexHome(ix, key);; i = (i + 1) & mask) {
+    IndexSlot& s = ix.slots[i];
+    if (!s.node || s.key == key) return &s;
+  }
+}
+
+void indexResize(MemberIndex& ix, uint32_t members) {
+  uint32_t bits = 4;
+  while ((1u << bits) < members * 2) ++bits;
+  std::vector<IndexSlot> old;
+  old.swap(ix.slots);
+  ix.slots.assign(size_t{1} << bits, IndexSlot{0, nullptr});
+  ix.shift = 32 - bits;
+  for (const IndexSlot& s : old)
+    if (s.node) *indexFind(ix, s.key) = s;
+}
+
+// Puts node under key, replacing the node held before.
+void indexPut(MemberIndex& ix, int32_t key, PropNode* node) {
+  if ((ix.used + 1) * 2 > ix.slots.size()) indexResize(ix, ix.used + 1);
+  IndexSlot* s = indexFind(ix, key);
+  if (!s->node) ++ix.used;
+  *s = IndexSlot{key, node};
+}
+
+// Takes key out, shifting back the entries of its probe run that would
+// otherwise be cut off from their home.
+void indexRemove(MemberIndex& ix, int32_t key) {
+  IndexSlot* s = indexFind(ix, key);
+  if (!s->node) return;
+  uint32_t mask = static_cast<uint32_t>(ix.slots.size()) - 1;
+  uint32_t hole = static_cast<uint32_t>(s - ix.slots.data());
+  for (uint32_t i = (hole + 1) & mask; ix.slots[i].node; i = (i + 1) & mask) {
+    uint32_t home = indexHome(ix, ix.slots[i].key);
+    // The entry may fill the hole when its home does not lie in (hole, i].
+    if (((i - home) & mask) >= ((i - hole) & mask)) {
+      ix.slots[hole] = ix.slots[i];
+      hole = i;
+    }
+  }
+  ix.slots[hole].node = nullptr;
+  --ix.used;
+}
+
+MemberIndex& buildIndex(PropList* list) {
+  if (gIndexEpoch != gHeap.memberEpoch) {
+    gIndexCount = 0;
+    gIndexEpoch = gHeap.memberEpoch;
+  }
+  if (gIndexCount == gIndexes.size()) gIndexes.emplace_back();
+  MemberIndex& ix = gIndexes[gIndexCount++];
+  ix.list = list;
+  ix.used = 0;
+  ix.slots.clear();  // a spare table's entries are of another list
+  indexResize(ix, list->count);
+  list->index = gIndexCount;
+  // The walk meets the newest node under a key first, and that one stays.
+  for (PropNode* n = list->head; n; n = n->next) {
+    if (!n->isKey()) continue;
+    IndexSlot* s = indexFind(ix, n->key);
+    if (s->node) continue;
+    *s = IndexSlot{n->key, n};
+    ++ix.used;
+  }
+  return ix;
+}
+
 // The object's newest node under key, after its slots missed the key.
 PropNode* findKeyNode(const KVobj* obj, int32_t key) {
-  const PropList* list = obj->list;
+  PropList* list = obj->list;
   if (!list) return nullptr;
   if (PropNode* n = cachedKeyNode(list, key)) return n;
-  for (PropNode* n = list->head; n; n = n->next) {
-    if (n->key != key) continue;
-    listCacheEntry(list, key) = ListCacheEntry{list, n, key, gHeap.memberEpoch};
-    return n;
+  PropNode* found = nullptr;
+  if (list->count > kIndexedListLength) {
+    found = indexedKeyNode(list, key);
+  } else {
+    for (PropNode* n = list->head; n; n = n->next) {
+      if (n->key != key) continue;
+      found = n;
+      break;
+    }
   }
-  return nullptr;
+  if (found) listCacheEntry(list, key) = ListCacheEntry{list, found, key, gHeap.memberEpoch};
+  return found;
 }
 
 template <class Match>
@@ -60,15 +168,27 @@ PropNode* findNode(const KVobj* obj, Match match) {
 }
 
 // Unlinks the matching node: true when it was unlinked or is absent, false
-// when it may not be deleted.
+// when it may not be deleted. An index then holds the next older node under
+// the key, if there is one.
 template <class Match>
 bool unlinkNode(KVobj* obj, Match match) {
-  if (!obj->list) return true;
-  for (PropNode** link = &obj->list->head; *link; link = &(*link)->next) {
+  PropList* list = obj->list;
+  if (!list) return true;
+  for (PropNode** link = &list->head; *link; link = &(*link)->next) {
     PropNode* n = *link;
     if (!match(n)) continue;
     if (!(n->attrs & kAttrDeletable)) return false;
     *link = n->next;
+    --list->count;
+    if (n->isKey()) {
+      forgetKeyNode(list, n->key);
+      if (MemberIndex* ix = indexOf(list)) {
+        PropNode* older = n->next;
+        while (older && older->key != n->key) older = older->next;
+        if (older) indexPut(*ix, n->key, older);
+        else indexRemove(*ix, n->key);
+      }
+    }
     return true;
   }
   return true;
@@ -81,33 +201,44 @@ Value* grant(Value* cell, uint32_t attrs, int32_t& mode) {
   return nullptr;
 }
 
-// A new node at the head of the object's list, its cell holding init. The
-// object and the value are parked across the one reservation that may collect.
-template <class Node>
+// A new node at the head of the object's list, holding init. The object and
+// the value are parked across the one reservation that may collect.
 Value* addNode(KVobj* obj, int32_t key, const char* name, const Value& init) {
   ObjectRoot objRoot(obj);
   ValueRoot valueRoot(init);
-  reserveNursery(blockBytes(sizeof(Node)) + blockBytes(sizeof(Value)) + (obj->list ? 0 : blockBytes(sizeof(PropList))));
+  reserveNursery(blockBytes(sizeof(PropNode)) + (obj->list ? 0 : blockBytes(sizeof(PropList))));
   obj = objRoot.get();
   if (!obj->list) {
     obj->list = static_cast<PropList*>(gcAllocYoungExact(sizeof(PropList)));
-    obj->list->head = nullptr;
-    obj->list->spare = nullptr;
+    *obj->list = PropList{nullptr, 0, 0};
   }
-  Node* node = newYoungObject<Node>();
-  node->cell = newValueCellCopy(valueRoot.get());
+  PropList* list = obj->list;
+  auto* node = newYoungObject<PropNode>();
+  node->value = valueRoot.get();
   node->key = key;
-  if constexpr (std::is_same_v<Node, PNodeStr>) node->name = name;
+  node->name = name;
   node->attrs = kAttrAll;
-  node->next = obj->list->head;
-  obj->list->head = node;
-  if constexpr (std::is_same_v<Node, PNodeKey>) forgetKeyNode(obj->list, key);
-  return node->cell;
+  node->next = list->head;
+  list->head = node;
+  ++list->count;
+  if (node->isKey()) {
+    forgetKeyNode(list, key);
+    if (MemberIndex* ix = indexOf(list)) indexPut(*ix, key, node);
+  }
+  return &node->value;
 }
 
 }  // namespace
 
 ListCacheEntry gListCache[kListCacheSize];
+
+PropNode* indexedKeyNode(PropList* list, int32_t key) {
+  MemberIndex* ix = indexOf(list);
+  if (!ix) ix = &buildIndex(list);
+  return indexFind(*ix, key)->node;
+}
+
+bool listHasIndex(const PropList* list) { return indexOf(list) != nullptr; }
 
 const char* pooledName(const char* text) {
   static std::unordered_set<std::string> pool;
@@ -116,7 +247,7 @@ const char* pooledName(const char* text) {
 
 size_t tableBytes(int32_t n) {
   n = n > kMaxSlots ? kMaxSlots : (n < 1 ? 1 : n);
-  return blockBytes(sizeof(Value*) * n) + blockBytes(sizeof(uint32_t) * attrWords(n)) + n * blockBytes(sizeof(Value));
+  return blockBytes(sizeof(Value*) * n) + attrBlockBytes(n) + n * blockBytes(sizeof(Value));
 }
 
 // Lays out a table of n slots with blocks from `block` and cells from `cell`.
@@ -124,9 +255,9 @@ template <class Block, class Cell>
 void layOutTable(PropertyTable& t, int32_t n, Block block, Cell cell) {
   n = clampSlots(n);
   t.cells = static_cast<Value**>(block(sizeof(Value*) * n));
-  t.attrs = static_cast<uint32_t*>(block(sizeof(uint32_t) * attrWords(n)));
+  t.attrs = attrWords(n) > 1 ? static_cast<uint32_t*>(block(sizeof(uint32_t) * attrWords(n))) : nullptr;
   for (int32_t i = 0; i < n; ++i) t.cells[i] = cell();
-  for (int32_t i = 0; i < attrWords(n); ++i) t.attrs[i] = kFreshAttrWord;
+  for (int32_t i = 0; i < attrWords(n); ++i) t.words()[i] = kFreshAttrWord;
   t.count = n;
   setSlotAttrs(t, 0, 0);
 }
@@ -139,13 +270,15 @@ int32_t PropertyTable::grow(int32_t extra) {
   int32_t n = clampSlots(count + extra);
   bool fixed = inStaticArea(cells);
   auto* newCells = static_cast<Value**>(fixed ? gcAllocStatic(sizeof(Value*) * n) : gcAllocYoungExact(sizeof(Value*) * n));
-  auto* newAttrs = static_cast<uint32_t*>(fixed ? gcAllocStatic(sizeof(uint32_t) * attrWords(n))
-                                                : gcAllocYoungExact(sizeof(uint32_t) * attrWords(n)));
   int32_t oldWords = attrWords(count);
   for (int32_t i = 0; i < n; ++i) newCells[i] = i < count ? cells[i] : nullptr;
-  for (int32_t i = 0; i < attrWords(n); ++i) newAttrs[i] = i < oldWords ? attrs[i] : kFreshAttrWord;
   cells = newCells;
-  attrs = newAttrs;
+  if (attrWords(n) > oldWords) {
+    auto* newAttrs = static_cast<uint32_t*>(fixed ? gcAllocStatic(sizeof(uint32_t) * attrWords(n))
+                                                  : gcAllocYoungExact(sizeof(uint32_t) * attrWords(n)));
+    for (int32_t i = 0; i < attrWords(n); ++i) newAttrs[i] = i < oldWords ? words()[i] : kFreshAttrWord;
+    attrs = newAttrs;
+  }
   count = n;
   return n;
 }
@@ -165,14 +298,14 @@ Value* getPropertyCell(KVobj* obj, int32_t atom, int32_t& mode) {
   if (atom == kAtomProto)
     return obj->props.count > 0 ? grant(obj->props.cells[0], slotAttrs(obj->props, 0), mode) : nullptr;
   if (obj->list) {
-    if (PropNode* n = cachedKeyNode(obj->list, atom)) return grant(n->cell, n->attrs, mode);
+    if (PropNode* n = cachedKeyNode(obj->list, atom)) return grant(n->cell(), n->attrs, mode);
   }
   for (KVobj* o = obj; o; o = prototypeOf(o)) {
     int32_t slot = slotIndexOf(o->classId, atom);
     // Classes share ids with others of fewer slots (plain objects and
     // function objects), so the slot must also lie inside this object.
     if (slot >= 0 && slot < o->props.count) return grant(o->props.cells[slot], slotAttrs(o->props, slot), mode);
-    if (PropNode* n = findKeyNode(o, atom)) return grant(n->cell, n->attrs, mode);
+    if (PropNode* n = findKeyNode(o, atom)) return grant(n->cell(), n->attrs, mode);
   }
   return nullptr;
 }
@@ -183,7 +316,7 @@ Value* getPropertyCellByName(KVobj* obj, const char* text, int32_t& mode) {
     if (Value* c = getPropertyCell(obj, atom, mode)) return c;
     if (mode == kAccessDenied) return nullptr;
   }
-  if (PropNode* n = findNode(obj, TextNodeMatch{text})) return grant(n->cell, n->attrs, mode);
+  if (PropNode* n = findNode(obj, TextNodeMatch{text})) return grant(n->cell(), n->attrs, mode);
   return nullptr;
 }
 
@@ -191,13 +324,13 @@ Value* findProperty(KVobj* obj, const char* text) {
   int32_t atom = lookupAtom(text);
   if (atom == kAtomNotFound) {
     PropNode* n = findNode(obj, TextNodeMatch{text});
-    return n ? n->cell : nullptr;
+    return n ? n->cell() : nullptr;
   }
   if (atom == kAtomProto) return obj->props.count > 0 ? obj->props.cells[0] : nullptr;
   int32_t slot = slotIndexOf(obj->classId, atom);
   if (slot >= 0 && slot < obj->props.count) return obj->props.cells[slot];
   PropNode* n = findKeyNode(obj, atom);
-  return n ? n->cell : nullptr;
+  return n ? n->cell() : nullptr;
 }
 
 Value* findPropertyInChain(KVobj* obj, const char* text) {
@@ -215,11 +348,11 @@ bool hasInPrototypeChain(KVobj* obj, KVobj* other) {
 
 Value* addKeyProperty(KVobj* obj, int32_t atom) {
   if (atom == kAtomNotFound) return nullptr;  // the "not found" atom never names a member
-  return addNode<PNodeKey>(obj, atom, nullptr, Value());
+  return addNode(obj, atom, nullptr, Value());
 }
 
 Value* addStringProperty(KVobj* obj, const char* text) {
-  return addNode<PNodeStr>(obj, PropNode::kTextKey, pooledName(text), Value());
+  return addNode(obj, PropNode::kTextKey, pooledName(text), Value());
 }
 
 bool deletePropertyByAtom(KVobj* obj, int32_t atom) {
@@ -229,7 +362,6 @@ bool deletePropertyByAtom(KVobj* obj, int32_t atom) {
     *obj->props.cells[slot] = Value();
     return true;
   }
-  if (obj->list) forgetKeyNode(obj->list, atom);
   return unlinkNode(obj, KeyNodeMatch{atom});
 }
 
@@ -239,7 +371,7 @@ KVfobj* KVobj::defineNativeMethod(KVobj* obj, const char* name, const NameVector
   int32_t atom = internAtom(name);
   ObjectRoot root(obj);
   KVfobj* fn = newKVfobj(permanentCallable(Callable{nullptr, nullptr, native}), permanentNames(argTypes), emptyNames());
-  Value* cell = addNode<PNodeKey>(root.get(), atom, nullptr, Value::makeObject(fn));
+  Value* cell = addNode(root.get(), atom, nullptr, Value::makeObject(fn));
   return static_cast<KVfobj*>(cell->obj);
 }
 
@@ -250,18 +382,19 @@ KVfobj* KVobj::defineNativeNext(KVobj* obj, const NameVector& argTypes, NativeFu
 }
 
 void KVobj::defineObjectProperty(KVobj* obj, const char* name, KVobj* value) {
-  addNode<PNodeKey>(obj, internAtom(name), nullptr, Value::makeObject(value));
+  addNode(obj, internAtom(name), nullptr, Value::makeObject(value));
 }
 
 int32_t KVobj::buildPropertyIndex(KVobj* obj, int32_t classId) {
-  int32_t n = 0;
-  for (PropNode* p = obj->list ? obj->list->head : nullptr; p; p = p->next) ++n;
+  int32_t n = obj->list ? static_cast<int32_t>(obj->list->count) : 0;
   if (n == 0) return 0;
   int32_t old = obj->props.count;
-  if (!inStaticArea(obj->props.cells)) {
+  bool fixed = inStaticArea(obj->props.cells);
+  if (!fixed) {
     int32_t total = old + n > kMaxSlots ? kMaxSlots : old + n;
     ObjectRoot root(obj);
-    reserveNursery(blockBytes(sizeof(Value*) * total) + blockBytes(sizeof(uint32_t) * attrWords(total)));
+    reserveNursery(blockBytes(sizeof(Value*) * total) + attrBlockBytes(total) +
+                   (total > old ? total - old : 0) * blockBytes(sizeof(Value)));
     obj = root.get();
   }
   int32_t total = obj->props.grow(n);
@@ -271,13 +404,16 @@ int32_t KVobj::buildPropertyIndex(KVobj* obj, int32_t classId) {
   int32_t k = 0;
   for (; node && old + k < total; node = node->next, ++k) {
     int32_t slot = old + k;
-    obj->props.cells[slot] = node->cell;
+    // Slots hold boxed cells: the slot table hands its cells out.
+    Value* cell = fixed ? staticValueCell() : newValueCell();
+    *cell = node->value;
+    obj->props.cells[slot] = cell;
     setSlotAttrs(obj->props, slot, node->attrs);
-    int32_t atom = node->isKey() ? node->key : internAtomUnchecked(static_cast<PNodeStr*>(node)->name);
+    int32_t atom = node->isKey() ? node->key : internAtomUnchecked(node->name);
     setSlotIndexOfAtom(classId, atom, slot);
   }
   // Members past the slot limit stay in the list.
-  if (node) obj->list->head = node;
+  if (node) *obj->list = PropList{node, obj->list->count - static_cast<uint32_t>(k), 0};
   else obj->list = nullptr;
   return k;
 }

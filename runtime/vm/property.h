@@ -24,27 +24,13 @@ constexpr int32_t kMaxSlots = 1024;
 constexpr int32_t kAccessDenied = -1;
 
 inline uint32_t slotAttrs(const PropertyTable& t, int32_t slot) {
-  return (t.attrs[slot >> 3] >> (4 * (slot & 7))) & 0xF;
+  return (t.words()[slot >> 3] >> (4 * (slot & 7))) & 0xF;
 }
 inline void setSlotAttrs(PropertyTable& t, int32_t slot, uint32_t nibble) {
   uint32_t shift = 4 * (slot & 7);
-  t.attrs[slot >> 3] = (t.attrs[slot >> 3] & ~(0xFu << shift)) | ((nibble & 0xF) << shift);
+  uint32_t& word = t.words()[slot >> 3];
+  word = (word & ~(0xFu << shift)) | ((nibble & 0xF) << shift);
 }
-
-// A member added under an atom.
-class PNodeKey : public PropNode {
- public:
-  size_t byteSize() const override { return sizeof(PNodeKey); }
-};
-
-// A member added under a text that is not an atom. The text is kept in a
-// process-wide pool outside the heap, so the node never refers to a block
-// that a collection moves.
-class PNodeStr : public PropNode {
- public:
-  size_t byteSize() const override { return sizeof(PNodeStr); }
-  const char* name = nullptr;
-};
 
 // Member look-up cache: where a key's node lies in a member list, one
 // entry per (list, key) hash, direct-mapped. An entry is made only after the
@@ -73,6 +59,20 @@ inline PropNode* cachedKeyNode(const PropList* list, int32_t key) {
   const ListCacheEntry& e = listCacheEntry(list, key);
   return e.list == list && e.key == key && e.epoch == gHeap.memberEpoch ? e.node : nullptr;
 }
+
+// Lists longer than this get a hash index from atom or integer key to the
+// newest node under it when a look-up misses the cache, so look-ups in long
+// lists take constant time. Indexes live outside the heap, are kept in step
+// with adds and deletes, and are dropped wholesale when the member epoch
+// moves (nodes have moved); the next look-up builds one anew. Text members
+// are not indexed. The list's order, which is the members' order, is the
+// same with or without an index.
+constexpr uint32_t kIndexedListLength = 8;
+// The node the list's index holds under key, building the index if the list
+// has none; only for lists longer than kIndexedListLength.
+PropNode* indexedKeyNode(PropList* list, int32_t key);
+// Whether the list has an index valid in this member epoch (for tests).
+bool listHasIndex(const PropList* list);
 
 // The stable pooled copy of a member text.
 const char* pooledName(const char* text);

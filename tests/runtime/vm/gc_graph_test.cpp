@@ -140,9 +140,11 @@ TEST_F(Graphs, ObjectsWithPropertyTablesAndListsMove) {
   PropNode* first = newYoungObject<PropNode>();
   PropNode* second = newYoungObject<PropNode>();
   first->next = second;
-  first->cell = newValueCellCopy(Value::makeInt(1));
-  second->cell = newValueCellCopy(Value::makeInt(2));
-  o->list->head = first;
+  first->value = Value::makeInt(1);
+  auto* held = newYoungObject<TestNode>();
+  held->serial = 2;
+  second->value = Value::makeObject(held);  // followed from the node's own value
+  *o->list = PropList{first, 2, 0};
   for (int i = 0; i < 40; ++i) {
     minorCollect();
     if (i == 20) fullCollect();
@@ -151,8 +153,8 @@ TEST_F(Graphs, ObjectsWithPropertyTablesAndListsMove) {
   o = roots.objects[0];
   EXPECT_EQ(o->props.cells[0]->i, 10);
   EXPECT_STREQ(o->props.cells[1]->str, "s");
-  EXPECT_EQ(o->list->head->cell->i, 1);
-  EXPECT_EQ(o->list->head->next->cell->i, 2);
+  EXPECT_EQ(o->list->head->value.i, 1);
+  EXPECT_EQ(static_cast<TestNode*>(o->list->head->next->value.obj)->serial, 2);
   EXPECT_EQ(o->list->head->next->next, nullptr);
   EXPECT_EQ(o->epoch, gHeap.minorCount);
 }
