@@ -1,6 +1,7 @@
 // Disk files, read directly or through a worker thread with a read-ahead cache.
 #include "media/file/win_file.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 
@@ -16,7 +17,6 @@ namespace pw = plat::win;
 
 namespace {
 
-constexpr pw::DWORD IdleFillWaitMs = 100;
 constexpr pw::DWORD ReadChunk = 0x40000000;  // ReadFile takes 32-bit counts
 
 pw::HANDLE openForRead(const char16_t* path)
@@ -62,49 +62,80 @@ bool fileSize(const char16_t* path, pw::HANDLE* keep, std::uint64_t* size)
   return true;
 }
 
+template <class T>
+T loadAcquire(T& field) { return std::atomic_ref<T>(field).load(std::memory_order_acquire); }
+template <class T>
+void storeRelease(T& field, T value) { std::atomic_ref<T>(field).store(value, std::memory_order_release); }
+
+// The worker refills once this much of the ring is free, in reads of at most this.
+constexpr std::uint64_t FillThreshold = WinFileCacheBytes / 4;
+
+// Only while running a command: the caller is waiting for done and reads no ring.
 void restartCache(WinFileWorker* w, std::uint64_t position)
 {
-  w->CachePosition = position;
-  w->CacheFill = 0;
-  w->CacheOffset = 0;
+  w->CacheStart = position;
+  storeRelease(w->CacheFill, std::uint64_t(0));
+  storeRelease(w->CacheTaken, std::uint64_t(0));
+  storeRelease(w->CacheEnd, 0);
 }
 
-// Idle time: append to the cache what follows its valid bytes. A hit only moves the
-// start of the valid bytes; they are moved to the front here, while idle, so that
-// byte-sized reads cost a copy of what they take and nothing more.
+bool canFill(WinFileWorker* w)
+{
+  return w->Cache && w->FileHandle && !w->CacheEnd &&
+         WinFileCacheBytes - (w->CacheFill - loadAcquire(w->CacheTaken)) >= FillThreshold;
+}
+
+// Between commands: appends to the ring what follows its bytes, up to its free room
+// or the ring's end, and wakes a caller waiting for bytes.
 void fillCache(WinFileWorker* w)
 {
-  if (!w->FileHandle || w->CacheFill >= WinFileCacheBytes) return;
-  if (w->CacheOffset) {
-    std::memmove(w->Cache, w->Cache + w->CacheOffset, static_cast<std::size_t>(w->CacheFill));
-    w->CacheOffset = 0;
-  }
-  if (!seekTo(w->FileHandle, w->CachePosition + w->CacheFill)) return;
-  // Filled while the owner may look on: the new count is published whole.
-  const std::uint64_t filled =
-      w->CacheFill + readAll(w->FileHandle, w->Cache + w->CacheFill, WinFileCacheBytes - w->CacheFill);
-  std::atomic_ref<std::uint64_t>(w->CacheFill).store(filled, std::memory_order_release);
+  const std::uint64_t fill = w->CacheFill;
+  const std::uint64_t room = WinFileCacheBytes - (fill - loadAcquire(w->CacheTaken));
+  const std::size_t at = static_cast<std::size_t>(fill % WinFileCacheBytes);
+  const std::size_t want =
+      static_cast<std::size_t>(std::min<std::uint64_t>({room, WinFileCacheBytes - at, FillThreshold}));
+  const std::uint64_t from = w->CacheStart + fill;
+  std::size_t got = 0;
+  if (w->FilePointer == from || seekTo(w->FileHandle, from)) got = readAll(w->FileHandle, w->Cache + at, want);
+  w->FilePointer = from + got;
+  if (got < want) storeRelease(w->CacheEnd, 1);
+  // Sequentially consistent with the caller's announcement of a wait: either the
+  // caller sees the new count, or this sees its announcement and wakes it.
+  std::atomic_ref<std::uint64_t>(w->CacheFill).store(fill + got, std::memory_order_seq_cst);
+  if (std::atomic_ref<int>(w->CacheWaiting).exchange(0, std::memory_order_seq_cst)) pw::SetEvent(w->DataEvent);
 }
 
+// Copies n ring bytes starting at ring count `from` (the ring may wrap).
+void copyOut(const WinFileWorker* w, std::uint64_t from, std::uint8_t* destination, std::size_t n)
+{
+  const std::size_t at = static_cast<std::size_t>(from % WinFileCacheBytes);
+  const std::size_t first = std::min(n, WinFileCacheBytes - at);
+  std::memcpy(destination, w->Cache + at, first);
+  std::memcpy(destination + first, w->Cache, n - first);
+}
+
+// A read command (asynchronous reads, and reads that do not continue the ring):
+// served from the ring where it continues it, the rest from the file, and the ring
+// restarted behind what was read.
 void workerRead(WinFileWorker* w)
 {
   auto* destination = static_cast<std::uint8_t*>(w->ReadBuffer);
   std::uint64_t position = w->ReadPosition;
   std::size_t left = w->ReadSize;
   std::size_t delivered = 0;
-  if (w->Cache && w->CachePosition == position && w->CacheFill != 0) {
-    const std::size_t n = left < w->CacheFill ? left : static_cast<std::size_t>(w->CacheFill);
-    std::memcpy(destination, w->Cache + w->CacheOffset, n);
+  if (w->Cache && w->CacheStart + w->CacheTaken == position) {
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(left, w->CacheFill - w->CacheTaken));
+    copyOut(w, w->CacheTaken, destination, n);
+    w->CacheTaken += n;
     destination += n;
     position += n;
     left -= n;
     delivered += n;
-    w->CachePosition += n;
-    w->CacheFill -= n;
-    w->CacheOffset = w->CacheFill ? w->CacheOffset + n : 0;
   }
   if (left) {
-    const std::size_t got = seekTo(w->FileHandle, position) ? readAll(w->FileHandle, destination, left) : 0;
+    const std::size_t got =
+        w->FilePointer == position || seekTo(w->FileHandle, position) ? readAll(w->FileHandle, destination, left) : 0;
+    w->FilePointer = position + got;
     delivered += got;
     if (w->Cache) restartCache(w, position + got);
   }
@@ -115,11 +146,16 @@ pw::DWORD workerMain(void* parameter)
 {
   auto* w = static_cast<WinFileWorker*>(parameter);
   for (;;) {
-    const pw::DWORD wait = pw::WaitForSingleObject(w->CommandEvent, w->Cache ? IdleFillWaitMs : pw::INFINITE);
+    // While the ring has room, fill it between looks at the command event; else sleep
+    // until a command comes or the caller makes room.
+    const bool filling = canFill(w);
+    const pw::HANDLE events[2] = {w->CommandEvent, w->SpaceEvent};
+    const pw::DWORD wait = pw::WaitForMultipleObjects(w->Cache ? 2 : 1, events, pw::FALSE, filling ? 0 : pw::INFINITE);
     if (wait == pw::WAIT_TIMEOUT) {
-      fillCache(w);
+      if (filling) fillCache(w);
       continue;
     }
+    if (wait != pw::WAIT_OBJECT_0) continue;
     pw::ResetEvent(w->CommandEvent);
     switch (w->Command) {
     case WinFileCommandOpen:
@@ -131,16 +167,19 @@ pw::DWORD workerMain(void* parameter)
         pw::SetEvent(w->DoneEvent);
         return 1;
       }
+      w->FilePointer = 0;
+      if (w->Cache) restartCache(w, 0);
       break;
     case WinFileCommandClose:
       if (w->FileHandle) pw::CloseHandle(w->FileHandle);
       w->FileHandle = nullptr;
+      storeRelease(w->CacheEnd, 1);
       break;
     case WinFileCommandRead:
       workerRead(w);
       break;
     case WinFileCommandSeek:
-      seekTo(w->FileHandle, w->SeekPosition);
+      if (seekTo(w->FileHandle, w->SeekPosition)) w->FilePointer = w->SeekPosition;
       if (w->Cache) restartCache(w, w->SeekPosition);
       break;
     case WinFileCommandEnd:
@@ -176,9 +215,10 @@ void releaseWorker(WinFileWorker* w)
   }
   MemFree(w->Cache);
   w->Cache = nullptr;
-  if (w->CommandEvent) pw::CloseHandle(w->CommandEvent);
-  if (w->DoneEvent) pw::CloseHandle(w->DoneEvent);
-  w->CommandEvent = w->DoneEvent = nullptr;
+  for (pw::HANDLE* event : {&w->CommandEvent, &w->DoneEvent, &w->SpaceEvent, &w->DataEvent}) {
+    if (*event) pw::CloseHandle(*event);
+    *event = nullptr;
+  }
 }
 
 std::size_t length16(const char16_t* s)
@@ -234,7 +274,9 @@ int openWithWorker(WinFileData* file, const char16_t* path)
   }
   w->CommandEvent = pw::CreateEventW(nullptr, pw::TRUE, pw::FALSE, nullptr);
   w->DoneEvent = pw::CreateEventW(nullptr, pw::TRUE, pw::TRUE, nullptr);
-  if (w->CommandEvent && w->DoneEvent)
+  w->SpaceEvent = pw::CreateEventW(nullptr, pw::FALSE, pw::FALSE, nullptr);
+  w->DataEvent = pw::CreateEventW(nullptr, pw::FALSE, pw::FALSE, nullptr);
+  if (w->CommandEvent && w->DoneEvent && w->SpaceEvent && w->DataEvent)
     w->ThreadHandle = pw::CreateThread(nullptr, 0, workerMain, w, 0, &w->ThreadID);
   if (!w->ThreadHandle) {
     releaseWorker(w);
@@ -243,7 +285,6 @@ int openWithWorker(WinFileData* file, const char16_t* path)
   }
   pw::SetThreadPriority(w->ThreadHandle, pw::THREAD_PRIORITY_LOWEST);
   std::memcpy(w->Path, path, (units + 1) * sizeof(char16_t));
-  restartCache(w, 0);
   sendCommand(w, WinFileCommandOpen);
   waitDone(w);
   if (w->OpenFailed) {
@@ -264,12 +305,55 @@ int WinFile_Open(WinFileData* file, const char16_t* path, int useCacheFlag, int)
   return fileSize(path, &file->Handle, &file->Size) ? 0 : -1;
 }
 
+namespace {
+
+// A read that continues the ring, with no command in flight: the caller copies what
+// the ring holds and, while more is wanted and the file goes on, sleeps until the
+// worker adds more. Returns false, having read nothing, when the read does not
+// continue the ring.
+bool readFromRing(WinFileWorker* w, std::uint64_t position, std::uint8_t* destination, std::size_t bytes,
+                  std::size_t* delivered)
+{
+  std::uint64_t taken = w->CacheTaken;
+  if (w->CacheStart + taken != position) return false;
+  std::size_t done = 0;
+  while (done < bytes) {
+    const std::uint64_t fill = loadAcquire(w->CacheFill);
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(bytes - done, fill - taken));
+    if (n == 0) {
+      if (loadAcquire(w->CacheEnd)) break;
+      // Announce the wait, then look again, so that a fill between the two is seen.
+      std::atomic_ref<int>(w->CacheWaiting).store(1, std::memory_order_seq_cst);
+      pw::SetEvent(w->SpaceEvent);
+      if (std::atomic_ref<std::uint64_t>(w->CacheFill).load(std::memory_order_seq_cst) == taken &&
+          !loadAcquire(w->CacheEnd))
+        pw::WaitForSingleObject(w->DataEvent, pw::INFINITE);
+      continue;
+    }
+    copyOut(w, taken, destination + done, n);
+    const std::uint64_t roomBefore = WinFileCacheBytes - (fill - taken);
+    taken += n;
+    done += n;
+    storeRelease(w->CacheTaken, taken);
+    // The worker sleeps while the room is under the threshold: wake it once it is not.
+    if (roomBefore < FillThreshold && WinFileCacheBytes - (fill - taken) >= FillThreshold) pw::SetEvent(w->SpaceEvent);
+  }
+  *delivered = done;
+  return true;
+}
+
+}  // namespace
+
 std::size_t WinFile_Read(void* buffer, std::size_t elementSize, std::size_t count, WinFileData* file)
 {
   const std::size_t bytes = elementSize * count;
   if (!file->UseThreadFlag) return readDirect(file, buffer, bytes);
   WinFileWorker* w = &file->Worker;
   pw::WaitForSingleObject(w->DoneEvent, pw::INFINITE);
+  std::size_t delivered;
+  if (w->Cache && !file->ASyncReadFlag &&
+      readFromRing(w, file->Position, static_cast<std::uint8_t*>(buffer), bytes, &delivered))
+    return delivered;
   w->ReadBuffer = buffer;
   w->ReadPosition = file->Position;
   w->ReadSize = bytes;

@@ -67,7 +67,7 @@ void waitIdle(WinFileData* f)
 void waitForCacheFill(WinFileData* f, std::uint64_t atLeast)
 {
   for (int i = 0; i < 5000; ++i) {
-    if (std::atomic_ref<std::uint64_t>(f->Worker.CacheFill).load() >= atLeast) return;
+    if (std::atomic_ref<std::uint64_t>(f->Worker.CacheFill).load() - std::atomic_ref<std::uint64_t>(f->Worker.CacheTaken).load() >= atLeast) return;
     Thread_Sleep(1);
   }
 }
