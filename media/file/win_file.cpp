@@ -81,16 +81,20 @@ void restartCache(WinFileWorker* w, std::uint64_t position)
 
 bool canFill(WinFileWorker* w)
 {
-  return w->Cache && w->FileHandle && !w->CacheEnd &&
-         WinFileCacheBytes - (w->CacheFill - loadAcquire(w->CacheTaken)) >= FillThreshold;
+  if (!w->Cache || !w->FileHandle || w->CacheEnd) return false;
+  // A caller that went past the ring reads faster than the worker: the worker stops
+  // reading ahead until a command restarts the ring.
+  const std::uint64_t taken = loadAcquire(w->CacheTaken);
+  return taken <= w->CacheFill && WinFileCacheBytes - (w->CacheFill - taken) >= FillThreshold;
 }
 
 // Between commands: appends to the ring what follows its bytes, up to its free room
 // or the ring's end, and wakes a caller waiting for bytes.
 void fillCache(WinFileWorker* w)
 {
+  const std::uint64_t taken = loadAcquire(w->CacheTaken);
   const std::uint64_t fill = w->CacheFill;
-  const std::uint64_t room = WinFileCacheBytes - (fill - loadAcquire(w->CacheTaken));
+  const std::uint64_t room = WinFileCacheBytes - (fill - taken);
   const std::size_t at = static_cast<std::size_t>(fill % WinFileCacheBytes);
   const std::size_t want =
       static_cast<std::size_t>(std::min<std::uint64_t>({room, WinFileCacheBytes - at, FillThreshold}));
@@ -99,10 +103,7 @@ void fillCache(WinFileWorker* w)
   if (w->FilePointer == from || seekTo(w->FileHandle, from)) got = readAll(w->FileHandle, w->Cache + at, want);
   w->FilePointer = from + got;
   if (got < want) storeRelease(w->CacheEnd, 1);
-  // Sequentially consistent with the caller's announcement of a wait: either the
-  // caller sees the new count, or this sees its announcement and wakes it.
-  std::atomic_ref<std::uint64_t>(w->CacheFill).store(fill + got, std::memory_order_seq_cst);
-  if (std::atomic_ref<int>(w->CacheWaiting).exchange(0, std::memory_order_seq_cst)) pw::SetEvent(w->DataEvent);
+  storeRelease(w->CacheFill, fill + got);
 }
 
 // Copies n ring bytes starting at ring count `from` (the ring may wrap).
@@ -215,7 +216,7 @@ void releaseWorker(WinFileWorker* w)
   }
   MemFree(w->Cache);
   w->Cache = nullptr;
-  for (pw::HANDLE* event : {&w->CommandEvent, &w->DoneEvent, &w->SpaceEvent, &w->DataEvent}) {
+  for (pw::HANDLE* event : {&w->CommandEvent, &w->DoneEvent, &w->SpaceEvent}) {
     if (*event) pw::CloseHandle(*event);
     *event = nullptr;
   }
@@ -228,10 +229,10 @@ std::size_t length16(const char16_t* s)
   return n;
 }
 
-// Reads at file->Position; the file pointer is moved only when it is elsewhere.
-std::size_t readDirect(WinFileData* file, void* buffer, std::size_t bytes)
+// Reads at `at` through the caller's handle; the file pointer is moved only when it
+// is elsewhere.
+std::size_t readDirect(WinFileData* file, std::uint64_t at, void* buffer, std::size_t bytes)
 {
-  const std::uint64_t at = file->Position;
   if (bytes < WinFileDirectBufferBytes) {
     if (at >= file->BufferStart && bytes <= file->BufferFill && at - file->BufferStart <= file->BufferFill - bytes) {
       std::memcpy(buffer, file->Buffer + (at - file->BufferStart), bytes);
@@ -257,6 +258,15 @@ std::size_t readDirect(WinFileData* file, void* buffer, std::size_t bytes)
   return got;
 }
 
+void closeOwnHandle(WinFileData* file)
+{
+  if (file->Handle) pw::CloseHandle(file->Handle);
+  file->Handle = nullptr;
+  MemFree(file->Buffer);
+  file->Buffer = nullptr;
+  file->BufferFill = 0;
+}
+
 int openWithWorker(WinFileData* file, const char16_t* path)
 {
   WinFileWorker* w = &file->Worker;
@@ -266,8 +276,17 @@ int openWithWorker(WinFileData* file, const char16_t* path)
     return -1;
   }
   if (file->UseCacheFlag) {
+    // The caller's own handle, for what it reads past the ring.
+    file->Handle = openForRead(path);
+    file->HandlePosition = 0;
+    if (file->Handle == pw::INVALID_HANDLE_VALUE) {
+      file->Handle = nullptr;
+      LogAddTextUtf16(u"ファイルのオープンに失敗しました\n");
+      return -1;
+    }
     w->Cache = static_cast<std::uint8_t*>(MemAlloc(WinFileCacheBytes, "win_file", __LINE__));
     if (!w->Cache) {
+      closeOwnHandle(file);
       LogAddTextUtf16(u"ファイル読み込みキャッシュ用メモリの確保に失敗しました\n");
       return -1;
     }
@@ -275,11 +294,11 @@ int openWithWorker(WinFileData* file, const char16_t* path)
   w->CommandEvent = pw::CreateEventW(nullptr, pw::TRUE, pw::FALSE, nullptr);
   w->DoneEvent = pw::CreateEventW(nullptr, pw::TRUE, pw::TRUE, nullptr);
   w->SpaceEvent = pw::CreateEventW(nullptr, pw::FALSE, pw::FALSE, nullptr);
-  w->DataEvent = pw::CreateEventW(nullptr, pw::FALSE, pw::FALSE, nullptr);
-  if (w->CommandEvent && w->DoneEvent && w->SpaceEvent && w->DataEvent)
+  if (w->CommandEvent && w->DoneEvent && w->SpaceEvent)
     w->ThreadHandle = pw::CreateThread(nullptr, 0, workerMain, w, 0, &w->ThreadID);
   if (!w->ThreadHandle) {
     releaseWorker(w);
+    closeOwnHandle(file);
     LogAddTextUtf16(u"ファイルアクセス専用スレッドの作成に失敗しました\n");
     return -1;
   }
@@ -289,6 +308,7 @@ int openWithWorker(WinFileData* file, const char16_t* path)
   waitDone(w);
   if (w->OpenFailed) {
     releaseWorker(w);
+    closeOwnHandle(file);
     LogAddTextUtf16(u"ファイルのオープンに失敗しました\n");
     return -1;
   }
@@ -308,36 +328,29 @@ int WinFile_Open(WinFileData* file, const char16_t* path, int useCacheFlag, int)
 namespace {
 
 // A read that continues the ring, with no command in flight: the caller copies what
-// the ring holds and, while more is wanted and the file goes on, sleeps until the
-// worker adds more. Returns false, having read nothing, when the read does not
-// continue the ring.
-bool readFromRing(WinFileWorker* w, std::uint64_t position, std::uint8_t* destination, std::size_t bytes,
-                  std::size_t* delivered)
+// the ring holds and reads the rest itself through its own handle and small-read
+// buffer, as a direct file does, so it never waits for the worker; the worker then
+// skips what the caller read and fills on from there.
+// Returns false, having read nothing, when the read does not continue the ring.
+bool readFromRing(WinFileData* file, std::uint8_t* destination, std::size_t bytes, std::size_t* delivered)
 {
-  std::uint64_t taken = w->CacheTaken;
-  if (w->CacheStart + taken != position) return false;
-  std::size_t done = 0;
-  while (done < bytes) {
-    const std::uint64_t fill = loadAcquire(w->CacheFill);
-    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(bytes - done, fill - taken));
-    if (n == 0) {
-      if (loadAcquire(w->CacheEnd)) break;
-      // Announce the wait, then look again, so that a fill between the two is seen.
-      std::atomic_ref<int>(w->CacheWaiting).store(1, std::memory_order_seq_cst);
-      pw::SetEvent(w->SpaceEvent);
-      if (std::atomic_ref<std::uint64_t>(w->CacheFill).load(std::memory_order_seq_cst) == taken &&
-          !loadAcquire(w->CacheEnd))
-        pw::WaitForSingleObject(w->DataEvent, pw::INFINITE);
-      continue;
-    }
-    copyOut(w, taken, destination + done, n);
-    const std::uint64_t roomBefore = WinFileCacheBytes - (fill - taken);
-    taken += n;
-    done += n;
-    storeRelease(w->CacheTaken, taken);
-    // The worker sleeps while the room is under the threshold: wake it once it is not.
-    if (roomBefore < FillThreshold && WinFileCacheBytes - (fill - taken) >= FillThreshold) pw::SetEvent(w->SpaceEvent);
-  }
+  WinFileWorker* w = &file->Worker;
+  const std::uint64_t taken = w->CacheTaken;
+  if (w->CacheStart + taken != file->Position) return false;
+  const std::uint64_t fill = loadAcquire(w->CacheFill);
+  std::size_t n = fill > taken ? static_cast<std::size_t>(std::min<std::uint64_t>(bytes, fill - taken)) : 0;
+  // A large read that the ring holds only in part goes to the file whole: one read
+  // call costs less than a copy and a read call for the rest.
+  if (n < bytes && bytes >= WinFileDirectBufferBytes) n = 0;
+  copyOut(w, taken, destination, n);
+  std::size_t done = n;
+  if (done < bytes) done += readDirect(file, file->Position + done, destination + done, bytes - done);
+  storeRelease(w->CacheTaken, taken + done);
+  // The worker sleeps while the ring's room is under the threshold: wake it once it
+  // is not, or when the caller has gone past what the ring held.
+  const std::uint64_t before = fill > taken ? fill - taken : 0;
+  const std::uint64_t after = fill > taken + done ? fill - (taken + done) : 0;
+  if (WinFileCacheBytes - before < FillThreshold && WinFileCacheBytes - after >= FillThreshold) pw::SetEvent(w->SpaceEvent);
   *delivered = done;
   return true;
 }
@@ -347,13 +360,13 @@ bool readFromRing(WinFileWorker* w, std::uint64_t position, std::uint8_t* destin
 std::size_t WinFile_Read(void* buffer, std::size_t elementSize, std::size_t count, WinFileData* file)
 {
   const std::size_t bytes = elementSize * count;
-  if (!file->UseThreadFlag) return readDirect(file, buffer, bytes);
+  if (!file->UseThreadFlag) return readDirect(file, file->Position, buffer, bytes);
   WinFileWorker* w = &file->Worker;
   pw::WaitForSingleObject(w->DoneEvent, pw::INFINITE);
   std::size_t delivered;
-  if (w->Cache && !file->ASyncReadFlag &&
-      readFromRing(w, file->Position, static_cast<std::uint8_t*>(buffer), bytes, &delivered))
+  if (w->Cache && !file->ASyncReadFlag && readFromRing(file, static_cast<std::uint8_t*>(buffer), bytes, &delivered))
     return delivered;
+  file->BufferFill = 0;
   w->ReadBuffer = buffer;
   w->ReadPosition = file->Position;
   w->ReadSize = bytes;
@@ -372,6 +385,7 @@ int WinFile_Seek(WinFileData* file, std::uint64_t position)
   }
   WinFileWorker* w = &file->Worker;
   pw::WaitForSingleObject(w->DoneEvent, pw::INFINITE);
+  file->BufferFill = 0;  // a seek reads the file afresh, as it restarts the ring
   w->SeekPosition = position;
   sendCommand(w, WinFileCommandSeek);
   return 0;
@@ -395,6 +409,7 @@ int WinFile_Close(WinFileData* file)
   sendCommand(w, WinFileCommandEnd);
   waitDone(w);
   releaseWorker(w);
+  closeOwnHandle(file);
   return 0;
 }
 

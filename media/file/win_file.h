@@ -35,7 +35,6 @@ struct WinFileWorker {
   plat::win::HANDLE CommandEvent;  // manual reset, starts clear
   plat::win::HANDLE DoneEvent;     // manual reset, starts signalled
   plat::win::HANDLE SpaceEvent;    // auto reset: the caller made room in the ring
-  plat::win::HANDLE DataEvent;     // auto reset: the worker added bytes the caller waits for
   int Command;
   int ThreadEnded;
   int OpenFailed;
@@ -49,7 +48,6 @@ struct WinFileWorker {
   std::uint64_t CacheFill;    // bytes put into the ring since the restart (the worker's)
   std::uint64_t CacheTaken;   // bytes taken out of it since the restart (the caller's)
   int CacheEnd;               // the worker reached the end of the file or an error
-  int CacheWaiting;           // the caller sleeps on DataEvent
   std::uint64_t FilePointer;  // the worker's file pointer
 };
 
@@ -62,7 +60,7 @@ struct WinFileData {
   std::uint64_t Position;  // where the next read starts
   std::uint64_t Size;
   int ASyncReadFlag;  // set before WinFile_Open: reads through the worker do not wait
-  plat::win::HANDLE Handle;  // direct file
+  plat::win::HANDLE Handle;  // direct file; with read-ahead, the caller's own handle
   int UseThreadFlag;
   int UseCacheFlag;
   WinFileWorker Worker;
