@@ -300,7 +300,9 @@ TEST_F(TrackedMemory, SmallBlocksFreedOnOtherThreadsStayConsistent) {
           ASSERT_TRUE(intact(b));
           MemFree(b.data);
         }
-      if (batch % 10 == 0) ASSERT_TRUE(bothHeapsSound());
+      if (batch % 10 == 0) {
+        ASSERT_TRUE(bothHeapsSound());
+      }
     }
   };
   std::vector<std::thread> threads;
