@@ -13,7 +13,7 @@ constexpr size_t MAX_REQUEST = 0x7FFFFFFF;
 struct HeapLock {
   HeapInfo* heap;
   explicit HeapLock(HeapInfo* h) : heap(h) { CriticalSection_LockNamed(&heap->Lock, "heap.cpp", __LINE__); }
-  ~HeapLock() { CriticalSection_Unlock(&heap->Lock); }
+  ~HeapLock() { CriticalSection_Release(&heap->Lock); }
   HeapLock(const HeapLock&) = delete;
   HeapLock& operator=(const HeapLock&) = delete;
 };

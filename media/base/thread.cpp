@@ -68,12 +68,7 @@ void CriticalSection_Take(TrackedCriticalSection* lock, uint32_t threadId) { tak
 
 uint32_t CriticalSection_ThreadId() { return win::GetCurrentThreadId(); }
 
-int CriticalSection_Unlock(TrackedCriticalSection* lock) {
-  if (--lock->Depth != 0) return 0;
-  lock->Owner.store(0, std::memory_order_relaxed);
-  if (lock->State.exchange(0, std::memory_order_release) == 2) lock->State.notify_one();
-  return 0;
-}
+int CriticalSection_Unlock(TrackedCriticalSection* lock) { return CriticalSection_Release(lock); }
 
 namespace {
 

@@ -29,16 +29,35 @@ int CriticalSection_Lock(TrackedCriticalSection* lock, const char* filePath, int
 // Takes the lock without recording who took it; the caller records.
 void CriticalSection_Take(TrackedCriticalSection* lock, uint32_t threadId);
 uint32_t CriticalSection_ThreadId();
-// The same as CriticalSection_Lock for a path known at compile time: the holder's
-// path is copied with a fixed length (the hot locks of the allocator take this one).
+// The calling thread's id, read once per thread.
+inline uint32_t CriticalSection_CachedThreadId() {
+  thread_local uint32_t id = CriticalSection_ThreadId();
+  return id;
+}
+// The same as CriticalSection_Lock for a path known at compile time, with the
+// uncontended take inline and the holder's path copied with a fixed length (the hot
+// locks of the allocator take this one).
 template <std::size_t N>
 inline int CriticalSection_LockNamed(TrackedCriticalSection* lock, const char (&filePath)[N], int line) {
   static_assert(N <= sizeof lock->FilePath);
-  uint32_t threadId = CriticalSection_ThreadId();
-  CriticalSection_Take(lock, threadId);
+  uint32_t threadId = CriticalSection_CachedThreadId();
+  uint32_t free = 0;
+  if (lock->State.compare_exchange_strong(free, 1, std::memory_order_acquire, std::memory_order_relaxed)) {
+    lock->Owner.store(threadId, std::memory_order_relaxed);
+    lock->Depth = 1;
+  } else {
+    CriticalSection_Take(lock, threadId);  // held: by this thread again, or a wait
+  }
   __builtin_memcpy(lock->FilePath, filePath, N);
   lock->FileLine = line;
   lock->ThreadID = threadId;
+  return 0;
+}
+// Releases a take; wakes one sleeper when there is one.
+inline int CriticalSection_Release(TrackedCriticalSection* lock) {
+  if (--lock->Depth != 0) return 0;
+  lock->Owner.store(0, std::memory_order_relaxed);
+  if (lock->State.exchange(0, std::memory_order_release) == 2) lock->State.notify_one();
   return 0;
 }
 int CriticalSection_Unlock(TrackedCriticalSection* lock);
