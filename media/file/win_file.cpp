@@ -81,7 +81,7 @@ void restartCache(WinFileWorker* w, std::uint64_t position)
 
 bool canFill(WinFileWorker* w)
 {
-  if (!w->Cache || !w->FileHandle || w->CacheEnd) return false;
+  if (!w->Cache || !w->FileHandle || loadAcquire(w->CacheEnd)) return false;
   // A caller that went past the ring reads faster than the worker: the worker stops
   // reading ahead until a command restarts the ring.
   const std::uint64_t taken = loadAcquire(w->CacheTaken);
@@ -290,6 +290,18 @@ int openWithWorker(WinFileData* file, const char16_t* path)
       LogAddTextUtf16(u"ファイル読み込みキャッシュ用メモリの確保に失敗しました\n");
       return -1;
     }
+    // The worker's handle too is opened here, before the worker starts, so that the
+    // open costs no round trip and the worker starts reading ahead at once.
+    w->FileHandle = openForRead(path);
+    if (w->FileHandle == pw::INVALID_HANDLE_VALUE) {
+      w->FileHandle = nullptr;
+      releaseWorker(w);
+      closeOwnHandle(file);
+      LogAddTextUtf16(u"ファイルのオープンに失敗しました\n");
+      return -1;
+    }
+    w->FilePointer = 0;
+    restartCache(w, 0);
   }
   w->CommandEvent = pw::CreateEventW(nullptr, pw::TRUE, pw::FALSE, nullptr);
   w->DoneEvent = pw::CreateEventW(nullptr, pw::TRUE, pw::TRUE, nullptr);
@@ -297,6 +309,8 @@ int openWithWorker(WinFileData* file, const char16_t* path)
   if (w->CommandEvent && w->DoneEvent && w->SpaceEvent)
     w->ThreadHandle = pw::CreateThread(nullptr, 0, workerMain, w, 0, &w->ThreadID);
   if (!w->ThreadHandle) {
+    if (w->FileHandle) pw::CloseHandle(w->FileHandle);
+    w->FileHandle = nullptr;
     releaseWorker(w);
     closeOwnHandle(file);
     LogAddTextUtf16(u"ファイルアクセス専用スレッドの作成に失敗しました\n");
@@ -304,6 +318,7 @@ int openWithWorker(WinFileData* file, const char16_t* path)
   }
   pw::SetThreadPriority(w->ThreadHandle, pw::THREAD_PRIORITY_LOWEST);
   std::memcpy(w->Path, path, (units + 1) * sizeof(char16_t));
+  if (w->FileHandle) return 0;
   sendCommand(w, WinFileCommandOpen);
   waitDone(w);
   if (w->OpenFailed) {
@@ -344,7 +359,11 @@ bool readFromRing(WinFileData* file, std::uint8_t* destination, std::size_t byte
   if (n < bytes && bytes >= WinFileDirectBufferBytes) n = 0;
   copyOut(w, taken, destination, n);
   std::size_t done = n;
-  if (done < bytes) done += readDirect(file, file->Position + done, destination + done, bytes - done);
+  if (done < bytes) {
+    done += readDirect(file, file->Position + done, destination + done, bytes - done);
+    // The reader outran the worker: read-ahead stops until the ring starts again.
+    storeRelease(w->CacheEnd, 1);
+  }
   storeRelease(w->CacheTaken, taken + done);
   // The worker sleeps while the ring's room is under the threshold: wake it once it
   // is not, or when the caller has gone past what the ring held.

@@ -47,7 +47,7 @@ struct WinFileWorker {
   std::uint64_t CacheStart;   // file offset of the ring's first byte since the last restart
   std::uint64_t CacheFill;    // bytes put into the ring since the restart (the worker's)
   std::uint64_t CacheTaken;   // bytes taken out of it since the restart (the caller's)
-  int CacheEnd;               // the worker reached the end of the file or an error
+  int CacheEnd;               // filling stopped: end of file, an error, or a reader that outran it
   std::uint64_t FilePointer;  // the worker's file pointer
 };
 
