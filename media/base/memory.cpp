@@ -74,11 +74,19 @@ Totals* totalsOf(MemState& s, HeapInfo* heap) {
   return nullptr;
 }
 
-// Both heaps' totals at one moment; the small-block heap's lock is always taken first.
+// Both heaps' totals, each read under its own lock and never both locks at once, so
+// that no order between the two heap locks is ever needed.
 Totals sumTotals(MemState& s) {
-  HeapLock small(&s.small);
-  HeapLock large(&s.large);
-  return {s.smallTotals.total + s.largeTotals.total, s.smallTotals.count + s.largeTotals.count};
+  Totals small, large;
+  {
+    HeapLock hold(&s.small);
+    small = s.smallTotals;
+  }
+  {
+    HeapLock hold(&s.large);
+    large = s.largeTotals;
+  }
+  return {small.total + large.total, small.count + large.count};
 }
 
 bool traced(size_t userSize) { return TRACE_ALL || (TRACE_SIZE != 0 && userSize == TRACE_SIZE); }
