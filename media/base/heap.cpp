@@ -37,21 +37,17 @@ void fillUseGuards(MemTag* tag) {
 
 namespace {
 
+// Eight bytes at a time: guards are checked on every free, and most are 16-31 bytes.
 bool allGuard(const uint8_t* from, size_t length) {
-  static const auto pattern = [] {
-    struct Block {
-      uint8_t bytes[256];
-    } block;
-    std::memset(block.bytes, HEAP_GUARD_BYTE, sizeof block.bytes);
-    return block;
-  }();
-  while (length > 0) {
-    size_t n = std::min(length, sizeof pattern.bytes);
-    if (std::memcmp(from, pattern.bytes, n) != 0) return false;
-    from += n;
-    length -= n;
+  constexpr uint64_t pattern = 0x0101010101010101ull * HEAP_GUARD_BYTE;
+  uint64_t differs = 0;
+  for (; length >= 8; from += 8, length -= 8) {
+    uint64_t word;
+    std::memcpy(&word, from, 8);
+    differs |= word ^ pattern;
   }
-  return true;
+  for (; length > 0; ++from, --length) differs |= *from ^ HEAP_GUARD_BYTE;
+  return differs == 0;
 }
 
 }  // namespace
@@ -285,11 +281,92 @@ size_t resolveAlignment(const HeapInfo* heap, size_t alignment) {
 
 size_t roundUp(size_t value, size_t alignment) { return (value + alignment - 1) & ~(alignment - 1); }
 
-void* allocLocked(HeapInfo* heap, size_t size, size_t alignment, const char* file, int line) {
+void releasePageIfEmpty(HeapInfo* heap, HeapMemInfo* page);
+
+// Held blocks have the layout a default-aligned request of their class gets from a
+// split tag: the user bytes at the first 16-byte boundary after the tag's minimum
+// offset, then the rounded size and one back guard.
+constexpr size_t HELD_USER_OFFSET = (USER_OFFSET_MIN + 15) & ~size_t(15);
+
+constexpr int heldClass(size_t userSize) { return static_cast<int>((userSize + 15) >> 4) - 1; }
+
+constexpr size_t heldBlockSize(int heldClassIndex) {
+  return HELD_USER_OFFSET + static_cast<size_t>(heldClassIndex + 1) * 16 + HEAP_GUARD_SIZE;
+}
+
+// How many blocks of each class may be held.
+constexpr auto HELD_LIMIT = [] {
+  struct Limits {
+    int count[HEAP_HELD_CLASSES];
+  } limits{};
+  for (int c = 0; c < HEAP_HELD_CLASSES; ++c) limits.count[c] = static_cast<int>(HEAP_HELD_CLASS_BYTES / heldBlockSize(c));
+  return limits;
+}();
+
+bool holdable(const HeapInfo* heap, const MemTag* tag) {
+  if (!heap->HoldFreed || tag->UserSize > HEAP_HELD_MAX_REQUEST) return false;
+  int c = heldClass(tag->UserSize);
+  return tag->UserAddress - reinterpret_cast<uintptr_t>(tag) == HELD_USER_OFFSET && tag->Size == heldBlockSize(c) &&
+         heap->HeldCount[c] < HELD_LIMIT.count[c];
+}
+
+void hold(HeapInfo* heap, MemTag* tag) {
+  int c = heldClass(tag->UserSize);
+  removeInUse(heap, tag);
+  tag->Flags |= MEMTAG_FLAG_HELD;
+  tag->ListPrev = nullptr;
+  tag->ListNext = heap->Held[c];
+  heap->Held[c] = tag;
+  ++heap->HeldCount[c];
+  ++heap->HeldTagNum;
+}
+
+// Hands out the last held block of the class, stamped for its new owner; the front
+// guard and the offset word were checked when it was freed and are unchanged.
+void* reuseHeld(HeapInfo* heap, int c, size_t size, const char* file, int line) {
+  MemTag* tag = heap->Held[c];
+  heap->Held[c] = tag->ListNext;
+  --heap->HeldCount[c];
+  --heap->HeldTagNum;
+  tag->UserSize = size;
+  stamp(heap, tag, file, line);
+  appendInUse(heap, tag);
+  // The back guard runs from the user's end to the block's, 16 to 31 bytes: two
+  // overlapping 16-byte stores cover it.
+  static constexpr uint8_t guard[16] = {HEAP_GUARD_BYTE, HEAP_GUARD_BYTE, HEAP_GUARD_BYTE, HEAP_GUARD_BYTE,
+                                        HEAP_GUARD_BYTE, HEAP_GUARD_BYTE, HEAP_GUARD_BYTE, HEAP_GUARD_BYTE,
+                                        HEAP_GUARD_BYTE, HEAP_GUARD_BYTE, HEAP_GUARD_BYTE, HEAP_GUARD_BYTE,
+                                        HEAP_GUARD_BYTE, HEAP_GUARD_BYTE, HEAP_GUARD_BYTE, HEAP_GUARD_BYTE};
+  std::memcpy(reinterpret_cast<void*>(tag->UserAddress + size), guard, 16);
+  std::memcpy(reinterpret_cast<uint8_t*>(tag) + tag->Size - 16, guard, 16);
+  return reinterpret_cast<void*>(tag->UserAddress);
+}
+
+void releaseHeld(HeapInfo* heap) {
+  for (int c = 0; c < HEAP_HELD_CLASSES; ++c) {
+    while (MemTag* tag = heap->Held[c]) {
+      heap->Held[c] = tag->ListNext;
+      tag->Flags &= static_cast<uint8_t>(~MEMTAG_FLAG_HELD);
+      appendInUse(heap, tag);
+      HeapMemInfo* page = tag->UseHeapMem;
+      releaseTag(heap, tag, true);
+      releasePageIfEmpty(heap, page);
+    }
+    heap->HeldCount[c] = 0;
+  }
+  heap->HeldTagNum = 0;
+}
+
+void* allocTlsf(HeapInfo* heap, size_t size, size_t alignment, const char* file, int line) {
   size_t rounded = roundUp(size, alignment);
   size_t search = roundUp(rounded + HEAP_SEARCH_OVERHEAD + alignment, alignment);
   MemTag* tag;
   while (!(tag = findFree(heap, search))) {
+    // Held blocks go back first: merged, they may hold the room.
+    if (heap->HeldTagNum != 0) {
+      releaseHeld(heap);
+      continue;
+    }
     if (!heap->AutoGrow) return nullptr;
     // Grow from the search size, not the request, so that the new page's free tag
     // always lies in a class the search looks at.
@@ -454,10 +531,47 @@ int SubHeapMemory(HeapInfo* heap, void* pageAddress) {
   return subPageLocked(heap, page);
 }
 
-void* AllocMemory(HeapInfo* heap, size_t size, size_t alignment, int, const char* file, int line) {
+namespace heap_detail {
+
+void* allocLocked(HeapInfo* heap, size_t size, size_t alignment, const char* file, int line) {
   if (size == 0 || size > MAX_REQUEST) return nullptr;
+  size_t align = resolveAlignment(heap, alignment);
+  if (size <= HEAP_HELD_MAX_REQUEST && align == 16) {
+    int c = heldClass(size);
+    if (heap->Held[c]) return reuseHeld(heap, c, size, file, line);
+  }
+  return allocTlsf(heap, size, align, file, line);
+}
+
+int freeLocked(HeapInfo* heap, MemTag* tag, size_t* freedUserSize) {
+  *freedUserSize = 0;
+  if (!guardsIntact(tag)) {
+    LogFormatUtf16(
+        u"FreeMemory Error : デバッグ領域の破壊を確認しました、メモリの不正なアクセスが発生したことが考えられます");
+    DumpMemTag(tag, 1);
+    return -1;
+  }
+  if (!liveBlock(tag)) {
+    LogFormatUtf16(u"FreeMemory Error : 解放済みのメモリに対して再度解放しようとしました");
+    DumpMemTag(tag, 1);
+    return -1;
+  }
+  *freedUserSize = tag->UserSize;
+  if (holdable(heap, tag)) {
+    hold(heap, tag);
+    return 0;
+  }
+  HeapMemInfo* page = tag->UseHeapMem;
+  releaseTag(heap, tag, true);
+  releasePageIfEmpty(heap, page);
+  return 0;
+}
+
+}  // namespace heap_detail
+
+void* AllocMemory(HeapInfo* heap, size_t size, size_t alignment, int, const char* file, int line) {
   HeapLock hold(heap);
-  return allocLocked(heap, size, resolveAlignment(heap, alignment), file, line);
+  return allocLocked(heap, size, alignment, file, line);
 }
 
 int FreeMemoryBase(void* memory, int isTag, size_t* freedUserSize) {
@@ -467,24 +581,8 @@ int FreeMemoryBase(void* memory, int isTag, size_t* freedUserSize) {
                           u"FreeMemory Error : メモリタグの MagicID "
                           u"が不正です、誤ったメモリアドレスが渡されたか、メモリが破壊されています");
   if (!tag) return -1;
-  HeapInfo* heap = tag->Heap;
-  HeapLock hold(heap);
-  if (!guardsIntact(tag)) {
-    LogFormatUtf16(
-        u"FreeMemory Error : デバッグ領域の破壊を確認しました、メモリの不正なアクセスが発生したことが考えられます");
-    DumpMemTag(tag, 1);
-    return -1;
-  }
-  if (!(tag->Flags & MEMTAG_FLAG_USE)) {
-    LogFormatUtf16(u"FreeMemory Error : 解放済みのメモリに対して再度解放しようとしました");
-    DumpMemTag(tag, 1);
-    return -1;
-  }
-  *freedUserSize = tag->UserSize;
-  HeapMemInfo* page = tag->UseHeapMem;
-  releaseTag(heap, tag, true);
-  releasePageIfEmpty(heap, page);
-  return 0;
+  HeapLock hold(tag->Heap);
+  return freeLocked(tag->Heap, tag, freedUserSize);
 }
 
 int FreeMemory(void* memory, int isTag) {
@@ -498,7 +596,7 @@ long long GetAllocSize(void* memory, int isTag) {
                           u"が不正です、誤ったメモリアドレスが渡されたか、メモリが破壊されています");
   if (!tag) return -1;
   HeapLock hold(tag->Heap);
-  if (!(tag->Flags & MEMTAG_FLAG_USE)) {
+  if (!liveBlock(tag)) {
     LogFormatUtf16(u"GetAllocSize Error : 解放済みのメモリに対して確保メモリサイズの取得を行おうとしました");
     return -1;
   }
@@ -522,7 +620,7 @@ void* ReallocMemoryBase(void* memory, int isTag, size_t size, size_t alignment, 
     DumpMemTag(tag, 1);
     return nullptr;
   }
-  if (!(tag->Flags & MEMTAG_FLAG_USE)) {
+  if (!liveBlock(tag)) {
     LogFormatUtf16(u"ReallocMemory Error : 解放済みのメモリに対して再確保をしようとしました");
     DumpMemTag(tag, 1);
     return nullptr;
@@ -557,6 +655,12 @@ void* ReallocMemoryBase(void* memory, int isTag, size_t size, size_t alignment, 
 void* ReallocMemory(void* memory, int isTag, size_t size, size_t alignment, const char* file, int line) {
   size_t old;
   return ReallocMemoryBase(memory, isTag, size, alignment, file, line, &old);
+}
+
+int ReleaseHeldMemory(HeapInfo* heap) {
+  HeapLock hold(heap);
+  releaseHeld(heap);
+  return 0;
 }
 
 int SetHeapTime(HeapInfo* heap, uint16_t seconds) {

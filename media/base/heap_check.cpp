@@ -91,11 +91,31 @@ int checkTagList(HeapInfo* heap, int* freeCount) {
   return 0;
 }
 
+// Held blocks are in use for the heap but on their class lists, not the in-use list.
+int checkHeldLists(HeapInfo* heap, int* count, unsigned long long* size) {
+  *count = 0;
+  *size = 0;
+  for (int c = 0; c < HEAP_HELD_CLASSES; ++c) {
+    int inClass = 0;
+    for (MemTag* tag = heap->Held[c]; tag && inClass <= heap->HeldCount[c]; tag = tag->ListNext, ++inClass) {
+      if ((tag->Flags & (MEMTAG_FLAG_USE | MEMTAG_FLAG_HELD)) != (MEMTAG_FLAG_USE | MEMTAG_FLAG_HELD) ||
+          tag->Heap != heap || static_cast<int>((tag->UserSize + 15) >> 4) - 1 != c)
+        return fail(tag, u"HeapErrorCheck Error : 保留メモリタグのリストが不正です");
+      *size += tag->Size;
+    }
+    if (inClass != heap->HeldCount[c]) return fail(nullptr, u"HeapErrorCheck Error : 保留メモリタグのリストが不正です");
+    *count += inClass;
+  }
+  if (*count != heap->HeldTagNum) return fail(nullptr, u"HeapErrorCheck Error : 保留メモリタグのリストが不正です");
+  return 0;
+}
+
 int checkInUseList(HeapInfo* heap) {
   int count = 0;
   unsigned long long size = 0;
+  if (checkHeldLists(heap, &count, &size) != 0) return -1;
   for (MemTag* tag = heap->UseFirst; tag; tag = tag->ListNext) {
-    if (!(tag->Flags & MEMTAG_FLAG_USE))
+    if ((tag->Flags & (MEMTAG_FLAG_USE | MEMTAG_FLAG_HELD)) != MEMTAG_FLAG_USE)
       return fail(tag, u"HeapErrorCheck Error : 使用メモリタグのリストの中に空きメモリタグがありました");
     if ((tag->UserAddress & (heap->Aligned - 1)) != 0) {
       LogFormatUtf16(

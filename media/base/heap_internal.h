@@ -12,8 +12,8 @@ constexpr size_t MAX_REQUEST = 0x7FFFFFFF;
 
 struct HeapLock {
   HeapInfo* heap;
-  explicit HeapLock(HeapInfo* h) : heap(h) { CriticalSection_Lock(&heap->Lock, "heap.cpp", __LINE__); }
-  ~HeapLock() { CriticalSection_Unlock(&heap->Lock); }
+  explicit HeapLock(HeapInfo* h) : heap(h) { CriticalSection_LockNamed(&heap->Lock, "heap.cpp", __LINE__); }
+  ~HeapLock() { CriticalSection_Release(&heap->Lock); }
   HeapLock(const HeapLock&) = delete;
   HeapLock& operator=(const HeapLock&) = delete;
 };
@@ -31,5 +31,14 @@ void unlinkTag(HeapInfo* heap, MemTag* tag);
 // magicMessage when it carries no valid tag.
 MemTag* locateTag(void* memory, int isTag, const char16_t* magicMessage);
 int subPageLocked(HeapInfo* heap, HeapMemInfo* page);
+
+// For the tracked allocator, which holds the heap's lock around them so that its own
+// totals change in the same step. allocLocked takes the caller's alignment (0 = the
+// heap's) and refuses sizes 0 and above MAX_REQUEST; freeLocked checks the guards and
+// that the block is live, logs and returns -1 when not, else frees or holds it.
+void* allocLocked(HeapInfo* heap, size_t size, size_t alignment, const char* file, int line);
+int freeLocked(HeapInfo* heap, MemTag* tag, size_t* freedUserSize);
+// A held block counts as freed for everything its owner may ask.
+inline bool liveBlock(const MemTag* tag) { return (tag->Flags & (MEMTAG_FLAG_USE | MEMTAG_FLAG_HELD)) == MEMTAG_FLAG_USE; }
 
 }  // namespace ZaDod::heap_detail

@@ -17,6 +17,9 @@ enum : uint8_t {
   MEMTAG_FLAG_USE = 0x04,
   MEMTAG_FLAG_NEXT = 0x08,  // another tag follows in the same page
   MEMTAG_FLAG_PREV = 0x10,  // another tag precedes in the same page
+  // Freed by its owner but kept in use by the heap for the next request of its size
+  // class (heaps with HoldFreed only): off the in-use list, on a held list.
+  MEMTAG_FLAG_HELD = 0x20,
 };
 
 struct MemTag {
@@ -82,6 +85,12 @@ struct HeapPageCallbacks {
 constexpr int HEAP_KIND_TLSF = 1;
 constexpr int TLSF_LEVELS = 32;
 
+// Held blocks: requests of up to this many bytes, in classes of 16 bytes, and at most
+// HEAP_HELD_CLASS_BYTES of whole blocks held per class.
+constexpr size_t HEAP_HELD_MAX_REQUEST = 256;
+constexpr int HEAP_HELD_CLASSES = 16;
+constexpr size_t HEAP_HELD_CLASS_BYTES = 0x8000;
+
 struct HeapInfo {
   int AutoGrow;
   size_t AutoGrowUnit;
@@ -104,6 +113,13 @@ struct HeapInfo {
   uint32_t FirstLevel;
   uint32_t SecondLevel[TLSF_LEVELS];
   MemTag* FreeList[TLSF_LEVELS][TLSF_LEVELS];
+  // A freed small block of the standard layout is held for reuse rather than merged,
+  // so that small requests cost a list pop; held blocks stay counted in UseTagNum and
+  // TotalUseSize, and go back to the free lists before the heap grows.
+  int HoldFreed;
+  int HeldTagNum;
+  int HeldCount[HEAP_HELD_CLASSES];
+  MemTag* Held[HEAP_HELD_CLASSES];
 };
 
 // The page callbacks over the operating system's page memory.
@@ -128,6 +144,8 @@ int HeapErrorCheck(HeapInfo* heap);
 int HeapDump(HeapInfo* heap);
 int DumpMemTag(void* memory, int isTag);
 int SetHeapTime(HeapInfo* heap, uint16_t seconds);
+// Gives every held block back to the free lists (and empty pages back to the system).
+int ReleaseHeldMemory(HeapInfo* heap);
 
 // The tag of a user pointer, by the offset word stored just before it.
 MemTag* UserToMemTag(void* memory);

@@ -1,13 +1,17 @@
 // Tracked memory of the media layer.
 #include "media/base/memory.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "media/base/clock.h"
 #include "media/base/log.h"
+#include "media/base/heap_internal.h"
 #include "media/base/media_heap.h"
 
 namespace ZaDod {
+
+using namespace heap_detail;
 
 namespace {
 
@@ -22,13 +26,23 @@ constexpr size_t TRACE_SIZE = 0;
 constexpr bool PRINT_TOTALS = false;
 constexpr bool CHECK_EACH_CALL = false;
 
-struct MemState {
-  TrackedCriticalSection lock;
-  bool created = false;
+// The running totals of one heap's live blocks, guarded by that heap's lock, so that
+// an allocation or a free takes one lock.
+struct Totals {
   size_t total = 0;
   int count = 0;
+};
+
+struct MemState {
+  TrackedCriticalSection lock;  // creation, shut-down, dumps and the debugging switches
+  // Set by the first allocation after start-up or shut-down; the heaps themselves are
+  // made once and live as long as the process, so a thread that allocates while
+  // another shuts down never finds them gone.
+  std::atomic<bool> created{false};
   HeapInfo small;
   HeapInfo large;
+  Totals smallTotals;
+  Totals largeTotals;
 };
 
 // Made on first use from any thread and never destroyed, so that blocks freed by
@@ -37,6 +51,9 @@ MemState& state() {
   static MemState* s = [] {
     auto* made = new MemState;
     CriticalSection_Initialize(&made->lock);
+    InitializeHeap(&made->small, HEAP_KIND_TLSF, 16, 1, SMALL_HEAP_UNIT, &HeapPageFunctions, nullptr, nullptr, 0);
+    InitializeHeap(&made->large, HEAP_KIND_TLSF, 16, 1, LARGE_HEAP_UNIT, &HeapPageFunctions, nullptr, nullptr, 0);
+    made->small.HoldFreed = 1;
     return made;
   }();
   return *s;
@@ -44,13 +61,41 @@ MemState& state() {
 
 struct MemLock {
   MemState& s;
-  MemLock() : s(state()) { CriticalSection_Lock(&s.lock, "memory.cpp", __LINE__); }
+  MemLock() : s(state()) { CriticalSection_LockNamed(&s.lock, "memory.cpp", __LINE__); }
   ~MemLock() { CriticalSection_Unlock(&s.lock); }
   MemLock(const MemLock&) = delete;
   MemLock& operator=(const MemLock&) = delete;
 };
 
+// Null for a heap of someone else's (a foreign tag passed to MemFree).
+Totals* totalsOf(MemState& s, HeapInfo* heap) {
+  if (heap == &s.small) return &s.smallTotals;
+  if (heap == &s.large) return &s.largeTotals;
+  return nullptr;
+}
+
+// Both heaps' totals, each read under its own lock and never both locks at once, so
+// that no order between the two heap locks is ever needed.
+Totals sumTotals(MemState& s) {
+  Totals small, large;
+  {
+    HeapLock hold(&s.small);
+    small = s.smallTotals;
+  }
+  {
+    HeapLock hold(&s.large);
+    large = s.largeTotals;
+  }
+  return {small.total + large.total, small.count + large.count};
+}
+
 bool traced(size_t userSize) { return TRACE_ALL || (TRACE_SIZE != 0 && userSize == TRACE_SIZE); }
+
+void trace(const char* what, void* memory) {
+  MemLock lock;
+  LogAddTextCp932(what);
+  DumpMemTag(memory, 0);
+}
 
 void afterCall() {
   if (PRINT_TOTALS) MemPrintTotal();
@@ -60,38 +105,32 @@ void afterCall() {
 }  // namespace
 
 int MemInitialize() {
-  MemLock lock;
-  if (lock.s.created) return 0;
-  if (InitializeHeap(&lock.s.small, HEAP_KIND_TLSF, 16, 1, SMALL_HEAP_UNIT, &HeapPageFunctions, nullptr, nullptr, 0) !=
-      0)
-    return -1;
-  if (InitializeHeap(&lock.s.large, HEAP_KIND_TLSF, 16, 1, LARGE_HEAP_UNIT, &HeapPageFunctions, nullptr, nullptr, 0) !=
-      0) {
-    TerminateHeap(&lock.s.small);
-    return -1;
-  }
-  lock.s.created = true;
+  state().created.store(true, std::memory_order_relaxed);
   return 0;
 }
 
 void* MemAlloc(size_t size, const char* file, int line) { return MemAllocBase(size, 0, file, line); }
 
 void* MemAllocBase(size_t size, size_t alignment, const char* file, int line) {
-  MemLock lock;
-  void* memory = nullptr;
-  if (lock.s.created || MemInitialize() == 0)
-    memory = AllocMemory(size <= SMALL_BLOCK_LIMIT ? &lock.s.small : &lock.s.large, size, alignment, 0, file, line);
+  MemState& s = state();
+  if (!s.created.load(std::memory_order_relaxed)) MemInitialize();
+  HeapInfo* heap = size <= SMALL_BLOCK_LIMIT ? &s.small : &s.large;
+  void* memory;
+  {
+    HeapLock hold(heap);
+    memory = allocLocked(heap, size, alignment, file, line);
+    if (memory) {
+      Totals& totals = heap == &s.small ? s.smallTotals : s.largeTotals;
+      totals.total += size;
+      ++totals.count;
+    }
+  }
   if (!memory) {
     MemDump();
     MemErrorCheck();
     return nullptr;
   }
-  if (traced(size)) {
-    LogAddTextCp932("mem alloc  ");
-    DumpMemTag(memory, 0);
-  }
-  lock.s.total += size;
-  ++lock.s.count;
+  if (traced(size)) trace("mem alloc  ", memory);
   afterCall();
   return memory;
 }
@@ -108,38 +147,50 @@ void* MemRealloc(void* memory, size_t size, const char* file, int line) {
 
 void* MemReallocBase(void* memory, size_t size, size_t alignment, const char* file, int line) {
   if (!memory) return MemAllocBase(size, 0, file, line);
-  MemLock lock;
-  size_t oldSize;
-  void* result = ReallocMemoryBase(memory, 0, size, alignment, file, line, &oldSize);
+  MemState& s = state();
+  MemTag* tag = locateTag(memory, 0,
+                          u"ReallocMemory Error : メモリタグの MagicID "
+                          u"が不正です、誤ったメモリアドレスが渡されたか、メモリが破壊されています");
+  void* result = nullptr;
+  if (tag) {
+    HeapLock hold(tag->Heap);
+    size_t oldSize;
+    result = ReallocMemoryBase(memory, 0, size, alignment, file, line, &oldSize);
+    Totals* totals = totalsOf(s, tag->Heap);
+    if (result && totals) totals->total = totals->total - oldSize + size;
+  }
   if (!result) {
     MemDump();
     return nullptr;
   }
-  if (traced(size)) {
-    LogAddTextCp932("mem realloc  ");
-    DumpMemTag(result, 0);
-  }
-  lock.s.total = lock.s.total - oldSize + size;
+  if (traced(size)) trace("mem realloc  ", result);
   afterCall();
   return result;
 }
 
 void MemFree(void* memory) {
   if (!memory) return;
-  MemLock lock;
+  MemState& s = state();
   if (CHECK_EACH_CALL) MemErrorCheck();
   if (TRACE_ALL || TRACE_SIZE != 0) {
     long long size = GetAllocSize(memory, 0);
-    if (size >= 0 && traced(static_cast<size_t>(size))) {
-      LogAddTextCp932("mem free  ");
-      DumpMemTag(memory, 0);
+    if (size >= 0 && traced(static_cast<size_t>(size))) trace("mem free  ", memory);
+  }
+  MemTag* tag = locateTag(memory, 0,
+                          u"FreeMemory Error : メモリタグの MagicID "
+                          u"が不正です、誤ったメモリアドレスが渡されたか、メモリが破壊されています");
+  if (!tag) return;
+  HeapInfo* heap = tag->Heap;
+  {
+    HeapLock hold(heap);
+    // The totals change only when the heap really freed the block.
+    size_t freed;
+    if (freeLocked(heap, tag, &freed) != 0) return;
+    if (Totals* totals = totalsOf(s, heap)) {
+      totals->total -= freed;
+      --totals->count;
     }
   }
-  // The totals change only when the heap really freed the block.
-  size_t freed;
-  if (FreeMemoryBase(memory, 0, &freed) != 0) return;
-  lock.s.total -= freed;
-  --lock.s.count;
   if (PRINT_TOTALS) MemPrintTotal();
 }
 
@@ -147,7 +198,7 @@ int MemDump() {
   MemLock lock;
   LogAddTextUtf16(u"\n");
   LogAddTextUtf16(u"Alloc memory dump\n");
-  if (lock.s.created) {
+  if (lock.s.created.load(std::memory_order_relaxed)) {
     HeapDump(&lock.s.small);
     HeapDump(&lock.s.large);
   }
@@ -158,58 +209,65 @@ int MemDump() {
 
 int MemErrorCheck() {
   MemLock lock;
-  if (!lock.s.created) return 0;
+  if (!lock.s.created.load(std::memory_order_relaxed)) return 0;
   int small = HeapErrorCheck(&lock.s.small);
   int large = HeapErrorCheck(&lock.s.large);
   return small != 0 || large != 0 ? -1 : 0;
 }
 
-int MemGetAllocNum() {
-  MemLock lock;
-  return lock.s.count;
-}
+int MemGetAllocNum() { return sumTotals(state()).count; }
 
-size_t MemGetTotalAllocSize() {
-  MemLock lock;
-  return lock.s.total;
-}
+size_t MemGetTotalAllocSize() { return sumTotals(state()).total; }
 
 int MemPrintTotal() {
-  MemLock lock;
-  LogFormatUtf16(u"\tTotal size:%d(%.3fkb)  Alloc num:%d", static_cast<int>(lock.s.total),
-                 static_cast<double>(lock.s.total) / 1024.0, lock.s.count);
+  Totals totals = sumTotals(state());
+  LogFormatUtf16(u"\tTotal size:%d(%.3fkb)  Alloc num:%d", static_cast<int>(totals.total),
+                 static_cast<double>(totals.total) / 1024.0, totals.count);
   return 0;
 }
 
 int MemUpdateTime() {
   MemLock lock;
-  if (!lock.s.created) return 0;
+  if (!lock.s.created.load(std::memory_order_relaxed)) return 0;
   auto seconds = static_cast<uint16_t>(GetMillisecondCount() / 1000);
   // The pump calls this every pass; the time moves once a second. Only this function
-  // writes the heaps' time, under the memory lock, so reading it here needs no heap lock.
+  // and shut-down write the heaps' time, under the memory lock, so reading it here
+  // needs no heap lock.
   if (lock.s.small.Time != seconds) SetHeapTime(&lock.s.small, seconds);
   if (lock.s.large.Time != seconds) SetHeapTime(&lock.s.large, seconds);
   return 0;
 }
 
+// Gives back whatever the heap still holds when nothing of it is live, and starts its
+// counters again as a new heap would.
+void resetHeap(HeapInfo* heap) {
+  while (heap->PageList && heap->PageList->UseMemTagCount == 0) subPageLocked(heap, heap->PageList);
+  heap->AllocID = 0;
+  heap->Time = 0;
+}
+
 int MemTerminate() {
   MemLock lock;
-  if (!lock.s.created) return 0;
+  MemState& s = lock.s;
+  if (!s.created.load(std::memory_order_relaxed)) return 0;
   MemDump();
+  HeapLock small(&s.small);
+  HeapLock large(&s.large);
+  ReleaseHeldMemory(&s.small);
   // Live blocks keep their heaps: the dump has listed them, and freeing them later
   // must still find their pages.
-  if (lock.s.small.UseTagNum != 0 || lock.s.large.UseTagNum != 0) return 0;
-  TerminateHeap(&lock.s.small);
-  TerminateHeap(&lock.s.large);
-  lock.s.created = false;
-  lock.s.total = 0;
-  lock.s.count = 0;
+  if (s.small.UseTagNum != 0 || s.large.UseTagNum != 0) return 0;
+  resetHeap(&s.small);
+  resetHeap(&s.large);
+  s.smallTotals = {};
+  s.largeTotals = {};
+  s.created.store(false, std::memory_order_relaxed);
   return 0;
 }
 
 HeapInfo* MemGetHeap(int large) {
   MemLock lock;
-  if (!lock.s.created) return nullptr;
+  if (!lock.s.created.load(std::memory_order_relaxed)) return nullptr;
   return large ? &lock.s.large : &lock.s.small;
 }
 

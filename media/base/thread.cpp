@@ -9,22 +9,52 @@ namespace ZaDod {
 
 namespace win = plat::win;
 
+namespace {
+
+// A three-state lock word: a free lock is taken by one exchange; a taker that finds
+// it held marks it contended (2) and sleeps until the holder's release wakes it.
+void acquire(TrackedCriticalSection* lock) {
+  uint32_t seen = 0;
+  if (lock->State.compare_exchange_strong(seen, 1, std::memory_order_acquire, std::memory_order_relaxed)) return;
+  for (int spin = 0; spin < 100 && seen == 1; ++spin) {
+    seen = lock->State.load(std::memory_order_relaxed);
+    if (seen == 0 && lock->State.compare_exchange_strong(seen, 1, std::memory_order_acquire, std::memory_order_relaxed))
+      return;
+  }
+  if (seen != 2) seen = lock->State.exchange(2, std::memory_order_acquire);
+  while (seen != 0) {
+    lock->State.wait(2, std::memory_order_relaxed);
+    seen = lock->State.exchange(2, std::memory_order_acquire);
+  }
+}
+
+void take(TrackedCriticalSection* lock, uint32_t threadId) {
+  if (lock->Owner.load(std::memory_order_relaxed) == threadId) {
+    ++lock->Depth;
+    return;
+  }
+  acquire(lock);
+  lock->Owner.store(threadId, std::memory_order_relaxed);
+  lock->Depth = 1;
+}
+
+}  // namespace
+
 int CriticalSection_Initialize(TrackedCriticalSection* lock) {
-  win::InitializeCriticalSection(&lock->CriticalSection);
+  lock->State.store(0, std::memory_order_relaxed);
+  lock->Owner.store(0, std::memory_order_relaxed);
+  lock->Depth = 0;
   lock->FilePath[0] = '\0';
   lock->FileLine = 0;
   lock->ThreadID = 0;
   return 0;
 }
 
-int CriticalSection_Delete(TrackedCriticalSection* lock) {
-  win::DeleteCriticalSection(&lock->CriticalSection);
-  return 0;
-}
+int CriticalSection_Delete(TrackedCriticalSection*) { return 0; }
 
 int CriticalSection_Lock(TrackedCriticalSection* lock, const char* filePath, int line) {
   uint32_t threadId = win::GetCurrentThreadId();
-  win::EnterCriticalSection(&lock->CriticalSection);
+  take(lock, threadId);
   // Written only once held, so these always name the current or last holder.
   size_t length = filePath ? strnlen(filePath, sizeof lock->FilePath - 1) : 0;
   std::memcpy(lock->FilePath, filePath ? filePath : "", length);
@@ -34,10 +64,11 @@ int CriticalSection_Lock(TrackedCriticalSection* lock, const char* filePath, int
   return 0;
 }
 
-int CriticalSection_Unlock(TrackedCriticalSection* lock) {
-  win::LeaveCriticalSection(&lock->CriticalSection);
-  return 0;
-}
+void CriticalSection_Take(TrackedCriticalSection* lock, uint32_t threadId) { take(lock, threadId); }
+
+uint32_t CriticalSection_ThreadId() { return win::GetCurrentThreadId(); }
+
+int CriticalSection_Unlock(TrackedCriticalSection* lock) { return CriticalSection_Release(lock); }
 
 namespace {
 

@@ -1,7 +1,8 @@
 // The disk back end: files read through the Windows file stand-in, either directly
 // by the calling thread or by a worker thread of their own that takes open, read,
 // seek, close and end commands one at a time and, between commands, fills a
-// read-ahead cache.
+// read-ahead ring. Sequential reads take their bytes from the ring themselves, with
+// no command, while the worker keeps refilling it.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -22,15 +23,18 @@ enum WinFileCommand : int {
   WinFileCommandEnd = 4,
 };
 
-// Shared by the caller and the worker; the done event serialises them: the caller
-// touches the command fields only while done is signalled, the worker touches the
-// file and the cache only while running a command or idle.
+// Shared by the caller and the worker; the done event serialises commands: the caller
+// touches the command fields only while done is signalled. Between commands the ring
+// has one writer (the worker, behind CacheFill) and one reader (the caller, behind
+// CacheTaken), each publishing its count with release and reading the other's with
+// acquire; only a command restarts the ring.
 struct WinFileWorker {
   plat::win::HANDLE ThreadHandle;
   plat::win::DWORD ThreadID;
   plat::win::HANDLE FileHandle;
   plat::win::HANDLE CommandEvent;  // manual reset, starts clear
   plat::win::HANDLE DoneEvent;     // manual reset, starts signalled
+  plat::win::HANDLE SpaceEvent;    // auto reset: the caller made room in the ring
   int Command;
   int ThreadEnded;
   int OpenFailed;
@@ -39,10 +43,12 @@ struct WinFileWorker {
   std::uint64_t ReadPosition;
   std::size_t ReadSize;  // bytes asked for; then the bytes delivered, cache and file together
   std::uint64_t SeekPosition;
-  std::uint8_t* Cache;   // WinFileCacheBytes, or null
-  std::uint64_t CachePosition;  // file offset of the first valid cached byte
-  std::uint64_t CacheFill;      // valid cached bytes
-  std::size_t CacheOffset;      // where the valid bytes start in the buffer
+  std::uint8_t* Cache;        // a ring of WinFileCacheBytes, or null
+  std::uint64_t CacheStart;   // file offset of the ring's first byte since the last restart
+  std::uint64_t CacheFill;    // bytes put into the ring since the restart (the worker's)
+  std::uint64_t CacheTaken;   // bytes taken out of it since the restart (the caller's)
+  int CacheEnd;               // filling stopped: end of file, an error, or a reader that outran it
+  std::uint64_t FilePointer;  // the worker's file pointer
 };
 
 // Small reads of a direct file are served from a buffer of this size, so that a
@@ -54,7 +60,7 @@ struct WinFileData {
   std::uint64_t Position;  // where the next read starts
   std::uint64_t Size;
   int ASyncReadFlag;  // set before WinFile_Open: reads through the worker do not wait
-  plat::win::HANDLE Handle;  // direct file
+  plat::win::HANDLE Handle;  // direct file; with read-ahead, the caller's own handle
   int UseThreadFlag;
   int UseCacheFlag;
   WinFileWorker Worker;

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <mutex>
 #include <random>
 #include <thread>
 #include <vector>
@@ -259,6 +261,73 @@ TEST_F(TrackedMemory, RandomLoadFromEightThreads) {
   EXPECT_EQ(MemGetAllocNum(), count);
   EXPECT_EQ(MemGetTotalAllocSize(), total);
   EXPECT_TRUE(bothHeapsSound());
+}
+
+// Small blocks freed on another thread than the one that made them, in batches, while
+// the heaps are checked: contents survive, totals come back, the dump lists no freed
+// block, and a block freed twice is refused even while the heap holds it for reuse.
+TEST_F(TrackedMemory, SmallBlocksFreedOnOtherThreadsStayConsistent) {
+  int count = MemGetAllocNum();
+  size_t total = MemGetTotalAllocSize();
+  constexpr int Threads = 4, Batches = 40, BatchSize = 500;
+  std::mutex mutex;
+  std::vector<std::vector<Block>> handed[Threads];  // batches waiting for thread t
+  std::atomic<int> made{0};
+  auto work = [&](int self) {
+    std::mt19937 random(self);
+    for (int batch = 0; batch < Batches; ++batch) {
+      std::vector<Block> blocks;
+      for (int i = 0; i < BatchSize; ++i) {
+        size_t size = 1 + random() % 256;
+        auto fill = static_cast<uint8_t>(random());
+        auto* data = static_cast<uint8_t*>(MemAlloc(size, "xthread.cpp", batch));
+        ASSERT_NE(data, nullptr);
+        std::memset(data, fill, size);
+        blocks.push_back({data, size, fill});
+      }
+      {
+        std::lock_guard<std::mutex> hold(mutex);
+        handed[(self + 1) % Threads].push_back(std::move(blocks));
+      }
+      ++made;
+      std::vector<std::vector<Block>> mine;
+      {
+        std::lock_guard<std::mutex> hold(mutex);
+        mine.swap(handed[self]);
+      }
+      for (auto& list : mine)
+        for (auto& b : list) {
+          ASSERT_TRUE(intact(b));
+          MemFree(b.data);
+        }
+      if (batch % 10 == 0) {
+        ASSERT_TRUE(bothHeapsSound());
+      }
+    }
+  };
+  std::vector<std::thread> threads;
+  for (int t = 0; t < Threads; ++t) threads.emplace_back(work, t);
+  for (auto& t : threads) t.join();
+  for (auto& lists : handed)
+    for (auto& list : lists)
+      for (auto& b : list) {
+        ASSERT_TRUE(intact(b));
+        MemFree(b.data);
+      }
+  EXPECT_EQ(made.load(), Threads * Batches);
+  EXPECT_EQ(MemGetAllocNum(), count);
+  EXPECT_EQ(MemGetTotalAllocSize(), total);
+  EXPECT_TRUE(bothHeapsSound());
+  MemDump();
+  EXPECT_FALSE(log.saw(u"file:xthread.cpp"));
+
+  void* block = MemAlloc(40, "twice.cpp", 1);
+  MemFree(block);
+  LogRecorder::clear();
+  MemFree(block);
+  EXPECT_TRUE(log.saw(u"FreeMemory Error : 解放済みのメモリに対して再度解放しようとしました"));
+  EXPECT_EQ(MemRealloc(block, 40, "twice.cpp", 2), nullptr);
+  EXPECT_EQ(MemGetAllocNum(), count);
 }
 
 TEST(TrackedMemoryShutDown, TerminateKeepsLiveHeapsAndRestartsEmptyOnes) {

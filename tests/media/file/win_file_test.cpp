@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <set>
@@ -67,7 +68,7 @@ void waitIdle(WinFileData* f)
 void waitForCacheFill(WinFileData* f, std::uint64_t atLeast)
 {
   for (int i = 0; i < 5000; ++i) {
-    if (std::atomic_ref<std::uint64_t>(f->Worker.CacheFill).load() >= atLeast) return;
+    if (std::atomic_ref<std::uint64_t>(f->Worker.CacheFill).load() - std::atomic_ref<std::uint64_t>(f->Worker.CacheTaken).load() >= atLeast) return;
     Thread_Sleep(1);
   }
 }
@@ -259,3 +260,65 @@ TEST(TemporaryFile, DistinctFilesFromManyThreads)
 }
 
 }  // namespace
+
+// Read patterns through the set, with and without read-ahead, against the file's own
+// bytes: every read's count and bytes, the position and the end flag must match a
+// plain model of the file. Two files are read interleaved, each pattern many times.
+TEST(WinFileSet, ReadPatternsMatchTheFileWithAndWithoutReadAhead)
+{
+  struct Step {
+    std::int64_t seekTo;  // -1: no seek before the read
+    std::size_t read;
+  };
+  constexpr std::int64_t None = -1;
+  struct Pattern {
+    const char* name;
+    std::vector<Step> steps;
+  };
+  std::vector<Pattern> patterns = {
+      {"sequential 4K", std::vector<Step>(80, Step{None, 4096})},
+      {"sequential 64K", std::vector<Step>(6, Step{None, 65536})},
+      {"mixed sizes", {{None, 1}, {None, 7}, {None, 4096}, {None, 100000}, {None, 3}, {None, 70000}, {None, 16384},
+                       {None, 200000}, {None, 5}}},
+      {"seek back", {{None, 10000}, {5000, 20000}, {0, 4096}, {None, 4096}, {250000, 70000}, {1, 1}}},
+      {"seek past end", {{400000, 10}, {None, 10}, {299990, 4096}, {None, 1}, {1000, 10}}},
+      {"end of a short file", {{None, 100}, {0, 4096}, {None, 4096}, {50, 64}}},
+  };
+  TempFolder dir;
+  const auto big = noise(300000, 5), small = noise(77, 6);
+  writeFile(dir / "big.bin", big);
+  writeFile(dir / "small.bin", small);
+  for (int round = 0; round < 10; ++round)
+    for (const Pattern& pattern : patterns)
+      for (int cache = 0; cache < 2; ++cache) {
+        const std::vector<std::uint8_t>* files[2] = {&big, &small};
+        FileStream streams[2];
+        std::int64_t model[2] = {0, 0};
+        bool eof[2] = {false, false};  // a seek clears the flag, a read from the end sets it
+        for (int f = 0; f < 2; ++f) {
+          streams[f] = WinFileSet_Open(mediaPath(dir / (f ? "small.bin" : "big.bin")).c_str(), cache, 1, 0);
+          ASSERT_NE(streams[f], 0u);
+        }
+        for (const Step& step : pattern.steps)
+          for (int f = 0; f < 2; ++f) {
+            const auto& bytes = *files[f];
+            const auto size = static_cast<std::int64_t>(bytes.size());
+            SCOPED_TRACE(std::string(pattern.name) + (f ? " small" : " big") + (cache ? " read-ahead" : " direct"));
+            if (step.seekTo != None) {
+              ASSERT_EQ(WinFileSet_Seek(streams[f], step.seekTo, FileSeekSet), 0);
+              model[f] = std::min(step.seekTo, size);  // a seek past the end stops at it
+            }
+            std::vector<std::uint8_t> out(step.read, 0xEE);
+            const bool atEnd = model[f] >= size;  // a read from the end sets the end flag
+            const std::size_t want =
+                static_cast<std::size_t>(std::clamp<std::int64_t>(size - model[f], 0, std::int64_t(step.read)));
+            ASSERT_EQ(WinFileSet_Read(out.data(), 1, step.read, streams[f]), want);
+            ASSERT_TRUE(std::equal(out.begin(), out.begin() + want, bytes.begin() + std::min(model[f], size)));
+            model[f] += static_cast<std::int64_t>(want);
+            ASSERT_EQ(WinFileSet_Tell(streams[f]), model[f]);
+            ASSERT_EQ(WinFileSet_Eof(streams[f]), atEnd || (step.seekTo == None && eof[f]) ? -1 : 0);
+            eof[f] = atEnd || (step.seekTo == None && eof[f]);
+          }
+        for (FileStream s : streams) EXPECT_EQ(WinFileSet_Close(s), 0);
+      }
+}
