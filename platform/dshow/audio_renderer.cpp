@@ -338,9 +338,9 @@ HRESULT AudioRenderer::stateChanged(FILTER_STATE from, FILTER_STATE to) {
   std::lock_guard guard(play_);
   if (from == State_Stopped) {
     // The sound output is made on the first run of a connection and kept until the
-    // connection goes; when it cannot be made the filter runs silent, so the pictures
-    // still play.
-    if (connected_ && !ring_.isOpen() && !silent_) silent_ = ring_.open(format_) < 0;
+    // connection goes; when it cannot be made the filter runs silent until it is stopped,
+    // so the pictures still play, and the next run tries again.
+    if (connected_ && !ring_.isOpen()) silent_ = ring_.open(format_) < 0;
     lastStop_ = 0;
     streaming_ = true;
     ended_ = sent_ = quit_ = false;
