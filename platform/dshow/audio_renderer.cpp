@@ -1,6 +1,8 @@
 // The audio renderer (registered as "Audio Renderer"): plays PCM through the sound
 // stand-in's DirectSound face, is a reference clock driven by the frames played, and
-// answers IBasicAudio. Seeking asked of it goes upstream.
+// answers IBasicAudio. Seeking asked of it goes upstream. Without a sound output it runs
+// silent: samples are taken as the graph's clock reaches them and its own clock keeps
+// steady time.
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -147,6 +149,7 @@ class AudioRenderer final : public StandInFilter, public SeekingForwarder, publi
     timeByAudio(false);
     ring_.close();
     connected_ = format != nullptr;
+    silent_ = false;
     if (connected_) format_ = *format;
   }
   HRESULT receive(IMediaSample* sample);
@@ -154,7 +157,7 @@ class AudioRenderer final : public StandInFilter, public SeekingForwarder, publi
     std::lock_guard guard(play_);
     if (!streaming_ || flushing_ || ended_) return;
     ended_ = true;
-    endAt_ = ring_.written();
+    endAt_ = silent_ ? lastStop_ : ring_.written();
     serviceWake_.notify_all();
   }
   void flushing(bool on) {
@@ -163,6 +166,7 @@ class AudioRenderer final : public StandInFilter, public SeekingForwarder, publi
     if (on) {
       ring_.clear();
       ended_ = sent_ = false;
+      lastStop_ = 0;
       room_.notify_all();
     }
   }
@@ -234,12 +238,19 @@ class AudioRenderer final : public StandInFilter, public SeekingForwarder, publi
   // reports the end once the last frame has played.
   void service();
   void stopService();
+  // Without play_ held (the own clock takes it): the stream time on the graph's clock,
+  // false while not running or without a clock.
+  bool streamTime(REFERENCE_TIME* time);
+  // Silent: waits until the stream reaches the sample's start.
+  HRESULT receiveSilent(IMediaSample* sample, std::unique_lock<std::mutex>& guard);
 
   std::mutex play_;
   std::condition_variable room_;          // Receive waits here for room
   std::condition_variable serviceWake_;   // the service thread sleeps here
   PcmRing ring_;
   bool connected_ = false;
+  bool silent_ = false;        // connected, but the sound output could not be made
+  REFERENCE_TIME lastStop_ = 0;  // silent: the stream time at the end of the last sample
   audio::WAVEFORMATEX format_{};
   IReferenceClock* time_ = nullptr;       // the sourced clock behind IReferenceClock
   REFERENCE_TIME anchorTime_ = 0;
@@ -293,6 +304,7 @@ HRESULT AudioRenderer::receive(IMediaSample* sample) {
   if (sample->GetPointer(&data) != S_OK || data == nullptr) return E_POINTER;
   LONG left = std::max<LONG>(sample->GetActualDataLength(), 0);
   std::unique_lock guard(play_);
+  if (silent_) return receiveSilent(sample, guard);
   for (;;) {
     if (!streaming_) return VFW_E_WRONG_STATE;
     if (flushing_ || ended_) return S_FALSE;
@@ -326,11 +338,10 @@ HRESULT AudioRenderer::stateChanged(FILTER_STATE from, FILTER_STATE to) {
   std::lock_guard guard(play_);
   if (from == State_Stopped) {
     // The sound output is made on the first run of a connection and kept until the
-    // connection goes; when it cannot be made the filter cannot leave the stopped state.
-    if (connected_ && !ring_.isOpen()) {
-      const HRESULT hr = ring_.open(format_);
-      if (hr < 0) return hr;
-    }
+    // connection goes; when it cannot be made the filter runs silent until it is stopped,
+    // so the pictures still play, and the next run tries again.
+    if (connected_ && !ring_.isOpen()) silent_ = ring_.open(format_) < 0;
+    lastStop_ = 0;
     streaming_ = true;
     ended_ = sent_ = quit_ = false;
     if (!thread_.joinable()) thread_ = std::thread([this] { service(); });
@@ -359,12 +370,57 @@ void AudioRenderer::stopService() {
   if (thread_.joinable()) thread_.join();
 }
 
+bool AudioRenderer::streamTime(REFERENCE_TIME* time) {
+  IReferenceClock* clock = nullptr;
+  REFERENCE_TIME start = 0;
+  {
+    std::lock_guard guard(lock_);
+    if (state_ != State_Running || clock_ == nullptr) return false;
+    clock = clock_;
+    clock->AddRef();
+    start = start_;
+  }
+  REFERENCE_TIME now = 0;
+  const bool known = clock->GetTime(&now) >= 0;
+  clock->Release();
+  *time = now - start;
+  return known;
+}
+
+HRESULT AudioRenderer::receiveSilent(IMediaSample* sample, std::unique_lock<std::mutex>& guard) {
+  REFERENCE_TIME start = 0, stop = 0;
+  const HRESULT timed = sample->GetTime(&start, &stop);
+  if (timed < 0) return streaming_ ? S_OK : VFW_E_WRONG_STATE;  // nothing to wait for
+  if (timed != S_OK) stop = start;
+  for (;;) {
+    if (!streaming_) return VFW_E_WRONG_STATE;
+    if (flushing_ || ended_) return S_FALSE;
+    guard.unlock();
+    REFERENCE_TIME now = 0;
+    const bool running = streamTime(&now);
+    guard.lock();
+    if (running && now >= start && streaming_ && !flushing_ && !ended_) {
+      lastStop_ = std::max(lastStop_, stop);
+      return S_OK;
+    }
+    room_.wait_for(guard, kServicePeriod);
+  }
+}
+
 void AudioRenderer::service() {
   std::unique_lock guard(play_);
   while (!quit_) {
     lookAtCursor();
-    const bool done = ended_ && ring_.played() >= endAt_;
-    if (running_ && !playing_ && !done && (!startByOwnTime_ || nowLocked() >= startAt_)) startPlaying();
+    bool done = ended_ && !silent_ && ring_.played() >= endAt_;
+    if (silent_ && ended_ && running_ && !sent_) {
+      // Silent, the end is reached when the graph's clock passes the last sample.
+      guard.unlock();
+      REFERENCE_TIME now = 0;
+      const bool running = streamTime(&now);
+      guard.lock();
+      done = running && !quit_ && ended_ && now >= endAt_;
+    }
+    if (running_ && !playing_ && !done && !silent_ && (!startByOwnTime_ || nowLocked() >= startAt_)) startPlaying();
     if (running_ && done && !sent_) {
       sent_ = true;
       stopPlaying();

@@ -377,21 +377,27 @@ TEST_F(DShowMovieTest, FramesMatchTheReferenceDecodeInEveryLayout) {
   Graphics_Hardware_ForceShaderModelVersionForTest(-1);
 }
 
+// Updates a looping movie until it has passed its stop position, started again at 0 and
+// delivered a frame after that.
+bool loopsAndGoesOn(int handle, MovieHandleRecord* movie) {
+  auto* seeking = static_cast<plat::dshow::IMediaSeeking*>(movie->mediaSeeking);
+  plat::dshow::LONGLONG position = 0, highest = 0;
+  if (!updateUntil(handle, [&] {
+        seeking->GetCurrentPosition(&position);
+        if (position > highest) highest = position;
+        return highest >= movie->stopPosition - 500000 && position < highest - 5000000;
+      }))
+    return false;
+  movie->frameUpdated = 0;
+  return movie->paused == 0 && updateUntil(handle, [&] { return movie->frameUpdated != 0; });
+}
+
 TEST_F(DShowMovieTest, LoopsOrEndsAtTheStopPosition) {
   const int handle = openClip(mp4Clip());
   ASSERT_NE(handle, -1);
   MovieHandleRecord* movie = play(handle, DX_PLAYTYPE_LOOP);
-  auto* seeking = static_cast<plat::dshow::IMediaSeeking*>(movie->mediaSeeking);
   // Past the stop position the loop starts again at 0 and keeps running.
-  plat::dshow::LONGLONG position = 0, highest = 0;
-  ASSERT_TRUE(updateUntil(handle, [&] {
-    seeking->GetCurrentPosition(&position);
-    if (position > highest) highest = position;
-    return highest >= movie->stopPosition - 500000 && position < highest - 5000000;
-  }));
-  EXPECT_EQ(movie->paused, 0);
-  movie->frameUpdated = 0;
-  ASSERT_TRUE(updateUntil(handle, [&] { return movie->frameUpdated != 0; }));
+  ASSERT_TRUE(loopsAndGoesOn(handle, movie));
   // Suspend pauses it, resume runs it again.
   EXPECT_EQ(SuspendPlayingMovies(), 0);
   EXPECT_EQ(movie->paused, 1);
@@ -446,6 +452,24 @@ TEST_F(DShowMovieTest, MoviesPlayTheirSoundThroughTheAudioRenderer) {
   EXPECT_NE(movie->frameUpdated, 0);
   EXPECT_EQ(movie->paused, 0);
   EXPECT_EQ(DeleteAnyHandle(handle), 0);
+}
+
+// Without the sound output a movie with sound plays silent on the steady clock: its
+// pictures come and loop, and volume calls still answer.
+TEST_F(DShowMovieTest, MoviesWithSoundPlaySilentWithoutTheSoundOutput) {
+  setenv("HALVORINE_MISSING", "dsound", 1);
+  for (int round = 0; round < 2; ++round) {
+    const int handle = openClip(mp4Clip());
+    ASSERT_NE(handle, -1);
+    MovieHandleRecord* movie = play(handle, DX_PLAYTYPE_LOOP);
+    EXPECT_EQ(movie->paused, 0);
+    EXPECT_EQ(static_cast<plat::dshow::IBasicAudio*>(movie->basicAudio)->put_Volume(-2000), pw::S_OK);
+    heard.clear();
+    EXPECT_TRUE(loopsAndGoesOn(handle, movie));
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), 0), static_cast<std::ptrdiff_t>(heard.size()));
+    EXPECT_EQ(DeleteAnyHandle(handle), 0);
+  }
+  unsetenv("HALVORINE_MISSING");
 }
 
 // Handles opened, run and released in a loop, interleaved, each graph with its own threads.
