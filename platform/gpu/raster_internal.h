@@ -86,6 +86,10 @@ struct DrawContext {
   float gx0 = 0, gx1 = 0, gy0 = 0, gy1 = 0;
   int clipX0 = 0, clipY0 = 0, clipX1 = 0, clipY1 = 0;  // pixels that may be written
   float biasUnit = 0.0f;
+  // Samples per pixel of the targets; above 1 triangles cover sample by sample at
+  // `positions` and no specialised span runs.
+  int samples = 1;
+  const SamplePosition* positions = nullptr;
   bool cullFront = false, cullBack = false;
   FastSpanFn fast = nullptr;
   FastPairFn fastPair = nullptr;  // set with `fast`

@@ -2,7 +2,9 @@
 // pixel centres at i + 0.5, the top-left rule for pixels on an edge, and spans solved per
 // row so that the shading loops see whole runs. Varyings come from planes built once per
 // triangle; the general span runs the pixel function and hands each run to the output
-// merger, while a specialised span (chosen once per draw) does both inline.
+// merger, while a specialised span (chosen once per draw) does both inline. Multisampled
+// targets take their own walk: each sample position has its own edges, the pixel function
+// runs once per pixel that has a covered sample, and depth is tested per sample.
 #include <algorithm>
 #include <cmath>
 
@@ -170,10 +172,17 @@ struct TriangleSetup {
     // Pixel rows and columns whose centres can lie inside, within the writable rectangle.
     const int32_t minX = std::min({a.X, b.X, d.X}), maxX = std::max({a.X, b.X, d.X});
     const int32_t minY = std::min({a.Y, b.Y, d.Y}), maxY = std::max({a.Y, b.Y, d.Y});
-    px0 = std::max(int(floorDiv(int64_t(minX) - kSubPixel / 2 + kSubPixel - 1, kSubPixel)), c.clipX0);
-    px1 = std::min(int(floorDiv(int64_t(maxX) - kSubPixel / 2, kSubPixel)) + 1, c.clipX1);
-    py0 = std::max(int(floorDiv(int64_t(minY) - kSubPixel / 2 + kSubPixel - 1, kSubPixel)), c.clipY0);
-    py1 = std::min(int(floorDiv(int64_t(maxY) - kSubPixel / 2, kSubPixel)) + 1, c.clipY1);
+    if (c.samples == 1) {
+      px0 = std::max(int(floorDiv(int64_t(minX) - kSubPixel / 2 + kSubPixel - 1, kSubPixel)), c.clipX0);
+      px1 = std::min(int(floorDiv(int64_t(maxX) - kSubPixel / 2, kSubPixel)) + 1, c.clipX1);
+      py0 = std::max(int(floorDiv(int64_t(minY) - kSubPixel / 2 + kSubPixel - 1, kSubPixel)), c.clipY0);
+      py1 = std::min(int(floorDiv(int64_t(maxY) - kSubPixel / 2, kSubPixel)) + 1, c.clipY1);
+    } else {  // samples lie anywhere inside their pixel
+      px0 = std::max(int(floorDiv(minX, kSubPixel)), c.clipX0);
+      px1 = std::min(int(floorDiv(maxX, kSubPixel)) + 1, c.clipX1);
+      py0 = std::max(int(floorDiv(minY, kSubPixel)), c.clipY0);
+      py1 = std::min(int(floorDiv(maxY, kSubPixel)) + 1, c.clipY1);
+    }
     if (px0 >= px1 || py0 >= py1) return false;
 
     // Planes from the snapped positions, in double for the set-up, float per pixel.
@@ -248,8 +257,96 @@ struct TriangleSetup {
 
 }  // namespace
 
+namespace {
+
+constexpr int kMaxSamples = 8;
+
+// Row y's pixels x0..x1-1, sample s covered in pixels k0[s]..k1[s]-1 (columns from px0).
+void shadeSamples(const DrawContext& c, const Interpolator& I, int y, int x0, int x1, int px0, const int64_t* k0,
+                  const int64_t* k1, bool front, float depthBias) {
+  Float4 colour[kRun];
+  float depth[kRun];
+  uint8_t shaded[kRun], mask[kRun];
+  float v[shader::kVaryingCount];
+  const Float4* targets[kMaxTargets] = {colour};
+  const float dy = float(y) + 0.5f - I.y0;
+  const float zmin = c.viewport.minDepth < c.viewport.maxDepth ? c.viewport.minDepth : c.viewport.maxDepth;
+  const float zmax = c.viewport.minDepth < c.viewport.maxDepth ? c.viewport.maxDepth : c.viewport.minDepth;
+  for (int k = I.n; k < shader::kVaryingCount; ++k) v[k] = 0.0f;
+  PixelIn in;
+  in.y = float(y) + 0.5f;
+  in.front = front;
+  in.v = v;
+  in.interp = &I;
+  for (int x = x0; x < x1; x += kRun) {
+    const int m = x1 - x < kRun ? x1 - x : kRun;
+    // The pixel function once per pixel, at its centre.
+    for (int i = 0; i < m; ++i) {
+      in.x = float(x + i) + 0.5f;
+      const float dx = in.x - I.x0;
+      const float f = perspectiveFactor(I, dx, dy);
+      for (int k = 0; k < I.n; ++k) v[k] = varyingAt(I, k, dx, dy, f);
+      float z = planeAt(I.z0, I.zA, I.zB, dx, dy) + depthBias;
+      in.z = z < zmin ? zmin : z > zmax ? zmax : z;
+      shaded[i] = c.ps->pixel(in, *c.env, *c.ps, colour[i]) ? 1 : 0;
+      if (!shaded[i]) colour[i] = Float4{0.0f, 0.0f, 0.0f, 0.0f};
+    }
+    // Then each sample: its coverage and its own depth.
+    for (int s = 0; s < c.samples; ++s) {
+      const float ox = float(c.positions[s].x) / 16.0f, oy = float(c.positions[s].y) / 16.0f;
+      const int64_t from = int64_t(px0) + k0[s], to = int64_t(px0) + k1[s];
+      bool any = false;
+      for (int i = 0; i < m; ++i) {
+        const int64_t px = x + i;
+        mask[i] = shaded[i] && px >= from && px < to ? 1 : 0;
+        any = any || mask[i];
+        float z = planeAt(I.z0, I.zA, I.zB, float(px) + 0.5f + ox - I.x0, dy + oy) + depthBias;
+        depth[i] = z < zmin ? zmin : z > zmax ? zmax : z;
+      }
+      if (any) c.om->mergeSample(x, y, m, targets, depth, mask, s);
+    }
+  }
+}
+
+void rasterTriangleSamples(const DrawContext& c, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& d,
+                           bool front) {
+  static thread_local Interpolator I;
+  TriangleSetup t;
+  if (c.samples > kMaxSamples || !c.positions || !t.prepare(c, a, b, d, I)) return;
+  EdgeWalk w[kMaxSamples][3];
+  const int64_t cx0 = int64_t(t.px0) * kSubPixel + kSubPixel / 2;
+  const int64_t cy0 = int64_t(t.py0) * kSubPixel + kSubPixel / 2;
+  constexpr int kStep = kSubPixel / 16;  // positions are given in 1/16 pixel
+  for (int s = 0; s < c.samples; ++s)
+    for (int i = 0; i < 3; ++i)
+      w[s][i].start(t.e[i], cx0 + c.positions[s].x * kStep, cy0 + c.positions[s].y * kStep);
+  int64_t k0[kMaxSamples], k1[kMaxSamples];
+  for (int y = t.py0; y < t.py1; ++y) {
+    int64_t lo = t.px1 - t.px0, hi = 0;
+    for (int s = 0; s < c.samples; ++s) {
+      k0[s] = 0;
+      k1[s] = t.px1 - t.px0;
+      for (EdgeWalk& g : w[s]) {
+        g.narrow(k0[s], k1[s]);
+        g.nextRow();
+      }
+      if (k0[s] < k1[s]) {
+        lo = std::min(lo, k0[s]);
+        hi = std::max(hi, k1[s]);
+      }
+    }
+    if (lo < hi) shadeSamples(c, I, y, t.px0 + int(lo), t.px0 + int(hi), t.px0, k0, k1, front, t.bias);
+  }
+}
+
+}  // namespace
+
 void rasterTriangle(const DrawContext& c, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& d,
                     bool front) {
+  if (c.samples != 1) {
+    rasterTriangleSamples(c, a, b, d, front);
+    return;
+  }
   static thread_local Interpolator I;
   TriangleSetup t;
   if (!t.prepare(c, a, b, d, I)) return;
