@@ -3,6 +3,7 @@
 #include "d3d11_fixture.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
+#include "tests/media/graphics/mask_cases.h"
 #include "tests/media/graphics/multisample_cases.h"
 
 namespace d3d11test {
@@ -32,6 +33,8 @@ TEST_F(D3D11Multisample, GraphsAndTheScreenSmoothEdgesAfterTheResolve) {
   mscases::graphCases();
   mscases::triangle(300, 300);
   const std::vector<int> single = mscases::reds(300, 300);
+  ClearDrawTarget(nullptr);
+  const std::vector<unsigned> masked = maskcases::maskedBox();
   TerminateLibrary();
 
   ASSERT_EQ(begin(4), kGraphicsApiD3D11);
@@ -55,6 +58,9 @@ TEST_F(D3D11Multisample, GraphsAndTheScreenSmoothEdgesAfterTheResolve) {
     D3D11Texture2D_Release(staging);
     return out;
   });
+  // A box through the mask covers whole pixels: the same with samples as without.
+  ClearDrawTarget(nullptr);
+  EXPECT_EQ(maskcases::maskedBox(), masked);
   int multisampled = -1;
   mscases::expectHard(mscases::throughGraph(0, &multisampled), "single-sampled graph on a multisampled screen");
 }

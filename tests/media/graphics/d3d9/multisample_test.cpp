@@ -3,6 +3,7 @@
 #include "d3d9_fixture.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
+#include "tests/media/graphics/mask_cases.h"
 #include "tests/media/graphics/multisample_cases.h"
 
 namespace d3d9test {
@@ -30,6 +31,8 @@ TEST_F(D3D9Multisample, GraphsAndTheScreenSmoothEdgesAfterTheResolve) {
   mscases::graphCases();
   mscases::triangle(300, 300);
   const std::vector<int> single = mscases::reds(300, 300);
+  ClearDrawTarget(nullptr);
+  const std::vector<unsigned> masked = maskcases::maskedBox();
   TerminateLibrary();
 
   ASSERT_EQ(begin(4), kGraphicsApiD3D9);
@@ -38,6 +41,9 @@ TEST_F(D3D9Multisample, GraphsAndTheScreenSmoothEdgesAfterTheResolve) {
   EXPECT_EQ(D3D9DeviceSys.backBufferLock, 0);
   mscases::screenCase(single, [] { return mscases::presentedReds(300, 300); });
   // Graphs without samples on a multisampled screen get depth surfaces of their own.
+  // A box through the mask covers whole pixels: the same with samples as without.
+  ClearDrawTarget(nullptr);
+  EXPECT_EQ(maskcases::maskedBox(), masked);
   int multisampled = -1;
   mscases::expectHard(mscases::throughGraph(0, &multisampled), "single-sampled graph on a multisampled screen");
 }
