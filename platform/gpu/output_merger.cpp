@@ -329,8 +329,9 @@ Status OutputMerger::prepare() {
 
 namespace {
 
-// One run into sample plane `sample` of the plan's targets (0 for single-sample ones).
-void mergeRun(const OutputMerger::Plan& p, int width, int height, int x, int y, int count,
+// One run into sample plane `sample` of the plan's targets (0 for single-sample ones);
+// inlined so that the single-sample merge stays one function.
+[[gnu::always_inline]] inline void mergeRun(const OutputMerger::Plan& p, int width, int height, int x, int y, int count,
               const Float4* const* colour, const float* depth, uint8_t* mask, int sample) {
   const int width_ = width, height_ = height;
   if (!p.ready || y < 0 || y >= height_ || count <= 0) {

@@ -86,10 +86,6 @@ struct DrawContext {
   float gx0 = 0, gx1 = 0, gy0 = 0, gy1 = 0;
   int clipX0 = 0, clipY0 = 0, clipX1 = 0, clipY1 = 0;  // pixels that may be written
   float biasUnit = 0.0f;
-  // Samples per pixel of the targets; above 1 triangles cover sample by sample at
-  // `positions` and no specialised span runs.
-  int samples = 1;
-  const SamplePosition* positions = nullptr;
   bool cullFront = false, cullBack = false;
   FastSpanFn fast = nullptr;
   FastPairFn fastPair = nullptr;  // set with `fast`
@@ -97,6 +93,10 @@ struct DrawContext {
   // Per triangle, after its planes, over its columns px0..px1-1 (may be null).
   void (*fastSetup)(const DrawContext& c, Interpolator& I, int px0, int px1) = nullptr;
   FastTarget fastTarget;
+  // Samples per pixel of the targets; above 1 triangles cover sample by sample at
+  // `positions` and no specialised span runs.
+  int samples = 1;
+  const SamplePosition* positions = nullptr;
 };
 
 // clip.cpp: clips against the depth planes and the guard band, then rasterises.

@@ -160,7 +160,8 @@ struct TriangleSetup {
   Edge e[3];
   EdgeWalk w[3];
 
-  // False when the triangle lights no pixel.
+  // False when the triangle lights no pixel (no sample, with Samples).
+  template <bool Samples = false>
   bool prepare(const DrawContext& c, const ScreenVertex& a, const ScreenVertex& b0, const ScreenVertex& d0,
                Interpolator& I) {
     int64_t area = int64_t(b0.X - a.X) * (d0.Y - a.Y) - int64_t(b0.Y - a.Y) * (d0.X - a.X);
@@ -172,7 +173,7 @@ struct TriangleSetup {
     // Pixel rows and columns whose centres can lie inside, within the writable rectangle.
     const int32_t minX = std::min({a.X, b.X, d.X}), maxX = std::max({a.X, b.X, d.X});
     const int32_t minY = std::min({a.Y, b.Y, d.Y}), maxY = std::max({a.Y, b.Y, d.Y});
-    if (c.samples == 1) {
+    if constexpr (!Samples) {
       px0 = std::max(int(floorDiv(int64_t(minX) - kSubPixel / 2 + kSubPixel - 1, kSubPixel)), c.clipX0);
       px1 = std::min(int(floorDiv(int64_t(maxX) - kSubPixel / 2, kSubPixel)) + 1, c.clipX1);
       py0 = std::max(int(floorDiv(int64_t(minY) - kSubPixel / 2 + kSubPixel - 1, kSubPixel)), c.clipY0);
@@ -312,7 +313,7 @@ void rasterTriangleSamples(const DrawContext& c, const ScreenVertex& a, const Sc
                            bool front) {
   static thread_local Interpolator I;
   TriangleSetup t;
-  if (c.samples > kMaxSamples || !c.positions || !t.prepare(c, a, b, d, I)) return;
+  if (c.samples > kMaxSamples || !c.positions || !t.prepare<true>(c, a, b, d, I)) return;
   EdgeWalk w[kMaxSamples][3];
   const int64_t cx0 = int64_t(t.px0) * kSubPixel + kSubPixel / 2;
   const int64_t cy0 = int64_t(t.py0) * kSubPixel + kSubPixel / 2;
@@ -343,7 +344,7 @@ void rasterTriangleSamples(const DrawContext& c, const ScreenVertex& a, const Sc
 
 void rasterTriangle(const DrawContext& c, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& d,
                     bool front) {
-  if (c.samples != 1) {
+  if (c.samples != 1) [[unlikely]] {
     rasterTriangleSamples(c, a, b, d, front);
     return;
   }
