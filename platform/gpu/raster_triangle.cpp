@@ -117,6 +117,46 @@ float textureLod(const PixelIn& in, int pair, float width, float height) {
   return m > 0.0f ? 0.5f * std::log2(m) : -INFINITY;
 }
 
+namespace {
+
+// The pixel function over one row of a multisampled draw: the row's set-up once, then one
+// call per pixel, which leaves the colour (transparent black when discarded) and the depth
+// at the pixel's centre. (shadeSpan keeps the same steps in locals: the single-sample path
+// is the hot one and measurably slower through a record.)
+struct RowShader {
+  const DrawContext& c;
+  const Interpolator& I;
+  float depthBias, dy, zmin, zmax;
+  float v[shader::kVaryingCount];
+  PixelIn in;
+
+  RowShader(const DrawContext& c_, const Interpolator& I_, int y, bool front, float bias)
+      : c(c_), I(I_), depthBias(bias), dy(float(y) + 0.5f - I_.y0) {
+    zmin = c.viewport.minDepth < c.viewport.maxDepth ? c.viewport.minDepth : c.viewport.maxDepth;
+    zmax = c.viewport.minDepth < c.viewport.maxDepth ? c.viewport.maxDepth : c.viewport.minDepth;
+    // Varyings the vertex function does not write read as 0.
+    for (int k = I.n; k < shader::kVaryingCount; ++k) v[k] = 0.0f;
+    in.y = float(y) + 0.5f;
+    in.front = front;
+    in.v = v;
+    in.interp = &I;
+  }
+  float clampDepth(float z) const { return z < zmin ? zmin : z > zmax ? zmax : z; }
+  // Pixel x's colour; false when the pixel function discards it.
+  bool shade(int x, Float4& colour, float& depth) {
+    in.x = float(x) + 0.5f;
+    const float dx = in.x - I.x0;
+    const float f = perspectiveFactor(I, dx, dy);
+    for (int k = 0; k < I.n; ++k) v[k] = varyingAt(I, k, dx, dy, f);
+    in.z = depth = clampDepth(planeAt(I.z0, I.zA, I.zB, dx, dy) + depthBias);
+    const bool kept = c.ps->pixel(in, *c.env, *c.ps, colour);
+    if (!kept) colour = Float4{0.0f, 0.0f, 0.0f, 0.0f};
+    return kept;
+  }
+};
+
+}  // namespace
+
 void shadeSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x1, bool front, float depthBias) {
   Float4 colour[kRun];
   float depth[kRun];
@@ -266,32 +306,14 @@ constexpr int kMaxSamples = 8;
 void shadeSamples(const DrawContext& c, const Interpolator& I, int y, int x0, int x1, int px0, const int64_t* k0,
                   const int64_t* k1, bool front, float depthBias) {
   Float4 colour[kRun];
-  float depth[kRun];
+  float depth[kRun], centre;
   uint8_t shaded[kRun], mask[kRun];
-  float v[shader::kVaryingCount];
   const Float4* targets[kMaxTargets] = {colour};
-  const float dy = float(y) + 0.5f - I.y0;
-  const float zmin = c.viewport.minDepth < c.viewport.maxDepth ? c.viewport.minDepth : c.viewport.maxDepth;
-  const float zmax = c.viewport.minDepth < c.viewport.maxDepth ? c.viewport.maxDepth : c.viewport.minDepth;
-  for (int k = I.n; k < shader::kVaryingCount; ++k) v[k] = 0.0f;
-  PixelIn in;
-  in.y = float(y) + 0.5f;
-  in.front = front;
-  in.v = v;
-  in.interp = &I;
+  RowShader row(c, I, y, front, depthBias);
   for (int x = x0; x < x1; x += kRun) {
     const int m = x1 - x < kRun ? x1 - x : kRun;
     // The pixel function once per pixel, at its centre.
-    for (int i = 0; i < m; ++i) {
-      in.x = float(x + i) + 0.5f;
-      const float dx = in.x - I.x0;
-      const float f = perspectiveFactor(I, dx, dy);
-      for (int k = 0; k < I.n; ++k) v[k] = varyingAt(I, k, dx, dy, f);
-      float z = planeAt(I.z0, I.zA, I.zB, dx, dy) + depthBias;
-      in.z = z < zmin ? zmin : z > zmax ? zmax : z;
-      shaded[i] = c.ps->pixel(in, *c.env, *c.ps, colour[i]) ? 1 : 0;
-      if (!shaded[i]) colour[i] = Float4{0.0f, 0.0f, 0.0f, 0.0f};
-    }
+    for (int i = 0; i < m; ++i) shaded[i] = row.shade(x + i, colour[i], centre) ? 1 : 0;
     // Then each sample: its coverage and its own depth.
     for (int s = 0; s < c.samples; ++s) {
       const float ox = float(c.positions[s].x) / 16.0f, oy = float(c.positions[s].y) / 16.0f;
@@ -301,8 +323,7 @@ void shadeSamples(const DrawContext& c, const Interpolator& I, int y, int x0, in
         const int64_t px = x + i;
         mask[i] = shaded[i] && px >= from && px < to ? 1 : 0;
         any = any || mask[i];
-        float z = planeAt(I.z0, I.zA, I.zB, float(px) + 0.5f + ox - I.x0, dy + oy) + depthBias;
-        depth[i] = z < zmin ? zmin : z > zmax ? zmax : z;
+        depth[i] = row.clampDepth(planeAt(I.z0, I.zA, I.zB, float(px) + 0.5f + ox - I.x0, row.dy + oy) + depthBias);
       }
       if (any) c.om->mergeSample(x, y, m, targets, depth, mask, s);
     }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "media/graphics/draw.h"
@@ -12,6 +13,10 @@
 #include "media/graphics/screen.h"
 #include "media/system/window.h"
 #include "platform/win/window_frame.h"
+#include "tests/media/graphics/mask_cases.h"
+#include "media/graphics/hardware_types.h"
+#include "media/graphics/graphics_state.h"
+#include "media/system/system.h"
 
 namespace mscases {
 
@@ -128,6 +133,53 @@ void screenCase(const std::vector<int>& single, Presented presented) {
   expectSmoothedEdge(reds(300, 300), single, "multisampled screen");
   EXPECT_EQ(ZaDod::FlipScreen(), 0);
   expectSmoothedEdge(presented(), single, "presented frame");
+}
+
+}  // namespace mscases
+
+namespace mscases {
+
+// Starts windowed at 640x480, 32 bits, with the named stand-ins missing and a screen of
+// `samples`, cleared black; the API type that came up.
+inline int begin(const char* missing, int samples) {
+  using namespace ZaDod;
+  setenv("HALVORINE_MISSING", missing, 1);
+  GraphicsSys.screenMultiSampleCount = samples;
+  GraphicsSys.screenMultiSampleQuality = 0;
+  ChangeWindowMode(1);
+  SetScreenMode(640, 480, 32, 0);
+  if (InitializeLibrary() != 0) return -1;
+  SetDrawMode(0);
+  SetBackgroundColor(0, 0, 0);
+  ClearDrawTarget(nullptr);
+  return GraphicsApiType;
+}
+
+// The whole case on one back end: graphs on a single-sampled screen, then a 4-sample
+// screen through a frame (`screenChecks` runs on it first), the mask on both, and a
+// single-sampled graph on the multisampled screen.
+template <class Presented, class ScreenChecks>
+void graphsAndScreens(const char* missing, int api, Presented presented, ScreenChecks screenChecks) {
+  using namespace ZaDod;
+  ASSERT_EQ(begin(missing, 0), api);
+  graphCases();
+  triangle(300, 300);
+  const std::vector<int> single = reds(300, 300);
+  ClearDrawTarget(nullptr);
+  const std::vector<unsigned> masked = maskcases::maskedBox();
+  TerminateLibrary();
+
+  ASSERT_EQ(begin(missing, 4), api);
+  EXPECT_EQ(GraphicsSys.screenMultiSampleCount, 4);
+  screenChecks();
+  screenCase(single, presented);
+  // A box through the mask covers whole pixels: the same with samples as without.
+  ClearDrawTarget(nullptr);
+  EXPECT_EQ(maskcases::maskedBox(), masked);
+  // Graphs without samples on a multisampled screen get depth surfaces of their own.
+  int multisampled = -1;
+  expectHard(throughGraph(0, &multisampled), "single-sampled graph on a multisampled screen");
+  GraphicsSys.screenMultiSampleCount = GraphicsSys.screenMultiSampleQuality = 0;
 }
 
 }  // namespace mscases

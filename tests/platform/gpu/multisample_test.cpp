@@ -12,15 +12,7 @@ namespace {
 class GpuMultisample : public GpuTest {};
 
 Ref<Texture> sampledTarget(Format f, int w, int h, int samples, uint32_t bind = kBindRenderTarget) {
-  TextureDesc d;
-  d.width = w;
-  d.height = h;
-  d.format = f;
-  d.samples = samples;
-  d.bind = bind;
-  Ref<Texture> t;
-  EXPECT_EQ(createTexture(d, nullptr, t), Status::ok) << samples;
-  return t;
+  return makeTexture(f, w, h, 1, bind, 1, false, samples);
 }
 
 // The red byte of each pixel of a 32 x 32 scene after a white triangle over the diagonal
@@ -33,13 +25,7 @@ std::vector<uint8_t> diagonal(int samples, bool withDepth) {
     scene.s.targets[0] = makeView(*drawn, ViewKind::renderTarget);
   }
   if (withDepth) {  // a far plane in every sample, so the triangle (z 0) passes
-    TextureDesc d;
-    d.width = d.height = 32;
-    d.format = Format::D32F;
-    d.samples = samples;
-    d.bind = kBindDepthStencil;
-    Ref<Texture> depth;
-    EXPECT_EQ(createTexture(d, nullptr, depth), Status::ok);
+    Ref<Texture> depth = sampledTarget(Format::D32F, 32, 32, samples, kBindDepthStencil);
     scene.s.depthView = makeView(*depth, ViewKind::depthStencil);
     EXPECT_EQ(clearDepthStencil(*scene.s.depthView, true, 1.0f, false, 0), Status::ok);
   }

@@ -1,9 +1,6 @@
 // Multisampled drawable graphs and screens on Direct3D 11: edges smoothed by the resolve,
 // interiors and single-sampled drawing exact.
 #include "d3d11_fixture.h"
-#include "media/graphics/render_settings.h"
-#include "media/graphics/screen.h"
-#include "tests/media/graphics/mask_cases.h"
 #include "tests/media/graphics/multisample_cases.h"
 
 namespace d3d11test {
@@ -15,33 +12,10 @@ class D3D11Multisample : public D3D11Test {
     D3D11Test::TearDown();
     GraphicsSys.screenMultiSampleCount = GraphicsSys.screenMultiSampleQuality = 0;
   }
-  // Starts on Direct3D 11 with a screen of `samples`, cleared black.
-  static int begin(int samples) {
-    GraphicsSys.screenMultiSampleCount = samples;
-    GraphicsSys.screenMultiSampleQuality = 0;
-    const int api = startOn(false);
-    if (api < 0) return api;
-    SetDrawMode(0);
-    SetBackgroundColor(0, 0, 0);
-    ClearDrawTarget(nullptr);
-    return api;
-  }
-};
 
-TEST_F(D3D11Multisample, GraphsAndTheScreenSmoothEdgesAfterTheResolve) {
-  ASSERT_EQ(begin(0), kGraphicsApiD3D11);
-  mscases::graphCases();
-  mscases::triangle(300, 300);
-  const std::vector<int> single = mscases::reds(300, 300);
-  ClearDrawTarget(nullptr);
-  const std::vector<unsigned> masked = maskcases::maskedBox();
-  TerminateLibrary();
-
-  ASSERT_EQ(begin(4), kGraphicsApiD3D11);
-  EXPECT_EQ(GraphicsSys.screenMultiSampleCount, 4);
   // The window keeps no copy of a frame the swap chain presents: what the flip showed is
   // read from the swap chain's buffer, resolved.
-  mscases::screenCase(single, [] {
+  static std::vector<int> presented() {
     D3D11SwapChain& chain = D3D11SwapChainSys.slots[0];
     D3D11_TEXTURE2D_DESC desc{};
     chain.backBuffer->GetDesc(&desc);
@@ -57,12 +31,11 @@ TEST_F(D3D11Multisample, GraphsAndTheScreenSmoothEdgesAfterTheResolve) {
     D3D11DeviceContext_Unmap(staging, 0);
     D3D11Texture2D_Release(staging);
     return out;
-  });
-  // A box through the mask covers whole pixels: the same with samples as without.
-  ClearDrawTarget(nullptr);
-  EXPECT_EQ(maskcases::maskedBox(), masked);
-  int multisampled = -1;
-  mscases::expectHard(mscases::throughGraph(0, &multisampled), "single-sampled graph on a multisampled screen");
+  }
+};
+
+TEST_F(D3D11Multisample, GraphsAndTheScreenSmoothEdgesAfterTheResolve) {
+  mscases::graphsAndScreens("", kGraphicsApiD3D11, presented, [] {});
 }
 
 }  // namespace
