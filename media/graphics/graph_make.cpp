@@ -16,8 +16,9 @@ int MakeDrawableGraph(int width, int height, int alphaFlag) {
     if (alphaFlag && GraphicsSys.hardware != 1) return -1;
     SetupGraphParam param;
     InitSetupGraphParamDrawable(&param, GraphCreateSettingsData.words.colorBits, alphaFlag);
-    param.multiSampleCount = GraphCreateSettingsData.words.multiSampleCount;
-    param.multiSampleQuality = GraphCreateSettingsData.words.multiSampleQuality;
+    // The multisampling SetDrawableGraphMultiSample asked for.
+    param.multiSampleCount = GraphicsDrawSettings.multiSampleCount;
+    param.multiSampleQuality = GraphicsDrawSettings.multiSampleQuality;
     param.transColor = static_cast<int32_t>(GetGraphTransColor());
     return MakeGraphFromParam(&param, width, height, 0, 8, GetUseASyncLoadFlag(), 0);
 }

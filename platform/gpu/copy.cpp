@@ -70,8 +70,8 @@ void convertRect(Format df, uint8_t* dst, size_t dstPitch, int dx, int dy, Forma
   }
 }
 
-Status copyRegionImpl(Texture& dst, int dstSub, int dstX, int dstY, Texture& src, int srcSub, const Box* srcBox) {
-  if (!validSub(dst, dstSub) || !validSub(src, srcSub)) return Status::invalidArgument;
+Status copyPlane(Texture& dst, int dstSub, int dstX, int dstY, Texture& src, int srcSub, const Box* srcBox,
+                 int dstPlane, int srcPlane) {
   const Subresource& ds = dst.sub(dstSub);
   const Subresource& ss = src.sub(srcSub);
   const Format df = dst.format(), sf = src.format();
@@ -84,8 +84,8 @@ Status copyRegionImpl(Texture& dst, int dstSub, int dstX, int dstY, Texture& src
       return Status::invalidArgument;
     if (b.left == b.right || b.top == b.bottom) return Status::ok;
     const size_t bytes = formatInfo(sf).bytes;
-    copyBytesRect(dst.data(dstSub) + size_t(dstY / 4) * ds.pitch + size_t(dstX / 4) * bytes, ds.pitch,
-                  src.data(srcSub) + size_t(b.top / 4) * ss.pitch + size_t(b.left / 4) * bytes, ss.pitch,
+    copyBytesRect(dst.plane(dstSub, dstPlane) + size_t(dstY / 4) * ds.pitch + size_t(dstX / 4) * bytes, ds.pitch,
+                  src.plane(srcSub, srcPlane) + size_t(b.top / 4) * ss.pitch + size_t(b.left / 4) * bytes, ss.pitch,
                   size_t((b.right - b.left) / 4) * bytes, (b.bottom - b.top) / 4);
     return Status::ok;
   }
@@ -97,13 +97,53 @@ Status copyRegionImpl(Texture& dst, int dstSub, int dstX, int dstY, Texture& src
   if (w == 0 || h == 0) return Status::ok;
   if (raw) {
     const size_t bytes = formatInfo(sf).bytes;
-    copyBytesRect(dst.data(dstSub) + size_t(dstY) * ds.pitch + size_t(dstX) * bytes, ds.pitch,
-                  src.data(srcSub) + size_t(b.top) * ss.pitch + size_t(b.left) * bytes, ss.pitch, size_t(w) * bytes, h);
+    copyBytesRect(dst.plane(dstSub, dstPlane) + size_t(dstY) * ds.pitch + size_t(dstX) * bytes, ds.pitch,
+                  src.plane(srcSub, srcPlane) + size_t(b.top) * ss.pitch + size_t(b.left) * bytes, ss.pitch, size_t(w) * bytes, h);
     return Status::ok;
   }
   if (!formatInfo(df).storeRow) return Status::unsupported;
-  convertRect(df, dst.data(dstSub), ds.pitch, dstX, dstY, sf, src.data(srcSub), ss.pitch, b.left, b.top, w, h);
+  convertRect(df, dst.plane(dstSub, dstPlane), ds.pitch, dstX, dstY, sf, src.plane(srcSub, srcPlane), ss.pitch, b.left, b.top, w, h);
   return Status::ok;
+}
+
+// A copy between textures of one sample count moves each sample plane; a single-sample
+// source is copied into every plane of a multisampled destination. A multisampled source
+// reaches a single-sample texture only through a resolve.
+Status copyRegionImpl(Texture& dst, int dstSub, int dstX, int dstY, Texture& src, int srcSub, const Box* srcBox) {
+  if (!validSub(dst, dstSub) || !validSub(src, srcSub)) return Status::invalidArgument;
+  if (src.samples() != dst.samples() && src.samples() != 1) return Status::invalidArgument;
+  if (&dst == &src && dst.samples() != 1) return Status::invalidArgument;
+  for (int p = 0; p < dst.samples(); ++p)
+    if (const Status st = copyPlane(dst, dstSub, dstX, dstY, src, srcSub, srcBox, p, src.samples() == 1 ? 0 : p);
+        st != Status::ok)
+      return st;
+  return Status::ok;
+}
+
+// The average of the samples of box b of a multisampled subresource, stored in its format
+// at `out` (rows `pitch` bytes apart).
+void resolveBox(const Texture& src, int sub, const Box& b, uint8_t* out, size_t pitch) {
+  const Format f = src.format();
+  const Subresource& s = src.sub(sub);
+  const StoreRowFn store = formatInfo(f).storeRow;
+  const size_t bytes = formatInfo(f).bytes;
+  const int n = src.samples();
+  const float scale = 1.0f / float(n);
+  Float4 sum[kChunk], one[kChunk];
+  for (int y = b.top; y < b.bottom; ++y) {
+    for (int x = b.left; x < b.right; x += kChunk) {
+      const int m = b.right - x < kChunk ? b.right - x : kChunk;
+      loadTexels(f, src.plane(sub, 0), s.pitch, x, y, m, sum);
+      for (int p = 1; p < n; ++p) {
+        loadTexels(f, src.plane(sub, p), s.pitch, x, y, m, one);
+        for (int i = 0; i < m; ++i)
+          for (int c = 0; c < 4; ++c) sum[i][c] += one[i][c];
+      }
+      for (int i = 0; i < m; ++i)
+        for (int c = 0; c < 4; ++c) sum[i][c] *= scale;
+      store(sum, out + size_t(y - b.top) * pitch + size_t(x - b.left) * bytes, m);
+    }
+  }
 }
 
 // Source columns (or rows) and their 1/256 weights for a linear stretch of n source texels
@@ -152,7 +192,8 @@ Status copyResource(Resource& dst, Resource& src) {
   auto& d = static_cast<Texture&>(dst);
   auto& s = static_cast<Texture&>(src);
   const TextureDesc &dd = d.desc(), &sd = s.desc();
-  if (dd.width != sd.width || dd.height != sd.height || dd.levels != sd.levels || dd.slices != sd.slices)
+  if (dd.width != sd.width || dd.height != sd.height || dd.levels != sd.levels || dd.slices != sd.slices ||
+      dd.samples != sd.samples)
     return Status::invalidArgument;
   if (isBlock(dd.format) && !sameFamily(dd.format, sd.format)) return Status::unsupported;
   if (sameFamily(dd.format, sd.format)) {
@@ -181,10 +222,27 @@ Status stretchRect(Texture& dst, int dstSub, const Box* dstRect, Texture& src, i
   if (isBlock(df)) return Status::unsupported;
   const int dw = db.right - db.left, dh = db.bottom - db.top, sw = sb.right - sb.left, sh = sb.bottom - sb.top;
   if (dw == 0 || dh == 0 || sw == 0 || sh == 0) return Status::ok;
+  if (dst.samples() != 1) {
+    // Into a multisampled texture only a same-size copy of one sample count or a
+    // single-sample source, written to every sample.
+    if (dw != sw || dh != sh || (src.samples() != 1 && src.samples() != dst.samples())) return Status::invalidArgument;
+    return copyRegionImpl(dst, dstSub, db.left, db.top, src, srcSub, &sb);
+  }
   uint8_t* dbase = dst.data(dstSub);
   const uint8_t* sbase = src.data(srcSub);
+  size_t spitch = ss.pitch;
   const size_t dbytes = formatInfo(df).bytes;
   const StoreRowFn store = formatInfo(df).storeRow;
+  // A multisampled source is resolved first (its box only), then stretched as it is.
+  std::vector<uint8_t> resolved;
+  if (src.samples() != 1) {
+    if (isBlock(sf) || !formatInfo(sf).storeRow) return Status::unsupported;
+    spitch = size_t(sw) * formatInfo(sf).bytes;
+    resolved.resize(spitch * size_t(sh));
+    resolveBox(src, srcSub, sb, resolved.data(), spitch);
+    sbase = resolved.data();
+    sb = Box{0, 0, sw, sh};
+  }
 
   if (filter == StretchFilter::point) {
     // Destination texel x takes the source texel under its centre.
@@ -197,12 +255,12 @@ Status stretchRect(Texture& dst, int dstSub, const Box* dstRect, Texture& src, i
       const int sy = sb.top + int((int64_t(2 * y + 1) * sh) / (int64_t(2) * dh));
       uint8_t* drow = dbase + size_t(db.top + y) * ds.pitch + size_t(db.left) * dbytes;
       if (raw) {
-        const uint8_t* srow = sbase + size_t(sy) * ss.pitch;
+        const uint8_t* srow = sbase + size_t(sy) * spitch;
         for (int x = 0; x < dw; ++x) std::memcpy(drow + size_t(x) * dbytes, srow + size_t(col[size_t(x)]) * dbytes, dbytes);
         continue;
       }
       if (sy != loaded) {
-        loadTexels(sf, sbase, ss.pitch, sb.left, sy, sw, srcRow.data());
+        loadTexels(sf, sbase, spitch, sb.left, sy, sw, srcRow.data());
         loaded = sy;
       }
       for (int x = 0; x < dw; ++x) out[size_t(x)] = srcRow[size_t(col[size_t(x)] - sb.left)];
@@ -220,9 +278,9 @@ Status stretchRect(Texture& dst, int dstSub, const Box* dstRect, Texture& src, i
     const int y0 = ry0[size_t(y)], y1 = ry1[size_t(y)];
     if (y0 != topRow) {
       if (y0 == bottomRow) std::swap(top, bottom), std::swap(topRow, bottomRow);
-      else loadTexels(sf, sbase, ss.pitch, sb.left, y0, sw, top.data()), topRow = y0;
+      else loadTexels(sf, sbase, spitch, sb.left, y0, sw, top.data()), topRow = y0;
     }
-    if (y1 != bottomRow) loadTexels(sf, sbase, ss.pitch, sb.left, y1, sw, bottom.data()), bottomRow = y1;
+    if (y1 != bottomRow) loadTexels(sf, sbase, spitch, sb.left, y1, sw, bottom.data()), bottomRow = y1;
     const int v = wy[size_t(y)];
     for (int x = 0; x < dw; ++x) {
       const size_t a = size_t(cx0[size_t(x)]), b = size_t(cx1[size_t(x)]);
@@ -238,7 +296,7 @@ Status updateSubresource(Texture& dst, int sub, const Box* box, const void* data
         return std::to_string(sub) + " " + boxText(box) + " pitch " + std::to_string(rowPitch);
       }))
     return Status::injectedFailure;
-  if (!validSub(dst, sub) || data == nullptr) return Status::invalidArgument;
+  if (!validSub(dst, sub) || data == nullptr || dst.samples() != 1) return Status::invalidArgument;
   const Subresource& s = dst.sub(sub);
   const Format f = dst.format();
   const size_t bytes = formatInfo(f).bytes;
@@ -282,9 +340,15 @@ Status resolveSubresource(Texture& dst, int dstSub, Texture& src, int srcSub, Fo
     return Status::injectedFailure;
   if (!validSub(dst, dstSub) || !validSub(src, srcSub)) return Status::invalidArgument;
   if (!sameFamily(format, dst.format()) || !sameFamily(format, src.format())) return Status::invalidArgument;
-  if (dst.sub(dstSub).width != src.sub(srcSub).width || dst.sub(dstSub).height != src.sub(srcSub).height)
+  if (dst.sub(dstSub).width != src.sub(srcSub).width || dst.sub(dstSub).height != src.sub(srcSub).height ||
+      dst.samples() != 1)
     return Status::invalidArgument;
-  return copyRegionImpl(dst, dstSub, 0, 0, src, srcSub, nullptr);
+  if (src.samples() == 1) return copyRegionImpl(dst, dstSub, 0, 0, src, srcSub, nullptr);
+  if (isBlock(format) || !formatInfo(format).storeRow || !formatInfo(dst.format()).storeRow)
+    return Status::unsupported;
+  const Subresource& d = dst.sub(dstSub);
+  resolveBox(src, srcSub, Box{0, 0, d.width, d.height}, dst.data(dstSub), d.pitch);
+  return Status::ok;
 }
 
 namespace {
@@ -314,7 +378,7 @@ Status fillImpl(Texture& dst, int sub, const Box* rect, const Float4& colour, Fo
   if (b.left == b.right || b.top == b.bottom) return Status::ok;
   uint8_t texel[16];
   info.storeRow(&colour, texel, 1);
-  fillStored(dst.data(sub), s.pitch, info.bytes, b, texel);
+  for (int p = 0; p < dst.samples(); ++p) fillStored(dst.plane(sub, p), s.pitch, info.bytes, b, texel);
   return Status::ok;
 }
 
@@ -349,7 +413,7 @@ Status clearDepthStencil(View& depth, bool clearDepth, float value, bool clearSt
       const uint32_t keep = (clearDepth ? 0u : 0x00FFFFFFu) | (clearStencil ? 0u : 0xFF000000u);
       const uint32_t set = (clearDepth ? floatToUnorm(value, 24) : 0u) | (clearStencil ? uint32_t(stencil) << 24 : 0u);
       if (keep == 0xFFFFFFFFu) continue;
-      for (int y = 0; y < s.height; ++y) {
+      for (int y = 0; y < s.height * t.samples(); ++y) {  // sample planes follow one another
         uint8_t* p = t.data(sub) + size_t(y) * s.pitch;
         for (int x = 0; x < s.width; ++x, p += 4) {
           uint32_t v;

@@ -25,11 +25,14 @@ struct Mapped {
 
 // Copies srcBox (null: the whole subresource) to (dstX, dstY), converting when the formats
 // differ. Block-compressed data is copied in whole blocks and can only be decoded, never
-// encoded.
+// encoded. Multisampled textures copy sample by sample between equal counts; a
+// single-sample source fills every sample of a multisampled destination.
 Status copyRegion(Texture& dst, int dstSub, int dstX, int dstY, Texture& src, int srcSub, const Box* srcBox);
 // Copies every subresource (textures of the same shape) or all bytes (buffers of one size).
 Status copyResource(Resource& dst, Resource& src);
 // Scales srcRect onto dstRect (null: whole subresources) with point or bilinear filtering.
+// A multisampled source is resolved (its samples averaged) before it is scaled; into a
+// multisampled destination only unscaled copies go.
 Status stretchRect(Texture& dst, int dstSub, const Box* dstRect, Texture& src, int srcSub, const Box* srcRect,
                    StretchFilter filter);
 // Writes caller memory (rows rowPitch bytes apart) into box (null: the whole subresource).
@@ -37,7 +40,8 @@ Status stretchRect(Texture& dst, int dstSub, const Box* dstRect, Texture& src, i
 Status updateSubresource(Texture& dst, int sub, const Box* box, const void* data, size_t rowPitch);
 // Writes bytes [left, right) of a buffer (null box: all of it).
 Status updateBuffer(Buffer& dst, const Box* box, const void* data);
-// Storage is single-sample, so a resolve is a copy between subresources of one size.
+// Averages the samples of each texel of a multisampled source into a single-sample
+// destination of the same size (a single-sample source is copied).
 Status resolveSubresource(Texture& dst, int dstSub, Texture& src, int srcSub, Format format);
 // Fills rect (null: all) with one colour stored in `as` (Unknown: the texture's format).
 Status fillRect(Texture& dst, int sub, const Box* rect, const Float4& colour, Format as = Format::Unknown);

@@ -181,7 +181,7 @@ inline float saturate(float x) { return x > 0.0f ? (x < 1.0f ? x : 1.0f) : 0.0f;
 struct OutputMerger::Plan {
   struct Target {
     uint8_t* base = nullptr;
-    size_t pitch = 0, bytes = 0;
+    size_t pitch = 0, bytes = 0, plane = 0;
     LoadRowFn load = nullptr;
     StoreRowFn store = nullptr;
     bool unorm = false, blend = false, needDst = false;
@@ -197,7 +197,7 @@ struct OutputMerger::Plan {
   int targetCount = 0;
   DepthFn depth = nullptr;
   uint8_t* depthBase = nullptr;
-  size_t depthPitch = 0, depthBytes = 0;
+  size_t depthPitch = 0, depthBytes = 0, depthPlane = 0;
   AlphaTestFn alpha = nullptr;
   int alphaRef = 0;
 };
@@ -252,18 +252,21 @@ void OutputMerger::setAlphaTest(const AlphaTest& test) {
 Status OutputMerger::prepare() {
   Plan p;
   width_ = height_ = 0;
+  samples_ = 1;
   auto refuse = [&](Status s) {
     *plan_ = Plan{};
     width_ = height_ = 0;
+    samples_ = 1;
     return s;
   };
-  auto takeSize = [&](const Subresource& s) {
+  auto takeSize = [&](const Subresource& s, int samples) {
     if (width_ == 0 && height_ == 0) {
       width_ = s.width;
       height_ = s.height;
+      samples_ = samples;
       return true;
     }
-    return s.width == width_ && s.height == height_;
+    return s.width == width_ && s.height == height_ && samples == samples_;
   };
   const TargetBlend& tb = blend_.target[0];
   for (int i = 0; i < kMaxTargets; ++i) {
@@ -272,11 +275,12 @@ Status OutputMerger::prepare() {
     if (v->desc().kind != ViewKind::renderTarget) return refuse(Status::invalidArgument);
     const int sub = v->subresource(0, 0);
     const Subresource& s = v->texture().sub(sub);
-    if (!takeSize(s)) return refuse(Status::invalidArgument);
+    if (!takeSize(s, v->texture().samples())) return refuse(Status::invalidArgument);
     const FormatInfo& info = formatInfo(v->format());
     Plan::Target& t = p.target[i];
     t.base = v->texture().data(sub);
     t.pitch = s.pitch;
+    t.plane = s.size;
     t.bytes = info.bytes;
     t.load = info.loadRow;
     t.store = info.storeRow;
@@ -299,7 +303,7 @@ Status OutputMerger::prepare() {
     if (d->desc().kind != ViewKind::depthStencil) return refuse(Status::invalidArgument);
     const int sub = d->subresource(0, 0);
     const Subresource& s = d->texture().sub(sub);
-    if (!takeSize(s)) return refuse(Status::invalidArgument);
+    if (!takeSize(s, d->texture().samples())) return refuse(Status::invalidArgument);
     if (depthState_.depthEnable) {
       const bool write = depthState_.depthWrite;
       switch (d->format()) {
@@ -310,6 +314,7 @@ Status OutputMerger::prepare() {
       }
       p.depthBase = d->texture().data(sub);
       p.depthPitch = s.pitch;
+      p.depthPlane = s.size;
       p.depthBytes = formatInfo(d->format()).bytes;
     }
   }
@@ -322,9 +327,13 @@ Status OutputMerger::prepare() {
   return Status::ok;
 }
 
-void OutputMerger::mergeSpan(int x, int y, int count, const Float4* const* colour, const float* depth,
-                             uint8_t* mask) {
-  const Plan& p = *plan_;
+namespace {
+
+// One run into sample plane `sample` of the plan's targets (0 for single-sample ones);
+// inlined so that the single-sample merge stays one function.
+[[gnu::always_inline]] inline void mergeRun(const OutputMerger::Plan& p, int width, int height, int x, int y, int count,
+              const Float4* const* colour, const float* depth, uint8_t* mask, int sample) {
+  const int width_ = width, height_ = height;
   if (!p.ready || y < 0 || y >= height_ || count <= 0) {
     if (mask && count > 0) std::memset(mask, 0, size_t(count));
     return;
@@ -353,11 +362,13 @@ void OutputMerger::mergeSpan(int x, int y, int count, const Float4* const* colou
     if (mask) std::memcpy(alive, mask + at, size_t(m));
     else std::memset(alive, 1, size_t(m));
     if (p.alpha && colour && colour[0]) p.alpha(colour[0] + at, alive, m, p.alphaRef);
-    if (p.depth && depth) p.depth(p.depthBase + size_t(y) * p.depthPitch + size_t(px) * p.depthBytes, depth + at, alive, m);
+    if (p.depth && depth)
+      p.depth(p.depthBase + size_t(sample) * p.depthPlane + size_t(y) * p.depthPitch + size_t(px) * p.depthBytes,
+              depth + at, alive, m);
     for (int i = 0; i < p.targetCount && colour; ++i) {
-      const Plan::Target& t = p.target[i];
+      const OutputMerger::Plan::Target& t = p.target[i];
       if (!t.base || !colour[i] || t.mask == 0) continue;
-      uint8_t* row = t.base + size_t(y) * t.pitch + size_t(px) * t.bytes;
+      uint8_t* row = t.base + size_t(sample) * t.plane + size_t(y) * t.pitch + size_t(px) * t.bytes;
       const Float4* s = colour[i] + at;
       if (t.unorm) {  // UNORM targets see their source saturated
         for (int k = 0; k < m; ++k)
@@ -397,6 +408,43 @@ void OutputMerger::mergeSpan(int x, int y, int count, const Float4* const* colou
     }
     if (mask) std::memcpy(mask + at, alive, size_t(m));
   }
+}
+
+}  // namespace
+
+void OutputMerger::mergeSpan(int x, int y, int count, const Float4* const* colour, const float* depth,
+                             uint8_t* mask) {
+  if (samples_ == 1) {
+    mergeRun(*plan_, width_, height_, x, y, count, colour, depth, mask, 0);
+    return;
+  }
+  // Each sample starts from the incoming coverage; the pixel lives when one sample does.
+  uint8_t in[kRun], alive[kRun];
+  for (int done = 0; done < count; done += kRun) {
+    const int m = count - done < kRun ? count - done : kRun;
+    uint8_t* out = mask ? mask + done : nullptr;
+    if (out) std::memcpy(in, out, size_t(m));
+    else std::memset(in, 1, size_t(m));
+    const Float4* part[kMaxTargets] = {};
+    for (int i = 0; i < kMaxTargets && colour; ++i) part[i] = colour[i] ? colour[i] + done : nullptr;
+    uint8_t any[kRun] = {};
+    for (int s = 0; s < samples_; ++s) {
+      std::memcpy(alive, in, size_t(m));
+      mergeRun(*plan_, width_, height_, x + done, y, m, colour ? part : nullptr, depth ? depth + done : nullptr, alive,
+               s);
+      for (int k = 0; k < m; ++k) any[k] |= alive[k];
+    }
+    if (out) std::memcpy(out, any, size_t(m));
+  }
+}
+
+void OutputMerger::mergeSample(int x, int y, int count, const Float4* const* colour, const float* depth, uint8_t* mask,
+                               int sample) {
+  if (sample < 0 || sample >= samples_) {
+    if (count > 0) std::memset(mask, 0, size_t(count));
+    return;
+  }
+  mergeRun(*plan_, width_, height_, x, y, count, colour, depth, mask, sample);
 }
 
 }  // namespace plat::gpu

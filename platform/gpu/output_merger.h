@@ -77,8 +77,8 @@ class DepthStencilState final : public Object {
   DepthStencilDesc desc_;
 };
 
-// Alpha to coverage and independent blending are refused (storage is single-sample and
-// every target shares one description).
+// Alpha to coverage and independent blending are refused (every target shares one
+// description).
 Status createBlendState(const BlendDesc& desc, Ref<BlendState>& out);
 // Stencil is stored but never tested: a state that enables the stencil test is refused.
 Status createDepthStencilState(const DepthStencilDesc& desc, Ref<DepthStencilState>& out);
@@ -107,16 +107,24 @@ class OutputMerger {
   void setAlphaTest(const AlphaTest& test);
 
   // Settles formats and routines for the bound state; run after any change and before
-  // merging. Refuses views of the wrong kind and targets of differing sizes.
+  // merging. Refuses views of the wrong kind and targets of differing sizes or sample
+  // counts.
   Status prepare();
   int width() const { return width_; }
   int height() const { return height_; }
+  int samples() const { return samples_; }
 
   // One run of `count` pixels from (x, y), clipped to the targets. colour[t] holds the
   // colours for target t (a null entry leaves that target alone); depth holds one depth per
   // pixel (unused without a depth buffer or with the test off). mask, when given, marks the
   // covered pixels on entry and keeps only those that passed the tests.
+  // On multisampled targets every sample of each pixel takes the pixel's colour and depth,
+  // and a pixel survives when any of its samples does.
   void mergeSpan(int x, int y, int count, const Float4* const* colour, const float* depth, uint8_t* mask);
+  // The same run into one sample of multisampled targets: depth holds that sample's depths,
+  // mask (required) the pixels whose sample is covered.
+  void mergeSample(int x, int y, int count, const Float4* const* colour, const float* depth, uint8_t* mask,
+                   int sample);
 
   struct Plan;
 
@@ -128,7 +136,7 @@ class OutputMerger {
   DepthStencilDesc depthState_;
   AlphaTest alphaTest_;
   Plan* plan_ = nullptr;
-  int width_ = 0, height_ = 0;
+  int width_ = 0, height_ = 0, samples_ = 1;
 };
 
 }  // namespace plat::gpu

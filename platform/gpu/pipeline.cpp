@@ -96,7 +96,11 @@ Status run(const DrawState& s, uint32_t count, IndexOf indexOf) {
   c.biasUnit = depthStep(s.depthView.get());
   c.cullFront = s.rasterizer.cull == CullMode::front;
   c.cullBack = s.rasterizer.cull == CullMode::back;
-  c.fast = s.rasterizer.fill == FillMode::solid ? chooseFastSpan(s, c) : nullptr;
+  c.samples = om.samples();
+  c.positions = samplePositions(c.samples);
+  if (c.samples != 1 && !c.positions) return Status::unsupported;
+  // The specialised spans write one sample per pixel.
+  c.fast = s.rasterizer.fill == FillMode::solid && c.samples == 1 ? chooseFastSpan(s, c) : nullptr;
   if (c.fast) gFastSpanDraws.fetch_add(1, std::memory_order_relaxed);
 
   // Every vertex of the draw through the vertex function.

@@ -74,7 +74,14 @@ bool presentFails() {
 }
 
 int multisampleQualityLevels(Format f, int count) {
-  return count == 1 && formatSupport(f) != 0 ? 1 : 0;
+  const uint32_t support = formatSupport(f);
+  if (count == 1) return support != 0 ? 1 : 0;
+  if (count != 2 && count != 4 && count != 8) return 0;
+  if (!(support & kSupportRenderTarget)) {
+    const Format depth = depthFormat(f);
+    if (depth == Format::Unknown || !(formatSupport(depth) & kSupportDepthStencil)) return 0;
+  }
+  return 1;
 }
 
 // The call number on which `method` was told to fail; 0 for none.

@@ -42,7 +42,9 @@ void resetProfile();
 uint32_t formatSupport(Format f);
 int maxTextureSize();
 bool presentFails();
-// Quality levels for a sample count: 1 for a count of 1, none above (no multisampling).
+// Quality levels for a sample count: one (quality 0, the fixed positions) for counts 1, 2,
+// 4 and 8 of a format that can be drawn into or be a depth buffer (any supported format
+// for a count of 1), none otherwise.
 int multisampleQualityLevels(Format f, int count);
 // The call number (counted from 1) on which `method` was told to fail; 0 for none.
 int failingCall(const std::string& method);

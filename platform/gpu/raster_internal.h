@@ -93,6 +93,10 @@ struct DrawContext {
   // Per triangle, after its planes, over its columns px0..px1-1 (may be null).
   void (*fastSetup)(const DrawContext& c, Interpolator& I, int px0, int px1) = nullptr;
   FastTarget fastTarget;
+  // Samples per pixel of the targets; above 1 triangles cover sample by sample at
+  // `positions` and no specialised span runs.
+  int samples = 1;
+  const SamplePosition* positions = nullptr;
 };
 
 // clip.cpp: clips against the depth planes and the guard band, then rasterises.

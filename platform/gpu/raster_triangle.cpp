@@ -2,7 +2,9 @@
 // pixel centres at i + 0.5, the top-left rule for pixels on an edge, and spans solved per
 // row so that the shading loops see whole runs. Varyings come from planes built once per
 // triangle; the general span runs the pixel function and hands each run to the output
-// merger, while a specialised span (chosen once per draw) does both inline.
+// merger, while a specialised span (chosen once per draw) does both inline. Multisampled
+// targets take their own walk: each sample position has its own edges, the pixel function
+// runs once per pixel that has a covered sample, and depth is tested per sample.
 #include <algorithm>
 #include <cmath>
 
@@ -115,6 +117,46 @@ float textureLod(const PixelIn& in, int pair, float width, float height) {
   return m > 0.0f ? 0.5f * std::log2(m) : -INFINITY;
 }
 
+namespace {
+
+// The pixel function over one row of a multisampled draw: the row's set-up once, then one
+// call per pixel, which leaves the colour (transparent black when discarded) and the depth
+// at the pixel's centre. (shadeSpan keeps the same steps in locals: the single-sample path
+// is the hot one and measurably slower through a record.)
+struct RowShader {
+  const DrawContext& c;
+  const Interpolator& I;
+  float depthBias, dy, zmin, zmax;
+  float v[shader::kVaryingCount];
+  PixelIn in;
+
+  RowShader(const DrawContext& c_, const Interpolator& I_, int y, bool front, float bias)
+      : c(c_), I(I_), depthBias(bias), dy(float(y) + 0.5f - I_.y0) {
+    zmin = c.viewport.minDepth < c.viewport.maxDepth ? c.viewport.minDepth : c.viewport.maxDepth;
+    zmax = c.viewport.minDepth < c.viewport.maxDepth ? c.viewport.maxDepth : c.viewport.minDepth;
+    // Varyings the vertex function does not write read as 0.
+    for (int k = I.n; k < shader::kVaryingCount; ++k) v[k] = 0.0f;
+    in.y = float(y) + 0.5f;
+    in.front = front;
+    in.v = v;
+    in.interp = &I;
+  }
+  float clampDepth(float z) const { return z < zmin ? zmin : z > zmax ? zmax : z; }
+  // Pixel x's colour; false when the pixel function discards it.
+  bool shade(int x, Float4& colour, float& depth) {
+    in.x = float(x) + 0.5f;
+    const float dx = in.x - I.x0;
+    const float f = perspectiveFactor(I, dx, dy);
+    for (int k = 0; k < I.n; ++k) v[k] = varyingAt(I, k, dx, dy, f);
+    in.z = depth = clampDepth(planeAt(I.z0, I.zA, I.zB, dx, dy) + depthBias);
+    const bool kept = c.ps->pixel(in, *c.env, *c.ps, colour);
+    if (!kept) colour = Float4{0.0f, 0.0f, 0.0f, 0.0f};
+    return kept;
+  }
+};
+
+}  // namespace
+
 void shadeSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x1, bool front, float depthBias) {
   Float4 colour[kRun];
   float depth[kRun];
@@ -158,7 +200,8 @@ struct TriangleSetup {
   Edge e[3];
   EdgeWalk w[3];
 
-  // False when the triangle lights no pixel.
+  // False when the triangle lights no pixel (no sample, with Samples).
+  template <bool Samples = false>
   bool prepare(const DrawContext& c, const ScreenVertex& a, const ScreenVertex& b0, const ScreenVertex& d0,
                Interpolator& I) {
     int64_t area = int64_t(b0.X - a.X) * (d0.Y - a.Y) - int64_t(b0.Y - a.Y) * (d0.X - a.X);
@@ -170,10 +213,17 @@ struct TriangleSetup {
     // Pixel rows and columns whose centres can lie inside, within the writable rectangle.
     const int32_t minX = std::min({a.X, b.X, d.X}), maxX = std::max({a.X, b.X, d.X});
     const int32_t minY = std::min({a.Y, b.Y, d.Y}), maxY = std::max({a.Y, b.Y, d.Y});
-    px0 = std::max(int(floorDiv(int64_t(minX) - kSubPixel / 2 + kSubPixel - 1, kSubPixel)), c.clipX0);
-    px1 = std::min(int(floorDiv(int64_t(maxX) - kSubPixel / 2, kSubPixel)) + 1, c.clipX1);
-    py0 = std::max(int(floorDiv(int64_t(minY) - kSubPixel / 2 + kSubPixel - 1, kSubPixel)), c.clipY0);
-    py1 = std::min(int(floorDiv(int64_t(maxY) - kSubPixel / 2, kSubPixel)) + 1, c.clipY1);
+    if constexpr (!Samples) {
+      px0 = std::max(int(floorDiv(int64_t(minX) - kSubPixel / 2 + kSubPixel - 1, kSubPixel)), c.clipX0);
+      px1 = std::min(int(floorDiv(int64_t(maxX) - kSubPixel / 2, kSubPixel)) + 1, c.clipX1);
+      py0 = std::max(int(floorDiv(int64_t(minY) - kSubPixel / 2 + kSubPixel - 1, kSubPixel)), c.clipY0);
+      py1 = std::min(int(floorDiv(int64_t(maxY) - kSubPixel / 2, kSubPixel)) + 1, c.clipY1);
+    } else {  // samples lie anywhere inside their pixel
+      px0 = std::max(int(floorDiv(minX, kSubPixel)), c.clipX0);
+      px1 = std::min(int(floorDiv(maxX, kSubPixel)) + 1, c.clipX1);
+      py0 = std::max(int(floorDiv(minY, kSubPixel)), c.clipY0);
+      py1 = std::min(int(floorDiv(maxY, kSubPixel)) + 1, c.clipY1);
+    }
     if (px0 >= px1 || py0 >= py1) return false;
 
     // Planes from the snapped positions, in double for the set-up, float per pixel.
@@ -248,8 +298,77 @@ struct TriangleSetup {
 
 }  // namespace
 
+namespace {
+
+constexpr int kMaxSamples = 8;
+
+// Row y's pixels x0..x1-1, sample s covered in pixels k0[s]..k1[s]-1 (columns from px0).
+void shadeSamples(const DrawContext& c, const Interpolator& I, int y, int x0, int x1, int px0, const int64_t* k0,
+                  const int64_t* k1, bool front, float depthBias) {
+  Float4 colour[kRun];
+  float depth[kRun], centre;
+  uint8_t shaded[kRun], mask[kRun];
+  const Float4* targets[kMaxTargets] = {colour};
+  RowShader row(c, I, y, front, depthBias);
+  for (int x = x0; x < x1; x += kRun) {
+    const int m = x1 - x < kRun ? x1 - x : kRun;
+    // The pixel function once per pixel, at its centre.
+    for (int i = 0; i < m; ++i) shaded[i] = row.shade(x + i, colour[i], centre) ? 1 : 0;
+    // Then each sample: its coverage and its own depth.
+    for (int s = 0; s < c.samples; ++s) {
+      const float ox = float(c.positions[s].x) / 16.0f, oy = float(c.positions[s].y) / 16.0f;
+      const int64_t from = int64_t(px0) + k0[s], to = int64_t(px0) + k1[s];
+      bool any = false;
+      for (int i = 0; i < m; ++i) {
+        const int64_t px = x + i;
+        mask[i] = shaded[i] && px >= from && px < to ? 1 : 0;
+        any = any || mask[i];
+        depth[i] = row.clampDepth(planeAt(I.z0, I.zA, I.zB, float(px) + 0.5f + ox - I.x0, row.dy + oy) + depthBias);
+      }
+      if (any) c.om->mergeSample(x, y, m, targets, depth, mask, s);
+    }
+  }
+}
+
+void rasterTriangleSamples(const DrawContext& c, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& d,
+                           bool front) {
+  static thread_local Interpolator I;
+  TriangleSetup t;
+  if (c.samples > kMaxSamples || !c.positions || !t.prepare<true>(c, a, b, d, I)) return;
+  EdgeWalk w[kMaxSamples][3];
+  const int64_t cx0 = int64_t(t.px0) * kSubPixel + kSubPixel / 2;
+  const int64_t cy0 = int64_t(t.py0) * kSubPixel + kSubPixel / 2;
+  constexpr int kStep = kSubPixel / 16;  // positions are given in 1/16 pixel
+  for (int s = 0; s < c.samples; ++s)
+    for (int i = 0; i < 3; ++i)
+      w[s][i].start(t.e[i], cx0 + c.positions[s].x * kStep, cy0 + c.positions[s].y * kStep);
+  int64_t k0[kMaxSamples], k1[kMaxSamples];
+  for (int y = t.py0; y < t.py1; ++y) {
+    int64_t lo = t.px1 - t.px0, hi = 0;
+    for (int s = 0; s < c.samples; ++s) {
+      k0[s] = 0;
+      k1[s] = t.px1 - t.px0;
+      for (EdgeWalk& g : w[s]) {
+        g.narrow(k0[s], k1[s]);
+        g.nextRow();
+      }
+      if (k0[s] < k1[s]) {
+        lo = std::min(lo, k0[s]);
+        hi = std::max(hi, k1[s]);
+      }
+    }
+    if (lo < hi) shadeSamples(c, I, y, t.px0 + int(lo), t.px0 + int(hi), t.px0, k0, k1, front, t.bias);
+  }
+}
+
+}  // namespace
+
 void rasterTriangle(const DrawContext& c, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& d,
                     bool front) {
+  if (c.samples != 1) [[unlikely]] {
+    rasterTriangleSamples(c, a, b, d, front);
+    return;
+  }
   static thread_local Interpolator I;
   TriangleSetup t;
   if (!t.prepare(c, a, b, d, I)) return;

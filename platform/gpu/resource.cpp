@@ -38,7 +38,10 @@ std::string describe(const TextureDesc& d) {
 
 Status checkTexture(TextureDesc& d) {
   const int maxSize = maxTextureSize();
-  if (d.samples != 1) return Status::invalidArgument;  // multisampled storage is not offered
+  if (d.samples != 1) {
+    if (d.samples < 1 || multisampleQualityLevels(d.format, d.samples) < 1) return Status::unsupported;
+    if (d.levels != 1 || d.slices != 1 || d.cube || d.usage != Usage::Default) return Status::invalidArgument;
+  }
   if (d.width < 1 || d.height < 1 || d.width > maxSize || d.height > maxSize) return Status::invalidArgument;
   if (d.slices < 1 || d.slices > 2048 || (d.cube && (d.slices != 6 || d.width != d.height))) return Status::invalidArgument;
   const int chain = fullChain(d.width, d.height);
@@ -63,6 +66,18 @@ Status checkTexture(TextureDesc& d) {
 
 }  // namespace
 
+const SamplePosition* samplePositions(int count) {
+  static const SamplePosition two[] = {{4, 4}, {-4, -4}};
+  static const SamplePosition four[] = {{-2, -6}, {6, -2}, {-6, 2}, {2, 6}};
+  static const SamplePosition eight[] = {{1, -3}, {-1, 3}, {5, 1}, {-3, -5}, {-5, 5}, {-7, -1}, {3, 7}, {7, -7}};
+  switch (count) {
+    case 2: return two;
+    case 4: return four;
+    case 8: return eight;
+    default: return nullptr;
+  }
+}
+
 Status createTexture(const TextureDesc& desc, const InitialData* initial, Ref<Texture>& out) {
   if (!journalCall("CreateTexture", [&] { return describe(desc); })) return Status::injectedFailure;
   TextureDesc d = desc;
@@ -79,12 +94,13 @@ Status createTexture(const TextureDesc& desc, const InitialData* initial, Ref<Te
       s.rows = rowCount(d.format, s.height);
       s.offset = offset;
       s.size = s.pitch * size_t(s.rows);
-      offset += s.size;
+      offset += s.size * size_t(d.samples);  // sample planes follow one another
       subs.push_back(s);
     }
   }
   auto storage = zeroed(offset);
   if (!storage) return Status::outOfMemory;
+  if (initial && d.samples != 1) return Status::invalidArgument;
   if (initial) {
     for (size_t i = 0; i < subs.size(); ++i) {
       const Subresource& s = subs[i];
@@ -134,7 +150,7 @@ Status createView(Texture& texture, const ViewDesc& desc, Ref<View>& out) {
   const uint32_t support = formatSupport(d.format);
   switch (d.kind) {
     case ViewKind::shaderResource:
-      if (!(t.bind & kBindShaderResource)) return Status::invalidArgument;
+      if (!(t.bind & kBindShaderResource) || t.samples != 1) return Status::invalidArgument;
       if (!(support & kSupportSample)) return Status::unsupported;
       if (d.cube && (!t.cube || d.sliceCount != 6 || d.firstSlice % 6 != 0)) return Status::invalidArgument;
       break;

@@ -156,6 +156,11 @@ class Texture final : public Resource {
   const Subresource& sub(int i) const { return subs_[size_t(i)]; }
   uint8_t* data(int i) { return storage_.get() + subs_[size_t(i)].offset; }
   const uint8_t* data(int i) const { return storage_.get() + subs_[size_t(i)].offset; }
+  // A multisampled texture (one level, one slice) keeps each sample in a plane of its own,
+  // laid out like a single-sample image: sample s of a texel lies s planes after sample 0.
+  int samples() const { return desc_.samples; }
+  uint8_t* plane(int i, int sample) { return data(i) + size_t(sample) * subs_[size_t(i)].size; }
+  const uint8_t* plane(int i, int sample) const { return data(i) + size_t(sample) * subs_[size_t(i)].size; }
   size_t storageSize() const { return storageSize_; }
   uint8_t* storage() { return storage_.get(); }
 
@@ -215,14 +220,24 @@ class View final : public Object {
   ViewDesc desc_;
 };
 
-// Creation refuses a sample count above 1, sizes past the profile's limit, formats the
-// profile does not support for the asked binding, and CPU access that the usage does not
-// allow. `initial` (may be null) holds one entry per subresource.
+// Creation refuses sample counts the profile does not offer for the format (a multisampled
+// texture has one level and one slice, default usage and no initial data), sizes past the
+// profile's limit, formats the profile does not support for the asked binding, and CPU
+// access that the usage does not allow. `initial` (may be null) holds one entry per
+// subresource.
 Status createTexture(const TextureDesc& desc, const InitialData* initial, Ref<Texture>& out);
 Status createBuffer(const BufferDesc& desc, const void* initial, Ref<Buffer>& out);
 // The view's format must share the texture's storage layout; its levels and slices must
-// lie inside the texture, and the texture must be bound for the view's kind.
+// lie inside the texture, and the texture must be bound for the view's kind. Shaders read
+// no multisampled texture: such a texture takes render-target and depth views only.
 Status createView(Texture& texture, const ViewDesc& desc, Ref<View>& out);
+
+// The fixed sample positions of a count (2, 4 or 8), in 1/16 pixel from the pixel's centre;
+// null for any other count.
+struct SamplePosition {
+  int8_t x, y;
+};
+const SamplePosition* samplePositions(int count);
 
 // Level sizes halve and never fall below 1.
 inline int levelSize(int size, int level) {

@@ -64,7 +64,9 @@ struct D3D11Backend {
     int depthBitsRequest;  // 0 none, else 16, 24 or 32
     gpu::ID3D11Texture2D* subBackBuffer;
     gpu::ID3D11RenderTargetView* subBackBufferRtv;
-    gpu::ID3D11ShaderResourceView* subBackBufferSrv;
+    gpu::ID3D11ShaderResourceView* subBackBufferSrv;  // of subBackBufferResolved when multisampled
+    // A multisampled sub back buffer is read through its resolve into this texture.
+    gpu::ID3D11Texture2D* subBackBufferResolved;
     int subBackBufferWidth, subBackBufferHeight;
     gpu::ID3D11BlendState* copyBlend;
     gpu::ID3D11BlendState* copyAlphaBlend;
@@ -103,6 +105,8 @@ struct D3D11StretchVertex8 {
     float x, y;
     float uv[8][2];
 };
+// The sub back buffer's readable texture, with a multisampled one resolved into it first.
+gpu::ID3D11Texture2D* D3D11_ReadableSubBackBuffer();
 int Graphics_D3D11_StretchRect(gpu::ID3D11Texture2D* src, gpu::ID3D11ShaderResourceView* srcView,
                                const plat::win::RECT* srcRect, gpu::ID3D11Texture2D* dest,
                                gpu::ID3D11RenderTargetView* destView, const plat::win::RECT* destRect,

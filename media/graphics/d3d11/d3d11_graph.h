@@ -17,6 +17,9 @@ struct D3D11GraphTexture {
     gpu::ID3D11Texture2D* depthTexture;         // drawable graphs with their own depth buffer
     gpu::ID3D11DepthStencilView* depthView;
     int width, height;
+    // A multisampled drawable graph's texture: the target views are its views, and
+    // `texture` takes its resolve.
+    gpu::ID3D11Texture2D* msTexture;
 };
 static_assert(sizeof(D3D11GraphTexture) <= kGraphTextureRecordSize);
 
@@ -28,6 +31,22 @@ inline gpu::ID3D11RenderTargetView* D3D11_SurfaceTargetView(const D3D11GraphText
     if (surface == 0) return t->targetView;
     return surface >= 1 && surface <= 5 ? t->faceViews[surface - 1] : nullptr;
 }
+
+// The texture draws into a tile land on: the multisampled one when there is one.
+inline gpu::ID3D11Texture2D* D3D11_TileDrawTexture(const D3D11GraphTexture* t) {
+    return t->msTexture != nullptr ? t->msTexture : t->texture;
+}
+// Multisampled tiles: Resolve averages the samples into the texture, so that what was
+// drawn can be read or sampled; Spread draws the texture back into every sample after the
+// texture itself was written (uploads, fills). -1 when a copy fails.
+int D3D11_ResolveGraph(const GraphOrigData* orig);
+int D3D11_SpreadGraph(const GraphOrigData* orig);
+// Binds a target view at a slot, first resolving the multisampled texture the slot held;
+// a multisampled texture of tile t bound here is resolved when the slot next changes.
+int D3D11_BindTargetSlot(int slot, const D3D11GraphTexture* t, gpu::ID3D11Texture2D* texture,
+                         gpu::ID3D11RenderTargetView* view);
+// A multisampled texture is going: no slot resolves it any more.
+void D3D11_ForgetResolve(gpu::ID3D11Texture2D* msTexture);
 
 // Device loss and re-creation: every graph's textures go with the device and are made
 // again (empty) with the new one.

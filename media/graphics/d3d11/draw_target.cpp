@@ -43,13 +43,46 @@ const D3D11GraphTexture* targetTextureOf(int handle) {
     return t->targetView != nullptr ? t : nullptr;
 }
 
+// Per render-target slot, the multisampled texture bound there and the texture its
+// resolve goes to when the slot changes.
+struct PendingResolve {
+    ID3D11Texture2D* multisample;
+    ID3D11Texture2D* to;
+};
+PendingResolve pending[8] = {};
+
+void resolveSlot(int slot) {
+    const PendingResolve p = pending[slot];
+    pending[slot] = PendingResolve{};
+    if (p.multisample == nullptr || p.to == nullptr || !D3D11Device_IsValid()) return;
+    Graphics_D3D11_FlushVertexBatch(-1, 0);
+    D3D11_TEXTURE2D_DESC desc{};
+    p.to->GetDesc(&desc);
+    D3D11Sys.context->ResolveSubresource(p.to, 0, p.multisample, 0, desc.Format);
+}
+
 }  // namespace
+
+int D3D11_BindTargetSlot(int slot, const D3D11GraphTexture* t, ID3D11Texture2D* texture,
+                         ID3D11RenderTargetView* view) {
+    if (slot < 0 || slot >= 8) return -1;
+    resolveSlot(slot);
+    if (Graphics_D3D11_DeviceState_SetRenderTarget(texture, view, slot) < 0) return -1;
+    if (t != nullptr && t->msTexture != nullptr && texture == t->msTexture)
+        pending[slot] = PendingResolve{t->msTexture, t->texture};
+    return 0;
+}
+
+void D3D11_ForgetResolve(ID3D11Texture2D* msTexture) {
+    for (PendingResolve& p : pending)
+        if (p.multisample == msTexture) p = PendingResolve{};
+}
 
 int Graphics_D3D11_BindScreenTarget() {
     const D3D11Backend& b = D3D11BackendSys;
     const D3D11SwapChain& chain = D3D11SwapChainSys.slots[0];
-    if (b.subBackBuffer != nullptr) return Graphics_D3D11_DeviceState_SetRenderTarget(b.subBackBuffer, b.subBackBufferRtv, 0);
-    return Graphics_D3D11_DeviceState_SetRenderTarget(chain.backBuffer, chain.rtv, 0);
+    if (b.subBackBuffer != nullptr) return D3D11_BindTargetSlot(0, nullptr, b.subBackBuffer, b.subBackBufferRtv);
+    return D3D11_BindTargetSlot(0, nullptr, chain.backBuffer, chain.rtv);
 }
 
 int Graphics_D3D11_SetDrawTarget(int /*handle*/, int /*oldSurface*/, GraphData* newGraph, GraphData* /*oldGraph*/,
@@ -62,7 +95,7 @@ int Graphics_D3D11_SetDrawTarget(int /*handle*/, int /*oldSurface*/, GraphData* 
         const D3D11ShadowMapTexture* t = D3D11_ShadowMapTexture(newShadowMap);
         unbindTexture(t->texture);
         Graphics_D3D11_DeviceState_SetDepthBuffer(nullptr, nullptr);
-        if (Graphics_D3D11_DeviceState_SetRenderTarget(t->texture, t->targetView, 0) < 0) return -1;
+        if (D3D11_BindTargetSlot(0, nullptr, t->texture, t->targetView) < 0) return -1;
         return Graphics_D3D11_BindDepthBufferForDrawTarget();
     }
     if (newGraph == nullptr) {
@@ -74,7 +107,8 @@ int Graphics_D3D11_SetDrawTarget(int /*handle*/, int /*oldSurface*/, GraphData* 
     unbindTexture(t->texture);
     // Unbinding the screen's depth buffer first keeps targets of other sizes bindable.
     Graphics_D3D11_DeviceState_SetDepthBuffer(nullptr, nullptr);
-    if (Graphics_D3D11_DeviceState_SetRenderTarget(t->texture, t->targetView, 0) < 0) return -1;
+    // The previous target's samples reach its texture as it stops being drawn into.
+    if (D3D11_BindTargetSlot(0, t, D3D11_TileDrawTexture(t), t->targetView) < 0) return -1;
     return Graphics_D3D11_BindDepthBufferForDrawTarget();
 }
 
@@ -87,16 +121,16 @@ int Graphics_D3D11_SetRenderTarget(int slot, int graph, int surfaceIndex) {
     if (graph < 0) {
         if (slot == 0) return -1;
         Graphics_D3D11_FlushVertexBatch(-1, 0);
-        return Graphics_D3D11_DeviceState_SetRenderTarget(nullptr, nullptr, slot);
+        return D3D11_BindTargetSlot(slot, nullptr, nullptr, nullptr);
     }
     const D3D11GraphTexture* t = targetTextureOf(graph);
     ID3D11RenderTargetView* view = t != nullptr ? D3D11_SurfaceTargetView(t, surfaceIndex) : nullptr;
     if (view == nullptr) return -1;
     Graphics_D3D11_FlushVertexBatch(-1, 0);
     unbindTexture(t->texture);
-    if (slot != 0) return Graphics_D3D11_DeviceState_SetRenderTarget(t->texture, view, slot);
+    if (slot != 0) return D3D11_BindTargetSlot(slot, t, D3D11_TileDrawTexture(t), view);
     Graphics_D3D11_DeviceState_SetDepthBuffer(nullptr, nullptr);
-    if (Graphics_D3D11_DeviceState_SetRenderTarget(t->texture, view, 0) < 0) return -1;
+    if (D3D11_BindTargetSlot(0, t, D3D11_TileDrawTexture(t), view) < 0) return -1;
     return Graphics_D3D11_BindDepthBufferForDrawTarget();
 }
 
@@ -111,7 +145,7 @@ int Graphics_D3D11_BindDepthBufferForDrawTarget() {
         map != nullptr && map->texture == target)
         return Graphics_D3D11_DeviceState_SetDepthBuffer(map->depthTexture, map->depthView);
     if (const D3D11GraphTexture* t = targetTextureOf(GraphicsDrawSettings.targets[0].handle);
-        t != nullptr && t->texture == target && t->depthView != nullptr)
+        t != nullptr && D3D11_TileDrawTexture(t) == target && t->depthView != nullptr)
         return Graphics_D3D11_DeviceState_SetDepthBuffer(t->depthTexture, t->depthView);
     const bool screen = target != nullptr && (target == b.subBackBuffer || target == chain.backBuffer);
     return screen ? Graphics_D3D11_DeviceState_SetDepthBuffer(b.depthTexture, b.depthView)
@@ -134,6 +168,8 @@ int Graphics_D3D11_CopyGraphRectToGraph(const ImageRect* srcRect, int srcGraph, 
     ImageRect rect = *srcRect;
     ID3D11Texture2D* source = nullptr;
     if (const GraphData* src = GetGraphData(srcGraph, 1); src != nullptr && src->orig != nullptr) {
+        // What was drawn into a multisampled source is in its samples.
+        D3D11_ResolveGraph(src->orig);
         const D3D11GraphTexture* t = tileHolding(src, &rect);
         if (t == nullptr) return -1;
         source = t->texture;
@@ -169,7 +205,7 @@ int Graphics_D3D11_FillGraph(GraphData* graph, int red, int green, int blue, int
         D3D11DeviceContext_UpdateSubresource(D3D11_TileTexture(p.tile)->texture, 0, &box, row.data(),
                                              UINT(p.width * 4), 0);
     }
-    return 0;
+    return D3D11_SpreadGraph(graph->orig);
 }
 
 }  // namespace ZaDod

@@ -92,15 +92,16 @@ int assemble(int graph, int work) {
     const GraphDrawPiece* w = firstPiece(work);
     if (g == nullptr || w == nullptr) return -1;
     const D3D11GraphTexture* target = D3D11_TileTexture(w->tile);
+    D3D11_ResolveGraph(g->orig);
     for (int i = 0; i < g->pieceCount; ++i) {
         const GraphDrawPiece& p = g->pieces[i];
         const D3D11GraphTexture* t = D3D11_TileTexture(p.tile);
         if (t->texture == nullptr) return -1;
         const RECT src{p.tileX, p.tileY, p.tileX + p.width, p.tileY + p.height};
         const RECT dst{p.x, p.y, p.x + p.width, p.y + p.height};
-        Graphics_D3D11_StretchRect(t->texture, t->view, &src, target->texture, target->targetView, &dst);
+        Graphics_D3D11_StretchRect(t->texture, t->view, &src, D3D11_TileDrawTexture(target), target->targetView, &dst);
     }
-    return 0;
+    return D3D11_ResolveGraph(GetGraphData(work)->orig);
 }
 
 void setRows(const float (*rows)[4], int count) {
@@ -133,7 +134,10 @@ int copyRect(int fromGraph, int x1, int y1, int x2, int y2, int toGraph, int dx1
     const RECT dst{to->tileX + dx1, to->tileY + dy1, to->tileX + dx2, to->tileY + dy2};
     const D3D11GraphTexture* s = D3D11_TileTexture(from->tile);
     const D3D11GraphTexture* t = D3D11_TileTexture(to->tile);
-    return Graphics_D3D11_StretchRect(s->texture, s->view, &src, t->texture, t->targetView, &dst);
+    D3D11_ResolveGraph(GetGraphData(fromGraph)->orig);
+    if (Graphics_D3D11_StretchRect(s->texture, s->view, &src, D3D11_TileDrawTexture(t), t->targetView, &dst) < 0)
+        return -1;
+    return D3D11_ResolveGraph(GetGraphData(toGraph)->orig);
 }
 
 int copyResult(const ImageRect* rect, int fromGraph, int toGraph) {
@@ -176,11 +180,17 @@ int drawQuad(int shaderHandle, GraphFilterInfo* info, int linear, int divisor, i
             std::memcpy(quad[i].uv, custom[i].uv, sizeof quad[i].uv);
         }
     Graphics_D3D11_ConstantBuffer_Update(Graphics_D3D11_GetFilterConstantBuffer());
-    return Graphics_D3D11_StretchRect(s->texture, s->view, &srcRect, t->texture, t->targetView, &dstRect, linear, 0,
-                                      nullptr, static_cast<ID3D11PixelShader*>(shader->deviceObject),
-                                      second != nullptr ? second->texture : nullptr,
-                                      second != nullptr ? second->view : nullptr,
-                                      second != nullptr ? &secondRect : nullptr, custom != nullptr ? quad : nullptr);
+    // Passes read textures: multisampled sources are resolved first, and a multisampled
+    // destination, drawn through its sample view, is resolved after.
+    D3D11_ResolveGraph(GetGraphData(info->source)->orig);
+    if (secondGraph >= 0) D3D11_ResolveGraph(GetGraphData(secondGraph)->orig);
+    const int drawn = Graphics_D3D11_StretchRect(
+        s->texture, s->view, &srcRect, D3D11_TileDrawTexture(t), t->targetView, &dstRect, linear, 0, nullptr,
+        static_cast<ID3D11PixelShader*>(shader->deviceObject), second != nullptr ? second->texture : nullptr,
+        second != nullptr ? second->view : nullptr, second != nullptr ? &secondRect : nullptr,
+        custom != nullptr ? quad : nullptr);
+    if (drawn >= 0) D3D11_ResolveGraph(targetGraph->orig);
+    return drawn;
 }
 
 }  // namespace

@@ -107,7 +107,7 @@ int Graphics_D3D11_FlipScreen() {
             backgroundColour(clear);
             D3D11DeviceContext_ClearRenderTargetView(chain.rtv, clear);
         }
-        Graphics_D3D11_StretchRect(b.subBackBuffer, b.subBackBufferSrv, &src, chain.backBuffer, chain.rtv, &dest,
+        Graphics_D3D11_StretchRect(D3D11_ReadableSubBackBuffer(), b.subBackBufferSrv, &src, chain.backBuffer, chain.rtv, &dest,
                                    GraphicsDrawSettings.samplingMode == 0 && g.scalingMode == 2 ? 0 : 1);
     }
     Graphics_D3D11_FlushVertexBatch(-1, 0);

@@ -8,6 +8,7 @@
 #include "media/graphics/base_image.h"
 #include "media/graphics/d3d11/d3d11_backend.h"
 #include "media/graphics/d3d11/d3d11_graph.h"
+#include "media/graphics/graphics_state.h"
 #include "media/graphics/hwdraw/upload_levels.h"
 
 namespace ZaDod {
@@ -26,7 +27,7 @@ void releaseTile(D3D11GraphTexture* t) {
     }
     if (t->targetView != nullptr) {
         for (int slot = 0; slot < 8; ++slot)
-            if (D3D11State.targetTexture[slot] == t->texture) {
+            if (D3D11State.targetTexture[slot] == D3D11_TileDrawTexture(t)) {
                 D3D11State.targetView[slot] = nullptr;
                 D3D11State.targetTexture[slot] = nullptr;
             }
@@ -42,14 +43,17 @@ void releaseTile(D3D11GraphTexture* t) {
     D3D11_ReleaseAndClear(t->targetView, D3D11RenderTargetView_Release);
     D3D11_ReleaseAndClear(t->view, D3D11ShaderResourceView_Release);
     D3D11_ReleaseAndClear(t->texture, [](ID3D11Texture2D* x) { D3D11Texture2D_Release(x); });
+    if (t->msTexture != nullptr) D3D11_ForgetResolve(t->msTexture);
+    D3D11_ReleaseAndClear(t->msTexture, [](ID3D11Texture2D* x) { D3D11Texture2D_Release(x); });
 }
 
-// A drawable graph with its own depth buffer: a depth texture of the tile's size in the
-// depth format of the graph's bit depth, cleared to the far plane.
-bool createDepthBuffer(const GraphOrigData* orig, const GraphTextureTile& tile, D3D11GraphTexture* t, int async) {
+// A drawable graph's own depth buffer: a depth texture of the tile's size and sample
+// description in the depth format of the graph's bit depth, cleared to the far plane.
+bool createDepthBuffer(const GraphOrigData* orig, const GraphTextureTile& tile, D3D11GraphTexture* t, int async,
+                       DXGI_SAMPLE_DESC samples) {
     const int index = orig->depthBufferKind >= 0 && orig->depthBufferKind <= 2 ? orig->depthBufferKind : 0;
     const D3D11_TEXTURE2D_DESC desc{UINT(tile.textureWidth), UINT(tile.textureHeight), 1, 1,
-                                    D3D11FormatSys.depthTexture[index], {1, 0}, D3D11_USAGE_DEFAULT,
+                                    D3D11FormatSys.depthTexture[index], samples, D3D11_USAGE_DEFAULT,
                                     UINT(D3D11_BIND_DEPTH_STENCIL), 0, 0};
     if (D3D11Device_CreateTexture2D(&desc, nullptr, &t->depthTexture, async) != S_OK) {
         LogAddTextUtf16(u"書き込み専用マルチサンプル深度テクスチャの作成に失敗しました\n");
@@ -57,7 +61,7 @@ bool createDepthBuffer(const GraphOrigData* orig, const GraphTextureTile& tile, 
     }
     D3D11_DEPTH_STENCIL_VIEW_DESC dsv{};
     dsv.Format = D3D11FormatSys.depthView[index];
-    dsv.ViewDimension = D3D11_DSV_DIMENSION_TEXTURE2D;
+    dsv.ViewDimension = samples.Count < 2 ? D3D11_DSV_DIMENSION_TEXTURE2D : D3D11_DSV_DIMENSION_TEXTURE2DMS;
     if (D3D11Device_CreateDepthStencilView(t->depthTexture, &dsv, &t->depthView, async) != S_OK) {
         LogAddTextUtf16(u"深度バッファ用深度ステンシルビューの作成に失敗しました\n");
         return false;
@@ -102,6 +106,19 @@ int Graphics_D3D11_CreateGraphTexture(GraphOrigData* orig, int asyncThread) {
     if (orig == nullptr || !D3D11Device_IsValid()) return -1;
     const int drawable = orig->request.drawable;
     const int levels = D3D11_GraphMipLevels(orig), faces = D3D11_GraphFaces(orig);
+    // Multisampling: cube maps and devices below feature level 10.0 draw single-sampled;
+    // otherwise the count and quality the device takes for the format.
+    int count = 1, quality = 0;
+    if (drawable && orig->request.multiSampleCount != 0 && faces == 1 &&
+        D3D11Sys.featureLevel >= D3D_FEATURE_LEVEL_10_0) {
+        count = orig->request.multiSampleCount;
+        quality = orig->request.multiSampleQuality;
+        D3D11Device_CheckMultiSampleParam(D3D11_GraphFormat(orig), &count, &quality, 0, asyncThread);
+    }
+    const DXGI_SAMPLE_DESC samples{UINT(count), UINT(quality)};
+    // The screen's count is 1 when it is not multisampled.
+    const int screenCount = GraphicsSys.screenMultiSampleCount > 1 ? GraphicsSys.screenMultiSampleCount : 1;
+    const bool ownDepth = orig->depthBuffer || (count > 1) != (screenCount > 1);
     for (int i = 0; i < orig->tileCount; ++i) {
         GraphTextureTile& tile = orig->tiles[i];
         D3D11GraphTexture* t = D3D11_TileTexture(&tile);
@@ -140,6 +157,14 @@ int Graphics_D3D11_CreateGraphTexture(GraphOrigData* orig, int asyncThread) {
             }
             ok = D3D11Device_CreateShaderResourceView(t->texture, &srv, &t->view, asyncThread) == S_OK;
         }
+        if (ok && count > 1) {
+            D3D11_TEXTURE2D_DESC ms = desc;
+            ms.MipLevels = 1;
+            ms.SampleDesc = samples;
+            ms.BindFlags = D3D11_BIND_RENDER_TARGET;
+            ok = D3D11Device_CreateTexture2D(&ms, nullptr, &t->msTexture, asyncThread) == S_OK;
+            if (!ok) LogAddTextUtf16(u"マルチサンプルテクスチャの作成に失敗しました\n");
+        }
         // A drawable cube map has a target view per face (its surfaces 0..5).
         for (int f = 0; ok && drawable && f < faces; ++f) {
             D3D11_RENDER_TARGET_VIEW_DESC rtv{};
@@ -148,12 +173,17 @@ int Graphics_D3D11_CreateGraphTexture(GraphOrigData* orig, int asyncThread) {
                 rtv.ViewDimension = D3D11_RTV_DIMENSION_TEXTURE2DARRAY;
                 rtv.Texture2DArray = {0, UINT(f), 1};
             } else {
-                rtv.ViewDimension = D3D11_RTV_DIMENSION_TEXTURE2D;
+                rtv.ViewDimension = count > 1 ? D3D11_RTV_DIMENSION_TEXTURE2DMS : D3D11_RTV_DIMENSION_TEXTURE2D;
             }
             ID3D11RenderTargetView** view = f == 0 ? &t->targetView : &t->faceViews[f - 1];
-            ok = D3D11Device_CreateRenderTargetView(t->texture, &rtv, view, asyncThread) == S_OK;
+            ok = D3D11Device_CreateRenderTargetView(D3D11_TileDrawTexture(t), &rtv, view, asyncThread) == S_OK;
         }
-        if (ok && drawable && orig->depthBuffer) ok = createDepthBuffer(orig, tile, t, asyncThread);
+        // New samples start transparent black like the texture.
+        if (ok && t->msTexture != nullptr) {
+            const float clear[4] = {0, 0, 0, 0};
+            D3D11DeviceContext_ClearRenderTargetView(t->targetView, clear, asyncThread);
+        }
+        if (ok && drawable && ownDepth) ok = createDepthBuffer(orig, tile, t, asyncThread, samples);
         if (!ok) {
             LogFormatUtf16(u"グラフィック用テクスチャの作成に失敗しました  SizeX:%d  SizeY:%d\n", tile.textureWidth,
                            tile.textureHeight);
@@ -164,6 +194,31 @@ int Graphics_D3D11_CreateGraphTexture(GraphOrigData* orig, int asyncThread) {
         t->height = tile.textureHeight;
     }
     return 0;
+}
+
+int D3D11_ResolveGraph(const GraphOrigData* orig) {
+    if (orig == nullptr || orig->tiles == nullptr || !D3D11Device_IsValid()) return 0;
+    bool flushed = false;
+    for (int i = 0; i < orig->tileCount; ++i) {
+        const D3D11GraphTexture* t = D3D11_TileTexture(&orig->tiles[i]);
+        if (t->msTexture == nullptr || t->texture == nullptr) continue;
+        if (!flushed) Graphics_D3D11_FlushVertexBatch(-1, 0);
+        flushed = true;
+        D3D11Sys.context->ResolveSubresource(t->texture, 0, t->msTexture, 0, D3D11_GraphFormat(orig));
+    }
+    return 0;
+}
+
+int D3D11_SpreadGraph(const GraphOrigData* orig) {
+    if (orig == nullptr || orig->tiles == nullptr || !D3D11Device_IsValid()) return 0;
+    int result = 0;
+    for (int i = 0; i < orig->tileCount; ++i) {
+        const D3D11GraphTexture* t = D3D11_TileTexture(&orig->tiles[i]);
+        if (t->msTexture == nullptr || t->texture == nullptr || t->view == nullptr) continue;
+        if (Graphics_D3D11_StretchRect(t->texture, t->view, nullptr, t->msTexture, t->targetView, nullptr) < 0)
+            result = -1;
+    }
+    return result;
 }
 
 int Graphics_D3D11_ReleaseGraphTexture(GraphOrigData* orig) {

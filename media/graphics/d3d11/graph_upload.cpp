@@ -206,6 +206,8 @@ int Graphics_D3D11_BltBmpOrBaseImageToGraph3(const ImageRect* srcRect, int destX
     }
     if (colorOwned) MemFree(colorCopy.pixels);
     if (alphaOwned) MemFree(alphaCopy.pixels);
+    // A multisampled graph draws on from its samples, so they take the new pixels too.
+    if (result >= 0 && orig->request.drawable && IsMainThread()) D3D11_SpreadGraph(orig);
     return result;
 }
 

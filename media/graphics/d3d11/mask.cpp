@@ -71,7 +71,7 @@ void drawTarget(ID3D11Texture2D** texture, ID3D11ShaderResourceView** view, ID3D
     const GraphData* g = GetGraphData(GraphicsDrawSettings.targets[0].handle);
     if (g != nullptr && g->orig != nullptr && g->pieceCount > 0 && g->pieces[0].tile != nullptr) {
         const D3D11GraphTexture* t = D3D11_TileTexture(g->pieces[0].tile);
-        *texture = t->texture, *view = t->view, *target = t->targetView;
+        *texture = D3D11_TileDrawTexture(t), *view = t->view, *target = t->targetView;
         return;
     }
     const D3D11Backend& b = D3D11BackendSys;
@@ -163,10 +163,36 @@ int Graphics_D3D11_Mask_CreateScreen_CopyOld(int oldWidth, int oldHeight) {
 int Graphics_D3D11_Mask_DrawBegin(const ImageRect* rect) {
     if (!masking() || rect == nullptr) return 0;
     drawTarget(&M.real, &M.realView, &M.realTarget);
-    if (M.real == nullptr || M.realView == nullptr) return 0;
+    if (M.real == nullptr) return 0;
     Graphics_D3D11_FlushVertexBatch(-1, 0);
     const RECT r = rectOf(rect);
-    Graphics_D3D11_StretchRect(M.real, M.realView, &r, M.screen, M.screenTarget, &r);
+    // A multisampled target is read through its resolve: a graph's own texture, or for the
+    // screen a texture made for the copy.
+    D3D11_TEXTURE2D_DESC desc{};
+    M.real->GetDesc(&desc);
+    ID3D11Texture2D* resolved = nullptr;
+    ID3D11ShaderResourceView* resolvedView = nullptr;
+    ID3D11Texture2D* source = M.real;
+    ID3D11ShaderResourceView* sourceView = M.realView;
+    if (desc.SampleDesc.Count > 1) {
+        if (const GraphData* g = GetGraphData(GraphicsDrawSettings.targets[0].handle); g != nullptr) {
+            D3D11_ResolveGraph(g->orig);
+        } else {
+            D3D11_TEXTURE2D_DESC plain = desc;
+            plain.SampleDesc = {1, 0};
+            plain.BindFlags = D3D11_BIND_SHADER_RESOURCE;
+            if (D3D11Device_CreateTexture2D(&plain, nullptr, &resolved) != S_OK ||
+                D3D11Device_CreateShaderResourceView(resolved, nullptr, &resolvedView) != S_OK) {
+                release(resolved, releaseTexture);
+                return -1;
+            }
+            D3D11Sys.context->ResolveSubresource(resolved, 0, M.real, 0, desc.Format);
+            source = resolved, sourceView = resolvedView;
+        }
+    }
+    if (sourceView != nullptr) Graphics_D3D11_StretchRect(source, sourceView, &r, M.screen, M.screenTarget, &r);
+    release(resolvedView, D3D11ShaderResourceView_Release);
+    release(resolved, releaseTexture);
     // The mask image follows the mask buffer where the draw lands.
     uploadMask(rect->left, rect->top, rect->right, rect->bottom);
     return 0;

@@ -96,6 +96,7 @@ int Graphics_D3D11_LockDrawTargetBuffer(const ImageRect* rect, BaseImage* out, i
     ID3D11Texture2D* texture = D3D11State.targetTexture[0];
     ImageRect inTexture{};
     if (const GraphData* g = graph >= 0 ? GetGraphData(graph, 1) : nullptr; g != nullptr) {
+        D3D11_ResolveGraph(g->orig);
         const ImageRect whole{0, 0, g->area.width, g->area.height};
         const ImageRect r = rect != nullptr ? *rect : whole;
         texture = nullptr;

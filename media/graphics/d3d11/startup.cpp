@@ -33,9 +33,10 @@ using plat::win::S_OK;
 // Depth-buffer bits asked for: 16 (index 0), 24 (1), 32 (2).
 int depthIndex(int bits) { return bits == 24 ? 1 : bits == 32 ? 2 : 0; }
 
+// The screen's sample description (the swap chain wrote back what it used).
 void multisample(int* count, int* quality) {
-    *count = GraphicsDrawSettings.multiSampleCount;
-    *quality = GraphicsDrawSettings.multiSampleQuality;
+    *count = GraphicsSys.screenMultiSampleCount;
+    *quality = GraphicsSys.screenMultiSampleQuality;
     if (*count >= 2 && D3D11Sys.featureLevel >= D3D_FEATURE_LEVEL_10_0) {
         D3D11Device_CheckMultiSampleParam(DXGI_FORMAT_R8G8B8A8_UNORM, count, quality, 0);
     } else {
@@ -82,6 +83,7 @@ void releaseSubBackBuffer() {
     D3D11_ReleaseAndClear(b.subBackBufferSrv, D3D11ShaderResourceView_Release);
     D3D11_ReleaseAndClear(b.subBackBufferRtv, D3D11RenderTargetView_Release);
     D3D11_ReleaseAndClear(b.subBackBuffer, [](ID3D11Texture2D* t) { D3D11Texture2D_Release(t); });
+    D3D11_ReleaseAndClear(b.subBackBufferResolved, [](ID3D11Texture2D* t) { D3D11Texture2D_Release(t); });
 }
 
 void releaseDepthBuffer() {
@@ -155,7 +157,7 @@ int Graphics_D3D11_CreateDepthBuffer() {
     }
     D3D11_DEPTH_STENCIL_VIEW_DESC view{};
     view.Format = D3D11FormatSys.depthView[index];
-    view.ViewDimension = D3D11_DSV_DIMENSION_TEXTURE2D;
+    view.ViewDimension = count < 2 ? D3D11_DSV_DIMENSION_TEXTURE2D : D3D11_DSV_DIMENSION_TEXTURE2DMS;
     if (D3D11Device_CreateDepthStencilView(b.depthTexture, &view, &b.depthView) != S_OK) {
         LogAddTextUtf16(u"深度バッファ用 DepthStencilView の作成に失敗しました\n");
         return -1;
@@ -191,7 +193,7 @@ int Graphics_D3D11_SubBackBuffer_Setup() {
     }
     D3D11_RENDER_TARGET_VIEW_DESC rtv{};
     rtv.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
-    rtv.ViewDimension = D3D11_RTV_DIMENSION_TEXTURE2D;
+    rtv.ViewDimension = count < 2 ? D3D11_RTV_DIMENSION_TEXTURE2D : D3D11_RTV_DIMENSION_TEXTURE2DMS;
     if (D3D11Device_CreateRenderTargetView(b.subBackBuffer, &rtv, &b.subBackBufferRtv) != S_OK) {
         LogFormatUtf16(u"サブバックバッファ用レンダーターゲットビューの作成に失敗しました  Format:%d  SizeX:%d  SizeY:%d ",
                        28, width, height);
@@ -202,7 +204,21 @@ int Graphics_D3D11_SubBackBuffer_Setup() {
     srv.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
     srv.ViewDimension = D3D11_SRV_DIMENSION_TEXTURE2D;
     srv.Texture2D = {0, 1};
-    if (D3D11Device_CreateShaderResourceView(b.subBackBuffer, &srv, &b.subBackBufferSrv) != S_OK) {
+    // Samples are not read by shaders: a multisampled sub back buffer is read through a
+    // single-sample texture that takes its resolve.
+    if (count >= 2) {
+        D3D11_TEXTURE2D_DESC plain = desc;
+        plain.SampleDesc = {1, 0};
+        plain.BindFlags = D3D11_BIND_SHADER_RESOURCE;
+        if (D3D11Device_CreateTexture2D(&plain, nullptr, &b.subBackBufferResolved) != S_OK) {
+            LogFormatUtf16(u"サブバックバッファ用テクスチャの作成に失敗しました  Format:%d  SizeX:%d  SizeY:%d ", 28,
+                           width, height);
+            releaseSubBackBuffer();
+            return -1;
+        }
+    }
+    if (D3D11Device_CreateShaderResourceView(count >= 2 ? b.subBackBufferResolved : b.subBackBuffer, &srv,
+                                             &b.subBackBufferSrv) != S_OK) {
         LogFormatUtf16(
             u"サブバックバッファ用シェーダーリソースビューの作成に失敗しました  Format:%d  SizeX:%d  SizeY:%d ", 28,
             width, height);
@@ -217,7 +233,9 @@ int Graphics_D3D11_SubBackBuffer_Setup() {
         const int w = width < int(chain.backBufferDesc.Width) ? width : int(chain.backBufferDesc.Width);
         const int h = height < int(chain.backBufferDesc.Height) ? height : int(chain.backBufferDesc.Height);
         const plat::win::RECT r{0, 0, w, h};
-        Graphics_D3D11_StretchRect(chain.backBuffer, chain.srv, &r, b.subBackBuffer, b.subBackBufferRtv, &r);
+        // (a multisampled back buffer has no view to read it through and starts over)
+        if (chain.srv != nullptr)
+            Graphics_D3D11_StretchRect(chain.backBuffer, chain.srv, &r, b.subBackBuffer, b.subBackBufferRtv, &r);
         const float clear[4] = {0, 0, 0, 0};
         D3D11DeviceContext_ClearRenderTargetView(chain.rtv, clear);
     }
@@ -387,6 +405,14 @@ int Graphics_D3D11_RefreshDeviceState() {
     Graphics_D3D11_ApplyBlendMode();
     D3D11State.force = force;
     return 0;
+}
+
+ID3D11Texture2D* D3D11_ReadableSubBackBuffer() {
+    D3D11Backend& b = D3D11BackendSys;
+    if (b.subBackBufferResolved == nullptr) return b.subBackBuffer;
+    Graphics_D3D11_FlushVertexBatch(-1, 0);
+    D3D11Sys.context->ResolveSubresource(b.subBackBufferResolved, 0, b.subBackBuffer, 0, DXGI_FORMAT_R8G8B8A8_UNORM);
+    return b.subBackBufferResolved;
 }
 
 }  // namespace ZaDod

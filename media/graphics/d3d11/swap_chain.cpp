@@ -69,15 +69,15 @@ int Graphics_D3D11_CreateSwapChain(plat::win::HWND window, int screenSizeFlag) {
         LogFormatUtf16(u"[フルスクリーンモード %dx%d]", GraphicsSys.fullScreenMode.width,
                        GraphicsSys.fullScreenMode.height);
     }
-    int count = GraphicsDrawSettings.multiSampleCount, quality = GraphicsDrawSettings.multiSampleQuality;
+    int count = GraphicsSys.screenMultiSampleCount, quality = GraphicsSys.screenMultiSampleQuality;
     if (count >= 2 && D3D11Sys.featureLevel >= D3D_FEATURE_LEVEL_10_0) {
         D3D11Device_CheckMultiSampleParam(DXGI_FORMAT_R8G8B8A8_UNORM, &count, &quality, 0);
     } else {
         count = 1;
         quality = 0;
     }
-    GraphicsDrawSettings.multiSampleCount = count;
-    GraphicsDrawSettings.multiSampleQuality = quality;
+    GraphicsSys.screenMultiSampleCount = count;
+    GraphicsSys.screenMultiSampleQuality = quality;
     desc.SampleDesc = {UINT(count), UINT(quality)};
 
     LogAddTextUtf16(u"IDXGISwapChain を作成します.... ");
@@ -113,7 +113,9 @@ int Graphics_D3D11_SwapChain_SetupBuffers(int index) {
         return -1;
     }
     slot.backBuffer->GetDesc(&slot.backBufferDesc);
-    if (D3D11Device_CreateShaderResourceView(slot.backBuffer, nullptr, &slot.srv) != S_OK) {
+    // Shaders read no samples: a multisampled back buffer has no shader view.
+    if (slot.backBufferDesc.SampleDesc.Count == 1 &&
+        D3D11Device_CreateShaderResourceView(slot.backBuffer, nullptr, &slot.srv) != S_OK) {
         LogAddTextUtf16(u"スワップチェインのバッファの ID3D11ShaderResourceView の作成に失敗しました\n");
         return -1;
     }

@@ -18,6 +18,8 @@ struct D3D9GraphTexture {
     gpu::IDirect3DSurface9* faces[6];    // a drawable cube map's level-0 faces
     gpu::IDirect3DSurface9* depth;       // a drawable graph's own depth surface, or null
     int depthCleared;                    // the depth surface was cleared to the far plane
+    // A multisampled drawable graph is drawn here; the texture gets its resolve.
+    gpu::IDirect3DSurface9* multisample;
 };
 static_assert(sizeof(D3D9GraphTexture) <= kGraphTextureRecordSize);
 
@@ -27,6 +29,23 @@ inline D3D9GraphTexture* D3D9_TileTexture(const GraphTextureTile* tile) {
 
 // The layout every graph texture holds: A8R8G8B8 words.
 const PixelFormatDesc* D3D9_GraphPixelDesc();
+
+// The surface draws into a drawable tile land on: its multisample surface when it has one,
+// else its level-0 surface of `surfaceIndex` (a cube map's face); null for none.
+gpu::IDirect3DSurface9* D3D9_TileDrawSurface(const D3D9GraphTexture* t, int surfaceIndex);
+// Multisampled tiles: Resolve averages the samples into the texture, so that what was drawn
+// can be read or sampled; Spread writes the texture back into every sample after the
+// texture itself was written (uploads, filters, copies). -1 when a copy fails.
+int D3D9_ResolveGraph(const GraphOrigData* orig);
+int D3D9_SpreadGraph(const GraphOrigData* orig);
+
+// Binds `surface` (a surface of tile t, or null t for the screen and for none) at a
+// render-target slot, first resolving the multisample surface the slot held; a
+// multisample surface bound here is resolved into t's texture when the slot next changes.
+int D3D9_BindTargetSlot(int slot, const D3D9GraphTexture* t, gpu::IDirect3DSurface9* surface);
+void D3D9_ResolveSlot(int slot);
+// A multisample surface is going: no slot resolves it any more.
+void D3D9_ForgetResolve(gpu::IDirect3DSurface9* multisample);
 
 // A graph's depth surface is going: the device stops drawing into it if it is bound.
 void D3D9_ForgetGraphDepth(gpu::IDirect3DSurface9* depth);

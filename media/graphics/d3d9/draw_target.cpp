@@ -21,12 +21,19 @@ struct TargetLock {
 };
 TargetLock lockState{nullptr, nullptr, -1};
 
-// The surface a graph is drawn into (its face for a cube map), or null.
+// The surface a graph is drawn into (its face for a cube map, its multisample surface when
+// it has one), or null.
 IDirect3DSurface9* graphSurface(const GraphTextureTile* tile, int surfaceIndex) {
-    const D3D9GraphTexture* t = D3D9_TileTexture(tile);
-    if (t->cube != nullptr) return surfaceIndex >= 0 && surfaceIndex < 6 ? t->faces[surfaceIndex] : nullptr;
-    return surfaceIndex == 0 ? t->surface : nullptr;
+    return D3D9_TileDrawSurface(D3D9_TileTexture(tile), surfaceIndex);
 }
+
+// Per render-target slot, the multisample surface bound there and the surface its resolve
+// goes to when the slot changes.
+struct PendingResolve {
+    IDirect3DSurface9* multisample;
+    IDirect3DSurface9* to;
+};
+PendingResolve pending[8] = {};
 
 void fillOut(BaseImage* out, D3DFORMAT format, const D3DLOCKED_RECT& locked, int w, int h) {
     *out = BaseImage{};
@@ -107,6 +114,28 @@ int Graphics_D3D9_LockDrawTargetBuffer(const ImageRect* rect, BaseImage* out, in
     return 0;
 }
 
+void D3D9_ResolveSlot(int slot) {
+    if (slot < 0 || slot >= 8) return;
+    const PendingResolve p = pending[slot];
+    pending[slot] = PendingResolve{};
+    if (p.multisample == nullptr || p.to == nullptr || !Direct3DDevice9_IsValid()) return;
+    Graphics_D3D9_FlushVertexBatch(0);
+    Graphics_D3D9_EndScene();
+    Direct3DDevice9_StretchRect(p.multisample, nullptr, p.to, nullptr, D3DTEXF_NONE);
+}
+
+void D3D9_ForgetResolve(IDirect3DSurface9* multisample) {
+    for (PendingResolve& p : pending)
+        if (p.multisample == multisample) p = PendingResolve{};
+}
+
+int D3D9_BindTargetSlot(int slot, const D3D9GraphTexture* t, IDirect3DSurface9* surface) {
+    D3D9_ResolveSlot(slot);
+    if (Graphics_D3D9_DeviceState_SetRenderTarget(surface, slot) < 0) return -1;
+    if (t != nullptr && surface != nullptr && surface == t->multisample) pending[slot] = PendingResolve{surface, t->surface};
+    return 0;
+}
+
 int Graphics_D3D9_UnlockDrawTargetBuffer() {
     TargetLock l = lockState;
     lockState = TargetLock{nullptr, nullptr, -1};
@@ -124,7 +153,7 @@ int Graphics_D3D9_SetRenderTarget(int slot, int graph, int surfaceIndex) {
     if (slot < 0 || slot >= 8 || slot >= int(D3D9DeviceSys.caps.NumSimultaneousRTs)) return -1;
     Graphics_D3D9_FlushVertexBatch(0);
     Graphics_D3D9_EndScene();
-    if (graph < 0) return Graphics_D3D9_DeviceState_SetRenderTarget(slot == 0 ? D3D9_ScreenSurface() : nullptr, slot);
+    if (graph < 0) return D3D9_BindTargetSlot(slot, nullptr, slot == 0 ? D3D9_ScreenSurface() : nullptr);
     const GraphData* g = GetGraphData(graph, 1);
     if (g == nullptr || g->orig == nullptr || !g->orig->request.drawable || g->orig->tileCount != 1) return -1;
     IDirect3DSurface9* surface = graphSurface(&g->orig->tiles[0], surfaceIndex);
@@ -132,7 +161,7 @@ int Graphics_D3D9_SetRenderTarget(int slot, int graph, int surfaceIndex) {
     const D3D9GraphTexture* t = D3D9_TileTexture(&g->orig->tiles[0]);
     // A texture cannot be read while it is drawn into.
     if (t->texture != nullptr && D3D9State.texture == t->texture) Graphics_D3D9_DeviceState_SetTexture(nullptr);
-    return Graphics_D3D9_DeviceState_SetRenderTarget(surface, slot) < 0 ? -1 : 0;
+    return D3D9_BindTargetSlot(slot, t, surface);
 }
 
 // A graph serves as a depth buffer when it is drawable and its first tile has a depth

@@ -57,9 +57,12 @@ int copyRect(int fromGraph, int x1, int y1, int x2, int y2, int toGraph, int dx1
     const GraphDrawPiece* from = firstPiece(fromGraph);
     const GraphDrawPiece* to = firstPiece(toGraph);
     if (from == nullptr || to == nullptr || D3D9_TileTexture(to->tile)->surface == nullptr) return -1;
-    return D3D9_CopyTexels(textureOf(from), from->tile->textureWidth, from->tile->textureHeight, from->tileX + x1,
-                           from->tileY + y1, from->tileX + x2, from->tileY + y2, D3D9_TileTexture(to->tile)->surface,
-                           to->tileX + dx1, to->tileY + dy1, to->tileX + dx2, to->tileY + dy2);
+    if (D3D9_ResolveGraph(GetGraphData(fromGraph)->orig) < 0) return -1;
+    if (D3D9_CopyTexels(textureOf(from), from->tile->textureWidth, from->tile->textureHeight, from->tileX + x1,
+                        from->tileY + y1, from->tileX + x2, from->tileY + y2, D3D9_TileTexture(to->tile)->surface,
+                        to->tileX + dx1, to->tileY + dy1, to->tileX + dx2, to->tileY + dy2) < 0)
+        return -1;
+    return D3D9_SpreadGraph(GetGraphData(toGraph)->orig);
 }
 
 int copyResult(const ImageRect* rect, int fromGraph, int toGraph) {
@@ -103,11 +106,24 @@ struct PassVertex8 {
 constexpr uint32_t kFvfPass = 0x004 | 0x200;   // XYZRHW | TEX2
 constexpr uint32_t kFvfPass8 = 0x004 | 0x800;  // XYZRHW | TEX8
 
+int drawQuadResolved(int shaderHandle, GraphFilterInfo* info, int linear, int divisor, int extraGraph,
+                     const HwFilterVertex8* custom, const GraphDrawPiece* sp, const GraphDrawPiece* tp);
+
 int drawQuad(int shaderHandle, GraphFilterInfo* info, int linear, int divisor, int extraGraph,
              const HwFilterVertex8* custom) {
     const GraphDrawPiece* sp = firstPiece(info->source);
     const GraphDrawPiece* tp = firstPiece(info->destination);
     if (sp == nullptr || tp == nullptr || D3D9_TileTexture(tp->tile)->surface == nullptr) return -1;
+    // A pass reads the texture and writes the texture: a multisampled source is resolved
+    // first, a multisampled destination takes the result into its samples after.
+    if (D3D9_ResolveGraph(GetGraphData(info->source)->orig) < 0) return -1;
+    const int drawn = drawQuadResolved(shaderHandle, info, linear, divisor, extraGraph, custom, sp, tp);
+    if (drawn >= 0 && D3D9_SpreadGraph(GetGraphData(info->destination)->orig) < 0) return -1;
+    return drawn;
+}
+
+int drawQuadResolved(int shaderHandle, GraphFilterInfo* info, int linear, int divisor, int extraGraph,
+                     const HwFilterVertex8* custom, const GraphDrawPiece* sp, const GraphDrawPiece* tp) {
     const ShaderHandleData* shader = GetShaderData(shaderHandle, 0);
     if (shader == nullptr || shader->deviceObject == nullptr || shader->vertexFlag) return -1;
     D3D9PassDraw pass{};

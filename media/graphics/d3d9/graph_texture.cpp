@@ -7,6 +7,7 @@
 #include "media/graphics/base_image.h"
 #include "media/graphics/color_blit.h"
 #include "media/graphics/d3d9/d3d9_upload.h"
+#include "media/graphics/graphics_state.h"
 #include "media/graphics/hwdraw/graph_tiles.h"
 #include "media/graphics/hwdraw/hwdraw.h"
 #include "media/graphics/hwdraw/upload_levels.h"
@@ -34,6 +35,13 @@ void releaseTile(D3D9GraphTexture* t) {
             if (target == t->surface) target = nullptr;
         Direct3D9Object_Release(t->surface);
         t->surface = nullptr;
+    }
+    if (t->multisample != nullptr) {
+        D3D9_ForgetResolve(t->multisample);
+        for (auto& target : D3D9State.targets)
+            if (target == t->multisample) target = nullptr;
+        Direct3D9Object_Release(t->multisample);
+        t->multisample = nullptr;
     }
     if (t->depth != nullptr) {
         D3D9_ForgetGraphDepth(t->depth);
@@ -81,14 +89,33 @@ bool createTile(const GraphOrigData* orig, const GraphTextureTile& tile, D3D9Gra
             return false;
         }
     }
-    // A drawable graph asked for with a depth buffer gets a depth surface of the tile's size
-    // in the depth format of its bit depth; it is cleared to the far plane when first bound.
-    if (drawable && orig->depthBuffer) {
+    // A multisampled drawable graph draws into a render target of the count and quality the
+    // device takes for its format (none left: it draws single-sampled into its texture).
+    int count = 0, quality = 0;
+    if (drawable && !orig->request.cubeMap && orig->request.multiSampleCount != 0) {
+        count = orig->request.multiSampleCount;
+        quality = orig->request.multiSampleQuality;
+        Direct3D9_CheckMultiSampleParam(format, &count, &quality, 0, async);
+        if (count != 0 &&
+            Direct3DDevice9_CreateRenderTarget(UINT(tile.textureWidth), UINT(tile.textureHeight), format,
+                                               D3DMULTISAMPLE_TYPE(count), DWORD(quality), plat::win::FALSE,
+                                               &t->multisample, async) != D3D_OK) {
+            LogAddTextUtf16(u"書き込み専用サーフェスの作成に失敗しました\n");
+            return false;
+        }
+    }
+    // A drawable graph asked for with a depth buffer, or whose multisampling differs from the
+    // screen's (the screen's depth buffer cannot serve it), gets a depth surface of the
+    // tile's size and of its own sample count, in the depth format of its bit depth; it is
+    // cleared to the far plane when first bound.
+    const bool differs = (count != 0) != (GraphicsSys.screenMultiSampleCount != 0);
+    if (drawable && (orig->depthBuffer || differs)) {
         const int index = orig->depthBufferKind >= 0 && orig->depthBufferKind <= 2 ? orig->depthBufferKind : 0;
         if (Direct3DDevice9_CreateDepthStencilSurface(UINT(tile.textureWidth), UINT(tile.textureHeight),
-                                                      D3D9DeviceSys.depthFormat[index], D3DMULTISAMPLE_NONE, 0,
-                                                      plat::win::FALSE, &t->depth, async) != D3D_OK) {
-            LogAddTextUtf16(u"深度バッファ用サーフェスの作成に失敗しました\n");
+                                                      D3D9DeviceSys.depthFormat[index], D3DMULTISAMPLE_TYPE(count),
+                                                      DWORD(quality), plat::win::FALSE, &t->depth, async) != D3D_OK) {
+            LogAddTextUtf16(count != 0 ? u"書き込み専用マルチサンプル深度サーフェスの作成に失敗しました\n"
+                                       : u"深度バッファ用サーフェスの作成に失敗しました\n");
             return false;
         }
     }
@@ -97,6 +124,7 @@ bool createTile(const GraphOrigData* orig, const GraphTextureTile& tile, D3D9Gra
         for (IDirect3DSurface9* surface : t->faces)
             if (surface != nullptr) Direct3DDevice9_ColorFill(surface, nullptr, 0, async);
         if (t->texture != nullptr) Direct3DDevice9_ColorFill(t->surface, nullptr, 0, async);
+        if (t->multisample != nullptr) Direct3DDevice9_ColorFill(t->multisample, nullptr, 0, async);
     } else if (t->texture != nullptr && pool == D3DPOOL_MANAGED && D3D9_DXTKind(format) == 0) {
         D3DLOCKED_RECT locked{};
         if (Direct3DTexture9_LockRect(t->texture, 0, &locked, nullptr, 0, async) == D3D_OK) {
@@ -109,7 +137,37 @@ bool createTile(const GraphOrigData* orig, const GraphTextureTile& tile, D3D9Gra
     return true;
 }
 
+// Copies every multisampled tile of a graph one way or the other, whole.
+int copyMultisample(const GraphOrigData* orig, bool resolve) {
+    if (orig == nullptr || orig->tiles == nullptr || !Direct3DDevice9_IsValid()) return 0;
+    int result = 0;
+    for (int i = 0; i < orig->tileCount; ++i) {
+        const D3D9GraphTexture* t = D3D9_TileTexture(&orig->tiles[i]);
+        if (t->multisample == nullptr || t->surface == nullptr) continue;
+        IDirect3DSurface9* from = resolve ? t->multisample : t->surface;
+        IDirect3DSurface9* to = resolve ? t->surface : t->multisample;
+        if (Direct3DDevice9_StretchRect(from, nullptr, to, nullptr, D3DTEXF_NONE) != D3D_OK) result = -1;
+    }
+    return result;
+}
+
 }  // namespace
+
+IDirect3DSurface9* D3D9_TileDrawSurface(const D3D9GraphTexture* t, int surfaceIndex) {
+    if (t->cube != nullptr) return surfaceIndex >= 0 && surfaceIndex < 6 ? t->faces[surfaceIndex] : nullptr;
+    if (surfaceIndex != 0) return nullptr;
+    return t->multisample != nullptr ? t->multisample : t->surface;
+}
+
+int D3D9_ResolveGraph(const GraphOrigData* orig) {
+    if (orig != nullptr && orig->tiles != nullptr && Direct3DDevice9_IsValid()) {
+        Graphics_D3D9_FlushVertexBatch(0);
+        Graphics_D3D9_EndScene();
+    }
+    return copyMultisample(orig, true);
+}
+
+int D3D9_SpreadGraph(const GraphOrigData* orig) { return copyMultisample(orig, false); }
 
 const PixelFormatDesc* D3D9_GraphPixelDesc() {
     static const PixelFormatDesc desc = [] {

@@ -329,6 +329,8 @@ int Graphics_D3D9_BltBmpOrBaseImageToGraph3(const ImageRect* srcRect, int destX,
     }
     if (colorOwned) MemFree(colorCopy.pixels);
     if (alphaOwned) MemFree(alphaCopy.pixels);
+    // A multisampled graph draws on from its samples, so they take the new pixels too.
+    if (result >= 0 && orig->request.drawable && async == 0) D3D9_SpreadGraph(orig);
     return result;
 }
 

@@ -87,7 +87,7 @@ int upload(int left, int top, int right, int bottom) {
 IDirect3DSurface9* realTarget() {
     const GraphData* g = GetGraphData(GraphicsDrawSettings.targets[0].handle);
     if (g != nullptr && g->orig != nullptr && g->pieceCount > 0 && g->pieces[0].tile != nullptr) {
-        IDirect3DSurface9* s = D3D9_TileTexture(g->pieces[0].tile)->surface;
+        IDirect3DSurface9* s = D3D9_TileDrawSurface(D3D9_TileTexture(g->pieces[0].tile), 0);
         if (s != nullptr) return s;
     }
     return D3D9_ScreenSurface();

@@ -47,10 +47,24 @@ int readSurface(IDirect3DSurface9* surface, const plat::win::RECT& r, std::vecto
     D3DSURFACE_DESC desc{};
     if (Direct3DSurface9_GetDesc(surface, &desc) != D3D_OK) return -1;
     if (r.left < 0 || r.top < 0 || UINT(r.right) > desc.Width || UINT(r.bottom) > desc.Height) return -1;
+    // Samples cannot be read back: a multisampled surface is resolved into a render target.
+    IDirect3DSurface9* resolved = nullptr;
+    if (desc.MultiSampleType != D3DMULTISAMPLE_NONE) {
+        if (Direct3DDevice9_CreateRenderTarget(desc.Width, desc.Height, desc.Format, D3DMULTISAMPLE_NONE, 0,
+                                               plat::win::FALSE, &resolved) != D3D_OK)
+            return -1;
+        if (Direct3DDevice9_StretchRect(surface, nullptr, resolved, nullptr, D3DTEXF_NONE) != D3D_OK) {
+            Direct3D9Object_Release(resolved);
+            return -1;
+        }
+        surface = resolved;
+    }
     IDirect3DSurface9* copy = nullptr;
     if (Direct3DDevice9_CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy) !=
-        D3D_OK)
+        D3D_OK) {
+        if (resolved != nullptr) Direct3D9Object_Release(resolved);
         return -1;
+    }
     int result = -1;
     D3DLOCKED_RECT locked{};
     if (Direct3DDevice9_GetRenderTargetData(surface, copy) == D3D_OK &&
@@ -66,6 +80,7 @@ int readSurface(IDirect3DSurface9* surface, const plat::win::RECT& r, std::vecto
         result = 0;
     }
     Direct3D9Object_Release(copy);
+    if (resolved != nullptr) Direct3D9Object_Release(resolved);
     return result;
 }
 
@@ -84,7 +99,7 @@ D3D9GraphTexture* graphDepthOf(int handle, IDirect3DSurface9* target) {
     if (t->depth == nullptr) return nullptr;
     for (IDirect3DSurface9* face : t->faces)
         if (face != nullptr && face == target) return t;
-    return t->surface == target ? t : nullptr;
+    return t->surface == target || (t->multisample != nullptr && t->multisample == target) ? t : nullptr;
 }
 
 }  // namespace
@@ -128,6 +143,8 @@ int Graphics_D3D9_FillGraph(GraphData* graph, int red, int green, int blue, int 
         if (p.width <= 0 || p.height <= 0 || surface == nullptr) continue;
         const plat::win::RECT r{p.tileX, p.tileY, p.tileX + p.width, p.tileY + p.height};
         if (Direct3DDevice9_ColorFill(surface, &r, colour) != D3D_OK) return -1;
+        if (IDirect3DSurface9* ms = D3D9_TileTexture(p.tile)->multisample; ms != nullptr)
+            if (Direct3DDevice9_ColorFill(ms, &r, colour) != D3D_OK) return -1;
     }
     return 0;
 }
@@ -138,6 +155,8 @@ int Graphics_D3D9_CopyGraphRectToGraph(const ImageRect* srcRect, int srcGraph, i
     ImageRect rect = *srcRect;
     std::vector<uint32_t> pixels;
     if (const GraphData* src = GetGraphData(srcGraph, 1); src != nullptr && src->orig != nullptr) {
+        // What was drawn into a multisampled source is in its samples.
+        if (D3D9_ResolveGraph(src->orig) < 0) return -1;
         const GraphTextureTile* tile = TileHoldingRect(src, &rect);
         if (tile == nullptr) return -1;
         // Textures of every pool lock; the graph's pixels are read in place.
@@ -177,9 +196,10 @@ int Graphics_D3D9_SetDrawTarget(int /*handle*/, int /*oldSurface*/, GraphData* n
         if (Graphics_D3D9_ShadowMap_CreateTexture(newShadowMap, 0) < 0) return -1;
         const D3D9ShadowMapTexture* t = D3D9_ShadowMapTexture(newShadowMap);
         if (D3D9State.texture == t->texture) Graphics_D3D9_DeviceState_SetTexture(nullptr);
-        if (Graphics_D3D9_DeviceState_SetRenderTarget(t->surface, 0) < 0) return -1;
+        if (D3D9_BindTargetSlot(0, nullptr, t->surface) < 0) return -1;
         return Direct3DDevice9_SetDepthStencilSurface(t->depth) == D3D_OK ? 0 : -1;
     }
+    const D3D9GraphTexture* graphTexture = nullptr;
     if (newGraph != nullptr) {
         const GraphOrigData* orig = newGraph->orig;
         if (orig == nullptr || !orig->request.drawable || orig->tileCount != 1) return -1;
@@ -187,9 +207,11 @@ int Graphics_D3D9_SetDrawTarget(int /*handle*/, int /*oldSurface*/, GraphData* n
         if (t->surface == nullptr) return -1;
         // The graph's own texture cannot be read while it is drawn into.
         if (D3D9State.texture == t->texture) Graphics_D3D9_DeviceState_SetTexture(nullptr);
-        surface = t->surface;
+        surface = D3D9_TileDrawSurface(t, 0);
+        graphTexture = t;
     }
-    if (Graphics_D3D9_DeviceState_SetRenderTarget(surface, 0) < 0) return -1;
+    // The previous target's samples reach its texture as it stops being drawn into.
+    if (D3D9_BindTargetSlot(0, graphTexture, surface) < 0) return -1;
     return Graphics_D3D9_BindDepthBufferForDrawTarget();
 }
 

@@ -186,8 +186,8 @@ HRESULT makeTexture(ID3D11Device* device, const D3D11_TEXTURE2D_DESC& desc, cons
   if (out) *out = nullptr;
   if ((desc.BindFlags & ~kKnownBind) != 0 ||
       (desc.BindFlags & (D3D11_BIND_VERTEX_BUFFER | D3D11_BIND_INDEX_BUFFER | D3D11_BIND_CONSTANT_BUFFER)) ||
-      (desc.MiscFlags & ~D3D11_RESOURCE_MISC_TEXTURECUBE) || desc.SampleDesc.Count != 1 ||
-      desc.SampleDesc.Quality != 0 || desc.Width == 0 || desc.Height == 0 || desc.ArraySize == 0 ||
+      (desc.MiscFlags & ~D3D11_RESOURCE_MISC_TEXTURECUBE) || desc.SampleDesc.Count == 0 ||
+      desc.SampleDesc.Count > 32 || desc.Width == 0 || desc.Height == 0 || desc.ArraySize == 0 ||
       desc.Width > 0x7fffffff || desc.Height > 0x7fffffff || desc.MipLevels > 32 || desc.ArraySize > 2048)
     return plat::win::E_INVALIDARG;
   TextureDesc d;
@@ -198,7 +198,9 @@ HRESULT makeTexture(ID3D11Device* device, const D3D11_TEXTURE2D_DESC& desc, cons
   d.cube = (desc.MiscFlags & D3D11_RESOURCE_MISC_TEXTURECUBE) != 0;
   d.format = toFormat(desc.Format);
   d.bind = toBind(desc.BindFlags);
+  d.samples = int(desc.SampleDesc.Count);
   if (d.format == Format::Unknown || faceFormatSupport(desc.Format) == 0) return plat::win::E_INVALIDARG;
+  if (desc.SampleDesc.Quality >= UINT(multisampleQualityLevels(d.format, d.samples))) return plat::win::E_INVALIDARG;
   if ((desc.BindFlags & D3D11_BIND_RENDER_TARGET) &&
       !(faceFormatSupport(desc.Format) & D3D11_FORMAT_SUPPORT_RENDER_TARGET))
     return plat::win::E_INVALIDARG;

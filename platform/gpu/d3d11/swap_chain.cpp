@@ -36,7 +36,7 @@ class SwapChain final : public Com<IDXGISwapChain> {
     t.MipLevels = 1;
     t.ArraySize = 1;
     t.Format = desc_.BufferDesc.Format;
-    t.SampleDesc = DXGI_SAMPLE_DESC{1, 0};
+    t.SampleDesc = desc_.SampleDesc;
     t.Usage = D3D11_USAGE_DEFAULT;
     t.BindFlags = D3D11_BIND_RENDER_TARGET | D3D11_BIND_SHADER_RESOURCE;
     ID3D11Texture2D* fresh = nullptr;
@@ -52,7 +52,20 @@ class SwapChain final : public Com<IDXGISwapChain> {
     if (sync > 4 || flags != 0) return DXGI_ERROR_INVALID_CALL;
     if (presentFails() || injectedFailure("dxgi.Present")) return E_FAIL;
     for (UINT i = 0; i < sync; ++i) plat::win::WaitForVerticalBlankTick();
-    presentWhole(desc_.OutputWindow, *static_cast<FaceTexture*>(buffer_)->texture, 0, pixels_);
+    Texture* shown = static_cast<FaceTexture*>(buffer_)->texture.get();
+    if (shown->samples() != 1) {  // a multisampled buffer shows its resolve
+      if (!resolved_ || resolved_->desc().width != shown->desc().width ||
+          resolved_->desc().height != shown->desc().height) {
+        TextureDesc d;
+        d.width = shown->desc().width;
+        d.height = shown->desc().height;
+        d.format = shown->format();
+        if (createTexture(d, nullptr, resolved_) != Status::ok) return plat::win::E_OUTOFMEMORY;
+      }
+      if (resolveSubresource(*resolved_, 0, *shown, 0, shown->format()) != Status::ok) return E_FAIL;
+      shown = resolved_.get();
+    }
+    presentWhole(desc_.OutputWindow, *shown, 0, pixels_);
     return S_OK;
   }
   HRESULT GetBuffer(UINT index, const IID& iid, void** surface) override {
@@ -110,6 +123,7 @@ class SwapChain final : public Com<IDXGISwapChain> {
   ID3D11Device* device_;
   DXGI_SWAP_CHAIN_DESC desc_;
   ID3D11Texture2D* buffer_ = nullptr;
+  Ref<Texture> resolved_;
   bool fullscreen_ = false;
   std::vector<uint32_t> pixels_;
 };
@@ -119,8 +133,11 @@ class SwapChain final : public Com<IDXGISwapChain> {
 HRESULT makeSwapChain(IUnknown* device, DXGI_SWAP_CHAIN_DESC* desc, IDXGISwapChain** chain) {
   if (chain) *chain = nullptr;
   if (device == nullptr || desc == nullptr || chain == nullptr || desc->OutputWindow == nullptr ||
-      desc->BufferCount == 0 || desc->BufferCount > 16 || desc->SampleDesc.Count != 1 ||
-      desc->SampleDesc.Quality != 0 || !presentable(desc->BufferDesc.Format) ||
+      desc->BufferCount == 0 || desc->BufferCount > 16 || desc->SampleDesc.Count == 0 ||
+      desc->SampleDesc.Count > 32 ||
+      desc->SampleDesc.Quality >= UINT(multisampleQualityLevels(toFormat(desc->BufferDesc.Format),
+                                                                int(desc->SampleDesc.Count))) ||
+      !presentable(desc->BufferDesc.Format) ||
       !(desc->BufferUsage & DXGI_USAGE_RENDER_TARGET_OUTPUT) || desc->SwapEffect > DXGI_SWAP_EFFECT_SEQUENTIAL)
     return DXGI_ERROR_INVALID_CALL;
   ID3D11Device* d = nullptr;

@@ -76,9 +76,10 @@ namespace {
 
 // Render-target and depth views name one level of one slice; their descriptions share
 // the two dimensions' layout.
+// A multisampled texture is named by the multisample dimension only, which has no fields.
 template <class I, class Desc>
 HRESULT makeSingleView(ID3D11Device* device, ID3D11Resource* r, const Desc* desc, ViewKind kind, UINT plain,
-                       UINT array, const char* method, I** out) {
+                       UINT array, UINT multisample, const char* method, I** out) {
   if (out) *out = nullptr;
   Texture* t = coreTexture(r);
   if (t == nullptr) return E_INVALIDARG;
@@ -89,7 +90,10 @@ HRESULT makeSingleView(ID3D11Device* device, ID3D11Resource* r, const Desc* desc
   d.sliceCount = 1;
   if (desc != nullptr) {
     if (!viewFormat(desc->Format, *t, d.format)) return E_INVALIDARG;
-    if (UINT(desc->ViewDimension) == plain) {
+    if ((UINT(desc->ViewDimension) == multisample) != (t->samples() != 1)) return E_INVALIDARG;
+    if (UINT(desc->ViewDimension) == multisample) {
+      // level 0 of slice 0
+    } else if (UINT(desc->ViewDimension) == plain) {
       d.firstLevel = int(desc->Texture2D.MipSlice);
     } else if (UINT(desc->ViewDimension) == array) {
       if (desc->Texture2DArray.ArraySize != 1) return E_INVALIDARG;
@@ -108,7 +112,8 @@ HRESULT makeSingleView(ID3D11Device* device, ID3D11Resource* r, const Desc* desc
 HRESULT makeRenderTargetView(ID3D11Device* device, ID3D11Resource* r, const D3D11_RENDER_TARGET_VIEW_DESC* desc,
                              ID3D11RenderTargetView** out) {
   return makeSingleView(device, r, desc, ViewKind::renderTarget, D3D11_RTV_DIMENSION_TEXTURE2D,
-                        D3D11_RTV_DIMENSION_TEXTURE2DARRAY, "d3d11.CreateRenderTargetView", out);
+                        D3D11_RTV_DIMENSION_TEXTURE2DARRAY, D3D11_RTV_DIMENSION_TEXTURE2DMS,
+                        "d3d11.CreateRenderTargetView", out);
 }
 
 HRESULT makeDepthStencilView(ID3D11Device* device, ID3D11Resource* r, const D3D11_DEPTH_STENCIL_VIEW_DESC* desc,
@@ -118,7 +123,8 @@ HRESULT makeDepthStencilView(ID3D11Device* device, ID3D11Resource* r, const D3D1
     return E_INVALIDARG;
   }
   return makeSingleView(device, r, desc, ViewKind::depthStencil, D3D11_DSV_DIMENSION_TEXTURE2D,
-                        D3D11_DSV_DIMENSION_TEXTURE2DARRAY, "d3d11.CreateDepthStencilView", out);
+                        D3D11_DSV_DIMENSION_TEXTURE2DARRAY, D3D11_DSV_DIMENSION_TEXTURE2DMS,
+                        "d3d11.CreateDepthStencilView", out);
 }
 
 }  // namespace plat::gpu::d3d11

@@ -21,7 +21,10 @@ HRESULT stretchSurface(IDirect3DSurface9* source, const RECT* srcRect, IDirect3D
   Box sb, db;
   if (!boxOf(srcRect, ss.width, ss.height, sb) || !boxOf(dstRect, ds.width, ds.height, db)) return D3DERR_INVALIDCALL;
   const bool same = sb.right - sb.left == db.right - db.left && sb.bottom - sb.top == db.bottom - db.top;
-  if (same && s->texture->format() == d->texture->format())
+  // A multisampled source into a single-sample surface is a resolve: the core's stretch
+  // averages the samples of the rectangle first.
+  const bool resolve = s->texture->samples() != d->texture->samples();
+  if (same && s->texture->format() == d->texture->format() && !resolve)
     return toResult(copyRegion(*d->texture, d->sub, db.left, db.top, *s->texture, s->sub, &sb));
   return toResult(stretchRect(*d->texture, d->sub, &db, *s->texture, s->sub, &sb,
                               filter == D3DTEXF_LINEAR ? StretchFilter::linear : StretchFilter::point));

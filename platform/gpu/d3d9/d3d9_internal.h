@@ -104,8 +104,13 @@ HRESULT makeTexture(const std::shared_ptr<DeviceLink>& link, UINT w, UINT h, UIN
                     D3DFORMAT format, D3DPOOL pool, IDirect3DTexture9** out);
 HRESULT makeCubeTexture(const std::shared_ptr<DeviceLink>& link, UINT edge, UINT levels, DWORD usage,
                         D3DFORMAT format, D3DPOOL pool, IDirect3DCubeTexture9** out);
+// A multisampled surface is a render target or depth surface of the default pool that
+// does not lock.
 HRESULT makeSurface(const std::shared_ptr<DeviceLink>& link, UINT w, UINT h, D3DFORMAT format, DWORD usage,
-                    D3DPOOL pool, bool lockable, Surface** out);
+                    D3DPOOL pool, bool lockable, Surface** out, D3DMULTISAMPLE_TYPE ms = D3DMULTISAMPLE_NONE);
+// Quality levels of a multisample type for a face format: 1 for NONE and for the sample
+// counts the core offers (2, 4, 8 at their fixed positions), 0 for any other.
+DWORD multisampleLevels(D3DFORMAT format, D3DMULTISAMPLE_TYPE ms);
 HRESULT makeVertexBuffer(const std::shared_ptr<DeviceLink>& link, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                          IDirect3DVertexBuffer9** out);
 HRESULT makeIndexBuffer(const std::shared_ptr<DeviceLink>& link, UINT length, DWORD usage, D3DFORMAT format,

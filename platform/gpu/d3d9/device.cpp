@@ -122,26 +122,26 @@ HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3
   return makeIndexBuffer(link, length, usage, format, pool, buffer);
 }
 
-HRESULT Device::CreateRenderTarget(UINT w, UINT h, D3DFORMAT format, D3DMULTISAMPLE_TYPE ms, DWORD, BOOL lockable,
-                                   IDirect3DSurface9** surface, HANDLE*) {
+HRESULT Device::CreateRenderTarget(UINT w, UINT h, D3DFORMAT format, D3DMULTISAMPLE_TYPE ms, DWORD quality,
+                                   BOOL lockable, IDirect3DSurface9** surface, HANDLE*) {
   if (!surface) return D3DERR_INVALIDCALL;
   *surface = nullptr;
   if (!callAllowed("CreateRenderTarget")) return E_FAIL;
-  if (ms != D3DMULTISAMPLE_NONE) return D3DERR_INVALIDCALL;
+  if (quality >= multisampleLevels(format, ms)) return D3DERR_INVALIDCALL;
   Surface* s = nullptr;
-  const HRESULT r = makeSurface(link, w, h, format, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, lockable != 0, &s);
+  const HRESULT r = makeSurface(link, w, h, format, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, lockable != 0, &s, ms);
   *surface = s;
   return r;
 }
 
-HRESULT Device::CreateDepthStencilSurface(UINT w, UINT h, D3DFORMAT format, D3DMULTISAMPLE_TYPE ms, DWORD, BOOL,
-                                          IDirect3DSurface9** surface, HANDLE*) {
+HRESULT Device::CreateDepthStencilSurface(UINT w, UINT h, D3DFORMAT format, D3DMULTISAMPLE_TYPE ms, DWORD quality,
+                                          BOOL, IDirect3DSurface9** surface, HANDLE*) {
   if (!surface) return D3DERR_INVALIDCALL;
   *surface = nullptr;
   if (!callAllowed("CreateDepthStencilSurface")) return E_FAIL;
-  if (ms != D3DMULTISAMPLE_NONE) return D3DERR_INVALIDCALL;
+  if (quality >= multisampleLevels(format, ms)) return D3DERR_INVALIDCALL;
   Surface* s = nullptr;
-  const HRESULT r = makeSurface(link, w, h, format, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, false, &s);
+  const HRESULT r = makeSurface(link, w, h, format, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, false, &s, ms);
   *surface = s;
   return r;
 }
@@ -274,7 +274,14 @@ HRESULT makeDevice(HWND focus, DWORD behaviour, D3DPRESENT_PARAMETERS* params, b
   if (!params) return D3DERR_INVALIDCALL;
   D3DPRESENT_PARAMETERS p = *params;
   if (!p.hDeviceWindow) p.hDeviceWindow = focus;
-  if (!p.hDeviceWindow || p.MultiSampleType != D3DMULTISAMPLE_NONE || p.BackBufferCount > 3) return D3DERR_INVALIDCALL;
+  if (!p.hDeviceWindow || p.BackBufferCount > 3) return D3DERR_INVALIDCALL;
+  // A multisampled back buffer is discarded at each present and never locked.
+  if (p.MultiSampleType != D3DMULTISAMPLE_NONE &&
+      (p.SwapEffect != D3DSWAPEFFECT_DISCARD || (p.Flags & D3DPRESENTFLAG_LOCKABLE_BACKBUFFER) ||
+       p.MultiSampleQuality >= multisampleLevels(p.BackBufferFormat == D3DFMT_UNKNOWN ? D3DFMT_X8R8G8B8
+                                                                                     : p.BackBufferFormat,
+                                                 p.MultiSampleType)))
+    return D3DERR_INVALIDCALL;
   if (!(behaviour & (D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_HARDWARE_VERTEXPROCESSING |
                      D3DCREATE_MIXED_VERTEXPROCESSING)))
     return D3DERR_INVALIDCALL;

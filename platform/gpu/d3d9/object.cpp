@@ -88,12 +88,13 @@ class Direct3D final : public Com<IDirect3D9Ex> {
     if (adapter != 0) return D3DERR_INVALIDCALL;
     return offered(format, usage, type) ? D3D_OK : D3DERR_NOTAVAILABLE;
   }
-  HRESULT CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE, D3DFORMAT, BOOL, D3DMULTISAMPLE_TYPE ms,
+  HRESULT CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE, D3DFORMAT format, BOOL, D3DMULTISAMPLE_TYPE ms,
                                      DWORD* quality) override {
     if (!callAllowed("CheckDeviceMultiSampleType")) return E_FAIL;
     if (adapter != 0) return D3DERR_INVALIDCALL;
-    if (quality) *quality = ms == D3DMULTISAMPLE_NONE ? 1 : 0;
-    return ms == D3DMULTISAMPLE_NONE ? D3D_OK : D3DERR_NOTAVAILABLE;
+    const DWORD levels = multisampleLevels(format, ms);
+    if (quality) *quality = levels;
+    return levels > 0 ? D3D_OK : D3DERR_NOTAVAILABLE;
   }
   HRESULT CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE, D3DFORMAT, D3DFORMAT target, D3DFORMAT depth) override {
     if (!callAllowed("CheckDepthStencilMatch")) return E_FAIL;

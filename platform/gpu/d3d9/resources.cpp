@@ -46,6 +46,13 @@ Format toFormat(D3DFORMAT f) {
   }
 }
 
+DWORD multisampleLevels(D3DFORMAT format, D3DMULTISAMPLE_TYPE ms) {
+  if (ms == D3DMULTISAMPLE_NONE) return 1;
+  const Format f = toFormat(format);
+  if (ms == D3DMULTISAMPLE_NONMASKABLE || ms > 16 || f == Format::Unknown) return 0;
+  return DWORD(multisampleQualityLevels(f, int(ms)));
+}
+
 HRESULT toResult(Status s) {
   switch (s) {
     case Status::ok: return D3D_OK;
@@ -136,6 +143,8 @@ D3DSURFACE_DESC surfaceDesc(const FaceResource& r, int sub) {
   d.Pool = r.pool;
   d.Width = UINT(r.texture->sub(sub).width);
   d.Height = UINT(r.texture->sub(sub).height);
+  const int samples = r.texture->samples();
+  d.MultiSampleType = samples > 1 ? D3DMULTISAMPLE_TYPE(samples) : D3DMULTISAMPLE_NONE;
   return d;
 }
 
@@ -215,7 +224,8 @@ View* Surface::targetView() {
 namespace {
 
 // A core texture for a face resource, with the profile's and the switches' refusals.
-HRESULT coreTexture(UINT w, UINT h, UINT levels, bool cube, DWORD usage, D3DFORMAT format, Ref<Texture>& out) {
+HRESULT coreTexture(UINT w, UINT h, UINT levels, bool cube, DWORD usage, D3DFORMAT format, Ref<Texture>& out,
+                    int samples = 1) {
   const Format f = toFormat(format);
   if (f == Format::Unknown || w == 0 || h == 0 || w > 65536 || h > 65536) return D3DERR_INVALIDCALL;
   const D3DCAPS9 caps = currentCaps();
@@ -236,6 +246,7 @@ HRESULT coreTexture(UINT w, UINT h, UINT levels, bool cube, DWORD usage, D3DFORM
   if (depth != ((usage & D3DUSAGE_DEPTHSTENCIL) != 0)) return D3DERR_INVALIDCALL;
   d.bind = depth ? kBindDepthStencil : kBindShaderResource;
   if (usage & D3DUSAGE_RENDERTARGET) d.bind |= kBindRenderTarget;
+  d.samples = samples;
   return toResult(createTexture(d, nullptr, out));
 }
 
@@ -414,12 +425,17 @@ HRESULT makeCubeTexture(const std::shared_ptr<DeviceLink>& link, UINT edge, UINT
 }
 
 HRESULT makeSurface(const std::shared_ptr<DeviceLink>& link, UINT w, UINT h, D3DFORMAT format, DWORD usage,
-                    D3DPOOL pool, bool lockable, Surface** out) {
+                    D3DPOOL pool, bool lockable, Surface** out, D3DMULTISAMPLE_TYPE ms) {
   if (!out) return D3DERR_INVALIDCALL;
   *out = nullptr;
   if (!validPool(pool, usage)) return D3DERR_INVALIDCALL;
+  // Samples live only in drawable default-pool surfaces, which the CPU never locks.
+  const int samples = ms == D3DMULTISAMPLE_NONE ? 1 : int(ms);
+  if (samples != 1 && (ms == D3DMULTISAMPLE_NONMASKABLE || lockable || pool != D3DPOOL_DEFAULT ||
+                       !(usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL))))
+    return D3DERR_INVALIDCALL;
   Ref<Texture> t;
-  const HRESULT r = coreTexture(w, h, 1, false, usage, format, t);
+  const HRESULT r = coreTexture(w, h, 1, false, usage, format, t, samples);
   if (r != D3D_OK) return r;
   auto* s = new (std::nothrow) Surface(link, pool, usage, format, std::move(t), 0, nullptr, lockable);
   if (!s) return plat::win::E_OUTOFMEMORY;

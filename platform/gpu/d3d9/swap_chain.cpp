@@ -1,6 +1,7 @@
 // Direct3D 9 face: the swap chain. One back buffer of the present parameters' size and
-// format; a present copies a rectangle of it into a rectangle of the window's frame
-// buffer (nearest texel) through the window route both faces share, one frame per present.
+// format (multisampled when they ask for it); a present copies a rectangle of it into a
+// rectangle of the window's frame buffer (nearest texel) through the window route both
+// faces share, one frame per present. A multisampled back buffer is resolved first.
 #include <new>
 
 #include "platform/gpu/d3d9/d3d9_internal.h"
@@ -23,7 +24,7 @@ class SwapChain final : public Com<IDirect3DSwapChain9> {
   HRESULT init() {
     return makeSurface(link_, params_.BackBufferWidth, params_.BackBufferHeight, params_.BackBufferFormat,
                        D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, (params_.Flags & D3DPRESENTFLAG_LOCKABLE_BACKBUFFER) != 0,
-                       &buffer_);
+                       &buffer_, params_.MultiSampleType);
   }
 
   HRESULT Present(const RECT* source, const RECT* dest, HWND window, const void*, DWORD flags) override {
@@ -34,7 +35,20 @@ class SwapChain final : public Com<IDirect3DSwapChain9> {
       if (link_->lost) return D3DERR_DEVICELOST;
     }
     HWND target = window ? window : params_.hDeviceWindow;
-    const Texture& t = *buffer_->texture;
+    Texture* shown = buffer_->texture.get();
+    if (shown->samples() != 1) {
+      if (!resolved_) {
+        TextureDesc d;
+        d.width = shown->desc().width;
+        d.height = shown->desc().height;
+        d.format = shown->format();
+        if (createTexture(d, nullptr, resolved_) != Status::ok) return plat::win::E_OUTOFMEMORY;
+      }
+      if (const Status st = resolveSubresource(*resolved_, 0, *shown, 0, shown->format()); st != Status::ok)
+        return toResult(st);
+      shown = resolved_.get();
+    }
+    const Texture& t = *shown;
     Box src{0, 0, t.sub(0).width, t.sub(0).height};
     if (source && !boxOf(source, src.right, src.bottom, src)) return D3DERR_INVALIDCALL;
     RECT dst{0, 0, 0, 0};
@@ -75,6 +89,7 @@ class SwapChain final : public Com<IDirect3DSwapChain9> {
   std::shared_ptr<DeviceLink> link_;
   D3DPRESENT_PARAMETERS params_;
   Surface* buffer_ = nullptr;
+  Ref<Texture> resolved_;  // what a multisampled back buffer shows
   std::vector<uint32_t> pixels_;
 };
 

@@ -30,8 +30,9 @@ class GpuTest : public ::testing::Test {
 };
 
 inline Ref<Texture> makeTexture(Format f, int w, int h, int levels = 1, uint32_t bind = kBindShaderResource,
-                                int slices = 1, bool cube = false) {
+                                int slices = 1, bool cube = false, int samples = 1) {
   TextureDesc d;
+  d.samples = samples;
   d.width = w;
   d.height = h;
   d.levels = levels;

@@ -233,18 +233,20 @@ TEST_F(D3D11Test, SmallDeviceQueriesAndTheCommonBuffer) {
   ASSERT_EQ(Graphics_D3D11_CommonVertexBuffer_Setup(20000), 0);
   EXPECT_EQ(D3D11BackendSys.commonVertexBufferSize, 36384);
 
-  // Multisampling: a count of 1 needs no check; the GPU has no other count, so a strict
-  // request fails and a loose one comes down to 1.
-  int count = 1, quality = 5;
-  EXPECT_EQ(D3D11Device_CheckMultiSampleParam(DXGI_FORMAT_R8G8B8A8_UNORM, &count, &quality, 0), 0);
-  EXPECT_EQ(quality, 0);
-  count = 4, quality = 2;
-  EXPECT_EQ(D3D11Device_CheckMultiSampleParam(DXGI_FORMAT_R8G8B8A8_UNORM, &count, &quality, 1), -1);
-  EXPECT_EQ(quality, 0);
-  count = 4, quality = 2;
-  EXPECT_EQ(D3D11Device_CheckMultiSampleParam(DXGI_FORMAT_R8G8B8A8_UNORM, &count, &quality, 0), 0);
-  EXPECT_EQ(count, 1);
-  EXPECT_EQ(quality, 0);
+  // Multisampling: a count of 1 needs no check; the GPU offers 2, 4 and 8 samples with one
+  // quality level, so other counts come down to the next one offered, or fail when strict.
+  const struct {
+    int count, quality, strict;
+    int result, countAfter, qualityAfter;
+  } counts[] = {{1, 5, 0, 0, 1, 0},  {4, 2, 0, 0, 4, 0}, {4, 0, 1, 0, 4, 0}, {3, 0, 0, 0, 2, 0},
+                {3, 0, 1, -1, 3, 0}, {16, 1, 0, 0, 8, 0}};
+  for (const auto& c : counts) {
+    int count = c.count, quality = c.quality;
+    EXPECT_EQ(D3D11Device_CheckMultiSampleParam(DXGI_FORMAT_R8G8B8A8_UNORM, &count, &quality, c.strict), c.result)
+        << c.count << " strict " << c.strict;
+    EXPECT_EQ(count, c.countAfter) << c.count;
+    EXPECT_EQ(quality, c.qualityAfter) << c.count;
+  }
 
   const D3D_FEATURE_LEVEL level = D3D11Sys.featureLevel;
   const struct {

@@ -16,6 +16,7 @@
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
 #include "media/graphics/shader.h"
+#include "tests/media/graphics/multisample_cases.h"
 
 namespace d3d9test {
 namespace {
@@ -45,16 +46,7 @@ class D3D9Draw : public D3D9BackEnd {
  protected:
   // Starts windowed at 640x480, 32 bits, on Direct3D 9 or the software renderer, cleared
   // black; the API type that came up.
-  static int begin(bool software) {
-    setenv("HALVORINE_MISSING", software ? "d3d11,d3d9" : "d3d11", 1);
-    ChangeWindowMode(1);
-    SetScreenMode(640, 480, 32, 0);
-    if (InitializeLibrary() != 0) return -1;
-    SetDrawMode(0);
-    SetBackgroundColor(0, 0, 0);
-    ClearDrawTarget(nullptr);
-    return GraphicsApiType;
-  }
+  static int begin(bool software) { return mscases::begin(software ? "d3d11,d3d9" : "d3d11", 0); }
 };
 
 TEST_F(D3D9Draw, GraphTexelsLandOnTheirPixels) {

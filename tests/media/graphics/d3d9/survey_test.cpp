@@ -72,7 +72,8 @@ TEST_F(D3D9BackEnd, MultisampleCountsAreCorrectedOrRefusedWhenStrict) {
   struct Case {
     int count, quality, strict;
     int result, countAfter, qualityAfter;
-  } cases[] = {{4, 3, 0, 0, 0, 0}, {4, 3, 1, -1, 4, 0}, {1, 2, 0, 0, 0, 0}, {0, 5, 0, 0, 0, 0}, {0, 5, 1, 0, 0, 0}};
+  } cases[] = {{4, 3, 0, 0, 4, 0},  {4, 3, 1, 0, 4, 0},  {3, 2, 0, 0, 2, 0}, {3, 2, 1, -1, 3, 0},
+               {16, 0, 0, 0, 8, 0}, {1, 2, 0, 0, 0, 0},  {0, 5, 0, 0, 0, 0}, {0, 5, 1, 0, 0, 0}};
   for (const Case& c : cases) {
     int count = c.count, quality = c.quality;
     EXPECT_EQ(Direct3D9_CheckMultiSampleParam(D3DFMT_X8R8G8B8, &count, &quality, c.strict, 1), c.result)
@@ -85,9 +86,20 @@ TEST_F(D3D9BackEnd, MultisampleCountsAreCorrectedOrRefusedWhenStrict) {
   GraphicsSys.screenMultiSampleCount = 4;
   GraphicsSys.screenMultiSampleQuality = 2;
   ASSERT_EQ(create(), 0);
-  EXPECT_EQ(GraphicsSys.screenMultiSampleCount, 0);
+  EXPECT_EQ(GraphicsSys.screenMultiSampleCount, 4);
   EXPECT_EQ(GraphicsSys.screenMultiSampleQuality, 0);
-  EXPECT_EQ(D3D9DeviceSys.params.Flags, D3DPRESENTFLAG_LOCKABLE_BACKBUFFER);
+  EXPECT_EQ(D3D9DeviceSys.params.MultiSampleType, D3DMULTISAMPLE_4_SAMPLES);
+  // A multisampled back buffer is discarded at each present and never locked.
+  EXPECT_EQ(D3D9DeviceSys.params.SwapEffect, D3DSWAPEFFECT_DISCARD);
+  EXPECT_EQ(D3D9DeviceSys.params.Flags, 0u);
+  EXPECT_TRUE(logged(u"フルシーンアンチエイリアスを使用する場合はバックバッファはロックできません"));
+  EXPECT_EQ(D3D9DeviceSys.backBufferLock, 0);
+  // An odd count comes down to the next one offered.
+  releaseBackEnd();
+  GraphicsSys.screenMultiSampleCount = 3;
+  ASSERT_EQ(create(), 0);
+  EXPECT_EQ(GraphicsSys.screenMultiSampleCount, 2);
+  EXPECT_EQ(D3D9DeviceSys.params.MultiSampleType, D3DMULTISAMPLE_2_SAMPLES);
 }
 
 }  // namespace

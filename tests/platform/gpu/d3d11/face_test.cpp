@@ -251,6 +251,8 @@ TEST_F(FaceTest, FormatSupportFollowsTheProfile) {
   EXPECT_EQ(device->CheckMultisampleQualityLevels(DXGI_FORMAT_R8G8B8A8_UNORM, 1, &levels), S_OK);
   EXPECT_EQ(levels, 1u);
   EXPECT_EQ(device->CheckMultisampleQualityLevels(DXGI_FORMAT_R8G8B8A8_UNORM, 4, &levels), S_OK);
+  EXPECT_EQ(levels, 1u);
+  EXPECT_EQ(device->CheckMultisampleQualityLevels(DXGI_FORMAT_R8G8B8A8_UNORM, 3, &levels), S_OK);
   EXPECT_EQ(levels, 0u);
 
   // A refused format loses its support and its textures.
@@ -274,7 +276,9 @@ TEST_F(FaceTest, InvalidDescriptionsAreRefused) {
   const UINT srv = D3D11_BIND_SHADER_RESOURCE;
   const Case cases[] = {
       {"zero width", {0, 4, 1, 1, DXGI_FORMAT_R8G8B8A8_UNORM, {1, 0}, D3D11_USAGE_DEFAULT, srv, 0, 0}},
-      {"multisampled", {4, 4, 1, 1, DXGI_FORMAT_R8G8B8A8_UNORM, {4, 0}, D3D11_USAGE_DEFAULT, srv, 0, 0}},
+      {"three samples", {4, 4, 1, 1, DXGI_FORMAT_R8G8B8A8_UNORM, {3, 0}, D3D11_USAGE_DEFAULT, srv, 0, 0}},
+      {"quality past the levels", {4, 4, 1, 1, DXGI_FORMAT_R8G8B8A8_UNORM, {4, 1}, D3D11_USAGE_DEFAULT, srv, 0, 0}},
+      {"multisampled levels", {4, 4, 2, 1, DXGI_FORMAT_R8G8B8A8_UNORM, {4, 0}, D3D11_USAGE_DEFAULT, srv, 0, 0}},
       {"bound as a vertex buffer", {4, 4, 1, 1, DXGI_FORMAT_R8G8B8A8_UNORM, {1, 0}, D3D11_USAGE_DEFAULT, 1, 0, 0}},
       {"staging and bound", {4, 4, 1, 1, DXGI_FORMAT_R8G8B8A8_UNORM, {1, 0}, D3D11_USAGE_STAGING, srv,
                              D3D11_CPU_ACCESS_READ, 0}},

@@ -295,12 +295,18 @@ TEST_F(D3D9Test, ProfileFollowsTheSwitches) {
             D3DERR_NOTAVAILABLE);
   EXPECT_EQ(d3d->CheckDepthStencilMatch(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_D16), D3D_OK);
 
-  // No multisampling; the desktop format follows the screen depth.
+  // Multisampling at 2, 4 and 8 samples with one quality level; the desktop format follows
+  // the screen depth.
   DWORD quality = 9;
   EXPECT_EQ(d3d->CheckDeviceMultiSampleType(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 1, D3DMULTISAMPLE_NONE, &quality), D3D_OK);
   EXPECT_EQ(quality, 1u);
   EXPECT_EQ(d3d->CheckDeviceMultiSampleType(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 1, D3DMULTISAMPLE_TYPE(2), &quality),
-            D3DERR_NOTAVAILABLE);
+            D3D_OK);
+  EXPECT_EQ(quality, 1u);
+  for (DWORD type : {1u, 3u, 16u})
+    EXPECT_EQ(d3d->CheckDeviceMultiSampleType(0, D3DDEVTYPE_HAL, D3DFMT_D16, 1, D3DMULTISAMPLE_TYPE(type), &quality),
+              D3DERR_NOTAVAILABLE)
+        << type;
   D3DDISPLAYMODE mode{};
   ASSERT_EQ(d3d->GetAdapterDisplayMode(0, &mode), D3D_OK);
   EXPECT_EQ(mode.Format, D3DFMT_X8R8G8B8);
