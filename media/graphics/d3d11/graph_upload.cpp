@@ -207,7 +207,18 @@ int Graphics_D3D11_BltBmpOrBaseImageToGraph3(const ImageRect* srcRect, int destX
     if (colorOwned) MemFree(colorCopy.pixels);
     if (alphaOwned) MemFree(alphaCopy.pixels);
     // A multisampled graph draws on from its samples, so they take the new pixels too.
-    if (result >= 0 && orig->request.drawable && IsMainThread()) D3D11_SpreadGraph(orig);
+    if (result >= 0 && orig->request.drawable) {
+        if (IsMainThread()) {
+            D3D11_SpreadGraph(orig);
+        } else {  // a loading worker's copy runs on the main thread, which owns the device context
+            MainThreadRequest request{};
+            request.Function = [](MainThreadRequest* r) {
+                return D3D11_SpreadGraph(reinterpret_cast<const GraphOrigData*>(r->Param[0]));
+            };
+            request.Param[0] = reinterpret_cast<uintptr_t>(orig);
+            AddASyncLoadRequestMainThread(&request);
+        }
+    }
     return result;
 }
 

@@ -329,8 +329,15 @@ int Graphics_D3D9_BltBmpOrBaseImageToGraph3(const ImageRect* srcRect, int destX,
     }
     if (colorOwned) MemFree(colorCopy.pixels);
     if (alphaOwned) MemFree(alphaCopy.pixels);
-    // A multisampled graph draws on from its samples, so they take the new pixels too.
-    if (result >= 0 && orig->request.drawable && async == 0) D3D9_SpreadGraph(orig);
+    // A multisampled graph draws on from its samples, so they take the new pixels too
+    // (on the main thread, which a loading worker's copy is posted to).
+    if (result >= 0 && orig->request.drawable) {
+        if (async == 0)
+            D3D9_SpreadGraph(orig);
+        else
+            D3D9_RunOnMainThread([](void* o) { return HRESULT(D3D9_SpreadGraph(static_cast<const GraphOrigData*>(o))); },
+                                 const_cast<GraphOrigData*>(orig));
+    }
     return result;
 }
 

@@ -3,9 +3,16 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <thread>
 #include <vector>
+
+#include "media/base/handle.h"
+#include "media/file/async_load.h"
+#include "media/graphics/base_image.h"
 
 #include "media/graphics/draw.h"
 #include "media/graphics/graph.h"
@@ -25,8 +32,7 @@ constexpr int kSide = 32;
 // The red byte of a kSide x kSide square from (x0, y0) of the draw target.
 inline std::vector<int> reds(int x0, int y0) {
   std::vector<int> out;
-  for (int y = 0; y < kSide; ++y)
-    for (int x = 0; x < kSide; ++x) out.push_back(int(ZaDod::GetDrawTargetPixel(x0 + x, y0 + y) >> 16 & 0xFF));
+  for (unsigned pixel : maskcases::targetPixels(x0, y0, x0 + kSide, y0 + kSide)) out.push_back(int(pixel >> 16));
   return out;
 }
 
@@ -124,6 +130,44 @@ inline void graphCases() {
   }
 }
 
+// A picture put into a multisampled graph by a loading worker reaches its samples too, so
+// the graph keeps it once it has been a draw target (whose samples are resolved into it).
+inline void workerUploadCase() {
+  using namespace ZaDod;
+  SetDrawableGraphMultiSample(4, 0);
+  const int graph = MakeDrawableGraph(kSide, kSide, 0);
+  SetDrawableGraphMultiSample(0, 0);
+  ASSERT_GE(graph, 0);
+  ASSERT_EQ(IsGraphMultiSample(graph), 1);
+  BaseImage image{};
+  ASSERT_EQ(CreateXRGB8ColorBaseImage(kSide, kSide, &image), 0);
+  for (int y = 0; y < kSide; ++y)
+    for (int x = 0; x < kSide; ++x)
+      reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(image.pixels) + size_t(y) * size_t(image.pitch))[x] = 0xFFFFFFFFu;
+  for (int round = 0; round < 3; ++round) {
+    EXPECT_EQ(FillGraph(graph, 0, 0, 0, 255), 0);
+    std::atomic<bool> done{false};
+    int result = 1;
+    std::thread worker([&] {
+      const ImageRect whole{0, 0, kSide, kSide};
+      result = BltBaseImageToGraph(&whole, 0, 0, graph, &image, nullptr, 0, 0);
+      done = true;
+    });
+    while (!done) {  // the worker's device calls run here
+      ProcessASyncLoadRequestMainThread();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    worker.join();
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(SetDrawTarget(graph), 0);
+    EXPECT_EQ(SetDrawTarget(-2), 0);
+    DrawGraph(100, 100, graph, 0);
+    EXPECT_EQ(reds(100, 100), std::vector<int>(size_t(kSide * kSide), 255)) << round;
+  }
+  ReleaseBaseImage(&image);
+  SubHandle(graph);
+}
+
 // On a back end started with a 4-sample screen: the triangle read from the draw target and,
 // after the flip, through `presented` (the square at (300, 300) of what the flip showed),
 // against the single-sampled drawing.
@@ -163,6 +207,8 @@ void graphsAndScreens(const char* missing, int api, Presented presented, ScreenC
   using namespace ZaDod;
   ASSERT_EQ(begin(missing, 0), api);
   graphCases();
+  workerUploadCase();
+  ClearDrawTarget(nullptr);
   triangle(300, 300);
   const std::vector<int> single = reds(300, 300);
   ClearDrawTarget(nullptr);
