@@ -299,7 +299,8 @@ constexpr auto HELD_LIMIT = [] {
   struct Limits {
     int count[HEAP_HELD_CLASSES];
   } limits{};
-  for (int c = 0; c < HEAP_HELD_CLASSES; ++c) limits.count[c] = static_cast<int>(HEAP_HELD_CLASS_BYTES / heldBlockSize(c));
+  for (int c = 0; c < HEAP_HELD_CLASSES; ++c)
+    limits.count[c] = static_cast<int>(HEAP_HELD_CLASS_BYTES / heldBlockSize(c));
   return limits;
 }();
 

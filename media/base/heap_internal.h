@@ -39,6 +39,8 @@ int subPageLocked(HeapInfo* heap, HeapMemInfo* page);
 void* allocLocked(HeapInfo* heap, size_t size, size_t alignment, const char* file, int line);
 int freeLocked(HeapInfo* heap, MemTag* tag, size_t* freedUserSize);
 // A held block counts as freed for everything its owner may ask.
-inline bool liveBlock(const MemTag* tag) { return (tag->Flags & (MEMTAG_FLAG_USE | MEMTAG_FLAG_HELD)) == MEMTAG_FLAG_USE; }
+inline bool liveBlock(const MemTag* tag) {
+  return (tag->Flags & (MEMTAG_FLAG_USE | MEMTAG_FLAG_HELD)) == MEMTAG_FLAG_USE;
+}
 
 }  // namespace ZaDod::heap_detail

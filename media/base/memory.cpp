@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "media/base/clock.h"
-#include "media/base/log.h"
 #include "media/base/heap_internal.h"
+#include "media/base/log.h"
 #include "media/base/media_heap.h"
 
 namespace ZaDod {

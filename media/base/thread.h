@@ -16,7 +16,7 @@ struct TrackedCriticalSection {
   std::atomic<uint32_t> State;  // 0 free, 1 held, 2 held with sleepers
   std::atomic<uint32_t> Owner;  // the holder's thread id, 0 when free
   uint32_t Depth;               // takes by the holder not yet undone
-  char FilePath[512];  // at most 511 characters and a terminator
+  char FilePath[512];           // at most 511 characters and a terminator
   int FileLine;
   uint32_t ThreadID;
 };
