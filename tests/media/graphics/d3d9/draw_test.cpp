@@ -4,9 +4,11 @@
 // renderer and compared.
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <functional>
+#include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "d3d9_fixture.h"
 #include "media/graphics/d3d9/d3d9_graph.h"
@@ -353,7 +355,9 @@ void writeBmp(const std::string& path, int w, int h) {
 }
 
 TEST_F(D3D9Draw, ALostDeviceComesBackWithItsPictures) {
-  const std::string path = ::testing::TempDir() + "d3d9_loss_picture.bmp";
+  // Named for this process: the restore reads the file again, so a run beside this one
+  // must not replace or remove it.
+  const std::string path = ::testing::TempDir() + "d3d9_loss_picture_" + std::to_string(getpid()) + ".bmp";
   writeBmp(path, 24, 16);
   ASSERT_EQ(begin(false), kGraphicsApiD3D9);
   const int g = LoadGraph(path.c_str());
