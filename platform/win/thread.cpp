@@ -48,6 +48,13 @@ class ThreadObject final : public WaitableObject {
     s->joinable = false;
     return WAIT_OBJECT_0;
   }
+  // Waits on several objects look while holding the lock that an ending thread takes
+  // last (to wake them), so joining here could wait for ever on that thread: ended is
+  // enough, and the join is left to a later wait or to the handle's close (a detach).
+  bool tryTake() override {
+    std::lock_guard<std::mutex> lock(state->mutex);
+    return state->exited;
+  }
   std::shared_ptr<ThreadState> state;
 };
 
