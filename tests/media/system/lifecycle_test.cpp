@@ -20,6 +20,7 @@
 #include "platform/win/win_window.h"
 #include "media/file/file_access.h"
 #include "media/system/fatal.h"
+#include "tests/support/thread_count.h"
 
 namespace {
 using namespace halvorine_test;
@@ -157,19 +158,13 @@ TEST_F(LibraryTest, ShutDownReturnsToTheStartingFolder) {
   EXPECT_EQ(std::filesystem::current_path(), start);
 }
 
-int threadCount() {
-  int n = 0;
-  for ([[maybe_unused]] auto& task : std::filesystem::directory_iterator("/proc/self/task")) ++n;
-  return n;
-}
-
 TEST_F(LibraryTest, NoLoadingWorkerOutlivesShutDown) {
   std::thread([] {}).join();  // a sanitizer may start a thread of its own with the first one
-  int before = threadCount();
+  int before = halvorine_test::ProcessThreadCount();
   ASSERT_EQ(startWindowed(), 0);
-  EXPECT_GT(threadCount(), before);
+  EXPECT_GT(halvorine_test::ProcessThreadCount(), before);
   TerminateLibrary();
-  EXPECT_EQ(threadCount(), before);
+  EXPECT_EQ(halvorine_test::ProcessThreadCount(), before);
 }
 
 // The child is a fork of this test, so it works in the test's own folder.

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/win/sync.h"
+#include "tests/support/thread_count.h"
 
 namespace win = plat::win;
 
@@ -86,17 +87,11 @@ TEST(WinThread, StillActiveWhileBlockedAndBlockOutlivesHandle) {
   while (shared.stage.load() != 2) win::Sleep(1);
 }
 
-int taskCount() {
-  int n = 0;
-  for ([[maybe_unused]] auto& task : std::filesystem::directory_iterator("/proc/self/task")) ++n;
-  return n;
-}
-
 // A thread made suspended runs nothing before its first resume, which takes at once;
 // a wait on its handle returns only once the thread is gone from the process.
 TEST(WinThread, MadeSuspendedRunsOnResumeAndIsGoneAfterTheWait) {
   std::thread([] {}).join();  // a sanitizer may start a thread of its own with the first one
-  const int before = taskCount();
+  const int before = halvorine_test::ProcessThreadCount();
   for (int round = 0; round < 50; ++round) {
     Shared shared;
     win::DWORD id = 0;
@@ -106,7 +101,7 @@ TEST(WinThread, MadeSuspendedRunsOnResumeAndIsGoneAfterTheWait) {
     EXPECT_EQ(win::ResumeThread(thread), 1u);
     waitForExit(thread);
     EXPECT_EQ(shared.seenId, id);
-    EXPECT_EQ(taskCount(), before) << round;
+    EXPECT_EQ(halvorine_test::ProcessThreadCount(), before) << round;
     win::CloseHandle(thread);
   }
 }
