@@ -29,6 +29,7 @@ KVArrayBuffer* newKVArrayBuffer(int64_t bytes);
 
 class KVArrayView : public KVobj {
  public:
+  KVArrayView() { kind = kElementsKind; }
   size_t byteSize() const override { return sizeof(KVArrayView); }
   void forwardReferences() override { buffer = static_cast<KVArrayBuffer*>(forwardObject(buffer)); }
   void markReferences() override { markObject(buffer); }

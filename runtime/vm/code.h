@@ -145,6 +145,9 @@ struct MemberCache {
   // The key names no element (no index, no tuple item), so when the class
   // has no slot for it only the member lists can answer.
   uint8_t listKey = 0;
+  // The member epoch in which the object's class was last seen without a
+  // slot for the key (the code loop then reads the prototype's list).
+  uint32_t missEpoch = UINT32_MAX;
 };
 
 struct CaseEntry {

@@ -86,9 +86,14 @@ Value* memberCell(KVobj* obj, int32_t key, MemberCache* cache) {
       cache->slot = slot >= 0 ? slot : -1;
       cache->listKey = key < 0 && !inItemRange(key);
     }
-    // Objects made before their class's layout was fixed lack the later slots.
-    if (cache->classId == obj->classId && cache->slot >= 0 && cache->slot < obj->props.count)
-      return obj->props.cells[cache->slot];
+    if (cache->classId == obj->classId) {
+      // Objects made before their class's layout was fixed lack the later slots.
+      if (cache->slot >= 0 && cache->slot < obj->props.count) return obj->props.cells[cache->slot];
+      // The class still has no slot for the key: the loop may look in the
+      // object's prototype's list until the member epoch moves.
+      if (cache->slot < 0 && cache->listKey && classSlotOf(obj->classId, key) < 0)
+        cache->missEpoch = gHeap.memberEpoch;
+    }
   }
   int32_t mode = 0;
   return getPropertyCell(obj, key, mode);

@@ -61,7 +61,9 @@ enum Handler : uint8_t {
   hGeneratorReturn,
   // Fused steps (fuse.h), each standing for a run of records.
   hFCompareBranch, hFStepLocal, hFAssignPop, hFConstAdd, hFConstSub, hFConstMul, hFConstMod, hFLocalAdd,
-  hFLocalSub, hFLocalMul, hFLoadTwo, hCount
+  hFLocalSub, hFLocalMul, hFLoadTwo,
+  // Member steps without their inline paths (fusion off, for the tests).
+  hGetMemberOut, hGetIndexedOut, hAssignOut, hCount
 };
 
 struct KindTable {
@@ -118,7 +120,13 @@ constexpr KindTable kKinds;
     case Fused::LoadTwo: return hFLoadTwo;
     case Fused::EnterCall: return hCallHere;
   }
-  return kKinds.at[k];
+  const uint8_t h = kKinds.at[k];
+  if (!recordFusion()) {
+    if (h == hGetMember) return hGetMemberOut;
+    if (h == hGetIndexed) return hGetIndexedOut;
+    if (h == hAssign) return hAssignOut;
+  }
+  return h;
 }
 
 int32_t labelPosition(const LabelSlot* s) { return s ? s->position : -1; }
@@ -151,7 +159,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&importEnd, &&call, &&wait, &&enterScope, &&makeClosure, &&jumpIf, &&callIntrinsic, &&waitForbidden,
       &&callGuarded, &&callHere, &&end, &&beginArray, &&appendElement, &&endArray, &&forOf, &&opYield, &&generatorReturn,
       &&fCompareBranch, &&fStepLocal, &&fAssignPop, &&fConstAdd, &&fConstSub, &&fConstMul, &&fConstMod,
-      &&fLocalAdd, &&fLocalSub, &&fLocalMul, &&fLoadTwo};
+      &&fLocalAdd, &&fLocalSub, &&fLocalMul, &&fLoadTwo, &&getMemberOut, &&getIndexedOut, &&assignOut};
 
   // The records of the running frame. Calls of script functions run in
   // this loop too (enterCallStep): entering one switches the records and
@@ -383,30 +391,37 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       static_cast<Value*>(r.container)[r.key] = TOP;                                        \
       then;                                                                                 \
     }                                                                                       \
-    /* A store to a run-time member named by an atom that the look-up cache */              \
-    /* holds: what resolving the member reference for a write finds. */                     \
+    /* A store through a member reference, where resolving it for a write */                \
+    /* finds: an array's element below its length (past the end it warns); */               \
+    /* a run-time member the look-up cache holds, under an atom or, in an */                \
+    /* object whose integer keys are members, an integer; a class slot the */               \
+    /* slot cache holds. */                                                                 \
     if (d > 0 && ctx->refs[d - 1].kind == kRefMember && TOP.tag != kString) {               \
       const RefRecord& r = ctx->refs[d - 1];                                                \
-      const auto* obj = static_cast<const KVobj*>(r.container);                             \
-      if (r.key < 0 && r.key != RefRecord::kAtomNotFoundKey && obj && !obj->sealed && obj->list) { \
-        PropNode* member = cachedKeyNode(obj->list, r.key);                                 \
-        if (member && (member->attrs & kAttrWritable)) {                                    \
-          ctx->refDepth = d - 1;                                                            \
-          opRefs[top - 1] = nullptr;                                                        \
-          member->value = TOP;                                                              \
-          then;                                                                             \
+      auto* const obj = static_cast<KVobj*>(r.container);                                   \
+      Value* cell_ = nullptr;                                                               \
+      if (obj && !obj->sealed) {                                                            \
+        if (r.key >= 0 && obj->classId == kArrayClassId) {                                  \
+          cell_ = static_cast<KVArray*>(obj)->elementForWrite(r.key);                       \
+        } else if ((r.key < 0 || obj->kind == kMembersKind) && r.key != RefRecord::kAtomNotFoundKey) { \
+          if (obj->list) {                                                                  \
+            PropNode* member = cachedKeyNode(obj->list, r.key);                             \
+            if (member && (member->attrs & kAttrWritable)) cell_ = &member->value;          \
+          }                                                                                 \
+          if (!cell_ && r.key < 0) {                                                        \
+            const SlotCacheEntry& e = slotCacheEntry(obj->classId, r.key);                  \
+            if (e.classId == obj->classId && e.atom == r.key && e.epoch == gHeap.memberEpoch && \
+                static_cast<uint32_t>(e.slot) < static_cast<uint32_t>(obj->props.count) &&  \
+                (slotAttrs(obj->props, e.slot) & kAttrWritable))                            \
+              cell_ = obj->props.cells[e.slot];                                             \
+          }                                                                                 \
         }                                                                                   \
       }                                                                                     \
-      /* An element of an array below its length: what resolving the */                    \
-      /* element reference for a write finds (past the end it warns). */                    \
-      if (r.key >= 0 && obj && !obj->sealed && obj->classId == kArrayClassId) {             \
-        Value* element = static_cast<KVArray*>(const_cast<KVobj*>(obj))->elementForWrite(r.key); \
-        if (element) {                                                                      \
-          ctx->refDepth = d - 1;                                                            \
-          opRefs[top - 1] = nullptr;                                                        \
-          *element = TOP;                                                                   \
-          then;                                                                             \
-        }                                                                                   \
+      if (cell_) {                                                                          \
+        ctx->refDepth = d - 1;                                                              \
+        opRefs[top - 1] = nullptr;                                                          \
+        *cell_ = TOP;                                                                       \
+        then;                                                                               \
       }                                                                                     \
     }                                                                                       \
   }
@@ -652,25 +667,42 @@ loadGlobal:
   ADVANCE;
 getMember: {
   NEED(1);
-  // The inline cache: the class seen first and the member's slot in it,
-  // used only when the object really has that slot.
   Value& o = TOP;
-  const MemberCache* mc = node->second.cache;
-  if (node->flags == kPushValue && o.tag == kObject && o.obj && mc && o.obj->classId == mc->classId) {
-    KVobj* obj = o.obj;
-    if (static_cast<uint32_t>(mc->slot) < static_cast<uint32_t>(obj->props.count)) {
-      o = *obj->props.cells[mc->slot];
-      opRefs[top - 1] = obj;
-      ADVANCE;
-    }
-    // No slot in the class: a member the object's list holds, as the
-    // member look-up cache last found it.
-    if (mc->slot < 0 && mc->listKey && obj->list) {
-      if (const PropNode* member = cachedKeyNode(obj->list, node->operand.i)) {
-        o = member->value;
+  if (o.tag == kObject && o.obj) [[likely]] {
+    KVobj* const obj = o.obj;
+    const MemberCache* const mc = node->second.cache;
+    // The inline cache: the class seen first and the member's slot in it,
+    // used only when the object really has that slot.
+    if (node->flags == kPushValue && mc && obj->classId == mc->classId) {
+      if (static_cast<uint32_t>(mc->slot) < static_cast<uint32_t>(obj->props.count)) {
+        o = *obj->props.cells[mc->slot];
         opRefs[top - 1] = obj;
         ADVANCE;
       }
+      // No slot in the class: a member of the object's list as the member
+      // look-up cache last found it; with no list (and the class still
+      // without the slot in this member epoch), one of its prototype's
+      // list, as the look-up along the chain finds it.
+      if (mc->slot < 0 && mc->listKey) {
+        const PropList* list = obj->list;
+        if (!list && mc->missEpoch == gHeap.memberEpoch) {
+          const KVobj* proto = prototypeOf(obj);
+          list = proto ? proto->list : nullptr;
+        }
+        if (list) {
+          if (const PropNode* member = cachedKeyNode(list, node->operand.i)) {
+            o = member->value;
+            opRefs[top - 1] = obj;
+            ADVANCE;
+          }
+        }
+      }
+    }
+    // A member reference, resolved when it is used.
+    if (node->flags == kPushReference && ctx->refDepth < KVContext::kRefs) {
+      --top;
+      ctx->refs[ctx->refDepth++] = RefRecord{kRefMember, node->operand.i, obj, nullptr};
+      ADVANCE;
     }
   }
   OUT(getMember(ctx, node->operand.i, node->flags, node->second.cache));
@@ -678,21 +710,47 @@ getMember: {
 }
 getIndexed: {
   NEED(2);
-  // An array's element under a non-negative integer: the element, or
-  // undefined past the end, as the member read finds it.
   const Value& key = TOP;
   Value& o = ops[top - 2];
-  if (node->flags == kPushValue && key.tag == kInt && key.i >= 0 && o.tag == kObject && o.obj &&
-      o.obj->classId == kArrayClassId) {
-    KVobj* obj = o.obj;
-    o = *static_cast<KVArray*>(obj)->KVArray::elementAt(key.i);
-    --top;
-    opRefs[top - 1] = obj;
-    ADVANCE;
+  if (key.tag == kInt && key.i >= 0 && o.tag == kObject && o.obj) {
+    KVobj* const obj = o.obj;
+    const int32_t k = key.i;
+    if (node->flags == kPushValue) {
+      // An array's element: the element, or undefined past the end, as the
+      // member read finds it; an integer-keyed member of an object whose
+      // integer keys are members, as the look-up cache holds it.
+      const Value* cell = nullptr;
+      if (obj->classId == kArrayClassId) cell = static_cast<KVArray*>(obj)->KVArray::elementAt(k);
+      else if (obj->kind == kMembersKind && obj->list) {
+        if (const PropNode* member = cachedKeyNode(obj->list, k)) cell = &member->value;
+      }
+      if (cell) {
+        o = *cell;
+        --top;
+        opRefs[top - 1] = obj;
+        ADVANCE;
+      }
+    } else if (node->flags == kPushReference && ctx->refDepth < KVContext::kRefs) {
+      top -= 2;
+      ctx->refs[ctx->refDepth++] = RefRecord{kRefMember, k, obj, nullptr};
+      ADVANCE;
+    }
   }
   OUT(getIndexed(ctx, node->flags));
   ADVANCE;
 }
+getMemberOut:
+  NEED(1);
+  OUT(getMember(ctx, node->operand.i, node->flags, node->second.cache));
+  ADVANCE;
+getIndexedOut:
+  NEED(2);
+  OUT(getIndexed(ctx, node->flags));
+  ADVANCE;
+assignOut:
+  NEED(1);
+  OUT(assignThroughReference(ctx));
+  ADVANCE;
 beginObject:
   OUT(beginObjectLiteral(ctx));
   ADVANCE;

@@ -14,6 +14,7 @@ class KVContext;
 
 class KVArray : public KVobj {
  public:
+  KVArray() { kind = kElementsKind; }
   ~KVArray() override;
   Value* elementAt(int32_t index) override {
     // Past the end a read finds the shared undefined cell and creates nothing.

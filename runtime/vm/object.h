@@ -69,6 +69,9 @@ struct PropList {
   uint32_t index;
 };
 
+constexpr uint8_t kMembersKind = 0;
+constexpr uint8_t kElementsKind = 1;
+
 class KVobj {
  public:
   KVobj() = default;
@@ -119,6 +122,10 @@ class KVobj {
   PropList* list = nullptr;
   int32_t classId = 0;
   uint8_t sealed = 0;
+  // What integer keys name, set at construction so that the code loop tells
+  // the kinds apart without a virtual call: members (kMembersKind) or
+  // elements (arrays and typed views, kElementsKind).
+  uint8_t kind = 0;
   uint32_t epoch = 0;  // minor collection at which the references were last forwarded
 };
 

@@ -231,6 +231,7 @@ Value* addNode(KVobj* obj, int32_t key, const char* name, const Value& init) {
 }  // namespace
 
 ListCacheEntry gListCache[kListCacheSize];
+SlotCacheEntry gSlotCache[kSlotCacheSize];
 
 PropNode* indexedKeyNode(PropList* list, int32_t key) {
   MemberIndex* ix = indexOf(list);
@@ -301,7 +302,7 @@ Value* getPropertyCell(KVobj* obj, int32_t atom, int32_t& mode) {
     if (PropNode* n = cachedKeyNode(obj->list, atom)) return grant(n->cell(), n->attrs, mode);
   }
   for (KVobj* o = obj; o; o = prototypeOf(o)) {
-    int32_t slot = slotIndexOf(o->classId, atom);
+    int32_t slot = classSlotOf(o->classId, atom);
     // Classes share ids with others of fewer slots (plain objects and
     // function objects), so the slot must also lie inside this object.
     if (slot >= 0 && slot < o->props.count) return grant(o->props.cells[slot], slotAttrs(o->props, slot), mode);
@@ -327,7 +328,7 @@ Value* findProperty(KVobj* obj, const char* text) {
     return n ? n->cell() : nullptr;
   }
   if (atom == kAtomProto) return obj->props.count > 0 ? obj->props.cells[0] : nullptr;
-  int32_t slot = slotIndexOf(obj->classId, atom);
+  int32_t slot = classSlotOf(obj->classId, atom);
   if (slot >= 0 && slot < obj->props.count) return obj->props.cells[slot];
   PropNode* n = findKeyNode(obj, atom);
   return n ? n->cell() : nullptr;

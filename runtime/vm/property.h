@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "runtime/vm/atoms.h"
 #include "runtime/vm/heap.h"
 #include "runtime/vm/object.h"
 #include "runtime/vm/roots.h"
@@ -55,9 +56,34 @@ inline ListCacheEntry& listCacheEntry(const PropList* list, int32_t key) {
   return gListCache[(region ^ static_cast<uint32_t>(key)) & (kListCacheSize - 1)];
 }
 
-inline PropNode* cachedKeyNode(const PropList* list, int32_t key) {
+[[gnu::always_inline]] inline PropNode* cachedKeyNode(const PropList* list, int32_t key) {
   const ListCacheEntry& e = listCacheEntry(list, key);
   return e.list == list && e.key == key && e.epoch == gHeap.memberEpoch ? e.node : nullptr;
+}
+
+// Class slot cache: slotIndexOf's answer (a slot, or -1) for a class and
+// an atom, direct-mapped, while the member epoch is unchanged (every change
+// of a class's slot map moves it). The code loop's stores to class slots
+// read it; classSlotOf fills it.
+struct SlotCacheEntry {
+  int32_t classId = -1;
+  int32_t atom = 0;
+  int32_t slot = -1;
+  uint32_t epoch = 0;
+};
+constexpr uint32_t kSlotCacheSize = 1024;
+extern SlotCacheEntry gSlotCache[kSlotCacheSize];
+
+inline SlotCacheEntry& slotCacheEntry(int32_t classId, int32_t atom) {
+  return gSlotCache[(static_cast<uint32_t>(classId) * 0x9E3779B1u ^ static_cast<uint32_t>(atom)) & (kSlotCacheSize - 1)];
+}
+// The slot the class gives the atom, or -1, through the cache.
+inline int32_t classSlotOf(int32_t classId, int32_t atom) {
+  SlotCacheEntry& e = slotCacheEntry(classId, atom);
+  if (e.classId == classId && e.atom == atom && e.epoch == gHeap.memberEpoch) return e.slot;
+  int32_t slot = slotIndexOf(classId, atom);
+  e = SlotCacheEntry{classId, atom, slot, gHeap.memberEpoch};
+  return slot;
 }
 
 // Lists longer than this get a hash index from atom or integer key to the
