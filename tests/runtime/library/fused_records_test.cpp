@@ -159,6 +159,45 @@ for (i = 0; i < 50; i++) a.push(i);
 for (i = 0; i < 54; i++) { a[i] = a[i] * 2 + b[i % 4]; s = s + a[i % 50]; }
 a[-1] = 5; b["1"] = 7; b[2] = "x" @ s; t = b[2] @ b[1] @ a[-1] @ b[9];
 console.log("elements " @ s @ " " @ a.length @ " " @ t @ " " @ a[49]);)",
+    // Members inside the loop (without fusion they run out of line):
+    // prototype methods and values read through one record for objects of
+    // one class with different prototypes, replaced, deleted and added
+    // again, an own member shadowing the prototype's until it is deleted;
+    // class slots stored; integer keys of plain objects beside arrays and
+    // typed views through the same records, absent, deleted and added
+    // again; young garbage in between.
+    R"(function Counter(step) { this.n = 0; this.step = step; }
+Counter.prototype.add = function (k) { this.n = (this.n + this.step * k) % 1000003; return this.n; };
+function twice(k) { this.n = (this.n + 2 * k) % 1000003; return this.n; }
+var c = new Counter(3), d = new Counter(5), old = Counter.prototype, i, s = 0, w = "", g;
+c.tag = 1;
+old.tag = 2;
+old.base = 7;
+Counter.prototype = {add: twice, base: 9, tag: 3};
+var e = new Counter(1), all = [c, d, e];
+for (i = 0; i < 6000; i++) {
+  var o = all[i % 3];
+  s = (s + o.add(i) + o.base + o.n + o.tag * 10) % 1000003;
+  if (i == 2000) delete c.tag;
+  if (i == 2500) c.tag = 4;
+  if (i == 3000) old.add = twice;
+  if (i % 1000 == 999) { if (c.base) w = w @ "Y"; delete old.base; if (c.base) w = w @ "y"; else w = w @ "n"; old.base = i; }
+  g = {junk: "x" @ i};
+}
+console.log("methods " @ s @ " " @ w @ " " @ c.n @ " " @ d.n @ " " @ e.n @ " " @ c.tag @ " " @ d.tag);
+var p = {}, q = [], v = new Int32Array(new ArrayBuffer(64), 16), ks = [p, q, v, p], k, t = 0;
+for (k = 0; k < 40; k++) q.push(0);
+for (k = 0; k < 16; k++) p[k] = k;
+for (i = 0; i < 4000; i++) {
+  var x = ks[i % 4];
+  k = i % 16;
+  x[k] = x[k] + i;
+  t = (t + x[k]) % 1000003;
+  if (x[k + 40]) t = t + 1;
+  if (i % 700 == 0) { delete p[k]; if (p[k]) t = t + 1000; p[k] = 1; }
+  g = "y" @ i;
+}
+console.log("keys " @ t @ " " @ p[3] @ " " @ q[3] @ " " @ v[3] @ " " @ p[99]);)",
 };
 
 }  // namespace
