@@ -169,6 +169,7 @@ console.log("elements " @ s @ " " @ a.length @ " " @ t @ " " @ a[49]);)",
     R"(function Counter(step) { this.n = 0; this.step = step; }
 Counter.prototype.add = function (k) { this.n = (this.n + this.step * k) % 1000003; return this.n; };
 function twice(k) { this.n = (this.n + 2 * k) % 1000003; return this.n; }
+function Pair(v) { this.a = v; this.b = v + 1; }
 var c = new Counter(3), d = new Counter(5), old = Counter.prototype, i, s = 0, w = "", g;
 c.tag = 1;
 old.tag = 2;
@@ -182,6 +183,9 @@ for (i = 0; i < 6000; i++) {
   if (i == 2500) c.tag = 4;
   if (i == 3000) old.add = twice;
   if (i % 1000 == 999) { if (c.base) w = w @ "Y"; delete old.base; if (c.base) w = w @ "y"; else w = w @ "n"; old.base = i; }
+  g = new Pair(i);
+  g.a = g.a + g.b;
+  s = (s + g.a) % 1000003;
   g = {junk: "x" @ i};
 }
 console.log("methods " @ s @ " " @ w @ " " @ c.n @ " " @ d.n @ " " @ e.n @ " " @ c.tag @ " " @ d.tag);
