@@ -59,6 +59,7 @@ struct EnteredFrame {
   ActivationObject* const a = f->activation;
   f->scope = fn->environment;
   f->receiver = receiver;
+  f->callee = fn;
   f->passed = kept;
   a->epoch = gHeap.minorCount;
   a->globalFlag = 0;
@@ -106,6 +107,7 @@ struct EnteredFrame {
   f->activation->clear();
   f->scope = nullptr;
   f->receiver = nullptr;
+  f->callee = nullptr;
   f->refDepth = -1;
   f->passed = 0;
   const int32_t depth = ctx->depth - 1;
