@@ -38,7 +38,7 @@ void visitGlobalObject(bool full, void*) {
 }  // namespace
 
 ActivationObject::~ActivationObject() {
-  if (ownsCells) delete[] cells;
+  if (ownsCells && !cellsInBlock) delete[] cells;
 }
 
 void ActivationObject::forwardReferences() {
@@ -52,17 +52,33 @@ void ActivationObject::markReferences() {
   if (ownsCells) visitCells(cells, cellCount, true);
 }
 
-ActivationObject* ActivationObject::copy() const {
-  auto* c = new ActivationObject;
-  c->cells = new Value[cellCount > 0 ? cellCount : 1];
-  for (int32_t i = 0; i < cellCount; ++i) c->cells[i] = cells[i];
+ActivationObject* ActivationObject::copy(ActivationObject* next) const {
+  // One block for the copy and its cells: a closure's capture costs one
+  // allocation and one release per activation.
+  static_assert(sizeof(ActivationObject) % alignof(Value) == 0);
+  const int32_t n = cellCount > 0 ? cellCount : 0;
+  void* block = ::operator new(sizeof(ActivationObject) + sizeof(Value) * static_cast<size_t>(n));
+  auto* c = new (block) ActivationObject;
+  c->cells = reinterpret_cast<Value*>(c + 1);
+  for (int32_t i = 0; i < n; ++i) new (&c->cells[i]) Value(cells[i]);
   c->ownsCells = true;
+  c->cellsInBlock = true;
+  c->nextCopy = next;
   c->argCount = argCount;
   c->cellCount = cellCount;
   c->params = params;
   c->locals = locals;
   c->epoch = epoch;
   return c;
+}
+
+void ActivationObject::releaseCopies(ActivationObject* first) {
+  while (first) {
+    ActivationObject* next = first->nextCopy;
+    first->~ActivationObject();
+    ::operator delete(first);
+    first = next;
+  }
 }
 
 GlobalObject::GlobalObject() {
@@ -118,16 +134,36 @@ ScopeChain* chainWith(ActivationObject* inner, ScopeChain* outer) {
   return c;
 }
 
-ScopeChain* copyScopeChain(ScopeChain* chain) {
+namespace {
+
+ActivationObject* copyEntry(ActivationObject* a, ActivationObject*& copies) {
+  if (a->isGlobal()) return a;
+  copies = a->copy(copies);
+  return copies;
+}
+
+}  // namespace
+
+ScopeChain* copyScopeChain(ScopeChain* chain, ActivationObject*& copies) {
+  copies = nullptr;
   if (!chain) return nullptr;
   ScopeRoot root(chain);
   auto* c = static_cast<ScopeChain*>(gcAllocYoung(scopeChainBytes(chain->count)));
   chain = root.get();
   c->count = chain->count;
-  for (int32_t i = 0; i < chain->count; ++i) {
-    ActivationObject* a = chain->entries[i];
-    c->entries[i] = a->isGlobal() ? a : a->copy();
-  }
+  for (int32_t i = 0; i < chain->count; ++i) c->entries[i] = copyEntry(chain->entries[i], copies);
+  return c;
+}
+
+ScopeChain* copyScopeChainWith(ActivationObject* inner, ScopeChain* outer, ActivationObject*& copies) {
+  copies = nullptr;
+  ScopeRoot root(outer);
+  const int32_t n = outer ? outer->count : 0;
+  auto* c = static_cast<ScopeChain*>(gcAllocYoung(scopeChainBytes(n + 1)));
+  outer = root.get();
+  c->count = n + 1;
+  c->entries[0] = copyEntry(inner, copies);
+  for (int32_t i = 0; i < n; ++i) c->entries[i + 1] = copyEntry(outer->entries[i], copies);
   return c;
 }
 

@@ -28,8 +28,11 @@ class ActivationObject {
   virtual void markReferences();
   virtual bool isGlobal() const { return false; }
 
-  // A closure's copy of this activation, with cells of its own.
-  ActivationObject* copy() const;
+  // A closure's copy of this activation, its cells in the same block; freed
+  // with releaseCopies. `next` is put first in the copy's list.
+  ActivationObject* copy(ActivationObject* next) const;
+  // Frees a list of copies linked through nextCopy.
+  static void releaseCopies(ActivationObject* first);
   // Back to the idle state of a frame that was left.
   void clear() {
     argCount = 0;
@@ -43,9 +46,11 @@ class ActivationObject {
   int32_t cellCount = 0;
   uint8_t globalFlag = 0;
   bool ownsCells = false;
+  bool cellsInBlock = false;  // a copy's cells follow it in its block
   const NameVector* params = nullptr;
   const NameVector* locals = nullptr;
   uint32_t epoch = 0;
+  ActivationObject* nextCopy = nullptr;  // the owning closure's next copy
 };
 
 // The global variables and the eight global areas of built-in classes,
@@ -93,8 +98,12 @@ ScopeChain* chainWith(ActivationObject* inner, ScopeChain* outer);
 // static area.
 ScopeChain* globalScopeChain();
 // Copy for a closure: global activations are kept, every other one is
-// copied with its cells. The copies belong to the caller (the closure).
-ScopeChain* copyScopeChain(ScopeChain* chain);
+// copied with its cells. The copies belong to the caller (the closure), who
+// gets them as a list through `copies` and frees them with releaseCopies.
+ScopeChain* copyScopeChain(ScopeChain* chain, ActivationObject*& copies);
+// The same for the chain `inner` followed by `outer` (which may be null),
+// in one block: what copying chainWith(inner, outer) makes.
+ScopeChain* copyScopeChainWith(ActivationObject* inner, ScopeChain* outer, ActivationObject*& copies);
 // The k-th activation, counting from 1; beyond the chain raises system error 23.
 ActivationObject* scopeChainAt(ScopeChain* chain, int32_t k);
 

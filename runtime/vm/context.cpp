@@ -25,6 +25,7 @@ void fillFrame(CallFrame* f, KVfobj* fn, Value* cells, KVobj* receiver, int32_t 
   ActivationObject* a = f->activation;
   f->scope = fn->environment;
   f->receiver = receiver;
+  f->callee = fn;
   f->refDepth = refDepth;
   f->passed = 0;
   a->epoch = gHeap.minorCount;
@@ -188,6 +189,7 @@ void KVContext::visit(bool full) {
       f.scope = forwardScopeChain(f.scope);
     }
     visitObject(f.receiver, full);
+    visitObject(f.callee, full);
   }
   for (int32_t i = 0; i < kOperands; ++i) {
     if (i >= top) {
@@ -249,6 +251,7 @@ const Callable* setupMainProgram(KVContext* ctx, const Callable* program, int32_
   g->argCount = globals;
   f.scope = nullptr;
   f.receiver = nullptr;
+  f.callee = nullptr;
   f.refDepth = -1;
   f.passed = 0;
   ctx->top = 0;
@@ -351,6 +354,7 @@ inline void popFrame(KVContext* ctx) {
   left.activation->clear();
   left.scope = nullptr;
   left.receiver = nullptr;
+  left.callee = nullptr;
   left.refDepth = -1;
   left.passed = 0;
   ctx->frame = &ctx->frames[ctx->depth - 1];

@@ -18,6 +18,9 @@ struct CallFrame {
   ActivationObject* activation = nullptr;
   ScopeChain* scope = nullptr;
   KVobj* receiver = nullptr;
+  // The running function: a closure made as a temporary owns the copies
+  // its scope chain lists, so its frame keeps it alive while it runs.
+  KVobj* callee = nullptr;
   int32_t refDepth = -1;  // reference depth at entry; -1 while idle
   // The other stack levels at entry. Statements of the frame run at these
   // levels, so a handler, a return or a throw out of the frame puts the

@@ -34,11 +34,7 @@ void setUpNative(KVfobj* fn, const Callable* callable, const NameVector* first, 
 
 }  // namespace
 
-CapturedScopes::~CapturedScopes() {
-  for (ActivationObject* a : copies) delete a;
-}
-
-KVfobj::~KVfobj() { delete captured; }
+KVfobj::~KVfobj() { ActivationObject::releaseCopies(captured); }
 
 KVobj* KVfobj::constructorPrototype() {
   if (props.count < 2) return nullptr;
@@ -89,12 +85,12 @@ KVfobj* newCoreConstructor(int32_t classId, int32_t slots) {
   return fn;
 }
 
-KVfobj* newClosure(const FunctionRecord* rec, ScopeChain* scope) {
-  auto captured = std::make_unique<CapturedScopes>();
-  ScopeChain* copy = copyScopeChain(scope);
-  if (copy)
-    for (int32_t i = 0; i < copy->count; ++i)
-      if (!copy->entries[i]->isGlobal()) captured->copies.push_back(copy->entries[i]);
+namespace {
+
+// The closure over a copied chain whose copies are `copies`.
+KVfobj* closureOverCopy(const FunctionRecord* rec, ScopeChain* copy, ActivationObject* copies) {
+  // The copies are released if making the function object fails.
+  std::unique_ptr<ActivationObject, void (*)(ActivationObject*)> owned(copies, &ActivationObject::releaseCopies);
   ScopeRoot root(copy);
   reserveNursery(objectBytes<KVfobj>(2) + objectBytes<KVobj>(1));
   copy = root.get();
@@ -108,11 +104,25 @@ KVfobj* newClosure(const FunctionRecord* rec, ScopeChain* scope) {
   fn->firstCells = &rec->params;
   fn->secondCells = &rec->locals;
   fn->environment = copy;
-  if (!captured->copies.empty()) {
-    fn->captured = captured.release();
+  if (copies) {
+    fn->captured = owned.release();
     registerOwner(fn);
   }
   return fn;
+}
+
+}  // namespace
+
+KVfobj* newClosure(const FunctionRecord* rec, ScopeChain* scope) {
+  ActivationObject* copies;
+  ScopeChain* copy = copyScopeChain(scope, copies);
+  return closureOverCopy(rec, copy, copies);
+}
+
+KVfobj* newClosureOver(const FunctionRecord* rec, ActivationObject* inner, ScopeChain* outer) {
+  ActivationObject* copies;
+  ScopeChain* copy = copyScopeChainWith(inner, outer, copies);
+  return closureOverCopy(rec, copy, copies);
 }
 
 KVfobj* newKVfobj(const Callable* callable, const NameVector* first, const NameVector* second) {

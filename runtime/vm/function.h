@@ -35,12 +35,6 @@ struct FunctionRecord {
   uint8_t generator = 0;  // calls make a generator
 };
 
-// The copies of captured activations a closure owns, outside the heap.
-struct CapturedScopes {
-  ~CapturedScopes();
-  std::vector<ActivationObject*> copies;
-};
-
 class KVfobj : public KVobj {
  public:
   ~KVfobj() override;
@@ -63,7 +57,7 @@ class KVfobj : public KVobj {
   const NameVector* secondCells = nullptr;  // locals
   ScopeChain* environment = nullptr;
   void* extra = nullptr;  // a heap block of the class, or null
-  CapturedScopes* captured = nullptr;
+  ActivationObject* captured = nullptr;  // the copies of its scope it owns, outside the heap
 };
 
 // A fresh instance class id for a function object made at run time; script
@@ -91,6 +85,9 @@ KVfobj* newCoreConstructor(int32_t classId, int32_t slots);
 // A closure of the record over the scope chain (innermost first); the scope's
 // activations are copied now, so later writes to them are not seen.
 KVfobj* newClosure(const FunctionRecord* rec, ScopeChain* scope);
+// The same over the chain `inner` followed by `outer` (a running frame's
+// activation and scope), without making that chain first.
+KVfobj* newClosureOver(const FunctionRecord* rec, ActivationObject* inner, ScopeChain* outer);
 // A function object on the young heap whose scope is the global object.
 KVfobj* newKVfobj(const Callable* callable, const NameVector* first, const NameVector* second);
 // A class constructor in the static area with 2 + staticMembers slots.

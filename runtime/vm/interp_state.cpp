@@ -75,9 +75,12 @@ void enterScope(KVContext* ctx) {
 
 void makeClosure(KVContext* ctx, FunctionRecord* rec) {
   if (!rec) throw RuntimeError(kErrUnexpected);
-  ScopeChain* captured = chainWith(ctx->frame->activation, ctx->frame->scope);
+  // The closure copies the frame's activation and scope as they are now
+  // (newClosureOver holds the scope across its allocations).
+  ActivationObject* inner = ctx->frame->activation;
+  ScopeChain* captured = ctx->frame->scope;
   if (ctx->scopeDepth > ctx->frame->scopeBase) ctx->frame->scope = ctx->savedScopes[--ctx->scopeDepth];
-  KVfobj* fn = newClosure(rec, captured);
+  KVfobj* fn = newClosureOver(rec, inner, captured);
   fn->closureFlag = 1;
   ctx->pushObject(fn);
 }

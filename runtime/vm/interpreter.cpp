@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "runtime/vm/call_entry.h"
 #include "runtime/vm/context.h"
 #include "runtime/vm/fuse.h"
 #include "runtime/vm/interp_ext.h"
@@ -434,7 +435,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     settleFrameResult(ctx);                                            \
     return;                                                            \
   }                                                                    \
-  leaveEnteredCall(ctx);                                               \
+  leaveScriptCall(ctx);                                                \
   LOAD_FRAME(ctx->depth > entryDepth ? ctx->program->code : &vec);     \
   pc = ctx->pc;                                                        \
   RELOAD;                                                              \
@@ -825,7 +826,21 @@ call:
   STEP(callStep(ctx, node->operand.i != 0));
 callGuarded:
   STEP(callGuarded(ctx));
-callHere:
+callHere: {
+  POSITION;
+  EnteredFrame e;
+  if (enterScriptCall(ctx, top, pc, node->operand.i != 0, e)) [[likely]] {
+    records = e.code;
+    code = records->data();
+    n = static_cast<uint32_t>(records->size());
+    frameCells = e.cells;
+    frameArgs = e.params;
+    frameCellCount = e.cellCount;
+    pc = 0;
+    top = ctx->top;
+    NEXT;
+  }
+}
   SYNC;
   switch (enterCallStep(ctx, node->operand.i != 0)) {
     case StepResult::Enter:

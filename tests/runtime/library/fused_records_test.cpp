@@ -152,6 +152,25 @@ var n, f;
 for (n = 1; n <= 6; n++) spawn(worker, n);
 for (f = 0; f < 1000 && done < 6; f++) wait;
 console.log("waits " @ done @ " " @ total);)",
+    // Closures made inside closures (their scopes copied again), named
+    // function expressions, captured values written after the capture, and
+    // calls made while an object or array literal is open.
+    R"(function outer(a) {
+  var b = a * 2;
+  return function (c) {
+    var d = c + 1;
+    return function (e) { a++; d = d + e; return a + b + d; };
+  };
+}
+var f1 = outer(1), g1 = f1(10), s = 0, i, x = 5, k;
+var fact = function f(n) { if (n < 2) return 1; return n * f(n - 1); };
+var cap = function () { return x; };
+for (i = 0; i < 2000; i++) {
+  s = (s + g1(i) + f1(i)(1) + fact(i % 8)) % 1000003;
+  if (i % 100 == 0) { g1 = outer(i)(i); x = i; }
+  k = {p: outer(i)(1)(2), q: [fact(3), g1(1)]};
+}
+console.log("nested " @ s @ " " @ cap() @ " " @ k.p @ " " @ k.q[1] @ " " @ fact("4") @ " " @ outer()(2)(3));)",
     // Array elements read and written inline: inside the length, past its
     // end (the write warns), under negative and text keys, holding texts.
     R"(var a = [], b = [1, 2, 3], i, s = 0, t = "";

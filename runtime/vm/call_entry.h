@@ -1,0 +1,121 @@
+// The short paths of entering and leaving a script call inside a code loop:
+// the common call (a script function, no text among the arguments it keeps,
+// room for its frame) and the common return (a result, no literal left open).
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+
+#include "runtime/vm/context.h"
+#include "runtime/vm/heap.h"
+
+namespace kv {
+
+// The callee's records and cells, which the loop takes as its running frame.
+struct EnteredFrame {
+  const CodeVector* code;
+  Value* cells;
+  int32_t params;
+  int32_t cellCount;
+};
+
+// A Call record's call entered as enterCallStep followed by callFunction
+// would enter it: the caller's resume point saved, the frame and its
+// activation filled, the arguments copied and the rest of the cells cleared,
+// the stack levels recorded. `top` and `pc` are the loop's (the context's
+// copies are written). Every check comes before the first write: a call that
+// fails one answers false with nothing changed, and the general path then
+// warns or fails as it always did.
+[[gnu::always_inline]] inline bool enterScriptCall(KVContext* ctx, int32_t top, int32_t pc, bool method,
+                                                   EnteredFrame& out) {
+  if (top < 2) return false;
+  const Value& count = ctx->operands[top - 1];
+  const int32_t n = count.i;
+  const int32_t at = top - 2 - n;
+  if (count.tag != kInt || n < 0 || at < 0) return false;
+  const Value& callee = ctx->operands[at];
+  KVobj* receiver = ctx->operandRefs[at];
+  if (callee.tag != kObject || !callee.obj || (method && !receiver) || !callee.obj->isFunction()) return false;
+  auto* fn = static_cast<KVfobj*>(callee.obj);
+  const Callable* body = fn->callable;
+  if (!body || !body->code || body->native || (fn->generator | fn->restarterNext | fn->staticNative)) return false;
+  const int32_t depth = ctx->depth;
+  if (depth >= KVContext::kFrames) return false;
+  const int32_t params = fn->firstCells ? static_cast<int32_t>(fn->firstCells->size()) : 0;
+  const int32_t cellCount = params + (fn->secondCells ? static_cast<int32_t>(fn->secondCells->size()) : 0);
+  CallFrame* const caller = ctx->frame;
+  const ActivationObject* cur = caller->activation;
+  Value* const cells = cur->cells + cur->cellCount;
+  const intptr_t used = cells - ctx->cells;
+  if (used < 0 || used + cellCount > KVContext::kCells) return false;
+  const int32_t kept = std::min(n, params);
+  const Value* args = ctx->operands + (at + 1);
+  for (int32_t i = 0; i < kept; ++i)
+    if (args[i].tag == kString) return false;
+  caller->savedProgram = ctx->program;
+  caller->savedPc = pc + 1;
+  ctx->argCount = n;
+  CallFrame* const f = &ctx->frames[depth];
+  ActivationObject* const a = f->activation;
+  f->scope = fn->environment;
+  f->receiver = receiver;
+  f->callee = fn;
+  f->passed = kept;
+  a->epoch = gHeap.minorCount;
+  a->globalFlag = 0;
+  a->params = fn->firstCells;
+  a->locals = fn->secondCells;
+  a->argCount = params;
+  a->cells = cells;
+  a->cellCount = cellCount;
+  for (int32_t i = 0; i < kept; ++i) cells[i] = args[i];
+  for (int32_t i = kept; i < cellCount; ++i) cells[i] = Value();
+  if (fn->hasName && cellCount > params) cells[params] = Value::makeObject(fn);
+  ctx->frame = f;
+  ctx->depth = depth + 1;
+  ctx->top = at;
+  f->refDepth = ctx->refDepth;
+  f->operandBase = at;
+  f->objectLiteralBase = ctx->objectLiteralDepth;
+  f->arrayLiteralBase = ctx->arrayLiteralDepth;
+  f->scopeBase = ctx->scopeDepth;
+  ctx->program = body;
+  ctx->pc = 0;
+  out = {body->code, cells, params, cellCount};
+  return true;
+}
+
+// Leaves a frame the loop entered (depth above 1), as leaveEnteredCall does:
+// the result alone above the frame's base, the frame idle again, and the
+// caller's program and resume point current. Returns and frames with a
+// throw pending, no result or literals left open take leaveEnteredCall.
+[[gnu::always_inline]] inline void leaveScriptCall(KVContext* ctx) {
+  CallFrame* const f = ctx->frame;
+  const int32_t base = f->operandBase;
+  const int32_t top = ctx->top;
+  if (ctx->exception || top <= base || ctx->objectLiteralDepth > f->objectLiteralBase ||
+      ctx->arrayLiteralDepth > f->arrayLiteralBase || ctx->depth <= 1) [[unlikely]] {
+    leaveEnteredCall(ctx);
+    return;
+  }
+  ctx->operands[base] = ctx->operands[top - 1];
+  ctx->operandRefs[base] = ctx->operandRefs[top - 1];
+  ctx->top = base + 1;
+  ctx->refDepth = std::min(ctx->refDepth, std::max(f->refDepth, 0));
+  ctx->scopeDepth = std::min(ctx->scopeDepth, f->scopeBase);
+  ctx->viewTarget = nullptr;
+  f->activation->clear();
+  f->scope = nullptr;
+  f->receiver = nullptr;
+  f->callee = nullptr;
+  f->refDepth = -1;
+  f->passed = 0;
+  const int32_t depth = ctx->depth - 1;
+  ctx->depth = depth;
+  CallFrame* const caller = &ctx->frames[depth - 1];
+  ctx->frame = caller;
+  ctx->program = caller->savedProgram;
+  ctx->pc = caller->savedPc;
+}
+
+}  // namespace kv
