@@ -41,6 +41,7 @@ Fused withTop(int32_t kind, Fused add, Fused sub, Fused mul, Fused mod) {
 }  // namespace
 
 void setRecordFusion(bool on) { gFusion = on; }
+bool recordFusion() { return gFusion; }
 
 Fused fusedAt(const CodeVector& code, uint32_t pc) {
   if (!gFusion) return Fused::None;

@@ -37,5 +37,8 @@ Fused fusedAt(const CodeVector& code, uint32_t pc);
 // On by default. Records that have run keep the step chosen for them, so a
 // change applies to code that has not run yet (tests compare the two forms).
 void setRecordFusion(bool on);
+// Whether fusion is on; steps that look ahead when they run (a concatenation
+// followed by a constant text and another) ask this rather than noting a step.
+bool recordFusion();
 
 }  // namespace kv
