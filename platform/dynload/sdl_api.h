@@ -10,6 +10,8 @@
 
 #include <atomic>
 
+#include "platform/dynload/lazy_library.h"
+
 namespace plat::sdl {
 
 #define HALVORINE_SDL_FUNCTIONS(X) \
@@ -35,14 +37,10 @@ namespace plat::sdl {
   X(SDL_ShowCursor) X(SDL_ShowWindow) X(SDL_UpdateWindowSurface) X(SDL_UpperBlitScaled) X(SDL_free)
 
 struct Api {
-#define HALVORINE_SDL_POINTER(name) decltype(&::name) name;
-  HALVORINE_SDL_FUNCTIONS(HALVORINE_SDL_POINTER)
-#undef HALVORINE_SDL_POINTER
+  HALVORINE_SDL_FUNCTIONS(HALVORINE_LAZY_POINTER)
 };
 
-// Opens the library and looks up every function, once; a missing library or
-// function stops the program with a message that names it, as a missing
-// library at start did before.
+// Opens the library and looks up every function, once (lazy_library.h).
 const Api& loadApi();
 
 // Set once the table is complete; several threads (the window's, the sound
