@@ -5,20 +5,11 @@
 namespace plat::sdl {
 namespace {
 
-const Api* open() {
-  static Api functions;
-  // The major version the layer was compiled against.
-  void* const library = OpenLazyLibrary("libSDL2-2.0.so.0");
-  HALVORINE_SDL_FUNCTIONS(HALVORINE_LAZY_FIND)
-  return &functions;
-}
+void fill(Api& functions, void* library) { HALVORINE_SDL_FUNCTIONS(HALVORINE_LAZY_FIND) }
 
 }  // namespace
 
-const Api& loadApi() {
-  static const Api* const loaded = open();
-  gApi.store(loaded, std::memory_order_release);
-  return *loaded;
-}
+// The major version the layer was compiled against.
+constinit LazyTable<Api> gApi("libSDL2-2.0.so.0", fill);
 
 }  // namespace plat::sdl

@@ -8,8 +8,6 @@
 
 #include <SDL.h>
 
-#include <atomic>
-
 #include "platform/dynload/lazy_library.h"
 
 namespace plat::sdl {
@@ -40,16 +38,9 @@ struct Api {
   HALVORINE_SDL_FUNCTIONS(HALVORINE_LAZY_POINTER)
 };
 
-// Opens the library and looks up every function, once (lazy_library.h).
-const Api& loadApi();
-
-// Set once the table is complete; several threads (the window's, the sound
-// device's) may ask first at the same time.
-inline std::atomic<const Api*> gApi{nullptr};
-inline const Api& api() {
-  const Api* loaded = gApi.load(std::memory_order_acquire);
-  return loaded ? *loaded : loadApi();
-}
+// Filled on first use (lazy_library.h).
+extern constinit LazyTable<Api> gApi;
+inline const Api& api() { return gApi.get(); }
 
 }  // namespace plat::sdl
 

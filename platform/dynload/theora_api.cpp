@@ -5,19 +5,11 @@
 namespace plat::theora {
 namespace {
 
-const Api* open() {
-  static Api functions;
-  void* const library = OpenLazyLibrary("libtheoradec.so.1");
-  HALVORINE_THEORA_FUNCTIONS(HALVORINE_LAZY_FIND)
-  return &functions;
-}
+void fill(Api& functions, void* library) { HALVORINE_THEORA_FUNCTIONS(HALVORINE_LAZY_FIND) }
 
 }  // namespace
 
-const Api& loadApi() {
-  static const Api* const loaded = open();
-  gApi.store(loaded, std::memory_order_release);
-  return *loaded;
-}
+// The major version the layer was compiled against.
+constinit LazyTable<Api> gApi("libtheoradec.so.1", fill);
 
 }  // namespace plat::theora

@@ -5,8 +5,6 @@
 
 #include <theora/theoradec.h>
 
-#include <atomic>
-
 #include "platform/dynload/lazy_library.h"
 
 namespace plat::theora {
@@ -20,14 +18,9 @@ struct Api {
   HALVORINE_THEORA_FUNCTIONS(HALVORINE_LAZY_POINTER)
 };
 
-// Opens the library and looks up every function, once (lazy_library.h).
-const Api& loadApi();
-
-inline std::atomic<const Api*> gApi{nullptr};
-inline const Api& api() {
-  const Api* loaded = gApi.load(std::memory_order_acquire);
-  return loaded ? *loaded : loadApi();
-}
+// Filled on first use (lazy_library.h).
+extern constinit LazyTable<Api> gApi;
+inline const Api& api() { return gApi.get(); }
 
 }  // namespace plat::theora
 
