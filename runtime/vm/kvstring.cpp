@@ -2,6 +2,7 @@
 #include "runtime/vm/kvstring.h"
 
 #include <cstring>
+#include <stdexcept>
 
 #include "runtime/vm/heap.h"
 #include "runtime/vm/property.h"
@@ -38,9 +39,13 @@ bool isNumber(const Value& v) { return v.tag == kInt || v.tag == kFloat; }
 // object's own text, else the fixed form valueToString answers (numbers are
 // formatted by the caller).
 const char* partText(const Value& v) {
-  if (v.tag == kString) return v.str;
-  if (v.tag == kObject && v.obj && v.obj->isString()) return static_cast<const KVstring*>(v.obj)->text;
-  return valueToString(&v);
+  const char* text = v.tag == kString                                   ? v.str
+                     : v.tag == kObject && v.obj && v.obj->isString() ? static_cast<const KVstring*>(v.obj)->text
+                                                                       : valueToString(&v);
+  // A missing text fails as the copy into a std::string that concatenation
+  // used to make failed (the run is aborted with this line).
+  if (!text) throw std::logic_error("basic_string: construction from null is not valid");
+  return text;
 }
 
 }  // namespace
