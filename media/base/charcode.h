@@ -57,7 +57,8 @@ std::uint32_t ConvertCharCode(std::uint32_t code, int sourceCodePage, int destin
 int ConvertString(const void* source, int sourceCodePage, void* destination, std::size_t destinationSize,
                   int destinationCodePage);
 
-// Builds the conversion tables (once; thread-safe). Conversions call it themselves.
+// Builds every conversion table (once; thread-safe). Conversions build the ones
+// they use themselves, on first use.
 int SetupCharCodeTables();
 
 // Default pages: wide 1200, narrow and the font character set from the locale.

@@ -86,7 +86,6 @@ int convertGeneral(const std::uint8_t* src, int sourcePage, std::uint8_t* dst, s
 
 int ConvertString(const void* source, int sourceCodePage, void* destination, std::size_t destinationSize,
                   int destinationCodePage) {
-  SetupCharCodeTables();
   static const std::uint8_t empty[4] = {};
   const auto* src = source ? static_cast<const std::uint8_t*>(source) : empty;
   auto* dst = static_cast<std::uint8_t*>(destination);

@@ -12,26 +12,26 @@ namespace ZaDod {
 namespace {
 
 CharCodeTable tables[CharCodeTableCount];
-std::once_flag tablesBuilt;
+// Each table is built on its first use: the East Asian ones cost millions of
+// instructions, and most runs convert only single-byte texts, or nothing.
+std::once_flag tableBuilt[CharCodeTableCount];
 
-void buildTables() {
-  for (int i = 0; i < CharCodeTableCount; ++i) {
-    PackedCharCodeTable& packed = PackedCharCodeTables[i];
-    CharCodeTable& table = tables[i];
-    // The blob becomes the LZ stream in its own storage; the stream then
-    // expands straight into the to-Unicode table.
-    const int lzSize = DecodeTextPackedData(packed.data, packed.data);
-    const int size = lzSize < 9 ? -1
-                                : DecompressLZBounded(packed.data, static_cast<std::size_t>(lzSize), table.toUnicode,
-                                                      sizeof table.toUnicode);
-    const int codes = size < 0 ? 0 : size / 2;
-    if constexpr (std::endian::native == std::endian::big)
-      for (int c = 0; c < codes; ++c)
-        table.toUnicode[c] = static_cast<std::uint16_t>(table.toUnicode[c] << 8 | table.toUnicode[c] >> 8);
-    // Ascending order: where several codes share a code point the highest wins.
-    for (int c = 1; c < codes; ++c)
-      if (const std::uint16_t u = table.toUnicode[c]) table.fromUnicode[u] = static_cast<std::uint16_t>(c);
-  }
+void buildTable(int i) {
+  PackedCharCodeTable& packed = PackedCharCodeTables[i];
+  CharCodeTable& table = tables[i];
+  // The blob becomes the LZ stream in its own storage; the stream then
+  // expands straight into the to-Unicode table.
+  const int lzSize = DecodeTextPackedData(packed.data, packed.data);
+  const int size = lzSize < 9 ? -1
+                              : DecompressLZBounded(packed.data, static_cast<std::size_t>(lzSize), table.toUnicode,
+                                                    sizeof table.toUnicode);
+  const int codes = size < 0 ? 0 : size / 2;
+  if constexpr (std::endian::native == std::endian::big)
+    for (int c = 0; c < codes; ++c)
+      table.toUnicode[c] = static_cast<std::uint16_t>(table.toUnicode[c] << 8 | table.toUnicode[c] >> 8);
+  // Ascending order: where several codes share a code point the highest wins.
+  for (int c = 1; c < codes; ++c)
+    if (const std::uint16_t u = table.toUnicode[c]) table.fromUnicode[u] = static_cast<std::uint16_t>(c);
 }
 
 }  // namespace
@@ -49,12 +49,12 @@ int charCodeTableIndex(int codePage) {
 }
 
 const CharCodeTable& charCodeTable(int index) {
-  std::call_once(tablesBuilt, buildTables);
+  std::call_once(tableBuilt[index], buildTable, index);
   return tables[index];
 }
 
 int SetupCharCodeTables() {
-  std::call_once(tablesBuilt, buildTables);
+  for (int i = 0; i < CharCodeTableCount; ++i) charCodeTable(i);
   return 0;
 }
 

@@ -2,7 +2,7 @@
 // the decode thread. Internal to media/movie.
 #pragma once
 #include <ogg/ogg.h>
-#include <theora/theoradec.h>
+#include "platform/dynload/theora_api.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Where mixed quanta go: SDL2 audio, the null sink's clock-driven thread, and the
 // capture WAVE file of HALVORINE_AUDIO_CAPTURE.
-#include <SDL.h>
+#include "platform/dynload/sdl_api.h"
 
 #include <algorithm>
 #include <atomic>

@@ -2,7 +2,7 @@
 // for every SDL joystick call, the subsystem's start, and the sticks opened by device
 // index. Internal to platform/input.
 #pragma once
-#include <SDL.h>
+#include "platform/dynload/sdl_api.h"
 
 #include <mutex>
 

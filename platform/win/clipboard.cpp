@@ -2,7 +2,7 @@
 // and the global memory blocks that carry it.
 #include "platform/win/clipboard.h"
 
-#include <SDL.h>
+#include "platform/dynload/sdl_api.h"
 
 #include <cstring>
 #include <mutex>

@@ -1,7 +1,7 @@
 // Display stand-in: monitors, devices, mode lists and recorded mode changes.
 #include "platform/win/win_display.h"
 
-#include <SDL.h>
+#include "platform/dynload/sdl_api.h"
 
 #include <mutex>
 #include <string>

@@ -37,7 +37,9 @@ Fused fusedAt(const CodeVector& code, uint32_t pc);
 // On by default. Records that have run keep the step chosen for them, so a
 // change applies to code that has not run yet (tests compare the two forms).
 void setRecordFusion(bool on);
-// Whether the switch is on: off, the loop also runs member steps out of line.
+// Whether the switch is on. Off, the loop also runs member steps out of
+// line, and steps that look ahead when they run (a concatenation followed by
+// a constant text and another) run their records one by one.
 bool recordFusion();
 
 }  // namespace kv

@@ -207,12 +207,21 @@ void stepThroughReference(KVContext* ctx, int32_t delta, bool keepTop) {
 void concatTop(KVContext* ctx) {
   // Always a new text: the operands' texts are copied, never extended, and
   // both operands stay on the stack (so rooted) until the result exists.
-  std::string text = valueToString(&ctx->operands[ctx->top - 2]);
-  text += valueToString(&ctx->operands[ctx->top - 1]);
-  char* block = stringToHeapText(text.c_str());
-  KVstring* s = newKVstring(block);
+  const Value* parts[] = {&ctx->operands[ctx->top - 2], &ctx->operands[ctx->top - 1]};
+  KVstring* s = concatValues(parts, 2);
+  if (!s) throw RuntimeError(kErrUnexpected);
   ctx->top -= 2;
   ctx->pushObject(s);
+}
+
+bool concatTopWithText(KVContext* ctx, const char* text) {
+  const Value tail = Value::makeString(text);
+  const Value* parts[] = {&ctx->operands[ctx->top - 2], &ctx->operands[ctx->top - 1], &tail};
+  KVstring* s = concatValues(parts, 3);
+  if (!s) return false;
+  ctx->top -= 2;
+  ctx->pushObject(s);
+  return true;
 }
 
 void inTest(KVContext* ctx) {

@@ -53,6 +53,11 @@ void compoundAssign(KVContext* ctx, int32_t op);
 // ++/-- through the innermost reference; keepTop also steps the top operand.
 void stepThroughReference(KVContext* ctx, int32_t delta, bool keepTop);
 void concatTop(KVContext* ctx);
+// `a @ b @ "text"` as one step: the top two operands and the constant text
+// joined into one new string object, no string made for `a @ b`. False, with
+// nothing changed, when the text would be too long (the records then run one
+// by one and report it as they do).
+bool concatTopWithText(KVContext* ctx, const char* text);
 void inTest(KVContext* ctx);
 void instanceOfTest(KVContext* ctx);
 void typeOfTop(KVContext* ctx);

@@ -562,6 +562,20 @@ instanceOf:
   ADVANCE;
 concat:
   NEED(2);
+  // `a @ b @ "text"`: one string for the pair and the constant together.
+  if (static_cast<uint32_t>(pc) + 2 < n && code[pc + 1]->kind == PushString && code[pc + 2]->kind == Concat &&
+      FUSED_FITS(3) && recordFusion()) {
+    bool joined;
+    OUT(joined = concatTopWithText(ctx, code[pc + 1]->first.text));
+    if (joined) {
+      pc += 2;
+      // The position the last Concat would have left.
+      FUSED_DONE(3, code[pc]);
+      fresh = true;
+      POSITION;
+      ADVANCE;
+    }
+  }
   OUT(concatTop(ctx));
   ADVANCE;
 negate:

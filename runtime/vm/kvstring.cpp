@@ -2,7 +2,9 @@
 #include "runtime/vm/kvstring.h"
 
 #include <cstring>
+#include <stdexcept>
 
+#include "runtime/vm/heap.h"
 #include "runtime/vm/property.h"
 #include "runtime/vm/roots.h"
 
@@ -27,6 +29,61 @@ KVstring* newStaticString(const char* text) {
   KVstring* s = placeStaticObject<KVstring>(1, gCore.stringProto, kStringClassId);
   s->text = copy;
   return s;
+}
+
+namespace {
+
+bool isNumber(const Value& v) { return v.tag == kInt || v.tag == kFloat; }
+
+// Where a value's text is for concatenation: a constant's or a string
+// object's own text, else the fixed form valueToString answers (numbers are
+// formatted by the caller).
+const char* partText(const Value& v) {
+  const char* text = v.tag == kString                                   ? v.str
+                     : v.tag == kObject && v.obj && v.obj->isString() ? static_cast<const KVstring*>(v.obj)->text
+                                                                       : valueToString(&v);
+  // A missing text fails as the copy into a std::string that concatenation
+  // used to make failed (the run is aborted with this line).
+  if (!text) throw std::logic_error("basic_string: construction from null is not valid");
+  return text;
+}
+
+}  // namespace
+
+KVstring* concatValues(const Value* const* values, int32_t count) {
+  // Numbers are formatted once, here, outside the heap; texts are measured
+  // now and looked up again if the reservation collected (they may have
+  // moved).
+  char numbers[kMaxConcatParts][kNumberTextRoom];
+  const char* texts[kMaxConcatParts];
+  size_t lengths[kMaxConcatParts];
+  size_t total = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    const Value& v = *values[i];
+    if (isNumber(v)) {
+      texts[i] = numbers[i];
+      lengths[i] = formatNumber(v, numbers[i]);
+    } else {
+      texts[i] = partText(v);
+      lengths[i] = std::strlen(texts[i]);
+    }
+    total += lengths[i];
+  }
+  if (total >= kMaxYoungRequest) return nullptr;
+  const uint32_t epoch = gHeap.minorCount;
+  reserveNursery(blockBytes(total + 1) + objectBytes<KVstring>(1));
+  if (epoch != gHeap.minorCount) {
+    for (int32_t i = 0; i < count; ++i)
+      if (!isNumber(*values[i])) texts[i] = partText(*values[i]);
+  }
+  char* text = static_cast<char*>(gcAllocYoungExact(total + 1));
+  char* at = text;
+  for (int32_t i = 0; i < count; ++i) {
+    std::memcpy(at, texts[i], lengths[i]);
+    at += lengths[i];
+  }
+  *at = '\0';
+  return placeKVstring(text);
 }
 
 void createStringPrototype() { gCore.stringProto = newStaticObject(1, gCore.objectProto, kStringProtoClassId); }

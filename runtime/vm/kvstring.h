@@ -19,6 +19,14 @@ inline KVstring* newKVstringFromText(const char* text) { return newKVstring(cons
 KVstring* placeKVstring(char* text);
 // A never-moving string object with its own copy of the text in the static area.
 KVstring* newStaticString(const char* text);
+// Concatenation: a new string object whose text is the texts of `count`
+// (at most kMaxConcatParts) values one after the other, numbers in their text
+// form, in one block of the exact length. The values must stay where the
+// collector finds them (operand slots, or values that hold no heap block)
+// since making the result may collect. Null, with nothing made, when the text
+// would reach kMaxYoungRequest bytes.
+constexpr int32_t kMaxConcatParts = 3;
+KVstring* concatValues(const Value* const* values, int32_t count);
 // Makes the String prototype (class id 9, its prototype Object.prototype).
 void createStringPrototype();
 // A new heap block holding the value's text form. The form of a number is

@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 #include "runtime/vm/errors.h"
 #include "runtime/vm/object.h"
@@ -121,18 +122,24 @@ KVobj* valueTypeOf(const Value* a) {
 
 bool valueIsArray(const Value* a) { return a->tag == kObject && a->obj && a->obj->isArray(); }
 
-const char* formatDoubleInto(std::string& out, double d) {
-  if (std::isnan(d)) {
-    out = "nan";
-  } else if (std::isinf(d)) {
-    out = d < 0 ? "-inf" : "inf";
-  } else {
-    // The largest finite double has 309 integer digits; sign, point and six
-    // decimals fit in the rest.
-    char buf[330];
-    auto r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::fixed, 6);
-    out.assign(buf, r.ptr);
+static size_t formatDouble(double d, char* buf) {
+  const char* special = std::isnan(d) ? "nan" : !std::isinf(d) ? nullptr : d < 0 ? "-inf" : "inf";
+  if (special) {
+    size_t n = std::strlen(special);
+    std::memcpy(buf, special, n);
+    return n;
   }
+  return std::to_chars(buf, buf + kNumberTextRoom, d, std::chars_format::fixed, 6).ptr - buf;
+}
+
+size_t formatNumber(const Value& v, char* buf) {
+  if (v.tag == kFloat) return formatDouble(v.d, buf);
+  return std::to_chars(buf, buf + kNumberTextRoom, v.i).ptr - buf;
+}
+
+const char* formatDoubleInto(std::string& out, double d) {
+  char buf[kNumberTextRoom];
+  out.assign(buf, formatDouble(d, buf));
   return out.c_str();
 }
 
@@ -156,14 +163,11 @@ const char* valueToString(const Value* a) {
     }
     case kString: return a->str;
     case kBool: return a->i ? "true" : "false";
-    case kInt: {
-      char buf[16];
-      *std::to_chars(buf, buf + sizeof buf - 1, a->i).ptr = '\0';
-      return stringToHeapText(buf);
-    }
+    case kInt:
     case kFloat: {
-      std::string text;
-      return stringToHeapText(formatDoubleInto(text, a->d));
+      char buf[kNumberTextRoom + 1];
+      buf[formatNumber(*a, buf)] = '\0';
+      return stringToHeapText(buf);
     }
     case kNaN: return "[NaN]";
     case kNull: return "[null]";

@@ -191,6 +191,12 @@ inline bool valueIsTrue(const Value& v) {
 // The double in fixed notation with six decimals ("inf", "-inf", "nan" for
 // the non-finite ones); returns out's text.
 const char* formatDoubleInto(std::string& out, double d);
+// Room for any number's text form: the largest finite double has 309
+// integer digits; sign, point and six decimals fit in the rest.
+constexpr size_t kNumberTextRoom = 330;
+// A number's (Int or Float) text form written into buf, which has
+// kNumberTextRoom bytes, without a terminator; answers its length.
+size_t formatNumber(const Value& v, char* buf);
 // Copy of a text below 8192 bytes on the young heap; longer ones raise 23.
 char* stringToHeapText(const char* text);
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include <tiffio.h>
+#include "platform/dynload/tiff_api.h"
 
 #include "media/graphics/base_image.h"
 #include "media/graphics/image/image_loader.h"

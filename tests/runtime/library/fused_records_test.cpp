@@ -221,6 +221,21 @@ for (i = 0; i < 4000; i++) {
   g = "y" @ i;
 }
 console.log("keys " @ t @ " " @ p[3] @ " " @ q[3] @ " " @ v[3] @ " " @ p[99]);)",
+    // Concatenations with a constant text after them (one string for the
+    // three) of every kind of value, with young garbage collecting between
+    // them, and one whose three parts pass the text limit where its first
+    // pair does not: it fails at the second concatenation.
+    R"(var t = "", i, k, x, o = {}, u, s = "ab";
+var parts = [1.5, -0.25, "s", o, u, null, true, 2147483647, -2147483647 - 1, 1.0 / 0, 0 / 0];
+for (k = 0; k < 300; k++) { t = ""; for (i = 0; i < 12; i++) t = t @ i @ ","; x = parts[k % 11] @ k @ "|"; }
+console.log("joined " @ t @ " " @ x @ " " @ (s @ 2.5 @ ""));
+var a = "0123456789abcdef", b = "";
+for (i = 0; i < 8; i++) a = a @ a;
+for (i = 0; i < 2047; i++) b = b @ "ab";
+t = a @ b @ "y";
+console.log("long " @ (t == a @ b @ "y"));
+t = a @ b @ "yy";
+console.log("never " @ t);)",
 };
 
 }  // namespace
