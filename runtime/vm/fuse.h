@@ -25,6 +25,16 @@ enum class Fused : uint8_t {
   LocalAdd, LocalSub, LocalMul,
   // Two frame locals pushed one after the other.
   LoadTwo,
+  // `local = <integer expression>;`: the local's reference, an expression
+  // of frame locals, integer constants and + - * % & | ^, the store and the
+  // pop (CodeNode::run records).
+  ExprStore,
+  // Two such expressions compared (< <= > >= == !=), then Branch or
+  // JumpIfFalse (CodeNode::run records).
+  ExprBranch,
+  // A Jump to a `local++` / `local--` statement ending in PopAndJump (a
+  // loop's step): the jump and the three records of the step.
+  JumpStep,
   // Not a run: a Call whose script callee runs in the caller's code loop
   // rather than a nested one (the same records, steps and frames).
   EnterCall,
@@ -33,7 +43,11 @@ enum class Fused : uint8_t {
 // The fused step the run at `pc` of `code` allows, judged only from the
 // records' kinds, flags and side records (the values are checked when the
 // step runs; anything unexpected runs the records one by one).
-Fused fusedAt(const CodeVector& code, uint32_t pc);
+// `length` receives the records the step covers (for JumpStep the
+// records at the jump's target, after the jump itself).
+Fused fusedAt(const CodeVector& code, uint32_t pc, uint32_t* length = nullptr);
+// The deepest operand stack an ExprStore or ExprBranch expression builds.
+constexpr int32_t kFusedExprDepth = 8;
 // On by default. Records that have run keep the step chosen for them, so a
 // change applies to code that has not run yet (tests compare the two forms).
 void setRecordFusion(bool on);
