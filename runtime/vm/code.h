@@ -228,6 +228,9 @@ struct CodeNode {
   uint16_t flags;
   int16_t fileIndex;
   int16_t line;
+  // How an integer-expression step evaluates this record (fuse.h's
+  // ExprMicro; 0 until a run of it has been chosen), beside the notes above.
+  uint8_t micro = 0;
 };
 
 // Flag bits of LoadVariable, GetMember and GetIndexed.

@@ -17,6 +17,11 @@ bool isJumpIfFalse(int32_t kind) {
   return kind == JumpIfFalse53 || kind == JumpIfFalse107 || kind == JumpIfFalse109 || kind == JumpIfFalse121;
 }
 
+// A branch on the value on top: Branch, JumpIfFalse or JumpIf.
+bool isBranch(const CodeNode* n) {
+  return n->kind == Branch ? n->second.triple != nullptr : n->kind == JumpIf || isJumpIfFalse(n->kind);
+}
+
 Fused compareBranch(const CodeVector& code, uint32_t pc) {
   if (pc + 3 >= code.size()) return Fused::None;
   const CodeNode* rhs = code[pc + 1];
@@ -24,7 +29,7 @@ Fused compareBranch(const CodeVector& code, uint32_t pc) {
   const CodeNode* branch = code[pc + 3];
   if (rhs->kind != PushInt && rhs->kind != PushInt138 && !isLocalValue(rhs)) return Fused::None;
   if (cmp != Less && cmp != Greater) return Fused::None;
-  if (branch->kind == Branch ? !branch->second.triple : !isJumpIfFalse(branch->kind)) return Fused::None;
+  if (!isBranch(branch)) return Fused::None;
   return Fused::CompareBranch;
 }
 
@@ -33,7 +38,6 @@ bool isIntOp(int32_t kind) {
   return kind == Add || kind == Sub || kind == Mul || kind == Mod || kind == BitAnd || kind == BitOr || kind == BitXor;
 }
 bool isCompare(int32_t kind) { return kind == Less || kind == Greater || kind == Equal || kind == NotEqual; }
-bool isBranch(const CodeNode* n) { return n->kind == Branch ? n->second.triple != nullptr : isJumpIfFalse(n->kind); }
 
 // The records from `from` that form an integer expression of locals,
 // constants and integer operations, as far as they go, and the operand
@@ -41,7 +45,13 @@ bool isBranch(const CodeNode* n) { return n->kind == Branch ? n->second.triple !
 uint32_t exprRun(const CodeVector& code, uint32_t from, int32_t* depth) {
   int32_t d = 0;
   uint32_t k = from;
-  for (; k < code.size() && k - from < 32; ++k) {
+  for (; k < code.size(); ++k) {
+    // A long expression is left to the records (a cut would part a pushed
+    // operand from the operation after it).
+    if (k - from >= 32) {
+      *depth = -1;
+      return 0;
+    }
     const CodeNode* n = code[k];
     if (isLocalValue(n) || isPushInt(n)) {
       if (++d > kFusedExprDepth) {
@@ -160,6 +170,22 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
 }  // namespace
 
 void setRecordFusion(bool on) { gFusion = on; }
+
+void noteExprMicro(const CodeVector& code, uint32_t from, uint32_t count) {
+  static constexpr int32_t kOps[] = {Add, Sub, Mul, Mod, BitAnd, BitOr, BitXor};
+  auto opOf = [](int32_t kind) {
+    for (uint8_t o = 0; o < 7; ++o)
+      if (kOps[o] == kind) return o;
+    return uint8_t{7};
+  };
+  for (uint32_t k = from; k < from + count && k < code.size(); ++k) {
+    CodeNode* n = code[k];
+    const uint8_t next = k + 1 < code.size() ? opOf(code[k + 1]->kind) : 7;
+    if (isLocalValue(n)) n->micro = next < 7 ? kMicroLocalOp + next : kMicroLocal;
+    else if (isPushInt(n)) n->micro = next < 7 ? kMicroConstOp + next : kMicroConst;
+    else if (uint8_t o = opOf(n->kind); o < 7) n->micro = kMicroStackOp + o;
+  }
+}
 
 Fused fusedAt(const CodeVector& code, uint32_t pc, uint32_t* length) {
   uint32_t len = 2;

@@ -12,7 +12,7 @@ namespace kv {
 
 enum class Fused : uint8_t {
   None,
-  // local (< <= > >=) (constant | local), then Branch or JumpIfFalse.
+  // local (< <= > >=) (constant | local), then Branch, JumpIfFalse or JumpIf.
   CompareBranch,
   // local++ or local-- as a statement: the value-and-reference load, the
   // in-place step and the pop (or pop-and-jump) of the old value.
@@ -30,7 +30,7 @@ enum class Fused : uint8_t {
   // pop (CodeNode::run records).
   ExprStore,
   // Two such expressions compared (< <= > >= == !=), then Branch or
-  // JumpIfFalse (CodeNode::run records).
+  // JumpIfFalse or JumpIf (CodeNode::run records).
   ExprBranch,
   // A Jump to a `local++` / `local--` statement ending in PopAndJump (a
   // loop's step): the jump and the three records of the step.
@@ -46,6 +46,20 @@ enum class Fused : uint8_t {
 // `length` receives the records the step covers (for JumpStep the
 // records at the jump's target, after the jump itself).
 Fused fusedAt(const CodeVector& code, uint32_t pc, uint32_t* length = nullptr);
+// How the records of an ExprStore or ExprBranch expression are evaluated
+// (CodeNode::micro): a local or constant pushed alone, or with the integer
+// operation of the next record (which the step then skips), or an operation
+// on the two top values. The operations: + - * % & | ^ in that order.
+enum ExprMicro : uint8_t {
+  kMicroLocal = 1,
+  kMicroConst = 2,
+  kMicroStackOp = 8,
+  kMicroLocalOp = 16,
+  kMicroConstOp = 24,
+};
+// Notes CodeNode::micro on the `count` expression records from `from`.
+void noteExprMicro(const CodeVector& code, uint32_t from, uint32_t count);
+
 // The deepest operand stack an ExprStore or ExprBranch expression builds.
 constexpr int32_t kFusedExprDepth = 8;
 // On by default. Records that have run keep the step chosen for them, so a

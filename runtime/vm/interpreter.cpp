@@ -125,6 +125,8 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
   const uint32_t from = jumpStep ? static_cast<uint32_t>(node->operand.i) : pc;
   if (!noteSlots(code, pc, 1, args, cells) || !noteSlots(code, from, len, args, cells)) return kKinds.at[k];
   node->run = static_cast<uint8_t>(len);
+  if (f == Fused::ExprStore) noteExprMicro(code, pc + 1, len - 3);
+  if (f == Fused::ExprBranch) noteExprMicro(code, pc, len - 2);
   switch (f) {
     case Fused::ExprStore: return hFExprStore;
     case Fused::ExprBranch: return hFExprBranch;
@@ -149,38 +151,44 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
 int32_t labelPosition(const LabelSlot* s) { return s ? s->position : -1; }
 
 // The integer expression of `count` records (fuse.h's ExprStore and
-// ExprBranch) evaluated onto st: the depth it leaves, or -1 when a value is
-// no integer or a divisor is 0 or -1 (those records then run one by one).
+// ExprBranch, their micro codes noted) evaluated onto st: the depth it
+// leaves, or -1 when a value is no integer or a divisor is 0 or -1 (those
+// records then run one by one).
 [[gnu::always_inline]] inline int32_t evalIntExpr(CodeNode* const* r, uint32_t count, const Value* cells,
                                                   int32_t* st) {
   int32_t d = 0;
-  for (CodeNode* const* end = r + count; r != end; ++r) {
+  int32_t b;
+  for (CodeNode* const* const end = r + count; r != end;) {
     const CodeNode* e = *r;
-    const int32_t kind = e->kind;
-    if (kind == LoadVariable) {
-      const Value& v = cells[e->slot];
-      if (v.tag != kInt) return -1;
-      st[d++] = v.i;
-      continue;
-    }
-    if (kind == PushInt || kind == PushInt138) {
-      st[d++] = e->operand.i;
-      continue;
-    }
-    const int32_t b = st[--d];
-    int32_t& a = st[d - 1];
-    const uint32_t ua = static_cast<uint32_t>(a), ub = static_cast<uint32_t>(b);
-    switch (kind) {
-      case Add: a = wrapInt(ua + ub); break;
-      case Sub: a = wrapInt(ua - ub); break;
-      case Mul: a = wrapInt(ua * ub); break;
-      case Mod:
-        if (ub + 1u <= 1u) return -1;
-        a %= b;
-        break;
-      case BitAnd: a &= b; break;
-      case BitOr: a |= b; break;
-      default: a ^= b; break;
+    switch (e->micro) {
+      case kMicroLocal:
+        if (cells[e->slot].tag != kInt) return -1;
+        st[d++] = cells[e->slot].i;
+        ++r;
+        continue;
+      case kMicroConst:
+        st[d++] = e->operand.i;
+        ++r;
+        continue;
+#define KV_MICRO_OPS(base, fetch, len)                                                       \
+  case base + 0: fetch; st[d - 1] = wrapInt(static_cast<uint32_t>(st[d - 1]) + static_cast<uint32_t>(b)); r += len; continue; \
+  case base + 1: fetch; st[d - 1] = wrapInt(static_cast<uint32_t>(st[d - 1]) - static_cast<uint32_t>(b)); r += len; continue; \
+  case base + 2: fetch; st[d - 1] = wrapInt(static_cast<uint32_t>(st[d - 1]) * static_cast<uint32_t>(b)); r += len; continue; \
+  case base + 3:                                                                              \
+    fetch;                                                                                    \
+    if (static_cast<uint32_t>(b) + 1u <= 1u) return -1;                                       \
+    st[d - 1] %= b;                                                                           \
+    r += len;                                                                                 \
+    continue;                                                                                 \
+  case base + 4: fetch; st[d - 1] &= b; r += len; continue;                                   \
+  case base + 5: fetch; st[d - 1] |= b; r += len; continue;                                   \
+  case base + 6: fetch; st[d - 1] ^= b; r += len; continue;
+      KV_MICRO_OPS(kMicroStackOp, b = st[--d], 1)
+      KV_MICRO_OPS(kMicroLocalOp, if (cells[e->slot].tag != kInt) return -1; b = cells[e->slot].i, 2)
+      KV_MICRO_OPS(kMicroConstOp, b = e->operand.i, 2)
+#undef KV_MICRO_OPS
+      default:
+        return -1;
     }
   }
   return d;
@@ -401,6 +409,15 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     node = const_cast<CodeNode*>(last);       \
     steps += (len) - 1;                       \
   } while (0)
+// The jump of a fused compare's last record (Branch, JumpIf or JumpIfFalse)
+// on its answer; len records make the run.
+#define BRANCH_ON(yes, br, len)                                                                    \
+  if ((br)->kind == Branch)                                                                        \
+    pc = (yes) ? labelPosition((br)->second.triple->second) : labelPosition((br)->second.triple->third); \
+  else if ((br)->kind == JumpIf)                                                                   \
+    pc = (yes) == ((br)->operand.i != 0) ? labelPosition((br)->first.label) : pc + (len);          \
+  else                                                                                             \
+    pc = (yes) ? pc + (len) : (br)->operand.i
 // The running frame's cell a LoadVariable record of a fused run names: the
 // handler was chosen only when every such record of the run had its cell.
 #define LOCAL_CELL(record) (frameCells + (record)->slot)
@@ -901,11 +918,7 @@ fCompareBranch: {
   }
   const bool orEqual = cmp->operand.i != 0;
   const bool yes = cmp->kind == Less ? (orEqual ? a->i <= b : a->i < b) : (orEqual ? a->i >= b : a->i > b);
-  if (br->kind == Branch) {
-    pc = yes ? labelPosition(br->second.triple->second) : labelPosition(br->second.triple->third);
-  } else {
-    pc = yes ? pc + 4 : br->operand.i;
-  }
+  BRANCH_ON(yes, br, 4);
   FUSED_DONE(4, br);
   NEXT;
 }
@@ -982,11 +995,7 @@ fExprBranch: {
     case Equal: yes = a == b; break;
     default: yes = a != b; break;
   }
-  if (br->kind == Branch) {
-    pc = yes ? labelPosition(br->second.triple->second) : labelPosition(br->second.triple->third);
-  } else {
-    pc = yes ? pc + static_cast<int32_t>(len) : br->operand.i;
-  }
+  BRANCH_ON(yes, br, static_cast<int32_t>(len));
   FUSED_DONE(len, br);
   NEXT;
 }
@@ -1037,6 +1046,7 @@ fJumpStep: {
 #undef FUSED_FITS
 #undef FUSED_DONE
 #undef LOCAL_CELL
+#undef BRANCH_ON
 #undef FUSED_CONST
 #undef FUSED_TOP_OP
 #undef FUSED_LOCAL

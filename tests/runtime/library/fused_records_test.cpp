@@ -159,6 +159,36 @@ for (i = 0; i < 50; i++) a.push(i);
 for (i = 0; i < 54; i++) { a[i] = a[i] * 2 + b[i % 4]; s = s + a[i % 50]; }
 a[-1] = 5; b["1"] = 7; b[2] = "x" @ s; t = b[2] @ b[1] @ a[-1] @ b[9];
 console.log("elements " @ s @ " " @ a.length @ " " @ t @ " " @ a[49]);)",
+    // Whole statements and compares over locals: expressions of every
+    // integer operation, a divisor that turns 0 and -1, locals turning
+    // float, text or undefined halfway, compares of expressions of every
+    // form, and loops stepping up and down through their jump.
+    R"(var s = 7, i, j, d, u, t = 0, k = 0;
+for (i = 0; i < 40; i++) {
+  for (j = 39; j >= 0; j--) {
+    d = j - 2;
+    s = (s + i * j) % 1000003;
+    t = ((t ^ (i * 7 + j)) & 65535) | (i - j) % 7;
+    if (j % 5 == 0) t = t - s * 3 + i % d;
+    if (i + j < 2 * i - 3 || s % 3 != j - i) k = k + (s & 255) - (i | j);
+    if (i * 2 == j + 1) k = (k + 1) % 97;
+  }
+  if (i == 13) s = 1.5;
+  if (i == 17) s = "9";
+  if (i == 19) s = u;
+  if (i == 21) s = 3;
+}
+console.log("exprs " @ s @ " " @ t @ " " @ k);
+for (i = 0, s = 0; 3 * i + 1 <= 300; i++) for (j = i; j + 1 > i - 9; j--) s = s - j;
+console.log("bounds " @ s @ " " @ i @ " " @ j);
+var a = [], u2;
+for (i = 0; i < 300; i++) a.push((i * 7919) % 1009);
+a.push(u2); a.push(2.5); a.push("77");
+function le(x, y) { return x <= y; }
+var b = a.slice(); b.sort(le); a.sort();
+console.log("sorted " @ b[0] @ " " @ b[150] @ " " @ b[302] @ " " @ a[1] @ " " @ a[301]);
+console.log("methods " @ b.map(function (x) { return x * 2; }).filter(function (x) { return x % 3; }).length @ " " @
+            b.reduce(function (s, x) { return s + x; }));)",
 };
 
 }  // namespace
