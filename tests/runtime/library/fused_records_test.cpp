@@ -173,12 +173,13 @@ for (i = 0; i < 40; i++) {
     if (i + j < 2 * i - 3 || s % 3 != j - i) k = k + (s & 255) - (i | j);
     if (i * 2 == j + 1) k = (k + 1) % 97;
   }
+  u = [s * 2 + i % 3, (i << 1) - j * 2 + 1];
   if (i == 13) s = 1.5;
   if (i == 17) s = "9";
   if (i == 19) s = u;
   if (i == 21) s = 3;
 }
-console.log("exprs " @ s @ " " @ t @ " " @ k);
+console.log("exprs " @ s @ " " @ t @ " " @ k @ " " @ u[0] @ " " @ u[1]);
 for (i = 0, s = 0; 3 * i + 1 <= 300; i++) for (j = i; j + 1 > i - 9; j--) s = s - j;
 console.log("bounds " @ s @ " " @ i @ " " @ j);
 var a = [], u2;
