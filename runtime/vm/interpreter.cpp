@@ -157,15 +157,31 @@ int32_t labelPosition(const LabelSlot* s) { return s ? s->position : -1; }
 // code ends with its own jump to the next, which predicts far better than
 // one shared jump.
 [[gnu::noinline]] int32_t evalIntExpr(CodeNode* const* r, uint32_t count, const Value* cells, int32_t* st) {
-  static void* const kAt[32] = {&&bad, &&local, &&konst, &&bad, &&bad, &&bad, &&bad, &&bad, &&s_add, &&s_sub, &&s_mul, &&s_mod, &&s_and, &&s_or, &&s_xor, &&bad, &&l_add, &&l_sub, &&l_mul, &&l_mod, &&l_and, &&l_or, &&l_xor, &&bad, &&c_add, &&c_sub, &&c_mul, &&c_mod, &&c_and, &&c_or, &&c_xor, &&bad};
+#define MICRO_LABELS(p) &&p##add, &&p##sub, &&p##mul, &&p##mod, &&p##and, &&p##or, &&p##xor
+  static void* const kAt[32] = {&&bad, &&local, &&konst, &&bad, &&bad, &&bad, &&bad, &&bad,
+                                MICRO_LABELS(s_), &&bad, MICRO_LABELS(l_), &&bad, MICRO_LABELS(c_), &&bad};
+  static_assert(kMicroLocal == 1 && kMicroConst == 2 && kMicroStackOp == 8 && kMicroLocalOp == 16 &&
+                kMicroConstOp == 24);
   CodeNode* const* const end = r + count;
   int32_t d = 0;
   int32_t b;
   const CodeNode* e;
-#define MICRO_NEXT      \
+#define MICRO_NEXT        \
   if (r == end) return d; \
-  e = *r;               \
+  e = *r;                 \
   goto* kAt[e->micro]
+#define MICRO_WRAP(op) st[d - 1] = wrapInt(static_cast<uint32_t>(st[d - 1]) op static_cast<uint32_t>(b))
+// The seven operations with b fetched by `fetch`, stepping `len` records.
+#define MICRO_OPS(p, fetch, len)                          \
+  p##add : fetch; MICRO_WRAP(+); r += len; MICRO_NEXT;     \
+  p##sub : fetch; MICRO_WRAP(-); r += len; MICRO_NEXT;     \
+  p##mul : fetch; MICRO_WRAP(*); r += len; MICRO_NEXT;     \
+  p##mod : fetch;                                         \
+  if (static_cast<uint32_t>(b) + 1u <= 1u) return -1;     \
+  st[d - 1] %= b; r += len; MICRO_NEXT;                   \
+  p##and : fetch; st[d - 1] &= b; r += len; MICRO_NEXT;   \
+  p##or : fetch; st[d - 1] |= b; r += len; MICRO_NEXT;    \
+  p##xor : fetch; st[d - 1] ^= b; r += len; MICRO_NEXT;
   MICRO_NEXT;
 local:
   if (cells[e->slot].tag != kInt) return -1;
@@ -176,124 +192,15 @@ konst:
   st[d++] = e->operand.i;
   ++r;
   MICRO_NEXT;
-s_add:
-  b = st[--d];
-  st[d - 1] = wrapInt(static_cast<uint32_t>(st[d - 1]) + static_cast<uint32_t>(b));
-  r += 1;
-  MICRO_NEXT;
-s_sub:
-  b = st[--d];
-  st[d - 1] = wrapInt(static_cast<uint32_t>(st[d - 1]) - static_cast<uint32_t>(b));
-  r += 1;
-  MICRO_NEXT;
-s_mul:
-  b = st[--d];
-  st[d - 1] = wrapInt(static_cast<uint32_t>(st[d - 1]) * static_cast<uint32_t>(b));
-  r += 1;
-  MICRO_NEXT;
-s_mod:
-  b = st[--d];
-  if (static_cast<uint32_t>(b) + 1u <= 1u) return -1;
-  st[d - 1] %= b;
-  r += 1;
-  MICRO_NEXT;
-s_and:
-  b = st[--d];
-  st[d - 1] &= b;
-  r += 1;
-  MICRO_NEXT;
-s_or:
-  b = st[--d];
-  st[d - 1] |= b;
-  r += 1;
-  MICRO_NEXT;
-s_xor:
-  b = st[--d];
-  st[d - 1] ^= b;
-  r += 1;
-  MICRO_NEXT;
-l_add:
-  if (cells[e->slot].tag != kInt) return -1;
-  b = cells[e->slot].i;
-  st[d - 1] = wrapInt(static_cast<uint32_t>(st[d - 1]) + static_cast<uint32_t>(b));
-  r += 2;
-  MICRO_NEXT;
-l_sub:
-  if (cells[e->slot].tag != kInt) return -1;
-  b = cells[e->slot].i;
-  st[d - 1] = wrapInt(static_cast<uint32_t>(st[d - 1]) - static_cast<uint32_t>(b));
-  r += 2;
-  MICRO_NEXT;
-l_mul:
-  if (cells[e->slot].tag != kInt) return -1;
-  b = cells[e->slot].i;
-  st[d - 1] = wrapInt(static_cast<uint32_t>(st[d - 1]) * static_cast<uint32_t>(b));
-  r += 2;
-  MICRO_NEXT;
-l_mod:
-  if (cells[e->slot].tag != kInt) return -1;
-  b = cells[e->slot].i;
-  if (static_cast<uint32_t>(b) + 1u <= 1u) return -1;
-  st[d - 1] %= b;
-  r += 2;
-  MICRO_NEXT;
-l_and:
-  if (cells[e->slot].tag != kInt) return -1;
-  b = cells[e->slot].i;
-  st[d - 1] &= b;
-  r += 2;
-  MICRO_NEXT;
-l_or:
-  if (cells[e->slot].tag != kInt) return -1;
-  b = cells[e->slot].i;
-  st[d - 1] |= b;
-  r += 2;
-  MICRO_NEXT;
-l_xor:
-  if (cells[e->slot].tag != kInt) return -1;
-  b = cells[e->slot].i;
-  st[d - 1] ^= b;
-  r += 2;
-  MICRO_NEXT;
-c_add:
-  b = e->operand.i;
-  st[d - 1] = wrapInt(static_cast<uint32_t>(st[d - 1]) + static_cast<uint32_t>(b));
-  r += 2;
-  MICRO_NEXT;
-c_sub:
-  b = e->operand.i;
-  st[d - 1] = wrapInt(static_cast<uint32_t>(st[d - 1]) - static_cast<uint32_t>(b));
-  r += 2;
-  MICRO_NEXT;
-c_mul:
-  b = e->operand.i;
-  st[d - 1] = wrapInt(static_cast<uint32_t>(st[d - 1]) * static_cast<uint32_t>(b));
-  r += 2;
-  MICRO_NEXT;
-c_mod:
-  b = e->operand.i;
-  if (static_cast<uint32_t>(b) + 1u <= 1u) return -1;
-  st[d - 1] %= b;
-  r += 2;
-  MICRO_NEXT;
-c_and:
-  b = e->operand.i;
-  st[d - 1] &= b;
-  r += 2;
-  MICRO_NEXT;
-c_or:
-  b = e->operand.i;
-  st[d - 1] |= b;
-  r += 2;
-  MICRO_NEXT;
-c_xor:
-  b = e->operand.i;
-  st[d - 1] ^= b;
-  r += 2;
-  MICRO_NEXT;
+  MICRO_OPS(s_, b = st[--d], 1)
+  MICRO_OPS(l_, if (cells[e->slot].tag != kInt) return -1; b = cells[e->slot].i, 2)
+  MICRO_OPS(c_, b = e->operand.i, 2)
 bad:
   return -1;
+#undef MICRO_OPS
+#undef MICRO_WRAP
 #undef MICRO_NEXT
+#undef MICRO_LABELS
 }
 
 // GCC would merge the handlers' dispatch jumps into one shared jump, which
