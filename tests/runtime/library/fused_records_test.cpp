@@ -182,6 +182,15 @@ for (i = 0; i < 40; i++) {
 console.log("exprs " @ s @ " " @ t @ " " @ k @ " " @ u[0] @ " " @ u[1]);
 for (i = 0, s = 0; 3 * i + 1 <= 300; i++) for (j = i; j + 1 > i - 9; j--) s = s - j;
 console.log("bounds " @ s @ " " @ i @ " " @ j);
+var o = {v: 1}, c = [1, 2, 3, 5, 4, 6], e = [0, 0, 0, 0, 0, 0];
+for (i = 0, s = 0; i < 600; i++) {
+  if (i == 400) { c[1] = 2.5; c[2] = "3"; c[3] = u; c[5] = o; }
+  s = (s + c[i % 6]) % 1000003;
+  o.v = (o.v + c[i % 5] * 3) % 65521;
+  e[i % 6] = (e[i % 6] + i) * 2 % 1009;
+  t = c[i % 6] - s;
+}
+console.log("tails " @ s @ " " @ o.v @ " " @ e[1] @ " " @ e[5] @ " " @ t);
 var a = [], u2;
 for (i = 0; i < 300; i++) a.push((i * 7919) % 1009);
 a.push(u2); a.push(2.5); a.push("77");
