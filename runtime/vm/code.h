@@ -211,18 +211,29 @@ union NodeSecond {
   ExportList* exports;
 };
 
+constexpr uint16_t kNoSlot = 0xFFFF;
+
 struct CodeNode {
   int32_t kind;
   // The code loop's own note of the step that runs this record (0: not yet
   // chosen). Never written to an object file; whoever changes `kind` after
   // the record has run clears it.
   uint8_t op = 0;
+  // The loop's notes beside `op`, never written to an object file either:
+  // how many records a fused step that starts here covers, and for a
+  // LoadVariable of the running frame the cell it names (kNoSlot until the
+  // record has run; a function's frames all lay out their cells alike).
+  uint8_t run = 0;
+  uint16_t slot = kNoSlot;
   NodeOperand operand;
   NodeFirst first;
   NodeSecond second;
   uint16_t flags;
   int16_t fileIndex;
   int16_t line;
+  // How an integer-expression step evaluates this record (fuse.h's
+  // ExprMicro; 0 until a run of it has been chosen), beside the notes above.
+  uint8_t micro = 0;
 };
 
 // Flag bits of LoadVariable, GetMember and GetIndexed.

@@ -17,6 +17,11 @@ bool isJumpIfFalse(int32_t kind) {
   return kind == JumpIfFalse53 || kind == JumpIfFalse107 || kind == JumpIfFalse109 || kind == JumpIfFalse121;
 }
 
+// A branch on the value on top: Branch, JumpIfFalse or JumpIf.
+bool isBranch(const CodeNode* n) {
+  return n->kind == Branch ? n->second.triple != nullptr : n->kind == JumpIf || isJumpIfFalse(n->kind);
+}
+
 Fused compareBranch(const CodeVector& code, uint32_t pc) {
   if (pc + 3 >= code.size()) return Fused::None;
   const CodeNode* rhs = code[pc + 1];
@@ -24,8 +29,88 @@ Fused compareBranch(const CodeVector& code, uint32_t pc) {
   const CodeNode* branch = code[pc + 3];
   if (rhs->kind != PushInt && rhs->kind != PushInt138 && !isLocalValue(rhs)) return Fused::None;
   if (cmp != Less && cmp != Greater) return Fused::None;
-  if (branch->kind == Branch ? !branch->second.triple : !isJumpIfFalse(branch->kind)) return Fused::None;
+  if (!isBranch(branch)) return Fused::None;
   return Fused::CompareBranch;
+}
+
+bool isPushInt(const CodeNode* n) { return n->kind == PushInt || n->kind == PushInt138; }
+bool isIntOp(int32_t kind) {
+  return kind == Add || kind == Sub || kind == Mul || kind == Mod || kind == BitAnd || kind == BitOr || kind == BitXor;
+}
+bool isCompare(int32_t kind) { return kind == Less || kind == Greater || kind == Equal || kind == NotEqual; }
+
+// The records from `from` that form an integer expression of locals,
+// constants and integer operations, as far as they go, and the operand
+// depth left after them (-1: deeper than kFusedExprDepth on the way).
+uint32_t exprRun(const CodeVector& code, uint32_t from, int32_t* depth) {
+  int32_t d = 0;
+  uint32_t k = from;
+  for (; k < code.size(); ++k) {
+    // A long expression is left to the records (a cut would part a pushed
+    // operand from the operation after it).
+    if (k - from >= 32) {
+      *depth = -1;
+      return 0;
+    }
+    const CodeNode* n = code[k];
+    if (isLocalValue(n) || isPushInt(n)) {
+      if (++d > kFusedExprDepth) {
+        *depth = -1;
+        return 0;
+      }
+    } else if (isIntOp(n->kind) && d >= 2) {
+      --d;
+    } else {
+      break;
+    }
+  }
+  *depth = d;
+  return k - from;
+}
+
+// local = expression; with the store and the pop.
+uint32_t exprStore(const CodeVector& code, uint32_t pc) {
+  const CodeNode* n = code[pc];
+  if (n->kind != LoadVariable || n->flags != kPushReference || !n->second.var || n->second.var->depth != 0) return 0;
+  int32_t depth = 0;
+  const uint32_t e = exprRun(code, pc + 1, &depth);
+  const uint32_t at = pc + 1 + e;
+  if (e < 2 || depth != 1 || at + 1 >= code.size()) return 0;
+  const int32_t store = code[at]->kind;
+  if ((store != Assign && store != AssignThroughReference) || !isPop(code[at + 1]->kind)) return 0;
+  return e + 3;
+}
+
+// expression compare expression, then the branch.
+uint32_t exprBranch(const CodeVector& code, uint32_t pc) {
+  int32_t depth = 0;
+  const uint32_t e = exprRun(code, pc, &depth);
+  const uint32_t at = pc + e;
+  if (depth != 2 || at + 1 >= code.size() || !isCompare(code[at]->kind) || !isBranch(code[at + 1])) return 0;
+  return e + 2;
+}
+
+// The three records of local++ / local-- as a statement at pc, ending in a
+// pop (or, with `jumpOnly`, in a pop and jump).
+bool stepLocal(const CodeVector& code, uint32_t pc, bool jumpOnly) {
+  if (pc + 2 >= code.size()) return false;
+  const CodeNode* n = code[pc];
+  if (n->kind != LoadVariable || n->flags != (kPushValue | kPushReference) || !n->second.var ||
+      n->second.var->depth != 0)
+    return false;
+  const int32_t step = code[pc + 1]->kind;
+  if (step != IncrementInPlace && step != DecrementInPlace) return false;
+  const int32_t after = code[pc + 2]->kind;
+  return after == PopAndJump || (!jumpOnly && isPop(after));
+}
+
+bool isJump(int32_t kind) {
+  switch (kind) {
+    case Jump54: case Jump108: case Jump110: case Jump117: case Jump118: case Jump122: case Jump126: case Jump165:
+      return true;
+    default:
+      return false;
+  }
 }
 
 Fused withTop(int32_t kind, Fused add, Fused sub, Fused mul, Fused mod) {
@@ -38,31 +123,38 @@ Fused withTop(int32_t kind, Fused add, Fused sub, Fused mul, Fused mod) {
   }
 }
 
-}  // namespace
-
-void setRecordFusion(bool on) { gFusion = on; }
-bool recordFusion() { return gFusion; }
-
-Fused fusedAt(const CodeVector& code, uint32_t pc) {
+// The step at pc and the records it covers (left at 2 unless set).
+Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
   if (!gFusion) return Fused::None;
-  if (code[pc]->kind == Call) return Fused::EnterCall;
+  if (code[pc]->kind == Call) {
+    *len = 1;
+    return Fused::EnterCall;
+  }
+  if (isJump(code[pc]->kind)) {
+    const int32_t to = code[pc]->operand.i;
+    *len = 3;
+    return to >= 0 && stepLocal(code, static_cast<uint32_t>(to), true) ? Fused::JumpStep : Fused::None;
+  }
   if (pc + 1 >= code.size()) return Fused::None;
   const CodeNode* n = code[pc];
   const CodeNode* next = code[pc + 1];
   switch (n->kind) {
     case LoadVariable: {
       if (isLocalValue(n)) {
+        *len = 4;
         if (Fused f = compareBranch(code, pc); f != Fused::None) return f;
+        if ((*len = exprBranch(code, pc)) != 0) return Fused::ExprBranch;
+        *len = 2;
         if (isLocalValue(next)) return Fused::LoadTwo;
         return withTop(next->kind, Fused::LocalAdd, Fused::LocalSub, Fused::LocalMul, Fused::None);
       }
-      const bool both = n->flags == (kPushValue | kPushReference);
-      if (!both || !n->second.var || n->second.var->depth != 0 || pc + 2 >= code.size()) return Fused::None;
-      if (next->kind != IncrementInPlace && next->kind != DecrementInPlace) return Fused::None;
-      const int32_t after = code[pc + 2]->kind;
-      return after == PopAndJump || isPop(after) ? Fused::StepLocal : Fused::None;
+      if ((*len = exprStore(code, pc)) != 0) return Fused::ExprStore;
+      *len = 3;
+      return stepLocal(code, pc, false) ? Fused::StepLocal : Fused::None;
     }
     case PushInt: case PushInt138: {
+      if ((*len = exprBranch(code, pc)) != 0) return Fused::ExprBranch;
+      *len = 2;
       const int32_t c = n->operand.i;
       // Modulo by 0 and -1 has its own answers: those run the general way.
       const Fused mod = c != 0 && c != -1 ? Fused::ConstMod : Fused::None;
@@ -73,6 +165,34 @@ Fused fusedAt(const CodeVector& code, uint32_t pc) {
     default:
       return Fused::None;
   }
+}
+
+}  // namespace
+
+void setRecordFusion(bool on) { gFusion = on; }
+bool recordFusion() { return gFusion; }
+
+void noteExprMicro(const CodeVector& code, uint32_t from, uint32_t count) {
+  static constexpr int32_t kOps[] = {Add, Sub, Mul, Mod, BitAnd, BitOr, BitXor};
+  auto opOf = [](int32_t kind) {
+    for (uint8_t o = 0; o < 7; ++o)
+      if (kOps[o] == kind) return o;
+    return uint8_t{7};
+  };
+  for (uint32_t k = from; k < from + count && k < code.size(); ++k) {
+    CodeNode* n = code[k];
+    const uint8_t next = k + 1 < code.size() ? opOf(code[k + 1]->kind) : 7;
+    if (isLocalValue(n)) n->micro = next < 7 ? kMicroLocalOp + next : kMicroLocal;
+    else if (isPushInt(n)) n->micro = next < 7 ? kMicroConstOp + next : kMicroConst;
+    else if (uint8_t o = opOf(n->kind); o < 7) n->micro = kMicroStackOp + o;
+  }
+}
+
+Fused fusedAt(const CodeVector& code, uint32_t pc, uint32_t* length) {
+  uint32_t len = 2;
+  const Fused f = fusedRun(code, pc, &len);
+  if (length) *length = len;
+  return f;
 }
 
 }  // namespace kv

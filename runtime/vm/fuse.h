@@ -12,7 +12,7 @@ namespace kv {
 
 enum class Fused : uint8_t {
   None,
-  // local (< <= > >=) (constant | local), then Branch or JumpIfFalse.
+  // local (< <= > >=) (constant | local), then Branch, JumpIfFalse or JumpIf.
   CompareBranch,
   // local++ or local-- as a statement: the value-and-reference load, the
   // in-place step and the pop (or pop-and-jump) of the old value.
@@ -25,6 +25,16 @@ enum class Fused : uint8_t {
   LocalAdd, LocalSub, LocalMul,
   // Two frame locals pushed one after the other.
   LoadTwo,
+  // `local = <integer expression>;`: the local's reference, an expression
+  // of frame locals, integer constants and + - * % & | ^, the store and the
+  // pop (CodeNode::run records).
+  ExprStore,
+  // Two such expressions compared (< <= > >= == !=), then Branch or
+  // JumpIfFalse or JumpIf (CodeNode::run records).
+  ExprBranch,
+  // A Jump to a `local++` / `local--` statement ending in PopAndJump (a
+  // loop's step): the jump and the three records of the step.
+  JumpStep,
   // Not a run: a Call whose script callee runs in the caller's code loop
   // rather than a nested one (the same records, steps and frames).
   EnterCall,
@@ -33,7 +43,25 @@ enum class Fused : uint8_t {
 // The fused step the run at `pc` of `code` allows, judged only from the
 // records' kinds, flags and side records (the values are checked when the
 // step runs; anything unexpected runs the records one by one).
-Fused fusedAt(const CodeVector& code, uint32_t pc);
+// `length` receives the records the step covers (for JumpStep the
+// records at the jump's target, after the jump itself).
+Fused fusedAt(const CodeVector& code, uint32_t pc, uint32_t* length = nullptr);
+// How the records of an ExprStore or ExprBranch expression are evaluated
+// (CodeNode::micro): a local or constant pushed alone, or with the integer
+// operation of the next record (which the step then skips), or an operation
+// on the two top values. The operations: + - * % & | ^ in that order.
+enum ExprMicro : uint8_t {
+  kMicroLocal = 1,
+  kMicroConst = 2,
+  kMicroStackOp = 8,
+  kMicroLocalOp = 16,
+  kMicroConstOp = 24,
+};
+// Notes CodeNode::micro on the `count` expression records from `from`.
+void noteExprMicro(const CodeVector& code, uint32_t from, uint32_t count);
+
+// The deepest operand stack an ExprStore or ExprBranch expression builds.
+constexpr int32_t kFusedExprDepth = 8;
 // On by default. Records that have run keep the step chosen for them, so a
 // change applies to code that has not run yet (tests compare the two forms).
 void setRecordFusion(bool on);

@@ -62,7 +62,7 @@ enum Handler : uint8_t {
   hGeneratorReturn,
   // Fused steps (fuse.h), each standing for a run of records.
   hFCompareBranch, hFStepLocal, hFAssignPop, hFConstAdd, hFConstSub, hFConstMul, hFConstMod, hFLocalAdd,
-  hFLocalSub, hFLocalMul, hFLoadTwo,
+  hFLocalSub, hFLocalMul, hFLoadTwo, hFExprStore, hFExprBranch, hFJumpStep,
   // Member steps without their inline paths (fusion off, for the tests).
   hGetMemberOut, hGetIndexedOut, hAssignOut, hCount
 };
@@ -102,11 +102,38 @@ struct KindTable {
 };
 constexpr KindTable kKinds;
 
+// Notes the frame cell of each LoadVariable of the running frame among
+// `count` records from `from`; false when one names no cell of the frame.
+bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t args, int32_t cells) {
+  for (uint32_t i = from; i < from + count && i < code.size(); ++i) {
+    CodeNode* r = code[i];
+    const VariableRef* v = r->second.var;
+    if (r->kind != LoadVariable || !v || v->depth != 0) continue;
+    const int32_t at = v->index < 0 ? -1 - v->index : args + v->index;
+    if (at >= 0 && at < cells && at < kNoSlot) r->slot = static_cast<uint16_t>(at);
+    if (r->slot == kNoSlot) return false;
+  }
+  return true;
+}
+
 // The handler of the record at pc: a fused step when its run allows one.
-[[gnu::noinline]] uint8_t chooseHandler(const CodeVector& code, uint32_t pc) {
-  const uint32_t k = static_cast<uint32_t>(code[pc]->kind - kFirstKind);
+// The running frame's layout fixes the cells its variable records name.
+[[gnu::noinline]] uint8_t chooseHandler(const CodeVector& code, uint32_t pc, int32_t args, int32_t cells) {
+  CodeNode* const node = code[pc];
+  const uint32_t k = static_cast<uint32_t>(node->kind - kFirstKind);
   if (k > static_cast<uint32_t>(kLastKind - kFirstKind)) return hUnknown;
-  switch (fusedAt(code, pc)) {
+  uint32_t len = 1;
+  const Fused f = fusedAt(code, pc, &len);
+  const bool jumpStep = f == Fused::JumpStep;
+  const uint32_t from = jumpStep ? static_cast<uint32_t>(node->operand.i) : pc;
+  if (!noteSlots(code, pc, 1, args, cells) || !noteSlots(code, from, len, args, cells)) return kKinds.at[k];
+  node->run = static_cast<uint8_t>(len);
+  if (f == Fused::ExprStore) noteExprMicro(code, pc + 1, len - 3);
+  if (f == Fused::ExprBranch) noteExprMicro(code, pc, len - 2);
+  switch (f) {
+    case Fused::ExprStore: return hFExprStore;
+    case Fused::ExprBranch: return hFExprBranch;
+    case Fused::JumpStep: return hFJumpStep;
     case Fused::None: break;
     case Fused::CompareBranch: return hFCompareBranch;
     case Fused::StepLocal: return hFStepLocal;
@@ -131,6 +158,59 @@ constexpr KindTable kKinds;
 }
 
 int32_t labelPosition(const LabelSlot* s) { return s ? s->position : -1; }
+
+// The integer expression of `count` records (fuse.h's ExprStore and
+// ExprBranch, their micro codes noted) evaluated onto st: the depth it
+// leaves, or -1 when a value is no integer or a divisor is 0 or -1 (those
+// records then run one by one). Threaded like the code loop: each micro
+// code ends with its own jump to the next, which predicts far better than
+// one shared jump.
+[[gnu::noinline]] int32_t evalIntExpr(CodeNode* const* r, uint32_t count, const Value* cells, int32_t* st) {
+#define MICRO_LABELS(p) &&p##add, &&p##sub, &&p##mul, &&p##mod, &&p##and, &&p##or, &&p##xor
+  static void* const kAt[32] = {&&bad, &&local, &&konst, &&bad, &&bad, &&bad, &&bad, &&bad,
+                                MICRO_LABELS(s_), &&bad, MICRO_LABELS(l_), &&bad, MICRO_LABELS(c_), &&bad};
+  static_assert(kMicroLocal == 1 && kMicroConst == 2 && kMicroStackOp == 8 && kMicroLocalOp == 16 &&
+                kMicroConstOp == 24);
+  CodeNode* const* const end = r + count;
+  int32_t d = 0;
+  int32_t b;
+  const CodeNode* e;
+#define MICRO_NEXT        \
+  if (r == end) return d; \
+  e = *r;                 \
+  goto* kAt[e->micro]
+#define MICRO_WRAP(op) st[d - 1] = wrapInt(static_cast<uint32_t>(st[d - 1]) op static_cast<uint32_t>(b))
+// The seven operations with b fetched by `fetch`, stepping `len` records.
+#define MICRO_OPS(p, fetch, len)                          \
+  p##add : fetch; MICRO_WRAP(+); r += len; MICRO_NEXT;     \
+  p##sub : fetch; MICRO_WRAP(-); r += len; MICRO_NEXT;     \
+  p##mul : fetch; MICRO_WRAP(*); r += len; MICRO_NEXT;     \
+  p##mod : fetch;                                         \
+  if (static_cast<uint32_t>(b) + 1u <= 1u) return -1;     \
+  st[d - 1] %= b; r += len; MICRO_NEXT;                   \
+  p##and : fetch; st[d - 1] &= b; r += len; MICRO_NEXT;   \
+  p##or : fetch; st[d - 1] |= b; r += len; MICRO_NEXT;    \
+  p##xor : fetch; st[d - 1] ^= b; r += len; MICRO_NEXT;
+  MICRO_NEXT;
+local:
+  if (cells[e->slot].tag != kInt) return -1;
+  st[d++] = cells[e->slot].i;
+  ++r;
+  MICRO_NEXT;
+konst:
+  st[d++] = e->operand.i;
+  ++r;
+  MICRO_NEXT;
+  MICRO_OPS(s_, b = st[--d], 1)
+  MICRO_OPS(l_, if (cells[e->slot].tag != kInt) return -1; b = cells[e->slot].i, 2)
+  MICRO_OPS(c_, b = e->operand.i, 2)
+bad:
+  return -1;
+#undef MICRO_OPS
+#undef MICRO_WRAP
+#undef MICRO_NEXT
+#undef MICRO_LABELS
+}
 
 // GCC would merge the handlers' dispatch jumps into one shared jump, which
 // predicts far worse than one jump per handler, and would pack the program
@@ -160,7 +240,8 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&importEnd, &&call, &&wait, &&enterScope, &&makeClosure, &&jumpIf, &&callIntrinsic, &&waitForbidden,
       &&callGuarded, &&callHere, &&end, &&beginArray, &&appendElement, &&endArray, &&forOf, &&opYield, &&generatorReturn,
       &&fCompareBranch, &&fStepLocal, &&fAssignPop, &&fConstAdd, &&fConstSub, &&fConstMul, &&fConstMod,
-      &&fLocalAdd, &&fLocalSub, &&fLocalMul, &&fLoadTwo, &&getMemberOut, &&getIndexedOut, &&assignOut};
+      &&fLocalAdd, &&fLocalSub, &&fLocalMul, &&fLoadTwo, &&fExprStore, &&fExprBranch, &&fJumpStep,
+      &&getMemberOut, &&getIndexedOut, &&assignOut};
 
   // The records of the running frame. Calls of script functions run in
   // this loop too (enterCallStep): entering one switches the records and
@@ -347,15 +428,18 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     node = const_cast<CodeNode*>(last);       \
     steps += (len) - 1;                       \
   } while (0)
-// The running frame's cell a depth-0 variable names, or null when the frame
-// has no such cell (the record's own handler reports that).
-#define LOCAL_CELL(var)                                                                    \
-  ([&]() -> Value* {                                                                       \
-    const VariableRef* v_ = (var);                                                         \
-    const int32_t at_ = v_->index < 0 ? -1 - v_->index : frameArgs + v_->index;            \
-    return static_cast<uint32_t>(at_) < static_cast<uint32_t>(frameCellCount) ? frameCells + at_ \
-                                                                                : nullptr;  \
-  }())
+// The jump of a fused compare's last record (Branch, JumpIf or JumpIfFalse)
+// on its answer; len records make the run.
+#define BRANCH_ON(yes, br, len)                                                                    \
+  if ((br)->kind == Branch)                                                                        \
+    pc = (yes) ? labelPosition((br)->second.triple->second) : labelPosition((br)->second.triple->third); \
+  else if ((br)->kind == JumpIf)                                                                   \
+    pc = (yes) == ((br)->operand.i != 0) ? labelPosition((br)->first.label) : pc + (len);          \
+  else                                                                                             \
+    pc = (yes) ? pc + (len) : (br)->operand.i
+// The running frame's cell a LoadVariable record of a fused run names: the
+// handler was chosen only when every such record of the run had its cell.
+#define LOCAL_CELL(record) (frameCells + (record)->slot)
 // A pushed integer b (`operand`, or null to fall back to `plain`) combined
 // with the integer top operand a.
 #define FUSED_TOP_OP(operand, plain, expr)                                                  \
@@ -378,7 +462,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     const Value k_ = Value::makeInt(node->operand.i);                       \
     FUSED_TOP_OP(&k_, pushInt, expr)                                        \
   }
-#define FUSED_LOCAL(expr) FUSED_TOP_OP(LOCAL_CELL(node->second.var), loadVariable, expr)
+#define FUSED_LOCAL(expr) FUSED_TOP_OP(LOCAL_CELL(node), loadVariable, expr)
 // Assignment's inline stores; `then` follows a store.
 #define ASSIGN_FAST(then)                                                                   \
   {                                                                                         \
@@ -445,7 +529,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   NEXT;
 
 resolve:
-  node->op = chooseHandler(*records, static_cast<uint32_t>(pc));
+  node->op = chooseHandler(*records, static_cast<uint32_t>(pc), frameArgs, frameCellCount);
   goto* handlers[node->op];
 
 finished:
@@ -633,7 +717,8 @@ loadVariable: {
   }
   Value* base;
   if (var->depth == 0) {
-    int32_t at = var->index < 0 ? -1 - var->index : frameArgs + var->index;
+    int32_t at = node->slot;
+    if (at >= frameCellCount) at = var->index < 0 ? -1 - var->index : frameArgs + var->index;
     if (at >= frameCellCount) [[unlikely]] {
       SYNC;
       operandUnderflow();
@@ -917,30 +1002,26 @@ generatorReturn:
 
 fCompareBranch: {
   // local < <= > >= (constant | local), then the branch on the answer.
-  const Value* a = LOCAL_CELL(node->second.var);
+  const Value* a = LOCAL_CELL(node);
   if (!FUSED_FITS(4) || !a || a->tag != kInt || top + 2 > KVContext::kOperands) goto loadVariable;
   const CodeNode* const rhs = code[pc + 1];
   const CodeNode* const cmp = code[pc + 2];
   const CodeNode* const br = code[pc + 3];
   int32_t b = rhs->operand.i;
   if (rhs->kind == LoadVariable) {
-    const Value* c = LOCAL_CELL(rhs->second.var);
+    const Value* c = LOCAL_CELL(rhs);
     if (!c || c->tag != kInt) goto loadVariable;
     b = c->i;
   }
   const bool orEqual = cmp->operand.i != 0;
   const bool yes = cmp->kind == Less ? (orEqual ? a->i <= b : a->i < b) : (orEqual ? a->i >= b : a->i > b);
-  if (br->kind == Branch) {
-    pc = yes ? labelPosition(br->second.triple->second) : labelPosition(br->second.triple->third);
-  } else {
-    pc = yes ? pc + 4 : br->operand.i;
-  }
+  BRANCH_ON(yes, br, 4);
   FUSED_DONE(4, br);
   NEXT;
 }
 fStepLocal: {
   // local++ / local-- whose old value is popped straight away.
-  Value* c = LOCAL_CELL(node->second.var);
+  Value* c = LOCAL_CELL(node);
   if (!FUSED_FITS(3) || !c || c->tag != kInt || top >= KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
     goto loadVariable;
   const uint32_t delta = code[pc + 1]->kind == IncrementInPlace ? 1u : ~0u;
@@ -968,8 +1049,8 @@ fConstMod:
   // Chosen only for divisors other than 0 and -1.
   FUSED_CONST(a %= b)
 fLoadTwo: {
-  const Value* a = LOCAL_CELL(node->second.var);
-  const Value* b = LOCAL_CELL(code[pc + 1]->second.var);
+  const Value* a = LOCAL_CELL(node);
+  const Value* b = LOCAL_CELL(code[pc + 1]);
   if (!FUSED_FITS(2) || !a || !b || top + 2 > KVContext::kOperands) goto loadVariable;
   opRefs[top] = nullptr;
   ops[top++] = *a;
@@ -977,6 +1058,53 @@ fLoadTwo: {
   ops[top++] = *b;
   pc += 2;
   FUSED_DONE(2, code[pc - 1]);
+  NEXT;
+}
+fExprStore: {
+  // local = integer expression; (reference, expression, store, pop).
+  const uint32_t len = node->run;
+  int32_t st[kFusedExprDepth];
+  if (!FUSED_FITS(len) || top + kFusedExprDepth > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs ||
+      evalIntExpr(code + pc + 1, len - 3, frameCells, st) != 1)
+    goto loadVariable;
+  *LOCAL_CELL(node) = Value::makeInt(st[0]);
+  pc += len;
+  FUSED_DONE(len, code[pc - 1]);
+  NEXT;
+}
+fExprBranch: {
+  // Two integer expressions compared, then the branch on the answer.
+  const uint32_t len = node->run;
+  int32_t st[kFusedExprDepth];
+  if (!FUSED_FITS(len) || top + kFusedExprDepth > KVContext::kOperands ||
+      evalIntExpr(code + pc, len - 2, frameCells, st) != 2) {
+    if (node->kind == LoadVariable) goto loadVariable;
+    goto pushInt;
+  }
+  const CodeNode* const cmp = code[pc + len - 2];
+  const CodeNode* const br = code[pc + len - 1];
+  const int32_t a = st[0], b = st[1];
+  const bool orEqual = cmp->operand.i != 0;
+  bool yes;
+  switch (cmp->kind) {
+    case Less: yes = orEqual ? a <= b : a < b; break;
+    case Greater: yes = orEqual ? a >= b : a > b; break;
+    case Equal: yes = a == b; break;
+    default: yes = a != b; break;
+  }
+  BRANCH_ON(yes, br, static_cast<int32_t>(len));
+  FUSED_DONE(len, br);
+  NEXT;
+}
+fJumpStep: {
+  // A jump to a loop's `local++` / `local--` step that ends in PopAndJump.
+  CodeNode* const* const step = code + node->operand.i;
+  Value* c = LOCAL_CELL(step[0]);
+  if (!FUSED_FITS(4) || c->tag != kInt || top >= KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
+    goto jump;
+  c->i = wrapInt(static_cast<uint32_t>(c->i) + (step[1]->kind == IncrementInPlace ? 1u : ~0u));
+  pc = step[2]->operand.i;
+  FUSED_DONE(4, step[2]);
   NEXT;
 }
   } catch (const CompileError&) {
@@ -1015,6 +1143,7 @@ fLoadTwo: {
 #undef FUSED_FITS
 #undef FUSED_DONE
 #undef LOCAL_CELL
+#undef BRANCH_ON
 #undef FUSED_CONST
 #undef FUSED_TOP_OP
 #undef FUSED_LOCAL

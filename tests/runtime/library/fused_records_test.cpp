@@ -236,6 +236,46 @@ t = a @ b @ "y";
 console.log("long " @ (t == a @ b @ "y"));
 t = a @ b @ "yy";
 console.log("never " @ t);)",
+    // Whole statements and compares over locals: expressions of every
+    // integer operation, a divisor that turns 0 and -1, locals turning
+    // float, text or undefined halfway, compares of expressions of every
+    // form, and loops stepping up and down through their jump.
+    R"(var s = 7, i, j, d, u, t = 0, k = 0;
+for (i = 0; i < 40; i++) {
+  for (j = 39; j >= 0; j--) {
+    d = j - 2;
+    s = (s + i * j) % 1000003;
+    t = ((t ^ (i * 7 + j)) & 65535) | (i - j) % 7;
+    if (j % 5 == 0) t = t - s * 3 + i % d;
+    if (i + j < 2 * i - 3 || s % 3 != j - i) k = k + (s & 255) - (i | j);
+    if (i * 2 == j + 1) k = (k + 1) % 97;
+  }
+  u = [s * 2 + i % 3, (i << 1) - j * 2 + 1];
+  if (i == 13) s = 1.5;
+  if (i == 17) s = "9";
+  if (i == 19) s = u;
+  if (i == 21) s = 3;
+}
+console.log("exprs " @ s @ " " @ t @ " " @ k @ " " @ u[0] @ " " @ u[1]);
+for (i = 0, s = 0; 3 * i + 1 <= 300; i++) for (j = i; j + 1 > i - 9; j--) s = s - j;
+console.log("bounds " @ s @ " " @ i @ " " @ j);
+var o = {v: 1}, c = [1, 2, 3, 5, 4, 6], e = [0, 0, 0, 0, 0, 0];
+for (i = 0, s = 0; i < 600; i++) {
+  if (i == 400) { c[1] = 2.5; c[2] = "3"; c[3] = u; c[5] = o; }
+  s = (s + c[i % 6]) % 1000003;
+  o.v = (o.v + c[i % 5] * 3) % 65521;
+  e[i % 6] = (e[i % 6] + i) * 2 % 1009;
+  t = c[i % 6] - s;
+}
+console.log("tails " @ s @ " " @ o.v @ " " @ e[1] @ " " @ e[5] @ " " @ t);
+var a = [], u2;
+for (i = 0; i < 300; i++) a.push((i * 7919) % 1009);
+a.push(u2); a.push(2.5); a.push("77");
+function le(x, y) { return x <= y; }
+var b = a.slice(); b.sort(le); a.sort();
+console.log("sorted " @ b[0] @ " " @ b[150] @ " " @ b[302] @ " " @ a[1] @ " " @ a[301]);
+console.log("methods " @ b.map(function (x) { return x * 2; }).filter(function (x) { return x % 3; }).length @ " " @
+            b.reduce(function (s, x) { return s + x; }));)",
 };
 
 }  // namespace
