@@ -388,8 +388,8 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     if (d > 0 && ctx->refs[d - 1].kind == kRefMember && TOP.tag != kString) {               \
       const RefRecord& r = ctx->refs[d - 1];                                                \
       const auto* obj = static_cast<const KVobj*>(r.container);                             \
-      if (r.key < 0 && r.key != RefRecord::kAtomNotFoundKey && obj && !obj->sealed && obj->list) { \
-        PropNode* member = cachedKeyNode(obj->list, r.key);                                 \
+      if (r.key < 0 && r.key != RefRecord::kAtomNotFoundKey && obj && !obj->sealed) {      \
+        MemberEntry* member = quickOwnMember(obj, r.key);                                   \
         if (member && (member->attrs & kAttrWritable)) {                                    \
           ctx->refDepth = d - 1;                                                            \
           opRefs[top - 1] = nullptr;                                                        \
@@ -665,8 +665,8 @@ getMember: {
     }
     // No slot in the class: a member the object's list holds, as the
     // member look-up cache last found it.
-    if (mc->slot < 0 && mc->listKey && obj->list) {
-      if (const PropNode* member = cachedKeyNode(obj->list, node->operand.i)) {
+    if (mc->slot < 0 && mc->listKey) {
+      if (const MemberEntry* member = quickOwnMember(obj, node->operand.i)) {
         o = member->value;
         opRefs[top - 1] = obj;
         ADVANCE;
@@ -696,9 +696,19 @@ getIndexed: {
 beginObject:
   OUT(beginObjectLiteral(ctx));
   ADVANCE;
-defineMember:
+defineMember: {
   NEED(1);
+  // The first members of a literal of this frame go in the object's body.
+  int32_t d = ctx->objectLiteralDepth;
+  if (d > ctx->frame->objectLiteralBase && node->operand.i != kAtomNotFound) {
+    if (MemberEntry* e = takeInlineEntry(ctx->objectLiterals[d - 1], node->operand.i)) {
+      *e = MemberEntry{TOP, kAttrAll, node->operand.i};
+      --top;
+      ADVANCE;
+    }
+  }
   OUT(defineLiteralMember(ctx, node->operand.i));
+}
   ADVANCE;
 endObject:
   OUT(endObjectLiteral(ctx));

@@ -5,7 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
+#include "runtime/vm/atoms.h"
 #include "runtime/vm/heap.h"
 #include "runtime/vm/object.h"
 #include "runtime/vm/roots.h"
@@ -79,14 +81,20 @@ const char* pooledName(const char* text);
 
 // Heap bytes of a block with the given payload, header included.
 constexpr size_t blockBytes(size_t payload) { return sizeof(BlockHeader) + roundUp8(payload); }
-// Heap bytes of a property table of n slots (cut to 1024): pointer array,
-// attribute words and one value cell per slot.
+// Heap bytes of a property table of n slots (cut to 1024) in a block of its
+// own: the values and, from eight slots on, the attribute words.
 size_t tableBytes(int32_t n);
-// Heap bytes of an object body of type T with a table of n slots.
+// Heap bytes of an object body of type T with a table of n slots (at most:
+// a plain object's table lies in its body, saving a block header).
 template <class T>
 size_t objectBytes(int32_t n) {
   return blockBytes(sizeof(T)) + tableBytes(n);
 }
+// Member entries a literal object keeps in its body.
+constexpr uint8_t kLiteralInlineMembers = 2;
+// Heap bytes of a literal object.
+constexpr size_t kLiteralObjectBytes =
+    blockBytes(sizeof(KVobj) + kLiteralInlineMembers * sizeof(MemberEntry) + tableBlockBytes(1));
 // Makes sure the following allocations of `bytes` in total cannot collect.
 inline void reserveNursery(size_t bytes) { ensureNurseryRoom(bytes + kNurseryReserve); }
 
@@ -94,6 +102,37 @@ inline void reserveNursery(size_t bytes) { ensureNurseryRoom(bytes + kNurseryRes
 inline KVobj* prototypeOf(const KVobj* obj) {
   const Value* c = obj->props.count > 0 ? obj->props.cells[0] : nullptr;
   return c && c->tag == kObject ? c->obj : nullptr;
+}
+
+// The newest member under key among those the object holds in its body.
+inline MemberEntry* inlineMember(KVobj* obj, int32_t key) {
+  MemberEntry* e = obj->inlineMembers();
+  for (int32_t i = obj->inlineUsed; i-- > 0;)
+    if (e[i].key == key) return &e[i];
+  return nullptr;
+}
+
+// The own run-time member under an atom or integer key as far as it can be
+// told without a walk: through the look-up cache while the list has nodes
+// (they are newer than the entries in the body), else from the body. Only
+// for keys the object's slots miss and never for the prototype key; null
+// says "not known here", not "absent".
+inline MemberEntry* quickOwnMember(const KVobj* obj, int32_t key) {
+  if (const PropList* l = obj->list; l && l->count) return cachedKeyNode(l, key);
+  // Only slot 0, the prototype's, so no class slot can answer the key.
+  if (obj->props.count != 1) return nullptr;
+  return inlineMember(const_cast<KVobj*>(obj), key);
+}
+
+// The entry a new member under key takes in the object's body, counted as
+// used, or null when it must go to the list: the body is full, the list
+// has nodes (they must stay the newest), or the key is a text's or the
+// prototype's.
+inline MemberEntry* takeInlineEntry(KVobj* obj, int32_t key) {
+  if (obj->inlineUsed >= obj->inlineCap || key == MemberEntry::kTextKey || key == kAtomProto ||
+      (obj->list && obj->list->count))
+    return nullptr;
+  return obj->inlineMembers() + obj->inlineUsed++;
 }
 
 // Member access. mode asks for the attribute bits it holds (kAttrWritable for
@@ -118,9 +157,16 @@ bool deletePropertyByAtom(KVobj* obj, int32_t atom);
 bool deletePropertyByName(KVobj* obj, const char* text);
 
 // Object creation. newObjectFrom makes an instance of a function object (its
-// prototype and instance class id); newPlainObject an instance of Object.
+// prototype and instance class id); newPlainObject an instance of Object;
+// newLiteralObject one with room for kLiteralInlineMembers members in its
+// body (object literals).
 KVobj* newObjectFrom(KVfobj* ctor);
 KVobj* newPlainObject();
+KVobj* newLiteralObject();
+// A plain body (exactly KVobj) with its table of n slots and room for cap
+// member entries in it, on the young heap; the caller has reserved
+// objectBytes<KVobj>(n) plus the entries.
+KVobj* placeInlineObject(int32_t n, uint8_t cap);
 // A never-moving object in the static area with n slots, recorded so that
 // every collection visits it.
 KVobj* newStaticObject(int32_t n, KVobj* proto, int32_t classId);
@@ -129,8 +175,13 @@ KVobj* newStaticObject(int32_t n, KVobj* proto, int32_t classId);
 // the caller has reserved objectBytes<T>(n) first.
 template <class T, class... Args>
 T* placeYoungObject(int32_t n, KVobj* proto, int32_t classId, Args&&... args) {
-  T* obj = newYoungObject<T>(static_cast<Args&&>(args)...);
-  obj->props.init(n);
+  T* obj;
+  if constexpr (std::is_same_v<T, KVobj> && sizeof...(Args) == 0) {
+    obj = placeInlineObject(n, 0);
+  } else {
+    obj = newYoungObject<T>(static_cast<Args&&>(args)...);
+    obj->props.init(n);
+  }
   obj->classId = classId;
   *obj->props.cells[0] = proto ? Value::makeObject(proto) : Value::makeNull();
   return obj;
