@@ -470,10 +470,18 @@ KVobj* newPlainObject() {
 }
 
 KVobj* newLiteralObject() {
-  reserveNursery(kLiteralObjectBytes);
-  KVobj* obj = placeInlineObject(1, kLiteralInlineMembers);
+  // Nothing is held across the allocation, so it may collect. The entries
+  // are written as members are added; the collector reads only those.
+  void* at = gcAllocYoungExact(kLiteralObjectBytes - sizeof(BlockHeader));
+  KVobj* obj = new (at) KVobj();
+  obj->inlineCap = kLiteralInlineMembers;
+  obj->tableInline = 1;
+  PropertyTable& t = obj->props;
+  t.cells.base = obj->inlineTable();
+  t.count = 1;
+  t.smallAttrs = kFreshAttrWord & ~0xFu;  // slot 0, the prototype's, has none
   KVobj* proto = gCore.objectF->constructorPrototype();
-  *obj->props.cells[0] = proto ? Value::makeObject(proto) : Value::makeNull();
+  new (t.cells.base) Value(proto ? Value::makeObject(proto) : Value::makeNull());
   obj->classId = gCore.objectF->instanceClassId;
   return obj;
 }

@@ -105,7 +105,7 @@ inline KVobj* prototypeOf(const KVobj* obj) {
 }
 
 // The newest member under key among those the object holds in its body.
-inline MemberEntry* inlineMember(KVobj* obj, int32_t key) {
+[[gnu::always_inline]] inline MemberEntry* inlineMember(KVobj* obj, int32_t key) {
   MemberEntry* e = obj->inlineMembers();
   for (int32_t i = obj->inlineUsed; i-- > 0;)
     if (e[i].key == key) return &e[i];
@@ -117,7 +117,7 @@ inline MemberEntry* inlineMember(KVobj* obj, int32_t key) {
 // (they are newer than the entries in the body), else from the body. Only
 // for keys the object's slots miss and never for the prototype key; null
 // says "not known here", not "absent".
-inline MemberEntry* quickOwnMember(const KVobj* obj, int32_t key) {
+[[gnu::always_inline]] inline MemberEntry* quickOwnMember(const KVobj* obj, int32_t key) {
   if (const PropList* l = obj->list; l && l->count) return cachedKeyNode(l, key);
   // Only slot 0, the prototype's, so no class slot can answer the key.
   if (obj->props.count != 1) return nullptr;
@@ -128,7 +128,7 @@ inline MemberEntry* quickOwnMember(const KVobj* obj, int32_t key) {
 // used, or null when it must go to the list: the body is full, the list
 // has nodes (they must stay the newest), or the key is a text's or the
 // prototype's.
-inline MemberEntry* takeInlineEntry(KVobj* obj, int32_t key) {
+[[gnu::always_inline]] inline MemberEntry* takeInlineEntry(KVobj* obj, int32_t key) {
   if (obj->inlineUsed >= obj->inlineCap || key == MemberEntry::kTextKey || key == kAtomProto ||
       (obj->list && obj->list->count))
     return nullptr;

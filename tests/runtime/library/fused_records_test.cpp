@@ -159,6 +159,23 @@ for (i = 0; i < 50; i++) a.push(i);
 for (i = 0; i < 54; i++) { a[i] = a[i] * 2 + b[i % 4]; s = s + a[i % 50]; }
 a[-1] = 5; b["1"] = 7; b[2] = "x" @ s; t = b[2] @ b[1] @ a[-1] @ b[9];
 console.log("elements " @ s @ " " @ a.length @ " " @ t @ " " @ a[49]);)",
+    // Object literals whose first members lie in the object's body: nested
+    // literals, a key named twice, members past the body's room, reads,
+    // writes, deletes and re-adds under atom, integer and text keys.
+    R"(function node(d) { if (d == 0) return {l: null, r: null}; return {l: node(d - 1), r: node(d - 1)}; }
+function count(t) { if (t.l == null) return 1; return 1 + count(t.l) + count(t.r); }
+var i, s = 0, o, p;
+for (i = 0; i < 40; i++) {
+  o = {a: i, b: {c: i * 2, d: "x" @ i}, a: i + 1, e: 3};
+  s = s + o.a + o.b.c + o.e;
+  o.f = 4; o[7] = 5; o["not an atom"] = 6;
+  s = s + o.f + o[7] + o["not an atom"];
+  delete o.a; s = s + (o.a == null ? 1 : 2);
+  o.a = 9; s = s + o.a;
+  p = {}; p.z = i; p[2] = i; delete p.z; p.z = 1; p.y = p.z + p[2]; s = s + p.y + p.z;
+  s = (s + count(node(i % 5))) % 1000003;
+}
+console.log("literals " @ s @ " " @ o.b.d @ " " @ p.q);)",
 };
 
 }  // namespace
