@@ -28,11 +28,6 @@ int32_t attrWords(int32_t n) { return n / 8 + 1; }
 
 bool inStaticArea(const void* p) { return inHeap(p) && heapOffset(p) >= kStaticOffset; }
 
-inline void forgetKeyNode(const PropList* list, int32_t key) {
-  ListCacheEntry& e = listCacheEntry(list, key);
-  if (e.list == list && e.key == key) e.list = nullptr;
-}
-
 // A hash index of one long list: open addressing with linear probing over a
 // power-of-two table, keyed by Fibonacci hashing so that runs and strides of
 // integer keys spread alike.
@@ -132,12 +127,10 @@ MemberIndex& buildIndex(PropList* list) {
   return ix;
 }
 
-// The object's newest list node under key, after its slots missed the key.
-PropNode* findListNode(const KVobj* obj, int32_t key) {
-  PropList* list = obj->list;
-  if (!list) return nullptr;
-  if (PropNode* n = cachedKeyNode(list, key)) return n;
-  PropNode* found = nullptr;
+// The walk (or index look-up) behind a miss of the look-up cache: the list's
+// nodes are newer than the entries in the body.
+[[gnu::noinline]] MemberEntry* findUncachedMember(KVobj* obj, PropList* list, int32_t key) {
+  MemberEntry* found = nullptr;
   if (list->count > kIndexedListLength) {
     found = indexedKeyNode(list, key);
   } else {
@@ -147,15 +140,17 @@ PropNode* findListNode(const KVobj* obj, int32_t key) {
       break;
     }
   }
+  if (!found) found = inlineMember(obj, key);
   if (found) listCacheEntry(list, key) = ListCacheEntry{list, found, key, gHeap.memberEpoch};
   return found;
 }
 
-// The object's newest member under key, after its slots missed the key: the
-// list's nodes are newer than the entries in the body.
-MemberEntry* findKeyMember(KVobj* obj, int32_t key) {
-  if (PropNode* n = findListNode(obj, key)) return n;
-  return inlineMember(obj, key);
+// The object's newest member under key, after its slots missed the key.
+inline MemberEntry* findKeyMember(KVobj* obj, int32_t key) {
+  PropList* list = obj->list;
+  if (!list) return inlineMember(obj, key);
+  if (MemberEntry* n = cachedKeyNode(list, key)) return n;
+  return findUncachedMember(obj, list, key);
 }
 
 template <class Match>
@@ -173,6 +168,9 @@ bool removeInlineMember(KVobj* obj, int32_t key) {
   for (int32_t i = obj->inlineUsed; i-- > 0;) {
     if (e[i].key != key) continue;
     if (!(e[i].attrs & kAttrDeletable)) return false;
+    // The entries from i on move or go: the cache may hold them.
+    if (obj->list)
+      for (int32_t j = i; j < obj->inlineUsed; ++j) forgetKeyNode(obj->list, e[j].key);
     for (int32_t j = i + 1; j < obj->inlineUsed; ++j) e[j - 1] = e[j];
     e[--obj->inlineUsed] = MemberEntry{};
     return true;
@@ -328,7 +326,7 @@ Value* getPropertyCell(KVobj* obj, int32_t atom, int32_t& mode) {
   if (atom == kAtomProto)
     return obj->props.count > 0 ? grant(obj->props.cells[0], slotAttrs(obj->props, 0), mode) : nullptr;
   if (obj->list) {
-    if (PropNode* n = cachedKeyNode(obj->list, atom)) return grant(n->cell(), n->attrs, mode);
+    if (MemberEntry* n = cachedKeyNode(obj->list, atom)) return grant(n->cell(), n->attrs, mode);
   }
   for (KVobj* o = obj; o; o = prototypeOf(o)) {
     int32_t slot = slotIndexOf(o->classId, atom);

@@ -34,8 +34,9 @@ inline void setSlotAttrs(PropertyTable& t, int32_t slot, uint32_t nibble) {
   word = (word & ~(0xFu << shift)) | ((nibble & 0xF) << shift);
 }
 
-// Member look-up cache: where a key's node lies in a member list, one
-// entry per (list, key) hash, direct-mapped. An entry is made only after the
+// Member look-up cache: where the newest member under a key lies (a node of
+// the object's list or an entry in its body), one entry per (list, key)
+// hash, direct-mapped; objects without a list are not cached. An entry is made only after the
 // object's slots missed the key, so a hit stands for the whole own-member
 // look-up. It holds while the heap's member epoch is unchanged: collections
 // move and free lists and nodes (a list's address is new to any list until
@@ -43,23 +44,29 @@ inline void setSlotAttrs(PropertyTable& t, int32_t slot, uint32_t nibble) {
 // key and deleting one forget that key's entry.
 struct ListCacheEntry {
   const PropList* list;
-  PropNode* node;
+  MemberEntry* node;  // a node of the list, or an entry in the object's body
   int32_t key;
   uint32_t epoch;
 };
 constexpr uint32_t kListCacheSize = 4096;
 extern ListCacheEntry gListCache[kListCacheSize];
 
-inline ListCacheEntry& listCacheEntry(const PropList* list, int32_t key) {
+[[gnu::always_inline]] inline ListCacheEntry& listCacheEntry(const PropList* list, int32_t key) {
   // The list picks a region, the key a neighbour in it: the keys of one
   // list, integers or atoms made one after another, spread without clashes.
   auto region = static_cast<uint32_t>((reinterpret_cast<uintptr_t>(list) >> 3) * 0x9E3779B97F4A7C15ull >> 32);
   return gListCache[(region ^ static_cast<uint32_t>(key)) & (kListCacheSize - 1)];
 }
 
-inline PropNode* cachedKeyNode(const PropList* list, int32_t key) {
+[[gnu::always_inline]] inline MemberEntry* cachedKeyNode(const PropList* list, int32_t key) {
   const ListCacheEntry& e = listCacheEntry(list, key);
   return e.list == list && e.key == key && e.epoch == gHeap.memberEpoch ? e.node : nullptr;
+}
+
+// Drops the cached member of the list's object under key (it changed).
+inline void forgetKeyNode(const PropList* list, int32_t key) {
+  ListCacheEntry& e = listCacheEntry(list, key);
+  if (e.list == list && e.key == key) e.list = nullptr;
 }
 
 // Lists longer than this get a hash index from atom or integer key to the
@@ -114,7 +121,8 @@ inline KVobj* prototypeOf(const KVobj* obj) {
 
 // The own run-time member under an atom or integer key as far as it can be
 // told without a walk: through the look-up cache while the list has nodes
-// (they are newer than the entries in the body), else from the body. Only
+// (they are newer than the entries in the body, so a walk must look at
+// them first), else from the body. Only
 // for keys the object's slots miss and never for the prototype key; null
 // says "not known here", not "absent".
 [[gnu::always_inline]] inline MemberEntry* quickOwnMember(const KVobj* obj, int32_t key) {
@@ -129,9 +137,11 @@ inline KVobj* prototypeOf(const KVobj* obj) {
 // has nodes (they must stay the newest), or the key is a text's or the
 // prototype's.
 [[gnu::always_inline]] inline MemberEntry* takeInlineEntry(KVobj* obj, int32_t key) {
-  if (obj->inlineUsed >= obj->inlineCap || key == MemberEntry::kTextKey || key == kAtomProto ||
-      (obj->list && obj->list->count))
-    return nullptr;
+  if (obj->inlineUsed >= obj->inlineCap || key == MemberEntry::kTextKey || key == kAtomProto) return nullptr;
+  if (const PropList* l = obj->list) {
+    if (l->count) return nullptr;
+    forgetKeyNode(l, key);  // an older entry under key may be cached
+  }
   return obj->inlineMembers() + obj->inlineUsed++;
 }
 
