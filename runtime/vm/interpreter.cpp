@@ -663,8 +663,8 @@ getMember: {
       opRefs[top - 1] = obj;
       ADVANCE;
     }
-    // No slot in the class: a member the object's list holds, as the
-    // member look-up cache last found it.
+    // No slot in the class: an own run-time member, as the member look-up
+    // cache last found it or in a literal object's body.
     if (mc->slot < 0 && mc->listKey) {
       if (const MemberEntry* member = quickOwnMember(obj, node->operand.i)) {
         o = member->value;
