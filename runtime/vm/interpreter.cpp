@@ -666,7 +666,10 @@ getMember: {
     // No slot in the class: an own run-time member, as the member look-up
     // cache last found it or in a literal object's body.
     if (mc->slot < 0 && mc->listKey) {
-      if (const MemberEntry* member = quickOwnMember(obj, node->operand.i)) {
+      // quickOwnMember with the cache look-up spelt out: measured faster here.
+      const MemberEntry* member = obj->list && obj->list->count ? cachedKeyNode(obj->list, node->operand.i)
+                                                                : quickOwnMember(obj, node->operand.i);
+      if (member) {
         o = member->value;
         opRefs[top - 1] = obj;
         ADVANCE;
