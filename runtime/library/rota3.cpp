@@ -35,7 +35,7 @@ double numberArgOr(KVContext* ctx, int32_t i, double fallback) { return numberOr
 Transform transformOf(const KVobj* rota) {
   const KVobj* r = rota ? rota : gDefaultRota3;
   if (!r) return Transform{0, 0, 1.0, 1.0, 0.0, 0};
-  Value* const* c = r->props.cells;
+  const SlotCells& c = r->props.cells;
   return Transform{memberIntOf(*c[kRotaCx]), memberIntOf(*c[kRotaCy]), numberOr(*c[kRotaEx], 1.0),
                    numberOr(*c[kRotaEy], 1.0), numberOr(*c[kRotaRad], 0.0), valueIsTrue(*c[kRotaFlip]) ? 1 : 0};
 }

@@ -48,7 +48,7 @@ void resetInterpreterState() {
 
 void beginObjectLiteral(KVContext* ctx) {
   if (ctx->objectLiteralDepth >= KVContext::kOpenLiterals) throw RuntimeError(kErrStackOverflow);
-  KVobj* obj = newPlainObject();
+  KVobj* obj = newLiteralObject();
   ctx->objectLiterals[ctx->objectLiteralDepth++] = obj;
 }
 

@@ -489,10 +489,8 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
         if (r.key >= 0 && obj->classId == kArrayClassId) {                                  \
           cell_ = static_cast<KVArray*>(obj)->elementForWrite(r.key);                       \
         } else if ((r.key < 0 || obj->kind == kMembersKind) && r.key != RefRecord::kAtomNotFoundKey) { \
-          if (obj->list) {                                                                  \
-            PropNode* member = cachedKeyNode(obj->list, r.key);                             \
-            if (member && (member->attrs & kAttrWritable)) cell_ = &member->value;          \
-          }                                                                                 \
+          MemberEntry* member = quickOwnMember(obj, r.key);                                 \
+          if (member && (member->attrs & kAttrWritable)) cell_ = &member->value;            \
           if (!cell_ && r.key < 0) {                                                        \
             const SlotCacheEntry& e = slotCacheEntry(obj->classId, r.key);                  \
             if (e.classId == obj->classId && e.atom == r.key && e.epoch == gHeap.memberEpoch && \
@@ -779,22 +777,27 @@ getMember: {
         opRefs[top - 1] = obj;
         ADVANCE;
       }
-      // No slot in the class: a member of the object's list as the member
-      // look-up cache last found it; with no list (and the class still
-      // without the slot in this member epoch), one of its prototype's
-      // list, as the look-up along the chain finds it.
+      // No slot in the class: an own run-time member, as the member look-up
+      // cache last found it or in a literal object's body. When the object
+      // surely has none under the key (no list nodes, its body searched) and
+      // the class is still without the slot in this member epoch, the
+      // prototype's own member, as the look-up along the chain finds it.
       if (mc->slot < 0 && mc->listKey) {
+        const int32_t key = node->operand.i;
         const PropList* list = obj->list;
-        if (!list && mc->missEpoch == gHeap.memberEpoch) {
-          const KVobj* proto = prototypeOf(obj);
-          list = proto ? proto->list : nullptr;
-        }
-        if (list) {
-          if (const PropNode* member = cachedKeyNode(list, node->operand.i)) {
-            o = member->value;
-            opRefs[top - 1] = obj;
-            ADVANCE;
+        const MemberEntry* member;
+        if (list && list->count) {
+          member = cachedKeyNode(list, key);
+        } else {
+          member = quickOwnMember(obj, key);
+          if (!member && (obj->props.count == 1 || !obj->inlineUsed) && mc->missEpoch == gHeap.memberEpoch) {
+            if (const KVobj* proto = prototypeOf(obj)) member = quickOwnMember(proto, key);
           }
+        }
+        if (member) {
+          o = member->value;
+          opRefs[top - 1] = obj;
+          ADVANCE;
         }
       }
     }
@@ -821,8 +824,8 @@ getIndexed: {
       // integer keys are members, as the look-up cache holds it.
       const Value* cell = nullptr;
       if (obj->classId == kArrayClassId) cell = static_cast<KVArray*>(obj)->KVArray::elementAt(k);
-      else if (obj->kind == kMembersKind && obj->list) {
-        if (const PropNode* member = cachedKeyNode(obj->list, k)) cell = &member->value;
+      else if (obj->kind == kMembersKind) {
+        if (const MemberEntry* member = quickOwnMember(obj, k)) cell = &member->value;
       }
       if (cell) {
         o = *cell;
@@ -854,9 +857,19 @@ assignOut:
 beginObject:
   OUT(beginObjectLiteral(ctx));
   ADVANCE;
-defineMember:
+defineMember: {
   NEED(1);
+  // The first members of a literal of this frame go in the object's body.
+  int32_t d = ctx->objectLiteralDepth;
+  if (d > ctx->frame->objectLiteralBase && node->operand.i != kAtomNotFound) {
+    if (MemberEntry* e = takeInlineEntry(ctx->objectLiterals[d - 1], node->operand.i)) {
+      *e = MemberEntry{TOP, kAttrAll, node->operand.i};
+      --top;
+      ADVANCE;
+    }
+  }
   OUT(defineLiteralMember(ctx, node->operand.i));
+}
   ADVANCE;
 endObject:
   OUT(endObjectLiteral(ctx));

@@ -41,7 +41,7 @@ KVobj* forwardObject(KVobj* obj) {
     return obj;
   }
   bool first;
-  KVobj* moved = static_cast<KVobj*>(forwardSized(obj, obj->byteSize(), first));
+  KVobj* moved = static_cast<KVobj*>(forwardSized(obj, bodyBytes(obj, obj->byteSize()), first));
   if (first) gPending.push_back(moved);
   return moved;
 }
@@ -69,25 +69,23 @@ void drainObjectWork(bool full) {
     } else {
       obj->epoch = gHeap.minorCount;
       obj->forwardReferences();
-      forwardPropertyBits(obj);
       forwardPropertyCells(obj);
       forwardPropertyList(obj);
     }
   }
 }
 
-void forwardPropertyBits(KVobj* obj) {
-  if (!obj->props.attrs) return;  // the word is in the table
-  requireInHeap(obj->props.attrs);
-  obj->props.attrs = static_cast<uint32_t*>(forwardBlock(obj->props.attrs));
-}
-
 void forwardPropertyCells(KVobj* obj) {
   PropertyTable& t = obj->props;
-  if (!t.cells) return;
-  requireInHeap(t.cells);
-  t.cells = static_cast<Value**>(forwardBlock(t.cells));
-  for (int32_t i = 0; i < t.count; ++i) t.cells[i] = forwardValueCell(t.cells[i]);
+  if (obj->tableInline) {
+    t.cells.base = obj->inlineTable();  // the body may have moved
+  } else if (t.cells.base) {
+    requireInHeap(t.cells.base);
+    t.cells.base = static_cast<Value*>(forwardBlock(t.cells.base));
+  }
+  for (int32_t i = 0; i < t.count; ++i) visitValue(t.cells.base[i], false);
+  MemberEntry* e = obj->inlineMembers();
+  for (int32_t i = 0; i < obj->inlineUsed; ++i) visitValue(e[i].value, false);
 }
 
 void forwardPropertyList(KVobj* obj) {
@@ -107,10 +105,10 @@ void forwardPropertyList(KVobj* obj) {
 
 void markPropertyTable(KVobj* obj) {
   PropertyTable& t = obj->props;
-  if (t.attrs) markBlock(t.attrs);
-  if (!t.cells) return;
-  markBlock(t.cells);
-  for (int32_t i = 0; i < t.count; ++i) markValueCell(t.cells[i]);
+  if (!obj->tableInline && t.cells.base) markBlock(t.cells.base);
+  for (int32_t i = 0; i < t.count; ++i) visitValue(t.cells.base[i], true);
+  MemberEntry* e = obj->inlineMembers();
+  for (int32_t i = 0; i < obj->inlineUsed; ++i) visitValue(e[i].value, true);
 }
 
 void markPropertyList(KVobj* obj) {

@@ -20,45 +20,70 @@ using NativeArgTypes = std::vector<int32_t>;
 using IterFinishedHook = bool (*)(KVIter*);
 using IterStepHook = void (*)(KVIter*);
 
+// A run-time member held in place: in a node of the object's list, or in
+// one of the entries a literal object keeps in its own body. Entries are
+// moved by byte copy with the body or node that holds them; a reference to
+// a member's value is used at once and never held across an allocation.
+struct MemberEntry {
+  // The key of a member added under a text that is no atom: no atom or
+  // integer key has it, so a key match needs no test of the member's kind.
+  static constexpr int32_t kTextKey = INT32_MIN;
+  bool isKey() const { return key != kTextKey; }
+  bool isString() const { return key == kTextKey; }
+  Value* cell() { return &value; }
+  Value value;
+  uint32_t attrs = 7;
+  int32_t key = 0;
+};
+
+// The slot values of a table, unboxed. Indexing answers the slot's cell.
+struct SlotCells {
+  Value* base = nullptr;
+  Value* operator[](int32_t k) const { return base + k; }
+};
+
 // Member cells of an object: slot 0 is the prototype, the others the class's
-// members in slot-map order. Four attribute bits per slot, eight per word;
-// a table of up to seven slots keeps its one word in the table itself.
+// members in slot-map order. The values lie unboxed in one block, or in the
+// body of a plain object (see KVobj::tableInline); four attribute bits per
+// slot, eight per word, follow the values in that block once a table has
+// eight slots or more, and a smaller table keeps its one word here.
 struct PropertyTable {
   // n slots (cut to 1024 with warning 15) on the young heap, each cell
   // Undefined, every nibble 7 but slot 0's; the caller has reserved room.
   void init(int32_t n);
   // The same in the static area, for objects that never move.
   void initStatic(int32_t n);
-  // extra more slots with null cells, where the table is; answers the count.
+  // extra more slots with undefined cells, in a block of their own where
+  // the table was (young or static); answers the count.
   int32_t grow(int32_t extra);
+  // Lays out n slots (already cut to the limit) at `at`, which has room for
+  // tableBlockBytes(n).
+  void layOut(int32_t n, void* at);
 
-  // The attribute words: a heap block, or null when the word is smallAttrs.
-  uint32_t* words() { return attrs ? attrs : &smallAttrs; }
-  const uint32_t* words() const { return attrs ? attrs : &smallAttrs; }
+  // The attribute words: after the values, or smallAttrs below eight slots.
+  uint32_t* words() { return count >= 8 ? reinterpret_cast<uint32_t*>(cells.base + count) : &smallAttrs; }
+  const uint32_t* words() const { return count >= 8 ? reinterpret_cast<const uint32_t*>(cells.base + count) : &smallAttrs; }
+  // The cell of slot k (0 <= k < count).
+  Value* cell(int32_t k) const { return cells.base + k; }
 
-  Value** cells = nullptr;
+  SlotCells cells;
   int32_t count = 0;
   uint32_t smallAttrs = 0;
-  uint32_t* attrs = nullptr;
 };
 
-// A member added at run time. Nodes live on the young heap and are moved by
-// byte copy like objects. The value lives in the node itself: a reference to
-// it is used at once and never held across an allocation, so it needs no
-// heap cell of its own. One layout serves both kinds, so the collector and
-// the look-ups test the key, never a virtual function.
-struct PropNode {
-  // The key of a node added under a text that is no atom: no atom or
-  // integer key has it, so a key match needs no test of the node's kind.
-  static constexpr int32_t kTextKey = INT32_MIN;
-  bool isKey() const { return key != kTextKey; }
-  bool isString() const { return key == kTextKey; }
-  Value* cell() { return &value; }
+// Bytes of a table block of n slots: the values and, from eight slots on,
+// the attribute words.
+constexpr size_t tableBlockBytes(int32_t n) {
+  return sizeof(Value) * static_cast<size_t>(n) + (n >= 8 ? sizeof(uint32_t) * static_cast<size_t>(n / 8 + 1) : 0);
+}
+
+// A member added at run time to the object's list. Nodes live on the young
+// heap and are moved by byte copy like objects. One layout serves both
+// kinds, so the collector and the look-ups test the key, never a virtual
+// function.
+struct PropNode : MemberEntry {
   PropNode* next = nullptr;
   const char* name = nullptr;  // a text node's pooled text
-  Value value;
-  uint32_t attrs = 7;
-  int32_t key = 0;
 };
 
 // The property list: a young block holding the newest node, the number of
@@ -118,16 +143,40 @@ class KVobj {
   static void defineObjectProperty(KVobj* obj, const char* name, KVobj* value);
   static int32_t buildPropertyIndex(KVobj* obj, int32_t classId);
 
+  // The members held in the body, oldest first (see inlineMembers).
+  MemberEntry* inlineMembers() { return reinterpret_cast<MemberEntry*>(reinterpret_cast<char*>(this) + sizeof(KVobj)); }
+  const MemberEntry* inlineMembers() const {
+    return reinterpret_cast<const MemberEntry*>(reinterpret_cast<const char*>(this) + sizeof(KVobj));
+  }
+  // Where the table lies when tableInline is set: after the entries.
+  Value* inlineTable() { return reinterpret_cast<Value*>(inlineMembers() + inlineCap); }
+
   PropertyTable props;
   PropList* list = nullptr;
   int32_t classId = 0;
+  uint32_t epoch = 0;  // minor collection at which the references were last forwarded
   uint8_t sealed = 0;
+  // Plain objects (exactly KVobj, on the young heap) keep their table in
+  // their body, after inlineCap member entries; literal objects have room
+  // for a few members there. The entries hold the oldest members of the
+  // object (atom and integer keys only): a member goes there only while the
+  // list is empty, so every list node is newer than every entry.
+  uint8_t inlineCap = 0;
+  uint8_t inlineUsed = 0;
+  uint8_t tableInline = 0;
   // What integer keys name, set at construction so that the code loop tells
   // the kinds apart without a virtual call: members (kMembersKind) or
   // elements (arrays and typed views, kElementsKind).
   uint8_t kind = 0;
-  uint32_t epoch = 0;  // minor collection at which the references were last forwarded
 };
+
+static_assert(sizeof(KVobj) == 48, "a literal object of two members is 128 heap bytes");
+
+// Bytes of the object's body: the class's own fields, its member entries
+// and its table when that lies in the body.
+inline size_t bodyBytes(const KVobj* obj, size_t classBytes) {
+  return classBytes + sizeof(MemberEntry) * obj->inlineCap + (obj->tableInline ? tableBlockBytes(obj->props.count) : 0);
+}
 
 // A string object: its text is a heap block or a constant outside the heap.
 class KVstring : public KVobj {
@@ -151,7 +200,6 @@ void drainObjectWork(bool full);
 void beginObjectMarking();
 
 void forwardPropertyCells(KVobj* obj);
-void forwardPropertyBits(KVobj* obj);
 void forwardPropertyList(KVobj* obj);
 void markPropertyTable(KVobj* obj);
 void markPropertyList(KVobj* obj);

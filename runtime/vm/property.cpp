@@ -25,22 +25,8 @@ int32_t clampSlots(int32_t n) {
 }
 
 int32_t attrWords(int32_t n) { return n / 8 + 1; }
-// Bytes of the attribute block of a table of n slots: none while one word,
-// kept in the table, holds them all.
-size_t attrBlockBytes(int32_t n) { return attrWords(n) > 1 ? blockBytes(sizeof(uint32_t) * attrWords(n)) : 0; }
 
 bool inStaticArea(const void* p) { return inHeap(p) && heapOffset(p) >= kStaticOffset; }
-
-Value* staticValueCell() {
-  auto* c = static_cast<Value*>(gcAllocStatic(sizeof(Value)));
-  *c = Value();
-  return c;
-}
-
-inline void forgetKeyNode(const PropList* list, int32_t key) {
-  ListCacheEntry& e = listCacheEntry(list, key);
-  if (e.list == list && e.key == key) e.list = nullptr;
-}
 
 // A hash index of one long list: open addressing with linear probing over a
 // power-of-two table, keyed by Fibonacci hashing so that runs and strides of
@@ -141,12 +127,10 @@ MemberIndex& buildIndex(PropList* list) {
   return ix;
 }
 
-// The object's newest node under key, after its slots missed the key.
-PropNode* findKeyNode(const KVobj* obj, int32_t key) {
-  PropList* list = obj->list;
-  if (!list) return nullptr;
-  if (PropNode* n = cachedKeyNode(list, key)) return n;
-  PropNode* found = nullptr;
+// The walk (or index look-up) behind a miss of the look-up cache: the list's
+// nodes are newer than the entries in the body.
+[[gnu::noinline]] MemberEntry* findUncachedMember(KVobj* obj, PropList* list, int32_t key) {
+  MemberEntry* found = nullptr;
   if (list->count > kIndexedListLength) {
     found = indexedKeyNode(list, key);
   } else {
@@ -156,8 +140,17 @@ PropNode* findKeyNode(const KVobj* obj, int32_t key) {
       break;
     }
   }
+  if (!found) found = inlineMember(obj, key);
   if (found) listCacheEntry(list, key) = ListCacheEntry{list, found, key, gHeap.memberEpoch};
   return found;
+}
+
+// The object's newest member under key, after its slots missed the key.
+inline MemberEntry* findKeyMember(KVobj* obj, int32_t key) {
+  PropList* list = obj->list;
+  if (!list) return inlineMember(obj, key);
+  if (MemberEntry* n = cachedKeyNode(list, key)) return n;
+  return findUncachedMember(obj, list, key);
 }
 
 template <class Match>
@@ -167,13 +160,32 @@ PropNode* findNode(const KVobj* obj, Match match) {
   return nullptr;
 }
 
-// Unlinks the matching node: true when it was unlinked or is absent, false
-// when it may not be deleted. An index then holds the next older node under
-// the key, if there is one.
+// Takes the newest entry under key out of the object's body, closing the
+// gap so the entries stay oldest first: true when it was taken or is
+// absent, false when it may not be deleted.
+bool removeInlineMember(KVobj* obj, int32_t key) {
+  MemberEntry* e = obj->inlineMembers();
+  for (int32_t i = obj->inlineUsed; i-- > 0;) {
+    if (e[i].key != key) continue;
+    if (!(e[i].attrs & kAttrDeletable)) return false;
+    // The entries from i on move or go: the cache may hold them.
+    if (obj->list)
+      for (int32_t j = i; j < obj->inlineUsed; ++j) forgetKeyNode(obj->list, e[j].key);
+    for (int32_t j = i + 1; j < obj->inlineUsed; ++j) e[j - 1] = e[j];
+    e[--obj->inlineUsed] = MemberEntry{};
+    return true;
+  }
+  return true;
+}
+
+// Unlinks the newest matching member: true when it was unlinked or is
+// absent, false when it may not be deleted. An index then holds the next
+// older node under the key, if there is one. Members in the body are older
+// than the list's and are matched by inlineKey (kTextKey for none).
 template <class Match>
-bool unlinkNode(KVobj* obj, Match match) {
+bool unlinkNode(KVobj* obj, Match match, int32_t inlineKey) {
   PropList* list = obj->list;
-  if (!list) return true;
+  if (!list) return removeInlineMember(obj, inlineKey);
   for (PropNode** link = &list->head; *link; link = &(*link)->next) {
     PropNode* n = *link;
     if (!match(n)) continue;
@@ -191,7 +203,7 @@ bool unlinkNode(KVobj* obj, Match match) {
     }
     return true;
   }
-  return true;
+  return removeInlineMember(obj, inlineKey);
 }
 
 Value* grant(Value* cell, uint32_t attrs, int32_t& mode) {
@@ -201,9 +213,15 @@ Value* grant(Value* cell, uint32_t attrs, int32_t& mode) {
   return nullptr;
 }
 
-// A new node at the head of the object's list, holding init. The object and
-// the value are parked across the one reservation that may collect.
+// A new member holding init: in the object's body while it has room there
+// and its list is empty (so the member is the newest), else a new node at
+// the head of the list. The object and the value are parked across the one
+// reservation that may collect.
 Value* addNode(KVobj* obj, int32_t key, const char* name, const Value& init) {
+  if (MemberEntry* e = takeInlineEntry(obj, key)) {
+    *e = MemberEntry{init, kAttrAll, key};
+    return &e->value;
+  }
   ObjectRoot objRoot(obj);
   ValueRoot valueRoot(init);
   reserveNursery(blockBytes(sizeof(PropNode)) + (obj->list ? 0 : blockBytes(sizeof(PropList))));
@@ -248,40 +266,50 @@ const char* pooledName(const char* text) {
 
 size_t tableBytes(int32_t n) {
   n = n > kMaxSlots ? kMaxSlots : (n < 1 ? 1 : n);
-  return blockBytes(sizeof(Value*) * n) + attrBlockBytes(n) + n * blockBytes(sizeof(Value));
+  return blockBytes(tableBlockBytes(n));
 }
 
-// Lays out a table of n slots with blocks from `block` and cells from `cell`.
-template <class Block, class Cell>
-void layOutTable(PropertyTable& t, int32_t n, Block block, Cell cell) {
+void PropertyTable::layOut(int32_t n, void* at) {
+  cells.base = static_cast<Value*>(at);
+  count = n;
+  for (int32_t i = 0; i < n; ++i) new (cells.base + i) Value();
+  for (int32_t i = 0; i < attrWords(n); ++i) words()[i] = kFreshAttrWord;
+  setSlotAttrs(*this, 0, 0);
+}
+
+void PropertyTable::init(int32_t n) {
   n = clampSlots(n);
-  t.cells = static_cast<Value**>(block(sizeof(Value*) * n));
-  t.attrs = attrWords(n) > 1 ? static_cast<uint32_t*>(block(sizeof(uint32_t) * attrWords(n))) : nullptr;
-  for (int32_t i = 0; i < n; ++i) t.cells[i] = cell();
-  for (int32_t i = 0; i < attrWords(n); ++i) t.words()[i] = kFreshAttrWord;
-  t.count = n;
-  setSlotAttrs(t, 0, 0);
+  layOut(n, gcAllocYoungExact(tableBlockBytes(n)));
 }
 
-void PropertyTable::init(int32_t n) { layOutTable(*this, n, gcAllocYoungExact, newValueCell); }
-
-void PropertyTable::initStatic(int32_t n) { layOutTable(*this, n, gcAllocStatic, staticValueCell); }
+void PropertyTable::initStatic(int32_t n) {
+  n = clampSlots(n);
+  layOut(n, gcAllocStatic(tableBlockBytes(n)));
+}
 
 int32_t PropertyTable::grow(int32_t extra) {
   int32_t n = clampSlots(count + extra);
-  bool fixed = inStaticArea(cells);
-  auto* newCells = static_cast<Value**>(fixed ? gcAllocStatic(sizeof(Value*) * n) : gcAllocYoungExact(sizeof(Value*) * n));
+  bool fixed = inStaticArea(cells.base);
+  auto* fresh = static_cast<Value*>(fixed ? gcAllocStatic(tableBlockBytes(n)) : gcAllocYoungExact(tableBlockBytes(n)));
   int32_t oldWords = attrWords(count);
-  for (int32_t i = 0; i < n; ++i) newCells[i] = i < count ? cells[i] : nullptr;
-  cells = newCells;
-  if (attrWords(n) > oldWords) {
-    auto* newAttrs = static_cast<uint32_t*>(fixed ? gcAllocStatic(sizeof(uint32_t) * attrWords(n))
-                                                  : gcAllocYoungExact(sizeof(uint32_t) * attrWords(n)));
-    for (int32_t i = 0; i < attrWords(n); ++i) newAttrs[i] = i < oldWords ? words()[i] : kFreshAttrWord;
-    attrs = newAttrs;
-  }
+  uint32_t oldAttrs[kMaxSlots / 8 + 1];
+  std::memcpy(oldAttrs, words(), sizeof(uint32_t) * oldWords);
+  for (int32_t i = 0; i < n; ++i) new (fresh + i) Value(i < count ? cells.base[i] : Value());
+  cells.base = fresh;
   count = n;
+  for (int32_t i = 0; i < attrWords(n); ++i) words()[i] = i < oldWords ? oldAttrs[i] : kFreshAttrWord;
   return n;
+}
+
+KVobj* placeInlineObject(int32_t n, uint8_t cap) {
+  n = clampSlots(n);
+  void* at = gcAllocYoungExact(sizeof(KVobj) + sizeof(MemberEntry) * cap + tableBlockBytes(n));
+  KVobj* obj = new (at) KVobj();
+  obj->inlineCap = cap;
+  obj->tableInline = 1;
+  for (uint8_t i = 0; i < cap; ++i) new (obj->inlineMembers() + i) MemberEntry();
+  obj->props.layOut(n, obj->inlineTable());
+  return obj;
 }
 
 KVobj::KVobj(KVfobj* ctor) {
@@ -299,14 +327,14 @@ Value* getPropertyCell(KVobj* obj, int32_t atom, int32_t& mode) {
   if (atom == kAtomProto)
     return obj->props.count > 0 ? grant(obj->props.cells[0], slotAttrs(obj->props, 0), mode) : nullptr;
   if (obj->list) {
-    if (PropNode* n = cachedKeyNode(obj->list, atom)) return grant(n->cell(), n->attrs, mode);
+    if (MemberEntry* n = cachedKeyNode(obj->list, atom)) return grant(n->cell(), n->attrs, mode);
   }
   for (KVobj* o = obj; o; o = prototypeOf(o)) {
     int32_t slot = classSlotOf(o->classId, atom);
     // Classes share ids with others of fewer slots (plain objects and
     // function objects), so the slot must also lie inside this object.
     if (slot >= 0 && slot < o->props.count) return grant(o->props.cells[slot], slotAttrs(o->props, slot), mode);
-    if (PropNode* n = findKeyNode(o, atom)) return grant(n->cell(), n->attrs, mode);
+    if (MemberEntry* n = findKeyMember(o, atom)) return grant(n->cell(), n->attrs, mode);
   }
   return nullptr;
 }
@@ -330,7 +358,7 @@ Value* findProperty(KVobj* obj, const char* text) {
   if (atom == kAtomProto) return obj->props.count > 0 ? obj->props.cells[0] : nullptr;
   int32_t slot = classSlotOf(obj->classId, atom);
   if (slot >= 0 && slot < obj->props.count) return obj->props.cells[slot];
-  PropNode* n = findKeyNode(obj, atom);
+  MemberEntry* n = findKeyMember(obj, atom);
   return n ? n->cell() : nullptr;
 }
 
@@ -363,10 +391,12 @@ bool deletePropertyByAtom(KVobj* obj, int32_t atom) {
     *obj->props.cells[slot] = Value();
     return true;
   }
-  return unlinkNode(obj, KeyNodeMatch{atom});
+  return unlinkNode(obj, KeyNodeMatch{atom}, atom);
 }
 
-bool deletePropertyByName(KVobj* obj, const char* text) { return unlinkNode(obj, TextNodeMatch{text}); }
+bool deletePropertyByName(KVobj* obj, const char* text) {
+  return unlinkNode(obj, TextNodeMatch{text}, MemberEntry::kTextKey);
+}
 
 KVfobj* KVobj::defineNativeMethod(KVobj* obj, const char* name, const NameVector& argTypes, NativeFunction native) {
   int32_t atom = internAtom(name);
@@ -387,47 +417,72 @@ void KVobj::defineObjectProperty(KVobj* obj, const char* name, KVobj* value) {
 }
 
 int32_t KVobj::buildPropertyIndex(KVobj* obj, int32_t classId) {
-  int32_t n = obj->list ? static_cast<int32_t>(obj->list->count) : 0;
+  int32_t listed = obj->list ? static_cast<int32_t>(obj->list->count) : 0;
+  int32_t n = listed + obj->inlineUsed;
   if (n == 0) return 0;
   int32_t old = obj->props.count;
-  bool fixed = inStaticArea(obj->props.cells);
+  bool fixed = inStaticArea(obj->props.cells.base);
   if (!fixed) {
     int32_t total = old + n > kMaxSlots ? kMaxSlots : old + n;
     ObjectRoot root(obj);
-    reserveNursery(blockBytes(sizeof(Value*) * total) + attrBlockBytes(total) +
-                   (total > old ? total - old : 0) * blockBytes(sizeof(Value)));
+    reserveNursery(blockBytes(tableBlockBytes(total)));
     obj = root.get();
   }
   int32_t total = obj->props.grow(n);
-  // The object's slots now answer keys its list did.
+  obj->tableInline = 0;
+  // The object's slots now answer keys its members did.
   ++gHeap.memberEpoch;
-  PropNode* node = obj->list->head;
   int32_t k = 0;
-  for (; node && old + k < total; node = node->next, ++k) {
-    int32_t slot = old + k;
-    // Slots hold boxed cells: the slot table hands its cells out.
-    Value* cell = fixed ? staticValueCell() : newValueCell();
-    *cell = node->value;
-    obj->props.cells[slot] = cell;
-    setSlotAttrs(obj->props, slot, node->attrs);
-    int32_t atom = node->isKey() ? node->key : internAtomUnchecked(node->name);
-    setSlotIndexOfAtom(classId, atom, slot);
+  auto place = [&](const MemberEntry& m, const char* name) {
+    int32_t slot = old + k++;
+    *obj->props.cells[slot] = m.value;
+    setSlotAttrs(obj->props, slot, m.attrs);
+    setSlotIndexOfAtom(classId, m.isKey() ? m.key : internAtomUnchecked(name), slot);
+  };
+  // Newest first: the list, then the entries in the body.
+  PropNode* node = obj->list ? obj->list->head : nullptr;
+  for (; node && old + k < total; node = node->next) place(*node, node->name);
+  if (obj->list) {
+    // Members past the slot limit stay in the list.
+    if (node) *obj->list = PropList{node, obj->list->count - static_cast<uint32_t>(k), 0};
+    else obj->list = nullptr;
   }
-  // Members past the slot limit stay in the list.
-  if (node) *obj->list = PropList{node, obj->list->count - static_cast<uint32_t>(k), 0};
-  else obj->list = nullptr;
+  MemberEntry* e = obj->inlineMembers();
+  while (!node && obj->inlineUsed > 0 && old + k < total) {
+    place(e[obj->inlineUsed - 1], nullptr);
+    e[--obj->inlineUsed] = MemberEntry{};
+  }
   return k;
 }
 
 KVobj* newObjectFrom(KVfobj* ctor) {
   ObjectRoot root(ctor);
-  reserveNursery(objectBytes<KVobj>((ctor->instanceMembers > 0 ? ctor->instanceMembers : 0) + 1));
-  return newYoungObject<KVobj>(static_cast<KVfobj*>(root.get()));
+  int32_t n = (ctor->instanceMembers > 0 ? ctor->instanceMembers : 0) + 1;
+  reserveNursery(objectBytes<KVobj>(n));
+  ctor = static_cast<KVfobj*>(root.get());
+  return placeYoungObject<KVobj>(n, ctor->constructorPrototype(), ctor->instanceClassId);
 }
 
 KVobj* newPlainObject() {
   reserveNursery(objectBytes<KVobj>(1));
   return placeYoungObject<KVobj>(1, gCore.objectF->constructorPrototype(), gCore.objectF->instanceClassId);
+}
+
+KVobj* newLiteralObject() {
+  // Nothing is held across the allocation, so it may collect. The entries
+  // are written as members are added; the collector reads only those.
+  void* at = gcAllocYoungExact(kLiteralObjectBytes - sizeof(BlockHeader));
+  KVobj* obj = new (at) KVobj();
+  obj->inlineCap = kLiteralInlineMembers;
+  obj->tableInline = 1;
+  PropertyTable& t = obj->props;
+  t.cells.base = obj->inlineTable();
+  t.count = 1;
+  t.smallAttrs = kFreshAttrWord & ~0xFu;  // slot 0, the prototype's, has none
+  KVobj* proto = gCore.objectF->constructorPrototype();
+  new (t.cells.base) Value(proto ? Value::makeObject(proto) : Value::makeNull());
+  obj->classId = gCore.objectF->instanceClassId;
+  return obj;
 }
 
 KVobj* newStaticObject(int32_t n, KVobj* proto, int32_t classId) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "runtime/vm/atoms.h"
 #include "runtime/vm/heap.h"
@@ -33,8 +34,9 @@ inline void setSlotAttrs(PropertyTable& t, int32_t slot, uint32_t nibble) {
   word = (word & ~(0xFu << shift)) | ((nibble & 0xF) << shift);
 }
 
-// Member look-up cache: where a key's node lies in a member list, one
-// entry per (list, key) hash, direct-mapped. An entry is made only after the
+// Member look-up cache: where the newest member under a key lies (a node of
+// the object's list or an entry in its body), one entry per (list, key)
+// hash, direct-mapped; objects without a list are not cached. An entry is made only after the
 // object's slots missed the key, so a hit stands for the whole own-member
 // look-up. It holds while the heap's member epoch is unchanged: collections
 // move and free lists and nodes (a list's address is new to any list until
@@ -42,21 +44,21 @@ inline void setSlotAttrs(PropertyTable& t, int32_t slot, uint32_t nibble) {
 // key and deleting one forget that key's entry.
 struct ListCacheEntry {
   const PropList* list;
-  PropNode* node;
+  MemberEntry* node;  // a node of the list, or an entry in the object's body
   int32_t key;
   uint32_t epoch;
 };
 constexpr uint32_t kListCacheSize = 4096;
 extern ListCacheEntry gListCache[kListCacheSize];
 
-inline ListCacheEntry& listCacheEntry(const PropList* list, int32_t key) {
+[[gnu::always_inline]] inline ListCacheEntry& listCacheEntry(const PropList* list, int32_t key) {
   // The list picks a region, the key a neighbour in it: the keys of one
   // list, integers or atoms made one after another, spread without clashes.
   auto region = static_cast<uint32_t>((reinterpret_cast<uintptr_t>(list) >> 3) * 0x9E3779B97F4A7C15ull >> 32);
   return gListCache[(region ^ static_cast<uint32_t>(key)) & (kListCacheSize - 1)];
 }
 
-[[gnu::always_inline]] inline PropNode* cachedKeyNode(const PropList* list, int32_t key) {
+[[gnu::always_inline]] inline MemberEntry* cachedKeyNode(const PropList* list, int32_t key) {
   const ListCacheEntry& e = listCacheEntry(list, key);
   return e.list == list && e.key == key && e.epoch == gHeap.memberEpoch ? e.node : nullptr;
 }
@@ -86,6 +88,12 @@ inline int32_t classSlotOf(int32_t classId, int32_t atom) {
   return slot;
 }
 
+// Drops the cached member of the list's object under key (it changed).
+inline void forgetKeyNode(const PropList* list, int32_t key) {
+  ListCacheEntry& e = listCacheEntry(list, key);
+  if (e.list == list && e.key == key) e.list = nullptr;
+}
+
 // Lists longer than this get a hash index from atom or integer key to the
 // newest node under it when a look-up misses the cache, so look-ups in long
 // lists take constant time. Indexes live outside the heap, are kept in step
@@ -105,14 +113,20 @@ const char* pooledName(const char* text);
 
 // Heap bytes of a block with the given payload, header included.
 constexpr size_t blockBytes(size_t payload) { return sizeof(BlockHeader) + roundUp8(payload); }
-// Heap bytes of a property table of n slots (cut to 1024): pointer array,
-// attribute words and one value cell per slot.
+// Heap bytes of a property table of n slots (cut to 1024) in a block of its
+// own: the values and, from eight slots on, the attribute words.
 size_t tableBytes(int32_t n);
-// Heap bytes of an object body of type T with a table of n slots.
+// Heap bytes of an object body of type T with a table of n slots (at most:
+// a plain object's table lies in its body, saving a block header).
 template <class T>
 size_t objectBytes(int32_t n) {
   return blockBytes(sizeof(T)) + tableBytes(n);
 }
+// Member entries a literal object keeps in its body.
+constexpr uint8_t kLiteralInlineMembers = 2;
+// Heap bytes of a literal object.
+constexpr size_t kLiteralObjectBytes =
+    blockBytes(sizeof(KVobj) + kLiteralInlineMembers * sizeof(MemberEntry) + tableBlockBytes(1));
 // Makes sure the following allocations of `bytes` in total cannot collect.
 inline void reserveNursery(size_t bytes) { ensureNurseryRoom(bytes + kNurseryReserve); }
 
@@ -120,6 +134,40 @@ inline void reserveNursery(size_t bytes) { ensureNurseryRoom(bytes + kNurseryRes
 inline KVobj* prototypeOf(const KVobj* obj) {
   const Value* c = obj->props.count > 0 ? obj->props.cells[0] : nullptr;
   return c && c->tag == kObject ? c->obj : nullptr;
+}
+
+// The newest member under key among those the object holds in its body.
+[[gnu::always_inline]] inline MemberEntry* inlineMember(KVobj* obj, int32_t key) {
+  MemberEntry* e = obj->inlineMembers();
+  for (int32_t i = obj->inlineUsed; i-- > 0;)
+    if (e[i].key == key) return &e[i];
+  return nullptr;
+}
+
+// The own run-time member under an atom or integer key as far as it can be
+// told without a walk: through the look-up cache while the list has nodes
+// (they are newer than the entries in the body, so a walk must look at
+// them first), else from the body. Only
+// for keys the object's slots miss and never for the prototype key; null
+// says "not known here", not "absent".
+[[gnu::always_inline]] inline MemberEntry* quickOwnMember(const KVobj* obj, int32_t key) {
+  if (const PropList* l = obj->list; l && l->count) return cachedKeyNode(l, key);
+  // Only slot 0, the prototype's, so no class slot can answer the key.
+  if (obj->props.count != 1) return nullptr;
+  return inlineMember(const_cast<KVobj*>(obj), key);
+}
+
+// The entry a new member under key takes in the object's body, counted as
+// used, or null when it must go to the list: the body is full, the list
+// has nodes (they must stay the newest), or the key is a text's or the
+// prototype's.
+[[gnu::always_inline]] inline MemberEntry* takeInlineEntry(KVobj* obj, int32_t key) {
+  if (obj->inlineUsed >= obj->inlineCap || key == MemberEntry::kTextKey || key == kAtomProto) return nullptr;
+  if (const PropList* l = obj->list) {
+    if (l->count) return nullptr;
+    forgetKeyNode(l, key);  // an older entry under key may be cached
+  }
+  return obj->inlineMembers() + obj->inlineUsed++;
 }
 
 // Member access. mode asks for the attribute bits it holds (kAttrWritable for
@@ -144,9 +192,16 @@ bool deletePropertyByAtom(KVobj* obj, int32_t atom);
 bool deletePropertyByName(KVobj* obj, const char* text);
 
 // Object creation. newObjectFrom makes an instance of a function object (its
-// prototype and instance class id); newPlainObject an instance of Object.
+// prototype and instance class id); newPlainObject an instance of Object;
+// newLiteralObject one with room for kLiteralInlineMembers members in its
+// body (object literals).
 KVobj* newObjectFrom(KVfobj* ctor);
 KVobj* newPlainObject();
+KVobj* newLiteralObject();
+// A plain body (exactly KVobj) with its table of n slots and room for cap
+// member entries in it, on the young heap; the caller has reserved
+// objectBytes<KVobj>(n) plus the entries.
+KVobj* placeInlineObject(int32_t n, uint8_t cap);
 // A never-moving object in the static area with n slots, recorded so that
 // every collection visits it.
 KVobj* newStaticObject(int32_t n, KVobj* proto, int32_t classId);
@@ -155,8 +210,13 @@ KVobj* newStaticObject(int32_t n, KVobj* proto, int32_t classId);
 // the caller has reserved objectBytes<T>(n) first.
 template <class T, class... Args>
 T* placeYoungObject(int32_t n, KVobj* proto, int32_t classId, Args&&... args) {
-  T* obj = newYoungObject<T>(static_cast<Args&&>(args)...);
-  obj->props.init(n);
+  T* obj;
+  if constexpr (std::is_same_v<T, KVobj> && sizeof...(Args) == 0) {
+    obj = placeInlineObject(n, 0);
+  } else {
+    obj = newYoungObject<T>(static_cast<Args&&>(args)...);
+    obj->props.init(n);
+  }
   obj->classId = classId;
   *obj->props.cells[0] = proto ? Value::makeObject(proto) : Value::makeNull();
   return obj;

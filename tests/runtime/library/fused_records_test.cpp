@@ -276,6 +276,23 @@ var b = a.slice(); b.sort(le); a.sort();
 console.log("sorted " @ b[0] @ " " @ b[150] @ " " @ b[302] @ " " @ a[1] @ " " @ a[301]);
 console.log("methods " @ b.map(function (x) { return x * 2; }).filter(function (x) { return x % 3; }).length @ " " @
             b.reduce(function (s, x) { return s + x; }));)",
+    // Object literals whose first members lie in the object's body: nested
+    // literals, a key named twice, members past the body's room, reads,
+    // writes, deletes and re-adds under atom, integer and text keys.
+    R"(function node(d) { if (d == 0) return {l: null, r: null}; return {l: node(d - 1), r: node(d - 1)}; }
+function count(t) { if (t.l == null) return 1; return 1 + count(t.l) + count(t.r); }
+var i, s = 0, o, p;
+for (i = 0; i < 40; i++) {
+  o = {a: i, b: {c: i * 2, d: "x" @ i}, a: i + 1, e: 3};
+  s = s + o.a + o.b.c + o.e;
+  o.f = 4; o[7] = 5; o["not an atom"] = 6;
+  s = s + o.f + o[7] + o["not an atom"];
+  delete o.a; s = s + (o.a == null ? 1 : 2);
+  o.a = 9; s = s + o.a;
+  p = {}; p.z = i; p[2] = i; delete p.z; p.z = 1; p.y = p.z + p[2]; s = s + p.y + p.z;
+  s = (s + count(node(i % 5))) % 1000003;
+}
+console.log("literals " @ s @ " " @ o.b.d @ " " @ p.q);)",
 };
 
 }  // namespace

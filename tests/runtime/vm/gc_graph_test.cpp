@@ -131,11 +131,10 @@ TEST_F(Graphs, ObjectsWithPropertyTablesAndListsMove) {
   KVobj* o = newYoungObject<KVobj>();
   roots.objects.push_back(o);
   ensureNurseryRoom(1024);
-  o->props.cells = static_cast<Value**>(gcAllocYoung(2 * sizeof(Value*)));
-  o->props.attrs = static_cast<uint32_t*>(gcAllocYoung(sizeof(uint32_t)));
+  o->props.cells.base = static_cast<Value*>(gcAllocYoung(2 * sizeof(Value)));
   o->props.count = 2;
-  o->props.cells[0] = newValueCellCopy(Value::makeInt(10));
-  o->props.cells[1] = newValueCellCopy(Value::makeString("s"));
+  *o->props.cells[0] = Value::makeInt(10);
+  *o->props.cells[1] = Value::makeString("s");
   o->list = static_cast<PropList*>(gcAllocYoung(sizeof(PropList)));
   PropNode* first = newYoungObject<PropNode>();
   PropNode* second = newYoungObject<PropNode>();

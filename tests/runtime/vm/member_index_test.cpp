@@ -2,7 +2,9 @@
 // of adds, writes, deletes and re-adds under integer and atom keys, checked
 // against a plain model, with collections forced between and inside them.
 #include <algorithm>
+#include <iterator>
 #include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -136,6 +138,92 @@ TEST_F(MemberIndex, DeletesAndPrototypeChangesShowAtOnceThroughTheCache) {
     if (round % 500 == 0) minorCollect();
   }
   ASSERT_EQ(obj.get()->list->count, 40u);
+}
+
+
+// Literal objects hold their first members in their body and spill to the
+// list past them. Random runs of adds (repeats included, as a literal may
+// name a key twice), writes, deletes and re-adds under integer, atom and
+// text keys, on many objects, against a model; the order shows in the slots
+// a class layout gives the members, newest first. Half of the rounds collect
+// at every allocation.
+TEST_F(MemberIndex, LiteralObjectsMembersInTheBodyAndTheListMatchTheModel) {
+  struct Member {
+    int32_t key;  // kTextKey for a text member
+    std::string text;
+    int32_t value;
+  };
+  const int32_t atomA = internAtom("la"), atomB = internAtom("lb");
+  const char* const texts[] = {"not an atom 1", "not an atom 2"};
+  std::mt19937 rng(7);
+  for (int32_t round = 0; round < 400; ++round) {
+    SCOPED_TRACE(round);
+    setGcStress(round % 2 == 1);
+    ObjectRoot root(newLiteralObject());
+    std::vector<Member> model;  // oldest first
+    auto newest = [&](int32_t key, const std::string& text) {
+      for (auto it = model.rbegin(); it != model.rend(); ++it)
+        if (it->key == key && (key != MemberEntry::kTextKey || it->text == text)) return std::prev(it.base());
+      return model.end();
+    };
+    int32_t ops = 4 + static_cast<int32_t>(rng() % 24);
+    for (int32_t op = 0; op < ops; ++op) {
+      int32_t pick = static_cast<int32_t>(rng() % 6);
+      int32_t key = pick < 2 ? pick : pick == 2 ? atomA : pick == 3 ? atomB : MemberEntry::kTextKey;
+      std::string text = key == MemberEntry::kTextKey ? texts[pick - 4] : "";
+      auto it = newest(key, text);
+      int32_t value = round * 100 + op;
+      switch (rng() % 5) {
+        case 0:
+        case 1: {  // a new member, shadowing any older one under the key
+          Value* cell = key == MemberEntry::kTextKey ? addStringProperty(root.get(), text.c_str())
+                                                     : addKeyProperty(root.get(), key);
+          *cell = Value::makeInt(value);
+          model.push_back({key, text, value});
+          break;
+        }
+        case 2: {  // a write to the newest member, if any
+          int32_t mode = kAttrWritable;
+          Value* cell = key == MemberEntry::kTextKey ? getPropertyCellByName(root.get(), text.c_str(), mode)
+                                                     : getPropertyCell(root.get(), key, mode);
+          ASSERT_EQ(cell != nullptr, it != model.end());
+          if (cell) *cell = Value::makeInt(value), it->value = value;
+          break;
+        }
+        case 3:  // a delete reveals the next older member under the key
+          ASSERT_TRUE(key == MemberEntry::kTextKey ? deletePropertyByName(root.get(), text.c_str())
+                                                   : deletePropertyByAtom(root.get(), key));
+          if (it != model.end()) model.erase(it);
+          break;
+        default:
+          break;
+      }
+      // Every key reads its newest member, by the general and the quick look-up.
+      for (int32_t p = 0; p < 6; ++p) {
+        int32_t k = p < 2 ? p : p == 2 ? atomA : p == 3 ? atomB : MemberEntry::kTextKey;
+        std::string t = k == MemberEntry::kTextKey ? texts[p - 4] : "";
+        auto want = newest(k, t);
+        int32_t mode = 0;
+        Value* got = k == MemberEntry::kTextKey ? getPropertyCellByName(root.get(), t.c_str(), mode)
+                                                : getPropertyCell(root.get(), k, mode);
+        ASSERT_EQ(got != nullptr, want != model.end());
+        if (got) ASSERT_EQ(got->i, want->value);
+        if (k == MemberEntry::kTextKey) continue;
+        if (MemberEntry* quick = quickOwnMember(root.get(), k)) {
+          ASSERT_NE(want, model.end());
+          ASSERT_EQ(quick->value.i, want->value);
+        }
+      }
+    }
+    setGcStress(false);
+    ASSERT_EQ(verifyHeap(), "");
+    // The class layout takes the members newest first into slots 1 and up.
+    int32_t placed = KVobj::buildPropertyIndex(root.get(), 7000 + round);
+    ASSERT_EQ(placed, static_cast<int32_t>(model.size()));
+    for (int32_t k = 0; k < placed; ++k) ASSERT_EQ(root.get()->props.cells[1 + k]->i, model[model.size() - 1 - k].value);
+    ASSERT_EQ(root.get()->inlineUsed, 0);
+    ASSERT_TRUE(!root.get()->list || root.get()->list->count == 0);
+  }
 }
 
 }  // namespace
