@@ -98,8 +98,12 @@ FontHandleRecord* GetFontRecord(int handle) {
     if (font != nullptr && font->setupPending && FinishFontSetup(font) != 0) {
         const bool wasDefault = handle == GetDefaultFontHandle();
         SubHandle(handle);
-        if (wasDefault) DefaultFontFaceFailed();
-        return nullptr;
+        if (!wasDefault) return nullptr;
+        // What the default font would have been from the start: the built-in one, which
+        // this use draws with already.
+        DefaultFontFaceFailed();
+        const int fallback = GetDefaultFontHandle();
+        return fallback == -1 ? nullptr : GetFontRecord(fallback);
     }
     return font;
 }
