@@ -57,8 +57,8 @@ std::uint32_t ConvertCharCode(std::uint32_t code, int sourceCodePage, int destin
 int ConvertString(const void* source, int sourceCodePage, void* destination, std::size_t destinationSize,
                   int destinationCodePage);
 
-// Builds every conversion table (once; thread-safe). Conversions build the ones
-// they use themselves, on first use.
+// Start-up's step for the conversion tables: nothing is built here; each conversion
+// builds the tables it uses on first use (once; thread-safe).
 int SetupCharCodeTables();
 
 // Default pages: wide 1200, narrow and the font character set from the locale.

@@ -53,9 +53,7 @@ const CharCodeTable& charCodeTable(int index) {
   return tables[index];
 }
 
-int SetupCharCodeTables() {
-  for (int i = 0; i < CharCodeTableCount; ++i) charCodeTable(i);
-  return 0;
-}
+// Nothing to build at start: each table is built by its first conversion.
+int SetupCharCodeTables() { return 0; }
 
 }  // namespace ZaDod

@@ -113,7 +113,7 @@ int ChangeScreenMode(int width, int height, int bits, int force, int refresh) {
     if (fontKept) {
         keptFont.space = GetFontSpaceToHandle(GetDefaultFontHandle());
         // A defaulted set stays defaulted, and with it the narrow code page.
-        if (GetFontRecord(GetDefaultFontHandle())->codePage == 65535) keptFont.charSet = -1;
+        if (GetFontSettingsRecord(GetDefaultFontHandle())->codePage == 65535) keptFont.charSet = -1;
     }
     if (!Library.Initialized && !Library.Initializing) {
         LogIndentDecrease();

@@ -363,7 +363,7 @@ Device* NewController(const win::GUID& guid) {
 
 bool DescribeController(int index, DIDEVICEINSTANCEW* out) {
   std::lock_guard<std::mutex> stick(sticks::Lock());
-  if (!sticks::Start()) return false;
+  if (!sticks::MayHaveSticks() || !sticks::Start()) return false;
   SDL_JoystickUpdate();
   if (index < 0 || index >= SDL_NumJoysticks()) return false;
   return Controller::describe(index, out);

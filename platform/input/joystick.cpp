@@ -1,8 +1,13 @@
 // Multimedia joystick functions and the shared SDL stick access, over SDL2 joysticks.
 #include "platform/input/joystick.h"
 
+#include <dirent.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <vector>
 
@@ -30,6 +35,22 @@ void closeDeparted() {
                opened.end());
 }
 
+// True when /dev holds a node through which SDL could find a stick: input event or
+// joystick devices, raw HID devices, or USB devices for its own HID drivers.
+bool deviceNodesPresent() {
+  if (access("/dev/input", F_OK) == 0 || access("/dev/bus/usb", F_OK) == 0) return true;
+  DIR* dev = opendir("/dev");
+  if (!dev) return true;  // cannot tell: let SDL look
+  bool found = false;
+  while (dirent* entry = readdir(dev))
+    if (std::strncmp(entry->d_name, "hidraw", 6) == 0) {
+      found = true;
+      break;
+    }
+  closedir(dev);
+  return found;
+}
+
 }  // namespace
 
 std::mutex& Lock() {
@@ -49,8 +70,17 @@ bool Start() {
   return true;
 }
 
+bool MayHaveSticks() {
+  if (started) return true;
+  // Starting SDL's joystick subsystem loads SDL and its fifty libraries; with no device
+  // node it could read (and no device named to it) it would find no stick, so the
+  // answer is known without it. Asked again each time, so a stick plugged in later is
+  // found as SDL would find it. Virtual sticks start the subsystem first.
+  return std::getenv("SDL_JOYSTICK_DEVICE") || deviceNodesPresent();
+}
+
 SDL_Joystick* AtIndex(int index) {
-  if (!Start()) return nullptr;
+  if (!MayHaveSticks() || !Start()) return nullptr;
   SDL_JoystickUpdate();
   closeDeparted();
   if (index < 0 || index >= SDL_NumJoysticks()) return nullptr;
@@ -63,7 +93,7 @@ SDL_Joystick* AtIndex(int index) {
 }
 
 SDL_Joystick* ByInstance(SDL_JoystickID instance) {
-  if (!Start()) return nullptr;
+  if (!MayHaveSticks() || !Start()) return nullptr;
   SDL_JoystickUpdate();
   closeDeparted();
   for (int i = 0; i < SDL_NumJoysticks(); ++i)

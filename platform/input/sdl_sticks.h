@@ -12,6 +12,9 @@ namespace plat::input::sticks {
 std::mutex& Lock();
 // Starts SDL's joystick subsystem (without video) on first use; false when it cannot.
 bool Start();
+// False when no stick can be there (SDL not started and no device node it could read),
+// so a scan need not start SDL to find none.
+bool MayHaveSticks();
 // The open stick at SDL device index `index` (opened on first use, closed once it has
 // left), or null. Runs SDL's update first, so states are current.
 SDL_Joystick* AtIndex(int index);

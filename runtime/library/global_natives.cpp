@@ -23,7 +23,8 @@ constexpr int32_t kKeyCodes = 256;
 }  // namespace
 
 void createDefaultFont() {
-  gRuntime.defaultFont = ZaDod::CreateFontHandle(kDefaultFontName, -1, -1, -1, -1, -1, 0, -1);
+  // Made on first use: a run that shows no label never loads a face for it.
+  gRuntime.defaultFont = ZaDod::CreateFontHandleOnFirstUse(kDefaultFontName, -1, -1, -1, -1, -1, 0);
 }
 
 // The thread runs once every `interval` ticks from now on.

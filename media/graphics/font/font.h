@@ -7,6 +7,7 @@
 
 #include "media/base/handle.h"
 #include "media/graphics/base_image.h"
+#include "media/graphics/graph_types.h"
 #include "media/graphics/mem_img.h"
 #include "platform/win/gdi.h"
 
@@ -145,6 +146,15 @@ struct FontHandleRecord {
     int32_t useTexture;
 
     FontGdiSource gdiSource;
+
+    // Set up on first use: the settings above are final, but the face, its metrics
+    // and the glyph cache are made by FinishFontSetup, with the creation parameter and
+    // the graph-creation settings that were in force when the handle was made.
+    uint8_t setupPending;
+    uint8_t setupWasDefaulted;
+    uint8_t setupGraphParamKept;  // while finishing: the cache texture uses setupGraphParam
+    FontCreateParam setupParam;
+    SetupGraphParam setupGraphParam;
 };
 
 // ---- Handles (font_handle.cpp) ----
@@ -154,10 +164,28 @@ int CreateFontHandleW(const FontCreateParam* param, const char16_t* name, int si
                       int charSet, int edgeSize, int italic, int wantedHandle, int async);
 int SetupFontHandle(const FontCreateParam* param, int handle, const char16_t* name, int size, int thickness,
                     int fontType, int charSet, int edgeSize, int italic, int inTask);
+// As SetupFontHandle, but the face and its cache are made on the handle's first use
+// (FinishFontSetup, which GetFontRecord runs): a font nobody draws with costs neither
+// the font configuration nor a cache texture.
+int SetupFontHandleOnFirstUse(const FontCreateParam* param, int handle, const char16_t* name, int size,
+                              int thickness, int fontType, int charSet, int edgeSize, int italic);
+// As CreateFontHandle (at once, never on a loading worker), set up on first use.
+int CreateFontHandleOnFirstUse(const char* name, int size, int thickness, int fontType, int charSet, int edgeSize,
+                               int italic);
+// Makes the face and cache of a font set up on first use; 0 when done or nothing was left.
+int FinishFontSetup(FontHandleRecord* font);
 int DeleteFontHandle(int handle);
 int CheckFontHandleValid(int handle);
+// The record of a font handle, its set-up finished (null when that fails: the handle
+// is deleted then, as a failed creation would have deleted it).
 FontHandleRecord* GetFontRecord(int handle);
+// The record without finishing its set-up: for the settings that set-up does not change
+// (name of a font without one, size, thickness, type, set, spacing, line spacing).
+FontHandleRecord* GetFontSettingsRecord(int handle);
 int GetDefaultFontHandle();
+// The default font made on first use could not make its face (its handle is gone):
+// the default is made again at once, falling back to the built-in font.
+void DefaultFontFaceFailed();
 int InitFontHandle(HandleEntryHeader* record);
 int TerminateFontHandle(HandleEntryHeader* record);
 

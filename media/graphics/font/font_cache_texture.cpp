@@ -20,8 +20,12 @@ int SetupFontCacheTexture(FontHandleRecord* font, int inTask) {
     if (font->cacheGraph != -1) SubHandle(font->cacheGraph);
     font->edgeGraph = font->cacheGraph = -1;
 
+    // A font set up on first use makes its texture as it would have been made then.
     SetupGraphParam param;
-    InitSetupGraphParamFromSettings(&param);
+    if (font->setupGraphParamKept)
+        param = font->setupGraphParam;
+    else
+        InitSetupGraphParamFromSettings(&param);
     param.colorBits = aa ? font->textureBits : 16;
     param.alphaChannel = aa ? 1 : 0;
     param.alphaTest = aa ? 0 : 1;

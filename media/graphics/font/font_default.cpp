@@ -56,11 +56,24 @@ FontSettings wantedDefault() {
     return s;
 }
 
+// Set once a default font made on first use could not make its face: from then on the
+// default is made at once, so the failure falls back to the built-in font as it would
+// have at start.
+bool faceFailed = false;
+
 int createDefault(const FontSettings& s) {
     FontCreateParam param;
     GetDefaultFontCreateParam(&param);
     const int handle = AddHandle(HANDLETYPE_FONT, 0, -1);
     if (handle == -1) return -1;
+    // The system's face (no name) is made on first use: a run that draws no text with
+    // the default font never loads the font configuration nor makes its cache texture.
+    // A named face is made at once, since a name that cannot be had falls back now.
+    if (!s.name[0] && !faceFailed) {
+        SetupFontHandleOnFirstUse(&param, handle, nullptr, s.size, s.thickness, s.fontType, s.charSet, s.edgeSize,
+                                  s.italic);
+        return handle;
+    }
     if (SetupFontHandle(&param, handle, s.name[0] ? s.name : nullptr, s.size, s.thickness, s.fontType, s.charSet,
                         s.edgeSize, s.italic, 0) != 0) {
         SubHandle(handle);
@@ -81,6 +94,11 @@ void forEachFont(void (*visit)(int handle)) {
 void GetDefaultFontCreateParam(FontCreateParam* param) { *param = kCreateParam; }
 
 int GetDefaultFontHandle() { return FontModule.defaultHandle; }
+
+void DefaultFontFaceFailed() {
+    faceFailed = true;
+    SetupDefaultFont();
+}
 
 int ResolveFontHandle(int handle) {
     if (handle != kDefaultFontHandle) return handle;
@@ -121,7 +139,7 @@ int SetupDefaultFont() {
     if (!m.started) return -1;
     const FontSettings want = wantedDefault();
     if (m.defaultHandle != -1) {
-        FontHandleRecord* font = GetFontRecord(m.defaultHandle);
+        FontHandleRecord* font = GetFontSettingsRecord(m.defaultHandle);
         if (font != nullptr && m.defaultIsFallback && FallbackFontReady()) return 0;
         if (font != nullptr && !m.defaultIsFallback) {
             const bool same = std::memcmp(font->name, want.name, sizeof want.name) == 0 &&
@@ -159,7 +177,7 @@ int ResetAllFontHandles(int shutdown) {
     bool kept = false;
     // The fallback's settings are no face to ask for again.
     if (m.defaultHandle != -1 && !m.defaultIsFallback) {
-        if (FontHandleRecord* font = GetFontRecord(m.defaultHandle)) {
+        if (FontHandleRecord* font = GetFontSettingsRecord(m.defaultHandle)) {
             readSettings(font, &keep);
             kept = true;
         }
@@ -184,8 +202,9 @@ int ResetAllFontHandles(int shutdown) {
 int RefreshAllFontHandles() {
     if (!FontModule.started) return -1;
     forEachFont([](int handle) {
-        FontHandleRecord* font = GetFontRecord(handle);
-        if (font == nullptr) return;
+        // A font still to be made on first use holds nothing of the device.
+        FontHandleRecord* font = GetFontSettingsRecord(handle);
+        if (font == nullptr || font->setupPending) return;
         FontSettings s;
         readSettings(font, &s);
         const bool isDefault = FontModule.defaultHandle == handle;

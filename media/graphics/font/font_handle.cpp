@@ -9,6 +9,7 @@
 #include "media/graphics/font/font.h"
 #include "media/graphics/font/font_internal.h"
 #include "media/graphics/graph.h"
+#include "media/graphics/graph_settings.h"
 #include "media/graphics/graphics_state.h"
 #include "media/system/window.h"
 
@@ -80,7 +81,7 @@ int TerminateFontHandle(HandleEntryHeader* record) {
     return 0;
 }
 
-FontHandleRecord* GetFontRecord(int handle) {
+FontHandleRecord* GetFontSettingsRecord(int handle) {
     HandleEntryHeader* record = GetHandleInfo(handle);
     if (record == nullptr || (handle & HANDLE_TYPE_MASK) != (HANDLETYPE_FONT << HANDLE_TYPE_SHIFT)) return nullptr;
     if (record->DeleteRequestFlag) return nullptr;
@@ -90,6 +91,21 @@ FontHandleRecord* GetFontRecord(int handle) {
         if (record == nullptr) return nullptr;
     }
     return reinterpret_cast<FontHandleRecord*>(record);
+}
+
+FontHandleRecord* GetFontRecord(int handle) {
+    FontHandleRecord* font = GetFontSettingsRecord(handle);
+    if (font != nullptr && font->setupPending && FinishFontSetup(font) != 0) {
+        const bool wasDefault = handle == GetDefaultFontHandle();
+        SubHandle(handle);
+        if (!wasDefault) return nullptr;
+        // What the default font would have been from the start: the built-in one, which
+        // this use draws with already.
+        DefaultFontFaceFailed();
+        const int fallback = GetDefaultFontHandle();
+        return fallback == -1 ? nullptr : GetFontRecord(fallback);
+    }
+    return font;
 }
 
 int CheckFontHandleValid(int handle) {
@@ -102,12 +118,12 @@ int CheckFontHandleValid(int handle) {
 
 int DeleteFontHandle(int handle) { return SubHandle(handle); }
 
-int SetupFontHandle(const FontCreateParam* param, int handle, const char16_t* name, int size, int thickness,
-                    int fontType, int charSet, int edgeSize, int italic, int inTask) {
-    HandleEntryHeader* header = GetHandleInfo(handle);
-    if (header == nullptr) return -1;
-    auto* font = reinterpret_cast<FontHandleRecord*>(header);
+namespace {
 
+// Stores the normalised settings in the record; the result says whether the set was
+// defaulted (the face's making may then fall back to set 0).
+int storeFontSettings(FontHandleRecord* font, const char16_t* name, int size, int thickness, int fontType,
+                      int charSet, int edgeSize, int italic) {
     uint32_t type = NormaliseFontType(fontType, edgeSize);
     if (size < 0) size = 16;
     if (thickness < 0) thickness = 6;
@@ -139,13 +155,52 @@ int SetupFontHandle(const FontCreateParam* param, int handle, const char16_t* na
         for (; i + 1 < std::size(font->name) && name[i] != 0; ++i) font->name[i] = name[i];
         font->name[i] = 0;
     }
+    return setWasDefaulted;
+}
 
+int makeFace(const FontCreateParam* param, FontHandleRecord* font, int setWasDefaulted, int inTask) {
     if (CreateFontGdiObject(font, setWasDefaulted) != 0) return -1;
     if (CreateFontToHandle(param, font, inTask) != 0) {
         DeleteFontGdiObject(font);
         return -1;
     }
     return 0;
+}
+
+FontHandleRecord* recordOf(int handle) {
+    return reinterpret_cast<FontHandleRecord*>(GetHandleInfo(handle));
+}
+
+}  // namespace
+
+int SetupFontHandle(const FontCreateParam* param, int handle, const char16_t* name, int size, int thickness,
+                    int fontType, int charSet, int edgeSize, int italic, int inTask) {
+    FontHandleRecord* font = recordOf(handle);
+    if (font == nullptr) return -1;
+    font->setupPending = 0;
+    const int setWasDefaulted = storeFontSettings(font, name, size, thickness, fontType, charSet, edgeSize, italic);
+    return makeFace(param, font, setWasDefaulted, inTask);
+}
+
+int SetupFontHandleOnFirstUse(const FontCreateParam* param, int handle, const char16_t* name, int size,
+                              int thickness, int fontType, int charSet, int edgeSize, int italic) {
+    FontHandleRecord* font = recordOf(handle);
+    if (font == nullptr) return -1;
+    font->setupWasDefaulted =
+        static_cast<uint8_t>(storeFontSettings(font, name, size, thickness, fontType, charSet, edgeSize, italic));
+    font->setupParam = *param;
+    InitSetupGraphParamFromSettings(&font->setupGraphParam);
+    font->setupPending = 1;
+    return 0;
+}
+
+int FinishFontSetup(FontHandleRecord* font) {
+    if (!font->setupPending) return 0;
+    font->setupPending = 0;
+    font->setupGraphParamKept = 1;
+    const int result = makeFace(&font->setupParam, font, font->setupWasDefaulted, 0);
+    font->setupGraphParamKept = 0;
+    return result;
 }
 
 int CreateFontHandleW(const FontCreateParam* param, const char16_t* name, int size, int thickness, int fontType,
@@ -183,8 +238,19 @@ int CreateFontHandleW(const FontCreateParam* param, const char16_t* name, int si
     return handle;
 }
 
-int CreateFontHandle(const char* name, int size, int thickness, int fontType, int charSet, int edgeSize,
-                     int italic, int wantedHandle) {
+namespace {
+
+int createOnFirstUse(const FontCreateParam* param, const char16_t* name, int size, int thickness, int fontType,
+                     int charSet, int edgeSize, int italic) {
+    WaitWhileWindowInactive();
+    const int handle = AddHandle(HANDLETYPE_FONT, 0, -1);
+    if (handle == -1) return -1;
+    SetupFontHandleOnFirstUse(param, handle, name, size, thickness, fontType, charSet, edgeSize, italic);
+    return handle;
+}
+
+int createFromNarrowName(const char* name, int size, int thickness, int fontType, int charSet, int edgeSize,
+                         int italic, int wantedHandle, bool later) {
     FontCreateParam param;
     GetDefaultFontCreateParam(&param);
     char16_t stackBuffer[512];
@@ -200,10 +266,25 @@ int CreateFontHandle(const char* name, int size, int thickness, int fontType, in
         }
         if (ConvertString(name, GetDefaultNarrowCodePage(), wide, units * 2, GetDefaultWideCodePage()) == 0) wide[0] = 0;
     }
-    const int handle = CreateFontHandleW(&param, wide, size, thickness, fontType, charSet, edgeSize, italic,
-                                         wantedHandle, GetUseASyncLoadFlag());
+    const int handle = later ? createOnFirstUse(&param, wide, size, thickness, fontType, charSet, edgeSize, italic)
+                             : CreateFontHandleW(&param, wide, size, thickness, fontType, charSet, edgeSize, italic,
+                                                 wantedHandle, GetUseASyncLoadFlag());
     if (wide != nullptr && wide != stackBuffer) MemFree(wide);
     return handle;
+}
+
+}  // namespace
+
+int CreateFontHandle(const char* name, int size, int thickness, int fontType, int charSet, int edgeSize,
+                     int italic, int wantedHandle) {
+    return createFromNarrowName(name, size, thickness, fontType, charSet, edgeSize, italic, wantedHandle, false);
+}
+
+int CreateFontHandleOnFirstUse(const char* name, int size, int thickness, int fontType, int charSet, int edgeSize,
+                               int italic) {
+    // Loading on a worker is asked for: the font is made there as before.
+    return createFromNarrowName(name, size, thickness, fontType, charSet, edgeSize, italic, -1,
+                                GetUseASyncLoadFlag() == 0);
 }
 
 }  // namespace ZaDod

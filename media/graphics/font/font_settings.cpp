@@ -12,20 +12,30 @@ namespace ZaDod {
 
 namespace {
 FontHandleRecord* fontOf(int handle) { return GetFontRecord(ResolveFontHandle(handle)); }
+// Settings that the face's making leaves alone are set without making it.
+FontHandleRecord* settingsOf(int handle) { return GetFontSettingsRecord(ResolveFontHandle(handle)); }
+// Making the face changes only a defaulted set of a named font (to 0 when no face has
+// exactly that name); every other setting is read without making it.
+FontHandleRecord* paramsOf(int handle) {
+    FontHandleRecord* font = settingsOf(handle);
+    if (font != nullptr && font->setupPending && font->name[0] && font->setupWasDefaulted)
+        return GetFontRecord(ResolveFontHandle(handle));
+    return font;
+}
 }  // namespace
 
 int GetFontSizeToHandle(int handle) {
-    FontHandleRecord* font = fontOf(handle);
+    FontHandleRecord* font = settingsOf(handle);
     return font ? font->size : -1;
 }
 
 int GetFontSpaceToHandle(int handle) {
-    FontHandleRecord* font = fontOf(handle);
+    FontHandleRecord* font = settingsOf(handle);
     return font ? font->space : -1;
 }
 
 int GetFontCharCodeFormat(int handle) {
-    FontHandleRecord* font = fontOf(handle);
+    FontHandleRecord* font = settingsOf(handle);
     if (font == nullptr) return -1;
     if (font->codePageOverride >= 0) return font->codePageOverride;
     if (font->codePage < 65535) return font->codePage;
@@ -34,7 +44,7 @@ int GetFontCharCodeFormat(int handle) {
 
 int GetFontParamToHandle(char16_t* nameOut, int* sizeOut, int* thicknessOut, int handle, int* fontTypeOut,
                          int* charSetOut, int* edgeSizeOut, int* italicOut) {
-    FontHandleRecord* font = fontOf(handle);
+    FontHandleRecord* font = paramsOf(handle);
     if (font == nullptr) return -1;
     if (nameOut) std::memcpy(nameOut, font->name, sizeof font->name);
     if (sizeOut) *sizeOut = font->size;
@@ -47,14 +57,14 @@ int GetFontParamToHandle(char16_t* nameOut, int* sizeOut, int* thicknessOut, int
 }
 
 int SetFontSpaceToHandle(int space, int handle) {
-    FontHandleRecord* font = fontOf(handle);
+    FontHandleRecord* font = settingsOf(handle);
     if (font == nullptr) return -1;
     font->space = space;
     return 0;
 }
 
 int SetFontLineSpaceToHandle(int lineSpace, int handle) {
-    FontHandleRecord* font = fontOf(handle);
+    FontHandleRecord* font = settingsOf(handle);
     if (font == nullptr) return -1;
     font->lineSpace = lineSpace;
     font->lineSpaceFlag = 1;
@@ -62,14 +72,14 @@ int SetFontLineSpaceToHandle(int lineSpace, int handle) {
 }
 
 int SetFontCharCodeFormatToHandle(int codePage, int handle) {
-    FontHandleRecord* font = fontOf(handle);
+    FontHandleRecord* font = settingsOf(handle);
     if (font == nullptr) return -1;
     font->codePageOverride = codePage;
     return 0;
 }
 
 int SetFontLostFlag(int handle, int* flag) {
-    FontHandleRecord* font = fontOf(handle);
+    FontHandleRecord* font = settingsOf(handle);
     if (font == nullptr) return -1;
     font->lostFlag = flag;
     if (flag) *flag = 0;

@@ -1,11 +1,14 @@
 // The font module inside the library: the default font from start-up to shut-down,
 // handle numbers across a device restore, settings across a screen-mode change, the
 // handle table's limit, pictures, lost flags and fonts made on a loading worker.
+#include <ostream>
 #include <string>
 
 #include "media/file/async_load.h"
 #include "media/graphics/font/font.h"
 #include "media/graphics/graph.h"
+#include "media/graphics/graph_settings.h"
+#include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
 #include "tests/media/system/media_library_fixture.h"
 #include "tests/platform/font/font_fixture.h"
@@ -147,5 +150,90 @@ TEST_F(FontModule, FontsMadeOnALoadingWorker) {
         ASSERT_EQ(CheckFontHandleValid(handles[i]), 1) << i;
         EXPECT_EQ(GetFontSizeToHandle(handles[i]), 10 + i);
         EXPECT_NE(CacheOneChar(GetFontRecord(handles[i]), u'A', nullptr), nullptr);
+    }
+}
+
+namespace {
+
+// What a font's face and cache came to: equal for a font made at once and the same
+// font made on first use.
+struct Made {
+    std::string file;
+    int cellWidth, cellHeight, baseLine, charSet, codePage, useTexture, textureBits, textureWidth, textureHeight;
+    int graphWidth = -1, graphHeight = -1, width;
+    bool operator==(const Made&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Made& m) {
+    return out << m.file << " cell " << m.cellWidth << "x" << m.cellHeight << " base " << m.baseLine << " set "
+               << m.charSet << "/" << m.codePage << " texture " << m.useTexture << " " << m.textureBits << " "
+               << m.textureWidth << "x" << m.textureHeight << " graph " << m.graphWidth << "x" << m.graphHeight
+               << " width " << m.width;
+}
+
+Made made(int handle) {
+    FontHandleRecord* f = GetFontRecord(handle);
+    Made m{faceFile(handle), f->cellWidth, f->cellHeight, f->baseLine, f->charSet, f->codePage, f->useTexture,
+           f->textureBits, f->textureWidth, f->textureHeight, -1, -1, 0};
+    if (f->cacheGraph != -1) GetGraphSize(f->cacheGraph, &m.graphWidth, &m.graphHeight);
+    m.width = GetDrawStringWidthToHandleW(u"Abc", 3, handle);
+    return m;
+}
+
+}  // namespace
+
+TEST_F(FontModule, FontsMadeOnFirstUseMatchFontsMadeAtOnce) {
+    struct Case {
+        const char* what;
+        const char* name;
+        void (*between)();
+    };
+    const Case cases[] = {
+        {"the label font", "MSゴシック", [] {}},
+        {"no name", nullptr, [] {}},
+        {"graph settings changed before first use", "MSゴシック",
+         [] { GraphCreateSettingsData.words.maxTextureSize = 64; }},
+        {"transparent colour changed before first use", nullptr, [] { SetTransColor(1, 2, 3); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const GraphCreateSettings settings = GraphCreateSettingsData;
+        const int atOnce = CreateFontHandle(c.name, -1, -1, -1, -1, -1, 0);
+        const int later = CreateFontHandleOnFirstUse(c.name, -1, -1, -1, -1, -1, 0);
+        ASSERT_NE(atOnce, -1);
+        ASSERT_NE(later, -1);
+        EXPECT_EQ(GetFontSettingsRecord(later)->setupPending, 1);
+        SetFontSpaceToHandle(2, later);  // a setting, not a use
+        SetFontSpaceToHandle(2, atOnce);
+        EXPECT_EQ(GetFontSettingsRecord(later)->setupPending, 1);
+        c.between();
+        const Made first = made(later);
+        GraphCreateSettingsData = settings;
+        SetTransColor(255, 0, 255);
+        EXPECT_EQ(first, made(atOnce));
+        EXPECT_EQ(GetFontSpaceToHandle(later), 2);
+        DeleteFontHandle(atOnce);
+        DeleteFontHandle(later);
+    }
+}
+
+TEST_F(FontModule, DefaultFontWaitsForItsFirstUseAcrossAModeChange) {
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        EXPECT_EQ(GetFontSettingsRecord(GetDefaultFontHandle())->setupPending, 1);
+        ASSERT_EQ(SetScreenMode(round ? 640 : 800, round ? 480 : 600, 32, 0), 0);
+        const int font = GetDefaultFontHandle();
+        ASSERT_NE(font, -1);
+        EXPECT_EQ(GetFontSettingsRecord(font)->setupPending, 1);
+        EXPECT_EQ(GetFontSizeToHandle(-2), 16);
+        const int atOnce = CreateFontHandle(nullptr, 16, 6, 0, -1, -1, 0);
+        ASSERT_NE(atOnce, -1);
+        const Made first = made(font);
+        EXPECT_EQ(GetFontSettingsRecord(font)->setupPending, 0);
+        EXPECT_EQ(first, made(atOnce));
+        DeleteFontHandle(atOnce);
+        if (round == 0) {
+            ASSERT_EQ(SetScreenMode(640, 480, 32, 0), 0);  // pending again
+        }
     }
 }

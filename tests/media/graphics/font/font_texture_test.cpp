@@ -1,9 +1,13 @@
 // Fonts with a device (the recording back end): the texture page's size, the cells
 // written into the cache image, and one texture transfer per batch of glyphs.
 #include <algorithm>
+#include <tuple>
 
 #include "font_env.h"
+#include "media/graphics/graph.h"
+#include "media/graphics/graph_settings.h"
 #include "media/graphics/hardware_types.h"
+#include "media/graphics/render_settings.h"
 
 using namespace ZaDod;
 using fonttest::FontEnv;
@@ -143,4 +147,29 @@ TEST_F(DeviceFont, AFailedPageFallsBackToTheMemoryCache) {
         DeleteFontHandle(handle);
     }
     EXPECT_TRUE(halvorine_test::LogCapture::contains(u"テクスチャ文字キャッシュの作成に失敗しました"));
+}
+
+// A font made on first use makes its texture with the graph settings in force when it
+// was made, as a font made at once did.
+TEST_F(DeviceFont, FirstUseKeepsTheGraphSettingsOfTheMaking) {
+    const GraphCreateSettings settings = GraphCreateSettingsData;
+    auto texture = [](int handle) {
+        FontHandleRecord* font = GetFontRecord(handle);
+        int width = -1, height = -1, mips = -1;
+        if (font != nullptr && font->useTexture) {
+            GetGraphSize(font->cacheGraph, &width, &height);
+            mips = static_cast<int>(GetGraphData(font->cacheGraph)->orig->mipCount);
+        }
+        return std::tuple{width, height, mips};
+    };
+    const int atOnce = CreateFontHandle("IPAGothic", 40, -1, 2, -1, -1, 0);
+    const int later = CreateFontHandleOnFirstUse("IPAGothic", 40, -1, 2, -1, -1, 0);
+    GraphCreateSettingsData.words.mipLevels = -1;  // a full chain
+    const int afterChange = CreateFontHandle("IPAGothic", 40, -1, 2, -1, -1, 0);
+    const auto first = texture(later);
+    GraphCreateSettingsData = settings;
+    EXPECT_NE(std::get<0>(first), -1);
+    EXPECT_EQ(first, texture(atOnce));
+    EXPECT_NE(texture(afterChange), texture(atOnce));  // a change the texture shows
+    for (int h : {atOnce, later, afterChange}) DeleteFontHandle(h);
 }
