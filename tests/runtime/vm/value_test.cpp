@@ -19,6 +19,7 @@ class Values : public ::testing::Test {
  protected:
   void SetUp() override {
     initGcHeap();
+    resetObjectRoots();  // the temporary roots are visited
     initValueConstants();
   }
   static Value I(int32_t v) { return Value::makeInt(v); }
