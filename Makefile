@@ -1,8 +1,8 @@
 # make            build (optimised, with debug information) into build/
 # make test       install dependencies, build, run every test
 # make asan-test  the same with AddressSanitizer and UndefinedBehaviorSanitizer, in build-asan/
-# make gcstress-test  the script cases with a collection at every allocation and a heap
-#                 check after each collection, in build-gcstress/
+# make gcstress-test  the script cases and the runtime's unit tests with a collection at
+#                 every allocation and a heap check after each collection, in build-gcstress/
 # make tsan-test  the test programs that start threads, with ThreadSanitizer, in build-tsan/
 # make bench      build the benchmarks optimised and run them
 # make fuzz       build the fuzz targets with clang and run each for FUZZ_SECONDS
@@ -69,8 +69,9 @@ tsan-test: deps
 gcstress-test: deps
 	cmake -S . -B build-gcstress $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVORINE_GC_STRESS=ON -DHALVORINE_BENCH=OFF \
 	  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG"
-	cmake --build build-gcstress -j $(JOBS) --target halvorine script_runner
-	cd build-gcstress && ctest --output-on-failure -j $(JOBS) -L scripts
+	cmake --build build-gcstress -j $(JOBS) --target halvorine script_runner \
+	  test_runtime_vm test_runtime_compiler test_runtime_library
+	cd build-gcstress && ctest --output-on-failure -j $(JOBS) -L "^scripts$$|^runtime/"
 
 bench: deps
 	cmake -S . -B build-bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release

@@ -91,9 +91,10 @@ TEST_F(BuiltinTableTest, ShortSeedViewWarnsOncePerMissingElement) {
   kv::KVArrayView* view = kv::newKVArrayView(buf(root), 4, 3, 0, false, false);
   kv::Value g = callNative(&kv::randomGeneratorConstructor, {kv::Value::makeObject(view)});
   EXPECT_EQ(countOf(logText(), "(Wr0019)"), 7u);
+  kv::ObjectRoot seeded(g.obj);
   kv::SeedWords w{1, 2, 3};
   kv::KVRandomGenerator* same = kv::newRandomGenerator(&w);
-  EXPECT_EQ(static_cast<kv::KVRandomGenerator*>(g.obj)->randomInt(0, 1 << 30), same->randomInt(0, 1 << 30));
+  EXPECT_EQ(static_cast<kv::KVRandomGenerator*>(seeded.get())->randomInt(0, 1 << 30), same->randomInt(0, 1 << 30));
 }
 
 TEST_F(BuiltinTableTest, LoadFileReadsAtMostTheBufferAndSurvivesDisposal) {

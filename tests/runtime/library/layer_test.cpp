@@ -65,6 +65,8 @@ class LayerTest : public LibraryTest {
     return out;
   }
   void enlayer(kv::KVobj* obj, kv::KVobj* layer) { callNative(&kv::enlayerNative, {O(obj), O(layer)}); }
+  // Reads the layer from its root once the member (perhaps just made) exists.
+  void enlayer(kv::KVobj* obj, const kv::ObjectRoot& layer) { enlayer(obj, layer.get()); }
   kv::LayerDrawCalls saved_{};
 };
 
@@ -107,9 +109,9 @@ TEST_F(LayerTest, DrawSetsTheLayerStateAroundItsMembersAndRestoresIt) {
   kv::drawAllLayers();
   EXPECT_TRUE(gCalls.empty()) << "an empty layer changes no state";
 
-  enlayer(newProbe(1, true), root.get());
-  enlayer(newProbe(2, false), root.get());
-  enlayer(newProbe(3, true), root.get());
+  enlayer(newProbe(1, true), root);
+  enlayer(newProbe(2, false), root);
+  enlayer(newProbe(3, true), root);
   send(root.get(), "setClipping", {I(1), I(2), I(30), I(40)});
   send(root.get(), "setBright", {I(300), I(0), I(7)});
   send(root.get(), "setBlendMode", {I(99), I(77)});  // no such mode: kept, parameter taken
@@ -126,7 +128,7 @@ TEST_F(LayerTest, DrawSetsTheLayerStateAroundItsMembersAndRestoresIt) {
   // sets and restores its state.
   KVLayer* hidden = kv::newLayer(5, 255, true);
   kv::ObjectRoot h(hidden);
-  enlayer(newProbe(9, false), h.get());
+  enlayer(newProbe(9, false), h);
   h.get()->props.cells[kv::kLayerSlotOpacity]->setFloat(0.9);
   kv::drawAllLayers();
   EXPECT_EQ(gCalls, (std::vector<std::string>{"blend 1 0", "full"}));

@@ -79,11 +79,11 @@ TEST_F(SystemNativesTest, MouseModeAndLayerVisibilityDefaults) {
 
 TEST_F(SystemNativesTest, DefaultGeneratorCanOnlyBeAGenerator) {
   kv::createDefaultRandomGenerator();
-  kv::KVRandomGenerator* before = kv::defaultRandomGenerator();
+  kv::ObjectRoot before(kv::defaultRandomGenerator());  // a call may move it
   callNative(&kv::setDefaultRandomGeneratorNative, {I(1)});
-  EXPECT_EQ(kv::defaultRandomGenerator(), before);
+  EXPECT_EQ(kv::defaultRandomGenerator(), before.get());
   kv::Value got = callNative(&kv::getDefaultRandomGeneratorNative, {});
-  EXPECT_EQ(got.obj, before);
+  EXPECT_EQ(got.obj, before.get());
 }
 
 }  // namespace

@@ -27,7 +27,12 @@ TEST_F(FunctionObjects, InstancesTakeTheFreshPrototypeAndTheInstanceClass) {
   KVobj* proto = fn->constructorPrototype();
   ASSERT_NE(proto, nullptr);
   EXPECT_EQ(prototypeOf(proto), gCore.objectProto);
+  // Making the instance may move the young function and its prototype.
+  ObjectRoot fnRoot(fn);
+  ObjectRoot protoRoot(proto);
   KVobj* obj = newObjectFrom(fn);
+  fn = static_cast<KVfobj*>(fnRoot.get());
+  proto = protoRoot.get();
   EXPECT_EQ(prototypeOf(obj), proto);
   EXPECT_EQ(obj->classId, fn->instanceClassId);
   // The "prototype" slot of a native is locked.

@@ -16,8 +16,10 @@ TEST_F(ObjectModel, MissingMemberReadsNullThroughTheChainAndAWriteAddsAnOwnKeyMe
   EXPECT_EQ(getPropertyCell(obj, atom, mode), nullptr);
   EXPECT_EQ(mode, 0);
 
+  ObjectRoot root(obj);
   ctx->pushMemberRef(obj, atom);
-  Value* cell = ctx->resolveReference(kAttrWritable);
+  Value* cell = ctx->resolveReference(kAttrWritable);  // may move the young object
+  obj = root.get();
   ASSERT_NE(cell, nullptr);
   ASSERT_NE(obj->list, nullptr);
   EXPECT_TRUE(obj->list->head->isKey());

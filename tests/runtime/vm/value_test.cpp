@@ -8,6 +8,7 @@
 #include "runtime/vm/errors.h"
 #include "runtime/vm/heap.h"
 #include "runtime/vm/object.h"
+#include "runtime/vm/roots.h"
 #include "runtime/vm/value.h"
 
 using namespace kv;
@@ -18,6 +19,7 @@ class Values : public ::testing::Test {
  protected:
   void SetUp() override {
     initGcHeap();
+    resetObjectRoots();  // the temporary roots are visited
     initValueConstants();
   }
   static Value I(int32_t v) { return Value::makeInt(v); }
@@ -126,11 +128,15 @@ TEST_F(Values, EqualityKeepsTagsApart) {
 
 TEST_F(Values, TextsCompareByBytesInEveryMix) {
   char a[] = "hello", b[] = "hello", c[] = "help";
-  KVstring* sa = newYoungObject<KVstring>();
-  sa->text = stringToHeapText("hello");
-  KVstring* sb = newYoungObject<KVstring>();
-  sb->text = b;
+  // Each allocation may move the young objects made before it.
+  ObjectRoot ra(newYoungObject<KVstring>());
+  char* text = stringToHeapText("hello");
+  static_cast<KVstring*>(ra.get())->text = text;
+  ObjectRoot rb(newYoungObject<KVstring>());
+  static_cast<KVstring*>(rb.get())->text = b;
   KVobj* plain = newYoungObject<KVobj>();
+  KVstring* sa = static_cast<KVstring*>(ra.get());
+  KVstring* sb = static_cast<KVstring*>(rb.get());
   Value ca = Value::makeString(a), cb = Value::makeString(b), cc = Value::makeString(c);
   Value oa = Value::makeObject(sa), ob = Value::makeObject(sb), op = Value::makeObject(plain);
   EXPECT_TRUE(truth(run(valueEquals, ca, cb)));

@@ -119,14 +119,16 @@ TEST_F(ViewsTuples, TuplesClampTheirCount) {
 }
 
 TEST_F(ViewsTuples, RestartersHoldTheirCellsOutsideTheHeap) {
-  mainContext();
+  KVContext* ctx = mainContext();
   KVfobj* fn = withCells(2, 3);
   ObjectRoot fnRoot(fn);
   size_t owners = ownerCount();
-  Value given[2] = {O(tagged(1)), I(2)};
-  ValueRoot keep(given[0]);
-  given[0] = keep.get();
-  KVrestarter* r = newKVrestarter(static_cast<KVfobj*>(fnRoot.get()), given, 2);
+  // The given values lie where the collector visits them, as the interpreter's
+  // operands do: making the restarter may move the object among them.
+  ctx->pushObject(tagged(1));
+  ctx->pushInt(2);
+  KVrestarter* r = newKVrestarter(static_cast<KVfobj*>(fnRoot.get()), ctx->operands + ctx->top - 2, 2);
+  ctx->top -= 2;
   ObjectRoot rr(r);
   EXPECT_EQ(ownerCount(), owners + 1);
   minorCollect();

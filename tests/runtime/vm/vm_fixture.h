@@ -92,9 +92,12 @@ class VmTest : public ::testing::Test {
   // Calls fn as the interpreter does: callee and arguments on the operand
   // stack, then the frame, the run, and the way back. Answers the result.
   kv::Value call(kv::KVfobj* fn, kv::KVobj* receiver, std::initializer_list<kv::Value> args) {
+    return call(fn, receiver, args.begin(), args.size());
+  }
+  kv::Value call(kv::KVfobj* fn, kv::KVobj* receiver, const kv::Value* args, size_t n) {
     ctx_->pushObject(fn);
-    for (const kv::Value& a : args) ctx_->pushValue(a);
-    ctx_->argCount = static_cast<int32_t>(args.size());
+    for (size_t i = 0; i < n; ++i) ctx_->pushValue(args[i]);
+    ctx_->argCount = static_cast<int32_t>(n);
     const kv::Callable* body = fn->callable;
     kv::callFunction(ctx_, fn, receiver);
     kv::runFunction(*body);
