@@ -65,7 +65,8 @@ tsan-test: deps
 	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 	  ctest --output-on-failure -j $(JOBS) -L '$(TSAN_LABELS)' -E '$(TSAN_SKIP)'
 
-# Only the script cases: they run every part of the interpreter the collector must see.
+# The script cases and the runtime's unit tests: every part of the interpreter the
+# collector must see.
 gcstress-test: deps
 	cmake -S . -B build-gcstress $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVORINE_GC_STRESS=ON -DHALVORINE_BENCH=OFF \
 	  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG"
