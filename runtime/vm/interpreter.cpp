@@ -64,7 +64,9 @@ enum Handler : uint8_t {
   hFCompareBranch, hFStepLocal, hFAssignPop, hFConstAdd, hFConstSub, hFConstMul, hFConstMod, hFLocalAdd,
   hFLocalSub, hFLocalMul, hFLoadTwo, hFExprStore, hFExprBranch, hFJumpStep,
   // Member steps without their inline paths (fusion off, for the tests).
-  hGetMemberOut, hGetIndexedOut, hAssignOut, hCount
+  hGetMemberOut, hGetIndexedOut, hAssignOut,
+  // The sort's intrinsic operations with their inline paths (fusion on).
+  hSortStep, hCount
 };
 
 struct KindTable {
@@ -153,6 +155,8 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     if (h == hGetMember) return hGetMemberOut;
     if (h == hGetIndexed) return hGetIndexedOut;
     if (h == hAssign) return hAssignOut;
+  } else if (h == hCallIntrinsic && node->operand.i >= 11 && node->operand.i <= 14) {
+    return hSortStep;
   }
   return h;
 }
@@ -241,7 +245,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&callGuarded, &&callHere, &&end, &&beginArray, &&appendElement, &&endArray, &&forOf, &&opYield, &&generatorReturn,
       &&fCompareBranch, &&fStepLocal, &&fAssignPop, &&fConstAdd, &&fConstSub, &&fConstMul, &&fConstMod,
       &&fLocalAdd, &&fLocalSub, &&fLocalMul, &&fLoadTwo, &&fExprStore, &&fExprBranch, &&fJumpStep,
-      &&getMemberOut, &&getIndexedOut, &&assignOut};
+      &&getMemberOut, &&getIndexedOut, &&assignOut, &&sortStep};
 
   // The records of the running frame. Calls of script functions run in
   // this loop too (enterCallStep): entering one switches the records and
@@ -972,6 +976,10 @@ jumpIf:
   --top;
   pc = valueIsTrue(ops[top]) == (node->operand.i != 0) ? labelPosition(node->first.label) : pc + 1;
   NEXT;
+sortStep:
+  if (sortStepInline(ops, opRefs, top, node->operand.i)) [[likely]] {
+    ADVANCE;
+  }
 callIntrinsic:
   STEP(intrinsicStep(ctx, node->operand.i));
 end:
