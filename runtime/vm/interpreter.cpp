@@ -943,8 +943,17 @@ callHere: {
     top = ctx->top;
     NEXT;
   }
-}
+  // A native method (push and the like): its frame entered the same way,
+  // the native run at once, no nested run.
   SYNC;
+  const Callable* const callerProgram = ctx->program;
+  if (enterScriptCall<true>(ctx, top, pc, node->operand.i != 0, e)) {
+    if (!runEnteredNative(ctx, callerProgram, pc)) return;
+    pc = ctx->pc + 1;
+    RELOAD;
+    NEXT;
+  }
+}
   switch (enterCallStep(ctx, node->operand.i != 0)) {
     case StepResult::Enter:
       LOAD_FRAME(ctx->program->code);

@@ -276,6 +276,14 @@ var b = a.slice(); b.sort(le); a.sort();
 console.log("sorted " @ b[0] @ " " @ b[150] @ " " @ b[302] @ " " @ a[1] @ " " @ a[301]);
 console.log("methods " @ b.map(function (x) { return x * 2; }).filter(function (x) { return x % 3; }).length @ " " @
             b.reduce(function (s, x) { return s + x; }));)",
+    // Native methods called in loops (their frames entered by the loop
+    // itself), with a text argument, and a native failing for want of an
+    // array receiver.
+    R"(var q = [], i, p = q.pop;
+for (i = 0; i < 700; i++) { q.push(i % 7); if (i % 100 == 0) q.push("t" @ i); if (i % 3 == 0) q.pop(); }
+console.log("natives " @ q.length @ " " @ q[3] @ " " @ q.pop() @ " " @ q.shift());
+p();
+console.log("never " @ q.length);)",
 };
 
 }  // namespace
