@@ -116,19 +116,17 @@ inline bool runEnteredNative(KVContext* ctx, const Callable* callerProgram, int3
   return true;
 }
 
-// Leaves a frame the loop entered (depth above 1), as leaveEnteredCall does:
-// the result alone above the frame's base, the frame idle again, and the
-// caller's program and resume point current. Returns and frames with a
-// throw pending, no result or literals left open take leaveEnteredCall.
-[[gnu::always_inline]] inline void leaveScriptCall(KVContext* ctx) {
+// Leaves a frame the loop entered (depth above 1), as leaveEnteredCall does,
+// `top` being the loop's: the result alone above the frame's base, the frame
+// idle again, and the caller's program and resume point current. Returns and
+// frames with a throw pending, no result or literals left open answer false
+// with nothing changed; leaveEnteredCall leaves those.
+[[gnu::always_inline]] inline bool leaveScriptCall(KVContext* ctx, int32_t top) {
   CallFrame* const f = ctx->frame;
   const int32_t base = f->operandBase;
-  const int32_t top = ctx->top;
   if (ctx->exception || top <= base || ctx->objectLiteralDepth > f->objectLiteralBase ||
-      ctx->arrayLiteralDepth > f->arrayLiteralBase || ctx->depth <= 1) [[unlikely]] {
-    leaveEnteredCall(ctx);
-    return;
-  }
+      ctx->arrayLiteralDepth > f->arrayLiteralBase || ctx->depth <= 1) [[unlikely]]
+    return false;
   ctx->operands[base] = ctx->operands[top - 1];
   ctx->operandRefs[base] = ctx->operandRefs[top - 1];
   ctx->top = base + 1;
@@ -147,6 +145,7 @@ inline bool runEnteredNative(KVContext* ctx, const Callable* callerProgram, int3
   ctx->frame = caller;
   ctx->program = caller->savedProgram;
   ctx->pc = caller->savedPc;
+  return true;
 }
 
 }  // namespace kv

@@ -517,13 +517,21 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 
 // Leaving the running frame: the run ends with its own frame; a call this
 // loop entered goes back to its caller's next record.
+// The common return runs in the loop: nothing out of line reads the step
+// count or the run position before the next dispatch, so neither is written.
 #define LEAVE_FRAME                                                    \
+  if (ctx->depth > entryDepth && leaveScriptCall(ctx, top)) [[likely]] { \
+    LOAD_FRAME(ctx->depth > entryDepth ? ctx->program->code : &vec);   \
+    pc = ctx->pc;                                                      \
+    top = ctx->top;                                                    \
+    NEXT;                                                              \
+  }                                                                    \
   SYNC;                                                                \
   if (ctx->depth <= entryDepth) {                                      \
     settleFrameResult(ctx);                                            \
     return;                                                            \
   }                                                                    \
-  leaveScriptCall(ctx);                                                \
+  leaveEnteredCall(ctx);                                               \
   LOAD_FRAME(ctx->depth > entryDepth ? ctx->program->code : &vec);     \
   pc = ctx->pc;                                                        \
   RELOAD;                                                              \
