@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <new>
 
 #include "runtime/vm/context.h"
 #include "runtime/vm/heap.h"
+#include "runtime/vm/interp_ops.h"
 
 namespace kv {
 
@@ -23,9 +25,13 @@ struct EnteredFrame {
 // would enter it: the caller's resume point saved, the frame and its
 // activation filled, the arguments copied and the rest of the cells cleared,
 // the stack levels recorded. `top` and `pc` are the loop's (the context's
-// copies are written). Every check comes before the first write: a call that
-// fails one answers false with nothing changed, and the general path then
-// warns or fails as it always did.
+// copies are written). Every check comes before the first write anyone can
+// see: a call that fails one answers false with nothing changed but the free
+// cells above the running frame, and the general path then warns or fails
+// as it always did.
+// With kNative the callee is a native instead (no records, not static), whose
+// frame is entered alike; runEnteredNative then runs it.
+template <bool kNative = false>
 [[gnu::always_inline]] inline bool enterScriptCall(KVContext* ctx, int32_t top, int32_t pc, bool method,
                                                    EnteredFrame& out) {
   if (top < 2) return false;
@@ -38,7 +44,9 @@ struct EnteredFrame {
   if (callee.tag != kObject || !callee.obj || (method && !receiver) || !callee.obj->isFunction()) return false;
   auto* fn = static_cast<KVfobj*>(callee.obj);
   const Callable* body = fn->callable;
-  if (!body || !body->code || body->native || (fn->generator | fn->restarterNext | fn->staticNative)) return false;
+  if (!body || (kNative ? (body->code || !body->native) : (!body->code || body->native)) ||
+      (fn->generator | fn->restarterNext | fn->staticNative))
+    return false;
   const int32_t depth = ctx->depth;
   if (depth >= KVContext::kFrames) return false;
   const int32_t params = fn->firstCells ? static_cast<int32_t>(fn->firstCells->size()) : 0;
@@ -49,9 +57,16 @@ struct EnteredFrame {
   const intptr_t used = cells - ctx->cells;
   if (used < 0 || used + cellCount > KVContext::kCells) return false;
   const int32_t kept = std::min(n, params);
+  // The arguments are copied as they are checked: the cells above the
+  // running frame are nobody's until the frame below is entered (the
+  // collector visits the value area up to the running activation's end).
   const Value* args = ctx->operands + (at + 1);
-  for (int32_t i = 0; i < kept; ++i)
-    if (args[i].tag == kString) return false;
+  bool texts = false;
+  for (int32_t i = 0; i < kept; ++i) {
+    texts |= args[i].tag == kString;
+    cells[i] = args[i];
+  }
+  if (texts) return false;
   caller->savedProgram = ctx->program;
   caller->savedPc = pc + 1;
   ctx->argCount = n;
@@ -68,7 +83,6 @@ struct EnteredFrame {
   a->argCount = params;
   a->cells = cells;
   a->cellCount = cellCount;
-  for (int32_t i = 0; i < kept; ++i) cells[i] = args[i];
   for (int32_t i = kept; i < cellCount; ++i) cells[i] = Value();
   if (fn->hasName && cellCount > params) cells[params] = Value::makeObject(fn);
   ctx->frame = f;
@@ -85,19 +99,34 @@ struct EnteredFrame {
   return true;
 }
 
-// Leaves a frame the loop entered (depth above 1), as leaveEnteredCall does:
-// the result alone above the frame's base, the frame idle again, and the
-// caller's program and resume point current. Returns and frames with a
-// throw pending, no result or literals left open take leaveEnteredCall.
-[[gnu::always_inline]] inline void leaveScriptCall(KVContext* ctx) {
+// Runs the native whose frame enterScriptCall<true> entered, as callAndRun
+// runs one: false when it suspended the thread (its frame stays, the loop
+// leaves); otherwise the frame is left with the native's result on top and
+// the caller's program and record current again.
+inline bool runEnteredNative(KVContext* ctx, const Callable* callerProgram, int32_t callerPc) {
+  try {
+    ctx->program->native(ctx);
+  } catch (const std::bad_alloc&) {
+    throw RuntimeError(kErrOutOfMemory);
+  }
+  if (ctx->state & KVContext::kSuspended) return false;
+  leaveCallFrame(ctx);
+  ctx->program = callerProgram;
+  ctx->pc = callerPc;
+  return true;
+}
+
+// Leaves a frame the loop entered (depth above 1), as leaveEnteredCall does,
+// `top` being the loop's: the result alone above the frame's base, the frame
+// idle again, and the caller's program and resume point current. Returns and
+// frames with a throw pending, no result or literals left open answer false
+// with nothing changed; leaveEnteredCall leaves those.
+[[gnu::always_inline]] inline bool leaveScriptCall(KVContext* ctx, int32_t top) {
   CallFrame* const f = ctx->frame;
   const int32_t base = f->operandBase;
-  const int32_t top = ctx->top;
   if (ctx->exception || top <= base || ctx->objectLiteralDepth > f->objectLiteralBase ||
-      ctx->arrayLiteralDepth > f->arrayLiteralBase || ctx->depth <= 1) [[unlikely]] {
-    leaveEnteredCall(ctx);
-    return;
-  }
+      ctx->arrayLiteralDepth > f->arrayLiteralBase || ctx->depth <= 1) [[unlikely]]
+    return false;
   ctx->operands[base] = ctx->operands[top - 1];
   ctx->operandRefs[base] = ctx->operandRefs[top - 1];
   ctx->top = base + 1;
@@ -116,6 +145,7 @@ struct EnteredFrame {
   ctx->frame = caller;
   ctx->program = caller->savedProgram;
   ctx->pc = caller->savedPc;
+  return true;
 }
 
 }  // namespace kv

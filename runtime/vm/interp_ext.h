@@ -3,7 +3,9 @@
 // generators and restarters, and the array sort's intrinsic operations.
 #pragma once
 
+#include "runtime/vm/builtin_classes.h"
 #include "runtime/vm/context.h"
+#include "runtime/vm/kvarray.h"
 
 namespace kv {
 
@@ -29,6 +31,51 @@ bool elementLookup(KVobj* obj, int32_t key, Value*& cell);
 bool specialCall(KVContext* ctx, KVfobj* fn, KVobj* receiver, int32_t argCount);
 // CallIntrinsic operations 9 to 17 (the array sort).
 void sortIntrinsic(KVContext* ctx, int32_t operation);
+
+// The sort's operations of every comparison on the code loop's own operand
+// stack (`top` is the loop's): 11 pushes a buffer entry's value, 12 the
+// undefined rule when neither value is undefined (false: call the
+// comparator), 13 and 14 move an entry into the scratch half. Anything else,
+// and any operand sortIntrinsic would refuse, answers false with nothing
+// changed; sortIntrinsic then runs the operation (or fails) as always.
+[[gnu::always_inline]] inline bool sortStepInline(Value* ops, KVobj** refs, int32_t& top, int32_t op) {
+  const auto bufferOf = [](const Value& v) -> KVArray* {
+    if (v.tag != kObject || !v.obj || v.obj->classId != kArrayClassId) return nullptr;
+    auto* a = static_cast<KVArray*>(v.obj);
+    return a->sortBuf ? a : nullptr;
+  };
+  switch (op) {
+    case 11: {
+      if (top < 2 || ops[top - 1].tag != kInt) return false;
+      KVArray* a = bufferOf(ops[top - 2]);
+      const int32_t i = ops[top - 1].i;
+      if (!a || i < 0 || i >= a->sortSize) return false;
+      top -= 1;
+      ops[top - 1] = a->sortBuf[i];
+      refs[top - 1] = nullptr;
+      return true;
+    }
+    case 12:
+      if (top < 3 || top >= KVContext::kOperands || ops[top - 2].tag == kUndefined ||
+          ops[top - 1].tag == kUndefined)
+        return false;
+      refs[top] = nullptr;
+      ops[top++] = Value::makeBool(false);
+      return true;
+    case 13:
+    case 14: {
+      if (top < 4 || ops[top - 3].tag != kInt || ops[top - 2].tag != kInt || ops[top - 1].tag != kInt) return false;
+      KVArray* a = bufferOf(ops[top - 4]);
+      if (!a) return false;
+      const int64_t b = ops[top - 3].i, from = b + ops[top - 2].i, to = a->sortSize / 2 + ops[top - 1].i + b;
+      if (from < 0 || from >= a->sortSize || to < 0 || to >= a->sortSize) return false;
+      a->sortBuf[to] = a->sortBuf[from];
+      top -= 4;
+      return true;
+    }
+    default: return false;
+  }
+}
 // A write to a typed view element that a reference resolved to.
 void viewStore(KVobj* view, int32_t index, const Value& v);
 

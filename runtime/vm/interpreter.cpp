@@ -64,7 +64,9 @@ enum Handler : uint8_t {
   hFCompareBranch, hFStepLocal, hFAssignPop, hFConstAdd, hFConstSub, hFConstMul, hFConstMod, hFLocalAdd,
   hFLocalSub, hFLocalMul, hFLoadTwo, hFExprStore, hFExprBranch, hFJumpStep,
   // Member steps without their inline paths (fusion off, for the tests).
-  hGetMemberOut, hGetIndexedOut, hAssignOut, hCount
+  hGetMemberOut, hGetIndexedOut, hAssignOut,
+  // The sort's intrinsic operations with their inline paths (fusion on).
+  hSortStep, hCount
 };
 
 struct KindTable {
@@ -153,6 +155,8 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     if (h == hGetMember) return hGetMemberOut;
     if (h == hGetIndexed) return hGetIndexedOut;
     if (h == hAssign) return hAssignOut;
+  } else if (h == hCallIntrinsic && node->operand.i >= 11 && node->operand.i <= 14) {
+    return hSortStep;
   }
   return h;
 }
@@ -241,7 +245,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&callGuarded, &&callHere, &&end, &&beginArray, &&appendElement, &&endArray, &&forOf, &&opYield, &&generatorReturn,
       &&fCompareBranch, &&fStepLocal, &&fAssignPop, &&fConstAdd, &&fConstSub, &&fConstMul, &&fConstMod,
       &&fLocalAdd, &&fLocalSub, &&fLocalMul, &&fLoadTwo, &&fExprStore, &&fExprBranch, &&fJumpStep,
-      &&getMemberOut, &&getIndexedOut, &&assignOut};
+      &&getMemberOut, &&getIndexedOut, &&assignOut, &&sortStep};
 
   // The records of the running frame. Calls of script functions run in
   // this loop too (enterCallStep): entering one switches the records and
@@ -511,13 +515,21 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 
 // Leaving the running frame: the run ends with its own frame; a call this
 // loop entered goes back to its caller's next record.
+// The common return runs in the loop: nothing out of line reads the step
+// count or the run position before the next dispatch, so neither is written.
 #define LEAVE_FRAME                                                    \
+  if (ctx->depth > entryDepth && leaveScriptCall(ctx, top)) [[likely]] { \
+    LOAD_FRAME(ctx->depth > entryDepth ? ctx->program->code : &vec);   \
+    pc = ctx->pc;                                                      \
+    top = ctx->top;                                                    \
+    NEXT;                                                              \
+  }                                                                    \
   SYNC;                                                                \
   if (ctx->depth <= entryDepth) {                                      \
     settleFrameResult(ctx);                                            \
     return;                                                            \
   }                                                                    \
-  leaveScriptCall(ctx);                                                \
+  leaveEnteredCall(ctx);                                               \
   LOAD_FRAME(ctx->depth > entryDepth ? ctx->program->code : &vec);     \
   pc = ctx->pc;                                                        \
   RELOAD;                                                              \
@@ -952,8 +964,17 @@ callHere: {
     top = ctx->top;
     NEXT;
   }
-}
+  // A native method (push and the like): its frame entered the same way,
+  // the native run at once, no nested run.
   SYNC;
+  const Callable* const callerProgram = ctx->program;
+  if (enterScriptCall<true>(ctx, top, pc, node->operand.i != 0, e)) {
+    if (!runEnteredNative(ctx, callerProgram, pc)) return;
+    pc = ctx->pc + 1;
+    RELOAD;
+    NEXT;
+  }
+}
   switch (enterCallStep(ctx, node->operand.i != 0)) {
     case StepResult::Enter:
       LOAD_FRAME(ctx->program->code);
@@ -985,6 +1006,10 @@ jumpIf:
   --top;
   pc = valueIsTrue(ops[top]) == (node->operand.i != 0) ? labelPosition(node->first.label) : pc + 1;
   NEXT;
+sortStep:
+  if (sortStepInline(ops, opRefs, top, node->operand.i)) [[likely]] {
+    ADVANCE;
+  }
 callIntrinsic:
   STEP(intrinsicStep(ctx, node->operand.i));
 end:

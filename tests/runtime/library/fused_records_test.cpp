@@ -293,6 +293,14 @@ for (i = 0; i < 40; i++) {
   s = (s + count(node(i % 5))) % 1000003;
 }
 console.log("literals " @ s @ " " @ o.b.d @ " " @ p.q);)",
+    // Native methods called in loops (their frames entered by the loop
+    // itself), with a text argument, and a native failing for want of an
+    // array receiver.
+    R"(var q = [], i, p = q.pop;
+for (i = 0; i < 700; i++) { q.push(i % 7); if (i % 100 == 0) q.push("t" @ i); if (i % 3 == 0) q.pop(); }
+console.log("natives " @ q.length @ " " @ q[3] @ " " @ q.pop() @ " " @ q.shift());
+p();
+console.log("never " @ q.length);)",
 };
 
 }  // namespace
