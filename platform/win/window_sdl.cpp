@@ -1,8 +1,8 @@
 // The display back end: each window is an SDL2 window whose client area sits where the
 // frame model puts it, and SDL's events become window-system events. Chosen when SDL
 // video starts and HALVORINE_HEADLESS is not 1; otherwise windows are headless.
-#include "platform/dynload/sdl_api.h"
 #include <time.h>
+#include "platform/dynload/sdl_api.h"
 
 #include <cstdlib>
 #include <cstring>
