@@ -176,6 +176,7 @@ void registerObjectClass(NativeFunction ctor, int32_t params, MemberSetup setup)
   gCore.objectF->callable = permanentCallable(Callable{nullptr, nullptr, ctor});
   gCore.objectF->firstCells = permanentNames(NameVector(params, 0));
   gCore.objectF->constructorFlag = 1;
+  gCore.objectF->callKind = 0;
   addRow(kBuiltinObject, "Object", gCore.objectF, setup);
 }
 

@@ -66,9 +66,8 @@ ActivationObject* ActivationObject::copy(ActivationObject* next) const {
   c->nextCopy = next;
   c->argCount = argCount;
   c->cellCount = cellCount;
-  c->params = params;
-  c->locals = locals;
-  c->epoch = epoch;
+  // Every collection so far is past; the next one visits the copy.
+  c->epoch = gHeap.minorCount;
   return c;
 }
 
@@ -82,7 +81,6 @@ void ActivationObject::releaseCopies(ActivationObject* first) {
 }
 
 GlobalObject::GlobalObject() {
-  globalFlag = 1;
   for (int32_t n = 0; n < kGlobalAreaCount; ++n)
     if (kGlobalAreaSizes[n] > 0) areas[n] = new Value[kGlobalAreaSizes[n]];
 }

@@ -37,18 +37,16 @@ class ActivationObject {
   void clear() {
     argCount = 0;
     cellCount = 0;
-    params = nullptr;
-    locals = nullptr;
   }
 
   Value* cells = nullptr;
-  int32_t argCount = 0;
+  int32_t argCount = 0;  // parameter cells: a local's index counts from here
   int32_t cellCount = 0;
-  uint8_t globalFlag = 0;
   bool ownsCells = false;
   bool cellsInBlock = false;  // a copy's cells follow it in its block
-  const NameVector* params = nullptr;
-  const NameVector* locals = nullptr;
+  // Minor collection at which a copy's cells were last visited. A running
+  // call's activation needs none (its cells are its context's), so a frame
+  // entry leaves it alone.
   uint32_t epoch = 0;
   ActivationObject* nextCopy = nullptr;  // the owning closure's next copy
 };

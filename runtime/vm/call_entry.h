@@ -41,16 +41,16 @@ template <bool kNative = false>
   if (count.tag != kInt || n < 0 || at < 0) return false;
   const Value& callee = ctx->operands[at];
   KVobj* receiver = ctx->operandRefs[at];
-  if (callee.tag != kObject || !callee.obj || (method && !receiver) || !callee.obj->isFunction()) return false;
+  if (callee.tag != kObject || !callee.obj || (method && !receiver)) return false;
+  // The callee's kind and frame layout as noted at its first call.
+  constexpr uint8_t kKind = kNative ? kPlainNative : kPlainScript;
+  if (callee.obj->callKind != kKind && !markPlainCallee(callee.obj, kNative)) return false;
   auto* fn = static_cast<KVfobj*>(callee.obj);
   const Callable* body = fn->callable;
-  if (!body || (kNative ? (body->code || !body->native) : (!body->code || body->native)) ||
-      (fn->generator | fn->restarterNext | fn->staticNative))
-    return false;
   const int32_t depth = ctx->depth;
   if (depth >= KVContext::kFrames) return false;
-  const int32_t params = fn->firstCells ? static_cast<int32_t>(fn->firstCells->size()) : 0;
-  const int32_t cellCount = params + (fn->secondCells ? static_cast<int32_t>(fn->secondCells->size()) : 0);
+  const int32_t params = fn->frameParams;
+  const int32_t cellCount = fn->frameCells;
   CallFrame* const caller = ctx->frame;
   const ActivationObject* cur = caller->activation;
   Value* const cells = cur->cells + cur->cellCount;
@@ -76,10 +76,6 @@ template <bool kNative = false>
   f->receiver = receiver;
   f->callee = fn;
   f->passed = kept;
-  a->epoch = gHeap.minorCount;
-  a->globalFlag = 0;
-  a->params = fn->firstCells;
-  a->locals = fn->secondCells;
   a->argCount = params;
   a->cells = cells;
   a->cellCount = cellCount;
@@ -117,31 +113,30 @@ inline bool runEnteredNative(KVContext* ctx, const Callable* callerProgram, int3
 }
 
 // Leaves a frame the loop entered (depth above 1), as leaveEnteredCall does,
-// `top` being the loop's: the result alone above the frame's base, the frame
-// idle again, and the caller's program and resume point current. Returns and
-// frames with a throw pending, no result or literals left open answer false
-// with nothing changed; leaveEnteredCall leaves those.
+// `top` being the loop's: the result alone above the frame's base, and the
+// caller's frame, program and resume point current. Returns and frames with
+// a throw pending, no result or literals left open answer false with
+// nothing changed; leaveEnteredCall leaves those.
+// The frame left keeps what it held: nothing reads a frame at or above the
+// depth (the collector visits the frames below it only), and every entry
+// fills all a running frame needs.
 [[gnu::always_inline]] inline bool leaveScriptCall(KVContext* ctx, int32_t top) {
   CallFrame* const f = ctx->frame;
   const int32_t base = f->operandBase;
+  const int32_t depth = ctx->depth - 1;
   if (ctx->exception || top <= base || ctx->objectLiteralDepth > f->objectLiteralBase ||
-      ctx->arrayLiteralDepth > f->arrayLiteralBase || ctx->depth <= 1) [[unlikely]]
+      ctx->arrayLiteralDepth > f->arrayLiteralBase || depth < 1) [[unlikely]]
     return false;
   ctx->operands[base] = ctx->operands[top - 1];
   ctx->operandRefs[base] = ctx->operandRefs[top - 1];
   ctx->top = base + 1;
-  ctx->refDepth = std::min(ctx->refDepth, std::max(f->refDepth, 0));
+  // An entered frame's reference depth is the context's at its entry, never
+  // the idle -1.
+  ctx->refDepth = std::min(ctx->refDepth, f->refDepth);
   ctx->scopeDepth = std::min(ctx->scopeDepth, f->scopeBase);
   ctx->viewTarget = nullptr;
-  f->activation->clear();
-  f->scope = nullptr;
-  f->receiver = nullptr;
-  f->callee = nullptr;
-  f->refDepth = -1;
-  f->passed = 0;
-  const int32_t depth = ctx->depth - 1;
   ctx->depth = depth;
-  CallFrame* const caller = &ctx->frames[depth - 1];
+  CallFrame* const caller = f - 1;
   ctx->frame = caller;
   ctx->program = caller->savedProgram;
   ctx->pc = caller->savedPc;

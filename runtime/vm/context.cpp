@@ -28,10 +28,6 @@ void fillFrame(CallFrame* f, KVfobj* fn, Value* cells, KVobj* receiver, int32_t 
   f->callee = fn;
   f->refDepth = refDepth;
   f->passed = 0;
-  a->epoch = gHeap.minorCount;
-  a->globalFlag = 0;
-  a->params = fn->firstCells;
-  a->locals = fn->secondCells;
   a->argCount = paramCount(fn);
   a->cells = cells;
   a->cellCount = cellCount;

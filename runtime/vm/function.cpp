@@ -56,6 +56,23 @@ bool TextNodeMatch::operator()(const PropNode* n) const {
   return n->isString() && std::strcmp(n->name, text) == 0;
 }
 
+bool markPlainCallee(KVobj* obj, bool native) {
+  // A function noted for the other kind is no callee of this one.
+  if (obj->callKind || !obj->isFunction()) return false;
+  auto* fn = static_cast<KVfobj*>(obj);
+  const Callable* body = fn->callable;
+  if (!body || (native ? (body->code || !body->native) : (!body->code || body->native)) ||
+      (fn->generator | fn->restarterNext | fn->staticNative))
+    return false;
+  const size_t params = fn->firstCells ? fn->firstCells->size() : 0;
+  const size_t cells = params + (fn->secondCells ? fn->secondCells->size() : 0);
+  if (cells > UINT8_MAX) return false;
+  fn->frameParams = static_cast<uint8_t>(params);
+  fn->frameCells = static_cast<uint8_t>(cells);
+  fn->callKind = native ? kPlainNative : kPlainScript;
+  return true;
+}
+
 int32_t nextInstanceClassId() {
   if (gNextClassId == INT32_MAX) throw RuntimeError(kErrUnexpected);
   return gNextClassId++;

@@ -52,6 +52,10 @@ class KVfobj : public KVobj {
   uint8_t closureFlag = 0;       // set by the interpreter once a closure is made
   uint8_t generator = 0;         // calls make a generator
   uint8_t restarterNext = 0;     // the "next" of a restarter: resumes its generator
+  // The frame a call makes, noted with callKind: parameter cells and all
+  // cells (parameters and locals).
+  uint8_t frameParams = 0;
+  uint8_t frameCells = 0;
   const Callable* callable = nullptr;
   const NameVector* firstCells = nullptr;   // parameters, or a native's argument types
   const NameVector* secondCells = nullptr;  // locals
@@ -59,6 +63,16 @@ class KVfobj : public KVobj {
   void* extra = nullptr;  // a heap block of the class, or null
   ActivationObject* captured = nullptr;  // the copies of its scope it owns, outside the heap
 };
+
+static_assert(sizeof(KVfobj) == 112, "the frame layout lies in the flags' padding");
+
+// Notes on obj (callKind and the frame layout) that the short call path may
+// call it: a function object with records (or with kNative, a native), no
+// generator, restarter or static native, its cells few enough for the
+// notes. Answers whether it is such a callee of the kind asked for. A
+// function's callable, cells and flags are set when it is made, before
+// any call; code that changes them later clears callKind.
+bool markPlainCallee(KVobj* obj, bool native);
 
 // A fresh instance class id for a function object made at run time; script
 // class ids start above every built-in one.

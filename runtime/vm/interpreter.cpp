@@ -517,11 +517,21 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 // loop entered goes back to its caller's next record.
 // The common return runs in the loop: nothing out of line reads the step
 // count or the run position before the next dispatch, so neither is written.
+// The caller's check for a throw after the call (JumpToHandlerIfThrown) has
+// nothing to do when the return was served here, with no throw pending: it
+// counts as dispatched and run, unless the pump falls on it.
 #define LEAVE_FRAME                                                    \
   if (ctx->depth > entryDepth && leaveScriptCall(ctx, top)) [[likely]] { \
     LOAD_FRAME(ctx->depth > entryDepth ? ctx->program->code : &vec);   \
     pc = ctx->pc;                                                      \
     top = ctx->top;                                                    \
+    if (static_cast<uint32_t>(pc) < n && steps <= kStepsBetweenPumps - 1 && \
+        code[pc]->kind == JumpToHandlerIfThrown) {                     \
+      node = code[pc];                                                 \
+      fresh = true;                                                    \
+      ++steps;                                                         \
+      ++pc;                                                            \
+    }                                                                  \
     NEXT;                                                              \
   }                                                                    \
   SYNC;                                                                \

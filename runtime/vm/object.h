@@ -168,7 +168,15 @@ class KVobj {
   // the kinds apart without a virtual call: members (kMembersKind) or
   // elements (arrays and typed views, kElementsKind).
   uint8_t kind = 0;
+  // How the code loop's short call path may call the object, so that it
+  // tells a plain function from anything else without a virtual call: 0
+  // until a call has looked (and for every object that is no plain
+  // function), else kPlainScript or kPlainNative. See markPlainCallee.
+  uint8_t callKind = 0;
 };
+
+constexpr uint8_t kPlainScript = 1;
+constexpr uint8_t kPlainNative = 2;
 
 static_assert(sizeof(KVobj) == 48, "a literal object of two members is 128 heap bytes");
 

@@ -293,6 +293,38 @@ for (i = 0; i < 40; i++) {
   s = (s + count(node(i % 5))) % 1000003;
 }
 console.log("literals " @ s @ " " @ o.b.d @ " " @ p.q);)",
+    // Call shapes: argument counts below, at and above the parameter
+    // counts, texts among them, recursion as deep as the operand stack
+    // allows, throws from the deepest frame caught a few frames up,
+    // generators, their restarters' `next` and natives called between
+    // script calls, closures called as temporaries, thousands of rounds
+    // with young garbage, and a recursion that runs out of stack.
+    R"(function p0() { return 1; }
+function p1(a) { return a; }
+function p3(a, b, c) { var t = [a, b, c]; return t.length + (c == null ? 10 : c); }
+function p5(a, b, c, d, e) { var x, y, z; x = a; y = e; return x @ "," @ y @ "," @ z; }
+function down(n) { if (n <= 0) return 0; return 1 + down(n - 1); }
+function thrower(n) { if (n <= 0) throw {d: 7}; return thrower(n - 1) + 1; }
+function catcher(n, at) { try { return thrower(n); } catch (e) { return e.d * 100 + at; } }
+function *gen(v) { yield v; yield v * 2; }
+function adder(k) { return function (x) { return x + k; }; }
+var i, s = 0, t = "", g, r, q = [];
+for (i = 0; i < 3000; i++) {
+  s = (s + p0(i, i) + p1(i) + p1(i, 1, 2) + p3(i) + p3(i, i) + p3(i, i, i) + p3(i, i, i, i, i, i)) % 1000003;
+  t = p5(i, "b", "c" @ i) @ p5() @ p5(1, 2, 3, 4, 5, 6, 7);
+  if (p1() == null) s = s + 1;
+  s = (s + down(i % 13) + adder(i % 7)(i) + catcher(i % 11, i % 3)) % 1000003;
+  g = gen(i);
+  r = g.next(0);
+  s = (s + r.value) % 1000003;
+  r = g.next(0);
+  s = (s + r.value) % 1000003;
+  q.push(i);
+  if (q.length > 50) q.shift();
+  s = (s + q.length + q[0]) % 1000003;
+}
+console.log("shapes " @ s @ " " @ t @ " " @ down(14) @ " " @ catcher(12, 1));
+console.log("too deep " @ down(40));)",
     // Native methods called in loops (their frames entered by the loop
     // itself), with a text argument, and a native failing for want of an
     // array receiver.
@@ -305,9 +337,24 @@ console.log("never " @ q.length);)",
 
 }  // namespace
 
+// A function with more cells than the short call path notes a layout
+// for, called in a loop beside one that has few.
+std::string wideCells() {
+  std::string s = "function wide(a, b) { var v0";
+  for (int k = 1; k < 300; ++k) s += ", v" + std::to_string(k);
+  s += "; v299 = a + b; v150 = v299 * 2; return v150 + v299; }\n";
+  s += "function narrow(a) { return a + 1; }\n";
+  s += "var i, s = 0;\nfor (i = 0; i < 3000; i++) s = (s + wide(i, narrow(i)) + narrow(wide(1, i))) % 1000003;\n";
+  s += "console.log(\"wide \" @ s);";
+  return s;
+}
+
 TEST_P(FusedRecordsTest, RunAsTheRecordsOneByOne) {
   size_t pumps = 0;
-  for (const char* source : kCases) {
+  std::vector<std::string> sources(std::begin(kCases), std::end(kCases));
+  sources.push_back(wideCells());
+  for (const std::string& text : sources) {
+    const char* const source = text.c_str();
     SCOPED_TRACE(source);
     RunResult runs[2];
     for (bool fused : {false, true}) {
