@@ -61,12 +61,10 @@ template <bool kNative = false>
   // running frame are nobody's until the frame below is entered (the
   // collector visits the value area up to the running activation's end).
   const Value* args = ctx->operands + (at + 1);
-  bool texts = false;
   for (int32_t i = 0; i < kept; ++i) {
-    texts |= args[i].tag == kString;
+    if (args[i].tag == kString) return false;
     cells[i] = args[i];
   }
-  if (texts) return false;
   caller->savedProgram = ctx->program;
   caller->savedPc = pc + 1;
   ctx->argCount = n;
@@ -112,7 +110,8 @@ inline bool runEnteredNative(KVContext* ctx, const Callable* callerProgram, int3
   return true;
 }
 
-// Leaves a frame the loop entered (depth above 1), as leaveEnteredCall does,
+// Leaves a frame the loop entered (above the loop's own, so never the
+// last), as leaveEnteredCall does,
 // `top` being the loop's: the result alone above the frame's base, and the
 // caller's frame, program and resume point current. Returns and frames with
 // a throw pending, no result or literals left open answer false with
@@ -123,9 +122,8 @@ inline bool runEnteredNative(KVContext* ctx, const Callable* callerProgram, int3
 [[gnu::always_inline]] inline bool leaveScriptCall(KVContext* ctx, int32_t top) {
   CallFrame* const f = ctx->frame;
   const int32_t base = f->operandBase;
-  const int32_t depth = ctx->depth - 1;
   if (ctx->exception || top <= base || ctx->objectLiteralDepth > f->objectLiteralBase ||
-      ctx->arrayLiteralDepth > f->arrayLiteralBase || depth < 1) [[unlikely]]
+      ctx->arrayLiteralDepth > f->arrayLiteralBase) [[unlikely]]
     return false;
   ctx->operands[base] = ctx->operands[top - 1];
   ctx->operandRefs[base] = ctx->operandRefs[top - 1];
@@ -135,7 +133,7 @@ inline bool runEnteredNative(KVContext* ctx, const Callable* callerProgram, int3
   ctx->refDepth = std::min(ctx->refDepth, f->refDepth);
   ctx->scopeDepth = std::min(ctx->scopeDepth, f->scopeBase);
   ctx->viewTarget = nullptr;
-  ctx->depth = depth;
+  ctx->depth -= 1;
   CallFrame* const caller = f - 1;
   ctx->frame = caller;
   ctx->program = caller->savedProgram;

@@ -155,6 +155,7 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
     case PushInt: case PushInt138: {
       if ((*len = exprBranch(code, pc)) != 0) return Fused::ExprBranch;
       *len = 2;
+      if (next->kind == Call) return Fused::CountCall;
       const int32_t c = n->operand.i;
       // Modulo by 0 and -1 has its own answers: those run the general way.
       const Fused mod = c != 0 && c != -1 ? Fused::ConstMod : Fused::None;

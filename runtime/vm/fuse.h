@@ -38,6 +38,8 @@ enum class Fused : uint8_t {
   // Not a run: a Call whose script callee runs in the caller's code loop
   // rather than a nested one (the same records, steps and frames).
   EnterCall,
+  // A call's argument count pushed, then the Call (entered as EnterCall).
+  CountCall,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the

@@ -66,7 +66,9 @@ enum Handler : uint8_t {
   // Member steps without their inline paths (fusion off, for the tests).
   hGetMemberOut, hGetIndexedOut, hAssignOut,
   // The sort's intrinsic operations with their inline paths (fusion on).
-  hSortStep, hCount
+  hSortStep,
+  // A call's argument count pushed and the call entered in one step.
+  hFCountCall, hCount
 };
 
 struct KindTable {
@@ -149,6 +151,7 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::LocalMul: return hFLocalMul;
     case Fused::LoadTwo: return hFLoadTwo;
     case Fused::EnterCall: return hCallHere;
+    case Fused::CountCall: return hFCountCall;
   }
   const uint8_t h = kKinds.at[k];
   if (!recordFusion()) {
@@ -245,7 +248,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&callGuarded, &&callHere, &&end, &&beginArray, &&appendElement, &&endArray, &&forOf, &&opYield, &&generatorReturn,
       &&fCompareBranch, &&fStepLocal, &&fAssignPop, &&fConstAdd, &&fConstSub, &&fConstMul, &&fConstMod,
       &&fLocalAdd, &&fLocalSub, &&fLocalMul, &&fLoadTwo, &&fExprStore, &&fExprBranch, &&fJumpStep,
-      &&getMemberOut, &&getIndexedOut, &&assignOut, &&sortStep};
+      &&getMemberOut, &&getIndexedOut, &&assignOut, &&sortStep, &&fCountCall};
 
   // The records of the running frame. Calls of script functions run in
   // this loop too (enterCallStep): entering one switches the records and
@@ -960,6 +963,15 @@ call:
   STEP(callStep(ctx, node->operand.i != 0));
 callGuarded:
   STEP(callGuarded(ctx));
+fCountCall:
+  // The count's push, then the Call record as its own handler runs it
+  // (with fusion on, every Call record enters its call in this loop).
+  if (!FUSED_FITS(2) || top >= KVContext::kOperands) goto pushInt;
+  opRefs[top] = nullptr;
+  ops[top++] = Value::makeInt(node->operand.i);
+  ++pc;
+  FUSED_DONE(2, code[pc]);
+  goto callHere;
 callHere: {
   POSITION;
   EnteredFrame e;
