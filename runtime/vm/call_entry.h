@@ -111,11 +111,10 @@ inline bool runEnteredNative(KVContext* ctx, const Callable* callerProgram, int3
 }
 
 // Leaves a frame the loop entered (above the loop's own, so never the
-// last), as leaveEnteredCall does,
-// `top` being the loop's: the result alone above the frame's base, and the
-// caller's frame, program and resume point current. Returns and frames with
-// a throw pending, no result or literals left open answer false with
-// nothing changed; leaveEnteredCall leaves those.
+// last) as leaveEnteredCall does, `top` being the loop's: the result alone
+// above the frame's base, and the caller's frame, program and resume point
+// current. Returns and frames with a throw pending, no result or literals
+// left open answer false with nothing changed; leaveEnteredCall leaves those.
 // The frame left keeps what it held: nothing reads a frame at or above the
 // depth (the collector visits the frames below it only), and every entry
 // fills all a running frame needs.
