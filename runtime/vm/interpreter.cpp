@@ -14,6 +14,7 @@
 
 #include "runtime/vm/call_entry.h"
 #include "runtime/vm/context.h"
+#include "runtime/vm/expr_shape.h"
 #include "runtime/vm/fuse.h"
 #include "runtime/vm/interp_ext.h"
 #include "runtime/vm/interp_ops.h"
@@ -130,7 +131,11 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
   const uint32_t from = jumpStep ? static_cast<uint32_t>(node->operand.i) : pc;
   if (!noteSlots(code, pc, 1, args, cells) || !noteSlots(code, from, len, args, cells)) return kKinds.at[k];
   node->run = static_cast<uint8_t>(len);
-  if (f == Fused::ExprStore) noteExprMicro(code, pc + 1, len - 3);
+  if (f == Fused::ExprStore) {
+    // The reference record's own micro code is free: it keeps the shape.
+    noteExprMicro(code, pc + 1, len - 3);
+    node->micro = exprShape(code, pc + 1, len - 3);
+  }
   if (f == Fused::ExprBranch) noteExprMicro(code, pc, len - 2);
   switch (f) {
     case Fused::ExprStore: return hFExprStore;
@@ -1102,9 +1107,13 @@ fExprStore: {
   // local = integer expression; (reference, expression, store, pop).
   const uint32_t len = node->run;
   int32_t st[kFusedExprDepth];
-  if (!FUSED_FITS(len) || top + kFusedExprDepth > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs ||
-      evalIntExpr(code + pc + 1, len - 3, frameCells, st) != 1)
+  if (!FUSED_FITS(len) || top + kFusedExprDepth > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
     goto loadVariable;
+  if (const uint8_t shape = node->micro) {
+    if (!kShapedExprs[shape](code + pc + 1, frameCells, st)) goto loadVariable;
+  } else if (evalIntExpr(code + pc + 1, len - 3, frameCells, st) != 1) {
+    goto loadVariable;
+  }
   *LOCAL_CELL(node) = Value::makeInt(st[0]);
   pc += len;
   FUSED_DONE(len, code[pc - 1]);
