@@ -14,14 +14,20 @@ constexpr int kOpCount = 7;
 // The last expression shape takes only + - * for its two inner operations.
 constexpr int kInnerOps = 3;
 
-// An operand record: a local of the frame, whose tag is and-ed into `tags`
-// (tags are single bits, so the result stays kInt only when all were), or an
-// integer constant, which has no slot.
-inline int32_t operand(const CodeNode* e, const Value* cells, uint32_t& tags) {
-  if (e->slot == kNoSlot) return e->operand.i;
-  const Value& v = cells[e->slot];
-  tags &= v.tag;
-  return v.i;
+// The tag of every constant operand.
+constexpr uint32_t kConstantTag = kInt;
+
+// The values of the first `N` operands and whether all of them are integers
+// (tags are single bits, so their and stays kInt only when all are).
+template <int N>
+inline bool fetch(const ShapedOperands& o, int32_t* v) {
+  uint32_t tags = kInt;
+#pragma GCC unroll 4
+  for (int i = 0; i < N; ++i) {
+    tags &= *o.tag[i];
+    v[i] = *o.value[i];
+  }
+  return tags == kInt;
 }
 
 template <int Op>
@@ -43,49 +49,38 @@ inline bool apply(int32_t& a, int32_t b) {
 
 // a OP b: records a, b, OP.
 template <int Op>
-bool shapeTwo(CodeNode* const* r, const Value* cells, int32_t* result) {
-  uint32_t tags = kInt;
-  int32_t a = operand(r[0], cells, tags);
-  const int32_t b = operand(r[1], cells, tags);
-  if (tags != kInt || !apply<Op>(a, b)) return false;
-  *result = a;
+bool shapeTwo(const ShapedOperands& o, int32_t* result) {
+  int32_t v[2];
+  if (!fetch<2>(o, v) || !apply<Op>(v[0], v[1])) return false;
+  *result = v[0];
   return true;
 }
 
 // (a OP1 b) OP2 c: records a, b, OP1, c, OP2.
 template <int Op1, int Op2>
-bool shapeThree(CodeNode* const* r, const Value* cells, int32_t* result) {
-  uint32_t tags = kInt;
-  int32_t a = operand(r[0], cells, tags);
-  const int32_t b = operand(r[1], cells, tags);
-  const int32_t c = operand(r[3], cells, tags);
-  if (tags != kInt || !apply<Op1>(a, b) || !apply<Op2>(a, c)) return false;
-  *result = a;
+bool shapeThree(const ShapedOperands& o, int32_t* result) {
+  int32_t v[3];
+  if (!fetch<3>(o, v) || !apply<Op1>(v[0], v[1]) || !apply<Op2>(v[0], v[2])) return false;
+  *result = v[0];
   return true;
 }
 
 // a OP2 (b OP1 c): records a, b, c, OP1, OP2.
 template <int Op1, int Op2>
-bool shapeNest(CodeNode* const* r, const Value* cells, int32_t* result) {
-  uint32_t tags = kInt;
-  int32_t a = operand(r[0], cells, tags);
-  int32_t b = operand(r[1], cells, tags);
-  const int32_t c = operand(r[2], cells, tags);
-  if (tags != kInt || !apply<Op1>(b, c) || !apply<Op2>(a, b)) return false;
-  *result = a;
+bool shapeNest(const ShapedOperands& o, int32_t* result) {
+  int32_t v[3];
+  if (!fetch<3>(o, v) || !apply<Op1>(v[1], v[2]) || !apply<Op2>(v[0], v[1])) return false;
+  *result = v[0];
   return true;
 }
 
 // (a OP2 (b OP1 c)) OP3 d: records a, b, c, OP1, OP2, d, OP3.
 template <int Op1, int Op2, int Op3>
-bool shapeNestThen(CodeNode* const* r, const Value* cells, int32_t* result) {
-  uint32_t tags = kInt;
-  int32_t a = operand(r[0], cells, tags);
-  int32_t b = operand(r[1], cells, tags);
-  const int32_t c = operand(r[2], cells, tags);
-  const int32_t d = operand(r[5], cells, tags);
-  if (tags != kInt || !apply<Op1>(b, c) || !apply<Op2>(a, b) || !apply<Op3>(a, d)) return false;
-  *result = a;
+bool shapeNestThen(const ShapedOperands& o, int32_t* result) {
+  int32_t v[4];
+  if (!fetch<4>(o, v) || !apply<Op1>(v[1], v[2]) || !apply<Op2>(v[0], v[1]) || !apply<Op3>(v[0], v[3]))
+    return false;
+  *result = v[0];
   return true;
 }
 
@@ -138,6 +133,23 @@ struct Step {
 }  // namespace
 
 constexpr std::array<ShapedExpr, kExprShapeCount> kShapedExprs = makeTable();
+
+void pointOperands(uint8_t shape, CodeNode* const* r, const Value* cells, ShapedOperands* o) {
+  // The records of each shape's operands, by the shape's micro codes.
+  static constexpr uint8_t kTwo[] = {0, 1}, kThree[] = {0, 1, 3}, kNest[] = {0, 1, 2}, kNestThen[] = {0, 1, 2, 5};
+  const uint8_t* at = shape >= kNestThenAt ? kNestThen : shape >= kNestAt ? kNest : shape >= kThreeAt ? kThree : kTwo;
+  const int count = shape >= kNestThenAt ? 4 : shape >= kThreeAt ? 3 : 2;
+  for (int i = 0; i < count; ++i) {
+    const CodeNode* e = r[at[i]];
+    if (e->slot == kNoSlot) {
+      o->tag[i] = &kConstantTag;
+      o->value[i] = &e->operand.i;
+    } else {
+      o->tag[i] = &cells[e->slot].tag;
+      o->value[i] = &cells[e->slot].i;
+    }
+  }
+}
 
 uint8_t exprShape(const CodeVector& code, uint32_t from, uint32_t count) {
   Step s[5];

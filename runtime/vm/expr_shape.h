@@ -14,10 +14,20 @@
 
 namespace kv {
 
-// Evaluates the expression records at `r` (their slots and micro codes
-// noted) with the running frame's cells: false, having written nothing,
-// when a local holds no integer or a divisor is 0 or -1.
-using ShapedExpr = bool (*)(CodeNode* const* r, const Value* cells, int32_t* result);
+// The operands of a shaped expression in the order they are pushed: the
+// tag and the integer of a frame local's cell, or of a constant (its tag
+// always kInt).
+struct ShapedOperands {
+  const uint32_t* tag[4];
+  const int32_t* value[4];
+};
+// Points `o` at the operands of the expression records at `r` (their slots
+// and micro codes noted; `shape` is exprShape's answer for them) in the
+// running frame's cells, which must stay where they are while `o` is used.
+void pointOperands(uint8_t shape, CodeNode* const* r, const Value* cells, ShapedOperands* o);
+// Evaluates a shaped expression: false, having written nothing, when a local
+// holds no integer or a divisor is 0 or -1.
+using ShapedExpr = bool (*)(const ShapedOperands& o, int32_t* result);
 
 // The shape of the `count` expression records from `from`, whose micro codes
 // are noted: an index into kShapedExprs, 0 when the expression has none of

@@ -221,6 +221,96 @@ bad:
 #undef MICRO_LABELS
 }
 
+// Rounds of a loop whose body is one shaped `local = expression;` (the
+// ExprStore at bodyAt, with a shape) ending in the jump to the loop's step
+// (a JumpStep at `pc`, where the body's step has just left the run), whose
+// step goes on to the loop's test (a CompareBranch) that branches back to
+// the body. Each round runs the three steps as their handlers would; the
+// rounds stop at the first step that could meet the pump or finds a value
+// that is no integer, or when the test leaves the loop. pc, steps and
+// `last` (the last record of the last step run) are left as the steps
+// would leave them, for the code loop to go on from there. The caller has
+// checked the operand and reference stacks, which no round changes.
+[[gnu::noinline]] void runShapedLoop(CodeNode* const* code, uint32_t n, Value* cells, int32_t bodyAt, int32_t& pc,
+                                     uint32_t& steps, CodeNode*& last) {
+  const int32_t jumpAt = pc;
+  if (static_cast<uint32_t>(jumpAt) >= n || code[jumpAt]->op != hFJumpStep) return;
+  CodeNode* const* const step = code + code[jumpAt]->operand.i;
+  Value* const counter = cells + step[0]->slot;
+  const uint32_t delta = step[1]->kind == IncrementInPlace ? 1u : ~0u;
+  const int32_t testAt = step[2]->operand.i;
+  if (static_cast<uint32_t>(testAt) >= n || code[testAt]->op != hFCompareBranch) return;
+  CodeNode* const* const test = code + testAt;
+  const Value* const a = cells + test[0]->slot;
+  static constexpr uint32_t kConstantTag = kInt;
+  const CodeNode* const rhs = test[1];
+  const bool rhsLocal = rhs->kind == LoadVariable;
+  const uint32_t* const rhsTag = rhsLocal ? &cells[rhs->slot].tag : &kConstantTag;
+  const int32_t* const rhsValue = rhsLocal ? &cells[rhs->slot].i : &rhs->operand.i;
+  CodeNode* const br = test[3];
+  // Where the test goes on a true and on a false answer (BRANCH_ON).
+  int32_t onYes = testAt + 4, onNo = testAt + 4;
+  if (br->kind == Branch) {
+    onYes = labelPosition(br->second.triple->second);
+    onNo = labelPosition(br->second.triple->third);
+  } else if (br->kind == JumpIf) {
+    (br->operand.i != 0 ? onYes : onNo) = labelPosition(br->first.label);
+  } else {
+    onNo = br->operand.i;
+  }
+  if ((onYes == bodyAt) == (onNo == bodyAt)) return;
+  const bool stayOn = onYes == bodyAt;
+  const int32_t leave = stayOn ? onNo : onYes;
+  // The test's answer as sign * (a - b) < bias: < is (1, 0), <= (1, 1), >
+  // (-1, 0), >= (-1, 1); the loop goes on when that answer is stayOn, which
+  // for a false answer is -sign * (a - b) < 1 - bias.
+  int64_t sign = test[2]->kind == Less ? 1 : -1;
+  int64_t bias = test[2]->operand.i != 0 ? 1 : 0;
+  if (!stayOn) {
+    sign = -sign;
+    bias = 1 - bias;
+  }
+  CodeNode* const body = code[bodyAt];
+  const uint32_t len = body->run;
+  const ShapedExpr shaped = kShapedExprs[body->micro];
+  ShapedOperands operands;
+  pointOperands(body->micro, code + bodyAt + 1, cells, &operands);
+  Value* const target = cells + body->slot;
+  CodeNode* const bodyLast = code[bodyAt + len - 1];
+  // A round is the step (4 records), the test (4) and the body. A step of L
+  // records starting when the counter stands at s runs fused when s + L <=
+  // kStepsBetweenPumps (the dispatch's check and FUSED_FITS), so a round
+  // runs whole when s + round <= kStepsBetweenPumps. Values only turn
+  // integer inside a round (the step and the store), so their tags are
+  // checked at its start. Stopping at any step is safe: the code loop runs
+  // the step as it would have. The loop works on copies, written back once.
+  const uint32_t round = 8 + len;
+  uint32_t s = steps;
+  int32_t at = jumpAt;
+  CodeNode* done = last;
+  while (s + round <= kStepsBetweenPumps && (counter->tag & a->tag & *rhsTag) == kInt) {
+    counter->i = wrapInt(static_cast<uint32_t>(counter->i) + delta);
+    const int64_t diff = static_cast<int64_t>(a->i) - *rhsValue;
+    int32_t v;
+    if (sign * diff >= bias) {
+      at = leave;
+    } else if (!shaped(operands, &v)) {
+      at = bodyAt;
+    } else {
+      *target = Value::makeInt(v);
+      s += round;
+      done = bodyLast;
+      continue;
+    }
+    s += 8;
+    done = br;
+    break;
+  }
+  steps = s;
+  pc = at;
+  last = done;
+}
+
 // GCC would merge the handlers' dispatch jumps into one shared jump, which
 // predicts far worse than one jump per handler, and would pack the program
 // counter and the top into one vector register at every dispatch to save
@@ -1109,14 +1199,19 @@ fExprStore: {
   int32_t st[kFusedExprDepth];
   if (!FUSED_FITS(len) || top + kFusedExprDepth > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
     goto loadVariable;
-  if (const uint8_t shape = node->micro) {
-    if (!kShapedExprs[shape](code + pc + 1, frameCells, st)) goto loadVariable;
+  const uint8_t shape = node->micro;
+  if (shape) {
+    ShapedOperands o;
+    pointOperands(shape, code + pc + 1, frameCells, &o);
+    if (!kShapedExprs[shape](o, st)) goto loadVariable;
   } else if (evalIntExpr(code + pc + 1, len - 3, frameCells, st) != 1) {
     goto loadVariable;
   }
   *LOCAL_CELL(node) = Value::makeInt(st[0]);
   pc += len;
   FUSED_DONE(len, code[pc - 1]);
+  // A counting loop with this statement for its body runs its rounds at once.
+  if (shape) runShapedLoop(code, n, frameCells, pc - static_cast<int32_t>(len), pc, steps, node);
   NEXT;
 }
 fExprBranch: {

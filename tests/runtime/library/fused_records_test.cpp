@@ -279,8 +279,11 @@ console.log("methods " @ b.map(function (x) { return x * 2; }).filter(function (
     // Statements of each shape that runs as straight code, with every
     // operation in every place, locals and constants on either side, a
     // local divisor reaching 0 and -1 and a local turning float, text,
-    // undefined or object halfway; and one statement of each shape in a
-    // function entered thousands of times, whose frames lay out the cells.
+    // undefined or object halfway; counting loops with such a statement for
+    // their whole body (run round after round), the body storing into the
+    // counter or the bound, failing halfway, wrapping, bounds of every
+    // type; and statements and loops of each shape in a function entered
+    // thousands of times, whose frames lay out the cells.
     R"(var i, j, d, x = 0, y = 0, z = 0, w = 0, u, o = {}, v = [9, 2.5, "7", u, o, 4];
 for (i = -20; i < 60; i++) {
   for (j = 1; j < 12; j++) {
@@ -300,9 +303,22 @@ for (i = -20; i < 60; i++) {
   if (i == 35) w = 3;
 }
 console.log("shapes " @ x @ " " @ y @ " " @ z @ " " @ w);
+var n = 700, k = 0, m, bs = [40, 2.5, "30", u, o, 25];
+for (j = 0; j < 3000; j++) k = (k + i * j) % 1000003;
+for (j = 0; j <= n; j++) n = n - 1;
+for (j = 0; j < 500; j++) j = j + 2;
+for (j = 400; j >= -3; j--) k = k ^ j * 3;
+for (j = 40; j > 0; j--) k = (k + 7) % (j - 20);
+console.log("halted " @ k @ " " @ j);
+k = 1;
+for (x = 2147483600; x > 0; x++) k = k ^ x;
+for (x = -2147483647 - 1; x <= -2147483000; x++) k = (k - x) & 65535;
+for (m = 0; m < 6; m++) { y = bs[m]; for (j = 0; j < y; j++) k = k + j * 3; }
+console.log("rounds " @ k @ " " @ n @ " " @ j @ " " @ x);
 function shaped(a, b, c) {
-  var p = 0, q = 1;
+  var p = 0, q = 1, r;
   p = a + b; p = (p * c) % 101; q = q + a * b; q = (q - b * c) % 103; q = (q + p) ^ c;
+  for (r = 0; r < 9; r++) q = (q + r * a) % 1009;
   return p * 1000 + q;
 }
 var t = 0;
