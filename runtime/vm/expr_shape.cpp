@@ -123,6 +123,43 @@ constexpr std::array<ShapedExpr, kShapeCount> makeTable() {
   return t;
 }
 
+}  // namespace
+
+constexpr std::array<ShapedExpr, kExprShapeCount> kShapedExprs = makeTable();
+
+namespace {
+
+// The rounds of a loop with a body of the shape F.
+template <ShapedExpr F>
+[[gnu::flatten]] RoundsEnd roundsOf(const ShapedRounds& in, uint32_t limit, uint32_t* steps) {
+  // A copy, which the stores into the cells cannot change.
+  const ShapedRounds l = in;
+  uint32_t s = *steps;
+  RoundsEnd end = RoundsEnd::BeforeStep;
+  while (s + l.round <= limit && (l.counter->tag & *l.leftTag & *l.rightTag) == kInt) {
+    l.counter->i = wrapInt(static_cast<uint32_t>(l.counter->i) + l.delta);
+    const int64_t diff = static_cast<int64_t>(*l.left) - *l.right;
+    int32_t v;
+    if (l.sign * diff >= l.bias) {
+      end = RoundsEnd::TestLeft;
+      break;
+    }
+    if (!F(l.operands, &v)) {
+      end = RoundsEnd::BodyFailed;
+      break;
+    }
+    *l.target = Value::makeInt(v);
+    s += l.round;
+  }
+  *steps = end == RoundsEnd::BeforeStep ? s : s + 8;
+  return end;
+}
+
+template <size_t... I>
+constexpr std::array<ShapedLoop, kExprShapeCount> loopTable(std::index_sequence<I...>) {
+  return {nullptr, &roundsOf<kShapedExprs[I + 1]>...};
+}
+
 // One micro code of an expression: a value pushed, a value combined with
 // the top at once, or the two values on top combined; and its operation.
 struct Step {
@@ -132,7 +169,6 @@ struct Step {
 
 }  // namespace
 
-constexpr std::array<ShapedExpr, kExprShapeCount> kShapedExprs = makeTable();
 
 void pointOperands(uint8_t shape, CodeNode* const* r, const Value* cells, ShapedOperands* o) {
   // The records of each shape's operands, by the shape's micro codes.
@@ -150,6 +186,9 @@ void pointOperands(uint8_t shape, CodeNode* const* r, const Value* cells, Shaped
     }
   }
 }
+
+constexpr std::array<ShapedLoop, kExprShapeCount> kShapedLoops =
+    loopTable(std::make_index_sequence<kExprShapeCount - 1>());
 
 uint8_t exprShape(const CodeVector& code, uint32_t from, uint32_t count) {
   Step s[5];

@@ -38,4 +38,29 @@ uint8_t exprShape(const CodeVector& code, uint32_t from, uint32_t count);
 constexpr int kExprShapeCount = 169;
 extern const std::array<ShapedExpr, kExprShapeCount> kShapedExprs;
 
+// A counting loop whose whole body is one shaped `local = expression;`: the
+// values a round reads and writes. A round is the loop's step, its test and
+// the body, in that order.
+struct ShapedRounds {
+  ShapedOperands operands;  // the body's expression
+  Value* target;            // the local the body stores
+  Value* counter;           // the local the step changes, by delta
+  uint32_t delta;
+  const uint32_t* leftTag;  // the test's two sides
+  const int32_t* left;
+  const uint32_t* rightTag;
+  const int32_t* right;
+  int64_t sign, bias;       // the loop goes on while sign * (left - right) < bias
+  uint32_t round;           // the records a round runs
+};
+// Why a run of rounds stopped.
+enum class RoundsEnd { BeforeStep, TestLeft, BodyFailed };
+// Runs whole rounds while *steps + round <= limit and every value the step
+// and the test read is an integer, adding each round's records to *steps;
+// after TestLeft and BodyFailed *steps also counts the step and the test of
+// the last round.
+using ShapedLoop = RoundsEnd (*)(const ShapedRounds& rounds, uint32_t limit, uint32_t* steps);
+// Indexed like kShapedExprs.
+extern const std::array<ShapedLoop, kExprShapeCount> kShapedLoops;
+
 }  // namespace kv

@@ -241,12 +241,10 @@ bad:
   const int32_t testAt = step[2]->operand.i;
   if (static_cast<uint32_t>(testAt) >= n || code[testAt]->op != hFCompareBranch) return;
   CodeNode* const* const test = code + testAt;
-  const Value* const a = cells + test[0]->slot;
   static constexpr uint32_t kConstantTag = kInt;
+  const Value* const a = cells + test[0]->slot;
   const CodeNode* const rhs = test[1];
   const bool rhsLocal = rhs->kind == LoadVariable;
-  const uint32_t* const rhsTag = rhsLocal ? &cells[rhs->slot].tag : &kConstantTag;
-  const int32_t* const rhsValue = rhsLocal ? &cells[rhs->slot].i : &rhs->operand.i;
   CodeNode* const br = test[3];
   // Where the test goes on a true and on a false answer (BRANCH_ON).
   int32_t onYes = testAt + 4, onNo = testAt + 4;
@@ -260,55 +258,46 @@ bad:
   }
   if ((onYes == bodyAt) == (onNo == bodyAt)) return;
   const bool stayOn = onYes == bodyAt;
-  const int32_t leave = stayOn ? onNo : onYes;
-  // The test's answer as sign * (a - b) < bias: < is (1, 0), <= (1, 1), >
-  // (-1, 0), >= (-1, 1); the loop goes on when that answer is stayOn, which
-  // for a false answer is -sign * (a - b) < 1 - bias.
-  int64_t sign = test[2]->kind == Less ? 1 : -1;
-  int64_t bias = test[2]->operand.i != 0 ? 1 : 0;
-  if (!stayOn) {
-    sign = -sign;
-    bias = 1 - bias;
-  }
   CodeNode* const body = code[bodyAt];
-  const uint32_t len = body->run;
-  const ShapedExpr shaped = kShapedExprs[body->micro];
-  ShapedOperands operands;
-  pointOperands(body->micro, code + bodyAt + 1, cells, &operands);
-  Value* const target = cells + body->slot;
-  CodeNode* const bodyLast = code[bodyAt + len - 1];
+  ShapedRounds r;
+  pointOperands(body->micro, code + bodyAt + 1, cells, &r.operands);
+  r.target = cells + body->slot;
+  r.counter = counter;
+  r.delta = delta;
+  r.leftTag = &a->tag;
+  r.left = &a->i;
+  r.rightTag = rhsLocal ? &cells[rhs->slot].tag : &kConstantTag;
+  r.right = rhsLocal ? &cells[rhs->slot].i : &rhs->operand.i;
+  // The test's answer as sign * (left - right) < bias: < is (1, 0), <=
+  // (1, 1), > (-1, 0), >= (-1, 1); the loop goes on when that answer is
+  // stayOn, which for a false answer is -sign * (left - right) < 1 - bias.
+  r.sign = test[2]->kind == Less ? 1 : -1;
+  r.bias = test[2]->operand.i != 0 ? 1 : 0;
+  if (!stayOn) {
+    r.sign = -r.sign;
+    r.bias = 1 - r.bias;
+  }
   // A round is the step (4 records), the test (4) and the body. A step of L
   // records starting when the counter stands at s runs fused when s + L <=
   // kStepsBetweenPumps (the dispatch's check and FUSED_FITS), so a round
   // runs whole when s + round <= kStepsBetweenPumps. Values only turn
   // integer inside a round (the step and the store), so their tags are
   // checked at its start. Stopping at any step is safe: the code loop runs
-  // the step as it would have. The loop works on copies, written back once.
-  const uint32_t round = 8 + len;
-  uint32_t s = steps;
-  int32_t at = jumpAt;
-  CodeNode* done = last;
-  while (s + round <= kStepsBetweenPumps && (counter->tag & a->tag & *rhsTag) == kInt) {
-    counter->i = wrapInt(static_cast<uint32_t>(counter->i) + delta);
-    const int64_t diff = static_cast<int64_t>(a->i) - *rhsValue;
-    int32_t v;
-    if (sign * diff >= bias) {
-      at = leave;
-    } else if (!shaped(operands, &v)) {
-      at = bodyAt;
-    } else {
-      *target = Value::makeInt(v);
-      s += round;
-      done = bodyLast;
-      continue;
-    }
-    s += 8;
-    done = br;
-    break;
+  // the step as it would have.
+  r.round = 8 + body->run;
+  const uint32_t before = steps;
+  switch (kShapedLoops[body->micro](r, kStepsBetweenPumps, &steps)) {
+    case RoundsEnd::BeforeStep:
+      if (steps != before) last = code[bodyAt + body->run - 1];
+      return;
+    case RoundsEnd::TestLeft:
+      pc = stayOn ? onNo : onYes;
+      break;
+    case RoundsEnd::BodyFailed:
+      pc = bodyAt;
+      break;
   }
-  steps = s;
-  pc = at;
-  last = done;
+  last = br;
 }
 
 // GCC would merge the handlers' dispatch jumps into one shared jump, which
