@@ -221,25 +221,34 @@ bad:
 #undef MICRO_LABELS
 }
 
+// The code loop's place: the next record, the step counter and the last
+// record run. Passed and answered by value, so that the loop's own copies
+// never need an address and stay in registers.
+struct LoopState {
+  int32_t pc;
+  uint32_t steps;
+  CodeNode* last;
+};
+
 // Rounds of a loop whose body is one shaped `local = expression;` (the
 // ExprStore at bodyAt, with a shape) ending in the jump to the loop's step
-// (a JumpStep at `pc`, where the body's step has just left the run), whose
-// step goes on to the loop's test (a CompareBranch) that branches back to
-// the body. Each round runs the three steps as their handlers would; the
-// rounds stop at the first step that could meet the pump or finds a value
-// that is no integer, or when the test leaves the loop. pc, steps and
-// `last` (the last record of the last step run) are left as the steps
-// would leave them, for the code loop to go on from there. The caller has
-// checked the operand and reference stacks, which no round changes.
-[[gnu::noinline]] void runShapedLoop(CodeNode* const* code, uint32_t n, Value* cells, int32_t bodyAt, int32_t& pc,
-                                     uint32_t& steps, CodeNode*& last) {
-  const int32_t jumpAt = pc;
-  if (static_cast<uint32_t>(jumpAt) >= n || code[jumpAt]->op != hFJumpStep) return;
+// (a JumpStep at `at.pc`, where the body's step has just left the run),
+// whose step goes on to the loop's test (a CompareBranch) that branches
+// back to the body. Each round runs the three steps as their handlers
+// would; the rounds stop before a step that could meet the pump or finds a
+// value that is no integer, or when the test leaves the loop. The place is
+// answered as the steps would leave it, for the code loop to go on from
+// there. The caller has checked the operand and reference stacks, which no
+// round changes.
+[[gnu::noinline]] LoopState runShapedLoop(CodeNode* const* code, uint32_t n, Value* cells, int32_t bodyAt,
+                                          LoopState at) {
+  const int32_t jumpAt = at.pc;
+  if (static_cast<uint32_t>(jumpAt) >= n || code[jumpAt]->op != hFJumpStep) return at;
   CodeNode* const* const step = code + code[jumpAt]->operand.i;
   Value* const counter = cells + step[0]->slot;
   const uint32_t delta = step[1]->kind == IncrementInPlace ? 1u : ~0u;
   const int32_t testAt = step[2]->operand.i;
-  if (static_cast<uint32_t>(testAt) >= n || code[testAt]->op != hFCompareBranch) return;
+  if (static_cast<uint32_t>(testAt) >= n || code[testAt]->op != hFCompareBranch) return at;
   CodeNode* const* const test = code + testAt;
   static constexpr uint32_t kConstantTag = kInt;
   const Value* const a = cells + test[0]->slot;
@@ -256,7 +265,7 @@ bad:
   } else {
     onNo = br->operand.i;
   }
-  if ((onYes == bodyAt) == (onNo == bodyAt)) return;
+  if ((onYes == bodyAt) == (onNo == bodyAt)) return at;
   const bool stayOn = onYes == bodyAt;
   CodeNode* const body = code[bodyAt];
   ShapedRounds r;
@@ -285,19 +294,20 @@ bad:
   // checked at its start. Stopping at any step is safe: the code loop runs
   // the step as it would have.
   r.round = 8 + body->run;
-  const uint32_t before = steps;
-  switch (kShapedLoops[body->micro](r, kStepsBetweenPumps, &steps)) {
+  const uint32_t before = at.steps;
+  switch (kShapedLoops[body->micro](r, kStepsBetweenPumps, &at.steps)) {
     case RoundsEnd::BeforeStep:
-      if (steps != before) last = code[bodyAt + body->run - 1];
-      return;
+      if (at.steps != before) at.last = code[bodyAt + body->run - 1];
+      return at;
     case RoundsEnd::TestLeft:
-      pc = stayOn ? onNo : onYes;
+      at.pc = stayOn ? onNo : onYes;
       break;
     case RoundsEnd::BodyFailed:
-      pc = bodyAt;
+      at.pc = bodyAt;
       break;
   }
-  last = br;
+  at.last = br;
+  return at;
 }
 
 // GCC would merge the handlers' dispatch jumps into one shared jump, which
@@ -1200,7 +1210,12 @@ fExprStore: {
   pc += len;
   FUSED_DONE(len, code[pc - 1]);
   // A counting loop with this statement for its body runs its rounds at once.
-  if (shape) runShapedLoop(code, n, frameCells, pc - static_cast<int32_t>(len), pc, steps, node);
+  if (shape) {
+    const LoopState left = runShapedLoop(code, n, frameCells, pc - static_cast<int32_t>(len), {pc, steps, node});
+    pc = left.pc;
+    steps = left.steps;
+    node = left.last;
+  }
   NEXT;
 }
 fExprBranch: {
