@@ -14,6 +14,7 @@
 
 #include "runtime/vm/call_entry.h"
 #include "runtime/vm/context.h"
+#include "runtime/vm/expr_shape.h"
 #include "runtime/vm/fuse.h"
 #include "runtime/vm/interp_ext.h"
 #include "runtime/vm/interp_ops.h"
@@ -132,7 +133,11 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
   const uint32_t from = jumpStep ? static_cast<uint32_t>(node->operand.i) : pc;
   if (!noteSlots(code, pc, 1, args, cells) || !noteSlots(code, from, len, args, cells)) return kKinds.at[k];
   node->run = static_cast<uint8_t>(len);
-  if (f == Fused::ExprStore) noteExprMicro(code, pc + 1, len - 3);
+  if (f == Fused::ExprStore) {
+    // The reference record's own micro code is free: it keeps the shape.
+    noteExprMicro(code, pc + 1, len - 3);
+    node->micro = exprShape(code, pc + 1, len - 3);
+  }
   if (f == Fused::ExprBranch) noteExprMicro(code, pc, len - 2);
   switch (f) {
     case Fused::ExprStore: return hFExprStore;
@@ -217,6 +222,95 @@ bad:
 #undef MICRO_WRAP
 #undef MICRO_NEXT
 #undef MICRO_LABELS
+}
+
+// The code loop's place: the next record, the step counter and the last
+// record run. Passed and answered by value, so that the loop's own copies
+// never need an address and stay in registers.
+struct LoopState {
+  int32_t pc;
+  uint32_t steps;
+  CodeNode* last;
+};
+
+// Rounds of a loop whose body is one shaped `local = expression;` (the
+// ExprStore at bodyAt, with a shape) ending in the jump to the loop's step
+// (a JumpStep at `at.pc`, where the body's step has just left the run),
+// whose step goes on to the loop's test (a CompareBranch) that branches
+// back to the body. Each round runs the three steps as their handlers
+// would; the rounds stop before a step that could meet the pump or finds a
+// value that is no integer, or when the test leaves the loop. The place is
+// answered as the steps would leave it, for the code loop to go on from
+// there. The caller has checked the operand and reference stacks, which no
+// round changes.
+[[gnu::noinline]] LoopState runShapedLoop(CodeNode* const* code, uint32_t n, Value* cells, int32_t bodyAt,
+                                          LoopState at) {
+  const int32_t jumpAt = at.pc;
+  if (static_cast<uint32_t>(jumpAt) >= n || code[jumpAt]->op != hFJumpStep) return at;
+  CodeNode* const* const step = code + code[jumpAt]->operand.i;
+  Value* const counter = cells + step[0]->slot;
+  const uint32_t delta = step[1]->kind == IncrementInPlace ? 1u : ~0u;
+  const int32_t testAt = step[2]->operand.i;
+  if (static_cast<uint32_t>(testAt) >= n || code[testAt]->op != hFCompareBranch) return at;
+  CodeNode* const* const test = code + testAt;
+  static constexpr uint32_t kConstantTag = kInt;
+  const Value* const a = cells + test[0]->slot;
+  const CodeNode* const rhs = test[1];
+  const bool rhsLocal = rhs->kind == LoadVariable;
+  CodeNode* const br = test[3];
+  // Where the test goes on a true and on a false answer (BRANCH_ON).
+  int32_t onYes = testAt + 4, onNo = testAt + 4;
+  if (br->kind == Branch) {
+    onYes = labelPosition(br->second.triple->second);
+    onNo = labelPosition(br->second.triple->third);
+  } else if (br->kind == JumpIf) {
+    (br->operand.i != 0 ? onYes : onNo) = labelPosition(br->first.label);
+  } else {
+    onNo = br->operand.i;
+  }
+  if ((onYes == bodyAt) == (onNo == bodyAt)) return at;
+  const bool stayOn = onYes == bodyAt;
+  CodeNode* const body = code[bodyAt];
+  ShapedRounds r;
+  pointOperands(body->micro, code + bodyAt + 1, cells, &r.operands);
+  r.target = cells + body->slot;
+  r.counter = counter;
+  r.delta = delta;
+  r.leftTag = &a->tag;
+  r.left = &a->i;
+  r.rightTag = rhsLocal ? &cells[rhs->slot].tag : &kConstantTag;
+  r.right = rhsLocal ? &cells[rhs->slot].i : &rhs->operand.i;
+  // The test's answer as sign * (left - right) < bias: < is (1, 0), <=
+  // (1, 1), > (-1, 0), >= (-1, 1); the loop goes on when that answer is
+  // stayOn, which for a false answer is -sign * (left - right) < 1 - bias.
+  r.sign = test[2]->kind == Less ? 1 : -1;
+  r.bias = test[2]->operand.i != 0 ? 1 : 0;
+  if (!stayOn) {
+    r.sign = -r.sign;
+    r.bias = 1 - r.bias;
+  }
+  // A round is the step (4 records), the test (4) and the body. A step of L
+  // records starting when the counter stands at s runs fused when s + L <=
+  // kStepsBetweenPumps (the dispatch's check and FUSED_FITS), so a round
+  // runs whole when s + round <= kStepsBetweenPumps. Values only turn
+  // integer inside a round (the step and the store), so their tags are
+  // checked at its start. Stopping at any step is safe: the code loop runs
+  // the step as it would have.
+  r.round = 8 + body->run;
+  const uint32_t before = at.steps;
+  switch (kShapedLoops[body->micro](r, kStepsBetweenPumps, &at.steps)) {
+    case RoundsEnd::BeforeStep:
+      if (at.steps != before) at.last = code[bodyAt + body->run - 1];
+      return at;
+    case RoundsEnd::TestLeft:
+      at.pc = stayOn ? onNo : onYes;
+      break;
+    case RoundsEnd::BodyFailed:
+      at.pc = bodyAt;
+      break;
+  }
+  at.last = br;
+  return at;
 }
 
 // GCC would merge the handlers' dispatch jumps into one shared jump, which
@@ -1124,12 +1218,26 @@ fExprStore: {
   // local = integer expression; (reference, expression, store, pop).
   const uint32_t len = node->run;
   int32_t st[kFusedExprDepth];
-  if (!FUSED_FITS(len) || top + kFusedExprDepth > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs ||
-      evalIntExpr(code + pc + 1, len - 3, frameCells, st) != 1)
+  if (!FUSED_FITS(len) || top + kFusedExprDepth > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
     goto loadVariable;
+  const uint8_t shape = node->micro;
+  if (shape) {
+    ShapedOperands o;
+    pointOperands(shape, code + pc + 1, frameCells, &o);
+    if (!kShapedExprs[shape](o, st)) goto loadVariable;
+  } else if (evalIntExpr(code + pc + 1, len - 3, frameCells, st) != 1) {
+    goto loadVariable;
+  }
   *LOCAL_CELL(node) = Value::makeInt(st[0]);
   pc += len;
   FUSED_DONE(len, code[pc - 1]);
+  // A counting loop with this statement for its body runs its rounds at once.
+  if (shape) {
+    const LoopState left = runShapedLoop(code, n, frameCells, pc - static_cast<int32_t>(len), {pc, steps, node});
+    pc = left.pc;
+    steps = left.steps;
+    node = left.last;
+  }
   NEXT;
 }
 fExprBranch: {

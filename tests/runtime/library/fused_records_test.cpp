@@ -276,6 +276,54 @@ var b = a.slice(); b.sort(le); a.sort();
 console.log("sorted " @ b[0] @ " " @ b[150] @ " " @ b[302] @ " " @ a[1] @ " " @ a[301]);
 console.log("methods " @ b.map(function (x) { return x * 2; }).filter(function (x) { return x % 3; }).length @ " " @
             b.reduce(function (s, x) { return s + x; }));)",
+    // Statements of each shape that runs as straight code, with every
+    // operation in every place, locals and constants on either side, a
+    // local divisor reaching 0 and -1 and a local turning float, text,
+    // undefined or object halfway; counting loops with such a statement for
+    // their whole body (run round after round), the body storing into the
+    // counter or the bound, failing halfway, wrapping, bounds of every
+    // type; and statements and loops of each shape in a function entered
+    // thousands of times, whose frames lay out the cells.
+    R"(var i, j, d, x = 0, y = 0, z = 0, w = 0, u, o = {}, v = [9, 2.5, "7", u, o, 4];
+for (i = -20; i < 60; i++) {
+  for (j = 1; j < 12; j++) {
+    d = j - 3;
+    x = x + i; x = i - x; x = x * j; x = x % 9973; x = x & 65535; x = 3 | x; x = x ^ j;
+    y = i % d; y = (y + j) * 3; y = (i - y) - j; y = (y * i) % 7; y = (y % j) & 255; y = (y | 5) ^ i;
+    y = (x ^ 7) | 2; y = (y & x) + d; y = (y + 5) % d;
+    z = x + i * j; z = z - j % d; z = z * (i + 3); z = z % (j - i); z = z & i * 7; z = z | j - x; z = z ^ i * d;
+    z = (z + i * j) % 1000003; w = (w - i * j) & 65535; w = (w * i + j) % 65521; w = (x + w - j) | 7;
+    w = (w + j * d) ^ 3; w = (z * i * j) % d; w = (w - x - y) * 3; w = (3 + j * i) - x; w = (w * 5 + 2) % -7;
+  }
+  if (i == 30) x = v[i % 6];
+  if (i == 31) x = v[(i + 1) % 6];
+  if (i == 32) { x = 7; y = v[3]; }
+  if (i == 33) { y = 1; z = o; }
+  if (i == 34) { z = 5; w = 2.5; }
+  if (i == 35) w = 3;
+}
+console.log("shapes " @ x @ " " @ y @ " " @ z @ " " @ w);
+var n = 700, k = 0, m, bs = [40, 2.5, "30", u, o, 25];
+for (j = 0; j < 3000; j++) k = (k + i * j) % 1000003;
+for (j = 0; j <= n; j++) n = n - 1;
+for (j = 0; j < 500; j++) j = j + 2;
+for (j = 400; j >= -3; j--) k = k ^ j * 3;
+for (j = 40; j > 0; j--) k = (k + 7) % (j - 20);
+console.log("halted " @ k @ " " @ j);
+k = 1;
+for (x = 2147483600; x > 0; x++) k = k ^ x;
+for (x = -2147483647 - 1; x <= -2147483000; x++) k = (k - x) & 65535;
+for (m = 0; m < 6; m++) { y = bs[m]; for (j = 0; j < y; j++) k = k + j * 3; }
+console.log("rounds " @ k @ " " @ n @ " " @ j @ " " @ x);
+function shaped(a, b, c) {
+  var p = 0, q = 1, r;
+  p = a + b; p = (p * c) % 101; q = q + a * b; q = (q - b * c) % 103; q = (q + p) ^ c;
+  for (r = 0; r < 9; r++) q = (q + r * a) % 1009;
+  return p * 1000 + q;
+}
+var t = 0;
+for (i = 0; i < 6000; i++) t = (t + shaped(i, i % 7, 3 - i % 5)) % 1000003;
+console.log("calls " @ t @ " " @ shaped(1, 2.5, 3) @ " " @ shaped(1, "x", 3) @ " " @ shaped(1, 2, 0));)",
     // Object literals whose first members lie in the object's body: nested
     // literals, a key named twice, members past the body's room, reads,
     // writes, deletes and re-adds under atom, integer and text keys.
