@@ -16,8 +16,8 @@ constexpr int32_t kRangeParams = 5, kRangeLocals = 7;
 
 // The intrinsic operations the lists use.
 constexpr int32_t kOpRangeStart = 4, kOpRangeEnd = 5, kOpPrepare = 9, kOpSwapPair = 10, kOpEntryValue = 11,
-                  kOpUndefinedRule = 12, kOpTakeFirst = 13, kOpTakeSecond = 14, kOpSortRange = 15,
-                  kOpCopyBack = 16, kOpFinish = 17;
+                  kOpUndefinedRule = 12, kOpSortRange = 15,
+                  kOpCopyBack = 16, kOpFinish = 17, kOpMergeStart = 18, kOpMergeAnswered = 19;
 constexpr int32_t kOpShiftRight = 10, kOpSubtract = 2;
 
 enum class Half { First, Second };
@@ -76,97 +76,25 @@ void emitSwapPair(Half half) {
   emitCallIntrinsic(kOpSwapPair);
 }
 
-// Local a compared with local b (or parameter b when bIsParam).
-void emitLocalTest(int32_t a, int32_t b, void (*compare)(), bool bIsParam = false) {
-  emitLoadLocal(a);
-  if (bIsParam) emitLoadParam(b);
-  else emitLoadLocal(b);
-  compare();
-}
-
-// To `then` when the test holds, else to `otherwise`.
-void emitBranch(int32_t a, int32_t b, void (*compare)(), LabelSlot* then, LabelSlot* otherwise,
-                bool bIsParam = false) {
-  emitLocalTest(a, b, compare, bIsParam);
-  emitJumpIf(then, 1);
-  emitJump(otherwise);
-}
-
-// Moves the next entry of one half into the scratch half at k.
-void emitTakeFirst(LabelSlot* next) {
-  emitLoadParam(kArray);
-  emitLoadParam(kLo);
-  emitPostIncrementLocal(kI);
-  emitPostIncrementLocal(kK);
-  emitCallIntrinsic(kOpTakeFirst);
-  emitJump(next);
-}
-void emitTakeSecond(LabelSlot* next) {
-  emitLoadParam(kArray);
-  emitLoadParam(kLo);
-  emitPostIncrementLocal(kJ);
-  emitLoadLocal(kLenA);
-  emitAdd();
-  emitPostIncrementLocal(kK);
-  emitCallIntrinsic(kOpTakeSecond);
-  emitJump(next);
-}
-
+// The merge: the intrinsic moves entries into the scratch half on its own
+// and stops only for a call of the comparator, whose answer the next round
+// takes.
 void emitMerge(LabelSlot* thrown) {
-  LabelSlot *loop = newBuildLabel(), *body = newBuildLabel(), *c = newBuildLabel(), *d = newBuildLabel(),
-            *choose = newBuildLabel(), *f = newBuildLabel(), *both = newBuildLabel(), *second = newBuildLabel(),
-            *rest = newBuildLabel(), *j = newBuildLabel(), *k = newBuildLabel(), *next = newBuildLabel(),
-            *out = newBuildLabel();
+  LabelSlot *call = newBuildLabel(), *out = newBuildLabel();
   emitLoadLocalRef(kJ);
   emitLoadLocalRef(kI);
   emitPushInt32(0);
   emitAssign();
   emitAssign();
   emitPop();
-  emitLabel(loop);
-  emitBranch(kSteps, kCount, &emitLess, body, out, true);
-  emitLabel(body);
-  emitBranch(kI, kLenA, &emitGreaterOrEqual, c, choose);
-  emitLabel(c);
-  emitBranch(kJ, kLenB, &emitGreaterOrEqual, d, choose);
-  emitLabel(d);
-  emitJump(out);  // both halves used up
-  emitLabel(choose);
-  emitBranch(kI, kLenA, &emitLess, f, rest);
-  emitLabel(f);
-  emitBranch(kJ, kLenB, &emitLess, both, rest);
-  emitLabel(both);
-  emitLoadParam(kComparator);
-  emitLoadParam(kArray);
-  emitLoadParam(kLo);
-  emitLoadLocal(kI);
-  emitAdd();
-  emitCallIntrinsic(kOpEntryValue);
-  emitLoadParam(kArray);
-  emitLoadParam(kLo);
-  emitLoadLocal(kJ);
-  emitLoadLocal(kLenA);
-  emitAdd();
-  emitAdd();
-  emitCallIntrinsic(kOpEntryValue);
-  emitCompare(thrown);
-  emitJumpIf(second, 0);
-  emitTakeFirst(next);
-  emitLabel(second);
-  emitTakeSecond(next);
-  emitLabel(rest);
-  emitLocalTest(kI, kLenA, &emitGreaterOrEqual);
-  emitJumpIf(j, 0);
-  emitTakeSecond(next);
-  emitLabel(j);
-  emitLocalTest(kJ, kLenB, &emitGreaterOrEqual);
-  emitJumpIf(k, 0);
-  emitTakeFirst(next);
-  emitLabel(k);
-  emitLabel(next);
-  emitPostIncrementLocal(kSteps);
-  emitPop();
-  emitJump(loop);
+  emitCallIntrinsic(kOpMergeStart);
+  emitJumpIf(out, 0);
+  emitLabel(call);
+  emitPushInt(2);
+  emitCall();
+  emitJumpToLabelIfReceiver(thrown);
+  emitCallIntrinsic(kOpMergeAnswered);
+  emitJumpIf(call, 1);
   emitLabel(out);
 }
 

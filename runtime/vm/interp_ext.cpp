@@ -4,6 +4,7 @@
 #include "runtime/vm/interp_ext.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 #include "runtime/vm/arraybuffer.h"
 #include "runtime/vm/builtin_classes.h"
@@ -227,8 +228,80 @@ void sortIntrinsic(KVContext* ctx, int32_t op) {
       break;
     }
     case 17: endOwnedSort(ctx, popSortArgs(ctx, 0).array); break;
+    case 18:
+    case 19: {
+      const ActivationObject* a = ctx->frame->activation;
+      if (!a || !a->cells) throw RuntimeError(kErrUnexpected);
+      const int32_t failure = sortMerge({a->cells, a->argCount, a->cellCount}, ctx->operands, ctx->operandRefs,
+                                        ctx->top, ctx->refDepth, op == 19);
+      if (failure >= 0) throw RuntimeError(failure);
+      break;
+    }
     default: throw RuntimeError(kErrUnexpected);
   }
+}
+
+int32_t sortMerge(const SortFrame& f, Value* ops, KVobj** refs, int32_t& top, int32_t refDepth, bool answered) {
+  constexpr int32_t kRoom = KVContext::kOperands;
+  if (f.args < 5 || f.cellCount < f.args + 7) return kErrUnexpected;
+  const Value* const p = f.cells;
+  Value* const l = f.cells + f.args;
+  const Value &lo = p[1], &count = p[2], &arr = p[4];
+  Value &lenA = l[1], &lenB = l[2], &i = l[3], &j = l[4], &steps = l[5], &k = l[6];
+  for (const Value* v : std::initializer_list<const Value*>{&lo, &count, &lenA, &lenB, &i, &j, &steps, &k})
+    if (v->tag != kInt) return kErrUnexpected;
+  if (arr.tag != kObject || !arr.obj || !arr.obj->isArray()) return kErrUnexpected;
+  auto* a = static_cast<KVArray*>(arr.obj);
+  Value* const buf = a->sortBuf;
+  const int64_t restA = int64_t{lenA.i} - i.i, restB = int64_t{lenB.i} - j.i;
+  const int64_t half = a->sortSize / 2;
+  // Every entry the loop reads or writes lies inside the buffer.
+  if (!buf || lo.i < 0 || i.i < 0 || j.i < 0 || k.i < 0 || restA < 0 || restB < 0 ||
+      int64_t{lo.i} + lenA.i + lenB.i > half || int64_t{lo.i} + k.i + restA + restB > a->sortSize - half)
+    return kErrUnexpected;
+  if (answered && (top < 1 || restA == 0 || restB == 0)) return kErrUnexpected;
+  const auto push = [&](const Value& v) {
+    refs[top] = nullptr;
+    ops[top++] = v;
+  };
+  Value* const scratch = buf + half + lo.i;
+  const Value* const first = buf + lo.i;
+  const Value* const second = first + lenA.i;
+  bool takeFirst = false;
+  if (answered) takeFirst = valueIsTrue(ops[--top]);
+  for (bool decided = answered;; decided = false) {
+    if (!decided) {
+      if (steps.i >= count.i) break;
+      const bool haveA = i.i < lenA.i, haveB = j.i < lenB.i;
+      if (haveA && haveB) {
+        const Value &x = first[i.i], &y = second[j.i];
+        if (x.tag != kUndefined && y.tag != kUndefined) {
+          // The records pushed the comparator, x and four operands for y.
+          if (top + 6 > kRoom) return kErrStackOverflow;
+          push(p[0]);
+          push(x);
+          push(y);
+          push(Value::makeBool(true));
+          return -1;
+        }
+        // An undefined second value answers "first", an undefined first "second".
+        takeFirst = y.tag == kUndefined;
+      } else if (haveA || haveB) {
+        takeFirst = haveA;
+      } else {
+        break;
+      }
+    }
+    // A move pushed three operands, a reference, and a fourth operand.
+    if (top + 3 > kRoom) return kErrStackOverflow;
+    if (refDepth >= KVContext::kRefs) return kErrSecondaryOverflow;
+    if (top + 4 > kRoom) return kErrStackOverflow;
+    scratch[k.i] = takeFirst ? first[i.i++] : second[j.i++];
+    ++k.i;
+    ++steps.i;
+  }
+  push(Value::makeBool(false));
+  return -1;
 }
 
 namespace {

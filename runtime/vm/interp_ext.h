@@ -29,8 +29,26 @@ void generatorReturnStep(KVContext* ctx);
 bool elementLookup(KVobj* obj, int32_t key, Value*& cell);
 // A call of a generator function or of a restarter's next: true when served.
 bool specialCall(KVContext* ctx, KVfobj* fn, KVobj* receiver, int32_t argCount);
-// CallIntrinsic operations 9 to 17 (the array sort).
+// CallIntrinsic operations 9 to 19 (the array sort).
 void sortIntrinsic(KVContext* ctx, int32_t operation);
+
+// sortRange's merge loop on its frame's cells: the parameters comparator,
+// lo, count, self and array, then (after the frame's arguments) the locals
+// lenA, lenB, i, j, steps and k from 1. CallIntrinsic 18 starts the loop,
+// 19 goes on with the comparator's answer on top (true takes the first
+// half's entry). It moves entries into the scratch half until two defined
+// values are to be compared, then leaves the comparator, the two values
+// and true for the call; false once the range is merged. Each round does
+// what the loop's records did one by one and fails where they failed, for
+// want of operand or reference room. Answers -1, or the failure's code:
+// kErrUnexpected (cells or buffer not a sortRange frame's, or an answer
+// missing) before anything changed.
+struct SortFrame {
+  Value* cells;
+  int32_t args;
+  int32_t cellCount;
+};
+int32_t sortMerge(const SortFrame& f, Value* ops, KVobj** refs, int32_t& top, int32_t refDepth, bool answered);
 
 // The sort's operations of every comparison on the code loop's own operand
 // stack (`top` is the loop's): 11 pushes a buffer entry's value, 12 the

@@ -155,7 +155,8 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     if (h == hGetMember) return hGetMemberOut;
     if (h == hGetIndexed) return hGetIndexedOut;
     if (h == hAssign) return hAssignOut;
-  } else if (h == hCallIntrinsic && node->operand.i >= 11 && node->operand.i <= 14) {
+  } else if (h == hCallIntrinsic && node->operand.i >= 11 && node->operand.i <= 19 &&
+             (node->operand.i <= 14 || node->operand.i >= 18)) {
     return hSortStep;
   }
   return h;
@@ -1007,7 +1008,15 @@ jumpIf:
   pc = valueIsTrue(ops[top]) == (node->operand.i != 0) ? labelPosition(node->first.label) : pc + 1;
   NEXT;
 sortStep:
-  if (sortStepInline(ops, opRefs, top, node->operand.i)) [[likely]] {
+  if (node->operand.i >= 18) {
+    // With room for the longest round the merge cannot fail part way;
+    // anything it refuses runs again out of the loop and fails there.
+    if (top + 6 <= KVContext::kOperands && ctx->refDepth < KVContext::kRefs &&
+        sortMerge({frameCells, frameArgs, frameCellCount}, ops, opRefs, top, ctx->refDepth, node->operand.i == 19) < 0)
+        [[likely]] {
+      ADVANCE;
+    }
+  } else if (sortStepInline(ops, opRefs, top, node->operand.i)) [[likely]] {
     ADVANCE;
   }
 callIntrinsic:
