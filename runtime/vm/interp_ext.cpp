@@ -246,43 +246,47 @@ int32_t sortMerge(const SortFrame& f, Value* ops, KVobj** refs, int32_t& top, in
   if (f.args < 5 || f.cellCount < f.args + 7) return kErrUnexpected;
   const Value* const p = f.cells;
   Value* const l = f.cells + f.args;
-  const Value &lo = p[1], &count = p[2], &arr = p[4];
-  Value &lenA = l[1], &lenB = l[2], &i = l[3], &j = l[4], &steps = l[5], &k = l[6];
-  for (const Value* v : std::initializer_list<const Value*>{&lo, &count, &lenA, &lenB, &i, &j, &steps, &k})
-    if (v->tag != kInt) return kErrUnexpected;
-  if (arr.tag != kObject || !arr.obj || !arr.obj->isArray()) return kErrUnexpected;
-  auto* a = static_cast<KVArray*>(arr.obj);
-  Value* const buf = a->sortBuf;
-  const int64_t restA = int64_t{lenA.i} - i.i, restB = int64_t{lenB.i} - j.i;
+  if ((p[1].tag ^ kInt) | (p[2].tag ^ kInt) | (l[1].tag ^ kInt) | (l[2].tag ^ kInt) | (l[3].tag ^ kInt) |
+      (l[4].tag ^ kInt) | (l[5].tag ^ kInt) | (l[6].tag ^ kInt))
+    return kErrUnexpected;
+  const Value& arr = p[4];
+  if (arr.tag != kObject || !arr.obj || (arr.obj->classId != kArrayClassId && !arr.obj->isArray()))
+    return kErrUnexpected;
+  const auto* a = static_cast<const KVArray*>(arr.obj);
+  // The loop works on copies of the locals and writes them back at its end.
+  const int64_t lo = p[1].i, count = p[2].i, lenA = l[1].i, lenB = l[2].i;
+  int64_t i = l[3].i, j = l[4].i, steps = l[5].i, k = l[6].i;
   const int64_t half = a->sortSize / 2;
   // Every entry the loop reads or writes lies inside the buffer.
-  if (!buf || lo.i < 0 || i.i < 0 || j.i < 0 || k.i < 0 || restA < 0 || restB < 0 ||
-      int64_t{lo.i} + lenA.i + lenB.i > half || int64_t{lo.i} + k.i + restA + restB > a->sortSize - half)
+  if (!a->sortBuf || lo < 0 || i < 0 || j < 0 || k < 0 || i > lenA || j > lenB || lo + lenA + lenB > half ||
+      lo + k + (lenA - i) + (lenB - j) > a->sortSize - half)
     return kErrUnexpected;
-  if (answered && (top < 1 || restA == 0 || restB == 0)) return kErrUnexpected;
-  const auto push = [&](const Value& v) {
-    refs[top] = nullptr;
-    ops[top++] = v;
-  };
-  Value* const scratch = buf + half + lo.i;
-  const Value* const first = buf + lo.i;
-  const Value* const second = first + lenA.i;
+  if (answered && (top < 1 || i == lenA || j == lenB)) return kErrUnexpected;
+  Value* const first = a->sortBuf + lo;
+  Value* const second = first + lenA;
+  Value* const scratch = a->sortBuf + half + lo;
+  int32_t failure = -1;
   bool takeFirst = false;
   if (answered) takeFirst = valueIsTrue(ops[--top]);
   for (bool decided = answered;; decided = false) {
     if (!decided) {
-      if (steps.i >= count.i) break;
-      const bool haveA = i.i < lenA.i, haveB = j.i < lenB.i;
+      if (steps >= count) break;
+      const bool haveA = i < lenA, haveB = j < lenB;
       if (haveA && haveB) {
-        const Value &x = first[i.i], &y = second[j.i];
+        const Value &x = first[i], &y = second[j];
         if (x.tag != kUndefined && y.tag != kUndefined) {
           // The records pushed the comparator, x and four operands for y.
-          if (top + 6 > kRoom) return kErrStackOverflow;
-          push(p[0]);
-          push(x);
-          push(y);
-          push(Value::makeBool(true));
-          return -1;
+          if (top + 6 > kRoom) {
+            failure = kErrStackOverflow;
+            break;
+          }
+          ops[top] = p[0];
+          ops[top + 1] = x;
+          ops[top + 2] = y;
+          ops[top + 3] = Value::makeBool(true);
+          refs[top] = refs[top + 1] = refs[top + 2] = refs[top + 3] = nullptr;
+          top += 4;
+          break;
         }
         // An undefined second value answers "first", an undefined first "second".
         takeFirst = y.tag == kUndefined;
@@ -293,15 +297,22 @@ int32_t sortMerge(const SortFrame& f, Value* ops, KVobj** refs, int32_t& top, in
       }
     }
     // A move pushed three operands, a reference, and a fourth operand.
-    if (top + 3 > kRoom) return kErrStackOverflow;
-    if (refDepth >= KVContext::kRefs) return kErrSecondaryOverflow;
-    if (top + 4 > kRoom) return kErrStackOverflow;
-    scratch[k.i] = takeFirst ? first[i.i++] : second[j.i++];
-    ++k.i;
-    ++steps.i;
+    if (top + 3 > kRoom || top + 4 > kRoom || refDepth >= KVContext::kRefs) {
+      failure = top + 3 > kRoom || refDepth < KVContext::kRefs ? kErrStackOverflow : kErrSecondaryOverflow;
+      break;
+    }
+    scratch[k++] = takeFirst ? first[i++] : second[j++];
+    ++steps;
   }
-  push(Value::makeBool(false));
-  return -1;
+  l[3].i = static_cast<int32_t>(i);
+  l[4].i = static_cast<int32_t>(j);
+  l[5].i = static_cast<int32_t>(steps);
+  l[6].i = static_cast<int32_t>(k);
+  if (failure < 0 && (steps >= count || (i == lenA && j == lenB))) {
+    refs[top] = nullptr;
+    ops[top++] = Value::makeBool(false);
+  }
+  return failure;
 }
 
 namespace {
