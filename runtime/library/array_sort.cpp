@@ -9,16 +9,16 @@
 namespace kv {
 namespace {
 
-// sortRange's parameters (counted from 1) and locals.
+// sortRange's parameters (counted from 1) and the locals the lists read;
+// locals 3 to 6 (i, j, steps, k) belong to the merge intrinsics alone
+// (runtime/vm/interp_ext.h, sortMerge).
 constexpr int32_t kComparator = 1, kLo = 2, kCount = 3, kSelf = 4, kArray = 5;
-constexpr int32_t kLenA = 1, kLenB = 2, kI = 3, kJ = 4, kSteps = 5, kK = 6;
+constexpr int32_t kLenA = 1, kLenB = 2;
 constexpr int32_t kRangeParams = 5, kRangeLocals = 7;
 
 // The intrinsic operations the lists use.
-constexpr int32_t kOpRangeStart = 4, kOpRangeEnd = 5, kOpPrepare = 9, kOpSwapPair = 10, kOpEntryValue = 11,
-                  kOpUndefinedRule = 12, kOpSortRange = 15,
-                  kOpCopyBack = 16, kOpFinish = 17, kOpMergeStart = 18, kOpMergeAnswered = 19;
-constexpr int32_t kOpShiftRight = 10, kOpSubtract = 2;
+constexpr int32_t kOpPrepare = 9, kOpSwapPair = 10, kOpEntryValue = 11, kOpUndefinedRule = 12, kOpSortRange = 15,
+                  kOpFinish = 17, kOpMergeStart = 18, kOpMergeAnswered = 19, kOpRangeSetUp = 20;
 
 enum class Half { First, Second };
 
@@ -78,15 +78,9 @@ void emitSwapPair(Half half) {
 
 // The merge: the intrinsic moves entries into the scratch half on its own
 // and stops only for a call of the comparator, whose answer the next round
-// takes.
+// takes; the last round copies the merged range back.
 void emitMerge(LabelSlot* thrown) {
   LabelSlot *call = newBuildLabel(), *out = newBuildLabel();
-  emitLoadLocalRef(kJ);
-  emitLoadLocalRef(kI);
-  emitPushInt32(0);
-  emitAssign();
-  emitAssign();
-  emitPop();
   emitCallIntrinsic(kOpMergeStart);
   emitJumpIf(out, 0);
   emitLabel(call);
@@ -96,13 +90,6 @@ void emitMerge(LabelSlot* thrown) {
   emitCallIntrinsic(kOpMergeAnswered);
   emitJumpIf(call, 1);
   emitLabel(out);
-}
-
-void emitCopyBack() {
-  emitLoadParam(kArray);
-  emitLoadParam(kLo);
-  emitLoadParam(kCount);
-  emitCallIntrinsic(kOpCopyBack);
 }
 
 // Sorts a half longer than 2 by recursion, or orders a half of exactly 2
@@ -127,34 +114,12 @@ void emitHalfSteps(Half half, LabelSlot* thrown, bool pairs) {
 FunctionRecord* buildSortRangeCode() {
   LabelSlot* thrown = newBuildLabel();
   beginBuild();
-  emitCallIntrinsic(kOpRangeStart);
-  emitLoadLocalRef(kK);
-  emitLoadLocalRef(kSteps);
-  emitPushInt32(0);
-  emitAssign();
-  emitAssign();
-  emitPop();
-  emitLoadLocalRef(kLenA);
-  emitLoadLocalRef(kLenB);
-  emitLoadParam(kCount);
-  emitAssign();
-  emitAssign();
-  emitPop();
-  emitLoadLocalBoth(kLenA);
-  emitPushInt32(1);
-  emitNode(newNodeCompoundAssign(kOpShiftRight));
-  emitPop();
-  emitLoadLocalBoth(kLenB);
-  emitLoadLocal(kLenA);
-  emitNode(newNodeCompoundAssign(kOpSubtract));
-  emitPop();
+  emitCallIntrinsic(kOpRangeSetUp);
   emitHalfSteps(Half::First, thrown, false);
   emitHalfSteps(Half::Second, thrown, false);
   emitHalfSteps(Half::First, thrown, true);
   emitHalfSteps(Half::Second, thrown, true);
   emitMerge(thrown);
-  emitCopyBack();
-  emitCallIntrinsic(kOpRangeEnd);
   return finishBuild(kRangeParams, kRangeLocals);
 }
 

@@ -4,7 +4,6 @@
 #include "runtime/vm/interp_ext.h"
 
 #include <algorithm>
-#include <initializer_list>
 
 #include "runtime/vm/arraybuffer.h"
 #include "runtime/vm/builtin_classes.h"
@@ -210,30 +209,18 @@ void sortIntrinsic(KVContext* ctx, int32_t op) {
       ctx->pushBool(true);
       break;
     }
-    case 13:
-    case 14: {
-      SortArgs s = popSortArgs(ctx, 3);  // b, c, d
-      int64_t half = s.array->sortSize / 2;
-      entry(s.array, half + s.ints[2] + s.ints[0]) = entry(s.array, int64_t{s.ints[1]} + s.ints[0]);
-      break;
-    }
     case 15:
       if (gBuiltins.sortRangeFunction) ctx->pushObject(gBuiltins.sortRangeFunction);
       else ctx->pushUndefined();
       break;
-    case 16: {
-      SortArgs s = popSortArgs(ctx, 2);  // b, c
-      int64_t half = s.array->sortSize / 2;
-      for (int64_t k = 0; k < s.ints[1]; ++k) entry(s.array, s.ints[0] + k) = entry(s.array, half + s.ints[0] + k);
-      break;
-    }
     case 17: endOwnedSort(ctx, popSortArgs(ctx, 0).array); break;
     case 18:
-    case 19: {
+    case 19:
+    case 20: {
       const ActivationObject* a = ctx->frame->activation;
       if (!a || !a->cells) throw RuntimeError(kErrUnexpected);
-      const int32_t failure = sortMerge({a->cells, a->argCount, a->cellCount}, ctx->operands, ctx->operandRefs,
-                                        ctx->top, ctx->refDepth, op == 19);
+      const int32_t failure = sortRangeStep({a->cells, a->argCount, a->cellCount}, ctx->operands, ctx->operandRefs,
+                                            ctx->top, ctx->refDepth, op);
       if (failure >= 0) throw RuntimeError(failure);
       break;
     }
@@ -241,11 +228,24 @@ void sortIntrinsic(KVContext* ctx, int32_t op) {
   }
 }
 
-int32_t sortMerge(const SortFrame& f, Value* ops, KVobj** refs, int32_t& top, int32_t refDepth, bool answered) {
+int32_t sortRangeStep(const SortFrame& f, Value* ops, KVobj** refs, int32_t& top, int32_t refDepth, int32_t op) {
   constexpr int32_t kRoom = KVContext::kOperands;
   if (f.args < 5 || f.cellCount < f.args + 7) return kErrUnexpected;
   const Value* const p = f.cells;
   Value* const l = f.cells + f.args;
+  if (op == 20) {
+    // lenA = count >> 1, lenB = count - lenA, the merge's counters 0; the
+    // records did it with two references and two operands at most.
+    if (p[2].tag != kInt) return kErrUnexpected;
+    if (refDepth + 2 > KVContext::kRefs) return kErrSecondaryOverflow;
+    if (top + 2 > kRoom) return kErrStackOverflow;
+    const int32_t count = p[2].i;
+    l[1] = Value::makeInt(count >> 1);
+    l[2] = Value::makeInt(static_cast<int32_t>(static_cast<uint32_t>(count) - static_cast<uint32_t>(count >> 1)));
+    for (int32_t c = 3; c <= 6; ++c) l[c] = Value::makeInt(0);
+    return -1;
+  }
+  const bool answered = op == 19;
   if ((p[1].tag ^ kInt) | (p[2].tag ^ kInt) | (l[1].tag ^ kInt) | (l[2].tag ^ kInt) | (l[3].tag ^ kInt) |
       (l[4].tag ^ kInt) | (l[5].tag ^ kInt) | (l[6].tag ^ kInt))
     return kErrUnexpected;
@@ -258,8 +258,8 @@ int32_t sortMerge(const SortFrame& f, Value* ops, KVobj** refs, int32_t& top, in
   int64_t i = l[3].i, j = l[4].i, steps = l[5].i, k = l[6].i;
   const int64_t half = a->sortSize / 2;
   // Every entry the loop reads or writes lies inside the buffer.
-  if (!a->sortBuf || lo < 0 || i < 0 || j < 0 || k < 0 || i > lenA || j > lenB || lo + lenA + lenB > half ||
-      lo + k + (lenA - i) + (lenB - j) > a->sortSize - half)
+  if (!a->sortBuf || lo < 0 || i < 0 || j < 0 || k < 0 || i > lenA || j > lenB || count != lenA + lenB ||
+      lo + count > half || k + (lenA - i) + (lenB - j) > count)
     return kErrUnexpected;
   if (answered && (top < 1 || i == lenA || j == lenB)) return kErrUnexpected;
   Value* const first = a->sortBuf + lo;
@@ -309,6 +309,8 @@ int32_t sortMerge(const SortFrame& f, Value* ops, KVobj** refs, int32_t& top, in
   l[5].i = static_cast<int32_t>(steps);
   l[6].i = static_cast<int32_t>(k);
   if (failure < 0 && (steps >= count || (i == lenA && j == lenB))) {
+    // The range is merged: back from the scratch half into its place.
+    std::copy(scratch, scratch + count, first);
     refs[top] = nullptr;
     ops[top++] = Value::makeBool(false);
   }

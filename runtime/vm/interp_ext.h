@@ -29,18 +29,19 @@ void generatorReturnStep(KVContext* ctx);
 bool elementLookup(KVobj* obj, int32_t key, Value*& cell);
 // A call of a generator function or of a restarter's next: true when served.
 bool specialCall(KVContext* ctx, KVfobj* fn, KVobj* receiver, int32_t argCount);
-// CallIntrinsic operations 9 to 19 (the array sort).
+// CallIntrinsic operations 9 to 20 (the array sort).
 void sortIntrinsic(KVContext* ctx, int32_t operation);
 
-// sortRange's merge loop on its frame's cells: the parameters comparator,
-// lo, count, self and array, then (after the frame's arguments) the locals
-// lenA, lenB, i, j, steps and k from 1. CallIntrinsic 18 starts the loop,
-// 19 goes on with the comparator's answer on top (true takes the first
-// half's entry). It moves entries into the scratch half until two defined
-// values are to be compared, then leaves the comparator, the two values
-// and true for the call; false once the range is merged. Each round does
-// what the loop's records did one by one and fails where they failed, for
-// want of operand or reference room. Answers -1, or the failure's code:
+// sortRange's steps on its frame's cells: the parameters comparator, lo,
+// count, self and array, then (after the frame's arguments) the locals
+// lenA, lenB, i, j, steps and k from 1. CallIntrinsic 20 sets the locals
+// up. 18 starts the merge, 19 goes on with the comparator's answer on top
+// (true takes the first half's entry): entries move into the scratch half
+// until two defined values are to be compared, which leaves the
+// comparator, the two values and true for the call; once the range is
+// merged it is copied back and false is left. Each step does what the
+// records it replaced did and fails where they failed, for want of
+// operand or reference room. Answers -1, or the failure's code:
 // kErrUnexpected (cells or buffer not a sortRange frame's, or an answer
 // missing) before anything changed.
 struct SortFrame {
@@ -48,12 +49,12 @@ struct SortFrame {
   int32_t args;
   int32_t cellCount;
 };
-int32_t sortMerge(const SortFrame& f, Value* ops, KVobj** refs, int32_t& top, int32_t refDepth, bool answered);
+int32_t sortRangeStep(const SortFrame& f, Value* ops, KVobj** refs, int32_t& top, int32_t refDepth, int32_t op);
 
-// The sort's operations of every comparison on the code loop's own operand
-// stack (`top` is the loop's): 11 pushes a buffer entry's value, 12 the
-// undefined rule when neither value is undefined (false: call the
-// comparator), 13 and 14 move an entry into the scratch half. Anything else,
+// The sort's operations of a pair's comparison on the code loop's own
+// operand stack (`top` is the loop's): 11 pushes a buffer entry's value, 12
+// the undefined rule when neither value is undefined (false: call the
+// comparator). Anything else,
 // and any operand sortIntrinsic would refuse, answers false with nothing
 // changed; sortIntrinsic then runs the operation (or fails) as always.
 [[gnu::always_inline]] inline bool sortStepInline(Value* ops, KVobj** refs, int32_t& top, int32_t op) {
@@ -80,17 +81,6 @@ int32_t sortMerge(const SortFrame& f, Value* ops, KVobj** refs, int32_t& top, in
       refs[top] = nullptr;
       ops[top++] = Value::makeBool(false);
       return true;
-    case 13:
-    case 14: {
-      if (top < 4 || ops[top - 3].tag != kInt || ops[top - 2].tag != kInt || ops[top - 1].tag != kInt) return false;
-      KVArray* a = bufferOf(ops[top - 4]);
-      if (!a) return false;
-      const int64_t b = ops[top - 3].i, from = b + ops[top - 2].i, to = a->sortSize / 2 + ops[top - 1].i + b;
-      if (from < 0 || from >= a->sortSize || to < 0 || to >= a->sortSize) return false;
-      a->sortBuf[to] = a->sortBuf[from];
-      top -= 4;
-      return true;
-    }
     default: return false;
   }
 }

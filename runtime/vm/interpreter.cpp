@@ -155,8 +155,8 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     if (h == hGetMember) return hGetMemberOut;
     if (h == hGetIndexed) return hGetIndexedOut;
     if (h == hAssign) return hAssignOut;
-  } else if (h == hCallIntrinsic && node->operand.i >= 11 && node->operand.i <= 19 &&
-             (node->operand.i <= 14 || node->operand.i >= 18)) {
+  } else if (h == hCallIntrinsic && ((node->operand.i >= 11 && node->operand.i <= 12) ||
+                                     (node->operand.i >= 18 && node->operand.i <= 20))) {
     return hSortStep;
   }
   return h;
@@ -1009,10 +1009,10 @@ jumpIf:
   NEXT;
 sortStep:
   if (node->operand.i >= 18) {
-    // With room for the longest round the merge cannot fail part way;
+    // With room for the longest round the step cannot fail part way;
     // anything it refuses runs again out of the loop and fails there.
-    if (top + 6 <= KVContext::kOperands && ctx->refDepth < KVContext::kRefs &&
-        sortMerge({frameCells, frameArgs, frameCellCount}, ops, opRefs, top, ctx->refDepth, node->operand.i == 19) < 0)
+    if (top + 6 <= KVContext::kOperands && ctx->refDepth + 2 <= KVContext::kRefs &&
+        sortRangeStep({frameCells, frameArgs, frameCellCount}, ops, opRefs, top, ctx->refDepth, node->operand.i) < 0)
         [[likely]] {
       ADVANCE;
     }
