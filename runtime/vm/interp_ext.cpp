@@ -219,39 +219,40 @@ void sortIntrinsic(KVContext* ctx, int32_t op) {
     case 20: {
       const ActivationObject* a = ctx->frame->activation;
       if (!a || !a->cells) throw RuntimeError(kErrUnexpected);
-      const int32_t failure = sortRangeStep({a->cells, a->argCount, a->cellCount}, ctx->operands, ctx->operandRefs,
-                                            ctx->top, ctx->refDepth, op);
-      if (failure >= 0) throw RuntimeError(failure);
+      const SortStepResult r = sortRangeStep({a->cells, a->argCount, a->cellCount}, ctx->operands,
+                                             ctx->operandRefs, ctx->top, ctx->refDepth, op);
+      ctx->top = r.top;
+      if (r.failure >= 0) throw RuntimeError(r.failure);
       break;
     }
     default: throw RuntimeError(kErrUnexpected);
   }
 }
 
-int32_t sortRangeStep(const SortFrame& f, Value* ops, KVobj** refs, int32_t& top, int32_t refDepth, int32_t op) {
+SortStepResult sortRangeStep(SortFrame f, Value* ops, KVobj** refs, int32_t top, int32_t refDepth, int32_t op) {
   constexpr int32_t kRoom = KVContext::kOperands;
-  if (f.args < 5 || f.cellCount < f.args + 7) return kErrUnexpected;
+  if (f.args < 5 || f.cellCount < f.args + 7) return {top, kErrUnexpected};
   const Value* const p = f.cells;
   Value* const l = f.cells + f.args;
   if (op == 20) {
     // lenA = count >> 1, lenB = count - lenA, the merge's counters 0; the
     // records did it with two references and two operands at most.
-    if (p[2].tag != kInt) return kErrUnexpected;
-    if (refDepth + 2 > KVContext::kRefs) return kErrSecondaryOverflow;
-    if (top + 2 > kRoom) return kErrStackOverflow;
+    if (p[2].tag != kInt) return {top, kErrUnexpected};
+    if (refDepth + 2 > KVContext::kRefs) return {top, kErrSecondaryOverflow};
+    if (top + 2 > kRoom) return {top, kErrStackOverflow};
     const int32_t count = p[2].i;
     l[1] = Value::makeInt(count >> 1);
     l[2] = Value::makeInt(static_cast<int32_t>(static_cast<uint32_t>(count) - static_cast<uint32_t>(count >> 1)));
     for (int32_t c = 3; c <= 6; ++c) l[c] = Value::makeInt(0);
-    return -1;
+    return {top, -1};
   }
   const bool answered = op == 19;
   if ((p[1].tag ^ kInt) | (p[2].tag ^ kInt) | (l[1].tag ^ kInt) | (l[2].tag ^ kInt) | (l[3].tag ^ kInt) |
       (l[4].tag ^ kInt) | (l[5].tag ^ kInt) | (l[6].tag ^ kInt))
-    return kErrUnexpected;
+    return {top, kErrUnexpected};
   const Value& arr = p[4];
   if (arr.tag != kObject || !arr.obj || (arr.obj->classId != kArrayClassId && !arr.obj->isArray()))
-    return kErrUnexpected;
+    return {top, kErrUnexpected};
   const auto* a = static_cast<const KVArray*>(arr.obj);
   // The loop works on copies of the locals and writes them back at its end.
   const int64_t lo = p[1].i, count = p[2].i, lenA = l[1].i, lenB = l[2].i;
@@ -260,8 +261,8 @@ int32_t sortRangeStep(const SortFrame& f, Value* ops, KVobj** refs, int32_t& top
   // Every entry the loop reads or writes lies inside the buffer.
   if (!a->sortBuf || lo < 0 || i < 0 || j < 0 || k < 0 || i > lenA || j > lenB || count != lenA + lenB ||
       lo + count > half || k + (lenA - i) + (lenB - j) > count)
-    return kErrUnexpected;
-  if (answered && (top < 1 || i == lenA || j == lenB)) return kErrUnexpected;
+    return {top, kErrUnexpected};
+  if (answered && (top < 1 || i == lenA || j == lenB)) return {top, kErrUnexpected};
   Value* const first = a->sortBuf + lo;
   Value* const second = first + lenA;
   Value* const scratch = a->sortBuf + half + lo;
@@ -314,7 +315,15 @@ int32_t sortRangeStep(const SortFrame& f, Value* ops, KVobj** refs, int32_t& top
     refs[top] = nullptr;
     ops[top++] = Value::makeBool(false);
   }
-  return failure;
+  return {top, failure};
+}
+
+int32_t sortRangeStepInLoop(KVContext* ctx, int32_t top, int32_t op) {
+  const ActivationObject* a = ctx->frame->activation;
+  if (top + 6 > KVContext::kOperands || ctx->refDepth + 2 > KVContext::kRefs) return -1;
+  const SortStepResult r =
+      sortRangeStep({a->cells, a->argCount, a->cellCount}, ctx->operands, ctx->operandRefs, top, ctx->refDepth, op);
+  return r.failure < 0 ? r.top : -1;
 }
 
 namespace {

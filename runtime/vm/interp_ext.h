@@ -41,15 +41,24 @@ void sortIntrinsic(KVContext* ctx, int32_t operation);
 // comparator, the two values and true for the call; once the range is
 // merged it is copied back and false is left. Each step does what the
 // records it replaced did and fails where they failed, for want of
-// operand or reference room. Answers -1, or the failure's code:
-// kErrUnexpected (cells or buffer not a sortRange frame's, or an answer
-// missing) before anything changed.
+// operand or reference room. Answers the new operand top and -1, or the
+// failure's code: kErrUnexpected (cells or buffer not a sortRange frame's,
+// or an answer missing) before anything changed. The top goes in and out
+// by value so that the code loop's own stays in a register.
 struct SortFrame {
   Value* cells;
   int32_t args;
   int32_t cellCount;
 };
-int32_t sortRangeStep(const SortFrame& f, Value* ops, KVobj** refs, int32_t& top, int32_t refDepth, int32_t op);
+struct SortStepResult {
+  int32_t top;
+  int32_t failure;
+};
+SortStepResult sortRangeStep(SortFrame f, Value* ops, KVobj** refs, int32_t top, int32_t refDepth, int32_t op);
+// The code loop's form, its operand top passed in: the new top, or -1 with
+// nothing changed when the step is to run out of the loop (stacks without
+// room for its longest round, or a failure), which fails there.
+[[gnu::noinline]] int32_t sortRangeStepInLoop(KVContext* ctx, int32_t top, int32_t op);
 
 // The sort's operations of a pair's comparison on the code loop's own
 // operand stack (`top` is the loop's): 11 pushes a buffer entry's value, 12

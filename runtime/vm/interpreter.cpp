@@ -1009,11 +1009,9 @@ jumpIf:
   NEXT;
 sortStep:
   if (node->operand.i >= 18) {
-    // With room for the longest round the step cannot fail part way;
-    // anything it refuses runs again out of the loop and fails there.
-    if (top + 6 <= KVContext::kOperands && ctx->refDepth + 2 <= KVContext::kRefs &&
-        sortRangeStep({frameCells, frameArgs, frameCellCount}, ops, opRefs, top, ctx->refDepth, node->operand.i) < 0)
-        [[likely]] {
+    const int32_t after = sortRangeStepInLoop(ctx, top, node->operand.i);
+    if (after >= 0) [[likely]] {
+      top = after;
       ADVANCE;
     }
   } else if (sortStepInline(ops, opRefs, top, node->operand.i)) [[likely]] {
