@@ -8,9 +8,9 @@ namespace {
 using ClassRun = ProgramTest;
 
 // main's locals: 0 the element, 1 the iterator, 2 the index, 3 the array
-// [1, undefined, 3].
+// [1, undefined, 3], 4 free for a test's own use.
 const std::string kArrayMain = R"(
-.func main 0 4
+.func main 0 5
 LoadVariable 0 3 flags=2
 BeginArray
 PushInt 1
@@ -244,19 +244,7 @@ TEST_P(ClassRun, SortIntrinsicsWorkOnTheBuffer) {
     return ".out\nLoadVariable 0 " + std::to_string(local) + " flags=1\nPushUndefined\nPushInt 0\nPushInt " +
            std::to_string(count) + "\nPushUndefined\n" + array + "PushInt138 5\nCall 0\n.print\n";
   };
-  run(R"(
-.func main 0 5
-LoadVariable 0 3 flags=2
-BeginArray
-PushInt 1
-AppendElement
-PushUndefined
-AppendElement
-PushInt 3
-AppendElement
-EndArray
-Assign
-Pop137
+  run(kArrayMain + R"(
 LoadVariable 0 4 flags=2
 BeginArray
 PushInt 5
