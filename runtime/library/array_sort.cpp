@@ -10,11 +10,11 @@ namespace kv {
 namespace {
 
 // sortRange's parameters (counted from 1) and the locals the lists read;
-// locals 3 to 6 (i, j, steps, k) belong to the merge intrinsics alone
-// (runtime/vm/interp_ext.h, sortMerge).
-constexpr int32_t kComparator = 1, kLo = 2, kCount = 3, kSelf = 4, kArray = 5;
+// locals 3 and 4 (i and j) belong to the merge intrinsics alone
+// (runtime/vm/interp_ext.h).
+constexpr int32_t kComparator = 1, kLo = 2, kSelf = 4, kArray = 5;
 constexpr int32_t kLenA = 1, kLenB = 2;
-constexpr int32_t kRangeParams = 5, kRangeLocals = 7;
+constexpr int32_t kRangeParams = 5, kRangeLocals = 5;
 
 // The intrinsic operations the lists use.
 constexpr int32_t kOpPrepare = 9, kOpSwapPair = 10, kOpEntryValue = 11, kOpUndefinedRule = 12, kOpSortRange = 15,

@@ -34,38 +34,27 @@ void sortIntrinsic(KVContext* ctx, int32_t operation);
 
 // sortRange's steps on its frame's cells: the parameters comparator, lo,
 // count, self and array, then (after the frame's arguments) the locals
-// lenA, lenB, i, j, steps and k from 1. CallIntrinsic 20 sets the locals
-// up. 18 starts the merge, 19 goes on with the comparator's answer on top
-// (true takes the first half's entry): entries move into the scratch half
-// until two defined values are to be compared, which leaves the
-// comparator, the two values and true for the call; once the range is
-// merged it is copied back and false is left. Each step does what the
-// records it replaced did and fails where they failed, for want of
-// operand or reference room. Answers the new operand top and -1, or the
-// failure's code: kErrUnexpected (cells or buffer not a sortRange frame's,
-// or an answer missing) before anything changed. The top goes in and out
-// by value so that the code loop's own stays in a register.
-struct SortFrame {
-  Value* cells;
-  int32_t args;
-  int32_t cellCount;
-};
-struct SortStepResult {
-  int32_t top;
-  int32_t failure;
-};
-SortStepResult sortRangeStep(SortFrame f, Value* ops, KVobj** refs, int32_t top, int32_t refDepth, int32_t op);
-// The code loop's form, its operand top passed in: the new top, or -1 with
-// nothing changed when the step is to run out of the loop (stacks without
-// room for its longest round, or a failure), which fails there.
+// lenA, lenB, i and j from 1. CallIntrinsic 20 sets the locals up. 18
+// starts the merge, 19 goes on with the comparator's answer on top (true
+// takes the first half's entry): entries move into the scratch half until
+// two defined values are to be compared, which leaves the comparator, the
+// two values and true for the call; once the range is merged it is copied
+// back and false is left. Each step does what the records it replaced did
+// and fails where they failed, for want of operand or reference room; with
+// cells or a buffer not a sortRange frame's, or an answer missing, it
+// fails with kErrUnexpected before it changes anything. sortIntrinsic runs
+// them out of the loop. The code loop's form takes its operand top by value
+// (so that the loop's own stays in a register) and answers the new top, or
+// -1 with nothing changed when the step is to run out of the loop (stacks
+// without room for its longest round, or a failure), which fails there.
 [[gnu::noinline]] int32_t sortRangeStepInLoop(KVContext* ctx, int32_t top, int32_t op);
 
 // The sort's operations of a pair's comparison on the code loop's own
 // operand stack (`top` is the loop's): 11 pushes a buffer entry's value, 12
 // the undefined rule when neither value is undefined (false: call the
-// comparator). Anything else,
-// and any operand sortIntrinsic would refuse, answers false with nothing
-// changed; sortIntrinsic then runs the operation (or fails) as always.
+// comparator). Anything else, and any operand sortIntrinsic would refuse,
+// answers false with nothing changed; sortIntrinsic then runs the
+// operation (or fails) as always.
 [[gnu::always_inline]] inline bool sortStepInline(Value* ops, KVobj** refs, int32_t& top, int32_t op) {
   const auto bufferOf = [](const Value& v) -> KVArray* {
     if (v.tag != kObject || !v.obj || v.obj->classId != kArrayClassId) return nullptr;

@@ -278,10 +278,10 @@ Pop137
       "PushInt 5\nPushInt 4\nCallIntrinsic 12\n.out\nLoadVariable 0 3 flags=1\nCallIntrinsic 9\n.print\n"
       "ReturnUndefined\n.end\n"
       // Sets the range up and merges it: false, nothing left to compare.
-      ".func merged 5 7\nCallIntrinsic 20\nCallIntrinsic 18\nReturn\n.end\n"
+      ".func merged 5 5\nCallIntrinsic 20\nCallIntrinsic 18\nReturn\n.end\n"
       // The merge stops at the comparator, x and y with true; the answer
       // false in their place takes y first.
-      ".func answered 5 7\nCallIntrinsic 20\nCallIntrinsic 18\nPop137\nPop137\nPop137\nPop137\nPushInt 0\n"
+      ".func answered 5 5\nCallIntrinsic 20\nCallIntrinsic 18\nPop137\nPop137\nPop137\nPop137\nPushInt 0\n"
       "CallIntrinsic 19\nReturn\n.end\n");
   // Operation 15 pushes the sort's recursion, a function the library builds.
   EXPECT_EQ(output(), (Lines{"true", "false", "3", "1", "[undefined]", "false", "4", "function", "true"}));
