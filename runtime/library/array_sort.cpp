@@ -9,16 +9,16 @@
 namespace kv {
 namespace {
 
-// sortRange's parameters (counted from 1) and locals.
-constexpr int32_t kComparator = 1, kLo = 2, kCount = 3, kSelf = 4, kArray = 5;
-constexpr int32_t kLenA = 1, kLenB = 2, kI = 3, kJ = 4, kSteps = 5, kK = 6;
-constexpr int32_t kRangeParams = 5, kRangeLocals = 7;
+// sortRange's parameters (counted from 1) and the locals the lists read;
+// locals 3 and 4 (i and j) belong to the merge intrinsics alone
+// (runtime/vm/interp_ext.h).
+constexpr int32_t kComparator = 1, kLo = 2, kSelf = 4, kArray = 5;
+constexpr int32_t kLenA = 1, kLenB = 2;
+constexpr int32_t kRangeParams = 5, kRangeLocals = 5;
 
 // The intrinsic operations the lists use.
-constexpr int32_t kOpRangeStart = 4, kOpRangeEnd = 5, kOpPrepare = 9, kOpSwapPair = 10, kOpEntryValue = 11,
-                  kOpUndefinedRule = 12, kOpTakeFirst = 13, kOpTakeSecond = 14, kOpSortRange = 15,
-                  kOpCopyBack = 16, kOpFinish = 17;
-constexpr int32_t kOpShiftRight = 10, kOpSubtract = 2;
+constexpr int32_t kOpPrepare = 9, kOpSwapPair = 10, kOpEntryValue = 11, kOpUndefinedRule = 12, kOpSortRange = 15,
+                  kOpFinish = 17, kOpMergeStart = 18, kOpMergeAnswered = 19, kOpRangeSetUp = 20;
 
 enum class Half { First, Second };
 
@@ -76,105 +76,20 @@ void emitSwapPair(Half half) {
   emitCallIntrinsic(kOpSwapPair);
 }
 
-// Local a compared with local b (or parameter b when bIsParam).
-void emitLocalTest(int32_t a, int32_t b, void (*compare)(), bool bIsParam = false) {
-  emitLoadLocal(a);
-  if (bIsParam) emitLoadParam(b);
-  else emitLoadLocal(b);
-  compare();
-}
-
-// To `then` when the test holds, else to `otherwise`.
-void emitBranch(int32_t a, int32_t b, void (*compare)(), LabelSlot* then, LabelSlot* otherwise,
-                bool bIsParam = false) {
-  emitLocalTest(a, b, compare, bIsParam);
-  emitJumpIf(then, 1);
-  emitJump(otherwise);
-}
-
-// Moves the next entry of one half into the scratch half at k.
-void emitTakeFirst(LabelSlot* next) {
-  emitLoadParam(kArray);
-  emitLoadParam(kLo);
-  emitPostIncrementLocal(kI);
-  emitPostIncrementLocal(kK);
-  emitCallIntrinsic(kOpTakeFirst);
-  emitJump(next);
-}
-void emitTakeSecond(LabelSlot* next) {
-  emitLoadParam(kArray);
-  emitLoadParam(kLo);
-  emitPostIncrementLocal(kJ);
-  emitLoadLocal(kLenA);
-  emitAdd();
-  emitPostIncrementLocal(kK);
-  emitCallIntrinsic(kOpTakeSecond);
-  emitJump(next);
-}
-
+// The merge: the intrinsic moves entries into the scratch half on its own
+// and stops only for a call of the comparator, whose answer the next round
+// takes; the last round copies the merged range back.
 void emitMerge(LabelSlot* thrown) {
-  LabelSlot *loop = newBuildLabel(), *body = newBuildLabel(), *c = newBuildLabel(), *d = newBuildLabel(),
-            *choose = newBuildLabel(), *f = newBuildLabel(), *both = newBuildLabel(), *second = newBuildLabel(),
-            *rest = newBuildLabel(), *j = newBuildLabel(), *k = newBuildLabel(), *next = newBuildLabel(),
-            *out = newBuildLabel();
-  emitLoadLocalRef(kJ);
-  emitLoadLocalRef(kI);
-  emitPushInt32(0);
-  emitAssign();
-  emitAssign();
-  emitPop();
-  emitLabel(loop);
-  emitBranch(kSteps, kCount, &emitLess, body, out, true);
-  emitLabel(body);
-  emitBranch(kI, kLenA, &emitGreaterOrEqual, c, choose);
-  emitLabel(c);
-  emitBranch(kJ, kLenB, &emitGreaterOrEqual, d, choose);
-  emitLabel(d);
-  emitJump(out);  // both halves used up
-  emitLabel(choose);
-  emitBranch(kI, kLenA, &emitLess, f, rest);
-  emitLabel(f);
-  emitBranch(kJ, kLenB, &emitLess, both, rest);
-  emitLabel(both);
-  emitLoadParam(kComparator);
-  emitLoadParam(kArray);
-  emitLoadParam(kLo);
-  emitLoadLocal(kI);
-  emitAdd();
-  emitCallIntrinsic(kOpEntryValue);
-  emitLoadParam(kArray);
-  emitLoadParam(kLo);
-  emitLoadLocal(kJ);
-  emitLoadLocal(kLenA);
-  emitAdd();
-  emitAdd();
-  emitCallIntrinsic(kOpEntryValue);
-  emitCompare(thrown);
-  emitJumpIf(second, 0);
-  emitTakeFirst(next);
-  emitLabel(second);
-  emitTakeSecond(next);
-  emitLabel(rest);
-  emitLocalTest(kI, kLenA, &emitGreaterOrEqual);
-  emitJumpIf(j, 0);
-  emitTakeSecond(next);
-  emitLabel(j);
-  emitLocalTest(kJ, kLenB, &emitGreaterOrEqual);
-  emitJumpIf(k, 0);
-  emitTakeFirst(next);
-  emitLabel(k);
-  emitLabel(next);
-  emitPostIncrementLocal(kSteps);
-  emitPop();
-  emitJump(loop);
+  LabelSlot *call = newBuildLabel(), *out = newBuildLabel();
+  emitCallIntrinsic(kOpMergeStart);
+  emitJumpIf(out, 0);
+  emitLabel(call);
+  emitPushInt(2);
+  emitCall();
+  emitJumpToLabelIfReceiver(thrown);
+  emitCallIntrinsic(kOpMergeAnswered);
+  emitJumpIf(call, 1);
   emitLabel(out);
-}
-
-void emitCopyBack() {
-  emitLoadParam(kArray);
-  emitLoadParam(kLo);
-  emitLoadParam(kCount);
-  emitCallIntrinsic(kOpCopyBack);
 }
 
 // Sorts a half longer than 2 by recursion, or orders a half of exactly 2
@@ -199,34 +114,12 @@ void emitHalfSteps(Half half, LabelSlot* thrown, bool pairs) {
 FunctionRecord* buildSortRangeCode() {
   LabelSlot* thrown = newBuildLabel();
   beginBuild();
-  emitCallIntrinsic(kOpRangeStart);
-  emitLoadLocalRef(kK);
-  emitLoadLocalRef(kSteps);
-  emitPushInt32(0);
-  emitAssign();
-  emitAssign();
-  emitPop();
-  emitLoadLocalRef(kLenA);
-  emitLoadLocalRef(kLenB);
-  emitLoadParam(kCount);
-  emitAssign();
-  emitAssign();
-  emitPop();
-  emitLoadLocalBoth(kLenA);
-  emitPushInt32(1);
-  emitNode(newNodeCompoundAssign(kOpShiftRight));
-  emitPop();
-  emitLoadLocalBoth(kLenB);
-  emitLoadLocal(kLenA);
-  emitNode(newNodeCompoundAssign(kOpSubtract));
-  emitPop();
+  emitCallIntrinsic(kOpRangeSetUp);
   emitHalfSteps(Half::First, thrown, false);
   emitHalfSteps(Half::Second, thrown, false);
   emitHalfSteps(Half::First, thrown, true);
   emitHalfSteps(Half::Second, thrown, true);
   emitMerge(thrown);
-  emitCopyBack();
-  emitCallIntrinsic(kOpRangeEnd);
   return finishBuild(kRangeParams, kRangeLocals);
 }
 

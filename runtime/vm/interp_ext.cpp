@@ -181,6 +181,105 @@ Value& entry(KVArray* a, int64_t i) {
   return a->sortBuf[i];
 }
 
+// sortRange's steps (interp_ext.h) on the frame's cells: the new operand
+// top, and -1 or the failure's code.
+struct SortFrame {
+  Value* cells;
+  int32_t args;
+  int32_t cellCount;
+};
+struct SortStepResult {
+  int32_t top;
+  int32_t failure;
+};
+[[gnu::always_inline]] inline SortStepResult rangeStep(SortFrame f, Value* ops, KVobj** refs, int32_t top,
+                                                     int32_t refDepth, int32_t op) {
+  constexpr int32_t kRoom = KVContext::kOperands;
+  if (f.args < 5 || f.cellCount < f.args + 5) return {top, kErrUnexpected};
+  const Value* const p = f.cells;
+  Value* const l = f.cells + f.args;
+  if (op == 20) {
+    // lenA = count >> 1, lenB = count - lenA, the merge's counters 0; the
+    // records did it with two references and two operands at most.
+    if (p[2].tag != kInt) return {top, kErrUnexpected};
+    if (refDepth + 2 > KVContext::kRefs) return {top, kErrSecondaryOverflow};
+    if (top + 2 > kRoom) return {top, kErrStackOverflow};
+    const int32_t count = p[2].i;
+    l[1] = Value::makeInt(count >> 1);
+    l[2] = Value::makeInt(static_cast<int32_t>(static_cast<uint32_t>(count) - static_cast<uint32_t>(count >> 1)));
+    l[3] = l[4] = Value::makeInt(0);
+    return {top, -1};
+  }
+  const bool answered = op == 19;
+  if ((p[1].tag ^ kInt) | (p[2].tag ^ kInt) | (l[1].tag ^ kInt) | (l[2].tag ^ kInt) | (l[3].tag ^ kInt) |
+      (l[4].tag ^ kInt))
+    return {top, kErrUnexpected};
+  const Value& arr = p[4];
+  if (arr.tag != kObject || !arr.obj || (arr.obj->classId != kArrayClassId && !arr.obj->isArray()))
+    return {top, kErrUnexpected};
+  const auto* a = static_cast<const KVArray*>(arr.obj);
+  // The loop works on copies of i and j and writes them back at its end;
+  // the scratch index is i + j, as many entries as have moved.
+  const int64_t lo = p[1].i, count = p[2].i, lenA = l[1].i, lenB = l[2].i;
+  int64_t i = l[3].i, j = l[4].i;
+  const int64_t half = a->sortSize / 2;
+  // Every entry the loop reads or writes lies inside the buffer.
+  if (!a->sortBuf || lo < 0 || i < 0 || j < 0 || i > lenA || j > lenB || count != lenA + lenB || lo + count > half)
+    return {top, kErrUnexpected};
+  if (answered && (top < 1 || i == lenA || j == lenB)) return {top, kErrUnexpected};
+  Value* const first = a->sortBuf + lo;
+  Value* const second = first + lenA;
+  Value* const scratch = a->sortBuf + half + lo;
+  int32_t failure = -1;
+  bool takeFirst = false;
+  if (answered) takeFirst = valueIsTrue(ops[--top]);
+  for (bool decided = answered;; decided = false) {
+    if (!decided) {
+      const bool haveA = i < lenA, haveB = j < lenB;
+      if (haveA && haveB) {
+        const Value &x = first[i], &y = second[j];
+        if (x.tag != kUndefined && y.tag != kUndefined) {
+          // The records pushed the comparator, x and four operands for y.
+          if (top + 6 > kRoom) {
+            failure = kErrStackOverflow;
+            break;
+          }
+          ops[top] = p[0];
+          ops[top + 1] = x;
+          ops[top + 2] = y;
+          ops[top + 3] = Value::makeBool(true);
+          refs[top] = refs[top + 1] = refs[top + 2] = refs[top + 3] = nullptr;
+          top += 4;
+          break;
+        }
+        // An undefined second value answers "first", an undefined first "second".
+        takeFirst = y.tag == kUndefined;
+      } else if (haveA || haveB) {
+        takeFirst = haveA;
+      } else {
+        break;
+      }
+    }
+    // A move pushed three operands, a reference, and a fourth operand.
+    if (top + 3 > kRoom || top + 4 > kRoom || refDepth >= KVContext::kRefs) {
+      failure = top + 3 > kRoom || refDepth < KVContext::kRefs ? kErrStackOverflow : kErrSecondaryOverflow;
+      break;
+    }
+    scratch[i + j] = takeFirst ? first[i] : second[j];
+    i += takeFirst;
+    j += !takeFirst;
+  }
+  l[3].i = static_cast<int32_t>(i);
+  l[4].i = static_cast<int32_t>(j);
+  if (failure < 0 && i == lenA && j == lenB) {
+    // The range is merged: back from the scratch half into its place.
+    std::copy(scratch, scratch + count, first);
+    refs[top] = nullptr;
+    ops[top++] = Value::makeBool(false);
+  }
+  return {top, failure};
+}
+
 }  // namespace
 
 void sortIntrinsic(KVContext* ctx, int32_t op) {
@@ -209,26 +308,32 @@ void sortIntrinsic(KVContext* ctx, int32_t op) {
       ctx->pushBool(true);
       break;
     }
-    case 13:
-    case 14: {
-      SortArgs s = popSortArgs(ctx, 3);  // b, c, d
-      int64_t half = s.array->sortSize / 2;
-      entry(s.array, half + s.ints[2] + s.ints[0]) = entry(s.array, int64_t{s.ints[1]} + s.ints[0]);
-      break;
-    }
     case 15:
       if (gBuiltins.sortRangeFunction) ctx->pushObject(gBuiltins.sortRangeFunction);
       else ctx->pushUndefined();
       break;
-    case 16: {
-      SortArgs s = popSortArgs(ctx, 2);  // b, c
-      int64_t half = s.array->sortSize / 2;
-      for (int64_t k = 0; k < s.ints[1]; ++k) entry(s.array, s.ints[0] + k) = entry(s.array, half + s.ints[0] + k);
+    case 17: endOwnedSort(ctx, popSortArgs(ctx, 0).array); break;
+    case 18:
+    case 19:
+    case 20: {
+      const ActivationObject* a = ctx->frame->activation;
+      if (!a || !a->cells) throw RuntimeError(kErrUnexpected);
+      const SortStepResult r =
+          rangeStep({a->cells, a->argCount, a->cellCount}, ctx->operands, ctx->operandRefs, ctx->top, ctx->refDepth, op);
+      ctx->top = r.top;
+      if (r.failure >= 0) throw RuntimeError(r.failure);
       break;
     }
-    case 17: endOwnedSort(ctx, popSortArgs(ctx, 0).array); break;
     default: throw RuntimeError(kErrUnexpected);
   }
+}
+
+int32_t sortRangeStepInLoop(KVContext* ctx, int32_t top, int32_t op) {
+  const ActivationObject* a = ctx->frame->activation;
+  if (top + 6 > KVContext::kOperands || ctx->refDepth + 2 > KVContext::kRefs) return -1;
+  const SortStepResult r =
+      rangeStep({a->cells, a->argCount, a->cellCount}, ctx->operands, ctx->operandRefs, top, ctx->refDepth, op);
+  return r.failure < 0 ? r.top : -1;
 }
 
 namespace {

@@ -29,15 +29,32 @@ void generatorReturnStep(KVContext* ctx);
 bool elementLookup(KVobj* obj, int32_t key, Value*& cell);
 // A call of a generator function or of a restarter's next: true when served.
 bool specialCall(KVContext* ctx, KVfobj* fn, KVobj* receiver, int32_t argCount);
-// CallIntrinsic operations 9 to 17 (the array sort).
+// CallIntrinsic operations 9 to 20 (the array sort).
 void sortIntrinsic(KVContext* ctx, int32_t operation);
 
-// The sort's operations of every comparison on the code loop's own operand
-// stack (`top` is the loop's): 11 pushes a buffer entry's value, 12 the
-// undefined rule when neither value is undefined (false: call the
-// comparator), 13 and 14 move an entry into the scratch half. Anything else,
-// and any operand sortIntrinsic would refuse, answers false with nothing
-// changed; sortIntrinsic then runs the operation (or fails) as always.
+// sortRange's steps on its frame's cells: the parameters comparator, lo,
+// count, self and array, then (after the frame's arguments) the locals
+// lenA, lenB, i and j from 1. CallIntrinsic 20 sets the locals up. 18
+// starts the merge, 19 goes on with the comparator's answer on top (true
+// takes the first half's entry): entries move into the scratch half until
+// two defined values are to be compared, which leaves the comparator, the
+// two values and true for the call; once the range is merged it is copied
+// back and false is left. Each step does what the records it replaced did
+// and fails where they failed, for want of operand or reference room; with
+// cells or a buffer not a sortRange frame's, or an answer missing, it
+// fails with kErrUnexpected before it changes anything. sortIntrinsic runs
+// them out of the loop. The code loop's form takes its operand top by value
+// (so that the loop's own stays in a register) and answers the new top, or
+// -1 with nothing changed when the step is to run out of the loop (stacks
+// without room for its longest round, or a failure), which fails there.
+[[gnu::noinline]] int32_t sortRangeStepInLoop(KVContext* ctx, int32_t top, int32_t op);
+
+// The sort's operations of a pair's comparison on the code loop's own
+// operand stack (`top` is the loop's): 11 pushes a buffer entry's value, 12
+// the undefined rule when neither value is undefined (false: call the
+// comparator). Anything else, and any operand sortIntrinsic would refuse,
+// answers false with nothing changed; sortIntrinsic then runs the
+// operation (or fails) as always.
 [[gnu::always_inline]] inline bool sortStepInline(Value* ops, KVobj** refs, int32_t& top, int32_t op) {
   const auto bufferOf = [](const Value& v) -> KVArray* {
     if (v.tag != kObject || !v.obj || v.obj->classId != kArrayClassId) return nullptr;
@@ -62,17 +79,6 @@ void sortIntrinsic(KVContext* ctx, int32_t operation);
       refs[top] = nullptr;
       ops[top++] = Value::makeBool(false);
       return true;
-    case 13:
-    case 14: {
-      if (top < 4 || ops[top - 3].tag != kInt || ops[top - 2].tag != kInt || ops[top - 1].tag != kInt) return false;
-      KVArray* a = bufferOf(ops[top - 4]);
-      if (!a) return false;
-      const int64_t b = ops[top - 3].i, from = b + ops[top - 2].i, to = a->sortSize / 2 + ops[top - 1].i + b;
-      if (from < 0 || from >= a->sortSize || to < 0 || to >= a->sortSize) return false;
-      a->sortBuf[to] = a->sortBuf[from];
-      top -= 4;
-      return true;
-    }
     default: return false;
   }
 }

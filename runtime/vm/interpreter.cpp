@@ -163,7 +163,8 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     if (h == hGetMember) return hGetMemberOut;
     if (h == hGetIndexed) return hGetIndexedOut;
     if (h == hAssign) return hAssignOut;
-  } else if (h == hCallIntrinsic && node->operand.i >= 11 && node->operand.i <= 14) {
+  } else if (h == hCallIntrinsic && ((node->operand.i >= 11 && node->operand.i <= 12) ||
+                                     (node->operand.i >= 18 && node->operand.i <= 20))) {
     return hSortStep;
   }
   return h;
@@ -1123,7 +1124,13 @@ jumpIf:
   pc = valueIsTrue(ops[top]) == (node->operand.i != 0) ? labelPosition(node->first.label) : pc + 1;
   NEXT;
 sortStep:
-  if (sortStepInline(ops, opRefs, top, node->operand.i)) [[likely]] {
+  if (node->operand.i >= 18) {
+    const int32_t after = sortRangeStepInLoop(ctx, top, node->operand.i);
+    if (after >= 0) [[likely]] {
+      top = after;
+      ADVANCE;
+    }
+  } else if (sortStepInline(ops, opRefs, top, node->operand.i)) [[likely]] {
     ADVANCE;
   }
 callIntrinsic:

@@ -22,7 +22,7 @@ TEST_F(LibraryTest, BuiltCodeIsLinkedWithTheFrameOfEachMethod) {
   };
   const Row rows[] = {{kv::kBuiltForEach, 2, 2}, {kv::kBuiltReduce, 2, 3},    {kv::kBuiltMap, 2, 3},
                       {kv::kBuiltFind, 2, 2},    {kv::kBuiltFindIndex, 2, 3}, {kv::kBuiltFilter, 2, 3},
-                      {kv::kBuiltSort, 1, 1},    {kv::kBuiltSortRange, 5, 7}};
+                      {kv::kBuiltSort, 1, 1},    {kv::kBuiltSortRange, 5, 5}};
   for (const Row& r : rows) {
     SCOPED_TRACE(r.which);
     const kv::FunctionRecord* rec = kv::builtMethodRecord(r.which);
@@ -230,6 +230,69 @@ TEST_P(ArrayScriptTest, StatefulPathsHoldUpInLoops) {
                        "console.log(show(shared) @ \" / \" @ show(other));\n";
   EXPECT_EQ(runScript(script, 100000),
             (Lines{"bad 0 caught " + std::to_string(2 * rounds), "1 2 3 4 5 6 7 8 9 / 1 2 3 4 5"}));
+}
+
+// The sort against the same top-down merge written as a script: both sides
+// see the comparator called with the same pairs in the same order (a hash
+// of every call's arguments and answer), including comparators that answer
+// texts, numbers and objects and comparators that contradict themselves,
+// on arrays of every length up to 70 with duplicates, floats and texts,
+// and on records whose order shows stability.
+TEST_P(ArrayScriptTest, SortCallsTheComparatorAsTheMergeItIsBuiltOn) {
+  const int rounds = GetParam() ? 60 : 600;
+  std::string script = std::string(kPrelude) + "var rounds = " + std::to_string(rounds) + R"(;
+var seed = 99, h = 0, calls = 0, mode = 0, bad = 0;
+function rnd(m) { seed = (seed * 75 + 74) % 65537; return seed % m; }
+function keyOf(x) { if (mode == 0) return x; return x.n; }
+function cmp(x, y) {
+  var r;
+  calls++;
+  if (mode == 0) r = x <= y;
+  else if (mode == 1) r = x.k <= y.k;
+  else if (mode == 2) r = (calls * 7 + x.k) % 3;
+  else if (mode == 3) { r = ""; if (x.k < y.k) r = "yes"; }
+  else { r = null; if (x.k <= y.k) r = {}; }
+  h = (h * 31 + calls * 2 + !r) % 1000003;
+  return r;
+}
+function range(b, lo, n) {
+  var la = n >> 1, lb = n - la, i = 0, j = 0, k = 0, t, s = [];
+  if (la > 2) range(b, lo, la);
+  if (lb > 2) range(b, lo + la, lb);
+  if (la == 2 && !cmp(b[lo], b[lo + 1])) { t = b[lo]; b[lo] = b[lo + 1]; b[lo + 1] = t; }
+  if (lb == 2 && !cmp(b[lo + la], b[lo + la + 1])) { t = b[lo + la]; b[lo + la] = b[lo + la + 1]; b[lo + la + 1] = t; }
+  while (i < la || j < lb) {
+    if (i < la && (j >= lb || cmp(b[lo + i], b[lo + la + j]))) { s.push(b[lo + i]); i++; }
+    else { s.push(b[lo + la + j]); j++; }
+  }
+  for (k = 0; k < n; k++) b[lo + k] = s[k];
+}
+var r, n, i, t, a, b, ha, hb, ca, cb, sa, sb;
+for (r = 0; r < rounds; r++) {
+  mode = r % 5;
+  n = rnd(71);
+  a = [];
+  for (i = 0; i < n; i++) {
+    t = rnd(10);
+    if (mode != 0) a.push({k: rnd(6), n: i});
+    else if (t == 0) a.push(rnd(9) + 0.5);
+    else if (t == 1) a.push("s" @ rnd(5));
+    else a.push(rnd(12));
+  }
+  b = a.slice();
+  h = 0; calls = 0;
+  a.sort(cmp);
+  ha = h; ca = calls;
+  h = 0; calls = 0;
+  if (b.length > 1) range(b, 0, b.length);
+  hb = h; cb = calls;
+  sa = ""; sb = "";
+  for (i = 0; i < n; i++) { sa = sa @ keyOf(a[i]) @ ","; sb = sb @ keyOf(b[i]) @ ","; }
+  if (ha != hb || ca != cb || sa != sb) { bad++; if (bad < 4) console.log(r @ ": " @ ca @ "/" @ cb @ " " @ sa @ " / " @ sb); }
+}
+console.log("bad " @ bad);
+)";
+  EXPECT_EQ(runScript(script, 100000), (Lines{"bad 0"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Collector, ArrayScriptTest, ::testing::Bool());

@@ -324,6 +324,23 @@ function shaped(a, b, c) {
 var t = 0;
 for (i = 0; i < 6000; i++) t = (t + shaped(i, i % 7, 3 - i % 5)) % 1000003;
 console.log("calls " @ t @ " " @ shaped(1, 2.5, 3) @ " " @ shaped(1, "x", 3) @ " " @ shaped(1, 2, 0));)",
+
+    // Sorts whose merge steps meet undefined entries, comparators that
+    // throw and grow the array, and at last an operand stack too full for
+    // the comparator's call: the failure comes where the records' came.
+    R"(function le(x, y) { return x <= y; }
+var u, i, r, n = 0, a, s = "";
+for (r = 0; r < 40; r++) {
+  a = [];
+  for (i = 0; i < r; i++) { a.push((i * 37 + r) % 11); if (i % 9 == 4) a.push(u); }
+  try { a.sort(function (x, y) { n++; if (n % 97 == 0) throw {v: n}; if (n % 13 == 0) a.push(n); return x <= y; }); }
+  catch (e) { s = s @ e.v @ " "; }
+  s = s @ a.length @ ":" @ a[0] @ a[r >> 1] @ " ";
+}
+console.log("sorts " @ s);
+a = [2, 1];
+var z = 1 + (1 + (1 + (1 + (1 + (1 + (1 + (1 + (1 + (1 + (1 + (1 + (1 + (1 + (1 + (1 + (1 + (1 + (1 + (1 + (1 + (1 + (1 + (1 + (1 + (1 + (a.sort(le).length))))))))))))))))))))))))));
+console.log("never " @ z);)",
     // Object literals whose first members lie in the object's body: nested
     // literals, a key named twice, members past the body's room, reads,
     // writes, deletes and re-adds under atom, integer and text keys.

@@ -8,9 +8,9 @@ namespace {
 using ClassRun = ProgramTest;
 
 // main's locals: 0 the element, 1 the iterator, 2 the index, 3 the array
-// [1, undefined, 3].
+// [1, undefined, 3], 4 free for a test's own use.
 const std::string kArrayMain = R"(
-.func main 0 4
+.func main 0 5
 LoadVariable 0 3 flags=2
 BeginArray
 PushInt 1
@@ -232,24 +232,59 @@ GeneratorReturn
                              "[object]"}));
 }
 
-// The sort intrinsics on [1, undefined, 3]: the buffer, a swap, a merge
-// copy through the upper half, and the write-back.
+// The sort intrinsics on [1, undefined, 3]: the buffer, a swap, a range
+// merged with no comparison (every pair meets the undefined entry), the
+// write-back; then [5, 4], whose one comparison gets the answer false
+// without a call. Main's local 0 keeps the sort's mark.
 TEST_P(ClassRun, SortIntrinsicsWorkOnTheBuffer) {
   const std::string arr = "LoadVariable 0 3 flags=1\n";
-  run(kArrayMain + ".out\n" + arr + "CallIntrinsic 9\n.print\n" +
-      arr + "PushInt 0\nCallIntrinsic 10\n" +                               // [u, 1, 3]
-      arr + "PushInt 0\nPushInt 2\nPushInt 0\nCallIntrinsic 13\n" +       // upper[0] = 3
-      arr + "PushInt 1\nPushInt 0\nPushInt 1\nCallIntrinsic 14\n" +       // upper[2] = lower[1]
-      arr + "PushInt 1\nPushInt 2\nCallIntrinsic 16\n" +                   // lower[1..2] = upper[1..2]
-      ".out\n" + arr + "PushInt 2\nCallIntrinsic 11\n.print\n" +
+  const std::string two = "LoadVariable 0 4 flags=1\n";
+  // range(comparator, lo, count, self, array) on local 1 or 2.
+  const auto range = [](int local, const std::string& array, int count) {
+    return ".out\nLoadVariable 0 " + std::to_string(local) + " flags=1\nPushUndefined\nPushInt 0\nPushInt " +
+           std::to_string(count) + "\nPushUndefined\n" + array + "PushInt138 5\nCall 0\n.print\n";
+  };
+  run(kArrayMain + R"(
+LoadVariable 0 4 flags=2
+BeginArray
+PushInt 5
+AppendElement
+PushInt 4
+AppendElement
+EndArray
+Assign
+Pop137
+LoadVariable 0 1 flags=2
+EnterScope
+MakeClosure merged
+Assign
+Pop137
+LoadVariable 0 2 flags=2
+EnterScope
+MakeClosure answered
+Assign
+Pop137
+.out
+)" + arr + "CallIntrinsic 9\n.print\n" +
+      arr + "PushInt 0\nCallIntrinsic 10\n" +  // [u, 1, 3]
+      range(1, arr, 3) +                         // [1, 3, u]
+      ".out\n" + arr + "PushInt 1\nCallIntrinsic 11\n.print\n" +
       arr + "CallIntrinsic 17\n" +
-      ".out\n" + arr + "PushInt 1\nGetIndexed flags=1\n.print\n" +
+      ".out\n" + arr + "PushInt 0\nGetIndexed flags=1\n.print\n" +
       ".out\n" + arr + "PushInt 2\nGetIndexed flags=1\n.print\n" +
+      two + "CallIntrinsic 9\n" + range(2, two, 2) + two + "CallIntrinsic 17\n" +
+      ".out\n" + two + "PushInt 0\nGetIndexed flags=1\n.print\n" +
       "PushInt 5\nPushUndefined\nPushInt 6\nCallIntrinsic 12\n.out\nCallIntrinsic 15\nTypeOf\n.print\n"
       "PushInt 5\nPushInt 4\nCallIntrinsic 12\n.out\nLoadVariable 0 3 flags=1\nCallIntrinsic 9\n.print\n"
-      "ReturnUndefined\n.end\n");
+      "ReturnUndefined\n.end\n"
+      // Sets the range up and merges it: false, nothing left to compare.
+      ".func merged 5 5\nCallIntrinsic 20\nCallIntrinsic 18\nReturn\n.end\n"
+      // The merge stops at the comparator, x and y with true; the answer
+      // false in their place takes y first.
+      ".func answered 5 5\nCallIntrinsic 20\nCallIntrinsic 18\nPop137\nPop137\nPop137\nPop137\nPushInt 0\n"
+      "CallIntrinsic 19\nReturn\n.end\n");
   // Operation 15 pushes the sort's recursion, a function the library builds.
-  EXPECT_EQ(output(), (Lines{"true", "1", "[undefined]", "1", "function", "true"}));
+  EXPECT_EQ(output(), (Lines{"true", "false", "3", "1", "[undefined]", "false", "4", "function", "true"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Stress, ClassRun, ::testing::Bool());
