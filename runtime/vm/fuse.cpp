@@ -104,6 +104,49 @@ bool stepLocal(const CodeVector& code, uint32_t pc, bool jumpOnly) {
   return after == PopAndJump || (!jumpOnly && isPop(after));
 }
 
+bool isMemberRead(const CodeNode* n, uint16_t flags) { return n->kind == GetMember && n->flags == flags; }
+bool isElementRead(const CodeVector& code, uint32_t pc, uint16_t flags) {
+  return pc + 2 < code.size() && isLocalValue(code[pc]) && isLocalValue(code[pc + 1]) &&
+         code[pc + 2]->kind == GetIndexed && code[pc + 2]->flags == flags;
+}
+
+// The expression, store and pop after a member or element reference of
+// `ref` records at pc: the records of the whole statement, or 0.
+uint32_t refExprStore(const CodeVector& code, uint32_t pc, uint32_t ref) {
+  int32_t depth = 0;
+  const uint32_t e = exprRun(code, pc + ref, &depth);
+  const uint32_t at = pc + ref + e;
+  if (e < 1 || depth != 1 || at + 1 >= code.size()) return 0;
+  const int32_t store = code[at]->kind;
+  if ((store != Assign && store != AssignThroughReference) || !isPop(code[at + 1]->kind)) return 0;
+  return ref + e + 2;
+}
+
+// A member step at a frame local's push (fuse.h), its records in *len.
+Fused memberRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
+  if (pc + 1 >= code.size()) return Fused::None;
+  const CodeNode* next = code[pc + 1];
+  if (isMemberRead(next, kPushValue)) {
+    *len = 2;
+    return Fused::LocalMember;
+  }
+  if (isMemberRead(next, kPushReference)) {
+    if ((*len = refExprStore(code, pc, 2)) != 0) return Fused::MemberExprStore;
+    *len = 2;
+    return Fused::LocalMemberRef;
+  }
+  if (isElementRead(code, pc, kPushValue)) {
+    *len = 3;
+    return Fused::LocalElement;
+  }
+  if (isElementRead(code, pc, kPushReference)) {
+    if ((*len = refExprStore(code, pc, 3)) != 0) return Fused::ElementExprStore;
+    *len = 3;
+    return Fused::LocalElementRef;
+  }
+  return Fused::None;
+}
+
 bool isJump(int32_t kind) {
   switch (kind) {
     case Jump54: case Jump108: case Jump110: case Jump117: case Jump118: case Jump122: case Jump126: case Jump165:
@@ -141,11 +184,13 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
   switch (n->kind) {
     case LoadVariable: {
       if (isLocalValue(n)) {
+        if (Fused f = memberRun(code, pc, len); f != Fused::None) return f;
         *len = 4;
         if (Fused f = compareBranch(code, pc); f != Fused::None) return f;
         if ((*len = exprBranch(code, pc)) != 0) return Fused::ExprBranch;
         *len = 2;
-        if (isLocalValue(next)) return Fused::LoadTwo;
+        // A local before `local[local]` goes alone: the element read is one step.
+        if (isLocalValue(next) && !isElementRead(code, pc + 1, kPushValue)) return Fused::LoadTwo;
         return withTop(next->kind, Fused::LocalAdd, Fused::LocalSub, Fused::LocalMul, Fused::None);
       }
       if ((*len = exprStore(code, pc)) != 0) return Fused::ExprStore;

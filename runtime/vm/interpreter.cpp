@@ -18,6 +18,7 @@
 #include "runtime/vm/interp_ext.h"
 #include "runtime/vm/interp_ops.h"
 #include "runtime/vm/kvarray.h"
+#include "runtime/vm/member_access.h"
 #include "runtime/vm/builtin_classes.h"
 #include "runtime/vm/runtime_log.h"
 #include "runtime/vm/property.h"
@@ -62,7 +63,8 @@ enum Handler : uint8_t {
   hGeneratorReturn,
   // Fused steps (fuse.h), each standing for a run of records.
   hFCompareBranch, hFStepLocal, hFAssignPop, hFConstAdd, hFConstSub, hFConstMul, hFConstMod, hFLocalAdd,
-  hFLocalSub, hFLocalMul, hFLoadTwo, hFExprStore, hFExprBranch, hFJumpStep,
+  hFLocalSub, hFLocalMul, hFLoadTwo, hFExprStore, hFExprBranch, hFJumpStep, hFLocalMember, hFLocalMemberRef,
+  hFLocalElement, hFLocalElementRef, hFMemberExprStore, hFElementExprStore,
   // Member steps without their inline paths (fusion off, for the tests).
   hGetMemberOut, hGetIndexedOut, hAssignOut,
   // The sort's intrinsic operations with their inline paths (fusion on).
@@ -132,6 +134,8 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
   node->run = static_cast<uint8_t>(len);
   if (f == Fused::ExprStore) noteExprMicro(code, pc + 1, len - 3);
   if (f == Fused::ExprBranch) noteExprMicro(code, pc, len - 2);
+  if (f == Fused::MemberExprStore) noteExprMicro(code, pc + 2, len - 4);
+  if (f == Fused::ElementExprStore) noteExprMicro(code, pc + 3, len - 5);
   switch (f) {
     case Fused::ExprStore: return hFExprStore;
     case Fused::ExprBranch: return hFExprBranch;
@@ -149,6 +153,12 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::LocalMul: return hFLocalMul;
     case Fused::LoadTwo: return hFLoadTwo;
     case Fused::EnterCall: return hCallHere;
+    case Fused::LocalMember: return hFLocalMember;
+    case Fused::LocalMemberRef: return hFLocalMemberRef;
+    case Fused::LocalElement: return hFLocalElement;
+    case Fused::LocalElementRef: return hFLocalElementRef;
+    case Fused::MemberExprStore: return hFMemberExprStore;
+    case Fused::ElementExprStore: return hFElementExprStore;
   }
   const uint8_t h = kKinds.at[k];
   if (!recordFusion()) {
@@ -245,6 +255,8 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&callGuarded, &&callHere, &&end, &&beginArray, &&appendElement, &&endArray, &&forOf, &&opYield, &&generatorReturn,
       &&fCompareBranch, &&fStepLocal, &&fAssignPop, &&fConstAdd, &&fConstSub, &&fConstMul, &&fConstMod,
       &&fLocalAdd, &&fLocalSub, &&fLocalMul, &&fLoadTwo, &&fExprStore, &&fExprBranch, &&fJumpStep,
+      &&fLocalMember, &&fLocalMemberRef, &&fLocalElement, &&fLocalElementRef, &&fMemberExprStore,
+      &&fElementExprStore,
       &&getMemberOut, &&getIndexedOut, &&assignOut, &&sortStep};
 
   // The records of the running frame. Calls of script functions run in
@@ -480,30 +492,10 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       static_cast<Value*>(r.container)[r.key] = TOP;                                        \
       then;                                                                                 \
     }                                                                                       \
-    /* A store through a member reference, where resolving it for a write */                \
-    /* finds: an array's element below its length (past the end it warns); */               \
-    /* a run-time member the look-up cache holds, under an atom or, in an */                \
-    /* object whose integer keys are members, an integer; a class slot the */               \
-    /* slot cache holds. */                                                                 \
+    /* A store through a member reference that inlineMemberCell serves. */                 \
     if (d > 0 && ctx->refs[d - 1].kind == kRefMember && TOP.tag != kString) {               \
       const RefRecord& r = ctx->refs[d - 1];                                                \
-      auto* const obj = static_cast<KVobj*>(r.container);                                   \
-      Value* cell_ = nullptr;                                                               \
-      if (obj && !obj->sealed) {                                                            \
-        if (r.key >= 0 && obj->classId == kArrayClassId) {                                  \
-          cell_ = static_cast<KVArray*>(obj)->elementForWrite(r.key);                       \
-        } else if ((r.key < 0 || obj->kind == kMembersKind) && r.key != RefRecord::kAtomNotFoundKey) { \
-          MemberEntry* member = quickOwnMember(obj, r.key);                                 \
-          if (member && (member->attrs & kAttrWritable)) cell_ = &member->value;            \
-          if (!cell_ && r.key < 0) {                                                        \
-            const SlotCacheEntry& e = slotCacheEntry(obj->classId, r.key);                  \
-            if (e.classId == obj->classId && e.atom == r.key && e.epoch == gHeap.memberEpoch && \
-                static_cast<uint32_t>(e.slot) < static_cast<uint32_t>(obj->props.count) &&  \
-                (slotAttrs(obj->props, e.slot) & kAttrWritable))                            \
-              cell_ = obj->props.cells[e.slot];                                             \
-          }                                                                                 \
-        }                                                                                   \
-      }                                                                                     \
+      Value* const cell_ = inlineMemberCell(static_cast<KVobj*>(r.container), r.key);       \
       if (cell_) {                                                                          \
         ctx->refDepth = d - 1;                                                              \
         opRefs[top - 1] = nullptr;                                                          \
@@ -780,41 +772,14 @@ getMember: {
   Value& o = TOP;
   if (o.tag == kObject && o.obj) [[likely]] {
     KVobj* const obj = o.obj;
-    const MemberCache* const mc = node->second.cache;
-    // The inline cache: the class seen first and the member's slot in it,
-    // used only when the object really has that slot.
-    if (node->flags == kPushValue && mc && obj->classId == mc->classId) {
-      if (static_cast<uint32_t>(mc->slot) < static_cast<uint32_t>(obj->props.count)) {
-        o = *obj->props.cells[mc->slot];
+    if (node->flags == kPushValue) {
+      if (const Value* v = inlineMemberValue(obj, node)) {
+        o = *v;
         opRefs[top - 1] = obj;
         ADVANCE;
       }
-      // No slot in the class: an own run-time member, as the member look-up
-      // cache last found it or in a literal object's body. When the object
-      // surely has none under the key (no list nodes, its body searched) and
-      // the class is still without the slot in this member epoch, the
-      // prototype's own member, as the look-up along the chain finds it.
-      if (mc->slot < 0 && mc->listKey) {
-        const int32_t key = node->operand.i;
-        const PropList* list = obj->list;
-        const MemberEntry* member;
-        if (list && list->count) {
-          member = cachedKeyNode(list, key);
-        } else {
-          member = quickOwnMember(obj, key);
-          if (!member && (obj->props.count == 1 || !obj->inlineUsed) && mc->missEpoch == gHeap.memberEpoch) {
-            if (const KVobj* proto = prototypeOf(obj)) member = quickOwnMember(proto, key);
-          }
-        }
-        if (member) {
-          o = member->value;
-          opRefs[top - 1] = obj;
-          ADVANCE;
-        }
-      }
-    }
-    // A member reference, resolved when it is used.
-    if (node->flags == kPushReference && ctx->refDepth < KVContext::kRefs) {
+    } else if (node->flags == kPushReference && ctx->refDepth < KVContext::kRefs) {
+      // A member reference, resolved when it is used.
       --top;
       ctx->refs[ctx->refDepth++] = RefRecord{kRefMember, node->operand.i, obj, nullptr};
       ADVANCE;
@@ -831,15 +796,7 @@ getIndexed: {
     KVobj* const obj = o.obj;
     const int32_t k = key.i;
     if (node->flags == kPushValue) {
-      // An array's element: the element, or undefined past the end, as the
-      // member read finds it; an integer-keyed member of an object whose
-      // integer keys are members, as the look-up cache holds it.
-      const Value* cell = nullptr;
-      if (obj->classId == kArrayClassId) cell = static_cast<KVArray*>(obj)->KVArray::elementAt(k);
-      else if (obj->kind == kMembersKind) {
-        if (const MemberEntry* member = quickOwnMember(obj, k)) cell = &member->value;
-      }
-      if (cell) {
+      if (const Value* cell = inlineElementValue(obj, k)) {
         o = *cell;
         --top;
         opRefs[top - 1] = obj;
@@ -1145,6 +1102,82 @@ fJumpStep: {
   FUSED_DONE(4, step[2]);
   NEXT;
 }
+// Member steps beginning with a local (fuse.h's memberRun): the local's
+// object and key and the member's place are checked first, through the same
+// rules the member records' own handlers follow (member_access.h); anything
+// those do not serve runs the local's push alone.
+fLocalMember: {
+  const Value* const c = LOCAL_CELL(node);
+  const Value* v;
+  if (!FUSED_FITS(2) || c->tag != kObject || !c->obj || top >= KVContext::kOperands ||
+      !(v = inlineMemberValue(c->obj, code[pc + 1])))
+    goto loadVariable;
+  opRefs[top] = c->obj;
+  ops[top++] = *v;
+  pc += 2;
+  FUSED_DONE(2, code[pc - 1]);
+  NEXT;
+}
+fLocalMemberRef: {
+  const Value* const c = LOCAL_CELL(node);
+  if (!FUSED_FITS(2) || c->tag != kObject || !c->obj || top >= KVContext::kOperands ||
+      ctx->refDepth >= KVContext::kRefs)
+    goto loadVariable;
+  ctx->refs[ctx->refDepth++] = RefRecord{kRefMember, code[pc + 1]->operand.i, c->obj, nullptr};
+  pc += 2;
+  FUSED_DONE(2, code[pc - 1]);
+  NEXT;
+}
+fLocalElement: {
+  const Value* const c = LOCAL_CELL(node);
+  const Value* const k = LOCAL_CELL(code[pc + 1]);
+  const Value* v;
+  if (!FUSED_FITS(3) || c->tag != kObject || !c->obj || k->tag != kInt || k->i < 0 ||
+      top + 2 > KVContext::kOperands || !(v = inlineElementValue(c->obj, k->i)))
+    goto loadVariable;
+  opRefs[top] = c->obj;
+  ops[top++] = *v;
+  pc += 3;
+  FUSED_DONE(3, code[pc - 1]);
+  NEXT;
+}
+fLocalElementRef: {
+  const Value* const c = LOCAL_CELL(node);
+  const Value* const k = LOCAL_CELL(code[pc + 1]);
+  if (!FUSED_FITS(3) || c->tag != kObject || !c->obj || k->tag != kInt || k->i < 0 ||
+      top + 2 > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
+    goto loadVariable;
+  ctx->refs[ctx->refDepth++] = RefRecord{kRefMember, k->i, c->obj, nullptr};
+  pc += 3;
+  FUSED_DONE(3, code[pc - 1]);
+  NEXT;
+}
+// local.name = integer expression; and local[local] = integer expression;
+// The expression reads locals only, so the cell found before it is the
+// one the store would find after it.
+#define FUSED_REF_EXPR_STORE(ref, key)                                                               \
+  {                                                                                                  \
+    const uint32_t len = node->run;                                                                  \
+    const Value* const c = LOCAL_CELL(node);                                                         \
+    int32_t st[kFusedExprDepth];                                                                     \
+    Value* cell;                                                                                     \
+    if (!FUSED_FITS(len) || c->tag != kObject || top + kFusedExprDepth > KVContext::kOperands ||     \
+        ctx->refDepth >= KVContext::kRefs || !(cell = inlineMemberCell(c->obj, key)) ||               \
+        evalIntExpr(code + pc + (ref), len - (ref) - 2, frameCells, st) != 1)                        \
+      goto loadVariable;                                                                             \
+    *cell = Value::makeInt(st[0]);                                                                   \
+    pc += len;                                                                                       \
+    FUSED_DONE(len, code[pc - 1]);                                                                   \
+    NEXT;                                                                                            \
+  }
+fMemberExprStore:
+  FUSED_REF_EXPR_STORE(2, code[pc + 1]->operand.i)
+fElementExprStore: {
+  const Value* const k = LOCAL_CELL(code[pc + 1]);
+  if (k->tag != kInt || k->i < 0) goto loadVariable;
+  FUSED_REF_EXPR_STORE(3, k->i)
+}
+#undef FUSED_REF_EXPR_STORE
   } catch (const CompileError&) {
     throw;
   } catch (const AbortedRun&) {
