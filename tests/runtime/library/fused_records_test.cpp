@@ -293,6 +293,74 @@ for (i = 0; i < 40; i++) {
   s = (s + count(node(i % 5))) % 1000003;
 }
 console.log("literals " @ s @ " " @ o.b.d @ " " @ p.q);)",
+    // Members and elements of locals read, referenced and stored by the
+    // fused member steps: values turning float, text, undefined, null and
+    // object halfway, members missing, deleted and added again, a
+    // prototype's member shadowed, class slots, integer keys of plain
+    // objects beside arrays, views, texts and a sealed native, element
+    // keys negative, past the end (the store warns) and turning float or
+    // text, stores of every integer expression, in micro-threads that wait
+    // between steps with young garbage collecting.
+    R"(function Pair(v) { this.a = v; this.b = v + 1; }
+Pair.prototype.c = 5;
+var o = {x: 1, y: 2, z: 0}, a = [], p = {}, g = new Pair(1), u, i, k, j, s = 0, t = 0, w, m = Math.abs;
+for (i = 0; i < 64; i++) a.push(i);
+for (i = 0; i < 16; i++) p[i] = i;
+var vs = [o, a, p, g, 2.5, "text", u, null, m, new Int32Array(new ArrayBuffer(64), 0), [1, 2]];
+for (i = 0; i < 4000; i++) {
+  k = i % 70 - 3;
+  o.z = (o.x + o.y + o.z) % 1000003;
+  o.x = o.y;
+  o.y = i % 7;
+  a[k] = i * 3 + s % 5;
+  s = (s + a[k] + g.a + g.c) % 1000003;
+  if (s != s) s = 3;
+  g.a = (g.a + i) & 1023;
+  g.b = k;
+  w = vs[i % 11];
+  w.x = i - k;
+  w[j = i % 20] = j * 2 - 1;
+  t = (t + w.x + w[j] + w.c) % 1000003;
+  if (t != t) t = 7;
+  if (i == 500) o.x = 2.5;
+  if (i == 900) o.y = "12";
+  if (i == 1300) { delete o.x; o.z = u; }
+  if (i == 1700) { o.x = 3; o.z = 4; o.y = null; }
+  if (i == 2100) { o = {y: 1, z: {}}; k = 1.5; }
+  if (i == 2500) { o = {x: 1, y: 2, z: 3}; g.c = 9; }
+  if (i == 2900) { delete g.c; Pair.prototype.c = "7"; }
+  if (i == 3300) { p = a; a = p; a[2] = "t"; g = new Pair(i); }
+  if (i % 400 == 0) { w = "junk" @ i; s = (s + o.z) % 1000003; }
+}
+console.log("members " @ s @ " " @ t @ " " @ o.x @ " " @ o.y @ " " @ o.z @ " " @ a[5] @ " " @ p[3] @ " " @ g.a @ " " @ m.x);
+var done = 0, total = 0, blob = "0123456789abcdef", b;
+for (b = 0; b < 8; b++) blob = blob @ blob;
+function worker(id) {
+  var q = {n: id, v: 0}, e = [0, 0, 0, 0], n, c = 0, junk;
+  for (n = 0; n < 600; n++) {
+    c = n % 4;
+    q.v = (q.v + q.n * n) % 65521;
+    e[c] = e[c] + q.v % 9;
+    if (n % 50 == id) wait;
+    junk = blob @ n;
+  }
+  total = total + q.v + e[0] + e[1] + e[2] + e[3];
+  done++;
+}
+for (b = 1; b <= 6; b++) spawn(worker, b);
+for (b = 0; b < 400 && done < 6; b++) wait;
+console.log("member threads " @ done @ " " @ total);)",
+    // Member and element reads and references at the operand and
+    // reference stacks' limits, and one past them.
+    R"(var o = {x: 1}, a = [1, 2], i = 1;
+console.log("deep " @ (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (1)))))))))))))))))))))))))))))) @ " " @ (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (1)))))))))))))))))))))))))))))));
+o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = 1;
+a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = 2;
+console.log("chained " @ o.x @ " " @ a[i]);
+console.log("never " @ (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (1))))))))))))))))))))))))))))))));)",
+    R"(var a = [1, 2], i = 1;
+a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = 3;
+console.log("never " @ a[i]);)",
     // Native methods called in loops (their frames entered by the loop
     // itself), with a text argument, and a native failing for want of an
     // array receiver.
