@@ -110,6 +110,8 @@ bool isElementRead(const CodeVector& code, uint32_t pc, uint16_t flags) {
          code[pc + 2]->kind == GetIndexed && code[pc + 2]->flags == flags;
 }
 
+bool isTopOp(int32_t kind) { return kind == Add || kind == Sub || kind == Mul; }
+
 // The expression, store and pop after a member or element reference of
 // `ref` records at pc: the records of the whole statement, or 0.
 uint32_t refExprStore(const CodeVector& code, uint32_t pc, uint32_t ref) {
@@ -127,8 +129,8 @@ Fused memberRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
   if (pc + 1 >= code.size()) return Fused::None;
   const CodeNode* next = code[pc + 1];
   if (isMemberRead(next, kPushValue)) {
-    *len = 2;
-    return Fused::LocalMember;
+    *len = pc + 2 < code.size() && isTopOp(code[pc + 2]->kind) ? 3 : 2;
+    return *len == 3 ? Fused::LocalMemberOp : Fused::LocalMember;
   }
   if (isMemberRead(next, kPushReference)) {
     if ((*len = refExprStore(code, pc, 2)) != 0) return Fused::MemberExprStore;
@@ -136,8 +138,8 @@ Fused memberRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
     return Fused::LocalMemberRef;
   }
   if (isElementRead(code, pc, kPushValue)) {
-    *len = 3;
-    return Fused::LocalElement;
+    *len = pc + 3 < code.size() && isTopOp(code[pc + 3]->kind) ? 4 : 3;
+    return *len == 4 ? Fused::LocalElementOp : Fused::LocalElement;
   }
   if (isElementRead(code, pc, kPushReference)) {
     if ((*len = refExprStore(code, pc, 3)) != 0) return Fused::ElementExprStore;
@@ -207,6 +209,9 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
     }
     case Assign: case AssignThroughReference:
       return isPop(next->kind) ? Fused::AssignPop : Fused::None;
+    case PushFrameObject:
+      if (isMemberRead(next, kPushValue)) return Fused::FrameMember;
+      return isMemberRead(next, kPushReference) ? Fused::FrameMemberRef : Fused::None;
     default:
       return Fused::None;
   }

@@ -40,6 +40,11 @@ enum class Fused : uint8_t {
   LocalMember, LocalMemberRef,
   // local[local] read, and its reference pushed.
   LocalElement, LocalElementRef,
+  // local.name and local[local] read and combined with the top operand by
+  // + - or *.
+  LocalMemberOp, LocalElementOp,
+  // this.name read, and its reference pushed.
+  FrameMember, FrameMemberRef,
   // `local.name = <integer expression>;` and `local[local] = <integer
   // expression>;`: the reference, an expression as ExprStore's, the store
   // and the pop (CodeNode::run records).

@@ -64,7 +64,8 @@ enum Handler : uint8_t {
   // Fused steps (fuse.h), each standing for a run of records.
   hFCompareBranch, hFStepLocal, hFAssignPop, hFConstAdd, hFConstSub, hFConstMul, hFConstMod, hFLocalAdd,
   hFLocalSub, hFLocalMul, hFLoadTwo, hFExprStore, hFExprBranch, hFJumpStep, hFLocalMember, hFLocalMemberRef,
-  hFLocalElement, hFLocalElementRef, hFMemberExprStore, hFElementExprStore,
+  hFLocalElement, hFLocalElementRef, hFMemberExprStore, hFElementExprStore, hFLocalMemberOp, hFLocalElementOp,
+  hFFrameMember, hFFrameMemberRef,
   // Member steps without their inline paths (fusion off, for the tests).
   hGetMemberOut, hGetIndexedOut, hAssignOut,
   // The sort's intrinsic operations with their inline paths (fusion on).
@@ -159,6 +160,10 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::LocalElementRef: return hFLocalElementRef;
     case Fused::MemberExprStore: return hFMemberExprStore;
     case Fused::ElementExprStore: return hFElementExprStore;
+    case Fused::LocalMemberOp: return hFLocalMemberOp;
+    case Fused::LocalElementOp: return hFLocalElementOp;
+    case Fused::FrameMember: return hFFrameMember;
+    case Fused::FrameMemberRef: return hFFrameMemberRef;
   }
   const uint8_t h = kKinds.at[k];
   if (!recordFusion()) {
@@ -256,7 +261,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fCompareBranch, &&fStepLocal, &&fAssignPop, &&fConstAdd, &&fConstSub, &&fConstMul, &&fConstMod,
       &&fLocalAdd, &&fLocalSub, &&fLocalMul, &&fLoadTwo, &&fExprStore, &&fExprBranch, &&fJumpStep,
       &&fLocalMember, &&fLocalMemberRef, &&fLocalElement, &&fLocalElementRef, &&fMemberExprStore,
-      &&fElementExprStore,
+      &&fElementExprStore, &&fLocalMemberOp, &&fLocalElementOp, &&fFrameMember, &&fFrameMemberRef,
       &&getMemberOut, &&getIndexedOut, &&assignOut, &&sortStep};
 
   // The records of the running frame. Calls of script functions run in
@@ -1106,52 +1111,101 @@ fJumpStep: {
 // object and key and the member's place are checked first, through the same
 // rules the member records' own handlers follow (member_access.h); anything
 // those do not serve runs the local's push alone.
+// The member's value v read from object `obj` (both checked by the caller)
+// pushed, with the object as its receiver; `len` records.
+#define FUSED_PUSH_MEMBER(obj, v, len) \
+  opRefs[top] = (obj);                 \
+  ops[top++] = *(v);                   \
+  pc += (len);                         \
+  FUSED_DONE(len, code[pc - 1]);       \
+  NEXT
+// The member's integer value v combined with the integer top operand by the
+// run's last record (+ - *).
+#define FUSED_MEMBER_OP(v, len)                                                     \
+  {                                                                                 \
+    const uint32_t b_ = static_cast<uint32_t>((v)->i);                              \
+    const uint32_t a_ = static_cast<uint32_t>(TOP.i);                               \
+    const int32_t op_ = code[pc + (len) - 1]->kind;                                 \
+    TOP.i = wrapInt(op_ == Add ? a_ + b_ : op_ == Sub ? a_ - b_ : a_ * b_);          \
+    opRefs[top - 1] = nullptr;                                                      \
+    pc += (len);                                                                    \
+    FUSED_DONE(len, code[pc - 1]);                                                  \
+    NEXT;                                                                           \
+  }
+// A member reference to (obj, key) pushed; `len` records.
+#define FUSED_MEMBER_REF(obj, key, len)                                  \
+  ctx->refs[ctx->refDepth++] = RefRecord{kRefMember, (key), (obj), nullptr}; \
+  pc += (len);                                                           \
+  FUSED_DONE(len, code[pc - 1]);                                         \
+  NEXT
 fLocalMember: {
   const Value* const c = LOCAL_CELL(node);
   const Value* v;
   if (!FUSED_FITS(2) || c->tag != kObject || !c->obj || top >= KVContext::kOperands ||
       !(v = inlineMemberValue(c->obj, code[pc + 1])))
     goto loadVariable;
-  opRefs[top] = c->obj;
-  ops[top++] = *v;
-  pc += 2;
-  FUSED_DONE(2, code[pc - 1]);
-  NEXT;
+  FUSED_PUSH_MEMBER(c->obj, v, 2);
+}
+fLocalMemberOp: {
+  const Value* const c = LOCAL_CELL(node);
+  const Value* v;
+  if (!FUSED_FITS(3) || c->tag != kObject || !c->obj || top < 1 || top >= KVContext::kOperands ||
+      TOP.tag != kInt || !(v = inlineMemberValue(c->obj, code[pc + 1])) || v->tag != kInt)
+    goto loadVariable;
+  FUSED_MEMBER_OP(v, 3)
 }
 fLocalMemberRef: {
   const Value* const c = LOCAL_CELL(node);
   if (!FUSED_FITS(2) || c->tag != kObject || !c->obj || top >= KVContext::kOperands ||
       ctx->refDepth >= KVContext::kRefs)
     goto loadVariable;
-  ctx->refs[ctx->refDepth++] = RefRecord{kRefMember, code[pc + 1]->operand.i, c->obj, nullptr};
-  pc += 2;
-  FUSED_DONE(2, code[pc - 1]);
-  NEXT;
+  FUSED_MEMBER_REF(c->obj, code[pc + 1]->operand.i, 2);
 }
+fFrameMember: {
+  KVobj* const self = ctx->frame->receiver;
+  const Value* v;
+  if (!FUSED_FITS(2) || !self || top >= KVContext::kOperands || !(v = inlineMemberValue(self, code[pc + 1])))
+    goto pushFrameObject;
+  FUSED_PUSH_MEMBER(self, v, 2);
+}
+fFrameMemberRef: {
+  KVobj* const self = ctx->frame->receiver;
+  if (!FUSED_FITS(2) || !self || top >= KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
+    goto pushFrameObject;
+  FUSED_MEMBER_REF(self, code[pc + 1]->operand.i, 2);
+}
+// local[local]: the key a non-negative integer.
+#define LOCAL_ELEMENT_KEY_OK(k) ((k)->tag == kInt && (k)->i >= 0)
 fLocalElement: {
   const Value* const c = LOCAL_CELL(node);
   const Value* const k = LOCAL_CELL(code[pc + 1]);
   const Value* v;
-  if (!FUSED_FITS(3) || c->tag != kObject || !c->obj || k->tag != kInt || k->i < 0 ||
+  if (!FUSED_FITS(3) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) ||
       top + 2 > KVContext::kOperands || !(v = inlineElementValue(c->obj, k->i)))
     goto loadVariable;
-  opRefs[top] = c->obj;
-  ops[top++] = *v;
-  pc += 3;
-  FUSED_DONE(3, code[pc - 1]);
-  NEXT;
+  FUSED_PUSH_MEMBER(c->obj, v, 3);
+}
+fLocalElementOp: {
+  const Value* const c = LOCAL_CELL(node);
+  const Value* const k = LOCAL_CELL(code[pc + 1]);
+  const Value* v;
+  if (!FUSED_FITS(4) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) || top < 1 ||
+      top + 2 > KVContext::kOperands || TOP.tag != kInt || !(v = inlineElementValue(c->obj, k->i)) ||
+      v->tag != kInt)
+    goto loadVariable;
+  FUSED_MEMBER_OP(v, 4)
 }
 fLocalElementRef: {
   const Value* const c = LOCAL_CELL(node);
   const Value* const k = LOCAL_CELL(code[pc + 1]);
-  if (!FUSED_FITS(3) || c->tag != kObject || !c->obj || k->tag != kInt || k->i < 0 ||
+  if (!FUSED_FITS(3) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) ||
       top + 2 > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
     goto loadVariable;
-  ctx->refs[ctx->refDepth++] = RefRecord{kRefMember, k->i, c->obj, nullptr};
-  pc += 3;
-  FUSED_DONE(3, code[pc - 1]);
-  NEXT;
+  FUSED_MEMBER_REF(c->obj, k->i, 3);
 }
+#undef FUSED_PUSH_MEMBER
+#undef FUSED_MEMBER_OP
+#undef FUSED_MEMBER_REF
 // local.name = integer expression; and local[local] = integer expression;
 // The expression reads locals only, so the cell found before it is the
 // one the store would find after it.
@@ -1174,10 +1228,11 @@ fMemberExprStore:
   FUSED_REF_EXPR_STORE(2, code[pc + 1]->operand.i)
 fElementExprStore: {
   const Value* const k = LOCAL_CELL(code[pc + 1]);
-  if (k->tag != kInt || k->i < 0) goto loadVariable;
+  if (!LOCAL_ELEMENT_KEY_OK(k)) goto loadVariable;
   FUSED_REF_EXPR_STORE(3, k->i)
 }
 #undef FUSED_REF_EXPR_STORE
+#undef LOCAL_ELEMENT_KEY_OK
   } catch (const CompileError&) {
     throw;
   } catch (const AbortedRun&) {
