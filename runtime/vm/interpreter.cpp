@@ -67,7 +67,7 @@ enum Handler : uint8_t {
   hFLocalElement, hFLocalElementRef, hFMemberExprStore, hFElementExprStore, hFLocalMemberOp, hFLocalElementOp,
   hFFrameMember, hFFrameMemberRef,
   // Member steps without their inline paths (fusion off, for the tests).
-  hGetMemberOut, hGetIndexedOut, hAssignOut,
+  hGetMemberOut, hGetIndexedOut, hAssignOut, hCompoundAssignOut, hStepOut,
   // The sort's intrinsic operations with their inline paths (fusion on).
   hSortStep, hCount
 };
@@ -170,6 +170,8 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     if (h == hGetMember) return hGetMemberOut;
     if (h == hGetIndexed) return hGetIndexedOut;
     if (h == hAssign) return hAssignOut;
+    if (h == hCompoundAssign) return hCompoundAssignOut;
+    if (h == hIncrement || h == hDecrement || h == hIncrementInPlace || h == hDecrementInPlace) return hStepOut;
   } else if (h == hCallIntrinsic && node->operand.i >= 11 && node->operand.i <= 14) {
     return hSortStep;
   }
@@ -262,7 +264,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fLocalAdd, &&fLocalSub, &&fLocalMul, &&fLoadTwo, &&fExprStore, &&fExprBranch, &&fJumpStep,
       &&fLocalMember, &&fLocalMemberRef, &&fLocalElement, &&fLocalElementRef, &&fMemberExprStore,
       &&fElementExprStore, &&fLocalMemberOp, &&fLocalElementOp, &&fFrameMember, &&fFrameMemberRef,
-      &&getMemberOut, &&getIndexedOut, &&assignOut, &&sortStep};
+      &&getMemberOut, &&getIndexedOut, &&assignOut, &&compoundAssignOut, &&stepOut, &&sortStep};
 
   // The records of the running frame. Calls of script functions run in
   // this loop too (enterCallStep): entering one switches the records and
@@ -398,15 +400,12 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 #define STEP_CELL(delta, keepTop)                                                           \
   {                                                                                         \
     const int32_t d = ctx->refDepth;                                                        \
-    if (d > 0 && ctx->refs[d - 1].kind == kRefCell) {                                       \
-      const RefRecord& r = ctx->refs[d - 1];                                                \
-      Value* c = static_cast<Value*>(r.container) + r.key;                                  \
-      if (c->tag == kInt && (!(keepTop) || TOP.tag == kInt)) {                              \
-        ctx->refDepth = d - 1;                                                              \
-        c->i = wrapInt(static_cast<uint32_t>(c->i) + static_cast<uint32_t>(delta));         \
-        if (keepTop) TOP.i = wrapInt(static_cast<uint32_t>(TOP.i) + static_cast<uint32_t>(delta)); \
-        ADVANCE;                                                                            \
-      }                                                                                     \
+    Value* const c = d > 0 ? refCellForWrite(ctx->refs[d - 1]) : nullptr;                    \
+    if (c && c->tag == kInt && (!(keepTop) || TOP.tag == kInt)) {                           \
+      ctx->refDepth = d - 1;                                                                \
+      c->i = wrapInt(static_cast<uint32_t>(c->i) + static_cast<uint32_t>(delta));           \
+      if (keepTop) TOP.i = wrapInt(static_cast<uint32_t>(TOP.i) + static_cast<uint32_t>(delta)); \
+      ADVANCE;                                                                              \
     }                                                                                       \
   }
 #define INT_PAIR(fast, slow)                       \
@@ -591,9 +590,25 @@ assign:
   ASSIGN_FAST(ADVANCE)
   OUT(assignThroughReference(ctx));
   ADVANCE;
-compoundAssign:
+compoundAssign: {
+  // Two integers under + - * & | ^ stored into a variable's cell or a
+  // member cell the inline rules find; anything else the general way.
+  const int32_t d = ctx->refDepth;
+  const int32_t op = node->operand.i;
+  Value* c;
+  if (top >= 2 && d > 0 && d > ctx->frame->refDepth && ops[top - 2].tag == kInt && TOP.tag == kInt &&
+      static_cast<uint32_t>(op - 1) < 8u && op != 4 && op != 5 && (c = refCellForWrite(ctx->refs[d - 1]))) {
+    const uint32_t a = static_cast<uint32_t>(ops[top - 2].i), b = static_cast<uint32_t>(TOP.i);
+    const uint32_t r = op == 1 ? a + b : op == 2 ? a - b : op == 3 ? a * b : op == 6 ? a & b : op == 7 ? a | b : a ^ b;
+    ctx->refDepth = d - 1;
+    --top;
+    SET_TOP(Value::makeInt(wrapInt(r)));
+    *c = TOP;
+    ADVANCE;
+  }
   OUT(compoundAssign(ctx, node->operand.i));
   ADVANCE;
+}
 jumpIfFalse:
   NEED(1);
   --top;
@@ -788,6 +803,14 @@ getMember: {
       --top;
       ctx->refs[ctx->refDepth++] = RefRecord{kRefMember, node->operand.i, obj, nullptr};
       ADVANCE;
+    } else if (node->flags == (kPushValue | kPushReference) && ctx->refDepth < KVContext::kRefs) {
+      // Both (the left side of ++, -- and compound stores).
+      if (const Value* v = inlineMemberValue(obj, node)) {
+        o = *v;
+        opRefs[top - 1] = obj;
+        ctx->refs[ctx->refDepth++] = RefRecord{kRefMember, node->operand.i, obj, nullptr};
+        ADVANCE;
+      }
     }
   }
   OUT(getMember(ctx, node->operand.i, node->flags, node->second.cache));
@@ -811,6 +834,14 @@ getIndexed: {
       top -= 2;
       ctx->refs[ctx->refDepth++] = RefRecord{kRefMember, k, obj, nullptr};
       ADVANCE;
+    } else if (node->flags == (kPushValue | kPushReference) && ctx->refDepth < KVContext::kRefs) {
+      if (const Value* cell = inlineElementValue(obj, k)) {
+        o = *cell;
+        --top;
+        opRefs[top - 1] = obj;
+        ctx->refs[ctx->refDepth++] = RefRecord{kRefMember, k, obj, nullptr};
+        ADVANCE;
+      }
     }
   }
   OUT(getIndexed(ctx, node->flags));
@@ -828,6 +859,15 @@ assignOut:
   NEED(1);
   OUT(assignThroughReference(ctx));
   ADVANCE;
+compoundAssignOut:
+  OUT(compoundAssign(ctx, node->operand.i));
+  ADVANCE;
+stepOut: {
+  const bool keepTop = node->kind == Increment || node->kind == Decrement;
+  if (keepTop) NEED(1);
+  OUT(stepThroughReference(ctx, node->kind == Increment || node->kind == IncrementInPlace ? 1 : -1, keepTop));
+  ADVANCE;
+}
 beginObject:
   OUT(beginObjectLiteral(ctx));
   ADVANCE;

@@ -74,4 +74,12 @@ namespace kv {
   return nullptr;
 }
 
+// The cell a reference names for a write, where the inline rules find it:
+// a variable's cell, or a member cell as inlineMemberCell finds it.
+[[gnu::always_inline]] inline Value* refCellForWrite(const RefRecord& r) {
+  if (r.kind == kRefCell) return static_cast<Value*>(r.container) + r.key;
+  if (r.kind == kRefMember) return inlineMemberCell(static_cast<KVobj*>(r.container), r.key);
+  return nullptr;
+}
+
 }  // namespace kv

@@ -361,6 +361,28 @@ console.log("never " @ (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (
     R"(var a = [1, 2], i = 1;
 a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = 3;
 console.log("never " @ a[i]);)",
+    // ++, -- and compound stores through members, elements and locals:
+    // integers stepped and combined inline; floats, texts, missing
+    // members, a sealed native, typed views, past the end and non-objects
+    // the general way, with the values turning halfway.
+    R"(var o = {x: 1, y: 2.5, s: "t"}, a = [1, 2, 3], p = {}, m = Math.abs, u, i, k, r = 0, t = 5;
+var v = new Int32Array(new ArrayBuffer(64), 0), xs = [o, a, p, m, v, u, 5, "text"], w;
+p[1] = 4;
+for (i = 0; i < 3000; i++) {
+  w = xs[i % 8];
+  k = i % 3;
+  o.x++; o.x--; ++o.x; r = r + o.x++ + --o.x + o.x-- + ++o.x;
+  a[k]++; a[k] += 2; a[k] -= 1; a[k] *= 3; a[k] &= 65535; a[k] |= 1; a[k] ^= 2; a[k] %= 1000; a[k] /= 1;
+  t += i; t *= 3; t -= k; t ^= 5; t &= 65535; t |= 2; t = t % 1000003;
+  r = (r + a[k] + (o.x += 2) + (o.x -= 2) + (a[k] *= 1) + t) % 1000003;
+  if (i % 200 == 0) { w.x++; w[1]--; w.x += i; w[1] -= i; o.y++; o.s--; o.q += 1; a[3]++; a[4] += 1; m.x++; }
+  if (i == 1000) o.x = 2.5;
+  if (i == 1500) { o.x = "5"; a[1] = 1.5; }
+  if (i == 2000) { o = {x: 7, y: 1}; a[1] = u; t = 0.5; }
+  if (i == 2500) { a[1] = 3; t = 1; xs[0] = o; }
+  if (i % 300 == 0) w = "junk" @ i;
+}
+console.log("steps " @ r @ " " @ o.x @ " " @ o.y @ " " @ o.q @ " " @ a[0] @ " " @ a[1] @ " " @ a[2] @ " " @ p[1] @ " " @ m.x @ " " @ v[1] @ " " @ t);)",
     // Native methods called in loops (their frames entered by the loop
     // itself), with a text argument, and a native failing for want of an
     // array receiver.
