@@ -112,6 +112,19 @@ bool isElementRead(const CodeVector& code, uint32_t pc, uint16_t flags) {
 
 bool isTopOp(int32_t kind) { return kind == Add || kind == Sub || kind == Mul; }
 
+// The records of a member or element read of `read` records at pc, with
+// the + - or * after it and, when they follow, an integer constant and its
+// + - * or % (divisors other than 0 and -1); 0 when no operation follows.
+uint32_t readOp(const CodeVector& code, uint32_t pc, uint32_t read) {
+  const uint32_t at = pc + read;
+  if (at >= code.size() || !isTopOp(code[at]->kind)) return 0;
+  if (at + 2 < code.size() && isPushInt(code[at + 1])) {
+    const int32_t c = code[at + 1]->operand.i, op = code[at + 2]->kind;
+    if (isTopOp(op) || (op == Mod && c != 0 && c != -1)) return read + 3;
+  }
+  return read + 1;
+}
+
 // The expression, store and pop after a member or element reference of
 // `ref` records at pc: the records of the whole statement, or 0.
 uint32_t refExprStore(const CodeVector& code, uint32_t pc, uint32_t ref) {
@@ -129,8 +142,9 @@ Fused memberRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
   if (pc + 1 >= code.size()) return Fused::None;
   const CodeNode* next = code[pc + 1];
   if (isMemberRead(next, kPushValue)) {
-    *len = pc + 2 < code.size() && isTopOp(code[pc + 2]->kind) ? 3 : 2;
-    return *len == 3 ? Fused::LocalMemberOp : Fused::LocalMember;
+    if ((*len = readOp(code, pc, 2)) != 0) return Fused::LocalMemberOp;
+    *len = 2;
+    return Fused::LocalMember;
   }
   if (isMemberRead(next, kPushReference)) {
     if ((*len = refExprStore(code, pc, 2)) != 0) return Fused::MemberExprStore;
@@ -138,8 +152,9 @@ Fused memberRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
     return Fused::LocalMemberRef;
   }
   if (isElementRead(code, pc, kPushValue)) {
-    *len = pc + 3 < code.size() && isTopOp(code[pc + 3]->kind) ? 4 : 3;
-    return *len == 4 ? Fused::LocalElementOp : Fused::LocalElement;
+    if ((*len = readOp(code, pc, 3)) != 0) return Fused::LocalElementOp;
+    *len = 3;
+    return Fused::LocalElement;
   }
   if (isElementRead(code, pc, kPushReference)) {
     if ((*len = refExprStore(code, pc, 3)) != 0) return Fused::ElementExprStore;

@@ -41,7 +41,8 @@ enum class Fused : uint8_t {
   // local[local] read, and its reference pushed.
   LocalElement, LocalElementRef,
   // local.name and local[local] read and combined with the top operand by
-  // + - or *.
+  // + - or *, and then, where they follow, with an integer constant by + -
+  // * or % (CodeNode::run records).
   LocalMemberOp, LocalElementOp,
   // this.name read, and its reference pushed.
   FrameMember, FrameMemberRef,

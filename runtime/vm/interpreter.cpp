@@ -1160,17 +1160,28 @@ fJumpStep: {
   FUSED_DONE(len, code[pc - 1]);       \
   NEXT
 // The member's integer value v combined with the integer top operand by the
-// run's last record (+ - *).
-#define FUSED_MEMBER_OP(v, len)                                                     \
-  {                                                                                 \
-    const uint32_t b_ = static_cast<uint32_t>((v)->i);                              \
-    const uint32_t a_ = static_cast<uint32_t>(TOP.i);                               \
-    const int32_t op_ = code[pc + (len) - 1]->kind;                                 \
-    TOP.i = wrapInt(op_ == Add ? a_ + b_ : op_ == Sub ? a_ - b_ : a_ * b_);          \
-    opRefs[top - 1] = nullptr;                                                      \
-    pc += (len);                                                                    \
-    FUSED_DONE(len, code[pc - 1]);                                                  \
-    NEXT;                                                                           \
+// record after the read (+ - *), and then, when the run goes on (fuse.h),
+// with the integer constant pushed after that by the run's last record.
+#define FUSED_MEMBER_OP(v, read)                                                             \
+  {                                                                                          \
+    const uint32_t len_ = node->run;                                                         \
+    uint32_t b_ = static_cast<uint32_t>((v)->i);                                             \
+    const uint32_t a_ = static_cast<uint32_t>(TOP.i);                                        \
+    int32_t op_ = code[pc + (read)]->kind;                                                   \
+    int32_t r_ = wrapInt(op_ == Add ? a_ + b_ : op_ == Sub ? a_ - b_ : a_ * b_);             \
+    if (len_ > (read) + 1) {                                                                 \
+      /* Chosen only for divisors other than 0 and -1. */                                    \
+      const int32_t k_ = code[pc + (read) + 1]->operand.i;                                   \
+      op_ = code[pc + (read) + 2]->kind;                                                     \
+      b_ = static_cast<uint32_t>(k_);                                                        \
+      const uint32_t x_ = static_cast<uint32_t>(r_);                                         \
+      r_ = op_ == Mod ? r_ % k_ : wrapInt(op_ == Add ? x_ + b_ : op_ == Sub ? x_ - b_ : x_ * b_); \
+    }                                                                                        \
+    TOP.i = r_;                                                                              \
+    opRefs[top - 1] = nullptr;                                                               \
+    pc += len_;                                                                              \
+    FUSED_DONE(len_, code[pc - 1]);                                                          \
+    NEXT;                                                                                    \
   }
 // A member reference to (obj, key) pushed; `len` records.
 #define FUSED_MEMBER_REF(obj, key, len)                                  \
@@ -1189,10 +1200,10 @@ fLocalMember: {
 fLocalMemberOp: {
   const Value* const c = LOCAL_CELL(node);
   const Value* v;
-  if (!FUSED_FITS(3) || c->tag != kObject || !c->obj || top < 1 || top >= KVContext::kOperands ||
+  if (!FUSED_FITS(node->run) || c->tag != kObject || !c->obj || top < 1 || top >= KVContext::kOperands ||
       TOP.tag != kInt || !(v = inlineMemberValue(c->obj, code[pc + 1])) || v->tag != kInt)
     goto loadVariable;
-  FUSED_MEMBER_OP(v, 3)
+  FUSED_MEMBER_OP(v, 2)
 }
 fLocalMemberRef: {
   const Value* const c = LOCAL_CELL(node);
@@ -1229,11 +1240,11 @@ fLocalElementOp: {
   const Value* const c = LOCAL_CELL(node);
   const Value* const k = LOCAL_CELL(code[pc + 1]);
   const Value* v;
-  if (!FUSED_FITS(4) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) || top < 1 ||
+  if (!FUSED_FITS(node->run) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) || top < 1 ||
       top + 2 > KVContext::kOperands || TOP.tag != kInt || !(v = inlineElementValue(c->obj, k->i)) ||
       v->tag != kInt)
     goto loadVariable;
-  FUSED_MEMBER_OP(v, 4)
+  FUSED_MEMBER_OP(v, 3)
 }
 fLocalElementRef: {
   const Value* const c = LOCAL_CELL(node);
