@@ -137,6 +137,20 @@ uint32_t refExprStore(const CodeVector& code, uint32_t pc, uint32_t ref) {
   return ref + e + 2;
 }
 
+// `local = local OP member-or-element [OP constant];` at pc: the records of
+// the statement, or 0.
+uint32_t readOpStore(const CodeVector& code, uint32_t pc) {
+  if (pc + 3 >= code.size() || !isLocalValue(code[pc + 1]) || !isLocalValue(code[pc + 2])) return 0;
+  uint32_t read = 0;
+  if (isMemberRead(code[pc + 3], kPushValue)) read = readOp(code, pc + 2, 2);
+  else if (isElementRead(code, pc + 2, kPushValue)) read = readOp(code, pc + 2, 3);
+  const uint32_t at = pc + 2 + read;
+  if (read == 0 || at + 1 >= code.size()) return 0;
+  const int32_t store = code[at]->kind;
+  if ((store != Assign && store != AssignThroughReference) || !isPop(code[at + 1]->kind)) return 0;
+  return read + 4;
+}
+
 // A member step at a frame local's push (fuse.h), its records in *len.
 Fused memberRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
   if (pc + 1 >= code.size()) return Fused::None;
@@ -211,6 +225,8 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
         return withTop(next->kind, Fused::LocalAdd, Fused::LocalSub, Fused::LocalMul, Fused::None);
       }
       if ((*len = exprStore(code, pc)) != 0) return Fused::ExprStore;
+      if (n->flags == kPushReference && n->second.var && n->second.var->depth == 0 && (*len = readOpStore(code, pc)) != 0)
+        return Fused::ReadOpStore;
       *len = 3;
       return stepLocal(code, pc, false) ? Fused::StepLocal : Fused::None;
     }

@@ -44,6 +44,10 @@ enum class Fused : uint8_t {
   // + - or *, and then, where they follow, with an integer constant by + -
   // * or % (CodeNode::run records).
   LocalMemberOp, LocalElementOp,
+  // `local = local OP <such a read and operation>;`: the reference, the
+  // local, the read with its operations, the store and the pop
+  // (CodeNode::run records).
+  ReadOpStore,
   // this.name read, and its reference pushed.
   FrameMember, FrameMemberRef,
   // `local.name = <integer expression>;` and `local[local] = <integer

@@ -65,7 +65,7 @@ enum Handler : uint8_t {
   hFCompareBranch, hFStepLocal, hFAssignPop, hFConstAdd, hFConstSub, hFConstMul, hFConstMod, hFLocalAdd,
   hFLocalSub, hFLocalMul, hFLoadTwo, hFExprStore, hFExprBranch, hFJumpStep, hFLocalMember, hFLocalMemberRef,
   hFLocalElement, hFLocalElementRef, hFMemberExprStore, hFElementExprStore, hFLocalMemberOp, hFLocalElementOp,
-  hFFrameMember, hFFrameMemberRef,
+  hFFrameMember, hFFrameMemberRef, hFReadOpStore,
   // Member steps without their inline paths (fusion off, for the tests).
   hGetMemberOut, hGetIndexedOut, hAssignOut, hCompoundAssignOut, hStepOut,
   // The sort's intrinsic operations with their inline paths (fusion on).
@@ -164,6 +164,7 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::LocalElementOp: return hFLocalElementOp;
     case Fused::FrameMember: return hFFrameMember;
     case Fused::FrameMemberRef: return hFFrameMemberRef;
+    case Fused::ReadOpStore: return hFReadOpStore;
   }
   const uint8_t h = kKinds.at[k];
   if (!recordFusion()) {
@@ -179,6 +180,20 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
 }
 
 int32_t labelPosition(const LabelSlot* s) { return s ? s->position : -1; }
+
+// The integer a of a fused member read's run combined with the member's
+// integer b by the operation record at op[0] (+ - *) and, with `tail`,
+// then with the constant of op[1] by op[2] (+ - * %, the divisor neither
+// 0 nor -1).
+[[gnu::always_inline]] inline int32_t readOpResult(CodeNode* const* op, bool tail, int32_t a, int32_t b) {
+  auto apply = [](int32_t kind, int32_t x, int32_t y) {
+    const uint32_t ux = static_cast<uint32_t>(x), uy = static_cast<uint32_t>(y);
+    if (kind == Mod) return x % y;
+    return wrapInt(kind == Add ? ux + uy : kind == Sub ? ux - uy : ux * uy);
+  };
+  const int32_t r = apply(op[0]->kind, a, b);
+  return tail ? apply(op[2]->kind, r, op[1]->operand.i) : r;
+}
 
 // The integer expression of `count` records (fuse.h's ExprStore and
 // ExprBranch, their micro codes noted) evaluated onto st: the depth it
@@ -264,6 +279,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fLocalAdd, &&fLocalSub, &&fLocalMul, &&fLoadTwo, &&fExprStore, &&fExprBranch, &&fJumpStep,
       &&fLocalMember, &&fLocalMemberRef, &&fLocalElement, &&fLocalElementRef, &&fMemberExprStore,
       &&fElementExprStore, &&fLocalMemberOp, &&fLocalElementOp, &&fFrameMember, &&fFrameMemberRef,
+      &&fReadOpStore,
       &&getMemberOut, &&getIndexedOut, &&assignOut, &&compoundAssignOut, &&stepOut, &&sortStep};
 
   // The records of the running frame. Calls of script functions run in
@@ -1162,26 +1178,14 @@ fJumpStep: {
 // The member's integer value v combined with the integer top operand by the
 // record after the read (+ - *), and then, when the run goes on (fuse.h),
 // with the integer constant pushed after that by the run's last record.
-#define FUSED_MEMBER_OP(v, read)                                                             \
-  {                                                                                          \
-    const uint32_t len_ = node->run;                                                         \
-    uint32_t b_ = static_cast<uint32_t>((v)->i);                                             \
-    const uint32_t a_ = static_cast<uint32_t>(TOP.i);                                        \
-    int32_t op_ = code[pc + (read)]->kind;                                                   \
-    int32_t r_ = wrapInt(op_ == Add ? a_ + b_ : op_ == Sub ? a_ - b_ : a_ * b_);             \
-    if (len_ > (read) + 1) {                                                                 \
-      /* Chosen only for divisors other than 0 and -1. */                                    \
-      const int32_t k_ = code[pc + (read) + 1]->operand.i;                                   \
-      op_ = code[pc + (read) + 2]->kind;                                                     \
-      b_ = static_cast<uint32_t>(k_);                                                        \
-      const uint32_t x_ = static_cast<uint32_t>(r_);                                         \
-      r_ = op_ == Mod ? r_ % k_ : wrapInt(op_ == Add ? x_ + b_ : op_ == Sub ? x_ - b_ : x_ * b_); \
-    }                                                                                        \
-    TOP.i = r_;                                                                              \
-    opRefs[top - 1] = nullptr;                                                               \
-    pc += len_;                                                                              \
-    FUSED_DONE(len_, code[pc - 1]);                                                          \
-    NEXT;                                                                                    \
+#define FUSED_MEMBER_OP(v, read)                                                      \
+  {                                                                                   \
+    const uint32_t len_ = node->run;                                                  \
+    TOP.i = readOpResult(code + pc + (read), len_ > (read) + 1, TOP.i, (v)->i);        \
+    opRefs[top - 1] = nullptr;                                                        \
+    pc += len_;                                                                       \
+    FUSED_DONE(len_, code[pc - 1]);                                                   \
+    NEXT;                                                                             \
   }
 // A member reference to (obj, key) pushed; `len` records.
 #define FUSED_MEMBER_REF(obj, key, len)                                  \
@@ -1253,6 +1257,26 @@ fLocalElementRef: {
       top + 2 > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
     goto loadVariable;
   FUSED_MEMBER_REF(c->obj, k->i, 3);
+}
+fReadOpStore: {
+  // local = local OP member-or-element [OP constant];
+  const uint32_t len = node->run;
+  const Value* const a = LOCAL_CELL(code[pc + 1]);
+  const Value* const c = LOCAL_CELL(code[pc + 2]);
+  const CodeNode* const rd = code[pc + 3];
+  const bool element = rd->kind == LoadVariable;
+  const Value* v = nullptr;
+  if (FUSED_FITS(len) && a->tag == kInt && c->tag == kObject && c->obj && top + 3 <= KVContext::kOperands &&
+      ctx->refDepth < KVContext::kRefs) {
+    if (!element) v = inlineMemberValue(c->obj, rd);
+    else if (const Value* k = LOCAL_CELL(rd); LOCAL_ELEMENT_KEY_OK(k)) v = inlineElementValue(c->obj, k->i);
+  }
+  if (!v || v->tag != kInt) goto loadVariable;
+  const uint32_t at = element ? 6 : 5;
+  *LOCAL_CELL(node) = Value::makeInt(readOpResult(code + pc + at - 1, len > at + 2, a->i, v->i));
+  pc += len;
+  FUSED_DONE(len, code[pc - 1]);
+  NEXT;
 }
 #undef FUSED_PUSH_MEMBER
 #undef FUSED_MEMBER_OP
