@@ -125,30 +125,31 @@ uint32_t readOp(const CodeVector& code, uint32_t pc, uint32_t read) {
   return read + 1;
 }
 
+// A store through the reference below the top at `at`, then a pop.
+bool storeAndPop(const CodeVector& code, uint32_t at) {
+  if (at + 1 >= code.size()) return false;
+  const int32_t store = code[at]->kind;
+  return (store == Assign || store == AssignThroughReference) && isPop(code[at + 1]->kind);
+}
+
 // The expression, store and pop after a member or element reference of
 // `ref` records at pc: the records of the whole statement, or 0.
 uint32_t refExprStore(const CodeVector& code, uint32_t pc, uint32_t ref) {
   int32_t depth = 0;
   const uint32_t e = exprRun(code, pc + ref, &depth);
-  const uint32_t at = pc + ref + e;
-  if (e < 1 || depth != 1 || at + 1 >= code.size()) return 0;
-  const int32_t store = code[at]->kind;
-  if ((store != Assign && store != AssignThroughReference) || !isPop(code[at + 1]->kind)) return 0;
-  return ref + e + 2;
+  return e >= 1 && depth == 1 && storeAndPop(code, pc + ref + e) ? ref + e + 2 : 0;
 }
 
 // `local = local OP member-or-element [OP constant];` at pc: the records of
 // the statement, or 0.
 uint32_t readOpStore(const CodeVector& code, uint32_t pc) {
+  const CodeNode* n = code[pc];
+  if (n->flags != kPushReference || !n->second.var || n->second.var->depth != 0) return 0;
   if (pc + 3 >= code.size() || !isLocalValue(code[pc + 1]) || !isLocalValue(code[pc + 2])) return 0;
   uint32_t read = 0;
   if (isMemberRead(code[pc + 3], kPushValue)) read = readOp(code, pc + 2, 2);
   else if (isElementRead(code, pc + 2, kPushValue)) read = readOp(code, pc + 2, 3);
-  const uint32_t at = pc + 2 + read;
-  if (read == 0 || at + 1 >= code.size()) return 0;
-  const int32_t store = code[at]->kind;
-  if ((store != Assign && store != AssignThroughReference) || !isPop(code[at + 1]->kind)) return 0;
-  return read + 4;
+  return read != 0 && storeAndPop(code, pc + 2 + read) ? read + 4 : 0;
 }
 
 // A member step at a frame local's push (fuse.h), its records in *len.
@@ -225,8 +226,7 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
         return withTop(next->kind, Fused::LocalAdd, Fused::LocalSub, Fused::LocalMul, Fused::None);
       }
       if ((*len = exprStore(code, pc)) != 0) return Fused::ExprStore;
-      if (n->flags == kPushReference && n->second.var && n->second.var->depth == 0 && (*len = readOpStore(code, pc)) != 0)
-        return Fused::ReadOpStore;
+      if ((*len = readOpStore(code, pc)) != 0) return Fused::ReadOpStore;
       *len = 3;
       return stepLocal(code, pc, false) ? Fused::StepLocal : Fused::None;
     }
