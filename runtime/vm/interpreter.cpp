@@ -1166,7 +1166,9 @@ fJumpStep: {
 // Member steps beginning with a local (fuse.h's memberRun): the local's
 // object and key and the member's place are checked first, through the same
 // rules the member records' own handlers follow (member_access.h); anything
-// those do not serve runs the local's push alone.
+// those do not serve runs the first record (the local's or this's push)
+// alone.
+//
 // The member's value v read from object `obj` (both checked by the caller)
 // pushed, with the object as its receiver; `len` records.
 #define FUSED_PUSH_MEMBER(obj, v, len) \
