@@ -104,6 +104,81 @@ bool stepLocal(const CodeVector& code, uint32_t pc, bool jumpOnly) {
   return after == PopAndJump || (!jumpOnly && isPop(after));
 }
 
+bool isMemberRead(const CodeNode* n, uint16_t flags) { return n->kind == GetMember && n->flags == flags; }
+bool isElementRead(const CodeVector& code, uint32_t pc, uint16_t flags) {
+  return pc + 2 < code.size() && isLocalValue(code[pc]) && isLocalValue(code[pc + 1]) &&
+         code[pc + 2]->kind == GetIndexed && code[pc + 2]->flags == flags;
+}
+
+bool isTopOp(int32_t kind) { return kind == Add || kind == Sub || kind == Mul; }
+
+// The records of a member or element read of `read` records at pc, with
+// the + - or * after it and, when they follow, an integer constant and its
+// + - * or % (divisors other than 0 and -1); 0 when no operation follows.
+uint32_t readOp(const CodeVector& code, uint32_t pc, uint32_t read) {
+  const uint32_t at = pc + read;
+  if (at >= code.size() || !isTopOp(code[at]->kind)) return 0;
+  if (at + 2 < code.size() && isPushInt(code[at + 1])) {
+    const int32_t c = code[at + 1]->operand.i, op = code[at + 2]->kind;
+    if (isTopOp(op) || (op == Mod && c != 0 && c != -1)) return read + 3;
+  }
+  return read + 1;
+}
+
+// A store through the reference below the top at `at`, then a pop.
+bool storeAndPop(const CodeVector& code, uint32_t at) {
+  if (at + 1 >= code.size()) return false;
+  const int32_t store = code[at]->kind;
+  return (store == Assign || store == AssignThroughReference) && isPop(code[at + 1]->kind);
+}
+
+// The expression, store and pop after a member or element reference of
+// `ref` records at pc: the records of the whole statement, or 0.
+uint32_t refExprStore(const CodeVector& code, uint32_t pc, uint32_t ref) {
+  int32_t depth = 0;
+  const uint32_t e = exprRun(code, pc + ref, &depth);
+  return e >= 1 && depth == 1 && storeAndPop(code, pc + ref + e) ? ref + e + 2 : 0;
+}
+
+// `local = local OP member-or-element [OP constant];` at pc: the records of
+// the statement, or 0.
+uint32_t readOpStore(const CodeVector& code, uint32_t pc) {
+  const CodeNode* n = code[pc];
+  if (n->flags != kPushReference || !n->second.var || n->second.var->depth != 0) return 0;
+  if (pc + 3 >= code.size() || !isLocalValue(code[pc + 1]) || !isLocalValue(code[pc + 2])) return 0;
+  uint32_t read = 0;
+  if (isMemberRead(code[pc + 3], kPushValue)) read = readOp(code, pc + 2, 2);
+  else if (isElementRead(code, pc + 2, kPushValue)) read = readOp(code, pc + 2, 3);
+  return read != 0 && storeAndPop(code, pc + 2 + read) ? read + 4 : 0;
+}
+
+// A member step at a frame local's push (fuse.h), its records in *len.
+Fused memberRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
+  if (pc + 1 >= code.size()) return Fused::None;
+  const CodeNode* next = code[pc + 1];
+  if (isMemberRead(next, kPushValue)) {
+    if ((*len = readOp(code, pc, 2)) != 0) return Fused::LocalMemberOp;
+    *len = 2;
+    return Fused::LocalMember;
+  }
+  if (isMemberRead(next, kPushReference)) {
+    if ((*len = refExprStore(code, pc, 2)) != 0) return Fused::MemberExprStore;
+    *len = 2;
+    return Fused::LocalMemberRef;
+  }
+  if (isElementRead(code, pc, kPushValue)) {
+    if ((*len = readOp(code, pc, 3)) != 0) return Fused::LocalElementOp;
+    *len = 3;
+    return Fused::LocalElement;
+  }
+  if (isElementRead(code, pc, kPushReference)) {
+    if ((*len = refExprStore(code, pc, 3)) != 0) return Fused::ElementExprStore;
+    *len = 3;
+    return Fused::LocalElementRef;
+  }
+  return Fused::None;
+}
+
 bool isJump(int32_t kind) {
   switch (kind) {
     case Jump54: case Jump108: case Jump110: case Jump117: case Jump118: case Jump122: case Jump126: case Jump165:
@@ -141,14 +216,17 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
   switch (n->kind) {
     case LoadVariable: {
       if (isLocalValue(n)) {
+        if (Fused f = memberRun(code, pc, len); f != Fused::None) return f;
         *len = 4;
         if (Fused f = compareBranch(code, pc); f != Fused::None) return f;
         if ((*len = exprBranch(code, pc)) != 0) return Fused::ExprBranch;
         *len = 2;
-        if (isLocalValue(next)) return Fused::LoadTwo;
+        // A local before `local[local]` goes alone: the element read is one step.
+        if (isLocalValue(next) && !isElementRead(code, pc + 1, kPushValue)) return Fused::LoadTwo;
         return withTop(next->kind, Fused::LocalAdd, Fused::LocalSub, Fused::LocalMul, Fused::None);
       }
       if ((*len = exprStore(code, pc)) != 0) return Fused::ExprStore;
+      if ((*len = readOpStore(code, pc)) != 0) return Fused::ReadOpStore;
       *len = 3;
       return stepLocal(code, pc, false) ? Fused::StepLocal : Fused::None;
     }
@@ -163,6 +241,9 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
     }
     case Assign: case AssignThroughReference:
       return isPop(next->kind) ? Fused::AssignPop : Fused::None;
+    case PushFrameObject:
+      if (isMemberRead(next, kPushValue)) return Fused::FrameMember;
+      return isMemberRead(next, kPushReference) ? Fused::FrameMemberRef : Fused::None;
     default:
       return Fused::None;
   }

@@ -35,6 +35,25 @@ enum class Fused : uint8_t {
   // A Jump to a `local++` / `local--` statement ending in PopAndJump (a
   // loop's step): the jump and the three records of the step.
   JumpStep,
+  // Member steps beginning with a frame local (memberRun):
+  // local.name read, and its reference pushed (the left side of a store).
+  LocalMember, LocalMemberRef,
+  // local[local] read, and its reference pushed.
+  LocalElement, LocalElementRef,
+  // local.name and local[local] read and combined with the top operand by
+  // + - or *, and then, where they follow, with an integer constant by + -
+  // * or % (CodeNode::run records).
+  LocalMemberOp, LocalElementOp,
+  // `local = local OP <such a read and operation>;`: the reference, the
+  // local, the read with its operations, the store and the pop
+  // (CodeNode::run records).
+  ReadOpStore,
+  // this.name read, and its reference pushed.
+  FrameMember, FrameMemberRef,
+  // `local.name = <integer expression>;` and `local[local] = <integer
+  // expression>;`: the reference, an expression as ExprStore's, the store
+  // and the pop (CodeNode::run records).
+  MemberExprStore, ElementExprStore,
   // Not a run: a Call whose script callee runs in the caller's code loop
   // rather than a nested one (the same records, steps and frames).
   EnterCall,

@@ -19,6 +19,7 @@
 #include "runtime/vm/interp_ext.h"
 #include "runtime/vm/interp_ops.h"
 #include "runtime/vm/kvarray.h"
+#include "runtime/vm/member_access.h"
 #include "runtime/vm/builtin_classes.h"
 #include "runtime/vm/runtime_log.h"
 #include "runtime/vm/property.h"
@@ -63,9 +64,11 @@ enum Handler : uint8_t {
   hGeneratorReturn,
   // Fused steps (fuse.h), each standing for a run of records.
   hFCompareBranch, hFStepLocal, hFAssignPop, hFConstAdd, hFConstSub, hFConstMul, hFConstMod, hFLocalAdd,
-  hFLocalSub, hFLocalMul, hFLoadTwo, hFExprStore, hFExprBranch, hFJumpStep,
+  hFLocalSub, hFLocalMul, hFLoadTwo, hFExprStore, hFExprBranch, hFJumpStep, hFLocalMember, hFLocalMemberRef,
+  hFLocalElement, hFLocalElementRef, hFMemberExprStore, hFElementExprStore, hFLocalMemberOp, hFLocalElementOp,
+  hFFrameMember, hFFrameMemberRef, hFReadOpStore,
   // Member steps without their inline paths (fusion off, for the tests).
-  hGetMemberOut, hGetIndexedOut, hAssignOut,
+  hGetMemberOut, hGetIndexedOut, hAssignOut, hCompoundAssignOut, hStepOut,
   // The sort's intrinsic operations with their inline paths (fusion on).
   hSortStep,
   // A call's argument count pushed and the call entered in one step.
@@ -139,6 +142,8 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     node->micro = exprShape(code, pc + 1, len - 3);
   }
   if (f == Fused::ExprBranch) noteExprMicro(code, pc, len - 2);
+  if (f == Fused::MemberExprStore) noteExprMicro(code, pc + 2, len - 4);
+  if (f == Fused::ElementExprStore) noteExprMicro(code, pc + 3, len - 5);
   switch (f) {
     case Fused::ExprStore: return hFExprStore;
     case Fused::ExprBranch: return hFExprBranch;
@@ -157,12 +162,25 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::LoadTwo: return hFLoadTwo;
     case Fused::EnterCall: return hCallHere;
     case Fused::CountCall: return hFCountCall;
+    case Fused::LocalMember: return hFLocalMember;
+    case Fused::LocalMemberRef: return hFLocalMemberRef;
+    case Fused::LocalElement: return hFLocalElement;
+    case Fused::LocalElementRef: return hFLocalElementRef;
+    case Fused::MemberExprStore: return hFMemberExprStore;
+    case Fused::ElementExprStore: return hFElementExprStore;
+    case Fused::LocalMemberOp: return hFLocalMemberOp;
+    case Fused::LocalElementOp: return hFLocalElementOp;
+    case Fused::FrameMember: return hFFrameMember;
+    case Fused::FrameMemberRef: return hFFrameMemberRef;
+    case Fused::ReadOpStore: return hFReadOpStore;
   }
   const uint8_t h = kKinds.at[k];
   if (!recordFusion()) {
     if (h == hGetMember) return hGetMemberOut;
     if (h == hGetIndexed) return hGetIndexedOut;
     if (h == hAssign) return hAssignOut;
+    if (h == hCompoundAssign) return hCompoundAssignOut;
+    if (h == hIncrement || h == hDecrement || h == hIncrementInPlace || h == hDecrementInPlace) return hStepOut;
   } else if (h == hCallIntrinsic && ((node->operand.i >= 11 && node->operand.i <= 12) ||
                                      (node->operand.i >= 18 && node->operand.i <= 20))) {
     return hSortStep;
@@ -171,6 +189,20 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
 }
 
 int32_t labelPosition(const LabelSlot* s) { return s ? s->position : -1; }
+
+// The integer a of a fused member read's run combined with the member's
+// integer b by the operation record at op[0] (+ - *) and, with `tail`,
+// then with the constant of op[1] by op[2] (+ - * %, the divisor neither
+// 0 nor -1).
+[[gnu::always_inline]] inline int32_t readOpResult(CodeNode* const* op, bool tail, int32_t a, int32_t b) {
+  auto apply = [](int32_t kind, int32_t x, int32_t y) {
+    const uint32_t ux = static_cast<uint32_t>(x), uy = static_cast<uint32_t>(y);
+    if (kind == Mod) return x % y;
+    return wrapInt(kind == Add ? ux + uy : kind == Sub ? ux - uy : ux * uy);
+  };
+  const int32_t r = apply(op[0]->kind, a, b);
+  return tail ? apply(op[2]->kind, r, op[1]->operand.i) : r;
+}
 
 // The integer expression of `count` records (fuse.h's ExprStore and
 // ExprBranch, their micro codes noted) evaluated onto st: the depth it
@@ -343,7 +375,10 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&callGuarded, &&callHere, &&end, &&beginArray, &&appendElement, &&endArray, &&forOf, &&opYield, &&generatorReturn,
       &&fCompareBranch, &&fStepLocal, &&fAssignPop, &&fConstAdd, &&fConstSub, &&fConstMul, &&fConstMod,
       &&fLocalAdd, &&fLocalSub, &&fLocalMul, &&fLoadTwo, &&fExprStore, &&fExprBranch, &&fJumpStep,
-      &&getMemberOut, &&getIndexedOut, &&assignOut, &&sortStep, &&fCountCall};
+      &&fLocalMember, &&fLocalMemberRef, &&fLocalElement, &&fLocalElementRef, &&fMemberExprStore,
+      &&fElementExprStore, &&fLocalMemberOp, &&fLocalElementOp, &&fFrameMember, &&fFrameMemberRef,
+      &&fReadOpStore,
+      &&getMemberOut, &&getIndexedOut, &&assignOut, &&compoundAssignOut, &&stepOut, &&sortStep, &&fCountCall};
 
   // The records of the running frame. Calls of script functions run in
   // this loop too (enterCallStep): entering one switches the records and
@@ -479,15 +514,12 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 #define STEP_CELL(delta, keepTop)                                                           \
   {                                                                                         \
     const int32_t d = ctx->refDepth;                                                        \
-    if (d > 0 && ctx->refs[d - 1].kind == kRefCell) {                                       \
-      const RefRecord& r = ctx->refs[d - 1];                                                \
-      Value* c = static_cast<Value*>(r.container) + r.key;                                  \
-      if (c->tag == kInt && (!(keepTop) || TOP.tag == kInt)) {                              \
-        ctx->refDepth = d - 1;                                                              \
-        c->i = wrapInt(static_cast<uint32_t>(c->i) + static_cast<uint32_t>(delta));         \
-        if (keepTop) TOP.i = wrapInt(static_cast<uint32_t>(TOP.i) + static_cast<uint32_t>(delta)); \
-        ADVANCE;                                                                            \
-      }                                                                                     \
+    Value* const c = d > 0 ? refCellForWrite(ctx->refs[d - 1]) : nullptr;                    \
+    if (c && c->tag == kInt && (!(keepTop) || TOP.tag == kInt)) {                           \
+      ctx->refDepth = d - 1;                                                                \
+      c->i = wrapInt(static_cast<uint32_t>(c->i) + static_cast<uint32_t>(delta));           \
+      if (keepTop) TOP.i = wrapInt(static_cast<uint32_t>(TOP.i) + static_cast<uint32_t>(delta)); \
+      ADVANCE;                                                                              \
     }                                                                                       \
   }
 #define INT_PAIR(fast, slow)                       \
@@ -578,30 +610,10 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       static_cast<Value*>(r.container)[r.key] = TOP;                                        \
       then;                                                                                 \
     }                                                                                       \
-    /* A store through a member reference, where resolving it for a write */                \
-    /* finds: an array's element below its length (past the end it warns); */               \
-    /* a run-time member the look-up cache holds, under an atom or, in an */                \
-    /* object whose integer keys are members, an integer; a class slot the */               \
-    /* slot cache holds. */                                                                 \
+    /* A store through a member reference that inlineMemberCell serves. */                 \
     if (d > 0 && ctx->refs[d - 1].kind == kRefMember && TOP.tag != kString) {               \
       const RefRecord& r = ctx->refs[d - 1];                                                \
-      auto* const obj = static_cast<KVobj*>(r.container);                                   \
-      Value* cell_ = nullptr;                                                               \
-      if (obj && !obj->sealed) {                                                            \
-        if (r.key >= 0 && obj->classId == kArrayClassId) {                                  \
-          cell_ = static_cast<KVArray*>(obj)->elementForWrite(r.key);                       \
-        } else if ((r.key < 0 || obj->kind == kMembersKind) && r.key != RefRecord::kAtomNotFoundKey) { \
-          MemberEntry* member = quickOwnMember(obj, r.key);                                 \
-          if (member && (member->attrs & kAttrWritable)) cell_ = &member->value;            \
-          if (!cell_ && r.key < 0) {                                                        \
-            const SlotCacheEntry& e = slotCacheEntry(obj->classId, r.key);                  \
-            if (e.classId == obj->classId && e.atom == r.key && e.epoch == gHeap.memberEpoch && \
-                static_cast<uint32_t>(e.slot) < static_cast<uint32_t>(obj->props.count) &&  \
-                (slotAttrs(obj->props, e.slot) & kAttrWritable))                            \
-              cell_ = obj->props.cells[e.slot];                                             \
-          }                                                                                 \
-        }                                                                                   \
-      }                                                                                     \
+      Value* const cell_ = inlineMemberCell(static_cast<KVobj*>(r.container), r.key);       \
       if (cell_) {                                                                          \
         ctx->refDepth = d - 1;                                                              \
         opRefs[top - 1] = nullptr;                                                          \
@@ -702,9 +714,25 @@ assign:
   ASSIGN_FAST(ADVANCE)
   OUT(assignThroughReference(ctx));
   ADVANCE;
-compoundAssign:
+compoundAssign: {
+  // Two integers under + - * & | ^ stored into a variable's cell or a
+  // member cell the inline rules find; anything else the general way.
+  const int32_t d = ctx->refDepth;
+  const int32_t op = node->operand.i;
+  Value* c;
+  if (top >= 2 && d > 0 && d > ctx->frame->refDepth && ops[top - 2].tag == kInt && TOP.tag == kInt &&
+      static_cast<uint32_t>(op - 1) < 8u && op != 4 && op != 5 && (c = refCellForWrite(ctx->refs[d - 1]))) {
+    const uint32_t a = static_cast<uint32_t>(ops[top - 2].i), b = static_cast<uint32_t>(TOP.i);
+    const uint32_t r = op == 1 ? a + b : op == 2 ? a - b : op == 3 ? a * b : op == 6 ? a & b : op == 7 ? a | b : a ^ b;
+    ctx->refDepth = d - 1;
+    --top;
+    SET_TOP(Value::makeInt(wrapInt(r)));
+    *c = TOP;
+    ADVANCE;
+  }
   OUT(compoundAssign(ctx, node->operand.i));
   ADVANCE;
+}
 jumpIfFalse:
   NEED(1);
   --top;
@@ -888,44 +916,25 @@ getMember: {
   Value& o = TOP;
   if (o.tag == kObject && o.obj) [[likely]] {
     KVobj* const obj = o.obj;
-    const MemberCache* const mc = node->second.cache;
-    // The inline cache: the class seen first and the member's slot in it,
-    // used only when the object really has that slot.
-    if (node->flags == kPushValue && mc && obj->classId == mc->classId) {
-      if (static_cast<uint32_t>(mc->slot) < static_cast<uint32_t>(obj->props.count)) {
-        o = *obj->props.cells[mc->slot];
+    if (node->flags == kPushValue) {
+      if (const Value* v = inlineMemberValue(obj, node)) {
+        o = *v;
         opRefs[top - 1] = obj;
         ADVANCE;
       }
-      // No slot in the class: an own run-time member, as the member look-up
-      // cache last found it or in a literal object's body. When the object
-      // surely has none under the key (no list nodes, its body searched) and
-      // the class is still without the slot in this member epoch, the
-      // prototype's own member, as the look-up along the chain finds it.
-      if (mc->slot < 0 && mc->listKey) {
-        const int32_t key = node->operand.i;
-        const PropList* list = obj->list;
-        const MemberEntry* member;
-        if (list && list->count) {
-          member = cachedKeyNode(list, key);
-        } else {
-          member = quickOwnMember(obj, key);
-          if (!member && (obj->props.count == 1 || !obj->inlineUsed) && mc->missEpoch == gHeap.memberEpoch) {
-            if (const KVobj* proto = prototypeOf(obj)) member = quickOwnMember(proto, key);
-          }
-        }
-        if (member) {
-          o = member->value;
-          opRefs[top - 1] = obj;
-          ADVANCE;
-        }
-      }
-    }
-    // A member reference, resolved when it is used.
-    if (node->flags == kPushReference && ctx->refDepth < KVContext::kRefs) {
+    } else if (node->flags == kPushReference && ctx->refDepth < KVContext::kRefs) {
+      // A member reference, resolved when it is used.
       --top;
       ctx->refs[ctx->refDepth++] = RefRecord{kRefMember, node->operand.i, obj, nullptr};
       ADVANCE;
+    } else if (node->flags == (kPushValue | kPushReference) && ctx->refDepth < KVContext::kRefs) {
+      // Both (the left side of ++, -- and compound stores).
+      if (const Value* v = inlineMemberValue(obj, node)) {
+        o = *v;
+        opRefs[top - 1] = obj;
+        ctx->refs[ctx->refDepth++] = RefRecord{kRefMember, node->operand.i, obj, nullptr};
+        ADVANCE;
+      }
     }
   }
   OUT(getMember(ctx, node->operand.i, node->flags, node->second.cache));
@@ -939,15 +948,7 @@ getIndexed: {
     KVobj* const obj = o.obj;
     const int32_t k = key.i;
     if (node->flags == kPushValue) {
-      // An array's element: the element, or undefined past the end, as the
-      // member read finds it; an integer-keyed member of an object whose
-      // integer keys are members, as the look-up cache holds it.
-      const Value* cell = nullptr;
-      if (obj->classId == kArrayClassId) cell = static_cast<KVArray*>(obj)->KVArray::elementAt(k);
-      else if (obj->kind == kMembersKind) {
-        if (const MemberEntry* member = quickOwnMember(obj, k)) cell = &member->value;
-      }
-      if (cell) {
+      if (const Value* cell = inlineElementValue(obj, k)) {
         o = *cell;
         --top;
         opRefs[top - 1] = obj;
@@ -957,6 +958,14 @@ getIndexed: {
       top -= 2;
       ctx->refs[ctx->refDepth++] = RefRecord{kRefMember, k, obj, nullptr};
       ADVANCE;
+    } else if (node->flags == (kPushValue | kPushReference) && ctx->refDepth < KVContext::kRefs) {
+      if (const Value* cell = inlineElementValue(obj, k)) {
+        o = *cell;
+        --top;
+        opRefs[top - 1] = obj;
+        ctx->refs[ctx->refDepth++] = RefRecord{kRefMember, k, obj, nullptr};
+        ADVANCE;
+      }
     }
   }
   OUT(getIndexed(ctx, node->flags));
@@ -974,6 +983,15 @@ assignOut:
   NEED(1);
   OUT(assignThroughReference(ctx));
   ADVANCE;
+compoundAssignOut:
+  OUT(compoundAssign(ctx, node->operand.i));
+  ADVANCE;
+stepOut: {
+  const bool keepTop = node->kind == Increment || node->kind == Decrement;
+  if (keepTop) NEED(1);
+  OUT(stepThroughReference(ctx, node->kind == Increment || node->kind == IncrementInPlace ? 1 : -1, keepTop));
+  ADVANCE;
+}
 beginObject:
   OUT(beginObjectLiteral(ctx));
   ADVANCE;
@@ -1282,6 +1300,153 @@ fJumpStep: {
   FUSED_DONE(4, step[2]);
   NEXT;
 }
+// Member steps beginning with a local (fuse.h's memberRun): the local's
+// object and key and the member's place are checked first, through the same
+// rules the member records' own handlers follow (member_access.h); anything
+// those do not serve runs the first record (the local's or this's push)
+// alone.
+//
+// The member's value v read from object `obj` (both checked by the caller)
+// pushed, with the object as its receiver; `len` records.
+#define FUSED_PUSH_MEMBER(obj, v, len) \
+  opRefs[top] = (obj);                 \
+  ops[top++] = *(v);                   \
+  pc += (len);                         \
+  FUSED_DONE(len, code[pc - 1]);       \
+  NEXT
+// The member's integer value v combined with the integer top operand by the
+// record after the read (+ - *), and then, when the run goes on (fuse.h),
+// with the integer constant pushed after that by the run's last record.
+#define FUSED_MEMBER_OP(v, read)                                                      \
+  {                                                                                   \
+    const uint32_t len_ = node->run;                                                  \
+    TOP.i = readOpResult(code + pc + (read), len_ > (read) + 1, TOP.i, (v)->i);        \
+    opRefs[top - 1] = nullptr;                                                        \
+    pc += len_;                                                                       \
+    FUSED_DONE(len_, code[pc - 1]);                                                   \
+    NEXT;                                                                             \
+  }
+// A member reference to (obj, key) pushed; `len` records.
+#define FUSED_MEMBER_REF(obj, key, len)                                  \
+  ctx->refs[ctx->refDepth++] = RefRecord{kRefMember, (key), (obj), nullptr}; \
+  pc += (len);                                                           \
+  FUSED_DONE(len, code[pc - 1]);                                         \
+  NEXT
+fLocalMember: {
+  const Value* const c = LOCAL_CELL(node);
+  const Value* v;
+  if (!FUSED_FITS(2) || c->tag != kObject || !c->obj || top >= KVContext::kOperands ||
+      !(v = inlineMemberValue(c->obj, code[pc + 1])))
+    goto loadVariable;
+  FUSED_PUSH_MEMBER(c->obj, v, 2);
+}
+fLocalMemberOp: {
+  const Value* const c = LOCAL_CELL(node);
+  const Value* v;
+  if (!FUSED_FITS(node->run) || c->tag != kObject || !c->obj || top < 1 || top >= KVContext::kOperands ||
+      TOP.tag != kInt || !(v = inlineMemberValue(c->obj, code[pc + 1])) || v->tag != kInt)
+    goto loadVariable;
+  FUSED_MEMBER_OP(v, 2)
+}
+fLocalMemberRef: {
+  const Value* const c = LOCAL_CELL(node);
+  if (!FUSED_FITS(2) || c->tag != kObject || !c->obj || top >= KVContext::kOperands ||
+      ctx->refDepth >= KVContext::kRefs)
+    goto loadVariable;
+  FUSED_MEMBER_REF(c->obj, code[pc + 1]->operand.i, 2);
+}
+fFrameMember: {
+  KVobj* const self = ctx->frame->receiver;
+  const Value* v;
+  if (!FUSED_FITS(2) || !self || top >= KVContext::kOperands || !(v = inlineMemberValue(self, code[pc + 1])))
+    goto pushFrameObject;
+  FUSED_PUSH_MEMBER(self, v, 2);
+}
+fFrameMemberRef: {
+  KVobj* const self = ctx->frame->receiver;
+  if (!FUSED_FITS(2) || !self || top >= KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
+    goto pushFrameObject;
+  FUSED_MEMBER_REF(self, code[pc + 1]->operand.i, 2);
+}
+// local[local]: the key a non-negative integer.
+#define LOCAL_ELEMENT_KEY_OK(k) ((k)->tag == kInt && (k)->i >= 0)
+fLocalElement: {
+  const Value* const c = LOCAL_CELL(node);
+  const Value* const k = LOCAL_CELL(code[pc + 1]);
+  const Value* v;
+  if (!FUSED_FITS(3) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) ||
+      top + 2 > KVContext::kOperands || !(v = inlineElementValue(c->obj, k->i)))
+    goto loadVariable;
+  FUSED_PUSH_MEMBER(c->obj, v, 3);
+}
+fLocalElementOp: {
+  const Value* const c = LOCAL_CELL(node);
+  const Value* const k = LOCAL_CELL(code[pc + 1]);
+  const Value* v;
+  if (!FUSED_FITS(node->run) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) || top < 1 ||
+      top + 2 > KVContext::kOperands || TOP.tag != kInt || !(v = inlineElementValue(c->obj, k->i)) ||
+      v->tag != kInt)
+    goto loadVariable;
+  FUSED_MEMBER_OP(v, 3)
+}
+fLocalElementRef: {
+  const Value* const c = LOCAL_CELL(node);
+  const Value* const k = LOCAL_CELL(code[pc + 1]);
+  if (!FUSED_FITS(3) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) ||
+      top + 2 > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
+    goto loadVariable;
+  FUSED_MEMBER_REF(c->obj, k->i, 3);
+}
+fReadOpStore: {
+  // local = local OP member-or-element [OP constant];
+  const uint32_t len = node->run;
+  const Value* const a = LOCAL_CELL(code[pc + 1]);
+  const Value* const c = LOCAL_CELL(code[pc + 2]);
+  const CodeNode* const rd = code[pc + 3];
+  const bool element = rd->kind == LoadVariable;
+  const Value* v = nullptr;
+  if (FUSED_FITS(len) && a->tag == kInt && c->tag == kObject && c->obj && top + 3 <= KVContext::kOperands &&
+      ctx->refDepth < KVContext::kRefs) {
+    if (!element) v = inlineMemberValue(c->obj, rd);
+    else if (const Value* k = LOCAL_CELL(rd); LOCAL_ELEMENT_KEY_OK(k)) v = inlineElementValue(c->obj, k->i);
+  }
+  if (!v || v->tag != kInt) goto loadVariable;
+  const uint32_t at = element ? 6 : 5;
+  *LOCAL_CELL(node) = Value::makeInt(readOpResult(code + pc + at - 1, len > at + 2, a->i, v->i));
+  pc += len;
+  FUSED_DONE(len, code[pc - 1]);
+  NEXT;
+}
+#undef FUSED_PUSH_MEMBER
+#undef FUSED_MEMBER_OP
+#undef FUSED_MEMBER_REF
+// local.name = integer expression; and local[local] = integer expression;
+// The expression reads locals only, so the cell found before it is the
+// one the store would find after it.
+#define FUSED_REF_EXPR_STORE(ref, key)                                                               \
+  {                                                                                                  \
+    const uint32_t len = node->run;                                                                  \
+    const Value* const c = LOCAL_CELL(node);                                                         \
+    int32_t st[kFusedExprDepth];                                                                     \
+    Value* cell;                                                                                     \
+    if (!FUSED_FITS(len) || c->tag != kObject || top + kFusedExprDepth > KVContext::kOperands ||     \
+        ctx->refDepth >= KVContext::kRefs || !(cell = inlineMemberCell(c->obj, key)) ||               \
+        evalIntExpr(code + pc + (ref), len - (ref) - 2, frameCells, st) != 1)                        \
+      goto loadVariable;                                                                             \
+    *cell = Value::makeInt(st[0]);                                                                   \
+    pc += len;                                                                                       \
+    FUSED_DONE(len, code[pc - 1]);                                                                   \
+    NEXT;                                                                                            \
+  }
+fMemberExprStore:
+  FUSED_REF_EXPR_STORE(2, code[pc + 1]->operand.i)
+fElementExprStore: {
+  const Value* const k = LOCAL_CELL(code[pc + 1]);
+  if (!LOCAL_ELEMENT_KEY_OK(k)) goto loadVariable;
+  FUSED_REF_EXPR_STORE(3, k->i)
+}
+#undef FUSED_REF_EXPR_STORE
+#undef LOCAL_ELEMENT_KEY_OK
   } catch (const CompileError&) {
     throw;
   } catch (const AbortedRun&) {

@@ -390,6 +390,99 @@ for (i = 0; i < 3000; i++) {
 }
 console.log("shapes " @ s @ " " @ t @ " " @ down(14) @ " " @ catcher(12, 1));
 console.log("too deep " @ down(40));)",
+
+    // Members and elements of locals read, referenced and stored by the
+    // fused member steps: values turning float, text, undefined, null and
+    // object halfway, members missing, deleted and added again, a
+    // prototype's member shadowed, class slots, integer keys of plain
+    // objects beside arrays, views, texts and a sealed native, element
+    // keys negative, past the end (the store warns) and turning float or
+    // text, stores of every integer expression, in micro-threads that wait
+    // between steps with young garbage collecting.
+    R"(function Pair(v) { this.a = v; this.b = v + 1; }
+Pair.prototype.c = 5;
+var o = {x: 1, y: 2, z: 0}, a = [], p = {}, g = new Pair(1), u, i, k, j, s = 0, t = 0, w, m = Math.abs;
+for (i = 0; i < 64; i++) a.push(i);
+for (i = 0; i < 16; i++) p[i] = i;
+var vs = [o, a, p, g, 2.5, "text", u, null, m, new Int32Array(new ArrayBuffer(64), 0), [1, 2]];
+for (i = 0; i < 4000; i++) {
+  k = i % 70 - 3;
+  o.z = (o.x + o.y + o.z) % 1000003;
+  o.x = o.y;
+  o.y = i % 7;
+  a[k] = i * 3 + s % 5;
+  s = (s + a[k] + g.a + g.c) % 1000003;
+  if (s != s) s = 3;
+  g.a = (g.a + i) & 1023;
+  g.b = k;
+  w = vs[i % 11];
+  w.x = i - k;
+  w[j = i % 20] = j * 2 - 1;
+  t = (t + w.x + w[j] + w.c) % 1000003;
+  if (t != t) t = 7;
+  if (i == 500) o.x = 2.5;
+  if (i == 900) o.y = "12";
+  if (i == 1300) { delete o.x; o.z = u; }
+  if (i == 1700) { o.x = 3; o.z = 4; o.y = null; }
+  if (i == 2100) { o = {y: 1, z: {}}; k = 1.5; }
+  if (i == 2500) { o = {x: 1, y: 2, z: 3}; g.c = 9; }
+  if (i == 2900) { delete g.c; Pair.prototype.c = "7"; }
+  if (i == 3300) { p = a; a = p; a[2] = "t"; g = new Pair(i); }
+  if (i % 400 == 0) { w = "junk" @ i; s = (s + o.z) % 1000003; }
+}
+console.log("members " @ s @ " " @ t @ " " @ o.x @ " " @ o.y @ " " @ o.z @ " " @ a[5] @ " " @ p[3] @ " " @ g.a @ " " @ m.x);
+var done = 0, total = 0, blob = "0123456789abcdef", b;
+for (b = 0; b < 8; b++) blob = blob @ blob;
+function worker(id) {
+  var q = {n: id, v: 0}, e = [0, 0, 0, 0], n, c = 0, junk;
+  for (n = 0; n < 600; n++) {
+    c = n % 4;
+    q.v = (q.v + q.n * n) % 65521;
+    e[c] = e[c] + q.v % 9;
+    if (n % 50 == id) wait;
+    junk = blob @ n;
+  }
+  total = total + q.v + e[0] + e[1] + e[2] + e[3];
+  done++;
+}
+for (b = 1; b <= 6; b++) spawn(worker, b);
+for (b = 0; b < 400 && done < 6; b++) wait;
+console.log("member threads " @ done @ " " @ total);)",
+    // Member and element reads and references at the operand and
+    // reference stacks' limits, and one past them.
+    R"(var o = {x: 1}, a = [1, 2], i = 1;
+console.log("deep " @ (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (1)))))))))))))))))))))))))))))) @ " " @ (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (a[i] + (1)))))))))))))))))))))))))))))));
+o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = o.x = 1;
+a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = 2;
+console.log("chained " @ o.x @ " " @ a[i]);
+console.log("never " @ (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (o.x + (1))))))))))))))))))))))))))))))));)",
+    R"(var a = [1, 2], i = 1;
+a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = a[i] = 3;
+console.log("never " @ a[i]);)",
+    // ++, -- and compound stores through members, elements and locals:
+    // integers stepped and combined inline; floats, texts, missing
+    // members, a sealed native, typed views, past the end and non-objects
+    // the general way, with the values turning halfway.
+    R"(var o = {x: 1, y: 2.5, s: "t"}, a = [1, 2, 3], p = {}, m = Math.abs, u, i, k, r = 0, t = 5;
+var v = new Int32Array(new ArrayBuffer(64), 0), xs = [o, a, p, m, v, u, 5, "text"], w;
+p[1] = 4;
+for (i = 0; i < 3000; i++) {
+  w = xs[i % 8];
+  k = i % 3;
+  o.x++; o.x--; ++o.x; r = r + o.x++ + --o.x + o.x-- + ++o.x;
+  a[k]++; a[k] += 2; a[k] -= 1; a[k] *= 3; a[k] &= 65535; a[k] |= 1; a[k] ^= 2; a[k] %= 1000; a[k] /= 1;
+  t += i; t *= 3; t -= k; t ^= 5; t &= 65535; t |= 2; t = t % 1000003;
+  r = (r + a[k] + (o.x += 2) + (o.x -= 2) + (a[k] *= 1) + t) % 1000003;
+  r = (r - a[k] + 7) * 1 - o.x * 3 + (r + o.x - 2) % 1000;
+  t = t + a[k]; t = (t - o.x) % 65521; t = (t * w[1] + 3); t = t - w[k] * 2; t = (t + w.x - 1) % 7919;
+  if (i % 200 == 0) { w.x++; w[1]--; w.x += i; w[1] -= i; o.y++; o.s--; o.q += 1; a[3]++; a[4] += 1; m.x++; }
+  if (i == 1000) o.x = 2.5;
+  if (i == 1500) { o.x = "5"; a[1] = 1.5; }
+  if (i == 2000) { o = {x: 7, y: 1}; a[1] = u; t = 0.5; }
+  if (i == 2500) { a[1] = 3; t = 1; xs[0] = o; }
+  if (i % 300 == 0) w = "junk" @ i;
+}
+console.log("steps " @ r @ " " @ o.x @ " " @ o.y @ " " @ o.q @ " " @ a[0] @ " " @ a[1] @ " " @ a[2] @ " " @ p[1] @ " " @ m.x @ " " @ v[1] @ " " @ t);)",
     // Native methods called in loops (their frames entered by the loop
     // itself), with a text argument, and a native failing for want of an
     // array receiver.

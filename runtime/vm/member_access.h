@@ -1,0 +1,85 @@
+// Member reads and stores the code loop serves without leaving it: one rule
+// each, shared by the member records' own handlers and the fused member
+// steps (fuse.h) that begin with a local. Each answers null where the
+// general path must run (it warns, fails, calls or looks further), and
+// changes nothing itself, so a caller can check everything before it acts.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/vm/builtin_classes.h"
+#include "runtime/vm/code.h"
+#include "runtime/vm/context.h"
+#include "runtime/vm/kvarray.h"
+#include "runtime/vm/property.h"
+
+namespace kv {
+
+// The value a GetMember record of the value form reads from obj.
+[[gnu::always_inline]] inline const Value* inlineMemberValue(KVobj* obj, const CodeNode* node) {
+  const MemberCache* const mc = node->second.cache;
+  // The inline cache: the class seen first and the member's slot in it,
+  // used only when the object really has that slot.
+  if (!mc || obj->classId != mc->classId) return nullptr;
+  if (static_cast<uint32_t>(mc->slot) < static_cast<uint32_t>(obj->props.count)) return obj->props.cells[mc->slot];
+  // No slot in the class: an own run-time member, as the member look-up
+  // cache last found it or in a literal object's body. When the object
+  // surely has none under the key (no list nodes, its body searched) and
+  // the class is still without the slot in this member epoch, the
+  // prototype's own member, as the look-up along the chain finds it.
+  if (mc->slot >= 0 || !mc->listKey) return nullptr;
+  const int32_t key = node->operand.i;
+  const PropList* list = obj->list;
+  const MemberEntry* member;
+  if (list && list->count) {
+    member = cachedKeyNode(list, key);
+  } else {
+    member = quickOwnMember(obj, key);
+    if (!member && (obj->props.count == 1 || !obj->inlineUsed) && mc->missEpoch == gHeap.memberEpoch) {
+      if (const KVobj* proto = prototypeOf(obj)) member = quickOwnMember(proto, key);
+    }
+  }
+  return member ? &member->value : nullptr;
+}
+
+// The value a GetIndexed record of the value form reads from obj under a
+// key k >= 0: an array's element (undefined past the end, as the member
+// read finds it); an integer-keyed member of an object whose integer keys
+// are members, as the look-up cache holds it.
+[[gnu::always_inline]] inline const Value* inlineElementValue(KVobj* obj, int32_t k) {
+  if (obj->classId == kArrayClassId) return static_cast<KVArray*>(obj)->KVArray::elementAt(k);
+  if (obj->kind == kMembersKind) {
+    if (const MemberEntry* member = quickOwnMember(obj, k)) return &member->value;
+  }
+  return nullptr;
+}
+
+// The cell a store through a member reference (obj, key) of a value that
+// is no text writes, where resolving the reference for a write finds: an
+// array's element below its length (past the end it warns); a run-time
+// member the look-up cache holds, under an atom or, in an object whose
+// integer keys are members, an integer; a class slot the slot cache holds.
+[[gnu::always_inline]] inline Value* inlineMemberCell(KVobj* obj, int32_t key) {
+  if (!obj || obj->sealed) return nullptr;
+  if (key >= 0 && obj->classId == kArrayClassId) return static_cast<KVArray*>(obj)->elementForWrite(key);
+  if ((key >= 0 && obj->kind != kMembersKind) || key == RefRecord::kAtomNotFoundKey) return nullptr;
+  MemberEntry* member = quickOwnMember(obj, key);
+  if (member && (member->attrs & kAttrWritable)) return &member->value;
+  if (key >= 0) return nullptr;
+  const SlotCacheEntry& e = slotCacheEntry(obj->classId, key);
+  if (e.classId == obj->classId && e.atom == key && e.epoch == gHeap.memberEpoch &&
+      static_cast<uint32_t>(e.slot) < static_cast<uint32_t>(obj->props.count) &&
+      (slotAttrs(obj->props, e.slot) & kAttrWritable))
+    return obj->props.cells[e.slot];
+  return nullptr;
+}
+
+// The cell a reference names for a write, where the inline rules find it:
+// a variable's cell, or a member cell as inlineMemberCell finds it.
+[[gnu::always_inline]] inline Value* refCellForWrite(const RefRecord& r) {
+  if (r.kind == kRefCell) return static_cast<Value*>(r.container) + r.key;
+  if (r.kind == kRefMember) return inlineMemberCell(static_cast<KVobj*>(r.container), r.key);
+  return nullptr;
+}
+
+}  // namespace kv
