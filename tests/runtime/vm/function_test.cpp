@@ -73,5 +73,52 @@ TEST_F(FunctionObjects, ClosuresSeeTheCapturedValuesOfTheirMoment) {
   EXPECT_THROW(scopeChainAt(fn->environment, 3), RuntimeError);
 }
 
+TEST_F(FunctionObjects, ClosuresMadeAndDroppedInThousandsKeepTheirOwnCells) {
+  // Closures die together at collections, the blocks of their copies are
+  // reused by the next ones, and the nursery is not cleared in between:
+  // every closure still held must see exactly the values it captured, and
+  // objects made among them must read as fresh.
+  KVContext* ctx = mainContext(16, 0);
+  constexpr int32_t kMaxCells = 12;  // past the counts whose blocks are kept
+  FunctionRecord rec;
+  Value cells[kMaxCells];
+  ActivationObject act;
+  act.cells = cells;
+  int32_t heldFrom[16];
+  std::fill(std::begin(heldFrom), std::end(heldFrom), -1);
+  auto checkHeld = [&](int32_t at) {
+    for (int32_t slot = 0; slot < 16; ++slot) {
+      int32_t i = heldFrom[slot];
+      if (i < 0) continue;
+      auto* fn = static_cast<KVfobj*>(ctx->cells[slot].obj);
+      ActivationObject* copy = scopeChainAt(fn->environment, 1);
+      ASSERT_EQ(copy->cellCount, i % kMaxCells) << at;
+      for (int32_t k = 0; k < copy->cellCount; ++k) ASSERT_EQ(copy->cells[k].i, i * 16 + k) << at;
+      ASSERT_EQ(scopeChainAt(fn->environment, 2), gGlobalObject) << at;
+    }
+  };
+  for (int32_t i = 0; i < 6000; ++i) {
+    act.cellCount = i % kMaxCells;
+    for (int32_t k = 0; k < act.cellCount; ++k) cells[k] = Value::makeInt(i * 16 + k);
+    KVfobj* fn = newClosure(&rec, chainWith(&act, globalScopeChain()));
+    if (i % 3 == 0) {
+      int32_t slot = (i / 3 * 7) % 16;
+      ctx->cells[slot] = Value::makeObject(fn);
+      heldFrom[slot] = i;
+    }
+    KVobj* obj = newPlainObject();
+    ASSERT_EQ(obj->list, nullptr);
+    ASSERT_EQ(obj->inlineUsed, 0);
+    ASSERT_EQ(obj->props.count, 1);
+    if (i % 500 == 499) minorCollect();
+    if (i % 2000 == 1999) fullCollect();
+    if (i % 100 == 0) checkHeld(i);
+  }
+  minorCollect();
+  fullCollect();
+  checkHeld(-1);
+  EXPECT_EQ(verifyHeap(), "");
+}
+
 }  // namespace
 }  // namespace kvtest
