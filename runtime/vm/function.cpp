@@ -21,6 +21,36 @@ KVobj* placePrototypeObject() {
   return placeYoungObject<KVobj>(1, gCore.objectProto, gCore.objectF->instanceClassId);
 }
 
+// A fresh table's attribute nibbles below eight slots: 7 for every slot but
+// the prototype's.
+constexpr uint32_t kFreshSmallAttrs = 0x77777770u;
+
+Value prototypeValue(KVobj* proto) { return proto ? Value::makeObject(proto) : Value::makeNull(); }
+
+// A closure's two young objects, written as placePrototypeObject and
+// placeYoungObject<KVfobj>(2, ...) lay them out (the same blocks in the same
+// order, the same bytes) without the general layout's loops: a loop that
+// makes a closure makes these on every turn. Room is reserved.
+KVfobj* placeClosureObjects() {
+  auto* proto = new (gcAllocYoungRaw(sizeof(KVobj) + sizeof(Value))) KVobj();
+  proto->tableInline = 1;
+  proto->props.cells.base = proto->inlineTable();
+  proto->props.count = 1;
+  proto->props.smallAttrs = kFreshSmallAttrs;
+  proto->classId = gCore.objectF->instanceClassId;
+  new (proto->props.cells.base) Value(prototypeValue(gCore.objectProto));
+  // KVfobj's constructor is the implicit one: value-initialising clears it.
+  auto* fn = new (gcAllocYoungRaw(sizeof(KVfobj))) KVfobj();
+  auto* cells = static_cast<Value*>(gcAllocYoungRaw(2 * sizeof(Value)));
+  new (cells) Value(prototypeValue(gCore.objectProto));
+  new (cells + 1) Value(Value::makeObject(proto));
+  fn->props.cells.base = cells;
+  fn->props.count = 2;
+  fn->props.smallAttrs = kFreshSmallAttrs;
+  fn->classId = 1;
+  return fn;
+}
+
 // What natives and class constructors share: a class of their own, the
 // global scope, and a "prototype" slot that can be neither written nor deleted.
 void setUpNative(KVfobj* fn, const Callable* callable, const NameVector* first, const NameVector* second) {
@@ -94,9 +124,7 @@ KVfobj* closureOverCopy(const FunctionRecord* rec, ScopeChain* copy, ActivationO
   ScopeRoot root(copy);
   reserveNursery(objectBytes<KVfobj>(2) + objectBytes<KVobj>(1));
   copy = root.get();
-  KVobj* proto = placePrototypeObject();
-  KVfobj* fn = placeYoungObject<KVfobj>(2, gCore.objectProto, 1);
-  *fn->props.cells[1] = Value::makeObject(proto);
+  KVfobj* fn = placeClosureObjects();
   fn->instanceClassId = nextInstanceClassId();
   fn->hasName = rec->hasName;
   fn->generator = rec->generator;

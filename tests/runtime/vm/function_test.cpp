@@ -1,4 +1,7 @@
 // Tests of runtime/vm/function: function objects.
+#include <cstring>
+#include <string>
+
 #include "vm_fixture.h"
 
 using namespace kv;
@@ -71,6 +74,55 @@ TEST_F(FunctionObjects, ClosuresSeeTheCapturedValuesOfTheirMoment) {
   EXPECT_EQ(captured->cells[0].i, 10);
   EXPECT_EQ(scopeChainAt(fn->environment, 2), gGlobalObject);
   EXPECT_THROW(scopeChainAt(fn->environment, 3), RuntimeError);
+}
+
+// An object's body bytes, leaving out its table's address and the
+// collector's mark of the last collection that moved it.
+std::string bodyImage(KVobj* obj, size_t bytes) {
+  Value* table = obj->props.cells.base;
+  uint32_t epoch = obj->epoch;
+  obj->props.cells.base = nullptr;
+  obj->epoch = 0;
+  std::string image(reinterpret_cast<const char*>(obj), bytes);
+  obj->props.cells.base = table;
+  obj->epoch = epoch;
+  return image;
+}
+
+TEST_F(FunctionObjects, AClosuresObjectsAreLaidOutAsTheGeneralPlacementLaysThem) {
+  // Closures place their function object and its "prototype" object by a
+  // path of their own; both must come out as the general placement makes
+  // them, block for block.
+  mainContext();
+  FunctionRecord rec;
+  rec.hasName = 1;
+  for (int round = 0; round < 2; ++round) {
+    setGcStress(round == 1);
+    ObjectRoot fast(newClosure(&rec, nullptr));
+    reserveNursery(objectBytes<KVfobj>(2) + objectBytes<KVobj>(1));
+    KVobj* proto = placeYoungObject<KVobj>(1, gCore.objectProto, gCore.objectF->instanceClassId);
+    KVfobj* general = placeYoungObject<KVfobj>(2, gCore.objectProto, 1);
+    *general->props.cells[1] = Value::makeObject(proto);
+    auto* fn = static_cast<KVfobj*>(fast.get());
+    for (KVfobj* f : {fn, general}) {
+      f->instanceClassId = 0;
+      f->callable = nullptr;
+      f->firstCells = f->secondCells = nullptr;
+      f->environment = nullptr;
+      f->hasName = 0;
+    }
+    EXPECT_EQ(blockPayloadSize(fn), blockPayloadSize(general));
+    EXPECT_EQ(blockPayloadSize(fn->props.cells.base), blockPayloadSize(general->props.cells.base));
+    EXPECT_EQ(bodyImage(fn, sizeof(KVfobj)), bodyImage(general, sizeof(KVfobj))) << round;
+    EXPECT_EQ(std::memcmp(fn->props.cells.base, general->props.cells.base, sizeof(Value)), 0);
+    KVobj* fastProto = fn->constructorPrototype();
+    ASSERT_NE(fastProto, nullptr);
+    EXPECT_EQ(blockPayloadSize(fastProto), blockPayloadSize(proto));
+    EXPECT_EQ(fastProto->props.cells.base, fastProto->inlineTable());
+    EXPECT_EQ(bodyImage(fastProto, blockPayloadSize(proto)), bodyImage(proto, blockPayloadSize(proto))) << round;
+    EXPECT_EQ(slotAttrs(fn->props, 1), slotAttrs(general->props, 1));
+  }
+  setGcStress(false);
 }
 
 TEST_F(FunctionObjects, ClosuresMadeAndDroppedInThousandsKeepTheirOwnCells) {
