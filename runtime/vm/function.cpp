@@ -21,12 +21,6 @@ KVobj* placePrototypeObject() {
   return placeYoungObject<KVobj>(1, gCore.objectProto, gCore.objectF->instanceClassId);
 }
 
-// A fresh table's attribute nibbles below eight slots: 7 for every slot but
-// the prototype's.
-constexpr uint32_t kFreshSmallAttrs = 0x77777770u;
-
-Value prototypeValue(KVobj* proto) { return proto ? Value::makeObject(proto) : Value::makeNull(); }
-
 // A closure's two young objects, written as placePrototypeObject and
 // placeYoungObject<KVfobj>(2, ...) lay them out (the same blocks in the same
 // order, the same bytes) without the general layout's loops: a loop that
@@ -38,16 +32,10 @@ KVfobj* placeClosureObjects() {
   proto->props.count = 1;
   proto->props.smallAttrs = kFreshSmallAttrs;
   proto->classId = gCore.objectF->instanceClassId;
-  new (proto->props.cells.base) Value(prototypeValue(gCore.objectProto));
-  // KVfobj's constructor is the implicit one: value-initialising clears it.
-  auto* fn = new (gcAllocYoungRaw(sizeof(KVfobj))) KVfobj();
-  auto* cells = static_cast<Value*>(gcAllocYoungRaw(2 * sizeof(Value)));
-  new (cells) Value(prototypeValue(gCore.objectProto));
-  new (cells + 1) Value(Value::makeObject(proto));
-  fn->props.cells.base = cells;
-  fn->props.count = 2;
-  fn->props.smallAttrs = kFreshSmallAttrs;
-  fn->classId = 1;
+  KVobj* objectProto = gCore.objectProto;
+  new (proto->props.cells.base) Value(objectProto ? Value::makeObject(objectProto) : Value::makeNull());
+  KVfobj* fn = placeSmallYoungObject<KVfobj>(2, gCore.objectProto, 1);
+  *fn->props.cells[1] = Value::makeObject(proto);
   return fn;
 }
 

@@ -11,7 +11,7 @@
 namespace kv {
 
 KVstring* placeKVstring(char* text) {
-  KVstring* s = placeYoungObject<KVstring>(1, gCore.stringProto, kStringClassId);
+  KVstring* s = placeSmallYoungObject<KVstring>(1, gCore.stringProto, kStringClassId);
   s->text = text;
   return s;
 }

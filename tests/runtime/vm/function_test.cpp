@@ -125,6 +125,23 @@ TEST_F(FunctionObjects, AClosuresObjectsAreLaidOutAsTheGeneralPlacementLaysThem)
   setGcStress(false);
 }
 
+TEST_F(FunctionObjects, AStringObjectIsLaidOutAsTheGeneralPlacementLaysIt) {
+  mainContext();
+  for (int round = 0; round < 2; ++round) {
+    setGcStress(round == 1);
+    ObjectRoot fast(newKVstring(stringToHeapText("text")));
+    reserveNursery(objectBytes<KVstring>(1));
+    auto* general = placeYoungObject<KVstring>(1, gCore.stringProto, kStringClassId);
+    auto* s = static_cast<KVstring*>(fast.get());
+    general->text = s->text;
+    EXPECT_EQ(blockPayloadSize(s), blockPayloadSize(general));
+    EXPECT_EQ(blockPayloadSize(s->props.cells.base), blockPayloadSize(general->props.cells.base));
+    EXPECT_EQ(bodyImage(s, sizeof(KVstring)), bodyImage(general, sizeof(KVstring))) << round;
+    EXPECT_EQ(std::memcmp(s->props.cells.base, general->props.cells.base, sizeof(Value)), 0);
+  }
+  setGcStress(false);
+}
+
 TEST_F(FunctionObjects, ClosuresMadeAndDroppedInThousandsKeepTheirOwnCells) {
   // Closures die together at collections, the blocks of their copies are
   // reused by the next ones, and the nursery is not cleared in between:
