@@ -264,11 +264,6 @@ const char* pooledName(const char* text) {
   return pool.emplace(text).first->c_str();
 }
 
-size_t tableBytes(int32_t n) {
-  n = n > kMaxSlots ? kMaxSlots : (n < 1 ? 1 : n);
-  return blockBytes(tableBlockBytes(n));
-}
-
 void PropertyTable::layOut(int32_t n, void* at) {
   cells.base = static_cast<Value*>(at);
   count = n;

@@ -115,11 +115,15 @@ const char* pooledName(const char* text);
 constexpr size_t blockBytes(size_t payload) { return sizeof(BlockHeader) + roundUp8(payload); }
 // Heap bytes of a property table of n slots (cut to 1024) in a block of its
 // own: the values and, from eight slots on, the attribute words.
-size_t tableBytes(int32_t n);
+// Inline, so that the room reserved for objects of a known size is a
+// constant where they are made.
+constexpr size_t tableBytes(int32_t n) {
+  return blockBytes(tableBlockBytes(n > kMaxSlots ? kMaxSlots : (n < 1 ? 1 : n)));
+}
 // Heap bytes of an object body of type T with a table of n slots (at most:
 // a plain object's table lies in its body, saving a block header).
 template <class T>
-size_t objectBytes(int32_t n) {
+constexpr size_t objectBytes(int32_t n) {
   return blockBytes(sizeof(T)) + tableBytes(n);
 }
 // Member entries a literal object keeps in its body.
