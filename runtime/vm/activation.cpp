@@ -52,13 +52,54 @@ void ActivationObject::markReferences() {
   if (ownsCells) visitCells(cells, cellCount, true);
 }
 
+namespace {
+
+// Blocks of released copies, kept by cell count for the copies that follow:
+// closures made in a loop die together at a collection and are made again
+// at once, so a block is reused instead of a malloc and a free per copy.
+// Copies are made and released only by the heap's user (making closures,
+// and the collector running their owners' destructors), so the pool shares
+// the heap's exclusion. It keeps at most about one nursery's worth of bytes.
+constexpr int32_t kPooledCells = 8;
+constexpr size_t kPoolBytesLimit = kNurserySize;
+
+struct PooledBlock {
+  PooledBlock* next;
+};
+PooledBlock* gPool[kPooledCells + 1] = {};
+size_t gPoolBytes = 0;
+
+size_t copyBlockBytes(int32_t n) { return sizeof(ActivationObject) + sizeof(Value) * static_cast<size_t>(n); }
+
+void* takeCopyBlock(int32_t n) {
+  if (n <= kPooledCells && gPool[n]) {
+    PooledBlock* b = gPool[n];
+    gPool[n] = b->next;
+    gPoolBytes -= copyBlockBytes(n);
+    return b;
+  }
+  return ::operator new(copyBlockBytes(n));
+}
+
+void giveCopyBlock(void* block, int32_t n) {
+  if (n <= kPooledCells && gPoolBytes + copyBlockBytes(n) <= kPoolBytesLimit) {
+    auto* b = static_cast<PooledBlock*>(block);
+    b->next = gPool[n];
+    gPool[n] = b;
+    gPoolBytes += copyBlockBytes(n);
+    return;
+  }
+  ::operator delete(block);
+}
+
+}  // namespace
+
 ActivationObject* ActivationObject::copy(ActivationObject* next) const {
   // One block for the copy and its cells: a closure's capture costs one
-  // allocation and one release per activation.
+  // allocation and one release per activation, both usually from the pool.
   static_assert(sizeof(ActivationObject) % alignof(Value) == 0);
   const int32_t n = cellCount > 0 ? cellCount : 0;
-  void* block = ::operator new(sizeof(ActivationObject) + sizeof(Value) * static_cast<size_t>(n));
-  auto* c = new (block) ActivationObject;
+  auto* c = new (takeCopyBlock(n)) ActivationObject;
   c->cells = reinterpret_cast<Value*>(c + 1);
   for (int32_t i = 0; i < n; ++i) new (&c->cells[i]) Value(cells[i]);
   c->ownsCells = true;
@@ -72,10 +113,13 @@ ActivationObject* ActivationObject::copy(ActivationObject* next) const {
 }
 
 void ActivationObject::releaseCopies(ActivationObject* first) {
+  // Copies are plain activations with their cells in their block: nothing
+  // to release but the block.
   while (first) {
     ActivationObject* next = first->nextCopy;
-    first->~ActivationObject();
-    ::operator delete(first);
+    const int32_t n = first->cellCount > 0 ? first->cellCount : 0;
+    first->ActivationObject::~ActivationObject();
+    giveCopyBlock(first, n);
     first = next;
   }
 }

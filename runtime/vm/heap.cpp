@@ -354,8 +354,9 @@ void minorCollect() {
   ++gHeap.memberEpoch;
   visitAllRoots(false);
   settleYoungOwners();
-  // Only the used parts need clearing: above the cursors all is still zero.
-  std::memset(gHeap.nurseryStart, 0, gHeap.nurseryCursor - gHeap.nurseryStart);
+  // The nursery is left as it is: its allocators clear what they need. The
+  // survivor half is cleared (only its used part: above the cursor all is
+  // still zero), as copies may be shorter than their blocks.
   std::memset(gHeap.fromStart, 0, gHeap.fromCursor - gHeap.fromStart);
   std::swap(gHeap.fromStart, gHeap.toStart);
   std::swap(gHeap.fromLimit, gHeap.toLimit);

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -123,9 +124,10 @@ inline void writeBlockHeader(char* at, char* end) {
   h->end = offsetOf(end);
 }
 
-// Young block of exactly `bytes` (rounded to 8) for the fixed-size inline
-// allocators: value cells, object bodies, property nodes.
-inline void* gcAllocYoungExact(size_t bytes) {
+// Young block of exactly `bytes` (rounded to 8) whose bytes are left as the
+// last block there had them: for allocators that write every byte they, or
+// the collector, will read (value cells, texts, tables, chains).
+inline void* gcAllocYoungRaw(size_t bytes) {
   size_t payload = roundUp8(bytes);
   char* cursor = gHeap.nurseryCursor;
   if (gHeap.nurseryLimit - cursor < static_cast<ptrdiff_t>(nurseryNeed(payload))) [[unlikely]]
@@ -134,6 +136,16 @@ inline void* gcAllocYoungExact(size_t bytes) {
   writeBlockHeader(cursor, end);
   gHeap.nurseryCursor = end;
   return cursor + sizeof(BlockHeader);
+}
+
+// The same, cleared, for the fixed-size inline allocators whose types rely
+// on a zero fill (object bodies, property nodes). The nursery is not cleared
+// after a collection: each block is cleared here, while it is in the cache,
+// and only when its allocator needs it.
+inline void* gcAllocYoungExact(size_t bytes) {
+  void* p = gcAllocYoungRaw(bytes);
+  std::memset(p, 0, roundUp8(bytes));
+  return p;
 }
 
 // The general young allocator rounds a request up to its size class.
@@ -145,10 +157,12 @@ inline size_t sizeClassOf(size_t n) {
   if (n <= 2048) return 2048;
   return 8192;
 }
+// Its bytes are not cleared: its callers (texts, scope chains) write what
+// they read.
 inline void* gcAllocYoung(size_t n) {
   if (n > kMaxYoungRequest) [[unlikely]]
     raiseInternalAllocError();
-  return gcAllocYoungExact(sizeClassOf(n));
+  return gcAllocYoungRaw(sizeClassOf(n));
 }
 
 // Makes sure `bytes` are free in the nursery, collecting first when not, so

@@ -11,7 +11,7 @@
 namespace kv {
 
 KVstring* placeKVstring(char* text) {
-  KVstring* s = placeYoungObject<KVstring>(1, gCore.stringProto, kStringClassId);
+  KVstring* s = placeSmallYoungObject<KVstring>(1, gCore.stringProto, kStringClassId);
   s->text = text;
   return s;
 }
@@ -76,7 +76,7 @@ KVstring* concatValues(const Value* const* values, int32_t count) {
     for (int32_t i = 0; i < count; ++i)
       if (!isNumber(*values[i])) texts[i] = partText(*values[i]);
   }
-  char* text = static_cast<char*>(gcAllocYoungExact(total + 1));
+  char* text = static_cast<char*>(gcAllocYoungRaw(total + 1));
   char* at = text;
   for (int32_t i = 0; i < count; ++i) {
     std::memcpy(at, texts[i], lengths[i]);

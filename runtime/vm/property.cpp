@@ -227,7 +227,7 @@ Value* addNode(KVobj* obj, int32_t key, const char* name, const Value& init) {
   reserveNursery(blockBytes(sizeof(PropNode)) + (obj->list ? 0 : blockBytes(sizeof(PropList))));
   obj = objRoot.get();
   if (!obj->list) {
-    obj->list = static_cast<PropList*>(gcAllocYoungExact(sizeof(PropList)));
+    obj->list = static_cast<PropList*>(gcAllocYoungRaw(sizeof(PropList)));
     *obj->list = PropList{nullptr, 0, 0};
   }
   PropList* list = obj->list;
@@ -264,11 +264,6 @@ const char* pooledName(const char* text) {
   return pool.emplace(text).first->c_str();
 }
 
-size_t tableBytes(int32_t n) {
-  n = n > kMaxSlots ? kMaxSlots : (n < 1 ? 1 : n);
-  return blockBytes(tableBlockBytes(n));
-}
-
 void PropertyTable::layOut(int32_t n, void* at) {
   cells.base = static_cast<Value*>(at);
   count = n;
@@ -279,7 +274,7 @@ void PropertyTable::layOut(int32_t n, void* at) {
 
 void PropertyTable::init(int32_t n) {
   n = clampSlots(n);
-  layOut(n, gcAllocYoungExact(tableBlockBytes(n)));
+  layOut(n, gcAllocYoungRaw(tableBlockBytes(n)));
 }
 
 void PropertyTable::initStatic(int32_t n) {
@@ -290,7 +285,7 @@ void PropertyTable::initStatic(int32_t n) {
 int32_t PropertyTable::grow(int32_t extra) {
   int32_t n = clampSlots(count + extra);
   bool fixed = inStaticArea(cells.base);
-  auto* fresh = static_cast<Value*>(fixed ? gcAllocStatic(tableBlockBytes(n)) : gcAllocYoungExact(tableBlockBytes(n)));
+  auto* fresh = static_cast<Value*>(fixed ? gcAllocStatic(tableBlockBytes(n)) : gcAllocYoungRaw(tableBlockBytes(n)));
   int32_t oldWords = attrWords(count);
   uint32_t oldAttrs[kMaxSlots / 8 + 1];
   std::memcpy(oldAttrs, words(), sizeof(uint32_t) * oldWords);
@@ -303,7 +298,7 @@ int32_t PropertyTable::grow(int32_t extra) {
 
 KVobj* placeInlineObject(int32_t n, uint8_t cap) {
   n = clampSlots(n);
-  void* at = gcAllocYoungExact(sizeof(KVobj) + sizeof(MemberEntry) * cap + tableBlockBytes(n));
+  void* at = gcAllocYoungRaw(sizeof(KVobj) + sizeof(MemberEntry) * cap + tableBlockBytes(n));
   KVobj* obj = new (at) KVobj();
   obj->inlineCap = cap;
   obj->tableInline = 1;

@@ -115,11 +115,15 @@ const char* pooledName(const char* text);
 constexpr size_t blockBytes(size_t payload) { return sizeof(BlockHeader) + roundUp8(payload); }
 // Heap bytes of a property table of n slots (cut to 1024) in a block of its
 // own: the values and, from eight slots on, the attribute words.
-size_t tableBytes(int32_t n);
+// Inline, so that the room reserved for objects of a known size is a
+// constant where they are made.
+constexpr size_t tableBytes(int32_t n) {
+  return blockBytes(tableBlockBytes(n > kMaxSlots ? kMaxSlots : (n < 1 ? 1 : n)));
+}
 // Heap bytes of an object body of type T with a table of n slots (at most:
 // a plain object's table lies in its body, saving a block header).
 template <class T>
-size_t objectBytes(int32_t n) {
+constexpr size_t objectBytes(int32_t n) {
   return blockBytes(sizeof(T)) + tableBytes(n);
 }
 // Member entries a literal object keeps in its body.
@@ -219,6 +223,27 @@ T* placeYoungObject(int32_t n, KVobj* proto, int32_t classId, Args&&... args) {
   }
   obj->classId = classId;
   *obj->props.cells[0] = proto ? Value::makeObject(proto) : Value::makeNull();
+  return obj;
+}
+// Attribute nibbles of a fresh table below eight slots: 7 for every slot but
+// the prototype's.
+constexpr uint32_t kFreshSmallAttrs = 0x77777770u;
+// What placeYoungObject<T>(n, proto, classId) makes for n < 8 (the body,
+// then its table block: the same blocks, the same bytes) without the
+// general layout's loops, for the objects made on every turn of a loop:
+// strings and closures. T's constructor must be the implicit one, so that
+// value-initialising clears the body. Room is reserved.
+template <class T>
+T* placeSmallYoungObject(int32_t n, KVobj* proto, int32_t classId) {
+  static_assert(!std::is_same_v<T, KVobj>, "a plain object keeps its table in its body");
+  T* obj = new (gcAllocYoungRaw(sizeof(T))) T();
+  auto* cells = static_cast<Value*>(gcAllocYoungRaw(sizeof(Value) * static_cast<size_t>(n)));
+  new (cells) Value(proto ? Value::makeObject(proto) : Value::makeNull());
+  for (int32_t i = 1; i < n; ++i) new (cells + i) Value();
+  obj->props.cells.base = cells;
+  obj->props.count = n;
+  obj->props.smallAttrs = kFreshSmallAttrs;
+  obj->classId = classId;
   return obj;
 }
 // The same in the static area.

@@ -202,7 +202,7 @@ char* stringToHeapText(const char* text);
 
 // A value cell boxed in a young block.
 inline Value* newValueCell() {
-  Value* c = static_cast<Value*>(gcAllocYoungExact(sizeof(Value)));
+  Value* c = static_cast<Value*>(gcAllocYoungRaw(sizeof(Value)));
   c->tag = kUndefined;
   c->pad = 0;
   c->bits = 0;
@@ -213,7 +213,7 @@ inline Value* newValueCell() {
 extern Value gCellCopyRoot;
 inline Value* newValueCellCopy(const Value& v) {
   gCellCopyRoot = v;
-  Value* c = static_cast<Value*>(gcAllocYoungExact(sizeof(Value)));
+  Value* c = static_cast<Value*>(gcAllocYoungRaw(sizeof(Value)));
   *c = gCellCopyRoot;
   gCellCopyRoot.tag = kUndefined;
   return c;

@@ -1,4 +1,7 @@
 // Tests of runtime/vm/function: function objects.
+#include <cstring>
+#include <string>
+
 #include "vm_fixture.h"
 
 using namespace kv;
@@ -71,6 +74,119 @@ TEST_F(FunctionObjects, ClosuresSeeTheCapturedValuesOfTheirMoment) {
   EXPECT_EQ(captured->cells[0].i, 10);
   EXPECT_EQ(scopeChainAt(fn->environment, 2), gGlobalObject);
   EXPECT_THROW(scopeChainAt(fn->environment, 3), RuntimeError);
+}
+
+// An object's body bytes, leaving out its table's address and the
+// collector's mark of the last collection that moved it.
+std::string bodyImage(KVobj* obj, size_t bytes) {
+  Value* table = obj->props.cells.base;
+  uint32_t epoch = obj->epoch;
+  obj->props.cells.base = nullptr;
+  obj->epoch = 0;
+  std::string image(reinterpret_cast<const char*>(obj), bytes);
+  obj->props.cells.base = table;
+  obj->epoch = epoch;
+  return image;
+}
+
+TEST_F(FunctionObjects, AClosuresObjectsAreLaidOutAsTheGeneralPlacementLaysThem) {
+  // Closures place their function object and its "prototype" object by a
+  // path of their own; both must come out as the general placement makes
+  // them, block for block.
+  mainContext();
+  FunctionRecord rec;
+  rec.hasName = 1;
+  for (int round = 0; round < 2; ++round) {
+    setGcStress(round == 1);
+    ObjectRoot fast(newClosure(&rec, nullptr));
+    reserveNursery(objectBytes<KVfobj>(2) + objectBytes<KVobj>(1));
+    KVobj* proto = placeYoungObject<KVobj>(1, gCore.objectProto, gCore.objectF->instanceClassId);
+    KVfobj* general = placeYoungObject<KVfobj>(2, gCore.objectProto, 1);
+    *general->props.cells[1] = Value::makeObject(proto);
+    auto* fn = static_cast<KVfobj*>(fast.get());
+    for (KVfobj* f : {fn, general}) {
+      f->instanceClassId = 0;
+      f->callable = nullptr;
+      f->firstCells = f->secondCells = nullptr;
+      f->environment = nullptr;
+      f->hasName = 0;
+    }
+    EXPECT_EQ(blockPayloadSize(fn), blockPayloadSize(general));
+    EXPECT_EQ(blockPayloadSize(fn->props.cells.base), blockPayloadSize(general->props.cells.base));
+    EXPECT_EQ(bodyImage(fn, sizeof(KVfobj)), bodyImage(general, sizeof(KVfobj))) << round;
+    EXPECT_EQ(std::memcmp(fn->props.cells.base, general->props.cells.base, sizeof(Value)), 0);
+    KVobj* fastProto = fn->constructorPrototype();
+    ASSERT_NE(fastProto, nullptr);
+    EXPECT_EQ(blockPayloadSize(fastProto), blockPayloadSize(proto));
+    EXPECT_EQ(fastProto->props.cells.base, fastProto->inlineTable());
+    EXPECT_EQ(bodyImage(fastProto, blockPayloadSize(proto)), bodyImage(proto, blockPayloadSize(proto))) << round;
+    EXPECT_EQ(slotAttrs(fn->props, 1), slotAttrs(general->props, 1));
+  }
+  setGcStress(false);
+}
+
+TEST_F(FunctionObjects, AStringObjectIsLaidOutAsTheGeneralPlacementLaysIt) {
+  mainContext();
+  for (int round = 0; round < 2; ++round) {
+    setGcStress(round == 1);
+    ObjectRoot fast(newKVstring(stringToHeapText("text")));
+    reserveNursery(objectBytes<KVstring>(1));
+    auto* general = placeYoungObject<KVstring>(1, gCore.stringProto, kStringClassId);
+    auto* s = static_cast<KVstring*>(fast.get());
+    general->text = s->text;
+    EXPECT_EQ(blockPayloadSize(s), blockPayloadSize(general));
+    EXPECT_EQ(blockPayloadSize(s->props.cells.base), blockPayloadSize(general->props.cells.base));
+    EXPECT_EQ(bodyImage(s, sizeof(KVstring)), bodyImage(general, sizeof(KVstring))) << round;
+    EXPECT_EQ(std::memcmp(s->props.cells.base, general->props.cells.base, sizeof(Value)), 0);
+  }
+  setGcStress(false);
+}
+
+TEST_F(FunctionObjects, ClosuresMadeAndDroppedInThousandsKeepTheirOwnCells) {
+  // Closures die together at collections, the blocks of their copies are
+  // reused by the next ones, and the nursery is not cleared in between:
+  // every closure still held must see exactly the values it captured, and
+  // objects made among them must read as fresh.
+  KVContext* ctx = mainContext(16, 0);
+  constexpr int32_t kMaxCells = 12;  // past the counts whose blocks are kept
+  FunctionRecord rec;
+  Value cells[kMaxCells];
+  ActivationObject act;
+  act.cells = cells;
+  int32_t heldFrom[16];
+  std::fill(std::begin(heldFrom), std::end(heldFrom), -1);
+  auto checkHeld = [&](int32_t at) {
+    for (int32_t slot = 0; slot < 16; ++slot) {
+      int32_t i = heldFrom[slot];
+      if (i < 0) continue;
+      auto* fn = static_cast<KVfobj*>(ctx->cells[slot].obj);
+      ActivationObject* copy = scopeChainAt(fn->environment, 1);
+      ASSERT_EQ(copy->cellCount, i % kMaxCells) << at;
+      for (int32_t k = 0; k < copy->cellCount; ++k) ASSERT_EQ(copy->cells[k].i, i * 16 + k) << at;
+      ASSERT_EQ(scopeChainAt(fn->environment, 2), gGlobalObject) << at;
+    }
+  };
+  for (int32_t i = 0; i < 6000; ++i) {
+    act.cellCount = i % kMaxCells;
+    for (int32_t k = 0; k < act.cellCount; ++k) cells[k] = Value::makeInt(i * 16 + k);
+    KVfobj* fn = newClosure(&rec, chainWith(&act, globalScopeChain()));
+    if (i % 3 == 0) {
+      int32_t slot = (i / 3 * 7) % 16;
+      ctx->cells[slot] = Value::makeObject(fn);
+      heldFrom[slot] = i;
+    }
+    KVobj* obj = newPlainObject();
+    ASSERT_EQ(obj->list, nullptr);
+    ASSERT_EQ(obj->inlineUsed, 0);
+    ASSERT_EQ(obj->props.count, 1);
+    if (i % 500 == 499) minorCollect();
+    if (i % 2000 == 1999) fullCollect();
+    if (i % 100 == 0) checkHeld(i);
+  }
+  minorCollect();
+  fullCollect();
+  checkHeld(-1);
+  EXPECT_EQ(verifyHeap(), "");
 }
 
 }  // namespace
