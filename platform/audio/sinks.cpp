@@ -61,7 +61,9 @@ void runNull() {
       Mixer::instance().mixQuantum(quantum);
       next += kQuantumNs;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    // Asleep until the next quantum is due (at most one quantum, should the clock be
+    // held), not woken every 2 ms to find it is not yet.
+    std::this_thread::sleep_for(std::chrono::nanoseconds(std::clamp(next - now, 1'000'000LL, kQuantumNs)));
   }
 }
 

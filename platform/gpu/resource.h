@@ -22,6 +22,14 @@ enum class Status : uint8_t {
   notMapped,
 };
 
+// Moves whenever texel data anywhere may have changed: a texture made, a mutable look at
+// a texture's storage (copies, fills, a draw's targets when its plan is made), a mapping
+// or lock begun or ended. Reads through a mutable texture move it too; what matters to
+// its reader (the window presenter) is that an unchanged count means no texel changed.
+inline std::atomic<uint64_t> gTexelWrites{0};
+inline void noteTexelWrite() { gTexelWrites.fetch_add(1, std::memory_order_relaxed); }
+inline uint64_t texelWrites() { return gTexelWrites.load(std::memory_order_relaxed); }
+
 // A reference-counted object: created with one reference, deleted when the last goes.
 class Object {
  public:
@@ -133,7 +141,11 @@ class Resource : public Object {
   uint32_t cpuAccess() const { return cpuAccess_; }
   int subresourceCount() const { return int(mapped_.size()); }
   bool isMapped(int sub) const { return sub >= 0 && sub < subresourceCount() && mapped_[sub]; }
-  void setMapped(int sub, bool on) { mapped_[sub] = on; }
+  // The caller writes through the mapped pointer until the mapping ends.
+  void setMapped(int sub, bool on) {
+    noteTexelWrite();
+    mapped_[sub] = on;
+  }
 
  protected:
   Resource(Kind kind, Usage usage, uint32_t bind, uint32_t cpu, int subresources)
@@ -154,7 +166,10 @@ class Texture final : public Resource {
   // Subresource numbers run level fastest: slice x levels + level.
   int subresourceIndex(int level, int slice) const { return slice * desc_.levels + level; }
   const Subresource& sub(int i) const { return subs_[size_t(i)]; }
-  uint8_t* data(int i) { return storage_.get() + subs_[size_t(i)].offset; }
+  uint8_t* data(int i) {
+    noteTexelWrite();
+    return storage_.get() + subs_[size_t(i)].offset;
+  }
   const uint8_t* data(int i) const { return storage_.get() + subs_[size_t(i)].offset; }
   // A multisampled texture (one level, one slice) keeps each sample in a plane of its own,
   // laid out like a single-sample image: sample s of a texel lies s planes after sample 0.
@@ -162,13 +177,18 @@ class Texture final : public Resource {
   uint8_t* plane(int i, int sample) { return data(i) + size_t(sample) * subs_[size_t(i)].size; }
   const uint8_t* plane(int i, int sample) const { return data(i) + size_t(sample) * subs_[size_t(i)].size; }
   size_t storageSize() const { return storageSize_; }
-  uint8_t* storage() { return storage_.get(); }
+  uint8_t* storage() {
+    noteTexelWrite();
+    return storage_.get();
+  }
 
  private:
   friend Status createTexture(const TextureDesc&, const InitialData*, Ref<Texture>&);
   Texture(const TextureDesc& d, std::vector<Subresource> subs, std::unique_ptr<uint8_t[]> storage, size_t size)
       : Resource(Kind::texture, d.usage, d.bind, d.cpuAccess, int(subs.size())), desc_(d), subs_(std::move(subs)),
-        storage_(std::move(storage)), storageSize_(size) {}
+        storage_(std::move(storage)), storageSize_(size) {
+    noteTexelWrite();  // a new texture may sit where a presented one was
+  }
   TextureDesc desc_;
   std::vector<Subresource> subs_;
   std::unique_ptr<uint8_t[]> storage_;

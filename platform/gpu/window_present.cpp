@@ -1,9 +1,42 @@
 // Converting a back buffer to XRGB rows and handing them to the window stand-in.
 #include "platform/gpu/window_present.h"
 
+#include <bit>
+#include <cstring>
+
 #include "platform/win/window_frame.h"
 
 namespace plat::gpu {
+
+static_assert(std::endian::native == std::endian::little, "the XRGB rows read texels as little-endian words");
+
+namespace {
+
+using Words4 = uint32_t __attribute__((vector_size(16)));
+
+template <bool Rgba, class W>
+W toXrgb(W w) {
+  if constexpr (Rgba) return 0xFF000000u | (w & 0xFFu) << 16 | (w & 0xFF00u) | (w >> 16 & 0xFFu);
+  else return 0xFF000000u | w;
+}
+
+template <bool Rgba>
+void xrgbFromWords(const uint8_t* src, uint32_t* dst, int width) {
+  int x = 0;
+  for (; x + 4 <= width; x += 4) {
+    Words4 w;
+    std::memcpy(&w, src + size_t(x) * 4, sizeof w);
+    w = toXrgb<Rgba>(w);
+    std::memcpy(dst + x, &w, sizeof w);
+  }
+  for (; x < width; ++x) {
+    uint32_t w;
+    std::memcpy(&w, src + size_t(x) * 4, 4);
+    dst[x] = toXrgb<Rgba>(w);
+  }
+}
+
+}  // namespace
 
 void xrgbRows(const Texture& t, int sub, std::vector<uint32_t>& out) {
   const Subresource& s = t.sub(sub);
@@ -12,16 +45,12 @@ void xrgbRows(const Texture& t, int sub, std::vector<uint32_t>& out) {
   uint32_t* dst = out.data();
   const Format f = readFormat(t.format());
   if (f == Format::R8G8B8A8 || f == Format::B8G8R8A8 || f == Format::B8G8R8X8) {
+    // A word holds R G B A (or B G R A) from its low byte up; four at a time in one
+    // 128-bit register, the row's rest one by one.
     const bool rgba = f == Format::R8G8B8A8;
-    for (int y = 0; y < s.height; ++y, src += s.pitch) {
-      const uint8_t* p = src;
-      if (rgba) {
-        for (int x = 0; x < s.width; ++x, p += 4)
-          *dst++ = 0xFF000000u | uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
-      } else {
-        for (int x = 0; x < s.width; ++x, p += 4)
-          *dst++ = 0xFF000000u | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
-      }
+    for (int y = 0; y < s.height; ++y, src += s.pitch, dst += s.width) {
+      if (rgba) xrgbFromWords<true>(src, dst, s.width);
+      else xrgbFromWords<false>(src, dst, s.width);
     }
     return;
   }
@@ -33,20 +62,30 @@ void xrgbRows(const Texture& t, int sub, std::vector<uint32_t>& out) {
   }
 }
 
-bool presentWhole(plat::win::HWND window, const Texture& t, int sub, std::vector<uint32_t>& scratch) {
-  xrgbRows(t, sub, scratch);
+void refreshRows(const Texture& t, int sub, ShownRows& shown) {
+  // Read the count before converting: a write that lands meanwhile moves it past this.
+  const uint64_t writes = texelWrites();
+  if (shown.texture == &t && shown.sub == sub && shown.writes == writes) return;
+  xrgbRows(t, sub, shown.pixels);
+  shown.texture = &t;
+  shown.sub = sub;
+  shown.writes = writes;
+}
+
+bool presentWhole(plat::win::HWND window, const Texture& t, int sub, ShownRows& shown) {
+  refreshRows(t, sub, shown);
   const Subresource& s = t.sub(sub);
-  return plat::win::PresentWindow(window, scratch.data(), s.width, s.height, s.width * 4) != 0;
+  return plat::win::PresentWindow(window, shown.pixels.data(), s.width, s.height, s.width * 4) != 0;
 }
 
 bool presentInto(plat::win::HWND window, const Texture& t, int sub, const Box& source, const plat::win::RECT& dest,
-                 std::vector<uint32_t>& scratch) {
+                 ShownRows& shown) {
   const Subresource& s = t.sub(sub);
   if (source.left < 0 || source.top < 0 || source.right > s.width || source.bottom > s.height ||
       source.left >= source.right || source.top >= source.bottom || dest.left >= dest.right || dest.top >= dest.bottom)
     return false;
-  xrgbRows(t, sub, scratch);
-  const plat::win::WindowDib dib{scratch.data(), s.width, -s.height, 32, 0xFF0000, 0xFF00, 0xFF};
+  refreshRows(t, sub, shown);
+  const plat::win::WindowDib dib{shown.pixels.data(), s.width, -s.height, 32, 0xFF0000, 0xFF00, 0xFF};
   return plat::win::PaintDibOnWindow(plat::win::GetDC(window), dest.left, dest.top, dest.right - dest.left,
                                      dest.bottom - dest.top, source.left, source.top, source.right - source.left,
                                      source.bottom - source.top, dib) != 0;

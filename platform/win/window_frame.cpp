@@ -180,9 +180,12 @@ int FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
   if (!w || brush == GetStockObject(NULL_BRUSH)) return 1;
   fitFrame(*w);
   const uint32_t colour = ((brush->color & 0xFF) << 16) | (brush->color & 0xFF00) | ((brush->color >> 16) & 0xFF);
-  for (int y = std::max<LONG>(0, rect->top); y < std::min<LONG>(w->frameHeight, rect->bottom); ++y)
-    for (int x = std::max<LONG>(0, rect->left); x < std::min<LONG>(w->frameWidth, rect->right); ++x)
-      w->frame[static_cast<size_t>(y) * w->frameWidth + x] = colour;
+  // The clipped span once, then each row filled whole (the window's first paint fills
+  // the entire frame).
+  const LONG left = std::max<LONG>(0, rect->left), right = std::min<LONG>(w->frameWidth, rect->right);
+  if (left >= right) return 1;
+  for (LONG y = std::max<LONG>(0, rect->top); y < std::min<LONG>(w->frameHeight, rect->bottom); ++y)
+    std::fill_n(w->frame.begin() + static_cast<ptrdiff_t>(y) * w->frameWidth + left, right - left, colour);
   return 1;
 }
 

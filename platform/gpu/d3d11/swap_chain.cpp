@@ -65,7 +65,7 @@ class SwapChain final : public Com<IDXGISwapChain> {
       if (resolveSubresource(*resolved_, 0, *shown, 0, shown->format()) != Status::ok) return E_FAIL;
       shown = resolved_.get();
     }
-    presentWhole(desc_.OutputWindow, *shown, 0, pixels_);
+    presentWhole(desc_.OutputWindow, *shown, 0, shown_);
     return S_OK;
   }
   HRESULT GetBuffer(UINT index, const IID& iid, void** surface) override {
@@ -125,7 +125,7 @@ class SwapChain final : public Com<IDXGISwapChain> {
   ID3D11Texture2D* buffer_ = nullptr;
   Ref<Texture> resolved_;
   bool fullscreen_ = false;
-  std::vector<uint32_t> pixels_;
+  ShownRows shown_;
 };
 
 }  // namespace

@@ -64,7 +64,7 @@ class SwapChain final : public Com<IDirect3DSwapChain9> {
     }
     // DEFAULT paces like ONE; only IMMEDIATE skips the blank.
     if (params_.PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE) plat::win::WaitForVerticalBlankTick();
-    if (!presentInto(target, t, 0, src, dst, pixels_)) return D3DERR_INVALIDCALL;
+    if (!presentInto(target, t, 0, src, dst, shown_)) return D3DERR_INVALIDCALL;
     return D3D_OK;
   }
   HRESULT GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type, IDirect3DSurface9** surface) override {
@@ -90,7 +90,7 @@ class SwapChain final : public Com<IDirect3DSwapChain9> {
   D3DPRESENT_PARAMETERS params_;
   Surface* buffer_ = nullptr;
   Ref<Texture> resolved_;  // what a multisampled back buffer shows
-  std::vector<uint32_t> pixels_;
+  ShownRows shown_;
 };
 
 HRESULT makeSwapChain(IDirect3DDevice9*, const std::shared_ptr<DeviceLink>& link, const D3DPRESENT_PARAMETERS& params,

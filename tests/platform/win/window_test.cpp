@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/win/win_clock.h"
+#include "platform/win/window_frame.h"
 #include "platform/win/window_test.h"
 
 namespace {
@@ -332,6 +333,45 @@ TEST_F(WindowTest, ScreenReportsAndTestSwitches) {
   SetWindowCreationFailsForTest(true);
   EXPECT_EQ(create(), nullptr);
   SetWindowCreationFailsForTest(false);
+}
+
+}  // namespace
+
+namespace {
+
+// A fill reaches exactly the part of its rectangle inside the frame, whatever side of
+// the frame the rectangle crosses, and nothing when the rectangle is empty or outside.
+TEST_F(WindowTest, FillRectPaintsTheClippedRectangleOnly) {
+  ASSERT_NE(create(), nullptr);
+  const RECT rows[] = {
+      {10, 20, 30, 25},   {-5, -5, 3, 4},     {630, 470, 700, 500}, {0, 0, 640, 480},
+      {-100, 5, 1000, 6}, {5, -100, 6, 1000}, {20, 20, 20, 40},     {40, 20, 30, 30},
+      {700, 10, 800, 20}, {10, 500, 20, 600}, {639, 479, 640, 480}, {-10, -10, 0, 0},
+  };
+  HDC dc = GetDC(hwnd);
+  uint32_t colour = 0x102030;
+  for (const RECT& r : rows) {
+    std::vector<uint32_t> before, after;
+    int w = 0, h = 0;
+    HBRUSH clearing = CreateSolidBrush(0);
+    const RECT whole{0, 0, 640, 480};
+    ASSERT_EQ(FillRect(dc, &whole, clearing), 1);
+    DeleteObject(clearing);
+    ASSERT_TRUE(GetWindowFrame(hwnd, &before, &w, &h));
+    colour += 0x010203;
+    HBRUSH brush = CreateSolidBrush(colour);
+    ASSERT_EQ(FillRect(dc, &r, brush), 1);
+    DeleteObject(brush);
+    ASSERT_TRUE(GetWindowFrame(hwnd, &after, &w, &h));
+    const uint32_t xrgb = (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const bool in = x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+        ASSERT_EQ(after[size_t(y) * w + x], in ? xrgb : before[size_t(y) * w + x])
+            << "rect " << r.left << "," << r.top << "," << r.right << "," << r.bottom << " at " << x << "," << y;
+      }
+  }
+  ReleaseDC(hwnd, dc);
 }
 
 }  // namespace

@@ -461,3 +461,47 @@ TEST(HwDrawGeometry, ParallelogramsAndGridInsets) {
 
 }  // namespace
 }  // namespace d3d11test
+
+namespace d3d11test {
+
+// The refresh timer presents the front screen every 32 ms whether or not anything was
+// drawn: each refresh shows the last clear or batched quad, never an older frame, and a
+// refresh with nothing drawn since shows the same frame again (and still counts).
+TEST_F(D3D11Test, TheFrontScreenRefreshShowsEveryDrawSinceTheLastOne) {
+  setenv("HALVORINE_FRAME_DUMP", "/dev/null", 1);
+  ASSERT_EQ(start(), 0);
+  plat::win::HoldClockForTest(plat::win::MonotonicNanoseconds());
+  SetDrawTarget(-4);
+  Graphics_Hardware_SetFrontScreenTimer(-4);
+  ProcessWindowMessages();
+  const plat::win::HWND window = GetMainWindowHandle();
+  uint32_t corner = 0, inside = 0;
+  for (int round = 0; round < 600; ++round) {
+    const int c = round % 251;
+    switch (round % 4) {
+      case 0:  // a clear of the whole screen
+        clearTo(c, 255 - c, 7);
+        corner = inside = uint32_t(c) << 16 | uint32_t(255 - c) << 8 | 7u;
+        break;
+      case 1:  // a quad waiting in the batch until the flip
+        quad(0, Rgba{9, c, 200, 255}, 4, 4, 12, 12);  // mode 0: no blending
+        inside = 9u << 16 | uint32_t(c) << 8 | 200u;
+        break;
+      default:  // nothing drawn
+        break;
+    }
+    const int before = plat::win::GetPresentCount(window);
+    plat::win::StepClockForTest(32'000'000);
+    ProcessWindowMessages();
+    ASSERT_EQ(plat::win::GetPresentCount(window), before + 1) << "round " << round;
+    int w = 0, h = 0;
+    const std::vector<uint32_t> frame = plat::win::GetKeptFrameForTest(&w, &h);
+    ASSERT_EQ(w, 640);
+    ASSERT_EQ(h, 480);
+    ASSERT_EQ(frame[0] & 0xFFFFFFu, corner) << "round " << round;
+    ASSERT_EQ(frame[8 * 640 + 8] & 0xFFFFFFu, inside) << "round " << round;
+  }
+  unsetenv("HALVORINE_FRAME_DUMP");
+}
+
+}  // namespace d3d11test
