@@ -221,6 +221,14 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
         if (Fused f = compareBranch(code, pc); f != Fused::None) return f;
         if ((*len = exprBranch(code, pc)) != 0) return Fused::ExprBranch;
         *len = 2;
+        if (next->kind == Return) return Fused::LocalReturn;
+        if (isPushInt(next) && pc + 2 < code.size()) {
+          const int32_t op = code[pc + 2]->kind;
+          if (op == Add || op == Sub || op == Mul) {
+            *len = 3;
+            return Fused::LocalConstOp;
+          }
+        }
         // A local before `local[local]` goes alone: the element read is one step.
         if (isLocalValue(next) && !isElementRead(code, pc + 1, kPushValue)) return Fused::LoadTwo;
         return withTop(next->kind, Fused::LocalAdd, Fused::LocalSub, Fused::LocalMul, Fused::None);

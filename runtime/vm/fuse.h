@@ -59,6 +59,11 @@ enum class Fused : uint8_t {
   EnterCall,
   // A call's argument count pushed, then the Call (entered as EnterCall).
   CountCall,
+  // A frame local pushed and returned (`return local;`).
+  LocalReturn,
+  // A frame local pushed, then an integer constant combined with it by
+  // + - or * (`local - 1` as an argument or an operand).
+  LocalConstOp,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the

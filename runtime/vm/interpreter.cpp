@@ -72,7 +72,7 @@ enum Handler : uint8_t {
   // The sort's intrinsic operations with their inline paths (fusion on).
   hSortStep,
   // A call's argument count pushed and the call entered in one step.
-  hFCountCall, hCount
+  hFCountCall, hFLocalReturn, hFLocalConstOp, hCount
 };
 
 struct KindTable {
@@ -173,6 +173,8 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::FrameMember: return hFFrameMember;
     case Fused::FrameMemberRef: return hFFrameMemberRef;
     case Fused::ReadOpStore: return hFReadOpStore;
+    case Fused::LocalReturn: return hFLocalReturn;
+    case Fused::LocalConstOp: return hFLocalConstOp;
   }
   const uint8_t h = kKinds.at[k];
   if (!recordFusion()) {
@@ -378,7 +380,8 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fLocalMember, &&fLocalMemberRef, &&fLocalElement, &&fLocalElementRef, &&fMemberExprStore,
       &&fElementExprStore, &&fLocalMemberOp, &&fLocalElementOp, &&fFrameMember, &&fFrameMemberRef,
       &&fReadOpStore,
-      &&getMemberOut, &&getIndexedOut, &&assignOut, &&compoundAssignOut, &&stepOut, &&sortStep, &&fCountCall};
+      &&getMemberOut, &&getIndexedOut, &&assignOut, &&compoundAssignOut, &&stepOut, &&sortStep, &&fCountCall,
+      &&fLocalReturn, &&fLocalConstOp};
 
   // The records of the running frame. Calls of script functions run in
   // this loop too (enterCallStep): entering one switches the records and
@@ -1227,6 +1230,31 @@ fAssignPop:
 fConstMod:
   // Chosen only for divisors other than 0 and -1.
   FUSED_CONST(a %= b)
+fLocalReturn: {
+  // The local pushed, then the Return's own step.
+  const Value* a = LOCAL_CELL(node);
+  if (!FUSED_FITS(2) || top >= KVContext::kOperands) goto loadVariable;
+  opRefs[top] = nullptr;
+  ops[top++] = *a;
+  ++pc;
+  FUSED_DONE(2, code[pc]);
+  LEAVE_FRAME;
+}
+fLocalConstOp: {
+  // An integer local and the constant after it, combined as fConstAdd and
+  // its kin combine them.
+  const Value* a = LOCAL_CELL(node);
+  if (!FUSED_FITS(3) || a->tag != kInt || top >= KVContext::kOperands) goto loadVariable;
+  const uint32_t x = static_cast<uint32_t>(a->i);
+  const uint32_t k = static_cast<uint32_t>(code[pc + 1]->operand.i);
+  const CodeNode* const last = code[pc + 2];
+  const int32_t op = last->kind;
+  opRefs[top] = nullptr;
+  ops[top++] = Value::makeInt(wrapInt(op == Add ? x + k : op == Sub ? x - k : x * k));
+  pc += 3;
+  FUSED_DONE(3, last);
+  NEXT;
+}
 fLoadTwo: {
   const Value* a = LOCAL_CELL(node);
   const Value* b = LOCAL_CELL(code[pc + 1]);
