@@ -225,6 +225,10 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
         if (isPushInt(next) && pc + 2 < code.size()) {
           const int32_t op = code[pc + 2]->kind;
           if (op == Add || op == Sub || op == Mul) {
+            *len = 5;
+            if (pc + 4 < code.size() && isPushInt(code[pc + 3]) && code[pc + 3]->operand.i == 1 &&
+                code[pc + 4]->kind == Call)
+              return Fused::LocalConstCall;
             *len = 3;
             return Fused::LocalConstOp;
           }
@@ -232,6 +236,10 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
         // A local before `local[local]` goes alone: the element read is one step.
         if (isLocalValue(next) && !isElementRead(code, pc + 1, kPushValue)) return Fused::LoadTwo;
         return withTop(next->kind, Fused::LocalAdd, Fused::LocalSub, Fused::LocalMul, Fused::None);
+      }
+      if (n->flags == kPushValue && n->second.var && n->second.var->depth > 0) {
+        *len = 1;
+        return Fused::OuterValue;
       }
       if ((*len = exprStore(code, pc)) != 0) return Fused::ExprStore;
       if ((*len = readOpStore(code, pc)) != 0) return Fused::ReadOpStore;

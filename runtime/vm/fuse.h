@@ -64,6 +64,11 @@ enum class Fused : uint8_t {
   // A frame local pushed, then an integer constant combined with it by
   // + - or * (`local - 1` as an argument or an operand).
   LocalConstOp,
+  // LocalConstOp's records as a call's one argument, then the count pushed
+  // and the Call (`f(local - 1)`; the call entered as EnterCall).
+  LocalConstCall,
+  // A variable of an enclosing scope pushed (a function's own name, say).
+  OuterValue,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the

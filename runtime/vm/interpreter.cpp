@@ -72,7 +72,7 @@ enum Handler : uint8_t {
   // The sort's intrinsic operations with their inline paths (fusion on).
   hSortStep,
   // A call's argument count pushed and the call entered in one step.
-  hFCountCall, hFLocalReturn, hFLocalConstOp, hCount
+  hFCountCall, hFLocalReturn, hFLocalConstOp, hFLocalConstCall, hFOuterValue, hCount
 };
 
 struct KindTable {
@@ -175,6 +175,8 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::ReadOpStore: return hFReadOpStore;
     case Fused::LocalReturn: return hFLocalReturn;
     case Fused::LocalConstOp: return hFLocalConstOp;
+    case Fused::LocalConstCall: return hFLocalConstCall;
+    case Fused::OuterValue: return hFOuterValue;
   }
   const uint8_t h = kKinds.at[k];
   if (!recordFusion()) {
@@ -381,7 +383,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fElementExprStore, &&fLocalMemberOp, &&fLocalElementOp, &&fFrameMember, &&fFrameMemberRef,
       &&fReadOpStore,
       &&getMemberOut, &&getIndexedOut, &&assignOut, &&compoundAssignOut, &&stepOut, &&sortStep, &&fCountCall,
-      &&fLocalReturn, &&fLocalConstOp};
+      &&fLocalReturn, &&fLocalConstOp, &&fLocalConstCall, &&fOuterValue};
 
   // The records of the running frame. Calls of script functions run in
   // this loop too (enterCallStep): entering one switches the records and
@@ -1240,20 +1242,48 @@ fLocalReturn: {
   FUSED_DONE(2, code[pc]);
   LEAVE_FRAME;
 }
+// An integer local and the constant after it, combined as fConstAdd and
+// its kin combine them; `len` records make the run.
+#define LOCAL_CONST_OP(len)                                                                   \
+  const Value* a = LOCAL_CELL(node);                                                          \
+  if (!FUSED_FITS(len) || a->tag != kInt || top + ((len) - 2) > KVContext::kOperands) goto loadVariable; \
+  const uint32_t x = static_cast<uint32_t>(a->i);                                             \
+  const uint32_t k = static_cast<uint32_t>(code[pc + 1]->operand.i);                          \
+  const int32_t op = code[pc + 2]->kind;                                                      \
+  opRefs[top] = nullptr;                                                                      \
+  ops[top++] = Value::makeInt(wrapInt(op == Add ? x + k : op == Sub ? x - k : x * k))
 fLocalConstOp: {
-  // An integer local and the constant after it, combined as fConstAdd and
-  // its kin combine them.
-  const Value* a = LOCAL_CELL(node);
-  if (!FUSED_FITS(3) || a->tag != kInt || top >= KVContext::kOperands) goto loadVariable;
-  const uint32_t x = static_cast<uint32_t>(a->i);
-  const uint32_t k = static_cast<uint32_t>(code[pc + 1]->operand.i);
-  const CodeNode* const last = code[pc + 2];
-  const int32_t op = last->kind;
-  opRefs[top] = nullptr;
-  ops[top++] = Value::makeInt(wrapInt(op == Add ? x + k : op == Sub ? x - k : x * k));
+  LOCAL_CONST_OP(3);
   pc += 3;
-  FUSED_DONE(3, last);
+  FUSED_DONE(3, code[pc - 1]);
   NEXT;
+}
+fLocalConstCall: {
+  // The argument, the count of one, then the Call as fCountCall goes on.
+  LOCAL_CONST_OP(5);
+  opRefs[top] = nullptr;
+  ops[top++] = Value::makeInt(1);
+  pc += 4;
+  FUSED_DONE(5, code[pc]);
+  goto callHere;
+}
+#undef LOCAL_CONST_OP
+fOuterValue: {
+  // A variable of an enclosing scope read as loadVariable reads it; any
+  // other case goes there.
+  const VariableRef* var = node->second.var;
+  const ScopeChain* chain = ctx->frame->scope;
+  const ActivationObject* o;
+  int32_t at;
+  if (chain && static_cast<uint32_t>(var->depth - 1) < static_cast<uint32_t>(chain->count) &&
+      (o = chain->entries[var->depth - 1], o->cells) &&
+      (at = var->index < 0 ? -1 - var->index : o->argCount + var->index) < o->cellCount &&
+      top < KVContext::kOperands) [[likely]] {
+    opRefs[top] = nullptr;
+    ops[top++] = o->cells[at];
+    ADVANCE;
+  }
+  goto loadVariable;
 }
 fLoadTwo: {
   const Value* a = LOCAL_CELL(node);
