@@ -255,6 +255,8 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
       const Fused mod = c != 0 && c != -1 ? Fused::ConstMod : Fused::None;
       return withTop(next->kind, Fused::ConstAdd, Fused::ConstSub, Fused::ConstMul, mod);
     }
+    case Add:
+      return next->kind == Return ? Fused::AddReturn : Fused::None;
     case Assign: case AssignThroughReference:
       return isPop(next->kind) ? Fused::AssignPop : Fused::None;
     case PushFrameObject:

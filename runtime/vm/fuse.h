@@ -69,6 +69,8 @@ enum class Fused : uint8_t {
   LocalConstCall,
   // A variable of an enclosing scope pushed (a function's own name, say).
   OuterValue,
+  // The two top operands added and the sum returned (`return a + b;`).
+  AddReturn,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the

@@ -72,7 +72,7 @@ enum Handler : uint8_t {
   // The sort's intrinsic operations with their inline paths (fusion on).
   hSortStep,
   // A call's argument count pushed and the call entered in one step.
-  hFCountCall, hFLocalReturn, hFLocalConstOp, hFLocalConstCall, hFOuterValue, hCount
+  hFCountCall, hFLocalReturn, hFLocalConstOp, hFLocalConstCall, hFOuterValue, hFAddReturn, hCount
 };
 
 struct KindTable {
@@ -177,6 +177,7 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::LocalConstOp: return hFLocalConstOp;
     case Fused::LocalConstCall: return hFLocalConstCall;
     case Fused::OuterValue: return hFOuterValue;
+    case Fused::AddReturn: return hFAddReturn;
   }
   const uint8_t h = kKinds.at[k];
   if (!recordFusion()) {
@@ -383,7 +384,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fElementExprStore, &&fLocalMemberOp, &&fLocalElementOp, &&fFrameMember, &&fFrameMemberRef,
       &&fReadOpStore,
       &&getMemberOut, &&getIndexedOut, &&assignOut, &&compoundAssignOut, &&stepOut, &&sortStep, &&fCountCall,
-      &&fLocalReturn, &&fLocalConstOp, &&fLocalConstCall, &&fOuterValue};
+      &&fLocalReturn, &&fLocalConstOp, &&fLocalConstCall, &&fOuterValue, &&fAddReturn};
 
   // The records of the running frame. Calls of script functions run in
   // this loop too (enterCallStep): entering one switches the records and
@@ -1252,6 +1253,17 @@ fLocalReturn: {
   const int32_t op = code[pc + 2]->kind;                                                      \
   opRefs[top] = nullptr;                                                                      \
   ops[top++] = Value::makeInt(wrapInt(op == Add ? x + k : op == Sub ? x - k : x * k))
+fAddReturn: {
+  // Two integers added, then the Return's own step; any other pair goes
+  // to the Add record's handler.
+  if (!FUSED_FITS(2) || top < 2 || ops[top - 2].tag != kInt || ops[top - 1].tag != kInt) goto add;
+  --top;
+  ops[top - 1].i = wrapInt(static_cast<uint32_t>(ops[top - 1].i) + static_cast<uint32_t>(ops[top].i));
+  opRefs[top - 1] = nullptr;
+  ++pc;
+  FUSED_DONE(2, code[pc]);
+  LEAVE_FRAME;
+}
 fLocalConstOp: {
   LOCAL_CONST_OP(3);
   pc += 3;

@@ -391,12 +391,13 @@ for (i = 0; i < 3000; i++) {
 console.log("shapes " @ s @ " " @ t @ " " @ down(14) @ " " @ catcher(12, 1));
 console.log("too deep " @ down(40));)",
     // One-argument calls of a local and a constant (+ - *) and returns of a
-    // local: values turning float, text, undefined and object, integers
-    // wrapping, the callee a variable of an enclosing scope that changes,
+    // local or of a sum: values turning float, text, undefined and object,
+    // integers wrapping, the callee a variable of an enclosing scope that changes,
     // goes missing or turns into a native or a number, methods, returns
     // inside try and finally, and a call of something not callable.
     R"(function fib(n) { if (n < 2) return n; return fib(n - 1) + fib(n - 2); }
 function id(v) { return v; }
+function sum2(a, b) { return a + b; }
 function sq(v) { var w = v * 1; return w; }
 function fin(v) { try { if (v > 2) return v; } finally { v = v + 1; } return v; }
 function deep(n) { if (n <= 0) return n; return deep(n - 1); }
@@ -406,7 +407,7 @@ for (i = 0; i < 4000; i++) {
   x = i % 9 == 0 ? i + 0.5 : i % 13 == 0 ? "t" @ i : i % 17 == 0 ? undefined : i % 19 == 0 ? {a: 1} : i;
   if (i == 3000) x = 2147483647;
   s = (s + fib(i % 12) + sq(i - 3) + fin(i % 5) + o.m(i * 2)) % 1000003;
-  t = id(x + 1) @ "," @ id(x - 1) @ "," @ id(x * 3) @ "," @ f(x - 1) @ "," @ id(x);
+  t = sum2(x, i) @ "," @ sum2(i, x) @ "," @ id(x + 1) @ "," @ id(x - 1) @ "," @ id(x * 3) @ "," @ f(x - 1) @ "," @ id(x);
   if (i % 500 == 0) s = (s + t.length) % 1000003;
   s = (s + viaF(i)) % 1000003;
   if (i == 2500) f = Math.abs;
