@@ -72,7 +72,9 @@ enum Handler : uint8_t {
   // The sort's intrinsic operations with their inline paths (fusion on).
   hSortStep,
   // A call's argument count pushed and the call entered in one step.
-  hFCountCall, hFLocalReturn, hFLocalConstOp, hFLocalConstCall, hFOuterValue, hFAddReturn, hCount
+  hFCountCall,
+  // Returns and call arguments as one step (fuse.h).
+  hFLocalReturn, hFLocalConstOp, hFLocalConstCall, hFOuterValue, hFAddReturn, hCount
 };
 
 struct KindTable {
@@ -1244,10 +1246,11 @@ fLocalReturn: {
   LEAVE_FRAME;
 }
 // An integer local and the constant after it, combined as fConstAdd and
-// its kin combine them; `len` records make the run.
+// its kin combine them; `len` records make the run, which pushes
+// (len - 1) / 2 values.
 #define LOCAL_CONST_OP(len)                                                                   \
   const Value* a = LOCAL_CELL(node);                                                          \
-  if (!FUSED_FITS(len) || a->tag != kInt || top + ((len) - 2) > KVContext::kOperands) goto loadVariable; \
+  if (!FUSED_FITS(len) || a->tag != kInt || top + ((len) - 1) / 2 > KVContext::kOperands) goto loadVariable; \
   const uint32_t x = static_cast<uint32_t>(a->i);                                             \
   const uint32_t k = static_cast<uint32_t>(code[pc + 1]->operand.i);                          \
   const int32_t op = code[pc + 2]->kind;                                                      \
