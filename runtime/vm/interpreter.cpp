@@ -201,14 +201,19 @@ int32_t labelPosition(const LabelSlot* s) { return s ? s->position : -1; }
 // integer b by the operation record at op[0] (+ - *) and, with `tail`,
 // then with the constant of op[1] by op[2] (+ - * %, the divisor neither
 // 0 nor -1).
-[[gnu::always_inline]] inline int32_t readOpResult(CodeNode* const* op, bool tail, int32_t a, int32_t b) {
-  auto apply = [](int32_t kind, int32_t x, int32_t y) {
-    const uint32_t ux = static_cast<uint32_t>(x), uy = static_cast<uint32_t>(y);
+// x OP y for the record kind OP (+ - *, and % when kMod: the divisor
+// neither 0 nor -1).
+template <bool kMod = true>
+[[gnu::always_inline]] inline int32_t intRecordOp(int32_t kind, int32_t x, int32_t y) {
+  const uint32_t ux = static_cast<uint32_t>(x), uy = static_cast<uint32_t>(y);
+  if constexpr (kMod)
     if (kind == Mod) return x % y;
-    return wrapInt(kind == Add ? ux + uy : kind == Sub ? ux - uy : ux * uy);
-  };
-  const int32_t r = apply(op[0]->kind, a, b);
-  return tail ? apply(op[2]->kind, r, op[1]->operand.i) : r;
+  return wrapInt(kind == Add ? ux + uy : kind == Sub ? ux - uy : ux * uy);
+}
+
+[[gnu::always_inline]] inline int32_t readOpResult(CodeNode* const* op, bool tail, int32_t a, int32_t b) {
+  const int32_t r = intRecordOp(op[0]->kind, a, b);
+  return tail ? intRecordOp(op[2]->kind, r, op[1]->operand.i) : r;
 }
 
 // The integer expression of `count` records (fuse.h's ExprStore and
@@ -476,8 +481,13 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       SYNC;                                                 \
       operandOverflow();                                    \
     }                                                       \
-    opRefs[top] = nullptr;                                  \
-    ops[top++] = (v);                                       \
+    PUSH_IN_ROOM(v);                                        \
+  } while (0)
+// A push whose room the step has already checked.
+#define PUSH_IN_ROOM(v)    \
+  do {                     \
+    opRefs[top] = nullptr; \
+    ops[top++] = (v);      \
   } while (0)
 #define TOP ops[top - 1]
 #define SET_TOP(v)             \
@@ -1088,8 +1098,7 @@ fCountCall:
   // The count's push, then the Call record as its own handler runs it
   // (with fusion on, every Call record enters its call in this loop).
   if (!FUSED_FITS(2) || top >= KVContext::kOperands) goto pushInt;
-  opRefs[top] = nullptr;
-  ops[top++] = Value::makeInt(node->operand.i);
+  PUSH_IN_ROOM(Value::makeInt(node->operand.i));
   ++pc;
   FUSED_DONE(2, code[pc]);
   goto callHere;
@@ -1239,8 +1248,7 @@ fLocalReturn: {
   // The local pushed, then the Return's own step.
   const Value* a = LOCAL_CELL(node);
   if (!FUSED_FITS(2) || top >= KVContext::kOperands) goto loadVariable;
-  opRefs[top] = nullptr;
-  ops[top++] = *a;
+  PUSH_IN_ROOM(*a);
   ++pc;
   FUSED_DONE(2, code[pc]);
   LEAVE_FRAME;
@@ -1251,11 +1259,7 @@ fLocalReturn: {
 #define LOCAL_CONST_OP(len)                                                                   \
   const Value* a = LOCAL_CELL(node);                                                          \
   if (!FUSED_FITS(len) || a->tag != kInt || top + ((len) - 1) / 2 > KVContext::kOperands) goto loadVariable; \
-  const uint32_t x = static_cast<uint32_t>(a->i);                                             \
-  const uint32_t k = static_cast<uint32_t>(code[pc + 1]->operand.i);                          \
-  const int32_t op = code[pc + 2]->kind;                                                      \
-  opRefs[top] = nullptr;                                                                      \
-  ops[top++] = Value::makeInt(wrapInt(op == Add ? x + k : op == Sub ? x - k : x * k))
+  PUSH_IN_ROOM(Value::makeInt(intRecordOp<false>(code[pc + 2]->kind, a->i, code[pc + 1]->operand.i)))
 fAddReturn: {
   // Two integers added, then the Return's own step; any other pair goes
   // to the Add record's handler.
@@ -1276,8 +1280,7 @@ fLocalConstOp: {
 fLocalConstCall: {
   // The argument, the count of one, then the Call as fCountCall goes on.
   LOCAL_CONST_OP(5);
-  opRefs[top] = nullptr;
-  ops[top++] = Value::makeInt(1);
+  PUSH_IN_ROOM(Value::makeInt(1));
   pc += 4;
   FUSED_DONE(5, code[pc]);
   goto callHere;
@@ -1294,8 +1297,7 @@ fOuterValue: {
       (o = chain->entries[var->depth - 1], o->cells) &&
       (at = var->index < 0 ? -1 - var->index : o->argCount + var->index) < o->cellCount &&
       top < KVContext::kOperands) [[likely]] {
-    opRefs[top] = nullptr;
-    ops[top++] = o->cells[at];
+    PUSH_IN_ROOM(o->cells[at]);
     ADVANCE;
   }
   goto loadVariable;
@@ -1304,10 +1306,8 @@ fLoadTwo: {
   const Value* a = LOCAL_CELL(node);
   const Value* b = LOCAL_CELL(code[pc + 1]);
   if (!FUSED_FITS(2) || !a || !b || top + 2 > KVContext::kOperands) goto loadVariable;
-  opRefs[top] = nullptr;
-  ops[top++] = *a;
-  opRefs[top] = nullptr;
-  ops[top++] = *b;
+  PUSH_IN_ROOM(*a);
+  PUSH_IN_ROOM(*b);
   pc += 2;
   FUSED_DONE(2, code[pc - 1]);
   NEXT;
