@@ -261,7 +261,7 @@ struct SortStepResult {
       }
     }
     // A move pushed three operands, a reference, and a fourth operand.
-    if (top + 3 > kRoom || top + 4 > kRoom || refDepth >= KVContext::kRefs) {
+    if (top + 4 > kRoom || refDepth >= KVContext::kRefs) {
       failure = top + 3 > kRoom || refDepth < KVContext::kRefs ? kErrStackOverflow : kErrSecondaryOverflow;
       break;
     }
@@ -278,6 +278,14 @@ struct SortStepResult {
     ops[top++] = Value::makeBool(false);
   }
   return {top, failure};
+}
+
+// rangeStep on the running frame's cells. Every frame has an activation (the
+// context's own, or the global object at the top level), and one without
+// cells has a cell count of 0, which rangeStep refuses.
+[[gnu::always_inline]] inline SortStepResult frameRangeStep(KVContext* ctx, int32_t top, int32_t op) {
+  const ActivationObject* a = ctx->frame->activation;
+  return rangeStep({a->cells, a->argCount, a->cellCount}, ctx->operands, ctx->operandRefs, top, ctx->refDepth, op);
 }
 
 }  // namespace
@@ -316,10 +324,7 @@ void sortIntrinsic(KVContext* ctx, int32_t op) {
     case 18:
     case 19:
     case 20: {
-      const ActivationObject* a = ctx->frame->activation;
-      if (!a || !a->cells) throw RuntimeError(kErrUnexpected);
-      const SortStepResult r =
-          rangeStep({a->cells, a->argCount, a->cellCount}, ctx->operands, ctx->operandRefs, ctx->top, ctx->refDepth, op);
+      const SortStepResult r = frameRangeStep(ctx, ctx->top, op);
       ctx->top = r.top;
       if (r.failure >= 0) throw RuntimeError(r.failure);
       break;
@@ -329,10 +334,8 @@ void sortIntrinsic(KVContext* ctx, int32_t op) {
 }
 
 int32_t sortRangeStepInLoop(KVContext* ctx, int32_t top, int32_t op) {
-  const ActivationObject* a = ctx->frame->activation;
   if (top + 6 > KVContext::kOperands || ctx->refDepth + 2 > KVContext::kRefs) return -1;
-  const SortStepResult r =
-      rangeStep({a->cells, a->argCount, a->cellCount}, ctx->operands, ctx->operandRefs, top, ctx->refDepth, op);
+  const SortStepResult r = frameRangeStep(ctx, top, op);
   return r.failure < 0 ? r.top : -1;
 }
 
