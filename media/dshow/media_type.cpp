@@ -79,6 +79,11 @@ bool D_MatchesPartial(const D_AM_MEDIA_TYPE* type, const D_AM_MEDIA_TYPE* partia
   return true;
 }
 
+bool D_SameMediaType(const D_AM_MEDIA_TYPE& a, const D_AM_MEDIA_TYPE& b) {
+  return a.majortype == b.majortype && a.subtype == b.subtype && a.formattype == b.formattype &&
+         a.cbFormat == b.cbFormat && (a.cbFormat == 0 || std::memcmp(a.pbFormat, b.pbFormat, a.cbFormat) == 0);
+}
+
 void D_CopyName(WCHAR* target, size_t capacity, const WCHAR* name) {
   size_t i = 0;
   if (name != nullptr)

@@ -24,6 +24,8 @@ void D_DeleteMediaType(D_AM_MEDIA_TYPE* type);
 bool D_IsPartiallySpecified(const D_AM_MEDIA_TYPE* type);
 // Whether `type` agrees with `partial` in every part the partial one names.
 bool D_MatchesPartial(const D_AM_MEDIA_TYPE* type, const D_AM_MEDIA_TYPE* partial);
+// Whether two types are the same in every part, format block included.
+bool D_SameMediaType(const D_AM_MEDIA_TYPE& a, const D_AM_MEDIA_TYPE& b);
 
 // Copies a wide name into a fixed field of `capacity` units, cutting it to fit and
 // always terminating; null gives the empty name.

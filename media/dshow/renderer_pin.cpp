@@ -12,15 +12,6 @@ namespace pw = plat::win;
 using pw::E_OUTOFMEMORY;
 using pw::S_OK;
 
-namespace {
-
-bool sameType(const D_AM_MEDIA_TYPE& a, const D_AM_MEDIA_TYPE& b) {
-  return a.majortype == b.majortype && a.subtype == b.subtype && a.formattype == b.formattype &&
-         a.cbFormat == b.cbFormat && (a.cbFormat == 0 || std::memcmp(a.pbFormat, b.pbFormat, a.cbFormat) == 0);
-}
-
-}  // namespace
-
 D_CRendererInputPin::D_CRendererInputPin(D_CBaseRenderer* renderer, HRESULT* result, const WCHAR* name)
     : D_CBaseInputPin(u"Renderer pin", renderer, renderer->InterfaceLock(), result, name), m_pRenderer(renderer) {}
 
@@ -38,7 +29,7 @@ HRESULT D_CRendererInputPin::Inactive() {
 }
 
 HRESULT D_CRendererInputPin::SetMediaType(const D_AM_MEDIA_TYPE* type) {
-  if (!sameType(m_mt, *type)) {
+  if (!D_SameMediaType(m_mt, *type)) {
     D_FreeMediaType(m_mt);
     if (D_CopyMediaType(&m_mt, type) < 0) return E_OUTOFMEMORY;
   }

@@ -17,15 +17,6 @@ using plat::win::E_UNEXPECTED;
 using plat::win::S_OK;
 namespace ds = plat::dshow;
 
-namespace {
-
-bool sameType(const D_AM_MEDIA_TYPE& a, const D_AM_MEDIA_TYPE& b) {
-  return a.majortype == b.majortype && a.subtype == b.subtype && a.formattype == b.formattype &&
-         a.cbFormat == b.cbFormat && (a.cbFormat == 0 || std::memcmp(a.pbFormat, b.pbFormat, a.cbFormat) == 0);
-}
-
-}  // namespace
-
 // ---- input pin ----
 
 D_CTransInPlaceInputPin::D_CTransInPlaceInputPin(const char16_t* objectName, D_CTransInPlaceFilter* filter,
@@ -126,7 +117,7 @@ HRESULT D_CTransInPlaceOutputPin::EnumMediaTypes(D_IEnumMediaTypes** types) {
 HRESULT D_CTransInPlaceOutputPin::CheckMediaType(const D_AM_MEDIA_TYPE* type) {
   if (!m_pTIPFilter->IsStopped() && m_pTIPFilter->UsingDifferentAllocators()) {
     // While samples are copied a new type cannot be taken in the middle of the stream.
-    return sameType(*type, CurrentMediaType()) ? S_OK : ds::VFW_E_TYPE_NOT_ACCEPTED;
+    return D_SameMediaType(*type, CurrentMediaType()) ? S_OK : ds::VFW_E_TYPE_NOT_ACCEPTED;
   }
   HRESULT hr = m_pTIPFilter->CheckInputType(type);
   if (hr != S_OK) return hr;
@@ -210,7 +201,7 @@ HRESULT D_CTransInPlaceFilter::CompleteConnect(D_PIN_DIRECTION direction, D_IPin
       type = &m_pOutput->CurrentMediaType();
     }
   } else if (m_pOutput != nullptr && m_pOutput->IsConnected() &&
-             !sameType(m_pInput->CurrentMediaType(), m_pOutput->CurrentMediaType())) {
+             !D_SameMediaType(m_pInput->CurrentMediaType(), m_pOutput->CurrentMediaType())) {
     other = m_pOutput;
     type = &m_pInput->CurrentMediaType();
   }

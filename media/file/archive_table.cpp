@@ -2,6 +2,7 @@
 // the settings that apply to archives opened from now on.
 #include <cstring>
 #include <mutex>
+#include <string>
 
 #include "media/base/memory.h"
 #include "media/base/thread.h"
@@ -28,13 +29,6 @@ bool keyPresent = false;
 
 TrackedCriticalSection readerLock;
 std::once_flag readerLockMade;
-
-std::size_t length16(const char16_t* s)
-{
-  std::size_t n = 0;
-  while (s[n]) ++n;
-  return n;
-}
 
 bool equal16(const char16_t* a, const char16_t* b, std::size_t n)
 {
@@ -84,7 +78,7 @@ int freeSlot()
 int findOrOpen(const char16_t* name, std::size_t length)
 {
   for (int i = 0; i < ArchiveTableMax; ++i)
-    if (table[i].archive && length16(table[i].name) == length && equal16(table[i].name, name, length)) {
+    if (table[i].archive && std::char_traits<char16_t>::length(table[i].name) == length && equal16(table[i].name, name, length)) {
       ++table[i].useCount;
       return i;
     }
@@ -135,7 +129,7 @@ int ArchiveTableLookup(const char16_t* path, const char16_t** inner)
     found = lastIndex;
     *inner = path + lastPrefixLength + 1;
   } else {
-    const std::size_t extensionLength = length16(extension);
+    const std::size_t extensionLength = std::char_traits<char16_t>::length(extension);
     char16_t candidate[ArchivePathUnits];
     for (std::size_t i = 1; path[i] && found < 0; ++i) {
       // Each directory of the path, but not a bare drive or UNC prefix.
@@ -168,7 +162,7 @@ void ArchiveTableRelease(int index)
 
 void ArchiveSetExtension(const char16_t* text)
 {
-  const std::size_t length = text ? length16(text) : 0;
+  const std::size_t length = text ? std::char_traits<char16_t>::length(text) : 0;
   ArchiveReaderLock();
   if (length >= 1 && length <= ArchiveExtensionUnits) std::memcpy(extension, text, (length + 1) * sizeof(char16_t));
   else std::memcpy(extension, u"ZDA", sizeof u"ZDA");

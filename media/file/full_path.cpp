@@ -2,6 +2,8 @@
 // "." and ".." resolved in the text, joined by backslashes.
 #include "media/file/file_access.h"
 
+#include <string>
+
 namespace ZaDod {
 
 namespace {
@@ -51,13 +53,6 @@ struct PathWriter {
   }
 };
 
-std::size_t length16(const char16_t* s)
-{
-  std::size_t n = 0;
-  while (s[n]) ++n;
-  return n;
-}
-
 }  // namespace
 
 int MakeFullPath(const char16_t* path, char16_t* output, std::size_t outputBytes, const char16_t* base)
@@ -71,7 +66,7 @@ int MakeFullPath(const char16_t* path, char16_t* output, std::size_t outputBytes
   PathWriter w{output, outputBytes / sizeof(char16_t)};
   if (w.capacity == 0) return -1;
   if (!path) {
-    w.put(base, length16(base));
+    w.put(base, std::char_traits<char16_t>::length(base));
   } else {
     const char16_t* p = path;
     std::size_t drive = 0;
@@ -84,11 +79,11 @@ int MakeFullPath(const char16_t* path, char16_t* output, std::size_t outputBytes
       p += drive + 1;
       if (isSeparator(*p)) ++p;
     } else if (isSeparator(p[0])) {
-      const std::size_t baseLength = length16(base);
+      const std::size_t baseLength = std::char_traits<char16_t>::length(base);
       w.put(base, baseLength < 2 ? baseLength : 2);
       ++p;
     } else {
-      std::size_t baseLength = length16(base);
+      std::size_t baseLength = std::char_traits<char16_t>::length(base);
       if (baseLength > 0 && isSeparator(base[baseLength - 1])) --baseLength;
       w.put(base, baseLength);
     }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <string>
 
 #include "media/base/log.h"
 #include "media/base/memory.h"
@@ -222,13 +223,6 @@ void releaseWorker(WinFileWorker* w)
   }
 }
 
-std::size_t length16(const char16_t* s)
-{
-  std::size_t n = 0;
-  while (s[n]) ++n;
-  return n;
-}
-
 // Reads at `at` through the caller's handle; the file pointer is moved only when it
 // is elsewhere.
 std::size_t readDirect(WinFileData* file, std::uint64_t at, void* buffer, std::size_t bytes)
@@ -270,7 +264,7 @@ void closeOwnHandle(WinFileData* file)
 int openWithWorker(WinFileData* file, const char16_t* path)
 {
   WinFileWorker* w = &file->Worker;
-  const std::size_t units = length16(path);
+  const std::size_t units = std::char_traits<char16_t>::length(path);
   if (units >= WinFilePathUnits || !fileSize(path, nullptr, &file->Size)) {
     LogAddTextUtf16(u"ファイルのオープンに失敗しました\n");
     return -1;

@@ -54,10 +54,6 @@ struct PlatformState {
 
 PlatformState* stateOf(SoundConvert* c) { return static_cast<PlatformState*>(c->MethodData); }
 
-std::uint32_t le32(const std::uint8_t* p) {
-  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
 // The whole stream in memory (at most 2 GiB), for the MP3 walk and the WAVE chunks.
 bool readStream(SoundConvert* c, std::uint8_t** bytes, std::uint32_t* size) {
   auto& io = c->Stream.ReadShred;

@@ -5,6 +5,12 @@
 
 namespace ZaDod {
 
+// Little-endian fields of the RIFF headers the methods read.
+inline std::uint32_t le32(const std::uint8_t* p) {
+  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+inline std::uint16_t le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+
 // Each Setup returns 0 when it takes the stream and -1 (having freed what it made)
 // when it does not; each Refill returns -1 at the end of the data.
 int SetupSoundConvert_OGG(SoundConvert* convert);

@@ -5,15 +5,11 @@
 #include <cstring>
 
 #include "media/base/memory.h"
-#include "media/sound/sound_handle.h"
+#include "media/sound/sound_convert_methods.h"
 
 namespace ZaDod {
 
 namespace {
-std::uint32_t le32(const std::uint8_t* p) {
-  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-std::uint16_t le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
 
 std::int64_t tell(SoundConvert* c) { return c->Stream.ReadShred.Tell(c->Stream.DataPoint); }
 bool readAll(SoundConvert* c, void* out, std::size_t n) {

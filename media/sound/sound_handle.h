@@ -243,6 +243,11 @@ int SetPlayFinishDeleteSoundMem(int deleteFlag, int handle);
 SoundHandleRecord* GetSoundRecord(int handle, int asyncFlag = 0);
 void LockSoundHandles(int line);
 void UnlockSoundHandles();
+// Holds the sound-handle lock for a scope.
+struct SoundHandleLock {
+  SoundHandleLock() { LockSoundHandles(__LINE__); }
+  ~SoundHandleLock() { UnlockSoundHandles(); }
+};
 
 // ---- Thread (sound_thread.cpp) ----------------------------------------------------
 int StartSoundThread();

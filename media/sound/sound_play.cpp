@@ -12,10 +12,6 @@
 namespace ZaDod {
 
 namespace {
-struct HandleLock {
-  HandleLock() { LockSoundHandles(__LINE__); }
-  ~HandleLock() { UnlockSoundHandles(); }
-};
 
 SoundHandleRecord* ready(int handle, int asyncFlag = 0) {
   return IsSoundOutputReady() ? GetSoundRecord(handle, asyncFlag) : nullptr;
@@ -230,7 +226,7 @@ int SetSoundMemCurrentPosition(int samples, int handle) {
 }
 
 int SetSoundMemBytePosition(int bytes, int handle) {
-  HandleLock lock;
+  SoundHandleLock lock;
   SoundHandleRecord* r = ready(handle);
   if (r == nullptr || bytes < 0) return -1;
   if (r->StreamFlag) return SetStreamSoundMemBytePosition(bytes, handle, 0);
@@ -238,14 +234,14 @@ int SetSoundMemBytePosition(int bytes, int handle) {
 }
 
 int SetSoundMemLoopSamplePos(int start, int end, int handle, int asyncFlag) {
-  HandleLock lock;
+  SoundHandleLock lock;
   if (start >= end) return -1;
   if (SetLoopStartSampleBase(start, handle, asyncFlag) != 0) return -1;
   return SetLoopEndSampleBase(end, handle, asyncFlag);
 }
 
 int SetSoundMemLoopTimePos(int startMs, int endMs, int handle, int asyncFlag) {
-  HandleLock lock;
+  SoundHandleLock lock;
   if (startMs >= endMs) return -1;
   if (SetLoopStartTimeBase(startMs, handle, asyncFlag) != 0) return -1;
   return SetLoopEndTimeBase(endMs, handle, asyncFlag);
@@ -272,7 +268,7 @@ SoundHandleRecord* loopRecord(int handle, int asyncFlag, const char16_t* refusal
 }  // namespace
 
 int SetLoopStartSampleBase(int sample, int handle, int asyncFlag) {
-  HandleLock lock;
+  SoundHandleLock lock;
   SoundHandleRecord* r = ready(handle, asyncFlag);
   if (r == nullptr || sample >= GetSoundMemTotalSampleBase(handle, asyncFlag)) return -1;
   if (sample == -1) {
@@ -292,7 +288,7 @@ int SetLoopStartSampleBase(int sample, int handle, int asyncFlag) {
 }
 
 int SetLoopEndSampleBase(int sample, int handle, int asyncFlag) {
-  HandleLock lock;
+  SoundHandleLock lock;
   SoundHandleRecord* r = ready(handle, asyncFlag);
   if (r == nullptr || sample >= GetSoundMemTotalSampleBase(handle, asyncFlag)) return -1;
   if (sample == -1) {

@@ -11,10 +11,6 @@
 namespace ZaDod {
 
 namespace {
-struct HandleLock {
-  HandleLock() { LockSoundHandles(__LINE__); }
-  ~HandleLock() { UnlockSoundHandles(); }
-};
 
 // Reads a whole stream into one allocation.
 int readWholeStream(const StreamData* stream, void** image, std::uint32_t* size) {
@@ -288,7 +284,7 @@ int AcquireStreamBuffer(int handle, SoundHandleRecord* r, SoundBuffer** buffer, 
 }
 
 int StartStreamSoundMem(int handle, int asyncFlag) {
-  HandleLock lock;
+  SoundHandleLock lock;
   SoundHandleRecord* r = GetSoundRecord(handle, asyncFlag);
   if (r == nullptr || !r->StreamFlag || r->EntryCount == 0) return -1;
   SoundBuffer* b = nullptr;
@@ -350,7 +346,7 @@ int PlayStreamSoundMem(int handle, int playType, int restartFlag) {
 }
 
 int StopStreamSoundMem(int handle) {
-  HandleLock lock;
+  SoundHandleLock lock;
   SoundHandleRecord* r = GetSoundRecord(handle, 1);
   if (r == nullptr) return -1;
   UpdateStreamSoundPlayPosition(handle, -1, 1);
@@ -371,7 +367,7 @@ int StopStreamSoundMem(int handle) {
 }
 
 int CheckStreamSoundMemPlaying(int handle) {
-  HandleLock lock;
+  SoundHandleLock lock;
   SoundHandleRecord* r = GetSoundRecord(handle);
   if (r == nullptr) return -1;
   SoundBuffer* b = nullptr;
@@ -382,7 +378,7 @@ int CheckStreamSoundMemPlaying(int handle) {
 }
 
 int SetStreamSoundMemBytePosition(int position, int handle, int asyncFlag) {
-  HandleLock lock;
+  SoundHandleLock lock;
   SoundHandleRecord* r = GetSoundRecord(handle, asyncFlag);
   if (r == nullptr || position < 0 || r->EntryCount >= 2) return -1;
   if (position / std::max<int>(1, r->WaveFormat.nBlockAlign) > r->TotalSample) return -1;
@@ -396,7 +392,7 @@ int SetStreamSoundMemBytePosition(int position, int handle, int asyncFlag) {
 }
 
 int GetStreamSoundMemCurrentPosition(int handle) {
-  HandleLock lock;
+  SoundHandleLock lock;
   SoundHandleRecord* r = GetSoundRecord(handle);
   if (r == nullptr) return -1;
   UpdateStreamSoundPlayPosition(handle, -1, 0);
@@ -404,7 +400,7 @@ int GetStreamSoundMemCurrentPosition(int handle) {
 }
 
 int GetStreamSoundMemCurrentTime(int handle) {
-  HandleLock lock;
+  SoundHandleLock lock;
   SoundHandleRecord* r = GetSoundRecord(handle);
   if (r == nullptr || r->WaveFormat.nSamplesPerSec == 0) return -1;
   UpdateStreamSoundPlayPosition(handle, -1, 0);

@@ -32,8 +32,6 @@ namespace {
 
 using namespace plat::win;
 
-constexpr DWORD kWindowedStyle = 0x80CA0000, kWindowedExStyle = 0x300;
-
 void copyText(char16_t* to, const char16_t* from, size_t room) {
   size_t n = 0;
   while (from[n] && n + 1 < room) to[n] = from[n], ++n;

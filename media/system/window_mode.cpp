@@ -23,8 +23,6 @@ namespace {
 
 using namespace plat::win;
 
-constexpr DWORD kWindowedStyle = 0x80CA0000, kWindowedExStyle = 0x300;
-
 DWORD windowedStyle() { return kWindowedStyle | (Win.Status.ShownInWindowedMode ? WS_VISIBLE : 0); }
 
 // The windowed extended style: a layered window adds its bit.

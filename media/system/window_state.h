@@ -89,6 +89,9 @@ struct WindowData {
 extern WindowData Win;
 extern LibraryState Library;
 
+// The windowed-mode styles: a captioned, bordered, minimisable window, and its extended style.
+constexpr plat::win::DWORD kWindowedStyle = 0x80CA0000, kWindowedExStyle = 0x300;
+
 // Internal steps shared across the folder.
 int IsMainThread();
 int ClientWidth();

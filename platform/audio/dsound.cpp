@@ -355,7 +355,7 @@ HRESULT createDevice(void* outer, const IID& iid, void** object) {
   return hr;
 }
 
-const bool registered = (win::RegisterComClass(CLSID_DirectSound, "dsound", &createDevice), true);
+const bool dsoundRegistered = (win::RegisterComClass(CLSID_DirectSound, "dsound", &createDevice), true);
 
 }  // namespace
 

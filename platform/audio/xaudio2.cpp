@@ -644,7 +644,7 @@ HRESULT createReverb27(void* outer, const win::IID&, void** object) {
   return 0;
 }
 
-const bool registered = (win::RegisterComClass(CLSID_XAudio2_7, "xaudio2", &createEngine27),
+const bool xaudio2Registered = (win::RegisterComClass(CLSID_XAudio2_7, "xaudio2", &createEngine27),
                          win::RegisterComClass(CLSID_AudioReverb_2_7, "xaudio2", &createReverb27), true);
 
 }  // namespace

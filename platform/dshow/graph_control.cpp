@@ -98,7 +98,7 @@ HRESULT createGraph(void* outer, const IID& iid, void** object) {
   return hr;
 }
 
-const bool registered = (win::RegisterComClass(CLSID_FilterGraph, "dshow", &createGraph), true);
+const bool filterGraphRegistered = (win::RegisterComClass(CLSID_FilterGraph, "dshow", &createGraph), true);
 
 }  // namespace
 

@@ -13,6 +13,8 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "platform/dshow/movie_container.h"
+
 namespace plat::dshow {
 
 #define HALVORINE_LIBAV_FUNCTIONS(X)                                                                         \
@@ -37,5 +39,8 @@ const Libav* LoadLibav();
 
 // The loaded functions, for code that runs only once LoadLibav has found them.
 inline const Libav* lib() { return LoadLibav(); }
+
+// The movie clock's 100-ns units as a time base of the libraries.
+constexpr AVRational kMovieTimeBase = {1, int(kMovieUnitsPerSecond)};
 
 }  // namespace plat::dshow

@@ -246,7 +246,7 @@ ULONG Sample::Release() {
   return left;
 }
 
-HRESULT create(void* outer, const IID& iid, void** object) {
+HRESULT createAllocator(void* outer, const IID& iid, void** object) {
   if (object == nullptr) return win::E_POINTER;
   *object = nullptr;
   if (outer != nullptr) return win::CLASS_E_NOAGGREGATION;
@@ -258,7 +258,7 @@ HRESULT create(void* outer, const IID& iid, void** object) {
   return hr;
 }
 
-const bool registered = (win::RegisterComClass(CLSID_MemoryAllocator, "dshow", &create), true);
+const bool allocatorRegistered = (win::RegisterComClass(CLSID_MemoryAllocator, "dshow", &createAllocator), true);
 
 }  // namespace
 

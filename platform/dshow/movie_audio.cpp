@@ -13,7 +13,6 @@ namespace {
 using audio::DWORD;
 using audio::WORD;
 
-constexpr AVRational kUnits = {1, int(kMovieUnitsPerSecond)};
 constexpr DWORD kFallbackRate = 48000;
 constexpr std::int64_t kFar = std::int64_t(1) << 60;  // no movie time comes near it
 
@@ -59,7 +58,7 @@ class LibavSoundDecoder final : public MovieSoundDecoder {
         continue;
       // A stamp far outside any movie's length (a corrupt file) counts as none.
       const std::int64_t stamp = frame->best_effort_timestamp;
-      const std::int64_t scaled = stamp != AV_NOPTS_VALUE ? lib()->av_rescale_q(stamp, timeBase_, kUnits) : kFar;
+      const std::int64_t scaled = stamp != AV_NOPTS_VALUE ? lib()->av_rescale_q(stamp, timeBase_, kMovieTimeBase) : kFar;
       std::int64_t at = scaled > -kFar && scaled < kFar ? scaled - origin_ : next_;
       const int room = lib()->swr_get_out_samples(resampler_, frame->nb_samples);
       if (room <= 0) continue;
@@ -86,7 +85,7 @@ class LibavSoundDecoder final : public MovieSoundDecoder {
 
   bool seek(std::int64_t position) override {
     if (position < 0) position = 0;
-    const std::int64_t target = lib()->av_rescale_q(position + origin_, kUnits, timeBase_);
+    const std::int64_t target = lib()->av_rescale_q(position + origin_, kMovieTimeBase, timeBase_);
     if (!in_.seek(target)) return false;
     lib()->swr_init(resampler_);  // drops what the resampler holds
     skipUntil_ = position;

@@ -11,7 +11,6 @@ namespace plat::dshow {
 
 namespace {
 
-constexpr AVRational kUnits = {1, int(kMovieUnitsPerSecond)};
 
 class LibavMovieDecoder final : public MovieDecoder {
  public:
@@ -28,9 +27,9 @@ class LibavMovieDecoder final : public MovieDecoder {
     timeBase_ = stream->time_base;
     startOffset_ = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
     if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
-      duration_ = lib()->av_rescale_q(stream->duration, timeBase_, kUnits);
+      duration_ = lib()->av_rescale_q(stream->duration, timeBase_, kMovieTimeBase);
     else if (in_.format->duration > 0)
-      duration_ = lib()->av_rescale_q(in_.format->duration, AV_TIME_BASE_Q, kUnits);
+      duration_ = lib()->av_rescale_q(in_.format->duration, AV_TIME_BASE_Q, kMovieTimeBase);
     const AVRational rate = stream->avg_frame_rate.num > 0 ? stream->avg_frame_rate : stream->r_frame_rate;
     frameDuration_ = rate.num > 0 && rate.den > 0 ? lib()->av_rescale(10000000, rate.den, rate.num) : 400000;
     if (frameDuration_ <= 0) frameDuration_ = 400000;
@@ -41,13 +40,13 @@ class LibavMovieDecoder final : public MovieDecoder {
   int height() const override { return in_.codec->height; }
   std::int64_t duration() const override { return duration_; }
   std::int64_t frameDuration() const override { return frameDuration_; }
-  std::int64_t origin() const override { return lib()->av_rescale_q(startOffset_, timeBase_, kUnits); }
+  std::int64_t origin() const override { return lib()->av_rescale_q(startOffset_, timeBase_, kMovieTimeBase); }
 
   bool nextFrame(std::int64_t* start) override {
     for (;;) {
       if (!in_.receive()) return false;
       const std::int64_t stamp = in_.frame->best_effort_timestamp;
-      std::int64_t at = stamp != AV_NOPTS_VALUE ? lib()->av_rescale_q(stamp - startOffset_, timeBase_, kUnits) : next_;
+      std::int64_t at = stamp != AV_NOPTS_VALUE ? lib()->av_rescale_q(stamp - startOffset_, timeBase_, kMovieTimeBase) : next_;
       if (at < 0) at = 0;
       next_ = at + frameDuration_;
       if (at + frameDuration_ <= skipUntil_) continue;  // before a seek's target
@@ -99,7 +98,7 @@ class LibavMovieDecoder final : public MovieDecoder {
 
   bool seek(std::int64_t position) override {
     if (position < 0) position = 0;
-    const std::int64_t target = lib()->av_rescale_q(position, kUnits, timeBase_) + startOffset_;
+    const std::int64_t target = lib()->av_rescale_q(position, kMovieTimeBase, timeBase_) + startOffset_;
     if (!in_.seek(target)) return false;
     skipUntil_ = position;
     next_ = 0;

@@ -119,7 +119,7 @@ HRESULT NullInput::EndFlush() {
   return S_OK;
 }
 
-HRESULT create(void* outer, const IID& iid, void** object) {
+HRESULT createNullRenderer(void* outer, const IID& iid, void** object) {
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
   if (outer != nullptr) return win::CLASS_E_NOAGGREGATION;
@@ -129,7 +129,7 @@ HRESULT create(void* outer, const IID& iid, void** object) {
   return hr;
 }
 
-const bool registered = (win::RegisterComClass(CLSID_NullRenderer, "dshow", &create), true);
+const bool nullRendererRegistered = (win::RegisterComClass(CLSID_NullRenderer, "dshow", &createNullRenderer), true);
 
 }  // namespace
 

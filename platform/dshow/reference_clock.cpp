@@ -187,7 +187,7 @@ HRESULT createClock(void* outer, const IID& iid, void** object) {
   return hr;
 }
 
-const bool registered = (win::RegisterComClass(CLSID_SystemClock, "dshow", &createClock), true);
+const bool systemClockRegistered = (win::RegisterComClass(CLSID_SystemClock, "dshow", &createClock), true);
 
 }  // namespace
 

@@ -71,7 +71,7 @@ class SeekingPassThru final : public ISeekingPassThru, public SeekingForwarder {
   std::atomic<IPin*> pin_{nullptr};
 };
 
-HRESULT create(void* outer, const IID& iid, void** object) {
+HRESULT createPassThru(void* outer, const IID& iid, void** object) {
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
   // An aggregating owner must ask for the inner unknown.
@@ -83,7 +83,7 @@ HRESULT create(void* outer, const IID& iid, void** object) {
   return hr;
 }
 
-const bool registered = (win::RegisterComClass(CLSID_SeekingPassThru, "dshow", &create), true);
+const bool passThruRegistered = (win::RegisterComClass(CLSID_SeekingPassThru, "dshow", &createPassThru), true);
 
 }  // namespace
 

@@ -8,6 +8,12 @@
 namespace plat::gpu {
 
 inline constexpr int kSubPixel = 256;  // positions snap to 1/256 pixel
+
+// Division rounding toward minus infinity, for sub-pixel positions left of the origin.
+inline int64_t floorDiv(int64_t a, int64_t b) {  // b > 0
+  const int64_t q = a / b;
+  return (a % b != 0 && a < 0) ? q - 1 : q;
+}
 inline constexpr float kGuardBand = 16384.0f;  // pixels either side of the origin
 
 // A vertex function's output is the clip-space vertex the clipper works on.

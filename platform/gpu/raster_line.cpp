@@ -12,11 +12,6 @@ namespace plat::gpu {
 
 namespace {
 
-inline int64_t floorDiv(int64_t a, int64_t b) {  // b > 0
-  const int64_t q = a / b;
-  return (a % b != 0 && a < 0) ? q - 1 : q;
-}
-
 // Planes that vary along the direction (dx, dy) only, from the start vertex.
 void linePlanes(const DrawContext& c, const ScreenVertex& a, const ScreenVertex& b, Interpolator& I) {
   const double dx = double(b.X - a.X) / kSubPixel, dy = double(b.Y - a.Y) / kSubPixel;

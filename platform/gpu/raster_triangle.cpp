@@ -16,11 +16,6 @@ namespace {
 
 constexpr int kRun = 64;
 
-inline int64_t floorDiv(int64_t a, int64_t b) {  // b > 0
-  const int64_t q = a / b;
-  return (a % b != 0 && a < 0) ? q - 1 : q;
-}
-
 struct Edge {
   int64_t dx, dy;  // in 1/256 pixel
   int64_t ox, oy;  // start point

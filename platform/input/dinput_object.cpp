@@ -75,7 +75,7 @@ class DirectInput final : public IDirectInput8W {
   bool initialized_ = false;
 };
 
-win::HRESULT create(void* outer, const win::IID& iid, void** object) {
+win::HRESULT createDirectInput(void* outer, const win::IID& iid, void** object) {
   if (outer) return win::CLASS_E_NOAGGREGATION;
   auto* made = new (std::nothrow) DirectInput();
   if (!made) return win::E_OUTOFMEMORY;
@@ -85,7 +85,7 @@ win::HRESULT create(void* outer, const win::IID& iid, void** object) {
 }
 
 // The class is known as soon as anything names its class id, which lives here.
-const bool registered = (win::RegisterComClass(CLSID_DirectInput8, "dinput", &create), true);
+const bool dinputRegistered = (win::RegisterComClass(CLSID_DirectInput8, "dinput", &createDirectInput), true);
 
 }  // namespace
 

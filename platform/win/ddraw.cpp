@@ -75,7 +75,7 @@ class DirectDraw final : public IDirectDraw7 {
   bool initialized_ = false;
 };
 
-HRESULT create(void* outer, const IID& iid, void** object) {
+HRESULT createDirectDraw(void* outer, const IID& iid, void** object) {
   if (outer != nullptr) return CLASS_E_NOAGGREGATION;
   auto* dd = new (std::nothrow) DirectDraw();
   if (dd == nullptr) return E_OUTOFMEMORY;
@@ -85,7 +85,7 @@ HRESULT create(void* outer, const IID& iid, void** object) {
 }
 
 // The class is known as soon as anything names its class id.
-const bool registered = (RegisterComClass(CLSID_DirectDraw7, "ddraw", &create), true);
+const bool ddrawRegistered = (RegisterComClass(CLSID_DirectDraw7, "ddraw", &createDirectDraw), true);
 
 }  // namespace
 

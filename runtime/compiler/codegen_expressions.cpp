@@ -32,7 +32,6 @@ namespace gen {
 
 namespace {
 
-CompilerState& st() { return compilerState(); }
 
 // The atom of an integer's decimal text.
 int32_t atomOfInteger(int32_t v) {

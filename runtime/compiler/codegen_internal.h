@@ -9,6 +9,9 @@
 
 namespace kv::gen {
 
+// The compile in progress, as the generator's files name it.
+inline CompilerState& st() { return compilerState(); }
+
 // Each answers whether the rule belongs to its group (and was compiled).
 bool declarationAction(int32_t rule, const SemanticValue* rhs, SemanticValue& result);
 bool statementAction(int32_t rule, const SemanticValue* rhs, SemanticValue& result);

@@ -16,7 +16,6 @@ namespace {
 constexpr int32_t kMarkForTest = -100;
 constexpr int32_t kMarkForStep = -101;
 
-CompilerState& st() { return compilerState(); }
 
 void useTopAsValue() {
   ExprEntry e;

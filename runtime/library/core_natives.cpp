@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "runtime/library/native_args.h"
 #include "runtime/vm/arraybuffer.h"
 #include "runtime/vm/context.h"
 #include "runtime/vm/iter.h"
@@ -21,11 +22,6 @@ constexpr int32_t kMaxArrayConstructed = 65536;
 constexpr int32_t kWarnArraySize = 17;
 constexpr int32_t kWarnTupleArgs = 20;
 constexpr int32_t kMinTupleItems = 2;
-
-int32_t intArg(KVContext* ctx, int32_t i, int32_t fallback) {
-  const Value* v = ctx->arg(i);
-  return v->tag == kInt ? v->i : fallback;
-}
 
 // (buffer, count, offset) of a typed-array constructor.
 void makeView(KVContext* ctx, int32_t size, bool isFloat, bool isUnsigned) {

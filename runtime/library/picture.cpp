@@ -71,7 +71,7 @@ void duplicateMethod(KVContext* ctx) {
   ctx->pushObject(copy);
 }
 
-void disposeMethod(KVContext* ctx) {
+void disposePicture(KVContext* ctx) {
   if (KVPicture* self = receiverPicture(ctx)) {
     ZaDod::DeleteAnyHandle(self->graph, 0);
     self->graph = -1;
@@ -232,7 +232,7 @@ void setupPictureClass(KVfobj* ctor) {
   gProtos.picture = makeDisplayPrototype(
       kPictureClassId, {{"getRota3", 0, &getRota3Method}, {"setRota3", 1, &setRota3Method},
                         {"delRota3", 0, &delRota3Method}, {"duplicate", 0, &duplicateMethod},
-                        f[0], f[1], f[2], f[3], f[4], f[5], {"dispose", 0, &disposeMethod}});
+                        f[0], f[1], f[2], f[3], f[4], f[5], {"dispose", 0, &disposePicture}});
   linkConstructorPrototype(ctor, gProtos.picture);
 }
 

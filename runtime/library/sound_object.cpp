@@ -83,7 +83,7 @@ void isLoopMethod(KVContext* ctx) {
 
 void isPlayingMethod(KVContext* ctx) { ctx->pushBool(ZaDod::CheckSoundMemPlaying(handleOf(ctx)) == 1); }
 
-void disposeMethod(KVContext* ctx) {
+void disposeSound(KVContext* ctx) {
   if (KVSound* s = soundReceiver(ctx)) {
     ZaDod::DeleteAnyHandle(s->handle);
     s->handle = -1;
@@ -125,7 +125,7 @@ void setupSoundClass(KVfobj* ctor) {
       {"setLoopPos", 1, &intSetter<ZaDod::SetSoundMemLoopStartTime>},
       {"setLoopSamplePos", 1, &intSetter<ZaDod::SetSoundMemLoopStartSample>},
       {"setCurrentPosition", 1, &intSetter<ZaDod::SetSoundMemCurrentPosition>},
-      {"dispose", 0, &disposeMethod},
+      {"dispose", 0, &disposeSound},
   };
   for (const Row& m : kMethods) KVobj::defineNativeMethod(gSoundProto, m.name, NativeArgTypes(m.params, 0), m.native);
   KVobj::buildPropertyIndex(gSoundProto, kSoundProtoClassId);

@@ -116,17 +116,20 @@ void closeRun(char* start, char* end) {
 
 namespace {
 
-// The collector-stress build collects at every young allocation and checks
-// the whole heap after every collection, so a root the collector misses
-// fails at the step that misses it.
-#ifdef HALVORINE_GC_STRESS
-constexpr bool kStressBuild = true;
-#else
-constexpr bool kStressBuild = false;
-#endif
+// A collector-stress run (HALVORINE_GC_STRESS=1 in the environment) collects
+// at every young allocation and checks the whole heap after every collection,
+// so a root the collector misses fails at the step that misses it. It is read
+// once: a run is stressed from its first allocation or not at all.
+bool stressRun() {
+  static const bool on = [] {
+    const char* v = std::getenv("HALVORINE_GC_STRESS");
+    return v && *v && std::strcmp(v, "0") != 0;
+  }();
+  return on;
+}
 
 void verifyAfterCollection(const char* which) {
-  if (!kStressBuild) return;
+  if (!stressRun()) return;
   std::string fault = verifyHeap();
   if (fault.empty()) return;
   std::fprintf(stderr, "heap fault after %s collection: %s\n", which, fault.c_str());
@@ -172,7 +175,7 @@ void initGcHeap() {
   gConcatValueRoot = nullptr;
   gConcatObjectRoot = nullptr;
   gCellCopyRoot = Value();
-  if (kStressBuild) setGcStress(true);
+  if (stressRun()) setGcStress(true);
 }
 
 void raiseInternalAllocError() { throw RuntimeError(kErrInternalAlloc); }

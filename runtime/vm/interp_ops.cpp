@@ -26,7 +26,7 @@ namespace {
 }
 
 // Drops the callee and its arguments and pushes undefined.
-void dropCall(KVContext* ctx, int32_t calleeAt) {
+void abandonCall(KVContext* ctx, int32_t calleeAt) {
   ctx->top = calleeAt;
   ctx->pushUndefined();
 }
@@ -275,13 +275,13 @@ namespace {
   done = StepResult::Advance;
   if (method && !receiver) {
     raiseRuntimeWarning(kWarnNoObject);
-    dropCall(ctx, at);
+    abandonCall(ctx, at);
     return nullptr;
   }
   KVobj* callee = objectOf(ctx->operands[at]);
   if (!callee || !callee->isFunction()) {
     raiseRuntimeWarning(kWarnNotFunction);
-    dropCall(ctx, at);
+    abandonCall(ctx, at);
     return nullptr;
   }
   auto* fn = static_cast<KVfobj*>(callee);
@@ -337,7 +337,7 @@ StepResult newStep(KVContext* ctx) {
   KVobj* callee = objectOf(ctx->operands[at]);
   if (!callee || !callee->isFunction()) {
     raiseRuntimeWarning(kWarnNewNotFunction);
-    dropCall(ctx, at);
+    abandonCall(ctx, at);
     return StepResult::Advance;
   }
   auto* fn = static_cast<KVfobj*>(callee);

@@ -90,6 +90,10 @@ struct D3D11DeviceStateCache {
     int lightHighest;
 };
 extern D3D11DeviceStateCache D3D11State;
+// The short name the cache's own files use for it (`using d3d11_cache::c;`).
+namespace d3d11_cache {
+inline D3D11DeviceStateCache& c = D3D11State;
+}
 
 int Graphics_D3D11_DeviceState_SetBlendModeIndex(int row);
 int Graphics_D3D11_DeviceState_SetBlendDesc(const gpu::D3D11_BLEND_DESC* desc);

@@ -12,7 +12,7 @@ namespace {
 using namespace plat::gpu;
 using plat::win::S_OK;
 
-D3D11DeviceStateCache& c = D3D11State;
+using d3d11_cache::c;
 
 Matrix4x4F identity() {
     Matrix4x4F m{};

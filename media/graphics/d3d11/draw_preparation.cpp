@@ -10,7 +10,7 @@ namespace {
 
 using namespace plat::gpu;
 
-D3D11DeviceStateCache& c = D3D11State;
+using d3d11_cache::c;
 int lastKey = 0;
 
 // Stores `value` in a key field when it differs (or the cache forces): flush first, mark

@@ -22,7 +22,7 @@ int formatDesc(DXGI_FORMAT format, PixelFormatDesc* desc) {
     }
 }
 
-void releaseTexture(ID3D11Texture2D*& texture) {
+void releaseAndClear(ID3D11Texture2D*& texture) {
     D3D11_ReleaseAndClear(texture, [](ID3D11Texture2D* t) { D3D11Texture2D_Release(t); });
 }
 
@@ -66,15 +66,15 @@ int Graphics_D3D11_ReadbackTexture(ID3D11Texture2D* texture, const ImageRect* re
                                      0};
     if (D3D11Device_CreateTexture2D(&stage, nullptr, staging) != S_OK) {
         LogAddTextUtf16(u"描画対象バッファ読み取り用のテクスチャの作成に失敗しました\n");
-        releaseTexture(copy);
+        releaseAndClear(copy);
         return -1;
     }
     D3D11Sys.context->CopyResource(*staging, copy != nullptr ? copy : texture);
-    releaseTexture(copy);
+    releaseAndClear(copy);
     D3D11_MAPPED_SUBRESOURCE mapped{};
     if (D3D11DeviceContext_Map(*staging, 0, D3D11_MAP_READ, 0, &mapped) != S_OK) {
         LogAddTextUtf16(u"描画対象バッファ読み取り用のテクスチャのマッピングに失敗しました\n");
-        releaseTexture(*staging);
+        releaseAndClear(*staging);
         return -1;
     }
     out->format = pixelFormat;
@@ -125,7 +125,7 @@ int Graphics_D3D11_UnlockDrawTargetBuffer() {
     D3D11SwapChains& sc = D3D11SwapChainSys;
     if (sc.lockStaging != nullptr) {
         D3D11DeviceContext_Unmap(sc.lockStaging, 0);
-        releaseTexture(sc.lockStaging);
+        releaseAndClear(sc.lockStaging);
     }
     return 0;
 }

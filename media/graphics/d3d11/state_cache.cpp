@@ -13,7 +13,7 @@ namespace {
 
 using namespace plat::gpu;
 
-D3D11DeviceStateCache& c = D3D11State;
+using d3d11_cache::c;
 
 bool ready() { return D3D11Device_IsValid() != 0; }
 void flush() { Graphics_D3D11_FlushVertexBatch(-1, 0); }

@@ -15,7 +15,7 @@ namespace {
 using namespace plat::gpu;
 using plat::win::S_OK;
 
-D3D11DeviceStateCache& c = D3D11State;
+using d3d11_cache::c;
 
 // The supported filter codes, in the order of the sampler table's filter slot.
 int filterSlot(UINT filter) {

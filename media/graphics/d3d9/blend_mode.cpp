@@ -13,7 +13,7 @@ int D3D9DrawTargetHasAlpha = 0;
 namespace {
 
 using namespace plat::gpu;
-D3D9DeviceStateCache& c = D3D9State;
+using d3d9_cache::c;
 
 constexpr int U = -1;  // unchanged
 constexpr int ZERO = D3DBLEND_ZERO, ONE = D3DBLEND_ONE, SC = D3DBLEND_SRCCOLOR, SA = D3DBLEND_SRCALPHA,

@@ -118,6 +118,10 @@ struct D3D9DeviceStateCache {
     gpu::D3DMATERIAL9 material;
 };
 extern D3D9DeviceStateCache D3D9State;
+// The short name the cache's own files use for it (`using d3d9_cache::c;`).
+namespace d3d9_cache {
+inline D3D9DeviceStateCache& c = D3D9State;
+}
 
 // A constant of usage set 0 (the fixed pipeline's), its range tracked.
 inline int D3D9_SetConstant(int kind, int first, const void* data, int count) {

@@ -11,7 +11,7 @@ namespace ZaDod {
 namespace {
 
 using namespace plat::gpu;
-D3D9DeviceStateCache& c = D3D9State;
+using d3d9_cache::c;
 
 DWORD floatBits(float f) {
     DWORD d;

@@ -10,7 +10,7 @@ namespace ZaDod {
 namespace {
 
 using namespace plat::gpu;
-D3D9DeviceStateCache& c = D3D9State;
+using d3d9_cache::c;
 
 D3DMATERIAL9 frontMaterial() {
     const MaterialParam& m = GraphicsRender.material;

@@ -13,7 +13,7 @@ namespace ZaDod {
 namespace {
 
 using namespace plat::gpu;
-D3D9DeviceStateCache& c = D3D9State;
+using d3d9_cache::c;
 
 D3DMATRIX toD3D(const Matrix4x4F& m) {
     D3DMATRIX out;

@@ -13,7 +13,7 @@ D3D9DeviceStateCache D3D9State{};
 namespace {
 
 using namespace plat::gpu;
-D3D9DeviceStateCache& c = D3D9State;
+using d3d9_cache::c;
 
 bool ok(HRESULT hr) { return hr == D3D_OK; }
 

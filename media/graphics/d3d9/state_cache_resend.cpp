@@ -6,7 +6,7 @@ namespace ZaDod {
 namespace {
 
 using namespace plat::gpu;
-D3D9DeviceStateCache& c = D3D9State;
+using d3d9_cache::c;
 
 // The whole register image of one constant kind, as the manager's owners give it.
 void resendConstants(int kind, int count) {

@@ -16,7 +16,7 @@ const uint32_t kD3D9VertexTypeFVF[10] = {0x144, 0x044, 0x144, 0x2C4, 0x2C4, 0x04
 namespace {
 
 using namespace plat::gpu;
-D3D9DeviceStateCache& c = D3D9State;
+using d3d9_cache::c;
 
 // The slot's vertex type, for its vertex format.
 constexpr int kSlotVertexType[kD3D9BatchSlots] = {1, 2, 3, 5, 6};

@@ -16,7 +16,6 @@
 namespace ZaDod {
 
 namespace {
-constexpr const char* kSource = "RaVuru";
 
 // Texture cache: the smallest power-of-two page that meets the wanted slot count (or,
 // automatic, 85 % of the screen and at least 10 slots), within the device's limit.
@@ -61,7 +60,7 @@ int createTextureCache(FontHandleRecord* font, const FontCreateParam* param, int
     image.height = font->textureHeight;
     image.pitch = image.width * desc->bytesPerPixel;
     image.mipCount = image.imageCount = 0;
-    image.pixels = MemAlloc(static_cast<size_t>(image.pitch) * image.height, kSource, __LINE__);
+    image.pixels = MemAlloc(static_cast<size_t>(image.pitch) * image.height, kFontLogSource, __LINE__);
     if (image.pixels == nullptr) {
         LogAddTextUtf16(u"文字キャッシュ基本イメージ用のメモリの確保に失敗しました\n");
         return -1;
@@ -125,7 +124,7 @@ int CreateFontToHandle(const FontCreateParam* param, FontHandleRecord* font, int
         font->cacheHeight = static_cast<uint32_t>(slots * cell);
         font->memPitch = (cell * font->memBits + 7) / 8;
         const size_t bytes = static_cast<size_t>(font->memPitch) * font->cacheHeight;
-        font->memCache = static_cast<uint8_t*>(MemCalloc(bytes ? bytes : 1, kSource, __LINE__));
+        font->memCache = static_cast<uint8_t*>(MemCalloc(bytes ? bytes : 1, kFontLogSource, __LINE__));
         if (font->memCache == nullptr) {
             LogAddTextUtf16(u"フォントのキャッシュ用メモリの確保に失敗しました in CreateFontToHandle");
             return -1;
@@ -136,7 +135,7 @@ int CreateFontToHandle(const FontCreateParam* param, FontHandleRecord* font, int
     }
     // The work buffer holds a glyph's levels and, for edged fonts, its edge.
     font->workSize = static_cast<size_t>(cell + 4) * (cell + 4) * 2;
-    font->work = static_cast<uint8_t*>(MemAlloc(font->workSize, kSource, __LINE__));
+    font->work = static_cast<uint8_t*>(MemAlloc(font->workSize, kFontLogSource, __LINE__));
     if (font->work == nullptr) {
         LogAddTextUtf16(u"フォントの作業用バッファの作成に失敗しました\n");
         return -1;
@@ -223,7 +222,7 @@ int CacheStringGlyphs(FontHandleRecord* font, const char16_t* text, int length, 
     uint32_t* gathered = staticGathered;
     void* block = nullptr;
     if (length > 1024) {
-        block = MemAlloc(static_cast<size_t>(length) * 8, kSource, __LINE__);
+        block = MemAlloc(static_cast<size_t>(length) * 8, kFontLogSource, __LINE__);
         if (block == nullptr) return -1;
         if (!codesOut) codes = static_cast<uint32_t*>(block);
         gathered = static_cast<uint32_t*>(block) + length;

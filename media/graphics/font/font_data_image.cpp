@@ -18,7 +18,6 @@ namespace ZaDod {
 
 namespace {
 
-constexpr const char* kSource = "RaVuru";
 constexpr size_t kHead = 24;          // magic, offsets and counts, before the packed header
 constexpr size_t kEntriesAt = 368;    // glyph entries in the unpacked header
 constexpr size_t kEntrySize = 32;
@@ -150,7 +149,7 @@ int SetupBuiltinFontHandle(const FontCreateParam* param, int handle, const void*
     const uint64_t total = imageSize + headerSize + indexBytes + uint64_t{large} * sizeof(const uint8_t*) +
                            maxUnpack + 16;
     ReleaseFontDataImage(font);
-    font->imageBlock = static_cast<uint8_t*>(MemCalloc(static_cast<size_t>(total), kSource, __LINE__));
+    font->imageBlock = static_cast<uint8_t*>(MemCalloc(static_cast<size_t>(total), kFontLogSource, __LINE__));
     if (font->imageBlock == nullptr) return fail();
     uint8_t* at = font->imageBlock;
     font->imageIndex = reinterpret_cast<const uint8_t**>(at);

@@ -20,7 +20,6 @@ extern const std::size_t FallbackFontStubSize;
 
 namespace {
 
-constexpr const char* kSource = "RaVuru";
 constexpr int kGlyphs = 128;
 
 struct FallbackState {
@@ -38,11 +37,11 @@ bool unpackSheet() {
     if (Fallback.sheet != nullptr) return true;
     const int packedSize = DecodeTextPackedData(FallbackFontSheet, nullptr);
     if (packedSize <= 0) return false;
-    auto* lz = static_cast<uint8_t*>(MemAlloc(static_cast<size_t>(packedSize), kSource, __LINE__));
+    auto* lz = static_cast<uint8_t*>(MemAlloc(static_cast<size_t>(packedSize), kFontLogSource, __LINE__));
     if (lz == nullptr) return false;
     DecodeTextPackedData(FallbackFontSheet, lz);
     const int size = DecompressLZ(lz, nullptr);
-    auto* sheet = size > 0 ? static_cast<uint8_t*>(MemAlloc(static_cast<size_t>(size), kSource, __LINE__)) : nullptr;
+    auto* sheet = size > 0 ? static_cast<uint8_t*>(MemAlloc(static_cast<size_t>(size), kFontLogSource, __LINE__)) : nullptr;
     if (sheet != nullptr) DecompressLZ(lz, sheet);
     MemFree(lz);
     if (sheet == nullptr) return false;

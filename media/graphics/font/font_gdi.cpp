@@ -16,7 +16,6 @@ namespace pw = plat::win;
 
 namespace {
 
-constexpr const char* kSource = "RaVuru";
 const char16_t kDefaultGothic[] = u"ＭＳ ゴシック";
 constexpr pw::MAT2 kIdentity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
 
@@ -268,7 +267,7 @@ int RenderGlyphWithGdi(FontHandleRecord* font, FontGlyphSlot* slot, uint32_t cod
     const int pitch = static_cast<int>(size / gm.gmBlackBoxY) / 4 * 4;
     const size_t need = static_cast<size_t>(gm.gmBlackBoxY + 2) * pitch + size;
     if (gdi->glyphBufferSize < need) {
-        auto* grown = static_cast<uint8_t*>(MemAlloc(need, kSource, __LINE__));
+        auto* grown = static_cast<uint8_t*>(MemAlloc(need, kFontLogSource, __LINE__));
         if (grown == nullptr) {
             LogAddTextUtf16(u"アンチエイリアス文字取得用バッファの確保に失敗しました");
             return -1;

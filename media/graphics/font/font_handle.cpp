@@ -17,7 +17,6 @@ namespace ZaDod {
 
 namespace {
 
-constexpr const char* kSource = "RaVuru";
 
 struct CharSetEntry {
     uint16_t gdi;
@@ -261,7 +260,7 @@ int createFromNarrowName(const char* name, int size, int thickness, int fontType
         size_t units = std::size(stackBuffer);
         if (length + 16 > units) {
             units = length + 16;
-            wide = static_cast<char16_t*>(MemAlloc(units * 2, kSource, __LINE__));
+            wide = static_cast<char16_t*>(MemAlloc(units * 2, kFontLogSource, __LINE__));
             if (wide == nullptr) return -1;
         }
         if (ConvertString(name, GetDefaultNarrowCodePage(), wide, units * 2, GetDefaultWideCodePage()) == 0) wide[0] = 0;

@@ -7,6 +7,9 @@
 
 namespace ZaDod {
 
+// The name the font files log under.
+inline constexpr const char* kFontLogSource = "RaVuru";
+
 uint16_t FontCharSetToGdi(int charSet);
 // Negative types give 0; an edge of 2 or more sets the edge bit.
 uint32_t NormaliseFontType(int fontType, int edgeSize);

@@ -17,7 +17,6 @@ namespace ZaDod {
 
 namespace {
 
-constexpr const char* kSource = "RaVuru";
 
 const FontCharImage* findPicture(const FontHandleRecord* font, uint32_t code) {
     for (uint32_t k = 0; k < font->charImageCount; ++k)
@@ -43,7 +42,7 @@ bool WideText::convert(const char* string, int codePage) {
     size_t bytes = sizeof stack;
     if (length > 504) {
         bytes = length * 2 + 32;
-        text = static_cast<char16_t*>(MemAlloc(bytes, kSource, __LINE__));
+        text = static_cast<char16_t*>(MemAlloc(bytes, kFontLogSource, __LINE__));
         if (text == nullptr) return false;
     }
     if (ConvertString(string, codePage, text, bytes, GetDefaultWideCodePage()) == 0) text[0] = 0;
@@ -85,7 +84,7 @@ int DrawStringBase(int draw, int xi, int yi, float xf, float yf, int integerPosi
     static uint32_t staticCodes[1024];
     uint32_t* codes = staticCodes;
     if (length > 1024) {
-        codes = static_cast<uint32_t*>(MemAlloc(static_cast<size_t>(length) * sizeof(uint32_t), kSource, __LINE__));
+        codes = static_cast<uint32_t*>(MemAlloc(static_cast<size_t>(length) * sizeof(uint32_t), kFontLogSource, __LINE__));
         if (codes == nullptr) return -1;
     }
     int count = 0;

@@ -19,7 +19,6 @@ using namespace image;
 
 namespace {
 
-constexpr const char* kSource = "DoVezIZud";
 constexpr size_t kInputBytes = 4096;
 // Progressive files may name any number of scans, each a pass over the picture; a
 // few hundred is far beyond what encoders write.
@@ -177,7 +176,7 @@ int LoadJpegImage(StreamData* stream, BaseImage* image, int infoOnly)
     const int outComponents = cinfo.output_components;
     const int64_t pitch = width * (outComponents == 4 ? 3 : outComponents);
     if (sideAllowed(width, height) && (outComponents == 1) == (components == 1))
-        pixels = static_cast<uint8_t*>(allocBlock(pitch * height, kSource, __LINE__));
+        pixels = static_cast<uint8_t*>(allocBlock(pitch * height, kLoaderLogSource, __LINE__));
     if (!pixels) {
         jpeg_destroy_decompress(&cinfo);
         std::memset(image, 0, sizeof *image);

@@ -10,6 +10,9 @@
 
 namespace ZaDod::image {
 
+// The name the picture loaders log under.
+inline constexpr const char* kLoaderLogSource = "DoVezIZud";
+
 // Largest picture any loader accepts, and the largest pixel block it allocates.
 constexpr int64_t kMaxSide = 32768;
 constexpr int64_t kMaxBlockBytes = int64_t(1) << 30;

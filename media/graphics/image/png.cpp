@@ -15,7 +15,6 @@ using namespace image;
 
 namespace {
 
-constexpr const char* kSource = "DoVezIZud";
 
 struct PngReadRecord {
     StreamData* stream;
@@ -128,8 +127,8 @@ int LoadPngImage(StreamData* stream, BaseImage* image, int infoOnly)
     image->height = int32_t(height);
     image->pitch = int32_t(rowBytes);
     if (!infoOnly) {
-        pixels = static_cast<uint8_t*>(allocBlock(rowBytes * height, kSource, __LINE__));
-        rows = static_cast<png_bytep*>(allocBlock(int64_t(sizeof(png_bytep)) * height, kSource, __LINE__));
+        pixels = static_cast<uint8_t*>(allocBlock(rowBytes * height, kLoaderLogSource, __LINE__));
+        rows = static_cast<png_bytep*>(allocBlock(int64_t(sizeof(png_bytep)) * height, kLoaderLogSource, __LINE__));
         if (!pixels || !rows) longjmp(png_jmpbuf(png), 1);
         for (png_uint_32 y = 0; y < height; ++y) rows[y] = pixels + int64_t(y) * rowBytes;
         png_read_image(png, rows);

@@ -16,7 +16,6 @@ using namespace image;
 
 namespace {
 
-constexpr const char* kSource = "DoVezIZud";
 
 struct TiffClient {
     StreamData* stream;
@@ -125,8 +124,8 @@ int LoadTiffImage(StreamData* stream, BaseImage* image, int infoOnly)
         return 0;
     }
 
-    auto* block = static_cast<uint32_t*>(allocBlock(strip * width * 4, kSource, __LINE__));
-    auto* pixels = static_cast<uint8_t*>(allocBlock(int64_t(width) * height * 4, kSource, __LINE__));
+    auto* block = static_cast<uint32_t*>(allocBlock(strip * width * 4, kLoaderLogSource, __LINE__));
+    auto* pixels = static_cast<uint8_t*>(allocBlock(int64_t(width) * height * 4, kLoaderLogSource, __LINE__));
     bool ok = block && pixels;
     for (int64_t first = 0; ok && first < height; first += strip) {
         // A strip that does not decode ends the load at once, before its rows are converted.

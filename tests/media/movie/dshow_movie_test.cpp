@@ -40,7 +40,6 @@ namespace {
 using namespace ZaDod;
 namespace pw = plat::win;
 
-const int kNoSettings[3] = {0, 0, 0};
 int frameCalls = 0;
 
 std::string clipDir() {
@@ -144,8 +143,6 @@ bool updateUntil(int handle, Done done) {
   }
   return false;
 }
-
-MovieHandleRecord* play(int handle, int playType) { return PlayMovie(handle, playType); }
 
 class DShowMovieTest : public MovieTest {
  protected:

@@ -30,6 +30,9 @@ struct MemMovieStream {
 
 // Puts a just-opened movie into play as a player would (play requested, then resumed).
 ZaDod::MovieHandleRecord* PlayMovie(int handle, int playType);
+inline ZaDod::MovieHandleRecord* play(int handle, int playType) { return PlayMovie(handle, playType); }
+// Open settings that leave every choice at its default.
+inline const int kNoSettings[3] = {0, 0, 0};
 
 // The software renderer on the headless display, for tests of graphs that show movies.
 int StartSoftwareGraphics();

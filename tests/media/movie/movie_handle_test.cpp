@@ -17,13 +17,10 @@ namespace {
 
 using namespace ZaDod;
 
-const int kNoSettings[3] = {0, 0, 0};
 
 int openMemory(const std::vector<std::uint8_t>& data) {
   return OpenMovie(kNoSettings, nullptr, data.data(), static_cast<std::uint32_t>(data.size()), nullptr, nullptr, 0, 0);
 }
-
-MovieHandleRecord* play(int handle, int playType) { return PlayMovie(handle, playType); }
 
 void advanceMs(long long ms) { plat::win::StepClockForTest(ms * 1000000LL); }
 

@@ -26,6 +26,7 @@ namespace {
 namespace ds = plat::dshow;
 namespace pa = plat::audio;
 namespace win = plat::win;
+using harness::query;
 using halvorine_test::codecFolder;
 using halvorine_test::haveTool;
 using halvorine_test::inFolder;
@@ -130,13 +131,6 @@ class ToneSource final : public ds::StandInFilter {
   const std::vector<std::int16_t> samples_;
   std::thread thread_;
 };
-
-template <class Face>
-Face* query(win::IUnknown* object, const win::IID& iid) {
-  void* face = nullptr;
-  EXPECT_EQ(object->QueryInterface(iid, &face), S_OK);
-  return static_cast<Face*>(face);
-}
 
 double rms(const std::int16_t* s, size_t count, size_t stride) {
   double sum = 0;

@@ -2,6 +2,8 @@
 // own thread (Request / WaitForNext in 4-KB pieces), passes each piece on through
 // IMemInputPin and sends end of stream after the last, recording every byte it delivered.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -20,6 +22,14 @@ inline const plat::win::GUID kHarnessMajor = {0x48A17E57, 0, 0, {1, 1, 1, 1, 1, 
 inline const plat::win::GUID kSubA = {0x48A17E5A, 0, 0, {1, 1, 1, 1, 1, 1, 1, 1}};
 inline const plat::win::GUID kSubB = {0x48A17E5B, 0, 0, {1, 1, 1, 1, 1, 1, 1, 1}};
 inline const plat::win::CLSID kPullerClass = {0x48A17E50, 0, 0, {1, 1, 1, 1, 1, 1, 1, 1}};
+
+// The face an object answers for `iid`, which it must have.
+template <class Face>
+Face* query(plat::win::IUnknown* object, const plat::win::IID& iid) {
+  void* face = nullptr;
+  EXPECT_EQ(object->QueryInterface(iid, &face), S_OK);
+  return static_cast<Face*>(face);
+}
 
 inline ds::AM_MEDIA_TYPE harnessType(const plat::win::GUID& subtype) {
   ds::AM_MEDIA_TYPE type{};

@@ -21,6 +21,7 @@ namespace {
 namespace ds = plat::dshow;
 namespace win = plat::win;
 using harness::Puller;
+using harness::query;
 using win::E_ABORT;
 using win::S_FALSE;
 using win::S_OK;
@@ -57,13 +58,6 @@ Puller* pullerIn(ds::IGraphBuilder* graph) {
   if (found == nullptr) return nullptr;
   found->Release();  // the graph keeps it
   return static_cast<Puller*>(found);
-}
-
-template <class Face>
-Face* query(win::IUnknown* object, const win::IID& iid) {
-  void* face = nullptr;
-  EXPECT_EQ(object->QueryInterface(iid, &face), S_OK);
-  return static_cast<Face*>(face);
 }
 
 ds::IPin* pinOf(ds::IBaseFilter* filter, const char16_t* name) {

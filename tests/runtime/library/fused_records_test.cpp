@@ -37,7 +37,7 @@ struct RunResult {
   std::vector<std::pair<int32_t, int32_t>> pumps;
 };
 
-const char* const kCases[] = {
+const char* const kFusedPrograms[] = {
     // Counting loops of every compare form, local and constant bounds, up
     // and down, with the pump falling at every offset inside them.
     R"(var s = 0, i, j, n = 37;
@@ -537,7 +537,7 @@ std::string wideCells() {
 
 TEST_P(FusedRecordsTest, RunAsTheRecordsOneByOne) {
   size_t pumps = 0;
-  std::vector<std::string> sources(std::begin(kCases), std::end(kCases));
+  std::vector<std::string> sources(std::begin(kFusedPrograms), std::end(kFusedPrograms));
   sources.push_back(wideCells());
   for (const std::string& text : sources) {
     const char* const source = text.c_str();

@@ -80,7 +80,7 @@ struct ImageFont : FontEnv {
     }
 };
 
-uint32_t pixel(int x, int y) {
+uint32_t rgbAt(int x, int y) {
     const MEMIMG& s = GraphicsSys.mainScreen;
     return reinterpret_cast<const uint32_t*>(s.pixels + static_cast<size_t>(y) * s.base->pitch)[x] & 0xFFFFFF;
 }
@@ -106,7 +106,7 @@ TEST_F(ImageFont, EveryDepthDrawsItsGlyphs) {
                 const bool inBox = gx >= 0 && gx < 6 && gy >= 0 && gy < 8;
                 const bool frame = inBox && (gx == 0 || gy == 0 || gx == 5 || gy == 7);
                 const bool want = pen == 7 ? inBox && gx == 2 : pen < 21 && frame;
-                wrong += pixel(x, y) != (want ? 0xFFFFFFu : 0u);
+                wrong += rgbAt(x, y) != (want ? 0xFFFFFFu : 0u);
             }
         EXPECT_EQ(wrong, 0) << kind;
         // A missing character takes no slot and draws nothing.
@@ -129,11 +129,11 @@ TEST_F(ImageFont, HalfLevelsBlend) {
         ASSERT_NE(handle, -1);
         const int y = 100 * kind;
         ASSERT_EQ(DrawStringToHandleW(100, y, u"H", 0xFFFFFF, handle, 0, 0), 0);
-        EXPECT_EQ(pixel(101, y + 2), 0xFFFFFFu);
+        EXPECT_EQ(rgbAt(101, y + 2), 0xFFFFFFu);
         // Half levels: 4-bit 7 is level 8 (alpha 16 x 7); 8-bit 127 is level 16 x 127 / 255 = 7 (alpha 16 x 6).
         const uint32_t half = kind == 1 ? 112 : 96;
-        EXPECT_EQ(pixel(105, y + 2), half << 16 | half << 8 | half) << kind;
-        EXPECT_EQ(pixel(107, y + 2), 0u);
+        EXPECT_EQ(rgbAt(105, y + 2), half << 16 | half << 8 | half) << kind;
+        EXPECT_EQ(rgbAt(107, y + 2), 0u);
         DeleteFontHandle(handle);
     }
 }

@@ -11,11 +11,6 @@ using ZaDod::BaseImage;
 
 namespace {
 
-void put32(Bytes& b, size_t at, uint32_t v)
-{
-    if (b.size() < at + 4) b.resize(at + 4);
-    std::memcpy(b.data() + at, &v, 4);
-}
 
 // "BM", a header of headerSize bytes, the table (or masks) and the pixel data.
 Bytes makeBmp(uint32_t headerSize, int32_t width, int32_t height, uint16_t bits, uint32_t compression,

@@ -12,11 +12,6 @@ using ZaDod::BaseImage;
 namespace {
 
 void put16(Bytes& b, size_t at, uint16_t v) { b[at] = uint8_t(v), b[at + 1] = uint8_t(v >> 8); }
-void put32(Bytes& b, size_t at, uint32_t v)
-{
-    if (b.size() < at + 4) b.resize(at + 4);
-    std::memcpy(b.data() + at, &v, 4);
-}
 
 Bytes tgaHeader(int type, int width, int height, int depth, int descriptor = 0x20)
 {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,13 @@
 namespace imagetest {
 
 using Bytes = std::vector<uint8_t>;
+
+// Stores a 32-bit field at `at` in the machine's (little-endian) order, growing the bytes to hold it.
+inline void put32(Bytes& b, size_t at, uint32_t v)
+{
+    if (b.size() < at + 4) b.resize(at + 4);
+    std::memcpy(b.data() + at, &v, 4);
+}
 
 // An image released at the end of the scope.
 struct Loaded {
