@@ -42,12 +42,12 @@ int toType(int type) {
 int fromType(int type) { return type == SOCK_DGRAM ? kWinDgram : type == SOCK_STREAM ? kWinStream : type; }
 
 // The two layouts agree but for the IPv6 family value.
-bool toSystemAddress(const void* address, int length, ::sockaddr_storage* out, socklen_t* outLength) {
+bool toSystemAddress(const void* address, int length, sockaddr_storage* out, socklen_t* outLength) {
   if (!address || length < static_cast<int>(sizeof(uint16_t))) return false;
   uint16_t family;
   std::memcpy(&family, address, sizeof family);
-  int need = family == kWinInet ? static_cast<int>(sizeof(::sockaddr_in))
-             : family == kWinInet6 ? static_cast<int>(sizeof(::sockaddr_in6))
+  int need = family == kWinInet ? static_cast<int>(sizeof(sockaddr_in))
+             : family == kWinInet6 ? static_cast<int>(sizeof(sockaddr_in6))
                                    : -1;
   if (need < 0 || length < need) return false;
   std::memset(out, 0, sizeof *out);
@@ -58,9 +58,9 @@ bool toSystemAddress(const void* address, int length, ::sockaddr_storage* out, s
 }
 
 // Writes at most *length bytes and sets *length to the full size.
-void fromSystemAddress(const ::sockaddr_storage& in, socklen_t inLength, void* address, int* length) {
+void fromSystemAddress(const sockaddr_storage& in, socklen_t inLength, void* address, int* length) {
   if (!address || !length) return;
-  ::sockaddr_storage copy = in;
+  sockaddr_storage copy = in;
   uint16_t family = static_cast<uint16_t>(fromFamily(in.ss_family));
   std::memcpy(&copy, &family, sizeof family);
   size_t n = std::min<size_t>(inLength, *length > 0 ? static_cast<size_t>(*length) : 0);
@@ -131,7 +131,7 @@ int setNonBlocking(int fd) {
 }
 
 int bindSocket(int fd, const void* address, int length) {
-  ::sockaddr_storage a;
+  sockaddr_storage a;
   socklen_t n;
   if (!toSystemAddress(address, length, &a, &n)) {
     setError(kEFault);
@@ -139,7 +139,7 @@ int bindSocket(int fd, const void* address, int length) {
   }
   int on = 1;  // a test restarted at once may bind its port again
   ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-  return ::bind(fd, reinterpret_cast<::sockaddr*>(&a), n) == 0 ? 0 : fail();
+  return ::bind(fd, reinterpret_cast<sockaddr*>(&a), n) == 0 ? 0 : fail();
 }
 
 int listenSocket(int fd, int backlog) {
@@ -148,34 +148,34 @@ int listenSocket(int fd, int backlog) {
 }
 
 int acceptSocket(int fd, void* address, int* length) {
-  ::sockaddr_storage a;
+  sockaddr_storage a;
   socklen_t n = sizeof a;
-  int client = ::accept4(fd, reinterpret_cast<::sockaddr*>(&a), &n, SOCK_CLOEXEC);
+  int client = ::accept4(fd, reinterpret_cast<sockaddr*>(&a), &n, SOCK_CLOEXEC);
   if (client < 0) return fail();
   fromSystemAddress(a, n, address, length);
   return client;
 }
 
 int connectSocket(int fd, const void* address, int length) {
-  ::sockaddr_storage a;
+  sockaddr_storage a;
   socklen_t n;
   if (!toSystemAddress(address, length, &a, &n)) {
     setError(kEFault);
     return -1;
   }
-  return ::connect(fd, reinterpret_cast<::sockaddr*>(&a), n) == 0 ? 0 : fail();
+  return ::connect(fd, reinterpret_cast<sockaddr*>(&a), n) == 0 ? 0 : fail();
 }
 
 long sendBytes(int fd, const void* data, size_t size, const void* to, int toLength) {
   ssize_t n;
   if (to) {
-    ::sockaddr_storage a;
+    sockaddr_storage a;
     socklen_t len;
     if (!toSystemAddress(to, toLength, &a, &len)) {
       setError(kEFault);
       return -1;
     }
-    n = ::sendto(fd, data, size, MSG_NOSIGNAL, reinterpret_cast<::sockaddr*>(&a), len);
+    n = ::sendto(fd, data, size, MSG_NOSIGNAL, reinterpret_cast<sockaddr*>(&a), len);
   } else {
     n = ::send(fd, data, size, MSG_NOSIGNAL);
   }
@@ -183,9 +183,9 @@ long sendBytes(int fd, const void* data, size_t size, const void* to, int toLeng
 }
 
 long recvBytes(int fd, void* data, size_t size, bool peek, void* from, int* fromLength) {
-  ::sockaddr_storage a;
+  sockaddr_storage a;
   socklen_t len = sizeof a;
-  ssize_t n = ::recvfrom(fd, data, size, peek ? MSG_PEEK : 0, from ? reinterpret_cast<::sockaddr*>(&a) : nullptr,
+  ssize_t n = ::recvfrom(fd, data, size, peek ? MSG_PEEK : 0, from ? reinterpret_cast<sockaddr*>(&a) : nullptr,
                          from ? &len : nullptr);
   if (n < 0) return fail();
   if (from) fromSystemAddress(a, len, from, fromLength);
@@ -210,7 +210,7 @@ int pendingError(int fd) {
 }
 
 void pollNow(std::vector<PollItem>& items) {
-  std::vector<::pollfd> fds(items.size());
+  std::vector<pollfd> fds(items.size());
   for (size_t i = 0; i < items.size(); ++i) {
     fds[i].fd = items[i].fd;
     fds[i].events = static_cast<short>((items[i].wantRead ? POLLIN | POLLRDHUP : 0) | (items[i].wantWrite ? POLLOUT : 0));
@@ -230,21 +230,21 @@ void pollNow(std::vector<PollItem>& items) {
 
 int resolve(const char* node, const char* service, int family, int socktype, int flags,
             std::vector<Resolved>* out) {
-  ::addrinfo hints{};
+  addrinfo hints{};
   hints.ai_family = toFamily(family);
   hints.ai_socktype = toType(socktype);
   if (hints.ai_family < 0 || hints.ai_socktype < 0) return kEAfNoSupport;
   hints.ai_flags = ((flags & kWinPassive) ? AI_PASSIVE : 0) | ((flags & kWinNumericHost) ? AI_NUMERICHOST : 0);
-  ::addrinfo* list = nullptr;
+  addrinfo* list = nullptr;
   int r = ::getaddrinfo(node, service, &hints, &list);
   if (r != 0) return r == EAI_NONAME || r == EAI_FAIL ? kHostNotFound : r == EAI_NODATA ? kNoData : kEInval;
-  for (::addrinfo* a = list; a; a = a->ai_next) {
+  for (addrinfo* a = list; a; a = a->ai_next) {
     if (a->ai_family != AF_INET && a->ai_family != AF_INET6) continue;
     Resolved item{};
     item.family = fromFamily(a->ai_family);
     item.socktype = fromType(a->ai_socktype);
     item.protocol = a->ai_protocol;
-    ::sockaddr_storage s{};
+    sockaddr_storage s{};
     std::memcpy(&s, a->ai_addr, a->ai_addrlen);
     item.length = sizeof item.address;
     fromSystemAddress(s, a->ai_addrlen, item.address, &item.length);
@@ -256,11 +256,11 @@ int resolve(const char* node, const char* service, int family, int socktype, int
 }
 
 int nameOfAddress(const void* address, int length, std::string* name) {
-  ::sockaddr_storage a;
+  sockaddr_storage a;
   socklen_t n;
   if (!toSystemAddress(address, length, &a, &n)) return kEFault;
   char host[NI_MAXHOST];
-  if (::getnameinfo(reinterpret_cast<::sockaddr*>(&a), n, host, sizeof host, nullptr, 0, NI_NAMEREQD) != 0)
+  if (::getnameinfo(reinterpret_cast<sockaddr*>(&a), n, host, sizeof host, nullptr, 0, NI_NAMEREQD) != 0)
     return kHostNotFound;
   *name = host;
   return 0;
