@@ -41,7 +41,8 @@ int BuildGraphTileSizes(const GraphTileCaps* caps, int length, int* sizes, int s
         count = emit(sizes, count, p);
         remaining -= p;
         if (remaining <= 0) break;
-        if (remaining * 4 > p * 3 && p < max) {
+        // Wide: the remainder of a picture near the int range times four leaves it.
+        if (int64_t(remaining) * 4 > int64_t(p) * 3 && p < max) {
             last = 2 * p;
             if (sizes != nullptr) sizes[count - 1] = last;
             break;
