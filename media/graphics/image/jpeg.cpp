@@ -163,9 +163,6 @@ int LoadJpegImage(StreamData* stream, BaseImage* image, int infoOnly)
     progress.progress_monitor = JpegLimitScans;
     jpeg_create_decompress(&cinfo);
     cinfo.progress = &progress;
-    // The library's own working memory (the coefficients of a progressive picture)
-    // stays within the block limit and a little more.
-    cinfo.mem->max_memory_to_use = long(kMaxBlockBytes + (int64_t(64) << 20));
     JpegStreamSourceSetup(&cinfo, stream);
     jpeg_read_header(&cinfo, TRUE);
     const int components = cinfo.num_components;
