@@ -35,6 +35,23 @@ TEST(GraphTiles, PowerOfTwoSplitsAndMerges) {
     EXPECT_EQ(tileSizes(capsOf(1024, 0), 200, 1, 0, 64), (std::vector<int>{64, 64, 64, 8}));
 }
 
+TEST(GraphTiles, WidePicturesAreCoveredUpToTheLargestInt) {
+    const GraphTileCaps caps = capsOf(16384, 0);
+    EXPECT_EQ(tileSizes(caps, 100000, 1, 0), (std::vector<int>{16384, 16384, 16384, 16384, 16384, 16384, 1024, 512,
+                                                               128, 32}));
+    for (int length : {2147483647, 2147483647 - 16383, 1073741825}) {
+        const std::vector<int> sizes = tileSizes(caps, length, 1, 0);
+        int64_t total = 0;
+        for (int size : sizes) {
+            ASSERT_GE(size, 1);
+            ASSERT_LE(size, 16384);
+            total += size;
+        }
+        EXPECT_GE(total, length) << length;
+        EXPECT_LT(total - length, 16384) << length;
+    }
+}
+
 TEST(GraphTiles, GridAndSquareSplit) {
     GraphTileCaps caps = capsOf(256, 0);
     GraphTextureTile tiles[16];
