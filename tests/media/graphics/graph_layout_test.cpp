@@ -50,6 +50,12 @@ TEST(GraphTiles, WidePicturesAreCoveredUpToTheLargestInt) {
         EXPECT_GE(total, length) << length;
         EXPECT_LT(total - length, 16384) << length;
     }
+    // A one-row picture of that width: every tile starts inside it, the last one is
+    // used only up to its edge.
+    std::vector<GraphTextureTile> tiles(size_t(BuildGraphTiles(&caps, 2147483647, 1, 0, nullptr)));
+    ASSERT_EQ(BuildGraphTiles(&caps, 2147483647, 1, 0, tiles.data()), int(tiles.size()));
+    EXPECT_EQ(tiles.back().x, 2147483647 - 16383);
+    EXPECT_EQ(tiles.back().usedWidth, 16383);
 }
 
 TEST(GraphTiles, GridAndSquareSplit) {
