@@ -41,7 +41,8 @@ int BuildGraphTileSizes(const GraphTileCaps* caps, int length, int* sizes, int s
         count = emit(sizes, count, p);
         remaining -= p;
         if (remaining <= 0) break;
-        if (remaining * 4 > p * 3 && p < max) {
+        // Wide: the remainder of a picture near the int range times four leaves it.
+        if (int64_t(remaining) * 4 > int64_t(p) * 3 && p < max) {
             last = 2 * p;
             if (sizes != nullptr) sizes[count - 1] = last;
             break;
@@ -66,9 +67,11 @@ int BuildGraphTiles(const GraphTileCaps* caps, int width, int height, int limit,
     BuildGraphTileSizes(caps, height, rowHeight, 1, 0, limit);
 
     int count = 0;
-    int y = 0;
+    // The last tile may reach past the picture, so the running edges can pass the int
+    // range; every tile starts inside it.
+    int64_t y = 0;
     for (int row = 0; row < down; ++row) {
-        int x = 0;
+        int64_t x = 0;
         for (int column = 0; column < across; ++column) {
             const int w = columnWidth[column];
             const int h = rowHeight[row];
@@ -79,8 +82,8 @@ int BuildGraphTiles(const GraphTileCaps* caps, int width, int height, int limit,
                 if (tiles != nullptr) {
                     GraphTextureTile& tile = tiles[count];
                     tile.texture = nullptr;
-                    tile.x = x + (split && w > h ? part * side : 0);
-                    tile.y = y + (split && h > w ? part * side : 0);
+                    tile.x = static_cast<int>(x + (split && w > h ? int64_t(part) * side : 0));
+                    tile.y = static_cast<int>(y + (split && h > w ? int64_t(part) * side : 0));
                     tile.textureWidth = split ? side : w;
                     tile.textureHeight = split ? side : h;
                     const int right = width - tile.x;

@@ -100,7 +100,11 @@ void* Graphics_Hardware_GetDirectDrawObject() { return GraphicsDisplay.directDra
 void WaitVSyncByDirectDraw() {
     DisplayState& d = GraphicsDisplay;
     if (directDraw() == nullptr) return;
-    const long long threshold = d.vsyncPeriod >= 0 ? d.vsyncPeriod - 3000 : 4000;
+    // Sleeping in 1 ms steps until 3 ms before the blank leaves too little room: a wake-up
+    // that comes late on a busy machine lands after the blank, and the wait then takes a
+    // whole period more (about one frame in ten at 60 Hz). The steps stop half a period
+    // after the last blank; the wait for the blank sleeps the rest exactly.
+    const long long threshold = d.vsyncPeriod >= 0 ? d.vsyncPeriod / 2 : 4000;
     if (GetMicrosecondCount() - d.lastVSyncTime < threshold) {
         Thread_Sleep(0);
         // Bounded by the threshold in sleeps as well, for a clock that does not move.

@@ -2,6 +2,7 @@
 // rectangle, release by reference count, colour descriptors and raw fills.
 #include "media/graphics/mem_img.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "media/base/memory.h"
@@ -126,7 +127,10 @@ int CreateMemImg(MEMIMG* img, int width, int height, int pitch, uint32_t transCo
         base->paletteCopy = newPalette + 1024;
     }
 
-    const int rowSize = MemImgPixelBytes(base) * width;
+    // A row wider than an int of bytes cannot be addressed by the pitch: refused.
+    const int64_t wideRow = int64_t(MemImgPixelBytes(base)) * width;
+    if (wideRow > INT32_MAX - 15) return fail();
+    const int rowSize = static_cast<int>(wideRow);
     if (pitch < 0) {
         pitch = (rowSize + 15) & ~15;
         base->pitchShift = pitch == (1 << log2Of(rowSize)) ? log2Of(rowSize) : -1;

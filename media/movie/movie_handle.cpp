@@ -139,7 +139,9 @@ int OpenMovie(const int settings[3], const char16_t* path, const void* image, st
   if (width != nullptr) *width = info.width;
   if (height != nullptr) *height = info.height;
   movie->framesPerSecond = info.framesPerSecond;
-  movie->length = static_cast<int>(1000.0 / info.framesPerSecond * info.frameCount);
+  // Many slow frames can last longer than an int of milliseconds holds.
+  const double milliseconds = 1000.0 / info.framesPerSecond * info.frameCount;
+  movie->length = milliseconds < 2147483647.0 ? static_cast<int>(milliseconds) : 0x7FFFFFFF;
 
   movie->sound = loadSoundTrack(path, image, imageSize, asyncFlag);
   movie->soundLength = movie->sound != -1 ? GetSoundMemTotalTime(movie->sound) : 0;

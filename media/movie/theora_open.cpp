@@ -30,7 +30,11 @@ bool allocFirst(T** block, int* capacity, const char16_t* failure) {
 bool setUp(TheoraDecoder* d, int stockCount, int postFlag) {
   if (TheoraReadHeaders(d) != 0) return false;
   const th_info& info = d->info;
+  // A frame rate outside a frame every 1000 s to 1000 frames a second is a damaged
+  // header: the times and lengths computed from it would leave every integer range.
   if (info.fps_numerator == 0 || info.fps_denominator == 0 ||
+      std::uint64_t{info.fps_numerator} * 1000 < info.fps_denominator ||
+      std::uint64_t{info.fps_numerator} > std::uint64_t{info.fps_denominator} * 1000 ||
       std::int64_t{info.frame_width} * info.frame_height > kMaxFramePixels || info.pic_width == 0 ||
       info.pic_height == 0 || info.pic_x + std::int64_t{info.pic_width} > info.frame_width ||
       info.pic_y + std::int64_t{info.pic_height} > info.frame_height)

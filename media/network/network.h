@@ -11,6 +11,9 @@ namespace ZaDod {
 
 // The longest message taken or sent, in either direction.
 constexpr uint32_t NetworkMessageMax = 16u * 1024 * 1024;
+// The most bytes a handle's send queue holds (message bodies, without prefixes): a
+// peer that stops reading makes SendNetworkMessage answer -1 rather than grow it.
+constexpr uint32_t NetworkSendQueueMax = 64u * 1024 * 1024;
 constexpr int NetworkHandleMax = 8192;
 
 // Socket start-up, the network window and the "Network" handle type; 0, or -1 when the
@@ -25,7 +28,8 @@ int GetLastAcceptedNetworkHandle();
 // `port`; it is connected once the pump has seen the connection made. -1 on failure.
 int ConnectNetwork(const char* address, int port);
 // Appends one message to the send queue and sends what the socket takes. 0, or -1 (a bad
-// handle, a handle in error, a message longer than NetworkMessageMax).
+// handle, a handle in error, a message longer than NetworkMessageMax, a queue that would
+// pass NetworkSendQueueMax, no memory).
 int SendNetworkMessage(int handle, const void* data, uint32_t size);
 // The size of the oldest complete received message, or -1 when there is none.
 int GetNetworkMessageSize(int handle);

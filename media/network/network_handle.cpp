@@ -198,10 +198,14 @@ int AcceptNetWork() {
   int length = r->IsIPv6 ? 28 : 16;
   plat::net::SOCKET s = WinAPI.acceptFunc(listener->Socket, reinterpret_cast<plat::net::sockaddr*>(&address), &length);
   if (s == plat::net::INVALID_SOCKET) {
-    NetworkLog(u"acceptに失敗しました");
+    // Out of descriptors every new client fails the same way until one closes: the
+    // first failure of a run of them is logged.
+    if (!Network.AcceptFailing) NetworkLog(u"acceptに失敗しました");
+    Network.AcceptFailing = 1;
     SubHandle(handle);
     return -1;
   }
+  Network.AcceptFailing = 0;
   r->Socket = s;
   if (address.sin6_family == plat::net::AF_INET6) {
     std::memcpy(r->AddressV6, &address.sin6_addr, 16);

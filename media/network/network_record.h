@@ -54,6 +54,7 @@ struct NetworkState {
   int KeepClosedHandles;
   int RecvRunning;
   int SendRunning;
+  int AcceptFailing;  // the last accept failed; the next failure is not logged again
 };
 
 extern NetworkState Network;

@@ -85,6 +85,7 @@ int SendNetworkMessage(int handle, const void* data, uint32_t size) {
   if (!r || !r->IsValid || r->ErrorFlag || !r->LengthPrefixFlag || size > NetworkMessageMax ||
       (size > 0 && !data))
     return -1;
+  if (uint64_t(r->SendBuffer.DataLength) + size > NetworkSendQueueMax) return -1;
   if (RingBufferReserve(&r->SendBuffer, size) != 0 || RingBufferReserve(&r->SendSizes, 4) != 0) return -1;
   NetworkRingPut(&r->SendBuffer, data, size);
   NetworkRingPut(&r->SendSizes, &size, 4);

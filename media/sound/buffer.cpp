@@ -122,10 +122,12 @@ int SoundBuffer_GetCurrentPosition(SoundBuffer* buffer, pa::DWORD* play, pa::DWO
 
 int SoundBuffer_SetCurrentPosition(SoundBuffer* buffer, pa::DWORD bytePosition) {
   if (xa()) {
-    const std::int32_t frame =
-        buffer->Format.nBlockAlign != 0 ? static_cast<std::int32_t>(bytePosition / buffer->Format.nBlockAlign) : 0;
-    buffer->PlayPos.store(frame);
-    buffer->CompPos.store(frame);
+    // A position past the data is refused, as the DirectSound output does, so the
+    // mixer never reads beyond the buffer.
+    const std::int64_t frame = buffer->Format.nBlockAlign != 0 ? bytePosition / buffer->Format.nBlockAlign : 0;
+    if (frame >= buffer->SampleNum) return -1;
+    buffer->PlayPos.store(static_cast<std::int32_t>(frame));
+    buffer->CompPos.store(static_cast<std::int32_t>(frame));
     if (buffer->XA2SourceVoice != nullptr) buffer->XA2SourceVoice->FlushSourceBuffers();
     return 0;
   }

@@ -77,6 +77,21 @@ void readLoopComments(VorbisState* v) {
   v->LoopEnd = static_cast<std::int32_t>(start + length);
 }
 
+// The library builds a link's decoder only when it first decodes from it, and a
+// codebook it cannot build (a damaged Huffman tree) fails that first build but is
+// left half made, so the next attempt, after a seek, decodes with it and divides by
+// zero. Building each link's decoder once here, before anything has decoded, lets a
+// damaged file be refused at load.
+bool linkDecodersBuild(OggVorbis_File* file) {
+  const int links = file->seekable ? file->links : 1;
+  for (int i = 0; i < links; ++i) {
+    vorbis_dsp_state decoder;
+    if (vorbis_synthesis_init(&decoder, ov_info(file, i)) != 0) return false;
+    vorbis_dsp_clear(&decoder);
+  }
+  return true;
+}
+
 void setPcmFormat(SoundConvert* c, int channels, std::uint32_t rate, int width) {
   pa::WAVEFORMATEX& f = c->OutFormat;
   f = {};
@@ -131,7 +146,7 @@ int SetupSoundConvert_OGG(SoundConvert* c) {
     ok = info != nullptr && info->channels == first->channels && info->rate == first->rate;
   }
   const std::int64_t bytes = ok ? total * v->SampleWidth * first->channels : 0;
-  if (!ok || bytes > 0x7FFFFFFF) {
+  if (!ok || bytes > 0x7FFFFFFF || !linkDecodersBuild(&v->File)) {
     ov_clear(&v->File);
     delete v;
     return -1;

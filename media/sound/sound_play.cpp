@@ -222,7 +222,11 @@ int GetSoundMemTotalTime(int handle) {
 int SetSoundMemCurrentPosition(int samples, int handle) {
   SoundHandleRecord* r = ready(handle);
   if (r == nullptr) return -1;
-  return SetSoundMemBytePosition(samples * r->WaveFormat.nBlockAlign, handle);
+  // The byte position is computed wide: a sample position near 2^30 times four bytes
+  // a frame is past every byte position a sound can have, and is refused as such.
+  const std::int64_t bytes = static_cast<std::int64_t>(samples) * r->WaveFormat.nBlockAlign;
+  if (bytes > 0x7FFFFFFF) return -1;
+  return SetSoundMemBytePosition(static_cast<int>(bytes), handle);
 }
 
 int SetSoundMemBytePosition(int bytes, int handle) {

@@ -27,6 +27,7 @@ struct SocketEntry {
                            // peek left behind is not offered again
   bool writeArmed = false;
   bool acceptArmed = true;
+  bool acceptAfterClose = false;  // accept ran out of descriptors: armed again by a close
   bool hungUp = false;     // the peer has closed or reset
   bool endSeen = false;    // recv returned 0 or a reset
   int endError = 0;

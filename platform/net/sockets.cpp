@@ -64,6 +64,12 @@ void closeEntry(std::unique_ptr<SocketEntry>& slot, SocketTable& t) {
   if (slot->window) t.selecting.fetch_sub(1);
   sys::closeSocket(slot->fd);
   slot.reset();
+  for (std::unique_ptr<SocketEntry>& other : t.slots) {
+    if (other && other->acceptAfterClose) {
+      other->acceptAfterClose = false;
+      other->acceptArmed = true;
+    }
+  }
 }
 
 // A host entry in storage of the calling thread.
@@ -164,9 +170,14 @@ SOCKET accept(SOCKET s, sockaddr* address, int* length) {
   int fd = descriptorOf(s);
   if (fd < 0) return INVALID_SOCKET;
   int client = sys::acceptSocket(fd, address, length);
+  // Out of descriptors the connection stays in the backlog, readable, and another
+  // FD_ACCEPT at once would only fail again, for ever: the listener waits until a
+  // socket is closed, when a descriptor may be free.
+  const bool outOfDescriptors = client < 0 && WSAGetLastError() == WSAEMFILE;
   int family = AF_INET;
   touch(s, [&](SocketEntry& e) {
-    e.acceptArmed = true;
+    e.acceptArmed = !outOfDescriptors;
+    e.acceptAfterClose = outOfDescriptors;
     family = e.family;
   });
   if (client < 0) return INVALID_SOCKET;

@@ -34,7 +34,7 @@ inline constexpr long FD_READ = 1, FD_WRITE = 2, FD_ACCEPT = 8, FD_CONNECT = 16,
 
 // Error codes of WSAGetLastError and of the posted high word that callers name; the
 // stand-in maps every errno value to its platform code (posix_calls.cpp).
-inline constexpr int WSAEFAULT = 10014, WSAEINVAL = 10022, WSAEWOULDBLOCK = 10035, WSAENOTSOCK = 10038,
+inline constexpr int WSAEFAULT = 10014, WSAEINVAL = 10022, WSAEMFILE = 10024, WSAEWOULDBLOCK = 10035, WSAENOTSOCK = 10038,
                      WSAECONNABORTED = 10053, WSAECONNRESET = 10054, WSAECONNREFUSED = 10061,
                      WSAVERNOTSUPPORTED = 10092, WSANOTINITIALISED = 10093;
 

@@ -23,9 +23,9 @@ constexpr int32_t kLocalElement = 0;
 constexpr int32_t kLocalThird = 2;
 constexpr int32_t kParamCallback = 1;
 
-// Everything a build makes besides the records themselves lives as long as
-// the process: later start-ups in one process (tests) build afresh, and the
-// code of an earlier object system is never run again.
+// Everything a build makes besides the records themselves lives until the next
+// start-up in the process (tests, fuzz targets) builds afresh: the code of an
+// earlier object system is never run again, so that start-up drops it.
 struct BuildStore {
   std::deque<VariableRef> variables;
   std::deque<FunctionRecord> records;
@@ -246,8 +246,16 @@ KVfobj* buildFindMethod() { return wrap(kBuiltFind, buildSearchCode(false)); }
 KVfobj* buildFindIndexMethod() { return wrap(kBuiltFindIndex, buildSearchCode(true)); }
 KVfobj* buildFilterMethod() { return wrap(kBuiltFilter, buildCollectCode(false)); }
 
+namespace {
+void forgetEarlierBuilds() {
+  store() = BuildStore{};
+  gBuilt.fill(nullptr);
+}
+}  // namespace
+
 void installArrayMethodBuilders() {
   ArrayCallbackBuilders& b = arrayCallbackBuilders();
+  b.forgetEarlierBuilds = &forgetEarlierBuilds;
   b.forEach = &buildForEachMethod;
   b.reduce = &buildReduceMethod;
   b.map = &buildMapMethod;

@@ -4,9 +4,11 @@
 // accepted write is flushed at once, so an abnormal end loses nothing.
 #include "runtime/library/save_file.h"
 
+#include <stdio_ext.h>
 #include <sys/stat.h>
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -14,6 +16,7 @@
 #include "runtime/library/native_args.h"
 #include "runtime/vm/arraybuffer.h"
 #include "runtime/vm/context.h"
+#include "runtime/vm/runtime_log.h"
 
 namespace kv {
 namespace {
@@ -56,6 +59,29 @@ bool openStream(const char* path, const char* mode) {
   return gSave.file != nullptr;
 }
 
+// A write that did not reach the file (a full disk, a quota, an I/O error) is
+// logged with the system's reason. The stream's error is cleared and the position
+// put back where the write began, so a later write starts from a known place.
+bool reachedFile(bool ok, int64_t at, const char* what) {
+  if (ok) return true;
+  const int error = errno;
+  // What the stream still holds unwritten is dropped, or the seek would try it again.
+  __fpurge(gSave.file);
+  std::clearerr(gSave.file);
+  seekTo(at, SEEK_SET);
+  logSystemWarning((std::string("SaveFile: ") + what + " of '" + gSave.path + "' failed: " +
+                    (error != 0 ? std::strerror(error) : "unknown error"))
+                       .c_str());
+  return false;
+}
+
+// Shorter than a header: left by a crash or a full disk between creating the file
+// and writing its header, it holds nothing of the game's.
+bool tooShortForHeader(std::FILE* file) {
+  struct stat st {};
+  return ::fstat(fileno(file), &st) == 0 && st.st_size < kSaveHeaderSize;
+}
+
 bool openNamed(const char* name) {
   if (!isValidSaveName(name) || gSave.opened != 0) return false;
   size_t length = std::strlen(name);
@@ -66,17 +92,18 @@ bool openNamed(const char* name) {
   bool exists = ::stat(path.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode)) return false;
   if (!openStream(path.c_str(), exists ? "r+" : "w+")) return false;
-  gSave.opened = exists ? 0x001 : 0x101;
+  const bool fresh = !exists || tooShortForHeader(gSave.file);
+  gSave.opened = fresh ? 0x101 : 0x001;
   gSave.path = path;
-  if (exists) return checkSaveFileHeader();
-  writeSaveFileHeader();
-  return true;
+  if (!fresh) return checkSaveFileHeader();
+  return writeSaveFileHeader();
 }
 
 bool reopen() {
   if (gSave.opened == 0) return false;
   if (gSave.file) return true;
   if (!openStream(gSave.path.c_str(), "r+")) return false;
+  if (tooShortForHeader(gSave.file)) return writeSaveFileHeader();
   return checkSaveFileHeader();
 }
 
@@ -87,16 +114,18 @@ bool isValidSaveName(const char* name) {
   return std::strpbrk(name, ".:") == nullptr;
 }
 
-void writeSaveFileHeader() {
+bool writeSaveFileHeader() {
   std::array<uint8_t, kSaveHeaderSize> h{};
   std::memcpy(h.data(), kSignature, sizeof(kSignature));
   putLe(h.data() + 10, kFormatVersion, 2);
   putLe(h.data() + 12, kFiller, 4);
   putLe(h.data() + 16, kSaveHeaderSize, 4);
   seekTo(0, SEEK_SET);
-  std::fwrite(h.data(), 1, h.size(), gSave.file);
-  std::fflush(gSave.file);
+  errno = 0;
+  const bool ok = std::fwrite(h.data(), 1, h.size(), gSave.file) == h.size() && std::fflush(gSave.file) == 0;
+  if (!reachedFile(ok, 0, "writing the header")) return false;
   seekTo(0, SEEK_CUR);
+  return true;
 }
 
 bool checkSaveFileHeader() {
@@ -154,9 +183,10 @@ int32_t writeSaveBlock(const uint8_t* from, int64_t length, int32_t count) {
     return 0;
   }
   turnTo(Direction::Write);
-  size_t put = std::fwrite(from, 1, static_cast<size_t>(n), gSave.file);
-  bool flushed = std::fflush(gSave.file) == 0;
-  return put == static_cast<size_t>(n) && flushed ? 1 : 0;
+  errno = 0;
+  const bool ok = std::fwrite(from, 1, static_cast<size_t>(n), gSave.file) == static_cast<size_t>(n) &&
+                  std::fflush(gSave.file) == 0;
+  return reachedFile(ok, at, "writing") ? 1 : 0;
 }
 
 int32_t putcSaveFile(int32_t byte) {
@@ -167,8 +197,9 @@ int32_t putcSaveFile(int32_t byte) {
     return -1;
   }
   turnTo(Direction::Write);
+  errno = 0;
   int c = std::fputc(byte & 0xFF, gSave.file);
-  if (c == EOF || std::fflush(gSave.file) != 0) return -1;
+  if (!reachedFile(c != EOF && std::fflush(gSave.file) == 0, at, "writing")) return -1;
   return c;
 }
 

@@ -30,7 +30,8 @@ int32_t tellSaveFile();
 
 // The rules, for the operations and their tests.
 bool isValidSaveName(const char* name);
-void writeSaveFileHeader();
+// False, with the reason logged, when the header did not reach the file.
+bool writeSaveFileHeader();
 bool checkSaveFileHeader();
 bool isSeekIntoHeader(int64_t offset, int32_t origin);
 

@@ -93,6 +93,7 @@ void setupArrayClass(KVfobj* ctor) {
   KVobj::defineNativeMethod(proto, "clear", NativeArgTypes(), &clearNative);
   KVobj::defineNativeMethod(proto, "slice", NativeArgTypes(2, 0), &sliceNative);
   const ArrayCallbackBuilders& b = arrayCallbackBuilders();
+  if (b.forgetEarlierBuilds) b.forgetEarlierBuilds();
   bindBuilt(proto, "forEach", b.forEach);
   bindBuilt(proto, "reduce", b.reduce);
   bindBuilt(proto, "map", b.map);

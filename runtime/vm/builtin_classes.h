@@ -65,6 +65,9 @@ using ArrayMethodBuilder = KVfobj* (*)();
 struct ArrayCallbackBuilders {
   ArrayMethodBuilder forEach = nullptr, reduce = nullptr, map = nullptr, find = nullptr, findIndex = nullptr,
                      filter = nullptr, sort = nullptr, sortRange = nullptr;
+  // Called before the builders at each set-up: drops what an earlier object system's
+  // builds made, which is never run again.
+  void (*forgetEarlierBuilds)() = nullptr;
 };
 ArrayCallbackBuilders& arrayCallbackBuilders();
 

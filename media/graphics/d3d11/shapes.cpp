@@ -147,18 +147,22 @@ int Graphics_D3D11_DrawBoxOutline(int x1, int y1, int x2, int y2, unsigned int c
     if (x1 == x2 || y1 == y2) return 0;
     const uint32_t c = shapeColor(color);
     const float l = float(x1), t = float(y1), r = float(x2), b = float(y2);
+    // A side may span more than an int holds (a corner near each end of the range).
+    const int64_t width = int64_t(x2) - x1, height = int64_t(y2) - y1;
     int result = D3D11_PutRect(l, t, r, t + 1, c);
-    if (y2 - y1 > 1) result |= D3D11_PutRect(l, b - 1, r, b, c);
-    if (y2 - y1 > 2) {
+    if (height > 1) result |= D3D11_PutRect(l, b - 1, r, b, c);
+    if (height > 2) {
         result |= D3D11_PutRect(l, t + 1, l + 1, b - 1, c);
-        if (x2 - x1 > 1) result |= D3D11_PutRect(r - 1, t + 1, r, b - 1, c);
+        if (width > 1) result |= D3D11_PutRect(r - 1, t + 1, r, b - 1, c);
     }
     return result < 0 ? -1 : 0;
 }
 
 int Graphics_D3D11_DrawPixel(int x, int y, unsigned int color) {
     if (D3D11_BeginUntextured() < 0) return -1;
-    return D3D11_PutRect(float(x), float(y), float(x + 1), float(y + 1), shapeColor(color));
+    // The far edge in 64 bits: at the largest coordinate it rounds onto the near one
+    // and nothing is drawn, as the software renderer draws nothing there.
+    return D3D11_PutRect(float(x), float(y), float(int64_t(x) + 1), float(int64_t(y) + 1), shapeColor(color));
 }
 
 int Graphics_D3D11_DrawLine(int x1, int y1, int x2, int y2, unsigned int color) {

@@ -133,18 +133,22 @@ int Graphics_D3D9_DrawBoxOutline(int x1, int y1, int x2, int y2, unsigned int co
     const uint32_t c = D3D9_ShapeColor(color);
     const float l = float(x1), t = float(y1), r = float(x2), b = float(y2);
     // Four strips that never overlap: top, right, left, bottom.
+    // A side may span more than an int holds (a corner near each end of the range).
+    const int64_t width = int64_t(x2) - x1, height = int64_t(y2) - y1;
     int result = D3D9_PutRect(l, t, r, t + 1, c);
-    if (y2 - y1 > 1) {
+    if (height > 1) {
         result |= D3D9_PutRect(r - 1, t + 1, r, b, c);
-        if (x2 - x1 > 1) result |= D3D9_PutRect(l, t + 1, l + 1, b, c);
-        if (x2 - x1 > 2) result |= D3D9_PutRect(l + 1, b - 1, r - 1, b, c);
+        if (width > 1) result |= D3D9_PutRect(l, t + 1, l + 1, b, c);
+        if (width > 2) result |= D3D9_PutRect(l + 1, b - 1, r - 1, b, c);
     }
     return result < 0 ? -1 : 0;
 }
 
 int Graphics_D3D9_DrawPixel(int x, int y, unsigned int color) {
     if (D3D9_BeginUntextured() < 0) return -1;
-    return D3D9_PutRect(float(x), float(y), float(x + 1), float(y + 1), D3D9_ShapeColor(color));
+    // The far edge in 64 bits: at the largest coordinate it rounds onto the near one
+    // and nothing is drawn, as the software renderer draws nothing there.
+    return D3D9_PutRect(float(x), float(y), float(int64_t(x) + 1), float(int64_t(y) + 1), D3D9_ShapeColor(color));
 }
 
 int Graphics_D3D9_DrawLine(int x1, int y1, int x2, int y2, unsigned int color) {

@@ -186,6 +186,8 @@ int LoadBmpImage(StreamData* stream, BaseImage* image, int infoOnly)
     if (!rle && !plain && !alphaFields && !gdiForm) return -1;
     // Uncompressed pixels must all be there.
     if ((b.compression == 0 || b.compression == 3) && dataSize < filePitch * b.rows) return -1;
+    // A run paints at most 255 pixels for each two bytes of codes.
+    if (rle && b.width * b.rows > kFreePictureArea && b.width * b.rows > dataSize * 128) return -1;
 
     image->width = int32_t(b.width);
     image->height = int32_t(b.rows);

@@ -106,6 +106,22 @@ void JpegLimitScans(j_common_ptr cinfo)
     if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans) ERREXIT(cinfo, JERR_NOTIMPL);
 }
 
+// Every block of every component carries at least one Huffman code of one bit or
+// more, so data of fewer bits than the picture has blocks is cut short. Such a file
+// loads today as grey past its data, which for a large picture means decoding a
+// gigabyte from a few hundred bytes; past the free area it is refused. Arithmetic
+// coding has no such floor and is left as it is.
+bool codedDataCoversPicture(j_decompress_ptr cinfo)
+{
+    if (cinfo->arith_code || int64_t(cinfo->image_width) * cinfo->image_height <= kFreePictureArea) return true;
+    int64_t blocks = 0;
+    for (int i = 0; i < cinfo->num_components; ++i)
+        blocks += int64_t(cinfo->comp_info[i].width_in_blocks) * cinfo->comp_info[i].height_in_blocks;
+    const auto* src = reinterpret_cast<const JpegSource*>(cinfo->src);
+    const int64_t bytes = src->end - tell(src->stream) + int64_t(src->manager.bytes_in_buffer);
+    return bytes * 8 >= blocks;
+}
+
 // Library messages are not printed: a refused file is reported by the result alone.
 void JpegQuietMessage(j_common_ptr) {}
 
@@ -149,6 +165,10 @@ int LoadJpegImage(StreamData* stream, BaseImage* image, int infoOnly)
     JpegStreamSourceSetup(&cinfo, stream);
     jpeg_read_header(&cinfo, TRUE);
     const int components = cinfo.num_components;
+    if (!codedDataCoversPicture(&cinfo)) {
+        jpeg_destroy_decompress(&cinfo);
+        return -1;
+    }
     // The pixel block, and for progressive files the library's coefficients of the
     // whole picture, stay within the block limit.
     const int64_t samples = int64_t(cinfo.image_width) * cinfo.image_height * components;

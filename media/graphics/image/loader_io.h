@@ -17,6 +17,12 @@ inline constexpr const char* kLoaderLogSource = "DoVezIZud";
 constexpr int64_t kMaxSide = 32768;
 constexpr int64_t kMaxBlockBytes = int64_t(1) << 30;
 
+// Pictures up to this many pixels load whatever their data holds. A larger one must
+// come with enough coded data to describe it: a header of a few hundred bytes that
+// declares a huge picture would otherwise make the loader allocate and decode a
+// gigabyte of nothing.
+constexpr int64_t kFreePictureArea = int64_t(4096) * 4096;
+
 inline bool sideAllowed(int64_t width, int64_t height, int64_t maxSide = kMaxSide)
 {
     return width >= 1 && height >= 1 && width <= maxSide && height <= maxSide;

@@ -35,6 +35,29 @@ TEST(GraphTiles, PowerOfTwoSplitsAndMerges) {
     EXPECT_EQ(tileSizes(capsOf(1024, 0), 200, 1, 0, 64), (std::vector<int>{64, 64, 64, 8}));
 }
 
+TEST(GraphTiles, WidePicturesAreCoveredUpToTheLargestInt) {
+    const GraphTileCaps caps = capsOf(16384, 0);
+    EXPECT_EQ(tileSizes(caps, 100000, 1, 0), (std::vector<int>{16384, 16384, 16384, 16384, 16384, 16384, 1024, 512,
+                                                               128, 32}));
+    for (int length : {2147483647, 2147483647 - 16383, 1073741825}) {
+        const std::vector<int> sizes = tileSizes(caps, length, 1, 0);
+        int64_t total = 0;
+        for (int size : sizes) {
+            ASSERT_GE(size, 1);
+            ASSERT_LE(size, 16384);
+            total += size;
+        }
+        EXPECT_GE(total, length) << length;
+        EXPECT_LT(total - length, 16384) << length;
+    }
+    // A one-row picture of that width: every tile starts inside it, the last one is
+    // used only up to its edge.
+    std::vector<GraphTextureTile> tiles(size_t(BuildGraphTiles(&caps, 2147483647, 1, 0, nullptr)));
+    ASSERT_EQ(BuildGraphTiles(&caps, 2147483647, 1, 0, tiles.data()), int(tiles.size()));
+    EXPECT_EQ(tiles.back().x, 2147483647 - 16383);
+    EXPECT_EQ(tiles.back().usedWidth, 16383);
+}
+
 TEST(GraphTiles, GridAndSquareSplit) {
     GraphTileCaps caps = capsOf(256, 0);
     GraphTextureTile tiles[16];

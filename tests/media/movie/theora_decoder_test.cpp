@@ -96,6 +96,20 @@ TEST_F(TheoraDecoderTest, RefusesDataThatIsNotOggWithoutALogLineAndOggThatIsNotT
   EXPECT_EQ(Opened(damaged).decoder, nullptr);
 }
 
+TEST_F(TheoraDecoderTest, FrameRatesFromADamagedHeaderAreRefused) {
+  struct Case {
+    int numerator, denominator;
+    bool opens;
+  } cases[] = {{25, 2147483647, false}, {1, 1001, false}, {1, 1000, true}, {1000, 1, true}, {2147483647, 1, false}};
+  for (const Case& c : cases) {
+    OgvOptions o;
+    o.width = 32, o.height = 16, o.frames = 3;
+    o.fpsNumerator = c.numerator, o.fpsDenominator = c.denominator;
+    Opened m(MakeOgv(o));
+    EXPECT_EQ(m.decoder != nullptr, c.opens) << c.numerator << "/" << c.denominator;
+  }
+}
+
 TEST_F(TheoraDecoderTest, WrapsSeeksAndStepsToTheSamePicturesAsAStraightDecode) {
   Opened m(MovieRegular());
   ASSERT_NE(m.decoder, nullptr);

@@ -1,6 +1,7 @@
 // Network handles talking to each other in one process over loopback: sending in
 // parts, re-entry, shut-down, a missing socket library and repeated connections.
 #include <cstring>
+#include <string>
 
 #include "media/system/winapi.h"
 #include "network_fixture.h"
@@ -65,6 +66,33 @@ TEST_F(PairTest, APartlySentPrefixIsFinishedBeforeTheBody) {
   EXPECT_EQ(record(client)->SendPrefixRemain, 0);
   ASSERT_TRUE(pumpUntil([&] { return GetNetworkMessageSize(server) != -1; }));
   EXPECT_EQ(take(server), "payload");
+}
+
+TEST_F(PairTest, TheSendQueueStopsAtItsCapAndTakesMoreOnceItDrains) {
+  int client, server;
+  pair(&client, &server);
+  // A peer that reads nothing: the socket takes no byte.
+  WinAPI.sendFunc = limitedSend;
+  trickle = false;
+  stalled = true;
+  const std::string block(NetworkMessageMax / 4, 'q');
+  int queued = 0;
+  while (queued < 100 && SendNetworkMessage(client, block.data(), uint32_t(block.size())) == 0) ++queued;
+  EXPECT_EQ(queued, int(NetworkSendQueueMax / block.size()));
+  EXPECT_LE(uint32_t(record(client)->SendBuffer.DataLength), NetworkSendQueueMax);
+  EXPECT_EQ(SendNetworkMessage(client, "x", 1), -1);
+  // The peer reads again: everything queued arrives whole, and the queue takes more.
+  stalled = false;
+  WinAPI.sendFunc = realSend;
+  int received = 0;
+  ASSERT_TRUE(pumpUntil([&] {
+    SendSocket(client);
+    while (GetNetworkMessageSize(server) != -1) received += take(server) == block;
+    return received == queued;
+  }));
+  ASSERT_EQ(SendNetworkMessage(client, "x", 1), 0);
+  ASSERT_TRUE(pumpUntil([&] { return GetNetworkMessageSize(server) != -1; }));
+  EXPECT_EQ(take(server), "x");
 }
 
 // Calls RecvSocket from inside the receive it serves, once.

@@ -2,6 +2,7 @@
 // builds, Opus, chained files, MP3 through the codec stand-in (ID3 tags, the frame
 // walk, the loop-ahead swap, noise refused) and compressed WAVE, each checked against
 // the libraries' or sox's own decode.
+#include <algorithm>
 #include <random>
 
 #include "media/base/memory.h"
@@ -125,6 +126,58 @@ TEST_F(CompressedTest, VorbisStreamLoopsFromItsLoopStart) {
     ASSERT_NEAR(capture[i + 1], dec[2 * src + 1], 1) << "frame " << frame;
   }
   EXPECT_GT(frame, 66150u + 44100);
+}
+
+// The page checksum of Ogg: CRC-32 with polynomial 0x04C11DB7, unreflected, over the
+// page with its checksum field zeroed.
+void resealOggPage(std::vector<std::uint8_t>& file, std::size_t page, std::size_t bytes) {
+  std::fill_n(file.begin() + static_cast<std::ptrdiff_t>(page + 22), 4, 0);
+  std::uint32_t crc = 0;
+  for (std::size_t i = page; i < page + bytes; ++i) {
+    crc ^= static_cast<std::uint32_t>(file[i]) << 24;
+    for (int b = 0; b < 8; ++b) crc = crc & 0x80000000u ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+  }
+  for (int i = 0; i < 4; ++i) file[page + 22 + i] = static_cast<std::uint8_t>(crc >> (8 * i));
+}
+
+TEST_F(CompressedTest, DamagedSetupHeadersAreRefusedOrDecodeWithoutEndingTheProgram) {
+  NEED_VORBIS_FILES();
+  const std::vector<std::uint8_t> good = readBytes("other.ogg");
+  // The setup header sits on the second page, after the comment header.
+  std::size_t page = 0, pageBytes = 0;
+  for (std::size_t at = 0, n = 0; at + 27 < good.size() && n < 2; ++n) {
+    std::size_t body = 0;
+    for (int i = 0; i < good[at + 26]; ++i) body += good[at + 27 + i];
+    page = at;
+    pageBytes = 27 + good[at + 26] + body;
+    at += pageBytes;
+  }
+  const char kSetup[] = "\x05vorbis";
+  const auto setup = std::search(good.begin() + static_cast<std::ptrdiff_t>(page), good.end(), kSetup, kSetup + 7);
+  ASSERT_NE(setup, good.end());
+  const std::size_t from = static_cast<std::size_t>(setup - good.begin()) + 7;
+  int refused = 0, played = 0;
+  for (std::size_t at = from; at < std::min(page + pageBytes, from + 480); ++at) {
+    for (std::uint8_t value : {std::uint8_t{0}, std::uint8_t{0xFF}}) {
+      std::vector<std::uint8_t> bad = good;
+      bad[at] = value;
+      resealOggPage(bad, page, pageBytes);
+      Converter c(bad);
+      if (c.result != 0) {
+        ++refused;
+        continue;
+      }
+      // Decoding, moving back and decoding again is what a loop does.
+      for (int pass = 0; pass < 3; ++pass) {
+        c.read(4096);
+        SetSoundConvertPosition(&c.convert, 100 * pass);
+      }
+      c.all();
+      ++played;
+    }
+  }
+  EXPECT_GT(refused, 0);
+  EXPECT_GT(played, 0);
 }
 
 TEST_F(CompressedTest, OpusDecodesAt48000) {

@@ -1,7 +1,11 @@
 // The socket stand-in: its functions over loopback, and the asynchronous-select events
 // its pump step posts, in the order and with the re-arming its callers rely on.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include <cstdlib>
 #include <cstring>
@@ -170,6 +174,43 @@ TEST_F(SocketTest, SelectPostsEachEventOnceUntilItIsRearmed) {
   events = pump(2000, server, FD_CLOSE);
   EXPECT_EQ(count(events, server, FD_CLOSE), 1);
   EXPECT_EQ(count(pump(5), server, FD_CLOSE), 0);
+}
+
+TEST_F(SocketTest, AcceptOutOfDescriptorsWaitsForAClose) {
+  int port = 0;
+  SOCKET listener = listenOnLoopback(&port);
+  ASSERT_EQ(WSAAsyncSelect(listener, window_, kMessage, FD_ACCEPT), 0);
+  SOCKET spare = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  SOCKET client = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in a = loopback(port);
+  ASSERT_EQ(connect(client, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  ASSERT_EQ(count(pump(2000, listener, FD_ACCEPT), listener, FD_ACCEPT), 1);
+
+  // Every descriptor under a lowered limit taken.
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+  rlimit low = saved;
+  low.rlim_cur = std::min<rlim_t>(saved.rlim_cur, 512);
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+  std::vector<int> taken;
+  for (int fd; (fd = open("/dev/null", O_RDONLY)) >= 0;) taken.push_back(fd);
+  EXPECT_EQ(accept(listener, nullptr, nullptr), INVALID_SOCKET);
+  EXPECT_EQ(WSAGetLastError(), WSAEMFILE);
+  // The connection still waits, but no event comes for it until a descriptor may be free.
+  for (int round = 0; round < 3; ++round) EXPECT_EQ(count(pump(20), listener, FD_ACCEPT), 0) << round;
+  ASSERT_EQ(closesocket(spare), 0);
+  EXPECT_EQ(count(pump(2000, listener, FD_ACCEPT), listener, FD_ACCEPT), 1);
+  SOCKET server = accept(listener, nullptr, nullptr);
+  EXPECT_NE(server, INVALID_SOCKET);
+  for (int fd : taken) close(fd);
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
+  // Armed as usual from here on.
+  SOCKET second = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  ASSERT_EQ(connect(second, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  EXPECT_EQ(count(pump(2000, listener, FD_ACCEPT), listener, FD_ACCEPT), 1);
+  SOCKET third = accept(listener, nullptr, nullptr);
+  EXPECT_NE(third, INVALID_SOCKET);
+  for (SOCKET s : {listener, client, server, second, third}) closesocket(s);
 }
 
 TEST_F(SocketTest, CloseFollowsWhenTheProgramLeavesAPartialRead) {

@@ -1,8 +1,12 @@
 // Tests of runtime/library/save_file: save files.
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -141,23 +145,82 @@ TEST_F(SaveFileTest, WritesStopAtTheLimit) {
   EXPECT_EQ(fileBytes("s.sav")[4094], 'x');
 }
 
-TEST_F(SaveFileTest, ShortForeignFileOpensFalseButStaysOpen) {
+TEST_F(SaveFileTest, ForeignFileOpensFalseButStaysOpen) {
   std::ofstream("x.sav", std::ios::binary) << std::string(300, 'X');
   EXPECT_FALSE(kv::openSaveFile("x"));
   EXPECT_EQ(kv::tellSaveFile(), 256);
   EXPECT_EQ(kv::getcSaveFile(), 88);
-  // A file shorter than the header stays open at its end, where nothing is written.
-  kv::resetSaveFileState();
-  std::ofstream("y.sav", std::ios::binary) << "HLVRsave";
-  EXPECT_FALSE(kv::openSaveFile("y"));
-  EXPECT_EQ(kv::tellSaveFile(), 8);
-  EXPECT_EQ(kv::putcSaveFile(1), -1);
-  EXPECT_EQ(kv::getcSaveFile(), -1);
-  EXPECT_EQ(fileBytes("y.sav").size(), 8u);
   // A folder of that name is refused.
   kv::resetSaveFileState();
   ASSERT_EQ(mkdir("d.sav", 0755), 0);
   EXPECT_FALSE(kv::openSaveFile("d"));
+}
+
+TEST_F(SaveFileTest, FilesTooShortForAHeaderStartAfresh) {
+  // Left by a crash or a full disk between making the file and writing its header.
+  const std::string shorts[] = {"", "HLVRsave", std::string(255, 'X')};
+  for (const std::string& content : shorts) {
+    SCOPED_TRACE(content.size());
+    kv::resetSaveFileState();
+    std::ofstream("s.sav", std::ios::binary) << content;
+    ASSERT_TRUE(kv::openSaveFile("s"));
+    EXPECT_EQ(kv::tellSaveFile(), 256);
+    const uint8_t score[4] = {40, 0, 0, 0};
+    ASSERT_EQ(kv::writeSaveBlock(score, 4, 4), 1);
+    kv::closeSaveFile();
+    // The slot works from then on, reopened in this run and opened in the next.
+    ASSERT_TRUE(kv::openSaveFile(nullptr));
+    EXPECT_EQ(kv::getcSaveFile(), 40);
+    kv::resetSaveFileState();
+    ASSERT_TRUE(kv::openSaveFile("s"));
+    EXPECT_EQ(kv::getcSaveFile(), 40);
+    EXPECT_EQ(fileBytes("s.sav").size(), 260u);
+  }
+  // Cut short again between two runs: "open" without a name writes the header too.
+  kv::resetSaveFileState();
+  ASSERT_TRUE(kv::openSaveFile("t"));
+  kv::closeSaveFile();
+  ASSERT_EQ(truncate("t.sav", 0), 0);
+  EXPECT_TRUE(kv::openSaveFile(nullptr));
+  EXPECT_EQ(fileBytes("t.sav").size(), 256u);
+}
+
+TEST_F(SaveFileTest, WritesThatDoNotReachTheFileAnswerFailureAndSayWhy) {
+  // A device that is always full takes no header.
+  ASSERT_EQ(symlink("/dev/full", "full.sav"), 0);
+  EXPECT_FALSE(kv::openSaveFile("full"));
+  EXPECT_NE(logText().find("SaveFile: writing the header of 'full.sav' failed: No space left on device"),
+            std::string::npos);
+  const uint8_t block[64] = {1, 2, 3};
+  EXPECT_EQ(kv::writeSaveBlock(block, 64, 64), 0);
+  // A file size limit stands in for a disk that fills up mid-game; the child process
+  // keeps the limit away from the test runner.
+  kv::resetSaveFileState();
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    bool ok = kv::openSaveFile("disk");
+    const rlimit limit{300, 300};
+    ok = ok && setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    ok = ok && kv::writeSaveBlock(block, 64, 64) == 0;  // 256 + 64 passes the limit
+    ok = ok && kv::tellSaveFile() == 256;
+    ok = ok && kv::writeSaveBlock(block, 40, 40) == 1;  // what fits still goes in
+    ok = ok && kv::putcSaveFile(9) == 9;
+    ok = ok && kv::seekSaveFile(299, 0) == 0 && kv::putcSaveFile(8) == 8;
+    ok = ok && kv::putcSaveFile(7) == -1;
+    ok = ok && kv::tellSaveFile() == 300;
+    std::_Exit(ok ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  const Bytes disk = fileBytes("disk.sav");
+  ASSERT_EQ(disk.size(), 300u);
+  EXPECT_EQ(disk[256], 1);
+  EXPECT_EQ(disk[296], 9);
+  EXPECT_EQ(disk[299], 8);
 }
 
 TEST_F(SaveFileTest, ReadsAndWritesAlternateAtTheRightPlace) {

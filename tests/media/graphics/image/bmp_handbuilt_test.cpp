@@ -1,6 +1,7 @@
 // Bitmap files built byte by byte: exact layouts and malformed headers and data.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "media/graphics/image/image_loader.h"
@@ -90,6 +91,38 @@ TEST(BmpRunLength, HostileStreamsStayInsideTheImage)
         Loaded four;
         ASSERT_EQ(loadWith(ZaDod::LoadBmpImage, makeBmp(40, 3, 2, 4, 2, greyTable(16), data), &four.image), 0);
     }
+}
+
+TEST(BmpRunLength, HugePicturesNeedCodesThatCouldPaintThem)
+{
+    // Two kilobytes of full runs paint a little over a quarter of a million pixels.
+    Bytes runs;
+    for (int i = 0; i < 1024; ++i) runs.push_back(i % 2 ? 0x07 : 0xFF);
+    for (auto [w, h] : {std::pair{16384, 16384}, {32768, 32768}, {32768, 1024}}) {
+        for (int bits : {8, 4}) {
+            BaseImage image{};
+            const Bytes file = makeBmp(40, w, h, uint16_t(bits), bits == 8 ? 1 : 2, greyTable(bits == 8 ? 256 : 16), runs);
+            EXPECT_EQ(loadWith(ZaDod::LoadBmpImage, file, &image), -1) << w << "x" << h << " " << bits;
+            EXPECT_EQ(loadWith(ZaDod::LoadBmpImage, file, &image, nullptr, 1), -1) << w << "x" << h << " " << bits;
+            EXPECT_EQ(image.pixels, nullptr);
+        }
+    }
+    // Up to 4096 x 4096 the codes may leave as much unpainted as they like.
+    Loaded sparse;
+    ASSERT_EQ(loadWith(ZaDod::LoadBmpImage, makeBmp(40, 4096, -4096, 8, 1, greyTable(256), {0x02, 0x09, 0x00, 0x01}),
+                       &sparse.image),
+              0);
+    EXPECT_EQ(rowOf(sparse.image, 0)[1], 9);
+    EXPECT_EQ(rowOf(sparse.image, 4095)[0], 0);
+    // A larger picture whose codes paint every row loads.
+    Bytes rows;
+    for (int y = 0; y < 2050; ++y) {
+        for (int x = 0; x < 8192; x += 255) rows.insert(rows.end(), {uint8_t(std::min(255, 8192 - x)), uint8_t(y & 255)});
+        rows.insert(rows.end(), {0, 0});
+    }
+    Loaded painted;
+    ASSERT_EQ(loadWith(ZaDod::LoadBmpImage, makeBmp(40, 8192, -2050, 8, 1, greyTable(256), rows), &painted.image), 0);
+    EXPECT_EQ(rowOf(painted.image, 2049)[8191], 2049 & 255);
 }
 
 TEST(BmpTable, ReadAfterTheHeaderAndNeverPastThePixels)

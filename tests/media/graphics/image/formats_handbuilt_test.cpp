@@ -273,3 +273,39 @@ TEST(LibraryFormats, CutFilesAndForeignBytes)
         EXPECT_EQ(loadWith(loader, ff, &image), -1);
     EXPECT_EQ(loadMemory(ff, &image), -1);
 }
+
+// A small file's frame header patched to declare a much larger picture.
+Bytes withJpegSize(Bytes jpeg, uint16_t width, uint16_t height)
+{
+    for (size_t i = 0; i + 9 < jpeg.size(); ++i) {
+        if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2)) {
+            jpeg[i + 5] = uint8_t(height >> 8), jpeg[i + 6] = uint8_t(height);
+            jpeg[i + 7] = uint8_t(width >> 8), jpeg[i + 8] = uint8_t(width);
+            break;
+        }
+    }
+    return jpeg;
+}
+
+TEST(LibraryFormats, JpegsDeclaringMoreThanTheirDataHoldsAreRefused)
+{
+    REQUIRE_MAGICK();
+    for (const char* name : {"small.jpg", "small-progressive.jpg"}) {
+        SCOPED_TRACE(name);
+        const std::string options = std::string(name) == "small.jpg" ? "" : "-interlace Plane ";
+        const Bytes jpeg = magick(options + "'" + colorSource(16, 16) + "'", name);
+        ASSERT_LT(jpeg.size(), 4096u);
+        Loaded fits;
+        ASSERT_EQ(loadWith(ZaDod::LoadJpegImage, jpeg, &fits.image), 0);
+        // Up to the free area a file cut short still loads, grey past its data.
+        Loaded free;
+        ASSERT_EQ(loadWith(ZaDod::LoadJpegImage, withJpegSize(jpeg, 4096, 4096), &free.image), 0);
+        EXPECT_EQ(free.image.width, 4096);
+        for (uint16_t side : {uint16_t(4097), uint16_t(16384), uint16_t(32768)}) {
+            BaseImage image{};
+            EXPECT_EQ(loadWith(ZaDod::LoadJpegImage, withJpegSize(jpeg, side, side), &image), -1) << side;
+            EXPECT_EQ(loadWith(ZaDod::LoadJpegImage, withJpegSize(jpeg, side, side), &image, nullptr, 1), -1) << side;
+            EXPECT_EQ(image.pixels, nullptr);
+        }
+    }
+}
