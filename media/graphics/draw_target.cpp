@@ -100,7 +100,7 @@ int SetDrawTarget(int handle) {
     }
     if (s.targets[0].handle == -4) {
         if (GraphicsSys.hardware) Graphics_Hardware_SetupSubBackBuffer(1);
-        FlipScreen();
+        PresentScreen();
     }
 
     if (ShadowMapUse.pending >= 0) ShadowMap_DrawEndForTargetChange();

@@ -12,6 +12,7 @@
 #include "media/graphics/screen.h"
 #include "media/system/onscreen_log.h"
 #include "media/system/window_state.h"
+#include "platform/win/win_window.h"
 
 namespace ZaDod {
 namespace {
@@ -39,6 +40,11 @@ void defaultRestore() { ReloadAllGraphs(); }
 }  // namespace
 
 int FlipScreen() {
+    plat::win::NoteFrameFlip();
+    return PresentScreen();
+}
+
+int PresentScreen() {
     GraphicsSystemState& g = GraphicsSys;
     // A flip asked for by the log being drawn would present half a frame.
     if (GraphicsRender.onScreenLogDrawing) return 0;
@@ -55,7 +61,7 @@ int FlipScreen() {
 
 int RefreshScreenFlip() {
     if (GraphicsSys.hardware) Graphics_Hardware_SetupSubBackBuffer(0);
-    return FlipScreen();
+    return PresentScreen();
 }
 
 int RestoreGraphicsDevice() {

@@ -31,6 +31,9 @@ int Graphics_Hardware_ShaderConstantBuffer_Terminate(ShaderConstantBufferData* b
 int Graphics_Hardware_ShadowMap_RefreshSetting(ShadowMapData* shadowMap);
 // In software mode the front-screen refresh timer is started here (handle -4).
 int Graphics_Hardware_SetFrontScreenTimer(int handle);
+// What FlipScreen shows, without counting as a frame of the game: the front screen's
+// refresh and the switch away from it present through this.
+int PresentScreen();
 
 // Operations outside the table.
 // The running back end's shader model (200 = 2.0), 0 in software mode.

@@ -271,7 +271,11 @@ BOOL GlobalMemoryStatusEx(MEMORYSTATUSEX* status);
 void GlobalMemoryStatus(MEMORYSTATUS* status);
 
 // Shows one frame in the window: 32-bit XRGB pixels, or null for an empty (black)
-// frame. Every present counts toward the HALVORINE_FRAMES limit.
+// frame. Once the window's thread has flipped a frame (NoteFrameFlip), every present
+// counts toward the HALVORINE_FRAMES limit.
 BOOL PresentWindow(HWND hwnd, const void* pixels, int width, int height, int pitch);
+// Said by the frame flip of a game's loop before it presents: the calling thread's
+// windows count their presents from now on.
+void NoteFrameFlip();
 
 }  // namespace plat::win

@@ -37,7 +37,11 @@ struct Window {
   bool visible = false, minimized = false, fullScreen = false, imeEnabled = true;
   bool needsPaint = false, destroying = false, acceptFiles = false;
   int presents = 0, presentLimit = 0;
-  long long lastPresentNs = 0;    // monotonic time of the last present, or of creation
+  // Presents count toward the limit from the first frame flip on; what the window
+  // shows before (the front screen's refresh during start-up) does not.
+  bool flipping = false;
+  int countedPresents = 0;
+  long long lastPresentNs = 0;    // monotonic time of the last counted present, or of creation
   bool limitClosePosted = false;  // the frame limit has asked the window to close
   void* native = nullptr;         // the back end's window
   int lockFd = -1;                // double-start lock on a display

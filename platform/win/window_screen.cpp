@@ -191,9 +191,18 @@ BOOL PresentWindow(HWND hwnd, const void* pixels, int width, int height, int pit
   if (Backend* b = backend()) b->present(*w, pixels, width, height, pitch);
   keepPresentedFrame(*w, pixels, width, height, pitch);
   ++w->presents;
+  if (!w->flipping) return 1;
+  ++w->countedPresents;
   w->lastPresentNs = MonotonicNanoseconds();
-  if (w->presentLimit > 0 && w->presents == w->presentLimit) postLimitClose(*w);
+  if (w->presentLimit > 0 && w->countedPresents == w->presentLimit) postLimitClose(*w);
   return 1;
+}
+
+void NoteFrameFlip() {
+  std::lock_guard lock(windowLock());
+  const DWORD me = currentThreadId();
+  for (auto& [id, w] : windowTable())
+    if (w->threadId == me) w->flipping = true;
 }
 
 void postIdleCloses() {
@@ -202,7 +211,8 @@ void postIdleCloses() {
   for (auto& [id, w] : windowTable()) {
     if (w->presentLimit <= 0 || w->limitClosePosted || w->destroying || w->threadId != me) continue;
     // A run that presents nothing (a script that never yields a frame) still ends:
-    // a minute, or the time the asked frames take at 30 a second if that is longer.
+    // a minute, or the time the asked frames take at 30 a second if that is longer,
+    // counted from the window's creation until the first counted frame.
     const long long idle = std::max(60'000'000'000LL, w->presentLimit * 1'000'000'000LL / 30);
     if (now - w->lastPresentNs >= idle) postLimitClose(*w);
   }

@@ -56,6 +56,22 @@ void setStatementStart() {
   if (hasTokenBuffer()) currentTokenBuffer().statementStart = true;
 }
 
+constexpr int kTokStar = 283;
+
+// A statement such as an `if` without `else` or a `try` without `finally`
+// ends only when the token after it has been read, so that token was
+// scanned before the statement list took the statement and missed the
+// statement-start reading of `function`. `function` followed by a name is
+// then a declaration, as at any other statement start; an anonymous
+// function expression keeps its reading.
+bool startsDeclaration(int lookahead) {
+  if (lookahead != kTokFunction || !hasTokenBuffer()) return false;
+  const TokenBuffer& b = currentTokenBuffer();
+  if (b.tokens.empty()) return false;
+  int32_t next = b.tokens.front().code;
+  return next == kTokIdent || next == kTokStar;
+}
+
 void errorRule(const char* message) {
   logCompiler(message, gCompilePosition.file, gCompilePosition.line);
   gState.codegenFlag = false;
@@ -206,6 +222,11 @@ int32_t yyparse() {
       int length = pt::kRuleLength[r];
       SemanticValue result = length > 0 ? values[top - length + 1] : SemanticValue{};
       runAction(r, &values[top - length + 1], length, result);
+      if ((r == 2 || r == 3 || r == 7 || r == 8) && startsDeclaration(lookahead)) {
+        lookahead = kTokFunctionStatement;
+        terminal = pt::kTranslate[lookahead];
+        gLookaheadValue.kind = lookahead;
+      }
       top -= length;
       int next = pt::kGoto[states[top]][pt::kRuleLhs[r]];
       if (!push(next, result)) return -1;

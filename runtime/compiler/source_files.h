@@ -41,8 +41,7 @@ struct TokenBuffer {
 };
 
 // The file-name table: one path per include depth (0 is the main file). Its 16
-// entries are made at start-up; until the runtime library does that, the front
-// end adds them on first use (temporary).
+// entries are made at start-up (resetSourceNameTable).
 extern std::vector<std::string> sourceNameTable;
 // Gives the table its empty entry for every include depth (start-up).
 void resetSourceNameTable();

@@ -1,10 +1,7 @@
 // The front end's only way to source bytes: open, read a block, close. It goes
 // through one seam so that the scanner's loop stays a short path over its own
-// buffer.
-//
-// TEMPORARY: source_io_posix.cpp reads plain files with POSIX until the media
-// layer's file functions (OpenFileHandle, ReadFileHandle, ...) are available;
-// then this seam calls those, and sources may sit in archives.
+// buffer. Files come through the media layer's file handles, so sources may sit
+// in archives.
 #pragma once
 
 #include <cstddef>
@@ -26,8 +23,8 @@ void closeSourceHandle(int32_t handle);
 // Number of handles open now; tests check that failures close every file.
 int32_t openSourceHandleCount();
 
-// Files served from memory instead of the disk, standing in for the file
-// layer's user functions. With memory files set, every other path is not found.
+// Files served from memory instead of the file layer, for the front end's tests
+// and fuzzers. With memory files set, every other path is not found.
 void setMemorySourceFile(const std::string& path, std::string bytes);
 void clearMemorySourceFiles();
 

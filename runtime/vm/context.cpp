@@ -28,6 +28,7 @@ void fillFrame(CallFrame* f, KVfobj* fn, Value* cells, KVobj* receiver, int32_t 
   f->callee = fn;
   f->refDepth = refDepth;
   f->passed = 0;
+  f->constructs = false;
   a->argCount = paramCount(fn);
   a->cells = cells;
   a->cellCount = cellCount;
@@ -255,6 +256,7 @@ const Callable* setupMainProgram(KVContext* ctx, const Callable* program, int32_
   ctx->objectLiteralDepth = 0;
   ctx->arrayLiteralDepth = 0;
   ctx->scopeDepth = 0;
+  ctx->importNesting = 0;
   recordFrameLevels(&f, ctx);
   f.savedProgram = program;
   f.savedPc = 0;
@@ -335,6 +337,7 @@ void enterCallFrame(CallFrame* frame, KVfobj* fn, KVContext* ctx, Value* cells, 
   // The new thread starts with every stack empty.
   fillFrame(frame, fn, cells, frame->receiver, 0, cellCount);
   frame->operandBase = frame->objectLiteralBase = frame->arrayLiteralBase = frame->scopeBase = 0;
+  frame->importBase = 0;
   std::fill(cells, cells + cellCount, Value());
   std::copy(from->cells + 1, from->cells + 1 + kept, cells);
   textsToObjects(cells, kept);
@@ -353,6 +356,7 @@ inline void popFrame(KVContext* ctx) {
   left.callee = nullptr;
   left.refDepth = -1;
   left.passed = 0;
+  left.constructs = false;
   ctx->frame = &ctx->frames[ctx->depth - 1];
 }
 
@@ -366,6 +370,7 @@ inline void restoreLevels(KVContext* ctx) {
   for (int32_t i = f->arrayLiteralBase; i < ctx->arrayLiteralDepth; ++i) ctx->arrayLiterals[i] = nullptr;
   ctx->arrayLiteralDepth = std::min(ctx->arrayLiteralDepth, f->arrayLiteralBase);
   ctx->scopeDepth = std::min(ctx->scopeDepth, f->scopeBase);
+  ctx->importNesting = std::min(ctx->importNesting, f->importBase);
   ctx->viewTarget = nullptr;
 }
 
@@ -394,6 +399,7 @@ void recordFrameLevels(CallFrame* frame, const KVContext* ctx) {
   frame->objectLiteralBase = ctx->objectLiteralDepth;
   frame->arrayLiteralBase = ctx->arrayLiteralDepth;
   frame->scopeBase = ctx->scopeDepth;
+  frame->importBase = ctx->importNesting;
 }
 
 void restoreFrameLevels(KVContext* ctx) { restoreLevels(ctx); }

@@ -29,7 +29,11 @@ struct CallFrame {
   int32_t objectLiteralBase = 0;
   int32_t arrayLiteralBase = 0;
   int32_t scopeBase = 0;
+  int32_t importBase = 0;
   int32_t passed = 0;     // arguments copied into the cells
+  // The frame runs a constructor for `new` that waited: when it ends after
+  // the thread resumes, the result becomes its receiver, the made object.
+  bool constructs = false;
   const Callable* savedProgram = nullptr;  // what the caller resumes
   int32_t savedPc = 0;
 };
@@ -55,6 +59,11 @@ struct SavedFrame {
   KVobj* valueRefs[kSavedOperands] = {};
   int32_t valueCount = 0;
   RefRecord refs[kSavedRefs];
+  // A cell reference into the frame's own cells is kept as its offset from
+  // the frame's first cell (-1 for any other reference): a generator may be
+  // resumed at another depth or on another thread, where its cells lie
+  // elsewhere.
+  int32_t refCellOffsets[kSavedRefs] = {};
   int32_t refCount = 0;
   // Object and array literals the frame had open at the Yield.
   KVobj* objectLiterals[kSavedLiterals] = {};
@@ -165,6 +174,9 @@ class KVContext {
   int32_t arrayLiteralDepth = 0;
   ScopeChain* savedScopes[kSavedScopes] = {};
   int32_t scopeDepth = 0;
+  // How many module top levels this thread is running: a throw out of a
+  // module leaves it like any other stack level, so later imports still work.
+  int32_t importNesting = 0;
 
  private:
   void pushRef(int32_t kind, void* container, int32_t key, const char* text);
@@ -216,6 +228,10 @@ std::unique_ptr<Value[]> collectArguments(KVfobj* fn, int32_t& count);
 // Runs fn to its end from native code; the caller's program and program
 // counter are as before unless the run suspended the thread.
 void callAndRun(KVfobj* fn, KVobj* receiver, KVContext* ctx);
+
+// The result of `new` once the constructor's frame (whose operands started
+// at `base`) is left: the made object unless the constructor gave an object.
+void takeConstructedObject(KVContext* ctx, KVobj* made, int32_t base);
 
 void saveFrameState(KVContext* ctx, SavedFrame& saved, int32_t valueCount);
 void resumeSavedFrame(KVContext* ctx, KVfobj* fn, SavedFrame& saved, const Value& passed);

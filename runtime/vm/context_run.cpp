@@ -29,6 +29,17 @@ void visitCallerPairs(bool full, void*) {
 
 }  // namespace
 
+void takeConstructedObject(KVContext* ctx, KVobj* made, int32_t base) {
+  // A constructor's own object result stands; anything else gives way to
+  // the made object.
+  if (ctx->top <= base) {
+    ctx->pushObject(made);
+  } else if (ctx->operands[ctx->top - 1].tag != kObject) {
+    ctx->operands[ctx->top - 1] = Value::makeObject(made);
+    ctx->operandRefs[ctx->top - 1] = nullptr;
+  }
+}
+
 void runContext(KVContext* ctx) {
   if (ctx->program) runFunction(*ctx->program);
 }
@@ -41,7 +52,11 @@ void resumeContext(KVContext* ctx) {
   // The interpreter returns whenever it runs off the end of the innermost
   // list; the callers go on from here.
   while (ctx->depth > 1) {
+    const bool constructs = ctx->frame->constructs;
+    KVobj* made = ctx->frame->receiver;
+    const int32_t base = ctx->frame->operandBase;
     leaveCallFrame(ctx);
+    if (constructs && !ctx->exception) takeConstructedObject(ctx, made, base);
     ctx->program = ctx->frame->savedProgram;
     ctx->pc = ctx->frame->savedPc;
     runContext(ctx);
@@ -97,6 +112,15 @@ void saveFrameState(KVContext* ctx, SavedFrame& saved, int32_t valueCount) {
   std::copy(ctx->operandRefs + from, ctx->operandRefs + ctx->top, saved.valueRefs);
   saved.valueCount = valueCount;
   std::copy(ctx->refs + ctx->refDepth - refCount, ctx->refs + ctx->refDepth, saved.refs);
+  for (int32_t i = 0; i < refCount; ++i) {
+    RefRecord& r = saved.refs[i];
+    auto* base = static_cast<Value*>(r.container);
+    saved.refCellOffsets[i] = -1;
+    if (r.kind == kRefCell && base >= a->cells && base < a->cells + a->cellCount) {
+      saved.refCellOffsets[i] = static_cast<int32_t>(base - a->cells);
+      r.container = nullptr;
+    }
+  }
   saved.refCount = refCount;
   std::copy(ctx->objectLiterals + ctx->objectLiteralDepth - objectCount, ctx->objectLiterals + ctx->objectLiteralDepth,
             saved.objectLiterals);
@@ -127,6 +151,8 @@ void resumeSavedFrame(KVContext* ctx, KVfobj* fn, SavedFrame& saved, const Value
   std::copy(saved.valueRefs, saved.valueRefs + saved.valueCount, ctx->operandRefs + ctx->top);
   ctx->top += saved.valueCount;
   std::copy(saved.refs, saved.refs + saved.refCount, ctx->refs + ctx->refDepth);
+  for (int32_t i = 0; i < saved.refCount; ++i)
+    if (saved.refCellOffsets[i] >= 0) ctx->refs[ctx->refDepth + i].container = cells + saved.refCellOffsets[i];
   ctx->refDepth += saved.refCount;
   std::copy(saved.objectLiterals, saved.objectLiterals + saved.objectLiteralCount,
             ctx->objectLiterals + ctx->objectLiteralDepth);

@@ -348,10 +348,13 @@ StepResult newStep(KVContext* ctx) {
   // The callee leaves the operand stack with the call; it is kept here for
   // its layout.
   ObjectRoot ctorRoot(ctx->operands[at].obj);
+  const int32_t ctorDepth = ctx->depth;
   callAndRun(static_cast<KVfobj*>(ctorRoot.get()), made, ctx);
   if (ctx->state & KVContext::kSuspended) {
-    // The thread goes on in the constructor later; its frame keeps the object.
+    // The thread goes on in the constructor later; its frame keeps the
+    // object and hands it over as the result when it ends.
     ctx->popConstructing();
+    ctx->frames[ctorDepth].constructs = true;
     return StepResult::Leave;
   }
   auto* ctor = static_cast<KVfobj*>(ctorRoot.get());
@@ -363,11 +366,7 @@ StepResult newStep(KVContext* ctx) {
     static_cast<KVfobj*>(ctorRoot.get())->instanceMembers = first->props.count - 1;
   }
   made = ctx->popConstructing();
-  if (ctx->top <= at) ctx->pushObject(made);
-  else if (ctx->operands[ctx->top - 1].tag != kObject) {
-    ctx->operands[ctx->top - 1] = Value::makeObject(made);
-    ctx->operandRefs[ctx->top - 1] = nullptr;
-  }
+  takeConstructedObject(ctx, made, at);
   return StepResult::Advance;
 }
 

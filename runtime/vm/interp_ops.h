@@ -90,10 +90,9 @@ void exportModuleVariables(KVContext* ctx, const ExportList* exports);
 
 StepResult intrinsicStep(KVContext* ctx, int32_t operation);
 
-// Process-wide interpreter state: import nesting, the module being built
-// and the once-only import flag (no wait can fall inside an import).
-// resetInterpreterState forgets it all and registers its collector roots.
+// Process-wide interpreter state: the module being built and the once-only
+// import flag (no wait can fall inside an import). resetInterpreterState
+// forgets it all and registers its collector roots.
 void resetInterpreterState();
-extern int32_t gImportNesting;
 
 }  // namespace kv

@@ -16,7 +16,8 @@ SetWaitBlockedHook gBlockWaits = nullptr;
 UnblockWaitHook gUnblockWaits = nullptr;
 
 // Import cannot interleave with another thread: a wait in a module's top
-// level is an error, so one process-wide record serves every thread.
+// level is an error, so one process-wide module record serves every thread.
+// The nesting count is the thread's own (KVContext::importNesting).
 KVobj* gModuleObject = nullptr;  // the module being imported
 bool gImportedOnce = false;      // the non-returning import ran
 
@@ -28,8 +29,6 @@ bool loadModule(const char* name, ModuleProgram& out) {
 
 }  // namespace
 
-int32_t gImportNesting = 0;
-
 void setMessagePumpHook(MessagePumpHook hook) { gPump = hook; }
 MessagePumpHook messagePumpHook() { return gPump; }
 MessagePumpHook defaultMessagePump() { return &ZaDod::ProcessWindowMessagesWhenDue; }
@@ -40,7 +39,6 @@ void setWaitBlockingHooks(SetWaitBlockedHook block, UnblockWaitHook unblock) {
 }
 
 void resetInterpreterState() {
-  gImportNesting = 0;
   gModuleObject = nullptr;
   gImportedOnce = false;
   registerRoot(RootRank::Interpreter, &visitInterpreterRoots, nullptr);
@@ -99,7 +97,7 @@ StepResult importStep(KVContext* ctx, const CodeNode* node) {
     ctx->state |= KVContext::kSuspended;
     return StepResult::Leave;
   }
-  if (++gImportNesting >= 2) {
+  if (++ctx->importNesting >= 2) {
     raiseRuntimeWarning(kWarnRecursiveImport);
     ctx->pushUndefined();
     ctx->pushUndefined();
@@ -119,18 +117,18 @@ StepResult importStep(KVContext* ctx, const CodeNode* node) {
 
 void importEnd(KVContext* ctx) {
   Value v = ctx->operands[--ctx->top];
-  if (gImportNesting >= 2) {
-    gImportNesting = 1;
+  if (ctx->importNesting >= 2) {
+    ctx->importNesting = 1;
     return;
   }
   gModuleObject = nullptr;
-  gImportNesting = std::max(gImportNesting - 1, 0);
+  ctx->importNesting = std::max(ctx->importNesting - 1, 0);
   if (v.tag == kObject && v.obj && v.obj->isFunction() && gUnblockWaits)
     gUnblockWaits(static_cast<KVfobj*>(v.obj));
 }
 
 void exportModuleVariables(KVContext* ctx, const ExportList* exports) {
-  if (gImportNesting < 1 || !gModuleObject || !exports) return;
+  if (ctx->importNesting < 1 || !gModuleObject || !exports) return;
   for (const ExportEntry& e : *exports) {
     VariableRef at{0, 1, nullptr, 0, e.slot};
     Value* member = addKeyProperty(gModuleObject, e.atom);

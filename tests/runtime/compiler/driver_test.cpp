@@ -168,18 +168,19 @@ TEST_F(DiskSources, BackslashesSeparatePathsToo) {
 }
 
 TEST_F(DiskSources, FileLayerFailuresEndTheCompilePromptly) {
-  // A folder opens but cannot be read; a symbolic-link loop cannot be opened at
-  // all. Both are file failures, not the end of a file.
+  // Neither a folder nor a symbolic-link loop is a file the file layer opens: the
+  // compile ends at the include, as for a missing file, and nothing stays open.
   std::filesystem::create_directory("folder.kvj");
   write("main.kvj", "#include \"folder.kvj\"");
-  EXPECT_EQ(compileMain().errorCode, 2);
+  EXPECT_EQ(compileMain().errorCode, 1);
   EXPECT_EQ(openSourceHandleCount(), 0);
   ::symlink("loop.kvj", "loop.kvj");
   write("main.kvj", "#include \"loop.kvj\"");
   auto run = compileMain();
-  EXPECT_EQ(run.errorCode, 2);
+  EXPECT_EQ(run.errorCode, 1);
+  EXPECT_EQ(openSourceHandleCount(), 0);
   EXPECT_EQ(run.lines, (Lines{"System: opening 'main.kvj' as FILE#0", "System: 'loop.kvj' cannot open",
-                          "ERROR: (Ec0002) F:0 L:1 failure at file"}));
+                          "ERROR: (Ec0001) F:0 L:1 path not found"}));
 }
 
 TEST(SourceFolder, KeepsEverythingUpToTheLastSeparator) {

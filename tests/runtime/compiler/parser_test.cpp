@@ -58,9 +58,12 @@ TEST(Parser, EmptySourceIsASyntaxErrorWithoutProgram) {
   EXPECT_FALSE(run.codegen);
 }
 
-TEST(Parser, FunctionAfterIfWithoutElseIsAnExpression) {
-  EXPECT_EQ(messages(compileText("var a = 0;\nif (a) a = 1;\nfunction f() { return 1; }")),
-            (Lines{"ERROR: (Ec0023) F:0 L:3 syntax error"}));
+TEST(Parser, FunctionAfterAStatementEndedByItsLookaheadIsADeclaration) {
+  for (const char* text :
+       {"var a = 0;\nif (a) a = 1;\nfunction f() { return 1; }", "var a, b;\nif (a) { } else if (b) { }\nfunction f() { }",
+        "try { } catch (e) { }\nfunction f() { }", "var a;\nfunction h() { if (a) { }\nfunction *f() { } }",
+        "var a, x;\nfor (;;) x = 1;\nfunction f() { }", "var a;\nif (a) { }\nfunction (x) { };"})
+    EXPECT_TRUE(accepted(text)) << text;
   EXPECT_TRUE(accepted("var a = 0;\nif (a) a = 1;\n;function f() { return 1; }"));
   EXPECT_TRUE(accepted("var a = 0;\nif (a) { function g() { return 2; } }"));
   EXPECT_TRUE(accepted("function* g() { yield 1; }\nexport { g };"));

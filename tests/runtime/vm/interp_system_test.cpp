@@ -93,7 +93,7 @@ End x:0 y:1
 )");
   run(kImportM);
   EXPECT_EQ(output(), (Lines{"42", "why"}));
-  EXPECT_EQ(kv::gImportNesting, 0);
+  EXPECT_EQ(ctx_->importNesting, 0);
 }
 
 TEST_P(ImportRun, AnImportInsideAnImportWarns) {
@@ -114,7 +114,7 @@ End x:0
 )");
   run(kImportM);
   EXPECT_EQ(shortOutput(), (Lines{"Wr0021", "Wr0006", "1", "[undefined]"}));
-  EXPECT_EQ(kv::gImportNesting, 0);
+  EXPECT_EQ(ctx_->importNesting, 0);
 }
 
 TEST_P(ImportRun, WaitInAModuleTopLevelAbortsAndIsReleasedAfterwards) {

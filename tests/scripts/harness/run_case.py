@@ -11,7 +11,8 @@ A case folder holds the game's files and these expectation files (none is copied
                  results are not checked; e.g. "-m" writes the object file first)
   env            KEY=VALUE lines added to the environment
   make           shell commands, one a line, run in the work folder before the runs
-                 (fixtures made at test time, e.g. by sox); a failing one fails the case
+                 (fixtures made at test time, e.g. by sox); a failing one fails the case.
+                 $HALVORINE is the program under test, run headless there
   expect.status  the exit status (0 when absent)
   limits         "address-space MB": the run's virtual-memory limit (ulimit -v)
   timeout        seconds the run may take (20 when absent)
@@ -225,12 +226,15 @@ def check_frame(work, lines):
     return None
 
 
-def make_fixtures(case, work):
+def make_fixtures(case, work, program):
     """Runs the case's make lines in the work folder; answers the first failure or None."""
+    env = dict(os.environ)
+    env["HALVORINE"] = program
+    env["HALVORINE_HEADLESS"] = "1"
     for line in optional_lines(case, "make") or []:
         if not line.strip():
             continue
-        run = subprocess.run(line, shell=True, cwd=work, capture_output=True, timeout=TIMEOUT)
+        run = subprocess.run(line, shell=True, cwd=work, env=env, capture_output=True, timeout=TIMEOUT)
         if run.returncode != 0:
             return f"make: '{line}' failed with status {run.returncode}:\n" + run.stderr.decode("utf-8", "replace")
     return None
@@ -414,7 +418,7 @@ def compare_run(program, spec, work, words):
     shutil.rmtree(other, ignore_errors=True)
     os.makedirs(other)
     copy_game_files(spec, other)
-    failure = make_fixtures(spec, other)
+    failure = make_fixtures(spec, other, program)
     if failure:
         return failure
     saved = dict(os.environ)
@@ -448,7 +452,7 @@ def main():
     if game:
         copy_game_files(os.path.join(case, game[0]), work)
     copy_game_files(case, work)
-    failure = make_fixtures(case, work)
+    failure = make_fixtures(case, work, program)
     if failure:
         print(failure)
         return 1
