@@ -1,0 +1,402 @@
+// The same scenes drawn through the software renderer, Direct3D 9 and Direct3D 11, each
+// started headless at 640 x 480 in 32 bits; every pixel of the three frames is compared
+// and must agree within 2 per channel, outside the few places where the renderers are
+// meant to differ, which are checked for what each one gives instead.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "media/base/handle.h"
+#include "media/graphics/base_image.h"
+#include "media/graphics/draw.h"
+#include "media/graphics/font/font.h"
+#include "media/graphics/graph.h"
+#include "media/graphics/graph_load.h"
+#include "media/graphics/graph_settings.h"
+#include "media/graphics/graphics.h"
+#include "media/graphics/graphics_state.h"
+#include "media/graphics/hardware.h"
+#include "media/graphics/render_settings.h"
+#include "media/graphics/screen.h"
+#include "tests/media/system/media_library_fixture.h"
+
+using namespace ZaDod;
+
+namespace {
+
+constexpr int kW = 640, kH = 480;
+enum Renderer { kSoftware, kD3D9, kD3D11, kRenderers };
+const char* const kNames[kRenderers] = {"software", "Direct3D 9", "Direct3D 11"};
+
+struct Frame {
+    std::vector<unsigned> pixels;  // 0xRRGGBB
+    unsigned at(int x, int y) const { return pixels[size_t(y) * kW + size_t(x)]; }
+};
+
+int channel(unsigned c, int shift) { return int(c >> shift & 0xFF); }
+int distance(unsigned a, unsigned b) {
+    int worst = 0;
+    for (int shift : {0, 8, 16}) worst = std::max(worst, std::abs(channel(a, shift) - channel(b, shift)));
+    return worst;
+}
+std::string hex(unsigned c) {
+    std::ostringstream o;
+    o << "(" << channel(c, 16) << ", " << channel(c, 8) << ", " << channel(c, 0) << ")";
+    return o.str();
+}
+unsigned rgb(int r, int g, int b) { return unsigned(r) << 16 | unsigned(g) << 8 | unsigned(b); }
+unsigned colour(int r, int g, int b) { return PackScreenColor(r, g, b); }
+
+// The draw target as it stands, read through the renderer's own read-back.
+Frame capture() {
+    Frame f;
+    f.pixels.assign(size_t(kW) * kH, 0);
+    if (GraphicsSys.hardware) {
+        BaseImage image{};
+        const ImageRect whole{0, 0, kW, kH};
+        if (Graphics_Hardware_LockDrawTargetBuffer(&whole, &image, -1, 1, 0) != 0) {
+            ADD_FAILURE() << "the draw target cannot be read";
+            return f;
+        }
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x) {
+                int r = 0, g = 0, b = 0, a = 0;
+                GetBaseImagePixel(&image, x, y, &r, &g, &b, &a);
+                f.pixels[size_t(y) * kW + x] = rgb(r, g, b);
+            }
+        Graphics_Hardware_UnlockDrawTargetBuffer();
+        return f;
+    }
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) f.pixels[size_t(y) * kW + x] = GetDrawTargetPixel(x, y) & 0xFFFFFF;
+    return f;
+}
+
+// A graph of w x h texels from a function of (x, y) giving 0xAARRGGBB; with `alpha`
+// false the image has no alpha channel (the colour key decides transparency).
+int makePicture(int w, int h, bool alpha, const std::function<unsigned(int, int)>& texel) {
+    BaseImage image{};
+    if ((alpha ? CreateARGB8ColorBaseImage(w, h, &image) : CreateXRGB8ColorBaseImage(w, h, &image)) != 0) return -1;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const unsigned t = texel(x, y);
+            SetBaseImagePixel(&image, x, y, channel(t, 16), channel(t, 8), channel(t, 0), alpha ? channel(t, 24) : 255);
+        }
+    const int handle = CreateGraphFromBaseImage(&image, nullptr, 1, 0);
+    ReleaseBaseImage(&image);
+    return handle;
+}
+
+// Stripes behind a scene, so that every blend has two different targets to act on.
+void backdrop(int y1, int y2) {
+    for (int x = 0; x < kW; x += 8)
+        DrawBox(x, y1, x + 8, y2, (x / 8) % 2 ? colour(230, 40, 90) : colour(100, 150, 200), 1);
+}
+
+constexpr int kRowHeight = 20;
+constexpr int kBrightR = 128, kBrightG = 200, kBrightB = 64;
+
+// Every blend mode over the same backdrop: a box, a circle, a picture with graded alpha
+// (first column fully transparent, last opaque), a picture with colour-keyed texels, an
+// opaque picture under a bright colour, and a label.
+void blendRows() {
+    SetTransColor(255, 0, 255);
+    const int graded = makePicture(32, 16, true, [](int x, int y) {
+        const int a = x == 0 ? 0 : x == 31 ? 255 : x * 8;
+        return unsigned(a) << 24 | rgb(x * 8, 255 - y * 16, 90);
+    });
+    const int keyed = makePicture(32, 16, false, [](int x, int y) {
+        return (x + y) % 3 == 0 ? rgb(255, 0, 255) : rgb(x * 8, y * 16, 200);
+    });
+    const int plain = makePicture(32, 16, false, [](int x, int y) {
+        return x < 8 ? rgb(200, 148, 100) : rgb(x * 8, 255 - y * 12, (x * y) & 255);
+    });
+    ASSERT_GE(graded, 0);
+    ASSERT_GE(keyed, 0);
+    ASSERT_GE(plain, 0);
+    for (int mode = 0; mode <= 22; ++mode) {
+        const int y = 4 + mode * kRowHeight;
+        SetDrawBlendMode(0, 255);
+        backdrop(y - 2, y + 18);
+        SetDrawBlendMode(mode, 128);
+        DrawBox(10, y, 60, y + 16, colour(200, 100, 50), 1);
+        DrawCircle(130, y + 8, 7, colour(0, 200, 90), 1);
+        DrawGraph(210, y, graded, 1);
+        DrawGraph(310, y, keyed, 1);
+        SetDrawBright(kBrightR, kBrightG, kBrightB);
+        DrawGraph(410, y, plain, 1);
+        SetDrawBright(255, 255, 255);
+        DrawString(510, y, "Hi", colour(250, 220, 40));
+    }
+    SetDrawBlendMode(0, 255);
+}
+
+// The column of each blend row where the picture with graded alpha lies.
+constexpr int kGradedX = 210;
+
+// Quarter and half turns of odd-sized pictures, every texel distinct.
+void turns() {
+    const int odd = makePicture(7, 5, false, [](int x, int y) { return rgb(30 + x * 30, 40 + y * 50, (x * 5 + y) * 7); });
+    const int tall = makePicture(5, 9, false, [](int x, int y) { return rgb(200 - y * 20, x * 60, 90 + x * y * 4); });
+    ASSERT_GE(odd, 0);
+    ASSERT_GE(tall, 0);
+    const double quarter = 1.5707963267948966;
+    for (int turn = 0; turn < 4; ++turn) {
+        DrawRotatedGraphCore(40.0f + turn * 40.0f, 40.0f, 1.0, quarter * turn, odd, 0, 0);
+        DrawRotatedGraphCore(40.0f + turn * 40.0f, 100.0f, 1.0, quarter * turn, tall, 0, 0);
+        DrawRotatedGraphCore(40.0f + turn * 60.0f, 180.0f, 3.0, quarter * turn, odd, 0, 0);
+        DrawRotatedGraphCore(40.0f + turn * 60.0f, 260.0f, 1.0, quarter * turn, odd, 0, turn % 2);
+    }
+}
+
+// Labels: plain, anti-aliased with accents, edged at 1, 3 and 70, and under an opacity.
+void labels() {
+    SetDrawBlendMode(0, 255);
+    DrawBox(0, 0, kW, kH, colour(30, 60, 90), 1);
+    const int aa = CreateFontHandle(nullptr, 18, -1, int(kFontTypeAntialiased), -1, -1, 0);
+    const int edge1 = CreateFontHandle(nullptr, 16, -1, int(kFontTypeEdge), -1, 1, 0);
+    const int edge3 = CreateFontHandle(nullptr, 16, -1, int(kFontTypeEdge | kFontTypeAntialiased), -1, 3, 0);
+    const int edge70 = CreateFontHandle(nullptr, 12, -1, int(kFontTypeEdge), -1, 70, 0);
+    ASSERT_GE(aa, 0);
+    ASSERT_GE(edge1, 0);
+    ASSERT_GE(edge3, 0);
+    ASSERT_GE(edge70, 0);
+    const unsigned text = colour(250, 230, 60), edge = colour(200, 20, 40);
+    DrawString(10, 10, "Plain label", text);
+    DrawStringToHandle(10, 40, "\xC3\x80\xC3\x89 g\xC3\xA9", text, aa);
+    DrawStringToHandle(10, 80, "Edge one", text, edge1, edge);
+    DrawStringToHandle(10, 110, "Edge three", text, edge3, edge);
+    DrawStringToHandle(300, 150, "W", text, edge70, edge);
+    SetDrawBlendMode(1, 128);
+    DrawString(10, 150, "Half seen", text);
+    DrawStringToHandle(10, 180, "\xC3\x80\xC3\x89 g\xC3\xA9", text, aa);
+    DrawStringToHandle(10, 220, "Edge three", text, edge3, edge);
+    SetDrawBlendMode(0, 255);
+    // A label and a box at the same place cover the same pixels.
+    DrawBox(10, 260, 200, 280, colour(0, 0, 0), 1);
+    DrawString(10, 262, "Same place", text);
+}
+
+// Pictures that were never drawn into are transparent black, even where deleted
+// pictures left their pixels; a duplicate holds only what was copied into it.
+void freshPictures() {
+    DrawBox(0, 0, kW, kH, colour(90, 120, 150), 1);
+    for (int i = 0; i < 4; ++i) {
+        const int old = makePicture(40, 30, true, [](int x, int y) { return 0xFF000000u | rgb(255, 200 - y, x * 6); });
+        SubHandle(old);
+    }
+    const int blank = MakeGraph(40, 30);
+    // Drawable graphs have alpha only on the hardware paths, as canvases do.
+    const int alpha = GraphicsSys.hardware ? 1 : 0;
+    const int canvas = MakeDrawableGraph(40, 30, alpha);
+    ASSERT_GE(blank, 0);
+    ASSERT_GE(canvas, 0);
+    DrawGraph(10, 10, blank, 0);
+    DrawGraph(60, 10, blank, 1);
+    DrawGraph(110, 10, canvas, 0);
+    DrawGraph(160, 10, canvas, 1);
+    // A duplicate: a new drawable graph with the picture drawn into it.
+    const int source = makePicture(20, 10, true, [](int x, int y) { return (x < 10 ? 0xFF000000u : 0u) | rgb(x * 12, y * 20, 77); });
+    const int copy = MakeDrawableGraph(40, 30, alpha);
+    ASSERT_GE(copy, 0);
+    SetDrawTarget(copy);
+    DrawPartGraph(0, 0, 0, 0, 20, 10, source, 1, 0);
+    SetDrawTarget(-2);
+    DrawGraph(210, 10, copy, 0);
+    DrawGraph(260, 10, copy, 1);
+}
+
+// Shapes the back ends used to draw differently.
+void shapes() {
+    DrawBox(0, 0, kW, kH, colour(20, 20, 20), 1);
+    // Box outlines with one or both corner pairs reversed.
+    DrawBox(60, 10, 10, 50, colour(255, 255, 0), 0);
+    DrawBox(70, 50, 120, 10, colour(0, 255, 255), 0);
+    DrawBox(180, 50, 130, 10, colour(255, 0, 255), 0);
+    // Thin rings.
+    DrawCircle(260, 40, 20, colour(255, 128, 0), 0, 1);
+    DrawCircle(320, 40, 20, colour(255, 128, 0), 0, 0);
+}
+
+struct Scene {
+    const char* name;
+    std::function<void()> draw;
+    // Pixels where the renderers are meant to differ: left out of the comparison and
+    // checked by the scene's own test.
+    std::function<bool(int x, int y)> excluded;
+};
+
+class SameFrame : public halvorine_test::LibraryTest {
+  protected:
+    void TearDown() override {
+        LibraryTest::TearDown();
+        unsetenv("HALVORINE_MISSING");
+    }
+
+    // Starts the library on one renderer, 640 x 480 x 32, cleared black.
+    static bool start(Renderer r) {
+        if (r == kSoftware)
+            setenv("HALVORINE_MISSING", "d3d11,d3d9", 1);
+        else if (r == kD3D9)
+            setenv("HALVORINE_MISSING", "d3d11", 1);
+        else
+            unsetenv("HALVORINE_MISSING");
+        GraphicsDrawSettings = DrawSettings{};
+        SetScreenMode(kW, kH, 32, 0);
+        if (startWindowed() != 0) return false;
+        const int expected[kRenderers] = {kGraphicsApiSoftware, kGraphicsApiD3D9, kGraphicsApiD3D11};
+        if (GraphicsApiType != expected[r]) return false;
+        SetDrawMode(0);
+        SetBackgroundColor(0, 0, 0);
+        ClearDrawTarget(nullptr);
+        return true;
+    }
+
+    // The scene on each renderer in turn.
+    static std::vector<Frame> drawEverywhere(const std::function<void()>& draw) {
+        std::vector<Frame> frames;
+        for (int r = 0; r < kRenderers; ++r) {
+            if (!start(Renderer(r))) {
+                ADD_FAILURE() << kNames[r] << " did not start";
+                return {};
+            }
+            draw();
+            frames.push_back(capture());
+            TerminateLibrary();
+        }
+        return frames;
+    }
+
+    // Every pixel of the hardware frames within 2 per channel of the software frame.
+    static void expectSame(const char* scene, const std::vector<Frame>& frames,
+                           const std::function<bool(int, int)>& excluded = nullptr) {
+        ASSERT_EQ(frames.size(), size_t(kRenderers));
+        for (int r = kD3D9; r < kRenderers; ++r) {
+            int above = 0, shown = 0;
+            for (int y = 0; y < kH; ++y)
+                for (int x = 0; x < kW; ++x) {
+                    if (excluded && excluded(x, y)) continue;
+                    const unsigned s = frames[kSoftware].at(x, y), h = frames[r].at(x, y);
+                    if (distance(s, h) <= 2) continue;
+                    ++above;
+                    if (shown++ < 8)
+                        ADD_FAILURE() << scene << ": at " << x << ", " << y << " software " << hex(s) << ", "
+                                      << kNames[r] << " " << hex(h);
+                }
+            EXPECT_EQ(above, 0) << scene << ": pixels of " << kNames[r] << " further than 2 from software";
+        }
+    }
+};
+
+TEST_F(SameFrame, EveryBlendModeOnShapesPicturesAndLabels) {
+    const std::vector<Frame> frames = drawEverywhere(blendRows);
+    ASSERT_EQ(frames.size(), size_t(kRenderers));
+    expectSame("blend rows", frames);
+
+    // Row 11 blends a box toward white by its alpha, then multiplies the target.
+    const int y11 = 4 + 11 * kRowHeight + 8;
+    for (int r = 0; r < kRenderers; ++r) {
+        SCOPED_TRACE(kNames[r]);
+        // Over the (100, 150, 200) stripe.
+        EXPECT_LE(distance(frames[r].at(18, y11), rgb(89, 104, 119)), 1) << hex(frames[r].at(18, y11));
+    }
+    // Rows 10 and 20 invert the texel first, then take the bright colour: (200, 148, 100)
+    // under (128, 200, 64) is (28, 84, 39) before the target blend. Row 10 at 128 is a
+    // half mix with the target.
+    const int y10 = 4 + 10 * kRowHeight + 8;
+    for (int r = 0; r < kRenderers; ++r) {
+        SCOPED_TRACE(kNames[r]);
+        const unsigned target = frames[r].at(416, y10 - 10);  // backdrop above the picture
+        (void)target;
+        const unsigned got = frames[r].at(412, y10);
+        const unsigned under = (412 / 8) % 2 ? rgb(230, 40, 90) : rgb(100, 150, 200);
+        const unsigned want = rgb((28 * 128 + channel(under, 16) * 127) / 255, (84 * 128 + channel(under, 8) * 127) / 255,
+                                  (39 * 128 + channel(under, 0) * 127) / 255);
+        EXPECT_LE(distance(got, want), 2) << hex(got) << " wanted " << hex(want);
+    }
+}
+
+TEST_F(SameFrame, QuarterAndHalfTurnsOfOddPicturesPlaceEveryTexel) {
+    const std::vector<Frame> frames = drawEverywhere(turns);
+    expectSame("turns", frames);
+    // Each turn of the 7 x 5 picture shows all its 35 texels once.
+    ASSERT_EQ(frames.size(), size_t(kRenderers));
+    for (int r = 0; r < kRenderers; ++r)
+        for (int turn = 0; turn < 4; ++turn) {
+            std::vector<unsigned> seen;
+            for (int y = 30; y < 50; ++y)
+                for (int x = 30 + turn * 40; x < 50 + turn * 40; ++x)
+                    if (frames[r].at(x, y) != 0) seen.push_back(frames[r].at(x, y));
+            std::sort(seen.begin(), seen.end());
+            const size_t distinct = size_t(std::unique(seen.begin(), seen.end()) - seen.begin());
+            EXPECT_EQ(seen.size(), 35u) << kNames[r] << " turn " << turn;
+            EXPECT_EQ(distinct, 35u) << kNames[r] << " turn " << turn;
+        }
+}
+
+TEST_F(SameFrame, LabelsPlainAntiAliasedEdgedAndUnderOpacity) {
+    const std::vector<Frame> frames = drawEverywhere(labels);
+    expectSame("labels", frames);
+    ASSERT_EQ(frames.size(), size_t(kRenderers));
+    // The edge of 70 reaches 70 pixels left of the glyph's body.
+    for (int r = 0; r < kRenderers; ++r) {
+        bool edgeFar = false;
+        for (int y = 150; y < kH && !edgeFar; ++y)
+            if (frames[r].at(300, y) == rgb(200, 20, 40)) edgeFar = true;
+        EXPECT_TRUE(edgeFar) << kNames[r];
+    }
+}
+
+TEST_F(SameFrame, FreshAndDuplicatedPicturesStartTransparentBlack) {
+    const std::vector<Frame> frames = drawEverywhere(freshPictures);
+    expectSame("fresh pictures", frames);
+    ASSERT_EQ(frames.size(), size_t(kRenderers));
+    for (int r = 0; r < kRenderers; ++r) {
+        SCOPED_TRACE(kNames[r]);
+        EXPECT_EQ(frames[r].at(20, 20), rgb(0, 0, 0));          // blank, drawn opaque
+        EXPECT_EQ(frames[r].at(70, 20), rgb(90, 120, 150));     // blank, drawn with its alpha
+        EXPECT_EQ(frames[r].at(120, 20), rgb(0, 0, 0));         // canvas, opaque
+        EXPECT_EQ(frames[r].at(170, 20), rgb(90, 120, 150));    // canvas, with its alpha
+        EXPECT_EQ(frames[r].at(245, 15), rgb(0, 0, 0));         // duplicate outside the copy
+        EXPECT_EQ(frames[r].at(275, 15), rgb(90, 120, 150));    // copied transparent texels
+        EXPECT_EQ(frames[r].at(262, 12), rgb(24, 40, 77));      // a copied opaque texel
+    }
+}
+
+TEST_F(SameFrame, ReversedBoxOutlinesAndThinRings) {
+    const std::vector<Frame> frames = drawEverywhere(shapes);
+    expectSame("shapes", frames);
+    ASSERT_EQ(frames.size(), size_t(kRenderers));
+    for (int r = 0; r < kRenderers; ++r) {
+        SCOPED_TRACE(kNames[r]);
+        EXPECT_EQ(frames[r].at(30, 10), rgb(255, 255, 0));
+        EXPECT_EQ(frames[r].at(90, 10), rgb(0, 255, 255));
+        EXPECT_EQ(frames[r].at(150, 49), rgb(255, 0, 255));
+        EXPECT_EQ(frames[r].at(240, 40), rgb(255, 128, 0));
+    }
+}
+
+// Pictures far too large for memory are refused at once on every renderer, the same way,
+// and drawing goes on.
+TEST_F(SameFrame, AbsurdPictureSizesAreRefusedEverywhere) {
+    for (int r = 0; r < kRenderers; ++r) {
+        SCOPED_TRACE(kNames[r]);
+        ASSERT_TRUE(start(Renderer(r)));
+        forgetLog();
+        EXPECT_EQ(MakeGraph(100000, 100000), -1);
+        EXPECT_EQ(MakeDrawableGraph(100000, 100000, GraphicsSys.hardware ? 1 : 0), -1);
+        EXPECT_EQ(MakeGraph(3, 1000000000), -1);
+        EXPECT_EQ(halvorine_test::logCount(u"メモリイメージの作成に失敗しました\n"), 3);
+        const int g = MakeGraph(64, 64);
+        EXPECT_GE(g, 0);
+        EXPECT_EQ(DrawGraph(0, 0, g, 0), 0);
+        TerminateLibrary();
+    }
+}
+
+}  // namespace
