@@ -64,6 +64,9 @@ int setupSoftwareOrig(GraphOrigData* orig, int colorKeyFlag) {
         LogAddTextUtf16(u"メモリイメージの作成に失敗しました\n");
         return -1;
     }
+    // Nothing drawn yet shows nothing: an image with alpha starts transparent black (its
+    // memory comes cleared), one without starts in its transparent colour.
+    if (!alpha && !colorKeyFlag) FillMemImg(&orig->image, nullptr, key);
     return 0;
 }
 
