@@ -1,14 +1,14 @@
 // Helpers shared by the heap's allocation and checking files.
 #pragma once
 #include "media/base/media_heap.h"
+#include "media/base/memory.h"
 
 namespace ZaDod::heap_detail {
 
 // The user address is the first multiple of the alignment at or after this far past
 // the tag: the tag, the front guard and the 32-bit offset word.
 constexpr size_t USER_OFFSET_MIN = sizeof(MemTag) + HEAP_GUARD_SIZE + 4;
-// Every message prints sizes as 32-bit numbers, so larger requests are refused.
-constexpr size_t MAX_REQUEST = 0x7FFFFFFF;
+constexpr size_t MAX_REQUEST = kMemLargestRequest;
 
 struct HeapLock {
   HeapInfo* heap;

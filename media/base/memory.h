@@ -9,6 +9,10 @@ namespace ZaDod {
 
 struct HeapInfo;
 
+// The largest block tracked memory hands out; every message prints sizes as 32-bit
+// numbers, so larger requests are refused.
+constexpr size_t kMemLargestRequest = 0x7FFFFFFF;
+
 void* MemAlloc(size_t size, const char* file, int line);
 // alignment 0 takes the heap's (16).
 void* MemAllocBase(size_t size, size_t alignment, const char* file, int line);

@@ -8,6 +8,7 @@
 #include "media/graphics/draw_protocol.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hardware.h"
+#include "media/graphics/hwdraw/rotation.h"
 #include "media/graphics/soft_draw.h"
 
 namespace ZaDod {
@@ -76,9 +77,12 @@ int DrawRotatedGraphCore(float x, float y, double scale, double angle, int graph
     }
     const ImageRect rect = RectOfPoints(corners, 4, 5.0f);
     return DrawBracketed(rect, GraphNeedsEmulation(g), [&] {
+        // The software renderer's pixel centres sit on halves, as Direct3D 11's do: it
+        // places the graph by the same rule.
         if (SoftGraph(g))
-            return SoftDrawRotatedGraph(x, y, static_cast<float>(halfW), static_cast<float>(halfH), scale, angle, graph,
-                                        transFlag, mirrorFlag);
+            return SoftDrawRotatedGraph(
+                ChooseRotationPlacement(PixelCentres::Half, TruncateToPixel(x), TruncateToPixel(y), x, y, scale, *g),
+                scale, angle, graph, transFlag, mirrorFlag);
         return Graphics_Hardware_DrawRotatedGraph(TruncateToPixel(x), TruncateToPixel(y), x, y, scale, angle, g,
                                                   CurrentBlendGraph(), transFlag, mirrorFlag);
     });

@@ -34,6 +34,17 @@ uint32_t softTransColor(int colorType, int alphaFlag, uint32_t transColor) {
     return PackColorDataPixel(desc, (transColor >> 16) & 0xFF, (transColor >> 8) & 0xFF, transColor & 0xFF, 0);
 }
 
+// A graph whose pixels alone need more than the largest block memory hands out cannot be
+// had on any renderer: refused (with the software renderer's warning) before a handle, an
+// image or a tile is made, instead of tile after tile until memory runs out.
+bool sizeRefused(int width, int height) {
+    constexpr uint64_t kBytesPerPixel = 4;
+    if (static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * kBytesPerPixel <= kMemLargestRequest)
+        return false;
+    LogAddTextUtf16(u"メモリイメージの作成に失敗しました\n");
+    return true;
+}
+
 int setupSoftwareOrig(GraphOrigData* orig, int colorKeyFlag) {
     const GraphFormatRequest& request = orig->request;
     if (request.blendImage) {
@@ -53,6 +64,9 @@ int setupSoftwareOrig(GraphOrigData* orig, int colorKeyFlag) {
         LogAddTextUtf16(u"メモリイメージの作成に失敗しました\n");
         return -1;
     }
+    // Nothing drawn yet shows nothing: an image with alpha starts transparent black (its
+    // memory comes cleared), one without starts in its transparent colour.
+    if (!alpha && !colorKeyFlag) FillMemImg(&orig->image, nullptr, key);
     return 0;
 }
 
@@ -107,7 +121,7 @@ int InitGraphHandle(HandleEntryHeader* record) {
 int SetupGraphHandle(const SetupGraphParam* param, int handle, int width, int height, int alphaFlag,
                      int colorKeyFlag, int paletteBits, int compressedKind, int mipCount, int inTask) {
     GraphData* graph = GetGraphData(handle, 1);
-    if (graph == nullptr || width < 1 || height < 1) return -1;
+    if (graph == nullptr || width < 1 || height < 1 || sizeRefused(width, height)) return -1;
     const GraphDeviceState device = GetGraphDeviceState();
     GraphFormatRequest request;
     BuildGraphFormatRequest(&request, param, &device, width, height, alphaFlag, colorKeyFlag, paletteBits,
@@ -201,7 +215,7 @@ int SetupGraphDrawPieces(int handle, int floatFlag, int allowLoading) {
 
 int MakeGraphFromParam(const SetupGraphParam* param, int width, int height, int colorKeyFlag, int paletteBits,
                        int asyncFlag, int inTask) {
-    if (width < 1 || height < 1) return -1;
+    if (width < 1 || height < 1 || sizeRefused(width, height)) return -1;
     const int handle = AddHandle(HANDLETYPE_GRAPH, 0, -1);
     if (handle == -1) return -1;
     const int alphaFlag = param->alphaChannel;

@@ -145,13 +145,14 @@ int CreateMemImg(MEMIMG* img, int width, int height, int pitch, uint32_t transCo
     if (callerBuffer != nullptr) {
         base->pixels = static_cast<uint8_t*>(callerBuffer);
     } else {
-        newPixels = static_cast<uint8_t*>(MemAlloc(bufferSize, kSource, __LINE__));
+        // An image nobody has drawn into is transparent black, never what freed memory held.
+        newPixels = static_cast<uint8_t*>(MemCalloc(bufferSize, kSource, __LINE__));
         if (newPixels == nullptr) return fail();
         base->pixels = newPixels;
     }
     if (extraBuffersFlag) {
         if (base->useAlpha && base->alphaPixels == nullptr) {
-            newAlpha = static_cast<uint8_t*>(MemAlloc(bufferSize, kSource, __LINE__));
+            newAlpha = static_cast<uint8_t*>(MemCalloc(bufferSize, kSource, __LINE__));
             if (newAlpha == nullptr) return fail();
             base->alphaPixels = newAlpha;
         }

@@ -73,8 +73,9 @@ void fillTables(DrawSetup* s, Kind kind) {
     for (int ch = 0; ch < 3; ++ch) {
         for (int c = 0; c < 256; ++c) {
             int v = kind == Kind::Invert ? 255 - c : c;
-            v = mul255(v, b[ch]);
-            if (kind == Kind::Times4) v = std::min(255, v * 4);
+            // Times 4 rounds once, after the bright colour: rounding first would be
+            // multiplied up to 4 levels away from the hardware paths.
+            v = kind == Kind::Times4 ? std::min(255, (4 * v * b[ch] + 127) / 255) : mul255(v, b[ch]);
             cache.lut[ch][c] = static_cast<uint8_t>(v);
         }
     }

@@ -9,6 +9,7 @@
 
 #include "media/graphics/graph.h"
 #include "media/graphics/graphics.h"
+#include "media/graphics/hwdraw/rotation.h"
 #include "media/graphics/mem_img_draw.h"
 #include "media/graphics/render_state.h"
 #include "media/graphics/shape_walks.h"
@@ -282,20 +283,21 @@ int SoftDrawDeformedGraphF(float x1, float y1, float x2, float y2, float x3, flo
     return 0;
 }
 
-int SoftDrawRotatedGraph(float x, float y, float centerX, float centerY, double scale, double angle, int graph,
-                         int transFlag, int turnFlag) {
+int SoftDrawRotatedGraph(const RotationPlacement& at, double scale, double angle, int graph, int transFlag,
+                         int turnFlag) {
     const MEMIMG* image = graphImage(graph);
     if (image == nullptr) return -1;
-    const double c = std::cos(angle), s = std::sin(angle);
-    const double left = -static_cast<double>(centerX) * scale, right = (image->width - centerX) * scale;
-    const double top = -static_cast<double>(centerY) * scale, bottom = (image->height - centerY) * scale;
-    const double dx[4] = {left, right, right, left}, dy[4] = {top, top, bottom, bottom};
+    // The mapping the hardware back ends use, so that every texel of a quarter or half
+    // turn lands on the same pixel on all three renderers.
+    const TurnedGraphMapping m(at, scale, angle, turnFlag != 0);
+    const float gx[4] = {0.0f, float(image->width), float(image->width), 0.0f};
+    const float gy[4] = {0.0f, 0.0f, float(image->height), float(image->height)};
     double corners[8];
     for (int i = 0; i < 4; ++i) {
-        // Mirroring puts the image's left edge where its right edge would be.
-        const int k = turnFlag ? (i ^ 1) : i;
-        corners[2 * k] = x + c * dx[i] - s * dy[i];
-        corners[2 * k + 1] = y + c * dy[i] + s * dx[i];
+        float ox, oy;
+        m.map(gx[i], gy[i], &ox, &oy);
+        corners[2 * i] = ox;
+        corners[2 * i + 1] = oy;
     }
     const BlendGraphScope blend;
     DrawQuadMemImg(image, corners, transFlag);

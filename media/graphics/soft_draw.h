@@ -5,6 +5,8 @@
 
 namespace ZaDod {
 
+struct RotationPlacement;
+
 // Circles and ovals return -1 when their span buffer cannot grow; everything else 0,
 // except that graph draws of a handle without a software image return -1.
 int SoftDrawCircle(int x, int y, int radius, unsigned int color, int fillFlag);
@@ -25,9 +27,9 @@ int SoftDrawStretchedGraph(int x1, int y1, int x2, int y2, int graph, int transF
 int SoftDrawDeformedGraph(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, int graph, int transFlag);
 int SoftDrawDeformedGraphF(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4, int graph,
                            int transFlag);
-// The graph's point (centerX, centerY) at (x, y), scaled, then turned by angle
+// The graph's point (at.cx, at.cy) at (at.px, at.py), scaled, then turned by angle
 // (radians, clockwise on screen); turnFlag mirrors it left to right first.
-int SoftDrawRotatedGraph(float x, float y, float centerX, float centerY, double scale, double angle, int graph,
-                         int transFlag, int turnFlag);
+int SoftDrawRotatedGraph(const RotationPlacement& at, double scale, double angle, int graph, int transFlag,
+                         int turnFlag);
 
 }  // namespace ZaDod

@@ -96,8 +96,13 @@ void directPixelNative(KVContext* ctx) {
 void directLabelNative(KVContext* ctx) {
   if (const char* text = textArg(ctx, 0)) {
     int32_t handle = fontHandleOf(fontArg(ctx, 3));
-    ZaDod::DrawStringToHandle(intArg(ctx, 1, 0), intArg(ctx, 2, 0), text, colorArg(ctx, 4),
-                              handle >= 0 ? handle : defaultLabelFont(), colorArg(ctx, 5), 0);
+    const int x = intArg(ctx, 1, 0), y = intArg(ctx, 2, 0);
+    // Without a font of its own the text goes in the media layer's default font, which
+    // falls back to the built-in bitmap font on a machine without usable faces.
+    if (handle >= 0)
+      ZaDod::DrawStringToHandle(x, y, text, colorArg(ctx, 4), handle, colorArg(ctx, 5), 0);
+    else
+      ZaDod::DrawString(x, y, text, colorArg(ctx, 4), colorArg(ctx, 5));
   }
   ctx->pushUndefined();
 }

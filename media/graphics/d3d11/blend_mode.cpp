@@ -159,6 +159,13 @@ int Graphics_D3D11_ApplyBlendMode() {
         Graphics_D3D11_DeviceState_SetAlphaTestRef(ref);
     }
     if (c.psAlphaFunc != func || c.force) Graphics_D3D11_DeviceState_SetAlphaTestFunc(func);
+    if (kind == 1) {
+        // Pixel kind 1 blends toward the factor colour, white, whatever else the draw is;
+        // a wipe keeps its ramp in the last two words and its shader blends toward white.
+        factor[0] = factor[1] = 1.0f;
+        if (!(blend && c.blendKind == 1)) factor[2] = 1.0f;
+        writeFactor = true;
+    }
     if (writeFactor) Graphics_D3D11_DeviceState_SetFactorColor(factor);
     if (c.blendModeIndex != r || c.force) Graphics_D3D11_DeviceState_SetBlendModeIndex(r);
     if (c.pixelShader != shader || c.pixelShaderUser || c.force) Graphics_D3D11_DeviceState_SetPixelShader(shader, 0);

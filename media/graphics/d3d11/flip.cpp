@@ -1,6 +1,7 @@
 // The Direct3D 11 flip: the sub back buffer copied into the swap chain's back buffer
 // (scaled, clipped to it) and presented, or shown through a layered window; the clear of
 // the draw target; the front-screen refresh timer.
+#include "media/graphics/d3d11/d3d11_mask.h"
 #include "media/graphics/d3d11/d3d11_state.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hwdraw/window_dest.h"
@@ -134,11 +135,18 @@ int Graphics_D3D11_ClearDrawTarget(const ImageRect* rect) {
     D3D11DeviceStateCache& c = D3D11State;
     float colour[4];
     backgroundColour(colour);
+    // A clear is not masked: while draws go to the mask screen, slot 0's clear goes to
+    // the real target.
+    ID3D11Texture2D* realTexture = nullptr;
+    ID3D11RenderTargetView* realView = nullptr;
+    const bool masked = D3D11_MaskedRealTarget(&realTexture, &realView);
     for (int slot = 0; slot < 8; ++slot) {
         if (c.targetView[slot] == nullptr) continue;
+        ID3D11RenderTargetView* view = slot == 0 && masked ? realView : c.targetView[slot];
+        ID3D11Texture2D* texture = slot == 0 && masked ? realTexture : c.targetTexture[slot];
         Graphics_D3D11_FlushVertexBatch(-1, 0);
         if (rect == nullptr) {
-            D3D11DeviceContext_ClearRenderTargetView(c.targetView[slot], colour);
+            D3D11DeviceContext_ClearRenderTargetView(view, colour);
             continue;
         }
         // Only the rectangle: a quad of the background colour, blending off.
@@ -156,7 +164,7 @@ int Graphics_D3D11_ClearDrawTarget(const ImageRect* rect) {
         }
         const RECT dest{rect->left, rect->top, rect->right, rect->bottom};
         const RECT src{0, 0, 1, 1};
-        Graphics_D3D11_StretchRect(white, whiteView, &src, c.targetTexture[slot], c.targetView[slot], &dest);
+        Graphics_D3D11_StretchRect(white, whiteView, &src, texture, view, &dest);
         D3D11ShaderResourceView_Release(whiteView);
         D3D11Texture2D_Release(white);
     }

@@ -133,18 +133,10 @@ int Graphics_D3D11_CreateGraphTexture(GraphOrigData* orig, int asyncThread) {
         desc.Usage = D3D11_USAGE_DEFAULT;
         desc.BindFlags = D3D11_BIND_SHADER_RESOURCE | (drawable ? UINT(D3D11_BIND_RENDER_TARGET) : 0u);
         desc.MiscFlags = faces == 6 ? UINT(D3D11_RESOURCE_MISC_TEXTURECUBE) : 0u;
-        // New textures start transparent black, as new software graphs do: every face and
-        // level reads the one zero block with its own pitch (of 4-texel blocks for DXT).
-        const int dxt = D3D11_DXTKind(desc.Format);
-        std::vector<uint8_t> zero(size_t(desc.Width) * desc.Height * 4, 0);
-        std::vector<D3D11_SUBRESOURCE_DATA> initial(size_t(levels) * size_t(faces));
-        for (int f = 0; f < faces; ++f)
-            for (int l = 0; l < levels; ++l) {
-                const UINT w = desc.Width >> l > 0 ? desc.Width >> l : 1u;
-                const UINT pitch = dxt != 0 ? (w + 3) / 4 * UINT(DXTBlockBytes(dxt)) : w * 4;
-                initial[size_t(f * levels + l)] = D3D11_SUBRESOURCE_DATA{zero.data(), pitch, 0};
-            }
-        bool ok = D3D11Device_CreateTexture2D(&desc, initial.data(), &t->texture, asyncThread) == S_OK;
+        // New textures start transparent black, as new software graphs do: the device hands
+        // out cleared storage, and drawable ones are cleared once more below; no block of
+        // zeros the size of the tile is built for it.
+        bool ok = D3D11Device_CreateTexture2D(&desc, nullptr, &t->texture, asyncThread) == S_OK;
         if (ok) {
             D3D11_SHADER_RESOURCE_VIEW_DESC srv{};
             srv.Format = desc.Format;
@@ -178,8 +170,8 @@ int Graphics_D3D11_CreateGraphTexture(GraphOrigData* orig, int asyncThread) {
             ID3D11RenderTargetView** view = f == 0 ? &t->targetView : &t->faceViews[f - 1];
             ok = D3D11Device_CreateRenderTargetView(D3D11_TileDrawTexture(t), &rtv, view, asyncThread) == S_OK;
         }
-        // New samples start transparent black like the texture.
-        if (ok && t->msTexture != nullptr) {
+        // New targets and samples start transparent black.
+        if (ok && drawable && t->targetView != nullptr) {
             const float clear[4] = {0, 0, 0, 0};
             D3D11DeviceContext_ClearRenderTargetView(t->targetView, clear, asyncThread);
         }

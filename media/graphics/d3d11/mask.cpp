@@ -239,6 +239,13 @@ int Graphics_D3D11_Mask_SetUseMaskScreen() {
     return 0;
 }
 
+bool D3D11_MaskedRealTarget(ID3D11Texture2D** texture, ID3D11RenderTargetView** target) {
+    if (!masking()) return false;
+    ID3D11ShaderResourceView* view = nullptr;
+    drawTarget(texture, &view, target);
+    return *target != nullptr;
+}
+
 void D3D11_MaskTextures(ID3D11Texture2D** screen, ID3D11Texture2D** image, int* width, int* height) {
     *screen = M.screen, *image = M.image;
     *width = M.screen != nullptr ? M.textureWidth : 0;

@@ -234,12 +234,15 @@ int drawThick(unsigned int color, int x, int y, int radiusX, int radiusY, int th
 }  // namespace
 
 int Graphics_D3D11_DrawThickCircle(int x, int y, int radius, unsigned int color, int thickness) {
-    if (radius < 0 || thickness < 1) return 0;
+    // A ring under two pixels is the one-pixel outline's job; asked here, it is refused.
+    if (thickness < 2) return -1;
+    if (radius < 0) return 0;
     return drawThick(color, x, y, radius, radius, thickness, true);
 }
 
 int Graphics_D3D11_DrawThickOval(int x, int y, int radiusX, int radiusY, unsigned int color, int thickness) {
-    if (radiusX < 0 || radiusY < 0 || thickness < 1) return 0;
+    if (thickness < 2) return -1;
+    if (radiusX < 0 || radiusY < 0) return 0;
     return drawThick(color, x, y, radiusX, radiusY, thickness, false);
 }
 

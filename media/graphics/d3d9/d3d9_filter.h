@@ -37,6 +37,9 @@ int D3D9_CopyTexels(gpu::IDirect3DBaseTexture9* texture, int tw, int th, int x1,
 
 // The mask screen and mask image textures (null when absent) and their size.
 void D3D9_MaskTextures(gpu::IDirect3DTexture9** screen, gpu::IDirect3DTexture9** image, int* width, int* height);
+// While draws go to the mask screen: its surface and the real target it stands in for
+// (both null otherwise).
+void D3D9_MaskTargets(gpu::IDirect3DSurface9** mask, gpu::IDirect3DSurface9** real);
 // Tests: the mask image's format instead of the first usable one (unknown: the survey's).
 extern gpu::D3DFORMAT D3D9MaskImageFormatForTest;
 

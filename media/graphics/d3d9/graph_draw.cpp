@@ -186,15 +186,16 @@ int Graphics_D3D9_DrawGraphQuadList(const GraphQuadList* request) {
     D3D9_UseBlendPiece(nullptr);
     D3D9_PrepareIfNeeded(D3D9_GraphDrawKey(image, 1, 0));
     const uint32_t color = D3D9Batch.diffuse;
-    const float o = kD3D9PixelCentre;
     for (int i = 0; i < request->count; ++i) {
         const GraphQuad& q = request->quads[i];
         const float u1 = (p.tileXf + float(q.srcX)) / tw, v1 = (p.tileYf + float(q.srcY)) / th;
         const float u2 = u1 + float(q.srcWidth) / tw, v2 = v1 + float(q.srcHeight) / th;
-        const D3D9Corner c[4] = {{q.x1 + o, q.y1 + o, u1, v1, 0, 0},
-                                 {q.x2 + o, q.y2 + o, u2, v1, 0, 0},
-                                 {q.x4 + o, q.y4 + o, u1, v2, 0, 0},
-                                 {q.x3 + o, q.y3 + o, u2, v2, 0, 0}};
+        // Quads come from the string front, which has already moved whole-pixel text
+        // onto the pixel centres.
+        const D3D9Corner c[4] = {{q.x1, q.y1, u1, v1, 0, 0},
+                                 {q.x2, q.y2, u2, v1, 0, 0},
+                                 {q.x4, q.y4, u1, v2, 0, 0},
+                                 {q.x3, q.y3, u2, v2, 0, 0}};
         if (D3D9_PutTexturedQuad(c, color) < 0) return -1;
     }
     return 0;

@@ -204,6 +204,12 @@ int Graphics_D3D9_Mask_SetUseMaskScreen() {
     return 0;
 }
 
+void D3D9_MaskTargets(IDirect3DSurface9** mask, IDirect3DSurface9** real) {
+    const bool on = masking();
+    *mask = on ? M.surface : nullptr;
+    *real = on ? realTarget() : nullptr;
+}
+
 void D3D9_MaskTextures(IDirect3DTexture9** screen, IDirect3DTexture9** image, int* width, int* height) {
     *screen = M.screen, *image = M.image;
     *width = M.screen != nullptr ? M.width : 0;

@@ -9,6 +9,10 @@
 
 namespace ZaDod {
 
+namespace {
+constexpr int kUserVertexKey = 0x5078;
+}  // namespace
+
 int Graphics_D3D9_DrawPrimitive2D(const Vertex2D* vertices, int count, int primitiveType, GraphData* image,
                                   int transFlag) {
     using namespace plat::gpu;
@@ -25,7 +29,9 @@ int Graphics_D3D9_DrawPrimitive2D(const Vertex2D* vertices, int count, int primi
         if (image->orig == nullptr || image->pieceCount != 1) return -1;
         const GraphDrawPiece& piece = image->pieces[0];
         Graphics_D3D9_DeviceState_SetTexture(D3D9_TileTexture(piece.tile)->texture);
-        Graphics_D3D9_DrawPreparation(D3D9_GraphDrawKey(image, transFlag, 0) | 0x8);
+        // The caller's vertex colours and alpha always take part (0x20, 0x40), on the fixed
+        // stages as in the shaders, with the front's texture addressing and no culling.
+        Graphics_D3D9_DrawPreparation(D3D9_GraphDrawKey(image, transFlag, 0) | kUserVertexKey);
         // Graph coordinates 0..1 cover the graph's part of its tile.
         const float tw = float(piece.tile->textureWidth), th = float(piece.tile->textureHeight);
         mapped.assign(vertices, vertices + count);
@@ -36,7 +42,7 @@ int Graphics_D3D9_DrawPrimitive2D(const Vertex2D* vertices, int count, int primi
         vertices = mapped.data();
     } else {
         Graphics_D3D9_DeviceState_SetTexture(nullptr);
-        Graphics_D3D9_DrawPreparation(0x8);
+        Graphics_D3D9_DrawPreparation(kUserVertexKey);
     }
     // The caller's records are the textured 2D layout; untextured draws ignore the pair.
     Graphics_D3D9_DeviceState_SetFVF(kD3D9VertexTypeFVF[2]);

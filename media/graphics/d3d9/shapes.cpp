@@ -125,10 +125,9 @@ int Graphics_D3D9_DrawFilledBox(int x1, int y1, int x2, int y2, unsigned int col
 
 int Graphics_D3D9_DrawBoxOutline(int x1, int y1, int x2, int y2, unsigned int color) {
     if (D3D9_BeginUntextured() < 0) return -1;
-    if (x1 > x2 || y1 > y2) {
-        std::swap(x1, x2);
-        std::swap(y1, y2);
-    }
+    // Either pair of corners may come reversed.
+    if (x1 > x2) std::swap(x1, x2);
+    if (y1 > y2) std::swap(y1, y2);
     if (x1 >= x2 || y1 >= y2) return 0;
     const uint32_t c = D3D9_ShapeColor(color);
     const float l = float(x1), t = float(y1), r = float(x2), b = float(y2);

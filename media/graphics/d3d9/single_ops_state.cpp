@@ -3,6 +3,7 @@
 // flag, vertex formats by type and the front-screen timer.
 #include <cstring>
 
+#include "media/graphics/d3d9/d3d9_filter.h"
 #include "media/graphics/d3d9/d3d9_state.h"
 #include "media/graphics/graph.h"
 #include "media/graphics/graphics_state.h"
@@ -51,6 +52,11 @@ int Graphics_D3D9_ClearDrawTarget(const ImageRect* rect) {
     if (!Direct3DDevice9_IsValid()) return 0;
     Graphics_D3D9_FlushVertexBatch(0);
     Graphics_D3D9_EndScene();
+    // A clear is not masked: while draws go to the mask screen, the real target is bound
+    // for the clear and the mask screen again after it.
+    IDirect3DSurface9 *mask = nullptr, *real = nullptr;
+    D3D9_MaskTargets(&mask, &real);
+    if (real != nullptr) Graphics_D3D9_DeviceState_SetRenderTarget(real, 0);
     IDirect3DSurface9* target = c.targets[0] != nullptr ? c.targets[0] : D3D9_ScreenSurface();
     if (target == nullptr) return 0;
     D3DSURFACE_DESC desc{};
@@ -65,6 +71,7 @@ int Graphics_D3D9_ClearDrawTarget(const ImageRect* rect) {
     Direct3DDevice9_Clear(rect != nullptr ? 1 : 0, rect != nullptr ? &r : nullptr, D3DCLEAR_TARGET, colour, 1.0f, 0);
     if (D3D9BackendSys.depthSurface != nullptr)
         Direct3DDevice9_Clear(rect != nullptr ? 1 : 0, rect != nullptr ? &r : nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    if (mask != nullptr) Graphics_D3D9_DeviceState_SetRenderTarget(mask, 0);
     const ImageRect& a = s.drawArea;
     if (a.right > a.left && a.bottom > a.top) Graphics_D3D9_DeviceState_SetViewportRect(a.left, a.top, a.right, a.bottom);
     return 0;

@@ -91,11 +91,15 @@ int CreateFontToHandle(const FontCreateParam* param, FontHandleRecord* font, int
         cellW += 2 * static_cast<int64_t>(font->edgeSize);
         cellH += 2 * static_cast<int64_t>(font->edgeSize);
     }
+    // The edge rows above and below the body belong to the line: line height, measured
+    // height and the software path's work image all count them.
+    const int64_t lineH = cellH;
     cellW = (cellW + 7) / 8 * 8;
     cellH = (cellH + 1) / 2 * 2;
     if (cellW < cellH) cellW = cellH;
     if (cellW > 0xFFFF) return -1;
     font->cellWidth = static_cast<uint16_t>(cellW);
+    font->cellHeight = static_cast<uint16_t>(lineH);
     const int cell = static_cast<int>(cellW);
 
     font->useTexture = (GraphicsApiType == kGraphicsApiD3D9 || GraphicsApiType == kGraphicsApiD3D11) &&

@@ -226,7 +226,11 @@ int DrawStringByMemImg(int x, int y, const char16_t* string, unsigned int color,
     DrawStringBase(0, 0, 0, 0.0f, 0.0f, 1, string, color, nullptr, nullptr, 0, font, edgeColor, -1, vertical, &size);
     MEMIMG& work = aa ? GraphicsSys.stringAlphaScreen : GraphicsSys.stringScreen;
     if (!CheckValidMemImg(&work) || !CheckValidMemImg(state.target)) return 0;
-    ImageRect rect{0, 0, size.width, size.height};
+    // The string goes in at (m, m): the leading shift moves the pen up (or left, for
+    // vertical text) and accents and edges may reach past the measured box, and every row
+    // the straight path would draw must reach the screen.
+    const int m = font->leading / 2 + font->cellWidth / 2 + 1;
+    ImageRect rect{0, 0, size.width + 2 * m, size.height + 2 * m};
     if (font->italic) rect.right += font->cellWidth / 2;
     const ImageRect screen{0, 0, work.width, work.height};
     ClipRect(&rect, &screen);
@@ -243,20 +247,20 @@ int DrawStringByMemImg(int x, int y, const char16_t* string, unsigned int color,
         base->transColor = key;
     }
     FillMemImg(&work, &rect, key);
-    DrawStringBase(1, 0, 0, 0.0f, 0.0f, 1, string, color, &work, &rect, 1, font, edgeColor, -1, vertical, nullptr);
+    DrawStringBase(1, m, m, 0.0f, 0.0f, 1, string, color, &work, &rect, 1, font, edgeColor, -1, vertical, nullptr);
     base->runTableValid = 0;
     base->premultipliedValid = 0;
 
     // Blend the whole string once, under the caller's draw area.
     const MemDrawStateScope scope;
-    ImageRect area{x, y, x + rect.right, y + rect.bottom};
+    ImageRect area{x - m, y - m, x - m + rect.right, y - m + rect.bottom};
     ClipRect(&area, &s.drawArea);
     if (area.right > area.left && area.bottom > area.top) {
         SetMemImgDrawArea(&area);
         SetMemImgDrawBright(0xFFFFFF);
         MEMIMG view{};
         DeriveMemImg(&view, &work, 0, 0, rect.right, rect.bottom);
-        DrawMemImg(&view, x, y, 1);
+        DrawMemImg(&view, x - m, y - m, 1);
         TerminateMemImg(&view);
     }
     base->transColor = savedKey;

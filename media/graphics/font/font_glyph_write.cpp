@@ -216,10 +216,13 @@ int WriteGlyphToFontCache(FontHandleRecord* font, FontGlyphSlot* slot, uint32_t 
     // The cell.
     const int cellX = static_cast<int>(slot->column) * cell;
     const int cellY = static_cast<int>(slot->row) * cell;
-    uint8_t stamp[(2 * 64 + 1) * (2 * 64 + 1)];
-    const int e = std::min(edge, 64);
+    // Sizes above 4 stamp the whole (2e+1)^2 square, so only the small stamps are stored;
+    // every size a script can pass is drawn in full.
+    uint8_t small[9 * 9];
+    const int e = edge;
     const int side = 2 * e + 1;
-    if (e > 0) buildStamp(e, stamp);
+    if (e > 0 && e <= 4) buildStamp(e, small);
+    auto stamped = [&](int sx, int sy) { return e > 4 || small[sy * side + sx] != 0; };
 
     if (!texture) {
         uint8_t* base = font->memCache + static_cast<size_t>(cellY) * font->memPitch;
@@ -244,7 +247,7 @@ int WriteGlyphToFontCache(FontHandleRecord* font, FontGlyphSlot* slot, uint32_t 
                     if (!lv[y * w + x]) continue;
                     for (int sy = 0; sy < side; ++sy)
                         for (int sx = 0; sx < side; ++sx) {
-                            if (!stamp[sy * side + sx]) continue;
+                            if (!stamped(sx, sy)) continue;
                             uint8_t& p = base[static_cast<size_t>(y + sy) * font->memPitch + x + sx];
                             if (p == 0) p = 2;
                         }
@@ -260,7 +263,7 @@ int WriteGlyphToFontCache(FontHandleRecord* font, FontGlyphSlot* slot, uint32_t 
                     const uint8_t high = static_cast<uint8_t>((l - 1) * 16);
                     for (int sy = 0; sy < side; ++sy)
                         for (int sx = 0; sx < side; ++sx) {
-                            if (!stamp[sy * side + sx]) continue;
+                            if (!stamped(sx, sy)) continue;
                             uint8_t& p = base[static_cast<size_t>(y + sy) * font->memPitch + x + sx];
                             if ((p & 0xF0) < high) p = static_cast<uint8_t>((p & 0x0F) | high);
                         }
@@ -303,7 +306,7 @@ int WriteGlyphToFontCache(FontHandleRecord* font, FontGlyphSlot* slot, uint32_t 
                     if (!l) continue;
                     for (int sy = 0; sy < side; ++sy)
                         for (int sx = 0; sx < side; ++sx) {
-                            if (!stamp[sy * side + sx]) continue;
+                            if (!stamped(sx, sy)) continue;
                             uint8_t& a = acc[(y + sy) * ew + x + sx];
                             a = levelMax == 1 ? 1 : static_cast<uint8_t>(a + (((levelMax - a) * l) >> shift));
                         }

@@ -34,18 +34,19 @@ void vertexPretransformed(const VertexIn& in, const ShaderEnv& env, const Shader
   }
 }
 
-// The pixel kinds act on colour; alpha passes through.
-inline void applyKind(int kind, const ShaderEnv& env, Float4& c) {
+// The pixel kinds act on colour; alpha passes through. Kind 1 blends toward `toward`
+// (the factor colour); kinds 2 and 5 invert the colour here only when it is a plain
+// diffuse colour: a texel is inverted before the diffuse colour modulates it.
+inline void applyKind(int kind, const Float4& toward, bool inverted, Float4& c) {
   const float a = c[3];
   switch (kind) {
     case 0: break;
-    case 1: {
-      const Float4 f = env.reg(kPsBaseSlot, kPsFactorColour / 16);
-      for (int k = 0; k < 3; ++k) c[k] = c[k] * a + f[k] * (1.0f - a);
+    case 1:
+      for (int k = 0; k < 3; ++k) c[k] = c[k] * a + toward[k] * (1.0f - a);
       break;
-    }
     case 2:
-      for (int k = 0; k < 3; ++k) c[k] = 1.0f - c[k];
+      if (!inverted)
+        for (int k = 0; k < 3; ++k) c[k] = 1.0f - c[k];
       break;
     case 3:
       for (int k = 0; k < 3; ++k) c[k] = std::min(4.0f * c[k], 1.0f);
@@ -54,7 +55,7 @@ inline void applyKind(int kind, const ShaderEnv& env, Float4& c) {
       for (int k = 0; k < 3; ++k) c[k] = c[k] * a;
       break;
     case 5:
-      for (int k = 0; k < 3; ++k) c[k] = (1.0f - c[k]) * a;
+      for (int k = 0; k < 3; ++k) c[k] = (inverted ? c[k] : 1.0f - c[k]) * a;
       break;
     case 6:
       for (int k = 0; k < 3; ++k) c[k] = std::min(4.0f * c[k], 1.0f) * a;
@@ -65,7 +66,7 @@ inline void applyKind(int kind, const ShaderEnv& env, Float4& c) {
 // param: kind, alpha-test variant.
 bool pixelUntextured(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
   out = varying4(in, kColour0);
-  applyKind(self.param[0], env, out);
+  applyKind(self.param[0], env.reg(kPsBaseSlot, kPsFactorColour / 16), false, out);
   return alphaPasses(env, self.param[1], out[3]);
 }
 
@@ -87,10 +88,16 @@ bool pixelTextured(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& s
       alphaScale = b[3];
     }
   }
+  const int kind = self.param[0];
+  const bool invert = kind == 2 || kind == 5;
+  if (invert)
+    for (int k = 0; k < 3; ++k) t[k] = 1.0f - t[k];
   const Float4 d = varying4(in, kColour0);
   for (int k = 0; k < 4; ++k) out[k] = t[k] * d[k];
   if (graph >= 2) out[3] = out[3] * alphaScale;
-  applyKind(self.param[0], env, out);
+  // A wipe's factor register holds its ramp; the factor colour is white then.
+  const Float4 white{1.0f, 1.0f, 1.0f, 1.0f};
+  applyKind(kind, graph == 2 ? white : env.reg(kPsBaseSlot, kPsFactorColour / 16), invert, out);
   return alphaPasses(env, self.param[1], out[3]);
 }
 

@@ -17,6 +17,7 @@
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/mask.h"
 #include "media/graphics/mem_img_draw.h"
+#include "media/graphics/hwdraw/rotation.h"
 #include "media/graphics/soft_draw.h"
 #include "media/graphics/display.h"
 #include "media/graphics/font/font.h"
@@ -93,7 +94,7 @@ std::vector<uint32_t> drawReference(const Scene& s) {
     SoftDrawThickCircle(200, 100, 40, s.green, 5);
     SoftDrawLine(0, 470, 639, 300, s.blue);
     SoftDrawGraph(400, 50, s.graph, 0);
-    SoftDrawRotatedGraph(450.0f, 150.0f, 4.0f, 3.0f, 1.0, M_PI / 2, s.graph, 0, 0);
+    SoftDrawRotatedGraph(RotationPlacement{450.0f, 150.0f, 4.0f, 3.0f, true, false}, 1.0, M_PI / 2, s.graph, 0, 0);
     SoftDrawStretchedGraph(500, 200, 540, 260, s.graph, 0);
     SoftDrawFilledBox(300, 400, 320, 440, s.yellow);
     std::vector<uint32_t> out;

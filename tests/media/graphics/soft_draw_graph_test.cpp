@@ -7,6 +7,7 @@
 #include "media/graphics/graph.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/render_settings.h"
+#include "media/graphics/hwdraw/rotation.h"
 #include "media/graphics/soft_draw.h"
 #include "tests/media/graphics/graph_testing.h"
 
@@ -40,7 +41,7 @@ TEST_F(SoftDrawGraphs, HandlesRotationMirrorAndBlendGraph) {
     struct Case { int turn; double angle; } cases[] = {{0, M_PI / 2}, {1, M_PI / 2}, {0, 0.0}, {1, 0.0}};
     for (const Case& c : cases) {
         FillMemImg(&GraphicsSys.mainScreen, nullptr, black);
-        EXPECT_EQ(SoftDrawRotatedGraph(10.0f, 10.0f, 2.0f, 1.0f, 1.0, c.angle, graph, 0, c.turn), 0);
+        EXPECT_EQ(SoftDrawRotatedGraph(RotationPlacement{10.0f, 10.0f, 2.0f, 1.0f, true, false}, 1.0, c.angle, graph, 0, c.turn), 0);
         for (int i = 0; i < 4; ++i) {
             const int from = c.turn ? 3 - i : i;
             if (c.angle != 0.0) {
