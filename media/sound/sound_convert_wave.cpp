@@ -69,6 +69,9 @@ int SetupSoundConvert_WAVE(SoundConvert* c) {
   if (src.wFormatTag == pa::WAVE_FORMAT_PCM) {
     out = src;
     out.cbSize = 0;
+    // Writers get this field wrong (0, a bit rate, a copy of the rate); the stream ring and its
+    // refill are sized from it, so it is derived from what the samples really take.
+    out.nAvgBytesPerSec = std::uint32_t{src.nBlockAlign} * src.nSamplesPerSec;
   } else if (src.wFormatTag == 3 && src.wBitsPerSample == 32) {
     out.wFormatTag = pa::WAVE_FORMAT_PCM;
     out.nChannels = src.nChannels;
