@@ -66,6 +66,8 @@ int SetupSoundConvert_WAVE(SoundConvert* c) {
     return -1;
 
   pa::WAVEFORMATEX out{};
+  // Integer PCM of 8 or 16 bits only: the output keeps the file's sample layout.
+  if (src.wFormatTag == pa::WAVE_FORMAT_PCM && src.wBitsPerSample != 8 && src.wBitsPerSample != 16) return -1;
   if (src.wFormatTag == pa::WAVE_FORMAT_PCM) {
     out = src;
     out.cbSize = 0;

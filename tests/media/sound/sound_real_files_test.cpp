@@ -1,6 +1,9 @@
 // Files as real writers make them, made at test time by sox, lame, oggenc and opusenc:
 // header fields that lie, data that only looks like MPEG audio, MP3 of one frame and
 // MP3 inside WAVE. Each is either played as its reference decode says or refused.
+#include <algorithm>
+#include <fstream>
+
 #include "media/base/memory.h"
 #include "media/sound/sound_convert_methods.h"
 #include "tests/media/sound/converter_fixture.h"
@@ -72,7 +75,17 @@ TEST_F(RealFilesTest, DataThatOnlyLooksLikeMpegAudioIsRefused) {
                        "sox -n -r 44100 -c 2 -b 32 deep32.wav synth 0.5 sine 300 vol 0.5 && "
                        "sox -n -r 48000 -c 4 -b 16 four.wav synth 0.5 sine 300 vol 0.5 && "
                        "opusenc --quiet four.wav four.opus"));
-  for (const char* name : {"six.wav", "deep24.wav", "deep32.wav", "four.opus"}) {
+  // The same 24- and 32-bit samples under the plain PCM tag, as some writers make them.
+  for (const char* deep : {"deep24.wav", "deep32.wav"}) {
+    std::vector<std::uint8_t> plain = readBytes(deep);
+    const std::size_t fmt = chunkBody(plain, "fmt ");
+    ASSERT_NE(fmt, 0u);
+    plain[fmt] = 1, plain[fmt + 1] = 0;
+    std::ofstream(codecFolder() + "/plain_" + deep, std::ios::binary)
+        .write(reinterpret_cast<const char*>(plain.data()), static_cast<std::streamsize>(plain.size()));
+  }
+  for (const char* name :
+       {"six.wav", "deep24.wav", "deep32.wav", "plain_deep24.wav", "plain_deep32.wav", "four.opus"}) {
     SCOPED_TRACE(name);
     const std::vector<std::uint8_t> file = readBytes(name);
     ASSERT_GT(file.size(), 1000u);
@@ -198,6 +211,63 @@ TEST_F(RealFilesTest, Mp3InWaveKeepsAllItsFrames) {
       EXPECT_EQ(GetSoundMemTotalSample(h), static_cast<int>(reference.size()) / k.channels);
       DeleteSoundMem(h);
     }
+  }
+}
+
+// Flips bytes inside the Ogg page that holds the byte at share (0-1) of the file.
+std::vector<std::uint8_t> damagePage(std::vector<std::uint8_t> ogg, double share) {
+  std::vector<std::size_t> pages;
+  for (std::size_t i = 0; i + 4 <= ogg.size(); ++i)
+    if (std::memcmp(&ogg[i], "OggS", 4) == 0) pages.push_back(i);
+  std::size_t at = pages.front();
+  for (std::size_t p : pages)
+    if (p <= static_cast<std::size_t>(share * static_cast<double>(ogg.size()))) at = p;
+  for (std::size_t k = at + 40; k < at + 60 && k < ogg.size(); ++k) ogg[k] ^= 0x55;
+  return ogg;
+}
+
+TEST_F(RealFilesTest, ChainedAndDamagedVorbisPlayWhatTheyHold) {
+  HALVORINE_NEED_FILE("oggenc", "short_then_long.ogg",
+                      "sox -n -r 44100 -c 2 -b 16 first.wav synth 0.7 sine 440 vol 0.5 && "
+                      "sox -n -r 44100 -c 2 -b 16 second.wav synth 0.5 sine 660 vol 0.5 && "
+                      "oggenc -Q -o first.ogg first.wav && oggenc -Q -o second.ogg second.wav && "
+                      "cat first.ogg second.ogg > short_then_long.ogg && "
+                      "sox -n -r 44100 -c 2 -b 16 noise.wav synth 3 pinknoise vol 0.5 && "
+                      "oggenc -Q -o noise.ogg noise.wav && "
+                      "sox -n -r 44100 -c 2 -b 16 tone3.wav synth 3 sine 440 vol 0.5 && oggenc -Q -o tone3.ogg tone3.wav");
+  // Each link as the library decodes it alone, one after the other.
+  std::vector<std::int16_t> links = vorbisReference("first.ogg");
+  const std::vector<std::int16_t> second = vorbisReference("second.ogg");
+  links.insert(links.end(), second.begin(), second.end());
+  ASSERT_EQ(links.size(), 52920u * 2);
+  for (int build : {0, 1}) {
+    SCOPED_TRACE(build);
+    Converter c(readBytes("short_then_long.ogg"), 0, 2, build);
+    ASSERT_EQ(c.result, 0);
+    EXPECT_EQ(GetSoundConvertDestSize(&c.convert), 52920 * 4);
+    EXPECT_EQ(c.all(), links);
+  }
+  const int h = load(readBytes("short_then_long.ogg"));
+  ASSERT_NE(h, -1);
+  EXPECT_EQ(GetSoundMemTotalSample(h), 52920);
+  // One damaged page, in the middle of noise or holding the first sound of a tone: the
+  // rest plays, and what is claimed is what plays.
+  struct Case {
+    const char* file;
+    double share;
+  } cases[] = {{"noise.ogg", 0.5}, {"tone3.ogg", 0.45}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.file);
+    const std::vector<std::uint8_t> whole = readBytes(k.file);
+    const std::vector<std::uint8_t> damaged = damagePage(whole, k.share);
+    Converter c(damaged);
+    ASSERT_EQ(c.result, 0);
+    const std::vector<std::int16_t> got = c.all();
+    const std::size_t loud = static_cast<std::size_t>(
+        std::count_if(got.begin(), got.end(), [](std::int16_t v) { return std::abs(v) > 100; }));
+    EXPECT_GT(got.size(), 132300u * 2 / 4);
+    EXPECT_LE(got.size(), static_cast<std::size_t>(GetSoundConvertDestSize(&c.convert) / 2));
+    EXPECT_GT(loud, got.size() / 2);
   }
 }
 
