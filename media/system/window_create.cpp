@@ -182,6 +182,8 @@ int InitializeWindow() {
   LogAddTextUtf16(u"ウインドウを表示します\n");
   ShowWindow(hwnd, SW_SHOW);
   UpdateWindow(hwnd);
+  if (auto touch = reinterpret_cast<decltype(&RegisterTouchWindow)>(WinAPI.RegisterTouchWindowFunc))
+    touch(hwnd, 0);
 
   s.CloseRequested = 0;
   s.WindowDestroyed = 0;
