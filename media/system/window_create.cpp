@@ -33,8 +33,6 @@ namespace {
 
 using namespace plat::win;
 
-constexpr DWORD kWindowedStyle = 0x80CA0000, kWindowedExStyle = 0x300;
-
 void copyText(char16_t* to, const char16_t* from, size_t room) {
   size_t n = 0;
   while (from[n] && n + 1 < room) to[n] = from[n], ++n;
@@ -106,8 +104,8 @@ HWND createMainWindow() {
   if (set.WindowModeFlag) {
     LogAddTextUtf16(u"ウインドウモード起動用のウインドウを作成します\n");
     s.CursorVisibleWish = 1;
-    DWORD style = kWindowedStyle;
-    const DWORD exStyle = kWindowedExStyle | (set.LayeredMode ? WS_EX_LAYERED : 0);
+    DWORD style = WindowedStyle();
+    const DWORD exStyle = WindowedExStyle();
     RECT r{0, 0, ClientWidth(), ClientHeight()};
     AdjustWindowRectEx(&r, style, 0, exStyle);
     s.CaptionHeight = -r.top + r.left;
