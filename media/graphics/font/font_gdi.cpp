@@ -60,8 +60,8 @@ int TerminateFontGdiObject(FontHandleRecord* font) {
 int CreateFontGdiObject(FontHandleRecord* font, int setWasDefaulted) {
     if (font->dataImage) return 0;
     // The device contexts the font is measured in belong to a window system that is
-    // being left.
-    if (GetWindowDestroyedFlag()) return -1;
+    // being left: from the main window's destruction until shut-down lets go of it.
+    if (GetWindowDestroyedFlag() && GetMainWindowHandle() != nullptr) return -1;
     FontGdiSource* gdi = font->gdi;
     const int scale = FontTypeScale(font->fontType);
     int height = font->size * scale;

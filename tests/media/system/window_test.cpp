@@ -414,6 +414,7 @@ TEST_F(LibraryTest, NoFontIsMadeAfterTheMainWindowIsGone) {
   EXPECT_EQ(GetWindowDestroyedFlag(), 1);
   EXPECT_EQ(CreateFontHandle(nullptr, 20, 3, 0, -1, 0, 0, -1), -1);
   TerminateLibrary();
+  EXPECT_EQ(GetMainWindowHandle(), nullptr);
   ASSERT_EQ(startWindowed(), 0);
   EXPECT_EQ(GetWindowDestroyedFlag(), 0);
   EXPECT_NE(CreateFontHandle(nullptr, 20, 3, 0, -1, 0, 0, -1), -1);
