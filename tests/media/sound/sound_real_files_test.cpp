@@ -230,12 +230,14 @@ TEST_F(RealFilesTest, ChainedAndDamagedVorbisPlayWhatTheyHold) {
   HALVORINE_NEED_FILE("oggenc", "short_then_long.ogg",
                       "sox -n -r 44100 -c 2 -b 16 first.wav synth 0.7 sine 440 vol 0.5 && "
                       "sox -n -r 44100 -c 2 -b 16 second.wav synth 0.5 sine 660 vol 0.5 && "
-                      "oggenc -Q -o first.ogg first.wav && oggenc -Q -o second.ogg second.wav && "
+                      "oggenc -Q -s 101 -o first.ogg first.wav && oggenc -Q -s 202 -o second.ogg second.wav && "
                       "cat first.ogg second.ogg > short_then_long.ogg && "
                       "sox -n -r 44100 -c 2 -b 16 noise.wav synth 3 pinknoise vol 0.5 && "
                       "oggenc -Q -o noise.ogg noise.wav && "
                       "sox -n -r 44100 -c 2 -b 16 tone3.wav synth 3 sine 440 vol 0.5 && oggenc -Q -o tone3.ogg tone3.wav");
-  // Each link as the library decodes it alone, one after the other.
+  // Each link as the library decodes it alone, one after the other. (The links are given
+  // serial numbers of their own: two encodes may otherwise pick the same one, and a
+  // chain of one serial is no chain.)
   std::vector<std::int16_t> links = vorbisReference("first.ogg");
   const std::vector<std::int16_t> second = vorbisReference("second.ogg");
   links.insert(links.end(), second.begin(), second.end());
