@@ -101,4 +101,8 @@ function(halvorine_tests)
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     PROPERTIES LABELS "${folder}")
+  # The program also runs once as a whole: its tests must hold in any order and beside
+  # each other in one process, which one test per process never shows.
+  add_test(NAME whole.test_${name} COMMAND test_${name} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  set_tests_properties(whole.test_${name} PROPERTIES LABELS "whole" TIMEOUT 1500)
 endfunction()

@@ -311,15 +311,28 @@ bool holdable(const HeapInfo* heap, const MemTag* tag) {
          heap->HeldCount[c] < HELD_LIMIT.count[c];
 }
 
+// Held lists are linked both ways, so that a page can take its own blocks back.
 void hold(HeapInfo* heap, MemTag* tag) {
   int c = heldClass(tag->UserSize);
   removeInUse(heap, tag);
   tag->Flags |= MEMTAG_FLAG_HELD;
   tag->ListPrev = nullptr;
   tag->ListNext = heap->Held[c];
+  if (tag->ListNext) tag->ListNext->ListPrev = tag;
   heap->Held[c] = tag;
   ++heap->HeldCount[c];
   ++heap->HeldTagNum;
+  ++tag->UseHeapMem->HeldTagCount;
+}
+
+void unhold(HeapInfo* heap, MemTag* tag) {
+  int c = heldClass(tag->UserSize);
+  if (tag->ListPrev) tag->ListPrev->ListNext = tag->ListNext;
+  else heap->Held[c] = tag->ListNext;
+  if (tag->ListNext) tag->ListNext->ListPrev = tag->ListPrev;
+  --heap->HeldCount[c];
+  --heap->HeldTagNum;
+  --tag->UseHeapMem->HeldTagCount;
 }
 
 // Hands out the last held block of the class, stamped for its new owner; the front
@@ -327,8 +340,10 @@ void hold(HeapInfo* heap, MemTag* tag) {
 void* reuseHeld(HeapInfo* heap, int c, size_t size, const char* file, int line) {
   MemTag* tag = heap->Held[c];
   heap->Held[c] = tag->ListNext;
+  if (tag->ListNext) tag->ListNext->ListPrev = nullptr;
   --heap->HeldCount[c];
   --heap->HeldTagNum;
+  --tag->UseHeapMem->HeldTagCount;
   tag->UserSize = size;
   stamp(heap, tag, file, line);
   appendInUse(heap, tag);
@@ -343,14 +358,20 @@ void* reuseHeld(HeapInfo* heap, int c, size_t size, const char* file, int line) 
   return reinterpret_cast<void*>(tag->UserAddress);
 }
 
+// A held block back to the free lists, merged with its free neighbours; returns the
+// free tag that holds it now.
+MemTag* unholdAndRelease(HeapInfo* heap, MemTag* tag) {
+  tag->Flags &= static_cast<uint8_t>(~MEMTAG_FLAG_HELD);
+  appendInUse(heap, tag);
+  return releaseTag(heap, tag, true);
+}
+
 void releaseHeld(HeapInfo* heap) {
   for (int c = 0; c < HEAP_HELD_CLASSES; ++c) {
     while (MemTag* tag = heap->Held[c]) {
-      heap->Held[c] = tag->ListNext;
-      tag->Flags &= static_cast<uint8_t>(~MEMTAG_FLAG_HELD);
-      appendInUse(heap, tag);
       HeapMemInfo* page = tag->UseHeapMem;
-      releaseTag(heap, tag, true);
+      unhold(heap, tag);
+      unholdAndRelease(heap, tag);
       releasePageIfEmpty(heap, page);
     }
     heap->HeldCount[c] = 0;
@@ -386,8 +407,20 @@ void* allocTlsf(HeapInfo* heap, size_t size, size_t alignment, const char* file,
   return reinterpret_cast<void*>(user);
 }
 
+// A page whose blocks are all free or held goes back: its held blocks are taken off
+// their lists first, so that holding never keeps memory the program has let go of.
 void releasePageIfEmpty(HeapInfo* heap, HeapMemInfo* page) {
-  if (page->UseMemTagCount == 0 && (page->Flags & HEAPMEM_FLAG_CALLBACK)) subPageLocked(heap, page);
+  if (!(page->Flags & HEAPMEM_FLAG_CALLBACK)) return;
+  if (page->UseMemTagCount != 0 && page->UseMemTagCount == page->HeldTagCount) {
+    for (MemTag* tag = page->FirstTag;; tag = tag->Next) {
+      if (tag->Flags & MEMTAG_FLAG_HELD) {
+        unhold(heap, tag);
+        tag = unholdAndRelease(heap, tag);
+      }
+      if (!(tag->Flags & MEMTAG_FLAG_NEXT)) break;
+    }
+  }
+  if (page->UseMemTagCount == 0) subPageLocked(heap, page);
 }
 
 }  // namespace
@@ -560,6 +593,8 @@ int freeLocked(HeapInfo* heap, MemTag* tag, size_t* freedUserSize) {
   *freedUserSize = tag->UserSize;
   if (holdable(heap, tag)) {
     hold(heap, tag);
+    HeapMemInfo* page = tag->UseHeapMem;
+    if (page->HeldTagCount == page->UseMemTagCount) releasePageIfEmpty(heap, page);
     return 0;
   }
   HeapMemInfo* page = tag->UseHeapMem;

@@ -66,6 +66,7 @@ struct HeapMemInfo {
   uintptr_t FirstTagAddress;
   size_t FirstTagSize;
   int UseMemTagCount;
+  int HeldTagCount;  // of UseMemTagCount, the blocks on the heap's held lists
   MemTag* FirstTag;
   HeapMemInfo* PrevPage;
   HeapMemInfo* NextPage;

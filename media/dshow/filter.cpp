@@ -1,9 +1,12 @@
 // The filter base: state changes over the pins, clock, graph membership, information.
 #include "media/dshow/filter.h"
 
+#include <vector>
+
 #include "media/dshow/enum_pins.h"
 #include "media/dshow/media_type.h"
 #include "media/dshow/pin.h"
+#include "media/system/winapi.h"
 
 namespace ZaDod {
 
@@ -160,8 +163,57 @@ HRESULT D_CBaseFilter::JoinFilterGraph(D_IFilterGraph* graph, const WCHAR* name)
 
 HRESULT D_CBaseFilter::QueryVendorInfo(WCHAR**) { return E_NOTIMPL; }
 
-HRESULT D_CBaseFilter::Register() { return GetSetupData() == nullptr ? S_FALSE : E_NOTIMPL; }
-HRESULT D_CBaseFilter::Unregister() { return GetSetupData() == nullptr ? S_FALSE : E_NOTIMPL; }
+namespace {
+
+// The platform's filter mapper, or the failure to make it.
+HRESULT makeMapper(ds::IFilterMapper2** mapper) {
+  *mapper = nullptr;
+  if (WinAPI.CoCreateInstanceFunc == nullptr) return plat::win::REGDB_E_CLASSNOTREG;
+  void* made = nullptr;
+  const HRESULT hr = WinAPI.CoCreateInstanceFunc(ds::CLSID_FilterMapper2, nullptr, plat::win::CLSCTX_INPROC_SERVER,
+                                                 ds::IID_IFilterMapper2, &made);
+  if (hr >= 0) *mapper = static_cast<ds::IFilterMapper2*>(made);
+  return hr;
+}
+
+}  // namespace
+
+HRESULT D_CBaseFilter::Register() {
+  const auto* setup = static_cast<const D_AMOVIESETUP_FILTER*>(GetSetupData());
+  if (setup == nullptr) return S_FALSE;
+  if (setup->clsid == nullptr || (setup->pins > 0 && setup->pinData == nullptr)) return plat::win::E_INVALIDARG;
+  // The setup data in the mapper's layout; the types point into the setup data itself.
+  std::vector<ds::REGFILTERPINS2> pins(setup->pins);
+  std::vector<std::vector<ds::REGPINTYPES>> types(setup->pins);
+  for (unsigned p = 0; p < setup->pins; ++p) {
+    const D_AMOVIESETUP_PIN& pin = setup->pinData[p];
+    if (pin.types > 0 && pin.mediaType == nullptr) return plat::win::E_INVALIDARG;
+    for (unsigned t = 0; t < pin.types; ++t) types[p].push_back({pin.mediaType[t].clsMajorType, pin.mediaType[t].clsMinorType});
+    pins[p].dwFlags = pin.output ? ds::REG_PINFLAG_B_OUTPUT : 0;
+    pins[p].cInstances = pin.many ? 0 : 1;
+    pins[p].nMediaTypes = pin.types;
+    pins[p].lpMediaType = types[p].data();
+  }
+  const ds::REGFILTER2 data{2, setup->merit, setup->pins, pins.data()};
+  ds::IFilterMapper2* mapper;
+  HRESULT hr = makeMapper(&mapper);
+  if (hr < 0) return hr;
+  hr = mapper->RegisterFilter(*setup->clsid, setup->name, nullptr, nullptr, nullptr, &data);
+  mapper->Release();
+  return hr;
+}
+
+HRESULT D_CBaseFilter::Unregister() {
+  const auto* setup = static_cast<const D_AMOVIESETUP_FILTER*>(GetSetupData());
+  if (setup == nullptr) return S_FALSE;
+  if (setup->clsid == nullptr) return plat::win::E_INVALIDARG;
+  ds::IFilterMapper2* mapper;
+  HRESULT hr = makeMapper(&mapper);
+  if (hr < 0) return hr;
+  hr = mapper->UnregisterFilter(nullptr, nullptr, *setup->clsid);
+  mapper->Release();
+  return hr;
+}
 
 HRESULT D_CBaseFilter::ReconnectPin(D_IPin* pin, const D_AM_MEDIA_TYPE* type) {
   D_IFilterGraph* graph = m_pGraph;

@@ -7,6 +7,28 @@ namespace ZaDod {
 
 class D_CBasePin;
 
+// Registration data of a filter: its class, name and merit, and for each pin the media
+// types it takes, so that the filter mapper can find the filter by them.
+struct D_AMOVIESETUP_MEDIATYPE {
+  const CLSID* clsMajorType;
+  const CLSID* clsMinorType;
+};
+struct D_AMOVIESETUP_PIN {
+  const WCHAR* name;
+  BOOL rendered, output, zero, many;
+  const CLSID* connectsToFilter;
+  const WCHAR* connectsToPin;
+  unsigned types;
+  const D_AMOVIESETUP_MEDIATYPE* mediaType;
+};
+struct D_AMOVIESETUP_FILTER {
+  const CLSID* clsid;
+  const WCHAR* name;
+  DWORD merit;
+  unsigned pins;
+  const D_AMOVIESETUP_PIN* pinData;
+};
+
 class D_CBaseFilter : public D_CUnknown, public D_IBaseFilter, public D_IAMovieSetup {
  public:
   // The lock belongs to the derived class and must outlive the filter.
@@ -39,7 +61,7 @@ class D_CBaseFilter : public D_CUnknown, public D_IBaseFilter, public D_IAMovieS
   virtual LONG GetPinVersion();
   virtual int GetPinCount() = 0;
   virtual D_CBasePin* GetPin(int index) = 0;
-  // Registration data; none of our filters has any.
+  // Registration data (a D_AMOVIESETUP_FILTER); none of our filters has any.
   virtual const void* GetSetupData() { return nullptr; }
 
   // Asks the graph to reconnect a pin, with the type when the graph can take one.

@@ -40,14 +40,6 @@ class D_CWavDestFilter : public D_CTransformFilter {
 
 // The library's class-factory table: the WAV destination is its one entry, kept for
 // completeness; nothing reads it.
-struct D_AMOVIESETUP_FILTER {
-  const CLSID* clsid;
-  const WCHAR* name;
-  DWORD merit;
-  unsigned pins;
-  const void* pinData;
-};
-
 struct D_CFactoryTemplate {
   const WCHAR* name;
   const CLSID* clsid;

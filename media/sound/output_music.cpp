@@ -63,8 +63,14 @@ int ProcessMusicMciNotify(unsigned long long, long long) {
   SoundOutputState& s = SoundOutput;
   if (s.MciLoop) {
     pa::MCI_PLAY_PARMS play{reinterpret_cast<std::uintptr_t>(GetMainWindowHandle()), 0, 0};
-    sendMci(s.MciDeviceId, pa::MCI_PLAY, pa::MCI_NOTIFY | pa::MCI_FROM, &play);
-    s.MciPlaying = 1;
+    // Playing only when the device took the command; a device that will not play again
+    // is closed as at the end of a single play.
+    if (sendMci(s.MciDeviceId, pa::MCI_PLAY, pa::MCI_NOTIFY | pa::MCI_FROM, &play) == 0) {
+      s.MciPlaying = 1;
+      return 0;
+    }
+    sendMci(s.MciDeviceId, pa::MCI_CLOSE, 0, nullptr);
+    s.MciPlaying = 0;
   } else if (s.MciPlaying) {
     sendMci(s.MciDeviceId, pa::MCI_CLOSE, 0, nullptr);
     s.MciPlaying = 0;

@@ -8,6 +8,7 @@
 #include "media/base/memory.h"
 #include "media/sound/sound_convert_methods.h"
 #include "platform/codec/acm.h"
+#include "platform/codec/mpeg_rates.h"
 #include "platform/win/module.h"
 
 namespace ZaDod {
@@ -105,6 +106,53 @@ bool finishOpen(SoundConvert* c, PlatformState* s, const std::uint8_t* data, std
   return s->Work != nullptr;
 }
 
+// Where the audio of an MP3 file starts and ends: past an ID3v2 tag and before an
+// ID3v1 tag.
+void id3Bounds(const std::uint8_t* f, std::uint32_t size, std::uint64_t* skip, std::uint64_t* end) {
+  *skip = 0;
+  if (size >= 10 && std::memcmp(f, "ID3", 3) == 0) {
+    *skip = ((((static_cast<std::uint64_t>(f[6]) * 128 + f[7]) * 128 + f[8]) * 128) + f[9]) + 10;
+    if (f[3] == 4 && (f[5] & 0x10) != 0) *skip += 10;
+  }
+  *end = size;
+  if (size >= 129 && std::memcmp(f + size - 128, "TAG", 3) == 0) *end = size - 128;
+}
+
+bool validAt(const std::uint8_t* f, std::uint64_t at, std::uint64_t end) {
+  if (at + 4 > end) return false;
+  MPEGAudioFrameInfo info;
+  return ParseMPEGAudioFrameHeader(f + at, &info) == 0 && info.FrameBytes > 0;
+}
+
+// Walks the frames of [skip, dataEnd) header to header: the first frame's offset, the
+// end of the last one and the samples they hold. False for a header that does not parse
+// or a first header that no second one confirms (noise with a sync pattern is no MP3).
+bool walkFrames(const std::uint8_t* f, std::uint32_t size, std::uint64_t skip, std::uint64_t dataEnd,
+                std::int64_t* first, std::uint64_t* frameEnd, std::int64_t* total) {
+  *first = -1;
+  *frameEnd = 0;
+  *total = 0;
+  for (std::uint64_t i = skip; i + 1 < dataEnd;) {
+    if (f[i] != 0xFF || (f[i + 1] & 0xF0) != 0xF0) {
+      ++i;
+      continue;
+    }
+    MPEGAudioFrameInfo info;
+    if (i + 4 > size || ParseMPEGAudioFrameHeader(f + i, &info) != 0 || info.FrameBytes <= 0) return false;
+    *frameEnd = i + static_cast<std::uint64_t>(info.FrameBytes);
+    if (*first < 0 && *frameEnd < dataEnd && !validAt(f, *frameEnd, dataEnd)) return false;
+    if (*first < 0) *first = static_cast<std::int64_t>(i);
+    *total += info.SampleNum;
+    if (*total > 0x7FFFFFFF / 4) return false;
+    if (dataEnd <= *frameEnd) {
+      *frameEnd = dataEnd;
+      break;
+    }
+    i = *frameEnd;
+  }
+  return *first >= 0;
+}
+
 int openAcmWave(SoundConvert* c, PlatformState* s, const std::uint8_t* f, std::uint32_t size) {
   if (size < 20 || std::memcmp(f, "RIFF", 4) != 0 || std::memcmp(f + 8, "WAVE", 4) != 0) return -1;
   std::uint64_t p = 12;
@@ -137,28 +185,18 @@ int openAcmWave(SoundConvert* c, PlatformState* s, const std::uint8_t* f, std::u
   const std::uint64_t start = p + 8;
   const std::uint32_t held = static_cast<std::uint32_t>(std::min<std::uint64_t>(chunk, size - start));
   s->TotalSample = -1;
+  // MPEG audio in WAVE: encoders put the samples per frame, not the bytes, into the
+  // block-size field, so the length is counted from the frames themselves.
+  std::int64_t first, total;
+  std::uint64_t frameEnd;
+  if (src->wFormatTag == pc::WAVE_FORMAT_MPEGLAYER3 &&
+      walkFrames(f + start, held, 0, held, &first, &frameEnd, &total)) {
+    s->TotalSample = static_cast<std::int32_t>(total);
+  }
   if (!finishOpen(c, s, f + start, held, 1, 1)) return -1;
   c->DataOffset = static_cast<std::int32_t>(start);
   c->DataSize = static_cast<std::int32_t>(held);
   return 0;
-}
-
-// Where the audio of an MP3 file starts and ends: past an ID3v2 tag and before an
-// ID3v1 tag.
-void id3Bounds(const std::uint8_t* f, std::uint32_t size, std::uint64_t* skip, std::uint64_t* end) {
-  *skip = 0;
-  if (size >= 10 && std::memcmp(f, "ID3", 3) == 0) {
-    *skip = ((((static_cast<std::uint64_t>(f[6]) * 128 + f[7]) * 128 + f[8]) * 128) + f[9]) + 10;
-    if (f[3] == 4 && (f[5] & 0x10) != 0) *skip += 10;
-  }
-  *end = size;
-  if (size >= 129 && std::memcmp(f + size - 128, "TAG", 3) == 0) *end = size - 128;
-}
-
-bool validAt(const std::uint8_t* f, std::uint64_t at, std::uint64_t end) {
-  if (at + 4 > end) return false;
-  MPEGAudioFrameInfo info;
-  return ParseMPEGAudioFrameHeader(f + at, &info) == 0 && info.FrameBytes > 0;
 }
 
 int openAcmMp3(SoundConvert* c, PlatformState* s, const std::uint8_t* f, std::uint32_t size) {
@@ -167,26 +205,7 @@ int openAcmMp3(SoundConvert* c, PlatformState* s, const std::uint8_t* f, std::ui
   std::int64_t first = -1;
   std::uint64_t frameEnd = 0;
   std::int64_t total = 0;
-  for (std::uint64_t i = skip; i + 1 < dataEnd;) {
-    if (f[i] != 0xFF || (f[i + 1] & 0xF0) != 0xF0) {
-      ++i;
-      continue;
-    }
-    MPEGAudioFrameInfo info;
-    if (i + 4 > size || ParseMPEGAudioFrameHeader(f + i, &info) != 0 || info.FrameBytes <= 0) return -1;
-    frameEnd = i + static_cast<std::uint64_t>(info.FrameBytes);
-    // One header alone proves little: noise with a sync pattern must not pass as MP3.
-    if (first < 0 && frameEnd < dataEnd && !validAt(f, frameEnd, dataEnd)) return -1;
-    if (first < 0) first = static_cast<std::int64_t>(i);
-    total += info.SampleNum;
-    if (total > 0x7FFFFFFF / 4) return -1;
-    if (dataEnd <= frameEnd) {
-      frameEnd = dataEnd;
-      break;
-    }
-    i = frameEnd;
-  }
-  if (first < 0) return -1;
+  if (!walkFrames(f, size, skip, dataEnd, &first, &frameEnd, &total)) return -1;
   MPEGAudioFrameInfo info;
   ParseMPEGAudioFrameHeader(f + first, &info);
   unsigned int formatMax = 0;
@@ -412,13 +431,6 @@ void TerminateSoundConvertPlatform(SoundConvert* c) {
 }
 
 int ParseMPEGAudioFrameHeader(const std::uint8_t* b, MPEGAudioFrameInfo* out) {
-  static const short kRates[2][3][14] = {
-      {{32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},
-       {32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},
-       {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320}},
-      {{32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},
-       {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},
-       {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}}};
   static const int kSampleRates[2][3] = {{44100, 48000, 32000}, {22050, 24000, 16000}};
   if (b[0] != 0xFF || (b[1] & 0xF0) != 0xF0) return -2;
   MPEGAudioFrameInfo i{};
@@ -427,7 +439,7 @@ int ParseMPEGAudioFrameHeader(const std::uint8_t* b, MPEGAudioFrameInfo* out) {
   if (i.Layer == 3) return -1;
   i.BitRateIndex = b[2] >> 4;
   if (i.BitRateIndex == 0 || i.BitRateIndex == 15) return -1;
-  i.BitRate = kRates[i.Version][i.Layer][i.BitRateIndex - 1];
+  i.BitRate = pc::kMpegBitRates[i.Version][i.Layer][i.BitRateIndex - 1];
   i.SampleRateIndex = (b[2] >> 2) & 3;
   if (i.SampleRateIndex == 3) return -1;
   i.SampleRate = kSampleRates[i.Version][i.SampleRateIndex];

@@ -151,6 +151,10 @@ int SetupSoundConvert_OGG(SoundConvert* c) {
     delete v;
     return -1;
   }
+  // Opening a chained file, or one whose first audio page is damaged, leaves the library
+  // reading from a later link or the end, while the converter counts from sample 0: back
+  // to the first byte, so that every link plays and a damaged page loses only itself.
+  if (ov_pcm_tell(&v->File) != 0) ov_raw_seek(&v->File, 0);
   readLoopComments(v);
   setPcmFormat(c, first->channels, static_cast<std::uint32_t>(first->rate), v->SampleWidth);
   c->DataSize = static_cast<std::int32_t>(bytes);

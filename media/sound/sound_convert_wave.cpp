@@ -62,9 +62,14 @@ int SetupSoundConvert_WAVE(SoundConvert* c) {
     return -1;
 
   pa::WAVEFORMATEX out{};
+  // Integer PCM of 8 or 16 bits only: the output keeps the file's sample layout.
+  if (src.wFormatTag == pa::WAVE_FORMAT_PCM && src.wBitsPerSample != 8 && src.wBitsPerSample != 16) return -1;
   if (src.wFormatTag == pa::WAVE_FORMAT_PCM) {
     out = src;
     out.cbSize = 0;
+    // Writers get this field wrong (0, a bit rate, a copy of the rate); the stream ring and its
+    // refill are sized from it, so it is derived from what the samples really take.
+    out.nAvgBytesPerSec = std::uint32_t{src.nBlockAlign} * src.nSamplesPerSec;
   } else if (src.wFormatTag == 3 && src.wBitsPerSample == 32) {
     out.wFormatTag = pa::WAVE_FORMAT_PCM;
     out.nChannels = src.nChannels;

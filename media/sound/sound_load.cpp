@@ -232,6 +232,15 @@ int LoadSoundMemByMemImageBase(const LoadSoundSettings* settings, int handle, co
       MemStreamClose(stream);
       return -1;
     }
+    // A file that only looked like a known format decodes to nothing: no sound, rather
+    // than a silent one that claims a length.
+    if (pcmSize < format.nBlockAlign || pcmSize == 0) {
+      LogAddTextUtf16(u"音声ファイルのＰＣＭへの変換に失敗しました");
+      MemFree(pcm);
+      CloseSoundConvert(&convert);
+      MemStreamClose(stream);
+      return -1;
+    }
     std::int32_t loopStart = -1, loopEnd = -1;
     if (!hasLoopPoints(&s)) GetSoundConvertLoopPoints(&convert, &loopStart, &loopEnd);
     CloseSoundConvert(&convert);

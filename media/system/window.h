@@ -15,6 +15,10 @@ int TerminateWindow();
 int ChangeWindowMode(int windowed);
 int SetWindowModeFlag(int windowed);
 int ApplyWindowStyle(int centre);
+// The windowed style and extended style of the window's style index, with the bits
+// that follow the window's state (shown, layered).
+plat::win::DWORD WindowedStyle();
+plat::win::DWORD WindowedExStyle();
 int UpdateWindowSize();
 
 // Accessors.
@@ -24,6 +28,8 @@ int GetWindowModeFlag();
 plat::win::HWND GetMainWindowHandle();
 plat::win::HWND GetDisplayWindowHandle();
 int GetCloseRequestedFlag();
+// 1 from the main window's destruction until the next start-up.
+int GetWindowDestroyedFlag();
 // 1 once the program is ending: shut-down has begun or the window was closed.
 int GetWindowClosingFlag();
 int GetMMXFlag();

@@ -1,8 +1,9 @@
 // The main window's menu: the menu item table, visibility, and the full-screen menu
-// that shows while the mouse is near the top of the screen.
+// that follows the mouse near the top of the screen.
 #include <cstring>
 
 #include "media/base/charcode.h"
+#include "media/graphics/hardware.h"
 #include "media/system/window.h"
 #include "media/system/window_decor.h"
 #include "media/system/window_state.h"
@@ -23,20 +24,20 @@ int walk(HMENU menu) {
     char16_t text[kMenuItemNameMax + 1];
     int kind = GetMenuItemInfoText(menu, i, text);
     if (kind < 0) return -1;
-    if (HMENU sub = GetSubMenu(menu, i)) {
-      if (walk(sub) < 0) return -1;
-      continue;
+    // An item that opens a submenu is an item of its own, listed before the submenu's.
+    if (kind != 1 && WindowDecor.ItemNum < kMenuItemMax) {
+      MENUITEMINFOW info{};
+      info.cbSize = sizeof info;
+      info.fMask = MIIM_ID;
+      if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), 1, &info)) return -1;
+      MenuItemRecord& r = WindowDecor.Items[WindowDecor.ItemNum++];
+      r.Menu = menu;
+      r.Position = i;
+      r.Id = static_cast<int>(info.wID);
+      std::memcpy(r.Name, text, sizeof r.Name);
     }
-    if (kind == 1 || WindowDecor.ItemNum >= kMenuItemMax) continue;
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_ID;
-    if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), 1, &info)) return -1;
-    MenuItemRecord& r = WindowDecor.Items[WindowDecor.ItemNum++];
-    r.Menu = menu;
-    r.Position = i;
-    r.Id = static_cast<int>(info.wID);
-    std::memcpy(r.Name, text, sizeof r.Name);
+    if (HMENU sub = GetSubMenu(menu, i))
+      if (walk(sub) < 0) return -1;
   }
   return 0;
 }
@@ -98,15 +99,20 @@ int IsMenuShown() {
   return WindowDecor.MenuShownAlways || Win.Settings.WindowModeFlag || WindowDecor.FullScreenMenuCount > 0 ? 1 : 0;
 }
 
-// Full screen only: the bar comes down while the mouse is within the top 60 pixels.
+// Full screen only. Without a hardware device the bar comes down while the mouse is
+// within the top 60 pixels. A device's picture covers the screen and the bar cannot be
+// pulled over it: the bar stays attached from the first pass, and only the cursor
+// follows the mouse, shown near the top and ruled by the cursor wish further down.
 int UpdateFullScreenMenu() {
   if (Win.Settings.WindowModeFlag || !WindowDecor.Menu || WindowDecor.MenuHidden || !Win.Status.MainWindow) return 0;
   int x = 0, y = 0;
   GetMousePointOnScreen(&x, &y);
-  int pulled = y <= 60 ? 1 : 0;
+  const int pulled = y <= 60 ? 1 : 0;
+  const bool device = Graphics_Hardware_IsDeviceValid() != 0;
+  if (device) attach(true);
   if (pulled != WindowDecor.FullScreenMenuCount) {
     WindowDecor.FullScreenMenuCount = pulled;
-    attach(pulled || WindowDecor.MenuShownAlways);
+    if (!device) attach(pulled || WindowDecor.MenuShownAlways);
     ApplyCursorVisibility(-1);
   }
   return 0;

@@ -23,12 +23,21 @@ namespace {
 
 using namespace plat::win;
 
-DWORD windowedStyle() { return kWindowedStyle | (Win.Status.ShownInWindowedMode ? WS_VISIBLE : 0); }
+constexpr DWORD kWindowedStyles[12] = {0x80CA0000, 0x80080000, 0x80080000, 0x80CA0000, 0x80080000, 0x80C80000,
+                                       0x80CA0000, 0x80CB0000, 0x81CB0000, 0x80CA0000, 0x80CB0000, 0x80C00000};
+constexpr DWORD kWindowedExStyles[12] = {0x300, 0x300, 0x0, 0x80, 0x80, 0x100, 0x300, 0x300, 0x300, 0x100, 0x100, 0x300};
 
-// The windowed extended style: a layered window adds its bit.
-DWORD windowedExStyle() { return kWindowedExStyle | (Win.Settings.LayeredMode ? WS_EX_LAYERED : 0); }
+int styleIndex() {
+  const int i = Win.Settings.WindowStyleIndex;
+  return i >= 0 && i < 12 ? i : 0;
+}
 
 }  // namespace
+
+DWORD WindowedStyle() { return kWindowedStyles[styleIndex()] | (Win.Status.ShownInWindowedMode ? WS_VISIBLE : 0); }
+
+// A layered window adds its bit.
+DWORD WindowedExStyle() { return kWindowedExStyles[styleIndex()] | (Win.Settings.LayeredMode ? WS_EX_LAYERED : 0); }
 
 void ReadClientRect(HWND hwnd) {
   RECT c;
@@ -92,8 +101,8 @@ int ApplyWindowStyle(int centre) {
     ApplyCursorVisibility(-1);
   } else {
     LogAddTextUtf16(u"ウインドウスタイルをウインドウモード用に変更します... ");
-    DWORD style = windowedStyle();
-    const DWORD exStyle = windowedExStyle();
+    DWORD style = WindowedStyle();
+    const DWORD exStyle = WindowedExStyle();
     SetWindowLongW(hwnd, GWL_EXSTYLE, exStyle);
     SetWindowLongW(hwnd, GWL_STYLE, static_cast<LONG_PTR>(style));
     // A toolbar sits above the picture, so the window grows by its height.
@@ -131,6 +140,12 @@ int UpdateWindowSize() {
   WindowStatus& s = Win.Status;
   HWND hwnd = s.MainWindow;
   if (!hwnd) return 0;
+  // A maximised window keeps the size the window system gave it; the picture is
+  // scaled into it instead.
+  if (Win.Settings.WindowModeFlag && (static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)) & WS_MAXIMIZE)) {
+    ReadClientRect(hwnd);
+    return 0;
+  }
   int w = ClientWidth(), h = ClientHeight() + GetToolbarHeight();
   s.ClientRect.right = s.ClientRect.left + w;
   s.ClientRect.bottom = s.ClientRect.top + h;

@@ -1,5 +1,5 @@
 // The main window's procedure: closing, moving and sizing, painting, activation,
-// characters for text input, the mouse wheel and dropped files.
+// characters for text input, the mouse wheel, touch and dropped files.
 #include "media/base/memory.h"
 #include "media/base/clock.h"
 #include "media/base/log.h"
@@ -162,6 +162,34 @@ void onDropFiles(WPARAM wParam) {
   DragFinish(drop);
 }
 
+// One record of the fingers still down, in screen-image co-ordinates; a record holds
+// 16 points, later ones of the same message are left out.
+void onTouch(WPARAM wParam, LPARAM lParam) {
+  auto get = reinterpret_cast<decltype(&GetTouchInputInfo)>(WinAPI.GetTouchInputInfoFunc);
+  auto close = reinterpret_cast<decltype(&CloseTouchInputHandle)>(WinAPI.CloseTouchInputHandleFunc);
+  auto handle = reinterpret_cast<HTOUCHINPUT>(lParam);
+  const UINT count = LOWORD(wParam);
+  TOUCHINPUT stack[kMaxTouchPoints];
+  TOUCHINPUT* inputs = stack;
+  if (count > kMaxTouchPoints) {
+    inputs = static_cast<TOUCHINPUT*>(MemAlloc(count * sizeof(TOUCHINPUT), "window_proc", __LINE__));
+  }
+  if (get && inputs && count > 0 && get(handle, count, inputs, sizeof(TOUCHINPUT))) {
+    TouchInputRecord record{};
+    record.Time = static_cast<long long>(inputs[0].dwTime) * 1000;
+    for (UINT i = 0; i < count && record.PointNum < kMaxTouchPoints; ++i) {
+      if (inputs[i].dwFlags & TOUCHEVENTF_UP) continue;
+      TouchInputPoint& p = record.Point[record.PointNum++];
+      p.Device = 0;
+      p.ID = static_cast<int>(inputs[i].dwID);
+      ConvDesktopPosToScreenPos(inputs[i].x / 100, inputs[i].y / 100, &p.PositionX, &p.PositionY);
+    }
+    AddTouchInputRecord(&record);
+  }
+  if (inputs != stack) MemFree(inputs);
+  if (close) close(handle);
+}
+
 }  // namespace
 
 LRESULT MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -210,6 +238,7 @@ LRESULT MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       if (!Win.Settings.WindowModeFlag) *reinterpret_cast<RECT*>(lParam) = Win.Status.WindowRect;
       break;
     case WM_DROPFILES: onDropFiles(wParam); break;
+    case WM_TOUCH: onTouch(wParam, lParam); break;
     case MM_MCINOTIFY: ProcessMusicMciNotify(wParam, lParam); break;
     case WM_USER + 0x6F: case WM_USER + 0x70: SetInputFlagFromMessage(message, wParam == 1); break;
     case WM_USER + 0x105: return ProcessNetworkMessage(hwnd, message, wParam, lParam);

@@ -1,6 +1,8 @@
 // Small services on the main window: wheel, COM, title, position and stretch rate,
 // cursor visibility, bringing the window forward, dropped files, mouse presses and the
 // display area, with the accessors of the window state.
+#include <algorithm>
+
 #include "media/base/memory.h"
 #include "media/base/clock.h"
 #include "media/base/log.h"
@@ -33,6 +35,7 @@ int GetWindowModeFlag() { return Win.Settings.WindowModeFlag; }
 HWND GetMainWindowHandle() { return Win.Status.MainWindow; }
 HWND GetDisplayWindowHandle() { return Win.Status.MainWindow; }
 int GetCloseRequestedFlag() { return Win.Status.CloseRequested; }
+int GetWindowDestroyedFlag() { return Win.Status.WindowDestroyed; }
 int GetWindowClosingFlag() { return Win.Status.ClosingState != 0 || Win.Status.WindowClosed ? 1 : 0; }
 int GetMMXFlag() { return SystemInfo.UseMMX; }
 
@@ -142,6 +145,19 @@ double GetWindowStretchRate(double* xRate, double* yRate) {
   if (set.StretchRateY <= 0) set.StretchRateY = 1.0;
   double x = set.WindowModeFlag ? set.StretchRateX : 1.0;
   double y = set.WindowModeFlag ? set.StretchRateY : 1.0;
+  // A maximised window shows the whole screen image at the largest scale that fits,
+  // the same across and down.
+  HWND hwnd = Win.Status.MainWindow;
+  if (set.WindowModeFlag && hwnd && (static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)) & WS_MAXIMIZE)) {
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    int screenW = 0, screenH = 0;
+    GetWindowClientBaseSize(&screenW, &screenH);
+    if (screenW > 0 && screenH > 0) {
+      x = y = std::min(static_cast<double>(client.right - client.left - 1) / screenW,
+                       static_cast<double>(client.bottom - client.top - 1) / screenH);
+    }
+  }
   if (xRate) *xRate = x;
   if (yRate) *yRate = y;
   return x;

@@ -38,6 +38,9 @@ struct WindowSettings {
   // The window is shown as a layered window: 1 by colour key, 2 by per-pixel alpha.
   // Nothing in this system sets it.
   int LayeredMode = 0;
+  // Which pair of the windowed style tables the window takes (0 to 11); a toolbar
+  // switches it to 6.
+  int WindowStyleIndex = 0;
   int TitleSet = 0;
   char16_t Title[256] = {};
   char16_t ClassName[256] = {};
@@ -88,9 +91,6 @@ struct WindowData {
 
 extern WindowData Win;
 extern LibraryState Library;
-
-// The windowed-mode styles: a captioned, bordered, minimisable window, and its extended style.
-constexpr plat::win::DWORD kWindowedStyle = 0x80CA0000, kWindowedExStyle = 0x300;
 
 // Internal steps shared across the folder.
 int IsMainThread();

@@ -86,6 +86,8 @@ int SetToolbar(const char* fileName, int buttonCount, int resourceId) {
   int height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
   int width = buttonCount > 0 ? info.bmWidth / buttonCount : info.bmWidth;
   SendMessageW(d.Toolbar, TB_SETBUTTONSIZE, 0, MAKELPARAM(width, height));
+  Win.Settings.WindowStyleIndex = 6;
+  ApplyWindowStyle(0);
   UpdateWindowSize();
   return 0;
 }

@@ -1,7 +1,9 @@
 // MPEG audio frames decoded by libmpg123 in feed mode: output forced to signed 16-bit
 // at the format record's rate and channels, no gapless trimming and no info-frame
 // handling, so every frame yields its full sample count. A file whose rate changes
-// midway is resampled by the library to the first frame's rate.
+// midway is resampled by the library to the first frame's rate. The library's habit
+// of holding the first frame back until a second header confirms it is switched off:
+// the callers check the frame headers themselves, and a file of one frame must play.
 #include <mpg123.h>
 
 #include <cstring>
@@ -21,8 +23,6 @@ class MpegDecoder final : public Decoder {
   std::size_t blockBytes() const override { return 1; }
   void decode(const std::uint8_t* src, std::size_t bytes, std::vector<std::int16_t>& out) override {
     if (bytes > 0 && mpg123_feed(h_, src, bytes) != MPG123_OK) return;
-    // A frame is decoded only once the next one has begun; the converter feeds the
-    // stream's last bytes at its end, so what is left over is flushed then.
     for (;;) {
       off_t number = 0;
       unsigned char* audio = nullptr;
@@ -54,7 +54,8 @@ std::unique_ptr<Decoder> makeMpegDecoder(const WAVEFORMATEX* f) {
   int err = 0;
   mpg123_handle* h = mpg123_new(nullptr, &err);
   if (h == nullptr) return nullptr;
-  long flags = MPG123_IGNORE_INFOFRAME | MPG123_QUIET | (f->nChannels == 1 ? MPG123_MONO_MIX : MPG123_FORCE_STEREO);
+  long flags = MPG123_IGNORE_INFOFRAME | MPG123_QUIET | MPG123_NO_READAHEAD |
+               (f->nChannels == 1 ? MPG123_MONO_MIX : MPG123_FORCE_STEREO);
   bool ok = mpg123_param(h, MPG123_REMOVE_FLAGS, MPG123_GAPLESS, 0) == MPG123_OK &&
             mpg123_param(h, MPG123_ADD_FLAGS, flags, 0) == MPG123_OK &&
             mpg123_format_none(h) == MPG123_OK &&

@@ -31,19 +31,26 @@ void registerBuiltIns() {
   (void)done;
 }
 
-}  // namespace
-
-void RegisterFilter(const CLSID& clsid, const WCHAR* name, DWORD merit, FilterFactory create) {
+void store(RegisteredFilter entry) {
   registerBuiltIns();
   std::lock_guard guard(registryLock());
-  RegisteredFilter entry{clsid, name != nullptr ? name : u"", merit, create};
   for (RegisteredFilter& existing : entries()) {
-    if (existing.clsid == clsid) {
-      existing = entry;
+    if (existing.clsid == entry.clsid) {
+      existing = std::move(entry);
       return;
     }
   }
-  entries().push_back(entry);
+  entries().push_back(std::move(entry));
+}
+
+}  // namespace
+
+void RegisterFilter(const CLSID& clsid, const WCHAR* name, DWORD merit, FilterFactory create) {
+  store(RegisteredFilter{clsid, name != nullptr ? name : u"", merit, create, {}});
+}
+
+void RegisterFilterTypes(const CLSID& clsid, const WCHAR* name, DWORD merit, std::vector<RegisteredPinType> types) {
+  store(RegisteredFilter{clsid, name != nullptr ? name : u"", merit, nullptr, std::move(types)});
 }
 
 void UnregisterFilter(const CLSID& clsid) {

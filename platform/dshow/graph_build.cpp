@@ -260,7 +260,12 @@ bool FilterGraph::tryCandidates(const std::function<bool(IBaseFilter*)>& eligibl
   for (const RegisteredFilter& entry : RegisteredFilters()) {
     if (aborted_) break;
     IBaseFilter* filter = nullptr;
-    if (entry.create(&filter) != S_OK || filter == nullptr) continue;
+    // A filter registered through the mapper is made by its class id.
+    const HRESULT made = entry.create != nullptr
+                             ? entry.create(&filter)
+                             : win::CoCreateInstance(entry.clsid, nullptr, win::CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                                     reinterpret_cast<void**>(&filter));
+    if (made != S_OK || filter == nullptr) continue;
     const size_t mark = log.outputs.size(), added = log.added.size();
     bool done = false;
     if (addLogged(filter, entry.name, log) == S_OK) {

@@ -3,6 +3,7 @@
 // to the graph directly. Slot order and identifiers are the platform's.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "platform/win/com.h"
 #include "platform/win/oleaut.h"
@@ -501,5 +502,40 @@ extern const GUID MEDIASUBTYPE_PCM;
 extern const GUID FORMAT_WaveFormatEx;
 // What the file source names content it does not recognise; the movie source takes it.
 extern const GUID MEDIASUBTYPE_GenericStream;
+
+// The filter mapper: filters registered with the media types their pins take, found by
+// those types. Only the parts the media layer's registration calls are declared.
+constexpr DWORD REG_PINFLAG_B_OUTPUT = 0x8;
+struct REGPINTYPES {
+  const CLSID* clsMajorType;
+  const CLSID* clsMinorType;
+};
+struct REGFILTERPINS2 {
+  DWORD dwFlags;
+  DWORD cInstances;
+  DWORD nMediaTypes;
+  const REGPINTYPES* lpMediaType;
+};
+struct REGFILTER2 {
+  DWORD dwVersion;  // 2: the pins are REGFILTERPINS2
+  DWORD dwMerit;
+  ULONG cPins2;
+  const REGFILTERPINS2* rgPins2;
+};
+struct IFilterMapper2 : win::IUnknown {
+  virtual HRESULT RegisterFilter(const CLSID& filter, const WCHAR* name, void** moniker, const CLSID* category,
+                                 const WCHAR* instance, const REGFILTER2* data) = 0;
+  virtual HRESULT UnregisterFilter(const CLSID* category, const WCHAR* instance, const CLSID& filter) = 0;
+  // The registered filters with an input pin (or, with wantOutput, an output pin) that
+  // takes the type, highest merit first; a null GUID_NULL part matches any. S_FALSE
+  // when none does.
+  virtual HRESULT EnumMatchingFilters(std::vector<CLSID>* found, DWORD minMerit, BOOL wantOutput, const GUID& major,
+                                      const GUID& minor) = 0;
+
+ protected:
+  ~IFilterMapper2() = default;
+};
+extern const CLSID CLSID_FilterMapper2;
+extern const IID IID_IFilterMapper2;
 
 }  // namespace plat::dshow

@@ -82,6 +82,11 @@ const ModuleExport kUser32[] = {
     {"PostThreadMessageW", fn(&PostThreadMessageW)},
     {"GetQueueStatus", fn(&GetQueueStatus)},
     {"RegisterWindowMessageA", fn(&RegisterWindowMessageA)},
+    {"RegisterTouchWindow", fn(&RegisterTouchWindow)},
+    {"UnregisterTouchWindow", fn(&UnregisterTouchWindow)},
+    {"IsTouchWindow", fn(&IsTouchWindow)},
+    {"GetTouchInputInfo", fn(&GetTouchInputInfo)},
+    {"CloseTouchInputHandle", fn(&CloseTouchInputHandle)},
     {nullptr, nullptr},
 };
 

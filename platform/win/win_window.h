@@ -22,6 +22,7 @@ using UINT_PTR = uintptr_t;
 struct WindowTag;
 struct GdiTag;
 struct DropTag;
+struct TouchTag;
 struct Module;
 using HWND = WindowTag*;
 using HGDIOBJ = GdiTag*;
@@ -33,6 +34,7 @@ using HMENU = GdiTag*;
 using HACCEL = GdiTag*;
 using HRGN = GdiTag*;
 using HDROP = DropTag*;
+using HTOUCHINPUT = TouchTag*;
 using HINSTANCE = Module*;
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
@@ -129,7 +131,7 @@ inline constexpr UINT PM_NOREMOVE = 0, PM_REMOVE = 1;
 inline constexpr DWORD WS_POPUP = 0x80000000, WS_VISIBLE = 0x10000000, WS_MINIMIZE = 0x20000000,
                        WS_CAPTION = 0x00C00000, WS_BORDER = 0x00800000, WS_DLGFRAME = 0x00400000,
                        WS_SYSMENU = 0x00080000, WS_THICKFRAME = 0x00040000, WS_MINIMIZEBOX = 0x00020000,
-                       WS_MAXIMIZEBOX = 0x00010000, WS_CHILD = 0x40000000;
+                       WS_MAXIMIZEBOX = 0x00010000, WS_CHILD = 0x40000000, WS_MAXIMIZE = 0x01000000;
 inline constexpr DWORD WS_EX_TOPMOST = 0x8, WS_EX_ACCEPTFILES = 0x10, WS_EX_WINDOWEDGE = 0x100,
                        WS_EX_CLIENTEDGE = 0x200, WS_EX_LAYERED = 0x80000;
 inline constexpr UINT CS_VREDRAW = 0x1, CS_HREDRAW = 0x2;
@@ -249,6 +251,25 @@ BOOL GetKeyboardState(BYTE* state);
 void DragAcceptFiles(HWND hwnd, BOOL accept);
 UINT DragQueryFileW(HDROP drop, UINT index, char16_t* buffer, UINT size);
 void DragFinish(HDROP drop);
+
+// Touch: a window registered for it receives WM_TOUCH (LOWORD(wParam) inputs, lParam the
+// handle) for every finger that lands, moves or lifts, listing every finger down on it.
+// Positions are desktop co-ordinates in hundredths of a pixel; dwTime is milliseconds.
+struct TOUCHINPUT {
+  LONG x, y;
+  void* hSource;
+  DWORD dwID, dwFlags, dwMask, dwTime;
+  uintptr_t dwExtraInfo;
+  DWORD cxContact, cyContact;
+};
+constexpr DWORD TOUCHEVENTF_MOVE = 0x1, TOUCHEVENTF_DOWN = 0x2, TOUCHEVENTF_UP = 0x4, TOUCHEVENTF_INRANGE = 0x8,
+                TOUCHEVENTF_PRIMARY = 0x10;
+BOOL RegisterTouchWindow(HWND hwnd, DWORD flags);
+BOOL UnregisterTouchWindow(HWND hwnd);
+BOOL IsTouchWindow(HWND hwnd, DWORD* flags);
+// Copies min(count, the message's inputs) inputs; size must be sizeof(TOUCHINPUT).
+BOOL GetTouchInputInfo(HTOUCHINPUT input, UINT count, TOUCHINPUT* inputs, int size);
+BOOL CloseTouchInputHandle(HTOUCHINPUT input);
 
 // Screen device context and painting.
 HDC GetDC(HWND hwnd);

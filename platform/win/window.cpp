@@ -52,7 +52,7 @@ bool wantsFullScreen(const Window& w) {
 // client changes to the window procedure, with the lock released.
 void settle(HWND hwnd, bool moveToBackend) {
   WNDPROC proc = nullptr;
-  bool moved = false, sized = false;
+  bool moved = false, sized = false, maximized = false;
   RECT client{};
   {
     std::lock_guard lock(windowLock());
@@ -69,11 +69,14 @@ void settle(HWND hwnd, bool moveToBackend) {
       if (moveToBackend && (moved || sized)) b->place(*w);
     }
     w->fullScreen = fs;
+    maximized = (w->style & WS_MAXIMIZE) != 0;
     proc = w->proc;
   }
   if (!proc) return;
   if (moved) proc(hwnd, WM_MOVE, 0, MAKELPARAM(client.left, client.top));
-  if (sized) proc(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right - client.left, client.bottom - client.top));
+  if (sized)
+    proc(hwnd, WM_SIZE, maximized ? SIZE_MAXIMIZED : SIZE_RESTORED,
+         MAKELPARAM(client.right - client.left, client.bottom - client.top));
 }
 
 }  // namespace
@@ -208,7 +211,7 @@ BOOL DestroyWindow(HWND hwnd) {
 
 BOOL ShowWindow(HWND hwnd, int cmd) {
   WNDPROC proc;
-  bool wasVisible, activate = false, minimize = false, restore = false;
+  bool wasVisible, activate = false, minimize = false, restore = false, placed = false;
   {
     std::lock_guard lock(windowLock());
     Window* w = findWindow(hwnd);
@@ -225,6 +228,20 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
       w->minimized = true;
       if (b) b->setVisible(*w, true), b->setMinimized(*w, true);
     } else {
+      // Maximised: the style bit, and the work area as the window rectangle until a
+      // restore gives the old one back.
+      if (cmd == SW_MAXIMIZE && !(w->style & WS_MAXIMIZE)) {
+        w->restoreRect = w->rect;
+        w->style |= WS_MAXIMIZE;
+        RECT work{0, 0, 1920, 1080};
+        if (b) b->workArea(&work);
+        w->rect = work;
+        placed = true;
+      } else if ((cmd == SW_RESTORE || cmd == SW_SHOWNORMAL) && (w->style & WS_MAXIMIZE) && !w->minimized) {
+        w->style &= ~WS_MAXIMIZE;
+        w->rect = w->restoreRect;
+        placed = true;
+      }
       restore = w->minimized;
       activate = !wasVisible || restore;
       w->visible = true;
@@ -248,7 +265,7 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
     proc(hwnd, WM_ACTIVATEAPP, 1, 0);
     proc(hwnd, WM_ACTIVATE, WA_ACTIVE, 0);
   }
-  settle(hwnd, false);
+  settle(hwnd, placed);
   return wasVisible ? 1 : 0;
 }
 

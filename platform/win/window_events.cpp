@@ -1,9 +1,9 @@
 // Window-system events to window messages. The display back end and the test
 // injection both come through deliverEvent, so a headless window gets exactly the
 // messages a window on a display would.
-#include <cmath>
-
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <optional>
 
 #include "platform/win/imm.h"
@@ -176,6 +176,51 @@ void resizeTo(Window& w, LONG width, LONG height) {
   clientRectOnScreen(w, &w.client);
 }
 
+// A share of the client's extent as a desktop position in hundredths of a pixel.
+LONG hundredths(LONG origin, LONG extent, float share) {
+  const float clamped = std::clamp(share, 0.0f, 1.0f);
+  return origin * 100 + static_cast<LONG>(std::lround(clamped * static_cast<float>(extent) * 100.0f));
+}
+
+// Fingers on a window registered for touch become WM_TOUCH messages. Each lists every
+// finger down on the window, the one that changed flagged down, moved or up, and the
+// first one down flagged primary; its inputs stay readable until the procedure closes
+// the handle or the message is dropped unread.
+void touchEvent(Window& w, const WindowEvent& e) {
+  if (!w.touch) return;
+  using K = WindowEvent::Kind;
+  const LONG x = hundredths(w.client.left, w.client.right - w.client.left, e.touchX);
+  const LONG y = hundredths(w.client.top, w.client.bottom - w.client.top, e.touchY);
+  auto at = std::find_if(w.fingers.begin(), w.fingers.end(), [&](const Window::Finger& f) { return f.id == e.key; });
+  DWORD changed = TOUCHEVENTF_MOVE;
+  if (at == w.fingers.end()) {
+    // A move or lift of a finger that landed before registration, or elsewhere, is
+    // taken as its landing, so that every finger down is reported.
+    if (e.kind == K::FingerUp) return;
+    w.fingers.push_back(Window::Finger{e.key, x, y});
+    at = w.fingers.end() - 1;
+    changed = TOUCHEVENTF_DOWN;
+  } else {
+    *at = Window::Finger{e.key, x, y};
+    if (e.kind == K::FingerUp) changed = TOUCHEVENTF_UP;
+  }
+  std::vector<TOUCHINPUT> list;
+  const DWORD time = messageTime();
+  for (const Window::Finger& f : w.fingers) {
+    TOUCHINPUT input{};
+    input.x = f.x;
+    input.y = f.y;
+    input.dwID = static_cast<DWORD>(f.id);
+    input.dwFlags = (f.id == e.key ? changed : TOUCHEVENTF_MOVE) | (&f == &w.fingers.front() ? TOUCHEVENTF_PRIMARY : 0);
+    if (!(input.dwFlags & TOUCHEVENTF_UP)) input.dwFlags |= TOUCHEVENTF_INRANGE;
+    input.dwTime = time;
+    list.push_back(input);
+  }
+  if (changed == TOUCHEVENTF_UP) w.fingers.erase(at);
+  const WPARAM count = list.size();
+  post(w, WM_TOUCH, count, reinterpret_cast<LPARAM>(makeTouchInput(std::move(list))));
+}
+
 }  // namespace
 
 bool keyOfUsage(int usage, BYTE* vk, int* scan) {
@@ -304,6 +349,9 @@ static void deliverLocked(Window* w, HWND hwnd, const WindowEvent& e) {
       send(*w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(e.x, e.y));
       break;
     case K::Drop: dropEvent(*w, e); break;
+    case K::FingerDown:
+    case K::FingerMove:
+    case K::FingerUp: touchEvent(*w, e); break;
     case K::Editing: editingEvent(*w, e); break;
     case K::Candidates: {
       std::vector<std::u16string> list;
@@ -344,6 +392,7 @@ void DragFinish(HDROP drop) { delete reinterpret_cast<DropList*>(drop); }
 
 void discardMessage(const MSG& msg) {
   if (msg.message == WM_DROPFILES) DragFinish(reinterpret_cast<HDROP>(msg.wParam));
+  if (msg.message == WM_TOUCH) CloseTouchInputHandle(reinterpret_cast<HTOUCHINPUT>(msg.lParam));
 }
 
 }  // namespace plat::win

@@ -51,6 +51,13 @@ struct Window {
   bool hasRegion = false;
   HMENU menu = nullptr;      // the menu bar: 20 more pixels of frame above the client
   std::vector<RECT> region;  // the window's shape, from SetWindowRgn
+  RECT restoreRect{};        // the window rectangle before SW_MAXIMIZE
+  bool touch = false;        // registered for WM_TOUCH
+  struct Finger {
+    int id;
+    LONG x, y;  // desktop, hundredths of a pixel
+  };
+  std::vector<Finger> fingers;  // down on this window, in the order they landed
 };
 
 extern std::atomic<DWORD> queueChanges;
@@ -132,7 +139,11 @@ void keepPresentedFrame(const Window& w, const void* pixels, int width, int heig
 // Regions are the region stand-in's own objects; DeleteObject hands them there.
 void deleteRegion(GdiTag* region);
 
-// Frees what a message that is dropped unread owns (a dropped-file list).
+// The inputs of one WM_TOUCH message as a handle that GetTouchInputInfo reads until
+// CloseTouchInputHandle; a handle closed before, or never made, is refused.
+HTOUCHINPUT makeTouchInput(std::vector<TOUCHINPUT> inputs);
+
+// Frees what a message that is dropped unread owns (a dropped-file list, touch inputs).
 void discardMessage(const MSG& msg);
 
 // Last pointer position that events reported (desktop co-ordinates): the headless

@@ -4,8 +4,10 @@
 #include <time.h>
 #include "platform/dynload/sdl_api.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "platform/win/window_internal.h"
 
@@ -147,9 +149,26 @@ class SdlBackend final : public Backend {
  private:
   static SDL_Window* sdl(Window& w) { return static_cast<SDL_Window*>(w.native); }
 
-  static HWND handleOf(Uint32 windowId) {
-    SDL_Window* native = SDL_GetWindowFromID(windowId);
+  static HWND handleOfWindow(SDL_Window* native) {
     return native ? static_cast<HWND>(SDL_GetWindowData(native, "hwnd")) : nullptr;
+  }
+  static HWND handleOf(Uint32 windowId) { return handleOfWindow(SDL_GetWindowFromID(windowId)); }
+
+  // SDL names a finger by its device and a 64-bit number; windows get small numbers,
+  // the same one from landing to lifting, the lowest one free.
+  int fingerNumber(SDL_TouchID device, SDL_FingerID finger, bool lifting) {
+    auto at = std::find_if(fingers_.begin(), fingers_.end(),
+                           [&](const FingerName& f) { return f.device == device && f.finger == finger; });
+    if (at == fingers_.end()) {
+      int number = 0;
+      while (std::any_of(fingers_.begin(), fingers_.end(), [&](const FingerName& f) { return f.number == number; }))
+        ++number;
+      fingers_.push_back(FingerName{device, finger, number});
+      at = fingers_.end() - 1;
+    }
+    const int number = at->number;
+    if (lifting) fingers_.erase(at);
+    return number;
   }
 
   void translate(const SDL_Event& e) {
@@ -195,6 +214,16 @@ class SdlBackend final : public Backend {
         ev.wheelY = e.wheel.preciseY * flip;
         break;
       }
+      case SDL_FINGERDOWN:
+      case SDL_FINGERMOTION:
+      case SDL_FINGERUP: {
+        hwnd = handleOf(e.tfinger.windowID);
+        if (!hwnd) hwnd = handleOfWindow(SDL_GetMouseFocus());
+        ev.kind = e.type == SDL_FINGERDOWN ? K::FingerDown : e.type == SDL_FINGERUP ? K::FingerUp : K::FingerMove;
+        ev.key = fingerNumber(e.tfinger.touchId, e.tfinger.fingerId, e.type == SDL_FINGERUP);
+        ev.touchX = e.tfinger.x, ev.touchY = e.tfinger.y;
+        break;
+      }
       case SDL_DROPBEGIN: drops_.clear(); return;
       case SDL_DROPFILE:
         if (e.drop.file) drops_.push_back(e.drop.file), SDL_free(e.drop.file);
@@ -227,6 +256,12 @@ class SdlBackend final : public Backend {
   DWORD thread_;
   long long lastPump_ = -1;
   std::vector<std::string> drops_;
+  struct FingerName {
+    SDL_TouchID device;
+    SDL_FingerID finger;
+    int number;
+  };
+  std::vector<FingerName> fingers_;
 };
 
 }  // namespace

@@ -32,7 +32,10 @@ struct WindowEvent {
     Resized,
     Drop,
     Editing,
-    Candidates
+    Candidates,
+    FingerDown,
+    FingerMove,
+    FingerUp
   };
   Kind kind = Kind::Close;
   int key = 0;          // KeyDown, KeyUp: HID usage; ButtonDown, ButtonUp: button
@@ -43,6 +46,9 @@ struct WindowEvent {
   float wheelX = 0, wheelY = 0;    // Wheel: steps, positive away from the user and right
   std::string text;                // Text: UTF-8 text; Editing: the composition (empty ends it)
   std::vector<std::string> files;  // Drop: UTF-8 paths; Candidates: the input method's list
+  // Finger*: key is the finger, stable while it touches; the position is a share of the
+  // client's width and height (0 to 1), as touch screens report it.
+  float touchX = 0, touchY = 0;
 };
 
 // Delivers an event to a window as if the window system had reported it.

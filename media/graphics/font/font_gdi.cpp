@@ -9,6 +9,7 @@
 #include "media/base/memory.h"
 #include "media/graphics/font/font.h"
 #include "media/graphics/font/font_internal.h"
+#include "media/system/window.h"
 
 namespace ZaDod {
 
@@ -57,6 +58,9 @@ int TerminateFontGdiObject(FontHandleRecord* font) {
 
 int CreateFontGdiObject(FontHandleRecord* font, int setWasDefaulted) {
     if (font->dataImage) return 0;
+    // The device contexts the font is measured in belong to a window system that is
+    // being left: from the main window's destruction until shut-down lets go of it.
+    if (GetWindowDestroyedFlag() && GetMainWindowHandle() != nullptr) return -1;
     FontGdiSource* gdi = font->gdi;
     const int scale = FontTypeScale(font->fontType);
     int height = font->size * scale;

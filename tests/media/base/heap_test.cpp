@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "heap_testing.h"
 #include "platform/win/virtual_memory.h"
@@ -36,6 +37,49 @@ TEST_F(PrivateHeap, LastBlockOfAPageReturnsThePage) {
   EXPECT_EQ(plat::win::VirtualRegionCountForTest(), regions + 1);
   EXPECT_EQ(HeapErrorCheck(&heap), 0);
   FreeMemory(block, 0);
+}
+
+// Freed small blocks are held for the next request of their size, yet a page whose
+// blocks are all free or held still goes back, and the held lists stay whole.
+TEST_F(PrivateHeap, HeldBlocksDoNotKeepTheirPage) {
+  heap.HoldFreed = 1;
+  auto pages = [&] {
+    int n = 0;
+    for (HeapMemInfo* p = heap.PageList; p; p = p->NextPage) ++n;
+    return n;
+  };
+  const auto regions = plat::win::VirtualRegionCountForTest();
+  // The only block of a page, of each held size class, and then mixed classes freed
+  // in an order that leaves held and plain-freed blocks between each other.
+  for (int round = 0; round < 3; ++round) {
+    for (size_t size : {size_t(16), size_t(100), size_t(256)}) {
+      void* only = AllocMemory(&heap, size, 0, 0, "one.cpp", 1);
+      ASSERT_NE(only, nullptr);
+      EXPECT_EQ(pages(), 1);
+      EXPECT_EQ(FreeMemory(only, 0), 0);
+      EXPECT_EQ(pages(), 0) << size;
+      EXPECT_EQ(heap.HeldTagNum, 0);
+    }
+    std::vector<void*> blocks;
+    for (int i = 0; i < 300; ++i) blocks.push_back(AllocMemory(&heap, 16 + (i * 37) % 600, 0, 0, "mix.cpp", i));
+    void* keep = AllocMemory(&heap, 40, 0, 0, "keep.cpp", 1);
+    for (std::size_t i = 0; i < blocks.size(); i += 2) FreeMemory(blocks[i], 0);
+    EXPECT_GT(heap.HeldTagNum, 0);
+    for (std::size_t i = 1; i < blocks.size(); i += 2) FreeMemory(blocks[i], 0);
+    // One block in use keeps the page, and the held blocks with it, for reuse.
+    EXPECT_EQ(pages(), 1);
+    EXPECT_GT(heap.HeldTagNum, 0);
+    EXPECT_EQ(HeapErrorCheck(&heap), 0);
+    EXPECT_TRUE(heap_testing::heapShapeIsSound(&heap));
+    void* reused = AllocMemory(&heap, 16, 0, 0, "again.cpp", 1);
+    FreeMemory(keep, 0);
+    EXPECT_EQ(pages(), 1);
+    FreeMemory(reused, 0);
+    EXPECT_EQ(pages(), 0);
+    EXPECT_EQ(heap.HeldTagNum, 0);
+    EXPECT_EQ(heap.UseTagNum, 0);
+    EXPECT_EQ(plat::win::VirtualRegionCountForTest(), regions);
+  }
 }
 
 TEST_F(PrivateHeap, GrowsAPageLargeEnoughForAnyRequest) {

@@ -1,6 +1,9 @@
 // The filter base: information, clock, state changes over the pins, graph membership.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "tests/media/dshow/harness.h"
 
 namespace halvorine_test {
@@ -217,6 +220,68 @@ TEST_F(DShowTest, EnumPinsFollowsThePinVersion) {
   EXPECT_EQ(copy->Next(1, got, &fetched), S_FALSE) << "the copy stands where the original stood";
   copy->Release();
   pins->Release();
+  filter->NonDelegatingRelease();
+}
+
+// A filter with registration data: one input taking PCM audio, one output of a stream.
+class SetupFilter : public HarnessFilter {
+ public:
+  explicit SetupFilter(const CLSID& clsid) : HarnessFilter(clsid), clsid_(clsid) {}
+  const void* GetSetupData() override { return withData ? &setup_ : nullptr; }
+  bool withData = true;
+
+ private:
+  const CLSID clsid_;
+  const D_AMOVIESETUP_MEDIATYPE inTypes_[1] = {{&ds::MEDIATYPE_Audio, &ds::MEDIASUBTYPE_PCM}};
+  const D_AMOVIESETUP_MEDIATYPE outTypes_[1] = {{&ds::MEDIATYPE_Stream, &ds::GUID_NULL}};
+  const D_AMOVIESETUP_PIN pins_[2] = {{u"In", 0, 0, 0, 0, nullptr, nullptr, 1, inTypes_},
+                                      {u"Out", 0, 1, 0, 0, nullptr, nullptr, 1, outTypes_}};
+  const D_AMOVIESETUP_FILTER setup_ = {&clsid_, u"Setup filter", 0x600000, 2, pins_};
+};
+
+std::vector<CLSID> matching(BOOL output, const GUID& major, const GUID& minor) {
+  void* made = nullptr;
+  std::vector<CLSID> found;
+  if (plat::win::CoCreateInstance(ds::CLSID_FilterMapper2, nullptr, plat::win::CLSCTX_INPROC_SERVER,
+                                  ds::IID_IFilterMapper2, &made) != S_OK)
+    return found;
+  auto* mapper = static_cast<ds::IFilterMapper2*>(made);
+  mapper->EnumMatchingFilters(&found, 0, output, major, minor);
+  mapper->Release();
+  return found;
+}
+
+bool listed(const std::vector<CLSID>& list, const CLSID& clsid) {
+  return std::find(list.begin(), list.end(), clsid) != list.end();
+}
+
+TEST_F(DShowTest, RegisteredFiltersAreFoundByTheTypesOfTheirPins) {
+  const CLSID clsid = {0x5E7B0001, 0x1111, 0x2222, {1, 2, 3, 4, 5, 6, 7, 8}};
+  auto* filter = made<SetupFilter>(clsid);
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    ASSERT_EQ(filter->Register(), S_OK);
+    EXPECT_TRUE(listed(matching(0, ds::MEDIATYPE_Audio, ds::MEDIASUBTYPE_PCM), clsid));
+    EXPECT_TRUE(listed(matching(0, ds::MEDIATYPE_Audio, ds::GUID_NULL), clsid));
+    EXPECT_FALSE(listed(matching(0, ds::MEDIATYPE_Stream, ds::MEDIASUBTYPE_PCM), clsid));
+    EXPECT_TRUE(listed(matching(1, ds::MEDIATYPE_Stream, ds::MEDIASUBTYPE_WAVE), clsid));  // any subtype
+    EXPECT_FALSE(listed(matching(1, ds::MEDIATYPE_Audio, ds::MEDIASUBTYPE_PCM), clsid));
+    ASSERT_EQ(filter->Register(), S_OK);  // again: one entry, replaced
+    const std::vector<CLSID> once = matching(0, ds::MEDIATYPE_Audio, ds::MEDIASUBTYPE_PCM);
+    EXPECT_EQ(std::count(once.begin(), once.end(), clsid), 1);
+    ASSERT_EQ(filter->Unregister(), S_OK);
+    EXPECT_FALSE(listed(matching(0, ds::MEDIATYPE_Audio, ds::MEDIASUBTYPE_PCM), clsid));
+    EXPECT_EQ(filter->Unregister(), S_FALSE);  // nothing left to remove
+  }
+  // Without set-up data nothing happens; without the filter-graph classes it fails.
+  filter->withData = false;
+  EXPECT_EQ(filter->Register(), S_FALSE);
+  EXPECT_EQ(filter->Unregister(), S_FALSE);
+  filter->withData = true;
+  setenv("HALVORINE_MISSING", "dshow", 1);
+  EXPECT_LT(filter->Register(), 0);
+  unsetenv("HALVORINE_MISSING");
+  EXPECT_FALSE(listed(matching(0, ds::MEDIATYPE_Audio, ds::MEDIASUBTYPE_PCM), clsid));
   filter->NonDelegatingRelease();
 }
 

@@ -1,4 +1,5 @@
-// Tests of the media layer's touch input.
+// Tests of the media layer's touch input: the front's records, and fingers reported
+// by the window system reaching it through the window's touch messages.
 #include "tests/media/input/input_fixture.h"
 
 namespace halvorine_test {
@@ -70,6 +71,72 @@ TEST_F(InputTest, ARecordClaimingTooManyPointsIsCutTo16) {
   AddTouchInputRecord(&r);
   EXPECT_EQ(Input.Status.Touch.PointNum, 16);
   ResetInputStatus();
+}
+
+// Fingers as the window system reports them, through the window procedure.
+using K = plat::win::WindowEvent::Kind;
+
+// A finger at a share of the client's width and height.
+void finger(K kind, int id, float x, float y) {
+  plat::win::WindowEvent e;
+  e.kind = kind;
+  e.key = id;
+  e.touchX = x;
+  e.touchY = y;
+  plat::win::InjectWindowEvent(GetMainWindowHandle(), e);
+  ProcessWindowMessages();
+}
+
+struct Seen {
+  int buttons, x, y;
+};
+Seen seen() {
+  Seen s{};
+  s.buttons = GetMouseButtonInput();
+  GetMousePoint(&s.x, &s.y);
+  return s;
+}
+
+TEST_F(InputTest, FingersStandInForTheMouseFirstComeFirstTracked) {
+  ASSERT_EQ(startLibrary(), 0);
+  pointer(5, 6);
+  ProcessWindowMessages();
+  // 640 x 480 client: a share of 0.25 is pixel 160 across.
+  struct Step {
+    K kind;
+    int id;
+    float x, y;
+    int buttons, wantX, wantY, points;
+  } steps[] = {
+      {K::FingerDown, 3, 0.25f, 0.5f, 1, 160, 240, 1},
+      {K::FingerDown, 4, 0.75f, 0.25f, 1, 160, 240, 2},   // the first keeps being tracked
+      {K::FingerMove, 3, 0.5f, 0.5f, 1, 320, 240, 2},
+      {K::FingerMove, 4, 0.5f, 0.75f, 1, 320, 240, 2},
+      {K::FingerUp, 3, 0.5f, 0.5f, 1, 320, 360, 1},       // the one left takes over
+      {K::FingerDown, 3, 0.0f, 0.0f, 1, 320, 360, 2},
+      {K::FingerUp, 4, 0.5f, 0.75f, 1, 0, 0, 1},
+      {K::FingerMove, 3, 1.5f, -1.0f, 1, 640, 0, 1},      // held to the window's edge
+      {K::FingerUp, 3, 1.0f, 0.0f, 0, 5, 6, 0},           // then the cursor again
+      {K::FingerUp, 9, 0.5f, 0.5f, 0, 5, 6, 0},           // a finger never seen lands nowhere
+  };
+  int i = 0;
+  for (const Step& s : steps) {
+    SCOPED_TRACE(i++);
+    finger(s.kind, s.id, s.x, s.y);
+    const Seen got = seen();
+    EXPECT_EQ(got.buttons & 1, s.buttons);
+    EXPECT_EQ(got.x, s.wantX);
+    EXPECT_EQ(got.y, s.wantY);
+    EXPECT_EQ(Input.Status.Touch.PointNum, s.points);
+  }
+  // Twenty fingers: the record holds sixteen, the first of them tracked; all lift.
+  for (int f = 0; f < 20; ++f) finger(K::FingerDown, 100 + f, 0.01f * static_cast<float>(f), 0.5f);
+  EXPECT_EQ(Input.Status.Touch.PointNum, kMaxTouchPoints);
+  EXPECT_EQ(Input.Status.TouchID, 100);
+  EXPECT_EQ(seen().x, 0);
+  for (int f = 0; f < 20; ++f) finger(K::FingerUp, 100 + f, 0.0f, 0.5f);
+  EXPECT_EQ(seen().buttons & 1, 0);
+  EXPECT_EQ(Input.Status.TouchID, -1);
 }
 
 }  // namespace

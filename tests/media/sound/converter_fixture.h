@@ -1,10 +1,12 @@
-// A sound converter opened over file bytes in memory, and reading from it.
+// A sound converter opened over file bytes in memory, and reading from it; and the
+// sound system ready to load such bytes.
 #pragma once
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "media/sound/sound_handle.h"
+#include "tests/media/sound/sound_system_fixture.h"
 
 namespace halvorine_test {
 
@@ -32,6 +34,28 @@ struct Converter {
     std::vector<std::int16_t> s(b.size() / 2);
     std::memcpy(s.data(), b.data(), s.size() * 2);
     return s;
+  }
+};
+
+// The sound system with the converter's codecs loaded; load() makes a sound of file
+// bytes with the given data kind.
+class CompressedTest : public SoundSystemTest {
+ protected:
+  void SetUp() override {
+    SoundSystemTest::SetUp();
+    ZaDod::InitializeSoundConvert();
+  }
+  void TearDown() override {
+    ZaDod::TerminateSoundConvert();
+    unsetenv("HALVORINE_MISSING");
+    SoundSystemTest::TearDown();
+  }
+  int load(const std::vector<std::uint8_t>& file, int kind = 0) {
+    ZaDod::LoadSoundSettings s;
+    ZaDod::InitLoadSoundSettings(&s);
+    s.CreateSoundDataType = kind;
+    return ZaDod::LoadSoundMemByMemImageWithParams(&s, 1, -1, file.data(), static_cast<std::uint32_t>(file.size()),
+                                                   1, -1, 0, 0);
   }
 };
 

@@ -16,26 +16,6 @@ namespace {
 
 using namespace ZaDod;
 
-class CompressedTest : public SoundSystemTest {
- protected:
-  void SetUp() override {
-    SoundSystemTest::SetUp();
-    InitializeSoundConvert();
-  }
-  void TearDown() override {
-    TerminateSoundConvert();
-    unsetenv("HALVORINE_MISSING");
-    SoundSystemTest::TearDown();
-  }
-  int load(const std::vector<std::uint8_t>& file, int kind = 0) {
-    LoadSoundSettings s;
-    InitLoadSoundSettings(&s);
-    s.CreateSoundDataType = kind;
-    return LoadSoundMemByMemImageWithParams(&s, 1, -1, file.data(), static_cast<std::uint32_t>(file.size()), 1, -1,
-                                            0, 0);
-  }
-};
-
 #define NEED_VORBIS_FILES()                                                                                         \
   HALVORINE_NEED_FILE("oggenc", "loop.ogg",                                                                         \
                       "sox -n -r 44100 -c 2 -b 16 src3.wav synth 3 sine 440 sine 660 vol 0.6 && "                  \

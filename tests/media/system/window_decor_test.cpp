@@ -101,6 +101,10 @@ TEST_F(LibraryTest, ToolbarButtonsShareTheStripAndTheToolbarCanBeRemoved) {
   GetClientRect(mainWindow(), &plain);
   for (int round = 0; round < 3; ++round) {
     ASSERT_EQ(SetToolbar("strip.bmp", 4, 0), 0);
+    // The window takes the toolbar's style pair.
+    EXPECT_EQ(Win.Settings.WindowStyleIndex, 6);
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(mainWindow(), GWL_STYLE)) & ~WS_VISIBLE, 0x80CA0000u);
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(mainWindow(), GWL_EXSTYLE)), 0x300u);
     HWND toolbar = WindowDecor.Toolbar;
     ASSERT_NE(toolbar, nullptr);
     EXPECT_EQ(GetToolbarHeight(), 16 + 6);
@@ -156,7 +160,12 @@ TEST_F(LibraryTest, MenuItemTableNamesItemsAndVisibilityFollowsTheSwitch) {
   AppendMenuW(bar, MF_POPUP, reinterpret_cast<uintptr_t>(file), u"File");
   AppendMenuW(bar, MF_STRING, 200, u"Help");
   ASSERT_EQ(SetupMenuItemTable(bar), 0);
-  EXPECT_EQ(WindowDecor.ItemNum, 3);
+  // The item that opens the submenu is listed, then the submenu's items; no separator.
+  ASSERT_EQ(WindowDecor.ItemNum, 4);
+  const char16_t* order[] = {u"File", u"Open", u"Quit", u"Help"};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(std::u16string(WindowDecor.Items[i].Name), order[i]) << i;
+  EXPECT_EQ(WindowDecor.Items[0].Menu, bar);
+  EXPECT_EQ(WindowDecor.Items[1].Menu, file);
   const struct { int id; const char* name; } items[] = {{100, "Open"}, {101, "Quit"}, {200, "Help"}};
   for (const auto& item : items) {
     char name[512] = {};

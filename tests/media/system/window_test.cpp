@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "media_library_fixture.h"
+#include "media/system/window_decor.h"
 #include "media/graphics/display.h"
 #include "media/graphics/font/font.h"
 #include "media/graphics/graphics.h"
@@ -11,6 +12,7 @@
 #include "media/graphics/mask.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
+#include "platform/win/menu.h"
 #include "platform/win/win_window.h"
 #include "platform/win/win_display.h"
 
@@ -331,6 +333,91 @@ TEST_F(LibraryTest, FullScreenStartRetriesTheDefaultModeAt32Bits) {
   GraphicsSys.colorBits = 0;
   SetDisplaysForTest({});
   ReleaseDisplayInfo();
+}
+
+TEST_F(LibraryTest, AMaximisedWindowScalesTheScreenEvenlyToFit) {
+  ASSERT_EQ(startWindowed(), 0);
+  for (int round = 0; round < 2; ++round) {
+    ShowWindow(mainWindow(), SW_MAXIMIZE);
+    RECT client;
+    GetClientRect(mainWindow(), &client);
+    ASSERT_GT(client.right, 640);
+    const double want = std::min((client.right - 1) / 640.0, (client.bottom - 1) / 480.0);
+    double x = 0, y = 0;
+    EXPECT_DOUBLE_EQ(GetWindowStretchRate(&x, &y), want);
+    EXPECT_DOUBLE_EQ(y, want);
+    // A point of the client maps back to the screen image at that rate.
+    POINT origin{0, 0};
+    ClientToScreen(mainWindow(), &origin);
+    int sx, sy;
+    ConvDesktopPosToScreenPos(origin.x + static_cast<int>(want * 100), origin.y, &sx, &sy);
+    EXPECT_EQ(sx, 100);
+    ShowWindow(mainWindow(), SW_RESTORE);
+    EXPECT_EQ(GetWindowStretchRate(&x, &y), 1.0);
+    GetClientRect(mainWindow(), &client);
+    EXPECT_EQ(client.right, 640);
+  }
+}
+
+// Full screen: without a device the menu bar comes down near the top; with one it
+// stays, and the cursor follows the mouse either way.
+TEST_F(LibraryTest, FullScreenMenuFollowsTheMouseByTheDevice) {
+  SetDisplaysForTest({DisplayDesc{RECT{0, 0, 1920, 1080}, {1920, 1080, 32, 60}, {{640, 480, 32, 60}, {1920, 1080, 32, 60}}}});
+  ReleaseDisplayInfo();
+  for (const char* missing : {"d3d11,d3d9", ""}) {
+    SCOPED_TRACE(missing);
+    setenv("HALVORINE_MISSING", missing, 1);
+    ASSERT_EQ(InitializeLibrary(), 0);
+    const bool device = Graphics_Hardware_IsDeviceValid() != 0;
+    EXPECT_EQ(device, missing[0] == 0);
+    HMENU bar = CreateMenu();
+    AppendMenuW(bar, MF_STRING, 200, u"Help");
+    WindowDecor.Menu = bar;
+    // Client positions; the screen image may be scaled into a larger full-screen window.
+    auto mouseAt = [&](int y) {
+      WindowEvent e;
+      e.kind = WindowEvent::Kind::MouseMove;
+      e.x = 50;
+      e.y = y;
+      InjectWindowEvent(mainWindow(), e);
+      ProcessWindowMessages();
+      UpdateFullScreenMenu();
+    };
+    for (int round = 0; round < 2; ++round) {
+      mouseAt(300);
+      EXPECT_EQ(GetMenu(mainWindow()) != nullptr, device);
+      EXPECT_EQ(Win.Status.CursorShown, 0);
+      mouseAt(30);
+      EXPECT_EQ(GetMenu(mainWindow()), bar);
+      EXPECT_EQ(Win.Status.CursorShown, 1);
+      mouseAt(400);
+      EXPECT_EQ(GetMenu(mainWindow()) != nullptr, device);
+      EXPECT_EQ(Win.Status.CursorShown, 0);
+    }
+    TerminateLibrary();
+    unsetenv("HALVORINE_MISSING");
+  }
+  SetMainScreenSize(0, 0);
+  GraphicsSys.colorBits = 0;
+  SetDisplaysForTest({});
+  ReleaseDisplayInfo();
+}
+
+// Fonts are measured in the window system's device contexts: once the main window is
+// gone none is made, until the next start-up.
+TEST_F(LibraryTest, NoFontIsMadeAfterTheMainWindowIsGone) {
+  ASSERT_EQ(startWindowed(), 0);
+  const int before = CreateFontHandle(nullptr, 20, 3, 0, -1, 0, 0, -1);
+  EXPECT_NE(before, -1);
+  { std::u16string a = LogCapture::all(); FILE* f = fopen("/tmp/h71t/dbg2.txt", "wb"); fwrite(a.data(), 2, a.size(), f); fclose(f); }
+  DestroyWindow(mainWindow());
+  EXPECT_EQ(GetWindowDestroyedFlag(), 1);
+  EXPECT_EQ(CreateFontHandle(nullptr, 20, 3, 0, -1, 0, 0, -1), -1);
+  TerminateLibrary();
+  EXPECT_EQ(GetMainWindowHandle(), nullptr);
+  ASSERT_EQ(startWindowed(), 0);
+  EXPECT_EQ(GetWindowDestroyedFlag(), 0);
+  EXPECT_NE(CreateFontHandle(nullptr, 20, 3, 0, -1, 0, 0, -1), -1);
 }
 
 }  // namespace

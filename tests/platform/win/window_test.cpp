@@ -258,6 +258,84 @@ TEST_F(WindowTest, DroppedFilesReachOnlyAWindowThatAcceptsThem) {
   DestroyWindow(hwnd);
 }
 
+// Every finger down on a registered window is listed in each touch message; the one
+// that changed carries its flag, the first one down is primary.
+TEST_F(WindowTest, FingersBecomeTouchMessagesOfARegisteredWindow) {
+  ASSERT_NE(create(), nullptr);
+  RECT client;
+  GetClientRect(hwnd, &client);
+  POINT origin{0, 0};
+  ClientToScreen(hwnd, &origin);
+  auto finger = [&](WindowEvent::Kind kind, int id, float x, float y) {
+    WindowEvent e;
+    e.kind = kind;
+    e.key = id;
+    e.touchX = x;
+    e.touchY = y;
+    InjectWindowEvent(hwnd, e);
+  };
+  using K = WindowEvent::Kind;
+  finger(K::FingerDown, 1, 0.5f, 0.5f);
+  MSG m;
+  EXPECT_FALSE(PeekMessageW(&m, hwnd, WM_TOUCH, WM_TOUCH, PM_REMOVE));
+  DWORD flags = 7;
+  EXPECT_FALSE(IsTouchWindow(hwnd, &flags));
+  ASSERT_TRUE(RegisterTouchWindow(hwnd, 0));
+  EXPECT_TRUE(IsTouchWindow(hwnd, &flags));
+  EXPECT_EQ(flags, 0u);
+  struct Want {
+    DWORD id, flags;
+    LONG x, y;  // client pixels
+  };
+  struct Step {
+    K kind;
+    int id;
+    float x, y;
+    std::vector<Want> want;
+  } steps[] = {
+      {K::FingerDown, 1, 0.5f, 0.25f, {{1, TOUCHEVENTF_DOWN | TOUCHEVENTF_INRANGE | TOUCHEVENTF_PRIMARY, 320, 120}}},
+      {K::FingerDown, 2, 0.0f, 1.0f,
+       {{1, TOUCHEVENTF_MOVE | TOUCHEVENTF_INRANGE | TOUCHEVENTF_PRIMARY, 320, 120},
+        {2, TOUCHEVENTF_DOWN | TOUCHEVENTF_INRANGE, 0, 480}}},
+      {K::FingerMove, 2, 0.25f, 0.5f,
+       {{1, TOUCHEVENTF_MOVE | TOUCHEVENTF_INRANGE | TOUCHEVENTF_PRIMARY, 320, 120},
+        {2, TOUCHEVENTF_MOVE | TOUCHEVENTF_INRANGE, 160, 240}}},
+      {K::FingerUp, 1, 0.5f, 0.25f,
+       {{1, TOUCHEVENTF_UP | TOUCHEVENTF_PRIMARY, 320, 120}, {2, TOUCHEVENTF_MOVE | TOUCHEVENTF_INRANGE, 160, 240}}},
+      {K::FingerUp, 2, 0.25f, 0.5f, {{2, TOUCHEVENTF_UP | TOUCHEVENTF_PRIMARY, 160, 240}}},
+  };
+  int step = 0;
+  for (const Step& s : steps) {
+    SCOPED_TRACE(step++);
+    finger(s.kind, s.id, s.x, s.y);
+    ASSERT_TRUE(PeekMessageW(&m, hwnd, WM_TOUCH, WM_TOUCH, PM_REMOVE));
+    ASSERT_EQ(LOWORD(m.wParam), s.want.size());
+    auto h = reinterpret_cast<HTOUCHINPUT>(m.lParam);
+    std::vector<TOUCHINPUT> got(s.want.size() + 1);
+    EXPECT_FALSE(GetTouchInputInfo(h, 1, got.data(), 40));  // a record of another size
+    ASSERT_TRUE(GetTouchInputInfo(h, static_cast<UINT>(got.size()), got.data(), sizeof(TOUCHINPUT)));
+    for (std::size_t i = 0; i < s.want.size(); ++i) {
+      EXPECT_EQ(got[i].dwID, s.want[i].id);
+      EXPECT_EQ(got[i].dwFlags, s.want[i].flags);
+      EXPECT_EQ(got[i].x, (origin.x + s.want[i].x) * 100);
+      EXPECT_EQ(got[i].y, (origin.y + s.want[i].y) * 100);
+    }
+    EXPECT_TRUE(CloseTouchInputHandle(h));
+  }
+  // A lift of a finger never seen is no message; one still queued when the window goes
+  // is freed with it; after unregistering, nothing comes.
+  finger(K::FingerUp, 5, 0.5f, 0.5f);
+  EXPECT_FALSE(PeekMessageW(&m, hwnd, WM_TOUCH, WM_TOUCH, PM_NOREMOVE));
+  finger(K::FingerDown, 3, 0.5f, 0.5f);
+  ASSERT_TRUE(UnregisterTouchWindow(hwnd));
+  finger(K::FingerMove, 3, 0.5f, 0.5f);
+  EXPECT_FALSE(IsTouchWindow(hwnd, nullptr));
+  EXPECT_FALSE(GetTouchInputInfo(nullptr, 1, nullptr, sizeof(TOUCHINPUT)));
+  EXPECT_FALSE(CloseTouchInputHandle(nullptr));
+  DestroyWindow(hwnd);
+  EXPECT_FALSE(RegisterTouchWindow(hwnd, 0));
+}
+
 TEST_F(WindowTest, FrameLimitClosesTheWindowAfterTheNthPresent) {
   setenv("HALVORINE_FRAMES", "3", 1);
   ASSERT_NE(create(), nullptr);

@@ -83,6 +83,34 @@ TEST(SdlWindow, AppearsAndDeliversSdlEventsAsMessages) {
     }
   }
 
+  // A finger on the window, as a touch screen reports it: a share of the client size.
+  ASSERT_TRUE(RegisterTouchWindow(hwnd, 0));
+  POINT origin{0, 0};
+  ClientToScreen(hwnd, &origin);
+  for (Uint32 type : {SDL_FINGERDOWN, SDL_FINGERUP}) {
+    got.clear();
+    e = SDL_Event{};
+    e.type = type;
+    e.tfinger.windowID = SDL_GetWindowID(native);
+    e.tfinger.touchId = 77;
+    e.tfinger.fingerId = 0x123456789LL;
+    e.tfinger.x = 0.5f, e.tfinger.y = 0.25f;
+    SDL_PushEvent(&e);
+    ASSERT_TRUE(waitFor(WM_TOUCH));
+    for (const MSG& m : got) {
+      if (m.message != WM_TOUCH) continue;
+      ASSERT_EQ(LOWORD(m.wParam), 1);
+      TOUCHINPUT input;
+      auto h = reinterpret_cast<HTOUCHINPUT>(m.lParam);
+      ASSERT_TRUE(GetTouchInputInfo(h, 1, &input, sizeof input));
+      EXPECT_EQ(input.x, (origin.x + 320) * 100);
+      EXPECT_EQ(input.y, (origin.y + 120) * 100);
+      EXPECT_EQ(input.dwID, 0u);
+      EXPECT_NE(input.dwFlags & (type == SDL_FINGERDOWN ? TOUCHEVENTF_DOWN : TOUCHEVENTF_UP), 0u);
+      CloseTouchInputHandle(h);
+    }
+  }
+
   e = SDL_Event{};
   e.type = SDL_WINDOWEVENT;
   e.window.windowID = SDL_GetWindowID(native);

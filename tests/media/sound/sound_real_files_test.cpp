@@ -1,0 +1,277 @@
+// Files as real writers make them, made at test time by sox, lame, oggenc and opusenc:
+// header fields that lie, data that only looks like MPEG audio, MP3 of one frame and
+// MP3 inside WAVE. Each is either played as its reference decode says or refused.
+#include <algorithm>
+#include <fstream>
+
+#include "media/base/memory.h"
+#include "media/sound/sound_convert_methods.h"
+#include "tests/media/sound/converter_fixture.h"
+#include "tests/media/sound/reference_decode.h"
+#include "tests/media/sound/sound_system_fixture.h"
+
+namespace halvorine_test {
+namespace {
+
+using namespace ZaDod;
+
+using RealFilesTest = CompressedTest;
+
+// The offset of a RIFF chunk's body; 0 when there is none.
+std::size_t chunkBody(const std::vector<std::uint8_t>& f, const char* id) {
+  for (std::size_t p = 12; p + 8 <= f.size();) {
+    std::uint32_t size;
+    std::memcpy(&size, &f[p + 4], 4);
+    if (std::memcmp(&f[p], id, 4) == 0) return p + 8;
+    p += 8 + size + (size & 1);
+  }
+  return 0;
+}
+
+// Frames that hold sound, and where the first and last of them are.
+struct Loud {
+  std::size_t first = 0, last = 0, count = 0;
+};
+Loud loudFrames(const std::vector<std::int16_t>& stereo) {
+  Loud l;
+  for (std::size_t i = 0; i + 1 < stereo.size(); i += 2) {
+    if (std::abs(stereo[i]) < 200 && std::abs(stereo[i + 1]) < 200) continue;
+    if (l.count++ == 0) l.first = i / 2;
+    l.last = i / 2;
+  }
+  return l;
+}
+
+TEST_F(RealFilesTest, WaveWithAWrongBytesPerSecondFieldPlaysItsSecondAndEnds) {
+  HALVORINE_NEED_FILE("sox", "tone8k.wav", "sox -n -r 8000 -c 1 -b 16 tone8k.wav synth 1 sine 440 vol 0.8");
+  const std::vector<std::uint8_t> good = readBytes("tone8k.wav");
+  const std::size_t fmt = chunkBody(good, "fmt ");
+  ASSERT_NE(fmt, 0u);
+  for (std::uint32_t field : {80u, 0u, 1u, 16000u * 1000u}) {
+    for (int kind : {0, 2}) {
+      SCOPED_TRACE(testing::Message() << "field " << field << " kind " << kind);
+      std::vector<std::uint8_t> bad = good;
+      std::memcpy(&bad[fmt + 8], &field, 4);
+      const int h = load(bad, kind);
+      ASSERT_NE(h, -1);
+      EXPECT_EQ(GetSoundMemTotalSample(h), 8000);
+      EXPECT_EQ(GetSoundRecord(h)->WaveFormat.nAvgBytesPerSec, 16000u);
+      ASSERT_EQ(PlaySoundMem(h, DX_PLAYTYPE_BACK, 1), 0);
+      const std::vector<std::int16_t> out = run(44100 * 2);
+      const Loud l = loudFrames(out);
+      // One second of tone at the output rate, then silence to the end of the run.
+      EXPECT_LT(l.first, 4410u);
+      EXPECT_NEAR(static_cast<double>(l.last - l.first), 44100.0, 441.0);
+      EXPECT_EQ(CheckSoundMemPlaying(h), 0);
+      DeleteSoundMem(h);
+    }
+  }
+}
+
+TEST_F(RealFilesTest, DataThatOnlyLooksLikeMpegAudioIsRefused) {
+  if (!haveTool("sox") || !haveTool("opusenc")) GTEST_SKIP() << "sox or opusenc is not installed";
+  ASSERT_TRUE(inFolder("sox -n -r 44100 -c 6 -b 16 six.wav synth 0.5 sine 300 vol 0.5 && "
+                       "sox -n -r 44100 -c 2 -b 24 deep24.wav synth 0.5 sine 300 vol 0.5 && "
+                       "sox -n -r 44100 -c 2 -b 32 deep32.wav synth 0.5 sine 300 vol 0.5 && "
+                       "sox -n -r 48000 -c 4 -b 16 four.wav synth 0.5 sine 300 vol 0.5 && "
+                       "opusenc --quiet four.wav four.opus"));
+  // The same 24- and 32-bit samples under the plain PCM tag, as some writers make them.
+  for (const char* deep : {"deep24.wav", "deep32.wav"}) {
+    std::vector<std::uint8_t> plain = readBytes(deep);
+    const std::size_t fmt = chunkBody(plain, "fmt ");
+    ASSERT_NE(fmt, 0u);
+    plain[fmt] = 1, plain[fmt + 1] = 0;
+    std::ofstream(codecFolder() + "/plain_" + deep, std::ios::binary)
+        .write(reinterpret_cast<const char*>(plain.data()), static_cast<std::streamsize>(plain.size()));
+  }
+  for (const char* name :
+       {"six.wav", "deep24.wav", "deep32.wav", "plain_deep24.wav", "plain_deep32.wav", "four.opus"}) {
+    SCOPED_TRACE(name);
+    const std::vector<std::uint8_t> file = readBytes(name);
+    ASSERT_GT(file.size(), 1000u);
+    // Neither the codec's MP3 path nor the filter graph's may take it.
+    Converter graphOnly(file, SOUNDCONVERT_NO_WAVE | SOUNDCONVERT_NO_OGG | SOUNDCONVERT_NO_OPUS |
+                                  SOUNDCONVERT_NO_ACM | SOUNDCONVERT_NO_ACM_MP3);
+    EXPECT_EQ(graphOnly.result, -1);
+    if (std::string(name) != "four.opus") {
+      Converter codecOnly(file, SOUNDCONVERT_NO_DSMP3);
+      EXPECT_EQ(codecOnly.result, -1);
+    }
+    EXPECT_EQ(load(file), -1);
+  }
+}
+
+// Half a second of MPEG-1 stereo at 44.1 kHz and of MPEG-2 mono at 22.05 kHz.
+#define NEED_TONE_MP3()                                                                            \
+  HALVORINE_NEED_FILE("lame", "tone.mp3",                                                          \
+                      "sox -n -r 44100 -c 2 -b 16 tonem.wav synth 0.5 sine 440 sine 550 vol 0.6 && " \
+                      "lame --quiet -t -b 128 tonem.wav tone.mp3 && "                              \
+                      "sox -n -r 22050 -c 1 -b 16 tonem22.wav synth 0.5 sine 440 vol 0.6 && "     \
+                      "lame --quiet -t -b 64 tonem22.wav tone22.mp3")
+
+// The first frame of an MP3.
+std::vector<std::uint8_t> firstFrame(const std::vector<std::uint8_t>& mp3) {
+  MPEGAudioFrameInfo info;
+  if (mp3.size() < 4 || ParseMPEGAudioFrameHeader(mp3.data(), &info) != 0) return {};
+  return std::vector<std::uint8_t>(mp3.begin(), mp3.begin() + info.FrameBytes);
+}
+
+TEST_F(RealFilesTest, Mp3OfOneFrameDecodesAndNothingIsRefused) {
+  NEED_TONE_MP3();
+  struct Case {
+    const char* file;
+    int channels, samples;
+  } cases[] = {{"tone.mp3", 2, 1152}, {"tone22.mp3", 1, 576}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.file);
+    const std::vector<std::uint8_t> mp3 = readBytes(k.file);
+    // The first frame needs no bytes of earlier frames, so alone it decodes to the
+    // same samples as at the head of the whole file.
+    MPEGAudioFrameInfo info;
+    ASSERT_EQ(ParseMPEGAudioFrameHeader(mp3.data(), &info), 0);
+    const std::vector<std::uint8_t> lone = firstFrame(mp3);
+    ASSERT_FALSE(lone.empty());
+    const std::vector<std::int16_t> whole = mpg123Reference(mp3, info.SampleRate, k.channels);
+    ASSERT_GE(whole.size(), static_cast<std::size_t>(k.samples * k.channels));
+    const std::vector<std::int16_t> want(whole.begin(), whole.begin() + k.samples * k.channels);
+    for (int flags : {SOUNDCONVERT_NO_DSMP3, SOUNDCONVERT_NO_ACM_MP3}) {
+      SCOPED_TRACE(flags);
+      Converter c(lone, flags);
+      ASSERT_EQ(c.result, 0);
+      EXPECT_EQ(c.all(), want);
+    }
+    const int h = load(lone);
+    ASSERT_NE(h, -1);
+    EXPECT_EQ(GetSoundMemTotalSample(h), k.samples);
+    DeleteSoundMem(h);
+  }
+  // A frame whose body is cut short decodes to nothing: refused, not a silent sound.
+  std::vector<std::uint8_t> cut = firstFrame(readBytes("tone.mp3"));
+  cut.resize(cut.size() / 3);
+  EXPECT_EQ(load(cut), -1);
+}
+
+// MP3 frames in a RIFF WAVE, with the 30-byte MPEG layer-3 format record that common
+// writers make: its block-size field holds the samples per frame.
+std::vector<std::uint8_t> mp3InWave(const std::vector<std::uint8_t>& mp3, int channels, int rate, int kbps,
+                                    std::uint16_t blockSize) {
+  std::vector<std::uint8_t> w;
+  auto put = [&](const void* p, std::size_t n) {
+    w.insert(w.end(), static_cast<const std::uint8_t*>(p), static_cast<const std::uint8_t*>(p) + n);
+  };
+  auto put32 = [&](std::uint32_t v) { put(&v, 4); };
+  auto put16 = [&](std::uint16_t v) { put(&v, 2); };
+  put("RIFF", 4);
+  put32(0);
+  put("WAVEfmt ", 8);
+  put32(30);
+  put16(0x55);
+  put16(static_cast<std::uint16_t>(channels));
+  put32(static_cast<std::uint32_t>(rate));
+  put32(static_cast<std::uint32_t>(kbps * 125));
+  put16(1);
+  put16(0);
+  put16(12);
+  put16(1);      // MPEG
+  put32(2);      // padding off
+  put16(blockSize);
+  put16(1);      // frames per block
+  put16(1393);   // codec delay
+  put("fact", 4);
+  put32(4);
+  put32(0);
+  put("data", 4);
+  put32(static_cast<std::uint32_t>(mp3.size()));
+  put(mp3.data(), mp3.size());
+  const std::uint32_t riff = static_cast<std::uint32_t>(w.size() - 8);
+  std::memcpy(w.data() + 4, &riff, 4);
+  return w;
+}
+
+TEST_F(RealFilesTest, Mp3InWaveKeepsAllItsFrames) {
+  NEED_TONE_MP3();
+  struct Case {
+    const char* file;
+    int channels, rate, kbps;
+  } cases[] = {{"tone.mp3", 2, 44100, 128}, {"tone22.mp3", 1, 22050, 64}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.file);
+    const std::vector<std::uint8_t> mp3 = readBytes(k.file);
+    const std::vector<std::int16_t> reference = mpg123Reference(mp3, k.rate, k.channels);
+    for (std::uint16_t blockSize : {std::uint16_t{1152}, std::uint16_t{0}, std::uint16_t{60000}}) {
+      SCOPED_TRACE(blockSize);
+      const std::vector<std::uint8_t> wave = mp3InWave(mp3, k.channels, k.rate, k.kbps, blockSize);
+      Converter c(wave);
+      ASSERT_EQ(c.result, 0);
+      EXPECT_EQ(c.convert.Method, SOUND_METHODTYPE_ACM);
+      EXPECT_EQ(GetSoundConvertDestSize(&c.convert), static_cast<std::int32_t>(reference.size() * 2));
+      EXPECT_EQ(c.all(), reference);
+      const int h = load(wave);
+      ASSERT_NE(h, -1);
+      EXPECT_EQ(GetSoundMemTotalSample(h), static_cast<int>(reference.size()) / k.channels);
+      DeleteSoundMem(h);
+    }
+  }
+}
+
+// Flips bytes inside the Ogg page that holds the byte at share (0-1) of the file.
+std::vector<std::uint8_t> damagePage(std::vector<std::uint8_t> ogg, double share) {
+  std::vector<std::size_t> pages;
+  for (std::size_t i = 0; i + 4 <= ogg.size(); ++i)
+    if (std::memcmp(&ogg[i], "OggS", 4) == 0) pages.push_back(i);
+  std::size_t at = pages.front();
+  for (std::size_t p : pages)
+    if (p <= static_cast<std::size_t>(share * static_cast<double>(ogg.size()))) at = p;
+  for (std::size_t k = at + 40; k < at + 60 && k < ogg.size(); ++k) ogg[k] ^= 0x55;
+  return ogg;
+}
+
+TEST_F(RealFilesTest, ChainedAndDamagedVorbisPlayWhatTheyHold) {
+  HALVORINE_NEED_FILE("oggenc", "short_then_long.ogg",
+                      "sox -n -r 44100 -c 2 -b 16 first.wav synth 0.7 sine 440 vol 0.5 && "
+                      "sox -n -r 44100 -c 2 -b 16 second.wav synth 0.5 sine 660 vol 0.5 && "
+                      "oggenc -Q -s 101 -o first.ogg first.wav && oggenc -Q -s 202 -o second.ogg second.wav && "
+                      "cat first.ogg second.ogg > short_then_long.ogg && "
+                      "sox -n -r 44100 -c 2 -b 16 noise.wav synth 3 pinknoise vol 0.5 && "
+                      "oggenc -Q -o noise.ogg noise.wav && "
+                      "sox -n -r 44100 -c 2 -b 16 tone3.wav synth 3 sine 440 vol 0.5 && oggenc -Q -o tone3.ogg tone3.wav");
+  // Each link as the library decodes it alone, one after the other. (The links are given
+  // serial numbers of their own: two encodes may otherwise pick the same one, and a
+  // chain of one serial is no chain.)
+  std::vector<std::int16_t> links = vorbisReference("first.ogg");
+  const std::vector<std::int16_t> second = vorbisReference("second.ogg");
+  links.insert(links.end(), second.begin(), second.end());
+  ASSERT_EQ(links.size(), 52920u * 2);
+  for (int build : {0, 1}) {
+    SCOPED_TRACE(build);
+    Converter c(readBytes("short_then_long.ogg"), 0, 2, build);
+    ASSERT_EQ(c.result, 0);
+    EXPECT_EQ(GetSoundConvertDestSize(&c.convert), 52920 * 4);
+    EXPECT_EQ(c.all(), links);
+  }
+  const int h = load(readBytes("short_then_long.ogg"));
+  ASSERT_NE(h, -1);
+  EXPECT_EQ(GetSoundMemTotalSample(h), 52920);
+  // One damaged page, in the middle of noise or holding the first sound of a tone: the
+  // rest plays, and what is claimed is what plays.
+  struct Case {
+    const char* file;
+    double share;
+  } cases[] = {{"noise.ogg", 0.5}, {"tone3.ogg", 0.45}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.file);
+    const std::vector<std::uint8_t> whole = readBytes(k.file);
+    const std::vector<std::uint8_t> damaged = damagePage(whole, k.share);
+    Converter c(damaged);
+    ASSERT_EQ(c.result, 0);
+    const std::vector<std::int16_t> got = c.all();
+    const std::size_t loud = static_cast<std::size_t>(
+        std::count_if(got.begin(), got.end(), [](std::int16_t v) { return std::abs(v) > 100; }));
+    EXPECT_GT(got.size(), 132300u * 2 / 4);
+    EXPECT_LE(got.size(), static_cast<std::size_t>(GetSoundConvertDestSize(&c.convert) / 2));
+    EXPECT_GT(loud, got.size() / 2);
+  }
+}
+
+}  // namespace
+}  // namespace halvorine_test
