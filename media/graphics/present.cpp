@@ -3,12 +3,9 @@
 #include "media/graphics/d3d11/d3d11.h"
 #include "media/graphics/d3d9/d3d9.h"
 #include "media/graphics/display.h"
-#include "media/graphics/hardware.h"
-#include "media/graphics/display.h"
 #include "media/graphics/font/font.h"
 #include "media/graphics/graphics.h"
 #include "media/graphics/hardware.h"
-#include "media/graphics/hwdraw/window_dest.h"
 #include "media/graphics/mask.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
@@ -102,8 +99,6 @@ int Graphics_Hardware_FlipScreen() {
     }
     if (!CheckValidMemImg(&GraphicsSys.mainScreen) || !CheckValidMemImg(&GraphicsSys.auxScreen)) return 0;
     if (!GraphicsSys.noVSync) WaitVSyncByDirectDraw();
-    // A layered window shows the screen with its per-pixel alpha, as the hardware flips do.
-    if (GetWindowLayeredMode() != 0) return PresentLayeredWindow();
     const win::HWND window = GetDisplayWindowHandle();
     const win::HDC dc = window ? win::GetDC(window) : nullptr;
     if (dc == nullptr) return 0;
