@@ -34,28 +34,29 @@ void vertexPretransformed(const VertexIn& in, const ShaderEnv& env, const Shader
   }
 }
 
-// The pixel kinds act on colour; alpha passes through. Kind 1 blends toward `toward`
-// (the factor colour); kinds 2 and 5 invert the colour here only when it is a plain
-// diffuse colour: a texel is inverted before the diffuse colour modulates it.
-inline void applyKind(int kind, const Float4& toward, bool inverted, Float4& c) {
+// Kinds 2 and 5 take the complement of their colour source: a plain diffuse colour,
+// or a texel before the diffuse colour modulates it.
+inline bool invertsSource(int kind) { return kind == 2 || kind == 5; }
+inline void invertColour(Float4& c) {
+  for (int k = 0; k < 3; ++k) c[k] = 1.0f - c[k];
+}
+
+// The pixel kinds act on colour whose source the caller has already inverted where the
+// kind asks; alpha passes through. Kind 1 blends toward `toward` (the factor colour).
+inline void applyKind(int kind, const Float4& toward, Float4& c) {
   const float a = c[3];
   switch (kind) {
-    case 0: break;
+    case 0:
+    case 2: break;
     case 1:
       for (int k = 0; k < 3; ++k) c[k] = c[k] * a + toward[k] * (1.0f - a);
-      break;
-    case 2:
-      if (!inverted)
-        for (int k = 0; k < 3; ++k) c[k] = 1.0f - c[k];
       break;
     case 3:
       for (int k = 0; k < 3; ++k) c[k] = std::min(4.0f * c[k], 1.0f);
       break;
     case 4:
-      for (int k = 0; k < 3; ++k) c[k] = c[k] * a;
-      break;
     case 5:
-      for (int k = 0; k < 3; ++k) c[k] = (inverted ? c[k] : 1.0f - c[k]) * a;
+      for (int k = 0; k < 3; ++k) c[k] = c[k] * a;
       break;
     case 6:
       for (int k = 0; k < 3; ++k) c[k] = std::min(4.0f * c[k], 1.0f) * a;
@@ -66,7 +67,8 @@ inline void applyKind(int kind, const Float4& toward, bool inverted, Float4& c) 
 // param: kind, alpha-test variant.
 bool pixelUntextured(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
   out = varying4(in, kColour0);
-  applyKind(self.param[0], env.reg(kPsBaseSlot, kPsFactorColour / 16), false, out);
+  if (invertsSource(self.param[0])) invertColour(out);
+  applyKind(self.param[0], env.reg(kPsBaseSlot, kPsFactorColour / 16), out);
   return alphaPasses(env, self.param[1], out[3]);
 }
 
@@ -89,15 +91,13 @@ bool pixelTextured(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& s
     }
   }
   const int kind = self.param[0];
-  const bool invert = kind == 2 || kind == 5;
-  if (invert)
-    for (int k = 0; k < 3; ++k) t[k] = 1.0f - t[k];
+  if (invertsSource(kind)) invertColour(t);
   const Float4 d = varying4(in, kColour0);
   for (int k = 0; k < 4; ++k) out[k] = t[k] * d[k];
   if (graph >= 2) out[3] = out[3] * alphaScale;
   // A wipe's factor register holds its ramp; the factor colour is white then.
   const Float4 white{1.0f, 1.0f, 1.0f, 1.0f};
-  applyKind(kind, graph == 2 ? white : env.reg(kPsBaseSlot, kPsFactorColour / 16), invert, out);
+  applyKind(kind, graph == 2 ? white : env.reg(kPsBaseSlot, kPsFactorColour / 16), out);
   return alphaPasses(env, self.param[1], out[3]);
 }
 
