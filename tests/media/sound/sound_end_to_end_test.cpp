@@ -21,7 +21,12 @@ namespace {
 
 using namespace ZaDod;
 
-std::string folder() { return std::string(HALVORINE_BINARY_DIR) + "/sound_end_to_end_test"; }
+// The parent's own folder (the whole-program run of this test program may run the same
+// test beside it), handed to its children.
+std::string folder() {
+  if (const char* given = std::getenv("HALVORINE_SOUND_FOLDER")) return given;
+  return std::string(HALVORINE_BINARY_DIR) + "/sound_end_to_end_test." + std::to_string(getpid());
+}
 
 // Run only by the parent test below, in a child process.
 TEST(SoundEndToEnd, Child) {
@@ -103,12 +108,14 @@ TEST(SoundEndToEnd, PlaysOnceAndLooping) {
     env.push_back("HALVORINE_AUDIO_CAPTURE=" + capture);
     env.push_back(std::string("HALVORINE_SOUND_MODE=") + c.mode);
     env.push_back(std::string("HALVORINE_SOUND_FILE=") + c.file);
+    env.push_back("HALVORINE_SOUND_FOLDER=" + dir);
     ASSERT_EQ(halvorine_test::runTestInChild("SoundEndToEnd.Child", env), 0) << "child failed";
     const std::string check = "python3 '" + std::string(HALVORINE_SOURCE_DIR) +
                               "/tests/scripts/harness/run_case.py' --check-sound '" + capture + "' '" + dir + "' '" +
                               expect + "'";
     EXPECT_EQ(std::system(check.c_str()), 0) << check;
   }
+  if (!HasFailure()) std::system(("rm -rf '" + dir + "'").c_str());
 }
 
 }  // namespace
