@@ -78,7 +78,8 @@ TEST_F(SoundOutputTest, CaptureChild) {
 }
 
 TEST(SoundCapture, CaptureHoldsTheScaledSource) {
-  const std::string dir = std::string(HALVORINE_BINARY_DIR) + "/sound_capture_test";
+  // A folder of this process's own: the whole-program run may run this test beside it.
+  const std::string dir = std::string(HALVORINE_BINARY_DIR) + "/sound_capture_test." + std::to_string(getpid());
   std::system(("mkdir -p '" + dir + "'").c_str());
   const std::string source = dir + "/a440.wav", capture = dir + "/capture.wav";
   std::remove(capture.c_str());
@@ -122,6 +123,7 @@ TEST(SoundCapture, CaptureHoldsTheScaledSource) {
   EXPECT_LE(worst, 1);
   for (size_t f = start + 44100; f < capFrames; ++f) ASSERT_TRUE(silent(cap.samples, f)) << "frame " << f;
   EXPECT_GT(capFrames, start + 44100);  // silence follows
+  if (!HasFailure()) std::system(("rm -rf '" + dir + "'").c_str());
 }
 
 }  // namespace
