@@ -153,10 +153,13 @@ void* MemReallocBase(void* memory, size_t size, size_t alignment, const char* fi
                           u"が不正です、誤ったメモリアドレスが渡されたか、メモリが破壊されています");
   void* result = nullptr;
   if (tag) {
-    HeapLock hold(tag->Heap);
+    // A block that moves frees its tag, and with it perhaps the page the tag sat on,
+    // so the heap is read before the call, never from the tag after it.
+    HeapInfo* heap = tag->Heap;
+    HeapLock hold(heap);
     size_t oldSize;
     result = ReallocMemoryBase(memory, 0, size, alignment, file, line, &oldSize);
-    Totals* totals = totalsOf(s, tag->Heap);
+    Totals* totals = totalsOf(s, heap);
     if (result && totals) totals->total = totals->total - oldSize + size;
   }
   if (!result) {
