@@ -210,7 +210,7 @@ int SetupBuiltinFontHandle(const FontCreateParam* param, int handle, const void*
     edgeSize = std::max(0, edgeSize);
     const uint32_t edgeBit = edgeSize > 0 ? kFontTypeEdge : 0;
     font->fontType = (kind == 0 ? 0u : kind == 1 ? 18u : 34u) | edgeBit;
-    font->edgeSize = static_cast<uint32_t>(std::min(edgeSize, 64));
+    font->edgeSize = static_cast<uint32_t>(edgeSize);
     ResetFontHandleSettings(font, 1);
     if (CreateFontGdiObject(font, 0) != 0) return fail();
     if (CreateFontToHandle(param, font, inTask) != 0) return fail();

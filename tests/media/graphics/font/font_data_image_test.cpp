@@ -117,6 +117,29 @@ TEST_F(ImageFont, EveryDepthDrawsItsGlyphs) {
     }
 }
 
+// An edged image font widens and heightens by the whole edge, also past 64 pixels, and
+// the edge ring reaches exactly that far from the body.
+TEST_F(ImageFont, EdgesOfEverySizeSurroundTheBody) {
+    const std::vector<uint8_t> bytes = image(2);
+    for (int edge : {1, 3, 70}) {
+        const int handle = CreateDefaultFontHandle(nullptr, bytes.data(), bytes.size(), edge, 0);
+        ASSERT_NE(handle, -1) << edge;
+        FontHandleRecord* font = GetFontRecord(handle);
+        EXPECT_EQ(static_cast<int>(font->edgeSize), edge);
+        EXPECT_EQ(GetDrawStringWidthToHandleW(u"A", -1, handle), 7 + 2 * edge) << edge;
+        const MEMIMG& s = GraphicsSys.mainScreen;
+        const ImageRect all{0, 0, s.width, s.height};
+        FillMemImg(&GraphicsSys.mainScreen, &all, 0);
+        ASSERT_EQ(DrawStringToHandleW(0, 0, u"A", 0xFFFFFF, handle, 0xFF0000, 0), 0);
+        // The body's top-left texel sits at (edge + 1, edge + 2); the edge reaches `edge` pixels left of it.
+        EXPECT_EQ(rgbAt(edge + 1, edge + 2), 0xFFFFFFu) << edge;
+        // (Grey-level glyphs stamp the edge at level 15 of 16.)
+        EXPECT_EQ(rgbAt(1, edge + 2), 0xF00000u) << edge;
+        EXPECT_EQ(rgbAt(0, edge + 2), 0u) << edge;
+        DeleteFontHandle(handle);
+    }
+}
+
 TEST_F(ImageFont, HalfLevelsBlend) {
     for (int kind = 1; kind < 3; ++kind) {
         pk::FontImageSpec spec;
