@@ -6,6 +6,7 @@
 #include "media/graphics/font/font.h"
 #include "media/graphics/graphics.h"
 #include "media/graphics/hardware.h"
+#include "media/graphics/hwdraw/window_dest.h"
 #include "media/graphics/mask.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
@@ -99,6 +100,7 @@ int Graphics_Hardware_FlipScreen() {
     }
     if (!CheckValidMemImg(&GraphicsSys.mainScreen) || !CheckValidMemImg(&GraphicsSys.auxScreen)) return 0;
     if (!GraphicsSys.noVSync) WaitVSyncByDirectDraw();
+    if (GetWindowLayeredMode() != 0) return PresentLayeredWindow();
     const win::HWND window = GetDisplayWindowHandle();
     const win::HDC dc = window ? win::GetDC(window) : nullptr;
     if (dc == nullptr) return 0;

@@ -1,6 +1,6 @@
 // The layered-window picture: a software image shown through the window system's
-// layered-window update, by colour key or per-pixel alpha. The flips would call it
-// when a layered window is set, which this system never does.
+// layered-window update, by colour key or per-pixel alpha. Every renderer's flip shows
+// the screen this way while a layered mode is set.
 #include <cstring>
 
 #include "media/graphics/base_image.h"

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/win/gdi_internal.h"
+#include "platform/win/window_internal.h"
 
 namespace plat::win {
 
@@ -43,6 +44,16 @@ BOOL UpdateLayeredWindow(HWND hwnd, HDC, POINT*, SIZE* size, HDC source, POINT* 
         r = r * constant / 255, g = g * constant / 255, b = b * constant / 255;
       }
       out[x] = (r << 16) | (g << 8) | b;
+    }
+  }
+  // The picture takes the place of the window's own painting, caption rows and all, so
+  // it is what the window shows until the next paint.
+  {
+    std::lock_guard lock(windowLock());
+    if (Window* w = findWindow(hwnd)) {
+      w->frame = frame;
+      w->frameWidth = width;
+      w->frameHeight = height;
     }
   }
   return PresentWindow(hwnd, frame.data(), width, height, width * 4);

@@ -178,3 +178,30 @@ TEST_F(Present, FrameDumpOfAHeadlessRun) {
     halvorine_test::expectChildSucceeded(child);
     halvorine_test::expectDumpedFrame(path, 640, 480, 40, 80, 120);
 }
+
+// A layered window takes the screen as a picture: with a colour key the key's pixels
+// are holes and the rest shows as drawn; with per-pixel alpha the software screen, which
+// has no alpha of its own, shows opaque.
+TEST_F(Present, LayeredWindowsShowTheScreen) {
+    ASSERT_EQ(start(320, 240, 32), 0);
+    for (int mode : {1, 2}) {
+        SCOPED_TRACE(mode);
+        ASSERT_EQ(SetWindowLayeredMode(mode), 0);
+        fillScreen(0, 0, 0);
+        const ImageRect box{10, 10, 30, 20};
+        FillMemImg(&GraphicsSys.mainScreen, &box,
+                   PackColorDataPixel(GraphicsSys.mainScreen.base->colorData, 200, 100, 50, 0));
+        const int presents = win::GetPresentCount(GetMainWindowHandle());
+        ASSERT_EQ(FlipScreen(), 0);
+        EXPECT_EQ(win::GetPresentCount(GetMainWindowHandle()), presents + 1);
+        // The layered picture spans the whole window: a caption's rows come first.
+        Frame f = frame();
+        ASSERT_EQ(f.width, 320);
+        ASSERT_GE(f.height, 240);
+        const int top = f.height - 240;
+        EXPECT_EQ(f.at(15, top + 15), 0xC86432u);
+        EXPECT_EQ(f.at(9, top + 15), 0u);
+        EXPECT_EQ(f.at(100, top + 100), 0u);
+    }
+    ASSERT_EQ(SetWindowLayeredMode(0), 0);
+}
