@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "media/base/handle.h"
 #include "media/base/log.h"
 #include "media/network/network.h"
 #include "media/network/network_record.h"
@@ -132,14 +133,21 @@ int exchange(int handle, uint64_t count, uint64_t seed) {
   return 0;
 }
 
+// Every live connection: many may be accepted within one pump, so the last accepted
+// handle alone would miss some.
+std::vector<int> livePeers() {
+  std::vector<int> peers;
+  const HandleTypeManager& m = HandleManageArray[HANDLETYPE_NETWORK];
+  for (int i = 0; m.Handle && i < m.MaxNum; ++i)
+    if (m.Handle[i] && m.Handle[i]->Handle != Network.ListenHandle) peers.push_back(m.Handle[i]->Handle);
+  return peers;
+}
+
 int echo() {
   Deadline deadline;
-  std::vector<int> peers;
   for (;;) {
     if (deadline.passed()) return 1;
-    int last = GetLastAcceptedNetworkHandle();
-    if (last != -1 && (peers.empty() || peers.back() != last)) peers.push_back(last);
-    for (int h : peers) {
+    for (int h : livePeers()) {
       std::string m;
       while (takeMessage(h, &m)) {
         deadline.progress();
