@@ -1,7 +1,8 @@
 // A save file of arbitrary bytes and a script of operations on it: every
 // input ends without a crash, the file never grows past max(its first size,
-// 4096) bytes, its first 256 bytes (as far as they existed) never change,
-// and every write or putc that was accepted happened at position 256 or more.
+// 4096) bytes, its 256-byte header never changes once it exists (a shorter
+// file is given a fresh one by the open), and every write or putc that was
+// accepted happened at position 256 or more.
 //
 // Input: 2 bytes little-endian file size n (n = 65535: no file), n bytes of
 // file content, then operations of one code byte and their argument bytes:
@@ -78,7 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fclose(f);
   }
   const size_t limit = std::max<size_t>(first.size(), kv::kSaveFileLimit);
-  size_t kept = std::min<size_t>(first.size(), kv::kSaveHeaderSize);
+  // A file shorter than a header is no save file yet: the open writes a fresh header
+  // over it, and from then on that header is what must never change.
+  size_t kept = first.size() < static_cast<size_t>(kv::kSaveHeaderSize) ? 0 : kv::kSaveHeaderSize;
   uint8_t buffer[300] = {};
   for (int ops = 0; in.more() && ops < 256; ++ops) {
     int32_t before = kv::tellSaveFile();
@@ -112,8 +115,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (accepted && before < kv::kSaveHeaderSize) std::abort();
     std::vector<uint8_t> now = fileBytes();
     if (now.size() > limit) std::abort();
-    // A file the open made keeps the header it was given.
-    if (n == kNoFile && kept == 0 && !now.empty()) {
+    // A file the open made (or made again) keeps the header it was given.
+    if (kept == 0 && now.size() >= static_cast<size_t>(kv::kSaveHeaderSize)) {
       if (now.size() != static_cast<size_t>(kv::kSaveHeaderSize)) std::abort();
       first = now;
       kept = now.size();
