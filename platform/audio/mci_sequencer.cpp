@@ -100,14 +100,11 @@ MCIERROR status(MCIDEVICEID id, DWORD flags, MCI_STATUS_PARMS* parms) {
   if (parms == nullptr) return MCIERR_NULL_PARAMETER_BLOCK;
   if ((flags & MCI_STATUS_ITEM) == 0) return MCIERR_MISSING_PARAMETER;
   switch (parms->dwItem) {
-    case MCI_STATUS_MODE:
-      parms->dwReturn = device->synth->playing() ? MCI_MODE_PLAY : MCI_MODE_STOP;
-      return 0;
+    case MCI_STATUS_MODE: parms->dwReturn = device->synth->playing() ? MCI_MODE_PLAY : MCI_MODE_STOP; return 0;
     case MCI_STATUS_POSITION:
       parms->dwReturn = static_cast<std::uintptr_t>(device->synth->playedFrames() * 1000 / kOutputRate);
       return 0;
-    default:
-      return MCIERR_UNSUPPORTED_FUNCTION;
+    default: return MCIERR_UNSUPPORTED_FUNCTION;
   }
 }
 

@@ -120,7 +120,8 @@ bool MidiSynth::start(std::vector<std::uint8_t> midi, std::uint64_t fromFrames, 
   if (player == nullptr) return false;
   player_ = player;
   // The player keeps a pointer to the data, which midi_ holds until the next start.
-  if (f.fluid_player_add_mem(player, midi_.data(), midi_.size()) != FLUID_OK || f.fluid_player_play(player) != FLUID_OK) {
+  if (f.fluid_player_add_mem(player, midi_.data(), midi_.size()) != FLUID_OK ||
+      f.fluid_player_play(player) != FLUID_OK) {
     dropPlayer();
     return false;
   }

@@ -59,7 +59,7 @@ class MidiSynth final : public MixClient {
 
  private:
   MidiSynth() = default;
-  void dropPlayer();  // with mutex_ held
+  void dropPlayer();               // with mutex_ held
   bool renderQuantum(float* out);  // with mutex_ held; false once the piece has ended
 
   std::mutex mutex_;  // the synthesiser and the piece; never held with the mixer's lock

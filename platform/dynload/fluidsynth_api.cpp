@@ -11,7 +11,7 @@ namespace {
 // Every function or none: a table with holes would fail later, in the mixing thread.
 bool fillAll(Api& functions, void* library) {
   bool complete = true;
-#define HALVORINE_FLUID_TRY(name)                                                 \
+#define HALVORINE_FLUID_TRY(name)                                                     \
   functions.name = reinterpret_cast<decltype(functions.name)>(dlsym(library, #name)); \
   complete = complete && functions.name != nullptr;
   HALVORINE_FLUID_FUNCTIONS(HALVORINE_FLUID_TRY)
@@ -30,7 +30,8 @@ const Api* TryApi() {
     void* library = dlopen("libfluidsynth.so.3", RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr || !fillAll(table, library)) return;
     // Its messages would go to standard error; the devices report failures themselves.
-    for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level) table.fluid_set_log_function(level, nullptr, nullptr);
+    for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level)
+      table.fluid_set_log_function(level, nullptr, nullptr);
     ready = &table;
   });
   return ready;

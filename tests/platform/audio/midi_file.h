@@ -31,7 +31,8 @@ inline std::vector<std::uint8_t> makeMidi(const std::vector<MidiNote>& notes, in
     events.push_back({n.startMs + n.lengthMs, 0x80, static_cast<std::uint8_t>(n.key), 0});
   }
   std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) { return a.at < b.at; });
-  std::vector<std::uint8_t> track = {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0xC0, static_cast<std::uint8_t>(program)};
+  std::vector<std::uint8_t> track = {0x00, 0xFF, 0x51, 0x03, 0x07,
+                                     0xA1, 0x20, 0x00, 0xC0, static_cast<std::uint8_t>(program)};
   auto delta = [&](std::uint32_t v) {
     std::uint8_t bytes[5];
     int n = 0;
@@ -76,7 +77,8 @@ inline std::vector<std::int16_t> referenceRender(const std::vector<std::uint8_t>
   float block[441 * 2];
   for (int guard = 0; guard < 100 * 600 && f->fluid_player_get_status(player) != FLUID_PLAYER_DONE; ++guard) {
     f->fluid_synth_write_float(synth, 441, block, 0, 2, block, 1, 2);
-    for (float v : block) out.push_back(static_cast<std::int16_t>(std::clamp(std::lrintf(v * 32768.0f), -32768L, 32767L)));
+    for (float v : block)
+      out.push_back(static_cast<std::int16_t>(std::clamp(std::lrintf(v * 32768.0f), -32768L, 32767L)));
   }
   f->delete_fluid_player(player);
   f->delete_fluid_synth(synth);

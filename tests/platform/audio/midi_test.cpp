@@ -106,9 +106,9 @@ TEST_F(MusicDeviceTest, SequencerPlaysTheFileAndNotifiesAtItsEnd) {
   // Twice in a row on the same device: from the start, then again after the end.
   for (int round = 0; round < 2; ++round) {
     pa::MCI_PLAY_PARMS play{reinterpret_cast<std::uintptr_t>(window_), 0, 0};
-    ASSERT_EQ(pa::mciSendCommandW(id, pa::MCI_PLAY, pa::MCI_NOTIFY | pa::MCI_FROM,
-                                  reinterpret_cast<std::uintptr_t>(&play)),
-              0u);
+    ASSERT_EQ(
+        pa::mciSendCommandW(id, pa::MCI_PLAY, pa::MCI_NOTIFY | pa::MCI_FROM, reinterpret_cast<std::uintptr_t>(&play)),
+        0u);
     EXPECT_EQ(status(id, pa::MCI_STATUS_MODE), pa::MCI_MODE_PLAY);
     std::vector<std::int16_t> mixed;
     ASSERT_EQ(mixUntilNotified(1000, &mixed, id), 1) << "round " << round;
@@ -287,7 +287,8 @@ TEST_F(MusicDeviceTest, DevicesAreMissingWithoutSynthesiserOrSoundFont) {
   for (const char* missing : {"fluidsynth", "soundfont", "dmusic"}) {
     SCOPED_TRACE(missing);
     setenv("HALVORINE_MISSING", missing, 1);
-    for (const win::CLSID* clsid : {&pa::CLSID_DirectMusicLoader, &pa::CLSID_DirectMusicPerformance, &pa::CLSID_DirectMusic}) {
+    for (const win::CLSID* clsid :
+         {&pa::CLSID_DirectMusicLoader, &pa::CLSID_DirectMusicPerformance, &pa::CLSID_DirectMusic}) {
       void* object = nullptr;
       EXPECT_EQ(win::CoCreateInstance(*clsid, nullptr, win::CLSCTX_INPROC_SERVER, win::IID_IUnknown, &object),
                 win::REGDB_E_CLASSNOTREG);
