@@ -6,7 +6,9 @@
 #include <cstring>
 #include <string>
 
+#include "media/file/archive_set.h"
 #include "platform/win/path.h"
+#include "tests/media/file/archive_testing.h"
 #include "tests/media/sound/sound_fixture.h"
 #include "tests/platform/audio/midi_file.h"
 
@@ -215,6 +217,47 @@ TEST_F(SoundOutputTest, MciNotificationLoopsOrCloses) {
   SoundOutput.MusicMode = 3;
   EXPECT_EQ(GetMusicPlayState(&music), -1);
   EXPECT_EQ(ReleaseMusicSegment(&music), 0);
+}
+
+// The music devices read through the file functions: a MIDI file that exists only
+// inside an archive opens on the sequencer and loads as a DirectMusic segment.
+TEST_F(SoundOutputTest, MidiFilesComeOutOfArchives) {
+  const std::string dir = "/tmp/halvorine_music_archive." + std::to_string(getpid());
+  filetest::writeFile(dir + "/src/MUSIC/TUNE.MID", makeMidi({{60, 0, 100}}));
+  filetest::writeFile(dir + "/game/data.zda", filetest::packFolder(dir + "/src", 6, "abc"));
+  SetArchiveKeyString("abc");
+  SoundOutput.MusicMode = 1;
+  ASSERT_EQ(InitializeSoundOutput(), 0);
+  ASSERT_EQ(SoundOutput.MusicMode, 1);
+  {
+    filetest::InFolder in(dir);
+    const char16_t* path = u"game\\data\\music\\tune.mid";
+    pa::MCI_OPEN_PARMSW open{0, 0, u"sequencer", path, nullptr};
+    EXPECT_EQ(pa::mciSendCommandW(0, pa::MCI_OPEN, pa::MCI_OPEN_TYPE | pa::MCI_OPEN_ELEMENT,
+                                  reinterpret_cast<std::uintptr_t>(&open)),
+              0u);
+    EXPECT_EQ(pa::mciSendCommandW(open.wDeviceID, pa::MCI_CLOSE, 0, 0), 0u);
+    pa::DMUS_OBJECTDESC desc{};
+    desc.dwSize = sizeof desc;
+    desc.dwValidData = pa::DMUS_OBJ_CLASS | pa::DMUS_OBJ_FILENAME;
+    desc.guidClass = pa::CLSID_DirectMusicSegment;
+    std::copy(path, path + std::char_traits<char16_t>::length(path), desc.wszFileName);
+    void* segment = nullptr;
+    ASSERT_EQ(SoundOutput.MusicLoader->GetObject(&desc, pa::IID_IDirectMusicSegment8, &segment), 0);
+    MusicPlayRecord music{1, 0, static_cast<pa::IDirectMusicSegment8*>(segment)};
+    ASSERT_EQ(SoundOutput.MusicPerformance->PlaySegmentEx(music.Segment, nullptr, nullptr, 0, 0, nullptr, nullptr,
+                                                          nullptr),
+              0);
+    RefreshMusicPlayState(&music);
+    EXPECT_EQ(music.StartedFlag, 1);
+    EXPECT_EQ(StopMusicPlayback(&music), 0);
+    RefreshMusicPlayState(&music);
+    EXPECT_EQ(GetMusicPlayState(&music), 0);
+    EXPECT_EQ(ReleaseMusicSegment(&music), 0);
+    EXPECT_EQ(music.Segment, nullptr);
+  }
+  SetArchiveKeyString(nullptr);
+  std::system(("rm -rf '" + dir + "'").c_str());
 }
 
 }  // namespace
