@@ -24,7 +24,7 @@ std::mutex devicesMutex;
 std::map<MCIDEVICEID, std::shared_ptr<Sequencer>> devices;
 MCIDEVICEID nextId = 1;
 
-bool sameNoCase(const char16_t* a, const char16_t* b) {
+bool sameTextNoCase(const char16_t* a, const char16_t* b) {
   for (; *a != 0 && *b != 0; ++a, ++b) {
     if (std::towlower(*a) != std::towlower(*b)) return false;
   }
@@ -36,10 +36,10 @@ bool hasMidiExtension(const char16_t* name) {
   const auto dot = text.find_last_of(u'.');
   if (dot == std::u16string::npos) return false;
   const char16_t* extension = text.c_str() + dot + 1;
-  return sameNoCase(extension, u"mid") || sameNoCase(extension, u"midi") || sameNoCase(extension, u"rmi");
+  return sameTextNoCase(extension, u"mid") || sameTextNoCase(extension, u"midi") || sameTextNoCase(extension, u"rmi");
 }
 
-std::shared_ptr<Sequencer> find(MCIDEVICEID id) {
+std::shared_ptr<Sequencer> findSequencer(MCIDEVICEID id) {
   std::lock_guard<std::mutex> guard(devicesMutex);
   const auto it = devices.find(id);
   return it == devices.end() ? nullptr : it->second;
@@ -53,11 +53,11 @@ std::function<void()> notifier(DWORD flags, std::uintptr_t callback, MCIDEVICEID
   return [window, id] { win::PostMessageW(window, win::MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, id); };
 }
 
-MCIERROR open(DWORD flags, MCI_OPEN_PARMSW* parms) {
+MCIERROR openSequencer(DWORD flags, MCI_OPEN_PARMSW* parms) {
   if (parms == nullptr) return MCIERR_NULL_PARAMETER_BLOCK;
   if ((flags & MCI_OPEN_ELEMENT) == 0 || parms->lpstrElementName == nullptr) return MCIERR_MISSING_PARAMETER;
   if ((flags & MCI_OPEN_TYPE) != 0) {
-    if (parms->lpstrDeviceType == nullptr || !sameNoCase(parms->lpstrDeviceType, u"sequencer")) {
+    if (parms->lpstrDeviceType == nullptr || !sameTextNoCase(parms->lpstrDeviceType, u"sequencer")) {
       return MCIERR_INVALID_DEVICE_NAME;
     }
   } else if (!hasMidiExtension(parms->lpstrElementName)) {
@@ -75,8 +75,8 @@ MCIERROR open(DWORD flags, MCI_OPEN_PARMSW* parms) {
   return 0;
 }
 
-MCIERROR play(MCIDEVICEID id, DWORD flags, const MCI_PLAY_PARMS* parms) {
-  const auto device = find(id);
+MCIERROR playSequencer(MCIDEVICEID id, DWORD flags, const MCI_PLAY_PARMS* parms) {
+  const auto device = findSequencer(id);
   if (!device) return MCIERR_INVALID_DEVICE_ID;
   if ((flags & MCI_FROM) != 0 && parms == nullptr) return MCIERR_NULL_PARAMETER_BLOCK;
   auto ended = notifier(flags, parms != nullptr ? parms->dwCallback : 0, id);
@@ -94,8 +94,8 @@ MCIERROR play(MCIDEVICEID id, DWORD flags, const MCI_PLAY_PARMS* parms) {
   return 0;
 }
 
-MCIERROR status(MCIDEVICEID id, DWORD flags, MCI_STATUS_PARMS* parms) {
-  const auto device = find(id);
+MCIERROR sequencerStatus(MCIDEVICEID id, DWORD flags, MCI_STATUS_PARMS* parms) {
+  const auto device = findSequencer(id);
   if (!device) return MCIERR_INVALID_DEVICE_ID;
   if (parms == nullptr) return MCIERR_NULL_PARAMETER_BLOCK;
   if ((flags & MCI_STATUS_ITEM) == 0) return MCIERR_MISSING_PARAMETER;
@@ -108,7 +108,7 @@ MCIERROR status(MCIDEVICEID id, DWORD flags, MCI_STATUS_PARMS* parms) {
   }
 }
 
-MCIERROR close(MCIDEVICEID id) {
+MCIERROR closeSequencer(MCIDEVICEID id) {
   std::shared_ptr<Sequencer> device;
   {
     std::lock_guard<std::mutex> guard(devicesMutex);
@@ -126,16 +126,16 @@ MCIERROR close(MCIDEVICEID id) {
 MCIERROR mciSendCommandW(MCIDEVICEID device, win::UINT message, std::uintptr_t flags, std::uintptr_t parameters) {
   const auto dword = static_cast<DWORD>(flags);
   switch (message) {
-    case MCI_OPEN: return open(dword, reinterpret_cast<MCI_OPEN_PARMSW*>(parameters));
-    case MCI_PLAY: return play(device, dword, reinterpret_cast<const MCI_PLAY_PARMS*>(parameters));
+    case MCI_OPEN: return openSequencer(dword, reinterpret_cast<MCI_OPEN_PARMSW*>(parameters));
+    case MCI_PLAY: return playSequencer(device, dword, reinterpret_cast<const MCI_PLAY_PARMS*>(parameters));
     case MCI_STOP: {
-      const auto found = find(device);
+      const auto found = findSequencer(device);
       if (!found) return MCIERR_INVALID_DEVICE_ID;
       found->synth->pause();
       return 0;
     }
-    case MCI_STATUS: return status(device, dword, reinterpret_cast<MCI_STATUS_PARMS*>(parameters));
-    case MCI_CLOSE: return close(device);
+    case MCI_STATUS: return sequencerStatus(device, dword, reinterpret_cast<MCI_STATUS_PARMS*>(parameters));
+    case MCI_CLOSE: return closeSequencer(device);
     default: return MCIERR_UNRECOGNIZED_COMMAND;
   }
 }

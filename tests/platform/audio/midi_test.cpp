@@ -176,14 +176,14 @@ TEST_F(MusicDeviceTest, SequencerRefusesBadRequests) {
 }
 
 template <class T>
-T* create(const win::CLSID& clsid, const win::IID& iid) {
+T* createMusicObject(const win::CLSID& clsid, const win::IID& iid) {
   void* object = nullptr;
   EXPECT_EQ(win::CoCreateInstance(clsid, nullptr, win::CLSCTX_INPROC_SERVER, iid, &object), 0);
   return static_cast<T*>(object);
 }
 
 TEST_F(MusicDeviceTest, PerformancePlaysSegmentsAtTheMasterVolume) {
-  auto* music = create<pa::IDirectMusic8>(pa::CLSID_DirectMusic, pa::IID_IDirectMusic8);
+  auto* music = createMusicObject<pa::IDirectMusic8>(pa::CLSID_DirectMusic, pa::IID_IDirectMusic8);
   ASSERT_NE(music, nullptr);
   pa::DMUS_PORTCAPS caps{};
   caps.dwSize = sizeof caps;
@@ -193,9 +193,9 @@ TEST_F(MusicDeviceTest, PerformancePlaysSegmentsAtTheMasterVolume) {
   EXPECT_EQ(music->EnumPort(1, &caps), win::S_FALSE);
   music->Release();
 
-  auto* loader = create<pa::IDirectMusicLoader8>(pa::CLSID_DirectMusicLoader, pa::IID_IDirectMusicLoader8);
-  auto* performance =
-      create<pa::IDirectMusicPerformance8>(pa::CLSID_DirectMusicPerformance, pa::IID_IDirectMusicPerformance8);
+  auto* loader = createMusicObject<pa::IDirectMusicLoader8>(pa::CLSID_DirectMusicLoader, pa::IID_IDirectMusicLoader8);
+  auto* performance = createMusicObject<pa::IDirectMusicPerformance8>(pa::CLSID_DirectMusicPerformance,
+                                                                      pa::IID_IDirectMusicPerformance8);
   ASSERT_NE(loader, nullptr);
   ASSERT_NE(performance, nullptr);
   pa::IDirectSound* sound = nullptr;
