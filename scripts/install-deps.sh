@@ -11,6 +11,7 @@ packages=(
   zlib1g-dev libpng-dev libjpeg62-turbo-dev libtiff-dev
   libogg-dev libvorbis-dev libopus-dev libopusfile-dev libtheora-dev libmpg123-dev
   fonts-dejavu-core fonts-ipafont-gothic xvfb
+  libfluidsynth-dev fluid-soundfont-gm timgm6mb-soundfont
   lua5.4 sox vorbis-tools opus-tools lame
   imagemagick libmagickcore-6.q16-dev
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev ffmpeg

@@ -8,6 +8,7 @@
 
 #include "media/base/log.h"
 #include "media/system/winapi.h"
+#include "platform/audio/midi_synth.h"
 #include "platform/win/file.h"
 #include "platform/win/win_window.h"
 
@@ -341,6 +342,7 @@ int InitializeSoundOutput() {
   SoundOutputState& s = SoundOutput;
   if (s.DirectSound != nullptr || s.XAudio2 != nullptr || s.XAudio2_7 != nullptr) return -1;
   if (s.OutputSampleRate == 0) s.OutputSampleRate = 44100;
+  pa::SetMidiFileReader(&ReadMidiThroughFileFunctions);
   for (;;) {
     Step step;
     if (s.MusicMode == 1 || s.MusicMode == 2) step = startDirectMusic();
@@ -385,6 +387,7 @@ int TerminateSoundOutput() {
     s.TempMidiFileExists = 0;
   }
   if (s.MusicMode == 0) {
+    CloseMusicMciDevice();
     s.CurrentMusicHandle = -1;
   } else if (s.MusicPerformance != nullptr) {
     s.MusicPerformance->Stop(nullptr, nullptr, 0, 0);

@@ -3,6 +3,7 @@
 // reverb presets, and the device side of MIDI music (MCI or DirectMusic).
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "platform/audio/dmusic.h"
 #include "platform/audio/dsound.h"
@@ -86,6 +87,10 @@ int StopMusicPlayback(MusicPlayRecord* music);
 int ReleaseMusicSegment(MusicPlayRecord* music);
 // From the window procedure on the MCI notification.
 int ProcessMusicMciNotify(unsigned long long wParam, long long lParam);
+// Closes the MCI device while it plays, so that no music outlives the output.
+int CloseMusicMciDevice();
+// The music devices read MIDI files through the file functions, archives included.
+bool ReadMidiThroughFileFunctions(const char16_t* path, std::vector<std::uint8_t>* bytes);
 
 // The 30 I3DL2 presets converted to native blocks (done at start-up; tests call it).
 void ConvertReverbPresets(pa::XAUDIO2FX_REVERB_PARAMETERS* out);

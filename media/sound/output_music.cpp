@@ -1,6 +1,11 @@
 // The device side of MIDI music: MCI playback state and notification, DirectMusic
 // segments on the performance.
 #include "media/sound/output.h"
+
+#include <vector>
+
+#include "media/base/memory.h"
+#include "media/sound/sound_handle.h"
 #include "media/system/system.h"
 #include "media/system/window.h"
 #include "media/system/winapi.h"
@@ -56,6 +61,24 @@ int ReleaseMusicSegment(MusicPlayRecord* music) {
   if (s.MusicLoader != nullptr) s.MusicLoader->ReleaseObjectByUnknown(music->Segment);
   music->Segment->Release();
   music->Segment = nullptr;
+  return 0;
+}
+
+bool ReadMidiThroughFileFunctions(const char16_t* path, std::vector<std::uint8_t>* bytes) {
+  void* image = nullptr;
+  std::uint32_t size = 0;
+  if (LoadWholeFile(path, &image, &size, 0) != 0) return false;
+  const auto* data = static_cast<const std::uint8_t*>(image);
+  bytes->assign(data, data + size);
+  MemFree(image);
+  return true;
+}
+
+int CloseMusicMciDevice() {
+  SoundOutputState& s = SoundOutput;
+  if (!s.MciPlaying) return 0;
+  sendMci(s.MciDeviceId, pa::MCI_CLOSE, 0, nullptr);
+  s.MciPlaying = 0;
   return 0;
 }
 

@@ -10,8 +10,10 @@
 #include <iterator>
 #include <thread>
 
+#include "platform/win/path.h"
 #include "tests/media/sound/run_child.h"
 #include "tests/media/sound/sound_fixture.h"
+#include "tests/platform/audio/midi_file.h"
 
 extern char** environ;
 
@@ -123,6 +125,95 @@ TEST(SoundCapture, CaptureHoldsTheScaledSource) {
   EXPECT_LE(worst, 1);
   for (size_t f = start + 44100; f < capFrames; ++f) ASSERT_TRUE(silent(cap.samples, f)) << "frame " << f;
   EXPECT_GT(capFrames, start + 44100);  // silence follows
+  if (!HasFailure()) std::system(("rm -rf '" + dir + "'").c_str());
+}
+
+// The child's part: a MIDI file through the MCI sequencer (mode 0) or a DirectMusic
+// segment (mode 1), on the manual sink with the capture file; mixes until the end.
+TEST_F(SoundOutputTest, MusicCaptureChild) {
+  const char* file = std::getenv("HALVORINE_MIDI_FILE");
+  if (file == nullptr) GTEST_SKIP() << "run by MusicIsHeardInTheCapture";
+  SoundOutput.MusicMode = std::atoi(std::getenv("HALVORINE_MIDI_MODE"));
+  ASSERT_EQ(InitializeSoundOutput(), 0);
+  ASSERT_EQ(SoundOutput.MusicMode, SoundOutput.MusicMode != 0 ? 1 : 0);
+  const std::u16string path = plat::win::utf16FromUtf8(file);
+  auto playing = [&]() -> std::function<bool()> {
+    if (SoundOutput.MusicMode == 0) {
+      pa::MCI_OPEN_PARMSW open{0, 0, u"sequencer", path.c_str(), nullptr};
+      EXPECT_EQ(pa::mciSendCommandW(0, pa::MCI_OPEN, pa::MCI_OPEN_TYPE | pa::MCI_OPEN_ELEMENT,
+                                    reinterpret_cast<std::uintptr_t>(&open)),
+                0u);
+      SoundOutput.MciDeviceId = open.wDeviceID;
+      pa::MCI_PLAY_PARMS play{0, 0, 0};
+      EXPECT_EQ(pa::mciSendCommandW(open.wDeviceID, pa::MCI_PLAY, 0, reinterpret_cast<std::uintptr_t>(&play)), 0u);
+      SoundOutput.MciPlaying = 1;
+      return [id = open.wDeviceID] {
+        pa::MCI_STATUS_PARMS mode{0, 0, pa::MCI_STATUS_MODE, 0};
+        pa::mciSendCommandW(id, pa::MCI_STATUS, pa::MCI_STATUS_ITEM, reinterpret_cast<std::uintptr_t>(&mode));
+        return mode.dwReturn == pa::MCI_MODE_PLAY;
+      };
+    }
+    pa::DMUS_OBJECTDESC desc{};
+    desc.dwSize = sizeof desc;
+    desc.dwValidData = pa::DMUS_OBJ_CLASS | pa::DMUS_OBJ_FILENAME | pa::DMUS_OBJ_FULLPATH;
+    desc.guidClass = pa::CLSID_DirectMusicSegment;
+    std::copy(path.begin(), path.end(), desc.wszFileName);
+    void* segment = nullptr;
+    EXPECT_EQ(SoundOutput.MusicLoader->GetObject(&desc, pa::IID_IDirectMusicSegment8, &segment), 0);
+    // Playing from the moment it is started, as a music handle is.
+    static MusicPlayRecord held;
+    held = {1, 0, static_cast<pa::IDirectMusicSegment8*>(segment)};
+    MusicPlayRecord* record = &held;
+    EXPECT_EQ(SoundOutput.MusicPerformance->PlaySegmentEx(record->Segment, nullptr, nullptr, 0, 0, nullptr, nullptr,
+                                                          nullptr),
+              0);
+    return [record] {
+      RefreshMusicPlayState(record);
+      if (record->StartedFlag && !record->PlayFlag) {
+        EXPECT_EQ(GetMusicPlayState(record), 0);
+        ReleaseMusicSegment(record);
+        return false;
+      }
+      return true;
+    };
+  }();
+  for (int i = 0; i < 1000 && playing(); ++i) plat::audio::AdvanceAudioForTest(441);
+  EXPECT_FALSE(playing());
+  plat::audio::AdvanceAudioForTest(441 * 20);  // some silence after it
+  EXPECT_EQ(TerminateSoundOutput(), 0);
+  if (!HasFailure()) std::exit(0);
+}
+
+TEST(SoundCapture, MusicIsHeardInTheCapture) {
+  if (plat::audio::MidiSoundFontPath() == nullptr) GTEST_SKIP() << "no FluidSynth or sound font";
+  const std::string dir = std::string(HALVORINE_BINARY_DIR) + "/music_capture_test." + std::to_string(getpid());
+  std::system(("mkdir -p '" + dir + "'").c_str());
+  const std::vector<std::uint8_t> midi = makeMidi({{72, 0, 400}, {76, 400, 400}, {79, 800, 700}}, 48);
+  const std::string file = dir + "/tune.mid";
+  std::FILE* f = std::fopen(file.c_str(), "wb");
+  std::fwrite(midi.data(), 1, midi.size(), f);
+  std::fclose(f);
+  const Span reference = audibleSpan(referenceRender(midi));
+  for (const char* mode : {"0", "1"}) {
+    SCOPED_TRACE(mode);
+    const std::string capture = dir + "/capture" + mode + ".wav";
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e) {
+      const std::string s = *e;
+      if (s.rfind("HALVORINE_", 0) != 0 && s.rfind("GTEST_", 0) != 0) env.push_back(s);
+    }
+    env.push_back("HALVORINE_HEADLESS=1");
+    env.push_back("HALVORINE_AUDIO_CAPTURE=" + capture);
+    env.push_back("HALVORINE_MIDI_FILE=" + file);
+    env.push_back(std::string("HALVORINE_MIDI_MODE=") + mode);
+    ASSERT_EQ(halvorine_test::runTestInChild("SoundOutputTest.MusicCaptureChild", env), 0) << "child failed";
+    Wave cap;
+    ASSERT_TRUE(readWave(capture, &cap));
+    const Span heard = audibleSpan(cap.samples);
+    EXPECT_GT(heard.end, heard.first);
+    EXPECT_NEAR(heard.seconds(), reference.seconds(), 0.1);
+    EXPECT_LT(heard.end + 441 * 10, cap.samples.size() / 2);  // silence follows
+  }
   if (!HasFailure()) std::system(("rm -rf '" + dir + "'").c_str());
 }
 

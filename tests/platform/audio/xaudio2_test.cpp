@@ -159,17 +159,6 @@ TEST_F(XAudio2Test, StopAndDestroyInsideACallbackTakeEffect) {
   stopper.voice->DestroyVoice();
 }
 
-TEST(AudioDirectMusic, ClassesAreNotRegisteredAndMciFails) {
-  for (const plat::win::CLSID* clsid :
-       {&pa::CLSID_DirectMusicLoader, &pa::CLSID_DirectMusicPerformance, &pa::CLSID_DirectMusic}) {
-    void* object = nullptr;
-    EXPECT_EQ(plat::win::CoCreateInstance(*clsid, nullptr, plat::win::CLSCTX_INPROC_SERVER, plat::win::IID_IUnknown,
-                                          &object),
-              plat::win::REGDB_E_CLASSNOTREG);
-  }
-  EXPECT_NE(pa::mciSendCommandW(0, pa::MCI_PLAY, 0, 0), 0u);
-}
-
 // The null sink mixes on its own thread while voices and buffers come and go here.
 TEST(AudioThreads, VoicesAndBuffersComeAndGoWhileTheMixerRuns) {
   unsetenv("HALVORINE_MISSING");

@@ -1,0 +1,208 @@
+// FluidSynth as the mixer voice of the music devices.
+#include "platform/audio/midi_synth.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+#include "platform/audio/mix_kernel.h"
+#include "platform/dynload/fluidsynth_api.h"
+#include "platform/win/missing.h"
+#include "platform/win/path.h"
+
+namespace plat::audio {
+
+namespace {
+
+// General MIDI fonts as Debian installs them, the small one first: every device loads
+// its font when it opens.
+constexpr const char* kSoundFonts[] = {
+    "/usr/share/sounds/sf2/TimGM6mb.sf2",
+    "/usr/share/sounds/sf2/FluidR3_GM.sf2",
+    "/usr/share/sounds/sf2/default-GM.sf2",
+    "/usr/share/sounds/sf3/default-GM.sf3",
+};
+
+std::atomic<MidiFileReader> fileReader{nullptr};
+
+const fluid::Api* api() {
+  if (win::IsStandInMissing("fluidsynth")) return nullptr;
+  return fluid::TryApi();
+}
+
+bool readFromDisk(const char16_t* path, std::vector<std::uint8_t>* bytes) {
+  std::string posix;
+  if (!win::mapPath(path, posix, false)) return false;
+  std::FILE* file = std::fopen(posix.c_str(), "rb");
+  if (file == nullptr) return false;
+  bytes->clear();
+  std::uint8_t chunk[65536];
+  std::size_t got = 0;
+  while ((got = std::fread(chunk, 1, sizeof(chunk), file)) > 0) bytes->insert(bytes->end(), chunk, chunk + got);
+  const bool ok = std::ferror(file) == 0;
+  std::fclose(file);
+  return ok;
+}
+
+}  // namespace
+
+const char* MidiSoundFontPath() {
+  if (api() == nullptr || win::IsStandInMissing("soundfont")) return nullptr;
+  for (const char* path : kSoundFonts) {
+    if (access(path, R_OK) == 0) return path;
+  }
+  return nullptr;
+}
+
+void SetMidiFileReader(MidiFileReader reader) { fileReader.store(reader); }
+
+bool ReadMidiFile(const char16_t* path, std::vector<std::uint8_t>* bytes) {
+  if (path == nullptr || bytes == nullptr) return false;
+  const MidiFileReader reader = fileReader.load();
+  if (reader != nullptr && reader(path, bytes)) return true;
+  return readFromDisk(path, bytes);
+}
+
+bool LooksLikeMidiFile(const std::vector<std::uint8_t>& bytes) {
+  return bytes.size() >= 14 && std::equal(bytes.begin(), bytes.begin() + 4, "MThd");
+}
+
+std::unique_ptr<MidiSynth> MidiSynth::create() {
+  const char* font = MidiSoundFontPath();
+  if (font == nullptr) return nullptr;
+  const fluid::Api& f = *fluid::TryApi();
+  std::unique_ptr<MidiSynth> made(new MidiSynth());
+  fluid_settings_t* settings = f.new_fluid_settings();
+  if (settings == nullptr) return nullptr;
+  made->settings_ = settings;
+  f.fluid_settings_setnum(settings, "synth.sample-rate", kOutputRate);
+  fluid_synth_t* synth = f.new_fluid_synth(settings);
+  if (synth == nullptr) return nullptr;
+  made->synth_ = synth;
+  if (f.fluid_synth_sfload(synth, font, 1) == FLUID_FAILED) return nullptr;
+  Mixer::instance().addDevice();
+  Mixer::instance().addClient(made.get());
+  made->inMixer_ = true;
+  return made;
+}
+
+MidiSynth::~MidiSynth() {
+  const fluid::Api* f = fluid::TryApi();
+  if (f == nullptr) return;
+  if (inMixer_) Mixer::instance().removeClient(this);
+  if (synth_ != nullptr) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    dropPlayer();
+    f->delete_fluid_synth(static_cast<fluid_synth_t*>(synth_));
+  }
+  if (inMixer_) Mixer::instance().releaseDevice();
+  if (settings_ != nullptr) f->delete_fluid_settings(static_cast<fluid_settings_t*>(settings_));
+}
+
+void MidiSynth::dropPlayer() {
+  if (player_ == nullptr) return;
+  const fluid::Api& f = *fluid::TryApi();
+  f.fluid_player_stop(static_cast<fluid_player_t*>(player_));
+  f.delete_fluid_player(static_cast<fluid_player_t*>(player_));
+  player_ = nullptr;
+  f.fluid_synth_all_sounds_off(static_cast<fluid_synth_t*>(synth_), -1);
+  endPending_ = false;
+}
+
+bool MidiSynth::start(std::vector<std::uint8_t> midi, std::uint64_t fromFrames, std::function<void()> ended) {
+  const fluid::Api& f = *fluid::TryApi();
+  std::lock_guard<std::mutex> guard(mutex_);
+  dropPlayer();
+  midi_ = std::move(midi);
+  fluid_player_t* player = f.new_fluid_player(static_cast<fluid_synth_t*>(synth_));
+  if (player == nullptr) return false;
+  player_ = player;
+  // The player keeps a pointer to the data, which midi_ holds until the next start.
+  if (f.fluid_player_add_mem(player, midi_.data(), midi_.size()) != FLUID_OK ||
+      f.fluid_player_play(player) != FLUID_OK) {
+    dropPlayer();
+    return false;
+  }
+  ended_ = std::move(ended);
+  paused_ = false;
+  played_ = 0;
+  float discard[kQuantumFrames * kOutputChannels];
+  while (played_ + kQuantumFrames <= fromFrames && renderQuantum(discard)) {
+  }
+  return true;
+}
+
+void MidiSynth::pause() {
+  std::lock_guard<std::mutex> guard(mutex_);
+  paused_ = true;
+  ended_ = nullptr;
+}
+
+bool MidiSynth::resume(std::function<void()> ended) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  if (player_ == nullptr) return false;
+  paused_ = false;
+  ended_ = std::move(ended);
+  return true;
+}
+
+void MidiSynth::stop() {
+  std::lock_guard<std::mutex> guard(mutex_);
+  dropPlayer();
+}
+
+bool MidiSynth::playing() {
+  std::lock_guard<std::mutex> guard(mutex_);
+  return player_ != nullptr && !paused_;
+}
+
+std::uint64_t MidiSynth::playedFrames() {
+  std::lock_guard<std::mutex> guard(mutex_);
+  return played_;
+}
+
+void MidiSynth::setVolume(long hundredths) { gain_.store(GainFromHundredthsDb(hundredths)); }
+
+bool MidiSynth::renderQuantum(float* out) {
+  const fluid::Api& f = *fluid::TryApi();
+  auto* player = static_cast<fluid_player_t*>(player_);
+  if (f.fluid_player_get_status(player) == FLUID_PLAYER_DONE) return false;
+  f.fluid_synth_write_float(static_cast<fluid_synth_t*>(synth_), kQuantumFrames, out, 0, 2, out, 1, 2);
+  played_ += kQuantumFrames;
+  return true;
+}
+
+void MidiSynth::passStart() {
+  std::lock_guard<std::mutex> guard(mutex_);
+  haveQuantum_ = false;
+  if (player_ == nullptr || paused_) return;
+  haveQuantum_ = renderQuantum(quantum_);
+  if (!haveQuantum_) {
+    // The last event has played: the piece ends here, and its tail with it.
+    dropPlayer();
+    endPending_ = static_cast<bool>(ended_);
+  }
+}
+
+void MidiSynth::render(float* mixed) {
+  if (!haveQuantum_) return;
+  // The synthesiser makes full scale 1.0; the mix is in 16-bit units.
+  const float gain = gain_.load() * 32768.0f;
+  for (int i = 0; i < kQuantumFrames * kOutputChannels; ++i) mixed[i] += quantum_[i] * gain;
+}
+
+void MidiSynth::passEnd() {
+  std::function<void()> ended;
+  {
+    std::lock_guard<std::mutex> guard(mutex_);
+    if (!endPending_) return;
+    endPending_ = false;
+    ended = std::move(ended_);
+    ended_ = nullptr;
+  }
+  ended();
+}
+
+}  // namespace plat::audio
