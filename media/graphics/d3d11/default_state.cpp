@@ -110,6 +110,10 @@ int Graphics_D3D11_SetupDefaultDeviceState() {
     c.blendMode = c.premultiplied = c.alphaChannel = 0;
     c.keyChanged = 1;
     c.textureChanged = 0;
+    // The pixel-stage constants may be new while the cache still holds the last run's
+    // factor colour; an equal colour would never be written into them.
+    const float noFactor[4] = {0, 0, 0, 0};
+    Graphics_D3D11_DeviceState_SetFactorColor(noFactor);
 
     c.force = 0;
     Graphics_D3D11_DeviceState_ResendAll();
