@@ -166,6 +166,8 @@ int Graphics_D3D9_Mask_DrawEnd(const ImageRect* rect) {
     if (!masking() || rect == nullptr || M.real == nullptr) return 0;
     int blendType = 0;
     const GraphData* graph = TakeMaskGraph(&blendType);
+    const D3D9GraphTexture* graphTexture = graph != nullptr ? D3D9_TileTexture(graph->pieces[0].tile) : nullptr;
+    if (graphTexture == nullptr || graphTexture->texture == nullptr) graph = nullptr;
     const bool reversed = GetMaskReverseFlag() != 0;
     // Stage 0 is the mask screen's colour and alpha. Without a mask graph, stage 1 keeps
     // that colour and takes the mask image's alpha, which the alpha test compares with 0
@@ -190,7 +192,7 @@ int Graphics_D3D9_Mask_DrawEnd(const ImageRect* rect) {
                                    D3DTA_CURRENT, D3DTA_DIFFUSE, D3DTOP_SELECTARG1};
     } else {
         const GraphDrawPiece& piece = graph->pieces[0];
-        second = reinterpret_cast<IDirect3DBaseTexture9*>(D3D9_TileTexture(piece.tile)->texture);
+        second = reinterpret_cast<IDirect3DBaseTexture9*>(graphTexture->texture);
         su = float(piece.tile->textureWidth), sv = float(piece.tile->textureHeight);
         ou = piece.tileXf, ov = piece.tileYf;
         info.values[kBvAlphaTestEnable] = 0;
