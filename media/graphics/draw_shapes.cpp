@@ -243,7 +243,7 @@ int DrawPrimitive2D(const Vertex2D* vertices, int count, int primitiveType, int 
         drawn = static_cast<const Vertex2D*>(g.vertexScratch);
     }
     return DrawBracketed(vertexRect(vertices, count), ShapeNeedsEmulation(), [&] {
-        return Graphics_Hardware_DrawPrimitive2D(drawn, count, primitiveType, image, transFlag);
+        return Graphics_Hardware_DrawPrimitive2D(drawn, count, primitiveType, image, transFlag, 0, 0);
     });
 }
 
@@ -259,7 +259,7 @@ int DrawPrimitive2DEx(const Vertex2D* vertices, int count, int primitiveType, in
     std::memcpy(copy, vertices, bytes);
     if (needsScaling()) scaleColors(copy, count);
     const int result = DrawBracketed(vertexRect(vertices, count), ShapeNeedsEmulation(), [&] {
-        return Graphics_Hardware_DrawPrimitive2D(copy, count, primitiveType, image, transFlag);
+        return Graphics_Hardware_DrawPrimitive2D(copy, count, primitiveType, image, transFlag, 0, 0);
     });
     MemFree(copy);
     return result;

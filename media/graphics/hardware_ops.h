@@ -35,10 +35,14 @@
       (x, y, radiusX, radiusY, color, thickness))                                                               \
     X(int, DrawPixel, (int x, int y, unsigned int color), (x, y, color))                                        \
     X(int, DrawPrimitive2D,                                                                                     \
-      (const Vertex2D* vertices, int count, int primitiveType, GraphData* image, int transFlag),                \
-      (vertices, count, primitiveType, image, transFlag))                                                       \
-    X(int, DrawUserPolygon2D, (const Vertex2D* vertices, int count, int textureHandle, int transFlag),          \
-      (vertices, count, textureHandle, transFlag))                                                              \
+      (const Vertex2D* vertices, int count, int primitiveType, GraphData* image, int keyBits, int flag3D,       \
+       int texturePiece),                                                                                       \
+      (vertices, count, primitiveType, image, keyBits, flag3D, texturePiece))                                   \
+    X(int, DrawUserPolygon2D,                                                                                   \
+      (const Vertex2D* vertices, int count, int primitiveType, int textureHandle, int keyBits, int form,        \
+       int flag3D, int reverseFlag, int texturePiece, int shadowMapFlag),                                       \
+      (vertices, count, primitiveType, textureHandle, keyBits, form, flag3D, reverseFlag, texturePiece,         \
+       shadowMapFlag))                                                                                          \
     X(int, DrawRotatedGraph,                                                                                    \
       (int x, int y, float centerX, float centerY, double scale, double angle, GraphData* image,                \
        GraphData* blendImage, int transFlag, int turnFlag),                                                     \
@@ -113,6 +117,10 @@
       (float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4, GraphData* image,        \
        GraphData* blendImage, int transFlag, int simpleFlag),                                                   \
       (x1, y1, x2, y2, x3, y3, x4, y4, image, blendImage, transFlag, simpleFlag))                               \
+    X(int, DrawDeformedGraphInt,                                                                                \
+      (int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, GraphData* image, GraphData* blendImage, \
+       int transFlag),                                                                                          \
+      (x1, y1, x2, y2, x3, y3, x4, y4, image, blendImage, transFlag))                                           \
     X(int, Filter_Mono, (GraphFilterInfo * info, float cb, float cr), (info, cb, cr))                           \
     X(int, Filter_Gauss, (GraphFilterInfo * info, int kernelWidth, float strength, const float* weights),       \
       (info, kernelWidth, strength, weights))                                                                   \

@@ -10,6 +10,7 @@
 #include "media/graphics/graphics.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hardware.h"
+#include "media/graphics/render_state.h"
 #include "media/system/fatal.h"
 
 namespace ZaDod {
@@ -37,6 +38,11 @@ struct MaskState {
     int pending;
     int nesting;
     MEMIMG image;  // software mask colour target
+    // How the hardware renderers take the drawn pixels back: through a mask graph's
+    // channel (0 none) or through the mask buffer; reversed, where the mask byte is not 0.
+    int maskGraph;
+    int blendType;
+    int reverse;
 };
 MaskState M{};
 
@@ -52,15 +58,17 @@ bool clipToMask(const ImageRect* rect, ImageRect* out) {
     return out->right > out->left && out->bottom > out->top;
 }
 
-// Copies the pixels of the mask image whose mask byte is 0 into the real target.
+// Copies the pixels of the mask image whose mask byte is 0 (reversed: not 0) into the
+// real target.
 template <typename Pixel>
 void compositeRows(const ImageRect& r, const MEMIMG* from, MEMIMG* to) {
+    const bool reversed = M.reverse != 0;
     for (int y = r.top; y < r.bottom; ++y) {
         const uint8_t* mask = M.buffer + static_cast<size_t>(y) * M.pitch;
         const auto* src = reinterpret_cast<const Pixel*>(from->pixels + static_cast<ptrdiff_t>(y) * from->base->pitch);
         auto* dst = reinterpret_cast<Pixel*>(to->pixels + static_cast<ptrdiff_t>(y) * to->base->pitch);
         for (int x = r.left; x < r.right; ++x)
-            if (mask[x] == 0) dst[x] = src[x];
+            if ((mask[x] != 0) == reversed) dst[x] = src[x];
     }
 }
 
@@ -277,5 +285,37 @@ uint8_t* GetMaskBuffer(int* pitch, int* width, int* height) {
     return M.buffer;
 }
 int GetMaskNestingForTest() { return M.nesting; }
+
+int SetMaskGraph(int handle) {
+    FlushDrawBatch();
+    M.maskGraph = handle > 0 ? handle : 0;
+    GraphicsRender.settingsChanged = 1;
+    return 0;
+}
+
+int SetMaskBlendType(int type) {
+    FlushDrawBatch();
+    M.blendType = type;
+    GraphicsRender.settingsChanged = 1;
+    return 0;
+}
+
+int SetMaskReverseFlag(int flag) {
+    FlushDrawBatch();
+    M.reverse = flag ? 1 : 0;
+    GraphicsRender.settingsChanged = 1;
+    return 0;
+}
+
+int GetMaskReverseFlag() { return M.reverse; }
+
+GraphData* TakeMaskGraph(int* blendType) {
+    *blendType = M.blendType;
+    if (M.maskGraph <= 0) return nullptr;
+    GraphData* graph = GetGraphData(M.maskGraph, 0);
+    // A graph deleted since it was set is forgotten; the mask buffer decides again.
+    if (graph == nullptr || graph->orig == nullptr || graph->pieceCount < 1) M.maskGraph = 0;
+    return M.maskGraph > 0 ? graph : nullptr;
+}
 
 }  // namespace ZaDod

@@ -40,6 +40,21 @@ void RefreshSoftDrawTargetForMask();
 // without a mask screen. The hardware back ends upload it into their mask images.
 uint8_t* GetMaskBuffer(int* pitch, int* width, int* height);
 
+// How the hardware renderers take a masked draw back onto the real target. A mask graph
+// (0 or below: none) lets each drawn pixel through by one channel of the graph's texel
+// under it (blend type 0 alpha, 1 red, 2 green, 3 blue): result = c * drawn + (1 - c) * old.
+// The reverse flag lets through where the mask byte is not 0 instead of where it is 0 (on
+// every renderer), and with a mask graph uses the channel's complement. Each flushes the
+// pending draws first.
+int SetMaskGraph(int handle);
+int SetMaskBlendType(int type);
+int SetMaskReverseFlag(int flag);
+int GetMaskReverseFlag();
+// The mask graph for the end of a masked draw and its blend type; null without one. A
+// handle that no longer names a graph is cleared here.
+struct GraphData;
+GraphData* TakeMaskGraph(int* blendType);
+
 // Test facility: the mask buffer (pitch in bytes), its size, and the nesting depth.
 uint8_t* GetMaskBufferForTest(int* pitch, int* width, int* height);
 int GetMaskNestingForTest();

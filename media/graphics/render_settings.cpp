@@ -176,4 +176,17 @@ int SetBlendGraphState(int handle, int blendType, const int* params) {
     return 0;
 }
 
+int SetBlendGraphPosition(int x, int y) {
+    beginChange();
+    GraphicsRender.blendGraphX = x;
+    GraphicsRender.blendGraphY = y;
+    return 0;
+}
+
+int SetBlendGraphPositionMode(int mode) {
+    beginChange();
+    GraphicsRender.blendGraphPositionMode = mode;
+    return 0;
+}
+
 }  // namespace ZaDod

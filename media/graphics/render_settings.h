@@ -29,6 +29,10 @@ int SetRenderTarget(int slot, int handle, int surfaceIndex);
 int SetBlendGraph(int handle, int borderParam, int borderRange);
 int SetBlendGraphParam(int handle, int type, int param1, int param2);
 int SetBlendGraphState(int handle, int blendType, const int* params);
+// The blend graph's position and its mode (1: fixed on the screen at the position; any
+// other: on the drawn graph, moved by the position). Used by the hardware renderers.
+int SetBlendGraphPosition(int x, int y);
+int SetBlendGraphPositionMode(int mode);
 int SetUseLighting(int flag);
 int SetUseZBuffer3D(int flag);
 int BindDepthBufferForDrawTarget();

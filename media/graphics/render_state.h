@@ -30,6 +30,9 @@ struct RenderState {
 
     int blendGraph;  // below 1: none
     int blendGraphType, blendGraphParam1, blendGraphParam2;
+    // Where the blend graph lies: mode 1 fixes its top-left on the screen at (x, y); any
+    // other mode lays it on each drawn graph, moved by (x, y).
+    int blendGraphX, blendGraphY, blendGraphPositionMode;
 
     // Words the back ends' draw preparation reads.
     float drawZ;

@@ -1,5 +1,5 @@
 // Blend graphs on Direct3D 11: binding the front's blend graph and its parameters, and the
-// blend texture and its coordinates for each draw piece of a graph drawn over it.
+// blend texture of each draw piece of a graph drawn over it.
 #include "media/graphics/d3d11/d3d11_graph.h"
 #include "media/graphics/hwdraw/hwdraw.h"
 
@@ -24,18 +24,6 @@ int D3D11_UseBlendPiece(const GraphDrawPiece* piece) {
     if (t == nullptr || t->texture == nullptr) return -1;
     return Graphics_D3D11_DeviceState_SetBlendTexture(t->texture, t->view, piece->tile->textureWidth,
                                                       piece->tile->textureHeight);
-}
-
-const GraphDrawPiece* D3D11_BlendPieceFor(const GraphData* image, const GraphData* blendImage, int index) {
-    if (blendImage == nullptr || blendImage->orig == nullptr || blendImage->pieceCount < 1) return nullptr;
-    return &blendImage->pieces[blendImage->pieceCount == image->pieceCount ? index : 0];
-}
-
-void D3D11_BlendCoordinates(const GraphDrawPiece& blendPiece, float gx, float gy, float* bu, float* bv) {
-    // The blend graph lies on the drawn graph, top-left on top-left, and moves with it.
-    const GraphPieceCorner& origin = blendPiece.corner[0];
-    BlendGraphTexCoord(origin.x, origin.y, origin.u, origin.v, blendPiece.tile->textureWidth,
-                       blendPiece.tile->textureHeight, gx, gy, bu, bv);
 }
 
 }  // namespace ZaDod

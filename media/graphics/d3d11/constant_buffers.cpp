@@ -41,9 +41,9 @@ void unbind(ID3D11Buffer** slots, ID3D11Buffer* buffer, bool vertex) {
         slots[i] = nullptr;
         ID3D11Buffer* none = nullptr;
         if (vertex)
-            D3D11Sys.context->VSSetConstantBuffers(UINT(i), 1, &none);
+            D3D11DeviceContext_VSSetConstantBuffers(UINT(i), 1, &none);
         else
-            D3D11Sys.context->PSSetConstantBuffers(UINT(i), 1, &none);
+            D3D11DeviceContext_PSSetConstantBuffers(UINT(i), 1, &none);
     }
 }
 

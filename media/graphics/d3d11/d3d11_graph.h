@@ -111,10 +111,5 @@ int Graphics_D3D11_DrawVertexGrid(const Vertex2D* vertices, int columns, int row
 
 // Binds a blend graph's piece as the blend texture, or clears the blend texture (null).
 int D3D11_UseBlendPiece(const GraphDrawPiece* piece);
-// The blend graph's piece under piece `index` of the drawn graph (null without a blend
-// graph): the same index when both are cut into as many pieces, else its first piece.
-const GraphDrawPiece* D3D11_BlendPieceFor(const GraphData* image, const GraphData* blendImage, int index);
-// The blend texture coordinates under the drawn graph's point (gx, gy).
-void D3D11_BlendCoordinates(const GraphDrawPiece& blendPiece, float gx, float gy, float* bu, float* bv);
 
 }  // namespace ZaDod

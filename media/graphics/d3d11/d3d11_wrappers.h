@@ -124,6 +124,57 @@ void D3D11DeviceContext_ClearRenderTargetView(gpu::ID3D11RenderTargetView* view,
 void D3D11DeviceContext_ClearDepthStencilView(gpu::ID3D11DepthStencilView* view, UINT flags, float depth,
                                               gpu::BYTE stencil, int ASyncThread = 0);
 
+// Immediate-context calls made on the main thread only.
+void D3D11DeviceContext_Draw(UINT count, UINT first);
+void D3D11DeviceContext_DrawIndexed(UINT count, UINT first, gpu::INT baseVertex);
+void D3D11DeviceContext_IASetIndexBuffer(gpu::ID3D11Buffer* buffer, gpu::DXGI_FORMAT format, UINT offset);
+void D3D11DeviceContext_IASetInputLayout(gpu::ID3D11InputLayout* layout);
+void D3D11DeviceContext_IASetPrimitiveTopology(gpu::D3D11_PRIMITIVE_TOPOLOGY topology);
+void D3D11DeviceContext_IASetVertexBuffers(UINT first, UINT count, gpu::ID3D11Buffer* const* buffers,
+                                          const UINT* strides, const UINT* offsets);
+void D3D11DeviceContext_OMSetBlendState(gpu::ID3D11BlendState* state, const float factor[4], UINT sampleMask);
+void D3D11DeviceContext_OMSetDepthStencilState(gpu::ID3D11DepthStencilState* state, UINT stencilRef);
+void D3D11DeviceContext_OMSetRenderTargets(UINT count, gpu::ID3D11RenderTargetView* const* targets,
+                                          gpu::ID3D11DepthStencilView* depth);
+void D3D11DeviceContext_PSSetConstantBuffers(UINT first, UINT count, gpu::ID3D11Buffer* const* buffers);
+void D3D11DeviceContext_PSSetSamplers(UINT first, UINT count, gpu::ID3D11SamplerState* const* samplers);
+void D3D11DeviceContext_PSSetShader(gpu::ID3D11PixelShader* shader, gpu::ID3D11ClassInstance* const* instances,
+                                    UINT count);
+void D3D11DeviceContext_PSSetShaderResources(UINT first, UINT count, gpu::ID3D11ShaderResourceView* const* views);
+void D3D11DeviceContext_RSSetState(gpu::ID3D11RasterizerState* state);
+void D3D11DeviceContext_RSSetViewports(UINT count, const gpu::D3D11_VIEWPORT* viewports);
+void D3D11DeviceContext_ResolveSubresource(gpu::ID3D11Resource* dst, UINT dstSub, gpu::ID3D11Resource* src,
+                                           UINT srcSub, gpu::DXGI_FORMAT format);
+void D3D11DeviceContext_CopyResource(gpu::ID3D11Resource* dst, gpu::ID3D11Resource* src);
+void D3D11DeviceContext_VSSetConstantBuffers(UINT first, UINT count, gpu::ID3D11Buffer* const* buffers);
+void D3D11DeviceContext_VSSetShader(gpu::ID3D11VertexShader* shader, gpu::ID3D11ClassInstance* const* instances,
+                                    UINT count);
+void D3D11DeviceContext_CSSetShader(gpu::ID3D11ComputeShader* shader, gpu::ID3D11ClassInstance* const* instances,
+                                    UINT count);
+void D3D11DeviceContext_DSSetShader(gpu::ID3D11DomainShader* shader, gpu::ID3D11ClassInstance* const* instances,
+                                    UINT count);
+void D3D11DeviceContext_GSSetShader(gpu::ID3D11GeometryShader* shader, gpu::ID3D11ClassInstance* const* instances,
+                                    UINT count);
+void D3D11DeviceContext_HSSetShader(gpu::ID3D11HullShader* shader, gpu::ID3D11ClassInstance* const* instances,
+                                    UINT count);
+
+// DXGI calls; the factory's are made on the process-wide factory.
+HRESULT DXGIFactory_EnumAdapters(UINT index, gpu::IDXGIAdapter** adapter);
+HRESULT DXGIFactory_MakeWindowAssociation(plat::win::HWND window, UINT flags);
+// Makes the swap chain for the process-wide device.
+HRESULT DXGIFactory_CreateSwapChain(gpu::DXGI_SWAP_CHAIN_DESC* desc, gpu::IDXGISwapChain** chain);
+HRESULT DXGIAdapter_EnumOutputs(gpu::IDXGIAdapter* adapter, UINT index, gpu::IDXGIOutput** output);
+HRESULT DXGIAdapter_GetDesc(gpu::IDXGIAdapter* adapter, gpu::DXGI_ADAPTER_DESC* desc);
+HRESULT DXGIOutput_GetDesc(gpu::IDXGIOutput* output, gpu::DXGI_OUTPUT_DESC* desc);
+HRESULT DXGIOutput_WaitForVBlank(gpu::IDXGIOutput* output);
+HRESULT DXGISwapChain_GetContainingOutput(gpu::IDXGISwapChain* chain, gpu::IDXGIOutput** output);
+HRESULT DXGISwapChain_GetDesc(gpu::IDXGISwapChain* chain, gpu::DXGI_SWAP_CHAIN_DESC* desc);
+HRESULT DXGISwapChain_Present(gpu::IDXGISwapChain* chain, UINT syncInterval, UINT flags);
+HRESULT DXGISwapChain_ResizeBuffers(gpu::IDXGISwapChain* chain, UINT count, UINT width, UINT height,
+                                    gpu::DXGI_FORMAT format, UINT flags);
+HRESULT DXGISwapChain_SetFullscreenState(gpu::IDXGISwapChain* chain, gpu::BOOL fullscreen, gpu::IDXGIOutput* output);
+void D3D11Texture2D_GetDesc(gpu::ID3D11Texture2D* texture, gpu::D3D11_TEXTURE2D_DESC* desc);
+
 // Releases a counted object through its release wrapper and clears the pointer.
 template <class T, class Release>
 void D3D11_ReleaseAndClear(T*& object, Release release) {

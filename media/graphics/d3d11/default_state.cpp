@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "media/graphics/d3d11/d3d11_state.h"
+#include "media/graphics/graph_filter.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/render_state.h"
 
@@ -35,6 +36,8 @@ void putMaterial() {
 }  // namespace
 
 int Graphics_D3D11_SetupDefaultDeviceState() {
+    // Filter shaders belonged to the old device: their handles must not survive it.
+    ResetGraphFilterShaderHandleTable();
     c.force = 1;
 
     c.rasterizerDesc = D3D11_RASTERIZER_DESC{D3D11_FILL_SOLID, D3D11_CULL_NONE, 0, 0, 0.0f, 0.0f, 1, 0, 1, 0};
@@ -93,7 +96,7 @@ int Graphics_D3D11_SetupDefaultDeviceState() {
     c.variant = 0;
     Graphics_D3D11_BindScreenTarget();
     c.topology = D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST;
-    if (D3D11Sys.context != nullptr) D3D11Sys.context->IASetPrimitiveTopology(c.topology);
+    if (D3D11Sys.context != nullptr) D3D11DeviceContext_IASetPrimitiveTopology(c.topology);
 
     c.alphaTestFunc = -1;
     c.alphaTestRef = 0;
@@ -107,6 +110,10 @@ int Graphics_D3D11_SetupDefaultDeviceState() {
     c.blendMode = c.premultiplied = c.alphaChannel = 0;
     c.keyChanged = 1;
     c.textureChanged = 0;
+    // The pixel-stage constants may be new while the cache still holds the last run's
+    // factor colour; an equal colour would never be written into them.
+    const float noFactor[4] = {0, 0, 0, 0};
+    Graphics_D3D11_DeviceState_SetFactorColor(noFactor);
 
     c.force = 0;
     Graphics_D3D11_DeviceState_ResendAll();
@@ -144,7 +151,7 @@ int Graphics_D3D11_ReapplyDeviceState() {
     }
     const Matrix4x4F id = identity();
     Graphics_D3D11_DeviceState_SetTextureTransform(0, &id);
-    D3D11Sys.context->IASetPrimitiveTopology(c.topology);
+    D3D11DeviceContext_IASetPrimitiveTopology(c.topology);
     Graphics_D3D11_DeviceState_SetFogEnable(c.fogEnable);
     const DrawSettings& s = GraphicsDrawSettings;
     Graphics_D3D11_DeviceState_SetViewportMatrix(&s.viewportF);

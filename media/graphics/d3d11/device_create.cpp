@@ -63,14 +63,14 @@ int Graphics_D3D11_EnumAdapters() {
     adapterList.count = 0;
     for (int a = 0; a < kMaxAdapters; ++a) {
         IDXGIAdapter* adapter = nullptr;
-        if (D3D11Sys.factory->EnumAdapters(UINT(a), &adapter) != S_OK) break;
+        if (DXGIFactory_EnumAdapters(UINT(a), &adapter) != S_OK) break;
         AdapterRecord& r = adapterList.adapters[a];
-        adapter->GetDesc(&r.desc);
+        DXGIAdapter_GetDesc(adapter, &r.desc);
         r.outputCount = 0;
         for (int o = 0; o < kMaxOutputs; ++o) {
             IDXGIOutput* output = nullptr;
-            if (adapter->EnumOutputs(UINT(o), &output) != S_OK) break;
-            output->GetDesc(&r.outputs[o]);
+            if (DXGIAdapter_EnumOutputs(adapter, UINT(o), &output) != S_OK) break;
+            DXGIOutput_GetDesc(output, &r.outputs[o]);
             output->Release();
             ++r.outputCount;
         }
@@ -108,7 +108,7 @@ int D3D11_CreateDevice() {
     LogAddTextUtf16(u"成功\n");
     bool ok = false;
     LogAddTextUtf16(u"IDXGIAdapter を取得します.... ");
-    if (s.factory->EnumAdapters(0, &s.adapter) == S_OK) {
+    if (DXGIFactory_EnumAdapters(0, &s.adapter) == S_OK) {
         LogAddTextUtf16(u"成功\n");
         LogAddTextUtf16(u"Direct3D 11 FeatureLevel 11_0 以上を対象とします\n");
         const D3D_FEATURE_LEVEL levels[] = {D3D_FEATURE_LEVEL_11_1, D3D_FEATURE_LEVEL_11_0};
@@ -120,7 +120,7 @@ int D3D11_CreateDevice() {
     }
     if (!ok) {
         LogAddTextUtf16(u"失敗\n");
-        if (s.context != nullptr) s.context->Release();
+        if (s.context != nullptr) Direct3D_ReleaseObject(s.context);
         if (s.device != nullptr) s.device->Release();
         if (s.adapter != nullptr) s.adapter->Release();
         if (s.dxgiDevice != nullptr) s.dxgiDevice->Release();

@@ -57,8 +57,8 @@ void resolveSlot(int slot) {
     if (p.multisample == nullptr || p.to == nullptr || !D3D11Device_IsValid()) return;
     Graphics_D3D11_FlushVertexBatch(-1, 0);
     D3D11_TEXTURE2D_DESC desc{};
-    p.to->GetDesc(&desc);
-    D3D11Sys.context->ResolveSubresource(p.to, 0, p.multisample, 0, desc.Format);
+    D3D11Texture2D_GetDesc(p.to, &desc);
+    D3D11DeviceContext_ResolveSubresource(p.to, 0, p.multisample, 0, desc.Format);
 }
 
 }  // namespace

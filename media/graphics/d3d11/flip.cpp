@@ -122,7 +122,7 @@ int Graphics_D3D11_FlipScreen() {
         // nothing: the frame is made and the vertical blank kept, but nothing is presented.
         if (Win.Status.Minimized) {
             if (!g.noVSync) WaitVSyncByDirectDraw();
-        } else if (chain.chain->Present(g.noVSync ? 0 : 1, 0) != S_OK) {
+        } else if (DXGISwapChain_Present(chain.chain, g.noVSync ? 0 : 1, 0) != S_OK) {
             return -1;
         }
     }

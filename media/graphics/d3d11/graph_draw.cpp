@@ -41,10 +41,16 @@ int drawGrid(const GraphDrawPiece& p, const Mapping& m, uint32_t color) {
     return Graphics_D3D11_DrawVertexGrid(grid, kSide, kSide);
 }
 
+// How a draw treats its quads: as placed; `Bends`, the deformed draw, whose quads that are
+// no parallelogram become a grid; `Folds`, the whole-pixel deformed draw, whose quads keep
+// their triangles' winding on screen.
+enum class DrawnShape { Flat, Bends, Folds };
+
 // `nudge`: a turned quad whose edges come out axis-aligned on pixel centres moves by half
 // a pixel, so nearest sampling does not fall between texels.
 int drawPieces(GraphData* image, GraphData* blendImage, int transFlag, int wholePixel, const Mapping& m,
-               bool bends = false, bool nudge = false) {
+               DrawnShape shape = DrawnShape::Flat, bool nudge = false) {
+    const bool bends = shape == DrawnShape::Bends;
     if (image == nullptr || image->orig == nullptr || !D3D11Device_IsValid()) return -1;
     const int key = D3D11_GraphDrawKey(image, transFlag, wholePixel);
     const uint32_t color = D3D11_DrawColor(255, 255, 255);
@@ -52,18 +58,23 @@ int drawPieces(GraphData* image, GraphData* blendImage, int transFlag, int whole
         const GraphDrawPiece& p = image->pieces[i];
         const D3D11GraphTexture* t = D3D11_TileTexture(p.tile);
         Graphics_D3D11_DeviceState_SetTexture(t->texture, t->view);
-        const GraphDrawPiece* blend = D3D11_BlendPieceFor(image, blendImage, i);
+        const GraphDrawPiece* blend = BlendGraphPieceFor(image, blendImage, i);
         if (D3D11_UseBlendPiece(blend) < 0) return -1;
         Graphics_D3D11_DrawPreparation(key);
         D3D11Corner c[4];
         for (int k = 0; k < 4; ++k) {
-            m.map(p.corner[k].x, p.corner[k].y, &c[k].x, &c[k].y);
+            m.mapCorner(p, k, &c[k].x, &c[k].y);
             c[k].u = p.corner[k].u;
             c[k].v = p.corner[k].v;
             c[k].bu = c[k].bv = 0.0f;
-            if (blend != nullptr) D3D11_BlendCoordinates(*blend, p.corner[k].x, p.corner[k].y, &c[k].bu, &c[k].bv);
+            if (blend != nullptr)
+                BlendGraphVertexCoord(*blend, p.corner[k].x, p.corner[k].y, c[k].x, c[k].y, &c[k].bu, &c[k].bv);
         }
         if (nudge && blend == nullptr) NudgeTurnedQuad(PixelCentres::Half, c);
+        if (shape == DrawnShape::Folds) {
+            const float turn = (c[2].y - c[0].y) * (c[1].x - c[0].x) - (c[1].y - c[0].y) * (c[2].x - c[0].x);
+            if (turn <= 0) std::swap(c[1], c[2]);
+        }
         const float xs[4] = {c[0].x, c[1].x, c[2].x, c[3].x}, ys[4] = {c[0].y, c[1].y, c[2].y, c[3].y};
         if (bends && blend == nullptr && !IsParallelogram(xs, ys)) {
             if (drawGrid(p, m, color) < 0) return -1;
@@ -102,6 +113,10 @@ int Graphics_D3D11_DrawStretchedGraph(int x1, int y1, int x2, int y2, float xf1,
 int Graphics_D3D11_DrawDeformedGraph(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4,
                                      GraphData* image, GraphData* blendImage, int transFlag, int simpleFlag) {
     if (image == nullptr) return -1;
+    // A blend graph is laid by whole pixels: the corners are truncated toward zero.
+    if (blendImage != nullptr)
+        return Graphics_D3D11_DrawDeformedGraphInt(int(x1), int(y1), int(x2), int(y2), int(x3), int(y3), int(x4),
+                                                   int(y4), image, blendImage, transFlag);
     // Corners top-left, top-right, bottom-left, bottom-right (the dispatcher has put the
     // front's clockwise corners in this order); inner points are placed on the bilinear
     // patch between them.
@@ -117,7 +132,19 @@ int Graphics_D3D11_DrawDeformedGraph(float x1, float y1, float x2, float y2, flo
     for (int i = 0; i < 4; ++i) m.px[i] = px[i], m.py[i] = py[i];
     m.w = image->area.widthf;
     m.h = image->area.heightf;
-    return drawPieces(image, blendImage, transFlag, simpleFlag, m, true);
+    return drawPieces(image, blendImage, transFlag, simpleFlag, m, DrawnShape::Bends);
+}
+
+int Graphics_D3D11_DrawDeformedGraphInt(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4,
+                                        GraphData* image, GraphData* blendImage, int transFlag) {
+    if (image == nullptr) return -1;
+    const int x[4] = {x1, x2, x3, x4}, y[4] = {y1, y2, y3, y4};
+    if (IsUprightRect(x, y))
+        return Graphics_D3D11_DrawStretchedGraph(x1, y1, x4, y4, float(x1), float(y1), float(x4), float(y4), image,
+                                                 blendImage, transFlag, 1);
+    if (!D3D11Device_IsValid()) return -1;
+    const IntCornerGraphMapping m(x, y, image->area.widthf, image->area.heightf);
+    return drawPieces(image, blendImage, transFlag, 1, m, DrawnShape::Folds);
 }
 
 // (x, y) is the truncated position and (xf, yf) the exact one. In nearest mode the
@@ -129,7 +156,7 @@ int Graphics_D3D11_DrawRotatedGraph(int x, int y, float xf, float yf, double sca
     if (image == nullptr || scale == 0.0 || !D3D11Device_IsValid()) return -1;
     const RotationPlacement at = ChooseRotationPlacement(PixelCentres::Half, x, y, xf, yf, scale, *image);
     const TurnedGraphMapping m(at, scale, angle, turnFlag != 0);
-    return drawPieces(image, blendImage, transFlag, 0, m, false, at.nudge && angle != 0.0);
+    return drawPieces(image, blendImage, transFlag, 0, m, DrawnShape::Flat, at.nudge && angle != 0.0);
 }
 
 int Graphics_D3D11_DrawGraphQuadList(const GraphQuadList* request) {

@@ -196,7 +196,7 @@ int D3D11_ResolveGraph(const GraphOrigData* orig) {
         if (t->msTexture == nullptr || t->texture == nullptr) continue;
         if (!flushed) Graphics_D3D11_FlushVertexBatch(-1, 0);
         flushed = true;
-        D3D11Sys.context->ResolveSubresource(t->texture, 0, t->msTexture, 0, D3D11_GraphFormat(orig));
+        D3D11DeviceContext_ResolveSubresource(t->texture, 0, t->msTexture, 0, D3D11_GraphFormat(orig));
     }
     return 0;
 }

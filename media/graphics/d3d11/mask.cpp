@@ -7,6 +7,7 @@
 #include "media/base/log.h"
 #include "media/graphics/d3d11/d3d11_graph.h"
 #include "media/graphics/d3d11/d3d11_mask.h"
+#include "media/graphics/graph.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/mask.h"
 #include "media/system/fatal.h"
@@ -169,7 +170,7 @@ int Graphics_D3D11_Mask_DrawBegin(const ImageRect* rect) {
     // A multisampled target is read through its resolve: a graph's own texture, or for the
     // screen a texture made for the copy.
     D3D11_TEXTURE2D_DESC desc{};
-    M.real->GetDesc(&desc);
+    D3D11Texture2D_GetDesc(M.real, &desc);
     ID3D11Texture2D* resolved = nullptr;
     ID3D11ShaderResourceView* resolvedView = nullptr;
     ID3D11Texture2D* source = M.real;
@@ -186,7 +187,7 @@ int Graphics_D3D11_Mask_DrawBegin(const ImageRect* rect) {
                 release(resolved, releaseTexture);
                 return -1;
             }
-            D3D11Sys.context->ResolveSubresource(resolved, 0, M.real, 0, desc.Format);
+            D3D11DeviceContext_ResolveSubresource(resolved, 0, M.real, 0, desc.Format);
             source = resolved, sourceView = resolvedView;
         }
     }
@@ -201,11 +202,28 @@ int Graphics_D3D11_Mask_DrawBegin(const ImageRect* rect) {
 int Graphics_D3D11_Mask_DrawEnd(const ImageRect* rect) {
     if (!masking() || rect == nullptr || M.real == nullptr || M.realTarget == nullptr) return 0;
     Graphics_D3D11_FlushVertexBatch(-1, 0);
-    // No mask graph on this front: the plain mask shader discards the blocked pixels.
     const D3D11Shaders& sh = D3D11ShaderSys;
     const RECT r = rectOf(rect);
-    Graphics_D3D11_StretchRect(M.screen, M.screenView, &r, M.real, M.realTarget, &r, 0, 0, nullptr, sh.mask, M.image,
-                               M.imageView, &r);
+    const bool reversed = GetMaskReverseFlag() != 0;
+    int blendType = 0;
+    const GraphData* graph = TakeMaskGraph(&blendType);
+    const D3D11GraphTexture* t = graph != nullptr ? D3D11_TileTexture(graph->pieces[0].tile) : nullptr;
+    if (t == nullptr || t->texture == nullptr) {
+        // The mask shader discards the pixels the mask byte blocks.
+        Graphics_D3D11_StretchRect(M.screen, M.screenView, &r, M.real, M.realTarget, &r, 0, 0, nullptr,
+                                   reversed ? sh.maskReverse : sh.mask, M.image, M.imageView, &r);
+        return 0;
+    }
+    // The channel shader gives the drawn pixel the mask graph's channel as alpha, and the
+    // copy blends it over the old contents by that alpha. Blend types run alpha, red,
+    // green, blue; the shader set keeps red, green, blue, alpha.
+    static const int kShaderChannel[4] = {3, 0, 1, 2};
+    const int channel = kShaderChannel[blendType >= 0 && blendType < 4 ? blendType : 0];
+    const GraphDrawPiece& piece = graph->pieces[0];
+    const RECT g{r.left + piece.tileX, r.top + piece.tileY, r.right + piece.tileX, r.bottom + piece.tileY};
+    Graphics_D3D11_StretchRect(M.screen, M.screenView, &r, M.real, M.realTarget, &r, 0, 1, nullptr,
+                               reversed ? sh.maskReverseChannel[channel] : sh.maskChannel[channel], t->texture,
+                               t->view, &g);
     return 0;
 }
 

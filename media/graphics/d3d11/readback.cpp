@@ -32,7 +32,7 @@ int Graphics_D3D11_ReadbackTexture(ID3D11Texture2D* texture, const ImageRect* re
                                    ID3D11Texture2D** staging) {
     Graphics_D3D11_FlushVertexBatch(-1, 0);
     D3D11_TEXTURE2D_DESC desc{};
-    texture->GetDesc(&desc);
+    D3D11Texture2D_GetDesc(texture, &desc);
     PixelFormatDesc pixelFormat{};
     if (formatDesc(desc.Format, &pixelFormat) != 0) return -1;
     const ImageRect whole{0, 0, int(desc.Width), int(desc.Height)};
@@ -52,7 +52,7 @@ int Graphics_D3D11_ReadbackTexture(ID3D11Texture2D* texture, const ImageRect* re
             LogAddTextUtf16(u"ダウンサンプリング用テクスチャの作成に失敗しました\n");
             return -1;
         }
-        D3D11Sys.context->ResolveSubresource(copy, 0, texture, 0, desc.Format);
+        D3D11DeviceContext_ResolveSubresource(copy, 0, texture, 0, desc.Format);
     }
     const D3D11_TEXTURE2D_DESC stage{desc.Width,
                                      desc.Height,
@@ -69,7 +69,7 @@ int Graphics_D3D11_ReadbackTexture(ID3D11Texture2D* texture, const ImageRect* re
         releaseAndClear(copy);
         return -1;
     }
-    D3D11Sys.context->CopyResource(*staging, copy != nullptr ? copy : texture);
+    D3D11DeviceContext_CopyResource(*staging, copy != nullptr ? copy : texture);
     releaseAndClear(copy);
     D3D11_MAPPED_SUBRESOURCE mapped{};
     if (D3D11DeviceContext_Map(*staging, 0, D3D11_MAP_READ, 0, &mapped) != S_OK) {

@@ -331,7 +331,7 @@ int Graphics_D3D11_Device_Terminate() {
     }
     Graphics_D3D11_ReleaseShaderConstantBuffers();
     D3D11SwapChains& sc = D3D11SwapChainSys;
-    if (sc.madeFullScreen && sc.slots[0].chain != nullptr) sc.slots[0].chain->SetFullscreenState(0, nullptr);
+    if (sc.madeFullScreen && sc.slots[0].chain != nullptr) DXGISwapChain_SetFullscreenState(sc.slots[0].chain, 0, nullptr);
     sc.madeFullScreen = 0;
     releaseDepthBuffer();
     releaseSubBackBuffer();
@@ -403,6 +403,7 @@ int Graphics_D3D11_RefreshDeviceState() {
     D3D11State.force = 1;
     Graphics_D3D11_DeviceState_SetTexture(nullptr, nullptr);
     Graphics_D3D11_ApplyBlendMode();
+    Graphics_D3D11_DrawPreparation(0);
     D3D11State.force = force;
     return 0;
 }
@@ -411,7 +412,7 @@ ID3D11Texture2D* D3D11_ReadableSubBackBuffer() {
     D3D11Backend& b = D3D11BackendSys;
     if (b.subBackBufferResolved == nullptr) return b.subBackBuffer;
     Graphics_D3D11_FlushVertexBatch(-1, 0);
-    D3D11Sys.context->ResolveSubresource(b.subBackBufferResolved, 0, b.subBackBuffer, 0, DXGI_FORMAT_R8G8B8A8_UNORM);
+    D3D11DeviceContext_ResolveSubresource(b.subBackBufferResolved, 0, b.subBackBuffer, 0, DXGI_FORMAT_R8G8B8A8_UNORM);
     return b.subBackBufferResolved;
 }
 

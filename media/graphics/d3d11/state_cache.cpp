@@ -268,7 +268,7 @@ int Graphics_D3D11_DeviceState_SetPixelShader(ID3D11PixelShader* shader, int use
     if (!c.force && c.pixelShader == shader) return 0;
     c.pixelShader = shader;
     c.pixelShaderUser = user;
-    D3D11Sys.context->PSSetShader(shader, nullptr, 0);
+    D3D11DeviceContext_PSSetShader(shader, nullptr, 0);
     return 0;
 }
 
@@ -277,7 +277,7 @@ int Graphics_D3D11_DeviceState_SetVertexShader(ID3D11VertexShader* shader, int u
     if (!c.force && c.vertexShader == shader) return 0;
     c.vertexShader = shader;
     c.vertexShaderUser = user;
-    D3D11Sys.context->VSSetShader(shader, nullptr, 0);
+    D3D11DeviceContext_VSSetShader(shader, nullptr, 0);
     return 0;
 }
 
@@ -285,7 +285,7 @@ int Graphics_D3D11_DeviceState_SetInputLayout(ID3D11InputLayout* layout) {
     if (!ready()) return -1;
     if (!c.force && c.inputLayout == layout) return 0;
     c.inputLayout = layout;
-    if (layout != nullptr) D3D11Sys.context->IASetInputLayout(layout);
+    if (layout != nullptr) D3D11DeviceContext_IASetInputLayout(layout);
     return 0;
 }
 
@@ -293,7 +293,7 @@ int Graphics_D3D11_DeviceState_SetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY top
     if (!ready()) return -1;
     if (!c.force && c.topology == topology) return 0;
     c.topology = topology;
-    D3D11Sys.context->IASetPrimitiveTopology(topology);
+    D3D11DeviceContext_IASetPrimitiveTopology(topology);
     return 0;
 }
 
@@ -303,7 +303,7 @@ int Graphics_D3D11_DeviceState_SetVertexBuffer(ID3D11Buffer* buffer, int stride)
     c.vertexBuffer = buffer;
     c.vertexStride = stride;
     const UINT strides[1] = {UINT(stride)}, offsets[1] = {0};
-    if (buffer != nullptr) D3D11Sys.context->IASetVertexBuffers(0, 1, &buffer, strides, offsets);
+    if (buffer != nullptr) D3D11DeviceContext_IASetVertexBuffers(0, 1, &buffer, strides, offsets);
     return 0;
 }
 
@@ -312,7 +312,7 @@ int Graphics_D3D11_DeviceState_SetIndexBuffer(ID3D11Buffer* buffer, DXGI_FORMAT 
     if (!c.force && c.indexBuffer == buffer && c.indexFormat == format) return 0;
     c.indexBuffer = buffer;
     c.indexFormat = format;
-    if (buffer != nullptr) D3D11Sys.context->IASetIndexBuffer(buffer, format, 0);
+    if (buffer != nullptr) D3D11DeviceContext_IASetIndexBuffer(buffer, format, 0);
     return 0;
 }
 
@@ -325,7 +325,7 @@ int Graphics_D3D11_DeviceState_SetPSShaderResources(int first, int count, ID3D11
         if (low < 0) low = first + i;
         high = first + i;
     }
-    if (low >= 0) D3D11Sys.context->PSSetShaderResources(UINT(low), UINT(high - low + 1), &c.psResources[low]);
+    if (low >= 0) D3D11DeviceContext_PSSetShaderResources(UINT(low), UINT(high - low + 1), &c.psResources[low]);
     return 0;
 }
 
@@ -337,9 +337,9 @@ int setConstantBuffers(ID3D11Buffer** cached, int first, int count, ID3D11Buffer
     if (!differs) return 0;
     for (int i = 0; i < count; ++i) cached[first + i] = buffers[i];
     if (vertex)
-        D3D11Sys.context->VSSetConstantBuffers(UINT(first), UINT(count), &cached[first]);
+        D3D11DeviceContext_VSSetConstantBuffers(UINT(first), UINT(count), &cached[first]);
     else
-        D3D11Sys.context->PSSetConstantBuffers(UINT(first), UINT(count), &cached[first]);
+        D3D11DeviceContext_PSSetConstantBuffers(UINT(first), UINT(count), &cached[first]);
     return 0;
 }
 }  // namespace
@@ -365,7 +365,7 @@ int Graphics_D3D11_DeviceState_ApplyRenderTargets() {
                 return 0;
         if (c.depthTexture != nullptr && (c.depthDesc.Width != f.Width || c.depthDesc.Height != f.Height)) return 0;
     }
-    D3D11Sys.context->OMSetRenderTargets(8, c.targetView, c.depthView);
+    D3D11DeviceContext_OMSetRenderTargets(8, c.targetView, c.depthView);
     return 0;
 }
 
@@ -376,7 +376,7 @@ int Graphics_D3D11_DeviceState_SetRenderTarget(ID3D11Texture2D* texture, ID3D11R
     c.targetTexture[slot] = texture;
     c.targetView[slot] = view;
     c.targetDesc[slot] = D3D11_TEXTURE2D_DESC{};
-    if (texture != nullptr) texture->GetDesc(&c.targetDesc[slot]);
+    if (texture != nullptr) D3D11Texture2D_GetDesc(texture, &c.targetDesc[slot]);
     Graphics_D3D11_DeviceState_ApplyRenderTargets();
     if (slot == 0 && texture != nullptr)
         Graphics_D3D11_DeviceState_SetViewportRect(0, 0, int(c.targetDesc[0].Width), int(c.targetDesc[0].Height));
@@ -390,7 +390,7 @@ int Graphics_D3D11_DeviceState_SetDepthBuffer(ID3D11Texture2D* texture, ID3D11De
     c.depthTexture = texture;
     c.depthView = view;
     c.depthDesc = D3D11_TEXTURE2D_DESC{};
-    if (texture != nullptr) texture->GetDesc(&c.depthDesc);
+    if (texture != nullptr) D3D11Texture2D_GetDesc(texture, &c.depthDesc);
     return Graphics_D3D11_DeviceState_ApplyRenderTargets();
 }
 
@@ -399,7 +399,7 @@ int Graphics_D3D11_DeviceState_SetViewport(const D3D11_VIEWPORT* viewport) {
     if (!c.force && std::memcmp(&c.viewport, viewport, sizeof c.viewport) == 0) return 0;
     flush();
     c.viewport = *viewport;
-    D3D11Sys.context->RSSetViewports(1, &c.viewport);
+    D3D11DeviceContext_RSSetViewports(1, &c.viewport);
     return 0;
 }
 

@@ -51,7 +51,7 @@ int applyBlend() {
     }
     c.boundBlend = state;
     const float factor[4] = {0, 0, 0, 0};
-    D3D11Sys.context->OMSetBlendState(state, factor, 0xFFFFFFFFu);
+    D3D11DeviceContext_OMSetBlendState(state, factor, 0xFFFFFFFFu);
     return 0;
 }
 
@@ -84,7 +84,7 @@ int applyDepthStencil() {
         c.boundDepthStencilOneOff = 1;
     }
     c.boundDepthStencil = state;
-    D3D11Sys.context->OMSetDepthStencilState(state, 0);
+    D3D11DeviceContext_OMSetDepthStencilState(state, 0);
     return 0;
 }
 
@@ -115,7 +115,7 @@ int applyRasterizer() {
         c.boundRasterizerOneOff = 1;
     }
     c.boundRasterizer = state;
-    D3D11Sys.context->RSSetState(state);
+    D3D11DeviceContext_RSSetState(state);
     return 0;
 }
 
@@ -161,7 +161,7 @@ int applySamplers() {
             if (samplerObject(i) < 0) result = -1;
             if (runStart < 0) runStart = i;
         } else if (runStart >= 0) {
-            D3D11Sys.context->PSSetSamplers(UINT(runStart), UINT(i - runStart), &c.boundSampler[runStart]);
+            D3D11DeviceContext_PSSetSamplers(UINT(runStart), UINT(i - runStart), &c.boundSampler[runStart]);
             runStart = -1;
         }
     }
@@ -196,11 +196,10 @@ int Graphics_D3D11_DeviceState_ApplyStates() {
 
 int Graphics_D3D11_DeviceState_ResendStateObjects() {
     if (!D3D11Device_IsValid()) return -1;
-    ID3D11DeviceContext* ctx = D3D11Sys.context;
-    ctx->GSSetShader(nullptr, nullptr, 0);
-    ctx->HSSetShader(nullptr, nullptr, 0);
-    ctx->DSSetShader(nullptr, nullptr, 0);
-    ctx->CSSetShader(nullptr, nullptr, 0);
+    D3D11DeviceContext_GSSetShader(nullptr, nullptr, 0);
+    D3D11DeviceContext_HSSetShader(nullptr, nullptr, 0);
+    D3D11DeviceContext_DSSetShader(nullptr, nullptr, 0);
+    D3D11DeviceContext_CSSetShader(nullptr, nullptr, 0);
     Graphics_D3D11_DeviceState_MarkAllDirty();
     return Graphics_D3D11_DeviceState_ApplyStates();
 }
@@ -210,17 +209,16 @@ int Graphics_D3D11_DeviceState_ResendAll() {
     c.force = 1;
     c.drawPrepNeeded = 1;
     Graphics_D3D11_FlushVertexBatch(-1, 0);
-    ID3D11DeviceContext* ctx = D3D11Sys.context;
-    ctx->RSSetViewports(1, &c.viewport);
-    ctx->PSSetShaderResources(0, 2, c.psResources);
+    D3D11DeviceContext_RSSetViewports(1, &c.viewport);
+    D3D11DeviceContext_PSSetShaderResources(0, 2, c.psResources);
     Graphics_D3D11_DeviceState_ResendStateObjects();
-    if (c.topology != 0) ctx->IASetPrimitiveTopology(c.topology);
-    if (c.inputLayout != nullptr) ctx->IASetInputLayout(c.inputLayout);
-    ctx->VSSetShader(c.vertexShader, nullptr, 0);
-    if (c.indexBuffer != nullptr) ctx->IASetIndexBuffer(c.indexBuffer, c.indexFormat, 0);
-    ctx->PSSetShader(c.pixelShader, nullptr, 0);
+    if (c.topology != 0) D3D11DeviceContext_IASetPrimitiveTopology(c.topology);
+    if (c.inputLayout != nullptr) D3D11DeviceContext_IASetInputLayout(c.inputLayout);
+    D3D11DeviceContext_VSSetShader(c.vertexShader, nullptr, 0);
+    if (c.indexBuffer != nullptr) D3D11DeviceContext_IASetIndexBuffer(c.indexBuffer, c.indexFormat, 0);
+    D3D11DeviceContext_PSSetShader(c.pixelShader, nullptr, 0);
     const UINT strides[1] = {UINT(c.vertexStride)}, offsets[1] = {0};
-    if (c.vertexBuffer != nullptr) ctx->IASetVertexBuffers(0, 1, &c.vertexBuffer, strides, offsets);
+    if (c.vertexBuffer != nullptr) D3D11DeviceContext_IASetVertexBuffers(0, 1, &c.vertexBuffer, strides, offsets);
     Graphics_D3D11_DeviceState_ApplyRenderTargets();
     auto* b = D3D11BuiltinConstantBuffers;
     for (D3D11ConstantBuffer* buffer : D3D11BuiltinConstantBuffers)

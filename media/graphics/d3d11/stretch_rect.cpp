@@ -31,12 +31,11 @@ int Graphics_D3D11_StretchRect(ID3D11Texture2D* src, ID3D11ShaderResourceView* s
                                const RECT* secondRect, const D3D11StretchVertex8* custom) {
     D3D11Backend& b = D3D11BackendSys;
     D3D11Shaders& sh = D3D11ShaderSys;
-    ID3D11DeviceContext* ctx = D3D11Sys.context;
     Graphics_D3D11_FlushVertexBatch(-1, 0);
     D3D11_TEXTURE2D_DESC sd{}, dd{}, td{};
-    src->GetDesc(&sd);
-    dest->GetDesc(&dd);
-    if (second != nullptr) second->GetDesc(&td);
+    D3D11Texture2D_GetDesc(src, &sd);
+    D3D11Texture2D_GetDesc(dest, &dd);
+    if (second != nullptr) D3D11Texture2D_GetDesc(second, &td);
     const RECT s = wholeOr(srcRect, sd), d = wholeOr(destRect, dd);
     const float dw = float(dd.Width), dh = float(dd.Height);
 
@@ -69,41 +68,41 @@ int Graphics_D3D11_StretchRect(ID3D11Texture2D* src, ID3D11ShaderResourceView* s
     D3D11DeviceContext_Unmap(b.commonVertexBuffer, 0);
 
     ID3D11RenderTargetView* targets[8] = {destView};
-    ctx->OMSetRenderTargets(8, targets, nullptr);
+    D3D11DeviceContext_OMSetRenderTargets(8, targets, nullptr);
     ID3D11ShaderResourceView* views[2] = {srcView, secondView};
-    ctx->PSSetShaderResources(0, second != nullptr ? 2 : 1, views);
+    D3D11DeviceContext_PSSetShaderResources(0, second != nullptr ? 2 : 1, views);
     const D3D11_VIEWPORT viewport{0, 0, dw, dh, 0, 1};
-    ctx->RSSetViewports(1, &viewport);
+    D3D11DeviceContext_RSSetViewports(1, &viewport);
     ID3D11SamplerState* samplers[2] = {linear ? b.linearSampler : b.pointSampler,
                                         linear ? b.linearSampler : b.pointSampler};
-    ctx->PSSetSamplers(0, second != nullptr ? 2 : 1, samplers);
-    ctx->RSSetState(b.copyRasterizer);
-    ctx->OMSetDepthStencilState(b.copyDepthStencil, 0);
+    D3D11DeviceContext_PSSetSamplers(0, second != nullptr ? 2 : 1, samplers);
+    D3D11DeviceContext_RSSetState(b.copyRasterizer);
+    D3D11DeviceContext_OMSetDepthStencilState(b.copyDepthStencil, 0);
     const float factor[4] = {0, 0, 0, 0};
-    ctx->OMSetBlendState(alphaBlend ? b.copyAlphaBlend : b.copyBlend, factor, 0xFFFFFFFFu);
-    ctx->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLESTRIP);
-    ctx->IASetInputLayout(custom != nullptr ? sh.copy8Layout : sh.copyLayout);
-    ctx->PSSetShader(ps != nullptr ? ps : sh.copyPixel, nullptr, 0);
-    ctx->VSSetShader(vs != nullptr ? vs : custom != nullptr ? sh.copy8Vertex : sh.copyVertex, nullptr, 0);
+    D3D11DeviceContext_OMSetBlendState(alphaBlend ? b.copyAlphaBlend : b.copyBlend, factor, 0xFFFFFFFFu);
+    D3D11DeviceContext_IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLESTRIP);
+    D3D11DeviceContext_IASetInputLayout(custom != nullptr ? sh.copy8Layout : sh.copyLayout);
+    D3D11DeviceContext_PSSetShader(ps != nullptr ? ps : sh.copyPixel, nullptr, 0);
+    D3D11DeviceContext_VSSetShader(vs != nullptr ? vs : custom != nullptr ? sh.copy8Vertex : sh.copyVertex, nullptr, 0);
     const UINT strides[1] = {UINT(stride)}, offsets[1] = {0};
-    ctx->IASetVertexBuffers(0, 1, &b.commonVertexBuffer, strides, offsets);
-    ctx->Draw(4, 0);
+    D3D11DeviceContext_IASetVertexBuffers(0, 1, &b.commonVertexBuffer, strides, offsets);
+    D3D11DeviceContext_Draw(4, 0);
 
     // Put back what the cache says is bound.
     D3D11DeviceStateCache& c = D3D11State;
     const UINT cacheStride[1] = {UINT(c.vertexStride)};
-    if (c.vertexBuffer != nullptr) ctx->IASetVertexBuffers(0, 1, &c.vertexBuffer, cacheStride, offsets);
-    ctx->VSSetShader(c.vertexShader, nullptr, 0);
-    ctx->PSSetShader(c.pixelShader, nullptr, 0);
-    if (c.inputLayout != nullptr) ctx->IASetInputLayout(c.inputLayout);
-    if (c.topology != 0) ctx->IASetPrimitiveTopology(c.topology);
-    ctx->OMSetBlendState(c.boundBlend, factor, 0xFFFFFFFFu);
-    ctx->OMSetDepthStencilState(c.boundDepthStencil, 0);
-    ctx->RSSetState(c.boundRasterizer);
-    ctx->PSSetSamplers(0, kD3D11Samplers, c.boundSampler);
+    if (c.vertexBuffer != nullptr) D3D11DeviceContext_IASetVertexBuffers(0, 1, &c.vertexBuffer, cacheStride, offsets);
+    D3D11DeviceContext_VSSetShader(c.vertexShader, nullptr, 0);
+    D3D11DeviceContext_PSSetShader(c.pixelShader, nullptr, 0);
+    if (c.inputLayout != nullptr) D3D11DeviceContext_IASetInputLayout(c.inputLayout);
+    if (c.topology != 0) D3D11DeviceContext_IASetPrimitiveTopology(c.topology);
+    D3D11DeviceContext_OMSetBlendState(c.boundBlend, factor, 0xFFFFFFFFu);
+    D3D11DeviceContext_OMSetDepthStencilState(c.boundDepthStencil, 0);
+    D3D11DeviceContext_RSSetState(c.boundRasterizer);
+    D3D11DeviceContext_PSSetSamplers(0, kD3D11Samplers, c.boundSampler);
     Graphics_D3D11_DeviceState_ApplyRenderTargets();
-    ctx->RSSetViewports(1, &c.viewport);
-    ctx->PSSetShaderResources(0, 2, c.psResources);
+    D3D11DeviceContext_RSSetViewports(1, &c.viewport);
+    D3D11DeviceContext_PSSetShaderResources(0, 2, c.psResources);
     return 0;
 }
 

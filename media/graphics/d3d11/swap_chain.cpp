@@ -81,16 +81,16 @@ int Graphics_D3D11_CreateSwapChain(plat::win::HWND window, int screenSizeFlag) {
     desc.SampleDesc = {UINT(count), UINT(quality)};
 
     LogAddTextUtf16(u"IDXGISwapChain を作成します.... ");
-    if (D3D11Sys.factory->CreateSwapChain(D3D11Sys.device, &desc, &slot.chain) != S_OK || slot.chain == nullptr) {
+    if (DXGIFactory_CreateSwapChain(&desc, &slot.chain) != S_OK || slot.chain == nullptr) {
         LogAddTextUtf16(u"失敗\n");
         releaseSlot(slot);
         return -1;
     }
-    D3D11Sys.factory->MakeWindowAssociation(window, DXGI_MWA_NO_WINDOW_CHANGES | DXGI_MWA_NO_ALT_ENTER);
+    DXGIFactory_MakeWindowAssociation(window, DXGI_MWA_NO_WINDOW_CHANGES | DXGI_MWA_NO_ALT_ENTER);
     LogAddTextUtf16(u"成功\n");
-    slot.chain->GetDesc(&slot.desc);
+    DXGISwapChain_GetDesc(slot.chain, &slot.desc);
     LogAddTextUtf16(u"IDXGIOutput を取得します.... ");
-    if (slot.chain->GetContainingOutput(&slot.output) != S_OK) {
+    if (DXGISwapChain_GetContainingOutput(slot.chain, &slot.output) != S_OK) {
         LogAddTextUtf16(u"失敗\n");
         releaseSlot(slot);
         return -1;
@@ -112,7 +112,7 @@ int Graphics_D3D11_SwapChain_SetupBuffers(int index) {
         LogAddTextUtf16(u"スワップチェインのバッファの ID3D11Texture2D の取得に失敗しました\n");
         return -1;
     }
-    slot.backBuffer->GetDesc(&slot.backBufferDesc);
+    D3D11Texture2D_GetDesc(slot.backBuffer, &slot.backBufferDesc);
     // Shaders read no samples: a multisampled back buffer has no shader view.
     if (slot.backBufferDesc.SampleDesc.Count == 1 &&
         D3D11Device_CreateShaderResourceView(slot.backBuffer, nullptr, &slot.srv) != S_OK) {
@@ -134,7 +134,7 @@ int Graphics_D3D11_SwapChain_ResizeBuffers(int index, int width, int height) {
         if (slot.backBuffer != nullptr && D3D11State.targetTexture[i] == slot.backBuffer) boundAt = i;
     if (boundAt >= 0) Graphics_D3D11_DeviceState_SetRenderTarget(nullptr, nullptr, boundAt);
     releaseBuffers(slot);
-    if (slot.chain->ResizeBuffers(2, UINT(width), UINT(height), DXGI_FORMAT_R8G8B8A8_UNORM, 0) != S_OK) {
+    if (DXGISwapChain_ResizeBuffers(slot.chain, 2, UINT(width), UINT(height), DXGI_FORMAT_R8G8B8A8_UNORM, 0) != S_OK) {
         LogAddTextUtf16(u"バックバッファのサイズ変更に失敗しました\n");
         return -1;
     }

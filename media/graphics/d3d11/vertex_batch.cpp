@@ -58,7 +58,7 @@ int Graphics_D3D11_FlushVertexBatch(int kind, int asyncFlag) {
             Graphics_D3D11_DeviceState_SetVertexShader(D3D11ShaderSys.stdVertex[format], 0);
         Graphics_D3D11_DeviceState_SetVertexBuffer(buffer, kD3D11VertexSizes[format]);
         if (Graphics_D3D11_DeviceState_ApplyStates() < 0) result = -1;
-        D3D11Sys.context->Draw(UINT(pending), 0);
+        D3D11DeviceContext_Draw(UINT(pending), 0);
     }
     if (kind >= 0) b.kind = kind;
     b.pending = 0;

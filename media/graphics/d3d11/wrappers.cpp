@@ -262,6 +262,129 @@ int DXGI_CreateFactory() {
     return 0;
 }
 
+// ---- immediate-context calls of the main thread
+
+namespace {
+gpu::ID3D11DeviceContext* immediate() { return D3D11Sys.context; }
+}  // namespace
+
+void D3D11DeviceContext_Draw(UINT count, UINT first) {
+    if (auto* c = immediate()) c->Draw(count, first);
+}
+void D3D11DeviceContext_DrawIndexed(UINT count, UINT first, gpu::INT baseVertex) {
+    if (auto* c = immediate()) c->DrawIndexed(count, first, baseVertex);
+}
+void D3D11DeviceContext_IASetIndexBuffer(gpu::ID3D11Buffer* buffer, gpu::DXGI_FORMAT format, UINT offset) {
+    if (auto* c = immediate()) c->IASetIndexBuffer(buffer, format, offset);
+}
+void D3D11DeviceContext_IASetInputLayout(gpu::ID3D11InputLayout* layout) {
+    if (auto* c = immediate()) c->IASetInputLayout(layout);
+}
+void D3D11DeviceContext_IASetPrimitiveTopology(gpu::D3D11_PRIMITIVE_TOPOLOGY topology) {
+    if (auto* c = immediate()) c->IASetPrimitiveTopology(topology);
+}
+void D3D11DeviceContext_IASetVertexBuffers(UINT first, UINT count, gpu::ID3D11Buffer* const* buffers,
+                                          const UINT* strides, const UINT* offsets) {
+    if (auto* c = immediate()) c->IASetVertexBuffers(first, count, buffers, strides, offsets);
+}
+void D3D11DeviceContext_OMSetBlendState(gpu::ID3D11BlendState* state, const float factor[4], UINT sampleMask) {
+    if (auto* c = immediate()) c->OMSetBlendState(state, factor, sampleMask);
+}
+void D3D11DeviceContext_OMSetDepthStencilState(gpu::ID3D11DepthStencilState* state, UINT stencilRef) {
+    if (auto* c = immediate()) c->OMSetDepthStencilState(state, stencilRef);
+}
+void D3D11DeviceContext_OMSetRenderTargets(UINT count, gpu::ID3D11RenderTargetView* const* targets,
+                                          gpu::ID3D11DepthStencilView* depth) {
+    if (auto* c = immediate()) c->OMSetRenderTargets(count, targets, depth);
+}
+void D3D11DeviceContext_PSSetConstantBuffers(UINT first, UINT count, gpu::ID3D11Buffer* const* buffers) {
+    if (auto* c = immediate()) c->PSSetConstantBuffers(first, count, buffers);
+}
+void D3D11DeviceContext_PSSetSamplers(UINT first, UINT count, gpu::ID3D11SamplerState* const* samplers) {
+    if (auto* c = immediate()) c->PSSetSamplers(first, count, samplers);
+}
+void D3D11DeviceContext_PSSetShader(gpu::ID3D11PixelShader* shader, gpu::ID3D11ClassInstance* const* instances,
+                                    UINT count) {
+    if (auto* c = immediate()) c->PSSetShader(shader, instances, count);
+}
+void D3D11DeviceContext_PSSetShaderResources(UINT first, UINT count, gpu::ID3D11ShaderResourceView* const* views) {
+    if (auto* c = immediate()) c->PSSetShaderResources(first, count, views);
+}
+void D3D11DeviceContext_RSSetState(gpu::ID3D11RasterizerState* state) {
+    if (auto* c = immediate()) c->RSSetState(state);
+}
+void D3D11DeviceContext_RSSetViewports(UINT count, const gpu::D3D11_VIEWPORT* viewports) {
+    if (auto* c = immediate()) c->RSSetViewports(count, viewports);
+}
+void D3D11DeviceContext_ResolveSubresource(gpu::ID3D11Resource* dst, UINT dstSub, gpu::ID3D11Resource* src,
+                                           UINT srcSub, gpu::DXGI_FORMAT format) {
+    if (auto* c = immediate()) c->ResolveSubresource(dst, dstSub, src, srcSub, format);
+}
+void D3D11DeviceContext_CopyResource(gpu::ID3D11Resource* dst, gpu::ID3D11Resource* src) {
+    if (auto* c = immediate()) c->CopyResource(dst, src);
+}
+void D3D11DeviceContext_VSSetConstantBuffers(UINT first, UINT count, gpu::ID3D11Buffer* const* buffers) {
+    if (auto* c = immediate()) c->VSSetConstantBuffers(first, count, buffers);
+}
+void D3D11DeviceContext_VSSetShader(gpu::ID3D11VertexShader* shader, gpu::ID3D11ClassInstance* const* instances,
+                                    UINT count) {
+    if (auto* c = immediate()) c->VSSetShader(shader, instances, count);
+}
+void D3D11DeviceContext_CSSetShader(gpu::ID3D11ComputeShader* shader, gpu::ID3D11ClassInstance* const* instances,
+                                    UINT count) {
+    if (auto* c = immediate()) c->CSSetShader(shader, instances, count);
+}
+void D3D11DeviceContext_DSSetShader(gpu::ID3D11DomainShader* shader, gpu::ID3D11ClassInstance* const* instances,
+                                    UINT count) {
+    if (auto* c = immediate()) c->DSSetShader(shader, instances, count);
+}
+void D3D11DeviceContext_GSSetShader(gpu::ID3D11GeometryShader* shader, gpu::ID3D11ClassInstance* const* instances,
+                                    UINT count) {
+    if (auto* c = immediate()) c->GSSetShader(shader, instances, count);
+}
+void D3D11DeviceContext_HSSetShader(gpu::ID3D11HullShader* shader, gpu::ID3D11ClassInstance* const* instances,
+                                    UINT count) {
+    if (auto* c = immediate()) c->HSSetShader(shader, instances, count);
+}
+
+// ---- DXGI
+
+HRESULT DXGIFactory_EnumAdapters(UINT index, gpu::IDXGIAdapter** adapter) {
+    if (D3D11Sys.factory == nullptr) return plat::win::E_FAIL;
+    return D3D11Sys.factory->EnumAdapters(index, adapter);
+}
+HRESULT DXGIFactory_MakeWindowAssociation(plat::win::HWND window, UINT flags) {
+    if (D3D11Sys.factory == nullptr) return plat::win::E_FAIL;
+    return D3D11Sys.factory->MakeWindowAssociation(window, flags);
+}
+HRESULT DXGIFactory_CreateSwapChain(gpu::DXGI_SWAP_CHAIN_DESC* desc, gpu::IDXGISwapChain** chain) {
+    if (D3D11Sys.factory == nullptr || D3D11Sys.device == nullptr) return plat::win::E_FAIL;
+    return D3D11Sys.factory->CreateSwapChain(D3D11Sys.device, desc, chain);
+}
+HRESULT DXGIAdapter_EnumOutputs(gpu::IDXGIAdapter* adapter, UINT index, gpu::IDXGIOutput** output) {
+    return adapter->EnumOutputs(index, output);
+}
+HRESULT DXGIAdapter_GetDesc(gpu::IDXGIAdapter* adapter, gpu::DXGI_ADAPTER_DESC* desc) { return adapter->GetDesc(desc); }
+HRESULT DXGIOutput_GetDesc(gpu::IDXGIOutput* output, gpu::DXGI_OUTPUT_DESC* desc) { return output->GetDesc(desc); }
+HRESULT DXGIOutput_WaitForVBlank(gpu::IDXGIOutput* output) { return output->WaitForVBlank(); }
+HRESULT DXGISwapChain_GetContainingOutput(gpu::IDXGISwapChain* chain, gpu::IDXGIOutput** output) {
+    return chain->GetContainingOutput(output);
+}
+HRESULT DXGISwapChain_GetDesc(gpu::IDXGISwapChain* chain, gpu::DXGI_SWAP_CHAIN_DESC* desc) {
+    return chain->GetDesc(desc);
+}
+HRESULT DXGISwapChain_Present(gpu::IDXGISwapChain* chain, UINT syncInterval, UINT flags) {
+    return chain->Present(syncInterval, flags);
+}
+HRESULT DXGISwapChain_ResizeBuffers(gpu::IDXGISwapChain* chain, UINT count, UINT width, UINT height,
+                                    gpu::DXGI_FORMAT format, UINT flags) {
+    return chain->ResizeBuffers(count, width, height, format, flags);
+}
+HRESULT DXGISwapChain_SetFullscreenState(gpu::IDXGISwapChain* chain, gpu::BOOL fullscreen, gpu::IDXGIOutput* output) {
+    return chain->SetFullscreenState(fullscreen, output);
+}
+void D3D11Texture2D_GetDesc(gpu::ID3D11Texture2D* texture, gpu::D3D11_TEXTURE2D_DESC* desc) { texture->GetDesc(desc); }
+
 int D3D11_ReleaseDeviceObjects() {
     D3D11Objects& s = D3D11Sys;
     if (s.context != nullptr) {

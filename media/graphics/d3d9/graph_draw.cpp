@@ -17,13 +17,6 @@ namespace {
 
 using namespace plat::gpu;
 
-// The blend graph's piece under piece `index` of the drawn graph (null without a blend
-// graph): the same index when both are cut into as many pieces, else its first piece.
-const GraphDrawPiece* blendPieceFor(const GraphData* image, const GraphData* blendImage, int index) {
-    if (blendImage == nullptr || blendImage->orig == nullptr || blendImage->pieceCount < 1) return nullptr;
-    return &blendImage->pieces[blendImage->pieceCount == image->pieceCount ? index : 0];
-}
-
 // Any other quad is a grid of 8 x 8 vertices on the mapping, so the texture bends with it.
 int drawGrid(const GraphDrawPiece& p, const GraphMapping& m, uint32_t color) {
     constexpr int kSide = 8;
@@ -48,13 +41,17 @@ int drawGrid(const GraphDrawPiece& p, const GraphMapping& m, uint32_t color) {
     return Graphics_D3D9_DrawVertexGrid(grid, kSide, kSide);
 }
 
-// `bends`: the deformed draw, whose quads get the sixteenth-texel inset when they are
-// parallelograms and the grid otherwise.
+// How a draw treats its quads: as placed; `Bends`, the deformed draw, whose quads get the
+// sixteenth-texel inset when they are parallelograms and the grid otherwise; `Folds`, the
+// whole-pixel deformed draw, whose quads keep their triangles' winding on screen.
+enum class DrawnShape { Flat, Bends, Folds };
+
 // `offset` is added to every placed corner (the rotated draw places its own centres);
 // `nudge` moves a turned quad whose edges come out axis-aligned on whole coordinates by
 // half a pixel, so nearest sampling does not fall between texels.
 int drawPieces(GraphData* image, GraphData* blendImage, int transFlag, int wholePixel, const GraphMapping& m,
-               bool bends = false, float offset = kD3D9PixelCentre, bool nudge = false) {
+               DrawnShape shape = DrawnShape::Flat, float offset = kD3D9PixelCentre, bool nudge = false) {
+    const bool bends = shape == DrawnShape::Bends;
     if (image == nullptr || image->orig == nullptr || !Direct3DDevice9_IsValid()) return -1;
     Graphics_D3D9_BeginScene();
     const int key = D3D9_GraphDrawKey(image, transFlag, wholePixel);
@@ -62,22 +59,21 @@ int drawPieces(GraphData* image, GraphData* blendImage, int transFlag, int whole
     for (int i = 0; i < image->pieceCount; ++i) {
         const GraphDrawPiece& p = image->pieces[i];
         Graphics_D3D9_DeviceState_SetTexture(D3D9_TileTexture(p.tile)->texture);
-        const GraphDrawPiece* blend = blendPieceFor(image, blendImage, i);
+        const GraphDrawPiece* blend = BlendGraphPieceFor(image, blendImage, i);
         if (D3D9_UseBlendPiece(blend) < 0) return -1;
         D3D9_PrepareIfNeeded(key);
         D3D9Corner c[4];
         for (int k = 0; k < 4; ++k) {
-            m.map(p.corner[k].x, p.corner[k].y, &c[k].x, &c[k].y);
+            m.mapCorner(p, k, &c[k].x, &c[k].y);
             c[k].x += offset;
             c[k].y += offset;
             c[k].u = p.corner[k].u;
             c[k].v = p.corner[k].v;
             c[k].bu = c[k].bv = 0.0f;
-            if (blend != nullptr) {
-                const GraphPieceCorner& o = blend->corner[0];
-                BlendGraphTexCoord(o.x, o.y, o.u, o.v, blend->tile->textureWidth, blend->tile->textureHeight,
-                                   p.corner[k].x, p.corner[k].y, &c[k].bu, &c[k].bv);
-            }
+            // The blend rule reads screen positions whose pixel centres lie on half-integers.
+            if (blend != nullptr)
+                BlendGraphVertexCoord(*blend, p.corner[k].x, p.corner[k].y, c[k].x - kD3D9PixelCentre,
+                                      c[k].y - kD3D9PixelCentre, &c[k].bu, &c[k].bv);
         }
         if (nudge && blend == nullptr) NudgeTurnedQuad(PixelCentres::Whole, c);
         if (bends && blend == nullptr) {
@@ -95,6 +91,10 @@ int drawPieces(GraphData* image, GraphData* blendImage, int transFlag, int whole
             const float a = (c[2].y - c[0].y) * (c[1].x - c[0].x) - (c[1].y - c[0].y) * (c[2].x - c[0].x);
             const float b = (c[2].x - c[3].x) * (c[1].y - c[3].y) - (c[1].x - c[3].x) * (c[2].y - c[3].y);
             if (a <= 0 && b <= 0) std::swap(c[1], c[2]);
+        }
+        if (shape == DrawnShape::Folds) {
+            const float turn = (c[2].y - c[0].y) * (c[1].x - c[0].x) - (c[1].y - c[0].y) * (c[2].x - c[0].x);
+            if (turn <= 0) std::swap(c[1], c[2]);
         }
         if (D3D9_PutTexturedQuad(c, color) < 0) return -1;
     }
@@ -159,9 +159,26 @@ int Graphics_D3D9_DrawStretchedGraph(int x1, int y1, int x2, int y2, float xf1, 
 int Graphics_D3D9_DrawDeformedGraph(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4,
                                     GraphData* image, GraphData* blendImage, int transFlag, int simpleFlag) {
     if (image == nullptr) return -1;
+    // A blend graph is laid by whole pixels: the corners are truncated toward zero.
+    if (blendImage != nullptr)
+        return Graphics_D3D9_DrawDeformedGraphInt(int(x1), int(y1), int(x2), int(y2), int(x3), int(y3), int(x4),
+                                                  int(y4), image, blendImage, transFlag);
     const float px[4] = {x1, x2, x3, x4}, py[4] = {y1, y2, y3, y4};
     const PatchGraphMapping m(px, py, image->area.widthf, image->area.heightf);
-    return drawPieces(image, blendImage, transFlag, simpleFlag, m, true);
+    return drawPieces(image, blendImage, transFlag, simpleFlag, m, DrawnShape::Bends);
+}
+
+int Graphics_D3D9_DrawDeformedGraphInt(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4,
+                                       GraphData* image, GraphData* blendImage, int transFlag) {
+    if (image == nullptr) return -1;
+    const int x[4] = {x1, x2, x3, x4}, y[4] = {y1, y2, y3, y4};
+    if (IsUprightRect(x, y))
+        return Graphics_D3D9_DrawStretchedGraph(x1, y1, x4, y4, float(x1), float(y1), float(x4), float(y4), image,
+                                                blendImage, transFlag, 1);
+    if (!Direct3DDevice9_IsValid()) return -1;
+    Graphics_D3D9_FlushVertexBatch(0);
+    const IntCornerGraphMapping m(x, y, image->area.widthf, image->area.heightf);
+    return drawPieces(image, blendImage, transFlag, 1, m, DrawnShape::Folds);
 }
 
 // The graph turns about its centre and lands on the position. In nearest mode the position
@@ -172,7 +189,7 @@ int Graphics_D3D9_DrawRotatedGraph(int x, int y, float xf, float yf, double scal
     if (image == nullptr || scale == 0.0 || !Direct3DDevice9_IsValid()) return -1;
     const RotationPlacement at = ChooseRotationPlacement(PixelCentres::Whole, x, y, xf, yf, scale, *image);
     const TurnedGraphMapping m(at, scale, angle, turnFlag != 0);
-    return drawPieces(image, blendImage, transFlag, 0, m, false, 0.0f, at.nudge && angle != 0.0);
+    return drawPieces(image, blendImage, transFlag, 0, m, DrawnShape::Flat, 0.0f, at.nudge && angle != 0.0);
 }
 
 int Graphics_D3D9_DrawGraphQuadList(const GraphQuadList* request) {

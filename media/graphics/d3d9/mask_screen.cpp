@@ -6,6 +6,9 @@
 #include <cstring>
 
 #include "media/graphics/d3d9/d3d9_filter.h"
+#include "media/graphics/d3d9/d3d9_graph.h"
+#include "media/graphics/graph.h"
+#include "media/graphics/hardware_types.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/mask.h"
 #include "media/system/fatal.h"
@@ -161,26 +164,72 @@ int Graphics_D3D9_Mask_DrawBegin(const ImageRect* rect) {
 
 int Graphics_D3D9_Mask_DrawEnd(const ImageRect* rect) {
     if (!masking() || rect == nullptr || M.real == nullptr) return 0;
-    // The drawn pixels go back where the mask byte is 0: stage 0 the mask screen's colour
-    // and alpha, stage 1 keeps that colour and takes the mask image's alpha, which the
-    // alpha test compares with 0.
+    int blendType = 0;
+    const GraphData* graph = TakeMaskGraph(&blendType);
+    const D3D9GraphTexture* graphTexture = graph != nullptr ? D3D9_TileTexture(graph->pieces[0].tile) : nullptr;
+    if (graphTexture == nullptr || graphTexture->texture == nullptr) graph = nullptr;
+    const bool reversed = GetMaskReverseFlag() != 0;
+    // Stage 0 is the mask screen's colour and alpha. Without a mask graph, stage 1 keeps
+    // that colour and takes the mask image's alpha, which the alpha test compares with 0
+    // (reversed: lets through what is not 0). With one, stage 1 takes the graph's alpha (or
+    // a channel, through the channel shader) and the drawn pixels are blended by it.
     D3D9UserBlendInfo info{};
     for (auto& v : info.values) v = kD3D9Leave;
-    info.values[kBvAlphaTestEnable] = 1;
-    info.values[kBvAlphaRef] = 0;
-    info.values[kBvAlphaFunc] = D3DCMP_EQUAL;
-    info.values[kBvAlphaBlendEnable] = 0;
     info.values[kBvSeparateAlphaBlendEnable] = 0;
     info.stageCount = 2;
     info.stages[0] = D3D9Stage{reinterpret_cast<IDirect3DBaseTexture9*>(M.screen), 0, 0, D3DTA_TEXTURE, D3DTA_DIFFUSE,
                                D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1};
-    info.stages[1] = D3D9Stage{reinterpret_cast<IDirect3DBaseTexture9*>(M.image), 1, 0, D3DTA_TEXTURE, D3DTA_CURRENT,
-                               D3DTOP_SELECTARG1, D3DTA_CURRENT, D3DTA_DIFFUSE, D3DTOP_SELECTARG1};
-    return D3D9_CopyTexels(reinterpret_cast<IDirect3DBaseTexture9*>(M.screen), M.width, M.height, rect->left,
-                           rect->top, rect->right, rect->bottom, M.real, rect->left, rect->top, rect->right,
-                           rect->bottom, &info) < 0
-               ? -1
-               : 0;
+    const float tw = float(M.width), th = float(M.height);
+    float su = tw, sv = th, ou = 0.0f, ov = 0.0f;  // the second texture's size and origin in texels
+    IDirect3DBaseTexture9* second = reinterpret_cast<IDirect3DBaseTexture9*>(M.image);
+    IDirect3DPixelShader9* shader = nullptr;
+    if (graph == nullptr) {
+        info.values[kBvAlphaTestEnable] = 1;
+        info.values[kBvAlphaRef] = 0;
+        info.values[kBvAlphaFunc] = reversed ? D3DCMP_NOTEQUAL : D3DCMP_EQUAL;
+        info.values[kBvAlphaBlendEnable] = 0;
+        info.stages[1] = D3D9Stage{second, 1, 0, D3DTA_TEXTURE, D3DTA_CURRENT, D3DTOP_SELECTARG1,
+                                   D3DTA_CURRENT, D3DTA_DIFFUSE, D3DTOP_SELECTARG1};
+    } else {
+        const GraphDrawPiece& piece = graph->pieces[0];
+        second = reinterpret_cast<IDirect3DBaseTexture9*>(graphTexture->texture);
+        su = float(piece.tile->textureWidth), sv = float(piece.tile->textureHeight);
+        ou = piece.tileXf, ov = piece.tileYf;
+        info.values[kBvAlphaTestEnable] = 0;
+        info.values[kBvAlphaBlendEnable] = 1;
+        info.values[kBvSrcBlend] = D3DBLEND_SRCALPHA;
+        info.values[kBvDestBlend] = D3DBLEND_INVSRCALPHA;
+        info.values[kBvBlendOp] = D3DBLENDOP_ADD;
+        const int alphaArg = reversed ? D3DTA_TEXTURE | D3DTA_COMPLEMENT : D3DTA_TEXTURE;
+        info.stages[1] = D3D9Stage{second, 1, 0, alphaArg, D3DTA_CURRENT, D3DTOP_SELECTARG1,
+                                   D3DTA_CURRENT, D3DTA_DIFFUSE, D3DTOP_SELECTARG1};
+        if (ProgrammableShaderFlag && blendType >= 0 && blendType < 4) {
+            const D3D9Shaders& sh = D3D9ShaderSys;
+            shader = reversed ? sh.maskChannelReverse[blendType] : sh.maskChannel[blendType];
+        }
+    }
+    if (second == nullptr) return -1;
+    struct MaskVertex {
+        float x, y, z, rhw;
+        float u0, v0, u1, v1;
+    };
+    const float l = float(rect->left), t = float(rect->top), r = float(rect->right), b = float(rect->bottom);
+    const float xs[2] = {l, r}, ys[2] = {t, b};
+    MaskVertex quad[4];
+    for (int k = 0; k < 4; ++k) {
+        const float x = xs[k & 1], y = ys[k >> 1];
+        quad[k] = MaskVertex{x - 0.5f, y - 0.5f, 0.0f, 1.0f, x / tw, y / th, (ou + x) / su, (ov + y) / sv};
+    }
+    D3D9PassDraw pass{};
+    pass.target = M.real;
+    pass.first = reinterpret_cast<IDirect3DBaseTexture9*>(M.screen);
+    pass.second = second;
+    pass.shader = shader;
+    pass.blend = &info;
+    pass.fvf = 0x004 | 0x200;  // XYZRHW | TEX2
+    pass.stride = sizeof(MaskVertex);
+    pass.vertices = quad;
+    return D3D9_DrawPass(pass) < 0 ? -1 : 0;
 }
 
 int Graphics_D3D9_Mask_ReleaseScreen() {

@@ -5,6 +5,11 @@
 #include <cmath>
 #include <cstring>
 
+#include "media/graphics/draw.h"
+#include "media/graphics/graph.h"
+#include "media/graphics/render_state.h"
+#include "media/graphics/shadow_map.h"
+
 namespace ZaDod {
 
 KeyAlphaFlags DecodeKeyAlphaFlags(int key, int blendMode, int drawMode) {
@@ -80,6 +85,68 @@ void PadUploadEdge(void* pixels, int pitch, int bytesPerPixel, int w, int h, int
     if (padBottom)
         std::memcpy(base + size_t(h) * size_t(pitch), base + size_t(h - 1) * size_t(pitch),
                     size_t(w + (padRight ? 1 : 0)) * bpp);
+}
+
+const GraphDrawPiece* BlendGraphPieceFor(const GraphData* image, const GraphData* blendImage, int index) {
+    if (blendImage == nullptr || blendImage->orig == nullptr || blendImage->pieceCount < 1) return nullptr;
+    return &blendImage->pieces[blendImage->pieceCount == image->pieceCount ? index : 0];
+}
+
+void BlendGraphVertexCoord(const GraphDrawPiece& blend, float gx, float gy, float sx, float sy, float* u, float* v) {
+    const RenderState& r = GraphicsRender;
+    const GraphPieceCorner& origin = blend.corner[0];
+    const float rw = 1.0f / float(blend.tile->textureWidth), rh = 1.0f / float(blend.tile->textureHeight);
+    const float px = float(r.blendGraphX), py = float(r.blendGraphY);
+    if (r.blendGraphPositionMode == 1) {
+        *u = origin.u + (sx - origin.x - px) * rw;
+        *v = origin.v + (sy - origin.y - py) * rh;
+    } else {
+        *u = origin.u + (gx - origin.x + px) * rw;
+        *v = origin.v + (gy - origin.y + py) * rh;
+    }
+}
+
+void MapUserVerticesOntoPiece(Vertex2D* vertices, int count, const GraphDrawPiece& piece) {
+    const float tw = float(piece.tile->textureWidth), th = float(piece.tile->textureHeight);
+    for (int i = 0; i < count; ++i) {
+        Vertex2D& v = vertices[i];
+        v.u = (piece.tileXf + v.u * piece.widthf) / tw;
+        v.v = (piece.tileYf + v.v * piece.heightf) / th;
+    }
+}
+
+void CoverPieceBySixes(Vertex2D* vertices, int count, int reverse) {
+    static const float kU[6] = {0, 1, 0, 1, 0, 1}, kV[6] = {0, 0, 1, 1, 1, 0};
+    for (int i = 0; i + 6 <= count; i += 6)
+        for (int k = 0; k < 6; ++k) {
+            vertices[i + k].u = reverse ? 1.0f - kU[k] : kU[k];
+            vertices[i + k].v = kV[k];
+        }
+}
+
+bool FindUserVertexPiece(GraphData* graph, int piece, UserVertexSource* out) {
+    out->graph = graph;
+    out->piece = nullptr;
+    if (graph == nullptr) return true;
+    if (graph->orig == nullptr || piece < 0 || piece >= graph->pieceCount) return false;
+    out->piece = &graph->pieces[piece];
+    return true;
+}
+
+bool FindUserVertexSource(const Vertex2D* vertices, int count, int primitiveType, int handle, int piece,
+                          int shadowMapFlag, UserVertexSource* out) {
+    *out = UserVertexSource{nullptr, nullptr, nullptr, count};
+    if (vertices == nullptr || count < 0) return false;
+    if (primitiveType == 4) out->count -= count % 3;
+    if (shadowMapFlag) {
+        // Drawing on with a map that does not exist would show whatever texture the last
+        // draw left bound.
+        out->map = GetShadowMapData(handle);
+        return out->map != nullptr;
+    }
+    if (handle <= 0) return true;
+    GraphData* graph = GetGraphData(handle);
+    return graph != nullptr && FindUserVertexPiece(graph, piece, out);
 }
 
 }  // namespace ZaDod

@@ -11,6 +11,11 @@
 
 namespace ZaDod {
 
+struct GraphData;
+struct GraphDrawPiece;
+struct Vertex2D;
+struct ShadowMapData;
+
 // The premultiplied and alpha-channel flags a draw key gives for a blend mode and the
 // front's draw mode (0 nearest, 1 bilinear, 2 anisotropic).
 struct KeyAlphaFlags {
@@ -98,14 +103,17 @@ int ForEachVertexGridDraw(int columns, int rows, int limit, Draw&& draw) {
     return indices.size() >= 3 ? draw(indices.data(), int(indices.size())) : 0;
 }
 
-// The blend texture coordinates under the drawn graph's point (gx, gy) when the blend
-// graph lies on it top-left on top-left: the blend piece's top-left corner sits at graph
-// position (bx, by) with coordinates (bu, bv) in a texture of tw x th texels.
-inline void BlendGraphTexCoord(float bx, float by, float bu, float bv, int tw, int th, float gx, float gy, float* u,
-                               float* v) {
-    *u = bu + (gx - bx) / float(tw);
-    *v = bv + (gy - by) / float(th);
-}
+// The blend graph's piece under piece `index` of the drawn graph (null without a blend
+// graph): the same index when both are cut into as many pieces, else its first piece.
+const GraphDrawPiece* BlendGraphPieceFor(const GraphData* image, const GraphData* blendImage, int index);
+
+// The blend texture coordinates of a drawn vertex: (gx, gy) is its point in the drawn graph
+// (pixels from the graph's top-left) and (sx, sy) where the draw puts it on the screen
+// before any pixel-centre move. `blend` is the blend graph's piece under the drawn piece.
+// With the front's position mode 1 the blend graph lies fixed on the screen with its
+// top-left at the blend position; in any other mode it lies on the drawn graph, moved by
+// the blend position, so the graph's pixel (gx, gy) reads blend pixel (gx + x, gy + y).
+void BlendGraphVertexCoord(const GraphDrawPiece& blend, float gx, float gy, float sx, float sy, float* u, float* v);
 
 }  // namespace ZaDod
 
@@ -115,5 +123,29 @@ namespace ZaDod {
 // pixels of any size once beyond it, so bilinear sampling at a tile's used edge reads
 // the edge instead of whatever the texture held there.
 void PadUploadEdge(void* pixels, int pitch, int bytesPerPixel, int w, int h, int padRight, int padBottom);
+
+// User vertices give texture coordinates 0..1 across the texture piece they are drawn
+// with; these become coordinates in the piece's tile.
+void MapUserVerticesOntoPiece(Vertex2D* vertices, int count, const GraphDrawPiece& piece);
+// The second form of a user polygon: each group of six vertices becomes two triangles
+// that cover the whole texture piece, in the order of a drawn quad (top-left, top-right,
+// bottom-left, bottom-right, bottom-left, top-right); `reverse` exchanges left and right.
+void CoverPieceBySixes(Vertex2D* vertices, int count, int reverse);
+// A 3D user-vertex draw adds its depth and fog bits to the key.
+constexpr int kUserPolygon3DKey = 0x880;
+// What user vertices are textured with, found before any device work: a shadow map
+// (when the flag is set), a piece of a graph (handle of 1 or more), or nothing; and the
+// vertex count, cut to whole triangles for a triangle list. False for a refused draw: no
+// vertices, a map or graph that does not exist, or a piece the graph does not have.
+struct UserVertexSource {
+    const ShadowMapData* map;
+    GraphData* graph;
+    const GraphDrawPiece* piece;
+    int count;
+};
+bool FindUserVertexSource(const Vertex2D* vertices, int count, int primitiveType, int handle, int piece,
+                          int shadowMapFlag, UserVertexSource* out);
+// The same for a graph the front has already looked up (null: untextured).
+bool FindUserVertexPiece(GraphData* graph, int piece, UserVertexSource* out);
 
 }  // namespace ZaDod

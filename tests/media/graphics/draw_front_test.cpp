@@ -75,7 +75,7 @@ TEST_F(DeviceFront, DrawsReachTheBackEndWithTheirBrackets) {
     calls = record([&] { return DrawLine(0, 0, 10, 7, 0xFFFFFFFF, 4); });
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].first, "DrawPrimitive2D");
-    EXPECT_TRUE(endsWith(calls[0].second, ",4,5,0,0,")) << calls[0].second;
+    EXPECT_TRUE(endsWith(calls[0].second, ",4,5,0,0,0,0,")) << calls[0].second;
 
     // Subtractive blending emulated: inverting boxes over the clamped rectangle.
     GraphicsDeviceCapsData.subtractiveBlend = 0;

@@ -10,6 +10,7 @@
 #include "media/graphics/graph.h"
 #include "media/graphics/hwdraw/hwdraw.h"
 #include "media/graphics/render_settings.h"
+#include "media/graphics/render_state.h"
 #include "media/system/window.h"
 #include "media/system/window_state.h"
 #include "platform/win/window_test.h"
@@ -453,10 +454,40 @@ TEST(HwDrawGeometry, ParallelogramsAndGridInsets) {
   EXPECT_EQ(u1, 1.0f);
   EXPECT_FLOAT_EQ(v0, 0.25f + 0.25f / 50 * 0.001f);
   EXPECT_FLOAT_EQ(v1, 0.5f - 0.25f / 50 * 0.001f);
-  float u = 0, v = 0;
-  BlendGraphTexCoord(64, 0, 0.5f, 0.0f, 128, 64, 80, 32, &u, &v);
-  EXPECT_FLOAT_EQ(u, 0.625f);
-  EXPECT_FLOAT_EQ(v, 0.5f);
+}
+
+// The blend rule for the graph point (80, 32) drawn at screen (200, 40), over a blend
+// piece whose top-left is graph position (64, 0) at u 0.5 of a 128 x 64 texture.
+TEST(HwDrawGeometry, BlendCoordinatesFollowThePositionMode) {
+  GraphTextureTile tile{};
+  tile.textureWidth = 128;
+  tile.textureHeight = 64;
+  GraphDrawPiece blend{};
+  blend.corner[0] = GraphPieceCorner{64, 0, 0.5f, 0.0f};
+  blend.tile = &tile;
+  struct Case {
+    int mode, x, y;
+    float u, v;
+  };
+  const Case cases[] = {
+      {0, 0, 0, 0.625f, 0.5f},     // on the graph
+      {0, 16, 8, 0.75f, 0.625f},   // moved by the position
+      {2, 16, 8, 0.75f, 0.625f},   // any mode but 1 is on the graph
+      {1, 0, 0, 1.5625f, 0.625f},  // fixed on the screen
+      {1, 16, 8, 1.4375f, 0.5f},   // at the position
+  };
+  const RenderState saved = GraphicsRender;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.mode * 100 + c.x);
+    GraphicsRender.blendGraphPositionMode = c.mode;
+    GraphicsRender.blendGraphX = c.x;
+    GraphicsRender.blendGraphY = c.y;
+    float u = 0, v = 0;
+    BlendGraphVertexCoord(blend, 80, 32, 200, 40, &u, &v);
+    EXPECT_FLOAT_EQ(u, c.u);
+    EXPECT_FLOAT_EQ(v, c.v);
+  }
+  GraphicsRender = saved;
 }
 
 }  // namespace

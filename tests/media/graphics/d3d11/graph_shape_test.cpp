@@ -349,8 +349,8 @@ TEST_F(D3D11Draw, UserFansFillsAndVertexArraysKeepTheirBytes) {
   // The same vertices as a user polygon: whole triangles only (the first one), none for
   // fewer than three.
   for (auto& v : fan) v.g = 40;
-  ASSERT_EQ(Graphics_D3D11_DrawUserPolygon2D(fan, 5, -1, 0), 0);
-  ASSERT_EQ(Graphics_D3D11_DrawUserPolygon2D(fan + 3, 2, -1, 0), 0);
+  ASSERT_EQ(Graphics_D3D11_DrawUserPolygon2D(fan, 5, 4, -1, 0, 0, 0, 0, 0, 0), 0);
+  ASSERT_EQ(Graphics_D3D11_DrawUserPolygon2D(fan + 3, 2, 4, -1, 0, 0, 0, 0, 0, 0), 0);
   EXPECT_EQ(at(85, 55), rgb(100, 40, 0));
   EXPECT_EQ(at(60, 85), rgb(100, 200, 0));
 

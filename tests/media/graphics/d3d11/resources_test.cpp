@@ -283,6 +283,8 @@ TEST_F(D3D11Test, MipMappedAndCubeUploadsFillEverySubresource) {
 // slot 0 as the draw target or beside it, and its views go with the graph.
 TEST_F(D3D11Test, DrawableCubeMapsTakeEachFaceAsATarget) {
   ASSERT_EQ(start(), 0);
+  // State objects are made on first use and kept: a first preparation makes them before counting.
+  ASSERT_EQ(Graphics_D3D11_RefreshDeviceState(), 0);
   const int before = liveObjects();
   for (int round = 0; round < 3; ++round) {
     SCOPED_TRACE(round);
@@ -372,7 +374,15 @@ TEST_F(D3D11Test, GraphsWithTheirOwnDepthBufferBindIt) {
 // re-creation between, leave the shut-down dump at nothing.
 TEST_F(D3D11Test, MadeAndDeletedInALoopTheCountsComeBack) {
   ASSERT_EQ(start(), 0);
-  const int before = liveObjects();
+  // State objects are made on first use and kept until the device goes, so only the
+  // resources and shaders are counted.
+  auto resources = [] {
+    int total = 0;
+    for (int kind = 0; kind < kD3D11ObjectKinds; ++kind)
+      if (kind < kD3D11BlendState || kind > kD3D11SamplerState) total += D3D11Sys.counters[kind];
+    return total;
+  };
+  const int before = resources();
   const uint8_t bytes[64] = {9, 8, 7};
   for (int round = 0; round < 6; ++round) {
     SCOPED_TRACE(round);
@@ -401,7 +411,7 @@ TEST_F(D3D11Test, MadeAndDeletedInALoopTheCountsComeBack) {
     ASSERT_EQ(SetDrawTarget(-2), 0);
     SubHandle(a);
     SubHandle(ib);
-    EXPECT_EQ(liveObjects(), before);
+    EXPECT_EQ(resources(), before);
   }
   forgetLog();
   TerminateLibrary();

@@ -26,74 +26,13 @@
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
 #include "platform/gpu/d3d9/d3d9_switches.h"
-#include "tests/media/system/media_library_fixture.h"
+#include "tests/media/graphics/renderers/renderer_frames.h"
 
 using namespace ZaDod;
 
 namespace {
 
-constexpr int kW = 640, kH = 480;
-enum Renderer { kSoftware, kD3D9, kD3D11, kRenderers };
-const char* const kNames[kRenderers] = {"software", "Direct3D 9", "Direct3D 11"};
-
-struct Frame {
-    std::vector<unsigned> pixels;  // 0xRRGGBB
-    unsigned at(int x, int y) const { return pixels[size_t(y) * kW + size_t(x)]; }
-};
-
-int channel(unsigned c, int shift) { return int(c >> shift & 0xFF); }
-int distance(unsigned a, unsigned b) {
-    int worst = 0;
-    for (int shift : {0, 8, 16}) worst = std::max(worst, std::abs(channel(a, shift) - channel(b, shift)));
-    return worst;
-}
-std::string hex(unsigned c) {
-    std::ostringstream o;
-    o << "(" << channel(c, 16) << ", " << channel(c, 8) << ", " << channel(c, 0) << ")";
-    return o.str();
-}
-unsigned rgb(int r, int g, int b) { return unsigned(r) << 16 | unsigned(g) << 8 | unsigned(b); }
-unsigned colour(int r, int g, int b) { return PackScreenColor(r, g, b); }
-
-// The draw target as it stands, read through the renderer's own read-back.
-Frame capture() {
-    Frame f;
-    f.pixels.assign(size_t(kW) * kH, 0);
-    if (GraphicsSys.hardware) {
-        BaseImage image{};
-        const ImageRect whole{0, 0, kW, kH};
-        if (Graphics_Hardware_LockDrawTargetBuffer(&whole, &image, -1, 1, 0) != 0) {
-            ADD_FAILURE() << "the draw target cannot be read";
-            return f;
-        }
-        for (int y = 0; y < kH; ++y)
-            for (int x = 0; x < kW; ++x) {
-                int r = 0, g = 0, b = 0, a = 0;
-                GetBaseImagePixel(&image, x, y, &r, &g, &b, &a);
-                f.pixels[size_t(y) * kW + x] = rgb(r, g, b);
-            }
-        Graphics_Hardware_UnlockDrawTargetBuffer();
-        return f;
-    }
-    for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) f.pixels[size_t(y) * kW + x] = GetDrawTargetPixel(x, y) & 0xFFFFFF;
-    return f;
-}
-
-// A graph of w x h texels from a function of (x, y) giving 0xAARRGGBB; with `alpha`
-// false the image has no alpha channel (the colour key decides transparency).
-int makePicture(int w, int h, bool alpha, const std::function<unsigned(int, int)>& texel) {
-    BaseImage image{};
-    if ((alpha ? CreateARGB8ColorBaseImage(w, h, &image) : CreateXRGB8ColorBaseImage(w, h, &image)) != 0) return -1;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const unsigned t = texel(x, y);
-            SetBaseImagePixel(&image, x, y, channel(t, 16), channel(t, 8), channel(t, 0), alpha ? channel(t, 24) : 255);
-        }
-    const int handle = CreateGraphFromBaseImage(&image, nullptr, 1, 0);
-    ReleaseBaseImage(&image);
-    return handle;
-}
+using namespace renderertest;
 
 // Stripes behind a scene, so that every blend has two different targets to act on.
 void backdrop(int y1, int y2) {
@@ -246,32 +185,8 @@ void maskedClear() {
     ASSERT_EQ(SetUseMaskScreenFlag(0), 0);
 }
 
-class SameFrame : public halvorine_test::LibraryTest {
+class SameFrame : public RendererTest {
   protected:
-    void TearDown() override {
-        LibraryTest::TearDown();
-        unsetenv("HALVORINE_MISSING");
-    }
-
-    // Starts the library on one renderer, 640 x 480 x 32, cleared black.
-    static bool start(Renderer r) {
-        if (r == kSoftware)
-            setenv("HALVORINE_MISSING", "d3d11,d3d9", 1);
-        else if (r == kD3D9)
-            setenv("HALVORINE_MISSING", "d3d11", 1);
-        else
-            unsetenv("HALVORINE_MISSING");
-        GraphicsDrawSettings = DrawSettings{};
-        SetScreenMode(kW, kH, 32, 0);
-        if (startWindowed() != 0) return false;
-        const int expected[kRenderers] = {kGraphicsApiSoftware, kGraphicsApiD3D9, kGraphicsApiD3D11};
-        if (GraphicsApiType != expected[r]) return false;
-        SetDrawMode(0);
-        SetBackgroundColor(0, 0, 0);
-        ClearDrawTarget(nullptr);
-        return true;
-    }
-
     // The scene on each renderer in turn.
     static std::vector<Frame> drawEverywhere(const std::function<void()>& draw) {
         std::vector<Frame> frames;
@@ -492,6 +407,38 @@ TEST_F(SameFrame, ClearingThroughTheMaskClearsTheWholeTarget) {
         EXPECT_EQ(frames[r].at(4, 4), rgb(20, 200, 40));
         EXPECT_EQ(frames[r].at(100, 100), rgb(200, 50, 30));
         EXPECT_EQ(frames[r].at(108, 100), rgb(20, 200, 40));
+    }
+}
+
+// With the reverse flag a masked draw lands where the mask byte is set, on every renderer;
+// the flag off again, where it is 0.
+void reversedMask() {
+    DrawBox(0, 0, kW, kH, colour(90, 20, 20), 1);
+    ASSERT_EQ(CreateMaskScreen(1, kW, kH), 0);
+    int pitch = 0, width = 0, height = 0;
+    uint8_t* mask = GetMaskBuffer(&pitch, &width, &height);
+    ASSERT_NE(mask, nullptr);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) mask[size_t(y) * pitch + x] = ((x / 8 + y / 8) & 1) ? 200 : 0;
+    ASSERT_EQ(SetMaskReverseFlag(1), 0);
+    ASSERT_EQ(SetUseMaskScreenFlag(1), 0);
+    DrawBox(100, 100, 300, 250, colour(200, 50, 30), 1);
+    DrawCircle(400, 300, 60, colour(30, 220, 90), 1);
+    ASSERT_EQ(SetMaskReverseFlag(0), 0);
+    DrawBox(100, 300, 200, 400, colour(20, 60, 230), 1);
+    ASSERT_EQ(SetUseMaskScreenFlag(0), 0);
+}
+
+TEST_F(SameFrame, ReversedMasksLetDrawsThroughWhereTheMaskIsSet) {
+    const std::vector<Frame> frames = drawEverywhere(reversedMask);
+    expectSame("reversed mask", frames);
+    ASSERT_EQ(frames.size(), size_t(kRenderers));
+    for (int r = 0; r < kRenderers; ++r) {
+        SCOPED_TRACE(kNames[r]);
+        EXPECT_EQ(frames[r].at(108, 100), rgb(200, 50, 30));  // mask set
+        EXPECT_EQ(frames[r].at(100, 100), rgb(90, 20, 20));   // mask 0
+        EXPECT_EQ(frames[r].at(108, 300), rgb(20, 60, 230));  // mask 0, not reversed
+        EXPECT_EQ(frames[r].at(100, 300), rgb(90, 20, 20));
     }
 }
 
