@@ -586,7 +586,7 @@ bool list(const uint32_t* w, size_t count, std::string& out) {
       if (type == rSampler) {
         const uint32_t kind = (u >> 27) & 15;
         line += kind == kSampler2D ? "_2d" : kind == kSamplerCube ? "_cube" : kind == kSamplerVolume ? "_volume" : "";
-      } else if (!(m.pixel && m.major < 3) || (u & 0x7FFFFFFF)) {
+      } else if ((!(m.pixel && m.major < 3) && type != rMisc) || (u & 0x7FFFFFFF)) {
         if ((u & 31) >= std::size(kUsageNames)) return false;
         line += "_" + std::string(kUsageNames[u & 31]);
         if ((u >> 16) & 15) line += std::to_string((u >> 16) & 15);

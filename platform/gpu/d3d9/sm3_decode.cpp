@@ -171,7 +171,8 @@ struct Decoder {
     if (!next(end, d) || !(d & kParamBit)) return fail("declared register expected");
     const uint32_t type = regType(d), num = regNumber(d);
     if (type == rSampler) {
-      if (!pixel || num >= 16) return fail("sampler declaration outside the pixel samplers");
+      if (!pixel) return fail("texture fetch in a vertex program is not supported");
+      if (num >= 16) return fail("register index past its file");
       const uint32_t kind = (u >> 27) & 15;
       if (kind == kSampler2D) p.samplers[num] = vm::SamplerKind::tex2d;
       else if (kind == kSamplerCube) p.samplers[num] = vm::SamplerKind::cube;
