@@ -14,14 +14,23 @@ std::atomic<uint64_t> stops{0};
 
 enum class FrameKind : uint8_t { branch, loop, call };
 
+// Plain data, so the machine's stack costs nothing until used.
 struct Frame {
   FrameKind kind;
   uint32_t saved;  // lanes live when the construct began
   uint32_t taken;  // branch: lanes that took the first side
-  int32_t start = 0, end = 0;  // loop: first body instruction, closing instruction
-  int32_t remaining = 0, step = 0, savedLoop = 0;
-  int32_t back = 0;  // call: where to return
+  int32_t start, end;  // loop: first body instruction, closing instruction
+  int32_t remaining, step, savedLoop;
+  int32_t back;  // call: where to return
 };
+inline Frame frameOf(FrameKind kind, uint32_t saved, uint32_t taken) {
+  Frame f;
+  std::memset(&f, 0, sizeof f);
+  f.kind = kind;
+  f.saved = saved;
+  f.taken = taken;
+  return f;
+}
 
 constexpr int kStackDepth = 256;
 
@@ -245,11 +254,14 @@ struct Machine {
       load(in.src[2], gx);
       load(in.src[3], gy);
     }
+    // A 2D read's level of detail is the quad's, the same on every lane.
+    const bool quadLod = b.quad && !cube && in.texMode != TexMode::lod && in.texMode != TexMode::grad;
+    const float shared = quadLod ? lodOf(s, c, nullptr, nullptr, 0, false) : 0.0f;
     for (int l = 0; l < kLanes; ++l) {
-      float lod = 0.0f;
+      float lod = shared;
       if (in.texMode == TexMode::lod) lod = c.v[3][l];
       else if (in.texMode == TexMode::grad) lod = lodOf(s, c, &gx, &gy, l, cube);
-      else if (b.quad) lod = lodOf(s, c, nullptr, nullptr, l, cube);
+      else if (b.quad && cube) lod = lodOf(s, c, nullptr, nullptr, l, cube);
       if (in.texMode == TexMode::bias) lod += c.v[3][l];
       Float4 v{0.0f, 0.0f, 0.0f, 0.0f};
       if (t) v = cube ? t->sampleCube(c.v[0][l], c.v[1][l], c.v[2][l], lod) : t->sample(c.v[0][l], c.v[1][l], lod);
@@ -457,7 +469,7 @@ bool Machine::execute() {
       case Op::ifTrue:
       case Op::ifCmp: {
         uint32_t cond = in.op == Op::ifCmp ? compareLanes(in.cmp, s0, s1) : truthLanes(s0);
-        if (!push(Frame{FrameKind::branch, exec, exec & cond})) return false;
+        if (!push(frameOf(FrameKind::branch, exec, exec & cond))) return false;
         exec &= cond;
         if (!exec) pc = in.target;  // to the else or the endif
         break;
@@ -479,7 +491,7 @@ bool Machine::execute() {
         uniformValue(File::constI, in.src[in.op == Op::loop ? 1 : 0].index, iv);
         // Counts hold to 0..255 as the integer registers do; the budget bounds the rest.
         const float n = iv[0] > 255.0f ? 255.0f : iv[0] > 0.0f ? iv[0] : 0.0f;
-        Frame f{FrameKind::loop, exec, 0};
+        Frame f = frameOf(FrameKind::loop, exec, 0);
         f.start = pc;
         f.end = in.target;
         f.remaining = int32_t(n);
@@ -535,7 +547,7 @@ bool Machine::execute() {
         const uint32_t lanes = in.op == Op::callTrue ? exec & truthLanes(s1) : exec;
         if (!lanes) break;
         if (++calls > kMaxCallDepth) return false;
-        Frame f{FrameKind::call, exec, 0};
+        Frame f = frameOf(FrameKind::call, exec, 0);
         f.back = pc;
         if (!push(f)) return false;
         exec = lanes;

@@ -1,6 +1,7 @@
 // The vertex and pixel functions that run programs for the core's per-element callers.
 #include "platform/gpu/shaders/vm/program_entry.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 
@@ -94,50 +95,122 @@ void programVertex(const VertexIn& in, const ShaderEnv& env, const ShaderEntry& 
   }
 }
 
+// The results of the quads of one row of one primitive. The rasteriser shades a row pixel
+// by pixel and the next row after it, so each quad would run once per pixel; kept here, it
+// runs once. A quad's lanes depend only on the plan's draw, the facing, the quad's place
+// and the planes of the varyings the program reads, so the key holds exactly those: a
+// primitive whose key is equal gives equal lanes, whichever primitive it is.
+struct QuadRow {
+  uint64_t draw = 0;
+  int qy = 0;
+  bool front = false;
+  std::vector<float> planes;
+  uint32_t stamp = 1;
+  struct Quad {
+    uint32_t stamp = 0;
+    bool ok = false;
+    uint32_t discarded = 0;
+    float colour[4][kLanes];
+  };
+  std::vector<Quad> quads;
+};
+
+thread_local QuadRow quadRow;
+
+void planeKey(const StagePlan& plan, const Interpolator& I, std::vector<float>& key) {
+  key.clear();
+  key.push_back(I.x0);
+  key.push_back(I.y0);
+  key.push_back(I.perspective ? 1.0f : 0.0f);
+  key.push_back(I.q0);
+  key.push_back(I.qA);
+  key.push_back(I.qB);
+  key.push_back(float(I.n));
+  for (const StagePlan::PixelInput& f : plan.pixelInputs) {
+    for (int c = 0; c < f.count; ++c) {
+      const int k = f.at + c;
+      if (k >= I.n) break;
+      key.push_back(I.a0[k]);
+      key.push_back(I.aA[k]);
+      key.push_back(I.aB[k]);
+    }
+  }
+}
+
 bool programPixel(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
   const StagePlan& plan = *static_cast<const StagePlan*>(self.data);
   const Program& p = *plan.program;
-  Bindings b;
-  bindStage(plan, env, b);
-  b.quad = true;
-  Lanes L;
   const int px = int(std::floor(in.x)), py = int(std::floor(in.y));
   const int qx = px & ~1, qy = py & ~1;
   const int own = (px - qx) + 2 * (py - qy);
   const Interpolator* I = in.interp;
+
+  QuadRow::Quad* slot = nullptr;
+  if (I && qx >= 0 && qx < (1 << 15)) {
+    QuadRow& row = quadRow;
+    thread_local std::vector<float> key;
+    planeKey(plan, *I, key);
+    if (row.draw != plan.draw || row.qy != qy || row.front != in.front || row.planes != key) {
+      row.draw = plan.draw;
+      row.qy = qy;
+      row.front = in.front;
+      row.planes.swap(key);
+      if (++row.stamp == 0) {  // the stamps wrapped: forget every quad
+        for (QuadRow::Quad& q : row.quads) q.stamp = 0;
+        row.stamp = 1;
+      }
+    }
+    const size_t at = size_t(qx >> 1);
+    if (row.quads.size() <= at) row.quads.resize(at + 64);
+    slot = &row.quads[at];
+    if (slot->stamp == row.stamp) {
+      if (!slot->ok || (slot->discarded >> own & 1)) return false;
+      for (int c = 0; c < 4; ++c) out[c] = slot->colour[c][own];
+      return true;
+    }
+  }
+
+  Bindings b;
+  bindStage(plan, env, b);
+  b.quad = true;
+  Lanes L;
   float f[kLanes], dx[kLanes], dy[kLanes];
   for (int l = 0; l < kLanes; ++l) {
     dx[l] = I ? float(qx + (l & 1)) + 0.5f - I->x0 : 0.0f;
     dy[l] = I ? float(qy + (l >> 1)) + 0.5f - I->y0 : 0.0f;
     f[l] = I ? perspectiveFactor(*I, dx[l], dy[l]) : 1.0f;
   }
-  // A varying at each lane: the pixel's own value as the caller computed it, the other
-  // lanes from the planes.
+  // Every lane from the planes, as the rasteriser computes the pixel's own varyings;
+  // without planes (lines and points) every lane is the pixel.
   auto varying = [&](int at, int l) -> float {
-    if (l == own || !I) return in.v[at];
+    if (!I) return in.v[at];
     return at < I->n ? varyingAt(*I, at, dx[l], dy[l], f[l]) : 0.0f;
   };
-  for (const Signature& s : p.inputs) {
-    if (s.reg >= kMaxInputs) continue;
-    Reg& r = L.in[s.reg];
-    if (s.usage == Usage::pixelPos || s.usage == Usage::face) {
+  for (const StagePlan::PixelInput& from : plan.pixelInputs) {
+    Reg& r = L.in[from.reg];
+    if (from.usage == Usage::pixelPos || from.usage == Usage::face) {
       for (int l = 0; l < kLanes; ++l) {
-        r.v[0][l] = s.usage == Usage::face ? (in.front ? 1.0f : -1.0f) : float(qx + (l & 1));
-        r.v[1][l] = s.usage == Usage::face ? r.v[0][l] : float(qy + (l >> 1));
+        r.v[0][l] = from.usage == Usage::face ? (in.front ? 1.0f : -1.0f) : float(qx + (l & 1));
+        r.v[1][l] = from.usage == Usage::face ? r.v[0][l] : float(qy + (l >> 1));
         r.v[2][l] = r.v[3][l] = 0.0f;
       }
       continue;
     }
-    const VaryingPlace v = varyingPlace(s.usage, s.index);
-    // Behind the fixed stage texture coordinates are pairs: (u, v, 0, 1).
-    const bool pair = v.pairAt >= 0 && !plan.afterProgram;
-    const int at = pair ? v.pairAt : v.at, count = pair ? 2 : v.count;
     for (int c = 0; c < 4; ++c)
-      for (int l = 0; l < kLanes; ++l) r.v[c][l] = c < count ? varying(at + c, l) : (c == 3 && pair ? 1.0f : 0.0f);
+      for (int l = 0; l < kLanes; ++l)
+        r.v[c][l] = c < from.count ? varying(from.at + c, l) : (c == 3 && from.pair ? 1.0f : 0.0f);
   }
   const int colour = p.outputOf(Usage::colour, 0);
   if (colour >= 0) std::memset(&L.out[colour], 0, sizeof(Reg));
-  if (!run(p, b, L) || (L.discarded >> own & 1)) return false;
+  const bool ok = run(p, b, L);
+  if (slot) {
+    slot->stamp = quadRow.stamp;
+    slot->ok = ok;
+    slot->discarded = L.discarded;
+    for (int c = 0; c < 4; ++c)
+      for (int l = 0; l < kLanes; ++l) slot->colour[c][l] = colour >= 0 ? L.out[colour].v[c][l] : 0.0f;
+  }
+  if (!ok || (L.discarded >> own & 1)) return false;
   for (int c = 0; c < 4; ++c) out[c] = colour >= 0 ? L.out[colour].v[c][own] : 0.0f;
   return true;
 }
@@ -160,7 +233,9 @@ VaryingPlace varyingPlace(Usage u, int index) {
   return p;
 }
 
-void makeProgramEntry(const StagePlan& plan, ShaderEntry& e) {
+void makeProgramEntry(StagePlan& plan, ShaderEntry& e) {
+  static std::atomic<uint64_t> draws{0};
+  plan.draw = draws.fetch_add(1, std::memory_order_relaxed) + 1;
   const Program& p = *plan.program;
   e.name = p.pixel ? "program_ps" : "program_vs";
   e.stage = p.pixel ? ShaderStage::pixel : ShaderStage::vertex;
@@ -171,7 +246,19 @@ void makeProgramEntry(const StagePlan& plan, ShaderEntry& e) {
   e.fastUnread = 0;
   e.inputs.clear();
   e.varyings = 0;
-  if (p.pixel) return;
+  plan.pixelInputs.clear();
+  if (p.pixel) {
+    for (const Signature& s : p.inputs) {
+      if (s.reg >= kMaxInputs) continue;
+      const VaryingPlace v = varyingPlace(s.usage, s.index);
+      // Behind the fixed stage texture coordinates are pairs.
+      const bool pair = v.pairAt >= 0 && !plan.afterProgram;
+      const bool special = s.usage == Usage::pixelPos || s.usage == Usage::face;
+      plan.pixelInputs.push_back({s.reg, s.usage, pair, int16_t(pair ? v.pairAt : v.at),
+                                  int16_t(special ? 0 : pair ? 2 : v.count)});
+    }
+    return;
+  }
   for (const Signature& s : p.inputs) {
     Semantic sem;
     if (semanticOf(s, sem) && s.reg < kMaxInputs) e.inputs.push_back({sem, s.index});

@@ -4,6 +4,7 @@
 // lanes outside the primitive are computed, never written), so derivatives and the level
 // of detail of texture reads come from neighbouring lanes.
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -32,10 +33,22 @@ struct StagePlan {
   // Vertex programs: viewport size, for the half-pixel shift of interfaces whose pixel
   // centres lie on whole coordinates (0: no shift).
   float shiftWidth = 0.0f, shiftHeight = 0.0f;
+  // Set by makeProgramEntry: which draw this is, so nothing computed for one draw (with
+  // its constants and textures) is reused by another.
+  uint64_t draw = 0;
+  // Set by makeProgramEntry for pixel programs: where each input comes from.
+  struct PixelInput {
+    uint16_t reg;
+    Usage usage;
+    bool pair;       // texture coordinates behind the fixed stage: (u, v, 0, 1)
+    int16_t at, count;
+  };
+  std::vector<PixelInput> pixelInputs;
 };
 
-// Fills `e` to run the plan's program; the plan must outlive the entry's use.
-void makeProgramEntry(const StagePlan& plan, ShaderEntry& e);
+// Fills `e` to run the plan's program, once per draw; the plan must outlive the entry's
+// use and keep its constants and textures for the draw.
+void makeProgramEntry(StagePlan& plan, ShaderEntry& e);
 
 // Layout of the integer and bool registers in their constant buffer: 16 int4, then 16 bools
 // as int32.
