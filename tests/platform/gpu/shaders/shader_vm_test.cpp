@@ -144,5 +144,8 @@ TEST(ShaderVm, InstructionBudget) {
   EXPECT_GE(vm::budgetStops() - before, 6u);
 }
 
+#undef PS
+#undef LANES
+
 }  // namespace
 }  // namespace vmtest
