@@ -210,6 +210,33 @@ TEST_F(D3D9ProgramTest, DerivativesOfARampOnEveryPixel) {
   device->SetPixelShader(nullptr);
 }
 
+// The Invert and Mono programs against the bank's filter functions of the same effect,
+// both reading their constants from the pixel-shader registers.
+TEST_F(D3D9ProgramTest, FilterProgramsEqualTheBanksFilters) {
+  std::mt19937 rng(13);
+  Com<IDirect3DTexture9> tex;
+  tex.p = noiseTexture(32, rng);
+  device->SetTexture(0, tex.get());
+  pointClamp(0);
+  const float mono[2][4] = {{0.299f, 0.587f, 0.114f, 0}, {0.1f, -0.05f, 0.2f, 0}};
+  device->SetPixelShaderConstantF(0, &mono[0][0], 2);
+  for (const char* name : {"Invert", "Mono"}) {
+    SCOPED_TRACE(name);
+    const std::vector<uint8_t> token = makeToken(ShaderStage::pixel, name);
+    Com<IDirect3DPixelShader9> bank;
+    ASSERT_EQ(device->CreatePixelShader(reinterpret_cast<const DWORD*>(token.data()), bank.out()), D3D_OK);
+    Com<IDirect3DPixelShader9> program = pixelProgram(shaderText(name[0] == 'I' ? "invert.asm" : "mono.asm"));
+    const auto draw = [&] { colouredQuad(0.0f, 0.0f, 96.0f, 64.0f); };
+    ASSERT_EQ(device->SetPixelShader(bank.get()), D3D_OK);
+    const std::vector<uint32_t> a = frameOf(draw);
+    ASSERT_EQ(device->SetPixelShader(program.get()), D3D_OK);
+    const std::vector<uint32_t> b = frameOf(draw);
+    EXPECT_EQ(a, b);
+    EXPECT_NE(a[640 * 10 + 10], 0xFF302010u);  // drawn, not the clear colour
+  }
+  device->SetPixelShader(nullptr);
+}
+
 TEST_F(D3D9ProgramTest, RefusedCodeSaysWhy) {
   const std::vector<uint32_t> model1 = {0xFFFF0104u, 0x0000FFFFu};
   Com<IDirect3DPixelShader9> ps;
