@@ -1,9 +1,0 @@
-# CMake generated Testfile for 
-# Source directory: /work/h74/tests/media/sound
-# Build directory: /work/h74/build-unity/tests/media/sound
-# 
-# This file includes the relevant testing commands required for 
-# testing this directory and lists subdirectories to be tested as well.
-include("/work/h74/build-unity/tests/media/sound/test_media_sound[1]_include.cmake")
-add_test([=[whole.test_media_sound]=] "/work/h74/build-unity/tests/media/sound/test_media_sound")
-set_tests_properties([=[whole.test_media_sound]=] PROPERTIES  LABELS "whole" TIMEOUT "1500" WORKING_DIRECTORY "/work/h74/build-unity/tests/media/sound" _BACKTRACE_TRIPLES "/work/h74/cmake/Halvorine.cmake;106;add_test;/work/h74/tests/media/sound/CMakeLists.txt;1;halvorine_tests;/work/h74/tests/media/sound/CMakeLists.txt;0;")

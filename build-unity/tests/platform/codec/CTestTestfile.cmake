@@ -1,9 +1,0 @@
-# CMake generated Testfile for 
-# Source directory: /work/h74/tests/platform/codec
-# Build directory: /work/h74/build-unity/tests/platform/codec
-# 
-# This file includes the relevant testing commands required for 
-# testing this directory and lists subdirectories to be tested as well.
-include("/work/h74/build-unity/tests/platform/codec/test_platform_codec[1]_include.cmake")
-add_test([=[whole.test_platform_codec]=] "/work/h74/build-unity/tests/platform/codec/test_platform_codec")
-set_tests_properties([=[whole.test_platform_codec]=] PROPERTIES  LABELS "whole" TIMEOUT "1500" WORKING_DIRECTORY "/work/h74/build-unity/tests/platform/codec" _BACKTRACE_TRIPLES "/work/h74/cmake/Halvorine.cmake;106;add_test;/work/h74/tests/platform/codec/CMakeLists.txt;1;halvorine_tests;/work/h74/tests/platform/codec/CMakeLists.txt;0;")
