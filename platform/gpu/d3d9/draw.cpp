@@ -5,7 +5,9 @@
 #include <cstring>
 
 #include "platform/gpu/d3d9/d3d9_device.h"
+#include "platform/gpu/journal.h"
 #include "platform/gpu/shaders/constants.h"
+#include "platform/gpu/shaders/vm/interpreter.h"
 
 namespace plat::gpu::d3d9 {
 
@@ -313,7 +315,14 @@ HRESULT Device::drawList(D3DPRIMITIVETYPE type, UINT primitives, const void* dat
     makeVertexEntry(*format, &p, vertexEntry_);
     s.vs.shader = &vertexEntry_;
   }
-  return toResult(draw(s, uint32_t(listCount), 0));
+  // Program invocations the shader machine's budget stopped (their pixels are discarded,
+  // their vertices empty) are counted in the journal, one per invocation.
+  const bool programs = psProgram || vsProgram;
+  const uint64_t stops = programs ? vm::budgetStops() : 0;
+  const HRESULT hr = toResult(draw(s, uint32_t(listCount), 0));
+  if (programs)
+    for (uint64_t k = vm::budgetStops() - stops; k > 0; --k) countCall("d3d9.shaderBudget");
+  return hr;
 }
 
 // The integer and bool registers programs read, copied for each draw (they are small).

@@ -237,6 +237,27 @@ TEST_F(D3D9ProgramTest, FilterProgramsEqualTheBanksFilters) {
   device->SetPixelShader(nullptr);
 }
 
+// Hostile loops stop at the instruction budget: the pixels are discarded and the face
+// journals each stopped invocation; the next draw runs normally.
+TEST_F(D3D9ProgramTest, BudgetStopsAreDiscardedAndJournalled) {
+  Com<IDirect3DPixelShader9> heavy = pixelProgram(
+      "ps_3_0\ndefi i1, 255, 0, 0, 0\nmov r0, c0\nrep i1\nrep i1\nadd r0, r0, c0\nendrep\nendrep\nmov oC0, r0\n");
+  Com<IDirect3DPixelShader9> flat = pixelProgram(shaderText("flat_colour.asm"));
+  const float white[4] = {1, 1, 1, 1};
+  device->SetPixelShaderConstantF(0, white, 1);
+  for (int round = 0; round < 2; ++round) {
+    const int before = callCount("d3d9.shaderBudget");
+    ASSERT_EQ(device->SetPixelShader(heavy.get()), D3D_OK);
+    const std::vector<uint32_t> stopped = frameOf([&] { quad(0, 0, 4, 4, 0xFFFFFFFFu); });
+    EXPECT_EQ(stopped[640 * 1 + 1], 0xFF302010u);
+    EXPECT_GE(callCount("d3d9.shaderBudget") - before, 4);  // at least one per quad
+    ASSERT_EQ(device->SetPixelShader(flat.get()), D3D_OK);
+    const std::vector<uint32_t> drawn = frameOf([&] { quad(0, 0, 4, 4, 0xFFFFFFFFu); });
+    EXPECT_EQ(drawn[640 * 1 + 1], 0xFFFFFFFFu);
+  }
+  device->SetPixelShader(nullptr);
+}
+
 TEST_F(D3D9ProgramTest, RefusedCodeSaysWhy) {
   const std::vector<uint32_t> model1 = {0xFFFF0104u, 0x0000FFFFu};
   Com<IDirect3DPixelShader9> ps;
