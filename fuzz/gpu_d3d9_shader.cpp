@@ -3,9 +3,10 @@
 // little-endian 16-bit length: a pixel-shader token, a vertex-shader token and vertex
 // elements; the rest is the three vertices (FVF 0x1C4 when no declaration was accepted).
 // Each part is handed over as an exact-size heap copy followed by one terminating word
-// (for tokens 0xFFFFFF00, which fits no place of a token: no version, magic, kind, length,
-// name or end word; for declarations the end element): these calls take no length, and the
-// terminator stands for whatever ends a caller's buffer.
+// (for tokens 0xFFFFFF00, which fits no place of a token or of a program: no version, magic,
+// kind, length, name, end, instruction or parameter word; for declarations the end
+// element): these calls take no length, and the terminator stands for whatever ends a
+// caller's buffer.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -66,11 +67,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t* end = data + size;
   const std::vector<uint8_t> psBytes = part(p, end), vsBytes = part(p, end), declBytes = part(p, end);
 
+  // Code that is no token is decoded as a program, whose comments skip up to 32,767
+  // words unread: the terminator is repeated that far so a skip lands on one.
   auto tokenCopy = [](const std::vector<uint8_t>& bytes) {
     const size_t words = bytes.size() / 4;
-    DWORD* copy = static_cast<DWORD*>(std::malloc((words + 1) * 4));
+    constexpr size_t kTail = 32768;
+    DWORD* copy = static_cast<DWORD*>(std::malloc((words + kTail) * 4));
     if (words) std::memcpy(copy, bytes.data(), words * 4);
-    copy[words] = 0xFFFFFF00u;
+    for (size_t k = 0; k < kTail; ++k) copy[words + k] = 0xFFFFFF00u;
     return copy;
   };
   IDirect3DPixelShader9* ps = nullptr;

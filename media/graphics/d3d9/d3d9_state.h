@@ -251,6 +251,9 @@ void D3D9_BatchSelectVariant(int variant);
 void D3D9_BatchFillConstants();
 void Graphics_D3D9_DrawPreparation(int key);
 void Graphics_D3D9_DrawPreparationToShader(int key, int vertexType, int twoD, int constantFlag);
+// The constant table of shader code of `size` bytes: 1 with the byte offset of its
+// descriptions and their count when the code carries a well-formed one, else 0 (and 0, 0).
+int D3D9_FindConstantTable(const void* code, int size, int* start, int* count);
 // The screen colour scaled by the diffuse colour, as a vertex colour word.
 uint32_t D3D9_ShapeColor(unsigned int color);
 

@@ -1,16 +1,39 @@
 // The Direct3D 9 draw preparation: the front's draw settings brought into the state cache
 // for one kind of draw, as the draw-state key asks; and its form for shader passes.
+#include "media/graphics/d3d9/d3d9_graph.h"
 #include "media/graphics/d3d9/d3d9_state.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hwdraw/hwdraw.h"
 #include "media/graphics/light.h"
 #include "media/graphics/render_state.h"
+#include "media/graphics/shader.h"
+#include "media/graphics/shadow_map.h"
 
 namespace ZaDod {
 namespace {
 
 using namespace plat::gpu;
 using d3d9_cache::c;
+
+// The device texture a shader-texture handle stands for now: a graph's first tile, or a
+// shadow map's graph. Null for a handle that is gone or has no texture.
+IDirect3DBaseTexture9* shaderTextureOf(int handle) {
+    int graph = handle;
+    if (const ShadowMapData* map = GetShadowMapData(handle)) graph = map->graph;
+    GraphData* g = GetGraphData(graph);
+    if (g == nullptr || g->orig == nullptr || g->pieceCount < 1 || g->pieces[0].tile == nullptr) return nullptr;
+    const D3D9GraphTexture* t = D3D9_TileTexture(g->pieces[0].tile);
+    if (t->texture != nullptr) return t->texture;
+    return t->cube;
+}
+
+// A shader handle's device object when the handle is still a loaded shader of that stage.
+void* userShaderObject(int handle, int vertexFlag) {
+    if (handle <= 0) return nullptr;
+    const ShaderHandleData* shader = GetShaderData(handle, 0);
+    if (shader == nullptr || shader->vertexFlag != vertexFlag) return nullptr;
+    return shader->deviceObject;
+}
 
 D3DMATERIAL9 frontMaterial() {
     const MaterialParam& m = GraphicsRender.material;
@@ -153,16 +176,30 @@ void Graphics_D3D9_DrawPreparationToShader(int key, int vertexType, int twoD, in
     info.values[kBvAlphaRef] = frontTest ? s.alphaTestRef : 0;
     info.values[kBvAlphaTestEnable] = 1;
     info.values[kBvAlphaBlendEnable] = mode == 0 || mode == 6 ? 0 : 1;
-    // The front keeps no shader textures yet: no stage is in use.
+    // The front's shader textures, each handle checked now: a graph or shadow map deleted
+    // since it was selected binds nothing and is cleared in the front. Stages count up to
+    // the last one in use.
     info.stageCount = 0;
+    for (int i = 0; i < kShaderTextureSlots && i < kD3D9Stages; ++i) {
+        IDirect3DBaseTexture9* t = ShaderUse.textures[i] != 0 ? shaderTextureOf(ShaderUse.textures[i]) : nullptr;
+        if (t == nullptr) ShaderUse.textures[i] = 0;
+        info.stages[i] = D3D9Stage{t, i, 0, -1, -1, -1, -1, -1, -1};
+        if (t != nullptr) info.stageCount = i + 1;
+    }
     Graphics_D3D9_DeviceState_SetUserBlendInfo(&info, 1, 0);
     for (int i = 0; i < kD3D9Stages; ++i) D3D9_SetStageState(i, D3DTSS_TEXCOORDINDEX, i);
     if (vertexType < 0) {
         Graphics_D3D9_DeviceState_ResetUserVertexShader(0);
         Graphics_D3D9_DeviceState_SetFVF(twoD ? 0x2C4 : 0x2D2);
     } else if (vertexType < kD3D9VertexDeclarations) {
+        // A type past the table binds no declaration and no vertex shader.
         Graphics_D3D9_DeviceState_SetVertexDeclaration(D3D9ShaderSys.declarations[vertexType]);
+        if (void* vs = userShaderObject(ShaderUse.vertexShader, 1))
+            Graphics_D3D9_DeviceState_SetVertexShader(static_cast<IDirect3DVertexShader9*>(vs), 1);
     }
+    // Last, the user pixel shader.
+    if (void* ps = userShaderObject(ShaderUse.pixelShader, 0))
+        Graphics_D3D9_DeviceState_SetPixelShader(static_cast<IDirect3DPixelShader9*>(ps), 1);
 }
 
 }  // namespace ZaDod

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "media/base/log.h"
+#include "media/base/memory.h"
 #include "media/graphics/d3d9/d3d9_state.h"
 #include "media/graphics/shader.h"
 
@@ -12,6 +13,8 @@ namespace ZaDod {
 namespace {
 
 using namespace plat::gpu;
+
+constexpr const char* kUserShadersSource = "user_shaders.cpp";
 
 // 1 when the code holds a version token and an end token (0x0000FFFF) within `size`
 // bytes: the device reads token by token up to the end token and takes no length.
@@ -31,8 +34,7 @@ int codeEndsInside(const void* code, int size) {
 
 }  // namespace
 
-int Graphics_D3D9_Shader_Create(int handle, int vertexFlag, const void* code, int size, int /*freeCode*/,
-                                int async) {
+int Graphics_D3D9_Shader_Create(int handle, int vertexFlag, const void* code, int size, int freeCode, int async) {
     ShaderHandleData* shader = GetShaderData(handle, 1);
     if (shader == nullptr || !Direct3DDevice9_IsValid()) return -1;
     const char16_t* failure =
@@ -41,32 +43,38 @@ int Graphics_D3D9_Shader_Create(int handle, int vertexFlag, const void* code, in
         LogAddTextUtf16(failure);
         return -1;
     }
+    // The handle keeps its own copy: the caller's image may go once loading returns.
+    void* copy = MemCalloc(size_t(size), kUserShadersSource, __LINE__);
+    if (copy == nullptr) {
+        LogAddTextUtf16(u"メモリの確保に失敗しました\n");
+        return -1;
+    }
+    std::memcpy(copy, code, size_t(size));
+    if (freeCode) MemFree(const_cast<void*>(code));
     void* object = nullptr;
     HRESULT hr;
     if (vertexFlag) {
         IDirect3DVertexShader9* vs = nullptr;
-        hr = Direct3DDevice9_CreateVertexShader(static_cast<const DWORD*>(code), &vs, async);
+        hr = Direct3DDevice9_CreateVertexShader(static_cast<const DWORD*>(copy), &vs, async);
         object = vs;
     } else {
         IDirect3DPixelShader9* ps = nullptr;
-        hr = Direct3DDevice9_CreatePixelShader(static_cast<const DWORD*>(code), &ps, async);
+        hr = Direct3DDevice9_CreatePixelShader(static_cast<const DWORD*>(copy), &ps, async);
         object = ps;
     }
     if (hr != D3D_OK) {
         LogAddTextUtf16(failure);
+        // The device's reason (where and why decoding stopped) on the line after.
+        const char* reason = Direct3DShaderRefusal();
+        if (reason != nullptr && reason[0] != 0) LogFormatCp932("%s\n", reason);
+        MemFree(copy);
         return -1;
     }
+    if (shader->code != nullptr) MemFree(shader->code);
+    shader->code = copy;
     shader->vertexFlag = vertexFlag ? 1 : 0;
     shader->deviceObject = object;
-    // A constant table is a comment block right after the version token.
-    const auto* bytes = static_cast<const uint8_t*>(code);
-    shader->constantStart = shader->constantCount = 0;
-    if (bytes[4] == 254 && bytes[5] == 255) {
-        uint32_t comment;
-        std::memcpy(&comment, bytes + 4, 4);
-        shader->constantStart = 8;
-        shader->constantCount = int32_t(comment >> 16);
-    }
+    D3D9_FindConstantTable(copy, size, &shader->constantStart, &shader->constantCount);
     return 0;
 }
 

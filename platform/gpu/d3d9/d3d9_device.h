@@ -95,6 +95,7 @@ class Device final : public Com<IDirect3DDevice9Ex> {
                    bool index32, UINT vertexCount);
   bool prepareMerger();
   bool prepareSamplers(int stages);
+  bool prepareProgramRegisters();
 
   DWORD behaviour_;
   bool ex_;
@@ -140,6 +141,10 @@ class Device final : public Com<IDirect3DDevice9Ex> {
   VertexPlan vertexPlan_;
   CombinerPlan combinerPlan_;
   ShaderEntry vertexEntry_, pixelEntry_;
+  // Programs bound by SetVertexShader / SetPixelShader, with their integer and bool registers.
+  vm::StagePlan vsPlan_, psPlan_;
+  ShaderEntry vsProgramEntry_, psProgramEntry_;
+  Ref<Buffer> vsIntBool_, psIntBool_;
 
   friend class DeviceAccess;
 };

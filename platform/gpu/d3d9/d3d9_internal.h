@@ -12,6 +12,7 @@
 #include "platform/gpu/d3d9/gpu_d3d9.h"
 #include "platform/gpu/d3d9/d3d9_switches.h"
 #include "platform/gpu/pipeline.h"
+#include "platform/gpu/shaders/vm/program_entry.h"
 
 namespace plat::gpu::d3d9 {
 
@@ -187,8 +188,12 @@ bool combinerPixel(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& s
 HRESULT makeVertexShader(const DWORD* function, IDirect3DVertexShader9** out);
 HRESULT makePixelShader(const DWORD* function, IDirect3DPixelShader9** out);
 HRESULT makeDeclaration(const D3DVERTEXELEMENT9* elements, IDirect3DVertexDeclaration9** out);
+const char* shaderRefusal();
 const ShaderEntry* entryOf(IDirect3DVertexShader9* s);
 const ShaderEntry* entryOf(IDirect3DPixelShader9* s);
+// The decoded program of a shader object made from model 2 or 3 code, or null.
+std::shared_ptr<const vm::Program> programOf(IDirect3DVertexShader9* s);
+std::shared_ptr<const vm::Program> programOf(IDirect3DPixelShader9* s);
 const VertexFormat* formatOf(IDirect3DVertexDeclaration9* d);
 
 // The swap chain (swap_chain.cpp): one back buffer, presents into the window.

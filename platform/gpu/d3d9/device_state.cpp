@@ -192,14 +192,14 @@ HRESULT Device::SetFVF(DWORD fvf) {
 
 HRESULT Device::SetVertexShader(IDirect3DVertexShader9* shader) {
   if (!callAllowed("SetVertexShader")) return E_FAIL;
-  if (shader && !entryOf(shader)) return D3DERR_INVALIDCALL;
+  if (shader && !entryOf(shader) && !programOf(shader)) return D3DERR_INVALIDCALL;
   rebind(vertexShader_, shader);
   return D3D_OK;
 }
 
 HRESULT Device::SetPixelShader(IDirect3DPixelShader9* shader) {
   if (!callAllowed("SetPixelShader")) return E_FAIL;
-  if (shader && !entryOf(shader)) return D3DERR_INVALIDCALL;
+  if (shader && !entryOf(shader) && !programOf(shader)) return D3DERR_INVALIDCALL;
   rebind(pixelShader_, shader);
   return D3D_OK;
 }

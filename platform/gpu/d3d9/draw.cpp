@@ -5,7 +5,9 @@
 #include <cstring>
 
 #include "platform/gpu/d3d9/d3d9_device.h"
+#include "platform/gpu/journal.h"
 #include "platform/gpu/shaders/constants.h"
+#include "platform/gpu/shaders/vm/interpreter.h"
 
 namespace plat::gpu::d3d9 {
 
@@ -212,11 +214,21 @@ HRESULT Device::drawList(D3DPRIMITIVETYPE type, UINT primitives, const void* dat
   for (int i = 0; i < 4; ++i) s.targets[i] = targets_[i] ? Ref<View>(targets_[i]->targetView()) : Ref<View>();
   s.depthView = depth_ && renderState_[D3DRS_ZENABLE] != D3DZB_FALSE ? Ref<View>(depth_->targetView()) : Ref<View>();
 
-  // Pixel stage: a bank shader or the combiner.
+  // Pixel stage: a program, a bank shader or the combiner.
+  const std::shared_ptr<const vm::Program> psProgram = pixelShader_ ? programOf(pixelShader_) : nullptr;
+  const std::shared_ptr<const vm::Program> vsProgram = vertexShader_ ? programOf(vertexShader_) : nullptr;
   const ShaderEntry* ps = pixelShader_ ? entryOf(pixelShader_) : nullptr;
   uint8_t whiteDiffuse = 0;
   int stages = 16;
-  if (!ps) {
+  if ((psProgram || vsProgram) && !prepareProgramRegisters()) return D3DERR_OUTOFVIDEOMEMORY;
+  if (psProgram) {
+    psPlan_.program = psProgram;
+    psPlan_.floatSlot = 1;
+    psPlan_.intSlot = 2;
+    psPlan_.afterProgram = vsProgram != nullptr;
+    vm::makeProgramEntry(psPlan_, psProgramEntry_);
+    ps = &psProgramEntry_;
+  } else if (!ps) {
     StageStates st;
     std::memcpy(st.state, stageState_, sizeof st.state);
     for (int i = 0; i < 8; ++i) st.textureBound[i] = textures_[i] != nullptr;
@@ -264,8 +276,22 @@ HRESULT Device::drawList(D3DPRIMITIVETYPE type, UINT primitives, const void* dat
   s.ps.constants[0] = psBase_;
   s.ps.constants[1] = psConstants_;
 
-  // Vertex stage: a bank shader reads the vertex registers; otherwise the face's own.
-  if (vertexShader_) {
+  s.ps.constants[2] = psProgram ? psIntBool_ : Ref<Buffer>();
+  s.vs.constants[2] = Ref<Buffer>();
+
+  // Vertex stage: a program or a bank shader reads the vertex registers; otherwise the
+  // face's own.
+  if (vsProgram) {
+    vsPlan_.program = vsProgram;
+    vsPlan_.floatSlot = 0;
+    vsPlan_.intSlot = 2;
+    vsPlan_.shiftWidth = viewport_.Width ? float(viewport_.Width) : 1.0f;
+    vsPlan_.shiftHeight = viewport_.Height ? float(viewport_.Height) : 1.0f;
+    vm::makeProgramEntry(vsPlan_, vsProgramEntry_);
+    s.vs.shader = &vsProgramEntry_;
+    s.vs.constants[0] = vsConstants_;
+    s.vs.constants[2] = vsIntBool_;
+  } else if (vertexShader_) {
     s.vs.shader = entryOf(vertexShader_);
     s.vs.constants[0] = vsConstants_;
   } else {
@@ -289,7 +315,33 @@ HRESULT Device::drawList(D3DPRIMITIVETYPE type, UINT primitives, const void* dat
     makeVertexEntry(*format, &p, vertexEntry_);
     s.vs.shader = &vertexEntry_;
   }
-  return toResult(draw(s, uint32_t(listCount), 0));
+  // Program invocations the shader machine's budget stopped (their pixels are discarded,
+  // their vertices empty) are counted in the journal, one per invocation.
+  const bool programs = psProgram || vsProgram;
+  const uint64_t stops = programs ? vm::budgetStops() : 0;
+  const HRESULT hr = toResult(draw(s, uint32_t(listCount), 0));
+  if (programs)
+    for (uint64_t k = vm::budgetStops() - stops; k > 0; --k) countCall("d3d9.shaderBudget");
+  return hr;
+}
+
+// The integer and bool registers programs read, copied for each draw (they are small).
+bool Device::prepareProgramRegisters() {
+  BufferDesc bd;
+  bd.size = vm::kIntBoolBytes;
+  bd.bind = kBindConstantBuffer;
+  if (!vsIntBool_ && createBuffer(bd, nullptr, vsIntBool_) != Status::ok) return false;
+  if (!psIntBool_ && createBuffer(bd, nullptr, psIntBool_) != Status::ok) return false;
+  auto fill = [](Buffer& b, const int (*ints)[4], const BOOL* bools) {
+    std::memcpy(b.data(), ints, 16 * 16);
+    for (int k = 0; k < 16; ++k) {
+      const int32_t v = bools[k] ? 1 : 0;
+      std::memcpy(b.data() + 256 + 4 * k, &v, 4);
+    }
+  };
+  fill(*vsIntBool_, vsInt_, vsBool_);
+  fill(*psIntBool_, psInt_, psBool_);
+  return true;
 }
 
 HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitives, const void* data, UINT stride) {

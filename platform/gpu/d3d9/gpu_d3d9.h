@@ -588,5 +588,8 @@ struct IDirect3D9Ex : IDirect3D9 {
 
 IDirect3D9* Direct3DCreate9(UINT sdkVersion);
 HRESULT Direct3DCreate9Ex(UINT sdkVersion, IDirect3D9Ex** object);
+// Why this thread's last shader creation refused its code (with the byte offset and the
+// opcode where decoding stopped); empty after a creation that succeeded.
+const char* Direct3DShaderRefusal();
 
 }  // namespace plat::gpu

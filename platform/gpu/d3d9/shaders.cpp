@@ -1,11 +1,14 @@
-// Direct3D 9 face: shader objects from the bank's tokens and vertex declarations. Shader
-// creation gets no length, so the token's header is read word by word, stopping at the
-// first word that does not fit, and only then is the end word looked for where the name
-// length puts it: nothing past a token's own bytes is ever read.
+// Direct3D 9 face: shader objects from the bank's tokens or from model 2 and 3 programs,
+// and vertex declarations. Shader creation gets no length, so the token's header is read
+// word by word, stopping at the first word that does not fit, and only then is the end word
+// looked for where the name length puts it: nothing past a token's own bytes is ever read.
+// Code that is no token is decoded as a program, which reads word by word up to its end
+// token in the same way.
 #include <cstring>
 #include <new>
 
 #include "platform/gpu/d3d9/d3d9_internal.h"
+#include "platform/gpu/d3d9/sm3_decode.h"
 #include "platform/gpu/shaders/token.h"
 
 namespace plat::gpu::d3d9 {
@@ -18,8 +21,33 @@ class FaceObject final : public Com<I> {
   explicit FaceObject(Payload p) : payload(std::move(p)) {}
   Payload payload;
 };
-using VertexShader9 = FaceObject<IDirect3DVertexShader9, const ShaderEntry*>;
-using PixelShader9 = FaceObject<IDirect3DPixelShader9, const ShaderEntry*>;
+// A shader object holds a bank entry or a decoded program.
+struct ShaderPayload {
+  const ShaderEntry* entry = nullptr;
+  std::shared_ptr<const vm::Program> program;
+};
+using VertexShader9 = FaceObject<IDirect3DVertexShader9, ShaderPayload>;
+using PixelShader9 = FaceObject<IDirect3DPixelShader9, ShaderPayload>;
+
+thread_local std::string refusal;
+
+// Decodes a program for `stage`; the words it may read end at its end token.
+HRESULT programPayload(const DWORD* function, ShaderStage stage, ShaderPayload& out) {
+  auto p = std::make_shared<vm::Program>();
+  std::string reason;
+  // No length comes with the code: the decoder's reads stop at the end token or at the
+  // first word that cannot belong to a stream, which the caller's buffer must hold.
+  if (!sm3::decode(function, size_t(1) << 24, *p, reason)) {
+    refusal = reason;
+    return D3DERR_INVALIDCALL;
+  }
+  if (p->pixel != (stage == ShaderStage::pixel)) {
+    refusal = p->pixel ? "a pixel program given as a vertex shader" : "a vertex program given as a pixel shader";
+    return D3DERR_INVALIDCALL;
+  }
+  out.program = std::move(p);
+  return D3D_OK;
+}
 
 struct Declaration {
   VertexFormat format;
@@ -54,23 +82,34 @@ const ShaderEntry* tokenEntry(const DWORD* function, ShaderStage stage) {
 
 }  // namespace
 
-HRESULT makeVertexShader(const DWORD* function, IDirect3DVertexShader9** out) {
+template <class Object, class I>
+HRESULT makeShader(const DWORD* function, ShaderStage stage, I** out) {
   if (!out) return D3DERR_INVALIDCALL;
   *out = nullptr;
-  const ShaderEntry* e = tokenEntry(function, ShaderStage::vertex);
-  if (!e) return E_FAIL;
-  *out = new (std::nothrow) VertexShader9(e);
+  refusal.clear();
+  if (!function) {
+    refusal = "no code";
+    return D3DERR_INVALIDCALL;
+  }
+  ShaderPayload payload;
+  payload.entry = tokenEntry(function, stage);
+  if (!payload.entry) {
+    const HRESULT hr = programPayload(function, stage, payload);
+    if (hr != D3D_OK) return hr;
+  }
+  *out = new (std::nothrow) Object(std::move(payload));
   return *out ? D3D_OK : plat::win::E_OUTOFMEMORY;
 }
 
-HRESULT makePixelShader(const DWORD* function, IDirect3DPixelShader9** out) {
-  if (!out) return D3DERR_INVALIDCALL;
-  *out = nullptr;
-  const ShaderEntry* e = tokenEntry(function, ShaderStage::pixel);
-  if (!e) return E_FAIL;
-  *out = new (std::nothrow) PixelShader9(e);
-  return *out ? D3D_OK : plat::win::E_OUTOFMEMORY;
+HRESULT makeVertexShader(const DWORD* function, IDirect3DVertexShader9** out) {
+  return makeShader<VertexShader9>(function, ShaderStage::vertex, out);
 }
+
+HRESULT makePixelShader(const DWORD* function, IDirect3DPixelShader9** out) {
+  return makeShader<PixelShader9>(function, ShaderStage::pixel, out);
+}
+
+const char* shaderRefusal() { return refusal.c_str(); }
 
 HRESULT makeDeclaration(const D3DVERTEXELEMENT9* elements, IDirect3DVertexDeclaration9** out) {
   if (!out) return D3DERR_INVALIDCALL;
@@ -83,12 +122,22 @@ HRESULT makeDeclaration(const D3DVERTEXELEMENT9* elements, IDirect3DVertexDeclar
 
 const ShaderEntry* entryOf(IDirect3DVertexShader9* s) {
   auto* o = s ? dynamic_cast<VertexShader9*>(s) : nullptr;
-  return o ? o->payload : nullptr;
+  return o ? o->payload.entry : nullptr;
 }
 
 const ShaderEntry* entryOf(IDirect3DPixelShader9* s) {
   auto* o = s ? dynamic_cast<PixelShader9*>(s) : nullptr;
-  return o ? o->payload : nullptr;
+  return o ? o->payload.entry : nullptr;
+}
+
+std::shared_ptr<const vm::Program> programOf(IDirect3DVertexShader9* s) {
+  auto* o = s ? dynamic_cast<VertexShader9*>(s) : nullptr;
+  return o ? o->payload.program : nullptr;
+}
+
+std::shared_ptr<const vm::Program> programOf(IDirect3DPixelShader9* s) {
+  auto* o = s ? dynamic_cast<PixelShader9*>(s) : nullptr;
+  return o ? o->payload.program : nullptr;
 }
 
 const VertexFormat* formatOf(IDirect3DVertexDeclaration9* d) {
@@ -97,3 +146,5 @@ const VertexFormat* formatOf(IDirect3DVertexDeclaration9* d) {
 }
 
 }  // namespace plat::gpu::d3d9
+
+const char* plat::gpu::Direct3DShaderRefusal() { return plat::gpu::d3d9::shaderRefusal(); }
