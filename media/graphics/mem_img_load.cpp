@@ -1,6 +1,7 @@
 // Loading base images into software images: the pixel conversion, palettes, the
 // premultiplied copy and the run table that lets drawing skip or copy whole runs.
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "media/graphics/base_image.h"
@@ -57,11 +58,16 @@ void buildPremultiplied(const MEMIMG* img) {
     const MemImgBase* base = img->base;
     const uint8_t* srcRow = img->pixels;
     uint8_t* destRow = img->alphaPixels;
-    for (int y = 0; y < img->height; ++y, srcRow += base->pitch, destRow += base->pitch) {
+    // Sizes in locals: the stores below could otherwise alias the image's own fields,
+    // which would be read again each pixel and keep the loops from being vectorised.
+    const int width = img->width, height = img->height;
+    const std::ptrdiff_t pitch = base->pitch;
+    const bool wide = base->colorType == kMemImgX8R8G8B8;
+    for (int y = 0; y < height; ++y, srcRow += pitch, destRow += pitch) {
         const auto* src = reinterpret_cast<const uint32_t*>(srcRow);
         auto* dest = reinterpret_cast<uint32_t*>(destRow);
-        if (base->colorType == kMemImgX8R8G8B8) {
-            for (int x = 0; x < img->width; ++x) {
+        if (wide) {
+            for (int x = 0; x < width; ++x) {
                 const uint32_t p = src[x];
                 const uint32_t a = p >> 24;
                 const uint32_t b = ((p & 0xFF) * a) >> 8;
@@ -70,7 +76,7 @@ void buildPremultiplied(const MEMIMG* img) {
                 dest[x] = (a << 24) | (r << 16) | (g << 8) | b;
             }
         } else {
-            for (int x = 0; x < img->width; ++x) {
+            for (int x = 0; x < width; ++x) {
                 const uint32_t p = src[x];
                 const uint32_t a = (p >> 16) & 0xFF;
                 const uint32_t rgb = ((((p & 0xF800) * a) & (0xF800u << 8)) | (((p & 0x07E0) * a) & (0x07E0u << 8)) |

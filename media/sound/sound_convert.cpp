@@ -111,7 +111,24 @@ int RunSoundConvert(SoundConvert* c, void* destination, int bytes) {
   for (;;) {
     if (c->DestDataValidSize == 0) {
       c->DestDataCompSize = 0;
-      if (refill(c) < 0 || c->DestDataValidSize == 0) break;
+      // A WAVE piece that the request takes whole is converted straight into the
+      // caller's buffer, sparing a copy of every byte; the piece is then consumed.
+      const bool direct =
+          c->Method == SOUND_METHODTYPE_NORMAL && static_cast<std::uint32_t>(bytes - copied) >= c->DestDataSize;
+      std::uint8_t* const own = c->DestData;
+      if (direct) c->DestData = out + copied;
+      const int r = refill(c);
+      c->DestData = own;
+      if (r < 0 || c->DestDataValidSize == 0) break;
+      if (direct) {
+        const std::uint32_t n = c->DestDataValidSize;
+        c->DestDataValidSize = 0;
+        c->DestDataCompSize = n;
+        c->DestDataCompSizeAll += static_cast<std::int32_t>(n);
+        copied += static_cast<int>(n);
+        if (copied == bytes) return copied;
+        continue;
+      }
     }
     const std::uint32_t n = std::min<std::uint32_t>(static_cast<std::uint32_t>(bytes - copied), c->DestDataValidSize);
     std::memcpy(out + copied, c->DestData + c->DestDataCompSize, n);

@@ -11,6 +11,9 @@ namespace ZaDod {
 
 namespace {
 
+// Float WAVE data is read and converted in stretches of this many bytes (whole frames).
+constexpr std::size_t kFloatStretchBytes = 32 * 1024;
+
 std::int64_t tell(SoundConvert* c) { return c->Stream.ReadShred.Tell(c->Stream.DataPoint); }
 bool readAll(SoundConvert* c, void* out, std::size_t n) {
   return c->Stream.ReadShred.Read(out, 1, n, c->Stream.DataPoint) == n;
@@ -120,17 +123,29 @@ int RefillSoundConvert_WAVE(SoundConvert* c) {
     return got == 0 ? -1 : 0;
   }
   const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(c->FloatBufferSize, left));
-  const std::size_t got = c->Stream.ReadShred.Read(c->FloatBuffer, 1, want, c->Stream.DataPoint);
-  const std::size_t frames = got / c->SrcFormat.nBlockAlign;
-  const std::size_t count = frames * c->SrcFormat.nChannels;
+  // The piece is read and converted a cache-sized stretch of whole frames at a time
+  // through the start of the float buffer: the floats are still in cache when converted,
+  // and the rest of a large buffer is never touched (nor faulted in).
+  const std::size_t align = c->SrcFormat.nBlockAlign;
+  const std::size_t stretch = std::max<std::size_t>(align, kFloatStretchBytes / align * align);
   const float* in = static_cast<const float*>(c->FloatBuffer);
   auto* out = reinterpret_cast<std::int16_t*>(c->DestData);
-  // Branch-free clamp; NaN (which fails the first comparison) turns into 32767.
-  for (std::size_t i = 0; i < count; ++i) {
-    float v = in[i] * 32768.0f;
-    v = v < 32767.0f ? v : 32767.0f;
-    v = v > -32768.0f ? v : -32768.0f;
-    out[i] = static_cast<std::int16_t>(v);
+  std::size_t frames = 0;
+  for (std::size_t done = 0; done < want;) {
+    const std::size_t ask = std::min(stretch, want - done);
+    const std::size_t got = c->Stream.ReadShred.Read(c->FloatBuffer, 1, ask, c->Stream.DataPoint);
+    const std::size_t count = got / align * c->SrcFormat.nChannels;
+    // Branch-free clamp; NaN (which fails the first comparison) turns into 32767.
+    for (std::size_t i = 0; i < count; ++i) {
+      float v = in[i] * 32768.0f;
+      v = v < 32767.0f ? v : 32767.0f;
+      v = v > -32768.0f ? v : -32768.0f;
+      out[i] = static_cast<std::int16_t>(v);
+    }
+    out += count;
+    frames += got / align;
+    done += got;
+    if (got < ask) break;
   }
   c->DestDataValidSize = static_cast<std::uint32_t>(frames * c->OutFormat.nBlockAlign);
   return c->DestDataValidSize == 0 ? -1 : 0;

@@ -102,10 +102,9 @@ void WaitForVerticalBlankTick() {
     StepClockForTest(target - now);
     return;
   }
-  const long long wait = nextBoundary(now) - now;
-  const DWORD milliseconds = static_cast<DWORD>(wait / 1000000);
-  if (milliseconds > 0) Sleep(milliseconds);
-  while (MonotonicNanoseconds() < now + wait) Sleep(0);
+  // One sleep to the blank itself: nothing is spun, and a late wake-up is late only by
+  // the kernel's timer slack.
+  SleepUntilNanoseconds(nextBoundary(now));
 }
 
 void SetVerticalBlankScriptForTest(std::vector<long long> microseconds) {

@@ -212,4 +212,13 @@ void Sleep(DWORD milliseconds) {
   }
 }
 
+void SleepUntilNanoseconds(long long deadline) {
+  if (deadline <= 0) return;
+  // An absolute deadline: a wake-up after a signal sleeps only what is left, and the
+  // kernel's timer slack is the only lateness (no rounding to whole milliseconds).
+  const timespec at{static_cast<time_t>(deadline / 1000000000LL), static_cast<long>(deadline % 1000000000LL)};
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
+  }
+}
+
 }  // namespace plat::win

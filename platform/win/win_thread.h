@@ -48,5 +48,8 @@ int GetThreadPriority(HANDLE thread);
 
 // Sleep(0) yields the rest of the time slice.
 void Sleep(DWORD milliseconds);
+// Sleeps until the monotonic clock (MonotonicNanoseconds, running) reads the deadline;
+// returns at once for a deadline already past. Signals do not cut it short.
+void SleepUntilNanoseconds(long long deadline);
 
 }  // namespace plat::win

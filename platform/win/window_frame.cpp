@@ -142,30 +142,43 @@ int PaintDibOnWindow(HDC dc, int xDest, int yDest, int destWidth, int destHeight
     const int x0 = std::max(0, xDest), x1 = std::min(frameWidth, xDest + destWidth);
     const int y0 = std::max(0, yDest), y1 = std::min(frameHeight, yDest + destHeight);
     if (x0 >= x1 || y0 >= y1) return 0;
-    std::vector<int> columns(static_cast<size_t>(x1 - x0));
-    for (int x = x0; x < x1; ++x)
-      columns[x - x0] = xSrc + static_cast<int>(static_cast<long long>(x - xDest) * srcWidth / destWidth);
+    // Unscaled paints (every present of a frame the window's size) read a contiguous run of
+    // each source row, which the compiler turns into a vector copy; scaled ones go through
+    // a column table made once.
+    const bool unscaled = destWidth == srcWidth;
+    std::vector<int> columns;
+    if (!unscaled) {
+      columns.resize(static_cast<size_t>(x1 - x0));
+      for (int x = x0; x < x1; ++x)
+        columns[x - x0] = xSrc + static_cast<int>(static_cast<long long>(x - xDest) * srcWidth / destWidth);
+    }
+    const int first = xSrc + (x0 - xDest);
+    const size_t count = static_cast<size_t>(x1 - x0);
     const bool plain32 =
         dib.bitCount == 32 && dib.redMask == 0xFF0000 && dib.greenMask == 0xFF00 && dib.blueMask == 0xFF;
+    const uint32_t* lut = dib.bitCount == 16 ? widenTable16(dib.redMask, dib.greenMask, dib.blueMask) : nullptr;
     for (int y = y0; y < y1; ++y) {
       const int sy = ySrc + static_cast<int>(static_cast<long long>(y - yDest) * srcHeight / destHeight);
       const int row = topDown ? sy : rows - 1 - sy;
       const uint8_t* src = static_cast<const uint8_t*>(dib.bits) + static_cast<size_t>(row) * pitch;
       uint32_t* out = &(*frame)[static_cast<size_t>(y) * frameWidth + x0];
-      if (plain32) {
-        const auto* p = reinterpret_cast<const uint32_t*>(src);
-        for (size_t i = 0; i < columns.size(); ++i) out[i] = p[columns[i]] & 0xFFFFFF;
-      } else if (dib.bitCount == 16) {
-        const uint32_t* lut = widenTable16(dib.redMask, dib.greenMask, dib.blueMask);
-        const auto* p = reinterpret_cast<const uint16_t*>(src);
-        for (size_t i = 0; i < columns.size(); ++i) out[i] = lut[p[columns[i]]];
-      } else {
-        const auto* p = reinterpret_cast<const uint32_t*>(src);
-        for (size_t i = 0; i < columns.size(); ++i) {
-          const uint32_t v = p[columns[i]];
-          out[i] = (red.widen(v) << 16) | (green.widen(v) << 8) | blue.widen(v);
+      const auto paintRow = [&](auto column) {
+        if (plain32) {
+          const auto* p = reinterpret_cast<const uint32_t*>(src);
+          for (size_t i = 0; i < count; ++i) out[i] = p[column(i)] & 0xFFFFFF;
+        } else if (lut) {
+          const auto* p = reinterpret_cast<const uint16_t*>(src);
+          for (size_t i = 0; i < count; ++i) out[i] = lut[p[column(i)]];
+        } else {
+          const auto* p = reinterpret_cast<const uint32_t*>(src);
+          for (size_t i = 0; i < count; ++i) {
+            const uint32_t v = p[column(i)];
+            out[i] = (red.widen(v) << 16) | (green.widen(v) << 8) | blue.widen(v);
+          }
         }
-      }
+      };
+      if (unscaled) paintRow([first](size_t i) { return static_cast<size_t>(first) + i; });
+      else paintRow([&columns](size_t i) { return static_cast<size_t>(columns[i]); });
     }
   }
   // Presenting takes the lock itself; the frame stays put on this thread.

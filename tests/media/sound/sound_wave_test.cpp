@@ -5,6 +5,9 @@
 
 #include "media/base/memory.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace halvorine_test {
 namespace {
 
@@ -67,6 +70,41 @@ TEST(SoundWave, FloatBecomesSixteenBitsInHalfTheBytes) {
   EXPECT_EQ(out[3], -16384);
   EXPECT_EQ(RunSoundConvert(&o.convert, out, 8), 0);
   EXPECT_EQ(o.convert.EndFlag, 1);
+}
+
+// Float data longer than a piece (one second) gives the same samples whether it is read
+// in one call, in odd small reads, or in reads of a piece and more mixed with odd ones
+// around a move back.
+TEST(SoundWave, LongFloatDataReadsTheSameInAnyPieces) {
+  const int frames = 8000 * 5 / 2 + 3;  // two and a half seconds at 8 kHz stereo, and a bit
+  std::vector<float> f(static_cast<std::size_t>(frames) * 2);
+  for (std::size_t i = 0; i < f.size(); ++i) f[i] = static_cast<float>(static_cast<int>(i * 37 % 2501) - 1250) / 1000.0f;
+  std::vector<std::int16_t> want(f.size());
+  for (std::size_t i = 0; i < f.size(); ++i)
+    want[i] = static_cast<std::int16_t>(std::clamp(f[i] * 32768.0f, -32768.0f, 32767.0f));
+  const std::vector<std::uint8_t> file =
+      makeWave(3, 2, 8000, 32, f.data(), static_cast<std::uint32_t>(f.size() * 4), {}, -1, 18);
+  const int bytes = static_cast<int>(want.size() * 2);
+  for (const std::vector<int>& pieces : {std::vector<int>{bytes}, std::vector<int>{6, 1000, 4}, std::vector<int>{32000, 7, 64001, 2}}) {
+    Opened o(file);
+    ASSERT_EQ(o.result, 0);
+    std::vector<std::int16_t> got(want.size());
+    auto* out = reinterpret_cast<std::uint8_t*>(got.data());
+    int at = 0;
+    for (std::size_t k = 0; at < bytes; ++k) {
+      const int n = RunSoundConvert(&o.convert, out + at, std::min(pieces[k % pieces.size()], bytes - at));
+      ASSERT_GT(n, 0) << at;
+      at += n;
+    }
+    EXPECT_EQ(got, want) << pieces[0];
+    EXPECT_EQ(RunSoundConvert(&o.convert, out, 4), 0);
+    // Back to frame 1000, then a piece and more in one read.
+    ASSERT_EQ(SetSoundConvertPosition(&o.convert, 1000), 0);
+    std::vector<std::int16_t> again(want.size() - 2000);
+    ASSERT_EQ(RunSoundConvert(&o.convert, again.data(), static_cast<int>(again.size() * 2)),
+              static_cast<int>(again.size() * 2));
+    EXPECT_TRUE(std::equal(again.begin(), again.end(), want.begin() + 2000)) << pieces[0];
+  }
 }
 
 TEST(SoundWave, PiecesMovesAndTheEnd) {

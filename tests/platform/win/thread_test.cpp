@@ -3,11 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+#include <signal.h>
+
 #include <atomic>
 #include <filesystem>
 #include <thread>
 
+#include "platform/win/ddraw.h"
 #include "platform/win/sync.h"
+#include "platform/win/win_clock.h"
 #include "tests/support/thread_count.h"
 
 namespace win = plat::win;
@@ -135,3 +140,42 @@ TEST(WinThread, CurrentThreadHandleIsAPseudoHandle) {
   ASSERT_TRUE(win::GetExitCodeThread(win::GetCurrentThread(), &code));
   EXPECT_EQ(code, win::STILL_ACTIVE);
 }
+
+namespace {
+
+void ignoreSignal(int) {}
+
+// A sleep to a deadline wakes at or after it, also when signals without restart land
+// on the sleeper meanwhile, and a deadline already past returns at once; the blank
+// wait built on it always leaves the clock in a later 60 Hz period than it found it.
+TEST(WinThread, SleepsUntilItsDeadlineThroughSignals) {
+  struct sigaction quiet {}, old {};
+  quiet.sa_handler = &ignoreSignal;
+  sigemptyset(&quiet.sa_mask);
+  ASSERT_EQ(sigaction(SIGUSR1, &quiet, &old), 0);
+  const pthread_t sleeper = pthread_self();
+  std::atomic<bool> done{false};
+  std::thread poker([&] {
+    while (!done) {
+      pthread_kill(sleeper, SIGUSR1);
+      std::this_thread::sleep_for(std::chrono::microseconds(300));
+    }
+  });
+  for (const long long step : {0LL, 1000LL, 2'500'000LL, 7'000'000LL}) {
+    const long long deadline = win::MonotonicNanoseconds() + step;
+    win::SleepUntilNanoseconds(deadline);
+    EXPECT_GE(win::MonotonicNanoseconds(), deadline) << step;
+  }
+  win::SleepUntilNanoseconds(win::MonotonicNanoseconds() - 5'000'000);
+  win::SleepUntilNanoseconds(0);
+  for (int i = 0; i < 4; ++i) {
+    const long long before = win::MonotonicNanoseconds() * 60 / 1'000'000'000;
+    win::WaitForVerticalBlankTick();
+    EXPECT_GT(win::MonotonicNanoseconds() * 60 / 1'000'000'000, before) << i;
+  }
+  done = true;
+  poker.join();
+  sigaction(SIGUSR1, &old, nullptr);
+}
+
+}  // namespace

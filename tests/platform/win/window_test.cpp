@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/win/mask_channel.h"
 #include "platform/win/win_clock.h"
 #include "platform/win/window_frame.h"
 #include "platform/win/window_test.h"
@@ -459,6 +461,75 @@ TEST_F(WindowTest, FillRectPaintsTheClippedRectangleOnly) {
             << "rect " << r.left << "," << r.top << "," << r.right << "," << r.bottom << " at " << x << "," << y;
       }
   }
+  ReleaseDC(hwnd, dc);
+}
+
+}  // namespace
+
+namespace {
+
+// Painting a DIB into the window gives, for every frame pixel inside the clipped
+// destination, the nearest source pixel widened by its masks, and leaves every other
+// pixel alone: unscaled and scaled, top-down and bottom-up, 16 and 32 bits, clipped on
+// every side. The reference is the plain per-pixel rule.
+TEST_F(WindowTest, PaintedDibMatchesThePerPixelRule) {
+  ASSERT_NE(create(), nullptr);
+  HDC dc = GetDC(hwnd);
+  HBRUSH grey = CreateSolidBrush(0x404040);
+  const RECT whole{0, 0, 640, 480};
+  ASSERT_EQ(FillRect(dc, &whole, grey), 1);
+  DeleteObject(grey);
+  struct Format {
+    WORD bits;
+    DWORD red, green, blue;
+  };
+  const Format formats[] = {{32, 0xFF0000, 0xFF00, 0xFF},
+                            {32, 0xFF, 0xFF00, 0xFF0000},
+                            {32, 0x3FF00000, 0xFFC00, 0x3FF},
+                            {16, 0x7C00, 0x03E0, 0x001F},
+                            {16, 0xF800, 0x07E0, 0x001F}};
+  struct Place {
+    int xDest, yDest, destWidth, destHeight, xSrc, ySrc, srcWidth, srcHeight;
+  };
+  const Place places[] = {
+      {0, 0, 37, 23, 0, 0, 37, 23},    {-5, -3, 30, 20, 2, 1, 30, 20},     {620, 470, 37, 23, 0, 0, 37, 23},
+      {10, 12, 20, 9, 11, 7, 20, 9},   {3, 4, 74, 46, 0, 0, 37, 23},       {-9, 460, 13, 40, 4, 2, 26, 20},
+      {630, -2, 74, 11, 1, 3, 35, 19}, {700, 10, 37, 23, 0, 0, 37, 23},
+  };
+  uint32_t seed = 12345;
+  const auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+  for (const Format& f : formats)
+    for (const bool topDown : {true, false})
+      for (const Place& p : places) {
+        const int width = 37, rows = 23;
+        const size_t pitch = (size_t(width) * (f.bits / 8) + 3) & ~size_t{3};
+        std::vector<uint8_t> bits(pitch * rows);
+        for (uint8_t& b : bits) b = uint8_t(next() >> 24);
+        const WindowDib dib{bits.data(), width, topDown ? -rows : rows, f.bits, f.red, f.green, f.blue};
+        std::vector<uint32_t> before, after;
+        int w = 0, h = 0;
+        ASSERT_TRUE(GetWindowFrame(hwnd, &before, &w, &h));
+        const int used = PaintDibOnWindow(dc, p.xDest, p.yDest, p.destWidth, p.destHeight, p.xSrc, p.ySrc,
+                                          p.srcWidth, p.srcHeight, dib);
+        ASSERT_TRUE(GetWindowFrame(hwnd, &after, &w, &h));
+        const bool visible = p.xDest < w && p.yDest < h && p.xDest + p.destWidth > 0 && p.yDest + p.destHeight > 0;
+        EXPECT_EQ(used, visible ? p.srcHeight : 0);
+        const MaskChannel red(f.red), green(f.green), blue(f.blue);
+        for (int y = 0; y < h; ++y)
+          for (int x = 0; x < w; ++x) {
+            uint32_t want = before[size_t(y) * w + x];
+            if (x >= p.xDest && x < p.xDest + p.destWidth && y >= p.yDest && y < p.yDest + p.destHeight) {
+              const int sx = p.xSrc + (x - p.xDest) * p.srcWidth / p.destWidth;
+              const int sy = p.ySrc + (y - p.yDest) * p.srcHeight / p.destHeight;
+              const uint8_t* at = bits.data() + size_t(topDown ? sy : rows - 1 - sy) * pitch + sx * (f.bits / 8);
+              uint32_t v = 0;
+              std::memcpy(&v, at, f.bits / 8);
+              want = red.widen(v) << 16 | green.widen(v) << 8 | blue.widen(v);
+            }
+            ASSERT_EQ(after[size_t(y) * w + x], want) << f.bits << " bits, place " << (&p - places) << " at " << x
+                                                      << "," << y << (topDown ? " top-down" : " bottom-up");
+          }
+      }
   ReleaseDC(hwnd, dc);
 }
 
