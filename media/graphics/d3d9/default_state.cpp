@@ -33,18 +33,16 @@ int Graphics_D3D9_SetupDefaultDeviceState() {
 
     // The front's address modes: 0 means clamp.
     RenderState& r = GraphicsRender;
-    if (r.textureAddressU == 0) r.textureAddressU = D3DTADDRESS_CLAMP;
-    if (r.textureAddressV == 0) r.textureAddressV = D3DTADDRESS_CLAMP;
-    if (r.textureAddressW == 0) r.textureAddressW = D3DTADDRESS_CLAMP;
+    ClampUnsetTextureAddressModes();
 
     if (Direct3DDevice9_IsValid()) {
         for (int i = 0; i < kD3D9Samplers; ++i) {
-            Direct3DDevice9_SetSamplerState(i, D3DSAMP_ADDRESSU, DWORD(r.textureAddressU));
-            Direct3DDevice9_SetSamplerState(i, D3DSAMP_ADDRESSV, DWORD(r.textureAddressV));
-            Direct3DDevice9_SetSamplerState(i, D3DSAMP_ADDRESSW, DWORD(r.textureAddressW));
-            c.sampler[i][D3DSAMP_ADDRESSU] = uint32_t(r.textureAddressU);
-            c.sampler[i][D3DSAMP_ADDRESSV] = uint32_t(r.textureAddressV);
-            c.sampler[i][D3DSAMP_ADDRESSW] = uint32_t(r.textureAddressW);
+            Direct3DDevice9_SetSamplerState(i, D3DSAMP_ADDRESSU, DWORD(r.textureAddressU[i]));
+            Direct3DDevice9_SetSamplerState(i, D3DSAMP_ADDRESSV, DWORD(r.textureAddressV[i]));
+            Direct3DDevice9_SetSamplerState(i, D3DSAMP_ADDRESSW, DWORD(r.textureAddressW[i]));
+            c.sampler[i][D3DSAMP_ADDRESSU] = uint32_t(r.textureAddressU[i]);
+            c.sampler[i][D3DSAMP_ADDRESSV] = uint32_t(r.textureAddressV[i]);
+            c.sampler[i][D3DSAMP_ADDRESSW] = uint32_t(r.textureAddressW[i]);
             c.sampler[i][D3DSAMP_MAXANISOTROPY] = 1;
         }
         const DWORD states[][2] = {{D3DRS_CULLMODE, D3DCULL_NONE},
@@ -146,7 +144,7 @@ int Graphics_D3D9_ReapplyDeviceState() {
         Graphics_D3D9_DeviceState_SetTextureAddressV(int(c.sampler[i][D3DSAMP_ADDRESSV]), i);
         Graphics_D3D9_DeviceState_SetTextureAddressW(int(c.sampler[i][D3DSAMP_ADDRESSW]), i);
     }
-    for (int s = 0; s < 4; ++s)
+    for (int s = 0; s < 8; ++s)
         Graphics_D3D9_DeviceState_SetTextureTransform(c.textureTransformOn[s], &c.textureTransform[s], s);
 
     Graphics_D3D9_DeviceState_SetFogEnable(c.fogEnable);

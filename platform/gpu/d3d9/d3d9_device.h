@@ -95,6 +95,8 @@ class Device final : public Com<IDirect3DDevice9Ex> {
                    bool index32, UINT vertexCount);
   bool prepareMerger();
   bool prepareSamplers(int stages);
+  // fixed_plan.cpp
+  void planFixedFunction(const VertexFormat& format, const float worldView[4][4], bool lit, VertexPlan& p);
 
   DWORD behaviour_;
   bool ex_;
@@ -139,7 +141,8 @@ class Device final : public Com<IDirect3DDevice9Ex> {
   std::vector<uint8_t> expanded_;
   VertexPlan vertexPlan_;
   CombinerPlan combinerPlan_;
-  ShaderEntry vertexEntry_, pixelEntry_;
+  ShaderEntry vertexEntry_, pixelEntry_, fogEntry_;
+  FogPixelPlan fogPlan_;
 
   friend class DeviceAccess;
 };
