@@ -122,6 +122,11 @@ int DeleteAllLightsOnTerminate() {
 
 int GetDefaultLightHandle() { return lights.defaultLight; }
 
+void RequestLightStatesResend() {
+    lights.force = 1;
+    GraphicsDrawSettings.dirty = 1;
+}
+
 int LightStatesDirty() { return lights.dirty || lights.force ? 1 : 0; }
 
 int RefreshLightStates() {

@@ -134,13 +134,14 @@ int Graphics_D3D11_ReapplyDeviceState() {
         Graphics_D3D11_DeviceState_SetTextureAddressW(c.samplerDesc[i].AddressW, i);
     }
     const Matrix4x4F id = identity();
-    const RenderState& r = GraphicsRender;
+    RenderState& r = GraphicsRender;
     Graphics_D3D11_DeviceState_SetTextureTransform(r.textureTransformUse, r.textureTransformUse ? &r.textureTransform : &id);
     D3D11Sys.context->IASetPrimitiveTopology(c.topology);
+    // The set-up before this put the defaults in the cache: fog comes from the front.
     Graphics_D3D11_DeviceState_SetFogEnable(c.fogEnable);
-    Graphics_D3D11_SetFogMode(c.fogMode);
-    Graphics_D3D11_DeviceState_SetFogColor(c.fogColor);
-    Graphics_D3D11_DeviceState_SetFogStartEnd(c.fogStart, c.fogEnd, c.fogDensity);
+    Graphics_D3D11_SetFogMode(r.fogMode);
+    Graphics_D3D11_DeviceState_SetFogColor(r.fogColor);
+    Graphics_D3D11_DeviceState_SetFogStartEnd(r.fogStart, r.fogEnd, c.fogDensity);
     const DrawSettings& s = GraphicsDrawSettings;
     Graphics_D3D11_DeviceState_SetViewportMatrix(&s.viewportF);
     Graphics_D3D11_DeviceState_SetProjectionMatrix(&s.projectionF);
@@ -158,6 +159,9 @@ int Graphics_D3D11_ReapplyDeviceState() {
     }
     c.force = 0;
     Graphics_D3D11_DeviceState_ResendAll();
+    // The front's lights and material reach the new device with the next lit draw.
+    RequestLightStatesResend();
+    GraphicsRender.materialDirty = 1;
     return 0;
 }
 

@@ -5,6 +5,7 @@
 #include "media/graphics/d3d9/d3d9_state.h"
 #include "media/graphics/graph_filter.h"
 #include "media/graphics/graphics_state.h"
+#include "media/graphics/light.h"
 #include "media/graphics/render_state.h"
 
 namespace ZaDod {
@@ -64,6 +65,9 @@ int Graphics_D3D9_SetupDefaultDeviceState() {
 
     // What the cache believes now; the first preparation sends what differs.
     c.lighting = 1;
+    // A new device has no light on: a cache that still said so would never enable one.
+    for (int i = 0; i < kD3D9Lights; ++i) c.lights[i] = D3DLIGHT9{}, c.lightEnabled[i] = 0;
+    c.highestLight = -1;
     c.allAnisotropy = 1;
     c.shadeMode = D3DSHADE_FLAT;
     c.zEnable = 1;
@@ -193,6 +197,9 @@ int Graphics_D3D9_ReapplyDeviceState() {
     Graphics_D3D9_ApplyBlendMode(nullptr, 0, 1, 1);
     Graphics_D3D9_DeviceState_ResendAll();
     c.force = 0;
+    // The front's lights and material reach the new device with the next lit draw.
+    RequestLightStatesResend();
+    GraphicsRender.materialDirty = 1;
     return 0;
 }
 

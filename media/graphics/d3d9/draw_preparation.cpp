@@ -84,7 +84,10 @@ void Graphics_D3D9_DrawPreparation(int key) {
     const bool keepBlend = (key & 0x100) != 0;
     if (!keepBlend) {
         const KeyAlphaFlags f = DecodeKeyAlphaFlags(key, s.blendMode, s.samplingMode);
-        const int colour = (key & 0x20) || s.brightRed < 255 || s.brightGreen < 255 || s.brightBlue < 255 ? 1 : 0;
+        // A lit draw's vertex colour is its lighting: it always modulates the texture.
+        const bool lit = (key & 0x200) != 0 && !s.lightingOff;
+        const int colour =
+            (key & 0x20) || lit || s.brightRed < 255 || s.brightGreen < 255 || s.brightBlue < 255 ? 1 : 0;
         const int alpha = (key & 0x40) || s.blendMode != 0 ? 1 : 0;
         Graphics_D3D9_DeviceState_SetDiffuseKey(colour);
         Graphics_D3D9_DeviceState_SetAlphaKey(alpha);
@@ -98,8 +101,16 @@ void Graphics_D3D9_DrawPreparation(int key) {
     if (!keepBlend && (c.keyChanged || c.textureChanged)) {
         Graphics_D3D9_ApplyBlendMode(nullptr, 0, 1, both ? 0 : 1);
     } else if (onShaders) {
-        if (c.shaderMode == 0 && !both) Graphics_D3D9_ApplyBlendMode(nullptr, 0, 1, 1);
-        else if (c.shaderMode == 1 && both) Graphics_D3D9_ApplyBlendMode(nullptr, 0, 1, 0);
+        // A 3D draw with specular needs the fixed stages (the shaders add no specular):
+        // one left on the shader path is moved back to them.
+        if (c.shaderMode == 0 && !both) {
+            Graphics_D3D9_ApplyBlendMode(nullptr, 0, 1, 1);
+        } else if (both && c.pixelShader != nullptr && !c.pixelShaderUser) {
+            c.keyChanged = 1;
+            Graphics_D3D9_ApplyBlendMode(nullptr, 0, 1, 0);
+        } else if (c.shaderMode == 1 && both) {
+            Graphics_D3D9_ApplyBlendMode(nullptr, 0, 1, 0);
+        }
     }
 
     Graphics_D3D9_DeviceState_SetShadeMode((key & 0x8) ? D3DSHADE_GOURAUD : D3DSHADE_FLAT);
