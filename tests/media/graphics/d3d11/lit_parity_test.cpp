@@ -96,7 +96,7 @@ void sceneSettings() {
 
 // Draws the vertices as a triangle list through the running back end with the 3D key;
 // `graph` (or -1) is bound as the texture.
-void draw(const std::vector<Vertex3D>& v, int graph) {
+void drawMesh3D(const std::vector<Vertex3D>& v, int graph) {
   const int key = (graph >= 0 ? 0x8000 : 0) | 0x4000 | 0x800 | 0x400 | 0x200 | 0x80 | 0x8;
   GraphData* g = graph >= 0 ? GetGraphData(graph, 0) : nullptr;
   if (GraphicsApiType == 1) {
@@ -119,7 +119,7 @@ void draw(const std::vector<Vertex3D>& v, int graph) {
   }
 }
 
-std::vector<uint32_t> frame() {
+std::vector<uint32_t> litFrame() {
   Graphics_Hardware_FlushVertexBatch(0);
   BaseImage image{};
   std::vector<uint32_t> out(640 * 480, 0);
@@ -184,8 +184,8 @@ std::vector<uint32_t> litScene(bool recreate) {
   const int tex = makeTexture();
   if (recreate) Graphics_Hardware_RecreateDevice(1, 640, 480, 32, 60);
   clearScreen(0, 0, 0);
-  draw(mesh(32), tex);
-  return frame();
+  drawMesh3D(mesh(32), tex);
+  return litFrame();
 }
 
 int worstChannel(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
@@ -239,8 +239,8 @@ uint32_t formulaQuad(float depth, bool fog) {
   const float e = 0.2f;
   const Vertex3D a{-e, e, depth, 0, 0, -1, 0xFFFFFFFFu, 0, 0, 0, 0, 0}, b{e, e, depth, 0, 0, -1, 0xFFFFFFFFu, 0, 0, 0, 0, 0},
       c{-e, -e, depth, 0, 0, -1, 0xFFFFFFFFu, 0, 0, 0, 0, 0}, d{e, -e, depth, 0, 0, -1, 0xFFFFFFFFu, 0, 0, 0, 0, 0};
-  draw({a, b, c, b, d, c}, -1);
-  return frame()[240 * 640 + 320] & 0xFFFFFFu;
+  drawMesh3D({a, b, c, b, d, c}, -1);
+  return litFrame()[240 * 640 + 320] & 0xFFFFFFu;
 }
 
 
@@ -276,8 +276,8 @@ std::vector<uint32_t> stepScene() {
   std::vector<Vertex3D> v = flatQuad(-0.1f, -0.1f, 0.1f, 0.1f, 4.0f);
   const std::vector<Vertex3D> beyond = flatQuad(0.5f, -0.3f, 0.9f, 0.3f, 6.0f);
   v.insert(v.end(), beyond.begin(), beyond.end());
-  draw(v, -1);
-  return frame();
+  drawMesh3D(v, -1);
+  return litFrame();
 }
 
 TEST_F(LitParityTest, EmptyFogRangeAndHardSpotGiveOnlyTwoColours) {
