@@ -136,10 +136,10 @@ bool specularOn(const ShaderEnv& env) { return env.constant(kVsBaseSlot, kVsSpec
 void vertexUnlit3D(const VertexIn& in, const ShaderEnv& env, const ShaderEntry& self, VertexOut& out) {
   float view[3], normal[3];
   transform3D(in, env, self.param[0], out, view, normal);
-  const bool spec = specularOn(env);
+  const bool withSpecular = specularOn(env);
   for (int k = 0; k < 4; ++k) {
     out.v[kColour0 + k] = in.in[2][k];
-    out.v[kColour1 + k] = spec ? in.in[3][k] : 0.0f;
+    out.v[kColour1 + k] = withSpecular ? in.in[3][k] : 0.0f;
   }
 }
 
@@ -161,16 +161,16 @@ void vertexPerPixel3D(const VertexIn& in, const ShaderEnv& env, const ShaderEntr
   float view[3], normal[3];
   transform3D(in, env, self.param[0], out, view, normal);
   const FixedSurface s = surfaceOf(env, true, env, in.in[2].c, in.in[3].c);
-  const float spec = specularOn(env) ? 1.0f : 0.0f;
+  const float specularScale = specularOn(env) ? 1.0f : 0.0f;
   for (int k = 0; k < 4; ++k) {
     out.v[kColour0 + k] = s.diffuse[k];
-    out.v[kColour1 + k] = k < 3 ? s.specular[k] * spec : s.specular[3];
+    out.v[kColour1 + k] = k < 3 ? s.specular[k] * specularScale : s.specular[3];
   }
   for (int k = 0; k < 3; ++k) {
     out.v[kViewPosAt + k] = view[k];
     out.v[kViewNormalAt + k] = normal[k];
   }
-  out.v[kViewPosAt + 3] = spec;
+  out.v[kViewPosAt + 3] = specularScale;
 }
 
 // The pixel end every 3D pixel function shares: texture x diffuse, the kind, specular
