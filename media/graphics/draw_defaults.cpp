@@ -23,7 +23,8 @@ int ResetDrawSettings() {
     r.restoreCallback = restore;
     r.keepSettingsOnTargetChange = keep;
 
-    r.textureAddressU = r.textureAddressV = r.textureAddressW = 3;
+    for (int i = 0; i < 16; ++i) r.textureAddressU[i] = r.textureAddressV[i] = r.textureAddressW[i] = 3;
+    CreateIdentityMatrix(&r.textureTransform);
     r.blendGraph = -1;
     r.settingsChanged = 1;
     r.drawZ = 0.2f;

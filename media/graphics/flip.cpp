@@ -115,6 +115,9 @@ int LockDrawTargetBuffer(const ImageRect* rect, BaseImage* out, int handle, int 
     } else if (GetDrawTargetSize(GraphicsDrawSettings.targets[0].handle, &width, &height) != 0) {
         return -1;
     }
+    // No rectangle locks the whole target.
+    const ImageRect whole{0, 0, width, height};
+    if (rect == nullptr) rect = &whole;
     if (rect->left < 0 || rect->left >= rect->right || rect->right > width || rect->top < 0 ||
         rect->top >= rect->bottom || rect->bottom > height)
         return -1;

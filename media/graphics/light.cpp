@@ -122,6 +122,13 @@ int DeleteAllLightsOnTerminate() {
 
 int GetDefaultLightHandle() { return lights.defaultLight; }
 
+void RequestLightStatesResend() {
+    lights.force = 1;
+    GraphicsDrawSettings.dirty = 1;
+}
+
+int LightStatesDirty() { return lights.dirty || lights.force ? 1 : 0; }
+
 int RefreshLightStates() {
     Graphics_Hardware_SetUseLighting(GraphicsDrawSettings.lightingOff ? 0 : 1);
     if (!lights.dirty && !lights.force) return 0;

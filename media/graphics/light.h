@@ -35,6 +35,10 @@ int DeleteAllLightHandles();
 int DeleteAllLightsOnTerminate();
 LightData* GetLightData(int handle);
 int SetLightEnableHandle(int handle, int flag);
+// Makes the next refresh send every enabled light again (a re-created device has none).
+void RequestLightStatesResend();
+// 1 when the light list changed since the last refresh.
+int LightStatesDirty();
 // Numbers the enabled lights for the device and sends what changed; 0.
 int RefreshLightStates();
 // The default light's handle, -1 none.

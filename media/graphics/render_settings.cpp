@@ -1,6 +1,8 @@
 // The plain setters of the draw state.
 #include "media/graphics/render_settings.h"
 
+#include <cstring>
+
 #include "media/graphics/graph.h"
 #include "media/graphics/hardware.h"
 #include "media/system/window.h"
@@ -130,6 +132,91 @@ int SetUseZBuffer3D(int flag) {
     if (s.useZBuffer == flag) return 0;
     beginChange();
     s.useZBuffer = flag;
+    return 0;
+}
+
+// The 3D settings below reach the device through the draw preparation; only fog mode and
+// colour have device setters of their own.
+int SetCullMode(int mode) {
+    if (mode < 0 || mode > 2) return -1;
+    RenderState& r = GraphicsRender;
+    if (r.cullMode == mode) return 0;
+    beginChange();
+    r.cullMode = mode;
+    return 0;
+}
+
+int SetUseSpecular(int flag) {
+    RenderState& r = GraphicsRender;
+    const int off = flag ? 0 : 1;
+    if (r.specularOff == off) return 0;
+    beginChange();
+    r.specularOff = off;
+    return 0;
+}
+
+int SetTextureAddressModeUVW(int u, int v, int w, int stage) {
+    // Wrap, mirror, clamp, border and mirror-once are the modes both devices know.
+    auto known = [](int mode) { return mode >= 1 && mode <= 5; };
+    if (stage < -1 || stage >= 16 || !known(u) || !known(v) || !known(w)) return -1;
+    RenderState& r = GraphicsRender;
+    const int first = stage < 0 ? 0 : stage, last = stage < 0 ? 15 : stage;
+    bool same = true;
+    for (int i = first; i <= last; ++i)
+        same = same && r.textureAddressU[i] == u && r.textureAddressV[i] == v && r.textureAddressW[i] == w;
+    if (same) return 0;
+    beginChange();
+    for (int i = first; i <= last; ++i) {
+        r.textureAddressU[i] = u;
+        r.textureAddressV[i] = v;
+        r.textureAddressW[i] = w;
+    }
+    return 0;
+}
+
+int SetTextureAddressTransformMatrix(int use, const Matrix4x4F* matrix) {
+    RenderState& r = GraphicsRender;
+    Matrix4x4F m;
+    if (matrix != nullptr)
+        m = *matrix;
+    else
+        CreateIdentityMatrix(&m);
+    const int on = use ? 1 : 0;
+    if (r.textureTransformUse == on && std::memcmp(&r.textureTransform, &m, sizeof m) == 0) return 0;
+    beginChange();
+    r.textureTransformUse = on;
+    r.textureTransform = m;
+    r.textureTransformApplied = 0;
+    return 0;
+}
+
+int SetFogMode(int mode) {
+    if (mode < 0 || mode > 3) return -1;
+    RenderState& r = GraphicsRender;
+    if (r.fogMode == mode) return 0;
+    beginChange();
+    r.fogMode = mode;
+    if (GraphicsSys.hardware) Graphics_Hardware_SetFogMode(mode);
+    return 0;
+}
+
+int SetFogColor(int red, int green, int blue) {
+    RenderState& r = GraphicsRender;
+    const unsigned int color = unsigned(clampByte(red)) << 16 | unsigned(clampByte(green)) << 8 | unsigned(clampByte(blue));
+    if (r.fogColor == color) return 0;
+    beginChange();
+    r.fogColor = color;
+    if (GraphicsSys.hardware) Graphics_Hardware_SetFogColor(color);
+    return 0;
+}
+
+int SetUsePerPixelLighting(int which, int flag) {
+    if (which < 0 || which > 1) return -1;
+    RenderState& r = GraphicsRender;
+    const int on = flag ? 1 : 0;
+    if (r.perPixelLighting[which] == on) return 0;
+    beginChange();
+    r.perPixelLighting[which] = on;
     return 0;
 }
 

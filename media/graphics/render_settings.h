@@ -35,6 +35,16 @@ int SetBlendGraphPosition(int x, int y);
 int SetBlendGraphPositionMode(int mode);
 int SetUseLighting(int flag);
 int SetUseZBuffer3D(int flag);
+// 3D draw settings (C++ only): cull mode 0 none, 1, 2; specular on or off; per-stage
+// texture address modes (stage -1: all 16); the texture-address transform (null matrix:
+// identity); fog mode 0..3 and colour; per-pixel lighting, `which` 0 or 1.
+int SetCullMode(int mode);
+int SetUseSpecular(int flag);
+int SetTextureAddressModeUVW(int u, int v, int w, int stage);
+int SetTextureAddressTransformMatrix(int use, const Matrix4x4F* matrix);
+int SetFogMode(int mode);
+int SetFogColor(int red, int green, int blue);
+int SetUsePerPixelLighting(int which, int flag);
 int BindDepthBufferForDrawTarget();
 // When set, a change of draw target keeps the draw area request and the camera.
 int SetDrawTargetKeepSettingsFlag(int flag);

@@ -2,6 +2,8 @@
 // and the combined transform.
 #include "media/graphics/render_state.h"
 
+#include <initializer_list>
+
 #include "media/base/handle.h"
 #include "media/graphics/graph.h"
 #include "media/graphics/hardware.h"
@@ -36,6 +38,13 @@ int GetDrawTargetSize(int handle, int* width, int* height) {
     if (width) *width = w;
     if (height) *height = h;
     return 0;
+}
+
+void ClampUnsetTextureAddressModes() {
+    RenderState& r = GraphicsRender;
+    for (int* modes : {r.textureAddressU, r.textureAddressV, r.textureAddressW})
+        for (int i = 0; i < 16; ++i)
+            if (modes[i] == 0) modes[i] = 3;
 }
 
 void RefreshCombinedMatrix() {

@@ -39,7 +39,8 @@ struct RenderState {
     int maxAnisotropy;
     int fillMode;
     int depthCompare2D, depthCompare3D;
-    int textureAddressU, textureAddressV, textureAddressW;
+    // Per texture stage; 0 stands for clamp until a device set-up replaces it.
+    int textureAddressU[16], textureAddressV[16], textureAddressW[16];
     int userShaderHandle;
     int applyTransColorToLoads;
     int useVertexDiffuse, useVertexSpecular;
@@ -50,6 +51,19 @@ struct RenderState {
     Vector3F defaultLightDirection;
     MaterialParam material;
     int materialDirty;
+
+    // 3D draw settings only C++ callers reach: culling (0 none, 1, 2), specular switched
+    // off, the texture-address transform (noted as applied once the back end has it), fog
+    // mode (0 none, 1 exp, 2 exp2, 3 linear) and colour (0x00RRGGBB), and the two settings
+    // that ask for per-pixel lighting.
+    int cullMode;
+    int specularOff;
+    int textureTransformUse;
+    Matrix4x4F textureTransform;
+    int textureTransformApplied;
+    int fogMode;
+    unsigned int fogColor;
+    int perPixelLighting[2];
 
     int keepSettingsOnTargetChange;
     int lockFlag;
@@ -62,6 +76,8 @@ extern RenderState GraphicsRender;
 void FlushDrawBatch();
 // Size of a draw target: the screen for -4, -2, -3 and -5, else the graph's; -1 when unknown.
 int GetDrawTargetSize(int handle, int* width, int* height);
+// Replaces every per-stage address mode of 0 by clamp (3), as the device set-ups do.
+void ClampUnsetTextureAddressModes();
 // view x projection x viewport again after one of them changed.
 void RefreshCombinedMatrix();
 

@@ -35,6 +35,7 @@ int SetGraphRestoreCallback(void (*callback)());
 int IsGraphRestoreCallbackSet();
 
 int ConvClientPosToScreenPos(int x, int y, int* screenX, int* screenY);
+// A null rectangle locks the whole target.
 int LockDrawTargetBuffer(const ImageRect* rect, BaseImage* out, int handle = -1, int surfaceIndex = 0,
                          int readOnly = 0);
 int UnlockDrawTargetBuffer();

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/gpu/shaders/package3d.h"
 #include "tools/shaderpack/package_write.h"
 
 namespace {
@@ -43,8 +44,14 @@ std::vector<Entry> baseEntries() {
   return e;
 }
 
-// The 3D package: 2822 entries, none with code (3D draws are not offered).
-std::vector<Entry> entries3D() { return std::vector<Entry>(2822, Entry{Stage::pixel, ""}); }
+// The 3D package: 2822 entries in the layout the bank and the back end share; reserved
+// entries have no code.
+std::vector<Entry> entries3D() {
+  std::vector<Entry> e;
+  for (const plat::gpu::Package3DEntry& p : plat::gpu::package3DLayout())
+    e.push_back({p.stage == plat::gpu::ShaderStage::vertex ? Stage::vertex : Stage::pixel, p.name});
+  return e;
+}
 
 // Writes through a temporary file so that a failed run leaves no half source behind.
 bool writeSource(const std::string& output, const std::string& source) {

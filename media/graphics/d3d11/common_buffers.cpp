@@ -4,6 +4,7 @@
 
 #include "media/base/log.h"
 #include "media/graphics/d3d11/d3d11_graph.h"
+#include "media/graphics/d3d11/d3d11_shaders_3d.h"
 #include "media/graphics/draw.h"
 #include "media/graphics/hwdraw/hwdraw.h"
 
@@ -50,7 +51,12 @@ int bindCommonVertices(int format, D3D11_PRIMITIVE_TOPOLOGY topology, const void
     if (upload(b.commonVertexBuffer, vertices, size_t(count) * size_t(stride)) < 0) return -1;
     Graphics_D3D11_DeviceState_SetPrimitiveTopology(topology);
     Graphics_D3D11_DeviceState_SetInputLayout(D3D11ShaderSys.layouts[format]);
-    if (shaderFlag) Graphics_D3D11_DeviceState_SetVertexShader(D3D11ShaderSys.stdVertex[format], 0);
+    if (shaderFlag && format == 5) {
+        // 3D vertices take the lit, fogged 3D shaders.
+        if (!Graphics_D3D11_Shader_Normal3DDraw_Setup()) return -1;
+    } else if (shaderFlag) {
+        Graphics_D3D11_DeviceState_SetVertexShader(D3D11ShaderSys.stdVertex[format], 0);
+    }
     Graphics_D3D11_DeviceState_SetVertexBuffer(b.commonVertexBuffer, stride);
     return Graphics_D3D11_DeviceState_ApplyStates() < 0 ? -1 : 0;
 }

@@ -3,6 +3,7 @@
 #pragma once
 #include "media/graphics/d3d11/d3d11_backend.h"
 #include "media/graphics/light.h"
+#include "media/graphics/render_state.h"
 
 namespace ZaDod {
 
@@ -88,6 +89,14 @@ struct D3D11DeviceStateCache {
     LightParam lights[kD3D11Lights];
     int lightEnabled[kD3D11Lights];
     int lightHighest;
+    // What the light constants are computed from: material, global ambient (r, g, b, a in
+    // 0..1), the view matrix the light positions went through; fog start, end, density.
+    MaterialParam material;
+    float ambient[4];
+    Matrix4x4F view;
+    float fogStart, fogEnd, fogDensity;
+    unsigned int fogColor;
+    int specular;
 };
 extern D3D11DeviceStateCache D3D11State;
 // The short name the cache's own files use for it (`using d3d11_cache::c;`).
@@ -117,6 +126,17 @@ int Graphics_D3D11_DeviceState_SetFactorColor(const float color[4]);
 int Graphics_D3D11_DeviceState_SetFogEnable(int flag);
 int Graphics_D3D11_DeviceState_SetFogColor(unsigned int color);
 int Graphics_D3D11_DeviceState_SetFogStartEnd(float start, float end, float density);
+int Graphics_D3D11_DeviceState_SetLight(int index, const LightParam* light);
+int Graphics_D3D11_DeviceState_SetLightEnable(int index, int flag);
+int Graphics_D3D11_DeviceState_SetMaterial(const MaterialParam* material);
+// Global ambient colour, packed 0xAARRGGBB.
+int Graphics_D3D11_DeviceState_SetAmbientLight(unsigned int color);
+// Specular on or off: a shader input, kept beside the vertex flags (VS base, byte 252).
+int Graphics_D3D11_DeviceState_SetSpecularEnable(int flag);
+// Light ambient x material ambient into each enabled light, and the global term at 704.
+void Graphics_D3D11_DeviceState_RefreshLights();
+// Every light's constants again (after the view matrix changed).
+void Graphics_D3D11_DeviceState_WriteLightConstants(int index);
 int Graphics_D3D11_DeviceState_SetViewportMatrix(const Matrix4x4F* matrix);
 int Graphics_D3D11_DeviceState_SetProjectionMatrix(const Matrix4x4F* matrix);
 int Graphics_D3D11_DeviceState_SetViewMatrix(const Matrix4x4F* matrix);

@@ -21,18 +21,6 @@ Matrix4x4F identity() {
     return m;
 }
 
-void putMaterial() {
-    D3D11ConstantBuffer* b = D3D11BuiltinConstantBuffers[kCBCommon];
-    if (b == nullptr) return;
-    auto* p = reinterpret_cast<float*>(b->copy + 672);
-    const float diffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f}, specular[4] = {0.8f, 0.8f, 0.8f, 0.0f};
-    std::memcpy(p, diffuse, sizeof diffuse);           // 672
-    std::memcpy(p + 4, specular, sizeof specular);     // 688
-    std::memset(p + 8, 0, sizeof(float) * 4);          // 704: ambient x global ambient + emissive
-    p[12] = 20.0f;                                     // 720: power
-    b->dirty = 1;
-}
-
 }  // namespace
 
 int Graphics_D3D11_SetupDefaultDeviceState() {
@@ -62,24 +50,27 @@ int Graphics_D3D11_SetupDefaultDeviceState() {
     Graphics_D3D11_DeviceState_MarkAllDirty();
 
     // The front's address modes: 0 means clamp.
-    RenderState& r = GraphicsRender;
-    if (r.textureAddressU == 0) r.textureAddressU = D3D11_TEXTURE_ADDRESS_CLAMP;
-    if (r.textureAddressV == 0) r.textureAddressV = D3D11_TEXTURE_ADDRESS_CLAMP;
-    if (r.textureAddressW == 0) r.textureAddressW = D3D11_TEXTURE_ADDRESS_CLAMP;
+    ClampUnsetTextureAddressModes();
     Graphics_D3D11_DeviceState_SetTextureFilter(0);
     Graphics_D3D11_DeviceState_SetMaxAnisotropy(16, -1);
 
     const Matrix4x4F id = identity();
     Graphics_D3D11_DeviceState_SetTextureTransform(0, &id);
+    if (!c.lighting) Graphics_D3D11_FlushVertexBatch(-1, 0);
     c.lighting = 1;
     for (int i = 0; i < kD3D11Lights; ++i) c.lights[i] = LightParam{}, c.lightEnabled[i] = 0;
     c.lightHighest = -1;
-    putMaterial();
+    c.view = id;
+    const MaterialParam material{{0.8f, 0.8f, 0.8f, 1.0f}, {0, 0, 0, 0}, {0.8f, 0.8f, 0.8f, 0.0f}, {0, 0, 0, 0}, 20.0f};
+    Graphics_D3D11_DeviceState_SetMaterial(&material);
     Graphics_D3D11_DeviceState_SetVSFlags(1, 1, 0);
-    c.fogEnable = 0;
+    Graphics_D3D11_DeviceState_SetSpecularEnable(1);
+    Graphics_D3D11_DeviceState_SetFogEnable(0);
     c.fogMode = 0;
     Graphics_D3D11_DeviceState_SetFogColor(0);
     Graphics_D3D11_DeviceState_SetFogStartEnd(0.0f, 1.0f, 1.0f);
+    Graphics_D3D11_DeviceState_SetAmbientLight(0);
+    for (int i = 0; i < kD3D11Lights; ++i) Graphics_D3D11_DeviceState_WriteLightConstants(i);
 
     const D3D11_VIEWPORT viewport{0, 0, float(GraphicsSys.width), float(GraphicsSys.height), 0.0f, 1.0f};
     Graphics_D3D11_DeviceState_SetViewport(&viewport);
@@ -150,16 +141,34 @@ int Graphics_D3D11_ReapplyDeviceState() {
         Graphics_D3D11_DeviceState_SetTextureAddressW(c.samplerDesc[i].AddressW, i);
     }
     const Matrix4x4F id = identity();
-    Graphics_D3D11_DeviceState_SetTextureTransform(0, &id);
+    RenderState& r = GraphicsRender;
+    Graphics_D3D11_DeviceState_SetTextureTransform(r.textureTransformUse, r.textureTransformUse ? &r.textureTransform : &id);
     D3D11DeviceContext_IASetPrimitiveTopology(c.topology);
+    // The set-up before this put the defaults in the cache: fog comes from the front.
     Graphics_D3D11_DeviceState_SetFogEnable(c.fogEnable);
+    Graphics_D3D11_SetFogMode(r.fogMode);
+    Graphics_D3D11_DeviceState_SetFogColor(r.fogColor);
+    Graphics_D3D11_DeviceState_SetFogStartEnd(r.fogStart, r.fogEnd, c.fogDensity);
     const DrawSettings& s = GraphicsDrawSettings;
     Graphics_D3D11_DeviceState_SetViewportMatrix(&s.viewportF);
     Graphics_D3D11_DeviceState_SetProjectionMatrix(&s.projectionF);
     Graphics_D3D11_DeviceState_SetViewMatrix(&s.viewF);
     Graphics_D3D11_DeviceState_SetWorldMatrix(&s.worldF);
+    Graphics_D3D11_DeviceState_SetMaterial(&c.material);
+    Graphics_D3D11_DeviceState_RefreshLights();
+    const int lighting = c.lighting;
+    c.lighting = -1;
+    Graphics_D3D11_SetUseLighting(lighting);
+    for (int i = 0; i < kD3D11Lights; ++i) {
+        if (!c.lightEnabled[i] && i > c.lightHighest) continue;
+        Graphics_D3D11_DeviceState_SetLight(i, &c.lights[i]);
+        Graphics_D3D11_DeviceState_SetLightEnable(i, c.lightEnabled[i]);
+    }
     c.force = 0;
     Graphics_D3D11_DeviceState_ResendAll();
+    // The front's lights and material reach the new device with the next lit draw.
+    RequestLightStatesResend();
+    GraphicsRender.materialDirty = 1;
     return 0;
 }
 

@@ -3,6 +3,7 @@
 #include "media/graphics/d3d11/d3d11_state.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hwdraw/hwdraw.h"
+#include "media/graphics/light.h"
 #include "media/graphics/render_state.h"
 
 namespace ZaDod {
@@ -88,9 +89,25 @@ int Graphics_D3D11_DeviceState_SetBlendTexture(ID3D11Texture2D* texture, ID3D11S
 int Graphics_D3D11_DrawPreparation(int key) {
     if (!D3D11Device_IsValid()) return -1;
     const DrawSettings& s = GraphicsDrawSettings;
-    const RenderState& r = GraphicsRender;
+    RenderState& r = GraphicsRender;
     c.drawPrepNeeded = 0;
-    GraphicsRender.settingsChanged = 0;
+    r.settingsChanged = 0;
+
+    // Lighting is a shader input: switching it off only flags the state.
+    if ((key & 0x200) != 0 && !s.lightingOff) {
+        if (LightStatesDirty())
+            RefreshLightStates();
+        else if (!c.lighting)
+            Graphics_D3D11_SetUseLighting(1);
+    } else if (c.lighting) {
+        Graphics_D3D11_SetUseLighting(0);
+    }
+    if (r.materialDirty) {
+        Graphics_D3D11_DeviceState_SetMaterial(&r.material);
+        r.materialDirty = 0;
+    }
+    Graphics_D3D11_DeviceState_SetVSFlags(r.useVertexDiffuse ? 1 : 0, r.useVertexSpecular ? 1 : 0, c.vertexFlag);
+    Graphics_D3D11_DeviceState_SetSpecularEnable((key & 0x400) != 0 && !r.specularOff ? 1 : 0);
 
     // Depth: 2D draws use the 2D comparison and switch depth writing off with the test.
     const int depthOn = s.useZBuffer ? 1 : 0;
@@ -101,6 +118,7 @@ int Graphics_D3D11_DrawPreparation(int key) {
         Graphics_D3D11_DeviceState_SetDepthWriteEnable(0);
     }
     if (r.fillMode == 2 || r.fillMode == 3) Graphics_D3D11_DeviceState_SetFillMode(r.fillMode);
+    Graphics_D3D11_DeviceState_SetFogEnable((key & 0x80) != 0 && s.fogEnable ? 1 : 0);
 
     if ((key & 0x100) == 0) {
         const KeyAlphaFlags f = DecodeKeyAlphaFlags(key, s.blendMode, s.samplingMode);
@@ -114,21 +132,32 @@ int Graphics_D3D11_DrawPreparation(int key) {
     if (r.maxAnisotropy >= 1 && c.allAnisotropy != r.maxAnisotropy)
         Graphics_D3D11_DeviceState_SetMaxAnisotropy(r.maxAnisotropy, -1);
 
-    // Culling only for draws that ask for it.
-    if ((key & 0x4000) == 0 && c.rasterizerDesc.CullMode != D3D11_CULL_NONE) Graphics_D3D11_DeviceState_SetCullMode(0);
+    // Culling: the front's mode for draws that ask for it, else none.
+    const int cached = c.rasterizerDesc.CullMode == D3D11_CULL_FRONT ? 2 : c.rasterizerDesc.CullMode == D3D11_CULL_BACK ? 1 : 0;
+    if (key & 0x4000) {
+        if (cached != r.cullMode) Graphics_D3D11_DeviceState_SetCullMode(r.cullMode);
+    } else if (c.rasterizerDesc.CullMode != D3D11_CULL_NONE) {
+        Graphics_D3D11_DeviceState_SetCullMode(0);
+    }
+
+    // The texture-address transform goes into the vertex constants once after a change.
+    if (!r.textureTransformApplied) {
+        Graphics_D3D11_DeviceState_SetTextureTransform(r.textureTransformUse, &r.textureTransform);
+        r.textureTransformApplied = 1;
+    }
 
     // Texture addressing: clamp unless the draw asks for the front's modes.
     for (int i = 0; i < kD3D11Samplers; ++i) {
         const D3D11_SAMPLER_DESC& d = c.samplerDesc[i];
+        const int u = r.textureAddressU[i], v = r.textureAddressV[i];
         if ((key & 0x1000) == 0) {
             if (d.AddressU != D3D11_TEXTURE_ADDRESS_CLAMP || d.AddressV != D3D11_TEXTURE_ADDRESS_CLAMP)
                 Graphics_D3D11_DeviceState_SetTextureAddress(D3D11_TEXTURE_ADDRESS_CLAMP, i);
-        } else if (r.textureAddressU == r.textureAddressV) {
-            if (int(d.AddressU) != r.textureAddressU || int(d.AddressV) != r.textureAddressV)
-                Graphics_D3D11_DeviceState_SetTextureAddress(r.textureAddressU, i);
+        } else if (u == v) {
+            if (int(d.AddressU) != u || int(d.AddressV) != v) Graphics_D3D11_DeviceState_SetTextureAddress(u, i);
         } else {
-            Graphics_D3D11_DeviceState_SetTextureAddressU(r.textureAddressU, i);
-            Graphics_D3D11_DeviceState_SetTextureAddressV(r.textureAddressV, i);
+            if (int(d.AddressU) != u) Graphics_D3D11_DeviceState_SetTextureAddressU(u, i);
+            if (int(d.AddressV) != v) Graphics_D3D11_DeviceState_SetTextureAddressV(v, i);
         }
     }
     lastKey = key;

@@ -1,6 +1,4 @@
 // The front's fog, transform and lighting settings handed to the Direct3D 11 state cache.
-#include <cstring>
-
 #include "media/graphics/d3d11/d3d11_state.h"
 
 namespace ZaDod {
@@ -28,11 +26,14 @@ int Graphics_D3D11_SetTransformToView(const Matrix4x4F* matrix) {
 int Graphics_D3D11_SetTransformToProjection(const Matrix4x4F* matrix) {
     return matrix != nullptr ? Graphics_D3D11_DeviceState_SetProjectionMatrix(matrix) : -1;
 }
+// Lighting is a shader input: a change only flags the state for the next preparation.
 int Graphics_D3D11_SetUseLighting(int flag) {
     if (!D3D11Device_IsValid()) return -1;
     if (D3D11State.lighting != (flag ? 1 : 0)) {
         Graphics_D3D11_FlushVertexBatch(-1, 0);
         D3D11State.lighting = flag ? 1 : 0;
+        D3D11State.drawPrepNeeded = 1;
+        D3D11Batch.stateChanged = 1;
     }
     return 0;
 }
@@ -41,25 +42,13 @@ int Graphics_D3D11_SetUseLighting(int flag) {
 int Graphics_D3D11_SetLightEnableByIndex(int index, int flag) {
     if (!D3D11Device_IsValid() || index < 0) return -1;
     if (index >= kD3D11Lights) return 0;
-    D3D11DeviceStateCache& c = D3D11State;
-    const int on = flag ? 1 : 0;
-    if (c.lightEnabled[index] == on) return 0;
-    Graphics_D3D11_FlushVertexBatch(-1, 0);
-    c.lightEnabled[index] = on;
-    c.lightHighest = -1;
-    for (int i = 0; i < kD3D11Lights; ++i)
-        if (c.lightEnabled[i]) c.lightHighest = i;
-    return 0;
+    return Graphics_D3D11_DeviceState_SetLightEnable(index, flag);
 }
 
 int Graphics_D3D11_SetLightParamByIndex(int index, const LightParam* param) {
     if (!D3D11Device_IsValid() || index < 0 || param == nullptr) return -1;
     if (index >= kD3D11Lights) return 0;
-    LightParam& stored = D3D11State.lights[index];
-    if (std::memcmp(&stored, param, sizeof stored) == 0) return 0;
-    Graphics_D3D11_FlushVertexBatch(-1, 0);
-    stored = *param;
-    return 0;
+    return Graphics_D3D11_DeviceState_SetLight(index, param);
 }
 
 }  // namespace ZaDod

@@ -3,6 +3,7 @@
 #include "media/base/decode.h"
 #include "media/base/log.h"
 #include "media/base/memory.h"
+#include "media/graphics/d3d11/d3d11_shaders_3d.h"
 #include "media/graphics/d3d11/d3d11_state.h"
 #include "media/graphics/hardware_types.h"
 #include "tools/shaderpack/shader_packages.h"
@@ -83,6 +84,7 @@ int Graphics_D3D11_ShaderCode_FreePackages() {
         s.code[i] = nullptr;
         s.size[i] = 0;
     }
+    Graphics_D3D11_ShaderCode_Free3DPackage();
     return 1;
 }
 
@@ -147,6 +149,7 @@ int Graphics_D3D11_Shader_ReleaseBuiltins() {
     releaseAll(&s.copyVertex, 1, D3D11VertexShader_Release);
     releaseAll(&s.copy8Vertex, 1, D3D11VertexShader_Release);
     releaseAll(&s.copyPixel, 1, D3D11PixelShader_Release);
+    Graphics_D3D11_Shader_Release3D();
     return 0;
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "media/graphics/d3d11/d3d11_state.h"
+#include "platform/gpu/shaders/fixed_function.h"
 
 namespace ZaDod {
 
@@ -196,6 +197,7 @@ int Graphics_D3D11_DeviceState_SetFogEnable(int flag) {
 int Graphics_D3D11_DeviceState_SetFogColor(unsigned int color) {
     if (!ready()) return -1;
     flush();
+    c.fogColor = color;
     if (float* p = constants(kCBCommon, 752)) {
         p[0] = float((color >> 16) & 0xFF) / 255.0f;
         p[1] = float((color >> 8) & 0xFF) / 255.0f;
@@ -208,10 +210,12 @@ int Graphics_D3D11_DeviceState_SetFogColor(unsigned int color) {
 int Graphics_D3D11_DeviceState_SetFogStartEnd(float start, float end, float density) {
     if (!ready()) return -1;
     flush();
+    c.fogStart = start;
+    c.fogEnd = end;
+    c.fogDensity = density;
     if (float* p = constants(kCBCommon, 736)) {
-        const float range = end - start != 0.0f ? end - start : 1.0f;
-        p[0] = end / range;
-        p[1] = -1.0f / range;
+        // An empty range keeps a least width: linear fog becomes a step at the start.
+        shader::linearFogTerms(start, end, p[0], p[1]);
         p[2] = density;
         p[3] = 2.7182817f;
     }
@@ -231,6 +235,12 @@ int Graphics_D3D11_DeviceState_SetProjectionMatrix(const Matrix4x4F* m) {
 int Graphics_D3D11_DeviceState_SetViewMatrix(const Matrix4x4F* m) {
     if (!ready()) return -1;
     putTransposed(kCBVSBase, 128, m, 3);
+    // Lights are kept in view space: a new view moves them all.
+    if (m != nullptr) {
+        c.view = *m;
+        for (int i = 0; i < kD3D11Lights; ++i) Graphics_D3D11_DeviceState_WriteLightConstants(i);
+        Graphics_D3D11_DeviceState_RefreshLights();
+    }
     return 0;
 }
 int Graphics_D3D11_DeviceState_SetWorldMatrix(const Matrix4x4F* m) {

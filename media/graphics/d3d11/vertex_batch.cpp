@@ -2,6 +2,7 @@
 // written straight into the mapped standard vertex buffer and drawn in one call at the
 // next flush, which remaps the buffer at once.
 #include "media/file/async_load.h"
+#include "media/graphics/d3d11/d3d11_shaders_3d.h"
 #include "media/graphics/d3d11/d3d11_state.h"
 #include "media/graphics/hwdraw/hwdraw.h"
 
@@ -54,8 +55,12 @@ int Graphics_D3D11_FlushVertexBatch(int kind, int asyncFlag) {
         b.pending = 0;
         Graphics_D3D11_DeviceState_SetPrimitiveTopology(b.topology);
         Graphics_D3D11_DeviceState_SetInputLayout(D3D11ShaderSys.layouts[format]);
-        if (D3D11State.vertexShaderUser == 0 || D3D11State.vertexShader == nullptr)
+        if (format == 5) {
+            // 3D vertices take the lit, fogged 3D shaders.
+            if (!Graphics_D3D11_Shader_Normal3DDraw_Setup()) return -1;
+        } else if (D3D11State.vertexShaderUser == 0 || D3D11State.vertexShader == nullptr) {
             Graphics_D3D11_DeviceState_SetVertexShader(D3D11ShaderSys.stdVertex[format], 0);
+        }
         Graphics_D3D11_DeviceState_SetVertexBuffer(buffer, kD3D11VertexSizes[format]);
         if (Graphics_D3D11_DeviceState_ApplyStates() < 0) result = -1;
         D3D11DeviceContext_Draw(UINT(pending), 0);

@@ -93,8 +93,8 @@ struct D3D9DeviceStateCache {
     // texture stages
     D3D9Stage stages[kD3D9Stages];
     int stageCount;
-    int textureTransformOn[4];
-    gpu::D3DMATRIX textureTransform[4];
+    int textureTransformOn[8];
+    gpu::D3DMATRIX textureTransform[8];
 
     // bound objects
     gpu::IDirect3DPixelShader9* pixelShader;

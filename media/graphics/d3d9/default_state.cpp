@@ -5,6 +5,7 @@
 #include "media/graphics/d3d9/d3d9_state.h"
 #include "media/graphics/graph_filter.h"
 #include "media/graphics/graphics_state.h"
+#include "media/graphics/light.h"
 #include "media/graphics/render_state.h"
 
 namespace ZaDod {
@@ -33,18 +34,16 @@ int Graphics_D3D9_SetupDefaultDeviceState() {
 
     // The front's address modes: 0 means clamp.
     RenderState& r = GraphicsRender;
-    if (r.textureAddressU == 0) r.textureAddressU = D3DTADDRESS_CLAMP;
-    if (r.textureAddressV == 0) r.textureAddressV = D3DTADDRESS_CLAMP;
-    if (r.textureAddressW == 0) r.textureAddressW = D3DTADDRESS_CLAMP;
+    ClampUnsetTextureAddressModes();
 
     if (Direct3DDevice9_IsValid()) {
         for (int i = 0; i < kD3D9Samplers; ++i) {
-            Direct3DDevice9_SetSamplerState(i, D3DSAMP_ADDRESSU, DWORD(r.textureAddressU));
-            Direct3DDevice9_SetSamplerState(i, D3DSAMP_ADDRESSV, DWORD(r.textureAddressV));
-            Direct3DDevice9_SetSamplerState(i, D3DSAMP_ADDRESSW, DWORD(r.textureAddressW));
-            c.sampler[i][D3DSAMP_ADDRESSU] = uint32_t(r.textureAddressU);
-            c.sampler[i][D3DSAMP_ADDRESSV] = uint32_t(r.textureAddressV);
-            c.sampler[i][D3DSAMP_ADDRESSW] = uint32_t(r.textureAddressW);
+            Direct3DDevice9_SetSamplerState(i, D3DSAMP_ADDRESSU, DWORD(r.textureAddressU[i]));
+            Direct3DDevice9_SetSamplerState(i, D3DSAMP_ADDRESSV, DWORD(r.textureAddressV[i]));
+            Direct3DDevice9_SetSamplerState(i, D3DSAMP_ADDRESSW, DWORD(r.textureAddressW[i]));
+            c.sampler[i][D3DSAMP_ADDRESSU] = uint32_t(r.textureAddressU[i]);
+            c.sampler[i][D3DSAMP_ADDRESSV] = uint32_t(r.textureAddressV[i]);
+            c.sampler[i][D3DSAMP_ADDRESSW] = uint32_t(r.textureAddressW[i]);
             c.sampler[i][D3DSAMP_MAXANISOTROPY] = 1;
         }
         const DWORD states[][2] = {{D3DRS_CULLMODE, D3DCULL_NONE},
@@ -66,6 +65,9 @@ int Graphics_D3D9_SetupDefaultDeviceState() {
 
     // What the cache believes now; the first preparation sends what differs.
     c.lighting = 1;
+    // A new device has no light on: a cache that still said so would never enable one.
+    for (int i = 0; i < kD3D9Lights; ++i) c.lights[i] = D3DLIGHT9{}, c.lightEnabled[i] = 0;
+    c.highestLight = -1;
     c.allAnisotropy = 1;
     c.shadeMode = D3DSHADE_FLAT;
     c.zEnable = 1;
@@ -146,7 +148,7 @@ int Graphics_D3D9_ReapplyDeviceState() {
         Graphics_D3D9_DeviceState_SetTextureAddressV(int(c.sampler[i][D3DSAMP_ADDRESSV]), i);
         Graphics_D3D9_DeviceState_SetTextureAddressW(int(c.sampler[i][D3DSAMP_ADDRESSW]), i);
     }
-    for (int s = 0; s < 4; ++s)
+    for (int s = 0; s < 8; ++s)
         Graphics_D3D9_DeviceState_SetTextureTransform(c.textureTransformOn[s], &c.textureTransform[s], s);
 
     Graphics_D3D9_DeviceState_SetFogEnable(c.fogEnable);
@@ -195,6 +197,9 @@ int Graphics_D3D9_ReapplyDeviceState() {
     Graphics_D3D9_ApplyBlendMode(nullptr, 0, 1, 1);
     Graphics_D3D9_DeviceState_ResendAll();
     c.force = 0;
+    // The front's lights and material reach the new device with the next lit draw.
+    RequestLightStatesResend();
+    GraphicsRender.materialDirty = 1;
     return 0;
 }
 

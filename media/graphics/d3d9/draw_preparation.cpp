@@ -1,5 +1,7 @@
 // The Direct3D 9 draw preparation: the front's draw settings brought into the state cache
 // for one kind of draw, as the draw-state key asks; and its form for shader passes.
+#include <cstring>
+
 #include "media/graphics/d3d9/d3d9_graph.h"
 #include "media/graphics/d3d9/d3d9_state.h"
 #include "media/graphics/graphics_state.h"
@@ -65,10 +67,12 @@ void Graphics_D3D9_DrawPreparation(int key) {
             Graphics_D3D9_DeviceState_ResetUserPixelShader(0);
     }
 
-    // Lighting.
+    // Lighting: the light list is rebuilt only when the front changed it.
     if ((key & 0x200) != 0 && !s.lightingOff) {
-        if (c.lighting != 1) Graphics_D3D9_SetUseLighting(1);
-        RefreshLightStates();
+        if (LightStatesDirty())
+            RefreshLightStates();
+        else if (c.lighting != 1)
+            Graphics_D3D9_SetUseLighting(1);
         if (r.materialDirty) {
             const D3DMATERIAL9 m = frontMaterial();
             Graphics_D3D9_DeviceState_SetMaterial(&m);
@@ -80,8 +84,8 @@ void Graphics_D3D9_DrawPreparation(int key) {
         Graphics_D3D9_SetUseLighting(0);
     }
 
-    // Specular: only draws that ask for it.
-    const int specular = (key & 0x400) != 0 ? 1 : 0;
+    // Specular: only draws that ask for it, and only while the front has it on.
+    const int specular = (key & 0x400) != 0 && !r.specularOff ? 1 : 0;
     Graphics_D3D9_DeviceState_SetSpecularEnable(specular);
 
     // Depth: 3D draws take the front's 3D comparison, 2D draws the 2D one.
@@ -103,7 +107,10 @@ void Graphics_D3D9_DrawPreparation(int key) {
     const bool keepBlend = (key & 0x100) != 0;
     if (!keepBlend) {
         const KeyAlphaFlags f = DecodeKeyAlphaFlags(key, s.blendMode, s.samplingMode);
-        const int colour = (key & 0x20) || s.brightRed < 255 || s.brightGreen < 255 || s.brightBlue < 255 ? 1 : 0;
+        // A lit draw's vertex colour is its lighting: it always modulates the texture.
+        const bool lit = (key & 0x200) != 0 && !s.lightingOff;
+        const int colour =
+            (key & 0x20) || lit || s.brightRed < 255 || s.brightGreen < 255 || s.brightBlue < 255 ? 1 : 0;
         const int alpha = (key & 0x40) || s.blendMode != 0 ? 1 : 0;
         Graphics_D3D9_DeviceState_SetDiffuseKey(colour);
         Graphics_D3D9_DeviceState_SetAlphaKey(alpha);
@@ -117,8 +124,16 @@ void Graphics_D3D9_DrawPreparation(int key) {
     if (!keepBlend && (c.keyChanged || c.textureChanged)) {
         Graphics_D3D9_ApplyBlendMode(nullptr, 0, 1, both ? 0 : 1);
     } else if (onShaders) {
-        if (c.shaderMode == 0 && !both) Graphics_D3D9_ApplyBlendMode(nullptr, 0, 1, 1);
-        else if (c.shaderMode == 1 && both) Graphics_D3D9_ApplyBlendMode(nullptr, 0, 1, 0);
+        // A 3D draw with specular needs the fixed stages (the shaders add no specular):
+        // one left on the shader path is moved back to them.
+        if (c.shaderMode == 0 && !both) {
+            Graphics_D3D9_ApplyBlendMode(nullptr, 0, 1, 1);
+        } else if (both && c.pixelShader != nullptr && !c.pixelShaderUser) {
+            c.keyChanged = 1;
+            Graphics_D3D9_ApplyBlendMode(nullptr, 0, 1, 0);
+        } else if (c.shaderMode == 1 && both) {
+            Graphics_D3D9_ApplyBlendMode(nullptr, 0, 1, 0);
+        }
     }
 
     Graphics_D3D9_DeviceState_SetShadeMode((key & 0x8) ? D3DSHADE_GOURAUD : D3DSHADE_FLAT);
@@ -128,18 +143,25 @@ void Graphics_D3D9_DrawPreparation(int key) {
         Graphics_D3D9_DeviceState_SetMaxAnisotropy(r.maxAnisotropy, -1);
 
     if (key & 0x4000) {
-        // The front keeps no cull mode of its own: culling stays off.
-        Graphics_D3D9_DeviceState_SetCullMode(0);
+        Graphics_D3D9_DeviceState_SetCullMode(r.cullMode);
     } else if (c.cullMode != 0) {
         Graphics_D3D9_FlushVertexBatch(0);
         Graphics_D3D9_DeviceState_SetCullMode(0);
     }
 
+    // The texture-address transform goes to every stage once after the front changed it.
+    if (!r.textureTransformApplied) {
+        D3DMATRIX m;
+        std::memcpy(&m, &r.textureTransform, sizeof m);
+        Graphics_D3D9_DeviceState_SetTextureTransform(r.textureTransformUse, &m, -1);
+        r.textureTransformApplied = 1;
+    }
+
     // Texture addressing: clamp on stages 0-3 unless the draw asks for the front's modes.
     if (key & 0x1000) {
         for (int i = 0; i < 8; ++i) {
-            Graphics_D3D9_DeviceState_SetTextureAddressU(r.textureAddressU, i);
-            Graphics_D3D9_DeviceState_SetTextureAddressV(r.textureAddressV, i);
+            Graphics_D3D9_DeviceState_SetTextureAddressU(r.textureAddressU[i], i);
+            Graphics_D3D9_DeviceState_SetTextureAddressV(r.textureAddressV[i], i);
         }
     } else {
         for (int i = 0; i < 4; ++i)

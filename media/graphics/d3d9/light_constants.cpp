@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "media/graphics/d3d9/d3d9_state.h"
+#include "platform/gpu/shaders/fixed_function.h"
 
 namespace ZaDod {
 namespace {
@@ -25,9 +26,9 @@ int renderState(D3DRENDERSTATETYPE state, DWORD value) {
 }
 
 void fogConstants() {
-    const float range = c.fogEnd - c.fogStart;
-    const float v[4] = {range != 0.0f ? c.fogEnd / range : 0.0f, range != 0.0f ? -1.0f / range : 0.0f, c.fogDensity,
-                        2.7182817f};
+    // An empty range keeps a least width: linear fog becomes a step at the start.
+    float v[4] = {0.0f, 0.0f, c.fogDensity, 2.7182817f};
+    shader::linearFogTerms(c.fogStart, c.fogEnd, v[0], v[1]);
     vsFloat(10, v, 1);
 }
 
@@ -49,10 +50,11 @@ void lightConstants(int i) {
     colour(l.Diffuse, r[2]);
     colour(l.Specular, r[3]);
     colour(l.Ambient, r[4]);
-    const float cosPhi = std::cos(l.Phi * 0.5f), cosTheta = std::cos(l.Theta * 0.5f);
-    const float spread = cosTheta - cosPhi;
+    // theta = phi keeps a least cone difference: a hard edge instead of an infinity.
+    float cosPhi, invCone;
+    shader::spotTerms(l.Theta, l.Phi, cosPhi, invCone);
     const float a[4] = {l.Range * l.Range, l.Falloff, l.Attenuation0, l.Attenuation1};
-    const float b[4] = {l.Attenuation2, cosPhi, spread != 0.0f ? 1.0f / spread : 0.0f, 0.0f};
+    const float b[4] = {l.Attenuation2, cosPhi, invCone, 0.0f};
     std::memcpy(r[5], a, sizeof a);
     std::memcpy(r[6], b, sizeof b);
     psFloat(32 + 7 * i, &r[0][0], 7);

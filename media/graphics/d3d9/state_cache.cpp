@@ -195,8 +195,8 @@ int Graphics_D3D9_DeviceState_SetTextureAddress(int mode, int sampler) {
 
 int Graphics_D3D9_DeviceState_SetTextureTransform(int enable, const D3DMATRIX* matrix, int stage) {
     if (!Direct3DDevice9_IsValid() || matrix == nullptr) return -1;
-    const int first = stage < 0 ? 0 : stage, last = stage < 0 ? 3 : stage;
-    if (first > 3) return -1;
+    const int first = stage < 0 ? 0 : stage, last = stage < 0 ? 7 : stage;
+    if (first > 7) return -1;
     int result = 0;
     for (int s = first; s <= last; ++s) {
         if (!c.force && c.textureTransformOn[s] == enable &&

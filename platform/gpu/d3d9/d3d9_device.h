@@ -96,6 +96,8 @@ class Device final : public Com<IDirect3DDevice9Ex> {
   bool prepareMerger();
   bool prepareSamplers(int stages);
   bool prepareProgramRegisters();
+  // fixed_plan.cpp
+  void planFixedFunction(const VertexFormat& format, const float worldView[4][4], bool lit, VertexPlan& p);
 
   DWORD behaviour_;
   bool ex_;
@@ -140,7 +142,8 @@ class Device final : public Com<IDirect3DDevice9Ex> {
   std::vector<uint8_t> expanded_;
   VertexPlan vertexPlan_;
   CombinerPlan combinerPlan_;
-  ShaderEntry vertexEntry_, pixelEntry_;
+  ShaderEntry vertexEntry_, pixelEntry_, fogEntry_;
+  FogPixelPlan fogPlan_;
   // Programs bound by SetVertexShader / SetPixelShader, with their integer and bool registers.
   vm::StagePlan vsPlan_, psPlan_;
   ShaderEntry vsProgramEntry_, psProgramEntry_;

@@ -12,6 +12,7 @@
 #include "platform/gpu/d3d9/gpu_d3d9.h"
 #include "platform/gpu/d3d9/d3d9_switches.h"
 #include "platform/gpu/pipeline.h"
+#include "platform/gpu/shaders/fixed_function.h"
 #include "platform/gpu/shaders/vm/program_entry.h"
 
 namespace plat::gpu::d3d9 {
@@ -142,16 +143,49 @@ VertexFormat formatOfFvf(DWORD fvf);
 bool formatOfDeclaration(const D3DVERTEXELEMENT9* elements, size_t maxElements, VertexFormat& out,
                          std::vector<D3DVERTEXELEMENT9>& kept);
 
-// The face's own vertex function's plan: pixel-centre shift and transforms.
+// The face's own vertex function's plan: pixel-centre shift and transforms, and the
+// fixed-function lighting, vertex fog and texture-coordinate transforms of one draw.
+inline constexpr int kFaceMaxLights = 8;
 struct VertexPlan {
   bool pretransformed = false;
+  bool normal = false;  // the format carries a normal (read only while lit)
   bool diffuse = false, specular = false;
   uint8_t whiteDiffuse = 0;  // kFast...Unread channels the stage set does not read: fed as 1
   int pairs = 0;
   float matrix[4][4];         // world x view x projection (row vectors)
   float vx = 0, vy = 0, vw = 1, vh = 1, minZ = 0, maxZ = 1;
+
+  float worldView[4][4];   // for lighting and fog depth
+  float normalMatrix[3][3];  // inverse transpose of worldView's upper 3 x 3
+  bool lit = false, normalize = false, specularOn = false;
+  int lightCount = 0;
+  shader::FixedLight lights[kFaceMaxLights];
+  // Material sources: 0 material, 1 diffuse vertex colour, 2 specular vertex colour.
+  int diffuseSource = 0, specularSource = 0, ambientSource = 0, emissiveSource = 0;
+  float material[4][4];  // diffuse, ambient, specular, emissive
+  float power = 0.0f;
+  float globalAmbient[3] = {0, 0, 0};
+
+  // Fog: the factor goes to varying kExtra; pre-transformed vertices give their specular alpha.
+  bool fog = false;
+  int fogMode = 0;
+  float fogScale = 0, fogSlope = 0, fogDensity = 1;
+
+  // Texture-coordinate transforms per set: D3DTTFF flags (0 none) and the matrix; the
+  // components the set brings.
+  DWORD texFlags[8] = {};
+  float texMatrix[8][4][4];
+  int texComponents[8] = {};
 };
 void makeVertexEntry(const VertexFormat& f, const VertexPlan* plan, ShaderEntry& out);
+
+// Fog after the pixel stage: the wrapped pixel function's colour blended toward the fog
+// colour by the interpolated factor.
+struct FogPixelPlan {
+  const ShaderEntry* inner = nullptr;
+  float colour[3] = {0, 0, 0};
+};
+void makeFogPixelEntry(const FogPixelPlan* plan, ShaderEntry& out);
 
 // The texture-stage combiner (stage_combiner.cpp).
 struct StageArg {

@@ -1,6 +1,6 @@
 // Direct3D 9 face: the device's Set and Get methods. Out-of-range slots, stages and
 // registers answer D3DERR_INVALIDCALL and change nothing; lights, material, fog and
-// texture transforms are kept but never applied.
+// texture transforms are kept here and applied by each draw (fixed_plan.cpp).
 #include <cstring>
 
 #include "platform/gpu/d3d9/d3d9_device.h"
@@ -30,6 +30,13 @@ void Device::setDefaults() {
   renderState_[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
   renderState_[D3DRS_TEXTUREFACTOR] = 0xFFFFFFFFu;
   renderState_[D3DRS_LIGHTING] = 1;
+  renderState_[D3DRS_COLORVERTEX] = 1;
+  renderState_[D3DRS_LOCALVIEWER] = 1;
+  renderState_[D3DRS_DIFFUSEMATERIALSOURCE] = D3DMCS_COLOR1;
+  renderState_[D3DRS_SPECULARMATERIALSOURCE] = D3DMCS_COLOR2;
+  const float one = 1.0f;
+  std::memcpy(&renderState_[D3DRS_FOGEND], &one, 4);
+  std::memcpy(&renderState_[D3DRS_FOGDENSITY], &one, 4);
   renderState_[D3DRS_COLORWRITEENABLE] = 15;
   renderState_[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
   renderState_[D3DRS_SRCBLENDALPHA] = D3DBLEND_ONE;

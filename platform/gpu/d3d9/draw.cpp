@@ -214,6 +214,9 @@ HRESULT Device::drawList(D3DPRIMITIVETYPE type, UINT primitives, const void* dat
   for (int i = 0; i < 4; ++i) s.targets[i] = targets_[i] ? Ref<View>(targets_[i]->targetView()) : Ref<View>();
   s.depthView = depth_ && renderState_[D3DRS_ZENABLE] != D3DZB_FALSE ? Ref<View>(depth_->targetView()) : Ref<View>();
 
+  // Lighting runs in the face's own vertex function, for transformed vertices only.
+  const bool lit = !vertexShader_ && !format->pretransformed && renderState_[D3DRS_LIGHTING] != 0;
+
   // Pixel stage: a program, a bank shader or the combiner.
   const std::shared_ptr<const vm::Program> psProgram = pixelShader_ ? programOf(pixelShader_) : nullptr;
   const std::shared_ptr<const vm::Program> vsProgram = vertexShader_ ? programOf(vertexShader_) : nullptr;
@@ -234,7 +237,7 @@ HRESULT Device::drawList(D3DPRIMITIVETYPE type, UINT primitives, const void* dat
     for (int i = 0; i < 8; ++i) st.textureBound[i] = textures_[i] != nullptr;
     st.factor = renderState_[D3DRS_TEXTUREFACTOR];
     st.specularEnable = renderState_[D3DRS_SPECULARENABLE] != 0;
-    st.vertexSpecular = format->colourOffset[1] >= 0;
+    st.vertexSpecular = format->colourOffset[1] >= 0 || lit;
     st.pairs = format->pairs;
     compileCombiner(st, combinerPlan_, pixelEntry_);
     whiteDiffuse = pixelEntry_.fastUnread;
@@ -312,6 +315,15 @@ HRESULT Device::drawList(D3DPRIMITIVETYPE type, UINT primitives, const void* dat
     p.vh = viewport_.Height ? float(viewport_.Height) : 1.0f;
     p.minZ = viewport_.MinZ;
     p.maxZ = viewport_.MaxZ;
+    planFixedFunction(*format, wv, lit, p);
+    // Fog is blended after the pixel stage, whichever function it is.
+    if (p.fog) {
+      fogPlan_.inner = ps;
+      const Float4 fogColour = colourOf(renderState_[D3DRS_FOGCOLOR]);
+      for (int k = 0; k < 3; ++k) fogPlan_.colour[k] = fogColour[k];
+      makeFogPixelEntry(&fogPlan_, fogEntry_);
+      s.ps.shader = &fogEntry_;
+    }
     makeVertexEntry(*format, &p, vertexEntry_);
     s.vs.shader = &vertexEntry_;
   }

@@ -2,6 +2,8 @@
 // vertex function. Pre-transformed positions are target pixels; transformed ones go
 // through world x view x projection. Both are moved by half a pixel, because this
 // interface puts pixel centres on whole coordinates and the core puts them on halves.
+#include <cmath>
+
 #include "platform/gpu/d3d9/d3d9_internal.h"
 
 namespace plat::gpu::d3d9 {
@@ -10,10 +12,65 @@ namespace {
 
 constexpr Format kFloats[4] = {Format::R32F, Format::R32G32F, Format::R32G32B32F, Format::R32G32B32A32F};
 
-// Inputs in this order: position, diffuse, specular, texture-coordinate sets.
+// The surface colour a material source names: the material's own, or a vertex colour
+// the format carries.
+inline const float* sourceColour(int source, const float* material, const Float4& diffuse, const Float4& specular,
+                                 bool hasDiffuse, bool hasSpecular) {
+  if (source == 1 && hasDiffuse) return diffuse.c;
+  if (source == 2 && hasSpecular) return specular.c;
+  return material;
+}
+
+void lightFixed(const VertexPlan& p, const Float4& pos, const Float4& normal, const Float4& diffuse,
+                const Float4& specular, float view[3], VertexOut& out) {
+  float n[3] = {0.0f, 0.0f, 0.0f};
+  if (p.normal) {
+    for (int k = 0; k < 3; ++k)
+      n[k] = normal[0] * p.normalMatrix[0][k] + normal[1] * p.normalMatrix[1][k] + normal[2] * p.normalMatrix[2][k];
+    if (p.normalize) {
+      const float l = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+      if (l > 0.0f) n[0] /= l, n[1] /= l, n[2] /= l;
+    }
+  }
+  shader::FixedSurface s;
+  const float* d = sourceColour(p.diffuseSource, p.material[0], diffuse, specular, p.diffuse, p.specular);
+  const float* a = sourceColour(p.ambientSource, p.material[1], diffuse, specular, p.diffuse, p.specular);
+  const float* sp = sourceColour(p.specularSource, p.material[2], diffuse, specular, p.diffuse, p.specular);
+  const float* e = sourceColour(p.emissiveSource, p.material[3], diffuse, specular, p.diffuse, p.specular);
+  for (int k = 0; k < 4; ++k) s.diffuse[k] = d[k], s.specular[k] = sp[k];
+  for (int k = 0; k < 3; ++k) s.ambient[k] = a[k], s.emissive[k] = e[k];
+  s.power = p.power;
+  (void)pos;
+  shader::lightVertex(p.lights, p.lightCount, s, p.globalAmbient, view, n, p.specularOn, &out.v[shader::kColour0],
+                      &out.v[shader::kColour1]);
+}
+
+// Texture coordinates of set t through its transform: a set of n components is read as
+// its components, then 1, then 0s; COUNTk keeps k results, PROJECTED divides by the last.
+inline void transformTexcoord(const VertexPlan& p, int t, const Float4& c, float& u, float& v) {
+  const int n = p.texComponents[t];
+  float in[4];
+  for (int k = 0; k < 4; ++k) in[k] = k < n ? c[k] : k == n ? 1.0f : 0.0f;
+  const float(*m)[4] = p.texMatrix[t];
+  float r[4];
+  for (int k = 0; k < 4; ++k) r[k] = in[0] * m[0][k] + in[1] * m[1][k] + in[2] * m[2][k] + in[3] * m[3][k];
+  const int count = int(p.texFlags[t] & 0xFF);
+  for (int k = count; k < 4; ++k) r[k] = 0.0f;
+  if ((p.texFlags[t] & D3DTTFF_PROJECTED) && count >= 2) {
+    const float w = r[count - 1];
+    const float inv = w != 0.0f ? 1.0f / w : 0.0f;
+    r[0] *= inv, r[1] *= inv;
+  }
+  u = r[0], v = r[1];
+}
+
+// Inputs in this order: position, normal (lit draws with one), diffuse, specular,
+// texture-coordinate sets.
 void fixedVertex(const VertexIn& in, const ShaderEnv&, const ShaderEntry& self, VertexOut& out) {
   const VertexPlan& p = *static_cast<const VertexPlan*>(self.data);
   const Float4& pos = in.in[0];
+  int at = 1;
+  float view[3] = {0.0f, 0.0f, 0.0f};
   if (p.pretransformed) {
     const float rhw = pos[3];
     const float w = rhw != 0.0f && rhw == rhw ? 1.0f / rhw : 1.0f;
@@ -29,19 +86,44 @@ void fixedVertex(const VertexIn& in, const ShaderEnv&, const ShaderEntry& self, 
     c[0] += c[3] / p.vw;  // half a pixel right
     c[1] -= c[3] / p.vh;  // and half a pixel down
     out.pos = c;
+    if (p.lit || p.fog)
+      for (int k = 0; k < 3; ++k)
+        view[k] = pos[0] * p.worldView[0][k] + pos[1] * p.worldView[1][k] + pos[2] * p.worldView[2][k] +
+                  p.worldView[3][k];
   }
-  int at = 1;
-  for (int k = 0; k < 4; ++k) {
-    const bool white = !p.diffuse || (p.whiteDiffuse & (k < 3 ? kFastColourUnread : kFastAlphaUnread));
-    out.v[shader::kColour0 + k] = white ? 1.0f : in.in[at][k];
+  const int normalAt = p.lit && p.normal ? at++ : 0;
+  static const Float4 kNone{0.0f, 0.0f, 0.0f, 0.0f};
+  const Float4& diffuse = p.diffuse ? in.in[at++] : kNone;
+  const Float4& specular = p.specular ? in.in[at++] : kNone;
+  if (p.lit) {
+    lightFixed(p, pos, in.in[normalAt], diffuse, specular, view, out);
+    for (int k = 0; k < 4; ++k)
+      if (p.whiteDiffuse & (k < 3 ? kFastColourUnread : kFastAlphaUnread)) out.v[shader::kColour0 + k] = 1.0f;
+  } else {
+    for (int k = 0; k < 4; ++k) {
+      const bool white = !p.diffuse || (p.whiteDiffuse & (k < 3 ? kFastColourUnread : kFastAlphaUnread));
+      out.v[shader::kColour0 + k] = white ? 1.0f : diffuse[k];
+    }
+    for (int k = 0; k < 4; ++k) out.v[shader::kColour1 + k] = specular[k];
   }
-  if (p.diffuse) ++at;
-  for (int k = 0; k < 4; ++k) out.v[shader::kColour1 + k] = p.specular ? in.in[at][k] : 0.0f;
-  if (p.specular) ++at;
+  if (p.fog) {
+    // Pre-transformed vertices bring their own factor in the specular alpha.
+    out.v[shader::kExtra] = p.pretransformed ? specular[3]
+                                             : shader::fogFactor(p.fogMode, view[2], p.fogScale, p.fogSlope, p.fogDensity);
+  }
   for (int t = 0; t < p.pairs; ++t, ++at) {
-    out.v[shader::texcoord(t)] = in.in[at][0];
-    out.v[shader::texcoord(t) + 1] = in.in[at][1];
+    float u = in.in[at][0], v = in.in[at][1];
+    if (p.texFlags[t] != 0) transformTexcoord(p, t, in.in[at], u, v);
+    out.v[shader::texcoord(t)] = u;
+    out.v[shader::texcoord(t) + 1] = v;
   }
+}
+
+bool foggedPixel(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
+  const FogPixelPlan& p = *static_cast<const FogPixelPlan*>(self.data);
+  if (!p.inner->pixel(in, env, *p.inner, out)) return false;
+  shader::applyFog(shader::clamp01(in.v[shader::kExtra]), p.colour, &out[0]);
+  return true;
 }
 
 }  // namespace
@@ -151,10 +233,20 @@ void makeVertexEntry(const VertexFormat& f, const VertexPlan* plan, ShaderEntry&
   e.data = plan;
   e.inputs.clear();
   e.inputs.push_back({Semantic::position, 0});
+  if (plan->lit && plan->normal) e.inputs.push_back({Semantic::normal, 0});
   if (plan->diffuse) e.inputs.push_back({Semantic::colour, 0});
   if (plan->specular) e.inputs.push_back({Semantic::colour, 1});
   for (int t = 0; t < plan->pairs; ++t) e.inputs.push_back({Semantic::texcoord, uint8_t(t)});
-  e.varyings = shader::texcoord(f.pairs > 0 ? f.pairs : 1);
+  e.varyings = plan->fog ? shader::kExtra + 4 : shader::texcoord(f.pairs > 0 ? f.pairs : 1);
+}
+
+void makeFogPixelEntry(const FogPixelPlan* plan, ShaderEntry& e) {
+  e.name = "d3d9_fogged_pixel";
+  e.stage = ShaderStage::pixel;
+  e.pixel = foggedPixel;
+  e.fast = FastPath::none;
+  e.fastUnread = 0;
+  e.data = plan;
 }
 
 }  // namespace plat::gpu::d3d9

@@ -1,6 +1,7 @@
 // Pieces the built-in shader families share: the alpha test every built-in pixel function
 // ends with, saturation, and reads of the standard varyings.
 #pragma once
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 
@@ -40,6 +41,36 @@ inline int alphaReference(const ShaderEnv& env) {
 inline bool alphaPasses(const ShaderEnv& env, int variant, float alpha) {
   const Compare f = variant ? compareFromCode(env.constantInt(kPsBaseSlot, kPsAlphaFunction)) : Compare::greater;
   return compare(f, int(floatToUnorm(alpha, 8)), alphaReference(env));
+}
+
+// Kinds 2 and 5 take the complement of their colour source: a plain diffuse colour,
+// or a texel before the diffuse colour modulates it.
+inline bool invertsSource(int kind) { return kind == 2 || kind == 5; }
+inline void invertColour(Float4& c) {
+  for (int k = 0; k < 3; ++k) c[k] = 1.0f - c[k];
+}
+
+// The pixel kinds act on colour whose source the caller has already inverted where the
+// kind asks; alpha passes through. Kind 1 blends toward `toward` (the factor colour).
+inline void applyKind(int kind, const Float4& toward, Float4& c) {
+  const float a = c[3];
+  switch (kind) {
+    case 0:
+    case 2: break;
+    case 1:
+      for (int k = 0; k < 3; ++k) c[k] = c[k] * a + toward[k] * (1.0f - a);
+      break;
+    case 3:
+      for (int k = 0; k < 3; ++k) c[k] = std::min(4.0f * c[k], 1.0f);
+      break;
+    case 4:
+    case 5:
+      for (int k = 0; k < 3; ++k) c[k] = c[k] * a;
+      break;
+    case 6:
+      for (int k = 0; k < 3; ++k) c[k] = std::min(4.0f * c[k], 1.0f) * a;
+      break;
+  }
 }
 
 inline ShaderEntry pixelEntry(const char* name, PixelFn fn, std::initializer_list<int> params) {

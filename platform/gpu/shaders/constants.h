@@ -23,6 +23,21 @@ inline constexpr int kVsProjection = 64;     // 4 registers
 inline constexpr int kVsView = 128;          // 3 registers (affine rows)
 inline constexpr int kVsWorld = 176;         // 3 registers (affine rows)
 
+// The 3D shaders: the common buffer (lights, material, fog) at vertex and pixel slot 1,
+// the vertex flags in the vertex base buffer, the texture transform in vertex slot 2.
+inline constexpr int kCommonSlot = 1;
+inline constexpr int kCommonLightStride = 112;  // light i at 112 i, six lights
+inline constexpr int kCommonLights = 6;
+inline constexpr int kCommonMaterialDiffuse = 672;
+inline constexpr int kCommonMaterialSpecular = 688;
+inline constexpr int kCommonAmbientEmissive = 704;  // global ambient x material ambient + emissive
+inline constexpr int kCommonPower = 720;
+inline constexpr int kCommonFog = 736;        // end / (end - start), -1 / (end - start), density, e
+inline constexpr int kCommonFogColour = 752;  // r, g, b, 1
+inline constexpr int kVsDiffuseSource = 240, kVsSpecularSource = 244, kVsPerVertex = 248, kVsSpecularOn = 252;
+inline constexpr int kVsExtraSlot = 2;
+inline constexpr int kVsTexTransform = 192;  // two registers: u' and v' from (u, v, 1, 0)
+
 inline constexpr int kPsBaseSlot = 0;
 inline constexpr int kPsFactorColour = 0;    // float4 red, green, blue, alpha
 inline constexpr int kPsAlphaReference = 20; // float: reference / 255; -1 passes every pixel

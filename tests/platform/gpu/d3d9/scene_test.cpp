@@ -82,6 +82,7 @@ TEST_F(D3D9Test, PixelCentresLieOnWholeCoordinates) {
   const XyzVertex xyz[6] = {{nx(200), ny(300), 0.5f, g}, {nx(204), ny(300), 0.5f, g}, {nx(200), ny(304), 0.5f, g},
                             {nx(204), ny(300), 0.5f, g}, {nx(204), ny(304), 0.5f, g}, {nx(200), ny(304), 0.5f, g}};
   device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+  device->SetRenderState(D3DRS_LIGHTING, 0);  // unlit: the vertex colour as it is
   ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, xyz, sizeof(XyzVertex)), D3D_OK);
 
   const std::vector<uint32_t> px = backPixels();
