@@ -10,7 +10,7 @@
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hwdraw/graph_tiles.h"
 #include "media/graphics/hwdraw/hwdraw.h"
-#include "media/graphics/pixel_widen.h"
+#include "media/graphics/hwdraw/pixel_read.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/shadow_map.h"
 
@@ -19,28 +19,7 @@ namespace {
 
 using namespace plat::gpu;
 
-// The colour word of a surface texel as 0xAARRGGBB; formats without alpha read opaque.
-// 16-bit channels widen by the truncating rule, as pixel reads of colour data do.
-uint32_t unpackTexel(D3DFORMAT format, const uint8_t* p) {
-    switch (format) {
-        case D3DFMT_A8R8G8B8: return *reinterpret_cast<const uint32_t*>(p);
-        case D3DFMT_R5G6B5: {
-            const uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8;
-            const uint32_t r = (v >> 11) & 31, g = (v >> 5) & 63, b = v & 31;
-            const auto& t = pixel::kScale255.v;
-            return 0xFF000000u | uint32_t(t[5][r]) << 16 | uint32_t(t[6][g]) << 8 | t[5][b];
-        }
-        case D3DFMT_X1R5G5B5: {
-            const uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8;
-            const uint32_t r = (v >> 10) & 31, g = (v >> 5) & 31, b = v & 31;
-            const auto& t = pixel::kScale255.v[5];
-            return 0xFF000000u | uint32_t(t[r]) << 16 | uint32_t(t[g]) << 8 | t[b];
-        }
-        default: return 0xFF000000u | (*reinterpret_cast<const uint32_t*>(p) & 0x00FFFFFFu);
-    }
-}
-
-// A rectangle of a render-target surface as 0xAARRGGBB words, row by row, read through a
+// A rectangle of a render-target surface as 0xFFRRGGBB words, row by row, read through a
 // system-memory copy of the surface. -1 when any step fails.
 int readSurface(IDirect3DSurface9* surface, const plat::win::RECT& r, std::vector<uint32_t>* out) {
     if (surface == nullptr || r.right <= r.left || r.bottom <= r.top) return -1;
@@ -69,15 +48,11 @@ int readSurface(IDirect3DSurface9* surface, const plat::win::RECT& r, std::vecto
     D3DLOCKED_RECT locked{};
     if (Direct3DDevice9_GetRenderTargetData(surface, copy) == D3D_OK &&
         Direct3DSurface9_LockRect(copy, &locked, &r, D3DLOCK_READONLY) == D3D_OK) {
-        const int bytes = desc.Format == D3DFMT_R5G6B5 || desc.Format == D3DFMT_X1R5G5B5 ? 2 : 4;
-        out->clear();
-        out->reserve(size_t(r.right - r.left) * size_t(r.bottom - r.top));
-        for (int y = 0; y < r.bottom - r.top; ++y) {
-            const uint8_t* row = static_cast<const uint8_t*>(locked.pBits) + size_t(y) * size_t(locked.Pitch);
-            for (int x = 0; x < r.right - r.left; ++x) out->push_back(unpackTexel(desc.Format, row + x * bytes));
-        }
+        const int w = r.right - r.left, h = r.bottom - r.top;
+        out->assign(size_t(w) * size_t(h), 0);
+        result = ReadTexelsARGB(Graphics_D3D9_GetFormatPixelDesc(desc.Format), locked.pBits, locked.Pitch, w, h,
+                                out->data());
         Direct3DSurface9_UnlockRect(copy);
-        result = 0;
     }
     Direct3D9Object_Release(copy);
     if (resolved != nullptr) Direct3D9Object_Release(resolved);
@@ -154,31 +129,31 @@ int Graphics_D3D9_CopyGraphRectToGraph(const ImageRect* srcRect, int srcGraph, i
     Graphics_D3D9_FlushVertexBatch(0);
     ImageRect rect = *srcRect;
     std::vector<uint32_t> pixels;
+    const int w = rect.right - rect.left, h = rect.bottom - rect.top;
     if (const GraphData* src = GetGraphData(srcGraph, 1); src != nullptr && src->orig != nullptr) {
         // What was drawn into a multisampled source is in its samples.
         if (D3D9_ResolveGraph(src->orig) < 0) return -1;
         const GraphTextureTile* tile = TileHoldingRect(src, &rect);
         if (tile == nullptr) return -1;
-        // Textures of every pool lock; the graph's pixels are read in place.
+        // Textures of every pool lock; the graph's pixels are read in place, in its format.
         IDirect3DTexture9* texture = D3D9_TileTexture(tile)->texture;
         const plat::win::RECT r{rect.left, rect.top, rect.right, rect.bottom};
         D3DLOCKED_RECT locked{};
         if (texture == nullptr || Direct3DTexture9_LockRect(texture, 0, &locked, &r, D3DLOCK_READONLY) != D3D_OK)
             return -1;
-        for (int y = 0; y < rect.bottom - rect.top; ++y) {
-            const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(locked.pBits) +
-                                                                size_t(y) * size_t(locked.Pitch));
-            pixels.insert(pixels.end(), row, row + (rect.right - rect.left));
-        }
+        pixels.assign(size_t(w) * size_t(h), 0);
+        const int read = ReadTexelsARGB(src->orig->textureFormat.desc, locked.pBits, locked.Pitch, w, h, pixels.data(),
+                                        false);
         Direct3DTexture9_UnlockRect(texture, 0);
+        if (read < 0) return -1;
     } else if (readSurface(D3D9_ScreenSurface(), plat::win::RECT{rect.left, rect.top, rect.right, rect.bottom},
                            &pixels) < 0) {
         return -1;
     }
     BaseImage image{};
-    image.format = *D3D9_GraphPixelDesc();
-    image.width = rect.right - rect.left;
-    image.height = rect.bottom - rect.top;
+    CreateARGB8ColorData(&image.format);
+    image.width = w;
+    image.height = h;
     image.pitch = image.width * 4;
     image.pixels = pixels.data();
     const ImageRect whole{0, 0, image.width, image.height};
