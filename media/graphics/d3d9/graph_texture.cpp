@@ -8,6 +8,7 @@
 #include "media/base/log.h"
 #include "media/graphics/base_image.h"
 #include "media/graphics/color_blit.h"
+#include "media/graphics/d3d9/d3d9_tiled.h"
 #include "media/graphics/d3d9/d3d9_upload.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hwdraw/graph_tiles.h"
@@ -249,6 +250,7 @@ int Graphics_D3D9_CreateGraphTexture(GraphOrigData* orig, int asyncThread) {
 int Graphics_D3D9_ReleaseGraphTexture(GraphOrigData* orig) {
     if (orig == nullptr || orig->tiles == nullptr) return -1;
     if (Direct3DDevice9_IsValid()) Graphics_D3D9_FlushVertexBatch(0);
+    D3D9_ForgetTiledTarget(orig);
     for (int i = 0; i < orig->tileCount; ++i) releaseTile(D3D9_TileTexture(&orig->tiles[i]));
     return 0;
 }

@@ -5,6 +5,7 @@
 
 #include "media/graphics/base_image.h"
 #include "media/graphics/d3d9/d3d9_graph.h"
+#include "media/graphics/d3d9/d3d9_tiled.h"
 #include "media/graphics/d3d9/d3d9_upload.h"
 #include "media/graphics/draw.h"
 #include "media/graphics/graphics_state.h"
@@ -84,7 +85,9 @@ unsigned int Graphics_D3D9_GetDrawTargetPixel(int x, int y) {
     if (!Direct3DDevice9_IsValid()) return 0xFFFFFFFFu;
     Graphics_D3D9_FlushVertexBatch(0);
     std::vector<uint32_t> px;
-    if (readSurface(currentTarget(), plat::win::RECT{x, y, x + 1, y + 1}, &px) < 0) return 0xFFFFFFFFu;
+    IDirect3DSurface9* surface = currentTarget();
+    if (D3D9_TiledTarget() != nullptr && (surface = D3D9_TiledTargetSurfaceAt(&x, &y)) == nullptr) return 0xFFFFFFFFu;
+    if (readSurface(surface, plat::win::RECT{x, y, x + 1, y + 1}, &px) < 0) return 0xFFFFFFFFu;
     return 0xFF000000u | (px[0] & 0x00FFFFFFu);
 }
 
@@ -175,15 +178,25 @@ int Graphics_D3D9_SetDrawTarget(int /*handle*/, int /*oldSurface*/, GraphData* n
         return Direct3DDevice9_SetDepthStencilSurface(t->depth) == D3D_OK ? 0 : -1;
     }
     const D3D9GraphTexture* graphTexture = nullptr;
+    // A graph of several tiles is drawn tile by tile; its first tile stays bound.
+    D3D9_SetTiledTarget(nullptr);
     if (newGraph != nullptr) {
         const GraphOrigData* orig = newGraph->orig;
-        if (orig == nullptr || !orig->request.drawable || orig->tileCount != 1) return -1;
+        if (orig == nullptr || !orig->request.drawable || orig->tileCount < 1) return -1;
         const D3D9GraphTexture* t = D3D9_TileTexture(&orig->tiles[0]);
         if (t->surface == nullptr) return -1;
         // The graph's own texture cannot be read while it is drawn into.
         if (D3D9State.texture == t->texture) Graphics_D3D9_DeviceState_SetTexture(nullptr);
         surface = D3D9_TileDrawSurface(t, 0);
         graphTexture = t;
+        if (orig->tileCount > 1) {
+            for (int i = 1; i < orig->tileCount; ++i) {
+                const D3D9GraphTexture* more = D3D9_TileTexture(&orig->tiles[i]);
+                if (more->surface == nullptr) return -1;
+                if (D3D9State.texture == more->texture) Graphics_D3D9_DeviceState_SetTexture(nullptr);
+            }
+            D3D9_SetTiledTarget(orig);
+        }
     }
     // The previous target's samples reach its texture as it stops being drawn into.
     if (D3D9_BindTargetSlot(0, graphTexture, surface) < 0) return -1;
