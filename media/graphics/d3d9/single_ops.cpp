@@ -1,6 +1,7 @@
 // Direct3D 9 single operations behind the graphics dispatchers: reading the draw target's
 // pixels, the vertex grid, filling and copying graphs, and switching the draw target
 // between the screen, drawable graphs and shadow maps with the depth buffer that fits it.
+#include <algorithm>
 #include <vector>
 
 #include "media/graphics/base_image.h"
@@ -136,19 +137,35 @@ int Graphics_D3D9_CopyGraphRectToGraph(const ImageRect* srcRect, int srcGraph, i
     if (const GraphData* src = GetGraphData(srcGraph, 1); src != nullptr && src->orig != nullptr) {
         // What was drawn into a multisampled source is in its samples.
         if (D3D9_ResolveGraph(src->orig) < 0) return -1;
-        const GraphTextureTile* tile = TileHoldingRect(src, &rect);
-        if (tile == nullptr) return -1;
-        // Textures of every pool lock; the graph's pixels are read in place, in its format.
-        IDirect3DTexture9* texture = D3D9_TileTexture(tile)->texture;
-        const plat::win::RECT r{rect.left, rect.top, rect.right, rect.bottom};
-        D3DLOCKED_RECT locked{};
-        if (texture == nullptr || Direct3DTexture9_LockRect(texture, 0, &locked, &r, D3DLOCK_READONLY) != D3D_OK)
-            return -1;
+        // The rectangle may span tiles: each tile's part is read in place (textures of every
+        // pool lock), in the graph's format.
+        const int ox = rect.left + src->area.x, oy = rect.top + src->area.y;
+        const GraphOrigData* orig = src->orig;
         pixels.assign(size_t(w) * size_t(h), 0);
-        const int read = ReadTexelsARGB(src->orig->textureFormat.desc, locked.pBits, locked.Pitch, w, h, pixels.data(),
-                                        false);
-        Direct3DTexture9_UnlockRect(texture, 0);
-        if (read < 0) return -1;
+        std::vector<uint32_t> part;
+        long covered = 0;
+        for (int i = 0; i < orig->tileCount; ++i) {
+            const GraphTextureTile& t = orig->tiles[i];
+            const int left = std::max(ox, t.x), top = std::max(oy, t.y);
+            const int right = std::min(ox + w, t.x + t.usedWidth), bottom = std::min(oy + h, t.y + t.usedHeight);
+            if (right <= left || bottom <= top) continue;
+            IDirect3DTexture9* texture = D3D9_TileTexture(&t)->texture;
+            const plat::win::RECT r{left - t.x, top - t.y, right - t.x, bottom - t.y};
+            D3DLOCKED_RECT locked{};
+            if (texture == nullptr || Direct3DTexture9_LockRect(texture, 0, &locked, &r, D3DLOCK_READONLY) != D3D_OK)
+                return -1;
+            const int pw = right - left, ph = bottom - top;
+            part.assign(size_t(pw) * size_t(ph), 0);
+            const int read = ReadTexelsARGB(orig->textureFormat.desc, locked.pBits, locked.Pitch, pw, ph, part.data(),
+                                            false);
+            Direct3DTexture9_UnlockRect(texture, 0);
+            if (read < 0) return -1;
+            for (int y = 0; y < ph; ++y)
+                std::copy_n(part.data() + size_t(y) * size_t(pw), pw,
+                            pixels.data() + size_t(top - oy + y) * size_t(w) + size_t(left - ox));
+            covered += long(pw) * long(ph);
+        }
+        if (covered != long(w) * long(h)) return -1;
     } else if (readSurface(D3D9_ScreenSurface(), plat::win::RECT{rect.left, rect.top, rect.right, rect.bottom},
                            &pixels) < 0) {
         return -1;
