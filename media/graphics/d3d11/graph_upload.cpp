@@ -175,39 +175,38 @@ int Graphics_D3D11_BltBmpOrBaseImageToGraph3(const ImageRect* srcRect, int destX
     const int dxt = D3D11_DXTKind(format);
     const BaseImage* color = colorImage;
     const BaseImage* alpha = alphaImage;
-    int result = -1;
-    {
-        // Pixels of the transparent colour become alpha 0 (the blitter ignores the colour
-        // when the image brings its own alpha).
-        const Upload u{orig, color, alpha, useTransColor ? 1 : 0, Graphics_D3D11_GetFormatPixelDesc(format)};
-        const int faces = D3D11_GraphFaces(orig), mipMapped = D3D11_GraphMipLevels(orig) > 1;
-        // The vertex batch belongs to the main thread: a loading worker leaves it alone.
-        if (IsMainThread()) Graphics_D3D11_FlushVertexBatch(-1, 0);
-        const int w = src.right - src.left, h = src.bottom - src.top;
-        result = ForEachUploadTile(orig, x, y, w, h, [&](const UploadTilePart& p) {
-            const GraphTextureTile& tile = *p.tile;
-            const ImageRect part{src.left + (p.left - x), src.top + (p.top - y), src.left + (p.right - x),
-                                 src.top + (p.bottom - y)};
-            if (dxt != 0) {
-                // The whole tile from the whole of an image of the tile's size.
-                const bool wholeTile = p.left == tile.x && p.top == tile.y && p.right - p.left == tile.textureWidth &&
-                                       p.bottom - p.top == tile.textureHeight && part.left == 0 && part.top == 0 &&
-                                       part.right == color->width && part.bottom == color->height;
-                return uploadBlocks(u, tile, dxt, wholeTile);
-            }
-            if (color->format.formatCode != kPixelPlain || u.desc == nullptr ||
-                (alpha != nullptr && alpha->format.formatCode != kPixelPlain)) {
-                LogAddTextUtf16(kDXTRefused);
-                return 0;
-            }
-            for (int face = 0; face < faces; ++face) {
-                const int r = mipMapped ? uploadMipMapped(u, tile, face, part, p.left - tile.x, p.top - tile.y)
-                                        : uploadOneLevel(u, tile, face, part, p.left - tile.x, p.top - tile.y);
-                if (r < 0) return -1;
-            }
+    // Pixels of the transparent colour become alpha 0 (the blitter ignores the colour when
+    // the image brings its own alpha).
+    const Upload u{orig, color, alpha, useTransColor ? 1 : 0, Graphics_D3D11_GetFormatPixelDesc(format)};
+    const int faces = D3D11_GraphFaces(orig), mipMapped = D3D11_GraphMipLevels(orig) > 1;
+    // The vertex batch belongs to the main thread: a loading worker leaves it alone.
+    if (IsMainThread()) Graphics_D3D11_FlushVertexBatch(-1, 0);
+    const int w = src.right - src.left, h = src.bottom - src.top;
+    const int result = ForEachUploadTile(orig, x, y, w, h, [&](const UploadTilePart& p) {
+        const GraphTextureTile& tile = *p.tile;
+        const ImageRect part{src.left + (p.left - x), src.top + (p.top - y), src.left + (p.right - x),
+                             src.top + (p.bottom - y)};
+        if (dxt != 0) {
+            // The whole tile from the whole of an image of the tile's size.
+            const bool wholeTile = p.left == tile.x && p.top == tile.y && p.right - p.left == tile.textureWidth &&
+                                   p.bottom - p.top == tile.textureHeight && part.left == 0 && part.top == 0 &&
+                                   part.right == color->width && part.bottom == color->height;
+            return uploadBlocks(u, tile, dxt, wholeTile);
+        }
+        // Blocks reach a texture of plain texels only decoded (the front decodes what the DXT
+        // test names).
+        if (color->format.formatCode != kPixelPlain || u.desc == nullptr ||
+            (alpha != nullptr && alpha->format.formatCode != kPixelPlain)) {
+            LogAddTextUtf16(kDXTRefused);
             return 0;
-        });
-    }
+        }
+        for (int face = 0; face < faces; ++face) {
+            const int r = mipMapped ? uploadMipMapped(u, tile, face, part, p.left - tile.x, p.top - tile.y)
+                                    : uploadOneLevel(u, tile, face, part, p.left - tile.x, p.top - tile.y);
+            if (r < 0) return -1;
+        }
+        return 0;
+    });
     // A multisampled graph draws on from its samples, so they take the new pixels too.
     if (result >= 0 && orig->request.drawable) {
         if (IsMainThread()) {

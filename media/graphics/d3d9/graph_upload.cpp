@@ -298,41 +298,38 @@ int Graphics_D3D9_BltBmpOrBaseImageToGraph3(const ImageRect* srcRect, int destX,
     // The vertex batch belongs to the main thread; a loading worker's upload reaches the
     // device through posted calls, which the main thread runs between its draws.
     if (IsMainThread()) Graphics_D3D9_FlushVertexBatch(0);
+    // The front has decoded the block pictures this texture cannot keep as blocks.
     const D3DFORMAT format = D3D9_GraphFormat(orig);
     const BaseImage* color = colorImage;
-    const BaseImage* alpha = alphaImage;
-    int result = -1;
     // A loading worker's device calls are posted to the main thread.
     const int async = IsMainThread() ? 0 : 1;
-    {
-        const Upload u{orig,
-                       color,
-                       alpha,
-                       useTransColor ? 1 : 0,  // the transparent colour becomes alpha 0
-                       D3D9_DXTKind(format),
-                       Graphics_D3D9_GetFormatPixelDesc(format),
-                       D3D9_GraphLevels(orig),
-                       D3D9_GraphFaces(orig)};
-        const int managed = D3D9_GraphManaged(orig);
-        const int w = src.right - src.left, h = src.bottom - src.top;
-        result = ForEachUploadTile(orig, x, y, w, h, [&](const UploadTilePart& p) {
-            const GraphTextureTile& tile = *p.tile;
-            const D3D9GraphTexture* tex = D3D9_TileTexture(&tile);
-            if (tex->texture == nullptr && tex->cube == nullptr) return 0;
-            const ImageRect part{src.left + (p.left - x), src.top + (p.top - y), src.left + (p.right - x),
-                                 src.top + (p.bottom - y)};
-            const int tx = p.left - tile.x, ty = p.top - tile.y;
-            // The whole tile from the whole of an image of the tile's size.
-            const bool wholeTile = tx == 0 && ty == 0 && p.right - p.left == tile.textureWidth &&
-                                   p.bottom - p.top == tile.textureHeight && part.left == 0 && part.top == 0 &&
-                                   part.right == color->width && part.bottom == color->height;
-            // Drawable graphs are never locked; a managed texture is locked in place.
-            if (managed)
-                return writeLocked(u, tile, tex->texture, tex->cube, part, tx, ty, wholeTile, 0, async) < 0 ? -1 : 0;
-            if (wholeTile && !orig->request.drawable) return writeThroughTexture(u, tile, part, async) < 0 ? -1 : 0;
-            return writeThroughSurfaces(u, tile, part, tx, ty, wholeTile, async) < 0 ? -1 : 0;
-        });
-    }
+    const Upload u{orig,
+                   color,
+                   alphaImage,
+                   useTransColor ? 1 : 0,  // the transparent colour becomes alpha 0
+                   D3D9_DXTKind(format),
+                   Graphics_D3D9_GetFormatPixelDesc(format),
+                   D3D9_GraphLevels(orig),
+                   D3D9_GraphFaces(orig)};
+    const int managed = D3D9_GraphManaged(orig);
+    const int w = src.right - src.left, h = src.bottom - src.top;
+    const int result = ForEachUploadTile(orig, x, y, w, h, [&](const UploadTilePart& p) {
+        const GraphTextureTile& tile = *p.tile;
+        const D3D9GraphTexture* tex = D3D9_TileTexture(&tile);
+        if (tex->texture == nullptr && tex->cube == nullptr) return 0;
+        const ImageRect part{src.left + (p.left - x), src.top + (p.top - y), src.left + (p.right - x),
+                             src.top + (p.bottom - y)};
+        const int tx = p.left - tile.x, ty = p.top - tile.y;
+        // The whole tile from the whole of an image of the tile's size.
+        const bool wholeTile = tx == 0 && ty == 0 && p.right - p.left == tile.textureWidth &&
+                               p.bottom - p.top == tile.textureHeight && part.left == 0 && part.top == 0 &&
+                               part.right == color->width && part.bottom == color->height;
+        // Drawable graphs are never locked; a managed texture is locked in place.
+        if (managed)
+            return writeLocked(u, tile, tex->texture, tex->cube, part, tx, ty, wholeTile, 0, async) < 0 ? -1 : 0;
+        if (wholeTile && !orig->request.drawable) return writeThroughTexture(u, tile, part, async) < 0 ? -1 : 0;
+        return writeThroughSurfaces(u, tile, part, tx, ty, wholeTile, async) < 0 ? -1 : 0;
+    });
     // A multisampled graph draws on from its samples, so they take the new pixels too
     // (on the main thread, which a loading worker's copy is posted to).
     if (result >= 0 && orig->request.drawable) {
