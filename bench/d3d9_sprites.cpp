@@ -2,7 +2,9 @@
 // common blend modes, with and without a draw colour, nearest and bilinear: each case on
 // Direct3D 9 (its built-in pixel shaders, and its fixed-function stage sets on a device
 // without pixel shader 2.0), on Direct3D 11 and on the software renderer in the same run,
-// so the Direct3D 9 back end's cost shows beside its twin and the anchor.
+// so the Direct3D 9 back end's cost shows beside its twin and the anchor. Beside them, the
+// same sprites drawn on Direct3D 9 into a 9000-wide canvas (two tiles, drawn tile by tile)
+// and into a 4000-wide one (one tile), spread over the canvas's width.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -18,6 +20,7 @@
 #include "media/graphics/d3d11/d3d11_state.h"
 #include "media/graphics/d3d9/d3d9_state.h"
 #include "media/graphics/draw.h"
+#include "media/graphics/graph.h"
 #include "media/graphics/graph_load.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hardware_types.h"
@@ -97,6 +100,24 @@ void frontSprites(benchmark::State& state, const Renderer& r, const Case& k) {
   gpubench::sprites(state, kFrontSprites);
 }
 
+// The sprites drawn into a drawable graph of `width` x 480 on Direct3D 9, spread over it.
+void canvasSprites(benchmark::State& state, int width) {
+  const Case& k = kCases[0];
+  FrontScene s("d3d11", false, k);
+  if (s.graph < 0 || ZaDod::GraphicsApiType != ZaDod::kGraphicsApiD3D9)
+    return state.SkipWithError("graphics did not start there");
+  const int canvas = ZaDod::MakeDrawableGraph(width, 480, 1);
+  if (canvas < 0 || ZaDod::SetDrawTarget(canvas) != 0) return state.SkipWithError("no canvas of that width");
+  std::mt19937 rng(5);
+  for (auto& p : s.at) p.first = int(rng() % unsigned(width - 32));
+  for (auto _ : state) {
+    for (const auto& [x, y] : s.at) ZaDod::DrawGraph(x, y, s.graph, 1);
+    ZaDod::Graphics_D3D9_FlushVertexBatch(0);
+  }
+  ZaDod::SetDrawTarget(-2);
+  gpubench::sprites(state, kFrontSprites);
+}
+
 }  // namespace
 
 // Each case on every renderer in turn, so the figures to compare sit together.
@@ -105,6 +126,9 @@ int main(int argc, char** argv) {
     for (const Renderer& r : kRenderers)
       benchmark::RegisterBenchmark((std::string("frontSprites/") + k.name + "/" + r.name).c_str(),
                                    [&r, &k](benchmark::State& st) { frontSprites(st, r, k); });
+  for (int width : {9000, 4000})
+    benchmark::RegisterBenchmark((std::string("canvasSprites/direct3d9/") + std::to_string(width)).c_str(),
+                                 [width](benchmark::State& st) { canvasSprites(st, width); });
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();

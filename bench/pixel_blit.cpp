@@ -1,5 +1,6 @@
 // Pixel conversion throughput: the colour blitter on the common layout pairs (each
-// beside a plain per-pixel unpack / pack loop on the same images), mip halving,
+// beside a plain per-pixel unpack / pack loop on the same images), the upload conversions
+// of ARGB8 pictures into RGBA8, half-float and float graph textures side by side, mip halving,
 // DXT decoding and the YUV frame converters. Rates are pixels per second.
 #include <benchmark/benchmark.h>
 
@@ -17,17 +18,20 @@ using namespace ZaDod;
 
 namespace {
 
-enum Layout { kARGB, kXRGB, kRGB24, kRGB565, kX1555 };
+enum Layout { kARGB, kXRGB, kRGB24, kRGB565, kX1555, kRGBA8, kHalf4, kFloat4 };
 
 const PixelFormatDesc& layout(int i) {
     static const struct Table {
-        PixelFormatDesc all[5];
+        PixelFormatDesc all[8];
         Table() {
             CreateARGB8ColorData(&all[kARGB]);
             CreateXRGB8ColorData(&all[kXRGB]);
             CreateFullColorData(&all[kRGB24]);
             all[kRGB565] = *GetPixelFormatDesc(6);
             CreateColorData(&all[kX1555], 16, 0x7C00, 0x03E0, 0x001F, 0);
+            CreateColorData(&all[kRGBA8], 32, 0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000);
+            CreateColorData(&all[kHalf4], 0, 0, 0, 0, 0, 4, 16, 1);
+            CreateColorData(&all[kFloat4], 0, 0, 0, 0, 0, 4, 32, 1);
         }
     } table;
     return table.all[i];
@@ -96,7 +100,18 @@ void LayoutArgs(benchmark::internal::Benchmark* b) {
     b->ArgNames({"src", "dst", "w", "h", "trans"});
 }
 
+void UploadLayouts(benchmark::State& state) { BlitLayouts(state); }
+
+// An ARGB8 picture converted for upload into an R8G8B8A8, an R16G16B16A16 float and an
+// R32G32B32A32 float texture, at the same sizes.
+void UploadArgs(benchmark::internal::Benchmark* b) {
+    for (int dst : {kRGBA8, kHalf4, kFloat4})
+        for (int size : {256, 1024}) b->Args({kARGB, dst, size, size, 0});
+    b->ArgNames({"src", "dst", "w", "h", "trans"});
+}
+
 BENCHMARK(BlitLayouts)->Apply(LayoutArgs);
+BENCHMARK(UploadLayouts)->Apply(UploadArgs);
 BENCHMARK(PlainLoop)->Apply(LayoutArgs);
 
 void HalfScale(benchmark::State& state) {

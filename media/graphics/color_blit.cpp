@@ -76,7 +76,11 @@ int colorMatchBlt(void* destPixels, int destPitch, const PixelFormatDesc* destFo
                     ptrdiff_t{rect->left} * alphaFormat->bytesPerPixel;
     }
 
-    const bool dest8 = job.dk == pixel::Kind::Packed && destFormat->bytesPerPixel == 1;
+    // One-byte palette layouts (or ones without channel masks) hold indices, which only
+    // copy; an 8-bit layout of masked channels (R3G3B2) converts like any other.
+    const bool dest8 = job.dk == pixel::Kind::Packed && destFormat->bytesPerPixel == 1 &&
+                       (destFormat->maxPaletteIndex != 0 ||
+                        (destFormat->redMask | destFormat->greenMask | destFormat->blueMask) == 0);
     if (dest8 && !job.singleChannel) {
         if (job.sk != pixel::Kind::Packed || srcFormat->bytesPerPixel != 1) return -1;
         return copyBytes(job);

@@ -7,6 +7,7 @@
 #include "media/base/handle.h"
 #include "media/graphics/graph_reload.h"
 #include "media/graphics/graph_types.h"
+#include "media/graphics/hardware_types.h"
 #include "media/graphics/mem_img.h"
 
 namespace ZaDod {
@@ -27,6 +28,7 @@ struct GraphOrigData {
     uint32_t mipCount;        // hardware
     int32_t tileCount;        // hardware
     GraphTextureTile* tiles;  // hardware: in the same allocation, their texture records behind them
+    GraphTextureFormat textureFormat;  // hardware: chosen by the back end when it makes the textures
     MEMIMG image;             // software
 };
 

@@ -70,10 +70,25 @@ int BltBaseImageToGraph(const ImageRect* srcRect, int destX, int destY, int hand
     const bool cube = image->imageCount == 6;
     if (cube != (graph->orig->request.cubeMap != 0)) return -1;
     if (!graph->orig->request.hardware) return bltSoftware(graph, srcRect, destX, destY, image, alphaImage, wholeOrig);
-    return Graphics_Hardware_BltBmpOrBaseImageToGraph3(srcRect, destX, destY, handle, image, alphaImage, wholeOrig,
-                                                       1, 0) < 0
-               ? -1
-               : 0;
+    // The back end says which block-compressed pictures its texture cannot keep as blocks;
+    // those are decoded here, once, and the back end converts plain pixels only.
+    int colorDecode = 0, alphaDecode = 0;
+    Graphics_Hardware_GetDXTDecodeFlags(&graph->orig->textureFormat, image->format.formatCode, &colorDecode,
+                                        alphaImage != nullptr ? alphaImage->format.formatCode : -1, &alphaDecode);
+    BaseImage colorCopy, alphaCopy;
+    bool colorOwned = false, alphaOwned = false;
+    const BaseImage* color = colorDecode ? plainImage(image, &colorCopy, &colorOwned) : image;
+    const BaseImage* alpha = alphaDecode && color != nullptr ? plainImage(alphaImage, &alphaCopy, &alphaOwned)
+                                                             : alphaImage;
+    int result = -1;
+    if (color != nullptr && (alphaImage == nullptr || alpha != nullptr))
+        result = Graphics_Hardware_BltBmpOrBaseImageToGraph3(srcRect, destX, destY, handle, color, alpha, wholeOrig, 1,
+                                                             0) < 0
+                     ? -1
+                     : 0;
+    if (colorOwned) MemFree(colorCopy.pixels);
+    if (alphaOwned) MemFree(alphaCopy.pixels);
+    return result;
 }
 
 int FillGraph(int handle, int red, int green, int blue, int alpha) {

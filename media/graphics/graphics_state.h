@@ -89,6 +89,9 @@ struct GraphicsSystemState {
     // Multisampling of the screen itself (0 = off); the Direct3D 9 device creation
     // corrects it to what the adapter offers.
     int screenMultiSampleCount, screenMultiSampleQuality;
+    // Full screen only: the desktop rectangle of the display the device shows on, as the
+    // back end's device creation found it.
+    ImageRect fullScreenDesktopRect;
 };
 extern GraphicsSystemState GraphicsSys;
 

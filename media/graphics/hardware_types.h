@@ -11,7 +11,6 @@ namespace ZaDod {
 struct BaseImage;
 struct GraphData;
 struct GraphOrigData;
-struct GraphTextureFormat;
 struct GraphQuadList;
 struct ShadowMapData;
 struct ShaderHandleData;
@@ -22,6 +21,15 @@ struct GraphFilterParam;
 struct LightParam;
 struct MovieHandleData;
 struct Vertex2D;  // 28-byte 2D vertex records
+
+// The texture format a back end chose for a graph, kept with its original image. A
+// software image keeps it all zero, and then every block-compressed picture is decoded.
+struct GraphTextureFormat {
+    int32_t hardware;             // 1 once a back end chose it
+    uint32_t apiFormat;           // the D3DFORMAT or DXGI_FORMAT code
+    int32_t pixelFormatIndex;     // the front's row it serves
+    const PixelFormatDesc* desc;  // the texel layout; null for block formats
+};
 
 // Per-tile device texture records: the graph code reserves room for them behind
 // its tile array and never reads their fields.

@@ -28,9 +28,10 @@ Profile defaultProfile() {
   for (Format f : {Format::R8G8B8A8, Format::B8G8R8A8, Format::B8G8R8X8, Format::B5G6R5, Format::B5G5R5A1,
                    Format::B4G4R4A4, Format::R8, Format::R8G8, Format::R16, Format::R16G16, Format::R16G16B16A16,
                    Format::R16F, Format::R16G16F, Format::R16G16B16A16F, Format::R32F, Format::R32G32F,
-                   Format::R32G32B32A32F})
+                   Format::R32G32B32A32F, Format::L8, Format::A8L8, Format::L16, Format::B8G8R8, Format::B2G3R3,
+                   Format::B2G3R3A8, Format::B4G4R4X4, Format::R10G10B10A2, Format::B10G10R10A2, Format::R8G8B8X8})
     set(f, colour);
-  for (Format f : {Format::L8, Format::A8L8, Format::BC1, Format::BC2, Format::BC3, Format::R24X8}) set(f, sampled);
+  for (Format f : {Format::BC1, Format::BC2, Format::BC3, Format::R24X8, Format::R8G8Snorm}) set(f, sampled);
   set(Format::D16, kSupportTexture2D | kSupportDepthStencil);
   set(Format::D24S8, kSupportTexture2D | kSupportDepthStencil);
   set(Format::D32F, kSupportTexture2D | kSupportDepthStencil);

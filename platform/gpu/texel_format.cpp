@@ -54,24 +54,59 @@ void storeU8(const Float4* s, uint8_t* d, int n) {
     for (int k = 0; k < N; ++k) d[k] = uint8_t(ch[k] == 4 ? 255 : toU8(s[i][ch[k]]));
 }
 
-// 16-bit words of packed channels: shift and width of red, green, blue and alpha.
-template <int RS, int RB, int GS, int GB, int BS, int BB, int AS, int AB>
+// Words of W bytes (1, 2 or 4) of packed channels: shift and width of red, green, blue and
+// alpha.
+template <int W>
+inline uint32_t loadWord(const uint8_t* s) {
+  return W == 1 ? uint32_t{s[0]} : W == 2 ? le16(s) : le32(s);
+}
+template <int W, int RS, int RB, int GS, int GB, int BS, int BB, int AS, int AB>
 void loadPacked(const uint8_t* s, Float4* d, int n) {
-  for (int i = 0; i < n; ++i, s += 2) {
-    const uint32_t v = le16(s);
+  for (int i = 0; i < n; ++i, s += W) {
+    const uint32_t v = loadWord<W>(s);
     d[i][0] = float((v >> RS) & ((1u << RB) - 1)) / float((1u << RB) - 1);
     d[i][1] = float((v >> GS) & ((1u << GB) - 1)) / float((1u << GB) - 1);
     d[i][2] = float((v >> BS) & ((1u << BB) - 1)) / float((1u << BB) - 1);
     d[i][3] = AB ? float((v >> AS) & ((1u << AB) - 1)) / float((1u << AB) - 1) : 1.0f;
   }
 }
-template <int RS, int RB, int GS, int GB, int BS, int BB, int AS, int AB>
+template <int W, int RS, int RB, int GS, int GB, int BS, int BB, int AS, int AB>
 void storePacked(const Float4* s, uint8_t* d, int n) {
-  for (int i = 0; i < n; ++i, d += 2) {
+  for (int i = 0; i < n; ++i, d += W) {
     uint32_t v = floatToUnorm(s[i][0], RB) << RS | floatToUnorm(s[i][1], GB) << GS | floatToUnorm(s[i][2], BB) << BS;
     if (AB) v |= floatToUnorm(s[i][3], AB) << AS;
-    put16(d, v);
+    if (W == 1) d[0] = uint8_t(v);
+    else if (W == 2) put16(d, v);
+    else put32(d, v);
   }
+}
+
+// One 16-bit luminance value read into red, green and blue; stores keep red.
+void loadL16(const uint8_t* s, Float4* d, int n) {
+  for (int i = 0; i < n; ++i, s += 2) {
+    const float l = float(le16(s)) / 65535.0f;
+    d[i] = Float4{l, l, l, 1.0f};
+  }
+}
+
+// Two signed bytes: -128 reads as -1 like -127; stores round and saturate to -1..1.
+void loadSnorm8x2(const uint8_t* s, Float4* d, int n) {
+  for (int i = 0; i < n; ++i, s += 2) {
+    Float4 v{0.0f, 0.0f, 0.0f, 1.0f};
+    for (int k = 0; k < 2; ++k) {
+      const float x = float(int8_t(s[k])) / 127.0f;
+      v[k] = x < -1.0f ? -1.0f : x;
+    }
+    d[i] = v;
+  }
+}
+void storeSnorm8x2(const Float4* s, uint8_t* d, int n) {
+  for (int i = 0; i < n; ++i, d += 2)
+    for (int k = 0; k < 2; ++k) {
+      const float x = s[i][k];
+      const float c = !(x > -1.0f) ? -1.0f : x > 1.0f ? 1.0f : x;
+      d[k] = uint8_t(int8_t(std::floor(c * 127.0f + 0.5f)));
+    }
 }
 
 template <int N>
@@ -159,12 +194,12 @@ const FormatInfo kTable[kFormatCount] = {
     {"R8G8B8A8", FormatKind::Unorm, 4, 1, kA, "RGBA", {8, 8, 8, 8}, loadU8<4, 0, 1, 2, 3>, storeU8<4, 0, 1, 2, 3>},
     {"B8G8R8A8", FormatKind::Unorm, 4, 1, kA, "BGRA", {8, 8, 8, 8}, loadU8<4, 2, 1, 0, 3>, storeU8<4, 2, 1, 0, 3>},
     {"B8G8R8X8", FormatKind::Unorm, 4, 1, kXIsOne, "BGRX", {8, 8, 8, 0}, loadU8<4, 2, 1, 0, -1>, storeU8<4, 2, 1, 0, 4>},
-    {"B5G6R5", FormatKind::Unorm, 2, 1, 0, "BGR", {5, 6, 5, 0}, loadPacked<11, 5, 5, 6, 0, 5, 0, 0>,
-     storePacked<11, 5, 5, 6, 0, 5, 0, 0>},
-    {"B5G5R5A1", FormatKind::Unorm, 2, 1, kA, "BGRA", {5, 5, 5, 1}, loadPacked<10, 5, 5, 5, 0, 5, 15, 1>,
-     storePacked<10, 5, 5, 5, 0, 5, 15, 1>},
-    {"B4G4R4A4", FormatKind::Unorm, 2, 1, kA, "BGRA", {4, 4, 4, 4}, loadPacked<8, 4, 4, 4, 0, 4, 12, 4>,
-     storePacked<8, 4, 4, 4, 0, 4, 12, 4>},
+    {"B5G6R5", FormatKind::Unorm, 2, 1, 0, "BGR", {5, 6, 5, 0}, loadPacked<2, 11, 5, 5, 6, 0, 5, 0, 0>,
+     storePacked<2, 11, 5, 5, 6, 0, 5, 0, 0>},
+    {"B5G5R5A1", FormatKind::Unorm, 2, 1, kA, "BGRA", {5, 5, 5, 1}, loadPacked<2, 10, 5, 5, 5, 0, 5, 15, 1>,
+     storePacked<2, 10, 5, 5, 5, 0, 5, 15, 1>},
+    {"B4G4R4A4", FormatKind::Unorm, 2, 1, kA, "BGRA", {4, 4, 4, 4}, loadPacked<2, 8, 4, 4, 4, 0, 4, 12, 4>,
+     storePacked<2, 8, 4, 4, 4, 0, 4, 12, 4>},
     {"R8", FormatKind::Unorm, 1, 1, 0, "R", {8, 0, 0, 0}, loadU8<1, 0, -1, -1, -1>, storeU8<1, 0>},
     {"R8G8", FormatKind::Unorm, 2, 1, 0, "RG", {8, 8, 0, 0}, loadU8<2, 0, 1, -1, -1>, storeU8<2, 0, 1>},
     {"L8", FormatKind::Unorm, 1, 1, kLuminance, "L", {8, 8, 8, 0}, loadU8<1, 0, -1, -1, -1, true>, storeU8<1, 0>},
@@ -191,6 +226,20 @@ const FormatInfo kTable[kFormatCount] = {
     {"R32", FormatKind::Typeless, 4, 1, 0, "R", {32, 0, 0, 0}, loadF32Row<1>, storeF32Row<1>},
     {"R16_UINT", FormatKind::Index, 2, 1, 0, "R", {16, 0, 0, 0}, loadIndex<2>, storeIndex<2>},
     {"R32_UINT", FormatKind::Index, 4, 1, 0, "R", {32, 0, 0, 0}, loadIndex<4>, storeIndex<4>},
+    {"B8G8R8", FormatKind::Unorm, 3, 1, 0, "BGR", {8, 8, 8, 0}, loadU8<3, 2, 1, 0, -1>, storeU8<3, 2, 1, 0>},
+    {"B2G3R3", FormatKind::Unorm, 1, 1, 0, "BGR", {3, 3, 2, 0}, loadPacked<1, 5, 3, 2, 3, 0, 2, 0, 0>,
+     storePacked<1, 5, 3, 2, 3, 0, 2, 0, 0>},
+    {"B2G3R3A8", FormatKind::Unorm, 2, 1, kA, "BGRA", {3, 3, 2, 8}, loadPacked<2, 5, 3, 2, 3, 0, 2, 8, 8>,
+     storePacked<2, 5, 3, 2, 3, 0, 2, 8, 8>},
+    {"B4G4R4X4", FormatKind::Unorm, 2, 1, kXIsOne, "BGRX", {4, 4, 4, 0}, loadPacked<2, 8, 4, 4, 4, 0, 4, 0, 0>,
+     storePacked<2, 8, 4, 4, 4, 0, 4, 0, 0>},
+    {"R10G10B10A2", FormatKind::Unorm, 4, 1, kA, "RGBA", {10, 10, 10, 2}, loadPacked<4, 0, 10, 10, 10, 20, 10, 30, 2>,
+     storePacked<4, 0, 10, 10, 10, 20, 10, 30, 2>},
+    {"B10G10R10A2", FormatKind::Unorm, 4, 1, kA, "BGRA", {10, 10, 10, 2}, loadPacked<4, 20, 10, 10, 10, 0, 10, 30, 2>,
+     storePacked<4, 20, 10, 10, 10, 0, 10, 30, 2>},
+    {"R8G8B8X8", FormatKind::Unorm, 4, 1, kXIsOne, "RGBX", {8, 8, 8, 0}, loadU8<4, 0, 1, 2, -1>, storeU8<4, 0, 1, 2, 4>},
+    {"L16", FormatKind::Unorm, 2, 1, kLuminance, "L", {16, 16, 16, 0}, loadL16, storeU16<1>},
+    {"R8G8_SNORM", FormatKind::Snorm, 2, 1, 0, "RG", {8, 8, 0, 0}, loadSnorm8x2, storeSnorm8x2},
 };
 
 }  // namespace

@@ -45,10 +45,19 @@ enum class Format : uint8_t {
   R32Typeless,  // storage of a D32F buffer that is also read as a texture
   R16UInt,
   R32UInt,
+  B8G8R8,        // three bytes, blue first
+  B2G3R3,        // one byte: red in the top three bits
+  B2G3R3A8,      // B2G3R3 with an alpha byte above it
+  B4G4R4X4,      // B4G4R4A4 with the top nibble unused
+  R10G10B10A2,   // a 32-bit word, red in the low ten bits
+  B10G10R10A2,   // a 32-bit word, blue in the low ten bits
+  R8G8B8X8,      // R8G8B8A8 with the fourth byte unused
+  L16,           // one 16-bit value read into red, green and blue
+  R8G8Snorm,     // two signed bytes, -127..127 read as -1..1
 };
-inline constexpr int kFormatCount = static_cast<int>(Format::R32UInt) + 1;
+inline constexpr int kFormatCount = static_cast<int>(Format::R8G8Snorm) + 1;
 
-enum class FormatKind : uint8_t { Unknown, Unorm, Float, Typeless, Depth, Block, Index };
+enum class FormatKind : uint8_t { Unknown, Unorm, Float, Typeless, Depth, Block, Index, Snorm };
 
 enum FormatFlag : uint8_t {
   kHasAlpha = 1,     // a stored alpha channel

@@ -34,8 +34,9 @@ std::vector<Entry> baseEntries() {
                     (index >> 1) & 1, index & 1);
       e.push_back({Stage::pixel, name});
     }
-  e.push_back({Stage::pixel, "mask_ps"});
-  e.push_back({Stage::pixel, "mask_rev_ps"});
+  // The mask image here is one 8-bit channel: its shaders read red.
+  e.push_back({Stage::pixel, "mask_r_ps"});
+  e.push_back({Stage::pixel, "mask_rev_r_ps"});
   for (int ch = 0; ch < 4; ++ch) e.push_back({Stage::pixel, "mask_ch" + std::to_string(ch) + "_ps"});
   for (int ch = 0; ch < 4; ++ch) e.push_back({Stage::pixel, "mask_rev_ch" + std::to_string(ch) + "_ps"});
   e.push_back({Stage::vertex, "copy_vs"});

@@ -53,11 +53,12 @@ void D3D11_ForgetResolve(gpu::ID3D11Texture2D* msTexture);
 int Graphics_D3D11_ReleaseAllGraphTextures();
 int Graphics_D3D11_RecreateAllGraphTextures();
 
-// The layout every plain graph texture holds: bytes red, green, blue, alpha.
-const PixelFormatDesc* D3D11_GraphPixelDesc();
-// A graph's texture format: the surveyed block format of a DXT1, DXT3 or DXT5 picture that
-// fills its one tile in whole blocks (and is not drawn into), else R8G8B8A8.
+// A graph's texture format, kept in its format record when its textures are made; and
+// the choice: the survey's row of its pixel-format index, a block format only for a DXT1,
+// DXT3 or DXT5 picture that fills its one tile in whole blocks and is not drawn into
+// (UNKNOWN: the device has none).
 gpu::DXGI_FORMAT D3D11_GraphFormat(const GraphOrigData* orig);
+gpu::DXGI_FORMAT D3D11_ChooseGraphFormat(const GraphOrigData* orig);
 // The DXT kind (1, 3 or 5) a block format holds, 0 for any other format.
 int D3D11_DXTKind(gpu::DXGI_FORMAT format);
 // The pixel layout of a texture format, or null for a format no graph or image uses.

@@ -172,6 +172,14 @@ int Graphics_D3D11_Device_Create() {
     if (DXGI_CreateFactory() < 0 || Graphics_D3D11_EnumAdapters() < 0 || D3D11_CreateDevice() < 0 ||
         Graphics_D3D11_CreateSwapChain(GetDisplayWindowHandle(), 1) < 0)
         return -1;
+    // In full screen the desktop rectangle of the chosen display's output is kept.
+    if (!GetWindowModeFlag()) {
+        const int index = GraphicsDisplay.useDisplayIndexSet ? GraphicsDisplay.useDisplayIndex : 0;
+        if (adapterList.count > 0 && index >= 0 && index < adapterList.adapters[0].outputCount) {
+            const plat::win::RECT& r = adapterList.adapters[0].outputs[index].DesktopCoordinates;
+            GraphicsSys.fullScreenDesktopRect = ImageRect{int(r.left), int(r.top), int(r.right), int(r.bottom)};
+        }
+    }
 
     // Both levels the device can be made at give the same limits.
     GraphicsDeviceCaps& caps = GraphicsDeviceCapsData;

@@ -1,11 +1,13 @@
 // Direct3D 11 draw targets: drawable graphs as render targets, the screen again, the
 // target's alpha flag, and copies of a graph's or the screen's rectangle into a graph.
+#include <cstring>
 #include <vector>
 
 #include "media/graphics/base_image.h"
 #include "media/graphics/d3d11/d3d11_graph.h"
 #include "media/graphics/d3d11/d3d11_shadow_map.h"
 #include "media/graphics/graphics_state.h"
+#include "media/graphics/hwdraw/pixel_read.h"
 
 namespace ZaDod {
 namespace {
@@ -194,16 +196,20 @@ int Graphics_D3D11_FillGraph(GraphData* graph, int red, int green, int blue, int
     // Graphs that are not drawn into are filled by an upload of a filled image.
     if (!graph->orig->request.drawable) return 2;
     Graphics_D3D11_FlushVertexBatch(-1, 0);
-    const uint32_t texel = PackColorDataPixel(D3D11_GraphPixelDesc(), red, green, blue, alpha);
-    std::vector<uint32_t> row;
+    const PixelFormatDesc* desc = graph->orig->textureFormat.desc;
+    uint8_t texel[16];
+    if (PackTexel(desc, red, green, blue, alpha, texel) < 0) return -1;
+    const size_t bpp = desc->bytesPerPixel;
+    std::vector<uint8_t> block;
     // Only each piece's rectangle: graphs cut from the same texture keep their pixels.
     for (int i = 0; i < graph->pieceCount; ++i) {
         const GraphDrawPiece& p = graph->pieces[i];
         if (p.width <= 0 || p.height <= 0) continue;
-        row.assign(size_t(p.width) * size_t(p.height), texel);
+        block.resize(size_t(p.width) * size_t(p.height) * bpp);
+        for (size_t at = 0; at < block.size(); at += bpp) std::memcpy(block.data() + at, texel, bpp);
         const D3D11_BOX box{UINT(p.tileX), UINT(p.tileY), 0, UINT(p.tileX + p.width), UINT(p.tileY + p.height), 1};
-        D3D11DeviceContext_UpdateSubresource(D3D11_TileTexture(p.tile)->texture, 0, &box, row.data(),
-                                             UINT(p.width * 4), 0);
+        D3D11DeviceContext_UpdateSubresource(D3D11_TileTexture(p.tile)->texture, 0, &box, block.data(),
+                                             UINT(size_t(p.width) * bpp), 0);
     }
     return D3D11_SpreadGraph(graph->orig);
 }

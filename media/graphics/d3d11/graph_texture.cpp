@@ -1,5 +1,5 @@
 // Direct3D 11 graph textures: one texture and view per tile of an original image (and a
-// target view for drawable graphs), R8G8B8A8 or the block format of a raw DXT picture.
+// target view for drawable graphs), in the surveyed format of the graph's pixel-format row.
 #include <cstring>
 #include <vector>
 
@@ -81,29 +81,33 @@ int D3D11_DXTKind(DXGI_FORMAT format) {
     }
 }
 
-// Blocks cannot be padded or cut, so a block-compressed graph keeps them only when its
-// picture fills its one tile exactly; the premultiplied kinds (2 and 4) have no format here.
-DXGI_FORMAT D3D11_GraphFormat(const GraphOrigData* orig) {
-    const int kind = orig->request.hardware && !orig->request.drawable ? orig->request.blockKind : 0;
-    const GraphTextureTile* tile = orig->tileCount == 1 ? &orig->tiles[0] : nullptr;
-    if (kind >= 1 && kind <= 5 && tile != nullptr && tile->usedWidth == tile->textureWidth &&
-        tile->usedHeight == tile->textureHeight && tile->textureWidth % 4 == 0 && tile->textureHeight % 4 == 0) {
-        const DXGI_FORMAT f = D3D11TextureFormatTable[11 + kind];
-        if (D3D11_DXTKind(f) == kind) return f;
-    }
-    return DXGI_FORMAT_R8G8B8A8_UNORM;
+// The survey's row of the graph's pixel-format index. The premultiplied DXT kinds (2 and
+// 4) have no block format here: their rows hold the fall-back already.
+DXGI_FORMAT D3D11_ChooseGraphFormat(const GraphOrigData* orig) {
+    const int row = GraphFormatRow(orig);
+    return row >= 0 ? D3D11TextureFormatTable[row] : DXGI_FORMAT_UNKNOWN;
 }
 
-// The front passes no graph with the call, so the answer is the one for a graph that
-// holds plain pixels: any DXT kind (1..5) is decoded. The upload itself keeps the blocks
-// of a DXT graph whose texture has the image's own format.
-int Graphics_D3D11_GetDXTDecodeFlags(const GraphTextureFormat* /*format*/, int colorKind, int* colorDecode,
+DXGI_FORMAT D3D11_GraphFormat(const GraphOrigData* orig) { return DXGI_FORMAT(orig->textureFormat.apiFormat); }
+
+// Plain pixels go into any texture; a DXT1, DXT3 or DXT5 picture is kept only by a block
+// texture of its own kind, and DXT2 and DXT4 are always decoded. A software record
+// decodes every kind.
+int Graphics_D3D11_GetDXTDecodeFlags(const GraphTextureFormat* format, int colorKind, int* colorDecode,
                                      int alphaKind, int* alphaDecode) {
-    return PlainTextureDXTDecodeFlags(colorKind, colorDecode, alphaKind, alphaDecode);
+    const int kept = format != nullptr && format->hardware ? D3D11_DXTKind(DXGI_FORMAT(format->apiFormat)) : 0;
+    return DXTDecodeFlags(kept, colorKind, colorDecode, alphaKind, alphaDecode);
 }
 
 int Graphics_D3D11_CreateGraphTexture(GraphOrigData* orig, int asyncThread) {
     if (orig == nullptr || !D3D11Device_IsValid()) return -1;
+    const DXGI_FORMAT format = D3D11_ChooseGraphFormat(orig);
+    if (format == DXGI_FORMAT_UNKNOWN) {
+        LogAddTextUtf16(u"指定のフォーマットで作成できるテクスチャフォーマットがありませんでした\n");
+        return -1;
+    }
+    orig->textureFormat =
+        GraphTextureFormat{1, uint32_t(format), orig->pixelFormatIndex, Graphics_D3D11_GetFormatPixelDesc(format)};
     const int drawable = orig->request.drawable;
     const int levels = D3D11_GraphMipLevels(orig), faces = D3D11_GraphFaces(orig);
     // Multisampling: cube maps and devices below feature level 10.0 draw single-sampled;

@@ -47,12 +47,12 @@ struct Upload {
     const BaseImage* color;
     const BaseImage* alpha;
     int trans;
+    const PixelFormatDesc* desc;  // the texture's texels
 };
 
 // Converts rectangle `part` of face `face` (level 0) into `dest` (pitch in bytes).
 int convert(const Upload& u, int face, int level, const ImageRect& part, void* dest, int pitch) {
-    return ConvertUploadLevel(D3D11_GraphPixelDesc(), u.color, u.alpha, u.trans, u.orig->transColor, face, level, part,
-                              dest, pitch);
+    return ConvertUploadLevel(u.desc, u.color, u.alpha, u.trans, u.orig->transColor, face, level, part, dest, pitch);
 }
 
 // One level: the rectangle at (x, y) of the tile with its edge padding.
@@ -63,13 +63,15 @@ int uploadOneLevel(const Upload& u, const GraphTextureTile& tile, int face, cons
     const int padRight = x + w == tile.usedWidth && tile.usedWidth < tile.textureWidth ? 1 : 0;
     const int padBottom = y + h == tile.usedHeight && tile.usedHeight < tile.textureHeight ? 1 : 0;
     const int bw = w + padRight, bh = h + padBottom;
-    if (Graphics_D3D11_Texture_SetupCommonBuffer(size_t(bw) * size_t(bh) * 4) < 0) return -1;
-    auto* buffer = reinterpret_cast<uint32_t*>(uploadBuffer);
-    std::memset(buffer, 0, size_t(bw) * size_t(bh) * 4);
-    if (convert(u, face, 0, part, buffer, bw * 4) < 0) return -1;
-    PadUploadEdge(buffer, bw * 4, 4, w, h, padRight, padBottom);
+    const int bpp = u.desc->bytesPerPixel;
+    if (Graphics_D3D11_Texture_SetupCommonBuffer(size_t(bw) * size_t(bh) * size_t(bpp)) < 0) return -1;
+    uint8_t* buffer = uploadBuffer;
+    std::memset(buffer, 0, size_t(bw) * size_t(bh) * size_t(bpp));
+    if (convert(u, face, 0, part, buffer, bw * bpp) < 0) return -1;
+    PadUploadEdge(buffer, bw * bpp, bpp, w, h, padRight, padBottom);
     const D3D11_BOX box{UINT(x), UINT(y), 0, UINT(x + bw), UINT(y + bh), 1};
-    D3D11DeviceContext_UpdateSubresource(D3D11_TileTexture(&tile)->texture, UINT(face), &box, buffer, UINT(bw * 4), 0);
+    D3D11DeviceContext_UpdateSubresource(D3D11_TileTexture(&tile)->texture, UINT(face), &box, buffer, UINT(bw * bpp),
+                                         0);
     return 0;
 }
 
@@ -84,7 +86,7 @@ int uploadMipMapped(const Upload& u, const GraphTextureTile& tile, int face, con
                            part.left == 0 && part.top == 0 && w == u.color->width && h == u.color->height;
     const bool own = wholeTile && u.color->mipCount >= levels && (u.alpha == nullptr || u.alpha->mipCount >= levels);
     return ForEachUploadLevel(
-        D3D11_GraphPixelDesc(), levels, own, part, x, y,
+        u.desc, levels, own, part, x, y,
         [&](int level, const ImageRect& r, void* dest, int pitch) { return convert(u, face, level, r, dest, pitch); },
         [](size_t bytes) -> uint8_t* {
             if (Graphics_D3D11_Texture_SetupCommonBuffer(bytes) < 0) return nullptr;
@@ -137,8 +139,6 @@ const PixelFormatDesc* Graphics_D3D11_GetFormatPixelDesc(DXGI_FORMAT format) {
     return nullptr;
 }
 
-const PixelFormatDesc* D3D11_GraphPixelDesc() { return Graphics_D3D11_GetFormatPixelDesc(DXGI_FORMAT_R8G8B8A8_UNORM); }
-
 int Graphics_D3D11_Texture_SetupCommonBuffer(size_t size) {
     if (uploadStore.size() < size) {
         try {
@@ -169,43 +169,44 @@ int Graphics_D3D11_BltBmpOrBaseImageToGraph3(const ImageRect* srcRect, int destX
     ImageRect src;
     int x, y;
     if (!ClipGraphUpload(g, srcRect, destX, destY, colorImage, alphaImage, redrawFlag, &src, &x, &y)) return 0;
-    // Plain graph textures take pixels, so block-compressed pictures are decoded first; a
-    // DXT texture keeps the blocks of its own kind.
-    const int dxt = D3D11_DXTKind(D3D11_GraphFormat(orig));
-    BaseImage colorCopy, alphaCopy;
-    bool colorOwned = false, alphaOwned = false;
-    const BaseImage* color = DecodedUploadImage(colorImage, dxt, &colorCopy, &colorOwned);
-    const BaseImage* alpha = color != nullptr ? DecodedUploadImage(alphaImage, 0, &alphaCopy, &alphaOwned) : nullptr;
-    int result = -1;
-    if (color != nullptr && (alphaImage == nullptr || alpha != nullptr)) {
-        // Pixels of the transparent colour become alpha 0 (the blitter ignores the colour
-        // when the image brings its own alpha).
-        const Upload u{orig, color, alpha, useTransColor ? 1 : 0};
-        const int faces = D3D11_GraphFaces(orig), mipMapped = D3D11_GraphMipLevels(orig) > 1;
-        // The vertex batch belongs to the main thread: a loading worker leaves it alone.
-        if (IsMainThread()) Graphics_D3D11_FlushVertexBatch(-1, 0);
-        const int w = src.right - src.left, h = src.bottom - src.top;
-        result = ForEachUploadTile(orig, x, y, w, h, [&](const UploadTilePart& p) {
-            const GraphTextureTile& tile = *p.tile;
-            const ImageRect part{src.left + (p.left - x), src.top + (p.top - y), src.left + (p.right - x),
-                                 src.top + (p.bottom - y)};
-            if (dxt != 0) {
-                // The whole tile from the whole of an image of the tile's size.
-                const bool wholeTile = p.left == tile.x && p.top == tile.y && p.right - p.left == tile.textureWidth &&
-                                       p.bottom - p.top == tile.textureHeight && part.left == 0 && part.top == 0 &&
-                                       part.right == color->width && part.bottom == color->height;
-                return uploadBlocks(u, tile, dxt, wholeTile);
-            }
-            for (int face = 0; face < faces; ++face) {
-                const int r = mipMapped ? uploadMipMapped(u, tile, face, part, p.left - tile.x, p.top - tile.y)
-                                        : uploadOneLevel(u, tile, face, part, p.left - tile.x, p.top - tile.y);
-                if (r < 0) return -1;
-            }
+    // The front decodes the block-compressed pictures a texture of plain texels cannot
+    // take (the DXT test); a DXT texture keeps the blocks of its own kind.
+    const DXGI_FORMAT format = D3D11_GraphFormat(orig);
+    const int dxt = D3D11_DXTKind(format);
+    const BaseImage* color = colorImage;
+    const BaseImage* alpha = alphaImage;
+    // Pixels of the transparent colour become alpha 0 (the blitter ignores the colour when
+    // the image brings its own alpha).
+    const Upload u{orig, color, alpha, useTransColor ? 1 : 0, Graphics_D3D11_GetFormatPixelDesc(format)};
+    const int faces = D3D11_GraphFaces(orig), mipMapped = D3D11_GraphMipLevels(orig) > 1;
+    // The vertex batch belongs to the main thread: a loading worker leaves it alone.
+    if (IsMainThread()) Graphics_D3D11_FlushVertexBatch(-1, 0);
+    const int w = src.right - src.left, h = src.bottom - src.top;
+    const int result = ForEachUploadTile(orig, x, y, w, h, [&](const UploadTilePart& p) {
+        const GraphTextureTile& tile = *p.tile;
+        const ImageRect part{src.left + (p.left - x), src.top + (p.top - y), src.left + (p.right - x),
+                             src.top + (p.bottom - y)};
+        if (dxt != 0) {
+            // The whole tile from the whole of an image of the tile's size.
+            const bool wholeTile = p.left == tile.x && p.top == tile.y && p.right - p.left == tile.textureWidth &&
+                                   p.bottom - p.top == tile.textureHeight && part.left == 0 && part.top == 0 &&
+                                   part.right == color->width && part.bottom == color->height;
+            return uploadBlocks(u, tile, dxt, wholeTile);
+        }
+        // Blocks reach a texture of plain texels only decoded (the front decodes what the DXT
+        // test names).
+        if (color->format.formatCode != kPixelPlain || u.desc == nullptr ||
+            (alpha != nullptr && alpha->format.formatCode != kPixelPlain)) {
+            LogAddTextUtf16(kDXTRefused);
             return 0;
-        });
-    }
-    if (colorOwned) MemFree(colorCopy.pixels);
-    if (alphaOwned) MemFree(alphaCopy.pixels);
+        }
+        for (int face = 0; face < faces; ++face) {
+            const int r = mipMapped ? uploadMipMapped(u, tile, face, part, p.left - tile.x, p.top - tile.y)
+                                    : uploadOneLevel(u, tile, face, part, p.left - tile.x, p.top - tile.y);
+            if (r < 0) return -1;
+        }
+        return 0;
+    });
     // A multisampled graph draws on from its samples, so they take the new pixels too.
     if (result >= 0 && orig->request.drawable) {
         if (IsMainThread()) {

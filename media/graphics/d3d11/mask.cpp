@@ -48,23 +48,17 @@ void release(T*& object, R fn) {
     object = nullptr;
 }
 
-// The mask bytes of a rectangle go to the alpha of the mask image.
+// The mask bytes of a rectangle go to the mask image, one 8-bit channel, as they are.
 void uploadMask(int left, int top, int right, int bottom) {
     int pitch = 0, w = 0, h = 0;
     const uint8_t* buffer = GetMaskBuffer(&pitch, &w, &h);
     if (buffer == nullptr || M.image == nullptr) return;
     left = std::max(left, 0), top = std::max(top, 0);
     right = std::min(right, w), bottom = std::min(bottom, h);
-    const int width = right - left, height = bottom - top;
-    if (width <= 0 || height <= 0) return;
-    std::vector<uint32_t> rows(size_t(width) * size_t(height));
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* from = buffer + size_t(top + y) * pitch + left;
-        uint32_t* to = rows.data() + size_t(y) * width;
-        for (int x = 0; x < width; ++x) to[x] = uint32_t(from[x]) << 24;
-    }
+    if (right <= left || bottom <= top) return;
     const D3D11_BOX box{UINT(left), UINT(top), 0, UINT(right), UINT(bottom), 1};
-    D3D11DeviceContext_UpdateSubresource(M.image, 0, &box, rows.data(), UINT(width * 4), 0);
+    D3D11DeviceContext_UpdateSubresource(M.image, 0, &box, buffer + size_t(top) * size_t(pitch) + size_t(left),
+                                         UINT(pitch), 0);
 }
 
 // The target front draws land on when no mask is in the way.
@@ -102,7 +96,8 @@ int Graphics_D3D11_Mask_CreateScreen(int width, int height) {
     desc.MipLevels = 1, desc.ArraySize = 1, desc.SampleDesc = {1, 0};
     desc.Usage = D3D11_USAGE_DEFAULT;
     if (M.image == nullptr) {
-        desc.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
+        desc.Format = D3D11TextureFormatTable[48] != DXGI_FORMAT_UNKNOWN ? D3D11TextureFormatTable[48]
+                                                                         : DXGI_FORMAT_R8_UNORM;
         desc.BindFlags = D3D11_BIND_SHADER_RESOURCE;
         if (D3D11Device_CreateTexture2D(&desc, nullptr, &M.image) != S_OK)
             FatalErrorExit(u"マスクイメージ用テクスチャの作成に失敗しました");

@@ -12,14 +12,14 @@ namespace {
 using namespace plat::gpu;
 using plat::win::S_OK;
 
-// The image description of the colour formats a render target here can have.
+// The image description of a texture format: any format of the graph table, and the
+// B8G8R8A8 layout a window's buffers may have.
 int formatDesc(DXGI_FORMAT format, PixelFormatDesc* desc) {
-    switch (format) {
-        case DXGI_FORMAT_R8G8B8A8_UNORM: return CreateColorData(desc, 32, 0xFFu, 0xFF00u, 0xFF0000u, 0xFF000000u);
-        case DXGI_FORMAT_B8G8R8A8_UNORM: return CreateARGB8ColorData(desc);
-        case DXGI_FORMAT_B8G8R8X8_UNORM: return CreateXRGB8ColorData(desc);
-        default: return -1;
+    if (const PixelFormatDesc* d = Graphics_D3D11_GetFormatPixelDesc(format); d != nullptr) {
+        *desc = *d;
+        return 0;
     }
+    return format == DXGI_FORMAT_B8G8R8A8_UNORM ? CreateARGB8ColorData(desc) : -1;
 }
 
 void releaseAndClear(ID3D11Texture2D*& texture) {
@@ -81,7 +81,8 @@ int Graphics_D3D11_ReadbackTexture(ID3D11Texture2D* texture, const ImageRect* re
     out->width = r.right - r.left;
     out->height = r.bottom - r.top;
     out->pitch = int(mapped.RowPitch);
-    out->pixels = static_cast<uint8_t*>(mapped.pData) + size_t(r.top) * mapped.RowPitch + size_t(r.left) * 4;
+    out->pixels = static_cast<uint8_t*>(mapped.pData) + size_t(r.top) * mapped.RowPitch +
+                  size_t(r.left) * pixelFormat.bytesPerPixel;
     out->mipCount = 0;
     out->imageCount = 0;
     return 0;

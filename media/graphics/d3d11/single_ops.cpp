@@ -3,6 +3,7 @@
 #include "media/graphics/base_image.h"
 #include "media/graphics/d3d11/d3d11_graph.h"
 #include "media/graphics/graphics_state.h"
+#include "media/graphics/hwdraw/pixel_read.h"
 
 namespace ZaDod {
 
@@ -32,12 +33,10 @@ int Graphics_D3D11_RefreshDiffuseColor() { return D3D11Device_IsValid() ? 0 : -1
 
 unsigned int Graphics_D3D11_GetDrawTargetPixel(int x, int y) {
     BaseImage image{};
-    if (Graphics_D3D11_LockDrawTargetBuffer(nullptr, &image, -1, 1, 0) != 0) return 0xFFFFFFFFu;
-    unsigned int result = 0xFFFFFFFFu;
-    if (x >= 0 && y >= 0 && x < image.width && y < image.height) {
-        const uint8_t* p = static_cast<const uint8_t*>(image.pixels) + size_t(y) * size_t(image.pitch) + size_t(x) * 4;
-        result = 0xFF000000u | unsigned(p[0]) << 16 | unsigned(p[1]) << 8 | unsigned(p[2]);
-    }
+    const ImageRect one{x, y, x + 1, y + 1};
+    if (x < 0 || y < 0 || Graphics_D3D11_LockDrawTargetBuffer(&one, &image, -1, 1, 0) != 0) return 0xFFFFFFFFu;
+    uint32_t result = 0xFFFFFFFFu;
+    if (ReadTexelsARGB(&image.format, image.pixels, image.pitch, 1, 1, &result) < 0) result = 0xFFFFFFFFu;
     Graphics_D3D11_UnlockDrawTargetBuffer();
     return result;
 }

@@ -27,9 +27,6 @@ inline D3D9GraphTexture* D3D9_TileTexture(const GraphTextureTile* tile) {
     return static_cast<D3D9GraphTexture*>(tile->texture);
 }
 
-// The layout every graph texture holds: A8R8G8B8 words.
-const PixelFormatDesc* D3D9_GraphPixelDesc();
-
 // The surface draws into a drawable tile land on: its multisample surface when it has one,
 // else its level-0 surface of `surfaceIndex` (a cube map's face); null for none.
 gpu::IDirect3DSurface9* D3D9_TileDrawSurface(const D3D9GraphTexture* t, int surfaceIndex);

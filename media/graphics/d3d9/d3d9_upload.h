@@ -59,9 +59,12 @@ int D3D9_WaitForPoolEntry(Get&& get) {
 // The pixel layout of a texture or surface format; null for a format without one (DXT).
 const PixelFormatDesc* Graphics_D3D9_GetFormatPixelDesc(gpu::D3DFORMAT format);
 
-// The texture format of a graph: the surveyed DXT format for block-compressed graphs the
-// device takes, else A8R8G8B8.
+// The texture format a graph's textures are made in (kept in its format record when they
+// are made); the choice from the survey's table or the user texture-format number
+// (UNKNOWN: the device has none); the format of user number 1..22 (UNKNOWN for others).
 gpu::D3DFORMAT D3D9_GraphFormat(const GraphOrigData* orig);
+gpu::D3DFORMAT D3D9_ChooseGraphFormat(const GraphOrigData* orig);
+gpu::D3DFORMAT D3D9_UserTextureFormat(int number);
 inline int D3D9_GraphLevels(const GraphOrigData* orig) { return orig->mipCount > 1 ? int(orig->mipCount) : 1; }
 inline int D3D9_GraphFaces(const GraphOrigData* orig) { return orig->request.cubeMap ? 6 : 1; }
 // The DXT kind (1..5) a format holds, 0 for any other.

@@ -7,6 +7,7 @@
 #include "media/graphics/hardware_types.h"
 #include "media/graphics/mem_img.h"
 #include "media/system/window.h"
+#include "platform/win/win_display.h"
 
 namespace ZaDod {
 
@@ -169,6 +170,13 @@ int Graphics_D3D9_Device_Create() {
     MeasureVSyncPeriod();
     Direct3DDevice9_GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &d.backBuffer);
     LogAddTextUtf16(u"成功\n");
+    if (!GetWindowModeFlag()) {
+        plat::win::MONITORINFOEXA info{};
+        info.cbSize = sizeof info;
+        if (plat::win::GetMonitorInfoA(Direct3D9_GetAdapterMonitor(d.adapter), &info))
+            GraphicsSys.fullScreenDesktopRect = ImageRect{int(info.rcMonitor.left), int(info.rcMonitor.top),
+                                                          int(info.rcMonitor.right), int(info.rcMonitor.bottom)};
+    }
 
     readDeviceLimits();
 

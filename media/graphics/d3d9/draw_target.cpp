@@ -91,18 +91,21 @@ int Graphics_D3D9_LockDrawTargetBuffer(const ImageRect* rect, BaseImage* out, in
         if (!g->orig->request.drawable) {
             // A graph that is not drawn into is read from its texture in place; block
             // layouts have no pixels to hand out.
-            if (t->texture == nullptr || D3D9_GraphFormat(g->orig) != D3DFMT_A8R8G8B8) return -1;
+            const D3DFORMAT format = D3D9_GraphFormat(g->orig);
+            if (t->texture == nullptr || Graphics_D3D9_GetFormatPixelDesc(format) == nullptr) return -1;
             D3DLOCKED_RECT locked{};
             if (Direct3DTexture9_LockRect(t->texture, 0, &locked, &r, readOnly ? D3DLOCK_READONLY : 0) != D3D_OK)
                 return -1;
             lockState = TargetLock{nullptr, t->texture, -1};
-            fillOut(out, D3DFMT_A8R8G8B8, locked, r.right - r.left, r.bottom - r.top);
+            fillOut(out, format, locked, r.right - r.left, r.bottom - r.top);
             return 0;
         }
         surface = graphSurface(tile, surfaceIndex);
     }
     D3DSURFACE_DESC desc{};
-    if (surface == nullptr || Direct3DSurface9_GetDesc(surface, &desc) != D3D_OK) return -1;
+    if (surface == nullptr || Direct3DSurface9_GetDesc(surface, &desc) != D3D_OK ||
+        Graphics_D3D9_GetFormatPixelDesc(desc.Format) == nullptr)
+        return -1;
     D3DLOCKED_RECT locked{};
     if (D3D9DeviceSys.backBufferLock && surface == D3D9DeviceSys.backBuffer) {
         if (Direct3DSurface9_LockRect(surface, &locked, &r, readOnly ? D3DLOCK_READONLY : 0) != D3D_OK) return -1;

@@ -1,11 +1,14 @@
-// Direct3D 9 graph textures: one texture (or cube texture) per tile of an original image,
-// A8R8G8B8 or the surveyed DXT format of block-compressed graphs, with its levels (a
-// render-target texture and its level-0 surfaces for drawable graphs); made and released.
+// Direct3D 9 graph textures: one texture (or cube texture) per tile of an original image in
+// the surveyed format of the graph's pixel-format row (or of its user texture-format
+// number), with its levels (a render-target texture and its level-0 surfaces for drawable
+// graphs); made and released.
 #include <cstring>
+#include <iterator>
 
 #include "media/base/log.h"
 #include "media/graphics/base_image.h"
 #include "media/graphics/color_blit.h"
+#include "media/graphics/d3d9/d3d9_tiled.h"
 #include "media/graphics/d3d9/d3d9_upload.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hwdraw/graph_tiles.h"
@@ -125,12 +128,12 @@ bool createTile(const GraphOrigData* orig, const GraphTextureTile& tile, D3D9Gra
             if (surface != nullptr) Direct3DDevice9_ColorFill(surface, nullptr, 0, async);
         if (t->texture != nullptr) Direct3DDevice9_ColorFill(t->surface, nullptr, 0, async);
         if (t->multisample != nullptr) Direct3DDevice9_ColorFill(t->multisample, nullptr, 0, async);
-    } else if (t->texture != nullptr && pool == D3DPOOL_MANAGED && D3D9_DXTKind(format) == 0) {
+    } else if (t->texture != nullptr && pool == D3DPOOL_MANAGED && orig->textureFormat.desc != nullptr) {
         D3DLOCKED_RECT locked{};
         if (Direct3DTexture9_LockRect(t->texture, 0, &locked, nullptr, 0, async) == D3D_OK) {
             for (int y = 0; y < tile.textureHeight; ++y)
                 std::memset(static_cast<uint8_t*>(locked.pBits) + size_t(y) * size_t(locked.Pitch), 0,
-                            size_t(tile.textureWidth) * 4);
+                            size_t(tile.textureWidth) * orig->textureFormat.desc->bytesPerPixel);
             Direct3DTexture9_UnlockRect(t->texture, 0, async);
         }
     }
@@ -169,15 +172,6 @@ int D3D9_ResolveGraph(const GraphOrigData* orig) {
 
 int D3D9_SpreadGraph(const GraphOrigData* orig) { return copyMultisample(orig, false); }
 
-const PixelFormatDesc* D3D9_GraphPixelDesc() {
-    static const PixelFormatDesc desc = [] {
-        PixelFormatDesc d{};
-        CreateColorData(&d, 32, 0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u);
-        return d;
-    }();
-    return &desc;
-}
-
 int D3D9_DXTKind(D3DFORMAT format) {
     switch (format) {
         case D3DFMT_DXT1: return 1;
@@ -189,34 +183,54 @@ int D3D9_DXTKind(D3DFORMAT format) {
     }
 }
 
-// A block-compressed graph keeps its blocks when the survey found its own DXT format and the
-// picture fills its one tile exactly in whole blocks (blocks cannot be padded or cut); every
-// other graph is A8R8G8B8.
-D3DFORMAT D3D9_GraphFormat(const GraphOrigData* orig) {
-    const int kind = orig->request.hardware ? orig->request.blockKind : 0;
-    const GraphTextureTile* tile = orig->tileCount == 1 ? &orig->tiles[0] : nullptr;
-    if (kind >= 1 && kind <= 5 && tile != nullptr && tile->usedWidth == tile->textureWidth &&
-        tile->usedHeight == tile->textureHeight && tile->textureWidth % 4 == 0 && tile->textureHeight % 4 == 0) {
-        const D3DFORMAT f = D3D9TextureFormatTable[11 + kind];
-        if (D3D9_DXTKind(f) == kind) return f;
-    }
-    return D3DFMT_A8R8G8B8;
+namespace {
+
+// The fixed formats of the user texture-format numbers 1..22.
+constexpr D3DFORMAT kUserTextureFormats[] = {
+    D3DFMT_R8G8B8,      D3DFMT_A8R8G8B8,      D3DFMT_X8R8G8B8,      D3DFMT_R5G6B5,   D3DFMT_X1R5G5B5,
+    D3DFMT_A1R5G5B5,    D3DFMT_A4R4G4B4,      D3DFMT_R3G3B2,        D3DFMT_A8R3G3B2, D3DFMT_X4R4G4B4,
+    D3DFMT_A2B10G10R10, D3DFMT_G16R16,        D3DFMT_A8B8G8R8,      D3DFMT_X8B8G8R8, D3DFMT_A2R10G10B10,
+    D3DFMT_A16B16G16R16, D3DFMT_R16F,         D3DFMT_G16R16F,       D3DFMT_A16B16G16R16F, D3DFMT_R32F,
+    D3DFMT_G32R32F,     D3DFMT_A32B32G32R32F,
+};
+
+}  // namespace
+
+D3DFORMAT D3D9_UserTextureFormat(int number) {
+    return number >= 1 && number <= int(std::size(kUserTextureFormats)) ? kUserTextureFormats[number - 1]
+                                                                        : D3DFMT_UNKNOWN;
 }
+
+// The format row of a graph's pixel-format index, or the user table's format.
+D3DFORMAT D3D9_ChooseGraphFormat(const GraphOrigData* orig) {
+    if (orig->request.paramWord10 != 0) return D3D9_UserTextureFormat(orig->request.paramWord10);
+    const int row = GraphFormatRow(orig);
+    return row >= 0 ? D3D9TextureFormatTable[row] : D3DFMT_UNKNOWN;
+}
+
+D3DFORMAT D3D9_GraphFormat(const GraphOrigData* orig) { return D3DFORMAT(orig->textureFormat.apiFormat); }
 
 int D3D9_GraphManaged(const GraphOrigData* orig) {
     return orig->request.paramWord9 && !orig->request.drawable && !Direct3D9_IsEx() ? 1 : 0;
 }
 
-// The front passes no graph with the call, so the answer is the one for a graph that
-// holds plain pixels: any DXT kind (1..5) is decoded. The upload itself keeps the blocks
-// of a DXT graph whose texture has the image's own format.
-int Graphics_D3D9_GetDXTDecodeFlags(const GraphTextureFormat* /*format*/, int colorKind, int* colorDecode,
+// Plain pixels go into any texture; a block-compressed picture is kept only by a texture of
+// its own DXT kind. A software record decodes every kind.
+int Graphics_D3D9_GetDXTDecodeFlags(const GraphTextureFormat* format, int colorKind, int* colorDecode,
                                     int alphaKind, int* alphaDecode) {
-    return PlainTextureDXTDecodeFlags(colorKind, colorDecode, alphaKind, alphaDecode);
+    const int kept = format != nullptr && format->hardware ? D3D9_DXTKind(D3DFORMAT(format->apiFormat)) : 0;
+    return DXTDecodeFlags(kept, colorKind, colorDecode, alphaKind, alphaDecode);
 }
 
 int Graphics_D3D9_CreateGraphTexture(GraphOrigData* orig, int asyncThread) {
     if (orig == nullptr || orig->tiles == nullptr || !Direct3DDevice9_IsValid()) return -1;
+    const D3DFORMAT format = D3D9_ChooseGraphFormat(orig);
+    if (format == D3DFMT_UNKNOWN) {
+        LogAddTextUtf16(u"指定のフォーマットで作成できるテクスチャフォーマットがありませんでした\n");
+        return -1;
+    }
+    orig->textureFormat =
+        GraphTextureFormat{1, uint32_t(format), orig->pixelFormatIndex, Graphics_D3D9_GetFormatPixelDesc(format)};
     for (int i = 0; i < orig->tileCount; ++i) {
         GraphTextureTile& tile = orig->tiles[i];
         D3D9GraphTexture* t = D3D9_TileTexture(&tile);
@@ -236,6 +250,7 @@ int Graphics_D3D9_CreateGraphTexture(GraphOrigData* orig, int asyncThread) {
 int Graphics_D3D9_ReleaseGraphTexture(GraphOrigData* orig) {
     if (orig == nullptr || orig->tiles == nullptr) return -1;
     if (Direct3DDevice9_IsValid()) Graphics_D3D9_FlushVertexBatch(0);
+    D3D9_ForgetTiledTarget(orig);
     for (int i = 0; i < orig->tileCount; ++i) releaseTile(D3D9_TileTexture(&orig->tiles[i]));
     return 0;
 }

@@ -44,13 +44,13 @@ struct Upload {
     const BaseImage* color;
     const BaseImage* alpha;
     int trans;
-    int dxt;  // the texture's DXT kind, 0 for A8R8G8B8
+    int dxt;                     // the texture's DXT kind, 0 for a texture of plain texels
+    const PixelFormatDesc* desc;  // the texture's texels; null for a DXT texture
     int levels, faces;
 };
 
 int convert(const Upload& u, int face, int level, const ImageRect& part, void* dest, int pitch) {
-    return ConvertUploadLevel(D3D9_GraphPixelDesc(), u.color, u.alpha, u.trans, u.orig->transColor, face, level, part,
-                              dest, pitch);
+    return ConvertUploadLevel(u.desc, u.color, u.alpha, u.trans, u.orig->transColor, face, level, part, dest, pitch);
 }
 
 void copyRows(const D3DLOCKED_RECT& to, const uint8_t* from, int fromPitch, int rowBytes, int rows) {
@@ -84,33 +84,40 @@ int writeFace(const Upload& u, const GraphTextureTile& tile, int face, const Ima
         }
         return 0;
     }
+    // Blocks reach a texture of plain texels only decoded (the front decodes what the DXT
+    // test names).
+    if (kind != kPixelPlain || u.desc == nullptr || (u.alpha != nullptr && u.alpha->format.formatCode != kPixelPlain)) {
+        LogAddTextUtf16(kDXTRefused);
+        return 0;
+    }
     const int w = part.right - part.left, h = part.bottom - part.top;
+    const int bpp = u.desc->bytesPerPixel;
     if (u.levels <= 1) {
         // Where the upload reaches the tile's used edge inside a larger texture, the edge
         // pixels are repeated once beyond it so bilinear sampling never reads garbage.
         const int padRight = x + w == tile.usedWidth && tile.usedWidth < tile.textureWidth ? 1 : 0;
         const int padBottom = y + h == tile.usedHeight && tile.usedHeight < tile.textureHeight ? 1 : 0;
         const int bw = w + padRight, bh = h + padBottom;
-        uint8_t* buffer = zeroedBuffer(size_t(bw) * size_t(bh) * 4);
-        if (buffer == nullptr || convert(u, face, 0, part, buffer, bw * 4) < 0) return -1;
-        PadUploadEdge(buffer, bw * 4, 4, w, h, padRight, padBottom);
+        uint8_t* buffer = zeroedBuffer(size_t(bw) * size_t(bh) * size_t(bpp));
+        if (buffer == nullptr || convert(u, face, 0, part, buffer, bw * bpp) < 0) return -1;
+        PadUploadEdge(buffer, bw * bpp, bpp, w, h, padRight, padBottom);
         D3DLOCKED_RECT locked{};
         auto close = open(0, RECT{x, y, x + bw, y + bh}, &locked);
         if (locked.pBits == nullptr) return -1;
-        copyRows(locked, buffer, bw * 4, bw * 4, bh);
+        copyRows(locked, buffer, bw * bpp, bw * bpp, bh);
         return close();
     }
     const bool own =
         wholeTile && u.color->mipCount >= u.levels && (u.alpha == nullptr || u.alpha->mipCount >= u.levels);
     return ForEachUploadLevel(
-        D3D9_GraphPixelDesc(), u.levels, own, part, x, y,
+        u.desc, u.levels, own, part, x, y,
         [&](int level, const ImageRect& r, void* dest, int pitch) { return convert(u, face, level, r, dest, pitch); },
         zeroedBuffer,
         [&](int level, const uint8_t* data, int pitch, int left, int top, int right, int bottom) {
             D3DLOCKED_RECT locked{};
             auto close = open(level, RECT{left, top, right, bottom}, &locked);
             if (locked.pBits == nullptr) return -1;
-            copyRows(locked, data, pitch, (right - left) * 4, bottom - top);
+            copyRows(locked, data, pitch, (right - left) * bpp, bottom - top);
             return close();
         });
 }
@@ -291,44 +298,38 @@ int Graphics_D3D9_BltBmpOrBaseImageToGraph3(const ImageRect* srcRect, int destX,
     // The vertex batch belongs to the main thread; a loading worker's upload reaches the
     // device through posted calls, which the main thread runs between its draws.
     if (IsMainThread()) Graphics_D3D9_FlushVertexBatch(0);
-    const int dxt = D3D9_DXTKind(D3D9_GraphFormat(orig));
-    BaseImage colorCopy, alphaCopy;
-    bool colorOwned = false, alphaOwned = false;
-    const BaseImage* color = DecodedUploadImage(colorImage, dxt, &colorCopy, &colorOwned);
-    const BaseImage* alpha = color != nullptr ? DecodedUploadImage(alphaImage, 0, &alphaCopy, &alphaOwned) : nullptr;
-    int result = -1;
+    // The front has decoded the block pictures this texture cannot keep as blocks.
+    const D3DFORMAT format = D3D9_GraphFormat(orig);
+    const BaseImage* color = colorImage;
     // A loading worker's device calls are posted to the main thread.
     const int async = IsMainThread() ? 0 : 1;
-    if (color != nullptr && (alphaImage == nullptr || alpha != nullptr)) {
-        const Upload u{orig,
-                       color,
-                       alpha,
-                       useTransColor ? 1 : 0,  // the transparent colour becomes alpha 0
-                       dxt,
-                       D3D9_GraphLevels(orig),
-                       D3D9_GraphFaces(orig)};
-        const int managed = D3D9_GraphManaged(orig);
-        const int w = src.right - src.left, h = src.bottom - src.top;
-        result = ForEachUploadTile(orig, x, y, w, h, [&](const UploadTilePart& p) {
-            const GraphTextureTile& tile = *p.tile;
-            const D3D9GraphTexture* tex = D3D9_TileTexture(&tile);
-            if (tex->texture == nullptr && tex->cube == nullptr) return 0;
-            const ImageRect part{src.left + (p.left - x), src.top + (p.top - y), src.left + (p.right - x),
-                                 src.top + (p.bottom - y)};
-            const int tx = p.left - tile.x, ty = p.top - tile.y;
-            // The whole tile from the whole of an image of the tile's size.
-            const bool wholeTile = tx == 0 && ty == 0 && p.right - p.left == tile.textureWidth &&
-                                   p.bottom - p.top == tile.textureHeight && part.left == 0 && part.top == 0 &&
-                                   part.right == color->width && part.bottom == color->height;
-            // Drawable graphs are never locked; a managed texture is locked in place.
-            if (managed)
-                return writeLocked(u, tile, tex->texture, tex->cube, part, tx, ty, wholeTile, 0, async) < 0 ? -1 : 0;
-            if (wholeTile && !orig->request.drawable) return writeThroughTexture(u, tile, part, async) < 0 ? -1 : 0;
-            return writeThroughSurfaces(u, tile, part, tx, ty, wholeTile, async) < 0 ? -1 : 0;
-        });
-    }
-    if (colorOwned) MemFree(colorCopy.pixels);
-    if (alphaOwned) MemFree(alphaCopy.pixels);
+    const Upload u{orig,
+                   color,
+                   alphaImage,
+                   useTransColor ? 1 : 0,  // the transparent colour becomes alpha 0
+                   D3D9_DXTKind(format),
+                   Graphics_D3D9_GetFormatPixelDesc(format),
+                   D3D9_GraphLevels(orig),
+                   D3D9_GraphFaces(orig)};
+    const int managed = D3D9_GraphManaged(orig);
+    const int w = src.right - src.left, h = src.bottom - src.top;
+    const int result = ForEachUploadTile(orig, x, y, w, h, [&](const UploadTilePart& p) {
+        const GraphTextureTile& tile = *p.tile;
+        const D3D9GraphTexture* tex = D3D9_TileTexture(&tile);
+        if (tex->texture == nullptr && tex->cube == nullptr) return 0;
+        const ImageRect part{src.left + (p.left - x), src.top + (p.top - y), src.left + (p.right - x),
+                             src.top + (p.bottom - y)};
+        const int tx = p.left - tile.x, ty = p.top - tile.y;
+        // The whole tile from the whole of an image of the tile's size.
+        const bool wholeTile = tx == 0 && ty == 0 && p.right - p.left == tile.textureWidth &&
+                               p.bottom - p.top == tile.textureHeight && part.left == 0 && part.top == 0 &&
+                               part.right == color->width && part.bottom == color->height;
+        // Drawable graphs are never locked; a managed texture is locked in place.
+        if (managed)
+            return writeLocked(u, tile, tex->texture, tex->cube, part, tx, ty, wholeTile, 0, async) < 0 ? -1 : 0;
+        if (wholeTile && !orig->request.drawable) return writeThroughTexture(u, tile, part, async) < 0 ? -1 : 0;
+        return writeThroughSurfaces(u, tile, part, tx, ty, wholeTile, async) < 0 ? -1 : 0;
+    });
     // A multisampled graph draws on from its samples, so they take the new pixels too
     // (on the main thread, which a loading worker's copy is posted to).
     if (result >= 0 && orig->request.drawable) {

@@ -1,16 +1,18 @@
 // Direct3D 9 single operations behind the graphics dispatchers: reading the draw target's
 // pixels, the vertex grid, filling and copying graphs, and switching the draw target
 // between the screen, drawable graphs and shadow maps with the depth buffer that fits it.
+#include <algorithm>
 #include <vector>
 
 #include "media/graphics/base_image.h"
 #include "media/graphics/d3d9/d3d9_graph.h"
+#include "media/graphics/d3d9/d3d9_tiled.h"
 #include "media/graphics/d3d9/d3d9_upload.h"
 #include "media/graphics/draw.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hwdraw/graph_tiles.h"
 #include "media/graphics/hwdraw/hwdraw.h"
-#include "media/graphics/pixel_widen.h"
+#include "media/graphics/hwdraw/pixel_read.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/shadow_map.h"
 
@@ -19,28 +21,7 @@ namespace {
 
 using namespace plat::gpu;
 
-// The colour word of a surface texel as 0xAARRGGBB; formats without alpha read opaque.
-// 16-bit channels widen by the truncating rule, as pixel reads of colour data do.
-uint32_t unpackTexel(D3DFORMAT format, const uint8_t* p) {
-    switch (format) {
-        case D3DFMT_A8R8G8B8: return *reinterpret_cast<const uint32_t*>(p);
-        case D3DFMT_R5G6B5: {
-            const uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8;
-            const uint32_t r = (v >> 11) & 31, g = (v >> 5) & 63, b = v & 31;
-            const auto& t = pixel::kScale255.v;
-            return 0xFF000000u | uint32_t(t[5][r]) << 16 | uint32_t(t[6][g]) << 8 | t[5][b];
-        }
-        case D3DFMT_X1R5G5B5: {
-            const uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8;
-            const uint32_t r = (v >> 10) & 31, g = (v >> 5) & 31, b = v & 31;
-            const auto& t = pixel::kScale255.v[5];
-            return 0xFF000000u | uint32_t(t[r]) << 16 | uint32_t(t[g]) << 8 | t[b];
-        }
-        default: return 0xFF000000u | (*reinterpret_cast<const uint32_t*>(p) & 0x00FFFFFFu);
-    }
-}
-
-// A rectangle of a render-target surface as 0xAARRGGBB words, row by row, read through a
+// A rectangle of a render-target surface as 0xFFRRGGBB words, row by row, read through a
 // system-memory copy of the surface. -1 when any step fails.
 int readSurface(IDirect3DSurface9* surface, const plat::win::RECT& r, std::vector<uint32_t>* out) {
     if (surface == nullptr || r.right <= r.left || r.bottom <= r.top) return -1;
@@ -69,15 +50,11 @@ int readSurface(IDirect3DSurface9* surface, const plat::win::RECT& r, std::vecto
     D3DLOCKED_RECT locked{};
     if (Direct3DDevice9_GetRenderTargetData(surface, copy) == D3D_OK &&
         Direct3DSurface9_LockRect(copy, &locked, &r, D3DLOCK_READONLY) == D3D_OK) {
-        const int bytes = desc.Format == D3DFMT_R5G6B5 || desc.Format == D3DFMT_X1R5G5B5 ? 2 : 4;
-        out->clear();
-        out->reserve(size_t(r.right - r.left) * size_t(r.bottom - r.top));
-        for (int y = 0; y < r.bottom - r.top; ++y) {
-            const uint8_t* row = static_cast<const uint8_t*>(locked.pBits) + size_t(y) * size_t(locked.Pitch);
-            for (int x = 0; x < r.right - r.left; ++x) out->push_back(unpackTexel(desc.Format, row + x * bytes));
-        }
+        const int w = r.right - r.left, h = r.bottom - r.top;
+        out->assign(size_t(w) * size_t(h), 0);
+        result = ReadTexelsARGB(Graphics_D3D9_GetFormatPixelDesc(desc.Format), locked.pBits, locked.Pitch, w, h,
+                                out->data());
         Direct3DSurface9_UnlockRect(copy);
-        result = 0;
     }
     Direct3D9Object_Release(copy);
     if (resolved != nullptr) Direct3D9Object_Release(resolved);
@@ -109,7 +86,9 @@ unsigned int Graphics_D3D9_GetDrawTargetPixel(int x, int y) {
     if (!Direct3DDevice9_IsValid()) return 0xFFFFFFFFu;
     Graphics_D3D9_FlushVertexBatch(0);
     std::vector<uint32_t> px;
-    if (readSurface(currentTarget(), plat::win::RECT{x, y, x + 1, y + 1}, &px) < 0) return 0xFFFFFFFFu;
+    IDirect3DSurface9* surface = currentTarget();
+    if (D3D9_TiledTarget() != nullptr && (surface = D3D9_TiledTargetSurfaceAt(&x, &y)) == nullptr) return 0xFFFFFFFFu;
+    if (readSurface(surface, plat::win::RECT{x, y, x + 1, y + 1}, &px) < 0) return 0xFFFFFFFFu;
     return 0xFF000000u | (px[0] & 0x00FFFFFFu);
 }
 
@@ -154,31 +133,47 @@ int Graphics_D3D9_CopyGraphRectToGraph(const ImageRect* srcRect, int srcGraph, i
     Graphics_D3D9_FlushVertexBatch(0);
     ImageRect rect = *srcRect;
     std::vector<uint32_t> pixels;
+    const int w = rect.right - rect.left, h = rect.bottom - rect.top;
     if (const GraphData* src = GetGraphData(srcGraph, 1); src != nullptr && src->orig != nullptr) {
         // What was drawn into a multisampled source is in its samples.
         if (D3D9_ResolveGraph(src->orig) < 0) return -1;
-        const GraphTextureTile* tile = TileHoldingRect(src, &rect);
-        if (tile == nullptr) return -1;
-        // Textures of every pool lock; the graph's pixels are read in place.
-        IDirect3DTexture9* texture = D3D9_TileTexture(tile)->texture;
-        const plat::win::RECT r{rect.left, rect.top, rect.right, rect.bottom};
-        D3DLOCKED_RECT locked{};
-        if (texture == nullptr || Direct3DTexture9_LockRect(texture, 0, &locked, &r, D3DLOCK_READONLY) != D3D_OK)
-            return -1;
-        for (int y = 0; y < rect.bottom - rect.top; ++y) {
-            const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(locked.pBits) +
-                                                                size_t(y) * size_t(locked.Pitch));
-            pixels.insert(pixels.end(), row, row + (rect.right - rect.left));
+        // The rectangle may span tiles: each tile's part is read in place (textures of every
+        // pool lock), in the graph's format.
+        const int ox = rect.left + src->area.x, oy = rect.top + src->area.y;
+        const GraphOrigData* orig = src->orig;
+        pixels.assign(size_t(w) * size_t(h), 0);
+        std::vector<uint32_t> part;
+        long covered = 0;
+        for (int i = 0; i < orig->tileCount; ++i) {
+            const GraphTextureTile& t = orig->tiles[i];
+            const int left = std::max(ox, t.x), top = std::max(oy, t.y);
+            const int right = std::min(ox + w, t.x + t.usedWidth), bottom = std::min(oy + h, t.y + t.usedHeight);
+            if (right <= left || bottom <= top) continue;
+            IDirect3DTexture9* texture = D3D9_TileTexture(&t)->texture;
+            const plat::win::RECT r{left - t.x, top - t.y, right - t.x, bottom - t.y};
+            D3DLOCKED_RECT locked{};
+            if (texture == nullptr || Direct3DTexture9_LockRect(texture, 0, &locked, &r, D3DLOCK_READONLY) != D3D_OK)
+                return -1;
+            const int pw = right - left, ph = bottom - top;
+            part.assign(size_t(pw) * size_t(ph), 0);
+            const int read = ReadTexelsARGB(orig->textureFormat.desc, locked.pBits, locked.Pitch, pw, ph, part.data(),
+                                            false);
+            Direct3DTexture9_UnlockRect(texture, 0);
+            if (read < 0) return -1;
+            for (int y = 0; y < ph; ++y)
+                std::copy_n(part.data() + size_t(y) * size_t(pw), pw,
+                            pixels.data() + size_t(top - oy + y) * size_t(w) + size_t(left - ox));
+            covered += long(pw) * long(ph);
         }
-        Direct3DTexture9_UnlockRect(texture, 0);
+        if (covered != long(w) * long(h)) return -1;
     } else if (readSurface(D3D9_ScreenSurface(), plat::win::RECT{rect.left, rect.top, rect.right, rect.bottom},
                            &pixels) < 0) {
         return -1;
     }
     BaseImage image{};
-    image.format = *D3D9_GraphPixelDesc();
-    image.width = rect.right - rect.left;
-    image.height = rect.bottom - rect.top;
+    CreateARGB8ColorData(&image.format);
+    image.width = w;
+    image.height = h;
     image.pitch = image.width * 4;
     image.pixels = pixels.data();
     const ImageRect whole{0, 0, image.width, image.height};
@@ -200,15 +195,25 @@ int Graphics_D3D9_SetDrawTarget(int /*handle*/, int /*oldSurface*/, GraphData* n
         return Direct3DDevice9_SetDepthStencilSurface(t->depth) == D3D_OK ? 0 : -1;
     }
     const D3D9GraphTexture* graphTexture = nullptr;
+    // A graph of several tiles is drawn tile by tile; its first tile stays bound.
+    D3D9_SetTiledTarget(nullptr);
     if (newGraph != nullptr) {
         const GraphOrigData* orig = newGraph->orig;
-        if (orig == nullptr || !orig->request.drawable || orig->tileCount != 1) return -1;
+        if (orig == nullptr || !orig->request.drawable || orig->tileCount < 1) return -1;
         const D3D9GraphTexture* t = D3D9_TileTexture(&orig->tiles[0]);
         if (t->surface == nullptr) return -1;
         // The graph's own texture cannot be read while it is drawn into.
         if (D3D9State.texture == t->texture) Graphics_D3D9_DeviceState_SetTexture(nullptr);
         surface = D3D9_TileDrawSurface(t, 0);
         graphTexture = t;
+        if (orig->tileCount > 1) {
+            for (int i = 1; i < orig->tileCount; ++i) {
+                const D3D9GraphTexture* more = D3D9_TileTexture(&orig->tiles[i]);
+                if (more->surface == nullptr) return -1;
+                if (D3D9State.texture == more->texture) Graphics_D3D9_DeviceState_SetTexture(nullptr);
+            }
+            D3D9_SetTiledTarget(orig);
+        }
     }
     // The previous target's samples reach its texture as it stops being drawn into.
     if (D3D9_BindTargetSlot(0, graphTexture, surface) < 0) return -1;

@@ -2,6 +2,7 @@
 // returns, and the posting ones run a loading worker's call on the main thread.
 #include "media/base/log.h"
 #include "media/graphics/d3d9/backend.h"
+#include "media/graphics/d3d9/d3d9_tiled.h"
 
 namespace ZaDod {
 namespace {
@@ -10,6 +11,18 @@ using namespace plat::gpu;
 namespace win = plat::win;
 
 IDirect3DDevice9* device() { return D3D9Sys.device; }
+
+// The vertices a non-indexed draw of `primitives` primitives reads.
+UINT drawnVertices(D3DPRIMITIVETYPE type, UINT primitives) {
+    switch (type) {
+        case D3DPT_LINELIST: return primitives * 2;
+        case D3DPT_LINESTRIP: return primitives + 1;
+        case D3DPT_TRIANGLELIST: return primitives * 3;
+        case D3DPT_TRIANGLESTRIP:
+        case D3DPT_TRIANGLEFAN: return primitives + 2;
+        default: return primitives;
+    }
+}
 
 }  // namespace
 
@@ -36,6 +49,9 @@ HRESULT Direct3DDevice9_EndScene() { return device()->EndScene(); }
 
 HRESULT Direct3DDevice9_Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z,
                               DWORD stencil) {
+    // A target of several tiles is cleared tile by tile (its depth goes with the first).
+    if (D3D9_TiledTarget() != nullptr && (flags & D3DCLEAR_TARGET))
+        return D3D9_ClearTiled(device(), count, rects, flags, colour, z, stencil);
     return device()->Clear(count, rects, flags, colour, z, stencil);
 }
 
@@ -130,11 +146,19 @@ HRESULT Direct3DDevice9_CreateVertexDeclaration(const D3DVERTEXELEMENT9* element
 HRESULT Direct3DDevice9_DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertices,
                                                UINT primitives, const void* indices, D3DFORMAT indexFormat,
                                                const void* data, UINT stride) {
+    if (D3D9_TiledTarget() != nullptr)
+        return D3D9_DrawTiled(device(), data, minIndex + vertices, stride, [&](const void* d) {
+            return device()->DrawIndexedPrimitiveUP(type, minIndex, vertices, primitives, indices, indexFormat, d,
+                                                    stride);
+        });
     return device()->DrawIndexedPrimitiveUP(type, minIndex, vertices, primitives, indices, indexFormat, data,
                                             stride);
 }
 
 HRESULT Direct3DDevice9_DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitives, const void* data, UINT stride) {
+    if (D3D9_TiledTarget() != nullptr)
+        return D3D9_DrawTiled(device(), data, drawnVertices(type, primitives), stride,
+                              [&](const void* d) { return device()->DrawPrimitiveUP(type, primitives, d, stride); });
     return device()->DrawPrimitiveUP(type, primitives, data, stride);
 }
 
@@ -187,7 +211,16 @@ HRESULT Direct3DDevice9_SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type,
     return device()->SetSamplerState(sampler, type, value);
 }
 
-HRESULT Direct3DDevice9_SetScissorRect(const win::RECT* rect) { return device()->SetScissorRect(rect); }
+// While the target has several tiles, the device keeps the part of the area on the first
+// tile; the per-tile draws set each tile's part.
+HRESULT Direct3DDevice9_SetScissorRect(const win::RECT* rect) {
+    if (D3D9_TiledTarget() != nullptr && rect != nullptr) {
+        const win::RECT first = D3D9_FirstTileScissor(*rect);
+        device()->SetScissorRect(&first);
+        return D3D_OK;
+    }
+    return device()->SetScissorRect(rect);
+}
 
 HRESULT Direct3DDevice9_SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset, UINT stride) {
     return device()->SetStreamSource(stream, buffer, offset, stride);
@@ -221,7 +254,14 @@ HRESULT Direct3DDevice9_SetVertexShaderConstantI(UINT first, const int* data, UI
     return device()->SetVertexShaderConstantI(first, data, count);
 }
 
-HRESULT Direct3DDevice9_SetViewport(const D3DVIEWPORT9* viewport) { return device()->SetViewport(viewport); }
+HRESULT Direct3DDevice9_SetViewport(const D3DVIEWPORT9* viewport) {
+    if (D3D9_TiledTarget() != nullptr && viewport != nullptr) {
+        const D3DVIEWPORT9 first = D3D9_FirstTileViewport(*viewport);
+        device()->SetViewport(&first);
+        return D3D_OK;
+    }
+    return device()->SetViewport(viewport);
+}
 
 HRESULT Direct3DDevice9_StretchRect(IDirect3DSurface9* source, const win::RECT* sourceRect, IDirect3DSurface9* dest,
                                     const win::RECT* destRect, D3DTEXTUREFILTERTYPE filter) {

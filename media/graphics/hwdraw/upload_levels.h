@@ -7,6 +7,7 @@
 
 #include "media/graphics/base_image.h"
 #include "media/graphics/color_blit.h"
+#include "media/graphics/graph.h"
 #include "media/graphics/image/dxt.h"
 
 namespace ZaDod {
@@ -47,27 +48,31 @@ inline BaseImage BaseImageLevelView(const BaseImage* image, int face, int level)
     return out;
 }
 
-// The DXT test of both back ends, asked without a graph: the answer for a texture of
-// plain pixels, so any DXT kind (1..5) is decoded. 0.
-inline int PlainTextureDXTDecodeFlags(int colorKind, int* colorDecode, int alphaKind, int* alphaDecode) {
-    auto decode = [](int kind) { return kind >= 1 && kind <= 5 ? 1 : 0; };
+// The row of a back end's format table a graph's texture takes, from its pixel-format
+// index (-1: none). Blocks cannot be padded or cut, so a block-compressed graph (rows 12 to
+// 16) keeps its own row only when its picture fills its one tile exactly in whole blocks
+// and it is not drawn into; otherwise it takes the survey's fall-back row of its kind (10
+// for DXT1, 9 for the others; 35 when drawable) and is decoded before upload.
+inline int GraphFormatRow(const GraphOrigData* orig) {
+    const int index = orig->pixelFormatIndex;
+    if (index < 0 || index >= kPixelFormatTableSize) return -1;
+    if (index < 12 || index > 16) return index;
+    if (orig->request.drawable) return 35;
+    const GraphTextureTile* tile = orig->tileCount == 1 ? &orig->tiles[0] : nullptr;
+    const bool whole = tile != nullptr && tile->usedWidth == tile->textureWidth &&
+                       tile->usedHeight == tile->textureHeight && tile->textureWidth % 4 == 0 &&
+                       tile->textureHeight % 4 == 0;
+    return whole ? index : index == 12 ? 10 : 9;
+}
+
+// The DXT test of both back ends: a picture of DXT kind 1..5 is decoded before upload
+// unless the texture keeps blocks of that kind (`keptKind`, 0 for a texture of plain
+// texels or a software image). 0.
+inline int DXTDecodeFlags(int keptKind, int colorKind, int* colorDecode, int alphaKind, int* alphaDecode) {
+    auto decode = [keptKind](int kind) { return kind >= 1 && kind <= 5 && kind != keptKind ? 1 : 0; };
     if (colorDecode != nullptr) *colorDecode = decode(colorKind);
     if (alphaDecode != nullptr) *alphaDecode = decode(alphaKind);
     return 0;
-}
-
-// The image an upload converts from: a block-compressed image of another kind than
-// `keepKind` (0: keep none) is decoded into *copy first, which *owned says to free
-// (MemFree of its pixels); the colour blitter reads plain pixels only. Null when the
-// decode fails.
-inline const BaseImage* DecodedUploadImage(const BaseImage* image, int keepKind, BaseImage* copy, bool* owned) {
-    *owned = false;
-    if (image == nullptr || image->format.formatCode == kPixelPlain || image->format.formatCode == keepKind)
-        return image;
-    *copy = *image;
-    if (ConvertDXTToARGB8(copy, 0) != 0) return nullptr;
-    *owned = true;
-    return copy;
 }
 
 // Converts rectangle `part` of face `face`, level `level` of `color` (with `alpha`, if any)
@@ -88,8 +93,8 @@ inline int PowerOfTwoAtLeast(int n) {
     return p;
 }
 
-// The `levels` levels of the image rectangle `part` placed at (x, y) of level 0 of a 32-bit
-// texture described by `desc`. With `ownLevels` (the image carries every level for the
+// The `levels` levels of the image rectangle `part` placed at (x, y) of level 0 of a
+// texture whose texels `desc` describes. With `ownLevels` (the image carries every level for the
 // whole tile) convert(level, whole level rectangle, dest, pitch) fills each level;
 // otherwise convert(0, part, ...) fills level 0 and each further level is halved from the one
 // before (odd sizes take one more zero column or row). buffer(bytes) gives zeroed memory or
@@ -99,27 +104,29 @@ template <class Convert, class Buffer, class Fn>
 int ForEachUploadLevel(const PixelFormatDesc* desc, int levels, bool ownLevels, const ImageRect& part, int x, int y,
                        Convert&& convert, Buffer&& buffer, Fn&& fn) {
     const int w = part.right - part.left, h = part.bottom - part.top;
+    const int bpp = desc->bytesPerPixel;
     if (ownLevels) {
         for (int l = 0; l < levels; ++l) {
             const int lw = LevelSize(w, l), lh = LevelSize(h, l);
-            uint8_t* data = buffer(size_t(lw) * size_t(lh) * 4);
+            uint8_t* data = buffer(size_t(lw) * size_t(lh) * size_t(bpp));
             if (data == nullptr) return -1;
-            if (convert(l, ImageRect{0, 0, lw, lh}, data, lw * 4) < 0) return -1;
-            if (const int r = fn(l, data, lw * 4, 0, 0, lw, lh); r < 0) return r;
+            if (convert(l, ImageRect{0, 0, lw, lh}, data, lw * bpp) < 0) return -1;
+            if (const int r = fn(l, data, lw * bpp, 0, 0, lw, lh); r < 0) return r;
         }
         return 0;
     }
     const int pw = PowerOfTwoAtLeast(w), ph = PowerOfTwoAtLeast(h);
-    const size_t half = size_t(pw) * size_t(ph) * 4;
+    const size_t half = size_t(pw) * size_t(ph) * size_t(bpp);
     uint8_t* data = buffer(half * 2);
     if (data == nullptr) return -1;
     uint8_t* halves[2] = {data, data + half};
-    if (convert(0, part, halves[0], pw * 4) < 0) return -1;
+    if (convert(0, part, halves[0], pw * bpp) < 0) return -1;
     int cw = w, ch = h;  // the size of the level in halves[l % 2]
     for (int l = 0; l < levels; ++l) {
         if (l > 0) {
             const int sw = cw == 1 ? 1 : (cw + 1) & ~1, sh = ch == 1 ? 1 : (ch + 1) & ~1;
-            if (GraphHalfScaleBlt(desc, halves[l % 2], pw * 4, halves[(l + 1) % 2], pw * 4, 0, 0, 0, 0, sw, sh) < 0)
+            if (GraphHalfScaleBlt(desc, halves[l % 2], pw * bpp, halves[(l + 1) % 2], pw * bpp, 0, 0, 0, 0, sw, sh) <
+                0)
                 return -1;
             cw = sw == 1 ? 1 : sw / 2;
             ch = sh == 1 ? 1 : sh / 2;
@@ -128,7 +135,7 @@ int ForEachUploadLevel(const PixelFormatDesc* desc, int levels, bool ownLevels, 
         int right = (x + w) >> l, bottom = (y + h) >> l;
         if (right < left + 1) right = left + 1;
         if (bottom < top + 1) bottom = top + 1;
-        if (const int r = fn(l, halves[l % 2], pw * 4, left, top, right, bottom); r < 0) return r;
+        if (const int r = fn(l, halves[l % 2], pw * bpp, left, top, right, bottom); r < 0) return r;
     }
     return 0;
 }

@@ -19,12 +19,18 @@ namespace {
 
 // The formats offered per use.
 bool offered(D3DFORMAT f, DWORD usage, D3DRESOURCETYPE type) {
-  static constexpr D3DFORMAT kTextures[] = {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5,
-                                            D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_L8, D3DFMT_A8L8,
-                                            D3DFMT_DXT1, D3DFMT_DXT2, D3DFMT_DXT3, D3DFMT_DXT4, D3DFMT_DXT5,
-                                            D3DFMT_R32F};
-  static constexpr D3DFORMAT kTargets[] = {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5,
-                                           D3DFMT_R32F};
+  // Every format the back end's survey or its fixed user table may ask for.
+  static constexpr D3DFORMAT kTextures[] = {
+      D3DFMT_R8G8B8,   D3DFMT_A8R8G8B8,      D3DFMT_X8R8G8B8,      D3DFMT_R5G6B5,      D3DFMT_X1R5G5B5,
+      D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4,      D3DFMT_R3G3B2,        D3DFMT_A8R3G3B2,    D3DFMT_X4R4G4B4,
+      D3DFMT_A2B10G10R10, D3DFMT_G16R16,     D3DFMT_A8B8G8R8,      D3DFMT_X8B8G8R8,    D3DFMT_A2R10G10B10,
+      D3DFMT_A16B16G16R16, D3DFMT_R16F,      D3DFMT_G16R16F,       D3DFMT_A16B16G16R16F, D3DFMT_R32F,
+      D3DFMT_G32R32F,  D3DFMT_A32B32G32R32F, D3DFMT_L8,            D3DFMT_A8L8,        D3DFMT_L16,
+      D3DFMT_DXT1,     D3DFMT_DXT2,          D3DFMT_DXT3,          D3DFMT_DXT4,        D3DFMT_DXT5};
+  static constexpr D3DFORMAT kTargets[] = {
+      D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_R5G6B5,  D3DFMT_X1R5G5B5, D3DFMT_A4R4G4B4,      D3DFMT_A16B16G16R16,
+      D3DFMT_R16F,     D3DFMT_G16R16F,  D3DFMT_A16B16G16R16F, D3DFMT_R32F, D3DFMT_G32R32F, D3DFMT_A32B32G32R32F,
+      D3DFMT_L8,       D3DFMT_A8L8,     D3DFMT_L16,     D3DFMT_G16R16};
   static constexpr D3DFORMAT kDepth[] = {D3DFMT_D16, D3DFMT_D24X8, D3DFMT_D32};
   auto in = [f](const auto& list) {
     for (D3DFORMAT g : list)

@@ -30,8 +30,25 @@ Format toFormat(D3DFORMAT f) {
     case D3DFMT_X1R5G5B5:  // stored with its top bit; samples read it
     case D3DFMT_A1R5G5B5: return Format::B5G5R5A1;
     case D3DFMT_A4R4G4B4: return Format::B4G4R4A4;
+    case D3DFMT_R8G8B8: return Format::B8G8R8;
+    case D3DFMT_R3G3B2: return Format::B2G3R3;
+    case D3DFMT_A8R3G3B2: return Format::B2G3R3A8;
+    case D3DFMT_X4R4G4B4: return Format::B4G4R4X4;
+    case D3DFMT_A2B10G10R10: return Format::R10G10B10A2;
+    case D3DFMT_A2R10G10B10: return Format::B10G10R10A2;
+    case D3DFMT_A8B8G8R8: return Format::R8G8B8A8;
+    case D3DFMT_X8B8G8R8: return Format::R8G8B8X8;
+    case D3DFMT_A16B16G16R16: return Format::R16G16B16A16;
+    case D3DFMT_G16R16: return Format::R16G16;
     case D3DFMT_L8: return Format::L8;
     case D3DFMT_A8L8: return Format::A8L8;
+    case D3DFMT_L16: return Format::L16;
+    case D3DFMT_V8U8: return Format::R8G8Snorm;
+    case D3DFMT_R16F: return Format::R16F;
+    case D3DFMT_G16R16F: return Format::R16G16F;
+    case D3DFMT_A16B16G16R16F: return Format::R16G16B16A16F;
+    case D3DFMT_G32R32F: return Format::R32G32F;
+    case D3DFMT_A32B32G32R32F: return Format::R32G32B32A32F;
     case D3DFMT_DXT1: return Format::BC1;
     case D3DFMT_DXT2:
     case D3DFMT_DXT3: return Format::BC2;

@@ -1,6 +1,7 @@
 // The built-in mask and simple-copy family. Mask functions copy the mask screen (slot 0,
 // pair 0) through the mask in slot 1 (pair 1): the plain forms keep pixels whose mask byte
-// (the mask texel's alpha) is 0 and the reversed forms those where it is not; the channel
+// is 0 and the reversed forms those where it is not, the byte being the channel the mask
+// image's format stores it in (alpha of a colour image, red of a one-channel one); the channel
 // forms output the screen colour with alpha = one channel of the mask graph or its
 // complement. The copy functions draw one textured quad from clip-space positions.
 #include <cstdio>
@@ -20,9 +21,9 @@ Float4 maskTexel(const PixelIn& in, const ShaderEnv& env) {
   return env.sample(1, in.v[texcoord(1)], in.v[texcoord(1) + 1], in, 1);
 }
 
-// param: reversed.
+// param: reversed, channel holding the mask byte (0 red, 3 alpha).
 bool pixelMask(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
-  const bool masked = floatToUnorm(maskTexel(in, env)[3], 8) != 0;
+  const bool masked = floatToUnorm(maskTexel(in, env)[self.param[1]], 8) != 0;
   if (masked != bool(self.param[0])) return false;
   out = screenTexel(in, env);
   return true;
@@ -64,8 +65,10 @@ ShaderEntry copyVertexEntry(const char* name, int pairs) {
 }  // namespace
 
 void addBuiltinMaskCopy(std::vector<ShaderEntry>& bank) {
-  bank.push_back(pixelEntry("mask_ps", pixelMask, {0}));
-  bank.push_back(pixelEntry("mask_rev_ps", pixelMask, {1}));
+  bank.push_back(pixelEntry("mask_ps", pixelMask, {0, 3}));
+  bank.push_back(pixelEntry("mask_rev_ps", pixelMask, {1, 3}));
+  bank.push_back(pixelEntry("mask_r_ps", pixelMask, {0, 0}));
+  bank.push_back(pixelEntry("mask_rev_r_ps", pixelMask, {1, 0}));
   char name[32];
   for (int reversed = 0; reversed < 2; ++reversed) {
     for (int ch = 0; ch < 4; ++ch) {

@@ -147,5 +147,54 @@ TEST(GpuFormat, DepthStencilWordAndSizes) {
   EXPECT_FALSE(sameFamily(Format::R8G8B8A8, Format::B8G8R8A8));
 }
 
+// The packed layouts of one, two and four bytes: every stored word (a spread of them for
+// the 32-bit ones) loads and stores back unchanged, and a known word reads its channels
+// from the right bits.
+TEST(GpuFormat, NarrowAndTenBitPackedWordsRoundTrip) {
+  struct Case {
+    Format format;
+    uint32_t word;
+    Float4 reads;  // of `word`
+  } cases[] = {
+      {Format::B2G3R3, 0xE0, {1, 0, 0, 1}},
+      {Format::B2G3R3A8, 0x8003, {0, 0, 1, 128.0f / 255.0f}},
+      {Format::R10G10B10A2, 0xC00003FFu, {1, 0, 0, 1}},
+      {Format::B10G10R10A2, 0x000003FFu, {0, 0, 1, 0}},
+      {Format::B4G4R4X4, 0x0F00, {1, 0, 0, 1}},
+  };
+  for (const Case& c : cases) {
+    const FormatInfo& info = formatInfo(c.format);
+    const uint32_t top = info.bytes == 4 ? 0xFFFFFFFFu : (1u << (8 * info.bytes)) - 1;
+    const uint32_t step = info.bytes == 4 ? 65537u * 13u : 1u;
+    const uint32_t keep = c.format == Format::B4G4R4X4 ? 0x0FFFu : top;  // the X nibble is not kept
+    for (uint64_t w = 0; w <= top; w += step) {
+      uint8_t in[4] = {uint8_t(w), uint8_t(w >> 8), uint8_t(w >> 16), uint8_t(w >> 24)}, back[4] = {};
+      Float4 v;
+      info.loadRow(in, &v, 1);
+      info.storeRow(&v, back, 1);
+      uint32_t got = 0;
+      for (int k = 0; k < info.bytes; ++k) got |= uint32_t(back[k]) << (8 * k);
+      ASSERT_EQ(got, uint32_t(w) & keep) << info.name;
+    }
+    uint8_t word[4] = {uint8_t(c.word), uint8_t(c.word >> 8), uint8_t(c.word >> 16), uint8_t(c.word >> 24)};
+    const Float4 v = loadTexel(c.format, word, 4, 0, 0);
+    for (int k = 0; k < 4; ++k) EXPECT_FLOAT_EQ(v[k], c.reads[k]) << info.name << " channel " << k;
+  }
+  // Three bytes, blue first; L16 into red, green and blue; signed bytes with -128 as -1.
+  const uint8_t bgr[3] = {0x10, 0x20, 0xFF};
+  EXPECT_EQ(loadTexel(Format::B8G8R8, bgr, 3, 0, 0)[0], 1.0f);
+  EXPECT_EQ(loadTexel(Format::B8G8R8, bgr, 3, 0, 0)[3], 1.0f);
+  const uint8_t l16[2] = {0xFF, 0xFF};
+  EXPECT_EQ(loadTexel(Format::L16, l16, 2, 0, 0)[1], 1.0f);
+  const uint8_t snorm[2] = {0x80, 0x7F};
+  const Float4 s = loadTexel(Format::R8G8Snorm, snorm, 2, 0, 0);
+  EXPECT_EQ(s[0], -1.0f);
+  EXPECT_EQ(s[1], 1.0f);
+  uint8_t back[2];
+  formatInfo(Format::R8G8Snorm).storeRow(&s, back, 1);
+  EXPECT_EQ(back[0], 0x81);  // -1 stores as -127
+  EXPECT_EQ(back[1], 0x7F);
+}
+
 }  // namespace
 }  // namespace gputest

@@ -42,7 +42,7 @@ TEST_F(ShaderBankTest, BuiltInFamiliesAndTokens) {
   EXPECT_EQ(counts[0], 7);
   EXPECT_EQ(counts[1], 14);
   EXPECT_EQ(counts[2], 224);
-  EXPECT_EQ(counts[3], 10);
+  EXPECT_EQ(counts[3], 12);
   EXPECT_EQ(counts[4], 3);
 
   const std::vector<uint8_t> good = makeToken(ShaderStage::pixel, "copy_ps");
@@ -178,6 +178,9 @@ TEST_F(ShaderBankTest, MaskAndCopyFunctions) {
       {"copy_ps", {10, 20, 30, 40}, {50, 60, 70, 80}},
       {"mask_ps", {10, 20, 30, 40}, {0xEE, 0xEE, 0xEE, 0xEE}},
       {"mask_rev_ps", {0xEE, 0xEE, 0xEE, 0xEE}, {50, 60, 70, 80}},
+      // The one-channel forms read red: both mask texels have a non-zero red.
+      {"mask_r_ps", {0xEE, 0xEE, 0xEE, 0xEE}, {0xEE, 0xEE, 0xEE, 0xEE}},
+      {"mask_rev_r_ps", {10, 20, 30, 40}, {50, 60, 70, 80}},
       {"mask_ch0_ps", {10, 20, 30, 1}, {50, 60, 70, 200}},
       {"mask_ch2_ps", {10, 20, 30, 3}, {50, 60, 70, 100}},
       {"mask_rev_ch1_ps", {10, 20, 30, 253}, {50, 60, 70, 105}},

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "d3d11_fixture.h"
+#include "media/graphics/hwdraw/pixel_read.h"
 #include "tests/media/graphics/shadow_cases.h"
 #include "media/base/handle.h"
 #include "media/base/memory.h"
@@ -114,13 +115,18 @@ TEST_F(D3D11Test, RenderTargetsPastSlotZeroAreDrawnIntoAndLetGo) {
     EXPECT_EQ(SetRenderTarget(r.slot, r.graph, r.surface), r.result) << r.slot << " " << r.surface;
   EXPECT_EQ(D3D11State.targetView[1], textureOf(second)->targetView);
 
-  // A clear reaches every bound target: both graphs read back the colour.
+  // A clear reaches every bound target: both graphs read back the colour (in the layout of
+  // the graph's own format).
   clearTo(200, 40, 10);
   for (int graph : {target, second}) {
     BaseImage image{};
     ASSERT_EQ(Graphics_D3D11_LockDrawTargetBuffer(nullptr, &image, graph, 1, 0), 0);
-    const uint8_t* p = static_cast<const uint8_t*>(image.pixels) + 5 * image.pitch + 5 * 4;
-    EXPECT_EQ((Rgba{p[0], p[1], p[2], p[3]}), (Rgba{200, 40, 10, 0})) << graph;
+    uint32_t c = 0;
+    ASSERT_EQ(ReadTexelsARGB(&image.format, static_cast<const uint8_t*>(image.pixels) + 5 * image.pitch +
+                                                5 * image.format.bytesPerPixel,
+                             image.pitch, 1, 1, &c),
+              0);
+    EXPECT_EQ(c, 0xFFC8280Au) << graph;
     Graphics_D3D11_UnlockDrawTargetBuffer();
   }
   ASSERT_EQ(SetRenderTarget(1, -1, 0), 0);

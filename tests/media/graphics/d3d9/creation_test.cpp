@@ -27,8 +27,8 @@ TEST_F(D3D9BackEnd, TheDefaultProfileAndA16BitDesktopLogTheirCreationAndSurvey) 
                                u"32bit Zバッファフォーマットは D3DFMT_D32 です",
                                u"アルファテスト用 16bit カラーフォーマットは D3DFMT_A1R5G5B5 です",
                                u"ＤＸＴ１テクスチャフォーマットはD3DFMT_DXT1 です",
-                               u"使用できるABGR浮動小数点16ビット型カラーフォーマットがありませんでした",
-                               u"使用できる１チャンネル浮動小数点16ビット型カラーフォーマットがありませんでした",
+                               u"ABGR 浮動小数点 16 ビット型カラーフォーマットは D3DFMT_A16B16G16R16F です",
+                               u"１チャンネル浮動小数点 16 ビット型カラーフォーマットは D3DFMT_R16F です",
                                u"２チャンネル整数 8 ビット型カラーフォーマットは D3DFMT_A8B8G8R8 です",
                                u"同時にレンダリングできるバッファの数:4", u"最大テクスチャサイズ　幅:8192 高さ:8192",
                                u"減算合成のハードウェア対応：ネイティブ",
@@ -44,7 +44,7 @@ TEST_F(D3D9BackEnd, TheDefaultProfileAndA16BitDesktopLogTheirCreationAndSurvey) 
     const D3DFORMAT* t = D3D9TextureFormatTable;
     EXPECT_EQ(t[0], c.desktopBits == 16 ? D3DFMT_R5G6B5 : D3DFMT_X8R8G8B8);
     EXPECT_EQ(t[47], c.desktopBits == 16 ? t[33] : t[34]);
-    EXPECT_EQ(t[27], D3DFMT_UNKNOWN);
+    EXPECT_EQ(t[27], D3DFMT_R16F);
     EXPECT_EQ(t[28], D3DFMT_R32F);
     EXPECT_EQ(Graphics_D3D9_CheckDepthFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_D24X8), 0);
     EXPECT_EQ(Graphics_D3D9_CheckDepthFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_L8), -1);

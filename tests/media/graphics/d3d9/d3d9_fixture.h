@@ -15,8 +15,11 @@
 #include "media/graphics/d3d9/d3d9_state.h"
 #include "media/graphics/graphics.h"
 #include "media/graphics/display.h"
+#include "media/graphics/draw.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hardware_types.h"
+#include "media/graphics/render_settings.h"
+#include "media/graphics/screen.h"
 #include "platform/gpu/d3d9/d3d9_switches.h"
 #include "platform/gpu/journal.h"
 #include "platform/gpu/profile.h"
@@ -144,6 +147,17 @@ class D3D9BackEnd : public halvorine_test::LibraryTest {
     SetD3D9CapsForTest(&caps);
     attach();
     ASSERT_EQ(ProgrammableShaderFlag, 0);
+  }
+
+  // Windowed at 640 x 480 x 32 on Direct3D 9, point sampling, cleared black.
+  static void startCleared() {
+    ChangeWindowMode(1);
+    SetScreenMode(640, 480, 32, 0);
+    ASSERT_EQ(InitializeLibrary(), 0);
+    ASSERT_EQ(GraphicsApiType, kGraphicsApiD3D9);
+    SetDrawMode(0);
+    SetBackgroundColor(0, 0, 0);
+    ClearDrawTarget(nullptr);
   }
 
   static void clearTo(int r, int g, int b) {

@@ -25,7 +25,7 @@ TEST_F(D3D9BackEnd, RefusedFormatsFailTheSurveyOrFallBackToAnotherRow) {
     EXPECT_EQ(startAndCreate(), c.result);
     EXPECT_TRUE(logged(c.must)) << narrow(LogCapture::all());
     // Every row is still logged: the limits follow only a survey that succeeded.
-    EXPECT_TRUE(logged(u"使用できる描画用２チャンネル浮動小数点32ビット型カラーフォーマットがありませんでした"));
+    EXPECT_TRUE(logged(u"描画用２チャンネル浮動小数点 32 ビット型カラーフォーマットは D3DFMT_G32R32F です"));
     EXPECT_EQ(logged(u"ピクセルシェーダーバージョンコード"), c.result == 0);
     if (c.result == 0) {
       EXPECT_EQ(D3D9TextureFormatTable[12], D3D9TextureFormatTable[10]);

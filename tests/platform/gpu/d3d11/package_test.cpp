@@ -50,8 +50,8 @@ TEST_F(FaceTest, BasePackageEntriesMakeTheirShaders) {
     bool vertex;
     const char* firstName;
   } groups[] = {{0, 7, true, "std_vs_f0"},        {7, 14, false, "untex_ps_k0_a0"},
-                {21, 224, false, "tex_ps_k0_v0_i0_a0"}, {245, 1, false, "mask_ps"},
-                {246, 1, false, "mask_rev_ps"},   {247, 4, false, "mask_ch0_ps"},
+                {21, 224, false, "tex_ps_k0_v0_i0_a0"}, {245, 1, false, "mask_r_ps"},
+                {246, 1, false, "mask_rev_r_ps"},   {247, 4, false, "mask_ch0_ps"},
                 {251, 4, false, "mask_rev_ch0_ps"}, {255, 2, true, "copy_vs"},
                 {257, 1, false, "copy_ps"}};
   for (const auto& g : groups) {
