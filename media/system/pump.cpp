@@ -170,7 +170,9 @@ int ProcessWindowMessages() {
 // module; between two script steps hardly anything can have changed. A pass is needed
 // again once a message was queued (a window closing after its last frame, a post from
 // another thread) or the coarse clock has moved on; while the window is not plainly
-// active every pass is full, as its waiting happens there.
+// active every pass is full, as its waiting happens there. Without a window there is
+// no waiting to do (a program run headless, the script runner), so the same short
+// cut holds.
 int ProcessWindowMessagesWhenDue() {
   struct LastPass {
     bool made = false;
@@ -179,7 +181,8 @@ int ProcessWindowMessagesWhenDue() {
   };
   thread_local LastPass last;
   const WindowStatus& s = Win.Status;
-  if (last.made && GetQueueChangeCount() == last.queueChanges && GetTickCount() == last.tick && !inactive() &&
+  const bool waitsHere = s.MainWindow && inactive();
+  if (last.made && GetQueueChangeCount() == last.queueChanges && GetTickCount() == last.tick && !waitsHere &&
       !s.CloseRequested && s.ActivationCount == 0 && s.ClosingState == 0)
     return s.WindowClosed ? -1 : 0;
   const int result = ProcessWindowMessages();

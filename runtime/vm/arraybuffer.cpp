@@ -76,6 +76,7 @@ void viewFillNative(KVContext* ctx) {
 }  // namespace
 
 void KVArrayBuffer::dispose() {
+  if (data) releaseExternalBytes(size);
   std::free(data);
   data = nullptr;
   size = 0;
@@ -93,6 +94,7 @@ KVArrayBuffer* newKVArrayBuffer(int64_t bytes) {
   if (!b->data) throw std::bad_alloc();
   b->size = static_cast<uint32_t>(bytes);
   registerOwner(b);
+  noteExternalBytes(static_cast<size_t>(bytes));
   return b;
 }
 

@@ -3,6 +3,7 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +24,7 @@ namespace {
 
 // Old-space runs of free memory, by size (whole length, header included).
 std::multimap<uint32_t, uint32_t> gFreeRuns;
+size_t gFreeRunBytes = 0;
 // Old and static blocks flagged visited in this minor collection, and young
 // and static blocks marked in this full collection: their flags are cleared
 // when the collection ends, so no area has to be walked for it.
@@ -110,6 +112,18 @@ void closeRun(char* start, char* end) {
   h->marker = kFreeRunMarker;
   h->end = offsetOf(end);
   gFreeRuns.emplace(static_cast<uint32_t>(end - start), offsetOf(start));
+  gFreeRunBytes += end - start;
+}
+
+// The young blocks a minor collection may have to place in the old space:
+// every live one, at worst. When the old space cannot take them and it has
+// grown since the last full collection, a full collection first frees its
+// dead blocks, so that the out-of-memory error is raised only when the live
+// data does not fit.
+void collectYoung() {
+  size_t young = (gHeap.nurseryCursor - gHeap.nurseryStart) + (gHeap.fromCursor - gHeap.fromStart);
+  if (!gHeap.fullDone && gHeap.promotedSinceFull > 0 && oldSpaceFree() < young) fullCollect();
+  minorCollect();
 }
 
 }  // namespace
@@ -160,12 +174,19 @@ void initGcHeap() {
   gHeap.staticEnd = b + kHeapSize;
   gHeap.minorCount = 0;
   ++gHeap.memberEpoch;
+  gHeap.externalSinceMinor = 0;
+  gHeap.externalSinceFull = 0;
+  gHeap.externalLive = 0;
+  gHeap.externalPeak = 0;
+  gHeap.promotedSinceFull = 0;
+  gHeap.reservedEnd = gHeap.nurseryStart;
   gHeap.fullDone = false;
   gHeap.collecting = false;
   gHeap.stress = false;
   gHeap.verifying = false;
   gHeap.stressCredit = 0;
   gFreeRuns.clear();
+  gFreeRunBytes = 0;
   gVisited.clear();
   gMarkedOutsideOld.clear();
   for (auto& rank : gRoots) rank.clear();
@@ -187,18 +208,39 @@ char* gcMakeNurseryRoom(size_t need) {
     gHeap.stressCredit -= need - kNurseryReserve;
     return gHeap.nurseryCursor;
   }
-  minorCollect();
+  collectYoung();
   gHeap.stressCredit = 0;
   return gHeap.nurseryCursor;
 }
 
 void ensureNurseryRoom(size_t bytes) {
   if (gHeap.stress) {
-    minorCollect();
+    collectYoung();
     gHeap.stressCredit = bytes;
-  } else if (gHeap.nurseryLimit - gHeap.nurseryCursor < static_cast<ptrdiff_t>(bytes)) {
-    minorCollect();
+    return;
   }
+  if (gHeap.nurseryLimit - gHeap.nurseryCursor < static_cast<ptrdiff_t>(bytes)) collectYoung();
+  gHeap.reservedEnd = std::max(gHeap.reservedEnd, gHeap.nurseryCursor + bytes);
+}
+
+void noteExternalBytes(size_t bytes) {
+  gHeap.externalLive += bytes;
+  gHeap.externalPeak = std::max(gHeap.externalPeak, gHeap.externalLive);
+  gHeap.externalSinceMinor += bytes;
+  gHeap.externalSinceFull += bytes;
+  // Lowering the limit makes the next young allocation outside the current
+  // reservation take the slow path, which collects.
+  if (gHeap.externalSinceMinor >= kExternalMinorTrigger && !gHeap.stress)
+    gHeap.nurseryLimit = std::max(gHeap.nurseryCursor, std::min(gHeap.reservedEnd, gHeap.nurseryEnd));
+}
+
+void releaseExternalBytes(size_t bytes) { gHeap.externalLive -= std::min(bytes, gHeap.externalLive); }
+
+size_t oldSpaceFree() { return (gHeap.oldLimit - gHeap.oldCursor) + gFreeRunBytes; }
+
+bool fullCollectionDue() {
+  return !gHeap.fullDone && (gHeap.promotedSinceFull >= (kStaticOffset - kOldOffset) / 4 ||
+                             gHeap.externalSinceFull >= kExternalFullTrigger);
 }
 
 void setGcStress(bool on) {
@@ -231,6 +273,7 @@ void* gcAllocOld(size_t n) {
   // Freed runs are reused before the untouched space above the cursor, so
   // the old space fills its holes instead of growing past them.
   n = roundUp8(n);
+  gHeap.promotedSinceFull += sizeof(BlockHeader) + n;
   if (!gFreeRuns.empty())
     if (void* p = gcAllocFromFreeRuns(n)) return p;
   if (void* p = bump(gHeap.oldCursor, gHeap.oldLimit, n)) return p;
@@ -244,6 +287,7 @@ void* gcAllocFromFreeRuns(size_t n) {
   size_t size = it->first;
   char* start = heapAt(it->second);
   gFreeRuns.erase(it);
+  gFreeRunBytes -= size;
   char* end = start + size;
   size_t rest = size - need;
   if (rest >= sizeof(BlockHeader) + 32) {
@@ -252,6 +296,7 @@ void* gcAllocFromFreeRuns(size_t n) {
     tail->marker = kFreeRunMarker;
     tail->end = offsetOf(end);
     gFreeRuns.emplace(static_cast<uint32_t>(rest), offsetOf(tail));
+    gFreeRunBytes += rest;
     end = start + need;
   }
   writeBlockHeader(start, end);
@@ -366,6 +411,9 @@ void minorCollect() {
   gHeap.fromCursor = gHeap.toCursor;
   gHeap.toCursor = gHeap.toStart;
   gHeap.nurseryCursor = gHeap.nurseryStart;
+  gHeap.nurseryLimit = gHeap.stress ? gHeap.nurseryStart : gHeap.nurseryEnd;
+  gHeap.reservedEnd = gHeap.nurseryStart;
+  gHeap.externalSinceMinor = 0;
   for (BlockHeader* h : gVisited) {
     h->forwarded = 0;
     h->marked = 0;
@@ -390,6 +438,8 @@ void fullCollect() {
   beginObjectMarking();
   visitAllRoots(true);
   sweepOldSpace();
+  gHeap.promotedSinceFull = 0;
+  gHeap.externalSinceFull = 0;
   for (BlockHeader* h : gMarkedOutsideOld) h->marked = 0;
   gMarkedOutsideOld.clear();
   gHeap.collecting = false;
@@ -400,6 +450,7 @@ void sweepOldSpace() {
   // The map is rebuilt from the whole old space: a run still free from an
   // earlier sweep is found again by the walk and must not be entered twice.
   gFreeRuns.clear();
+  gFreeRunBytes = 0;
   releaseUnmarkedOldOwners();
   char* run = nullptr;
   char* p = gHeap.oldStart;

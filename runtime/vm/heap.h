@@ -75,6 +75,19 @@ struct GcHeap {
   // every collection (blocks move or are freed) and every change of a
   // class's slot layout. The member look-up cache is valid only within one.
   uint32_t memberEpoch = 1;
+  // Storage that heap objects own outside the heap (array elements, buffer
+  // bytes) counts toward collection like the blocks in it: bytes taken since
+  // the last minor and the last full collection.
+  size_t externalSinceMinor = 0;
+  size_t externalSinceFull = 0;
+  // Bytes owned outside the heap now, and the most there were at once.
+  size_t externalLive = 0;
+  size_t externalPeak = 0;
+  // Bytes placed in the old space since the last full collection.
+  size_t promotedSinceFull = 0;
+  // The end of the last nursery reservation: allocations below it were
+  // promised not to collect, so an early collection waits for them.
+  char* reservedEnd = nullptr;
   bool fullDone = false;
   bool collecting = false;
   bool stress = false;
@@ -238,6 +251,19 @@ void visitBlockRoot(void*& block, bool full);
 // An object that owns storage outside the heap: its destructor runs (the
 // body is not freed) once the collector finds it dead.
 void registerOwner(KVobj* obj);
+// Storage outside the heap counts toward collection: after as many bytes as
+// the nursery holds the next young allocation collects, and the old space's
+// owners are weighed at the end of a tick.
+constexpr size_t kExternalMinorTrigger = kNurserySize;
+constexpr size_t kExternalFullTrigger = 4 * kNurserySize;
+void noteExternalBytes(size_t bytes);
+void releaseExternalBytes(size_t bytes);
+// The old space's free bytes: above its cursor and in its free runs.
+size_t oldSpaceFree();
+// Whether the end of a tick should run a full collection by itself: the old
+// space has taken a quarter of its size, or owners outside the heap as much
+// as four nurseries, since the last one.
+bool fullCollectionDue();
 size_t ownerCount();
 
 // Walks every area's blocks and every reference reachable from the roots;

@@ -526,7 +526,6 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     opRefs[top - 1] = nullptr;             \
     ADVANCE;                               \
   }
-// Two integers take the inline path; any other pair the value operation.
 // ++ and -- of an integer variable through its cell reference (and of the
 // top operand too when keepTop), inline; anything else goes the general way.
 #define STEP_CELL(delta, keepTop)                                                           \
@@ -540,34 +539,29 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       ADVANCE;                                                                              \
     }                                                                                       \
   }
-#define INT_PAIR(fast, slow)                       \
-  {                                                \
-    NEED(2);                                       \
-    --top;                                         \
-    Value& a = ops[top - 1];                       \
-    const Value& b = ops[top];                     \
-    if (a.tag == kInt && b.tag == kInt) fast;      \
-    else {                                         \
-      POSITION;                                    \
-      a = *slow(&a, &b);                           \
-    }                                              \
-    opRefs[top - 1] = nullptr;                     \
-    ADVANCE;                                       \
+// Two integers (meeting `when`) take the integer step `fast`; with
+// `floats`, two numbers of which one is a float the double `result` inline
+// (an integer operand converted); any other pair the value operation.
+#define PAIR_STEP(when, fast, floats, result, slow)                               \
+  {                                                                              \
+    NEED(2);                                                                     \
+    --top;                                                                       \
+    Value& a = ops[top - 1];                                                     \
+    const Value& b = ops[top];                                                   \
+    if (a.tag == kInt && b.tag == kInt && (when)) {                              \
+      fast;                                                                      \
+    } else if ((floats) && ((a.tag | b.tag) & ~(kInt | kFloat)) == 0) {          \
+      a.setFloat(result);                                                        \
+    } else {                                                                     \
+      POSITION;                                                                  \
+      a = *slow(&a, &b);                                                         \
+    }                                                                            \
+    opRefs[top - 1] = nullptr;                                                   \
+    ADVANCE;                                                                     \
   }
-#define INT_PAIR_IF(when, fast, slow)                    \
-  {                                                      \
-    NEED(2);                                             \
-    --top;                                               \
-    Value& a = ops[top - 1];                             \
-    const Value& b = ops[top];                           \
-    if (a.tag == kInt && b.tag == kInt && (when)) fast;  \
-    else {                                               \
-      POSITION;                                          \
-      a = *slow(&a, &b);                                 \
-    }                                                    \
-    opRefs[top - 1] = nullptr;                           \
-    ADVANCE;                                             \
-  }
+#define INT_PAIR(fast, slow) PAIR_STEP(true, fast, false, 0.0, slow)
+#define INT_PAIR_IF(when, fast, slow) PAIR_STEP(when, fast, false, 0.0, slow)
+#define NUM_PAIR(fast, op, slow) PAIR_STEP(true, fast, true, doubleOf(a) op doubleOf(b), slow)
 
 // A fused step runs only when the pump would not fall inside its run, so
 // the pump keeps its cadence; it then counts the run's records as steps and
@@ -734,7 +728,8 @@ assign:
   ADVANCE;
 compoundAssign: {
   // Two integers under + - * & | ^ stored into a variable's cell or a
-  // member cell the inline rules find; anything else the general way.
+  // member cell the inline rules find, and floats under + - * /; anything
+  // else the general way.
   const int32_t d = ctx->refDepth;
   const int32_t op = node->operand.i;
   Value* c;
@@ -745,6 +740,18 @@ compoundAssign: {
     ctx->refDepth = d - 1;
     --top;
     SET_TOP(Value::makeInt(wrapInt(r)));
+    *c = TOP;
+    ADVANCE;
+  }
+  // Two numbers of which one is a float under + - * /: the double inline.
+  if (top >= 2 && d > 0 && d > ctx->frame->refDepth && static_cast<uint32_t>(op - 1) < 4u &&
+      ((ops[top - 2].tag | TOP.tag) & ~(kInt | kFloat)) == 0 && ((ops[top - 2].tag | TOP.tag) & kFloat) &&
+      (c = refCellForWrite(ctx->refs[d - 1]))) {
+    const double a = doubleOf(ops[top - 2]), b = doubleOf(TOP);
+    const double r = op == 1 ? a + b : op == 2 ? a - b : op == 3 ? a * b : a / b;
+    ctx->refDepth = d - 1;
+    --top;
+    SET_TOP(Value::makeFloat(r));
     *c = TOP;
     ADVANCE;
   }
@@ -780,16 +787,17 @@ shiftLeft:
 shiftRight:
   BINARY(valueShiftRight)
 mul:
-  INT_PAIR(a.i = wrapInt(static_cast<uint32_t>(a.i) * static_cast<uint32_t>(b.i)), valueMul)
+  NUM_PAIR(a.i = wrapInt(static_cast<uint32_t>(a.i) * static_cast<uint32_t>(b.i)), *, valueMul)
 div:
-  BINARY(valueDiv)
+  // Integer quotients (a zero divisor, INT32_MIN / -1) go the general way.
+  NUM_PAIR({ POSITION; a = *valueDiv(&a, &b); }, /, valueDiv)
 mod:
   // A divisor of 0 gives NaN and one of -1 gives 0: those go the general way.
   INT_PAIR_IF(static_cast<uint32_t>(b.i) + 1u > 1u, a.i %= b.i, valueMod)
 add:
-  INT_PAIR(a.i = wrapInt(static_cast<uint32_t>(a.i) + static_cast<uint32_t>(b.i)), valueAdd)
+  NUM_PAIR(a.i = wrapInt(static_cast<uint32_t>(a.i) + static_cast<uint32_t>(b.i)), +, valueAdd)
 sub:
-  INT_PAIR(a.i = wrapInt(static_cast<uint32_t>(a.i) - static_cast<uint32_t>(b.i)), valueSub)
+  NUM_PAIR(a.i = wrapInt(static_cast<uint32_t>(a.i) - static_cast<uint32_t>(b.i)), -, valueSub)
 greater:
   if (node->operand.i) INT_PAIR(a.setBool(a.i >= b.i), valueGreaterEqual)
   INT_PAIR(a.setBool(a.i > b.i), valueGreater)

@@ -29,8 +29,14 @@ void fillUndefined(Value* from, Value* to) {
 }  // namespace
 
 KVArray::~KVArray() {
+  releaseData();
+  dropSort();
+}
+
+void KVArray::releaseData() {
+  if (data) releaseExternalBytes(static_cast<size_t>(capacity) * sizeof(Value));
   std::free(data);
-  std::free(sortBuf);
+  data = nullptr;
 }
 
 void KVArray::own() {
@@ -51,11 +57,12 @@ void KVArray::reserve(int32_t front, int32_t back) {
   auto* block = static_cast<Value*>(std::malloc(static_cast<size_t>(cap) * sizeof(Value)));
   if (!block) throw std::bad_alloc();
   if (count > 0) std::memcpy(static_cast<void*>(block + newHead), data + head, sizeof(Value) * count);
-  std::free(data);
+  releaseData();
   data = block;
   head = static_cast<int32_t>(newHead);
   capacity = static_cast<int32_t>(cap);
   own();
+  noteExternalBytes(static_cast<size_t>(cap) * sizeof(Value));
 }
 
 void KVArray::push(const Value& v) {
@@ -130,6 +137,7 @@ bool KVArray::beginSort() {
   fillUndefined(sortBuf + count, sortBuf + 2 * count);
   sortSize = 2 * count;
   own();
+  noteExternalBytes(sizeof(Value) * 2 * count);
   return true;
 }
 
@@ -142,6 +150,7 @@ void KVArray::endSort() {
 }
 
 void KVArray::dropSort() {
+  if (sortBuf) releaseExternalBytes(sizeof(Value) * static_cast<size_t>(sortSize));
   std::free(sortBuf);
   sortBuf = nullptr;
   sortSize = 0;

@@ -76,6 +76,7 @@ class KVArray : public KVobj {
 
  private:
   void setLengthCell() { props.cells[1]->setInt(count); }
+  void releaseData();
   void own();
 };
 

@@ -120,12 +120,15 @@ void runQueue(RunQueue& q) {
   }
 }
 
+// Asked-for collections first; then a full one when the old space (or the
+// storage its objects own outside the heap) has grown enough since the last,
+// so that a game that never asks still gets its old garbage back.
 void serveCollections() {
   uint32_t r = gState->requests;
-  if (!r) return;
   gState->requests = 0;
   if (r & kCollectMinor) minorCollect();
   if (r & kCollectFull) fullCollect();
+  if (fullCollectionDue()) fullCollect();
 }
 
 void markEntry(const ThreadEntry* e) {

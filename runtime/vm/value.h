@@ -158,14 +158,25 @@ bool valuesEqual(const Value* a, const Value* b);
 inline bool sameWordValues(const Value* a, const Value* b) {
   return a->tag == b->tag && (a->tag & (kInt | kBool | kUndefined | kNull));
 }
+// The common pairs answered without the call: one-word values, floats by
+// their bits, an object against itself, and any two values of different
+// kinds other than a text and an object (a null test, a flag test).
+inline bool valuesEqualInline(const Value* a, const Value* b) {
+  if (a->tag == b->tag) {
+    if (a->tag & (kInt | kBool | kUndefined | kNull)) return a->i == b->i;
+    if (a->tag == kFloat) return a->bits == b->bits;
+    if (a->tag == kObject && a->obj == b->obj) return true;
+  } else if ((a->tag | b->tag) & ~(kString | kObject)) {
+    return false;
+  }
+  return valuesEqual(a, b);
+}
 inline Value* valueEquals(const Value* a, const Value* b) {
-  if (sameWordValues(a, b)) gResultCell.setBool(a->i == b->i);
-  else gResultCell.setBool(((a->tag | b->tag) & kNaN) == 0 && valuesEqual(a, b));
+  gResultCell.setBool(((a->tag | b->tag) & kNaN) == 0 && valuesEqualInline(a, b));
   return &gResultCell;
 }
 inline Value* valueNotEquals(const Value* a, const Value* b) {
-  if (sameWordValues(a, b)) gResultCell.setBool(a->i != b->i);
-  else gResultCell.setBool(((a->tag | b->tag) & kNaN) == 0 && !valuesEqual(a, b));
+  gResultCell.setBool(((a->tag | b->tag) & kNaN) == 0 && !valuesEqualInline(a, b));
   return &gResultCell;
 }
 
