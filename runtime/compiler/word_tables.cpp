@@ -165,6 +165,12 @@ int32_t lookupKeyName(const char* name) {
   return code;
 }
 
+std::vector<std::pair<const char*, int32_t>> keyNameTable() {
+  std::vector<std::pair<const char*, int32_t>> out;
+  for (const Word& w : kKeyNames) out.emplace_back(w.text, w.code);
+  return out;
+}
+
 int32_t builtinMemberSlot(int32_t ns, const char* name) {
   int32_t member = -1;
   switch (ns) {
