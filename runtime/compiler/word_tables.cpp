@@ -2,6 +2,7 @@
 #include "runtime/compiler/word_tables.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "runtime/compiler/tokens.h"
@@ -161,7 +162,7 @@ int32_t classifyToken(int32_t kind, const char* text, size_t length) {
 
 int32_t lookupKeyName(const char* name) {
   int32_t code = find(kKeyNames, name);
-  if (code < 0) throw CompileError(32);
+  if (code < 0) throw CompileError(32, (std::string("KEY_INPUT_") + name).c_str());
   return code;
 }
 

@@ -306,7 +306,8 @@ void Writer::writeKeys() {
   md_ << "\n## Key names\n\n"
          "`check_hit_key` takes a key's scan code. Write it as `KEY_INPUT_` followed by one of\n"
          "these names (`KEY_INPUT_SPACE`); the compiler turns the name into the code shown, and\n"
-         "any other name after `KEY_INPUT_` is a compile error.\n\n"
+         "any other name after `KEY_INPUT_` is the compile error \"unknown token\", followed by a line\n"
+         "naming it.\n\n"
          "| name | code | name | code | name | code | name | code |\n|---|---|---|---|---|---|---|---|\n";
   std::vector<std::pair<const char*, int32_t>> keys = keyNameTable();
   for (size_t i = 0; i < keys.size(); i += 4) {
