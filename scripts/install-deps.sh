@@ -10,7 +10,7 @@ packages=(
   libsdl2-dev libfreetype-dev libfontconfig-dev
   zlib1g-dev libpng-dev libjpeg62-turbo-dev libtiff-dev
   libogg-dev libvorbis-dev libopus-dev libopusfile-dev libtheora-dev libmpg123-dev
-  fonts-dejavu-core fonts-ipafont-gothic xvfb
+  fonts-dejavu-core fonts-ipafont-gothic xvfb libxtst6
   libfluidsynth-dev fluid-soundfont-gm timgm6mb-soundfont
   lua5.4 sox vorbis-tools opus-tools lame
   imagemagick libmagickcore-6.q16-dev

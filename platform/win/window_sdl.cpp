@@ -210,8 +210,11 @@ class SdlBackend final : public Backend {
         hwnd = handleOf(e.wheel.windowID);
         ev.kind = K::Wheel;
         float flip = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1.0f : 1.0f;
-        ev.wheelX = e.wheel.preciseX * flip;
-        ev.wheelY = e.wheel.preciseY * flip;
+        // SDL before 2.0.18 leaves the precise amounts 0; the whole notches are there.
+        ev.wheelX =
+            (e.wheel.preciseX != 0.0f || e.wheel.x == 0 ? e.wheel.preciseX : static_cast<float>(e.wheel.x)) * flip;
+        ev.wheelY =
+            (e.wheel.preciseY != 0.0f || e.wheel.y == 0 ? e.wheel.preciseY : static_cast<float>(e.wheel.y)) * flip;
         break;
       }
       case SDL_FINGERDOWN:

@@ -2,6 +2,7 @@
 #include "runtime/compiler/word_tables.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "runtime/compiler/tokens.h"
@@ -161,8 +162,14 @@ int32_t classifyToken(int32_t kind, const char* text, size_t length) {
 
 int32_t lookupKeyName(const char* name) {
   int32_t code = find(kKeyNames, name);
-  if (code < 0) throw CompileError(32);
+  if (code < 0) throw CompileError(32, (std::string("KEY_INPUT_") + name).c_str());
   return code;
+}
+
+std::vector<std::pair<const char*, int32_t>> keyNameTable() {
+  std::vector<std::pair<const char*, int32_t>> out;
+  for (const Word& w : kKeyNames) out.emplace_back(w.text, w.code);
+  return out;
 }
 
 int32_t builtinMemberSlot(int32_t ns, const char* name) {

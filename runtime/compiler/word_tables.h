@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace kv {
@@ -23,6 +24,9 @@ int32_t classifyToken(int32_t kind, const char* text, size_t length);
 // DirectInput scan code of a key name ("ESCAPE" gives 1); CompileError 32 when
 // there is no such name.
 int32_t lookupKeyName(const char* name);
+
+// Every key name with its scan code, in table order (for the reference).
+std::vector<std::pair<const char*, int32_t>> keyNameTable();
 
 // Global slot (namespace × 65536 + member number) of a built-in member, or -1.
 int32_t builtinMemberSlot(int32_t ns, const char* name);

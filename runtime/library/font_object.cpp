@@ -45,7 +45,7 @@ void loadFontNative(KVContext* ctx) {
     }
   }
   KVFont* font = newFont(name, n[0], n[2], n[1], n[3]);
-  if (font->handle < 0) raiseRuntimeWarning(kWarnFailedToLoad);
+  if (font->handle < 0) warnFailedToLoad("load_font", name);
   ctx->pushObject(font);
 }
 

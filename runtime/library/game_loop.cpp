@@ -1,6 +1,8 @@
 // The frame loop: one scheduler tick, the layers and one flip per frame.
 #include "runtime/library/game_loop.h"
 
+#include <cstdint>
+
 #include "media/input/input.h"
 #include "media/system/system.h"
 #include "media/system/window.h"
@@ -20,9 +22,11 @@ namespace {
 constexpr int kKeyEscape = 1;
 constexpr int kPadWithKeys = 0x1001;
 constexpr int kPadOne = 1;
-constexpr int32_t kInputSlots[] = {kSysKeyPad1, kSysPad1, kSysMouseX, kSysMouseY, kSysMouseButton, kSysMouseWheelRot};
+constexpr int32_t kInputSlots[] = {kSysKeyPad1,     kSysPad1,          kSysMouseX, kSysMouseY,
+                                   kSysMouseButton, kSysMouseWheelRot, kSysLaps,   kSysBetaTime};
 
-// The input members get the integer tag once; the loop writes payloads only.
+// The input and timing members get the integer tag once; the loop writes
+// payloads only.
 void tagInputCells() {
   for (int32_t slot : kInputSlots) {
     Value& v = builtinObjectCell(kObjSystem, slot);
@@ -41,6 +45,14 @@ void refreshInput(int32_t& wheelTotal) {
   builtinObjectCell(kObjSystem, kSysMouseWheelRot).i = wheelTotal;
 }
 
+// "laps" counts the frames the loop has finished; "BetaTime" is the script
+// time since the last sixty-frame reset, in microseconds.
+void refreshTiming() {
+  builtinObjectCell(kObjSystem, kSysLaps).i = gRuntime.totalFrames;
+  uint64_t used = Scheduler::tickTime();
+  builtinObjectCell(kObjSystem, kSysBetaTime).i = used > INT32_MAX ? INT32_MAX : static_cast<int32_t>(used);
+}
+
 }  // namespace
 
 void runGame() {
@@ -56,6 +68,7 @@ void runGame() {
     if (ZaDod::CheckKeyDown(kKeyEscape)) break;
     ZaDod::ClearDrawTarget(nullptr);
     refreshInput(wheelTotal);
+    refreshTiming();
     Scheduler::tick();
     drawAllLayers();
     ZaDod::SetDrawBlendMode(0, 0);

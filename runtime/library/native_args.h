@@ -6,16 +6,27 @@
 
 #include <cmath>
 #include <cstdint>
+#include <string>
 
 #include "runtime/vm/context.h"
+#include "runtime/vm/errors.h"
 #include "runtime/vm/kvstring.h"
 #include "runtime/vm/object.h"
+#include "runtime/vm/runtime_log.h"
 #include "runtime/vm/value.h"
 
 namespace kv {
 
 // Runtime warning 5 "failed to load resources": the loaders' own report.
 constexpr int32_t kWarnFailedToLoad = 5;
+
+// Warning 5 from a loading native; when its line is written, the next line
+// names what did not load, since the warning's own text is fixed.
+// Without a name (an argument that was no text) there is nothing to name.
+inline void warnFailedToLoad(const char* function, const char* what) {
+  if (raiseRuntimeWarning(kWarnFailedToLoad) && what)
+    writeLogLine(("  " + std::string(function) + " could not load: " + what).c_str());
+}
 
 // A double cut toward zero into int32: values outside the range saturate and
 // NaN gives 0, where a plain conversion would be undefined.

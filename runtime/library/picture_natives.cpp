@@ -63,7 +63,7 @@ void loadPictureNative(KVContext* ctx) {
   const char* path = textArg(ctx, 0);
   if (!path) raiseRuntimeWarning(kWarnWrongArgument);
   KVPicture* p = loadPicture(path);
-  if (p->loadFailed) raiseRuntimeWarning(kWarnFailedToLoad);
+  if (p->loadFailed) warnFailedToLoad("load_picture", path);
   ctx->pushObject(p);
 }
 

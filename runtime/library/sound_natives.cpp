@@ -19,7 +19,7 @@ void loadSoundNative(KVContext* ctx) {
   const char* name = textArg(ctx, 0);
   if (!name) raiseRuntimeWarning(kWarnWrongArgument);
   KVSound* sound = newSound(name);
-  if (sound->handle < 0) raiseRuntimeWarning(kWarnFailedToLoad);
+  if (sound->handle < 0) warnFailedToLoad("load_sound", name);
   ctx->pushObject(sound);
 }
 

@@ -166,15 +166,18 @@ std::string compileErrorText(const CompileError& e) {
   return text;
 }
 
-void raiseRuntimeWarning(int32_t code, const char* detail) {
-  if (code < 0 || code >= kRuntimeWarningCount) return;
+bool raiseRuntimeWarning(int32_t code, const char* detail) {
+  if (code < 0 || code >= kRuntimeWarningCount) return false;
   if (gLimiter.count[code] < gLimiter.limit[code]) {
     ++gLimiter.count[code];
     logRuntimeWarning(code, detail);
-  } else if (gLimiter.fuse[code]) {
+    return true;
+  }
+  if (gLimiter.fuse[code]) {
     logRuntimeWarning(code, detail);
     throw RuntimeError(kErrWarningLimiter);
   }
+  return false;
 }
 
 void raiseCompileWarning(int32_t code, const char* name) { logCompileWarning(code, name ? name : ""); }

@@ -71,7 +71,8 @@ const char* objfileErrorText(int32_t kind);
 std::string compileErrorText(const CompileError& e);
 
 // Runtime warning through the per-code limiter; may raise RuntimeError 21.
-void raiseRuntimeWarning(int32_t code, const char* detail = nullptr);
+// Answers whether the warning's line was written (the limiter may hold it back).
+bool raiseRuntimeWarning(int32_t code, const char* detail = nullptr);
 // Compile warning, written at once; a null name counts as empty.
 void raiseCompileWarning(int32_t code, const char* name = nullptr);
 

@@ -109,6 +109,8 @@ void logCompileError(const CompileError& e) {
   appendFour(s, e.code);
   s += ") " + std::string(compilePositionText()) + ' ' + compileErrorText(e);
   writeLogLine(s.c_str());
+  // The line's text is fixed; an unknown key name is named on a line of its own.
+  if (e.code == 32 && !e.text.empty()) writeLogLine(("  unknown key name: " + e.text).c_str());
 }
 
 void logObjfileError(const ObjfileError& e) {

@@ -14,7 +14,7 @@
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::cerr << "usage: builtin_reference <descriptions.txt> <out.md>\n";
+    std::cerr << "usage: builtin_reference <builtin_descriptions.txt> <out.md>\n";
     return 2;
   }
   std::ifstream in(argv[1], std::ios::binary);
@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
   kv::BuiltinReference r = kv::makeBuiltinReference(text.str());
   for (const std::string& n : r.undescribed) std::cerr << "no description: " << n << "\n";
   for (const std::string& n : r.unknown) std::cerr << "description of nothing: " << n << "\n";
+  for (const std::string& n : r.mismatched) std::cerr << "argument count: " << n << "\n";
   std::ofstream out(argv[2], std::ios::binary);
   out << r.markdown;
   kv::initGcHeap();

@@ -29,7 +29,7 @@ TEST(CompileDriver, ScanTimeMessagesComeBeforeTheOpeningLine) {
   EXPECT_EQ(compileText("var big = 2147483648;").lines,
             (Lines{"ERROR: (Ec0025) F:0 L:1 fail at conversion of a numerical literal"}));
   EXPECT_EQ(compileText("var j = KEY_INPUT_escape;").lines,
-            (Lines{"ERROR: (Ec0032) F:0 L:1 unknown token"}));
+            (Lines{"ERROR: (Ec0032) F:0 L:1 unknown token", "  unknown key name: KEY_INPUT_escape"}));
   EXPECT_EQ(compileText("var q = 1; q &&= 2;").lines, (Lines{"ERROR: (Ec0029) F:0 L:1 unknown character"}));
 }
 

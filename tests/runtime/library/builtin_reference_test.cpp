@@ -1,5 +1,6 @@
-// The built-in reference covers every row of the built-in table and every
-// namespace member, and the copy in docs/ is what the build generates.
+// The built-in reference covers every row of the built-in table, every method
+// of the classes and every namespace member, documents the argument counts the
+// tables declare, and the copy in docs/ is what the build generates.
 #include <algorithm>
 #include <fstream>
 #include <sstream>
@@ -19,45 +20,56 @@ std::string readSource(const std::string& relative) {
   return s.str();
 }
 
+std::string firstOf(const std::vector<std::string>& v) { return v.empty() ? "" : v.front(); }
+
 using BuiltinReferenceTest = LibraryTest;
 
-TEST_F(BuiltinReferenceTest, EveryRowAndMemberIsDescribedAndTheCommittedCopyIsCurrent) {
-  const std::string descriptions = readSource("docs/builtin-descriptions.txt");
+TEST_F(BuiltinReferenceTest, EveryRowMethodAndMemberIsDescribedAndTheCommittedCopyIsCurrent) {
+  const std::string descriptions = readSource("runtime/library/builtin_descriptions.txt");
   ASSERT_FALSE(descriptions.empty());
   kv::BuiltinReference r = kv::makeBuiltinReference(descriptions);
-  EXPECT_TRUE(r.undescribed.empty()) << "first without a description: " << r.undescribed.front();
-  EXPECT_TRUE(r.unknown.empty()) << "first description of nothing: " << r.unknown.front();
+  EXPECT_TRUE(r.undescribed.empty()) << r.undescribed.size() << " without a description, first "
+                                     << firstOf(r.undescribed);
+  EXPECT_TRUE(r.unknown.empty()) << "first description of nothing: " << firstOf(r.unknown);
+  EXPECT_TRUE(r.mismatched.empty()) << "first argument count that differs: " << firstOf(r.mismatched);
   for (const kv::BuiltinClassEntry& e : kv::builtinClassTable())
-    EXPECT_NE(r.markdown.find("| `" + std::string(e.name) + "` |"), std::string::npos) << e.name;
+    EXPECT_NE(r.markdown.find("### `" + std::string(e.name)), std::string::npos) << e.name;
+  EXPECT_NE(r.markdown.find("`KEY_INPUT_ESCAPE` | 1 |"), std::string::npos);
   EXPECT_EQ(r.markdown, readSource("docs/builtin-reference.md"))
       << "regenerate docs/builtin-reference.md: build/tools/builtin_reference/builtin_reference "
-         "docs/builtin-descriptions.txt docs/builtin-reference.md";
+         "runtime/library/builtin_descriptions.txt docs/builtin-reference.md";
 }
 
-TEST_F(BuiltinReferenceTest, AMissingOrStrayDescriptionIsReported) {
+TEST_F(BuiltinReferenceTest, MissingStrayAndMiscountedDescriptionsAreReported) {
   struct Case {
     const char* text;
     const char* undescribed;  // expected among the undescribed, or null
     const char* unknown;      // expected among the unknown, or null
+    const char* mismatched;   // expected at the start of a mismatch, or null
   };
   const Case cases[] = {
-      {"spawn: starts a thread\n", "Array", nullptr},
-      {"# a comment\nMath.abs: absolute\nNoSuchThing: nothing\n", "Math.max", "NoSuchThing"},
-      {"Math.nosuch: nothing\n", "console.log", "Math.nosuch"},
+      {"== spawn\nstarts a thread\n", "Array", nullptr, "spawn: documented 0, declared 9"},
+      {"# a comment\n== Math.abs\nabsolute\narg x: a number\n== NoSuchThing\nnothing\n", "Math.max", "NoSuchThing",
+       nullptr},
+      {"== Math.nosuch\nnothing\n", "console.log", "Math.nosuch", nullptr},
+      // A function declared without parameters that reads one all the same.
+      {"== stop_sound\nstops\narg+ sound: a Sound\n", "play_sound", nullptr, nullptr},
+      {"== stop_sound\nstops\narg sound: a Sound\n", nullptr, nullptr, "stop_sound: documented 1, declared 0"},
+      // Methods: one left out, one that does not exist, one with the wrong count.
+      {"== Layer\nlayers\nmethod setPriority() -> undefined: moves it\nmethod fly(x) -> undefined: no\n",
+       "Layer.getPriority", "Layer.fly", "Layer.setPriority: documented 0, declared 1"},
+  };
+  auto has = [](const std::vector<std::string>& v, const std::string& n) {
+    return std::find(v.begin(), v.end(), n) != v.end();
   };
   for (const Case& c : cases) {
     kv::BuiltinReference r = kv::makeBuiltinReference(c.text);
-    auto has = [](const std::vector<std::string>& v, const char* n) {
-      return std::find(v.begin(), v.end(), n) != v.end();
-    };
-    if (c.undescribed) {
-      EXPECT_TRUE(has(r.undescribed, c.undescribed)) << c.text;
-    }
-    if (c.unknown) {
-      EXPECT_TRUE(has(r.unknown, c.unknown)) << c.text;
-    }
-    // A described name is never reported.
-    EXPECT_FALSE(has(r.undescribed, "spawn") && std::string(c.text).find("spawn:") != std::string::npos);
+    if (c.undescribed) EXPECT_TRUE(has(r.undescribed, c.undescribed)) << c.text;
+    if (c.unknown) EXPECT_TRUE(has(r.unknown, c.unknown)) << c.text;
+    if (c.mismatched) EXPECT_TRUE(has(r.mismatched, c.mismatched)) << c.text << firstOf(r.mismatched);
+    else EXPECT_TRUE(r.mismatched.empty()) << c.text << firstOf(r.mismatched);
+    // A described name is never reported as undescribed.
+    EXPECT_FALSE(has(r.undescribed, "spawn") && std::string(c.text).find("== spawn") != std::string::npos);
   }
 }
 

@@ -95,7 +95,8 @@ TEST_P(LabelTest, LabelTextSurvivesCollectionsAndStaysItsOwn) {
       2000);
   for (std::string& l : out) l = std::regex_replace(l, std::regex(" F:[0-9]+ "), " ");
   EXPECT_EQ(out, (Lines{"true", "true", "true", "true", "true", "true", "Wr0005 L:12 failed to load resources",
-                        "Wr0005 L:12 failed to load resources", "-1 [undefined] 36"}));
+                        "Wr0005 L:12 failed to load resources", "  load_font could not load: x",
+                        "-1 [undefined] 36"}));
 }
 
 TEST_P(LabelTest, LabelsShowTheTextFormOfTheirValue) {

@@ -65,7 +65,8 @@ TEST_P(PictureTest, ConstructorsAndMethodsRefuseWhatTheyCannotUse) {
                         "Wr0004 L:4 wrong argument", "Wr0004 L:4 wrong argument", "[undefined] [undefined] function",
                         "Wr0004 L:5 wrong argument", "0 0 1.000000 1.000000 0.000000 false",
                         "10 -3 2.000000 0.500000 1.250000 true", "Wr0004 L:9 wrong argument", "[null]", "10",
-                        "[null]", "Wr0005 L:11 failed to load resources", "object", "Wr0004 L:11 wrong argument",
+                        "[null]", "Wr0005 L:11 failed to load resources",
+                        "  load_picture could not load: missing.png", "object", "Wr0004 L:11 wrong argument",
                         "Wr0005 L:11 failed to load resources"}));
 }
 

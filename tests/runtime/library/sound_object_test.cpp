@@ -52,7 +52,8 @@ TEST_P(SoundObjectTest, ASoundThatDidNotLoadRefusesQuietly) {
       "play_sound(3); play_sound(); stop_sound(4); play_sound(s, true); stop_sound(s);\n"
       "s.dispose(); console.log(s.getCurrentTime() @ \" \" @ s.getTotalSample() @ \" \" @ s.getCurrentPosition());\n"
       "var t = load_sound(12); console.log(typeof t @ \" \" @ t.getVolume());\n"));
-  EXPECT_EQ(out, (Lines{"Wr0005 L:2 failed to load resources", "127 127 false false -1", "255 0 0 127", "false",
+  EXPECT_EQ(out, (Lines{"Wr0005 L:2 failed to load resources", "  load_sound could not load: missing.wav",
+                        "127 127 false false -1", "255 0 0 127", "false",
                         "true false 0 9", "Wr0004 L:8 wrong argument", "Wr0004 L:8 wrong argument", "-1 -1 -1",
                         "Wr0004 L:10 wrong argument", "Wr0005 L:10 failed to load resources", "object 127"}));
 }

@@ -12,7 +12,8 @@ A case folder holds the game's files and these expectation files (none is copied
   env            KEY=VALUE lines added to the environment
   make           shell commands, one a line, run in the work folder before the runs
                  (fixtures made at test time, e.g. by sox); a failing one fails the case.
-                 $HALVORINE is the program under test, run headless there
+                 $HALVORINE is the program under test, run headless there; $HALVORINE_SOURCE_DIR
+                 the source tree (the language guide's examples are read from there)
   expect.status  the exit status (0 when absent)
   limits         "address-space MB": the run's virtual-memory limit (ulimit -v)
   timeout        seconds the run may take (20 when absent)

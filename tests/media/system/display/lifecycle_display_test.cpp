@@ -1,6 +1,7 @@
 // The library's window on a display: it appears through SDL with the title the runtime
 // sets, SDL input arrives as messages, and closing it through SDL ends the pump.
 #include <SDL2/SDL.h>
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -22,6 +23,16 @@ SDL_Window* sdlWindowTitled(const char* title) {
     if (w && std::strcmp(SDL_GetWindowTitle(w), title) == 0) return w;
   }
   return nullptr;
+}
+
+// Starts the library in a window on the display; the window, or null when it did
+// not start there.
+SDL_Window* startWindowTitled(const char* title) {
+  unsetenv("HALVORINE_HEADLESS");
+  SetMainWindowText(title);
+  ChangeWindowMode(1);
+  if (InitializeLibrary() != 0 || plat::win::IsHeadlessWindowSystem()) return nullptr;
+  return sdlWindowTitled(title);
 }
 
 void push(SDL_Event e) { ASSERT_EQ(SDL_PushEvent(&e), 1); }
@@ -62,13 +73,8 @@ TEST(LibraryOnDisplay, SecondStartOnTheSameDisplayIsRefused) {
 }
 
 TEST(LibraryOnDisplay, OpensTheWindowTakesInputAndEndsOnClose) {
-  unsetenv("HALVORINE_HEADLESS");
-  SetMainWindowText("Halvorine 0.1.44");
-  ChangeWindowMode(1);
-  ASSERT_EQ(InitializeLibrary(), 0);
-  ASSERT_FALSE(plat::win::IsHeadlessWindowSystem()) << "no display";
-  SDL_Window* window = sdlWindowTitled("Halvorine 0.1.44");
-  ASSERT_NE(window, nullptr);
+  SDL_Window* window = startWindowTitled("Halvorine 0.1.44");
+  ASSERT_NE(window, nullptr) << "the library did not start in a window on the display";
   int w, h;
   SDL_GetWindowSize(window, &w, &h);
   EXPECT_EQ(w, 640);
@@ -106,6 +112,56 @@ TEST(LibraryOnDisplay, OpensTheWindowTakesInputAndEndsOnClose) {
   }
   EXPECT_EQ(result, -1);
   EXPECT_EQ(ProcessWindowMessages(), -1);
+  EXPECT_EQ(TerminateLibrary(), 0);
+}
+
+// Real wheel turns under X arrive as presses of buttons 4 (away) and 5 (toward). They
+// are made here with the X test extension, loaded at run time, at the window's centre.
+TEST(LibraryOnDisplay, WheelButtonsOfTheDisplayTurnTheWheel) {
+  void* x11 = dlopen("libX11.so.6", RTLD_NOW);
+  void* xtst = dlopen("libXtst.so.6", RTLD_NOW);
+  ASSERT_TRUE(x11 && xtst) << "libX11 and libXtst are needed (scripts/install-deps.sh)";
+  using OpenDisplay = void* (*)(const char*);
+  using Flush = int (*)(void*);
+  using CloseDisplay = int (*)(void*);
+  using FakeMotion = int (*)(void*, int, int, int, unsigned long);
+  using FakeButton = int (*)(void*, unsigned int, int, unsigned long);
+  auto openDisplay = reinterpret_cast<OpenDisplay>(dlsym(x11, "XOpenDisplay"));
+  auto flush = reinterpret_cast<Flush>(dlsym(x11, "XFlush"));
+  auto closeDisplay = reinterpret_cast<CloseDisplay>(dlsym(x11, "XCloseDisplay"));
+  auto fakeMotion = reinterpret_cast<FakeMotion>(dlsym(xtst, "XTestFakeMotionEvent"));
+  auto fakeButton = reinterpret_cast<FakeButton>(dlsym(xtst, "XTestFakeButtonEvent"));
+  ASSERT_TRUE(openDisplay && flush && closeDisplay && fakeMotion && fakeButton);
+
+  SDL_Window* window = startWindowTitled("Halvorine wheel");
+  ASSERT_NE(window, nullptr) << "the library did not start in a window on the display";
+  void* display = openDisplay(nullptr);
+  ASSERT_NE(display, nullptr);
+  int x, y, w, h;
+  SDL_GetWindowPosition(window, &x, &y);
+  SDL_GetWindowSize(window, &w, &h);
+  fakeMotion(display, -1, x + w / 2, y + h / 2, 0);
+  flush(display);
+  EXPECT_TRUE(pumpUntil([&] { return (SDL_GetMouseFocus() == window); }));
+  while (GetMouseWheelRotation(1) != 0) {
+  }
+  // Three notches away, read, then one toward; a turn is taken off as it is read.
+  // (A reversal before the turn was read starts the count again, as the window
+  // procedure does, so the two directions are read apart.)
+  auto turn = [&](unsigned int button, int times, int expected) {
+    for (int i = 0; i < times; ++i) {
+      fakeButton(display, button, 1, 0);
+      fakeButton(display, button, 0, 0);
+    }
+    flush(display);
+    int notches = 0;
+    EXPECT_TRUE(pumpUntil([&] { return (notches += GetMouseWheelRotation(1)) == expected; })) << button;
+    EXPECT_EQ(notches, expected) << button;
+  };
+  turn(4, 3, 3);
+  turn(5, 1, -1);
+  turn(5, 2, -2);
+  closeDisplay(display);
   EXPECT_EQ(TerminateLibrary(), 0);
 }
 
