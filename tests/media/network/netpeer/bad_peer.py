@@ -56,6 +56,22 @@ def echo_works(port, body):
         return got == frame(body)
 
 
+def quit_and_report(server, port, failures):
+    """Asks the echoing netpeer to end, and reports; the exit status of the test."""
+    try:
+        with connect(port) as s:
+            s.sendall(frame(b"quit"))
+        server.wait(timeout=60)
+        if server.returncode != 0:
+            failures.append("echo status %d" % server.returncode)
+    finally:
+        if server.poll() is None:
+            server.kill()
+    for f in failures:
+        print("FAILED:", f)
+    return 1 if failures else 0
+
+
 def main():
     netpeer = sys.argv[1]
     port = free_port()
@@ -82,17 +98,10 @@ def main():
                     failures.append(name + ": not closed")
             if not echo_works(port, name.encode()):
                 failures.append(name + ": no echo afterwards")
-        with connect(port) as s:
-            s.sendall(frame(b"quit"))
-        server.wait(timeout=60)
-        if server.returncode != 0:
-            failures.append("echo status %d" % server.returncode)
-    finally:
-        if server.poll() is None:
-            server.kill()
-    for f in failures:
-        print("FAILED:", f)
-    return 1 if failures else 0
+    except BaseException:
+        server.kill()
+        raise
+    return quit_and_report(server, port, failures)
 
 
 if __name__ == "__main__":

@@ -8,7 +8,7 @@ import subprocess
 import sys
 import time
 
-from bad_peer import connect, frame, free_port, read_exact
+from bad_peer import connect, frame, free_port, quit_and_report, read_exact
 
 LIMIT, CLIENTS, CLOSED = 64, 100, 40
 
@@ -50,21 +50,13 @@ def main():
             s.close()
         if not all(echoed(s, b"late") for s in clients[-20:]):
             failures.append("queued clients not served after others closed")
-        for s in clients:
-            s.close()
-        with connect(port) as s:
-            s.sendall(frame(b"quit"))
-        server.wait(timeout=60)
-        if server.returncode != 0:
-            failures.append("echo status %d" % server.returncode)
+    except BaseException:
+        server.kill()
+        raise
     finally:
         for s in clients:
             s.close()
-        if server.poll() is None:
-            server.kill()
-    for f in failures:
-        print("FAILED:", f)
-    return 1 if failures else 0
+    return quit_and_report(server, port, failures)
 
 
 if __name__ == "__main__":
