@@ -71,7 +71,8 @@ asan-check:
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/platform/win/display/lsan.supp \
 	  ctest --output-on-failure -j $(JOBS) -LE '^whole$$'
 
-# A report fails the test that made it.
+# A report fails the test that made it. Libraries the checker cannot see into are
+# listed in tests/tsan/tsan.supp.
 tsan-test: deps
 	$(MAKE) tsan-build
 	$(MAKE) tsan-check
@@ -81,7 +82,7 @@ tsan-build:
 	cmake --build build-tsan -j $(JOBS) --target $(TSAN_TESTS)
 
 tsan-check:
-	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan/tsan.supp" \
 	  ctest --output-on-failure -j $(JOBS) -L '$(TSAN_LABELS)' -E '$(TSAN_SKIP)'
 
 # The script cases and the runtime's unit tests, every part of the interpreter the
