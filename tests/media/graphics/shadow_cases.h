@@ -1,11 +1,24 @@
-// Checks both hardware back ends' tests make on the shadow-map constants a refresh
-// writes: the view-projection behind an empty matrix, and the pixel-side biases.
+// Shadow maps for the hardware back ends' tests: a handle made as a test needs one, and
+// the checks made on the shadow-map constants a refresh writes (the view-projection
+// behind an empty matrix, and the pixel-side biases).
 #pragma once
 #include <gtest/gtest.h>
 
+#include "media/base/handle.h"
 #include "media/graphics/shadow_map.h"
 
 namespace ZaDod {
+
+// A shadow-map handle of the given size over a 20-unit cube, with no device part yet.
+inline int MakeTestShadowMap(int width, int height) {
+  const int handle = AddHandle(HANDLETYPE_SHADOWMAP, 0, -1);
+  ShadowMapData* map = GetShadowMapData(handle);
+  map->width = width;
+  map->height = height;
+  map->areaMin = Vector3F{-10.0f, -10.0f, -10.0f};
+  map->areaMax = Vector3F{10.0f, 10.0f, 10.0f};
+  return handle;
+}
 
 // vs and ps point at the slot's first vertex and pixel constants.
 inline void ExpectShadowMapConstants(const float* vs, const float* ps, const ShadowMapData* map) {

@@ -36,16 +36,6 @@ int makeBuffer(int type, int elementSize, int elementCount) {
   return handle;
 }
 
-int makeShadowMap(int width, int height) {
-  const int handle = AddHandle(HANDLETYPE_SHADOWMAP, 0, -1);
-  ShadowMapData* map = GetShadowMapData(handle);
-  map->width = width;
-  map->height = height;
-  map->areaMin = Vector3F{-10.0f, -10.0f, -10.0f};
-  map->areaMax = Vector3F{10.0f, 10.0f, 10.0f};
-  return handle;
-}
-
 // The bytes the device buffer of a handle holds.
 std::vector<uint8_t> deviceBytes(int handle, int type) {
   const BufferHandleData* buffer = GetBufferData(handle, type);
@@ -143,7 +133,7 @@ TEST_F(D3D11Test, RenderTargetsPastSlotZeroAreDrawnIntoAndLetGo) {
 TEST_F(D3D11Test, ShadowMapsBecomeTargetsWithTheirDepthAndConstants) {
   ASSERT_EQ(start(), 0);
   const int textures = D3D11Sys.counters[kD3D11Texture2D];
-  const int h = makeShadowMap(128, 64);
+  const int h = MakeTestShadowMap(128, 64);
   ShadowMapData* map = GetShadowMapData(h);
   ASSERT_EQ(SetShadowMapLightDirection(h, 0.3f, -1.0f, 0.2f), 0);
   map->depthBias = 0.004f;
@@ -173,7 +163,7 @@ TEST_F(D3D11Test, ShadowMapsBecomeTargetsWithTheirDepthAndConstants) {
 
   // A map whose target cannot be made is refused by the back end, logged, and leaves
   // nothing alive; the screen stays bound.
-  const int other = makeShadowMap(32, 32);
+  const int other = MakeTestShadowMap(32, 32);
   Profile p = defaultProfile();
   p.failOnCall["d3d11.CreateRenderTargetView"] = 1;
   setProfile(p);
@@ -398,7 +388,7 @@ TEST_F(D3D11Test, MadeAndDeletedInALoopTheCountsComeBack) {
     const int a = MakeDrawableGraph(32, 32, 0), b = MakeDrawableGraph(32, 32, 0);
     ASSERT_EQ(SetDrawTarget(a), 0);
     ASSERT_EQ(SetRenderTarget(2, b, 0), 0);
-    const int map = makeShadowMap(64 + round, 64);
+    const int map = MakeTestShadowMap(64 + round, 64);
     ASSERT_EQ(ShadowMap_DrawSetup(GetShadowMapData(map)), 0);
     ASSERT_EQ(ShadowMap_DrawEnd(), 0);
     if (round % 2 == 1) {

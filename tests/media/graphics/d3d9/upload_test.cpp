@@ -543,19 +543,9 @@ TEST_F(D3D9Upload, UserBuffersHoldTheirWritesAcrossReCreation) {
   }
 }
 
-int makeShadowMap(int width, int height) {
-  const int handle = AddHandle(HANDLETYPE_SHADOWMAP, 0, -1);
-  ShadowMapData* map = GetShadowMapData(handle);
-  map->width = width;
-  map->height = height;
-  map->areaMin = Vector3F{-10.0f, -10.0f, -10.0f};
-  map->areaMax = Vector3F{10.0f, 10.0f, 10.0f};
-  return handle;
-}
-
 TEST_F(D3D9Upload, ShadowMapsBecomeTargetsWithTheirDepthAndConstants) {
   begin();
-  const int h = makeShadowMap(128, 64);
+  const int h = MakeTestShadowMap(128, 64);
   ShadowMapData* map = GetShadowMapData(h);
   ASSERT_EQ(SetShadowMapLightDirection(h, 0.3f, -1.0f, 0.2f), 0);
   map->depthBias = 0.004f;
@@ -589,7 +579,7 @@ TEST_F(D3D9Upload, ShadowMapsBecomeTargetsWithTheirDepthAndConstants) {
   ShadowMapUse.slots[1] = -1;
 
   // A map whose depth surface cannot be made is refused, logged, and leaves nothing.
-  const int other = makeShadowMap(32, 32);
+  const int other = MakeTestShadowMap(32, 32);
   Profile p = defaultProfile();
   p.failOnCall["d3d9.CreateDepthStencilSurface"] = 1;
   setProfile(p);

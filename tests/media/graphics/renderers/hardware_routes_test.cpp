@@ -12,6 +12,7 @@
 #include "media/graphics/mask.h"
 #include "media/graphics/shadow_map.h"
 #include "tests/media/graphics/renderers/renderer_frames.h"
+#include "tests/media/graphics/shadow_cases.h"
 
 namespace {
 
@@ -184,16 +185,6 @@ std::vector<Vertex2D> sixes(float x, float y, float w, float h, float u = 0.3f, 
 
 unsigned pieceTexel(int x, int y) { return rgb(x * 2, y * 6, 50); }
 
-int makeShadowMap(int width, int height) {
-    const int handle = AddHandle(HANDLETYPE_SHADOWMAP, 0, -1);
-    ShadowMapData* map = GetShadowMapData(handle);
-    map->width = width;
-    map->height = height;
-    map->areaMin = Vector3F{-10.0f, -10.0f, -10.0f};
-    map->areaMax = Vector3F{10.0f, 10.0f, 10.0f};
-    return handle;
-}
-
 // The second form covers the texture piece with each six vertices (mirrored with the
 // reverse flag), a graph's second piece textures the polygon, a shadow map does too, a
 // map that does not exist is refused with nothing drawn, and no form writes the caller's
@@ -228,7 +219,7 @@ TEST_F(HardwareRoutes, UserPolygonFormsPiecesAndShadowMaps) {
             EXPECT_EQ(std::memcmp(v.data(), before.data(), sizeof(Vertex2D) * 6), 0);
         }
         // A shadow map cleared to a red of 128 textures the polygon by its one channel.
-        const int map = makeShadowMap(32, 32);
+        const int map = MakeTestShadowMap(32, 32);
         ASSERT_EQ(ShadowMap_DrawSetup(GetShadowMapData(map)), 0);
         SetBackgroundColor(128, 0, 0);
         ClearDrawTarget(nullptr);
