@@ -169,15 +169,20 @@ void shapes() {
     }
 }
 
-// A clear is not masked; the box drawn after it is, by a checkerboard of 8 x 8 cells.
-void maskedClear() {
+// A dark red screen under a mask screen of 8 x 8 cells, `set` in every other cell.
+void checkerMask(uint8_t set) {
     DrawBox(0, 0, kW, kH, colour(90, 20, 20), 1);
     ASSERT_EQ(CreateMaskScreen(1, kW, kH), 0);
     int pitch = 0, width = 0, height = 0;
     uint8_t* mask = GetMaskBuffer(&pitch, &width, &height);
     ASSERT_NE(mask, nullptr);
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) mask[size_t(y) * pitch + x] = ((x / 8 + y / 8) & 1) ? 255 : 0;
+        for (int x = 0; x < width; ++x) mask[size_t(y) * pitch + x] = ((x / 8 + y / 8) & 1) ? set : 0;
+}
+
+// A clear is not masked; the box drawn after it is, by a checkerboard of 8 x 8 cells.
+void maskedClear() {
+    ASSERT_NO_FATAL_FAILURE(checkerMask(255));
     ASSERT_EQ(SetUseMaskScreenFlag(1), 0);
     SetBackgroundColor(20, 200, 40);
     ClearDrawTarget(nullptr);
@@ -413,13 +418,7 @@ TEST_F(SameFrame, ClearingThroughTheMaskClearsTheWholeTarget) {
 // With the reverse flag a masked draw lands where the mask byte is set, on every renderer;
 // the flag off again, where it is 0.
 void reversedMask() {
-    DrawBox(0, 0, kW, kH, colour(90, 20, 20), 1);
-    ASSERT_EQ(CreateMaskScreen(1, kW, kH), 0);
-    int pitch = 0, width = 0, height = 0;
-    uint8_t* mask = GetMaskBuffer(&pitch, &width, &height);
-    ASSERT_NE(mask, nullptr);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) mask[size_t(y) * pitch + x] = ((x / 8 + y / 8) & 1) ? 200 : 0;
+    ASSERT_NO_FATAL_FAILURE(checkerMask(200));
     ASSERT_EQ(SetMaskReverseFlag(1), 0);
     ASSERT_EQ(SetUseMaskScreenFlag(1), 0);
     DrawBox(100, 100, 300, 250, colour(200, 50, 30), 1);
