@@ -55,6 +55,19 @@ bool readWave(const std::string& path, Wave* w) {
   return false;
 }
 
+// The environment of a child that runs headless and captures its sound into `capture`:
+// the parent's own, without its HALVORINE_ and GTEST_ settings.
+std::vector<std::string> captureChildEnvironment(const std::string& capture) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string s = *e;
+    if (s.rfind("HALVORINE_", 0) != 0 && s.rfind("GTEST_", 0) != 0) env.push_back(s);
+  }
+  env.push_back("HALVORINE_HEADLESS=1");
+  env.push_back("HALVORINE_AUDIO_CAPTURE=" + capture);
+  return env;
+}
+
 // The child's part: runs only when the parent starts it.
 TEST_F(SoundOutputTest, CaptureChild) {
   const char* source = std::getenv("HALVORINE_SOUND_SOURCE");
@@ -92,13 +105,7 @@ TEST(SoundCapture, CaptureHoldsTheScaledSource) {
   ASSERT_TRUE(readWave(source, &src));
   ASSERT_EQ(src.samples.size(), 44100u * 2);
 
-  std::vector<std::string> env;
-  for (char** e = environ; *e != nullptr; ++e) {
-    const std::string s = *e;
-    if (s.rfind("HALVORINE_", 0) != 0 && s.rfind("GTEST_", 0) != 0) env.push_back(s);
-  }
-  env.push_back("HALVORINE_HEADLESS=1");
-  env.push_back("HALVORINE_AUDIO_CAPTURE=" + capture);
+  std::vector<std::string> env = captureChildEnvironment(capture);
   env.push_back("HALVORINE_SOUND_SOURCE=" + source);
   ASSERT_EQ(halvorine_test::runTestInChild("SoundOutputTest.CaptureChild", env), 0) << "child failed";
 
@@ -197,13 +204,7 @@ TEST(SoundCapture, MusicIsHeardInTheCapture) {
   for (const char* mode : {"0", "1"}) {
     SCOPED_TRACE(mode);
     const std::string capture = dir + "/capture" + mode + ".wav";
-    std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e) {
-      const std::string s = *e;
-      if (s.rfind("HALVORINE_", 0) != 0 && s.rfind("GTEST_", 0) != 0) env.push_back(s);
-    }
-    env.push_back("HALVORINE_HEADLESS=1");
-    env.push_back("HALVORINE_AUDIO_CAPTURE=" + capture);
+    std::vector<std::string> env = captureChildEnvironment(capture);
     env.push_back("HALVORINE_MIDI_FILE=" + file);
     env.push_back(std::string("HALVORINE_MIDI_MODE=") + mode);
     ASSERT_EQ(halvorine_test::runTestInChild("SoundOutputTest.MusicCaptureChild", env), 0) << "child failed";
