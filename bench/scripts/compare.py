@@ -7,7 +7,9 @@ stays meaningful on a loaded machine where wall time does not.
   compare.py <script_runner> --check      each pair once: result lines must match
   compare.py <script_runner> --program <halvorine> [--runs N]
                                           also the whole program, headless for
-                                          one tick (-x1), and its ratio to the runner
+                                          one tick (-x1), and its ratio to the runner;
+                                          also the fixed cost of each (an empty
+                                          script) and the ratio of the two net of it
 
 A benchmark that fails is reported and skipped; the others still run.
 """
@@ -33,9 +35,9 @@ def child_cpu():
     return use.ru_utime + use.ru_stime
 
 
-def run_script(runner, name, out):
+def run_script(runner, name, out, folder=HERE):
     start = child_cpu()
-    subprocess.run([runner, os.path.join(HERE, name + ".kvj"), out], check=True,
+    subprocess.run([runner, os.path.join(folder, name + ".kvj"), out], check=True,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     elapsed = child_cpu() - start
     with open(os.path.join(out, "kvlog.txt"), encoding="utf-8", errors="replace") as f:
@@ -43,9 +45,9 @@ def run_script(runner, name, out):
     return elapsed, (lines[-1] if lines else "")
 
 
-def run_program(program, name, out):
+def run_program(program, name, out, folder=HERE):
     os.makedirs(out, exist_ok=True)
-    shutil.copy(os.path.join(HERE, name + ".kvj"), out)
+    shutil.copy(os.path.join(folder, name + ".kvj"), out)
     env = dict(os.environ, HALVORINE_HEADLESS="1")
     start = child_cpu()
     subprocess.run([program, name + ".kvj", "-x1"], check=True, cwd=out, env=env,
@@ -73,6 +75,20 @@ def main():
     failed = 0
     ratios = {}
     with tempfile.TemporaryDirectory() as tmp:
+        fixed_runner = fixed_program = 0.0
+        if program and not check:
+            # Start and shut-down with nothing to run: the program starts its media
+            # layer (window, sound, loading workers), the runner only the interpreter.
+            with open(os.path.join(tmp, "empty.kvj"), "w", encoding="utf-8") as f:
+                f.write('console.log("empty");\n')
+            empties_runner, empties_program = [], []
+            for _ in range(max(runs, 5)):
+                empties_runner.append(run_script(runner, "empty", os.path.join(tmp, "empty-out"), tmp)[0])
+                empties_program.append(run_program(program, "empty", os.path.join(tmp, "empty-program"), tmp))
+            fixed_runner = statistics.median(empties_runner)
+            fixed_program = statistics.median(empties_program)
+            print(f"fixed cost (an empty script): runner {fixed_runner * 1000:.1f} ms CPU, "
+                  f"program {fixed_program * 1000:.1f} ms CPU")
         for name in NAMES:
             out = os.path.join(tmp, name)
             try:
@@ -102,7 +118,9 @@ def main():
             line = f"{name:<13} script {mine:8.3f} s CPU   lua {lua:8.3f} s CPU   ratio {mine / lua:6.2f}"
             if program:
                 whole = statistics.median(whole_runs)
-                line += f"   program {whole:8.3f} s CPU ratio {whole / lua:6.2f} ({whole / mine:5.2f} of the runner)"
+                net = max(whole - fixed_program, 1e-6) / max(mine - fixed_runner, 1e-6)
+                line += (f"   program {whole:8.3f} s CPU ratio {whole / lua:6.2f} ({whole / mine:5.2f} of the runner,"
+                         f" {net:5.2f} net of the fixed costs)")
             print(line)
     if not check:
         for title, group in (("twins", TWINS), ("classic programs", CLASSICS)):

@@ -5,6 +5,7 @@
 
 #include "media/base/clock.h"
 #include "media/base/log.h"
+#include "media/base/thread.h"
 #include "media/system/winapi.h"
 
 namespace ZaDod {
@@ -183,8 +184,10 @@ Processor identifyProcessor() {
 
 // The time-stamp counter against the performance counter over two milliseconds. Both
 // tick at a fixed rate and the performance counter counts nanoseconds, so this short
-// stretch comes closer than a tenth of a second of millisecond ticks would. A clock
-// held still (tests) ends the wait after a billion time-stamp ticks.
+// stretch comes closer than a tenth of a second of millisecond ticks would. Both are
+// read at the stretch's two ends only, so the thread sleeps through it instead of
+// spinning (start-up spends no processor time on it); a clock held still (tests) ends
+// the wait after a few sleeps.
 void measureClock() {
   if (GetMillisecondCount() < 0) return;  // no clock to measure against
   LARGE_INTEGER frequency{}, start{}, now{};
@@ -192,11 +195,12 @@ void measureClock() {
   const long long stretch = frequency.QuadPart / 500;
   QueryPerformanceCounter(&start);
   const ULONGLONG first = ReadTimeStampCounter();
-  ULONGLONG difference = 0;
-  do {
+  for (int naps = 0; naps < 8; ++naps) {
+    Thread_Sleep(1);
     QueryPerformanceCounter(&now);
-    difference = ReadTimeStampCounter() - first;
-  } while (now.QuadPart - start.QuadPart < stretch && difference < 1000000000ull);
+    if (now.QuadPart - start.QuadPart >= stretch) break;
+  }
+  const ULONGLONG difference = ReadTimeStampCounter() - first;
   const long long elapsed = now.QuadPart - start.QuadPart;
   const double perSecond =
       elapsed > 0 ? static_cast<double>(difference) * static_cast<double>(frequency.QuadPart) / elapsed : 0.0;

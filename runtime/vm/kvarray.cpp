@@ -48,16 +48,33 @@ void KVArray::own() {
 
 // Makes room for `front` more elements before the first and `back` after the
 // last, growing the block geometrically so that both ends push in amortised
-// constant time.
+// constant time. An array growing at one end keeps the room it had at the
+// other (up to half the new spare room) and the rest goes to the growing end;
+// when the first element stays where it is the block is resized in place,
+// which spares the copy and, for large blocks, the fresh pages.
 void KVArray::reserve(int32_t front, int32_t back) {
   if (head >= front && capacity - head - count >= back) return;
   int64_t need = static_cast<int64_t>(count) + front + back;
   int64_t cap = std::max<int64_t>({need + need / 2, 8});
-  int64_t newHead = front + (cap - need) / 2;
-  auto* block = static_cast<Value*>(std::malloc(static_cast<size_t>(cap) * sizeof(Value)));
-  if (!block) throw std::bad_alloc();
-  if (count > 0) std::memcpy(static_cast<void*>(block + newHead), data + head, sizeof(Value) * count);
-  releaseData();
+  int64_t spare = cap - need;
+  int64_t newHead;
+  if (front == 0)
+    newHead = std::min<int64_t>(head, spare / 2);
+  else if (back == 0)
+    newHead = front + spare - std::min<int64_t>(capacity - head - count, spare / 2);
+  else
+    newHead = front + spare / 2;
+  Value* block;
+  if (data && newHead == head) {
+    block = static_cast<Value*>(std::realloc(static_cast<void*>(data), static_cast<size_t>(cap) * sizeof(Value)));
+    if (!block) throw std::bad_alloc();
+    releaseExternalBytes(static_cast<size_t>(capacity) * sizeof(Value));
+  } else {
+    block = static_cast<Value*>(std::malloc(static_cast<size_t>(cap) * sizeof(Value)));
+    if (!block) throw std::bad_alloc();
+    if (count > 0) std::memcpy(static_cast<void*>(block + newHead), data + head, sizeof(Value) * count);
+    releaseData();
+  }
   data = block;
   head = static_cast<int32_t>(newHead);
   capacity = static_cast<int32_t>(cap);

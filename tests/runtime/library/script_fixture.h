@@ -32,6 +32,11 @@ class ScriptTest : public LibraryTest, public ::testing::WithParamInterface<bool
   // non-function object was called"); "error N" when the run ended by
   // runtime error N.
   std::vector<std::string> runScript(const std::string& source, long ticks = 50) {
+    return runScriptStressed(source, ticks, GetParam());
+  }
+
+  // The same with the collector's stress switch given by the caller.
+  std::vector<std::string> runScriptStressed(const std::string& source, long ticks, bool stress) {
     std::string path = dir_ + "/main.kvj";
     std::ofstream(path, std::ios::binary) << source;
     size_t first = logLines().size();
@@ -48,7 +53,7 @@ class ScriptTest : public LibraryTest, public ::testing::WithParamInterface<bool
       ADD_FAILURE() << "no program";
       return {};
     }
-    kv::setGcStress(GetParam());
+    kv::setGcStress(stress);
     kv::setupMainProgram(ctx_, &r.program->body, r.builtinCount, r.globalCount);
     kv::Scheduler::addThread(ctx_);
     std::vector<std::string> extra;

@@ -1,6 +1,7 @@
 // String and Array classes: their methods as scripts call them, element
 // storage across collections, iteration and the sort buffer.
 #include <cstring>
+#include <deque>
 
 #include "runtime/vm/builtin_classes.h"
 #include "runtime/vm/iter.h"
@@ -85,6 +86,58 @@ TEST_F(StringsArrays, BothEndsGrowAndShrink) {
   ASSERT_EQ(b->length(), 2000);
   EXPECT_EQ(b->start, -1000);
   for (int i = 0; i < 2000; ++i) ASSERT_EQ(b->elementAt(i)->i, i - 1000);
+}
+
+// Growth at either end, with the other end also moving, against a model:
+// the elements stay in order, and the storage counted toward collection is
+// exactly the block the array holds (a block resized in place or moved is
+// counted once).
+TEST_F(StringsArrays, GrowthAtEitherEndKeepsElementsAndTheCountedBytes) {
+  mainContext();
+  struct Pattern {
+    const char* name;
+    int pushes, unshifts, shifts, pops;  // per round, in that order
+  };
+  const Pattern patterns[] = {
+      {"stack grown by push", 3, 0, 0, 1},  {"grown by unshift", 0, 3, 0, 1}, {"queue", 2, 0, 1, 0},
+      {"queue the other way", 0, 2, 0, 1}, {"both ends", 2, 2, 1, 1},       {"push only", 1, 0, 0, 0},
+  };
+  for (const Pattern& p : patterns) {
+    SCOPED_TRACE(p.name);
+    // The last pattern's array is dead: its block goes before the count.
+    minorCollect();
+    fullCollect();
+    minorCollect();
+    size_t before = gHeap.externalLive;
+    ObjectRoot root(newKVArray(0));
+    std::deque<int32_t> model;
+    int32_t next = 0;
+    for (int round = 0; round < 3000; ++round) {
+      auto* a = static_cast<KVArray*>(root.get());
+      for (int k = 0; k < p.pushes; ++k, ++next) {
+        a->push(I(next));
+        model.push_back(next);
+      }
+      for (int k = 0; k < p.unshifts; ++k, ++next) {
+        a->unshift(I(next));
+        model.push_front(next);
+      }
+      for (int k = 0; k < p.shifts && !model.empty(); ++k) {
+        ASSERT_EQ(send(root.get(), "shift", {}).i, model.front());
+        model.pop_front();
+      }
+      for (int k = 0; k < p.pops && !model.empty(); ++k) {
+        ASSERT_EQ(send(root.get(), "pop", {}).i, model.back());
+        model.pop_back();
+      }
+      if (round % 500 == 0) minorCollect();
+    }
+    auto* a = static_cast<KVArray*>(root.get());
+    ASSERT_EQ(a->length(), static_cast<int32_t>(model.size()));
+    for (int32_t i = 0; i < a->length(); ++i) ASSERT_EQ(a->elementAt(i)->i, model[static_cast<size_t>(i)]);
+    EXPECT_EQ(gHeap.externalLive - before, static_cast<size_t>(a->capacity) * sizeof(Value));
+    EXPECT_LE(a->head + a->count, a->capacity);
+  }
 }
 
 TEST_F(StringsArrays, ElementsSurviveCollectionsAndDeadArraysReleaseTheirStore) {
