@@ -65,8 +65,8 @@ const CacheCase cacheCases[] = {
     {"random.cpp", 6, 200, 5, Receiver::Random, 1, 600, false, GiveBack::ThreadEnd, false},
     {"oneclass.cpp", 3, 600, 4, Receiver::Next, 16, 16, false, GiveBack::ReleaseHeld, false},
     {"highline.cpp", 3, 200, 4, Receiver::Random, 1, 256, true, GiveBack::ThreadEnd, false},
-    {"pages.cpp", 4, 5000, 3, Receiver::Next, 128, 256, false, GiveBack::ThreadEnd, true},
-    {"pagesheld.cpp", 4, 5000, 3, Receiver::Random, 128, 256, false, GiveBack::ReleaseHeld, true},
+    {"pages.cpp", 4, 5000, 2, Receiver::Next, 128, 256, false, GiveBack::ThreadEnd, true},
+    {"pagesheld.cpp", 4, 5000, 2, Receiver::Random, 128, 256, false, GiveBack::ReleaseHeld, true},
 };
 
 struct Scenario {
