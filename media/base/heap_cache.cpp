@@ -221,7 +221,8 @@ void* cacheAlloc(HeapInfo* heap, size_t size, const char* file, int line) {
     leave(cache);
     if (memory) return memory;
   }
-  // Empty (or stopped): a batch of held blocks from the heap, under its lock.
+  // Empty (or stopped): a batch of held blocks from the heap, or else a new block,
+  // under its lock.
   HeapLock hold(heap);
   while (cache->held[c] < CACHE_REFILL) {
     MemTag* tag = unholdLastLocked(heap, c);
@@ -230,15 +231,18 @@ void* cacheAlloc(HeapInfo* heap, size_t size, const char* file, int line) {
     tag->UserSize = static_cast<size_t>(c + 1) * 16;
     push(cache, c, tag);
   }
-  return cache->top[c] ? handOut(heap, cache, c, size, file, line) : nullptr;
+  if (cache->top[c]) return handOut(heap, cache, c, size, file, line);
+  void* memory = allocLocked(heap, size, 0, file, line);
+  if (memory) addCounts(cache, 1, static_cast<long long>(size));
+  return memory;
 }
 
 bool cacheFree(HeapInfo* heap, MemTag* tag) {
   ThreadCache* cache = threadCache;
   if (!cache && !(cache = attach(heap))) return false;
-  if (!enter(cache)) return false;
   // Anything the cache cannot take, sound or not, goes the locked way, which logs.
-  if ((tag->Flags & MEMTAG_FLAG_LINE_HIGH) != 0 || !standardLayout(tag) || !liveBlock(tag) || !guardsIntact(tag)) {
+  if ((tag->Flags & MEMTAG_FLAG_LINE_HIGH) != 0 || !standardLayout(tag) || !enter(cache)) return false;
+  if (!liveBlock(tag) || !guardsIntact(tag)) {
     leave(cache);
     return false;
   }

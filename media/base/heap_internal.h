@@ -64,7 +64,14 @@ inline bool standardLayout(const MemTag* tag) {
 // The allocation counter and the clock stamp are read by threads that hold no lock
 // (the cache's fast path), so every access is atomic.
 inline uint16_t takeAllocId(HeapInfo* heap) {
-  return std::atomic_ref<uint16_t>(heap->AllocID).fetch_add(1, std::memory_order_relaxed);
+  std::atomic_ref<uint16_t> id(heap->AllocID);
+  // Without caches every taker holds the heap lock, and a plain increment will do.
+  if (!heap->ThreadCached) {
+    uint16_t taken = id.load(std::memory_order_relaxed);
+    id.store(static_cast<uint16_t>(taken + 1), std::memory_order_relaxed);
+    return taken;
+  }
+  return id.fetch_add(1, std::memory_order_relaxed);
 }
 inline uint16_t peekAllocId(HeapInfo* heap) {
   return std::atomic_ref<uint16_t>(heap->AllocID).load(std::memory_order_relaxed);
