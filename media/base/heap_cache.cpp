@@ -71,28 +71,28 @@ thread_local ThreadCache* threadCache = nullptr;
 thread_local bool threadCacheEnded = false;
 
 // A cached block's free user bytes hold the link to the next one of its class.
-MemTag*& linkOf(MemTag* tag) { return *reinterpret_cast<MemTag**>(tag->UserAddress); }
+MemTag*& cacheLink(MemTag* tag) { return *reinterpret_cast<MemTag**>(tag->UserAddress); }
 
-void push(ThreadCache* cache, int c, MemTag* tag) {
-  linkOf(tag) = cache->top[c];
+void cachePush(ThreadCache* cache, int c, MemTag* tag) {
+  cacheLink(tag) = cache->top[c];
   cache->top[c] = tag;
   ++cache->held[c];
 }
 
-MemTag* pop(ThreadCache* cache, int c) {
+MemTag* cachePop(ThreadCache* cache, int c) {
   MemTag* tag = cache->top[c];
-  cache->top[c] = linkOf(tag);
+  cache->top[c] = cacheLink(tag);
   --cache->held[c];
   return tag;
 }
 
-void addCounts(ThreadCache* cache, long long count, long long bytes) {
+void cacheCount(ThreadCache* cache, long long count, long long bytes) {
   cache->count.store(cache->count.load(std::memory_order_relaxed) + count, std::memory_order_relaxed);
   cache->bytes.store(cache->bytes.load(std::memory_order_relaxed) + bytes, std::memory_order_relaxed);
 }
 
 // Marks the cache busy; false (and not busy) when a stopper is at work.
-bool enter(ThreadCache* cache) {
+bool cacheEnter(ThreadCache* cache) {
 #ifdef HALVORINE_CACHE_FENCED
   cache->busy.store(1, std::memory_order_seq_cst);
 #else
@@ -104,16 +104,16 @@ bool enter(ThreadCache* cache) {
   return false;
 }
 
-void leave(ThreadCache* cache) { cache->busy.store(0, std::memory_order_release); }
+void cacheLeave(ThreadCache* cache) { cache->busy.store(0, std::memory_order_release); }
 
 // A cached block back to the heap as a block its owner freed; heap lock held.
-void giveBack(HeapInfo* heap, MemTag* tag) {
+void cacheGiveBack(HeapInfo* heap, MemTag* tag) {
   tag->Cached = 0;
   retireLocked(heap, tag);
 }
 
 void flushClass(HeapInfo* heap, ThreadCache* cache, int c, int keep) {
-  while (cache->held[c] > keep) giveBack(heap, pop(cache, c));
+  while (cache->held[c] > keep) cacheGiveBack(heap, cachePop(cache, c));
 }
 
 void flushCache(HeapInfo* heap, ThreadCache* cache) {
@@ -144,7 +144,7 @@ struct CacheEnd {
 
 thread_local CacheEnd cacheEnd;
 
-ThreadCache* attach(HeapInfo* heap) {
+ThreadCache* cacheAttach(HeapInfo* heap) {
   if (threadCacheEnded || registry.heap.load(std::memory_order_acquire) != heap) return nullptr;
   (void)&cacheEnd;  // registers the thread's end
   auto* cache = new ThreadCache;
@@ -161,7 +161,7 @@ ThreadCache* attach(HeapInfo* heap) {
 // guard and the offset word were checked when it was freed and are unchanged. The
 // block's Flags are not written: other threads read them while merging neighbours.
 void* handOut(HeapInfo* heap, ThreadCache* cache, int c, size_t size, const char* file, int line) {
-  MemTag* tag = pop(cache, c);
+  MemTag* tag = cachePop(cache, c);
   setName(tag, file);
   tag->Line = static_cast<uint16_t>(line);
   tag->ID = takeAllocId(heap);
@@ -169,7 +169,7 @@ void* handOut(HeapInfo* heap, ThreadCache* cache, int c, size_t size, const char
   tag->UserSize = size;
   tag->Cached = 0;
   fillStandardBackGuard(tag);
-  addCounts(cache, 1, static_cast<long long>(size));
+  cacheCount(cache, 1, static_cast<long long>(size));
   return reinterpret_cast<void*>(tag->UserAddress);
 }
 
@@ -177,10 +177,10 @@ void* handOut(HeapInfo* heap, ThreadCache* cache, int c, size_t size, const char
 // the whole class, so that the link written into the user bytes is no guard.
 void takeIn(ThreadCache* cache, MemTag* tag) {
   int c = heldClass(tag->UserSize);
-  addCounts(cache, -1, -static_cast<long long>(tag->UserSize));
+  cacheCount(cache, -1, -static_cast<long long>(tag->UserSize));
   tag->Cached = 1;
   tag->UserSize = static_cast<size_t>(c + 1) * 16;
-  push(cache, c, tag);
+  cachePush(cache, c, tag);
 }
 
 }  // namespace
@@ -212,13 +212,13 @@ void cachesFlushAll(HeapInfo* heap) {
 
 void* cacheAlloc(HeapInfo* heap, size_t size, const char* file, int line) {
   ThreadCache* cache = threadCache;
-  if (!cache && !(cache = attach(heap))) return nullptr;
+  if (!cache && !(cache = cacheAttach(heap))) return nullptr;
   int c = heldClass(size);
   // A line of 65536 or more keeps bits in Flags, which the fast path leaves alone.
   if (static_cast<unsigned>(line) > 0xFFFFu) return nullptr;
-  if (enter(cache)) {
+  if (cacheEnter(cache)) {
     void* memory = cache->top[c] ? handOut(heap, cache, c, size, file, line) : nullptr;
-    leave(cache);
+    cacheLeave(cache);
     if (memory) return memory;
   }
   // Empty (or stopped): a batch of held blocks from the heap, or else a new block,
@@ -229,30 +229,30 @@ void* cacheAlloc(HeapInfo* heap, size_t size, const char* file, int line) {
     if (!tag) break;
     tag->Cached = 1;
     tag->UserSize = static_cast<size_t>(c + 1) * 16;
-    push(cache, c, tag);
+    cachePush(cache, c, tag);
   }
   if (cache->top[c]) return handOut(heap, cache, c, size, file, line);
   void* memory = allocLocked(heap, size, 0, file, line);
-  if (memory) addCounts(cache, 1, static_cast<long long>(size));
+  if (memory) cacheCount(cache, 1, static_cast<long long>(size));
   return memory;
 }
 
 bool cacheFree(HeapInfo* heap, MemTag* tag) {
   ThreadCache* cache = threadCache;
-  if (!cache && !(cache = attach(heap))) return false;
+  if (!cache && !(cache = cacheAttach(heap))) return false;
   // Anything the cache cannot take, sound or not, goes the locked way, which logs.
-  if ((tag->Flags & MEMTAG_FLAG_LINE_HIGH) != 0 || !standardLayout(tag) || !enter(cache)) return false;
+  if ((tag->Flags & MEMTAG_FLAG_LINE_HIGH) != 0 || !standardLayout(tag) || !cacheEnter(cache)) return false;
   if (!liveBlock(tag) || !guardsIntact(tag)) {
-    leave(cache);
+    cacheLeave(cache);
     return false;
   }
   int c = heldClass(tag->UserSize);
   if (cache->held[c] < CACHE_LIMIT.count[c]) {
     takeIn(cache, tag);
-    leave(cache);
+    cacheLeave(cache);
     return true;
   }
-  leave(cache);
+  cacheLeave(cache);
   HeapLock hold(heap);
   flushClass(heap, cache, c, CACHE_LIMIT.count[c] / 2);
   takeIn(cache, tag);

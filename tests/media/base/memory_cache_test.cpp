@@ -17,21 +17,12 @@
 #include "platform/win/virtual_memory.h"
 
 using namespace ZaDod;
+using heap_testing::Block;
+using heap_testing::intact;
 using heap_testing::LogRecorder;
+using heap_testing::pageCount;
 
 namespace {
-
-struct Piece {
-  uint8_t* data;
-  size_t size;
-  uint8_t fill;
-};
-
-bool whole(const Piece& p) {
-  for (size_t i = 0; i < p.size; ++i)
-    if (p.data[i] != p.fill) return false;
-  return true;
-}
 
 int dumpLinesNaming(const std::u16string& file) {
   LogRecorder::clear();
@@ -72,7 +63,7 @@ const CacheCase cacheCases[] = {
 struct Scenario {
   const CacheCase& c;
   std::mutex mutex;
-  std::vector<std::vector<Piece>> mailbox;  // per receiver, guarded by mutex
+  std::vector<std::vector<Block>> mailbox;  // per receiver, guarded by mutex
   std::barrier<> pause;
   explicit Scenario(const CacheCase& row) : c(row), mailbox(row.threads), pause(row.threads + 1) {}
 
@@ -89,9 +80,9 @@ struct Scenario {
     std::mt19937 random(static_cast<unsigned>(self * 7919 + c.threads));
     std::uniform_int_distribution<size_t> size(c.minSize, c.maxSize);
     for (int round = 0; round < c.rounds; ++round) {
-      std::vector<Piece> made;
+      std::vector<Block> made;
       for (int i = 0; i < c.batch; ++i) {
-        Piece p{nullptr, size(random), static_cast<uint8_t>(random())};
+        Block p{nullptr, size(random), static_cast<uint8_t>(random())};
         int line = c.highLines && (i & 1) ? 70000 + i : i + 1;
         p.data = static_cast<uint8_t*>(MemAlloc(p.size, c.file, line));
         if (!p.data) std::abort();
@@ -108,15 +99,15 @@ struct Scenario {
       if (round % 2 == 0 && MemErrorCheck() != 0) std::abort();  // a walk while others run
       pause.arrive_and_wait();  // the main thread checks
       pause.arrive_and_wait();
-      std::vector<Piece> mine;
+      std::vector<Block> mine;
       {
         std::lock_guard<std::mutex> hold(mutex);
         mine.swap(mailbox[self]);
       }
       size_t keep = round + 1 < c.rounds ? mine.size() / 4 : 0;
       for (size_t i = keep; i < mine.size(); ++i) {
-        Piece p = mine[i];
-        if (!whole(p)) std::abort();
+        Block p = mine[i];
+        if (!intact(p)) std::abort();
         if (random() % 4 == 0) {
           size_t grown = size(random);
           auto* moved = static_cast<uint8_t*>(MemRealloc(p.data, grown, c.file, 9));
@@ -136,12 +127,6 @@ struct Scenario {
     pause.arrive_and_wait();  // the main thread may empty the caches
   }
 };
-
-int pageCount(HeapInfo* heap) {
-  int n = 0;
-  for (HeapMemInfo* p = heap->PageList; p; p = p->NextPage) ++n;
-  return n;
-}
 
 // Blocks named file that the heap still counts in use and does not hold: live or
 // cached ones. Read while no other thread allocates.

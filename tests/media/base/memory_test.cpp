@@ -14,6 +14,8 @@
 #include "media/base/media_heap.h"
 
 using namespace ZaDod;
+using heap_testing::Block;
+using heap_testing::intact;
 using heap_testing::LogRecorder;
 
 namespace {
@@ -199,12 +201,6 @@ TEST_F(TrackedMemory, DumpLineShowsTagFields) {
 
 namespace {
 
-struct Block {
-  uint8_t* data;
-  size_t size;
-  uint8_t fill;
-};
-
 size_t randomSize(std::mt19937& random) {
   switch (random() % 10) {
     case 0:
@@ -214,12 +210,6 @@ size_t randomSize(std::mt19937& random) {
     default:
       return 1 + random() % 600;
   }
-}
-
-bool intact(const Block& b) {
-  for (size_t i = 0; i < b.size; ++i)
-    if (b.data[i] != b.fill) return false;
-  return true;
 }
 
 // Random alloc, realloc and free with the contents checked; calls check every 100 steps.
