@@ -35,6 +35,17 @@ void fillUseGuards(MemTag* tag) {
   std::memset(back, HEAP_GUARD_BYTE, at + tag->Size - back);
 }
 
+void fillStandardBackGuard(MemTag* tag) {
+  // 16 to 31 bytes from the user's end to the block's: two overlapping 16-byte stores
+  // cover them.
+  static constexpr uint8_t guard[16] = {HEAP_GUARD_BYTE, HEAP_GUARD_BYTE, HEAP_GUARD_BYTE, HEAP_GUARD_BYTE,
+                                        HEAP_GUARD_BYTE, HEAP_GUARD_BYTE, HEAP_GUARD_BYTE, HEAP_GUARD_BYTE,
+                                        HEAP_GUARD_BYTE, HEAP_GUARD_BYTE, HEAP_GUARD_BYTE, HEAP_GUARD_BYTE,
+                                        HEAP_GUARD_BYTE, HEAP_GUARD_BYTE, HEAP_GUARD_BYTE, HEAP_GUARD_BYTE};
+  std::memcpy(reinterpret_cast<void*>(tag->UserAddress + tag->UserSize), guard, 16);
+  std::memcpy(reinterpret_cast<uint8_t*>(tag) + tag->Size - 16, guard, 16);
+}
+
 namespace {
 
 // Eight bytes at a time: guards are checked on every free, and most are 16-31 bytes.
@@ -125,23 +136,22 @@ MemTag* locateTag(void* memory, int isTag, const char16_t* magicMessage) {
   return tag;
 }
 
-}  // namespace heap_detail
-
-using namespace heap_detail;
-
-namespace {
-
-uint16_t nextId(HeapInfo* heap) { return heap->AllocID++; }
-
 void stamp(HeapInfo* heap, MemTag* tag, const char* file, int line) {
   std::memcpy(tag->MagicID, "DMEM", 4);
   setName(tag, file);
   tag->Flags = static_cast<uint8_t>((tag->Flags & (MEMTAG_FLAG_NEXT | MEMTAG_FLAG_PREV)) | MEMTAG_FLAG_USE |
                                     ((static_cast<unsigned>(line) >> 16) & MEMTAG_FLAG_LINE_HIGH));
+  tag->Cached = 0;
   tag->Line = static_cast<uint16_t>(line);
-  tag->ID = nextId(heap);
-  tag->Time = heap->Time;
+  tag->ID = takeAllocId(heap);
+  tag->Time = heapTime(heap);
 }
+
+}  // namespace heap_detail
+
+using namespace heap_detail;
+
+namespace {
 
 void appendInUse(HeapInfo* heap, MemTag* tag) {
   tag->ListNext = nullptr;
@@ -165,8 +175,8 @@ MemTag* makeFreeTag(HeapInfo* heap, uintptr_t at, size_t size, HeapMemInfo* page
   std::memset(tag, 0, sizeof(MemTag));
   std::memcpy(tag->MagicID, "DMEM", 4);
   setFreeName(tag);
-  tag->ID = heap->AllocID;
-  tag->Time = heap->Time;
+  tag->ID = peekAllocId(heap);
+  tag->Time = heapTime(heap);
   tag->Size = size;
   tag->Heap = heap;
   tag->UseHeapMem = page;
@@ -283,17 +293,6 @@ size_t roundUp(size_t value, size_t alignment) { return (value + alignment - 1) 
 
 void releasePageIfEmpty(HeapInfo* heap, HeapMemInfo* page);
 
-// Held blocks have the layout a default-aligned request of their class gets from a
-// split tag: the user bytes at the first 16-byte boundary after the tag's minimum
-// offset, then the rounded size and one back guard.
-constexpr size_t HELD_USER_OFFSET = (USER_OFFSET_MIN + 15) & ~size_t(15);
-
-constexpr int heldClass(size_t userSize) { return static_cast<int>((userSize + 15) >> 4) - 1; }
-
-constexpr size_t heldBlockSize(int heldClassIndex) {
-  return HELD_USER_OFFSET + static_cast<size_t>(heldClassIndex + 1) * 16 + HEAP_GUARD_SIZE;
-}
-
 // How many blocks of each class may be held.
 constexpr auto HELD_LIMIT = [] {
   struct Limits {
@@ -305,10 +304,8 @@ constexpr auto HELD_LIMIT = [] {
 }();
 
 bool holdable(const HeapInfo* heap, const MemTag* tag) {
-  if (!heap->HoldFreed || tag->UserSize > HEAP_HELD_MAX_REQUEST) return false;
-  int c = heldClass(tag->UserSize);
-  return tag->UserAddress - reinterpret_cast<uintptr_t>(tag) == HELD_USER_OFFSET && tag->Size == heldBlockSize(c) &&
-         heap->HeldCount[c] < HELD_LIMIT.count[c];
+  return heap->HoldFreed && standardLayout(tag) &&
+         heap->HeldCount[heldClass(tag->UserSize)] < HELD_LIMIT.count[heldClass(tag->UserSize)];
 }
 
 // Held lists are linked both ways, so that a page can take its own blocks back.
@@ -347,14 +344,7 @@ void* reuseHeld(HeapInfo* heap, int c, size_t size, const char* file, int line) 
   tag->UserSize = size;
   stamp(heap, tag, file, line);
   appendInUse(heap, tag);
-  // The back guard runs from the user's end to the block's, 16 to 31 bytes: two
-  // overlapping 16-byte stores cover it.
-  static constexpr uint8_t guard[16] = {HEAP_GUARD_BYTE, HEAP_GUARD_BYTE, HEAP_GUARD_BYTE, HEAP_GUARD_BYTE,
-                                        HEAP_GUARD_BYTE, HEAP_GUARD_BYTE, HEAP_GUARD_BYTE, HEAP_GUARD_BYTE,
-                                        HEAP_GUARD_BYTE, HEAP_GUARD_BYTE, HEAP_GUARD_BYTE, HEAP_GUARD_BYTE,
-                                        HEAP_GUARD_BYTE, HEAP_GUARD_BYTE, HEAP_GUARD_BYTE, HEAP_GUARD_BYTE};
-  std::memcpy(reinterpret_cast<void*>(tag->UserAddress + size), guard, 16);
-  std::memcpy(reinterpret_cast<uint8_t*>(tag) + tag->Size - 16, guard, 16);
+  fillStandardBackGuard(tag);
   return reinterpret_cast<void*>(tag->UserAddress);
 }
 
@@ -383,8 +373,15 @@ void* allocTlsf(HeapInfo* heap, size_t size, size_t alignment, const char* file,
   size_t rounded = roundUp(size, alignment);
   size_t search = roundUp(rounded + HEAP_SEARCH_OVERHEAD + alignment, alignment);
   MemTag* tag;
+  bool cachesFlushed = !heap->ThreadCached;
   while (!(tag = findFree(heap, search))) {
-    // Held blocks go back first: merged, they may hold the room.
+    // Held and cached blocks go back first: merged, they may hold the room. The caches
+    // go back once per request, as their threads may keep filling them.
+    if (!cachesFlushed) {
+      cachesFlushed = true;
+      CachesStopped stopped(heap);
+      cachesFlushAll(heap);
+    }
     if (heap->HeldTagNum != 0) {
       releaseHeld(heap);
       continue;
@@ -591,16 +588,28 @@ int freeLocked(HeapInfo* heap, MemTag* tag, size_t* freedUserSize) {
     return -1;
   }
   *freedUserSize = tag->UserSize;
+  retireLocked(heap, tag);
+  return 0;
+}
+
+void retireLocked(HeapInfo* heap, MemTag* tag) {
+  HeapMemInfo* page = tag->UseHeapMem;
   if (holdable(heap, tag)) {
     hold(heap, tag);
-    HeapMemInfo* page = tag->UseHeapMem;
     if (page->HeldTagCount == page->UseMemTagCount) releasePageIfEmpty(heap, page);
-    return 0;
+    return;
   }
-  HeapMemInfo* page = tag->UseHeapMem;
   releaseTag(heap, tag, true);
   releasePageIfEmpty(heap, page);
-  return 0;
+}
+
+MemTag* unholdLastLocked(HeapInfo* heap, int c) {
+  MemTag* tag = heap->Held[c];
+  if (!tag) return nullptr;
+  unhold(heap, tag);
+  tag->Flags &= static_cast<uint8_t>(~MEMTAG_FLAG_HELD);
+  appendInUse(heap, tag);
+  return tag;
 }
 
 }  // namespace heap_detail
@@ -695,13 +704,17 @@ void* ReallocMemory(void* memory, int isTag, size_t size, size_t alignment, cons
 
 int ReleaseHeldMemory(HeapInfo* heap) {
   HeapLock hold(heap);
+  if (heap->ThreadCached) {
+    CachesStopped stopped(heap);
+    cachesFlushAll(heap);
+  }
   releaseHeld(heap);
   return 0;
 }
 
 int SetHeapTime(HeapInfo* heap, uint16_t seconds) {
   HeapLock hold(heap);
-  heap->Time = seconds;
+  std::atomic_ref<uint16_t>(heap->Time).store(seconds, std::memory_order_relaxed);
   return 0;
 }
 

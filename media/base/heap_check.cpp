@@ -196,15 +196,19 @@ int checkFreeLists(HeapInfo* heap, int tagListFreeCount) {
 
 int HeapErrorCheck(HeapInfo* heap) {
   HeapLock hold(heap);
+  CachesStopped stopped(heap);
   int freeCount;
   if (checkTagList(heap, &freeCount) != 0) return -1;
   if (checkInUseList(heap) != 0) return -1;
   return checkFreeLists(heap, freeCount);
 }
 
+// Cached blocks are freed for their owners and are not listed.
 int HeapDump(HeapInfo* heap) {
   HeapLock hold(heap);
-  for (MemTag* tag = heap->UseFirst; tag; tag = tag->ListNext) DumpMemTag(tag, 1);
+  CachesStopped stopped(heap);
+  for (MemTag* tag = heap->UseFirst; tag; tag = tag->ListNext)
+    if (!tag->Cached) DumpMemTag(tag, 1);
   return 0;
 }
 

@@ -26,7 +26,10 @@ struct MemTag {
   char MagicID[4];  // "DMEM"
   char Name[18];    // last 17 characters of the source path, "NoName" or "Free"
   uint8_t Flags;
-  uint8_t Reserved;
+  // 1 while the block sits in a thread's cache (freed for its owner, in use for the
+  // heap, still on the in-use list). Kept out of Flags, which other threads read on
+  // neighbouring blocks while merging.
+  uint8_t Cached;
   uint8_t FLI;
   uint8_t SLI;
   uint16_t ID;
@@ -121,6 +124,9 @@ struct HeapInfo {
   int HeldTagNum;
   int HeldCount[HEAP_HELD_CLASSES];
   MemTag* Held[HEAP_HELD_CLASSES];
+  // Threads keep caches of freed small blocks of this heap (the tracked small-block
+  // heap only); walks of the heap stop them first.
+  int ThreadCached;
 };
 
 // The page callbacks over the operating system's page memory.
@@ -145,7 +151,8 @@ int HeapErrorCheck(HeapInfo* heap);
 int HeapDump(HeapInfo* heap);
 int DumpMemTag(void* memory, int isTag);
 int SetHeapTime(HeapInfo* heap, uint16_t seconds);
-// Gives every held block back to the free lists (and empty pages back to the system).
+// Gives every held block, and every block in a thread's cache, back to the free lists
+// (and empty pages back to the system).
 int ReleaseHeldMemory(HeapInfo* heap);
 
 // The tag of a user pointer, by the offset word stored just before it.

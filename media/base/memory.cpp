@@ -54,6 +54,7 @@ MemState& state() {
     InitializeHeap(&made->small, HEAP_KIND_TLSF, 16, 1, SMALL_HEAP_UNIT, &HeapPageFunctions, nullptr, nullptr, 0);
     InitializeHeap(&made->large, HEAP_KIND_TLSF, 16, 1, LARGE_HEAP_UNIT, &HeapPageFunctions, nullptr, nullptr, 0);
     made->small.HoldFreed = 1;
+    cachesEnable(&made->small);
     return made;
   }();
   return *s;
@@ -80,7 +81,10 @@ Totals sumTotals(MemState& s) {
   Totals small, large;
   {
     HeapLock hold(&s.small);
-    small = s.smallTotals;
+    long long cachedCount, cachedBytes;
+    cacheTotals(&s.small, &cachedCount, &cachedBytes);
+    small.total = s.smallTotals.total + static_cast<size_t>(cachedBytes);
+    small.count = s.smallTotals.count + static_cast<int>(cachedCount);
   }
   {
     HeapLock hold(&s.large);
@@ -115,8 +119,11 @@ void* MemAllocBase(size_t size, size_t alignment, const char* file, int line) {
   MemState& s = state();
   if (!s.created.load(std::memory_order_relaxed)) MemInitialize();
   HeapInfo* heap = size <= SMALL_BLOCK_LIMIT ? &s.small : &s.large;
-  void* memory;
-  {
+  void* memory = nullptr;
+  // Small requests of the default alignment first try the thread's cache, which
+  // counts them itself.
+  if (size - 1 < HEAP_HELD_MAX_REQUEST && alignment <= 16) memory = cacheAlloc(heap, size, file, line);
+  if (!memory) {
     HeapLock hold(heap);
     memory = allocLocked(heap, size, alignment, file, line);
     if (memory) {
@@ -184,6 +191,10 @@ void MemFree(void* memory) {
                           u"が不正です、誤ったメモリアドレスが渡されたか、メモリが破壊されています");
   if (!tag) return;
   HeapInfo* heap = tag->Heap;
+  if (heap == &s.small && cacheFree(heap, tag)) {
+    if (PRINT_TOTALS) MemPrintTotal();
+    return;
+  }
   {
     HeapLock hold(heap);
     // The totals change only when the heap really freed the block.
@@ -234,10 +245,16 @@ int MemUpdateTime() {
   if (!lock.s.created.load(std::memory_order_relaxed)) return 0;
   auto seconds = static_cast<uint16_t>(GetMillisecondCount() / 1000);
   // The pump calls this every pass; the time moves once a second. Only this function
-  // and shut-down write the heaps' time, under the memory lock, so reading it here
-  // needs no heap lock.
-  if (lock.s.small.Time != seconds) SetHeapTime(&lock.s.small, seconds);
-  if (lock.s.large.Time != seconds) SetHeapTime(&lock.s.large, seconds);
+  // and shut-down write the heaps' time, under the memory lock.
+  // Once a second, too, every thread's cache goes back to the heap, so that blocks a
+  // thread freed and no longer asks for do not keep their pages.
+  if (heapTime(&lock.s.small) != seconds) {
+    SetHeapTime(&lock.s.small, seconds);
+    HeapLock hold(&lock.s.small);
+    CachesStopped stopped(&lock.s.small);
+    cachesFlushAll(&lock.s.small);
+  }
+  if (heapTime(&lock.s.large) != seconds) SetHeapTime(&lock.s.large, seconds);
   return 0;
 }
 
@@ -245,8 +262,8 @@ int MemUpdateTime() {
 // counters again as a new heap would.
 void resetHeap(HeapInfo* heap) {
   while (heap->PageList && heap->PageList->UseMemTagCount == 0) subPageLocked(heap, heap->PageList);
-  heap->AllocID = 0;
-  heap->Time = 0;
+  std::atomic_ref<uint16_t>(heap->AllocID).store(0, std::memory_order_relaxed);
+  std::atomic_ref<uint16_t>(heap->Time).store(0, std::memory_order_relaxed);
 }
 
 int MemTerminate() {
@@ -256,6 +273,9 @@ int MemTerminate() {
   MemDump();
   HeapLock small(&s.small);
   HeapLock large(&s.large);
+  // Stopped throughout, so that no thread's cache fills again before the heap is
+  // judged empty.
+  CachesStopped stopped(&s.small);
   ReleaseHeldMemory(&s.small);
   // Live blocks keep their heaps: the dump has listed them, and freeing them later
   // must still find their pages.
@@ -264,6 +284,7 @@ int MemTerminate() {
   resetHeap(&s.large);
   s.smallTotals = {};
   s.largeTotals = {};
+  cacheResetTotals(&s.small);
   s.created.store(false, std::memory_order_relaxed);
   return 0;
 }

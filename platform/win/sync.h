@@ -56,6 +56,11 @@ struct CRITICAL_SECTION {
   pthread_mutex_t mutex;
 };
 
+// A memory barrier run on every processor that runs a thread of this process: after it
+// returns, every store another thread made before its last compiler barrier is visible.
+// It lets a hot path that only orders its own stores pair with a rare path that pays.
+void FlushProcessWriteBuffers();
+
 void InitializeCriticalSection(CRITICAL_SECTION* section);
 void DeleteCriticalSection(CRITICAL_SECTION* section);
 void EnterCriticalSection(CRITICAL_SECTION* section);

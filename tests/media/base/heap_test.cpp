@@ -43,11 +43,7 @@ TEST_F(PrivateHeap, LastBlockOfAPageReturnsThePage) {
 // blocks are all free or held still goes back, and the held lists stay whole.
 TEST_F(PrivateHeap, HeldBlocksDoNotKeepTheirPage) {
   heap.HoldFreed = 1;
-  auto pages = [&] {
-    int n = 0;
-    for (HeapMemInfo* p = heap.PageList; p; p = p->NextPage) ++n;
-    return n;
-  };
+  auto pages = [&] { return heap_testing::pageCount(&heap); };
   const auto regions = plat::win::VirtualRegionCountForTest();
   // The only block of a page, of each held size class, and then mixed classes freed
   // in an order that leaves held and plain-freed blocks between each other.

@@ -1,5 +1,6 @@
 // Shared by the heap and tracked-memory tests: a log recorder and a structural walk.
 #pragma once
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -46,6 +47,25 @@ class LogRecorder {
     return l;
   }
 };
+
+// A block filled with one byte value, to see that its contents survive.
+struct Block {
+  uint8_t* data;
+  size_t size;
+  uint8_t fill;
+};
+
+inline bool intact(const Block& b) {
+  for (size_t i = 0; i < b.size; ++i)
+    if (b.data[i] != b.fill) return false;
+  return true;
+}
+
+inline int pageCount(const ZaDod::HeapInfo* heap) {
+  int n = 0;
+  for (ZaDod::HeapMemInfo* p = heap->PageList; p; p = p->NextPage) ++n;
+  return n;
+}
 
 // Walks the tag list under the heap's lock: no two free tags of a page may be
 // neighbours, and the tag sizes must add up to the heap's use and free totals.
