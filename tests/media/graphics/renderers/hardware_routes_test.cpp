@@ -2,6 +2,7 @@
 // alike and checked against frames worked out by hand: the blend graph placed on the
 // screen or on the drawn graph, the whole-pixel deformed draw, mask graphs, the forms of
 // user polygons, and the device state after a re-creation and a refresh.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -108,13 +109,24 @@ TEST_F(HardwareRoutes, TheBlendGraphLiesOnTheScreenOrOnTheGraph) {
 // each quad shows the blend texels under its screen pixels; in any other mode every quad
 // takes the blend coordinates of the whole graph's corners, whatever part of the graph it
 // cuts out. A string under the blend graph shows the blend texels under its ink, and the
-// two back ends draw it alike in both modes.
+// two back ends draw it alike in both modes; the software renderer draws it as without.
 TEST_F(HardwareRoutes, QuadListsAndStringsReadTheBlendGraph) {
     struct Case {
         int mode, px, py;
         bool fromGraph;  // blend texel = the quad's pixel within it + the offset, else the screen's
     };
     const Case cases[] = {{1, 0, 0, false}, {1, 16, 8, false}, {0, 0, 0, true}, {0, 16, 8, true}, {2, 5, 3, true}};
+    // The software renderer draws strings without the blend graph.
+    ASSERT_TRUE(start(kSoftware));
+    ASSERT_EQ(DrawString(10, 20, "Blend WM", colour(255, 255, 255)), 0);
+    const Frame plain = capture();
+    ClearDrawTarget(nullptr);
+    ASSERT_GE(whiteUnderBlendGraph(8, 8), 0);
+    ASSERT_EQ(SetBlendGraphPositionMode(1), 0);
+    ASSERT_EQ(DrawString(10, 20, "Blend WM", colour(255, 255, 255)), 0);
+    EXPECT_TRUE(capture().pixels == plain.pixels);
+    EXPECT_GT(std::count_if(plain.pixels.begin(), plain.pixels.end(), [](unsigned p) { return p != 0; }), 40);
+    TerminateLibrary();
     std::vector<Frame> strings;
     for (Renderer r : kDevices) {
         SCOPED_TRACE(kNames[r]);
