@@ -106,7 +106,7 @@ bool forEachTilePart(const GraphOrigData* orig, int x, int y, int w, int h, Fn&&
 }
 
 // Copies rows of `rows` x `rowBytes` between two pitches.
-void copyRows(const uint8_t* from, int fromPitch, uint8_t* to, int toPitch, int rowBytes, int rows) {
+void copyPitchedRows(const uint8_t* from, int fromPitch, uint8_t* to, int toPitch, int rowBytes, int rows) {
     for (int r = 0; r < rows; ++r)
         std::memcpy(to + size_t(r) * size_t(toPitch), from + size_t(r) * size_t(fromPitch), size_t(rowBytes));
 }
@@ -142,13 +142,13 @@ int lockSpanning(const GraphData* g, const ImageRect& rect, int readOnly, int su
             IDirect3DTexture9* texture = D3D9_TileTexture(&t)->texture;
             if (texture == nullptr || Direct3DTexture9_LockRect(texture, 0, &locked, &r, D3DLOCK_READONLY) != D3D_OK)
                 return false;
-            copyRows(static_cast<const uint8_t*>(locked.pBits), locked.Pitch, to, pitch, rowBytes, rows);
+            copyPitchedRows(static_cast<const uint8_t*>(locked.pBits), locked.Pitch, to, pitch, rowBytes, rows);
             Direct3DTexture9_UnlockRect(texture, 0);
             return true;
         }
         IDirect3DSurface9* surface = graphSurface(&t, surfaceIndex);
         if (surface == nullptr || lockCopy(surface, r, format, 1, &locked) < 0) return false;
-        copyRows(static_cast<const uint8_t*>(locked.pBits), locked.Pitch, to, pitch, rowBytes, rows);
+        copyPitchedRows(static_cast<const uint8_t*>(locked.pBits), locked.Pitch, to, pitch, rowBytes, rows);
         Graphics_D3D9_UnlockDrawTargetBuffer();
         return true;
     });
@@ -174,7 +174,7 @@ void unlockSpanning() {
         IDirect3DTexture9* texture = D3D9_TileTexture(&t)->texture;
         D3DLOCKED_RECT locked{};
         if (texture == nullptr || Direct3DTexture9_LockRect(texture, 0, &locked, &r, 0) != D3D_OK) return true;
-        copyRows(lock.pixels.data() + size_t(dy) * size_t(pitch) + size_t(dx) * size_t(lock.bytes), pitch,
+        copyPitchedRows(lock.pixels.data() + size_t(dy) * size_t(pitch) + size_t(dx) * size_t(lock.bytes), pitch,
                  static_cast<uint8_t*>(locked.pBits), locked.Pitch, (r.right - r.left) * lock.bytes, r.bottom - r.top);
         Direct3DTexture9_UnlockRect(texture, 0);
         return true;

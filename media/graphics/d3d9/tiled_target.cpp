@@ -22,7 +22,7 @@ const GraphOrigData* tiledTarget = nullptr;
 
 // The projection the device was last given, as the transform and as the vertex constants
 // c2..c5 (its transpose) that the vertex shaders place positions with.
-D3DMATRIX projection{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
+D3DMATRIX keptProjection{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
 float projectionConstants[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
 constexpr UINT kProjectionRegister = 2;
 
@@ -72,7 +72,7 @@ HRESULT onTile(IDirect3DDevice9* device, const GraphTextureTile& tile, const Are
 // becomes a x + b w and clip y c y + d w. Without `part` the kept projection goes back.
 void sendTileProjection(IDirect3DDevice9* device, const Area& whole, const Area* part) {
     if (part == nullptr) {
-        device->SetTransform(D3DTS_PROJECTION, &projection);
+        device->SetTransform(D3DTS_PROJECTION, &keptProjection);
         device->SetVertexShaderConstantF(kProjectionRegister, &projectionConstants[0][0], 4);
         return;
     }
@@ -80,10 +80,10 @@ void sendTileProjection(IDirect3DDevice9* device, const Area& whole, const Area*
     const float pw = float(part->right - part->left), ph = float(part->bottom - part->top);
     const float a = w / pw, b = (2.0f * float(whole.left - part->left) + w - pw) / pw;
     const float c = h / ph, d = (ph - h - 2.0f * float(whole.top - part->top)) / ph;
-    D3DMATRIX moved = projection;
+    D3DMATRIX moved = keptProjection;
     for (int i = 0; i < 4; ++i) {
-        moved.m[i][0] = projection.m[i][0] * a + projection.m[i][3] * b;
-        moved.m[i][1] = projection.m[i][1] * c + projection.m[i][3] * d;
+        moved.m[i][0] = keptProjection.m[i][0] * a + keptProjection.m[i][3] * b;
+        moved.m[i][1] = keptProjection.m[i][1] * c + keptProjection.m[i][3] * d;
     }
     float constants[4][4];
     std::copy(&projectionConstants[0][0], &projectionConstants[0][0] + 16, &constants[0][0]);
@@ -118,7 +118,7 @@ HRESULT drawTransformedTiled(IDirect3DDevice9* device, const std::function<HRESU
 
 }  // namespace
 
-void D3D9_NoteProjection(const D3DMATRIX& matrix) { projection = matrix; }
+void D3D9_NoteProjection(const D3DMATRIX& matrix) { keptProjection = matrix; }
 
 void D3D9_NoteVertexConstants(UINT first, const float* data, UINT count) {
     for (UINT r = first; r < first + count; ++r)
