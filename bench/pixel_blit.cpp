@@ -1,6 +1,7 @@
 // Pixel conversion throughput: the colour blitter on the common layout pairs (each
 // beside a plain per-pixel unpack / pack loop on the same images), the upload conversions
-// of ARGB8 pictures into RGBA8, half-float and float graph textures side by side, mip halving,
+// of ARGB8 pictures into RGBA8, half-float and float graph textures side by side and the
+// read-backs of half and float textures (both beside a plain per-channel loop), mip halving,
 // DXT decoding and the YUV frame converters. Rates are pixels per second.
 #include <benchmark/benchmark.h>
 
@@ -13,6 +14,7 @@
 #include "media/graphics/color_blit.h"
 #include "media/graphics/image/dxt.h"
 #include "media/graphics/image/yuv.h"
+#include "media/graphics/pixel_format.h"
 
 using namespace ZaDod;
 
@@ -110,9 +112,71 @@ void UploadArgs(benchmark::internal::Benchmark* b) {
     b->ArgNames({"src", "dst", "w", "h", "trans"});
 }
 
+// The anchor of the uploads and read-backs: a plain per-pixel loop over the same images
+// that splits each pixel into its four bytes and converts each on its own (byte / 255 as a
+// float, then to a half; back, the clamped and rounded channel times 255).
+void WidePlainLoop(benchmark::State& state) {
+    const int from = int(state.range(0)), to = int(state.range(1));
+    const PixelFormatDesc& s = layout(from);
+    const PixelFormatDesc& d = layout(to);
+    Images img(int(state.range(2)), int(state.range(3)), s, d);
+    auto unorm = [](float v) { return v > 0.0f ? (v >= 1.0f ? 255u : unsigned(v * 255.0f + 0.5f)) : 0u; };
+    for (auto _ : state) {
+        for (int y = 0; y < img.h; ++y) {
+            const uint8_t* sp = img.src.data() + size_t(y) * img.srcPitch;
+            uint8_t* dp = img.dst.data() + size_t(y) * img.dstPitch;
+            for (int x = 0; x < img.w; ++x) {
+                if (from == kARGB) {
+                    const uint8_t* p = sp + 4 * x;
+                    const float c[4] = {p[2] / 255.0f, p[1] / 255.0f, p[0] / 255.0f, p[3] / 255.0f};
+                    for (int k = 0; k < 4; ++k) {
+                        if (to == kHalf4) {
+                            const uint16_t h = Float32ToFloat16(c[k]);
+                            std::memcpy(dp + 8 * x + 2 * k, &h, 2);
+                        } else {
+                            std::memcpy(dp + 16 * x + 4 * k, &c[k], 4);
+                        }
+                    }
+                } else {
+                    float c[4];
+                    for (int k = 0; k < 4; ++k) {
+                        if (from == kHalf4) {
+                            uint16_t h;
+                            std::memcpy(&h, sp + 8 * x + 2 * k, 2);
+                            c[k] = Float16ToFloat32(h);
+                        } else {
+                            std::memcpy(&c[k], sp + 16 * x + 4 * k, 4);
+                        }
+                    }
+                    const uint32_t out = unorm(c[3]) << 24 | unorm(c[0]) << 16 | unorm(c[1]) << 8 | unorm(c[2]);
+                    std::memcpy(dp + 4 * x, &out, 4);
+                }
+            }
+        }
+        benchmark::DoNotOptimize(img.dst.data());
+    }
+    state.counters["pixels"] = benchmark::Counter(double(img.w) * img.h, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void ReadbackLayouts(benchmark::State& state) { BlitLayouts(state); }
+
+// Half and float textures read back into ARGB8, and the uploads again, for the plain loop.
+void ReadbackArgs(benchmark::internal::Benchmark* b) {
+    for (int src : {kHalf4, kFloat4})
+        for (int size : {256, 1024}) b->Args({src, kARGB, size, size, 0});
+    b->ArgNames({"src", "dst", "w", "h", "trans"});
+}
+void WideArgs(benchmark::internal::Benchmark* b) {
+    for (int dst : {kHalf4, kFloat4})
+        for (int size : {256, 1024}) b->Args({kARGB, dst, size, size, 0});
+    ReadbackArgs(b);
+}
+
 BENCHMARK(BlitLayouts)->Apply(LayoutArgs);
 BENCHMARK(UploadLayouts)->Apply(UploadArgs);
+BENCHMARK(ReadbackLayouts)->Apply(ReadbackArgs);
 BENCHMARK(PlainLoop)->Apply(LayoutArgs);
+BENCHMARK(WidePlainLoop)->Apply(WideArgs);
 
 void HalfScale(benchmark::State& state) {
     const PixelFormatDesc& f = layout(int(state.range(0)));

@@ -2,12 +2,14 @@
 // 8 bits wide. Every such channel survives a trip through 8 bits exactly (widening
 // repeats the top bits, narrowing keeps them), so pixels go through one 32-bit
 // 0xAARRGGBB form: fused loops for the common layout pairs, a palette lookup
-// table, and otherwise a fetch / alpha / store pipeline over short row chunks.
+// table, and otherwise a fetch / alpha / store pipeline over short row chunks. The
+// same chunks carry 8-bit layouts into half and float channels and back, by tables.
 #include <algorithm>
 #include <cstddef>
 #include <array>
 #include <cstring>
 #include <optional>
+#include <type_traits>
 
 #include "media/graphics/color_blit_internal.h"
 
@@ -309,12 +311,169 @@ bool narrowChannels(const PixelFormatDesc& f) {
     return f.redWidth <= 8 && f.greenWidth <= 8 && f.blueWidth <= 8 && f.alphaWidth <= 8;
 }
 
+// Pixels x .. x + n of row y of the source as 0xAARRGGBB, with the alpha image's alpha
+// (its alpha byte, else its blue) and the transparent colour applied.
+void fetchChunk(const Job& job, const Fetcher& src, const Fetcher* alpha, uint32_t key, int x, int y, int n,
+                uint32_t* buf) {
+    src.fetch(job.src + y * job.srcPitch + x * job.sf->bytesPerPixel, buf, n);
+    if (alpha != nullptr) {
+        uint32_t abuf[kChunk];
+        alpha->fetch(job.alpha + y * job.alphaPitch + x * job.af->bytesPerPixel, abuf, n);
+        const bool alphaByte = job.af->alphaWidth != 0;
+        for (int i = 0; i < n; ++i)
+            buf[i] = (buf[i] & 0x00FFFFFFu) | (alphaByte ? abuf[i] & 0xFF000000u : abuf[i] << 24);
+    }
+    if (job.trans)
+        for (int i = 0; i < n; ++i) buf[i] = (buf[i] & 0x00FFFFFFu) == key ? buf[i] & 0x00FFFFFFu : buf[i];
+}
+
+// ---- 8-bit channels to and from half and float channels ----
+
+// Each channel is exactly 8 bits wide or absent: its 8-bit form is its value.
+bool eightBitChannels(const PixelFormatDesc& f) {
+    for (const int w : {f.redWidth, f.greenWidth, f.blueWidth, f.alphaWidth})
+        if (w != 0 && w != 8) return false;
+    return true;
+}
+
+bool floatKind(pixel::Kind k) { return k == pixel::Kind::Half || k == pixel::Kind::Float; }
+
+// What the per-channel path makes of every 8-bit value as a float and as a half, and of
+// every half as 8 bits, worked out once.
+struct WideTables {
+    float toFloat[256];
+    uint16_t toHalf[256];
+    uint8_t halfTo8[65536];
+    WideTables() {
+        for (int i = 0; i < 256; ++i) {
+            toFloat[i] = static_cast<float>(static_cast<double>(i) / 255.0);
+            toHalf[i] = Float32ToFloat16(toFloat[i]);
+        }
+        for (uint32_t h = 0; h < 65536; ++h)
+            halfTo8[h] = static_cast<uint8_t>(pixel::floatToUnorm(Float16ToFloat32(static_cast<uint16_t>(h)), 255));
+    }
+};
+
+const WideTables& wideTables() {
+    static const WideTables tables;
+    return tables;
+}
+
+// Channels red, green, blue, alpha of 0xAARRGGBB pixels into N half or float channels.
+template <class T, int N>
+void storeWide(const uint32_t* in, uint8_t* d, int n, const T* table) {
+    for (int i = 0; i < n; ++i) {
+        const uint32_t c = in[i];
+        T v[4] = {table[c >> 16 & 0xFF], table[c >> 8 & 0xFF], table[c & 0xFF], table[c >> 24]};
+        std::memcpy(d + size_t(i) * sizeof(T) * N, v, sizeof(T) * N);
+    }
+}
+
+// N half or float channels into 0xAARRGGBB; absent colours are 0, an absent alpha opaque.
+template <bool Half, int N>
+void fetchWide(const uint8_t* s, uint32_t* out, int n, const WideTables& t) {
+    constexpr int size = Half ? 2 : 4;
+    constexpr int shifts[4] = {16, 8, 0, 24};
+    for (int i = 0; i < n; ++i) {
+        uint32_t c = N == 4 ? 0 : 0xFF000000u;
+        for (int k = 0; k < N; ++k) {
+            uint32_t byte;
+            if constexpr (Half) {
+                uint16_t h;
+                std::memcpy(&h, s + size_t(i) * size * N + 2 * k, 2);
+                byte = t.halfTo8[h];
+            } else {
+                float f;
+                std::memcpy(&f, s + size_t(i) * size * N + 4 * k, 4);
+                byte = pixel::floatToUnorm(f, 255);
+            }
+            c |= byte << shifts[k];
+        }
+        out[i] = c;
+    }
+}
+
+using WideStoreFn = void (*)(const uint32_t*, uint8_t*, int, const WideTables&);
+template <class T, int N>
+void storeWideWith(const uint32_t* in, uint8_t* d, int n, const WideTables& t) {
+    if constexpr (std::is_same_v<T, float>) storeWide<float, N>(in, d, n, t.toFloat);
+    else storeWide<uint16_t, N>(in, d, n, t.toHalf);
+}
+template <class T>
+WideStoreFn wideStoreFor(int channels) {
+    return channels == 1 ? &storeWideWith<T, 1> : channels == 2 ? &storeWideWith<T, 2> : &storeWideWith<T, 4>;
+}
+using WideFetchFn = void (*)(const uint8_t*, uint32_t*, int, const WideTables&);
+template <bool Half>
+WideFetchFn wideFetchFor(int channels) {
+    return channels == 1 ? &fetchWide<Half, 1> : channels == 2 ? &fetchWide<Half, 2> : &fetchWide<Half, 4>;
+}
+
+// Uploads of 8-bit pictures into half and float textures, and read-backs of those
+// textures into 8-bit layouts: one row loop over 0xAARRGGBB chunks with table lookups,
+// the loop chosen once per job.
+bool wideChannels(const Job& job) {
+    if (job.singleChannel) return false;
+    const PixelFormatDesc& sf = *job.sf;
+    const PixelFormatDesc& df = *job.df;
+    const WideTables& t = wideTables();
+    uint32_t buf[kChunk];
+    if (job.sk == pixel::Kind::Packed && floatKind(job.dk)) {
+        if (!eightBitChannels(sf) || (df.channelCount != 1 && df.channelCount != 2 && df.channelCount != 4))
+            return false;
+        if (job.alphaFromImage && (job.ak != pixel::Kind::Packed ||
+                                   (job.af->alphaWidth != 0 ? job.af->alphaWidth : job.af->blueWidth) != 8))
+            return false;
+        const WideStoreFn store = job.dk == pixel::Kind::Half ? wideStoreFor<uint16_t>(df.channelCount)
+                                                              : wideStoreFor<float>(df.channelCount);
+        const Fetcher src(sf);
+        std::optional<Fetcher> alpha;
+        if (job.alphaFromImage) alpha.emplace(*job.af);
+        const uint32_t key = decodeRaw(sf, job.transColor) & 0x00FFFFFFu;
+        for (int y = 0; y < job.height; ++y)
+            for (int x = 0; x < job.width; x += kChunk) {
+                const int n = std::min(kChunk, job.width - x);
+                fetchChunk(job, src, alpha ? &*alpha : nullptr, key, x, y, n, buf);
+                store(buf, job.dst + y * job.dstPitch + x * df.bytesPerPixel, n, t);
+            }
+        return true;
+    }
+    if (floatKind(job.sk) && job.dk == pixel::Kind::Packed) {
+        if (job.alphaFromImage || df.bytesPerPixel < 2 || pixel::isPalette(df) || !eightBitChannels(df)) return false;
+        if (sf.channelCount != 1 && sf.channelCount != 2 && sf.channelCount != 4) return false;
+        const WideFetchFn fetch =
+            job.sk == pixel::Kind::Half ? wideFetchFor<true>(sf.channelCount) : wideFetchFor<false>(sf.channelCount);
+        Storer st{};
+        st.f = &df;
+        st.known = knownLayout(df);
+        st.fill = unusedFill(df);
+        const uint8_t locs[4] = {df.redLoc, df.greenLoc, df.blueLoc, df.alphaLoc};
+        const int widths[4] = {df.redWidth, df.greenWidth, df.blueWidth, df.alphaWidth};
+        const int shifts[4] = {16, 8, 0, 24};
+        for (int k = 0; k < 4; ++k) {
+            st.used[k] = widths[k] != 0;
+            st.shift[k] = shifts[k];
+            st.drop[k] = 0;
+            st.loc[k] = locs[k];
+        }
+        for (int y = 0; y < job.height; ++y)
+            for (int x = 0; x < job.width; x += kChunk) {
+                const int n = std::min(kChunk, job.width - x);
+                fetch(job.src + y * job.srcPitch + x * sf.bytesPerPixel, buf, n, t);
+                st.store(buf, job.dst + y * job.dstPitch + x * df.bytesPerPixel, n, job.dstX + x, job.dstY + y);
+            }
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool fast(const Job& job) {
     const PixelFormatDesc& sf = *job.sf;
     const PixelFormatDesc& df = *job.df;
-    if (job.singleChannel || job.sk != pixel::Kind::Packed || job.dk != pixel::Kind::Packed) return false;
+    if (job.sk != pixel::Kind::Packed || job.dk != pixel::Kind::Packed) return wideChannels(job);
+    if (job.singleChannel) return false;
     if (df.bytesPerPixel < 2 || !narrowChannels(sf) || !narrowChannels(df)) return false;
     if (job.alphaFromImage && (job.ak != pixel::Kind::Packed || !narrowChannels(*job.af))) return false;
 
@@ -380,24 +539,13 @@ bool fast(const Job& job) {
         return true;
     }
 
-    uint32_t abuf[kChunk];
     std::optional<Fetcher> alpha;
     if (job.alphaFromImage) alpha.emplace(*job.af);
-    const bool alphaByte = job.alphaFromImage && job.af->alphaWidth != 0;
     for (int y = 0; y < job.height; ++y) {
-        const uint8_t* s = job.src + y * job.srcPitch;
         uint8_t* d = job.dst + y * job.dstPitch;
-        const uint8_t* a = job.alphaFromImage ? job.alpha + y * job.alphaPitch : nullptr;
         for (int x = 0; x < job.width; x += kChunk) {
             const int n = std::min(kChunk, job.width - x);
-            src.fetch(s + x * sf.bytesPerPixel, buf, n);
-            if (a) {
-                alpha->fetch(a + x * job.af->bytesPerPixel, abuf, n);
-                for (int i = 0; i < n; ++i)
-                    buf[i] = (buf[i] & 0x00FFFFFFu) | (alphaByte ? abuf[i] & 0xFF000000u : abuf[i] << 24);
-            }
-            if (job.trans)
-                for (int i = 0; i < n; ++i) buf[i] = (buf[i] & 0x00FFFFFFu) == key ? buf[i] & 0x00FFFFFFu : buf[i];
+            fetchChunk(job, src, alpha ? &*alpha : nullptr, key, x, y, n, buf);
             st.store(buf, d + x * df.bytesPerPixel, n, job.dstX + x, job.dstY + y);
         }
     }

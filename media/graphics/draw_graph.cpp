@@ -208,7 +208,7 @@ int DrawGraphQuadList(const GraphQuadList* list) {
     const GraphQuad& q = list->quads[0];
     const float corners[8] = {q.x1, q.y1, q.x2, q.y2, q.x3, q.y3, q.x4, q.y4};
     return DrawBracketed(RectOfPoints(corners, 4, 0.0f), GraphNeedsEmulation(g),
-                         [&] { return Graphics_Hardware_DrawGraphQuadList(list); });
+                         [&] { return Graphics_Hardware_DrawGraphQuadList(list, CurrentBlendGraph()); });
 }
 
 }  // namespace ZaDod

@@ -47,7 +47,7 @@
       (int x, int y, float centerX, float centerY, double scale, double angle, GraphData* image,                \
        GraphData* blendImage, int transFlag, int turnFlag),                                                     \
       (x, y, centerX, centerY, scale, angle, image, blendImage, transFlag, turnFlag))                           \
-    X(int, DrawGraphQuadList, (const GraphQuadList* request), (request))                                        \
+    X(int, DrawGraphQuadList, (const GraphQuadList* request, GraphData* blendImage), (request, blendImage))     \
     X(int, DrawTriangle, (int x1, int y1, int x2, int y2, int x3, int y3, unsigned int color, int fillFlag),    \
       (x1, y1, x2, y2, x3, y3, color, fillFlag))                                                                \
     X(int, FillGraph, (GraphData* graph, int red, int green, int blue, int alpha),                              \

@@ -2,6 +2,9 @@
 // channel helpers of the N-channel formats.
 #pragma once
 #include <cmath>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -48,9 +51,15 @@ inline uint32_t paletteValue(const PixelFormatDesc& f, uint8_t index) {
 
 // Float to an integer of `max` full scale, rounded; NaN and negatives give 0.
 inline uint32_t floatToUnorm(float v, uint32_t max) {
-    if (!(v > 0.0f)) return 0;
-    if (v >= 1.0f) return max;
-    return static_cast<uint32_t>(std::lround(static_cast<double>(v) * max));
+    // Clamped without branches, which pixels of mixed values would mispredict, then
+    // rounded half away from zero as a positive value is: the sum is exact below 2^52.
+#if defined(__SSE2__)
+    const float c = _mm_cvtss_f32(_mm_min_ss(_mm_max_ss(_mm_set_ss(v), _mm_setzero_ps()), _mm_set_ss(1.0f)));
+#else
+    const float low = v > 0.0f ? v : 0.0f;
+    const float c = low < 1.0f ? low : 1.0f;
+#endif
+    return static_cast<uint32_t>(static_cast<double>(c) * max + 0.5);
 }
 
 // Channel i of an N-channel pixel as a component 0..255.

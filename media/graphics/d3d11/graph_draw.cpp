@@ -159,23 +159,22 @@ int Graphics_D3D11_DrawRotatedGraph(int x, int y, float xf, float yf, double sca
     return drawPieces(image, blendImage, transFlag, 0, m, DrawnShape::Flat, at.nudge && angle != 0.0);
 }
 
-int Graphics_D3D11_DrawGraphQuadList(const GraphQuadList* request) {
+int Graphics_D3D11_DrawGraphQuadList(const GraphQuadList* request, GraphData* blendImage) {
     if (request == nullptr || request->quads == nullptr) return -1;
     GraphData* image = GetGraphData(request->graph);
     if (image == nullptr || image->orig == nullptr || image->pieceCount != 1) return -1;
     const GraphDrawPiece& p = image->pieces[0];
-    const float tw = float(p.tile->textureWidth), th = float(p.tile->textureHeight);
     const D3D11GraphTexture* t = D3D11_TileTexture(p.tile);
     Graphics_D3D11_DeviceState_SetTexture(t->texture, t->view);
-    D3D11_UseBlendPiece(nullptr);
+    const GraphDrawPiece* blend = BlendGraphPieceFor(image, blendImage, 0);
+    if (D3D11_UseBlendPiece(blend) < 0) return -1;
     Graphics_D3D11_DrawPreparation(D3D11_GraphDrawKey(image, 1, 0));
     const uint32_t color = D3D11_DrawColor(255, 255, 255);
     for (int i = 0; i < request->count; ++i) {
-        const GraphQuad& q = request->quads[i];
-        const float u1 = (p.tileXf + float(q.srcX)) / tw, v1 = (p.tileYf + float(q.srcY)) / th;
-        const float u2 = u1 + float(q.srcWidth) / tw, v2 = v1 + float(q.srcHeight) / th;
-        const D3D11Corner c[4] = {{q.x1, q.y1, u1, v1, 0, 0}, {q.x2, q.y2, u2, v1, 0, 0}, {q.x4, q.y4, u1, v2, 0, 0},
-                                  {q.x3, q.y3, u2, v2, 0, 0}};
+        QuadCorner q[4];
+        PlaceQuadListCorners(request->quads[i], p, blend, 0.0f, q);
+        D3D11Corner c[4];
+        for (int k = 0; k < 4; ++k) c[k] = {q[k].x, q[k].y, q[k].u, q[k].v, q[k].bu, q[k].bv};
         if (D3D11_PutTexturedQuad(c, color) < 0) return -1;
     }
     return 0;

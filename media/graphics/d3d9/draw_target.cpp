@@ -1,7 +1,12 @@
 // Direct3D 9 draw-target access: the buffer lock (the back buffer itself when it is
 // lockable and drawn into, else a copy through a render target and a pool surface), the
 // further render-target slots, the depth-graph check and the movie-surface copy.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
 #include "media/base/log.h"
+#include "media/graphics/d3d9/d3d9_tiled.h"
 #include "media/graphics/d3d9/d3d9_upload.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hwdraw/graph_tiles.h"
@@ -21,6 +26,17 @@ struct TargetLock {
 };
 TargetLock lockState{nullptr, nullptr, -1};
 
+// A lock of a rectangle that spans tiles hands out the tiles' parts gathered into one
+// image; a graph that is not drawn into gets the image written back into its tiles at the
+// unlock, as a lock of one tile writes its texture in place.
+struct SpanningLock {
+    std::vector<uint8_t> pixels;
+    const GraphOrigData* orig = nullptr;  // the graph, while such a lock is open
+    int x = 0, y = 0, width = 0, height = 0, bytes = 0;
+    bool writeBack = false;
+};
+SpanningLock spanning;
+
 // The surface a graph is drawn into (its face for a cube map, its multisample surface when
 // it has one), or null.
 IDirect3DSurface9* graphSurface(const GraphTextureTile* tile, int surfaceIndex) {
@@ -28,10 +44,12 @@ IDirect3DSurface9* graphSurface(const GraphTextureTile* tile, int surfaceIndex) 
 }
 
 // Per render-target slot, the multisample surface bound there and the surface its resolve
-// goes to when the slot changes.
+// goes to when the slot changes; for a draw target of several tiles, its graph, whose
+// every tile resolves.
 struct PendingResolve {
     IDirect3DSurface9* multisample;
     IDirect3DSurface9* to;
+    const GraphOrigData* tiled;
 };
 PendingResolve pending[8] = {};
 
@@ -44,7 +62,8 @@ void fillOut(BaseImage* out, D3DFORMAT format, const D3DLOCKED_RECT& locked, int
     out->pixels = locked.pBits;
 }
 
-// A copy of rect of a render-target surface in a pool surface, locked.
+// A copy of rect of a render-target surface in a pool surface, locked; the lock is
+// recorded as the open one.
 int lockCopy(IDirect3DSurface9* source, const RECT& r, D3DFORMAT format, int readOnly, D3DLOCKED_RECT* locked) {
     const int w = r.right - r.left, h = r.bottom - r.top;
     IDirect3DSurface9* target = nullptr;
@@ -72,20 +91,115 @@ int lockCopy(IDirect3DSurface9* source, const RECT& r, D3DFORMAT format, int rea
     return 0;
 }
 
+// Each tile's part of the rectangle (x, y, w, h) of the graph, in tile coordinates, with
+// where it lies in the rectangle; false when the tiles do not cover it whole.
+template <class Fn>
+bool forEachTilePart(const GraphOrigData* orig, int x, int y, int w, int h, Fn&& fn) {
+    long covered = 0;
+    const int failed = ForEachUploadTile(orig, x, y, w, h, [&](const UploadTilePart& p) {
+        const GraphTextureTile& t = *p.tile;
+        if (!fn(t, RECT{p.left - t.x, p.top - t.y, p.right - t.x, p.bottom - t.y}, p.left - x, p.top - y)) return 1;
+        covered += long(p.right - p.left) * long(p.bottom - p.top);
+        return 0;
+    });
+    return failed == 0 && covered == long(w) * long(h);
+}
+
+// Copies rows of `rows` x `rowBytes` between two pitches.
+void copyPitchedRows(const uint8_t* from, int fromPitch, uint8_t* to, int toPitch, int rowBytes, int rows) {
+    for (int r = 0; r < rows; ++r)
+        std::memcpy(to + size_t(r) * size_t(toPitch), from + size_t(r) * size_t(fromPitch), size_t(rowBytes));
+}
+
+// The rectangle (graph coordinates moved by the graph's place in its tiles) gathered from
+// every tile it covers into one image in the tiles' format.
+int lockSpanning(const GraphData* g, const ImageRect& rect, int readOnly, int surfaceIndex, BaseImage* out) {
+    const GraphOrigData* orig = g->orig;
+    const bool drawable = orig->request.drawable != 0;
+    D3DFORMAT format = D3D9_GraphFormat(orig);
+    if (drawable) {
+        IDirect3DSurface9* first = graphSurface(&orig->tiles[0], surfaceIndex);
+        D3DSURFACE_DESC desc{};
+        if (first == nullptr || Direct3DSurface9_GetDesc(first, &desc) != D3D_OK) return -1;
+        format = desc.Format;
+    }
+    const PixelFormatDesc* pixel = Graphics_D3D9_GetFormatPixelDesc(format);
+    if (pixel == nullptr || pixel->formatCode != 0 || pixel->bytesPerPixel == 0) return -1;
+    SpanningLock lock;
+    lock.orig = orig;
+    lock.x = rect.left + g->area.x, lock.y = rect.top + g->area.y;
+    lock.width = rect.right - rect.left, lock.height = rect.bottom - rect.top;
+    lock.bytes = pixel->bytesPerPixel;
+    lock.writeBack = !drawable && !readOnly;
+    const int pitch = lock.width * lock.bytes;
+    lock.pixels.assign(size_t(pitch) * size_t(lock.height), 0);
+    const bool whole = forEachTilePart(orig, lock.x, lock.y, lock.width, lock.height,
+                                       [&](const GraphTextureTile& t, const RECT& r, int dx, int dy) {
+        const int rowBytes = (r.right - r.left) * lock.bytes, rows = r.bottom - r.top;
+        uint8_t* to = lock.pixels.data() + size_t(dy) * size_t(pitch) + size_t(dx) * size_t(lock.bytes);
+        D3DLOCKED_RECT locked{};
+        if (!drawable) {
+            IDirect3DTexture9* texture = D3D9_TileTexture(&t)->texture;
+            if (texture == nullptr || Direct3DTexture9_LockRect(texture, 0, &locked, &r, D3DLOCK_READONLY) != D3D_OK)
+                return false;
+            copyPitchedRows(static_cast<const uint8_t*>(locked.pBits), locked.Pitch, to, pitch, rowBytes, rows);
+            Direct3DTexture9_UnlockRect(texture, 0);
+            return true;
+        }
+        IDirect3DSurface9* surface = graphSurface(&t, surfaceIndex);
+        if (surface == nullptr || lockCopy(surface, r, format, 1, &locked) < 0) return false;
+        copyPitchedRows(static_cast<const uint8_t*>(locked.pBits), locked.Pitch, to, pitch, rowBytes, rows);
+        Graphics_D3D9_UnlockDrawTargetBuffer();
+        return true;
+    });
+    if (!whole) return -1;
+    spanning = std::move(lock);
+    *out = BaseImage{};
+    out->format = *pixel;
+    out->width = spanning.width;
+    out->height = spanning.height;
+    out->pitch = pitch;
+    out->pixels = spanning.pixels.data();
+    return 0;
+}
+
+// Ends a spanning lock, writing its image back into the tiles when it was taken to write.
+void unlockSpanning() {
+    SpanningLock lock = std::move(spanning);
+    spanning = SpanningLock{};
+    if (!lock.writeBack || !Direct3DDevice9_IsValid()) return;
+    const int pitch = lock.width * lock.bytes;
+    forEachTilePart(lock.orig, lock.x, lock.y, lock.width, lock.height,
+                    [&](const GraphTextureTile& t, const RECT& r, int dx, int dy) {
+        IDirect3DTexture9* texture = D3D9_TileTexture(&t)->texture;
+        D3DLOCKED_RECT locked{};
+        if (texture == nullptr || Direct3DTexture9_LockRect(texture, 0, &locked, &r, 0) != D3D_OK) return true;
+        copyPitchedRows(lock.pixels.data() + size_t(dy) * size_t(pitch) + size_t(dx) * size_t(lock.bytes), pitch,
+                 static_cast<uint8_t*>(locked.pBits), locked.Pitch, (r.right - r.left) * lock.bytes, r.bottom - r.top);
+        Direct3DTexture9_UnlockRect(texture, 0);
+        return true;
+    });
+}
+
 }  // namespace
+
+void D3D9_ForgetSpanningLock(const GraphOrigData* orig) {
+    if (spanning.orig == orig) spanning = SpanningLock{};
+}
 
 int Graphics_D3D9_LockDrawTargetBuffer(const ImageRect* rect, BaseImage* out, int graph, int readOnly,
                                        int surfaceIndex) {
     if (rect == nullptr || out == nullptr || !Direct3DDevice9_IsValid()) return -1;
-    if (lockState.surface != nullptr || lockState.texture != nullptr) return -1;
+    if (lockState.surface != nullptr || lockState.texture != nullptr || spanning.orig != nullptr) return -1;
     Graphics_D3D9_FlushVertexBatch(0);
     Graphics_D3D9_EndScene();
     RECT r{rect->left, rect->top, rect->right, rect->bottom};
     IDirect3DSurface9* surface = D3D9_ScreenSurface();
     if (const GraphData* g = graph >= 0 ? GetGraphData(graph, 1) : nullptr; g != nullptr) {
         ImageRect inTile = *rect;
-        const GraphTextureTile* tile = g->orig != nullptr ? TileHoldingRect(g, &inTile) : nullptr;
-        if (tile == nullptr) return -1;
+        if (g->orig == nullptr || g->orig->tiles == nullptr) return -1;
+        const GraphTextureTile* tile = TileHoldingRect(g, &inTile);
+        if (tile == nullptr) return lockSpanning(g, *rect, readOnly, surfaceIndex, out);
         r = RECT{inTile.left, inTile.top, inTile.right, inTile.bottom};
         const D3D9GraphTexture* t = D3D9_TileTexture(tile);
         if (!g->orig->request.drawable) {
@@ -122,6 +236,10 @@ void D3D9_ResolveSlot(int slot) {
     const PendingResolve p = pending[slot];
     pending[slot] = PendingResolve{};
     if (p.multisample == nullptr || p.to == nullptr || !Direct3DDevice9_IsValid()) return;
+    if (p.tiled != nullptr) {
+        D3D9_ResolveGraph(p.tiled);
+        return;
+    }
     Graphics_D3D9_FlushVertexBatch(0);
     Graphics_D3D9_EndScene();
     Direct3DDevice9_StretchRect(p.multisample, nullptr, p.to, nullptr, D3DTEXF_NONE);
@@ -135,11 +253,15 @@ void D3D9_ForgetResolve(IDirect3DSurface9* multisample) {
 int D3D9_BindTargetSlot(int slot, const D3D9GraphTexture* t, IDirect3DSurface9* surface) {
     D3D9_ResolveSlot(slot);
     if (Graphics_D3D9_DeviceState_SetRenderTarget(surface, slot) < 0) return -1;
-    if (t != nullptr && surface != nullptr && surface == t->multisample) pending[slot] = PendingResolve{surface, t->surface};
+    if (t == nullptr || surface == nullptr || surface != t->multisample) return 0;
+    const GraphOrigData* tiled = D3D9_TiledTarget();
+    if (slot != 0 || tiled == nullptr || D3D9_TileTexture(&tiled->tiles[0]) != t) tiled = nullptr;
+    pending[slot] = PendingResolve{surface, t->surface, tiled};
     return 0;
 }
 
 int Graphics_D3D9_UnlockDrawTargetBuffer() {
+    if (spanning.orig != nullptr) unlockSpanning();
     TargetLock l = lockState;
     lockState = TargetLock{nullptr, nullptr, -1};
     if (l.surface != nullptr) Direct3DSurface9_UnlockRect(l.surface);

@@ -251,6 +251,7 @@ int Graphics_D3D9_ReleaseGraphTexture(GraphOrigData* orig) {
     if (orig == nullptr || orig->tiles == nullptr) return -1;
     if (Direct3DDevice9_IsValid()) Graphics_D3D9_FlushVertexBatch(0);
     D3D9_ForgetTiledTarget(orig);
+    D3D9_ForgetSpanningLock(orig);
     for (int i = 0; i < orig->tileCount; ++i) releaseTile(D3D9_TileTexture(&orig->tiles[i]));
     return 0;
 }

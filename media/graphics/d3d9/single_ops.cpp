@@ -186,6 +186,9 @@ int Graphics_D3D9_SetDrawTarget(int /*handle*/, int /*oldSurface*/, GraphData* n
     if (!Direct3DDevice9_IsValid()) return -1;
     Graphics_D3D9_FlushVertexBatch(0);
     IDirect3DSurface9* surface = D3D9_ScreenSurface();
+    // A graph of several tiles is drawn tile by tile while it is the target; its first
+    // tile stays bound.
+    D3D9_SetTiledTarget(nullptr);
     if (newShadowMap != nullptr) {
         // A map gets its objects when it is first drawn into.
         if (Graphics_D3D9_ShadowMap_CreateTexture(newShadowMap, 0) < 0) return -1;
@@ -195,8 +198,6 @@ int Graphics_D3D9_SetDrawTarget(int /*handle*/, int /*oldSurface*/, GraphData* n
         return Direct3DDevice9_SetDepthStencilSurface(t->depth) == D3D_OK ? 0 : -1;
     }
     const D3D9GraphTexture* graphTexture = nullptr;
-    // A graph of several tiles is drawn tile by tile; its first tile stays bound.
-    D3D9_SetTiledTarget(nullptr);
     if (newGraph != nullptr) {
         const GraphOrigData* orig = newGraph->orig;
         if (orig == nullptr || !orig->request.drawable || orig->tileCount < 1) return -1;

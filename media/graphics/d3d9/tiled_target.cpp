@@ -1,7 +1,8 @@
 // Direct3D 9 draw targets of several tiles: a drawable graph wider or higher than the
 // largest texture is drawn tile by tile. Each draw and clear runs once per tile it touches,
-// into that tile's surface, with positions moved by the tile's offset and the viewport and
-// scissor clipped to the tile; pixel reads go to the tile that holds the pixel.
+// into that tile's surface, with the viewport and scissor clipped to the tile: screen
+// positions are moved by the tile's offset, transformed ones through a projection moved
+// onto the tile; pixel reads go to the tile that holds the pixel.
 #include <algorithm>
 #include <vector>
 
@@ -18,6 +19,12 @@ using namespace plat::gpu;
 using plat::win::RECT;
 
 const GraphOrigData* tiledTarget = nullptr;
+
+// The projection the device was last given, as the transform and as the vertex constants
+// c2..c5 (its transpose) that the vertex shaders place positions with.
+D3DMATRIX keptProjection{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
+float projectionConstants[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
+constexpr UINT kProjectionRegister = 2;
 
 IDirect3DSurface9* tileSurface(const GraphTextureTile& tile) { return D3D9_TileDrawSurface(D3D9_TileTexture(&tile), 0); }
 
@@ -60,7 +67,65 @@ HRESULT onTile(IDirect3DDevice9* device, const GraphTextureTile& tile, const Are
     return hr;
 }
 
+// Sends the projection moved so that the clip space of the whole viewport `whole` lands,
+// through the viewport `part` of one tile, where it lands on the whole target: clip x
+// becomes a x + b w and clip y c y + d w. Without `part` the kept projection goes back.
+void sendTileProjection(IDirect3DDevice9* device, const Area& whole, const Area* part) {
+    if (part == nullptr) {
+        device->SetTransform(D3DTS_PROJECTION, &keptProjection);
+        device->SetVertexShaderConstantF(kProjectionRegister, &projectionConstants[0][0], 4);
+        return;
+    }
+    const float w = float(whole.right - whole.left), h = float(whole.bottom - whole.top);
+    const float pw = float(part->right - part->left), ph = float(part->bottom - part->top);
+    const float a = w / pw, b = (2.0f * float(whole.left - part->left) + w - pw) / pw;
+    const float c = h / ph, d = (ph - h - 2.0f * float(whole.top - part->top)) / ph;
+    D3DMATRIX moved = keptProjection;
+    for (int i = 0; i < 4; ++i) {
+        moved.m[i][0] = keptProjection.m[i][0] * a + keptProjection.m[i][3] * b;
+        moved.m[i][1] = keptProjection.m[i][1] * c + keptProjection.m[i][3] * d;
+    }
+    float constants[4][4];
+    std::copy(&projectionConstants[0][0], &projectionConstants[0][0] + 16, &constants[0][0]);
+    for (int i = 0; i < 4; ++i) {
+        constants[0][i] = projectionConstants[0][i] * a + projectionConstants[3][i] * b;
+        constants[1][i] = projectionConstants[1][i] * c + projectionConstants[3][i] * d;
+    }
+    device->SetTransform(D3DTS_PROJECTION, &moved);
+    device->SetVertexShaderConstantF(kProjectionRegister, &constants[0][0], 4);
+}
+
+// Positions the device transforms (3-D and vertex-shader draws) cannot be moved one by
+// one: each tile the draw area reaches draws them through a projection moved onto it.
+HRESULT drawTransformedTiled(IDirect3DDevice9* device, const std::function<HRESULT(const void*)>& draw,
+                             const void* data) {
+    const Area whole = drawArea();
+    if (whole.empty()) return draw(data);
+    HRESULT result = D3D_OK;
+    for (int i = 0; i < tiledTarget->tileCount; ++i) {
+        const GraphTextureTile& tile = tiledTarget->tiles[i];
+        const Area clip = intersect(whole, tileArea(tile));
+        if (clip.empty()) continue;
+        const HRESULT hr = onTile(device, tile, clip, [&] {
+            sendTileProjection(device, whole, &clip);
+            return draw(data);
+        });
+        if (hr != D3D_OK) result = hr;
+    }
+    sendTileProjection(device, whole, nullptr);
+    return result;
+}
+
 }  // namespace
+
+void D3D9_NoteProjection(const D3DMATRIX& matrix) { keptProjection = matrix; }
+
+void D3D9_NoteVertexConstants(UINT first, const float* data, UINT count) {
+    for (UINT r = first; r < first + count; ++r)
+        if (r >= kProjectionRegister && r < kProjectionRegister + 4)
+            std::copy(data + size_t(r - first) * 4, data + size_t(r - first) * 4 + 4,
+                      projectionConstants[r - kProjectionRegister]);
+}
 
 void D3D9_SetTiledTarget(const GraphOrigData* orig) {
     tiledTarget = orig != nullptr && orig->tileCount > 1 && !orig->request.cubeMap ? orig : nullptr;
@@ -75,11 +140,10 @@ void D3D9_ForgetTiledTarget(const GraphOrigData* orig) {
 HRESULT D3D9_DrawTiled(IDirect3DDevice9* device, const void* data, UINT vertices, UINT stride,
                        const std::function<HRESULT(const void*)>& draw) {
     const GraphOrigData* orig = tiledTarget;
-    // Positions that are not screen pixels (3-D and shader transforms) go through the
-    // first tile only.
     const bool screenPositions = D3D9State.declaration == nullptr && D3D9State.vertexShader == nullptr &&
                                  (D3D9State.fvf & 0xE) == 0x4 && stride >= 8;
-    if (!screenPositions || data == nullptr) return draw(data);
+    if (data == nullptr) return draw(data);
+    if (!screenPositions) return drawTransformedTiled(device, draw, data);
     // The rectangle the vertices cover, to skip the tiles they miss.
     const auto* bytes = static_cast<const uint8_t*>(data);
     float minX = 1e30f, minY = 1e30f, maxX = -1e30f, maxY = -1e30f;

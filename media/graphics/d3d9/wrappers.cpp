@@ -235,7 +235,9 @@ HRESULT Direct3DDevice9_SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETY
 }
 
 HRESULT Direct3DDevice9_SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) {
-    return device()->SetTransform(state, matrix);
+    const HRESULT hr = device()->SetTransform(state, matrix);
+    if (hr == D3D_OK && state == D3DTS_PROJECTION && matrix != nullptr) D3D9_NoteProjection(*matrix);
+    return hr;
 }
 
 HRESULT Direct3DDevice9_SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration) {
@@ -248,7 +250,9 @@ HRESULT Direct3DDevice9_SetVertexShaderConstantB(UINT first, const BOOL* data, U
     return device()->SetVertexShaderConstantB(first, data, count);
 }
 HRESULT Direct3DDevice9_SetVertexShaderConstantF(UINT first, const float* data, UINT count) {
-    return device()->SetVertexShaderConstantF(first, data, count);
+    const HRESULT hr = device()->SetVertexShaderConstantF(first, data, count);
+    if (hr == D3D_OK && data != nullptr) D3D9_NoteVertexConstants(first, data, count);
+    return hr;
 }
 HRESULT Direct3DDevice9_SetVertexShaderConstantI(UINT first, const int* data, UINT count) {
     return device()->SetVertexShaderConstantI(first, data, count);

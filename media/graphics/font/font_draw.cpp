@@ -61,10 +61,10 @@ void DrawTextureGlyph(FontHandleRecord* font, const FontGlyphSlot& slot, float l
         edge.srcX += font->textureWidth;
         const GraphQuadList edgeList{font->cacheGraph, 1, &edge};
         setBright(edgeColor);
-        Graphics_Hardware_DrawGraphQuadList(&edgeList);
+        Graphics_Hardware_DrawGraphQuadList(&edgeList, CurrentBlendGraph());
         setBright(color);
     }
-    Graphics_Hardware_DrawGraphQuadList(&list);
+    Graphics_Hardware_DrawGraphQuadList(&list, CurrentBlendGraph());
 }
 
 void DrawTextureCharImage(const FontCharImage& picture, float left, float top, int vertical, unsigned int color) {

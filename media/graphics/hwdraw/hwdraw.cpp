@@ -106,6 +106,22 @@ void BlendGraphVertexCoord(const GraphDrawPiece& blend, float gx, float gy, floa
     }
 }
 
+void PlaceQuadListCorners(const GraphQuad& q, const GraphDrawPiece& piece, const GraphDrawPiece* blend, float centre,
+                          QuadCorner out[4]) {
+    const float tw = float(piece.tile->textureWidth), th = float(piece.tile->textureHeight);
+    const float u1 = (piece.tileXf + float(q.srcX)) / tw, v1 = (piece.tileYf + float(q.srcY)) / th;
+    const float u2 = u1 + float(q.srcWidth) / tw, v2 = v1 + float(q.srcHeight) / th;
+    // A quad's corners run clockwise; the drawn order takes the bottom row left to right.
+    out[0] = {q.x1, q.y1, u1, v1, 0, 0};
+    out[1] = {q.x2, q.y2, u2, v1, 0, 0};
+    out[2] = {q.x4, q.y4, u1, v2, 0, 0};
+    out[3] = {q.x3, q.y3, u2, v2, 0, 0};
+    if (blend == nullptr) return;
+    for (int k = 0; k < 4; ++k)
+        BlendGraphVertexCoord(*blend, piece.corner[k].x, piece.corner[k].y, out[k].x - centre, out[k].y - centre,
+                              &out[k].bu, &out[k].bv);
+}
+
 void MapUserVerticesOntoPiece(Vertex2D* vertices, int count, const GraphDrawPiece& piece) {
     const float tw = float(piece.tile->textureWidth), th = float(piece.tile->textureHeight);
     for (int i = 0; i < count; ++i) {

@@ -13,6 +13,7 @@ namespace ZaDod {
 
 struct GraphData;
 struct GraphDrawPiece;
+struct GraphQuad;
 struct Vertex2D;
 struct ShadowMapData;
 
@@ -114,6 +115,22 @@ const GraphDrawPiece* BlendGraphPieceFor(const GraphData* image, const GraphData
 // top-left at the blend position; in any other mode it lies on the drawn graph, moved by
 // the blend position, so the graph's pixel (gx, gy) reads blend pixel (gx + x, gy + y).
 void BlendGraphVertexCoord(const GraphDrawPiece& blend, float gx, float gy, float sx, float sy, float* u, float* v);
+
+// One corner of a textured quad: screen position, texture coordinates in the drawn tile
+// and in the blend tile.
+struct QuadCorner {
+    float x, y, u, v;
+    float bu, bv;
+};
+// The corners (top-left, top-right, bottom-left, bottom-right) of one quad of a quad list
+// cut from the drawn graph's one piece `piece`. `blend` is the blend graph's piece, or
+// null. `centre` is the back end's pixel-centre offset, which the string front has
+// already put into the quad's positions and which the blend placement takes back off. In
+// position mode 1 the blend graph lies fixed on the screen under the quad; in any other
+// mode every quad is one whole graph on the blend graph, so it takes the blend coordinates
+// of the piece's own corners (each glyph of a string shows the whole blend graph).
+void PlaceQuadListCorners(const GraphQuad& q, const GraphDrawPiece& piece, const GraphDrawPiece* blend, float centre,
+                          QuadCorner out[4]);
 
 }  // namespace ZaDod
 

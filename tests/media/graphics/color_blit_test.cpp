@@ -206,7 +206,11 @@ TEST(ColorBlit, FastPathsMatchThePerChannelPath) {
         {"Pal8", pal},
         {"1x8", channels(1, 8, 0)},
         {"4x16F", channels(4, 16, 1)},
+        {"2x16F", channels(2, 16, 1)},
+        {"1x16F", channels(1, 16, 1)},
+        {"4x32F", channels(4, 32, 1)},
         {"2x32F", channels(2, 32, 1)},
+        {"1x32F", channels(1, 32, 1)},
     };
     const PixelFormatDesc* alphaImages[] = {nullptr, &formats[0].f, &formats[1].f, &formats[5].f, &pal};
     constexpr int W = 37, H = 5, DP = 16 * 40;

@@ -172,7 +172,7 @@ TEST_F(D3D9Draw, DeformedPicturesBendWithTheirCorners) {
   const GraphQuad quads[2] = {{10, 300, 18, 300, 18, 308, 10, 308, 0, 0, 8, 8},
                               {30, 300, 38, 300, 38, 308, 30, 308, 8, 0, 8, 8}};
   const GraphQuadList list{g, 2, quads};
-  ASSERT_EQ(Graphics_D3D9_DrawGraphQuadList(&list), 0);
+  ASSERT_EQ(Graphics_D3D9_DrawGraphQuadList(&list, nullptr), 0);
   Graphics_D3D9_FlushVertexBatch(0);
   EXPECT_EQ(at(10, 300), rgb(30, 0, 0));
   EXPECT_EQ(at(30, 300), rgb(255, 32, 0));

@@ -76,6 +76,31 @@ BaseImage makeDXT1(int w = 8, int h = 8) {
   return image;
 }
 
+// A DXT5 picture of w x h (whole blocks): the colours of makeDXT1 by block, and an alpha
+// ramp across each block's columns (255, 0 and two of the six steps between).
+BaseImage makeDXT5(int w, int h) {
+  BaseImage image = makeDXT1(w, h);
+  const uint8_t* colour = static_cast<const uint8_t*>(image.pixels);
+  image.format.formatCode = kPixelDXT5;
+  image.format.colorBits = 8;
+  image.pitch = w / 4 * 16;
+  const int blocks = w / 4 * (h / 4);
+  auto* p = static_cast<uint8_t*>(MemAlloc(size_t(blocks) * 16, __FILE__, __LINE__));
+  // Alpha indices 0, 1, 2 and 5 per row (three bits each, 48 bits for the block).
+  uint64_t indices = 0;
+  for (int row = 0; row < 4; ++row)
+    for (int col = 0; col < 4; ++col) indices |= uint64_t(col == 3 ? 5 : col) << (3 * (row * 4 + col));
+  for (int b = 0; b < blocks; ++b) {
+    p[b * 16] = 255;
+    p[b * 16 + 1] = 0;
+    for (int i = 0; i < 6; ++i) p[b * 16 + 2 + i] = uint8_t(indices >> (8 * i));
+    std::memcpy(p + b * 16 + 8, colour + b * 8, 8);
+  }
+  MemFree(image.pixels);
+  image.pixels = p;
+  return image;
+}
+
 const D3D9GraphTexture* textureOf(int graph) { return D3D9_TileTexture(&GetGraphData(graph, 1)->orig->tiles[0]); }
 
 // The word at (x, y) of level `level` (face `face` of a cube map) of a graph's texture.
@@ -157,7 +182,7 @@ TEST_F(D3D9Upload, DXTBlocksStayCompressedAndDrawAsTheirDecodedPicture) {
   }
 }
 
-TEST_F(D3D9Upload, ADXTPictureInALargerTileIsDecoded) {
+TEST_F(D3D9Upload, ACutDXT5PictureIsDecodedOnceInTheFront) {
   // A device of power-of-two textures puts 12 x 4 into a 16 x 4 tile: blocks cannot be
   // padded, so the graph holds plain pixels and the front decodes the picture, once: the
   // back end itself takes no blocks into plain texels.
@@ -165,30 +190,43 @@ TEST_F(D3D9Upload, ADXTPictureInALargerTileIsDecoded) {
   caps.TextureCaps |= D3DPTEXTURECAPS_POW2;
   SetD3D9CapsForTest(&caps);
   begin();
-  BaseImage dxt = makeDXT1(12, 4);
+  BaseImage dxt = makeDXT5(12, 4);
   BaseImage decoded = dxt;
   ASSERT_EQ(ConvertDXTToARGB8(&decoded, 0), 0);
+  // The alpha ramp decoded: opaque, clear, then two of the steps between.
+  const uint32_t* texels = static_cast<const uint32_t*>(decoded.pixels);
+  EXPECT_EQ(texels[0] >> 24, 255u);
+  EXPECT_EQ(texels[1] >> 24, 0u);
+  EXPECT_GT(texels[2] >> 24, texels[3] >> 24);
   const int raw = CreateGraphFromBaseImage(&dxt, nullptr, 1, 0);
   const int plain = CreateGraphFromBaseImage(&decoded, nullptr, 1, 0);
   ASSERT_GE(raw, 0);
   ASSERT_GE(plain, 0);
   EXPECT_EQ(textureOf(raw)->width, 16);
-  // The survey's fall-back row of DXT1: the 16-bit alpha-test format.
+  // The survey's fall-back row of the alpha kinds, which keeps eight bits a channel.
   D3DSURFACE_DESC desc{};
   textureOf(raw)->texture->GetLevelDesc(0, &desc);
-  EXPECT_EQ(desc.Format, D3D9TextureFormatTable[10]);
-  ASSERT_EQ(DrawGraph(0, 0, raw, 0), 0);
-  ASSERT_EQ(DrawGraph(0, 20, plain, 0), 0);
-  // Within the five bits a channel keeps there.
-  for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 13; ++x)
-      for (int shift : {0, 8, 16})
-        ASSERT_NEAR(int(at(x, y) >> shift & 0xFF), int(at(x, 20 + y) >> shift & 0xFF), 8) << x << ", " << y;
+  EXPECT_EQ(desc.Format, D3D9TextureFormatTable[9]);
+  // Over a grey backdrop the alpha shows as well as the colours: a picture decoded twice,
+  // or not at all, parts from the one decoded here.
+  auto drawBoth = [&] {
+    ASSERT_EQ(DrawBox(0, 0, 40, 40, PackScreenColor(128, 128, 128), 1), 0);
+    ASSERT_EQ(DrawGraph(0, 0, raw, 1), 0);
+    ASSERT_EQ(DrawGraph(0, 20, plain, 1), 0);
+    int seeThrough = 0;
+    for (int y = 0; y < 4; ++y)
+      for (int x = 0; x < 13; ++x) {
+        ASSERT_EQ(at(x, y), at(x, 20 + y)) << x << ", " << y;
+        seeThrough += at(x, y) == rgb(128, 128, 128);
+      }
+    EXPECT_EQ(seeThrough, 3 * 4 + 4);  // the clear column of each block, and past the picture
+  };
+  drawBoth();
   forgetLog();
   const ImageRect whole{0, 0, 12, 4};
   EXPECT_EQ(Graphics_Hardware_BltBmpOrBaseImageToGraph3(&whole, 0, 0, raw, &dxt, nullptr, 0, 1, 0), 0);
   EXPECT_TRUE(logged(u"DXTフォーマットのテクスチャに標準形式のイメージを転送することはできません"));
-  EXPECT_EQ(at(4, 0), rgb(0, 0, 255));
+  drawBoth();
   MemFree(dxt.pixels);
   MemFree(decoded.pixels);
 }

@@ -2,11 +2,13 @@
 // alike and checked against frames worked out by hand: the blend graph placed on the
 // screen or on the drawn graph, the whole-pixel deformed draw, mask graphs, the forms of
 // user polygons, and the device state after a re-creation and a refresh.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "media/base/handle.h"
 #include "media/graphics/display.h"
+#include "media/graphics/font/font.h"
 #include "media/graphics/graph_filter.h"
 #include "media/graphics/graph_settings.h"
 #include "media/graphics/mask.h"
@@ -60,6 +62,15 @@ class HardwareRoutes : public RendererTest {
 
 unsigned blendTexel(int x, int y) { return rgb(x, y * 4, 128); }
 
+// A blend graph of blendTexel (256 x 64) set to replace the drawn colour entirely, and a
+// white graph of w x h to draw under it (its handle, -1 when either cannot be made).
+int whiteUnderBlendGraph(int w, int h) {
+    const int blend = makePicture(256, 64, false, [](int x, int y) { return blendTexel(x, y); });
+    const int white = makePicture(w, h, false, [](int, int) { return rgb(255, 255, 255); });
+    if (blend < 0 || white < 0 || SetBlendGraphParam(blend, 0, 255, 0) != 0) return -1;
+    return white;
+}
+
 // A white graph under a blend graph that replaces its colour entirely: each drawn pixel
 // shows the blend texel the position mode and offset put under it.
 TEST_F(HardwareRoutes, TheBlendGraphLiesOnTheScreenOrOnTheGraph) {
@@ -75,11 +86,8 @@ TEST_F(HardwareRoutes, TheBlendGraphLiesOnTheScreenOrOnTheGraph) {
     for (Renderer r : kDevices) {
         SCOPED_TRACE(kNames[r]);
         ASSERT_TRUE(start(r));
-        const int blend = makePicture(256, 64, false, [](int x, int y) { return blendTexel(x, y); });
-        const int white = makePicture(16, 8, false, [](int, int) { return rgb(255, 255, 255); });
-        ASSERT_GE(blend, 0);
+        const int white = whiteUnderBlendGraph(16, 8);
         ASSERT_GE(white, 0);
-        ASSERT_EQ(SetBlendGraphParam(blend, 0, 255, 0), 0);
         for (const Case& c : cases) {
             SCOPED_TRACE(c.mode * 1000 + c.drawX);
             ClearDrawTarget(nullptr);
@@ -95,6 +103,87 @@ TEST_F(HardwareRoutes, TheBlendGraphLiesOnTheScreenOrOnTheGraph) {
         }
         TerminateLibrary();
     }
+}
+
+// Quad lists, which strings are drawn with, read the blend graph too: in position mode 1
+// each quad shows the blend texels under its screen pixels; in any other mode every quad
+// takes the blend coordinates of the whole graph's corners, whatever part of the graph it
+// cuts out. A string under the blend graph shows the blend texels under its ink, and the
+// two back ends draw it alike in both modes; the software renderer draws it as without.
+TEST_F(HardwareRoutes, QuadListsAndStringsReadTheBlendGraph) {
+    struct Case {
+        int mode, px, py;
+        bool fromGraph;  // blend texel = the quad's pixel within it + the offset, else the screen's
+    };
+    const Case cases[] = {{1, 0, 0, false}, {1, 16, 8, false}, {0, 0, 0, true}, {0, 16, 8, true}, {2, 5, 3, true}};
+    // The software renderer draws strings without the blend graph.
+    ASSERT_TRUE(start(kSoftware));
+    ASSERT_EQ(DrawString(10, 20, "Blend WM", colour(255, 255, 255)), 0);
+    const Frame plain = capture();
+    ClearDrawTarget(nullptr);
+    ASSERT_GE(whiteUnderBlendGraph(8, 8), 0);
+    ASSERT_EQ(SetBlendGraphPositionMode(1), 0);
+    ASSERT_EQ(DrawString(10, 20, "Blend WM", colour(255, 255, 255)), 0);
+    EXPECT_TRUE(capture().pixels == plain.pixels);
+    EXPECT_GT(std::count_if(plain.pixels.begin(), plain.pixels.end(), [](unsigned p) { return p != 0; }), 40);
+    TerminateLibrary();
+    std::vector<Frame> strings;
+    for (Renderer r : kDevices) {
+        SCOPED_TRACE(kNames[r]);
+        ASSERT_TRUE(start(r));
+        const int white = whiteUnderBlendGraph(64, 32);
+        ASSERT_GE(white, 0);
+        // Each quad covers 64 x 32 pixels with a different 16 x 8 part of the graph.
+        const float e = edge();
+        auto quad = [e](float x, float y, int srcX, int srcY) {
+            return GraphQuad{x + e, y + e, x + 64 + e, y + e, x + 64 + e, y + 32 + e, x + e, y + 32 + e,
+                             srcX, srcY, 16, 8};
+        };
+        const int qx[2] = {20, 100}, qy[2] = {10, 24};
+        const GraphQuad quads[2] = {quad(20, 10, 0, 0), quad(100, 24, 32, 16)};
+        const GraphQuadList list{white, 2, quads};
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.mode * 1000 + c.px);
+            ClearDrawTarget(nullptr);
+            ASSERT_EQ(SetBlendGraphPositionMode(c.mode), 0);
+            ASSERT_EQ(SetBlendGraphPosition(c.px, c.py), 0);
+            ASSERT_EQ(DrawGraphQuadList(&list), 0);
+            const Frame f = capture();
+            for (int i = 0; i < 2; ++i)
+                expectRect(f, qx[i], qy[i], qx[i] + 64, qy[i] + 32, [&](int x, int y) {
+                    return c.fromGraph ? blendTexel(x - qx[i] + c.px, y - qy[i] + c.py)
+                                       : blendTexel(x - c.px, y - c.py);
+                });
+            EXPECT_EQ(f.at(qx[0] + 64, qy[0]), rgb(0, 0, 0));
+        }
+
+        // White text over black: in mode 1 its ink is the blend texel under it.
+        ClearDrawTarget(nullptr);
+        ASSERT_EQ(SetBlendGraphPosition(0, 0), 0);
+        ASSERT_EQ(SetBlendGraphPositionMode(1), 0);
+        ASSERT_EQ(DrawString(10, 20, "Blend WM", colour(255, 255, 255)), 0);
+        ASSERT_EQ(SetBlendGraphPositionMode(0), 0);
+        ASSERT_EQ(DrawString(10, 100, "Blend WM", colour(255, 255, 255)), 0);
+        const Frame f = capture();
+        int ink = 0;
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 256; ++x)
+                if (f.at(x, y) != rgb(0, 0, 0)) {
+                    ++ink;
+                    ASSERT_LE(distance(f.at(x, y), blendTexel(x, y)), 2) << x << ", " << y << ": " << hex(f.at(x, y));
+                }
+        EXPECT_GT(ink, 40);
+        strings.push_back(f);
+        TerminateLibrary();
+    }
+    ASSERT_EQ(strings.size(), 2u);
+    int apart = 0;
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x)
+            if (distance(strings[0].at(x, y), strings[1].at(x, y)) > 2 && apart++ < 6)
+                ADD_FAILURE() << "strings part at " << x << ", " << y << ": " << hex(strings[0].at(x, y)) << " and "
+                              << hex(strings[1].at(x, y));
+    EXPECT_EQ(apart, 0);
 }
 
 unsigned cornerTexel(int x, int y) { return rgb(x * 16, y * 16, 200); }
