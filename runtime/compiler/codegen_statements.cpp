@@ -31,8 +31,9 @@ LabelSlot* popLabel(std::vector<LabelSlot*>& stack) {
 void pushLoopEntries(int32_t kind, bool withContinue) {
   const char* label = parserState().pendingLabel;
   parserState().pendingLabel = nullptr;
-  st().loops.breaks.push_back(JumpTargetEntry{label, nullptr, kind});
-  if (withContinue) st().loops.continues.push_back(JumpTargetEntry{label, nullptr, kind});
+  const size_t tries = st().scope().tryLabels.size();
+  st().loops.breaks.push_back(JumpTargetEntry{label, nullptr, kind, tries});
+  if (withContinue) st().loops.continues.push_back(JumpTargetEntry{label, nullptr, kind, tries});
 }
 
 void popLoopEntries(bool withContinue) {
@@ -170,20 +171,42 @@ void switchEnd() {
 
 // --- break and continue ---
 
-LabelSlot* labelledTarget(const std::vector<JumpTargetEntry>& list, const char* label, int32_t error) {
+const JumpTargetEntry& labelledEntry(const std::vector<JumpTargetEntry>& list, const char* label, int32_t error) {
   for (auto it = list.rbegin(); it != list.rend(); ++it) {
     if (it->label && std::strcmp(it->label, label) == 0) {
       if (!it->target) break;
-      return it->target;
+      return *it;
     }
   }
   throw CompileError(error);
 }
 
+// A break or continue that leaves a finally block of a try statement inside
+// its loop may leave an exception pending, which the end of that block would
+// have passed on. It goes on at once, where the end of the innermost finally
+// block left would send it (finally blocks around that one and inside the
+// loop are left too, so past them), not to whatever call comes next. A loop
+// inside an enclosing finally block keeps it pending for that block.
+void passOnPendingThrow(const JumpTargetEntry& loop) {
+  const CompileScope& s = st().scope();
+  size_t at = s.tryStates.size();
+  while (at > loop.tries && s.tryStates[at - 1] != kInFinally) --at;
+  if (at == loop.tries) return;
+  --at;
+  while (at > loop.tries && s.tryStates[at - 1] == kInFinally) --at;
+  LabelSlot* handler = nullptr;
+  if (at == 0) handler = st().exitLabels.back();
+  else if (s.tryStates[at - 1] == kInTry) handler = s.tryLabels[at - 1].catchSlot;
+  else if (s.tryStates[at - 1] == kInCatch) handler = s.tryLabels[at - 1].finallySlot;
+  if (handler) appendCode(newNodeJumpToHandlerIfThrown(handler));
+}
+
 void breakStatement(const char* label) {
   const auto& list = st().loops.breaks;
   if (label) {
-    appendCode(newNodeJump117(labelledTarget(list, label, kErrNoBreakLabel)));
+    const JumpTargetEntry& loop = labelledEntry(list, label, kErrNoBreakLabel);
+    passOnPendingThrow(loop);
+    appendCode(newNodeJump117(loop.target));
     return;
   }
   if (list.empty()) return;
@@ -193,18 +216,22 @@ void breakStatement(const char* label) {
     case kLoopFor: target = st().forLabels.back().end; break;
     default: target = st().caseTables.back()->endLabel; break;
   }
+  passOnPendingThrow(list.back());
   appendCode(newNodeJump117(target));
 }
 
 void continueStatement(const char* label) {
   const auto& list = st().loops.continues;
   if (label) {
-    appendCode(newNodeJump118(labelledTarget(list, label, kErrNoContinueLabel)));
+    const JumpTargetEntry& loop = labelledEntry(list, label, kErrNoContinueLabel);
+    passOnPendingThrow(loop);
+    appendCode(newNodeJump118(loop.target));
     return;
   }
   if (list.empty()) return;
   LabelSlot* target = list.back().kind == kLoopWhile ? st().whileLabels[st().whileLabels.size() - 2]
                                                      : st().forLabels.back().step;
+  passOnPendingThrow(list.back());
   appendCode(newNodeJump118(target));
 }
 

@@ -85,6 +85,7 @@ struct JumpTargetEntry {
   const char* label = nullptr;
   LabelSlot* target = nullptr;
   int32_t kind = 0;
+  size_t tries = 0;  // the try statements of the function open where the loop began
 };
 struct ForLabels {
   LabelSlot* test;

@@ -18,7 +18,8 @@ constexpr int32_t kRangeParams = 5, kRangeLocals = 5;
 
 // The intrinsic operations the lists use.
 constexpr int32_t kOpPrepare = 9, kOpSwapPair = 10, kOpEntryValue = 11, kOpUndefinedRule = 12, kOpSortRange = 15,
-                  kOpFinish = 17, kOpMergeStart = 18, kOpMergeAnswered = 19, kOpRangeSetUp = 20;
+                  kOpFinish = 17, kOpMergeStart = 18, kOpMergeAnswered = 19, kOpRangeSetUp = 20,
+                  kOpSortCount = 21;
 
 enum class Half { First, Second };
 
@@ -133,7 +134,7 @@ FunctionRecord* buildSortCode() {
   emitLoadParam(1);
   emitPushInt32(0);
   emitPushThis();
-  emitGetMember("length");
+  emitCallIntrinsic(kOpSortCount);
   emitCallIntrinsic(kOpSortRange);
   emitPushThis();
   emitPushInt(5);

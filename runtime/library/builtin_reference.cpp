@@ -7,22 +7,12 @@
 #include <sstream>
 
 #include "runtime/compiler/word_tables.h"
+#include "runtime/library/builtin_members.h"
 #include "runtime/library/builtin_table.h"
-#include "runtime/vm/activation.h"
-#include "runtime/vm/atoms.h"
-#include "runtime/vm/builtin_classes.h"
 #include "runtime/vm/function.h"
-#include "runtime/vm/property.h"
 
 namespace kv {
 namespace {
-
-struct Namespace {
-  int32_t number;
-  const char* name;
-};
-constexpr Namespace kNamespaces[] = {{kNsMath, "Math"},     {kNsLayerBook, "LayerBook"}, {kNsSystem, "System"},
-                                     {kNsConsole, "console"}, {kNsSaveFile, "SaveFile"},   {kNsNumber, "Number"}};
 
 struct Line {
   std::string name;  // argument, member or method name
@@ -136,10 +126,6 @@ Descriptions parseDescriptions(const std::string& text) {
   return d;
 }
 
-const KVfobj* functionIn(const Value* v) {
-  return v && v->tag == kObject && v->obj && v->obj->isFunction() ? static_cast<const KVfobj*>(v->obj) : nullptr;
-}
-
 int32_t parameters(const KVfobj* fn) { return fn && fn->firstCells ? static_cast<int32_t>(fn->firstCells->size()) : 0; }
 
 const char* rowKind(int32_t kind) {
@@ -152,25 +138,11 @@ const char* rowKind(int32_t kind) {
   }
 }
 
-// The prototype of a row's objects: natives make MicroThread and generator
-// objects from prototypes of their own.
-KVobj* rowPrototype(const BuiltinClassEntry& row) {
-  std::string name = row.name;
-  if (name == "MicroThread") return gBuiltins.microThreadProto;
-  if (name == "LiteIter") return gBuiltins.restarterProto;
-  return row.function->constructorPrototype();
-}
-
 // The functions an object holds as its own members, by name, with their
-// declared parameter counts; "prototype" and "constructor" are no methods.
+// declared parameter counts.
 std::map<std::string, int32_t> ownFunctions(KVobj* obj) {
   std::map<std::string, int32_t> out;
-  if (!obj) return out;
-  for (const auto& [name, id] : atomTable().names.entries()) {
-    (void)id;
-    if (name == "prototype" || name == "constructor") continue;
-    if (const KVfobj* fn = functionIn(findProperty(obj, name.c_str()))) out[name] = parameters(fn);
-  }
+  for (const auto& [name, fn] : ownFunctionMembers(obj)) out[name] = parameters(fn);
   return out;
 }
 
@@ -204,7 +176,7 @@ class Writer {
   void writeArgs(const Entry& e);
   void writeMembersAndMethods(const std::string& owner, const Entry& e, const std::map<std::string, int32_t>& methods);
   void writeRow(const BuiltinClassEntry& row);
-  void writeNamespace(const Namespace& ns);
+  void writeNamespace(const NamedNamespace& ns);
   void writeKeys();
 
   Descriptions d_;
@@ -281,7 +253,7 @@ void Writer::writeRow(const BuiltinClassEntry& row) {
   writeMembersAndMethods(row.name, *e, methods);
 }
 
-void Writer::writeNamespace(const Namespace& ns) {
+void Writer::writeNamespace(const NamedNamespace& ns) {
   md_ << "\n### " << ns.name << "\n";
   for (const char* member : builtinMemberNames(ns.number)) {
     std::string name = std::string(ns.name) + "." + member;
@@ -289,8 +261,7 @@ void Writer::writeNamespace(const Namespace& ns) {
     const bool described = e != nullptr;
     static const Entry kEmpty;
     if (!e) e = &kEmpty;
-    int32_t slot = builtinMemberSlot(ns.number, member);
-    const KVfobj* fn = gGlobalObject && slot >= 0 ? functionIn(gGlobalObject->areaCell(slot)) : nullptr;
+    const KVfobj* fn = namespaceFunction(ns.number, member);
     if (!fn) {
       md_ << "\n#### `" << name << "`\n\n*value*. " << e->purpose << "\n";
       continue;
@@ -334,7 +305,7 @@ BuiltinReference Writer::run() {
   for (const BuiltinClassEntry& e : builtinClassTable())
     if (e.kind == kBuiltinFunction) writeRow(e);
   md_ << "\n## Built-in objects\n";
-  for (const Namespace& ns : kNamespaces) writeNamespace(ns);
+  for (const NamedNamespace& ns : namedNamespaces()) writeNamespace(ns);
   writeKeys();
   for (const auto& [title, body] : d_.sections) md_ << "\n## " << title << "\n\n" << body;
   for (const auto& [name, entry] : d_.entries)

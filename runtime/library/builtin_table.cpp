@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "runtime/library/builtin_members.h"
 #include "runtime/library/container.h"
 #include "runtime/library/core_natives.h"
 #include "runtime/library/display_natives.h"
@@ -211,6 +212,7 @@ void setupBuiltinClassesAndGlobals() {
   setupTypedArrayPrototype();
   registerStaticMembers();
   installRows();
+  nameBuiltinNatives();
 }
 
 int32_t findBuiltinClassByName(const char* name) {

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "runtime/vm/context.h"
+#include "runtime/vm/function.h"
 #include "runtime/vm/runtime_log.h"
 
 namespace kv {
@@ -150,6 +152,16 @@ const char* positionInto(char* buf, int32_t file, int32_t line) {
   return buf;
 }
 
+// "wrong argument" leaves open whose argument it was. Only natives raise it,
+// and while one runs it is the running context's program, so a built-in
+// names itself on the next line; the warning's own line stays as it is.
+void nameWrongArgumentsFunction(int32_t code) {
+  if (code != kWarnWrongArgument || !gCurrentContext) return;
+  const Callable* running = gCurrentContext->program;
+  if (running && running->native && running->name)
+    writeLogLine((std::string("  wrong argument to ") + running->name).c_str());
+}
+
 }  // namespace
 
 SourcePosition gCompilePosition;
@@ -171,10 +183,12 @@ bool raiseRuntimeWarning(int32_t code, const char* detail) {
   if (gLimiter.count[code] < gLimiter.limit[code]) {
     ++gLimiter.count[code];
     logRuntimeWarning(code, detail);
+    nameWrongArgumentsFunction(code);
     return true;
   }
   if (gLimiter.fuse[code]) {
     logRuntimeWarning(code, detail);
+    nameWrongArgumentsFunction(code);
     throw RuntimeError(kErrWarningLimiter);
   }
   return false;

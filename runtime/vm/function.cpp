@@ -99,6 +99,9 @@ int32_t nextInstanceClassId() {
 void resetInstanceClassIds() { gNextClassId = kFirstScriptClassId; }
 
 const Callable* permanentCallable(const Callable& c) { return &gCallables.emplace_back(c); }
+// The store's callables are not const; callers see them as const so that
+// nothing but this changes a callable once it is made.
+void nameCallable(const Callable* c, const char* name) { const_cast<Callable*>(c)->name = name; }
 const NameVector* permanentNames(const NameVector& v) { return &gNameVectors.emplace_back(v); }
 
 PermanentStoresMark markPermanentStores() { return {gCallables.size(), gNameVectors.size()}; }

@@ -20,7 +20,7 @@ using NativeFunction = void (*)(KVContext* ctx);
 
 // What runs when a function object is called: a code vector or a native.
 struct Callable {
-  const char* name = nullptr;  // the member name of a static native
+  const char* name = nullptr;  // a built-in native's name as scripts call it, for warnings
   CodeVector* code = nullptr;
   NativeFunction native = nullptr;
 };
@@ -83,6 +83,9 @@ void resetInstanceClassIds();
 // Storage that lives as long as the program: natives' callables and
 // argument-type lists.
 const Callable* permanentCallable(const Callable& c);
+// Names a callable of the permanent store after it is made; the name must
+// live as long as the callable.
+void nameCallable(const Callable* c, const char* name);
 const NameVector* permanentNames(const NameVector& v);
 const NameVector* emptyNames();
 // The same give-back for these stores as the code arena's (code.h): the

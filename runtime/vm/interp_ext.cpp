@@ -321,6 +321,13 @@ void sortIntrinsic(KVContext* ctx, int32_t op) {
       else ctx->pushUndefined();
       break;
     case 17: endOwnedSort(ctx, popSortArgs(ctx, 0).array); break;
+    case 21: {
+      // The count the sort works on is the buffer's, taken from the elements
+      // when it began: the "length" member is a cell a script may write.
+      const KVArray* a = popSortArgs(ctx, 0).array;
+      ctx->pushInt(a->sortBuf ? static_cast<int32_t>(a->sortSize / 2) : 0);
+      break;
+    }
     case 18:
     case 19:
     case 20: {

@@ -29,7 +29,7 @@ void generatorReturnStep(KVContext* ctx);
 bool elementLookup(KVobj* obj, int32_t key, Value*& cell);
 // A call of a generator function or of a restarter's next: true when served.
 bool specialCall(KVContext* ctx, KVfobj* fn, KVobj* receiver, int32_t argCount);
-// CallIntrinsic operations 9 to 20 (the array sort).
+// CallIntrinsic operations 9 to 21 (the array sort).
 void sortIntrinsic(KVContext* ctx, int32_t operation);
 
 // sortRange's steps on its frame's cells: the parameters comparator, lo,

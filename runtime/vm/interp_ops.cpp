@@ -405,7 +405,7 @@ StepResult intrinsicStep(KVContext* ctx, int32_t operation) {
     default:
       break;
   }
-  if (operation < 9 || operation > 20) throw RuntimeError(kErrUnexpected);
+  if (operation < 9 || operation > 21) throw RuntimeError(kErrUnexpected);
   sortIntrinsic(ctx, operation);
   return StepResult::Advance;
 }

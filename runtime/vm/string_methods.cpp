@@ -79,7 +79,7 @@ void setupStringClass(KVfobj* ctor) {
   gBuiltins.stringCtor = ctor;
   *ctor->props.cells[1] = Value::makeObject(proto);
   if (ctor->props.count > 2) {
-    KVfobj* from = newStaticNative(permanentCallable(Callable{"fromCharCode", nullptr, &fromCharCodeNative}));
+    KVfobj* from = newStaticNative(permanentCallable(Callable{nullptr, nullptr, &fromCharCodeNative}));
     *ctor->props.cells[2] = Value::makeObject(from);
     setSlotIndex(ctor->classId, "fromCharCode", 2);
   }

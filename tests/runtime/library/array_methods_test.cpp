@@ -123,6 +123,17 @@ const ScriptCase kCases[] = {
      "a.sort(function (x, y) { calls++; wait; return x <= y; });\n"
      "console.log(show(a) @ \" \" @ calls);\n",
      {"1 2 3 3"}},
+    // The member is a cell a script may write; the sort goes by the elements.
+    {"AWrittenLengthNeitherShortensNorStretchesTheSort",
+     "function le(x, y) { return x <= y; }\n"
+     "function firsts(a) { return a[0] @ \" \" @ a[1] @ \" \" @ a[2] @ \" \" @ a[3]; }\n"
+     "var a = [4, 3, 2, 1]; a.length = 2; a.sort(le);\n"
+     "var b = [3, 1, 2]; b.length = 100; b.sort(le);\n"
+     "var c = [2, 1]; c.length = \"two\"; c.sort(le);\n"
+     "var d = [9, 8, 7]; delete d.length; d.sort(le);\n"
+     "console.log(firsts(a) @ \" / \" @ firsts(b) @ \" / \" @ firsts(c) @ \" / \" @ firsts(d));\n"
+     "console.log(a.length @ \" \" @ b.length @ \" \" @ c.length);\n",
+     {"1 2 3 4 / 1 2 3 [undefined] / 1 2 [undefined] [undefined] / 7 8 9 [undefined]", "2 100 two"}},
     {"ShortArraysAreReturnedWithoutACall",
      "var a = [7]; var e = []; var calls = 0;\n"
      "function c(x, y) { calls++; return x <= y; }\n"

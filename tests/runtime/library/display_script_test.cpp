@@ -50,15 +50,18 @@ TEST_P(DisplayScriptTest, MembersRenderPositionsAndRefusals) {
   // Each run compiles a new file; the file number does not matter here.
   for (std::string& l : out) l = std::regex_replace(l, std::regex(" F:[0-9]+ "), " ");
   EXPECT_EQ(out, (Lines{"[undefined] [undefined]", "7", "8", "3 9 [undefined]", "1123 7 123", "1000", "18 18",
-                        "-2147483648", "Wr0004 L:16 wrong argument", "Wr0004 L:16 wrong argument",
-                        "[null] true", "Wr0004 L:17 wrong argument", "[undefined]",
-                        "Wr0004 L:18 wrong argument", "1 [undefined]", "Wr0004 L:19 wrong argument",
-                        "Wr0004 L:19 wrong argument", "Wr0004 L:19 wrong argument",
+                        "-2147483648", "Wr0004 L:16 wrong argument", "  wrong argument to Container.setParent",
+                        "Wr0004 L:16 wrong argument", "  wrong argument to Container.setParent", "[null] true",
+                        "Wr0004 L:17 wrong argument", "  wrong argument to new BoxShape", "[undefined]",
+                        "Wr0004 L:18 wrong argument", "  wrong argument to new TriangleShape", "1 [undefined]",
+                        "Wr0004 L:19 wrong argument", "  wrong argument to enlayer", "Wr0004 L:19 wrong argument",
+                        "  wrong argument to unlayer", "Wr0004 L:19 wrong argument",
+                        "  wrong argument to new Container",
                         "Wr0010 L:20 end_paint() was called without begin_paint()",
                         "Wr0003 L:21 construtor failed",
                         "Wr0009 L:21 recursive call of begin_paint()",
                         "Wr0010 L:22 end_paint() was called without begin_paint()",
-                        "Wr0004 L:22 wrong argument"}));
+                        "Wr0004 L:22 wrong argument", "  wrong argument to begin_direct_paint"}));
 }
 
 // Two threads build shapes and containers, move them between layers, drop

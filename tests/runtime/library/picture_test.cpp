@@ -61,12 +61,15 @@ TEST_P(PictureTest, ConstructorsAndMethodsRefuseWhatTheyCannotUse) {
       "p.setRota3(5); console.log(p.getRota3()); p.setRota3(s); console.log(p.getRota3().cx); p.delRota3(); console.log(p.getRota3());\n"
       "console.log(typeof load_picture(\"missing.png\")); load_picture(7);\n");
   for (std::string& l : out) l = std::regex_replace(l, std::regex(" F:[0-9]+ "), " ");
-  EXPECT_EQ(out, (Lines{"Wr0004 L:3 wrong argument", "Wr0004 L:3 wrong argument", "5 6 object [undefined]",
-                        "Wr0004 L:4 wrong argument", "Wr0004 L:4 wrong argument", "[undefined] [undefined] function",
-                        "Wr0004 L:5 wrong argument", "0 0 1.000000 1.000000 0.000000 false",
-                        "10 -3 2.000000 0.500000 1.250000 true", "Wr0004 L:9 wrong argument", "[null]", "10",
-                        "[null]", "Wr0005 L:11 failed to load resources",
-                        "  load_picture could not load: missing.png", "object", "Wr0004 L:11 wrong argument",
+  EXPECT_EQ(out, (Lines{"Wr0004 L:3 wrong argument", "  wrong argument to new PartPicture",
+                        "Wr0004 L:3 wrong argument", "  wrong argument to new FramerPicture", "5 6 object [undefined]",
+                        "Wr0004 L:4 wrong argument", "  wrong argument to new Sprite", "Wr0004 L:4 wrong argument",
+                        "  wrong argument to new Sprite", "[undefined] [undefined] function",
+                        "Wr0004 L:5 wrong argument", "  wrong argument to PartPicture.setRange",
+                        "0 0 1.000000 1.000000 0.000000 false", "10 -3 2.000000 0.500000 1.250000 true",
+                        "Wr0004 L:9 wrong argument", "  wrong argument to new Rota3", "[null]", "10", "[null]",
+                        "Wr0005 L:11 failed to load resources", "  load_picture could not load: missing.png",
+                        "object", "Wr0004 L:11 wrong argument", "  wrong argument to load_picture",
                         "Wr0005 L:11 failed to load resources"}));
 }
 

@@ -54,8 +54,10 @@ TEST_P(SoundObjectTest, ASoundThatDidNotLoadRefusesQuietly) {
       "var t = load_sound(12); console.log(typeof t @ \" \" @ t.getVolume());\n"));
   EXPECT_EQ(out, (Lines{"Wr0005 L:2 failed to load resources", "  load_sound could not load: missing.wav",
                         "127 127 false false -1", "255 0 0 127", "false",
-                        "true false 0 9", "Wr0004 L:8 wrong argument", "Wr0004 L:8 wrong argument", "-1 -1 -1",
-                        "Wr0004 L:10 wrong argument", "Wr0005 L:10 failed to load resources", "object 127"}));
+                        "true false 0 9", "Wr0004 L:8 wrong argument", "  wrong argument to play_sound",
+                        "Wr0004 L:8 wrong argument", "  wrong argument to stop_sound", "-1 -1 -1",
+                        "Wr0004 L:10 wrong argument", "  wrong argument to load_sound",
+                        "Wr0005 L:10 failed to load resources", "object 127"}));
 }
 
 // Loading, playing, moving and disposing again and again: every sound reports
