@@ -244,8 +244,12 @@ void makeFogPixelEntry(const FogPixelPlan* plan, ShaderEntry& e) {
   e.name = "d3d9_fogged_pixel";
   e.stage = ShaderStage::pixel;
   e.pixel = foggedPixel;
-  e.fast = FastPath::none;
-  e.fastUnread = 0;
+  // The specialised spans blend the fog themselves, after what the inner function does.
+  e.fast = plan->inner->fast;
+  e.fastUnread = plan->inner->fastUnread;
+  e.fastSaturates = plan->inner->fastSaturates;
+  e.fastSpecular = plan->inner->fastSpecular;
+  e.fastFogColour = plan->colour;
   e.data = plan;
 }
 
