@@ -56,6 +56,7 @@ void restoreSavedState(ShadowMapData* map, bool restoreTarget) {
     s.nearZ = map->savedNearZ;
     s.farZ = map->savedFarZ;
     GraphicsRender.userProjection = map->savedUserProjection;
+    SetTransformToViewport(&map->savedViewport);
     ApplyProjectionMatrix(&map->savedProjection);
 }
 
@@ -147,6 +148,23 @@ int SetShadowMapLightDirection(int handle, float x, float y, float z) {
     return 0;
 }
 
+int SetShadowMapSlot(int slot, int handle) {
+    if (slot < 0 || slot >= kShadowMapSlots) return -1;
+    ShadowMapData* map = handle == -1 ? nullptr : GetShadowMapData(handle);
+    if (handle != -1 && map == nullptr) return -1;
+    int& held = ShadowMapUse.slots[slot];
+    if (held == handle) return 0;
+    // What is queued was meant for the maps as they were.
+    Graphics_Hardware_FlushVertexBatch(0);
+    ShadowMapUse.boundCount += (handle != -1 ? 1 : 0) - (held != -1 ? 1 : 0);
+    held = handle;
+    GraphicsRender.settingsChanged = 1;
+    Graphics_Hardware_ShadowMap_RefreshSetting(map);
+    Graphics_Hardware_ShadowMap_RefreshVSParam();
+    Graphics_Hardware_ShadowMap_RefreshPSParam();
+    return 0;
+}
+
 int ShadowMap_DrawSetup(ShadowMapData* map) {
     if (map == nullptr) return -1;
     const int handle = map->header.Handle;
@@ -158,6 +176,7 @@ int ShadowMap_DrawSetup(ShadowMapData* map) {
     map->savedUp = s.cameraUp;
     map->savedView = s.view;
     map->savedProjection = s.projection;
+    map->savedViewport = s.viewport;
     map->savedUserProjection = GraphicsRender.userProjection;
     map->savedProjectionMode = s.projectionMode;
     map->savedFieldOfView = s.fieldOfView;
@@ -204,9 +223,13 @@ int ShadowMap_DrawSetup(ShadowMapData* map) {
     }
     ShadowMapUse.drawing = -1;
     ShadowMapUse.pending = handle;
-    Matrix4x4D view, projection;
+    Matrix4x4D view, projection, identity;
     toDouble(&view, map->view);
     toDouble(&projection, proj);
+    // The projection already ends in the map's clip space: no screen-centre viewport (which
+    // the new target brings) may fold into it.
+    CreateIdentityMatrixD(&identity);
+    SetTransformToViewport(&identity);
     SetTransformToView(&view);
     SetTransformToProjection(&projection);
     Graphics_Hardware_ShadowMap_RefreshVSParam();

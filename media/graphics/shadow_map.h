@@ -25,7 +25,7 @@ struct ShadowMapData {
     // The draw state from before the map became the target.
     RenderTargetSlot savedTargets[kMaxRenderTargets];
     Vector3D savedEye, savedTarget, savedUp;
-    Matrix4x4D savedView, savedProjection, savedUserProjection;
+    Matrix4x4D savedView, savedProjection, savedUserProjection, savedViewport;
     int32_t savedProjectionMode;
     double savedFieldOfView, savedNearZ, savedFarZ;
     void* data;
@@ -47,6 +47,9 @@ ShadowMapData* GetShadowMapData(int handle);
 // The light direction and the light-space basis built from it; -1 for a bad handle
 // or a direction of no length.
 int SetShadowMapLightDirection(int handle, float x, float y, float z);
+// Puts a map into one of the three slots that lit 3D draws compare their pixels with, or
+// empties the slot (handle -1). -1 for a slot outside 0..2 or a handle that is no map.
+int SetShadowMapSlot(int slot, int handle);
 // Makes the map the draw target with its light-space view and projection installed.
 int ShadowMap_DrawSetup(ShadowMapData* map);
 // Ends the pending drawing: restores the saved draw state and blurs the map by its

@@ -77,8 +77,16 @@ struct FastTarget {
   float fwidth = 0.0f, fheight = 0.0f;
   int alphaReference = 0;  // alpha bytes above it pass
   uint8_t unread = 0;      // the shader's fastUnread: diffuse channels left out of the product
+  // The shader's steps after the product (ShaderEntry::fastSaturates and the rest).
+  bool saturates = false, specular = false, fog = false;
+  float fogColour[3] = {};
   bool avx2 = false;       // the processor runs the eight-pixel spans
 };
+
+// Whether a specialised span reads varying k beyond colour 0 and the first pair.
+inline bool fastReads(const FastTarget& t, int k) {
+  return (t.specular && k >= shader::kColour1 && k < shader::kColour1 + 4) || (t.fog && k == shader::kExtra);
+}
 
 struct DrawContext {
   const ShaderEntry* ps = nullptr;

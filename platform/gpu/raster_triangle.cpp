@@ -238,8 +238,10 @@ struct TriangleSetup {
     plane(a.q, b.q, d.q, I.q0, I.qA, I.qB);
     if (!c.fast) plane(a.z, b.z, d.z, I.z0, I.zA, I.zB);  // the specialised spans test no depth
     for (int k = 0; k < I.n; ++k) {
-      // They read colour 0 and the first texture-coordinate pair only.
-      if (c.fast && k >= 4 && (k < shader::texcoord(0) || k >= shader::texcoord(1))) continue;
+      // They read colour 0 and the first texture-coordinate pair, and specular and fog
+      // where the shader adds them.
+      if (c.fast && k >= 4 && (k < shader::texcoord(0) || k >= shader::texcoord(1)) && !fastReads(c.fastTarget, k))
+        continue;
       if (I.perspective)
         plane(double(a.v[k]) * a.q, double(b.v[k]) * b.q, double(d.v[k]) * d.q, I.a0[k], I.aA[k], I.aB[k]);
       else plane(a.v[k], b.v[k], d.v[k], I.a0[k], I.aA[k], I.aB[k]);

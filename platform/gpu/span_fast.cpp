@@ -5,7 +5,9 @@
 // B8G8R8A8 target, under an alpha test of GREATER, GREATEREQUAL or ALWAYS. Each is one
 // template instance chosen once per draw; per pixel it does the same float operations, in
 // the same order, as the pixel function and the output merger, so the bytes are the same,
-// or whole-byte arithmetic shown to give those bytes (white or one constant colour).
+// or whole-byte arithmetic shown to give those bytes (white or one constant colour). The
+// lit and fogged 3D draws of the Direct3D 9 face take spans of their own that add the
+// specular colour and blend the fog per pixel, in the fixed stages' and the fog's order.
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -14,6 +16,7 @@
 #include "platform/gpu/span_bytes.h"
 #include "platform/gpu/span_colour.h"
 #include "platform/gpu/shaders/builtin_common.h"
+#include "platform/gpu/shaders/fixed_function.h"
 
 namespace plat::gpu {
 
@@ -438,6 +441,53 @@ void registerSpan(const DrawContext& c, const Interpolator& I, int y, int x0, in
 }
 #endif
 
+// The scalar spans' colour at (dx, dy): the vertex colour, or the texel times it, where an
+// unread channel is the texel's own (under perspective the diffuse fed as 1 may
+// interpolate to a hair less). f is the perspective factor there.
+template <Tex T, Layout L, bool IgnoreAlpha>
+inline Float4 productAt(const FastTarget& ft, const Interpolator& I, float dx, float dy, float f) {
+  constexpr int U = shader::texcoord(0);
+  Float4 col{varyingAt(I, 0, dx, dy, f), varyingAt(I, 1, dx, dy, f), varyingAt(I, 2, dx, dy, f),
+             varyingAt(I, 3, dx, dy, f)};
+  if constexpr (T != Tex::none) {
+    Float4 t = fetch<T, L>(ft, varyingAt(I, U, dx, dy, f), varyingAt(I, U + 1, dx, dy, f));
+    if constexpr (IgnoreAlpha) t[3] = 1.0f;
+    const bool colourUnread = (ft.unread & kFastColourUnread) != 0, alphaUnread = (ft.unread & kFastAlphaUnread) != 0;
+    for (int k = 0; k < 3; ++k) col[k] = colourUnread ? t[k] : t[k] * col[k];
+    col[3] = alphaUnread ? t[3] : t[3] * col[3];
+  }
+  return col;
+}
+
+// One pixel's colour at p: the built-in alpha test (GREATER), saturation, and the output
+// merger's blend term by term in its order.
+template <bool BgraTarget, Mode M>
+inline void storePixel(uint8_t* p, const Float4& col, int reference) {
+  constexpr int R = BgraTarget ? 2 : 0, B = BgraTarget ? 0 : 2;
+  if (!(int(unorm8(col[3])) > reference)) return;
+  Float4 s;
+  for (int k = 0; k < 4; ++k) s[k] = shader::saturate(col[k]);
+  if constexpr (M == Mode::off) {
+    p[R] = uint8_t(unorm8(s[0]));
+    p[1] = uint8_t(unorm8(s[1]));
+    p[B] = uint8_t(unorm8(s[2]));
+    p[3] = uint8_t(unorm8(s[3]));
+  } else {
+    const float d[4] = {kUnorm8[p[R]], kUnorm8[p[1]], kUnorm8[p[B]], kUnorm8[p[3]]};
+    float r[4];
+    for (int k = 0; k < 4; ++k) {
+      if constexpr (M == Mode::alpha) r[k] = s[k] * s[3] + d[k] * (1.0f - s[3]);
+      else if constexpr (M == Mode::add) r[k] = s[k] * s[3] + d[k] * 1.0f;
+      else if constexpr (M == Mode::subtract) r[k] = d[k] * 1.0f - s[k] * s[3];
+      else r[k] = s[k] * 0.0f + d[k] * s[k];
+    }
+    p[R] = uint8_t(unorm8(r[0]));
+    p[1] = uint8_t(unorm8(r[1]));
+    p[B] = uint8_t(unorm8(r[2]));
+    p[3] = uint8_t(unorm8(r[3]));
+  }
+}
+
 template <bool BgraTarget, Tex T, Layout L, bool IgnoreAlpha, Mode M>
 void span(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
   if constexpr (T == Tex::point) {
@@ -460,50 +510,97 @@ void span(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
   if (!I.perspective) return registerSpan<BgraTarget, T, L, IgnoreAlpha, M>(c, I, y, x0, x1);
 #endif
   const FastTarget& ft = c.fastTarget;
-  constexpr int R = BgraTarget ? 2 : 0, B = BgraTarget ? 0 : 2;
+  uint8_t* p = ft.base + size_t(y) * ft.pitch + size_t(x0) * 4;
+  const float dy = float(y) + 0.5f - I.y0;
+  for (int x = x0; x < x1; ++x, p += 4) {
+    const float dx = float(x) + 0.5f - I.x0;
+    storePixel<BgraTarget, M>(p, productAt<T, L, IgnoreAlpha>(ft, I, dx, dy, perspectiveFactor(I, dx, dy)),
+                              ft.alphaReference);
+  }
+}
+
+// Spans of a function that goes on after the product (ShaderEntry::fastSaturates and the
+// rest): the colour as the span above makes it, then those steps in the function's order.
+// Specular and fog vary per pixel, so no byte path serves them.
+#if defined(__SSE2__)
+// extraSpan without perspective: colour and specular each in one register, lane by lane the
+// scalar operations in their order; the alpha lane passes the colour steps untouched.
+template <bool BgraTarget, Tex T, Layout L, bool IgnoreAlpha, Mode M>
+void extraRegisterSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
+  const FastTarget& ft = c.fastTarget;
+  uint8_t* p = ft.base + size_t(y) * ft.pitch + size_t(x0) * 4;
+  const float dy = float(y) + 0.5f - I.y0;
+  constexpr int U = shader::texcoord(0), S = shader::kColour1, F = shader::kExtra;
+  const __m128 dyv = _mm_set1_ps(dy);
+  const __m128 a0 = _mm_loadu_ps(&I.a0[0]), aA = _mm_loadu_ps(&I.aA[0]), bdy = _mm_mul_ps(_mm_loadu_ps(&I.aB[0]), dyv);
+  const __m128 s0 = _mm_loadu_ps(&I.a0[S]), sA = _mm_loadu_ps(&I.aA[S]), sdy = _mm_mul_ps(_mm_loadu_ps(&I.aB[S]), dyv);
+  const float f0 = ft.fog ? I.a0[F] : 0.0f, fA = ft.fog ? I.aA[F] : 0.0f, fBdy = ft.fog ? I.aB[F] * dy : 0.0f;
+  const float u0 = I.a0[U], uA = I.aA[U], uBdy = I.aB[U] * dy, v0 = I.a0[U + 1], vA = I.aA[U + 1],
+              vBdy = I.aB[U + 1] * dy;
+  const int reference = ft.alphaReference;
+  const __m128 unread = _mm_castsi128_ps(_mm_setr_epi32(
+      ft.unread & kFastColourUnread ? -1 : 0, ft.unread & kFastColourUnread ? -1 : 0,
+      ft.unread & kFastColourUnread ? -1 : 0, ft.unread & kFastAlphaUnread ? -1 : 0));
+  const __m128 colourLanes = _mm_castsi128_ps(_mm_setr_epi32(-1, -1, -1, 0));
+  const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);
+  const __m128 fogColour = _mm_setr_ps(ft.fogColour[0], ft.fogColour[1], ft.fogColour[2], 0.0f);
+  auto colourOnly = [&](__m128 changed, __m128 kept) {
+    return _mm_or_ps(_mm_and_ps(colourLanes, changed), _mm_andnot_ps(colourLanes, kept));
+  };
+  auto saturate = [&](__m128 v) { return _mm_min_ps(_mm_max_ps(v, zero), one); };  // max gives 0 for NaN
+  for (int x = x0; x < x1; ++x, p += 4) {
+    const float dx = float(x) + 0.5f - I.x0;
+    const __m128 dxv = _mm_set1_ps(dx);
+    __m128 col = _mm_add_ps(_mm_add_ps(a0, _mm_mul_ps(aA, dxv)), bdy);
+    if constexpr (T != Tex::none) {
+      Float4 t = fetch<T, L>(ft, (u0 + uA * dx) + uBdy, (v0 + vA * dx) + vBdy);
+      if constexpr (IgnoreAlpha) t[3] = 1.0f;
+      const __m128 tv = _mm_loadu_ps(t.c);
+      col = _mm_or_ps(_mm_and_ps(unread, tv), _mm_andnot_ps(unread, _mm_mul_ps(tv, col)));
+    }
+    if (ft.saturates) col = colourOnly(saturate(col), col);
+    if (ft.specular)
+      col = colourOnly(saturate(_mm_add_ps(col, _mm_add_ps(_mm_add_ps(s0, _mm_mul_ps(sA, dxv)), sdy))), col);
+    if (ft.fog) {
+      const float g = shader::clamp01((f0 + fA * dx) + fBdy);
+      col = colourOnly(_mm_add_ps(_mm_mul_ps(col, _mm_set1_ps(g)), _mm_mul_ps(fogColour, _mm_set1_ps(1.0f - g))), col);
+    }
+    blendPixel<BgraTarget, M>(p, col, reference);
+  }
+}
+#endif
+
+template <bool BgraTarget, Tex T, Layout L, bool IgnoreAlpha, Mode M>
+void extraSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
+#if defined(__SSE2__)
+  if (!I.perspective) return extraRegisterSpan<BgraTarget, T, L, IgnoreAlpha, M>(c, I, y, x0, x1);
+#endif
+  const FastTarget& ft = c.fastTarget;
   uint8_t* p = ft.base + size_t(y) * ft.pitch + size_t(x0) * 4;
   const float dy = float(y) + 0.5f - I.y0;
   const int reference = ft.alphaReference;
-  constexpr int U = shader::texcoord(0);
-  const bool colourUnread = (ft.unread & kFastColourUnread) != 0, alphaUnread = (ft.unread & kFastAlphaUnread) != 0;
+  constexpr int S = shader::kColour1, F = shader::kExtra;
   for (int x = x0; x < x1; ++x, p += 4) {
     const float dx = float(x) + 0.5f - I.x0;
     const float f = perspectiveFactor(I, dx, dy);
-    Float4 col{varyingAt(I, 0, dx, dy, f), varyingAt(I, 1, dx, dy, f), varyingAt(I, 2, dx, dy, f),
-               varyingAt(I, 3, dx, dy, f)};
-    if constexpr (T != Tex::none) {
-      Float4 t = fetch<T, L>(ft, varyingAt(I, U, dx, dy, f), varyingAt(I, U + 1, dx, dy, f));
-      if constexpr (IgnoreAlpha) t[3] = 1.0f;
-      // An unread channel is the texel's own (under perspective the diffuse fed as 1 may
-      // interpolate to a hair less).
-      for (int k = 0; k < 3; ++k) col[k] = colourUnread ? t[k] : t[k] * col[k];
-      col[3] = alphaUnread ? t[3] : t[3] * col[3];
-    }
-    if (!(int(unorm8(col[3])) > reference)) continue;  // the built-in alpha test (GREATER)
-    Float4 s;
-    for (int k = 0; k < 4; ++k) s[k] = shader::saturate(col[k]);
-    if constexpr (M == Mode::off) {
-      p[R] = uint8_t(unorm8(s[0]));
-      p[1] = uint8_t(unorm8(s[1]));
-      p[B] = uint8_t(unorm8(s[2]));
-      p[3] = uint8_t(unorm8(s[3]));
-    } else {
-      const float d[4] = {kUnorm8[p[R]], kUnorm8[p[1]], kUnorm8[p[B]], kUnorm8[p[3]]};
-      float r[4];
-      // The output merger's factors and operation, term by term in its order.
-      for (int k = 0; k < 4; ++k) {
-        if constexpr (M == Mode::alpha) r[k] = s[k] * s[3] + d[k] * (1.0f - s[3]);
-        else if constexpr (M == Mode::add) r[k] = s[k] * s[3] + d[k] * 1.0f;
-        else if constexpr (M == Mode::subtract) r[k] = d[k] * 1.0f - s[k] * s[3];
-        else r[k] = s[k] * 0.0f + d[k] * s[k];
-      }
-      p[R] = uint8_t(unorm8(r[0]));
-      p[1] = uint8_t(unorm8(r[1]));
-      p[B] = uint8_t(unorm8(r[2]));
-      p[3] = uint8_t(unorm8(r[3]));
-    }
+    Float4 col = productAt<T, L, IgnoreAlpha>(ft, I, dx, dy, f);
+    if (ft.saturates)
+      for (int k = 0; k < 3; ++k) col[k] = shader::saturate(col[k]);
+    if (ft.specular)
+      for (int k = 0; k < 3; ++k) col[k] = shader::saturate(col[k] + varyingAt(I, S + k, dx, dy, f));
+    if (ft.fog) shader::applyFog(shader::clamp01(varyingAt(I, F, dx, dy, f)), ft.fogColour, col.c);
+    storePixel<BgraTarget, M>(p, col, reference);
   }
 }
+
+template <bool BgraTarget, Tex T, Layout L, bool IgnoreAlpha, Mode M>
+void extraPair(const DrawContext& c, const Interpolator& left, const Interpolator& right, int y, int x0, int xm,
+               int x1) {
+  extraSpan<BgraTarget, T, L, IgnoreAlpha, M>(c, left, y, x0, xm);
+  extraSpan<BgraTarget, T, L, IgnoreAlpha, M>(c, right, y, xm, x1);
+}
+
+bool noRect(const DrawContext&, const Interpolator&, const Interpolator&, int, int, int, int) { return false; }
 
 // Two triangles meeting in a row: pixels x0..xm-1 from `left`, xm..x1-1 from `right`.
 // Each pixel still takes its own triangle's planes; when both byte spans read one texture
@@ -579,39 +676,41 @@ struct FastSpans {
 };
 
 template <bool Bgra, Tex T, Layout L, bool IgnoreAlpha, Mode M>
-FastSpans spansOf() {
+FastSpans spansOf(bool extras) {
+  if (extras) return {extraSpan<Bgra, T, L, IgnoreAlpha, M>, extraPair<Bgra, T, L, IgnoreAlpha, M>, noRect};
   return {span<Bgra, T, L, IgnoreAlpha, M>, spanPair<Bgra, T, L, IgnoreAlpha, M>, spanRect<Bgra, T, L, IgnoreAlpha, M>};
 }
 
 template <bool Bgra, Tex T, Layout L, bool IgnoreAlpha>
-FastSpans pickMode(Mode m) {
+FastSpans pickMode(Mode m, bool x) {
   switch (m) {
-    case Mode::off: return spansOf<Bgra, T, L, IgnoreAlpha, Mode::off>();
-    case Mode::alpha: return spansOf<Bgra, T, L, IgnoreAlpha, Mode::alpha>();
-    case Mode::add: return spansOf<Bgra, T, L, IgnoreAlpha, Mode::add>();
-    case Mode::subtract: return spansOf<Bgra, T, L, IgnoreAlpha, Mode::subtract>();
-    case Mode::multiply: return spansOf<Bgra, T, L, IgnoreAlpha, Mode::multiply>();
+    case Mode::off: return spansOf<Bgra, T, L, IgnoreAlpha, Mode::off>(x);
+    case Mode::alpha: return spansOf<Bgra, T, L, IgnoreAlpha, Mode::alpha>(x);
+    case Mode::add: return spansOf<Bgra, T, L, IgnoreAlpha, Mode::add>(x);
+    case Mode::subtract: return spansOf<Bgra, T, L, IgnoreAlpha, Mode::subtract>(x);
+    case Mode::multiply: return spansOf<Bgra, T, L, IgnoreAlpha, Mode::multiply>(x);
   }
   return {};
 }
 
 template <bool Bgra, Tex T>
-FastSpans pickTexture(Layout l, bool ignoreAlpha, Mode m) {
-  if (T == Tex::none) return pickMode<Bgra, Tex::none, Layout::rgba, false>(m);
+FastSpans pickTexture(Layout l, bool ignoreAlpha, Mode m, bool x) {
+  if (T == Tex::none) return pickMode<Bgra, Tex::none, Layout::rgba, false>(m, x);
   switch (l) {
-    case Layout::rgba: return ignoreAlpha ? pickMode<Bgra, T, Layout::rgba, true>(m) : pickMode<Bgra, T, Layout::rgba, false>(m);
-    case Layout::bgra: return ignoreAlpha ? pickMode<Bgra, T, Layout::bgra, true>(m) : pickMode<Bgra, T, Layout::bgra, false>(m);
-    case Layout::bgrx: return ignoreAlpha ? pickMode<Bgra, T, Layout::bgrx, true>(m) : pickMode<Bgra, T, Layout::bgrx, false>(m);
+    case Layout::rgba: return ignoreAlpha ? pickMode<Bgra, T, Layout::rgba, true>(m, x) : pickMode<Bgra, T, Layout::rgba, false>(m, x);
+    case Layout::bgra: return ignoreAlpha ? pickMode<Bgra, T, Layout::bgra, true>(m, x) : pickMode<Bgra, T, Layout::bgra, false>(m, x);
+    case Layout::bgrx: return ignoreAlpha ? pickMode<Bgra, T, Layout::bgrx, true>(m, x) : pickMode<Bgra, T, Layout::bgrx, false>(m, x);
   }
   return {};
 }
 
+// x: the shader goes on after the product (the extra spans).
 template <bool Bgra>
-FastSpans pick(Tex t, Layout l, bool ignoreAlpha, Mode m) {
+FastSpans pick(Tex t, Layout l, bool ignoreAlpha, Mode m, bool x) {
   switch (t) {
-    case Tex::none: return pickTexture<Bgra, Tex::none>(l, ignoreAlpha, m);
-    case Tex::point: return pickTexture<Bgra, Tex::point>(l, ignoreAlpha, m);
-    case Tex::linear: return pickTexture<Bgra, Tex::linear>(l, ignoreAlpha, m);
+    case Tex::none: return pickTexture<Bgra, Tex::none>(l, ignoreAlpha, m, x);
+    case Tex::point: return pickTexture<Bgra, Tex::point>(l, ignoreAlpha, m, x);
+    case Tex::linear: return pickTexture<Bgra, Tex::linear>(l, ignoreAlpha, m, x);
   }
   return {};
 }
@@ -677,6 +776,9 @@ FastSpanFn chooseFastSpan(const DrawState& s, DrawContext& c) {
   if (!blendMode(s, mode)) return nullptr;
   const bool textured = kind != FastPath::flatColour;
   if (c.varyings < (textured ? shader::texcoord(1) : 4)) return nullptr;
+  const ShaderEntry& ps = *s.ps.shader;
+  if (ps.fastSpecular && c.varyings < shader::kColour1 + 4) return nullptr;
+  if (ps.fastFogColour != nullptr && c.varyings <= shader::kExtra) return nullptr;
 
   FastTarget ft;
   const int sub = target->subresource(0, 0);
@@ -713,12 +815,18 @@ FastSpanFn chooseFastSpan(const DrawState& s, DrawContext& c) {
     ft.fheight = float(ts.height);
     ft.unread = s.ps.shader->fastUnread;
   }
+  ft.saturates = ps.fastSaturates;
+  ft.specular = ps.fastSpecular;
+  ft.fog = ps.fastFogColour != nullptr;
+  for (int k = 0; k < 3 && ft.fog; ++k) ft.fogColour[k] = ps.fastFogColour[k];
   c.fastTarget = ft;
   const bool ignore = kind == FastPath::textureDiffuseNoAlpha;
-  const FastSpans f = tf == Format::B8G8R8A8 ? pick<true>(tex, layout, ignore, mode) : pick<false>(tex, layout, ignore, mode);
+  const bool extras = ft.specular || ft.fog;
+  const FastSpans f = tf == Format::B8G8R8A8 ? pick<true>(tex, layout, ignore, mode, extras)
+                                             : pick<false>(tex, layout, ignore, mode, extras);
   c.fastPair = f.pair;
   c.fastRect = f.rect;
-  c.fastSetup = tex == Tex::point ? setupColumns<false> : tex == Tex::linear ? setupColumns<true> : nullptr;
+  c.fastSetup = extras ? nullptr : tex == Tex::point ? setupColumns<false> : tex == Tex::linear ? setupColumns<true> : nullptr;
   return f.span;
 }
 

@@ -29,6 +29,7 @@ std::vector<NamedEntry> builtinFiles() {
       files.push_back({file, {Stage::pixel, name}});
     }
   files.push_back({"ps_mask_blend.pso", {Stage::pixel, "mask_ps"}});
+  files.push_back({"ps_shadowmap_depth.pso", {Stage::pixel, "sm3d_ps"}});
   // The file names go a, r, g, b; the bank numbers channels r 0, g 1, b 2, a 3.
   static const char kChannel[4] = {'a', 'r', 'g', 'b'};
   static const int kBankChannel[4] = {3, 0, 1, 2};

@@ -1,6 +1,6 @@
 // The Direct3D 11 3D shaders: the 3D package is expanded once, under its own lock, into
 // zero-filled tracked memory; a 3D draw picks its pair from the cache's lighting, lights,
-// fog, blend row and texture, and the objects are made on first use and kept.
+// shadow maps, fog, blend row and texture, and the objects are made on first use and kept.
 #include "media/graphics/d3d11/d3d11_shaders_3d.h"
 
 #include "media/base/decode.h"
@@ -8,7 +8,9 @@
 #include "media/base/memory.h"
 #include "media/base/thread.h"
 #include "media/graphics/render_state.h"
+#include "media/graphics/d3d11/d3d11_shadow_map.h"
 #include "media/graphics/shadow_map.h"
+#include "platform/gpu/shaders/shadow_compare.h"
 #include "tools/shaderpack/shader_packages.h"
 
 namespace ZaDod {
@@ -72,6 +74,18 @@ int lightSet() {
     return lightSetIndex(d, sp, p);
 }
 
+// The textures of the maps in the three shadow-map slots (null where a slot is empty or its
+// map has no texture yet); true when any is there.
+bool boundShadowMaps(ID3D11ShaderResourceView* views[kShadowMapSlots]) {
+    bool any = false;
+    for (int i = 0; i < kShadowMapSlots; ++i) {
+        const D3D11ShadowMapTexture* t = D3D11_ShadowMapTexture(GetShadowMapData(ShadowMapUse.slots[i]));
+        views[i] = t != nullptr ? t->view : nullptr;
+        any = any || views[i] != nullptr;
+    }
+    return any;
+}
+
 }  // namespace
 
 int Graphics_D3D11_ShaderCode_Load3DPackage() {
@@ -108,6 +122,8 @@ D3D11Selection3D Graphics_D3D11_Shader_Select3D() {
     if (GetShadowMapData(GraphicsDrawSettings.targets[0].handle) != nullptr) return {k3DShadowVS, k3DShadowPS};
     if (c.lighting) {
         const int set = lightSet();
+        ID3D11ShaderResourceView* maps[kShadowMapSlots];
+        if (set >= 0 && boundShadowMaps(maps)) return {k3DShadowedVS + fog, k3DShadowedPS + local};
         if (set >= 0) {
             const D3D11Shaders3D& s = D3D11ShaderSys3D;
             const int ppVertex = k3DPerPixelVS + fog;
@@ -138,6 +154,12 @@ int Graphics_D3D11_Shader_Normal3DDraw_Setup() {
         s.pixel[pick.pixel] = nullptr;
         LogAddTextUtf16(u"Graphics_D3D11_Shader_Normal3DDraw_Setup でピクセルシェーダーの作成に失敗しました\n");
         return 0;
+    }
+    // Shadowed lighting reads the maps of the slots.
+    if (pick.vertex >= k3DShadowedVS && pick.vertex < k3DShadowedPS) {
+        ID3D11ShaderResourceView* maps[kShadowMapSlots];
+        boundShadowMaps(maps);
+        Graphics_D3D11_DeviceState_SetPSShaderResources(shader::kShadowTextureSlot, kShadowMapSlots, maps);
     }
     if (c.vertexShader != s.vertex[pick.vertex]) Graphics_D3D11_DeviceState_SetVertexShader(s.vertex[pick.vertex], 0);
     if (c.pixelShader != s.pixel[pick.pixel]) Graphics_D3D11_DeviceState_SetPixelShader(s.pixel[pick.pixel], 0);

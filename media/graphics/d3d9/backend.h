@@ -245,6 +245,7 @@ struct D3D9Shaders {
     gpu::IDirect3DPixelShader9* mask;
     gpu::IDirect3DPixelShader9* maskChannel[4];  // a, r, g, b
     gpu::IDirect3DPixelShader9* maskChannelReverse[4];
+    gpu::IDirect3DPixelShader9* shadowDepth;  // 3D draws into a shadow map: the pixel's depth
     gpu::IDirect3DVertexDeclaration9* declarations[kD3D9VertexDeclarations];
 };
 extern D3D9Shaders D3D9ShaderSys;

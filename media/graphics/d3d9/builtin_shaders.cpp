@@ -71,6 +71,8 @@ bool makeBuiltins() {
         ok = ok && makeShader(name, &s.maskChannelReverse[c]) != Made::Failed;
     }
     if (!ok) LogAddTextUtf16(u"マスク処理用シェーダーオブジェクトの作成に失敗しました\n");
+    // Without it 3D draws into a shadow map write colours instead of depths.
+    if (ok && makeShader("ps_shadowmap_depth.pso", &s.shadowDepth) != Made::Ok) s.shadowDepth = nullptr;
     return ok;
 }
 
@@ -119,6 +121,7 @@ int Graphics_D3D9_Shader_ReleaseBuiltins() {
     release(s.mask);
     for (auto& shader : s.maskChannel) release(shader);
     for (auto& shader : s.maskChannelReverse) release(shader);
+    release(s.shadowDepth);
     return 0;
 }
 

@@ -86,9 +86,14 @@ struct D3D9ShadowMapTexture {
 const D3D9ShadowMapTexture* D3D9_ShadowMapTexture(const ShadowMapData* shadowMap);  // null before creation
 int Graphics_D3D9_ShadowMap_CreateTexture(ShadowMapData* shadowMap, int async);
 int Graphics_D3D9_RestoreShadowMaps();
+// The maps of the three slots on the samplers the face's lit fixed function reads them
+// from (none for other draws), and a texture taken off them before it is released.
+void D3D9_BindShadowMapSamplers(bool lit);
+void D3D9_UnbindShadowMapTexture(const gpu::IDirect3DTexture9* texture);
 // The first shader-constant registers (usage set 0) of the three shadow-map slots: four
 // vertex-shader float registers each, one pixel-shader float register each.
-constexpr int kD3D9ShadowMapVSRegister = 98;
-constexpr int kD3D9ShadowMapPSRegister = 80;
+// The Direct3D 9 face's fixed function reads the same registers for its shadow maps.
+constexpr int kD3D9ShadowMapVSRegister = int(gpu::kFixedShadowVSRegister);
+constexpr int kD3D9ShadowMapPSRegister = int(gpu::kFixedShadowPSRegister);
 
 }  // namespace ZaDod

@@ -26,6 +26,13 @@ D3DMATRIX toD3D(const Matrix4x4F& m) {
     return out;
 }
 
+// Render states the back end sets once and the state cache does not record: a new device
+// starts from the interface's defaults, so a re-created one needs them again as well.
+void sendUncachedStates() {
+    Direct3DDevice9_SetRenderState(D3DRS_NORMALIZENORMALS, 1);
+    Direct3DDevice9_SetRenderState(D3DRENDERSTATETYPE(d3d9rs::AMBIENTMATERIALSOURCE), 0);
+}
+
 }  // namespace
 
 int Graphics_D3D9_SetupDefaultDeviceState() {
@@ -46,13 +53,12 @@ int Graphics_D3D9_SetupDefaultDeviceState() {
             c.sampler[i][D3DSAMP_ADDRESSW] = uint32_t(r.textureAddressW[i]);
             c.sampler[i][D3DSAMP_MAXANISOTROPY] = 1;
         }
+        sendUncachedStates();
         const DWORD states[][2] = {{D3DRS_CULLMODE, D3DCULL_NONE},
                                    {D3DRS_LIGHTING, 1},
                                    {D3DRS_SHADEMODE, D3DSHADE_FLAT},
                                    {D3DRS_DITHERENABLE, 0},
                                    {D3DRS_SPECULARENABLE, 1},
-                                   {d3d9rs::AMBIENTMATERIALSOURCE, 0},
-                                   {D3DRS_NORMALIZENORMALS, 1},
                                    {D3DRS_FOGENABLE, 0},
                                    {d3d9rs::FOGVERTEXMODE, 0},
                                    {d3d9rs::FOGCOLOR, 0},
@@ -134,6 +140,7 @@ int Graphics_D3D9_ReapplyDeviceState() {
     if (!Direct3DDevice9_IsValid()) return -1;
     c.force = 1;
     Direct3DDevice9_SetRenderState(D3DRS_DITHERENABLE, 0);
+    sendUncachedStates();
     Graphics_D3D9_DeviceState_SetTexture(nullptr);
     D3D9Batch.pending = 0;
     Graphics_D3D9_DeviceState_SetBlendModeKey(c.blendMode, c.premultiplied, c.alphaChannel);
@@ -143,7 +150,8 @@ int Graphics_D3D9_ReapplyDeviceState() {
     Graphics_D3D9_DeviceState_SetTextureFilter(c.textureFilter >= 0 && c.textureFilter <= 2 ? c.textureFilter : 0);
     Graphics_D3D9_DeviceState_SetShadeMode(c.shadeMode);
     Graphics_D3D9_DeviceState_SetMaxAnisotropy(c.allAnisotropy > 0 ? c.allAnisotropy : 1, -1);
-    for (int i = 0; i < 8; ++i) {
+    // Every sampler, as the set-up made them: the ones past the fixed stages too.
+    for (int i = 0; i < kD3D9Samplers; ++i) {
         Graphics_D3D9_DeviceState_SetTextureAddressU(int(c.sampler[i][D3DSAMP_ADDRESSU]), i);
         Graphics_D3D9_DeviceState_SetTextureAddressV(int(c.sampler[i][D3DSAMP_ADDRESSV]), i);
         Graphics_D3D9_DeviceState_SetTextureAddressW(int(c.sampler[i][D3DSAMP_ADDRESSW]), i);

@@ -4,6 +4,7 @@
 
 #include "media/graphics/d3d9/d3d9_graph.h"
 #include "media/graphics/d3d9/d3d9_state.h"
+#include "media/graphics/d3d9/d3d9_upload.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hwdraw/hwdraw.h"
 #include "media/graphics/light.h"
@@ -101,7 +102,9 @@ void Graphics_D3D9_DrawPreparation(int key) {
     }
 
     if (r.fillMode >= 1 && r.fillMode <= 3) Graphics_D3D9_DeviceState_SetFillMode(r.fillMode);
-    Graphics_D3D9_DeviceState_SetFogEnable((key & 0x80) != 0 && s.fogEnable ? 1 : 0);
+    // A 3D draw into a shadow map writes depths: no fog blends into them.
+    const bool intoShadowMap = threeD && GetShadowMapData(s.targets[0].handle) != nullptr;
+    Graphics_D3D9_DeviceState_SetFogEnable((key & 0x80) != 0 && s.fogEnable && !intoShadowMap ? 1 : 0);
 
     // The blend key.
     const bool keepBlend = (key & 0x100) != 0;
@@ -169,6 +172,13 @@ void Graphics_D3D9_DrawPreparation(int key) {
                 Graphics_D3D9_DeviceState_SetTextureAddress(D3DTADDRESS_CLAMP, i);
             }
     }
+    // Shadow maps: a 3D draw into one writes each pixel's depth (the next preparation puts
+    // its blend's pixel stage back); lit 3D draws elsewhere read the slots' maps.
+    if (intoShadowMap && D3D9ShaderSys.shadowDepth != nullptr) {
+        Graphics_D3D9_DeviceState_SetPixelShader(D3D9ShaderSys.shadowDepth, 0);
+        c.keyChanged = 1;
+    }
+    D3D9_BindShadowMapSamplers(threeD && !intoShadowMap && (key & 0x200) != 0 && !s.lightingOff);
     D3D9Batch.lastKey = key;
 }
 

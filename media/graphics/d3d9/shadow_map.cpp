@@ -1,7 +1,8 @@
 // Direct3D 9 shadow maps: each map's float render-target texture, its surface and its depth
 // surface, made when the map is first drawn into, released with the handle or the device
-// and made again after a re-creation; and the matrices and depth parameters of the maps in
-// the three shadow-map slots, written into the shader-constant manager.
+// and made again after a re-creation; the matrices and depth parameters of the maps in
+// the three shadow-map slots, written into the shader-constant manager; and the slots'
+// textures on the samplers the lit fixed function reads.
 #include "media/graphics/shadow_map.h"
 
 #include <cstring>
@@ -11,6 +12,7 @@
 #include "media/graphics/d3d9/d3d9_upload.h"
 #include "media/graphics/hwdraw/hwdraw.h"
 #include "media/graphics/hwdraw/shadow_constants.h"
+#include "platform/gpu/shaders/shadow_compare.h"
 
 namespace ZaDod {
 namespace {
@@ -27,6 +29,7 @@ std::unordered_map<const ShadowMapData*, D3D9ShadowMapTexture>& table() {
 }
 
 void releaseObjects(D3D9ShadowMapTexture& t) {
+    D3D9_UnbindShadowMapTexture(t.texture);
     D3D9DeviceStateCache& c = D3D9State;
     for (auto& target : c.targets)
         if (target != nullptr && target == t.surface) target = nullptr;
@@ -84,6 +87,29 @@ int Graphics_D3D9_ShadowMap_ReleaseTexture(ShadowMapData* map) {
     releaseObjects(it->second);
     table().erase(it);
     return 0;
+}
+
+namespace {
+// What the shadow-map samplers hold, so that only changes reach the device.
+IDirect3DTexture9* samplerMaps[kShadowMapSlots] = {};
+}  // namespace
+
+void D3D9_BindShadowMapSamplers(bool lit) {
+    for (int i = 0; i < kShadowMapSlots; ++i) {
+        const D3D9ShadowMapTexture* t = lit ? D3D9_ShadowMapTexture(GetShadowMapData(ShadowMapUse.slots[i])) : nullptr;
+        IDirect3DTexture9* texture = t != nullptr ? t->texture : nullptr;
+        if (texture == samplerMaps[i]) continue;
+        Graphics_D3D9_FlushVertexBatch(0);
+        if (Direct3DDevice9_SetTexture(DWORD(shader::kShadowTextureSlot + i), texture) == D3D_OK) samplerMaps[i] = texture;
+    }
+}
+
+void D3D9_UnbindShadowMapTexture(const IDirect3DTexture9* texture) {
+    for (int i = 0; i < kShadowMapSlots; ++i) {
+        if (texture == nullptr || samplerMaps[i] != texture) continue;
+        if (Direct3DDevice9_IsValid()) Direct3DDevice9_SetTexture(DWORD(shader::kShadowTextureSlot + i), nullptr);
+        samplerMaps[i] = nullptr;
+    }
 }
 
 int Graphics_D3D9_RestoreShadowMaps() {

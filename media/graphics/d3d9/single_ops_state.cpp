@@ -9,6 +9,7 @@
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/light.h"
 #include "media/graphics/render_state.h"
+#include "media/graphics/shadow_map.h"
 
 namespace ZaDod {
 namespace {
@@ -40,6 +41,19 @@ Matrix4x4F product(const Matrix4x4F& a, const Matrix4x4F& b) {
         for (int j = 0; j < 4; ++j)
             for (int k = 0; k < 4; ++k) r.m[i][j] += a.m[i][k] * b.m[k][j];
     return r;
+}
+
+// Drawing into a shadow map, the projection takes back the half pixel this interface puts
+// between pixel centres and whole coordinates: each texel then holds the depth at its
+// centre, as the lit draws read it and as the Direct3D 11 back end's maps hold it.
+Matrix4x4F atTexelCentres(const Matrix4x4F& m) {
+    const ShadowMapData* map = GetShadowMapData(GraphicsDrawSettings.targets[0].handle);
+    if (map == nullptr || map->width <= 0 || map->height <= 0) return m;
+    Matrix4x4F shift{};
+    for (int i = 0; i < 4; ++i) shift.m[i][i] = 1.0f;
+    shift.m[3][0] = -1.0f / float(map->width);
+    shift.m[3][1] = 1.0f / float(map->height);
+    return product(m, shift);
 }
 
 }  // namespace
@@ -83,12 +97,12 @@ int Graphics_D3D9_SetDrawArea(int x1, int y1, int x2, int y2) {
     const plat::win::RECT scissor{x1, y1, x2, y2};
     Graphics_D3D9_DeviceState_SetScissorRect(&scissor);
     const DrawSettings& s = GraphicsDrawSettings;
-    return transformAndConstants(D3DTS_PROJECTION, product(s.projectionF, s.viewportF), 2);
+    return transformAndConstants(D3DTS_PROJECTION, atTexelCentres(product(s.projectionF, s.viewportF)), 2);
 }
 
 int Graphics_D3D9_SetTransformToProjection(const Matrix4x4F* matrix) {
     if (!Direct3DDevice9_IsValid() || matrix == nullptr) return -1;
-    return transformAndConstants(D3DTS_PROJECTION, *matrix, 2);
+    return transformAndConstants(D3DTS_PROJECTION, atTexelCentres(*matrix), 2);
 }
 
 int Graphics_D3D9_SetTransformToView(const Matrix4x4F* matrix) {

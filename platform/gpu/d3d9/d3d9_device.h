@@ -142,8 +142,9 @@ class Device final : public Com<IDirect3DDevice9Ex> {
   std::vector<uint8_t> expanded_;
   VertexPlan vertexPlan_;
   CombinerPlan combinerPlan_;
-  ShaderEntry vertexEntry_, pixelEntry_, fogEntry_;
+  ShaderEntry vertexEntry_, pixelEntry_, fogEntry_, shadowEntry_;
   FogPixelPlan fogPlan_;
+  ShadowPixelPlan shadowPlan_;
   // Programs bound by SetVertexShader / SetPixelShader, with their integer and bool registers.
   vm::StagePlan vsPlan_, psPlan_;
   ShaderEntry vsProgramEntry_, psProgramEntry_;

@@ -13,6 +13,7 @@
 #include "platform/gpu/d3d9/d3d9_switches.h"
 #include "platform/gpu/pipeline.h"
 #include "platform/gpu/shaders/fixed_function.h"
+#include "platform/gpu/shaders/shadow_compare.h"
 #include "platform/gpu/shaders/vm/program_entry.h"
 
 namespace plat::gpu::d3d9 {
@@ -166,6 +167,12 @@ struct VertexPlan {
   float power = 0.0f;
   float globalAmbient[3] = {0, 0, 0};
 
+  // Shadow maps (lit draws only): the slots in use, and the world matrix that gives the
+  // position their light spaces take.
+  bool shadows = false;
+  shader::ShadowSlot shadow[shader::kShadowMaps];
+  float world[4][4];
+
   // Fog: the factor goes to varying kExtra; pre-transformed vertices give their specular alpha.
   bool fog = false;
   int fogMode = 0;
@@ -186,6 +193,14 @@ struct FogPixelPlan {
   float colour[3] = {0, 0, 0};
 };
 void makeFogPixelEntry(const FogPixelPlan* plan, ShaderEntry& out);
+
+// Shadowed lighting before the pixel stage: the colours the wrapped function reads are
+// made from the lit parts and the maps' shadow factor.
+struct ShadowPixelPlan {
+  const ShaderEntry* inner = nullptr;
+  const VertexPlan* plan = nullptr;
+};
+void makeShadowPixelEntry(const ShadowPixelPlan* plan, ShaderEntry& out);
 
 // The texture-stage combiner (stage_combiner.cpp).
 struct StageArg {

@@ -316,6 +316,14 @@ HRESULT Device::drawList(D3DPRIMITIVETYPE type, UINT primitives, const void* dat
     p.minZ = viewport_.MinZ;
     p.maxZ = viewport_.MaxZ;
     planFixedFunction(*format, wv, lit, p);
+    // Shadow maps darken the light terms before the pixel stage reads its colours.
+    if (p.lit && p.shadows) {
+      shadowPlan_.inner = ps;
+      shadowPlan_.plan = &p;
+      makeShadowPixelEntry(&shadowPlan_, shadowEntry_);
+      ps = &shadowEntry_;
+      s.ps.shader = ps;
+    }
     // Fog is blended after the pixel stage, whichever function it is.
     if (p.fog) {
       fogPlan_.inner = ps;

@@ -97,6 +97,20 @@ void Device::planFixedFunction(const VertexFormat& format, const float worldView
     }
   }
 
+  // Shadow maps: the slots the registers switch on whose sampler holds a texture.
+  p.shadows = false;
+  for (int i = 0; i < shader::kShadowMaps && lit; ++i) {
+    shader::ShadowSlot& slot = p.shadow[i];
+    const float* params = psFloat_[kFixedShadowPSRegister + UINT(i)];
+    slot.bias = params[0];
+    slot.ramp = params[1];
+    slot.on = params[2] != 0.0f && textures_[shader::kShadowTextureSlot + i] != nullptr;
+    for (int r = 0; r < 4; ++r)
+      for (int k = 0; k < 4; ++k) slot.rows[r][k] = vsFloat_[kFixedShadowVSRegister + UINT(4 * i + r)][k];
+    p.shadows = p.shadows || slot.on;
+  }
+  std::memcpy(p.world, transforms_[D3DTS_WORLD].m, sizeof p.world);
+
   // Vertex fog: transformed vertices by the vertex mode at their eye-space depth,
   // pre-transformed ones by their specular alpha.
   p.fogMode = rs[D3DRS_FOGVERTEXMODE] <= D3DFOG_LINEAR ? int(rs[D3DRS_FOGVERTEXMODE]) : 0;

@@ -19,6 +19,15 @@ using WORD = std::uint16_t;
 using D3DCOLOR = DWORD;
 using HANDLE = void*;
 
+// This face's own fixed-function shadow maps (the interface has none): while lighting is
+// on, the slots whose pixel-shader float register kFixedShadowPSRegister + i holds a
+// non-zero z (its x the depth bias, y the width of the step to full shadow) and whose
+// sampler 13 + i has a one-channel float texture shadow the light terms, with the light
+// view-projection in vertex-shader float registers kFixedShadowVSRegister + 4 i, four rows
+// (the matrix transposed). A program bound in either stage reads those registers as its own.
+constexpr UINT kFixedShadowVSRegister = 98;
+constexpr UINT kFixedShadowPSRegister = 80;
+
 constexpr HRESULT D3D_OK = 0;
 constexpr HRESULT D3DERR_WRONGTEXTUREFORMAT = static_cast<HRESULT>(0x88760818u);
 constexpr HRESULT D3DERR_NOTAVAILABLE = static_cast<HRESULT>(0x8876086Au);

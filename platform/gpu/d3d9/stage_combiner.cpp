@@ -45,10 +45,11 @@ bool plainArg(const StageArg& a, uint8_t source) { return a.source == source && 
 
 // The single-stage sets the specialised spans equal: colour the texture or the texture
 // times diffuse, alpha the texture, the diffuse or their product. A channel taken from the
-// texture alone is the texture times a diffuse the spans leave out (unread).
+// texture alone is the texture times a diffuse the spans leave out (unread). Specular is
+// added by the spans as the plan adds it.
 FastPath fastPathOf(const CombinerPlan& p, uint8_t& unread) {
   unread = 0;
-  if (p.count != 1 || p.specular) return FastPath::none;
+  if (p.count != 1) return FastPath::none;
   const CompiledStage& s = p.stage[0];
   if (s.toTemp) return FastPath::none;
   auto selects = [](DWORD op, const StageArg* a, uint8_t source) {
@@ -134,6 +135,9 @@ void compileCombiner(const StageStates& s, CombinerPlan& plan, ShaderEntry& entr
   entry.pixel = combinerPixel;
   entry.data = &plan;
   entry.fast = fastPathOf(plan, entry.fastUnread);
+  entry.fastSaturates = true;  // every stage saturates its result
+  entry.fastSpecular = plan.specular;
+  entry.fastFogColour = nullptr;
 }
 
 bool combinerPixel(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {

@@ -3,6 +3,7 @@
 // through world x view x projection. Both are moved by half a pixel, because this
 // interface puts pixel centres on whole coordinates and the core puts them on halves.
 #include <cmath>
+#include <cstring>
 
 #include "platform/gpu/d3d9/d3d9_internal.h"
 
@@ -21,6 +22,9 @@ inline const float* sourceColour(int source, const float* material, const Float4
   return material;
 }
 
+// Lights the vertex into colours 0 and 1; under shadow maps into its parts instead (base
+// and specular terms in the colours, the diffuse light terms beside them, each map's
+// clip-space position after those), for the shadowed pixel to finish.
 void lightFixed(const VertexPlan& p, const Float4& pos, const Float4& normal, const Float4& diffuse,
                 const Float4& specular, float view[3], VertexOut& out) {
   float n[3] = {0.0f, 0.0f, 0.0f};
@@ -40,9 +44,20 @@ void lightFixed(const VertexPlan& p, const Float4& pos, const Float4& normal, co
   for (int k = 0; k < 4; ++k) s.diffuse[k] = d[k], s.specular[k] = sp[k];
   for (int k = 0; k < 3; ++k) s.ambient[k] = a[k], s.emissive[k] = e[k];
   s.power = p.power;
-  (void)pos;
-  shader::lightVertex(p.lights, p.lightCount, s, p.globalAmbient, view, n, p.specularOn, &out.v[shader::kColour0],
-                      &out.v[shader::kColour1]);
+  if (!p.shadows) {
+    shader::lightVertex(p.lights, p.lightCount, s, p.globalAmbient, view, n, p.specularOn, &out.v[shader::kColour0],
+                        &out.v[shader::kColour1]);
+    return;
+  }
+  float parts[3];
+  shader::lightVertexParts(p.lights, p.lightCount, s, p.globalAmbient, view, n, p.specularOn, &out.v[shader::kColour0],
+                           &out.v[shader::kShadowLightAt], parts);
+  for (int k = 0; k < 3; ++k) out.v[shader::kColour1 + k] = parts[k];
+  out.v[shader::kColour1 + 3] = s.specular[3];
+  float world[3];
+  for (int k = 0; k < 3; ++k)
+    world[k] = pos[0] * p.world[0][k] + pos[1] * p.world[1][k] + pos[2] * p.world[2][k] + p.world[3][k];
+  for (int i = 0; i < shader::kShadowMaps; ++i) shader::shadowClip(p.shadow[i], world, &out.v[shader::kShadowClipAt + 4 * i]);
 }
 
 // Texture coordinates of set t through its transform: a set of n components is read as
@@ -97,7 +112,7 @@ void fixedVertex(const VertexIn& in, const ShaderEnv&, const ShaderEntry& self, 
   const Float4& specular = p.specular ? in.in[at++] : kNone;
   if (p.lit) {
     lightFixed(p, pos, in.in[normalAt], diffuse, specular, view, out);
-    for (int k = 0; k < 4; ++k)
+    for (int k = 0; k < 4 && !p.shadows; ++k)
       if (p.whiteDiffuse & (k < 3 ? kFastColourUnread : kFastAlphaUnread)) out.v[shader::kColour0 + k] = 1.0f;
   } else {
     for (int k = 0; k < 4; ++k) {
@@ -117,6 +132,22 @@ void fixedVertex(const VertexIn& in, const ShaderEnv&, const ShaderEntry& self, 
     out.v[shader::texcoord(t)] = u;
     out.v[shader::texcoord(t) + 1] = v;
   }
+}
+
+bool shadowedPixel(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
+  const ShadowPixelPlan& p = *static_cast<const ShadowPixelPlan*>(self.data);
+  const View* maps[shader::kShadowMaps];
+  for (int i = 0; i < shader::kShadowMaps; ++i) maps[i] = env.view(shader::kShadowTextureSlot + i);
+  const float shadow = shader::shadowFactor(maps, p.plan->shadow, &in.v[shader::kShadowClipAt]);
+  float v[shader::kVaryingCount];
+  std::memcpy(v, in.v, sizeof v);
+  const float base[4] = {v[shader::kColour0], v[shader::kColour0 + 1], v[shader::kColour0 + 2], v[shader::kColour0 + 3]};
+  const float specular[3] = {v[shader::kColour1], v[shader::kColour1 + 1], v[shader::kColour1 + 2]};
+  shader::shadowedColours(base, &in.v[shader::kShadowLightAt], specular, v[shader::kColour1 + 3], shadow,
+                          &v[shader::kColour0], &v[shader::kColour1]);
+  PixelIn lit = in;
+  lit.v = v;
+  return p.inner->pixel(lit, env, *p.inner, out);
 }
 
 bool foggedPixel(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
@@ -237,15 +268,32 @@ void makeVertexEntry(const VertexFormat& f, const VertexPlan* plan, ShaderEntry&
   if (plan->diffuse) e.inputs.push_back({Semantic::colour, 0});
   if (plan->specular) e.inputs.push_back({Semantic::colour, 1});
   for (int t = 0; t < plan->pairs; ++t) e.inputs.push_back({Semantic::texcoord, uint8_t(t)});
-  e.varyings = plan->fog ? shader::kExtra + 4 : shader::texcoord(f.pairs > 0 ? f.pairs : 1);
+  e.varyings = plan->lit && plan->shadows ? shader::kShadowVaryings
+               : plan->fog                  ? shader::kExtra + 4
+                                            : shader::texcoord(f.pairs > 0 ? f.pairs : 1);
+}
+
+void makeShadowPixelEntry(const ShadowPixelPlan* plan, ShaderEntry& e) {
+  e.name = "d3d9_shadowed_pixel";
+  e.stage = ShaderStage::pixel;
+  e.pixel = shadowedPixel;
+  e.fast = FastPath::none;
+  e.fastUnread = 0;
+  e.fastSaturates = e.fastSpecular = false;
+  e.fastFogColour = nullptr;
+  e.data = plan;
 }
 
 void makeFogPixelEntry(const FogPixelPlan* plan, ShaderEntry& e) {
   e.name = "d3d9_fogged_pixel";
   e.stage = ShaderStage::pixel;
   e.pixel = foggedPixel;
-  e.fast = FastPath::none;
-  e.fastUnread = 0;
+  // The specialised spans blend the fog themselves, after what the inner function does.
+  e.fast = plan->inner->fast;
+  e.fastUnread = plan->inner->fastUnread;
+  e.fastSaturates = plan->inner->fastSaturates;
+  e.fastSpecular = plan->inner->fastSpecular;
+  e.fastFogColour = plan->colour;
   e.data = plan;
 }
 

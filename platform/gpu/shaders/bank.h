@@ -91,6 +91,13 @@ struct ShaderEntry {
   // With a textured FastPath: the diffuse channels the function does not read (the vertex
   // stage feeds them as 1 and the spans leave them out of the product).
   uint8_t fastUnread = 0;
+  // With a FastPath, what the function does after the product, in this order: saturate
+  // the colour, add the specular colour (colour 1) and saturate again, blend toward
+  // `fastFogColour` (red, green, blue) by the fog factor in varying kExtra, as the
+  // Direct3D 9 face's fixed stages and its fog do.
+  bool fastSaturates = false;
+  bool fastSpecular = false;
+  const float* fastFogColour = nullptr;
   const void* data = nullptr;  // entries a face builds per draw: the plan their function reads
 };
 

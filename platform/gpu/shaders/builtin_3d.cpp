@@ -2,11 +2,13 @@
 // position through world, view and projection, colours and coordinates passed through),
 // and the shaders of the 3D package for format 5: unlit, lit per vertex and lit per
 // pixel, each with vertex fog, the texture-coordinate transform and the pixel kinds of
-// the blend rows; and the shadow-map pair, which writes depth. Lighting and fog use the
-// arithmetic the Direct3D 9 face uses (fixed_function.h).
+// the blend rows; the shadow-map pair, which writes depth; and the lit pair that shadow
+// maps darken. Lighting, fog and the shadow comparison use the arithmetic the Direct3D 9
+// face uses (fixed_function.h, shadow_compare.h).
 #include "platform/gpu/shaders/builtin_common.h"
 #include "platform/gpu/shaders/fixed_function.h"
 #include "platform/gpu/shaders/package3d.h"
+#include "platform/gpu/shaders/shadow_compare.h"
 
 namespace plat::gpu {
 
@@ -110,11 +112,13 @@ FixedSurface surfaceOf(const ShaderEnv& vsEnv, bool vertexFlags, const ShaderEnv
 // Position, normal and fog shared by the 3D vertex functions. Returns the view-space
 // position and the unit view-space normal.
 void transform3D(const VertexIn& in, const ShaderEnv& env, int fogMode, VertexOut& out, float view[3],
-                 float normal[3]) {
+                 float normal[3], float worldOut[3] = nullptr) {
   const Float4 world = applyRows(env, kVsWorld, 3, Float4{in.in[0][0], in.in[0][1], in.in[0][2], 1.0f});
   const Float4 v = applyRows(env, kVsView, 3, world);
   out.pos = applyRows(env, kVsProjection, 4, v);
   for (int k = 0; k < 3; ++k) view[k] = v[k];
+  if (worldOut != nullptr)
+    for (int k = 0; k < 3; ++k) worldOut[k] = world[k];
   const Float4 nw = applyRows(env, kVsWorld, 3, Float4{in.in[1][0], in.in[1][1], in.in[1][2], 0.0f});
   const Float4 nv = applyRows(env, kVsView, 3, Float4{nw[0], nw[1], nw[2], 0.0f});
   const float l = std::sqrt(nv[0] * nv[0] + nv[1] * nv[1] + nv[2] * nv[2]);
@@ -222,18 +226,62 @@ bool pixelPerPixel3D(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&
   return finish3D(in, env, self, dl, sl, out);
 }
 
-// The shadow-map pair: position as usual, depth out as the colour.
+// Lit per vertex under shadow maps: the light terms stay apart from the emissive and
+// ambient ones, and each map's clip-space position goes along, for the pixel to shadow.
+// param: fog mode.
+void vertexShadowed3D(const VertexIn& in, const ShaderEnv& env, const ShaderEntry& self, VertexOut& out) {
+  float view[3], normal[3], world[3];
+  transform3D(in, env, self.param[0], out, view, normal, world);
+  FixedLight lights[kCommonLights];
+  const int n = readLights(env, lights);
+  const FixedSurface s = surfaceOf(env, true, env, in.in[2].c, in.in[3].c);
+  static const float kNoGlobal[3] = {0.0f, 0.0f, 0.0f};
+  float base[4], light[3], specular[3];
+  lightVertexParts(lights, n, s, kNoGlobal, view, normal, specularOn(env), base, light, specular);
+  for (int k = 0; k < 3; ++k) {
+    out.v[kColour1 + k] = specular[k];
+    out.v[kShadowLightAt + k] = light[k];
+  }
+  for (int k = 0; k < 4; ++k) out.v[kColour0 + k] = base[k];
+  out.v[kColour1 + 3] = s.specular[3];
+  for (int i = 0; i < kShadowMaps; ++i) {
+    ShadowSlot slot{};
+    for (int r = 0; r < 4; ++r) {
+      const Float4 row = env.reg(kVsShadowSlot, 4 * i + r);
+      for (int k = 0; k < 4; ++k) slot.rows[r][k] = row[k];
+    }
+    shadowClip(slot, world, &out.v[kShadowClipAt + 4 * i]);
+  }
+}
+
+bool pixelShadowed3D(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
+  ShadowSlot slots[kShadowMaps];
+  const View* maps[kShadowMaps];
+  for (int i = 0; i < kShadowMaps; ++i) {
+    const Float4 p = env.reg(kPsShadowSlot, i);
+    slots[i].bias = p[0];
+    slots[i].ramp = p[1];
+    slots[i].on = p[2] != 0.0f;
+    maps[i] = env.view(kShadowTextureSlot + i);
+  }
+  const float shadow = shadowFactor(maps, slots, &in.v[kShadowClipAt]);
+  const float base[4] = {in.v[kColour0], in.v[kColour0 + 1], in.v[kColour0 + 2], in.v[kColour0 + 3]};
+  const float specular[3] = {in.v[kColour1], in.v[kColour1 + 1], in.v[kColour1 + 2]};
+  Float4 d, s;
+  shadowedColours(base, &in.v[kShadowLightAt], specular, in.v[kColour1 + 3], shadow, &d[0], &s[0]);
+  return finish3D(in, env, self, d, s, out);
+}
+
+// The shadow-map pair: position as usual, the pixel's depth out as the colour.
 void vertexShadow3D(const VertexIn& in, const ShaderEnv& env, const ShaderEntry&, VertexOut& out) {
   const Float4 world = applyRows(env, kVsWorld, 3, Float4{in.in[0][0], in.in[0][1], in.in[0][2], 1.0f});
   out.pos = applyRows(env, kVsProjection, 4, applyRows(env, kVsView, 3, world));
-  out.v[kExtra] = out.pos[2];
-  out.v[kExtra + 1] = out.pos[3];
 }
 
+// The depth is the rasteriser's own, so the Direct3D 9 face's fixed-function vertices
+// write the same maps as the 3D package's.
 bool pixelShadow3D(const PixelIn& in, const ShaderEnv&, const ShaderEntry&, Float4& out) {
-  const float w = in.v[kExtra + 1];
-  const float z = w != 0.0f ? in.v[kExtra] / w : in.v[kExtra];
-  out = Float4{z, z, z, 1.0f};
+  out = Float4{in.z, in.z, in.z, 1.0f};
   return true;
 }
 
@@ -278,7 +326,7 @@ void addBuiltin3D(std::vector<ShaderEntry>& bank) {
     } else if (i < k3DShadowVS) {
       bank.push_back(vertex3D(name, vertexPerPixel3D, {i - k3DPerPixelVS}, kExtra + 12));
     } else if (i == k3DShadowVS) {
-      bank.push_back(vertex3D(name, vertexShadow3D, {}, kExtra + 4));
+      bank.push_back(vertex3D(name, vertexShadow3D, {}, 0));
     } else if (i < k3DPerPixelPS) {
       const int set = (i - k3DLitVS) / 4, fog = (i - k3DLitVS) % 4;
       bank.push_back(vertex3D(name, vertexLit3D,
@@ -288,8 +336,14 @@ void addBuiltin3D(std::vector<ShaderEntry>& bank) {
       const int local = i < k3DLitPS ? i - k3DPerPixelPS : i < k3DUnlitPS ? i - k3DLitPS : i - k3DUnlitPS;
       const int kind = (local / kPackage3DTextures) % kPackage3DKinds, tex = local % kPackage3DTextures;
       bank.push_back(pixelEntry(name.c_str(), i < k3DLitPS ? pixelPerPixel3D : pixelVertexLit3D, {kind, tex}));
-    } else {
+    } else if (i == k3DShadowPS) {
       bank.push_back(pixelEntry(name.c_str(), pixelShadow3D, {}));
+    } else if (i < k3DShadowedPS) {
+      bank.push_back(vertex3D(name, vertexShadowed3D, {i - k3DShadowedVS}, kShadowVaryings));
+    } else {
+      const int local = i - k3DShadowedPS;
+      bank.push_back(pixelEntry(name.c_str(), pixelShadowed3D,
+                                {(local / kPackage3DTextures) % kPackage3DKinds, local % kPackage3DTextures}));
     }
   }
 }

@@ -36,6 +36,10 @@ inline constexpr int kCommonFog = 736;        // end / (end - start), -1 / (end 
 inline constexpr int kCommonFogColour = 752;  // r, g, b, 1
 inline constexpr int kVsDiffuseSource = 240, kVsSpecularSource = 244, kVsPerVertex = 248, kVsSpecularOn = 252;
 inline constexpr int kVsExtraSlot = 2;
+// Shadow maps: slot i's light view-projection rows at vertex slot 3, byte 64 i; its depth
+// bias, step width and in-use flag at pixel slot 2, byte 16 i.
+inline constexpr int kVsShadowSlot = 3;
+inline constexpr int kPsShadowSlot = 2;
 inline constexpr int kVsTexTransform = 192;  // two registers: u' and v' from (u, v, 1, 0)
 
 inline constexpr int kPsBaseSlot = 0;

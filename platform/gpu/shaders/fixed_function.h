@@ -49,14 +49,16 @@ inline void spotTerms(float theta, float phi, float& cosHalfPhi, float& invCone)
   invCone = 1.0f / leastDifference(cosTheta, cosHalfPhi);
 }
 
-// Lights one vertex at view-space position p with unit normal n (a zero normal lights
-// only ambient and emissive). Diffuse: emissive + ambient x (global + sum of light
-// ambients) + sum of diffuse x light diffuse x N.L; specular: sum of specular x light
-// specular x (N.H)^power, with H the half vector toward the eye; every light term
-// scaled by its attenuation and spot factor. Results are clamped to 0..1.
-inline void lightVertex(const FixedLight* lights, int count, const FixedSurface& s, const float globalAmbient[3],
-                        const float p[3], const float n[3], bool specularOn, float outDiffuse[4],
-                        float outSpecular[4]) {
+// The lighting of one vertex at view-space position p with unit normal n. Diffuse:
+// emissive + ambient x (global + sum of light ambients) + sum of diffuse x light diffuse
+// x N.L; specular: sum of specular x light specular x (N.H)^power, with H the half vector
+// toward the eye; every light term scaled by its attenuation and spot factor. Here in
+// three parts, unclamped: `base` the emissive and ambient terms (and the diffuse alpha),
+// `light` the diffuse light terms, `specular` the specular terms (0 without specular). A
+// shadow scales the last two before they are summed and clamped.
+inline void lightVertexParts(const FixedLight* lights, int count, const FixedSurface& s, const float globalAmbient[3],
+                             const float p[3], const float n[3], bool specularOn, float base[4], float light[3],
+                             float specular[3]) {
   float amb[3] = {globalAmbient[0], globalAmbient[1], globalAmbient[2]};
   float dif[3] = {0.0f, 0.0f, 0.0f}, spe[3] = {0.0f, 0.0f, 0.0f};
   // The eye direction for the half vector (the viewer is local).
@@ -101,10 +103,38 @@ inline void lightVertex(const FixedLight* lights, int count, const FixedSurface&
     spe[0] += L.specular[0] * fs, spe[1] += L.specular[1] * fs, spe[2] += L.specular[2] * fs;
   }
   for (int k = 0; k < 3; ++k) {
-    outDiffuse[k] = clamp01(s.emissive[k] + s.ambient[k] * amb[k] + s.diffuse[k] * dif[k]);
-    outSpecular[k] = specularOn ? clamp01(s.specular[k] * spe[k]) : 0.0f;
+    base[k] = s.emissive[k] + s.ambient[k] * amb[k];
+    light[k] = s.diffuse[k] * dif[k];
+    specular[k] = specularOn ? s.specular[k] * spe[k] : 0.0f;
   }
-  outDiffuse[3] = clamp01(s.diffuse[3]);
+  base[3] = clamp01(s.diffuse[3]);
+}
+
+// The lit colours of a vertex (or a pixel) whose light terms a shadow factor in 0..1
+// scales (1 unshadowed): diffuse = base + shadow x light, specular = shadow x specular,
+// each clamped to 0..1; the alphas are the surface's.
+inline void shadowedColours(const float base[4], const float light[3], const float specular[3], float specularAlpha,
+                            float shadow, float outDiffuse[4], float outSpecular[4]) {
+  for (int k = 0; k < 3; ++k) {
+    outDiffuse[k] = clamp01(base[k] + shadow * light[k]);
+    outSpecular[k] = clamp01(shadow * specular[k]);
+  }
+  outDiffuse[3] = base[3];
+  outSpecular[3] = clamp01(specularAlpha);
+}
+
+// Lights one vertex at view-space position p with unit normal n (a zero normal lights
+// only ambient and emissive): the parts above summed, unshadowed.
+inline void lightVertex(const FixedLight* lights, int count, const FixedSurface& s, const float globalAmbient[3],
+                        const float p[3], const float n[3], bool specularOn, float outDiffuse[4],
+                        float outSpecular[4]) {
+  float base[4], light[3], specular[3];
+  lightVertexParts(lights, count, s, globalAmbient, p, n, specularOn, base, light, specular);
+  for (int k = 0; k < 3; ++k) {
+    outDiffuse[k] = clamp01(base[k] + light[k]);
+    outSpecular[k] = specularOn ? clamp01(specular[k]) : 0.0f;
+  }
+  outDiffuse[3] = base[3];
   outSpecular[3] = clamp01(s.specular[3]);
 }
 

@@ -27,7 +27,11 @@ inline constexpr int k3DPerPixelPS = k3DLitVS + 4 * kPackage3DLightSets;
 inline constexpr int k3DLitPS = k3DPerPixelPS + kPackage3DLightSets * kPackage3DKinds * kPackage3DTextures;
 inline constexpr int k3DUnlitPS = k3DLitPS + kPackage3DKinds * kPackage3DTextures;
 inline constexpr int k3DShadowPS = k3DUnlitPS + kPackage3DKinds * kPackage3DTextures;
-static_assert(k3DShadowPS < kPackage3DEntries);
+// Lit per vertex under shadow maps: the vertex pair keeps its light terms apart for the
+// pixel to shadow (any light set: the lights come from the common buffer).
+inline constexpr int k3DShadowedVS = k3DShadowPS + 1;
+inline constexpr int k3DShadowedPS = k3DShadowedVS + 4;
+static_assert(k3DShadowedPS + kPackage3DKinds * kPackage3DTextures <= kPackage3DEntries);
 
 // Calls f(set number, directional, spot, point) for every light set, in package order:
 // by the number of lights, then more directional first, then more spot.
@@ -78,6 +82,9 @@ inline std::vector<Package3DEntry> package3DLayout() {
     for (int kind = 0; kind < kPackage3DKinds; ++kind)
       for (int tex = 0; tex < kPackage3DTextures; ++tex) out.push_back({ps, group + suffix(kind, tex)});
   out.push_back({ps, "sm3d_ps"});
+  for (int fog = 0; fog < 4; ++fog) out.push_back({vs, "sl3d_vs_f" + std::to_string(fog)});
+  for (int kind = 0; kind < kPackage3DKinds; ++kind)
+    for (int tex = 0; tex < kPackage3DTextures; ++tex) out.push_back({ps, "sl3d_ps" + suffix(kind, tex)});
   // The rest are reserved and empty.
   out.resize(size_t(kPackage3DEntries), Package3DEntry{ps, ""});
   return out;

@@ -244,6 +244,9 @@ void makeProgramEntry(StagePlan& plan, ShaderEntry& e) {
   e.data = &plan;
   e.fast = FastPath::none;
   e.fastUnread = 0;
+  e.fastSaturates = false;
+  e.fastSpecular = false;
+  e.fastFogColour = nullptr;
   e.inputs.clear();
   e.varyings = 0;
   plan.pixelInputs.clear();

@@ -1,8 +1,9 @@
 // One lit, fogged, textured 3D mesh drawn through both back ends: Direct3D 9's fixed
 // function (the draw preparation with a 3D key, FVF 0x2D2) and Direct3D 11's 3D shaders
-// (the common vertex buffer with format 5) agree on every pixel, before and after a device
-// re-creation (Direct3D 9 within one step); a head-on quad shows the lighting and fog formula's colours on both; and
-// start = end fog with a theta = phi spot gives only its two colours.
+// (the common vertex buffer with format 5) agree on every pixel, and each draws the same
+// pixels before and after a device re-creation; a head-on quad shows the lighting and fog
+// formula's colours on both; and start = end fog with a theta = phi spot gives only its
+// two colours.
 #include <cmath>
 #include <vector>
 
@@ -16,6 +17,8 @@
 #include "media/graphics/graph_load.h"
 #include "media/graphics/light.h"
 #include "media/graphics/render_settings.h"
+#include "media/graphics/shadow_map.h"
+#include "tests/media/graphics/shadow_cases.h"
 
 namespace d3d11test {
 namespace {
@@ -170,8 +173,9 @@ int makeTexture() {
   return h;
 }
 
-// The lit scene of the parity check: a directional and a point light with specular.
-std::vector<uint32_t> litScene(bool recreate) {
+// The lit scene of the parity check: a directional and a point light with specular; the
+// texture graph made for it.
+int litSceneSettings() {
   sceneSettings();
   SetUseSpecular(1);
   GraphicsRender.material = MaterialParam{{0.9f, 0.9f, 0.9f, 1}, {0.3f, 0.3f, 0.3f, 1}, {0.5f, 0.5f, 0.5f, 0}, {0, 0, 0, 0}, 8.0f};
@@ -181,11 +185,19 @@ std::vector<uint32_t> litScene(bool recreate) {
   const float pos[3] = {1.0f, 1.0f, 1.0f}, cool[3] = {0.2f, 0.3f, 0.9f};
   addLight(kLightDirectional, dir, none, warm);
   addLight(kLightPoint, none, pos, cool);
-  const int tex = makeTexture();
-  if (recreate) Graphics_Hardware_RecreateDevice(1, 640, 480, 32, 60);
+  return makeTexture();
+}
+
+std::vector<uint32_t> drawLitScene(int texture) {
   clearScreen(0, 0, 0);
-  drawMesh3D(mesh(32), tex);
+  drawMesh3D(mesh(32), texture);
   return litFrame();
+}
+
+std::vector<uint32_t> litScene(bool recreate) {
+  const int texture = litSceneSettings();
+  if (recreate) Graphics_Hardware_RecreateDevice(1, 640, 480, 32, 60);
+  return drawLitScene(texture);
 }
 
 int worstChannel(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
@@ -202,9 +214,9 @@ class LitParityTest : public D3D11Test {
  protected:
   // The same scene on each back end in turn.
   template <class Scene>
-  std::vector<uint32_t> on(int api, Scene scene) {
+  auto on(int api, Scene scene) {
     EXPECT_EQ(startApi(api), api);
-    std::vector<uint32_t> f = scene();
+    auto f = scene();
     TerminateLibrary();
     return f;
   }
@@ -216,11 +228,28 @@ TEST_F(LitParityTest, BothBackEndsDrawTheSameLitFoggedTexturedMesh) {
   EXPECT_LE(worstChannel(d3d9, d3d11), 2);
   // Lit and fogged: neither frame is one flat colour.
   EXPECT_NE(d3d9[240 * 640 + 20], d3d9[240 * 640 + 620]);
-  // A re-created device draws the same pixels.
-  // (Direct3D 9 re-sends its matrices through the front, which leaves a few pixels one
-  // step apart.)
-  EXPECT_LE(worstChannel(on(1, [] { return litScene(true); }), d3d9), 1);
+  // A device re-created before the first draw draws the same pixels.
+  EXPECT_EQ(worstChannel(on(1, [] { return litScene(true); }), d3d9), 0);
   EXPECT_EQ(worstChannel(on(2, [] { return litScene(true); }), d3d11), 0);
+}
+
+// The lit scene drawn, the device re-created (as after a lost device, and for a mode
+// change), and drawn again from the state that was there: the same pixels, round after
+// round.
+TEST_F(LitParityTest, ReCreationBetweenDrawsKeepsTheFrame) {
+  for (int api : {1, 2})
+    for (int mode : {0, 1}) {
+      SCOPED_TRACE(testing::Message() << "api " << api << " mode " << mode);
+      on(api, [mode] {
+        const int texture = litSceneSettings();
+        const std::vector<uint32_t> before = drawLitScene(texture);
+        for (int round = 0; round < 2; ++round) {
+          EXPECT_EQ(Graphics_Hardware_RecreateDevice(mode, 640, 480, 32, 60), 0);
+          EXPECT_EQ(worstChannel(drawLitScene(texture), before), 0) << "round " << round;
+        }
+        return before;
+      });
+    }
 }
 
 // A quad facing a head-on directional light: material 0.8 grey, light (1, 0.5, 0.25), no
@@ -292,6 +321,109 @@ TEST_F(LitParityTest, EmptyFogRangeAndHardSpotGiveOnlyTwoColours) {
     }
     EXPECT_GT(white, 0);
   }
+}
+
+// A plane at depth 6 under a directional light slanting along +x, with a small quad at
+// depth 4 between them, drawn first into a shadow map of that light; then drawn to the
+// screen with the map in slot `slot` (-1: no map). The quad's shadow falls 1 to the right
+// of it, as the map's 284 texels take it: the pixels 442.8..576.9 by 186.8..290.7. The
+// sizes keep every edge clear of texel centres and of the sample points of both back ends
+// (Direct3D 9 samples half a pixel up and left of Direct3D 11), so neither meets a tie.
+std::vector<uint32_t> shadowScene(int slot) {
+  sceneSettings();
+  SetFogEnable(0);
+  SetUseSpecular(0);
+  GraphicsRender.material = MaterialParam{{0.8f, 0.8f, 0.8f, 1}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0.1f, 0.1f, 0.1f, 0}, 1.0f};
+  GraphicsRender.materialDirty = 1;
+  GraphicsRender.useVertexDiffuse = 0;
+  const float dir[3] = {0.5f, 0, 1}, none[3] = {0, 0, 0}, white[3] = {1, 1, 1};
+  addLight(kLightDirectional, dir, none, white);
+  std::vector<Vertex3D> scene = flatQuad(-1.2f, -1.2f, 1.2f, 1.2f, 6.0f);
+  const std::vector<Vertex3D> occluder = flatQuad(-0.615f, -0.21f, -0.195f, 0.22f, 4.0f);
+  scene.insert(scene.end(), occluder.begin(), occluder.end());
+
+  const int map = MakeTestShadowMap(284, 284);
+  ShadowMapData* data = GetShadowMapData(map);
+  data->areaMin = Vector3F{-1.5f, -1.5f, 0.0f};
+  data->areaMax = Vector3F{1.5f, 1.5f, 8.0f};
+  EXPECT_EQ(SetShadowMapLightDirection(map, dir[0], dir[1], dir[2]), 0);
+  EXPECT_EQ(ShadowMap_DrawSetup(data), 0);
+  SetBackgroundColor(255, 255, 255);  // the far depth, 1
+  ClearDrawTarget(nullptr);
+  drawMesh3D(scene, -1);
+  EXPECT_EQ(ShadowMap_DrawEnd(), 0);
+
+  if (slot >= 0) {
+    EXPECT_EQ(SetShadowMapSlot(slot, map), 0);
+  }
+  clearScreen(0, 0, 0);
+  drawMesh3D(scene, -1);
+  std::vector<uint32_t> frame = litFrame();
+  if (slot >= 0) {
+    EXPECT_EQ(SetShadowMapSlot(slot, -1), 0);
+  }
+  return frame;
+}
+
+// Lit 3D draws compare their pixels with the maps in the slots: the shadow falls where the
+// occluder projects along the light and nowhere else, in any slot, the same on both back
+// ends; without a map nothing is shadowed.
+TEST_F(LitParityTest, ShadowMapsDarkenWhereTheOccluderProjects) {
+  const uint32_t lit = 0xD0D0D0u, shadowed = 0x1A1A1Au;  // 0.1 + 0.8 x N.L, and 0.1 alone
+  std::vector<uint32_t> frames[2];
+  for (int api : {1, 2}) {
+    SCOPED_TRACE(testing::Message() << "api " << api);
+    const std::vector<std::vector<uint32_t>> got =
+        on(api, [] { return std::vector<std::vector<uint32_t>>{shadowScene(-1), shadowScene(0), shadowScene(2)}; });
+    const std::vector<uint32_t>& plain = got[0];
+    EXPECT_LE(worstChannel({plain[240 * 640 + 512]}, {lit}), 1) << std::hex << plain[240 * 640 + 512];
+    for (int s = 1; s <= 2; ++s) {
+      const std::vector<uint32_t>& f = got[size_t(s)];
+      int inside = 0;
+      for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+          const uint32_t p = f[size_t(y) * 640 + size_t(x)] & 0xFFFFFFu;
+          // A map texel is several pixels wide: the shadow's edge lies within one of the
+          // occluder's exact projection.
+          const bool core = x > 451 && x < 569 && y > 195 && y < 283;
+          const bool near = x >= 432 && x <= 588 && y >= 176 && y <= 302;
+          if (core) {
+            ASSERT_TRUE(worstChannel({p}, {shadowed}) <= 1) << std::hex << p << " at " << std::dec << x << ", " << y;
+            ++inside;
+          } else if (!near) {
+            ASSERT_EQ(p, plain[size_t(y) * 640 + size_t(x)] & 0xFFFFFFu) << x << ", " << y;
+          }
+        }
+      EXPECT_GT(inside, 0);
+    }
+    EXPECT_EQ(got[1], got[2]);  // the slot makes no difference
+    frames[api - 1] = got[1];
+  }
+  EXPECT_LE(worstChannel(frames[0], frames[1]), 2);
+  size_t differing = 0;
+  for (size_t i = 0; i < frames[0].size(); ++i) differing += frames[0][i] != frames[1][i];
+  EXPECT_EQ(differing, 0u);
+}
+
+// Slots take shadow maps only, count what they hold, and let go of a map that is deleted.
+TEST_F(LitParityTest, ShadowMapSlotsTakeMapsOnly) {
+  on(2, [] {
+    const int map = MakeTestShadowMap(8, 8), other = MakeTestShadowMap(8, 8);
+    const struct {
+      int slot, handle, result;
+    } cases[] = {{-1, map, -1}, {3, map, -1}, {0, map + 1, -1}, {0, 0x12345, -1}, {1, map, 0},
+                 {1, map, 0},   {1, -1, 0},   {2, map, 0},      {0, other, 0},   {0, -1, 0}, {0, other, 0}};
+    for (const auto& c : cases) EXPECT_EQ(SetShadowMapSlot(c.slot, c.handle), c.result) << c.slot << " " << c.handle;
+    EXPECT_EQ(ShadowMapUse.slots[0], other);
+    EXPECT_EQ(ShadowMapUse.slots[1], -1);
+    EXPECT_EQ(ShadowMapUse.slots[2], map);
+    EXPECT_EQ(ShadowMapUse.boundCount, 2);
+    EXPECT_EQ(SubHandle(map), 0);
+    EXPECT_EQ(ShadowMapUse.slots[2], -1);
+    EXPECT_EQ(ShadowMapUse.boundCount, 1);
+    EXPECT_EQ(SetShadowMapSlot(0, -1), 0);
+    return 0;
+  });
 }
 
 }  // namespace

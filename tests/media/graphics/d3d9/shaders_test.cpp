@@ -23,6 +23,7 @@ std::vector<std::pair<std::string, std::string>> packageNames() {
       names.push_back({"ps_blend0_type" + std::to_string(t) + "_igcolor0_igtalpha" + std::to_string(i) + "_ach0.pso",
                        "tex_ps_k" + std::to_string(t) + "_v0_i" + std::to_string(i) + "_a0"});
   names.push_back({"ps_mask_blend.pso", "mask_ps"});
+  names.push_back({"ps_shadowmap_depth.pso", "sm3d_ps"});
   const char channels[4] = {'a', 'r', 'g', 'b'};
   const int bank[4] = {3, 0, 1, 2};
   for (int c = 0; c < 4; ++c) {

@@ -3,8 +3,10 @@
 // coordinate transforms, and pre-transformed vertices left alone by all of them. Each
 // case draws a small quad around the screen centre and reads the centre pixel.
 #include <cmath>
+#include <random>
 
 #include "gpu_d3d9_fixture.h"
+#include "platform/gpu/pipeline.h"
 
 namespace d3d9test {
 namespace {
@@ -318,6 +320,131 @@ TEST_F(FixedFunctionTest, PretransformedVerticesIgnoreLightsTransformsAndVertexF
     ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, q, sizeof(V)), D3D_OK);
     EXPECT_EQ(rgb(backPixels()[240 * 640 + 320]), specularAlpha ? 0x336699u : 0x0000FFu);
   }
+}
+
+// A lit mesh bent in depth with varying normals and vertex colours, drawn with the
+// specialised spans and without: the same pixels for every mix of specular, fog, texture
+// filter, perspective and blend, and the lit and fogged draws take the spans.
+TEST_F(FixedFunctionTest, LitAndFoggedMeshesTakeTheSpansWithTheGeneralPathsPixels) {
+  std::mt19937 rng(73);
+  Com<IDirect3DTexture9> texture;
+  ASSERT_EQ(device->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture.out(), nullptr), D3D_OK);
+  D3DLOCKED_RECT lr{};
+  ASSERT_EQ(texture->LockRect(0, &lr, nullptr, 0), D3D_OK);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) {
+      const uint32_t w = rng() | 0x80000000u;
+      std::memcpy(static_cast<uint8_t*>(lr.pBits) + size_t(y) * size_t(lr.Pitch) + size_t(x) * 4, &w, 4);
+    }
+  ASSERT_EQ(texture->UnlockRect(0), D3D_OK);
+
+  D3DMATERIAL9 m{};
+  m.Ambient = cv(0.2f, 0.2f, 0.3f);
+  m.Specular = cv(0.9f, 0.8f, 0.7f);
+  m.Power = 8.0f;
+  device->SetMaterial(&m);
+  device->SetRenderState(D3DRS_AMBIENT, 0xFF404040u);
+  device->SetRenderState(D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_COLOR1);
+  device->SetRenderState(D3DRS_SPECULARMATERIALSOURCE, D3DMCS_MATERIAL);
+  D3DLIGHT9 sun = light(D3DLIGHT_DIRECTIONAL);
+  sun.Direction = D3DVECTOR{0.3f, -0.4f, 0.8f};
+  sun.Specular = cv(1, 1, 1);
+  D3DLIGHT9 lamp = light(D3DLIGHT_POINT);
+  lamp.Position = D3DVECTOR{1.0f, 1.0f, 1.0f};
+  lamp.Diffuse = cv(0.2f, 0.3f, 0.9f);
+  lamp.Specular = cv(1, 1, 1);
+  device->SetLight(0, &sun);
+  device->SetLight(1, &lamp);
+  device->LightEnable(0, 1);
+  device->LightEnable(1, 1);
+  device->SetRenderState(D3DRS_LIGHTING, 1);
+  device->SetRenderState(D3DRS_FOGVERTEXMODE, D3DFOG_LINEAR);
+  device->SetRenderState(D3DRS_FOGCOLOR, 0x203080u);
+  device->SetRenderState(D3DRS_FOGSTART, bits(2.0f));
+  device->SetRenderState(D3DRS_FOGEND, bits(9.0f));
+
+  // Cells of the mesh, from 3 (left) to 7 (right) deep; under perspective x and y grow
+  // with depth so the mesh still fills most of the screen.
+  constexpr int kCells = 10;
+  std::vector<LitVertex> mesh;
+  auto at = [&](int i, int j, bool perspective) {
+    const float fx = float(i) / kCells, fy = float(j) / kCells;
+    const float z = 3.0f + 4.0f * fx + 0.4f * std::sin(5.0f * fy);
+    const float scale = perspective ? z * 0.9f : 1.1f;
+    float n[3] = {-0.8f, 0.6f * std::cos(5.0f * fy), -1.0f};
+    const float l = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    const D3DCOLOR colour = 0xFF000000u | (rng() & 0xFFFFFFu);
+    return LitVertex{(2.0f * fx - 1.0f) * scale, (1.0f - 2.0f * fy) * scale, z, n[0] / l, n[1] / l, n[2] / l,
+                     colour, 0, fx, fy};
+  };
+  for (const bool perspective : {false, true}) {
+    mesh.clear();
+    for (int j = 0; j < kCells; ++j)
+      for (int i = 0; i < kCells; ++i) {
+        const LitVertex a = at(i, j, perspective), b = at(i + 1, j, perspective), c = at(i, j + 1, perspective),
+                        d = at(i + 1, j + 1, perspective);
+        mesh.insert(mesh.end(), {a, b, c, b, d, c});
+      }
+    D3DMATRIX projection = identity();
+    if (perspective) {  // w = z, depth 1..10 into 0..1
+      projection.m[2][2] = 10.0f / 9.0f;
+      projection.m[2][3] = 1.0f;
+      projection.m[3][2] = -10.0f / 9.0f;
+      projection.m[3][3] = 0.0f;
+    } else {
+      projection.m[2][2] = 0.1f;
+    }
+    device->SetTransform(D3DTS_PROJECTION, &projection);
+    for (const DWORD filter : {DWORD(D3DTEXF_NONE), DWORD(D3DTEXF_POINT), DWORD(D3DTEXF_LINEAR)})
+      for (const bool specular : {false, true})
+        for (const bool fogged : {false, true})
+          for (const bool blend : {false, true}) {
+            SCOPED_TRACE(testing::Message() << (perspective ? "perspective" : "affine") << ", filter " << filter
+                                            << (specular ? ", specular" : "") << (fogged ? ", fog" : "")
+                                            << (blend ? ", alpha blend" : ""));
+            const bool textured = filter != D3DTEXF_NONE;
+            device->SetTexture(0, textured ? texture.get() : nullptr);
+            if (textured) {
+              pointClamp(0);
+              device->SetSamplerState(0, D3DSAMP_MINFILTER, filter);
+              device->SetSamplerState(0, D3DSAMP_MAGFILTER, filter);
+              stage(0, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+            } else {
+              stage(0, D3DTOP_SELECTARG1, D3DTA_DIFFUSE, D3DTA_CURRENT, D3DTOP_SELECTARG1, D3DTA_DIFFUSE,
+                    D3DTA_CURRENT);
+            }
+            device->SetRenderState(D3DRS_SPECULARENABLE, specular);
+            device->SetRenderState(D3DRS_FOGENABLE, fogged);
+            device->SetRenderState(D3DRS_ALPHABLENDENABLE, blend);
+            device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+            device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+            std::vector<uint32_t> frames[2];
+            uint64_t fastDraws = 0;
+            for (int general = 0; general < 2; ++general) {
+              setFastSpans(general == 0);
+              device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF604020u, 1.0f, 0);
+              device->SetFVF(kLitFvf);
+              const uint64_t before = fastSpanDraws();
+              ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, UINT(mesh.size() / 3), mesh.data(),
+                                                sizeof(LitVertex)),
+                        D3D_OK);
+              if (general == 0) fastDraws = fastSpanDraws() - before;
+              frames[general] = backPixels();
+            }
+            setFastSpans(true);
+            EXPECT_EQ(fastDraws, 1u);
+            size_t differing = 0, first = 0;
+            for (size_t i = 0; i < frames[0].size(); ++i)
+              if (frames[0][i] != frames[1][i] && differing++ == 0) first = i;
+            EXPECT_EQ(differing, 0u) << "first at (" << first % 640 << ", " << first / 640 << ") fast " << std::hex
+                                     << frames[0][first] << " general " << frames[1][first];
+            // The mesh is drawn: its middle is neither the clear colour nor one flat colour.
+            EXPECT_NE(rgb(frames[1][240 * 640 + 200]), 0x604020u);
+            EXPECT_NE(frames[1][240 * 640 + 200], frames[1][240 * 640 + 440]);
+          }
+  }
+  device->SetTexture(0, nullptr);
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
 }
 
 }  // namespace
