@@ -122,7 +122,7 @@ void fixedVertex(const VertexIn& in, const ShaderEnv&, const ShaderEntry& self, 
 bool foggedPixel(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
   const FogPixelPlan& p = *static_cast<const FogPixelPlan*>(self.data);
   if (!p.inner->pixel(in, env, *p.inner, out)) return false;
-  shader::applyFog(shader::clamp01(in.v[shader::kExtra]), p.colour, &out[0]);
+  shader::applyFog(shader::clamp01(in.v[p.at]), p.colour, &out[0]);
   return true;
 }
 
@@ -247,6 +247,9 @@ void makeFogPixelEntry(const FogPixelPlan* plan, ShaderEntry& e) {
   e.fast = FastPath::none;
   e.fastUnread = 0;
   e.data = plan;
+  // The fog touches the first colour only; the wrapped function's other outputs pass.
+  e.moreTargets = plan->inner->moreTargets;
+  e.writesDepth = plan->inner->writesDepth;
 }
 
 }  // namespace plat::gpu::d3d9
