@@ -162,10 +162,15 @@ int Graphics_D3D9_FilterPass_DrawQuad(const D3D9FilterQuad& quad) {
     if (SetUseTextureToShader(1, quad.second) != 0) return -1;
     const PassDeviceState saved = openPass(quad.target);
     enterFilterState(quad.linear);
+    // The preparation makes constant sets 0 and 1 active (the pass's own constants are in
+    // set 1); the sets active before come back after the draw.
+    D3D9ShaderConstants& constants = D3D9ShaderConstantSys;
+    const int useSets = constants.activeMask;
     Graphics_D3D9_DrawPreparationToShader(0, -1, 1, 1);
     Graphics_D3D9_DeviceState_SetFVF(kD3D9FvfFilterQuad);
     const HRESULT hr =
         Direct3DDevice9_DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad.vertices, UINT(sizeof(D3D9FilterVertex)));
+    Graphics_D3D9_ShaderConstant_ApplyUseSets(&constants, useSets);
     leaveFilterState();
     closePass(saved);
     return hr == D3D_OK ? 0 : -1;

@@ -253,6 +253,8 @@ TEST_F(D3D9Filter, PassPlanWorkScreensAndALostShader) {
   const D3DVIEWPORT9 viewport = c.viewport;
   const int zEnable = c.zEnable, filter = c.textureFilter;
   IDirect3DPixelShader9* shader = c.pixelShader;
+  const ShaderSelection selected = ShaderUse;
+  const int useSets = D3D9ShaderConstantSys.activeMask;
   for (const auto& r : filterTable())
     if (r.args.empty() || (r.args[0] != -1000 && r.args[0] != -1001)) run(r.blend, r.type, picture, -1, picture, r.args);
   EXPECT_EQ(std::memcmp(&before, &GraphicsDrawSettings, sizeof before), 0);
@@ -261,6 +263,8 @@ TEST_F(D3D9Filter, PassPlanWorkScreensAndALostShader) {
   EXPECT_EQ(c.zEnable, zEnable);
   EXPECT_EQ(c.textureFilter, filter);
   EXPECT_EQ(c.pixelShader, shader);
+  EXPECT_EQ(std::memcmp(&selected, &ShaderUse, sizeof selected), 0);
+  EXPECT_EQ(D3D9ShaderConstantSys.activeMask, useSets);
 
   // A filter whose shader cannot be made is logged and refused; the front carries on.
   D3D9Packages& p = D3D9PackageSys;

@@ -210,5 +210,55 @@ TEST_F(D3D9ProgramOutputs, WrittenDepthIsTestedAndKept) {
   device->SetDepthStencilSurface(nullptr);
 }
 
+// On multisampled targets every sample of a pixel takes the program's further colour and
+// its own depth.
+TEST_F(D3D9ProgramOutputs, MultisampledTargetsTakeTheOutputsOnEverySample) {
+  Com<IDirect3DSurface9> targets[2], resolved[2], depth;
+  for (int t = 0; t < 2; ++t) {
+    ASSERT_EQ(device->CreateRenderTarget(640, 480, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_4_SAMPLES, 0, 0, targets[t].out(),
+                                         nullptr),
+              D3D_OK);
+    ASSERT_EQ(device->CreateRenderTarget(640, 480, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0, 0, resolved[t].out(),
+                                         nullptr),
+              D3D_OK);
+  }
+  ASSERT_EQ(device->CreateDepthStencilSurface(640, 480, D3DFMT_D24S8, D3DMULTISAMPLE_4_SAMPLES, 0, 0, depth.out(),
+                                              nullptr),
+            D3D_OK);
+  Com<IDirect3DSurface9> back;
+  ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, back.out()), D3D_OK);
+  Com<IDirect3DPixelShader9> ps = program<IDirect3DPixelShader9>(
+      "ps_2_0\ndef c0, 1, 0, 0, 1\ndef c2, 0, 0, 1, 1\nmov oC0, c0\nmov oC1, c2\nmov oDepth, c1.x\n");
+  stage(0, D3DTOP_SELECTARG1, D3DTA_DIFFUSE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_DIFFUSE, D3DTA_DIFFUSE);
+  for (const float written : {0.2f, 0.4f, 0.1f}) {
+    SCOPED_TRACE(written);
+    ASSERT_EQ(device->SetRenderTarget(0, targets[0].get()), D3D_OK);
+    ASSERT_EQ(device->SetRenderTarget(1, targets[1].get()), D3D_OK);
+    ASSERT_EQ(device->SetDepthStencilSurface(depth.get()), D3D_OK);
+    device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, 1);
+    device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF808080u, 1.0f, 0);
+    ASSERT_EQ(device->ColorFill(targets[1].get(), nullptr, 0xFF808080u), D3D_OK);
+    device->SetPixelShader(nullptr);
+    flatQuad(0.3f, 0xFF00FF00u);
+    const float c1[4] = {written, 0, 0, 0};
+    device->SetPixelShaderConstantF(1, c1, 1);
+    device->SetPixelShader(ps.get());
+    flatQuad(0.5f, 0xFFFFFFFFu);
+    device->SetPixelShader(nullptr);
+    device->SetRenderTarget(1, nullptr);
+    ASSERT_EQ(device->SetRenderTarget(0, back.get()), D3D_OK);
+    device->SetDepthStencilSurface(nullptr);
+    device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    for (int t = 0; t < 2; ++t)
+      ASSERT_EQ(device->StretchRect(targets[t].get(), nullptr, resolved[t].get(), nullptr, D3DTEXF_NONE), D3D_OK);
+    const bool nearer = written < 0.3f;
+    // Inside the quad every sample is covered: the resolve gives the colour itself.
+    EXPECT_EQ(rgb(pixelsOf(resolved[0].get())[640 * 10 + 10]), nearer ? 0xFF0000u : 0x00FF00u);
+    EXPECT_EQ(rgb(pixelsOf(resolved[1].get())[640 * 10 + 10]), nearer ? 0x0000FFu : 0x808080u);
+  }
+}
+
 }  // namespace
 }  // namespace d3d9test
