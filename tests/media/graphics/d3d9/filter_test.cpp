@@ -127,6 +127,8 @@ TEST_F(D3D9Filter, UserProgramsRunThroughThePassAsTheBuiltInShaders) {
     EXPECT_LE(worstDifference(soft[i], user[i], &at), 1) << "byte " << at;
   }
   SetUsePixelShader(0);
+  SetUseTextureToShader(0, -1);
+  SetUseTextureToShader(1, -1);
   for (int h : {userInvert, userMono, own, ownSecond}) SubHandle(h);
 }
 
