@@ -115,8 +115,8 @@ float textureLod(const PixelIn& in, int pair, float width, float height) {
 namespace {
 
 // The pixel function over one row of a multisampled draw: the row's set-up once, then one
-// call per pixel, which leaves the colour (transparent black when discarded) and the depth
-// at the pixel's centre. (shadeSpan keeps the same steps in locals: the single-sample path
+// call per pixel, which leaves the colour (transparent black when discarded), the depth
+// at the pixel's centre (or the function's own) and the function's further colours. (shadeSpan keeps the same steps in locals: the single-sample path
 // is the hot one and measurably slower through a record.)
 struct RowShader {
   const DrawContext& c;
@@ -124,6 +124,7 @@ struct RowShader {
   float depthBias, dy, zmin, zmax;
   float v[shader::kVaryingCount];
   PixelIn in;
+  PixelOutputs more;
 
   RowShader(const DrawContext& c_, const Interpolator& I_, int y, bool front, float bias)
       : c(c_), I(I_), depthBias(bias), dy(float(y) + 0.5f - I_.y0) {
@@ -135,6 +136,7 @@ struct RowShader {
     in.front = front;
     in.v = v;
     in.interp = &I;
+    in.more = c.ps->moreTargets || c.ps->writesDepth ? &more : nullptr;
   }
   float clampDepth(float z) const { return z < zmin ? zmin : z > zmax ? zmax : z; }
   // Pixel x's colour; false when the pixel function discards it.
@@ -143,16 +145,45 @@ struct RowShader {
     const float dx = in.x - I.x0;
     const float f = perspectiveFactor(I, dx, dy);
     for (int k = 0; k < I.n; ++k) v[k] = varyingAt(I, k, dx, dy, f);
-    in.z = depth = clampDepth(planeAt(I.z0, I.zA, I.zB, dx, dy) + depthBias);
+    in.z = depth = more.depth = clampDepth(planeAt(I.z0, I.zA, I.zB, dx, dy) + depthBias);
     const bool kept = c.ps->pixel(in, *c.env, *c.ps, colour);
     if (!kept) colour = Float4{0.0f, 0.0f, 0.0f, 0.0f};
+    // A depth the function wrote stays in the viewport's range (NaN: at its near end).
+    if (c.ps->writesDepth) depth = !(more.depth >= zmin) ? zmin : more.depth > zmax ? zmax : more.depth;
     return kept;
   }
 };
 
+// The span of a pixel function that writes further targets or its own depth: one run per
+// target it writes, and its depths for the depth test.
+void shadeSpanOutputs(const DrawContext& c, const Interpolator& I, int y, int x0, int x1, bool front,
+                      float depthBias) {
+  static_assert(kPixelMoreTargets == kMaxTargets - 1);
+  static thread_local Float4 colour[kMaxTargets][kRun];
+  float depth[kRun];
+  uint8_t mask[kRun];
+  const Float4* targets[kMaxTargets] = {colour[0]};
+  for (int t = 1; t < kMaxTargets; ++t)
+    if (c.ps->moreTargets >> (t - 1) & 1) targets[t] = colour[t];
+  RowShader row(c, I, y, front, depthBias);
+  for (int x = x0; x < x1; x += kRun) {
+    const int m = x1 - x < kRun ? x1 - x : kRun;
+    for (int i = 0; i < m; ++i) {
+      mask[i] = row.shade(x + i, colour[0][i], depth[i]) ? 1 : 0;
+      for (int t = 1; t < kMaxTargets; ++t)
+        if (targets[t]) colour[t][i] = row.more.colour[t - 1];
+    }
+    c.om->mergeSpan(x, y, m, targets, depth, mask);
+  }
+}
+
 }  // namespace
 
 void shadeSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x1, bool front, float depthBias) {
+  if (c.ps->moreTargets || c.ps->writesDepth) [[unlikely]] {
+    shadeSpanOutputs(c, I, y, x0, x1, front, depthBias);
+    return;
+  }
   Float4 colour[kRun];
   float depth[kRun];
   uint8_t mask[kRun];
@@ -303,14 +334,22 @@ constexpr int kMaxSamples = 8;
 void shadeSamples(const DrawContext& c, const Interpolator& I, int y, int x0, int x1, int px0, const int64_t* k0,
                   const int64_t* k1, bool front, float depthBias) {
   Float4 colour[kRun];
-  float depth[kRun], centre;
+  float depth[kRun], centre[kRun];
   uint8_t shaded[kRun], mask[kRun];
+  // Functions with more outputs: a run per further target they write.
+  static thread_local Float4 more[kPixelMoreTargets][kRun];
   const Float4* targets[kMaxTargets] = {colour};
+  for (int t = 1; t < kMaxTargets; ++t)
+    if (c.ps->moreTargets >> (t - 1) & 1) targets[t] = more[t - 1];
   RowShader row(c, I, y, front, depthBias);
   for (int x = x0; x < x1; x += kRun) {
     const int m = x1 - x < kRun ? x1 - x : kRun;
     // The pixel function once per pixel, at its centre.
-    for (int i = 0; i < m; ++i) shaded[i] = row.shade(x + i, colour[i], centre) ? 1 : 0;
+    for (int i = 0; i < m; ++i) {
+      shaded[i] = row.shade(x + i, colour[i], centre[i]) ? 1 : 0;
+      for (int t = 1; t < kMaxTargets; ++t)
+        if (targets[t]) more[t - 1][i] = row.more.colour[t - 1];
+    }
     // Then each sample: its coverage and its own depth.
     for (int s = 0; s < c.samples; ++s) {
       const float ox = float(c.positions[s].x) / 16.0f, oy = float(c.positions[s].y) / 16.0f;
@@ -320,7 +359,11 @@ void shadeSamples(const DrawContext& c, const Interpolator& I, int y, int x0, in
         const int64_t px = x + i;
         mask[i] = shaded[i] && px >= from && px < to ? 1 : 0;
         any = any || mask[i];
-        depth[i] = row.clampDepth(planeAt(I.z0, I.zA, I.zB, float(px) + 0.5f + ox - I.x0, row.dy + oy) + depthBias);
+        // A depth the function wrote holds for every sample of its pixel.
+        depth[i] = c.ps->writesDepth
+                       ? centre[i]
+                       : row.clampDepth(planeAt(I.z0, I.zA, I.zB, float(px) + 0.5f + ox - I.x0, row.dy + oy) +
+                                        depthBias);
       }
       if (any) c.om->mergeSample(x, y, m, targets, depth, mask, s);
     }

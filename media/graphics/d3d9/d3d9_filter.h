@@ -29,6 +29,32 @@ struct D3D9PassDraw {
 };
 int D3D9_DrawPass(const D3D9PassDraw& pass);
 
+// A filter pass's vertex: position, a white diffuse colour and eight coordinate sets (the
+// source's first, the second texture's next, or the resamplers' taps).
+struct D3D9FilterVertex {
+    float x, y, z, rhw;
+    uint32_t diffuse;
+    float uv[8][2];
+};
+static_assert(sizeof(D3D9FilterVertex) == 84);
+constexpr uint32_t kD3D9FvfFilterQuad = 2116;  // XYZRHW | DIFFUSE | TEX8
+
+// One filter pass: a four-corner strip into `target` through the user shader settings.
+// The source graph goes to shader texture 0 and `second` (-1 none) to texture 1; the pixel
+// shader is the one selected with SetUsePixelShader. `linear` samples bilinearly.
+struct D3D9FilterQuad {
+    gpu::IDirect3DSurface9* target;
+    int source;
+    int second;
+    int linear;
+    const D3D9FilterVertex* vertices;
+};
+int Graphics_D3D9_FilterPass_DrawQuad(const D3D9FilterQuad& quad);
+// Each pass keeps the user's shader settings around its own (the vertex and pixel shader
+// and shader textures 0 and 1): saved before it selects its shader, restored after.
+void Graphics_D3D9_FilterPass_SaveUserShaders();
+void Graphics_D3D9_FilterPass_RestoreUserShaders();
+
 // A textured rectangle from texel rectangle (x1, y1)-(x2, y2) of a texture of size
 // tw x th to pixel rectangle (dx1, dy1)-(dx2, dy2) of `target`, nearest sampling.
 int D3D9_CopyTexels(gpu::IDirect3DBaseTexture9* texture, int tw, int th, int x1, int y1, int x2, int y2,

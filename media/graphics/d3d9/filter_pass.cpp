@@ -94,17 +94,12 @@ void clearRows(int count) {
     savedUseSets = -1;
 }
 
-// The pass's vertices: position, then the source's and the second texture's coordinates.
+// The copies' vertices: position, then the source's coordinates twice.
 struct PassVertex {
     float x, y, z, rhw;
     float u0, v0, u1, v1;
 };
-struct PassVertex8 {
-    float x, y, z, rhw;
-    float uv[8][2];
-};
-constexpr uint32_t kFvfPass = 0x004 | 0x200;   // XYZRHW | TEX2
-constexpr uint32_t kFvfPass8 = 0x004 | 0x800;  // XYZRHW | TEX8
+constexpr uint32_t kFvfPass = 0x004 | 0x200;  // XYZRHW | TEX2
 
 int drawQuadResolved(int shaderHandle, GraphFilterInfo* info, int linear, int divisor, int extraGraph,
                      const HwFilterVertex8* custom, const GraphDrawPiece* sp, const GraphDrawPiece* tp);
@@ -117,7 +112,13 @@ int drawQuad(int shaderHandle, GraphFilterInfo* info, int linear, int divisor, i
     // A pass reads the texture and writes the texture: a multisampled source is resolved
     // first, a multisampled destination takes the result into its samples after.
     if (D3D9_ResolveGraph(GetGraphData(info->source)->orig) < 0) return -1;
-    const int drawn = drawQuadResolved(shaderHandle, info, linear, divisor, extraGraph, custom, sp, tp);
+    // The pass's shader is selected as a user's would be, with the user's own settings
+    // kept aside for the pass.
+    Graphics_D3D9_FilterPass_SaveUserShaders();
+    int drawn = -1;
+    if (SetUsePixelShader(shaderHandle) == 0 && shaderHandle > 0)
+        drawn = drawQuadResolved(shaderHandle, info, linear, divisor, extraGraph, custom, sp, tp);
+    Graphics_D3D9_FilterPass_RestoreUserShaders();
     if (drawn >= 0 && D3D9_SpreadGraph(GetGraphData(info->destination)->orig) < 0) return -1;
     return drawn;
 }
@@ -126,10 +127,10 @@ int drawQuadResolved(int shaderHandle, GraphFilterInfo* info, int linear, int di
                      const HwFilterVertex8* custom, const GraphDrawPiece* sp, const GraphDrawPiece* tp) {
     const ShaderHandleData* shader = GetShaderData(shaderHandle, 0);
     if (shader == nullptr || shader->deviceObject == nullptr || shader->vertexFlag) return -1;
-    D3D9PassDraw pass{};
+    D3D9FilterQuad pass{};
     pass.target = D3D9_TileTexture(tp->tile)->surface;
-    pass.first = textureOf(sp);
-    pass.shader = static_cast<IDirect3DPixelShader9*>(shader->deviceObject);
+    pass.source = info->source;
+    pass.second = -1;
     pass.linear = linear;
     const float tw = float(sp->tile->textureWidth), th = float(sp->tile->textureHeight);
     divisor = std::max(divisor, 1);
@@ -141,36 +142,37 @@ int drawQuadResolved(int shaderHandle, GraphFilterInfo* info, int linear, int di
     if (secondGraph >= 0) {
         const GraphDrawPiece* bp = firstPiece(secondGraph);
         if (bp == nullptr) return -1;
-        pass.second = textureOf(bp);
+        pass.second = secondGraph;
         const float btw = float(bp->tile->textureWidth), bth = float(bp->tile->textureHeight);
         const bool at = info->blendFlag && info->blendPosFlag;
         const int bx = bp->tileX + (at ? info->blendX : 0), by = bp->tileY + (at ? info->blendY : 0);
         su[0] = float(bx) / btw, su[1] = float(bx + (at ? w : bp->width)) / btw;
         sv[0] = float(by) / bth, sv[1] = float(by + (at ? h : bp->height)) / bth;
     }
+    D3D9FilterVertex quad[4] = {};
+    for (D3D9FilterVertex& v : quad) v.rhw = 1.0f, v.diffuse = 0xFFFFFFFFu;
+    pass.vertices = quad;
+    if (custom != nullptr) {
+        for (int i = 0; i < 4; ++i) {
+            quad[i].x = float(tp->tileX) + custom[i].x - 0.5f, quad[i].y = float(tp->tileY) + custom[i].y - 0.5f;
+            std::memcpy(quad[i].uv, custom[i].uv, sizeof quad[i].uv);
+        }
+        return Graphics_D3D9_FilterPass_DrawQuad(pass);
+    }
     int x, y;
     HwFilterPassOrigin(info, &x, &y);
     x += tp->tileX, y += tp->tileY;
-    if (custom != nullptr) {
-        PassVertex8 quad[4];
-        for (int i = 0; i < 4; ++i) {
-            quad[i].x = float(tp->tileX) + custom[i].x - 0.5f, quad[i].y = float(tp->tileY) + custom[i].y - 0.5f;
-            quad[i].z = 0.0f, quad[i].rhw = 1.0f;
-            std::memcpy(quad[i].uv, custom[i].uv, sizeof quad[i].uv);
-        }
-        pass.fvf = kFvfPass8, pass.stride = sizeof(PassVertex8), pass.vertices = quad;
-        return D3D9_DrawPass(pass);
-    }
     const float l = float(x) - 0.5f, t = float(y) - 0.5f;
     const float r = l + float(w / divisor), b = t + float(h / divisor);
-    const float u0 = float(sp->tileX + info->x1) / tw, u1 = float(sp->tileX + info->x2) / tw;
-    const float v0 = float(sp->tileY + info->y1) / th, v1 = float(sp->tileY + info->y2) / th;
-    const PassVertex quad[4] = {{l, t, 0, 1, u0, v0, su[0], sv[0]},
-                                {r, t, 0, 1, u1, v0, su[1], sv[0]},
-                                {l, b, 0, 1, u0, v1, su[0], sv[1]},
-                                {r, b, 0, 1, u1, v1, su[1], sv[1]}};
-    pass.fvf = kFvfPass, pass.stride = sizeof(PassVertex), pass.vertices = quad;
-    return D3D9_DrawPass(pass);
+    const float u[2] = {float(sp->tileX + info->x1) / tw, float(sp->tileX + info->x2) / tw};
+    const float v[2] = {float(sp->tileY + info->y1) / th, float(sp->tileY + info->y2) / th};
+    for (int i = 0; i < 4; ++i) {
+        const int cx = i & 1, cy = i >> 1;
+        quad[i].x = cx ? r : l, quad[i].y = cy ? b : t;
+        quad[i].uv[0][0] = u[cx], quad[i].uv[0][1] = v[cy];
+        quad[i].uv[1][0] = su[cx], quad[i].uv[1][1] = sv[cy];
+    }
+    return Graphics_D3D9_FilterPass_DrawQuad(pass);
 }
 
 }  // namespace

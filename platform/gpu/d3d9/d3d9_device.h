@@ -96,6 +96,7 @@ class Device final : public Com<IDirect3DDevice9Ex> {
   bool prepareMerger();
   bool prepareSamplers(int stages);
   bool prepareProgramRegisters();
+  void fogAfter(const ShaderEntry* ps, int at, const vm::Program* psProgram);
   // fixed_plan.cpp
   void planFixedFunction(const VertexFormat& format, const float worldView[4][4], bool lit, VertexPlan& p);
 

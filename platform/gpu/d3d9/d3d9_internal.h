@@ -190,6 +190,7 @@ void makeVertexEntry(const VertexFormat& f, const VertexPlan* plan, ShaderEntry&
 // colour by the interpolated factor.
 struct FogPixelPlan {
   const ShaderEntry* inner = nullptr;
+  int at = shader::kExtra;  // the factor's varying
   float colour[3] = {0, 0, 0};
 };
 void makeFogPixelEntry(const FogPixelPlan* plan, ShaderEntry& out);

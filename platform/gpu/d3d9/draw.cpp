@@ -324,17 +324,14 @@ HRESULT Device::drawList(D3DPRIMITIVETYPE type, UINT primitives, const void* dat
       ps = &shadowEntry_;
       s.ps.shader = ps;
     }
-    // Fog is blended after the pixel stage, whichever function it is.
-    if (p.fog) {
-      fogPlan_.inner = ps;
-      const Float4 fogColour = colourOf(renderState_[D3DRS_FOGCOLOR]);
-      for (int k = 0; k < 3; ++k) fogPlan_.colour[k] = fogColour[k];
-      makeFogPixelEntry(&fogPlan_, fogEntry_);
-      s.ps.shader = &fogEntry_;
-    }
+    if (p.fog) fogAfter(ps, shader::kExtra, psProgram.get());
     makeVertexEntry(*format, &p, vertexEntry_);
     s.vs.shader = &vertexEntry_;
   }
+  // A vertex program's fog output is the factor of the same blend.
+  if (vsProgram && renderState_[D3DRS_FOGENABLE] != 0)
+    if (const vm::VaryingPlace at = vm::varyingPlace(vm::Usage::fog, 0); vsProgram->outputOf(vm::Usage::fog, 0) >= 0)
+      fogAfter(ps, at.at, psProgram.get());
   // Program invocations the shader machine's budget stopped (their pixels are discarded,
   // their vertices empty) are counted in the journal, one per invocation.
   const bool programs = psProgram || vsProgram;
@@ -343,6 +340,18 @@ HRESULT Device::drawList(D3DPRIMITIVETYPE type, UINT primitives, const void* dat
   if (programs)
     for (uint64_t k = vm::budgetStops() - stops; k > 0; --k) countCall("d3d9.shaderBudget");
   return hr;
+}
+
+// Fog is blended after the pixel stage (the combiner, a bank function or a model 2
+// program) by the factor in varying `at`; model 3 pixel programs fog themselves.
+void Device::fogAfter(const ShaderEntry* ps, int at, const vm::Program* psProgram) {
+  if (psProgram && psProgram->major >= 3) return;
+  fogPlan_.inner = ps;
+  fogPlan_.at = at;
+  const Float4 fogColour = colourOf(renderState_[D3DRS_FOGCOLOR]);
+  for (int k = 0; k < 3; ++k) fogPlan_.colour[k] = fogColour[k];
+  makeFogPixelEntry(&fogPlan_, fogEntry_);
+  draw_.ps.shader = &fogEntry_;
 }
 
 // The integer and bool registers programs read, copied for each draw (they are small).

@@ -153,7 +153,7 @@ bool shadowedPixel(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& s
 bool foggedPixel(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
   const FogPixelPlan& p = *static_cast<const FogPixelPlan*>(self.data);
   if (!p.inner->pixel(in, env, *p.inner, out)) return false;
-  shader::applyFog(shader::clamp01(in.v[shader::kExtra]), p.colour, &out[0]);
+  shader::applyFog(shader::clamp01(in.v[p.at]), p.colour, &out[0]);
   return true;
 }
 
@@ -288,13 +288,19 @@ void makeFogPixelEntry(const FogPixelPlan* plan, ShaderEntry& e) {
   e.name = "d3d9_fogged_pixel";
   e.stage = ShaderStage::pixel;
   e.pixel = foggedPixel;
-  // The specialised spans blend the fog themselves, after what the inner function does.
-  e.fast = plan->inner->fast;
-  e.fastUnread = plan->inner->fastUnread;
-  e.fastSaturates = plan->inner->fastSaturates;
-  e.fastSpecular = plan->inner->fastSpecular;
-  e.fastFogColour = plan->colour;
+  // The specialised spans blend the fog themselves, after what the inner function does;
+  // they read the factor from varying kExtra only, so a program's own fog output (placed
+  // elsewhere) takes the general path.
+  const bool fast = plan->at == shader::kExtra;
+  e.fast = fast ? plan->inner->fast : FastPath::none;
+  e.fastUnread = fast ? plan->inner->fastUnread : 0;
+  e.fastSaturates = fast && plan->inner->fastSaturates;
+  e.fastSpecular = fast && plan->inner->fastSpecular;
+  e.fastFogColour = fast ? plan->colour : nullptr;
   e.data = plan;
+  // The fog touches the first colour only; the wrapped function's other outputs pass.
+  e.moreTargets = plan->inner->moreTargets;
+  e.writesDepth = plan->inner->writesDepth;
 }
 
 }  // namespace plat::gpu::d3d9

@@ -34,13 +34,23 @@ struct VertexOut {
   float v[shader::kVaryingCount];
 };
 
+// What a pixel function writes beside its colour, when its entry says it does: colours for
+// render targets 1 and up, and a depth that replaces the interpolated one.
+inline constexpr int kPixelMoreTargets = 7;
+struct PixelOutputs {
+  Float4 colour[kPixelMoreTargets];
+  float depth;
+};
+
 // One pixel: its centre, depth, facing and interpolated varyings, and where it lies in its
-// primitive (for the level of detail of texture reads).
+// primitive (for the level of detail of texture reads). `more` is where the function puts
+// its other outputs (null for functions that have none).
 struct PixelIn {
   float x, y, z;
   bool front;
   const float* v;
   const Interpolator* interp;
+  PixelOutputs* more = nullptr;
 };
 
 // The bound constants, textures and samplers of one stage for one draw. Constants are read
@@ -99,6 +109,10 @@ struct ShaderEntry {
   bool fastSpecular = false;
   const float* fastFogColour = nullptr;
   const void* data = nullptr;  // entries a face builds per draw: the plan their function reads
+  // Pixel functions: render targets 1.. they write (bit t - 1 for target t), and whether
+  // they write the depth; PixelIn::more receives both.
+  uint8_t moreTargets = 0;
+  bool writesDepth = false;
 };
 
 // Every registered shader, in registration order; faces look them up by name.

@@ -113,9 +113,23 @@ struct QuadRow {
     float colour[4][kLanes];
   };
   std::vector<Quad> quads;
+  // Beside each quad, for programs with more outputs: the further colours and the depth.
+  struct More {
+    float colour[kMaxColourOutputs - 1][4][kLanes];
+    float depth[kLanes];
+  };
+  std::vector<More> more;
 };
 
 thread_local QuadRow quadRow;
+
+// A lane's further colours and depth, for the span that asked for them.
+void giveMore(const StagePlan& plan, const QuadRow::More& m, int lane, PixelOutputs& out) {
+  for (int t = 1; t < kMaxColourOutputs; ++t)
+    if (plan.colourOut[t] >= 0)
+      for (int c = 0; c < 4; ++c) out.colour[t - 1][c] = m.colour[t - 1][c][lane];
+  if (plan.depthOut >= 0) out.depth = m.depth[lane];
+}
 
 void planeKey(const StagePlan& plan, const Interpolator& I, std::vector<float>& key) {
   key.clear();
@@ -146,6 +160,7 @@ bool programPixel(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& se
   const Interpolator* I = in.interp;
 
   QuadRow::Quad* slot = nullptr;
+  QuadRow::More* moreSlot = nullptr;
   if (I && qx >= 0 && qx < (1 << 15)) {
     QuadRow& row = quadRow;
     thread_local std::vector<float> key;
@@ -163,9 +178,14 @@ bool programPixel(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& se
     const size_t at = size_t(qx >> 1);
     if (row.quads.size() <= at) row.quads.resize(at + 64);
     slot = &row.quads[at];
+    if (in.more) {
+      if (row.more.size() < row.quads.size()) row.more.resize(row.quads.size());
+      moreSlot = &row.more[at];
+    }
     if (slot->stamp == row.stamp) {
       if (!slot->ok || (slot->discarded >> own & 1)) return false;
       for (int c = 0; c < 4; ++c) out[c] = slot->colour[c][own];
+      if (moreSlot) giveMore(plan, *moreSlot, own, *in.more);
       return true;
     }
   }
@@ -200,9 +220,23 @@ bool programPixel(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& se
       for (int l = 0; l < kLanes; ++l)
         r.v[c][l] = c < from.count ? varying(from.at + c, l) : (c == 3 && from.pair ? 1.0f : 0.0f);
   }
-  const int colour = p.outputOf(Usage::colour, 0);
+  const int colour = plan.colourOut[0];
   if (colour >= 0) std::memset(&L.out[colour], 0, sizeof(Reg));
+  // Further outputs the program leaves unwritten on a path read as 0.
+  QuadRow::More fresh;
+  if (in.more) {
+    for (int t = 1; t < kMaxColourOutputs; ++t)
+      if (plan.colourOut[t] >= 0) std::memset(&L.out[plan.colourOut[t]], 0, sizeof(Reg));
+    if (plan.depthOut >= 0) std::memset(&L.out[plan.depthOut], 0, sizeof(Reg));
+  }
   const bool ok = run(p, b, L);
+  if (in.more) {
+    QuadRow::More& m = moreSlot ? *moreSlot : fresh;
+    for (int t = 1; t < kMaxColourOutputs; ++t)
+      if (plan.colourOut[t] >= 0) std::memcpy(m.colour[t - 1], L.out[plan.colourOut[t]].v, sizeof m.colour[t - 1]);
+    if (plan.depthOut >= 0) std::memcpy(m.depth, L.out[plan.depthOut].v[0], sizeof m.depth);
+    giveMore(plan, m, own, *in.more);
+  }
   if (slot) {
     slot->stamp = quadRow.stamp;
     slot->ok = ok;
@@ -249,7 +283,17 @@ void makeProgramEntry(StagePlan& plan, ShaderEntry& e) {
   e.fastFogColour = nullptr;
   e.inputs.clear();
   e.varyings = 0;
+  e.moreTargets = 0;
+  e.writesDepth = false;
   plan.pixelInputs.clear();
+  for (int t = 0; t < kMaxColourOutputs; ++t) {
+    const int reg = p.pixel ? p.outputOf(Usage::colour, t) : -1;
+    plan.colourOut[t] = int16_t(reg >= 0 && reg < kMaxOutputs ? reg : -1);
+    if (t > 0 && plan.colourOut[t] >= 0) e.moreTargets |= uint8_t(1u << (t - 1));
+  }
+  const int depth = p.pixel ? p.outputOf(Usage::depth, 0) : -1;
+  plan.depthOut = int16_t(depth >= 0 && depth < kMaxOutputs ? depth : -1);
+  e.writesDepth = plan.depthOut >= 0;
   if (p.pixel) {
     for (const Signature& s : p.inputs) {
       if (s.reg >= kMaxInputs) continue;

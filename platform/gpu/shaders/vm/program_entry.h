@@ -23,6 +23,8 @@ struct VaryingPlace {
 };
 VaryingPlace varyingPlace(Usage u, int index);
 
+inline constexpr int kMaxColourOutputs = 8;
+
 struct StagePlan {
   std::shared_ptr<const Program> program;
   // Constant-buffer slots of the float, integer and bool registers.
@@ -44,6 +46,10 @@ struct StagePlan {
     int16_t at, count;
   };
   std::vector<PixelInput> pixelInputs;
+  // Set by makeProgramEntry for pixel programs: the output register of each render
+  // target's colour and of the depth, -1 where the program writes none.
+  int16_t colourOut[kMaxColourOutputs];
+  int16_t depthOut = -1;
 };
 
 // Fills `e` to run the plan's program, once per draw; the plan must outlive the entry's

@@ -5,6 +5,8 @@
 // screens, a shader that cannot be loaded, and the device state a filter leaves.
 #include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,7 @@
 #include "media/graphics/render_settings.h"
 #include "media/graphics/shader.h"
 #include "tests/media/graphics/filter_cases.h"
+#include "tools/shaderasm/shader_asm.h"
 
 namespace d3d9test {
 namespace {
@@ -71,6 +74,63 @@ class D3D9Filter : public D3D9BackEnd {
                                     args.data(), int(args.size()));
   }
 };
+
+// A test shader kept as text beside the shader-machine tests, assembled.
+std::vector<uint32_t> testProgram(const char* name) {
+  std::ifstream f(std::string(HALVORINE_SOURCE_DIR) + "/tests/platform/gpu/shaders/" + name);
+  std::ostringstream text;
+  text << f.rdbuf();
+  std::vector<uint32_t> words;
+  std::string err;
+  EXPECT_TRUE(halvorine::shaderasm::assemble(text.str(), words, err)) << name << ": " << err;
+  return words;
+}
+
+TEST_F(D3D9Filter, UserProgramsRunThroughThePassAsTheBuiltInShaders) {
+  const std::vector<Request> table = {{"Mono", 0, kGraphFilterMono, {60, -40}},
+                                      {"MonoCbCr", 0, kGraphFilterMono, {-20, 30}},
+                                      {"Invert", 0, kGraphFilterInvert, {}}};
+  const int slots[3] = {kFNMono, kFNMono, kFNInvert};
+  setenv("HALVORINE_MISSING", "d3d11,d3d9", 1);
+  SetScreenMode(640, 480, 32, 0);
+  ASSERT_EQ(startWindowed(), 0);
+  const auto soft = runAll(table);
+  TerminateLibrary();
+  setenv("HALVORINE_MISSING", "d3d11", 1);
+  SetScreenMode(640, 480, 32, 0);
+  attach();
+  const auto builtIn = runAll(table, textureBytes);
+
+  // The user's own selection, which every pass must leave as it found it.
+  const int own = MakeGraph(8, 8), ownSecond = MakeGraph(8, 8);
+  const std::vector<uint32_t> invert = testProgram("invert.asm"), mono = testProgram("mono.asm");
+  const int userInvert = LoadPixelShaderFromMem(invert.data(), int(invert.size() * 4));
+  const int userMono = LoadPixelShaderFromMem(mono.data(), int(mono.size() * 4));
+  ASSERT_GT(userInvert, 0);
+  ASSERT_GT(userMono, 0);
+  ASSERT_EQ(SetUsePixelShader(userInvert), 0);
+  ASSERT_EQ(SetUseTextureToShader(0, own), 0);
+  ASSERT_EQ(SetUseTextureToShader(1, ownSecond), 0);
+  const ShaderSelection selected = ShaderUse;
+  for (const int slot : {kFNMono, kFNInvert}) {
+    SubHandle(GraphFilterShaderHandleTable[slot]);
+    ASSERT_EQ(SetGraphFilterShaderHandle(slot, slot == kFNMono ? userMono : userInvert), 0);
+  }
+  const auto user = runAll(table, textureBytes);
+  EXPECT_EQ(std::memcmp(&selected, &ShaderUse, sizeof selected), 0);
+  for (size_t i = 0; i < table.size(); ++i) {
+    SCOPED_TRACE(table[i].name);
+    EXPECT_EQ(GraphFilterShaderHandleTable[slots[i]], slots[i] == kFNMono ? userMono : userInvert);
+    ASSERT_EQ(user[i].size(), size_t(kSize * kSize * 4));
+    EXPECT_EQ(user[i], builtIn[i]);
+    size_t at = 0;
+    EXPECT_LE(worstDifference(soft[i], user[i], &at), 1) << "byte " << at;
+  }
+  SetUsePixelShader(0);
+  SetUseTextureToShader(0, -1);
+  SetUseTextureToShader(1, -1);
+  for (int h : {userInvert, userMono, own, ownSecond}) SubHandle(h);
+}
 
 TEST_F(D3D9Filter, FilterShadersGiveTheSoftwareResult) { compareTable(filterTable(), 2); }
 
@@ -195,6 +255,8 @@ TEST_F(D3D9Filter, PassPlanWorkScreensAndALostShader) {
   const D3DVIEWPORT9 viewport = c.viewport;
   const int zEnable = c.zEnable, filter = c.textureFilter;
   IDirect3DPixelShader9* shader = c.pixelShader;
+  const ShaderSelection selected = ShaderUse;
+  const int useSets = D3D9ShaderConstantSys.activeMask;
   for (const auto& r : filterTable())
     if (r.args.empty() || (r.args[0] != -1000 && r.args[0] != -1001)) run(r.blend, r.type, picture, -1, picture, r.args);
   EXPECT_EQ(std::memcmp(&before, &GraphicsDrawSettings, sizeof before), 0);
@@ -203,6 +265,8 @@ TEST_F(D3D9Filter, PassPlanWorkScreensAndALostShader) {
   EXPECT_EQ(c.zEnable, zEnable);
   EXPECT_EQ(c.textureFilter, filter);
   EXPECT_EQ(c.pixelShader, shader);
+  EXPECT_EQ(std::memcmp(&selected, &ShaderUse, sizeof selected), 0);
+  EXPECT_EQ(D3D9ShaderConstantSys.activeMask, useSets);
 
   // A filter whose shader cannot be made is logged and refused; the front carries on.
   D3D9Packages& p = D3D9PackageSys;
