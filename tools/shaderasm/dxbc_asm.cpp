@@ -355,8 +355,9 @@ struct Asm {
     std::string reg = args;
     uint32_t controls = 0;
     if (ps) {
-      const size_t at = args.find_first_of("vo");
-      if (at == std::string::npos) return fail("no register");
+      const size_t comma = args.find(',');
+      const size_t at = args.find_last_of(" \t", comma == std::string::npos ? std::string::npos : comma) + 1;
+      if (at == 0) return fail("interpolation, then the register");
       uint32_t interp;
       if (!lookup(kInterp, std::size(kInterp), trimmed(args.substr(0, at)), interp)) return fail("unknown interpolation");
       controls = interp << 11;
@@ -784,6 +785,7 @@ struct Lister {
       line = "dcl_indexableTemp x" + std::to_string(r) + "[" + std::to_string(c) + "], " + std::to_string(k);
     } else if (op == opDclConstantBuffer) {
       ok = operands(0, false) && ops.size() == 1 && controls <= 1;
+      if (ok && ops[0].size() > 5 && ops[0].compare(ops[0].size() - 5, 5, ".xyzw") == 0) ops[0].resize(ops[0].size() - 5);
       line = "dcl_constantbuffer " + (ok ? ops[0] : "") + (controls ? ", dynamicIndexed" : ", immediateIndexed");
       ops.clear();
     } else if (op == opDclSampler) {
@@ -830,7 +832,7 @@ struct Lister {
         line += t & kTestNonZeroBit ? "_nz" : "_z";
       if (t & kSaturateBit) line += "_sat";
       ok = operands(info->dsts, info->cls == OpClass::floatAlu || info->cls == OpClass::anyAlu ||
-                                    info->cls == OpClass::sample);
+                                    (info->cls == OpClass::sample && op != opLd && op != opResinfo));
     } else {
       ok = false;
     }
