@@ -1,7 +1,7 @@
 // Position through the matrix rows in cb0[0..3]; the colour passes through.
 vs_4_0
 isgn POSITION0 v0.xyzw
-isgn COLOR0 v1.xyzw
+isgn Color0 v1.xyzw
 osgn SV_Position0 o0.xyzw
 osgn COLOR0 o1.xyzw
 dcl_constantbuffer cb0[4], immediateIndexed
