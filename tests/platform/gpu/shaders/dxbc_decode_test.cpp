@@ -180,6 +180,24 @@ TEST(DxbcDecode, ProgramRefusals) {
   EXPECT_NE(reason.find("unknown index representation"), std::string::npos) << reason;
 }
 
+// A one-level shader-resource view of a texture holding `data`; null on failure.
+plat::gpu::Ref<plat::gpu::View> textureView(plat::gpu::Format f, int w, int h, const void* data, size_t pitch) {
+  using namespace plat::gpu;
+  TextureDesc d;
+  d.width = w;
+  d.height = h;
+  d.format = f;
+  d.bind = kBindShaderResource;
+  Ref<Texture> t;
+  Ref<View> v;
+  ViewDesc vd;
+  vd.kind = ViewKind::shaderResource;
+  if (createTexture(d, nullptr, t) != Status::ok || updateSubresource(*t, 0, nullptr, data, pitch) != Status::ok ||
+      createView(*t, vd, v) != Status::ok)
+    return Ref<View>();
+  return v;
+}
+
 uint32_t bitsOf(float f) {
   uint32_t u;
   std::memcpy(&u, &f, 4);
@@ -343,19 +361,9 @@ TEST(DxbcDecode, ConstantBuffersAndComparisonSamples) {
   b.buffers[3] = cb3;
   b.bufferRegs[3] = 1;
   using namespace plat::gpu;
-  TextureDesc d;
-  d.width = 2;
-  d.height = 1;
-  d.format = Format::R32F;
-  d.bind = kBindShaderResource;
-  Ref<Texture> t;
-  ASSERT_EQ(createTexture(d, nullptr, t), Status::ok);
   const float depths[2] = {0.25f, 0.75f};
-  ASSERT_EQ(updateSubresource(*t, 0, nullptr, depths, 8), Status::ok);
-  ViewDesc vd;
-  vd.kind = ViewKind::shaderResource;
-  Ref<View> v;
-  ASSERT_EQ(createView(*t, vd, v), Status::ok);
+  Ref<View> v = textureView(Format::R32F, 2, 1, depths, 8);
+  ASSERT_TRUE(v);
   SamplerDesc sd;
   sd.comparison = true;
   sd.compareFunc = Compare::lessEqual;
@@ -433,6 +441,60 @@ TEST(DxbcDecode, HostileLoopStopsAtTheBudget) {
   vm::Bindings none;
   EXPECT_FALSE(vm::run(s.program, none, lanes));
   EXPECT_TRUE(lanes.overBudget);
+}
+
+}  // namespace
+}  // namespace vmtest
+
+namespace vmtest {
+namespace {
+
+// The model 2 and model 4 forms of one effect, on the same quads with the same texture,
+// give the same bits.
+TEST(DxbcDecode, ModelTwoAndModelFourFormsAgree) {
+  using namespace plat::gpu;
+  uint8_t texels[64];
+  for (int k = 0; k < 64; ++k) texels[k] = uint8_t(k * 37 + 11);
+  Ref<View> v = textureView(Format::R8G8B8A8, 4, 4, texels, 16);
+  ASSERT_TRUE(v);
+  TextureSampler smp;
+  ASSERT_TRUE(smp.bind(SamplerDesc{}, v.get()));
+  struct Pair {
+    const char* file;
+    int sm2Coord, sm2Colour;  // input registers of the model 2 form (-1: none)
+    int sm4Coord, sm4Colour;
+  };
+  const Pair pairs[] = {{"textured_modulate.asm", 2, 0, 2, 1}, {"invert.asm", 2, -1, 1, -1}};
+  for (const Pair& pr : pairs) {
+    SCOPED_TRACE(pr.file);
+    const vm::Program two = decoded(readText(shaderDir() + "/" + pr.file));
+    const std::vector<uint8_t> blob = blobOf(readText(shaderDir() + "/dxbc/" + pr.file));
+    Shader four;
+    std::string reason;
+    ASSERT_TRUE(decodeShader(blob.data(), blob.size(), four, reason)) << reason;
+    vm::Bindings b;
+    b.samplers[0] = &smp;
+    b.texSize[0][0] = b.texSize[0][1] = 4;
+    b.quad = true;
+    for (int quad = 0; quad < 16; ++quad) {
+      vm::Lanes a{}, c{};
+      for (int l = 0; l < 4; ++l) {
+        const float u = 0.13f * float(quad) + 0.25f * float(l & 1), w = 0.07f * float(quad) + 0.25f * float(l >> 1);
+        const float col[4] = {0.2f + 0.05f * float(quad), 0.9f - 0.1f * float(l), 0.5f, 0.75f};
+        setLane(a.in[pr.sm2Coord], l, u, w, 0, 1);
+        setLane(c.in[pr.sm4Coord], l, u, w, 0, 1);
+        if (pr.sm2Colour >= 0) {
+          setLane(a.in[pr.sm2Colour], l, col[0], col[1], col[2], col[3]);
+          setLane(c.in[pr.sm4Colour], l, col[0], col[1], col[2], col[3]);
+        }
+      }
+      ASSERT_TRUE(vm::run(two, b, a));
+      ASSERT_TRUE(vm::run(four.program, b, c));
+      for (int k = 0; k < 4; ++k)
+        for (int l = 0; l < 4; ++l)
+          EXPECT_EQ(bitsOf(a.out[0].v[k][l]), bitsOf(c.out[0].v[k][l])) << quad << " " << k << " " << l;
+    }
+  }
 }
 
 }  // namespace
