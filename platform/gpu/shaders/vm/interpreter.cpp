@@ -303,7 +303,7 @@ struct Machine {
       std::memcpy(&k, &f, 4);
       return k;
     };
-    auto bitsOf = [](uint32_t k) {
+    auto fromBits = [](uint32_t k) {
       float f;
       std::memcpy(&f, &k, 4);
       return f;
@@ -323,7 +323,7 @@ struct Machine {
       if (t) t->levelSize(intOf(c.v[0][l]), w, h);
       const float dims[4] = {float(w), float(h), w ? 1.0f : 0.0f, float(levels)};
       for (int k = 0; k < 4; ++k) {
-        if (kind == TexExtra::sizeUint) r.v[k][l] = bitsOf(uint32_t(dims[k]));
+        if (kind == TexExtra::sizeUint) r.v[k][l] = fromBits(uint32_t(dims[k]));
         else if (kind == TexExtra::sizeRcp && k < 2) r.v[k][l] = dims[k] != 0.0f ? 1.0f / dims[k] : 0.0f;
         else r.v[k][l] = dims[k];
       }

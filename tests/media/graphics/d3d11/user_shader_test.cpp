@@ -10,7 +10,10 @@
 #include "media/graphics/d3d11/d3d11_backend.h"
 #include "media/graphics/d3d11/d3d11_graph.h"
 #include "media/graphics/graph.h"
+#include "media/graphics/graph_filter.h"
+#include "media/graphics/hwdraw/filter_steps.h"
 #include "media/graphics/shader.h"
+#include "tests/media/graphics/filter_cases.h"
 #include "tools/shaderasm/shader_asm.h"
 
 namespace d3d11test {
@@ -174,6 +177,41 @@ TEST_F(D3D11UserShader, CommonBufferDrawWithTheUserShaderEqualsTheBanksTexturedD
   SetUseTextureToShader(0, -1);
   SetUsePixelShader(0);
   SubHandle(ps);
+}
+
+TEST_F(D3D11UserShader, FilterPassDrawsModelFourFiltersLikeTheBuiltIns) {
+  ASSERT_EQ(startOn(false), kGraphicsApiD3D11);
+  struct Case {
+    const char* file;
+    int filter, slot;
+    std::vector<int> args;
+  };
+  const Case cases[] = {{"invert.asm", kGraphFilterInvert, kFNInvert, {0}},
+                        {"mono.asm", kGraphFilterMono, kFNMono, {10, 20}},
+                        {"mono.asm", kGraphFilterMono, kFNMono, {-40, 7}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    std::vector<uint8_t> results[2];
+    for (int pass = 0; pass < 2; ++pass) {
+      const int user = pass == 1 ? loadPixel(codeFromFile(c.file)) : -1;
+      if (pass == 1) {
+        ASSERT_GT(user, 0);
+        // The filter's slot holds the user's program in place of the built-in one.
+        if (GraphFilterShaderHandleTable[c.slot] > 0) SubHandle(GraphFilterShaderHandleTable[c.slot]);
+        GraphFilterShaderHandleTable[c.slot] = user;
+      }
+      const int picture = filtercases::makePicture(filtercases::kSize, filtercases::kSize, 5);
+      ASSERT_EQ(GraphFilterBlendWithArgs(0, picture, -1, picture, 0, c.filter, 0, 0, filtercases::kSize,
+                                         filtercases::kSize, 0, 0, 0, 0, 0, c.args.data(), int(c.args.size())),
+                0);
+      if (pass == 1) EXPECT_EQ(GraphFilterShaderHandleTable[c.slot], user);
+      results[pass] = filtercases::bytesOf(picture);
+      SubHandle(picture);
+      if (pass == 1) SubHandle(user);
+    }
+    ASSERT_EQ(results[0].size(), size_t(filtercases::kSize * filtercases::kSize * 4));
+    EXPECT_TRUE(results[0] == results[1]);
+  }
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ size_t chunkAt(const std::vector<uint8_t>& b, const char* tag) {
   return 0;
 }
 
-bool decodeExact(const std::vector<uint8_t>& b, Shader& s, std::string& reason) {
+bool decodeExactBlob(const std::vector<uint8_t>& b, Shader& s, std::string& reason) {
   // A heap block of exactly the blob's size: any read past it is an overflow.
   std::unique_ptr<uint8_t[]> exact(new uint8_t[b.size()]);
   std::memcpy(exact.get(), b.data(), b.size());
@@ -65,7 +65,7 @@ TEST(DxbcDecode, ContainerRefusals) {
   const std::vector<uint8_t> good = blobOf(kPlain);
   Shader s;
   std::string reason;
-  ASSERT_TRUE(decodeExact(good, s, reason)) << reason;
+  ASSERT_TRUE(decodeExactBlob(good, s, reason)) << reason;
   ASSERT_EQ(s.inputs.size(), 1u);
   EXPECT_EQ(s.inputs[0].name, "TEXCOORD");
   EXPECT_EQ(s.inputs[0].reg, 1u);
@@ -98,7 +98,7 @@ TEST(DxbcDecode, ContainerRefusals) {
     std::vector<uint8_t> b = good;
     c.spoil(b);
     Shader out;
-    EXPECT_FALSE(decodeExact(b, out, reason));
+    EXPECT_FALSE(decodeExactBlob(b, out, reason));
     EXPECT_NE(reason.find(c.reason), std::string::npos) << reason;
     EXPECT_TRUE(out.program.code.empty());
   }
@@ -163,7 +163,7 @@ TEST(DxbcDecode, ProgramRefusals) {
     std::memcpy(b.data(), w.data(), b.size());
     Shader s;
     std::string reason;
-    EXPECT_FALSE(decodeExact(b, s, reason));
+    EXPECT_FALSE(decodeExactBlob(b, s, reason));
     EXPECT_NE(reason.find(c.reason), std::string::npos) << reason;
     EXPECT_NE(reason.find("byte offset"), std::string::npos) << reason;
   }
@@ -176,7 +176,7 @@ TEST(DxbcDecode, ProgramRefusals) {
   setWord(b, dstToken, wordAt(b, dstToken) | 7u << 22);
   Shader s;
   std::string reason;
-  EXPECT_FALSE(decodeExact(b, s, reason));
+  EXPECT_FALSE(decodeExactBlob(b, s, reason));
   EXPECT_NE(reason.find("unknown index representation"), std::string::npos) << reason;
 }
 
