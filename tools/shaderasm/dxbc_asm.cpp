@@ -101,16 +101,16 @@ struct Asm {
 
   // One operand into `out`. `dst`: a destination (mask), else a source (swizzle or select).
   bool operand(std::string s, bool dst, std::vector<uint32_t>& out) {
-    uint32_t mod = kModNone;
+    uint32_t mod = kOperandPlain;
     if (!s.empty() && s[0] == '-') {
-      mod |= kModNeg;
+      mod |= kOperandNeg;
       s = trimmed(s.substr(1));
     }
     if (s.size() >= 2 && s.front() == '|') {
       const size_t close = s.find('|', 1);
       if (close == std::string::npos) return fail("unclosed |");
       s = trimmed(s.substr(1, close - 1)) + s.substr(close + 1);
-      mod |= kModAbs;
+      mod |= kOperandAbs;
     }
     uint32_t tok = 0;
     std::vector<uint32_t> tail;
@@ -425,7 +425,7 @@ struct Asm {
   bool instruction(const std::string& mnemonic, const std::string& args) {
     std::string base = mnemonic;
     uint32_t controls = 0;
-    const OpInfo* info = nullptr;
+    const TokenOp* info = nullptr;
     for (;;) {
       info = opByName(base.data(), base.size());
       if (info) break;
@@ -698,8 +698,8 @@ struct Lister {
       }
       if (dst != (sel == kSelMask)) return false;
     }
-    if (mod & kModAbs) s = "|" + s + "|";
-    if (mod & kModNeg) s = "-" + s;
+    if (mod & kOperandAbs) s = "|" + s + "|";
+    if (mod & kOperandNeg) s = "-" + s;
     return true;
   }
 
@@ -825,7 +825,7 @@ struct Lister {
         line += std::string(", ") + (name ? name : "");
       }
       ok = ok && pos == end;
-    } else if (const OpInfo* info = opByCode(op)) {
+    } else if (const TokenOp* info = opByCode(op)) {
       line = info->name;
       if (op == opResinfo) line += (controls & 3) == 1 ? "_rcpFloat" : (controls & 3) == 2 ? "_uint" : "";
       if (op == opIf || op == opBreakc || op == opContinuec || op == opRetc || op == opDiscard)

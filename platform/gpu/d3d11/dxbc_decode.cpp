@@ -126,14 +126,14 @@ struct Decoder {
       if (opExtended(e)) return fail("chained extended operand");
       if ((e & 0x3F) != 1) return fail("unknown extended operand");
       const uint32_t mod = (e >> 6) & 0xFF;
-      if (mod > kModAbsNeg) return fail("unknown operand modifier");
+      if (mod > kOperandAbsNeg) return fail("unknown operand modifier");
       if (dst && mod) return fail("modifier on a destination");
       if (cls == OpClass::intAlu) {
-        if (mod & kModAbs) return fail("absolute value of an integer");
-        if (mod & kModNeg) o.mods |= vm::kIntNegate;
+        if (mod & kOperandAbs) return fail("absolute value of an integer");
+        if (mod & kOperandNeg) o.mods |= vm::kIntNegate;
       } else {
-        if (mod & kModAbs) o.mods |= vm::kAbsolute;
-        if (mod & kModNeg) o.mods |= vm::kNegate;
+        if (mod & kOperandAbs) o.mods |= vm::kAbsolute;
+        if (mod & kOperandNeg) o.mods |= vm::kNegate;
       }
     }
     const uint32_t comps = operandComponents(t);
@@ -321,8 +321,8 @@ struct Decoder {
   }
 
   bool declaration(uint32_t tok);
-  bool instruction(uint32_t tok, const OpInfo& info);
-  bool sampleInstruction(uint32_t tok, const OpInfo& info);
+  bool instruction(uint32_t tok, const TokenOp& info);
+  bool sampleInstruction(uint32_t tok, const TokenOp& info);
   bool pairFlow();
   bool run();
 };
@@ -463,7 +463,7 @@ bool Decoder::declaration(uint32_t tok) {
   return fail("declaration of a program kind other than vertex and pixel");
 }
 
-bool Decoder::sampleInstruction(uint32_t tok, const OpInfo& info) {
+bool Decoder::sampleInstruction(uint32_t tok, const TokenOp& info) {
   Operand dst, coord, res, smp, extra, extra2;
   uint32_t type, rslot, sslot = kNoSampler;
   if (!operand(true, OpClass::floatAlu, dst, type, rslot)) return false;
@@ -549,7 +549,7 @@ bool Decoder::sampleInstruction(uint32_t tok, const OpInfo& info) {
   return true;
 }
 
-bool Decoder::instruction(uint32_t tok, const OpInfo& info) {
+bool Decoder::instruction(uint32_t tok, const TokenOp& info) {
   if (info.cls == OpClass::refused) return fail(info.refusal);
   const bool sat = (tok & kSaturateBit) != 0;
   const bool nz = (tok & kTestNonZeroBit) != 0;
@@ -862,7 +862,7 @@ bool Decoder::run() {
       }
       ext = opExtended(e);
     }
-    const OpInfo* info = opByCode(opcode);
+    const TokenOp* info = opByCode(opcode);
     const bool isDecl = (opcode >= opDclResource && opcode <= opDclGlobalFlags) ||
                         (opcode >= 143 && opcode <= 162) || opcode == opDclUavTyped || opcode == 206;
     if (isDecl) {

@@ -18,7 +18,7 @@ enum class OpClass : uint8_t {
   refused,   // named so that the assembler can write it; the decoder refuses it
 };
 
-struct OpInfo {
+struct TokenOp {
   const char* name;
   uint16_t code;
   uint8_t dsts, srcs;
@@ -50,7 +50,7 @@ enum : uint16_t {
 };
 
 // Every opcode the assembler names. Declarations are parsed by hand on both sides.
-inline constexpr OpInfo kOps[] = {
+inline constexpr TokenOp kOps[] = {
     {"add", 0, 1, 2, OpClass::floatAlu, nullptr},        {"and", 1, 1, 2, OpClass::intAlu, nullptr},
     {"break", 2, 0, 0, OpClass::flow, nullptr},          {"breakc", 3, 0, 1, OpClass::flow, nullptr},
     {"call", 4, 0, 1, OpClass::refused, "subroutine"},   {"callc", 5, 0, 2, OpClass::refused, "subroutine"},
@@ -136,13 +136,13 @@ inline constexpr OpInfo kOps[] = {
     {"eval_centroid", 205, 1, 1, OpClass::refused, "pull-model interpolation"},
 };
 
-inline const OpInfo* opByCode(uint32_t code) {
-  for (const OpInfo& o : kOps)
+inline const TokenOp* opByCode(uint32_t code) {
+  for (const TokenOp& o : kOps)
     if (o.code == code) return &o;
   return nullptr;
 }
-inline const OpInfo* opByName(const char* name, size_t len) {
-  for (const OpInfo& o : kOps)
+inline const TokenOp* opByName(const char* name, size_t len) {
+  for (const TokenOp& o : kOps)
     if (std::strlen(o.name) == len && std::memcmp(o.name, name, len) == 0) return &o;
   return nullptr;
 }
@@ -175,7 +175,7 @@ inline constexpr uint32_t operandType(uint32_t t) { return (t >> 12) & 0xFF; }
 inline constexpr uint32_t operandDims(uint32_t t) { return (t >> 20) & 3; }
 inline constexpr uint32_t operandIndexRep(uint32_t t, int dim) { return (t >> (22 + 3 * dim)) & 7; }
 // Extended operand modifier.
-enum : uint32_t { kModNone = 0, kModNeg = 1, kModAbs = 2, kModAbsNeg = 3 };
+enum : uint32_t { kOperandPlain = 0, kOperandNeg = 1, kOperandAbs = 2, kOperandAbsNeg = 3 };
 
 // Declaration details.
 enum : uint32_t {
