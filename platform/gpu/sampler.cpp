@@ -169,6 +169,21 @@ float TextureSampler::sampleCompare(float u, float v, float lod, float reference
   return dispatch<true>(0, u, v, lod, desc_.addressU, desc_.addressV, reference)[0];
 }
 
+Float4 TextureSampler::texel(int x, int y, int level) const {
+  if (level < 0 || level >= levelCount_ || size_t(level) >= levels_.size()) return Float4{0.0f, 0.0f, 0.0f, 0.0f};
+  const Level& l = levels_[size_t(level)];
+  if (x < 0 || y < 0 || x >= l.width || y >= l.height) return Float4{0.0f, 0.0f, 0.0f, 0.0f};
+  return FetchAny::get(format_, l.base, l.pitch, x, y);
+}
+
+bool TextureSampler::levelSize(int level, int& width, int& height) const {
+  width = height = 0;
+  if (level < 0 || level >= levelCount_ || size_t(level) >= levels_.size()) return false;
+  width = levels_[size_t(level)].width;
+  height = levels_[size_t(level)].height;
+  return true;
+}
+
 int TextureSampler::cubeFace(float x, float y, float z, float& u, float& v) {
   const float ax = std::fabs(x), ay = std::fabs(y), az = std::fabs(z);
   int face;

@@ -91,6 +91,12 @@ class TextureSampler {
   // Each tap gives 1 where compare(reference, texel red) holds, else 0; taps are filtered.
   float sampleCompare(float u, float v, float lod, float reference) const;
 
+  // Whole-texel reads and sizes, for programs that address texels themselves: a texel
+  // outside the level (or a level outside the view) reads as zeros.
+  Float4 texel(int x, int y, int level) const;
+  int levels() const { return levelCount_; }
+  bool levelSize(int level, int& width, int& height) const;
+
   // The cube face (0..5: +X, -X, +Y, -Y, +Z, -Z) and face coordinates of a direction.
   static int cubeFace(float x, float y, float z, float& u, float& v);
 

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/gpu/d3d9/sm3_tokens.h"
+#include "tools/shaderasm/dxbc_asm.h"
 
 namespace halvorine::shaderasm {
 
@@ -398,7 +399,24 @@ bool assembleLine(Model& m, const std::string& lineIn, std::vector<uint32_t>& ou
 
 }  // namespace
 
+// Whether the text's first line names a shader-model 4 or 5 program.
+static bool modelFourOrFive(std::string_view text) {
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t nl = text.find('\n', at);
+    if (nl == std::string_view::npos) nl = text.size();
+    std::string line = trim(text.substr(at, nl - at));
+    at = nl + 1;
+    const size_t comment = line.find_first_of("/;");
+    if (comment != std::string::npos) line = trim(line.substr(0, comment));
+    if (line.empty()) continue;
+    return line.size() == 6 && line[1] == 's' && line[2] == '_' && (line[3] == '4' || line[3] == '5');
+  }
+  return false;
+}
+
 bool assemble(std::string_view text, std::vector<uint32_t>& out, std::string& error) {
+  if (modelFourOrFive(text)) return assembleDxbc(text, out, error);
   out.clear();
   Model m;
   bool versioned = false;
@@ -553,6 +571,7 @@ bool listCtab(const uint32_t* w, size_t n, std::string& out) {
 }  // namespace
 
 bool list(const uint32_t* w, size_t count, std::string& out) {
+  if (w && count >= 8 && std::memcmp(w, "DXBC", 4) == 0) return listDxbc(w, count, out);
   out.clear();
   if (!w || count == 0) return false;
   Model m;

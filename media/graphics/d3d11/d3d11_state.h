@@ -145,6 +145,9 @@ int Graphics_D3D11_DeviceState_SetVSFlags(int diffuseSource, int specularSource,
 int Graphics_D3D11_DeviceState_SetTextureTransform(int enable, const Matrix4x4F* matrix);
 int Graphics_D3D11_DeviceState_SetPixelShader(gpu::ID3D11PixelShader* shader, int user);
 int Graphics_D3D11_DeviceState_SetVertexShader(gpu::ID3D11VertexShader* shader, int user);
+// Unbinds the vertex shader and the input layout; with keepIfUser a user's vertex shader
+// (bound with the user flag) stays.
+int Graphics_D3D11_DeviceState_ResetUserVertexShader(int keepIfUser);
 int Graphics_D3D11_DeviceState_SetInputLayout(gpu::ID3D11InputLayout* layout);
 int Graphics_D3D11_DeviceState_SetPrimitiveTopology(gpu::D3D11_PRIMITIVE_TOPOLOGY topology);
 int Graphics_D3D11_DeviceState_SetVertexBuffer(gpu::ID3D11Buffer* buffer, int stride);
@@ -210,6 +213,13 @@ extern const int kD3D11BatchCapacity[kD3D11StdVertexShaders];
 // the write pointer, or null without a mapped buffer.
 uint8_t* Graphics_D3D11_BatchReserve(gpu::D3D11_PRIMITIVE_TOPOLOGY topology, int n);
 int Graphics_D3D11_DrawPreparation(int key);
+// The draw preparation of the front's shader draws: the key's states, then the front's
+// shader textures on pixel resource slots 0-15 (each handle checked now; a deleted one
+// binds nothing and is cleared in the front), the vertex type's input layout with the
+// front's user vertex shader (vertexType < 0: the standard 2D or 3D vertex shader and
+// layout), and the front's user pixel shader last. A common-buffer draw with shader flag
+// 0 then draws with them.
+void Graphics_D3D11_DrawPreparationToShader(int key, int vertexType, int twoD);
 // The vertex colour word in the byte order of the input layouts.
 uint32_t D3D11_VertexColor(int red, int green, int blue, int alpha);
 

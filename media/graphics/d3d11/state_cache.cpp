@@ -291,6 +291,21 @@ int Graphics_D3D11_DeviceState_SetVertexShader(ID3D11VertexShader* shader, int u
     return 0;
 }
 
+int Graphics_D3D11_DeviceState_ResetUserVertexShader(int keepIfUser) {
+    if (!ready()) return -1;
+    if (keepIfUser && c.vertexShaderUser) return 0;
+    if (c.force || c.vertexShader != nullptr) {
+        D3D11DeviceContext_VSSetShader(nullptr, nullptr, 0);
+        c.vertexShader = nullptr;
+        c.vertexShaderUser = 0;
+    }
+    if (c.force || c.inputLayout != nullptr) {
+        D3D11DeviceContext_IASetInputLayout(nullptr);
+        c.inputLayout = nullptr;
+    }
+    return 0;
+}
+
 int Graphics_D3D11_DeviceState_SetInputLayout(ID3D11InputLayout* layout) {
     if (!ready()) return -1;
     if (!c.force && c.inputLayout == layout) return 0;

@@ -2,6 +2,7 @@
 // software GPU and hands draws, copies, clears and maps to the core. Calls the interface
 // ignores when invalid (slots past the end, unknown codes) change nothing.
 #include "platform/gpu/d3d11/face_internal.h"
+#include "platform/gpu/shaders/vm/program_entry.h"
 
 namespace plat::gpu::d3d11 {
 
@@ -63,10 +64,22 @@ class Context final : public ID3D11DeviceContext {
   void HSSetShader(ID3D11HullShader*, ID3D11ClassInstance* const*, UINT) override {}
 
   void Draw(UINT count, UINT first) override {
-    if (topologySet_ && count > 0) draw(state_, count, first);
+    if (!topologySet_ || count == 0) return;
+    if (!vsProgram_ && !psProgram_) {
+      draw(state_, count, first);
+      return;
+    }
+    DrawState s = state_;
+    if (withPrograms(s)) draw(s, count, first);
   }
   void DrawIndexed(UINT count, UINT first, INT baseVertex) override {
-    if (topologySet_ && count > 0) drawIndexed(state_, count, first, baseVertex);
+    if (!topologySet_ || count == 0) return;
+    if (!vsProgram_ && !psProgram_) {
+      drawIndexed(state_, count, first, baseVertex);
+      return;
+    }
+    DrawState s = state_;
+    if (withPrograms(s)) drawIndexed(s, count, first, baseVertex);
   }
   void IASetIndexBuffer(ID3D11Buffer* buffer, DXGI_FORMAT format, UINT offset) override {
     if (buffer != nullptr && format != DXGI_FORMAT_R16_UINT && format != DXGI_FORMAT_R32_UINT) return;
@@ -135,7 +148,9 @@ class Context final : public ID3D11DeviceContext {
       state_.ps.samplers[first + i] = samplers[i] ? face<FaceSampler>(samplers[i])->payload : Ref<SamplerState>();
   }
   void PSSetShader(ID3D11PixelShader* shader, ID3D11ClassInstance* const*, UINT) override {
-    state_.ps.shader = shader ? face<FacePixelShader>(shader)->payload : nullptr;
+    const ShaderPayload* p = shader ? &face<FacePixelShader>(shader)->payload : nullptr;
+    state_.ps.shader = p ? p->entry : nullptr;
+    psProgram_ = p ? p->program : nullptr;
   }
   void PSSetShaderResources(UINT first, UINT count, ID3D11ShaderResourceView* const* views) override {
     if (!slotsFit(first, count, kResourceSlots) || (count > 0 && views == nullptr)) return;
@@ -173,10 +188,13 @@ class Context final : public ID3D11DeviceContext {
     setConstants(state_.vs, first, count, b);
   }
   void VSSetShader(ID3D11VertexShader* shader, ID3D11ClassInstance* const*, UINT) override {
-    state_.vs.shader = shader ? face<FaceVertexShader>(shader)->payload : nullptr;
+    const ShaderPayload* p = shader ? &face<FaceVertexShader>(shader)->payload : nullptr;
+    state_.vs.shader = p ? p->entry : nullptr;
+    vsProgram_ = p ? p->program : nullptr;
   }
   void ClearState() override {
     state_ = DrawState{};
+    vsProgram_ = psProgram_ = nullptr;
     topologySet_ = false;
   }
   // Every call has finished when it returns.
@@ -189,9 +207,43 @@ class Context final : public ID3D11DeviceContext {
       stage.constants[first + i] = buffers[i] ? face<FaceBuffer>(buffers[i])->buffer : Ref<Buffer>();
   }
 
+  // A program stage of the draw: its entry, and its textures and samplers in the order of
+  // the program's texture-and-sampler pairs (whole-texel reads filter nothing: they get a
+  // plain sampler).
+  bool programStage(const std::shared_ptr<const dxbc::Shader>& program, const StageBindings& from, StageBindings& to,
+                    vm::StagePlan& plan, ShaderEntry& entry) {
+    plan.program = std::shared_ptr<const vm::Program>(program, &program->program);
+    plan.buffers = true;
+    plan.floatSlot = plan.intSlot = -1;
+    plan.afterProgram = vsProgram_ != nullptr;
+    plan.shiftWidth = plan.shiftHeight = 0.0f;  // pixel centres lie on halves here
+    vm::makeProgramEntry(plan, entry);
+    to.shader = &entry;
+    for (size_t k = 0; k < program->pairs.size(); ++k) {
+      const dxbc::TexturePair& pair = program->pairs[k];
+      to.resources[k] = from.resources[pair.texture];
+      if (pair.sampler == dxbc::kNoSampler) {
+        if (!plainSampler_ && createSamplerState(SamplerDesc{}, plainSampler_) != Status::ok) return false;
+        to.samplers[k] = plainSampler_;
+      } else {
+        to.samplers[k] = from.samplers[pair.sampler];
+      }
+    }
+    return true;
+  }
+  bool withPrograms(DrawState& s) {
+    if (psProgram_ && !programStage(psProgram_, state_.ps, s.ps, psPlan_, psEntry_)) return false;
+    if (vsProgram_ && !programStage(vsProgram_, state_.vs, s.vs, vsPlan_, vsEntry_)) return false;
+    return true;
+  }
+
   ID3D11Device* device_;
   DrawState state_;
   bool topologySet_ = false;
+  std::shared_ptr<const dxbc::Shader> vsProgram_, psProgram_;
+  vm::StagePlan vsPlan_, psPlan_;
+  ShaderEntry vsEntry_, psEntry_;
+  Ref<SamplerState> plainSampler_;
 };
 
 }  // namespace

@@ -2,10 +2,12 @@
 // objects that wrap the software GPU's resources, views, states and shaders, the code
 // conversions, and the fault switches tests set.
 #pragma once
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/gpu/copy.h"
+#include "platform/gpu/d3d11/dxbc_decode.h"
 #include "platform/gpu/d3d11/dxgi.h"
 #include "platform/gpu/pipeline.h"
 
@@ -87,8 +89,16 @@ using FaceDepthState = FaceObject<ID3D11DepthStencilState, Ref<DepthStencilState
 using FaceRasterizer = FaceObject<ID3D11RasterizerState, RasterizerDesc>;
 using FaceSampler = FaceObject<ID3D11SamplerState, Ref<SamplerState>>;
 using FaceLayout = FaceObject<ID3D11InputLayout, std::vector<InputElement>>;
-using FaceVertexShader = FaceObject<ID3D11VertexShader, const ShaderEntry*>;
-using FacePixelShader = FaceObject<ID3D11PixelShader, const ShaderEntry*>;
+// A shader object holds a bank entry or a decoded program.
+struct ShaderPayload {
+  const ShaderEntry* entry = nullptr;
+  std::shared_ptr<const dxbc::Shader> program;
+};
+using FaceVertexShader = FaceObject<ID3D11VertexShader, ShaderPayload>;
+using FacePixelShader = FaceObject<ID3D11PixelShader, ShaderPayload>;
+
+// Why the last shader creation on this thread refused its bytecode.
+const char* shaderRefusal();
 
 // Code conversions. Unknown for a format the face does not name.
 Format toFormat(DXGI_FORMAT f);

@@ -466,4 +466,9 @@ HRESULT D3D11CreateDevice(IDXGIAdapter* adapter, D3D_DRIVER_TYPE driverType, voi
                           const D3D_FEATURE_LEVEL* levels, UINT levelCount, UINT sdkVersion,
                           ID3D11Device** device, D3D_FEATURE_LEVEL* level, ID3D11DeviceContext** context);
 
+// Why this thread's last Direct3D 11 shader or input-layout creation refused its bytecode
+// (with the byte offset and the opcode where decoding stopped); empty after one that
+// succeeded.
+const char* Direct3D11ShaderRefusal();
+
 }  // namespace plat::gpu

@@ -1,5 +1,7 @@
-// Direct3D 11 face: vertex and pixel shader objects made from the bank's name tokens, and
-// input layouts checked against the inputs of the vertex function they were made for.
+// Direct3D 11 face: vertex and pixel shader objects made from the bank's name tokens or
+// from shader-model 4 and 5 bytecode, and input layouts checked against the inputs of the
+// vertex function or program they were made for.
+#include <cctype>
 #include <cstring>
 
 #include "platform/gpu/d3d11/face_internal.h"
@@ -11,16 +13,41 @@ namespace {
 
 using plat::win::E_INVALIDARG;
 
+thread_local std::string refusal;
+
+// A program from bytecode for `stage`, or E_INVALIDARG with the reason kept.
+HRESULT programPayload(const void* code, SIZE_T length, ShaderStage stage, ShaderPayload& out) {
+  auto shader = std::make_shared<dxbc::Shader>();
+  std::string reason;
+  if (!dxbc::decodeShader(code, length, *shader, reason)) {
+    refusal = reason;
+    return E_INVALIDARG;
+  }
+  if (shader->program.pixel != (stage == ShaderStage::pixel)) {
+    refusal = shader->program.pixel ? "a pixel program given as a vertex shader" : "a vertex program given as a pixel shader";
+    return E_INVALIDARG;
+  }
+  out.program = std::move(shader);
+  return plat::win::S_OK;
+}
+
 template <class I>
 HRESULT makeShader(ID3D11Device* device, const void* code, SIZE_T length, ShaderStage stage, const char* method,
                    I** out) {
   if (out) *out = nullptr;
+  refusal.clear();
   if (code == nullptr) return E_INVALIDARG;
   if (injectedFailure(method)) return E_FAIL;
-  const ShaderEntry* e = findShader(code, length);
-  if (e == nullptr || e->stage != stage) return E_FAIL;
+  ShaderPayload payload;
+  if (dxbc::looksLikeContainer(code, length)) {
+    const HRESULT hr = programPayload(code, length, stage, payload);
+    if (hr != plat::win::S_OK) return hr;
+  } else {
+    payload.entry = findShader(code, length);
+    if (payload.entry == nullptr || payload.entry->stage != stage) return E_FAIL;
+  }
   if (out == nullptr) return plat::win::S_FALSE;
-  auto* f = new (std::nothrow) FaceObject<I, const ShaderEntry*>(device, e);
+  auto* f = new (std::nothrow) FaceObject<I, ShaderPayload>(device, std::move(payload));
   if (f == nullptr) return plat::win::E_OUTOFMEMORY;
   *out = f;
   return plat::win::S_OK;
@@ -56,8 +83,24 @@ HRESULT makeInputLayout(ID3D11Device* device, const D3D11_INPUT_ELEMENT_DESC* el
   if (out) *out = nullptr;
   if (elements == nullptr || count == 0 || count > 32 || code == nullptr) return E_INVALIDARG;
   if (injectedFailure("d3d11.CreateInputLayout")) return E_FAIL;
-  const ShaderEntry* vs = findShader(code, length);
-  if (vs == nullptr || vs->stage != ShaderStage::vertex) return E_INVALIDARG;
+  refusal.clear();
+  const bool program = dxbc::looksLikeContainer(code, length);
+  dxbc::Container container;
+  const ShaderEntry* vs = nullptr;
+  if (program) {
+    std::string reason;
+    if (!dxbc::parseContainer(code, length, container, reason)) {
+      refusal = reason;
+      return E_INVALIDARG;
+    }
+    if (container.code.empty() || (container.code[0] >> 16) != 1) {
+      refusal = "input layout for bytecode that is no vertex program";
+      return E_INVALIDARG;
+    }
+  } else {
+    vs = findShader(code, length);
+    if (vs == nullptr || vs->stage != ShaderStage::vertex) return E_INVALIDARG;
+  }
   std::vector<InputElement> layout;
   uint32_t next = 0;
   for (UINT i = 0; i < count; ++i) {
@@ -78,8 +121,28 @@ HRESULT makeInputLayout(ID3D11Device* device, const D3D11_INPUT_ELEMENT_DESC* el
       if (o.semantic == el.semantic && o.index == el.index) return E_INVALIDARG;
     layout.push_back(el);
   }
+  if (program) {
+    // Every element the program reads (system values come from the device, not the
+    // layout) must be in the layout with a type that suits it: the layout's formats are
+    // all unsigned-normalised or float, which only float elements take.
+    for (const dxbc::SignatureElement& e : container.inputs) {
+      if (e.rwMask == 0 || e.systemValue != dxbc::kSvUndefined) continue;
+      bool found = false;
+      for (UINT i = 0; i < count && !found; ++i) {
+        const char* n = elements[i].SemanticName;
+        bool same = std::strlen(n) == e.name.size();
+        for (size_t c = 0; same && c < e.name.size(); ++c)
+          same = std::toupper(static_cast<unsigned char>(n[c])) == std::toupper(static_cast<unsigned char>(e.name[c]));
+        found = same && elements[i].SemanticIndex == e.index;
+      }
+      if (!found || e.componentType != dxbc::kCompFloat) {
+        refusal = "input " + e.name + std::to_string(e.index) + (found ? " is not a float element" : " is not in the layout");
+        return E_INVALIDARG;
+      }
+    }
+  }
   // Every input the vertex function reads must be in the layout.
-  for (const VertexInput& in : vs->inputs) {
+  for (const VertexInput& in : vs ? vs->inputs : std::vector<VertexInput>()) {
     bool found = false;
     for (const InputElement& el : layout) found = found || (el.semantic == in.semantic && el.index == in.index);
     if (!found) return E_INVALIDARG;
@@ -91,4 +154,8 @@ HRESULT makeInputLayout(ID3D11Device* device, const D3D11_INPUT_ELEMENT_DESC* el
   return plat::win::S_OK;
 }
 
+const char* shaderRefusal() { return refusal.c_str(); }
+
 }  // namespace plat::gpu::d3d11
+
+const char* plat::gpu::Direct3D11ShaderRefusal() { return plat::gpu::d3d11::shaderRefusal(); }

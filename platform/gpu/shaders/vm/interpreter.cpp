@@ -2,6 +2,8 @@
 // arithmetic over all lanes, masked writes, and the flow-control stack of lane masks.
 #include "platform/gpu/shaders/vm/interpreter.h"
 
+#include "platform/gpu/shaders/vm/alu.h"
+
 #include <atomic>
 #include <cmath>
 #include <cstring>
@@ -12,7 +14,7 @@ namespace {
 
 std::atomic<uint64_t> stops{0};
 
-enum class FrameKind : uint8_t { branch, loop, call };
+enum class FrameKind : uint8_t { branch, loop, call, choice };
 
 // Plain data, so the machine's stack costs nothing until used.
 struct Frame {
@@ -22,6 +24,9 @@ struct Frame {
   int32_t start, end;  // loop: first body instruction, closing instruction
   int32_t remaining, step, savedLoop;
   int32_t back;  // call: where to return
+  uint32_t cont;    // loop: lanes waiting for the next round
+  uint32_t picked;  // choice: lanes some case names (the rest take the default)
+  int32_t select[kLanes];  // choice: each lane's selector
 };
 inline Frame frameOf(FrameKind kind, uint32_t saved, uint32_t taken) {
   Frame f;
@@ -51,7 +56,7 @@ struct Machine {
   }
 
   // A uniform register (constants and literals) as four floats; zeros outside its file.
-  void uniformValue(File f, int idx, float out[4]) const {
+  void uniformValue(File f, int idx, float out[4], int buffer = 0) const {
     out[0] = out[1] = out[2] = out[3] = 0.0f;
     auto fromLiteral = [&](int lit) {
       if (lit >= 0 && size_t(lit) * 4 + 4 <= p.literals.size()) std::memcpy(out, &p.literals[size_t(lit) * 4], 16);
@@ -75,6 +80,10 @@ struct Machine {
         else if (b.constB) out[0] = out[1] = out[2] = out[3] = b.constB[idx] ? 1.0f : 0.0f;
         break;
       case File::loop: out[0] = out[1] = out[2] = out[3] = float(aL); break;
+      case File::cbuffer:
+        if (buffer < Bindings::kBuffers && b.buffers[buffer] && idx >= 0 && idx < b.bufferRegs[buffer])
+          std::memcpy(out, b.buffers[buffer] + size_t(idx) * 4, 16);
+        break;
       default: break;
     }
   }
@@ -97,6 +106,11 @@ struct Machine {
   int relOffset(const Operand& o, int lane) const {
     if (o.relFile == File::loop) return aL;
     if (o.relFile == File::addr) return int(addr.v[o.relComp & 3][lane]);
+    if (o.relFile == File::temp && o.relIndex < kMaxTemps) {
+      int32_t k;
+      std::memcpy(&k, &temps[o.relIndex].v[o.relComp & 3][lane], 4);
+      return k;
+    }
     return 0;
   }
 
@@ -109,7 +123,7 @@ struct Machine {
           for (int l = 0; l < kLanes; ++l) r.v[c][l] = s ? s->v[o.swizzle[c] & 3][l] : 0.0f;
       } else {
         float u[4];
-        uniformValue(o.file, idx, u);
+        uniformValue(o.file, idx, u, o.buffer);
         for (int c = 0; c < 4; ++c)
           for (int l = 0; l < kLanes; ++l) r.v[c][l] = u[o.swizzle[c] & 3];
       }
@@ -117,11 +131,13 @@ struct Machine {
       for (int l = 0; l < kLanes; ++l) {
         const int idx = int(o.index) + relOffset(o, l);
         float u[4];
-        if (perLane(o.file)) {
+        if (idx < o.rangeLo || idx > o.rangeHi) {
+          u[0] = u[1] = u[2] = u[3] = 0.0f;
+        } else if (perLane(o.file)) {
           const Reg* s = laneReg(o.file, idx);
           for (int c = 0; c < 4; ++c) u[c] = s ? s->v[c][l] : 0.0f;
         } else {
-          uniformValue(o.file, idx, u);
+          uniformValue(o.file, idx, u, o.buffer);
         }
         for (int c = 0; c < 4; ++c) r.v[c][l] = u[o.swizzle[c] & 3];
       }
@@ -135,6 +151,25 @@ struct Machine {
     if (o.mods & kNot)
       for (auto& c : r.v)
         for (float& x : c) x = x == 0.0f ? 1.0f : 0.0f;
+    if (o.mods & kIntNegate)
+      for (auto& c : r.v)
+        for (float& x : c) {
+          uint32_t k;
+          std::memcpy(&k, &x, 4);
+          k = 0u - k;
+          std::memcpy(&x, &k, 4);
+        }
+  }
+
+  // Lanes whose src0.x bits are (nonZero) or are not all zero.
+  uint32_t bitLanes(const Reg& r, bool nonZero) const {
+    uint32_t m = 0;
+    for (int l = 0; l < kLanes; ++l) {
+      uint32_t k;
+      std::memcpy(&k, &r.v[0][l], 4);
+      if ((k != 0) == nonZero) m |= 1u << l;
+    }
+    return m;
   }
 
   // Lanes of the predicate component `comp` that hold true.
@@ -177,7 +212,8 @@ struct Machine {
       return;
     }
     for (int l = 0; l < kLanes; ++l) {
-      Reg* t = laneReg(d.file, int(d.index) + relOffset(d, l));
+      const int idx = int(d.index) + relOffset(d, l);
+      Reg* t = idx < d.rangeLo || idx > d.rangeHi ? nullptr : laneReg(d.file, idx);
       if (!t) continue;
       for (int c = 0; c < 4; ++c)
         if (compLanes[c] >> l & 1) t->v[c][l] = r.v[c][l];
@@ -202,13 +238,96 @@ struct Machine {
     return m;
   }
 
-  // Lanes leaving the innermost loop: they sit out the rest of it, including the branches
-  // they are inside, and come back when the loop ends.
-  void breakLanes(uint32_t lanes) {
+  // The frame a break leaves (the innermost loop or switch) or a continue resumes (the
+  // innermost loop); -1 for none.
+  int exitFrame(bool loopOnly) const {
+    for (int k = depth - 1; k >= 0; --k)
+      if (stack[k].kind == FrameKind::loop || (!loopOnly && stack[k].kind == FrameKind::choice)) return k;
+    return -1;
+  }
+
+  // Lanes leaving the innermost loop or switch (break) or the loop's round (continue): they
+  // sit out the rest of it, including the branches they are inside, and come back when the
+  // construct ends (break) or the next round begins (continue). Then, when nobody is left
+  // to run this round, on to the loop's end. False on a break outside any construct.
+  bool breakLanes(uint32_t lanes, bool cont, int32_t& pc) {
+    const int t = exitFrame(cont);
+    if (t < 0) return false;
     lanes &= exec;
-    if (!lanes) return;
+    if (lanes) {
+      exec &= ~lanes;
+      for (int k = depth - 1; k > t; --k) stack[k].saved &= ~lanes;
+      if (cont) stack[t].cont |= lanes;
+    }
+    if (!exec && stack[t].kind == FrameKind::loop) {
+      // Lanes waiting on the other side of an enclosing branch still run this round; the
+      // outermost construct inside the loop holds all of them.
+      const int k = t + 1;
+      if (k == depth || stack[k].saved == 0) {
+        depth = k;
+        pc = stack[t].end;
+      }
+    }
+    return true;
+  }
+
+  // Lanes that finish the program: out of every construct for good. False when none is left.
+  bool finishLanes(uint32_t lanes) {
     exec &= ~lanes;
-    for (int k = depth - 1; k >= 0 && stack[k].kind != FrameKind::loop; --k) stack[k].saved &= ~lanes;
+    uint32_t live = exec;
+    for (int k = 0; k < depth; ++k) {
+      stack[k].saved &= ~lanes;
+      stack[k].cont &= ~lanes;
+      live |= stack[k].saved | stack[k].cont;
+    }
+    return live != 0;
+  }
+
+  // Sample-comparison, texel-fetch and size reads.
+  void textureExtra(const Instr& in, const Reg& c, const Reg& extra, Reg& r) const {
+    const int s = in.src[1].index;
+    const TextureSampler* t = s < kMaxSamplers ? b.samplers[s] : nullptr;
+    for (auto& comp : r.v)
+      for (float& x : comp) x = 0.0f;
+    const auto kind = TexExtra(in.alu);
+    if (kind == TexExtra::compare || kind == TexExtra::compareLevelZero) {
+      const float lod = kind == TexExtra::compare && b.quad ? lodOf(s, c, nullptr, nullptr, 0, false) : 0.0f;
+      for (int l = 0; l < kLanes; ++l) {
+        const float v = t ? t->sampleCompare(c.v[0][l], c.v[1][l], lod, extra.v[0][l]) : 0.0f;
+        for (auto& comp : r.v) comp[l] = v;
+      }
+      return;
+    }
+    auto intOf = [](float f) {
+      int32_t k;
+      std::memcpy(&k, &f, 4);
+      return k;
+    };
+    auto fromBits = [](uint32_t k) {
+      float f;
+      std::memcpy(&f, &k, 4);
+      return f;
+    };
+    if (kind == TexExtra::fetch || kind == TexExtra::fetchArray) {
+      const int mip = kind == TexExtra::fetch ? 2 : 3;
+      for (int l = 0; l < kLanes; ++l) {
+        const Float4 v = t ? t->texel(intOf(c.v[0][l]), intOf(c.v[1][l]), intOf(c.v[mip][l])) : Float4{0, 0, 0, 0};
+        for (int k = 0; k < 4; ++k) r.v[k][l] = v[k];
+      }
+      return;
+    }
+    // Sizes: width, height, 1, level count, at the level src0.x names.
+    for (int l = 0; l < kLanes; ++l) {
+      int w = 0, h = 0;
+      const int levels = t ? t->levels() : 0;
+      if (t) t->levelSize(intOf(c.v[0][l]), w, h);
+      const float dims[4] = {float(w), float(h), w ? 1.0f : 0.0f, float(levels)};
+      for (int k = 0; k < 4; ++k) {
+        if (kind == TexExtra::sizeUint) r.v[k][l] = fromBits(uint32_t(dims[k]));
+        else if (kind == TexExtra::sizeRcp && k < 2) r.v[k][l] = dims[k] != 0.0f ? 1.0f / dims[k] : 0.0f;
+        else r.v[k][l] = dims[k];
+      }
+    }
   }
 
   float lodOf(int s, const Reg& c, const Reg* ddx, const Reg* ddy, int lane, bool cube) const {
@@ -300,7 +419,7 @@ bool Machine::execute() {
   const int32_t count = int32_t(p.code.size());
   uint32_t budget = kInstructionBudget;
   int32_t pc = 0;
-  Reg s0, s1, s2, r;
+  Reg s0, s1, s2, s3, r;
   while (pc >= 0 && pc < count) {
     if (budget-- == 0) return false;
     const Instr& in = code[pc++];
@@ -513,6 +632,8 @@ bool Machine::execute() {
         if (depth == 0) return false;
         Frame& f = stack[depth - 1];
         aL += f.step;
+        exec |= f.cont;
+        f.cont = 0;
         if (--f.remaining > 0 && exec) {
           pc = f.start;
         } else {
@@ -528,20 +649,88 @@ bool Machine::execute() {
         const uint32_t lanes = in.op == Op::breakAlways ? exec
                                : in.op == Op::breakCmp  ? compareLanes(in.cmp, s0, s1)
                                                         : truthLanes(s0);
-        breakLanes(lanes);
-        if (!exec) {
-          // Lanes waiting on the other side of an enclosing branch still run this round;
-          // the outermost branch inside the loop holds all of them.
-          int k = depth;
-          while (k > 0 && stack[k - 1].kind != FrameKind::loop) --k;
-          if (k == 0) return false;
-          if (k == depth || stack[k].saved == 0) {  // nobody left in this round: to the loop's end
-            depth = k;
-            pc = stack[k - 1].end;
-          }
-        }
+        if (!breakLanes(lanes, false, pc)) return false;
         break;
       }
+      case Op::breakBits:
+        if (!breakLanes(bitLanes(s0, in.nonZero), false, pc)) return false;
+        break;
+      case Op::continueAlways:
+      case Op::continueBits:
+        if (!breakLanes(in.op == Op::continueAlways ? exec : bitLanes(s0, in.nonZero), true, pc)) return false;
+        break;
+      case Op::alu:
+        if (in.nsrc > 3) load(in.src[3], s3);
+        aluOp(Alu(in.alu), r, s0, s1, s2, s3, b.quad);
+        store(in, r);
+        break;
+      case Op::texEx:
+        textureExtra(in, s0, s2, r);
+        store(in, r);
+        break;
+      case Op::ifBits: {
+        const uint32_t cond = bitLanes(s0, in.nonZero);
+        if (!push(frameOf(FrameKind::branch, exec, exec & cond))) return false;
+        exec &= cond;
+        if (!exec) pc = in.target;
+        break;
+      }
+      case Op::loopAny: {
+        Frame f = frameOf(FrameKind::loop, exec, 0);
+        f.start = pc;
+        f.end = in.target;
+        f.remaining = INT32_MAX;  // the budget ends a loop nobody leaves
+        f.savedLoop = aL;
+        if (!exec) {
+          pc = in.target + 1;
+          break;
+        }
+        if (!push(f)) return false;
+        break;
+      }
+      case Op::switchBegin: {
+        Frame f = frameOf(FrameKind::choice, exec, 0);
+        for (int l = 0; l < kLanes; ++l) std::memcpy(&f.select[l], &s0.v[0][l], 4);
+        const int32_t self = pc - 1;
+        for (int32_t k = pc; k < in.target && k < count; ++k)
+          if (code[k].op == Op::caseLabel && code[k].target == self) {
+            float v[4];
+            uniformValue(code[k].src[0].file, code[k].src[0].index, v);
+            int32_t want;
+            std::memcpy(&want, &v[0], 4);
+            for (int l = 0; l < kLanes; ++l)
+              if (f.select[l] == want) f.picked |= 1u << l;
+          }
+        if (!push(f)) return false;
+        exec = 0;
+        break;
+      }
+      case Op::caseLabel:
+      case Op::defaultLabel: {
+        if (depth == 0 || stack[depth - 1].kind != FrameKind::choice) return false;
+        const Frame& f = stack[depth - 1];
+        uint32_t join = f.saved & ~f.picked;
+        if (in.op == Op::caseLabel) {
+          int32_t want;
+          std::memcpy(&want, &s0.v[0][0], 4);
+          join = 0;
+          for (int l = 0; l < kLanes; ++l)
+            if (f.select[l] == want) join |= 1u << l;
+          join &= f.saved;
+        }
+        exec |= join;
+        break;
+      }
+      case Op::endSwitch:
+        if (depth == 0 || stack[depth - 1].kind != FrameKind::choice) return false;
+        exec = stack[--depth].saved;
+        break;
+      case Op::retLanes:
+        if (!finishLanes(in.nsrc ? exec & bitLanes(s0, in.nonZero) : exec)) return true;
+        break;
+      case Op::discardBits:
+        L.discarded |= exec & bitLanes(s0, in.nonZero);
+        break;
       case Op::call:
       case Op::callTrue: {
         const uint32_t lanes = in.op == Op::callTrue ? exec & truthLanes(s1) : exec;

@@ -30,6 +30,10 @@ struct Bindings {
   const TextureSampler* samplers[kMaxSamplers] = {};
   float texSize[kMaxSamplers][2] = {};  // level 0 width and height, for the level of detail
   bool quad = false;                   // lanes form a 2x2 quad: derivatives are defined
+  // Constant buffers by slot (cbuffer operands), four floats per register.
+  static constexpr int kBuffers = 14;
+  const float* buffers[kBuffers] = {};
+  int bufferRegs[kBuffers] = {};
 };
 
 // One invocation's lanes: inputs filled by the caller, outputs read back.

@@ -24,6 +24,7 @@ enum class File : uint8_t {
   addr,     // address register: integer per lane
   loop,     // loop counter: one integer for all lanes
   pred,     // predicate: bool per component and lane
+  cbuffer,  // one of the stage's constant buffers (Operand::buffer), four floats per register
 };
 
 enum class Op : uint8_t {
@@ -46,6 +47,18 @@ enum class Op : uint8_t {
   breakAlways, breakCmp, breakTrue,
   call, callTrue, ret, label,
   end,
+  // Forms of programs that keep integers and floats in the same 32-bit lanes.
+  alu,          // per-component arithmetic named by Instr::alu (see alu.h)
+  texEx,        // texel reads beside tex: compare, fetch, size (Instr::alu names which)
+  ifBits,       // src0's 32 bits zero or not (Instr::nonZero) decide per lane
+  breakBits, continueAlways, continueBits,
+  retLanes,     // the lanes (all live, or those that pass the test of src0) finish
+  discardBits,  // lanes that pass the test of src0 are discarded
+  loopAny,      // a loop left only by breaks (the budget bounds it); closed by endLoop
+  switchBegin,  // src0.x selects; target: endSwitch
+  caseLabel,    // src0 is the literal of the case; target: its switchBegin
+  defaultLabel, // target: its switchBegin
+  endSwitch,
 };
 
 enum class Cmp : uint8_t { gt, eq, ge, lt, ne, le };
@@ -55,6 +68,8 @@ enum class SamplerKind : uint8_t { none, tex2d, cube, volume };
 // Source modifiers, applied in this order: absolute value, negation, logical not (bools
 // and predicates: true becomes 0, false 1).
 inline constexpr uint8_t kAbsolute = 2, kNegate = 1, kNot = 4;
+// Two's-complement negation of the lane's 32 bits, for integer operations.
+inline constexpr uint8_t kIntNegate = 8;
 
 struct Operand {
   File file = File::none;
@@ -64,6 +79,12 @@ struct Operand {
   File relFile = File::none; // addr or loop: index += that register's component relComp
   uint8_t relComp = 0;
   uint16_t index = 0;
+  // Programs with integer registers: relFile temp takes the index from temp relIndex's
+  // component relComp (an integer), and a relative index outside [rangeLo, rangeHi] reads
+  // zero and writes nothing.
+  uint16_t relIndex = 0;
+  uint16_t rangeLo = 0, rangeHi = 0xFFFF;
+  uint8_t buffer = 0;  // cbuffer: which buffer
 };
 
 struct Instr {
@@ -78,6 +99,8 @@ struct Instr {
   uint8_t predSwizzle[4] = {0, 1, 2, 3};
   int32_t target = -1;               // flow: partner instruction (else/endif/end of loop, label)
   uint32_t offset = 0;               // byte offset in the source bytecode, for messages
+  uint16_t alu = 0;                  // alu and texEx: which operation
+  bool nonZero = false;              // bit tests: true when the 32 bits are not all zero
   Operand dst;
   Operand src[4];
 };

@@ -48,6 +48,11 @@ void bindStage(const StagePlan& plan, const ShaderEnv& env, Bindings& b) {
     b.constI = reinterpret_cast<const int32_t*>(env.cb[plan.intSlot]);
     b.constB = b.constI + 16 * 4;
   }
+  if (plan.buffers)
+    for (int k = 0; k < kConstantSlots && k < Bindings::kBuffers; ++k) {
+      b.buffers[k] = reinterpret_cast<const float*>(env.cb[k]);
+      b.bufferRegs[k] = env.cb[k] ? int(env.cbSize[k] / 16) : 0;
+    }
   for (int s = 0; s < kMaxSamplers; ++s) {
     if (p.samplers[s] == SamplerKind::none || !env.views[s] || !env.samplerDescs[s]) continue;
     const Subresource& sub = env.views[s]->texture().sub(env.views[s]->subresource(0, 0));
@@ -208,6 +213,17 @@ bool programPixel(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& se
   };
   for (const StagePlan::PixelInput& from : plan.pixelInputs) {
     Reg& r = L.in[from.reg];
+    if (plan.buffers && (from.usage == Usage::pixelPos || from.usage == Usage::face)) {
+      const uint32_t front = in.front ? 0xFFFFFFFFu : 0u;
+      for (int l = 0; l < kLanes; ++l) {
+        r.v[0][l] = float(qx + (l & 1)) + 0.5f;
+        r.v[1][l] = float(qy + (l >> 1)) + 0.5f;
+        r.v[2][l] = r.v[3][l] = 0.0f;
+        if (from.usage == Usage::face)
+          for (auto& c : r.v) std::memcpy(&c[l], &front, 4);
+      }
+      continue;
+    }
     if (from.usage == Usage::pixelPos || from.usage == Usage::face) {
       for (int l = 0; l < kLanes; ++l) {
         r.v[0][l] = from.usage == Usage::face ? (in.front ? 1.0f : -1.0f) : float(qx + (l & 1));

@@ -35,6 +35,10 @@ struct StagePlan {
   // Vertex programs: viewport size, for the half-pixel shift of interfaces whose pixel
   // centres lie on whole coordinates (0: no shift).
   float shiftWidth = 0.0f, shiftHeight = 0.0f;
+  // Programs whose constants sit in numbered buffers: every constant-buffer slot is bound
+  // as that buffer (cbuffer operands), and the pixel position input holds the pixel's
+  // centre, the facing input all ones for front faces and zero for back faces.
+  bool buffers = false;
   // Set by makeProgramEntry: which draw this is, so nothing computed for one draw (with
   // its constants and textures) is reused by another.
   uint64_t draw = 0;

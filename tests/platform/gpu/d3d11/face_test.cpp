@@ -314,11 +314,11 @@ TEST_F(FaceTest, InvalidDescriptionsAreRefused) {
   EXPECT_EQ(device->CreateShaderResourceView(tex.get(), &sd, v3.out()), E_INVALIDARG);
   Com<ID3D11RenderTargetView> rtv;
   EXPECT_EQ(device->CreateRenderTargetView(tex.get(), nullptr, rtv.out()), E_INVALIDARG);
-  // Shaders: foreign bytes, a token of the other stage.
+  // Shaders: a damaged container, a token of the other stage.
   const uint8_t foreign[] = {0x44, 0x58, 0x42, 0x43, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
   const auto ps = token(ShaderStage::pixel, "copy_ps");
   Com<ID3D11VertexShader> vs1, vs2;
-  EXPECT_EQ(device->CreateVertexShader(foreign, sizeof foreign, nullptr, vs1.out()), E_FAIL);
+  EXPECT_EQ(device->CreateVertexShader(foreign, sizeof foreign, nullptr, vs1.out()), E_INVALIDARG);
   EXPECT_EQ(device->CreateVertexShader(ps.data(), ps.size(), nullptr, vs2.out()), E_FAIL);
   // States: independent blending and stencil tests are not offered.
   D3D11_BLEND_DESC bd{};

@@ -86,12 +86,12 @@ TEST_F(FaceTest, BasePackageEntriesMakeTheirShaders) {
   EXPECT_EQ(three.size(), size_t(ZaDod::kD3D113DPackageEntries));
   EXPECT_FALSE(unpack(ZaDod::D3D11ShaderFilterArchive).empty());
 
-  // Foreign bytes and damaged tokens are not shaders.
+  // A damaged container is refused; damaged tokens are not shaders.
   std::vector<uint8_t> damaged = base[7];
   damaged[damaged.size() - 1] ^= 1;
   const uint8_t foreign[] = "DXBC\x01\x02\x03\x04 some compiled code";
   Com<ID3D11PixelShader> p1, p2, p3;
-  EXPECT_EQ(device->CreatePixelShader(foreign, sizeof foreign, nullptr, p1.out()), E_FAIL);
+  EXPECT_EQ(device->CreatePixelShader(foreign, sizeof foreign, nullptr, p1.out()), E_INVALIDARG);
   EXPECT_EQ(device->CreatePixelShader(damaged.data(), damaged.size(), nullptr, p2.out()), E_FAIL);
   EXPECT_EQ(device->CreatePixelShader(base[7].data(), base[7].size() - 4, nullptr, p3.out()), E_FAIL);
 }

@@ -1,0 +1,218 @@
+// User shaders on the Direct3D 11 back end: bytecode loaded from memory and kept in the
+// handle, refusals logged with their reason, the user vertex shader reset that keeps a
+// user's shader, and the shader draw preparation binding the front's textures and shaders
+// so that a common-buffer draw with shader flag 0 draws with them.
+#include <fstream>
+#include <sstream>
+
+#include "d3d11_fixture.h"
+#include "media/base/handle.h"
+#include "media/graphics/d3d11/d3d11_backend.h"
+#include "media/graphics/d3d11/d3d11_graph.h"
+#include "media/graphics/graph.h"
+#include "media/graphics/graph_filter.h"
+#include "media/graphics/hwdraw/filter_steps.h"
+#include "media/graphics/shader.h"
+#include "tests/media/graphics/filter_cases.h"
+#include "tools/shaderasm/shader_asm.h"
+
+namespace d3d11test {
+namespace {
+
+std::vector<uint32_t> code(const std::string& text) {
+  std::vector<uint32_t> w;
+  std::string err;
+  EXPECT_TRUE(halvorine::shaderasm::assemble(text, w, err)) << err;
+  return w;
+}
+
+std::vector<uint32_t> codeFromFile(const char* name) {
+  std::ifstream f(std::string(HALVORINE_SOURCE_DIR) + "/tests/platform/gpu/shaders/dxbc/" + name);
+  std::ostringstream s;
+  s << f.rdbuf();
+  return code(s.str());
+}
+
+class D3D11UserShader : public D3D11Test {
+ protected:
+  static int loadPixel(const std::vector<uint32_t>& w) { return LoadPixelShaderFromMem(w.data(), int(w.size() * 4)); }
+  static int loadVertex(const std::vector<uint32_t>& w) {
+    return LoadShaderFromMemBase(1, w.data(), int(w.size() * 4), 0, 0, 0);
+  }
+};
+
+TEST_F(D3D11UserShader, CodeIsKeptAndRefusalsLogTheirReason) {
+  ASSERT_EQ(startOn(false), kGraphicsApiD3D11);
+  const std::vector<uint32_t> invert = codeFromFile("invert.asm");
+  for (int round = 0; round < 2; ++round) {
+    std::vector<uint32_t> temporary = invert;
+    const int a = loadPixel(temporary);
+    ASSERT_GT(a, 0);
+    temporary.assign(temporary.size(), 0);  // the handle has its own copy
+    const ShaderHandleData* s = GetShaderData(a, 0);
+    ASSERT_NE(s, nullptr);
+    ASSERT_NE(s->code, nullptr);
+    EXPECT_EQ(std::memcmp(s->code, invert.data(), invert.size() * 4), 0);
+    EXPECT_NE(s->deviceObject, nullptr);
+    SubHandle(a);
+  }
+  EXPECT_EQ(loadPixel(code("gs_4_0\nret\n")), -1);
+  EXPECT_TRUE(logHasInOrder({u"ピクセルシェーダーの作成に失敗しました", u"geometry program"}));
+  EXPECT_EQ(loadVertex(invert), -1);
+  EXPECT_TRUE(logHasInOrder({u"頂点シェーダーの作成に失敗しました", u"a pixel program given as a vertex shader"}));
+  std::vector<uint32_t> cut = invert;
+  cut.pop_back();
+  EXPECT_EQ(loadPixel(cut), -1);
+  EXPECT_TRUE(logHasInOrder({u"ピクセルシェーダーの作成に失敗しました", u"total size"}));
+}
+
+TEST_F(D3D11UserShader, ResetUserVertexShaderKeepsOrRemovesIt) {
+  ASSERT_EQ(startOn(false), kGraphicsApiD3D11);
+  const int vs = loadVertex(codeFromFile("world_view_projection.asm"));
+  ASSERT_GT(vs, 0);
+  auto* object = static_cast<ID3D11VertexShader*>(GetShaderData(vs, 0)->deviceObject);
+  D3D11DeviceStateCache& c = D3D11State;
+  for (int round = 0; round < 2; ++round) {
+    Graphics_D3D11_DeviceState_SetInputLayout(D3D11ShaderSys.layouts[3]);
+    Graphics_D3D11_DeviceState_SetVertexShader(object, 1);
+    EXPECT_EQ(Graphics_D3D11_DeviceState_ResetUserVertexShader(1), 0);
+    EXPECT_EQ(c.vertexShader, object);
+    EXPECT_EQ(c.inputLayout, D3D11ShaderSys.layouts[3]);
+    EXPECT_EQ(Graphics_D3D11_DeviceState_ResetUserVertexShader(0), 0);
+    EXPECT_EQ(c.vertexShader, nullptr);
+    EXPECT_EQ(c.inputLayout, nullptr);
+    // A library shader is no user's: the keeping reset removes it too.
+    Graphics_D3D11_DeviceState_SetVertexShader(D3D11ShaderSys.stdVertex[1], 0);
+    EXPECT_EQ(Graphics_D3D11_DeviceState_ResetUserVertexShader(1), 0);
+    EXPECT_EQ(c.vertexShader, nullptr);
+  }
+  SubHandle(vs);
+}
+
+TEST_F(D3D11UserShader, DrawPreparationBindsTheFrontsShaders) {
+  ASSERT_EQ(startOn(false), kGraphicsApiD3D11);
+  const int graphs[3] = {MakeGraph(8, 8), MakeGraph(8, 8), MakeGraph(16, 16)};
+  for (int g : graphs) ASSERT_GT(g, 0);
+  const int ps = loadPixel(codeFromFile("textured_modulate.asm"));
+  const int vs = loadVertex(codeFromFile("world_view_projection.asm"));
+  ASSERT_GT(ps, 0);
+  ASSERT_GT(vs, 0);
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(SetUseTextureToShader(i, graphs[i]), 0);
+  ASSERT_EQ(SetUsePixelShader(ps), 0);
+  ASSERT_EQ(SetUseVertexShader(vs), 0);
+  D3D11DeviceStateCache& c = D3D11State;
+  for (int round = 0; round < 2; ++round) {
+    Graphics_D3D11_DrawPreparationToShader(0, 6, 0);
+    for (int i = 0; i < 3; ++i) EXPECT_NE(c.psResources[i], nullptr) << i;
+    for (int i = 3; i < kShaderTextureSlots; ++i) EXPECT_EQ(c.psResources[i], nullptr) << i;
+    EXPECT_EQ(c.pixelShader, GetShaderData(ps, 0)->deviceObject);
+    EXPECT_EQ(c.pixelShaderUser, 1);
+    EXPECT_EQ(c.vertexShader, GetShaderData(vs, 0)->deviceObject);
+    EXPECT_EQ(c.vertexShaderUser, 1);
+    EXPECT_EQ(c.inputLayout, D3D11ShaderSys.layouts[4]);
+  }
+  // A deleted graph binds nothing and is cleared in the front.
+  SubHandle(graphs[1]);
+  Graphics_D3D11_DrawPreparationToShader(0, 6, 0);
+  EXPECT_EQ(ShaderUse.textures[1], 0);
+  EXPECT_EQ(c.psResources[1], nullptr);
+  EXPECT_NE(c.psResources[2], nullptr);
+  // No user vertex shader asked for: the standard one of the 2D lit-format vertex.
+  Graphics_D3D11_DrawPreparationToShader(0, -1, 1);
+  EXPECT_EQ(c.vertexShader, D3D11ShaderSys.stdVertex[2]);
+  EXPECT_EQ(c.vertexShaderUser, 0);
+  for (int i = 0; i < 3; ++i) SetUseTextureToShader(i, -1);
+  SetUseVertexShader(0);
+  SetUsePixelShader(0);
+  SubHandle(ps);
+  SubHandle(vs);
+}
+
+TEST_F(D3D11UserShader, CommonBufferDrawWithTheUserShaderEqualsTheBanksTexturedDraw) {
+  ASSERT_EQ(startOn(false), kGraphicsApiD3D11);
+  const int graph = MakeGraph(8, 8);
+  ASSERT_GT(graph, 0);
+  ASSERT_EQ(FillGraph(graph, 200, 120, 40, 255), 0);
+  const int ps = loadPixel(codeFromFile("textured_modulate.asm"));
+  ASSERT_GT(ps, 0);
+  struct V {
+    float x, y, z, rhw;
+    uint32_t colour;
+    float u, v;
+  };
+  const V quadVertices[4] = {{2, 3, 0, 1, D3D11_VertexColor(255, 128, 64, 255), 0, 0},
+                             {30, 3, 0, 1, D3D11_VertexColor(64, 255, 128, 255), 1, 0},
+                             {2, 27, 0, 1, D3D11_VertexColor(128, 64, 255, 255), 0, 1},
+                             {30, 27, 0, 1, D3D11_VertexColor(255, 255, 255, 255), 1, 1}};
+  const GraphData* g = GetGraphData(graph);
+  ASSERT_NE(g, nullptr);
+  const D3D11GraphTexture* t = D3D11_TileTexture(g->pieces[0].tile);
+  Rgba bank[32][32], user[32][32];
+  for (int pass = 0; pass < 2; ++pass) {
+    clearTo(0, 0, 0);
+    if (pass == 0) {
+      // The bank's textured function: the key's pixel shader with the graph's texture.
+      Graphics_D3D11_DeviceState_SetTexture(t->texture, t->view);
+      Graphics_D3D11_DrawPreparation(0x3500);
+      Graphics_D3D11_DeviceState_SetVertexShader(D3D11ShaderSys.stdVertex[1], 0);
+      ASSERT_EQ(Graphics_D3D11_DrawCommonVertexBuffer(1, D3D11_PRIMITIVE_TOPOLOGY_TRIANGLESTRIP, quadVertices, 4, 1), 0);
+    } else {
+      ASSERT_EQ(SetUseTextureToShader(0, graph), 0);
+      ASSERT_EQ(SetUsePixelShader(ps), 0);
+      Graphics_D3D11_DrawPreparationToShader(0, 0, 1);
+      Graphics_D3D11_DeviceState_SetVertexShader(D3D11ShaderSys.stdVertex[1], 0);
+      ASSERT_EQ(Graphics_D3D11_DrawCommonVertexBuffer(1, D3D11_PRIMITIVE_TOPOLOGY_TRIANGLESTRIP, quadVertices, 4, 0), 0);
+      EXPECT_EQ(D3D11State.pixelShader, GetShaderData(ps, 0)->deviceObject);
+    }
+    for (int y = 0; y < 32; ++y)
+      for (int x = 0; x < 32; ++x) (pass == 0 ? bank : user)[y][x] = pixel(x, y);
+  }
+  int lit = 0;
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x) {
+      EXPECT_EQ(user[y][x], bank[y][x]) << x << ", " << y;
+      lit += bank[y][x].r != 0;
+    }
+  EXPECT_GT(lit, 500);
+  SetUseTextureToShader(0, -1);
+  SetUsePixelShader(0);
+  SubHandle(ps);
+}
+
+TEST_F(D3D11UserShader, FilterPassDrawsModelFourFiltersLikeTheBuiltIns) {
+  ASSERT_EQ(startOn(false), kGraphicsApiD3D11);
+  struct Case {
+    const char* file;
+    int filter, slot;
+    std::vector<int> args;
+  };
+  const Case cases[] = {{"invert.asm", kGraphFilterInvert, kFNInvert, {0}},
+                        {"mono.asm", kGraphFilterMono, kFNMono, {10, 20}},
+                        {"mono.asm", kGraphFilterMono, kFNMono, {-40, 7}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    std::vector<uint8_t> results[2];
+    for (int pass = 0; pass < 2; ++pass) {
+      const int user = pass == 1 ? loadPixel(codeFromFile(c.file)) : -1;
+      if (pass == 1) {
+        ASSERT_GT(user, 0);
+        // The filter's slot holds the user's program in place of the built-in one.
+        if (GraphFilterShaderHandleTable[c.slot] > 0) SubHandle(GraphFilterShaderHandleTable[c.slot]);
+        GraphFilterShaderHandleTable[c.slot] = user;
+      }
+      const int picture = filtercases::makePicture(filtercases::kSize, filtercases::kSize, 5);
+      ASSERT_EQ(GraphFilterBlendWithArgs(0, picture, -1, picture, 0, c.filter, 0, 0, filtercases::kSize,
+                                         filtercases::kSize, 0, 0, 0, 0, 0, c.args.data(), int(c.args.size())),
+                0);
+      if (pass == 1) EXPECT_EQ(GraphFilterShaderHandleTable[c.slot], user);
+      results[pass] = filtercases::bytesOf(picture);
+      SubHandle(picture);
+      if (pass == 1) SubHandle(user);
+    }
+    ASSERT_EQ(results[0].size(), size_t(filtercases::kSize * filtercases::kSize * 4));
+    EXPECT_TRUE(results[0] == results[1]);
+  }
+}
+
+}  // namespace
+}  // namespace d3d11test
