@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <memory>
 
 #include "platform/gpu/raster_internal.h"
 #include "platform/gpu/span_bytes.h"
@@ -288,8 +289,41 @@ void blendRow(const FastTarget& ft, int y, int x0, int xm, int x1, const RowPlan
 #endif
 }
 
-// The table of the last colour drawn on this thread (sprites come in runs of one colour).
-thread_local ColourTable tColourTable;
+// The tables of the colours drawn last on this thread. Sprites come in runs of one colour,
+// but edged text alternates two (edge and body) glyph by glyph, and a table costs more to
+// make than a glyph to draw: a few entries, the least recently used replaced, keep each
+// colour's table made once a run. A ByteColour holds its table only while its triangle
+// is drawn, so replacing an older entry never pulls a table from under a draw.
+struct ColourTables {
+  static constexpr int kEntries = 6;
+  std::unique_ptr<ColourTable> entry[kEntries];
+  uint64_t used[kEntries] = {};
+  uint64_t clock = 0;
+  int last = 0;
+};
+thread_local ColourTables tColourTables;
+
+const ColourTable* colourTableFor(const uint32_t c[4]) {
+  ColourTables& ts = tColourTables;
+  ColourTable* hit = ts.entry[ts.last].get();
+  if (hit == nullptr || std::memcmp(hit->colour, c, sizeof hit->colour) != 0) {
+    int k = 0;
+    while (k < ColourTables::kEntries &&
+           !(ts.entry[k] && std::memcmp(ts.entry[k]->colour, c, sizeof ts.entry[k]->colour) == 0))
+      ++k;
+    if (k == ColourTables::kEntries) {  // not held: make it in the empty or least recently used entry
+      k = 0;
+      for (int i = 1; i < ColourTables::kEntries; ++i)
+        if (ts.used[i] < ts.used[k]) k = i;
+      if (!ts.entry[k]) ts.entry[k] = std::make_unique<ColourTable>();
+      makeColourTable(*ts.entry[k], c);
+    }
+    ts.last = k;
+    hit = ts.entry[k].get();
+  }
+  ts.used[ts.last] = ++ts.clock;
+  return hit;
+}
 
 // The triangle's constant colour in the target's byte order, a channel the pixel function
 // leaves out of the product as 255 (1), with its table where the blend reads one.
@@ -304,9 +338,7 @@ inline ByteColour byteColourOf(const FastTarget& ft, const Interpolator& I) {
     bc.f[k] = unread ? 1.0f : I.a0[from];
   }
   if constexpr (M == Mode::alpha || M == Mode::add || M == Mode::subtract) {
-    ColourTable& t = tColourTable;
-    if (!t.made || std::memcmp(t.colour, bc.c, sizeof bc.c) != 0) makeColourTable(t, bc.c);
-    bc.table = &t;
+    bc.table = colourTableFor(bc.c);
   }
   return bc;
 }
