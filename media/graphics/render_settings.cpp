@@ -21,6 +21,19 @@ void beginChange() {
     GraphicsRender.settingsChanged = 1;
 }
 
+// The hardware back ends take the bright only into the colour of each vertex written
+// after the change, so the vertices already batched keep theirs and the batch can go on:
+// an edged label alternating edge and body colours stays one draw. Direct3D 9 alone picks
+// its texture stages by whether the bright is white, so there a change across white
+// still flushes.
+bool brightKeepsBatch(int red, int green, int blue) {
+    if (!GraphicsSys.hardware) return false;
+    if (GraphicsApiType == kGraphicsApiD3D11) return true;
+    const DrawSettings& s = GraphicsDrawSettings;
+    const bool wasWhite = s.brightRed == 255 && s.brightGreen == 255 && s.brightBlue == 255;
+    return GraphicsApiType == kGraphicsApiD3D9 && !wasWhite && !(red == 255 && green == 255 && blue == 255);
+}
+
 }  // namespace
 
 int SetBackgroundColor(int red, int green, int blue) {
@@ -54,7 +67,11 @@ int SetDrawBright(int red, int green, int blue) {
     DrawSettings& s = GraphicsDrawSettings;
     red = clampByte(red), green = clampByte(green), blue = clampByte(blue);
     if (s.brightRed == red && s.brightGreen == green && s.brightBlue == blue) return 0;
-    beginChange();
+    if (brightKeepsBatch(red, green, blue)) {
+        WaitWhileWindowInactive();
+    } else {
+        beginChange();
+    }
     s.brightRed = static_cast<uint8_t>(red);
     s.brightGreen = static_cast<uint8_t>(green);
     s.brightBlue = static_cast<uint8_t>(blue);

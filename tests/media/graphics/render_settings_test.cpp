@@ -1,5 +1,6 @@
 // The draw state: the setter protocol on the recording back end and in software mode,
 // the draw area, draw targets, defaults, queries, snapshots and the camera.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -7,6 +8,7 @@
 #include "media/file/async_load.h"
 #include "media/graphics/graph.h"
 #include "media/graphics/render_settings.h"
+#include "media/graphics/render_state.h"
 #include "media/graphics/screen.h"
 #include "tests/media/graphics/graphics_env.h"
 
@@ -69,6 +71,48 @@ TEST_F(RenderSettings, SetterProtocolOnTheDevice) {
         "Graphics_D3D9_FlushVertexBatch", "Graphics_D3D9_SetUseLighting"};
     EXPECT_EQ(backendCallNames(), expected);
     EXPECT_EQ(GraphicsDrawSettings.dirty, 1);
+}
+
+// The bright reaches a device only through the colours of vertices written after it, so
+// a change keeps the batch, except on Direct3D 9 across white, where the texture stages
+// change with it. Repeated so that a kept batch is still flushed by the next real change.
+TEST_F(RenderSettings, BrightChangesFlushTheBatchOnlyWhereADeviceStateFollowsThem) {
+    struct Case {
+        const char* name;
+        int d3d9, d3d11;  // start results: which back end comes up
+        int from[3], to[3];
+        bool flush;
+    };
+    const Case cases[] = {
+        {"d3d9 white to colour", 0, -1, {255, 255, 255}, {10, 20, 30}, true},
+        {"d3d9 colour to colour", 0, -1, {10, 20, 30}, {0, 0, 0}, false},
+        {"d3d9 colour to white", 0, -1, {0, 0, 0}, {255, 255, 255}, true},
+        {"d3d9 one channel white", 0, -1, {255, 255, 254}, {255, 0, 255}, false},
+        {"d3d11 white to colour", -1, 0, {255, 255, 255}, {10, 20, 30}, false},
+        {"d3d11 colour to white", -1, 0, {10, 20, 30}, {255, 255, 255}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TerminateGraphics();
+        halvorine_test::resetRecordingBackend();
+        halvorine_test::setBackendStart(c.d3d9, c.d3d11);
+        ASSERT_EQ(InitializeGraphics(), 0);
+        ASSERT_EQ(GraphicsApiType, c.d3d9 == 0 ? kGraphicsApiD3D9 : kGraphicsApiD3D11);
+        for (int round = 0; round < 2; ++round) {
+            SetDrawBright(c.from[0], c.from[1], c.from[2]);
+            backendCalls().clear();
+            GraphicsRender.settingsChanged = 0;
+            SetDrawBright(c.to[0], c.to[1], c.to[2]);
+            const std::vector<std::string> names = backendCallNames();
+            const bool flushed = std::find_if(names.begin(), names.end(), [](const std::string& n) {
+                                     return n.find("FlushVertexBatch") != std::string::npos;
+                                 }) != names.end();
+            EXPECT_EQ(flushed, c.flush);
+            EXPECT_EQ(GraphicsRender.settingsChanged, c.flush ? 1 : 0);
+            EXPECT_EQ(GraphicsDrawSettings.brightRed, c.to[0]);
+            EXPECT_EQ(GraphicsDrawSettings.brightBlue, c.to[2]);
+        }
+    }
 }
 
 TEST_F(RenderSettings, SoftwareStateFollowsAndValuesAreClamped) {
