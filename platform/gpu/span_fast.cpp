@@ -381,6 +381,34 @@ void colourRow(const FastTarget& ft, uint8_t* p, int x0, int xm, int x1, const R
   }
 }
 
+// An untextured span of one colour throughout is that colour times a texel of 255s, so
+// it takes the textured spans' whole-byte blends (the float operations near a half); left
+// unblended it is the colour's word stored across the span.
+template <bool BgraTarget, Mode M>
+void flatRow(const FastTarget& ft, const Interpolator& I, int y, int x0, int x1) {
+  uint8_t* p = ft.base + size_t(y) * ft.pitch + size_t(x0) * 4;
+  const ByteColour bc = byteColourOf<BgraTarget, M>(ft, I);
+  const int reference = ft.alphaReference;
+  constexpr uint32_t kWhite = 0xFFFFFFFFu;
+  if constexpr (M == Mode::off) {
+    if (!(int(bc.c[3]) > reference)) return;
+    const uint32_t word = bc.c[0] | bc.c[1] << 8 | bc.c[2] << 16 | bc.c[3] << 24;
+    for (int x = x0; x < x1; ++x, p += 4) std::memcpy(p, &word, 4);
+    return;
+  }
+  int x = x0;
+#if defined(__SSE2__)
+  if constexpr (M == Mode::alpha || M == Mode::add || M == Mode::subtract) {
+    const __m128i white = _mm_set1_epi32(-1);
+    for (; x + 4 <= x1; x += 4, p += 16) {
+      if (colourFour<M>(p, white, bc, reference)) continue;
+      for (int i = 0; i < 4; ++i) colourPixel<M>(p + 4 * i, kWhite, bc, reference);
+    }
+  }
+#endif
+  for (; x < x1; ++x, p += 4) colourPixel<M>(p, kWhite, bc, reference);
+}
+
 // A white, unperspective colour times a point-sampled texel is the texel itself, so the
 // blend works on bytes. The texel coordinates still come from the same float planes.
 template <bool BgraTarget, Layout L, bool IgnoreAlpha, Mode M>
@@ -472,6 +500,9 @@ void registerSpan(const DrawContext& c, const Interpolator& I, int y, int x0, in
 
 template <bool BgraTarget, Tex T, Layout L, bool IgnoreAlpha, Mode M>
 void span(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
+  if constexpr (T == Tex::none) {
+    if (I.byteColour) return flatRow<BgraTarget, M>(c.fastTarget, I, y, x0, x1);
+  }
   if constexpr (T == Tex::point) {
     if (I.whiteAffine) return byteSpan<BgraTarget, L, IgnoreAlpha, M>(c, I, y, x0, x1);
   } else if constexpr (T == Tex::linear) {
