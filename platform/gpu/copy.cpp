@@ -4,6 +4,9 @@
 
 #include <cmath>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <functional>
 #include <string>
 #include <vector>
@@ -362,7 +365,12 @@ void fillStored(uint8_t* base, size_t pitch, size_t bytes, const Box& b, const u
     std::memcpy(&word, texel, 4);
     for (int y = b.top; y < b.bottom; ++y) {
       uint8_t* row = base + size_t(y) * pitch + size_t(b.left) * 4;
-      for (int x = 0; x < w; ++x) std::memcpy(row + size_t(x) * 4, &word, 4);
+      int x = 0;
+#if defined(__SSE2__)
+      const __m128i four = _mm_set1_epi32(int(word));
+      for (; x + 4 <= w; x += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(row + size_t(x) * 4), four);
+#endif
+      for (; x < w; ++x) std::memcpy(row + size_t(x) * 4, &word, 4);
     }
     return;
   }
