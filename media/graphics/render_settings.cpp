@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "media/graphics/d3d9/d3d9.h"
 #include "media/graphics/graph.h"
 #include "media/graphics/hardware.h"
 #include "media/system/window.h"
@@ -24,14 +25,12 @@ void beginChange() {
 // The hardware back ends take the bright only into the colour of each vertex written
 // after the change, so the vertices already batched keep theirs and the batch can go on:
 // an edged label alternating edge and body colours stays one draw. Direct3D 9 alone picks
-// its texture stages by whether the bright is white, so there a change across white
-// still flushes.
+// its texture stages by whether the bright is white; it says when they must change.
 bool brightKeepsBatch(int red, int green, int blue) {
     if (!GraphicsSys.hardware) return false;
     if (GraphicsApiType == kGraphicsApiD3D11) return true;
-    const DrawSettings& s = GraphicsDrawSettings;
-    const bool wasWhite = s.brightRed == 255 && s.brightGreen == 255 && s.brightBlue == 255;
-    return GraphicsApiType == kGraphicsApiD3D9 && !wasWhite && !(red == 255 && green == 255 && blue == 255);
+    return GraphicsApiType == kGraphicsApiD3D9 &&
+           Graphics_D3D9_BrightKeepsBatch(red == 255 && green == 255 && blue == 255 ? 1 : 0) == 1;
 }
 
 }  // namespace
