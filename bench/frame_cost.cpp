@@ -8,6 +8,7 @@
 // the two lengths alternate, and each figure is the median of kRounds pairs. A scene's
 // cost is the processor time of the process (every thread) over kSceneFrames frames
 // after a warm-up, the vertical-blank wait off; the renderers take turns each round.
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -64,19 +65,29 @@ double processSeconds() {
 // Processor seconds (user + system) of one headless run of the game in `folder` for
 // `frames` frames; negative when it could not be run.
 double gameRun(const std::string& program, const fs::path& folder, const Renderer& r, int frames) {
+    // The child's environment is made here: between fork and exec the child may only make
+    // calls that take no lock another thread of this process could have held.
+    std::vector<std::string> vars;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string v = *e;
+        if (v.rfind("HALVORINE_HEADLESS=", 0) != 0 && v.rfind("HALVORINE_FRAMES=", 0) != 0 &&
+            v.rfind("HALVORINE_MISSING=", 0) != 0)
+            vars.push_back(v);
+    }
+    vars.push_back("HALVORINE_HEADLESS=1");
+    vars.push_back("HALVORINE_FRAMES=" + std::to_string(frames));
+    if (r.missing != nullptr) vars.push_back(std::string("HALVORINE_MISSING=") + r.missing);
+    std::vector<char*> envp;
+    for (std::string& v : vars) envp.push_back(v.data());
+    envp.push_back(nullptr);
+    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
     std::fflush(stdout);  // the child must not write this process's buffered lines again
     const pid_t child = fork();
     if (child < 0) return -1.0;
     if (child == 0) {
-        if (chdir(folder.c_str()) != 0) _exit(127);
-        setenv("HALVORINE_HEADLESS", "1", 1);
-        setenv("HALVORINE_FRAMES", std::to_string(frames).c_str(), 1);
-        if (r.missing != nullptr)
-            setenv("HALVORINE_MISSING", r.missing, 1);
-        else
-            unsetenv("HALVORINE_MISSING");
-        if (freopen("/dev/null", "w", stdout) == nullptr || freopen("/dev/null", "w", stderr) == nullptr) _exit(127);
-        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        const int quiet = open("/dev/null", O_WRONLY);
+        if (chdir(folder.c_str()) != 0 || quiet < 0 || dup2(quiet, 1) < 0 || dup2(quiet, 2) < 0) _exit(127);
+        execve(program.c_str(), argv, envp.data());
         _exit(127);
     }
     int status = 0;
@@ -233,6 +244,9 @@ int main(int argc, char** argv) {
         for (int r = 0; r < kRendererCount; ++r) cost[r] = sceneFailed[s][r] ? -1.0 : median(sceneCosts[s][r]);
         printRow(kScenes[s].name, cost);
     }
+
+    // The library's threads end before the games' processes are started.
+    ZaDod::TerminateLibrary();
 
     // The sample games, copied into a folder of their own (a run writes its log there).
     const fs::path work = fs::temp_directory_path() / ("halvorine-frame-cost-" + std::to_string(getpid()));
