@@ -168,7 +168,8 @@
     X(int, RestoreIfDeviceLost, (), ())                                                                         \
     X(int, SetDialogBoxMode, (int flag), (flag))                                                                \
     X(int, SetFrontScreenTimer, (int handle), (handle))                                                         \
-    X(int, FilterPass_End, (), ())
+    X(int, FilterPass_End, (), ())                                                                              \
+    X(int, BrightKeepsBatch, (int white), (white))
 
 // Direct3D 11 only.
 #define HALVORINE_HW_D3D11_OPS(X)                                                                               \

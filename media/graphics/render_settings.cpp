@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "media/graphics/d3d9/d3d9.h"
 #include "media/graphics/graph.h"
 #include "media/graphics/hardware.h"
 #include "media/system/window.h"
@@ -19,6 +20,17 @@ void beginChange() {
     FlushDrawBatch();
     GraphicsDrawSettings.dirty = 1;
     GraphicsRender.settingsChanged = 1;
+}
+
+// The hardware back ends take the bright only into the colour of each vertex written
+// after the change, so the vertices already batched keep theirs and the batch can go on:
+// an edged label alternating edge and body colours stays one draw. Direct3D 9 alone picks
+// its texture stages by whether the bright is white; it says when they must change.
+bool brightKeepsBatch(int red, int green, int blue) {
+    if (!GraphicsSys.hardware) return false;
+    if (GraphicsApiType == kGraphicsApiD3D11) return true;
+    return GraphicsApiType == kGraphicsApiD3D9 &&
+           Graphics_D3D9_BrightKeepsBatch(red == 255 && green == 255 && blue == 255 ? 1 : 0) == 1;
 }
 
 }  // namespace
@@ -54,7 +66,11 @@ int SetDrawBright(int red, int green, int blue) {
     DrawSettings& s = GraphicsDrawSettings;
     red = clampByte(red), green = clampByte(green), blue = clampByte(blue);
     if (s.brightRed == red && s.brightGreen == green && s.brightBlue == blue) return 0;
-    beginChange();
+    if (brightKeepsBatch(red, green, blue)) {
+        WaitWhileWindowInactive();
+    } else {
+        beginChange();
+    }
     s.brightRed = static_cast<uint8_t>(red);
     s.brightGreen = static_cast<uint8_t>(green);
     s.brightBlue = static_cast<uint8_t>(blue);

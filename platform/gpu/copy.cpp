@@ -4,6 +4,9 @@
 
 #include <cmath>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <functional>
 #include <string>
 #include <vector>
@@ -356,6 +359,21 @@ namespace {
 // Repeats one stored texel over a rectangle: the first row texel by texel, then row copies.
 void fillStored(uint8_t* base, size_t pitch, size_t bytes, const Box& b, const uint8_t* texel) {
   const int w = b.right - b.left;
+  if (bytes == 4) {
+    // Every row stored from the word itself: no row is read back to copy it.
+    uint32_t word;
+    std::memcpy(&word, texel, 4);
+    for (int y = b.top; y < b.bottom; ++y) {
+      uint8_t* row = base + size_t(y) * pitch + size_t(b.left) * 4;
+      int x = 0;
+#if defined(__SSE2__)
+      const __m128i four = _mm_set1_epi32(int(word));
+      for (; x + 4 <= w; x += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(row + size_t(x) * 4), four);
+#endif
+      for (; x < w; ++x) std::memcpy(row + size_t(x) * 4, &word, 4);
+    }
+    return;
+  }
   uint8_t* first = base + size_t(b.top) * pitch + size_t(b.left) * bytes;
   if (bytes == 1) {
     std::memset(first, texel[0], size_t(w));
@@ -405,6 +423,18 @@ Status clearDepthStencil(View& depth, bool clearDepth, float value, bool clearSt
   if (depth.desc().kind != ViewKind::depthStencil) return Status::invalidArgument;
   Texture& t = depth.texture();
   const Format f = depth.format();
+  // A screen clear comes every frame whether or not anything tested depth since: when no
+  // byte of the texture was written since this view's last clear, and that clear filled
+  // what this one asks for, the buffer already holds it.
+  View::Cleared& last = depth.cleared();
+  uint32_t depthBits;
+  std::memcpy(&depthBits, &value, 4);
+  bool mapped = false;
+  for (int sub = 0; sub < t.subresourceCount(); ++sub) mapped = mapped || t.isMapped(sub);
+  if (!mapped && last.writes == t.writes() && (!clearDepth || (last.depth && last.depthBits == depthBits)) &&
+      (!clearStencil || (last.stencil && last.stencilValue == stencil)))
+    return Status::ok;
+  const bool untouched = last.writes == t.writes();
   for (int slice = 0; slice < depth.desc().sliceCount; ++slice) {
     const int sub = depth.subresource(0, slice);
     const Subresource& s = t.sub(sub);
@@ -413,8 +443,16 @@ Status clearDepthStencil(View& depth, bool clearDepth, float value, bool clearSt
       const uint32_t keep = (clearDepth ? 0u : 0x00FFFFFFu) | (clearStencil ? 0u : 0xFF000000u);
       const uint32_t set = (clearDepth ? floatToUnorm(value, 24) : 0u) | (clearStencil ? uint32_t(stencil) << 24 : 0u);
       if (keep == 0xFFFFFFFFu) continue;
-      for (int y = 0; y < s.height * t.samples(); ++y) {  // sample planes follow one another
-        uint8_t* p = t.data(sub) + size_t(y) * s.pitch;
+      uint8_t* base = t.data(sub);
+      const Box rows{0, 0, s.width, s.height * t.samples()};  // sample planes follow one another
+      if (keep == 0) {
+        uint8_t texel[4];
+        std::memcpy(texel, &set, 4);
+        fillStored(base, s.pitch, 4, rows, texel);
+        continue;
+      }
+      for (int y = 0; y < rows.bottom; ++y) {
+        uint8_t* p = base + size_t(y) * s.pitch;
         for (int x = 0; x < s.width; ++x, p += 4) {
           uint32_t v;
           std::memcpy(&v, p, 4);
@@ -426,6 +464,12 @@ Status clearDepthStencil(View& depth, bool clearDepth, float value, bool clearSt
       fillImpl(t, sub, nullptr, Float4{value, 0.0f, 0.0f, 1.0f}, f);
     }
   }
+  // What this clear filled adds to what the last one left while nothing came between.
+  last.depth = clearDepth || (untouched && last.depth);
+  last.stencil = clearStencil || (untouched && last.stencil);
+  if (clearDepth) last.depthBits = depthBits;
+  if (clearStencil) last.stencilValue = stencil;
+  last.writes = t.writes();
   return Status::ok;
 }
 

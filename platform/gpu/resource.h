@@ -143,19 +143,27 @@ class Resource : public Object {
   bool isMapped(int sub) const { return sub >= 0 && sub < subresourceCount() && mapped_[sub]; }
   // The caller writes through the mapped pointer until the mapping ends.
   void setMapped(int sub, bool on) {
-    noteTexelWrite();
+    noteWrite();
     mapped_[sub] = on;
   }
+  // Like the global count, but of this resource alone: unchanged means none of its bytes
+  // can have changed (a clear that finds it so may skip refilling it).
+  uint64_t writes() const { return writes_.load(std::memory_order_relaxed); }
 
  protected:
   Resource(Kind kind, Usage usage, uint32_t bind, uint32_t cpu, int subresources)
       : kind_(kind), usage_(usage), bind_(bind), cpuAccess_(cpu), mapped_(size_t(subresources), false) {}
+  void noteWrite() {
+    noteTexelWrite();
+    writes_.fetch_add(1, std::memory_order_relaxed);
+  }
 
  private:
   Kind kind_;
   Usage usage_;
   uint32_t bind_, cpuAccess_;
   std::vector<bool> mapped_;
+  std::atomic<uint64_t> writes_{0};
 };
 
 class Texture final : public Resource {
@@ -167,7 +175,7 @@ class Texture final : public Resource {
   int subresourceIndex(int level, int slice) const { return slice * desc_.levels + level; }
   const Subresource& sub(int i) const { return subs_[size_t(i)]; }
   uint8_t* data(int i) {
-    noteTexelWrite();
+    noteWrite();
     return storage_.get() + subs_[size_t(i)].offset;
   }
   const uint8_t* data(int i) const { return storage_.get() + subs_[size_t(i)].offset; }
@@ -178,7 +186,7 @@ class Texture final : public Resource {
   const uint8_t* plane(int i, int sample) const { return data(i) + size_t(sample) * subs_[size_t(i)].size; }
   size_t storageSize() const { return storageSize_; }
   uint8_t* storage() {
-    noteTexelWrite();
+    noteWrite();
     return storage_.get();
   }
 
@@ -232,12 +240,22 @@ class View final : public Object {
   int subresource(int level, int slice) const {
     return texture_->subresourceIndex(desc_.firstLevel + level, desc_.firstSlice + slice);
   }
+  // What the last depth-stencil clear through this view filled in, and its texture's write
+  // count right after: while the count stands, the same clear would change no byte.
+  struct Cleared {
+    uint64_t writes = ~uint64_t(0);
+    bool depth = false, stencil = false;
+    uint32_t depthBits = 0;
+    uint8_t stencilValue = 0;
+  };
+  Cleared& cleared() { return cleared_; }
 
  private:
   friend Status createView(Texture&, const ViewDesc&, Ref<View>&);
   View(Texture& t, const ViewDesc& d) : texture_(&t), desc_(d) {}
   Ref<Texture> texture_;
   ViewDesc desc_;
+  Cleared cleared_;
 };
 
 // Creation refuses sample counts the profile does not offer for the format (a multisampled

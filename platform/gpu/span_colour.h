@@ -34,7 +34,6 @@ inline uint32_t roundCube(uint64_t m, bool& near) {
 // fixed point (rounded), t·α + d·β is off by at most 255 / 2^24 of a byte, well inside
 // the 1/2048 margin, and with the half added stays below 2^32.
 struct ColourTable {
-  bool made = false;
   uint32_t colour[4];      // the colour bytes it was made for
   uint32_t alpha[256][4];  // α per alpha texel and channel
   uint32_t beta[256];
@@ -48,7 +47,6 @@ struct ColourTable {
 
 inline void makeColourTable(ColourTable& t, const uint32_t c[4]) {
   for (int k = 0; k < 4; ++k) t.colour[k] = c[k];
-  t.made = true;
   for (int ta = 0; ta < 256; ++ta) {
     const uint64_t a = uint64_t(ta) * c[3];
     for (int k = 0; k < 4; ++k) t.alpha[ta][k] = uint32_t(((c[k] * a << 25) / kCube + 1) >> 1);

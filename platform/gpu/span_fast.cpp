@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <memory>
 
 #include "platform/gpu/raster_internal.h"
 #include "platform/gpu/span_bytes.h"
@@ -291,8 +292,41 @@ void blendRow(const FastTarget& ft, int y, int x0, int xm, int x1, const RowPlan
 #endif
 }
 
-// The table of the last colour drawn on this thread (sprites come in runs of one colour).
-thread_local ColourTable tColourTable;
+// The tables of the colours drawn last on this thread. Sprites come in runs of one colour,
+// but edged text alternates two (edge and body) glyph by glyph, and a table costs more to
+// make than a glyph to draw: a few entries, the least recently used replaced, keep each
+// colour's table made once a run. A ByteColour holds its table only while its triangle
+// is drawn, so replacing an older entry never pulls a table from under a draw.
+struct ColourTables {
+  static constexpr int kEntries = 6;
+  std::unique_ptr<ColourTable> entry[kEntries];
+  uint64_t used[kEntries] = {};
+  uint64_t clock = 0;
+  int last = 0;
+};
+thread_local ColourTables tColourTables;
+
+const ColourTable* colourTableFor(const uint32_t c[4]) {
+  ColourTables& ts = tColourTables;
+  ColourTable* hit = ts.entry[ts.last].get();
+  if (hit == nullptr || std::memcmp(hit->colour, c, sizeof hit->colour) != 0) {
+    int k = 0;
+    while (k < ColourTables::kEntries &&
+           !(ts.entry[k] && std::memcmp(ts.entry[k]->colour, c, sizeof ts.entry[k]->colour) == 0))
+      ++k;
+    if (k == ColourTables::kEntries) {  // not held: make it in the empty or least recently used entry
+      k = 0;
+      for (int i = 1; i < ColourTables::kEntries; ++i)
+        if (ts.used[i] < ts.used[k]) k = i;
+      if (!ts.entry[k]) ts.entry[k] = std::make_unique<ColourTable>();
+      makeColourTable(*ts.entry[k], c);
+    }
+    ts.last = k;
+    hit = ts.entry[k].get();
+  }
+  ts.used[ts.last] = ++ts.clock;
+  return hit;
+}
 
 // The triangle's constant colour in the target's byte order, a channel the pixel function
 // leaves out of the product as 255 (1), with its table where the blend reads one.
@@ -307,9 +341,7 @@ inline ByteColour byteColourOf(const FastTarget& ft, const Interpolator& I) {
     bc.f[k] = unread ? 1.0f : I.a0[from];
   }
   if constexpr (M == Mode::alpha || M == Mode::add || M == Mode::subtract) {
-    ColourTable& t = tColourTable;
-    if (!t.made || std::memcmp(t.colour, bc.c, sizeof bc.c) != 0) makeColourTable(t, bc.c);
-    bc.table = &t;
+    bc.table = colourTableFor(bc.c);
   }
   return bc;
 }
@@ -350,6 +382,34 @@ void colourRow(const FastTarget& ft, uint8_t* p, int x0, int xm, int x1, const R
     const int tx = plan.linear ? plan.base + x : columnAt(plan, x, ft.fwidth);
     colourPixel<M>(p, sourceWord<BgraTarget, L, IgnoreAlpha>(left.row + size_t(tx) * 4), bc, reference);
   }
+}
+
+// An untextured span of one colour throughout is that colour times a texel of 255s, so
+// it takes the textured spans' whole-byte blends (the float operations near a half); left
+// unblended it is the colour's word stored across the span.
+template <bool BgraTarget, Mode M>
+void flatRow(const FastTarget& ft, const Interpolator& I, int y, int x0, int x1) {
+  uint8_t* p = ft.base + size_t(y) * ft.pitch + size_t(x0) * 4;
+  const ByteColour bc = byteColourOf<BgraTarget, M>(ft, I);
+  const int reference = ft.alphaReference;
+  constexpr uint32_t kWhite = 0xFFFFFFFFu;
+  if constexpr (M == Mode::off) {
+    if (!(int(bc.c[3]) > reference)) return;
+    const uint32_t word = bc.c[0] | bc.c[1] << 8 | bc.c[2] << 16 | bc.c[3] << 24;
+    for (int x = x0; x < x1; ++x, p += 4) std::memcpy(p, &word, 4);
+    return;
+  }
+  int x = x0;
+#if defined(__SSE2__)
+  if constexpr (M == Mode::alpha || M == Mode::add || M == Mode::subtract) {
+    const __m128i white = _mm_set1_epi32(-1);
+    for (; x + 4 <= x1; x += 4, p += 16) {
+      if (colourFour<M>(p, white, bc, reference)) continue;
+      for (int i = 0; i < 4; ++i) colourPixel<M>(p + 4 * i, kWhite, bc, reference);
+    }
+  }
+#endif
+  for (; x < x1; ++x, p += 4) colourPixel<M>(p, kWhite, bc, reference);
 }
 
 // A white, unperspective colour times a point-sampled texel is the texel itself, so the
@@ -490,6 +550,9 @@ inline void storePixel(uint8_t* p, const Float4& col, int reference) {
 
 template <bool BgraTarget, Tex T, Layout L, bool IgnoreAlpha, Mode M>
 void span(const DrawContext& c, const Interpolator& I, int y, int x0, int x1) {
+  if constexpr (T == Tex::none) {
+    if (I.byteColour) return flatRow<BgraTarget, M>(c.fastTarget, I, y, x0, x1);
+  }
   if constexpr (T == Tex::point) {
     if (I.whiteAffine) return byteSpan<BgraTarget, L, IgnoreAlpha, M>(c, I, y, x0, x1);
   } else if constexpr (T == Tex::linear) {

@@ -72,9 +72,27 @@ void refreshRows(const Texture& t, int sub, ShownRows& shown) {
   shown.writes = writes;
 }
 
+namespace {
+
+// The order of an 8-bit four-channel format's texels as the window reads them, or false
+// for a format the window cannot read as it stands.
+bool windowOrder(Format f, plat::win::PixelOrder& order) {
+  if (f == Format::R8G8B8A8) order = plat::win::PixelOrder::rgbx;
+  else if (f == Format::B8G8R8A8 || f == Format::B8G8R8X8) order = plat::win::PixelOrder::xrgb;
+  else return false;
+  return true;
+}
+
+}  // namespace
+
 bool presentWhole(plat::win::HWND window, const Texture& t, int sub, ShownRows& shown) {
-  refreshRows(t, sub, shown);
   const Subresource& s = t.sub(sub);
+  // The window reads the texture's own rows (its copy drops the fourth byte): no
+  // separate converting pass over the frame.
+  plat::win::PixelOrder order;
+  if (windowOrder(readFormat(t.format()), order))
+    return plat::win::PresentWindow(window, t.data(sub), s.width, s.height, int(s.pitch), order) != 0;
+  refreshRows(t, sub, shown);
   return plat::win::PresentWindow(window, shown.pixels.data(), s.width, s.height, s.width * 4) != 0;
 }
 
@@ -84,6 +102,16 @@ bool presentInto(plat::win::HWND window, const Texture& t, int sub, const Box& s
   if (source.left < 0 || source.top < 0 || source.right > s.width || source.bottom > s.height ||
       source.left >= source.right || source.top >= source.bottom || dest.left >= dest.right || dest.top >= dest.bottom)
     return false;
+  // A texture whose rows the window can read as a packed image is painted from directly.
+  plat::win::PixelOrder order;
+  if (windowOrder(readFormat(t.format()), order) && s.pitch == size_t(s.width) * 4) {
+    const bool rgbx = order == plat::win::PixelOrder::rgbx;
+    const plat::win::WindowDib dib{t.data(sub), s.width, -s.height, 32, rgbx ? 0xFFu : 0xFF0000u, 0xFF00,
+                                   rgbx ? 0xFF0000u : 0xFFu};
+    return plat::win::PaintDibOnWindow(plat::win::GetDC(window), dest.left, dest.top, dest.right - dest.left,
+                                       dest.bottom - dest.top, source.left, source.top, source.right - source.left,
+                                       source.bottom - source.top, dib) != 0;
+  }
   refreshRows(t, sub, shown);
   const plat::win::WindowDib dib{shown.pixels.data(), s.width, -s.height, 32, 0xFF0000, 0xFF00, 0xFF};
   return plat::win::PaintDibOnWindow(plat::win::GetDC(window), dest.left, dest.top, dest.right - dest.left,

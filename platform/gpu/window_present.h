@@ -1,5 +1,6 @@
-// The one road from a software-GPU image to the window stand-in: both faces turn their
-// back buffer into XRGB rows here and show it, whole or from a rectangle into a rectangle.
+// The one road from a software-GPU image to the window stand-in: both faces show their
+// back buffer here, whole or from a rectangle into a rectangle. The window reads an 8-bit
+// RGBA or BGRA buffer's own rows; other formats are turned into XRGB rows first.
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -24,7 +25,8 @@ struct ShownRows {
 // The rows of the subresource in `shown.pixels`, converted only when they may differ.
 void refreshRows(const Texture& texture, int sub, ShownRows& shown);
 
-// Shows the whole subresource as the window's next frame.
+// Shows the whole subresource as the window's next frame (`shown` is used only for
+// formats the window cannot read as they stand).
 bool presentWhole(plat::win::HWND window, const Texture& texture, int sub, ShownRows& shown);
 // Paints `source` of the subresource into `dest` of the window's frame buffer (nearest
 // texel when the sizes differ; the rest of the frame keeps what was painted before) and

@@ -291,10 +291,15 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id);
 BOOL GlobalMemoryStatusEx(MEMORYSTATUSEX* status);
 void GlobalMemoryStatus(MEMORYSTATUS* status);
 
-// Shows one frame in the window: 32-bit XRGB pixels, or null for an empty (black)
-// frame. Once the window's thread has flipped a frame (NoteFrameFlip), every present
-// counts toward the HALVORINE_FRAMES limit.
-BOOL PresentWindow(HWND hwnd, const void* pixels, int width, int height, int pitch);
+// The byte order of a presented frame's 32-bit pixels: XRGB words (blue in the low
+// byte), or red, green, blue from the low byte up as an R8G8B8A8 image holds them. The
+// top byte is never shown.
+enum class PixelOrder : uint8_t { xrgb, rgbx };
+// Shows one frame in the window: 32-bit pixels in the given order, or null for an empty
+// (black) frame. Once the window's thread has flipped a frame (NoteFrameFlip), every
+// present counts toward the HALVORINE_FRAMES limit.
+BOOL PresentWindow(HWND hwnd, const void* pixels, int width, int height, int pitch,
+                   PixelOrder order = PixelOrder::xrgb);
 // Said by the frame flip of a game's loop before it presents: the calling thread's
 // windows count their presents from now on.
 void NoteFrameFlip();

@@ -17,6 +17,9 @@
 namespace plat::win {
 namespace {
 
+// Red, green, blue from the low byte up (the top byte dropped) as an XRGB word.
+inline uint32_t rgbxToXrgb(uint32_t v) { return (v & 0xFF) << 16 | (v & 0xFF00) | (v >> 16 & 0xFF); }
+
 // Every 16-bit value of one mask set widened to XRGB, made once per mask set (frames
 // of one screen share it).
 const uint32_t* widenTable16(DWORD redMask, DWORD greenMask, DWORD blueMask) {
@@ -94,7 +97,7 @@ void writeDump() {
 
 }  // namespace
 
-void keepPresentedFrame(const Window& w, const void* pixels, int width, int height, int pitch) {
+void keepPresentedFrame(const Window& w, const void* pixels, int width, int height, int pitch, PixelOrder order) {
   const char* path = std::getenv("HALVORINE_FRAME_DUMP");
   if (!path || !*path) return;
   Dump& d = dump();
@@ -111,9 +114,13 @@ void keepPresentedFrame(const Window& w, const void* pixels, int width, int heig
   d.width = width;
   d.height = height;
   d.pixels.resize(static_cast<size_t>(width) * height);
-  for (int y = 0; y < height; ++y)
-    std::memcpy(&d.pixels[static_cast<size_t>(y) * width],
-                static_cast<const uint8_t*>(pixels) + static_cast<size_t>(y) * pitch, static_cast<size_t>(width) * 4);
+  for (int y = 0; y < height; ++y) {
+    uint32_t* out = &d.pixels[static_cast<size_t>(y) * width];
+    std::memcpy(out, static_cast<const uint8_t*>(pixels) + static_cast<size_t>(y) * pitch,
+                static_cast<size_t>(width) * 4);
+    if (order == PixelOrder::rgbx)
+      for (int x = 0; x < width; ++x) out[x] = rgbxToXrgb(out[x]);
+  }
 }
 
 int PaintDibOnWindow(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc, int srcWidth,
@@ -156,6 +163,9 @@ int PaintDibOnWindow(HDC dc, int xDest, int yDest, int destWidth, int destHeight
     const size_t count = static_cast<size_t>(x1 - x0);
     const bool plain32 =
         dib.bitCount == 32 && dib.redMask == 0xFF0000 && dib.greenMask == 0xFF00 && dib.blueMask == 0xFF;
+    // Red in the low byte: an R8G8B8A8 image's own rows, painted without converting them first.
+    const bool swapped32 =
+        dib.bitCount == 32 && dib.redMask == 0xFF && dib.greenMask == 0xFF00 && dib.blueMask == 0xFF0000;
     const uint32_t* lut = dib.bitCount == 16 ? widenTable16(dib.redMask, dib.greenMask, dib.blueMask) : nullptr;
     for (int y = y0; y < y1; ++y) {
       const int sy = ySrc + static_cast<int>(static_cast<long long>(y - yDest) * srcHeight / destHeight);
@@ -166,6 +176,9 @@ int PaintDibOnWindow(HDC dc, int xDest, int yDest, int destWidth, int destHeight
         if (plain32) {
           const auto* p = reinterpret_cast<const uint32_t*>(src);
           for (size_t i = 0; i < count; ++i) out[i] = p[column(i)] & 0xFFFFFF;
+        } else if (swapped32) {
+          const auto* p = reinterpret_cast<const uint32_t*>(src);
+          for (size_t i = 0; i < count; ++i) out[i] = rgbxToXrgb(p[column(i)]);
         } else if (lut) {
           const auto* p = reinterpret_cast<const uint16_t*>(src);
           for (size_t i = 0; i < count; ++i) out[i] = lut[p[column(i)]];

@@ -134,7 +134,7 @@ void postIdleCloses();
 HDC windowDcOf(Window& w);
 // Keeps a copy of a presented frame when HALVORINE_FRAME_DUMP asks for it (under
 // windowLock); null pixels stand for a black frame of the client size.
-void keepPresentedFrame(const Window& w, const void* pixels, int width, int height, int pitch);
+void keepPresentedFrame(const Window& w, const void* pixels, int width, int height, int pitch, PixelOrder order);
 
 // Regions are the region stand-in's own objects; DeleteObject hands them there.
 void deleteRegion(GdiTag* region);
@@ -162,7 +162,7 @@ class Backend {
   virtual void setVisible(Window& w, bool visible) = 0;
   virtual void setMinimized(Window& w, bool minimized) = 0;
   virtual void setFullScreen(Window& w, bool fullScreen) = 0;
-  virtual void present(Window& w, const void* pixels, int width, int height, int pitch) = 0;
+  virtual void present(Window& w, const void* pixels, int width, int height, int pitch, PixelOrder order) = 0;
   virtual void pumpEvents() = 0;  // on the thread that opened the display
   virtual bool pointer(POINT* desktop) = 0;
   virtual void showCursor(bool show) = 0;

@@ -184,12 +184,12 @@ void GlobalMemoryStatus(MEMORYSTATUS* status) {
   status->dwAvailVirtual = ex.ullAvailVirtual;
 }
 
-BOOL PresentWindow(HWND hwnd, const void* pixels, int width, int height, int pitch) {
+BOOL PresentWindow(HWND hwnd, const void* pixels, int width, int height, int pitch, PixelOrder order) {
   std::lock_guard lock(windowLock());
   Window* w = findWindow(hwnd);
   if (!w || w->destroying) return 0;
-  if (Backend* b = backend()) b->present(*w, pixels, width, height, pitch);
-  keepPresentedFrame(*w, pixels, width, height, pitch);
+  if (Backend* b = backend()) b->present(*w, pixels, width, height, pitch, order);
+  keepPresentedFrame(*w, pixels, width, height, pitch, order);
   ++w->presents;
   if (!w->flipping) return 1;
   ++w->countedPresents;

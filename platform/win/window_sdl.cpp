@@ -62,12 +62,14 @@ class SdlBackend final : public Backend {
     SDL_SetWindowFullscreen(sdl(w), fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
   }
 
-  void present(Window& w, const void* pixels, int width, int height, int pitch) override {
+  void present(Window& w, const void* pixels, int width, int height, int pitch, PixelOrder order) override {
     SDL_Surface* target = SDL_GetWindowSurface(sdl(w));
     if (!target) return;
     if (pixels && width > 0 && height > 0) {
-      SDL_Surface* frame = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<void*>(pixels), width, height, 32, pitch,
-                                                              SDL_PIXELFORMAT_XRGB8888);
+      // The blit into the window's surface reorders the bytes as it copies them.
+      const Uint32 format = order == PixelOrder::rgbx ? SDL_PIXELFORMAT_XBGR8888 : SDL_PIXELFORMAT_XRGB8888;
+      SDL_Surface* frame =
+          SDL_CreateRGBSurfaceWithFormatFrom(const_cast<void*>(pixels), width, height, 32, pitch, format);
       if (frame) {
         SDL_BlitScaled(frame, nullptr, target, nullptr);
         SDL_FreeSurface(frame);

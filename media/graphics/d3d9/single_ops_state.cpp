@@ -158,6 +158,11 @@ int Graphics_D3D9_RefreshDiffuseColor() {
     return 0;
 }
 
+// Textured draws modulate by the vertex colour only while the stages say so, which they
+// do for a bright off white: a new bright keeps the batch when the stages already
+// modulate (white times a texel is the texel) or when it is white.
+int Graphics_D3D9_BrightKeepsBatch(int white) { return white || c.colorModulate ? 1 : 0; }
+
 int Graphics_D3D9_RefreshDrawTargetAlphaFlag() {
     const DrawSettings& s = GraphicsDrawSettings;
     bool further = false;

@@ -1,5 +1,6 @@
 // The draw state: the setter protocol on the recording back end and in software mode,
 // the draw area, draw targets, defaults, queries, snapshots and the camera.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -7,6 +8,7 @@
 #include "media/file/async_load.h"
 #include "media/graphics/graph.h"
 #include "media/graphics/render_settings.h"
+#include "media/graphics/render_state.h"
 #include "media/graphics/screen.h"
 #include "tests/media/graphics/graphics_env.h"
 
@@ -69,6 +71,56 @@ TEST_F(RenderSettings, SetterProtocolOnTheDevice) {
         "Graphics_D3D9_FlushVertexBatch", "Graphics_D3D9_SetUseLighting"};
     EXPECT_EQ(backendCallNames(), expected);
     EXPECT_EQ(GraphicsDrawSettings.dirty, 1);
+}
+
+// The bright reaches a device only through the colours of vertices written after it, so
+// a change keeps the batch on Direct3D 11; Direct3D 9 is asked (with whether the new
+// bright is white), since its texture stages may have to change with it. Repeated so
+// that a kept batch is still flushed by the next change that needs it.
+TEST_F(RenderSettings, BrightChangesFlushTheBatchOnlyWhereADeviceStateFollowsThem) {
+    struct Case {
+        const char* name;
+        int d3d9, d3d11;  // start results: which back end comes up
+        int from[3], to[3];
+        int keeps;        // Direct3D 9's answer; -1: not asked
+        const char* white;  // the argument it is asked with
+        bool flush;
+    };
+    const Case cases[] = {
+        {"d3d9 to colour, stages must change", 0, -1, {255, 255, 255}, {10, 20, 30}, 0, "0,", true},
+        {"d3d9 to colour, stages modulate", 0, -1, {255, 255, 255}, {0, 0, 0}, 1, "0,", false},
+        {"d3d9 to white", 0, -1, {0, 0, 0}, {255, 255, 255}, 1, "1,", false},
+        {"d3d9 one channel off white", 0, -1, {255, 255, 255}, {255, 255, 254}, 0, "0,", true},
+        {"d3d11 white to colour", -1, 0, {255, 255, 255}, {10, 20, 30}, -1, "", false},
+        {"d3d11 colour to white", -1, 0, {10, 20, 30}, {255, 255, 255}, -1, "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TerminateGraphics();
+        halvorine_test::resetRecordingBackend();
+        halvorine_test::setBackendStart(c.d3d9, c.d3d11);
+        ASSERT_EQ(InitializeGraphics(), 0);
+        ASSERT_EQ(GraphicsApiType, c.d3d9 == 0 ? kGraphicsApiD3D9 : kGraphicsApiD3D11);
+        if (c.keeps >= 0) halvorine_test::setBackendResult("Graphics_D3D9_BrightKeepsBatch", c.keeps);
+        for (int round = 0; round < 2; ++round) {
+            SetDrawBright(c.from[0], c.from[1], c.from[2]);
+            backendCalls().clear();
+            GraphicsRender.settingsChanged = 0;
+            SetDrawBright(c.to[0], c.to[1], c.to[2]);
+            const std::vector<std::string> names = backendCallNames();
+            std::string asked = "-";
+            for (const auto& call : backendCalls())
+                if (call.name == "Graphics_D3D9_BrightKeepsBatch") asked = call.args;
+            EXPECT_EQ(asked, c.keeps >= 0 ? std::string(c.white) : std::string("-"));
+            const bool flushed = std::find_if(names.begin(), names.end(), [](const std::string& n) {
+                                     return n.find("FlushVertexBatch") != std::string::npos;
+                                 }) != names.end();
+            EXPECT_EQ(flushed, c.flush);
+            EXPECT_EQ(GraphicsRender.settingsChanged, c.flush ? 1 : 0);
+            EXPECT_EQ(GraphicsDrawSettings.brightRed, c.to[0]);
+            EXPECT_EQ(GraphicsDrawSettings.brightBlue, c.to[2]);
+        }
+    }
 }
 
 TEST_F(RenderSettings, SoftwareStateFollowsAndValuesAreClamped) {

@@ -1,6 +1,9 @@
 // Copies, stretches, uploads, fills, maps and the refusals that keep every write inside
 // its resource.
+#include <cstring>
+#include <iterator>
 #include <random>
+#include <string>
 
 #include "tests/platform/gpu/gpu_fixture.h"
 
@@ -222,6 +225,72 @@ TEST_F(GpuCopy, ConvertingCopiesFillsAndDepthClears) {
   EXPECT_EQ(texelBytes(*depth, 0, 1, 1), (Bytes{0, 0, 0, 7}));  // stencil kept
   Ref<View> srv = makeView(*depth, ViewKind::shaderResource, Format::R24X8);
   EXPECT_EQ(clearRenderTarget(*srv, orange), Status::invalidArgument);
+}
+
+// A repeated depth clear that would change nothing is skipped; interleaved with every
+// kind of write (an upload, bytes written through the storage as a draw writes them, a
+// clear through another view, a mapping of a staging buffer), each clear must still leave
+// exactly what a plain per-texel clear leaves.
+TEST_F(GpuCopy, DepthClearsMatchAPlainClearWhateverCameBetween) {
+  struct Op {
+    enum { clear, otherView, upload, storage } kind;
+    bool depth = false, stencil = false;
+    float value = 0.0f;
+    uint8_t stencilValue = 0;
+  };
+  const Op ops[] = {
+      {Op::clear, true, true, 1.0f, 7},   {Op::clear, true, true, 1.0f, 7},  {Op::clear, true, false, 1.0f, 0},
+      {Op::storage},                      {Op::clear, true, false, 1.0f, 0}, {Op::clear, false, true, 0.0f, 9},
+      {Op::clear, true, true, 1.0f, 9},   {Op::upload},                      {Op::clear, true, true, 1.0f, 9},
+      {Op::clear, true, false, 0.5f, 0},  {Op::otherView, true, true, 0.25f, 3}, {Op::clear, true, false, 0.5f, 0},
+      {Op::clear, false, true, 0.0f, 3},  {Op::clear, true, true, 0.5f, 3},  {Op::clear, true, true, -0.0f, 3},
+  };
+  std::mt19937 rng(5);
+  for (Format f : {Format::D24S8, Format::D32F}) {
+    const Format storage = f == Format::D24S8 ? Format::R24G8Typeless : Format::R32Typeless;
+    Ref<Texture> depth = makeTexture(storage, 5, 3, 1, kBindDepthStencil | kBindShaderResource);
+    Ref<View> dsv = makeView(*depth, ViewKind::depthStencil, f);
+    Ref<View> other = makeView(*depth, ViewKind::depthStencil, f);
+    const Subresource& sub = depth->sub(0);
+    Bytes model(sub.size);
+    std::memcpy(model.data(), depth->data(0), sub.size);
+    for (int round = 0; round < 3; ++round)
+      for (size_t i = 0; i < std::size(ops); ++i) {
+        const Op& op = ops[i];
+        SCOPED_TRACE("format " + std::to_string(int(f)) + " op " + std::to_string(i));
+        if (op.kind == Op::upload || op.kind == Op::storage) {
+          Bytes bytes(sub.size);
+          for (uint8_t& b : bytes) b = uint8_t(rng());
+          if (op.kind == Op::upload) ASSERT_EQ(updateSubresource(*depth, 0, nullptr, bytes.data(), sub.pitch), Status::ok);
+          else std::memcpy(depth->data(0), bytes.data(), bytes.size());
+          model = bytes;
+          continue;
+        }
+        View& through = op.kind == Op::otherView ? *other : *dsv;
+        ASSERT_EQ(clearDepthStencil(through, op.depth, op.value, op.stencil, op.stencilValue), Status::ok);
+        for (int y = 0; y < sub.height; ++y)
+          for (int x = 0; x < sub.width; ++x) {
+            uint8_t* p = model.data() + size_t(y) * sub.pitch + size_t(x) * 4;
+            uint32_t w;
+            std::memcpy(&w, p, 4);
+            if (f == Format::D24S8) {
+              if (op.depth) w = (w & 0xFF000000u) | floatToUnorm(op.value, 24);
+              if (op.stencil) w = (w & 0x00FFFFFFu) | uint32_t(op.stencilValue) << 24;
+            } else if (op.depth) {
+              std::memcpy(&w, &op.value, 4);
+            }
+            std::memcpy(p, &w, 4);
+          }
+        const Texture& t = *depth;
+        ASSERT_EQ(Bytes(t.data(0), t.data(0) + sub.size), model);
+        // The same clear through the same view right after changes nothing and is skipped.
+        ASSERT_EQ(clearDepthStencil(through, op.depth, op.value, op.stencil, op.stencilValue), Status::ok);
+        EXPECT_EQ(Bytes(t.data(0), t.data(0) + sub.size), model);
+        const uint64_t after = depth->writes();
+        ASSERT_EQ(clearDepthStencil(through, op.depth, op.value, op.stencil, op.stencilValue), Status::ok);
+        EXPECT_EQ(depth->writes(), after);
+      }
+  }
 }
 
 TEST_F(GpuCopy, ViewsKeepTheirTextureAlive) {

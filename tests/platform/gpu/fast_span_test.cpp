@@ -337,5 +337,42 @@ TEST_F(FastSpanTest, ConstantColourSpritesOverEveryByte) {
   }
 }
 
+// Edged text alternates two colours glyph by glyph, and other draws bring more: sprites
+// whose colours take turns in runs, pairs, a cycle longer than the kept tables and a
+// random order, each colour's table made once and found again (or made again after being
+// replaced), must blend as the general path does.
+TEST_F(FastSpanTest, ColoursTakingTurnsMatchTheGeneralPath) {
+  std::mt19937 rng(17);
+  Scene fast(64, 32), slow(64, 32);
+  randomBackground(fast, slow, rng);
+  auto view = randomTexture(Format::R8G8B8A8, 8, 8, rng);
+  uint32_t colours[9];
+  for (uint32_t& c : colours) c = uint32_t(rng()) | 0x80000000u;
+  std::vector<int> order;
+  for (int i = 0; i < 12; ++i) order.push_back(i % 2);         // edge, body, edge, body
+  for (int i = 0; i < 27; ++i) order.push_back(i % 9);         // more colours than tables
+  for (int i = 0; i < 10; ++i) order.push_back(i < 5 ? 3 : 7);  // runs
+  for (int i = 0; i < 60; ++i) order.push_back(int(rng() % 9));
+  for (int blend = 1; blend <= 3; ++blend) {
+    for (Scene* sc : {&fast, &slow}) {
+      sc->useFormat(1);
+      sc->s.ps.shader = shaderNamed("tex_ps_k0_v0_i0_a0", ShaderStage::pixel);
+      sc->setTexture(0, view, Filter::point);
+      sc->setPixelConstants(Float4{0, 0, 0, 0}, -1.0f, shader::kCmpGreater);
+      if (blend == 1) sc->setBlend(Blend::srcAlpha, Blend::invSrcAlpha);
+      if (blend == 2) sc->setBlend(Blend::srcAlpha, Blend::one);
+      if (blend == 3) sc->setBlend(Blend::srcAlpha, Blend::one, BlendOp::revSubtract);
+    }
+    for (size_t i = 0; i < order.size(); ++i) {
+      const uint32_t c = colours[order[i]];
+      const float x = float(i * 5 % 56), y = float(i * 3 % 24);
+      const std::vector<Vertex1> quad = {v1(x, y, 0, 0, c), v1(x + 8, y, 1, 0, c), v1(x, y + 8, 0, 1, c),
+                                         v1(x + 8, y + 8, 1, 1, c)};
+      ASSERT_TRUE(drawBoth(fast, slow, quad, Topology::triangleStrip)) << "draw " << i;
+    }
+    ASSERT_EQ(snapshot(*fast.target), snapshot(*slow.target)) << "blend " << blend;
+  }
+}
+
 }  // namespace
 }  // namespace gputest
