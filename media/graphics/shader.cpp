@@ -2,6 +2,9 @@
 // selection of user shaders and of the textures they sample.
 #include "media/graphics/shader.h"
 
+#include <cstring>
+
+#include "media/base/log.h"
 #include "media/base/memory.h"
 #include "media/file/async_load.h"
 #include "media/graphics/graph.h"
@@ -72,6 +75,32 @@ int TerminateShaderHandle(HandleEntryHeader* record) {
     const int handle = record->Handle;
     if (ShaderUse.pixelShader == handle) ShaderUse.pixelShader = 0;
     if (ShaderUse.vertexShader == handle) ShaderUse.vertexShader = 0;
+    return 0;
+}
+
+void* CopyShaderCode(const void* code, int size, int freeCode, const char* source, int line) {
+    void* copy = MemCalloc(size_t(size), source, line);
+    if (copy == nullptr) {
+        LogAddTextUtf16(u"メモリの確保に失敗しました\n");
+        return nullptr;
+    }
+    std::memcpy(copy, code, size_t(size));
+    if (freeCode) MemFree(const_cast<void*>(code));
+    return copy;
+}
+
+int KeepShaderObject(ShaderHandleData* shader, void* copy, int vertexFlag, void* object, bool made,
+                     const char16_t* failure, const char* reason) {
+    if (!made) {
+        LogAddTextUtf16(failure);
+        if (reason != nullptr && reason[0] != 0) LogFormatCp932("%s\n", reason);
+        MemFree(copy);
+        return -1;
+    }
+    if (shader->code != nullptr) MemFree(shader->code);
+    shader->code = copy;
+    shader->vertexFlag = vertexFlag ? 1 : 0;
+    shader->deviceObject = object;
     return 0;
 }
 

@@ -49,6 +49,16 @@ int TerminateBufferHandle(HandleEntryHeader* record);
 int LoadShaderFromMemBase(int vertexFlag, const void* image, int size, int option, int asyncFlag, int inTask);
 int LoadPixelShaderFromMem(const void* image, int size);
 ShaderHandleData* GetShaderData(int handle, int acceptLoading);
+
+// The back ends' shader creation around their device call. The handle keeps its own
+// copy of the code (the caller's image may go once loading returns), freeing the
+// caller's when `freeCode` asks: the copy, or null after logging a failed allocation.
+void* CopyShaderCode(const void* code, int size, int freeCode, const char* source, int line);
+// Keeps `copy` and the device object in the handle when the device made one (0);
+// otherwise logs `failure` and the device's reason (when it gave one) on the next line,
+// frees the copy and gives -1.
+int KeepShaderObject(ShaderHandleData* shader, void* copy, int vertexFlag, void* object, bool made,
+                     const char16_t* failure, const char* reason);
 int SetUsePixelShader(int handle);
 int SetUseVertexShader(int handle);
 int SetUseTextureToShader(int slot, int handle);

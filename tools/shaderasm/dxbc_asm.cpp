@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "platform/gpu/d3d11/dxbc_tokens.h"
+#include "tools/shaderasm/asm_text.h"
 
 namespace halvorine::shaderasm {
 
@@ -18,31 +19,21 @@ using namespace plat::gpu::dxbc;
 
 namespace {
 
-std::string trimmed(std::string_view s) {
-  size_t a = 0, b = s.size();
-  while (a < b && std::isspace(static_cast<unsigned char>(s[a]))) ++a;
-  while (b > a && std::isspace(static_cast<unsigned char>(s[b - 1]))) --b;
-  return std::string(s.substr(a, b - a));
-}
-
-// Splits at commas outside brackets, parentheses and braces.
-std::vector<std::string> splitTop(const std::string& s) {
-  std::vector<std::string> out;
-  std::string cur;
-  int depth = 0;
-  for (char c : s) {
-    if (c == '[' || c == '(' || c == '{') ++depth;
-    if (c == ']' || c == ')' || c == '}') --depth;
-    if (c == ',' && depth == 0) {
-      out.push_back(trimmed(cur));
-      cur.clear();
-    } else {
-      cur += c;
-    }
-  }
-  if (!trimmed(cur).empty()) out.push_back(trimmed(cur));
-  return out;
-}
+// Names of the declarations' system values, interpolation modes, resource kinds and
+// return types, shared by the assembler and the lister.
+const std::pair<const char*, uint32_t> kSv[] = {
+    {"position", 1}, {"clip_distance", 2}, {"cull_distance", 3}, {"rendertarget_array_index", 4},
+    {"viewport_array_index", 5}, {"vertex_id", 6}, {"primitive_id", 7}, {"instance_id", 8},
+    {"is_front_face", 9}, {"sample_index", 10}};
+const std::pair<const char*, uint32_t> kInterp[] = {
+    {"constant", 1}, {"linear", 2}, {"linear centroid", 3}, {"linear noperspective", 4},
+    {"linear noperspective centroid", 5}, {"linear sample", 6}, {"linear noperspective sample", 7}};
+const std::pair<const char*, uint32_t> kDims[] = {
+    {"buffer", 1}, {"texture1d", 2}, {"texture2d", 3}, {"texture2dms", 4}, {"texture3d", 5},
+    {"texturecube", 6}, {"texture1darray", 7}, {"texture2darray", 8}, {"texture2dmsarray", 9},
+    {"texturecubearray", 10}};
+const std::pair<const char*, uint32_t> kRet[] = {
+    {"unorm", 1}, {"snorm", 2}, {"sint", 3}, {"uint", 4}, {"float", 5}, {"mixed", 6}, {"double", 7}};
 
 const char kXyzw[] = "xyzw";
 
@@ -242,19 +233,6 @@ struct Asm {
   }
 
   bool declaration(const std::string& name, const std::string& args) {
-    static const std::pair<const char*, uint32_t> kSv[] = {
-        {"position", 1}, {"clip_distance", 2}, {"cull_distance", 3}, {"rendertarget_array_index", 4},
-        {"viewport_array_index", 5}, {"vertex_id", 6}, {"primitive_id", 7}, {"instance_id", 8},
-        {"is_front_face", 9}, {"sample_index", 10}};
-    static const std::pair<const char*, uint32_t> kInterp[] = {
-        {"constant", 1}, {"linear", 2}, {"linear centroid", 3}, {"linear noperspective", 4},
-        {"linear noperspective centroid", 5}, {"linear sample", 6}, {"linear noperspective sample", 7}};
-    static const std::pair<const char*, uint32_t> kDims[] = {
-        {"buffer", 1}, {"texture1d", 2}, {"texture2d", 3}, {"texture2dms", 4}, {"texture3d", 5},
-        {"texturecube", 6}, {"texture1darray", 7}, {"texture2darray", 8}, {"texture2dmsarray", 9},
-        {"texturecubearray", 10}};
-    static const std::pair<const char*, uint32_t> kRet[] = {
-        {"unorm", 1}, {"snorm", 2}, {"sint", 3}, {"uint", 4}, {"float", 5}, {"mixed", 6}, {"double", 7}};
     static const std::pair<const char*, uint32_t> kFlags[] = {
         {"refactoringAllowed", 1u << 11}, {"enableDoublePrecisionFloatOps", 1u << 12},
         {"forceEarlyDepthStencil", 1u << 13}, {"enableRawAndStructuredBuffers", 1u << 14}};
@@ -747,19 +725,6 @@ struct Lister {
     };
     bool ok = true;
     const uint32_t controls = opControls(t);
-    static const std::pair<const char*, uint32_t> kSv[] = {
-        {"position", 1}, {"clip_distance", 2}, {"cull_distance", 3}, {"rendertarget_array_index", 4},
-        {"viewport_array_index", 5}, {"vertex_id", 6}, {"primitive_id", 7}, {"instance_id", 8},
-        {"is_front_face", 9}, {"sample_index", 10}};
-    static const std::pair<const char*, uint32_t> kInterp[] = {
-        {"constant", 1}, {"linear", 2}, {"linear centroid", 3}, {"linear noperspective", 4},
-        {"linear noperspective centroid", 5}, {"linear sample", 6}, {"linear noperspective sample", 7}};
-    static const std::pair<const char*, uint32_t> kDims[] = {
-        {"buffer", 1}, {"texture1d", 2}, {"texture2d", 3}, {"texture2dms", 4}, {"texture3d", 5},
-        {"texturecube", 6}, {"texture1darray", 7}, {"texture2darray", 8}, {"texture2dmsarray", 9},
-        {"texturecubearray", 10}};
-    static const std::pair<const char*, uint32_t> kRet[] = {
-        {"unorm", 1}, {"snorm", 2}, {"sint", 3}, {"uint", 4}, {"float", 5}, {"mixed", 6}, {"double", 7}};
     static const std::pair<const char*, uint32_t> kIo[] = {
         {"dcl_input", opDclInput},      {"dcl_input_sgv", opDclInputSgv},       {"dcl_input_siv", opDclInputSiv},
         {"dcl_input_ps", opDclInputPs}, {"dcl_input_ps_sgv", opDclInputPsSgv}, {"dcl_input_ps_siv", opDclInputPsSiv},

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/gpu/d3d9/sm3_tokens.h"
+#include "tools/shaderasm/asm_text.h"
 #include "tools/shaderasm/dxbc_asm.h"
 
 namespace halvorine::shaderasm {
@@ -20,31 +21,6 @@ struct Model {
   bool pixel = false;
   int major = 0, minor = 0;
 };
-
-std::string trim(std::string_view s) {
-  size_t a = 0, b = s.size();
-  while (a < b && std::isspace(static_cast<unsigned char>(s[a]))) ++a;
-  while (b > a && std::isspace(static_cast<unsigned char>(s[b - 1]))) --b;
-  return std::string(s.substr(a, b - a));
-}
-
-std::vector<std::string> splitOperands(const std::string& s) {
-  std::vector<std::string> out;
-  std::string cur;
-  int bracket = 0;
-  for (char c : s) {
-    if (c == '[') ++bracket;
-    if (c == ']') --bracket;
-    if (c == ',' && bracket == 0) {
-      out.push_back(trim(cur));
-      cur.clear();
-    } else {
-      cur += c;
-    }
-  }
-  if (!trim(cur).empty()) out.push_back(trim(cur));
-  return out;
-}
 
 struct RegName {
   uint32_t type;
@@ -104,11 +80,11 @@ bool operand(const Model& m, std::string s, bool dst, std::vector<uint32_t>& out
   bool neg = false, notMod = false;
   if (!s.empty() && s[0] == '-') {
     neg = true;
-    s = trim(s.substr(1));
+    s = trimmed(s.substr(1));
   }
   if (!s.empty() && s[0] == '!') {
     notMod = true;
-    s = trim(s.substr(1));
+    s = trimmed(s.substr(1));
   }
   // Split off the swizzle or mask after the last '.' outside brackets.
   std::string sel;
@@ -131,8 +107,8 @@ bool operand(const Model& m, std::string s, bool dst, std::vector<uint32_t>& out
     std::string inside = s.substr(open + 1, s.size() - open - 2);
     s = s.substr(0, open);
     const size_t plus = inside.find('+');
-    rel = trim(inside.substr(0, plus));
-    if (plus != std::string::npos) offset = uint32_t(std::strtoul(trim(inside.substr(plus + 1)).c_str(), nullptr, 10));
+    rel = trimmed(inside.substr(0, plus));
+    if (plus != std::string::npos) offset = uint32_t(std::strtoul(trimmed(inside.substr(plus + 1)).c_str(), nullptr, 10));
   }
   // `c[a0.x + 4]` names register 4 of c, as `c4[a0.x]` does.
   if (!rel.empty() && !s.empty() && !std::isdigit(static_cast<unsigned char>(s.back()))) s += '0';
@@ -269,13 +245,13 @@ bool assembleLine(Model& m, const std::string& lineIn, std::vector<uint32_t>& ou
   if (line[0] == '(') {
     const size_t close = line.find(')');
     if (close == std::string::npos) return err = "unclosed predicate", false;
-    if (!operand(m, trim(line.substr(1, close - 1)), false, predWords, err)) return false;
+    if (!operand(m, trimmed(line.substr(1, close - 1)), false, predWords, err)) return false;
     predicated = kPredicatedBit;
-    line = trim(line.substr(close + 1));
+    line = trimmed(line.substr(close + 1));
   }
   const size_t sp = line.find_first_of(" \t");
   const std::string mnemonic = lower(line.substr(0, sp));
-  const std::vector<std::string> ops = sp == std::string::npos ? std::vector<std::string>{} : splitOperands(line.substr(sp));
+  const std::vector<std::string> ops = sp == std::string::npos ? std::vector<std::string>{} : splitTop(line.substr(sp));
 
   if (mnemonic == "ctab") {
     if (ops.size() != 4) return err = "ctab takes name, set, register, count", false;
@@ -405,10 +381,10 @@ static bool modelFourOrFive(std::string_view text) {
   while (at < text.size()) {
     size_t nl = text.find('\n', at);
     if (nl == std::string_view::npos) nl = text.size();
-    std::string line = trim(text.substr(at, nl - at));
+    std::string line = trimmed(text.substr(at, nl - at));
     at = nl + 1;
     const size_t comment = line.find_first_of("/;");
-    if (comment != std::string::npos) line = trim(line.substr(0, comment));
+    if (comment != std::string::npos) line = trimmed(line.substr(0, comment));
     if (line.empty()) continue;
     return line.size() == 6 && line[1] == 's' && line[2] == '_' && (line[3] == '4' || line[3] == '5');
   }
@@ -430,7 +406,7 @@ bool assemble(std::string_view text, std::vector<uint32_t>& out, std::string& er
     at = nl + 1;
     ++lineNo;
     const size_t c1 = line.find("//"), c2 = line.find(';');
-    line = trim(line.substr(0, std::min(c1, c2)));
+    line = trimmed(line.substr(0, std::min(c1, c2)));
     if (line.empty()) continue;
     std::string err;
     if (!versioned) {

@@ -28,14 +28,8 @@ int Graphics_D3D11_Shader_Create(int handle, int vertexFlag, const void* code, i
         LogAddTextUtf16(failure);
         return -1;
     }
-    // The handle keeps its own copy: the caller's image may go once loading returns.
-    void* copy = MemCalloc(size_t(size), kShaderObjectsSource, __LINE__);
-    if (copy == nullptr) {
-        LogAddTextUtf16(u"メモリの確保に失敗しました\n");
-        return -1;
-    }
-    std::memcpy(copy, code, size_t(size));
-    if (freeCode) MemFree(const_cast<void*>(code));
+    void* copy = CopyShaderCode(code, size, freeCode, kShaderObjectsSource, __LINE__);
+    if (copy == nullptr) return -1;
     void* object = nullptr;
     HRESULT hr;
     if (vertexFlag) {
@@ -47,19 +41,8 @@ int Graphics_D3D11_Shader_Create(int handle, int vertexFlag, const void* code, i
         hr = D3D11Device_CreatePixelShader(copy, size_t(size), &ps, async);
         object = ps;
     }
-    if (hr != S_OK) {
-        LogAddTextUtf16(failure);
-        // The device's reason (where and why decoding stopped) on the line after.
-        const char* reason = Direct3D11ShaderRefusal();
-        if (reason != nullptr && reason[0] != 0) LogFormatCp932("%s\n", reason);
-        MemFree(copy);
-        return -1;
-    }
-    if (shader->code != nullptr) MemFree(shader->code);
-    shader->code = copy;
-    shader->vertexFlag = vertexFlag ? 1 : 0;
-    shader->deviceObject = object;
-    return 0;
+    // The device's reason (where and why decoding stopped) goes on the line after.
+    return KeepShaderObject(shader, copy, vertexFlag, object, hr == S_OK, failure, Direct3D11ShaderRefusal());
 }
 
 int Graphics_D3D11_Shader_Terminate(ShaderHandleData* shader) {

@@ -43,14 +43,8 @@ int Graphics_D3D9_Shader_Create(int handle, int vertexFlag, const void* code, in
         LogAddTextUtf16(failure);
         return -1;
     }
-    // The handle keeps its own copy: the caller's image may go once loading returns.
-    void* copy = MemCalloc(size_t(size), kUserShadersSource, __LINE__);
-    if (copy == nullptr) {
-        LogAddTextUtf16(u"メモリの確保に失敗しました\n");
-        return -1;
-    }
-    std::memcpy(copy, code, size_t(size));
-    if (freeCode) MemFree(const_cast<void*>(code));
+    void* copy = CopyShaderCode(code, size, freeCode, kUserShadersSource, __LINE__);
+    if (copy == nullptr) return -1;
     void* object = nullptr;
     HRESULT hr;
     if (vertexFlag) {
@@ -62,18 +56,9 @@ int Graphics_D3D9_Shader_Create(int handle, int vertexFlag, const void* code, in
         hr = Direct3DDevice9_CreatePixelShader(static_cast<const DWORD*>(copy), &ps, async);
         object = ps;
     }
-    if (hr != D3D_OK) {
-        LogAddTextUtf16(failure);
-        // The device's reason (where and why decoding stopped) on the line after.
-        const char* reason = Direct3DShaderRefusal();
-        if (reason != nullptr && reason[0] != 0) LogFormatCp932("%s\n", reason);
-        MemFree(copy);
+    // The device's reason (where and why decoding stopped) goes on the line after.
+    if (KeepShaderObject(shader, copy, vertexFlag, object, hr == D3D_OK, failure, Direct3DShaderRefusal()) != 0)
         return -1;
-    }
-    if (shader->code != nullptr) MemFree(shader->code);
-    shader->code = copy;
-    shader->vertexFlag = vertexFlag ? 1 : 0;
-    shader->deviceObject = object;
     D3D9_FindConstantTable(copy, size, &shader->constantStart, &shader->constantCount);
     return 0;
 }
