@@ -909,7 +909,9 @@ bool Decoder::run() {
     usageOf(e, pixel, u, index);
     p.inputs.push_back({uint16_t(e.reg), u, index});
   }
+  // A signature element past the output file names a register no instruction can write.
   for (const SignatureElement& e : s.outputs) {
+    if (e.reg != 0xFFFFFFFFu && e.reg >= (pixel ? 8u : 16u)) continue;
     vm::Usage u;
     uint8_t index;
     usageOf(e, false, u, index);

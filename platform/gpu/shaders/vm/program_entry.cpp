@@ -84,7 +84,7 @@ void programVertex(const VertexIn& in, const ShaderEnv& env, const ShaderEntry& 
     return;
   }
   const int pos = p.outputOf(Usage::position, 0);
-  for (int c = 0; c < 4; ++c) out.pos[c] = pos >= 0 ? L.out[pos].v[c][0] : 0.0f;
+  for (int c = 0; c < 4; ++c) out.pos[c] = pos >= 0 && pos < kMaxOutputs ? L.out[pos].v[c][0] : 0.0f;
   if (plan.shiftWidth > 0.0f) {
     out.pos[0] += out.pos[3] / plan.shiftWidth;
     out.pos[1] -= out.pos[3] / plan.shiftHeight;

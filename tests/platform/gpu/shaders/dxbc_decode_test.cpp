@@ -430,6 +430,27 @@ TEST(DxbcDecode, AssembledShadersListBackAndDecode) {
   EXPECT_GE(seen, 4u);
 }
 
+// An output signature may name registers no instruction can write (the checks of the
+// declarations stop those): such elements are dropped, so nothing reads past the
+// machine's output registers when the program's results are gathered.
+TEST(DxbcDecode, SignatureElementsPastTheOutputFileAreDropped) {
+  const std::vector<uint8_t> b = blobOf(R"(vs_4_0
+isgn POSITION0 v0.xyzw
+osgn SV_Position o29.xyzw
+osgn TEXCOORD0 o1.xy
+dcl_input v0.xyzw
+dcl_output o1.xy
+mov o1.xy, v0.xyxx
+ret
+)");
+  Shader s;
+  std::string reason;
+  ASSERT_TRUE(decodeExactBlob(b, s, reason)) << reason;
+  EXPECT_EQ(s.program.outputOf(vm::Usage::position, 0), -1);
+  for (const vm::Signature& o : s.program.outputs) EXPECT_LT(o.reg, vm::kMaxOutputs);
+  EXPECT_EQ(s.program.outputs.size(), 1u);
+}
+
 TEST(DxbcDecode, HostileLoopStopsAtTheBudget) {
   const float v1[4][4] = {};
   const std::vector<uint8_t> b = blobOf(std::string(kHead) + "loop\niadd r0.x, r0.x, l(1)\nendloop\nret\n");
