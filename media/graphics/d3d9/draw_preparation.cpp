@@ -112,8 +112,11 @@ void Graphics_D3D9_DrawPreparation(int key) {
         const KeyAlphaFlags f = DecodeKeyAlphaFlags(key, s.blendMode, s.samplingMode);
         // A lit draw's vertex colour is its lighting: it always modulates the texture.
         const bool lit = (key & 0x200) != 0 && !s.lightingOff;
-        const int colour =
-            (key & 0x20) || lit || s.brightRed < 255 || s.brightGreen < 255 || s.brightBlue < 255 ? 1 : 0;
+        // A white vertex colour times a texel is the texel to the bit on flat 2D draws, so
+        // stages that already multiply stay on for a white bright: an edged label's glyphs,
+        // edge and body colours in turn, then share one state and one vertex batch.
+        const bool white = s.brightRed == 255 && s.brightGreen == 255 && s.brightBlue == 255;
+        const int colour = (key & 0x20) || lit || !white || (!threeD && c.colorModulate) ? 1 : 0;
         const int alpha = (key & 0x40) || s.blendMode != 0 ? 1 : 0;
         Graphics_D3D9_DeviceState_SetDiffuseKey(colour);
         Graphics_D3D9_DeviceState_SetAlphaKey(alpha);
