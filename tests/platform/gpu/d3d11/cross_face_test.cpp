@@ -190,11 +190,8 @@ class CrossFaceTest : public FaceTest {
     }
     vb.p = buffer(v, sizeof v, D3D11_BIND_VERTEX_BUFFER);
     const FLOAT clear[4] = {0, 0, 0, 1};
-    context->ClearState();
-    context->ClearRenderTargetView(rtv.get(), clear);
-    ID3D11RenderTargetView* targets[] = {rtv.get()};
-    context->OMSetRenderTargets(1, targets, nullptr);
-    context->RSSetState(raster.get());
+    bindPipeline({rtv.get(), clear, raster.get(), side, side, layout.get(), vb.get(), sizeof(V), vcb.get(), pcb.get(),
+                  vs.get(), ps.get(), srv.get(), sampler.get()});
     // Source alpha over the black clear: the alpha a program writes shows in the colour.
     D3D11_BLEND_DESC bd{};
     bd.RenderTarget[0] = {1,
@@ -209,23 +206,6 @@ class CrossFaceTest : public FaceTest {
     EXPECT_EQ(device->CreateBlendState(&bd, blendState.out()), S_OK);
     const FLOAT factor[4] = {0, 0, 0, 0};
     if (blend) context->OMSetBlendState(blendState.get(), factor, 0xFFFFFFFFu);
-    const D3D11_VIEWPORT vp{0, 0, side, side, 0, 1};
-    context->RSSetViewports(1, &vp);
-    context->IASetInputLayout(layout.get());
-    context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
-    ID3D11Buffer* vbs[] = {vb.get()};
-    const UINT stride = sizeof(V), offset = 0;
-    context->IASetVertexBuffers(0, 1, vbs, &stride, &offset);
-    ID3D11Buffer* vcbs[] = {vcb.get()};
-    ID3D11Buffer* pcbs[] = {pcb.get()};
-    context->VSSetConstantBuffers(0, 1, vcbs);
-    context->PSSetConstantBuffers(0, 1, pcbs);
-    context->VSSetShader(vs.get(), nullptr, 0);
-    context->PSSetShader(ps.get(), nullptr, 0);
-    ID3D11ShaderResourceView* srvs[] = {srv.get()};
-    ID3D11SamplerState* samplers[] = {sampler.get()};
-    context->PSSetShaderResources(0, 1, srvs);
-    context->PSSetSamplers(0, 1, samplers);
     context->Draw(3, 0);
     const std::vector<uint8_t> rgba = readBack(target.get());
     context->ClearState();
