@@ -179,6 +179,66 @@ TEST_F(D3D11UserShader, CommonBufferDrawWithTheUserShaderEqualsTheBanksTexturedD
   SubHandle(ps);
 }
 
+TEST_F(D3D11UserShader, WorldViewProjectionProgramCoversTheBuiltIn3DVertexShadersPixels) {
+  ASSERT_EQ(startOn(false), kGraphicsApiD3D11);
+  const int colour = loadPixel(codeFromFile("vertex_colour.asm"));
+  const int wvp = loadVertex(codeFromFile("world_view_projection_3d.asm"));
+  ASSERT_GT(colour, 0);
+  ASSERT_GT(wvp, 0);
+  // The untextured 3D vertex: position and colour.
+  struct V {
+    float x, y, z;
+    uint32_t colour;
+  };
+  const V tri[3] = {{1.3f, 2.1f, 0.2f, D3D11_VertexColor(255, 0, 40, 255)},
+                    {17.7f, 4.6f, 0.9f, D3D11_VertexColor(0, 255, 90, 255)},
+                    {5.2f, 19.4f, 0.5f, D3D11_VertexColor(30, 60, 255, 255)}};
+  // A world that turns and scales, a view that moves and tilts depth into x, and a
+  // projection whose w grows with depth, so every register of all three counts.
+  Matrix4x4F world{}, view{}, projection{};
+  world.m[0][0] = 1.6f, world.m[0][1] = 0.5f, world.m[1][0] = -0.4f, world.m[1][1] = 1.7f, world.m[2][2] = 1.0f;
+  world.m[3][0] = 6.0f, world.m[3][1] = 3.0f, world.m[3][3] = 1.0f;
+  view.m[0][0] = 1.0f, view.m[1][1] = 1.0f, view.m[2][0] = 3.0f, view.m[2][2] = 0.5f;
+  view.m[3][0] = 2.5f, view.m[3][1] = 4.0f, view.m[3][2] = 0.1f, view.m[3][3] = 1.0f;
+  projection.m[0][0] = 2.0f / 640, projection.m[1][1] = -2.0f / 480, projection.m[2][2] = 0.8f;
+  projection.m[2][3] = 0.25f, projection.m[3][0] = -1.0f, projection.m[3][1] = 1.0f, projection.m[3][3] = 1.0f;
+  constexpr int kSide = 96;
+  std::vector<Rgba> frames[2];
+  for (int pass = 0; pass < 2; ++pass) {
+    clearTo(0, 0, 0);
+    ASSERT_EQ(SetUsePixelShader(colour), 0);
+    ASSERT_EQ(SetUseVertexShader(pass == 0 ? 0 : wvp), 0);
+    Graphics_D3D11_DrawPreparationToShader(0, 5, 1);
+    ASSERT_EQ(Graphics_D3D11_DeviceState_SetWorldMatrix(&world), 0);
+    ASSERT_EQ(Graphics_D3D11_DeviceState_SetViewMatrix(&view), 0);
+    ASSERT_EQ(Graphics_D3D11_DeviceState_SetProjectionMatrix(&projection), 0);
+    // Shader flag 1 binds the bank's 3D vertex shader; 0 keeps the user's.
+    ASSERT_EQ(Graphics_D3D11_DrawCommonVertexBuffer(3, D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST, tri, 3, pass == 0), 0);
+    EXPECT_EQ(D3D11State.vertexShader, pass == 0 ? D3D11ShaderSys.stdVertex[3] : GetShaderData(wvp, 0)->deviceObject);
+    BaseImage image{};
+    ASSERT_EQ(Graphics_D3D11_LockDrawTargetBuffer(nullptr, &image, -1, 1, 0), 0);
+    for (int y = 0; y < kSide; ++y)
+      for (int x = 0; x < kSide; ++x) {
+        const uint8_t* p = static_cast<const uint8_t*>(image.pixels) + size_t(y) * size_t(image.pitch) + size_t(x) * 4;
+        frames[pass].push_back(Rgba{p[0], p[1], p[2], p[3]});
+      }
+    Graphics_D3D11_UnlockDrawTargetBuffer();
+  }
+  int covered = 0, differing = 0;
+  for (size_t k = 0; k < frames[0].size(); ++k) {
+    const Rgba &a = frames[0][k], &b = frames[1][k];
+    covered += a.r + a.g + a.b != 0;
+    differing += a.r != b.r || a.g != b.g || a.b != b.b || a.a != b.a;
+  }
+  EXPECT_GT(covered, 200);
+  EXPECT_LT(covered, kSide * kSide);
+  EXPECT_EQ(differing, 0);
+  SetUseVertexShader(0);
+  SetUsePixelShader(0);
+  SubHandle(colour);
+  SubHandle(wvp);
+}
+
 TEST_F(D3D11UserShader, FilterPassDrawsModelFourFiltersLikeTheBuiltIns) {
   ASSERT_EQ(startOn(false), kGraphicsApiD3D11);
   struct Case {

@@ -17,8 +17,8 @@
 namespace facetest {
 
 using namespace plat::gpu;
-using plat::win::S_OK;
 using plat::win::E_INVALIDARG;
+using plat::win::S_OK;
 
 template <class T>
 using Com = facesupport::ComRef<T>;
@@ -71,6 +71,48 @@ class FaceTest : public ::testing::Test {
     ID3D11Buffer* b = nullptr;
     EXPECT_EQ(device->CreateBuffer(&d, data ? &init : nullptr, &b), S_OK);
     return b;
+  }
+  // What one draw of a test binds: a target, rasteriser, layout, vertex buffer, constant
+  // buffer 0 of each stage, the shaders, and pixel resource and sampler 0.
+  struct Pipeline {
+    ID3D11RenderTargetView* rtv;
+    const FLOAT* clear;
+    ID3D11RasterizerState* raster;
+    FLOAT width, height;
+    ID3D11InputLayout* layout;
+    ID3D11Buffer* vertices;
+    UINT stride;
+    ID3D11Buffer* vsConstants;
+    ID3D11Buffer* psConstants;
+    ID3D11VertexShader* vs;
+    ID3D11PixelShader* ps;
+    ID3D11ShaderResourceView* srv;
+    ID3D11SamplerState* sampler;
+  };
+  // Clears the context's state and the target, then binds the pipeline as a triangle list.
+  void bindPipeline(const Pipeline& p) {
+    context->ClearState();
+    context->ClearRenderTargetView(p.rtv, p.clear);
+    ID3D11RenderTargetView* targets[] = {p.rtv};
+    context->OMSetRenderTargets(1, targets, nullptr);
+    context->RSSetState(p.raster);
+    const D3D11_VIEWPORT vp{0, 0, p.width, p.height, 0, 1};
+    context->RSSetViewports(1, &vp);
+    context->IASetInputLayout(p.layout);
+    context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
+    ID3D11Buffer* vbs[] = {p.vertices};
+    const UINT offset = 0;
+    context->IASetVertexBuffers(0, 1, vbs, &p.stride, &offset);
+    ID3D11Buffer* vcbs[] = {p.vsConstants};
+    ID3D11Buffer* pcbs[] = {p.psConstants};
+    context->VSSetConstantBuffers(0, 1, vcbs);
+    context->PSSetConstantBuffers(0, 1, pcbs);
+    context->VSSetShader(p.vs, nullptr, 0);
+    context->PSSetShader(p.ps, nullptr, 0);
+    ID3D11ShaderResourceView* srvs[] = {p.srv};
+    ID3D11SamplerState* samplers[] = {p.sampler};
+    context->PSSetShaderResources(0, 1, srvs);
+    context->PSSetSamplers(0, 1, samplers);
   }
   // Reads texel bytes of a texture through a staging copy and Map(READ).
   std::vector<uint8_t> readBack(ID3D11Texture2D* t) {

@@ -82,28 +82,8 @@ class ProgramTest : public FaceTest {
     Com<ID3D11InputLayout> layout;
     layout.p = layoutFor(vsCode);
     const FLOAT clear[4] = {0.1f, 0.2f, 0.3f, 1};
-    context->ClearState();
-    context->ClearRenderTargetView(rtv.get(), clear);
-    ID3D11RenderTargetView* targets[] = {rtv.get()};
-    context->OMSetRenderTargets(1, targets, nullptr);
-    context->RSSetState(raster.get());
-    const D3D11_VIEWPORT vp{0, 0, 32, 32, 0, 1};
-    context->RSSetViewports(1, &vp);
-    context->IASetInputLayout(layout.get());
-    context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
-    ID3D11Buffer* vbs[] = {vb.get()};
-    const UINT stride = sizeof(Corner), offset = 0;
-    context->IASetVertexBuffers(0, 1, vbs, &stride, &offset);
-    ID3D11Buffer* vcbs[] = {vcb.get()};
-    ID3D11Buffer* pcbs[] = {pcb.get()};
-    context->VSSetConstantBuffers(0, 1, vcbs);
-    context->PSSetConstantBuffers(0, 1, pcbs);
-    context->VSSetShader(vs.get(), nullptr, 0);
-    context->PSSetShader(ps.get(), nullptr, 0);
-    ID3D11ShaderResourceView* srvs[] = {srv.get()};
-    ID3D11SamplerState* samplers[] = {sampler.get()};
-    context->PSSetShaderResources(0, 1, srvs);
-    context->PSSetSamplers(0, 1, samplers);
+    bindPipeline({rtv.get(), clear, raster.get(), 32, 32, layout.get(), vb.get(), sizeof(Corner), vcb.get(), pcb.get(),
+                  vs.get(), ps.get(), srv.get(), sampler.get()});
     // The shader objects go before the draw: the context keeps what it draws with.
     vs.reset();
     ps.reset();
