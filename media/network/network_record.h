@@ -43,6 +43,8 @@ struct NetworkHandleRecord {
   int SendInMessage;         // a message's prefix or body is under way
   int RecvPending;           // a read event came while a receive ran elsewhere
   int SendPending;
+  uint8_t RecvPrefix[4];     // the bytes of a length prefix that came in pieces
+  int RecvPrefixHave;        // how many of them are in
 };
 
 struct NetworkState {

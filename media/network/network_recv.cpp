@@ -17,12 +17,15 @@ int refuseMessage(NetworkHandleRecord* r, uint32_t size) {
   return -1;
 }
 
-// Takes the next prefix when all 4 bytes are there: 1 taken, 0 not yet, -1 refused.
+// Takes the next prefix once all 4 bytes are in: 1 taken, 0 not yet, -1 refused. Prefix
+// bytes that come in pieces are kept in the record, so each piece is read only once.
 int takePrefix(NetworkHandleRecord* r) {
-  unsigned char prefix[4];
-  auto* bytes = reinterpret_cast<char*>(prefix);
-  if (WinAPI.recvFunc(r->Socket, bytes, 4, plat::net::MSG_PEEK) < 4) return 0;
-  if (WinAPI.recvFunc(r->Socket, bytes, 4, 0) != 4) return 0;
+  int n = WinAPI.recvFunc(r->Socket, reinterpret_cast<char*>(r->RecvPrefix + r->RecvPrefixHave), 4 - r->RecvPrefixHave, 0);
+  if (n <= 0) return 0;
+  r->RecvPrefixHave += n;
+  if (r->RecvPrefixHave < 4) return 0;
+  r->RecvPrefixHave = 0;
+  const uint8_t* prefix = r->RecvPrefix;
   uint32_t size = prefix[0] | (prefix[1] << 8) | (prefix[2] << 16) | (static_cast<uint32_t>(prefix[3]) << 24);
   if (size > NetworkMessageMax || RingBufferReserve(&r->RecvBuffer, size) != 0 ||
       RingBufferReserve(&r->MessageSizes, 4) != 0)

@@ -49,6 +49,8 @@ void eventsOf(SocketEntry& e, SOCKET s, const sys::PollItem& seen, std::vector<P
   if (e.endSeen) return close(e.endError);
   if (seen.hangUp || seen.failed) e.hungUp = true;
   if (!seen.readable && !e.hungUp) return;
+  // A read event already posted and not yet answered: nothing to decide, so no count.
+  if (!e.hungUp && !e.readArmed) return;
   int queued = sys::pendingBytes(e.fd);
   if (e.hungUp) {
     // Data still queued is offered as FD_READ first; the close follows once nothing is

@@ -2,6 +2,7 @@
 // parts, re-entry, shut-down, a missing socket library and repeated connections.
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "media/system/winapi.h"
 #include "network_fixture.h"
@@ -66,6 +67,52 @@ TEST_F(PairTest, APartlySentPrefixIsFinishedBeforeTheBody) {
   EXPECT_EQ(record(client)->SendPrefixRemain, 0);
   ASSERT_TRUE(pumpUntil([&] { return GetNetworkMessageSize(server) != -1; }));
   EXPECT_EQ(take(server), "payload");
+}
+
+// Takes at most `firstCap` bytes of the first call, and notes each call's length.
+int firstCap = 0;
+std::vector<int> sendLengths;
+int cappedSend(net::SOCKET s, const char* buffer, int length, int flags) {
+  sendLengths.push_back(length);
+  int cap = sendLengths.size() == 1 && firstCap < length ? firstCap : length;
+  return net::send(s, buffer, cap, flags);
+}
+
+TEST_F(PairTest, ASmallMessageGoesWithItsPrefixAndAnyCutOfThatCallIsResumed) {
+  int client, server;
+  pair(&client, &server);
+  WinAPI.sendFunc = cappedSend;
+  struct Case {
+    size_t size;
+    int cap;
+    int firstCall;  // the length the first call offers
+  };
+  const Case cases[] = {{64, 1, 68},   {64, 3, 68},   {64, 4, 68},     {64, 5, 68},      {64, 67, 68},
+                        {64, 68, 68},  {0, 2, 4},     {4092, 100, 4096}, {4093, 100, 4}, {70000, 4, 4}};
+  for (const Case& c : cases) {
+    firstCap = c.cap;
+    sendLengths.clear();
+    std::string message(c.size, '\0');
+    for (size_t i = 0; i < message.size(); ++i) message[i] = static_cast<char>('a' + (i * 7 + c.size) % 26);
+    ASSERT_EQ(SendNetworkMessage(client, message.data(), uint32_t(message.size())), 0) << c.size;
+    ASSERT_FALSE(sendLengths.empty());
+    EXPECT_EQ(sendLengths[0], c.firstCall) << c.size << " cut at " << c.cap;
+    ASSERT_TRUE(pumpUntil([&] { return GetNetworkMessageSize(server) != -1; })) << c.size << " cut at " << c.cap;
+    EXPECT_EQ(take(server), message) << c.size << " cut at " << c.cap;
+    EXPECT_EQ(record(client)->SendBuffer.DataLength, 0);
+  }
+  // Messages queued behind one another while the socket takes a few bytes at a time.
+  WinAPI.sendFunc = limitedSend;
+  trickle = true;
+  stalled = false;
+  ASSERT_EQ(SendNetworkMessage(client, "one", 3), 0);
+  ASSERT_EQ(SendNetworkMessage(client, "two!", 4), 0);
+  trickle = false;
+  WinAPI.sendFunc = realSend;
+  EXPECT_EQ(SendSocket(client), 0);
+  ASSERT_TRUE(pumpUntil([&] { return record(server)->MessageSizes.DataLength == 8; }));
+  EXPECT_EQ(take(server), "one");
+  EXPECT_EQ(take(server), "two!");
 }
 
 TEST_F(PairTest, TheSendQueueStopsAtItsCapAndTakesMoreOnceItDrains) {
