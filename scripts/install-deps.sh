@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ make pkg-config bison python3
+  cmake ninja-build g++ make pkg-config bison python3 lld
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   libsdl2-dev libfreetype-dev libfontconfig-dev

@@ -43,6 +43,19 @@ int frameLimitFromEnvironment() {
   return (*end == 0 && n > 0 && n < 0x7FFFFFFF) ? static_cast<int>(n) : 0;
 }
 
+// How long a frame-limited window may go without a counted present before it is
+// closed: HALVORINE_NO_FRAME_SECONDS when set (tests of a script that never yields a
+// frame need not wait a minute), else a minute or the asked frames' time at 30 a
+// second, whichever is longer.
+long long noFrameLimitNs(int presentLimit) {
+  if (const char* v = std::getenv("HALVORINE_NO_FRAME_SECONDS"); v && *v) {
+    char* end = nullptr;
+    long n = std::strtol(v, &end, 10);
+    if (*end == 0 && n > 0 && n < 86400) return n * 1'000'000'000LL;
+  }
+  return std::max(60'000'000'000LL, presentLimit * 1'000'000'000LL / 30);
+}
+
 // Full screen is a captionless topmost popup, as the media layer styles it.
 bool wantsFullScreen(const Window& w) {
   return (w.style & WS_POPUP) && (w.style & WS_CAPTION) == 0 && (w.exStyle & WS_EX_TOPMOST) && w.visible;
@@ -152,6 +165,7 @@ HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* t
     clientRectOnScreen(*w, &w->client);
     w->threadId = currentThreadId();
     w->presentLimit = frameLimitFromEnvironment();
+    w->noFrameLimitNs = noFrameLimitNs(w->presentLimit);
     w->lastPresentNs = MonotonicNanoseconds();
     if (w->presentLimit > 0) frameLimitedWindowCount.fetch_add(1, std::memory_order_relaxed);
     w->id = nextId;

@@ -42,6 +42,7 @@ struct Window {
   bool flipping = false;
   int countedPresents = 0;
   long long lastPresentNs = 0;    // monotonic time of the last counted present, or of creation
+  long long noFrameLimitNs = 0;   // how long the window may go without a counted present
   bool limitClosePosted = false;  // the frame limit has asked the window to close
   void* native = nullptr;         // the back end's window
   int lockFd = -1;                // double-start lock on a display

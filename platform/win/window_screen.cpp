@@ -210,11 +210,9 @@ void postIdleCloses() {
   const DWORD me = currentThreadId();
   for (auto& [id, w] : windowTable()) {
     if (w->presentLimit <= 0 || w->limitClosePosted || w->destroying || w->threadId != me) continue;
-    // A run that presents nothing (a script that never yields a frame) still ends:
-    // a minute, or the time the asked frames take at 30 a second if that is longer,
+    // A run that presents nothing (a script that never yields a frame) still ends,
     // counted from the window's creation until the first counted frame.
-    const long long idle = std::max(60'000'000'000LL, w->presentLimit * 1'000'000'000LL / 30);
-    if (now - w->lastPresentNs >= idle) postLimitClose(*w);
+    if (now - w->lastPresentNs >= w->noFrameLimitNs) postLimitClose(*w);
   }
 }
 
