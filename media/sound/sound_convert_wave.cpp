@@ -19,6 +19,19 @@ bool readAll(SoundConvert* c, void* out, std::size_t n) {
   return c->Stream.ReadShred.Read(out, 1, n, c->Stream.DataPoint) == n;
 }
 
+// 32-bit floats (at any byte address) to 16-bit samples. Branch-free clamp; NaN (which
+// fails the first comparison) turns into 32767.
+void convertFloats(const std::uint8_t* __restrict in, std::int16_t* __restrict out, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    float v;
+    std::memcpy(&v, in + 4 * i, 4);
+    v *= 32768.0f;
+    v = v < 32767.0f ? v : 32767.0f;
+    v = v > -32768.0f ? v : -32768.0f;
+    out[i] = static_cast<std::int16_t>(v);
+  }
+}
+
 // Moves to the body of the chunk named id; false at the end of the stream.
 bool findChunk(SoundConvert* c, const char* id, std::int64_t end, std::uint32_t* size) {
   for (;;) {
@@ -123,29 +136,34 @@ int RefillSoundConvert_WAVE(SoundConvert* c) {
     return got == 0 ? -1 : 0;
   }
   const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(c->FloatBufferSize, left));
-  // The piece is read and converted a cache-sized stretch of whole frames at a time
-  // through the start of the float buffer: the floats are still in cache when converted,
-  // and the rest of a large buffer is never touched (nor faulted in).
   const std::size_t align = c->SrcFormat.nBlockAlign;
-  const std::size_t stretch = std::max<std::size_t>(align, kFloatStretchBytes / align * align);
-  const float* in = static_cast<const float*>(c->FloatBuffer);
   auto* out = reinterpret_cast<std::int16_t*>(c->DestData);
   std::size_t frames = 0;
-  for (std::size_t done = 0; done < want;) {
-    const std::size_t ask = std::min(stretch, want - done);
-    const std::size_t got = c->Stream.ReadShred.Read(c->FloatBuffer, 1, ask, c->Stream.DataPoint);
-    const std::size_t count = got / align * c->SrcFormat.nChannels;
-    // Branch-free clamp; NaN (which fails the first comparison) turns into 32767.
-    for (std::size_t i = 0; i < count; ++i) {
-      float v = in[i] * 32768.0f;
-      v = v < 32767.0f ? v : 32767.0f;
-      v = v > -32768.0f ? v : -32768.0f;
-      out[i] = static_cast<std::int16_t>(v);
+  if (c->Stream.ReadShred.Read == GetMemStreamFunctions()->Read) {
+    // Bytes in memory are converted where they lie; the stream only moves past them.
+    MemStream* m = static_cast<MemStream*>(c->Stream.DataPoint);
+    const std::size_t got = std::min<std::size_t>(want, m->DataSize - m->DataPoint);
+    frames = got / align;
+    convertFloats(m->DataBuffer + m->DataPoint, out, frames * c->SrcFormat.nChannels);
+    m->DataPoint += static_cast<std::uint32_t>(got);
+    // A read that found nothing left says so, as the stream's own read would.
+    m->EOFFlag = got == 0 ? 1 : 0;
+  } else {
+    // The piece is read and converted a cache-sized stretch of whole frames at a time
+    // through the start of the float buffer: the floats are still in cache when
+    // converted, and the rest of a large buffer is never touched (nor faulted in).
+    const std::size_t stretch = std::max<std::size_t>(align, kFloatStretchBytes / align * align);
+    const auto* in = static_cast<const std::uint8_t*>(c->FloatBuffer);
+    for (std::size_t done = 0; done < want;) {
+      const std::size_t ask = std::min(stretch, want - done);
+      const std::size_t got = c->Stream.ReadShred.Read(c->FloatBuffer, 1, ask, c->Stream.DataPoint);
+      const std::size_t count = got / align * c->SrcFormat.nChannels;
+      convertFloats(in, out, count);
+      out += count;
+      frames += got / align;
+      done += got;
+      if (got < ask) break;
     }
-    out += count;
-    frames += got / align;
-    done += got;
-    if (got < ask) break;
   }
   c->DestDataValidSize = static_cast<std::uint32_t>(frames * c->OutFormat.nBlockAlign);
   return c->DestDataValidSize == 0 ? -1 : 0;
