@@ -30,7 +30,7 @@ inline uint32_t floatPixel(const float* rgba) {
            static_cast<uint32_t>(floatByte(rgba[3])) << 24;
 }
 
-// One row of a per-pixel filter. The work images never overlap; saying so lets the
+// One row of a per-pixel filter. Source and destination rows never overlap; saying so lets the
 // compiler keep the pixel loop tight instead of guarding every store against the next
 // pixel's loads.
 template <typename PixelFn>
@@ -38,15 +38,27 @@ inline void mapRow(const uint8_t* __restrict src, uint8_t* __restrict dst, int w
     for (int x = 0; x < width; ++x) pixel(src + 4 * x, dst + 4 * x);
 }
 
+// A row filtered where it lies: one pointer, so the compiler sees each store go to the
+// pixel just read.
+template <typename PixelFn>
+inline void mapRowInPlace(uint8_t* row, int width, PixelFn& pixel) {
+    for (int x = 0; x < width; ++x) pixel(row + 4 * x, row + 4 * x);
+}
+
 // The worker frame of a filter whose every destination pixel depends only on the source
-// pixel at the same place: fresh destination, pixel(src, dst) for each pixel, write.
+// pixel at the same place: the graphs' own pixels where they allow it, else a fresh
+// destination; pixel(src, dst) for each pixel; write.
 template <typename PixelFn>
 int mapPixels(GraphFilterInfo* info, PixelFn pixel) {
-    if (GraphFilter_PrepareSourceImage(info, 1, -1, -1, nullptr) != 0) return -1;
+    const int own = GraphFilter_UseOwnPixels(info);
+    if (own == 0 && GraphFilter_PrepareSourceImage(info, 1, -1, -1, nullptr) != 0) return -1;
     const BaseImage& s = info->sourceImage;
     const BaseImage& d = info->destImage;
     const int width = info->workWidth, height = info->workHeight;
-    for (int y = 0; y < height; ++y) mapRow(rowOf(s, y), rowOf(d, y), width, pixel);
+    if (own == kGraphFilterOwnPixelsInPlace)
+        for (int y = 0; y < height; ++y) mapRowInPlace(rowOf(d, y), width, pixel);
+    else
+        for (int y = 0; y < height; ++y) mapRow(rowOf(s, y), rowOf(d, y), width, pixel);
     return GraphFilter_WriteResultImage(info);
 }
 
