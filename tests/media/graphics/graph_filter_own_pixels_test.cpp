@@ -8,6 +8,7 @@
 #include <array>
 #include <cstring>
 
+#include "media/base/handle.h"
 #include "media/graphics/graph.h"
 #include "media/graphics/graph_filter.h"
 #include "media/graphics/graphics.h"
@@ -30,7 +31,7 @@ Pixels runPixels(int count, unsigned seed) {
     Pixels out(count);
     uint32_t alpha = 0;
     for (uint32_t& p : out) {
-        if (rng() % 5 == 0) alpha = std::array<uint32_t, 3>{0, 255, 1 + rng() % 254}[rng() % 3];
+        if (rng() % 5 == 0) alpha = std::array<uint32_t, 3>{0, 255, static_cast<uint32_t>(1 + rng() % 254)}[rng() % 3];
         p = alpha << 24 | (rng() & 0xFFFFFF);
     }
     return out;
@@ -96,7 +97,7 @@ TEST_F(OwnPixels, BlendsGiveTheWorkImagePixels) {
             EXPECT_EQ(readGraph(inPlace), want);
             EXPECT_EQ(readGraph(src), a);
             EXPECT_EQ(readGraph(bl), b);
-            for (int g : {src, bl, fresh, inPlace, blendIsDest}) DeleteGraph(g);
+            for (int g : {src, bl, fresh, inPlace, blendIsDest}) SubHandle(g);
         }
     }
 }
@@ -131,9 +132,11 @@ TEST_F(OwnPixels, MonoRectanglesMatchTheFormula) {
                     if (tx < s.w && ty < s.h) want[ty * s.w + tx] = monoRef(in[y * s.w + x]);
                 }
             EXPECT_EQ(readGraph(dst), want);
-            if (!c.sameGraph) EXPECT_EQ(readGraph(src), in);
-            DeleteGraph(src);
-            if (!c.sameGraph) DeleteGraph(dst);
+            if (!c.sameGraph) {
+                EXPECT_EQ(readGraph(src), in);
+                SubHandle(dst);
+            }
+            SubHandle(src);
         }
     }
 }
@@ -153,7 +156,8 @@ TEST_F(OwnPixels, DrawingAFilteredGraphGivesTheLoadedFrame) {
             MemImgBase* base = GetGraphSoftImage(GetGraphData(g))->base;
             EXPECT_EQ(base->runTableValid, kMemImgTablesPending);
             if (round == 2) {
-                // A part load after the filter: the tables stay stale and draws read pixels.
+                // A part load after the filter: the tables stay stale and draws read pixels
+                // (a load of the whole picture makes them at once).
                 const Pixels corner = runPixels(1, seed++);
                 BaseImage image{};
                 CreateARGB8ColorBaseImage(1, 1, &image);
@@ -161,7 +165,7 @@ TEST_F(OwnPixels, DrawingAFilteredGraphGivesTheLoadedFrame) {
                 const ImageRect rect{0, 0, 1, 1};
                 ASSERT_EQ(BltBaseImageToGraph(&rect, 0, 0, g, &image, nullptr, 0, 0), 0);
                 ReleaseBaseImage(&image);
-                EXPECT_EQ(base->runTableValid, 0);
+                EXPECT_EQ(base->runTableValid, s.w * s.h == 1 ? 1 : 0);
             }
             const Pixels now = readGraph(g);
             const int loaded = makeGraphWith(s.w, s.h, now);
@@ -184,9 +188,9 @@ TEST_F(OwnPixels, DrawingAFilteredGraphGivesTheLoadedFrame) {
                                           static_cast<size_t>(s.w) * 4),
                               0);
             }
-            DeleteGraph(loaded);
+            SubHandle(loaded);
         }
-        DeleteGraph(g);
-        DeleteGraph(bl);
+        SubHandle(g);
+        SubHandle(bl);
     }
 }
