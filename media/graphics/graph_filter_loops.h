@@ -47,19 +47,26 @@ inline void mapRowInPlace(uint8_t* row, int width, PixelFn& pixel) {
 
 // The worker frame of a filter whose every destination pixel depends only on the source
 // pixel at the same place: the graphs' own pixels where they allow it, else a fresh
-// destination; pixel(src, dst) for each pixel; write.
-template <typename PixelFn>
-int mapPixels(GraphFilterInfo* info, PixelFn pixel) {
-    const int own = GraphFilter_UseOwnPixels(info);
-    if (own == 0 && GraphFilter_PrepareSourceImage(info, 1, -1, -1, nullptr) != 0) return -1;
+// destination; row(src, dst, width) for each row (src is dst when filtering in place);
+// write.
+template <typename RowFn>
+int mapRows(GraphFilterInfo* info, RowFn row) {
+    if (GraphFilter_UseOwnPixels(info) == 0 && GraphFilter_PrepareSourceImage(info, 1, -1, -1, nullptr) != 0)
+        return -1;
     const BaseImage& s = info->sourceImage;
     const BaseImage& d = info->destImage;
     const int width = info->workWidth, height = info->workHeight;
-    if (own == kGraphFilterOwnPixelsInPlace)
-        for (int y = 0; y < height; ++y) mapRowInPlace(rowOf(d, y), width, pixel);
-    else
-        for (int y = 0; y < height; ++y) mapRow(rowOf(s, y), rowOf(d, y), width, pixel);
+    for (int y = 0; y < height; ++y) row(static_cast<const uint8_t*>(rowOf(s, y)), rowOf(d, y), width);
     return GraphFilter_WriteResultImage(info);
+}
+
+// The same frame with pixel(src, dst) for each pixel.
+template <typename PixelFn>
+int mapPixels(GraphFilterInfo* info, PixelFn pixel) {
+    return mapRows(info, [&pixel](const uint8_t* src, uint8_t* dst, int width) {
+        if (src == dst) mapRowInPlace(dst, width, pixel);
+        else mapRow(src, dst, width, pixel);
+    });
 }
 
 }  // namespace ZaDod::filterloop
