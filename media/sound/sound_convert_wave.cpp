@@ -23,19 +23,19 @@ bool readAll(SoundConvert* c, void* out, std::size_t n) {
 }
 
 // 32-bit floats (at any byte address) to 16-bit samples. Branch-free clamp; NaN (which
-// fails the first comparison) turns into 32767. The vector form is the same sum: minps
+// fails the first comparison) turns into 32767. The vector form gives the same samples: minps
 // and maxps return their second operand when the comparison fails, as the scalar
 // ternaries do, and the clamped values truncate and pack without saturating.
 void convertFloats(const std::uint8_t* in, std::int16_t* out, std::size_t count) {
   std::size_t i = 0;
 #if defined(__SSE2__)
   const __m128 scale = _mm_set1_ps(32768.0f), top = _mm_set1_ps(32767.0f), bottom = _mm_set1_ps(-32768.0f);
-  for (; i + 8 <= count; i += 8) {
-    const __m128 a = _mm_max_ps(_mm_min_ps(_mm_mul_ps(_mm_loadu_ps(reinterpret_cast<const float*>(in + 4 * i)), scale), top), bottom);
-    const __m128 b =
-        _mm_max_ps(_mm_min_ps(_mm_mul_ps(_mm_loadu_ps(reinterpret_cast<const float*>(in + 4 * i + 16)), scale), top), bottom);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packs_epi32(_mm_cvttps_epi32(a), _mm_cvttps_epi32(b)));
-  }
+  auto four = [&](const std::uint8_t* p) {
+    const __m128 v = _mm_mul_ps(_mm_loadu_ps(reinterpret_cast<const float*>(p)), scale);
+    return _mm_cvttps_epi32(_mm_max_ps(_mm_min_ps(v, top), bottom));
+  };
+  for (; i + 8 <= count; i += 8)
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packs_epi32(four(in + 4 * i), four(in + 4 * i + 16)));
 #endif
   for (; i < count; ++i) {
     float v;

@@ -180,7 +180,8 @@ TEST(SoundWave, FloatInMemoryReadsAsThroughAnyStream) {
   for (int channels : {1, 2, 3}) {
     const int frames = 4000 + channels * 777;
     std::vector<float> f(static_cast<std::size_t>(frames) * channels);
-    for (float& v : f) v = rng() % 7 == 0 ? specials[rng() % 8] : static_cast<float>(static_cast<int>(rng() % 5001) - 2500) / 1000.0f;
+    for (float& v : f)
+      v = rng() % 7 == 0 ? specials[rng() % 8] : static_cast<float>(static_cast<int>(rng() % 5001) - 2500) / 1000.0f;
     const std::uint32_t bytes = static_cast<std::uint32_t>(f.size() * 4) + 2;  // and half a sample
     std::vector<std::uint8_t> data(bytes);
     std::memcpy(data.data(), f.data(), f.size() * 4);
