@@ -51,7 +51,7 @@ inline uint32_t channelBlendPixel(uint32_t sv, uint32_t bv, int k) {
     return out;
 }
 
-inline uint32_t loadPixel(const uint8_t* p) {
+inline uint32_t wholePixel(const uint8_t* p) {
     uint32_t v;
     std::memcpy(&v, p, 4);
     return v;
@@ -62,7 +62,7 @@ template <int Kind>
 void channelBlendRow(const uint8_t* __restrict sp, const uint8_t* __restrict bp, uint8_t* __restrict dp, int width,
                      int k) {
     for (int x = 0; x < width; ++x) {
-        const uint32_t out = channelBlendPixel<Kind>(loadPixel(sp + 4 * x), loadPixel(bp + 4 * x), k);
+        const uint32_t out = channelBlendPixel<Kind>(wholePixel(sp + 4 * x), wholePixel(bp + 4 * x), k);
         std::memcpy(dp + 4 * x, &out, 4);
     }
 }
@@ -71,7 +71,7 @@ void channelBlendRow(const uint8_t* __restrict sp, const uint8_t* __restrict bp,
 template <int Kind>
 void channelBlendRowInPlace(uint8_t* __restrict dp, const uint8_t* __restrict bp, int width, int k) {
     for (int x = 0; x < width; ++x) {
-        const uint32_t out = channelBlendPixel<Kind>(loadPixel(dp + 4 * x), loadPixel(bp + 4 * x), k);
+        const uint32_t out = channelBlendPixel<Kind>(wholePixel(dp + 4 * x), wholePixel(bp + 4 * x), k);
         std::memcpy(dp + 4 * x, &out, 4);
     }
 }

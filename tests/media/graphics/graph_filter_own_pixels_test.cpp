@@ -37,7 +37,7 @@ Pixels runPixels(int count, unsigned seed) {
     return out;
 }
 
-int lum(uint32_t p) { return 466 * chB(p) + 2404 * chG(p) + 1224 * chR(p); }
+int luma(uint32_t p) { return 466 * chB(p) + 2404 * chG(p) + 1224 * chR(p); }
 
 // Mono of the arguments (100, -60) as written out.
 uint32_t monoRef(uint32_t p) {
@@ -47,7 +47,7 @@ uint32_t monoRef(uint32_t p) {
     const int kg = static_cast<int>((-cb * 0.34414f - cr * 0.71414f) * 255.0f * 4096.0f);
     const int kr = static_cast<int>(cr * 1.402f * 255.0f * 4096.0f);
     auto c = [](int v) { return std::clamp(v >> 12, 0, 255); };
-    return argb(chA(p), c(lum(p) + kr), c(lum(p) + kg), c(lum(p) + kb));
+    return argb(chA(p), c(luma(p) + kr), c(luma(p) + kg), c(luma(p) + kb));
 }
 
 int blendAll(int src, int bl, int dst, int kind) {
