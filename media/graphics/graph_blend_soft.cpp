@@ -37,29 +37,51 @@ inline int target(int s, int b) {
     else return std::min(((s << 7) + (128 - s) * b) >> 7, 255);  // Exclusion
 }
 
-// One row of a per-channel kind, a whole 32-bit pixel at a time (lanes of one width
-// vectorise where byte stores do not); the work images never overlap.
+// One pixel of a per-channel kind, a whole 32-bit pixel at a time (lanes of one width
+// vectorise where byte stores do not).
+template <int Kind>
+inline uint32_t channelBlendPixel(uint32_t sv, uint32_t bv, int k) {
+    const int a = static_cast<int>(bv >> 24) * k;
+    uint32_t out = sv & 0xFF000000u;
+    for (int c = 0; c < 3; ++c) {
+        const int s = static_cast<int>((sv >> (8 * c)) & 0xFF), b = static_cast<int>((bv >> (8 * c)) & 0xFF);
+        out |= static_cast<uint32_t>(static_cast<uint8_t>(((target<Kind>(s, b) - s) * a + (s << 16)) >> 16))
+               << (8 * c);
+    }
+    return out;
+}
+
+inline uint32_t wholePixel(const uint8_t* p) {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+// A row whose destination overlaps neither source nor blend row.
 template <int Kind>
 void channelBlendRow(const uint8_t* __restrict sp, const uint8_t* __restrict bp, uint8_t* __restrict dp, int width,
                      int k) {
     for (int x = 0; x < width; ++x) {
-        uint32_t sv, bv;
-        std::memcpy(&sv, sp + 4 * x, 4);
-        std::memcpy(&bv, bp + 4 * x, 4);
-        const int a = static_cast<int>(bv >> 24) * k;
-        uint32_t out = sv & 0xFF000000u;
-        for (int c = 0; c < 3; ++c) {
-            const int s = static_cast<int>((sv >> (8 * c)) & 0xFF), b = static_cast<int>((bv >> (8 * c)) & 0xFF);
-            out |= static_cast<uint32_t>(static_cast<uint8_t>(((target<Kind>(s, b) - s) * a + (s << 16)) >> 16))
-                   << (8 * c);
-        }
+        const uint32_t out = channelBlendPixel<Kind>(wholePixel(sp + 4 * x), wholePixel(bp + 4 * x), k);
+        std::memcpy(dp + 4 * x, &out, 4);
+    }
+}
+
+// A row blended where it lies: the destination is the source.
+template <int Kind>
+void channelBlendRowInPlace(uint8_t* __restrict dp, const uint8_t* __restrict bp, int width, int k) {
+    for (int x = 0; x < width; ++x) {
+        const uint32_t out = channelBlendPixel<Kind>(wholePixel(dp + 4 * x), wholePixel(bp + 4 * x), k);
         std::memcpy(dp + 4 * x, &out, 4);
     }
 }
 
 template <int Kind>
 void channelBlendLoop(const BaseImage& src, const BaseImage& bl, const BaseImage& dst, int width, int height, int k) {
-    for (int y = 0; y < height; ++y) channelBlendRow<Kind>(rowOf(src, y), rowOf(bl, y), rowOf(dst, y), width, k);
+    if (src.pixels == dst.pixels)
+        for (int y = 0; y < height; ++y) channelBlendRowInPlace<Kind>(rowOf(dst, y), rowOf(bl, y), width, k);
+    else
+        for (int y = 0; y < height; ++y) channelBlendRow<Kind>(rowOf(src, y), rowOf(bl, y), rowOf(dst, y), width, k);
 }
 
 template <int Kind>
@@ -126,7 +148,13 @@ int GraphBlend_Basic(GraphFilterInfo* info) {
     if (info->kind < 0 || info->kind >= kGraphBlendKindCount || kBlendLoops[info->kind] == nullptr) return -1;
     const BlendLoop loop = kBlendLoops[info->kind];
     const int k = static_cast<int>(info->blendRatio * 256.0f);
-    if (GraphFilter_PrepareSourceImage(info, 1, -1, -1, nullptr) != 0) return -1;
+    // The per-channel kinds write every pixel from the pixels at the same place, so they
+    // can run on the graphs' own pixels; the alpha kinds leave uncovered pixels as a
+    // fresh destination has them.
+    const bool perChannel = info->kind < kGraphBlendNormalAlphaCh;
+    if ((!perChannel || GraphFilter_UseOwnPixels(info) == 0) &&
+        GraphFilter_PrepareSourceImage(info, 1, -1, -1, nullptr) != 0)
+        return -1;
     loop(info->sourceImage, info->blendImage, info->destImage, info->workWidth, info->workHeight, k);
     return GraphFilter_WriteResultImage(info);
 }

@@ -73,6 +73,14 @@ struct GraphFilterInfo {
     int32_t workFlag;
     int32_t workWidth, workHeight;
     BaseImage sourceImage, blendImage, destImage;
+    // The work images are views of the graphs' own pixels (kGraphFilterOwnPixels...), or
+    // images of their own (0).
+    int32_t ownPixels;
+};
+
+enum : int32_t {
+    kGraphFilterOwnPixelsApart = 1,     // the source does not overlap the destination
+    kGraphFilterOwnPixelsInPlace = 2,   // the source is the destination, pixel for pixel
 };
 
 // A kind's decoded arguments, as the pass set-up and the workers receive them.
@@ -131,6 +139,13 @@ int GraphFilter_GetGraphImage(int graph, BaseImage* image, const ImageRect* rect
 int GraphFilter_PrepareSourceImage(GraphFilterInfo* info, int freshDestination, int width, int height,
                                    const ImageRect* rect);
 int GraphFilter_WriteResultImage(GraphFilterInfo* info);
+// For a worker that writes every destination pixel from the source (and blend) pixel at
+// the same place: makes the work images views of the graphs' own pixels when they are
+// software graphs already in the work images' layout and the destination overlaps no
+// blend pixel and no source pixel other than its own. Returns info->ownPixels (0: use
+// GraphFilter_PrepareSourceImage). GraphFilter_WriteResultImage then only marks the
+// destination's derived tables for remaking.
+int GraphFilter_UseOwnPixels(GraphFilterInfo* info);
 // Clears a rectangle of a graph to transparent black.
 void GraphFilter_ClearRect(int graph, int x, int y, int width, int height);
 // Releases whatever work images the record still holds.

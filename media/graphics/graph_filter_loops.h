@@ -30,7 +30,7 @@ inline uint32_t floatPixel(const float* rgba) {
            static_cast<uint32_t>(floatByte(rgba[3])) << 24;
 }
 
-// One row of a per-pixel filter. The work images never overlap; saying so lets the
+// One row of a per-pixel filter. Source and destination rows never overlap; saying so lets the
 // compiler keep the pixel loop tight instead of guarding every store against the next
 // pixel's loads.
 template <typename PixelFn>
@@ -38,16 +38,35 @@ inline void mapRow(const uint8_t* __restrict src, uint8_t* __restrict dst, int w
     for (int x = 0; x < width; ++x) pixel(src + 4 * x, dst + 4 * x);
 }
 
-// The worker frame of a filter whose every destination pixel depends only on the source
-// pixel at the same place: fresh destination, pixel(src, dst) for each pixel, write.
+// A row filtered where it lies: one pointer, so the compiler sees each store go to the
+// pixel just read.
 template <typename PixelFn>
-int mapPixels(GraphFilterInfo* info, PixelFn pixel) {
-    if (GraphFilter_PrepareSourceImage(info, 1, -1, -1, nullptr) != 0) return -1;
+inline void mapRowInPlace(uint8_t* row, int width, PixelFn& pixel) {
+    for (int x = 0; x < width; ++x) pixel(row + 4 * x, row + 4 * x);
+}
+
+// The worker frame of a filter whose every destination pixel depends only on the source
+// pixel at the same place: the graphs' own pixels where they allow it, else a fresh
+// destination; row(src, dst, width) for each row (src is dst when filtering in place);
+// write.
+template <typename RowFn>
+int mapRows(GraphFilterInfo* info, RowFn row) {
+    if (GraphFilter_UseOwnPixels(info) == 0 && GraphFilter_PrepareSourceImage(info, 1, -1, -1, nullptr) != 0)
+        return -1;
     const BaseImage& s = info->sourceImage;
     const BaseImage& d = info->destImage;
     const int width = info->workWidth, height = info->workHeight;
-    for (int y = 0; y < height; ++y) mapRow(rowOf(s, y), rowOf(d, y), width, pixel);
+    for (int y = 0; y < height; ++y) row(static_cast<const uint8_t*>(rowOf(s, y)), rowOf(d, y), width);
     return GraphFilter_WriteResultImage(info);
+}
+
+// The same frame with pixel(src, dst) for each pixel.
+template <typename PixelFn>
+int mapPixels(GraphFilterInfo* info, PixelFn pixel) {
+    return mapRows(info, [&pixel](const uint8_t* src, uint8_t* dst, int width) {
+        if (src == dst) mapRowInPlace(dst, width, pixel);
+        else mapRow(src, dst, width, pixel);
+    });
 }
 
 }  // namespace ZaDod::filterloop

@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstring>
 #include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "media/graphics/graph_filter.h"
 #include "media/graphics/graph_filter_loops.h"
@@ -15,6 +18,7 @@ using filterloop::clampByte;
 using filterloop::floatPixel;
 using filterloop::luminance;
 using filterloop::mapPixels;
+using filterloop::mapRows;
 using filterloop::rowOf;
 
 GraphFilterGaussWeightsData GraphFilterGaussWeights = {{}, -10000000.0f, 0};
@@ -38,6 +42,53 @@ const float* GetGraphFilterGaussWeights(int kernelWidth, float strength) {
     return g.weights;
 }
 
+namespace {
+
+// One pixel of Mono: the luminance plus a per-channel offset, all in 12-bit fixed point.
+inline uint32_t monoPixel(uint32_t p, int kb, int kg, int kr) {
+    const int y = 466 * static_cast<int>(p & 0xFF) + 2404 * static_cast<int>((p >> 8) & 0xFF) +
+                  1224 * static_cast<int>((p >> 16) & 0xFF);
+    return static_cast<uint32_t>(clampByte((y + kb) >> 12)) | static_cast<uint32_t>(clampByte((y + kg) >> 12)) << 8 |
+           static_cast<uint32_t>(clampByte((y + kr) >> 12)) << 16 | (p & 0xFF000000u);
+}
+
+// One row of Mono; src may be dst (each block is read before it is written). Four pixels
+// at a time: the luminance by pairwise 16-bit multiply-adds, and the clamp to a byte by
+// saturating packs, which give exactly what clampByte gives.
+void monoRow(const uint8_t* src, uint8_t* dst, int width, int kb, int kg, int kr) {
+    int x = 0;
+#if defined(__SSE2__)
+    const __m128i weights = _mm_setr_epi16(466, 2404, 1224, 0, 466, 2404, 1224, 0);
+    const __m128i offB = _mm_set1_epi32(kb), offG = _mm_set1_epi32(kg), offR = _mm_set1_epi32(kr);
+    const __m128i zero = _mm_setzero_si128();
+    for (; x + 4 <= width; x += 4) {
+        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 4 * x));
+        const __m128 low = _mm_castsi128_ps(_mm_madd_epi16(_mm_unpacklo_epi8(p, zero), weights));
+        const __m128 high = _mm_castsi128_ps(_mm_madd_epi16(_mm_unpackhi_epi8(p, zero), weights));
+        // Lanes hold B and G products, then the R product, of each pixel: add the pairs.
+        const __m128i y = _mm_add_epi32(_mm_castps_si128(_mm_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0))),
+                                        _mm_castps_si128(_mm_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1))));
+        const __m128i b = _mm_srai_epi32(_mm_add_epi32(y, offB), 12);
+        const __m128i g = _mm_srai_epi32(_mm_add_epi32(y, offG), 12);
+        const __m128i r = _mm_srai_epi32(_mm_add_epi32(y, offR), 12);
+        const __m128i a = _mm_srli_epi32(p, 24);
+        // Bytes B0..B3 R0..R3 G0..G3 A0..A3, then interleaved into B, G, R, A per pixel.
+        const __m128i planes = _mm_packus_epi16(_mm_packs_epi32(b, r), _mm_packs_epi32(g, a));
+        const __m128i pairs = _mm_unpacklo_epi8(planes, _mm_srli_si128(planes, 8));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 4 * x),
+                         _mm_unpacklo_epi16(pairs, _mm_srli_si128(pairs, 8)));
+    }
+#endif
+    for (; x < width; ++x) {
+        uint32_t p;
+        std::memcpy(&p, src + 4 * x, 4);
+        const uint32_t out = monoPixel(p, kb, kg, kr);
+        std::memcpy(dst + 4 * x, &out, 4);
+    }
+}
+
+}  // namespace
+
 int GraphFilter_Mono(GraphFilterInfo* info, float cbIn, float crIn) {
     const float cb = std::clamp(cbIn / 200.0f, -0.5f, 0.5f);
     const float cr = std::clamp(crIn / 200.0f, -0.5f, 0.5f);
@@ -48,18 +99,7 @@ int GraphFilter_Mono(GraphFilterInfo* info, float cbIn, float crIn) {
     const int kb = static_cast<int>(cb * 1.772f * 255.0f * 4096.0f);
     const int kg = static_cast<int>((-cb * 0.34414f - cr * 0.71414f) * 255.0f * 4096.0f);
     const int kr = static_cast<int>(cr * 1.402f * 255.0f * 4096.0f);
-    // Whole 32-bit pixels in and out: lanes of one width, which vectorise cleanly where
-    // four byte stores a pixel do not.
-    return mapPixels(info, [kb, kg, kr](const uint8_t* s, uint8_t* d) {
-        uint32_t p;
-        std::memcpy(&p, s, 4);
-        const int y = 466 * static_cast<int>(p & 0xFF) + 2404 * static_cast<int>((p >> 8) & 0xFF) +
-                      1224 * static_cast<int>((p >> 16) & 0xFF);
-        const uint32_t out = static_cast<uint32_t>(clampByte((y + kb) >> 12)) |
-                             static_cast<uint32_t>(clampByte((y + kg) >> 12)) << 8 |
-                             static_cast<uint32_t>(clampByte((y + kr) >> 12)) << 16 | (p & 0xFF000000u);
-        std::memcpy(d, &out, 4);
-    });
+    return mapRows(info, [kb, kg, kr](const uint8_t* s, uint8_t* d, int width) { monoRow(s, d, width, kb, kg, kr); });
 }
 
 namespace {

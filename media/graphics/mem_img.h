@@ -29,6 +29,11 @@ enum : uint8_t {
     kRunRowEnd = 0xC0,
 };
 
+// runTableValid of a base whose pixels were changed in place: the run table and the
+// premultiplied copy are made again from the pixels by the first draw that reads runs,
+// so a picture filtered many times between draws pays for them once.
+constexpr int32_t kMemImgTablesPending = 2;
+
 // One pixel buffer, shared by an image and every view onto it.
 struct MemImgBase {
     int32_t refCount;
@@ -42,7 +47,7 @@ struct MemImgBase {
     int32_t paletteColorsUsed;
     int32_t useAlpha;
     int32_t premultipliedValid;
-    int32_t runTableValid;
+    int32_t runTableValid;  // 0 stale, 1 valid, kMemImgTablesPending
     int32_t callerBuffer;
     uint8_t* palette;      // 256 entries in the image's colour layout
     uint8_t* paletteCopy;  // second half of the palette allocation
@@ -77,6 +82,12 @@ void DeriveMemImg(MEMIMG* out, const MEMIMG* src, int x, int y, int width, int h
 void TerminateMemImg(MEMIMG* img);
 int CheckValidMemImg(const MEMIMG* img);
 const PixelFormatDesc* GetMemImgColorData(int colorType, int alphaFlag, int paletteFlag);
+
+// After pixels of a base were written directly: its derived tables are made again before
+// they are next read (or stay stale where the base keeps none).
+void MarkMemImgPixelsChanged(MemImgBase* base);
+// Makes the run table and the premultiplied copy of a pending base from its pixels.
+void RefreshMemImgTables(MemImgBase* base);
 
 int BltBaseImageToMemImg(const BaseImage* image, const BaseImage* alphaImage, MEMIMG* img, int srcX, int srcY,
                          int width, int height, int destX, int destY, int useTransColor);

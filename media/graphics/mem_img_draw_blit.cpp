@@ -155,7 +155,8 @@ void DrawMemImg(const MEMIMG* src, int x, int y, int transFlag) {
     }
     const CopyFn copy = pickCopy(s, kind);
 
-    if (!transFlag || !base->runTableValid || base->runTable == nullptr) {
+    if (transFlag && base->runTableValid == kMemImgTablesPending) RefreshMemImgTables(src->base);
+    if (!transFlag || base->runTableValid != 1 || base->runTable == nullptr) {
         for (int row = 0; row < rows; ++row, destRow += destPitch, srcRow += srcPitch) {
             if (copy != nullptr && !transFlag)
                 copy(destRow, srcRow, width);

@@ -106,6 +106,23 @@ void copyPalette(MemImgBase* base, const PixelFormatDesc* source) {
 
 }  // namespace
 
+void MarkMemImgPixelsChanged(MemImgBase* base) {
+    base->premultipliedValid = 0;
+    base->runTableValid =
+        base->runTable != nullptr && base->colorType <= kMemImgX8R8G8B8 ? kMemImgTablesPending : 0;
+}
+
+void RefreshMemImgTables(MemImgBase* base) {
+    if (base->runTableValid != kMemImgTablesPending) return;
+    const MEMIMG whole{kMemImgMagic, base->width, base->height, base->pixels, base->alphaPixels, base};
+    if (base->useAlpha && base->alphaPixels != nullptr) {
+        buildPremultiplied(&whole);
+        base->premultipliedValid = 1;
+    }
+    buildRunTable(&whole);
+    base->runTableValid = 1;
+}
+
 int BltBaseImageToMemImg(const BaseImage* image, const BaseImage* alphaImage, MEMIMG* img, int srcX, int srcY,
                          int width, int height, int destX, int destY, int useTransColor) {
     if (!CheckValidMemImg(img) || image == nullptr || image->pixels == nullptr) return -1;

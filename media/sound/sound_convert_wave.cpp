@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "media/base/memory.h"
 #include "media/sound/sound_convert_methods.h"
@@ -17,6 +20,31 @@ constexpr std::size_t kFloatStretchBytes = 32 * 1024;
 std::int64_t tell(SoundConvert* c) { return c->Stream.ReadShred.Tell(c->Stream.DataPoint); }
 bool readAll(SoundConvert* c, void* out, std::size_t n) {
   return c->Stream.ReadShred.Read(out, 1, n, c->Stream.DataPoint) == n;
+}
+
+// 32-bit floats (at any byte address) to 16-bit samples. Branch-free clamp; NaN (which
+// fails the first comparison) turns into 32767. The vector form gives the same samples: minps
+// and maxps return their second operand when the comparison fails, as the scalar
+// ternaries do, and the clamped values truncate and pack without saturating.
+void convertFloats(const std::uint8_t* in, std::int16_t* out, std::size_t count) {
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128 scale = _mm_set1_ps(32768.0f), top = _mm_set1_ps(32767.0f), bottom = _mm_set1_ps(-32768.0f);
+  auto four = [&](const std::uint8_t* p) {
+    const __m128 v = _mm_mul_ps(_mm_loadu_ps(reinterpret_cast<const float*>(p)), scale);
+    return _mm_cvttps_epi32(_mm_max_ps(_mm_min_ps(v, top), bottom));
+  };
+  for (; i + 8 <= count; i += 8)
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packs_epi32(four(in + 4 * i), four(in + 4 * i + 16)));
+#endif
+  for (; i < count; ++i) {
+    float v;
+    std::memcpy(&v, in + 4 * i, 4);
+    v *= 32768.0f;
+    v = v < 32767.0f ? v : 32767.0f;
+    v = v > -32768.0f ? v : -32768.0f;
+    out[i] = static_cast<std::int16_t>(v);
+  }
 }
 
 // Moves to the body of the chunk named id; false at the end of the stream.
@@ -123,29 +151,34 @@ int RefillSoundConvert_WAVE(SoundConvert* c) {
     return got == 0 ? -1 : 0;
   }
   const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(c->FloatBufferSize, left));
-  // The piece is read and converted a cache-sized stretch of whole frames at a time
-  // through the start of the float buffer: the floats are still in cache when converted,
-  // and the rest of a large buffer is never touched (nor faulted in).
   const std::size_t align = c->SrcFormat.nBlockAlign;
-  const std::size_t stretch = std::max<std::size_t>(align, kFloatStretchBytes / align * align);
-  const float* in = static_cast<const float*>(c->FloatBuffer);
   auto* out = reinterpret_cast<std::int16_t*>(c->DestData);
   std::size_t frames = 0;
-  for (std::size_t done = 0; done < want;) {
-    const std::size_t ask = std::min(stretch, want - done);
-    const std::size_t got = c->Stream.ReadShred.Read(c->FloatBuffer, 1, ask, c->Stream.DataPoint);
-    const std::size_t count = got / align * c->SrcFormat.nChannels;
-    // Branch-free clamp; NaN (which fails the first comparison) turns into 32767.
-    for (std::size_t i = 0; i < count; ++i) {
-      float v = in[i] * 32768.0f;
-      v = v < 32767.0f ? v : 32767.0f;
-      v = v > -32768.0f ? v : -32768.0f;
-      out[i] = static_cast<std::int16_t>(v);
+  if (c->Stream.ReadShred.Read == GetMemStreamFunctions()->Read) {
+    // Bytes in memory are converted where they lie; the stream only moves past them.
+    MemStream* m = static_cast<MemStream*>(c->Stream.DataPoint);
+    const std::size_t got = std::min<std::size_t>(want, m->DataSize - m->DataPoint);
+    frames = got / align;
+    convertFloats(m->DataBuffer + m->DataPoint, out, frames * c->SrcFormat.nChannels);
+    m->DataPoint += static_cast<std::uint32_t>(got);
+    // A read that found nothing left says so, as the stream's own read would.
+    m->EOFFlag = got == 0 ? 1 : 0;
+  } else {
+    // The piece is read and converted a cache-sized stretch of whole frames at a time
+    // through the start of the float buffer: the floats are still in cache when
+    // converted, and the rest of a large buffer is never touched (nor faulted in).
+    const std::size_t stretch = std::max<std::size_t>(align, kFloatStretchBytes / align * align);
+    const auto* in = static_cast<const std::uint8_t*>(c->FloatBuffer);
+    for (std::size_t done = 0; done < want;) {
+      const std::size_t ask = std::min(stretch, want - done);
+      const std::size_t got = c->Stream.ReadShred.Read(c->FloatBuffer, 1, ask, c->Stream.DataPoint);
+      const std::size_t count = got / align * c->SrcFormat.nChannels;
+      convertFloats(in, out, count);
+      out += count;
+      frames += got / align;
+      done += got;
+      if (got < ask) break;
     }
-    out += count;
-    frames += got / align;
-    done += got;
-    if (got < ask) break;
   }
   c->DestDataValidSize = static_cast<std::uint32_t>(frames * c->OutFormat.nBlockAlign);
   return c->DestDataValidSize == 0 ? -1 : 0;

@@ -6,6 +6,9 @@
 #include "media/base/memory.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
+#include <random>
 #include <vector>
 
 namespace halvorine_test {
@@ -160,6 +163,62 @@ TEST(SoundWave, PipeWrittenFilesLoadWhole) {
     EXPECT_LE(MemGetTotalAllocSize() - before, c.bytes.size() + 64);
     EXPECT_EQ(size / 2, static_cast<std::uint32_t>(c.samples));
     MemFree(data);
+  }
+}
+
+// Float data in memory is converted where it lies; through a stream of another kind it is
+// read out first. Both give the same samples for any value (NaN, infinities, tiny and
+// huge), channel count, odd placement of the data, short last frame, piece size and move.
+TEST(SoundWave, FloatInMemoryReadsAsThroughAnyStream) {
+  std::mt19937 rng(11);
+  const float specials[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                            -std::numeric_limits<float>::infinity(), 1e-40f, -0.0f, 0.99999f, -1.0f, 1e30f};
+  StreamFunctions other = *GetMemStreamFunctions();
+  other.Read = [](void* buffer, std::size_t size, std::size_t count, void* data) {
+    return GetMemStreamFunctions()->Read(buffer, size, count, data);
+  };
+  for (int channels : {1, 2, 3}) {
+    const int frames = 4000 + channels * 777;
+    std::vector<float> f(static_cast<std::size_t>(frames) * channels);
+    for (float& v : f)
+      v = rng() % 7 == 0 ? specials[rng() % 8] : static_cast<float>(static_cast<int>(rng() % 5001) - 2500) / 1000.0f;
+    const std::uint32_t bytes = static_cast<std::uint32_t>(f.size() * 4) + 2;  // and half a sample
+    std::vector<std::uint8_t> data(bytes);
+    std::memcpy(data.data(), f.data(), f.size() * 4);
+    // An odd chunk first puts the samples at an odd address.
+    const std::vector<std::uint8_t> file =
+        makeWave(3, channels, 8000, 32, data.data(), bytes, {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'x', 'y', 'z', 0}, -1, 18);
+    std::vector<std::vector<std::int16_t>> results;
+    for (const StreamFunctions* functions : {GetMemStreamFunctions(), static_cast<const StreamFunctions*>(&other)}) {
+      MemStream* stream = MemStreamOpen(file.data(), static_cast<std::uint32_t>(file.size()));
+      StreamData source{*functions, stream};
+      SoundConvert convert{};
+      ASSERT_EQ(SetupSoundConvert(&convert, &source, 0, 2, 0), 0);
+      const int total = GetSoundConvertDestSize(&convert);
+      ASSERT_EQ(total, frames * channels * 2);
+      std::vector<std::int16_t> got(static_cast<std::size_t>(total));  // room for a second pass
+      auto* out = reinterpret_cast<std::uint8_t*>(got.data());
+      int at = 0;
+      for (int piece = 5; at < total; piece = piece * 3 % 20011 + 1) {
+        const int n = RunSoundConvert(&convert, out + at, std::min(piece, total - at));
+        ASSERT_GT(n, 0) << at;
+        at += n;
+      }
+      EXPECT_EQ(RunSoundConvert(&convert, out, 4), 0);
+      // Back to frame 500 and the rest again, after the first pass.
+      ASSERT_EQ(SetSoundConvertPosition(&convert, 500), 0);
+      const int rest = total - 500 * channels * 2;
+      ASSERT_EQ(RunSoundConvert(&convert, out + total, rest), rest);
+      results.push_back(got);
+      CloseSoundConvert(&convert);
+      MemStreamClose(stream);
+    }
+    EXPECT_EQ(results[0], results[1]) << channels;
+    std::vector<std::int16_t> want(f.size());
+    for (std::size_t i = 0; i < f.size(); ++i)
+      want[i] = std::isnan(f[i]) ? 32767 : static_cast<std::int16_t>(std::clamp(f[i] * 32768.0f, -32768.0f, 32767.0f));
+    EXPECT_TRUE(std::equal(want.begin(), want.end(), results[0].begin())) << channels;
+    EXPECT_TRUE(std::equal(want.begin() + 500 * channels, want.end(), results[0].begin() + f.size())) << channels;
   }
 }
 
