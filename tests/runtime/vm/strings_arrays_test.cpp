@@ -56,7 +56,7 @@ TEST_F(StringsArrays, BothEndsGrowAndShrink) {
   EXPECT_EQ(send(e.get(), "shift", {}).tag, kUndefined);
   auto* arr = static_cast<KVArray*>(e.get());
   EXPECT_EQ(arr->start, 0);
-  EXPECT_EQ(arr->last, -1);
+  EXPECT_EQ(arr->last(), -1);
   EXPECT_EQ(send(e.get(), "unshift", {I(4)}).tag, kUndefined);
   arr = static_cast<KVArray*>(e.get());
   EXPECT_EQ(arr->length(), 1);
