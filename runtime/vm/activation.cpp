@@ -165,10 +165,23 @@ size_t scopeChainBytes(int32_t count) {
 
 ScopeChain* globalScopeChain() { return gGlobalChain; }
 
+namespace {
+
+// A young chain block of exactly its entries, not rounded to a size class:
+// a closure made per call carries one, and the collector takes a chain's
+// size from its block.
+ScopeChain* allocScopeChain(int32_t count) {
+  size_t bytes = scopeChainBytes(count);
+  if (bytes > kMaxYoungRequest) raiseInternalAllocError();
+  return static_cast<ScopeChain*>(gcAllocYoungRaw(bytes));
+}
+
+}  // namespace
+
 ScopeChain* chainWith(ActivationObject* inner, ScopeChain* outer) {
   ScopeRoot root(outer);
   int32_t n = outer ? outer->count : 0;
-  auto* c = static_cast<ScopeChain*>(gcAllocYoung(scopeChainBytes(n + 1)));
+  auto* c = allocScopeChain(n + 1);
   outer = root.get();
   c->count = n + 1;
   c->entries[0] = inner;
@@ -190,7 +203,7 @@ ScopeChain* copyScopeChain(ScopeChain* chain, ActivationObject*& copies) {
   copies = nullptr;
   if (!chain) return nullptr;
   ScopeRoot root(chain);
-  auto* c = static_cast<ScopeChain*>(gcAllocYoung(scopeChainBytes(chain->count)));
+  auto* c = allocScopeChain(chain->count);
   chain = root.get();
   c->count = chain->count;
   for (int32_t i = 0; i < chain->count; ++i) c->entries[i] = copyEntry(chain->entries[i], copies);
@@ -201,7 +214,7 @@ ScopeChain* copyScopeChainWith(ActivationObject* inner, ScopeChain* outer, Activ
   copies = nullptr;
   ScopeRoot root(outer);
   const int32_t n = outer ? outer->count : 0;
-  auto* c = static_cast<ScopeChain*>(gcAllocYoung(scopeChainBytes(n + 1)));
+  auto* c = allocScopeChain(n + 1);
   outer = root.get();
   c->count = n + 1;
   c->entries[0] = copyEntry(inner, copies);

@@ -65,6 +65,8 @@ void endArrayLiteral(KVContext* ctx) {
   if (ctx->arrayLiteralDepth <= ctx->frame->arrayLiteralBase) throw RuntimeError(kErrUnexpected);
   KVobj* a = ctx->arrayLiterals[--ctx->arrayLiteralDepth];
   ctx->arrayLiterals[ctx->arrayLiteralDepth] = nullptr;
+  // The elements are all there: the block need hold no more.
+  static_cast<KVArray*>(a)->fitCapacity();
   ctx->pushObject(a);
 }
 
@@ -177,7 +179,7 @@ SortArgs popSortArgs(KVContext* ctx, int32_t count) {
   return s;
 }
 Value& entry(KVArray* a, int64_t i) {
-  if (!a->sortBuf || i < 0 || i >= a->sortSize) throw RuntimeError(kErrUnexpected);
+  if (!a->sortBuf || i < 0 || i >= a->sortSize()) throw RuntimeError(kErrUnexpected);
   return a->sortBuf[i];
 }
 
@@ -222,7 +224,7 @@ struct SortStepResult {
   // the scratch index is i + j, as many entries as have moved.
   const int64_t lo = p[1].i, count = p[2].i, lenA = l[1].i, lenB = l[2].i;
   int64_t i = l[3].i, j = l[4].i;
-  const int64_t half = a->sortSize / 2;
+  const int64_t half = a->sortSize() / 2;
   // Every entry the loop reads or writes lies inside the buffer.
   if (!a->sortBuf || lo < 0 || i < 0 || j < 0 || i > lenA || j > lenB || count != lenA + lenB || lo + count > half)
     return {top, kErrUnexpected};
@@ -325,7 +327,7 @@ void sortIntrinsic(KVContext* ctx, int32_t op) {
       // The count the sort works on is the buffer's, taken from the elements
       // when it began: the "length" member is a cell a script may write.
       const KVArray* a = popSortArgs(ctx, 0).array;
-      ctx->pushInt(a->sortBuf ? static_cast<int32_t>(a->sortSize / 2) : 0);
+      ctx->pushInt(a->sortBuf ? static_cast<int32_t>(a->sortSize() / 2) : 0);
       break;
     }
     case 18:

@@ -66,7 +66,7 @@ void sortIntrinsic(KVContext* ctx, int32_t operation);
       if (top < 2 || ops[top - 1].tag != kInt) return false;
       KVArray* a = bufferOf(ops[top - 2]);
       const int32_t i = ops[top - 1].i;
-      if (!a || i < 0 || i >= a->sortSize) return false;
+      if (!a || i < 0 || i >= a->sortSize()) return false;
       top -= 1;
       ops[top - 1] = a->sortBuf[i];
       refs[top - 1] = nullptr;

@@ -19,7 +19,7 @@ constexpr int32_t kMaxSortLength = 1024;
 constexpr int32_t kWarnArrayIndexLimit = 1;
 constexpr int32_t kWarnImplementationLimit = 25;
 
-bool arrayFinished(KVIter* it) { return it->position > static_cast<KVArray*>(it->target)->last; }
+bool arrayFinished(KVIter* it) { return it->position > static_cast<KVArray*>(it->target)->last(); }
 void arrayStep(KVIter* it) { ++it->position; }
 
 void fillUndefined(Value* from, Value* to) {
@@ -64,6 +64,10 @@ void KVArray::reserve(int32_t front, int32_t back) {
     newHead = front + spare - std::min<int64_t>(capacity - head - count, spare / 2);
   else
     newHead = front + spare / 2;
+  moveData(cap, newHead);
+}
+
+void KVArray::moveData(int64_t cap, int64_t newHead) {
   Value* block;
   if (data && newHead == head) {
     block = static_cast<Value*>(std::realloc(static_cast<void*>(data), static_cast<size_t>(cap) * sizeof(Value)));
@@ -82,6 +86,22 @@ void KVArray::reserve(int32_t front, int32_t back) {
   noteExternalBytes(static_cast<size_t>(cap) * sizeof(Value));
 }
 
+void KVArray::fitCapacity() {
+  if (head != 0 || capacity <= count) return;
+  if (count == 0) {
+    releaseData();
+    capacity = 0;
+    return;
+  }
+  // Shrinking in place keeps the elements where they are; only the bytes
+  // given back leave the count, so the fit adds nothing toward collection.
+  auto* block = static_cast<Value*>(std::realloc(static_cast<void*>(data), sizeof(Value) * static_cast<size_t>(count)));
+  if (!block) return;  // the larger block stays, which is as sound
+  releaseExternalBytes(sizeof(Value) * static_cast<size_t>(capacity - count));
+  data = block;
+  capacity = count;
+}
+
 void KVArray::push(const Value& v) {
   if (count == kMaxLength) {
     raiseRuntimeWarning(kWarnArrayIndexLimit);
@@ -95,7 +115,6 @@ void KVArray::push(const Value& v) {
     data[head + count] = v;
   }
   ++count;
-  ++last;
   setLengthCell();
 }
 
@@ -115,7 +134,6 @@ void KVArray::unshift(const Value& v) {
 bool KVArray::pop(Value& out) {
   if (count == 0) return false;
   out = data[head + --count];
-  --last;
   setLengthCell();
   return true;
 }
@@ -137,7 +155,6 @@ void KVArray::fill(const Value& v) {
 void KVArray::clear() {
   count = 0;
   start = 0;
-  last = -1;
   head = capacity / 2;
   setLengthCell();
 }
@@ -148,11 +165,14 @@ bool KVArray::beginSort() {
     return false;
   }
   if (sortBuf || count < 2) return false;
-  sortBuf = static_cast<Value*>(std::malloc(sizeof(Value) * 2 * count));
-  if (!sortBuf) throw std::bad_alloc();
+  static_assert(sizeof(ArraySortState) % alignof(Value) == 0);
+  void* block = std::malloc(sizeof(ArraySortState) + sizeof(Value) * 2 * count);
+  if (!block) throw std::bad_alloc();
+  auto* state = new (block) ArraySortState;
+  state->size = 2 * count;
+  sortBuf = reinterpret_cast<Value*>(state + 1);
   std::memcpy(static_cast<void*>(sortBuf), data + head, sizeof(Value) * count);
   fillUndefined(sortBuf + count, sortBuf + 2 * count);
-  sortSize = 2 * count;
   own();
   noteExternalBytes(sizeof(Value) * 2 * count);
   return true;
@@ -161,30 +181,26 @@ bool KVArray::beginSort() {
 void KVArray::endSort() {
   if (!sortBuf) return;
   // The elements may have changed while the sort ran script code.
-  int32_t n = std::min(count, sortSize / 2);
+  int32_t n = std::min(count, sortSize() / 2);
   if (n > 0) std::memcpy(static_cast<void*>(data + head), sortBuf, sizeof(Value) * n);
   dropSort();
 }
 
 void KVArray::dropSort() {
-  if (sortBuf) releaseExternalBytes(sizeof(Value) * static_cast<size_t>(sortSize));
-  std::free(sortBuf);
+  if (!sortBuf) return;
+  releaseExternalBytes(sizeof(Value) * static_cast<size_t>(sortSize()));
+  std::free(&sortState());
   sortBuf = nullptr;
-  sortSize = 0;
-  sortContext = nullptr;
-  sortThread = -1;
-  sortFrame = -1;
-  sortMark = 0;
 }
 
 void KVArray::forwardReferences() {
   for (int32_t i = 0; i < count; ++i) visitValue(data[head + i], false);
-  for (int32_t i = 0; i < sortSize; ++i) visitValue(sortBuf[i], false);
+  for (int32_t i = 0, n = sortSize(); i < n; ++i) visitValue(sortBuf[i], false);
 }
 
 void KVArray::markReferences() {
   for (int32_t i = 0; i < count; ++i) visitValue(data[head + i], true);
-  for (int32_t i = 0; i < sortSize; ++i) visitValue(sortBuf[i], true);
+  for (int32_t i = 0, n = sortSize(); i < n; ++i) visitValue(sortBuf[i], true);
 }
 
 KVobj* KVArray::getIterator() {
@@ -206,11 +222,11 @@ KVArray* newKVArray(int32_t n) {
   reserveNursery(objectBytes<KVArray>(2));
   KVArray* a = placeYoungObject<KVArray>(2, gBuiltins.arrayProto, kArrayClassId);
   if (n > 0) {
-    a->reserve(0, n);
-    a->head = 0;
+    // The length is known: the block holds exactly the elements until the
+    // first growth.
+    a->moveData(n, 0);
     fillUndefined(a->data, a->data + n);
     a->count = n;
-    a->last = n - 1;
   }
   a->props.cells[1]->setInt(n);
   return a;

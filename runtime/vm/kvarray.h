@@ -1,7 +1,8 @@
-// Arrays: growable at both ends, elements keyed start..last. The element
+// Arrays: growable at both ends, elements keyed start..last(). The element
 // values live in one plain block outside the heap (a body moved by byte copy
 // keeps only the pointer); the collector visits them through the array, and
-// the block is released when the array dies.
+// the block is released when the array dies. The body holds only what every
+// array needs: what a sort in progress needs lies in front of its buffer.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,17 @@
 namespace kv {
 
 class KVContext;
+
+// What a sort in progress keeps, in front of its buffer's values (see
+// sort_owner.h for the owner fields).
+struct ArraySortState {
+  int32_t size = 0;  // values in the buffer
+  int32_t thread = -1;  // the sort call's slot in the live-contexts table
+  KVContext* context = nullptr;  // compared, never read: it may be gone
+  uint32_t generation = 0;
+  int32_t frame = -1;
+  int32_t mark = 0;
+};
 
 class KVArray : public KVobj {
  public:
@@ -33,7 +45,9 @@ class KVArray : public KVobj {
   Value* elementForWrite(int32_t i) {
     return static_cast<uint32_t>(i) < static_cast<uint32_t>(count) ? &data[head + i] : nullptr;
   }
-  // The element under a key, or null when the key is outside start..last.
+  // The key of the last element (start - 1 when there is none).
+  int32_t last() const { return static_cast<int32_t>(static_cast<int64_t>(start) + count - 1); }
+  // The element under a key, or null when the key is outside start..last().
   Value* elementAtKey(int32_t key) {
     int64_t i = static_cast<int64_t>(key) - start;
     return i >= 0 && i < count ? &data[head + i] : nullptr;
@@ -54,31 +68,36 @@ class KVArray : public KVobj {
   bool beginSort();
   void endSort();
   void dropSort();
+  // The sort buffer's size and owner; only while there is a buffer.
+  ArraySortState& sortState() { return reinterpret_cast<ArraySortState*>(sortBuf)[-1]; }
+  const ArraySortState& sortState() const { return reinterpret_cast<const ArraySortState*>(sortBuf)[-1]; }
+  int32_t sortSize() const { return sortBuf ? sortState().size : 0; }
 
+  // Declared first so that it lies in the base's tail padding.
+  uint8_t owned = 0;  // registered with the collector as owning storage
   int32_t start = 0;
-  int32_t last = -1;
-  Value* data = nullptr;  // element i at data[head + i]
   int32_t head = 0;
+  Value* data = nullptr;  // element i at data[head + i]
   int32_t count = 0;
   int32_t capacity = 0;
-  uint8_t owned = 0;  // registered with the collector as owning storage
-  Value* sortBuf = nullptr;
-  int32_t sortSize = 0;
-  // The sort call that made the buffer (see sort_owner.h).
-  KVContext* sortContext = nullptr;  // compared, never read: it may be gone
-  int32_t sortThread = -1;            // its slot in the live-contexts table
-  uint32_t sortGeneration = 0;
-  int32_t sortFrame = -1;
-  int32_t sortMark = 0;
+  Value* sortBuf = nullptr;  // after its ArraySortState, in one block
 
   // Room for `front` more elements before the first and `back` after the last.
   void reserve(int32_t front, int32_t back);
+  // Gives back the room after the last element when nothing is before the
+  // first: a literal's block ends up the size of its elements.
+  void fitCapacity();
 
  private:
+  friend KVArray* newKVArray(int32_t n);
   void setLengthCell() { props.cells[1]->setInt(count); }
+  // Moves the elements to a block of `cap` values, the first at `newHead`.
+  void moveData(int64_t cap, int64_t newHead);
   void releaseData();
   void own();
 };
+
+static_assert(sizeof(KVArray) == 80, "an array of eight integers is 272 heap bytes");
 
 // A new array of n undefined elements, start 0.
 KVArray* newKVArray(int32_t n);

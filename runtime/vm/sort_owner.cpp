@@ -22,18 +22,19 @@ int32_t frameIndex(const KVContext* ctx) { return static_cast<int32_t>(ctx->fram
 
 bool hasMark(const CallFrame& f, const KVArray* array) {
   const Value* m = markCell(f);
-  return m && m->tag == kInt && m->i == array->sortMark;
+  return m && m->tag == kInt && m->i == array->sortState().mark;
 }
 
 // The owning call is still on its thread's frames (running or waiting).
 bool ownerRunning(const KVArray* a) {
   // The context is looked up, not read through the pointer kept: a thread
   // that ended took its context with it, and its slot's generation moved on.
-  KVContext* ctx = a->sortThread >= 0 ? registeredContext(a->sortThread) : gCurrentContext;
-  if (!ctx || ctx != a->sortContext) return false;
-  if (a->sortThread >= 0 && threadGeneration(a->sortThread) != a->sortGeneration) return false;
-  if (a->sortFrame < 0 || a->sortFrame >= ctx->depth) return false;
-  const CallFrame& f = ctx->frames[a->sortFrame];
+  const ArraySortState& s = a->sortState();
+  KVContext* ctx = s.thread >= 0 ? registeredContext(s.thread) : gCurrentContext;
+  if (!ctx || ctx != s.context) return false;
+  if (s.thread >= 0 && threadGeneration(s.thread) != s.generation) return false;
+  if (s.frame < 0 || s.frame >= ctx->depth) return false;
+  const CallFrame& f = ctx->frames[s.frame];
   return f.receiver == a && hasMark(f, a);
 }
 
@@ -45,16 +46,17 @@ bool beginOwnedSort(KVContext* ctx, KVArray* array) {
   if (!mark || !array->beginSort()) return false;
   gLastMark = gLastMark == INT32_MAX ? kFirstMark : gLastMark + 1;
   *mark = Value::makeInt(gLastMark);
-  array->sortMark = gLastMark;
-  array->sortContext = ctx;
-  array->sortThread = ctx->number;
-  array->sortGeneration = ctx->number >= 0 ? threadGeneration(ctx->number) : 0;
-  array->sortFrame = frameIndex(ctx);
+  ArraySortState& s = array->sortState();
+  s.mark = gLastMark;
+  s.context = ctx;
+  s.thread = ctx->number;
+  s.generation = ctx->number >= 0 ? threadGeneration(ctx->number) : 0;
+  s.frame = frameIndex(ctx);
   return true;
 }
 
 void endOwnedSort(KVContext* ctx, KVArray* array) {
-  if (array->sortBuf && array->sortContext == ctx && array->sortFrame == frameIndex(ctx) &&
+  if (array->sortBuf && array->sortState().context == ctx && array->sortState().frame == frameIndex(ctx) &&
       hasMark(*ctx->frame, array))
     array->endSort();
 }

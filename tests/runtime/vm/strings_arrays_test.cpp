@@ -56,7 +56,7 @@ TEST_F(StringsArrays, BothEndsGrowAndShrink) {
   EXPECT_EQ(send(e.get(), "shift", {}).tag, kUndefined);
   auto* arr = static_cast<KVArray*>(e.get());
   EXPECT_EQ(arr->start, 0);
-  EXPECT_EQ(arr->last, -1);
+  EXPECT_EQ(arr->last(), -1);
   EXPECT_EQ(send(e.get(), "unshift", {I(4)}).tag, kUndefined);
   arr = static_cast<KVArray*>(e.get());
   EXPECT_EQ(arr->length(), 1);
@@ -137,6 +137,59 @@ TEST_F(StringsArrays, GrowthAtEitherEndKeepsElementsAndTheCountedBytes) {
     for (int32_t i = 0; i < a->length(); ++i) ASSERT_EQ(a->elementAt(i)->i, model[static_cast<size_t>(i)]);
     EXPECT_EQ(gHeap.externalLive - before, static_cast<size_t>(a->capacity) * sizeof(Value));
     EXPECT_LE(a->head + a->count, a->capacity);
+  }
+}
+
+TEST_F(StringsArrays, KnownLengthsGetExactBlocksThatStillGrow) {
+  mainContext();
+  // How each way makes an array of n elements 0..n-1: new Array(n) filled
+  // in, a literal (pushes, then the fit at its end) and a slice.
+  enum Way { kSized, kLiteral, kSlice };
+  struct Case {
+    Way way;
+    int32_t n;
+  };
+  const Case cases[] = {{kSized, 1}, {kSized, 8}, {kSized, 100}, {kLiteral, 0}, {kLiteral, 3},
+                        {kLiteral, 8}, {kLiteral, 20}, {kSlice, 0}, {kSlice, 5}, {kSlice, 40}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "way " << c.way << " n " << c.n);
+    minorCollect();
+    fullCollect();
+    minorCollect();
+    size_t before = gHeap.externalLive;
+    auto make = [&]() -> KVobj* {
+      if (c.way == kSized) {
+        KVArray* a = newKVArray(c.n);
+        for (int32_t i = 0; i < c.n; ++i) *a->elementForWrite(i) = I(i);
+        return a;
+      }
+      if (c.way == kLiteral) {
+        KVArray* a = newKVArray(0);
+        for (int32_t i = 0; i < c.n; ++i) a->push(I(i));
+        a->fitCapacity();
+        return a;
+      }
+      ObjectRoot source(newKVArray(0));
+      for (int32_t i = 0; i < c.n + 7; ++i) static_cast<KVArray*>(source.get())->push(I(i));
+      KVobj* part = send(source.get(), "slice", {I(0), I(c.n)}).obj;
+      // The source is dead but keeps its block until the next collection.
+      before += static_cast<size_t>(static_cast<KVArray*>(source.get())->capacity) * sizeof(Value);
+      return part;
+    };
+    ObjectRoot root(make());
+    auto* a = static_cast<KVArray*>(root.get());
+    EXPECT_EQ(a->capacity, c.n);
+    EXPECT_EQ(gHeap.externalLive - before, static_cast<size_t>(c.n) * sizeof(Value));
+    // Growing past the exact block, across collections, keeps every element.
+    for (int32_t i = c.n; i < c.n + 10; ++i) {
+      static_cast<KVArray*>(root.get())->push(I(i));
+      minorCollect();
+    }
+    a = static_cast<KVArray*>(root.get());
+    ASSERT_EQ(a->length(), c.n + 10);
+    EXPECT_EQ(a->last(), c.n + 9);
+    for (int32_t i = 0; i < a->length(); ++i) ASSERT_EQ(a->elementAt(i)->i, i);
+    EXPECT_EQ(verifyHeap(), "");
   }
 }
 
