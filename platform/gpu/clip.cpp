@@ -43,8 +43,11 @@ void intersect(const DrawContext& c, const ClipVertex& in, const ClipVertex& out
   for (int j = 0; j < c.varyings; ++j) r.v[j] = in.v[j] + (out.v[j] - in.v[j]) * t;
 }
 
-ScreenVertex toScreen(const DrawContext& c, const ClipVertex& p) {
-  const float q = 1.0f / p.pos[3];
+// Inlined: returned through the stack, its fields would be stored one by one and read
+// back whole, which stalls on every vertex.
+[[gnu::always_inline]] inline ScreenVertex toScreen(const DrawContext& c, const ClipVertex& p) {
+  // Pre-transformed vertices have w = 1: the division would give 1 exactly.
+  const float q = p.pos[3] == 1.0f ? 1.0f : 1.0f / p.pos[3];
   const Viewport& vp = c.viewport;
   float sx = vp.x + (p.pos[0] * q + 1.0f) * vp.width * 0.5f;
   float sy = vp.y + (1.0f - p.pos[1] * q) * vp.height * 0.5f;
