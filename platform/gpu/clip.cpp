@@ -3,6 +3,7 @@
 // perspective divide, the viewport and the snap to 1/256 pixel. Primitives wholly inside
 // skip the clipper.
 #include <cmath>
+#include <cstring>
 
 #include "platform/gpu/raster_internal.h"
 
@@ -147,9 +148,20 @@ void drawTrianglePair(const DrawContext& c, const ClipVertex* const first[3], co
     return;
   }
   ScreenVertex s[6];
+  for (int i = 0; i < 3; ++i) s[i] = toScreen(c, *first[i]);
+  // A quad's halves share two corners: a corner of the second at the same clip position as
+  // one of the first lands on the same screen position.
   for (int i = 0; i < 3; ++i) {
-    s[i] = toScreen(c, *first[i]);
-    s[3 + i] = toScreen(c, *second[i]);
+    const ClipVertex& v = *second[i];
+    int same = -1;
+    for (int k = 0; k < 3 && same < 0; ++k)
+      if (std::memcmp(&v.pos, &first[k]->pos, sizeof v.pos) == 0) same = k;
+    if (same < 0) {
+      s[3 + i] = toScreen(c, v);
+    } else {
+      s[3 + i] = s[same];
+      s[3 + i].v = v.v;
+    }
   }
   // Culled or degenerate triangles drop out as they would alone.
   bool keep[2];
