@@ -3,6 +3,7 @@
 // perspective divide, the viewport and the snap to 1/256 pixel. Primitives wholly inside
 // skip the clipper.
 #include <cmath>
+#include <cstring>
 
 #include "platform/gpu/raster_internal.h"
 
@@ -43,8 +44,11 @@ void intersect(const DrawContext& c, const ClipVertex& in, const ClipVertex& out
   for (int j = 0; j < c.varyings; ++j) r.v[j] = in.v[j] + (out.v[j] - in.v[j]) * t;
 }
 
-ScreenVertex toScreen(const DrawContext& c, const ClipVertex& p) {
-  const float q = 1.0f / p.pos[3];
+// Inlined: returned through the stack, its fields would be stored one by one and read
+// back whole, which stalls on every vertex.
+[[gnu::always_inline]] inline ScreenVertex toScreen(const DrawContext& c, const ClipVertex& p) {
+  // Pre-transformed vertices have w = 1: the division would give 1 exactly.
+  const float q = p.pos[3] == 1.0f ? 1.0f : 1.0f / p.pos[3];
   const Viewport& vp = c.viewport;
   float sx = vp.x + (p.pos[0] * q + 1.0f) * vp.width * 0.5f;
   float sy = vp.y + (1.0f - p.pos[1] * q) * vp.height * 0.5f;
@@ -144,9 +148,20 @@ void drawTrianglePair(const DrawContext& c, const ClipVertex* const first[3], co
     return;
   }
   ScreenVertex s[6];
+  for (int i = 0; i < 3; ++i) s[i] = toScreen(c, *first[i]);
+  // A quad's halves share two corners: a corner of the second at the same clip position as
+  // one of the first lands on the same screen position.
   for (int i = 0; i < 3; ++i) {
-    s[i] = toScreen(c, *first[i]);
-    s[3 + i] = toScreen(c, *second[i]);
+    const ClipVertex& v = *second[i];
+    int same = -1;
+    for (int k = 0; k < 3 && same < 0; ++k)
+      if (std::memcmp(&v.pos, &first[k]->pos, sizeof v.pos) == 0) same = k;
+    if (same < 0) {
+      s[3 + i] = toScreen(c, v);
+    } else {
+      s[3 + i] = s[same];
+      s[3 + i].v = v.v;
+    }
   }
   // Culled or degenerate triangles drop out as they would alone.
   bool keep[2];

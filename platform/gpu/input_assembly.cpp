@@ -18,6 +18,7 @@ void VertexFetcher::prepare(const DrawState& s, const ShaderEntry& vs) {
       src.format = el.format;
       src.offset = el.offset;
       src.bytes = info.bytes;
+      src.load = info.loadRow;
       break;
     }
     sources_[i] = src;
@@ -41,7 +42,7 @@ void VertexFetcher::fetch(uint32_t vertex, VertexIn& out) const {
       out.in[i] = Float4{0.0f, 0.0f, 0.0f, 0.0f};
       continue;
     }
-    formatInfo(src.format).loadRow(data_ + at, &out.in[i], 1);
+    src.load(data_ + at, &out.in[i], 1);
   }
 }
 

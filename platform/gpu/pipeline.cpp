@@ -19,6 +19,7 @@ namespace plat::gpu {
 namespace {
 
 std::atomic<bool> gFastSpans{true};
+constexpr uint32_t kVertexBlock = 64;  // vertices fetched before a vertex run
 std::atomic<uint64_t> gFastSpanDraws{0};
 
 void bindStage(const StageBindings& b, ShaderEnv& env) {
@@ -113,12 +114,24 @@ Status run(const DrawState& s, uint32_t count, IndexOf indexOf) {
   }
   VertexFetcher fetcher;
   fetcher.prepare(s, *vs);
-  VertexIn in;
-  for (uint32_t i = 0; i < count; ++i) {
-    fetcher.fetch(indexOf(i), in);
-    ClipVertex& out = verts[i];
-    std::memset(out.v, 0, sizeof(float) * size_t(c.varyings));
-    vs->vertex(in, vsEnv, *vs, out);
+  if (vs->vertexRun) {  // fetched a block at a time, the function called once a block
+    static thread_local VertexIn in[kVertexBlock];
+    for (uint32_t i = 0; i < count; i += kVertexBlock) {
+      const uint32_t n = count - i < kVertexBlock ? count - i : kVertexBlock;
+      for (uint32_t k = 0; k < n; ++k) {
+        fetcher.fetch(indexOf(i + k), in[k]);
+        std::memset(verts[i + k].v, 0, sizeof(float) * size_t(c.varyings));
+      }
+      vs->vertexRun(in, int(n), vsEnv, *vs, &verts[i]);
+    }
+  } else {
+    VertexIn in;
+    for (uint32_t i = 0; i < count; ++i) {
+      fetcher.fetch(indexOf(i), in);
+      ClipVertex& out = verts[i];
+      std::memset(out.v, 0, sizeof(float) * size_t(c.varyings));
+      vs->vertex(in, vsEnv, *vs, out);
+    }
   }
 
   const ClipVertex* v = verts.data();

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "platform/gpu/pipeline.h"
+#include "platform/gpu/texel_format.h"
 
 namespace plat::gpu {
 
@@ -153,6 +154,7 @@ class VertexFetcher {
     int element = -1;  // -1: the input is not in the layout
     Format format = Format::Unknown;
     uint32_t offset = 0, bytes = 0;
+    LoadRowFn load = nullptr;  // the format's, looked up once a draw
   };
   Source sources_[16];
   int inputs_ = 0;

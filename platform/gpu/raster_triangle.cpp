@@ -259,6 +259,14 @@ struct TriangleSetup {
     auto plane = [&](double v0, double v1, double v2, float& p0, float& pA, float& pB) {
       const double e1 = v1 - v0, e2 = v2 - v0;
       p0 = float(v0);
+      if (e1 == 0.0 && e2 == 0.0) {
+        // A value the same at all three corners (a sprite's colour, w = 1): the numerators
+        // are zeros, and a zero times det has the sign and value the division gives,
+        // without the division's cost.
+        pA = float((e1 * y2 - e2 * y1) * det);
+        pB = float((x1 * e2 - x2 * e1) * det);
+        return;
+      }
       pA = float((e1 * y2 - e2 * y1) / det);
       pB = float((x1 * e2 - x2 * e1) / det);
     };

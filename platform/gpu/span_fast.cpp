@@ -386,30 +386,40 @@ void colourRow(const FastTarget& ft, uint8_t* p, int x0, int xm, int x1, const R
 
 // An untextured span of one colour throughout is that colour times a texel of 255s, so
 // it takes the textured spans' whole-byte blends (the float operations near a half); left
-// unblended it is the colour's word stored across the span.
+// unblended it is the colour's word stored across the span, and so is an alpha blend of
+// an opaque colour (s * 1 + d * 0 is s exactly). Rows y0..y1-1, pixels x0..x1-1.
 template <bool BgraTarget, Mode M>
-void flatRow(const FastTarget& ft, const Interpolator& I, int y, int x0, int x1) {
-  uint8_t* p = ft.base + size_t(y) * ft.pitch + size_t(x0) * 4;
-  const ByteColour bc = byteColourOf<BgraTarget, M>(ft, I);
+void flatRows(const FastTarget& ft, const ByteColour& bc, int y0, int y1, int x0, int x1) {
   const int reference = ft.alphaReference;
-  constexpr uint32_t kWhite = 0xFFFFFFFFu;
-  if constexpr (M == Mode::off) {
+  if (M == Mode::off || (M == Mode::alpha && bc.c[3] == 255)) {
     if (!(int(bc.c[3]) > reference)) return;
     const uint32_t word = bc.c[0] | bc.c[1] << 8 | bc.c[2] << 16 | bc.c[3] << 24;
-    for (int x = x0; x < x1; ++x, p += 4) std::memcpy(p, &word, 4);
+    for (int y = y0; y < y1; ++y) {
+      uint8_t* p = ft.base + size_t(y) * ft.pitch + size_t(x0) * 4;
+      for (int x = x0; x < x1; ++x, p += 4) std::memcpy(p, &word, 4);
+    }
     return;
   }
-  int x = x0;
+  constexpr uint32_t kWhite = 0xFFFFFFFFu;
+  for (int y = y0; y < y1; ++y) {
+    uint8_t* p = ft.base + size_t(y) * ft.pitch + size_t(x0) * 4;
+    int x = x0;
 #if defined(__SSE2__)
-  if constexpr (M == Mode::alpha || M == Mode::add || M == Mode::subtract) {
-    const __m128i white = _mm_set1_epi32(-1);
-    for (; x + 4 <= x1; x += 4, p += 16) {
-      if (colourFour<M>(p, white, bc, reference)) continue;
-      for (int i = 0; i < 4; ++i) colourPixel<M>(p + 4 * i, kWhite, bc, reference);
+    if constexpr (M == Mode::alpha || M == Mode::add || M == Mode::subtract) {
+      const __m128i white = _mm_set1_epi32(-1);
+      for (; x + 4 <= x1; x += 4, p += 16) {
+        if (colourFour<M>(p, white, bc, reference)) continue;
+        for (int i = 0; i < 4; ++i) colourPixel<M>(p + 4 * i, kWhite, bc, reference);
+      }
     }
-  }
 #endif
-  for (; x < x1; ++x, p += 4) colourPixel<M>(p, kWhite, bc, reference);
+    for (; x < x1; ++x, p += 4) colourPixel<M>(p, kWhite, bc, reference);
+  }
+}
+
+template <bool BgraTarget, Mode M>
+void flatRow(const FastTarget& ft, const Interpolator& I, int y, int x0, int x1) {
+  flatRows<BgraTarget, M>(ft, byteColourOf<BgraTarget, M>(ft, I), y, y + 1, x0, x1);
 }
 
 // A white, unperspective colour times a point-sampled texel is the texel itself, so the
@@ -694,7 +704,11 @@ void spanPair(const DrawContext& c, const Interpolator& left, const Interpolator
 template <bool BgraTarget, Tex T, Layout L, bool IgnoreAlpha, Mode M>
 bool spanRect(const DrawContext& c, const Interpolator& a, const Interpolator& b, int x0, int x1, int y0, int y1) {
   if constexpr (T == Tex::none) {
-    return false;
+    // One colour over both halves: every pixel of the rectangle gets the same bytes
+    // whichever half owns it, so the rows are filled without walking the edges.
+    if (!sameColour(a, b)) return false;
+    flatRows<BgraTarget, M>(c.fastTarget, byteColourOf<BgraTarget, M>(c.fastTarget, a), y0, y1, x0, x1);
+    return true;
   } else {
     constexpr int V = shader::texcoord(0) + 1;
     if (!a.columnsLinear || !b.columnsLinear || a.columnBase != b.columnBase || a.aA[V] != 0.0f || b.aA[V] != 0.0f ||

@@ -74,6 +74,10 @@ class ShaderEnv {
 
 struct ShaderEntry;
 using VertexFn = void (*)(const VertexIn& in, const ShaderEnv& env, const ShaderEntry& self, VertexOut& out);
+// The same function over `count` fetched vertices at once, for functions whose per-vertex
+// work is small beside a call and the reads of the draw's constants.
+using VertexRunFn = void (*)(const VertexIn* in, int count, const ShaderEnv& env, const ShaderEntry& self,
+                             VertexOut* out);
 // Returns false to discard the pixel.
 using PixelFn = bool (*)(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out);
 
@@ -93,6 +97,7 @@ struct ShaderEntry {
   std::string name;
   ShaderStage stage;
   VertexFn vertex = nullptr;
+  VertexRunFn vertexRun = nullptr;  // optional: gives what `vertex` gives, vertex by vertex
   PixelFn pixel = nullptr;
   int param[4] = {0, 0, 0, 0};
   std::vector<VertexInput> inputs;  // vertex functions: the inputs they read

@@ -12,19 +12,32 @@ using namespace shader;
 
 namespace {
 
-Float4 clipFromViewport(const ShaderEnv& env, const Float4& p) {
-  Float4 out;
-  for (int i = 0; i < 4; ++i) {
-    const Float4 r = env.reg(kVsBaseSlot, kVsViewportMatrix / 16 + i);
-    out[i] = r[0] * p[0] + r[1] * p[1] + r[2] * p[2] + r[3];
+// The viewport matrix by columns: column k holds element k of each of the four rows, so
+// that a position is column 0 x + column 1 y + column 2 z + column 3, each clip element
+// summed in the order of its row.
+struct ViewportColumns {
+  Float4 col[4];
+  explicit ViewportColumns(const ShaderEnv& env) {
+    for (int i = 0; i < 4; ++i) {
+      const Float4 r = env.reg(kVsBaseSlot, kVsViewportMatrix / 16 + i);
+      for (int k = 0; k < 4; ++k) col[k][i] = r[k];
+    }
   }
-  return out;
-}
+  void apply(const Float4& p, Float4& out) const {
+    // Lane by lane the sum (r0 x + r1 y) + r2 z + r3; written as four-wide loops the
+    // compiler keeps in vector registers.
+    float o[4];
+    for (int i = 0; i < 4; ++i) o[i] = col[0][i] * p[0];
+    for (int i = 0; i < 4; ++i) o[i] += col[1][i] * p[1];
+    for (int i = 0; i < 4; ++i) o[i] += col[2][i] * p[2];
+    for (int i = 0; i < 4; ++i) o[i] += col[3][i];
+    for (int i = 0; i < 4; ++i) out[i] = o[i];
+  }
+};
 
 // Inputs in declaration order: position, colours, then texture-coordinate pairs.
-void vertexPretransformed(const VertexIn& in, const ShaderEnv& env, const ShaderEntry& self, VertexOut& out) {
-  out.pos = clipFromViewport(env, in.in[0]);
-  const int colours = self.param[0], pairs = self.param[1];
+void passPretransformed(const VertexIn& in, const ViewportColumns& m, int colours, int pairs, VertexOut& out) {
+  m.apply(in.in[0], out.pos);
   int at = 1;
   for (int c = 0; c < colours; ++c, ++at)
     for (int k = 0; k < 4; ++k) out.v[kColour0 + 4 * c + k] = in.in[at][k];
@@ -32,6 +45,18 @@ void vertexPretransformed(const VertexIn& in, const ShaderEnv& env, const Shader
     out.v[texcoord(t)] = in.in[at][0];
     out.v[texcoord(t) + 1] = in.in[at][1];
   }
+}
+
+void vertexPretransformed(const VertexIn& in, const ShaderEnv& env, const ShaderEntry& self, VertexOut& out) {
+  passPretransformed(in, ViewportColumns(env), self.param[0], self.param[1], out);
+}
+
+// The viewport's registers read once for the whole run.
+void vertexRunPretransformed(const VertexIn* in, int count, const ShaderEnv& env, const ShaderEntry& self,
+                             VertexOut* out) {
+  const ViewportColumns m(env);
+  const int colours = self.param[0], pairs = self.param[1];
+  for (int i = 0; i < count; ++i) passPretransformed(in[i], m, colours, pairs, out[i]);
 }
 
 // param: kind, alpha-test variant.
@@ -76,6 +101,7 @@ ShaderEntry vertexEntry(const char* name, int colours, int pairs) {
   e.name = name;
   e.stage = ShaderStage::vertex;
   e.vertex = vertexPretransformed;
+  e.vertexRun = vertexRunPretransformed;
   e.param[0] = colours;
   e.param[1] = pairs;
   e.inputs.push_back({Semantic::position, 0});

@@ -92,10 +92,12 @@ TEST_F(FastSpanTest, RandomQuadsMatchTheGeneralPath) {
         y = std::floor(y) + (snap ? 0.5f : 0.0f);
       }
     }
-    // A third of the quads are white and a third one other colour throughout, which the
-    // byte spans take; the rest have a colour per corner.
+    // A third of the quads are white and a third one other colour throughout (half of
+    // them opaque, which an alpha blend stores as it is), which the byte spans take; the
+    // rest have a colour per corner.
     const int colouring = pick(3);
-    const uint32_t one = colouring == 0 ? 0xFFFFFFFFu : uint32_t(rng());
+    uint32_t one = colouring == 0 ? 0xFFFFFFFFu : uint32_t(rng());
+    if (colouring == 1 && pick(2)) one |= 0xFFu;
     Vertex1 corner[4];
     for (int i = 0; i < 4; ++i)
       corner[i] = v1(x + (i & 1 ? w : 0), y + (i & 2 ? h : 0), i & 1 ? 1.0f : 0.0f, i & 2 ? 1.0f : 0.0f,
