@@ -35,7 +35,8 @@ enum class Fused : uint8_t {
   // A Jump to a `local++` / `local--` statement ending in PopAndJump (a
   // loop's step): the jump and the three records of the step.
   JumpStep,
-  // Member steps beginning with a frame local (memberRun):
+  // Member steps beginning with a frame local or a variable of an enclosing
+  // scope (memberRun):
   // local.name read, and its reference pushed (the left side of a store).
   LocalMember, LocalMemberRef,
   // local[local] read, and its reference pushed.
@@ -71,6 +72,15 @@ enum class Fused : uint8_t {
   OuterValue,
   // The two top operands added and the sum returned (`return a + b;`).
   AddReturn,
+  // `local = v;`, `local.name = v;` and `local[local] = v;` where v is one
+  // pushed value: a constant other than a text or a frame local (the
+  // reference, the push, the store and the pop).
+  LocalValueStore, MemberValueStore, ElementValueStore,
+  // `local OP= <integer expression>;`, `local.name OP= ...;` and
+  // `local[local] OP= ...;` under + - * & | ^: the target's value and
+  // reference, an expression as ExprStore's, the compound store and the pop
+  // (or pop-and-jump, a loop's step) (CodeNode::run records).
+  CompoundStore, MemberCompoundStore, ElementCompoundStore,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the
@@ -82,14 +92,15 @@ Fused fusedAt(const CodeVector& code, uint32_t pc, uint32_t* length = nullptr);
 // How the records of an ExprStore or ExprBranch expression are evaluated
 // (CodeNode::micro): a local or constant pushed alone, or with the integer
 // operation of the next record (which the step then skips), or an operation
-// on the two top values. The operations: + - * % & | ^ in that order.
+// on the two top values. The operations: + - * % & | ^ << >> in that order.
 enum ExprMicro : uint8_t {
   kMicroLocal = 1,
   kMicroConst = 2,
-  kMicroStackOp = 8,
-  kMicroLocalOp = 16,
-  kMicroConstOp = 24,
+  kMicroStackOp = 16,
+  kMicroLocalOp = 32,
+  kMicroConstOp = 48,
 };
+constexpr uint8_t kMicroOps = 9;
 // Notes CodeNode::micro on the `count` expression records from `from`.
 void noteExprMicro(const CodeVector& code, uint32_t from, uint32_t count);
 

@@ -74,7 +74,10 @@ enum Handler : uint8_t {
   // A call's argument count pushed and the call entered in one step.
   hFCountCall,
   // Returns and call arguments as one step (fuse.h).
-  hFLocalReturn, hFLocalConstOp, hFLocalConstCall, hFOuterValue, hFAddReturn, hCount
+  hFLocalReturn, hFLocalConstOp, hFLocalConstCall, hFOuterValue, hFAddReturn,
+  // Stores of one value and compound integer stores (fuse.h).
+  hFLocalValueStore, hFMemberValueStore, hFElementValueStore, hFCompoundStore, hFMemberCompoundStore,
+  hFElementCompoundStore, hCount
 };
 
 struct KindTable {
@@ -146,6 +149,9 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
   if (f == Fused::ExprBranch) noteExprMicro(code, pc, len - 2);
   if (f == Fused::MemberExprStore) noteExprMicro(code, pc + 2, len - 4);
   if (f == Fused::ElementExprStore) noteExprMicro(code, pc + 3, len - 5);
+  if (f == Fused::CompoundStore) noteExprMicro(code, pc + 1, len - 3);
+  if (f == Fused::MemberCompoundStore) noteExprMicro(code, pc + 2, len - 4);
+  if (f == Fused::ElementCompoundStore) noteExprMicro(code, pc + 3, len - 5);
   switch (f) {
     case Fused::ExprStore: return hFExprStore;
     case Fused::ExprBranch: return hFExprBranch;
@@ -180,6 +186,12 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::LocalConstCall: return hFLocalConstCall;
     case Fused::OuterValue: return hFOuterValue;
     case Fused::AddReturn: return hFAddReturn;
+    case Fused::LocalValueStore: return hFLocalValueStore;
+    case Fused::MemberValueStore: return hFMemberValueStore;
+    case Fused::ElementValueStore: return hFElementValueStore;
+    case Fused::CompoundStore: return hFCompoundStore;
+    case Fused::MemberCompoundStore: return hFMemberCompoundStore;
+    case Fused::ElementCompoundStore: return hFElementCompoundStore;
   }
   const uint8_t h = kKinds.at[k];
   if (!recordFusion()) {
@@ -223,11 +235,14 @@ template <bool kMod = true>
 // code ends with its own jump to the next, which predicts far better than
 // one shared jump.
 [[gnu::noinline]] int32_t evalIntExpr(CodeNode* const* r, uint32_t count, const Value* cells, int32_t* st) {
-#define MICRO_LABELS(p) &&p##add, &&p##sub, &&p##mul, &&p##mod, &&p##and, &&p##or, &&p##xor
-  static void* const kAt[32] = {&&bad, &&local, &&konst, &&bad, &&bad, &&bad, &&bad, &&bad,
-                                MICRO_LABELS(s_), &&bad, MICRO_LABELS(l_), &&bad, MICRO_LABELS(c_), &&bad};
-  static_assert(kMicroLocal == 1 && kMicroConst == 2 && kMicroStackOp == 8 && kMicroLocalOp == 16 &&
-                kMicroConstOp == 24);
+#define MICRO_LABELS(p) \
+  &&p##add, &&p##sub, &&p##mul, &&p##mod, &&p##and, &&p##or, &&p##xor, &&p##shl, &&p##shr, &&bad, &&bad, &&bad, \
+      &&bad, &&bad, &&bad, &&bad
+  static void* const kAt[64] = {&&bad, &&local, &&konst, &&bad, &&bad, &&bad, &&bad, &&bad, &&bad, &&bad, &&bad,
+                                &&bad, &&bad, &&bad, &&bad, &&bad, MICRO_LABELS(s_), MICRO_LABELS(l_),
+                                MICRO_LABELS(c_)};
+  static_assert(kMicroLocal == 1 && kMicroConst == 2 && kMicroStackOp == 16 && kMicroLocalOp == 32 &&
+                kMicroConstOp == 48 && kMicroOps == 9);
   CodeNode* const* const end = r + count;
   int32_t d = 0;
   int32_t b;
@@ -247,7 +262,10 @@ template <bool kMod = true>
   st[d - 1] %= b; r += len; MICRO_NEXT;                   \
   p##and : fetch; st[d - 1] &= b; r += len; MICRO_NEXT;   \
   p##or : fetch; st[d - 1] |= b; r += len; MICRO_NEXT;    \
-  p##xor : fetch; st[d - 1] ^= b; r += len; MICRO_NEXT;
+  p##xor : fetch; st[d - 1] ^= b; r += len; MICRO_NEXT;   \
+  p##shl : fetch;                                         \
+  st[d - 1] = wrapInt(static_cast<uint32_t>(st[d - 1]) << (b & 31)); r += len; MICRO_NEXT; \
+  p##shr : fetch; st[d - 1] >>= (b & 31); r += len; MICRO_NEXT;
   MICRO_NEXT;
 local:
   if (cells[e->slot].tag != kInt) return -1;
@@ -267,6 +285,49 @@ bad:
 #undef MICRO_WRAP
 #undef MICRO_NEXT
 #undef MICRO_LABELS
+}
+
+// The value one record of a value store pushes (fuse.h's LocalValueStore
+// and its kin): false for a local holding a text, whose store goes the
+// general way.
+[[gnu::always_inline]] inline bool plainValueOf(const CodeNode* r, const Value* cells, Value* out) {
+  switch (r->kind) {
+    case PushBool: *out = Value::makeBool(r->operand.i != 0); return true;
+    case PushNull: *out = Value::makeNull(); return true;
+    case PushUndefined: *out = Value(); return true;
+    case PushNaN: *out = Value::makeNaN(); return true;
+    case PushDouble: *out = Value::makeFloat(r->operand.d); return true;
+    case LoadVariable: *out = cells[r->slot]; return out->tag != kString;
+    default: *out = Value::makeInt(r->operand.i); return true;
+  }
+}
+
+// A variable of an enclosing scope's cell where loadVariable's inline path
+// finds it, else an undefined value (loadVariable then reports whatever is
+// amiss).
+const Value kNoOuterCell;
+[[gnu::always_inline]] inline const Value* outerCellOf(const KVContext* ctx, const VariableRef* var) {
+  const ScopeChain* chain = ctx->frame->scope;
+  const ActivationObject* a;
+  int32_t at;
+  if (chain && static_cast<uint32_t>(var->depth - 1) < static_cast<uint32_t>(chain->count) &&
+      (a = chain->entries[var->depth - 1], a->cells) &&
+      (at = var->index < 0 ? -1 - var->index : a->argCount + var->index) < a->cellCount) [[likely]]
+    return a->cells + at;
+  return &kNoOuterCell;
+}
+
+// a OP= b for the compound stores the inline step serves (+ - * & | ^).
+[[gnu::always_inline]] inline int32_t compoundIntOp(int32_t op, int32_t a, int32_t b) {
+  const uint32_t x = static_cast<uint32_t>(a), y = static_cast<uint32_t>(b);
+  switch (op) {
+    case 1: return wrapInt(x + y);
+    case 2: return wrapInt(x - y);
+    case 3: return wrapInt(x * y);
+    case 6: return a & b;
+    case 7: return a | b;
+    default: return a ^ b;
+  }
 }
 
 // The code loop's place: the next record, the step counter and the last
@@ -391,7 +452,10 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fElementExprStore, &&fLocalMemberOp, &&fLocalElementOp, &&fFrameMember, &&fFrameMemberRef,
       &&fReadOpStore,
       &&getMemberOut, &&getIndexedOut, &&assignOut, &&compoundAssignOut, &&stepOut, &&sortStep, &&fCountCall,
-      &&fLocalReturn, &&fLocalConstOp, &&fLocalConstCall, &&fOuterValue, &&fAddReturn};
+      &&fLocalReturn, &&fLocalConstOp, &&fLocalConstCall, &&fOuterValue, &&fAddReturn,
+      &&fLocalValueStore, &&fMemberValueStore, &&fElementValueStore, &&fCompoundStore, &&fMemberCompoundStore,
+      &&fElementCompoundStore};
+  static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
 
   // The records of the running frame. Calls of script functions run in
   // this loop too (enterCallStep): entering one switches the records and
@@ -586,6 +650,11 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 // The running frame's cell a LoadVariable record of a fused run names: the
 // handler was chosen only when every such record of the run had its cell.
 #define LOCAL_CELL(record) (frameCells + (record)->slot)
+// The object of a member step: a frame local's cell, or an enclosing
+// scope's (no slot noted) as loadVariable finds it without help, else an
+// undefined value, so that the records run one by one.
+#define BASE_CELL(record) \
+  ((record)->slot != kNoSlot ? frameCells + (record)->slot : outerCellOf(ctx, (record)->second.var))
 // A pushed integer b (`operand`, or null to fall back to `plain`) combined
 // with the integer top operand a.
 #define FUSED_TOP_OP(operand, plain, expr)                                                  \
@@ -1414,7 +1483,7 @@ fJumpStep: {
   FUSED_DONE(len, code[pc - 1]);                                         \
   NEXT
 fLocalMember: {
-  const Value* const c = LOCAL_CELL(node);
+  const Value* const c = BASE_CELL(node);
   const Value* v;
   if (!FUSED_FITS(2) || c->tag != kObject || !c->obj || top >= KVContext::kOperands ||
       !(v = inlineMemberValue(c->obj, code[pc + 1])))
@@ -1422,7 +1491,7 @@ fLocalMember: {
   FUSED_PUSH_MEMBER(c->obj, v, 2);
 }
 fLocalMemberOp: {
-  const Value* const c = LOCAL_CELL(node);
+  const Value* const c = BASE_CELL(node);
   const Value* v;
   if (!FUSED_FITS(node->run) || c->tag != kObject || !c->obj || top < 1 || top >= KVContext::kOperands ||
       TOP.tag != kInt || !(v = inlineMemberValue(c->obj, code[pc + 1])) || v->tag != kInt)
@@ -1430,7 +1499,7 @@ fLocalMemberOp: {
   FUSED_MEMBER_OP(v, 2)
 }
 fLocalMemberRef: {
-  const Value* const c = LOCAL_CELL(node);
+  const Value* const c = BASE_CELL(node);
   if (!FUSED_FITS(2) || c->tag != kObject || !c->obj || top >= KVContext::kOperands ||
       ctx->refDepth >= KVContext::kRefs)
     goto loadVariable;
@@ -1452,7 +1521,7 @@ fFrameMemberRef: {
 // local[local]: the key a non-negative integer.
 #define LOCAL_ELEMENT_KEY_OK(k) ((k)->tag == kInt && (k)->i >= 0)
 fLocalElement: {
-  const Value* const c = LOCAL_CELL(node);
+  const Value* const c = BASE_CELL(node);
   const Value* const k = LOCAL_CELL(code[pc + 1]);
   const Value* v;
   if (!FUSED_FITS(3) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) ||
@@ -1461,7 +1530,7 @@ fLocalElement: {
   FUSED_PUSH_MEMBER(c->obj, v, 3);
 }
 fLocalElementOp: {
-  const Value* const c = LOCAL_CELL(node);
+  const Value* const c = BASE_CELL(node);
   const Value* const k = LOCAL_CELL(code[pc + 1]);
   const Value* v;
   if (!FUSED_FITS(node->run) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) || top < 1 ||
@@ -1471,7 +1540,7 @@ fLocalElementOp: {
   FUSED_MEMBER_OP(v, 3)
 }
 fLocalElementRef: {
-  const Value* const c = LOCAL_CELL(node);
+  const Value* const c = BASE_CELL(node);
   const Value* const k = LOCAL_CELL(code[pc + 1]);
   if (!FUSED_FITS(3) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) ||
       top + 2 > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
@@ -1507,7 +1576,7 @@ fReadOpStore: {
 #define FUSED_REF_EXPR_STORE(ref, key)                                                               \
   {                                                                                                  \
     const uint32_t len = node->run;                                                                  \
-    const Value* const c = LOCAL_CELL(node);                                                         \
+    const Value* const c = BASE_CELL(node);                                                         \
     int32_t st[kFusedExprDepth];                                                                     \
     Value* cell;                                                                                     \
     if (!FUSED_FITS(len) || c->tag != kObject || top + kFusedExprDepth > KVContext::kOperands ||     \
@@ -1527,6 +1596,70 @@ fElementExprStore: {
   FUSED_REF_EXPR_STORE(3, k->i)
 }
 #undef FUSED_REF_EXPR_STORE
+// `target = value;` of one pushed value: the cell `cellOf` finds (null: the
+// records run one by one) written as the store's inline path writes it;
+// `len` records. The value is a constant or a local, so the cell found
+// before it is the one the store would find after it.
+#define FUSED_VALUE_STORE(cellOf, valueAt, len)                                                  \
+  {                                                                                              \
+    Value v_;                                                                                    \
+    Value* cell_;                                                                                \
+    if (!FUSED_FITS(len) || top + 3 > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs || \
+        !plainValueOf(code[pc + (valueAt)], frameCells, &v_) || !(cell_ = (cellOf)))              \
+      goto loadVariable;                                                                         \
+    *cell_ = v_;                                                                                 \
+    pc += (len);                                                                                 \
+    FUSED_DONE(len, code[pc - 1]);                                                               \
+    NEXT;                                                                                        \
+  }
+fLocalValueStore:
+  FUSED_VALUE_STORE(LOCAL_CELL(node), 1, 4)
+fMemberValueStore: {
+  const Value* const c = BASE_CELL(node);
+  FUSED_VALUE_STORE(c->tag == kObject ? inlineMemberCell(c->obj, code[pc + 1]->operand.i) : nullptr, 2, 5)
+}
+fElementValueStore: {
+  const Value* const c = BASE_CELL(node);
+  const Value* const k = LOCAL_CELL(code[pc + 1]);
+  FUSED_VALUE_STORE(c->tag == kObject && LOCAL_ELEMENT_KEY_OK(k) ? inlineMemberCell(c->obj, k->i) : nullptr, 3, 6)
+}
+#undef FUSED_VALUE_STORE
+// `target OP= integer expression;`: the target's integer value `read`
+// (null: the records run one by one) and its cell `cellOf`, the expression
+// of the records after the `ref` records of the target, then the store and
+// the pop or pop-and-jump. The expression reads locals only, so neither
+// the value nor the cell changes while it runs.
+#define FUSED_COMPOUND_STORE(read, cellOf, ref)                                                       \
+  {                                                                                                   \
+    const uint32_t len = node->run;                                                                   \
+    const Value* const old_ = (read);                                                                 \
+    int32_t st[kFusedExprDepth];                                                                      \
+    Value* cell_;                                                                                     \
+    if (!FUSED_FITS(len) || !old_ || old_->tag != kInt || top + kFusedExprDepth + 3 > KVContext::kOperands || \
+        ctx->refDepth >= KVContext::kRefs || ctx->refDepth < ctx->frame->refDepth || !(cell_ = (cellOf)) || \
+        evalIntExpr(code + pc + (ref), len - (ref) - 2, frameCells, st) != 1)                         \
+      goto loadVariable;                                                                              \
+    *cell_ = Value::makeInt(compoundIntOp(code[pc + len - 2]->operand.i, old_->i, st[0]));           \
+    const CodeNode* const last_ = code[pc + len - 1];                                                 \
+    pc = last_->kind == PopAndJump ? last_->operand.i : pc + static_cast<int32_t>(len);              \
+    FUSED_DONE(len, last_);                                                                           \
+    NEXT;                                                                                             \
+  }
+fCompoundStore:
+  FUSED_COMPOUND_STORE(LOCAL_CELL(node), LOCAL_CELL(node), 1)
+fMemberCompoundStore: {
+  const Value* const c = BASE_CELL(node);
+  const bool obj = c->tag == kObject && c->obj;
+  FUSED_COMPOUND_STORE(obj ? inlineMemberValue(c->obj, code[pc + 1]) : nullptr,
+                       inlineMemberCell(c->obj, code[pc + 1]->operand.i), 2)
+}
+fElementCompoundStore: {
+  const Value* const c = BASE_CELL(node);
+  const Value* const k = LOCAL_CELL(code[pc + 1]);
+  const bool obj = c->tag == kObject && c->obj && LOCAL_ELEMENT_KEY_OK(k);
+  FUSED_COMPOUND_STORE(obj ? inlineElementValue(c->obj, k->i) : nullptr, inlineMemberCell(c->obj, k->i), 3)
+}
+#undef FUSED_COMPOUND_STORE
 #undef LOCAL_ELEMENT_KEY_OK
   } catch (const CompileError&) {
     throw;
@@ -1564,6 +1697,7 @@ fElementExprStore: {
 #undef FUSED_FITS
 #undef FUSED_DONE
 #undef LOCAL_CELL
+#undef BASE_CELL
 #undef BRANCH_ON
 #undef FUSED_CONST
 #undef FUSED_TOP_OP
