@@ -33,8 +33,8 @@ Fused compareBranch(const CodeVector& code, uint32_t pc) {
   const CodeNode* rhs = code[pc + 1];
   const int32_t cmp = code[pc + 2]->kind;
   const CodeNode* branch = code[pc + 3];
-  if (rhs->kind != PushInt && rhs->kind != PushInt138 && !isLocalValue(rhs)) return Fused::None;
-  if (cmp != Less && cmp != Greater) return Fused::None;
+  if (rhs->kind != PushInt && rhs->kind != PushInt138 && !isLocalValue(rhs) && !isOuterValue(rhs)) return Fused::None;
+  if (cmp != Less && cmp != Greater && cmp != Equal && cmp != NotEqual) return Fused::None;
   if (!isBranch(branch)) return Fused::None;
   return Fused::CompareBranch;
 }
@@ -166,7 +166,7 @@ bool isPlainValue(const CodeNode* n) {
     case PushInt: case PushInt138: case PushDouble: case PushBool: case PushNull: case PushNaN: case PushUndefined:
       return true;
     default:
-      return isLocalValue(n);
+      return isBaseValue(n);
   }
 }
 
@@ -299,6 +299,16 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
       if ((*len = readOpStore(code, pc)) != 0) return Fused::ReadOpStore;
       if (n->second.var && n->second.var->depth == 0) {
         if (n->flags == kPushReference && (*len = refValueStore(code, pc, 1)) != 0) return Fused::LocalValueStore;
+        if (n->flags == kPushReference && pc + 2 < code.size() && isBaseValue(code[pc + 1])) {
+          if (isMemberRead(code[pc + 2], kPushValue) && storeAndPop(code, pc + 3)) {
+            *len = 5;
+            return Fused::MemberLoadStore;
+          }
+          if (isElementRead(code, pc + 1, kPushValue) && storeAndPop(code, pc + 4)) {
+            *len = 6;
+            return Fused::ElementLoadStore;
+          }
+        }
         if (n->flags == (kPushValue | kPushReference) && (*len = refCompoundStore(code, pc, 1)) != 0)
           return Fused::CompoundStore;
       }
@@ -316,6 +326,8 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
     }
     case Add:
       return next->kind == Return ? Fused::AddReturn : Fused::None;
+    case Less: case Greater: case Equal: case NotEqual:
+      return isBranch(next) ? Fused::CompareJump : Fused::None;
     case Assign: case AssignThroughReference:
       return isPop(next->kind) ? Fused::AssignPop : Fused::None;
     case PushFrameObject:

@@ -12,7 +12,8 @@ namespace kv {
 
 enum class Fused : uint8_t {
   None,
-  // local (< <= > >=) (constant | local), then Branch, JumpIfFalse or JumpIf.
+  // local (< <= > >= == !=) (constant | local | outer variable), then Branch,
+  // JumpIfFalse or JumpIf.
   CompareBranch,
   // local++ or local-- as a statement: the value-and-reference load, the
   // in-place step and the pop (or pop-and-jump) of the old value.
@@ -81,6 +82,12 @@ enum class Fused : uint8_t {
   // reference, an expression as ExprStore's, the compound store and the pop
   // (or pop-and-jump, a loop's step) (CodeNode::run records).
   CompoundStore, MemberCompoundStore, ElementCompoundStore,
+  // A comparison of the two top operands (< <= > >= == !=), then Branch,
+  // JumpIfFalse or JumpIf.
+  CompareJump,
+  // `local = object.name;` and `local = object[local];`, the object a frame
+  // local or an outer variable: the reference, the read, the store and the pop.
+  MemberLoadStore, ElementLoadStore,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the

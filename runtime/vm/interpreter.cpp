@@ -77,7 +77,7 @@ enum Handler : uint8_t {
   hFLocalReturn, hFLocalConstOp, hFLocalConstCall, hFOuterValue, hFAddReturn,
   // Stores of one value and compound integer stores (fuse.h).
   hFLocalValueStore, hFMemberValueStore, hFElementValueStore, hFCompoundStore, hFMemberCompoundStore,
-  hFElementCompoundStore, hCount
+  hFElementCompoundStore, hFCompareJump, hFMemberLoadStore, hFElementLoadStore, hCount
 };
 
 struct KindTable {
@@ -192,6 +192,9 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::CompoundStore: return hFCompoundStore;
     case Fused::MemberCompoundStore: return hFMemberCompoundStore;
     case Fused::ElementCompoundStore: return hFElementCompoundStore;
+    case Fused::CompareJump: return hFCompareJump;
+    case Fused::MemberLoadStore: return hFMemberLoadStore;
+    case Fused::ElementLoadStore: return hFElementLoadStore;
   }
   const uint8_t h = kKinds.at[k];
   if (!recordFusion()) {
@@ -287,21 +290,6 @@ bad:
 #undef MICRO_LABELS
 }
 
-// The value one record of a value store pushes (fuse.h's LocalValueStore
-// and its kin): false for a local holding a text, whose store goes the
-// general way.
-[[gnu::always_inline]] inline bool plainValueOf(const CodeNode* r, const Value* cells, Value* out) {
-  switch (r->kind) {
-    case PushBool: *out = Value::makeBool(r->operand.i != 0); return true;
-    case PushNull: *out = Value::makeNull(); return true;
-    case PushUndefined: *out = Value(); return true;
-    case PushNaN: *out = Value::makeNaN(); return true;
-    case PushDouble: *out = Value::makeFloat(r->operand.d); return true;
-    case LoadVariable: *out = cells[r->slot]; return out->tag != kString;
-    default: *out = Value::makeInt(r->operand.i); return true;
-  }
-}
-
 // A variable of an enclosing scope's cell where loadVariable's inline path
 // finds it, else an undefined value (loadVariable then reports whatever is
 // amiss).
@@ -317,6 +305,26 @@ const Value kNoOuterCell;
   return &kNoOuterCell;
 }
 
+// The value one record of a value store pushes (fuse.h's LocalValueStore
+// and its kin): false for a variable holding a text, whose store goes the
+// general way, and for an outer variable outerCellOf does not find.
+[[gnu::always_inline]] inline bool plainValueOf(const KVContext* ctx, const CodeNode* r, const Value* cells,
+                                                Value* out) {
+  switch (r->kind) {
+    case PushBool: *out = Value::makeBool(r->operand.i != 0); return true;
+    case PushNull: *out = Value::makeNull(); return true;
+    case PushUndefined: *out = Value(); return true;
+    case PushNaN: *out = Value::makeNaN(); return true;
+    case PushDouble: *out = Value::makeFloat(r->operand.d); return true;
+    case LoadVariable: {
+      const Value* c = r->slot != kNoSlot ? cells + r->slot : outerCellOf(ctx, r->second.var);
+      *out = *c;
+      return c != &kNoOuterCell && out->tag != kString;
+    }
+    default: *out = Value::makeInt(r->operand.i); return true;
+  }
+}
+
 // a OP= b for the compound stores the inline step serves (+ - * & | ^).
 [[gnu::always_inline]] inline int32_t compoundIntOp(int32_t op, int32_t a, int32_t b) {
   const uint32_t x = static_cast<uint32_t>(a), y = static_cast<uint32_t>(b);
@@ -327,6 +335,17 @@ const Value kNoOuterCell;
     case 6: return a & b;
     case 7: return a | b;
     default: return a ^ b;
+  }
+}
+
+// The answer of the comparison record `cmp` (< <= > >= == !=) on two integers.
+[[gnu::always_inline]] inline bool intCompare(const CodeNode* cmp, int32_t a, int32_t b) {
+  const bool orEqual = cmp->operand.i != 0;
+  switch (cmp->kind) {
+    case Less: return orEqual ? a <= b : a < b;
+    case Greater: return orEqual ? a >= b : a > b;
+    case Equal: return a == b;
+    default: return a != b;
   }
 }
 
@@ -363,6 +382,8 @@ struct LoopState {
   const Value* const a = cells + test[0]->slot;
   const CodeNode* const rhs = test[1];
   const bool rhsLocal = rhs->kind == LoadVariable;
+  // Rounds take an ordering test against a constant or a frame local.
+  if ((test[2]->kind != Less && test[2]->kind != Greater) || (rhsLocal && rhs->slot == kNoSlot)) return at;
   CodeNode* const br = test[3];
   // Where the test goes on a true and on a false answer (BRANCH_ON).
   int32_t onYes = testAt + 4, onNo = testAt + 4;
@@ -454,7 +475,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&getMemberOut, &&getIndexedOut, &&assignOut, &&compoundAssignOut, &&stepOut, &&sortStep, &&fCountCall,
       &&fLocalReturn, &&fLocalConstOp, &&fLocalConstCall, &&fOuterValue, &&fAddReturn,
       &&fLocalValueStore, &&fMemberValueStore, &&fElementValueStore, &&fCompoundStore, &&fMemberCompoundStore,
-      &&fElementCompoundStore};
+      &&fElementCompoundStore, &&fCompareJump, &&fMemberLoadStore, &&fElementLoadStore};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
 
   // The records of the running frame. Calls of script functions run in
@@ -1282,16 +1303,56 @@ fCompareBranch: {
   const CodeNode* const br = code[pc + 3];
   int32_t b = rhs->operand.i;
   if (rhs->kind == LoadVariable) {
-    const Value* c = LOCAL_CELL(rhs);
-    if (!c || c->tag != kInt) goto loadVariable;
+    const Value* c = BASE_CELL(rhs);
+    if (c->tag != kInt) goto loadVariable;
     b = c->i;
   }
-  const bool orEqual = cmp->operand.i != 0;
-  const bool yes = cmp->kind == Less ? (orEqual ? a->i <= b : a->i < b) : (orEqual ? a->i >= b : a->i > b);
+  const bool yes = intCompare(cmp, a->i, b);
   BRANCH_ON(yes, br, 4);
   FUSED_DONE(4, br);
   NEXT;
 }
+fCompareJump: {
+  // Two integers compared, then the branch on the answer; any other pair
+  // goes to the comparison's own handler.
+  if (!FUSED_FITS(2) || top < 2 || ops[top - 2].tag != kInt || TOP.tag != kInt) {
+    switch (node->kind) {
+      case Less: goto less;
+      case Greater: goto greater;
+      case Equal: goto equal;
+      default: goto notEqual;
+    }
+  }
+  const bool yes = intCompare(node, ops[top - 2].i, TOP.i);
+  top -= 2;
+  const CodeNode* const br = code[pc + 1];
+  BRANCH_ON(yes, br, 2);
+  FUSED_DONE(2, br);
+  NEXT;
+}
+// `local = object.name;` and `local = object[local];`: the value read as
+// the member steps read it, stored as the store's inline path stores it
+// (no text); `len` records, the read's at pc + 2.
+#define FUSED_LOAD_STORE(read, len)                                                            \
+  {                                                                                            \
+    const Value* const c = BASE_CELL(code[pc + 1]);                                            \
+    const Value* v_;                                                                           \
+    if (!FUSED_FITS(len) || c->tag != kObject || !c->obj || top + 2 > KVContext::kOperands ||   \
+        ctx->refDepth >= KVContext::kRefs || !(v_ = (read)) || v_->tag == kString)              \
+      goto loadVariable;                                                                       \
+    *LOCAL_CELL(node) = *v_;                                                                   \
+    pc += (len);                                                                               \
+    FUSED_DONE(len, code[pc - 1]);                                                             \
+    NEXT;                                                                                      \
+  }
+fMemberLoadStore:
+  FUSED_LOAD_STORE(inlineMemberValue(c->obj, code[pc + 2]), 5)
+fElementLoadStore: {
+  const Value* const k = LOCAL_CELL(code[pc + 2]);
+  if (k->tag != kInt || k->i < 0) goto loadVariable;
+  FUSED_LOAD_STORE(inlineElementValue(c->obj, k->i), 6)
+}
+#undef FUSED_LOAD_STORE
 fStepLocal: {
   // local++ / local-- whose old value is popped straight away.
   Value* c = LOCAL_CELL(node);
@@ -1605,7 +1666,7 @@ fElementExprStore: {
     Value v_;                                                                                    \
     Value* cell_;                                                                                \
     if (!FUSED_FITS(len) || top + 3 > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs || \
-        !plainValueOf(code[pc + (valueAt)], frameCells, &v_) || !(cell_ = (cellOf)))              \
+        !plainValueOf(ctx, code[pc + (valueAt)], frameCells, &v_) || !(cell_ = (cellOf)))         \
       goto loadVariable;                                                                         \
     *cell_ = v_;                                                                                 \
     pc += (len);                                                                                 \

@@ -57,7 +57,8 @@ class ProgramWriter {
         "function *gen(n, m) { var k; for (k = 0; k < n; k++) { if (k == 3 && m < 0) throw {v: m}; yield k * m; } "
         "return -1; }\n"
         "function acc(n, w) { var t = 0, k; for (k = 0; k < n; k += 2) { t += k * w; t ^= k; t -= w; } return t; }\n"
-        "function bump(k, w) { arr[k] += w << 1; o.x -= w >> 2; q.y = w; if (k == 2) arr[k] = c; "
+        "function bump(k, w) { var z = arr[k], y = o.x; arr[k] += w << 1; o.x -= w >> 2; q.y = w; "
+        "if (k == 2) arr[k] = c; if (w < a || y != e) s = s ^ 1; z = o.y; y = arr[k]; "
         "return arr[k] == undefined ? 0 : 1; }\n"
         "function thrower(v) { if (v > 100 || v < -100) throw {v: v}; if (v == 7) throw 7; return v; }\n"
         "function worker(n) { var k; for (k = 0; k < n; k++) { e = (e * 3 + k) % 1000; o.y = o.y + 1; wait; } done++; }\n";
@@ -128,7 +129,7 @@ class ProgramWriter {
     static const char* const kValues[] = {"true", "false", "null", "undefined", "0.5", "-2147483647", "c", "o",
                                           "a", "s", "q"};
     static const char* const kValueTargets[] = {"c", "d", "o.x", "p.x", "arr[m]", "arr[m]", "q.y"};
-    switch (dice_.below(depth > 0 ? 23 : 12)) {
+    switch (dice_.below(depth > 0 ? 24 : 12)) {
       case 0: case 1: return std::string(dice_.pick(kTargets)) + " = " + expr(3) + ";";
       case 2: case 3: return std::string(dice_.pick(kTargets)) + " " + dice_.pick(kCompound) + " " + expr(2) + ";";
       case 4: {
@@ -156,6 +157,7 @@ class ProgramWriter {
       // unless it is a function.
       case 18: return "t = " + std::string(dice_.chance(50) ? "c" : "d") + "(i); if (t != undefined) s++;";
       case 19: return "m = " + std::string(dice_.pick(kKeys)) + "; arr[m] " + dice_.pick(kCompound) + " " + expr(2) + ";";
+      case 22: return "c = arr[m]; d = q.y; if (c == d) s++;";
       case 20: return std::string(dice_.pick(kValueTargets)) + " = " + dice_.pick(kValues) + ";";
       case 21: return "s = (s + acc(i % 9, " + expr(1) + ") + bump(m, " + expr(1) + ")) | 0;";
       default: return "a = a + " + expr(2) + "; b = b * " + number() + ";";
