@@ -33,8 +33,11 @@ Fused compareBranch(const CodeVector& code, uint32_t pc) {
   const CodeNode* rhs = code[pc + 1];
   const int32_t cmp = code[pc + 2]->kind;
   const CodeNode* branch = code[pc + 3];
-  if (rhs->kind != PushInt && rhs->kind != PushInt138 && !isLocalValue(rhs) && !isOuterValue(rhs)) return Fused::None;
-  if (cmp != Less && cmp != Greater && cmp != Equal && cmp != NotEqual) return Fused::None;
+  const bool equality = cmp == Equal || cmp == NotEqual;
+  if (!equality && cmp != Less && cmp != Greater) return Fused::None;
+  const bool word = rhs->kind == PushNull || rhs->kind == PushUndefined || rhs->kind == PushBool;
+  if (rhs->kind != PushInt && rhs->kind != PushInt138 && !isLocalValue(rhs) && !isOuterValue(rhs) && !(equality && word))
+    return Fused::None;
   if (!isBranch(branch)) return Fused::None;
   return Fused::CompareBranch;
 }
@@ -328,6 +331,8 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
       return next->kind == Return ? Fused::AddReturn : Fused::None;
     case Less: case Greater: case Equal: case NotEqual:
       return isBranch(next) ? Fused::CompareJump : Fused::None;
+    case Not:
+      return isBranch(next) || next->kind == AndThen || next->kind == OrElse ? Fused::NotBranch : Fused::None;
     case Assign: case AssignThroughReference:
       return isPop(next->kind) ? Fused::AssignPop : Fused::None;
     case PushFrameObject:

@@ -13,7 +13,8 @@ namespace kv {
 enum class Fused : uint8_t {
   None,
   // local (< <= > >= == !=) (constant | local | outer variable), then Branch,
-  // JumpIfFalse or JumpIf.
+  // JumpIfFalse or JumpIf; == and != also against null, undefined and
+  // booleans.
   CompareBranch,
   // local++ or local-- as a statement: the value-and-reference load, the
   // in-place step and the pop (or pop-and-jump) of the old value.
@@ -88,6 +89,8 @@ enum class Fused : uint8_t {
   // `local = object.name;` and `local = object[local];`, the object a frame
   // local or an outer variable: the reference, the read, the store and the pop.
   MemberLoadStore, ElementLoadStore,
+  // A negation, then a branch on it or && or || after it.
+  NotBranch,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the

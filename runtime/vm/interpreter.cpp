@@ -77,7 +77,7 @@ enum Handler : uint8_t {
   hFLocalReturn, hFLocalConstOp, hFLocalConstCall, hFOuterValue, hFAddReturn,
   // Stores of one value and compound integer stores (fuse.h).
   hFLocalValueStore, hFMemberValueStore, hFElementValueStore, hFCompoundStore, hFMemberCompoundStore,
-  hFElementCompoundStore, hFCompareJump, hFMemberLoadStore, hFElementLoadStore, hCount
+  hFElementCompoundStore, hFCompareJump, hFMemberLoadStore, hFElementLoadStore, hFNotBranch, hCount
 };
 
 struct KindTable {
@@ -195,6 +195,7 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::CompareJump: return hFCompareJump;
     case Fused::MemberLoadStore: return hFMemberLoadStore;
     case Fused::ElementLoadStore: return hFElementLoadStore;
+    case Fused::NotBranch: return hFNotBranch;
   }
   const uint8_t h = kKinds.at[k];
   if (!recordFusion()) {
@@ -349,6 +350,30 @@ const Value kNoOuterCell;
   }
 }
 
+// == and != (the record kind `kind`) answered as valueEquals and
+// valueNotEquals answer them for the pairs valuesEqualInline settles itself;
+// false for those it does not and for the other comparisons.
+[[gnu::always_inline]] inline bool quickEquality(int32_t kind, const Value& a, const Value& b, bool* yes) {
+  if (kind != Equal && kind != NotEqual) return false;
+  bool same;
+  if ((a.tag | b.tag) & kNaN) {
+    *yes = false;
+    return true;
+  }
+  if (a.tag == b.tag) {
+    if (a.tag & (kInt | kBool | kUndefined | kNull)) same = a.i == b.i;
+    else if (a.tag == kFloat) same = a.bits == b.bits;
+    else if (a.tag == kObject && a.obj == b.obj) same = true;
+    else return false;
+  } else if ((a.tag | b.tag) & ~(kString | kObject)) {
+    same = false;
+  } else {
+    return false;
+  }
+  *yes = kind == Equal ? same : !same;
+  return true;
+}
+
 // The code loop's place: the next record, the step counter and the last
 // record run. Passed and answered by value, so that the loop's own copies
 // never need an address and stay in registers.
@@ -382,8 +407,10 @@ struct LoopState {
   const Value* const a = cells + test[0]->slot;
   const CodeNode* const rhs = test[1];
   const bool rhsLocal = rhs->kind == LoadVariable;
-  // Rounds take an ordering test against a constant or a frame local.
-  if ((test[2]->kind != Less && test[2]->kind != Greater) || (rhsLocal && rhs->slot == kNoSlot)) return at;
+  // Rounds take an ordering test against an integer constant or a frame local.
+  if ((test[2]->kind != Less && test[2]->kind != Greater) || (rhsLocal && rhs->slot == kNoSlot) ||
+      (!rhsLocal && rhs->kind != PushInt && rhs->kind != PushInt138))
+    return at;
   CodeNode* const br = test[3];
   // Where the test goes on a true and on a false answer (BRANCH_ON).
   int32_t onYes = testAt + 4, onNo = testAt + 4;
@@ -475,7 +502,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&getMemberOut, &&getIndexedOut, &&assignOut, &&compoundAssignOut, &&stepOut, &&sortStep, &&fCountCall,
       &&fLocalReturn, &&fLocalConstOp, &&fLocalConstCall, &&fOuterValue, &&fAddReturn,
       &&fLocalValueStore, &&fMemberValueStore, &&fElementValueStore, &&fCompoundStore, &&fMemberCompoundStore,
-      &&fElementCompoundStore, &&fCompareJump, &&fMemberLoadStore, &&fElementLoadStore};
+      &&fElementCompoundStore, &&fCompareJump, &&fMemberLoadStore, &&fElementLoadStore, &&fNotBranch};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
 
   // The records of the running frame. Calls of script functions run in
@@ -1295,27 +1322,40 @@ generatorReturn:
   return;
 
 fCompareBranch: {
-  // local < <= > >= (constant | local), then the branch on the answer.
+  // local (< <= > >= == !=) (constant | local | outer variable), then the
+  // branch on the answer: integers, and the pairs quickEquality settles.
   const Value* a = LOCAL_CELL(node);
-  if (!FUSED_FITS(4) || !a || a->tag != kInt || top + 2 > KVContext::kOperands) goto loadVariable;
+  if (!FUSED_FITS(4) || top + 2 > KVContext::kOperands) goto loadVariable;
   const CodeNode* const rhs = code[pc + 1];
   const CodeNode* const cmp = code[pc + 2];
   const CodeNode* const br = code[pc + 3];
-  int32_t b = rhs->operand.i;
+  Value k;
+  const Value* b = &k;
   if (rhs->kind == LoadVariable) {
-    const Value* c = BASE_CELL(rhs);
-    if (c->tag != kInt) goto loadVariable;
-    b = c->i;
+    b = BASE_CELL(rhs);
+    if (b == &kNoOuterCell) goto loadVariable;
+  } else {
+    plainValueOf(ctx, rhs, frameCells, &k);
   }
-  const bool yes = intCompare(cmp, a->i, b);
+  bool yes;
+  if (a->tag == kInt && b->tag == kInt) [[likely]] {
+    yes = intCompare(cmp, a->i, b->i);
+  } else if (!quickEquality(cmp->kind, *a, *b, &yes)) {
+    goto loadVariable;
+  }
   BRANCH_ON(yes, br, 4);
   FUSED_DONE(4, br);
   NEXT;
 }
 fCompareJump: {
-  // Two integers compared, then the branch on the answer; any other pair
-  // goes to the comparison's own handler.
-  if (!FUSED_FITS(2) || top < 2 || ops[top - 2].tag != kInt || TOP.tag != kInt) {
+  // Two integers compared, or a pair quickEquality settles, then the branch
+  // on the answer; any other pair goes to the comparison's own handler.
+  bool yes;
+  if (!FUSED_FITS(2) || top < 2) goto compareAlone;
+  if (ops[top - 2].tag == kInt && TOP.tag == kInt) [[likely]] {
+    yes = intCompare(node, ops[top - 2].i, TOP.i);
+  } else if (!quickEquality(node->kind, ops[top - 2], TOP, &yes)) {
+  compareAlone:
     switch (node->kind) {
       case Less: goto less;
       case Greater: goto greater;
@@ -1323,7 +1363,6 @@ fCompareJump: {
       default: goto notEqual;
     }
   }
-  const bool yes = intCompare(node, ops[top - 2].i, TOP.i);
   top -= 2;
   const CodeNode* const br = code[pc + 1];
   BRANCH_ON(yes, br, 2);
@@ -1345,6 +1384,28 @@ fCompareJump: {
     FUSED_DONE(len, code[pc - 1]);                                                             \
     NEXT;                                                                                      \
   }
+fNotBranch: {
+  // The negation of the top operand, then the branch on it, or && or ||
+  // on it (which pop it and go on, or leave their answer and jump).
+  if (!FUSED_FITS(2) || top < 1) goto opNot;
+  const bool t = !valueIsTrue(TOP);
+  const CodeNode* const br = code[pc + 1];
+  if (br->kind == AndThen || br->kind == OrElse) {
+    const bool goOn = br->kind == AndThen;
+    if (t == goOn) {
+      --top;
+      pc += 2;
+    } else {
+      SET_TOP(Value::makeBool(!goOn));
+      pc = br->operand.i;
+    }
+  } else {
+    --top;
+    BRANCH_ON(t, br, 2);
+  }
+  FUSED_DONE(2, br);
+  NEXT;
+}
 fMemberLoadStore:
   FUSED_LOAD_STORE(inlineMemberValue(c->obj, code[pc + 2]), 5)
 fElementLoadStore: {
