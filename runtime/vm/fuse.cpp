@@ -264,7 +264,14 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
   if (isJump(code[pc]->kind)) {
     const int32_t to = code[pc]->operand.i;
     *len = 3;
-    return to >= 0 && stepLocal(code, static_cast<uint32_t>(to), true) ? Fused::JumpStep : Fused::None;
+    if (to < 0) return Fused::None;
+    if (stepLocal(code, static_cast<uint32_t>(to), true)) return Fused::JumpStep;
+    const CodeNode* step = static_cast<uint32_t>(to) < code.size() ? code[to] : nullptr;
+    if (!step || step->kind != LoadVariable || step->flags != (kPushValue | kPushReference) || !step->second.var ||
+        step->second.var->depth != 0)
+      return Fused::None;
+    *len = refCompoundStore(code, static_cast<uint32_t>(to), 1);
+    return *len && code[to + *len - 1]->kind == PopAndJump ? Fused::JumpCompound : Fused::None;
   }
   if (pc + 1 >= code.size()) return Fused::None;
   const CodeNode* n = code[pc];

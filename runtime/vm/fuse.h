@@ -91,6 +91,9 @@ enum class Fused : uint8_t {
   MemberLoadStore, ElementLoadStore,
   // A negation, then a branch on it or && or || after it.
   NotBranch,
+  // A Jump to a CompoundStore ending in PopAndJump (a loop's step such as
+  // `j += i`): the jump and the step's records.
+  JumpCompound,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the

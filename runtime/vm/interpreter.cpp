@@ -77,7 +77,7 @@ enum Handler : uint8_t {
   hFLocalReturn, hFLocalConstOp, hFLocalConstCall, hFOuterValue, hFAddReturn,
   // Stores of one value and compound integer stores (fuse.h).
   hFLocalValueStore, hFMemberValueStore, hFElementValueStore, hFCompoundStore, hFMemberCompoundStore,
-  hFElementCompoundStore, hFCompareJump, hFMemberLoadStore, hFElementLoadStore, hFNotBranch, hCount
+  hFElementCompoundStore, hFCompareJump, hFMemberLoadStore, hFElementLoadStore, hFNotBranch, hFJumpCompound, hCount
 };
 
 struct KindTable {
@@ -137,7 +137,7 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
   if (k > static_cast<uint32_t>(kLastKind - kFirstKind)) return hUnknown;
   uint32_t len = 1;
   const Fused f = fusedAt(code, pc, &len);
-  const bool jumpStep = f == Fused::JumpStep;
+  const bool jumpStep = f == Fused::JumpStep || f == Fused::JumpCompound;
   const uint32_t from = jumpStep ? static_cast<uint32_t>(node->operand.i) : pc;
   if (!noteSlots(code, pc, 1, args, cells) || !noteSlots(code, from, len, args, cells)) return kKinds.at[k];
   node->run = static_cast<uint8_t>(len);
@@ -150,6 +150,7 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
   if (f == Fused::MemberExprStore) noteExprMicro(code, pc + 2, len - 4);
   if (f == Fused::ElementExprStore) noteExprMicro(code, pc + 3, len - 5);
   if (f == Fused::CompoundStore) noteExprMicro(code, pc + 1, len - 3);
+  if (f == Fused::JumpCompound) noteExprMicro(code, from + 1, len - 3);
   if (f == Fused::MemberCompoundStore) noteExprMicro(code, pc + 2, len - 4);
   if (f == Fused::ElementCompoundStore) noteExprMicro(code, pc + 3, len - 5);
   switch (f) {
@@ -196,6 +197,7 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::MemberLoadStore: return hFMemberLoadStore;
     case Fused::ElementLoadStore: return hFElementLoadStore;
     case Fused::NotBranch: return hFNotBranch;
+    case Fused::JumpCompound: return hFJumpCompound;
   }
   const uint8_t h = kKinds.at[k];
   if (!recordFusion()) {
@@ -502,7 +504,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&getMemberOut, &&getIndexedOut, &&assignOut, &&compoundAssignOut, &&stepOut, &&sortStep, &&fCountCall,
       &&fLocalReturn, &&fLocalConstOp, &&fLocalConstCall, &&fOuterValue, &&fAddReturn,
       &&fLocalValueStore, &&fMemberValueStore, &&fElementValueStore, &&fCompoundStore, &&fMemberCompoundStore,
-      &&fElementCompoundStore, &&fCompareJump, &&fMemberLoadStore, &&fElementLoadStore, &&fNotBranch};
+      &&fElementCompoundStore, &&fCompareJump, &&fMemberLoadStore, &&fElementLoadStore, &&fNotBranch, &&fJumpCompound};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
 
   // The records of the running frame. Calls of script functions run in
@@ -1769,6 +1771,21 @@ fElementValueStore: {
   }
 fCompoundStore:
   FUSED_COMPOUND_STORE(LOCAL_CELL(node), LOCAL_CELL(node), 1)
+fJumpCompound: {
+  // A jump to a loop's `local OP= expression` step that ends in PopAndJump.
+  CodeNode* const* const step = code + node->operand.i;
+  const uint32_t len = node->run;
+  Value* const c = LOCAL_CELL(step[0]);
+  int32_t st[kFusedExprDepth];
+  if (!FUSED_FITS(len + 1) || c->tag != kInt || top + kFusedExprDepth + 3 > KVContext::kOperands ||
+      ctx->refDepth >= KVContext::kRefs || ctx->refDepth < ctx->frame->refDepth ||
+      evalIntExpr(step + 1, len - 3, frameCells, st) != 1)
+    goto jump;
+  c->i = compoundIntOp(step[len - 2]->operand.i, c->i, st[0]);
+  pc = step[len - 1]->operand.i;
+  FUSED_DONE(len + 1, step[len - 1]);
+  NEXT;
+}
 fMemberCompoundStore: {
   const Value* const c = BASE_CELL(node);
   const bool obj = c->tag == kObject && c->obj;
