@@ -202,11 +202,11 @@ uint8_t exprShape(const CodeVector& code, uint32_t from, uint32_t count) {
     if (m == kMicroLocal || m == kMicroConst) {
       s[n++] = {Step::kPlain, 0};
       k += 1;
-    } else if (m >= kMicroLocalOp && m < kMicroLocalOp + 16 && (m & 7) < kOpCount) {
-      s[n++] = {Step::kWithOp, m & 7};
+    } else if (m >= kMicroLocalOp && m < kMicroConstOp + 16 && (m & 15) < kOpCount) {
+      s[n++] = {Step::kWithOp, m & 15};
       k += 2;
     } else if (m >= kMicroStackOp && m < kMicroStackOp + kOpCount) {
-      s[n++] = {Step::kOnStack, m & 7};
+      s[n++] = {Step::kOnStack, m & 15};
       k += 1;
     } else {
       return 0;

@@ -12,6 +12,12 @@ bool gFusion = true;
 bool isLocalValue(const CodeNode* n) {
   return n->kind == LoadVariable && n->flags == kPushValue && n->second.var && n->second.var->depth == 0;
 }
+// A LoadVariable of an enclosing scope's variable, pushing only the value.
+bool isOuterValue(const CodeNode* n) {
+  return n->kind == LoadVariable && n->flags == kPushValue && n->second.var && n->second.var->depth > 0;
+}
+// The object of a member or element step: a frame local or an outer variable.
+bool isBaseValue(const CodeNode* n) { return isLocalValue(n) || isOuterValue(n); }
 bool isPop(int32_t kind) { return kind == Pop49 || kind == Pop123 || kind == Pop137; }
 bool isJumpIfFalse(int32_t kind) {
   return kind == JumpIfFalse53 || kind == JumpIfFalse107 || kind == JumpIfFalse109 || kind == JumpIfFalse121;
@@ -27,15 +33,19 @@ Fused compareBranch(const CodeVector& code, uint32_t pc) {
   const CodeNode* rhs = code[pc + 1];
   const int32_t cmp = code[pc + 2]->kind;
   const CodeNode* branch = code[pc + 3];
-  if (rhs->kind != PushInt && rhs->kind != PushInt138 && !isLocalValue(rhs)) return Fused::None;
-  if (cmp != Less && cmp != Greater) return Fused::None;
+  const bool equality = cmp == Equal || cmp == NotEqual;
+  if (!equality && cmp != Less && cmp != Greater) return Fused::None;
+  const bool word = rhs->kind == PushNull || rhs->kind == PushUndefined || rhs->kind == PushBool;
+  if (rhs->kind != PushInt && rhs->kind != PushInt138 && !isLocalValue(rhs) && !isOuterValue(rhs) && !(equality && word))
+    return Fused::None;
   if (!isBranch(branch)) return Fused::None;
   return Fused::CompareBranch;
 }
 
 bool isPushInt(const CodeNode* n) { return n->kind == PushInt || n->kind == PushInt138; }
 bool isIntOp(int32_t kind) {
-  return kind == Add || kind == Sub || kind == Mul || kind == Mod || kind == BitAnd || kind == BitOr || kind == BitXor;
+  return kind == Add || kind == Sub || kind == Mul || kind == Mod || kind == BitAnd || kind == BitOr || kind == BitXor ||
+         kind == ShiftLeft || kind == ShiftRight;
 }
 bool isCompare(int32_t kind) { return kind == Less || kind == Greater || kind == Equal || kind == NotEqual; }
 
@@ -106,7 +116,7 @@ bool stepLocal(const CodeVector& code, uint32_t pc, bool jumpOnly) {
 
 bool isMemberRead(const CodeNode* n, uint16_t flags) { return n->kind == GetMember && n->flags == flags; }
 bool isElementRead(const CodeVector& code, uint32_t pc, uint16_t flags) {
-  return pc + 2 < code.size() && isLocalValue(code[pc]) && isLocalValue(code[pc + 1]) &&
+  return pc + 2 < code.size() && isBaseValue(code[pc]) && isLocalValue(code[pc + 1]) &&
          code[pc + 2]->kind == GetIndexed && code[pc + 2]->flags == flags;
 }
 
@@ -152,16 +162,61 @@ uint32_t readOpStore(const CodeVector& code, uint32_t pc) {
   return read != 0 && storeAndPop(code, pc + 2 + read) ? read + 4 : 0;
 }
 
+// One record that pushes a value the value stores take: a constant other
+// than a text, or a frame local.
+bool isPlainValue(const CodeNode* n) {
+  switch (n->kind) {
+    case PushInt: case PushInt138: case PushDouble: case PushBool: case PushNull: case PushNaN: case PushUndefined:
+      return true;
+    default:
+      return isBaseValue(n);
+  }
+}
+
+// The value, store and pop after a reference of `ref` records at pc: the
+// records of the whole statement, or 0.
+uint32_t refValueStore(const CodeVector& code, uint32_t pc, uint32_t ref) {
+  const uint32_t at = pc + ref;
+  return at < code.size() && isPlainValue(code[at]) && storeAndPop(code, at + 1) ? ref + 3 : 0;
+}
+
+// A compound store the inline integer step serves: + - * & | ^.
+bool isIntCompound(const CodeNode* n) {
+  const int32_t op = n->operand.i;
+  return n->kind == CompoundAssign && op >= 1 && op <= 8 && op != 4 && op != 5;
+}
+
+// The integer expression, compound store and pop (or pop-and-jump) after
+// `ref` records at pc that push a target's value and reference: the records
+// of the whole statement, or 0.
+uint32_t refCompoundStore(const CodeVector& code, uint32_t pc, uint32_t ref) {
+  int32_t depth = 0;
+  const uint32_t e = exprRun(code, pc + ref, &depth);
+  const uint32_t at = pc + ref + e;
+  if (e < 1 || depth != 1 || at + 1 >= code.size() || !isIntCompound(code[at])) return 0;
+  const int32_t after = code[at + 1]->kind;
+  return isPop(after) || after == PopAndJump ? ref + e + 2 : 0;
+}
+
 // A member step at a frame local's push (fuse.h), its records in *len.
 Fused memberRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
   if (pc + 1 >= code.size()) return Fused::None;
   const CodeNode* next = code[pc + 1];
+  if (isMemberRead(next, kPushValue | kPushReference)) {
+    *len = refCompoundStore(code, pc, 2);
+    return *len ? Fused::MemberCompoundStore : Fused::None;
+  }
+  if (isElementRead(code, pc, kPushValue | kPushReference)) {
+    *len = refCompoundStore(code, pc, 3);
+    return *len ? Fused::ElementCompoundStore : Fused::None;
+  }
   if (isMemberRead(next, kPushValue)) {
     if ((*len = readOp(code, pc, 2)) != 0) return Fused::LocalMemberOp;
     *len = 2;
     return Fused::LocalMember;
   }
   if (isMemberRead(next, kPushReference)) {
+    if ((*len = refValueStore(code, pc, 2)) != 0) return Fused::MemberValueStore;
     if ((*len = refExprStore(code, pc, 2)) != 0) return Fused::MemberExprStore;
     *len = 2;
     return Fused::LocalMemberRef;
@@ -172,6 +227,7 @@ Fused memberRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
     return Fused::LocalElement;
   }
   if (isElementRead(code, pc, kPushReference)) {
+    if ((*len = refValueStore(code, pc, 3)) != 0) return Fused::ElementValueStore;
     if ((*len = refExprStore(code, pc, 3)) != 0) return Fused::ElementExprStore;
     *len = 3;
     return Fused::LocalElementRef;
@@ -208,7 +264,14 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
   if (isJump(code[pc]->kind)) {
     const int32_t to = code[pc]->operand.i;
     *len = 3;
-    return to >= 0 && stepLocal(code, static_cast<uint32_t>(to), true) ? Fused::JumpStep : Fused::None;
+    if (to < 0) return Fused::None;
+    if (stepLocal(code, static_cast<uint32_t>(to), true)) return Fused::JumpStep;
+    const CodeNode* step = static_cast<uint32_t>(to) < code.size() ? code[to] : nullptr;
+    if (!step || step->kind != LoadVariable || step->flags != (kPushValue | kPushReference) || !step->second.var ||
+        step->second.var->depth != 0)
+      return Fused::None;
+    *len = refCompoundStore(code, static_cast<uint32_t>(to), 1);
+    return *len && code[to + *len - 1]->kind == PopAndJump ? Fused::JumpCompound : Fused::None;
   }
   if (pc + 1 >= code.size()) return Fused::None;
   const CodeNode* n = code[pc];
@@ -237,12 +300,28 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
         if (isLocalValue(next) && !isElementRead(code, pc + 1, kPushValue)) return Fused::LoadTwo;
         return withTop(next->kind, Fused::LocalAdd, Fused::LocalSub, Fused::LocalMul, Fused::None);
       }
-      if (n->flags == kPushValue && n->second.var && n->second.var->depth > 0) {
+      if (isOuterValue(n)) {
+        if (Fused f = memberRun(code, pc, len); f != Fused::None) return f;
         *len = 1;
         return Fused::OuterValue;
       }
       if ((*len = exprStore(code, pc)) != 0) return Fused::ExprStore;
       if ((*len = readOpStore(code, pc)) != 0) return Fused::ReadOpStore;
+      if (n->second.var && n->second.var->depth == 0) {
+        if (n->flags == kPushReference && (*len = refValueStore(code, pc, 1)) != 0) return Fused::LocalValueStore;
+        if (n->flags == kPushReference && pc + 2 < code.size() && isBaseValue(code[pc + 1])) {
+          if (isMemberRead(code[pc + 2], kPushValue) && storeAndPop(code, pc + 3)) {
+            *len = 5;
+            return Fused::MemberLoadStore;
+          }
+          if (isElementRead(code, pc + 1, kPushValue) && storeAndPop(code, pc + 4)) {
+            *len = 6;
+            return Fused::ElementLoadStore;
+          }
+        }
+        if (n->flags == (kPushValue | kPushReference) && (*len = refCompoundStore(code, pc, 1)) != 0)
+          return Fused::CompoundStore;
+      }
       *len = 3;
       return stepLocal(code, pc, false) ? Fused::StepLocal : Fused::None;
     }
@@ -257,6 +336,10 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
     }
     case Add:
       return next->kind == Return ? Fused::AddReturn : Fused::None;
+    case Less: case Greater: case Equal: case NotEqual:
+      return isBranch(next) ? Fused::CompareJump : Fused::None;
+    case Not:
+      return isBranch(next) || next->kind == AndThen || next->kind == OrElse ? Fused::NotBranch : Fused::None;
     case Assign: case AssignThroughReference:
       return isPop(next->kind) ? Fused::AssignPop : Fused::None;
     case PushFrameObject:
@@ -273,18 +356,18 @@ void setRecordFusion(bool on) { gFusion = on; }
 bool recordFusion() { return gFusion; }
 
 void noteExprMicro(const CodeVector& code, uint32_t from, uint32_t count) {
-  static constexpr int32_t kOps[] = {Add, Sub, Mul, Mod, BitAnd, BitOr, BitXor};
+  static constexpr int32_t kOps[kMicroOps] = {Add, Sub, Mul, Mod, BitAnd, BitOr, BitXor, ShiftLeft, ShiftRight};
   auto opOf = [](int32_t kind) {
-    for (uint8_t o = 0; o < 7; ++o)
+    for (uint8_t o = 0; o < kMicroOps; ++o)
       if (kOps[o] == kind) return o;
-    return uint8_t{7};
+    return kMicroOps;
   };
   for (uint32_t k = from; k < from + count && k < code.size(); ++k) {
     CodeNode* n = code[k];
-    const uint8_t next = k + 1 < code.size() ? opOf(code[k + 1]->kind) : 7;
-    if (isLocalValue(n)) n->micro = next < 7 ? kMicroLocalOp + next : kMicroLocal;
-    else if (isPushInt(n)) n->micro = next < 7 ? kMicroConstOp + next : kMicroConst;
-    else if (uint8_t o = opOf(n->kind); o < 7) n->micro = kMicroStackOp + o;
+    const uint8_t next = k + 1 < code.size() ? opOf(code[k + 1]->kind) : kMicroOps;
+    if (isLocalValue(n)) n->micro = next < kMicroOps ? kMicroLocalOp + next : kMicroLocal;
+    else if (isPushInt(n)) n->micro = next < kMicroOps ? kMicroConstOp + next : kMicroConst;
+    else if (uint8_t o = opOf(n->kind); o < kMicroOps) n->micro = kMicroStackOp + o;
   }
 }
 

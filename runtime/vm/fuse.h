@@ -12,7 +12,9 @@ namespace kv {
 
 enum class Fused : uint8_t {
   None,
-  // local (< <= > >=) (constant | local), then Branch, JumpIfFalse or JumpIf.
+  // local (< <= > >= == !=) (constant | local | outer variable), then Branch,
+  // JumpIfFalse or JumpIf; == and != also against null, undefined and
+  // booleans.
   CompareBranch,
   // local++ or local-- as a statement: the value-and-reference load, the
   // in-place step and the pop (or pop-and-jump) of the old value.
@@ -35,7 +37,8 @@ enum class Fused : uint8_t {
   // A Jump to a `local++` / `local--` statement ending in PopAndJump (a
   // loop's step): the jump and the three records of the step.
   JumpStep,
-  // Member steps beginning with a frame local (memberRun):
+  // Member steps beginning with a frame local or a variable of an enclosing
+  // scope (memberRun):
   // local.name read, and its reference pushed (the left side of a store).
   LocalMember, LocalMemberRef,
   // local[local] read, and its reference pushed.
@@ -71,6 +74,26 @@ enum class Fused : uint8_t {
   OuterValue,
   // The two top operands added and the sum returned (`return a + b;`).
   AddReturn,
+  // `local = v;`, `local.name = v;` and `local[local] = v;` where v is one
+  // pushed value: a constant other than a text or a frame local (the
+  // reference, the push, the store and the pop).
+  LocalValueStore, MemberValueStore, ElementValueStore,
+  // `local OP= <integer expression>;`, `local.name OP= ...;` and
+  // `local[local] OP= ...;` under + - * & | ^: the target's value and
+  // reference, an expression as ExprStore's, the compound store and the pop
+  // (or pop-and-jump, a loop's step) (CodeNode::run records).
+  CompoundStore, MemberCompoundStore, ElementCompoundStore,
+  // A comparison of the two top operands (< <= > >= == !=), then Branch,
+  // JumpIfFalse or JumpIf.
+  CompareJump,
+  // `local = object.name;` and `local = object[local];`, the object a frame
+  // local or an outer variable: the reference, the read, the store and the pop.
+  MemberLoadStore, ElementLoadStore,
+  // A negation, then a branch on it or && or || after it.
+  NotBranch,
+  // A Jump to a CompoundStore ending in PopAndJump (a loop's step such as
+  // `j += i`): the jump and the step's records.
+  JumpCompound,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the
@@ -82,14 +105,15 @@ Fused fusedAt(const CodeVector& code, uint32_t pc, uint32_t* length = nullptr);
 // How the records of an ExprStore or ExprBranch expression are evaluated
 // (CodeNode::micro): a local or constant pushed alone, or with the integer
 // operation of the next record (which the step then skips), or an operation
-// on the two top values. The operations: + - * % & | ^ in that order.
+// on the two top values. The operations: + - * % & | ^ << >> in that order.
 enum ExprMicro : uint8_t {
   kMicroLocal = 1,
   kMicroConst = 2,
-  kMicroStackOp = 8,
-  kMicroLocalOp = 16,
-  kMicroConstOp = 24,
+  kMicroStackOp = 16,
+  kMicroLocalOp = 32,
+  kMicroConstOp = 48,
 };
+constexpr uint8_t kMicroOps = 9;
 // Notes CodeNode::micro on the `count` expression records from `from`.
 void noteExprMicro(const CodeVector& code, uint32_t from, uint32_t count);
 

@@ -74,7 +74,10 @@ enum Handler : uint8_t {
   // A call's argument count pushed and the call entered in one step.
   hFCountCall,
   // Returns and call arguments as one step (fuse.h).
-  hFLocalReturn, hFLocalConstOp, hFLocalConstCall, hFOuterValue, hFAddReturn, hCount
+  hFLocalReturn, hFLocalConstOp, hFLocalConstCall, hFOuterValue, hFAddReturn,
+  // Stores of one value and compound integer stores (fuse.h).
+  hFLocalValueStore, hFMemberValueStore, hFElementValueStore, hFCompoundStore, hFMemberCompoundStore,
+  hFElementCompoundStore, hFCompareJump, hFMemberLoadStore, hFElementLoadStore, hFNotBranch, hFJumpCompound, hCount
 };
 
 struct KindTable {
@@ -134,7 +137,7 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
   if (k > static_cast<uint32_t>(kLastKind - kFirstKind)) return hUnknown;
   uint32_t len = 1;
   const Fused f = fusedAt(code, pc, &len);
-  const bool jumpStep = f == Fused::JumpStep;
+  const bool jumpStep = f == Fused::JumpStep || f == Fused::JumpCompound;
   const uint32_t from = jumpStep ? static_cast<uint32_t>(node->operand.i) : pc;
   if (!noteSlots(code, pc, 1, args, cells) || !noteSlots(code, from, len, args, cells)) return kKinds.at[k];
   node->run = static_cast<uint8_t>(len);
@@ -146,6 +149,10 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
   if (f == Fused::ExprBranch) noteExprMicro(code, pc, len - 2);
   if (f == Fused::MemberExprStore) noteExprMicro(code, pc + 2, len - 4);
   if (f == Fused::ElementExprStore) noteExprMicro(code, pc + 3, len - 5);
+  if (f == Fused::CompoundStore) noteExprMicro(code, pc + 1, len - 3);
+  if (f == Fused::JumpCompound) noteExprMicro(code, from + 1, len - 3);
+  if (f == Fused::MemberCompoundStore) noteExprMicro(code, pc + 2, len - 4);
+  if (f == Fused::ElementCompoundStore) noteExprMicro(code, pc + 3, len - 5);
   switch (f) {
     case Fused::ExprStore: return hFExprStore;
     case Fused::ExprBranch: return hFExprBranch;
@@ -180,6 +187,17 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::LocalConstCall: return hFLocalConstCall;
     case Fused::OuterValue: return hFOuterValue;
     case Fused::AddReturn: return hFAddReturn;
+    case Fused::LocalValueStore: return hFLocalValueStore;
+    case Fused::MemberValueStore: return hFMemberValueStore;
+    case Fused::ElementValueStore: return hFElementValueStore;
+    case Fused::CompoundStore: return hFCompoundStore;
+    case Fused::MemberCompoundStore: return hFMemberCompoundStore;
+    case Fused::ElementCompoundStore: return hFElementCompoundStore;
+    case Fused::CompareJump: return hFCompareJump;
+    case Fused::MemberLoadStore: return hFMemberLoadStore;
+    case Fused::ElementLoadStore: return hFElementLoadStore;
+    case Fused::NotBranch: return hFNotBranch;
+    case Fused::JumpCompound: return hFJumpCompound;
   }
   const uint8_t h = kKinds.at[k];
   if (!recordFusion()) {
@@ -223,11 +241,14 @@ template <bool kMod = true>
 // code ends with its own jump to the next, which predicts far better than
 // one shared jump.
 [[gnu::noinline]] int32_t evalIntExpr(CodeNode* const* r, uint32_t count, const Value* cells, int32_t* st) {
-#define MICRO_LABELS(p) &&p##add, &&p##sub, &&p##mul, &&p##mod, &&p##and, &&p##or, &&p##xor
-  static void* const kAt[32] = {&&bad, &&local, &&konst, &&bad, &&bad, &&bad, &&bad, &&bad,
-                                MICRO_LABELS(s_), &&bad, MICRO_LABELS(l_), &&bad, MICRO_LABELS(c_), &&bad};
-  static_assert(kMicroLocal == 1 && kMicroConst == 2 && kMicroStackOp == 8 && kMicroLocalOp == 16 &&
-                kMicroConstOp == 24);
+#define MICRO_LABELS(p) \
+  &&p##add, &&p##sub, &&p##mul, &&p##mod, &&p##and, &&p##or, &&p##xor, &&p##shl, &&p##shr, &&bad, &&bad, &&bad, \
+      &&bad, &&bad, &&bad, &&bad
+  static void* const kAt[64] = {&&bad, &&local, &&konst, &&bad, &&bad, &&bad, &&bad, &&bad, &&bad, &&bad, &&bad,
+                                &&bad, &&bad, &&bad, &&bad, &&bad, MICRO_LABELS(s_), MICRO_LABELS(l_),
+                                MICRO_LABELS(c_)};
+  static_assert(kMicroLocal == 1 && kMicroConst == 2 && kMicroStackOp == 16 && kMicroLocalOp == 32 &&
+                kMicroConstOp == 48 && kMicroOps == 9);
   CodeNode* const* const end = r + count;
   int32_t d = 0;
   int32_t b;
@@ -247,7 +268,10 @@ template <bool kMod = true>
   st[d - 1] %= b; r += len; MICRO_NEXT;                   \
   p##and : fetch; st[d - 1] &= b; r += len; MICRO_NEXT;   \
   p##or : fetch; st[d - 1] |= b; r += len; MICRO_NEXT;    \
-  p##xor : fetch; st[d - 1] ^= b; r += len; MICRO_NEXT;
+  p##xor : fetch; st[d - 1] ^= b; r += len; MICRO_NEXT;   \
+  p##shl : fetch;                                         \
+  st[d - 1] = wrapInt(static_cast<uint32_t>(st[d - 1]) << (b & 31)); r += len; MICRO_NEXT; \
+  p##shr : fetch; st[d - 1] >>= (b & 31); r += len; MICRO_NEXT;
   MICRO_NEXT;
 local:
   if (cells[e->slot].tag != kInt) return -1;
@@ -267,6 +291,89 @@ bad:
 #undef MICRO_WRAP
 #undef MICRO_NEXT
 #undef MICRO_LABELS
+}
+
+// A variable of an enclosing scope's cell where loadVariable's inline path
+// finds it, else an undefined value (loadVariable then reports whatever is
+// amiss).
+const Value kNoOuterCell;
+[[gnu::always_inline]] inline const Value* outerCellOf(const KVContext* ctx, const VariableRef* var) {
+  const ScopeChain* chain = ctx->frame->scope;
+  const ActivationObject* a;
+  int32_t at;
+  if (chain && static_cast<uint32_t>(var->depth - 1) < static_cast<uint32_t>(chain->count) &&
+      (a = chain->entries[var->depth - 1], a->cells) &&
+      (at = var->index < 0 ? -1 - var->index : a->argCount + var->index) < a->cellCount) [[likely]]
+    return a->cells + at;
+  return &kNoOuterCell;
+}
+
+// The value one record of a value store pushes (fuse.h's LocalValueStore
+// and its kin): false for a variable holding a text, whose store goes the
+// general way, and for an outer variable outerCellOf does not find.
+[[gnu::always_inline]] inline bool plainValueOf(const KVContext* ctx, const CodeNode* r, const Value* cells,
+                                                Value* out) {
+  switch (r->kind) {
+    case PushBool: *out = Value::makeBool(r->operand.i != 0); return true;
+    case PushNull: *out = Value::makeNull(); return true;
+    case PushUndefined: *out = Value(); return true;
+    case PushNaN: *out = Value::makeNaN(); return true;
+    case PushDouble: *out = Value::makeFloat(r->operand.d); return true;
+    case LoadVariable: {
+      const Value* c = r->slot != kNoSlot ? cells + r->slot : outerCellOf(ctx, r->second.var);
+      *out = *c;
+      return c != &kNoOuterCell && out->tag != kString;
+    }
+    default: *out = Value::makeInt(r->operand.i); return true;
+  }
+}
+
+// a OP= b for the compound stores the inline step serves (+ - * & | ^).
+[[gnu::always_inline]] inline int32_t compoundIntOp(int32_t op, int32_t a, int32_t b) {
+  const uint32_t x = static_cast<uint32_t>(a), y = static_cast<uint32_t>(b);
+  switch (op) {
+    case 1: return wrapInt(x + y);
+    case 2: return wrapInt(x - y);
+    case 3: return wrapInt(x * y);
+    case 6: return a & b;
+    case 7: return a | b;
+    default: return a ^ b;
+  }
+}
+
+// The answer of the comparison record `cmp` (< <= > >= == !=) on two integers.
+[[gnu::always_inline]] inline bool intCompare(const CodeNode* cmp, int32_t a, int32_t b) {
+  const bool orEqual = cmp->operand.i != 0;
+  switch (cmp->kind) {
+    case Less: return orEqual ? a <= b : a < b;
+    case Greater: return orEqual ? a >= b : a > b;
+    case Equal: return a == b;
+    default: return a != b;
+  }
+}
+
+// == and != (the record kind `kind`) answered as valueEquals and
+// valueNotEquals answer them for the pairs valuesEqualInline settles itself;
+// false for those it does not and for the other comparisons.
+[[gnu::always_inline]] inline bool quickEquality(int32_t kind, const Value& a, const Value& b, bool* yes) {
+  if (kind != Equal && kind != NotEqual) return false;
+  bool same;
+  if ((a.tag | b.tag) & kNaN) {
+    *yes = false;
+    return true;
+  }
+  if (a.tag == b.tag) {
+    if (a.tag & (kInt | kBool | kUndefined | kNull)) same = a.i == b.i;
+    else if (a.tag == kFloat) same = a.bits == b.bits;
+    else if (a.tag == kObject && a.obj == b.obj) same = true;
+    else return false;
+  } else if ((a.tag | b.tag) & ~(kString | kObject)) {
+    same = false;
+  } else {
+    return false;
+  }
+  *yes = kind == Equal ? same : !same;
+  return true;
 }
 
 // The code loop's place: the next record, the step counter and the last
@@ -302,6 +409,10 @@ struct LoopState {
   const Value* const a = cells + test[0]->slot;
   const CodeNode* const rhs = test[1];
   const bool rhsLocal = rhs->kind == LoadVariable;
+  // Rounds take an ordering test against an integer constant or a frame local.
+  if ((test[2]->kind != Less && test[2]->kind != Greater) || (rhsLocal && rhs->slot == kNoSlot) ||
+      (!rhsLocal && rhs->kind != PushInt && rhs->kind != PushInt138))
+    return at;
   CodeNode* const br = test[3];
   // Where the test goes on a true and on a false answer (BRANCH_ON).
   int32_t onYes = testAt + 4, onNo = testAt + 4;
@@ -391,7 +502,10 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fElementExprStore, &&fLocalMemberOp, &&fLocalElementOp, &&fFrameMember, &&fFrameMemberRef,
       &&fReadOpStore,
       &&getMemberOut, &&getIndexedOut, &&assignOut, &&compoundAssignOut, &&stepOut, &&sortStep, &&fCountCall,
-      &&fLocalReturn, &&fLocalConstOp, &&fLocalConstCall, &&fOuterValue, &&fAddReturn};
+      &&fLocalReturn, &&fLocalConstOp, &&fLocalConstCall, &&fOuterValue, &&fAddReturn,
+      &&fLocalValueStore, &&fMemberValueStore, &&fElementValueStore, &&fCompoundStore, &&fMemberCompoundStore,
+      &&fElementCompoundStore, &&fCompareJump, &&fMemberLoadStore, &&fElementLoadStore, &&fNotBranch, &&fJumpCompound};
+  static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
 
   // The records of the running frame. Calls of script functions run in
   // this loop too (enterCallStep): entering one switches the records and
@@ -586,6 +700,11 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 // The running frame's cell a LoadVariable record of a fused run names: the
 // handler was chosen only when every such record of the run had its cell.
 #define LOCAL_CELL(record) (frameCells + (record)->slot)
+// The object of a member step: a frame local's cell, or an enclosing
+// scope's (no slot noted) as loadVariable finds it without help, else an
+// undefined value, so that the records run one by one.
+#define BASE_CELL(record) \
+  ((record)->slot != kNoSlot ? frameCells + (record)->slot : outerCellOf(ctx, (record)->second.var))
 // A pushed integer b (`operand`, or null to fall back to `plain`) combined
 // with the integer top operand a.
 #define FUSED_TOP_OP(operand, plain, expr)                                                  \
@@ -1205,24 +1324,98 @@ generatorReturn:
   return;
 
 fCompareBranch: {
-  // local < <= > >= (constant | local), then the branch on the answer.
+  // local (< <= > >= == !=) (constant | local | outer variable), then the
+  // branch on the answer: integers, and the pairs quickEquality settles.
   const Value* a = LOCAL_CELL(node);
-  if (!FUSED_FITS(4) || !a || a->tag != kInt || top + 2 > KVContext::kOperands) goto loadVariable;
+  if (!FUSED_FITS(4) || top + 2 > KVContext::kOperands) goto loadVariable;
   const CodeNode* const rhs = code[pc + 1];
   const CodeNode* const cmp = code[pc + 2];
   const CodeNode* const br = code[pc + 3];
-  int32_t b = rhs->operand.i;
+  Value k;
+  const Value* b = &k;
   if (rhs->kind == LoadVariable) {
-    const Value* c = LOCAL_CELL(rhs);
-    if (!c || c->tag != kInt) goto loadVariable;
-    b = c->i;
+    b = BASE_CELL(rhs);
+    if (b == &kNoOuterCell) goto loadVariable;
+  } else {
+    plainValueOf(ctx, rhs, frameCells, &k);
   }
-  const bool orEqual = cmp->operand.i != 0;
-  const bool yes = cmp->kind == Less ? (orEqual ? a->i <= b : a->i < b) : (orEqual ? a->i >= b : a->i > b);
+  bool yes;
+  if (a->tag == kInt && b->tag == kInt) [[likely]] {
+    yes = intCompare(cmp, a->i, b->i);
+  } else if (!quickEquality(cmp->kind, *a, *b, &yes)) {
+    goto loadVariable;
+  }
   BRANCH_ON(yes, br, 4);
   FUSED_DONE(4, br);
   NEXT;
 }
+fCompareJump: {
+  // Two integers compared, or a pair quickEquality settles, then the branch
+  // on the answer; any other pair goes to the comparison's own handler.
+  bool yes;
+  if (!FUSED_FITS(2) || top < 2) goto compareAlone;
+  if (ops[top - 2].tag == kInt && TOP.tag == kInt) [[likely]] {
+    yes = intCompare(node, ops[top - 2].i, TOP.i);
+  } else if (!quickEquality(node->kind, ops[top - 2], TOP, &yes)) {
+  compareAlone:
+    switch (node->kind) {
+      case Less: goto less;
+      case Greater: goto greater;
+      case Equal: goto equal;
+      default: goto notEqual;
+    }
+  }
+  top -= 2;
+  const CodeNode* const br = code[pc + 1];
+  BRANCH_ON(yes, br, 2);
+  FUSED_DONE(2, br);
+  NEXT;
+}
+// `local = object.name;` and `local = object[local];`: the value read as
+// the member steps read it, stored as the store's inline path stores it
+// (no text); `len` records, the read's at pc + 2.
+#define FUSED_LOAD_STORE(read, len)                                                            \
+  {                                                                                            \
+    const Value* const c = BASE_CELL(code[pc + 1]);                                            \
+    const Value* v_;                                                                           \
+    if (!FUSED_FITS(len) || c->tag != kObject || !c->obj || top + 2 > KVContext::kOperands ||   \
+        ctx->refDepth >= KVContext::kRefs || !(v_ = (read)) || v_->tag == kString)              \
+      goto loadVariable;                                                                       \
+    *LOCAL_CELL(node) = *v_;                                                                   \
+    pc += (len);                                                                               \
+    FUSED_DONE(len, code[pc - 1]);                                                             \
+    NEXT;                                                                                      \
+  }
+fNotBranch: {
+  // The negation of the top operand, then the branch on it, or && or ||
+  // on it (which pop it and go on, or leave their answer and jump).
+  if (!FUSED_FITS(2) || top < 1) goto opNot;
+  const bool t = !valueIsTrue(TOP);
+  const CodeNode* const br = code[pc + 1];
+  if (br->kind == AndThen || br->kind == OrElse) {
+    const bool goOn = br->kind == AndThen;
+    if (t == goOn) {
+      --top;
+      pc += 2;
+    } else {
+      SET_TOP(Value::makeBool(!goOn));
+      pc = br->operand.i;
+    }
+  } else {
+    --top;
+    BRANCH_ON(t, br, 2);
+  }
+  FUSED_DONE(2, br);
+  NEXT;
+}
+fMemberLoadStore:
+  FUSED_LOAD_STORE(inlineMemberValue(c->obj, code[pc + 2]), 5)
+fElementLoadStore: {
+  const Value* const k = LOCAL_CELL(code[pc + 2]);
+  if (k->tag != kInt || k->i < 0) goto loadVariable;
+  FUSED_LOAD_STORE(inlineElementValue(c->obj, k->i), 6)
+}
+#undef FUSED_LOAD_STORE
 fStepLocal: {
   // local++ / local-- whose old value is popped straight away.
   Value* c = LOCAL_CELL(node);
@@ -1414,7 +1607,7 @@ fJumpStep: {
   FUSED_DONE(len, code[pc - 1]);                                         \
   NEXT
 fLocalMember: {
-  const Value* const c = LOCAL_CELL(node);
+  const Value* const c = BASE_CELL(node);
   const Value* v;
   if (!FUSED_FITS(2) || c->tag != kObject || !c->obj || top >= KVContext::kOperands ||
       !(v = inlineMemberValue(c->obj, code[pc + 1])))
@@ -1422,7 +1615,7 @@ fLocalMember: {
   FUSED_PUSH_MEMBER(c->obj, v, 2);
 }
 fLocalMemberOp: {
-  const Value* const c = LOCAL_CELL(node);
+  const Value* const c = BASE_CELL(node);
   const Value* v;
   if (!FUSED_FITS(node->run) || c->tag != kObject || !c->obj || top < 1 || top >= KVContext::kOperands ||
       TOP.tag != kInt || !(v = inlineMemberValue(c->obj, code[pc + 1])) || v->tag != kInt)
@@ -1430,7 +1623,7 @@ fLocalMemberOp: {
   FUSED_MEMBER_OP(v, 2)
 }
 fLocalMemberRef: {
-  const Value* const c = LOCAL_CELL(node);
+  const Value* const c = BASE_CELL(node);
   if (!FUSED_FITS(2) || c->tag != kObject || !c->obj || top >= KVContext::kOperands ||
       ctx->refDepth >= KVContext::kRefs)
     goto loadVariable;
@@ -1452,7 +1645,7 @@ fFrameMemberRef: {
 // local[local]: the key a non-negative integer.
 #define LOCAL_ELEMENT_KEY_OK(k) ((k)->tag == kInt && (k)->i >= 0)
 fLocalElement: {
-  const Value* const c = LOCAL_CELL(node);
+  const Value* const c = BASE_CELL(node);
   const Value* const k = LOCAL_CELL(code[pc + 1]);
   const Value* v;
   if (!FUSED_FITS(3) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) ||
@@ -1461,7 +1654,7 @@ fLocalElement: {
   FUSED_PUSH_MEMBER(c->obj, v, 3);
 }
 fLocalElementOp: {
-  const Value* const c = LOCAL_CELL(node);
+  const Value* const c = BASE_CELL(node);
   const Value* const k = LOCAL_CELL(code[pc + 1]);
   const Value* v;
   if (!FUSED_FITS(node->run) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) || top < 1 ||
@@ -1471,7 +1664,7 @@ fLocalElementOp: {
   FUSED_MEMBER_OP(v, 3)
 }
 fLocalElementRef: {
-  const Value* const c = LOCAL_CELL(node);
+  const Value* const c = BASE_CELL(node);
   const Value* const k = LOCAL_CELL(code[pc + 1]);
   if (!FUSED_FITS(3) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) ||
       top + 2 > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
@@ -1507,7 +1700,7 @@ fReadOpStore: {
 #define FUSED_REF_EXPR_STORE(ref, key)                                                               \
   {                                                                                                  \
     const uint32_t len = node->run;                                                                  \
-    const Value* const c = LOCAL_CELL(node);                                                         \
+    const Value* const c = BASE_CELL(node);                                                         \
     int32_t st[kFusedExprDepth];                                                                     \
     Value* cell;                                                                                     \
     if (!FUSED_FITS(len) || c->tag != kObject || top + kFusedExprDepth > KVContext::kOperands ||     \
@@ -1527,6 +1720,85 @@ fElementExprStore: {
   FUSED_REF_EXPR_STORE(3, k->i)
 }
 #undef FUSED_REF_EXPR_STORE
+// `target = value;` of one pushed value: the cell `cellOf` finds (null: the
+// records run one by one) written as the store's inline path writes it;
+// `len` records. The value is a constant or a local, so the cell found
+// before it is the one the store would find after it.
+#define FUSED_VALUE_STORE(cellOf, valueAt, len)                                                  \
+  {                                                                                              \
+    Value v_;                                                                                    \
+    Value* cell_;                                                                                \
+    if (!FUSED_FITS(len) || top + 3 > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs || \
+        !plainValueOf(ctx, code[pc + (valueAt)], frameCells, &v_) || !(cell_ = (cellOf)))         \
+      goto loadVariable;                                                                         \
+    *cell_ = v_;                                                                                 \
+    pc += (len);                                                                                 \
+    FUSED_DONE(len, code[pc - 1]);                                                               \
+    NEXT;                                                                                        \
+  }
+fLocalValueStore:
+  FUSED_VALUE_STORE(LOCAL_CELL(node), 1, 4)
+fMemberValueStore: {
+  const Value* const c = BASE_CELL(node);
+  FUSED_VALUE_STORE(c->tag == kObject ? inlineMemberCell(c->obj, code[pc + 1]->operand.i) : nullptr, 2, 5)
+}
+fElementValueStore: {
+  const Value* const c = BASE_CELL(node);
+  const Value* const k = LOCAL_CELL(code[pc + 1]);
+  FUSED_VALUE_STORE(c->tag == kObject && LOCAL_ELEMENT_KEY_OK(k) ? inlineMemberCell(c->obj, k->i) : nullptr, 3, 6)
+}
+#undef FUSED_VALUE_STORE
+// `target OP= integer expression;`: the target's integer value `read`
+// (null: the records run one by one) and its cell `cellOf`, the expression
+// of the records after the `ref` records of the target, then the store and
+// the pop or pop-and-jump. The expression reads locals only, so neither
+// the value nor the cell changes while it runs.
+#define FUSED_COMPOUND_STORE(read, cellOf, ref)                                                       \
+  {                                                                                                   \
+    const uint32_t len = node->run;                                                                   \
+    const Value* const old_ = (read);                                                                 \
+    int32_t st[kFusedExprDepth];                                                                      \
+    Value* cell_;                                                                                     \
+    if (!FUSED_FITS(len) || !old_ || old_->tag != kInt || top + kFusedExprDepth + 3 > KVContext::kOperands || \
+        ctx->refDepth >= KVContext::kRefs || ctx->refDepth < ctx->frame->refDepth || !(cell_ = (cellOf)) || \
+        evalIntExpr(code + pc + (ref), len - (ref) - 2, frameCells, st) != 1)                         \
+      goto loadVariable;                                                                              \
+    *cell_ = Value::makeInt(compoundIntOp(code[pc + len - 2]->operand.i, old_->i, st[0]));           \
+    const CodeNode* const last_ = code[pc + len - 1];                                                 \
+    pc = last_->kind == PopAndJump ? last_->operand.i : pc + static_cast<int32_t>(len);              \
+    FUSED_DONE(len, last_);                                                                           \
+    NEXT;                                                                                             \
+  }
+fCompoundStore:
+  FUSED_COMPOUND_STORE(LOCAL_CELL(node), LOCAL_CELL(node), 1)
+fJumpCompound: {
+  // A jump to a loop's `local OP= expression` step that ends in PopAndJump.
+  CodeNode* const* const step = code + node->operand.i;
+  const uint32_t len = node->run;
+  Value* const c = LOCAL_CELL(step[0]);
+  int32_t st[kFusedExprDepth];
+  if (!FUSED_FITS(len + 1) || c->tag != kInt || top + kFusedExprDepth + 3 > KVContext::kOperands ||
+      ctx->refDepth >= KVContext::kRefs || ctx->refDepth < ctx->frame->refDepth ||
+      evalIntExpr(step + 1, len - 3, frameCells, st) != 1)
+    goto jump;
+  c->i = compoundIntOp(step[len - 2]->operand.i, c->i, st[0]);
+  pc = step[len - 1]->operand.i;
+  FUSED_DONE(len + 1, step[len - 1]);
+  NEXT;
+}
+fMemberCompoundStore: {
+  const Value* const c = BASE_CELL(node);
+  const bool obj = c->tag == kObject && c->obj;
+  FUSED_COMPOUND_STORE(obj ? inlineMemberValue(c->obj, code[pc + 1]) : nullptr,
+                       inlineMemberCell(c->obj, code[pc + 1]->operand.i), 2)
+}
+fElementCompoundStore: {
+  const Value* const c = BASE_CELL(node);
+  const Value* const k = LOCAL_CELL(code[pc + 1]);
+  const bool obj = c->tag == kObject && c->obj && LOCAL_ELEMENT_KEY_OK(k);
+  FUSED_COMPOUND_STORE(obj ? inlineElementValue(c->obj, k->i) : nullptr, inlineMemberCell(c->obj, k->i), 3)
+}
+#undef FUSED_COMPOUND_STORE
 #undef LOCAL_ELEMENT_KEY_OK
   } catch (const CompileError&) {
     throw;
@@ -1564,6 +1836,7 @@ fElementExprStore: {
 #undef FUSED_FITS
 #undef FUSED_DONE
 #undef LOCAL_CELL
+#undef BASE_CELL
 #undef BRANCH_ON
 #undef FUSED_CONST
 #undef FUSED_TOP_OP

@@ -38,6 +38,31 @@ struct RunResult {
 };
 
 const char* const kFusedPrograms[] = {
+    // Stores of one value, compound stores, loads into locals and equality
+    // tests, on locals, members and elements of objects the inline paths do
+    // not serve (sealed functions, past an array's end, texts, NaN, keys that are no
+    // integers), from inside functions two scopes down, with a loop step
+    // `j += k` and the pump falling at every offset.
+    R"(var arr = [1, 2, 3], o = {x: 1}, frozen = function () { return 1; }, s = 0, t = "t", u, nan = 0 / 0, i, k;
+function outer(n) {
+  function inner(m) {
+    var j, w, v;
+    for (j = 0; j < m; j += 1 + (m & 1)) {
+      k = j % 5; if (k == 3) k = 3.0; if (j == 4) k = "1";
+      arr[k] += j << 2; arr[k] >>= 1; arr[k] -= j;
+      o.x ^= j; o.x *= 3; o.x &= 1023; frozen.x += 1; frozen.x = true;
+      arr[j] = t; arr[j % 3] = null; arr[j % 3] = j; o.y = u; o.y = arr;
+      w = arr[k]; v = o.x; w = o.missing; v = frozen.x;
+      if (w == null) s++; if (v != undefined) s = s + 2; if (v == true) s--; if (nan == nan) s = s + 100;
+      if (nan != nan) s = s + 1000; if (!(w == v) && !arr[j % 3]) s = s ^ 7; if (w == t || v != o) s = s + 3;
+      if (j == n) s = s * 2; if (j != k) s = s + 1;
+    }
+    return j;
+  }
+  return inner(n) + inner(n + 1);
+}
+for (i = 0; i < 40; i++) s = (s + outer(i)) % 1000003;
+console.log("stores " @ s @ " " @ arr.length @ " " @ arr[0] @ " " @ o.x @ " " @ frozen.x @ " " @ k);)",
     // Counting loops of every compare form, local and constant bounds, up
     // and down, with the pump falling at every offset inside them.
     R"(var s = 0, i, j, n = 37;

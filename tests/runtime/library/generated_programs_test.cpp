@@ -40,14 +40,15 @@ class Dice {
 
 // Writes one program. Names the statements may change: a b (numbers),
 // c d (anything: null, undefined, objects, numbers), o.x o.y p.x (members),
-// arr[k] (elements), s (a sum); i, j stay the loops' own.
+// arr[k] arr[m] (elements; m a key that may fall outside the array or be no
+// integer), s (a sum); i, j stay the loops' own.
 class ProgramWriter {
  public:
   explicit ProgramWriter(uint64_t seed) : dice_(seed) {}
 
   std::string write() {
     out_ =
-        "var a = " + number() + ", b = " + number() + ", c = null, d, s = 0, i, j, e = 1, done = 0, g, r, h, t;\n"
+        "var a = " + number() + ", b = " + number() + ", c = null, d, s = 0, i, j, e = 1, done = 0, g, r, h, t, m = 0;\n"
         "var o = {x: " + number() + ", y: " + number() + "}, q = {x: 1, y: 2}, p = o, arr = [3, -7, 2147483647, 0.5];\n"
         "function Pt(x, y) { this.x = x; this.y = y; this.n = 0; }\n"
         "Pt.prototype.sum = function (k) { this.n += k; this.x = this.x * 3 + k; return this.x + this.y + this.n; };\n"
@@ -55,6 +56,10 @@ class ProgramWriter {
         "function mk(k) { var n = k; return function (z) { n = n + z; n = n | 0; return n; }; }\n"
         "function *gen(n, m) { var k; for (k = 0; k < n; k++) { if (k == 3 && m < 0) throw {v: m}; yield k * m; } "
         "return -1; }\n"
+        "function acc(n, w) { var t = 0, k; for (k = 0; k < n; k += 2) { t += k * w; t ^= k; t -= w; } return t; }\n"
+        "function bump(k, w) { var z = arr[k], y = o.x; arr[k] += w << 1; o.x -= w >> 2; q.y = w; "
+        "if (k == 2) arr[k] = c; if (w < a || y != e) s = s ^ 1; z = o.y; y = arr[k]; "
+        "return arr[k] == undefined ? 0 : 1; }\n"
         "function thrower(v) { if (v > 100 || v < -100) throw {v: v}; if (v == 7) throw 7; return v; }\n"
         "function worker(n) { var k; for (k = 0; k < n; k++) { e = (e * 3 + k) % 1000; o.y = o.y + 1; wait; } done++; }\n";
     if (dice_.chance(50)) out_ += "spawn(worker, " + std::to_string(1 + dice_.below(4)) + ");\n";
@@ -119,8 +124,12 @@ class ProgramWriter {
 
   std::string statement(int depth) {
     static const char* const kCompound[] = {"+=", "-=", "*=", "|=", "&=", "^=", "/=", "%="};
-    static const char* const kTargets[] = {"a", "b", "s", "o.x", "o.y", "p.x", "arr[i % 4]", "arr[0]"};
-    switch (dice_.below(depth > 0 ? 20 : 12)) {
+    static const char* const kTargets[] = {"a", "b", "s", "o.x", "o.y", "p.x", "arr[i % 4]", "arr[0]", "arr[m]"};
+    static const char* const kKeys[] = {"0", "1", "3", "(i % 4)", "4", "-1", "1.0", "(i & 3)"};
+    static const char* const kValues[] = {"true", "false", "null", "undefined", "0.5", "-2147483647", "c", "o",
+                                          "a", "s", "q"};
+    static const char* const kValueTargets[] = {"c", "d", "o.x", "p.x", "arr[m]", "arr[m]", "q.y"};
+    switch (dice_.below(depth > 0 ? 24 : 12)) {
       case 0: case 1: return std::string(dice_.pick(kTargets)) + " = " + expr(3) + ";";
       case 2: case 3: return std::string(dice_.pick(kTargets)) + " " + dice_.pick(kCompound) + " " + expr(2) + ";";
       case 4: {
@@ -147,6 +156,10 @@ class ProgramWriter {
       // Calls of whatever c or d holds: a warning and an undefined result
       // unless it is a function.
       case 18: return "t = " + std::string(dice_.chance(50) ? "c" : "d") + "(i); if (t != undefined) s++;";
+      case 19: return "m = " + std::string(dice_.pick(kKeys)) + "; arr[m] " + dice_.pick(kCompound) + " " + expr(2) + ";";
+      case 22: return "c = arr[m]; d = q.y; if (c == d) s++;";
+      case 20: return std::string(dice_.pick(kValueTargets)) + " = " + dice_.pick(kValues) + ";";
+      case 21: return "s = (s + acc(i % 9, " + expr(1) + ") + bump(m, " + expr(1) + ")) | 0;";
       default: return "a = a + " + expr(2) + "; b = b * " + number() + ";";
     }
   }
