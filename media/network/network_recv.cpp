@@ -31,6 +31,8 @@ int beginMessage(NetworkHandleRecord* r) {
   if (size > NetworkMessageMax || RingBufferReserve(&r->RecvBuffer, size) != 0 ||
       RingBufferReserve(&r->MessageSizes, 4) != 0)
     return refuseMessage(r, size);
+  // An empty ring starts again at its beginning, so that a body lies in one piece.
+  if (r->RecvBuffer.DataLength == 0) r->RecvBuffer.Start = r->RecvBuffer.End = 0;
   r->RecvMessageSize = size;
   r->RecvRemain = size;
   r->RecvInMessage = 1;
@@ -105,15 +107,17 @@ int RecvSocket(int handle) {
     r->RecvPending = 0;
     // A long body goes straight into the ring; prefixes and short bodies are read a
     // chunk at a time, so that one call takes several small messages.
-    uint32_t asked;
+    // The loop goes on after a chunk read that took all it asked for; a body read ends
+    // at its message, and what follows brings another read event.
+    bool full;
     int got;
     if (r->RecvInMessage && r->RecvRemain >= kReadChunk) {
-      asked = r->RecvRemain;
-      got = receiveInto(r, asked);
+      got = receiveInto(r, r->RecvRemain);
+      full = false;
     } else {
       uint8_t chunk[kReadChunk];
-      asked = kReadChunk;
-      got = WinAPI.recvFunc(r->Socket, reinterpret_cast<char*>(chunk), static_cast<int>(asked), 0);
+      got = WinAPI.recvFunc(r->Socket, reinterpret_cast<char*>(chunk), static_cast<int>(kReadChunk), 0);
+      full = got == static_cast<int>(kReadChunk);
       if (got > 0 && takeBytes(r, chunk, static_cast<uint32_t>(got)) != 0) {
         result = -1;
         break;
@@ -123,9 +127,7 @@ int RecvSocket(int handle) {
     ProcessNetworkEvents(0);
     r = NetworkRecord(handle);
     if (!r) break;
-    // A read that took less than it asked for has emptied the socket: more bytes bring
-    // another read event.
-    if (static_cast<uint32_t>(got) < asked && !r->RecvPending) break;
+    if (!full && !r->RecvPending) break;
   }
   Network.RecvRunning = 0;
   return result;

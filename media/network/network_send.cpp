@@ -123,6 +123,7 @@ int SendNetworkMessage(int handle, const void* data, uint32_t size) {
   const uint32_t sent = sendGathered(r, size, 4, data, size);
   const uint32_t body = sent > 4 ? sent - 4 : 0;
   if (sent < 4 + size) {
+    if (r->SendBuffer.DataLength == 0) r->SendBuffer.Start = r->SendBuffer.End = 0;
     NetworkRingPut(&r->SendBuffer, static_cast<const char*>(data) + body, size - body);
     r->SendRemain = size - body;
     r->SendPrefixRemain = 4 - static_cast<int>(sent - body);
