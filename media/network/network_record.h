@@ -57,6 +57,7 @@ struct NetworkState {
   int RecvRunning;
   int SendRunning;
   int AcceptFailing;  // the last accept failed; the next failure is not logged again
+  int Dispatching;    // the pump is handing a socket event to its handle
 };
 
 extern NetworkState Network;

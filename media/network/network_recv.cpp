@@ -1,5 +1,7 @@
 // Receiving: length prefixes and message bodies from the socket into the receive ring,
 // and complete messages handed out one by one.
+#include <cstring>
+
 #include "media/base/log.h"
 #include "media/network/network.h"
 #include "media/network/network_record.h"
@@ -17,26 +19,59 @@ int refuseMessage(NetworkHandleRecord* r, uint32_t size) {
   return -1;
 }
 
-// Takes the next prefix once all 4 bytes are in: 1 taken, 0 not yet, -1 refused. Prefix
-// bytes that come in pieces are kept in the record, so each piece is read only once.
-int takePrefix(NetworkHandleRecord* r) {
-  int n = WinAPI.recvFunc(r->Socket, reinterpret_cast<char*>(r->RecvPrefix + r->RecvPrefixHave), 4 - r->RecvPrefixHave, 0);
-  if (n <= 0) return 0;
-  r->RecvPrefixHave += n;
-  if (r->RecvPrefixHave < 4) return 0;
+// A read between messages, or near the end of one, takes up to this many bytes at once:
+// a small message and its prefix, and the next ones, come in one call.
+constexpr uint32_t kReadChunk = 8192;
+
+// Starts the message whose prefix is complete: 0, or -1 refused.
+int beginMessage(NetworkHandleRecord* r) {
   r->RecvPrefixHave = 0;
   const uint8_t* prefix = r->RecvPrefix;
   uint32_t size = prefix[0] | (prefix[1] << 8) | (prefix[2] << 16) | (static_cast<uint32_t>(prefix[3]) << 24);
   if (size > NetworkMessageMax || RingBufferReserve(&r->RecvBuffer, size) != 0 ||
       RingBufferReserve(&r->MessageSizes, 4) != 0)
     return refuseMessage(r, size);
+  // An empty ring starts again at its beginning, so that a body lies in one piece.
+  if (r->RecvBuffer.DataLength == 0) r->RecvBuffer.Start = r->RecvBuffer.End = 0;
   r->RecvMessageSize = size;
   r->RecvRemain = size;
   r->RecvInMessage = 1;
-  return 1;
+  return 0;
 }
 
-// Receives up to `want` bytes at the write offset: the count, or -1.
+void completeMessage(NetworkHandleRecord* r) {
+  r->RecvInMessage = 0;
+  r->RecvCompleteSize += r->RecvMessageSize;
+  uint32_t size = r->RecvMessageSize;
+  NetworkRingPut(&r->MessageSizes, &size, 4);
+}
+
+// Runs bytes read from the socket through the framing: prefix bytes into the record
+// (a prefix may come in pieces), bodies into the receive ring. 0, or -1 refused.
+int takeBytes(NetworkHandleRecord* r, const uint8_t* data, uint32_t n) {
+  while (n > 0) {
+    if (!r->RecvInMessage) {
+      uint32_t k = 4 - static_cast<uint32_t>(r->RecvPrefixHave);
+      if (k > n) k = n;
+      std::memcpy(r->RecvPrefix + r->RecvPrefixHave, data, k);
+      r->RecvPrefixHave += static_cast<int>(k);
+      data += k;
+      n -= k;
+      if (r->RecvPrefixHave < 4) break;
+      if (beginMessage(r) != 0) return -1;
+    }
+    uint32_t k = r->RecvRemain < n ? r->RecvRemain : n;
+    NetworkRingPut(&r->RecvBuffer, data, k);
+    data += k;
+    n -= k;
+    r->RecvRemain -= k;
+    if (r->RecvRemain == 0) completeMessage(r);
+  }
+  return 0;
+}
+
+// Receives up to `want` body bytes straight into the ring at its write offset: the
+// count, or -1.
 int receiveInto(NetworkHandleRecord* r, uint32_t want) {
   RingBuffer& ring = r->RecvBuffer;
   if (ring.End >= ring.BufferSize) ring.End = 0;
@@ -55,14 +90,9 @@ int receiveInto(NetworkHandleRecord* r, uint32_t want) {
     }
   }
   ring.DataLength += got;
+  r->RecvRemain -= static_cast<uint32_t>(got);
+  if (r->RecvRemain == 0) completeMessage(r);
   return got;
-}
-
-void completeMessage(NetworkHandleRecord* r) {
-  r->RecvInMessage = 0;
-  r->RecvCompleteSize += r->RecvMessageSize;
-  uint32_t size = r->RecvMessageSize;
-  NetworkRingPut(&r->MessageSizes, &size, 4);
 }
 
 }  // namespace
@@ -73,30 +103,31 @@ int RecvSocket(int handle) {
   NetworkHandleRecord* r = BeginTransfer(handle, &Network.RecvRunning, &NetworkHandleRecord::RecvPending, u"RecvSocket");
   if (!r) return -1;
   int result = 0;
-  while (result == 0 && r->LengthPrefixFlag) {
+  while (r->LengthPrefixFlag) {
     r->RecvPending = 0;
-    bool received = false;
-    if (!r->RecvInMessage) {
-      int taken = takePrefix(r);
-      if (taken < 0) {
+    // A long body goes straight into the ring; prefixes and short bodies are read a
+    // chunk at a time, so that one call takes several small messages.
+    // The loop goes on after a chunk read that took all it asked for; a body read ends
+    // at its message, and what follows brings another read event.
+    bool full;
+    int got;
+    if (r->RecvInMessage && r->RecvRemain >= kReadChunk) {
+      got = receiveInto(r, r->RecvRemain);
+      full = false;
+    } else {
+      uint8_t chunk[kReadChunk];
+      got = WinAPI.recvFunc(r->Socket, reinterpret_cast<char*>(chunk), static_cast<int>(kReadChunk), 0);
+      full = got == static_cast<int>(kReadChunk);
+      if (got > 0 && takeBytes(r, chunk, static_cast<uint32_t>(got)) != 0) {
         result = -1;
         break;
       }
-      if (taken == 0) break;
-      received = true;
     }
-    if (r->RecvRemain > 0) {
-      int n = receiveInto(r, r->RecvRemain);
-      if (n > 0) {
-        r->RecvRemain -= static_cast<uint32_t>(n);
-        received = true;
-      }
-    }
-    if (r->RecvInMessage && r->RecvRemain == 0) completeMessage(r);
+    if (got <= 0) break;
     ProcessNetworkEvents(0);
     r = NetworkRecord(handle);
     if (!r) break;
-    if (!(received && !r->RecvInMessage) && !r->RecvPending) break;
+    if (!full && !r->RecvPending) break;
   }
   Network.RecvRunning = 0;
   return result;

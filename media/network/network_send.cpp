@@ -1,5 +1,5 @@
-// Sending: queued messages go out from the send ring, each after its 4-byte length;
-// what the socket does not take now goes at the next write event.
+// Sending: each message goes out after its 4-byte length, in one gathered call; what
+// the socket does not take now waits in the send ring for the next write event.
 #include <cstring>
 
 #include "media/base/log.h"
@@ -11,61 +11,73 @@ namespace ZaDod {
 
 namespace {
 
-// A body up to this size rides in the same call as its whole prefix.
-constexpr uint32_t kJoinedBodyMax = 4096 - 4;
-
-// Sends the rest of the current prefix: the bytes sent, 0 when none went. With the whole
-// prefix owed, a short body lying in one piece of the ring goes in the same call, so a
-// small message costs one system call.
-int sendPrefix(NetworkHandleRecord* r) {
-  const uint32_t size = r->SendRemain;
-  char out[4 + kJoinedBodyMax] = {static_cast<char>(size), static_cast<char>(size >> 8), static_cast<char>(size >> 16),
-                                  static_cast<char>(size >> 24)};
-  const int owed = r->SendPrefixRemain;
-  const char* from = out + (4 - owed);
-  uint32_t body = 0;
-  RingBuffer& ring = r->SendBuffer;
-  if (owed == 4 && size > 0 && size <= kJoinedBodyMax) {
+// Sends what the current message still owes in one gathered call: the rest of its prefix
+// (the message's size, `size`) and `body` bytes from `from`, or from the send ring's read
+// offset (wrapping once) when `from` is null. The bytes sent, 0 when none went.
+uint32_t sendGathered(NetworkHandleRecord* r, uint32_t size, int prefixOwed, const void* from, uint32_t body) {
+  const char prefix[4] = {static_cast<char>(size), static_cast<char>(size >> 8), static_cast<char>(size >> 16),
+                          static_cast<char>(size >> 24)};
+  plat::net::WSABUF pieces[3];
+  plat::win::DWORD count = 0;
+  if (prefixOwed > 0) pieces[count++] = {static_cast<uint32_t>(prefixOwed), const_cast<char*>(prefix + 4 - prefixOwed)};
+  if (from && body > 0) {
+    pieces[count++] = {body, static_cast<char*>(const_cast<void*>(from))};
+  } else if (body > 0) {
+    RingBuffer& ring = r->SendBuffer;
     if (ring.Start >= ring.BufferSize) ring.Start = 0;
-    if (static_cast<uint32_t>(ring.BufferSize - ring.Start) >= size) {
-      std::memcpy(out + 4, ring.DataBuffer + ring.Start, size);
-      body = size;
-    }
+    uint32_t first = static_cast<uint32_t>(ring.BufferSize - ring.Start);
+    if (first > body) first = body;
+    pieces[count++] = {first, reinterpret_cast<char*>(ring.DataBuffer + ring.Start)};
+    if (first < body) pieces[count++] = {body - first, reinterpret_cast<char*>(ring.DataBuffer)};
   }
-  int n = WinAPI.sendFunc(r->Socket, from, owed + static_cast<int>(body), 0);
-  if (n <= 0) return 0;
-  const int prefixSent = n < owed ? n : owed;
-  r->SendPrefixRemain -= prefixSent;
-  const int bodySent = n - prefixSent;
-  ring.Start += bodySent;
-  ring.DataLength -= bodySent;
-  r->SendRemain -= static_cast<uint32_t>(bodySent);
-  return n;
+  plat::win::DWORD sent = 0;
+  if (count == 0 || WinAPI.WSASendFunc(r->Socket, pieces, count, &sent, 0, nullptr, nullptr) != 0) return 0;
+  return sent;
 }
 
-// Sends body bytes from the read offset, wrapping once: the bytes sent.
-int sendBody(NetworkHandleRecord* r) {
+// Sends the rest of the current message from the ring: the bytes sent.
+uint32_t sendOwed(NetworkHandleRecord* r) {
+  const int owed = r->SendPrefixRemain;
+  const uint32_t sent = sendGathered(r, r->SendRemain, owed, nullptr, r->SendRemain);
+  const uint32_t prefixSent = sent < static_cast<uint32_t>(owed) ? sent : static_cast<uint32_t>(owed);
+  r->SendPrefixRemain -= static_cast<int>(prefixSent);
+  const uint32_t body = sent - prefixSent;
   RingBuffer& ring = r->SendBuffer;
-  if (ring.Start >= ring.BufferSize) ring.Start = 0;
-  uint32_t want = r->SendRemain;
-  uint32_t first = static_cast<uint32_t>(ring.BufferSize - ring.Start);
-  if (first > want) first = want;
-  int n = WinAPI.sendFunc(r->Socket, reinterpret_cast<const char*>(ring.DataBuffer + ring.Start),
-                          static_cast<int>(first), 0);
-  if (n <= 0) return 0;
-  int sent = n;
-  ring.Start += n;
-  if (static_cast<uint32_t>(n) == first && first < want) {
-    ring.Start = 0;
-    int m = WinAPI.sendFunc(r->Socket, reinterpret_cast<const char*>(ring.DataBuffer), static_cast<int>(want - first), 0);
-    if (m > 0) {
-      ring.Start = m;
-      sent += m;
-    }
-  }
-  ring.DataLength -= sent;
-  r->SendRemain -= static_cast<uint32_t>(sent);
+  const uint32_t first = static_cast<uint32_t>(ring.BufferSize - ring.Start);
+  ring.Start = body > first ? static_cast<int>(body - first) : ring.Start + static_cast<int>(body);
+  ring.DataLength -= static_cast<int>(body);
+  r->SendRemain -= body;
   return sent;
+}
+
+// The send loop: goes on while the socket takes bytes, with a pump pass after each send.
+// `sent` is what a send made before the loop took (-1 for none). Clears the running mark.
+void sendWhileTaken(int handle, NetworkHandleRecord* r, int64_t sent) {
+  for (;;) {
+    if (sent < 0) {
+      if (!r->LengthPrefixFlag) break;
+      r->SendPending = 0;
+      if (!r->SendInMessage) {
+        if (r->SendSizes.DataLength < 4) break;
+        uint32_t size;
+        RingBufferRead(&r->SendSizes, &size, 4, 0);
+        r->SendRemain = size;
+        r->SendPrefixRemain = 4;
+        r->SendInMessage = 1;
+      }
+      sent = sendOwed(r);
+      if (r->SendPrefixRemain == 0 && r->SendRemain == 0) r->SendInMessage = 0;
+    }
+    ProcessNetworkEvents(0);
+    r = NetworkRecord(handle);
+    if (!r) break;
+    // Sending goes on while the socket takes bytes: a send that took part of a message
+    // is followed by one that would block, and only that brings the next write event.
+    bool more = sent > 0 && (r->SendInMessage || r->SendSizes.DataLength >= 4);
+    if (!more && !r->SendPending) break;
+    sent = -1;
+  }
+  Network.SendRunning = 0;
 }
 
 }  // namespace
@@ -75,29 +87,7 @@ int SendSocket(int handle) {
   NetworkLock lock(__LINE__);
   NetworkHandleRecord* r = BeginTransfer(handle, &Network.SendRunning, &NetworkHandleRecord::SendPending, u"SendSocket");
   if (!r) return -1;
-  while (r->LengthPrefixFlag) {
-    r->SendPending = 0;
-    if (!r->SendInMessage) {
-      if (r->SendSizes.DataLength < 4) break;
-      uint32_t size;
-      RingBufferRead(&r->SendSizes, &size, 4, 0);
-      r->SendRemain = size;
-      r->SendPrefixRemain = 4;
-      r->SendInMessage = 1;
-    }
-    int sent = 0;
-    if (r->SendPrefixRemain > 0) sent = sendPrefix(r);
-    if (r->SendPrefixRemain == 0 && r->SendRemain > 0) sent += sendBody(r);
-    if (r->SendPrefixRemain == 0 && r->SendRemain == 0) r->SendInMessage = 0;
-    ProcessNetworkEvents(0);
-    r = NetworkRecord(handle);
-    if (!r) break;
-    // Sending goes on while the socket takes bytes: a send that took part of a message
-    // is followed by one that would block, and only that brings the next write event.
-    bool more = sent > 0 && (r->SendInMessage || r->SendSizes.DataLength >= 4);
-    if (!more && !r->SendPending) break;
-  }
-  Network.SendRunning = 0;
+  sendWhileTaken(handle, r, -1);
   return 0;
 }
 
@@ -110,9 +100,36 @@ int SendNetworkMessage(int handle, const void* data, uint32_t size) {
     return -1;
   if (uint64_t(r->SendBuffer.DataLength) + size > NetworkSendQueueMax) return -1;
   if (RingBufferReserve(&r->SendBuffer, size) != 0 || RingBufferReserve(&r->SendSizes, 4) != 0) return -1;
-  NetworkRingPut(&r->SendBuffer, data, size);
-  NetworkRingPut(&r->SendSizes, &size, 4);
-  SendSocket(handle);
+  const bool idle = !Network.SendRunning && !r->SendInMessage && r->SendSizes.DataLength == 0;
+  if (!idle) {
+    NetworkRingPut(&r->SendBuffer, data, size);
+    NetworkRingPut(&r->SendSizes, &size, 4);
+    SendSocket(handle);
+    return 0;
+  }
+  // Nothing queued: the message goes from the caller's bytes, and only what the socket
+  // does not take now is queued, as the message under way.
+  NetworkHandleRecord* ready = BeginTransfer(handle, &Network.SendRunning, &NetworkHandleRecord::SendPending, u"SendSocket");
+  if (!ready) {
+    r = NetworkRecord(handle);
+    if (r) {
+      NetworkRingPut(&r->SendBuffer, data, size);
+      NetworkRingPut(&r->SendSizes, &size, 4);
+    }
+    return 0;
+  }
+  r = ready;
+  r->SendPending = 0;
+  const uint32_t sent = sendGathered(r, size, 4, data, size);
+  const uint32_t body = sent > 4 ? sent - 4 : 0;
+  if (sent < 4 + size) {
+    if (r->SendBuffer.DataLength == 0) r->SendBuffer.Start = r->SendBuffer.End = 0;
+    NetworkRingPut(&r->SendBuffer, static_cast<const char*>(data) + body, size - body);
+    r->SendRemain = size - body;
+    r->SendPrefixRemain = 4 - static_cast<int>(sent - body);
+    r->SendInMessage = 1;
+  }
+  sendWhileTaken(handle, r, sent);
   return 0;
 }
 

@@ -133,6 +133,21 @@ bool replaceRenderer(ds::IGraphBuilder* graph, ds::IBaseFilter* nullRenderer) {
   return hr >= 0;
 }
 
+// The PCM bytes a constant-rate file decodes to, from its first frame confirmed by the
+// next one (a frame or two over, so the block is not grown at the end); 0 when no frame
+// is found. A variable-rate file may need more, and the block grows then.
+std::uint64_t expectedPcmBytes(const std::uint8_t* file, std::size_t size, unsigned blockAlign) {
+  MPEGAudioFrameInfo frame{}, next{};
+  for (std::size_t at = 0; at + 4 <= size; ++at) {
+    if (ParseMPEGAudioFrameHeader(file + at, &frame) != 0 || frame.FrameBytes <= 0) continue;
+    const std::size_t following = at + static_cast<std::size_t>(frame.FrameBytes);
+    if (following + 4 <= size && ParseMPEGAudioFrameHeader(file + following, &next) != 0) continue;
+    const std::uint64_t frames = (size - at) / static_cast<std::size_t>(frame.FrameBytes) + 2;
+    return frames * static_cast<std::uint64_t>(frame.SampleNum) * blockAlign;
+  }
+  return 0;
+}
+
 int fail(const char* message) {
   LogAddTextCp932(message);
   LogAddTextUtf16(u"\n");
@@ -252,8 +267,16 @@ int ConvertMP3ToPCMWithDirectShow(SoundConvert* c) {
   out.cbSize = 0;
 
   if (g.grabber->SetCallback(&MP3SampleGrabberCallback, &pcm) < 0) return fail(kCallback);
-  pcm.capacity = static_cast<std::uint32_t>(got) * 10;
+  const std::uint64_t expected = expectedPcmBytes(g.file, got, out.nBlockAlign);
+  // Ten times the file when no frame gives the size, or when the size its first frame
+  // gives cannot be had (a variable-rate file whose first frame is its slowest).
+  const std::uint32_t fallback = static_cast<std::uint32_t>(got) * 10;
+  pcm.capacity = expected > 0 && expected <= 0x7FFFFFFF ? static_cast<std::uint32_t>(expected) : fallback;
   pcm.data = static_cast<std::uint8_t*>(MemAlloc(pcm.capacity, __FILE__, __LINE__));
+  if (pcm.data == nullptr && pcm.capacity > fallback) {
+    pcm.capacity = fallback;
+    pcm.data = static_cast<std::uint8_t*>(MemAlloc(pcm.capacity, __FILE__, __LINE__));
+  }
   if (pcm.data == nullptr) return fail(kPcmAlloc);
 
   g.mediaFilter = queryGraph<ds::IMediaFilter>(g.graph, ds::IID_IMediaFilter);

@@ -38,6 +38,7 @@ struct WinAPIData {
   decltype(&plat::net::bind) bindFunc;
   decltype(&plat::net::inet_addr) inet_addrFunc;
   decltype(&plat::net::recv) recvFunc;
+  decltype(&plat::net::WSASend) WSASendFunc;
 
   plat::win::HMODULE IMM32DLL;
   plat::win::FARPROC ImmGetContextFunc, ImmReleaseContextFunc, ImmGetOpenStatusFunc, ImmGetConversionStatusFunc,

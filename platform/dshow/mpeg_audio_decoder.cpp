@@ -1,6 +1,6 @@
 // The MPEG audio decoder filter, standing in for the platform's splitter and decoder pair:
-// its input pin pulls an MPEG audio stream through IAsyncReader (SyncRead to find the
-// first frame, Request / WaitForNext for the bulk), the codec stand-in's decoder turns it
+// its input pin pulls an MPEG audio stream through IAsyncReader's SyncRead on the
+// streaming thread, the codec stand-in's decoder turns it
 // into 16-bit PCM at the stream's rate and channels, and its output pin delivers the PCM
 // in time-stamped samples from the downstream allocator, then end of stream.
 #include <condition_variable>
@@ -29,6 +29,7 @@ using win::S_OK;
 
 constexpr LONG kProbeBytes = 65536;
 constexpr LONG kPullBytes = 65536;
+constexpr LONG kFeedBytes = 4096;
 constexpr LONG kOutputBytes = 16384;  // one delivered sample, at most
 
 // The length in bytes of the frame whose header is at h; 0 when the four bytes are no
@@ -189,14 +190,8 @@ class MpegDecoderFilter final : public StandInFilter {
 
   HRESULT startStreaming() {
     if (in()->reader == nullptr || out()->memInput == nullptr) return S_OK;
-    ALLOCATOR_PROPERTIES want{2, kPullBytes, 1, 0};
-    HRESULT hr = in()->reader->RequestAllocator(nullptr, &want, &pullAllocator_);
-    if (hr == S_OK) hr = pullAllocator_->Commit();
-    if (hr == S_OK) hr = out()->allocator->Commit();
-    if (hr != S_OK) {
-      releasePullAllocator();
-      return hr;
-    }
+    const HRESULT hr = out()->allocator->Commit();
+    if (hr != S_OK) return hr;
     stopping_ = false;
     thread_ = std::thread([this] { stream(); });
     return S_OK;
@@ -204,18 +199,11 @@ class MpegDecoderFilter final : public StandInFilter {
 
   void stopStreaming() {
     stopping_ = true;
-    // Unblocks a wait for a read and a wait for an output buffer.
+    // Unblocks a read under way and a wait for an output buffer.
     if (in()->reader != nullptr) in()->reader->BeginFlush();
     if (out()->allocator != nullptr) out()->allocator->Decommit();
-    if (pullAllocator_ != nullptr) pullAllocator_->Decommit();
     if (thread_.joinable()) thread_.join();
     if (in()->reader != nullptr) in()->reader->EndFlush();
-    releasePullAllocator();
-  }
-
-  void releasePullAllocator() {
-    if (pullAllocator_ != nullptr) pullAllocator_->Release();
-    pullAllocator_ = nullptr;
   }
 
   // Delivers whole sample frames of pcm from `from`; keeps the rest for later.
@@ -265,40 +253,29 @@ class MpegDecoderFilter final : public StandInFilter {
     LONGLONG total = 0, available = 0;
     reader->Length(&total, &available);
     std::vector<std::int16_t> pcm;
+    // The stream is read on this thread: a read handed to the reader's worker and waited
+    // for costs two thread switches a piece and decodes nothing sooner.
+    std::vector<BYTE> piece(kPullBytes);
     for (LONGLONG position = in()->firstFrame; position < total && !stopping_;) {
-      IMediaSample* piece = nullptr;
-      if (pullAllocator_->GetBuffer(&piece, nullptr, nullptr, 0) != S_OK) return;
-      const LONGLONG size = total - position < kPullBytes ? total - position : kPullBytes;
-      REFERENCE_TIME start = position * 10000000LL, stop = (position + size) * 10000000LL;
-      piece->SetTime(&start, &stop);
-      IMediaSample* done = nullptr;
-      DWORD_PTR user = 0;
-      // The reference taken with the buffer travels with the request and comes back
-      // through WaitForNext; releasing it earlier would hand the buffer back (or, while
-      // stopping, free it) before its bytes are read.
-      HRESULT hr = reader->Request(piece, 0);
-      if (hr != S_OK) piece->Release();
-      if (hr == S_OK) hr = reader->WaitForNext(win::INFINITE, &done, &user);
-      if (hr != S_OK || done == nullptr) {
-        if (done != nullptr) done->Release();
+      const LONG size = static_cast<LONG>(total - position < kPullBytes ? total - position : kPullBytes);
+      const HRESULT hr = reader->SyncRead(position, size, piece.data());
+      if (hr != S_OK) {
         if (!stopping_) notify(EC_ERRORABORT, hr < 0 ? hr : E_FAIL, 0);
         return;
       }
-      BYTE* bytes = nullptr;
-      done->GetPointer(&bytes);
-      const LONG got = done->GetActualDataLength();
-      decoder->decode(bytes, static_cast<size_t>(got), pcm);
-      done->Release();
-      if (got <= 0) break;
-      position += got;
-      if (!deliver(pcm, false)) return;
+      // Fed a few frames at a time, the decoded samples stay in the cache until they
+      // are delivered.
+      for (LONG at = 0; at < size; at += kFeedBytes) {
+        decoder->decode(piece.data() + at, static_cast<size_t>(size - at < kFeedBytes ? size - at : kFeedBytes), pcm);
+        if (!deliver(pcm, false)) return;
+      }
+      position += size;
     }
     decoder->decode(nullptr, 0, pcm);
     if (!deliver(pcm, true)) return;
     out()->peer()->EndOfStream();
   }
 
-  IMemAllocator* pullAllocator_ = nullptr;
   std::atomic<bool> stopping_{false};
   LONGLONG framesSent_ = 0;  // the streaming thread's own
   std::thread thread_;

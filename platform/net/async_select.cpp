@@ -51,6 +51,12 @@ void eventsOf(SocketEntry& e, SOCKET s, const sys::PollItem& seen, std::vector<P
   if (!seen.readable && !e.hungUp) return;
   // A read event already posted and not yet answered: nothing to decide, so no count.
   if (!e.hungUp && !e.readArmed) return;
+  if (!e.hungUp && e.readAbove == 0) {
+    // Readable with the peer still there means bytes are queued: no count needed.
+    e.readArmed = false;
+    post(FD_READ, 0);
+    return;
+  }
   int queued = sys::pendingBytes(e.fd);
   if (e.hungUp) {
     // Data still queued is offered as FD_READ first; the close follows once nothing is
@@ -109,11 +115,15 @@ void pollSelectingSockets() {
   SocketTable& t = socketTable();
   if (t.selecting.load(std::memory_order_acquire) == 0) return;
   DWORD me = plat::win::GetCurrentThreadId();
-  std::vector<Post> posts;
+  // Kept between passes so that a pass allocates nothing.
+  thread_local std::vector<Post> posts;
+  thread_local std::vector<sys::PollItem> items;
+  thread_local std::vector<size_t> slots;
+  posts.clear();
+  items.clear();
+  slots.clear();
   {
     std::lock_guard lock(t.lock);
-    std::vector<sys::PollItem> items;
-    std::vector<size_t> slots;
     for (size_t i = 0; i < t.slots.size(); ++i) {
       SocketEntry* e = t.slots[i].get();
       if (!e || !e->window || e->thread != me || e->closePosted) continue;

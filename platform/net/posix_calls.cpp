@@ -182,6 +182,20 @@ long sendBytes(int fd, const void* data, size_t size, const void* to, int toLeng
   return n < 0 ? fail() : static_cast<long>(n);
 }
 
+long sendPieces(int fd, const Piece* pieces, int count) {
+  iovec parts[8];
+  if (count < 0 || count > 8) {
+    setError(kEFault);
+    return -1;
+  }
+  for (int i = 0; i < count; ++i) parts[i] = iovec{const_cast<void*>(pieces[i].data), pieces[i].size};
+  msghdr m{};
+  m.msg_iov = parts;
+  m.msg_iovlen = static_cast<size_t>(count);
+  ssize_t n = ::sendmsg(fd, &m, MSG_NOSIGNAL);
+  return n < 0 ? fail() : static_cast<long>(n);
+}
+
 long recvBytes(int fd, void* data, size_t size, bool peek, void* from, int* fromLength) {
   sockaddr_storage a;
   socklen_t len = sizeof a;
@@ -210,7 +224,8 @@ int pendingError(int fd) {
 }
 
 void pollNow(std::vector<PollItem>& items) {
-  std::vector<pollfd> fds(items.size());
+  thread_local std::vector<pollfd> fds;
+  fds.resize(items.size());
   for (size_t i = 0; i < items.size(); ++i) {
     fds[i].fd = items[i].fd;
     fds[i].events = static_cast<short>((items[i].wantRead ? POLLIN | POLLRDHUP : 0) | (items[i].wantWrite ? POLLOUT : 0));

@@ -20,6 +20,11 @@ int listenSocket(int fd, int backlog);
 int acceptSocket(int fd, void* address, int* length);
 int connectSocket(int fd, const void* address, int length);
 long sendBytes(int fd, const void* data, size_t size, const void* to, int toLength);
+struct Piece {
+  const void* data;
+  size_t size;
+};
+long sendPieces(int fd, const Piece* pieces, int count);  // one gathered send
 long recvBytes(int fd, void* data, size_t size, bool peek, void* from, int* fromLength);
 int shutdownSocket(int fd, int how);  // SD_ values
 int pendingBytes(int fd);             // bytes waiting to be read, 0 when unknown

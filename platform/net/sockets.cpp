@@ -222,6 +222,24 @@ int sendto(SOCKET s, const char* buffer, int length, int, const sockaddr* to, in
   return static_cast<int>(n);
 }
 
+int WSASend(SOCKET s, WSABUF* buffers, DWORD count, DWORD* sent, DWORD, void* overlapped, void* completion) {
+  if (overlapped || completion || count > 8 || (count > 0 && !buffers)) return failWith(WSAEINVAL);
+  sys::Piece pieces[8];
+  for (DWORD i = 0; i < count; ++i) {
+    if (!buffers[i].buf && buffers[i].len > 0) return failWith(WSAEFAULT);
+    pieces[i] = sys::Piece{buffers[i].buf, buffers[i].len};
+  }
+  int fd = descriptorOf(s);
+  if (fd < 0) return SOCKET_ERROR;
+  long n = sys::sendPieces(fd, pieces, static_cast<int>(count));
+  if (n < 0) {
+    if (WSAGetLastError() == WSAEWOULDBLOCK) touch(s, [](SocketEntry& e) { e.writeArmed = true; });
+    return SOCKET_ERROR;
+  }
+  if (sent) *sent = static_cast<DWORD>(n);
+  return 0;
+}
+
 int recv(SOCKET s, char* buffer, int length, int flags) {
   return recvfrom(s, buffer, length, flags, nullptr, nullptr);
 }

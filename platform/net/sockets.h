@@ -106,6 +106,14 @@ SOCKET accept(SOCKET s, sockaddr* address, int* length);
 int connect(SOCKET s, const sockaddr* address, int length);
 int send(SOCKET s, const char* buffer, int length, int flags);  // never raises SIGPIPE
 int recv(SOCKET s, char* buffer, int length, int flags);
+// Gathered send: the buffers' bytes in order in one call. `*sent` gets the count taken
+// (it may stop short, as send does). Overlapped sends are not offered: `overlapped` and
+// `completion` must be null.
+struct WSABUF {
+  uint32_t len;
+  char* buf;
+};
+int WSASend(SOCKET s, WSABUF* buffers, DWORD count, DWORD* sent, DWORD flags, void* overlapped, void* completion);
 int sendto(SOCKET s, const char* buffer, int length, int flags, const sockaddr* to, int toLength);
 int recvfrom(SOCKET s, char* buffer, int length, int flags, sockaddr* from, int* fromLength);
 int closesocket(SOCKET s);

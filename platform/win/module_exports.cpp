@@ -121,6 +121,7 @@ const ModuleExport kWs2_32[] = {
     {"connect", fn(&plat::net::connect)},
     {"send", fn(&plat::net::send)},
     {"recv", fn(&plat::net::recv)},
+    {"WSASend", fn(&plat::net::WSASend)},
     {"sendto", fn(&plat::net::sendto)},
     {"recvfrom", fn(&plat::net::recvfrom)},
     {"closesocket", fn(&plat::net::closesocket)},

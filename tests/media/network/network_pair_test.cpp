@@ -31,30 +31,49 @@ class PairTest : public NetworkTest {
   }
 
   void TearDown() override {
-    WinAPI.sendFunc = realSend;
+    WinAPI.WSASendFunc = realSend;
     WinAPI.recvFunc = realRecv;
     NetworkTest::TearDown();
   }
 
-  static inline decltype(WinAPI.sendFunc) realSend = &net::send;
+  static inline decltype(WinAPI.WSASendFunc) realSend = &net::WSASend;
   static inline decltype(WinAPI.recvFunc) realRecv = &net::recv;
 };
 
+// A gathered send that offers the socket at most `cap` bytes of the buffers.
+int sendAtMost(net::SOCKET s, net::WSABUF* buffers, plat::win::DWORD count, plat::win::DWORD* sent, uint32_t cap) {
+  net::WSABUF cut[8];
+  plat::win::DWORD n = 0;
+  for (plat::win::DWORD i = 0; i < count && cap > 0; ++i, ++n) {
+    cut[n] = buffers[i];
+    if (cut[n].len > cap) cut[n].len = cap;
+    cap -= cut[n].len;
+  }
+  return net::WSASend(s, cut, n, sent, 0, nullptr, nullptr);
+}
+
+uint32_t offered(const net::WSABUF* buffers, plat::win::DWORD count) {
+  uint32_t total = 0;
+  for (plat::win::DWORD i = 0; i < count; ++i) total += buffers[i].len;
+  return total;
+}
+
 // Sends one byte at a time while `trickle` is on, and nothing while `stalled` is on.
 bool trickle = false, stalled = false;
-int limitedSend(net::SOCKET s, const char* buffer, int length, int flags) {
+int limitedSend(net::SOCKET s, net::WSABUF* buffers, plat::win::DWORD count, plat::win::DWORD* sent, plat::win::DWORD,
+                void*, void*) {
   if (stalled) {
     net::WSASetLastError(net::WSAEWOULDBLOCK);
     return net::SOCKET_ERROR;
   }
   if (trickle) stalled = true;
-  return net::send(s, buffer, trickle ? 1 : length, flags);
+  return sendAtMost(s, buffers, count, sent, trickle ? 1 : offered(buffers, count));
 }
 
 TEST_F(PairTest, APartlySentPrefixIsFinishedBeforeTheBody) {
   int client, server;
   pair(&client, &server);
-  WinAPI.sendFunc = limitedSend;
+  WinAPI.WSASendFunc = limitedSend;
   trickle = true;
   stalled = false;
   ASSERT_EQ(SendNetworkMessage(client, "payload", 7), 0);
@@ -62,33 +81,34 @@ TEST_F(PairTest, APartlySentPrefixIsFinishedBeforeTheBody) {
   pumpPasses(20);
   EXPECT_EQ(GetNetworkMessageSize(server), -1);
   trickle = stalled = false;
-  WinAPI.sendFunc = realSend;
+  WinAPI.WSASendFunc = realSend;
   EXPECT_EQ(SendSocket(client), 0);
   EXPECT_EQ(record(client)->SendPrefixRemain, 0);
   ASSERT_TRUE(pumpUntil([&] { return GetNetworkMessageSize(server) != -1; }));
   EXPECT_EQ(take(server), "payload");
 }
 
-// Takes at most `firstCap` bytes of the first call, and notes each call's length.
-int firstCap = 0;
-std::vector<int> sendLengths;
-int cappedSend(net::SOCKET s, const char* buffer, int length, int flags) {
+// Takes at most `firstCap` bytes of the first call, and notes the length each call offers.
+uint32_t firstCap = 0;
+std::vector<uint32_t> sendLengths;
+int cappedSend(net::SOCKET s, net::WSABUF* buffers, plat::win::DWORD count, plat::win::DWORD* sent, plat::win::DWORD,
+               void*, void*) {
+  const uint32_t length = offered(buffers, count);
   sendLengths.push_back(length);
-  int cap = sendLengths.size() == 1 && firstCap < length ? firstCap : length;
-  return net::send(s, buffer, cap, flags);
+  return sendAtMost(s, buffers, count, sent, sendLengths.size() == 1 && firstCap < length ? firstCap : length);
 }
 
-TEST_F(PairTest, ASmallMessageGoesWithItsPrefixAndAnyCutOfThatCallIsResumed) {
+TEST_F(PairTest, AMessageGoesWithItsPrefixInOneCallAndAnyCutOfThatCallIsResumed) {
   int client, server;
   pair(&client, &server);
-  WinAPI.sendFunc = cappedSend;
+  WinAPI.WSASendFunc = cappedSend;
   struct Case {
     size_t size;
-    int cap;
-    int firstCall;  // the length the first call offers
+    uint32_t cap;
   };
-  const Case cases[] = {{64, 1, 68},   {64, 3, 68},   {64, 4, 68},     {64, 5, 68},      {64, 67, 68},
-                        {64, 68, 68},  {0, 2, 4},     {4092, 100, 4096}, {4093, 100, 4}, {70000, 4, 4}};
+  const Case cases[] = {{64, 1},     {64, 3},      {64, 4},      {64, 5},     {64, 67},
+                        {64, 68},    {0, 2},       {4092, 100},  {4093, 100}, {70000, 4},
+                        {70000, 70003}, {200000, 5000}};
   for (const Case& c : cases) {
     firstCap = c.cap;
     sendLengths.clear();
@@ -96,19 +116,19 @@ TEST_F(PairTest, ASmallMessageGoesWithItsPrefixAndAnyCutOfThatCallIsResumed) {
     for (size_t i = 0; i < message.size(); ++i) message[i] = static_cast<char>('a' + (i * 7 + c.size) % 26);
     ASSERT_EQ(SendNetworkMessage(client, message.data(), uint32_t(message.size())), 0) << c.size;
     ASSERT_FALSE(sendLengths.empty());
-    EXPECT_EQ(sendLengths[0], c.firstCall) << c.size << " cut at " << c.cap;
+    EXPECT_EQ(sendLengths[0], 4 + c.size) << c.size << " cut at " << c.cap;
     ASSERT_TRUE(pumpUntil([&] { return GetNetworkMessageSize(server) != -1; })) << c.size << " cut at " << c.cap;
     EXPECT_EQ(take(server), message) << c.size << " cut at " << c.cap;
     EXPECT_EQ(record(client)->SendBuffer.DataLength, 0);
   }
   // Messages queued behind one another while the socket takes a few bytes at a time.
-  WinAPI.sendFunc = limitedSend;
+  WinAPI.WSASendFunc = limitedSend;
   trickle = true;
   stalled = false;
   ASSERT_EQ(SendNetworkMessage(client, "one", 3), 0);
   ASSERT_EQ(SendNetworkMessage(client, "two!", 4), 0);
   trickle = false;
-  WinAPI.sendFunc = realSend;
+  WinAPI.WSASendFunc = realSend;
   EXPECT_EQ(SendSocket(client), 0);
   ASSERT_TRUE(pumpUntil([&] { return record(server)->MessageSizes.DataLength == 8; }));
   EXPECT_EQ(take(server), "one");
@@ -119,7 +139,7 @@ TEST_F(PairTest, TheSendQueueStopsAtItsCapAndTakesMoreOnceItDrains) {
   int client, server;
   pair(&client, &server);
   // A peer that reads nothing: the socket takes no byte.
-  WinAPI.sendFunc = limitedSend;
+  WinAPI.WSASendFunc = limitedSend;
   trickle = false;
   stalled = true;
   const std::string block(NetworkMessageMax / 4, 'q');
@@ -130,7 +150,7 @@ TEST_F(PairTest, TheSendQueueStopsAtItsCapAndTakesMoreOnceItDrains) {
   EXPECT_EQ(SendNetworkMessage(client, "x", 1), -1);
   // The peer reads again: everything queued arrives whole, and the queue takes more.
   stalled = false;
-  WinAPI.sendFunc = realSend;
+  WinAPI.WSASendFunc = realSend;
   int received = 0;
   ASSERT_TRUE(pumpUntil([&] {
     SendSocket(client);
@@ -167,6 +187,53 @@ TEST_F(PairTest, EventsAndCallsAreRefusedInsideAReceiveButNothingIsLost) {
 
   EXPECT_EQ(ProcessNetworkMessage(Network.Window, plat::win::WM_USER + 0x105, 0x7777, net::FD_READ), 0);
   EXPECT_TRUE(LogCapture::contains(u"通信エラー No.1"));
+}
+
+// Takes at most `recvCap` bytes a call (0: no limit).
+int recvCap = 0;
+int cappedRecv(net::SOCKET s, char* buffer, int length, int flags) {
+  return net::recv(s, buffer, recvCap > 0 && recvCap < length ? recvCap : length, flags);
+}
+
+TEST_F(PairTest, ReadsCutAtAnyByteKeepEveryMessageWholeAndInOrderOnEverySocket) {
+  std::vector<std::pair<int, int>> pairs;
+  for (int i = 0; i < 3; ++i) {
+    int c, s;
+    pair(&c, &s);
+    pairs.emplace_back(c, s);
+  }
+  WinAPI.recvFunc = cappedRecv;
+  // Sizes about the read chunk (8 KB) and a body read straight into the ring.
+  const size_t sizes[] = {0, 1, 3, 64, 4093, 8188, 8189, 20000};
+  for (int cap : {1, 2, 3, 4, 5, 7, 67, 68, 69, 4097, 8191, 8192, 0}) {
+    recvCap = cap;
+    auto text = [&](size_t k, size_t i, unsigned side) {
+      return pattern(sizes[k], static_cast<unsigned>(cap * 131 + i * 17 + k * 3 + side));
+    };
+    // Both ends of every pair send, interleaved, before anything is read.
+    for (size_t k = 0; k < std::size(sizes); ++k) {
+      for (size_t i = 0; i < pairs.size(); ++i) {
+        std::string a = text(k, i, 0), b = text(std::size(sizes) - 1 - k, i, 1);
+        ASSERT_EQ(SendNetworkMessage(pairs[i].first, a.data(), static_cast<uint32_t>(a.size())), 0);
+        ASSERT_EQ(SendNetworkMessage(pairs[i].second, b.data(), static_cast<uint32_t>(b.size())), 0);
+      }
+    }
+    const int all = static_cast<int>(std::size(sizes)) * 4;
+    ASSERT_TRUE(pumpUntil([&] {
+      for (auto [c, s] : pairs)
+        if (record(c)->MessageSizes.DataLength != all || record(s)->MessageSizes.DataLength != all) return false;
+      return true;
+    })) << "cap " << cap;
+    for (size_t i = 0; i < pairs.size(); ++i) {
+      for (size_t k = 0; k < std::size(sizes); ++k) {
+        EXPECT_EQ(take(pairs[i].second), text(k, i, 0)) << "cap " << cap << " message " << k;
+        EXPECT_EQ(take(pairs[i].first), text(std::size(sizes) - 1 - k, i, 1)) << "cap " << cap << " message " << k;
+      }
+      EXPECT_EQ(record(pairs[i].first)->RecvBuffer.DataLength, 0);
+      EXPECT_EQ(record(pairs[i].second)->RecvInMessage, 0);
+    }
+  }
+  recvCap = 0;
 }
 
 TEST_F(PairTest, ManyConnectionsExchangeInterleavedMessagesAndEndCleanly) {

@@ -160,7 +160,8 @@ TEST(YUV, BufferLayouts) {
     EXPECT_EQ(uv, (std::vector<uint8_t>{11, 21, 12, 22}));
 }
 
-// Wide frames take the vector loops; every pixel must follow the arithmetic exactly.
+// Wide frames take the vector loops (16, 8 and 2 pixels a step, and their mixes);
+// every pixel must follow the arithmetic exactly.
 TEST(YUV, WideFramesFollowTheArithmetic) {
     auto clampShift = [](int32_t x) { return x < 0 ? 0u : x > 8355840 ? 255u : uint32_t(x) >> 15; };
     auto ref = [&](int Y, int U, int V) {
@@ -170,7 +171,7 @@ TEST(YUV, WideFramesFollowTheArithmetic) {
     };
     uint32_t seed = 99;
     auto next = [&] { return uint8_t((seed = seed * 1103515245u + 12345u) >> 16); };
-    for (int w : {37, 64}) {
+    for (int w : {37, 64, 24, 100}) {
         const int h = 4;
         std::vector<uint8_t> frame(size_t(w) * h * 2);
         for (auto& b : frame) b = next();
