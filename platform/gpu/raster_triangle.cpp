@@ -15,6 +15,7 @@ namespace plat::gpu {
 namespace {
 
 constexpr int kRun = 64;
+static_assert(kRun <= kSpanRun, "a run of the general span goes to the span form whole");
 
 struct Edge {
   int64_t dx, dy;  // in 1/256 pixel
@@ -201,6 +202,7 @@ void shadeSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x
   in.interp = &I;
   for (int x = x0; x < x1; x += kRun) {
     const int m = x1 - x < kRun ? x1 - x : kRun;
+    if (c.span && shadeRunBySpan(c, I, y, x, m)) continue;
     for (int i = 0; i < m; ++i) {
       in.x = float(x + i) + 0.5f;
       const float dx = in.x - I.x0;

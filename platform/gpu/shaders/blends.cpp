@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "platform/gpu/shaders/filter_common.h"
+#include "platform/gpu/shaders/filter_span.h"
 
 namespace plat::gpu {
 
@@ -44,11 +44,8 @@ int target(int kind, int s, int b) {
   }
 }
 
-// param: kind. c0 = ratio four times.
-bool pixelBlend(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
-  const Bytes4 s = bytesOf(sourceTexel(in, env)), b = bytesOf(secondTexel(in, env));
-  const int k = int(filterReg(env, 0)[0] * 256.0f);
-  const int kind = self.param[0];
+// The blend of source bytes s with blend-graph bytes b at ratio k (0..256).
+Bytes4 blendOf(const Bytes4& s, const Bytes4& b, int k, int kind) {
   Bytes4 d = s;
   const unsigned sA = unsigned(s.c[3]);
   if (kind < kNormalAlphaCh) {
@@ -80,20 +77,56 @@ bool pixelBlend(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self
     d.c[3] = alpha;
   }
   for (int& v : d.c) v = clampByte(v);
-  out = floatsOf(d);
+  return d;
+}
+
+// The texels under each pixel of a run in both textures, one alone a pixel in a row of
+// each; false when the run does not read so.
+template <class Colour>
+bool pairSpan(const SpanIn& in, const ShaderEnv& env, uint8_t* rgba, Colour&& colour) {
+  int so = 0, bo = 0;
+  const uint8_t* s = texelRun(in, env, 0, so);
+  const uint8_t* b = s != nullptr ? texelRun(in, env, 1, bo) : nullptr;
+  if (b == nullptr) return false;
+  for (int i = 0; i < in.n; ++i, s += 4, b += 4, rgba += 4) colour(texelBytes(s, so), texelBytes(b, bo), rgba);
   return true;
+}
+
+// param: kind. c0 = ratio four times.
+bool pixelBlend(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
+  const Bytes4 s = bytesOf(sourceTexel(in, env)), b = bytesOf(secondTexel(in, env));
+  out = floatsOf(blendOf(s, b, int(filterReg(env, 0)[0] * 256.0f), self.param[0]));
+  return true;
+}
+
+bool spanBlend(const SpanIn& in, const ShaderEnv& env, const ShaderEntry& self, uint8_t* rgba) {
+  const int k = int(filterReg(env, 0)[0] * 256.0f), kind = self.param[0];
+  return pairSpan(in, env, rgba,
+                  [&](const Bytes4& s, const Bytes4& b, uint8_t* out) { storeBytes(blendOf(s, b, k, kind), out); });
 }
 
 // param: selectors of red, green, blue, alpha: 0..3 the source's R, G, B, A, 4..7 the blend
 // graph's; -1 throughout reads them from c1 (each selector + 0.5).
+void mixSelectors(const ShaderEnv& env, const ShaderEntry& self, int sel[4]) {
+  const Float4 c1 = filterReg(env, 1);
+  for (int k = 0; k < 4; ++k) sel[k] = self.param[k] >= 0 ? self.param[k] : int(c1[k]);
+}
+
 bool pixelMix(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
   const Float4 t[2] = {sourceTexel(in, env), secondTexel(in, env)};
-  const Float4 c1 = filterReg(env, 1);
-  for (int k = 0; k < 4; ++k) {
-    const int sel = self.param[k] >= 0 ? self.param[k] : int(c1[k]);
-    out[k] = sel >= 0 && sel <= 7 ? t[sel / 4][sel % 4] : 0.0f;
-  }
+  int sel[4];
+  mixSelectors(env, self, sel);
+  for (int k = 0; k < 4; ++k) out[k] = sel[k] >= 0 && sel[k] <= 7 ? t[sel[k] / 4][sel[k] % 4] : 0.0f;
   return true;
+}
+
+bool spanMix(const SpanIn& in, const ShaderEnv& env, const ShaderEntry& self, uint8_t* rgba) {
+  int sel[4];
+  mixSelectors(env, self, sel);
+  return pairSpan(in, env, rgba, [&](const Bytes4& s, const Bytes4& b, uint8_t* out) {
+    const Bytes4* t[2] = {&s, &b};
+    for (int k = 0; k < 4; ++k) out[k] = sel[k] >= 0 && sel[k] <= 7 ? uint8_t(t[sel[k] / 4]->c[sel[k] % 4]) : 0;
+  });
 }
 
 }  // namespace
@@ -105,8 +138,8 @@ void addBlends(std::vector<ShaderEntry>& bank) {
       "BasBF_Lighten",    "BasBF_SoftLight", "BasBF_HardLight", "BasBF_Exclusion", "BasBF_Normal_AlphaCh",
       "BasBF_Add_AlphaCh", "BasBF_Multiple_AOnly", "BasBF_PMA_Multiple_AOnly"};
   for (int kind = 0; kind < 18; ++kind)
-    if (kNames[kind][0] != '\0') bank.push_back(pixelEntry(kNames[kind], pixelBlend, {kind}));
-  bank.push_back(pixelEntry("RGBAMix_Base", pixelMix, {-1, -1, -1, -1}));
+    if (kNames[kind][0] != '\0') bank.push_back(spanEntry(kNames[kind], pixelBlend, spanBlend, {kind}));
+  bank.push_back(spanEntry("RGBAMix_Base", pixelMix, spanMix, {-1, -1, -1, -1}));
   // Named forms: three source channels and one blend channel.
   static const char kLetters[4] = {'R', 'G', 'B', 'A'};
   char name[40];
@@ -117,12 +150,12 @@ void addBlends(std::vector<ShaderEntry>& bank) {
           const bool same = r == g && g == b, rgb = r == 0 && g == 1 && b == 2;
           if (!same && !rgb) continue;
           std::snprintf(name, sizeof name, "RGBAMix_S%cS%cS%cB%c", kLetters[r], kLetters[g], kLetters[b], kLetters[a]);
-          bank.push_back(pixelEntry(name, pixelMix, {r, g, b, a + 4}));
+          bank.push_back(spanEntry(name, pixelMix, spanMix, {r, g, b, a + 4}));
         }
   // Indexed forms: index a + 4 (b + 4 (g + 4 r)), every selector from the source.
   for (int i = 0; i < 256; ++i) {
     std::snprintf(name, sizeof name, "RGBAMix_I%03d", i);
-    bank.push_back(pixelEntry(name, pixelMix, {(i >> 6) & 3, (i >> 4) & 3, (i >> 2) & 3, i & 3}));
+    bank.push_back(spanEntry(name, pixelMix, spanMix, {(i >> 6) & 3, (i >> 4) & 3, (i >> 2) & 3, i & 3}));
   }
 }
 

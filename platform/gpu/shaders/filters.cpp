@@ -6,7 +6,7 @@
 // and the two paths must give the same bytes.
 #include <algorithm>
 
-#include "platform/gpu/shaders/filter_common.h"
+#include "platform/gpu/shaders/filter_span.h"
 
 namespace plat::gpu {
 
@@ -15,18 +15,30 @@ using namespace shader;
 namespace {
 
 // c0 luminance weights, c1 what each channel adds to the luminance.
-bool pixelMono(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Float4& out) {
-  const Float4 s = sourceTexel(in, env);
-  const Float4 w = filterReg(env, 0), k = filterReg(env, 1);
+Float4 monoOf(const Float4& s, const Float4& w, const Float4& k) {
   const float y = s[0] * w[0] + s[1] * w[1] + s[2] * w[2];
-  out = Float4{saturate(y + k[0]), saturate(y + k[1]), saturate(y + k[2]), s[3]};
+  return Float4{saturate(y + k[0]), saturate(y + k[1]), saturate(y + k[2]), s[3]};
+}
+
+bool pixelMono(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Float4& out) {
+  out = monoOf(sourceTexel(in, env), filterReg(env, 0), filterReg(env, 1));
   return true;
 }
 
+bool spanMono(const SpanIn& in, const ShaderEnv& env, const ShaderEntry&, uint8_t* rgba) {
+  const Float4 w = filterReg(env, 0), k = filterReg(env, 1);
+  return texelSpan(in, env, rgba, [&](const Bytes4& b, uint8_t* out) { storeFloats(monoOf(floatsOf(b), w, k), out); });
+}
+
+Float4 invertOf(const Float4& s) { return Float4{1.0f - s[0], 1.0f - s[1], 1.0f - s[2], s[3]}; }
+
 bool pixelInvert(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Float4& out) {
-  const Float4 s = sourceTexel(in, env);
-  out = Float4{1.0f - s[0], 1.0f - s[1], 1.0f - s[2], s[3]};
+  out = invertOf(sourceTexel(in, env));
   return true;
+}
+
+bool spanInvert(const SpanIn& in, const ShaderEnv& env, const ShaderEntry&, uint8_t* rgba) {
+  return texelSpan(in, env, rgba, [](const Bytes4& b, uint8_t* out) { storeFloats(invertOf(floatsOf(b)), out); });
 }
 
 // c0 = (input minimum, 1 / (input maximum - input minimum), output minimum, output
@@ -93,9 +105,7 @@ void pureOfHue(int hue, int* pr, int* pg, int* pb) {
 
 // c0 = (minimum / 255, 255 / (maximum - minimum)): the lightness is stretched from that
 // range to 0..255 and the colour rebuilt from hue and saturation.
-bool pixelBrightnessScale(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Float4& out) {
-  const Bytes4 s = bytesOf(sourceTexel(in, env));
-  const Float4 c = filterReg(env, 0);
+Bytes4 brightnessScaled(const Bytes4& s, const Float4& c, const ShaderEntry&) {
   const int mn = int(c[0] * 255.0f + 0.5f);
   const int span = c[1] > 0.0f ? std::max(int(255.0f / c[1] + 0.5f), 1) : 1;
   const int scale = 1044480 / span;
@@ -130,8 +140,7 @@ bool pixelBrightnessScale(const PixelIn& in, const ShaderEnv& env, const ShaderE
     else if (lightNew <= 128) d.c[k] = (2 * lightNew * cv) >> 8;
     else d.c[k] = cv + (((255 - cv) * (std::min(lightNew, 255) - 128) * 2) >> 8);
   }
-  out = floatsOf(d);
-  return true;
+  return d;
 }
 
 // The brightness shift of c0.z (-1 .. 1) on the colour channels.
@@ -145,17 +154,12 @@ Bytes4 brightened(const Bytes4& s, const Float4& k) {
 
 // The first pass of the two-pass form: the brightness only. What it hands on stays 8-bit
 // red, green and blue, because an 8-bit hue would lose up to six levels a channel.
-bool pixelHsbFirst(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Float4& out) {
-  out = floatsOf(brightened(bytesOf(sourceTexel(in, env)), filterReg(env, 0)));
-  return true;
-}
+Bytes4 hsbFirst(const Bytes4& s, const Float4& k, const ShaderEntry&) { return brightened(s, k); }
 
 // param: hue lock, brightness already applied. c0 = (hue × 6, saturation (× 5 when above
 // 0), brightness, -). The brightness shifts the channels first; then the hue turns (or is
 // set) and the saturation scales.
-bool pixelHsb(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
-  const Bytes4 s = bytesOf(sourceTexel(in, env));
-  const Float4 k = filterReg(env, 0);
+Bytes4 hsbOf(const Bytes4& s, const Float4& k, const ShaderEntry& self) {
   const int hueK = int(k[0] * 256.0f), satK = int(k[1] * 256.0f);
   const Bytes4 shifted = self.param[1] ? s : brightened(s, k);
   const int* c = shifted.c;
@@ -186,43 +190,60 @@ bool pixelHsb(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, 
     const int cv = p + (((256 - satNew) * (128 - p)) >> 8);
     d.c[i] = clampByte(light <= 128 ? (2 * light * cv) >> 8 : cv + (((255 - cv) * (light - 128) * 2) >> 8));
   }
-  out = floatsOf(d);
-  return true;
+  return d;
 }
 
-bool pixelPremultiply(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Float4& out) {
-  Bytes4 d = bytesOf(sourceTexel(in, env));
+Bytes4 premultiplied(const Bytes4& s, const Float4&, const ShaderEntry&) {
+  Bytes4 d = s;
   for (int k = 0; k < 3; ++k) d.c[k] = (d.c[k] * d.c[3]) >> 8;
-  out = floatsOf(d);
-  return true;
+  return d;
 }
 
 // The inverse: colour / alpha, and black where alpha is 0.
-bool pixelUnpremultiply(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Float4& out) {
-  Bytes4 d = bytesOf(sourceTexel(in, env));
+Bytes4 unpremultiplied(const Bytes4& s, const Float4&, const ShaderEntry&) {
+  Bytes4 d = s;
   for (int k = 0; k < 3; ++k) d.c[k] = d.c[3] == 0 ? 0 : std::min(d.c[k] * 255 / d.c[3], 255);
-  out = floatsOf(d);
+  return d;
+}
+
+// The byte filters: each maps the source texel's bytes, under register c0, to its result.
+using ByteFilter = Bytes4 (*)(const Bytes4& s, const Float4& c0, const ShaderEntry& self);
+
+template <ByteFilter F>
+bool pixelBytes(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
+  out = floatsOf(F(bytesOf(sourceTexel(in, env)), filterReg(env, 0), self));
   return true;
+}
+
+template <ByteFilter F>
+bool spanBytes(const SpanIn& in, const ShaderEnv& env, const ShaderEntry& self, uint8_t* rgba) {
+  const Float4 c = filterReg(env, 0);
+  return texelSpan(in, env, rgba, [&](const Bytes4& b, uint8_t* out) { storeBytes(F(b, c, self), out); });
+}
+
+template <ByteFilter F>
+ShaderEntry byteEntry(const char* name, std::initializer_list<int> params) {
+  return spanEntry(name, pixelBytes<F>, spanBytes<F>, params);
 }
 
 }  // namespace
 
 void addFilterColour(std::vector<ShaderEntry>& bank) {
-  bank.push_back(pixelEntry("Mono", pixelMono, {}));
+  bank.push_back(spanEntry("Mono", pixelMono, spanMono));
   bank.push_back(pixelEntry("BrightClipLess", pixelBrightClip, {0, 0}));
   bank.push_back(pixelEntry("BrightClipFillLess", pixelBrightClip, {1, 0}));
   bank.push_back(pixelEntry("BrightClipGreater", pixelBrightClip, {0, 1}));
   bank.push_back(pixelEntry("BrightClipFillGreater", pixelBrightClip, {1, 1}));
-  bank.push_back(pixelEntry("BrightnessScale", pixelBrightnessScale, {}));
-  bank.push_back(pixelEntry("Hsb_HSB_BASE", pixelHsb, {0}));
-  bank.push_back(pixelEntry("Hsb_HSB_HLOCK", pixelHsb, {1}));
-  bank.push_back(pixelEntry("Hsb_RGB_TO_HSB", pixelHsbFirst, {}));
-  bank.push_back(pixelEntry("Hsb_HSB_TO_RGB", pixelHsb, {0, 1}));
-  bank.push_back(pixelEntry("Invert", pixelInvert, {}));
+  bank.push_back(byteEntry<brightnessScaled>("BrightnessScale", {}));
+  bank.push_back(byteEntry<hsbOf>("Hsb_HSB_BASE", {0}));
+  bank.push_back(byteEntry<hsbOf>("Hsb_HSB_HLOCK", {1}));
+  bank.push_back(byteEntry<hsbFirst>("Hsb_RGB_TO_HSB", {}));
+  bank.push_back(byteEntry<hsbOf>("Hsb_HSB_TO_RGB", {0, 1}));
+  bank.push_back(spanEntry("Invert", pixelInvert, spanInvert));
   bank.push_back(pixelEntry("Level", pixelLevel, {}));
   bank.push_back(pixelEntry("TwoColor", pixelTwoColor, {}));
-  bank.push_back(pixelEntry("PremultipliedAlpha", pixelPremultiply, {}));
-  bank.push_back(pixelEntry("InterpolatedAlpha", pixelUnpremultiply, {}));
+  bank.push_back(byteEntry<premultiplied>("PremultipliedAlpha", {}));
+  bank.push_back(byteEntry<unpremultiplied>("InterpolatedAlpha", {}));
 }
 
 }  // namespace plat::gpu

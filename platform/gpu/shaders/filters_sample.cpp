@@ -4,7 +4,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/gpu/shaders/filter_common.h"
+#include "platform/gpu/shaders/filter_span.h"
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace plat::gpu {
 
@@ -38,6 +41,70 @@ bool pixelGauss(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self
   out = acc;
   return true;
 }
+
+#if defined(__SSE2__)
+// The sampler's bilinear read at (u, v) of a clamped level, from rows kept as floats: the
+// same coordinate steps and the same sums, the four channels in one register. A share of
+// 0 leaves its texels out: times 0 they add +0 to a sum of texels, which changes no bit.
+struct FloatTaps {
+  const SpanTexture& t;
+  uint64_t draw;
+  bool missing = false;
+
+  __m128 at(const float* row, int x) const { return _mm_loadu_ps(row + size_t(x) * 4); }
+  __m128 operator()(float u, float v) {
+    const float x = u * t.fwidth - 0.5f, y = v * t.fheight - 0.5f;
+    const int x0 = sampleFloor(x), y0 = sampleFloor(y);
+    const int wx = sampleWeight256(x - float(x0)), wy = sampleWeight256(y - float(y0));
+    const int ax = clampTexel(x0, t.width), bx = clampTexel(x0 + 1, t.width);
+    const float* top = floatRow(t, draw, clampTexel(y0, t.height));
+    if (top == nullptr) {
+      missing = true;
+      return _mm_setzero_ps();
+    }
+    const __m128 bxw = _mm_set1_ps(float(wx) * (1.0f / 256.0f)), axw = _mm_set1_ps(float(256 - wx) * (1.0f / 256.0f));
+    const __m128 t00 = at(top, ax);
+    const __m128 upper = wx == 0 ? t00 : _mm_add_ps(_mm_mul_ps(t00, axw), _mm_mul_ps(at(top, bx), bxw));
+    if (wy == 0) return upper;
+    const float* bottom = floatRow(t, draw, clampTexel(y0 + 1, t.height));
+    const __m128 t01 = at(bottom, ax);
+    const __m128 lower = wx == 0 ? t01 : _mm_add_ps(_mm_mul_ps(t01, axw), _mm_mul_ps(at(bottom, bx), bxw));
+    const __m128 byw = _mm_set1_ps(float(wy) * (1.0f / 256.0f)), ayw = _mm_set1_ps(float(256 - wy) * (1.0f / 256.0f));
+    return _mm_add_ps(_mm_mul_ps(upper, ayw), _mm_mul_ps(lower, byw));
+  }
+  static int clampTexel(int i, int n) { return i < 0 ? 0 : i >= n ? n - 1 : i; }
+};
+
+// pixelGauss a run at a time, for bilinear reads of a clamped source.
+bool spanGauss(const SpanIn& in, const ShaderEnv& env, const ShaderEntry& self, uint8_t* rgba) {
+  SpanTexture t;
+  if (!spanTexture(env, 0, in.lod[0], t) || !t.linear || !t.clamped) return false;
+  float c[21][4];
+  filterRows(env, 5 + self.param[0], c);
+  const float* weights = c[1];  // c1..c4 as 16 weights
+  __m128 w[16];
+  for (int k = 0; k < 16; ++k) w[k] = _mm_set1_ps(weights[k]);
+  FloatTaps tap{t, in.draw};
+  const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);
+  for (int i = 0; i < in.n; ++i, rgba += 4) {
+    const float u = in.u[0][i], v = in.v[0][i];
+    __m128 acc = _mm_add_ps(zero, _mm_mul_ps(tap(u, v), w[0]));
+    for (int k = 1; k < self.param[0]; ++k) {
+      const float* o = c[5 + k];
+      acc = _mm_add_ps(acc, _mm_mul_ps(tap(u + o[0], v + o[1]), w[k]));
+      acc = _mm_add_ps(acc, _mm_mul_ps(tap(u - o[0], v - o[1]), w[k]));
+    }
+    // saturate: NaN and below 0 to 0 (max gives its second operand for NaN), above 1 to 1;
+    // then the UNORM store's * 255 + 0.5, truncated.
+    acc = _mm_min_ps(_mm_max_ps(acc, zero), one);
+    const __m128i b = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(acc, _mm_set1_ps(255.0f)), _mm_set1_ps(0.5f)));
+    const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(b, b), _mm_setzero_si128());
+    const int word = _mm_cvtsi128_si32(packed);
+    std::memcpy(rgba, &word, 4);
+  }
+  return !tap.missing;
+}
+#endif
 
 // param: registers of offsets (1, 4 or 16); the result is the mean of the linear reads.
 bool pixelDownScale(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
@@ -130,9 +197,16 @@ bool pixelResample(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& s
 }  // namespace
 
 void addFilterSampling(std::vector<ShaderEntry>& bank) {
-  bank.push_back(pixelEntry("Gauss_08Pixel_PS", pixelGauss, {4}));
-  bank.push_back(pixelEntry("Gauss_16Pixel_PS", pixelGauss, {8}));
-  bank.push_back(pixelEntry("Gauss_32Pixel_PS", pixelGauss, {16}));
+  static const char* const kGauss[3] = {"Gauss_08Pixel_PS", "Gauss_16Pixel_PS", "Gauss_32Pixel_PS"};
+  for (int i = 0; i < 3; ++i) {
+#if defined(__SSE2__)
+    ShaderEntry e = spanEntry(kGauss[i], pixelGauss, spanGauss, {4 << i});
+    e.spanReadsAround = true;
+#else
+    ShaderEntry e = pixelEntry(kGauss[i], pixelGauss, {4 << i});
+#endif
+    bank.push_back(e);
+  }
   bank.push_back(pixelEntry("DownScaleX2", pixelDownScale, {1}));
   bank.push_back(pixelEntry("DownScaleX4", pixelDownScale, {4}));
   bank.push_back(pixelEntry("DownScaleX8", pixelDownScale, {16}));
