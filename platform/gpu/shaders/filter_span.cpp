@@ -140,7 +140,22 @@ const float* floatRow(const SpanTexture& t, uint64_t draw, int y) {
   float* row = c.rows.data() + size_t(slot) * size_t(t.width) * 4;
   if (c.tag[slot] != y) {
     const uint8_t* p = t.base + size_t(y) * t.pitch;
-    for (int x = 0; x < t.width; ++x, p += 4) {
+    int x = 0;
+#if defined(__SSE2__)
+    // v / 255 rounded once, as the table holds it.
+    const __m128 scale = _mm_set1_ps(255.0f);
+    const __m128i opaque = _mm_set1_epi32(t.order == 2 ? int(0xFF000000u) : 0);
+    for (; x < t.width; ++x, p += 4) {
+      int word;
+      std::memcpy(&word, p, 4);
+      const __m128i bytes = _mm_or_si128(_mm_cvtsi32_si128(word), opaque);
+      const __m128i wide = _mm_unpacklo_epi16(_mm_unpacklo_epi8(bytes, _mm_setzero_si128()), _mm_setzero_si128());
+      __m128 f = _mm_div_ps(_mm_cvtepi32_ps(wide), scale);
+      if (t.order != 0) f = _mm_shuffle_ps(f, f, _MM_SHUFFLE(3, 0, 1, 2));
+      _mm_storeu_ps(row + size_t(x) * 4, f);
+    }
+#endif
+    for (; x < t.width; ++x, p += 4) {
       const Float4 f = texelFloats(p, t.order);
       std::memcpy(row + size_t(x) * 4, f.c, 16);
     }
