@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "platform/gpu/shaders/filter_span.h"
 
@@ -21,7 +22,8 @@ enum Kind {
   kHardLight, kExclusion, kNormalAlphaCh, kAddAlphaCh, kMultipleAOnly, kPMAMultipleAOnly
 };
 
-int target(int kind, int s, int b) {
+// Inlined into each kind's own blend, where the switch folds away.
+[[gnu::always_inline]] inline int target(int kind, int s, int b) {
   switch (kind) {
     case kNormal: return b;
     case kMultiple: return (s * b) >> 8;
@@ -45,7 +47,9 @@ int target(int kind, int s, int b) {
 }
 
 // The blend of source bytes s with blend-graph bytes b at ratio k (0..256).
-Bytes4 blendOf(const Bytes4& s, const Bytes4& b, int k, int kind) {
+template <int Kind>
+[[gnu::always_inline]] inline Bytes4 blendOf(const Bytes4& s, const Bytes4& b, int k) {
+  constexpr int kind = Kind;
   Bytes4 d = s;
   const unsigned sA = unsigned(s.c[3]);
   if (kind < kNormalAlphaCh) {
@@ -80,33 +84,44 @@ Bytes4 blendOf(const Bytes4& s, const Bytes4& b, int k, int kind) {
   return d;
 }
 
-// The texels under each pixel of a run in both textures, one alone a pixel in a row of
-// each; false when the run does not read so.
-template <class Colour>
-bool pairSpan(const SpanIn& in, const ShaderEnv& env, uint8_t* rgba, Colour&& colour) {
-  int so = 0, bo = 0;
-  const uint8_t* s = texelRun(in, env, 0, so);
-  const uint8_t* b = s != nullptr ? texelRun(in, env, 1, bo) : nullptr;
-  if (b == nullptr) return false;
-  for (int i = 0; i < in.n; ++i, s += 4, b += 4, rgba += 4) colour(texelBytes(s, so), texelBytes(b, bo), rgba);
-  return true;
-}
-
-// param: kind. c0 = ratio four times.
-bool pixelBlend(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
+// c0 = ratio four times.
+template <int Kind>
+bool pixelBlend(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Float4& out) {
   const Bytes4 s = bytesOf(sourceTexel(in, env)), b = bytesOf(secondTexel(in, env));
-  out = floatsOf(blendOf(s, b, int(filterReg(env, 0)[0] * 256.0f), self.param[0]));
+  out = floatsOf(blendOf<Kind>(s, b, int(filterReg(env, 0)[0] * 256.0f)));
   return true;
 }
 
-bool spanBlend(const SpanIn& in, const ShaderEnv& env, const ShaderEntry& self, uint8_t* rgba) {
-  const int k = int(filterReg(env, 0)[0] * 256.0f), kind = self.param[0];
-  return pairSpan(in, env, rgba,
-                  [&](const Bytes4& s, const Bytes4& b, uint8_t* out) { storeBytes(blendOf(s, b, k, kind), out); });
+template <int Kind>
+bool spanBlend(const SpanIn& in, const ShaderEnv& env, const ShaderEntry&, uint8_t* rgba) {
+  const int k = int(filterReg(env, 0)[0] * 256.0f);
+  if constexpr (Kind < kNormalAlphaCh) {
+    // The colour kinds on plain bytes: blendOf's steps, kept in registers.
+    return pairSpan(in, env, rgba, [k](const uint8_t* s, const uint8_t* b, uint8_t* out) {
+      const int a = b[3] * k;
+      for (int c = 0; c < 3; ++c)
+        out[c] = uint8_t(clampByte(((target(Kind, s[c], b[c]) - s[c]) * a + (s[c] << 16)) >> 16));
+      out[3] = s[3];
+    });
+  } else {
+    return pairSpan(in, env, rgba, [k](const uint8_t* s, const uint8_t* b, uint8_t* out) {
+      storeBytes(blendOf<Kind>(bytesAt(s), bytesAt(b), k), out);
+    });
+  }
 }
 
-// param: selectors of red, green, blue, alpha: 0..3 the source's R, G, B, A, 4..7 the blend
-// graph's; -1 throughout reads them from c1 (each selector + 0.5).
+const char* const kBlendNames[18] = {
+    "BasBF_Normal",     "",         "BasBF_Multiple",  "BasBF_Difference", "BasBF_Add",
+    "BasBF_Screen",     "BasBF_Overlay", "BasBF_Dodge", "BasBF_Burn",      "BasBF_Darken",
+    "BasBF_Lighten",    "BasBF_SoftLight", "BasBF_HardLight", "BasBF_Exclusion", "BasBF_Normal_AlphaCh",
+    "BasBF_Add_AlphaCh", "BasBF_Multiple_AOnly", "BasBF_PMA_Multiple_AOnly"};
+
+// One entry a kind (kind 1 has none), each with the kind's own functions.
+template <int... Kind>
+void addBlendKinds(std::vector<ShaderEntry>& bank, std::integer_sequence<int, Kind...>) {
+  (bank.push_back(spanEntry(kBlendNames[Kind], pixelBlend<Kind>, spanBlend<Kind>, {Kind})), ...);
+}
+
 void mixSelectors(const ShaderEnv& env, const ShaderEntry& self, int sel[4]) {
   const Float4 c1 = filterReg(env, 1);
   for (int k = 0; k < 4; ++k) sel[k] = self.param[k] >= 0 ? self.param[k] : int(c1[k]);
@@ -123,22 +138,18 @@ bool pixelMix(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, 
 bool spanMix(const SpanIn& in, const ShaderEnv& env, const ShaderEntry& self, uint8_t* rgba) {
   int sel[4];
   mixSelectors(env, self, sel);
-  return pairSpan(in, env, rgba, [&](const Bytes4& s, const Bytes4& b, uint8_t* out) {
-    const Bytes4* t[2] = {&s, &b};
-    for (int k = 0; k < 4; ++k) out[k] = sel[k] >= 0 && sel[k] <= 7 ? uint8_t(t[sel[k] / 4]->c[sel[k] % 4]) : 0;
+  return pairSpan(in, env, rgba, [&](const uint8_t* s, const uint8_t* b, uint8_t* out) {
+    const uint8_t* t[2] = {s, b};
+    for (int k = 0; k < 4; ++k) out[k] = sel[k] >= 0 && sel[k] <= 7 ? t[sel[k] / 4][sel[k] % 4] : 0;
   });
 }
 
 }  // namespace
 
 void addBlends(std::vector<ShaderEntry>& bank) {
-  static const char* const kNames[18] = {
-      "BasBF_Normal",     "",         "BasBF_Multiple",  "BasBF_Difference", "BasBF_Add",
-      "BasBF_Screen",     "BasBF_Overlay", "BasBF_Dodge", "BasBF_Burn",      "BasBF_Darken",
-      "BasBF_Lighten",    "BasBF_SoftLight", "BasBF_HardLight", "BasBF_Exclusion", "BasBF_Normal_AlphaCh",
-      "BasBF_Add_AlphaCh", "BasBF_Multiple_AOnly", "BasBF_PMA_Multiple_AOnly"};
-  for (int kind = 0; kind < 18; ++kind)
-    if (kNames[kind][0] != '\0') bank.push_back(spanEntry(kNames[kind], pixelBlend, spanBlend, {kind}));
+  addBlendKinds(bank, std::integer_sequence<int, kNormal, kMultiple, kDifference, kAdd, kScreen, kOverlay, kDodge,
+                                          kBurn, kDarken, kLighten, kSoftLight, kHardLight, kExclusion,
+                                          kNormalAlphaCh, kAddAlphaCh, kMultipleAOnly, kPMAMultipleAOnly>{});
   bank.push_back(spanEntry("RGBAMix_Base", pixelMix, spanMix, {-1, -1, -1, -1}));
   // Named forms: three source channels and one blend channel.
   static const char kLetters[4] = {'R', 'G', 'B', 'A'};

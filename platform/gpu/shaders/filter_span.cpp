@@ -112,6 +112,28 @@ const uint8_t* texelRun(const SpanIn& in, const ShaderEnv& env, int slot, int& o
   return t.base + size_t(y) * t.pitch + size_t(x) * 4;
 }
 
+void runBytes(const uint8_t* p, int order, int n, uint8_t* out) {
+  if (order == 0) {
+    std::memcpy(out, p, size_t(n) * 4);
+    return;
+  }
+  int i = 0;
+#if defined(__SSE2__)
+  const __m128i keep = _mm_set1_epi32(int(0xFF00FF00u)), low = _mm_set1_epi32(0xFF);
+  const __m128i opaque = _mm_set1_epi32(order == 2 ? int(0xFF000000u) : 0);
+  for (; i + 4 <= n; i += 4) {
+    const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4 * i));
+    const __m128i swapped = _mm_or_si128(_mm_and_si128(w, keep), _mm_or_si128(_mm_and_si128(_mm_srli_epi32(w, 16), low),
+                                                                              _mm_slli_epi32(_mm_and_si128(w, low), 16)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * i), _mm_or_si128(swapped, opaque));
+  }
+#endif
+  for (; i < n; ++i) {
+    const Bytes4 b = texelBytes(p + 4 * i, order);
+    for (int k = 0; k < 4; ++k) out[4 * i + k] = uint8_t(b.c[k]);
+  }
+}
+
 namespace {
 
 constexpr int kFloatRows = 128;

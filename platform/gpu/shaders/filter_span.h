@@ -56,16 +56,38 @@ inline ShaderEntry spanEntry(const char* name, PixelFn fn, PixelSpanFn span, std
   return e;
 }
 
+// Texels of a run (n at most kSpanRun) in red, green, blue, alpha order.
+void runBytes(const uint8_t* p, int order, int n, uint8_t* out);
+
 // A span of a function that reads the source texel under each pixel alone: `colour` maps
-// a texel's bytes to the bytes stored for it. False when the run does not read so.
+// a texel's bytes (red first) to the bytes stored for it. False when the run does not
+// read so.
 template <class Colour>
 bool texelSpan(const SpanIn& in, const ShaderEnv& env, uint8_t* rgba, Colour&& colour) {
   int order = 0;
   const uint8_t* p = texelRun(in, env, 0, order);
   if (p == nullptr) return false;
-  for (int i = 0; i < in.n; ++i, p += 4, rgba += 4) colour(texelBytes(p, order), rgba);
+  uint8_t s[kSpanRun * 4];
+  runBytes(p, order, in.n, s);
+  for (int i = 0; i < 4 * in.n; i += 4) colour(s + i, rgba + i);
   return true;
 }
+
+// The same over the texels under each pixel in both textures (slot 1 read through pair 1).
+template <class Colour>
+bool pairSpan(const SpanIn& in, const ShaderEnv& env, uint8_t* rgba, Colour&& colour) {
+  int so = 0, bo = 0;
+  const uint8_t* sp = texelRun(in, env, 0, so);
+  const uint8_t* bp = sp != nullptr ? texelRun(in, env, 1, bo) : nullptr;
+  if (bp == nullptr) return false;
+  uint8_t s[kSpanRun * 4], b[kSpanRun * 4];
+  runBytes(sp, so, in.n, s);
+  runBytes(bp, bo, in.n, b);
+  for (int i = 0; i < 4 * in.n; i += 4) colour(s + i, b + i, rgba + i);
+  return true;
+}
+
+inline Bytes4 bytesAt(const uint8_t* p) { return Bytes4{{p[0], p[1], p[2], p[3]}}; }
 
 // Row y of a texture level as four floats a texel (the sampler's values, red first), made
 // at most once a draw on this thread while the rows in use stay within 128 of each other;

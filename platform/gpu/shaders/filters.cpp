@@ -27,7 +27,8 @@ bool pixelMono(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Floa
 
 bool spanMono(const SpanIn& in, const ShaderEnv& env, const ShaderEntry&, uint8_t* rgba) {
   const Float4 w = filterReg(env, 0), k = filterReg(env, 1);
-  return texelSpan(in, env, rgba, [&](const Bytes4& b, uint8_t* out) { storeFloats(monoOf(floatsOf(b), w, k), out); });
+  return texelSpan(in, env, rgba,
+                   [&](const uint8_t* b, uint8_t* out) { storeFloats(monoOf(floatsOf(bytesAt(b)), w, k), out); });
 }
 
 Float4 invertOf(const Float4& s) { return Float4{1.0f - s[0], 1.0f - s[1], 1.0f - s[2], s[3]}; }
@@ -38,7 +39,8 @@ bool pixelInvert(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Fl
 }
 
 bool spanInvert(const SpanIn& in, const ShaderEnv& env, const ShaderEntry&, uint8_t* rgba) {
-  return texelSpan(in, env, rgba, [](const Bytes4& b, uint8_t* out) { storeFloats(invertOf(floatsOf(b)), out); });
+  return texelSpan(in, env, rgba,
+                   [](const uint8_t* b, uint8_t* out) { storeFloats(invertOf(floatsOf(bytesAt(b))), out); });
 }
 
 // c0 = (input minimum, 1 / (input maximum - input minimum), output minimum, output
@@ -218,7 +220,7 @@ bool pixelBytes(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self
 template <ByteFilter F>
 bool spanBytes(const SpanIn& in, const ShaderEnv& env, const ShaderEntry& self, uint8_t* rgba) {
   const Float4 c = filterReg(env, 0);
-  return texelSpan(in, env, rgba, [&](const Bytes4& b, uint8_t* out) { storeBytes(F(b, c, self), out); });
+  return texelSpan(in, env, rgba, [&](const uint8_t* b, uint8_t* out) { storeBytes(F(bytesAt(b), c, self), out); });
 }
 
 template <ByteFilter F>
