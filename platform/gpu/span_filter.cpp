@@ -83,25 +83,22 @@ bool shadeRunBySpan(const DrawContext& c, const Interpolator& I, int y, int x, i
   PixelIn at{};
   at.interp = &I;
   for (int pair = 0; pair < 2; ++pair) {
+    // A pair whose texture is not bound is read by no span form.
+    const View* v = c.env->views[pair];
+    if (v == nullptr) continue;
     varyingRun(I, shader::texcoord(pair), x, n, dy, uv[2 * pair]);
     varyingRun(I, shader::texcoord(pair) + 1, x, n, dy, uv[2 * pair + 1]);
     in.u[pair] = uv[2 * pair];
     in.v[pair] = uv[2 * pair + 1];
     // The level of detail the sampler would be given for texture `pair` read through pair
     // `pair`: one value for an affine primitive.
-    const View* v = c.env->views[pair];
-    if (v != nullptr) {
-      const Subresource& s = v->texture().sub(v->subresource(0, 0));
-      in.lod[pair] = textureLod(at, pair, float(s.width), float(s.height));
-    }
+    const Subresource& s = v->texture().sub(v->subresource(0, 0));
+    in.lod[pair] = textureLod(at, pair, float(s.width), float(s.height));
   }
+  uint8_t* row = c.spanBase + size_t(y) * c.spanPitch + size_t(x) * 4;
+  if (!c.spanBgra) return c.span(in, *c.env, *c.ps, row);
   uint8_t rgba[kSpanRun * 4];
   if (!c.span(in, *c.env, *c.ps, rgba)) return false;
-  uint8_t* row = c.spanBase + size_t(y) * c.spanPitch + size_t(x) * 4;
-  if (!c.spanBgra) {
-    std::memcpy(row, rgba, size_t(n) * 4);
-    return true;
-  }
   for (int i = 0; i < n; ++i) {
     row[4 * i] = rgba[4 * i + 2];
     row[4 * i + 1] = rgba[4 * i + 1];

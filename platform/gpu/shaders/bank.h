@@ -91,9 +91,11 @@ using VertexFn = void (*)(const VertexIn& in, const ShaderEnv& env, const Shader
 using PixelFn = bool (*)(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out);
 
 // Writes the run's n colours as red, green, blue, alpha bytes: what an 8-bit UNORM target
-// stores for the colours the pixel function gives these pixels. False when the run is not
-// one it serves (a texture read that is not the kind it handles); the caller then runs the
-// pixel function over the run instead.
+// stores for the colours the pixel function gives these pixels. The bytes may be the
+// target's own, read by the run: each pixel's texels are read before any is written.
+// False, with nothing written, when the run is not one it serves (a texture read that is
+// not the kind it handles); the caller then runs the pixel function over the run instead.
+// A texture that is not bound has no coordinates in the run.
 using PixelSpanFn = bool (*)(const SpanIn& in, const ShaderEnv& env, const ShaderEntry& self, uint8_t* rgba);
 
 enum class ShaderStage : uint8_t { vertex, pixel };
