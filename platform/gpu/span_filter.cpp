@@ -35,6 +35,11 @@ void varyingRun(const Interpolator& I, int k, int x, int n, float dy, float* out
     return;
   }
   const float a0 = I.a0[k], aA = I.aA[k], bdy = I.aB[k] * dy;
+  if (aA == 0.0f) {  // one value along the row (up to the sign of a zero, which no read tells apart)
+    const float v = (a0 + aA * ((float(x) + 0.5f) - I.x0)) + bdy;
+    for (int i = 0; i < n; ++i) out[i] = v;
+    return;
+  }
   int i = 0;
 #if defined(__SSE2__)
   const __m128 a0v = _mm_set1_ps(a0), aAv = _mm_set1_ps(aA), bdyv = _mm_set1_ps(bdy);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 #include "platform/gpu/shaders/filter_span.h"
@@ -139,8 +140,11 @@ bool spanMix(const SpanIn& in, const ShaderEnv& env, const ShaderEntry& self, ui
   int sel[4];
   mixSelectors(env, self, sel);
   return pairSpan(in, env, rgba, [&](const uint8_t* s, const uint8_t* b, uint8_t* out) {
+    // Every byte read before any is written: the output may be the source's own pixel.
     const uint8_t* t[2] = {s, b};
-    for (int k = 0; k < 4; ++k) out[k] = sel[k] >= 0 && sel[k] <= 7 ? t[sel[k] / 4][sel[k] % 4] : 0;
+    uint8_t d[4];
+    for (int k = 0; k < 4; ++k) d[k] = sel[k] >= 0 && sel[k] <= 7 ? t[sel[k] / 4][sel[k] % 4] : 0;
+    std::memcpy(out, d, 4);
   });
 }
 

@@ -59,6 +59,15 @@ inline ShaderEntry spanEntry(const char* name, PixelFn fn, PixelSpanFn span, std
 // Texels of a run (n at most kSpanRun) in red, green, blue, alpha order.
 void runBytes(const uint8_t* p, int order, int n, uint8_t* out);
 
+// The run's texels red first: the texture's own bytes when they are so and do not overlap
+// the run's output elsewhere than pixel for pixel, else a copy in `buffer`.
+inline const uint8_t* runView(const uint8_t* p, int order, int n, const uint8_t* out, uint8_t* buffer) {
+  const size_t bytes = size_t(n) * 4;
+  if (order == 0 && (p == out || p + bytes <= out || out + bytes <= p)) return p;
+  runBytes(p, order, n, buffer);
+  return buffer;
+}
+
 // A span of a function that reads the source texel under each pixel alone: `colour` maps
 // a texel's bytes (red first) to the bytes stored for it. False when the run does not
 // read so.
@@ -67,8 +76,8 @@ bool texelSpan(const SpanIn& in, const ShaderEnv& env, uint8_t* rgba, Colour&& c
   int order = 0;
   const uint8_t* p = texelRun(in, env, 0, order);
   if (p == nullptr) return false;
-  uint8_t s[kSpanRun * 4];
-  runBytes(p, order, in.n, s);
+  uint8_t buffer[kSpanRun * 4];
+  const uint8_t* s = runView(p, order, in.n, rgba, buffer);
   for (int i = 0; i < 4 * in.n; i += 4) colour(s + i, rgba + i);
   return true;
 }
@@ -80,9 +89,9 @@ bool pairSpan(const SpanIn& in, const ShaderEnv& env, uint8_t* rgba, Colour&& co
   const uint8_t* sp = texelRun(in, env, 0, so);
   const uint8_t* bp = sp != nullptr ? texelRun(in, env, 1, bo) : nullptr;
   if (bp == nullptr) return false;
-  uint8_t s[kSpanRun * 4], b[kSpanRun * 4];
-  runBytes(sp, so, in.n, s);
-  runBytes(bp, bo, in.n, b);
+  uint8_t sb[kSpanRun * 4], bb[kSpanRun * 4];
+  const uint8_t* s = runView(sp, so, in.n, rgba, sb);
+  const uint8_t* b = runView(bp, bo, in.n, rgba, bb);
   for (int i = 0; i < 4 * in.n; i += 4) colour(s + i, b + i, rgba + i);
   return true;
 }

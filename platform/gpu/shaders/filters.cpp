@@ -33,8 +33,8 @@ bool spanMono(const SpanIn& in, const ShaderEnv& env, const ShaderEntry&, uint8_
   int order = 0;
   const uint8_t* p = texelRun(in, env, 0, order);
   if (p == nullptr) return false;
-  uint8_t s[kSpanRun * 4];
-  runBytes(p, order, in.n, s);
+  uint8_t buffer[kSpanRun * 4];
+  const uint8_t* s = runView(p, order, in.n, rgba, buffer);
   int i = 0;
 #if defined(__SSE2__)
   // Four pixels a register, lane by lane monoOf's steps and the UNORM store's: bytes / 255
