@@ -5,6 +5,7 @@
 // fixed point step for step on purpose: the platform layer cannot call the media layer,
 // and the two paths must give the same bytes.
 #include <algorithm>
+#include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -126,7 +127,7 @@ bool pixelBrightClip(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&
 }
 
 // The pure colour of a hue (0..1535) as red, green, blue bytes.
-void pureOfHue(int hue, int* pr, int* pg, int* pb) {
+[[gnu::always_inline]] inline void pureOfHue(int hue, int* pr, int* pg, int* pb) {
   const int f = hue & 255;
   if (hue < 256) *pr = 255, *pg = f, *pb = 0;
   else if (hue < 512) *pr = 255 - f, *pg = 255, *pb = 0;
@@ -138,7 +139,7 @@ void pureOfHue(int hue, int* pr, int* pg, int* pb) {
 
 // c0 = (minimum / 255, 255 / (maximum - minimum)): the lightness is stretched from that
 // range to 0..255 and the colour rebuilt from hue and saturation.
-Bytes4 brightnessScaled(const Bytes4& s, const Float4& c, const ShaderEntry&) {
+[[gnu::always_inline]] inline Bytes4 brightnessScaled(const Bytes4& s, const Float4& c, const ShaderEntry&) {
   const int mn = int(c[0] * 255.0f + 0.5f);
   const int span = c[1] > 0.0f ? std::max(int(255.0f / c[1] + 0.5f), 1) : 1;
   const int scale = 1044480 / span;
@@ -176,26 +177,28 @@ Bytes4 brightnessScaled(const Bytes4& s, const Float4& c, const ShaderEntry&) {
   return d;
 }
 
-// The brightness shift of c0.z (-1 .. 1) on the colour channels.
-Bytes4 brightened(const Bytes4& s, const Float4& k) {
-  const int briK = int(std::clamp(k[2], -1.0f, 1.0f) * 256.0f);
-  Bytes4 d = s;
-  for (int i = 0; i < 3; ++i)
-    d.c[i] = briK > 0 ? s.c[i] + (((255 - s.c[i]) * briK) >> 8) : (s.c[i] * (briK + 256)) >> 8;
-  return d;
+// The HSB constants as whole steps: c0 = (hue × 6, saturation (× 5 when above 0),
+// brightness (-1 .. 1), -).
+struct HsbSteps {
+  int hueK, satK, briK;
+};
+inline HsbSteps hsbSteps(const Float4& k) {
+  return HsbSteps{int(k[0] * 256.0f), int(k[1] * 256.0f), int(std::clamp(k[2], -1.0f, 1.0f) * 256.0f)};
 }
 
-// The first pass of the two-pass form: the brightness only. What it hands on stays 8-bit
-// red, green and blue, because an 8-bit hue would lose up to six levels a channel.
-Bytes4 hsbFirst(const Bytes4& s, const Float4& k, const ShaderEntry&) { return brightened(s, k); }
+// The brightness shift on the colour channels (red first); alpha stays.
+[[gnu::always_inline]] inline void brightened(const uint8_t* s, int briK, int* d) {
+  for (int i = 0; i < 3; ++i) d[i] = briK > 0 ? s[i] + (((255 - s[i]) * briK) >> 8) : (s[i] * (briK + 256)) >> 8;
+}
 
-// param: hue lock, brightness already applied. c0 = (hue × 6, saturation (× 5 when above
-// 0), brightness, -). The brightness shifts the channels first; then the hue turns (or is
-// set) and the saturation scales.
-Bytes4 hsbOf(const Bytes4& s, const Float4& k, const ShaderEntry& self) {
-  const int hueK = int(k[0] * 256.0f), satK = int(k[1] * 256.0f);
-  const Bytes4 shifted = self.param[1] ? s : brightened(s, k);
-  const int* c = shifted.c;
+// Lock: the hue is set rather than turned; Shift: the brightness shifts the channels first
+// (the two-pass form has done so in its first pass). Then the hue turns (or is set) and
+// the saturation scales.
+template <bool Lock, bool Shift>
+[[gnu::always_inline]] inline void hsbPixel(const uint8_t* s, const HsbSteps& h, uint8_t* out) {
+  int c[3];
+  if constexpr (Shift) brightened(s, h.briK, c);
+  else c[0] = s[0], c[1] = s[1], c[2] = s[2];
   const int r = c[0], g = c[1], b = c[2];
   const int hi = std::max({r, g, b}), lo = std::min({r, g, b});
   const int light = (hi + lo) >> 1;
@@ -207,39 +210,72 @@ Bytes4 hsbOf(const Bytes4& s, const Float4& k, const ShaderEntry& self) {
     hueV = r == hi ? kb - kg : g == hi ? kr - kb + 512 : kg - kr + 1024;
     if (hueV < 0) hueV += 1536;
   }
-  if (self.param[0]) {
-    hueV = hueK >= 1536 ? hueK - 1536 : hueK;
+  if constexpr (Lock) {
+    hueV = h.hueK >= 1536 ? h.hueK - 1536 : h.hueK;
   } else {
-    hueV += hueK;
+    hueV += h.hueK;
     if (hueV < 0) hueV += 1536;
     else if (hueV >= 1536) hueV -= 1536;
   }
-  const int satNew = std::min(((satK + 256) * satV) >> 8, 256);
+  const int satNew = std::min(((h.satK + 256) * satV) >> 8, 256);
   int pure[3];
   pureOfHue(std::clamp(hueV, 0, 1535), &pure[0], &pure[1], &pure[2]);
-  Bytes4 d = s;
+  uint8_t d[4];
   for (int i = 0; i < 3; ++i) {
     const int p = pure[i];
     const int cv = p + (((256 - satNew) * (128 - p)) >> 8);
-    d.c[i] = clampByte(light <= 128 ? (2 * light * cv) >> 8 : cv + (((255 - cv) * (light - 128) * 2) >> 8));
+    d[i] = uint8_t(clampByte(light <= 128 ? (2 * light * cv) >> 8 : cv + (((255 - cv) * (light - 128) * 2) >> 8)));
   }
-  return d;
+  d[3] = s[3];
+  std::memcpy(out, d, 4);  // every byte read before any is written: out may be s
 }
 
-Bytes4 premultiplied(const Bytes4& s, const Float4&, const ShaderEntry&) {
+// The first pass of the two-pass form: the brightness only. What it hands on stays 8-bit
+// red, green and blue, because an 8-bit hue would lose up to six levels a channel.
+[[gnu::always_inline]] inline void hsbFirstPixel(const uint8_t* s, const HsbSteps& h, uint8_t* out) {
+  int c[3];
+  brightened(s, h.briK, c);
+  const uint8_t d[4] = {uint8_t(c[0]), uint8_t(c[1]), uint8_t(c[2]), s[3]};
+  std::memcpy(out, d, 4);
+}
+
+// One HSB form: Pixel maps a pixel's bytes, under the steps of c0, to its result.
+template <void (*Pixel)(const uint8_t*, const HsbSteps&, uint8_t*)>
+bool pixelHsbForm(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Float4& out) {
+  const Bytes4 s = bytesOf(sourceTexel(in, env));
+  const uint8_t b[4] = {uint8_t(s.c[0]), uint8_t(s.c[1]), uint8_t(s.c[2]), uint8_t(s.c[3])};
+  uint8_t d[4];
+  Pixel(b, hsbSteps(filterReg(env, 0)), d);
+  out = floatsOf(bytesAt(d));
+  return true;
+}
+
+template <void (*Pixel)(const uint8_t*, const HsbSteps&, uint8_t*)>
+bool spanHsbForm(const SpanIn& in, const ShaderEnv& env, const ShaderEntry&, uint8_t* rgba) {
+  const HsbSteps h = hsbSteps(filterReg(env, 0));
+  return texelSpan(in, env, rgba, [h](const uint8_t* b, uint8_t* out) { Pixel(b, h, out); });
+}
+
+template <void (*Pixel)(const uint8_t*, const HsbSteps&, uint8_t*)>
+ShaderEntry hsbEntry(const char* name) {
+  return spanEntry(name, pixelHsbForm<Pixel>, spanHsbForm<Pixel>);
+}
+
+[[gnu::always_inline]] inline Bytes4 premultiplied(const Bytes4& s, const Float4&, const ShaderEntry&) {
   Bytes4 d = s;
   for (int k = 0; k < 3; ++k) d.c[k] = (d.c[k] * d.c[3]) >> 8;
   return d;
 }
 
 // The inverse: colour / alpha, and black where alpha is 0.
-Bytes4 unpremultiplied(const Bytes4& s, const Float4&, const ShaderEntry&) {
+[[gnu::always_inline]] inline Bytes4 unpremultiplied(const Bytes4& s, const Float4&, const ShaderEntry&) {
   Bytes4 d = s;
   for (int k = 0; k < 3; ++k) d.c[k] = d.c[3] == 0 ? 0 : std::min(d.c[k] * 255 / d.c[3], 255);
   return d;
 }
 
-// The byte filters: each maps the source texel's bytes, under register c0, to its result.
+// The byte filters: each maps the source texel's bytes, under register c0, to its result
+// (inlined into the span loops, where the register's steps are made once a run).
 using ByteFilter = Bytes4 (*)(const Bytes4& s, const Float4& c0, const ShaderEntry& self);
 
 template <ByteFilter F>
@@ -268,10 +304,10 @@ void addFilterColour(std::vector<ShaderEntry>& bank) {
   bank.push_back(pixelEntry("BrightClipGreater", pixelBrightClip, {0, 1}));
   bank.push_back(pixelEntry("BrightClipFillGreater", pixelBrightClip, {1, 1}));
   bank.push_back(byteEntry<brightnessScaled>("BrightnessScale", {}));
-  bank.push_back(byteEntry<hsbOf>("Hsb_HSB_BASE", {0}));
-  bank.push_back(byteEntry<hsbOf>("Hsb_HSB_HLOCK", {1}));
-  bank.push_back(byteEntry<hsbFirst>("Hsb_RGB_TO_HSB", {}));
-  bank.push_back(byteEntry<hsbOf>("Hsb_HSB_TO_RGB", {0, 1}));
+  bank.push_back(hsbEntry<hsbPixel<false, true>>("Hsb_HSB_BASE"));
+  bank.push_back(hsbEntry<hsbPixel<true, true>>("Hsb_HSB_HLOCK"));
+  bank.push_back(hsbEntry<hsbFirstPixel>("Hsb_RGB_TO_HSB"));
+  bank.push_back(hsbEntry<hsbPixel<false, false>>("Hsb_HSB_TO_RGB"));
   bank.push_back(spanEntry("Invert", pixelInvert, spanInvert));
   bank.push_back(pixelEntry("Level", pixelLevel, {}));
   bank.push_back(pixelEntry("TwoColor", pixelTwoColor, {}));
