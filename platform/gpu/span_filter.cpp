@@ -7,6 +7,7 @@
 #endif
 
 #include "platform/gpu/raster_internal.h"
+#include "platform/gpu/shaders/filter_span.h"
 
 namespace plat::gpu {
 
@@ -104,12 +105,7 @@ bool shadeRunBySpan(const DrawContext& c, const Interpolator& I, int y, int x, i
   if (!c.spanBgra) return c.span(in, *c.env, *c.ps, row);
   uint8_t rgba[kSpanRun * 4];
   if (!c.span(in, *c.env, *c.ps, rgba)) return false;
-  for (int i = 0; i < n; ++i) {
-    row[4 * i] = rgba[4 * i + 2];
-    row[4 * i + 1] = rgba[4 * i + 1];
-    row[4 * i + 2] = rgba[4 * i];
-    row[4 * i + 3] = rgba[4 * i + 3];
-  }
+  shader::runBytes(rgba, 1, n, row);  // red and blue trade places either way
   return true;
 }
 
