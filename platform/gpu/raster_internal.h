@@ -141,9 +141,18 @@ void shadeSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x
 
 // span_filter.cpp: sets the draw's span form when its state allows one.
 void chooseShaderSpan(const DrawState& s, DrawContext& c);
-// Pixels x..x+n-1 (n at most kSpanRun) of row y through the span form, stored in the
+// What the span form's runs of one row of a primitive share: the row and the levels of
+// detail of the two textures.
+struct SpanRow {
+  SpanRow(const DrawContext& c, const Interpolator& I, int y);
+  int y;
+  float dy;
+  bool bound[2] = {};
+  float lod[2] = {};
+};
+// Pixels x..x+n-1 (n at most kSpanRun) of the row through the span form, stored in the
 // target; false (nothing stored) when the span form does not serve them.
-bool shadeRunBySpan(const DrawContext& c, const Interpolator& I, int y, int x, int n);
+bool shadeRunBySpan(const DrawContext& c, const Interpolator& I, const SpanRow& row, int x, int n);
 
 // raster_line.cpp
 void rasterLine(const DrawContext& c, const ScreenVertex& a, const ScreenVertex& b);

@@ -79,28 +79,36 @@ void chooseShaderSpan(const DrawState& s, DrawContext& c) {
   c.span = ps.span;
 }
 
-bool shadeRunBySpan(const DrawContext& c, const Interpolator& I, int y, int x, int n) {
-  if (I.perspective || n > kSpanRun) return false;
-  float uv[4][kSpanRun];
-  const float dy = float(y) + 0.5f - I.y0;
-  SpanIn in;
-  in.n = n;
-  in.draw = c.drawId;
+SpanRow::SpanRow(const DrawContext& c, const Interpolator& I, int y) : y(y), dy(float(y) + 0.5f - I.y0) {
   PixelIn at{};
   at.interp = &I;
   for (int pair = 0; pair < 2; ++pair) {
-    // A pair whose texture is not bound is read by no span form.
+    // The level of detail the sampler would be given for texture `pair` read through pair
+    // `pair`: one value for an affine primitive. A pair whose texture is not bound is read
+    // by no span form.
     const View* v = c.env->views[pair];
+    bound[pair] = v != nullptr;
     if (v == nullptr) continue;
-    varyingRun(I, shader::texcoord(pair), x, n, dy, uv[2 * pair]);
-    varyingRun(I, shader::texcoord(pair) + 1, x, n, dy, uv[2 * pair + 1]);
+    const Subresource& s = v->texture().sub(v->subresource(0, 0));
+    lod[pair] = textureLod(at, pair, float(s.width), float(s.height));
+  }
+}
+
+bool shadeRunBySpan(const DrawContext& c, const Interpolator& I, const SpanRow& r, int x, int n) {
+  if (I.perspective || n > kSpanRun) return false;
+  float uv[4][kSpanRun];
+  SpanIn in;
+  in.n = n;
+  in.draw = c.drawId;
+  for (int pair = 0; pair < 2; ++pair) {
+    if (!r.bound[pair]) continue;
+    varyingRun(I, shader::texcoord(pair), x, n, r.dy, uv[2 * pair]);
+    varyingRun(I, shader::texcoord(pair) + 1, x, n, r.dy, uv[2 * pair + 1]);
     in.u[pair] = uv[2 * pair];
     in.v[pair] = uv[2 * pair + 1];
-    // The level of detail the sampler would be given for texture `pair` read through pair
-    // `pair`: one value for an affine primitive.
-    const Subresource& s = v->texture().sub(v->subresource(0, 0));
-    in.lod[pair] = textureLod(at, pair, float(s.width), float(s.height));
+    in.lod[pair] = r.lod[pair];
   }
+  const int y = r.y;
   uint8_t* row = c.spanBase + size_t(y) * c.spanPitch + size_t(x) * 4;
   if (!c.spanBgra) return c.span(in, *c.env, *c.ps, row);
   uint8_t rgba[kSpanRun * 4];

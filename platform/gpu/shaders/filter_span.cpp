@@ -89,7 +89,14 @@ bool stepsByOne(const float* c, int n, float size, int limit, int& first) {
 bool allSame(const float* c, int n) {
   uint32_t first;
   std::memcpy(&first, c, 4);
-  for (int i = 1; i < n; ++i) {
+  int i = 1;
+#if defined(__SSE2__)
+  const __m128i f = _mm_set1_epi32(int(first));
+  for (; i + 4 <= n; i += 4)
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(c + i)), f)) != 0xFFFF)
+      return false;
+#endif
+  for (; i < n; ++i) {
     uint32_t b;
     std::memcpy(&b, c + i, 4);
     if (b != first) return false;
