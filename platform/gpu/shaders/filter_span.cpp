@@ -130,8 +130,9 @@ void runBytes(const uint8_t* p, int order, int n, uint8_t* out) {
   const __m128i opaque = _mm_set1_epi32(order == 2 ? int(0xFF000000u) : 0);
   for (; i + 4 <= n; i += 4) {
     const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4 * i));
-    const __m128i swapped = _mm_or_si128(_mm_and_si128(w, keep), _mm_or_si128(_mm_and_si128(_mm_srli_epi32(w, 16), low),
-                                                                              _mm_slli_epi32(_mm_and_si128(w, low), 16)));
+    const __m128i swapped = _mm_or_si128(
+        _mm_and_si128(w, keep),
+        _mm_or_si128(_mm_and_si128(_mm_srli_epi32(w, 16), low), _mm_slli_epi32(_mm_and_si128(w, low), 16)));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * i), _mm_or_si128(swapped, opaque));
   }
 #endif
@@ -163,7 +164,8 @@ const float* floatRow(const SpanTexture& t, uint64_t draw, int y) {
   if (c.draw != draw || c.base != t.base || c.width != t.width) {
     c.draw = draw, c.base = t.base, c.width = t.width;
     for (int& g : c.tag) g = -1;
-    if (c.rows.size() < size_t(kFloatRows) * size_t(t.width) * 4) c.rows.resize(size_t(kFloatRows) * size_t(t.width) * 4);
+    if (c.rows.size() < size_t(kFloatRows) * size_t(t.width) * 4)
+      c.rows.resize(size_t(kFloatRows) * size_t(t.width) * 4);
   }
   const int slot = y & (kFloatRows - 1);
   float* row = c.rows.data() + size_t(slot) * size_t(t.width) * 4;

@@ -106,7 +106,8 @@ inline __m128 restOf(int w) { return _mm_set1_ps(float(256 - w) * (1.0f / 256.0f
 inline __m128 mixRow(const float* row, const ColumnRun& x, int i) {
   const __m128 ta = _mm_loadu_ps(row + x.first[i]);
   if (x.share256[i] == 0) return ta;
-  return _mm_add_ps(_mm_mul_ps(ta, _mm_set1_ps(x.rest[i])), _mm_mul_ps(_mm_loadu_ps(row + x.next[i]), _mm_set1_ps(x.share[i])));
+  return _mm_add_ps(_mm_mul_ps(ta, _mm_set1_ps(x.rest[i])),
+                    _mm_mul_ps(_mm_loadu_ps(row + x.next[i]), _mm_set1_ps(x.share[i])));
 }
 
 // pixelGauss a run at a time, for bilinear reads of a clamped source along a row of one v
@@ -145,7 +146,8 @@ bool spanGauss(const SpanIn& in, const ShaderEnv& env, const ShaderEntry& self, 
       for (int i = 0; i < in.n; ++i) acc[i] = _mm_add_ps(acc[i], _mm_mul_ps(mixRow(top, columns, i), w));
     } else {
       for (int i = 0; i < in.n; ++i) {
-        const __m128 r = _mm_add_ps(_mm_mul_ps(mixRow(top, columns, i), ayw), _mm_mul_ps(mixRow(bottom, columns, i), byw));
+        const __m128 r =
+            _mm_add_ps(_mm_mul_ps(mixRow(top, columns, i), ayw), _mm_mul_ps(mixRow(bottom, columns, i), byw));
         acc[i] = _mm_add_ps(acc[i], _mm_mul_ps(r, w));
       }
     }

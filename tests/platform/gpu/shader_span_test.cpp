@@ -69,8 +69,8 @@ struct SpanPass {
 };
 
 // One pass of `e` with its span form on or off; the target's bytes after it.
-std::vector<uint8_t> drawSpanPass(const ShaderEntry& e, const SpanPass& p, int set, Format sourceFormat, Format targetFormat,
-                              bool spans, uint64_t* draws = nullptr) {
+std::vector<uint8_t> drawSpanPass(const ShaderEntry& e, const SpanPass& p, int set, Format sourceFormat,
+                                  Format targetFormat, bool spans, uint64_t* draws = nullptr) {
   std::mt19937 rng(uint32_t(p.w * 7 + p.h + set * 1000 + int(sourceFormat) * 31 + int(targetFormat)));
   constexpr int kTw = 37, kTh = 23;
   Scene scene(41, 29, targetFormat);
