@@ -68,9 +68,11 @@ struct SpanPass {
   bool linear, inPlace;
 };
 
-// One pass of `e` with its span form on or off; the target's bytes after it.
+// One pass of `e` with its span form on or off; the target's bytes after it. `state` may
+// change the draw state first.
 std::vector<uint8_t> drawSpanPass(const ShaderEntry& e, const SpanPass& p, int set, Format sourceFormat,
-                                  Format targetFormat, bool spans, uint64_t* draws = nullptr) {
+                                  Format targetFormat, bool spans, uint64_t* draws = nullptr,
+                                  void (*state)(Scene&) = nullptr) {
   std::mt19937 rng(uint32_t(p.w * 7 + p.h + set * 1000 + int(sourceFormat) * 31 + int(targetFormat)));
   constexpr int kTw = 37, kTh = 23;
   Scene scene(41, 29, targetFormat);
@@ -99,6 +101,7 @@ std::vector<uint8_t> drawSpanPass(const ShaderEntry& e, const SpanPass& p, int s
     quad[i].uv[1][0] = float(cx * p.w) / 19.0f;  // the blend graph from its corner, 1:1
     quad[i].uv[1][1] = float(cy * p.h) / 31.0f;
   }
+  if (state != nullptr) state(scene);
   setFastSpans(spans);
   const uint64_t before = fastSpanDraws();
   EXPECT_EQ(scene.draw(quad, Topology::triangleStrip), Status::ok);
@@ -138,6 +141,48 @@ TEST_F(ShaderSpan, EverySpanFormGivesThePixelFunctionsBytes) {
     }
   }
   EXPECT_GT(withSpan, 20);
+}
+
+// States that change what reaches the target leave the span forms off, and the pass gives
+// the pixel functions' bytes through the output merger.
+TEST_F(ShaderSpan, StatesBetweenColourAndBytesKeepThePixelFunction) {
+  struct Case {
+    const char* what;
+    void (*state)(Scene&);
+  };
+  const Case cases[] = {
+      {"alpha blending", [](Scene& s) { s.setBlend(Blend::srcAlpha, Blend::invSrcAlpha); }},
+      {"a write mask",
+       [](Scene& s) {
+         BlendDesc d;
+         d.target[0].writeMask = 7;
+         Ref<BlendState> b;
+         EXPECT_EQ(createBlendState(d, b), Status::ok);
+         s.s.blend = b;
+       }},
+      {"an alpha test", [](Scene& s) { s.s.alphaTest = AlphaTest{true, Compare::greater, 128}; }},
+      {"a depth test",
+       [](Scene& s) {
+         static Ref<Texture> depth;
+         depth = makeTexture(Format::D32F, s.width, s.height, 1, kBindDepthStencil);
+         s.s.depthView = makeView(*depth, ViewKind::depthStencil);
+       }},
+  };
+  const SpanPass pass{"1:1", 3, 2, 17, 13, 5, 7, 17, 13, false, false};
+  for (const char* name : {"Mono", "BasBF_Normal", "Gauss_08Pixel_PS"}) {
+    const ShaderEntry* e = shaderNamed(name, ShaderStage::pixel);
+    ASSERT_NE(e, nullptr);
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(name) + ", " + c.what);
+      uint64_t draws = 0;
+      const std::vector<uint8_t> on =
+          drawSpanPass(*e, pass, 0, Format::R8G8B8A8, Format::R8G8B8A8, true, &draws, c.state);
+      const std::vector<uint8_t> off = drawSpanPass(*e, pass, 0, Format::R8G8B8A8, Format::R8G8B8A8, false,
+                                                    nullptr, c.state);
+      EXPECT_EQ(draws, 0u);
+      EXPECT_EQ(on, off);
+    }
+  }
 }
 
 // A run drawn 1:1 is served by the span form: the bytes it gives are the pixel function's.
