@@ -3,9 +3,10 @@
 // floating-point Gaussian over the same pixels (and ImageMagick's blur when MagickCore
 // is present); Mono and the Normal and Multiple blends each beside a plain per-pixel
 // loop of the same formula, Level beside a plain loop over a table made once, and Hsb
-// beside the memcpy ceiling of writing the same picture. Then Gauss 16 and Mono on a 512 x 512 picture
-// through the Direct3D 11 shader passes beside the software workers on the same picture
-// (the library is restarted on the other back end between the two).
+// beside the memcpy ceiling of writing the same picture. Then Gauss 16, Mono, Hsb and the
+// Normal and Multiple blends on a 512 x 512 picture through the Direct3D 11 and Direct3D 9
+// shader passes beside the software workers on the same picture (the library is restarted
+// on the other back end between them).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -43,9 +44,11 @@ constexpr int kPicture = 512;
 
 // The library runs on one back end at a time: asking for the other restarts it and makes
 // the graphs again from the same bytes.
+enum Backend { kSoftware, kD3D11, kD3D9 };
+
 struct Scene {
-    int graph = -1, blendGraph = -1, picture = -1;
-    int d3d11 = -1;  // the back end running, -1 none
+    int graph = -1, blendGraph = -1, picture = -1, blendPicture = -1;
+    int backend = -1;  // the back end running, -1 none
     std::vector<uint8_t> pixels, other;  // B, G, R, A bytes
     Scene() {
         setenv("HALVORINE_HEADLESS", "1", 1);
@@ -55,19 +58,22 @@ struct Scene {
         for (auto& b : pixels) b = static_cast<uint8_t>(rng());
         for (auto& b : other) b = static_cast<uint8_t>(rng());
     }
-    void use(bool hardware) {
-        if (d3d11 == int(hardware)) return;
-        if (d3d11 >= 0) TerminateLibrary();
-        graph = blendGraph = picture = -1;
-        d3d11 = int(hardware);
-        if (hardware) unsetenv("HALVORINE_MISSING");
-        else setenv("HALVORINE_MISSING", "d3d11,d3d9", 1);
+    void use(int wanted) {
+        if (backend == wanted) return;
+        if (backend >= 0) TerminateLibrary();
+        graph = blendGraph = picture = blendPicture = -1;
+        backend = wanted;
+        static const char* const missing[3] = {"d3d11,d3d9", nullptr, "d3d11"};
+        if (missing[wanted] == nullptr) unsetenv("HALVORINE_MISSING");
+        else setenv("HALVORINE_MISSING", missing[wanted], 1);
+        static const int api[3] = {kGraphicsApiSoftware, kGraphicsApiD3D11, kGraphicsApiD3D9};
         ChangeWindowMode(1);
         SetScreenMode(kWidth, kHeight, 32, 0);
-        if (InitializeLibrary() != 0 || (GraphicsApiType == kGraphicsApiD3D11) != hardware) return;
+        if (InitializeLibrary() != 0 || GraphicsApiType != api[wanted]) return;
         graph = makeGraph(pixels, kWidth, kHeight);
         blendGraph = makeGraph(other, kWidth, kHeight);
         picture = makeGraph(pixels, kPicture, kPicture);
+        blendPicture = makeGraph(other, kPicture, kPicture);
     }
     // A picture as a script loads it: a graph made from an image (a texture on Direct3D 11).
     int makeGraph(const std::vector<uint8_t>& bytes, int width, int height) const {
@@ -81,9 +87,9 @@ struct Scene {
         return g;
     }
 };
-Scene& scene(bool hardware = false) {
+Scene& scene(int backend = kSoftware) {
     static Scene s;
-    s.use(hardware);
+    s.use(backend);
     return s;
 }
 
@@ -266,16 +272,29 @@ void BM_PlainBlend(benchmark::State& state) {
     report(state);
 }
 
-// Gauss 16 and Mono on the 512 x 512 picture: range(0) 1 runs the Direct3D 11 shader
-// passes, 0 the software workers; range(1) 1 Gauss, 0 Mono.
+// The filters on the 512 x 512 picture: range(0) the back end (0 the software workers, 1
+// the Direct3D 11 shader passes, 2 Direct3D 9's), range(1) the filter.
+enum PictureWork { kGauss16, kMono, kHsb, kBlendNormal, kBlendMultiple };
+
 void BM_PictureFilter(benchmark::State& state) {
-    const bool hardware = state.range(0) != 0, gauss = state.range(1) != 0;
-    Scene& s = scene(hardware);
-    if (s.picture < 0) return state.SkipWithError(hardware ? "Direct3D 11 did not start" : "graphics did not start");
-    state.SetLabel(std::string(hardware ? "Direct3D 11 " : "software ") + (gauss ? "Gauss 16" : "Mono"));
-    for (auto _ : state)
-        benchmark::DoNotOptimize(gauss ? GraphFilter(s.picture, kGraphFilterGauss, 16, kStrength)
-                                       : GraphFilter(s.picture, kGraphFilterMono, 40, -20));
+    const int backend = static_cast<int>(state.range(0)), work = static_cast<int>(state.range(1));
+    static const char* const backends[3] = {"software ", "Direct3D 11 ", "Direct3D 9 "};
+    static const char* const works[5] = {"Gauss 16", "Mono", "Hsb", "Normal blend", "Multiple blend"};
+    Scene& s = scene(backend);
+    if (s.picture < 0) return state.SkipWithError((std::string(backends[backend]) + "did not start").c_str());
+    state.SetLabel(std::string(backends[backend]) + works[work]);
+    for (auto _ : state) {
+        switch (work) {
+            case kGauss16: benchmark::DoNotOptimize(GraphFilter(s.picture, kGraphFilterGauss, 16, kStrength)); break;
+            case kMono: benchmark::DoNotOptimize(GraphFilter(s.picture, kGraphFilterMono, 40, -20)); break;
+            case kHsb: benchmark::DoNotOptimize(GraphFilter(s.picture, kGraphFilterHsb, 0, 45, 30, 10)); break;
+            default:
+                benchmark::DoNotOptimize(GraphFilterBlendWithArgs(
+                    1, s.picture, s.blendPicture, s.picture, 200,
+                    work == kBlendNormal ? kGraphBlendNormal : kGraphBlendMultiple, 0, 0, kPicture, kPicture, 0, 0,
+                    0, 0, 0, nullptr, 0));
+        }
+    }
     state.counters["Mpixel/s"] = benchmark::Counter(static_cast<double>(state.iterations()) * kPicture * kPicture / 1e6,
                                                     benchmark::Counter::kIsRate);
 }
@@ -295,7 +314,11 @@ BENCHMARK(BM_GraphFilterLevel)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainLevelTable)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GraphBlend)->Arg(kGraphBlendNormal)->Arg(kGraphBlendMultiple)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainBlend)->Arg(kGraphBlendNormal)->Arg(kGraphBlendMultiple)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PictureFilter)->Args({0, 1})->Args({1, 1})->Args({0, 0})->Args({1, 0})->Unit(benchmark::kMillisecond);
+// Every filter on each back end in turn: each back end starts once.
+BENCHMARK(BM_PictureFilter)
+    ->ArgsProduct({{kSoftware, kD3D11, kD3D9}, {kGauss16, kMono, kHsb, kBlendNormal, kBlendMultiple}})
+    ->ArgNames({"backend", "work"})
+    ->Unit(benchmark::kMillisecond);
 
 #ifdef HALVORINE_HAVE_MAGICKCORE
 int main(int argc, char** argv) {

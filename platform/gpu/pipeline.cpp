@@ -21,6 +21,7 @@ namespace {
 std::atomic<bool> gFastSpans{true};
 constexpr uint32_t kVertexBlock = 64;  // vertices fetched before a vertex run
 std::atomic<uint64_t> gFastSpanDraws{0};
+std::atomic<uint64_t> gDraws{0};  // names each draw for what its spans keep while it runs
 
 void bindStage(const StageBindings& b, ShaderEnv& env) {
   for (int i = 0; i < kConstantSlots; ++i) {
@@ -102,7 +103,10 @@ Status run(const DrawState& s, uint32_t count, IndexOf indexOf) {
   if (c.samples != 1 && !c.positions) return Status::unsupported;
   // The specialised spans write one sample per pixel.
   c.fast = s.rasterizer.fill == FillMode::solid && c.samples == 1 ? chooseFastSpan(s, c) : nullptr;
-  if (c.fast) gFastSpanDraws.fetch_add(1, std::memory_order_relaxed);
+  if (!c.fast && ps->span && s.rasterizer.fill == FillMode::solid && c.samples == 1 && fastSpans())
+    chooseShaderSpan(s, c);
+  if (c.fast || c.span) gFastSpanDraws.fetch_add(1, std::memory_order_relaxed);
+  c.drawId = gDraws.fetch_add(1, std::memory_order_relaxed) + 1;
 
   // Every vertex of the draw through the vertex function.
   static thread_local std::vector<ClipVertex> verts;

@@ -79,11 +79,12 @@ Status draw(const DrawState& state, uint32_t count, uint32_t first);
 // buffer reads 0; a vertex read past the vertex buffer fetches zeros.
 Status drawIndexed(const DrawState& state, uint32_t count, uint32_t first, int32_t baseVertex);
 
-// On by default; tests and benchmarks switch the specialised spans off to compare them
-// with the general path.
+// On by default; tests and benchmarks switch the specialised spans and the shaders' span
+// forms off to compare them with the general path.
 void setFastSpans(bool on);
 bool fastSpans();
-// Draws so far, on any thread, that took a specialised span: tests check which states do.
+// Draws so far, on any thread, that took a specialised span or a shader's span form: tests
+// check which states do.
 uint64_t fastSpanDraws();
 
 }  // namespace plat::gpu

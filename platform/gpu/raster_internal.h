@@ -108,6 +108,13 @@ struct DrawContext {
   // Per triangle, after its planes, over its columns px0..px1-1 (may be null).
   void (*fastSetup)(const DrawContext& c, Interpolator& I, int px0, int px1) = nullptr;
   FastTarget fastTarget;
+  // The pixel function's span form, when the draw's state lets its bytes go straight to
+  // the target (an 8-bit RGBA or BGRA target, nothing blended, tested or masked).
+  PixelSpanFn span = nullptr;
+  uint8_t* spanBase = nullptr;
+  size_t spanPitch = 0;
+  bool spanBgra = false;
+  uint64_t drawId = 0;
   // Samples per pixel of the targets; above 1 triangles cover sample by sample at
   // `positions` and no specialised span runs.
   int samples = 1;
@@ -132,6 +139,21 @@ void rasterTriangle(const DrawContext& c, const ScreenVertex& a, const ScreenVer
 void rasterPair(const DrawContext& c, const ScreenVertex* first, const ScreenVertex* second);
 // Runs the pixel function over pixels x0..x1-1 of row y and merges them.
 void shadeSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x1, bool front, float depthBias);
+
+// span_filter.cpp: sets the draw's span form when its state allows one.
+void chooseShaderSpan(const DrawState& s, DrawContext& c);
+// What the span form's runs of one row of a primitive share: the row and the levels of
+// detail of the two textures.
+struct SpanRow {
+  SpanRow(const DrawContext& c, const Interpolator& I, int y);
+  int y;
+  float dy;
+  bool bound[2] = {};
+  float lod[2] = {};
+};
+// Pixels x..x+n-1 (n at most kSpanRun) of the row through the span form, stored in the
+// target; false (nothing stored) when the span form does not serve them.
+bool shadeRunBySpan(const DrawContext& c, const Interpolator& I, const SpanRow& row, int x, int n);
 
 // raster_line.cpp
 void rasterLine(const DrawContext& c, const ScreenVertex& a, const ScreenVertex& b);

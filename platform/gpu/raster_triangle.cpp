@@ -7,6 +7,7 @@
 // runs once per pixel that has a covered sample, and depth is tested per sample.
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "platform/gpu/raster_internal.h"
 
@@ -15,6 +16,7 @@ namespace plat::gpu {
 namespace {
 
 constexpr int kRun = 64;
+static_assert(kRun <= kSpanRun, "a run of the general span goes to the span form whole");
 
 struct Edge {
   int64_t dx, dy;  // in 1/256 pixel
@@ -199,8 +201,12 @@ void shadeSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x
   in.front = front;
   in.v = v;
   in.interp = &I;
+  // The span form's row set-up once a row: it serves affine primitives only.
+  std::optional<SpanRow> row;
+  if (c.span != nullptr && !I.perspective) row.emplace(c, I, y);
   for (int x = x0; x < x1; x += kRun) {
     const int m = x1 - x < kRun ? x1 - x : kRun;
+    if (row && shadeRunBySpan(c, I, *row, x, m)) continue;
     for (int i = 0; i < m; ++i) {
       in.x = float(x + i) + 0.5f;
       const float dx = in.x - I.x0;

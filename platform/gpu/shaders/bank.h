@@ -72,6 +72,19 @@ class ShaderEnv {
   TextureSampler samplers[kSamplerSlots];  // bound to texture slot i and sampler slot i
 };
 
+// A run of one row for a span function: n pixels (at most kSpanRun), their texture-
+// coordinate pairs 0 and 1 exactly as the pixel function would read them, and the level of
+// detail of texture k read through pair k (one value along a row of an affine primitive).
+// `draw` names the draw the run belongs to: within one draw the textures read do not change.
+inline constexpr int kSpanRun = 64;
+struct SpanIn {
+  int n = 0;
+  const float* u[2] = {};
+  const float* v[2] = {};
+  float lod[2] = {};
+  uint64_t draw = 0;
+};
+
 struct ShaderEntry;
 using VertexFn = void (*)(const VertexIn& in, const ShaderEnv& env, const ShaderEntry& self, VertexOut& out);
 // The same function over `count` fetched vertices at once, for functions whose per-vertex
@@ -80,6 +93,14 @@ using VertexRunFn = void (*)(const VertexIn* in, int count, const ShaderEnv& env
                              VertexOut* out);
 // Returns false to discard the pixel.
 using PixelFn = bool (*)(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out);
+
+// Writes the run's n colours as red, green, blue, alpha bytes: what an 8-bit UNORM target
+// stores for the colours the pixel function gives these pixels. The bytes may be the
+// target's own, read by the run: each pixel's texels are read before any is written.
+// False, with nothing written, when the run is not one it serves (a texture read that is
+// not the kind it handles); the caller then runs the pixel function over the run instead.
+// A texture that is not bound has no coordinates in the run.
+using PixelSpanFn = bool (*)(const SpanIn& in, const ShaderEnv& env, const ShaderEntry& self, uint8_t* rgba);
 
 enum class ShaderStage : uint8_t { vertex, pixel };
 
@@ -118,6 +139,11 @@ struct ShaderEntry {
   // they write the depth; PixelIn::more receives both.
   uint8_t moreTargets = 0;
   bool writesDepth = false;
+  // Pixel functions that never discard: the same colours a run at a time, over the
+  // texture's bytes. `spanReadsAround`: the span reads texels of other pixels too (and may
+  // keep them for the draw), so it must not run while its target is one of its textures.
+  PixelSpanFn span = nullptr;
+  bool spanReadsAround = false;
 };
 
 // Every registered shader, in registration order; faces look them up by name.

@@ -7,8 +7,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <utility>
 
-#include "platform/gpu/shaders/filter_common.h"
+#include "platform/gpu/shaders/filter_span.h"
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace plat::gpu {
 
@@ -21,7 +26,8 @@ enum Kind {
   kHardLight, kExclusion, kNormalAlphaCh, kAddAlphaCh, kMultipleAOnly, kPMAMultipleAOnly
 };
 
-int target(int kind, int s, int b) {
+// Inlined into each kind's own blend, where the switch folds away.
+[[gnu::always_inline]] inline int target(int kind, int s, int b) {
   switch (kind) {
     case kNormal: return b;
     case kMultiple: return (s * b) >> 8;
@@ -44,11 +50,10 @@ int target(int kind, int s, int b) {
   }
 }
 
-// param: kind. c0 = ratio four times.
-bool pixelBlend(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
-  const Bytes4 s = bytesOf(sourceTexel(in, env)), b = bytesOf(secondTexel(in, env));
-  const int k = int(filterReg(env, 0)[0] * 256.0f);
-  const int kind = self.param[0];
+// The blend of source bytes s with blend-graph bytes b at ratio k (0..256).
+template <int Kind>
+[[gnu::always_inline]] inline Bytes4 blendOf(const Bytes4& s, const Bytes4& b, int k) {
+  constexpr int kind = Kind;
   Bytes4 d = s;
   const unsigned sA = unsigned(s.c[3]);
   if (kind < kNormalAlphaCh) {
@@ -80,33 +85,127 @@ bool pixelBlend(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self
     d.c[3] = alpha;
   }
   for (int& v : d.c) v = clampByte(v);
-  out = floatsOf(d);
+  return d;
+}
+
+// c0 = ratio four times.
+template <int Kind>
+bool pixelBlend(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Float4& out) {
+  const Bytes4 s = bytesOf(sourceTexel(in, env)), b = bytesOf(secondTexel(in, env));
+  out = floatsOf(blendOf<Kind>(s, b, int(filterReg(env, 0)[0] * 256.0f)));
   return true;
 }
 
-// param: selectors of red, green, blue, alpha: 0..3 the source's R, G, B, A, 4..7 the blend
-// graph's; -1 throughout reads them from c1 (each selector + 0.5).
+#if defined(__SSE2__)
+// Normal and Multiple on two pixels a register, eight 16-bit lanes: blendOf's
+// ((t - s) a + (s << 16)) >> 16 is s + floor((t - s) a / 65536), the product's high half
+// (less one where a negative product leaves a remainder); alpha stays the source's.
+// a = blend alpha times k must fit 16 bits (k from 0 to 256).
+template <int Kind>
+void blendPairs(const uint8_t* s, const uint8_t* b, int n, int k, uint8_t* out) {
+  const __m128i zero = _mm_setzero_si128(), kv = _mm_set1_epi16(int16_t(k)), one = _mm_set1_epi16(1);
+  const __m128i colour = _mm_setr_epi16(-1, -1, -1, 0, -1, -1, -1, 0);
+  auto half = [&](__m128i sv, __m128i bv) {
+    const __m128i t = Kind == kNormal ? bv : _mm_srli_epi16(_mm_mullo_epi16(sv, bv), 8);
+    const __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(bv, 0xFF), 0xFF);
+    const __m128i a = _mm_mullo_epi16(alpha, kv);
+    const __m128i d = _mm_sub_epi16(t, sv), m = _mm_srai_epi16(d, 15);
+    const __m128i mag = _mm_sub_epi16(_mm_xor_si128(d, m), m);
+    const __m128i hi = _mm_mulhi_epu16(mag, a), lo = _mm_mullo_epi16(mag, a);
+    const __m128i rest = _mm_andnot_si128(_mm_cmpeq_epi16(lo, zero), _mm_and_si128(m, one));
+    const __m128i q = _mm_sub_epi16(_mm_sub_epi16(_mm_xor_si128(hi, m), m), rest);
+    return _mm_or_si128(_mm_and_si128(colour, _mm_add_epi16(sv, q)), _mm_andnot_si128(colour, sv));
+  };
+  for (int i = 0; i + 4 <= n; i += 4) {
+    const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 4 * i));
+    const __m128i bv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 4 * i));
+    const __m128i low = half(_mm_unpacklo_epi8(sv, zero), _mm_unpacklo_epi8(bv, zero));
+    const __m128i high = half(_mm_unpackhi_epi8(sv, zero), _mm_unpackhi_epi8(bv, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * i), _mm_packus_epi16(low, high));
+  }
+}
+#endif
+
+template <int Kind>
+bool spanBlend(const SpanIn& in, const ShaderEnv& env, const ShaderEntry&, uint8_t* rgba) {
+  const int k = int(filterReg(env, 0)[0] * 256.0f);
+#if defined(__SSE2__)
+  if constexpr (Kind == kNormal || Kind == kMultiple) {
+    if (k >= 0 && k <= 256) {
+      int so = 0, bo = 0;
+      const uint8_t* sp = texelRun(in, env, 0, so);
+      const uint8_t* bp = sp != nullptr ? texelRun(in, env, 1, bo) : nullptr;
+      if (bp == nullptr) return false;
+      uint8_t sb[kSpanRun * 4], bb[kSpanRun * 4];
+      const uint8_t* sv = runView(sp, so, in.n, rgba, sb);
+      const uint8_t* bv = runView(bp, bo, in.n, rgba, bb);
+      const int whole = in.n & ~3;
+      blendPairs<Kind>(sv, bv, whole, k, rgba);
+      for (int i = whole; i < in.n; ++i)
+        storeBytes(blendOf<Kind>(bytesAt(sv + 4 * i), bytesAt(bv + 4 * i), k), rgba + 4 * i);
+      return true;
+    }
+  }
+#endif
+  if constexpr (Kind < kNormalAlphaCh) {
+    // The colour kinds on plain bytes: blendOf's steps, kept in registers.
+    return pairSpan(in, env, rgba, [k](const uint8_t* s, const uint8_t* b, uint8_t* out) {
+      const int a = b[3] * k;
+      for (int c = 0; c < 3; ++c)
+        out[c] = uint8_t(clampByte(((target(Kind, s[c], b[c]) - s[c]) * a + (s[c] << 16)) >> 16));
+      out[3] = s[3];
+    });
+  } else {
+    return pairSpan(in, env, rgba, [k](const uint8_t* s, const uint8_t* b, uint8_t* out) {
+      storeBytes(blendOf<Kind>(bytesAt(s), bytesAt(b), k), out);
+    });
+  }
+}
+
+const char* const kBlendNames[18] = {
+    "BasBF_Normal",     "",         "BasBF_Multiple",  "BasBF_Difference", "BasBF_Add",
+    "BasBF_Screen",     "BasBF_Overlay", "BasBF_Dodge", "BasBF_Burn",      "BasBF_Darken",
+    "BasBF_Lighten",    "BasBF_SoftLight", "BasBF_HardLight", "BasBF_Exclusion", "BasBF_Normal_AlphaCh",
+    "BasBF_Add_AlphaCh", "BasBF_Multiple_AOnly", "BasBF_PMA_Multiple_AOnly"};
+
+// One entry a kind (kind 1 has none), each with the kind's own functions.
+template <int... Kind>
+void addBlendKinds(std::vector<ShaderEntry>& bank, std::integer_sequence<int, Kind...>) {
+  (bank.push_back(spanEntry(kBlendNames[Kind], pixelBlend<Kind>, spanBlend<Kind>, {Kind})), ...);
+}
+
+void mixSelectors(const ShaderEnv& env, const ShaderEntry& self, int sel[4]) {
+  const Float4 c1 = filterReg(env, 1);
+  for (int k = 0; k < 4; ++k) sel[k] = self.param[k] >= 0 ? self.param[k] : int(c1[k]);
+}
+
 bool pixelMix(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
   const Float4 t[2] = {sourceTexel(in, env), secondTexel(in, env)};
-  const Float4 c1 = filterReg(env, 1);
-  for (int k = 0; k < 4; ++k) {
-    const int sel = self.param[k] >= 0 ? self.param[k] : int(c1[k]);
-    out[k] = sel >= 0 && sel <= 7 ? t[sel / 4][sel % 4] : 0.0f;
-  }
+  int sel[4];
+  mixSelectors(env, self, sel);
+  for (int k = 0; k < 4; ++k) out[k] = sel[k] >= 0 && sel[k] <= 7 ? t[sel[k] / 4][sel[k] % 4] : 0.0f;
   return true;
+}
+
+bool spanMix(const SpanIn& in, const ShaderEnv& env, const ShaderEntry& self, uint8_t* rgba) {
+  int sel[4];
+  mixSelectors(env, self, sel);
+  return pairSpan(in, env, rgba, [&](const uint8_t* s, const uint8_t* b, uint8_t* out) {
+    // Every byte read before any is written: the output may be the source's own pixel.
+    const uint8_t* t[2] = {s, b};
+    uint8_t d[4];
+    for (int k = 0; k < 4; ++k) d[k] = sel[k] >= 0 && sel[k] <= 7 ? t[sel[k] / 4][sel[k] % 4] : 0;
+    std::memcpy(out, d, 4);
+  });
 }
 
 }  // namespace
 
 void addBlends(std::vector<ShaderEntry>& bank) {
-  static const char* const kNames[18] = {
-      "BasBF_Normal",     "",         "BasBF_Multiple",  "BasBF_Difference", "BasBF_Add",
-      "BasBF_Screen",     "BasBF_Overlay", "BasBF_Dodge", "BasBF_Burn",      "BasBF_Darken",
-      "BasBF_Lighten",    "BasBF_SoftLight", "BasBF_HardLight", "BasBF_Exclusion", "BasBF_Normal_AlphaCh",
-      "BasBF_Add_AlphaCh", "BasBF_Multiple_AOnly", "BasBF_PMA_Multiple_AOnly"};
-  for (int kind = 0; kind < 18; ++kind)
-    if (kNames[kind][0] != '\0') bank.push_back(pixelEntry(kNames[kind], pixelBlend, {kind}));
-  bank.push_back(pixelEntry("RGBAMix_Base", pixelMix, {-1, -1, -1, -1}));
+  addBlendKinds(bank, std::integer_sequence<int, kNormal, kMultiple, kDifference, kAdd, kScreen, kOverlay, kDodge,
+                                          kBurn, kDarken, kLighten, kSoftLight, kHardLight, kExclusion,
+                                          kNormalAlphaCh, kAddAlphaCh, kMultipleAOnly, kPMAMultipleAOnly>{});
+  bank.push_back(spanEntry("RGBAMix_Base", pixelMix, spanMix, {-1, -1, -1, -1}));
   // Named forms: three source channels and one blend channel.
   static const char kLetters[4] = {'R', 'G', 'B', 'A'};
   char name[40];
@@ -117,12 +216,12 @@ void addBlends(std::vector<ShaderEntry>& bank) {
           const bool same = r == g && g == b, rgb = r == 0 && g == 1 && b == 2;
           if (!same && !rgb) continue;
           std::snprintf(name, sizeof name, "RGBAMix_S%cS%cS%cB%c", kLetters[r], kLetters[g], kLetters[b], kLetters[a]);
-          bank.push_back(pixelEntry(name, pixelMix, {r, g, b, a + 4}));
+          bank.push_back(spanEntry(name, pixelMix, spanMix, {r, g, b, a + 4}));
         }
   // Indexed forms: index a + 4 (b + 4 (g + 4 r)), every selector from the source.
   for (int i = 0; i < 256; ++i) {
     std::snprintf(name, sizeof name, "RGBAMix_I%03d", i);
-    bank.push_back(pixelEntry(name, pixelMix, {(i >> 6) & 3, (i >> 4) & 3, (i >> 2) & 3, i & 3}));
+    bank.push_back(spanEntry(name, pixelMix, spanMix, {(i >> 6) & 3, (i >> 4) & 3, (i >> 2) & 3, i & 3}));
   }
 }
 

@@ -5,8 +5,12 @@
 // fixed point step for step on purpose: the platform layer cannot call the media layer,
 // and the two paths must give the same bytes.
 #include <algorithm>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
-#include "platform/gpu/shaders/filter_common.h"
+#include "platform/gpu/shaders/filter_span.h"
 
 namespace plat::gpu {
 
@@ -15,18 +19,60 @@ using namespace shader;
 namespace {
 
 // c0 luminance weights, c1 what each channel adds to the luminance.
-bool pixelMono(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Float4& out) {
-  const Float4 s = sourceTexel(in, env);
-  const Float4 w = filterReg(env, 0), k = filterReg(env, 1);
+Float4 monoOf(const Float4& s, const Float4& w, const Float4& k) {
   const float y = s[0] * w[0] + s[1] * w[1] + s[2] * w[2];
-  out = Float4{saturate(y + k[0]), saturate(y + k[1]), saturate(y + k[2]), s[3]};
+  return Float4{saturate(y + k[0]), saturate(y + k[1]), saturate(y + k[2]), s[3]};
+}
+
+bool pixelMono(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Float4& out) {
+  out = monoOf(sourceTexel(in, env), filterReg(env, 0), filterReg(env, 1));
   return true;
 }
 
-bool pixelInvert(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Float4& out) {
-  const Float4 s = sourceTexel(in, env);
-  out = Float4{1.0f - s[0], 1.0f - s[1], 1.0f - s[2], s[3]};
+bool spanMono(const SpanIn& in, const ShaderEnv& env, const ShaderEntry&, uint8_t* rgba) {
+  const Float4 w = filterReg(env, 0), k = filterReg(env, 1);
+  int order = 0;
+  const uint8_t* p = texelRun(in, env, 0, order);
+  if (p == nullptr) return false;
+  uint8_t buffer[kSpanRun * 4];
+  const uint8_t* s = runView(p, order, in.n, rgba, buffer);
+  int i = 0;
+#if defined(__SSE2__)
+  // Four pixels a register, lane by lane monoOf's steps and the UNORM store's: bytes / 255
+  // (as the table holds them), the luminance, saturate (max gives 0 for NaN), * 255 + 0.5.
+  const __m128 w0 = _mm_set1_ps(w[0]), w1 = _mm_set1_ps(w[1]), w2 = _mm_set1_ps(w[2]);
+  const __m128 scale = _mm_set1_ps(255.0f), half = _mm_set1_ps(0.5f), zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);
+  const __m128i low = _mm_set1_epi32(0xFF), alpha = _mm_set1_epi32(int(0xFF000000u));
+  for (; i + 4 <= in.n; i += 4) {
+    const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 4 * i));
+    auto channel = [&](int shift) {
+      return _mm_div_ps(_mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(px, shift), low)), scale);
+    };
+    const __m128 y = _mm_add_ps(_mm_add_ps(_mm_mul_ps(channel(0), w0), _mm_mul_ps(channel(8), w1)),
+                                _mm_mul_ps(channel(16), w2));
+    auto stored = [&](float add) {
+      const __m128 x = _mm_min_ps(_mm_max_ps(_mm_add_ps(y, _mm_set1_ps(add)), zero), one);
+      return _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(x, scale), half));
+    };
+    const __m128i out = _mm_or_si128(_mm_or_si128(stored(k[0]), _mm_slli_epi32(stored(k[1]), 8)),
+                                     _mm_or_si128(_mm_slli_epi32(stored(k[2]), 16), _mm_and_si128(px, alpha)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(rgba + 4 * i), out);
+  }
+#endif
+  for (; i < in.n; ++i) storeFloats(monoOf(floatsOf(bytesAt(s + 4 * i)), w, k), rgba + 4 * i);
   return true;
+}
+
+Float4 invertOf(const Float4& s) { return Float4{1.0f - s[0], 1.0f - s[1], 1.0f - s[2], s[3]}; }
+
+bool pixelInvert(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Float4& out) {
+  out = invertOf(sourceTexel(in, env));
+  return true;
+}
+
+bool spanInvert(const SpanIn& in, const ShaderEnv& env, const ShaderEntry&, uint8_t* rgba) {
+  return texelSpan(in, env, rgba,
+                   [](const uint8_t* b, uint8_t* out) { storeFloats(invertOf(floatsOf(bytesAt(b))), out); });
 }
 
 // c0 = (input minimum, 1 / (input maximum - input minimum), output minimum, output
@@ -81,7 +127,7 @@ bool pixelBrightClip(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&
 }
 
 // The pure colour of a hue (0..1535) as red, green, blue bytes.
-void pureOfHue(int hue, int* pr, int* pg, int* pb) {
+[[gnu::always_inline]] inline void pureOfHue(int hue, int* pr, int* pg, int* pb) {
   const int f = hue & 255;
   if (hue < 256) *pr = 255, *pg = f, *pb = 0;
   else if (hue < 512) *pr = 255 - f, *pg = 255, *pb = 0;
@@ -93,9 +139,7 @@ void pureOfHue(int hue, int* pr, int* pg, int* pb) {
 
 // c0 = (minimum / 255, 255 / (maximum - minimum)): the lightness is stretched from that
 // range to 0..255 and the colour rebuilt from hue and saturation.
-bool pixelBrightnessScale(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Float4& out) {
-  const Bytes4 s = bytesOf(sourceTexel(in, env));
-  const Float4 c = filterReg(env, 0);
+[[gnu::always_inline]] inline Bytes4 brightnessScaled(const Bytes4& s, const Float4& c, const ShaderEntry&) {
   const int mn = int(c[0] * 255.0f + 0.5f);
   const int span = c[1] > 0.0f ? std::max(int(255.0f / c[1] + 0.5f), 1) : 1;
   const int scale = 1044480 / span;
@@ -130,35 +174,31 @@ bool pixelBrightnessScale(const PixelIn& in, const ShaderEnv& env, const ShaderE
     else if (lightNew <= 128) d.c[k] = (2 * lightNew * cv) >> 8;
     else d.c[k] = cv + (((255 - cv) * (std::min(lightNew, 255) - 128) * 2) >> 8);
   }
-  out = floatsOf(d);
-  return true;
-}
-
-// The brightness shift of c0.z (-1 .. 1) on the colour channels.
-Bytes4 brightened(const Bytes4& s, const Float4& k) {
-  const int briK = int(std::clamp(k[2], -1.0f, 1.0f) * 256.0f);
-  Bytes4 d = s;
-  for (int i = 0; i < 3; ++i)
-    d.c[i] = briK > 0 ? s.c[i] + (((255 - s.c[i]) * briK) >> 8) : (s.c[i] * (briK + 256)) >> 8;
   return d;
 }
 
-// The first pass of the two-pass form: the brightness only. What it hands on stays 8-bit
-// red, green and blue, because an 8-bit hue would lose up to six levels a channel.
-bool pixelHsbFirst(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Float4& out) {
-  out = floatsOf(brightened(bytesOf(sourceTexel(in, env)), filterReg(env, 0)));
-  return true;
+// The HSB constants as whole steps: c0 = (hue × 6, saturation (× 5 when above 0),
+// brightness (-1 .. 1), -).
+struct HsbSteps {
+  int hueK, satK, briK;
+};
+inline HsbSteps hsbSteps(const Float4& k) {
+  return HsbSteps{int(k[0] * 256.0f), int(k[1] * 256.0f), int(std::clamp(k[2], -1.0f, 1.0f) * 256.0f)};
 }
 
-// param: hue lock, brightness already applied. c0 = (hue × 6, saturation (× 5 when above
-// 0), brightness, -). The brightness shifts the channels first; then the hue turns (or is
-// set) and the saturation scales.
-bool pixelHsb(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
-  const Bytes4 s = bytesOf(sourceTexel(in, env));
-  const Float4 k = filterReg(env, 0);
-  const int hueK = int(k[0] * 256.0f), satK = int(k[1] * 256.0f);
-  const Bytes4 shifted = self.param[1] ? s : brightened(s, k);
-  const int* c = shifted.c;
+// The brightness shift on the colour channels (red first); alpha stays.
+[[gnu::always_inline]] inline void brightened(const uint8_t* s, int briK, int* d) {
+  for (int i = 0; i < 3; ++i) d[i] = briK > 0 ? s[i] + (((255 - s[i]) * briK) >> 8) : (s[i] * (briK + 256)) >> 8;
+}
+
+// Lock: the hue is set rather than turned; Shift: the brightness shifts the channels first
+// (the two-pass form has done so in its first pass). Then the hue turns (or is set) and
+// the saturation scales.
+template <bool Lock, bool Shift>
+[[gnu::always_inline]] inline void hsbPixel(const uint8_t* s, const HsbSteps& h, uint8_t* out) {
+  int c[3];
+  if constexpr (Shift) brightened(s, h.briK, c);
+  else c[0] = s[0], c[1] = s[1], c[2] = s[2];
   const int r = c[0], g = c[1], b = c[2];
   const int hi = std::max({r, g, b}), lo = std::min({r, g, b});
   const int light = (hi + lo) >> 1;
@@ -170,59 +210,109 @@ bool pixelHsb(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, 
     hueV = r == hi ? kb - kg : g == hi ? kr - kb + 512 : kg - kr + 1024;
     if (hueV < 0) hueV += 1536;
   }
-  if (self.param[0]) {
-    hueV = hueK >= 1536 ? hueK - 1536 : hueK;
+  if constexpr (Lock) {
+    hueV = h.hueK >= 1536 ? h.hueK - 1536 : h.hueK;
   } else {
-    hueV += hueK;
+    hueV += h.hueK;
     if (hueV < 0) hueV += 1536;
     else if (hueV >= 1536) hueV -= 1536;
   }
-  const int satNew = std::min(((satK + 256) * satV) >> 8, 256);
+  const int satNew = std::min(((h.satK + 256) * satV) >> 8, 256);
   int pure[3];
   pureOfHue(std::clamp(hueV, 0, 1535), &pure[0], &pure[1], &pure[2]);
-  Bytes4 d = s;
+  uint8_t d[4];
   for (int i = 0; i < 3; ++i) {
     const int p = pure[i];
     const int cv = p + (((256 - satNew) * (128 - p)) >> 8);
-    d.c[i] = clampByte(light <= 128 ? (2 * light * cv) >> 8 : cv + (((255 - cv) * (light - 128) * 2) >> 8));
+    d[i] = uint8_t(clampByte(light <= 128 ? (2 * light * cv) >> 8 : cv + (((255 - cv) * (light - 128) * 2) >> 8)));
   }
-  out = floatsOf(d);
+  d[3] = s[3];
+  std::memcpy(out, d, 4);  // every byte read before any is written: out may be s
+}
+
+// The first pass of the two-pass form: the brightness only. What it hands on stays 8-bit
+// red, green and blue, because an 8-bit hue would lose up to six levels a channel.
+[[gnu::always_inline]] inline void hsbFirstPixel(const uint8_t* s, const HsbSteps& h, uint8_t* out) {
+  int c[3];
+  brightened(s, h.briK, c);
+  const uint8_t d[4] = {uint8_t(c[0]), uint8_t(c[1]), uint8_t(c[2]), s[3]};
+  std::memcpy(out, d, 4);
+}
+
+// One HSB form: Pixel maps a pixel's bytes, under the steps of c0, to its result.
+template <void (*Pixel)(const uint8_t*, const HsbSteps&, uint8_t*)>
+bool pixelHsbForm(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Float4& out) {
+  const Bytes4 s = bytesOf(sourceTexel(in, env));
+  const uint8_t b[4] = {uint8_t(s.c[0]), uint8_t(s.c[1]), uint8_t(s.c[2]), uint8_t(s.c[3])};
+  uint8_t d[4];
+  Pixel(b, hsbSteps(filterReg(env, 0)), d);
+  out = floatsOf(bytesAt(d));
   return true;
 }
 
-bool pixelPremultiply(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Float4& out) {
-  Bytes4 d = bytesOf(sourceTexel(in, env));
+template <void (*Pixel)(const uint8_t*, const HsbSteps&, uint8_t*)>
+bool spanHsbForm(const SpanIn& in, const ShaderEnv& env, const ShaderEntry&, uint8_t* rgba) {
+  const HsbSteps h = hsbSteps(filterReg(env, 0));
+  return texelSpan(in, env, rgba, [h](const uint8_t* b, uint8_t* out) { Pixel(b, h, out); });
+}
+
+template <void (*Pixel)(const uint8_t*, const HsbSteps&, uint8_t*)>
+ShaderEntry hsbEntry(const char* name) {
+  return spanEntry(name, pixelHsbForm<Pixel>, spanHsbForm<Pixel>);
+}
+
+[[gnu::always_inline]] inline Bytes4 premultiplied(const Bytes4& s, const Float4&, const ShaderEntry&) {
+  Bytes4 d = s;
   for (int k = 0; k < 3; ++k) d.c[k] = (d.c[k] * d.c[3]) >> 8;
-  out = floatsOf(d);
-  return true;
+  return d;
 }
 
 // The inverse: colour / alpha, and black where alpha is 0.
-bool pixelUnpremultiply(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Float4& out) {
-  Bytes4 d = bytesOf(sourceTexel(in, env));
+[[gnu::always_inline]] inline Bytes4 unpremultiplied(const Bytes4& s, const Float4&, const ShaderEntry&) {
+  Bytes4 d = s;
   for (int k = 0; k < 3; ++k) d.c[k] = d.c[3] == 0 ? 0 : std::min(d.c[k] * 255 / d.c[3], 255);
-  out = floatsOf(d);
+  return d;
+}
+
+// The byte filters: each maps the source texel's bytes, under register c0, to its result
+// (inlined into the span loops, where the register's steps are made once a run).
+using ByteFilter = Bytes4 (*)(const Bytes4& s, const Float4& c0, const ShaderEntry& self);
+
+template <ByteFilter F>
+bool pixelBytes(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
+  out = floatsOf(F(bytesOf(sourceTexel(in, env)), filterReg(env, 0), self));
   return true;
+}
+
+template <ByteFilter F>
+bool spanBytes(const SpanIn& in, const ShaderEnv& env, const ShaderEntry& self, uint8_t* rgba) {
+  const Float4 c = filterReg(env, 0);
+  return texelSpan(in, env, rgba, [&](const uint8_t* b, uint8_t* out) { storeBytes(F(bytesAt(b), c, self), out); });
+}
+
+template <ByteFilter F>
+ShaderEntry byteEntry(const char* name, std::initializer_list<int> params) {
+  return spanEntry(name, pixelBytes<F>, spanBytes<F>, params);
 }
 
 }  // namespace
 
 void addFilterColour(std::vector<ShaderEntry>& bank) {
-  bank.push_back(pixelEntry("Mono", pixelMono, {}));
+  bank.push_back(spanEntry("Mono", pixelMono, spanMono));
   bank.push_back(pixelEntry("BrightClipLess", pixelBrightClip, {0, 0}));
   bank.push_back(pixelEntry("BrightClipFillLess", pixelBrightClip, {1, 0}));
   bank.push_back(pixelEntry("BrightClipGreater", pixelBrightClip, {0, 1}));
   bank.push_back(pixelEntry("BrightClipFillGreater", pixelBrightClip, {1, 1}));
-  bank.push_back(pixelEntry("BrightnessScale", pixelBrightnessScale, {}));
-  bank.push_back(pixelEntry("Hsb_HSB_BASE", pixelHsb, {0}));
-  bank.push_back(pixelEntry("Hsb_HSB_HLOCK", pixelHsb, {1}));
-  bank.push_back(pixelEntry("Hsb_RGB_TO_HSB", pixelHsbFirst, {}));
-  bank.push_back(pixelEntry("Hsb_HSB_TO_RGB", pixelHsb, {0, 1}));
-  bank.push_back(pixelEntry("Invert", pixelInvert, {}));
+  bank.push_back(byteEntry<brightnessScaled>("BrightnessScale", {}));
+  bank.push_back(hsbEntry<hsbPixel<false, true>>("Hsb_HSB_BASE"));
+  bank.push_back(hsbEntry<hsbPixel<true, true>>("Hsb_HSB_HLOCK"));
+  bank.push_back(hsbEntry<hsbFirstPixel>("Hsb_RGB_TO_HSB"));
+  bank.push_back(hsbEntry<hsbPixel<false, false>>("Hsb_HSB_TO_RGB"));
+  bank.push_back(spanEntry("Invert", pixelInvert, spanInvert));
   bank.push_back(pixelEntry("Level", pixelLevel, {}));
   bank.push_back(pixelEntry("TwoColor", pixelTwoColor, {}));
-  bank.push_back(pixelEntry("PremultipliedAlpha", pixelPremultiply, {}));
-  bank.push_back(pixelEntry("InterpolatedAlpha", pixelUnpremultiply, {}));
+  bank.push_back(byteEntry<premultiplied>("PremultipliedAlpha", {}));
+  bank.push_back(byteEntry<unpremultiplied>("InterpolatedAlpha", {}));
 }
 
 }  // namespace plat::gpu

@@ -3,8 +3,12 @@
 // resamplers. Constants come through the filter accessor; second textures from slot 1.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
-#include "platform/gpu/shaders/filter_common.h"
+#include "platform/gpu/shaders/filter_span.h"
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace plat::gpu {
 
@@ -38,6 +42,128 @@ bool pixelGauss(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self
   out = acc;
   return true;
 }
+
+#if defined(__SSE2__)
+// One axis of the sampler's bilinear read of a clamped level at coordinate c: the first
+// texel, the next (both clamped), and the next one's share in 1/256 steps.
+struct AxisRead {
+  int a, b, w;
+};
+inline AxisRead axisRead(float c, float size, int n) {
+  const float x = c * size - 0.5f;
+  const int x0 = sampleFloor(x);
+  return AxisRead{x0 < 0 ? 0 : x0 >= n ? n - 1 : x0, x0 + 1 < 0 ? 0 : x0 + 1 >= n ? n - 1 : x0 + 1,
+                  sampleWeight256(x - float(x0))};
+}
+// axisRead over a run of coordinates c[i] + d (sign 1), c[i] - d (sign -1) or c[i] (sign
+// 0), four lanes at a time doing each step as the scalar one does. Each read leaves the
+// float offsets of its two texels in a row and their shares as floats. Lanes that reach
+// past 2^30 (or are NaN) take the scalar steps, which hold them there.
+struct ColumnRun {
+  int first[kSpanRun], next[kSpanRun], share256[kSpanRun];
+  float rest[kSpanRun], share[kSpanRun];
+};
+void axisRun(const float* c, int n, float d, int sign, float size, int limit, ColumnRun& out) {
+  int i = 0;
+  const __m128 dv = _mm_set1_ps(d), sz = _mm_set1_ps(size), half = _mm_set1_ps(0.5f);
+  const __m128 far = _mm_set1_ps(1073741824.0f), near = _mm_set1_ps(-1073741824.0f);
+  const __m128 steps = _mm_set1_ps(256.0f), most = _mm_set1_ps(255.0f), unit = _mm_set1_ps(1.0f / 256.0f);
+  const __m128 last = _mm_set1_ps(float(limit - 1)), zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);
+  for (; i + 4 <= n; i += 4) {
+    __m128 x = _mm_loadu_ps(c + i);
+    if (sign > 0) x = _mm_add_ps(x, dv);
+    else if (sign < 0) x = _mm_sub_ps(x, dv);
+    x = _mm_sub_ps(_mm_mul_ps(x, sz), half);
+    if (_mm_movemask_ps(_mm_and_ps(_mm_cmpge_ps(x, near), _mm_cmple_ps(x, far))) != 15) break;
+    __m128i x0 = _mm_cvttps_epi32(x);
+    x0 = _mm_add_epi32(x0, _mm_castps_si128(_mm_cmpgt_ps(_mm_cvtepi32_ps(x0), x)));  // truncation to floor
+    const __m128 x0f = _mm_cvtepi32_ps(x0);
+    const __m128 frac = _mm_sub_ps(x, x0f);
+    const __m128i w = _mm_and_si128(_mm_cvttps_epi32(_mm_min_ps(_mm_mul_ps(frac, steps), most)),
+                                    _mm_castps_si128(_mm_cmpgt_ps(frac, zero)));
+    _mm_storeu_ps(out.rest + i, _mm_mul_ps(_mm_cvtepi32_ps(_mm_sub_epi32(_mm_set1_epi32(256), w)), unit));
+    _mm_storeu_ps(out.share + i, _mm_mul_ps(_mm_cvtepi32_ps(w), unit));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out.share256 + i), w);
+    // Clamped in floats, where every texel number up to 2^30 is whole.
+    const __m128i a = _mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(x0f, zero), last));
+    const __m128i b = _mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(_mm_add_ps(x0f, one), zero), last));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out.first + i), _mm_slli_epi32(a, 2));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out.next + i), _mm_slli_epi32(b, 2));
+  }
+  for (; i < n; ++i) {
+    const AxisRead r = axisRead(sign > 0 ? c[i] + d : sign < 0 ? c[i] - d : c[i], size, limit);
+    out.first[i] = r.a * 4, out.next[i] = r.b * 4, out.share256[i] = r.w;
+    out.rest[i] = float(256 - r.w) * (1.0f / 256.0f);
+    out.share[i] = float(r.w) * (1.0f / 256.0f);
+  }
+}
+
+inline __m128 shareOf(int w) { return _mm_set1_ps(float(w) * (1.0f / 256.0f)); }
+inline __m128 restOf(int w) { return _mm_set1_ps(float(256 - w) * (1.0f / 256.0f)); }
+
+// Pixel i's two texels of a row of floats mixed by the sampler's sum; a share of 0 leaves
+// the next out: times 0 it adds +0 to a sum of texels, which changes no bit.
+inline __m128 mixRow(const float* row, const ColumnRun& x, int i) {
+  const __m128 ta = _mm_loadu_ps(row + x.first[i]);
+  if (x.share256[i] == 0) return ta;
+  return _mm_add_ps(_mm_mul_ps(ta, _mm_set1_ps(x.rest[i])),
+                    _mm_mul_ps(_mm_loadu_ps(row + x.next[i]), _mm_set1_ps(x.share[i])));
+}
+
+// pixelGauss a run at a time, for bilinear reads of a clamped source along a row of one v
+// (a pass drawn as an upright quad): tap by tap over the run, each pixel's sum taking its
+// taps in the pixel function's order, from rows kept as floats for the draw.
+bool spanGauss(const SpanIn& in, const ShaderEnv& env, const ShaderEntry& self, uint8_t* rgba) {
+  SpanTexture t;
+  const float* const u = in.u[0];
+  const float v = in.v[0][0];
+  if (!spanTexture(env, 0, in.lod[0], t) || !t.linear || !t.clamped) return false;
+  for (int i = 1; i < in.n; ++i)
+    if (std::memcmp(&in.v[0][i], &v, 4) != 0) return false;
+  float c[21][4];
+  filterRows(env, 5 + self.param[0], c);
+  const float* weights = c[1];  // c1..c4 as 16 weights
+  // Taps whose u offset is 0 read the columns of the centre: u + 0 differs from u at most
+  // in the sign of a zero, which no step after tells apart.
+  bool fixedColumns = true;
+  for (int k = 1; k < self.param[0]; ++k) fixedColumns = fixedColumns && c[5 + k][0] == 0.0f;
+  ColumnRun columns;
+  __m128 acc[kSpanRun];
+  for (int i = 0; i < in.n; ++i) acc[i] = _mm_setzero_ps();
+  const int taps = 2 * self.param[0] - 1;
+  for (int tap = 0; tap < taps; ++tap) {
+    const int k = (tap + 1) / 2;
+    const float sign = tap == 0 ? 0.0f : tap & 1 ? 1.0f : -1.0f;
+    const float du = c[5 + k][0], dv = c[5 + k][1];
+    const AxisRead y = axisRead(tap == 0 ? v : sign > 0 ? v + dv : v - dv, t.fheight, t.height);
+    const float* top = floatRow(t, in.draw, y.a);
+    const float* bottom = y.w != 0 ? floatRow(t, in.draw, y.b) : top;
+    if (top == nullptr || bottom == nullptr) return false;
+    const __m128 w = _mm_set1_ps(weights[k]), ayw = restOf(y.w), byw = shareOf(y.w);
+    if (tap == 0 || !fixedColumns)
+      axisRun(u, in.n, du, tap == 0 ? 0 : sign > 0 ? 1 : -1, t.fwidth, t.width, columns);
+    if (y.w == 0) {
+      for (int i = 0; i < in.n; ++i) acc[i] = _mm_add_ps(acc[i], _mm_mul_ps(mixRow(top, columns, i), w));
+    } else {
+      for (int i = 0; i < in.n; ++i) {
+        const __m128 r =
+            _mm_add_ps(_mm_mul_ps(mixRow(top, columns, i), ayw), _mm_mul_ps(mixRow(bottom, columns, i), byw));
+        acc[i] = _mm_add_ps(acc[i], _mm_mul_ps(r, w));
+      }
+    }
+  }
+  // saturate: NaN and below 0 to 0 (max gives its second operand for NaN), above 1 to 1;
+  // then the UNORM store's * 255 + 0.5, truncated.
+  const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);
+  for (int i = 0; i < in.n; ++i, rgba += 4) {
+    const __m128 s = _mm_min_ps(_mm_max_ps(acc[i], zero), one);
+    const __m128i b = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(s, _mm_set1_ps(255.0f)), _mm_set1_ps(0.5f)));
+    const int word = _mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(b, b), _mm_setzero_si128()));
+    std::memcpy(rgba, &word, 4);
+  }
+  return true;
+}
+#endif
 
 // param: registers of offsets (1, 4 or 16); the result is the mean of the linear reads.
 bool pixelDownScale(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& self, Float4& out) {
@@ -130,9 +256,16 @@ bool pixelResample(const PixelIn& in, const ShaderEnv& env, const ShaderEntry& s
 }  // namespace
 
 void addFilterSampling(std::vector<ShaderEntry>& bank) {
-  bank.push_back(pixelEntry("Gauss_08Pixel_PS", pixelGauss, {4}));
-  bank.push_back(pixelEntry("Gauss_16Pixel_PS", pixelGauss, {8}));
-  bank.push_back(pixelEntry("Gauss_32Pixel_PS", pixelGauss, {16}));
+  static const char* const kGauss[3] = {"Gauss_08Pixel_PS", "Gauss_16Pixel_PS", "Gauss_32Pixel_PS"};
+  for (int i = 0; i < 3; ++i) {
+#if defined(__SSE2__)
+    ShaderEntry e = spanEntry(kGauss[i], pixelGauss, spanGauss, {4 << i});
+    e.spanReadsAround = true;
+#else
+    ShaderEntry e = pixelEntry(kGauss[i], pixelGauss, {4 << i});
+#endif
+    bank.push_back(e);
+  }
   bank.push_back(pixelEntry("DownScaleX2", pixelDownScale, {1}));
   bank.push_back(pixelEntry("DownScaleX4", pixelDownScale, {4}));
   bank.push_back(pixelEntry("DownScaleX8", pixelDownScale, {16}));

@@ -1,0 +1,245 @@
+// The span forms of the filter and blend shaders against their pixel functions: every
+// bank function that has one draws random pictures (odd sizes, alpha from 0 to 255, both
+// byte orders, the pass 1:1 at an offset, stretched, in place) once through its span form
+// and once pixel by pixel, and the targets must hold the same bytes. Runs drawn 1:1 must
+// also be ones the span form serves.
+#include <cmath>
+#include <random>
+#include <string>
+
+#include "draw_fixture.h"
+#include "platform/gpu/shaders/constants.h"
+
+namespace gputest {
+namespace {
+
+struct SpanCopyVertex {
+  float x, y;
+  float uv[2][2];
+};
+
+// Constant sets: each register read as the functions' own parameters stays in a sane
+// range (weights, ratios, hue and saturation, selectors + 0.5).
+const float kSpanRowsA[3][4] = {{0.299f, 0.587f, 0.114f, 0.5f}, {0.7f, 2.5f, 0.75f, 4.5f}, {0.2f, 0.4f, 0.6f, 1.0f}};
+const float kSpanRowsB[3][4] = {{0.8f, -0.35f, 0.4f, 0.25f}, {0.25f, -0.5f, 0.1f, 7.5f}, {1.0f, 0.0f, 0.5f, 0.5f}};
+
+class ShaderSpan : public GpuTest {
+ protected:
+  void TearDown() override {
+    setFastSpans(true);
+    GpuTest::TearDown();
+  }
+};
+
+Ref<Texture> spanPicture(std::mt19937& rng, Format f, int w, int h, uint32_t bind) {
+  Ref<Texture> t = makeTexture(f, w, h, 1, bind);
+  uint8_t* p = t->storage();
+  for (size_t i = 0; i < t->storageSize(); ++i) {
+    const uint32_t r = rng();
+    // Alpha and colour at the ends of their range now and then, where the formulas turn.
+    p[i] = (r & 0x700) == 0 ? uint8_t(r & 1 ? 255 : 0) : uint8_t(r);
+  }
+  return t;
+}
+
+// The filter constants: the generic set, or for the Gauss family the rows its worker makes
+// (weights summing to 1, offsets along one axis).
+std::vector<float> spanRows(const ShaderEntry& e, int set, int tw, int th) {
+  std::vector<float> rows(21 * 4, 0.0f);
+  if (e.name.rfind("Gauss", 0) == 0) {
+    rows[0] = float(tw), rows[1] = float(th);
+    float sum = 0.0f;
+    for (int k = 0; k < 16; ++k) sum += (k ? 2.0f : 1.0f) * std::exp(-0.1f * float(k * k));
+    for (int k = 0; k < 16; ++k) rows[4 + k] = std::exp(-0.1f * float(k * k)) / sum;
+    for (int k = 1; k < 16; ++k) {
+      const float offset = 2.0f * float(k) - 0.5f;
+      rows[(5 + k) * 4 + (set ? 1 : 0)] = offset / float(set ? th : tw);
+    }
+  } else {
+    std::memcpy(rows.data(), set ? kSpanRowsB : kSpanRowsA, sizeof kSpanRowsA);
+  }
+  return rows;
+}
+
+struct SpanPass {
+  const char* what;
+  int sx, sy, w, h;    // source rectangle
+  int dx, dy, dw, dh;  // target rectangle
+  bool linear, inPlace;
+};
+
+// One pass of `e` with its span form on or off; the target's bytes after it. `state` may
+// change the draw state first.
+std::vector<uint8_t> drawSpanPass(const ShaderEntry& e, const SpanPass& p, int set, Format sourceFormat,
+                                  Format targetFormat, bool spans, uint64_t* draws = nullptr,
+                                  void (*state)(Scene&) = nullptr) {
+  std::mt19937 rng(uint32_t(p.w * 7 + p.h + set * 1000 + int(sourceFormat) * 31 + int(targetFormat)));
+  constexpr int kTw = 37, kTh = 23;
+  Scene scene(41, 29, targetFormat);
+  uint8_t* t = scene.target->storage();
+  for (size_t i = 0; i < scene.target->storageSize(); ++i) t[i] = uint8_t(rng());
+  Ref<Texture> source = p.inPlace ? scene.target : spanPicture(rng, sourceFormat, kTw, kTh, kBindShaderResource);
+  Ref<Texture> second = spanPicture(rng, sourceFormat, 19, 31, kBindShaderResource);
+  const int sw = source->desc().width, sh = source->desc().height;
+  scene.setTexture(0, makeView(*source, ViewKind::shaderResource), p.linear ? Filter::linear : Filter::point);
+  scene.setTexture(1, makeView(*second, ViewKind::shaderResource), p.linear ? Filter::linear : Filter::point);
+  const std::vector<float> rows = spanRows(e, set, sw, sh);
+  scene.s.ps.constants[shader::kFilterSlotD3D11] = makeBuffer(rows.data(), rows.size() * 4, kBindConstantBuffer);
+  scene.s.ps.shader = &e;
+  scene.s.vs.shader = shaderNamed("copy_vs", ShaderStage::vertex);
+  scene.s.layout = {{Semantic::position, 0, Format::R32G32F, 0},
+                    {Semantic::texcoord, 0, Format::R32G32F, 8},
+                    {Semantic::texcoord, 1, Format::R32G32F, 16}};
+  std::vector<SpanCopyVertex> quad(4);
+  for (int i = 0; i < 4; ++i) {
+    const int cx = i & 1, cy = i >> 1;
+    const float x = float(p.dx + cx * p.dw), y = float(p.dy + cy * p.dh);
+    quad[i].x = x / float(scene.width) * 2.0f - 1.0f;
+    quad[i].y = -(y / float(scene.height) * 2.0f - 1.0f);
+    quad[i].uv[0][0] = float(p.sx + cx * p.w) / float(sw);
+    quad[i].uv[0][1] = float(p.sy + cy * p.h) / float(sh);
+    quad[i].uv[1][0] = float(cx * p.w) / 19.0f;  // the blend graph from its corner, 1:1
+    quad[i].uv[1][1] = float(cy * p.h) / 31.0f;
+  }
+  if (state != nullptr) state(scene);
+  setFastSpans(spans);
+  const uint64_t before = fastSpanDraws();
+  EXPECT_EQ(scene.draw(quad, Topology::triangleStrip), Status::ok);
+  if (draws != nullptr) *draws = fastSpanDraws() - before;
+  const uint8_t* out = scene.target->data(0);
+  return std::vector<uint8_t>(out, out + scene.target->storageSize());
+}
+
+TEST_F(ShaderSpan, EverySpanFormGivesThePixelFunctionsBytes) {
+  const SpanPass passes[] = {
+      {"1:1 at an offset", 3, 2, 17, 13, 5, 7, 17, 13, false, false},
+      {"1:1 bilinear on centres", 0, 0, 19, 21, 1, 1, 19, 21, true, false},
+      {"whole source to the target's edge", 0, 0, 37, 23, 4, 6, 37, 23, true, false},
+      {"stretched", 1, 1, 9, 7, 0, 0, 31, 20, true, false},
+      {"in place", 2, 3, 15, 11, 2, 3, 15, 11, false, true},
+  };
+  const Format formats[][2] = {{Format::R8G8B8A8, Format::R8G8B8A8}, {Format::B8G8R8A8, Format::B8G8R8A8},
+                               {Format::B8G8R8X8, Format::R8G8B8A8}};
+  int withSpan = 0;
+  for (const ShaderEntry& e : shaderBank()) {
+    if (e.stage != ShaderStage::pixel || e.span == nullptr) continue;
+    ++withSpan;
+    // The many channel mixes differ only in their selectors: a few of them do for all.
+    if (e.name.rfind("RGBAMix_I", 0) == 0 && e.name != "RGBAMix_I027" && e.name != "RGBAMix_I228") continue;
+    for (const SpanPass& p : passes) {
+      if (p.inPlace && e.spanReadsAround) continue;  // the span form stays off there
+      for (const auto& f : formats)
+        for (int set = 0; set < 2; ++set) {
+          SCOPED_TRACE(e.name + ", " + p.what + ", set " + std::to_string(set) + ", formats " +
+                       std::to_string(int(f[0])) + "/" + std::to_string(int(f[1])));
+          uint64_t draws = 0;
+          const std::vector<uint8_t> span = drawSpanPass(e, p, set, f[0], f[1], true, &draws);
+          const std::vector<uint8_t> texel = drawSpanPass(e, p, set, f[0], f[1], false);
+          EXPECT_EQ(draws, 1u);
+          ASSERT_EQ(span, texel);
+        }
+    }
+  }
+  EXPECT_GT(withSpan, 20);
+}
+
+// States that change what reaches the target leave the span forms off, and the pass gives
+// the pixel functions' bytes through the output merger.
+TEST_F(ShaderSpan, StatesBetweenColourAndBytesKeepThePixelFunction) {
+  struct Case {
+    const char* what;
+    void (*state)(Scene&);
+  };
+  const Case cases[] = {
+      {"alpha blending", [](Scene& s) { s.setBlend(Blend::srcAlpha, Blend::invSrcAlpha); }},
+      {"a write mask",
+       [](Scene& s) {
+         BlendDesc d;
+         d.target[0].writeMask = 7;
+         Ref<BlendState> b;
+         EXPECT_EQ(createBlendState(d, b), Status::ok);
+         s.s.blend = b;
+       }},
+      {"an alpha test", [](Scene& s) { s.s.alphaTest = AlphaTest{true, Compare::greater, 128}; }},
+      {"a depth test",
+       [](Scene& s) {
+         static Ref<Texture> depth;
+         depth = makeTexture(Format::D32F, s.width, s.height, 1, kBindDepthStencil);
+         s.s.depthView = makeView(*depth, ViewKind::depthStencil);
+       }},
+  };
+  const SpanPass pass{"1:1", 3, 2, 17, 13, 5, 7, 17, 13, false, false};
+  for (const char* name : {"Mono", "BasBF_Normal", "Gauss_08Pixel_PS"}) {
+    const ShaderEntry* e = shaderNamed(name, ShaderStage::pixel);
+    ASSERT_NE(e, nullptr);
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(name) + ", " + c.what);
+      uint64_t draws = 0;
+      const std::vector<uint8_t> on =
+          drawSpanPass(*e, pass, 0, Format::R8G8B8A8, Format::R8G8B8A8, true, &draws, c.state);
+      const std::vector<uint8_t> off = drawSpanPass(*e, pass, 0, Format::R8G8B8A8, Format::R8G8B8A8, false,
+                                                    nullptr, c.state);
+      EXPECT_EQ(draws, 0u);
+      EXPECT_EQ(on, off);
+    }
+  }
+}
+
+// A run drawn 1:1 is served by the span form: the bytes it gives are the pixel function's.
+// (The texture is 128 wide, so that each centre times the width less a half is the texel's
+// number exactly, as bilinear reads on centres need.)
+TEST_F(ShaderSpan, AlignedRunsAreServed) {
+  std::mt19937 rng(11);
+  Ref<Texture> source = spanPicture(rng, Format::R8G8B8A8, 128, 8, kBindShaderResource);
+  Ref<Texture> second = spanPicture(rng, Format::B8G8R8A8, 128, 8, kBindShaderResource);
+  Ref<View> views[2] = {makeView(*source, ViewKind::shaderResource), makeView(*second, ViewKind::shaderResource)};
+  for (const char* name : {"Mono", "Hsb_HSB_BASE", "BasBF_Normal", "BasBF_Multiple", "Gauss_16Pixel_PS",
+                           "RGBAMix_SRSGSBBA", "Invert", "InterpolatedAlpha"}) {
+    SCOPED_TRACE(name);
+    const ShaderEntry* e = shaderNamed(name, ShaderStage::pixel);
+    ASSERT_NE(e, nullptr);
+    ASSERT_NE(e->span, nullptr);
+    for (Filter filter : {Filter::point, Filter::linear}) {
+      if (e->spanReadsAround && filter == Filter::point) continue;  // Gauss reads bilinear only
+      SamplerDesc d;
+      d.minFilter = d.magFilter = filter;
+      ShaderEnv env;
+      for (int s = 0; s < 2; ++s) {
+        env.views[s] = views[s].get();
+        env.samplerDescs[s] = &d;
+        env.samplers[s].bind(d, views[s].get());
+      }
+      const std::vector<float> rows = spanRows(*e, 0, 128, 8);
+      env.cb[shader::kFilterSlotD3D11] = reinterpret_cast<const uint8_t*>(rows.data());
+      env.cbSize[shader::kFilterSlotD3D11] = rows.size() * 4;
+      // Pixels 3..66 of row 2, each on its texel's centre.
+      float u[kSpanRun], v[kSpanRun];
+      for (int i = 0; i < kSpanRun; ++i) u[i] = (float(3 + i) + 0.5f) / 128.0f, v[i] = 2.5f / 8.0f;
+      SpanIn in;
+      in.n = kSpanRun;
+      in.u[0] = in.u[1] = u;
+      in.v[0] = in.v[1] = v;
+      in.lod[0] = in.lod[1] = -INFINITY;
+      in.draw = 1000 + uint64_t(filter);
+      uint8_t rgba[kSpanRun * 4];
+      ASSERT_TRUE(e->span(in, env, *e, rgba));
+      for (int i = 0; i < kSpanRun; ++i) {
+        float varyings[shader::kVaryingCount] = {};
+        varyings[shader::texcoord(0)] = varyings[shader::texcoord(1)] = u[i];
+        varyings[shader::texcoord(0) + 1] = varyings[shader::texcoord(1) + 1] = v[i];
+        PixelIn pin{u[i], v[i], 0.0f, true, varyings, nullptr};
+        Float4 c;
+        ASSERT_TRUE(e->pixel(pin, env, *e, c));
+        for (int k = 0; k < 4; ++k) ASSERT_EQ(rgba[4 * i + k], floatToUnorm(std::clamp(c[k], 0.0f, 1.0f), 8)) << i;
+      }
+      // A run that is not 1:1 is left to the pixel function.
+      u[5] += 1.0f / 128.0f;
+      if (!e->spanReadsAround) {
+        EXPECT_FALSE(e->span(in, env, *e, rgba));
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace gputest
