@@ -22,11 +22,12 @@ bool readAll(SoundConvert* c, void* out, std::size_t n) {
   return c->Stream.ReadShred.Read(out, 1, n, c->Stream.DataPoint) == n;
 }
 
-// 32-bit floats (at any byte address) to 16-bit samples. Branch-free clamp; NaN (which
+// 32-bit floats (at any byte address) to 16-bit samples (at any byte address: a caller's
+// own buffer may start on an odd one). Branch-free clamp; NaN (which
 // fails the first comparison) turns into 32767. The vector form gives the same samples: minps
 // and maxps return their second operand when the comparison fails, as the scalar
 // ternaries do, and the clamped values truncate and pack without saturating.
-void convertFloats(const std::uint8_t* in, std::int16_t* out, std::size_t count) {
+void convertFloats(const std::uint8_t* in, std::uint8_t* out, std::size_t count) {
   std::size_t i = 0;
 #if defined(__SSE2__)
   const __m128 scale = _mm_set1_ps(32768.0f), top = _mm_set1_ps(32767.0f), bottom = _mm_set1_ps(-32768.0f);
@@ -35,7 +36,7 @@ void convertFloats(const std::uint8_t* in, std::int16_t* out, std::size_t count)
     return _mm_cvttps_epi32(_mm_max_ps(_mm_min_ps(v, top), bottom));
   };
   for (; i + 8 <= count; i += 8)
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packs_epi32(four(in + 4 * i), four(in + 4 * i + 16)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * i), _mm_packs_epi32(four(in + 4 * i), four(in + 4 * i + 16)));
 #endif
   for (; i < count; ++i) {
     float v;
@@ -43,7 +44,8 @@ void convertFloats(const std::uint8_t* in, std::int16_t* out, std::size_t count)
     v *= 32768.0f;
     v = v < 32767.0f ? v : 32767.0f;
     v = v > -32768.0f ? v : -32768.0f;
-    out[i] = static_cast<std::int16_t>(v);
+    const auto sample = static_cast<std::int16_t>(v);
+    std::memcpy(out + 2 * i, &sample, 2);
   }
 }
 
@@ -152,7 +154,7 @@ int RefillSoundConvert_WAVE(SoundConvert* c) {
   }
   const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(c->FloatBufferSize, left));
   const std::size_t align = c->SrcFormat.nBlockAlign;
-  auto* out = reinterpret_cast<std::int16_t*>(c->DestData);
+  std::uint8_t* out = c->DestData;
   std::size_t frames = 0;
   if (c->Stream.ReadShred.Read == GetMemStreamFunctions()->Read) {
     // Bytes in memory are converted where they lie; the stream only moves past them.
@@ -174,7 +176,7 @@ int RefillSoundConvert_WAVE(SoundConvert* c) {
       const std::size_t got = c->Stream.ReadShred.Read(c->FloatBuffer, 1, ask, c->Stream.DataPoint);
       const std::size_t count = got / align * c->SrcFormat.nChannels;
       convertFloats(in, out, count);
-      out += count;
+      out += 2 * count;
       frames += got / align;
       done += got;
       if (got < ask) break;
