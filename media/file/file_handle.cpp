@@ -64,8 +64,13 @@ int openJob(AsyncLoadJob* job)
   const char16_t* path = GetASyncLoadParamString(job->Data, &offset);
   const int useASyncReadFlag = static_cast<int>(GetASyncLoadParamInt(job->Data, &offset));
   const int result = openInto(handle, path, useASyncReadFlag, true);
+  // A file that cannot be opened takes its handle with it, in the same step under the
+  // handle type's lock that ends the load: a waiter wakes to find it gone, never to a
+  // handle that is being freed while it looks at it.
+  if (result != 0) {
+    if (HandleEntryHeader* header = GetHandleInfo(handle)) header->DeleteRequestFlag = 1;
+  }
   DecHandleASyncLoadCount(handle);
-  if (result != 0) SubHandle(handle);
   return result;
 }
 
