@@ -132,13 +132,9 @@ bool spanBlend(const SpanIn& in, const ShaderEnv& env, const ShaderEntry&, uint8
 #if defined(__SSE2__)
   if constexpr (Kind == kNormal || Kind == kMultiple) {
     if (k >= 0 && k <= 256) {
-      int so = 0, bo = 0;
-      const uint8_t* sp = texelRun(in, env, 0, so);
-      const uint8_t* bp = sp != nullptr ? texelRun(in, env, 1, bo) : nullptr;
-      if (bp == nullptr) return false;
       uint8_t sb[kSpanRun * 4], bb[kSpanRun * 4];
-      const uint8_t* sv = runView(sp, so, in.n, rgba, sb);
-      const uint8_t* bv = runView(bp, bo, in.n, rgba, bb);
+      const uint8_t *sv = nullptr, *bv = nullptr;
+      if (!pairRuns(in, env, rgba, sb, bb, sv, bv)) return false;
       const int whole = in.n & ~3;
       blendPairs<Kind>(sv, bv, whole, k, rgba);
       for (int i = whole; i < in.n; ++i)

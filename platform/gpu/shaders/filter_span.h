@@ -82,16 +82,25 @@ bool texelSpan(const SpanIn& in, const ShaderEnv& env, uint8_t* rgba, Colour&& c
   return true;
 }
 
-// The same over the texels under each pixel in both textures (slot 1 read through pair 1).
-template <class Colour>
-bool pairSpan(const SpanIn& in, const ShaderEnv& env, uint8_t* rgba, Colour&& colour) {
+// The runs of texels under the span in both textures (slot 1 read through pair 1),
+// viewed through sb and bb where they must be copied; false when either is no run.
+inline bool pairRuns(const SpanIn& in, const ShaderEnv& env, const uint8_t* rgba, uint8_t* sb, uint8_t* bb,
+                     const uint8_t*& s, const uint8_t*& b) {
   int so = 0, bo = 0;
   const uint8_t* sp = texelRun(in, env, 0, so);
   const uint8_t* bp = sp != nullptr ? texelRun(in, env, 1, bo) : nullptr;
   if (bp == nullptr) return false;
+  s = runView(sp, so, in.n, rgba, sb);
+  b = runView(bp, bo, in.n, rgba, bb);
+  return true;
+}
+
+// The same over the texels under each pixel in both textures.
+template <class Colour>
+bool pairSpan(const SpanIn& in, const ShaderEnv& env, uint8_t* rgba, Colour&& colour) {
   uint8_t sb[kSpanRun * 4], bb[kSpanRun * 4];
-  const uint8_t* s = runView(sp, so, in.n, rgba, sb);
-  const uint8_t* b = runView(bp, bo, in.n, rgba, bb);
+  const uint8_t *s = nullptr, *b = nullptr;
+  if (!pairRuns(in, env, rgba, sb, bb, s, b)) return false;
   for (int i = 0; i < 4 * in.n; i += 4) colour(s + i, b + i, rgba + i);
   return true;
 }
