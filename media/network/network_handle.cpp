@@ -165,18 +165,15 @@ int ProcessNetworkMessage(plat::win::HWND, plat::win::UINT, plat::win::WPARAM wP
 int ProcessNetworkEvents(int deleteClosedFlag) {
   if (!Network.Started || !Network.Window) return 0;
   NetworkLock lock(__LINE__);
-  // A receive or send run by an event of this pass makes its own passes; the sockets
-  // were just looked at and the pass looks again after each event, so those add nothing
-  // but system calls.
+  // A receive or send run by an event of this pass makes no passes of its own: the
+  // sockets were just looked at, and the next pass looks again.
   if (Network.Dispatching) return 0;
   if (deleteClosedFlag) SubAllHandle(HANDLETYPE_NETWORK, keepOnSweep);
-  plat::win::MSG msg;
-  while (plat::win::PeekMessageW(&msg, Network.Window, 0, 0, plat::win::PM_REMOVE)) {
-    plat::win::TranslateMessage(&msg);
-    Network.Dispatching = 1;
-    plat::win::DispatchMessageW(&msg);
-    Network.Dispatching = 0;
-  }
+  // The window's waiting messages, then the sockets' new events straight to the window
+  // procedure, without a round trip through the queue.
+  Network.Dispatching = 1;
+  plat::net::DeliverSocketEvents(Network.Window);
+  Network.Dispatching = 0;
   if (deleteClosedFlag) servePending();
   return 0;
 }

@@ -1,5 +1,5 @@
 // Asynchronous-select mode of the socket stand-in: registration, and the pump step
-// that turns what poll() sees into posted socket events.
+// that turns what the thread's readiness set reports into socket events.
 #include "platform/net/posix_calls.h"
 #include "platform/net/socket_table.h"
 #include "platform/win/win_thread.h"
@@ -16,8 +16,8 @@ struct Post {
   int error;
 };
 
-// Decides the events of one socket from what poll() saw (under the table's lock).
-void eventsOf(SocketEntry& e, SOCKET s, const sys::PollItem& seen, std::vector<Post>& posts) {
+// Decides the events of one socket from what its readiness set saw (under the table's lock).
+void eventsOf(SocketEntry& e, SOCKET s, const sys::Readiness& seen, std::vector<Post>& posts) {
   auto post = [&](long event, int error) {
     if (e.events & event) posts.push_back(Post{e.window, e.message, s, event, error});
   };
@@ -54,6 +54,7 @@ void eventsOf(SocketEntry& e, SOCKET s, const sys::PollItem& seen, std::vector<P
   if (!e.hungUp && e.readAbove == 0) {
     // Readable with the peer still there means bytes are queued: no count needed.
     e.readArmed = false;
+    e.drained = false;
     post(FD_READ, 0);
     return;
   }
@@ -71,6 +72,51 @@ void eventsOf(SocketEntry& e, SOCKET s, const sys::PollItem& seen, std::vector<P
   if (e.readArmed && queued > e.readAbove) {
     e.readArmed = false;
     post(FD_READ, 0);
+  }
+}
+
+// DeliverSocketEvents runs on this thread: the pump step leaves the sockets to it.
+thread_local bool delivering = false;
+
+WatchSet* watchSetOf(SocketTable& t, DWORD thread) {
+  for (WatchSet& w : t.watchSets)
+    if (w.thread == thread) return &w;
+  return nullptr;
+}
+
+WatchSet* watchSetWithFd(SocketTable& t, int fd) {
+  for (WatchSet& w : t.watchSets)
+    if (w.fd == fd) return &w;
+  return nullptr;
+}
+
+// Whether a receive since the socket's last FD_READ found it empty.
+bool emptiedSince(SOCKET s) {
+  SocketTable& t = socketTable();
+  std::lock_guard lock(t.lock);
+  SocketEntry* e = findSocket(s);
+  return e && e->drained;
+}
+
+// Looks once at the calling thread's sockets and decides their events.
+void lookAtSockets(std::vector<Post>& posts) {
+  SocketTable& t = socketTable();
+  if (t.selecting.load(std::memory_order_acquire) == 0) return;
+  DWORD me = plat::win::GetCurrentThreadId();
+  // Kept between looks so that a look allocates nothing.
+  thread_local std::vector<sys::Readiness> ready;
+  std::lock_guard lock(t.lock);
+  WatchSet* set = watchSetOf(t, me);
+  if (!set || set->count == 0) return;
+  const int fd = set->fd;
+  ready.resize(static_cast<size_t>(set->count));
+  int n = sys::watchLook(fd, ready);
+  for (int k = 0; k < n; ++k) {
+    auto s = static_cast<SOCKET>(ready[static_cast<size_t>(k)].key);
+    SocketEntry* e = findSocket(s);
+    if (!e || e->watchSet != fd) continue;
+    eventsOf(*e, s, ready[static_cast<size_t>(k)], posts);
+    rewatch(*e, s);
   }
 }
 
@@ -95,8 +141,7 @@ int WSAAsyncSelect(SOCKET s, HWND window, UINT message, long events) {
       return SOCKET_ERROR;
     }
     if (sys::setNonBlocking(e->fd) != 0) return SOCKET_ERROR;
-    if (e->window && !events) t.selecting.fetch_sub(1);
-    if (!e->window && events) t.selecting.fetch_add(1);
+    HWND before = e->window;
     e->window = events ? window : nullptr;
     e->message = message;
     e->events = events;
@@ -106,38 +151,103 @@ int WSAAsyncSelect(SOCKET s, HWND window, UINT message, long events) {
     e->readAbove = 0;
     e->acceptArmed = true;
     if (e->connected) e->writeArmed = true;
+    if (rewatch(*e, s) != 0) {
+      e->window = nullptr;
+      rewatch(*e, s);
+      if (before) t.selecting.fetch_sub(1);
+      return SOCKET_ERROR;
+    }
+    if (before && !events) t.selecting.fetch_sub(1);
+    if (!before && events) t.selecting.fetch_add(1);
   }
   if (events) plat::win::AddMessageSource(&pollSelectingSockets);
   return 0;
 }
 
-void pollSelectingSockets() {
+int rewatch(SocketEntry& e, SOCKET s) {
   SocketTable& t = socketTable();
-  if (t.selecting.load(std::memory_order_acquire) == 0) return;
-  DWORD me = plat::win::GetCurrentThreadId();
+  const bool wanted = e.window && !e.closePosted;
+  WatchSet* set = nullptr;
+  if (wanted) {
+    set = watchSetOf(t, e.thread);
+    if (!set) {
+      int fd = sys::watchCreate();
+      if (fd < 0) return -1;
+      t.watchSets.push_back(WatchSet{e.thread, fd, 0});
+      set = &t.watchSets.back();
+    }
+  }
+  if (e.watchSet != -1 && (!set || set->fd != e.watchSet)) unwatch(e);
+  if (!set) return 0;
+  const bool write = e.connecting || e.writeArmed;
+  if (e.watchSet == -1) {
+    if (sys::watchSocket(set->fd, e.fd, sys::WatchChange::add, write, s) != 0) return -1;
+    ++set->count;
+    e.watchSet = set->fd;
+  } else if (write != e.watchWrite) {
+    if (sys::watchSocket(set->fd, e.fd, sys::WatchChange::modify, write, s) != 0) return -1;
+  }
+  e.watchWrite = write;
+  return 0;
+}
+
+void unwatch(SocketEntry& e) {
+  if (e.watchSet == -1) return;
+  sys::watchSocket(e.watchSet, e.fd, sys::WatchChange::remove, false, 0);
+  if (WatchSet* set = watchSetWithFd(socketTable(), e.watchSet)) --set->count;
+  e.watchSet = -1;
+}
+
+void closeWatchSets() {
+  SocketTable& t = socketTable();
+  for (WatchSet& w : t.watchSets) sys::closeSocket(w.fd);
+  t.watchSets.clear();
+}
+
+void pollSelectingSockets() {
+  if (delivering) return;
   // Kept between passes so that a pass allocates nothing.
   thread_local std::vector<Post> posts;
-  thread_local std::vector<sys::PollItem> items;
-  thread_local std::vector<size_t> slots;
   posts.clear();
-  items.clear();
-  slots.clear();
-  {
-    std::lock_guard lock(t.lock);
-    for (size_t i = 0; i < t.slots.size(); ++i) {
-      SocketEntry* e = t.slots[i].get();
-      if (!e || !e->window || e->thread != me || e->closePosted) continue;
-      items.push_back(sys::PollItem{e->fd, true, e->connecting || e->writeArmed, false, false, false, false});
-      slots.push_back(i);
-    }
-    if (items.empty()) return;
-    sys::pollNow(items);
-    for (size_t k = 0; k < items.size(); ++k)
-      eventsOf(*t.slots[slots[k]], static_cast<SOCKET>(slots[k] + 1), items[k], posts);
-  }
+  lookAtSockets(posts);
   for (const Post& p : posts)
     plat::win::PostMessageW(p.window, p.message, static_cast<plat::win::WPARAM>(p.socket),
                             plat::win::MAKELPARAM(static_cast<int>(p.event), p.error));
+}
+
+int DeliverSocketEvents(HWND window) {
+  if (delivering) return 0;
+  delivering = true;
+  int handed = 0;
+  plat::win::MSG m;
+  while (plat::win::PeekMessageW(&m, window, 0, 0, plat::win::PM_REMOVE)) {
+    plat::win::TranslateMessage(&m);
+    plat::win::DispatchMessageW(&m);
+    ++handed;
+  }
+  thread_local std::vector<Post> posts;
+  // Looks again after events were handed over, as what they did may have let more come
+  // (another connection waiting, a write that would block, a read that took less than
+  // was there), until a look finds nothing new. A read event answered by a receive that
+  // emptied the socket needs no look: what comes after it is found by the next call.
+  for (bool again = true; again;) {
+    posts.clear();
+    lookAtSockets(posts);
+    again = false;
+    for (const Post& p : posts) {
+      auto wParam = static_cast<plat::win::WPARAM>(p.socket);
+      plat::win::LPARAM lParam = plat::win::MAKELPARAM(static_cast<int>(p.event), p.error);
+      if (p.window != window) {
+        plat::win::PostMessageW(p.window, p.message, wParam, lParam);
+        continue;
+      }
+      plat::win::SendMessageW(p.window, p.message, wParam, lParam);
+      ++handed;
+      again = again || p.event != FD_READ || !emptiedSince(p.socket);
+    }
+  }
+  delivering = false;
+  return handed;
 }
 
 }  // namespace plat::net

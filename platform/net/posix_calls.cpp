@@ -8,7 +8,7 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
+#include <sys/epoll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -223,24 +223,36 @@ int pendingError(int fd) {
   return e == 0 ? 0 : errorFromErrno(e);
 }
 
-void pollNow(std::vector<PollItem>& items) {
-  thread_local std::vector<pollfd> fds;
-  fds.resize(items.size());
-  for (size_t i = 0; i < items.size(); ++i) {
-    fds[i].fd = items[i].fd;
-    fds[i].events = static_cast<short>((items[i].wantRead ? POLLIN | POLLRDHUP : 0) | (items[i].wantWrite ? POLLOUT : 0));
-  }
+int watchCreate() {
+  int set = ::epoll_create1(EPOLL_CLOEXEC);
+  return set < 0 ? fail() : set;
+}
+
+int watchSocket(int set, int fd, WatchChange change, bool write, uint64_t key) {
+  epoll_event e{};
+  e.events = EPOLLIN | EPOLLRDHUP | (write ? static_cast<uint32_t>(EPOLLOUT) : 0u);
+  e.data.u64 = key;
+  int op = change == WatchChange::add ? EPOLL_CTL_ADD : change == WatchChange::modify ? EPOLL_CTL_MOD : EPOLL_CTL_DEL;
+  return ::epoll_ctl(set, op, fd, &e) == 0 ? 0 : fail();
+}
+
+int watchLook(int set, std::vector<Readiness>& out) {
+  thread_local std::vector<epoll_event> seen;
+  seen.resize(out.size() > 0 ? out.size() : 1);
   int n;
   do {
-    n = ::poll(fds.data(), fds.size(), 0);
+    n = ::epoll_wait(set, seen.data(), static_cast<int>(seen.size()), 0);
   } while (n < 0 && errno == EINTR);
-  for (size_t i = 0; i < items.size(); ++i) {
-    short r = n > 0 ? fds[i].revents : 0;
-    items[i].readable = r & POLLIN;
-    items[i].writable = r & POLLOUT;
-    items[i].hangUp = r & (POLLHUP | POLLRDHUP);
-    items[i].failed = r & (POLLERR | POLLNVAL);
+  if (n < 0) n = 0;
+  for (int i = 0; i < n; ++i) {
+    uint32_t r = seen[static_cast<size_t>(i)].events;
+    out[static_cast<size_t>(i)] = Readiness{seen[static_cast<size_t>(i)].data.u64, (r & EPOLLIN) != 0,
+                                            (r & EPOLLOUT) != 0, (r & (EPOLLHUP | EPOLLRDHUP)) != 0,
+                                            (r & EPOLLERR) != 0};
   }
+  // The ready list runs in the order readiness came; callers post in socket order.
+  std::sort(out.begin(), out.begin() + n, [](const Readiness& a, const Readiness& b) { return a.key < b.key; });
+  return n;
 }
 
 int resolve(const char* node, const char* service, int family, int socktype, int flags,

@@ -3,6 +3,7 @@
 // (its family values); failures return -1 after setting the stand-in's last error.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -30,13 +31,19 @@ int shutdownSocket(int fd, int how);  // SD_ values
 int pendingBytes(int fd);             // bytes waiting to be read, 0 when unknown
 int pendingError(int fd);             // the socket's error as a WSA code (taken), 0 when none
 
-struct PollItem {
-  int fd;
-  bool wantRead, wantWrite;
-  bool readable, writable, hangUp, failed;  // results
+// Readiness sets (one per pump thread): a socket is registered with a key and the
+// readiness it waits for; a look returns only the sockets that are ready, whatever the
+// number registered.
+enum class WatchChange { add, modify, remove };
+int watchCreate();  // the set's descriptor, close-on-exec; -1 with the error set
+int watchSocket(int set, int fd, WatchChange change, bool write, uint64_t key);  // reading always
+struct Readiness {
+  uint64_t key;
+  bool readable, writable, hangUp, failed;
 };
-// Looks without waiting.
-void pollNow(std::vector<PollItem>& items);
+// Looks without waiting: fills `out` (up to its size) with the ready sockets, in the
+// order of their keys; the count.
+int watchLook(int set, std::vector<Readiness>& out);
 
 struct Resolved {
   int family, socktype, protocol;

@@ -32,6 +32,19 @@ struct SocketEntry {
   bool endSeen = false;    // recv returned 0 or a reset
   int endError = 0;
   bool closePosted = false;
+  bool drained = false;    // the last recv since the last FD_READ came back short: the
+                           // socket was empty then
+  // The readiness set the socket is in (its thread's), -1 for none, and whether it
+  // waits there for writing too.
+  int watchSet = -1;
+  bool watchWrite = false;
+};
+
+// The readiness set of one pump thread and how many sockets are in it.
+struct WatchSet {
+  DWORD thread;
+  int fd;
+  int count;
 };
 
 struct SocketTable {
@@ -40,6 +53,7 @@ struct SocketTable {
   size_t cursor = 0;  // where the search for a free slot starts: values are not reused at once
   int startCount = 0;
   std::atomic<int> selecting{0};  // sockets in asynchronous-select mode
+  std::vector<WatchSet> watchSets;
 };
 
 SocketTable& socketTable();
@@ -48,5 +62,13 @@ SocketEntry* findSocket(SOCKET s);
 
 // The message-pump step: posts the events of the calling thread's selecting sockets.
 void pollSelectingSockets();
+
+// Under the table's lock: puts the socket in its thread's readiness set, or takes it out,
+// as its selection and armed events now need. 0, or -1 with the error set.
+int rewatch(SocketEntry& e, SOCKET s);
+// Under the table's lock, before its descriptor closes: takes the socket out of its set.
+void unwatch(SocketEntry& e);
+// Under the table's lock, at the last cleanup: closes every readiness set.
+void closeWatchSets();
 
 }  // namespace plat::net

@@ -40,6 +40,17 @@ void touch(SOCKET s, F update) {
   if (SocketEntry* e = findSocket(s)) update(*e);
 }
 
+// A send that would have blocked: FD_WRITE comes again once the socket takes data. The
+// error of the send stays the caller's.
+void armWrite(SOCKET s) {
+  int error = WSAGetLastError();
+  touch(s, [s](SocketEntry& e) {
+    e.writeArmed = true;
+    rewatch(e, s);
+  });
+  sys::setError(error);
+}
+
 // Values run upward and are used again only once the table has grown to kReuseAfter
 // slots, so that an event still queued for a closed socket does not reach a new one.
 constexpr size_t kReuseAfter = 4096;
@@ -62,6 +73,7 @@ SOCKET addEntry(std::unique_ptr<SocketEntry> entry) {
 void closeEntry(std::unique_ptr<SocketEntry>& slot, SocketTable& t) {
   if (!slot) return;
   if (slot->window) t.selecting.fetch_sub(1);
+  unwatch(*slot);
   sys::closeSocket(slot->fd);
   slot.reset();
   for (std::unique_ptr<SocketEntry>& other : t.slots) {
@@ -128,8 +140,10 @@ int WSACleanup() {
   SocketTable& t = socketTable();
   std::lock_guard lock(t.lock);
   if (t.startCount == 0) return failWith(WSANOTINITIALISED);
-  if (--t.startCount == 0)
+  if (--t.startCount == 0) {
     for (auto& slot : t.slots) closeEntry(slot, t);
+    closeWatchSets();
+  }
   return 0;
 }
 
@@ -204,6 +218,7 @@ int connect(SOCKET s, const sockaddr* address, int length) {
       e.connected = true;
       e.writeArmed = true;
     }
+    rewatch(e, s);
   });
   if (r == 0 && selecting) return failWith(WSAEWOULDBLOCK);
   return r == 0 ? 0 : SOCKET_ERROR;
@@ -218,7 +233,7 @@ int sendto(SOCKET s, const char* buffer, int length, int, const sockaddr* to, in
   int fd = descriptorOf(s);
   if (fd < 0) return SOCKET_ERROR;
   long n = sys::sendBytes(fd, buffer, static_cast<size_t>(length), to, toLength);
-  if (n < 0 && WSAGetLastError() == WSAEWOULDBLOCK) touch(s, [](SocketEntry& e) { e.writeArmed = true; });
+  if (n < 0 && WSAGetLastError() == WSAEWOULDBLOCK) armWrite(s);
   return static_cast<int>(n);
 }
 
@@ -233,7 +248,7 @@ int WSASend(SOCKET s, WSABUF* buffers, DWORD count, DWORD* sent, DWORD, void* ov
   if (fd < 0) return SOCKET_ERROR;
   long n = sys::sendPieces(fd, pieces, static_cast<int>(count));
   if (n < 0) {
-    if (WSAGetLastError() == WSAEWOULDBLOCK) touch(s, [](SocketEntry& e) { e.writeArmed = true; });
+    if (WSAGetLastError() == WSAEWOULDBLOCK) armWrite(s);
     return SOCKET_ERROR;
   }
   if (sent) *sent = static_cast<DWORD>(n);
@@ -253,6 +268,7 @@ int recvfrom(SOCKET s, char* buffer, int length, int flags, sockaddr* from, int*
   touch(s, [&](SocketEntry& e) {
     e.readArmed = true;
     e.readAbove = (flags & MSG_PEEK) && n >= 0 ? sys::pendingBytes(fd) : 0;
+    e.drained = e.type == SOCK_STREAM && !(flags & MSG_PEEK) && ((n > 0 && n < length) || error == WSAEWOULDBLOCK);
     bool reset = error == WSAECONNRESET || error == WSAECONNABORTED;
     if (e.type == SOCK_STREAM && length > 0 && (n == 0 || reset)) {
       e.endSeen = true;

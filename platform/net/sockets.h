@@ -141,6 +141,14 @@ uint32_t inet_addr(const char* text);  // INADDR_NONE for text that is not a dot
 // gone and the program has left what is queued.
 int WSAAsyncSelect(SOCKET s, HWND window, UINT message, long events);
 
+// The stand-in's own, for a program that pumps its socket window itself: hands the
+// window's posted messages to its procedure, then looks at the calling thread's
+// selecting sockets once, as the pump step does, and hands the events for `window`
+// straight to its procedure in the order found (events for other windows are posted).
+// While it runs, the pump step on this thread does not look at the sockets: what a
+// procedure's pump would find waits for the next look. The number handed over.
+int DeliverSocketEvents(HWND window);
+
 // For tests: the number of sockets open now.
 int OpenSocketCount();
 
