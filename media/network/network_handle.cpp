@@ -78,7 +78,8 @@ NetworkHandleRecord* NetworkRecord(int handle) {
   return r->IsUDP ? nullptr : r;
 }
 
-NetworkHandleRecord* BeginTransfer(int handle, int* running, int NetworkHandleRecord::*pending, const char16_t* name) {
+NetworkHandleRecord* BeginTransfer(int handle, int* running, int NetworkHandleRecord::*pending, const char16_t* name,
+                                   bool look) {
   NetworkHandleRecord* r = NetworkRecord(handle);
   if (!r) return nullptr;
   if (*running) {
@@ -86,8 +87,10 @@ NetworkHandleRecord* BeginTransfer(int handle, int* running, int NetworkHandleRe
     return nullptr;
   }
   *running = 1;
-  ProcessNetworkEvents(0);
-  r = NetworkRecord(handle);
+  if (look) {
+    ProcessNetworkEvents(0);
+    r = NetworkRecord(handle);
+  }
   if (!r || !r->IsValid) {
     LogFormatUtf16(u"有効なネットワークハンドルではありません in %s", name);
     r = nullptr;

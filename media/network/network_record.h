@@ -45,6 +45,13 @@ struct NetworkHandleRecord {
   int SendPending;
   uint8_t RecvPrefix[4];     // the bytes of a length prefix that came in pieces
   int RecvPrefixHave;        // how many of them are in
+  // The newest complete message's last bytes, still in the socket: the body was all
+  // there, and ReadNetworkMessage takes them straight into the caller's buffer. Nothing
+  // more is received until then.
+  uint32_t RecvBodyInSocket;
+  // The last message was long: the next read takes only a prefix, so that a long body
+  // after it is found whole in the socket rather than begun in a chunk.
+  int RecvPrefixOnly;
 };
 
 struct NetworkState {
@@ -78,9 +85,10 @@ class NetworkLock {
 };
 
 // The start of a receive or a send: refuses a call while one of its kind runs (marking
-// the handle to be served again), sets `*running`, runs the pump step and checks the
-// handle. The record, or null (with `*running` clear again) for -1.
-NetworkHandleRecord* BeginTransfer(int handle, int* running, int NetworkHandleRecord::*pending, const char16_t* name);
+// the handle to be served again), sets `*running`, runs the pump step (unless `look` is
+// false) and checks the handle. The record, or null (with `*running` clear again) for -1.
+NetworkHandleRecord* BeginTransfer(int handle, int* running, int NetworkHandleRecord::*pending, const char16_t* name,
+                                   bool look = true);
 
 // Appends bytes at the ring's write offset, wrapping at its end; room must be reserved.
 void NetworkRingPut(RingBuffer* ring, const void* data, uint32_t size);

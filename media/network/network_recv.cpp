@@ -41,6 +41,7 @@ int beginMessage(NetworkHandleRecord* r) {
 
 void completeMessage(NetworkHandleRecord* r) {
   r->RecvInMessage = 0;
+  r->RecvPrefixOnly = r->RecvMessageSize >= kReadChunk;
   r->RecvCompleteSize += r->RecvMessageSize;
   uint32_t size = r->RecvMessageSize;
   NetworkRingPut(&r->MessageSizes, &size, 4);
@@ -90,9 +91,59 @@ int receiveInto(NetworkHandleRecord* r, uint32_t want) {
     }
   }
   ring.DataLength += got;
+  return got;
+}
+
+// Receives the rest of the current body into the ring: the count, or -1.
+int receiveBody(NetworkHandleRecord* r) {
+  int got = receiveInto(r, r->RecvRemain);
+  if (got <= 0) return got;
   r->RecvRemain -= static_cast<uint32_t>(got);
   if (r->RecvRemain == 0) completeMessage(r);
   return got;
+}
+
+// Whether the rest of the current body is in the socket already.
+bool bodyWaits(NetworkHandleRecord* r) {
+  unsigned long queued = 0;
+  return WinAPI.ioctlsocketFunc && WinAPI.ioctlsocketFunc(r->Socket, plat::net::FIONREAD, &queued) == 0 &&
+         queued >= r->RecvRemain;
+}
+
+// Completes the current message with the rest of its body still in the socket. A
+// zero-length peek makes the socket's next read event wait for more bytes than are
+// there now: those after the body, or the peer's close.
+void leaveBodyInSocket(NetworkHandleRecord* r) {
+  r->RecvBodyInSocket = r->RecvRemain;
+  r->RecvRemain = 0;
+  completeMessage(r);
+  char none;
+  WinAPI.recvFunc(r->Socket, &none, 0, plat::net::MSG_PEEK);
+}
+
+// Takes a body left in the socket into the ring, behind its first bytes: 0, or -1 (the
+// connection failed under it; the handle is put in error).
+int takeBodyInSocket(NetworkHandleRecord* r) {
+  while (r->RecvBodyInSocket > 0) {
+    int got = receiveInto(r, r->RecvBodyInSocket);
+    if (got <= 0) {
+      r->ErrorFlag = 1;
+      return -1;
+    }
+    r->RecvBodyInSocket -= static_cast<uint32_t>(got);
+  }
+  return 0;
+}
+
+// Receives exactly `size` bytes that are known to be in the socket: 0, or -1.
+int receiveAll(NetworkHandleRecord* r, char* into, uint32_t size) {
+  while (size > 0) {
+    int n = WinAPI.recvFunc(r->Socket, into, static_cast<int>(size), 0);
+    if (n <= 0) return -1;
+    into += n;
+    size -= static_cast<uint32_t>(n);
+  }
+  return 0;
 }
 
 }  // namespace
@@ -103,21 +154,30 @@ int RecvSocket(int handle) {
   NetworkHandleRecord* r = BeginTransfer(handle, &Network.RecvRunning, &NetworkHandleRecord::RecvPending, u"RecvSocket");
   if (!r) return -1;
   int result = 0;
-  while (r->LengthPrefixFlag) {
+  // Bytes came after a body left in the socket, or the peer is gone: the body is taken
+  // into the ring first, so that what follows is received and a close is seen.
+  if (r->RecvBodyInSocket > 0 && takeBodyInSocket(r) != 0) result = -1;
+  while (result == 0 && r->LengthPrefixFlag) {
     r->RecvPending = 0;
-    // A long body goes straight into the ring; prefixes and short bodies are read a
+    // A long body that is all in the socket stays there until the message is read; one
+    // still coming goes straight into the ring. Prefixes and short bodies are read a
     // chunk at a time, so that one call takes several small messages.
     // The loop goes on after a chunk read that took all it asked for; a body read ends
     // at its message, and what follows brings another read event.
     bool full;
     int got;
+    if (r->RecvInMessage && r->RecvRemain >= kReadChunk && bodyWaits(r)) {
+      leaveBodyInSocket(r);
+      break;
+    }
     if (r->RecvInMessage && r->RecvRemain >= kReadChunk) {
-      got = receiveInto(r, r->RecvRemain);
+      got = receiveBody(r);
       full = false;
     } else {
       uint8_t chunk[kReadChunk];
-      got = WinAPI.recvFunc(r->Socket, reinterpret_cast<char*>(chunk), static_cast<int>(kReadChunk), 0);
-      full = got == static_cast<int>(kReadChunk);
+      const int ask = !r->RecvInMessage && r->RecvPrefixOnly ? 4 - r->RecvPrefixHave : static_cast<int>(kReadChunk);
+      got = WinAPI.recvFunc(r->Socket, reinterpret_cast<char*>(chunk), ask, 0);
+      full = got == ask;
       if (got > 0 && takeBytes(r, chunk, static_cast<uint32_t>(got)) != 0) {
         result = -1;
         break;
@@ -158,7 +218,18 @@ int ReadNetworkMessage(int handle, void* buffer, uint32_t bufferSize) {
   uint32_t size;
   NetworkHandleRecord* r = oldestMessage(handle, &size);
   if (!r || size > bufferSize || (size > 0 && !buffer)) return -1;
-  if (size > 0 && RingBufferRead(&r->RecvBuffer, buffer, static_cast<int>(size), 0) != 0) return -1;
+  // The message whose last bytes wait in the socket is the newest: the only one left.
+  const uint32_t inSocket = r->MessageSizes.DataLength == 4 ? r->RecvBodyInSocket : 0;
+  const uint32_t inRing = size - inSocket;
+  if (inRing > 0 && RingBufferRead(&r->RecvBuffer, buffer, static_cast<int>(inRing), 0) != 0) return -1;
+  if (inSocket > 0) {
+    r->RecvBodyInSocket = 0;
+    if (receiveAll(r, static_cast<char*>(buffer) + inRing, inSocket) != 0) {
+      // The connection failed under the message: it goes with the handle.
+      r->ErrorFlag = 1;
+      return -1;
+    }
+  }
   RingBufferRead(&r->MessageSizes, &size, 4, 0);
   r->RecvCompleteSize -= size;
   return static_cast<int>(size);

@@ -10,7 +10,8 @@ namespace {
 #define WS2_32_FUNCTIONS(X)                                                                                       \
   X(WSAGetLastError) X(WSAStartup) X(WSACleanup) X(WSAAsyncSelect) X(getaddrinfo) X(freeaddrinfo)                \
   X(gethostbyaddr) X(gethostbyname) X(gethostname) X(ntohs) X(htons) X(connect) X(socket) X(send) X(sendto)      \
-  X(recvfrom) X(accept) X(closesocket) X(shutdown) X(listen) X(bind) X(inet_addr) X(recv) X(WSASend)
+  X(recvfrom) X(accept) X(closesocket) X(shutdown) X(listen) X(bind) X(inet_addr) X(recv) X(WSASend)             \
+  X(ioctlsocket)
 #define IMM32_FUNCTIONS(X)                                                                                       \
   X(ImmGetContext) X(ImmReleaseContext) X(ImmGetOpenStatus) X(ImmGetConversionStatus) X(ImmNotifyIME)            \
   X(ImmSetOpenStatus) X(ImmGetCandidateListW) X(ImmGetCandidateListCountW) X(ImmGetCompositionStringW)           \

@@ -33,6 +33,7 @@ struct WinAPIData {
   decltype(&plat::net::recvfrom) recvfromFunc;
   decltype(&plat::net::accept) acceptFunc;
   decltype(&plat::net::closesocket) closesocketFunc;
+  decltype(&plat::net::ioctlsocket) ioctlsocketFunc;
   decltype(&plat::net::shutdown) shutdownFunc;
   decltype(&plat::net::listen) listenFunc;
   decltype(&plat::net::bind) bindFunc;

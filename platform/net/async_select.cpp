@@ -54,7 +54,7 @@ void eventsOf(SocketEntry& e, SOCKET s, const sys::Readiness& seen, std::vector<
   if (!e.hungUp && e.readAbove == 0) {
     // Readable with the peer still there means bytes are queued: no count needed.
     e.readArmed = false;
-    e.drained = false;
+    e.readSettled = false;
     post(FD_READ, 0);
     return;
   }
@@ -90,12 +90,12 @@ WatchSet* watchSetWithFd(SocketTable& t, int fd) {
   return nullptr;
 }
 
-// Whether a receive since the socket's last FD_READ found it empty.
-bool emptiedSince(SOCKET s) {
+// Whether the socket's last FD_READ was answered so that only new bytes bring another.
+bool readSettled(SOCKET s) {
   SocketTable& t = socketTable();
   std::lock_guard lock(t.lock);
   SocketEntry* e = findSocket(s);
-  return e && e->drained;
+  return e && e->readSettled;
 }
 
 // Looks once at the calling thread's sockets and decides their events.
@@ -229,7 +229,8 @@ int DeliverSocketEvents(HWND window) {
   // Looks again after events were handed over, as what they did may have let more come
   // (another connection waiting, a write that would block, a read that took less than
   // was there), until a look finds nothing new. A read event answered by a receive that
-  // emptied the socket needs no look: what comes after it is found by the next call.
+  // emptied the socket, or by a peek that set the mark for the next one, needs no look:
+  // what comes after it is found by the next call.
   for (bool again = true; again;) {
     posts.clear();
     lookAtSockets(posts);
@@ -243,7 +244,7 @@ int DeliverSocketEvents(HWND window) {
       }
       plat::win::SendMessageW(p.window, p.message, wParam, lParam);
       ++handed;
-      again = again || p.event != FD_READ || !emptiedSince(p.socket);
+      again = again || p.event != FD_READ || !readSettled(p.socket);
     }
   }
   delivering = false;

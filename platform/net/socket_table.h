@@ -32,8 +32,9 @@ struct SocketEntry {
   bool endSeen = false;    // recv returned 0 or a reset
   int endError = 0;
   bool closePosted = false;
-  bool drained = false;    // the last recv since the last FD_READ came back short: the
-                           // socket was empty then
+  // Since the last FD_READ a recv came back short (the socket was empty then) or a peek
+  // set the mark for the next one: only bytes that come later bring another.
+  bool readSettled = false;
   // The readiness set the socket is in (its thread's), -1 for none, and whether it
   // waits there for writing too.
   int watchSet = -1;

@@ -246,7 +246,9 @@ int WSASend(SOCKET s, WSABUF* buffers, DWORD count, DWORD* sent, DWORD, void* ov
   }
   int fd = descriptorOf(s);
   if (fd < 0) return SOCKET_ERROR;
-  long n = sys::sendPieces(fd, pieces, static_cast<int>(count));
+  // One buffer goes as a plain send, which costs the system less than a gathered one.
+  long n = count == 1 ? sys::sendBytes(fd, pieces[0].data, pieces[0].size, nullptr, 0)
+                      : sys::sendPieces(fd, pieces, static_cast<int>(count));
   if (n < 0) {
     if (WSAGetLastError() == WSAEWOULDBLOCK) armWrite(s);
     return SOCKET_ERROR;
@@ -268,7 +270,8 @@ int recvfrom(SOCKET s, char* buffer, int length, int flags, sockaddr* from, int*
   touch(s, [&](SocketEntry& e) {
     e.readArmed = true;
     e.readAbove = (flags & MSG_PEEK) && n >= 0 ? sys::pendingBytes(fd) : 0;
-    e.drained = e.type == SOCK_STREAM && !(flags & MSG_PEEK) && ((n > 0 && n < length) || error == WSAEWOULDBLOCK);
+    e.readSettled = e.type == SOCK_STREAM &&
+                    ((flags & MSG_PEEK) ? n >= 0 : ((n > 0 && n < length) || error == WSAEWOULDBLOCK));
     bool reset = error == WSAECONNRESET || error == WSAECONNABORTED;
     if (e.type == SOCK_STREAM && length > 0 && (n == 0 || reset)) {
       e.endSeen = true;
@@ -284,6 +287,15 @@ int closesocket(SOCKET s) {
   std::lock_guard lock(t.lock);
   if (!findSocket(s)) return failWith(WSAENOTSOCK);
   closeEntry(t.slots[s - 1], t);
+  return 0;
+}
+
+int ioctlsocket(SOCKET s, long command, unsigned long* argument) {
+  if (command != FIONREAD) return failWith(WSAEINVAL);
+  if (!argument) return failWith(WSAEFAULT);
+  int fd = descriptorOf(s);
+  if (fd < 0) return SOCKET_ERROR;
+  *argument = static_cast<unsigned long>(sys::pendingBytes(fd));
   return 0;
 }
 

@@ -117,6 +117,10 @@ int WSASend(SOCKET s, WSABUF* buffers, DWORD count, DWORD* sent, DWORD flags, vo
 int sendto(SOCKET s, const char* buffer, int length, int flags, const sockaddr* to, int toLength);
 int recvfrom(SOCKET s, char* buffer, int length, int flags, sockaddr* from, int* fromLength);
 int closesocket(SOCKET s);
+// FIONREAD only: `*argument` gets the bytes a recv would find now. Like a peek it reads
+// nothing, but unlike one it leaves the read events as they are.
+inline constexpr long FIONREAD = 0x4004667F;
+int ioctlsocket(SOCKET s, long command, unsigned long* argument);
 int shutdown(SOCKET s, int how);
 
 // Name look-ups. A host entry lives in storage of the calling thread until its next call.

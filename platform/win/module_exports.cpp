@@ -125,6 +125,7 @@ const ModuleExport kWs2_32[] = {
     {"sendto", fn(&plat::net::sendto)},
     {"recvfrom", fn(&plat::net::recvfrom)},
     {"closesocket", fn(&plat::net::closesocket)},
+    {"ioctlsocket", fn(&plat::net::ioctlsocket)},
     {"shutdown", fn(&plat::net::shutdown)},
     {"getaddrinfo", fn(&plat::net::getaddrinfo)},
     {"freeaddrinfo", fn(&plat::net::freeaddrinfo)},
