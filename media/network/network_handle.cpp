@@ -87,10 +87,7 @@ NetworkHandleRecord* BeginTransfer(int handle, int* running, int NetworkHandleRe
     return nullptr;
   }
   *running = 1;
-  if (look) {
-    ProcessNetworkEvents(0);
-    r = NetworkRecord(handle);
-  }
+  if (look) r = TransferPumpStep(handle);
   if (!r || !r->IsValid) {
     LogFormatUtf16(u"有効なネットワークハンドルではありません in %s", name);
     r = nullptr;
@@ -100,6 +97,11 @@ NetworkHandleRecord* BeginTransfer(int handle, int* running, int NetworkHandleRe
   }
   if (!r) *running = 0;
   return r;
+}
+
+NetworkHandleRecord* TransferPumpStep(int handle) {
+  if (!Network.Dispatching) ProcessNetworkEvents(0);
+  return NetworkRecord(handle);
 }
 
 void NetworkRingPut(RingBuffer* ring, const void* data, uint32_t size) {

@@ -90,6 +90,11 @@ class NetworkLock {
 NetworkHandleRecord* BeginTransfer(int handle, int* running, int NetworkHandleRecord::*pending, const char16_t* name,
                                    bool look = true);
 
+// The pump step a receive or send makes between its calls (none inside an event the pump
+// dispatches: that pump looks again itself), and the handle's record after it, or null.
+// Under the type's lock.
+NetworkHandleRecord* TransferPumpStep(int handle);
+
 // Appends bytes at the ring's write offset, wrapping at its end; room must be reserved.
 void NetworkRingPut(RingBuffer* ring, const void* data, uint32_t size);
 

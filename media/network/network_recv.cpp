@@ -103,11 +103,13 @@ int receiveBody(NetworkHandleRecord* r) {
   return got;
 }
 
-// Whether the rest of the current body is in the socket already.
+// Whether the socket holds the rest of the current body and nothing after it. Bytes
+// behind the body are received as ever, so that a program waiting for several messages,
+// or for the peer's close, sees them.
 bool bodyWaits(NetworkHandleRecord* r) {
   unsigned long queued = 0;
   return WinAPI.ioctlsocketFunc && WinAPI.ioctlsocketFunc(r->Socket, plat::net::FIONREAD, &queued) == 0 &&
-         queued >= r->RecvRemain;
+         queued == r->RecvRemain;
 }
 
 // Completes the current message with the rest of its body still in the socket. A
@@ -184,8 +186,7 @@ int RecvSocket(int handle) {
       }
     }
     if (got <= 0) break;
-    ProcessNetworkEvents(0);
-    r = NetworkRecord(handle);
+    r = TransferPumpStep(handle);
     if (!r) break;
     if (!full && !r->RecvPending) break;
   }

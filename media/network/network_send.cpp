@@ -80,8 +80,7 @@ void sendWhileTaken(int handle, NetworkHandleRecord* r, int64_t sent) {
       sent = sendOwed(r);
       if (r->SendPrefixRemain == 0 && r->SendRemain == 0) r->SendInMessage = 0;
     }
-    ProcessNetworkEvents(0);
-    r = NetworkRecord(handle);
+    r = TransferPumpStep(handle);
     if (!r) break;
     // Sending goes on while the socket takes bytes: a send that took part of a message
     // is followed by one that would block, and only that brings the next write event.

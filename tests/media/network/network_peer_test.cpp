@@ -220,4 +220,74 @@ TEST_F(PeerTest, AFrameCutShortByTheCloseIsDroppedAfterEarlierMessagesAreRead) {
   EXPECT_EQ(networkHandleCount(), 0);
 }
 
+// A long body that is all in the socket may wait there until it is read; whatever the
+// peer does around it, every message comes whole and in order and a close is seen.
+TEST_F(PeerTest, ALongBodyWaitingInTheSocketIsReadWholeWhateverFollowsIt) {
+  const std::string big = pattern(70000, 1), big2 = pattern(9000, 2), small = pattern(40, 3);
+  enum class End { open, close, reset };
+  struct Case {
+    const char* name;
+    std::vector<std::string> first, later;  // later: written once the first are complete
+    End end;
+    bool waitForClose;  // the program waits for the close before reading anything
+  } cases[] = {
+      {"long then short, in one write", {big, small}, {}, End::open, false},
+      {"short after a complete long one", {big}, {small, big2}, End::open, false},
+      {"long ones back to back", {big, big2, big}, {}, End::open, false},
+      {"long, then the peer closes", {big}, {}, End::close, true},
+      {"long and short, then the peer closes", {big, small, big2}, {}, End::close, true},
+      {"long, then a reset", {big}, {}, End::reset, false},
+  };
+  for (const Case& c : cases) {
+    int fd, handle;
+    accepted(&fd, &handle);
+    std::string bytes;
+    for (const std::string& m : c.first) bytes += frame(m);
+    write(fd, bytes);
+    const int firstCount = static_cast<int>(c.first.size());
+    ASSERT_TRUE(pumpUntil([&] { return record(handle)->MessageSizes.DataLength == 4 * firstCount; })) << c.name;
+    bytes.clear();
+    for (const std::string& m : c.later) bytes += frame(m);
+    write(fd, bytes);
+    std::vector<std::string> all = c.first;
+    all.insert(all.end(), c.later.begin(), c.later.end());
+    ASSERT_TRUE(pumpUntil([&] { return record(handle)->MessageSizes.DataLength == 4 * static_cast<int>(all.size()); }))
+        << c.name;
+    if (c.end != End::open) {
+      if (c.end == End::reset) {
+        linger hard{1, 0};
+        setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+      }
+      ::close(fd);
+      fds_.pop_back();
+    }
+    if (c.waitForClose) {
+      ASSERT_TRUE(pumpUntil([&] { return connected(handle) == 0; })) << c.name;
+      pumpPasses(5);
+    }
+    // A buffer one byte short leaves the message where it is.
+    std::string shortBuffer(all[0].size() - 1, '\0');
+    EXPECT_EQ(ReadNetworkMessage(handle, shortBuffer.data(), static_cast<uint32_t>(shortBuffer.size())), -1) << c.name;
+    for (size_t i = 0; i < all.size(); ++i) {
+      std::optional<std::string> got = take(handle);
+      // A reset may take the bytes still in the socket with it: the handle is then in
+      // error and goes, never handing out a part.
+      if (c.end == End::reset && !got) {
+        int error = 0;
+        EXPECT_TRUE(GetNetworkHandleState(handle, nullptr, &error) == -1 || error == 1) << c.name;
+        break;
+      }
+      EXPECT_EQ(got, all[i]) << c.name << " message " << i;
+    }
+    EXPECT_EQ(take(handle), std::nullopt) << c.name;
+    if (c.end == End::open) {
+      EXPECT_EQ(CloseNetworkHandle(handle), 0);
+    } else {
+      EXPECT_TRUE(pumpUntil([&] { return gone(handle); })) << c.name;
+    }
+    EXPECT_EQ(CloseNetworkHandle(Network.ListenHandle), 0);
+  }
+  EXPECT_EQ(networkHandleCount(), 0);
+}
+
 }  // namespace

@@ -360,4 +360,115 @@ TEST_F(SocketTest, NothingWorksBeforeStartUp) {
   EXPECT_EQ(data.wVersion, MAKEWORD(2, 2));
 }
 
+// Records the socket events handed to its window, and pumps its own window from inside
+// the first one, as a procedure may.
+std::vector<Event> delivered;
+int deliveryDepth = 0, deepestDelivery = 0;
+win::LRESULT recordingProc(win::HWND h, win::UINT m, win::WPARAM w, win::LPARAM l) {
+  if (m != kMessage) return win::DefWindowProcW(h, m, w, l);
+  deepestDelivery = std::max(deepestDelivery, ++deliveryDepth);
+  delivered.push_back(Event{w, win::LOWORD(l), win::HIWORD(l)});
+  if (delivered.size() == 1) {
+    win::MSG msg;
+    while (win::PeekMessageW(&msg, h, 0, 0, win::PM_REMOVE)) win::DispatchMessageW(&msg);
+    EXPECT_EQ(DeliverSocketEvents(h), 0);
+  }
+  --deliveryDepth;
+  return 0;
+}
+
+// More sockets than any fixed array of a pump step: each event comes once, in socket
+// order, whether posted or handed straight to the window by DeliverSocketEvents.
+TEST_F(SocketTest, ManySocketsEachPostOrDeliverTheirEventsInOrder) {
+  win::WNDCLASSEXW cls{};
+  cls.cbSize = sizeof cls;
+  cls.lpfnWndProc = recordingProc;
+  cls.lpszClassName = u"SocketTestRecorder";
+  win::RegisterClassExW(&cls);
+  win::HWND recorder = win::CreateWindowExW(0, u"SocketTestRecorder", u"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(recorder, nullptr);
+  int port = 0;
+  SOCKET listener = listenOnLoopback(&port);
+  constexpr int kPairs = 300;
+  std::vector<SOCKET> clients, servers;
+  for (int i = 0; i < kPairs; ++i) {
+    SOCKET c = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in a = loopback(port);
+    ASSERT_EQ(connect(c, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    SOCKET s = accept(listener, nullptr, nullptr);
+    ASSERT_NE(s, INVALID_SOCKET);
+    // Every third socket goes to the recording window, the rest to the test's own.
+    ASSERT_EQ(WSAAsyncSelect(s, i % 3 == 0 ? recorder : window_, kMessage, FD_READ | FD_CLOSE), 0);
+    clients.push_back(c);
+    servers.push_back(s);
+  }
+  delivered.clear();
+  deepestDelivery = 0;
+  for (int round = 0; round < 3; ++round) {
+    for (SOCKET c : clients) ASSERT_EQ(send(c, "ab", 2, 0), 2);
+    usleep(20000);
+    std::vector<Event> posted;
+    if (round == 1) {
+      // The plain pump step: everything posted.
+      posted = pump(1);
+      std::vector<Event> rest;
+      win::MSG msg;
+      while (win::PeekMessageW(&msg, recorder, 0, 0, win::PM_REMOVE)) rest.push_back(Event{msg.wParam, win::LOWORD(msg.lParam), 0});
+      posted.insert(posted.end(), rest.begin(), rest.end());
+      std::sort(posted.begin(), posted.end(), [](const Event& a, const Event& b) { return a.socket < b.socket; });
+    } else {
+      delivered.clear();
+      EXPECT_EQ(DeliverSocketEvents(recorder), kPairs / 3);
+      posted = pump(1);
+      EXPECT_EQ(deepestDelivery, 1);
+      ASSERT_EQ(delivered.size(), static_cast<size_t>(kPairs / 3));
+      for (size_t k = 0; k < delivered.size(); ++k) {
+        EXPECT_EQ(delivered[k].socket, servers[k * 3]);
+        EXPECT_EQ(delivered[k].event, FD_READ);
+      }
+    }
+    std::vector<SOCKET> expected;
+    for (int i = 0; i < kPairs; ++i)
+      if (round == 1 || i % 3 != 0) expected.push_back(servers[static_cast<size_t>(i)]);
+    ASSERT_EQ(posted.size(), expected.size()) << "round " << round;
+    for (size_t k = 0; k < expected.size(); ++k) EXPECT_EQ(posted[k].socket, expected[k]) << "round " << round;
+    char buffer[4];
+    for (SOCKET s : servers) ASSERT_EQ(recv(s, buffer, 4, 0), 2);
+  }
+  for (SOCKET c : clients) closesocket(c);
+  for (SOCKET s : servers) closesocket(s);
+  closesocket(listener);
+  win::DestroyWindow(recorder);
+}
+
+// A zero-length peek marks what is there as seen: FD_READ comes again only for more
+// bytes or the close; FIONREAD counts without reading and leaves the events alone.
+TEST_F(SocketTest, AnEmptyPeekWaitsForMoreBytesAndFionreadCounts) {
+  SOCKET client, server;
+  connectPair(&client, &server);
+  ASSERT_EQ(send(client, "abcdef", 6, 0), 6);
+  EXPECT_EQ(count(pump(2000, server, FD_READ), server, FD_READ), 1);
+  unsigned long queued = 0;
+  ASSERT_EQ(ioctlsocket(server, FIONREAD, &queued), 0);
+  EXPECT_EQ(queued, 6u);
+  EXPECT_EQ(ioctlsocket(server, 0x1234, &queued), SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), WSAEINVAL);
+  EXPECT_EQ(ioctlsocket(server, FIONREAD, nullptr), SOCKET_ERROR);
+  EXPECT_EQ(ioctlsocket(0x7777, FIONREAD, &queued), SOCKET_ERROR);
+  char none;
+  ASSERT_EQ(recv(server, &none, 0, MSG_PEEK), 0);
+  EXPECT_EQ(count(pump(5), server, FD_READ), 0);
+  ASSERT_EQ(send(client, "g", 1, 0), 1);
+  EXPECT_EQ(count(pump(2000, server, FD_READ), server, FD_READ), 1);
+  ASSERT_EQ(recv(server, &none, 0, MSG_PEEK), 0);
+  ASSERT_EQ(closesocket(client), 0);
+  // The peer is gone and the program has left what is there: the close follows.
+  std::vector<Event> events = pump(2000, server, FD_CLOSE);
+  EXPECT_EQ(count(events, server, FD_CLOSE), 1);
+  EXPECT_EQ(count(events, server, FD_READ), 0);
+  char buffer[8];
+  EXPECT_EQ(recv(server, buffer, 8, 0), 7);
+  closesocket(server);
+}
+
 }  // namespace
