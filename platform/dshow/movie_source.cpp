@@ -93,7 +93,7 @@ class MovieInput final : public StandInPin {
       return VFW_E_TYPE_NOT_ACCEPTED;
     }
     // The sound is read through a container of its own, so each stream has its own thread.
-    sound = MovieSoundDecoder::Open(readerOver(reader), total, decoder->origin());
+    if (decoder->hasSoundStream()) sound = MovieSoundDecoder::Open(readerOver(reader), total, decoder->origin());
     return S_OK;
   }
   void breakConnect() override {
