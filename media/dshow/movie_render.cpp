@@ -69,6 +69,7 @@ D_CMovieRender::D_CMovieRender(D_IUnknown* outer, HRESULT* result)
 
 D_CMovieRender::~D_CMovieRender() {
   std::lock_guard hold(m_FrameLock);
+  DropHeldSample();
   FreeBuffers(m_Buffers);
   for (Buffers& old : m_Retired) FreeBuffers(old);
   m_Retired.clear();
@@ -109,6 +110,8 @@ HRESULT D_CMovieRender::SetMediaType(const D_AM_MEDIA_TYPE* type) {
   // The type passed CheckMediaType, which set the kind and vetted the header.
   const plat::win::BITMAPINFOHEADER& bmi = videoInfo(type)->bmiHeader;
   std::lock_guard hold(m_FrameLock);
+  // A kept frame is converted in the layout it came in.
+  SettleHeldSample();
   m_Width = bmi.biWidth;
   m_BottomUp = bmi.biHeight >= 0;
   m_Height = bmi.biHeight < 0 ? -bmi.biHeight : bmi.biHeight;
@@ -189,6 +192,7 @@ size_t D_CMovieRender::NeededSampleBytes() const {
 
 HRESULT D_CMovieRender::DoRenderSample(D_IMediaSample* sample) {
   if (sample == nullptr) return E_POINTER;
+  const bool canHold = m_YUVConversion && CanHoldSample();
   std::lock_guard hold(m_FrameLock);
   MakeBuffers();
   BYTE* data = nullptr;
@@ -196,33 +200,70 @@ HRESULT D_CMovieRender::DoRenderSample(D_IMediaSample* sample) {
   // A sample shorter than its format would make the copy read past it: skip it.
   const LONG actual = sample->GetActualDataLength();
   if (actual < 0 || size_t(actual) < NeededSampleBytes()) return S_OK;
-  const int kind = m_FormatKind;
-  if (m_Buffers.frame != nullptr && m_Buffers.planar == nullptr) {
-    if (m_YUVConversion) {
-      if (!m_Buffers.hasColorImage) return S_OK;
-      kYUVFormats[kind - kMovieYV12].toXRGB(data, m_Width, m_Height, &m_Buffers.colorImage);
-    } else if (m_BottomUp) {
-      const size_t pitch = size_t(m_Pitch);
-      const BYTE* source = data;
-      for (int row = m_Height - 1; row >= 0; --row, source += pitch)
-        std::memcpy(m_Buffers.frame + pitch * size_t(row), source, pitch);
-    } else {
-      std::memcpy(m_Buffers.frame, data, size_t(m_Pitch) * size_t(m_Height));
-    }
+  if (m_Buffers.frame == nullptr && m_Buffers.planar == nullptr) return S_OK;
+  if (m_YUVConversion) {
+    if (m_Buffers.planar == nullptr && !m_Buffers.hasColorImage) return S_OK;
+    // The frame before, if nobody read it, is never converted.
+    DropHeldSample();
+    sample->AddRef();
+    m_HeldSample = sample;
+    m_HeldData = data;
+    m_HeldKind = m_FormatKind;
+    if (!canHold) SettleHeldSample();
     m_NewFrame.store(1, std::memory_order_release);
+    return S_OK;
   }
+  if (m_BottomUp) {
+    const size_t pitch = size_t(m_Pitch);
+    const BYTE* source = data;
+    for (int row = m_Height - 1; row >= 0; --row, source += pitch)
+      std::memcpy(m_Buffers.frame + pitch * size_t(row), source, pitch);
+  } else {
+    std::memcpy(m_Buffers.frame, data, size_t(m_Pitch) * size_t(m_Height));
+  }
+  m_NewFrame.store(1, std::memory_order_release);
+  return S_OK;
+}
+
+void D_CMovieRender::SettleHeldSample() {
+  if (m_HeldSample == nullptr) return;
+  const YUVFormat& format = kYUVFormats[m_HeldKind - kMovieYV12];
   if (m_Buffers.planar != nullptr) {
     BYTE* chroma = m_Buffers.planar + size_t(m_LumaHeight) * size_t(m_LumaPitch);
-    kYUVFormats[kind - kMovieYV12].toPlanes(data, m_LumaWidth, m_LumaHeight, m_Buffers.planar, chroma);
-    m_NewFrame.store(1, std::memory_order_release);
+    format.toPlanes(m_HeldData, m_LumaWidth, m_LumaHeight, m_Buffers.planar, chroma);
+  } else if (m_Buffers.hasColorImage) {
+    format.toXRGB(m_HeldData, m_Width, m_Height, &m_Buffers.colorImage);
   }
-  return S_OK;
+  DropHeldSample();
+}
+
+void D_CMovieRender::DropHeldSample() {
+  if (m_HeldSample == nullptr) return;
+  m_HeldSample->Release();
+  m_HeldSample = nullptr;
+  m_HeldData = nullptr;
+}
+
+bool D_CMovieRender::CanHoldSample() {
+  D_IMemAllocator* allocator = m_pInputPin != nullptr ? m_pInputPin->Allocator() : nullptr;
+  if (allocator == nullptr) return true;  // samples handed in directly, not streamed
+  D_ALLOCATOR_PROPERTIES properties{};
+  return allocator->GetProperties(&properties) == S_OK && properties.cBuffers >= 2;
+}
+
+HRESULT D_CMovieRender::BreakConnect() {
+  {
+    std::lock_guard hold(m_FrameLock);
+    SettleHeldSample();
+  }
+  return D_CBaseVideoRenderer::BreakConnect();
 }
 
 bool D_CMovieRender::BeginFrameRead(D_MovieFrameView* view) {
   m_FrameLock.lock();
   for (Buffers& old : m_Retired) FreeBuffers(old);
   m_Retired.clear();
+  SettleHeldSample();
   view->kind = m_FormatKind;
   view->width = m_Width;
   view->height = m_Height;

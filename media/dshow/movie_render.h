@@ -1,7 +1,9 @@
 // The movie renderer filter: the last filter of a DirectShow movie graph. It takes
 // uncompressed video in eight formats and keeps the newest frame in buffers that the
 // main thread reads: packed (YUV converted to 32-bit XRGB) or, for the shader path,
-// as a luma plane and an interleaved chroma plane.
+// as a luma plane and an interleaved chroma plane. A YUV frame is converted when it is
+// read: until then the renderer keeps the sample it came in, so frames nobody reads
+// cost no conversion.
 #pragma once
 #include <atomic>
 #include <mutex>
@@ -49,6 +51,10 @@ class D_CMovieRender : public D_CBaseVideoRenderer {
   HRESULT CheckMediaType(const D_AM_MEDIA_TYPE* type) override;
   HRESULT SetMediaType(const D_AM_MEDIA_TYPE* type) override;
   HRESULT DoRenderSample(D_IMediaSample* sample) override;
+  // A kept sample is converted and let go before the pin disconnects, so its allocator
+  // gets every buffer back. Across a stop or a flush it stays: it is still the newest
+  // frame, and the allocator lets its buffers go once it comes back.
+  HRESULT BreakConnect() override;
 
   // Main thread. Holds the frame lock until EndFrameRead, so the streaming thread does
   // not write the frame being read; frees the buffers a format change replaced (the
@@ -74,6 +80,12 @@ class D_CMovieRender : public D_CBaseVideoRenderer {
   void FreeBuffers(Buffers& buffers);
   // Bytes a sample of the current format must hold.
   size_t NeededSampleBytes() const;
+  // Converts the kept YUV sample into the buffers and lets it go (frame lock held).
+  void SettleHeldSample();
+  void DropHeldSample();
+  // Whether the connection's allocator has a buffer to spare for the sample kept here:
+  // with a single buffer the stream would wait for it forever.
+  bool CanHoldSample();
 
   bool m_MediaTypeSet = false;
   bool m_NoPlanarOutput = false;
@@ -85,6 +97,10 @@ class D_CMovieRender : public D_CBaseVideoRenderer {
   int m_LumaWidth = 0, m_LumaHeight = 0, m_LumaPitch = 0;
   int m_ChromaWidth = 0, m_ChromaHeight = 0, m_ChromaPitch = 0;
   Buffers m_Buffers;
+  // The newest YUV sample, not yet converted (a reference of ours), and its bytes.
+  D_IMediaSample* m_HeldSample = nullptr;
+  const BYTE* m_HeldData = nullptr;
+  int m_HeldKind = 0;
   std::vector<Buffers> m_Retired;  // replaced while the main thread may still hold them
   std::mutex m_FrameLock;          // the buffers, the layout and the retired list
 };

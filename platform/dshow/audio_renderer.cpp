@@ -151,6 +151,7 @@ class AudioRenderer final : public StandInFilter, public SeekingForwarder, publi
     connected_ = format != nullptr;
     silent_ = false;
     if (connected_) format_ = *format;
+    if (streaming_) startService();
   }
   HRESULT receive(IMediaSample* sample);
   void endOfStream() {
@@ -237,6 +238,7 @@ class AudioRenderer final : public StandInFilter, public SeekingForwarder, publi
   // The service thread: follows the cursor, starts the sound at the start time and
   // reports the end once the last frame has played.
   void service();
+  void startService();  // play_ held
   void stopService();
   // Without play_ held (the own clock takes it): the stream time on the graph's clock,
   // false while not running or without a clock.
@@ -344,7 +346,7 @@ HRESULT AudioRenderer::stateChanged(FILTER_STATE from, FILTER_STATE to) {
     lastStop_ = 0;
     streaming_ = true;
     ended_ = sent_ = quit_ = false;
-    if (!thread_.joinable()) thread_ = std::thread([this] { service(); });
+    startService();
   }
   running_ = to == State_Running;
   if (running_) {
@@ -357,6 +359,12 @@ HRESULT AudioRenderer::stateChanged(FILTER_STATE from, FILTER_STATE to) {
   }
   serviceWake_.notify_all();
   return S_OK;
+}
+
+void AudioRenderer::startService() {
+  // A renderer left without a connection (a graph whose sound went elsewhere) has nothing
+  // to play: its service thread would only wake every period and wait for a core.
+  if (connected_ && !thread_.joinable()) thread_ = std::thread([this] { service(); });
 }
 
 void AudioRenderer::stopService() {

@@ -41,6 +41,11 @@ class LibavMovieDecoder final : public MovieDecoder {
   std::int64_t duration() const override { return duration_; }
   std::int64_t frameDuration() const override { return frameDuration_; }
   std::int64_t origin() const override { return lib()->av_rescale_q(startOffset_, timeBase_, kMovieTimeBase); }
+  bool hasSoundStream() const override {
+    for (unsigned i = 0; i < in_.format->nb_streams; ++i)
+      if (in_.format->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO) return true;
+    return false;
+  }
 
   bool nextFrame(std::int64_t* start) override {
     for (;;) {

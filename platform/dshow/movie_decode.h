@@ -27,6 +27,9 @@ class MovieDecoder {
   // The stream time of the movie's start in 100-ns units: frame starts count from it,
   // and so do the starts of the sound decoded beside it.
   virtual std::int64_t origin() const = 0;
+  // Whether the container holds a sound stream at all: without one, no sound decoder
+  // need open the file a second time to find that out.
+  virtual bool hasSoundStream() const = 0;
   // Decodes the next frame; its start in 100-ns units from the start of the movie.
   // False at the end of the stream or on an error that ends it.
   virtual bool nextFrame(std::int64_t* start) = 0;

@@ -7,11 +7,11 @@
 #include <array>
 #include <atomic>
 #include <cstring>
-#include <thread>
 
 #include "platform/dshow/filter_parts.h"
 #include "platform/dshow/movie_audio.h"
 #include "platform/dshow/movie_decode.h"
+#include "platform/dshow/streaming_thread.h"
 #include "platform/dshow/system_filters.h"
 #include "platform/win/gdi.h"
 #include "platform/win/win_window.h"
@@ -93,7 +93,7 @@ class MovieInput final : public StandInPin {
       return VFW_E_TYPE_NOT_ACCEPTED;
     }
     // The sound is read through a container of its own, so each stream has its own thread.
-    sound = MovieSoundDecoder::Open(readerOver(reader), total, decoder->origin());
+    if (decoder->hasSoundStream()) sound = MovieSoundDecoder::Open(readerOver(reader), total, decoder->origin());
     return S_OK;
   }
   void breakConnect() override {
@@ -406,9 +406,9 @@ class MovieSourceFilter final : public StandInFilter {
       }
       output->peer()->NewSegment(segmentStart_, stop, 1.0);
       if (output == video())
-        pictureThread_ = std::thread([this, stop] { streamPictures(stop); });
+        pictureThread_.start([this, stop] { streamPictures(stop); });
       else
-        soundThread_ = std::thread([this, stop] { streamSound(stop); });
+        soundThread_.start([this, stop] { streamSound(stop); });
     }
     return S_OK;
   }
@@ -526,8 +526,8 @@ class MovieSourceFilter final : public StandInFilter {
   }
 
   std::recursive_mutex seekLock_;  // positions, the decoders and the threads between seeks and state changes
-  std::thread pictureThread_;
-  std::thread soundThread_;
+  StreamingThread pictureThread_;
+  StreamingThread soundThread_;
   std::atomic<bool> stopping_{false};
   std::atomic<LONGLONG> current_{0};
   std::atomic<LONGLONG> stop_{-1};  // -1: the duration

@@ -5,12 +5,12 @@
 // in time-stamped samples from the downstream allocator, then end of stream.
 #include <condition_variable>
 #include <cstring>
-#include <thread>
 
 #include "platform/audio/wave_format.h"
 #include "platform/codec/decoder.h"
 #include "platform/codec/mpeg_rates.h"
 #include "platform/dshow/filter_parts.h"
+#include "platform/dshow/streaming_thread.h"
 #include "platform/dshow/system_filters.h"
 #include "platform/win/sync.h"
 
@@ -193,7 +193,7 @@ class MpegDecoderFilter final : public StandInFilter {
     const HRESULT hr = out()->allocator->Commit();
     if (hr != S_OK) return hr;
     stopping_ = false;
-    thread_ = std::thread([this] { stream(); });
+    thread_.start([this] { stream(); });
     return S_OK;
   }
 
@@ -278,7 +278,7 @@ class MpegDecoderFilter final : public StandInFilter {
 
   std::atomic<bool> stopping_{false};
   LONGLONG framesSent_ = 0;  // the streaming thread's own
-  std::thread thread_;
+  StreamingThread thread_;
 };
 
 }  // namespace

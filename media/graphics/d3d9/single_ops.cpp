@@ -79,6 +79,41 @@ D3D9GraphTexture* graphDepthOf(int handle, IDirect3DSurface9* target) {
     return t->surface == target || (t->multisample != nullptr && t->multisample == target) ? t : nullptr;
 }
 
+// Texels already in 8-bit ARGB order read back as they are stored: a rectangle inside one
+// such tile goes to the destination straight from the locked texture, without the copy
+// out and the conversion a read-back makes. 2 when it does not apply.
+int copyHeldTexels(const GraphOrigData* orig, int ox, int oy, int w, int h, int destGraph, int destX, int destY) {
+    const PixelFormatDesc* desc = orig->textureFormat.desc;
+    if (desc == nullptr || desc->formatCode != 0 || desc->channelCount != 0 || desc->floatFlag != 0 ||
+        desc->bytesPerPixel != 4 || desc->redMask != 0x00FF0000u || desc->greenMask != 0x0000FF00u ||
+        desc->blueMask != 0x000000FFu || desc->alphaMask != 0xFF000000u)
+        return 2;
+    // The destination's own texture cannot be written while this one is locked for reading.
+    const GraphData* dest = GetGraphData(destGraph, 1);
+    if (dest == nullptr || dest->orig == orig) return 2;
+    for (int i = 0; i < orig->tileCount; ++i) {
+        const GraphTextureTile& t = orig->tiles[i];
+        if (ox < t.x || oy < t.y || ox + w > t.x + t.usedWidth || oy + h > t.y + t.usedHeight) continue;
+        IDirect3DTexture9* texture = D3D9_TileTexture(&t)->texture;
+        const plat::win::RECT r{ox - t.x, oy - t.y, ox - t.x + w, oy - t.y + h};
+        D3DLOCKED_RECT locked{};
+        if (texture == nullptr || Direct3DTexture9_LockRect(texture, 0, &locked, &r, D3DLOCK_READONLY) != D3D_OK)
+            return -1;
+        BaseImage image{};
+        CreateARGB8ColorData(&image.format);
+        image.width = w;
+        image.height = h;
+        image.pitch = locked.Pitch;
+        image.pixels = locked.pBits;
+        const ImageRect whole{0, 0, w, h};
+        const int result = Graphics_D3D9_BltBmpOrBaseImageToGraph3(&whole, destX, destY, destGraph, &image, nullptr,
+                                                                   0, 0, 0);
+        Direct3DTexture9_UnlockRect(texture, 0);
+        return result < 0 ? -1 : 0;
+    }
+    return 2;
+}
+
 }  // namespace
 
 // Failure reads as -1, opaque white.
@@ -141,6 +176,7 @@ int Graphics_D3D9_CopyGraphRectToGraph(const ImageRect* srcRect, int srcGraph, i
         // pool lock), in the graph's format.
         const int ox = rect.left + src->area.x, oy = rect.top + src->area.y;
         const GraphOrigData* orig = src->orig;
+        if (const int direct = copyHeldTexels(orig, ox, oy, w, h, destGraph, destX, destY); direct != 2) return direct;
         pixels.assign(size_t(w) * size_t(h), 0);
         std::vector<uint32_t> part;
         long covered = 0;

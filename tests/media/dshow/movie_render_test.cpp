@@ -1,6 +1,7 @@
 // The movie renderer filter: the types it takes, its buffer layouts for packed and
 // planar output, each YUV format against its converter, short samples, format changes
-// while the main thread holds a frame, and frames read while the streaming thread writes.
+// while the main thread holds a frame, frames read while the streaming thread writes, and
+// YUV frames converted only when read (across stops, flushes and disconnection).
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -284,6 +285,101 @@ TEST_F(DShowTest, MovieRendererFramesReadWhileStreaming) {
   streaming.join();
   EXPECT_GE(frames, 0);
   r->NonDelegatingRelease();
+}
+
+// What the renderer must show for a YV12 frame: the packed conversion, or both planes.
+std::vector<BYTE> expectedYV12(const std::vector<BYTE>& frame, int w, int h, bool planar) {
+  if (planar) {
+    std::vector<BYTE> planes(size_t(w) * h + size_t(w) * (h / 2));
+    ConvertYV12ToYUVBuffers(frame.data(), w, h, planes.data(), planes.data() + size_t(w) * h);
+    return planes;
+  }
+  BaseImage image{};
+  CreateXRGB8ColorBaseImage(w, h, &image);
+  ConvertYV12ToARGB8(frame.data(), w, h, &image);
+  std::vector<BYTE> packed(size_t(w) * 4 * h);
+  for (int y = 0; y < h; ++y)
+    std::memcpy(packed.data() + size_t(y) * w * 4, static_cast<const BYTE*>(image.pixels) + size_t(y) * image.pitch,
+                size_t(w) * 4);
+  ReleaseBaseImage(&image);
+  return packed;
+}
+
+std::vector<BYTE> shown(const D_MovieFrameView& view, bool planar) {
+  if (planar) return std::vector<BYTE>(view.luma, view.luma + size_t(view.lumaPitch) * view.lumaHeight +
+                                                       size_t(view.chromaPitch) * view.chromaHeight);
+  return std::vector<BYTE>(view.frame, view.frame + size_t(view.pitch) * view.height);
+}
+
+TEST_F(DShowTest, MovieRendererShowsTheNewestYUVFrameWhenRead) {
+  constexpr int kW = 32, kH = 8;
+  constexpr LONG kBytes = kW * kH * 3 / 2;
+  // Packed and planar output, and a source of one buffer, which the renderer must not keep.
+  struct Case {
+    int model;
+    LONG buffers;
+  } cases[] = {{100, 3}, {200, 3}, {100, 1}, {200, 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "model " << c.model << ", buffers " << c.buffers);
+    ShaderModel model(c.model);
+    const bool planar = c.model >= 200;
+    D_CMovieRender* r = newRenderer();
+    D_AM_MEDIA_TYPE type = videoType(D_FourCCSubtype(fourCC("YV12")), kW, kH);
+    {
+      GraphRig rig(r, type, kBytes, c.buffers);
+      ASSERT_EQ(rig.connected, S_OK);
+      unsigned seed = 10;
+      std::vector<BYTE> last;
+      D_REFERENCE_TIME at = 0;
+      auto push = [&] {
+        last = noise(kBytes, seed++);
+        rig.step(400000);
+        EXPECT_EQ(rig.pin()->push(at, at + 400000, last.data(), kBytes), S_OK);
+        at += 400000;
+        EXPECT_TRUE(r->HasNewFrame());
+      };
+      // Each run's stream time starts at 0 again.
+      auto run = [&] {
+        rig.control->Run();
+        at = 0;
+      };
+      for (int round = 0; round < 2; ++round) {
+        run();
+        // Read after every frame, then after several, then twice with nothing new between.
+        for (int k = 0; k < 3; ++k) {
+          push();
+          bool fresh = false;
+          EXPECT_EQ(shown(readFrame(r, &fresh), planar), expectedYV12(last, kW, kH, planar)) << k;
+          EXPECT_TRUE(fresh);
+        }
+        for (int k = 0; k < 4; ++k) push();
+        bool fresh = false;
+        EXPECT_EQ(shown(readFrame(r, &fresh), planar), expectedYV12(last, kW, kH, planar));
+        EXPECT_TRUE(fresh);
+        EXPECT_EQ(shown(readFrame(r, &fresh), planar), expectedYV12(last, kW, kH, planar));
+        EXPECT_FALSE(fresh);
+        // A frame nobody read before the stream stopped, or before a flush, is the one shown after it.
+        push();
+        rig.control->Stop();
+        EXPECT_EQ(shown(readFrame(r, &fresh), planar), expectedYV12(last, kW, kH, planar));
+        EXPECT_TRUE(fresh);
+        run();
+        push();
+        rig.pin()->DeliverBeginFlush();
+        rig.pin()->DeliverEndFlush();
+        EXPECT_EQ(shown(readFrame(r, &fresh), planar), expectedYV12(last, kW, kH, planar));
+        EXPECT_TRUE(fresh);
+        push();
+        rig.control->Stop();
+      }
+      // Disconnecting converts the frame still kept and gives its buffer back.
+      rig.graph->Disconnect(rig.source->GetPin(0));
+      rig.graph->Disconnect(r->GetPin(0));
+      EXPECT_EQ(shown(readFrame(r), planar), expectedYV12(last, kW, kH, planar));
+    }
+    D_FreeMediaType(type);
+    r->NonDelegatingRelease();
+  }
 }
 
 TEST_F(DShowTest, MovieRendererPlaysThroughAGraph) {

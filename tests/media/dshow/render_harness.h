@@ -36,8 +36,8 @@ inline D_AM_MEDIA_TYPE videoType(const GUID& subtype, LONG width, LONG height, c
 
 class PushPin : public D_CBaseOutputPin {
  public:
-  PushPin(D_CBaseFilter* filter, D_CCritSec* lock, const D_AM_MEDIA_TYPE& type, LONG bufferSize)
-      : D_CBaseOutputPin(u"push pin", filter, lock, nullptr, u"Out"), bufferSize_(bufferSize) {
+  PushPin(D_CBaseFilter* filter, D_CCritSec* lock, const D_AM_MEDIA_TYPE& type, LONG bufferSize, LONG buffers)
+      : D_CBaseOutputPin(u"push pin", filter, lock, nullptr, u"Out"), bufferSize_(bufferSize), buffers_(buffers) {
     D_CopyMediaType(&type_, &type);
   }
   ~PushPin() override { D_FreeMediaType(type_); }
@@ -48,7 +48,7 @@ class PushPin : public D_CBaseOutputPin {
     return D_CopyMediaType(type, &type_);
   }
   HRESULT DecideBufferSize(D_IMemAllocator* allocator, D_ALLOCATOR_PROPERTIES* props) override {
-    props->cBuffers = 3;
+    props->cBuffers = buffers_;
     props->cbBuffer = bufferSize_;
     if (props->cbAlign == 0) props->cbAlign = 1;
     D_ALLOCATOR_PROPERTIES actual{};
@@ -83,12 +83,14 @@ class PushPin : public D_CBaseOutputPin {
  private:
   D_AM_MEDIA_TYPE type_{};
   LONG bufferSize_;
+  LONG buffers_;
 };
 
 class PushSource : public D_CBaseFilter {
  public:
-  PushSource(const D_AM_MEDIA_TYPE& type, LONG bufferSize)
-      : D_CBaseFilter(u"push source", nullptr, &lock_, CLSID{0x5050, 0, 0, {0}}), pin_(this, &lock_, type, bufferSize) {}
+  PushSource(const D_AM_MEDIA_TYPE& type, LONG bufferSize, LONG buffers = 3)
+      : D_CBaseFilter(u"push source", nullptr, &lock_, CLSID{0x5050, 0, 0, {0}}),
+        pin_(this, &lock_, type, bufferSize, buffers) {}
   int GetPinCount() override { return 1; }
   D_CBasePin* GetPin(int index) override { return index == 0 ? &pin_ : nullptr; }
   HRESULT FindPin(const WCHAR*, D_IPin** pin) override {
@@ -102,10 +104,12 @@ class PushSource : public D_CBaseFilter {
   PushPin pin_;
 };
 
-// A graph holding a source and a renderer, connected, on a manual clock.
+// A graph holding a source (with `buffers` samples) and a renderer, connected, on a
+// manual clock.
 struct GraphRig {
-  GraphRig(D_CBaseFilter* renderer, const D_AM_MEDIA_TYPE& type, LONG bufferSize) : renderer(renderer) {
-    source = made<PushSource>(type, bufferSize);
+  GraphRig(D_CBaseFilter* renderer, const D_AM_MEDIA_TYPE& type, LONG bufferSize, LONG buffers = 3)
+      : renderer(renderer) {
+    source = made<PushSource>(type, bufferSize, buffers);
     ds::CreateFilterGraph(&graph);
     graph->AddFilter(source, u"source");
     graph->AddFilter(renderer, u"renderer");

@@ -4,6 +4,7 @@
 // renderer and compared.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "d3d9_fixture.h"
 #include "media/graphics/d3d9/d3d9_graph.h"
 #include "media/graphics/draw.h"
+#include "media/graphics/graph_filter.h"
 #include "media/graphics/hwdraw/hwdraw.h"
 #include "media/graphics/graph_load.h"
 #include "media/graphics/render_settings.h"
@@ -302,6 +304,52 @@ TEST_F(D3D9Draw, SingleOperationsReachTheirPixels) {
   EXPECT_EQ(at(10, 201), rgb(255, 255, 255));
   EXPECT_EQ(at(300, 202), rgb(255, 255, 255));
   EXPECT_EQ(at(608, 203), rgb(255, 255, 255));
+}
+
+// A rectangle copied out of a graph reaches non-drawable and drawable graphs with every
+// byte (alpha too), whether it comes straight from a locked texture or through the read-back
+// (a graph copied into a graph cut from its own texture).
+TEST_F(D3D9Draw, GraphCopiesKeepEveryByte) {
+  ASSERT_EQ(begin(false), kGraphicsApiD3D9);
+  constexpr int kW = 37, kH = 23;
+  std::vector<Px> noise(size_t(kW) * kH);
+  unsigned seed = 7;
+  auto next = [&] { return int((seed = seed * 1103515245u + 12345u) >> 16 & 0xFF); };
+  for (Px& p : noise) p = Px{next(), next(), next(), next()};
+  const int source = makeGraph(kW, kH, noise);
+  ASSERT_GE(source, 0);
+  auto image = [](int graph) {
+    BaseImage i{};
+    EXPECT_EQ(GraphFilter_GetGraphImage(graph, &i, nullptr), 0);
+    std::vector<uint32_t> argb(size_t(i.width) * i.height);
+    for (int y = 0; y < i.height; ++y)
+      std::memcpy(argb.data() + size_t(y) * i.width, static_cast<const uint8_t*>(i.pixels) + size_t(y) * i.pitch,
+                  size_t(i.width) * 4);
+    ReleaseBaseImage(&i);
+    return argb;
+  };
+  const std::vector<uint32_t> from = image(source);
+  const int plain = makeGraph(64, 32, std::vector<Px>(64 * 32, Px{1, 2, 3, 4}));
+  const int drawable = MakeDrawableGraph(64, 32, 1);
+  const int derived = CreateDerivedGraph(0, 0, 0.0f, 0, 0.0f, kW, float(kW), kH, float(kH), source, 0);
+  ASSERT_GE(derived, 0);
+  const ImageRect rect{3, 2, 35, 21};
+  for (int round = 0; round < 2; ++round) {
+    for (int target : {plain, drawable}) {
+      ASSERT_EQ(Graphics_D3D9_CopyGraphRectToGraph(&rect, source, target, 5 + round, 7), 0);
+      const std::vector<uint32_t> to = image(target);
+      for (int y = rect.top; y < rect.bottom; ++y)
+        for (int x = rect.left; x < rect.right; ++x)
+          ASSERT_EQ(to[size_t(y - rect.top + 7) * 64 + size_t(x - rect.left + 5 + round)], from[size_t(y) * kW + x])
+              << target << " " << x << "," << y;
+    }
+  }
+  // Into the picture's own texture: the read-back, then the same bytes.
+  const ImageRect corner{0, 0, 8, 8};
+  ASSERT_EQ(Graphics_D3D9_CopyGraphRectToGraph(&corner, source, derived, 20, 10), 0);
+  const std::vector<uint32_t> own = image(source);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) ASSERT_EQ(own[size_t(y + 10) * kW + size_t(x + 20)], from[size_t(y) * kW + x]);
 }
 
 TEST_F(D3D9Draw, A16BitTargetReadsUnpackedAndOpaque) {
