@@ -4,6 +4,7 @@
 // assemble and rasterise the primitives.
 #include "platform/gpu/pipeline.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstring>
@@ -20,6 +21,10 @@ namespace {
 
 std::atomic<bool> gFastSpans{true};
 constexpr uint32_t kVertexBlock = 64;  // vertices fetched before a vertex run
+// Vertices shaded before their primitives are drawn: whole pairs of list triangles, an
+// even count for strips.
+constexpr uint32_t kDrawChunk = 96;
+static_assert(kDrawChunk % 6 == 0);
 std::atomic<uint64_t> gFastSpanDraws{0};
 std::atomic<uint64_t> gDraws{0};  // names each draw for what its spans keep while it runs
 
@@ -108,75 +113,91 @@ Status run(const DrawState& s, uint32_t count, IndexOf indexOf) {
   if (c.fast || c.span) gFastSpanDraws.fetch_add(1, std::memory_order_relaxed);
   c.drawId = gDraws.fetch_add(1, std::memory_order_relaxed) + 1;
 
-  // Every vertex of the draw through the vertex function.
+  // The vertices go through the vertex function a chunk at a time and the chunk's
+  // primitives are drawn before the next: a shaded vertex holds every possible varying, so
+  // a whole draw of small shapes (thousands of vertices) shaded first would leave each one
+  // in memory by the time its triangle is drawn. Chunks hold whole pairs of list triangles
+  // and start strips on an even vertex, so the primitives, their pairing and their order
+  // are those of the whole draw.
   static thread_local std::vector<ClipVertex> verts;
   if (count > kMaxDrawVertices) return Status::invalidArgument;
   try {
-    if (verts.size() < count) verts.resize(count);
+    if (verts.size() < std::min(count, kDrawChunk)) verts.resize(std::min(count, kDrawChunk));
   } catch (const std::bad_alloc&) {
     return Status::outOfMemory;
   }
   VertexFetcher fetcher;
   fetcher.prepare(s, *vs);
-  if (vs->vertexRun) {  // fetched a block at a time, the function called once a block
-    static thread_local VertexIn in[kVertexBlock];
-    for (uint32_t i = 0; i < count; i += kVertexBlock) {
-      const uint32_t n = count - i < kVertexBlock ? count - i : kVertexBlock;
-      for (uint32_t k = 0; k < n; ++k) {
-        fetcher.fetch(indexOf(i + k), in[k]);
-        std::memset(verts[i + k].v, 0, sizeof(float) * size_t(c.varyings));
-      }
-      vs->vertexRun(in, int(n), vsEnv, *vs, &verts[i]);
-    }
-  } else {
-    VertexIn in;
-    for (uint32_t i = 0; i < count; ++i) {
-      fetcher.fetch(indexOf(i), in);
-      ClipVertex& out = verts[i];
-      std::memset(out.v, 0, sizeof(float) * size_t(c.varyings));
-      vs->vertex(in, vsEnv, *vs, out);
-    }
-  }
-
-  const ClipVertex* v = verts.data();
-  switch (s.topology) {
-    case Topology::pointList:
-      for (uint32_t i = 0; i < count; ++i) drawPoint(c, v[i]);
-      break;
-    case Topology::lineList:
-      for (uint32_t i = 0; i + 1 < count; i += 2) drawLine(c, v[i], v[i + 1]);
-      break;
-    case Topology::lineStrip:
-      for (uint32_t i = 0; i + 1 < count; ++i) drawLine(c, v[i], v[i + 1]);
-      break;
-    case Topology::triangleList: {
-      uint32_t i = 0;
-      if (c.fast) {  // two at a time: a sprite's quad is drawn row by row as one
-        for (; i + 5 < count; i += 6) {
-          const ClipVertex* const first[3] = {&v[i], &v[i + 1], &v[i + 2]};
-          const ClipVertex* const second[3] = {&v[i + 3], &v[i + 4], &v[i + 5]};
-          drawTrianglePair(c, first, second);
+  // Vertices from..from+n-1 of the draw into verts[0..n-1].
+  auto shade = [&](uint32_t from, uint32_t n) {
+    if (vs->vertexRun) {  // fetched a block at a time, the function called once a block
+      static thread_local VertexIn in[kVertexBlock];
+      for (uint32_t i = 0; i < n; i += kVertexBlock) {
+        const uint32_t m = n - i < kVertexBlock ? n - i : kVertexBlock;
+        for (uint32_t k = 0; k < m; ++k) {
+          fetcher.fetch(indexOf(from + i + k), in[k]);
+          std::memset(verts[i + k].v, 0, sizeof(float) * size_t(c.varyings));
         }
+        vs->vertexRun(in, int(m), vsEnv, *vs, &verts[i]);
       }
-      for (; i + 2 < count; i += 3) drawTriangle(c, v[i], v[i + 1], v[i + 2]);
-      break;
+    } else {
+      VertexIn in;
+      for (uint32_t i = 0; i < n; ++i) {
+        fetcher.fetch(indexOf(from + i), in);
+        ClipVertex& out = verts[i];
+        std::memset(out.v, 0, sizeof(float) * size_t(c.varyings));
+        vs->vertex(in, vsEnv, *vs, out);
+      }
     }
-    case Topology::triangleStrip: {
-      // Every other triangle swaps its first two vertices so that all keep one winding.
-      uint32_t i = 0;
-      if (c.fast) {
-        for (; i + 3 < count; i += 2) {
-          const ClipVertex* const first[3] = {&v[i], &v[i + 1], &v[i + 2]};
-          const ClipVertex* const second[3] = {&v[i + 2], &v[i + 1], &v[i + 3]};
-          drawTrianglePair(c, first, second);
+  };
+  // Strips share their last vertices with the next chunk.
+  const uint32_t overlap = s.topology == Topology::lineStrip ? 1 : s.topology == Topology::triangleStrip ? 2 : 0;
+  for (uint32_t from = 0; from < count;) {
+    const uint32_t n = std::min(count - from, kDrawChunk);
+    shade(from, n);
+    const ClipVertex* v = verts.data();
+    switch (s.topology) {
+      case Topology::pointList:
+        for (uint32_t i = 0; i < n; ++i) drawPoint(c, v[i]);
+        break;
+      case Topology::lineList:
+        for (uint32_t i = 0; i + 1 < n; i += 2) drawLine(c, v[i], v[i + 1]);
+        break;
+      case Topology::lineStrip:
+        for (uint32_t i = 0; i + 1 < n; ++i) drawLine(c, v[i], v[i + 1]);
+        break;
+      case Topology::triangleList: {
+        uint32_t i = 0;
+        if (c.fast) {  // two at a time: a sprite's quad is drawn row by row as one
+          for (; i + 5 < n; i += 6) {
+            const ClipVertex* const first[3] = {&v[i], &v[i + 1], &v[i + 2]};
+            const ClipVertex* const second[3] = {&v[i + 3], &v[i + 4], &v[i + 5]};
+            drawTrianglePair(c, first, second);
+          }
         }
+        for (; i + 2 < n; i += 3) drawTriangle(c, v[i], v[i + 1], v[i + 2]);
+        break;
       }
-      for (; i + 2 < count; ++i) {
-        if (i & 1) drawTriangle(c, v[i + 1], v[i], v[i + 2]);
-        else drawTriangle(c, v[i], v[i + 1], v[i + 2]);
+      case Topology::triangleStrip: {
+        // Every other triangle swaps its first two vertices so that all keep one winding
+        // (chunks start on even vertices, so a chunk's parity is the draw's).
+        uint32_t i = 0;
+        if (c.fast) {
+          for (; i + 3 < n; i += 2) {
+            const ClipVertex* const first[3] = {&v[i], &v[i + 1], &v[i + 2]};
+            const ClipVertex* const second[3] = {&v[i + 2], &v[i + 1], &v[i + 3]};
+            drawTrianglePair(c, first, second);
+          }
+        }
+        for (; i + 2 < n; ++i) {
+          if (i & 1) drawTriangle(c, v[i + 1], v[i], v[i + 2]);
+          else drawTriangle(c, v[i], v[i + 1], v[i + 2]);
+        }
+        break;
       }
-      break;
     }
+    if (from + n >= count) break;
+    from += n - overlap;
   }
   return Status::ok;
 }

@@ -184,6 +184,9 @@ template <Mode M>
 inline bool colourFour(uint8_t* p, __m128i src, const ByteColour& bc, int reference) {
   static_assert(M == Mode::alpha || M == Mode::add || M == Mode::subtract);
   const __m128i zero = _mm_setzero_si128();
+  // A source alpha of 0 (the texel's or the colour's) gives α = 0 and β = 1 exactly: every
+  // one of these blends leaves the target as it is, passed or not.
+  if (bc.c[3] == 0 || _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_srli_epi32(src, 24), zero)) == 0xFFFF) return true;
   const __m128i dst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
   const __m128i lo2 = _mm_unpacklo_epi8(src, dst), hi2 = _mm_unpackhi_epi8(src, dst);
   const __m128i pairs[4] = {_mm_unpacklo_epi8(lo2, zero), _mm_unpackhi_epi8(lo2, zero), _mm_unpacklo_epi8(hi2, zero),
@@ -213,6 +216,34 @@ inline bool colourFour(uint8_t* p, __m128i src, const ByteColour& bc, int refere
   const __m128i pass = _mm_cmpgt_epi32(tc, _mm_set1_epi32(255 * reference + 127));
   result = _mm_or_si128(_mm_and_si128(pass, result), _mm_andnot_si128(pass, dst));
   _mm_storeu_si128(reinterpret_cast<__m128i*>(p), result);
+  return true;
+}
+
+// Under an opaque colour the source alpha is the texel's own byte, and where a channel's
+// product t·c / 255 is a whole byte (t or c is 0 or 255: a glyph's white texels, a black
+// or white colour) every blend result is a fraction over 255, as for a texel drawn white,
+// and no nearer a half than 1/510: the texel blend of the product word gives the float's
+// bytes. `whole` has 255 in each channel of the colour that is 0 or 255.
+inline __m128i colourWide(const ByteColour& bc) {
+  return _mm_setr_epi16(short(bc.c[0]), short(bc.c[1]), short(bc.c[2]), short(bc.c[3]), short(bc.c[0]),
+                        short(bc.c[1]), short(bc.c[2]), short(bc.c[3]));
+}
+inline uint32_t wholeChannels(const ByteColour& bc) {
+  uint32_t w = 0;
+  for (int k = 0; k < 4; ++k)
+    if (bc.c[k] == 0 || bc.c[k] == 255) w |= 0xFFu << (8 * k);
+  return w;
+}
+
+// Four texel words times the opaque colour (16-bit lanes of colourWide) as whole-byte
+// words in `out`; false where a product is not a whole byte.
+inline bool productFour(__m128i src, __m128i colour, __m128i whole, __m128i& out) {
+  const __m128i edge = _mm_or_si128(_mm_or_si128(whole, _mm_cmpeq_epi8(src, _mm_setzero_si128())),
+                                    _mm_cmpeq_epi8(src, _mm_set1_epi8(-1)));
+  if (_mm_movemask_epi8(edge) != 0xFFFF) return false;
+  const __m128i zero = _mm_setzero_si128();
+  out = _mm_packus_epi16(div255x8(_mm_mullo_epi16(_mm_unpacklo_epi8(src, zero), colour)),
+                         div255x8(_mm_mullo_epi16(_mm_unpackhi_epi8(src, zero), colour)));
   return true;
 }
 #endif

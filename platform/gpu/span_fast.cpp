@@ -224,6 +224,18 @@ void rowFour(uint8_t* p, const uint8_t* row, int x, int xm, int x1, const Column
 #endif
 
 
+// Starts fetching n texels from column `column` of texture row `row`. A glyph cache's or
+// an atlas's rows lie a power-of-two pitch apart, so the rows of one small picture share
+// cache sets and are rarely still there when drawn again.
+inline void prefetchTexels([[maybe_unused]] const FastTarget& ft, [[maybe_unused]] int row,
+                           [[maybe_unused]] int column, [[maybe_unused]] int n) {
+#if defined(__SSE2__)
+  const uint8_t* t = ft.texture + size_t(row) * ft.texturePitch + size_t(column) * 4;
+  _mm_prefetch(reinterpret_cast<const char*>(t), _MM_HINT_T0);
+  _mm_prefetch(reinterpret_cast<const char*>(t + size_t(n) * 4 - 1), _MM_HINT_T0);
+#endif
+}
+
 // A run of n texels from column `column` of each given texture row over n pixels from x0
 // of each target row from y0.
 template <bool BgraTarget, Layout L, bool IgnoreAlpha, Mode M>
@@ -233,9 +245,10 @@ void blitRows(const FastTarget& ft, int x0, int n, int y0, const int* rows, int 
   for (int i = 0; i < count; ++i, p += ft.pitch) {
     const uint8_t* src = ft.texture + size_t(rows[i]) * ft.texturePitch + size_t(column) * 4;
 #if defined(__SSE2__)
-    if (i + 2 < count) {  // the target row two below: start fetching it now
+    if (i + 2 < count) {  // the target row two below and its texels: start fetching them now
       _mm_prefetch(reinterpret_cast<const char*>(p + 2 * ft.pitch), _MM_HINT_T0);
       _mm_prefetch(reinterpret_cast<const char*>(p + 2 * ft.pitch + size_t(n) * 4 - 1), _MM_HINT_T0);
+      prefetchTexels(ft, rows[i + 2], column, n);
     }
     int done = 0;
 #if defined(HALVORINE_SPAN_AVX2)
@@ -366,8 +379,16 @@ void colourRow(const FastTarget& ft, uint8_t* p, int x0, int xm, int x1, const R
     int x = x0;
 #if defined(__SSE2__)
     if constexpr (M == Mode::alpha || M == Mode::add || M == Mode::subtract) {
+      const bool opaque = bc.c[3] == 255;
+      const __m128i colour = colourWide(bc), whole = _mm_set1_epi32(int(wholeChannels(bc)));
       for (; x + 4 <= x1; x += 4, p += 16, src += 16) {
         const __m128i four = sourceFour<BgraTarget, L, IgnoreAlpha>(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src)));
+        __m128i product;
+        if (opaque && productFour(four, colour, whole, product)) {
+          if (reference < 0) blendFour<M, false>(p, product, reference);
+          else blendFour<M, true>(p, product, reference);
+          continue;
+        }
         if (colourFour<M>(p, four, bc, reference)) continue;
         for (int i = 0; i < 4; ++i) colourPixel<M>(p + 4 * i, sourceWord<BgraTarget, L, IgnoreAlpha>(src + 4 * i), bc, reference);
       }
@@ -739,6 +760,7 @@ bool spanRect(const DrawContext& c, const Interpolator& a, const Interpolator& b
     plan.base = a.columnBase;
     for (int y = y0; y < y1; ++y) {
       plan.row = ft.texture + size_t(rows[y - y0]) * ft.texturePitch;
+      if (y + 2 < y1) prefetchTexels(ft, rows[y + 2 - y0], plan.base + x0, x1 - x0);  // two rows on
       colourRow<BgraTarget, L, IgnoreAlpha, M>(ft, ft.base + size_t(y) * ft.pitch + size_t(x0) * 4, x0, x1, x1, plan,
                                                plan, bc);
     }

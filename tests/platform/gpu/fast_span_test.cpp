@@ -376,5 +376,63 @@ TEST_F(FastSpanTest, ColoursTakingTurnsMatchTheGeneralPath) {
   }
 }
 
+// Glyph-like pictures under one colour: texels clear, opaque or in between in runs, their
+// colour bytes white, black or random, drawn with colours whose channels are 0, 255 or
+// anything, opaque or not, in each alpha-scaled blend, at odd sizes, sub-pixel places and
+// past the target's edges, some under the alpha test: the whole-byte product runs and the
+// clear-texel skip against the general path.
+TEST_F(FastSpanTest, GlyphPicturesUnderOneColourMatchTheGeneralPath) {
+  std::mt19937 rng(77);
+  auto pick = [&](int n) { return int(rng() % unsigned(n)); };
+  const uint8_t levels[3] = {0, 255, 0};
+  for (int round = 0; round < 400; ++round) {
+    const Format tf = round % 2 ? Format::B8G8R8A8 : Format::R8G8B8A8;
+    Scene fast(48, 40, tf), slow(48, 40, tf);
+    randomBackground(fast, slow, rng);
+    const int tw = 1 + pick(30), th = 1 + pick(30);
+    auto tex = makeTexture(pick(2) ? Format::R8G8B8A8 : Format::B8G8R8A8, tw, th);
+    const int colourBytes = pick(3);  // white, black and white, or random
+    for (int y = 0; y < th; ++y) {
+      uint8_t alpha = 0;
+      for (int x = 0; x < tw; ++x) {
+        if (pick(4) == 0) alpha = pick(3) == 2 ? uint8_t(rng()) : levels[pick(2)];  // runs of one alpha
+        uint8_t* t = tex->data(0) + size_t(y) * tex->sub(0).pitch + size_t(x) * 4;
+        for (int k = 0; k < 3; ++k)
+          t[k] = colourBytes == 0 ? 255 : colourBytes == 1 ? levels[pick(2)] : uint8_t(rng());
+        t[3] = alpha;
+      }
+    }
+    auto view = makeView(*tex, ViewKind::shaderResource);
+    uint32_t colour = 0;
+    for (int k = 0; k < 4; ++k) colour |= uint32_t(pick(3) == 2 ? uint8_t(rng()) : levels[pick(2)]) << (8 * k);
+    if (pick(3) > 0) colour |= 0xFF000000u;  // mostly opaque, as text is
+    const int blend = 1 + pick(3);
+    const float reference = pick(4) == 0 ? float(pick(256)) / 255.0f : -1.0f;
+    for (Scene* sc : {&fast, &slow}) {
+      sc->useFormat(1);
+      sc->s.ps.shader = shaderNamed("tex_ps_k0_v0_i0_a0", ShaderStage::pixel);
+      sc->setTexture(0, view, Filter::point);
+      sc->setPixelConstants(Float4{0, 0, 0, 0}, reference, shader::kCmpGreater);
+      if (blend == 1) sc->setBlend(Blend::srcAlpha, Blend::invSrcAlpha);
+      if (blend == 2) sc->setBlend(Blend::srcAlpha, Blend::one);
+      if (blend == 3) sc->setBlend(Blend::srcAlpha, Blend::one, BlendOp::revSubtract);
+    }
+    // Whole pixels (the rectangle path), half pixels, or anywhere; now and then clipped.
+    float x = float(pick(60) - 8), y = float(pick(50) - 8);
+    const int place = pick(3);
+    if (place == 1) x += 0.5f, y += 0.5f;
+    if (place == 2) x += float(pick(256)) / 256.0f, y += float(pick(256)) / 256.0f;
+    const float w = float(tw), h = float(th);
+    const std::vector<Vertex1> quad = {v1(x, y, 0, 0, colour), v1(x + w, y, 1, 0, colour), v1(x, y + h, 0, 1, colour),
+                                       v1(x + w, y + h, 1, 1, colour)};
+    const std::vector<Vertex1> pair = {quad[0], quad[1], quad[2], quad[1], quad[3], quad[2]};
+    const bool strip = pick(2) == 0;
+    ASSERT_TRUE(drawBoth(fast, slow, strip ? quad : pair, strip ? Topology::triangleStrip : Topology::triangleList))
+        << "round " << round;
+    ASSERT_EQ(snapshot(*fast.target), snapshot(*slow.target))
+        << "round " << round << " colour " << std::hex << colour << std::dec << " blend " << blend << " place " << place;
+  }
+}
+
 }  // namespace
 }  // namespace gputest

@@ -118,6 +118,55 @@ TEST_F(RasterTest, TopLeftRuleMatchesTheExactReference) {
   EXPECT_EQ(sc.lit().size(), 10u);
 }
 
+// A long draw is shaded and drawn a chunk of vertices at a time: every topology, with
+// lengths around the chunk boundaries, draws what its primitives drawn one draw each give,
+// in order, none lost or drawn twice (the blend shows both), with the specialised spans on
+// and off (the fast path pairs list triangles and strip triangles across a chunk's end).
+TEST_F(RasterTest, LongDrawsEqualTheirPrimitivesDrawnOneByOne) {
+  std::mt19937 rng(12);
+  auto coord = [&](int range) { return float(int(rng() % unsigned(range * 256)) - 4 * 256) / 256.0f; };
+  const Topology topologies[] = {Topology::pointList, Topology::lineList, Topology::lineStrip,
+                                 Topology::triangleList, Topology::triangleStrip};
+  for (Topology t : topologies) {
+    for (uint32_t count : {95u, 96u, 97u, 98u, 191u, 192u, 193u, 194u, 301u}) {
+      std::vector<Vertex0> v;
+      for (uint32_t i = 0; i < count; ++i) {
+        // Lists of triangles get axis-aligned quads of one colour now and then.
+        if (t == Topology::triangleList && i % 6 == 0 && i + 6 <= count && rng() % 2) {
+          const float x = std::floor(coord(40)), y = std::floor(coord(40)), w = float(1 + rng() % 12);
+          const uint32_t c = uint32_t(rng()) | 0x10u;
+          for (int k : {0, 1, 2, 1, 3, 2}) v.push_back(v0(x + (k & 1 ? w : 0), y + (k & 2 ? w : 0), c));
+          i += 5;
+          continue;
+        }
+        v.push_back(v0(coord(40), coord(40), uint32_t(rng())));
+      }
+      // The primitives one by one, in the draw's order and winding.
+      std::vector<std::pair<std::vector<Vertex0>, Topology>> pieces;
+      const bool strip = t == Topology::lineStrip || t == Topology::triangleStrip;
+      const uint32_t size = t == Topology::pointList ? 1 : t == Topology::lineList || t == Topology::lineStrip ? 2 : 3;
+      const uint32_t step = strip ? 1 : size;
+      for (uint32_t i = 0; i + size <= count; i += step) {
+        std::vector<Vertex0> one(v.begin() + i, v.begin() + i + size);
+        if (t == Topology::triangleStrip && (i & 1)) std::swap(one[0], one[1]);
+        pieces.emplace_back(one, t == Topology::pointList ? Topology::pointList
+                                 : size == 2                ? Topology::lineList
+                                                            : Topology::triangleList);
+      }
+      for (bool fast : {true, false}) {
+        Scene whole(40, 40), apart(40, 40);
+        for (Scene* sc : {&whole, &apart}) sc->setBlend(Blend::srcAlpha, Blend::invSrcAlpha);
+        setFastSpans(fast);
+        ASSERT_EQ(whole.draw(v, t), Status::ok);
+        for (const auto& [one, topology] : pieces) ASSERT_EQ(apart.draw(one, topology), Status::ok);
+        setFastSpans(true);
+        ASSERT_EQ(snapshot(*whole.target), snapshot(*apart.target))
+            << "topology " << int(t) << ", " << count << " vertices, fast " << fast;
+      }
+    }
+  }
+}
+
 TEST_F(RasterTest, LinesAndPoints) {
   struct Case {
     float x0, y0, x1, y1;
