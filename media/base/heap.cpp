@@ -206,9 +206,12 @@ void carve(HeapInfo* heap, MemTag* tag, uintptr_t user, size_t rounded, size_t u
 
   uintptr_t rest = (user + rounded + 31) & ~uintptr_t(15);
   uintptr_t end = tagAddress + tag->Size;
+  HeapMemInfo* page = tag->UseHeapMem;
   if (end - rest < HEAP_SEARCH_OVERHEAD) {
     --heap->FreeTagNum;
+    page->Untouched = std::max(page->Untouched, end);
   } else {
+    page->Untouched = std::max(page->Untouched, rest + sizeof(MemTag) + HEAP_GUARD_SIZE);
     MemTag* remainder = makeFreeTag(heap, rest, end - rest, tag->UseHeapMem, tag);
     remainder->Flags = static_cast<uint8_t>(MEMTAG_FLAG_PREV | (tag->Flags & MEMTAG_FLAG_NEXT));
     fileTag(heap, remainder);
@@ -369,7 +372,8 @@ void releaseHeld(HeapInfo* heap) {
   heap->HeldTagNum = 0;
 }
 
-void* allocTlsf(HeapInfo* heap, size_t size, size_t alignment, const char* file, int line) {
+// With zero the user bytes are cleared, except those the page has never had written.
+void* allocTlsf(HeapInfo* heap, size_t size, size_t alignment, const char* file, int line, bool zero) {
   size_t rounded = roundUp(size, alignment);
   size_t search = roundUp(rounded + HEAP_SEARCH_OVERHEAD + alignment, alignment);
   MemTag* tag;
@@ -400,7 +404,9 @@ void* allocTlsf(HeapInfo* heap, size_t size, size_t alignment, const char* file,
     LogFormatUtf16(u"TLSF カテゴリ構造エラー 2  MemTag->Size %d", static_cast<int>(tag->Size));
     return nullptr;
   }
+  const uintptr_t untouched = tag->UseHeapMem->Untouched;
   carve(heap, tag, user, rounded, size, file, line);
+  if (zero && untouched > user) std::memset(reinterpret_cast<void*>(user), 0, std::min<size_t>(size, untouched - user));
   return reinterpret_cast<void*>(user);
 }
 
@@ -505,6 +511,8 @@ int AddHeapMemory(HeapInfo* heap, void* memory, size_t size) {
   if (heap->PageList) heap->PageList->PrevPage = page;
   heap->PageList = page;
 
+  const bool zeroed = flags == HEAPMEM_FLAG_CALLBACK && heap->Callbacks.PagesZeroed;
+  page->Untouched = zeroed ? page->FirstTagAddress + sizeof(MemTag) + HEAP_GUARD_SIZE : end;
   MemTag* tag = makeFreeTag(heap, page->FirstTagAddress, page->FirstTagSize, page, nullptr);
   page->FirstTag = tag;
   ++heap->FreeTagNum;
@@ -564,14 +572,18 @@ int SubHeapMemory(HeapInfo* heap, void* pageAddress) {
 
 namespace heap_detail {
 
-void* allocLocked(HeapInfo* heap, size_t size, size_t alignment, const char* file, int line) {
+void* allocLocked(HeapInfo* heap, size_t size, size_t alignment, const char* file, int line, bool zero) {
   if (size == 0 || size > MAX_REQUEST) return nullptr;
   size_t align = resolveAlignment(heap, alignment);
   if (size <= HEAP_HELD_MAX_REQUEST && align == 16) {
     int c = heldClass(size);
-    if (heap->Held[c]) return reuseHeld(heap, c, size, file, line);
+    if (heap->Held[c]) {
+      void* memory = reuseHeld(heap, c, size, file, line);
+      if (memory && zero) std::memset(memory, 0, size);
+      return memory;
+    }
   }
-  return allocTlsf(heap, size, align, file, line);
+  return allocTlsf(heap, size, align, file, line, zero);
 }
 
 int freeLocked(HeapInfo* heap, MemTag* tag, size_t* freedUserSize) {

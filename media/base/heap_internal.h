@@ -40,7 +40,8 @@ int subPageLocked(HeapInfo* heap, HeapMemInfo* page);
 // totals change in the same step. allocLocked takes the caller's alignment (0 = the
 // heap's) and refuses sizes 0 and above MAX_REQUEST; freeLocked checks the guards and
 // that the block is live, logs and returns -1 when not, else frees or holds it.
-void* allocLocked(HeapInfo* heap, size_t size, size_t alignment, const char* file, int line);
+// With zero the block reads as zero (bytes of a fresh page are not cleared again).
+void* allocLocked(HeapInfo* heap, size_t size, size_t alignment, const char* file, int line, bool zero = false);
 int freeLocked(HeapInfo* heap, MemTag* tag, size_t* freedUserSize);
 // A held or cached block counts as freed for everything its owner may ask.
 inline bool liveBlock(const MemTag* tag) {

@@ -30,6 +30,7 @@ int HeapPageFree(void*, HeapPageDescriptor* page) {
 
 }  // namespace
 
-const HeapPageCallbacks HeapPageFunctions = {HeapPageAlloc, HeapPageGetAddress, HeapPageGetSize, HeapPageFree};
+// Each page is a fresh private mapping, zero until written.
+const HeapPageCallbacks HeapPageFunctions = {HeapPageAlloc, HeapPageGetAddress, HeapPageGetSize, HeapPageFree, 1};
 
 }  // namespace ZaDod

@@ -75,6 +75,9 @@ struct HeapMemInfo {
   HeapMemInfo* NextPage;
   uint32_t Flags;
   HeapPageDescriptor Page;
+  // Every byte from here to the last HEAP_GUARD_SIZE bytes of the page is zero and
+  // unwritten since the page was mapped (the end of the page for pages not known zero).
+  uintptr_t Untouched;
 };
 
 constexpr size_t HEAP_MIN_SIZE = ((sizeof(HeapMemInfo) + 15) & ~size_t(15)) + HEAP_SEARCH_OVERHEAD;
@@ -84,6 +87,10 @@ struct HeapPageCallbacks {
   void* (*GetAddress)(void* parameter, HeapPageDescriptor* page);
   size_t (*GetSize)(void* parameter, HeapPageDescriptor* page);
   int (*Free)(void* parameter, HeapPageDescriptor* page);
+  // Nonzero when Alloc hands out pages that read as zero until first written: the heap
+  // then knows which of a page's bytes are still untouched and a zeroed request placed
+  // there needs no clearing pass.
+  int PagesZeroed = 0;
 };
 
 constexpr int HEAP_KIND_TLSF = 1;

@@ -115,17 +115,24 @@ int MemInitialize() {
 
 void* MemAlloc(size_t size, const char* file, int line) { return MemAllocBase(size, 0, file, line); }
 
-void* MemAllocBase(size_t size, size_t alignment, const char* file, int line) {
+namespace {
+
+// With zero the block reads as zero: a small one is cleared here, a large one by the
+// heap, which leaves alone the bytes of a fresh page that were never written.
+void* allocateTracked(size_t size, size_t alignment, const char* file, int line, bool zero) {
   MemState& s = state();
   if (!s.created.load(std::memory_order_relaxed)) MemInitialize();
   HeapInfo* heap = size <= SMALL_BLOCK_LIMIT ? &s.small : &s.large;
   void* memory = nullptr;
   // Small requests of the default alignment first try the thread's cache, which
   // counts them itself.
-  if (size - 1 < HEAP_HELD_MAX_REQUEST && alignment <= 16) memory = cacheAlloc(heap, size, file, line);
+  if (size - 1 < HEAP_HELD_MAX_REQUEST && alignment <= 16) {
+    memory = cacheAlloc(heap, size, file, line);
+    if (memory && zero) std::memset(memory, 0, size);
+  }
   if (!memory) {
     HeapLock hold(heap);
-    memory = allocLocked(heap, size, alignment, file, line);
+    memory = allocLocked(heap, size, alignment, file, line, zero);
     if (memory) {
       Totals& totals = heap == &s.small ? s.smallTotals : s.largeTotals;
       totals.total += size;
@@ -142,11 +149,13 @@ void* MemAllocBase(size_t size, size_t alignment, const char* file, int line) {
   return memory;
 }
 
-void* MemCalloc(size_t size, const char* file, int line) {
-  void* memory = MemAllocBase(size, 0, file, line);
-  if (memory) std::memset(memory, 0, size);
-  return memory;
+}  // namespace
+
+void* MemAllocBase(size_t size, size_t alignment, const char* file, int line) {
+  return allocateTracked(size, alignment, file, line, false);
 }
+
+void* MemCalloc(size_t size, const char* file, int line) { return allocateTracked(size, 0, file, line, true); }
 
 void* MemRealloc(void* memory, size_t size, const char* file, int line) {
   return MemReallocBase(memory, size, 0, file, line);

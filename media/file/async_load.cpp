@@ -98,6 +98,25 @@ void freeRemainingJobs() {
   ASyncLoad.JobBound = 0;
 }
 
+// The lock is held. Makes the next worker, suspended like an idle one; null when all
+// are made or the system refuses a thread (the workers already made carry on).
+AsyncLoadWorker* addWorker() {
+  if (ASyncLoad.WorkerNum >= ASYNCLOAD_THREAD_MAX) return nullptr;
+  const int i = ASyncLoad.WorkerNum;
+  AsyncLoadWorker& w = ASyncLoad.Workers[i];
+  std::memset(static_cast<void*>(&w), 0, sizeof(w));
+  w.Suspended = 1;
+  w.SuspendTime = GetMillisecondCount();
+  if (Thread_Create(&w.Thread, workerBody, reinterpret_cast<void*>(static_cast<intptr_t>(i))) == -1) {
+    LogFormatUtf16(u"非同期読み込みスレッドの作成に失敗しました");
+    std::memset(static_cast<void*>(&w), 0, sizeof(w));
+    return nullptr;
+  }
+  Thread_SetPriority(&w.Thread, 0);
+  ASyncLoad.WorkerNum = i + 1;
+  return &w;
+}
+
 }  // namespace
 
 void resumeOneWorker(int extra, bool jobHoldersOnly) {
@@ -115,6 +134,9 @@ void resumeOneWorker(int extra, bool jobHoldersOnly) {
       if (chosen == nullptr || w.SuspendTime < chosen->SuspendTime) chosen = &w;
     }
   }
+  // A job that no idle worker can take gets a new one.
+  if (chosen == nullptr && !jobHoldersOnly && ASyncLoad.PoolReady && !ASyncLoad.EndFlag && pickJob() != nullptr)
+    chosen = addWorker();
   if (chosen == nullptr || !Thread_IsValid(&chosen->Thread)) return;
   wakeWorker(*chosen);
 }
@@ -162,36 +184,24 @@ int TerminateASyncLoad() {
 }
 
 int SetupASyncLoadThread(int processorNum) {
-  if (!ASyncLoad.Started || ASyncLoad.WorkerNum != 0) return -1;
+  if (!ASyncLoad.Started || ASyncLoad.PoolReady) return -1;
   lock(__LINE__);
   ASyncLoad.AllowedNum =
       ASyncLoad.ThreadNumSetFlag ? clampThreadNum(ASyncLoad.ThreadNumSetting) : std::max(processorNum - 1, 1);
   ASyncLoad.RunningNum = 0;
   ASyncLoad.EndFlag = 0;
-  int now = GetMillisecondCount();
-  int result = 0;
-  for (int i = 0; i < ASYNCLOAD_THREAD_MAX; ++i) {
-    AsyncLoadWorker& w = ASyncLoad.Workers[i];
-    std::memset(static_cast<void*>(&w), 0, sizeof(w));
-    w.Suspended = 1;
-    w.SuspendTime = now;
-    if (Thread_Create(&w.Thread, workerBody, reinterpret_cast<void*>(static_cast<intptr_t>(i))) == -1) {
-      result = -1;
-      break;
-    }
-    Thread_SetPriority(&w.Thread, 0);
-    ASyncLoad.WorkerNum = i + 1;
-  }
+  ASyncLoad.WorkerNum = 0;
+  // One worker now, so that a system that cannot make threads fails here; the others
+  // are made when a job finds no idle worker, as making a thread costs a stack and its
+  // thread-local block whether or not it ever loads anything.
+  const bool made = addWorker() != nullptr;
+  ASyncLoad.PoolReady = made ? 1 : 0;
   unlock();
-  if (result == -1) {
-    TerminateASyncLoadThread();
-    return -1;
-  }
-  return 0;
+  return made ? 0 : -1;
 }
 
 int TerminateASyncLoadThread() {
-  if (!ASyncLoad.Started || ASyncLoad.WorkerNum == 0) return 0;
+  if (!ASyncLoad.Started || !ASyncLoad.PoolReady) return 0;
   lock(__LINE__);
   ASyncLoad.EndFlag = 1;
   // A worker without a job has nothing left to do but end: all of those are woken at
@@ -222,6 +232,7 @@ int TerminateASyncLoadThread() {
   }
   lock(__LINE__);
   ASyncLoad.WorkerNum = 0;
+  ASyncLoad.PoolReady = 0;
   ASyncLoad.RunningNum = 0;
   ASyncLoad.EndFlag = 0;
   // No worker is left to run what is still registered.
@@ -231,7 +242,7 @@ int TerminateASyncLoadThread() {
 }
 
 int SetASyncLoadThreadNum(int threadNum) {
-  if (!ASyncLoad.Started || ASyncLoad.WorkerNum == 0) {
+  if (!ASyncLoad.Started || !ASyncLoad.PoolReady) {
     ASyncLoad.ThreadNumSetting = threadNum;
     ASyncLoad.ThreadNumSetFlag = 1;
     return 0;

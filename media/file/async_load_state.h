@@ -37,7 +37,8 @@ struct AsyncLoadState {
   int JobBound;  // highest used index + 1
 
   AsyncLoadWorker Workers[ASYNCLOAD_THREAD_MAX];
-  int WorkerNum;
+  int WorkerNum;   // workers made so far: one at set-up, more as jobs wait for them
+  int PoolReady;   // set-up done and not yet ended
   int ThreadNumSetting;  // as set before set-up
   int ThreadNumSetFlag;
   int AllowedNum;

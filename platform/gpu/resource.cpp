@@ -2,6 +2,7 @@
 // profile before any memory is taken.
 #include "platform/gpu/resource.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
@@ -29,7 +30,7 @@ bool usageAllows(Usage usage, uint32_t bind, uint32_t cpu) {
   return false;
 }
 
-std::unique_ptr<uint8_t[]> zeroed(size_t size) { return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[size]()); }
+Storage zeroed(size_t size) { return Storage(static_cast<uint8_t*>(std::calloc(size ? size : 1, 1))); }
 
 std::string describe(const TextureDesc& d) {
   return std::to_string(d.width) + "x" + std::to_string(d.height) + " " + formatInfo(d.format).name + " levels " +

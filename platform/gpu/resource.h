@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -126,6 +127,14 @@ struct BufferDesc {
   uint32_t cpuAccess = 0;
 };
 
+// A resource's bytes come from calloc: a large block is then fresh pages the system
+// hands out zeroed on first touch, so a back buffer or depth buffer that is cleared or
+// drawn over before it is read costs no pass of its own at creation.
+struct StorageFree {
+  void operator()(uint8_t* p) const { std::free(p); }
+};
+using Storage = std::unique_ptr<uint8_t[], StorageFree>;
+
 // Initial contents of one subresource.
 struct InitialData {
   const void* data;
@@ -192,14 +201,14 @@ class Texture final : public Resource {
 
  private:
   friend Status createTexture(const TextureDesc&, const InitialData*, Ref<Texture>&);
-  Texture(const TextureDesc& d, std::vector<Subresource> subs, std::unique_ptr<uint8_t[]> storage, size_t size)
+  Texture(const TextureDesc& d, std::vector<Subresource> subs, Storage storage, size_t size)
       : Resource(Kind::texture, d.usage, d.bind, d.cpuAccess, int(subs.size())), desc_(d), subs_(std::move(subs)),
         storage_(std::move(storage)), storageSize_(size) {
     noteTexelWrite();  // a new texture may sit where a presented one was
   }
   TextureDesc desc_;
   std::vector<Subresource> subs_;
-  std::unique_ptr<uint8_t[]> storage_;
+  Storage storage_;
   size_t storageSize_;
 };
 
@@ -212,10 +221,10 @@ class Buffer final : public Resource {
 
  private:
   friend Status createBuffer(const BufferDesc&, const void*, Ref<Buffer>&);
-  Buffer(const BufferDesc& d, std::unique_ptr<uint8_t[]> storage)
+  Buffer(const BufferDesc& d, Storage storage)
       : Resource(Kind::buffer, d.usage, d.bind, d.cpuAccess, 1), desc_(d), storage_(std::move(storage)) {}
   BufferDesc desc_;
-  std::unique_ptr<uint8_t[]> storage_;
+  Storage storage_;
 };
 
 enum class ViewKind : uint8_t { shaderResource, renderTarget, depthStencil };

@@ -185,6 +185,50 @@ TEST_F(TrackedMemory, CallocAndAlignment) {
   MemFree(aligned);
 }
 
+// Zeroed blocks come partly from bytes the heap wrote before (freed blocks, tags and
+// guards) and partly from pages never written; whichever they straddle, every byte
+// reads zero, in blocks asked for late, over and over, by two threads at once.
+TEST_F(TrackedMemory, CallocReadsZeroOverReusedAndFreshBytes) {
+  auto churn = [](unsigned seed, bool* allZero) {
+    std::mt19937 random(seed);
+    const size_t sizes[] = {48, 4000, 0x11000, 0x30000, 0xB0000, 0x210000};
+    std::vector<std::pair<uint8_t*, size_t>> kept;
+    for (int round = 0; round < 60; ++round) {
+      const size_t size = sizes[random() % 6] + random() % 64;
+      if (random() % 2) {
+        auto* dirty = static_cast<uint8_t*>(MemAlloc(size, "churn.cpp", 1));
+        std::memset(dirty, 0xA5, size);
+        kept.emplace_back(dirty, size);
+      } else {
+        auto* clean = static_cast<uint8_t*>(MemCalloc(size, "churn.cpp", 2));
+        for (size_t i = 0; i < size; ++i) {
+          if (clean[i] != 0) {
+            *allZero = false;
+            break;
+          }
+        }
+        std::memset(clean, 0x5A, size);  // the next owner of these bytes must not see this
+        kept.emplace_back(clean, size);
+      }
+      if (kept.size() > 6) {
+        const size_t drop = random() % kept.size();
+        MemFree(kept[drop].first);
+        kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(drop));
+      }
+    }
+    for (auto& block : kept) MemFree(block.first);
+  };
+  for (int pass = 0; pass < 3; ++pass) {
+    bool firstZero = true, secondZero = true;
+    std::thread other(churn, 100u + unsigned(pass), &secondZero);
+    churn(200u + unsigned(pass), &firstZero);
+    other.join();
+    EXPECT_TRUE(firstZero) << "pass " << pass;
+    EXPECT_TRUE(secondZero) << "pass " << pass;
+  }
+  EXPECT_TRUE(bothHeapsSound());
+}
+
 TEST_F(TrackedMemory, DumpLineShowsTagFields) {
   auto* block = static_cast<uint8_t*>(MemAlloc(100, "some/dir/averyveryverylongname.cpp", 70000));
   for (int i = 0; i < 100; ++i) block[i] = static_cast<uint8_t>(0xF0 + (i & 15));

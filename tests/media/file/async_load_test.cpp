@@ -272,11 +272,57 @@ TEST_F(AsyncLoadTest, WorkersAreGoneAfterTermination) {
   settleThreads();
   int before = taskCount();
   ASSERT_EQ(SetupASyncLoadThread(4), 0);
-  EXPECT_EQ(taskCount(), before + ASYNCLOAD_THREAD_MAX);
+  EXPECT_EQ(taskCount(), before + 1);
   AddASyncLoadData(makeJob(recordOrder, 5));
   EXPECT_EQ(TerminateASyncLoadThread(), 0);
   for (int i = 0; i < 20000 && taskCount() != before; ++i) Thread_Sleep(1);
   EXPECT_EQ(taskCount(), before);
+}
+
+std::atomic<int> inside{0};
+
+// Holds its worker until three jobs run at once, so that three workers must exist.
+int meetTwoOthers(AsyncLoadJob* job) {
+  ++inside;
+  for (int i = 0; i < 20000 && inside.load() < 3; ++i) Thread_Sleep(1);
+  return recordOrder(job);
+}
+
+// Set-up makes one worker; the others come when jobs find none idle, however late
+// and from whichever thread the jobs are added, and the made ones are used again.
+TEST_F(AsyncLoadTest, WorkersAreMadeWhenJobsWaitForThem) {
+  settleThreads();
+  const int before = taskCount();
+  startWorkers(3);
+  EXPECT_EQ(taskCount(), before + 1);
+  Thread_Sleep(5);  // jobs well after set-up
+  size_t expected = 0;
+  for (int round = 0; round < 4; ++round) {
+    inside = 0;
+    std::vector<std::thread> adders;
+    for (int t = 0; t < 2; ++t) {
+      adders.emplace_back([t, round] {
+        for (int i = 0; i < 6; ++i) AddASyncLoadData(makeJob(i < 2 ? meetTwoOthers : recordOrder, round * 100 + t * 10 + i));
+      });
+    }
+    for (std::thread& adder : adders) adder.join();
+    expected += 12;
+    ASSERT_TRUE(pumpUntil([&] { return orderSize() == expected && GetASyncLoadNum() == 0; })) << "round " << round;
+    EXPECT_GE(inside.load(), 3);
+    CriticalSection_Lock(&ASyncLoad.Lock, "async_load_test", __LINE__);
+    const int made = ASyncLoad.WorkerNum;
+    CriticalSection_Unlock(&ASyncLoad.Lock);
+    // At most one beyond the allowed number runs at a time (a worker waiting on the
+    // main thread lets another take its place), so no more are ever made.
+    EXPECT_GE(made, 3);
+    EXPECT_LE(made, 4);
+  }
+  EXPECT_EQ(TerminateASyncLoadThread(), 0);
+  for (int i = 0; i < 20000 && taskCount() != before; ++i) Thread_Sleep(1);
+  EXPECT_EQ(taskCount(), before);
+  // A second set-up starts from one worker again.
+  ASSERT_EQ(SetupASyncLoadThread(8), 0);
+  EXPECT_EQ(taskCount(), before + 1);
 }
 
 int finishLoad(AsyncLoadJob* job) {
