@@ -376,6 +376,42 @@ const Value kNoOuterCell;
   return true;
 }
 
+// The answer of a loop's test at `at` when the test runs as one fused
+// compare (CompareBranch or ExprBranch) and its values are ones that step
+// serves inline; `len` receives the test's records. False, having changed
+// nothing, for any other test or values (the test then runs as its own step).
+[[gnu::always_inline]] inline bool loopTestAnswer(const KVContext* ctx, CodeNode* const* at, const Value* cells,
+                                                  int32_t top, bool* yes, uint32_t* len) {
+  const CodeNode* const t = at[0];
+  if (t->op == hFCompareBranch) {
+    if (top + 2 > KVContext::kOperands) return false;
+    const Value* a = cells + t->slot;
+    const CodeNode* const rhs = at[1];
+    Value k;
+    const Value* b = &k;
+    if (rhs->kind == LoadVariable) {
+      b = rhs->slot != kNoSlot ? cells + rhs->slot : outerCellOf(ctx, rhs->second.var);
+      if (b == &kNoOuterCell) return false;
+    } else {
+      plainValueOf(ctx, rhs, cells, &k);
+    }
+    if (a->tag == kInt && b->tag == kInt) [[likely]] {
+      *yes = intCompare(at[2], a->i, b->i);
+    } else if (!quickEquality(at[2]->kind, *a, *b, yes)) {
+      return false;
+    }
+    *len = 4;
+    return true;
+  }
+  if (t->op != hFExprBranch) return false;
+  const uint32_t n = t->run;
+  int32_t st[kFusedExprDepth];
+  if (top + kFusedExprDepth > KVContext::kOperands || evalIntExpr(at, n - 2, cells, st) != 2) return false;
+  *yes = intCompare(at[n - 2], st[0], st[1]);
+  *len = n;
+  return true;
+}
+
 // The code loop's place: the next record, the step counter and the last
 // record run. Passed and answered by value, so that the loop's own copies
 // never need an address and stay in registers.
@@ -688,6 +724,25 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     node = const_cast<CodeNode*>(last);       \
     steps += (len) - 1;                       \
   } while (0)
+// A loop's step of `len` records ending in `last`, run (not yet counted),
+// that left pc at the loop's test: when the test is a fused compare whose
+// values loopTestAnswer serves and the pump falls inside neither run, the
+// test and its branch run in this same dispatch, counted and placed as
+// their own step would count and place them.
+#define THEN_LOOP_TEST(len, last)                                                              \
+  do {                                                                                         \
+    bool yes_;                                                                                 \
+    uint32_t tl_;                                                                              \
+    if (static_cast<uint32_t>(pc) < n && FUSED_FITS((len) + 4) &&                              \
+        loopTestAnswer(ctx, code + pc, frameCells, top, &yes_, &tl_) && FUSED_FITS((len) + tl_)) { \
+      const CodeNode* const br_ = code[pc + tl_ - 1];                                          \
+      BRANCH_ON(yes_, br_, static_cast<int32_t>(tl_));                                         \
+      FUSED_DONE((len) + tl_, br_);                                                            \
+      NEXT;                                                                                    \
+    }                                                                                          \
+    FUSED_DONE(len, last);                                                                     \
+    NEXT;                                                                                      \
+  } while (0)
 // The jump of a fused compare's last record (Branch, JumpIf or JumpIfFalse)
 // on its answer; len records make the run.
 #define BRANCH_ON(yes, br, len)                                                                    \
@@ -884,7 +939,7 @@ jumpIfFalse:
   NEXT;
 jump:
   pc = node->operand.i;
-  NEXT;
+  THEN_LOOP_TEST(1, node);
 nop:
   ADVANCE;
 andThen:
@@ -1424,7 +1479,11 @@ fStepLocal: {
   const uint32_t delta = code[pc + 1]->kind == IncrementInPlace ? 1u : ~0u;
   c->i = wrapInt(static_cast<uint32_t>(c->i) + delta);
   const CodeNode* const last = code[pc + 2];
-  pc = last->kind == PopAndJump ? last->operand.i : pc + 3;
+  if (last->kind == PopAndJump) {
+    pc = last->operand.i;
+    THEN_LOOP_TEST(3, last);
+  }
+  pc += 3;
   FUSED_DONE(3, last);
   NEXT;
 }
@@ -1571,8 +1630,7 @@ fJumpStep: {
     goto jump;
   c->i = wrapInt(static_cast<uint32_t>(c->i) + (step[1]->kind == IncrementInPlace ? 1u : ~0u));
   pc = step[2]->operand.i;
-  FUSED_DONE(4, step[2]);
-  NEXT;
+  THEN_LOOP_TEST(4, step[2]);
 }
 // Member steps beginning with a local (fuse.h's memberRun): the local's
 // object and key and the member's place are checked first, through the same
@@ -1765,7 +1823,11 @@ fElementValueStore: {
       goto loadVariable;                                                                              \
     *cell_ = Value::makeInt(compoundIntOp(code[pc + len - 2]->operand.i, old_->i, st[0]));           \
     const CodeNode* const last_ = code[pc + len - 1];                                                 \
-    pc = last_->kind == PopAndJump ? last_->operand.i : pc + static_cast<int32_t>(len);              \
+    if (last_->kind == PopAndJump) {                                                                  \
+      pc = last_->operand.i;                                                                          \
+      THEN_LOOP_TEST(len, last_);                                                                     \
+    }                                                                                                 \
+    pc += static_cast<int32_t>(len);                                                                  \
     FUSED_DONE(len, last_);                                                                           \
     NEXT;                                                                                             \
   }
@@ -1783,8 +1845,7 @@ fJumpCompound: {
     goto jump;
   c->i = compoundIntOp(step[len - 2]->operand.i, c->i, st[0]);
   pc = step[len - 1]->operand.i;
-  FUSED_DONE(len + 1, step[len - 1]);
-  NEXT;
+  THEN_LOOP_TEST(len + 1, step[len - 1]);
 }
 fMemberCompoundStore: {
   const Value* const c = BASE_CELL(node);
@@ -1838,6 +1899,7 @@ fElementCompoundStore: {
 #undef LOCAL_CELL
 #undef BASE_CELL
 #undef BRANCH_ON
+#undef THEN_LOOP_TEST
 #undef FUSED_CONST
 #undef FUSED_TOP_OP
 #undef FUSED_LOCAL
