@@ -45,12 +45,12 @@ Fused compareBranch(const CodeVector& code, uint32_t pc) {
 bool isPushInt(const CodeNode* n) { return n->kind == PushInt || n->kind == PushInt138; }
 bool isIntOp(int32_t kind) {
   return kind == Add || kind == Sub || kind == Mul || kind == Mod || kind == BitAnd || kind == BitOr || kind == BitXor ||
-         kind == ShiftLeft || kind == ShiftRight;
+         kind == ShiftLeft || kind == ShiftRight || kind == Div;
 }
 bool isCompare(int32_t kind) { return kind == Less || kind == Greater || kind == Equal || kind == NotEqual; }
 
-// The records from `from` that form an integer expression of locals,
-// constants and integer operations, as far as they go, and the operand
+// The records from `from` that form a number expression of locals,
+// constants and the operations above, as far as they go, and the operand
 // depth left after them (-1: deeper than kFusedExprDepth on the way).
 uint32_t exprRun(const CodeVector& code, uint32_t from, int32_t* depth) {
   int32_t d = 0;
@@ -63,7 +63,7 @@ uint32_t exprRun(const CodeVector& code, uint32_t from, int32_t* depth) {
       return 0;
     }
     const CodeNode* n = code[k];
-    if (isLocalValue(n) || isPushInt(n)) {
+    if (isLocalValue(n) || isPushInt(n) || n->kind == PushDouble) {
       if (++d > kFusedExprDepth) {
         *depth = -1;
         return 0;
@@ -147,6 +147,8 @@ bool storeAndPop(const CodeVector& code, uint32_t at) {
 uint32_t refExprStore(const CodeVector& code, uint32_t pc, uint32_t ref) {
   int32_t depth = 0;
   const uint32_t e = exprRun(code, pc + ref, &depth);
+  // A float constant alone is a value store.
+  if (e == 1 && code[pc + ref]->kind == PushDouble) return 0;
   return e >= 1 && depth == 1 && storeAndPop(code, pc + ref + e) ? ref + e + 2 : 0;
 }
 
@@ -356,7 +358,7 @@ void setRecordFusion(bool on) { gFusion = on; }
 bool recordFusion() { return gFusion; }
 
 void noteExprMicro(const CodeVector& code, uint32_t from, uint32_t count) {
-  static constexpr int32_t kOps[kMicroOps] = {Add, Sub, Mul, Mod, BitAnd, BitOr, BitXor, ShiftLeft, ShiftRight};
+  static constexpr int32_t kOps[kMicroOps] = {Add, Sub, Mul, Mod, BitAnd, BitOr, BitXor, ShiftLeft, ShiftRight, Div};
   auto opOf = [](int32_t kind) {
     for (uint8_t o = 0; o < kMicroOps; ++o)
       if (kOps[o] == kind) return o;
@@ -367,6 +369,7 @@ void noteExprMicro(const CodeVector& code, uint32_t from, uint32_t count) {
     const uint8_t next = k + 1 < code.size() ? opOf(code[k + 1]->kind) : kMicroOps;
     if (isLocalValue(n)) n->micro = next < kMicroOps ? kMicroLocalOp + next : kMicroLocal;
     else if (isPushInt(n)) n->micro = next < kMicroOps ? kMicroConstOp + next : kMicroConst;
+    else if (n->kind == PushDouble) n->micro = kMicroDouble;
     else if (uint8_t o = opOf(n->kind); o < kMicroOps) n->micro = kMicroStackOp + o;
   }
 }

@@ -105,15 +105,18 @@ Fused fusedAt(const CodeVector& code, uint32_t pc, uint32_t* length = nullptr);
 // How the records of an ExprStore or ExprBranch expression are evaluated
 // (CodeNode::micro): a local or constant pushed alone, or with the integer
 // operation of the next record (which the step then skips), or an operation
-// on the two top values. The operations: + - * % & | ^ << >> in that order.
+// on the two top values. The operations: + - * % & | ^ << >> / in that order.
+// A float constant is always pushed alone; the integer steps give up on it
+// and on `/`, which only the number steps take.
 enum ExprMicro : uint8_t {
   kMicroLocal = 1,
   kMicroConst = 2,
+  kMicroDouble = 3,
   kMicroStackOp = 16,
   kMicroLocalOp = 32,
   kMicroConstOp = 48,
 };
-constexpr uint8_t kMicroOps = 9;
+constexpr uint8_t kMicroOps = 10;
 // Notes CodeNode::micro on the `count` expression records from `from`.
 void noteExprMicro(const CodeVector& code, uint32_t from, uint32_t count);
 

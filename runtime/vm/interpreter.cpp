@@ -248,7 +248,7 @@ template <bool kMod = true>
                                 &&bad, &&bad, &&bad, &&bad, &&bad, MICRO_LABELS(s_), MICRO_LABELS(l_),
                                 MICRO_LABELS(c_)};
   static_assert(kMicroLocal == 1 && kMicroConst == 2 && kMicroStackOp == 16 && kMicroLocalOp == 32 &&
-                kMicroConstOp == 48 && kMicroOps == 9);
+                kMicroConstOp == 48 && kMicroOps == 10);
   CodeNode* const* const end = r + count;
   int32_t d = 0;
   int32_t b;
@@ -291,6 +291,116 @@ bad:
 #undef MICRO_WRAP
 #undef MICRO_NEXT
 #undef MICRO_LABELS
+}
+
+// a OP b (micro-code order, fuse.h) as the records' own steps answer it for
+// two numbers: two integers as the integer steps, and under + - * / a pair
+// with a float in doubles, the integer converted. False for every other
+// pair and for an integer quotient or remainder the value operation settles
+// (a divisor of 0, and -1 for the remainder).
+[[gnu::always_inline]] inline bool numberOp(uint8_t op, Value& a, const Value& b) {
+  if (a.tag == kInt && b.tag == kInt) {
+    const uint32_t x = static_cast<uint32_t>(a.i), y = static_cast<uint32_t>(b.i);
+    switch (op) {
+      case 0: a.i = wrapInt(x + y); return true;
+      case 1: a.i = wrapInt(x - y); return true;
+      case 2: a.i = wrapInt(x * y); return true;
+      case 3:
+        if (y + 1u <= 1u) return false;
+        a.i %= b.i;
+        return true;
+      case 4: a.i &= b.i; return true;
+      case 5: a.i |= b.i; return true;
+      case 6: a.i ^= b.i; return true;
+      case 7: a.i = wrapInt(x << (y & 31)); return true;
+      case 8: a.i >>= (y & 31); return true;
+      default:
+        if (y == 0) return false;
+        a.i = y == ~0u ? wrapInt(0u - x) : a.i / b.i;
+        return true;
+    }
+  }
+  if (((a.tag | b.tag) & ~(kInt | kFloat)) != 0) return false;
+  const double x = doubleOf(a), y = doubleOf(b);
+  switch (op) {
+    case 0: a = Value::makeFloat(x + y); return true;
+    case 1: a = Value::makeFloat(x - y); return true;
+    case 2: a = Value::makeFloat(x * y); return true;
+    case 9: a = Value::makeFloat(x / y); return true;
+    default: return false;
+  }
+}
+
+// The expression of `count` records (noted as for evalIntExpr) evaluated
+// onto st as numbers: what evalIntExpr gives up on, floats, integers and
+// floats mixed, float constants and `/`, each operation as numberOp answers
+// it. The depth it leaves, or -1 when a value is no number or numberOp
+// declines (the records then run one by one).
+[[gnu::noinline]] int32_t evalNumberExpr(CodeNode* const* r, uint32_t count, const Value* cells, Value* st) {
+  int32_t d = 0;
+  for (uint32_t k = 0; k < count;) {
+    const CodeNode* const e = r[k];
+    const uint8_t m = e->micro;
+    if (m == kMicroLocal || m == kMicroConst || m == kMicroDouble) {
+      st[d] = m == kMicroLocal ? cells[e->slot] : m == kMicroConst ? Value::makeInt(e->operand.i) : Value::makeFloat(e->operand.d);
+      if ((st[d].tag & (kInt | kFloat)) == 0) return -1;
+      ++d;
+      ++k;
+    } else if (m >= kMicroLocalOp && m < kMicroConstOp + kMicroOps && (m & 15) < kMicroOps) {
+      const Value b = m < kMicroConstOp ? cells[e->slot] : Value::makeInt(e->operand.i);
+      if (!numberOp(m & 15, st[d - 1], b)) return -1;
+      k += 2;
+    } else if (m >= kMicroStackOp && m < kMicroStackOp + kMicroOps) {
+      --d;
+      if (!numberOp(m & 15, st[d - 1], st[d])) return -1;
+      ++k;
+    } else {
+      return -1;
+    }
+  }
+  return d;
+}
+
+[[gnu::always_inline]] inline int32_t compoundIntOp(int32_t op, int32_t a, int32_t b);
+// old OP= v (OP one of the compound stores' + - * & | ^) as the compound
+// store's own step answers it, written to *out (which may be old's cell):
+// false, having written nothing, for a pair that step sends the general way.
+[[gnu::always_inline]] inline bool compoundNumber(int32_t op, const Value& old, const Value& v, Value* out) {
+  if (old.tag == kInt && v.tag == kInt) {
+    *out = Value::makeInt(compoundIntOp(op, old.i, v.i));
+    return true;
+  }
+  if (op > 3 || ((old.tag | v.tag) & ~(kInt | kFloat)) != 0) return false;
+  const double a = doubleOf(old), b = doubleOf(v);
+  *out = Value::makeFloat(op == 1 ? a + b : op == 2 ? a - b : a * b);
+  return true;
+}
+
+// The answer of the comparison record `cmp` on two numbers as the
+// comparison's own step gives it (< <= > >= in doubles when one is a float;
+// == and != as quickEquality settles them): false when it does not.
+[[gnu::always_inline]] inline bool quickEquality(int32_t kind, const Value& a, const Value& b, bool* yes);
+[[gnu::always_inline]] inline bool numberCompare(const CodeNode* cmp, const Value& a, const Value& b, bool* yes) {
+  if (cmp->kind == Equal || cmp->kind == NotEqual) return quickEquality(cmp->kind, a, b, yes);
+  const bool orEqual = cmp->operand.i != 0;
+  const double x = doubleOf(a), y = doubleOf(b);
+  *yes = cmp->kind == Less ? (orEqual ? x <= y : x < y) : (orEqual ? x >= y : x > y);
+  return true;
+}
+
+// The one value of a number expression of `count` records (evalNumberExpr),
+// and the answer of the comparison `cmp` of two such expressions: false when
+// there is none.
+[[gnu::noinline]] bool numberExprValue(CodeNode* const* r, uint32_t count, const Value* cells, Value* out) {
+  Value st[kFusedExprDepth];
+  if (evalNumberExpr(r, count, cells, st) != 1) return false;
+  *out = st[0];
+  return true;
+}
+[[gnu::noinline]] bool numberExprCompare(CodeNode* const* r, uint32_t count, const Value* cells, const CodeNode* cmp,
+                                         bool* yes) {
+  Value st[kFusedExprDepth];
+  return evalNumberExpr(r, count, cells, st) == 2 && numberCompare(cmp, st[0], st[1], yes);
 }
 
 // A variable of an enclosing scope's cell where loadVariable's inline path
@@ -373,6 +483,46 @@ const Value kNoOuterCell;
     return false;
   }
   *yes = kind == Equal ? same : !same;
+  return true;
+}
+
+// The answer of a loop's test at `at` when the test runs as one fused
+// compare (CompareBranch or ExprBranch) and its values are ones that step
+// serves inline; `len` receives the test's records. False, having changed
+// nothing, for any other test or values (the test then runs as its own step).
+[[gnu::always_inline]] inline bool loopTestAnswer(const KVContext* ctx, CodeNode* const* at, const Value* cells,
+                                                  int32_t top, bool* yes, uint32_t* len) {
+  const CodeNode* const t = at[0];
+  if (t->op == hFCompareBranch) {
+    if (top + 2 > KVContext::kOperands) return false;
+    const Value* a = cells + t->slot;
+    const CodeNode* const rhs = at[1];
+    Value k;
+    const Value* b = &k;
+    if (rhs->kind == LoadVariable) {
+      b = rhs->slot != kNoSlot ? cells + rhs->slot : outerCellOf(ctx, rhs->second.var);
+      if (b == &kNoOuterCell) return false;
+    } else {
+      plainValueOf(ctx, rhs, cells, &k);
+    }
+    if (a->tag == kInt && b->tag == kInt) [[likely]] {
+      *yes = intCompare(at[2], a->i, b->i);
+    } else if (!quickEquality(at[2]->kind, *a, *b, yes)) {
+      return false;
+    }
+    *len = 4;
+    return true;
+  }
+  if (t->op != hFExprBranch) return false;
+  const uint32_t n = t->run;
+  int32_t st[kFusedExprDepth];
+  if (top + kFusedExprDepth > KVContext::kOperands) return false;
+  if (evalIntExpr(at, n - 2, cells, st) == 2) {
+    *yes = intCompare(at[n - 2], st[0], st[1]);
+  } else if (!numberExprCompare(at, n - 2, cells, at[n - 2], yes)) {
+    return false;
+  }
+  *len = n;
   return true;
 }
 
@@ -688,6 +838,25 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     node = const_cast<CodeNode*>(last);       \
     steps += (len) - 1;                       \
   } while (0)
+// A loop's step of `len` records ending in `last`, run (not yet counted),
+// that left pc at the loop's test: when the test is a fused compare whose
+// values loopTestAnswer serves and the pump falls inside neither run, the
+// test and its branch run in this same dispatch, counted and placed as
+// their own step would count and place them.
+#define THEN_LOOP_TEST(len, last)                                                              \
+  do {                                                                                         \
+    bool yes_;                                                                                 \
+    uint32_t tl_;                                                                              \
+    if (static_cast<uint32_t>(pc) < n && FUSED_FITS((len) + 4) &&                              \
+        loopTestAnswer(ctx, code + pc, frameCells, top, &yes_, &tl_) && FUSED_FITS((len) + tl_)) { \
+      const CodeNode* const br_ = code[pc + tl_ - 1];                                          \
+      BRANCH_ON(yes_, br_, static_cast<int32_t>(tl_));                                         \
+      FUSED_DONE((len) + tl_, br_);                                                            \
+      NEXT;                                                                                    \
+    }                                                                                          \
+    FUSED_DONE(len, last);                                                                     \
+    NEXT;                                                                                      \
+  } while (0)
 // The jump of a fused compare's last record (Branch, JumpIf or JumpIfFalse)
 // on its answer; len records make the run.
 #define BRANCH_ON(yes, br, len)                                                                    \
@@ -884,7 +1053,7 @@ jumpIfFalse:
   NEXT;
 jump:
   pc = node->operand.i;
-  NEXT;
+  THEN_LOOP_TEST(1, node);
 nop:
   ADVANCE;
 andThen:
@@ -1424,7 +1593,11 @@ fStepLocal: {
   const uint32_t delta = code[pc + 1]->kind == IncrementInPlace ? 1u : ~0u;
   c->i = wrapInt(static_cast<uint32_t>(c->i) + delta);
   const CodeNode* const last = code[pc + 2];
-  pc = last->kind == PopAndJump ? last->operand.i : pc + 3;
+  if (last->kind == PopAndJump) {
+    pc = last->operand.i;
+    THEN_LOOP_TEST(3, last);
+  }
+  pc += 3;
   FUSED_DONE(3, last);
   NEXT;
 }
@@ -1520,12 +1693,19 @@ fExprStore: {
   if (!FUSED_FITS(len) || top + kFusedExprDepth > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
     goto loadVariable;
   const uint8_t shape = node->micro;
+  bool isInt;
   if (shape) {
     ShapedOperands o;
     pointOperands(shape, code + pc + 1, frameCells, &o);
-    if (!kShapedExprs[shape](o, st)) goto loadVariable;
-  } else if (evalIntExpr(code + pc + 1, len - 3, frameCells, st) != 1) {
-    goto loadVariable;
+    isInt = kShapedExprs[shape](o, st);
+  } else {
+    isInt = evalIntExpr(code + pc + 1, len - 3, frameCells, st) == 1;
+  }
+  if (!isInt) {
+    if (!numberExprValue(code + pc + 1, len - 3, frameCells, LOCAL_CELL(node))) goto loadVariable;
+    pc += len;
+    FUSED_DONE(len, code[pc - 1]);
+    NEXT;
   }
   *LOCAL_CELL(node) = Value::makeInt(st[0]);
   pc += len;
@@ -1543,22 +1723,17 @@ fExprBranch: {
   // Two integer expressions compared, then the branch on the answer.
   const uint32_t len = node->run;
   int32_t st[kFusedExprDepth];
-  if (!FUSED_FITS(len) || top + kFusedExprDepth > KVContext::kOperands ||
-      evalIntExpr(code + pc, len - 2, frameCells, st) != 2) {
+  const CodeNode* const cmp = code[pc + len - 2];
+  bool yes;
+  if (!FUSED_FITS(len) || top + kFusedExprDepth > KVContext::kOperands) goto exprBranchAlone;
+  if (evalIntExpr(code + pc, len - 2, frameCells, st) == 2) {
+    yes = intCompare(cmp, st[0], st[1]);
+  } else if (!numberExprCompare(code + pc, len - 2, frameCells, cmp, &yes)) {
+  exprBranchAlone:
     if (node->kind == LoadVariable) goto loadVariable;
     goto pushInt;
   }
-  const CodeNode* const cmp = code[pc + len - 2];
   const CodeNode* const br = code[pc + len - 1];
-  const int32_t a = st[0], b = st[1];
-  const bool orEqual = cmp->operand.i != 0;
-  bool yes;
-  switch (cmp->kind) {
-    case Less: yes = orEqual ? a <= b : a < b; break;
-    case Greater: yes = orEqual ? a >= b : a > b; break;
-    case Equal: yes = a == b; break;
-    default: yes = a != b; break;
-  }
   BRANCH_ON(yes, br, static_cast<int32_t>(len));
   FUSED_DONE(len, br);
   NEXT;
@@ -1571,8 +1746,7 @@ fJumpStep: {
     goto jump;
   c->i = wrapInt(static_cast<uint32_t>(c->i) + (step[1]->kind == IncrementInPlace ? 1u : ~0u));
   pc = step[2]->operand.i;
-  FUSED_DONE(4, step[2]);
-  NEXT;
+  THEN_LOOP_TEST(4, step[2]);
 }
 // Member steps beginning with a local (fuse.h's memberRun): the local's
 // object and key and the member's place are checked first, through the same
@@ -1704,10 +1878,12 @@ fReadOpStore: {
     int32_t st[kFusedExprDepth];                                                                     \
     Value* cell;                                                                                     \
     if (!FUSED_FITS(len) || c->tag != kObject || top + kFusedExprDepth > KVContext::kOperands ||     \
-        ctx->refDepth >= KVContext::kRefs || !(cell = inlineMemberCell(c->obj, key)) ||               \
-        evalIntExpr(code + pc + (ref), len - (ref) - 2, frameCells, st) != 1)                        \
+        ctx->refDepth >= KVContext::kRefs || !(cell = inlineMemberCell(c->obj, key)))                 \
       goto loadVariable;                                                                             \
-    *cell = Value::makeInt(st[0]);                                                                   \
+    if (evalIntExpr(code + pc + (ref), len - (ref) - 2, frameCells, st) == 1)                        \
+      *cell = Value::makeInt(st[0]);                                                                 \
+    else if (!numberExprValue(code + pc + (ref), len - (ref) - 2, frameCells, cell))                 \
+      goto loadVariable;                                                                             \
     pc += len;                                                                                       \
     FUSED_DONE(len, code[pc - 1]);                                                                   \
     NEXT;                                                                                            \
@@ -1759,13 +1935,23 @@ fElementValueStore: {
     const Value* const old_ = (read);                                                                 \
     int32_t st[kFusedExprDepth];                                                                      \
     Value* cell_;                                                                                     \
-    if (!FUSED_FITS(len) || !old_ || old_->tag != kInt || top + kFusedExprDepth + 3 > KVContext::kOperands || \
-        ctx->refDepth >= KVContext::kRefs || ctx->refDepth < ctx->frame->refDepth || !(cell_ = (cellOf)) || \
-        evalIntExpr(code + pc + (ref), len - (ref) - 2, frameCells, st) != 1)                         \
+    if (!FUSED_FITS(len) || !old_ || top + kFusedExprDepth + 3 > KVContext::kOperands ||              \
+        ctx->refDepth >= KVContext::kRefs || ctx->refDepth < ctx->frame->refDepth || !(cell_ = (cellOf))) \
       goto loadVariable;                                                                              \
-    *cell_ = Value::makeInt(compoundIntOp(code[pc + len - 2]->operand.i, old_->i, st[0]));           \
+    if (old_->tag == kInt && evalIntExpr(code + pc + (ref), len - (ref) - 2, frameCells, st) == 1) {  \
+      *cell_ = Value::makeInt(compoundIntOp(code[pc + len - 2]->operand.i, old_->i, st[0]));         \
+    } else {                                                                                          \
+      Value v_;                                                                                       \
+      if (!numberExprValue(code + pc + (ref), len - (ref) - 2, frameCells, &v_) ||                    \
+          !compoundNumber(code[pc + len - 2]->operand.i, *old_, v_, cell_))                           \
+        goto loadVariable;                                                                            \
+    }                                                                                                 \
     const CodeNode* const last_ = code[pc + len - 1];                                                 \
-    pc = last_->kind == PopAndJump ? last_->operand.i : pc + static_cast<int32_t>(len);              \
+    if (last_->kind == PopAndJump) {                                                                  \
+      pc = last_->operand.i;                                                                          \
+      THEN_LOOP_TEST(len, last_);                                                                     \
+    }                                                                                                 \
+    pc += static_cast<int32_t>(len);                                                                  \
     FUSED_DONE(len, last_);                                                                           \
     NEXT;                                                                                             \
   }
@@ -1777,14 +1963,18 @@ fJumpCompound: {
   const uint32_t len = node->run;
   Value* const c = LOCAL_CELL(step[0]);
   int32_t st[kFusedExprDepth];
-  if (!FUSED_FITS(len + 1) || c->tag != kInt || top + kFusedExprDepth + 3 > KVContext::kOperands ||
-      ctx->refDepth >= KVContext::kRefs || ctx->refDepth < ctx->frame->refDepth ||
-      evalIntExpr(step + 1, len - 3, frameCells, st) != 1)
+  if (!FUSED_FITS(len + 1) || top + kFusedExprDepth + 3 > KVContext::kOperands ||
+      ctx->refDepth >= KVContext::kRefs || ctx->refDepth < ctx->frame->refDepth)
     goto jump;
-  c->i = compoundIntOp(step[len - 2]->operand.i, c->i, st[0]);
+  if (c->tag == kInt && evalIntExpr(step + 1, len - 3, frameCells, st) == 1) {
+    c->i = compoundIntOp(step[len - 2]->operand.i, c->i, st[0]);
+  } else {
+    Value v;
+    if (!numberExprValue(step + 1, len - 3, frameCells, &v) || !compoundNumber(step[len - 2]->operand.i, *c, v, c))
+      goto jump;
+  }
   pc = step[len - 1]->operand.i;
-  FUSED_DONE(len + 1, step[len - 1]);
-  NEXT;
+  THEN_LOOP_TEST(len + 1, step[len - 1]);
 }
 fMemberCompoundStore: {
   const Value* const c = BASE_CELL(node);
@@ -1838,6 +2028,7 @@ fElementCompoundStore: {
 #undef LOCAL_CELL
 #undef BASE_CELL
 #undef BRANCH_ON
+#undef THEN_LOOP_TEST
 #undef FUSED_CONST
 #undef FUSED_TOP_OP
 #undef FUSED_LOCAL

@@ -350,6 +350,34 @@ var t = 0;
 for (i = 0; i < 6000; i++) t = (t + shaped(i, i % 7, 3 - i % 5)) % 1000003;
 console.log("calls " @ t @ " " @ shaped(1, 2.5, 3) @ " " @ shaped(1, "x", 3) @ " " @ shaped(1, 2, 0));)",
 
+    // Number steps: floats and integers mixed in expressions, compound
+    // stores and loop tests; quotients by 0, -1 and of INT32_MIN; float
+    // infinities, a float NaN (made by arithmetic) and -0; a counter that
+    // turns float inside its loop; texts, undefined and objects that send
+    // the steps back to the records; a member and an element holding floats.
+    R"(var i, j, a = 0.5, b = 3, c, q, x = -2147483647 - 1, inf = 10000000000.0, nan, nz = -0.0, t = "2", u, o = {v: 1.5},
+    arr = [0.25, 4, 2.5];
+inf = inf * inf * inf * inf; inf = inf * inf * inf * inf * inf * inf * inf * inf * inf; nan = inf - inf;
+for (i = 0; i < 40; i++) {
+  a = a * 1.5 + b / 4; b = b + i / 3; c = (i - 20) / (i % 5); q = x / (i - 39); q = q + x / -1;
+  a = (a - b) / 7.0 + i % 3; b = b * 0.5 - a; c = c * nz + i; o.v = o.v * 0.75 + a / 8; arr[i % 3] = arr[i % 3] / 2 + i;
+  a -= b * 0.125; b += i / 2; o.v += a * 0.5; arr[1] *= 1.0001; arr[2] -= 0.5 * i;
+  if (a / b < 0.3) a = a + 1; if (i * 0.5 >= b - a) b = b - 0.25; if (c == i) c = c + 0.5;
+  if (i == 10) a = t; if (i == 11) a = 1.5; if (i == 12) b = u; if (i == 13) b = 7; if (i == 14) o.v = o;
+  if (i == 15) o.v = -0.0; if (i == 16) arr[1] = t; if (i == 17) arr[1] = 3;
+  if (i == 34) a = inf; if (i == 35) a = nan; if (i == 36) a = -inf; if (i == 37) { a = 2; b = 3; }
+}
+console.log("numbers " @ a @ " " @ b @ " " @ c @ " " @ q @ " " @ o.v @ " " @ arr[0] @ " " @ arr[1] @ " " @ arr[2]);
+var k = 0, n = 0.5, w = 0;
+for (j = 0; j < 10; j += 0.75) { k = k + j; if (j > 4) j = j + 0.5; }
+for (j = 3; j <= 2 * n + 9.5; j += n) { w = w + j / 2; n = n + 0.125; }
+for (j = 0.5; j < 6.5; j += 1) w = w * 1.5 - j;
+for (j = 8; j > nan; j -= 1) w = w + 1;
+for (j = -3.5; j < inf && j < 4; j = j + 1.5) w = w - j * inf;
+console.log("loops " @ k @ " " @ n @ " " @ w @ " " @ j @ " " @ (nan == nan) @ " " @ (nz == 0) @ " " @ (1 / nz));
+function mixed(p, r) { var s = 0, m; for (m = 0; m < 12; m++) { s = s + p / (m - 5.5); s -= r * m; s = s % 1000; } return s; }
+console.log("calls " @ mixed(1, 2) @ " " @ mixed(2.5, 0.5) @ " " @ mixed(-2147483647 - 1, 1) @ " " @ mixed(u, 1) @ " " @ mixed("3", 1));)",
+
     // Sorts whose merge steps meet undefined entries, comparators that
     // throw and grow the array, and at last an operand stack too full for
     // the comparator's call: the failure comes where the records' came.

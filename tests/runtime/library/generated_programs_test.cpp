@@ -47,7 +47,11 @@ class ProgramWriter {
   explicit ProgramWriter(uint64_t seed) : dice_(seed) {}
 
   std::string write() {
+    // fi is +infinity and fn a float NaN, made by arithmetic (not the NaN
+    // constant), as a program's own overflow makes them.
     out_ =
+        "var fi = 10000000000.0, fn; fi = fi * fi * fi * fi; fi = fi * fi * fi * fi * fi * fi * fi * fi * fi; "
+        "fn = fi - fi;\n"
         "var a = " + number() + ", b = " + number() + ", c = null, d, s = 0, i, j, e = 1, done = 0, g, r, h, t, m = 0;\n"
         "var o = {x: " + number() + ", y: " + number() + "}, q = {x: 1, y: 2}, p = o, arr = [3, -7, 2147483647, 0.5];\n"
         "function Pt(x, y) { this.x = x; this.y = y; this.n = 0; }\n"
@@ -61,6 +65,9 @@ class ProgramWriter {
         "if (k == 2) arr[k] = c; if (w < a || y != e) s = s ^ 1; z = o.y; y = arr[k]; "
         "return arr[k] == undefined ? 0 : 1; }\n"
         "function thrower(v) { if (v > 100 || v < -100) throw {v: v}; if (v == 7) throw 7; return v; }\n"
+        "function fl(x, y) { var u = x * 0.5, w = 0.0, k, z = 3; for (k = 0.5; k < 4; k += 1.25) { w += u * k - y / 3.0; "
+        "u = (u - w) / 2.0; z = z * k + 1; if (w * u < y) w -= 0.125; if (z / 2 >= u) z -= 2; } while (z > 1.5) { z -= 2.5; } "
+        "return w + u + z; }\n"
         "function worker(n) { var k; for (k = 0; k < n; k++) { e = (e * 3 + k) % 1000; o.y = o.y + 1; wait; } done++; }\n";
     if (dice_.chance(50)) out_ += "spawn(worker, " + std::to_string(1 + dice_.below(4)) + ");\n";
     int blocks = 2 + static_cast<int>(dice_.below(3));
@@ -83,7 +90,8 @@ class ProgramWriter {
                                         "13",         "100",        "-100",       "65535",      "65536",
                                         "46341",      "2147483647", "2147483646", "-2147483647", "(-2147483647 - 1)",
                                         "1073741824", "-3",         "255"};
-    static const char* const kFloats[] = {"0.5", "-1.75", "2.25", "10000000000.0", "-0.0", "3.0", "0.0000001", "2147483648.0"};
+    static const char* const kFloats[] = {"0.5",  "-1.75", "2.25", "10000000000.0", "-0.0", "3.0",
+                                          "0.0000001", "2147483648.0", "fi", "fn", "-fi", "-2147483649.0"};
     return dice_.chance(70) ? dice_.pick(kInts) : dice_.pick(kFloats);
   }
 
@@ -122,6 +130,15 @@ class ProgramWriter {
     }
   }
 
+  // An expression of the frame's own variables and constants only, as the
+  // fused number steps evaluate it whole.
+  std::string flat(int depth) {
+    static const char* const kVars[] = {"a", "b", "s", "m", "i"};
+    static const char* const kOps[] = {"+", "-", "*", "/", "%", "&", "|", "^", "<<", ">>", "+", "-", "*", "/"};
+    if (depth <= 0 || dice_.chance(30)) return dice_.chance(50) ? dice_.pick(kVars) : number();
+    return "(" + flat(depth - 1) + " " + dice_.pick(kOps) + " " + flat(depth - 1) + ")";
+  }
+
   std::string statement(int depth) {
     static const char* const kCompound[] = {"+=", "-=", "*=", "|=", "&=", "^=", "/=", "%="};
     static const char* const kTargets[] = {"a", "b", "s", "o.x", "o.y", "p.x", "arr[i % 4]", "arr[0]", "arr[m]"};
@@ -129,7 +146,10 @@ class ProgramWriter {
     static const char* const kValues[] = {"true", "false", "null", "undefined", "0.5", "-2147483647", "c", "o",
                                           "a", "s", "q"};
     static const char* const kValueTargets[] = {"c", "d", "o.x", "p.x", "arr[m]", "arr[m]", "q.y"};
-    switch (dice_.below(depth > 0 ? 24 : 12)) {
+    static const char* const kFlatTargets[] = {"a", "b", "s", "o.x", "arr[0]", "arr[m]"};
+    static const char* const kFlatCompare[] = {"<", "<=", ">", ">=", "==", "!="};
+    static const char* const kLoopStarts[] = {"-1.5", "0", "0.5", "2", "-0.0", "1"};
+    switch (dice_.below(depth > 0 ? 28 : 12)) {
       case 0: case 1: return std::string(dice_.pick(kTargets)) + " = " + expr(3) + ";";
       case 2: case 3: return std::string(dice_.pick(kTargets)) + " " + dice_.pick(kCompound) + " " + expr(2) + ";";
       case 4: {
@@ -160,6 +180,13 @@ class ProgramWriter {
       case 22: return "c = arr[m]; d = q.y; if (c == d) s++;";
       case 20: return std::string(dice_.pick(kValueTargets)) + " = " + dice_.pick(kValues) + ";";
       case 21: return "s = (s + acc(i % 9, " + expr(1) + ") + bump(m, " + expr(1) + ")) | 0;";
+      case 23: return std::string(dice_.pick(kFlatTargets)) + " = " + flat(3) + ";";
+      case 24: return std::string(dice_.pick(kFlatTargets)) + " " + dice_.pick(kCompound) + " " + flat(2) + ";";
+      case 25:
+        return "if (" + flat(2) + " " + dice_.pick(kFlatCompare) + " " + flat(2) + ") s++; else a = " + flat(1) + ";";
+      case 26:
+        return "for (j = " + std::string(dice_.pick(kLoopStarts)) + "; j " + dice_.pick(kFlatCompare) + " " + flat(1) +
+               " && j < 3; j += 0.75) { " + statement(0) + " } t = fl(" + flat(1) + ", " + flat(1) + "); s = (s + t) | 0;";
       default: return "a = a + " + expr(2) + "; b = b * " + number() + ";";
     }
   }
