@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "runtime/vm/activation.h"
+#include "runtime/vm/atoms.h"
 #include "runtime/vm/object.h"
 
 namespace kv {
@@ -35,9 +36,13 @@ struct FunctionRecord {
   uint8_t generator = 0;  // calls make a generator
 };
 
+// The class id of function objects (the Function constructor's instances).
+constexpr int32_t kFunctionClassId = 1;
+
 class KVfobj : public KVobj {
  public:
   ~KVfobj() override;
+  // Makes the "prototype" object first when the function has none yet.
   KVobj* constructorPrototype() override;
   size_t byteSize() const override { return sizeof(KVfobj); }
   void forwardReferences() override;
@@ -65,6 +70,26 @@ class KVfobj : public KVobj {
 };
 
 static_assert(sizeof(KVfobj) == 112, "the frame layout lies in the flags' padding");
+
+// A closure is made without its "prototype" object: its table has the one
+// slot of its own prototype until the member is first needed (read,
+// written, deleted, tested with `in` or hasOwnProperty, or used by `new`
+// and instanceof), when ownPrototypeLater's answer makes it. Until then
+// the class's "prototype" slot lies past the table, so every slot path
+// misses it and comes to the general member look-up, which makes it.
+[[gnu::always_inline]] inline bool ownPrototypeLater(const KVobj* obj) {
+  return obj->props.count == 1 && obj->classId == kFunctionClassId && obj->isFunction();
+}
+// Makes the closure's "prototype" object and the slot holding it. Its two
+// blocks go to the old space, whose allocations never collect, so callers
+// holding raw pointers stay sound; only when the old space has no room is
+// a full collection run first (it moves nothing), keeping fn.
+void makeOwnPrototype(KVfobj* fn);
+// For the member look-ups: makes obj's "prototype" first when the key asks
+// for it and obj is a closure still without one.
+inline void ownPrototypeFor(KVobj* obj, int32_t atom) {
+  if (ownPrototypeLater(obj) && atom == lookupAtom("prototype")) makeOwnPrototype(static_cast<KVfobj*>(obj));
+}
 
 // Notes on obj (callKind and the frame layout) that the short call path may
 // call it: a function object with records (or with kNative, a native), no
