@@ -21,13 +21,20 @@ KVobj* placePrototypeObject() {
   return placeYoungObject<KVobj>(1, gCore.objectProto, gCore.objectF->instanceClassId);
 }
 
-// A closure's function object, written as placeYoungObject<KVfobj>(1, ...)
-// lays it out (the same blocks, the same bytes) without the general
-// layout's loops: a loop that makes a closure makes one on every turn. Its
-// "prototype" object is made when first needed (makeOwnPrototype). Room is
-// reserved.
+// A closure's function object: one block holding the body and, after it,
+// the table of its one slot (its own prototype); a loop that makes a
+// closure makes one on every turn. Its "prototype" object is made when
+// first needed (makeOwnPrototype). Room is reserved.
 KVfobj* placeClosureObject() {
-  return placeSmallYoungObject<KVfobj>(1, gCore.objectProto, kFunctionClassId);
+  auto* fn = new (gcAllocYoungRaw(kClosureBodyBytes)) KVfobj();
+  fn->tableInline = kTableAfterFields;
+  fn->props.cells.base = fn->tableAfterFields();
+  fn->props.count = 1;
+  fn->props.smallAttrs = kFreshSmallAttrs;
+  fn->classId = kFunctionClassId;
+  KVobj* objectProto = gCore.objectProto;
+  new (fn->props.cells.base) Value(objectProto ? Value::makeObject(objectProto) : Value::makeNull());
+  return fn;
 }
 
 // What natives and class constructors share: a class of their own, the
@@ -54,12 +61,10 @@ KVobj* KVfobj::constructorPrototype() {
 
 void KVfobj::forwardReferences() {
   environment = forwardScopeChain(environment);
-  extra = forwardBlock(extra);
 }
 
 void KVfobj::markReferences() {
   markScopeChain(environment);
-  markBlock(extra);
 }
 
 bool TextNodeMatch::operator()(const PropNode* n) const {
@@ -99,6 +104,7 @@ void makeOwnPrototype(KVfobj* fn) {
   new (cells + 1) Value(Value::makeObject(proto));
   fn->props.cells.base = cells;
   fn->props.count = 2;
+  fn->tableInline = 0;
 }
 
 bool markPlainCallee(KVobj* obj, bool native) {
@@ -157,7 +163,7 @@ KVfobj* closureOverCopy(const FunctionRecord* rec, ScopeChain* copy, ActivationO
   // The copies are released if making the function object fails.
   std::unique_ptr<ActivationObject, void (*)(ActivationObject*)> owned(copies, &ActivationObject::releaseCopies);
   ScopeRoot root(copy);
-  reserveNursery(objectBytes<KVfobj>(1));
+  reserveNursery(blockBytes(kClosureBodyBytes));
   copy = root.get();
   KVfobj* fn = placeClosureObject();
   fn->instanceClassId = nextInstanceClassId();
@@ -197,17 +203,16 @@ KVfobj* newKVfobj(const Callable* callable, const NameVector* first, const NameV
   return fn;
 }
 
-KVfobj* newClassConstructor(const Callable* callable, const NameVector* first, void* extra, int32_t classId,
+KVfobj* newClassConstructor(const Callable* callable, const NameVector* first, int32_t classId,
                             int32_t staticMembers, uint8_t constructorFlag) {
   KVfobj* fn = placeStaticObject<KVfobj>(2 + (staticMembers > 0 ? staticMembers : 0), gCore.objectProto, classId);
   setUpNative(fn, callable, first, emptyNames());
   fn->constructorFlag = constructorFlag;
-  fn->extra = extra;
   return fn;
 }
 
 KVfobj* newStaticNative(const Callable* callable) {
-  KVfobj* fn = newClassConstructor(callable, emptyNames(), nullptr, 1, 0, 0);
+  KVfobj* fn = newClassConstructor(callable, emptyNames(), 1, 0, 0);
   fn->staticNative = 1;
   return fn;
 }

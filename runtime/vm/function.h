@@ -65,11 +65,12 @@ class KVfobj : public KVobj {
   const NameVector* firstCells = nullptr;   // parameters, or a native's argument types
   const NameVector* secondCells = nullptr;  // locals
   ScopeChain* environment = nullptr;
-  void* extra = nullptr;  // a heap block of the class, or null
   ActivationObject* captured = nullptr;  // the copies of its scope it owns, outside the heap
 };
 
-static_assert(sizeof(KVfobj) == 112, "the frame layout lies in the flags' padding");
+static_assert(sizeof(KVfobj) == 104, "the frame layout lies in the flags' padding");
+// A closure's block as it is made: the body and its table of one slot.
+constexpr size_t kClosureBodyBytes = sizeof(KVfobj) + sizeof(Value);
 
 // A closure is made without its "prototype" object: its table has the one
 // slot of its own prototype until the member is first needed (read,
@@ -133,7 +134,7 @@ KVfobj* newClosureOver(const FunctionRecord* rec, ActivationObject* inner, Scope
 // A function object on the young heap whose scope is the global object.
 KVfobj* newKVfobj(const Callable* callable, const NameVector* first, const NameVector* second);
 // A class constructor in the static area with 2 + staticMembers slots.
-KVfobj* newClassConstructor(const Callable* callable, const NameVector* first, void* extra, int32_t classId,
+KVfobj* newClassConstructor(const Callable* callable, const NameVector* first, int32_t classId,
                             int32_t staticMembers, uint8_t constructorFlag);
 // A static native such as String.fromCharCode.
 KVfobj* newStaticNative(const Callable* callable);

@@ -53,7 +53,7 @@ TEST_F(FunctionObjects, CoreConstructorsAndStaticNatives) {
   EXPECT_EQ(s->staticNative, 1);
   EXPECT_GE(s->instanceClassId, kFirstScriptClassId);
   EXPECT_EQ(s->props.count, 2);
-  KVfobj* c = newClassConstructor(permanentCallable(Callable{}), emptyNames(), nullptr, 7000, 3, 1);
+  KVfobj* c = newClassConstructor(permanentCallable(Callable{}), emptyNames(), 7000, 3, 1);
   EXPECT_EQ(c->props.count, 5);
   EXPECT_EQ(c->classId, 7000);
   EXPECT_EQ(c->constructorFlag, 1);
@@ -90,9 +90,11 @@ std::string bodyImage(KVobj* obj, size_t bytes) {
 }
 
 TEST_F(FunctionObjects, AClosuresObjectsAreLaidOutAsTheGeneralPlacementLaysThem) {
-  // Closures place their function object by a path of their own and make
-  // their "prototype" object when it is first asked for, in the old space;
-  // both must come out as the general placement makes them.
+  // A closure is one block, its table of one slot after its fields, and
+  // makes its "prototype" object when first asked for, in the old space;
+  // apart from where the table lies, both must come out as the general
+  // placement makes them, and the function must survive collections
+  // before and after.
   mainContext();
   FunctionRecord rec;
   rec.hasName = 1;
@@ -102,33 +104,42 @@ TEST_F(FunctionObjects, AClosuresObjectsAreLaidOutAsTheGeneralPlacementLaysThem)
     reserveNursery(objectBytes<KVfobj>(1) + objectBytes<KVobj>(1));
     ObjectRoot proto(placeYoungObject<KVobj>(1, gCore.objectProto, gCore.objectF->instanceClassId));
     ObjectRoot general(placeYoungObject<KVfobj>(1, gCore.objectProto, kFunctionClassId));
+    minorCollect();
     auto* fn = static_cast<KVfobj*>(fast.get());
-    for (auto* f : {fn, static_cast<KVfobj*>(general.get())}) {
+    auto* g = static_cast<KVfobj*>(general.get());
+    for (auto* f : {fn, g}) {
       f->instanceClassId = 0;
       f->callable = nullptr;
       f->firstCells = f->secondCells = nullptr;
       f->environment = nullptr;
       f->hasName = 0;
     }
-    auto* g = static_cast<KVfobj*>(general.get());
-    EXPECT_EQ(blockPayloadSize(fn), blockPayloadSize(g));
-    EXPECT_EQ(blockPayloadSize(fn->props.cells.base), blockPayloadSize(g->props.cells.base));
+    EXPECT_EQ(blockPayloadSize(fn), kClosureBodyBytes);
+    EXPECT_EQ(fn->props.cells.base, fn->tableAfterFields());
+    EXPECT_EQ(fn->tableInline, kTableAfterFields);
+    g->tableInline = kTableAfterFields;
     EXPECT_EQ(bodyImage(fn, sizeof(KVfobj)), bodyImage(g, sizeof(KVfobj))) << round;
     EXPECT_EQ(std::memcmp(fn->props.cells.base, g->props.cells.base, sizeof(Value)), 0);
+    g->tableInline = 0;
     EXPECT_EQ(fn->props.count, 1);
     // Asking for it makes the prototype, once, and gives the function the
-    // slot a native's table has from the start.
+    // slot a native's table has from the start, in a block of its own.
     KVobj* fastProto = fn->constructorPrototype();
     ASSERT_NE(fastProto, nullptr);
     EXPECT_FALSE(isYoung(fastProto));
     EXPECT_EQ(fn->constructorPrototype(), fastProto);
     EXPECT_EQ(fn->props.count, 2);
+    EXPECT_EQ(fn->tableInline, 0);
     EXPECT_EQ(fn->props.cells[0]->obj, gCore.objectProto);
     EXPECT_EQ(slotAttrs(fn->props, 1), 7u);
     KVobj* p = proto.get();
     EXPECT_EQ(blockPayloadSize(fastProto), blockPayloadSize(p));
     EXPECT_EQ(fastProto->props.cells.base, fastProto->inlineTable());
     EXPECT_EQ(bodyImage(fastProto, blockPayloadSize(p)), bodyImage(p, blockPayloadSize(p))) << round;
+    minorCollect();
+    fn = static_cast<KVfobj*>(fast.get());
+    EXPECT_EQ(fn->constructorPrototype(), fastProto);
+    EXPECT_EQ(fn->props.cells[0]->obj, gCore.objectProto);
     EXPECT_EQ(verifyHeap(), "");
   }
   setGcStress(false);
