@@ -145,6 +145,46 @@ TEST_F(FunctionObjects, AClosuresObjectsAreLaidOutAsTheGeneralPlacementLaysThem)
   setGcStress(false);
 }
 
+// Fills the old space with blocks nothing holds, down to the last byte a
+// block can take.
+void fillOldSpaceWithGarbage() {
+  for (size_t size = 4096; size >= 8; size /= 2)
+    while (void* p = gcTryAllocOld(size)) std::memset(p, 0, size);
+}
+
+TEST_F(FunctionObjects, AClosuresPrototypeIsMadeInAFullOldSpaceAfterAFullCollection) {
+  // The prototype is made in the old space, which never collects to make
+  // room; when it is full, a full collection frees what nobody holds and
+  // the prototype is made, the function kept. When a full collection has
+  // already run since the last minor one, the old space really is out of
+  // room and system error 8 is raised.
+  mainContext();
+  FunctionRecord rec;
+  for (int round = 0; round < 2; ++round) {
+    ObjectRoot fn(newClosure(&rec, nullptr));
+    ObjectRoot other(newClosure(&rec, nullptr));
+    minorCollect();
+    fillOldSpaceWithGarbage();
+    ASSERT_EQ(gcTryAllocOld(sizeof(KVobj) + sizeof(Value)), nullptr);
+    if (round == 1) {
+      fullCollect();
+      fillOldSpaceWithGarbage();
+      EXPECT_THROW(static_cast<KVfobj*>(fn.get())->constructorPrototype(), RuntimeError);
+      EXPECT_EQ(static_cast<KVfobj*>(fn.get())->props.count, 1);
+      // As after the next minor collection (which, stressed, could not
+      // promote into the full old space here).
+      gHeap.fullDone = false;
+      fullCollect();
+    }
+    KVobj* proto = static_cast<KVfobj*>(fn.get())->constructorPrototype();
+    ASSERT_NE(proto, nullptr);
+    EXPECT_EQ(prototypeOf(proto), gCore.objectProto);
+    EXPECT_EQ(static_cast<KVfobj*>(fn.get())->constructorPrototype(), proto);
+    EXPECT_EQ(static_cast<KVfobj*>(other.get())->props.count, 1);
+    EXPECT_EQ(verifyHeap(), "");
+  }
+}
+
 TEST_F(FunctionObjects, AStringObjectIsLaidOutAsTheGeneralPlacementLaysIt) {
   mainContext();
   for (int round = 0; round < 2; ++round) {
