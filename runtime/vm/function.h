@@ -75,11 +75,13 @@ constexpr size_t kClosureBodyBytes = sizeof(KVfobj) + sizeof(Value);
 // A closure is made without its "prototype" object: its table has the one
 // slot of its own prototype until the member is first needed (read,
 // written, deleted, tested with `in` or hasOwnProperty, or used by `new`
-// and instanceof), when ownPrototypeLater's answer makes it. Until then
-// the class's "prototype" slot lies past the table, so every slot path
-// misses it and comes to the general member look-up, which makes it.
+// and instanceof), when makeOwnPrototype makes it. Until then the class's
+// "prototype" slot lies past the table, so every slot path misses it and
+// comes to the general member look-up, which makes it. Such a closure, and
+// only such a closure, keeps its table after its fields (the plain objects
+// sharing its class id keep theirs after their entries).
 [[gnu::always_inline]] inline bool ownPrototypeLater(const KVobj* obj) {
-  return obj->props.count == 1 && obj->classId == kFunctionClassId && obj->isFunction();
+  return obj->tableInline == kTableAfterFields;
 }
 // Makes the closure's "prototype" object and the slot holding it. Its two
 // blocks go to the old space, whose allocations never collect, so callers
