@@ -8,7 +8,8 @@
 // objects are the same in both, so what is left is the objects alone. The
 // live heap is counted after the young objects moved out of the nursery and
 // a full collection swept the old space: block headers and rounding
-// included, storage outside the heap (array elements) too.
+// included, storage outside the heap (array elements, the copies of
+// activations closures keep) too.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +20,7 @@
 #include "runtime/compiler/compile_driver.h"
 #include "runtime/compiler/compile_scope.h"
 #include "runtime/library/library_hooks.h"
+#include "runtime/vm/activation.h"
 #include "runtime/vm/bootstrap.h"
 #include "runtime/vm/context.h"
 #include "runtime/vm/errors.h"
@@ -42,13 +44,13 @@ const Kind kKinds[] = {
 };
 
 // The bytes the collected heap holds now: the old space less its free runs,
-// the survivor half in use, the nursery's used part and the storage heap
-// objects own outside it.
+// the survivor half in use, the nursery's used part, the storage heap
+// objects own outside it and the closures' copies of activations.
 double liveBytes() {
   using kv::gHeap;
   size_t old = static_cast<size_t>(gHeap.oldLimit - gHeap.oldStart) - kv::oldSpaceFree();
   size_t young = static_cast<size_t>((gHeap.fromCursor - gHeap.fromStart) + (gHeap.nurseryCursor - gHeap.nurseryStart));
-  return static_cast<double>(old + young + gHeap.externalLive);
+  return static_cast<double>(old + young + gHeap.externalLive + kv::closureCopyBytes());
 }
 
 // Runs the program keeping `count` objects of the kind; answers the live

@@ -36,7 +36,7 @@ KVfobj* gTypedArrayBase = nullptr;
 
 KVfobj* functionObject(NativeFunction native, int32_t params, int32_t classId, int32_t extraSlots, uint8_t ctorFlag) {
   return newClassConstructor(permanentCallable(Callable{nullptr, nullptr, native}),
-                             permanentNames(NameVector(params, 0)), nullptr, classId, extraSlots, ctorFlag);
+                             permanentNames(NameVector(params, 0)), classId, extraSlots, ctorFlag);
 }
 
 void addRow(int32_t kind, const char* name, KVfobj* fn, MemberSetup setup) {

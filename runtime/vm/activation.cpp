@@ -68,6 +68,7 @@ struct PooledBlock {
 };
 PooledBlock* gPool[kPooledCells + 1] = {};
 size_t gPoolBytes = 0;
+size_t gCopyBytesLive = 0;
 
 size_t copyBlockBytes(int32_t n) { return sizeof(ActivationObject) + sizeof(Value) * static_cast<size_t>(n); }
 
@@ -100,6 +101,7 @@ ActivationObject* ActivationObject::copy(ActivationObject* next) const {
   static_assert(sizeof(ActivationObject) % alignof(Value) == 0);
   const int32_t n = cellCount > 0 ? cellCount : 0;
   auto* c = new (takeCopyBlock(n)) ActivationObject;
+  gCopyBytesLive += copyBlockBytes(n);
   c->cells = reinterpret_cast<Value*>(c + 1);
   for (int32_t i = 0; i < n; ++i) new (&c->cells[i]) Value(cells[i]);
   c->ownsCells = true;
@@ -120,9 +122,12 @@ void ActivationObject::releaseCopies(ActivationObject* first) {
     const int32_t n = first->cellCount > 0 ? first->cellCount : 0;
     first->ActivationObject::~ActivationObject();
     giveCopyBlock(first, n);
+    gCopyBytesLive -= copyBlockBytes(n);
     first = next;
   }
 }
+
+size_t closureCopyBytes() { return gCopyBytesLive; }
 
 GlobalObject::GlobalObject() {
   for (int32_t n = 0; n < kGlobalAreaCount; ++n)

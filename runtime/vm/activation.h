@@ -51,6 +51,10 @@ class ActivationObject {
   ActivationObject* nextCopy = nullptr;  // the owning closure's next copy
 };
 
+// Bytes of the closures' copies of activations alive now (each with its
+// cells), which lie outside the collected heap.
+size_t closureCopyBytes();
+
 // The global variables and the eight global areas of built-in classes,
 // global functions and namespace members.
 constexpr int32_t kGlobalAreaCount = 8;

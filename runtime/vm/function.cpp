@@ -21,21 +21,19 @@ KVobj* placePrototypeObject() {
   return placeYoungObject<KVobj>(1, gCore.objectProto, gCore.objectF->instanceClassId);
 }
 
-// A closure's two young objects, written as placePrototypeObject and
-// placeYoungObject<KVfobj>(2, ...) lay them out (the same blocks in the same
-// order, the same bytes) without the general layout's loops: a loop that
-// makes a closure makes these on every turn. Room is reserved.
-KVfobj* placeClosureObjects() {
-  auto* proto = new (gcAllocYoungRaw(sizeof(KVobj) + sizeof(Value))) KVobj();
-  proto->tableInline = 1;
-  proto->props.cells.base = proto->inlineTable();
-  proto->props.count = 1;
-  proto->props.smallAttrs = kFreshSmallAttrs;
-  proto->classId = gCore.objectF->instanceClassId;
+// A closure's function object: one block holding the body and, after it,
+// the table of its one slot (its own prototype); a loop that makes a
+// closure makes one on every turn. Its "prototype" object is made when
+// first needed (makeOwnPrototype). Room is reserved.
+KVfobj* placeClosureObject() {
+  auto* fn = new (gcAllocYoungRaw(kClosureBodyBytes)) KVfobj();
+  fn->tableInline = kTableAfterFields;
+  fn->props.cells.base = fn->tableAfterFields();
+  fn->props.count = 1;
+  fn->props.smallAttrs = kFreshSmallAttrs;
+  fn->classId = kFunctionClassId;
   KVobj* objectProto = gCore.objectProto;
-  new (proto->props.cells.base) Value(objectProto ? Value::makeObject(objectProto) : Value::makeNull());
-  KVfobj* fn = placeSmallYoungObject<KVfobj>(2, gCore.objectProto, 1);
-  *fn->props.cells[1] = Value::makeObject(proto);
+  new (fn->props.cells.base) Value(objectProto ? Value::makeObject(objectProto) : Value::makeNull());
   return fn;
 }
 
@@ -55,6 +53,7 @@ void setUpNative(KVfobj* fn, const Callable* callable, const NameVector* first, 
 KVfobj::~KVfobj() { ActivationObject::releaseCopies(captured); }
 
 KVobj* KVfobj::constructorPrototype() {
+  if (ownPrototypeLater(this)) makeOwnPrototype(this);
   if (props.count < 2) return nullptr;
   const Value* c = props.cells[1];
   return c->tag == kObject ? c->obj : nullptr;
@@ -62,16 +61,50 @@ KVobj* KVfobj::constructorPrototype() {
 
 void KVfobj::forwardReferences() {
   environment = forwardScopeChain(environment);
-  extra = forwardBlock(extra);
 }
 
 void KVfobj::markReferences() {
   markScopeChain(environment);
-  markBlock(extra);
 }
 
 bool TextNodeMatch::operator()(const PropNode* n) const {
   return n->isString() && std::strcmp(n->name, text) == 0;
+}
+
+void makeOwnPrototype(KVfobj* fn) {
+  // Both blocks come from the old space, which never collects to make room:
+  // the callers (member look-ups, `new`) may hold raw pointers. When it has
+  // no room, a full collection (which moves nothing) runs first with fn
+  // kept; a table block taken before is left to it, holding nothing.
+  constexpr size_t kTableBytes = tableBlockBytes(2);
+  constexpr size_t kProtoBytes = sizeof(KVobj) + tableBlockBytes(1);
+  void* table = gcTryAllocOld(kTableBytes);
+  void* body = table ? gcTryAllocOld(kProtoBytes) : nullptr;
+  if (!body) {
+    if (table) new (table) Value(), new (static_cast<Value*>(table) + 1) Value();
+    ObjectRoot keep(fn);
+    fullCollect();
+    fn = static_cast<KVfobj*>(keep.get());
+    table = gcAllocOld(kTableBytes);
+    body = gcAllocOld(kProtoBytes);
+  }
+  // The plain object placePrototypeObject lays out, in the old space.
+  auto* proto = new (body) KVobj();
+  proto->tableInline = 1;
+  proto->props.cells.base = proto->inlineTable();
+  proto->props.count = 1;
+  proto->props.smallAttrs = kFreshSmallAttrs;
+  proto->classId = gCore.objectF->instanceClassId;
+  KVobj* objectProto = gCore.objectProto;
+  new (proto->props.cells.base) Value(objectProto ? Value::makeObject(objectProto) : Value::makeNull());
+  // The function's table grows by the slot, whose attributes the fresh
+  // table already gave it.
+  auto* cells = static_cast<Value*>(table);
+  new (cells) Value(*fn->props.cells[0]);
+  new (cells + 1) Value(Value::makeObject(proto));
+  fn->props.cells.base = cells;
+  fn->props.count = 2;
+  fn->tableInline = 0;
 }
 
 bool markPlainCallee(KVobj* obj, bool native) {
@@ -130,9 +163,9 @@ KVfobj* closureOverCopy(const FunctionRecord* rec, ScopeChain* copy, ActivationO
   // The copies are released if making the function object fails.
   std::unique_ptr<ActivationObject, void (*)(ActivationObject*)> owned(copies, &ActivationObject::releaseCopies);
   ScopeRoot root(copy);
-  reserveNursery(objectBytes<KVfobj>(2) + objectBytes<KVobj>(1));
+  reserveNursery(blockBytes(kClosureBodyBytes));
   copy = root.get();
-  KVfobj* fn = placeClosureObjects();
+  KVfobj* fn = placeClosureObject();
   fn->instanceClassId = nextInstanceClassId();
   fn->hasName = rec->hasName;
   fn->generator = rec->generator;
@@ -170,17 +203,16 @@ KVfobj* newKVfobj(const Callable* callable, const NameVector* first, const NameV
   return fn;
 }
 
-KVfobj* newClassConstructor(const Callable* callable, const NameVector* first, void* extra, int32_t classId,
+KVfobj* newClassConstructor(const Callable* callable, const NameVector* first, int32_t classId,
                             int32_t staticMembers, uint8_t constructorFlag) {
   KVfobj* fn = placeStaticObject<KVfobj>(2 + (staticMembers > 0 ? staticMembers : 0), gCore.objectProto, classId);
   setUpNative(fn, callable, first, emptyNames());
   fn->constructorFlag = constructorFlag;
-  fn->extra = extra;
   return fn;
 }
 
 KVfobj* newStaticNative(const Callable* callable) {
-  KVfobj* fn = newClassConstructor(callable, emptyNames(), nullptr, 1, 0, 0);
+  KVfobj* fn = newClassConstructor(callable, emptyNames(), 1, 0, 0);
   fn->staticNative = 1;
   return fn;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "runtime/vm/activation.h"
+#include "runtime/vm/atoms.h"
 #include "runtime/vm/object.h"
 
 namespace kv {
@@ -35,9 +36,13 @@ struct FunctionRecord {
   uint8_t generator = 0;  // calls make a generator
 };
 
+// The class id of function objects (the Function constructor's instances).
+constexpr int32_t kFunctionClassId = 1;
+
 class KVfobj : public KVobj {
  public:
   ~KVfobj() override;
+  // Makes the "prototype" object first when the function has none yet.
   KVobj* constructorPrototype() override;
   size_t byteSize() const override { return sizeof(KVfobj); }
   void forwardReferences() override;
@@ -60,11 +65,34 @@ class KVfobj : public KVobj {
   const NameVector* firstCells = nullptr;   // parameters, or a native's argument types
   const NameVector* secondCells = nullptr;  // locals
   ScopeChain* environment = nullptr;
-  void* extra = nullptr;  // a heap block of the class, or null
   ActivationObject* captured = nullptr;  // the copies of its scope it owns, outside the heap
 };
 
-static_assert(sizeof(KVfobj) == 112, "the frame layout lies in the flags' padding");
+static_assert(sizeof(KVfobj) == 104, "the frame layout lies in the flags' padding");
+// A closure's block as it is made: the body and its table of one slot.
+constexpr size_t kClosureBodyBytes = sizeof(KVfobj) + sizeof(Value);
+
+// A closure is made without its "prototype" object: its table has the one
+// slot of its own prototype until the member is first needed (read,
+// written, deleted, tested with `in` or hasOwnProperty, or used by `new`
+// and instanceof), when makeOwnPrototype makes it. Until then the class's
+// "prototype" slot lies past the table, so every slot path misses it and
+// comes to the general member look-up, which makes it. Such a closure, and
+// only such a closure, keeps its table after its fields (the plain objects
+// sharing its class id keep theirs after their entries).
+[[gnu::always_inline]] inline bool ownPrototypeLater(const KVobj* obj) {
+  return obj->tableInline == kTableAfterFields;
+}
+// Makes the closure's "prototype" object and the slot holding it. Its two
+// blocks go to the old space, whose allocations never collect, so callers
+// holding raw pointers stay sound; only when the old space has no room is
+// a full collection run first (it moves nothing), keeping fn.
+void makeOwnPrototype(KVfobj* fn);
+// For the member look-ups: makes obj's "prototype" first when the key asks
+// for it and obj is a closure still without one.
+inline void ownPrototypeFor(KVobj* obj, int32_t atom) {
+  if (ownPrototypeLater(obj) && atom == lookupAtom("prototype")) makeOwnPrototype(static_cast<KVfobj*>(obj));
+}
 
 // Notes on obj (callKind and the frame layout) that the short call path may
 // call it: a function object with records (or with kNative, a native), no
@@ -108,7 +136,7 @@ KVfobj* newClosureOver(const FunctionRecord* rec, ActivationObject* inner, Scope
 // A function object on the young heap whose scope is the global object.
 KVfobj* newKVfobj(const Callable* callable, const NameVector* first, const NameVector* second);
 // A class constructor in the static area with 2 + staticMembers slots.
-KVfobj* newClassConstructor(const Callable* callable, const NameVector* first, void* extra, int32_t classId,
+KVfobj* newClassConstructor(const Callable* callable, const NameVector* first, int32_t classId,
                             int32_t staticMembers, uint8_t constructorFlag);
 // A static native such as String.fromCharCode.
 KVfobj* newStaticNative(const Callable* callable);

@@ -270,14 +270,22 @@ void* gcAllocSurvivor(size_t n) {
 void* gcPromote(size_t n) { return gcAllocOld(n); }
 
 void* gcAllocOld(size_t n) {
+  if (void* p = gcTryAllocOld(n)) return p;
+  throw RuntimeError(kErrInternalAlloc);
+}
+
+void* gcTryAllocOld(size_t n) {
   // Freed runs are reused before the untouched space above the cursor, so
   // the old space fills its holes instead of growing past them.
   n = roundUp8(n);
-  gHeap.promotedSinceFull += sizeof(BlockHeader) + n;
   if (!gFreeRuns.empty())
-    if (void* p = gcAllocFromFreeRuns(n)) return p;
-  if (void* p = bump(gHeap.oldCursor, gHeap.oldLimit, n)) return p;
-  throw RuntimeError(kErrInternalAlloc);
+    if (void* p = gcAllocFromFreeRuns(n)) {
+      gHeap.promotedSinceFull += sizeof(BlockHeader) + n;
+      return p;
+    }
+  void* p = bump(gHeap.oldCursor, gHeap.oldLimit, n);
+  if (p) gHeap.promotedSinceFull += sizeof(BlockHeader) + n;
+  return p;
 }
 
 void* gcAllocFromFreeRuns(size_t n) {

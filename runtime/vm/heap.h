@@ -120,6 +120,8 @@ void* gcAllocStatic(size_t bytes);
 void* gcAllocSurvivor(size_t bytes);
 void* gcPromote(size_t bytes);
 void* gcAllocOld(size_t bytes);
+// The same, answering null when the old space has no room; never collects.
+void* gcTryAllocOld(size_t bytes);
 void* gcAllocFromFreeRuns(size_t bytes);
 
 // The young allocators' slow path: collects (or, while stressing, honours a

@@ -78,7 +78,8 @@ void drainObjectWork(bool full) {
 void forwardPropertyCells(KVobj* obj) {
   PropertyTable& t = obj->props;
   if (obj->tableInline) {
-    t.cells.base = obj->inlineTable();  // the body may have moved
+    // The body may have moved.
+    t.cells.base = obj->tableInline == kTableAfterFields ? obj->tableAfterFields() : obj->inlineTable();
   } else if (t.cells.base) {
     requireInHeap(t.cells.base);
     t.cells.base = static_cast<Value*>(forwardBlock(t.cells.base));

@@ -150,6 +150,9 @@ class KVobj {
   }
   // Where the table lies when tableInline is set: after the entries.
   Value* inlineTable() { return reinterpret_cast<Value*>(inlineMembers() + inlineCap); }
+  // Where it lies when tableInline is kTableAfterFields: after the fields of
+  // the object's class.
+  Value* tableAfterFields() { return reinterpret_cast<Value*>(reinterpret_cast<char*>(this) + byteSize()); }
 
   PropertyTable props;
   PropList* list = nullptr;
@@ -161,6 +164,8 @@ class KVobj {
   // for a few members there. The entries hold the oldest members of the
   // object (atom and integer keys only): a member goes there only while the
   // list is empty, so every list node is newer than every entry.
+  // Closures (function objects) keep the one slot they are made with after
+  // their class's fields (kTableAfterFields) until they need a second.
   uint8_t inlineCap = 0;
   uint8_t inlineUsed = 0;
   uint8_t tableInline = 0;
@@ -174,6 +179,8 @@ class KVobj {
   // function), else kPlainScript or kPlainNative. See markPlainCallee.
   uint8_t callKind = 0;
 };
+
+constexpr uint8_t kTableAfterFields = 2;
 
 constexpr uint8_t kPlainScript = 1;
 constexpr uint8_t kPlainNative = 2;

@@ -325,6 +325,7 @@ Value* getPropertyCell(KVobj* obj, int32_t atom, int32_t& mode) {
     if (MemberEntry* n = cachedKeyNode(obj->list, atom)) return grant(n->cell(), n->attrs, mode);
   }
   for (KVobj* o = obj; o; o = prototypeOf(o)) {
+    ownPrototypeFor(o, atom);
     int32_t slot = classSlotOf(o->classId, atom);
     // Classes share ids with others of fewer slots (plain objects and
     // function objects), so the slot must also lie inside this object.
@@ -351,6 +352,7 @@ Value* findProperty(KVobj* obj, const char* text) {
     return n ? n->cell() : nullptr;
   }
   if (atom == kAtomProto) return obj->props.count > 0 ? obj->props.cells[0] : nullptr;
+  ownPrototypeFor(obj, atom);
   int32_t slot = classSlotOf(obj->classId, atom);
   if (slot >= 0 && slot < obj->props.count) return obj->props.cells[slot];
   MemberEntry* n = findKeyMember(obj, atom);
@@ -380,6 +382,7 @@ Value* addStringProperty(KVobj* obj, const char* text) {
 }
 
 bool deletePropertyByAtom(KVobj* obj, int32_t atom) {
+  ownPrototypeFor(obj, atom);
   int32_t slot = slotIndexOf(obj->classId, atom);
   if (slot >= 0 && slot < obj->props.count) {
     if (!(slotAttrs(obj->props, slot) & kAttrDeletable)) return false;

@@ -53,7 +53,7 @@ TEST_F(FunctionObjects, CoreConstructorsAndStaticNatives) {
   EXPECT_EQ(s->staticNative, 1);
   EXPECT_GE(s->instanceClassId, kFirstScriptClassId);
   EXPECT_EQ(s->props.count, 2);
-  KVfobj* c = newClassConstructor(permanentCallable(Callable{}), emptyNames(), nullptr, 7000, 3, 1);
+  KVfobj* c = newClassConstructor(permanentCallable(Callable{}), emptyNames(), 7000, 3, 1);
   EXPECT_EQ(c->props.count, 5);
   EXPECT_EQ(c->classId, 7000);
   EXPECT_EQ(c->constructorFlag, 1);
@@ -90,39 +90,99 @@ std::string bodyImage(KVobj* obj, size_t bytes) {
 }
 
 TEST_F(FunctionObjects, AClosuresObjectsAreLaidOutAsTheGeneralPlacementLaysThem) {
-  // Closures place their function object and its "prototype" object by a
-  // path of their own; both must come out as the general placement makes
-  // them, block for block.
+  // A closure is one block, its table of one slot after its fields, and
+  // makes its "prototype" object when first asked for, in the old space;
+  // apart from where the table lies, both must come out as the general
+  // placement makes them, and the function must survive collections
+  // before and after.
   mainContext();
   FunctionRecord rec;
   rec.hasName = 1;
   for (int round = 0; round < 2; ++round) {
     setGcStress(round == 1);
     ObjectRoot fast(newClosure(&rec, nullptr));
-    reserveNursery(objectBytes<KVfobj>(2) + objectBytes<KVobj>(1));
-    KVobj* proto = placeYoungObject<KVobj>(1, gCore.objectProto, gCore.objectF->instanceClassId);
-    KVfobj* general = placeYoungObject<KVfobj>(2, gCore.objectProto, 1);
-    *general->props.cells[1] = Value::makeObject(proto);
+    reserveNursery(objectBytes<KVfobj>(1) + objectBytes<KVobj>(1));
+    ObjectRoot proto(placeYoungObject<KVobj>(1, gCore.objectProto, gCore.objectF->instanceClassId));
+    ObjectRoot general(placeYoungObject<KVfobj>(1, gCore.objectProto, kFunctionClassId));
+    minorCollect();
     auto* fn = static_cast<KVfobj*>(fast.get());
-    for (KVfobj* f : {fn, general}) {
+    auto* g = static_cast<KVfobj*>(general.get());
+    for (auto* f : {fn, g}) {
       f->instanceClassId = 0;
       f->callable = nullptr;
       f->firstCells = f->secondCells = nullptr;
       f->environment = nullptr;
       f->hasName = 0;
     }
-    EXPECT_EQ(blockPayloadSize(fn), blockPayloadSize(general));
-    EXPECT_EQ(blockPayloadSize(fn->props.cells.base), blockPayloadSize(general->props.cells.base));
-    EXPECT_EQ(bodyImage(fn, sizeof(KVfobj)), bodyImage(general, sizeof(KVfobj))) << round;
-    EXPECT_EQ(std::memcmp(fn->props.cells.base, general->props.cells.base, sizeof(Value)), 0);
+    EXPECT_EQ(blockPayloadSize(fn), kClosureBodyBytes);
+    EXPECT_EQ(fn->props.cells.base, fn->tableAfterFields());
+    EXPECT_EQ(fn->tableInline, kTableAfterFields);
+    g->tableInline = kTableAfterFields;
+    EXPECT_EQ(bodyImage(fn, sizeof(KVfobj)), bodyImage(g, sizeof(KVfobj))) << round;
+    EXPECT_EQ(std::memcmp(fn->props.cells.base, g->props.cells.base, sizeof(Value)), 0);
+    g->tableInline = 0;
+    EXPECT_EQ(fn->props.count, 1);
+    // Asking for it makes the prototype, once, and gives the function the
+    // slot a native's table has from the start, in a block of its own.
     KVobj* fastProto = fn->constructorPrototype();
     ASSERT_NE(fastProto, nullptr);
-    EXPECT_EQ(blockPayloadSize(fastProto), blockPayloadSize(proto));
+    EXPECT_FALSE(isYoung(fastProto));
+    EXPECT_EQ(fn->constructorPrototype(), fastProto);
+    EXPECT_EQ(fn->props.count, 2);
+    EXPECT_EQ(fn->tableInline, 0);
+    EXPECT_EQ(fn->props.cells[0]->obj, gCore.objectProto);
+    EXPECT_EQ(slotAttrs(fn->props, 1), 7u);
+    KVobj* p = proto.get();
+    EXPECT_EQ(blockPayloadSize(fastProto), blockPayloadSize(p));
     EXPECT_EQ(fastProto->props.cells.base, fastProto->inlineTable());
-    EXPECT_EQ(bodyImage(fastProto, blockPayloadSize(proto)), bodyImage(proto, blockPayloadSize(proto))) << round;
-    EXPECT_EQ(slotAttrs(fn->props, 1), slotAttrs(general->props, 1));
+    EXPECT_EQ(bodyImage(fastProto, blockPayloadSize(p)), bodyImage(p, blockPayloadSize(p))) << round;
+    minorCollect();
+    fn = static_cast<KVfobj*>(fast.get());
+    EXPECT_EQ(fn->constructorPrototype(), fastProto);
+    EXPECT_EQ(fn->props.cells[0]->obj, gCore.objectProto);
+    EXPECT_EQ(verifyHeap(), "");
   }
   setGcStress(false);
+}
+
+// Fills the old space with blocks nothing holds, down to the last byte a
+// block can take.
+void fillOldSpaceWithGarbage() {
+  for (size_t size = 4096; size >= 8; size /= 2)
+    while (void* p = gcTryAllocOld(size)) std::memset(p, 0, size);
+}
+
+TEST_F(FunctionObjects, AClosuresPrototypeIsMadeInAFullOldSpaceAfterAFullCollection) {
+  // The prototype is made in the old space, which never collects to make
+  // room; when it is full, a full collection frees what nobody holds and
+  // the prototype is made, the function kept. When a full collection has
+  // already run since the last minor one, the old space really is out of
+  // room and system error 8 is raised.
+  mainContext();
+  FunctionRecord rec;
+  for (int round = 0; round < 2; ++round) {
+    ObjectRoot fn(newClosure(&rec, nullptr));
+    ObjectRoot other(newClosure(&rec, nullptr));
+    minorCollect();
+    fillOldSpaceWithGarbage();
+    ASSERT_EQ(gcTryAllocOld(sizeof(KVobj) + sizeof(Value)), nullptr);
+    if (round == 1) {
+      fullCollect();
+      fillOldSpaceWithGarbage();
+      EXPECT_THROW(static_cast<KVfobj*>(fn.get())->constructorPrototype(), RuntimeError);
+      EXPECT_EQ(static_cast<KVfobj*>(fn.get())->props.count, 1);
+      // As after the next minor collection (which, stressed, could not
+      // promote into the full old space here).
+      gHeap.fullDone = false;
+      fullCollect();
+    }
+    KVobj* proto = static_cast<KVfobj*>(fn.get())->constructorPrototype();
+    ASSERT_NE(proto, nullptr);
+    EXPECT_EQ(prototypeOf(proto), gCore.objectProto);
+    EXPECT_EQ(static_cast<KVfobj*>(fn.get())->constructorPrototype(), proto);
+    EXPECT_EQ(static_cast<KVfobj*>(other.get())->props.count, 1);
+    EXPECT_EQ(verifyHeap(), "");
+  }
 }
 
 TEST_F(FunctionObjects, AStringObjectIsLaidOutAsTheGeneralPlacementLaysIt) {
