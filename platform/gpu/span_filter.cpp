@@ -102,9 +102,24 @@ bool shadeRunBySpan(const DrawContext& c, const Interpolator& I, const SpanRow& 
   in.draw = c.drawId;
   for (int pair = 0; pair < 2; ++pair) {
     if (!r.bound[pair]) continue;
-    varyingRun(I, shader::texcoord(pair), x, n, r.dy, uv[2 * pair]);
-    varyingRun(I, shader::texcoord(pair) + 1, x, n, r.dy, uv[2 * pair + 1]);
+    const int k = shader::texcoord(pair);
+    // With no change down the primitive, a run's first coordinates depend on the row's
+    // start alone: the texel-run check is then made once for all rows, and a function that
+    // reads nothing else of them goes without them.
     in.u[pair] = uv[2 * pair];
+    if (k < I.n && I.aB[k] == 0.0f) {
+      SpanRunName& name = in.uRun[pair];
+      name.named = true;
+      std::memcpy(&name.a0, &I.a0[k], 4);
+      std::memcpy(&name.aA, &I.aA[k], 4);
+      std::memcpy(&name.x0, &I.x0, 4);
+      name.x = x;
+      if (!c.ps->spanReadsAround) in.u[pair] = nullptr;
+    }
+    if (in.u[pair] != nullptr) varyingRun(I, k, x, n, r.dy, uv[2 * pair]);
+    const int kv = k + 1;
+    in.vSame[pair] = kv >= I.n || I.aA[kv] == 0.0f;  // varyingRun's one value along the row
+    varyingRun(I, kv, x, in.vSame[pair] && !c.ps->spanReadsAround ? 1 : n, r.dy, uv[2 * pair + 1]);
     in.v[pair] = uv[2 * pair + 1];
     in.lod[pair] = r.lod[pair];
   }

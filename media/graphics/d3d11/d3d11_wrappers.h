@@ -146,6 +146,8 @@ void D3D11DeviceContext_RSSetViewports(UINT count, const gpu::D3D11_VIEWPORT* vi
 void D3D11DeviceContext_ResolveSubresource(gpu::ID3D11Resource* dst, UINT dstSub, gpu::ID3D11Resource* src,
                                            UINT srcSub, gpu::DXGI_FORMAT format);
 void D3D11DeviceContext_CopyResource(gpu::ID3D11Resource* dst, gpu::ID3D11Resource* src);
+void D3D11DeviceContext_CopySubresourceRegion(gpu::ID3D11Resource* dst, UINT dstSub, UINT dstX, UINT dstY,
+                                              gpu::ID3D11Resource* src, UINT srcSub, const gpu::D3D11_BOX* srcBox);
 void D3D11DeviceContext_VSSetConstantBuffers(UINT first, UINT count, gpu::ID3D11Buffer* const* buffers);
 void D3D11DeviceContext_VSSetShader(gpu::ID3D11VertexShader* shader, gpu::ID3D11ClassInstance* const* instances,
                                     UINT count);

@@ -30,6 +30,39 @@ const D3D11GraphTexture* tileHolding(const GraphData* graph, ImageRect* rect) {
     return nullptr;
 }
 
+// Copies rect of a tile texture straight into the destination's texture when the upload
+// would store the same bytes: both 8-bit RGBA, one level of one face, the rectangle inside
+// the destination and one of its tiles, with no edge padding to repeat. False when the
+// copy must go through the read-back and the upload.
+bool copyTexels(const GraphOrigData* srcOrig, ID3D11Texture2D* source, const ImageRect& rect, int destGraph, int destX,
+                int destY) {
+    const GraphData* dest = GetGraphData(destGraph, 1);
+    if (dest == nullptr || dest->orig == nullptr) return false;
+    const GraphOrigData* orig = dest->orig;
+    if (D3D11_GraphFormat(srcOrig) != DXGI_FORMAT_R8G8B8A8_UNORM ||
+        D3D11_GraphFormat(orig) != DXGI_FORMAT_R8G8B8A8_UNORM || D3D11_GraphMipLevels(orig) != 1 ||
+        D3D11_GraphFaces(orig) != 1)
+        return false;
+    const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+    if (w < 1 || h < 1 || destX < 0 || destY < 0 || destX + w > dest->area.width || destY + h > dest->area.height)
+        return false;
+    ImageRect at{destX, destY, destX + w, destY + h};
+    const D3D11GraphTexture* target = tileHolding(dest, &at);
+    if (target == nullptr || target->texture == source) return false;
+    const GraphTextureTile* tile = nullptr;
+    for (int i = 0; i < orig->tileCount && tile == nullptr; ++i)
+        if (D3D11_TileTexture(&orig->tiles[i]) == target) tile = &orig->tiles[i];
+    if (tile == nullptr || (at.right == tile->usedWidth && tile->usedWidth < tile->textureWidth) ||
+        (at.bottom == tile->usedHeight && tile->usedHeight < tile->textureHeight))
+        return false;
+    Graphics_D3D11_FlushVertexBatch(-1, 0);
+    const D3D11_BOX box{UINT(rect.left), UINT(rect.top), 0, UINT(rect.right), UINT(rect.bottom), 1};
+    D3D11DeviceContext_CopySubresourceRegion(target->texture, 0, UINT(at.left), UINT(at.top), source, 0, &box);
+    // A multisampled graph draws on from its samples, so they take the new pixels too.
+    if (orig->request.drawable) D3D11_SpreadGraph(orig);
+    return true;
+}
+
 // A texture cannot be read while it is drawn into.
 void unbindTexture(ID3D11Texture2D* texture) {
     if (D3D11State.texture == texture) Graphics_D3D11_DeviceState_SetTexture(nullptr, nullptr);
@@ -175,6 +208,7 @@ int Graphics_D3D11_CopyGraphRectToGraph(const ImageRect* srcRect, int srcGraph, 
         const D3D11GraphTexture* t = tileHolding(src, &rect);
         if (t == nullptr) return -1;
         source = t->texture;
+        if (copyTexels(src->orig, source, rect, destGraph, destX, destY)) return 0;
     } else {
         const D3D11Backend& b = D3D11BackendSys;
         source = b.subBackBuffer != nullptr ? b.subBackBuffer : D3D11SwapChainSys.slots[0].backBuffer;

@@ -323,6 +323,10 @@ void D3D11DeviceContext_ResolveSubresource(gpu::ID3D11Resource* dst, UINT dstSub
 void D3D11DeviceContext_CopyResource(gpu::ID3D11Resource* dst, gpu::ID3D11Resource* src) {
     if (auto* c = immediate()) c->CopyResource(dst, src);
 }
+void D3D11DeviceContext_CopySubresourceRegion(gpu::ID3D11Resource* dst, UINT dstSub, UINT dstX, UINT dstY,
+                                              gpu::ID3D11Resource* src, UINT srcSub, const gpu::D3D11_BOX* srcBox) {
+    if (auto* c = immediate()) c->CopySubresourceRegion(dst, dstSub, dstX, dstY, 0, src, srcSub, srcBox);
+}
 void D3D11DeviceContext_VSSetConstantBuffers(UINT first, UINT count, gpu::ID3D11Buffer* const* buffers) {
     if (auto* c = immediate()) c->VSSetConstantBuffers(first, count, buffers);
 }

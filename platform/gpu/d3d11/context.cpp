@@ -57,6 +57,17 @@ class Context final : public ID3D11DeviceContext {
     Resource* s = coreResource(src);
     if (d != nullptr && s != nullptr && d != s) copyResource(*d, *s);
   }
+  void CopySubresourceRegion(ID3D11Resource* dst, UINT dstSub, UINT dstX, UINT dstY, UINT dstZ, ID3D11Resource* src,
+                             UINT srcSub, const D3D11_BOX* srcBox) override {
+    Texture* d = coreTexture(dst);
+    Texture* s = coreTexture(src);
+    if (d == nullptr || s == nullptr || dstZ != 0 || dstSub > 0x7fffffffu || srcSub > 0x7fffffffu ||
+        dstX > 0x7fffffffu || dstY > 0x7fffffffu)
+      return;
+    Box b;
+    if (srcBox != nullptr && !toBox(srcBox, b)) return;
+    copyRegion(*d, int(dstSub), int(dstX), int(dstY), *s, int(srcSub), srcBox != nullptr ? &b : nullptr);
+  }
   // No compute, domain, geometry or hull functions exist here; only clearing is accepted.
   void CSSetShader(ID3D11ComputeShader*, ID3D11ClassInstance* const*, UINT) override {}
   void DSSetShader(ID3D11DomainShader*, ID3D11ClassInstance* const*, UINT) override {}

@@ -391,6 +391,8 @@ struct ID3D11DeviceContext : ID3D11DeviceChild {
   virtual void ClearDepthStencilView(ID3D11DepthStencilView* view, UINT flags, FLOAT depth, BYTE stencil) = 0;
   virtual void ClearRenderTargetView(ID3D11RenderTargetView* view, const FLOAT colour[4]) = 0;
   virtual void CopyResource(ID3D11Resource* dst, ID3D11Resource* src) = 0;
+  virtual void CopySubresourceRegion(ID3D11Resource* dst, UINT dstSub, UINT dstX, UINT dstY, UINT dstZ,
+                                     ID3D11Resource* src, UINT srcSub, const D3D11_BOX* srcBox) = 0;
   virtual void CSSetShader(ID3D11ComputeShader* shader, ID3D11ClassInstance* const* instances, UINT count) = 0;
   virtual void DSSetShader(ID3D11DomainShader* shader, ID3D11ClassInstance* const* instances, UINT count) = 0;
   virtual void GSSetShader(ID3D11GeometryShader* shader, ID3D11ClassInstance* const* instances, UINT count) = 0;

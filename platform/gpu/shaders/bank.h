@@ -77,12 +77,26 @@ class ShaderEnv {
 // detail of texture k read through pair k (one value along a row of an affine primitive).
 // `draw` names the draw the run belongs to: within one draw the textures read do not change.
 inline constexpr int kSpanRun = 64;
+// `uRun[k]` names pair k's first coordinates when they are the same on every row: two runs
+// with equal names (and n) have the same coordinates bit for bit, each (a0 + aA ((x + i +
+// 0.5) - x0)) up to the sign of a zero. A named pair's u[k] is null for a function that
+// does not read around (it reads the texel-run check alone).
+struct SpanRunName {
+  bool named = false;
+  uint32_t a0 = 0, aA = 0, x0 = 0;
+  int x = 0;
+  bool operator==(const SpanRunName&) const = default;
+};
 struct SpanIn {
   int n = 0;
   const float* u[2] = {};
   const float* v[2] = {};
   float lod[2] = {};
   uint64_t draw = 0;
+  SpanRunName uRun[2];
+  // Every v[k] of the run is the same: for a function that does not read around, v[k]
+  // holds the first alone.
+  bool vSame[2] = {};
 };
 
 struct ShaderEntry;

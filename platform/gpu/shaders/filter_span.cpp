@@ -106,14 +106,56 @@ bool allSame(const float* c, int n) {
 
 }  // namespace
 
+namespace {
+
+// The horizontal verdicts of runs whose first coordinates are named (the same on every
+// row), one entry per pair and 64-pixel column block: a filter pass's rows repeat them.
+struct ColumnVerdict {
+  SpanRunName name;
+  int n = 0, width = 0;
+  bool linear = false;
+  bool ok = false;
+  int first = 0;
+};
+thread_local ColumnVerdict columnVerdicts[2][64];
+
+bool columnsStepByOne(const SpanIn& in, int slot, const SpanTexture& t, int& first) {
+  float named[kSpanRun];
+  auto check = [&] {
+    const float* u = in.u[slot];
+    if (u == nullptr) {  // the name's coordinates, as the rows have them
+      const SpanRunName& m = in.uRun[slot];
+      float a0, aA, x0;
+      std::memcpy(&a0, &m.a0, 4);
+      std::memcpy(&aA, &m.aA, 4);
+      std::memcpy(&x0, &m.x0, 4);
+      for (int i = 0; i < in.n && i < kSpanRun; ++i) named[i] = a0 + aA * ((float(m.x + i) + 0.5f) - x0);
+      u = named;
+    }
+    return t.linear ? stepsByOne<true>(u, in.n, t.fwidth, t.width, first)
+                    : stepsByOne<false>(u, in.n, t.fwidth, t.width, first);
+  };
+  if (slot < 0 || slot > 1 || !in.uRun[slot].named) return check();
+  const SpanRunName& name = in.uRun[slot];
+  ColumnVerdict& e = columnVerdicts[slot][(name.x / kSpanRun) & 63];
+  if (e.name == name && e.n == in.n && e.width == t.width && e.linear == t.linear) {
+    first = e.first;
+    return e.ok;
+  }
+  e.ok = check();
+  e.name = name, e.n = in.n, e.width = t.width, e.linear = t.linear, e.first = first;
+  return e.ok;
+}
+
+}  // namespace
+
 const uint8_t* texelRun(const SpanIn& in, const ShaderEnv& env, int slot, int& order) {
   SpanTexture t;
-  if (in.n < 1 || !spanTexture(env, slot, in.lod[slot], t) || !allSame(in.v[slot], in.n)) return nullptr;
+  if (in.n < 1 || !spanTexture(env, slot, in.lod[slot], t) || !(in.vSame[slot] || allSame(in.v[slot], in.n)))
+    return nullptr;
   int x = 0, y = 0;
-  const bool ok = t.linear ? stepsByOne<true>(in.u[slot], in.n, t.fwidth, t.width, x) &&
-                                 stepsByOne<true>(in.v[slot], 1, t.fheight, t.height, y)
-                           : stepsByOne<false>(in.u[slot], in.n, t.fwidth, t.width, x) &&
-                                 stepsByOne<false>(in.v[slot], 1, t.fheight, t.height, y);
+  const bool ok = columnsStepByOne(in, slot, t, x) && (t.linear ? stepsByOne<true>(in.v[slot], 1, t.fheight, t.height, y)
+                                                                : stepsByOne<false>(in.v[slot], 1, t.fheight, t.height, y));
   if (!ok) return nullptr;
   order = t.order;
   return t.base + size_t(y) * t.pitch + size_t(x) * 4;

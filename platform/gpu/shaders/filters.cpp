@@ -29,6 +29,27 @@ bool pixelMono(const PixelIn& in, const ShaderEnv& env, const ShaderEntry&, Floa
   return true;
 }
 
+// Each channel byte's share of the luminance, byte / 255 times its weight, for the weights
+// of the draws on this thread: the same products the pixel function forms, made once.
+struct MonoShares {
+  float weights[3] = {};
+  bool made = false;
+  float share[3][256];
+};
+
+const MonoShares& monoShares(const Float4& w) {
+  thread_local MonoShares t;
+  const float now[3] = {w[0], w[1], w[2]};
+  if (!t.made || std::memcmp(t.weights, now, sizeof now) != 0) {
+    for (int c = 0; c < 3; ++c) {
+      t.weights[c] = w[c];
+      for (int b = 0; b < 256; ++b) t.share[c][b] = kUnorm8[b] * w[c];
+    }
+    t.made = true;
+  }
+  return t;
+}
+
 bool spanMono(const SpanIn& in, const ShaderEnv& env, const ShaderEntry&, uint8_t* rgba) {
   const Float4 w = filterReg(env, 0), k = filterReg(env, 1);
   int order = 0;
@@ -38,24 +59,24 @@ bool spanMono(const SpanIn& in, const ShaderEnv& env, const ShaderEntry&, uint8_
   const uint8_t* s = runView(p, order, in.n, rgba, buffer);
   int i = 0;
 #if defined(__SSE2__)
-  // Four pixels a register, lane by lane monoOf's steps and the UNORM store's: bytes / 255
-  // (as the table holds them), the luminance, saturate (max gives 0 for NaN), * 255 + 0.5.
-  const __m128 w0 = _mm_set1_ps(w[0]), w1 = _mm_set1_ps(w[1]), w2 = _mm_set1_ps(w[2]);
+  // Four pixels a register, lane by lane monoOf's steps and the UNORM store's: the
+  // luminance from the shares (added in the pixel function's order), saturate (max gives
+  // 0 for NaN), * 255 + 0.5.
+  const MonoShares& m = monoShares(w);
+  auto lum = [&](const uint8_t* q) { return (m.share[0][q[0]] + m.share[1][q[1]]) + m.share[2][q[2]]; };
   const __m128 scale = _mm_set1_ps(255.0f), half = _mm_set1_ps(0.5f), zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);
-  const __m128i low = _mm_set1_epi32(0xFF), alpha = _mm_set1_epi32(int(0xFF000000u));
+  const __m128 k0 = _mm_set1_ps(k[0]), k1 = _mm_set1_ps(k[1]), k2 = _mm_set1_ps(k[2]);
+  const __m128i alpha = _mm_set1_epi32(int(0xFF000000u));
   for (; i + 4 <= in.n; i += 4) {
-    const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 4 * i));
-    auto channel = [&](int shift) {
-      return _mm_div_ps(_mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(px, shift), low)), scale);
-    };
-    const __m128 y = _mm_add_ps(_mm_add_ps(_mm_mul_ps(channel(0), w0), _mm_mul_ps(channel(8), w1)),
-                                _mm_mul_ps(channel(16), w2));
-    auto stored = [&](float add) {
-      const __m128 x = _mm_min_ps(_mm_max_ps(_mm_add_ps(y, _mm_set1_ps(add)), zero), one);
+    const uint8_t* q = s + 4 * i;
+    const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+    const __m128 y = _mm_setr_ps(lum(q), lum(q + 4), lum(q + 8), lum(q + 12));
+    auto stored = [&](__m128 add) {
+      const __m128 x = _mm_min_ps(_mm_max_ps(_mm_add_ps(y, add), zero), one);
       return _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(x, scale), half));
     };
-    const __m128i out = _mm_or_si128(_mm_or_si128(stored(k[0]), _mm_slli_epi32(stored(k[1]), 8)),
-                                     _mm_or_si128(_mm_slli_epi32(stored(k[2]), 16), _mm_and_si128(px, alpha)));
+    const __m128i out = _mm_or_si128(_mm_or_si128(stored(k0), _mm_slli_epi32(stored(k1), 8)),
+                                     _mm_or_si128(_mm_slli_epi32(stored(k2), 16), _mm_and_si128(px, alpha)));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(rgba + 4 * i), out);
   }
 #endif

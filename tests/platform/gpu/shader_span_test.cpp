@@ -74,8 +74,9 @@ std::vector<uint8_t> drawSpanPass(const ShaderEntry& e, const SpanPass& p, int s
                                   Format targetFormat, bool spans, uint64_t* draws = nullptr,
                                   void (*state)(Scene&) = nullptr) {
   std::mt19937 rng(uint32_t(p.w * 7 + p.h + set * 1000 + int(sourceFormat) * 31 + int(targetFormat)));
-  constexpr int kTw = 37, kTh = 23;
-  Scene scene(41, 29, targetFormat);
+  // Wider than two span runs: runs start inside a row and repeat down the rows.
+  constexpr int kTw = 141, kTh = 23;
+  Scene scene(149, 29, targetFormat);
   uint8_t* t = scene.target->storage();
   for (size_t i = 0; i < scene.target->storageSize(); ++i) t[i] = uint8_t(rng());
   Ref<Texture> source = p.inPlace ? scene.target : spanPicture(rng, sourceFormat, kTw, kTh, kBindShaderResource);
@@ -114,7 +115,8 @@ TEST_F(ShaderSpan, EverySpanFormGivesThePixelFunctionsBytes) {
   const SpanPass passes[] = {
       {"1:1 at an offset", 3, 2, 17, 13, 5, 7, 17, 13, false, false},
       {"1:1 bilinear on centres", 0, 0, 19, 21, 1, 1, 19, 21, true, false},
-      {"whole source to the target's edge", 0, 0, 37, 23, 4, 6, 37, 23, true, false},
+      {"whole source to the target's edge", 0, 0, 141, 23, 8, 6, 141, 23, true, false},
+      {"1:1 across runs from inside one", 7, 1, 120, 19, 21, 3, 120, 19, false, false},
       {"stretched", 1, 1, 9, 7, 0, 0, 31, 20, true, false},
       {"in place", 2, 3, 15, 11, 2, 3, 15, 11, false, true},
   };

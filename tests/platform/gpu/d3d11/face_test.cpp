@@ -166,6 +166,20 @@ TEST_F(FaceTest, CopiesAndMapsGiveTheExpectedBytes) {
   context->ResolveSubresource(c.get(), 0, b.get(), 0, DXGI_FORMAT_R8G8B8A8_UNORM);
   EXPECT_EQ(readBack(c.get()), want);
 
+  // A region: a's box to (2, 0) of c; boxes and points that do not fit copy nothing.
+  const std::vector<uint8_t> zero(64, 0);
+  context->UpdateSubresource(c.get(), 0, nullptr, zero.data(), 16, 0);
+  context->CopySubresourceRegion(c.get(), 0, 2, 0, 0, a.get(), 0, &box);
+  std::vector<uint8_t> region(64, 0);
+  for (int y = 0; y < 2; ++y) std::memcpy(&region[size_t(y * 16 + 8)], src + y * 12, 8);
+  EXPECT_EQ(readBack(c.get()), region);
+  context->CopySubresourceRegion(c.get(), 0, 3, 0, 0, a.get(), 0, &box);
+  context->CopySubresourceRegion(c.get(), 0, 0, 3, 0, a.get(), 0, &box);
+  context->CopySubresourceRegion(c.get(), 0, 0, 0, 1, a.get(), 0, &box);
+  context->CopySubresourceRegion(c.get(), 1, 0, 0, 0, a.get(), 0, &box);
+  for (const Case& k : refused) context->CopySubresourceRegion(c.get(), 0, 0, 0, 0, a.get(), 0, &k.box);
+  EXPECT_EQ(readBack(c.get()), region);
+
   Com<ID3D11RenderTargetView> rtv;
   ASSERT_EQ(device->CreateRenderTargetView(c.get(), nullptr, rtv.out()), S_OK);
   const FLOAT colour[4] = {1.0f, 0.5f, 0.0f, 1.0f};
