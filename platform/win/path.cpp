@@ -93,14 +93,6 @@ std::string lowerAscii(const std::string& name) {
   return out;
 }
 
-// Whether name, taken in ASCII lower case, is lowered (already in lower case).
-bool equalsLowered(const char* name, const std::string& lowered) {
-  std::size_t i = 0;
-  for (; name[i] && i < lowered.size(); ++i)
-    if (lowerAscii(name[i]) != lowered[i]) return false;
-  return name[i] == 0 && i == lowered.size();
-}
-
 // A directory's names by their ASCII-lower-case form, each with its first spelling in
 // byte order, as last read. Looking a name up without regard to case reads the whole
 // directory, and the archive look-ups try a name beside every folder of a path, mostly
@@ -157,17 +149,6 @@ bool findIgnoringCase(const std::string& dir, const std::string& name, std::stri
   ::clock_gettime(CLOCK_REALTIME, &readAt);
   DIR* d = ::opendir(path.c_str());
   if (!d) return false;
-  // A folder that changed just now is only searched: its listing could not be kept.
-  if (!settledBefore(st.st_ctim, readAt) || !settledBefore(st.st_mtim, readAt)) {
-    bool any = false;
-    while (dirent* e = ::readdir(d)) {
-      if (!equalsLowered(e->d_name, key)) continue;
-      if (!any || found.compare(e->d_name) > 0) found = e->d_name;
-      any = true;
-    }
-    ::closedir(d);
-    return any;
-  }
   Listing listing;
   listing.device = st.st_dev;
   listing.inode = st.st_ino;
@@ -181,9 +162,11 @@ bool findIgnoringCase(const std::string& dir, const std::string& name, std::stri
   auto hit = listing.names.find(key);
   const bool any = hit != listing.names.end();
   if (any) found = hit->second;
-  std::lock_guard<std::mutex> hold(listingsMutex);
-  if (listings().size() >= kListingsKept) listings().clear();
-  listings()[path] = std::move(listing);
+  if (settledBefore(st.st_ctim, readAt) && settledBefore(st.st_mtim, readAt)) {
+    std::lock_guard<std::mutex> hold(listingsMutex);
+    if (listings().size() >= kListingsKept) listings().clear();
+    listings()[path] = std::move(listing);
+  }
   return any;
 }
 
