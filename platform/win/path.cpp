@@ -7,9 +7,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <ctime>
-#include <mutex>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/win/error.h"
@@ -85,88 +82,29 @@ bool exists(const std::string& path) {
   return ::stat(path.empty() ? "/" : path.c_str(), &st) == 0;
 }
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-
-std::string lowerAscii(const std::string& name) {
-  std::string out = name;
-  for (char& c : out) c = lowerAscii(c);
-  return out;
-}
-
-// A directory's names by their ASCII-lower-case form, each with its first spelling in
-// byte order, as last read. Looking a name up without regard to case reads the whole
-// directory, and the archive look-ups try a name beside every folder of a path, mostly
-// in vain, so the same large folders would be read again and again.
-struct Listing {
-  dev_t device = 0;
-  ino_t inode = 0;
-  timespec modified{}, changed{};
-  std::unordered_map<std::string, std::string> names;
-};
-
-std::mutex listingsMutex;
-std::unordered_map<std::string, Listing>& listings() {
-  static auto* cache = new std::unordered_map<std::string, Listing>();
-  return *cache;
-}
-constexpr std::size_t kListingsKept = 64;
-
-bool sameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
-
-// A listing may be kept once the directory's last change lies clearly before the read:
-// a later change then gets a later change time, even from the file system's coarse
-// clock, and the next look-up sees it.
-bool settledBefore(const timespec& changed, const timespec& readAt) {
-  constexpr long long kMarginNs = 100'000'000;
-  const long long changedNs = static_cast<long long>(changed.tv_sec) * 1'000'000'000 + changed.tv_nsec;
-  const long long readNs = static_cast<long long>(readAt.tv_sec) * 1'000'000'000 + readAt.tv_nsec;
-  return changedNs + kMarginNs < readNs;
+bool equalsIgnoringAsciiCase(const char* a, const std::string& b) {
+  std::size_t i = 0;
+  for (; a[i] && i < b.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
+    if (x != y) return false;
+  }
+  return a[i] == 0 && i == b.size();
 }
 
 // The first entry of dir, in byte order of names, that equals name without regard
 // to ASCII case.
 bool findIgnoringCase(const std::string& dir, const std::string& name, std::string& found) {
-  const std::string path = dir.empty() ? "/" : dir;
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0) return false;
-  const std::string key = lowerAscii(name);
-  {
-    std::lock_guard<std::mutex> hold(listingsMutex);
-    auto it = listings().find(path);
-    if (it != listings().end()) {
-      const Listing& l = it->second;
-      if (l.device == st.st_dev && l.inode == st.st_ino && sameTime(l.modified, st.st_mtim) &&
-          sameTime(l.changed, st.st_ctim)) {
-        auto hit = l.names.find(key);
-        if (hit == l.names.end()) return false;
-        found = hit->second;
-        return true;
-      }
-      listings().erase(it);
-    }
-  }
-  timespec readAt{};
-  ::clock_gettime(CLOCK_REALTIME, &readAt);
-  DIR* d = ::opendir(path.c_str());
+  DIR* d = ::opendir(dir.empty() ? "/" : dir.c_str());
   if (!d) return false;
-  Listing listing;
-  listing.device = st.st_dev;
-  listing.inode = st.st_ino;
-  listing.modified = st.st_mtim;
-  listing.changed = st.st_ctim;
+  bool any = false;
   while (dirent* e = ::readdir(d)) {
-    auto [at, added] = listing.names.try_emplace(lowerAscii(std::string(e->d_name)), e->d_name);
-    if (!added && at->second.compare(e->d_name) > 0) at->second = e->d_name;
+    if (!equalsIgnoringAsciiCase(e->d_name, name)) continue;
+    if (!any || found.compare(e->d_name) > 0) found = e->d_name;
+    any = true;
   }
   ::closedir(d);
-  auto hit = listing.names.find(key);
-  const bool any = hit != listing.names.end();
-  if (any) found = hit->second;
-  if (settledBefore(st.st_ctim, readAt) && settledBefore(st.st_mtim, readAt)) {
-    std::lock_guard<std::mutex> hold(listingsMutex);
-    if (listings().size() >= kListingsKept) listings().clear();
-    listings()[path] = std::move(listing);
-  }
   return any;
 }
 

@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <thread>
 
 #include "platform/win/error.h"
 #include "platform/win/path.h"
@@ -82,41 +81,6 @@ TEST_F(WinFiles, LetterCaseIsMatchedWhenTheExactNameIsMissing)
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(read(u"nothing\\c.txt"), "<none>");
     EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-}
-
-// A folder read for one look-up may be kept for the next: entries added, removed or
-// respelt later, at any pace, are still found as the folder now stands, by two threads
-// looking at once.
-TEST_F(WinFiles, LetterCaseLookupsFollowTheFolderAsItChanges)
-{
-    make(folder / "Data" / "Keep.DAT", "keep");
-    for (int round = 0; round < 6; ++round) {
-        const std::string n = std::to_string(round);
-        make(folder / "Data" / ("Late" + n + ".DAT"), "upper" + n);
-        // Every other round the folder has settled before it is read, so that its listing
-        // may be kept and the changes below must be seen through it.
-        if (round % 2 == 0) usleep(300'000);
-        auto lookups = [&](bool* right) {
-            for (int i = 0; i < 20; ++i) {
-                *right = *right && read(u"data\\keep.dat") == "keep" &&
-                         read(wide("DATA\\late" + n + ".dat")) == "upper" + n &&
-                         read(u"data\\missing.dat") == "<none>";
-            }
-        };
-        bool first = true, second = true;
-        std::thread other(lookups, &second);
-        lookups(&first);
-        other.join();
-        EXPECT_TRUE(first && second) << "round " << round;
-        // A second spelling sorts after the first; once the first goes, it is the one found.
-        make(folder / "Data" / ("late" + n + ".dat"), "lower" + n);
-        EXPECT_EQ(read(wide("data\\LATE" + n + ".dat")), "upper" + n);
-        fs::remove(folder / "Data" / ("Late" + n + ".DAT"));
-        EXPECT_EQ(read(wide("data\\LATE" + n + ".dat")), "lower" + n);
-        fs::remove(folder / "Data" / ("late" + n + ".dat"));
-        EXPECT_EQ(read(wide("data\\LATE" + n + ".dat")), "<none>");
-        EXPECT_EQ(read(u"DATA\\KEEP.dat"), "keep");
-    }
 }
 
 TEST_F(WinFiles, CreateReadWriteSeek)
