@@ -62,12 +62,20 @@ void servePending() {
 
 }  // namespace
 
-NetworkLock::NetworkLock(int line) : held_(Network.Started != 0) {
-  if (held_) CriticalSection_Lock(&HandleManageArray[HANDLETYPE_NETWORK].CriticalSection, kSource, line);
+// Whether this thread holds the type's lock through a NetworkLock: the operations that
+// one calls inside another (the pump, the event, the receive) take it once per message.
+thread_local bool networkLockHeld = false;
+
+NetworkLock::NetworkLock(int line) : held_(Network.Started != 0 && !networkLockHeld) {
+  if (!held_) return;
+  CriticalSection_Lock(&HandleManageArray[HANDLETYPE_NETWORK].CriticalSection, kSource, line);
+  networkLockHeld = true;
 }
 
 NetworkLock::~NetworkLock() {
-  if (held_) CriticalSection_Unlock(&HandleManageArray[HANDLETYPE_NETWORK].CriticalSection);
+  if (!held_) return;
+  networkLockHeld = false;
+  CriticalSection_Unlock(&HandleManageArray[HANDLETYPE_NETWORK].CriticalSection);
 }
 
 NetworkHandleRecord* NetworkRecord(int handle) {
@@ -78,16 +86,15 @@ NetworkHandleRecord* NetworkRecord(int handle) {
   return r->IsUDP ? nullptr : r;
 }
 
-NetworkHandleRecord* BeginTransfer(int handle, int* running, int NetworkHandleRecord::*pending, const char16_t* name,
-                                   bool look) {
-  NetworkHandleRecord* r = NetworkRecord(handle);
+NetworkHandleRecord* BeginTransfer(NetworkHandleRecord* r, int* running, int NetworkHandleRecord::*pending,
+                                   const char16_t* name, bool look) {
   if (!r) return nullptr;
   if (*running) {
     r->*pending = 1;
     return nullptr;
   }
   *running = 1;
-  if (look) r = TransferPumpStep(handle);
+  if (look) r = TransferPumpStep(r);
   if (!r || !r->IsValid) {
     LogFormatUtf16(u"有効なネットワークハンドルではありません in %s", name);
     r = nullptr;
@@ -99,8 +106,10 @@ NetworkHandleRecord* BeginTransfer(int handle, int* running, int NetworkHandleRe
   return r;
 }
 
-NetworkHandleRecord* TransferPumpStep(int handle) {
-  if (!Network.Dispatching) ProcessNetworkEvents(0);
+NetworkHandleRecord* TransferPumpStep(NetworkHandleRecord* r) {
+  if (Network.Dispatching) return r;
+  const int handle = r->HandleInfo.Handle;
+  ProcessNetworkEvents(0);
   return NetworkRecord(handle);
 }
 
@@ -144,8 +153,8 @@ int ProcessNetworkMessage(plat::win::HWND, plat::win::UINT, plat::win::WPARAM wP
     return 1;
   }
   switch (event) {
-    case plat::net::FD_READ: RecvSocket(r->HandleInfo.Handle); break;
-    case plat::net::FD_WRITE: SendSocket(r->HandleInfo.Handle); break;
+    case plat::net::FD_READ: ReceiveOn(r); break;
+    case plat::net::FD_WRITE: SendOn(r); break;
     case plat::net::FD_ACCEPT: return AcceptNetWork();
     case plat::net::FD_CONNECT:
       r->ConnectingFlag = 0;

@@ -84,16 +84,21 @@ class NetworkLock {
   bool held_;
 };
 
-// The start of a receive or a send: refuses a call while one of its kind runs (marking
-// the handle to be served again), sets `*running`, runs the pump step (unless `look` is
-// false) and checks the handle. The record, or null (with `*running` clear again) for -1.
-NetworkHandleRecord* BeginTransfer(int handle, int* running, int NetworkHandleRecord::*pending, const char16_t* name,
-                                   bool look = true);
+// The start of a receive or a send on the handle's record `r` (null for a handle that is
+// not there): refuses a call while one of its kind runs (marking the handle to be served
+// again), sets `*running`, runs the pump step (unless `look` is false) and checks the
+// handle. The record, or null (with `*running` clear again) for -1.
+NetworkHandleRecord* BeginTransfer(NetworkHandleRecord* r, int* running, int NetworkHandleRecord::*pending,
+                                   const char16_t* name, bool look = true);
 
-// The pump step a receive or send makes between its calls (none inside an event the pump
-// dispatches: that pump looks again itself), and the handle's record after it, or null.
-// Under the type's lock.
-NetworkHandleRecord* TransferPumpStep(int handle);
+// The pump step a receive or send on `r` makes between its calls (none inside an event
+// the pump dispatches: that pump looks again itself, and the record stays where it is),
+// and the handle's record after it, or null. Under the type's lock.
+NetworkHandleRecord* TransferPumpStep(NetworkHandleRecord* r);
+
+// RecvSocket and SendSocket on a record already looked up (null: -1), under the type's lock.
+int ReceiveOn(NetworkHandleRecord* r);
+int SendOn(NetworkHandleRecord* r);
 
 // Appends bytes at the ring's write offset, wrapping at its end; room must be reserved.
 void NetworkRingPut(RingBuffer* ring, const void* data, uint32_t size);

@@ -153,7 +153,11 @@ int receiveAll(NetworkHandleRecord* r, char* into, uint32_t size) {
 int RecvSocket(int handle) {
   if (!Network.Started) return -1;
   NetworkLock lock(__LINE__);
-  NetworkHandleRecord* r = BeginTransfer(handle, &Network.RecvRunning, &NetworkHandleRecord::RecvPending, u"RecvSocket");
+  return ReceiveOn(NetworkRecord(handle));
+}
+
+int ReceiveOn(NetworkHandleRecord* r) {
+  r = BeginTransfer(r, &Network.RecvRunning, &NetworkHandleRecord::RecvPending, u"RecvSocket");
   if (!r) return -1;
   int result = 0;
   // Bytes came after a body left in the socket, or the peer is gone: the body is taken
@@ -186,7 +190,7 @@ int RecvSocket(int handle) {
       }
     }
     if (got <= 0) break;
-    r = TransferPumpStep(handle);
+    r = TransferPumpStep(r);
     if (!r) break;
     if (!full && !r->RecvPending) break;
   }

@@ -64,7 +64,7 @@ uint32_t sendOwed(NetworkHandleRecord* r) {
 
 // The send loop: goes on while the socket takes bytes, with a pump pass after each send.
 // `sent` is what a send made before the loop took (-1 for none). Clears the running mark.
-void sendWhileTaken(int handle, NetworkHandleRecord* r, int64_t sent) {
+void sendWhileTaken(NetworkHandleRecord* r, int64_t sent) {
   for (;;) {
     if (sent < 0) {
       if (!r->LengthPrefixFlag) break;
@@ -80,7 +80,7 @@ void sendWhileTaken(int handle, NetworkHandleRecord* r, int64_t sent) {
       sent = sendOwed(r);
       if (r->SendPrefixRemain == 0 && r->SendRemain == 0) r->SendInMessage = 0;
     }
-    r = TransferPumpStep(handle);
+    r = TransferPumpStep(r);
     if (!r) break;
     // Sending goes on while the socket takes bytes: a send that took part of a message
     // is followed by one that would block, and only that brings the next write event.
@@ -96,9 +96,13 @@ void sendWhileTaken(int handle, NetworkHandleRecord* r, int64_t sent) {
 int SendSocket(int handle) {
   if (!Network.Started) return -1;
   NetworkLock lock(__LINE__);
-  NetworkHandleRecord* r = BeginTransfer(handle, &Network.SendRunning, &NetworkHandleRecord::SendPending, u"SendSocket");
+  return SendOn(NetworkRecord(handle));
+}
+
+int SendOn(NetworkHandleRecord* r) {
+  r = BeginTransfer(r, &Network.SendRunning, &NetworkHandleRecord::SendPending, u"SendSocket");
   if (!r) return -1;
-  sendWhileTaken(handle, r, -1);
+  sendWhileTaken(r, -1);
   return 0;
 }
 
@@ -115,7 +119,7 @@ int SendNetworkMessage(int handle, const void* data, uint32_t size) {
   if (!idle) {
     NetworkRingPut(&r->SendBuffer, data, size);
     NetworkRingPut(&r->SendSizes, &size, 4);
-    SendSocket(handle);
+    SendOn(r);
     return 0;
   }
   // Nothing queued: the message goes from the caller's bytes, and only what the socket
@@ -123,16 +127,12 @@ int SendNetworkMessage(int handle, const void* data, uint32_t size) {
   // after the send rather than before: a close or error that came earlier is seen by
   // that look, as it would be by one before.
   NetworkHandleRecord* ready =
-      BeginTransfer(handle, &Network.SendRunning, &NetworkHandleRecord::SendPending, u"SendSocket", false);
+      BeginTransfer(r, &Network.SendRunning, &NetworkHandleRecord::SendPending, u"SendSocket", false);
   if (!ready) {
-    r = NetworkRecord(handle);
-    if (r) {
-      NetworkRingPut(&r->SendBuffer, data, size);
-      NetworkRingPut(&r->SendSizes, &size, 4);
-    }
+    NetworkRingPut(&r->SendBuffer, data, size);
+    NetworkRingPut(&r->SendSizes, &size, 4);
     return 0;
   }
-  r = ready;
   r->SendPending = 0;
   const uint32_t sent = sendGathered(r, size, 4, data, size);
   const uint32_t body = sent > 4 ? sent - 4 : 0;
@@ -143,7 +143,7 @@ int SendNetworkMessage(int handle, const void* data, uint32_t size) {
     r->SendPrefixRemain = 4 - static_cast<int>(sent - body);
     r->SendInMessage = 1;
   }
-  sendWhileTaken(handle, r, sent);
+  sendWhileTaken(r, sent);
   return 0;
 }
 

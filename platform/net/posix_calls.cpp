@@ -251,7 +251,8 @@ int watchLook(int set, std::vector<Readiness>& out) {
                                             (r & EPOLLERR) != 0};
   }
   // The ready list runs in the order readiness came; callers post in socket order.
-  std::sort(out.begin(), out.begin() + n, [](const Readiness& a, const Readiness& b) { return a.key < b.key; });
+  if (n > 1)
+    std::sort(out.begin(), out.begin() + n, [](const Readiness& a, const Readiness& b) { return a.key < b.key; });
   return n;
 }
 

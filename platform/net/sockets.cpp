@@ -265,11 +265,16 @@ int recvfrom(SOCKET s, char* buffer, int length, int flags, sockaddr* from, int*
   if (length < 0 || (!buffer && length > 0)) return failWith(WSAEFAULT);
   int fd = descriptorOf(s);
   if (fd < 0) return SOCKET_ERROR;
-  long n = sys::recvBytes(fd, buffer, static_cast<size_t>(length), (flags & MSG_PEEK) != 0, from, fromLength);
+  const bool peek = (flags & MSG_PEEK) != 0;
+  // A zero-length peek at bytes that are queued answers 0 without a system recv: the
+  // count it sets the mark to is the one call it needs. With nothing queued the system
+  // recv still reports the end or an error.
+  int queued = peek && length == 0 && !from ? sys::pendingBytes(fd) : 0;
+  long n = queued > 0 ? 0 : sys::recvBytes(fd, buffer, static_cast<size_t>(length), peek, from, fromLength);
   int error = n < 0 ? WSAGetLastError() : 0;
   touch(s, [&](SocketEntry& e) {
     e.readArmed = true;
-    e.readAbove = (flags & MSG_PEEK) && n >= 0 ? sys::pendingBytes(fd) : 0;
+    e.readAbove = queued > 0 ? queued : peek && n >= 0 ? sys::pendingBytes(fd) : 0;
     e.readSettled = e.type == SOCK_STREAM &&
                     ((flags & MSG_PEEK) ? n >= 0 : ((n > 0 && n < length) || error == WSAEWOULDBLOCK));
     bool reset = error == WSAECONNRESET || error == WSAECONNABORTED;
