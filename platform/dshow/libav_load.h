@@ -25,7 +25,9 @@ namespace plat::dshow {
   X(avio_context_free) X(avformat_alloc_context) X(avformat_open_input) X(avformat_find_stream_info)         \
   X(avformat_close_input) X(av_find_best_stream) X(av_read_frame) X(av_seek_frame) X(sws_getCachedContext)  \
   X(sws_freeContext) X(sws_scale) X(av_channel_layout_default) X(av_channel_layout_uninit)                  \
-  X(swr_alloc_set_opts2) X(swr_convert) X(swr_free) X(swr_get_out_samples) X(swr_init)
+  X(swr_alloc_set_opts2) X(swr_convert) X(swr_free) X(swr_get_out_samples) X(swr_init)                     \
+  X(avcodec_align_dimensions2) X(avcodec_default_get_buffer2) X(av_buffer_pool_init) X(av_buffer_pool_get)   \
+  X(av_buffer_pool_uninit) X(av_buffer_ref) X(av_buffer_unref)
 
 struct Libav {
 #define HALVORINE_LIBAV_POINTER(name) decltype(&::name) name;

@@ -22,76 +22,25 @@ constexpr LONG kGranularity = 65536;
 
 class Allocator;
 
-class Sample final : public IMediaSample {
+class Sample final : public SampleOverBytes {
  public:
-  Sample(Allocator* owner, BYTE* buffer, LONG size) : owner_(owner), buffer_(buffer), size_(size) {}
-
-  HRESULT QueryInterface(const IID& iid, void** out) override {
-    if (out == nullptr) return win::E_POINTER;
-    if (iid == win::IID_IUnknown || iid == IID_IMediaSample) {
-      *out = static_cast<IMediaSample*>(this);
-      AddRef();
-      return win::S_OK;
-    }
-    *out = nullptr;
-    return win::E_NOINTERFACE;
-  }
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override;
-
-  HRESULT GetPointer(BYTE** buffer) override {
-    if (buffer == nullptr) return win::E_POINTER;
-    *buffer = buffer_;
-    return win::S_OK;
-  }
-  LONG GetSize() override { return size_; }
-  HRESULT GetTime(REFERENCE_TIME* start, REFERENCE_TIME* stop) override {
-    if (!timeValid_) return VFW_E_SAMPLE_TIME_NOT_SET;
-    if (start) *start = start_;
-    if (stop) *stop = stopValid_ ? stop_ : start_ + 1;
-    return stopValid_ ? win::S_OK : VFW_S_NO_STOP_TIME;
-  }
-  HRESULT SetTime(REFERENCE_TIME* start, REFERENCE_TIME* stop) override {
-    timeValid_ = start != nullptr;
-    stopValid_ = start != nullptr && stop != nullptr;
-    if (start) start_ = *start;
-    if (stop) stop_ = *stop;
-    return win::S_OK;
-  }
-  HRESULT IsSyncPoint() override { return sync_ ? win::S_OK : win::S_FALSE; }
-  HRESULT SetSyncPoint(BOOL sync) override { sync_ = sync != 0; return win::S_OK; }
-  HRESULT IsPreroll() override { return preroll_ ? win::S_OK : win::S_FALSE; }
-  HRESULT SetPreroll(BOOL preroll) override { preroll_ = preroll != 0; return win::S_OK; }
-  LONG GetActualDataLength() override { return actual_; }
-  HRESULT SetActualDataLength(LONG length) override {
-    if (length < 0 || length > size_) return VFW_E_BUFFER_OVERFLOW;
-    actual_ = length;
-    return win::S_OK;
-  }
-  HRESULT GetMediaType(AM_MEDIA_TYPE** type) override {
-    if (type == nullptr) return win::E_POINTER;
-    *type = nullptr;
-    return win::S_FALSE;  // this allocator's samples never carry a type change
-  }
-  HRESULT SetMediaType(AM_MEDIA_TYPE*) override { return win::E_NOTIMPL; }
-  HRESULT IsDiscontinuity() override { return discontinuity_ ? win::S_OK : win::S_FALSE; }
-  HRESULT SetDiscontinuity(BOOL value) override { discontinuity_ = value != 0; return win::S_OK; }
-  HRESULT GetMediaTime(LONGLONG*, LONGLONG*) override { return VFW_E_MEDIA_TIME_NOT_SET; }
-  HRESULT SetMediaTime(LONGLONG*, LONGLONG*) override { return win::E_NOTIMPL; }
-
-  void clear() {
-    timeValid_ = stopValid_ = sync_ = preroll_ = discontinuity_ = false;
-    actual_ = 0;
-  }
+  Sample(Allocator* owner, BYTE* buffer, LONG size) : SampleOverBytes(buffer, size), owner_(owner) {}
+  ~Sample() override = default;
 
  private:
+  void lastReleased() override;
   Allocator* owner_;
-  BYTE* buffer_;
-  LONG size_;
-  LONG actual_ = 0;
-  std::atomic<ULONG> refs_{0};
-  REFERENCE_TIME start_ = 0, stop_ = 0;
-  bool timeValid_ = false, stopValid_ = false, sync_ = false, preroll_ = false, discontinuity_ = false;
+};
+
+// A sample over bytes held elsewhere: deleted, and the hold dropped, with its last reference.
+class HeldSample final : public SampleOverBytes {
+ public:
+  HeldSample(std::shared_ptr<const std::uint8_t> bytes, LONG size)
+      : SampleOverBytes(const_cast<BYTE*>(bytes.get()), size), bytes_(std::move(bytes)) {}
+
+ private:
+  void lastReleased() override { delete this; }
+  std::shared_ptr<const std::uint8_t> bytes_;
 };
 
 class Allocator final : public IMemAllocator {
@@ -100,14 +49,7 @@ class Allocator final : public IMemAllocator {
   ~Allocator() { --liveAllocators; }
 
   HRESULT QueryInterface(const IID& iid, void** out) override {
-    if (out == nullptr) return win::E_POINTER;
-    if (iid == win::IID_IUnknown || iid == IID_IMemAllocator) {
-      *out = static_cast<IMemAllocator*>(this);
-      AddRef();
-      return win::S_OK;
-    }
-    *out = nullptr;
-    return win::E_NOINTERFACE;
+    return QueryOneInterface<IMemAllocator>(this, IID_IMemAllocator, iid, out);
   }
   ULONG AddRef() override { return ++refs_; }
   ULONG Release() override {
@@ -240,11 +182,7 @@ class Allocator final : public IMemAllocator {
   bool decommitPending_ = false;
 };
 
-ULONG Sample::Release() {
-  const ULONG left = --refs_;
-  if (left == 0) owner_->ReleaseBuffer(this);  // the sample may be gone after this
-  return left;
-}
+void Sample::lastReleased() { owner_->ReleaseBuffer(this); }  // the sample may be gone after this
 
 HRESULT createAllocator(void* outer, const IID& iid, void** object) {
   if (object == nullptr) return win::E_POINTER;
@@ -263,5 +201,12 @@ const bool allocatorRegistered = (win::RegisterComClass(CLSID_MemoryAllocator, "
 }  // namespace
 
 int LiveMemoryAllocatorCount() { return liveAllocators.load(); }
+
+IMediaSample* NewHeldSample(std::shared_ptr<const std::uint8_t> bytes, LONG size) {
+  if (bytes == nullptr || size < 0) return nullptr;
+  auto* made = new (std::nothrow) HeldSample(std::move(bytes), size);
+  if (made != nullptr) made->AddRef();
+  return made;
+}
 
 }  // namespace plat::dshow

@@ -12,18 +12,29 @@ namespace plat::dshow {
 namespace {
 
 
+// The bytes past a YV12 block that the decoder may read (never write): rows read one
+// too far by its motion compensation, and the vector loads' overrun.
+constexpr int kBlockTailRows = 2;
+constexpr int kBlockTailBytes = 64 + AV_INPUT_BUFFER_PADDING_SIZE;
+// The plane starts and rows of a block are aligned to this for the decoder's vector code.
+constexpr int kPlaneAlign = 64;
+
 class LibavMovieDecoder final : public MovieDecoder {
  public:
   LibavMovieDecoder(MovieByteReader reader, std::int64_t size) : in_(std::move(reader), size) {}
   ~LibavMovieDecoder() override {
     for (SwsContext*& s : scalers_) lib()->sws_freeContext(s);
+    // Blocks still referred to (by the decoder's frames or by delivered pictures) keep
+    // the pool until they are given back.
+    if (blocks_ != nullptr) lib()->av_buffer_pool_uninit(&blocks_);
   }
 
-  bool open() {
+  bool open(bool inPlace) {
     if (!in_.open(AVMEDIA_TYPE_VIDEO)) return false;
     AVStream* stream = in_.format->streams[in_.index];
     const int w = in_.codec->width, h = in_.codec->height;
     if (w <= 0 || h <= 0 || w > 16384 || h > 16384) return false;
+    if (inPlace) decodeIntoBlocks();
     timeBase_ = stream->time_base;
     startOffset_ = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
     if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
@@ -101,6 +112,23 @@ class LibavMovieDecoder final : public MovieDecoder {
     lib()->sws_scale(scaler, in_.frame->data, in_.frame->linesize, 0, h, planes, pitches);
   }
 
+  std::shared_ptr<const std::uint8_t> framePictureInPlace() override {
+    // Whoever allocated it, a frame whose planes lie in its first buffer as YV12 is served.
+    AVFrame* f = in_.frame;
+    const int w = width(), h = height();
+    const std::size_t luma = static_cast<std::size_t>(w) * h;
+    if (blocks_ == nullptr || f->format != AV_PIX_FMT_YUV420P || f->width != w || f->height != h ||
+        f->buf[0] == nullptr || f->data[0] != f->buf[0]->data || f->buf[0]->size < frameBytes(MovieLayout::YV12) ||
+        f->linesize[0] != w || f->linesize[1] != w / 2 || f->linesize[2] != w / 2 || f->data[2] != f->data[0] + luma ||
+        f->data[1] != f->data[2] + luma / 4)
+      return nullptr;
+    AVBufferRef* block = lib()->av_buffer_ref(f->buf[0]);
+    if (block == nullptr) return nullptr;
+    return std::shared_ptr<const std::uint8_t>(block->data, [block](const std::uint8_t*) mutable {
+      lib()->av_buffer_unref(&block);
+    });
+  }
+
   bool seek(std::int64_t position) override {
     if (position < 0) position = 0;
     const std::int64_t target = lib()->av_rescale_q(position, kMovieTimeBase, timeBase_) + startOffset_;
@@ -111,7 +139,50 @@ class LibavMovieDecoder final : public MovieDecoder {
   }
 
  private:
+  // Lets the decoder decode 4:2:0 pictures into blocks laid out as YV12 (Y, then V, then
+  // U, rows of the picture's width) when that layout meets its needs: a decoder that
+  // takes buffers from its caller, a picture whose size needs no padding rows or
+  // columns, and rows and plane starts that its vector code may assume aligned.
+  void decodeIntoBlocks() {
+    AVCodecContext* c = in_.codec;
+    if (!(c->codec->capabilities & AV_CODEC_CAP_DR1) || c->pix_fmt != AV_PIX_FMT_YUV420P) return;
+    const int w = c->width, h = c->height;
+    int alignedW = w, alignedH = h;
+    int rowAlign[AV_NUM_DATA_POINTERS] = {};
+    lib()->avcodec_align_dimensions2(c, &alignedW, &alignedH, rowAlign);
+    // Only the reads past the end of a plane (at most the tail rows) are allowed.
+    if (alignedW > w || alignedH > h + kBlockTailRows || w % 2 != 0 || h % 2 != 0) return;
+    for (int i = 0; i < 3; ++i)
+      if (rowAlign[i] <= 0 || (w / (i == 0 ? 1 : 2)) % rowAlign[i] != 0) return;
+    const std::size_t luma = static_cast<std::size_t>(w) * h, chroma = luma / 4;
+    if ((w / 2) % kPlaneAlign != 0 || luma % kPlaneAlign != 0 || chroma % kPlaneAlign != 0) return;
+    const std::size_t bytes = frameBytes(MovieLayout::YV12) + static_cast<std::size_t>(kBlockTailRows) * w + kBlockTailBytes;
+    blocks_ = lib()->av_buffer_pool_init(bytes, nullptr);
+    if (blocks_ == nullptr) return;
+    c->opaque = this;
+    c->get_buffer2 = &LibavMovieDecoder::getBlock;
+  }
+
+  static int getBlock(AVCodecContext* c, AVFrame* f, int flags) {
+    auto* self = static_cast<LibavMovieDecoder*>(c->opaque);
+    if (f->format != AV_PIX_FMT_YUV420P || f->width != c->width || f->height != c->height ||
+        c->width != self->width() || c->height != self->height())
+      return lib()->avcodec_default_get_buffer2(c, f, flags);
+    f->buf[0] = lib()->av_buffer_pool_get(self->blocks_);
+    if (f->buf[0] == nullptr) return AVERROR(ENOMEM);
+    const int w = c->width, h = c->height;
+    std::uint8_t* base = f->buf[0]->data;
+    f->data[0] = base;
+    f->data[2] = base + static_cast<std::size_t>(w) * h;  // V before U
+    f->data[1] = f->data[2] + static_cast<std::size_t>(w / 2) * (h / 2);
+    f->linesize[0] = w;
+    f->linesize[1] = f->linesize[2] = w / 2;
+    f->extended_data = f->data;
+    return 0;
+  }
+
   MovieStreamDecoder in_;
+  AVBufferPool* blocks_ = nullptr;
   SwsContext* scalers_[kMovieLayoutCount] = {};
   AVRational timeBase_{1, 1};
   std::int64_t startOffset_ = 0;
@@ -123,10 +194,10 @@ class LibavMovieDecoder final : public MovieDecoder {
 
 }  // namespace
 
-std::unique_ptr<MovieDecoder> MovieDecoder::Open(MovieByteReader reader, std::int64_t size) {
+std::unique_ptr<MovieDecoder> MovieDecoder::Open(MovieByteReader reader, std::int64_t size, bool inPlace) {
   if (LoadLibav() == nullptr) return nullptr;
   auto decoder = std::make_unique<LibavMovieDecoder>(std::move(reader), size);
-  if (!decoder->open()) return nullptr;
+  if (!decoder->open(inPlace)) return nullptr;
   return decoder;
 }
 

@@ -17,7 +17,9 @@ class MovieDecoder {
  public:
   // Null unless the bytes are one of the accepted containers (avi, mov/mp4,
   // matroska/webm, mpeg, mpegts, asf, flv) holding a video stream with a decoder.
-  static std::unique_ptr<MovieDecoder> Open(MovieByteReader reader, std::int64_t size);
+  // `inPlace` lets the decoder decode into blocks in the YV12 layout where the
+  // picture's size allows it (off: every frame is converted, as a reference to compare).
+  static std::unique_ptr<MovieDecoder> Open(MovieByteReader reader, std::int64_t size, bool inPlace = true);
   virtual ~MovieDecoder() = default;
 
   virtual int width() const = 0;
@@ -36,6 +38,12 @@ class MovieDecoder {
   // Writes the last decoded frame in `layout` (RGB rows last row first); `bytes` must
   // hold FrameBytes(layout).
   virtual void convert(MovieLayout layout, std::uint8_t* bytes) = 0;
+  // The last decoded frame when the decoder decoded it straight into one block in the
+  // YV12 layout (the bytes convert would write): the block's frameBytes(YV12) bytes,
+  // kept alive by the pointer whatever the decoder does next. Null otherwise (the frame
+  // is converted). The decoder keeps a block it still refers to; a block is used again
+  // only once the decoder and every holder of such a pointer are done with it.
+  virtual std::shared_ptr<const std::uint8_t> framePictureInPlace() = 0;
   // Goes to the frame at or before `position`; frames before it are decoded and skipped
   // by nextFrame, so the next frame is the one shown at `position`.
   virtual bool seek(std::int64_t position) = 0;

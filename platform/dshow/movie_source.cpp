@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/dshow/filter_parts.h"
+#include "platform/dshow/memory_allocator.h"
 #include "platform/dshow/movie_audio.h"
 #include "platform/dshow/movie_decode.h"
 #include "platform/dshow/streaming_thread.h"
@@ -443,17 +444,23 @@ class MovieSourceFilter final : public StandInFilter {
     while (!stopping_) {
       LONGLONG start = 0;
       if (!decoder->nextFrame(&start) || start >= stop) break;
-      IMediaSample* sample = nullptr;
-      if (output->allocator->GetBuffer(&sample, nullptr, nullptr, 0) != S_OK) return;
-      BYTE* bytes = nullptr;
-      sample->GetPointer(&bytes);
       const std::size_t size = decoder->frameBytes(output->layout);
-      if (bytes == nullptr || static_cast<std::size_t>(sample->GetSize()) < size) {
-        sample->Release();
-        notify(EC_ERRORABORT, VFW_E_BUFFER_OVERFLOW, 0);
-        return;
+      // A YV12 picture the decoder made in place goes downstream as it is, in a sample
+      // of its own that keeps the picture's block until the graph lets go of it.
+      IMediaSample* sample = nullptr;
+      if (output->layout == MovieLayout::YV12)
+        sample = NewHeldSample(decoder->framePictureInPlace(), static_cast<LONG>(size));
+      if (sample == nullptr) {
+        if (output->allocator->GetBuffer(&sample, nullptr, nullptr, 0) != S_OK) return;
+        BYTE* bytes = nullptr;
+        sample->GetPointer(&bytes);
+        if (bytes == nullptr || static_cast<std::size_t>(sample->GetSize()) < size) {
+          sample->Release();
+          notify(EC_ERRORABORT, VFW_E_BUFFER_OVERFLOW, 0);
+          return;
+        }
+        decoder->convert(output->layout, bytes);
       }
-      decoder->convert(output->layout, bytes);
       sample->SetActualDataLength(static_cast<LONG>(size));
       REFERENCE_TIME from = stampOf(start);
       REFERENCE_TIME to = from + frame;

@@ -32,7 +32,8 @@ namespace {
 
 using namespace ZaDod;
 
-constexpr int kW = 160, kH = 120;
+// A size whose pictures the decoder makes in place and hands through uncopied.
+constexpr int kW = 256, kH = 128;
 
 // A still test pattern without sound (so the movie runs on the graph's own clock), in a
 // folder of this process; empty when ffmpeg fails.
@@ -42,7 +43,7 @@ std::string barsClip() {
         std::string(HALVORINE_BINARY_DIR) + "/dshow_movie_renderers_test/" + std::to_string(getpid());
     std::filesystem::create_directories(dir);
     const std::string p = dir + "/bars.mp4";
-    const std::string command = "ffmpeg -v error -y -f lavfi -i smptebars=size=160x120:rate=25:duration=1 "
+    const std::string command = "ffmpeg -v error -y -f lavfi -i smptebars=size=256x128:rate=25:duration=1 "
                                 "-c:v libx264 -crf 12 -pix_fmt yuv420p -an '" + p + "' </dev/null";
     return std::system(command.c_str()) == 0 ? p : std::string();
   }();
