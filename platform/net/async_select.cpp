@@ -19,6 +19,8 @@ struct Post {
 // Decides the events of one socket from what its readiness set saw (under the table's lock).
 void eventsOf(SocketEntry& e, SOCKET s, const sys::Readiness& seen, std::vector<Post>& posts) {
   auto post = [&](long event, int error) {
+    // The program hears of the bytes now there: a count made before stands for no peek.
+    if (event == FD_READ) e.countedBytes = -1;
     if (e.events & event) posts.push_back(Post{e.window, e.message, s, event, error});
   };
   if (e.listening) {

@@ -35,6 +35,9 @@ struct SocketEntry {
   // Since the last FD_READ a recv came back short (the socket was empty then) or a peek
   // set the mark for the next one: only bytes that come later bring another.
   bool readSettled = false;
+  // What the last FIONREAD counted, while no recv has taken bytes since (-1: none): an
+  // empty peek after it leaves those bytes, with no second count.
+  int countedBytes = -1;
   // The readiness set the socket is in (its thread's), -1 for none, and whether it
   // waits there for writing too.
   int watchSet = -1;

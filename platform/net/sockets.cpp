@@ -22,13 +22,15 @@ int failWith(int code) {
   return SOCKET_ERROR;
 }
 
-// The descriptor of an open socket, or -1 with the error set.
-int descriptorOf(SOCKET s, bool needStarted = true) {
+// The descriptor of an open socket, or -1 with the error set; and with `counted`, the
+// socket's last FIONREAD count still standing.
+int descriptorOf(SOCKET s, bool needStarted = true, int* counted = nullptr) {
   SocketTable& t = socketTable();
   std::lock_guard lock(t.lock);
   if (needStarted && t.startCount == 0) return failWith(WSANOTINITIALISED);
   SocketEntry* e = findSocket(s);
   if (!e) return failWith(WSAENOTSOCK);
+  if (counted) *counted = e->countedBytes;
   return e->fd;
 }
 
@@ -263,17 +265,23 @@ int recv(SOCKET s, char* buffer, int length, int flags) {
 
 int recvfrom(SOCKET s, char* buffer, int length, int flags, sockaddr* from, int* fromLength) {
   if (length < 0 || (!buffer && length > 0)) return failWith(WSAEFAULT);
-  int fd = descriptorOf(s);
-  if (fd < 0) return SOCKET_ERROR;
   const bool peek = (flags & MSG_PEEK) != 0;
+  const bool emptyPeek = peek && length == 0 && !from;
+  int counted = -1;
+  int fd = descriptorOf(s, true, emptyPeek ? &counted : nullptr);
+  if (fd < 0) return SOCKET_ERROR;
   // A zero-length peek at bytes that are queued answers 0 without a system recv: the
-  // count it sets the mark to is the one call it needs. With nothing queued the system
-  // recv still reports the end or an error.
-  int queued = peek && length == 0 && !from ? sys::pendingBytes(fd) : 0;
+  // count it sets the mark to is all it needs, and a FIONREAD since the last recv has
+  // made it already (bytes that came after that count bring the next FD_READ, as if
+  // they had come after the peek). With nothing queued the system recv still reports
+  // the end or an error.
+  int queued = emptyPeek ? (counted > 0 ? counted : sys::pendingBytes(fd)) : 0;
   long n = queued > 0 ? 0 : sys::recvBytes(fd, buffer, static_cast<size_t>(length), peek, from, fromLength);
   int error = n < 0 ? WSAGetLastError() : 0;
   touch(s, [&](SocketEntry& e) {
     e.readArmed = true;
+    // A count stands for one empty peek, and for none once bytes have been taken.
+    if (!peek || emptyPeek) e.countedBytes = -1;
     e.readAbove = queued > 0 ? queued : peek && n >= 0 ? sys::pendingBytes(fd) : 0;
     e.readSettled = e.type == SOCK_STREAM &&
                     ((flags & MSG_PEEK) ? n >= 0 : ((n > 0 && n < length) || error == WSAEWOULDBLOCK));
@@ -300,7 +308,9 @@ int ioctlsocket(SOCKET s, long command, unsigned long* argument) {
   if (!argument) return failWith(WSAEFAULT);
   int fd = descriptorOf(s);
   if (fd < 0) return SOCKET_ERROR;
-  *argument = static_cast<unsigned long>(sys::pendingBytes(fd));
+  const int queued = sys::pendingBytes(fd);
+  touch(s, [queued](SocketEntry& e) { e.countedBytes = queued; });
+  *argument = static_cast<unsigned long>(queued);
   return 0;
 }
 

@@ -460,14 +460,27 @@ TEST_F(SocketTest, AnEmptyPeekWaitsForMoreBytesAndFionreadCounts) {
   EXPECT_EQ(count(pump(5), server, FD_READ), 0);
   ASSERT_EQ(send(client, "g", 1, 0), 1);
   EXPECT_EQ(count(pump(2000, server, FD_READ), server, FD_READ), 1);
+  // A byte that comes after a count brings FD_READ, whether it is there by the peek
+  // after the count or comes later; a count whose bytes were all there at the peek
+  // brings none, and stands for one peek only.
+  ASSERT_EQ(ioctlsocket(server, FIONREAD, &queued), 0);
+  EXPECT_EQ(queued, 7u);
+  ASSERT_EQ(send(client, "h", 1, 0), 1);
   ASSERT_EQ(recv(server, &none, 0, MSG_PEEK), 0);
+  EXPECT_EQ(count(pump(2000, server, FD_READ), server, FD_READ), 1);
+  ASSERT_EQ(ioctlsocket(server, FIONREAD, &queued), 0);
+  EXPECT_EQ(queued, 8u);
+  ASSERT_EQ(recv(server, &none, 0, MSG_PEEK), 0);
+  EXPECT_EQ(count(pump(5), server, FD_READ), 0);
+  ASSERT_EQ(recv(server, &none, 0, MSG_PEEK), 0);
+  EXPECT_EQ(count(pump(5), server, FD_READ), 0);
   ASSERT_EQ(closesocket(client), 0);
   // The peer is gone and the program has left what is there: the close follows.
   std::vector<Event> events = pump(2000, server, FD_CLOSE);
   EXPECT_EQ(count(events, server, FD_CLOSE), 1);
   EXPECT_EQ(count(events, server, FD_READ), 0);
-  char buffer[8];
-  EXPECT_EQ(recv(server, buffer, 8, 0), 7);
+  char buffer[16];
+  EXPECT_EQ(recv(server, buffer, 16, 0), 8);
   closesocket(server);
 }
 
