@@ -68,14 +68,14 @@ thread_local bool networkLockHeld = false;
 
 NetworkLock::NetworkLock(int line) : held_(Network.Started != 0 && !networkLockHeld) {
   if (!held_) return;
-  CriticalSection_Lock(&HandleManageArray[HANDLETYPE_NETWORK].CriticalSection, kSource, line);
+  CriticalSection_LockNamed(&HandleManageArray[HANDLETYPE_NETWORK].CriticalSection, kSource, line);
   networkLockHeld = true;
 }
 
 NetworkLock::~NetworkLock() {
   if (!held_) return;
   networkLockHeld = false;
-  CriticalSection_Unlock(&HandleManageArray[HANDLETYPE_NETWORK].CriticalSection);
+  CriticalSection_Release(&HandleManageArray[HANDLETYPE_NETWORK].CriticalSection);
 }
 
 NetworkHandleRecord* NetworkRecord(int handle) {
