@@ -128,7 +128,15 @@ void FrontScreenRefreshTimerProc() {
     win::KillTimer(window, kFrontScreenTimer);
     const RenderTargetSlot& slot = GraphicsDrawSettings.targets[0];
     if (slot.handle != -4 || slot.surfaceIndex != 0) return;
-    if (GetWindowActiveFlag()) RefreshScreenFlip();
+    if (GetWindowActiveFlag()) {
+        // A refresh shows again what is already drawn; it does not wait for the vertical
+        // blank as a flip does. Waiting held a long-running script asleep for up to a
+        // blank period every refresh, and it came back to caches other work had taken.
+        const int noVSync = GraphicsSys.noVSync;
+        GraphicsSys.noVSync = 1;
+        RefreshScreenFlip();
+        GraphicsSys.noVSync = noVSync;
+    }
     win::SetTimer(window, kFrontScreenTimer, kFrontScreenPeriod, &frontScreenRefreshTimerProc);
 }
 

@@ -11,6 +11,8 @@
 #include "media/graphics/render_settings.h"
 #include "media/graphics/screen.h"
 #include "platform/win/win_window.h"
+#include "media/graphics/hardware_types.h"
+#include "platform/win/ddraw.h"
 #include "platform/win/win_clock.h"
 #include "platform/win/win_display.h"
 #include "platform/win/window_frame.h"
@@ -156,6 +158,36 @@ TEST_F(Present, FrontScreenTimerRepresents) {
     win::StepClockForTest(64'000'000);
     ProcessWindowMessages();
     EXPECT_EQ(win::GetPresentCount(window), before + 3);  // gone for good
+}
+
+// A refresh presents without waiting for the vertical blank, round after round, while a
+// flip of the same program still waits; the wait setting is the same after each refresh.
+// The only blank on the held clock lies ten seconds ahead, so a wait would step there.
+// (Direct3D 9 fixes its interval when the device is made, so only the flip is checked.)
+TEST_F(Present, FrontScreenRefreshDoesNotWaitForTheBlank) {
+    ChangeWindowMode(1);
+    SetScreenMode(640, 480, 32, 0);
+    SetWaitVSyncFlag(1);
+    ASSERT_EQ(InitializeLibrary(), 0);
+    win::HoldClockForTest(win::MonotonicNanoseconds());
+    SetDrawTarget(-4);
+    Graphics_Hardware_SetFrontScreenTimer(-4);
+    ProcessWindowMessages();
+    const long long blank = win::MonotonicNanoseconds() + 10'000'000'000LL;
+    win::SetVerticalBlankScriptForTest({blank / 1000, blank / 1000 + 16'667});
+    win::HWND window = GetMainWindowHandle();
+    for (int round = 0; round < 5; ++round) {
+        const int presents = win::GetPresentCount(window);
+        win::StepClockForTest(32'000'000);
+        ProcessWindowMessages();
+        ASSERT_EQ(win::GetPresentCount(window), presents + 1) << "round " << round;
+        EXPECT_EQ(GetWaitVSyncFlag(), 1);
+        if (GraphicsApiType != 1) EXPECT_LT(win::MonotonicNanoseconds(), blank) << "round " << round;
+    }
+    SetDrawTarget(-2);
+    FlipScreen();
+    EXPECT_GE(win::MonotonicNanoseconds(), blank);
+    win::SetVerticalBlankScriptForTest({});
 }
 
 // The frame dump happens at exit, so a child process runs the game loop.
