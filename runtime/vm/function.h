@@ -91,7 +91,7 @@ void makeOwnPrototype(KVfobj* fn);
 // For the member look-ups: makes obj's "prototype" first when the key asks
 // for it and obj is a closure still without one.
 inline void ownPrototypeFor(KVobj* obj, int32_t atom) {
-  if (ownPrototypeLater(obj) && atom == lookupAtom("prototype")) makeOwnPrototype(static_cast<KVfobj*>(obj));
+  if (ownPrototypeLater(obj) && atom == gPrototypeAtom) makeOwnPrototype(static_cast<KVfobj*>(obj));
 }
 
 // Notes on obj (callKind and the frame layout) that the short call path may
