@@ -158,8 +158,6 @@ KVfobj* buildSortMethod() {
   gSortRange = newClassConstructor(permanentCallable(Callable{}), &kNoCells, 1, 0, 0);
   FunctionRecord* range = buildSortRangeCode();
   rememberBuiltRecord(kBuiltSortRange, range);
-  gSortRange->firstCells = &range->params;
-  gSortRange->secondCells = &range->locals;
   gSortRange->callable = &range->body;
   gBuiltins.sortRangeFunction = gSortRange;
   FunctionRecord* sort = buildSortCode();

@@ -174,8 +174,7 @@ void noOpNative(KVContext* ctx) { ctx->pushUndefined(); }
 const std::vector<BuiltinClassEntry>& builtinClassTable() { return gTable; }
 
 void registerObjectClass(NativeFunction ctor, int32_t params, MemberSetup setup) {
-  gCore.objectF->callable = permanentCallable(Callable{nullptr, nullptr, ctor});
-  gCore.objectF->firstCells = permanentNames(NameVector(params, 0));
+  gCore.objectF->callable = permanentCallable(Callable{nullptr, nullptr, ctor, permanentNames(NameVector(params, 0)), emptyNames()});
   gCore.objectF->constructorFlag = 1;
   gCore.objectF->callKind = 0;
   addRow(kBuiltinObject, "Object", gCore.objectF, setup);

@@ -28,11 +28,6 @@ class ActivationObject {
   virtual void markReferences();
   virtual bool isGlobal() const { return false; }
 
-  // A closure's copy of this activation, its cells in the same block; freed
-  // with releaseCopies. `next` is put first in the copy's list.
-  ActivationObject* copy(ActivationObject* next) const;
-  // Frees a list of copies linked through nextCopy.
-  static void releaseCopies(ActivationObject* first);
   // Back to the idle state of a frame that was left.
   void clear() {
     argCount = 0;
@@ -48,11 +43,11 @@ class ActivationObject {
   // call's activation needs none (its cells are its context's), so a frame
   // entry leaves it alone.
   uint32_t epoch = 0;
-  ActivationObject* nextCopy = nullptr;  // the owning closure's next copy
 };
 
-// Bytes of the closures' copies of activations alive now (each with its
-// cells), which lie outside the collected heap.
+// Bytes of the closures' own scope blocks alive now (each chain with the
+// copies of activations it lists, their cells included), which lie outside
+// the collected heap.
 size_t closureCopyBytes();
 
 // The global variables and the eight global areas of built-in classes,
@@ -86,7 +81,11 @@ extern GlobalObject* gGlobalObject;
 extern bool gMainProgramRunning;
 
 // A scope chain: a raw young block (or a static one) listing activations,
-// innermost first. A null chain is empty.
+// innermost first. A null chain is empty. A closure's chain that copied
+// activations is instead a block of its own outside the heap, holding the
+// chain and, after it, the copies with their cells (see copyScopeChain):
+// it never moves, and it lives as long as the closure that owns it (every
+// frame or generator running on it keeps that closure).
 struct ScopeChain {
   int32_t count;
   int32_t pad;
@@ -100,12 +99,17 @@ ScopeChain* chainWith(ActivationObject* inner, ScopeChain* outer);
 // static area.
 ScopeChain* globalScopeChain();
 // Copy for a closure: global activations are kept, every other one is
-// copied with its cells. The copies belong to the caller (the closure), who
-// gets them as a list through `copies` and frees them with releaseCopies.
-ScopeChain* copyScopeChain(ScopeChain* chain, ActivationObject*& copies);
-// The same for the chain `inner` followed by `outer` (which may be null),
-// in one block: what copying chainWith(inner, outer) makes.
-ScopeChain* copyScopeChainWith(ActivationObject* inner, ScopeChain* outer, ActivationObject*& copies);
+// copied with its cells. When anything was copied, the chain and its copies
+// are one block outside the heap that belongs to the caller (the closure),
+// who frees it with releaseScopeChain; otherwise the chain is a young block.
+ScopeChain* copyScopeChain(ScopeChain* chain);
+// The same for the chain `inner` followed by `outer` (which may be null):
+// what copying chainWith(inner, outer) makes.
+ScopeChain* copyScopeChainWith(ActivationObject* inner, ScopeChain* outer);
+// Whether the chain is a closure's own block of copies (outside the heap).
+inline bool ownedScopeChain(const ScopeChain* chain) { return chain && !inHeap(chain); }
+// Frees a closure's own block of copies; other chains are left alone.
+void releaseScopeChain(ScopeChain* chain);
 // The k-th activation, counting from 1; beyond the chain raises system error 23.
 ActivationObject* scopeChainAt(ScopeChain* chain, int32_t k);
 

@@ -17,8 +17,14 @@ constexpr int32_t kWarnArrayWritePastEnd = 2;  // "bad key"
 
 void visitContextRoot(bool full, void* data) { markContext(static_cast<KVContext*>(data), full); }
 
-int32_t paramCount(const KVfobj* fn) { return fn->firstCells ? static_cast<int32_t>(fn->firstCells->size()) : 0; }
-int32_t localCount(const KVfobj* fn) { return fn->secondCells ? static_cast<int32_t>(fn->secondCells->size()) : 0; }
+int32_t paramCount(const KVfobj* fn) {
+  const NameVector* v = fn->firstCells();
+  return v ? static_cast<int32_t>(v->size()) : 0;
+}
+int32_t localCount(const KVfobj* fn) {
+  const NameVector* v = fn->secondCells();
+  return v ? static_cast<int32_t>(v->size()) : 0;
+}
 
 // Fills the frame and its activation for fn; the cells start at `cells`.
 void fillFrame(CallFrame* f, KVfobj* fn, Value* cells, KVobj* receiver, int32_t refDepth, int32_t cellCount) {

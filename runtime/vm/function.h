@@ -19,16 +19,32 @@ using CodeVector = std::vector<CodeNode*>;
 // A native: reads its arguments from the context and pushes one result.
 using NativeFunction = void (*)(KVContext* ctx);
 
-// What runs when a function object is called: a code vector or a native.
+// What runs when a function object is called: a code vector or a native,
+// with the frame the call makes. Every function object of one callable has
+// the same cells, so they are kept here once rather than in each object.
 struct Callable {
   const char* name = nullptr;  // a built-in native's name as scripts call it, for warnings
   CodeVector* code = nullptr;
   NativeFunction native = nullptr;
+  const NameVector* first = nullptr;   // parameters, or a native's argument types
+  const NameVector* second = nullptr;  // locals
 };
 
 // The nested-function record a closure is made from; the compiler makes it
-// and the object-file reader rebuilds it.
+// and the object-file reader rebuilds it. Its body's cells are its own lists,
+// so a record stays where it is made.
 struct FunctionRecord {
+  FunctionRecord() {
+    body.first = &params;
+    body.second = &locals;
+  }
+  FunctionRecord(const Callable& b, NameVector p, NameVector l, uint8_t named = 0, uint8_t gen = 0)
+      : body(b), params(static_cast<NameVector&&>(p)), locals(static_cast<NameVector&&>(l)), hasName(named), generator(gen) {
+    body.first = &params;
+    body.second = &locals;
+  }
+  FunctionRecord(const FunctionRecord&) = delete;
+  FunctionRecord& operator=(const FunctionRecord&) = delete;
   Callable body;
   NameVector params;
   NameVector locals;
@@ -61,14 +77,16 @@ class KVfobj : public KVobj {
   // cells (parameters and locals).
   uint8_t frameParams = 0;
   uint8_t frameCells = 0;
-  const Callable* callable = nullptr;
-  const NameVector* firstCells = nullptr;   // parameters, or a native's argument types
-  const NameVector* secondCells = nullptr;  // locals
+  const Callable* callable = nullptr;  // with the cells of the frames calls make
+  // A closure that copied activations owns its chain (a block outside the
+  // heap with the copies; see ownedScopeChain) and frees it when it dies.
   ScopeChain* environment = nullptr;
-  ActivationObject* captured = nullptr;  // the copies of its scope it owns, outside the heap
+
+  const NameVector* firstCells() const { return callable ? callable->first : nullptr; }
+  const NameVector* secondCells() const { return callable ? callable->second : nullptr; }
 };
 
-static_assert(sizeof(KVfobj) == 104, "the frame layout lies in the flags' padding");
+static_assert(sizeof(KVfobj) == 80, "the frame layout lies in the flags' padding");
 // A closure's block as it is made: the body and its table of one slot.
 constexpr size_t kClosureBodyBytes = sizeof(KVfobj) + sizeof(Value);
 
@@ -111,6 +129,9 @@ void resetInstanceClassIds();
 // Storage that lives as long as the program: natives' callables and
 // argument-type lists.
 const Callable* permanentCallable(const Callable& c);
+// The callable with these cells: c itself when it has them or none yet
+// (then they become its own), else a permanent copy of it with them.
+const Callable* callableWithCells(const Callable* c, const NameVector* first, const NameVector* second);
 // Names a callable of the permanent store after it is made; the name must
 // live as long as the callable.
 void nameCallable(const Callable* c, const char* name);

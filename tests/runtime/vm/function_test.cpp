@@ -22,7 +22,8 @@ TEST_F(FunctionObjects, ClosuresOfOneRecordGetTheirOwnInstanceClasses) {
   EXPECT_GE(b->instanceClassId, kFirstScriptClassId);
   EXPECT_NE(a->instanceClassId, b->instanceClassId);
   EXPECT_EQ(a->callable, &rec.body);
-  EXPECT_EQ(a->firstCells, &rec.params);
+  EXPECT_EQ(a->firstCells(), &rec.params);
+  EXPECT_EQ(a->secondCells(), &rec.locals);
 }
 
 TEST_F(FunctionObjects, InstancesTakeTheFreshPrototypeAndTheInstanceClass) {
@@ -110,7 +111,6 @@ TEST_F(FunctionObjects, AClosuresObjectsAreLaidOutAsTheGeneralPlacementLaysThem)
     for (auto* f : {fn, g}) {
       f->instanceClassId = 0;
       f->callable = nullptr;
-      f->firstCells = f->secondCells = nullptr;
       f->environment = nullptr;
       f->hasName = 0;
     }
