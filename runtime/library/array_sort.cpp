@@ -155,7 +155,7 @@ KVfobj* buildSortMethod() {
   // sortRange lives in the static area and is reachable from no script
   // object; its code record is filled in once built.
   static const NameVector kNoCells;
-  gSortRange = newClassConstructor(permanentCallable(Callable{}), &kNoCells, 1, 0, 0);
+  gSortRange = newClassConstructor(permanentCallable(Callable{}), &kNoCells, 1, 0);
   FunctionRecord* range = buildSortRangeCode();
   rememberBuiltRecord(kBuiltSortRange, range);
   gSortRange->callable = &range->body;

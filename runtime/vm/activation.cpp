@@ -30,8 +30,8 @@ void visitCells(Value* cells, int32_t n, bool full) {
 
 void visitGlobalObject(bool full, void*) {
   if (!gGlobalObject) return;
-  if (full) gGlobalObject->markReferences();
-  else gGlobalObject->forwardReferences();
+  if (full) gGlobalObject->markGlobal();
+  else gGlobalObject->forwardGlobal();
   gGlobalObject->visitAreas(full);
 }
 
@@ -42,6 +42,7 @@ ActivationObject::~ActivationObject() {
 }
 
 void ActivationObject::forwardReferences() {
+  if (global) return static_cast<GlobalObject*>(this)->forwardGlobal();
   if (epoch == gHeap.minorCount) return;
   epoch = gHeap.minorCount;
   // A running call's cells are visited with its context's value area.
@@ -49,6 +50,7 @@ void ActivationObject::forwardReferences() {
 }
 
 void ActivationObject::markReferences() {
+  if (global) return static_cast<GlobalObject*>(this)->markGlobal();
   if (ownsCells) visitCells(cells, cellCount, true);
 }
 
@@ -119,6 +121,7 @@ ActivationObject* placeCopy(const ActivationObject* a, void* at) {
 size_t closureCopyBytes() { return gCopyBytesLive; }
 
 GlobalObject::GlobalObject() {
+  global = true;
   for (int32_t n = 0; n < kGlobalAreaCount; ++n)
     if (kGlobalAreaSizes[n] > 0) areas[n] = new Value[kGlobalAreaSizes[n]];
 }
@@ -127,13 +130,13 @@ GlobalObject::~GlobalObject() {
   for (Value* a : areas) delete[] a;
 }
 
-void GlobalObject::forwardReferences() {
+void GlobalObject::forwardGlobal() {
   if (epoch == gHeap.minorCount) return;
   epoch = gHeap.minorCount;
   if (!gMainProgramRunning) visitCells(cells, cellCount, false);
 }
 
-void GlobalObject::markReferences() {
+void GlobalObject::markGlobal() {
   if (!gMainProgramRunning) visitCells(cells, cellCount, true);
 }
 

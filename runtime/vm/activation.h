@@ -17,16 +17,18 @@ using NameVector = std::vector<int32_t>;
 
 // The variables of one call. For a running call the cells are the call's
 // part of its context's value area, which the context visits as a whole. A
-// copy made for a closure owns its cells and visits them itself.
+// copy made for a closure owns its cells and visits them itself. The
+// global object is the one kind apart; it is told by a flag rather than a
+// virtual table, which every closure's copies would carry.
 class ActivationObject {
  public:
   ActivationObject() = default;
   ActivationObject(const ActivationObject&) = delete;
   ActivationObject& operator=(const ActivationObject&) = delete;
-  virtual ~ActivationObject();
-  virtual void forwardReferences();
-  virtual void markReferences();
-  virtual bool isGlobal() const { return false; }
+  ~ActivationObject();
+  void forwardReferences();
+  void markReferences();
+  bool isGlobal() const { return global; }
 
   // Back to the idle state of a frame that was left.
   void clear() {
@@ -39,11 +41,13 @@ class ActivationObject {
   int32_t cellCount = 0;
   bool ownsCells = false;
   bool cellsInBlock = false;  // a copy's cells follow it in its block
+  bool global = false;        // the GlobalObject
   // Minor collection at which a copy's cells were last visited. A running
   // call's activation needs none (its cells are its context's), so a frame
   // entry leaves it alone.
   uint32_t epoch = 0;
 };
+static_assert(sizeof(ActivationObject) == 24, "a closure's copy of one cell is 40 bytes");
 
 // Bytes of the closures' own scope blocks alive now (each chain with the
 // copies of activations it lists, their cells included), which lie outside
@@ -58,10 +62,9 @@ constexpr int32_t kGlobalAreaSizes[kGlobalAreaCount] = {256, 32, 8, 128, 8, 16, 
 class GlobalObject : public ActivationObject {
  public:
   GlobalObject();
-  ~GlobalObject() override;
-  void forwardReferences() override;
-  void markReferences() override;
-  bool isGlobal() const override { return true; }
+  ~GlobalObject();
+  void forwardGlobal();
+  void markGlobal();
 
   // Cell m of area n for the index n * 65536 + m, or null outside the areas.
   Value* areaCell(int32_t index) {

@@ -43,7 +43,7 @@ void fillFrame(CallFrame* f, KVfobj* fn, Value* cells, KVobj* receiver, int32_t 
 // The cells a call of fn with `passed` arguments takes, and how many
 // arguments it keeps: a static native keeps every one passed.
 int32_t keptArguments(const KVfobj* fn, int32_t passed) {
-  int32_t p = fn->staticNative ? passed : std::min(passed, paramCount(fn));
+  int32_t p = fn->staticNative() ? passed : std::min(passed, paramCount(fn));
   return p < 0 ? 0 : p;
 }
 
@@ -296,7 +296,7 @@ void callFunction(KVContext* ctx, KVfobj* fn, KVobj* receiver) {
   const int32_t top = ctx->top;
   const int32_t passed = std::clamp(ctx->argCount, 0, top > 0 ? top - 1 : 0);
   const int32_t params = paramCount(fn);
-  const int32_t kept = fn->staticNative ? passed : std::min(passed, params);
+  const int32_t kept = fn->staticNative() ? passed : std::min(passed, params);
   const ActivationObject* cur = ctx->frame->activation;
   Value* cells = cur->cells + cur->cellCount;
   const int32_t cellCount = std::max(kept, params) + localCount(fn);

@@ -111,7 +111,7 @@ bool markPlainCallee(KVobj* obj, bool native) {
   auto* fn = static_cast<KVfobj*>(obj);
   const Callable* body = fn->callable;
   if (!body || (native ? (body->code || !body->native) : (!body->code || body->native)) ||
-      (fn->generator | fn->restarterNext | fn->staticNative))
+      fn->callFlags)
     return false;
   const size_t params = body->first ? body->first->size() : 0;
   const size_t cells = params + (body->second ? body->second->size() : 0);
@@ -179,7 +179,7 @@ KVfobj* closureOverCopy(const FunctionRecord* rec, ScopeChain* copy) {
   KVfobj* fn = placeClosureObject();
   fn->instanceClassId = nextInstanceClassId();
   fn->hasName = rec->hasName;
-  fn->generator = rec->generator;
+  fn->callFlags = rec->generator ? KVfobj::kGenerator : 0;
   fn->callable = &rec->body;
   fn->environment = copy;
   if (owned) {
@@ -207,16 +207,15 @@ KVfobj* newKVfobj(const Callable* callable, const NameVector* first, const NameV
 }
 
 KVfobj* newClassConstructor(const Callable* callable, const NameVector* first, int32_t classId,
-                            int32_t staticMembers, uint8_t constructorFlag) {
+                            int32_t staticMembers) {
   KVfobj* fn = placeStaticObject<KVfobj>(2 + (staticMembers > 0 ? staticMembers : 0), gCore.objectProto, classId);
   setUpNative(fn, callable, first, emptyNames());
-  fn->constructorFlag = constructorFlag;
   return fn;
 }
 
 KVfobj* newStaticNative(const Callable* callable) {
-  KVfobj* fn = newClassConstructor(callable, emptyNames(), 1, 0, 0);
-  fn->staticNative = 1;
+  KVfobj* fn = newClassConstructor(callable, emptyNames(), 1, 0);
+  fn->callFlags = KVfobj::kStaticNative;
   return fn;
 }
 

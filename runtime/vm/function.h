@@ -65,14 +65,16 @@ class KVfobj : public KVobj {
   void markReferences() override;
   bool isFunction() const override { return true; }
 
+  // Call kinds apart from a plain call (callFlags).
+  static constexpr uint8_t kGenerator = 1;      // calls make a generator
+  static constexpr uint8_t kRestarterNext = 2;  // the "next" of a restarter: resumes its generator
+  static constexpr uint8_t kStaticNative = 4;   // takes every argument passed, whatever it declares
+
+  // These two bytes lie in the tail of the object's body (KVobj's padding).
+  uint8_t hasName = 0;  // closures: the cell after the parameters holds the function
+  uint8_t callFlags = 0;
   int32_t instanceClassId = 1;
-  int32_t instanceMembers = -1;  // members an instance starts with; -1 until known
-  uint8_t hasName = 0;           // closures: the cell after the parameters holds the function
-  uint8_t staticNative = 0;      // takes every argument passed, whatever it declares
-  uint8_t constructorFlag = 0;   // set by class registrations
-  uint8_t closureFlag = 0;       // set by the interpreter once a closure is made
-  uint8_t generator = 0;         // calls make a generator
-  uint8_t restarterNext = 0;     // the "next" of a restarter: resumes its generator
+  int16_t instanceMembers = -1;  // members an instance starts with (below 1024); -1 until known
   // The frame a call makes, noted with callKind: parameter cells and all
   // cells (parameters and locals).
   uint8_t frameParams = 0;
@@ -82,11 +84,14 @@ class KVfobj : public KVobj {
   // heap with the copies; see ownedScopeChain) and frees it when it dies.
   ScopeChain* environment = nullptr;
 
+  bool generator() const { return callFlags & kGenerator; }
+  bool restarterNext() const { return callFlags & kRestarterNext; }
+  bool staticNative() const { return callFlags & kStaticNative; }
   const NameVector* firstCells() const { return callable ? callable->first : nullptr; }
   const NameVector* secondCells() const { return callable ? callable->second : nullptr; }
 };
 
-static_assert(sizeof(KVfobj) == 80, "the frame layout lies in the flags' padding");
+static_assert(sizeof(KVfobj) == 72, "a closure's block is 96 heap bytes");
 // A closure's block as it is made: the body and its table of one slot.
 constexpr size_t kClosureBodyBytes = sizeof(KVfobj) + sizeof(Value);
 
@@ -158,7 +163,7 @@ KVfobj* newClosureOver(const FunctionRecord* rec, ActivationObject* inner, Scope
 KVfobj* newKVfobj(const Callable* callable, const NameVector* first, const NameVector* second);
 // A class constructor in the static area with 2 + staticMembers slots.
 KVfobj* newClassConstructor(const Callable* callable, const NameVector* first, int32_t classId,
-                            int32_t staticMembers, uint8_t constructorFlag);
+                            int32_t staticMembers);
 // A static native such as String.fromCharCode.
 KVfobj* newStaticNative(const Callable* callable);
 

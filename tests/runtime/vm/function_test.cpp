@@ -51,13 +51,12 @@ TEST_F(FunctionObjects, CoreConstructorsAndStaticNatives) {
   EXPECT_EQ(gCore.functionF->constructorPrototype(), gCore.functionProto);
   EXPECT_EQ(gCore.objectF->constructorPrototype(), gCore.objectProto);
   KVfobj* s = newStaticNative(permanentCallable(Callable{"fromCharCode", nullptr, nullptr}));
-  EXPECT_EQ(s->staticNative, 1);
+  EXPECT_TRUE(s->staticNative());
   EXPECT_GE(s->instanceClassId, kFirstScriptClassId);
   EXPECT_EQ(s->props.count, 2);
-  KVfobj* c = newClassConstructor(permanentCallable(Callable{}), emptyNames(), 7000, 3, 1);
+  KVfobj* c = newClassConstructor(permanentCallable(Callable{}), emptyNames(), 7000, 3);
   EXPECT_EQ(c->props.count, 5);
   EXPECT_EQ(c->classId, 7000);
-  EXPECT_EQ(c->constructorFlag, 1);
   EXPECT_EQ(scopeChainAt(c->environment, 1), gGlobalObject);
 }
 

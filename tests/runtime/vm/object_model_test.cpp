@@ -120,7 +120,7 @@ TEST_F(ObjectModel, NativeMethodsOnAPrototypeGetSlotsForTheClass) {
   ASSERT_NE(cell, nullptr);
   EXPECT_EQ(cell->obj, m);
   KVfobj* next = KVobj::defineNativeNext(proto, NameVector{}, nullptr);
-  EXPECT_EQ(next->restarterNext, 1);
+  EXPECT_TRUE(next->restarterNext());
 }
 
 TEST_F(ObjectModel, ATableOfTwoThousandSlotsHoldsTheLimitWithOneWarning) {
