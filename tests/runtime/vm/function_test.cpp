@@ -248,5 +248,55 @@ TEST_F(FunctionObjects, ClosuresMadeAndDroppedInThousandsKeepTheirOwnCells) {
   EXPECT_EQ(verifyHeap(), "");
 }
 
+TEST_F(FunctionObjects, ChainsOfSeveralCopiesFollowTheirObjectsAndAreFreedWithTheirClosures) {
+  // A closure made over a closure's own chain copies its copies again, one
+  // block per closure; the copies' cells hold young objects that move, and
+  // the blocks' bytes go back when the closures die, each once.
+  KVContext* ctx = mainContext(8, 0);
+  const size_t before = closureCopyBytes();
+  FunctionRecord rec;
+  Value cells[2];
+  ActivationObject act;
+  act.cells = cells;
+  act.cellCount = 2;
+  for (int32_t round = 0; round < 3; ++round) {
+    setGcStress(round == 2);
+    for (int32_t depth = 0; depth < 4; ++depth) {
+      cells[0] = Value::makeInt(round * 10 + depth);
+      cells[1] = Value::makeObject(newPlainObject());
+      ValueRoot inner(cells[1]);
+      ScopeChain* outer = depth == 0 ? globalScopeChain() : static_cast<KVfobj*>(ctx->cells[depth - 1].obj)->environment;
+      KVfobj* fn = newClosureOver(&rec, &act, outer);
+      ASSERT_TRUE(ownedScopeChain(fn->environment));
+      ASSERT_EQ(fn->environment->count, depth + 2);
+      ctx->cells[depth] = Value::makeObject(fn);
+      cells[1] = inner.get();
+    }
+    for (int32_t i = 0; i < 3; ++i) minorCollect();
+    fullCollect();
+    for (int32_t depth = 0; depth < 4; ++depth) {
+      auto* fn = static_cast<KVfobj*>(ctx->cells[depth].obj);
+      for (int32_t k = 1; k <= depth + 1; ++k) {
+        ActivationObject* copy = scopeChainAt(fn->environment, k);
+        ASSERT_EQ(copy->cells[0].i, round * 10 + depth + 1 - k) << depth << " " << k;
+        ASSERT_EQ(copy->cells[1].tag, kObject);
+        ASSERT_EQ(prototypeOf(copy->cells[1].obj), gCore.objectProto);
+      }
+      ASSERT_EQ(scopeChainAt(fn->environment, depth + 2), gGlobalObject);
+    }
+    // Each block: the chain's count and entries, then a copy (24 bytes and
+    // two cells) per entry that is not the global object.
+    size_t held = 0;
+    for (size_t depth = 0; depth < 4; ++depth) held += 8 + 8 * (depth + 2) + (depth + 1) * (24 + 2 * sizeof(Value));
+    EXPECT_EQ(closureCopyBytes() - before, held);
+    for (int32_t depth = 0; depth < 4; ++depth) ctx->cells[depth] = Value();
+    minorCollect();
+    fullCollect();
+    EXPECT_EQ(closureCopyBytes(), before);
+  }
+  setGcStress(false);
+  EXPECT_EQ(verifyHeap(), "");
+}
+
 }  // namespace
 }  // namespace kvtest
