@@ -132,7 +132,7 @@ void BM_CallLoop(benchmark::State& state) {
   auto* rec = new FunctionRecord;
   rec->body.code = linkCode(callee, false);
   // A function in the static area, so that it never moves between runs.
-  KVfobj* fn = newClassConstructor(&rec->body, emptyNames(), 1, 0, 0);
+  KVfobj* fn = newClassConstructor(&rec->body, emptyNames(), 1, 0);
   r.slots[1] = Value::makeObject(fn);
   NodeList body;
   body.push_back(load(var(0, 1), kPushValue));

@@ -443,7 +443,7 @@ void Reader::rebuild(CodeVector& code, int32_t nesting) {
         if (slotBudget_ < 0) corrupt(4);
         CodeVector* body = functions_[nextFunction_++];
         FunctionRecord& rec = code_.functions.emplace_back();
-        rec.body = Callable{nullptr, body, nullptr};
+        rec.body.code = body;
         rec.params.assign(row.first, 0);
         rec.locals.assign(row.second, 0);
         rec.hasName = row.hasName;

@@ -185,7 +185,7 @@ FunctionRecord* finishBuild(int32_t params, int32_t locals) {
   CodeVector* code = s.vectors.emplace_back(linkCode(*currentBuildList, false)).get();
   currentBuildList = nullptr;
   FunctionRecord& rec = s.records.emplace_back();
-  rec.body = Callable{nullptr, code, nullptr};
+  rec.body.code = code;
   rec.params = NameVector(params, 0);
   rec.locals = NameVector(locals, 0);
   return &rec;

@@ -155,11 +155,9 @@ KVfobj* buildSortMethod() {
   // sortRange lives in the static area and is reachable from no script
   // object; its code record is filled in once built.
   static const NameVector kNoCells;
-  gSortRange = newClassConstructor(permanentCallable(Callable{}), &kNoCells, 1, 0, 0);
+  gSortRange = newClassConstructor(permanentCallable(Callable{}), &kNoCells, 1, 0);
   FunctionRecord* range = buildSortRangeCode();
   rememberBuiltRecord(kBuiltSortRange, range);
-  gSortRange->firstCells = &range->params;
-  gSortRange->secondCells = &range->locals;
   gSortRange->callable = &range->body;
   gBuiltins.sortRangeFunction = gSortRange;
   FunctionRecord* sort = buildSortCode();

@@ -126,7 +126,7 @@ Descriptions parseDescriptions(const std::string& text) {
   return d;
 }
 
-int32_t parameters(const KVfobj* fn) { return fn && fn->firstCells ? static_cast<int32_t>(fn->firstCells->size()) : 0; }
+int32_t parameters(const KVfobj* fn) { return fn && fn->firstCells() ? static_cast<int32_t>(fn->firstCells()->size()) : 0; }
 
 const char* rowKind(int32_t kind) {
   switch (kind) {

@@ -34,9 +34,9 @@ std::vector<BuiltinClassEntry> gTable;
 std::vector<std::pair<int32_t, KVfobj*>> gStaticMemberClasses;
 KVfobj* gTypedArrayBase = nullptr;
 
-KVfobj* functionObject(NativeFunction native, int32_t params, int32_t classId, int32_t extraSlots, uint8_t ctorFlag) {
+KVfobj* functionObject(NativeFunction native, int32_t params, int32_t classId, int32_t extraSlots) {
   return newClassConstructor(permanentCallable(Callable{nullptr, nullptr, native}),
-                             permanentNames(NameVector(params, 0)), classId, extraSlots, ctorFlag);
+                             permanentNames(NameVector(params, 0)), classId, extraSlots);
 }
 
 void addRow(int32_t kind, const char* name, KVfobj* fn, MemberSetup setup) {
@@ -80,12 +80,12 @@ void registerRows() {
   registerClass("RandomGenerator", &randomGeneratorConstructor, 1, &setupRandomGeneratorClass, 1, 0);
   registerClass("Tuple", &tupleConstructor, 9, &tupleSetup, 1, 0);
   // Counts outside 2..9 are the constructor's to report, so it sees every argument.
-  gTable.back().function->staticNative = 1;
+  gTable.back().function->callFlags = KVfobj::kStaticNative;
   registerNativeOnlyClass("LiteIter", 0, &liteIterSetup);
   for (const char* n : {"Ctor001", "Ctor002", "Ctor003", "Ctor004", "Ctor005", "Ctor006"}) reserveClassName(n);
   registerClass("ArrayBuffer", &arrayBufferConstructor, 1, &arrayBufferSetup, 1, 0);
 
-  gTypedArrayBase = functionObject(&noOpNative, 3, 1, 0, 0);
+  gTypedArrayBase = functionObject(&noOpNative, 3, 1, 0);
   registerTypedArrayClass("Int32Array", &int32ArrayConstructor);
   registerTypedArrayClass("Int16Array", &int16ArrayConstructor);
   registerTypedArrayClass("Int8Array", &int8ArrayConstructor);
@@ -115,7 +115,7 @@ void registerRows() {
   registerGlobalFunction("play_sound", &playSoundNative, 2);
   registerGlobalFunction("stop_sound", &stopSoundNative, 0);
   // Declared without parameters, it reads its first argument all the same.
-  gTable.back().function->staticNative = 1;
+  gTable.back().function->callFlags = KVfobj::kStaticNative;
   registerGlobalFunction("enlayer", &enlayerNative, 2);
   registerGlobalFunction("unlayer", &unlayerNative, 1);
   registerGlobalFunction("encontainer", &encontainerNative, 2);
@@ -174,30 +174,28 @@ void noOpNative(KVContext* ctx) { ctx->pushUndefined(); }
 const std::vector<BuiltinClassEntry>& builtinClassTable() { return gTable; }
 
 void registerObjectClass(NativeFunction ctor, int32_t params, MemberSetup setup) {
-  gCore.objectF->callable = permanentCallable(Callable{nullptr, nullptr, ctor});
-  gCore.objectF->firstCells = permanentNames(NameVector(params, 0));
-  gCore.objectF->constructorFlag = 1;
+  gCore.objectF->callable = permanentCallable(Callable{nullptr, nullptr, ctor, permanentNames(NameVector(params, 0)), emptyNames()});
   gCore.objectF->callKind = 0;
   addRow(kBuiltinObject, "Object", gCore.objectF, setup);
 }
 
 void registerClass(const char* name, NativeFunction ctor, int32_t params, MemberSetup setup, int32_t classId,
                    int32_t extraSlots) {
-  KVfobj* fn = functionObject(ctor, params, classId, extraSlots, 1);
+  KVfobj* fn = functionObject(ctor, params, classId, extraSlots);
   if (classId != 1 && extraSlots >= 1) gStaticMemberClasses.emplace_back(classId, fn);
   addRow(kBuiltinClass, name, fn, setup);
 }
 
 void registerNativeOnlyClass(const char* name, int32_t params, MemberSetup setup) {
-  addRow(kBuiltinNativeOnly, name, functionObject(&noOpNative, params, 1, 0, 1), setup);
+  addRow(kBuiltinNativeOnly, name, functionObject(&noOpNative, params, 1, 0), setup);
 }
 
 void registerTypedArrayClass(const char* name, NativeFunction ctor) {
-  addRow(kBuiltinTypedArray, name, functionObject(ctor, 3, 1, 0, 1), nullptr);
+  addRow(kBuiltinTypedArray, name, functionObject(ctor, 3, 1, 0), nullptr);
 }
 
 void registerGlobalFunction(const char* name, NativeFunction fn, int32_t params) {
-  addRow(kBuiltinFunction, name, functionObject(fn, params, 1, 0, 0), nullptr);
+  addRow(kBuiltinFunction, name, functionObject(fn, params, 1, 0), nullptr);
 }
 
 void reserveClassName(const char* name) { addRow(kBuiltinReserved, name, nullptr, nullptr); }

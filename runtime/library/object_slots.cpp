@@ -50,7 +50,7 @@ Value& builtinObjectCell(int32_t object, int32_t slot) { return gGlobalObject->a
 
 void registerBuiltinObjectNative(int32_t object, int32_t slot, NativeFunction native, int32_t params) {
   KVfobj* fn = newClassConstructor(permanentCallable(Callable{nullptr, nullptr, native}),
-                                   permanentNames(NameVector(params, 0)), 1, 0, 0);
+                                   permanentNames(NameVector(params, 0)), 1, 0);
   fn->sealed = 1;
   builtinObjectCell(object, slot) = Value::makeObject(fn);
 }

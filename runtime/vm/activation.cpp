@@ -30,8 +30,8 @@ void visitCells(Value* cells, int32_t n, bool full) {
 
 void visitGlobalObject(bool full, void*) {
   if (!gGlobalObject) return;
-  if (full) gGlobalObject->markReferences();
-  else gGlobalObject->forwardReferences();
+  if (full) gGlobalObject->markGlobal();
+  else gGlobalObject->forwardGlobal();
   gGlobalObject->visitAreas(full);
 }
 
@@ -42,6 +42,7 @@ ActivationObject::~ActivationObject() {
 }
 
 void ActivationObject::forwardReferences() {
+  if (global) return static_cast<GlobalObject*>(this)->forwardGlobal();
   if (epoch == gHeap.minorCount) return;
   epoch = gHeap.minorCount;
   // A running call's cells are visited with its context's value area.
@@ -49,87 +50,78 @@ void ActivationObject::forwardReferences() {
 }
 
 void ActivationObject::markReferences() {
+  if (global) return static_cast<GlobalObject*>(this)->markGlobal();
   if (ownsCells) visitCells(cells, cellCount, true);
 }
 
 namespace {
 
-// Blocks of released copies, kept by cell count for the copies that follow:
-// closures made in a loop die together at a collection and are made again
-// at once, so a block is reused instead of a malloc and a free per copy.
-// Copies are made and released only by the heap's user (making closures,
-// and the collector running their owners' destructors), so the pool shares
-// the heap's exclusion. It keeps at most about one nursery's worth of bytes.
-constexpr int32_t kPooledCells = 8;
+// Blocks of released scope blocks, kept by size for the closures that
+// follow: closures made in a loop die together at a collection and are made
+// again at once, so a block is reused instead of a malloc and a free per
+// closure. Blocks are made and released only by the heap's user (making
+// closures, and the collector running their owners' destructors), so the
+// pool shares the heap's exclusion. It keeps blocks of up to 512 bytes, at
+// most about one nursery's worth of bytes in all.
+constexpr size_t kPooledBlockBytes = 512;
 constexpr size_t kPoolBytesLimit = kNurserySize;
 
 struct PooledBlock {
   PooledBlock* next;
 };
-PooledBlock* gPool[kPooledCells + 1] = {};
+PooledBlock* gPool[kPooledBlockBytes / 8 + 1] = {};
 size_t gPoolBytes = 0;
 size_t gCopyBytesLive = 0;
 
-size_t copyBlockBytes(int32_t n) { return sizeof(ActivationObject) + sizeof(Value) * static_cast<size_t>(n); }
-
-void* takeCopyBlock(int32_t n) {
-  if (n <= kPooledCells && gPool[n]) {
-    PooledBlock* b = gPool[n];
-    gPool[n] = b->next;
-    gPoolBytes -= copyBlockBytes(n);
-    return b;
-  }
-  return ::operator new(copyBlockBytes(n));
+size_t copyBytes(const ActivationObject* a) {
+  return sizeof(ActivationObject) + sizeof(Value) * static_cast<size_t>(a->cellCount > 0 ? a->cellCount : 0);
 }
 
-void giveCopyBlock(void* block, int32_t n) {
-  if (n <= kPooledCells && gPoolBytes + copyBlockBytes(n) <= kPoolBytesLimit) {
+void* takeScopeBlock(size_t bytes) {
+  gCopyBytesLive += bytes;
+  if (bytes <= kPooledBlockBytes && gPool[bytes / 8]) {
+    PooledBlock* b = gPool[bytes / 8];
+    gPool[bytes / 8] = b->next;
+    gPoolBytes -= bytes;
+    return b;
+  }
+  return ::operator new(bytes);
+}
+
+void giveScopeBlock(void* block, size_t bytes) {
+  gCopyBytesLive -= bytes;
+  if (bytes <= kPooledBlockBytes && gPoolBytes + bytes <= kPoolBytesLimit) {
     auto* b = static_cast<PooledBlock*>(block);
-    b->next = gPool[n];
-    gPool[n] = b;
-    gPoolBytes += copyBlockBytes(n);
+    b->next = gPool[bytes / 8];
+    gPool[bytes / 8] = b;
+    gPoolBytes += bytes;
     return;
   }
   ::operator delete(block);
 }
 
-}  // namespace
-
-ActivationObject* ActivationObject::copy(ActivationObject* next) const {
-  // One block for the copy and its cells: a closure's capture costs one
-  // allocation and one release per activation, both usually from the pool.
+// A copy of `a` with its cells, placed at `at`.
+ActivationObject* placeCopy(const ActivationObject* a, void* at) {
   static_assert(sizeof(ActivationObject) % alignof(Value) == 0);
-  const int32_t n = cellCount > 0 ? cellCount : 0;
-  auto* c = new (takeCopyBlock(n)) ActivationObject;
-  gCopyBytesLive += copyBlockBytes(n);
+  const int32_t n = a->cellCount > 0 ? a->cellCount : 0;
+  auto* c = new (at) ActivationObject;
   c->cells = reinterpret_cast<Value*>(c + 1);
-  for (int32_t i = 0; i < n; ++i) new (&c->cells[i]) Value(cells[i]);
+  for (int32_t i = 0; i < n; ++i) new (&c->cells[i]) Value(a->cells[i]);
   c->ownsCells = true;
   c->cellsInBlock = true;
-  c->nextCopy = next;
-  c->argCount = argCount;
-  c->cellCount = cellCount;
+  c->argCount = a->argCount;
+  c->cellCount = a->cellCount;
   // Every collection so far is past; the next one visits the copy.
   c->epoch = gHeap.minorCount;
   return c;
 }
 
-void ActivationObject::releaseCopies(ActivationObject* first) {
-  // Copies are plain activations with their cells in their block: nothing
-  // to release but the block.
-  while (first) {
-    ActivationObject* next = first->nextCopy;
-    const int32_t n = first->cellCount > 0 ? first->cellCount : 0;
-    first->ActivationObject::~ActivationObject();
-    giveCopyBlock(first, n);
-    gCopyBytesLive -= copyBlockBytes(n);
-    first = next;
-  }
-}
+}  // namespace
 
 size_t closureCopyBytes() { return gCopyBytesLive; }
 
 GlobalObject::GlobalObject() {
+  global = true;
   for (int32_t n = 0; n < kGlobalAreaCount; ++n)
     if (kGlobalAreaSizes[n] > 0) areas[n] = new Value[kGlobalAreaSizes[n]];
 }
@@ -138,13 +130,13 @@ GlobalObject::~GlobalObject() {
   for (Value* a : areas) delete[] a;
 }
 
-void GlobalObject::forwardReferences() {
+void GlobalObject::forwardGlobal() {
   if (epoch == gHeap.minorCount) return;
   epoch = gHeap.minorCount;
   if (!gMainProgramRunning) visitCells(cells, cellCount, false);
 }
 
-void GlobalObject::markReferences() {
+void GlobalObject::markGlobal() {
   if (!gMainProgramRunning) visitCells(cells, cellCount, true);
 }
 
@@ -196,35 +188,58 @@ ScopeChain* chainWith(ActivationObject* inner, ScopeChain* outer) {
 
 namespace {
 
-ActivationObject* copyEntry(ActivationObject* a, ActivationObject*& copies) {
-  if (a->isGlobal()) return a;
-  copies = a->copy(copies);
-  return copies;
+// The chain `inner` (when not null) followed by the n entries of `outer`,
+// copied for a closure. Every activation that is not global is copied into
+// one block with the chain, so a closure's capture costs one allocation and
+// one release, usually both from the pool; a chain with nothing to copy is
+// a young block.
+ScopeChain* copyChain(ActivationObject* inner, ScopeChain* outer) {
+  const int32_t first = inner ? 1 : 0, n = (outer ? outer->count : 0) + first;
+  auto entry = [&](int32_t i) { return i < first ? inner : outer->entries[i - first]; };
+  const size_t chainBytes = roundUp8(scopeChainBytes(n));
+  size_t bytes = chainBytes;
+  for (int32_t i = 0; i < n; ++i)
+    if (!entry(i)->isGlobal()) bytes += copyBytes(entry(i));
+  ScopeChain* c;
+  if (bytes == chainBytes) {
+    ScopeRoot root(outer);
+    c = allocScopeChain(n);
+    outer = root.get();
+  } else {
+    c = static_cast<ScopeChain*>(takeScopeBlock(bytes));
+  }
+  c->count = n;
+  c->pad = 0;
+  char* at = reinterpret_cast<char*>(c) + chainBytes;
+  for (int32_t i = 0; i < n; ++i) {
+    ActivationObject* a = entry(i);
+    if (!a->isGlobal()) {
+      a = placeCopy(a, at);
+      at += copyBytes(a);
+    }
+    c->entries[i] = a;
+  }
+  return c;
 }
 
 }  // namespace
 
-ScopeChain* copyScopeChain(ScopeChain* chain, ActivationObject*& copies) {
-  copies = nullptr;
-  if (!chain) return nullptr;
-  ScopeRoot root(chain);
-  auto* c = allocScopeChain(chain->count);
-  chain = root.get();
-  c->count = chain->count;
-  for (int32_t i = 0; i < chain->count; ++i) c->entries[i] = copyEntry(chain->entries[i], copies);
-  return c;
-}
+ScopeChain* copyScopeChain(ScopeChain* chain) { return chain ? copyChain(nullptr, chain) : nullptr; }
 
-ScopeChain* copyScopeChainWith(ActivationObject* inner, ScopeChain* outer, ActivationObject*& copies) {
-  copies = nullptr;
-  ScopeRoot root(outer);
-  const int32_t n = outer ? outer->count : 0;
-  auto* c = allocScopeChain(n + 1);
-  outer = root.get();
-  c->count = n + 1;
-  c->entries[0] = copyEntry(inner, copies);
-  for (int32_t i = 0; i < n; ++i) c->entries[i + 1] = copyEntry(outer->entries[i], copies);
-  return c;
+ScopeChain* copyScopeChainWith(ActivationObject* inner, ScopeChain* outer) { return copyChain(inner, outer); }
+
+void releaseScopeChain(ScopeChain* chain) {
+  if (!ownedScopeChain(chain)) return;
+  // The copies are plain activations with their cells in the block: nothing
+  // to release but the block.
+  size_t bytes = roundUp8(scopeChainBytes(chain->count));
+  for (int32_t i = 0; i < chain->count; ++i) {
+    ActivationObject* a = chain->entries[i];
+    if (a->isGlobal()) continue;
+    bytes += copyBytes(a);
+    a->ActivationObject::~ActivationObject();
+  }
+  giveScopeBlock(chain, bytes);
 }
 
 ActivationObject* scopeChainAt(ScopeChain* chain, int32_t k) {
@@ -234,7 +249,12 @@ ActivationObject* scopeChainAt(ScopeChain* chain, int32_t k) {
 
 ScopeChain* forwardScopeChain(ScopeChain* chain) {
   if (!chain) return nullptr;
-  if (!inHeap(chain)) throw RuntimeError(kErrUnexpected);
+  if (ownedScopeChain(chain)) {
+    // A closure's own block stays where it is; its copies' cells are
+    // visited once per collection (their epoch).
+    for (int32_t i = 0; i < chain->count; ++i) chain->entries[i]->forwardReferences();
+    return chain;
+  }
   bool first;
   auto* moved = static_cast<ScopeChain*>(forwardSized(chain, blockPayloadSize(chain), first));
   if (first)
@@ -244,8 +264,9 @@ ScopeChain* forwardScopeChain(ScopeChain* chain) {
 
 void markScopeChain(ScopeChain* chain) {
   if (!chain) return;
-  if (!inHeap(chain)) throw RuntimeError(kErrUnexpected);
-  if (!markFirst(chain)) return;
+  // A closure's own block has no mark: its holders are few (the closure and
+  // the frames running it), and marking a value twice stops at the mark.
+  if (!ownedScopeChain(chain) && !markFirst(chain)) return;
   for (int32_t i = 0; i < chain->count; ++i) chain->entries[i]->markReferences();
 }
 

@@ -17,22 +17,19 @@ using NameVector = std::vector<int32_t>;
 
 // The variables of one call. For a running call the cells are the call's
 // part of its context's value area, which the context visits as a whole. A
-// copy made for a closure owns its cells and visits them itself.
+// copy made for a closure owns its cells and visits them itself. The
+// global object is the one kind apart; it is told by a flag rather than a
+// virtual table, which every closure's copies would carry.
 class ActivationObject {
  public:
   ActivationObject() = default;
   ActivationObject(const ActivationObject&) = delete;
   ActivationObject& operator=(const ActivationObject&) = delete;
-  virtual ~ActivationObject();
-  virtual void forwardReferences();
-  virtual void markReferences();
-  virtual bool isGlobal() const { return false; }
+  ~ActivationObject();
+  void forwardReferences();
+  void markReferences();
+  bool isGlobal() const { return global; }
 
-  // A closure's copy of this activation, its cells in the same block; freed
-  // with releaseCopies. `next` is put first in the copy's list.
-  ActivationObject* copy(ActivationObject* next) const;
-  // Frees a list of copies linked through nextCopy.
-  static void releaseCopies(ActivationObject* first);
   // Back to the idle state of a frame that was left.
   void clear() {
     argCount = 0;
@@ -44,15 +41,17 @@ class ActivationObject {
   int32_t cellCount = 0;
   bool ownsCells = false;
   bool cellsInBlock = false;  // a copy's cells follow it in its block
+  bool global = false;        // the GlobalObject
   // Minor collection at which a copy's cells were last visited. A running
   // call's activation needs none (its cells are its context's), so a frame
   // entry leaves it alone.
   uint32_t epoch = 0;
-  ActivationObject* nextCopy = nullptr;  // the owning closure's next copy
 };
+static_assert(sizeof(ActivationObject) == 24, "a closure's copy of one cell is 40 bytes");
 
-// Bytes of the closures' copies of activations alive now (each with its
-// cells), which lie outside the collected heap.
+// Bytes of the closures' own scope blocks alive now (each chain with the
+// copies of activations it lists, their cells included), which lie outside
+// the collected heap.
 size_t closureCopyBytes();
 
 // The global variables and the eight global areas of built-in classes,
@@ -63,10 +62,9 @@ constexpr int32_t kGlobalAreaSizes[kGlobalAreaCount] = {256, 32, 8, 128, 8, 16, 
 class GlobalObject : public ActivationObject {
  public:
   GlobalObject();
-  ~GlobalObject() override;
-  void forwardReferences() override;
-  void markReferences() override;
-  bool isGlobal() const override { return true; }
+  ~GlobalObject();
+  void forwardGlobal();
+  void markGlobal();
 
   // Cell m of area n for the index n * 65536 + m, or null outside the areas.
   Value* areaCell(int32_t index) {
@@ -86,7 +84,11 @@ extern GlobalObject* gGlobalObject;
 extern bool gMainProgramRunning;
 
 // A scope chain: a raw young block (or a static one) listing activations,
-// innermost first. A null chain is empty.
+// innermost first. A null chain is empty. A closure's chain that copied
+// activations is instead a block of its own outside the heap, holding the
+// chain and, after it, the copies with their cells (see copyScopeChain):
+// it never moves, and it lives as long as the closure that owns it (every
+// frame or generator running on it keeps that closure).
 struct ScopeChain {
   int32_t count;
   int32_t pad;
@@ -100,12 +102,17 @@ ScopeChain* chainWith(ActivationObject* inner, ScopeChain* outer);
 // static area.
 ScopeChain* globalScopeChain();
 // Copy for a closure: global activations are kept, every other one is
-// copied with its cells. The copies belong to the caller (the closure), who
-// gets them as a list through `copies` and frees them with releaseCopies.
-ScopeChain* copyScopeChain(ScopeChain* chain, ActivationObject*& copies);
-// The same for the chain `inner` followed by `outer` (which may be null),
-// in one block: what copying chainWith(inner, outer) makes.
-ScopeChain* copyScopeChainWith(ActivationObject* inner, ScopeChain* outer, ActivationObject*& copies);
+// copied with its cells. When anything was copied, the chain and its copies
+// are one block outside the heap that belongs to the caller (the closure),
+// who frees it with releaseScopeChain; otherwise the chain is a young block.
+ScopeChain* copyScopeChain(ScopeChain* chain);
+// The same for the chain `inner` followed by `outer` (which may be null):
+// what copying chainWith(inner, outer) makes.
+ScopeChain* copyScopeChainWith(ActivationObject* inner, ScopeChain* outer);
+// Whether the chain is a closure's own block of copies (outside the heap).
+inline bool ownedScopeChain(const ScopeChain* chain) { return chain && !inHeap(chain); }
+// Frees a closure's own block of copies; other chains are left alone.
+void releaseScopeChain(ScopeChain* chain);
 // The k-th activation, counting from 1; beyond the chain raises system error 23.
 ActivationObject* scopeChainAt(ScopeChain* chain, int32_t k);
 

@@ -1,6 +1,7 @@
 // Member names turned into negative ids, once each, and back.
 #include "runtime/vm/atoms.h"
 
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 
@@ -23,10 +24,13 @@ int32_t enter(AtomTable& t, const char* text) {
   if (known != kAtomNotFound) return known;
   int32_t id = t.nextId--;
   t.names.set(text, id);
+  if (&t == gAtoms.get() && std::strcmp(text, "prototype") == 0) gPrototypeAtom = id;
   return id;
 }
 
 }  // namespace
+
+int32_t gPrototypeAtom = kAtomNotFound;
 
 int32_t NameMap::find(std::string_view name) const {
   auto it = index_.find(name);
@@ -65,6 +69,7 @@ ProgramNameTable& programNameTable() {
 }
 
 void initAtomTables() {
+  gPrototypeAtom = kAtomNotFound;
   gAtoms = std::make_unique<AtomTable>();
   gProgramNames = std::make_unique<ProgramNameTable>();
   gSlotMap.clear();

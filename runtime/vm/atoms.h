@@ -55,6 +55,10 @@ ProgramNameTable& programNameTable();
 void initAtomTables();
 
 int32_t lookupAtom(const char* text);
+// The atom of "prototype", which the member look-ups test on every miss on a
+// closure; kAtomNotFound until the name is entered. initAtomTables resets it
+// with the table.
+extern int32_t gPrototypeAtom;
 int32_t internAtom(const char* text);  // throws std::runtime_error("Set:") once sealed
 int32_t internAtomUnchecked(const char* text);
 int32_t internNameInTable(AtomTable& table, const char* text);

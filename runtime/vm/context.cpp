@@ -17,8 +17,14 @@ constexpr int32_t kWarnArrayWritePastEnd = 2;  // "bad key"
 
 void visitContextRoot(bool full, void* data) { markContext(static_cast<KVContext*>(data), full); }
 
-int32_t paramCount(const KVfobj* fn) { return fn->firstCells ? static_cast<int32_t>(fn->firstCells->size()) : 0; }
-int32_t localCount(const KVfobj* fn) { return fn->secondCells ? static_cast<int32_t>(fn->secondCells->size()) : 0; }
+int32_t paramCount(const KVfobj* fn) {
+  const NameVector* v = fn->firstCells();
+  return v ? static_cast<int32_t>(v->size()) : 0;
+}
+int32_t localCount(const KVfobj* fn) {
+  const NameVector* v = fn->secondCells();
+  return v ? static_cast<int32_t>(v->size()) : 0;
+}
 
 // Fills the frame and its activation for fn; the cells start at `cells`.
 void fillFrame(CallFrame* f, KVfobj* fn, Value* cells, KVobj* receiver, int32_t refDepth, int32_t cellCount) {
@@ -37,7 +43,7 @@ void fillFrame(CallFrame* f, KVfobj* fn, Value* cells, KVobj* receiver, int32_t 
 // The cells a call of fn with `passed` arguments takes, and how many
 // arguments it keeps: a static native keeps every one passed.
 int32_t keptArguments(const KVfobj* fn, int32_t passed) {
-  int32_t p = fn->staticNative ? passed : std::min(passed, paramCount(fn));
+  int32_t p = fn->staticNative() ? passed : std::min(passed, paramCount(fn));
   return p < 0 ? 0 : p;
 }
 
@@ -290,7 +296,7 @@ void callFunction(KVContext* ctx, KVfobj* fn, KVobj* receiver) {
   const int32_t top = ctx->top;
   const int32_t passed = std::clamp(ctx->argCount, 0, top > 0 ? top - 1 : 0);
   const int32_t params = paramCount(fn);
-  const int32_t kept = fn->staticNative ? passed : std::min(passed, params);
+  const int32_t kept = fn->staticNative() ? passed : std::min(passed, params);
   const ActivationObject* cur = ctx->frame->activation;
   Value* cells = cur->cells + cur->cellCount;
   const int32_t cellCount = std::max(kept, params) + localCount(fn);

@@ -42,15 +42,13 @@ KVfobj* placeClosureObject() {
 void setUpNative(KVfobj* fn, const Callable* callable, const NameVector* first, const NameVector* second) {
   setSlotAttrs(fn->props, 1, 0);
   fn->instanceClassId = nextInstanceClassId();
-  fn->callable = callable;
-  fn->firstCells = first;
-  fn->secondCells = second;
+  fn->callable = callableWithCells(callable, first, second);
   fn->environment = globalScopeChain();
 }
 
 }  // namespace
 
-KVfobj::~KVfobj() { ActivationObject::releaseCopies(captured); }
+KVfobj::~KVfobj() { releaseScopeChain(environment); }
 
 KVobj* KVfobj::constructorPrototype() {
   if (ownPrototypeLater(this)) makeOwnPrototype(this);
@@ -113,10 +111,10 @@ bool markPlainCallee(KVobj* obj, bool native) {
   auto* fn = static_cast<KVfobj*>(obj);
   const Callable* body = fn->callable;
   if (!body || (native ? (body->code || !body->native) : (!body->code || body->native)) ||
-      (fn->generator | fn->restarterNext | fn->staticNative))
+      fn->callFlags)
     return false;
-  const size_t params = fn->firstCells ? fn->firstCells->size() : 0;
-  const size_t cells = params + (fn->secondCells ? fn->secondCells->size() : 0);
+  const size_t params = body->first ? body->first->size() : 0;
+  const size_t cells = params + (body->second ? body->second->size() : 0);
   if (cells > UINT8_MAX) return false;
   fn->frameParams = static_cast<uint8_t>(params);
   fn->frameCells = static_cast<uint8_t>(cells);
@@ -132,6 +130,21 @@ int32_t nextInstanceClassId() {
 void resetInstanceClassIds() { gNextClassId = kFirstScriptClassId; }
 
 const Callable* permanentCallable(const Callable& c) { return &gCallables.emplace_back(c); }
+
+const Callable* callableWithCells(const Callable* c, const NameVector* first, const NameVector* second) {
+  if (c->first == first && c->second == second) return c;
+  if (!c->first && !c->second) {
+    // As nameCallable: the callable is not const to its store.
+    auto* own = const_cast<Callable*>(c);
+    own->first = first;
+    own->second = second;
+    return c;
+  }
+  Callable copy = *c;
+  copy.first = first;
+  copy.second = second;
+  return permanentCallable(copy);
+}
 // The store's callables are not const; callers see them as const so that
 // nothing but this changes a callable once it is made.
 void nameCallable(const Callable* c, const char* name) { const_cast<Callable*>(c)->name = name; }
@@ -151,30 +164,26 @@ const NameVector* emptyNames() {
 KVfobj* newCoreConstructor(int32_t classId, int32_t slots) {
   KVfobj* fn = placeStaticObject<KVfobj>(slots, nullptr, classId);
   fn->environment = globalScopeChain();
-  fn->firstCells = emptyNames();
-  fn->secondCells = emptyNames();
   return fn;
 }
 
 namespace {
 
-// The closure over a copied chain whose copies are `copies`.
-KVfobj* closureOverCopy(const FunctionRecord* rec, ScopeChain* copy, ActivationObject* copies) {
-  // The copies are released if making the function object fails.
-  std::unique_ptr<ActivationObject, void (*)(ActivationObject*)> owned(copies, &ActivationObject::releaseCopies);
+// The closure over a copied chain, which it owns when it is a block of copies.
+KVfobj* closureOverCopy(const FunctionRecord* rec, ScopeChain* copy) {
+  // The block of copies is released if making the function object fails.
+  std::unique_ptr<ScopeChain, void (*)(ScopeChain*)> owned(ownedScopeChain(copy) ? copy : nullptr, &releaseScopeChain);
   ScopeRoot root(copy);
   reserveNursery(blockBytes(kClosureBodyBytes));
   copy = root.get();
   KVfobj* fn = placeClosureObject();
   fn->instanceClassId = nextInstanceClassId();
   fn->hasName = rec->hasName;
-  fn->generator = rec->generator;
+  fn->callFlags = rec->generator ? KVfobj::kGenerator : 0;
   fn->callable = &rec->body;
-  fn->firstCells = &rec->params;
-  fn->secondCells = &rec->locals;
   fn->environment = copy;
-  if (copies) {
-    fn->captured = owned.release();
+  if (owned) {
+    owned.release();
     registerOwner(fn);
   }
   return fn;
@@ -182,16 +191,10 @@ KVfobj* closureOverCopy(const FunctionRecord* rec, ScopeChain* copy, ActivationO
 
 }  // namespace
 
-KVfobj* newClosure(const FunctionRecord* rec, ScopeChain* scope) {
-  ActivationObject* copies;
-  ScopeChain* copy = copyScopeChain(scope, copies);
-  return closureOverCopy(rec, copy, copies);
-}
+KVfobj* newClosure(const FunctionRecord* rec, ScopeChain* scope) { return closureOverCopy(rec, copyScopeChain(scope)); }
 
 KVfobj* newClosureOver(const FunctionRecord* rec, ActivationObject* inner, ScopeChain* outer) {
-  ActivationObject* copies;
-  ScopeChain* copy = copyScopeChainWith(inner, outer, copies);
-  return closureOverCopy(rec, copy, copies);
+  return closureOverCopy(rec, copyScopeChainWith(inner, outer));
 }
 
 KVfobj* newKVfobj(const Callable* callable, const NameVector* first, const NameVector* second) {
@@ -204,16 +207,15 @@ KVfobj* newKVfobj(const Callable* callable, const NameVector* first, const NameV
 }
 
 KVfobj* newClassConstructor(const Callable* callable, const NameVector* first, int32_t classId,
-                            int32_t staticMembers, uint8_t constructorFlag) {
+                            int32_t staticMembers) {
   KVfobj* fn = placeStaticObject<KVfobj>(2 + (staticMembers > 0 ? staticMembers : 0), gCore.objectProto, classId);
   setUpNative(fn, callable, first, emptyNames());
-  fn->constructorFlag = constructorFlag;
   return fn;
 }
 
 KVfobj* newStaticNative(const Callable* callable) {
-  KVfobj* fn = newClassConstructor(callable, emptyNames(), 1, 0, 0);
-  fn->staticNative = 1;
+  KVfobj* fn = newClassConstructor(callable, emptyNames(), 1, 0);
+  fn->callFlags = KVfobj::kStaticNative;
   return fn;
 }
 

@@ -19,16 +19,32 @@ using CodeVector = std::vector<CodeNode*>;
 // A native: reads its arguments from the context and pushes one result.
 using NativeFunction = void (*)(KVContext* ctx);
 
-// What runs when a function object is called: a code vector or a native.
+// What runs when a function object is called: a code vector or a native,
+// with the frame the call makes. Every function object of one callable has
+// the same cells, so they are kept here once rather than in each object.
 struct Callable {
   const char* name = nullptr;  // a built-in native's name as scripts call it, for warnings
   CodeVector* code = nullptr;
   NativeFunction native = nullptr;
+  const NameVector* first = nullptr;   // parameters, or a native's argument types
+  const NameVector* second = nullptr;  // locals
 };
 
 // The nested-function record a closure is made from; the compiler makes it
-// and the object-file reader rebuilds it.
+// and the object-file reader rebuilds it. Its body's cells are its own lists,
+// so a record stays where it is made.
 struct FunctionRecord {
+  FunctionRecord() {
+    body.first = &params;
+    body.second = &locals;
+  }
+  FunctionRecord(const Callable& b, NameVector p, NameVector l, uint8_t named = 0, uint8_t gen = 0)
+      : body(b), params(static_cast<NameVector&&>(p)), locals(static_cast<NameVector&&>(l)), hasName(named), generator(gen) {
+    body.first = &params;
+    body.second = &locals;
+  }
+  FunctionRecord(const FunctionRecord&) = delete;
+  FunctionRecord& operator=(const FunctionRecord&) = delete;
   Callable body;
   NameVector params;
   NameVector locals;
@@ -49,26 +65,33 @@ class KVfobj : public KVobj {
   void markReferences() override;
   bool isFunction() const override { return true; }
 
+  // Call kinds apart from a plain call (callFlags).
+  static constexpr uint8_t kGenerator = 1;      // calls make a generator
+  static constexpr uint8_t kRestarterNext = 2;  // the "next" of a restarter: resumes its generator
+  static constexpr uint8_t kStaticNative = 4;   // takes every argument passed, whatever it declares
+
+  // These two bytes lie in the tail of the object's body (KVobj's padding).
+  uint8_t hasName = 0;  // closures: the cell after the parameters holds the function
+  uint8_t callFlags = 0;
   int32_t instanceClassId = 1;
-  int32_t instanceMembers = -1;  // members an instance starts with; -1 until known
-  uint8_t hasName = 0;           // closures: the cell after the parameters holds the function
-  uint8_t staticNative = 0;      // takes every argument passed, whatever it declares
-  uint8_t constructorFlag = 0;   // set by class registrations
-  uint8_t closureFlag = 0;       // set by the interpreter once a closure is made
-  uint8_t generator = 0;         // calls make a generator
-  uint8_t restarterNext = 0;     // the "next" of a restarter: resumes its generator
+  int16_t instanceMembers = -1;  // members an instance starts with (below 1024); -1 until known
   // The frame a call makes, noted with callKind: parameter cells and all
   // cells (parameters and locals).
   uint8_t frameParams = 0;
   uint8_t frameCells = 0;
-  const Callable* callable = nullptr;
-  const NameVector* firstCells = nullptr;   // parameters, or a native's argument types
-  const NameVector* secondCells = nullptr;  // locals
+  const Callable* callable = nullptr;  // with the cells of the frames calls make
+  // A closure that copied activations owns its chain (a block outside the
+  // heap with the copies; see ownedScopeChain) and frees it when it dies.
   ScopeChain* environment = nullptr;
-  ActivationObject* captured = nullptr;  // the copies of its scope it owns, outside the heap
+
+  bool generator() const { return callFlags & kGenerator; }
+  bool restarterNext() const { return callFlags & kRestarterNext; }
+  bool staticNative() const { return callFlags & kStaticNative; }
+  const NameVector* firstCells() const { return callable ? callable->first : nullptr; }
+  const NameVector* secondCells() const { return callable ? callable->second : nullptr; }
 };
 
-static_assert(sizeof(KVfobj) == 104, "the frame layout lies in the flags' padding");
+static_assert(sizeof(KVfobj) == 72, "a closure's block is 96 heap bytes");
 // A closure's block as it is made: the body and its table of one slot.
 constexpr size_t kClosureBodyBytes = sizeof(KVfobj) + sizeof(Value);
 
@@ -91,7 +114,7 @@ void makeOwnPrototype(KVfobj* fn);
 // For the member look-ups: makes obj's "prototype" first when the key asks
 // for it and obj is a closure still without one.
 inline void ownPrototypeFor(KVobj* obj, int32_t atom) {
-  if (ownPrototypeLater(obj) && atom == lookupAtom("prototype")) makeOwnPrototype(static_cast<KVfobj*>(obj));
+  if (ownPrototypeLater(obj) && atom == gPrototypeAtom) makeOwnPrototype(static_cast<KVfobj*>(obj));
 }
 
 // Notes on obj (callKind and the frame layout) that the short call path may
@@ -111,6 +134,9 @@ void resetInstanceClassIds();
 // Storage that lives as long as the program: natives' callables and
 // argument-type lists.
 const Callable* permanentCallable(const Callable& c);
+// The callable with these cells: c itself when it has them or none yet
+// (then they become its own), else a permanent copy of it with them.
+const Callable* callableWithCells(const Callable* c, const NameVector* first, const NameVector* second);
 // Names a callable of the permanent store after it is made; the name must
 // live as long as the callable.
 void nameCallable(const Callable* c, const char* name);
@@ -137,7 +163,7 @@ KVfobj* newClosureOver(const FunctionRecord* rec, ActivationObject* inner, Scope
 KVfobj* newKVfobj(const Callable* callable, const NameVector* first, const NameVector* second);
 // A class constructor in the static area with 2 + staticMembers slots.
 KVfobj* newClassConstructor(const Callable* callable, const NameVector* first, int32_t classId,
-                            int32_t staticMembers, uint8_t constructorFlag);
+                            int32_t staticMembers);
 // A static native such as String.fromCharCode.
 KVfobj* newStaticNative(const Callable* callable);
 

@@ -10,7 +10,7 @@ namespace kv {
 namespace {
 
 int32_t cellCountOf(const KVfobj* fn) {
-  size_t n = (fn->firstCells ? fn->firstCells->size() : 0) + (fn->secondCells ? fn->secondCells->size() : 0);
+  size_t n = (fn->firstCells() ? fn->firstCells()->size() : 0) + (fn->secondCells() ? fn->secondCells()->size() : 0);
   return static_cast<int32_t>(std::min<size_t>(n, KVContext::kCells));
 }
 

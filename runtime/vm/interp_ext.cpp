@@ -131,7 +131,7 @@ void dropCall(KVContext* ctx, int32_t n) { ctx->top = std::max(ctx->top - n - 1,
 
 bool specialCall(KVContext* ctx, KVfobj* fn, KVobj* receiver, int32_t n) {
   n = std::clamp(n, 0, std::max(ctx->top - 1, 0));
-  if (fn->generator) {
+  if (fn->generator()) {
     // The callee and its arguments stay on the operand stack, where the
     // collector finds them, until the restarter holds them.
     KVrestarter* r = newKVrestarter(fn, ctx->operands + ctx->top - n, n);
@@ -139,7 +139,7 @@ bool specialCall(KVContext* ctx, KVfobj* fn, KVobj* receiver, int32_t n) {
     ctx->pushObject(r);
     return true;
   }
-  if (!fn->restarterNext) return false;
+  if (!fn->restarterNext()) return false;
   if (!receiver || !receiver->isRestarter()) {
     raiseRuntimeWarning(kWarnRestarterRequired);
     dropCall(ctx, n);

@@ -286,7 +286,7 @@ namespace {
   }
   auto* fn = static_cast<KVfobj*>(callee);
   ctx->argCount = n;
-  if ((fn->generator || fn->restarterNext) && specialCall(ctx, fn, receiver, n)) {
+  if ((fn->callFlags & (KVfobj::kGenerator | KVfobj::kRestarterNext)) && specialCall(ctx, fn, receiver, n)) {
     if (ctx->state & KVContext::kSuspended) done = StepResult::Leave;
     return nullptr;
   }
@@ -363,7 +363,7 @@ StepResult newStep(KVContext* ctx) {
     KVobj* first = ctx->constructing[ctx->constructingDepth - 1];
     KVobj::buildPropertyIndex(first, ctor->instanceClassId);
     first = ctx->constructing[ctx->constructingDepth - 1];
-    static_cast<KVfobj*>(ctorRoot.get())->instanceMembers = first->props.count - 1;
+    static_cast<KVfobj*>(ctorRoot.get())->instanceMembers = static_cast<int16_t>(std::min(first->props.count - 1, INT16_MAX));
   }
   made = ctx->popConstructing();
   takeConstructedObject(ctx, made, at);

@@ -79,7 +79,6 @@ void makeClosure(KVContext* ctx, FunctionRecord* rec) {
   ScopeChain* captured = ctx->frame->scope;
   if (ctx->scopeDepth > ctx->frame->scopeBase) ctx->frame->scope = ctx->savedScopes[--ctx->scopeDepth];
   KVfobj* fn = newClosureOver(rec, inner, captured);
-  fn->closureFlag = 1;
   ctx->pushObject(fn);
 }
 

@@ -406,7 +406,7 @@ KVfobj* KVobj::defineNativeMethod(KVobj* obj, const char* name, const NameVector
 
 KVfobj* KVobj::defineNativeNext(KVobj* obj, const NameVector& argTypes, NativeFunction native) {
   KVfobj* fn = defineNativeMethod(obj, "next", argTypes, native);
-  fn->restarterNext = 1;
+  fn->callFlags = KVfobj::kRestarterNext;
   return fn;
 }
 

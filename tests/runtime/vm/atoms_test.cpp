@@ -34,6 +34,20 @@ TEST_F(Atoms, UnknownLookupAddsNothing) {
   EXPECT_EQ(internAtom("nothing"), -14);
 }
 
+TEST_F(Atoms, ThePrototypeAtomIsHeldFromItsEntryUntilTheTableIsMadeAgain) {
+  EXPECT_EQ(gPrototypeAtom, kAtomNotFound);
+  internAtom("x");
+  int32_t id = internAtomUnchecked("prototype");
+  EXPECT_EQ(gPrototypeAtom, id);
+  EXPECT_EQ(lookupAtom("prototype"), id);
+  EXPECT_EQ(internAtom("prototype"), id);
+  EXPECT_EQ(gPrototypeAtom, id);
+  initAtomTables();
+  EXPECT_EQ(gPrototypeAtom, kAtomNotFound);
+  EXPECT_EQ(internAtom("prototype"), -14);
+  EXPECT_EQ(gPrototypeAtom, -14);
+}
+
 TEST_F(Atoms, NamesAreCaseSensitiveAndKeepInsertionOrder) {
   internAtom("b");
   internAtom("B");

@@ -36,7 +36,7 @@ TEST_F(CoreNatives, BootstrapGivesTheClassIdsAndGlobalPlaces) {
   EXPECT_EQ(slotIndexOf(256, lookupAtom("visible")), 3);
   EXPECT_EQ(slotIndexOf(294, lookupAtom("x")), 1);
   EXPECT_NE(method(gBuiltins.restarterProto, "next"), nullptr);
-  EXPECT_TRUE(method(gBuiltins.restarterProto, "next")->restarterNext);
+  EXPECT_TRUE(method(gBuiltins.restarterProto, "next")->restarterNext());
 
   EXPECT_EQ(global(0, 0), gCore.objectF);
   for (int slot : {1, 2, 28, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 82, 83})

@@ -22,7 +22,8 @@ TEST_F(FunctionObjects, ClosuresOfOneRecordGetTheirOwnInstanceClasses) {
   EXPECT_GE(b->instanceClassId, kFirstScriptClassId);
   EXPECT_NE(a->instanceClassId, b->instanceClassId);
   EXPECT_EQ(a->callable, &rec.body);
-  EXPECT_EQ(a->firstCells, &rec.params);
+  EXPECT_EQ(a->firstCells(), &rec.params);
+  EXPECT_EQ(a->secondCells(), &rec.locals);
 }
 
 TEST_F(FunctionObjects, InstancesTakeTheFreshPrototypeAndTheInstanceClass) {
@@ -50,13 +51,12 @@ TEST_F(FunctionObjects, CoreConstructorsAndStaticNatives) {
   EXPECT_EQ(gCore.functionF->constructorPrototype(), gCore.functionProto);
   EXPECT_EQ(gCore.objectF->constructorPrototype(), gCore.objectProto);
   KVfobj* s = newStaticNative(permanentCallable(Callable{"fromCharCode", nullptr, nullptr}));
-  EXPECT_EQ(s->staticNative, 1);
+  EXPECT_TRUE(s->staticNative());
   EXPECT_GE(s->instanceClassId, kFirstScriptClassId);
   EXPECT_EQ(s->props.count, 2);
-  KVfobj* c = newClassConstructor(permanentCallable(Callable{}), emptyNames(), 7000, 3, 1);
+  KVfobj* c = newClassConstructor(permanentCallable(Callable{}), emptyNames(), 7000, 3);
   EXPECT_EQ(c->props.count, 5);
   EXPECT_EQ(c->classId, 7000);
-  EXPECT_EQ(c->constructorFlag, 1);
   EXPECT_EQ(scopeChainAt(c->environment, 1), gGlobalObject);
 }
 
@@ -110,7 +110,6 @@ TEST_F(FunctionObjects, AClosuresObjectsAreLaidOutAsTheGeneralPlacementLaysThem)
     for (auto* f : {fn, g}) {
       f->instanceClassId = 0;
       f->callable = nullptr;
-      f->firstCells = f->secondCells = nullptr;
       f->environment = nullptr;
       f->hasName = 0;
     }
@@ -246,6 +245,56 @@ TEST_F(FunctionObjects, ClosuresMadeAndDroppedInThousandsKeepTheirOwnCells) {
   minorCollect();
   fullCollect();
   checkHeld(-1);
+  EXPECT_EQ(verifyHeap(), "");
+}
+
+TEST_F(FunctionObjects, ChainsOfSeveralCopiesFollowTheirObjectsAndAreFreedWithTheirClosures) {
+  // A closure made over a closure's own chain copies its copies again, one
+  // block per closure; the copies' cells hold young objects that move, and
+  // the blocks' bytes go back when the closures die, each once.
+  KVContext* ctx = mainContext(8, 0);
+  const size_t before = closureCopyBytes();
+  FunctionRecord rec;
+  Value cells[2];
+  ActivationObject act;
+  act.cells = cells;
+  act.cellCount = 2;
+  for (int32_t round = 0; round < 3; ++round) {
+    setGcStress(round == 2);
+    for (int32_t depth = 0; depth < 4; ++depth) {
+      cells[0] = Value::makeInt(round * 10 + depth);
+      cells[1] = Value::makeObject(newPlainObject());
+      ValueRoot inner(cells[1]);
+      ScopeChain* outer = depth == 0 ? globalScopeChain() : static_cast<KVfobj*>(ctx->cells[depth - 1].obj)->environment;
+      KVfobj* fn = newClosureOver(&rec, &act, outer);
+      ASSERT_TRUE(ownedScopeChain(fn->environment));
+      ASSERT_EQ(fn->environment->count, depth + 2);
+      ctx->cells[depth] = Value::makeObject(fn);
+      cells[1] = inner.get();
+    }
+    for (int32_t i = 0; i < 3; ++i) minorCollect();
+    fullCollect();
+    for (int32_t depth = 0; depth < 4; ++depth) {
+      auto* fn = static_cast<KVfobj*>(ctx->cells[depth].obj);
+      for (int32_t k = 1; k <= depth + 1; ++k) {
+        ActivationObject* copy = scopeChainAt(fn->environment, k);
+        ASSERT_EQ(copy->cells[0].i, round * 10 + depth + 1 - k) << depth << " " << k;
+        ASSERT_EQ(copy->cells[1].tag, kObject);
+        ASSERT_EQ(prototypeOf(copy->cells[1].obj), gCore.objectProto);
+      }
+      ASSERT_EQ(scopeChainAt(fn->environment, depth + 2), gGlobalObject);
+    }
+    // Each block: the chain's count and entries, then a copy (24 bytes and
+    // two cells) per entry that is not the global object.
+    size_t held = 0;
+    for (size_t depth = 0; depth < 4; ++depth) held += 8 + 8 * (depth + 2) + (depth + 1) * (24 + 2 * sizeof(Value));
+    EXPECT_EQ(closureCopyBytes() - before, held);
+    for (int32_t depth = 0; depth < 4; ++depth) ctx->cells[depth] = Value();
+    minorCollect();
+    fullCollect();
+    EXPECT_EQ(closureCopyBytes(), before);
+  }
+  setGcStress(false);
   EXPECT_EQ(verifyHeap(), "");
 }
 

@@ -113,14 +113,14 @@ TEST_F(ObjectModel, NativeMethodsOnAPrototypeGetSlotsForTheClass) {
   KVobj* proto = newStaticObject(1, gCore.objectProto, 6100);
   KVfobj* m = KVobj::defineNativeMethod(proto, "go", NameVector{0, 0}, nullptr);
   EXPECT_TRUE(m->isFunction());
-  EXPECT_EQ(m->firstCells->size(), 2u);
+  EXPECT_EQ(m->firstCells()->size(), 2u);
   EXPECT_EQ(KVobj::buildPropertyIndex(proto, 6100), 1);
   int32_t mode = 0;
   Value* cell = getPropertyCell(proto, lookupAtom("go"), mode);
   ASSERT_NE(cell, nullptr);
   EXPECT_EQ(cell->obj, m);
   KVfobj* next = KVobj::defineNativeNext(proto, NameVector{}, nullptr);
-  EXPECT_EQ(next->restarterNext, 1);
+  EXPECT_TRUE(next->restarterNext());
 }
 
 TEST_F(ObjectModel, ATableOfTwoThousandSlotsHoldsTheLimitWithOneWarning) {

@@ -122,7 +122,7 @@ TEST_F(ObjectRoots, ADeadClosureReleasesItsCopiesOnce) {
   act.cells = cells;
   act.cellCount = 1;
   KVfobj* fn = newClosure(&rec, chainWith(&act, nullptr));
-  ASSERT_NE(fn->captured, nullptr);
+  ASSERT_TRUE(ownedScopeChain(fn->environment));
   EXPECT_EQ(ownerCount(), owners + 1);
   minorCollect();
   EXPECT_EQ(ownerCount(), owners);
