@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "platform/gpu/pipeline.h"
+#include "platform/gpu/shaders/filter_span.h"
 #include "platform/gpu/texel_format.h"
 
 namespace plat::gpu {
@@ -150,6 +151,7 @@ struct SpanRow {
   float dy;
   bool bound[2] = {};
   float lod[2] = {};
+  shader::SpanTexture texture[2];  // what spanTexture finds for the row's levels
 };
 // Pixels x..x+n-1 (n at most kSpanRun) of the row through the span form, stored in the
 // target; false (nothing stored) when the span form does not serve them.

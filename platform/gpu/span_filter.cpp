@@ -91,6 +91,7 @@ SpanRow::SpanRow(const DrawContext& c, const Interpolator& I, int y) : y(y), dy(
     if (v == nullptr) continue;
     const Subresource& s = v->texture().sub(v->subresource(0, 0));
     lod[pair] = textureLod(at, pair, float(s.width), float(s.height));
+    if (!shader::spanTexture(*c.env, pair, lod[pair], texture[pair])) texture[pair].base = nullptr;
   }
 }
 
@@ -122,10 +123,12 @@ bool shadeRunBySpan(const DrawContext& c, const Interpolator& I, const SpanRow& 
     varyingRun(I, kv, x, in.vSame[pair] && !c.ps->spanReadsAround ? 1 : n, r.dy, uv[2 * pair + 1]);
     in.v[pair] = uv[2 * pair + 1];
     in.lod[pair] = r.lod[pair];
+    in.texture[pair] = &r.texture[pair];
   }
   const int y = r.y;
   uint8_t* row = c.spanBase + size_t(y) * c.spanPitch + size_t(x) * 4;
-  if (!c.spanBgra) return c.span(in, *c.env, *c.ps, row);
+  in.bgra = c.spanBgra && c.ps->spanBgra;
+  if (!c.spanBgra || in.bgra) return c.span(in, *c.env, *c.ps, row);
   uint8_t rgba[kSpanRun * 4];
   if (!c.span(in, *c.env, *c.ps, rgba)) return false;
   shader::runBytes(rgba, 1, n, row);  // red and blue trade places either way

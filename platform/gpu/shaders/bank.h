@@ -87,6 +87,9 @@ struct SpanRunName {
   int x = 0;
   bool operator==(const SpanRunName&) const = default;
 };
+namespace shader {
+struct SpanTexture;
+}
 struct SpanIn {
   int n = 0;
   const float* u[2] = {};
@@ -97,6 +100,11 @@ struct SpanIn {
   // Every v[k] of the run is the same: for a function that does not read around, v[k]
   // holds the first alone.
   bool vSame[2] = {};
+  // The level texture k reads through pair k at lod[k], found once for the row (its base
+  // null when a span form reads none there); null has each run look it up.
+  const shader::SpanTexture* texture[2] = {};
+  // The target keeps blue first: a form whose entry has `spanBgra` stores the run so.
+  bool bgra = false;
 };
 
 struct ShaderEntry;
@@ -158,6 +166,9 @@ struct ShaderEntry {
   // keep them for the draw), so it must not run while its target is one of its textures.
   PixelSpanFn span = nullptr;
   bool spanReadsAround = false;
+  // The span form also stores blue-first bytes when SpanIn::bgra asks (functions that
+  // treat red, green and blue alike, or name them by position in the run).
+  bool spanBgra = false;
 };
 
 // Every registered shader, in registration order; faces look them up by name.

@@ -164,10 +164,17 @@ const char* const kBlendNames[18] = {
     "BasBF_Lighten",    "BasBF_SoftLight", "BasBF_HardLight", "BasBF_Exclusion", "BasBF_Normal_AlphaCh",
     "BasBF_Add_AlphaCh", "BasBF_Multiple_AOnly", "BasBF_PMA_Multiple_AOnly"};
 
-// One entry a kind (kind 1 has none), each with the kind's own functions.
+// One entry a kind (kind 1 has none), each with the kind's own functions. Every kind
+// treats red, green and blue alike, so its span form runs on blue-first bytes as well.
+template <int Kind>
+ShaderEntry blendEntry() {
+  ShaderEntry e = spanEntry(kBlendNames[Kind], pixelBlend<Kind>, spanBlend<Kind>, {Kind});
+  e.spanBgra = true;
+  return e;
+}
 template <int... Kind>
 void addBlendKinds(std::vector<ShaderEntry>& bank, std::integer_sequence<int, Kind...>) {
-  (bank.push_back(spanEntry(kBlendNames[Kind], pixelBlend<Kind>, spanBlend<Kind>, {Kind})), ...);
+  (bank.push_back(blendEntry<Kind>()), ...);
 }
 
 void mixSelectors(const ShaderEnv& env, const ShaderEntry& self, int sel[4]) {

@@ -150,9 +150,12 @@ bool columnsStepByOne(const SpanIn& in, int slot, const SpanTexture& t, int& fir
 }  // namespace
 
 const uint8_t* texelRun(const SpanIn& in, const ShaderEnv& env, int slot, int& order) {
-  SpanTexture t;
-  if (in.n < 1 || !spanTexture(env, slot, in.lod[slot], t) || !(in.vSame[slot] || allSame(in.v[slot], in.n)))
+  SpanTexture own;
+  const SpanTexture* found = slot >= 0 && slot < 2 ? in.texture[slot] : nullptr;
+  if (found == nullptr && spanTexture(env, slot, in.lod[slot], own)) found = &own;
+  if (in.n < 1 || found == nullptr || found->base == nullptr || !(in.vSame[slot] || allSame(in.v[slot], in.n)))
     return nullptr;
+  const SpanTexture& t = *found;
   int x = 0, y = 0;
   const bool ok = columnsStepByOne(in, slot, t, x) && (t.linear ? stepsByOne<true>(in.v[slot], 1, t.fheight, t.height, y)
                                                                 : stepsByOne<false>(in.v[slot], 1, t.fheight, t.height, y));
@@ -182,6 +185,16 @@ void runBytes(const uint8_t* p, int order, int n, uint8_t* out) {
     const Bytes4 b = texelBytes(p + 4 * i, order);
     for (int k = 0; k < 4; ++k) out[4 * i + k] = uint8_t(b.c[k]);
   }
+}
+
+void runBytesBgra(const uint8_t* p, int order, int n, uint8_t* out) {
+  if (order == 0) {
+    runBytes(p, 1, n, out);  // the same trade of red and blue, alpha kept
+    return;
+  }
+  std::memcpy(out, p, size_t(n) * 4);
+  if (order == 2)
+    for (int i = 0; i < n; ++i) out[4 * i + 3] = 255;
 }
 
 namespace {

@@ -56,14 +56,16 @@ bool spanMono(const SpanIn& in, const ShaderEnv& env, const ShaderEntry&, uint8_
   const uint8_t* p = texelRun(in, env, 0, order);
   if (p == nullptr) return false;
   uint8_t buffer[kSpanRun * 4];
-  const uint8_t* s = runView(p, order, in.n, rgba, buffer);
+  const uint8_t* s = runView(p, order, in.n, rgba, buffer, in.bgra);
+  // Where red and blue sit in the run's bytes.
+  const int red = in.bgra ? 2 : 0, blue = 2 - red;
   int i = 0;
 #if defined(__SSE2__)
   // Four pixels a register, lane by lane monoOf's steps and the UNORM store's: the
   // luminance from the shares (added in the pixel function's order), saturate (max gives
   // 0 for NaN), * 255 + 0.5.
   const MonoShares& m = monoShares(w);
-  auto lum = [&](const uint8_t* q) { return (m.share[0][q[0]] + m.share[1][q[1]]) + m.share[2][q[2]]; };
+  auto lum = [&](const uint8_t* q) { return (m.share[0][q[red]] + m.share[1][q[1]]) + m.share[2][q[blue]]; };
   const __m128 scale = _mm_set1_ps(255.0f), half = _mm_set1_ps(0.5f), zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);
   const __m128 k0 = _mm_set1_ps(k[0]), k1 = _mm_set1_ps(k[1]), k2 = _mm_set1_ps(k[2]);
   const __m128i alpha = _mm_set1_epi32(int(0xFF000000u));
@@ -75,12 +77,20 @@ bool spanMono(const SpanIn& in, const ShaderEnv& env, const ShaderEntry&, uint8_
       const __m128 x = _mm_min_ps(_mm_max_ps(_mm_add_ps(y, add), zero), one);
       return _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(x, scale), half));
     };
-    const __m128i out = _mm_or_si128(_mm_or_si128(stored(k0), _mm_slli_epi32(stored(k1), 8)),
-                                     _mm_or_si128(_mm_slli_epi32(stored(k2), 16), _mm_and_si128(px, alpha)));
+    const __m128i r = stored(k0), b = stored(k2);
+    const __m128i out = _mm_or_si128(_mm_or_si128(in.bgra ? b : r, _mm_slli_epi32(stored(k1), 8)),
+                                     _mm_or_si128(_mm_slli_epi32(in.bgra ? r : b, 16), _mm_and_si128(px, alpha)));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(rgba + 4 * i), out);
   }
 #endif
-  for (; i < in.n; ++i) storeFloats(monoOf(floatsOf(bytesAt(s + 4 * i)), w, k), rgba + 4 * i);
+  for (; i < in.n; ++i) {
+    const uint8_t* q = s + 4 * i;
+    const Bytes4 b{{q[red], q[1], q[blue], q[3]}};
+    uint8_t out[4];
+    storeFloats(monoOf(floatsOf(b), w, k), out);
+    const uint8_t stored[4] = {out[red], out[1], out[blue], out[3]};
+    std::memcpy(rgba + 4 * i, stored, 4);
+  }
   return true;
 }
 
@@ -319,7 +329,9 @@ ShaderEntry byteEntry(const char* name, std::initializer_list<int> params) {
 }  // namespace
 
 void addFilterColour(std::vector<ShaderEntry>& bank) {
-  bank.push_back(spanEntry("Mono", pixelMono, spanMono));
+  ShaderEntry mono = spanEntry("Mono", pixelMono, spanMono);
+  mono.spanBgra = true;
+  bank.push_back(mono);
   bank.push_back(pixelEntry("BrightClipLess", pixelBrightClip, {0, 0}));
   bank.push_back(pixelEntry("BrightClipFillLess", pixelBrightClip, {1, 0}));
   bank.push_back(pixelEntry("BrightClipGreater", pixelBrightClip, {0, 1}));
