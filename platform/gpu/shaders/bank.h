@@ -5,6 +5,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,7 +60,16 @@ class ShaderEnv {
  public:
   float constant(int slot, int byteOffset) const;
   int32_t constantInt(int slot, int byteOffset) const;
-  Float4 reg(int slot, int index) const;
+  // Inline for the common case, a whole register inside the buffer: the span forms read
+  // their constants a run.
+  Float4 reg(int slot, int index) const {
+    Float4 r;
+    if (slot >= 0 && slot < kConstantSlots && cb[slot] && index >= 0 && size_t(index) * 16 + 16 <= cbSize[slot]) {
+      std::memcpy(&r[0], cb[slot] + size_t(index) * 16, 16);
+      return r;
+    }
+    return regSlow(slot, index);
+  }
   // Texture slot i is read through sampler slot i. The level of detail comes from how the
   // texture-coordinate pair `pair` changes across the pixel's 2x2 quad.
   Float4 sample(int slot, float u, float v, const PixelIn& in, int pair) const;
@@ -70,6 +80,9 @@ class ShaderEnv {
   const View* views[kResourceSlots] = {};
   const SamplerDesc* samplerDescs[kSamplerSlots] = {};
   TextureSampler samplers[kSamplerSlots];  // bound to texture slot i and sampler slot i
+
+ private:
+  Float4 regSlow(int slot, int index) const;
 };
 
 // A run of one row for a span function: n pixels (at most kSpanRun), their texture-
