@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "platform/gpu/pipeline.h"
+#include "platform/gpu/shaders/filter_span.h"
 #include "platform/gpu/texel_format.h"
 
 namespace plat::gpu {
@@ -146,10 +147,13 @@ void chooseShaderSpan(const DrawState& s, DrawContext& c);
 // detail of the two textures.
 struct SpanRow {
   SpanRow(const DrawContext& c, const Interpolator& I, int y);
+  SpanRow(const SpanRow&) = delete;  // `in` points at its own textures
   int y;
   float dy;
   bool bound[2] = {};
   float lod[2] = {};
+  shader::SpanTexture texture[2];  // what spanTexture finds for the row's levels
+  SpanIn in;                       // what every run of the row starts from
 };
 // Pixels x..x+n-1 (n at most kSpanRun) of the row through the span form, stored in the
 // target; false (nothing stored) when the span form does not serve them.

@@ -91,15 +91,19 @@ SpanRow::SpanRow(const DrawContext& c, const Interpolator& I, int y) : y(y), dy(
     if (v == nullptr) continue;
     const Subresource& s = v->texture().sub(v->subresource(0, 0));
     lod[pair] = textureLod(at, pair, float(s.width), float(s.height));
+    if (!shader::spanTexture(*c.env, pair, lod[pair], texture[pair])) texture[pair].base = nullptr;
+    in.lod[pair] = lod[pair];
+    in.texture[pair] = &texture[pair];
   }
+  in.draw = c.drawId;
+  in.bgra = c.spanBgra && c.ps->spanBgra;
 }
 
 bool shadeRunBySpan(const DrawContext& c, const Interpolator& I, const SpanRow& r, int x, int n) {
   if (I.perspective || n > kSpanRun) return false;
   float uv[4][kSpanRun];
-  SpanIn in;
+  SpanIn in = r.in;  // a copy, not a clear of the whole structure a run
   in.n = n;
-  in.draw = c.drawId;
   for (int pair = 0; pair < 2; ++pair) {
     if (!r.bound[pair]) continue;
     const int k = shader::texcoord(pair);
@@ -121,11 +125,10 @@ bool shadeRunBySpan(const DrawContext& c, const Interpolator& I, const SpanRow& 
     in.vSame[pair] = kv >= I.n || I.aA[kv] == 0.0f;  // varyingRun's one value along the row
     varyingRun(I, kv, x, in.vSame[pair] && !c.ps->spanReadsAround ? 1 : n, r.dy, uv[2 * pair + 1]);
     in.v[pair] = uv[2 * pair + 1];
-    in.lod[pair] = r.lod[pair];
   }
   const int y = r.y;
   uint8_t* row = c.spanBase + size_t(y) * c.spanPitch + size_t(x) * 4;
-  if (!c.spanBgra) return c.span(in, *c.env, *c.ps, row);
+  if (!c.spanBgra || in.bgra) return c.span(in, *c.env, *c.ps, row);
   uint8_t rgba[kSpanRun * 4];
   if (!c.span(in, *c.env, *c.ps, rgba)) return false;
   shader::runBytes(rgba, 1, n, row);  // red and blue trade places either way

@@ -20,6 +20,9 @@ struct D3D11GraphTexture {
     // A multisampled drawable graph's texture: the target views are its views, and
     // `texture` takes its resolve.
     gpu::ID3D11Texture2D* msTexture;
+    // A picture that is not drawable, of one level and 8-bit RGBA or BGRA texels: the view
+    // the filter passes draw into it through, so that a pass needs no work screen and copy.
+    gpu::ID3D11RenderTargetView* passView;
 };
 static_assert(sizeof(D3D11GraphTexture) <= kGraphTextureRecordSize);
 

@@ -81,9 +81,19 @@ const GraphDrawPiece* firstPiece(int graph, GraphData** out = nullptr) {
     return &g->pieces[0];
 }
 
+// What a pass draws into a graph through: a drawable graph's target view, or the pass view
+// of a picture of one tile.
+ID3D11RenderTargetView* passTarget(const GraphDrawPiece* p) {
+    const D3D11GraphTexture* t = D3D11_TileTexture(p->tile);
+    return t->targetView != nullptr ? t->targetView : t->passView;
+}
+
 bool drawable(int graph) {
-    const GraphDrawPiece* p = firstPiece(graph);
-    return p != nullptr && D3D11_TileTexture(p->tile)->targetView != nullptr;
+    GraphData* g = nullptr;
+    const GraphDrawPiece* p = firstPiece(graph, &g);
+    if (p == nullptr) return false;
+    return D3D11_TileTexture(p->tile)->targetView != nullptr ||
+           (g->pieceCount == 1 && g->orig->tileCount == 1 && passTarget(p) != nullptr);
 }
 
 // Draws every piece of a graph into a work screen at its place in the graph.
@@ -129,13 +139,13 @@ const void* mixCode(int index, int* size) {
 int copyRect(int fromGraph, int x1, int y1, int x2, int y2, int toGraph, int dx1, int dy1, int dx2, int dy2) {
     const GraphDrawPiece* from = firstPiece(fromGraph);
     const GraphDrawPiece* to = firstPiece(toGraph);
-    if (from == nullptr || to == nullptr || D3D11_TileTexture(to->tile)->targetView == nullptr) return -1;
+    if (from == nullptr || to == nullptr || passTarget(to) == nullptr) return -1;
     const RECT src{from->tileX + x1, from->tileY + y1, from->tileX + x2, from->tileY + y2};
     const RECT dst{to->tileX + dx1, to->tileY + dy1, to->tileX + dx2, to->tileY + dy2};
     const D3D11GraphTexture* s = D3D11_TileTexture(from->tile);
     const D3D11GraphTexture* t = D3D11_TileTexture(to->tile);
     D3D11_ResolveGraph(GetGraphData(fromGraph)->orig);
-    if (Graphics_D3D11_StretchRect(s->texture, s->view, &src, D3D11_TileDrawTexture(t), t->targetView, &dst) < 0)
+    if (Graphics_D3D11_StretchRect(s->texture, s->view, &src, D3D11_TileDrawTexture(t), passTarget(to), &dst) < 0)
         return -1;
     return D3D11_ResolveGraph(GetGraphData(toGraph)->orig);
 }
@@ -149,7 +159,7 @@ int drawQuad(int shaderHandle, GraphFilterInfo* info, int linear, int divisor, i
     const GraphDrawPiece* sp = firstPiece(info->source);
     GraphData* targetGraph = nullptr;
     const GraphDrawPiece* tp = firstPiece(info->destination, &targetGraph);
-    if (sp == nullptr || tp == nullptr || D3D11_TileTexture(tp->tile)->targetView == nullptr) return -1;
+    if (sp == nullptr || tp == nullptr || passTarget(tp) == nullptr) return -1;
     const ShaderHandleData* shader = GetShaderData(shaderHandle, 0);
     if (shader == nullptr || shader->deviceObject == nullptr || shader->vertexFlag) return -1;
     const D3D11GraphTexture* s = D3D11_TileTexture(sp->tile);
@@ -185,7 +195,7 @@ int drawQuad(int shaderHandle, GraphFilterInfo* info, int linear, int divisor, i
     D3D11_ResolveGraph(GetGraphData(info->source)->orig);
     if (secondGraph >= 0) D3D11_ResolveGraph(GetGraphData(secondGraph)->orig);
     const int drawn = Graphics_D3D11_StretchRect(
-        s->texture, s->view, &srcRect, D3D11_TileDrawTexture(t), t->targetView, &dstRect, linear, 0, nullptr,
+        s->texture, s->view, &srcRect, D3D11_TileDrawTexture(t), passTarget(tp), &dstRect, linear, 0, nullptr,
         static_cast<ID3D11PixelShader*>(shader->deviceObject), second != nullptr ? second->texture : nullptr,
         second != nullptr ? second->view : nullptr, second != nullptr ? &secondRect : nullptr,
         custom != nullptr ? quad : nullptr);

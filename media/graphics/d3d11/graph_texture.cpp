@@ -41,6 +41,7 @@ void releaseTile(D3D11GraphTexture* t) {
     D3D11_ReleaseAndClear(t->depthTexture, [](ID3D11Texture2D* x) { D3D11Texture2D_Release(x); });
     for (ID3D11RenderTargetView*& face : t->faceViews) D3D11_ReleaseAndClear(face, D3D11RenderTargetView_Release);
     D3D11_ReleaseAndClear(t->targetView, D3D11RenderTargetView_Release);
+    D3D11_ReleaseAndClear(t->passView, D3D11RenderTargetView_Release);
     D3D11_ReleaseAndClear(t->view, D3D11ShaderResourceView_Release);
     D3D11_ReleaseAndClear(t->texture, [](ID3D11Texture2D* x) { D3D11Texture2D_Release(x); });
     if (t->msTexture != nullptr) D3D11_ForgetResolve(t->msTexture);
@@ -123,6 +124,9 @@ int Graphics_D3D11_CreateGraphTexture(GraphOrigData* orig, int asyncThread) {
     // The screen's count is 1 when it is not multisampled.
     const int screenCount = GraphicsSys.screenMultiSampleCount > 1 ? GraphicsSys.screenMultiSampleCount : 1;
     const bool ownDepth = orig->depthBuffer || (count > 1) != (screenCount > 1);
+    const bool passTarget = !drawable && levels == 1 && faces == 1 &&
+                            (D3D11_GraphFormat(orig) == DXGI_FORMAT_R8G8B8A8_UNORM ||
+                             D3D11_GraphFormat(orig) == DXGI_FORMAT_B8G8R8A8_UNORM);
     for (int i = 0; i < orig->tileCount; ++i) {
         GraphTextureTile& tile = orig->tiles[i];
         D3D11GraphTexture* t = D3D11_TileTexture(&tile);
@@ -135,7 +139,8 @@ int Graphics_D3D11_CreateGraphTexture(GraphOrigData* orig, int asyncThread) {
         desc.Format = D3D11_GraphFormat(orig);
         desc.SampleDesc = {1, 0};
         desc.Usage = D3D11_USAGE_DEFAULT;
-        desc.BindFlags = D3D11_BIND_SHADER_RESOURCE | (drawable ? UINT(D3D11_BIND_RENDER_TARGET) : 0u);
+        desc.BindFlags =
+            D3D11_BIND_SHADER_RESOURCE | (drawable || passTarget ? UINT(D3D11_BIND_RENDER_TARGET) : 0u);
         desc.MiscFlags = faces == 6 ? UINT(D3D11_RESOURCE_MISC_TEXTURECUBE) : 0u;
         // New textures start transparent black, as new software graphs do: the device hands
         // out cleared storage, and drawable ones are cleared once more below; no block of
@@ -173,6 +178,13 @@ int Graphics_D3D11_CreateGraphTexture(GraphOrigData* orig, int asyncThread) {
             }
             ID3D11RenderTargetView** view = f == 0 ? &t->targetView : &t->faceViews[f - 1];
             ok = D3D11Device_CreateRenderTargetView(D3D11_TileDrawTexture(t), &rtv, view, asyncThread) == S_OK;
+        }
+        if (ok && passTarget) {  // without it the passes go through a work screen
+            D3D11_RENDER_TARGET_VIEW_DESC rtv{};
+            rtv.Format = desc.Format;
+            rtv.ViewDimension = D3D11_RTV_DIMENSION_TEXTURE2D;
+            if (D3D11Device_CreateRenderTargetView(t->texture, &rtv, &t->passView, asyncThread) != S_OK)
+                t->passView = nullptr;
         }
         // New targets and samples start transparent black.
         if (ok && drawable && t->targetView != nullptr) {

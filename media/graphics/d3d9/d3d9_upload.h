@@ -30,6 +30,13 @@ struct D3D9Pool {
 extern D3D9Pool D3D9SurfacePool;
 extern D3D9Pool D3D9TexturePool;
 
+// Texels of plain 8-bit ARGB (alpha in the top byte), which a conversion writes whole.
+inline bool D3D9_IsPlainARGB8(const PixelFormatDesc* desc) {
+    return desc != nullptr && desc->formatCode == 0 && desc->channelCount == 0 && desc->floatFlag == 0 &&
+           desc->bytesPerPixel == 4 && desc->redMask == 0x00FF0000u && desc->greenMask == 0x0000FF00u &&
+           desc->blueMask == 0x000000FFu && desc->alphaMask == 0xFF000000u;
+}
+
 int Graphics_D3D9_SysMemSurface_Get(int width, int height, gpu::D3DFORMAT format, int async);
 int Graphics_D3D9_SysMemSurface_Release(int index, int async);
 int Graphics_D3D9_SysMemSurface_ReleaseAll(int keepLent);

@@ -61,10 +61,12 @@ void copyRows(const D3DLOCKED_RECT& to, const uint8_t* from, int fromPitch, int 
 
 // Writes face `face` of the upload of `part` at (x, y) of the tile through `open`, which
 // locks the rectangle of a level and gives back a closer. Raw DXT blocks go only into a
-// whole tile of their own kind; plain pixels never go into a DXT texture.
+// whole tile of their own kind; plain pixels never go into a DXT texture. `scratch`: the
+// lock is of a staging texture whose rectangle is replaced whole, and whose closer only
+// unlocks it.
 template <class Open>
 int writeFace(const Upload& u, const GraphTextureTile& tile, int face, const ImageRect& part, int x, int y,
-              bool wholeTile, Open&& open) {
+              bool wholeTile, bool scratch, Open&& open) {
     const int kind = u.color->format.formatCode;
     if (u.dxt != 0) {
         if (!wholeTile || kind != u.dxt || u.alpha != nullptr) {
@@ -98,6 +100,16 @@ int writeFace(const Upload& u, const GraphTextureTile& tile, int face, const Ima
         const int padRight = x + w == tile.usedWidth && tile.usedWidth < tile.textureWidth ? 1 : 0;
         const int padBottom = y + h == tile.usedHeight && tile.usedHeight < tile.textureHeight ? 1 : 0;
         const int bw = w + padRight, bh = h + padBottom;
+        if (scratch && D3D9_IsPlainARGB8(u.desc)) {
+            // Every byte of the rectangle is converted or padded: straight into the lock.
+            D3DLOCKED_RECT locked{};
+            auto close = open(0, RECT{x, y, x + bw, y + bh}, &locked);
+            if (locked.pBits == nullptr) return -1;
+            const int converted = convert(u, face, 0, part, locked.pBits, locked.Pitch);
+            if (converted >= 0) PadUploadEdge(locked.pBits, locked.Pitch, bpp, w, h, padRight, padBottom);
+            const int closed = close();
+            return converted < 0 ? -1 : closed;
+        }
         uint8_t* buffer = zeroedBuffer(size_t(bw) * size_t(bh) * size_t(bpp));
         if (buffer == nullptr || convert(u, face, 0, part, buffer, bw * bpp) < 0) return -1;
         PadUploadEdge(buffer, bw * bpp, bpp, w, h, padRight, padBottom);
@@ -139,7 +151,8 @@ int writeLocked(const Upload& u, const GraphTextureTile& tile, IDirect3DTexture9
     for (int face = 0; face < u.faces; ++face) {
         int failed = 0;
         const int r =
-            writeFace(u, tile, face, part, x, y, wholeTile, [&](int level, const RECT& rect, D3DLOCKED_RECT* out) {
+            writeFace(u, tile, face, part, x, y, wholeTile, (flags & D3DLOCK_DISCARD) != 0,
+                      [&](int level, const RECT& rect, D3DLOCKED_RECT* out) {
                 const bool ok = lockLevel(t, c, face, level, &rect, out, flags, async) == D3D_OK;
                 if (!ok) {
                     LogAddTextUtf16(
@@ -174,7 +187,7 @@ int writeThroughSurfaces(const Upload& u, const GraphTextureTile& tile, const Im
     const D3DFORMAT format = D3D9_GraphFormat(u.orig);
     for (int face = 0; face < u.faces; ++face) {
         const int r =
-            writeFace(u, tile, face, part, x, y, wholeTile, [&](int level, const RECT& rect, D3DLOCKED_RECT* out) {
+            writeFace(u, tile, face, part, x, y, wholeTile, false, [&](int level, const RECT& rect, D3DLOCKED_RECT* out) {
                 const int w = rect.right - rect.left, h = rect.bottom - rect.top;
                 const int entry =
                     D3D9_WaitForPoolEntry([&] { return Graphics_D3D9_SysMemSurface_Get(w, h, format, async); });

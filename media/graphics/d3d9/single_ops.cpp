@@ -83,11 +83,7 @@ D3D9GraphTexture* graphDepthOf(int handle, IDirect3DSurface9* target) {
 // such tile goes to the destination straight from the locked texture, without the copy
 // out and the conversion a read-back makes. 2 when it does not apply.
 int copyHeldTexels(const GraphOrigData* orig, int ox, int oy, int w, int h, int destGraph, int destX, int destY) {
-    const PixelFormatDesc* desc = orig->textureFormat.desc;
-    if (desc == nullptr || desc->formatCode != 0 || desc->channelCount != 0 || desc->floatFlag != 0 ||
-        desc->bytesPerPixel != 4 || desc->redMask != 0x00FF0000u || desc->greenMask != 0x0000FF00u ||
-        desc->blueMask != 0x000000FFu || desc->alphaMask != 0xFF000000u)
-        return 2;
+    if (!D3D9_IsPlainARGB8(orig->textureFormat.desc)) return 2;
     // The destination's own texture cannot be written while this one is locked for reading.
     const GraphData* dest = GetGraphData(destGraph, 1);
     if (dest == nullptr || dest->orig == orig) return 2;

@@ -44,13 +44,9 @@ float ShaderEnv::constant(int slot, int byteOffset) const { return readConstant<
 
 int32_t ShaderEnv::constantInt(int slot, int byteOffset) const { return readConstant<int32_t>(*this, slot, byteOffset); }
 
-Float4 ShaderEnv::reg(int slot, int index) const {
+// A register reaching past the buffer's end, or of no buffer: each float on its own.
+Float4 ShaderEnv::regSlow(int slot, int index) const {
   Float4 r;
-  // The common case, a whole register inside the buffer, with one bounds check.
-  if (slot >= 0 && slot < kConstantSlots && cb[slot] && index >= 0 && size_t(index) * 16 + 16 <= cbSize[slot]) {
-    std::memcpy(&r[0], cb[slot] + size_t(index) * 16, 16);
-    return r;
-  }
   for (int k = 0; k < 4; ++k) r[k] = constant(slot, index * 16 + 4 * k);
   return r;
 }

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,7 +60,16 @@ class ShaderEnv {
  public:
   float constant(int slot, int byteOffset) const;
   int32_t constantInt(int slot, int byteOffset) const;
-  Float4 reg(int slot, int index) const;
+  // Inline for the common case, a whole register inside the buffer: the span forms read
+  // their constants a run.
+  Float4 reg(int slot, int index) const {
+    Float4 r;
+    if (slot >= 0 && slot < kConstantSlots && cb[slot] && index >= 0 && size_t(index) * 16 + 16 <= cbSize[slot]) {
+      std::memcpy(&r[0], cb[slot] + size_t(index) * 16, 16);
+      return r;
+    }
+    return regSlow(slot, index);
+  }
   // Texture slot i is read through sampler slot i. The level of detail comes from how the
   // texture-coordinate pair `pair` changes across the pixel's 2x2 quad.
   Float4 sample(int slot, float u, float v, const PixelIn& in, int pair) const;
@@ -70,6 +80,9 @@ class ShaderEnv {
   const View* views[kResourceSlots] = {};
   const SamplerDesc* samplerDescs[kSamplerSlots] = {};
   TextureSampler samplers[kSamplerSlots];  // bound to texture slot i and sampler slot i
+
+ private:
+  Float4 regSlow(int slot, int index) const;
 };
 
 // A run of one row for a span function: n pixels (at most kSpanRun), their texture-
@@ -87,6 +100,9 @@ struct SpanRunName {
   int x = 0;
   bool operator==(const SpanRunName&) const = default;
 };
+namespace shader {
+struct SpanTexture;
+}
 struct SpanIn {
   int n = 0;
   const float* u[2] = {};
@@ -97,6 +113,11 @@ struct SpanIn {
   // Every v[k] of the run is the same: for a function that does not read around, v[k]
   // holds the first alone.
   bool vSame[2] = {};
+  // The level texture k reads through pair k at lod[k], found once for the row (its base
+  // null when a span form reads none there); null has each run look it up.
+  const shader::SpanTexture* texture[2] = {};
+  // The target keeps blue first: a form whose entry has `spanBgra` stores the run so.
+  bool bgra = false;
 };
 
 struct ShaderEntry;
@@ -158,6 +179,9 @@ struct ShaderEntry {
   // keep them for the draw), so it must not run while its target is one of its textures.
   PixelSpanFn span = nullptr;
   bool spanReadsAround = false;
+  // The span form also stores blue-first bytes when SpanIn::bgra asks (functions that
+  // treat red, green and blue alike, or name them by position in the run).
+  bool spanBgra = false;
 };
 
 // Every registered shader, in registration order; faces look them up by name.

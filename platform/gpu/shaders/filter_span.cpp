@@ -108,51 +108,73 @@ bool allSame(const float* c, int n) {
 
 namespace {
 
-// The horizontal verdicts of runs whose first coordinates are named (the same on every
-// row), one entry per pair and 64-pixel column block: a filter pass's rows repeat them.
+// The horizontal verdicts of named runs (the same coordinates on every row), kept for
+// whole 64-pixel column blocks, two a pair and block (the two triangles of a quad meet in
+// one block of each row): a filter pass's rows repeat them. A run inside a block that reads
+// consecutive texels reads them too, from its place in the block on.
 struct ColumnVerdict {
   SpanRunName name;
-  int n = 0, width = 0;
+  int width = 0;
   bool linear = false;
   bool ok = false;
   int first = 0;
 };
-thread_local ColumnVerdict columnVerdicts[2][64];
+thread_local ColumnVerdict columnVerdicts[2][64][2];
+thread_local uint8_t columnNext[2][64];
+
+// Coordinates of pixels x..x+n-1 as the name's rows have them.
+void namedCoordinates(const SpanRunName& m, int x, int n, float* out) {
+  float a0, aA, x0;
+  std::memcpy(&a0, &m.a0, 4);
+  std::memcpy(&aA, &m.aA, 4);
+  std::memcpy(&x0, &m.x0, 4);
+  for (int i = 0; i < n && i < kSpanRun; ++i) out[i] = a0 + aA * ((float(x + i) + 0.5f) - x0);
+}
 
 bool columnsStepByOne(const SpanIn& in, int slot, const SpanTexture& t, int& first) {
   float named[kSpanRun];
-  auto check = [&] {
+  auto check = [&](const float* u, int n, int& at) {
+    return t.linear ? stepsByOne<true>(u, n, t.fwidth, t.width, at) : stepsByOne<false>(u, n, t.fwidth, t.width, at);
+  };
+  auto own = [&] {  // this run alone
     const float* u = in.u[slot];
-    if (u == nullptr) {  // the name's coordinates, as the rows have them
-      const SpanRunName& m = in.uRun[slot];
-      float a0, aA, x0;
-      std::memcpy(&a0, &m.a0, 4);
-      std::memcpy(&aA, &m.aA, 4);
-      std::memcpy(&x0, &m.x0, 4);
-      for (int i = 0; i < in.n && i < kSpanRun; ++i) named[i] = a0 + aA * ((float(m.x + i) + 0.5f) - x0);
+    if (u == nullptr) {
+      namedCoordinates(in.uRun[slot], in.uRun[slot].x, in.n, named);
       u = named;
     }
-    return t.linear ? stepsByOne<true>(u, in.n, t.fwidth, t.width, first)
-                    : stepsByOne<false>(u, in.n, t.fwidth, t.width, first);
+    return check(u, in.n, first);
   };
-  if (slot < 0 || slot > 1 || !in.uRun[slot].named) return check();
-  const SpanRunName& name = in.uRun[slot];
-  ColumnVerdict& e = columnVerdicts[slot][(name.x / kSpanRun) & 63];
-  if (e.name == name && e.n == in.n && e.width == t.width && e.linear == t.linear) {
-    first = e.first;
-    return e.ok;
+  if (slot < 0 || slot > 1 || !in.uRun[slot].named || in.uRun[slot].x < 0) return own();
+  SpanRunName block = in.uRun[slot];
+  block.x -= block.x % kSpanRun;
+  const int index = (block.x / kSpanRun) & 63;
+  ColumnVerdict* e = nullptr;
+  for (ColumnVerdict& way : columnVerdicts[slot][index])
+    if (way.name == block && way.width == t.width && way.linear == t.linear) e = &way;
+  if (e == nullptr) {
+    uint8_t& next = columnNext[slot][index];
+    e = &columnVerdicts[slot][index][next];
+    next ^= 1;
+    namedCoordinates(block, block.x, kSpanRun, named);
+    e->ok = check(named, kSpanRun, e->first);
+    e->name = block, e->width = t.width, e->linear = t.linear;
   }
-  e.ok = check();
-  e.name = name, e.n = in.n, e.width = t.width, e.linear = t.linear, e.first = first;
-  return e.ok;
+  if (e->ok) {
+    first = e->first + (in.uRun[slot].x - block.x);
+    return true;
+  }
+  return own();  // the block as a whole does not: a run of it still may
 }
 
 }  // namespace
 
 const uint8_t* texelRun(const SpanIn& in, const ShaderEnv& env, int slot, int& order) {
-  SpanTexture t;
-  if (in.n < 1 || !spanTexture(env, slot, in.lod[slot], t) || !(in.vSame[slot] || allSame(in.v[slot], in.n)))
+  SpanTexture own;
+  const SpanTexture* found = slot >= 0 && slot < 2 ? in.texture[slot] : nullptr;
+  if (found == nullptr && spanTexture(env, slot, in.lod[slot], own)) found = &own;
+  if (in.n < 1 || found == nullptr || found->base == nullptr || !(in.vSame[slot] || allSame(in.v[slot], in.n)))
     return nullptr;
+  const SpanTexture& t = *found;
   int x = 0, y = 0;
   const bool ok = columnsStepByOne(in, slot, t, x) && (t.linear ? stepsByOne<true>(in.v[slot], 1, t.fheight, t.height, y)
                                                                 : stepsByOne<false>(in.v[slot], 1, t.fheight, t.height, y));
@@ -182,6 +204,16 @@ void runBytes(const uint8_t* p, int order, int n, uint8_t* out) {
     const Bytes4 b = texelBytes(p + 4 * i, order);
     for (int k = 0; k < 4; ++k) out[4 * i + k] = uint8_t(b.c[k]);
   }
+}
+
+void runBytesBgra(const uint8_t* p, int order, int n, uint8_t* out) {
+  if (order == 0) {
+    runBytes(p, 1, n, out);  // the same trade of red and blue, alpha kept
+    return;
+  }
+  std::memcpy(out, p, size_t(n) * 4);
+  if (order == 2)
+    for (int i = 0; i < n; ++i) out[4 * i + 3] = 255;
 }
 
 namespace {

@@ -59,12 +59,18 @@ inline ShaderEntry spanEntry(const char* name, PixelFn fn, PixelSpanFn span, std
 // Texels of a run (n at most kSpanRun) in red, green, blue, alpha order.
 void runBytes(const uint8_t* p, int order, int n, uint8_t* out);
 
-// The run's texels red first: the texture's own bytes when they are so and do not overlap
-// the run's output elsewhere than pixel for pixel, else a copy in `buffer`.
-inline const uint8_t* runView(const uint8_t* p, int order, int n, const uint8_t* out, uint8_t* buffer) {
+// Texels of a run in blue, green, red, alpha order.
+void runBytesBgra(const uint8_t* p, int order, int n, uint8_t* out);
+
+// The run's texels red first (blue first with `bgra`): the texture's own bytes when they
+// are so and do not overlap the run's output elsewhere than pixel for pixel, else a copy in
+// `buffer`.
+inline const uint8_t* runView(const uint8_t* p, int order, int n, const uint8_t* out, uint8_t* buffer,
+                              bool bgra = false) {
   const size_t bytes = size_t(n) * 4;
-  if (order == 0 && (p == out || p + bytes <= out || out + bytes <= p)) return p;
-  runBytes(p, order, n, buffer);
+  if (order == (bgra ? 1 : 0) && (p == out || p + bytes <= out || out + bytes <= p)) return p;
+  if (bgra) runBytesBgra(p, order, n, buffer);
+  else runBytes(p, order, n, buffer);
   return buffer;
 }
 
@@ -82,16 +88,17 @@ bool texelSpan(const SpanIn& in, const ShaderEnv& env, uint8_t* rgba, Colour&& c
   return true;
 }
 
-// The runs of texels under the span in both textures (slot 1 read through pair 1),
-// viewed through sb and bb where they must be copied; false when either is no run.
+// The runs of texels under the span in both textures (slot 1 read through pair 1), in the
+// order the run is stored in, viewed through sb and bb where they must be copied; false
+// when either is no run.
 inline bool pairRuns(const SpanIn& in, const ShaderEnv& env, const uint8_t* rgba, uint8_t* sb, uint8_t* bb,
                      const uint8_t*& s, const uint8_t*& b) {
   int so = 0, bo = 0;
   const uint8_t* sp = texelRun(in, env, 0, so);
   const uint8_t* bp = sp != nullptr ? texelRun(in, env, 1, bo) : nullptr;
   if (bp == nullptr) return false;
-  s = runView(sp, so, in.n, rgba, sb);
-  b = runView(bp, bo, in.n, rgba, bb);
+  s = runView(sp, so, in.n, rgba, sb, in.bgra);
+  b = runView(bp, bo, in.n, rgba, bb, in.bgra);
   return true;
 }
 

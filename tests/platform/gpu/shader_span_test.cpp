@@ -120,8 +120,11 @@ TEST_F(ShaderSpan, EverySpanFormGivesThePixelFunctionsBytes) {
       {"stretched", 1, 1, 9, 7, 0, 0, 31, 20, true, false},
       {"in place", 2, 3, 15, 11, 2, 3, 15, 11, false, true},
   };
+  // Sources and targets in both orders: forms that store blue first run on the texels as
+  // they are, or on a copy in the target's order.
   const Format formats[][2] = {{Format::R8G8B8A8, Format::R8G8B8A8}, {Format::B8G8R8A8, Format::B8G8R8A8},
-                               {Format::B8G8R8X8, Format::R8G8B8A8}};
+                               {Format::B8G8R8X8, Format::R8G8B8A8}, {Format::R8G8B8A8, Format::B8G8R8A8},
+                               {Format::B8G8R8X8, Format::B8G8R8A8}};
   int withSpan = 0;
   for (const ShaderEntry& e : shaderBank()) {
     if (e.stage != ShaderStage::pixel || e.span == nullptr) continue;
@@ -225,6 +228,13 @@ TEST_F(ShaderSpan, AlignedRunsAreServed) {
       in.draw = 1000 + uint64_t(filter);
       uint8_t rgba[kSpanRun * 4];
       ASSERT_TRUE(e->span(in, env, *e, rgba));
+      if (e->spanBgra) {  // the same bytes blue first
+        uint8_t bgra[kSpanRun * 4];
+        in.bgra = true;
+        ASSERT_TRUE(e->span(in, env, *e, bgra));
+        in.bgra = false;
+        for (int i = 0; i < kSpanRun * 4; ++i) ASSERT_EQ(bgra[i], rgba[i ^ (i & 1 ? 0 : 2)]) << i;
+      }
       for (int i = 0; i < kSpanRun; ++i) {
         float varyings[shader::kVaryingCount] = {};
         varyings[shader::texcoord(0)] = varyings[shader::texcoord(1)] = u[i];

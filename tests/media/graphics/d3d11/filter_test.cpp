@@ -112,6 +112,16 @@ TEST_F(D3D11Filter, PassPlanWorkScreensAndShaderSlots) {
   int source = picture, dest = -1;
   ASSERT_EQ(Graphics_D3D11_FilterPass_Begin(&info, &source, &dest), 0);
   EXPECT_EQ(dest, target);
+  // A one-pass filter in place on a picture of one tile draws straight into the picture,
+  // which stays not drawable for anything else.
+  info = GraphFilterInfo{};
+  info.kind = kGraphFilterMono, info.x2 = info.y2 = kSize, info.source = info.destination = picture;
+  Graphics_D3D11_FilterPass_SelectSampling(&info, nullptr);
+  source = picture, dest = -1;
+  ASSERT_EQ(Graphics_D3D11_FilterPass_Begin(&info, &source, &dest), 0);
+  EXPECT_EQ(source, picture);
+  EXPECT_EQ(dest, picture);
+  EXPECT_EQ(SetDrawTarget(picture), -1);
   // The first Gauss pass into the same graph draws into a work screen.
   info.blendFlag = 0, info.kind = kGraphFilterGauss, info.destination = picture;
   Graphics_D3D11_FilterPass_SelectSampling(&info, nullptr);
