@@ -851,6 +851,15 @@ bool blendMode(const DrawState& s, Mode& m) {
 
 void setWideSpans(bool on) { gWideSpans.store(on, std::memory_order_relaxed); }
 
+bool wideSpans() {
+#if defined(HALVORINE_SPAN_AVX2)
+  static const bool avx2 = hasAvx2();
+  return avx2 && gWideSpans.load(std::memory_order_relaxed);
+#else
+  return false;
+#endif
+}
+
 FastSpanFn chooseFastSpan(const DrawState& s, DrawContext& c) {
   const FastPath kind = s.ps.shader ? s.ps.shader->fast : FastPath::none;
   if (kind == FastPath::none || !fastSpans()) return nullptr;
@@ -884,10 +893,7 @@ FastSpanFn chooseFastSpan(const DrawState& s, DrawContext& c) {
   ft.base = target->texture().data(sub);
   ft.pitch = target->texture().sub(sub).pitch;
   ft.alphaReference = reference;
-#if defined(HALVORINE_SPAN_AVX2)
-  static const bool avx2 = hasAvx2();
-  ft.avx2 = avx2 && gWideSpans.load(std::memory_order_relaxed);
-#endif
+  ft.avx2 = wideSpans();
   Tex tex = Tex::none;
   Layout layout = Layout::rgba;
   if (textured) {

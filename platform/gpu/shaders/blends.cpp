@@ -161,11 +161,6 @@ __attribute__((target("avx2"))) int blendEights(const uint8_t* s, const uint8_t*
   }
   return i;
 }
-
-bool blendWide() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2");
-}
 #endif
 
 template <int Kind>
@@ -179,8 +174,7 @@ bool spanBlend(const SpanIn& in, const ShaderEnv& env, const ShaderEntry&, uint8
       if (!pairRuns(in, env, rgba, sb, bb, sv, bv)) return false;
       int eights = 0;
 #if defined(HALVORINE_BLEND_AVX2)
-      static const bool wide = blendWide();
-      if (wide) eights = blendEights<Kind>(sv, bv, in.n, k, rgba);
+      if (wideSpans()) eights = blendEights<Kind>(sv, bv, in.n, k, rgba);
 #endif
       const int whole = in.n & ~3;
       blendPairs<Kind>(sv + 4 * eights, bv + 4 * eights, whole - eights, k, rgba + 4 * eights);

@@ -7,6 +7,12 @@
 
 #include "platform/gpu/shaders/filter_common.h"
 
+namespace plat::gpu {
+// Whether the eight-pixel runs are on: the processor has AVX2 and no test switched them
+// off (setWideSpans, span_fast.cpp).
+bool wideSpans();
+}  // namespace plat::gpu
+
 namespace plat::gpu::shader {
 
 // One level of an 8-bit four-channel texture, as the sampler reads it for one run.

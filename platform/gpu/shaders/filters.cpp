@@ -88,11 +88,6 @@ __attribute__((target("avx2"))) int monoEight(const MonoShares& m, const uint8_t
   }
   return i;
 }
-
-bool monoWide() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2");
-}
 #endif
 
 bool spanMono(const SpanIn& in, const ShaderEnv& env, const ShaderEntry&, uint8_t* rgba) {
@@ -111,8 +106,7 @@ bool spanMono(const SpanIn& in, const ShaderEnv& env, const ShaderEntry&, uint8_
   // 0 for NaN), * 255 + 0.5.
   const MonoShares& m = monoShares(w);
 #if defined(HALVORINE_MONO_AVX2)
-  static const bool wide = monoWide();
-  if (wide) i = monoEight(m, s, in.n, in.bgra, k, rgba);
+  if (wideSpans()) i = monoEight(m, s, in.n, in.bgra, k, rgba);
 #endif
   auto lum = [&](const uint8_t* q) { return (m.share[0][q[red]] + m.share[1][q[1]]) + m.share[2][q[blue]]; };
   const __m128 scale = _mm_set1_ps(255.0f), half = _mm_set1_ps(0.5f), zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "draw_fixture.h"
+#include "platform/gpu/raster_internal.h"
 #include "platform/gpu/shaders/constants.h"
 
 namespace gputest {
@@ -198,9 +199,15 @@ TEST_F(ShaderSpan, AlignedRunsAreServed) {
   Ref<Texture> source = spanPicture(rng, Format::R8G8B8A8, 128, 8, kBindShaderResource);
   Ref<Texture> second = spanPicture(rng, Format::B8G8R8A8, 128, 8, kBindShaderResource);
   Ref<View> views[2] = {makeView(*source, ViewKind::shaderResource), makeView(*second, ViewKind::shaderResource)};
-  for (const char* name : {"Mono", "Hsb_HSB_BASE", "BasBF_Normal", "BasBF_Multiple", "Gauss_16Pixel_PS",
+  // Each through the eight-pixel runs where the processor has them, then the four-pixel ones.
+  struct WideBack {
+    ~WideBack() { setWideSpans(true); }
+  } back;
+  for (const bool wide : {true, false})
+    for (const char* name : {"Mono", "Hsb_HSB_BASE", "BasBF_Normal", "BasBF_Multiple", "Gauss_16Pixel_PS",
                            "RGBAMix_SRSGSBBA", "Invert", "InterpolatedAlpha"}) {
-    SCOPED_TRACE(name);
+    setWideSpans(wide);
+    SCOPED_TRACE(std::string(name) + (wide ? ", wide" : ", narrow"));
     const ShaderEntry* e = shaderNamed(name, ShaderStage::pixel);
     ASSERT_NE(e, nullptr);
     ASSERT_NE(e->span, nullptr);
