@@ -46,7 +46,9 @@ template <bool kNative = false>
   if (callee.tag != kObject || !callee.obj || (method && !receiver)) return false;
   // The callee's kind and frame layout as noted at its first call.
   constexpr uint8_t kKind = kNative ? kPlainNative : kPlainScript;
-  if (callee.obj->callKind != kKind && !markPlainCallee(callee.obj, kNative)) return false;
+  // A callee noted as the other kind is declined without the call.
+  if (callee.obj->callKind != kKind && (callee.obj->callKind || !markPlainCallee(callee.obj, kNative)))
+    return false;
   auto* fn = static_cast<KVfobj*>(callee.obj);
   const Callable* body = fn->callable;
   const int32_t depth = ctx->depth;
