@@ -17,9 +17,9 @@
 namespace kv {
 
 // A member obj holds in a slot of its class (a built-in prototype's
-// methods), as the slot cache holds it: the look-up along a chain reads
-// such a slot before the object's list. Null when the cache does not know
-// the key or gives no slot inside the object.
+// methods), as the slot cache holds it; for a prototype whose run-time
+// members do not hold the key. Null when the cache does not know the key
+// or gives no slot inside the object.
 [[gnu::always_inline]] inline const Value* cachedSlotValue(const KVobj* obj, int32_t key) {
   const SlotCacheEntry& e = slotCacheEntry(obj->classId, key);
   if (e.classId != obj->classId || e.atom != key || e.epoch != gHeap.memberEpoch || key == kAtomProto ||
@@ -50,8 +50,8 @@ namespace kv {
     member = quickOwnMember(obj, key);
     if (!member && (obj->props.count == 1 || !obj->inlineUsed) && mc->missEpoch == gHeap.memberEpoch) {
       if (const KVobj* proto = prototypeOf(obj)) {
-        if (const Value* v = cachedSlotValue(proto, key)) return v;
         member = quickOwnMember(proto, key);
+        if (!member) return cachedSlotValue(proto, key);
       }
     }
   }
