@@ -12,21 +12,12 @@ namespace {
 
 KVArray* arrayReceiver(KVContext* ctx) { return static_cast<KVArray*>(requireReceiver(ctx, &KVobj::isArray)); }
 
-void pushNative(KVContext* ctx) {
-  arrayReceiver(ctx)->push(*ctx->arg(0));
-  ctx->pushUndefined();
-}
 
 void unshiftNative(KVContext* ctx) {
   arrayReceiver(ctx)->unshift(*ctx->arg(0));
   ctx->pushUndefined();
 }
 
-void popNative(KVContext* ctx) {
-  Value v;
-  if (arrayReceiver(ctx)->pop(v)) ctx->pushValue(v);
-  else ctx->pushUndefined();
-}
 
 void shiftNative(KVContext* ctx) {
   Value v;
@@ -78,6 +69,17 @@ void bindBuilt(KVobj* proto, const char* name, ArrayMethodBuilder build) {
 
 }  // namespace
 
+void arrayPushNative(KVContext* ctx) {
+  arrayReceiver(ctx)->push(*ctx->arg(0));
+  ctx->pushUndefined();
+}
+
+void arrayPopNative(KVContext* ctx) {
+  Value v;
+  if (arrayReceiver(ctx)->pop(v)) ctx->pushValue(v);
+  else ctx->pushUndefined();
+}
+
 ArrayCallbackBuilders& arrayCallbackBuilders() {
   static ArrayCallbackBuilders builders;
   return builders;
@@ -85,8 +87,8 @@ ArrayCallbackBuilders& arrayCallbackBuilders() {
 
 void setupArrayClass(KVfobj* ctor) {
   KVobj* proto = gBuiltins.arrayProto;
-  KVobj::defineNativeMethod(proto, "push", NativeArgTypes(1, 0), &pushNative);
-  KVobj::defineNativeMethod(proto, "pop", NativeArgTypes(), &popNative);
+  KVobj::defineNativeMethod(proto, "push", NativeArgTypes(1, 0), &arrayPushNative);
+  KVobj::defineNativeMethod(proto, "pop", NativeArgTypes(), &arrayPopNative);
   KVobj::defineNativeMethod(proto, "unshift", NativeArgTypes(1, 0), &unshiftNative);
   KVobj::defineNativeMethod(proto, "shift", NativeArgTypes(), &shiftNative);
   KVobj::defineNativeMethod(proto, "fill", NativeArgTypes(1, 0), &fillNative);

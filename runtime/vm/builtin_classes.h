@@ -51,6 +51,10 @@ void createBuiltinPrototypes();
 // passed is stored where the class keeps it (null: none yet).
 void setupStringClass(KVfobj* ctor);
 void setupArrayClass(KVfobj* ctor);
+// The built-in Array push and pop, which the code loop recognises on a
+// plain array to run them without a frame of their own.
+void arrayPushNative(KVContext* ctx);
+void arrayPopNative(KVContext* ctx);
 void setupArrayBufferClass();
 void setupTypedArrayClass();
 void setupTupleClass(KVfobj* ctor);

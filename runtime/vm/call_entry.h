@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <new>
 
+#include "runtime/vm/builtin_classes.h"
 #include "runtime/vm/context.h"
 #include "runtime/vm/heap.h"
 #include "runtime/vm/interp_ops.h"
+#include "runtime/vm/kvarray.h"
 
 namespace kv {
 
@@ -44,7 +46,9 @@ template <bool kNative = false>
   if (callee.tag != kObject || !callee.obj || (method && !receiver)) return false;
   // The callee's kind and frame layout as noted at its first call.
   constexpr uint8_t kKind = kNative ? kPlainNative : kPlainScript;
-  if (callee.obj->callKind != kKind && !markPlainCallee(callee.obj, kNative)) return false;
+  // A callee noted as the other kind is declined without the call.
+  if (callee.obj->callKind != kKind && (callee.obj->callKind || !markPlainCallee(callee.obj, kNative)))
+    return false;
   auto* fn = static_cast<KVfobj*>(callee.obj);
   const Callable* body = fn->callable;
   const int32_t depth = ctx->depth;
@@ -91,6 +95,50 @@ template <bool kNative = false>
   ctx->pc = 0;
   out = {body->code, cells, params, cellCount};
   return true;
+}
+
+// A method call of the built-in push (one argument) or pop (none) on a
+// plain array, done without the native's frame: the frame is entered and
+// left with nothing read in between but the receiver and the argument, so
+// only the checks its entry makes are kept (a frame and cells to spare, no
+// text among the arguments), and the native's own work is done here. The
+// operand level after the call with the result on top, or -1 when this is
+// no such call (the native's path then runs it, warnings and all).
+[[gnu::always_inline]] inline int32_t runArrayMethodInLoop(KVContext* ctx, int32_t top) {
+  if (top < 2) return -1;
+  const Value& count = ctx->operands[top - 1];
+  const int32_t n = count.i;
+  const int32_t at = top - 2 - n;
+  if (count.tag != kInt || static_cast<uint32_t>(n) > 1 || at < 0) return -1;
+  const Value& callee = ctx->operands[at];
+  KVobj* const receiver = ctx->operandRefs[at];
+  if (callee.tag != kObject || !callee.obj || callee.obj->callKind != kPlainNative || !receiver ||
+      receiver->classId != kArrayClassId || ctx->depth >= KVContext::kFrames)
+    return -1;
+  const auto* fn = static_cast<const KVfobj*>(callee.obj);
+  const ActivationObject* cur = ctx->frame->activation;
+  const intptr_t used = (cur->cells + cur->cellCount) - ctx->cells;
+  if (used < 0 || used + fn->frameCells > KVContext::kCells) return -1;
+  auto* const array = static_cast<KVArray*>(receiver);
+  const NativeFunction native = fn->callable->native;
+  Value& result = ctx->operands[at];
+  if (native == &arrayPushNative && n == 1) {
+    const Value& v = ctx->operands[at + 1];
+    // The longest array warns from inside the native.
+    if (v.tag == kString || fn->frameParams < 1 || array->length() == INT32_MAX) return -1;
+    try {
+      array->push(v);
+    } catch (const std::bad_alloc&) {
+      throw RuntimeError(kErrOutOfMemory);
+    }
+    result = Value();
+  } else if (native == &arrayPopNative && n == 0) {
+    if (!array->pop(result)) result = Value();
+  } else {
+    return -1;
+  }
+  ctx->operandRefs[at] = nullptr;
+  return at + 1;
 }
 
 // Runs the native whose frame enterScriptCall<true> entered, as callAndRun

@@ -1412,8 +1412,24 @@ callHere: {
     top = ctx->top;
     NEXT;
   }
-  // A native method (push and the like): its frame entered the same way,
-  // the native run at once, no nested run.
+  // push and pop of a plain array without the native's frame; as after a
+  // script return served here, the caller's throw check has nothing to do.
+  if (node->operand.i != 0) {
+    if (const int32_t after = runArrayMethodInLoop(ctx, top); after >= 0) {
+      top = after;
+      ++pc;
+      if (static_cast<uint32_t>(pc) < n && steps <= kStepsBetweenPumps - 1 &&
+          code[pc]->kind == JumpToHandlerIfThrown) {
+        node = code[pc];
+        fresh = true;
+        ++steps;
+        ++pc;
+      }
+      NEXT;
+    }
+  }
+  // Any other native method: its frame entered the same way, the native run
+  // at once, no nested run.
   SYNC;
   const Callable* const callerProgram = ctx->program;
   if (enterScriptCall<true>(ctx, top, pc, node->operand.i != 0, e)) {

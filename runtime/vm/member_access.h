@@ -10,10 +10,23 @@
 #include "runtime/vm/builtin_classes.h"
 #include "runtime/vm/code.h"
 #include "runtime/vm/context.h"
+#include "runtime/vm/function.h"
 #include "runtime/vm/kvarray.h"
 #include "runtime/vm/property.h"
 
 namespace kv {
+
+// A member obj holds in a slot of its class (a built-in prototype's
+// methods), as the slot cache holds it; for a prototype whose run-time
+// members do not hold the key. Null when the cache does not know the key
+// or gives no slot inside the object.
+[[gnu::always_inline]] inline const Value* cachedSlotValue(const KVobj* obj, int32_t key) {
+  const SlotCacheEntry& e = slotCacheEntry(obj->classId, key);
+  if (e.classId != obj->classId || e.atom != key || e.epoch != gHeap.memberEpoch || key == kAtomProto ||
+      static_cast<uint32_t>(e.slot) >= static_cast<uint32_t>(obj->props.count) || ownPrototypeLater(obj))
+    return nullptr;
+  return obj->props.cells[e.slot];
+}
 
 // The value a GetMember record of the value form reads from obj.
 [[gnu::always_inline]] inline const Value* inlineMemberValue(KVobj* obj, const CodeNode* node) {
@@ -36,7 +49,10 @@ namespace kv {
   } else {
     member = quickOwnMember(obj, key);
     if (!member && (obj->props.count == 1 || !obj->inlineUsed) && mc->missEpoch == gHeap.memberEpoch) {
-      if (const KVobj* proto = prototypeOf(obj)) member = quickOwnMember(proto, key);
+      if (const KVobj* proto = prototypeOf(obj)) {
+        member = quickOwnMember(proto, key);
+        if (!member) return cachedSlotValue(proto, key);
+      }
     }
   }
   return member ? &member->value : nullptr;

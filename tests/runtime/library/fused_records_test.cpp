@@ -564,14 +564,25 @@ for (i = 0; i < 3000; i++) {
   if (i % 300 == 0) w = "junk" @ i;
 }
 console.log("steps " @ r @ " " @ o.x @ " " @ o.y @ " " @ o.q @ " " @ a[0] @ " " @ a[1] @ " " @ a[2] @ " " @ p[1] @ " " @ m.x @ " " @ v[1] @ " " @ t);)",
-    // Native methods called in loops (their frames entered by the loop
-    // itself), with a text argument, and a native failing for want of an
-    // array receiver.
-    R"(var q = [], i, p = q.pop;
+    // Native methods called in loops (push and pop run by the loop itself,
+    // the others' frames entered by it), with a text argument, missing and
+    // extra arguments, and a native failing for want of an array receiver;
+    // then pushes and pops at every depth of a recursion that runs out of
+    // stack, and the natives as an object's own methods.
+    R"(var q = [], i, p = q.pop, r = [], v;
 for (i = 0; i < 700; i++) { q.push(i % 7); if (i % 100 == 0) q.push("t" @ i); if (i % 3 == 0) q.pop(); }
 console.log("natives " @ q.length @ " " @ q[3] @ " " @ q.pop() @ " " @ q.shift());
+function deepPush(n, a) { a.push(n); if (n <= 0) return a.pop(); return deepPush(n - 1, a) + a.pop(); }
+r.push(); r.push(1, 2); r.push(r); v = r.pop(); v = v.pop() @ " " @ r.length @ " " @ [].pop() @ " " @ r.pop(9);
+console.log("pushed " @ v @ " " @ deepPush(14, r) @ " " @ r.length);
 p();
 console.log("never " @ q.length);)",
+    R"(var r = [];
+function deepPush(n, a) { a.push(n); if (n <= 0) return a.pop(); return deepPush(n - 1, a) + a.pop(); }
+console.log("deep " @ deepPush(20, r) @ " " @ r.length);
+console.log("too deep " @ deepPush(100, r) @ " " @ r.length);)",
+    R"(var q = [5], w = {pop: q.pop, push: q.push};
+console.log("own " @ w.push(3) @ " " @ q.length);)",
 };
 
 }  // namespace

@@ -68,7 +68,11 @@ class ProgramWriter {
         "function fl(x, y) { var u = x * 0.5, w = 0.0, k, z = 3; for (k = 0.5; k < 4; k += 1.25) { w += u * k - y / 3.0; "
         "u = (u - w) / 2.0; z = z * k + 1; if (w * u < y) w -= 0.125; if (z / 2 >= u) z -= 2; } while (z > 1.5) { z -= 2.5; } "
         "return w + u + z; }\n"
+        "var u = [], uo = {push: function (v) { s = (s + 1) | 0; return v; }, pop: function () { return 7; }}, "
+        "ur = [5, 6];\n"
         "function worker(n) { var k; for (k = 0; k < n; k++) { e = (e * 3 + k) % 1000; o.y = o.y + 1; wait; } done++; }\n";
+    // The built-in method replaced for every array, from the start or in the middle of the run.
+    if (dice_.chance(10)) out_ += "Array.prototype.pop = function () { s = s ^ 9; return -5; };\n";
     if (dice_.chance(50)) out_ += "spawn(worker, " + std::to_string(1 + dice_.below(4)) + ");\n";
     int blocks = 2 + static_cast<int>(dice_.below(3));
     for (int k = 0; k < blocks; ++k) {
@@ -78,6 +82,7 @@ class ProgramWriter {
       if (dice_.chance(30)) out_ += "  if (i % " + std::to_string(2 + dice_.below(9)) + " == 0) wait;\n";
       out_ += "}\n";
       out_ += report(k);
+      if (dice_.chance(5)) out_ += "Array.prototype.push = function (v) { s = (s + 2) | 0; return v; };\n";
     }
     out_ += "while (done == 0 && e != 1 && i < 1000) { i++; wait; }\n";
     out_ += report(blocks);
@@ -149,7 +154,7 @@ class ProgramWriter {
     static const char* const kFlatTargets[] = {"a", "b", "s", "o.x", "arr[0]", "arr[m]"};
     static const char* const kFlatCompare[] = {"<", "<=", ">", ">=", "==", "!="};
     static const char* const kLoopStarts[] = {"-1.5", "0", "0.5", "2", "-0.0", "1"};
-    switch (dice_.below(depth > 0 ? 28 : 12)) {
+    switch (dice_.below(depth > 0 ? 30 : 12)) {
       case 0: case 1: return std::string(dice_.pick(kTargets)) + " = " + expr(3) + ";";
       case 2: case 3: return std::string(dice_.pick(kTargets)) + " " + dice_.pick(kCompound) + " " + expr(2) + ";";
       case 4: {
@@ -187,6 +192,20 @@ class ProgramWriter {
       case 26:
         return "for (j = " + std::string(dice_.pick(kLoopStarts)) + "; j " + dice_.pick(kFlatCompare) + " " + flat(1) +
                " && j < 3; j += 0.75) { " + statement(0) + " } t = fl(" + flat(1) + ", " + flat(1) + "); s = (s + t) | 0;";
+      // push and pop of the built-in methods on plain arrays beside objects
+      // with methods of their own (and, in some programs, the built-in ones
+      // replaced), arrays shared with the other statements, texts, missing
+      // and extra arguments, and receivers without the methods.
+      case 27: {
+        static const char* const kPushers[] = {"u.push(" , "arr.push(", "uo.push(", "ur.push(", "u.push(\"t\" @ "};
+        return std::string("t = ") + dice_.pick(kPushers) + expr(1) + "); if (t != undefined) s = (s + 3) | 0; c = u.pop(); if (c != undefined) s++; u.push(" +
+               anything() + "); if (u.length > 9) u = []; d = u.pop(); u.push(); u.push(i, " + expr(1) + ");";
+      }
+      case 28: {
+        static const char* const kArrays[] = {"[]", "[1, 2.5, c]", "uo", "ur", "arr", "o", "null", "u"};
+        return std::string("u = ") + dice_.pick(kArrays) + "; c = u.pop(); t = u.push(" + expr(1) +
+               "); c = u.pop(); t = u.pop(); s = (s + (t == undefined ? 1 : 2)) | 0;";
+      }
       default: return "a = a + " + expr(2) + "; b = b * " + number() + ";";
     }
   }
@@ -195,7 +214,7 @@ class ProgramWriter {
     return "console.log(\"r" + std::to_string(k) +
            " \" @ a @ \" \" @ b @ \" \" @ c @ \" \" @ d @ \" \" @ s @ \" \" @ o.x @ \" \" @ o.y @ \" \" @ p.x @ \" \" @ "
            "arr[0] @ \" \" @ arr[1] @ \" \" @ arr[2] @ \" \" @ arr.length @ \" \" @ e @ \" \" @ (c == o) @ \" \" @ "
-           "(p == q));\n";
+           "(p == q) @ \" \" @ (u == null ? 0 : u.length));\n";
   }
 
   // Writes with calls of f2 allowed or not (f2's own body must not call it).
