@@ -94,6 +94,10 @@ enum class Fused : uint8_t {
   // A Jump to a CompoundStore ending in PopAndJump (a loop's step such as
   // `j += i`): the jump and the step's records.
   JumpCompound,
+  // A member or element read as the expression steps take it (kMicroMember
+  // and its kin), then a negation or not, then a branch on the value, or &&
+  // or || after it (`if (flags[i])`, `!cols[c] && ...`).
+  ReadBranch,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the
@@ -107,11 +111,18 @@ Fused fusedAt(const CodeVector& code, uint32_t pc, uint32_t* length = nullptr);
 // operation of the next record (which the step then skips), or an operation
 // on the two top values. The operations: + - * % & | ^ << >> / in that order.
 // A float constant is always pushed alone; the integer steps give up on it
-// and on `/`, which only the number steps take.
+// and on `/`, which only the number steps take. A member or element read is
+// one operand, noted on its first record: `object.name` (2 records),
+// `this.name` (2), `object[local]` and `object[integer constant]` (3), the
+// object a frame local or a variable of an enclosing scope.
 enum ExprMicro : uint8_t {
   kMicroLocal = 1,
   kMicroConst = 2,
   kMicroDouble = 3,
+  kMicroMember = 4,
+  kMicroThisMember = 5,
+  kMicroElement = 6,
+  kMicroElementConst = 7,
   kMicroStackOp = 16,
   kMicroLocalOp = 32,
   kMicroConstOp = 48,
@@ -119,6 +130,9 @@ enum ExprMicro : uint8_t {
 constexpr uint8_t kMicroOps = 10;
 // Notes CodeNode::micro on the `count` expression records from `from`.
 void noteExprMicro(const CodeVector& code, uint32_t from, uint32_t count);
+// The records of a read operand at `at` (kMicroMember and its kin), 0 when
+// the records there are none.
+uint32_t readOperandAt(const CodeVector& code, uint32_t at);
 
 // The deepest operand stack an ExprStore or ExprBranch expression builds.
 constexpr int32_t kFusedExprDepth = 8;

@@ -77,7 +77,8 @@ enum Handler : uint8_t {
   hFLocalReturn, hFLocalConstOp, hFLocalConstCall, hFOuterValue, hFAddReturn,
   // Stores of one value and compound integer stores (fuse.h).
   hFLocalValueStore, hFMemberValueStore, hFElementValueStore, hFCompoundStore, hFMemberCompoundStore,
-  hFElementCompoundStore, hFCompareJump, hFMemberLoadStore, hFElementLoadStore, hFNotBranch, hFJumpCompound, hCount
+  hFElementCompoundStore, hFCompareJump, hFMemberLoadStore, hFElementLoadStore, hFNotBranch, hFJumpCompound,
+  hFReadBranch, hCount
 };
 
 struct KindTable {
@@ -153,6 +154,7 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
   if (f == Fused::JumpCompound) noteExprMicro(code, from + 1, len - 3);
   if (f == Fused::MemberCompoundStore) noteExprMicro(code, pc + 2, len - 4);
   if (f == Fused::ElementCompoundStore) noteExprMicro(code, pc + 3, len - 5);
+  if (f == Fused::ReadBranch) noteExprMicro(code, pc, readOperandAt(code, pc));
   switch (f) {
     case Fused::ExprStore: return hFExprStore;
     case Fused::ExprBranch: return hFExprBranch;
@@ -198,6 +200,7 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::ElementLoadStore: return hFElementLoadStore;
     case Fused::NotBranch: return hFNotBranch;
     case Fused::JumpCompound: return hFJumpCompound;
+    case Fused::ReadBranch: return hFReadBranch;
   }
   const uint8_t h = kKinds.at[k];
   if (!recordFusion()) {
@@ -234,21 +237,65 @@ template <bool kMod = true>
   return tail ? intRecordOp(op[2]->kind, r, op[1]->operand.i) : r;
 }
 
+// A variable of an enclosing scope's cell where loadVariable's inline path
+// finds it, else an undefined value (loadVariable then reports whatever is
+// amiss).
+const Value kNoOuterCell;
+[[gnu::always_inline]] inline const Value* outerCellOf(const KVContext* ctx, const VariableRef* var) {
+  const ScopeChain* chain = ctx->frame->scope;
+  const ActivationObject* a;
+  int32_t at;
+  if (chain && static_cast<uint32_t>(var->depth - 1) < static_cast<uint32_t>(chain->count) &&
+      (a = chain->entries[var->depth - 1], a->cells) &&
+      (at = var->index < 0 ? -1 - var->index : a->argCount + var->index) < a->cellCount) [[likely]]
+    return a->cells + at;
+  return &kNoOuterCell;
+}
+
+// The value of a read operand at r (fuse.h's kMicroMember and its kin) where
+// the member steps read it inline, else null (the records then run one by
+// one, and the read warns, fails or calls as its own step would).
+[[gnu::always_inline]] inline const Value* readOperandValue(const KVContext* ctx, CodeNode* const* r,
+                                                            const Value* cells) {
+  const CodeNode* const e = r[0];
+  const uint8_t m = e->micro;
+  KVobj* obj;
+  if (m == kMicroThisMember) {
+    obj = ctx->frame->receiver;
+  } else {
+    const Value* const c = e->slot != kNoSlot ? cells + e->slot : outerCellOf(ctx, e->second.var);
+    if (c->tag != kObject) return nullptr;
+    obj = c->obj;
+  }
+  if (!obj) return nullptr;
+  if (m <= kMicroThisMember) return inlineMemberValue(obj, r[1]);
+  int32_t k = r[1]->operand.i;
+  if (m == kMicroElement) {
+    const Value& key = cells[r[1]->slot];
+    if (key.tag != kInt) return nullptr;
+    k = key.i;
+  }
+  return k >= 0 ? inlineElementValue(obj, k) : nullptr;
+}
+// The records of the read operand whose micro code is m.
+constexpr uint32_t readRecords(uint8_t m) { return m >= kMicroElement ? 3 : 2; }
+
 // The integer expression of `count` records (fuse.h's ExprStore and
 // ExprBranch, their micro codes noted) evaluated onto st: the depth it
 // leaves, or -1 when a value is no integer or a divisor is 0 or -1 (those
 // records then run one by one). Threaded like the code loop: each micro
 // code ends with its own jump to the next, which predicts far better than
 // one shared jump.
-[[gnu::noinline]] int32_t evalIntExpr(CodeNode* const* r, uint32_t count, const Value* cells, int32_t* st) {
+[[gnu::noinline]] int32_t evalIntExpr(const KVContext* ctx, CodeNode* const* r, uint32_t count, const Value* cells,
+                                      int32_t* st) {
 #define MICRO_LABELS(p) \
   &&p##add, &&p##sub, &&p##mul, &&p##mod, &&p##and, &&p##or, &&p##xor, &&p##shl, &&p##shr, &&bad, &&bad, &&bad, \
       &&bad, &&bad, &&bad, &&bad
-  static void* const kAt[64] = {&&bad, &&local, &&konst, &&bad, &&bad, &&bad, &&bad, &&bad, &&bad, &&bad, &&bad,
+  static void* const kAt[64] = {&&bad, &&local, &&konst, &&bad, &&read, &&read, &&read, &&read, &&bad, &&bad, &&bad,
                                 &&bad, &&bad, &&bad, &&bad, &&bad, MICRO_LABELS(s_), MICRO_LABELS(l_),
                                 MICRO_LABELS(c_)};
   static_assert(kMicroLocal == 1 && kMicroConst == 2 && kMicroStackOp == 16 && kMicroLocalOp == 32 &&
-                kMicroConstOp == 48 && kMicroOps == 10);
+                kMicroConstOp == 48 && kMicroOps == 10 && kMicroMember == 4 && kMicroElementConst == 7);
   CodeNode* const* const end = r + count;
   int32_t d = 0;
   int32_t b;
@@ -282,6 +329,13 @@ konst:
   st[d++] = e->operand.i;
   ++r;
   MICRO_NEXT;
+read: {
+  const Value* const v = readOperandValue(ctx, r, cells);
+  if (!v || v->tag != kInt) return -1;
+  st[d++] = v->i;
+  r += readRecords(e->micro);
+  MICRO_NEXT;
+}
   MICRO_OPS(s_, b = st[--d], 1)
   MICRO_OPS(l_, if (cells[e->slot].tag != kInt) return -1; b = cells[e->slot].i, 2)
   MICRO_OPS(c_, b = e->operand.i, 2)
@@ -336,12 +390,18 @@ bad:
 // floats mixed, float constants and `/`, each operation as numberOp answers
 // it. The depth it leaves, or -1 when a value is no number or numberOp
 // declines (the records then run one by one).
-[[gnu::noinline]] int32_t evalNumberExpr(CodeNode* const* r, uint32_t count, const Value* cells, Value* st) {
+[[gnu::noinline]] int32_t evalNumberExpr(const KVContext* ctx, CodeNode* const* r, uint32_t count,
+                                         const Value* cells, Value* st) {
   int32_t d = 0;
   for (uint32_t k = 0; k < count;) {
     const CodeNode* const e = r[k];
     const uint8_t m = e->micro;
-    if (m == kMicroLocal || m == kMicroConst || m == kMicroDouble) {
+    if (m >= kMicroMember && m <= kMicroElementConst) {
+      const Value* const v = readOperandValue(ctx, r + k, cells);
+      if (!v || (v->tag & (kInt | kFloat)) == 0) return -1;
+      st[d++] = *v;
+      k += readRecords(m);
+    } else if (m == kMicroLocal || m == kMicroConst || m == kMicroDouble) {
       st[d] = m == kMicroLocal ? cells[e->slot] : m == kMicroConst ? Value::makeInt(e->operand.i) : Value::makeFloat(e->operand.d);
       if ((st[d].tag & (kInt | kFloat)) == 0) return -1;
       ++d;
@@ -388,34 +448,27 @@ bad:
   return true;
 }
 
+// An operand stack for evalNumberExpr left as it is: the evaluation writes
+// each value before it reads it.
+union NumberStack {
+  NumberStack() {}
+  Value st[kFusedExprDepth];
+};
+
 // The one value of a number expression of `count` records (evalNumberExpr),
 // and the answer of the comparison `cmp` of two such expressions: false when
 // there is none.
-[[gnu::noinline]] bool numberExprValue(CodeNode* const* r, uint32_t count, const Value* cells, Value* out) {
-  Value st[kFusedExprDepth];
-  if (evalNumberExpr(r, count, cells, st) != 1) return false;
-  *out = st[0];
+[[gnu::noinline]] bool numberExprValue(const KVContext* ctx, CodeNode* const* r, uint32_t count, const Value* cells,
+                                       Value* out) {
+  NumberStack s;
+  if (evalNumberExpr(ctx, r, count, cells, s.st) != 1) return false;
+  *out = s.st[0];
   return true;
 }
-[[gnu::noinline]] bool numberExprCompare(CodeNode* const* r, uint32_t count, const Value* cells, const CodeNode* cmp,
-                                         bool* yes) {
-  Value st[kFusedExprDepth];
-  return evalNumberExpr(r, count, cells, st) == 2 && numberCompare(cmp, st[0], st[1], yes);
-}
-
-// A variable of an enclosing scope's cell where loadVariable's inline path
-// finds it, else an undefined value (loadVariable then reports whatever is
-// amiss).
-const Value kNoOuterCell;
-[[gnu::always_inline]] inline const Value* outerCellOf(const KVContext* ctx, const VariableRef* var) {
-  const ScopeChain* chain = ctx->frame->scope;
-  const ActivationObject* a;
-  int32_t at;
-  if (chain && static_cast<uint32_t>(var->depth - 1) < static_cast<uint32_t>(chain->count) &&
-      (a = chain->entries[var->depth - 1], a->cells) &&
-      (at = var->index < 0 ? -1 - var->index : a->argCount + var->index) < a->cellCount) [[likely]]
-    return a->cells + at;
-  return &kNoOuterCell;
+[[gnu::noinline]] bool numberExprCompare(const KVContext* ctx, CodeNode* const* r, uint32_t count, const Value* cells,
+                                         const CodeNode* cmp, bool* yes) {
+  NumberStack s;
+  return evalNumberExpr(ctx, r, count, cells, s.st) == 2 && numberCompare(cmp, s.st[0], s.st[1], yes);
 }
 
 // The value one record of a value store pushes (fuse.h's LocalValueStore
@@ -517,9 +570,9 @@ const Value kNoOuterCell;
   const uint32_t n = t->run;
   int32_t st[kFusedExprDepth];
   if (top + kFusedExprDepth > KVContext::kOperands) return false;
-  if (evalIntExpr(at, n - 2, cells, st) == 2) {
+  if (evalIntExpr(ctx, at, n - 2, cells, st) == 2) {
     *yes = intCompare(at[n - 2], st[0], st[1]);
-  } else if (!numberExprCompare(at, n - 2, cells, at[n - 2], yes)) {
+  } else if (!numberExprCompare(ctx, at, n - 2, cells, at[n - 2], yes)) {
     return false;
   }
   *len = n;
@@ -654,7 +707,8 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&getMemberOut, &&getIndexedOut, &&assignOut, &&compoundAssignOut, &&stepOut, &&sortStep, &&fCountCall,
       &&fLocalReturn, &&fLocalConstOp, &&fLocalConstCall, &&fOuterValue, &&fAddReturn,
       &&fLocalValueStore, &&fMemberValueStore, &&fElementValueStore, &&fCompoundStore, &&fMemberCompoundStore,
-      &&fElementCompoundStore, &&fCompareJump, &&fMemberLoadStore, &&fElementLoadStore, &&fNotBranch, &&fJumpCompound};
+      &&fElementCompoundStore, &&fCompareJump, &&fMemberLoadStore, &&fElementLoadStore, &&fNotBranch, &&fJumpCompound,
+      &&fReadBranch};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
 
   // The records of the running frame. Calls of script functions run in
@@ -1686,6 +1740,45 @@ fLoadTwo: {
   FUSED_DONE(2, code[pc - 1]);
   NEXT;
 }
+// A read operand at pc (its micro code noted) that the fused step holding it
+// does not serve: the member step of its records, which runs the read alone
+// when it can and the first record alone when not.
+#define READ_ALONE                                                           \
+  switch (node->micro) {                                                     \
+    case kMicroMember: goto fLocalMember;                                    \
+    case kMicroThisMember: goto fFrameMember;                                \
+    case kMicroElement: goto fLocalElement;                                  \
+    case kMicroElementConst: goto loadVariable;                              \
+    default: break;                                                          \
+  }
+fReadBranch: {
+  // A member or element read, a negation or not, then the branch on the
+  // value, or && or || on it (which pop it and go on, or leave their answer
+  // and jump).
+  const uint32_t len = node->run;
+  const Value* v;
+  if (!FUSED_FITS(len) || top + 2 > KVContext::kOperands || !(v = readOperandValue(ctx, code + pc, frameCells))) {
+    READ_ALONE;
+    if (node->kind == PushFrameObject) goto pushFrameObject;
+    goto loadVariable;
+  }
+  // The run has a negation when it is longer than the read and the branch.
+  const bool t = (v->tag == kBool ? v->i != 0 : valueIsTrue(*v)) != (len > readRecords(node->micro) + 1);
+  const CodeNode* const br = code[pc + len - 1];
+  if (br->kind == AndThen || br->kind == OrElse) {
+    const bool goOn = br->kind == AndThen;
+    if (t == goOn) {
+      pc += static_cast<int32_t>(len);
+    } else {
+      PUSH_IN_ROOM(Value::makeBool(!goOn));
+      pc = br->operand.i;
+    }
+  } else {
+    BRANCH_ON(t, br, static_cast<int32_t>(len));
+  }
+  FUSED_DONE(len, br);
+  NEXT;
+}
 fExprStore: {
   // local = integer expression; (reference, expression, store, pop).
   const uint32_t len = node->run;
@@ -1694,15 +1787,19 @@ fExprStore: {
     goto loadVariable;
   const uint8_t shape = node->micro;
   bool isInt;
-  if (shape) {
+  // A local that holds a float is most likely given one again: its
+  // expression goes the number way at once (which answers integers alike).
+  if (LOCAL_CELL(node)->tag == kFloat) {
+    isInt = false;
+  } else if (shape) {
     ShapedOperands o;
     pointOperands(shape, code + pc + 1, frameCells, &o);
     isInt = kShapedExprs[shape](o, st);
   } else {
-    isInt = evalIntExpr(code + pc + 1, len - 3, frameCells, st) == 1;
+    isInt = evalIntExpr(ctx, code + pc + 1, len - 3, frameCells, st) == 1;
   }
   if (!isInt) {
-    if (!numberExprValue(code + pc + 1, len - 3, frameCells, LOCAL_CELL(node))) goto loadVariable;
+    if (!numberExprValue(ctx, code + pc + 1, len - 3, frameCells, LOCAL_CELL(node))) goto loadVariable;
     pc += len;
     FUSED_DONE(len, code[pc - 1]);
     NEXT;
@@ -1726,10 +1823,11 @@ fExprBranch: {
   const CodeNode* const cmp = code[pc + len - 2];
   bool yes;
   if (!FUSED_FITS(len) || top + kFusedExprDepth > KVContext::kOperands) goto exprBranchAlone;
-  if (evalIntExpr(code + pc, len - 2, frameCells, st) == 2) {
+  if (evalIntExpr(ctx, code + pc, len - 2, frameCells, st) == 2) {
     yes = intCompare(cmp, st[0], st[1]);
-  } else if (!numberExprCompare(code + pc, len - 2, frameCells, cmp, &yes)) {
+  } else if (!numberExprCompare(ctx, code + pc, len - 2, frameCells, cmp, &yes)) {
   exprBranchAlone:
+    READ_ALONE;
     if (node->kind == LoadVariable) goto loadVariable;
     goto pushInt;
   }
@@ -1871,22 +1969,22 @@ fReadOpStore: {
 // local.name = integer expression; and local[local] = integer expression;
 // The expression reads locals only, so the cell found before it is the
 // one the store would find after it.
-#define FUSED_REF_EXPR_STORE(ref, key)                                                               \
-  {                                                                                                  \
-    const uint32_t len = node->run;                                                                  \
-    const Value* const c = BASE_CELL(node);                                                         \
-    int32_t st[kFusedExprDepth];                                                                     \
-    Value* cell;                                                                                     \
-    if (!FUSED_FITS(len) || c->tag != kObject || top + kFusedExprDepth > KVContext::kOperands ||     \
-        ctx->refDepth >= KVContext::kRefs || !(cell = inlineMemberCell(c->obj, key)))                 \
-      goto loadVariable;                                                                             \
-    if (evalIntExpr(code + pc + (ref), len - (ref) - 2, frameCells, st) == 1)                        \
-      *cell = Value::makeInt(st[0]);                                                                 \
-    else if (!numberExprValue(code + pc + (ref), len - (ref) - 2, frameCells, cell))                 \
-      goto loadVariable;                                                                             \
-    pc += len;                                                                                       \
-    FUSED_DONE(len, code[pc - 1]);                                                                   \
-    NEXT;                                                                                            \
+#define FUSED_REF_EXPR_STORE(ref, key)                                                                    \
+  {                                                                                                       \
+    const uint32_t len = node->run;                                                                       \
+    const Value* const c = BASE_CELL(node);                                                               \
+    int32_t st[kFusedExprDepth];                                                                          \
+    Value* cell;                                                                                          \
+    if (!FUSED_FITS(len) || c->tag != kObject || top + kFusedExprDepth > KVContext::kOperands ||          \
+        ctx->refDepth >= KVContext::kRefs || !(cell = inlineMemberCell(c->obj, key)))                     \
+      goto loadVariable;                                                                                  \
+    if (cell->tag != kFloat && evalIntExpr(ctx, code + pc + (ref), len - (ref) - 2, frameCells, st) == 1) \
+      *cell = Value::makeInt(st[0]);                                                                      \
+    else if (!numberExprValue(ctx, code + pc + (ref), len - (ref) - 2, frameCells, cell))                 \
+      goto loadVariable;                                                                                  \
+    pc += len;                                                                                            \
+    FUSED_DONE(len, code[pc - 1]);                                                                        \
+    NEXT;                                                                                                 \
   }
 fMemberExprStore:
   FUSED_REF_EXPR_STORE(2, code[pc + 1]->operand.i)
@@ -1929,31 +2027,31 @@ fElementValueStore: {
 // of the records after the `ref` records of the target, then the store and
 // the pop or pop-and-jump. The expression reads locals only, so neither
 // the value nor the cell changes while it runs.
-#define FUSED_COMPOUND_STORE(read, cellOf, ref)                                                       \
-  {                                                                                                   \
-    const uint32_t len = node->run;                                                                   \
-    const Value* const old_ = (read);                                                                 \
-    int32_t st[kFusedExprDepth];                                                                      \
-    Value* cell_;                                                                                     \
-    if (!FUSED_FITS(len) || !old_ || top + kFusedExprDepth + 3 > KVContext::kOperands ||              \
+#define FUSED_COMPOUND_STORE(read, cellOf, ref)                                                           \
+  {                                                                                                       \
+    const uint32_t len = node->run;                                                                       \
+    const Value* const old_ = (read);                                                                     \
+    int32_t st[kFusedExprDepth];                                                                          \
+    Value* cell_;                                                                                         \
+    if (!FUSED_FITS(len) || !old_ || top + kFusedExprDepth + 3 > KVContext::kOperands ||                  \
         ctx->refDepth >= KVContext::kRefs || ctx->refDepth < ctx->frame->refDepth || !(cell_ = (cellOf))) \
-      goto loadVariable;                                                                              \
-    if (old_->tag == kInt && evalIntExpr(code + pc + (ref), len - (ref) - 2, frameCells, st) == 1) {  \
-      *cell_ = Value::makeInt(compoundIntOp(code[pc + len - 2]->operand.i, old_->i, st[0]));         \
-    } else {                                                                                          \
-      Value v_;                                                                                       \
-      if (!numberExprValue(code + pc + (ref), len - (ref) - 2, frameCells, &v_) ||                    \
-          !compoundNumber(code[pc + len - 2]->operand.i, *old_, v_, cell_))                           \
-        goto loadVariable;                                                                            \
-    }                                                                                                 \
-    const CodeNode* const last_ = code[pc + len - 1];                                                 \
-    if (last_->kind == PopAndJump) {                                                                  \
-      pc = last_->operand.i;                                                                          \
-      THEN_LOOP_TEST(len, last_);                                                                     \
-    }                                                                                                 \
-    pc += static_cast<int32_t>(len);                                                                  \
-    FUSED_DONE(len, last_);                                                                           \
-    NEXT;                                                                                             \
+      goto loadVariable;                                                                                  \
+    if (old_->tag == kInt && evalIntExpr(ctx, code + pc + (ref), len - (ref) - 2, frameCells, st) == 1) { \
+      *cell_ = Value::makeInt(compoundIntOp(code[pc + len - 2]->operand.i, old_->i, st[0]));              \
+    } else {                                                                                              \
+      Value v_;                                                                                           \
+      if (!numberExprValue(ctx, code + pc + (ref), len - (ref) - 2, frameCells, &v_) ||                   \
+          !compoundNumber(code[pc + len - 2]->operand.i, *old_, v_, cell_))                               \
+        goto loadVariable;                                                                                \
+    }                                                                                                     \
+    const CodeNode* const last_ = code[pc + len - 1];                                                     \
+    if (last_->kind == PopAndJump) {                                                                      \
+      pc = last_->operand.i;                                                                              \
+      THEN_LOOP_TEST(len, last_);                                                                         \
+    }                                                                                                     \
+    pc += static_cast<int32_t>(len);                                                                      \
+    FUSED_DONE(len, last_);                                                                               \
+    NEXT;                                                                                                 \
   }
 fCompoundStore:
   FUSED_COMPOUND_STORE(LOCAL_CELL(node), LOCAL_CELL(node), 1)
@@ -1966,11 +2064,11 @@ fJumpCompound: {
   if (!FUSED_FITS(len + 1) || top + kFusedExprDepth + 3 > KVContext::kOperands ||
       ctx->refDepth >= KVContext::kRefs || ctx->refDepth < ctx->frame->refDepth)
     goto jump;
-  if (c->tag == kInt && evalIntExpr(step + 1, len - 3, frameCells, st) == 1) {
+  if (c->tag == kInt && evalIntExpr(ctx, step + 1, len - 3, frameCells, st) == 1) {
     c->i = compoundIntOp(step[len - 2]->operand.i, c->i, st[0]);
   } else {
     Value v;
-    if (!numberExprValue(step + 1, len - 3, frameCells, &v) || !compoundNumber(step[len - 2]->operand.i, *c, v, c))
+    if (!numberExprValue(ctx, step + 1, len - 3, frameCells, &v) || !compoundNumber(step[len - 2]->operand.i, *c, v, c))
       goto jump;
   }
   pc = step[len - 1]->operand.i;
@@ -1990,6 +2088,7 @@ fElementCompoundStore: {
 }
 #undef FUSED_COMPOUND_STORE
 #undef LOCAL_ELEMENT_KEY_OK
+#undef READ_ALONE
   } catch (const CompileError&) {
     throw;
   } catch (const AbortedRun&) {
