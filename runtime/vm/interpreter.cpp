@@ -285,9 +285,12 @@ constexpr uint32_t readRecords(uint8_t m) { return m >= kMicroElement ? 3 : 2; }
 // leaves, or -1 when a value is no integer or a divisor is 0 or -1 (those
 // records then run one by one). Threaded like the code loop: each micro
 // code ends with its own jump to the next, which predicts far better than
-// one shared jump.
-[[gnu::noinline]] int32_t evalIntExpr(const KVContext* ctx, CodeNode* const* r, uint32_t count, const Value* cells,
-                                      int32_t* st) {
+// one shared jump. The evaluation goes on in the instance with reads at
+// the first read operand, so that expressions of locals and constants alone
+// keep the lighter frame of the instance without them.
+template <bool kReads>
+[[gnu::noinline]] int32_t evalIntRun(const KVContext* ctx, CodeNode* const* r, CodeNode* const* const end,
+                                     const Value* cells, int32_t* st, int32_t d) {
 #define MICRO_LABELS(p) \
   &&p##add, &&p##sub, &&p##mul, &&p##mod, &&p##and, &&p##or, &&p##xor, &&p##shl, &&p##shr, &&bad, &&bad, &&bad, \
       &&bad, &&bad, &&bad, &&bad
@@ -296,8 +299,6 @@ constexpr uint32_t readRecords(uint8_t m) { return m >= kMicroElement ? 3 : 2; }
                                 MICRO_LABELS(c_)};
   static_assert(kMicroLocal == 1 && kMicroConst == 2 && kMicroStackOp == 16 && kMicroLocalOp == 32 &&
                 kMicroConstOp == 48 && kMicroOps == 10 && kMicroMember == 4 && kMicroElementConst == 7);
-  CodeNode* const* const end = r + count;
-  int32_t d = 0;
   int32_t b;
   const CodeNode* e;
 #define MICRO_NEXT        \
@@ -329,13 +330,16 @@ konst:
   st[d++] = e->operand.i;
   ++r;
   MICRO_NEXT;
-read: {
-  const Value* const v = readOperandValue(ctx, r, cells);
-  if (!v || v->tag != kInt) return -1;
-  st[d++] = v->i;
-  r += readRecords(e->micro);
-  MICRO_NEXT;
-}
+read:
+  if constexpr (!kReads) {
+    return evalIntRun<true>(ctx, r, end, cells, st, d);
+  } else {
+    const Value* const v = readOperandValue(ctx, r, cells);
+    if (!v || v->tag != kInt) return -1;
+    st[d++] = v->i;
+    r += readRecords(e->micro);
+    MICRO_NEXT;
+  }
   MICRO_OPS(s_, b = st[--d], 1)
   MICRO_OPS(l_, if (cells[e->slot].tag != kInt) return -1; b = cells[e->slot].i, 2)
   MICRO_OPS(c_, b = e->operand.i, 2)
@@ -345,6 +349,10 @@ bad:
 #undef MICRO_WRAP
 #undef MICRO_NEXT
 #undef MICRO_LABELS
+}
+[[gnu::always_inline]] inline int32_t evalIntExpr(const KVContext* ctx, CodeNode* const* r, uint32_t count,
+                                                  const Value* cells, int32_t* st) {
+  return evalIntRun<false>(ctx, r, r + count, cells, st, 0);
 }
 
 // a OP b (micro-code order, fuse.h) as the records' own steps answer it for
