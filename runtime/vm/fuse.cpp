@@ -66,11 +66,12 @@ uint32_t readOperand(const CodeVector& code, uint32_t k) {
 }
 
 // The records from `from` that form a number expression of locals,
-// constants, member and element reads and the operations above, as far as
-// they go, the operand depth left after them (-1: deeper than
-// kFusedExprDepth on the way, counting an element read's key) and, in
-// *operands, how many operands they push.
-uint32_t exprRun(const CodeVector& code, uint32_t from, int32_t* depth, uint32_t* operands = nullptr) {
+// constants, member and element reads (unless `reads` is false) and the
+// operations above, as far as they go, the operand depth left after them
+// (-1: deeper than kFusedExprDepth on the way, counting an element read's
+// key) and, in *operands, how many operands they push.
+uint32_t exprRun(const CodeVector& code, uint32_t from, int32_t* depth, uint32_t* operands = nullptr,
+                 bool reads = true) {
   int32_t d = 0;
   uint32_t k = from, pushed = 0;
   for (; k < code.size(); ++k) {
@@ -81,7 +82,7 @@ uint32_t exprRun(const CodeVector& code, uint32_t from, int32_t* depth, uint32_t
       return 0;
     }
     const CodeNode* n = code[k];
-    const uint32_t read = readOperand(code, k);
+    const uint32_t read = reads ? readOperand(code, k) : 0;
     if (read != 0 || isLocalValue(n) || isPushInt(n) || n->kind == PushDouble) {
       // An element read has its object and key on the stack at once.
       if (++d + (read == 3 ? 1 : 0) > kFusedExprDepth) {
@@ -120,10 +121,13 @@ uint32_t exprStore(const CodeVector& code, uint32_t pc) {
   return e + 3;
 }
 
-// expression compare expression, then the branch.
+// expression compare expression, then the branch. Comparisons keep reads
+// out: a read compared (`key < n.key`, `j < l.length`) is as cheap through
+// the member step and the compare step, and its values are mostly integers,
+// which gain nothing from the evaluators.
 uint32_t exprBranch(const CodeVector& code, uint32_t pc) {
   int32_t depth = 0;
-  const uint32_t e = exprRun(code, pc, &depth);
+  const uint32_t e = exprRun(code, pc, &depth, nullptr, false);
   const uint32_t at = pc + e;
   if (depth != 2 || at + 1 >= code.size() || !isCompare(code[at]->kind) || !isBranch(code[at + 1])) return 0;
   return e + 2;
@@ -230,20 +234,9 @@ uint32_t refCompoundStore(const CodeVector& code, uint32_t pc, uint32_t ref) {
   return isPop(after) || after == PopAndJump ? ref + e + 2 : 0;
 }
 
-// A read operand at pc, a negation or not, then a branch on the value, or &&
-// or || after it: the records, or 0.
-uint32_t readBranch(const CodeVector& code, uint32_t pc) {
-  uint32_t at = pc + readOperand(code, pc);
-  if (at == pc || at >= code.size()) return 0;
-  if (code[at]->kind == Not && ++at >= code.size()) return 0;
-  const CodeNode* const br = code[at];
-  return isBranch(br) || br->kind == AndThen || br->kind == OrElse ? at + 1 - pc : 0;
-}
-
 // A member step at a frame local's push (fuse.h), its records in *len.
 Fused memberRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
   if (pc + 1 >= code.size()) return Fused::None;
-  if ((*len = readBranch(code, pc)) != 0) return Fused::ReadBranch;
   const CodeNode* next = code[pc + 1];
   if (isMemberRead(next, kPushValue | kPushReference)) {
     *len = refCompoundStore(code, pc, 2);
@@ -322,10 +315,10 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
   switch (n->kind) {
     case LoadVariable: {
       if (isLocalValue(n)) {
+        if (Fused f = memberRun(code, pc, len); f != Fused::None) return f;
         *len = 4;
         if (Fused f = compareBranch(code, pc); f != Fused::None) return f;
         if ((*len = exprBranch(code, pc)) != 0) return Fused::ExprBranch;
-        if (Fused f = memberRun(code, pc, len); f != Fused::None) return f;
         *len = 2;
         if (next->kind == Return) return Fused::LocalReturn;
         if (isPushInt(next) && pc + 2 < code.size()) {
@@ -344,13 +337,13 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
         return withTop(next->kind, Fused::LocalAdd, Fused::LocalSub, Fused::LocalMul, Fused::None);
       }
       if (isOuterValue(n)) {
-        if ((*len = exprBranch(code, pc)) != 0) return Fused::ExprBranch;
         if (Fused f = memberRun(code, pc, len); f != Fused::None) return f;
         *len = 1;
         return Fused::OuterValue;
       }
-      if ((*len = exprStore(code, pc)) != 0) return Fused::ExprStore;
+      // `local = local OP read [OP constant];` keeps its own integer step.
       if ((*len = readOpStore(code, pc)) != 0) return Fused::ReadOpStore;
+      if ((*len = exprStore(code, pc)) != 0) return Fused::ExprStore;
       if (n->second.var && n->second.var->depth == 0) {
         if (n->flags == kPushReference && (*len = refValueStore(code, pc, 1)) != 0) return Fused::LocalValueStore;
         if (n->flags == kPushReference && pc + 2 < code.size() && isBaseValue(code[pc + 1])) {
@@ -387,9 +380,6 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
     case Assign: case AssignThroughReference:
       return isPop(next->kind) ? Fused::AssignPop : Fused::None;
     case PushFrameObject:
-      if ((*len = exprBranch(code, pc)) != 0) return Fused::ExprBranch;
-      if ((*len = readBranch(code, pc)) != 0) return Fused::ReadBranch;
-      *len = 2;
       if (isMemberRead(next, kPushValue)) return Fused::FrameMember;
       return isMemberRead(next, kPushReference) ? Fused::FrameMemberRef : Fused::None;
     default:

@@ -94,10 +94,6 @@ enum class Fused : uint8_t {
   // A Jump to a CompoundStore ending in PopAndJump (a loop's step such as
   // `j += i`): the jump and the step's records.
   JumpCompound,
-  // A member or element read as the expression steps take it (kMicroMember
-  // and its kin), then a negation or not, then a branch on the value, or &&
-  // or || after it (`if (flags[i])`, `!cols[c] && ...`).
-  ReadBranch,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the
@@ -128,6 +124,17 @@ enum ExprMicro : uint8_t {
   kMicroConstOp = 48,
 };
 constexpr uint8_t kMicroOps = 10;
+// CodeNode::reads of a fused expression step's first record. An expression
+// that reads members or elements is tried whole until it has served once:
+// when its values were integers, the member steps and integer steps of its
+// records serve it at least as well, and it runs those from then on; when
+// they were numbers with a float, it is evaluated as numbers at once.
+enum ExprReads : uint8_t {
+  kReadsNone = 0,
+  kReadsUntried = 1,
+  kReadsIntegers = 2,
+  kReadsNumbers = 3,
+};
 // Notes CodeNode::micro on the `count` expression records from `from`.
 void noteExprMicro(const CodeVector& code, uint32_t from, uint32_t count);
 // The records of a read operand at `at` (kMicroMember and its kin), 0 when

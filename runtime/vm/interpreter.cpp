@@ -77,8 +77,7 @@ enum Handler : uint8_t {
   hFLocalReturn, hFLocalConstOp, hFLocalConstCall, hFOuterValue, hFAddReturn,
   // Stores of one value and compound integer stores (fuse.h).
   hFLocalValueStore, hFMemberValueStore, hFElementValueStore, hFCompoundStore, hFMemberCompoundStore,
-  hFElementCompoundStore, hFCompareJump, hFMemberLoadStore, hFElementLoadStore, hFNotBranch, hFJumpCompound,
-  hFReadBranch, hCount
+  hFElementCompoundStore, hFCompareJump, hFMemberLoadStore, hFElementLoadStore, hFNotBranch, hFJumpCompound, hCount
 };
 
 struct KindTable {
@@ -154,7 +153,16 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
   if (f == Fused::JumpCompound) noteExprMicro(code, from + 1, len - 3);
   if (f == Fused::MemberCompoundStore) noteExprMicro(code, pc + 2, len - 4);
   if (f == Fused::ElementCompoundStore) noteExprMicro(code, pc + 3, len - 5);
-  if (f == Fused::ReadBranch) noteExprMicro(code, pc, readOperandAt(code, pc));
+  node->reads = kReadsNone;
+  switch (f) {
+    case Fused::ExprStore: case Fused::MemberExprStore: case Fused::ElementExprStore:
+    case Fused::CompoundStore: case Fused::JumpCompound: case Fused::MemberCompoundStore:
+    case Fused::ElementCompoundStore:
+      for (uint32_t k = from; k < from + len && k < code.size(); ++k)
+        if (readOperandAt(code, k) != 0) node->reads = kReadsUntried;
+      break;
+    default: break;
+  }
   switch (f) {
     case Fused::ExprStore: return hFExprStore;
     case Fused::ExprBranch: return hFExprBranch;
@@ -200,7 +208,6 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::ElementLoadStore: return hFElementLoadStore;
     case Fused::NotBranch: return hFNotBranch;
     case Fused::JumpCompound: return hFJumpCompound;
-    case Fused::ReadBranch: return hFReadBranch;
   }
   const uint8_t h = kKinds.at[k];
   if (!recordFusion()) {
@@ -547,6 +554,12 @@ union NumberStack {
   return true;
 }
 
+// Notes how a fused expression step with reads (CodeNode::reads) found its
+// values: integers or numbers.
+[[gnu::always_inline]] inline void noteReads(CodeNode* head, bool integers) {
+  if (head->reads == kReadsUntried) head->reads = integers ? kReadsIntegers : kReadsNumbers;
+}
+
 // The answer of a loop's test at `at` when the test runs as one fused
 // compare (CompareBranch or ExprBranch) and its values are ones that step
 // serves inline; `len` receives the test's records. False, having changed
@@ -715,8 +728,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&getMemberOut, &&getIndexedOut, &&assignOut, &&compoundAssignOut, &&stepOut, &&sortStep, &&fCountCall,
       &&fLocalReturn, &&fLocalConstOp, &&fLocalConstCall, &&fOuterValue, &&fAddReturn,
       &&fLocalValueStore, &&fMemberValueStore, &&fElementValueStore, &&fCompoundStore, &&fMemberCompoundStore,
-      &&fElementCompoundStore, &&fCompareJump, &&fMemberLoadStore, &&fElementLoadStore, &&fNotBranch, &&fJumpCompound,
-      &&fReadBranch};
+      &&fElementCompoundStore, &&fCompareJump, &&fMemberLoadStore, &&fElementLoadStore, &&fNotBranch, &&fJumpCompound};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
 
   // The records of the running frame. Calls of script functions run in
@@ -1748,56 +1760,18 @@ fLoadTwo: {
   FUSED_DONE(2, code[pc - 1]);
   NEXT;
 }
-// A read operand at pc (its micro code noted) that the fused step holding it
-// does not serve: the member step of its records, which runs the read alone
-// when it can and the first record alone when not.
-#define READ_ALONE                                                           \
-  switch (node->micro) {                                                     \
-    case kMicroMember: goto fLocalMember;                                    \
-    case kMicroThisMember: goto fFrameMember;                                \
-    case kMicroElement: goto fLocalElement;                                  \
-    case kMicroElementConst: goto loadVariable;                              \
-    default: break;                                                          \
-  }
-fReadBranch: {
-  // A member or element read, a negation or not, then the branch on the
-  // value, or && or || on it (which pop it and go on, or leave their answer
-  // and jump).
-  const uint32_t len = node->run;
-  const Value* v;
-  if (!FUSED_FITS(len) || top + 2 > KVContext::kOperands || !(v = readOperandValue(ctx, code + pc, frameCells))) {
-    READ_ALONE;
-    if (node->kind == PushFrameObject) goto pushFrameObject;
-    goto loadVariable;
-  }
-  // The run has a negation when it is longer than the read and the branch.
-  const bool t = (v->tag == kBool ? v->i != 0 : valueIsTrue(*v)) != (len > readRecords(node->micro) + 1);
-  const CodeNode* const br = code[pc + len - 1];
-  if (br->kind == AndThen || br->kind == OrElse) {
-    const bool goOn = br->kind == AndThen;
-    if (t == goOn) {
-      pc += static_cast<int32_t>(len);
-    } else {
-      PUSH_IN_ROOM(Value::makeBool(!goOn));
-      pc = br->operand.i;
-    }
-  } else {
-    BRANCH_ON(t, br, static_cast<int32_t>(len));
-  }
-  FUSED_DONE(len, br);
-  NEXT;
-}
 fExprStore: {
   // local = integer expression; (reference, expression, store, pop).
   const uint32_t len = node->run;
   int32_t st[kFusedExprDepth];
-  if (!FUSED_FITS(len) || top + kFusedExprDepth > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
+  if (!FUSED_FITS(len) || top + kFusedExprDepth > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs ||
+      node->reads == kReadsIntegers)
     goto loadVariable;
   const uint8_t shape = node->micro;
   bool isInt;
   // A local that holds a float is most likely given one again: its
   // expression goes the number way at once (which answers integers alike).
-  if (LOCAL_CELL(node)->tag == kFloat) {
+  if (LOCAL_CELL(node)->tag == kFloat || node->reads == kReadsNumbers) {
     isInt = false;
   } else if (shape) {
     ShapedOperands o;
@@ -1808,11 +1782,13 @@ fExprStore: {
   }
   if (!isInt) {
     if (!numberExprValue(ctx, code + pc + 1, len - 3, frameCells, LOCAL_CELL(node))) goto loadVariable;
+    noteReads(node, LOCAL_CELL(node)->tag == kInt);
     pc += len;
     FUSED_DONE(len, code[pc - 1]);
     NEXT;
   }
   *LOCAL_CELL(node) = Value::makeInt(st[0]);
+  noteReads(node, true);
   pc += len;
   FUSED_DONE(len, code[pc - 1]);
   // A counting loop with this statement for its body runs its rounds at once.
@@ -1835,7 +1811,6 @@ fExprBranch: {
     yes = intCompare(cmp, st[0], st[1]);
   } else if (!numberExprCompare(ctx, code + pc, len - 2, frameCells, cmp, &yes)) {
   exprBranchAlone:
-    READ_ALONE;
     if (node->kind == LoadVariable) goto loadVariable;
     goto pushInt;
   }
@@ -1977,29 +1952,35 @@ fReadOpStore: {
 // local.name = integer expression; and local[local] = integer expression;
 // The expression reads locals only, so the cell found before it is the
 // one the store would find after it.
-#define FUSED_REF_EXPR_STORE(ref, key)                                                                    \
-  {                                                                                                       \
-    const uint32_t len = node->run;                                                                       \
-    const Value* const c = BASE_CELL(node);                                                               \
-    int32_t st[kFusedExprDepth];                                                                          \
-    Value* cell;                                                                                          \
-    if (!FUSED_FITS(len) || c->tag != kObject || top + kFusedExprDepth > KVContext::kOperands ||          \
-        ctx->refDepth >= KVContext::kRefs || !(cell = inlineMemberCell(c->obj, key)))                     \
-      goto loadVariable;                                                                                  \
-    if (cell->tag != kFloat && evalIntExpr(ctx, code + pc + (ref), len - (ref) - 2, frameCells, st) == 1) \
-      *cell = Value::makeInt(st[0]);                                                                      \
-    else if (!numberExprValue(ctx, code + pc + (ref), len - (ref) - 2, frameCells, cell))                 \
-      goto loadVariable;                                                                                  \
-    pc += len;                                                                                            \
-    FUSED_DONE(len, code[pc - 1]);                                                                        \
-    NEXT;                                                                                                 \
+#define FUSED_REF_EXPR_STORE(ref, key, plain)                                                    \
+  {                                                                                              \
+    const uint32_t len = node->run;                                                              \
+    const Value* const c = BASE_CELL(node);                                                      \
+    int32_t st[kFusedExprDepth];                                                                 \
+    Value* cell;                                                                                 \
+    if (!FUSED_FITS(len) || c->tag != kObject || top + kFusedExprDepth > KVContext::kOperands || \
+        ctx->refDepth >= KVContext::kRefs || node->reads == kReadsIntegers ||                    \
+        !(cell = inlineMemberCell(c->obj, key)))                                                 \
+      goto plain;                                                                                \
+    if (cell->tag != kFloat && node->reads != kReadsNumbers &&                                   \
+        evalIntExpr(ctx, code + pc + (ref), len - (ref) - 2, frameCells, st) == 1) {             \
+      *cell = Value::makeInt(st[0]);                                                             \
+      noteReads(node, true);                                                                     \
+    } else if (numberExprValue(ctx, code + pc + (ref), len - (ref) - 2, frameCells, cell)) {     \
+      noteReads(node, cell->tag == kInt);                                                        \
+    } else {                                                                                     \
+      goto plain;                                                                                \
+    }                                                                                            \
+    pc += len;                                                                                   \
+    FUSED_DONE(len, code[pc - 1]);                                                               \
+    NEXT;                                                                                        \
   }
 fMemberExprStore:
-  FUSED_REF_EXPR_STORE(2, code[pc + 1]->operand.i)
+  FUSED_REF_EXPR_STORE(2, code[pc + 1]->operand.i, fLocalMemberRef)
 fElementExprStore: {
   const Value* const k = LOCAL_CELL(code[pc + 1]);
   if (!LOCAL_ELEMENT_KEY_OK(k)) goto loadVariable;
-  FUSED_REF_EXPR_STORE(3, k->i)
+  FUSED_REF_EXPR_STORE(3, k->i, fLocalElementRef)
 }
 #undef FUSED_REF_EXPR_STORE
 // `target = value;` of one pushed value: the cell `cellOf` finds (null: the
@@ -2035,31 +2016,35 @@ fElementValueStore: {
 // of the records after the `ref` records of the target, then the store and
 // the pop or pop-and-jump. The expression reads locals only, so neither
 // the value nor the cell changes while it runs.
-#define FUSED_COMPOUND_STORE(read, cellOf, ref)                                                           \
-  {                                                                                                       \
-    const uint32_t len = node->run;                                                                       \
-    const Value* const old_ = (read);                                                                     \
-    int32_t st[kFusedExprDepth];                                                                          \
-    Value* cell_;                                                                                         \
-    if (!FUSED_FITS(len) || !old_ || top + kFusedExprDepth + 3 > KVContext::kOperands ||                  \
-        ctx->refDepth >= KVContext::kRefs || ctx->refDepth < ctx->frame->refDepth || !(cell_ = (cellOf))) \
-      goto loadVariable;                                                                                  \
-    if (old_->tag == kInt && evalIntExpr(ctx, code + pc + (ref), len - (ref) - 2, frameCells, st) == 1) { \
-      *cell_ = Value::makeInt(compoundIntOp(code[pc + len - 2]->operand.i, old_->i, st[0]));              \
-    } else {                                                                                              \
-      Value v_;                                                                                           \
-      if (!numberExprValue(ctx, code + pc + (ref), len - (ref) - 2, frameCells, &v_) ||                   \
-          !compoundNumber(code[pc + len - 2]->operand.i, *old_, v_, cell_))                               \
-        goto loadVariable;                                                                                \
-    }                                                                                                     \
-    const CodeNode* const last_ = code[pc + len - 1];                                                     \
-    if (last_->kind == PopAndJump) {                                                                      \
-      pc = last_->operand.i;                                                                              \
-      THEN_LOOP_TEST(len, last_);                                                                         \
-    }                                                                                                     \
-    pc += static_cast<int32_t>(len);                                                                      \
-    FUSED_DONE(len, last_);                                                                               \
-    NEXT;                                                                                                 \
+#define FUSED_COMPOUND_STORE(read, cellOf, ref)                                              \
+  {                                                                                          \
+    const uint32_t len = node->run;                                                          \
+    const Value* const old_ = (read);                                                        \
+    int32_t st[kFusedExprDepth];                                                             \
+    Value* cell_;                                                                            \
+    if (!FUSED_FITS(len) || !old_ || top + kFusedExprDepth + 3 > KVContext::kOperands ||     \
+        ctx->refDepth >= KVContext::kRefs || ctx->refDepth < ctx->frame->refDepth ||         \
+        node->reads == kReadsIntegers || !(cell_ = (cellOf)))                                \
+      goto loadVariable;                                                                     \
+    if (old_->tag == kInt && node->reads != kReadsNumbers &&                                 \
+        evalIntExpr(ctx, code + pc + (ref), len - (ref) - 2, frameCells, st) == 1) {         \
+      *cell_ = Value::makeInt(compoundIntOp(code[pc + len - 2]->operand.i, old_->i, st[0])); \
+      noteReads(node, true);                                                                 \
+    } else {                                                                                 \
+      Value v_;                                                                              \
+      if (!numberExprValue(ctx, code + pc + (ref), len - (ref) - 2, frameCells, &v_) ||      \
+          !compoundNumber(code[pc + len - 2]->operand.i, *old_, v_, cell_))                  \
+        goto loadVariable;                                                                   \
+      noteReads(node, cell_->tag == kInt);                                                   \
+    }                                                                                        \
+    const CodeNode* const last_ = code[pc + len - 1];                                        \
+    if (last_->kind == PopAndJump) {                                                         \
+      pc = last_->operand.i;                                                                 \
+      THEN_LOOP_TEST(len, last_);                                                            \
+    }                                                                                        \
+    pc += static_cast<int32_t>(len);                                                         \
+    FUSED_DONE(len, last_);                                                                  \
+    NEXT;                                                                                    \
   }
 fCompoundStore:
   FUSED_COMPOUND_STORE(LOCAL_CELL(node), LOCAL_CELL(node), 1)
@@ -2070,14 +2055,16 @@ fJumpCompound: {
   Value* const c = LOCAL_CELL(step[0]);
   int32_t st[kFusedExprDepth];
   if (!FUSED_FITS(len + 1) || top + kFusedExprDepth + 3 > KVContext::kOperands ||
-      ctx->refDepth >= KVContext::kRefs || ctx->refDepth < ctx->frame->refDepth)
+      ctx->refDepth >= KVContext::kRefs || ctx->refDepth < ctx->frame->refDepth || node->reads == kReadsIntegers)
     goto jump;
-  if (c->tag == kInt && evalIntExpr(ctx, step + 1, len - 3, frameCells, st) == 1) {
+  if (c->tag == kInt && node->reads != kReadsNumbers && evalIntExpr(ctx, step + 1, len - 3, frameCells, st) == 1) {
     c->i = compoundIntOp(step[len - 2]->operand.i, c->i, st[0]);
+    noteReads(node, true);
   } else {
     Value v;
     if (!numberExprValue(ctx, step + 1, len - 3, frameCells, &v) || !compoundNumber(step[len - 2]->operand.i, *c, v, c))
       goto jump;
+    noteReads(node, c->tag == kInt);
   }
   pc = step[len - 1]->operand.i;
   THEN_LOOP_TEST(len + 1, step[len - 1]);
@@ -2096,7 +2083,6 @@ fElementCompoundStore: {
 }
 #undef FUSED_COMPOUND_STORE
 #undef LOCAL_ELEMENT_KEY_OK
-#undef READ_ALONE
   } catch (const CompileError&) {
     throw;
   } catch (const AbortedRun&) {
