@@ -131,12 +131,13 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
 
 // The handler of the record at pc: a fused step when its run allows one.
 // The running frame's layout fixes the cells its variable records name.
-[[gnu::noinline]] uint8_t chooseHandler(const CodeVector& code, uint32_t pc, int32_t args, int32_t cells) {
+[[gnu::noinline]] uint8_t chooseHandler(const CodeVector& code, uint32_t pc, int32_t args, int32_t cells,
+                                        bool reads = true) {
   CodeNode* const node = code[pc];
   const uint32_t k = static_cast<uint32_t>(node->kind - kFirstKind);
   if (k > static_cast<uint32_t>(kLastKind - kFirstKind)) return hUnknown;
   uint32_t len = 1;
-  const Fused f = fusedAt(code, pc, &len);
+  const Fused f = fusedAt(code, pc, &len, reads);
   const bool jumpStep = f == Fused::JumpStep || f == Fused::JumpCompound;
   const uint32_t from = jumpStep ? static_cast<uint32_t>(node->operand.i) : pc;
   if (!noteSlots(code, pc, 1, args, cells) || !noteSlots(code, from, len, args, cells)) return kKinds.at[k];
@@ -154,14 +155,16 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
   if (f == Fused::MemberCompoundStore) noteExprMicro(code, pc + 2, len - 4);
   if (f == Fused::ElementCompoundStore) noteExprMicro(code, pc + 3, len - 5);
   node->reads = kReadsNone;
-  switch (f) {
-    case Fused::ExprStore: case Fused::MemberExprStore: case Fused::ElementExprStore:
-    case Fused::CompoundStore: case Fused::JumpCompound: case Fused::MemberCompoundStore:
-    case Fused::ElementCompoundStore:
-      for (uint32_t k = from; k < from + len && k < code.size(); ++k)
-        if (readOperandAt(code, k) != 0) node->reads = kReadsUntried;
-      break;
-    default: break;
+  if (reads) {
+    switch (f) {
+      case Fused::ExprStore: case Fused::MemberExprStore: case Fused::ElementExprStore:
+      case Fused::CompoundStore: case Fused::JumpCompound: case Fused::MemberCompoundStore:
+      case Fused::ElementCompoundStore:
+        for (uint32_t k = from; k < from + len && k < code.size(); ++k)
+          if (readOperandAt(code, k) != 0) node->reads = kReadsUntried;
+        break;
+      default: break;
+    }
   }
   switch (f) {
     case Fused::ExprStore: return hFExprStore;
@@ -554,11 +557,6 @@ union NumberStack {
   return true;
 }
 
-// Notes how a fused expression step with reads (CodeNode::reads) found its
-// values: integers or numbers.
-[[gnu::always_inline]] inline void noteReads(CodeNode* head, bool integers) {
-  if (head->reads == kReadsUntried) head->reads = integers ? kReadsIntegers : kReadsNumbers;
-}
 
 // The answer of a loop's test at `at` when the test runs as one fused
 // compare (CompareBranch or ExprBranch) and its values are ones that step
@@ -907,6 +905,15 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 // would. Anything else (values of other types, a stack near its limit)
 // goes to the first record's own handler.
 #define FUSED_FITS(len) (steps + ((len) - 2) <= kStepsBetweenPumps - 1)
+// How a fused expression step with reads (CodeNode::reads) at pc found its
+// values: integers make the record take the step it would have without
+// reads; numbers make it evaluate as numbers at once.
+#define NOTE_READS(integers)                                                                         \
+  if (node->reads == kReadsUntried) {                                                                \
+    node->reads = (integers) ? kReadsIntegers : kReadsNumbers;                                       \
+    if (node->reads == kReadsIntegers)                                                               \
+      node->op = chooseHandler(*records, static_cast<uint32_t>(pc), frameArgs, frameCellCount, false); \
+  }
 #define FUSED_DONE(len, last)                 \
   do {                                        \
     node = const_cast<CodeNode*>(last);       \
@@ -1764,8 +1771,7 @@ fExprStore: {
   // local = integer expression; (reference, expression, store, pop).
   const uint32_t len = node->run;
   int32_t st[kFusedExprDepth];
-  if (!FUSED_FITS(len) || top + kFusedExprDepth > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs ||
-      node->reads == kReadsIntegers)
+  if (!FUSED_FITS(len) || top + kFusedExprDepth > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
     goto loadVariable;
   const uint8_t shape = node->micro;
   bool isInt;
@@ -1782,13 +1788,13 @@ fExprStore: {
   }
   if (!isInt) {
     if (!numberExprValue(ctx, code + pc + 1, len - 3, frameCells, LOCAL_CELL(node))) goto loadVariable;
-    noteReads(node, LOCAL_CELL(node)->tag == kInt);
+    NOTE_READS(LOCAL_CELL(node)->tag == kInt);
     pc += len;
     FUSED_DONE(len, code[pc - 1]);
     NEXT;
   }
   *LOCAL_CELL(node) = Value::makeInt(st[0]);
-  noteReads(node, true);
+  NOTE_READS(true);
   pc += len;
   FUSED_DONE(len, code[pc - 1]);
   // A counting loop with this statement for its body runs its rounds at once.
@@ -1959,15 +1965,14 @@ fReadOpStore: {
     int32_t st[kFusedExprDepth];                                                                 \
     Value* cell;                                                                                 \
     if (!FUSED_FITS(len) || c->tag != kObject || top + kFusedExprDepth > KVContext::kOperands || \
-        ctx->refDepth >= KVContext::kRefs || node->reads == kReadsIntegers ||                    \
-        !(cell = inlineMemberCell(c->obj, key)))                                                 \
+        ctx->refDepth >= KVContext::kRefs || !(cell = inlineMemberCell(c->obj, key)))             \
       goto plain;                                                                                \
     if (cell->tag != kFloat && node->reads != kReadsNumbers &&                                   \
         evalIntExpr(ctx, code + pc + (ref), len - (ref) - 2, frameCells, st) == 1) {             \
       *cell = Value::makeInt(st[0]);                                                             \
-      noteReads(node, true);                                                                     \
+      NOTE_READS(true);                                                                     \
     } else if (numberExprValue(ctx, code + pc + (ref), len - (ref) - 2, frameCells, cell)) {     \
-      noteReads(node, cell->tag == kInt);                                                        \
+      NOTE_READS(cell->tag == kInt);                                                        \
     } else {                                                                                     \
       goto plain;                                                                                \
     }                                                                                            \
@@ -2024,18 +2029,18 @@ fElementValueStore: {
     Value* cell_;                                                                            \
     if (!FUSED_FITS(len) || !old_ || top + kFusedExprDepth + 3 > KVContext::kOperands ||     \
         ctx->refDepth >= KVContext::kRefs || ctx->refDepth < ctx->frame->refDepth ||         \
-        node->reads == kReadsIntegers || !(cell_ = (cellOf)))                                \
+        !(cell_ = (cellOf)))                                                                 \
       goto loadVariable;                                                                     \
     if (old_->tag == kInt && node->reads != kReadsNumbers &&                                 \
         evalIntExpr(ctx, code + pc + (ref), len - (ref) - 2, frameCells, st) == 1) {         \
       *cell_ = Value::makeInt(compoundIntOp(code[pc + len - 2]->operand.i, old_->i, st[0])); \
-      noteReads(node, true);                                                                 \
+      NOTE_READS(true);                                                                 \
     } else {                                                                                 \
       Value v_;                                                                              \
       if (!numberExprValue(ctx, code + pc + (ref), len - (ref) - 2, frameCells, &v_) ||      \
           !compoundNumber(code[pc + len - 2]->operand.i, *old_, v_, cell_))                  \
         goto loadVariable;                                                                   \
-      noteReads(node, cell_->tag == kInt);                                                   \
+      NOTE_READS(cell_->tag == kInt);                                                   \
     }                                                                                        \
     const CodeNode* const last_ = code[pc + len - 1];                                        \
     if (last_->kind == PopAndJump) {                                                         \
@@ -2055,16 +2060,16 @@ fJumpCompound: {
   Value* const c = LOCAL_CELL(step[0]);
   int32_t st[kFusedExprDepth];
   if (!FUSED_FITS(len + 1) || top + kFusedExprDepth + 3 > KVContext::kOperands ||
-      ctx->refDepth >= KVContext::kRefs || ctx->refDepth < ctx->frame->refDepth || node->reads == kReadsIntegers)
+      ctx->refDepth >= KVContext::kRefs || ctx->refDepth < ctx->frame->refDepth)
     goto jump;
   if (c->tag == kInt && node->reads != kReadsNumbers && evalIntExpr(ctx, step + 1, len - 3, frameCells, st) == 1) {
     c->i = compoundIntOp(step[len - 2]->operand.i, c->i, st[0]);
-    noteReads(node, true);
+    NOTE_READS(true);
   } else {
     Value v;
     if (!numberExprValue(ctx, step + 1, len - 3, frameCells, &v) || !compoundNumber(step[len - 2]->operand.i, *c, v, c))
       goto jump;
-    noteReads(node, c->tag == kInt);
+    NOTE_READS(c->tag == kInt);
   }
   pc = step[len - 1]->operand.i;
   THEN_LOOP_TEST(len + 1, step[len - 1]);
@@ -2118,6 +2123,7 @@ fElementCompoundStore: {
 #undef STEP_CELL
 #undef FUSED_FITS
 #undef FUSED_DONE
+#undef NOTE_READS
 #undef LOCAL_CELL
 #undef BASE_CELL
 #undef BRANCH_ON
