@@ -234,6 +234,10 @@ struct CodeNode {
   // How an integer-expression step evaluates this record (fuse.h's
   // ExprMicro; 0 until a run of it has been chosen), beside the notes above.
   uint8_t micro = 0;
+  // For the first record of a fused expression step whose expression reads
+  // members or elements: how the step has found its values (fuse.h's
+  // ExprReads), so that it goes the way that served them.
+  uint8_t reads = 0;
 };
 
 // Flag bits of LoadVariable, GetMember and GetIndexed.

@@ -7,6 +7,8 @@ namespace kv {
 namespace {
 
 bool gFusion = true;
+// Whether the expression runs being judged take member and element reads.
+bool gReads = true;
 
 // A LoadVariable of the running frame's own cell, pushing only the value.
 bool isLocalValue(const CodeNode* n) {
@@ -49,12 +51,31 @@ bool isIntOp(int32_t kind) {
 }
 bool isCompare(int32_t kind) { return kind == Less || kind == Greater || kind == Equal || kind == NotEqual; }
 
+bool isMemberRead(const CodeNode* n, uint16_t flags) { return n->kind == GetMember && n->flags == flags; }
+
+// A member or element read the expression steps take as one operand (fuse.h's
+// kMicroMember and its kin): its records, or 0.
+uint32_t readOperand(const CodeVector& code, uint32_t k) {
+  if (k + 1 >= code.size()) return 0;
+  const CodeNode* const n = code[k];
+  const CodeNode* const next = code[k + 1];
+  const bool base = isBaseValue(n);
+  if ((base || n->kind == PushFrameObject) && isMemberRead(next, kPushValue)) return 2;
+  if (base && k + 2 < code.size() && (isLocalValue(next) || isPushInt(next)) && code[k + 2]->kind == GetIndexed &&
+      code[k + 2]->flags == kPushValue)
+    return 3;
+  return 0;
+}
+
 // The records from `from` that form a number expression of locals,
-// constants and the operations above, as far as they go, and the operand
-// depth left after them (-1: deeper than kFusedExprDepth on the way).
-uint32_t exprRun(const CodeVector& code, uint32_t from, int32_t* depth) {
+// constants, member and element reads (unless `reads` is false) and the
+// operations above, as far as they go, the operand depth left after them
+// (-1: deeper than kFusedExprDepth on the way, counting an element read's
+// key) and, in *operands, how many operands they push.
+uint32_t exprRun(const CodeVector& code, uint32_t from, int32_t* depth, uint32_t* operands = nullptr,
+                 bool reads = true) {
   int32_t d = 0;
-  uint32_t k = from;
+  uint32_t k = from, pushed = 0;
   for (; k < code.size(); ++k) {
     // A long expression is left to the records (a cut would part a pushed
     // operand from the operation after it).
@@ -63,18 +84,27 @@ uint32_t exprRun(const CodeVector& code, uint32_t from, int32_t* depth) {
       return 0;
     }
     const CodeNode* n = code[k];
-    if (isLocalValue(n) || isPushInt(n) || n->kind == PushDouble) {
-      if (++d > kFusedExprDepth) {
+    const uint32_t read = reads && gReads ? readOperand(code, k) : 0;
+    if (read != 0 || isLocalValue(n) || isPushInt(n) || n->kind == PushDouble) {
+      // An element read has its object and key on the stack at once.
+      if (++d + (read == 3 ? 1 : 0) > kFusedExprDepth) {
         *depth = -1;
         return 0;
       }
+      ++pushed;
+      if (read) k += read - 1;
     } else if (isIntOp(n->kind) && d >= 2) {
       --d;
     } else {
       break;
     }
   }
+  if (k - from > 32) {
+    *depth = -1;
+    return 0;
+  }
   *depth = d;
+  if (operands) *operands = pushed;
   return k - from;
 }
 
@@ -83,18 +113,23 @@ uint32_t exprStore(const CodeVector& code, uint32_t pc) {
   const CodeNode* n = code[pc];
   if (n->kind != LoadVariable || n->flags != kPushReference || !n->second.var || n->second.var->depth != 0) return 0;
   int32_t depth = 0;
-  const uint32_t e = exprRun(code, pc + 1, &depth);
+  uint32_t operands = 0;
+  const uint32_t e = exprRun(code, pc + 1, &depth, &operands);
   const uint32_t at = pc + 1 + e;
-  if (e < 2 || depth != 1 || at + 1 >= code.size()) return 0;
+  // One operand alone is a value store or a member load.
+  if (operands < 2 || depth != 1 || at + 1 >= code.size()) return 0;
   const int32_t store = code[at]->kind;
   if ((store != Assign && store != AssignThroughReference) || !isPop(code[at + 1]->kind)) return 0;
   return e + 3;
 }
 
-// expression compare expression, then the branch.
+// expression compare expression, then the branch. Comparisons keep reads
+// out: a read compared (`key < n.key`, `j < l.length`) is as cheap through
+// the member step and the compare step, and its values are mostly integers,
+// which gain nothing from the evaluators.
 uint32_t exprBranch(const CodeVector& code, uint32_t pc) {
   int32_t depth = 0;
-  const uint32_t e = exprRun(code, pc, &depth);
+  const uint32_t e = exprRun(code, pc, &depth, nullptr, false);
   const uint32_t at = pc + e;
   if (depth != 2 || at + 1 >= code.size() || !isCompare(code[at]->kind) || !isBranch(code[at + 1])) return 0;
   return e + 2;
@@ -114,7 +149,6 @@ bool stepLocal(const CodeVector& code, uint32_t pc, bool jumpOnly) {
   return after == PopAndJump || (!jumpOnly && isPop(after));
 }
 
-bool isMemberRead(const CodeNode* n, uint16_t flags) { return n->kind == GetMember && n->flags == flags; }
 bool isElementRead(const CodeVector& code, uint32_t pc, uint16_t flags) {
   return pc + 2 < code.size() && isBaseValue(code[pc]) && isLocalValue(code[pc + 1]) &&
          code[pc + 2]->kind == GetIndexed && code[pc + 2]->flags == flags;
@@ -146,9 +180,11 @@ bool storeAndPop(const CodeVector& code, uint32_t at) {
 // `ref` records at pc: the records of the whole statement, or 0.
 uint32_t refExprStore(const CodeVector& code, uint32_t pc, uint32_t ref) {
   int32_t depth = 0;
-  const uint32_t e = exprRun(code, pc + ref, &depth);
-  // A float constant alone is a value store.
-  if (e == 1 && code[pc + ref]->kind == PushDouble) return 0;
+  uint32_t operands = 0;
+  const uint32_t e = exprRun(code, pc + ref, &depth, &operands);
+  // A float constant alone is a value store, and a read alone stays the
+  // member steps' (its value may be any).
+  if (operands == 1 && (code[pc + ref]->kind == PushDouble || readOperand(code, pc + ref) != 0)) return 0;
   return e >= 1 && depth == 1 && storeAndPop(code, pc + ref + e) ? ref + e + 2 : 0;
 }
 
@@ -307,8 +343,9 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
         *len = 1;
         return Fused::OuterValue;
       }
-      if ((*len = exprStore(code, pc)) != 0) return Fused::ExprStore;
+      // `local = local OP read [OP constant];` keeps its own integer step.
       if ((*len = readOpStore(code, pc)) != 0) return Fused::ReadOpStore;
+      if ((*len = exprStore(code, pc)) != 0) return Fused::ExprStore;
       if (n->second.var && n->second.var->depth == 0) {
         if (n->flags == kPushReference && (*len = refValueStore(code, pc, 1)) != 0) return Fused::LocalValueStore;
         if (n->flags == kPushReference && pc + 2 < code.size() && isBaseValue(code[pc + 1])) {
@@ -366,6 +403,14 @@ void noteExprMicro(const CodeVector& code, uint32_t from, uint32_t count) {
   };
   for (uint32_t k = from; k < from + count && k < code.size(); ++k) {
     CodeNode* n = code[k];
+    if (const uint32_t read = readOperand(code, k); read != 0) {
+      n->micro = n->kind == PushFrameObject ? kMicroThisMember
+                 : read == 2                ? kMicroMember
+                 : isPushInt(code[k + 1])   ? kMicroElementConst
+                                            : kMicroElement;
+      k += read - 1;
+      continue;
+    }
     const uint8_t next = k + 1 < code.size() ? opOf(code[k + 1]->kind) : kMicroOps;
     if (isLocalValue(n)) n->micro = next < kMicroOps ? kMicroLocalOp + next : kMicroLocal;
     else if (isPushInt(n)) n->micro = next < kMicroOps ? kMicroConstOp + next : kMicroConst;
@@ -374,9 +419,13 @@ void noteExprMicro(const CodeVector& code, uint32_t from, uint32_t count) {
   }
 }
 
-Fused fusedAt(const CodeVector& code, uint32_t pc, uint32_t* length) {
+uint32_t readOperandAt(const CodeVector& code, uint32_t at) { return readOperand(code, at); }
+
+Fused fusedAt(const CodeVector& code, uint32_t pc, uint32_t* length, bool reads) {
   uint32_t len = 2;
+  gReads = reads;
   const Fused f = fusedRun(code, pc, &len);
+  gReads = true;
   if (length) *length = len;
   return f;
 }

@@ -101,24 +101,48 @@ enum class Fused : uint8_t {
 // step runs; anything unexpected runs the records one by one).
 // `length` receives the records the step covers (for JumpStep the
 // records at the jump's target, after the jump itself).
-Fused fusedAt(const CodeVector& code, uint32_t pc, uint32_t* length = nullptr);
+// Without `reads`, expression runs stop at member and element reads, as
+// the step an expression with reads falls back to is chosen.
+Fused fusedAt(const CodeVector& code, uint32_t pc, uint32_t* length = nullptr, bool reads = true);
 // How the records of an ExprStore or ExprBranch expression are evaluated
 // (CodeNode::micro): a local or constant pushed alone, or with the integer
 // operation of the next record (which the step then skips), or an operation
 // on the two top values. The operations: + - * % & | ^ << >> / in that order.
 // A float constant is always pushed alone; the integer steps give up on it
-// and on `/`, which only the number steps take.
+// and on `/`, which only the number steps take. A member or element read is
+// one operand, noted on its first record: `object.name` (2 records),
+// `this.name` (2), `object[local]` and `object[integer constant]` (3), the
+// object a frame local or a variable of an enclosing scope.
 enum ExprMicro : uint8_t {
   kMicroLocal = 1,
   kMicroConst = 2,
   kMicroDouble = 3,
+  kMicroMember = 4,
+  kMicroThisMember = 5,
+  kMicroElement = 6,
+  kMicroElementConst = 7,
   kMicroStackOp = 16,
   kMicroLocalOp = 32,
   kMicroConstOp = 48,
 };
 constexpr uint8_t kMicroOps = 10;
+// CodeNode::reads of a fused expression step's first record. An expression
+// that reads members or elements is tried whole until it has served once:
+// when its values were integers, the member steps and integer steps of its
+// records serve it at least as well, and the record takes the step it would
+// have without reads from then on; when they were numbers with a float, it
+// is evaluated as numbers at once.
+enum ExprReads : uint8_t {
+  kReadsNone = 0,
+  kReadsUntried = 1,
+  kReadsIntegers = 2,
+  kReadsNumbers = 3,
+};
 // Notes CodeNode::micro on the `count` expression records from `from`.
 void noteExprMicro(const CodeVector& code, uint32_t from, uint32_t count);
+// The records of a read operand at `at` (kMicroMember and its kin), 0 when
+// the records there are none.
+uint32_t readOperandAt(const CodeVector& code, uint32_t at);
 
 // The deepest operand stack an ExprStore or ExprBranch expression builds.
 constexpr int32_t kFusedExprDepth = 8;

@@ -131,12 +131,13 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
 
 // The handler of the record at pc: a fused step when its run allows one.
 // The running frame's layout fixes the cells its variable records name.
-[[gnu::noinline]] uint8_t chooseHandler(const CodeVector& code, uint32_t pc, int32_t args, int32_t cells) {
+[[gnu::noinline]] uint8_t chooseHandler(const CodeVector& code, uint32_t pc, int32_t args, int32_t cells,
+                                        bool reads = true) {
   CodeNode* const node = code[pc];
   const uint32_t k = static_cast<uint32_t>(node->kind - kFirstKind);
   if (k > static_cast<uint32_t>(kLastKind - kFirstKind)) return hUnknown;
   uint32_t len = 1;
-  const Fused f = fusedAt(code, pc, &len);
+  const Fused f = fusedAt(code, pc, &len, reads);
   const bool jumpStep = f == Fused::JumpStep || f == Fused::JumpCompound;
   const uint32_t from = jumpStep ? static_cast<uint32_t>(node->operand.i) : pc;
   if (!noteSlots(code, pc, 1, args, cells) || !noteSlots(code, from, len, args, cells)) return kKinds.at[k];
@@ -153,6 +154,18 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
   if (f == Fused::JumpCompound) noteExprMicro(code, from + 1, len - 3);
   if (f == Fused::MemberCompoundStore) noteExprMicro(code, pc + 2, len - 4);
   if (f == Fused::ElementCompoundStore) noteExprMicro(code, pc + 3, len - 5);
+  node->reads = kReadsNone;
+  if (reads) {
+    switch (f) {
+      case Fused::ExprStore: case Fused::MemberExprStore: case Fused::ElementExprStore:
+      case Fused::CompoundStore: case Fused::JumpCompound: case Fused::MemberCompoundStore:
+      case Fused::ElementCompoundStore:
+        for (uint32_t k = from; k < from + len && k < code.size(); ++k)
+          if (readOperandAt(code, k) != 0) node->reads = kReadsUntried;
+        break;
+      default: break;
+    }
+  }
   switch (f) {
     case Fused::ExprStore: return hFExprStore;
     case Fused::ExprBranch: return hFExprBranch;
@@ -234,23 +247,68 @@ template <bool kMod = true>
   return tail ? intRecordOp(op[2]->kind, r, op[1]->operand.i) : r;
 }
 
+// A variable of an enclosing scope's cell where loadVariable's inline path
+// finds it, else an undefined value (loadVariable then reports whatever is
+// amiss).
+const Value kNoOuterCell;
+[[gnu::always_inline]] inline const Value* outerCellOf(const KVContext* ctx, const VariableRef* var) {
+  const ScopeChain* chain = ctx->frame->scope;
+  const ActivationObject* a;
+  int32_t at;
+  if (chain && static_cast<uint32_t>(var->depth - 1) < static_cast<uint32_t>(chain->count) &&
+      (a = chain->entries[var->depth - 1], a->cells) &&
+      (at = var->index < 0 ? -1 - var->index : a->argCount + var->index) < a->cellCount) [[likely]]
+    return a->cells + at;
+  return &kNoOuterCell;
+}
+
+// The value of a read operand at r (fuse.h's kMicroMember and its kin) where
+// the member steps read it inline, else null (the records then run one by
+// one, and the read warns, fails or calls as its own step would).
+[[gnu::always_inline]] inline const Value* readOperandValue(const KVContext* ctx, CodeNode* const* r,
+                                                            const Value* cells) {
+  const CodeNode* const e = r[0];
+  const uint8_t m = e->micro;
+  KVobj* obj;
+  if (m == kMicroThisMember) {
+    obj = ctx->frame->receiver;
+  } else {
+    const Value* const c = e->slot != kNoSlot ? cells + e->slot : outerCellOf(ctx, e->second.var);
+    if (c->tag != kObject) return nullptr;
+    obj = c->obj;
+  }
+  if (!obj) return nullptr;
+  if (m <= kMicroThisMember) return inlineMemberValue(obj, r[1]);
+  int32_t k = r[1]->operand.i;
+  if (m == kMicroElement) {
+    const Value& key = cells[r[1]->slot];
+    if (key.tag != kInt) return nullptr;
+    k = key.i;
+  }
+  return k >= 0 ? inlineElementValue(obj, k) : nullptr;
+}
+// The records of the read operand whose micro code is m.
+constexpr uint32_t readRecords(uint8_t m) { return m >= kMicroElement ? 3 : 2; }
+
 // The integer expression of `count` records (fuse.h's ExprStore and
 // ExprBranch, their micro codes noted) evaluated onto st: the depth it
 // leaves, or -1 when a value is no integer or a divisor is 0 or -1 (those
 // records then run one by one). Threaded like the code loop: each micro
 // code ends with its own jump to the next, which predicts far better than
-// one shared jump.
-[[gnu::noinline]] int32_t evalIntExpr(CodeNode* const* r, uint32_t count, const Value* cells, int32_t* st) {
+// one shared jump. The evaluation goes on in the instance with reads at
+// the first read operand, so that expressions of locals and constants alone
+// keep the lighter frame of the instance without them.
+template <bool kReads>
+[[gnu::noinline]] int32_t evalIntRun(const KVContext* ctx, CodeNode* const* r, CodeNode* const* const end,
+                                     const Value* cells, int32_t* st, int32_t d) {
 #define MICRO_LABELS(p) \
   &&p##add, &&p##sub, &&p##mul, &&p##mod, &&p##and, &&p##or, &&p##xor, &&p##shl, &&p##shr, &&bad, &&bad, &&bad, \
       &&bad, &&bad, &&bad, &&bad
-  static void* const kAt[64] = {&&bad, &&local, &&konst, &&bad, &&bad, &&bad, &&bad, &&bad, &&bad, &&bad, &&bad,
+  static void* const kAt[64] = {&&bad, &&local, &&konst, &&bad, &&read, &&read, &&read, &&read, &&bad, &&bad, &&bad,
                                 &&bad, &&bad, &&bad, &&bad, &&bad, MICRO_LABELS(s_), MICRO_LABELS(l_),
                                 MICRO_LABELS(c_)};
   static_assert(kMicroLocal == 1 && kMicroConst == 2 && kMicroStackOp == 16 && kMicroLocalOp == 32 &&
-                kMicroConstOp == 48 && kMicroOps == 10);
-  CodeNode* const* const end = r + count;
-  int32_t d = 0;
+                kMicroConstOp == 48 && kMicroOps == 10 && kMicroMember == 4 && kMicroElementConst == 7);
   int32_t b;
   const CodeNode* e;
 #define MICRO_NEXT        \
@@ -282,6 +340,16 @@ konst:
   st[d++] = e->operand.i;
   ++r;
   MICRO_NEXT;
+read:
+  if constexpr (!kReads) {
+    return evalIntRun<true>(ctx, r, end, cells, st, d);
+  } else {
+    const Value* const v = readOperandValue(ctx, r, cells);
+    if (!v || v->tag != kInt) return -1;
+    st[d++] = v->i;
+    r += readRecords(e->micro);
+    MICRO_NEXT;
+  }
   MICRO_OPS(s_, b = st[--d], 1)
   MICRO_OPS(l_, if (cells[e->slot].tag != kInt) return -1; b = cells[e->slot].i, 2)
   MICRO_OPS(c_, b = e->operand.i, 2)
@@ -291,6 +359,10 @@ bad:
 #undef MICRO_WRAP
 #undef MICRO_NEXT
 #undef MICRO_LABELS
+}
+[[gnu::always_inline]] inline int32_t evalIntExpr(const KVContext* ctx, CodeNode* const* r, uint32_t count,
+                                                  const Value* cells, int32_t* st) {
+  return evalIntRun<false>(ctx, r, r + count, cells, st, 0);
 }
 
 // a OP b (micro-code order, fuse.h) as the records' own steps answer it for
@@ -336,12 +408,18 @@ bad:
 // floats mixed, float constants and `/`, each operation as numberOp answers
 // it. The depth it leaves, or -1 when a value is no number or numberOp
 // declines (the records then run one by one).
-[[gnu::noinline]] int32_t evalNumberExpr(CodeNode* const* r, uint32_t count, const Value* cells, Value* st) {
+[[gnu::noinline]] int32_t evalNumberExpr(const KVContext* ctx, CodeNode* const* r, uint32_t count,
+                                         const Value* cells, Value* st) {
   int32_t d = 0;
   for (uint32_t k = 0; k < count;) {
     const CodeNode* const e = r[k];
     const uint8_t m = e->micro;
-    if (m == kMicroLocal || m == kMicroConst || m == kMicroDouble) {
+    if (m >= kMicroMember && m <= kMicroElementConst) {
+      const Value* const v = readOperandValue(ctx, r + k, cells);
+      if (!v || (v->tag & (kInt | kFloat)) == 0) return -1;
+      st[d++] = *v;
+      k += readRecords(m);
+    } else if (m == kMicroLocal || m == kMicroConst || m == kMicroDouble) {
       st[d] = m == kMicroLocal ? cells[e->slot] : m == kMicroConst ? Value::makeInt(e->operand.i) : Value::makeFloat(e->operand.d);
       if ((st[d].tag & (kInt | kFloat)) == 0) return -1;
       ++d;
@@ -388,34 +466,27 @@ bad:
   return true;
 }
 
+// An operand stack for evalNumberExpr left as it is: the evaluation writes
+// each value before it reads it.
+union NumberStack {
+  NumberStack() {}
+  Value st[kFusedExprDepth];
+};
+
 // The one value of a number expression of `count` records (evalNumberExpr),
 // and the answer of the comparison `cmp` of two such expressions: false when
 // there is none.
-[[gnu::noinline]] bool numberExprValue(CodeNode* const* r, uint32_t count, const Value* cells, Value* out) {
-  Value st[kFusedExprDepth];
-  if (evalNumberExpr(r, count, cells, st) != 1) return false;
-  *out = st[0];
+[[gnu::noinline]] bool numberExprValue(const KVContext* ctx, CodeNode* const* r, uint32_t count, const Value* cells,
+                                       Value* out) {
+  NumberStack s;
+  if (evalNumberExpr(ctx, r, count, cells, s.st) != 1) return false;
+  *out = s.st[0];
   return true;
 }
-[[gnu::noinline]] bool numberExprCompare(CodeNode* const* r, uint32_t count, const Value* cells, const CodeNode* cmp,
-                                         bool* yes) {
-  Value st[kFusedExprDepth];
-  return evalNumberExpr(r, count, cells, st) == 2 && numberCompare(cmp, st[0], st[1], yes);
-}
-
-// A variable of an enclosing scope's cell where loadVariable's inline path
-// finds it, else an undefined value (loadVariable then reports whatever is
-// amiss).
-const Value kNoOuterCell;
-[[gnu::always_inline]] inline const Value* outerCellOf(const KVContext* ctx, const VariableRef* var) {
-  const ScopeChain* chain = ctx->frame->scope;
-  const ActivationObject* a;
-  int32_t at;
-  if (chain && static_cast<uint32_t>(var->depth - 1) < static_cast<uint32_t>(chain->count) &&
-      (a = chain->entries[var->depth - 1], a->cells) &&
-      (at = var->index < 0 ? -1 - var->index : a->argCount + var->index) < a->cellCount) [[likely]]
-    return a->cells + at;
-  return &kNoOuterCell;
+[[gnu::noinline]] bool numberExprCompare(const KVContext* ctx, CodeNode* const* r, uint32_t count, const Value* cells,
+                                         const CodeNode* cmp, bool* yes) {
+  NumberStack s;
+  return evalNumberExpr(ctx, r, count, cells, s.st) == 2 && numberCompare(cmp, s.st[0], s.st[1], yes);
 }
 
 // The value one record of a value store pushes (fuse.h's LocalValueStore
@@ -486,6 +557,7 @@ const Value kNoOuterCell;
   return true;
 }
 
+
 // The answer of a loop's test at `at` when the test runs as one fused
 // compare (CompareBranch or ExprBranch) and its values are ones that step
 // serves inline; `len` receives the test's records. False, having changed
@@ -517,9 +589,9 @@ const Value kNoOuterCell;
   const uint32_t n = t->run;
   int32_t st[kFusedExprDepth];
   if (top + kFusedExprDepth > KVContext::kOperands) return false;
-  if (evalIntExpr(at, n - 2, cells, st) == 2) {
+  if (evalIntExpr(ctx, at, n - 2, cells, st) == 2) {
     *yes = intCompare(at[n - 2], st[0], st[1]);
-  } else if (!numberExprCompare(at, n - 2, cells, at[n - 2], yes)) {
+  } else if (!numberExprCompare(ctx, at, n - 2, cells, at[n - 2], yes)) {
     return false;
   }
   *len = n;
@@ -833,6 +905,15 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 // would. Anything else (values of other types, a stack near its limit)
 // goes to the first record's own handler.
 #define FUSED_FITS(len) (steps + ((len) - 2) <= kStepsBetweenPumps - 1)
+// How a fused expression step with reads (CodeNode::reads) at pc found its
+// values: integers make the record take the step it would have without
+// reads; numbers make it evaluate as numbers at once.
+#define NOTE_READS(integers)                                                                         \
+  if (node->reads == kReadsUntried) {                                                                \
+    node->reads = (integers) ? kReadsIntegers : kReadsNumbers;                                       \
+    if (node->reads == kReadsIntegers)                                                               \
+      node->op = chooseHandler(*records, static_cast<uint32_t>(pc), frameArgs, frameCellCount, false); \
+  }
 #define FUSED_DONE(len, last)                 \
   do {                                        \
     node = const_cast<CodeNode*>(last);       \
@@ -1710,20 +1791,26 @@ fExprStore: {
     goto loadVariable;
   const uint8_t shape = node->micro;
   bool isInt;
-  if (shape) {
+  // A local that holds a float is most likely given one again: its
+  // expression goes the number way at once (which answers integers alike).
+  if (LOCAL_CELL(node)->tag == kFloat || node->reads == kReadsNumbers) {
+    isInt = false;
+  } else if (shape) {
     ShapedOperands o;
     pointOperands(shape, code + pc + 1, frameCells, &o);
     isInt = kShapedExprs[shape](o, st);
   } else {
-    isInt = evalIntExpr(code + pc + 1, len - 3, frameCells, st) == 1;
+    isInt = evalIntExpr(ctx, code + pc + 1, len - 3, frameCells, st) == 1;
   }
   if (!isInt) {
-    if (!numberExprValue(code + pc + 1, len - 3, frameCells, LOCAL_CELL(node))) goto loadVariable;
+    if (!numberExprValue(ctx, code + pc + 1, len - 3, frameCells, LOCAL_CELL(node))) goto loadVariable;
+    NOTE_READS(LOCAL_CELL(node)->tag == kInt);
     pc += len;
     FUSED_DONE(len, code[pc - 1]);
     NEXT;
   }
   *LOCAL_CELL(node) = Value::makeInt(st[0]);
+  NOTE_READS(true);
   pc += len;
   FUSED_DONE(len, code[pc - 1]);
   // A counting loop with this statement for its body runs its rounds at once.
@@ -1742,9 +1829,9 @@ fExprBranch: {
   const CodeNode* const cmp = code[pc + len - 2];
   bool yes;
   if (!FUSED_FITS(len) || top + kFusedExprDepth > KVContext::kOperands) goto exprBranchAlone;
-  if (evalIntExpr(code + pc, len - 2, frameCells, st) == 2) {
+  if (evalIntExpr(ctx, code + pc, len - 2, frameCells, st) == 2) {
     yes = intCompare(cmp, st[0], st[1]);
-  } else if (!numberExprCompare(code + pc, len - 2, frameCells, cmp, &yes)) {
+  } else if (!numberExprCompare(ctx, code + pc, len - 2, frameCells, cmp, &yes)) {
   exprBranchAlone:
     if (node->kind == LoadVariable) goto loadVariable;
     goto pushInt;
@@ -1887,29 +1974,34 @@ fReadOpStore: {
 // local.name = integer expression; and local[local] = integer expression;
 // The expression reads locals only, so the cell found before it is the
 // one the store would find after it.
-#define FUSED_REF_EXPR_STORE(ref, key)                                                               \
-  {                                                                                                  \
-    const uint32_t len = node->run;                                                                  \
-    const Value* const c = BASE_CELL(node);                                                         \
-    int32_t st[kFusedExprDepth];                                                                     \
-    Value* cell;                                                                                     \
-    if (!FUSED_FITS(len) || c->tag != kObject || top + kFusedExprDepth > KVContext::kOperands ||     \
-        ctx->refDepth >= KVContext::kRefs || !(cell = inlineMemberCell(c->obj, key)))                 \
-      goto loadVariable;                                                                             \
-    if (evalIntExpr(code + pc + (ref), len - (ref) - 2, frameCells, st) == 1)                        \
-      *cell = Value::makeInt(st[0]);                                                                 \
-    else if (!numberExprValue(code + pc + (ref), len - (ref) - 2, frameCells, cell))                 \
-      goto loadVariable;                                                                             \
-    pc += len;                                                                                       \
-    FUSED_DONE(len, code[pc - 1]);                                                                   \
-    NEXT;                                                                                            \
+#define FUSED_REF_EXPR_STORE(ref, key, plain)                                                    \
+  {                                                                                              \
+    const uint32_t len = node->run;                                                              \
+    const Value* const c = BASE_CELL(node);                                                      \
+    int32_t st[kFusedExprDepth];                                                                 \
+    Value* cell;                                                                                 \
+    if (!FUSED_FITS(len) || c->tag != kObject || top + kFusedExprDepth > KVContext::kOperands || \
+        ctx->refDepth >= KVContext::kRefs || !(cell = inlineMemberCell(c->obj, key)))             \
+      goto plain;                                                                                \
+    if (cell->tag != kFloat && node->reads != kReadsNumbers &&                                   \
+        evalIntExpr(ctx, code + pc + (ref), len - (ref) - 2, frameCells, st) == 1) {             \
+      *cell = Value::makeInt(st[0]);                                                             \
+      NOTE_READS(true);                                                                     \
+    } else if (numberExprValue(ctx, code + pc + (ref), len - (ref) - 2, frameCells, cell)) {     \
+      NOTE_READS(cell->tag == kInt);                                                        \
+    } else {                                                                                     \
+      goto plain;                                                                                \
+    }                                                                                            \
+    pc += len;                                                                                   \
+    FUSED_DONE(len, code[pc - 1]);                                                               \
+    NEXT;                                                                                        \
   }
 fMemberExprStore:
-  FUSED_REF_EXPR_STORE(2, code[pc + 1]->operand.i)
+  FUSED_REF_EXPR_STORE(2, code[pc + 1]->operand.i, fLocalMemberRef)
 fElementExprStore: {
   const Value* const k = LOCAL_CELL(code[pc + 1]);
   if (!LOCAL_ELEMENT_KEY_OK(k)) goto loadVariable;
-  FUSED_REF_EXPR_STORE(3, k->i)
+  FUSED_REF_EXPR_STORE(3, k->i, fLocalElementRef)
 }
 #undef FUSED_REF_EXPR_STORE
 // `target = value;` of one pushed value: the cell `cellOf` finds (null: the
@@ -1945,31 +2037,35 @@ fElementValueStore: {
 // of the records after the `ref` records of the target, then the store and
 // the pop or pop-and-jump. The expression reads locals only, so neither
 // the value nor the cell changes while it runs.
-#define FUSED_COMPOUND_STORE(read, cellOf, ref)                                                       \
-  {                                                                                                   \
-    const uint32_t len = node->run;                                                                   \
-    const Value* const old_ = (read);                                                                 \
-    int32_t st[kFusedExprDepth];                                                                      \
-    Value* cell_;                                                                                     \
-    if (!FUSED_FITS(len) || !old_ || top + kFusedExprDepth + 3 > KVContext::kOperands ||              \
-        ctx->refDepth >= KVContext::kRefs || ctx->refDepth < ctx->frame->refDepth || !(cell_ = (cellOf))) \
-      goto loadVariable;                                                                              \
-    if (old_->tag == kInt && evalIntExpr(code + pc + (ref), len - (ref) - 2, frameCells, st) == 1) {  \
-      *cell_ = Value::makeInt(compoundIntOp(code[pc + len - 2]->operand.i, old_->i, st[0]));         \
-    } else {                                                                                          \
-      Value v_;                                                                                       \
-      if (!numberExprValue(code + pc + (ref), len - (ref) - 2, frameCells, &v_) ||                    \
-          !compoundNumber(code[pc + len - 2]->operand.i, *old_, v_, cell_))                           \
-        goto loadVariable;                                                                            \
-    }                                                                                                 \
-    const CodeNode* const last_ = code[pc + len - 1];                                                 \
-    if (last_->kind == PopAndJump) {                                                                  \
-      pc = last_->operand.i;                                                                          \
-      THEN_LOOP_TEST(len, last_);                                                                     \
-    }                                                                                                 \
-    pc += static_cast<int32_t>(len);                                                                  \
-    FUSED_DONE(len, last_);                                                                           \
-    NEXT;                                                                                             \
+#define FUSED_COMPOUND_STORE(read, cellOf, ref)                                              \
+  {                                                                                          \
+    const uint32_t len = node->run;                                                          \
+    const Value* const old_ = (read);                                                        \
+    int32_t st[kFusedExprDepth];                                                             \
+    Value* cell_;                                                                            \
+    if (!FUSED_FITS(len) || !old_ || top + kFusedExprDepth + 3 > KVContext::kOperands ||     \
+        ctx->refDepth >= KVContext::kRefs || ctx->refDepth < ctx->frame->refDepth ||         \
+        !(cell_ = (cellOf)))                                                                 \
+      goto loadVariable;                                                                     \
+    if (old_->tag == kInt && node->reads != kReadsNumbers &&                                 \
+        evalIntExpr(ctx, code + pc + (ref), len - (ref) - 2, frameCells, st) == 1) {         \
+      *cell_ = Value::makeInt(compoundIntOp(code[pc + len - 2]->operand.i, old_->i, st[0])); \
+      NOTE_READS(true);                                                                 \
+    } else {                                                                                 \
+      Value v_;                                                                              \
+      if (!numberExprValue(ctx, code + pc + (ref), len - (ref) - 2, frameCells, &v_) ||      \
+          !compoundNumber(code[pc + len - 2]->operand.i, *old_, v_, cell_))                  \
+        goto loadVariable;                                                                   \
+      NOTE_READS(cell_->tag == kInt);                                                   \
+    }                                                                                        \
+    const CodeNode* const last_ = code[pc + len - 1];                                        \
+    if (last_->kind == PopAndJump) {                                                         \
+      pc = last_->operand.i;                                                                 \
+      THEN_LOOP_TEST(len, last_);                                                            \
+    }                                                                                        \
+    pc += static_cast<int32_t>(len);                                                         \
+    FUSED_DONE(len, last_);                                                                  \
+    NEXT;                                                                                    \
   }
 fCompoundStore:
   FUSED_COMPOUND_STORE(LOCAL_CELL(node), LOCAL_CELL(node), 1)
@@ -1982,12 +2078,14 @@ fJumpCompound: {
   if (!FUSED_FITS(len + 1) || top + kFusedExprDepth + 3 > KVContext::kOperands ||
       ctx->refDepth >= KVContext::kRefs || ctx->refDepth < ctx->frame->refDepth)
     goto jump;
-  if (c->tag == kInt && evalIntExpr(step + 1, len - 3, frameCells, st) == 1) {
+  if (c->tag == kInt && node->reads != kReadsNumbers && evalIntExpr(ctx, step + 1, len - 3, frameCells, st) == 1) {
     c->i = compoundIntOp(step[len - 2]->operand.i, c->i, st[0]);
+    NOTE_READS(true);
   } else {
     Value v;
-    if (!numberExprValue(step + 1, len - 3, frameCells, &v) || !compoundNumber(step[len - 2]->operand.i, *c, v, c))
+    if (!numberExprValue(ctx, step + 1, len - 3, frameCells, &v) || !compoundNumber(step[len - 2]->operand.i, *c, v, c))
       goto jump;
+    NOTE_READS(c->tag == kInt);
   }
   pc = step[len - 1]->operand.i;
   THEN_LOOP_TEST(len + 1, step[len - 1]);
@@ -2041,6 +2139,7 @@ fElementCompoundStore: {
 #undef STEP_CELL
 #undef FUSED_FITS
 #undef FUSED_DONE
+#undef NOTE_READS
 #undef LOCAL_CELL
 #undef BASE_CELL
 #undef BRANCH_ON

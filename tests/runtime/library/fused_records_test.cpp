@@ -564,6 +564,43 @@ for (i = 0; i < 3000; i++) {
   if (i % 300 == 0) w = "junk" @ i;
 }
 console.log("steps " @ r @ " " @ o.x @ " " @ o.y @ " " @ o.q @ " " @ a[0] @ " " @ a[1] @ " " @ a[2] @ " " @ p[1] @ " " @ m.x @ " " @ v[1] @ " " @ t);)",
+    // Member and element reads as operands of expressions and as tests: of
+    // locals, `this` and outer variables; members missing, deleted, added
+    // again, shadowed on the prototype and turning float, text or object;
+    // elements past the end, at negative and non-integer keys, of a view and
+    // a text; an object turning null in the middle of the loop, which fails
+    // at its own record.
+    R"(function P(x) { this.x = x; this.y = 0.5; }
+P.prototype.z = 3;
+P.prototype.run = function (n) {
+  var k, t = 0;
+  for (k = 0; k < n; k++) {
+    t = (t + this.x * k - this.z) % 10007;
+    if (this.x < this.z) t += this.y; else t -= this.y * 2;
+    if (!this.w && this.x) t++;
+    if (k == 40) this.z = 2.5; if (k == 60) this.w = "w"; if (k == 80) delete this.w;
+  }
+  return t;
+};
+var o = {x: 1, y: 2}, b = {x: 3, m: 2}, a = [1, 0, 2, 0.5], e = [], i, k, s = 0, dx, f = 0.25, u;
+var v = new Int32Array(new ArrayBuffer(16), 0), t = "text", pp = new P(2);
+function inner(n) {
+  var j, r = 0;
+  for (j = 0; j < n; j++) { r = (r + o.x * a[j % 5] - b.m) % 65521; if (a[j % 4]) r++; if (!e[j] && !a[1]) r += 2; }
+  return r;
+}
+for (i = 0; i < 400; i++) {
+  k = i % 6;
+  dx = o.x - b.x; o.y -= dx * b.m * f; s = (s + a[k] * 3 + a[1] - a[2] + o.x) | 0;
+  if (o.x < b.x) s++; if (a[k] == a[0]) s += 2; if (a[k]) s += 4; if (!a[k] && !e[k]) s += 8; if (a[k] || o.q) s--;
+  s = (s + v[k] + v[1] * 2 + t[1] + b.q) | 0;
+  if (v[k]) s++; if (t[k]) s += 16;
+  if (i == 50) o.x = 2.5; if (i == 100) o.x = "5"; if (i == 150) o.x = {x: 1}; if (i == 200) { o.x = 1; delete b.m; }
+  if (i == 250) { b.m = 0.5; a[1] = "t"; } if (i == 300) { a[1] = undefined; a.push(7); e[2] = 1; }
+  if (i % 90 == 0) { v[k] = i; s = s + inner(i % 7) + pp.run(i % 100); }
+  if (i == 390) b = null;
+}
+console.log("reads " @ s);)",
     // Native methods called in loops (push and pop run by the loop itself,
     // the others' frames entered by it), with a text argument, missing and
     // extra arguments, and a native failing for want of an array receiver;

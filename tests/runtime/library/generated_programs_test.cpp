@@ -54,8 +54,13 @@ class ProgramWriter {
         "fn = fi - fi;\n"
         "var a = " + number() + ", b = " + number() + ", c = null, d, s = 0, i, j, e = 1, done = 0, g, r, h, t, m = 0;\n"
         "var o = {x: " + number() + ", y: " + number() + "}, q = {x: 1, y: 2}, p = o, arr = [3, -7, 2147483647, 0.5];\n"
+        // Elements of every kind, a typed view and a function object for
+        // the reads inside expressions and tests; w turns between them.
+        "var ws = [1, 2.5, \"t\", q, undefined, -2147483647, null, true], vw = new Int32Array(new ArrayBuffer(16), 0), "
+        "w = q;\nvw[1] = 9;\n"
         "function Pt(x, y) { this.x = x; this.y = y; this.n = 0; }\n"
-        "Pt.prototype.sum = function (k) { this.n += k; this.x = this.x * 3 + k; return this.x + this.y + this.n; };\n"
+        "Pt.prototype.sum = function (k) { this.n += k; this.x = this.x * 3 + k; if (this.n > this.x - this.y) "
+        "this.n -= this.y * 0.5; if (!this.z) this.n++; return this.x + this.y + this.n; };\n"
         "function f2(x, y) { return " + calls(false, [&] { return expr(2); }) + "; }\n"
         "function mk(k) { var n = k; return function (z) { n = n + z; n = n | 0; return n; }; }\n"
         "function *gen(n, m) { var k; for (k = 0; k < n; k++) { if (k == 3 && m < 0) throw {v: m}; yield k * m; } "
@@ -144,6 +149,17 @@ class ProgramWriter {
     return "(" + flat(depth - 1) + " " + dice_.pick(kOps) + " " + flat(depth - 1) + ")";
   }
 
+  // As flat, with member and element reads among the operands: members
+  // missing or turned float, elements past the end, of every kind, keys that
+  // are no integers, a view, a function object and a text.
+  std::string flatRead(int depth) {
+    static const char* const kReads[] = {"o.x", "q.y", "p.x", "o.z", "arr[1]", "arr[m]", "ws[m]", "ws[5]", "ws[i % 9]",
+                                         "w.x", "w[1]", "vw[1]", "a", "i", "3", "0.5"};
+    static const char* const kOps[] = {"+", "-", "*", "/", "%", "&", "|", "^", "+", "-", "*", "<<"};
+    if (depth <= 0 || dice_.chance(30)) return dice_.pick(kReads);
+    return "(" + flatRead(depth - 1) + " " + dice_.pick(kOps) + " " + flatRead(depth - 1) + ")";
+  }
+
   std::string statement(int depth) {
     static const char* const kCompound[] = {"+=", "-=", "*=", "|=", "&=", "^=", "/=", "%="};
     static const char* const kTargets[] = {"a", "b", "s", "o.x", "o.y", "p.x", "arr[i % 4]", "arr[0]", "arr[m]"};
@@ -154,7 +170,9 @@ class ProgramWriter {
     static const char* const kFlatTargets[] = {"a", "b", "s", "o.x", "arr[0]", "arr[m]"};
     static const char* const kFlatCompare[] = {"<", "<=", ">", ">=", "==", "!="};
     static const char* const kLoopStarts[] = {"-1.5", "0", "0.5", "2", "-0.0", "1"};
-    switch (dice_.below(depth > 0 ? 30 : 12)) {
+    static const char* const kTests[] = {"ws[m]", "ws[1]", "arr[m]", "o.z", "q.y", "w.x", "w[0]", "vw[2]"};
+    static const char* const kWs[] = {"q", "o", "arr", "ws", "vw", "f2", "\"text\"", "new Pt(1, 2)"};
+    switch (dice_.below(depth > 0 ? 34 : 12)) {
       case 0: case 1: return std::string(dice_.pick(kTargets)) + " = " + expr(3) + ";";
       case 2: case 3: return std::string(dice_.pick(kTargets)) + " " + dice_.pick(kCompound) + " " + expr(2) + ";";
       case 4: {
@@ -206,6 +224,12 @@ class ProgramWriter {
         return std::string("u = ") + dice_.pick(kArrays) + "; c = u.pop(); t = u.push(" + expr(1) +
                "); c = u.pop(); t = u.pop(); s = (s + (t == undefined ? 1 : 2)) | 0;";
       }
+      case 29: return std::string(dice_.pick(kFlatTargets)) + " = " + flatRead(3) + ";";
+      case 30: return std::string(dice_.pick(kFlatTargets)) + " " + dice_.pick(kCompound) + " " + flatRead(2) + ";";
+      case 31:
+        return "if (" + flatRead(2) + " " + dice_.pick(kFlatCompare) + " " + flatRead(1) + ") s++; if (" +
+               dice_.pick(kTests) + ") s += 3; if (!" + dice_.pick(kTests) + " && " + dice_.pick(kTests) + ") s--;";
+      case 32: return "w = " + std::string(dice_.pick(kWs)) + "; m = " + dice_.pick(kKeys) + ";";
       default: return "a = a + " + expr(2) + "; b = b * " + number() + ";";
     }
   }
