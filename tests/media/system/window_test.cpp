@@ -409,7 +409,6 @@ TEST_F(LibraryTest, NoFontIsMadeAfterTheMainWindowIsGone) {
   ASSERT_EQ(startWindowed(), 0);
   const int before = CreateFontHandle(nullptr, 20, 3, 0, -1, 0, 0, -1);
   EXPECT_NE(before, -1);
-  { std::u16string a = LogCapture::all(); FILE* f = fopen("/tmp/h71t/dbg2.txt", "wb"); fwrite(a.data(), 2, a.size(), f); fclose(f); }
   DestroyWindow(mainWindow());
   EXPECT_EQ(GetWindowDestroyedFlag(), 1);
   EXPECT_EQ(CreateFontHandle(nullptr, 20, 3, 0, -1, 0, 0, -1), -1);
