@@ -44,6 +44,9 @@ Fused compareBranch(const CodeVector& code, uint32_t pc) {
   return Fused::CompareBranch;
 }
 
+// A branch on the value on top, or && or || on it.
+bool isTruthBranch(const CodeNode* n) { return isBranch(n) || n->kind == AndThen || n->kind == OrElse; }
+
 bool isPushInt(const CodeNode* n) { return n->kind == PushInt || n->kind == PushInt138; }
 bool isIntOp(int32_t kind) {
   return kind == Add || kind == Sub || kind == Mul || kind == Mod || kind == BitAnd || kind == BitOr || kind == BitXor ||
@@ -409,7 +412,13 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
     case Less: case Greater: case Equal: case NotEqual:
       return isBranch(next) ? Fused::CompareJump : Fused::None;
     case Not:
-      return isBranch(next) || next->kind == AndThen || next->kind == OrElse ? Fused::NotBranch : Fused::None;
+      if ((next->kind == ToBool58 || next->kind == ToBool59) && pc + 2 < code.size() && isTruthBranch(code[pc + 2])) {
+        *len = 3;
+        return Fused::NotBranch;
+      }
+      return isTruthBranch(next) ? Fused::NotBranch : Fused::None;
+    case ToBool58: case ToBool59:
+      return isTruthBranch(next) ? Fused::ToBoolBranch : Fused::None;
     case Assign: case AssignThroughReference:
       return isPop(next->kind) ? Fused::AssignPop : Fused::None;
     case PushFrameObject:

@@ -89,7 +89,8 @@ enum class Fused : uint8_t {
   // `local = object.name;` and `local = object[local];`, the object a frame
   // local or an outer variable: the reference, the read, the store and the pop.
   MemberLoadStore, ElementLoadStore,
-  // A negation, then a branch on it or && or || after it.
+  // A negation, then a branch on it or && or || after it, with, when it
+  // ends an && or || operand, that value's conversion between them.
   NotBranch,
   // A Jump to a CompoundStore ending in PopAndJump (a loop's step such as
   // `j += i`): the jump and the step's records.
@@ -100,6 +101,9 @@ enum class Fused : uint8_t {
   // of one pushed value as the value stores take it (CodeNode::run records;
   // the key's records noted as an ExprStore's).
   IndexExprElement, IndexExprElementRef, IndexExprValueStore,
+  // The value of && or || converted to a truth value (ToBool), then a
+  // branch on it or && or || after it.
+  ToBoolBranch,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the

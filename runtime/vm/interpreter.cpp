@@ -79,7 +79,7 @@ enum Handler : uint8_t {
   hFLocalValueStore, hFMemberValueStore, hFElementValueStore, hFCompoundStore, hFMemberCompoundStore,
   hFElementCompoundStore, hFCompareJump, hFMemberLoadStore, hFElementLoadStore, hFNotBranch, hFJumpCompound,
   // Element steps keyed by an integer expression (fuse.h).
-  hFIndexExprElement, hFIndexExprElementRef, hFIndexExprValueStore, hCount
+  hFIndexExprElement, hFIndexExprElementRef, hFIndexExprValueStore, hFToBoolBranch, hCount
 };
 
 struct KindTable {
@@ -218,6 +218,7 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::IndexExprElement: return hFIndexExprElement;
     case Fused::IndexExprElementRef: return hFIndexExprElementRef;
     case Fused::IndexExprValueStore: return hFIndexExprValueStore;
+    case Fused::ToBoolBranch: return hFToBoolBranch;
   }
   const uint8_t h = kKinds.at[k];
   if (!recordFusion()) {
@@ -745,7 +746,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fLocalReturn, &&fLocalConstOp, &&fLocalConstCall, &&fOuterValue, &&fAddReturn,
       &&fLocalValueStore, &&fMemberValueStore, &&fElementValueStore, &&fCompoundStore, &&fMemberCompoundStore,
       &&fElementCompoundStore, &&fCompareJump, &&fMemberLoadStore, &&fElementLoadStore, &&fNotBranch, &&fJumpCompound,
-      &&fIndexExprElement, &&fIndexExprElementRef, &&fIndexExprValueStore};
+      &&fIndexExprElement, &&fIndexExprElementRef, &&fIndexExprValueStore, &&fToBoolBranch};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
 
   // The records of the running frame. Calls of script functions run in
@@ -1671,28 +1672,46 @@ fCompareJump: {
     FUSED_DONE(len, code[pc - 1]);                                                             \
     NEXT;                                                                                      \
   }
-fNotBranch: {
-  // The negation of the top operand, then the branch on it, or && or ||
-  // on it (which pop it and go on, or leave their answer and jump).
-  if (!FUSED_FITS(2) || top < 1) goto opNot;
-  const bool t = !valueIsTrue(TOP);
-  const CodeNode* const br = code[pc + 1];
-  if (br->kind == AndThen || br->kind == OrElse) {
-    const bool goOn = br->kind == AndThen;
-    if (t == goOn) {
-      --top;
-      pc += 2;
-    } else {
-      SET_TOP(Value::makeBool(!goOn));
-      pc = br->operand.i;
-    }
-  } else {
-    --top;
-    BRANCH_ON(t, br, 2);
+// The truth `t` of the top operand's value, then the branch on it, or && or
+// || on it (which pop it and go on, or leave their answer and jump); the
+// branch is the last of the step's `len` records.
+#define TRUTH_BRANCH(t, len)                       \
+  {                                                \
+    const CodeNode* const br = code[pc + (len) - 1]; \
+    if (br->kind == AndThen || br->kind == OrElse) { \
+      const bool goOn = br->kind == AndThen;       \
+      if ((t) == goOn) {                           \
+        --top;                                     \
+        pc += (len);                               \
+      } else {                                     \
+        SET_TOP(Value::makeBool(!goOn));           \
+        pc = br->operand.i;                        \
+      }                                            \
+    } else {                                       \
+      --top;                                       \
+      BRANCH_ON((t), br, (len));                   \
+    }                                              \
+    FUSED_DONE((len), br);                         \
+    NEXT;                                          \
   }
-  FUSED_DONE(2, br);
-  NEXT;
+fNotBranch: {
+  // The negation of the top operand (and, when one follows, the && or ||
+  // value's conversion to a truth value, which leaves a truth value as it
+  // is), then the branch.
+  const uint32_t len = node->run;
+  if (!FUSED_FITS(len) || top < 1) goto opNot;
+  const bool t = !valueIsTrue(TOP);
+  TRUTH_BRANCH(t, len)
 }
+fToBoolBranch: {
+  // An && or || value converted to a truth value, then the branch on it:
+  // the branch and && and || look at the value's truth alone, and leave
+  // a truth value where they leave one.
+  if (!FUSED_FITS(2) || top < 1) goto toBool;
+  const bool t = valueIsTrue(TOP);
+  TRUTH_BRANCH(t, 2)
+}
+#undef TRUTH_BRANCH
 fMemberLoadStore:
   FUSED_LOAD_STORE(inlineMemberValue(c->obj, code[pc + 2]), 5)
 fElementLoadStore: {

@@ -648,6 +648,19 @@ for (k = -3; k < 40; k++) {
   a[k + 0.5] = k; o[k * 0.5] = k; if (k == 30) z[k + 1] = 1;
 }
 console.log("keys " @ s @ " " @ a.length @ " " @ o[4] @ " " @ o["5"] @ " " @ o[2.5]);)",
+    // && and || chains of values of every kind, negated or not, as values,
+    // in tests and in loop conditions.
+    R"(var vs = [0, 1, -1, 0.0, 0.5, "", "t", null, undefined, {}, [], 0 / 0, true, false], i, j, k, n = 0, out = "";
+for (i = 0; i < 14; i++) for (j = 0; j < 14; j++) {
+  k = vs[i] && vs[j]; out = out @ (k == vs[i] ? "a" : k == vs[j] ? "b" : "c");
+  k = (vs[i] || !vs[j]) && vs[(i + j) % 14]; out = out @ k;
+  k = !vs[i] || !vs[j] && vs[j]; out = out @ k;
+  if ((vs[i] && vs[j]) || (!vs[i] && !vs[j])) n++;
+  if (!(vs[i] || vs[j]) && !vs[(i * j) % 14]) n += 2;
+  if (vs[j] && (vs[i] || vs[j]) && !vs[i]) n += 4;
+  while (n % 7 != 0 && (vs[i] || !vs[j])) { n++; }
+}
+console.log("truth " @ n @ " " @ out);)",
 };
 
 }  // namespace
