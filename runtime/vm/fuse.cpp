@@ -44,6 +44,9 @@ Fused compareBranch(const CodeVector& code, uint32_t pc) {
   return Fused::CompareBranch;
 }
 
+// A branch on the value on top, or && or || on it.
+bool isTruthBranch(const CodeNode* n) { return isBranch(n) || n->kind == AndThen || n->kind == OrElse; }
+
 bool isPushInt(const CodeNode* n) { return n->kind == PushInt || n->kind == PushInt138; }
 bool isIntOp(int32_t kind) {
   return kind == Add || kind == Sub || kind == Mul || kind == Mod || kind == BitAnd || kind == BitOr || kind == BitXor ||
@@ -73,7 +76,7 @@ uint32_t readOperand(const CodeVector& code, uint32_t k) {
 // (-1: deeper than kFusedExprDepth on the way, counting an element read's
 // key) and, in *operands, how many operands they push.
 uint32_t exprRun(const CodeVector& code, uint32_t from, int32_t* depth, uint32_t* operands = nullptr,
-                 bool reads = true) {
+                 bool reads = true, bool outer = false) {
   int32_t d = 0;
   uint32_t k = from, pushed = 0;
   for (; k < code.size(); ++k) {
@@ -85,7 +88,7 @@ uint32_t exprRun(const CodeVector& code, uint32_t from, int32_t* depth, uint32_t
     }
     const CodeNode* n = code[k];
     const uint32_t read = reads && gReads ? readOperand(code, k) : 0;
-    if (read != 0 || isLocalValue(n) || isPushInt(n) || n->kind == PushDouble) {
+    if (read != 0 || isLocalValue(n) || isPushInt(n) || n->kind == PushDouble || (outer && isOuterValue(n))) {
       // An element read has its object and key on the stack at once.
       if (++d + (read == 3 ? 1 : 0) > kFusedExprDepth) {
         *depth = -1;
@@ -236,6 +239,37 @@ uint32_t refCompoundStore(const CodeVector& code, uint32_t pc, uint32_t ref) {
   return isPop(after) || after == PopAndJump ? ref + e + 2 : 0;
 }
 
+// `object[e]` at pc, e an integer expression of locals and constants
+// (not one local, which the element steps take) ending in the GetIndexed
+// of `flags`: the records up to and with it, or 0.
+uint32_t indexExprRead(const CodeVector& code, uint32_t pc, uint16_t flags) {
+  int32_t depth = 0;
+  uint32_t operands = 0;
+  const uint32_t e = exprRun(code, pc + 1, &depth, &operands, false, true);
+  const uint32_t at = pc + 1 + e;
+  if (e == 0 || depth != 1 || at >= code.size() || code[at]->kind != GetIndexed || code[at]->flags != flags)
+    return 0;
+  if (e == 1 && isLocalValue(code[pc + 1])) return 0;
+  return e + 2;
+}
+
+// An element step whose key is an expression, at pc (fuse.h).
+Fused indexExprRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
+  if (uint32_t n = indexExprRead(code, pc, kPushValue); n != 0) {
+    *len = n;
+    return Fused::IndexExprElement;
+  }
+  const uint32_t n = indexExprRead(code, pc, kPushReference);
+  if (n == 0) return Fused::None;
+  const uint32_t at = pc + n;
+  if (at < code.size() && isPlainValue(code[at]) && storeAndPop(code, at + 1)) {
+    *len = n + 3;
+    return Fused::IndexExprValueStore;
+  }
+  *len = n;
+  return Fused::IndexExprElementRef;
+}
+
 // A member step at a frame local's push (fuse.h), its records in *len.
 Fused memberRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
   if (pc + 1 >= code.size()) return Fused::None;
@@ -270,7 +304,7 @@ Fused memberRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
     *len = 3;
     return Fused::LocalElementRef;
   }
-  return Fused::None;
+  return indexExprRun(code, pc, len);
 }
 
 bool isJump(int32_t kind) {
@@ -378,7 +412,13 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
     case Less: case Greater: case Equal: case NotEqual:
       return isBranch(next) ? Fused::CompareJump : Fused::None;
     case Not:
-      return isBranch(next) || next->kind == AndThen || next->kind == OrElse ? Fused::NotBranch : Fused::None;
+      if ((next->kind == ToBool58 || next->kind == ToBool59) && pc + 2 < code.size() && isTruthBranch(code[pc + 2])) {
+        *len = 3;
+        return Fused::NotBranch;
+      }
+      return isTruthBranch(next) ? Fused::NotBranch : Fused::None;
+    case ToBool58: case ToBool59:
+      return isTruthBranch(next) ? Fused::ToBoolBranch : Fused::None;
     case Assign: case AssignThroughReference:
       return isPop(next->kind) ? Fused::AssignPop : Fused::None;
     case PushFrameObject:
@@ -415,6 +455,7 @@ void noteExprMicro(const CodeVector& code, uint32_t from, uint32_t count) {
     if (isLocalValue(n)) n->micro = next < kMicroOps ? kMicroLocalOp + next : kMicroLocal;
     else if (isPushInt(n)) n->micro = next < kMicroOps ? kMicroConstOp + next : kMicroConst;
     else if (n->kind == PushDouble) n->micro = kMicroDouble;
+    else if (isOuterValue(n)) n->micro = kMicroOuter;
     else if (uint8_t o = opOf(n->kind); o < kMicroOps) n->micro = kMicroStackOp + o;
   }
 }

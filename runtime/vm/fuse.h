@@ -89,11 +89,21 @@ enum class Fused : uint8_t {
   // `local = object.name;` and `local = object[local];`, the object a frame
   // local or an outer variable: the reference, the read, the store and the pop.
   MemberLoadStore, ElementLoadStore,
-  // A negation, then a branch on it or && or || after it.
+  // A negation, then a branch on it or && or || after it, with, when it
+  // ends an && or || operand, that value's conversion between them.
   NotBranch,
   // A Jump to a CompoundStore ending in PopAndJump (a loop's step such as
   // `j += i`): the jump and the step's records.
   JumpCompound,
+  // Element steps whose key is an integer expression of frame locals and
+  // constants (`object[i + 1]`, the object a frame local or an outer
+  // variable): the element read, its reference pushed, and `object[e] = v;`
+  // of one pushed value as the value stores take it (CodeNode::run records;
+  // the key's records noted as an ExprStore's).
+  IndexExprElement, IndexExprElementRef, IndexExprValueStore,
+  // The value of && or || converted to a truth value (ToBool), then a
+  // branch on it or && or || after it.
+  ToBoolBranch,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the
@@ -121,6 +131,8 @@ enum ExprMicro : uint8_t {
   kMicroThisMember = 5,
   kMicroElement = 6,
   kMicroElementConst = 7,
+  // A variable of an enclosing scope pushed alone (element keys only).
+  kMicroOuter = 8,
   kMicroStackOp = 16,
   kMicroLocalOp = 32,
   kMicroConstOp = 48,

@@ -77,7 +77,9 @@ enum Handler : uint8_t {
   hFLocalReturn, hFLocalConstOp, hFLocalConstCall, hFOuterValue, hFAddReturn,
   // Stores of one value and compound integer stores (fuse.h).
   hFLocalValueStore, hFMemberValueStore, hFElementValueStore, hFCompoundStore, hFMemberCompoundStore,
-  hFElementCompoundStore, hFCompareJump, hFMemberLoadStore, hFElementLoadStore, hFNotBranch, hFJumpCompound, hCount
+  hFElementCompoundStore, hFCompareJump, hFMemberLoadStore, hFElementLoadStore, hFNotBranch, hFJumpCompound,
+  // Element steps keyed by an integer expression (fuse.h).
+  hFIndexExprElement, hFIndexExprElementRef, hFIndexExprValueStore, hFToBoolBranch, hCount
 };
 
 struct KindTable {
@@ -154,6 +156,8 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
   if (f == Fused::JumpCompound) noteExprMicro(code, from + 1, len - 3);
   if (f == Fused::MemberCompoundStore) noteExprMicro(code, pc + 2, len - 4);
   if (f == Fused::ElementCompoundStore) noteExprMicro(code, pc + 3, len - 5);
+  if (f == Fused::IndexExprElement || f == Fused::IndexExprElementRef) noteExprMicro(code, pc + 1, len - 2);
+  if (f == Fused::IndexExprValueStore) noteExprMicro(code, pc + 1, len - 5);
   node->reads = kReadsNone;
   if (reads) {
     switch (f) {
@@ -211,6 +215,10 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::ElementLoadStore: return hFElementLoadStore;
     case Fused::NotBranch: return hFNotBranch;
     case Fused::JumpCompound: return hFJumpCompound;
+    case Fused::IndexExprElement: return hFIndexExprElement;
+    case Fused::IndexExprElementRef: return hFIndexExprElementRef;
+    case Fused::IndexExprValueStore: return hFIndexExprValueStore;
+    case Fused::ToBoolBranch: return hFToBoolBranch;
   }
   const uint8_t h = kKinds.at[k];
   if (!recordFusion()) {
@@ -304,11 +312,12 @@ template <bool kReads>
 #define MICRO_LABELS(p) \
   &&p##add, &&p##sub, &&p##mul, &&p##mod, &&p##and, &&p##or, &&p##xor, &&p##shl, &&p##shr, &&bad, &&bad, &&bad, \
       &&bad, &&bad, &&bad, &&bad
-  static void* const kAt[64] = {&&bad, &&local, &&konst, &&bad, &&read, &&read, &&read, &&read, &&bad, &&bad, &&bad,
+  static void* const kAt[64] = {&&bad, &&local, &&konst, &&bad, &&read, &&read, &&read, &&read, &&outer, &&bad, &&bad,
                                 &&bad, &&bad, &&bad, &&bad, &&bad, MICRO_LABELS(s_), MICRO_LABELS(l_),
                                 MICRO_LABELS(c_)};
   static_assert(kMicroLocal == 1 && kMicroConst == 2 && kMicroStackOp == 16 && kMicroLocalOp == 32 &&
-                kMicroConstOp == 48 && kMicroOps == 10 && kMicroMember == 4 && kMicroElementConst == 7);
+                kMicroConstOp == 48 && kMicroOps == 10 && kMicroMember == 4 && kMicroElementConst == 7 &&
+                kMicroOuter == 8);
   int32_t b;
   const CodeNode* e;
 #define MICRO_NEXT        \
@@ -340,6 +349,13 @@ konst:
   st[d++] = e->operand.i;
   ++r;
   MICRO_NEXT;
+outer: {
+  const Value* const c = outerCellOf(ctx, e->second.var);
+  if (c->tag != kInt) return -1;
+  st[d++] = c->i;
+  ++r;
+  MICRO_NEXT;
+}
 read:
   if constexpr (!kReads) {
     return evalIntRun<true>(ctx, r, end, cells, st, d);
@@ -419,8 +435,11 @@ bad:
       if (!v || (v->tag & (kInt | kFloat)) == 0) return -1;
       st[d++] = *v;
       k += readRecords(m);
-    } else if (m == kMicroLocal || m == kMicroConst || m == kMicroDouble) {
-      st[d] = m == kMicroLocal ? cells[e->slot] : m == kMicroConst ? Value::makeInt(e->operand.i) : Value::makeFloat(e->operand.d);
+    } else if (m == kMicroLocal || m == kMicroConst || m == kMicroDouble || m == kMicroOuter) {
+      st[d] = m == kMicroLocal   ? cells[e->slot]
+              : m == kMicroConst ? Value::makeInt(e->operand.i)
+              : m == kMicroOuter ? *outerCellOf(ctx, e->second.var)
+                                 : Value::makeFloat(e->operand.d);
       if ((st[d].tag & (kInt | kFloat)) == 0) return -1;
       ++d;
       ++k;
@@ -726,7 +745,8 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&getMemberOut, &&getIndexedOut, &&assignOut, &&compoundAssignOut, &&stepOut, &&sortStep, &&fCountCall,
       &&fLocalReturn, &&fLocalConstOp, &&fLocalConstCall, &&fOuterValue, &&fAddReturn,
       &&fLocalValueStore, &&fMemberValueStore, &&fElementValueStore, &&fCompoundStore, &&fMemberCompoundStore,
-      &&fElementCompoundStore, &&fCompareJump, &&fMemberLoadStore, &&fElementLoadStore, &&fNotBranch, &&fJumpCompound};
+      &&fElementCompoundStore, &&fCompareJump, &&fMemberLoadStore, &&fElementLoadStore, &&fNotBranch, &&fJumpCompound,
+      &&fIndexExprElement, &&fIndexExprElementRef, &&fIndexExprValueStore, &&fToBoolBranch};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
 
   // The records of the running frame. Calls of script functions run in
@@ -1652,28 +1672,46 @@ fCompareJump: {
     FUSED_DONE(len, code[pc - 1]);                                                             \
     NEXT;                                                                                      \
   }
-fNotBranch: {
-  // The negation of the top operand, then the branch on it, or && or ||
-  // on it (which pop it and go on, or leave their answer and jump).
-  if (!FUSED_FITS(2) || top < 1) goto opNot;
-  const bool t = !valueIsTrue(TOP);
-  const CodeNode* const br = code[pc + 1];
-  if (br->kind == AndThen || br->kind == OrElse) {
-    const bool goOn = br->kind == AndThen;
-    if (t == goOn) {
-      --top;
-      pc += 2;
-    } else {
-      SET_TOP(Value::makeBool(!goOn));
-      pc = br->operand.i;
-    }
-  } else {
-    --top;
-    BRANCH_ON(t, br, 2);
+// The truth `t` of the top operand's value, then the branch on it, or && or
+// || on it (which pop it and go on, or leave their answer and jump); the
+// branch is the last of the step's `len` records.
+#define TRUTH_BRANCH(t, len)                       \
+  {                                                \
+    const CodeNode* const br = code[pc + (len) - 1]; \
+    if (br->kind == AndThen || br->kind == OrElse) { \
+      const bool goOn = br->kind == AndThen;       \
+      if ((t) == goOn) {                           \
+        --top;                                     \
+        pc += (len);                               \
+      } else {                                     \
+        SET_TOP(Value::makeBool(!goOn));           \
+        pc = br->operand.i;                        \
+      }                                            \
+    } else {                                       \
+      --top;                                       \
+      BRANCH_ON((t), br, (len));                   \
+    }                                              \
+    FUSED_DONE((len), br);                         \
+    NEXT;                                          \
   }
-  FUSED_DONE(2, br);
-  NEXT;
+fNotBranch: {
+  // The negation of the top operand (and, when one follows, the && or ||
+  // value's conversion to a truth value, which leaves a truth value as it
+  // is), then the branch.
+  const uint32_t len = node->run;
+  if (!FUSED_FITS(len) || top < 1) goto opNot;
+  const bool t = !valueIsTrue(TOP);
+  TRUTH_BRANCH(t, len)
 }
+fToBoolBranch: {
+  // An && or || value converted to a truth value, then the branch on it:
+  // the branch and && and || look at the value's truth alone, and leave
+  // a truth value where they leave one.
+  if (!FUSED_FITS(2) || top < 1) goto toBool;
+  const bool t = valueIsTrue(TOP);
+  TRUTH_BRANCH(t, 2)
+}
+#undef TRUTH_BRANCH
 fMemberLoadStore:
   FUSED_LOAD_STORE(inlineMemberValue(c->obj, code[pc + 2]), 5)
 fElementLoadStore: {
@@ -2032,6 +2070,54 @@ fElementValueStore: {
   FUSED_VALUE_STORE(c->tag == kObject && LOCAL_ELEMENT_KEY_OK(k) ? inlineMemberCell(c->obj, k->i) : nullptr, 3, 6)
 }
 #undef FUSED_VALUE_STORE
+// object[e] with e an integer expression of locals and constants: its
+// records hold no read and call nothing, so evaluating it before the
+// checks that may send the records one by one changes nothing. The key is
+// found on `ref` records after the object's; the operand stack must have
+// room for the object and the key's deepest operands, as the records use it.
+#define INDEX_EXPR_KEY(keyRecords)                                                                \
+  const Value* const c = BASE_CELL(node);                                                       \
+  int32_t st[kFusedExprDepth];                                                                  \
+  if (!FUSED_FITS(len) || c->tag != kObject || !c->obj || top + 1 + kFusedExprDepth > KVContext::kOperands || \
+      evalIntExpr(ctx, code + pc + 1, (keyRecords), frameCells, st) != 1 || st[0] < 0)           \
+    goto loadVariable;                                                                          \
+  const int32_t key = st[0]
+fIndexExprElement: {
+  const uint32_t len = node->run;
+  INDEX_EXPR_KEY(len - 2);
+  const Value* const v = inlineElementValue(c->obj, key);
+  if (!v) goto loadVariable;
+  opRefs[top] = c->obj;
+  ops[top++] = *v;
+  pc += len;
+  FUSED_DONE(len, code[pc - 1]);
+  NEXT;
+}
+fIndexExprElementRef: {
+  const uint32_t len = node->run;
+  if (ctx->refDepth >= KVContext::kRefs) goto loadVariable;
+  INDEX_EXPR_KEY(len - 2);
+  ctx->refs[ctx->refDepth++] = RefRecord{kRefMember, key, c->obj, nullptr};
+  pc += len;
+  FUSED_DONE(len, code[pc - 1]);
+  NEXT;
+}
+fIndexExprValueStore: {
+  // object[e] = v; of one pushed value, written as the store's inline path
+  // writes it (no text).
+  const uint32_t len = node->run;
+  if (ctx->refDepth >= KVContext::kRefs) goto loadVariable;
+  INDEX_EXPR_KEY(len - 5);
+  Value v;
+  Value* cell;
+  if (!plainValueOf(ctx, code[pc + len - 3], frameCells, &v) || !(cell = inlineMemberCell(c->obj, key)))
+    goto loadVariable;
+  *cell = v;
+  pc += len;
+  FUSED_DONE(len, code[pc - 1]);
+  NEXT;
+}
+#undef INDEX_EXPR_KEY
 // `target OP= integer expression;`: the target's integer value `read`
 // (null: the records run one by one) and its cell `cellOf`, the expression
 // of the records after the `ref` records of the target, then the store and

@@ -620,6 +620,47 @@ console.log("deep " @ deepPush(20, r) @ " " @ r.length);
 console.log("too deep " @ deepPush(100, r) @ " " @ r.length);)",
     R"(var q = [5], w = {pop: q.pop, push: q.push};
 console.log("own " @ w.push(3) @ " " @ q.length);)",
+    // Elements keyed by expressions: a backtracking search over flag
+    // arrays of an enclosing scope, then keys that wrap, turn negative or
+    // float, run past the end or index a plain object, a text, a sealed
+    // function and null, with the pump falling at every offset.
+    R"(var N = 6, cols = [], d1 = [], d2 = [], i, found = 0, o = {}, t = "text", f = function () {}, z = null, s = 0;
+for (i = 0; i < N; i++) cols.push(false);
+for (i = 0; i < 2 * N; i++) { d1.push(false); d2.push(false); }
+function place(row) {
+  var c;
+  if (row == N) { found++; return; }
+  for (c = 0; c < N; c++) {
+    if (!cols[c] && !d1[row + c] && !d2[row - c + N]) {
+      cols[c] = true; d1[row + c] = true; d2[row - c + N] = true;
+      place(row + 1);
+      cols[c] = false; d1[row + c] = 0; d2[row - c + N] = null;
+    }
+  }
+}
+place(0);
+console.log("queens " @ found @ " " @ d1[3] @ " " @ d2[N + 1]);
+var k, m = 2147483647, a = [1, 2, 3];
+for (k = -3; k < 40; k++) {
+  o[k * 2] = k; o[k + 1] = o[k * 2] + 1; s = (s + o[k - 1] + (o[k + 3] == undefined ? 1 : 0)) | 0;
+  a[k + 1] = k; a[k % 5 + 1] = true; s = (s + (a[k - 1] ? 1 : 2)) | 0;
+  if (!a[k + m]) s++; t[k + 1] = k; f[k + 1] = k; if (f[k + 1] == k) s += 3; if (t[k - 1] == "e") s += 5;
+  a[k + 0.5] = k; o[k * 0.5] = k; if (k == 30) z[k + 1] = 1;
+}
+console.log("keys " @ s @ " " @ a.length @ " " @ o[4] @ " " @ o["5"] @ " " @ o[2.5]);)",
+    // && and || chains of values of every kind, negated or not, as values,
+    // in tests and in loop conditions.
+    R"(var vs = [0, 1, -1, 0.0, 0.5, "", "t", null, undefined, {}, [], 0 / 0, true, false], i, j, k, n = 0, out = "";
+for (i = 0; i < 14; i++) for (j = 0; j < 14; j++) {
+  k = vs[i] && vs[j]; out = out @ (k == vs[i] ? "a" : k == vs[j] ? "b" : "c");
+  k = (vs[i] || !vs[j]) && vs[(i + j) % 14]; out = out @ k;
+  k = !vs[i] || !vs[j] && vs[j]; out = out @ k;
+  if ((vs[i] && vs[j]) || (!vs[i] && !vs[j])) n++;
+  if (!(vs[i] || vs[j]) && !vs[(i * j) % 14]) n += 2;
+  if (vs[j] && (vs[i] || vs[j]) && !vs[i]) n += 4;
+  while (n % 7 != 0 && (vs[i] || !vs[j])) { n++; }
+}
+console.log("truth " @ n @ " " @ out);)",
 };
 
 }  // namespace

@@ -57,7 +57,7 @@ class ProgramWriter {
         // Elements of every kind, a typed view and a function object for
         // the reads inside expressions and tests; w turns between them.
         "var ws = [1, 2.5, \"t\", q, undefined, -2147483647, null, true], vw = new Int32Array(new ArrayBuffer(16), 0), "
-        "w = q;\nvw[1] = 9;\n"
+        "w = q, oi = {};\nvw[1] = 9;\n"
         "function Pt(x, y) { this.x = x; this.y = y; this.n = 0; }\n"
         "Pt.prototype.sum = function (k) { this.n += k; this.x = this.x * 3 + k; if (this.n > this.x - this.y) "
         "this.n -= this.y * 0.5; if (!this.z) this.n++; return this.x + this.y + this.n; };\n"
@@ -75,6 +75,8 @@ class ProgramWriter {
         "return w + u + z; }\n"
         "var u = [], uo = {push: function (v) { s = (s + 1) | 0; return v; }, pop: function () { return 7; }}, "
         "ur = [5, 6];\n"
+        "function ix(k, v) { var t = arr[k + m - 1]; if (!ws[k - 1] && oi[k * 2 + e] != v) t = 1; oi[k + m] = v; "
+        "arr[(k & 3) + 1] = v; u[k - 1] = t; w[k + 1] = k; return t == undefined ? 0 : 1; }\n"
         "function worker(n) { var k; for (k = 0; k < n; k++) { e = (e * 3 + k) % 1000; o.y = o.y + 1; wait; } done++; }\n";
     // The built-in method replaced for every array, from the start or in the middle of the run.
     if (dice_.chance(10)) out_ += "Array.prototype.pop = function () { s = s ^ 9; return -5; };\n";
@@ -172,7 +174,7 @@ class ProgramWriter {
     static const char* const kLoopStarts[] = {"-1.5", "0", "0.5", "2", "-0.0", "1"};
     static const char* const kTests[] = {"ws[m]", "ws[1]", "arr[m]", "o.z", "q.y", "w.x", "w[0]", "vw[2]"};
     static const char* const kWs[] = {"q", "o", "arr", "ws", "vw", "f2", "\"text\"", "new Pt(1, 2)"};
-    switch (dice_.below(depth > 0 ? 34 : 12)) {
+    switch (dice_.below(depth > 0 ? 36 : 12)) {
       case 0: case 1: return std::string(dice_.pick(kTargets)) + " = " + expr(3) + ";";
       case 2: case 3: return std::string(dice_.pick(kTargets)) + " " + dice_.pick(kCompound) + " " + expr(2) + ";";
       case 4: {
@@ -230,15 +232,43 @@ class ProgramWriter {
         return "if (" + flatRead(2) + " " + dice_.pick(kFlatCompare) + " " + flatRead(1) + ") s++; if (" +
                dice_.pick(kTests) + ") s += 3; if (!" + dice_.pick(kTests) + " && " + dice_.pick(kTests) + ") s--;";
       case 32: return "w = " + std::string(dice_.pick(kWs)) + "; m = " + dice_.pick(kKeys) + ";";
+      // Elements keyed by an expression of locals and constants: keys past
+      // the end, negative, wrapped past the 32-bit limit and turned float
+      // (m), on arrays, a plain object with integer keys, a view, a function
+      // object and a text (w); read, tested, and stored to.
+      case 33: {
+        const std::string base = dice_.pick(kIndexed);
+        return "t = " + base + indexKey() + "; if (!" + base + indexKey() + " && " + dice_.pick(kIndexed) +
+               indexKey() + " != c) s++; s = (s + (t == undefined ? 1 : t == null ? 2 : 3)) | 0;";
+      }
+      case 34: {
+        const std::string base = dice_.pick(kIndexed);
+        return base + indexKey() + " = " + dice_.pick(kValues) + "; " + base + indexKey() + " = " + flat(1) + "; " +
+               dice_.pick(kIndexed) + indexKey() + " += " + flat(1) + "; c = " + base + indexKey() + ";";
+      }
+      case 35:
+        return "oi[i + " + std::string(dice_.pick(kKeys)) + "] = i * 3 + s; oi[m * 2] = " + dice_.pick(kValues) +
+               "; s = (s + oi[i + 1] + oi[i - 1]) % 1000003; if (oi[\"" + std::to_string(dice_.below(6)) +
+               "\"] == oi[m + 1]) s++; c = oi[" + dice_.pick(kKeys) + "]; s = (s + ix(" + dice_.pick(kKeys) + ", " +
+               dice_.pick(kValues) + ")) | 0;";
       default: return "a = a + " + expr(2) + "; b = b * " + number() + ";";
     }
+  }
+
+  static constexpr const char* kIndexed[] = {"arr", "ws", "w", "oi", "vw", "u", "ur"};
+  std::string indexKey() {
+    static const char* const kIndexKeys[] = {"(i + 1)", "(m + 1)", "(i - m)", "(i % 5 + m)", "(m * 2)",
+                                             "(m + 2147483647)", "(i - 1)", "((m & 7) + 2)", "(m + 0.5)",
+                                             "(2147483646 + i)", "(i - 3 * m)", "(i + m + e)"};
+    return std::string("[") + dice_.pick(kIndexKeys) + "]";
   }
 
   std::string report(int k) {
     return "console.log(\"r" + std::to_string(k) +
            " \" @ a @ \" \" @ b @ \" \" @ c @ \" \" @ d @ \" \" @ s @ \" \" @ o.x @ \" \" @ o.y @ \" \" @ p.x @ \" \" @ "
            "arr[0] @ \" \" @ arr[1] @ \" \" @ arr[2] @ \" \" @ arr.length @ \" \" @ e @ \" \" @ (c == o) @ \" \" @ "
-           "(p == q) @ \" \" @ (u == null ? 0 : u.length));\n";
+           "(p == q) @ \" \" @ (u == null ? 0 : u.length) @ \" \" @ oi[0] @ \" \" @ oi[3] @ \" \" @ oi[7] @ \" \" @ "
+           "oi[40] @ \" \" @ ws[1] @ \" \" @ ws[6] @ \" \" @ arr[3]);\n";
   }
 
   // Writes with calls of f2 allowed or not (f2's own body must not call it).
