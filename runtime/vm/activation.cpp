@@ -37,21 +37,12 @@ void visitGlobalObject(bool full, void*) {
 
 }  // namespace
 
-ActivationObject::~ActivationObject() {
-  if (ownsCells && !cellsInBlock) delete[] cells;
-}
-
 void ActivationObject::forwardReferences() {
-  if (global) return static_cast<GlobalObject*>(this)->forwardGlobal();
-  if (epoch == gHeap.minorCount) return;
-  epoch = gHeap.minorCount;
-  // A running call's cells are visited with its context's value area.
-  if (ownsCells) visitCells(cells, cellCount, false);
+  if (isGlobal()) static_cast<GlobalObject*>(this)->forwardGlobal();
 }
 
 void ActivationObject::markReferences() {
-  if (global) return static_cast<GlobalObject*>(this)->markGlobal();
-  if (ownsCells) visitCells(cells, cellCount, true);
+  if (isGlobal()) static_cast<GlobalObject*>(this)->markGlobal();
 }
 
 namespace {
@@ -107,13 +98,18 @@ ActivationObject* placeCopy(const ActivationObject* a, void* at) {
   auto* c = new (at) ActivationObject;
   c->cells = reinterpret_cast<Value*>(c + 1);
   for (int32_t i = 0; i < n; ++i) new (&c->cells[i]) Value(a->cells[i]);
-  c->ownsCells = true;
-  c->cellsInBlock = true;
   c->argCount = a->argCount;
   c->cellCount = a->cellCount;
-  // Every collection so far is past; the next one visits the copy.
-  c->epoch = gHeap.minorCount;
   return c;
+}
+
+// The cells of the copies in a closure's own block.
+void visitCopies(ScopeChain* chain, bool full) {
+  for (int32_t i = 0; i < chain->count; ++i) {
+    ActivationObject* a = chain->entries[i];
+    if (a->isGlobal()) full ? a->markReferences() : a->forwardReferences();
+    else if (a->cellCount > 0) visitCells(a->cells, a->cellCount, full);
+  }
 }
 
 }  // namespace
@@ -121,7 +117,6 @@ ActivationObject* placeCopy(const ActivationObject* a, void* at) {
 size_t closureCopyBytes() { return gCopyBytesLive; }
 
 GlobalObject::GlobalObject() {
-  global = true;
   for (int32_t n = 0; n < kGlobalAreaCount; ++n)
     if (kGlobalAreaSizes[n] > 0) areas[n] = new Value[kGlobalAreaSizes[n]];
 }
@@ -209,7 +204,8 @@ ScopeChain* copyChain(ActivationObject* inner, ScopeChain* outer) {
     c = static_cast<ScopeChain*>(takeScopeBlock(bytes));
   }
   c->count = n;
-  c->pad = 0;
+  // Every collection so far is past; the next one visits the copies.
+  c->epoch = gHeap.minorCount;
   char* at = reinterpret_cast<char*>(c) + chainBytes;
   for (int32_t i = 0; i < n; ++i) {
     ActivationObject* a = entry(i);
@@ -233,12 +229,8 @@ void releaseScopeChain(ScopeChain* chain) {
   // The copies are plain activations with their cells in the block: nothing
   // to release but the block.
   size_t bytes = roundUp8(scopeChainBytes(chain->count));
-  for (int32_t i = 0; i < chain->count; ++i) {
-    ActivationObject* a = chain->entries[i];
-    if (a->isGlobal()) continue;
-    bytes += copyBytes(a);
-    a->ActivationObject::~ActivationObject();
-  }
+  for (int32_t i = 0; i < chain->count; ++i)
+    if (!chain->entries[i]->isGlobal()) bytes += copyBytes(chain->entries[i]);
   giveScopeBlock(chain, bytes);
 }
 
@@ -251,8 +243,11 @@ ScopeChain* forwardScopeChain(ScopeChain* chain) {
   if (!chain) return nullptr;
   if (ownedScopeChain(chain)) {
     // A closure's own block stays where it is; its copies' cells are
-    // visited once per collection (their epoch).
-    for (int32_t i = 0; i < chain->count; ++i) chain->entries[i]->forwardReferences();
+    // visited once per collection (the block's epoch).
+    if (chain->epoch != gHeap.minorCount) {
+      chain->epoch = gHeap.minorCount;
+      visitCopies(chain, false);
+    }
     return chain;
   }
   bool first;
@@ -266,7 +261,8 @@ void markScopeChain(ScopeChain* chain) {
   if (!chain) return;
   // A closure's own block has no mark: its holders are few (the closure and
   // the frames running it), and marking a value twice stops at the mark.
-  if (!ownedScopeChain(chain) && !markFirst(chain)) return;
+  if (ownedScopeChain(chain)) return visitCopies(chain, true);
+  if (!markFirst(chain)) return;
   for (int32_t i = 0; i < chain->count; ++i) chain->entries[i]->markReferences();
 }
 
