@@ -2,7 +2,9 @@
 #include "runtime/vm/activation.h"
 
 #include <cstddef>
+#include <map>
 #include <memory>
+#include <vector>
 
 #include "runtime/vm/errors.h"
 #include "runtime/vm/heap.h"
@@ -112,9 +114,41 @@ void visitCopies(ScopeChain* chain, bool full) {
   }
 }
 
+// The shared chains by shape, and the empty activation standing for the
+// entries their closures do not read through them.
+ActivationObject gNoActivation;
+std::map<std::vector<uint8_t>, ScopeChain*> gSharedChains;
+uint32_t gSharedGeneration = 1;
+
+void dropSharedChains() {
+  for (auto& [shape, chain] : gSharedChains) ::operator delete(chain);
+  gSharedChains.clear();
+  ++gSharedGeneration;
+}
+
 }  // namespace
 
 size_t closureCopyBytes() { return gCopyBytesLive; }
+
+void* takeClosureBlock(size_t bytes) { return takeScopeBlock(roundUp8(bytes)); }
+void giveClosureBlock(void* block, size_t bytes) { giveScopeBlock(block, roundUp8(bytes)); }
+
+ScopeChain* sharedScopeChain(const uint8_t* shape, int32_t n) {
+  std::vector<uint8_t> key(shape, shape + n);
+  auto found = gSharedChains.find(key);
+  if (found != gSharedChains.end()) return found->second;
+  // Outside the heap, so the collector takes it for a closure's own block:
+  // it visits the global object through it and nothing else (the empty
+  // activation has no cells). No closure releases it.
+  auto* c = static_cast<ScopeChain*>(::operator new(scopeChainBytes(n)));
+  c->count = n;
+  c->epoch = 0;
+  for (int32_t i = 0; i < n; ++i) c->entries[i] = shape[i] ? gGlobalObject : &gNoActivation;
+  gSharedChains.emplace(std::move(key), c);
+  return c;
+}
+
+uint32_t sharedScopeGeneration() { return gSharedGeneration; }
 
 GlobalObject::GlobalObject() {
   for (int32_t n = 0; n < kGlobalAreaCount; ++n)
@@ -140,6 +174,7 @@ void GlobalObject::visitAreas(bool full) {
 }
 
 void createGlobalObject() {
+  dropSharedChains();
   delete gGlobalObject;
   gGlobalObject = new GlobalObject;
   gMainProgramRunning = true;
@@ -190,11 +225,14 @@ namespace {
 // a young block.
 ScopeChain* copyChain(ActivationObject* inner, ScopeChain* outer) {
   const int32_t first = inner ? 1 : 0, n = (outer ? outer->count : 0) + first;
+  const ActivationObject* const global = gGlobalObject;
   auto entry = [&](int32_t i) { return i < first ? inner : outer->entries[i - first]; };
   const size_t chainBytes = roundUp8(scopeChainBytes(n));
   size_t bytes = chainBytes;
-  for (int32_t i = 0; i < n; ++i)
-    if (!entry(i)->isGlobal()) bytes += copyBytes(entry(i));
+  for (int32_t i = 0; i < n; ++i) {
+    const ActivationObject* a = entry(i);
+    if (a != global) bytes += copyBytes(a);
+  }
   ScopeChain* c;
   if (bytes == chainBytes) {
     ScopeRoot root(outer);
@@ -209,7 +247,7 @@ ScopeChain* copyChain(ActivationObject* inner, ScopeChain* outer) {
   char* at = reinterpret_cast<char*>(c) + chainBytes;
   for (int32_t i = 0; i < n; ++i) {
     ActivationObject* a = entry(i);
-    if (!a->isGlobal()) {
+    if (a != global) {
       a = placeCopy(a, at);
       at += copyBytes(a);
     }

@@ -116,6 +116,18 @@ ScopeChain* copyScopeChainWith(ActivationObject* inner, ScopeChain* outer);
 inline bool ownedScopeChain(const ScopeChain* chain) { return chain && !inHeap(chain); }
 // Frees a closure's own block of copies; other chains are left alone.
 void releaseScopeChain(ScopeChain* chain);
+// Blocks outside the heap for closures' own storage (captured cells), from
+// the pool the chains' blocks come from, counted in closureCopyBytes.
+void* takeClosureBlock(size_t bytes);
+void giveClosureBlock(void* block, size_t bytes);
+// A chain of n entries that lies outside the heap and is shared by every
+// closure whose scope has this shape: the global object where shape[i] is
+// 1, an empty activation (no cells) elsewhere. Such closures read the other
+// entries' variables from their captured cells. The chains live until the
+// global object is made again, which starts a new generation.
+ScopeChain* sharedScopeChain(const uint8_t* shape, int32_t n);
+uint32_t sharedScopeGeneration();
+
 // The k-th activation, counting from 1; beyond the chain raises system error 23.
 ActivationObject* scopeChainAt(ScopeChain* chain, int32_t k);
 

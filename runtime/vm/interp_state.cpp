@@ -78,7 +78,7 @@ void makeClosure(KVContext* ctx, FunctionRecord* rec) {
   ActivationObject* inner = ctx->frame->activation;
   ScopeChain* captured = ctx->frame->scope;
   if (ctx->scopeDepth > ctx->frame->scopeBase) ctx->frame->scope = ctx->savedScopes[--ctx->scopeDepth];
-  KVfobj* fn = newClosureOver(rec, inner, captured);
+  KVfobj* fn = newClosureOver(rec, inner, captured, ctx->frame->callee);
   ctx->pushObject(fn);
 }
 

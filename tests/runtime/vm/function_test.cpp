@@ -284,10 +284,10 @@ TEST_F(FunctionObjects, ChainsOfSeveralCopiesFollowTheirObjectsAndAreFreedWithTh
       }
       ASSERT_EQ(scopeChainAt(fn->environment, depth + 2), gGlobalObject);
     }
-    // Each block: the chain's count and entries, then a copy (24 bytes and
-    // two cells) per entry that is not the global object.
+    // Each block: the chain's count and epoch and its entries, then a copy
+    // (16 bytes and two cells) per entry that is not the global object.
     size_t held = 0;
-    for (size_t depth = 0; depth < 4; ++depth) held += 8 + 8 * (depth + 2) + (depth + 1) * (24 + 2 * sizeof(Value));
+    for (size_t depth = 0; depth < 4; ++depth) held += 8 + 8 * (depth + 2) + (depth + 1) * (16 + 2 * sizeof(Value));
     EXPECT_EQ(closureCopyBytes() - before, held);
     for (int32_t depth = 0; depth < 4; ++depth) ctx->cells[depth] = Value();
     minorCollect();
@@ -296,6 +296,45 @@ TEST_F(FunctionObjects, ChainsOfSeveralCopiesFollowTheirObjectsAndAreFreedWithTh
   }
   setGcStress(false);
   EXPECT_EQ(verifyHeap(), "");
+}
+
+TEST_F(FunctionObjects, AClosureIsNotedForTheShortCallAsItsFirstCallWouldNoteIt) {
+  // A closure comes out with the call kind and frame layout the first call
+  // would note (markPlainCallee on the same object); records the short
+  // call declines (generators, natives, no records, too many cells) leave
+  // it unnoted.
+  CodeVector code;
+  struct Case {
+    const char* name;
+    bool withCode, native, generator;
+    size_t params, locals;
+  };
+  const Case cases[] = {
+      {"no cells", true, false, false, 0, 0},
+      {"parameters and locals", true, false, false, 2, 3},
+      {"255 cells", true, false, false, 200, 55},
+      {"256 cells", true, false, false, 200, 56},
+      {"generator", true, false, true, 1, 1},
+      {"no records", false, false, false, 1, 0},
+      {"native", true, true, false, 1, 0},
+  };
+  for (const Case& c : cases) {
+    FunctionRecord rec;
+    rec.body.code = c.withCode ? &code : nullptr;
+    rec.body.native = c.native ? +[](KVContext*) {} : nullptr;
+    rec.generator = c.generator ? 1 : 0;
+    rec.params.assign(c.params, 0);
+    rec.locals.assign(c.locals, 0);
+    KVfobj* fn = newClosure(&rec, nullptr);
+    const uint8_t kind = fn->callKind, params = fn->frameParams, cells = fn->frameCells;
+    fn->callKind = 0;
+    fn->frameParams = fn->frameCells = 0;
+    const bool plain = markPlainCallee(fn, false);
+    EXPECT_EQ(kind, plain ? kPlainScript : 0) << c.name;
+    EXPECT_EQ(kind, fn->callKind) << c.name;
+    EXPECT_EQ(params, fn->frameParams) << c.name;
+    EXPECT_EQ(cells, fn->frameCells) << c.name;
+  }
 }
 
 }  // namespace
