@@ -118,12 +118,11 @@ void visitCopies(ScopeChain* chain, bool full) {
 // entries their closures do not read through them.
 ActivationObject gNoActivation;
 std::map<std::vector<uint8_t>, ScopeChain*> gSharedChains;
-uint32_t gSharedGeneration = 1;
 
 void dropSharedChains() {
   for (auto& [shape, chain] : gSharedChains) ::operator delete(chain);
   gSharedChains.clear();
-  ++gSharedGeneration;
+  ++gSharedScopeGeneration;
 }
 
 }  // namespace
@@ -148,7 +147,7 @@ ScopeChain* sharedScopeChain(const uint8_t* shape, int32_t n) {
   return c;
 }
 
-uint32_t sharedScopeGeneration() { return gSharedGeneration; }
+uint32_t gSharedScopeGeneration = 1;
 
 GlobalObject::GlobalObject() {
   for (int32_t n = 0; n < kGlobalAreaCount; ++n)

@@ -126,7 +126,8 @@ void giveClosureBlock(void* block, size_t bytes);
 // entries' variables from their captured cells. The chains live until the
 // global object is made again, which starts a new generation.
 ScopeChain* sharedScopeChain(const uint8_t* shape, int32_t n);
-uint32_t sharedScopeGeneration();
+extern uint32_t gSharedScopeGeneration;
+inline uint32_t sharedScopeGeneration() { return gSharedScopeGeneration; }
 
 // The k-th activation, counting from 1; beyond the chain raises system error 23.
 ActivationObject* scopeChainAt(ScopeChain* chain, int32_t k);

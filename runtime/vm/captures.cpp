@@ -114,7 +114,7 @@ bool entryGlobal(const ActivationObject* inner, const ScopeChain* outer, int32_t
 
 }  // namespace
 
-bool capturesOwnCells(const FunctionRecord* rec, const ActivationObject* inner, const ScopeChain* outer) {
+bool capturesOwnCellsFirst(const FunctionRecord* rec, const ActivationObject* inner, const ScopeChain* outer) {
   const int32_t n = 1 + (outer ? outer->count : 0);
   if (rec->captureState == 0) {
     std::vector<uint8_t> shape(static_cast<size_t>(n));
@@ -124,10 +124,8 @@ bool capturesOwnCells(const FunctionRecord* rec, const ActivationObject* inner, 
   if (rec->captureState != 1 || static_cast<size_t>(n) != rec->scopeShape.size()) return false;
   for (int32_t i = 0; i < n; ++i)
     if (entryGlobal(inner, outer, i) != (rec->scopeShape[static_cast<size_t>(i)] != 0)) return false;
-  if (!rec->capturedScope || rec->capturedScopeGeneration != sharedScopeGeneration()) {
-    rec->capturedScope = sharedScopeChain(rec->scopeShape.data(), n);
-    rec->capturedScopeGeneration = sharedScopeGeneration();
-  }
+  rec->capturedScope = sharedScopeChain(rec->scopeShape.data(), n);
+  rec->capturedScopeGeneration = sharedScopeGeneration();
   return true;
 }
 

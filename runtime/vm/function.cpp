@@ -201,15 +201,14 @@ void setUpClosure(KVfobj* fn, const FunctionRecord* rec) {
 // (inner, outer, maker); null when a source names no cell, and the closure
 // then copies activations instead.
 KVfobj* closureWithCaptures(const FunctionRecord* rec, ActivationObject* inner, ScopeChain* outer,
-                            const KVobj* maker) {
+                            const KVfobj* maker) {
   // Room first: a collection may move the maker and the young chain, but not
   // the cells the sources name once it is over.
   ScopeRoot outerRoot(outer);
-  ObjectRoot makerRoot(const_cast<KVobj*>(maker));
+  ObjectRoot makerRoot(const_cast<KVfobj*>(maker));
   reserveNursery(blockBytes(kClosureBodyBytes));
   outer = outerRoot.get();
-  maker = makerRoot.get();
-  const KVfobj* makerFn = maker && maker->isFunction() ? static_cast<const KVfobj*>(maker) : nullptr;
+  const auto* makerFn = static_cast<const KVfobj*>(makerRoot.get());
   const size_t n = rec->captureSources.size();
   Value* cells = nullptr;
   if (n > 0) {
@@ -252,7 +251,7 @@ KVfobj* closureOverCopy(const FunctionRecord* rec, ScopeChain* copy) {
 
 KVfobj* newClosure(const FunctionRecord* rec, ScopeChain* scope) { return closureOverCopy(rec, copyScopeChain(scope)); }
 
-KVfobj* newClosureOver(const FunctionRecord* rec, ActivationObject* inner, ScopeChain* outer, const KVobj* maker) {
+KVfobj* newClosureOver(const FunctionRecord* rec, ActivationObject* inner, ScopeChain* outer, const KVfobj* maker) {
   if (capturesOwnCells(rec, inner, outer))
     if (KVfobj* fn = closureWithCaptures(rec, inner, outer, maker)) return fn;
   return closureOverCopy(rec, copyScopeChainWith(inner, outer));

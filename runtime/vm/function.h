@@ -199,7 +199,7 @@ KVfobj* newClosure(const FunctionRecord* rec, ScopeChain* scope);
 // code reads outer variables through captured cells (captures.cpp), the
 // closure holds copies of just those, taken now, and nothing else.
 KVfobj* newClosureOver(const FunctionRecord* rec, ActivationObject* inner, ScopeChain* outer,
-                       const KVobj* maker = nullptr);
+                       const KVfobj* maker = nullptr);
 // A function object on the young heap whose scope is the global object.
 KVfobj* newKVfobj(const Callable* callable, const NameVector* first, const NameVector* second);
 // A class constructor in the static area with 2 + staticMembers slots.
