@@ -8,8 +8,8 @@
 // objects are the same in both, so what is left is the objects alone. The
 // live heap is counted after the young objects moved out of the nursery and
 // a full collection swept the old space: block headers and rounding
-// included, storage outside the heap (array elements, the copies of
-// activations closures keep) too.
+// included, storage outside the heap (array elements, the captured cells
+// and copies of activations closures keep) too.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,7 +45,8 @@ const Kind kKinds[] = {
 
 // The bytes the collected heap holds now: the old space less its free runs,
 // the survivor half in use, the nursery's used part, the storage heap
-// objects own outside it and the closures' copies of activations.
+// objects own outside it and the closures' blocks outside it (captured
+// cells, copies of activations).
 double liveBytes() {
   using kv::gHeap;
   size_t old = static_cast<size_t>(gHeap.oldLimit - gHeap.oldStart) - kv::oldSpaceFree();

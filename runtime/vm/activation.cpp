@@ -2,7 +2,9 @@
 #include "runtime/vm/activation.h"
 
 #include <cstddef>
+#include <map>
 #include <memory>
+#include <vector>
 
 #include "runtime/vm/errors.h"
 #include "runtime/vm/heap.h"
@@ -37,21 +39,12 @@ void visitGlobalObject(bool full, void*) {
 
 }  // namespace
 
-ActivationObject::~ActivationObject() {
-  if (ownsCells && !cellsInBlock) delete[] cells;
-}
-
 void ActivationObject::forwardReferences() {
-  if (global) return static_cast<GlobalObject*>(this)->forwardGlobal();
-  if (epoch == gHeap.minorCount) return;
-  epoch = gHeap.minorCount;
-  // A running call's cells are visited with its context's value area.
-  if (ownsCells) visitCells(cells, cellCount, false);
+  if (isGlobal()) static_cast<GlobalObject*>(this)->forwardGlobal();
 }
 
 void ActivationObject::markReferences() {
-  if (global) return static_cast<GlobalObject*>(this)->markGlobal();
-  if (ownsCells) visitCells(cells, cellCount, true);
+  if (isGlobal()) static_cast<GlobalObject*>(this)->markGlobal();
 }
 
 namespace {
@@ -107,21 +100,56 @@ ActivationObject* placeCopy(const ActivationObject* a, void* at) {
   auto* c = new (at) ActivationObject;
   c->cells = reinterpret_cast<Value*>(c + 1);
   for (int32_t i = 0; i < n; ++i) new (&c->cells[i]) Value(a->cells[i]);
-  c->ownsCells = true;
-  c->cellsInBlock = true;
   c->argCount = a->argCount;
   c->cellCount = a->cellCount;
-  // Every collection so far is past; the next one visits the copy.
-  c->epoch = gHeap.minorCount;
   return c;
+}
+
+// The cells of the copies in a closure's own block.
+void visitCopies(ScopeChain* chain, bool full) {
+  for (int32_t i = 0; i < chain->count; ++i) {
+    ActivationObject* a = chain->entries[i];
+    if (a->isGlobal()) full ? a->markReferences() : a->forwardReferences();
+    else if (a->cellCount > 0) visitCells(a->cells, a->cellCount, full);
+  }
+}
+
+// The shared chains by shape, and the empty activation standing for the
+// entries their closures do not read through them.
+ActivationObject gNoActivation;
+std::map<std::vector<uint8_t>, ScopeChain*> gSharedChains;
+
+void dropSharedChains() {
+  for (auto& [shape, chain] : gSharedChains) ::operator delete(chain);
+  gSharedChains.clear();
+  ++gSharedScopeGeneration;
 }
 
 }  // namespace
 
 size_t closureCopyBytes() { return gCopyBytesLive; }
 
+void* takeClosureBlock(size_t bytes) { return takeScopeBlock(roundUp8(bytes)); }
+void giveClosureBlock(void* block, size_t bytes) { giveScopeBlock(block, roundUp8(bytes)); }
+
+ScopeChain* sharedScopeChain(const uint8_t* shape, int32_t n) {
+  std::vector<uint8_t> key(shape, shape + n);
+  auto found = gSharedChains.find(key);
+  if (found != gSharedChains.end()) return found->second;
+  // Outside the heap, so the collector takes it for a closure's own block:
+  // it visits the global object through it and nothing else (the empty
+  // activation has no cells). No closure releases it.
+  auto* c = static_cast<ScopeChain*>(::operator new(scopeChainBytes(n)));
+  c->count = n;
+  c->epoch = 0;
+  for (int32_t i = 0; i < n; ++i) c->entries[i] = shape[i] ? gGlobalObject : &gNoActivation;
+  gSharedChains.emplace(std::move(key), c);
+  return c;
+}
+
+uint32_t gSharedScopeGeneration = 1;
+
 GlobalObject::GlobalObject() {
-  global = true;
   for (int32_t n = 0; n < kGlobalAreaCount; ++n)
     if (kGlobalAreaSizes[n] > 0) areas[n] = new Value[kGlobalAreaSizes[n]];
 }
@@ -145,6 +173,7 @@ void GlobalObject::visitAreas(bool full) {
 }
 
 void createGlobalObject() {
+  dropSharedChains();
   delete gGlobalObject;
   gGlobalObject = new GlobalObject;
   gMainProgramRunning = true;
@@ -195,11 +224,14 @@ namespace {
 // a young block.
 ScopeChain* copyChain(ActivationObject* inner, ScopeChain* outer) {
   const int32_t first = inner ? 1 : 0, n = (outer ? outer->count : 0) + first;
+  const ActivationObject* const global = gGlobalObject;
   auto entry = [&](int32_t i) { return i < first ? inner : outer->entries[i - first]; };
   const size_t chainBytes = roundUp8(scopeChainBytes(n));
   size_t bytes = chainBytes;
-  for (int32_t i = 0; i < n; ++i)
-    if (!entry(i)->isGlobal()) bytes += copyBytes(entry(i));
+  for (int32_t i = 0; i < n; ++i) {
+    const ActivationObject* a = entry(i);
+    if (a != global) bytes += copyBytes(a);
+  }
   ScopeChain* c;
   if (bytes == chainBytes) {
     ScopeRoot root(outer);
@@ -209,11 +241,12 @@ ScopeChain* copyChain(ActivationObject* inner, ScopeChain* outer) {
     c = static_cast<ScopeChain*>(takeScopeBlock(bytes));
   }
   c->count = n;
-  c->pad = 0;
+  // Every collection so far is past; the next one visits the copies.
+  c->epoch = gHeap.minorCount;
   char* at = reinterpret_cast<char*>(c) + chainBytes;
   for (int32_t i = 0; i < n; ++i) {
     ActivationObject* a = entry(i);
-    if (!a->isGlobal()) {
+    if (a != global) {
       a = placeCopy(a, at);
       at += copyBytes(a);
     }
@@ -233,12 +266,8 @@ void releaseScopeChain(ScopeChain* chain) {
   // The copies are plain activations with their cells in the block: nothing
   // to release but the block.
   size_t bytes = roundUp8(scopeChainBytes(chain->count));
-  for (int32_t i = 0; i < chain->count; ++i) {
-    ActivationObject* a = chain->entries[i];
-    if (a->isGlobal()) continue;
-    bytes += copyBytes(a);
-    a->ActivationObject::~ActivationObject();
-  }
+  for (int32_t i = 0; i < chain->count; ++i)
+    if (!chain->entries[i]->isGlobal()) bytes += copyBytes(chain->entries[i]);
   giveScopeBlock(chain, bytes);
 }
 
@@ -251,8 +280,11 @@ ScopeChain* forwardScopeChain(ScopeChain* chain) {
   if (!chain) return nullptr;
   if (ownedScopeChain(chain)) {
     // A closure's own block stays where it is; its copies' cells are
-    // visited once per collection (their epoch).
-    for (int32_t i = 0; i < chain->count; ++i) chain->entries[i]->forwardReferences();
+    // visited once per collection (the block's epoch).
+    if (chain->epoch != gHeap.minorCount) {
+      chain->epoch = gHeap.minorCount;
+      visitCopies(chain, false);
+    }
     return chain;
   }
   bool first;
@@ -266,7 +298,8 @@ void markScopeChain(ScopeChain* chain) {
   if (!chain) return;
   // A closure's own block has no mark: its holders are few (the closure and
   // the frames running it), and marking a value twice stops at the mark.
-  if (!ownedScopeChain(chain) && !markFirst(chain)) return;
+  if (ownedScopeChain(chain)) return visitCopies(chain, true);
+  if (!markFirst(chain)) return;
   for (int32_t i = 0; i < chain->count; ++i) chain->entries[i]->markReferences();
 }
 

@@ -17,18 +17,21 @@ using NameVector = std::vector<int32_t>;
 
 // The variables of one call. For a running call the cells are the call's
 // part of its context's value area, which the context visits as a whole. A
-// copy made for a closure owns its cells and visits them itself. The
-// global object is the one kind apart; it is told by a flag rather than a
-// virtual table, which every closure's copies would carry.
+// copy made for a closure has its cells behind it in its closure's scope
+// block, which visits them (see ScopeChain). The global object is the one
+// kind apart; it is told by its address rather than a virtual table or a
+// flag, which every closure's copies would carry: a copy is its cells'
+// address and two counts.
 class ActivationObject {
  public:
   ActivationObject() = default;
   ActivationObject(const ActivationObject&) = delete;
   ActivationObject& operator=(const ActivationObject&) = delete;
-  ~ActivationObject();
+  // The global object's references (a frame's or a copy's cells are visited
+  // by their context or their scope block).
   void forwardReferences();
   void markReferences();
-  bool isGlobal() const { return global; }
+  bool isGlobal() const;
 
   // Back to the idle state of a frame that was left.
   void clear() {
@@ -39,15 +42,8 @@ class ActivationObject {
   Value* cells = nullptr;
   int32_t argCount = 0;  // parameter cells: a local's index counts from here
   int32_t cellCount = 0;
-  bool ownsCells = false;
-  bool cellsInBlock = false;  // a copy's cells follow it in its block
-  bool global = false;        // the GlobalObject
-  // Minor collection at which a copy's cells were last visited. A running
-  // call's activation needs none (its cells are its context's), so a frame
-  // entry leaves it alone.
-  uint32_t epoch = 0;
 };
-static_assert(sizeof(ActivationObject) == 24, "a closure's copy of one cell is 40 bytes");
+static_assert(sizeof(ActivationObject) == 16, "a closure's copy of one cell is 32 bytes");
 
 // Bytes of the closures' own scope blocks alive now (each chain with the
 // copies of activations it lists, their cells included), which lie outside
@@ -75,6 +71,8 @@ class GlobalObject : public ActivationObject {
   void visitAreas(bool full);
 
   Value* areas[kGlobalAreaCount] = {};
+  // Minor collection at which the global variables were last visited.
+  uint32_t epoch = 0;
 };
 
 // The global object of the running program; made by the object-system start-up.
@@ -82,6 +80,8 @@ extern GlobalObject* gGlobalObject;
 // Set while the main program runs: its context visits the global variables
 // then, and the global object leaves them alone.
 extern bool gMainProgramRunning;
+
+inline bool ActivationObject::isGlobal() const { return this == gGlobalObject; }
 
 // A scope chain: a raw young block (or a static one) listing activations,
 // innermost first. A null chain is empty. A closure's chain that copied
@@ -91,7 +91,10 @@ extern bool gMainProgramRunning;
 // frame or generator running on it keeps that closure).
 struct ScopeChain {
   int32_t count;
-  int32_t pad;
+  // A closure's own block: the minor collection at which its copies' cells
+  // were last visited (a block is reached once from its closure and once
+  // from every frame and generator running on it). Unused elsewhere.
+  uint32_t epoch;
   ActivationObject* entries[1];  // count entries
 };
 size_t scopeChainBytes(int32_t count);
@@ -113,6 +116,19 @@ ScopeChain* copyScopeChainWith(ActivationObject* inner, ScopeChain* outer);
 inline bool ownedScopeChain(const ScopeChain* chain) { return chain && !inHeap(chain); }
 // Frees a closure's own block of copies; other chains are left alone.
 void releaseScopeChain(ScopeChain* chain);
+// Blocks outside the heap for closures' own storage (captured cells), from
+// the pool the chains' blocks come from, counted in closureCopyBytes.
+void* takeClosureBlock(size_t bytes);
+void giveClosureBlock(void* block, size_t bytes);
+// A chain of n entries that lies outside the heap and is shared by every
+// closure whose scope has this shape: the global object where shape[i] is
+// 1, an empty activation (no cells) elsewhere. Such closures read the other
+// entries' variables from their captured cells. The chains live until the
+// global object is made again, which starts a new generation.
+ScopeChain* sharedScopeChain(const uint8_t* shape, int32_t n);
+extern uint32_t gSharedScopeGeneration;
+inline uint32_t sharedScopeGeneration() { return gSharedScopeGeneration; }
+
 // The k-th activation, counting from 1; beyond the chain raises system error 23.
 ActivationObject* scopeChainAt(ScopeChain* chain, int32_t k);
 

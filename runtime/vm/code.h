@@ -177,6 +177,11 @@ struct VariableRef {
   const char* name = nullptr;
   int32_t depth = 0;
   int32_t index = 0;
+  // A variable of an enclosing function that the closures running this code
+  // hold a copy of: the copy's place among their captured cells, or -1.
+  // Worked out in memory when the function's first closure is made
+  // (captures.cpp); object files never hold it.
+  int32_t captured = -1;
 };
 
 // What a module's End record exports: each variable's name atom and slot,

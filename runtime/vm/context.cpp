@@ -29,7 +29,7 @@ int32_t localCount(const KVfobj* fn) {
 // Fills the frame and its activation for fn; the cells start at `cells`.
 void fillFrame(CallFrame* f, KVfobj* fn, Value* cells, KVobj* receiver, int32_t refDepth, int32_t cellCount) {
   ActivationObject* a = f->activation;
-  f->scope = fn->environment;
+  f->scope = fn->callScope();
   f->receiver = receiver;
   f->callee = fn;
   f->refDepth = refDepth;

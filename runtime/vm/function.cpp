@@ -5,6 +5,7 @@
 #include <deque>
 #include <memory>
 
+#include "runtime/vm/captures.h"
 #include "runtime/vm/errors.h"
 #include "runtime/vm/property.h"
 #include "runtime/vm/roots.h"
@@ -48,7 +49,10 @@ void setUpNative(KVfobj* fn, const Callable* callable, const NameVector* first, 
 
 }  // namespace
 
-KVfobj::~KVfobj() { releaseScopeChain(environment); }
+KVfobj::~KVfobj() {
+  if (!ownCaptures()) releaseScopeChain(environment);
+  else if (captures) giveClosureBlock(captures, sizeof(Value) * static_cast<size_t>(capturedCount()));
+}
 
 KVobj* KVfobj::constructorPrototype() {
   if (ownPrototypeLater(this)) makeOwnPrototype(this);
@@ -58,11 +62,16 @@ KVobj* KVfobj::constructorPrototype() {
 }
 
 void KVfobj::forwardReferences() {
-  environment = forwardScopeChain(environment);
+  if (!ownCaptures()) {
+    environment = forwardScopeChain(environment);
+    return;
+  }
+  for (int32_t i = 0, n = captures ? capturedCount() : 0; i < n; ++i) visitValue(captures[i], false);
 }
 
 void KVfobj::markReferences() {
-  markScopeChain(environment);
+  if (!ownCaptures()) return markScopeChain(environment);
+  for (int32_t i = 0, n = captures ? capturedCount() : 0; i < n; ++i) visitValue(captures[i], true);
 }
 
 bool TextNodeMatch::operator()(const PropNode* n) const {
@@ -111,7 +120,7 @@ bool markPlainCallee(KVobj* obj, bool native) {
   auto* fn = static_cast<KVfobj*>(obj);
   const Callable* body = fn->callable;
   if (!body || (native ? (body->code || !body->native) : (!body->code || body->native)) ||
-      fn->callFlags)
+      (fn->callFlags & ~KVfobj::kOwnCaptures))
     return false;
   const size_t params = body->first ? body->first->size() : 0;
   const size_t cells = params + (body->second ? body->second->size() : 0);
@@ -169,6 +178,58 @@ KVfobj* newCoreConstructor(int32_t classId, int32_t slots) {
 
 namespace {
 
+// What every closure of rec starts with: its instance class, its call kinds
+// and, noted now as markPlainCallee notes it at the first call, how the
+// short call path calls it (a closure made per turn of a loop is usually
+// called at once).
+void setUpClosure(KVfobj* fn, const FunctionRecord* rec) {
+  fn->instanceClassId = nextInstanceClassId();
+  fn->hasName = rec->hasName;
+  fn->callFlags = rec->generator ? KVfobj::kGenerator : 0;
+  fn->callable = &rec->body;
+  if (!rec->generator && rec->body.code && !rec->body.native) {
+    const size_t params = rec->params.size(), cells = params + rec->locals.size();
+    if (cells <= UINT8_MAX) {
+      fn->frameParams = static_cast<uint8_t>(params);
+      fn->frameCells = static_cast<uint8_t>(cells);
+      fn->callKind = kPlainScript;
+    }
+  }
+}
+
+// A closure holding its own captured cells, taken from the making frame
+// (inner, outer, maker); null when a source names no cell, and the closure
+// then copies activations instead.
+KVfobj* closureWithCaptures(const FunctionRecord* rec, ActivationObject* inner, ScopeChain* outer,
+                            const KVfobj* maker) {
+  // Room first: a collection may move the maker and the young chain, but not
+  // the cells the sources name once it is over.
+  ScopeRoot outerRoot(outer);
+  ObjectRoot makerRoot(const_cast<KVfobj*>(maker));
+  reserveNursery(blockBytes(kClosureBodyBytes));
+  outer = outerRoot.get();
+  const auto* makerFn = static_cast<const KVfobj*>(makerRoot.get());
+  const size_t n = rec->captureSources.size();
+  Value* cells = nullptr;
+  if (n > 0) {
+    cells = static_cast<Value*>(takeClosureBlock(sizeof(Value) * n));
+    for (size_t i = 0; i < n; ++i) {
+      const Value* from = captureSourceCell(rec->captureSources[i], inner, outer, makerFn);
+      if (!from) {
+        giveClosureBlock(cells, sizeof(Value) * n);
+        return nullptr;
+      }
+      new (&cells[i]) Value(*from);
+    }
+  }
+  KVfobj* fn = placeClosureObject();
+  setUpClosure(fn, rec);
+  fn->callFlags |= KVfobj::kOwnCaptures;
+  fn->captures = cells;
+  if (cells) registerOwner(fn);
+  return fn;
+}
+
 // The closure over a copied chain, which it owns when it is a block of copies.
 KVfobj* closureOverCopy(const FunctionRecord* rec, ScopeChain* copy) {
   // The block of copies is released if making the function object fails.
@@ -177,10 +238,7 @@ KVfobj* closureOverCopy(const FunctionRecord* rec, ScopeChain* copy) {
   reserveNursery(blockBytes(kClosureBodyBytes));
   copy = root.get();
   KVfobj* fn = placeClosureObject();
-  fn->instanceClassId = nextInstanceClassId();
-  fn->hasName = rec->hasName;
-  fn->callFlags = rec->generator ? KVfobj::kGenerator : 0;
-  fn->callable = &rec->body;
+  setUpClosure(fn, rec);
   fn->environment = copy;
   if (owned) {
     owned.release();
@@ -193,7 +251,9 @@ KVfobj* closureOverCopy(const FunctionRecord* rec, ScopeChain* copy) {
 
 KVfobj* newClosure(const FunctionRecord* rec, ScopeChain* scope) { return closureOverCopy(rec, copyScopeChain(scope)); }
 
-KVfobj* newClosureOver(const FunctionRecord* rec, ActivationObject* inner, ScopeChain* outer) {
+KVfobj* newClosureOver(const FunctionRecord* rec, ActivationObject* inner, ScopeChain* outer, const KVfobj* maker) {
+  if (capturesOwnCells(rec, inner, outer))
+    if (KVfobj* fn = closureWithCaptures(rec, inner, outer, maker)) return fn;
   return closureOverCopy(rec, copyScopeChainWith(inner, outer));
 }
 

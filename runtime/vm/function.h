@@ -50,6 +50,28 @@ struct FunctionRecord {
   NameVector locals;
   uint8_t hasName = 0;    // a named function expression: its own name is a local
   uint8_t generator = 0;  // calls make a generator
+
+  // What its closures capture, worked out when the first one is made
+  // (captures.cpp). Nothing of it is in object files.
+  struct CaptureSource {
+    int32_t depth;     // 0: the making frame's cells; k: its scope's k-th entry
+    int32_t index;     // as a variable's index
+    int32_t captured;  // the making closure's captured cell of it, or -1
+  };
+  // 0 not yet worked out; 1 its closures hold the outer variables their code
+  // reads, each a cell of its own; -1 they copy the making frame's
+  // activations (code without records).
+  mutable int8_t captureState = 0;
+  // Where each captured cell comes from, as the making frame sees it.
+  mutable std::vector<CaptureSource> captureSources;
+  // Which entries of the scope chain its closures are made over are the
+  // global object (1) or an activation (0): the shape the captured cells
+  // were worked out for. A closure made over any other shape copies.
+  mutable std::vector<uint8_t> scopeShape;
+  // The chain its closures run with: the global object where the shape has
+  // it, an empty activation elsewhere; valid in the chains' generation noted.
+  mutable ScopeChain* capturedScope = nullptr;
+  mutable uint32_t capturedScopeGeneration = 0;
 };
 
 // The class id of function objects (the Function constructor's instances).
@@ -69,6 +91,9 @@ class KVfobj : public KVobj {
   static constexpr uint8_t kGenerator = 1;      // calls make a generator
   static constexpr uint8_t kRestarterNext = 2;  // the "next" of a restarter: resumes its generator
   static constexpr uint8_t kStaticNative = 4;   // takes every argument passed, whatever it declares
+  // Not a call kind: a closure whose environment is its block of captured
+  // cells (outside the heap) and whose frames run on its record's chain.
+  static constexpr uint8_t kOwnCaptures = 8;
 
   // These two bytes lie in the tail of the object's body (KVobj's padding).
   uint8_t hasName = 0;  // closures: the cell after the parameters holds the function
@@ -82,7 +107,18 @@ class KVfobj : public KVobj {
   const Callable* callable = nullptr;  // with the cells of the frames calls make
   // A closure that copied activations owns its chain (a block outside the
   // heap with the copies; see ownedScopeChain) and frees it when it dies.
-  ScopeChain* environment = nullptr;
+  // A closure with kOwnCaptures holds its captured cells instead, in a
+  // block outside the heap that it frees when it dies (null when none).
+  union {
+    ScopeChain* environment = nullptr;
+    Value* captures;
+  };
+
+  bool ownCaptures() const { return callFlags & kOwnCaptures; }
+  const FunctionRecord* record() const { return reinterpret_cast<const FunctionRecord*>(callable); }
+  int32_t capturedCount() const { return static_cast<int32_t>(record()->captureSources.size()); }
+  // The chain a call runs with.
+  ScopeChain* callScope() const { return ownCaptures() ? record()->capturedScope : environment; }
 
   bool generator() const { return callFlags & kGenerator; }
   bool restarterNext() const { return callFlags & kRestarterNext; }
@@ -158,7 +194,12 @@ KVfobj* newCoreConstructor(int32_t classId, int32_t slots);
 KVfobj* newClosure(const FunctionRecord* rec, ScopeChain* scope);
 // The same over the chain `inner` followed by `outer` (a running frame's
 // activation and scope), without making that chain first.
-KVfobj* newClosureOver(const FunctionRecord* rec, ActivationObject* inner, ScopeChain* outer);
+// `maker` is the function running that frame (or null), which may hold its
+// own enclosing functions' variables as captured cells. When the record's
+// code reads outer variables through captured cells (captures.cpp), the
+// closure holds copies of just those, taken now, and nothing else.
+KVfobj* newClosureOver(const FunctionRecord* rec, ActivationObject* inner, ScopeChain* outer,
+                       const KVfobj* maker = nullptr);
 // A function object on the young heap whose scope is the global object.
 KVfobj* newKVfobj(const Callable* callable, const NameVector* first, const NameVector* second);
 // A class constructor in the static area with 2 + staticMembers slots.

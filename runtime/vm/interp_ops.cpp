@@ -67,6 +67,7 @@ bool inItemRange(int32_t key) {
 
 Value* variableCell(KVContext* ctx, const VariableRef* var) {
   if (!var) throw RuntimeError(kErrUnexpected);
+  if (Value* own = capturedCellOf(ctx, var)) return own;
   ActivationObject* a = ctx->frameActivation(var->depth);
   int32_t at = var->index < 0 ? -1 - var->index : a->argCount + var->index;
   if (at >= a->cellCount || !a->cells) throw RuntimeError(kErrUnexpected);

@@ -38,6 +38,14 @@ enum InterpreterError : int32_t {
   kErrWaitInImport = 18,
 };
 
+// A variable of an enclosing function that the running closure holds as a
+// captured cell of its own (captures.cpp), or null: the other variables are
+// read through the frame's scope chain.
+[[gnu::always_inline]] inline Value* capturedCellOf(const KVContext* ctx, const VariableRef* var) {
+  if (var->captured < 0) return nullptr;
+  const auto* fn = static_cast<const KVfobj*>(ctx->frame->callee);
+  return fn && fn->ownCaptures() ? fn->captures + var->captured : nullptr;
+}
 // The cell a resolved variable names in the running frame or its scopes.
 Value* variableCell(KVContext* ctx, const VariableRef* var);
 

@@ -78,7 +78,9 @@ void makeClosure(KVContext* ctx, FunctionRecord* rec) {
   ActivationObject* inner = ctx->frame->activation;
   ScopeChain* captured = ctx->frame->scope;
   if (ctx->scopeDepth > ctx->frame->scopeBase) ctx->frame->scope = ctx->savedScopes[--ctx->scopeDepth];
-  KVfobj* fn = newClosureOver(rec, inner, captured);
+  // A frame running script code is a call of a function object (or the
+  // main program's, without one).
+  KVfobj* fn = newClosureOver(rec, inner, captured, static_cast<KVfobj*>(ctx->frame->callee));
   ctx->pushObject(fn);
 }
 

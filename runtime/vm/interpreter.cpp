@@ -267,6 +267,9 @@ const Value kNoOuterCell;
       (a = chain->entries[var->depth - 1], a->cells) &&
       (at = var->index < 0 ? -1 - var->index : a->argCount + var->index) < a->cellCount) [[likely]]
     return a->cells + at;
+  // A closure holding its own cells finds an empty activation in the chain
+  // where the variable's function was.
+  if (const Value* own = capturedCellOf(ctx, var)) return own;
   return &kNoOuterCell;
 }
 
@@ -1288,13 +1291,17 @@ loadVariable: {
     cell = frameCells + at;
   } else {
     // A variable of an enclosing scope: its activation in the frame's scope
-    // chain, as variableCell finds it (which reports anything amiss).
+    // chain, or the running closure's captured cell (the chain then holds an
+    // empty activation there), as variableCell finds it (which reports
+    // anything amiss).
     const ScopeChain* chain = ctx->frame->scope;
     const ActivationObject* a;
     int32_t at;
     if (chain && static_cast<uint32_t>(var->depth - 1) < static_cast<uint32_t>(chain->count) && (a = chain->entries[var->depth - 1], a->cells) &&
         (at = var->index < 0 ? -1 - var->index : a->argCount + var->index) < a->cellCount) [[likely]] {
       cell = a->cells + at;
+    } else if (Value* own = capturedCellOf(ctx, var)) {
+      cell = own;
     } else {
       SYNC;
       cell = variableCell(ctx, var);
@@ -1807,6 +1814,10 @@ fOuterValue: {
       (at = var->index < 0 ? -1 - var->index : o->argCount + var->index) < o->cellCount &&
       top < KVContext::kOperands) [[likely]] {
     PUSH_IN_ROOM(o->cells[at]);
+    ADVANCE;
+  }
+  if (const Value* own = capturedCellOf(ctx, var); own && top < KVContext::kOperands) {
+    PUSH_IN_ROOM(*own);
     ADVANCE;
   }
   goto loadVariable;

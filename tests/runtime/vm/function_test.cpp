@@ -284,10 +284,10 @@ TEST_F(FunctionObjects, ChainsOfSeveralCopiesFollowTheirObjectsAndAreFreedWithTh
       }
       ASSERT_EQ(scopeChainAt(fn->environment, depth + 2), gGlobalObject);
     }
-    // Each block: the chain's count and entries, then a copy (24 bytes and
-    // two cells) per entry that is not the global object.
+    // Each block: the chain's count and epoch and its entries, then a copy
+    // (16 bytes and two cells) per entry that is not the global object.
     size_t held = 0;
-    for (size_t depth = 0; depth < 4; ++depth) held += 8 + 8 * (depth + 2) + (depth + 1) * (24 + 2 * sizeof(Value));
+    for (size_t depth = 0; depth < 4; ++depth) held += 8 + 8 * (depth + 2) + (depth + 1) * (16 + 2 * sizeof(Value));
     EXPECT_EQ(closureCopyBytes() - before, held);
     for (int32_t depth = 0; depth < 4; ++depth) ctx->cells[depth] = Value();
     minorCollect();
@@ -296,6 +296,132 @@ TEST_F(FunctionObjects, ChainsOfSeveralCopiesFollowTheirObjectsAndAreFreedWithTh
   }
   setGcStress(false);
   EXPECT_EQ(verifyHeap(), "");
+}
+
+TEST_F(FunctionObjects, AClosureIsNotedForTheShortCallAsItsFirstCallWouldNoteIt) {
+  // A closure comes out with the call kind and frame layout the first call
+  // would note (markPlainCallee on the same object); records the short
+  // call declines (generators, natives, no records, too many cells) leave
+  // it unnoted.
+  CodeVector code;
+  struct Case {
+    const char* name;
+    bool withCode, native, generator;
+    size_t params, locals;
+  };
+  const Case cases[] = {
+      {"no cells", true, false, false, 0, 0},
+      {"parameters and locals", true, false, false, 2, 3},
+      {"255 cells", true, false, false, 200, 55},
+      {"256 cells", true, false, false, 200, 56},
+      {"generator", true, false, true, 1, 1},
+      {"no records", false, false, false, 1, 0},
+      {"native", true, true, false, 1, 0},
+  };
+  for (const Case& c : cases) {
+    FunctionRecord rec;
+    rec.body.code = c.withCode ? &code : nullptr;
+    rec.body.native = c.native ? +[](KVContext*) {} : nullptr;
+    rec.generator = c.generator ? 1 : 0;
+    rec.params.assign(c.params, 0);
+    rec.locals.assign(c.locals, 0);
+    KVfobj* fn = newClosure(&rec, nullptr);
+    const uint8_t kind = fn->callKind, params = fn->frameParams, cells = fn->frameCells;
+    fn->callKind = 0;
+    fn->frameParams = fn->frameCells = 0;
+    const bool plain = markPlainCallee(fn, false);
+    EXPECT_EQ(kind, plain ? kPlainScript : 0) << c.name;
+    EXPECT_EQ(kind, fn->callKind) << c.name;
+    EXPECT_EQ(params, fn->frameParams) << c.name;
+    EXPECT_EQ(cells, fn->frameCells) << c.name;
+  }
+}
+
+TEST_F(FunctionObjects, ClosuresHoldJustTheOuterVariablesTheirCodeReads) {
+  // A record whose code reads two variables of the making frame, one of
+  // the global object and, through a function made inside it, one more
+  // of the making frame: its closures hold three cells, taken when made,
+  // and run on the shared chain; the inner record takes its cells from
+  // the outer closure's. A closure made over a scope of another shape
+  // copies activations instead.
+  // The making frame's cells are the context's, which collections visit.
+  KVContext* ctx = mainContext(8, 0);
+  VariableRef a{0, 1, nullptr, 1, -1}, b{0, 1, nullptr, 1, 0}, g{0, 1, nullptr, 2, 0}, own{0, 1, nullptr, 0, 0};
+  VariableRef innerA{0, 1, nullptr, 2, -1}, innerC{0, 1, nullptr, 2, 1}, innerB{0, 1, nullptr, 2, 0};
+  FunctionRecord inner;
+  CodeVector innerCode = {newNodeLoadVariable(&innerA), newNodeLoadVariable(&innerC), newNodeLoadVariable(&innerB)};
+  inner.body.code = &innerCode;
+  FunctionRecord outer;
+  CodeVector outerCode = {newNodeLoadVariable(&a), newNodeLoadVariable(&own), newNodeLoadVariable(&b),
+                          newNodeLoadVariable(&g), newNodeMakeClosure(&inner)};
+  outer.body.code = &outerCode;
+  outer.locals = {0};
+  Value* cells = ctx->cells;
+  ActivationObject act;
+  act.cells = cells;
+  act.argCount = 1;
+  act.cellCount = 3;
+  for (int32_t round = 0; round < 2; ++round) {
+    setGcStress(round == 1);
+    minorCollect();
+    fullCollect();
+    const size_t before = closureCopyBytes();
+    cells[0] = Value::makeInt(10 + round);
+    cells[1] = Value::makeObject(newPlainObject());
+    cells[2] = Value::makeInt(30 + round);
+    KVfobj* fn = newClosureOver(&outer, &act, globalScopeChain());
+    ObjectRoot keep(fn);
+    ASSERT_TRUE(fn->ownCaptures());
+    // The making frame's parameter, its local 0 and its local 1 (read by
+    // the inner function only), in that order; the global object's
+    // variable stays in the chain.
+    ASSERT_EQ(outer.captureSources.size(), 3u);
+    EXPECT_EQ(closureCopyBytes() - before, 3 * sizeof(Value));
+    EXPECT_EQ(a.captured, 0);
+    EXPECT_EQ(b.captured, 1);
+    EXPECT_EQ(g.captured, -1);
+    EXPECT_EQ(own.captured, -1);
+    EXPECT_EQ(fn->callScope()->count, 2);
+    EXPECT_EQ(scopeChainAt(fn->callScope(), 2), gGlobalObject);
+    EXPECT_EQ(scopeChainAt(fn->callScope(), 1)->cellCount, 0);
+    // Later writes to the frame are not seen; the object moves with
+    // collections and the cell follows it.
+    cells[0] = Value::makeInt(99);
+    minorCollect();
+    fn = static_cast<KVfobj*>(keep.get());
+    EXPECT_EQ(fn->captures[0].i, 10 + round);
+    ASSERT_EQ(fn->captures[1].tag, kObject);
+    EXPECT_EQ(fn->captures[1].obj, cells[1].obj);
+    EXPECT_EQ(fn->captures[2].i, 30 + round);
+    // The inner function, made in a call of fn, takes its outer cells from fn.
+    ActivationObject innerAct;
+    innerAct.cells = ctx->cells + 4;
+    innerAct.cellCount = 1;
+    KVfobj* in = newClosureOver(&inner, &innerAct, fn->callScope(), fn);
+    fn = static_cast<KVfobj*>(keep.get());
+    ASSERT_TRUE(in->ownCaptures());
+    ASSERT_EQ(inner.captureSources.size(), 3u);
+    EXPECT_EQ(innerA.captured, 0);
+    EXPECT_EQ(innerC.captured, 1);
+    EXPECT_EQ(innerB.captured, 2);
+    EXPECT_EQ(in->captures[0].i, 10 + round);
+    EXPECT_EQ(in->captures[1].i, 30 + round);
+    EXPECT_EQ(in->captures[2].obj, fn->captures[1].obj);
+    // Another shape (one more activation before the global object):
+    // activations are copied.
+    ActivationObject extra;
+    extra.cells = ctx->cells + 5;
+    extra.cellCount = 1;
+    ScopeChain* other = chainWith(&extra, globalScopeChain());
+    KVfobj* copying = newClosureOver(&outer, &act, other);
+    EXPECT_FALSE(copying->ownCaptures());
+    EXPECT_TRUE(ownedScopeChain(copying->environment));
+    cells[1] = Value();
+    minorCollect();
+    fullCollect();
+    EXPECT_EQ(verifyHeap(), "");
+  }
+  setGcStress(false);
 }
 
 }  // namespace
