@@ -88,6 +88,72 @@ __attribute__((target("avx2"))) int monoEight(const MonoShares& m, const uint8_t
   }
   return i;
 }
+// Each byte's share of the luminance worked out in the register instead of gathered: the
+// byte over 255 is the product with the reciprocal corrected once by a fused step (which
+// gives the quotient's rounding for every byte; monoSharesExact checks it once), times
+// its weight, the same product the table holds. The store needs one compare: a sum at or
+// above 1 is held at 2, past 255 once scaled, and the packs clamp the scaled bytes to 0
+// and 255 (a NaN converts to the lowest integer and so stores 0, as saturate gives).
+__attribute__((target("avx2,fma"))) inline __m256 monoShare(__m256i byte, __m256 weight, __m256 inverse,
+                                                            __m256 scale) {
+  const __m256 b = _mm256_cvtepi32_ps(byte);
+  const __m256 q = _mm256_mul_ps(b, inverse);
+  return _mm256_mul_ps(_mm256_fmadd_ps(_mm256_fnmadd_ps(q, scale, b), inverse, q), weight);
+}
+
+__attribute__((target("avx2,fma"))) inline __m256i monoScaled(__m256 y, __m256 add, __m256 two, __m256 scale,
+                                                              __m256 half) {
+  const __m256 x = _mm256_min_ps(two, _mm256_add_ps(y, add));  // min gives its second operand for a NaN
+  return _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(x, scale), half));
+}
+
+__attribute__((target("fma"))) bool fusedQuotients() {
+  const float inverse = 1.0f / 255.0f;
+  for (int b = 0; b < 256; ++b) {
+    const float f = float(b), q = f * inverse;
+    if (__builtin_fmaf(__builtin_fmaf(-q, 255.0f, f), inverse, q) != kUnorm8[b]) return false;
+  }
+  return true;
+}
+
+// Whether the processor has fused multiply-add and the corrected products are kUnorm8's.
+bool monoSharesExact() {
+  static const bool exact = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("fma") && fusedQuotients();
+  }();
+  return exact;
+}
+
+__attribute__((target("avx2,fma"))) int monoEightFused(const Float4& w, const uint8_t* s, int n, bool bgra,
+                                                      const Float4& k, uint8_t* rgba) {
+  const __m256 scale = _mm256_set1_ps(255.0f), half = _mm256_set1_ps(0.5f), two = _mm256_set1_ps(2.0f);
+  const __m256 inverse = _mm256_set1_ps(1.0f / 255.0f);
+  const __m256 w0 = _mm256_set1_ps(w[0]), w1 = _mm256_set1_ps(w[1]), w2 = _mm256_set1_ps(w[2]);
+  const __m256 k0 = _mm256_set1_ps(k[0]), k1 = _mm256_set1_ps(k[1]), k2 = _mm256_set1_ps(k[2]);
+  const __m256i low = _mm256_set1_epi32(0xFF);
+  // Per 128-bit lane: four pixels' first channels, then the second, third and alpha, to
+  // pixel order.
+  const __m256i interleave = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15, 0, 4, 8, 12, 1,
+                                              5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15);
+  int i = 0;
+  for (; i + 8 <= n; i += 8) {
+    const __m256i px = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 4 * i));
+    const __m256i first = _mm256_and_si256(px, low), second = _mm256_and_si256(_mm256_srli_epi32(px, 8), low);
+    const __m256i third = _mm256_and_si256(_mm256_srli_epi32(px, 16), low);
+    const __m256i r = bgra ? third : first, b = bgra ? first : third;
+    const __m256 y = _mm256_add_ps(
+        _mm256_add_ps(monoShare(r, w0, inverse, scale), monoShare(second, w1, inverse, scale)),
+        monoShare(b, w2, inverse, scale));
+    const __m256i rs = monoScaled(y, k0, two, scale, half), bs = monoScaled(y, k2, two, scale, half);
+    const __m256i gs = monoScaled(y, k1, two, scale, half);
+    const __m256i lowPair = _mm256_packs_epi32(bgra ? bs : rs, gs);
+    const __m256i highPair = _mm256_packs_epi32(bgra ? rs : bs, _mm256_srli_epi32(px, 24));
+    const __m256i out = _mm256_shuffle_epi8(_mm256_packus_epi16(lowPair, highPair), interleave);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(rgba + 4 * i), out);
+  }
+  return i;
+}
 #endif
 
 bool spanMono(const SpanIn& in, const ShaderEnv& env, const ShaderEntry&, uint8_t* rgba) {
@@ -104,9 +170,15 @@ bool spanMono(const SpanIn& in, const ShaderEnv& env, const ShaderEntry&, uint8_
   // Four pixels a register, lane by lane monoOf's steps and the UNORM store's: the
   // luminance from the shares (added in the pixel function's order), saturate (max gives
   // 0 for NaN), * 255 + 0.5.
+#if defined(HALVORINE_MONO_AVX2)
+  if (wideSpans() && monoSharesExact()) {
+    i = monoEightFused(w, s, in.n, in.bgra, k, rgba);
+    if (i == in.n) return true;
+  }
+#endif
   const MonoShares& m = monoShares(w);
 #if defined(HALVORINE_MONO_AVX2)
-  if (wideSpans()) i = monoEight(m, s, in.n, in.bgra, k, rgba);
+  if (wideSpans() && i == 0) i = monoEight(m, s, in.n, in.bgra, k, rgba);
 #endif
   auto lum = [&](const uint8_t* q) { return (m.share[0][q[red]] + m.share[1][q[1]]) + m.share[2][q[blue]]; };
   const __m128 scale = _mm_set1_ps(255.0f), half = _mm_set1_ps(0.5f), zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);

@@ -4,6 +4,7 @@
 // and once pixel by pixel, and the targets must hold the same bytes. Runs drawn 1:1 must
 // also be ones the span form serves.
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <string>
 
@@ -258,6 +259,78 @@ TEST_F(ShaderSpan, AlignedRunsAreServed) {
       }
     }
   }
+}
+
+// Mono's eight-pixel runs work each byte's share of the luminance out in the register
+// where the four-pixel loop reads it from a table: every colour, both byte orders, with
+// the Mono worker's own constants and with constants that push the sums past both ends
+// (huge, infinite and NaN additions, weights of either sign), must store the same bytes
+// both ways.
+TEST_F(ShaderSpan, MonoEightPixelRunsMatchTheTablesOnEveryColour) {
+  const ShaderEntry* e = shaderNamed("Mono", ShaderStage::pixel);
+  ASSERT_NE(e, nullptr);
+  ASSERT_NE(e->span, nullptr);
+  const float inf = INFINITY, nan = NAN;
+  const float sets[][2][4] = {
+      {{0.299f, 0.587f, 0.114f, 0.0f}, {1.402f * -0.2f, -0.34414f * 0.4f - 0.71414f * -0.2f, 1.772f * 0.4f, 0.0f}},
+      {{0.299f, 0.587f, 0.114f, 0.0f}, {0.0f, 0.0f, 0.0f, 0.0f}},
+      {{0.8f, -0.35f, 0.4f, 0.25f}, {0.25f, -0.5f, 0.1f, 7.5f}},
+      {{1.0f / 3.0f, 1.0f / 3.0f, 1.0f / 3.0f, 0.0f}, {1e9f, -1e9f, 0.5f / 255.0f, 0.0f}},
+      {{0.299f, 0.587f, 0.114f, 0.0f}, {inf, -inf, nan, 0.0f}},
+      {{-0.7f, 3.0f, 1e-7f, 0.0f}, {-1.0f, 1.0f, -0.001f, 0.0f}},
+  };
+  // Row g of the picture holds red 0..255 and green g; each blue in turn is written in.
+  Ref<Texture> picture = makeTexture(Format::R8G8B8A8, 256, 256, 1, kBindShaderResource);
+  Ref<View> view = makeView(*picture, ViewKind::shaderResource);
+  SamplerDesc d;
+  d.minFilter = d.magFilter = Filter::point;
+  ShaderEnv env;
+  env.views[0] = view.get();
+  env.samplerDescs[0] = &d;
+  env.samplers[0].bind(d, view.get());
+  struct WideBack {
+    ~WideBack() { setWideSpans(true); }
+  } back;
+  float u[kSpanRun], v[kSpanRun];
+  SpanIn in;
+  in.n = kSpanRun;
+  in.u[0] = in.u[1] = u;
+  in.v[0] = in.v[1] = v;
+  in.lod[0] = in.lod[1] = -INFINITY;
+  int mismatches = 0;
+  for (const auto& set : sets) {
+    std::vector<float> rows(21 * 4, 0.0f);
+    std::memcpy(rows.data(), set, sizeof set);
+    env.cb[shader::kFilterSlotD3D11] = reinterpret_cast<const uint8_t*>(rows.data());
+    env.cbSize[shader::kFilterSlotD3D11] = rows.size() * 4;
+    for (int blue = 0; blue < 256; ++blue) {
+      const Subresource& sub = picture->sub(0);
+      uint8_t* base = picture->data(0);
+      for (int g = 0; g < 256; ++g)
+        for (int r = 0; r < 256; ++r) {
+          uint8_t* t = base + size_t(g) * sub.pitch + size_t(r) * 4;
+          t[0] = uint8_t(r), t[1] = uint8_t(g), t[2] = uint8_t(blue), t[3] = uint8_t(r ^ g ^ blue);
+        }
+      in.draw = 5000 + uint64_t(blue);
+      for (int g = 0; g < 256; ++g)
+        for (int x0 = 0; x0 < 256; x0 += kSpanRun) {
+          for (int i = 0; i < kSpanRun; ++i) u[i] = (float(x0 + i) + 0.5f) / 256.0f, v[i] = (float(g) + 0.5f) / 256.0f;
+          for (const bool bgra : {false, true}) {
+            in.bgra = bgra;
+            uint8_t wide[kSpanRun * 4], narrow[kSpanRun * 4];
+            setWideSpans(true);
+            ASSERT_TRUE(e->span(in, env, *e, wide));
+            setWideSpans(false);
+            ASSERT_TRUE(e->span(in, env, *e, narrow));
+            if (std::memcmp(wide, narrow, sizeof wide) != 0 && ++mismatches <= 5)
+              ADD_FAILURE() << "blue " << blue << " green " << g << " red from " << x0 << (bgra ? " blue first" : "")
+                            << " weights " << set[0][0] << " " << set[0][1] << " " << set[0][2] << " additions "
+                            << set[1][0] << " " << set[1][1] << " " << set[1][2];
+          }
+        }
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
 }
 
 }  // namespace
