@@ -110,7 +110,7 @@ bool allSame(const float* c, int n) {
 namespace {
 
 // The horizontal verdicts of named runs (the same coordinates on every row), kept for
-// whole 64-pixel column blocks, two a pair and block (the two triangles of a quad meet in
+// whole column blocks of a run's length, two a pair and block (the two triangles of a quad meet in
 // one block of each row): a filter pass's rows repeat them. A run inside a block that reads
 // consecutive texels reads them too, from its place in the block on.
 struct ColumnVerdict {

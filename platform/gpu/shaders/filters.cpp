@@ -125,32 +125,51 @@ bool monoSharesExact() {
   return exact;
 }
 
+// The constants of a run for monoEightFused.
+struct MonoFused {
+  __m256 scale, half, two, inverse, w0, w1, w2, k0, k1, k2;
+  __m256i low, interleave;
+};
+
+__attribute__((target("avx2,fma"))) inline __m256i monoFusedEight(const MonoFused& c, __m256i px, bool bgra) {
+  const __m256i first = _mm256_and_si256(px, c.low), second = _mm256_and_si256(_mm256_srli_epi32(px, 8), c.low);
+  const __m256i third = _mm256_and_si256(_mm256_srli_epi32(px, 16), c.low);
+  const __m256i r = bgra ? third : first, b = bgra ? first : third;
+  const __m256 y = _mm256_add_ps(
+      _mm256_add_ps(monoShare(r, c.w0, c.inverse, c.scale), monoShare(second, c.w1, c.inverse, c.scale)),
+      monoShare(b, c.w2, c.inverse, c.scale));
+  const __m256i rs = monoScaled(y, c.k0, c.two, c.scale, c.half), bs = monoScaled(y, c.k2, c.two, c.scale, c.half);
+  const __m256i gs = monoScaled(y, c.k1, c.two, c.scale, c.half);
+  const __m256i lowPair = _mm256_packs_epi32(bgra ? bs : rs, gs);
+  const __m256i highPair = _mm256_packs_epi32(bgra ? rs : bs, _mm256_srli_epi32(px, 24));
+  return _mm256_shuffle_epi8(_mm256_packus_epi16(lowPair, highPair), c.interleave);
+}
+
 __attribute__((target("avx2,fma"))) int monoEightFused(const Float4& w, const uint8_t* s, int n, bool bgra,
                                                       const Float4& k, uint8_t* rgba) {
-  const __m256 scale = _mm256_set1_ps(255.0f), half = _mm256_set1_ps(0.5f), two = _mm256_set1_ps(2.0f);
-  const __m256 inverse = _mm256_set1_ps(1.0f / 255.0f);
-  const __m256 w0 = _mm256_set1_ps(w[0]), w1 = _mm256_set1_ps(w[1]), w2 = _mm256_set1_ps(w[2]);
-  const __m256 k0 = _mm256_set1_ps(k[0]), k1 = _mm256_set1_ps(k[1]), k2 = _mm256_set1_ps(k[2]);
-  const __m256i low = _mm256_set1_epi32(0xFF);
+  MonoFused c;
+  c.scale = _mm256_set1_ps(255.0f), c.half = _mm256_set1_ps(0.5f), c.two = _mm256_set1_ps(2.0f);
+  c.inverse = _mm256_set1_ps(1.0f / 255.0f);
+  c.w0 = _mm256_set1_ps(w[0]), c.w1 = _mm256_set1_ps(w[1]), c.w2 = _mm256_set1_ps(w[2]);
+  c.k0 = _mm256_set1_ps(k[0]), c.k1 = _mm256_set1_ps(k[1]), c.k2 = _mm256_set1_ps(k[2]);
+  c.low = _mm256_set1_epi32(0xFF);
   // Per 128-bit lane: four pixels' first channels, then the second, third and alpha, to
   // pixel order.
-  const __m256i interleave = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15, 0, 4, 8, 12, 1,
-                                              5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15);
+  c.interleave = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15, 0, 4, 8, 12, 1, 5, 9, 13, 2,
+                                  6, 10, 14, 3, 7, 11, 15);
   int i = 0;
-  for (; i + 8 <= n; i += 8) {
-    const __m256i px = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 4 * i));
-    const __m256i first = _mm256_and_si256(px, low), second = _mm256_and_si256(_mm256_srli_epi32(px, 8), low);
-    const __m256i third = _mm256_and_si256(_mm256_srli_epi32(px, 16), low);
-    const __m256i r = bgra ? third : first, b = bgra ? first : third;
-    const __m256 y = _mm256_add_ps(
-        _mm256_add_ps(monoShare(r, w0, inverse, scale), monoShare(second, w1, inverse, scale)),
-        monoShare(b, w2, inverse, scale));
-    const __m256i rs = monoScaled(y, k0, two, scale, half), bs = monoScaled(y, k2, two, scale, half);
-    const __m256i gs = monoScaled(y, k1, two, scale, half);
-    const __m256i lowPair = _mm256_packs_epi32(bgra ? bs : rs, gs);
-    const __m256i highPair = _mm256_packs_epi32(bgra ? rs : bs, _mm256_srli_epi32(px, 24));
-    const __m256i out = _mm256_shuffle_epi8(_mm256_packus_epi16(lowPair, highPair), interleave);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(rgba + 4 * i), out);
+  for (; i + 8 <= n; i += 8)
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(rgba + 4 * i),
+                        monoFusedEight(c, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 4 * i)), bgra));
+  // The last pixels through a register of eight as well (a run cut by a primitive's edge
+  // has any length).
+  if (i < n) {
+    alignas(32) uint8_t in[32] = {}, out[32];
+    std::memcpy(in, s + 4 * i, size_t(n - i) * 4);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(out),
+                       monoFusedEight(c, _mm256_load_si256(reinterpret_cast<const __m256i*>(in)), bgra));
+    std::memcpy(rgba + 4 * i, out, size_t(n - i) * 4);
+    i = n;
   }
   return i;
 }
