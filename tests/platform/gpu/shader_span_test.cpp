@@ -201,15 +201,20 @@ TEST_F(ShaderSpan, AlignedRunsAreServed) {
   Ref<Texture> source = spanPicture(rng, Format::R8G8B8A8, 256, 8, kBindShaderResource);
   Ref<Texture> second = spanPicture(rng, Format::B8G8R8A8, 256, 8, kBindShaderResource);
   Ref<View> views[2] = {makeView(*source, ViewKind::shaderResource), makeView(*second, ViewKind::shaderResource)};
-  // Each through the eight-pixel runs where the processor has them, then the four-pixel ones.
+  // Each through the sixteen- and eight-pixel runs where the processor has them, then the
+  // four-pixel ones.
   struct WideBack {
-    ~WideBack() { setWideSpans(true); }
+    ~WideBack() {
+      setWideSpans(true);
+      setSixteenSpans(true);
+    }
   } back;
-  for (const bool wide : {true, false})
+  for (const int width : {16, 8, 4})
     for (const char* name : {"Mono", "Hsb_HSB_BASE", "BasBF_Normal", "BasBF_Multiple", "Gauss_16Pixel_PS",
                            "RGBAMix_SRSGSBBA", "Invert", "InterpolatedAlpha"}) {
-    setWideSpans(wide);
-    SCOPED_TRACE(std::string(name) + (wide ? ", wide" : ", narrow"));
+    setWideSpans(width > 4);
+    setSixteenSpans(width > 8);
+    SCOPED_TRACE(std::string(name) + ", " + std::to_string(width) + " a step");
     const ShaderEntry* e = shaderNamed(name, ShaderStage::pixel);
     ASSERT_NE(e, nullptr);
     ASSERT_NE(e->span, nullptr);
@@ -262,12 +267,12 @@ TEST_F(ShaderSpan, AlignedRunsAreServed) {
   }
 }
 
-// Mono's eight-pixel runs work each byte's share of the luminance out in the register
-// where the four-pixel loop reads it from a table: every colour, both byte orders, with
+// Mono's sixteen- and eight-pixel runs work each byte's share of the luminance out in the
+// register where the four-pixel loop reads it from a table: every colour, both byte orders, with
 // the Mono worker's own constants and with constants that push the sums past both ends
 // (huge, infinite and NaN additions, weights of either sign), must store the same bytes
 // both ways.
-TEST_F(ShaderSpan, MonoEightPixelRunsMatchTheTablesOnEveryColour) {
+TEST_F(ShaderSpan, MonoWideRunsMatchTheTablesOnEveryColour) {
   const ShaderEntry* e = shaderNamed("Mono", ShaderStage::pixel);
   ASSERT_NE(e, nullptr);
   ASSERT_NE(e->span, nullptr);
@@ -290,7 +295,10 @@ TEST_F(ShaderSpan, MonoEightPixelRunsMatchTheTablesOnEveryColour) {
   env.samplerDescs[0] = &d;
   env.samplers[0].bind(d, view.get());
   struct WideBack {
-    ~WideBack() { setWideSpans(true); }
+    ~WideBack() {
+      setWideSpans(true);
+      setSixteenSpans(true);
+    }
   } back;
   float u[kSpanRun], v[kSpanRun];
   SpanIn in;
@@ -319,15 +327,20 @@ TEST_F(ShaderSpan, MonoEightPixelRunsMatchTheTablesOnEveryColour) {
           for (int i = 0; i < kSpanRun; ++i) u[i] = (float(x0 + i) + 0.5f) / 256.0f, v[i] = (float(g) + 0.5f) / 256.0f;
           for (const bool bgra : {false, true}) {
             in.bgra = bgra;
-            uint8_t wide[kSpanRun * 4], narrow[kSpanRun * 4];
+            uint8_t sixteen[kSpanRun * 4], eight[kSpanRun * 4], narrow[kSpanRun * 4];
             setWideSpans(true);
-            ASSERT_TRUE(e->span(in, env, *e, wide));
+            setSixteenSpans(true);
+            ASSERT_TRUE(e->span(in, env, *e, sixteen));
+            setSixteenSpans(false);
+            ASSERT_TRUE(e->span(in, env, *e, eight));
             setWideSpans(false);
             ASSERT_TRUE(e->span(in, env, *e, narrow));
-            if (std::memcmp(wide, narrow, size_t(in.n) * 4) != 0 && ++mismatches <= 5)
-              ADD_FAILURE() << "blue " << blue << " green " << g << " red from " << x0 << (bgra ? " blue first" : "")
-                            << " weights " << set[0][0] << " " << set[0][1] << " " << set[0][2] << " additions "
-                            << set[1][0] << " " << set[1][1] << " " << set[1][2];
+            for (const uint8_t* wide : {sixteen, eight})
+              if (std::memcmp(wide, narrow, size_t(in.n) * 4) != 0 && ++mismatches <= 5)
+                ADD_FAILURE() << (wide == eight ? "eight" : "sixteen") << " a step, blue " << blue << " green " << g
+                              << " red from " << x0 << (bgra ? " blue first" : "") << " weights " << set[0][0] << " "
+                              << set[0][1] << " " << set[0][2] << " additions " << set[1][0] << " " << set[1][1]
+                              << " " << set[1][2];
           }
         }
     }
