@@ -198,8 +198,8 @@ TEST_F(ShaderSpan, StatesBetweenColourAndBytesKeepThePixelFunction) {
 // number exactly, as bilinear reads on centres need.)
 TEST_F(ShaderSpan, AlignedRunsAreServed) {
   std::mt19937 rng(11);
-  Ref<Texture> source = spanPicture(rng, Format::R8G8B8A8, 256, 8, kBindShaderResource);
-  Ref<Texture> second = spanPicture(rng, Format::B8G8R8A8, 256, 8, kBindShaderResource);
+  Ref<Texture> source = spanPicture(rng, Format::R8G8B8A8, 512, 8, kBindShaderResource);
+  Ref<Texture> second = spanPicture(rng, Format::B8G8R8A8, 512, 8, kBindShaderResource);
   Ref<View> views[2] = {makeView(*source, ViewKind::shaderResource), makeView(*second, ViewKind::shaderResource)};
   // Each through the sixteen- and eight-pixel runs where the processor has them, then the
   // four-pixel ones.
@@ -228,12 +228,12 @@ TEST_F(ShaderSpan, AlignedRunsAreServed) {
         env.samplerDescs[s] = &d;
         env.samplers[s].bind(d, views[s].get());
       }
-      const std::vector<float> rows = spanRows(*e, 0, 256, 8);
+      const std::vector<float> rows = spanRows(*e, 0, 512, 8);
       env.cb[shader::kFilterSlotD3D11] = reinterpret_cast<const uint8_t*>(rows.data());
       env.cbSize[shader::kFilterSlotD3D11] = rows.size() * 4;
       // Pixels 3 to 2 + kSpanRun of row 2, each on its texel's centre.
       float u[kSpanRun], v[kSpanRun];
-      for (int i = 0; i < kSpanRun; ++i) u[i] = (float(3 + i) + 0.5f) / 256.0f, v[i] = 2.5f / 8.0f;
+      for (int i = 0; i < kSpanRun; ++i) u[i] = (float(3 + i) + 0.5f) / 512.0f, v[i] = 2.5f / 8.0f;
       SpanIn in;
       in.n = kSpanRun;
       in.u[0] = in.u[1] = u;
@@ -259,7 +259,7 @@ TEST_F(ShaderSpan, AlignedRunsAreServed) {
         for (int k = 0; k < 4; ++k) ASSERT_EQ(rgba[4 * i + k], floatToUnorm(std::clamp(c[k], 0.0f, 1.0f), 8)) << i;
       }
       // A run that is not 1:1 is left to the pixel function.
-      u[5] += 1.0f / 256.0f;
+      u[5] += 1.0f / 512.0f;
       if (!e->spanReadsAround) {
         EXPECT_FALSE(e->span(in, env, *e, rgba));
       }
