@@ -168,6 +168,9 @@ FastSpanFn chooseFastSpan(const DrawState& s, DrawContext& c);
 // On by default where the processor has AVX2; tests switch the eight-pixel runs off to
 // check the four-pixel ones alone.
 void setWideSpans(bool on);
+// On by default where the processor has AVX-512 (with the wide runs on); tests switch the
+// sixteen-pixel runs off to check the eight-pixel ones alone.
+void setSixteenSpans(bool on);
 
 // input_assembly.cpp: fetches vertices for one vertex function.
 class VertexFetcher {

@@ -204,12 +204,17 @@ void shadeSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x
   // The span form's row set-up once a row: it serves affine primitives only.
   std::optional<SpanRow> row;
   if (c.span != nullptr && !I.perspective) row.emplace(c, I, y);
-  // Runs end on whole multiples of kRun, so that the rows of a primitive share their
-  // runs' starts (the span form's checks of a run repeat down the rows).
+  // Runs end on whole multiples of their length, so that the rows of a primitive share
+  // their runs' starts (the span form's checks of a run repeat down the rows). The span
+  // form takes runs of kSpanRun, the pixel function's loop of kRun.
   for (int x = x0, m = 0; x < x1; x += m) {
+    if (row) {
+      const int end = (x / kSpanRun + 1) * kSpanRun;
+      m = (end < x1 ? end : x1) - x;
+      if (shadeRunBySpan(c, I, *row, x, m)) continue;
+    }
     const int end = (x / kRun + 1) * kRun;
     m = (end < x1 ? end : x1) - x;
-    if (row && shadeRunBySpan(c, I, *row, x, m)) continue;
     for (int i = 0; i < m; ++i) {
       in.x = float(x + i) + 0.5f;
       const float dx = in.x - I.x0;

@@ -24,6 +24,7 @@ namespace plat::gpu {
 namespace {
 
 std::atomic<bool> gWideSpans{true};
+std::atomic<bool> gSixteenSpans{true};
 
 using namespace fastbytes;
 
@@ -850,6 +851,19 @@ bool blendMode(const DrawState& s, Mode& m) {
 }  // namespace
 
 void setWideSpans(bool on) { gWideSpans.store(on, std::memory_order_relaxed); }
+void setSixteenSpans(bool on) { gSixteenSpans.store(on, std::memory_order_relaxed); }
+
+bool sixteenSpans() {
+#if defined(HALVORINE_SPAN_AVX2)
+  static const bool avx512 = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+  }();
+  return avx512 && wideSpans() && gSixteenSpans.load(std::memory_order_relaxed);
+#else
+  return false;
+#endif
+}
 
 bool wideSpans() {
 #if defined(HALVORINE_SPAN_AVX2)

@@ -3,6 +3,7 @@
 #include "platform/gpu/shaders/filter_span.h"
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -109,7 +110,7 @@ bool allSame(const float* c, int n) {
 namespace {
 
 // The horizontal verdicts of named runs (the same coordinates on every row), kept for
-// whole 64-pixel column blocks, two a pair and block (the two triangles of a quad meet in
+// whole column blocks of a run's length, two a pair and block (the two triangles of a quad meet in
 // one block of each row): a filter pass's rows repeat them. A run inside a block that reads
 // consecutive texels reads them too, from its place in the block on.
 struct ColumnVerdict {
@@ -166,6 +167,42 @@ bool columnsStepByOne(const SpanIn& in, int slot, const SpanTexture& t, int& fir
   return own();  // the block as a whole does not: a run of it still may
 }
 
+// The vertical verdicts of rows (a run whose v is one value along it): the runs of a row
+// share it, so it is kept for the last two values read through each pair (the two
+// triangles of a quad may give a row's v with different roundings). A verdict is a function
+// of the value's bits, the level's height and the filter alone.
+struct RowVerdict {
+  uint32_t bits = 0;
+  int height = 0;
+  bool linear = false;
+  bool used = false;
+  bool ok = false;
+  int first = 0;
+};
+thread_local RowVerdict rowVerdicts[2][2];
+thread_local uint8_t rowNext[2];
+
+bool rowStepsByOne(const float* v, int slot, const SpanTexture& t, int& first) {
+  auto check = [&] {
+    return t.linear ? stepsByOne<true>(v, 1, t.fheight, t.height, first)
+                    : stepsByOne<false>(v, 1, t.fheight, t.height, first);
+  };
+  if (slot < 0 || slot > 1) return check();
+  uint32_t bits;
+  std::memcpy(&bits, v, 4);
+  for (const RowVerdict& e : rowVerdicts[slot])
+    if (e.used && e.bits == bits && e.height == t.height && e.linear == t.linear) {
+      first = e.first;
+      return e.ok;
+    }
+  RowVerdict& e = rowVerdicts[slot][rowNext[slot]];
+  rowNext[slot] ^= 1;
+  e.ok = check();
+  e.bits = bits, e.height = t.height, e.linear = t.linear, e.used = true;
+  e.first = e.ok ? first : 0;
+  return e.ok;
+}
+
 }  // namespace
 
 const uint8_t* texelRun(const SpanIn& in, const ShaderEnv& env, int slot, int& order) {
@@ -176,8 +213,7 @@ const uint8_t* texelRun(const SpanIn& in, const ShaderEnv& env, int slot, int& o
     return nullptr;
   const SpanTexture& t = *found;
   int x = 0, y = 0;
-  const bool ok = columnsStepByOne(in, slot, t, x) && (t.linear ? stepsByOne<true>(in.v[slot], 1, t.fheight, t.height, y)
-                                                                : stepsByOne<false>(in.v[slot], 1, t.fheight, t.height, y));
+  const bool ok = rowStepsByOne(in.v[slot], slot, t, y) && columnsStepByOne(in, slot, t, x);
   if (!ok) return nullptr;
   order = t.order;
   return t.base + size_t(y) * t.pitch + size_t(x) * 4;

@@ -11,6 +11,10 @@ namespace plat::gpu {
 // Whether the eight-pixel runs are on: the processor has AVX2 and no test switched them
 // off (setWideSpans, span_fast.cpp).
 bool wideSpans();
+// Whether the sixteen-pixel runs are on: the wide runs are, the processor has AVX-512 (the
+// foundation and byte and word instructions), and no test switched them off
+// (setSixteenSpans).
+bool sixteenSpans();
 }  // namespace plat::gpu
 
 namespace plat::gpu::shader {

@@ -88,6 +88,137 @@ __attribute__((target("avx2"))) int monoEight(const MonoShares& m, const uint8_t
   }
   return i;
 }
+// Each byte's share of the luminance worked out in the register instead of gathered: the
+// byte over 255 is the product with the reciprocal corrected once by a fused step (which
+// gives the quotient's rounding for every byte; monoSharesExact checks it once), times
+// its weight, the same product the table holds. The store needs one compare: a sum at or
+// above 1 is held at 2, past 255 once scaled, and the packs clamp the scaled bytes to 0
+// and 255 (a NaN converts to the lowest integer and so stores 0, as saturate gives).
+__attribute__((target("avx2,fma"))) inline __m256 monoShare(__m256i byte, __m256 weight, __m256 inverse,
+                                                            __m256 scale) {
+  const __m256 b = _mm256_cvtepi32_ps(byte);
+  const __m256 q = _mm256_mul_ps(b, inverse);
+  return _mm256_mul_ps(_mm256_fmadd_ps(_mm256_fnmadd_ps(q, scale, b), inverse, q), weight);
+}
+
+__attribute__((target("avx2,fma"))) inline __m256i monoScaled(__m256 y, __m256 add, __m256 two, __m256 scale,
+                                                              __m256 half) {
+  const __m256 x = _mm256_min_ps(two, _mm256_add_ps(y, add));  // min gives its second operand for a NaN
+  return _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(x, scale), half));
+}
+
+__attribute__((target("fma"))) bool fusedQuotients() {
+  const float inverse = 1.0f / 255.0f;
+  for (int b = 0; b < 256; ++b) {
+    const float f = float(b), q = f * inverse;
+    if (__builtin_fmaf(__builtin_fmaf(-q, 255.0f, f), inverse, q) != kUnorm8[b]) return false;
+  }
+  return true;
+}
+
+// Whether the processor has fused multiply-add and the corrected products are kUnorm8's.
+bool monoSharesExact() {
+  static const bool exact = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("fma") && fusedQuotients();
+  }();
+  return exact;
+}
+
+// The constants of a run for monoEightFused.
+struct MonoFused {
+  __m256 scale, half, two, inverse, w0, w1, w2, k0, k1, k2;
+  __m256i low, interleave;
+};
+
+__attribute__((target("avx2,fma"))) inline __m256i monoFusedEight(const MonoFused& c, __m256i px, bool bgra) {
+  const __m256i first = _mm256_and_si256(px, c.low), second = _mm256_and_si256(_mm256_srli_epi32(px, 8), c.low);
+  const __m256i third = _mm256_and_si256(_mm256_srli_epi32(px, 16), c.low);
+  const __m256i r = bgra ? third : first, b = bgra ? first : third;
+  const __m256 y = _mm256_add_ps(
+      _mm256_add_ps(monoShare(r, c.w0, c.inverse, c.scale), monoShare(second, c.w1, c.inverse, c.scale)),
+      monoShare(b, c.w2, c.inverse, c.scale));
+  const __m256i rs = monoScaled(y, c.k0, c.two, c.scale, c.half), bs = monoScaled(y, c.k2, c.two, c.scale, c.half);
+  const __m256i gs = monoScaled(y, c.k1, c.two, c.scale, c.half);
+  const __m256i lowPair = _mm256_packs_epi32(bgra ? bs : rs, gs);
+  const __m256i highPair = _mm256_packs_epi32(bgra ? rs : bs, _mm256_srli_epi32(px, 24));
+  return _mm256_shuffle_epi8(_mm256_packus_epi16(lowPair, highPair), c.interleave);
+}
+
+__attribute__((target("avx2,fma"))) int monoEightFused(const Float4& w, const uint8_t* s, int n, bool bgra,
+                                                      const Float4& k, uint8_t* rgba) {
+  MonoFused c;
+  c.scale = _mm256_set1_ps(255.0f), c.half = _mm256_set1_ps(0.5f), c.two = _mm256_set1_ps(2.0f);
+  c.inverse = _mm256_set1_ps(1.0f / 255.0f);
+  c.w0 = _mm256_set1_ps(w[0]), c.w1 = _mm256_set1_ps(w[1]), c.w2 = _mm256_set1_ps(w[2]);
+  c.k0 = _mm256_set1_ps(k[0]), c.k1 = _mm256_set1_ps(k[1]), c.k2 = _mm256_set1_ps(k[2]);
+  c.low = _mm256_set1_epi32(0xFF);
+  // Per 128-bit lane: four pixels' first channels, then the second, third and alpha, to
+  // pixel order.
+  c.interleave = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15, 0, 4, 8, 12, 1, 5, 9, 13, 2,
+                                  6, 10, 14, 3, 7, 11, 15);
+  int i = 0;
+  for (; i + 8 <= n; i += 8)
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(rgba + 4 * i),
+                        monoFusedEight(c, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 4 * i)), bgra));
+  // The last pixels through a register of eight as well (a run cut by a primitive's edge
+  // has any length).
+  if (i < n) {
+    alignas(32) uint8_t in[32] = {}, out[32];
+    std::memcpy(in, s + 4 * i, size_t(n - i) * 4);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(out),
+                       monoFusedEight(c, _mm256_load_si256(reinterpret_cast<const __m256i*>(in)), bgra));
+    std::memcpy(rgba + 4 * i, out, size_t(n - i) * 4);
+    i = n;
+  }
+  return i;
+}
+
+// monoFusedEight's steps on sixteen pixels (the packs and the byte shuffle keep to each
+// 128-bit lane, so the pixels come back in their order); the last pixels of a run are
+// loaded and stored under a mask.
+// (GCC 12 takes the broadcasts' undefined start values for uninitialised reads.)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#define HALVORINE_MONO_AVX512 __attribute__((target("avx512f,avx512bw,avx2,fma")))
+HALVORINE_MONO_AVX512 inline __m512 monoShare16(__m512i byte, __m512 weight, __m512 inverse, __m512 scale) {
+  const __m512 b = _mm512_cvtepi32_ps(byte);
+  const __m512 q = _mm512_mul_ps(b, inverse);
+  return _mm512_mul_ps(_mm512_fmadd_ps(_mm512_fnmadd_ps(q, scale, b), inverse, q), weight);
+}
+
+HALVORINE_MONO_AVX512 inline __m512i monoScaled16(__m512 y, __m512 add, __m512 two, __m512 scale, __m512 half) {
+  const __m512 x = _mm512_min_ps(two, _mm512_add_ps(y, add));  // min gives its second operand for a NaN
+  return _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(x, scale), half));
+}
+
+HALVORINE_MONO_AVX512 int monoSixteenFused(const Float4& w, const uint8_t* s, int n, bool bgra, const Float4& k,
+                                           uint8_t* rgba) {
+  const __m512 scale = _mm512_set1_ps(255.0f), half = _mm512_set1_ps(0.5f), two = _mm512_set1_ps(2.0f);
+  const __m512 inverse = _mm512_set1_ps(1.0f / 255.0f);
+  const __m512 w0 = _mm512_set1_ps(w[0]), w1 = _mm512_set1_ps(w[1]), w2 = _mm512_set1_ps(w[2]);
+  const __m512 k0 = _mm512_set1_ps(k[0]), k1 = _mm512_set1_ps(k[1]), k2 = _mm512_set1_ps(k[2]);
+  const __m512i low = _mm512_set1_epi32(0xFF);
+  const __m512i interleave = _mm512_set4_epi32(0x0F0B0703, 0x0E0A0602, 0x0D090501, 0x0C080400);
+  for (int i = 0; i < n; i += 16) {
+    const __mmask16 m = n - i >= 16 ? __mmask16(0xFFFF) : __mmask16((1u << (n - i)) - 1);
+    const __m512i px = _mm512_maskz_loadu_epi32(m, s + 4 * i);
+    const __m512i first = _mm512_and_si512(px, low), second = _mm512_and_si512(_mm512_srli_epi32(px, 8), low);
+    const __m512i third = _mm512_and_si512(_mm512_srli_epi32(px, 16), low);
+    const __m512i r = bgra ? third : first, b = bgra ? first : third;
+    const __m512 y = _mm512_add_ps(
+        _mm512_add_ps(monoShare16(r, w0, inverse, scale), monoShare16(second, w1, inverse, scale)),
+        monoShare16(b, w2, inverse, scale));
+    const __m512i rs = monoScaled16(y, k0, two, scale, half), bs = monoScaled16(y, k2, two, scale, half);
+    const __m512i gs = monoScaled16(y, k1, two, scale, half);
+    const __m512i lowPair = _mm512_packs_epi32(bgra ? bs : rs, gs);
+    const __m512i highPair = _mm512_packs_epi32(bgra ? rs : bs, _mm512_srli_epi32(px, 24));
+    _mm512_mask_storeu_epi32(rgba + 4 * i, m, _mm512_shuffle_epi8(_mm512_packus_epi16(lowPair, highPair), interleave));
+  }
+  return n;
+}
+#undef HALVORINE_MONO_AVX512
+#pragma GCC diagnostic pop
 #endif
 
 bool spanMono(const SpanIn& in, const ShaderEnv& env, const ShaderEntry&, uint8_t* rgba) {
@@ -104,9 +235,15 @@ bool spanMono(const SpanIn& in, const ShaderEnv& env, const ShaderEntry&, uint8_
   // Four pixels a register, lane by lane monoOf's steps and the UNORM store's: the
   // luminance from the shares (added in the pixel function's order), saturate (max gives
   // 0 for NaN), * 255 + 0.5.
+#if defined(HALVORINE_MONO_AVX2)
+  if (wideSpans() && monoSharesExact()) {
+    i = sixteenSpans() ? monoSixteenFused(w, s, in.n, in.bgra, k, rgba) : monoEightFused(w, s, in.n, in.bgra, k, rgba);
+    if (i == in.n) return true;
+  }
+#endif
   const MonoShares& m = monoShares(w);
 #if defined(HALVORINE_MONO_AVX2)
-  if (wideSpans()) i = monoEight(m, s, in.n, in.bgra, k, rgba);
+  if (wideSpans() && i == 0) i = monoEight(m, s, in.n, in.bgra, k, rgba);
 #endif
   auto lum = [&](const uint8_t* q) { return (m.share[0][q[red]] + m.share[1][q[1]]) + m.share[2][q[blue]]; };
   const __m128 scale = _mm_set1_ps(255.0f), half = _mm_set1_ps(0.5f), zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);

@@ -4,6 +4,7 @@
 // and once pixel by pixel, and the targets must hold the same bytes. Runs drawn 1:1 must
 // also be ones the span form serves.
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <string>
 
@@ -62,6 +63,9 @@ std::vector<float> spanRows(const ShaderEntry& e, int set, int tw, int th) {
   return rows;
 }
 
+// Wider than two span runs: runs start inside a row and repeat down the rows.
+constexpr int kSpanTw = 2 * kSpanRun + 13, kTh = 23;
+
 struct SpanPass {
   const char* what;
   int sx, sy, w, h;    // source rectangle
@@ -75,12 +79,10 @@ std::vector<uint8_t> drawSpanPass(const ShaderEntry& e, const SpanPass& p, int s
                                   Format targetFormat, bool spans, uint64_t* draws = nullptr,
                                   void (*state)(Scene&) = nullptr) {
   std::mt19937 rng(uint32_t(p.w * 7 + p.h + set * 1000 + int(sourceFormat) * 31 + int(targetFormat)));
-  // Wider than two span runs: runs start inside a row and repeat down the rows.
-  constexpr int kTw = 141, kTh = 23;
-  Scene scene(149, 29, targetFormat);
+  Scene scene(kSpanTw + 8, 29, targetFormat);
   uint8_t* t = scene.target->storage();
   for (size_t i = 0; i < scene.target->storageSize(); ++i) t[i] = uint8_t(rng());
-  Ref<Texture> source = p.inPlace ? scene.target : spanPicture(rng, sourceFormat, kTw, kTh, kBindShaderResource);
+  Ref<Texture> source = p.inPlace ? scene.target : spanPicture(rng, sourceFormat, kSpanTw, kTh, kBindShaderResource);
   Ref<Texture> second = spanPicture(rng, sourceFormat, 19, 31, kBindShaderResource);
   const int sw = source->desc().width, sh = source->desc().height;
   scene.setTexture(0, makeView(*source, ViewKind::shaderResource), p.linear ? Filter::linear : Filter::point);
@@ -116,8 +118,8 @@ TEST_F(ShaderSpan, EverySpanFormGivesThePixelFunctionsBytes) {
   const SpanPass passes[] = {
       {"1:1 at an offset", 3, 2, 17, 13, 5, 7, 17, 13, false, false},
       {"1:1 bilinear on centres", 0, 0, 19, 21, 1, 1, 19, 21, true, false},
-      {"whole source to the target's edge", 0, 0, 141, 23, 8, 6, 141, 23, true, false},
-      {"1:1 across runs from inside one", 7, 1, 120, 19, 21, 3, 120, 19, false, false},
+      {"whole source to the target's edge", 0, 0, kSpanTw, 23, 8, 6, kSpanTw, 23, true, false},
+      {"1:1 across runs from inside one", 7, 1, 2 * kSpanRun - 8, 19, 21, 3, 2 * kSpanRun - 8, 19, false, false},
       {"stretched", 1, 1, 9, 7, 0, 0, 31, 20, true, false},
       {"in place", 2, 3, 15, 11, 2, 3, 15, 11, false, true},
   };
@@ -192,22 +194,27 @@ TEST_F(ShaderSpan, StatesBetweenColourAndBytesKeepThePixelFunction) {
 }
 
 // A run drawn 1:1 is served by the span form: the bytes it gives are the pixel function's.
-// (The texture is 128 wide, so that each centre times the width less a half is the texel's
+// (The texture is 256 wide, so that each centre times the width less a half is the texel's
 // number exactly, as bilinear reads on centres need.)
 TEST_F(ShaderSpan, AlignedRunsAreServed) {
   std::mt19937 rng(11);
-  Ref<Texture> source = spanPicture(rng, Format::R8G8B8A8, 128, 8, kBindShaderResource);
-  Ref<Texture> second = spanPicture(rng, Format::B8G8R8A8, 128, 8, kBindShaderResource);
+  Ref<Texture> source = spanPicture(rng, Format::R8G8B8A8, 512, 8, kBindShaderResource);
+  Ref<Texture> second = spanPicture(rng, Format::B8G8R8A8, 512, 8, kBindShaderResource);
   Ref<View> views[2] = {makeView(*source, ViewKind::shaderResource), makeView(*second, ViewKind::shaderResource)};
-  // Each through the eight-pixel runs where the processor has them, then the four-pixel ones.
+  // Each through the sixteen- and eight-pixel runs where the processor has them, then the
+  // four-pixel ones.
   struct WideBack {
-    ~WideBack() { setWideSpans(true); }
+    ~WideBack() {
+      setWideSpans(true);
+      setSixteenSpans(true);
+    }
   } back;
-  for (const bool wide : {true, false})
+  for (const int width : {16, 8, 4})
     for (const char* name : {"Mono", "Hsb_HSB_BASE", "BasBF_Normal", "BasBF_Multiple", "Gauss_16Pixel_PS",
                            "RGBAMix_SRSGSBBA", "Invert", "InterpolatedAlpha"}) {
-    setWideSpans(wide);
-    SCOPED_TRACE(std::string(name) + (wide ? ", wide" : ", narrow"));
+    setWideSpans(width > 4);
+    setSixteenSpans(width > 8);
+    SCOPED_TRACE(std::string(name) + ", " + std::to_string(width) + " a step");
     const ShaderEntry* e = shaderNamed(name, ShaderStage::pixel);
     ASSERT_NE(e, nullptr);
     ASSERT_NE(e->span, nullptr);
@@ -221,12 +228,12 @@ TEST_F(ShaderSpan, AlignedRunsAreServed) {
         env.samplerDescs[s] = &d;
         env.samplers[s].bind(d, views[s].get());
       }
-      const std::vector<float> rows = spanRows(*e, 0, 128, 8);
+      const std::vector<float> rows = spanRows(*e, 0, 512, 8);
       env.cb[shader::kFilterSlotD3D11] = reinterpret_cast<const uint8_t*>(rows.data());
       env.cbSize[shader::kFilterSlotD3D11] = rows.size() * 4;
-      // Pixels 3..66 of row 2, each on its texel's centre.
+      // Pixels 3 to 2 + kSpanRun of row 2, each on its texel's centre.
       float u[kSpanRun], v[kSpanRun];
-      for (int i = 0; i < kSpanRun; ++i) u[i] = (float(3 + i) + 0.5f) / 128.0f, v[i] = 2.5f / 8.0f;
+      for (int i = 0; i < kSpanRun; ++i) u[i] = (float(3 + i) + 0.5f) / 512.0f, v[i] = 2.5f / 8.0f;
       SpanIn in;
       in.n = kSpanRun;
       in.u[0] = in.u[1] = u;
@@ -252,12 +259,93 @@ TEST_F(ShaderSpan, AlignedRunsAreServed) {
         for (int k = 0; k < 4; ++k) ASSERT_EQ(rgba[4 * i + k], floatToUnorm(std::clamp(c[k], 0.0f, 1.0f), 8)) << i;
       }
       // A run that is not 1:1 is left to the pixel function.
-      u[5] += 1.0f / 128.0f;
+      u[5] += 1.0f / 512.0f;
       if (!e->spanReadsAround) {
         EXPECT_FALSE(e->span(in, env, *e, rgba));
       }
     }
   }
+}
+
+// Mono's sixteen- and eight-pixel runs work each byte's share of the luminance out in the
+// register where the four-pixel loop reads it from a table: every colour, both byte orders, with
+// the Mono worker's own constants and with constants that push the sums past both ends
+// (huge, infinite and NaN additions, weights of either sign), must store the same bytes
+// both ways.
+TEST_F(ShaderSpan, MonoWideRunsMatchTheTablesOnEveryColour) {
+  const ShaderEntry* e = shaderNamed("Mono", ShaderStage::pixel);
+  ASSERT_NE(e, nullptr);
+  ASSERT_NE(e->span, nullptr);
+  const float inf = INFINITY, nan = NAN;
+  const float sets[][2][4] = {
+      {{0.299f, 0.587f, 0.114f, 0.0f}, {1.402f * -0.2f, -0.34414f * 0.4f - 0.71414f * -0.2f, 1.772f * 0.4f, 0.0f}},
+      {{0.299f, 0.587f, 0.114f, 0.0f}, {0.0f, 0.0f, 0.0f, 0.0f}},
+      {{0.8f, -0.35f, 0.4f, 0.25f}, {0.25f, -0.5f, 0.1f, 7.5f}},
+      {{1.0f / 3.0f, 1.0f / 3.0f, 1.0f / 3.0f, 0.0f}, {1e9f, -1e9f, 0.5f / 255.0f, 0.0f}},
+      {{0.299f, 0.587f, 0.114f, 0.0f}, {inf, -inf, nan, 0.0f}},
+      {{-0.7f, 3.0f, 1e-7f, 0.0f}, {-1.0f, 1.0f, -0.001f, 0.0f}},
+  };
+  // Row g of the picture holds red 0..255 and green g; each blue in turn is written in.
+  Ref<Texture> picture = makeTexture(Format::R8G8B8A8, 256, 256, 1, kBindShaderResource);
+  Ref<View> view = makeView(*picture, ViewKind::shaderResource);
+  SamplerDesc d;
+  d.minFilter = d.magFilter = Filter::point;
+  ShaderEnv env;
+  env.views[0] = view.get();
+  env.samplerDescs[0] = &d;
+  env.samplers[0].bind(d, view.get());
+  struct WideBack {
+    ~WideBack() {
+      setWideSpans(true);
+      setSixteenSpans(true);
+    }
+  } back;
+  float u[kSpanRun], v[kSpanRun];
+  SpanIn in;
+  in.n = kSpanRun;
+  in.u[0] = in.u[1] = u;
+  in.v[0] = in.v[1] = v;
+  in.lod[0] = in.lod[1] = -INFINITY;
+  int mismatches = 0;
+  for (const auto& set : sets) {
+    std::vector<float> rows(21 * 4, 0.0f);
+    std::memcpy(rows.data(), set, sizeof set);
+    env.cb[shader::kFilterSlotD3D11] = reinterpret_cast<const uint8_t*>(rows.data());
+    env.cbSize[shader::kFilterSlotD3D11] = rows.size() * 4;
+    for (int blue = 0; blue < 256; ++blue) {
+      const Subresource& sub = picture->sub(0);
+      uint8_t* base = picture->data(0);
+      for (int g = 0; g < 256; ++g)
+        for (int r = 0; r < 256; ++r) {
+          uint8_t* t = base + size_t(g) * sub.pitch + size_t(r) * 4;
+          t[0] = uint8_t(r), t[1] = uint8_t(g), t[2] = uint8_t(blue), t[3] = uint8_t(r ^ g ^ blue);
+        }
+      in.draw = 5000 + uint64_t(blue);
+      for (int g = 0; g < 256; ++g)
+        for (int x0 = 0; x0 < 256; x0 += kSpanRun) {
+          in.n = kSpanRun - (g & 7);  // and the last few pixels of runs of every length
+          for (int i = 0; i < kSpanRun; ++i) u[i] = (float(x0 + i) + 0.5f) / 256.0f, v[i] = (float(g) + 0.5f) / 256.0f;
+          for (const bool bgra : {false, true}) {
+            in.bgra = bgra;
+            uint8_t sixteen[kSpanRun * 4], eight[kSpanRun * 4], narrow[kSpanRun * 4];
+            setWideSpans(true);
+            setSixteenSpans(true);
+            ASSERT_TRUE(e->span(in, env, *e, sixteen));
+            setSixteenSpans(false);
+            ASSERT_TRUE(e->span(in, env, *e, eight));
+            setWideSpans(false);
+            ASSERT_TRUE(e->span(in, env, *e, narrow));
+            for (const uint8_t* wide : {sixteen, eight})
+              if (std::memcmp(wide, narrow, size_t(in.n) * 4) != 0 && ++mismatches <= 5)
+                ADD_FAILURE() << (wide == eight ? "eight" : "sixteen") << " a step, blue " << blue << " green " << g
+                              << " red from " << x0 << (bgra ? " blue first" : "") << " weights " << set[0][0] << " "
+                              << set[0][1] << " " << set[0][2] << " additions " << set[1][0] << " " << set[1][1]
+                              << " " << set[1][2];
+          }
+        }
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
 }
 
 }  // namespace
