@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <new>
 
 #include "runtime/vm/builtin_classes.h"
@@ -86,11 +87,8 @@ template <bool kNative = false>
   ctx->frame = f;
   ctx->depth = depth + 1;
   ctx->top = at;
-  f->refDepth = ctx->refDepth;
+  std::memcpy(&f->refDepth, &ctx->refDepth, kFrameLevelBytes);
   f->operandBase = at;
-  f->objectLiteralBase = ctx->objectLiteralDepth;
-  f->arrayLiteralBase = ctx->arrayLiteralDepth;
-  f->scopeBase = ctx->scopeDepth;
   ctx->program = body;
   ctx->pc = 0;
   out = {body->code, cells, params, cellCount};
@@ -169,16 +167,21 @@ inline bool runEnteredNative(KVContext* ctx, const Callable* callerProgram, int3
 [[gnu::always_inline]] inline bool leaveScriptCall(KVContext* ctx, int32_t top) {
   CallFrame* const f = ctx->frame;
   const int32_t base = f->operandBase;
-  if (ctx->exception || top <= base || ctx->objectLiteralDepth > f->objectLiteralBase ||
-      ctx->arrayLiteralDepth > f->arrayLiteralBase) [[unlikely]]
+  if (ctx->exception || top <= base) [[unlikely]]
     return false;
+  // Most returns find the levels where the entry found them: one comparison
+  // of the four tells.
+  if (std::memcmp(&ctx->refDepth, &f->refDepth, kFrameLevelBytes) != 0) [[unlikely]] {
+    if (ctx->objectLiteralDepth > f->objectLiteralBase || ctx->arrayLiteralDepth > f->arrayLiteralBase)
+      return false;
+    // An entered frame's reference depth is the context's at its entry,
+    // never the idle -1.
+    ctx->refDepth = std::min(ctx->refDepth, f->refDepth);
+    ctx->scopeDepth = std::min(ctx->scopeDepth, f->scopeBase);
+  }
   ctx->operands[base] = ctx->operands[top - 1];
   ctx->operandRefs[base] = ctx->operandRefs[top - 1];
   ctx->top = base + 1;
-  // An entered frame's reference depth is the context's at its entry, never
-  // the idle -1.
-  ctx->refDepth = std::min(ctx->refDepth, f->refDepth);
-  ctx->scopeDepth = std::min(ctx->scopeDepth, f->scopeBase);
   ctx->viewTarget = nullptr;
   ctx->depth -= 1;
   CallFrame* const caller = f - 1;
