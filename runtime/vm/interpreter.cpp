@@ -1501,7 +1501,7 @@ fCountCall: {
   if (enterScriptCall<false, true>(ctx, top, pc, node->operand.i != 0, e, count)) [[likely]] {
     RUN_ENTERED(e);
   }
-  goto callHere;
+  goto callOther;
 }
 callHere: {
   // The short entry reads and fails nothing that needs the run position: a
@@ -1510,6 +1510,11 @@ callHere: {
   if (enterScriptCall(ctx, top, pc, node->operand.i != 0, e)) [[likely]] {
     RUN_ENTERED(e);
   }
+  goto callOther;
+}
+callOther: {
+  // Any call the short entry declined.
+  EnteredFrame e;
   POSITION;
   // push and pop of a plain array without the native's frame; as after a
   // script return served here, the caller's throw check has nothing to do.
@@ -1777,7 +1782,7 @@ fLocalConstCall: {
   if (enterScriptCall<false, true, true>(ctx, top, pc, node->operand.i != 0, e, 1)) [[likely]] {
     RUN_ENTERED(e);
   }
-  goto callHere;
+  goto callOther;
 }
 #undef LOCAL_CONST_OP
 fOuterValue: {
