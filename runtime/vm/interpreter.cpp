@@ -1489,20 +1489,14 @@ call:
   STEP(callStep(ctx, node->operand.i != 0));
 callGuarded:
   STEP(callGuarded(ctx));
-fCountCall: {
+fCountCall:
   // The count's push, then the Call record as its own handler runs it
   // (with fusion on, every Call record enters its call in this loop).
   if (!FUSED_FITS(2) || top >= KVContext::kOperands) goto pushInt;
-  const int32_t count = node->operand.i;
-  PUSH_IN_ROOM(Value::makeInt(count));
+  PUSH_IN_ROOM(Value::makeInt(node->operand.i));
   ++pc;
   FUSED_DONE(2, code[pc]);
-  EnteredFrame e;
-  if (enterScriptCall<false, true>(ctx, top, pc, node->operand.i != 0, e, count)) [[likely]] {
-    RUN_ENTERED(e);
-  }
-  goto callOther;
-}
+  goto callHere;
 callHere: {
   // The short entry reads and fails nothing that needs the run position: a
   // call it enters leaves it to the callee's first dispatch.
@@ -1510,11 +1504,6 @@ callHere: {
   if (enterScriptCall(ctx, top, pc, node->operand.i != 0, e)) [[likely]] {
     RUN_ENTERED(e);
   }
-  goto callOther;
-}
-callOther: {
-  // Any call the short entry declined.
-  EnteredFrame e;
   POSITION;
   // push and pop of a plain array without the native's frame; as after a
   // script return served here, the caller's throw check has nothing to do.
@@ -1782,7 +1771,7 @@ fLocalConstCall: {
   if (enterScriptCall<false, true, true>(ctx, top, pc, node->operand.i != 0, e, 1)) [[likely]] {
     RUN_ENTERED(e);
   }
-  goto callOther;
+  goto callHere;
 }
 #undef LOCAL_CONST_OP
 fOuterValue: {
