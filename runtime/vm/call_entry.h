@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <new>
 
 #include "runtime/vm/builtin_classes.h"
@@ -33,14 +34,22 @@ struct EnteredFrame {
 // as it always did.
 // With kNative the callee is a native instead (no records, not static), whose
 // frame is entered alike; runEnteredNative then runs it.
-template <bool kNative = false>
+// With kCounted the step that pushed the count passes it as `counted` (the
+// integer on top), and with kPlainArgs it knows that no argument is a text.
+template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
 [[gnu::always_inline]] inline bool enterScriptCall(KVContext* ctx, int32_t top, int32_t pc, bool method,
-                                                   EnteredFrame& out) {
+                                                   EnteredFrame& out, int32_t counted = 0) {
   if (top < 2) return false;
-  const Value& count = ctx->operands[top - 1];
-  const int32_t n = count.i;
+  int32_t n;
+  if constexpr (kCounted) {
+    n = counted;
+  } else {
+    const Value& count = ctx->operands[top - 1];
+    if (count.tag != kInt) return false;
+    n = count.i;
+  }
   const int32_t at = top - 2 - n;
-  if (count.tag != kInt || n < 0 || at < 0) return false;
+  if (n < 0 || at < 0) return false;
   const Value& callee = ctx->operands[at];
   KVobj* receiver = ctx->operandRefs[at];
   if (callee.tag != kObject || !callee.obj || (method && !receiver)) return false;
@@ -58,15 +67,14 @@ template <bool kNative = false>
   CallFrame* const caller = ctx->frame;
   const ActivationObject* cur = caller->activation;
   Value* const cells = cur->cells + cur->cellCount;
-  const intptr_t used = cells - ctx->cells;
-  if (used < 0 || used + cellCount > KVContext::kCells) return false;
+  if (cells < ctx->cells || cells + cellCount > ctx->cells + KVContext::kCells) return false;
   const int32_t kept = std::min(n, params);
   // The arguments are copied as they are checked: the cells above the
   // running frame are nobody's until the frame below is entered (the
   // collector visits the value area up to the running activation's end).
   const Value* args = ctx->operands + (at + 1);
   for (int32_t i = 0; i < kept; ++i) {
-    if (args[i].tag == kString) return false;
+    if (!kPlainArgs && args[i].tag == kString) return false;
     cells[i] = args[i];
   }
   caller->savedProgram = ctx->program;
@@ -86,11 +94,8 @@ template <bool kNative = false>
   ctx->frame = f;
   ctx->depth = depth + 1;
   ctx->top = at;
-  f->refDepth = ctx->refDepth;
+  std::memcpy(&f->refDepth, &ctx->refDepth, kFrameLevelBytes);
   f->operandBase = at;
-  f->objectLiteralBase = ctx->objectLiteralDepth;
-  f->arrayLiteralBase = ctx->arrayLiteralDepth;
-  f->scopeBase = ctx->scopeDepth;
   ctx->program = body;
   ctx->pc = 0;
   out = {body->code, cells, params, cellCount};
@@ -169,16 +174,21 @@ inline bool runEnteredNative(KVContext* ctx, const Callable* callerProgram, int3
 [[gnu::always_inline]] inline bool leaveScriptCall(KVContext* ctx, int32_t top) {
   CallFrame* const f = ctx->frame;
   const int32_t base = f->operandBase;
-  if (ctx->exception || top <= base || ctx->objectLiteralDepth > f->objectLiteralBase ||
-      ctx->arrayLiteralDepth > f->arrayLiteralBase) [[unlikely]]
+  if (ctx->exception || top <= base) [[unlikely]]
     return false;
+  // Most returns find the levels where the entry found them: one comparison
+  // of the four tells.
+  if (std::memcmp(&ctx->refDepth, &f->refDepth, kFrameLevelBytes) != 0) [[unlikely]] {
+    if (ctx->objectLiteralDepth > f->objectLiteralBase || ctx->arrayLiteralDepth > f->arrayLiteralBase)
+      return false;
+    // An entered frame's reference depth is the context's at its entry,
+    // never the idle -1.
+    ctx->refDepth = std::min(ctx->refDepth, f->refDepth);
+    ctx->scopeDepth = std::min(ctx->scopeDepth, f->scopeBase);
+  }
   ctx->operands[base] = ctx->operands[top - 1];
   ctx->operandRefs[base] = ctx->operandRefs[top - 1];
   ctx->top = base + 1;
-  // An entered frame's reference depth is the context's at its entry, never
-  // the idle -1.
-  ctx->refDepth = std::min(ctx->refDepth, f->refDepth);
-  ctx->scopeDepth = std::min(ctx->scopeDepth, f->scopeBase);
   ctx->viewTarget = nullptr;
   ctx->depth -= 1;
   CallFrame* const caller = f - 1;

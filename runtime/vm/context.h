@@ -3,6 +3,7 @@
 // through which every native returns its value.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <utility>
@@ -21,14 +22,16 @@ struct CallFrame {
   // The running function: a closure made as a temporary owns the copies
   // its scope chain lists, so its frame keeps it alive while it runs.
   KVobj* callee = nullptr;
+  // The stack levels at entry. Statements of the frame run at these levels,
+  // so a handler, a return or a throw out of the frame puts the stacks back
+  // to them. The first four lie in the order of the context's levels
+  // (KVContext::refDepth on), so that one copy records them and one
+  // comparison tells a return that none moved.
   int32_t refDepth = -1;  // reference depth at entry; -1 while idle
-  // The other stack levels at entry. Statements of the frame run at these
-  // levels, so a handler, a return or a throw out of the frame puts the
-  // stacks back to them.
-  int32_t operandBase = 0;
   int32_t objectLiteralBase = 0;
   int32_t arrayLiteralBase = 0;
   int32_t scopeBase = 0;
+  int32_t operandBase = 0;
   int32_t importBase = 0;
   int32_t passed = 0;     // arguments copied into the cells
   // The frame runs a constructor for `new` that waited: when it ends after
@@ -160,7 +163,12 @@ class KVContext {
   int32_t interval = 0;
   int32_t countdown = 0;
   RefRecord refs[kRefs];
+  // The four stack levels a frame records at entry, side by side in the
+  // order of CallFrame::refDepth and the bases after it.
   int32_t refDepth = 0;
+  int32_t objectLiteralDepth = 0;
+  int32_t arrayLiteralDepth = 0;
+  int32_t scopeDepth = 0;
   KVobj* viewTarget = nullptr;  // a typed view whose element a reference resolved to
   int32_t viewIndex = 0;
   KVobj* constructing[kConstructing] = {};
@@ -169,11 +177,8 @@ class KVContext {
   // saved for the following MakeClosure. A wait may fall between a literal's
   // begin and end, so they belong to the thread.
   KVobj* objectLiterals[kOpenLiterals] = {};
-  int32_t objectLiteralDepth = 0;
   KVobj* arrayLiterals[kOpenLiterals] = {};
-  int32_t arrayLiteralDepth = 0;
   ScopeChain* savedScopes[kSavedScopes] = {};
-  int32_t scopeDepth = 0;
   // How many module top levels this thread is running: a throw out of a
   // module leaves it like any other stack level, so later imports still work.
   int32_t importNesting = 0;
@@ -183,6 +188,15 @@ class KVContext {
   RefRecord popRef();
   Value* stepThroughRef(int32_t delta);
 };
+
+// The levels a call's entry copies and its return compares as one block.
+constexpr size_t kFrameLevelBytes = 4 * sizeof(int32_t);
+static_assert(offsetof(KVContext, objectLiteralDepth) == offsetof(KVContext, refDepth) + 4 &&
+              offsetof(KVContext, arrayLiteralDepth) == offsetof(KVContext, refDepth) + 8 &&
+              offsetof(KVContext, scopeDepth) == offsetof(KVContext, refDepth) + 12);
+static_assert(offsetof(CallFrame, objectLiteralBase) == offsetof(CallFrame, refDepth) + 4 &&
+              offsetof(CallFrame, arrayLiteralBase) == offsetof(CallFrame, refDepth) + 8 &&
+              offsetof(CallFrame, scopeBase) == offsetof(CallFrame, refDepth) + 12);
 
 // The context the interpreter and the natives work on.
 extern KVContext* gCurrentContext;

@@ -1027,6 +1027,20 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     }                                                                                       \
   }
 
+// Goes on with the callee's records and cells that enterScriptCall entered.
+#define RUN_ENTERED(e)                              \
+  do {                                              \
+    records = (e).code;                             \
+    code = records->data();                         \
+    n = static_cast<uint32_t>(records->size());     \
+    frameCells = (e).cells;                         \
+    frameArgs = (e).params;                         \
+    frameCellCount = (e).cellCount;                 \
+    pc = 0;                                         \
+    top = ctx->top;                                 \
+    NEXT;                                           \
+  } while (0)
+
 // Leaving the running frame: the run ends with its own frame; a call this
 // loop entered goes back to its caller's next record.
 // The common return runs in the loop: nothing out of line reads the step
@@ -1039,12 +1053,16 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     LOAD_FRAME(ctx->depth > entryDepth ? ctx->program->code : &vec);   \
     pc = ctx->pc;                                                      \
     top = ctx->top;                                                    \
-    if (static_cast<uint32_t>(pc) < n && steps <= kStepsBetweenPumps - 1 && \
-        code[pc]->kind == JumpToHandlerIfThrown) {                     \
+    if (static_cast<uint32_t>(pc) < n && steps <= kStepsBetweenPumps - 1) { \
       node = code[pc];                                                 \
-      fresh = true;                                                    \
       ++steps;                                                         \
-      ++pc;                                                            \
+      if (node->kind == JumpToHandlerIfThrown) {                       \
+        fresh = true;                                                  \
+        ++pc;                                                          \
+        NEXT;                                                          \
+      }                                                                \
+      /* The next record, dispatched as NEXT would. */                 \
+      DISPATCH_FETCHED                                                 \
     }                                                                  \
     NEXT;                                                              \
   }                                                                    \
@@ -1507,19 +1525,13 @@ fCountCall:
   FUSED_DONE(2, code[pc]);
   goto callHere;
 callHere: {
-  POSITION;
+  // The short entry reads and fails nothing that needs the run position: a
+  // call it enters leaves it to the callee's first dispatch.
   EnteredFrame e;
   if (enterScriptCall(ctx, top, pc, node->operand.i != 0, e)) [[likely]] {
-    records = e.code;
-    code = records->data();
-    n = static_cast<uint32_t>(records->size());
-    frameCells = e.cells;
-    frameArgs = e.params;
-    frameCellCount = e.cellCount;
-    pc = 0;
-    top = ctx->top;
-    NEXT;
+    RUN_ENTERED(e);
   }
+  POSITION;
   // push and pop of a plain array without the native's frame; as after a
   // script return served here, the caller's throw check has nothing to do.
   if (node->operand.i != 0) {
@@ -1799,6 +1811,11 @@ fLocalConstCall: {
   PUSH_IN_ROOM(Value::makeInt(1));
   pc += 4;
   FUSED_DONE(5, code[pc]);
+  // One argument, an integer.
+  EnteredFrame e;
+  if (enterScriptCall<false, true, true>(ctx, top, pc, node->operand.i != 0, e, 1)) [[likely]] {
+    RUN_ENTERED(e);
+  }
   goto callHere;
 }
 #undef LOCAL_CONST_OP
@@ -2247,6 +2264,7 @@ fElementCompoundStore: {
 #undef ASSIGN_FAST
 #undef LOAD_FRAME
 #undef LEAVE_FRAME
+#undef RUN_ENTERED
 }
 
 }  // namespace

@@ -661,6 +661,40 @@ for (i = 0; i < 14; i++) for (j = 0; j < 14; j++) {
   while (n % 7 != 0 && (vs[i] || !vs[j])) { n++; }
 }
 console.log("truth " @ n @ " " @ out);)",
+    // Calls nested in one another: recursion through the counted and the
+    // one-argument call steps, calls inside literals and under member and
+    // element stores, closures made after the calls inside their maker
+    // returned, generators resumed from other frames, throws caught a few
+    // frames up through finally blocks, returns without a value, waits at the
+    // bottom of a recursion beside a second thread, and the stack running out.
+    R"(var s = 0, i, o = {x: 1, y: 2}, arr = [0, 1, 2, 3], h, g, log = [];
+function rec(n, k) { if (n <= 0) { if (k == 3) throw {v: k}; if (k == 5) wait; return k; } return rec(n - 1, k) + n; }
+function dec(n) { if (n < 1) return 0; return dec(n - 1) + 1; }
+function deep(n, v) { var z = n; try { if (n <= 0) { if (v > 2) throw {v: v}; return v; } return deep(n - 1, v) + 1; } finally { s = (s + z) | 0; } }
+function catchAt(n, at, v) { if (n == at) { try { return deep(n, v); } catch (x) { return -x.v; } } return catchAt(n - 1, at, v) + 1; }
+function mkIn(n) { var k = rec(n % 4, 1), m = dec(n % 8); return function (z) { k = k + z + n + m; return k; }; }
+function *gdeep(n, f, d) { var k; for (k = 0; k < n; k++) { yield f(k % 3, k * 2) + d(k); } return 9; }
+function other(g) { return g.next(0); }
+function resume(g) { var r = other(g), t = 0; while (!r.done) { t = t + r.value; r = dec(1) ? other(g) : g.next(0); } return t + r.value; }
+function viaLit(n) { return {x: rec(n % 3, 2), y: [rec(1, n % 2 + 5), dec(n % 5)]}.y[0] + [dec(2), {z: dec(3)}][1].z; }
+function P(v) { this.v = v; }
+P.prototype.get = function (n) { if (n <= 0) return this.v; return this.get(n - 1) + 1; };
+function none(n) { if (n > 0) none(n - 1); }
+function worker(n) { var k; for (k = 0; k < n; k++) { s = (s + rec(k % 4, 5)) | 0; } }
+spawn(worker, 3);
+for (i = 0; i < 40; i++) {
+  try { s = (s + rec(i % 9, i % 7)) | 0; } catch (x) { s = s - x.v; }
+  s = (s + catchAt(i % 6, (i % 6) >> 1, i % 5)) | 0;
+  h = mkIn(i); s = (s + h(1) + h(i)) | 0;
+  try { g = gdeep(i % 6, rec, dec); s = (s + resume(g)) | 0; } catch (x) { s = s + x.v; }
+  o.x = rec(i % 4, 1); arr[i % 4] += viaLit(i); o.y -= dec(i % 7) * new P(i).get(i % 5);
+  s = (s + none(i % 3) == undefined ? 1 : 2) | 0;
+  log.push(dec(i % 10));
+  s = (s + arr[i % 4] + o.x + o.y + log.pop()) | 0;
+}
+console.log("calls " @ s @ " " @ o.x @ " " @ o.y @ " " @ arr[0] @ " " @ arr[3] @ " " @ log.length);
+console.log("too deep " @ dec(100));
+console.log("never");)",
 };
 
 }  // namespace

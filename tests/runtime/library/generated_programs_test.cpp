@@ -77,7 +77,20 @@ class ProgramWriter {
         "ur = [5, 6];\n"
         "function ix(k, v) { var t = arr[k + m - 1]; if (!ws[k - 1] && oi[k * 2 + e] != v) t = 1; oi[k + m] = v; "
         "arr[(k & 3) + 1] = v; u[k - 1] = t; w[k + 1] = k; return t == undefined ? 0 : 1; }\n"
-        "function worker(n) { var k; for (k = 0; k < n; k++) { e = (e * 3 + k) % 1000; o.y = o.y + 1; wait; } done++; }\n";
+        "function worker(n) { var k; for (k = 0; k < n; k++) { e = (e * 3 + k) % 1000; o.y = o.y + 1; wait; } done++; }\n"
+        // Calls nested in calls: a recursion that throws or waits at its
+        // bottom, throws caught a few frames up through finally blocks, a
+        // closure made after its maker's own calls returned and a generator
+        // that calls what it is given.
+        "function rec(n, k) { if (n <= 0) { if (k == 3) throw {v: k}; if (k == 5) wait; return k; } "
+        "return rec(n - 1, k) + n; }\n"
+        "function deep(n, v) { var z = n; try { if (n <= 0) return thrower(v); return deep(n - 1, v) + 1; } "
+        "finally { s = (s + z) | 0; } }\n"
+        "function catchAt(n, at, v) { if (n <= at) { try { return deep(n, v); } catch (x) { "
+        "return x.v == undefined ? -1 : -x.v; } } return catchAt(n - 1, at, v) + 1; }\n"
+        "function mkIn(n) { var k = rec(n & 3, 1); return function (z) { k = (k + z + n) | 0; return k; }; }\n"
+        "function *gcall(n, f) { var k; for (k = 0; k < n; k++) yield f(k & 3, 2); return 1; }\n"
+        "function nextOf(g) { return g.next(0); }\n";
     // The built-in method replaced for every array, from the start or in the middle of the run.
     if (dice_.chance(10)) out_ += "Array.prototype.pop = function () { s = s ^ 9; return -5; };\n";
     if (dice_.chance(50)) out_ += "spawn(worker, " + std::to_string(1 + dice_.below(4)) + ");\n";
@@ -174,7 +187,7 @@ class ProgramWriter {
     static const char* const kLoopStarts[] = {"-1.5", "0", "0.5", "2", "-0.0", "1"};
     static const char* const kTests[] = {"ws[m]", "ws[1]", "arr[m]", "o.z", "q.y", "w.x", "w[0]", "vw[2]"};
     static const char* const kWs[] = {"q", "o", "arr", "ws", "vw", "f2", "\"text\"", "new Pt(1, 2)"};
-    switch (dice_.below(depth > 0 ? 36 : 12)) {
+    switch (dice_.below(depth > 0 ? 41 : 12)) {
       case 0: case 1: return std::string(dice_.pick(kTargets)) + " = " + expr(3) + ";";
       case 2: case 3: return std::string(dice_.pick(kTargets)) + " " + dice_.pick(kCompound) + " " + expr(2) + ";";
       case 4: {
@@ -251,6 +264,18 @@ class ProgramWriter {
                "; s = (s + oi[i + 1] + oi[i - 1]) % 1000003; if (oi[\"" + std::to_string(dice_.below(6)) +
                "\"] == oi[m + 1]) s++; c = oi[" + dice_.pick(kKeys) + "]; s = (s + ix(" + dice_.pick(kKeys) + ", " +
                dice_.pick(kValues) + ")) | 0;";
+      case 36: {
+        static const char* const kBottoms[] = {"0", "1", "3", "5"};
+        return "try { s = (s + rec(i % 7, " + std::string(dice_.pick(kBottoms)) + ")) | 0; } catch (x) { s = s - x.v; }";
+      }
+      case 37:
+        return "s = (s + catchAt(i % 5, " + std::to_string(dice_.below(4)) + ", " + expr(1) + ")) | 0;";
+      case 38: return "h = mkIn(i); s = (s + h(rec(i % 3, 1)) + h(" + expr(1) + ")) | 0;";
+      case 39:
+        return "g = gcall(i % 5, rec); r = nextOf(g); while (!r.done) { s = (s + r.value) | 0; r = nextOf(g); }";
+      case 40:
+        return "o.x = rec(i % 4, 1); arr[i % 4] += rec(1, " + std::string(dice_.chance(50) ? "6" : "5") +
+               ") + [rec(2, 1), {z: rec(i % 3, 2)}][1].z;";
       default: return "a = a + " + expr(2) + "; b = b * " + number() + ";";
     }
   }
