@@ -117,10 +117,13 @@ void visitCopies(ScopeChain* chain, bool full) {
 // The shared chains by shape, and the empty activation standing for the
 // entries their closures do not read through them.
 ActivationObject gNoActivation;
-std::map<std::vector<uint8_t>, ScopeChain*> gSharedChains;
+// The map owns them, so the last ones go when the process ends.
+struct ChainDelete {
+  void operator()(ScopeChain* c) const { ::operator delete(c); }
+};
+std::map<std::vector<uint8_t>, std::unique_ptr<ScopeChain, ChainDelete>> gSharedChains;
 
 void dropSharedChains() {
-  for (auto& [shape, chain] : gSharedChains) ::operator delete(chain);
   gSharedChains.clear();
   ++gSharedScopeGeneration;
 }
@@ -135,7 +138,7 @@ void giveClosureBlock(void* block, size_t bytes) { giveScopeBlock(block, roundUp
 ScopeChain* sharedScopeChain(const uint8_t* shape, int32_t n) {
   std::vector<uint8_t> key(shape, shape + n);
   auto found = gSharedChains.find(key);
-  if (found != gSharedChains.end()) return found->second;
+  if (found != gSharedChains.end()) return found->second.get();
   // Outside the heap, so the collector takes it for a closure's own block:
   // it visits the global object through it and nothing else (the empty
   // activation has no cells). No closure releases it.
@@ -143,7 +146,7 @@ ScopeChain* sharedScopeChain(const uint8_t* shape, int32_t n) {
   c->count = n;
   c->epoch = 0;
   for (int32_t i = 0; i < n; ++i) c->entries[i] = shape[i] ? gGlobalObject : &gNoActivation;
-  gSharedChains.emplace(std::move(key), c);
+  gSharedChains.emplace(std::move(key), std::unique_ptr<ScopeChain, ChainDelete>(c));
   return c;
 }
 
