@@ -90,7 +90,7 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
   a->cells = cells;
   a->cellCount = cellCount;
   for (int32_t i = kept; i < cellCount; ++i) cells[i] = Value();
-  if (fn->hasName && cellCount > params) cells[params] = Value::makeObject(fn);
+  if (fn->hasName() && cellCount > params) cells[params] = Value::makeObject(fn);
   ctx->frame = f;
   ctx->depth = depth + 1;
   ctx->top = at;

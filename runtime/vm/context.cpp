@@ -288,7 +288,7 @@ void enterFrameWithCells(CallFrame* frame, KVfobj* fn, KVContext* ctx, Value* ce
   checkFrameRoom(ctx->cells, cells, int64_t{paramCount(fn)} + localCount(fn));
   fillFrame(frame, fn, cells, receiver, ctx->refDepth, paramCount(fn) + localCount(fn));
   recordFrameLevels(frame, ctx);
-  if (fn->hasName && frame->activation->cellCount > paramCount(fn)) cells[paramCount(fn)] = Value::makeObject(fn);
+  if (fn->hasName() && frame->activation->cellCount > paramCount(fn)) cells[paramCount(fn)] = Value::makeObject(fn);
 }
 
 void callFunction(KVContext* ctx, KVfobj* fn, KVobj* receiver) {
@@ -318,7 +318,7 @@ void callFunction(KVContext* ctx, KVfobj* fn, KVobj* receiver) {
   for (int32_t i = 0; i < kept; ++i) cells[i] = args[i];
   for (int32_t i = kept; i < cellCount; ++i) cells[i] = Value();
   if (texts > 0) [[unlikely]] textsToObjects(cells, kept);
-  if (fn->hasName && cellCount > params) cells[params] = Value::makeObject(fn);
+  if (fn->hasName() && cellCount > params) cells[params] = Value::makeObject(fn);
   f->passed = kept;
   ctx->frame = f;
   ++ctx->depth;
@@ -347,7 +347,7 @@ void enterCallFrame(CallFrame* frame, KVfobj* fn, KVContext* ctx, Value* cells, 
   std::fill(cells, cells + cellCount, Value());
   std::copy(from->cells + 1, from->cells + 1 + kept, cells);
   textsToObjects(cells, kept);
-  if (fn->hasName && cellCount > paramCount(fn)) cells[paramCount(fn)] = Value::makeObject(fn);
+  if (fn->hasName() && cellCount > paramCount(fn)) cells[paramCount(fn)] = Value::makeObject(fn);
   frame->passed = kept;
 }
 

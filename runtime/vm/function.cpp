@@ -120,7 +120,7 @@ bool markPlainCallee(KVobj* obj, bool native) {
   auto* fn = static_cast<KVfobj*>(obj);
   const Callable* body = fn->callable;
   if (!body || (native ? (body->code || !body->native) : (!body->code || body->native)) ||
-      (fn->callFlags & ~KVfobj::kOwnCaptures))
+      (fn->callFlags & ~(KVfobj::kOwnCaptures | KVfobj::kHasName)))
     return false;
   const size_t params = body->first ? body->first->size() : 0;
   const size_t cells = params + (body->second ? body->second->size() : 0);
@@ -184,8 +184,7 @@ namespace {
 // called at once).
 void setUpClosure(KVfobj* fn, const FunctionRecord* rec) {
   fn->instanceClassId = nextInstanceClassId();
-  fn->hasName = rec->hasName;
-  fn->callFlags = rec->generator ? KVfobj::kGenerator : 0;
+  fn->callFlags = static_cast<uint8_t>((rec->generator ? KVfobj::kGenerator : 0) | (rec->hasName ? KVfobj::kHasName : 0));
   fn->callable = &rec->body;
   if (!rec->generator && rec->body.code && !rec->body.native) {
     const size_t params = rec->params.size(), cells = params + rec->locals.size();
@@ -210,6 +209,8 @@ KVfobj* closureWithCaptures(const FunctionRecord* rec, ActivationObject* inner, 
   outer = outerRoot.get();
   const auto* makerFn = static_cast<const KVfobj*>(makerRoot.get());
   const size_t n = rec->captureSources.size();
+  // The count lives in one byte of the closure; more cells copy activations.
+  if (n > UINT8_MAX) return nullptr;
   Value* cells = nullptr;
   if (n > 0) {
     cells = static_cast<Value*>(takeClosureBlock(sizeof(Value) * n));
@@ -225,6 +226,7 @@ KVfobj* closureWithCaptures(const FunctionRecord* rec, ActivationObject* inner, 
   KVfobj* fn = placeClosureObject();
   setUpClosure(fn, rec);
   fn->callFlags |= KVfobj::kOwnCaptures;
+  fn->capturedCells = static_cast<uint8_t>(n);
   fn->captures = cells;
   if (cells) registerOwner(fn);
   return fn;

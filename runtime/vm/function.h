@@ -94,9 +94,12 @@ class KVfobj : public KVobj {
   // Not a call kind: a closure whose environment is its block of captured
   // cells (outside the heap) and whose frames run on its record's chain.
   static constexpr uint8_t kOwnCaptures = 8;
+  // Not a call kind: a named function expression, whose own name is the
+  // cell after its parameters.
+  static constexpr uint8_t kHasName = 16;
 
   // These two bytes lie in the tail of the object's body (KVobj's padding).
-  uint8_t hasName = 0;  // closures: the cell after the parameters holds the function
+  uint8_t capturedCells = 0;  // with kOwnCaptures: the cells of its block (the record may be gone when it dies)
   uint8_t callFlags = 0;
   int32_t instanceClassId = 1;
   int16_t instanceMembers = -1;  // members an instance starts with (below 1024); -1 until known
@@ -116,7 +119,8 @@ class KVfobj : public KVobj {
 
   bool ownCaptures() const { return callFlags & kOwnCaptures; }
   const FunctionRecord* record() const { return reinterpret_cast<const FunctionRecord*>(callable); }
-  int32_t capturedCount() const { return static_cast<int32_t>(record()->captureSources.size()); }
+  int32_t capturedCount() const { return capturedCells; }
+  bool hasName() const { return callFlags & kHasName; }
   // The chain a call runs with.
   ScopeChain* callScope() const { return ownCaptures() ? record()->capturedScope : environment; }
 
