@@ -426,39 +426,86 @@ bad:
 // onto st as numbers: what evalIntExpr gives up on, floats, integers and
 // floats mixed, float constants and `/`, each operation as numberOp answers
 // it. The depth it leaves, or -1 when a value is no number or numberOp
-// declines (the records then run one by one).
+// declines (the records then run one by one). Threaded like evalIntRun; two
+// floats, the usual pair here, are answered before numberOp is asked.
 [[gnu::noinline]] int32_t evalNumberExpr(const KVContext* ctx, CodeNode* const* r, uint32_t count,
                                          const Value* cells, Value* st) {
+#define NUMBER_LABELS(p) \
+  &&p##add, &&p##sub, &&p##mul, &&p##mod, &&p##and, &&p##or, &&p##xor, &&p##shl, &&p##shr, &&p##div, &&bad, &&bad, \
+      &&bad, &&bad, &&bad, &&bad
+  static void* const kAt[64] = {&&bad, &&local, &&konst, &&dbl, &&read, &&read, &&read, &&read, &&outer, &&bad, &&bad,
+                                &&bad, &&bad, &&bad, &&bad, &&bad, NUMBER_LABELS(s_), NUMBER_LABELS(l_),
+                                NUMBER_LABELS(c_)};
+  static_assert(kMicroLocal == 1 && kMicroConst == 2 && kMicroDouble == 3 && kMicroStackOp == 16 &&
+                kMicroLocalOp == 32 && kMicroConstOp == 48 && kMicroOps == 10 && kMicroMember == 4 &&
+                kMicroElementConst == 7 && kMicroOuter == 8);
+  CodeNode* const* const end = r + count;
   int32_t d = 0;
-  for (uint32_t k = 0; k < count;) {
-    const CodeNode* const e = r[k];
-    const uint8_t m = e->micro;
-    if (m >= kMicroMember && m <= kMicroElementConst) {
-      const Value* const v = readOperandValue(ctx, r + k, cells);
-      if (!v || (v->tag & (kInt | kFloat)) == 0) return -1;
-      st[d++] = *v;
-      k += readRecords(m);
-    } else if (m == kMicroLocal || m == kMicroConst || m == kMicroDouble || m == kMicroOuter) {
-      st[d] = m == kMicroLocal   ? cells[e->slot]
-              : m == kMicroConst ? Value::makeInt(e->operand.i)
-              : m == kMicroOuter ? *outerCellOf(ctx, e->second.var)
-                                 : Value::makeFloat(e->operand.d);
-      if ((st[d].tag & (kInt | kFloat)) == 0) return -1;
-      ++d;
-      ++k;
-    } else if (m >= kMicroLocalOp && m < kMicroConstOp + kMicroOps && (m & 15) < kMicroOps) {
-      const Value b = m < kMicroConstOp ? cells[e->slot] : Value::makeInt(e->operand.i);
-      if (!numberOp(m & 15, st[d - 1], b)) return -1;
-      k += 2;
-    } else if (m >= kMicroStackOp && m < kMicroStackOp + kMicroOps) {
-      --d;
-      if (!numberOp(m & 15, st[d - 1], st[d])) return -1;
-      ++k;
-    } else {
-      return -1;
-    }
+  const CodeNode* e;
+  Value b;
+#define NUMBER_NEXT       \
+  if (r == end) return d; \
+  e = *r;                 \
+  goto* kAt[e->micro]
+#define NUMBER_PUSH(v)                                 \
+  if (((v).tag & (kInt | kFloat)) == 0) return -1; \
+  st[d++] = (v)
+// Operation number k with b fetched by `fetch`, stepping `len` records;
+// FLOAT_OP answers two floats at once.
+#define NUMBER_OP(label, fetch, len, k) \
+  label : fetch;                        \
+  if (!numberOp(k, st[d - 1], b)) return -1; \
+  r += len;                             \
+  NUMBER_NEXT;
+#define NUMBER_FLOAT_OP(label, fetch, len, k, op)               \
+  label : {                                                     \
+    fetch;                                                      \
+    Value& a = st[d - 1];                                       \
+    if (a.tag == kFloat && b.tag == kFloat) a.d = a.d op b.d;   \
+    else if (!numberOp(k, a, b)) return -1;                     \
+    r += len;                                                   \
+    NUMBER_NEXT;                                                \
   }
-  return d;
+#define NUMBER_OPS(p, fetch, len)                                                                         \
+  NUMBER_FLOAT_OP(p##add, fetch, len, 0, +) NUMBER_FLOAT_OP(p##sub, fetch, len, 1, -)                     \
+  NUMBER_FLOAT_OP(p##mul, fetch, len, 2, *) NUMBER_OP(p##mod, fetch, len, 3) NUMBER_OP(p##and, fetch, len, 4) \
+  NUMBER_OP(p##or, fetch, len, 5) NUMBER_OP(p##xor, fetch, len, 6) NUMBER_OP(p##shl, fetch, len, 7)          \
+  NUMBER_OP(p##shr, fetch, len, 8) NUMBER_FLOAT_OP(p##div, fetch, len, 9, /)
+  NUMBER_NEXT;
+local:
+  NUMBER_PUSH(cells[e->slot]);
+  ++r;
+  NUMBER_NEXT;
+konst:
+  st[d++] = Value::makeInt(e->operand.i);
+  ++r;
+  NUMBER_NEXT;
+dbl:
+  st[d++] = Value::makeFloat(e->operand.d);
+  ++r;
+  NUMBER_NEXT;
+outer:
+  NUMBER_PUSH(*outerCellOf(ctx, e->second.var));
+  ++r;
+  NUMBER_NEXT;
+read: {
+  const Value* const v = readOperandValue(ctx, r, cells);
+  if (!v) return -1;
+  NUMBER_PUSH(*v);
+  r += readRecords(e->micro);
+  NUMBER_NEXT;
+}
+  NUMBER_OPS(s_, b = st[--d], 1)
+  NUMBER_OPS(l_, b = cells[e->slot], 2)
+  NUMBER_OPS(c_, b = Value::makeInt(e->operand.i), 2)
+bad:
+  return -1;
+#undef NUMBER_OPS
+#undef NUMBER_FLOAT_OP
+#undef NUMBER_OP
+#undef NUMBER_PUSH
+#undef NUMBER_NEXT
+#undef NUMBER_LABELS
 }
 
 [[gnu::always_inline]] inline int32_t compoundIntOp(int32_t op, int32_t a, int32_t b);
