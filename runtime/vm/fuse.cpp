@@ -29,6 +29,8 @@ bool isJumpIfFalse(int32_t kind) {
 bool isBranch(const CodeNode* n) {
   return n->kind == Branch ? n->second.triple != nullptr : n->kind == JumpIf || isJumpIfFalse(n->kind);
 }
+// A branch on the value on top, or && or || on it.
+bool isTruthBranch(const CodeNode* n) { return isBranch(n) || n->kind == AndThen || n->kind == OrElse; }
 
 Fused compareBranch(const CodeVector& code, uint32_t pc) {
   if (pc + 3 >= code.size()) return Fused::None;
@@ -40,12 +42,9 @@ Fused compareBranch(const CodeVector& code, uint32_t pc) {
   const bool word = rhs->kind == PushNull || rhs->kind == PushUndefined || rhs->kind == PushBool;
   if (rhs->kind != PushInt && rhs->kind != PushInt138 && !isLocalValue(rhs) && !isOuterValue(rhs) && !(equality && word))
     return Fused::None;
-  if (!isBranch(branch)) return Fused::None;
+  if (!isTruthBranch(branch)) return Fused::None;
   return Fused::CompareBranch;
 }
-
-// A branch on the value on top, or && or || on it.
-bool isTruthBranch(const CodeNode* n) { return isBranch(n) || n->kind == AndThen || n->kind == OrElse; }
 
 bool isPushInt(const CodeNode* n) { return n->kind == PushInt || n->kind == PushInt138; }
 bool isIntOp(int32_t kind) {
@@ -410,7 +409,7 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
     case Add:
       return next->kind == Return ? Fused::AddReturn : Fused::None;
     case Less: case Greater: case Equal: case NotEqual:
-      return isBranch(next) ? Fused::CompareJump : Fused::None;
+      return isTruthBranch(next) ? Fused::CompareJump : Fused::None;
     case Not:
       if ((next->kind == ToBool58 || next->kind == ToBool59) && pc + 2 < code.size() && isTruthBranch(code[pc + 2])) {
         *len = 3;

@@ -13,8 +13,8 @@ namespace kv {
 enum class Fused : uint8_t {
   None,
   // local (< <= > >= == !=) (constant | local | outer variable), then Branch,
-  // JumpIfFalse or JumpIf; == and != also against null, undefined and
-  // booleans.
+  // JumpIfFalse, JumpIf, && or ||; == and != also against null, undefined
+  // and booleans.
   CompareBranch,
   // local++ or local-- as a statement: the value-and-reference load, the
   // in-place step and the pop (or pop-and-jump) of the old value.
@@ -84,7 +84,7 @@ enum class Fused : uint8_t {
   // (or pop-and-jump, a loop's step) (CodeNode::run records).
   CompoundStore, MemberCompoundStore, ElementCompoundStore,
   // A comparison of the two top operands (< <= > >= == !=), then Branch,
-  // JumpIfFalse or JumpIf.
+  // JumpIfFalse, JumpIf, && or ||.
   CompareJump,
   // `local = object.name;` and `local = object[local];`, the object a frame
   // local or an outer variable: the reference, the read, the store and the pop.

@@ -235,6 +235,9 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
 }
 
 int32_t labelPosition(const LabelSlot* s) { return s ? s->position : -1; }
+// && or || taking a value: a fused compare before one leaves its answer
+// when it stops there.
+bool isTruthJoin(const CodeNode* n) { return n->kind == AndThen || n->kind == OrElse; }
 
 // The integer a of a fused member read's run combined with the member's
 // integer b by the operation record at op[0] (+ - *) and, with `tail`,
@@ -635,7 +638,7 @@ union NumberStack {
                                                   int32_t top, bool* yes, uint32_t* len) {
   const CodeNode* const t = at[0];
   if (t->op == hFCompareBranch) {
-    if (top + 2 > KVContext::kOperands) return false;
+    if (top + 2 > KVContext::kOperands || isTruthJoin(at[3])) return false;
     const Value* a = cells + t->slot;
     const CodeNode* const rhs = at[1];
     Value k;
@@ -705,6 +708,7 @@ struct LoopState {
       (!rhsLocal && rhs->kind != PushInt && rhs->kind != PushInt138))
     return at;
   CodeNode* const br = test[3];
+  if (isTruthJoin(br)) return at;
   // Where the test goes on a true and on a false answer (BRANCH_ON).
   int32_t onYes = testAt + 4, onNo = testAt + 4;
   if (br->kind == Branch) {
@@ -1017,6 +1021,21 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     pc = (yes) == ((br)->operand.i != 0) ? labelPosition((br)->first.label) : pc + (len);          \
   else                                                                                             \
     pc = (yes) ? pc + (len) : (br)->operand.i
+// BRANCH_ON where the answer may also go to && or || (a compare's own
+// answer, nothing of it on the operand stack): going on drops it, stopping
+// leaves it as the && or || value and jumps past the right-hand side.
+#define ANSWER_ON(yes, br, len)                                      \
+  if ((br)->kind == AndThen || (br)->kind == OrElse) {                \
+    const bool goOn_ = (br)->kind == AndThen;                         \
+    if ((yes) == goOn_) {                                             \
+      pc += (len);                                                    \
+    } else {                                                          \
+      PUSH_IN_ROOM(Value::makeBool(!goOn_));                          \
+      pc = (br)->operand.i;                                           \
+    }                                                                 \
+  } else {                                                            \
+    BRANCH_ON(yes, br, len);                                          \
+  }
 // The running frame's cell a LoadVariable record of a fused run names: the
 // handler was chosen only when every such record of the run had its cell.
 #define LOCAL_CELL(record) (frameCells + (record)->slot)
@@ -1677,7 +1696,8 @@ generatorReturn:
 
 fCompareBranch: {
   // local (< <= > >= == !=) (constant | local | outer variable), then the
-  // branch on the answer: integers, and the pairs quickEquality settles.
+  // branch, && or || on the answer: integers, and the pairs quickEquality
+  // settles.
   const Value* a = LOCAL_CELL(node);
   if (!FUSED_FITS(4) || top + 2 > KVContext::kOperands) goto loadVariable;
   const CodeNode* const rhs = code[pc + 1];
@@ -1697,7 +1717,7 @@ fCompareBranch: {
   } else if (!quickEquality(cmp->kind, *a, *b, &yes)) {
     goto loadVariable;
   }
-  BRANCH_ON(yes, br, 4);
+  ANSWER_ON(yes, br, 4);
   FUSED_DONE(4, br);
   NEXT;
 }
@@ -1719,7 +1739,7 @@ fCompareJump: {
   }
   top -= 2;
   const CodeNode* const br = code[pc + 1];
-  BRANCH_ON(yes, br, 2);
+  ANSWER_ON(yes, br, 2);
   FUSED_DONE(2, br);
   NEXT;
 }

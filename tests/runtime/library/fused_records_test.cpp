@@ -695,6 +695,31 @@ for (i = 0; i < 40; i++) {
 console.log("calls " @ s @ " " @ o.x @ " " @ o.y @ " " @ arr[0] @ " " @ arr[3] @ " " @ log.length);
 console.log("too deep " @ dec(100));
 console.log("never");)",
+    // Comparisons answered into && and ||, as values and as tests, on
+    // locals and on the two top operands: each side stopping the chain,
+    // null, undefined, NaN, texts, objects and mixed numbers among them,
+    // in loops and walks of a linked list, the pump falling in between.
+    R"(var vals = [0, 1, -1, 2147483647, 0.5, null, undefined, "1", "", {}, true, false, 0 / 0], s = 0, i, j;
+function walk(n) {
+  var head = null, k, l, c = 0;
+  for (k = 0; k < n; k++) head = {v: k % 3, next: head};
+  l = head;
+  while (l != null && l.v != 2) { c++; l = l.next; }
+  while (l != null && l.next != null || c < 0) { c = c + l.v; l = l.next.next; if (l == undefined) break; }
+  return c;
+}
+for (i = 0; i < vals.length; i++) {
+  for (j = 0; j < vals.length; j++) {
+    var a = vals[i], b = vals[j], x, y, z;
+    x = a == b && b != null; y = a != null || b == 1; z = a < b || a > 1 && b <= a;
+    if (a != undefined && b == 0) s += 1; if (a == null || b != 0.5) s += 2; if (!(a >= b && a != b)) s += 4;
+    if (a.v == b || b.v != a) s += 8;
+    s = (s * 3 + (x ? 1 : 0) + (y ? 2 : 0) + (z ? 5 : 0) + (x === true ? 7 : 0)) % 1000003;
+    console.log(i @ " " @ j @ " " @ x @ " " @ y @ " " @ z);
+  }
+  s = (s + walk(i * 7)) % 1000003;
+}
+console.log("joins " @ s);)",
 };
 
 }  // namespace
