@@ -31,18 +31,29 @@ bool isBranch(const CodeNode* n) {
 }
 // A branch on the value on top, or && or || on it.
 bool isTruthBranch(const CodeNode* n) { return isBranch(n) || n->kind == AndThen || n->kind == OrElse; }
+bool isToBool(const CodeNode* n) { return n->kind == ToBool58 || n->kind == ToBool59; }
 
-Fused compareBranch(const CodeVector& code, uint32_t pc) {
+// The records from `at` that take a comparison's answer: a branch, && or ||,
+// with the conversion to a truth value before it that closes an && or ||
+// chain (a comparison's answer is one already); 0 when there are none.
+uint32_t answerTaken(const CodeVector& code, uint32_t at) {
+  if (at >= code.size()) return 0;
+  if (isTruthBranch(code[at])) return 1;
+  return isToBool(code[at]) && at + 1 < code.size() && isTruthBranch(code[at + 1]) ? 2 : 0;
+}
+
+Fused compareBranch(const CodeVector& code, uint32_t pc, uint32_t* len) {
   if (pc + 3 >= code.size()) return Fused::None;
   const CodeNode* rhs = code[pc + 1];
   const int32_t cmp = code[pc + 2]->kind;
-  const CodeNode* branch = code[pc + 3];
   const bool equality = cmp == Equal || cmp == NotEqual;
   if (!equality && cmp != Less && cmp != Greater) return Fused::None;
   const bool word = rhs->kind == PushNull || rhs->kind == PushUndefined || rhs->kind == PushBool;
   if (rhs->kind != PushInt && rhs->kind != PushInt138 && !isLocalValue(rhs) && !isOuterValue(rhs) && !(equality && word))
     return Fused::None;
-  if (!isTruthBranch(branch)) return Fused::None;
+  const uint32_t taken = answerTaken(code, pc + 3);
+  if (taken == 0) return Fused::None;
+  *len = 3 + taken;
   return Fused::CompareBranch;
 }
 
@@ -351,8 +362,7 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
     case LoadVariable: {
       if (isLocalValue(n)) {
         if (Fused f = memberRun(code, pc, len); f != Fused::None) return f;
-        *len = 4;
-        if (Fused f = compareBranch(code, pc); f != Fused::None) return f;
+        if (Fused f = compareBranch(code, pc, len); f != Fused::None) return f;
         if ((*len = exprBranch(code, pc)) != 0) return Fused::ExprBranch;
         *len = 2;
         if (next->kind == Return) return Fused::LocalReturn;
@@ -399,6 +409,10 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
     }
     case PushInt: case PushInt138: {
       if ((*len = exprBranch(code, pc)) != 0) return Fused::ExprBranch;
+      if (isCompare(next->kind) && (*len = answerTaken(code, pc + 2)) != 0) {
+        *len += 2;
+        return Fused::ConstCompareJump;
+      }
       *len = 2;
       if (next->kind == Call) return Fused::CountCall;
       const int32_t c = n->operand.i;
@@ -406,10 +420,17 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
       const Fused mod = c != 0 && c != -1 ? Fused::ConstMod : Fused::None;
       return withTop(next->kind, Fused::ConstAdd, Fused::ConstSub, Fused::ConstMul, mod);
     }
+    case PushNull: case PushUndefined: case PushBool:
+      if ((next->kind != Equal && next->kind != NotEqual) || (*len = answerTaken(code, pc + 2)) == 0)
+        return Fused::None;
+      *len += 2;
+      return Fused::ConstCompareJump;
     case Add:
       return next->kind == Return ? Fused::AddReturn : Fused::None;
     case Less: case Greater: case Equal: case NotEqual:
-      return isTruthBranch(next) ? Fused::CompareJump : Fused::None;
+      if ((*len = answerTaken(code, pc + 1)) == 0) return Fused::None;
+      ++*len;
+      return Fused::CompareJump;
     case Not:
       if ((next->kind == ToBool58 || next->kind == ToBool59) && pc + 2 < code.size() && isTruthBranch(code[pc + 2])) {
         *len = 3;

@@ -104,6 +104,10 @@ enum class Fused : uint8_t {
   // The value of && or || converted to a truth value (ToBool), then a
   // branch on it or && or || after it.
   ToBoolBranch,
+  // An integer constant compared with the top operand (< <= > >= == !=), or
+  // null, undefined or a boolean (== !=), then Branch, JumpIfFalse, JumpIf,
+  // && or ||.
+  ConstCompareJump,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the

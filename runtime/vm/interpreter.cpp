@@ -79,7 +79,7 @@ enum Handler : uint8_t {
   hFLocalValueStore, hFMemberValueStore, hFElementValueStore, hFCompoundStore, hFMemberCompoundStore,
   hFElementCompoundStore, hFCompareJump, hFMemberLoadStore, hFElementLoadStore, hFNotBranch, hFJumpCompound,
   // Element steps keyed by an integer expression (fuse.h).
-  hFIndexExprElement, hFIndexExprElementRef, hFIndexExprValueStore, hFToBoolBranch, hCount
+  hFIndexExprElement, hFIndexExprElementRef, hFIndexExprValueStore, hFToBoolBranch, hFConstCompareJump, hCount
 };
 
 struct KindTable {
@@ -219,6 +219,7 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::IndexExprElementRef: return hFIndexExprElementRef;
     case Fused::IndexExprValueStore: return hFIndexExprValueStore;
     case Fused::ToBoolBranch: return hFToBoolBranch;
+    case Fused::ConstCompareJump: return hFConstCompareJump;
   }
   const uint8_t h = kKinds.at[k];
   if (!recordFusion()) {
@@ -638,7 +639,7 @@ union NumberStack {
                                                   int32_t top, bool* yes, uint32_t* len) {
   const CodeNode* const t = at[0];
   if (t->op == hFCompareBranch) {
-    if (top + 2 > KVContext::kOperands || isTruthJoin(at[3])) return false;
+    if (top + 2 > KVContext::kOperands || t->run != 4 || isTruthJoin(at[3])) return false;
     const Value* a = cells + t->slot;
     const CodeNode* const rhs = at[1];
     Value k;
@@ -708,7 +709,7 @@ struct LoopState {
       (!rhsLocal && rhs->kind != PushInt && rhs->kind != PushInt138))
     return at;
   CodeNode* const br = test[3];
-  if (isTruthJoin(br)) return at;
+  if (test[0]->run != 4 || isTruthJoin(br)) return at;
   // Where the test goes on a true and on a false answer (BRANCH_ON).
   int32_t onYes = testAt + 4, onNo = testAt + 4;
   if (br->kind == Branch) {
@@ -800,7 +801,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fLocalReturn, &&fLocalConstOp, &&fLocalConstCall, &&fOuterValue, &&fAddReturn,
       &&fLocalValueStore, &&fMemberValueStore, &&fElementValueStore, &&fCompoundStore, &&fMemberCompoundStore,
       &&fElementCompoundStore, &&fCompareJump, &&fMemberLoadStore, &&fElementLoadStore, &&fNotBranch, &&fJumpCompound,
-      &&fIndexExprElement, &&fIndexExprElementRef, &&fIndexExprValueStore, &&fToBoolBranch};
+      &&fIndexExprElement, &&fIndexExprElementRef, &&fIndexExprValueStore, &&fToBoolBranch, &&fConstCompareJump};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
 
   // The records of the running frame. Calls of script functions run in
@@ -1022,8 +1023,9 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   else                                                                                             \
     pc = (yes) ? pc + (len) : (br)->operand.i
 // BRANCH_ON where the answer may also go to && or || (a compare's own
-// answer, nothing of it on the operand stack): going on drops it, stopping
-// leaves it as the && or || value and jumps past the right-hand side.
+// answer, nothing of it on the operand stack; a conversion to a truth value
+// before br leaves it as it is): going on drops it, stopping leaves it as
+// the && or || value and jumps past the right-hand side.
 #define ANSWER_ON(yes, br, len)                                      \
   if ((br)->kind == AndThen || (br)->kind == OrElse) {                \
     const bool goOn_ = (br)->kind == AndThen;                         \
@@ -1699,10 +1701,11 @@ fCompareBranch: {
   // branch, && or || on the answer: integers, and the pairs quickEquality
   // settles.
   const Value* a = LOCAL_CELL(node);
-  if (!FUSED_FITS(4) || top + 2 > KVContext::kOperands) goto loadVariable;
+  const uint32_t len = node->run;
+  if (!FUSED_FITS(len) || top + 2 > KVContext::kOperands) goto loadVariable;
   const CodeNode* const rhs = code[pc + 1];
   const CodeNode* const cmp = code[pc + 2];
-  const CodeNode* const br = code[pc + 3];
+  const CodeNode* const br = code[pc + len - 1];
   Value k;
   const Value* b = &k;
   if (rhs->kind == LoadVariable) {
@@ -1717,15 +1720,15 @@ fCompareBranch: {
   } else if (!quickEquality(cmp->kind, *a, *b, &yes)) {
     goto loadVariable;
   }
-  ANSWER_ON(yes, br, 4);
-  FUSED_DONE(4, br);
+  ANSWER_ON(yes, br, len);
+  FUSED_DONE(len, br);
   NEXT;
 }
 fCompareJump: {
   // Two integers compared, or a pair quickEquality settles, then the branch
   // on the answer; any other pair goes to the comparison's own handler.
   bool yes;
-  if (!FUSED_FITS(2) || top < 2) goto compareAlone;
+  if (!FUSED_FITS(node->run) || top < 2) goto compareAlone;
   if (ops[top - 2].tag == kInt && TOP.tag == kInt) [[likely]] {
     yes = intCompare(node, ops[top - 2].i, TOP.i);
   } else if (!quickEquality(node->kind, ops[top - 2], TOP, &yes)) {
@@ -1738,9 +1741,10 @@ fCompareJump: {
     }
   }
   top -= 2;
-  const CodeNode* const br = code[pc + 1];
-  ANSWER_ON(yes, br, 2);
-  FUSED_DONE(2, br);
+  const uint32_t len = node->run;
+  const CodeNode* const br = code[pc + len - 1];
+  ANSWER_ON(yes, br, len);
+  FUSED_DONE(len, br);
   NEXT;
 }
 // `local = object.name;` and `local = object[local];`: the value read as
@@ -1788,6 +1792,36 @@ fNotBranch: {
   if (!FUSED_FITS(len) || top < 1) goto opNot;
   const bool t = !valueIsTrue(TOP);
   TRUTH_BRANCH(t, len)
+}
+fConstCompareJump: {
+  // The top operand compared with the constant at pc (an integer, null,
+  // undefined or a boolean), then the branch, && or || on the answer;
+  // other pairs push the constant for the comparison's own step.
+  bool yes;
+  if (FUSED_FITS(node->run) && top >= 1) {
+    Value k;
+    plainValueOf(ctx, node, frameCells, &k);
+    if (TOP.tag == kInt && k.tag == kInt) {
+      yes = intCompare(code[pc + 1], TOP.i, k.i);
+      goto constAnswered;
+    }
+    if (quickEquality(code[pc + 1]->kind, TOP, k, &yes)) goto constAnswered;
+  }
+  switch (node->kind) {
+    case PushNull: goto pushNull;
+    case PushUndefined: goto pushUndefined;
+    case PushBool: goto pushBool;
+    default: goto pushInt;
+  }
+constAnswered:
+  --top;
+  {
+    const uint32_t len = node->run;
+    const CodeNode* const br = code[pc + len - 1];
+    ANSWER_ON(yes, br, len);
+    FUSED_DONE(len, br);
+    NEXT;
+  }
 }
 fToBoolBranch: {
   // An && or || value converted to a truth value, then the branch on it:

@@ -705,6 +705,7 @@ function walk(n) {
   for (k = 0; k < n; k++) head = {v: k % 3, next: head};
   l = head;
   while (l != null && l.v != 2) { c++; l = l.next; }
+  k = l != null && l.next == null; c = c + (k ? 1 : 0);
   while (l != null && l.next != null || c < 0) { c = c + l.v; l = l.next.next; if (l == undefined) break; }
   return c;
 }
@@ -714,6 +715,8 @@ for (i = 0; i < vals.length; i++) {
     x = a == b && b != null; y = a != null || b == 1; z = a < b || a > 1 && b <= a;
     if (a != undefined && b == 0) s += 1; if (a == null || b != 0.5) s += 2; if (!(a >= b && a != b)) s += 4;
     if (a.v == b || b.v != a) s += 8;
+    if (vals[i] == 1 || vals[j] != null && vals[i] != true && b.v == undefined) s += 16;
+    if ((a > 0 || b < 1) && (vals[j] >= 2 || vals[i] < -1)) s += 32;
     s = (s * 3 + (x ? 1 : 0) + (y ? 2 : 0) + (z ? 5 : 0) + (x === true ? 7 : 0)) % 1000003;
     console.log(i @ " " @ j @ " " @ x @ " " @ y @ " " @ z);
   }
