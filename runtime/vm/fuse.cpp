@@ -136,7 +136,8 @@ uint32_t exprStore(const CodeVector& code, uint32_t pc) {
   return e + 3;
 }
 
-// expression compare expression, then the branch. Comparisons keep reads
+// expression compare expression, then the branch, && or || (answerTaken).
+// Comparisons keep reads
 // out: a read compared (`key < n.key`, `j < l.length`) is as cheap through
 // the member step and the compare step, and its values are mostly integers,
 // which gain nothing from the evaluators.
@@ -144,8 +145,9 @@ uint32_t exprBranch(const CodeVector& code, uint32_t pc) {
   int32_t depth = 0;
   const uint32_t e = exprRun(code, pc, &depth, nullptr, false);
   const uint32_t at = pc + e;
-  if (depth != 2 || at + 1 >= code.size() || !isCompare(code[at]->kind) || !isBranch(code[at + 1])) return 0;
-  return e + 2;
+  if (depth != 2 || at + 1 >= code.size() || !isCompare(code[at]->kind)) return 0;
+  const uint32_t taken = answerTaken(code, at + 1);
+  return taken != 0 ? e + 1 + taken : 0;
 }
 
 // The three records of local++ / local-- as a statement at pc, ending in a

@@ -79,7 +79,11 @@ enum Handler : uint8_t {
   hFLocalValueStore, hFMemberValueStore, hFElementValueStore, hFCompoundStore, hFMemberCompoundStore,
   hFElementCompoundStore, hFCompareJump, hFMemberLoadStore, hFElementLoadStore, hFNotBranch, hFJumpCompound,
   // Element steps keyed by an integer expression (fuse.h).
-  hFIndexExprElement, hFIndexExprElementRef, hFIndexExprValueStore, hFToBoolBranch, hFConstCompareJump, hCount
+  hFIndexExprElement, hFIndexExprElementRef, hFIndexExprValueStore, hFToBoolBranch, hFConstCompareJump,
+  // CompareBranch and ExprBranch whose answer goes to && or || or through a
+  // conversion to a truth value: the same steps, which a loop's test leaves
+  // to their own dispatch.
+  hFCompareThen, hFExprThen, hCount
 };
 
 struct KindTable {
@@ -117,6 +121,11 @@ struct KindTable {
 };
 constexpr KindTable kKinds;
 
+// && or || taking a value: a fused compare before one leaves its answer
+// when it stops there.
+bool isTruthJoin(const CodeNode* n) { return n->kind == AndThen || n->kind == OrElse; }
+bool isToBoolRecord(const CodeNode* n) { return n->kind == ToBool58 || n->kind == ToBool59; }
+
 // Notes the frame cell of each LoadVariable of the running frame among
 // `count` records from `from`; false when one names no cell of the frame.
 bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t args, int32_t cells) {
@@ -149,7 +158,7 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     noteExprMicro(code, pc + 1, len - 3);
     node->micro = exprShape(code, pc + 1, len - 3);
   }
-  if (f == Fused::ExprBranch) noteExprMicro(code, pc, len - 2);
+  if (f == Fused::ExprBranch) noteExprMicro(code, pc, len - (isToBoolRecord(code[pc + len - 2]) ? 3 : 2));
   if (f == Fused::MemberExprStore) noteExprMicro(code, pc + 2, len - 4);
   if (f == Fused::ElementExprStore) noteExprMicro(code, pc + 3, len - 5);
   if (f == Fused::CompoundStore) noteExprMicro(code, pc + 1, len - 3);
@@ -172,10 +181,11 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
   }
   switch (f) {
     case Fused::ExprStore: return hFExprStore;
-    case Fused::ExprBranch: return hFExprBranch;
+    case Fused::ExprBranch:
+      return isTruthJoin(code[pc + len - 1]) || isToBoolRecord(code[pc + len - 2]) ? hFExprThen : hFExprBranch;
     case Fused::JumpStep: return hFJumpStep;
     case Fused::None: break;
-    case Fused::CompareBranch: return hFCompareBranch;
+    case Fused::CompareBranch: return len == 4 && !isTruthJoin(code[pc + 3]) ? hFCompareBranch : hFCompareThen;
     case Fused::StepLocal: return hFStepLocal;
     case Fused::AssignPop: return hFAssignPop;
     case Fused::ConstAdd: return hFConstAdd;
@@ -236,9 +246,6 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
 }
 
 int32_t labelPosition(const LabelSlot* s) { return s ? s->position : -1; }
-// && or || taking a value: a fused compare before one leaves its answer
-// when it stops there.
-bool isTruthJoin(const CodeNode* n) { return n->kind == AndThen || n->kind == OrElse; }
 
 // The integer a of a fused member read's run combined with the member's
 // integer b by the operation record at op[0] (+ - *) and, with `tail`,
@@ -639,7 +646,7 @@ union NumberStack {
                                                   int32_t top, bool* yes, uint32_t* len) {
   const CodeNode* const t = at[0];
   if (t->op == hFCompareBranch) {
-    if (top + 2 > KVContext::kOperands || t->run != 4 || isTruthJoin(at[3])) return false;
+    if (top + 2 > KVContext::kOperands) return false;
     const Value* a = cells + t->slot;
     const CodeNode* const rhs = at[1];
     Value k;
@@ -709,7 +716,6 @@ struct LoopState {
       (!rhsLocal && rhs->kind != PushInt && rhs->kind != PushInt138))
     return at;
   CodeNode* const br = test[3];
-  if (test[0]->run != 4 || isTruthJoin(br)) return at;
   // Where the test goes on a true and on a false answer (BRANCH_ON).
   int32_t onYes = testAt + 4, onNo = testAt + 4;
   if (br->kind == Branch) {
@@ -801,7 +807,8 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fLocalReturn, &&fLocalConstOp, &&fLocalConstCall, &&fOuterValue, &&fAddReturn,
       &&fLocalValueStore, &&fMemberValueStore, &&fElementValueStore, &&fCompoundStore, &&fMemberCompoundStore,
       &&fElementCompoundStore, &&fCompareJump, &&fMemberLoadStore, &&fElementLoadStore, &&fNotBranch, &&fJumpCompound,
-      &&fIndexExprElement, &&fIndexExprElementRef, &&fIndexExprValueStore, &&fToBoolBranch, &&fConstCompareJump};
+      &&fIndexExprElement, &&fIndexExprElementRef, &&fIndexExprValueStore, &&fToBoolBranch, &&fConstCompareJump,
+      &&fCompareBranch, &&fExprBranch};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
 
   // The records of the running frame. Calls of script functions run in
@@ -1990,21 +1997,23 @@ fExprStore: {
   NEXT;
 }
 fExprBranch: {
-  // Two integer expressions compared, then the branch on the answer.
+  // Two integer expressions compared, then the branch, && or || on the
+  // answer (a conversion to a truth value may stand between).
   const uint32_t len = node->run;
   int32_t st[kFusedExprDepth];
-  const CodeNode* const cmp = code[pc + len - 2];
+  const uint32_t exprLen = len - (isToBoolRecord(code[pc + len - 2]) ? 3 : 2);
+  const CodeNode* const cmp = code[pc + exprLen];
   bool yes;
   if (!FUSED_FITS(len) || top + kFusedExprDepth > KVContext::kOperands) goto exprBranchAlone;
-  if (evalIntExpr(ctx, code + pc, len - 2, frameCells, st) == 2) {
+  if (evalIntExpr(ctx, code + pc, exprLen, frameCells, st) == 2) {
     yes = intCompare(cmp, st[0], st[1]);
-  } else if (!numberExprCompare(ctx, code + pc, len - 2, frameCells, cmp, &yes)) {
+  } else if (!numberExprCompare(ctx, code + pc, exprLen, frameCells, cmp, &yes)) {
   exprBranchAlone:
     if (node->kind == LoadVariable) goto loadVariable;
     goto pushInt;
   }
   const CodeNode* const br = code[pc + len - 1];
-  BRANCH_ON(yes, br, static_cast<int32_t>(len));
+  ANSWER_ON(yes, br, static_cast<int32_t>(len));
   FUSED_DONE(len, br);
   NEXT;
 }

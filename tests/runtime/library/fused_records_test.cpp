@@ -717,6 +717,8 @@ for (i = 0; i < vals.length; i++) {
     if (a.v == b || b.v != a) s += 8;
     if (vals[i] == 1 || vals[j] != null && vals[i] != true && b.v == undefined) s += 16;
     if ((a > 0 || b < 1) && (vals[j] >= 2 || vals[i] < -1)) s += 32;
+    if (i + j > 3 && i * 2 <= j + 1 || i - j == 2) s += 64; if (!(i % 3 == j % 2 && i + 1 != j)) s += 128;
+    x = i + 1 == j * 2 || i - j > 5; y = i * 0.5 < j - 1 && j % 4 != 1;
     s = (s * 3 + (x ? 1 : 0) + (y ? 2 : 0) + (z ? 5 : 0) + (x === true ? 7 : 0)) % 1000003;
     console.log(i @ " " @ j @ " " @ x @ " " @ y @ " " @ z);
   }
