@@ -42,20 +42,24 @@ uint32_t answerTaken(const CodeVector& code, uint32_t at) {
   return isToBool(code[at]) && at + 1 < code.size() && isTruthBranch(code[at + 1]) ? 2 : 0;
 }
 
-Fused compareBranch(const CodeVector& code, uint32_t pc, uint32_t* len) {
-  if (pc + 3 >= code.size()) return Fused::None;
-  const CodeNode* rhs = code[pc + 1];
-  const int32_t cmp = code[pc + 2]->kind;
+// The right side `rhs` of a comparison `cmp` the fused compares take: an
+// integer constant, a variable, or for == and != null, undefined or a
+// boolean.
+bool isCompareOperand(const CodeNode* rhs, int32_t cmp) {
   const bool equality = cmp == Equal || cmp == NotEqual;
-  if (!equality && cmp != Less && cmp != Greater) return Fused::None;
+  if (!equality && cmp != Less && cmp != Greater) return false;
   const bool word = rhs->kind == PushNull || rhs->kind == PushUndefined || rhs->kind == PushBool;
-  if (rhs->kind != PushInt && rhs->kind != PushInt138 && !isLocalValue(rhs) && !isOuterValue(rhs) && !(equality && word))
-    return Fused::None;
+  return rhs->kind == PushInt || rhs->kind == PushInt138 || isLocalValue(rhs) || isOuterValue(rhs) || (equality && word);
+}
+
+Fused compareBranch(const CodeVector& code, uint32_t pc, uint32_t* len) {
+  if (pc + 3 >= code.size() || !isCompareOperand(code[pc + 1], code[pc + 2]->kind)) return Fused::None;
   const uint32_t taken = answerTaken(code, pc + 3);
   if (taken == 0) return Fused::None;
   *len = 3 + taken;
   return Fused::CompareBranch;
 }
+
 
 bool isPushInt(const CodeNode* n) { return n->kind == PushInt || n->kind == PushInt138; }
 bool isIntOp(int32_t kind) {
@@ -65,6 +69,21 @@ bool isIntOp(int32_t kind) {
 bool isCompare(int32_t kind) { return kind == Less || kind == Greater || kind == Equal || kind == NotEqual; }
 
 bool isMemberRead(const CodeNode* n, uint16_t flags) { return n->kind == GetMember && n->flags == flags; }
+
+// `local CMP base.name` and `base.name CMP operand` (isCompareOperand), then
+// the answer's records: their length, or 0.
+uint32_t compareMember(const CodeVector& code, uint32_t pc) {
+  if (pc + 4 >= code.size() || !isBaseValue(code[pc + 1]) || !isMemberRead(code[pc + 2], kPushValue) ||
+      !isCompare(code[pc + 3]->kind))
+    return 0;
+  const uint32_t taken = answerTaken(code, pc + 4);
+  return taken != 0 ? 4 + taken : 0;
+}
+uint32_t memberCompare(const CodeVector& code, uint32_t pc) {
+  if (pc + 4 >= code.size() || !isCompareOperand(code[pc + 2], code[pc + 3]->kind)) return 0;
+  const uint32_t taken = answerTaken(code, pc + 4);
+  return taken != 0 ? 4 + taken : 0;
+}
 
 // A member or element read the expression steps take as one operand (fuse.h's
 // kMicroMember and its kin): its records, or 0.
@@ -296,6 +315,7 @@ Fused memberRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
   }
   if (isMemberRead(next, kPushValue)) {
     if ((*len = readOp(code, pc, 2)) != 0) return Fused::LocalMemberOp;
+    if ((*len = memberCompare(code, pc)) != 0) return Fused::MemberCompare;
     *len = 2;
     return Fused::LocalMember;
   }
@@ -366,6 +386,7 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
         if (Fused f = memberRun(code, pc, len); f != Fused::None) return f;
         if (Fused f = compareBranch(code, pc, len); f != Fused::None) return f;
         if ((*len = exprBranch(code, pc)) != 0) return Fused::ExprBranch;
+        if ((*len = compareMember(code, pc)) != 0) return Fused::CompareMember;
         *len = 2;
         if (next->kind == Return) return Fused::LocalReturn;
         if (isPushInt(next) && pc + 2 < code.size()) {

@@ -108,6 +108,10 @@ enum class Fused : uint8_t {
   // null, undefined or a boolean (== !=), then Branch, JumpIfFalse, JumpIf,
   // && or ||.
   ConstCompareJump,
+  // `local CMP base.name` and `base.name CMP operand` (the operands of
+  // CompareBranch), the member read as LocalMember reads it, then Branch,
+  // JumpIfFalse, JumpIf, && or || (CodeNode::run records).
+  CompareMember, MemberCompare,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the

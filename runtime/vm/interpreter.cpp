@@ -80,10 +80,12 @@ enum Handler : uint8_t {
   hFElementCompoundStore, hFCompareJump, hFMemberLoadStore, hFElementLoadStore, hFNotBranch, hFJumpCompound,
   // Element steps keyed by an integer expression (fuse.h).
   hFIndexExprElement, hFIndexExprElementRef, hFIndexExprValueStore, hFToBoolBranch, hFConstCompareJump,
-  // CompareBranch and ExprBranch whose answer goes to && or || or through a
-  // conversion to a truth value: the same steps, which a loop's test leaves
-  // to their own dispatch.
-  hFCompareThen, hFExprThen, hCount
+  // CompareBranch, ExprBranch and CompareJump whose answer goes to && or ||
+  // or through a conversion to a truth value: steps of their own, so that
+  // the plain ones keep their short tail and a loop's test reads only those.
+  hFCompareThen, hFExprThen, hFCompareJumpThen,
+  // Comparisons with a member read (fuse.h).
+  hFCompareMember, hFMemberCompare, hCount
 };
 
 struct KindTable {
@@ -220,7 +222,7 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::CompoundStore: return hFCompoundStore;
     case Fused::MemberCompoundStore: return hFMemberCompoundStore;
     case Fused::ElementCompoundStore: return hFElementCompoundStore;
-    case Fused::CompareJump: return hFCompareJump;
+    case Fused::CompareJump: return len == 2 && !isTruthJoin(code[pc + 1]) ? hFCompareJump : hFCompareJumpThen;
     case Fused::MemberLoadStore: return hFMemberLoadStore;
     case Fused::ElementLoadStore: return hFElementLoadStore;
     case Fused::NotBranch: return hFNotBranch;
@@ -230,6 +232,8 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::IndexExprValueStore: return hFIndexExprValueStore;
     case Fused::ToBoolBranch: return hFToBoolBranch;
     case Fused::ConstCompareJump: return hFConstCompareJump;
+    case Fused::CompareMember: return hFCompareMember;
+    case Fused::MemberCompare: return hFMemberCompare;
   }
   const uint8_t h = kKinds.at[k];
   if (!recordFusion()) {
@@ -808,7 +812,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fLocalValueStore, &&fMemberValueStore, &&fElementValueStore, &&fCompoundStore, &&fMemberCompoundStore,
       &&fElementCompoundStore, &&fCompareJump, &&fMemberLoadStore, &&fElementLoadStore, &&fNotBranch, &&fJumpCompound,
       &&fIndexExprElement, &&fIndexExprElementRef, &&fIndexExprValueStore, &&fToBoolBranch, &&fConstCompareJump,
-      &&fCompareBranch, &&fExprBranch};
+      &&fCompareThen, &&fExprThen, &&fCompareJumpThen, &&fCompareMember, &&fMemberCompare};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
 
   // The records of the running frame. Calls of script functions run in
@@ -1703,57 +1707,72 @@ generatorReturn:
   generatorReturnStep(ctx);
   return;
 
-fCompareBranch: {
-  // local (< <= > >= == !=) (constant | local | outer variable), then the
-  // branch, && or || on the answer: integers, and the pairs quickEquality
-  // settles.
-  const Value* a = LOCAL_CELL(node);
-  const uint32_t len = node->run;
-  if (!FUSED_FITS(len) || top + 2 > KVContext::kOperands) goto loadVariable;
-  const CodeNode* const rhs = code[pc + 1];
-  const CodeNode* const cmp = code[pc + 2];
-  const CodeNode* const br = code[pc + len - 1];
-  Value k;
-  const Value* b = &k;
-  if (rhs->kind == LoadVariable) {
-    b = BASE_CELL(rhs);
-    if (b == &kNoOuterCell) goto loadVariable;
-  } else {
-    plainValueOf(ctx, rhs, frameCells, &k);
+// local (< <= > >= == !=) (constant | local | outer variable), then the
+// branch (TAKE BRANCH_ON, len 4), or && or || with or without a conversion
+// to a truth value before (TAKE ANSWER_ON, len the record's run), on the
+// answer: integers, and the pairs quickEquality settles.
+#define COMPARE_LOCAL_STEP(LEN, TAKE)                              \
+  {                                                                \
+    const Value* a = LOCAL_CELL(node);                             \
+    const uint32_t len = (LEN);                                    \
+    if (!FUSED_FITS(len) || top + 2 > KVContext::kOperands) goto loadVariable; \
+    const CodeNode* const rhs = code[pc + 1];                      \
+    const CodeNode* const cmp = code[pc + 2];                      \
+    const CodeNode* const br = code[pc + len - 1];                 \
+    Value k;                                                       \
+    const Value* b = &k;                                           \
+    if (rhs->kind == LoadVariable) {                               \
+      b = BASE_CELL(rhs);                                          \
+      if (b == &kNoOuterCell) goto loadVariable;                   \
+    } else {                                                       \
+      plainValueOf(ctx, rhs, frameCells, &k);                      \
+    }                                                              \
+    bool yes;                                                      \
+    if (a->tag == kInt && b->tag == kInt) [[likely]] {             \
+      yes = intCompare(cmp, a->i, b->i);                           \
+    } else if (!quickEquality(cmp->kind, *a, *b, &yes)) {          \
+      goto loadVariable;                                           \
+    }                                                              \
+    TAKE(yes, br, len);                                            \
+    FUSED_DONE(len, br);                                           \
+    NEXT;                                                          \
   }
-  bool yes;
-  if (a->tag == kInt && b->tag == kInt) [[likely]] {
-    yes = intCompare(cmp, a->i, b->i);
-  } else if (!quickEquality(cmp->kind, *a, *b, &yes)) {
-    goto loadVariable;
+fCompareBranch:
+  COMPARE_LOCAL_STEP(4, BRANCH_ON)
+fCompareThen:
+  COMPARE_LOCAL_STEP(node->run, ANSWER_ON)
+#undef COMPARE_LOCAL_STEP
+// Two integers compared, or a pair quickEquality settles, then the branch
+// (or && or ||) on the answer; any other pair goes to the comparison's own
+// handler.
+#define COMPARE_TOP_STEP(LEN, TAKE)                                    \
+  {                                                                    \
+    bool yes;                                                          \
+    const uint32_t len = (LEN);                                        \
+    if (!FUSED_FITS(len) || top < 2) goto compareAlone;                \
+    if (ops[top - 2].tag == kInt && TOP.tag == kInt) [[likely]] {      \
+      yes = intCompare(node, ops[top - 2].i, TOP.i);                   \
+    } else if (!quickEquality(node->kind, ops[top - 2], TOP, &yes)) {  \
+      goto compareAlone;                                               \
+    }                                                                  \
+    top -= 2;                                                          \
+    const CodeNode* const br = code[pc + len - 1];                     \
+    TAKE(yes, br, len);                                                \
+    FUSED_DONE(len, br);                                               \
+    NEXT;                                                              \
   }
-  ANSWER_ON(yes, br, len);
-  FUSED_DONE(len, br);
-  NEXT;
-}
-fCompareJump: {
-  // Two integers compared, or a pair quickEquality settles, then the branch
-  // on the answer; any other pair goes to the comparison's own handler.
-  bool yes;
-  if (!FUSED_FITS(node->run) || top < 2) goto compareAlone;
-  if (ops[top - 2].tag == kInt && TOP.tag == kInt) [[likely]] {
-    yes = intCompare(node, ops[top - 2].i, TOP.i);
-  } else if (!quickEquality(node->kind, ops[top - 2], TOP, &yes)) {
-  compareAlone:
-    switch (node->kind) {
-      case Less: goto less;
-      case Greater: goto greater;
-      case Equal: goto equal;
-      default: goto notEqual;
-    }
+fCompareJump:
+  COMPARE_TOP_STEP(2, BRANCH_ON)
+fCompareJumpThen:
+  COMPARE_TOP_STEP(node->run, ANSWER_ON)
+#undef COMPARE_TOP_STEP
+compareAlone:
+  switch (node->kind) {
+    case Less: goto less;
+    case Greater: goto greater;
+    case Equal: goto equal;
+    default: goto notEqual;
   }
-  top -= 2;
-  const uint32_t len = node->run;
-  const CodeNode* const br = code[pc + len - 1];
-  ANSWER_ON(yes, br, len);
-  FUSED_DONE(len, br);
-  NEXT;
-}
 // `local = object.name;` and `local = object[local];`: the value read as
 // the member steps read it, stored as the store's inline path stores it
 // (no text); `len` records, the read's at pc + 2.
@@ -1800,6 +1819,48 @@ fNotBranch: {
   const bool t = !valueIsTrue(TOP);
   TRUTH_BRANCH(t, len)
 }
+// local CMP base.name (left first) and base.name CMP operand, then the
+// branch, && or || on the answer: the member as LocalMember finds it, and
+// integers or the pairs quickEquality settles; anything else runs the
+// records one by one.
+#define MEMBER_COMPARE_STEP(LEFT_FIRST)                                                                \
+  {                                                                                                    \
+    const uint32_t len = node->run;                                                                    \
+    const CodeNode* const base = code[pc + (LEFT_FIRST)];                                              \
+    const Value* const o = BASE_CELL(base);                                                            \
+    const Value* m;                                                                                    \
+    if (!FUSED_FITS(len) || top + 2 > KVContext::kOperands || o->tag != kObject || !o->obj ||          \
+        !(m = inlineMemberValue(o->obj, code[pc + (LEFT_FIRST) + 1])))                                  \
+      goto loadVariable;                                                                               \
+    const Value* a = m;                                                                                \
+    const Value* b = m;                                                                                \
+    Value k;                                                                                           \
+    if (LEFT_FIRST) {                                                                                  \
+      a = LOCAL_CELL(node);                                                                            \
+    } else if (code[pc + 2]->kind == LoadVariable) {                                                   \
+      b = BASE_CELL(code[pc + 2]);                                                                     \
+      if (b == &kNoOuterCell) goto loadVariable;                                                       \
+    } else {                                                                                           \
+      plainValueOf(ctx, code[pc + 2], frameCells, &k);                                                 \
+      b = &k;                                                                                          \
+    }                                                                                                  \
+    const CodeNode* const cmp = code[pc + 3];                                                          \
+    bool yes;                                                                                          \
+    if (a->tag == kInt && b->tag == kInt) [[likely]] {                                                 \
+      yes = intCompare(cmp, a->i, b->i);                                                               \
+    } else if (!quickEquality(cmp->kind, *a, *b, &yes)) {                                              \
+      goto loadVariable;                                                                               \
+    }                                                                                                  \
+    const CodeNode* const br = code[pc + len - 1];                                                     \
+    ANSWER_ON(yes, br, len);                                                                           \
+    FUSED_DONE(len, br);                                                                               \
+    NEXT;                                                                                              \
+  }
+fCompareMember:
+  MEMBER_COMPARE_STEP(1)
+fMemberCompare:
+  MEMBER_COMPARE_STEP(0)
+#undef MEMBER_COMPARE_STEP
 fConstCompareJump: {
   // The top operand compared with the constant at pc (an integer, null,
   // undefined or a boolean), then the branch, && or || on the answer;
@@ -1996,27 +2057,35 @@ fExprStore: {
   }
   NEXT;
 }
-fExprBranch: {
-  // Two integer expressions compared, then the branch, && or || on the
-  // answer (a conversion to a truth value may stand between).
-  const uint32_t len = node->run;
-  int32_t st[kFusedExprDepth];
-  const uint32_t exprLen = len - (isToBoolRecord(code[pc + len - 2]) ? 3 : 2);
-  const CodeNode* const cmp = code[pc + exprLen];
-  bool yes;
-  if (!FUSED_FITS(len) || top + kFusedExprDepth > KVContext::kOperands) goto exprBranchAlone;
-  if (evalIntExpr(ctx, code + pc, exprLen, frameCells, st) == 2) {
-    yes = intCompare(cmp, st[0], st[1]);
-  } else if (!numberExprCompare(ctx, code + pc, exprLen, frameCells, cmp, &yes)) {
-  exprBranchAlone:
-    if (node->kind == LoadVariable) goto loadVariable;
-    goto pushInt;
+// Two integer expressions compared, then the branch (TAKE BRANCH_ON), or
+// && or || with or without a conversion to a truth value before (TAKE
+// ANSWER_ON, the expression's records counted by EXPR_LEN) on the answer.
+#define EXPR_COMPARE_STEP(EXPR_LEN, TAKE)                                                   \
+  {                                                                                         \
+    const uint32_t len = node->run;                                                         \
+    int32_t st[kFusedExprDepth];                                                            \
+    const uint32_t exprLen = (EXPR_LEN);                                                    \
+    const CodeNode* const cmp = code[pc + exprLen];                                         \
+    bool yes;                                                                               \
+    if (!FUSED_FITS(len) || top + kFusedExprDepth > KVContext::kOperands) goto exprBranchAlone; \
+    if (evalIntExpr(ctx, code + pc, exprLen, frameCells, st) == 2) {                        \
+      yes = intCompare(cmp, st[0], st[1]);                                                  \
+    } else if (!numberExprCompare(ctx, code + pc, exprLen, frameCells, cmp, &yes)) {        \
+      goto exprBranchAlone;                                                                 \
+    }                                                                                       \
+    const CodeNode* const br = code[pc + len - 1];                                          \
+    TAKE(yes, br, static_cast<int32_t>(len));                                               \
+    FUSED_DONE(len, br);                                                                    \
+    NEXT;                                                                                   \
   }
-  const CodeNode* const br = code[pc + len - 1];
-  ANSWER_ON(yes, br, static_cast<int32_t>(len));
-  FUSED_DONE(len, br);
-  NEXT;
-}
+fExprBranch:
+  EXPR_COMPARE_STEP(len - 2, BRANCH_ON)
+fExprThen:
+  EXPR_COMPARE_STEP(len - (isToBoolRecord(code[pc + len - 2]) ? 3 : 2), ANSWER_ON)
+#undef EXPR_COMPARE_STEP
+exprBranchAlone:
+  if (node->kind == LoadVariable) goto loadVariable;
+  goto pushInt;
 fJumpStep: {
   // A jump to a loop's `local++` / `local--` step that ends in PopAndJump.
   CodeNode* const* const step = code + node->operand.i;
