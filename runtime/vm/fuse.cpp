@@ -465,7 +465,7 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
     case Assign: case AssignThroughReference:
       return isPop(next->kind) ? Fused::AssignPop : Fused::None;
     case PushFrameObject:
-      if (isMemberRead(next, kPushValue)) return Fused::FrameMember;
+      if (isMemberRead(next, kPushValue)) return (*len = memberCompare(code, pc)) != 0 ? Fused::MemberCompare : Fused::FrameMember;
       return isMemberRead(next, kPushReference) ? Fused::FrameMemberRef : Fused::None;
     default:
       return Fused::None;

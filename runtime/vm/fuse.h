@@ -109,7 +109,8 @@ enum class Fused : uint8_t {
   // && or ||.
   ConstCompareJump,
   // `local CMP base.name` and `base.name CMP operand` (the operands of
-  // CompareBranch), the member read as LocalMember reads it, then Branch,
+  // CompareBranch; the base may be `this`), the member read as LocalMember
+  // and FrameMember read it, then Branch,
   // JumpIfFalse, JumpIf, && or || (CodeNode::run records).
   CompareMember, MemberCompare,
 };

@@ -85,7 +85,7 @@ enum Handler : uint8_t {
   // the plain ones keep their short tail and a loop's test reads only those.
   hFCompareThen, hFExprThen, hFCompareJumpThen,
   // Comparisons with a member read (fuse.h).
-  hFCompareMember, hFMemberCompare, hCount
+  hFCompareMember, hFMemberCompare, hFFrameMemberCompare, hCount
 };
 
 struct KindTable {
@@ -122,6 +122,9 @@ struct KindTable {
   }
 };
 constexpr KindTable kKinds;
+
+// The object a member step reads from the value v, or null.
+[[gnu::always_inline]] inline KVobj* objectIn(const Value* v) { return v->tag == kObject ? v->obj : nullptr; }
 
 // && or || taking a value: a fused compare before one leaves its answer
 // when it stops there.
@@ -233,7 +236,7 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::ToBoolBranch: return hFToBoolBranch;
     case Fused::ConstCompareJump: return hFConstCompareJump;
     case Fused::CompareMember: return hFCompareMember;
-    case Fused::MemberCompare: return hFMemberCompare;
+    case Fused::MemberCompare: return code[pc]->kind == PushFrameObject ? hFFrameMemberCompare : hFMemberCompare;
   }
   const uint8_t h = kKinds.at[k];
   if (!recordFusion()) {
@@ -812,7 +815,8 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fLocalValueStore, &&fMemberValueStore, &&fElementValueStore, &&fCompoundStore, &&fMemberCompoundStore,
       &&fElementCompoundStore, &&fCompareJump, &&fMemberLoadStore, &&fElementLoadStore, &&fNotBranch, &&fJumpCompound,
       &&fIndexExprElement, &&fIndexExprElementRef, &&fIndexExprValueStore, &&fToBoolBranch, &&fConstCompareJump,
-      &&fCompareThen, &&fExprThen, &&fCompareJumpThen, &&fCompareMember, &&fMemberCompare};
+      &&fCompareThen, &&fExprThen, &&fCompareJumpThen, &&fCompareMember, &&fMemberCompare,
+      &&fFrameMemberCompare};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
 
   // The records of the running frame. Calls of script functions run in
@@ -1819,19 +1823,19 @@ fNotBranch: {
   const bool t = !valueIsTrue(TOP);
   TRUTH_BRANCH(t, len)
 }
-// local CMP base.name (left first) and base.name CMP operand, then the
+// local CMP base.name (left first), base.name CMP operand and this.name CMP
+// operand, then the
 // branch, && or || on the answer: the member as LocalMember finds it, and
 // integers or the pairs quickEquality settles; anything else runs the
 // records one by one.
-#define MEMBER_COMPARE_STEP(LEFT_FIRST)                                                                \
+#define MEMBER_COMPARE_STEP(LEFT_FIRST, OBJECT, FALLBACK)                                               \
   {                                                                                                    \
     const uint32_t len = node->run;                                                                    \
-    const CodeNode* const base = code[pc + (LEFT_FIRST)];                                              \
-    const Value* const o = BASE_CELL(base);                                                            \
+    KVobj* const obj = (OBJECT);                                                                       \
     const Value* m;                                                                                    \
-    if (!FUSED_FITS(len) || top + 2 > KVContext::kOperands || o->tag != kObject || !o->obj ||          \
-        !(m = inlineMemberValue(o->obj, code[pc + (LEFT_FIRST) + 1])))                                  \
-      goto loadVariable;                                                                               \
+    if (!FUSED_FITS(len) || top + 2 > KVContext::kOperands || !obj ||                                  \
+        !(m = inlineMemberValue(obj, code[pc + (LEFT_FIRST) + 1])))                                     \
+      goto FALLBACK;                                                                                   \
     const Value* a = m;                                                                                \
     const Value* b = m;                                                                                \
     Value k;                                                                                           \
@@ -1839,7 +1843,7 @@ fNotBranch: {
       a = LOCAL_CELL(node);                                                                            \
     } else if (code[pc + 2]->kind == LoadVariable) {                                                   \
       b = BASE_CELL(code[pc + 2]);                                                                     \
-      if (b == &kNoOuterCell) goto loadVariable;                                                       \
+      if (b == &kNoOuterCell) goto FALLBACK;                                                           \
     } else {                                                                                           \
       plainValueOf(ctx, code[pc + 2], frameCells, &k);                                                 \
       b = &k;                                                                                          \
@@ -1849,7 +1853,7 @@ fNotBranch: {
     if (a->tag == kInt && b->tag == kInt) [[likely]] {                                                 \
       yes = intCompare(cmp, a->i, b->i);                                                               \
     } else if (!quickEquality(cmp->kind, *a, *b, &yes)) {                                              \
-      goto loadVariable;                                                                               \
+      goto FALLBACK;                                                                                   \
     }                                                                                                  \
     const CodeNode* const br = code[pc + len - 1];                                                     \
     ANSWER_ON(yes, br, len);                                                                           \
@@ -1857,9 +1861,11 @@ fNotBranch: {
     NEXT;                                                                                              \
   }
 fCompareMember:
-  MEMBER_COMPARE_STEP(1)
+  MEMBER_COMPARE_STEP(1, objectIn(BASE_CELL(code[pc + 1])), loadVariable)
 fMemberCompare:
-  MEMBER_COMPARE_STEP(0)
+  MEMBER_COMPARE_STEP(0, objectIn(BASE_CELL(node)), loadVariable)
+fFrameMemberCompare:
+  MEMBER_COMPARE_STEP(0, ctx->frame->receiver, pushFrameObject)
 #undef MEMBER_COMPARE_STEP
 fConstCompareJump: {
   // The top operand compared with the constant at pc (an integer, null,

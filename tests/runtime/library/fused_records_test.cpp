@@ -726,12 +726,14 @@ for (i = 0; i < vals.length; i++) {
 }
 function P(v) { this.v = v; }
 P.prototype.w = 3;
+P.prototype.self = function (k) { return (this.v < k ? 1 : 0) + (this.w == null || this.v != k && this.w >= 2 ? 2 : 0); };
 var objs = [{v: 1}, {v: 2.5, w: 1}, {v: "2"}, {v: null}, {w: 0}, new P(2), new P(-1), {v: 2147483647, next: null}];
 function cmp(o, k) {
   var c = 0;
   if (k < o.v) c += 1; if (o.v >= 2) c += 2; if (o.v != null && o.v < k) c += 4; if (o.next == null) c += 8;
   if (k == o.w || o.w > k && k != o.v) c += 16; if (o.v == undefined || o.v <= k) c += 32;
   if (k >= vals.length || o.v == true) c += 64;
+  if (o instanceof P) c += o.self(k) * 200; else { var q = {v: o.v, self: P.prototype.self}; c += q.self(k) * 300; }
   return c + (o.v > k ? 100 : 0) + (s < o.w ? 1000 : 0);
 }
 for (i = 0; i < 200; i++) { j = i % objs.length; s = (s * 7 + cmp(objs[j], i % 5 - 1)) % 1000003; if (i == 100) P.prototype.w = 9; }
