@@ -321,6 +321,11 @@ Fused memberRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
   }
   if (isMemberRead(next, kPushReference)) {
     if ((*len = refValueStore(code, pc, 2)) != 0) return Fused::MemberValueStore;
+    if (pc + 3 < code.size() && isBaseValue(code[pc + 2]) && isMemberRead(code[pc + 3], kPushValue) &&
+        storeAndPop(code, pc + 4)) {
+      *len = 6;
+      return Fused::MemberMemberStore;
+    }
     if ((*len = refExprStore(code, pc, 2)) != 0) return Fused::MemberExprStore;
     *len = 2;
     return Fused::LocalMemberRef;

@@ -113,6 +113,9 @@ enum class Fused : uint8_t {
   // and FrameMember read it, then Branch,
   // JumpIfFalse, JumpIf, && or || (CodeNode::run records).
   CompareMember, MemberCompare,
+  // `base.name = base.name;`: the reference, the read as LocalMember reads
+  // it, the store and the pop.
+  MemberMemberStore,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the

@@ -85,7 +85,7 @@ enum Handler : uint8_t {
   // the plain ones keep their short tail and a loop's test reads only those.
   hFCompareThen, hFExprThen, hFCompareJumpThen,
   // Comparisons with a member read (fuse.h).
-  hFCompareMember, hFMemberCompare, hFFrameMemberCompare, hCount
+  hFCompareMember, hFMemberCompare, hFFrameMemberCompare, hFMemberMemberStore, hCount
 };
 
 struct KindTable {
@@ -236,6 +236,7 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::ToBoolBranch: return hFToBoolBranch;
     case Fused::ConstCompareJump: return hFConstCompareJump;
     case Fused::CompareMember: return hFCompareMember;
+    case Fused::MemberMemberStore: return hFMemberMemberStore;
     case Fused::MemberCompare: return code[pc]->kind == PushFrameObject ? hFFrameMemberCompare : hFMemberCompare;
   }
   const uint8_t h = kKinds.at[k];
@@ -816,7 +817,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fElementCompoundStore, &&fCompareJump, &&fMemberLoadStore, &&fElementLoadStore, &&fNotBranch, &&fJumpCompound,
       &&fIndexExprElement, &&fIndexExprElementRef, &&fIndexExprValueStore, &&fToBoolBranch, &&fConstCompareJump,
       &&fCompareThen, &&fExprThen, &&fCompareJumpThen, &&fCompareMember, &&fMemberCompare,
-      &&fFrameMemberCompare};
+      &&fFrameMemberCompare, &&fMemberMemberStore};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
 
   // The records of the running frame. Calls of script functions run in
@@ -2283,6 +2284,21 @@ fElementValueStore: {
   FUSED_VALUE_STORE(c->tag == kObject && LOCAL_ELEMENT_KEY_OK(k) ? inlineMemberCell(c->obj, k->i) : nullptr, 3, 6)
 }
 #undef FUSED_VALUE_STORE
+fMemberMemberStore: {
+  // A text read goes the general way, as the member loads send it.
+  KVobj* const to = objectIn(BASE_CELL(node));
+  KVobj* const from = objectIn(BASE_CELL(code[pc + 2]));
+  const Value* v;
+  Value* cell;
+  if (!FUSED_FITS(6) || top + 2 > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs || !to || !from ||
+      !(v = inlineMemberValue(from, code[pc + 3])) || v->tag == kString ||
+      !(cell = inlineMemberCell(to, code[pc + 1]->operand.i)))
+    goto loadVariable;
+  *cell = *v;
+  pc += 6;
+  FUSED_DONE(6, code[pc - 1]);
+  NEXT;
+}
 // object[e] with e an integer expression of locals and constants: its
 // records hold no read and call nothing, so evaluating it before the
 // checks that may send the records one by one changes nothing. The key is

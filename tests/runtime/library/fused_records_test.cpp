@@ -736,7 +736,14 @@ function cmp(o, k) {
   if (o instanceof P) c += o.self(k) * 200; else { var q = {v: o.v, self: P.prototype.self}; c += q.self(k) * 300; }
   return c + (o.v > k ? 100 : 0) + (s < o.w ? 1000 : 0);
 }
-for (i = 0; i < 200; i++) { j = i % objs.length; s = (s * 7 + cmp(objs[j], i % 5 - 1)) % 1000003; if (i == 100) P.prototype.w = 9; }
+function copy(a, b) { a.v = b.v; b.w = a.w; a.next = b.v; b.v = b.w; a.v = a.v; }
+for (i = 0; i < 200; i++) {
+  j = i % objs.length; s = (s * 7 + cmp(objs[j], i % 5 - 1)) % 1000003; if (i == 100) P.prototype.w = 9;
+  if (i % 50 == 49) { copy(objs[j], objs[(j + 3) % objs.length]); copy(objs[(j + 1) % objs.length], objs[j]); }
+}
+var frozen = function () { return 1; };
+copy(frozen, objs[0]); copy(objs[1], vals); copy(objs[2], "text"); copy(objs[3], objs[3]);
+for (j = 0; j < objs.length; j++) console.log(j @ " " @ objs[j].v @ " " @ objs[j].w @ " " @ objs[j].next);
 console.log("joins " @ s);)",
 };
 
