@@ -210,6 +210,31 @@ bool storeAndPop(const CodeVector& code, uint32_t at) {
   return (store == Assign || store == AssignThroughReference) && isPop(code[at + 1]->kind);
 }
 
+// `outer = expression;` as exprStore takes `local = expression;`, for a
+// variable of an enclosing scope; the expression may read such variables.
+uint32_t outerExprStore(const CodeVector& code, uint32_t pc) {
+  const CodeNode* n = code[pc];
+  if (n->kind != LoadVariable || n->flags != kPushReference || !n->second.var || n->second.var->depth <= 0) return 0;
+  int32_t depth = 0;
+  uint32_t operands = 0;
+  const uint32_t e = exprRun(code, pc + 1, &depth, &operands, true, true);
+  const uint32_t at = pc + 1 + e;
+  if (operands < 2 || depth != 1 || !storeAndPop(code, at)) return 0;
+  return e + 3;
+}
+
+// `outer++;` and `outer--;`: the value-and-reference load, the in-place step
+// and the pop.
+bool stepOuter(const CodeVector& code, uint32_t pc) {
+  if (pc + 2 >= code.size()) return false;
+  const CodeNode* n = code[pc];
+  if (n->kind != LoadVariable || n->flags != (kPushValue | kPushReference) || !n->second.var ||
+      n->second.var->depth <= 0)
+    return false;
+  const int32_t step = code[pc + 1]->kind;
+  return (step == IncrementInPlace || step == DecrementInPlace) && isPop(code[pc + 2]->kind);
+}
+
 // The expression, store and pop after a member or element reference of
 // `ref` records at pc: the records of the whole statement, or 0.
 uint32_t refExprStore(const CodeVector& code, uint32_t pc, uint32_t ref) {
@@ -417,6 +442,11 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
       // `local = local OP read [OP constant];` keeps its own integer step.
       if ((*len = readOpStore(code, pc)) != 0) return Fused::ReadOpStore;
       if ((*len = exprStore(code, pc)) != 0) return Fused::ExprStore;
+      if ((*len = outerExprStore(code, pc)) != 0) return Fused::OuterExprStore;
+      if (stepOuter(code, pc)) {
+        *len = 3;
+        return Fused::StepOuter;
+      }
       if (n->second.var && n->second.var->depth == 0) {
         if (n->flags == kPushReference && (*len = refValueStore(code, pc, 1)) != 0) return Fused::LocalValueStore;
         if (n->flags == kPushReference && pc + 2 < code.size() && isBaseValue(code[pc + 1])) {

@@ -85,7 +85,8 @@ enum Handler : uint8_t {
   // the plain ones keep their short tail and a loop's test reads only those.
   hFCompareThen, hFExprThen, hFCompareJumpThen,
   // Comparisons with a member read (fuse.h).
-  hFCompareMember, hFMemberCompare, hFFrameMemberCompare, hFMemberMemberStore, hCount
+  hFCompareMember, hFMemberCompare, hFFrameMemberCompare, hFMemberMemberStore, hFOuterExprStore,
+  hFStepOuter, hCount
 };
 
 struct KindTable {
@@ -166,7 +167,7 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
   if (f == Fused::ExprBranch) noteExprMicro(code, pc, len - (isToBoolRecord(code[pc + len - 2]) ? 3 : 2));
   if (f == Fused::MemberExprStore) noteExprMicro(code, pc + 2, len - 4);
   if (f == Fused::ElementExprStore) noteExprMicro(code, pc + 3, len - 5);
-  if (f == Fused::CompoundStore) noteExprMicro(code, pc + 1, len - 3);
+  if (f == Fused::CompoundStore || f == Fused::OuterExprStore) noteExprMicro(code, pc + 1, len - 3);
   if (f == Fused::JumpCompound) noteExprMicro(code, from + 1, len - 3);
   if (f == Fused::MemberCompoundStore) noteExprMicro(code, pc + 2, len - 4);
   if (f == Fused::ElementCompoundStore) noteExprMicro(code, pc + 3, len - 5);
@@ -175,7 +176,7 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
   node->reads = kReadsNone;
   if (reads) {
     switch (f) {
-      case Fused::ExprStore: case Fused::MemberExprStore: case Fused::ElementExprStore:
+      case Fused::ExprStore: case Fused::MemberExprStore: case Fused::ElementExprStore: case Fused::OuterExprStore:
       case Fused::CompoundStore: case Fused::JumpCompound: case Fused::MemberCompoundStore:
       case Fused::ElementCompoundStore:
         for (uint32_t k = from; k < from + len && k < code.size(); ++k)
@@ -237,6 +238,8 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::ConstCompareJump: return hFConstCompareJump;
     case Fused::CompareMember: return hFCompareMember;
     case Fused::MemberMemberStore: return hFMemberMemberStore;
+    case Fused::OuterExprStore: return hFOuterExprStore;
+    case Fused::StepOuter: return hFStepOuter;
     case Fused::MemberCompare: return code[pc]->kind == PushFrameObject ? hFFrameMemberCompare : hFMemberCompare;
   }
   const uint8_t h = kKinds.at[k];
@@ -817,7 +820,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fElementCompoundStore, &&fCompareJump, &&fMemberLoadStore, &&fElementLoadStore, &&fNotBranch, &&fJumpCompound,
       &&fIndexExprElement, &&fIndexExprElementRef, &&fIndexExprValueStore, &&fToBoolBranch, &&fConstCompareJump,
       &&fCompareThen, &&fExprThen, &&fCompareJumpThen, &&fCompareMember, &&fMemberCompare,
-      &&fFrameMemberCompare, &&fMemberMemberStore};
+      &&fFrameMemberCompare, &&fMemberMemberStore, &&fOuterExprStore, &&fStepOuter};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
 
   // The records of the running frame. Calls of script functions run in
@@ -1915,6 +1918,40 @@ fElementLoadStore: {
   FUSED_LOAD_STORE(inlineElementValue(c->obj, k->i), 6)
 }
 #undef FUSED_LOAD_STORE
+fOuterExprStore: {
+  // outer = number expression; (reference, expression, store, pop), the
+  // cell found as loadVariable finds it.
+  const uint32_t len = node->run;
+  const Value* const found = outerCellOf(ctx, node->second.var);
+  if (!FUSED_FITS(len) || found == &kNoOuterCell || top + kFusedExprDepth > KVContext::kOperands ||
+      ctx->refDepth >= KVContext::kRefs)
+    goto loadVariable;
+  Value* const cell = const_cast<Value*>(found);
+  int32_t st[kFusedExprDepth];
+  if (cell->tag != kFloat && node->reads != kReadsNumbers &&
+      evalIntExpr(ctx, code + pc + 1, len - 3, frameCells, st) == 1) {
+    *cell = Value::makeInt(st[0]);
+    NOTE_READS(true);
+  } else if (numberExprValue(ctx, code + pc + 1, len - 3, frameCells, cell)) {
+    NOTE_READS(cell->tag == kInt);
+  } else {
+    goto loadVariable;
+  }
+  pc += len;
+  FUSED_DONE(len, code[pc - 1]);
+  NEXT;
+}
+fStepOuter: {
+  // outer++ / outer-- whose old value is popped straight away.
+  const Value* const found = outerCellOf(ctx, node->second.var);
+  if (!FUSED_FITS(3) || found->tag != kInt || top >= KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
+    goto loadVariable;
+  Value* const c = const_cast<Value*>(found);
+  c->i = wrapInt(static_cast<uint32_t>(c->i) + (code[pc + 1]->kind == IncrementInPlace ? 1u : ~0u));
+  pc += 3;
+  FUSED_DONE(3, code[pc - 1]);
+  NEXT;
+}
 fStepLocal: {
   // local++ / local-- whose old value is popped straight away.
   Value* c = LOCAL_CELL(node);

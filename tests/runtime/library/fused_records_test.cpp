@@ -745,6 +745,27 @@ var frozen = function () { return 1; };
 copy(frozen, objs[0]); copy(objs[1], vals); copy(objs[2], "text"); copy(objs[3], objs[3]);
 for (j = 0; j < objs.length; j++) console.log(j @ " " @ objs[j].v @ " " @ objs[j].w @ " " @ objs[j].next);
 console.log("joins " @ s);)",
+    // Variables of enclosing scopes stored from expressions and stepped by
+    // ++ and --: integers at the limits, floats, texts and undefined among
+    // them, from functions and from closures that outlive their maker,
+    // between the steps of a generator.
+    R"(var seed = 7, g = 2147483646, f = 0.5, t = "x", u, hits = 0, made;
+function rnd() { seed = (seed * 1103 + 12345) % 65536; g++; return seed; }
+function maker(k) {
+  var own = k, step = 3;
+  return function (x) { own = own * 2 + x - step; step--; hits++; own++; return own + step; };
+}
+function* gen(n) { var k, w = 1; for (k = 0; k < n; k++) { w = w * 3 + k; yield w; } }
+function bump(v) { seed = seed + v * 2; f = f * 1.5 + seed; g--; }
+function odd() { t = seed + hits; u = u + 1; f = f / 0; u = g + 1; t++; g = g + f; }
+made = maker(5);
+var i, s = 0, it = gen(6), v;
+for (i = 0; i < 300; i++) {
+  s = (s + rnd() + made(i % 9)) % 1000003;
+  if (i % 50 == 0) { v = it.next(); s = s + (v.done ? 1 : v.value); bump(s % 7); }
+  if (i == 250) odd();
+}
+console.log("outer " @ s @ " " @ seed @ " " @ g @ " " @ f @ " " @ t @ " " @ u @ " " @ hits);)",
 };
 
 }  // namespace
