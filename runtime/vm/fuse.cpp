@@ -210,11 +210,15 @@ bool storeAndPop(const CodeVector& code, uint32_t at) {
   return (store == Assign || store == AssignThroughReference) && isPop(code[at + 1]->kind);
 }
 
+// A LoadVariable of an enclosing scope's variable pushing `flags`.
+bool isOuterTarget(const CodeNode* n, uint16_t flags) {
+  return n->kind == LoadVariable && n->flags == flags && n->second.var && n->second.var->depth > 0;
+}
+
 // `outer = expression;` as exprStore takes `local = expression;`, for a
 // variable of an enclosing scope; the expression may read such variables.
 uint32_t outerExprStore(const CodeVector& code, uint32_t pc) {
-  const CodeNode* n = code[pc];
-  if (n->kind != LoadVariable || n->flags != kPushReference || !n->second.var || n->second.var->depth <= 0) return 0;
+  if (!isOuterTarget(code[pc], kPushReference)) return 0;
   int32_t depth = 0;
   uint32_t operands = 0;
   const uint32_t e = exprRun(code, pc + 1, &depth, &operands, true, true);
@@ -226,11 +230,7 @@ uint32_t outerExprStore(const CodeVector& code, uint32_t pc) {
 // `outer++;` and `outer--;`: the value-and-reference load, the in-place step
 // and the pop.
 bool stepOuter(const CodeVector& code, uint32_t pc) {
-  if (pc + 2 >= code.size()) return false;
-  const CodeNode* n = code[pc];
-  if (n->kind != LoadVariable || n->flags != (kPushValue | kPushReference) || !n->second.var ||
-      n->second.var->depth <= 0)
-    return false;
+  if (pc + 2 >= code.size() || !isOuterTarget(code[pc], kPushValue | kPushReference)) return false;
   const int32_t step = code[pc + 1]->kind;
   return (step == IncrementInPlace || step == DecrementInPlace) && isPop(code[pc + 2]->kind);
 }
@@ -286,9 +286,9 @@ bool isIntCompound(const CodeNode* n) {
 // The integer expression, compound store and pop (or pop-and-jump) after
 // `ref` records at pc that push a target's value and reference: the records
 // of the whole statement, or 0.
-uint32_t refCompoundStore(const CodeVector& code, uint32_t pc, uint32_t ref) {
+uint32_t refCompoundStore(const CodeVector& code, uint32_t pc, uint32_t ref, bool outer = false) {
   int32_t depth = 0;
-  const uint32_t e = exprRun(code, pc + ref, &depth);
+  const uint32_t e = exprRun(code, pc + ref, &depth, nullptr, true, outer);
   const uint32_t at = pc + ref + e;
   if (e < 1 || depth != 1 || at + 1 >= code.size() || !isIntCompound(code[at])) return 0;
   const int32_t after = code[at + 1]->kind;
@@ -447,6 +447,8 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
         *len = 3;
         return Fused::StepOuter;
       }
+      if (isOuterTarget(n, kPushValue | kPushReference) && (*len = refCompoundStore(code, pc, 1, true)) != 0)
+        return Fused::OuterCompoundStore;
       if (n->second.var && n->second.var->depth == 0) {
         if (n->flags == kPushReference && (*len = refValueStore(code, pc, 1)) != 0) return Fused::LocalValueStore;
         if (n->flags == kPushReference && pc + 2 < code.size() && isBaseValue(code[pc + 1])) {

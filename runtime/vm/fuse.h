@@ -116,9 +116,9 @@ enum class Fused : uint8_t {
   // `base.name = base.name;`: the reference, the read as LocalMember reads
   // it, the store and the pop.
   MemberMemberStore,
-  // ExprStore and StepLocal for a variable of an enclosing scope (the
-  // expression may read such variables).
-  OuterExprStore, StepOuter,
+  // ExprStore, StepLocal and CompoundStore for a variable of an enclosing
+  // scope (the expression may read such variables).
+  OuterExprStore, StepOuter, OuterCompoundStore,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the

@@ -86,7 +86,7 @@ enum Handler : uint8_t {
   hFCompareThen, hFExprThen, hFCompareJumpThen,
   // Comparisons with a member read (fuse.h).
   hFCompareMember, hFMemberCompare, hFFrameMemberCompare, hFMemberMemberStore, hFOuterExprStore,
-  hFStepOuter, hCount
+  hFStepOuter, hFOuterCompoundStore, hCount
 };
 
 struct KindTable {
@@ -167,7 +167,8 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
   if (f == Fused::ExprBranch) noteExprMicro(code, pc, len - (isToBoolRecord(code[pc + len - 2]) ? 3 : 2));
   if (f == Fused::MemberExprStore) noteExprMicro(code, pc + 2, len - 4);
   if (f == Fused::ElementExprStore) noteExprMicro(code, pc + 3, len - 5);
-  if (f == Fused::CompoundStore || f == Fused::OuterExprStore) noteExprMicro(code, pc + 1, len - 3);
+  if (f == Fused::CompoundStore || f == Fused::OuterExprStore || f == Fused::OuterCompoundStore)
+    noteExprMicro(code, pc + 1, len - 3);
   if (f == Fused::JumpCompound) noteExprMicro(code, from + 1, len - 3);
   if (f == Fused::MemberCompoundStore) noteExprMicro(code, pc + 2, len - 4);
   if (f == Fused::ElementCompoundStore) noteExprMicro(code, pc + 3, len - 5);
@@ -177,7 +178,7 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
   if (reads) {
     switch (f) {
       case Fused::ExprStore: case Fused::MemberExprStore: case Fused::ElementExprStore: case Fused::OuterExprStore:
-      case Fused::CompoundStore: case Fused::JumpCompound: case Fused::MemberCompoundStore:
+      case Fused::CompoundStore: case Fused::JumpCompound: case Fused::MemberCompoundStore: case Fused::OuterCompoundStore:
       case Fused::ElementCompoundStore:
         for (uint32_t k = from; k < from + len && k < code.size(); ++k)
           if (readOperandAt(code, k) != 0) node->reads = kReadsUntried;
@@ -240,6 +241,7 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::MemberMemberStore: return hFMemberMemberStore;
     case Fused::OuterExprStore: return hFOuterExprStore;
     case Fused::StepOuter: return hFStepOuter;
+    case Fused::OuterCompoundStore: return hFOuterCompoundStore;
     case Fused::MemberCompare: return code[pc]->kind == PushFrameObject ? hFFrameMemberCompare : hFMemberCompare;
   }
   const uint8_t h = kKinds.at[k];
@@ -820,7 +822,8 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fElementCompoundStore, &&fCompareJump, &&fMemberLoadStore, &&fElementLoadStore, &&fNotBranch, &&fJumpCompound,
       &&fIndexExprElement, &&fIndexExprElementRef, &&fIndexExprValueStore, &&fToBoolBranch, &&fConstCompareJump,
       &&fCompareThen, &&fExprThen, &&fCompareJumpThen, &&fCompareMember, &&fMemberCompare,
-      &&fFrameMemberCompare, &&fMemberMemberStore, &&fOuterExprStore, &&fStepOuter};
+      &&fFrameMemberCompare, &&fMemberMemberStore, &&fOuterExprStore, &&fStepOuter,
+      &&fOuterCompoundStore};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
 
   // The records of the running frame. Calls of script functions run in
@@ -2421,6 +2424,11 @@ fIndexExprValueStore: {
   }
 fCompoundStore:
   FUSED_COMPOUND_STORE(LOCAL_CELL(node), LOCAL_CELL(node), 1)
+fOuterCompoundStore: {
+  const Value* const found = outerCellOf(ctx, node->second.var);
+  Value* const outerCell = found == &kNoOuterCell ? nullptr : const_cast<Value*>(found);
+  FUSED_COMPOUND_STORE(outerCell, outerCell, 1)
+}
 fJumpCompound: {
   // A jump to a loop's `local OP= expression` step that ends in PopAndJump.
   CodeNode* const* const step = code + node->operand.i;

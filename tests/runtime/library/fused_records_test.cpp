@@ -756,7 +756,7 @@ function maker(k) {
   return function (x) { own = own * 2 + x - step; step--; hits++; own++; return own + step; };
 }
 function* gen(n) { var k, w = 1; for (k = 0; k < n; k++) { w = w * 3 + k; yield w; } }
-function bump(v) { seed = seed + v * 2; f = f * 1.5 + seed; g--; }
+function bump(v) { seed = seed + v * 2; f = f * 1.5 + seed; g--; hits += v * 3; f *= 0.75; seed -= v; t += v; g ^= v; }
 function odd() { t = seed + hits; u = u + 1; f = f / 0; u = g + 1; t++; g = g + f; }
 made = maker(5);
 var i, s = 0, it = gen(6), v;
