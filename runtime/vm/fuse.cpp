@@ -488,6 +488,7 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
     case Add:
       return next->kind == Return ? Fused::AddReturn : Fused::None;
     case Less: case Greater: case Equal: case NotEqual:
+      if (next->kind == Return) return Fused::CompareReturn;
       if ((*len = answerTaken(code, pc + 1)) == 0) return Fused::None;
       ++*len;
       return Fused::CompareJump;

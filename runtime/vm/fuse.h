@@ -119,6 +119,8 @@ enum class Fused : uint8_t {
   // ExprStore, StepLocal and CompoundStore for a variable of an enclosing
   // scope (the expression may read such variables).
   OuterExprStore, StepOuter, OuterCompoundStore,
+  // A comparison of the two top operands, then Return.
+  CompareReturn,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the

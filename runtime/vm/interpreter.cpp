@@ -86,7 +86,7 @@ enum Handler : uint8_t {
   hFCompareThen, hFExprThen, hFCompareJumpThen,
   // Comparisons with a member read (fuse.h).
   hFCompareMember, hFMemberCompare, hFFrameMemberCompare, hFMemberMemberStore, hFOuterExprStore,
-  hFStepOuter, hFOuterCompoundStore, hCount
+  hFStepOuter, hFOuterCompoundStore, hFCompareReturn, hCount
 };
 
 struct KindTable {
@@ -242,6 +242,7 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::OuterExprStore: return hFOuterExprStore;
     case Fused::StepOuter: return hFStepOuter;
     case Fused::OuterCompoundStore: return hFOuterCompoundStore;
+    case Fused::CompareReturn: return hFCompareReturn;
     case Fused::MemberCompare: return code[pc]->kind == PushFrameObject ? hFFrameMemberCompare : hFMemberCompare;
   }
   const uint8_t h = kKinds.at[k];
@@ -823,7 +824,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fIndexExprElement, &&fIndexExprElementRef, &&fIndexExprValueStore, &&fToBoolBranch, &&fConstCompareJump,
       &&fCompareThen, &&fExprThen, &&fCompareJumpThen, &&fCompareMember, &&fMemberCompare,
       &&fFrameMemberCompare, &&fMemberMemberStore, &&fOuterExprStore, &&fStepOuter,
-      &&fOuterCompoundStore};
+      &&fOuterCompoundStore, &&fCompareReturn};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
 
   // The records of the running frame. Calls of script functions run in
@@ -2004,6 +2005,22 @@ fLocalReturn: {
   const Value* a = LOCAL_CELL(node);                                                          \
   if (!FUSED_FITS(len) || a->tag != kInt || top + ((len) - 1) / 2 > KVContext::kOperands) goto loadVariable; \
   PUSH_IN_ROOM(Value::makeInt(intRecordOp<false>(code[pc + 2]->kind, a->i, code[pc + 1]->operand.i)))
+fCompareReturn: {
+  // Two integers compared, or a pair quickEquality settles, then the
+  // Return's own step; any other pair goes to the comparison's handler.
+  bool yes;
+  if (!FUSED_FITS(2) || top < 2) goto compareAlone;
+  if (ops[top - 2].tag == kInt && TOP.tag == kInt) [[likely]] {
+    yes = intCompare(node, ops[top - 2].i, TOP.i);
+  } else if (!quickEquality(node->kind, ops[top - 2], TOP, &yes)) {
+    goto compareAlone;
+  }
+  --top;
+  SET_TOP(Value::makeBool(yes));
+  ++pc;
+  FUSED_DONE(2, code[pc]);
+  LEAVE_FRAME;
+}
 fAddReturn: {
   // Two integers added, then the Return's own step; any other pair goes
   // to the Add record's handler.

@@ -709,9 +709,13 @@ function walk(n) {
   while (l != null && l.next != null || c < 0) { c = c + l.v; l = l.next.next; if (l == undefined) break; }
   return c;
 }
+function lt(a, b) { return a < b; }
+function same(a, b) { return a == b; }
+function ge(a, b) { return a >= b; }
 for (i = 0; i < vals.length; i++) {
   for (j = 0; j < vals.length; j++) {
     var a = vals[i], b = vals[j], x, y, z;
+    s = s + (lt(a, b) ? 1 : 0) + (same(a, b) ? 2 : 0) + (ge(a, b) == true ? 4 : 0) + (same(b, null) ? 8 : 0);
     x = a == b && b != null; y = a != null || b == 1; z = a < b || a > 1 && b <= a;
     if (a != undefined && b == 0) s += 1; if (a == null || b != 0.5) s += 2; if (!(a >= b && a != b)) s += 4;
     if (a.v == b || b.v != a) s += 8;
