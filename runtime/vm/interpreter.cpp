@@ -1037,7 +1037,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     frameArgs = (e).params;                         \
     frameCellCount = (e).cellCount;                 \
     pc = 0;                                         \
-    top = ctx->top;                                 \
+    top = (e).top;                                  \
     NEXT;                                           \
   } while (0)
 
@@ -1050,7 +1050,11 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 // counts as dispatched and run, unless the pump falls on it.
 #define LEAVE_FRAME                                                    \
   if (ctx->depth > entryDepth && leaveScriptCall(ctx, top)) [[likely]] { \
-    LOAD_FRAME(ctx->depth > entryDepth ? ctx->program->code : &vec);   \
+    /* Most returns go back to a call this loop entered. */            \
+    const CodeVector* back_ = &vec;                                    \
+    if (ctx->depth > entryDepth) [[likely]]                            \
+      back_ = ctx->program->code;                                      \
+    LOAD_FRAME(back_);                                                 \
     pc = ctx->pc;                                                      \
     top = ctx->top;                                                    \
     if (static_cast<uint32_t>(pc) < n && steps <= kStepsBetweenPumps - 1) { \
