@@ -760,8 +760,11 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   CodeNode* const* code = vec.data();
   uint32_t n = static_cast<uint32_t>(vec.size());
   const int32_t entryDepth = ctx->depth;
-  Value* const ops = ctx->operands;
-  KVobj** const opRefs = ctx->operandRefs;
+  // The operand stack as the context's own arrays: their addresses are the
+  // context's plus a constant, which the compiler forms in each access
+  // instead of keeping two more pointers in registers or on the stack.
+  Value (&ops)[KVContext::kOperands] = ctx->operands;
+  KVobj* (&opRefs)[KVContext::kOperands] = ctx->operandRefs;
   // Program counter, operand stack top and step counter live in registers;
   // SYNC writes them back before anything that may read them (an
   // out-of-line step, a nested run, the collector, a failure), RELOAD takes
