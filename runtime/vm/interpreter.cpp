@@ -783,8 +783,10 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   // The running frame's cells. A frame's activation stays its own while
   // the frame runs: calls come back to it before it goes on.
   Value* frameCells;
-  int32_t frameArgs;
   int32_t frameCellCount;
+// The running frame's parameter cells, read where a record's handler is
+// chosen or a variable has no noted cell: too seldom to keep in the loop.
+#define FRAME_ARGS (ctx->frame->activation->argCount)
 #define LOAD_FRAME(codeVector)                                  \
   do {                                                          \
     records = (codeVector);                                     \
@@ -792,7 +794,6 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     n = static_cast<uint32_t>(records->size());                 \
     const ActivationObject* const a_ = ctx->frame->activation;  \
     frameCells = a_->cells;                                     \
-    frameArgs = a_->argCount;                                   \
     frameCellCount = a_->cellCount;                             \
   } while (0)
   LOAD_FRAME(&vec);
@@ -938,7 +939,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   if (node->reads == kReadsUntried) {                                                                \
     node->reads = (integers) ? kReadsIntegers : kReadsNumbers;                                       \
     if (node->reads == kReadsIntegers)                                                               \
-      node->op = chooseHandler(*records, static_cast<uint32_t>(pc), frameArgs, frameCellCount, false); \
+      node->op = chooseHandler(*records, static_cast<uint32_t>(pc), FRAME_ARGS, frameCellCount, false); \
   }
 #define FUSED_DONE(len, last)                 \
   do {                                        \
@@ -1037,7 +1038,6 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     code = records->data();                         \
     n = static_cast<uint32_t>(records->size());     \
     frameCells = (e).cells;                         \
-    frameArgs = (e).params;                         \
     frameCellCount = (e).cellCount;                 \
     pc = 0;                                         \
     top = (e).top;                                  \
@@ -1088,7 +1088,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   NEXT;
 
 resolve:
-  node->op = chooseHandler(*records, static_cast<uint32_t>(pc), frameArgs, frameCellCount);
+  node->op = chooseHandler(*records, static_cast<uint32_t>(pc), FRAME_ARGS, frameCellCount);
   goto* handlers[node->op];
 
 finished:
@@ -1307,7 +1307,7 @@ loadVariable: {
   Value* base;
   if (var->depth == 0) {
     int32_t at = node->slot;
-    if (at >= frameCellCount) at = var->index < 0 ? -1 - var->index : frameArgs + var->index;
+    if (at >= frameCellCount) at = var->index < 0 ? -1 - var->index : FRAME_ARGS + var->index;
     if (at >= frameCellCount) [[unlikely]] {
       SYNC;
       operandUnderflow();
