@@ -756,10 +756,23 @@ std::string wideCells() {
   return s;
 }
 
+// A function of 201 cells (few enough for the short call path) recursing
+// until the value area has no room for another frame of them, after calls
+// that fit: the short entry declines the last and the general one fails.
+std::string deepCells() {
+  std::string s = "function big(n, a) { var v0";
+  for (int k = 1; k < 200; ++k) s += ", v" + std::to_string(k);
+  s += "; v199 = n + a; v100 = v199 * 2; if (n <= 0) return v100; return big(n - 1, v199) + 1; }\n";
+  s += "var i, s = 0;\nfor (i = 0; i < 200; i++) s = (s + big(i % 5, i)) % 1000003;\n";
+  s += "console.log(\"big \" @ s);\nconsole.log(\"too many cells \" @ big(8, 1));\nconsole.log(\"never\");";
+  return s;
+}
+
 TEST_P(FusedRecordsTest, RunAsTheRecordsOneByOne) {
   size_t pumps = 0;
   std::vector<std::string> sources(std::begin(kFusedPrograms), std::end(kFusedPrograms));
   sources.push_back(wideCells());
+  sources.push_back(deepCells());
   for (const std::string& text : sources) {
     const char* const source = text.c_str();
     SCOPED_TRACE(source);
