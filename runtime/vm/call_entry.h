@@ -22,6 +22,7 @@ struct EnteredFrame {
   Value* cells;
   int32_t params;
   int32_t cellCount;
+  int32_t top;  // the callee's operand level: its frame's base
 };
 
 // A Call record's call entered as enterCallStep followed by callFunction
@@ -39,7 +40,8 @@ struct EnteredFrame {
 template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
 [[gnu::always_inline]] inline bool enterScriptCall(KVContext* ctx, int32_t top, int32_t pc, bool method,
                                                    EnteredFrame& out, int32_t counted = 0) {
-  if (top < 2) return false;
+  // With the count given, the level check below covers the count's room.
+  if (!kCounted && top < 2) return false;
   int32_t n;
   if constexpr (kCounted) {
     n = counted;
@@ -67,7 +69,11 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
   CallFrame* const caller = ctx->frame;
   const ActivationObject* cur = caller->activation;
   Value* const cells = cur->cells + cur->cellCount;
-  if (cells < ctx->cells || cells + cellCount > ctx->cells + KVContext::kCells) return false;
+  // Room for the callee's cells above the running frame's, in one unsigned
+  // compare: cells below the context's area wrap to a large distance.
+  if (reinterpret_cast<uintptr_t>(cells) - reinterpret_cast<uintptr_t>(ctx->cells) >
+      static_cast<uintptr_t>(KVContext::kCells - cellCount) * sizeof(Value))
+    return false;
   const int32_t kept = std::min(n, params);
   // The arguments are copied as they are checked: the cells above the
   // running frame are nobody's until the frame below is entered (the
@@ -98,7 +104,7 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
   f->operandBase = at;
   ctx->program = body;
   ctx->pc = 0;
-  out = {body->code, cells, params, cellCount};
+  out = {body->code, cells, params, cellCount, at};
   return true;
 }
 

@@ -835,8 +835,11 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   CodeNode* const* code = vec.data();
   uint32_t n = static_cast<uint32_t>(vec.size());
   const int32_t entryDepth = ctx->depth;
-  Value* const ops = ctx->operands;
-  KVobj** const opRefs = ctx->operandRefs;
+  // The operand stack as the context's own arrays: their addresses are the
+  // context's plus a constant, which the compiler forms in each access
+  // instead of keeping two more pointers in registers or on the stack.
+  Value (&ops)[KVContext::kOperands] = ctx->operands;
+  KVobj* (&opRefs)[KVContext::kOperands] = ctx->operandRefs;
   // Program counter, operand stack top and step counter live in registers;
   // SYNC writes them back before anything that may read them (an
   // out-of-line step, a nested run, the collector, a failure), RELOAD takes
@@ -855,8 +858,10 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   // The running frame's cells. A frame's activation stays its own while
   // the frame runs: calls come back to it before it goes on.
   Value* frameCells;
-  int32_t frameArgs;
   int32_t frameCellCount;
+// The running frame's parameter cells, read where a record's handler is
+// chosen or a variable has no noted cell: too seldom to keep in the loop.
+#define FRAME_ARGS (ctx->frame->activation->argCount)
 #define LOAD_FRAME(codeVector)                                  \
   do {                                                          \
     records = (codeVector);                                     \
@@ -864,7 +869,6 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     n = static_cast<uint32_t>(records->size());                 \
     const ActivationObject* const a_ = ctx->frame->activation;  \
     frameCells = a_->cells;                                     \
-    frameArgs = a_->argCount;                                   \
     frameCellCount = a_->cellCount;                             \
   } while (0)
   LOAD_FRAME(&vec);
@@ -1010,7 +1014,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   if (node->reads == kReadsUntried) {                                                                \
     node->reads = (integers) ? kReadsIntegers : kReadsNumbers;                                       \
     if (node->reads == kReadsIntegers)                                                               \
-      node->op = chooseHandler(*records, static_cast<uint32_t>(pc), frameArgs, frameCellCount, false); \
+      node->op = chooseHandler(*records, static_cast<uint32_t>(pc), FRAME_ARGS, frameCellCount, false); \
   }
 #define FUSED_DONE(len, last)                 \
   do {                                        \
@@ -1125,10 +1129,9 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     code = records->data();                         \
     n = static_cast<uint32_t>(records->size());     \
     frameCells = (e).cells;                         \
-    frameArgs = (e).params;                         \
     frameCellCount = (e).cellCount;                 \
     pc = 0;                                         \
-    top = ctx->top;                                 \
+    top = (e).top;                                  \
     NEXT;                                           \
   } while (0)
 
@@ -1141,7 +1144,11 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 // counts as dispatched and run, unless the pump falls on it.
 #define LEAVE_FRAME                                                    \
   if (ctx->depth > entryDepth && leaveScriptCall(ctx, top)) [[likely]] { \
-    LOAD_FRAME(ctx->depth > entryDepth ? ctx->program->code : &vec);   \
+    /* Most returns go back to a call this loop entered. */            \
+    const CodeVector* back_ = &vec;                                    \
+    if (ctx->depth > entryDepth) [[likely]]                            \
+      back_ = ctx->program->code;                                      \
+    LOAD_FRAME(back_);                                                 \
     pc = ctx->pc;                                                      \
     top = ctx->top;                                                    \
     if (static_cast<uint32_t>(pc) < n && steps <= kStepsBetweenPumps - 1) { \
@@ -1172,7 +1179,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   NEXT;
 
 resolve:
-  node->op = chooseHandler(*records, static_cast<uint32_t>(pc), frameArgs, frameCellCount);
+  node->op = chooseHandler(*records, static_cast<uint32_t>(pc), FRAME_ARGS, frameCellCount);
   goto* handlers[node->op];
 
 finished:
@@ -1391,7 +1398,7 @@ loadVariable: {
   Value* base;
   if (var->depth == 0) {
     int32_t at = node->slot;
-    if (at >= frameCellCount) at = var->index < 0 ? -1 - var->index : frameArgs + var->index;
+    if (at >= frameCellCount) at = var->index < 0 ? -1 - var->index : FRAME_ARGS + var->index;
     if (at >= frameCellCount) [[unlikely]] {
       SYNC;
       operandUnderflow();

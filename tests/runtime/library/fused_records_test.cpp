@@ -770,6 +770,51 @@ for (i = 0; i < 300; i++) {
   if (i == 250) odd();
 }
 console.log("outer " @ s @ " " @ seed @ " " @ g @ " " @ f @ " " @ t @ " " @ u @ " " @ hits);)",
+    // Method calls through prototypes whose members are replaced (and
+    // shadowed, then uncovered) between calls, constructors inside calls,
+    // recursion to just below the frame limit, closures made after their
+    // maker's calls returned, generators resumed from other frames, throws
+    // caught at every depth through finally, and waits inside nested method
+    // calls beside a second thread; then a method recursion out of stack.
+    R"(var s = 0, i, j, a, b, t, g, log = [];
+function Acc(v) { this.v = v; this.n = 0; }
+Acc.prototype.add = function (k) { this.n = (this.n + k * this.v) | 0; return this.n; };
+Acc.prototype.twice = function (k) { return this.add(k) + this.add(k + 1); };
+Acc.prototype.down = function (n, at) {
+  if (n == at) { if (n % 3 == 1) throw {v: n}; if (n % 5 == 4) wait; }
+  if (n <= 0) return this.v;
+  return this.down(n - 1, at) + 1;
+};
+Acc.prototype.safe = function (n, at) { try { return this.down(n, at); } catch (x) { return -x.v; } finally { s = (s + 1) | 0; } };
+function Pair(x, y) { this.a = new Acc(x); this.b = new Acc(y); this.made = this.a.add(1) + this.b.twice(2); }
+Pair.prototype.sum = function (k) { return this.a.add(k) + this.b.add(k) + this.made; };
+function keep(o, k) { var c = o.add(k); return function (z) { c = c + o.add(z); return c; }; }
+function *walk(o, n) { var k; for (k = 0; k < n; k++) { yield o.twice(k) + o.down(k % 4, -1); } return o.n; }
+function step(g) { return g.next(0); }
+Acc.prototype.drain = function (g) { var r = step(g), t = 0; while (!r.done) { t = (t + r.value) | 0; r = this.v % 2 ? step(g) : g.next(0); } return (t + r.value) | 0; };
+function climb(n, o) { if (n <= 0) return o.add(1); return climb(n - 1, o) + 1; }
+function worker(n) { var k, w = new Acc(3); for (k = 0; k < n; k++) { s = (s + w.down(k % 12, 9) + w.safe(k % 6, 4)) | 0; } }
+spawn(worker, 12);
+a = new Acc(2); b = new Acc(5);
+for (i = 0; i < 60; i++) {
+  s = (s + a.add(i) + b.twice(i)) | 0;
+  if (i % 7 == 3) Acc.prototype.add = function (k) { this.n = (this.n - k + this.v) | 0; return this.n * 2; };
+  if (i % 7 == 5) Acc.prototype.add = function (k) { this.n = (this.n + k * this.v) | 0; return this.n; };
+  if (i % 11 == 6) a.add = function (k) { return k + 1000; };
+  if (i % 11 == 9) delete a.add;
+  s = (s + a.safe(i % 8, i % 9) + b.safe(i % 12, 9) + b.safe(i % 6, 2)) | 0;
+  try { s = (s + a.down(i % 10, i % 10)) | 0; } catch (x) { s = (s - x.v * 3) | 0; }
+  t = new Pair(i, i + 1); s = (s + t.sum(i % 4)) | 0;
+  g = keep(new Acc(i % 5), i); s = (s + g(1) + g(i % 3)) | 0;
+  s = (s + b.drain(walk(new Acc(i % 4), i % 5))) | 0;
+  s = (s + climb(20 + i % 8, b)) | 0;
+  log.push(new Pair(i % 3, 1).sum(1));
+  for (j = 0; j < 3; j++) s = (s + log[log.length - 1] + a.twice(j)) | 0;
+}
+console.log("methods " @ s @ " " @ a.n @ " " @ b.n @ " " @ log.length @ " " @ log[59]);
+console.log("deep " @ climb(27, a));
+console.log("too deep " @ a.down(60, -1));
+console.log("never");)",
 };
 
 }  // namespace
@@ -786,10 +831,23 @@ std::string wideCells() {
   return s;
 }
 
+// A function of 201 cells (few enough for the short call path) recursing
+// until the value area has no room for another frame of them, after calls
+// that fit: the short entry declines the last and the general one fails.
+std::string deepCells() {
+  std::string s = "function big(n, a) { var v0";
+  for (int k = 1; k < 200; ++k) s += ", v" + std::to_string(k);
+  s += "; v199 = n + a; v100 = v199 * 2; if (n <= 0) return v100; return big(n - 1, v199) + 1; }\n";
+  s += "var i, s = 0;\nfor (i = 0; i < 200; i++) s = (s + big(i % 5, i)) % 1000003;\n";
+  s += "console.log(\"big \" @ s);\nconsole.log(\"too many cells \" @ big(8, 1));\nconsole.log(\"never\");";
+  return s;
+}
+
 TEST_P(FusedRecordsTest, RunAsTheRecordsOneByOne) {
   size_t pumps = 0;
   std::vector<std::string> sources(std::begin(kFusedPrograms), std::end(kFusedPrograms));
   sources.push_back(wideCells());
+  sources.push_back(deepCells());
   for (const std::string& text : sources) {
     const char* const source = text.c_str();
     SCOPED_TRACE(source);
