@@ -504,7 +504,11 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
       return isPop(next->kind) ? Fused::AssignPop : Fused::None;
     case PushFrameObject:
       if (isMemberRead(next, kPushValue)) return (*len = memberCompare(code, pc)) != 0 ? Fused::MemberCompare : Fused::FrameMember;
-      return isMemberRead(next, kPushReference) ? Fused::FrameMemberRef : Fused::None;
+      if (!isMemberRead(next, kPushReference)) return Fused::None;
+      if ((*len = refValueStore(code, pc, 2)) != 0) return Fused::MemberValueStore;
+      if ((*len = refExprStore(code, pc, 2)) != 0) return Fused::MemberExprStore;
+      *len = 2;
+      return Fused::FrameMemberRef;
     default:
       return Fused::None;
   }

@@ -55,7 +55,8 @@ enum class Fused : uint8_t {
   FrameMember, FrameMemberRef,
   // `local.name = <integer expression>;` and `local[local] = <integer
   // expression>;`: the reference, an expression as ExprStore's, the store
-  // and the pop (CodeNode::run records).
+  // and the pop (CodeNode::run records). MemberExprStore also stands for
+  // `this.name = ...;`.
   MemberExprStore, ElementExprStore,
   // Not a run: a Call whose script callee runs in the caller's code loop
   // rather than a nested one (the same records, steps and frames).
@@ -74,9 +75,10 @@ enum class Fused : uint8_t {
   OuterValue,
   // The two top operands added and the sum returned (`return a + b;`).
   AddReturn,
-  // `local = v;`, `local.name = v;` and `local[local] = v;` where v is one
-  // pushed value: a constant other than a text or a frame local (the
-  // reference, the push, the store and the pop).
+  // `local = v;`, `local.name = v;` (or `this.name = v;`) and
+  // `local[local] = v;` where v is one pushed value: a constant other than
+  // a text or a frame local (the reference, the push, the store and the
+  // pop).
   LocalValueStore, MemberValueStore, ElementValueStore,
   // `local OP= <integer expression>;`, `local.name OP= ...;` and
   // `local[local] OP= ...;` under + - * & | ^: the target's value and

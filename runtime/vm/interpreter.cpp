@@ -86,7 +86,8 @@ enum Handler : uint8_t {
   hFCompareThen, hFExprThen, hFCompareJumpThen,
   // Comparisons with a member read (fuse.h).
   hFCompareMember, hFMemberCompare, hFFrameMemberCompare, hFMemberMemberStore, hFOuterExprStore,
-  hFStepOuter, hFOuterCompoundStore, hFCompareReturn, hCount
+  hFStepOuter, hFOuterCompoundStore, hFCompareReturn,
+  hFFrameMemberExprStore, hFFrameMemberValueStore, hCount
 };
 
 struct KindTable {
@@ -209,7 +210,6 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::LocalMemberRef: return hFLocalMemberRef;
     case Fused::LocalElement: return hFLocalElement;
     case Fused::LocalElementRef: return hFLocalElementRef;
-    case Fused::MemberExprStore: return hFMemberExprStore;
     case Fused::ElementExprStore: return hFElementExprStore;
     case Fused::LocalMemberOp: return hFLocalMemberOp;
     case Fused::LocalElementOp: return hFLocalElementOp;
@@ -222,7 +222,6 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::OuterValue: return hFOuterValue;
     case Fused::AddReturn: return hFAddReturn;
     case Fused::LocalValueStore: return hFLocalValueStore;
-    case Fused::MemberValueStore: return hFMemberValueStore;
     case Fused::ElementValueStore: return hFElementValueStore;
     case Fused::CompoundStore: return hFCompoundStore;
     case Fused::MemberCompoundStore: return hFMemberCompoundStore;
@@ -243,6 +242,8 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::StepOuter: return hFStepOuter;
     case Fused::OuterCompoundStore: return hFOuterCompoundStore;
     case Fused::CompareReturn: return hFCompareReturn;
+    case Fused::MemberExprStore: return code[pc]->kind == PushFrameObject ? hFFrameMemberExprStore : hFMemberExprStore;
+    case Fused::MemberValueStore: return code[pc]->kind == PushFrameObject ? hFFrameMemberValueStore : hFMemberValueStore;
     case Fused::MemberCompare: return code[pc]->kind == PushFrameObject ? hFFrameMemberCompare : hFMemberCompare;
   }
   const uint8_t h = kKinds.at[k];
@@ -824,7 +825,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fIndexExprElement, &&fIndexExprElementRef, &&fIndexExprValueStore, &&fToBoolBranch, &&fConstCompareJump,
       &&fCompareThen, &&fExprThen, &&fCompareJumpThen, &&fCompareMember, &&fMemberCompare,
       &&fFrameMemberCompare, &&fMemberMemberStore, &&fOuterExprStore, &&fStepOuter,
-      &&fOuterCompoundStore, &&fCompareReturn};
+      &&fOuterCompoundStore, &&fCompareReturn, &&fFrameMemberExprStore, &&fFrameMemberValueStore};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
 
   // The records of the running frame. Calls of script functions run in
@@ -2290,14 +2291,14 @@ fReadOpStore: {
 // local.name = integer expression; and local[local] = integer expression;
 // The expression reads locals only, so the cell found before it is the
 // one the store would find after it.
-#define FUSED_REF_EXPR_STORE(ref, key, plain)                                                    \
+#define FUSED_REF_EXPR_STORE(ref, object, key, plain)                                            \
   {                                                                                              \
     const uint32_t len = node->run;                                                              \
-    const Value* const c = BASE_CELL(node);                                                      \
+    KVobj* const obj_ = (object);                                                                \
     int32_t st[kFusedExprDepth];                                                                 \
     Value* cell;                                                                                 \
-    if (!FUSED_FITS(len) || c->tag != kObject || top + kFusedExprDepth > KVContext::kOperands || \
-        ctx->refDepth >= KVContext::kRefs || !(cell = inlineMemberCell(c->obj, key)))             \
+    if (!FUSED_FITS(len) || !obj_ || top + kFusedExprDepth > KVContext::kOperands ||              \
+        ctx->refDepth >= KVContext::kRefs || !(cell = inlineMemberCell(obj_, key)))               \
       goto plain;                                                                                \
     if (cell->tag != kFloat && node->reads != kReadsNumbers &&                                   \
         evalIntExpr(ctx, code + pc + (ref), len - (ref) - 2, frameCells, st) == 1) {             \
@@ -2313,11 +2314,13 @@ fReadOpStore: {
     NEXT;                                                                                        \
   }
 fMemberExprStore:
-  FUSED_REF_EXPR_STORE(2, code[pc + 1]->operand.i, fLocalMemberRef)
+  FUSED_REF_EXPR_STORE(2, objectIn(BASE_CELL(node)), code[pc + 1]->operand.i, fLocalMemberRef)
+fFrameMemberExprStore:
+  FUSED_REF_EXPR_STORE(2, ctx->frame->receiver, code[pc + 1]->operand.i, fFrameMemberRef)
 fElementExprStore: {
   const Value* const k = LOCAL_CELL(code[pc + 1]);
   if (!LOCAL_ELEMENT_KEY_OK(k)) goto loadVariable;
-  FUSED_REF_EXPR_STORE(3, k->i, fLocalElementRef)
+  FUSED_REF_EXPR_STORE(3, objectIn(BASE_CELL(node)), k->i, fLocalElementRef)
 }
 #undef FUSED_REF_EXPR_STORE
 // `target = value;` of one pushed value: the cell `cellOf` finds (null: the
@@ -2341,6 +2344,19 @@ fLocalValueStore:
 fMemberValueStore: {
   const Value* const c = BASE_CELL(node);
   FUSED_VALUE_STORE(c->tag == kObject ? inlineMemberCell(c->obj, code[pc + 1]->operand.i) : nullptr, 2, 5)
+}
+fFrameMemberValueStore: {
+  // this.name = value;
+  KVobj* const self = ctx->frame->receiver;
+  Value v;
+  Value* cell;
+  if (!FUSED_FITS(5) || !self || top + 3 > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs ||
+      !plainValueOf(ctx, code[pc + 2], frameCells, &v) || !(cell = inlineMemberCell(self, code[pc + 1]->operand.i)))
+    goto pushFrameObject;
+  *cell = v;
+  pc += 5;
+  FUSED_DONE(5, code[pc - 1]);
+  NEXT;
 }
 fElementValueStore: {
   const Value* const c = BASE_CELL(node);

@@ -741,11 +741,13 @@ function cmp(o, k) {
   return c + (o.v > k ? 100 : 0) + (s < o.w ? 1000 : 0);
 }
 function copy(a, b) { a.v = b.v; b.w = a.w; a.next = b.v; b.v = b.w; a.v = a.v; }
+P.prototype.set = function (k, x) { this.v = k; this.w = x; this.v = this.v * 2 + k; this.w = this.w * 0.5 - k; this.u = null; };
 for (i = 0; i < 200; i++) {
   j = i % objs.length; s = (s * 7 + cmp(objs[j], i % 5 - 1)) % 1000003; if (i == 100) P.prototype.w = 9;
   if (i % 50 == 49) { copy(objs[j], objs[(j + 3) % objs.length]); copy(objs[(j + 1) % objs.length], objs[j]); }
 }
 var frozen = function () { return 1; };
+objs[5].set(3, 1); objs[6].set(2147483647, 0.25); objs[5].set("4", 2); P.prototype.set.call = 0; objs[6].set(-1, "w");
 copy(frozen, objs[0]); copy(objs[1], vals); copy(objs[2], "text"); copy(objs[3], objs[3]);
 for (j = 0; j < objs.length; j++) console.log(j @ " " @ objs[j].v @ " " @ objs[j].w @ " " @ objs[j].next);
 console.log("joins " @ s);)",
