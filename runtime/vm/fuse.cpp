@@ -48,6 +48,36 @@ Fused compareBranch(const CodeVector& code, uint32_t pc) {
 bool isTruthBranch(const CodeNode* n) { return isBranch(n) || n->kind == AndThen || n->kind == OrElse; }
 
 bool isPushInt(const CodeNode* n) { return n->kind == PushInt || n->kind == PushInt138; }
+
+// The test of a comparison's answer at `at`: a branch, && or || on it, or
+// its conversion to a truth value (which leaves the answer, a truth value,
+// as it is) followed by one of those. Its records, or 0.
+uint32_t truthTail(const CodeVector& code, uint32_t at) {
+  if (at >= code.size()) return 0;
+  if (isTruthBranch(code[at])) return 1;
+  const int32_t k = code[at]->kind;
+  return (k == ToBool58 || k == ToBool59) && at + 1 < code.size() && isTruthBranch(code[at + 1]) ? 2 : 0;
+}
+
+// The right side of CompareBranch's comparisons: an integer constant, a
+// frame local or an outer variable, and for == and != also null, undefined
+// and booleans.
+bool isCompareOperand(const CodeNode* n, int32_t cmp) {
+  const bool equality = cmp == Equal || cmp == NotEqual;
+  const bool word = n->kind == PushNull || n->kind == PushUndefined || n->kind == PushBool;
+  return n->kind == PushInt || n->kind == PushInt138 || isLocalValue(n) || isOuterValue(n) || (equality && word);
+}
+
+// CompareBranch's records at pc ending in a truth tail other than a plain
+// branch: the records, or 0.
+uint32_t compareTruth(const CodeVector& code, uint32_t pc) {
+  if (pc + 3 >= code.size()) return 0;
+  const int32_t cmp = code[pc + 2]->kind;
+  if ((cmp != Equal && cmp != NotEqual && cmp != Less && cmp != Greater) || !isCompareOperand(code[pc + 1], cmp))
+    return 0;
+  const uint32_t tail = truthTail(code, pc + 3);
+  return tail != 0 ? 3 + tail : 0;
+}
 bool isIntOp(int32_t kind) {
   return kind == Add || kind == Sub || kind == Mul || kind == Mod || kind == BitAnd || kind == BitOr || kind == BitXor ||
          kind == ShiftLeft || kind == ShiftRight || kind == Div;
@@ -203,6 +233,32 @@ uint32_t readOpStore(const CodeVector& code, uint32_t pc) {
   return read != 0 && storeAndPop(code, pc + 2 + read) ? read + 4 : 0;
 }
 
+// A read operand whose object is a variable, at pc (readOperand): its records, or 0.
+uint32_t variableRead(const CodeVector& code, uint32_t pc) {
+  return pc < code.size() && code[pc]->kind == LoadVariable ? readOperand(code, pc) : 0;
+}
+
+// `read cmp operand` and its test at pc (fuse.h's ReadCompare): the records, or 0.
+uint32_t readCompare(const CodeVector& code, uint32_t pc) {
+  const uint32_t read = variableRead(code, pc);
+  const uint32_t at = pc + read;
+  if (read == 0 || at + 2 >= code.size() || !isCompare(code[at + 1]->kind) ||
+      !isCompareOperand(code[at], code[at + 1]->kind))
+    return 0;
+  const uint32_t tail = truthTail(code, at + 2);
+  return tail != 0 ? read + 2 + tail : 0;
+}
+
+// `variable cmp read` and its test at pc (fuse.h's LocalReadCompare): the
+// records, or 0.
+uint32_t localReadCompare(const CodeVector& code, uint32_t pc) {
+  const uint32_t read = variableRead(code, pc + 1);
+  const uint32_t at = pc + 1 + read;
+  if (read == 0 || at + 1 >= code.size() || !isCompare(code[at]->kind)) return 0;
+  const uint32_t tail = truthTail(code, at + 1);
+  return tail != 0 ? read + 2 + tail : 0;
+}
+
 // One record that pushes a value the value stores take: a constant other
 // than a text, or a frame local.
 bool isPlainValue(const CodeNode* n) {
@@ -351,10 +407,13 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
   switch (n->kind) {
     case LoadVariable: {
       if (isLocalValue(n)) {
+        if ((*len = readCompare(code, pc)) != 0) return Fused::ReadCompare;
         if (Fused f = memberRun(code, pc, len); f != Fused::None) return f;
         *len = 4;
         if (Fused f = compareBranch(code, pc); f != Fused::None) return f;
+        if ((*len = compareTruth(code, pc)) != 0) return Fused::CompareTruth;
         if ((*len = exprBranch(code, pc)) != 0) return Fused::ExprBranch;
+        if ((*len = localReadCompare(code, pc)) != 0) return Fused::LocalReadCompare;
         *len = 2;
         if (next->kind == Return) return Fused::LocalReturn;
         if (isPushInt(next) && pc + 2 < code.size()) {
@@ -373,7 +432,9 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
         return withTop(next->kind, Fused::LocalAdd, Fused::LocalSub, Fused::LocalMul, Fused::None);
       }
       if (isOuterValue(n)) {
+        if ((*len = readCompare(code, pc)) != 0) return Fused::ReadCompare;
         if (Fused f = memberRun(code, pc, len); f != Fused::None) return f;
+        if ((*len = localReadCompare(code, pc)) != 0) return Fused::LocalReadCompare;
         *len = 1;
         return Fused::OuterValue;
       }
@@ -410,7 +471,8 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
     case Add:
       return next->kind == Return ? Fused::AddReturn : Fused::None;
     case Less: case Greater: case Equal: case NotEqual:
-      return isBranch(next) ? Fused::CompareJump : Fused::None;
+      *len = 1 + truthTail(code, pc + 1);
+      return *len > 1 ? Fused::CompareJump : Fused::None;
     case Not:
       if ((next->kind == ToBool58 || next->kind == ToBool59) && pc + 2 < code.size() && isTruthBranch(code[pc + 2])) {
         *len = 3;

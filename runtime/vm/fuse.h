@@ -83,8 +83,9 @@ enum class Fused : uint8_t {
   // reference, an expression as ExprStore's, the compound store and the pop
   // (or pop-and-jump, a loop's step) (CodeNode::run records).
   CompoundStore, MemberCompoundStore, ElementCompoundStore,
-  // A comparison of the two top operands (< <= > >= == !=), then Branch,
-  // JumpIfFalse or JumpIf.
+  // A comparison of the two top operands (< <= > >= == !=), then a test of
+  // the answer: Branch, JumpIfFalse or JumpIf, && or ||, or the answer's
+  // conversion to a truth value followed by one of those.
   CompareJump,
   // `local = object.name;` and `local = object[local];`, the object a frame
   // local or an outer variable: the reference, the read, the store and the pop.
@@ -104,6 +105,16 @@ enum class Fused : uint8_t {
   // The value of && or || converted to a truth value (ToBool), then a
   // branch on it or && or || after it.
   ToBoolBranch,
+  // CompareBranch's comparison followed by && or ||, or by the answer's
+  // conversion to a truth value and then a branch, && or || (`i < n && ...`,
+  // the last operand of an && tested by an `if`).
+  CompareTruth,
+  // A read operand (`object.name`, `object[local]`, `object[integer
+  // constant]`, the object a frame local or an outer variable) compared with
+  // a constant, a local or an outer variable, and a local or outer variable
+  // compared with a read operand (`dom[w] == 0`, `j < l.length`), then a
+  // test of the answer as CompareJump takes it.
+  ReadCompare, LocalReadCompare,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the

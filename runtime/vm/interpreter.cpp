@@ -79,7 +79,9 @@ enum Handler : uint8_t {
   hFLocalValueStore, hFMemberValueStore, hFElementValueStore, hFCompoundStore, hFMemberCompoundStore,
   hFElementCompoundStore, hFCompareJump, hFMemberLoadStore, hFElementLoadStore, hFNotBranch, hFJumpCompound,
   // Element steps keyed by an integer expression (fuse.h).
-  hFIndexExprElement, hFIndexExprElementRef, hFIndexExprValueStore, hFToBoolBranch, hCount
+  hFIndexExprElement, hFIndexExprElementRef, hFIndexExprValueStore, hFToBoolBranch,
+  // Comparisons with && and || after them, and comparisons of a read operand (fuse.h).
+  hFCompareTruth, hFReadCompare, hFLocalReadCompare, hCount
 };
 
 struct KindTable {
@@ -219,6 +221,9 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::IndexExprElementRef: return hFIndexExprElementRef;
     case Fused::IndexExprValueStore: return hFIndexExprValueStore;
     case Fused::ToBoolBranch: return hFToBoolBranch;
+    case Fused::CompareTruth: return hFCompareTruth;
+    case Fused::ReadCompare: return hFReadCompare;
+    case Fused::LocalReadCompare: return hFLocalReadCompare;
   }
   const uint8_t h = kKinds.at[k];
   if (!recordFusion()) {
@@ -300,6 +305,21 @@ const Value kNoOuterCell;
 }
 // The records of the read operand whose micro code is m.
 constexpr uint32_t readRecords(uint8_t m) { return m >= kMicroElement ? 3 : 2; }
+
+// The value of the read operand at r whose object `obj` is a variable's
+// (fuse.h's ReadCompare and LocalReadCompare: `obj.name`, `obj[local]`,
+// `obj[integer constant]`) where the member steps read it inline, else null.
+[[gnu::always_inline]] inline const Value* variableReadValue(CodeNode* const* r, KVobj* obj, const Value* cells) {
+  const CodeNode* const k = r[1];
+  if (k->kind == GetMember) return inlineMemberValue(obj, k);
+  int32_t key = k->operand.i;
+  if (k->kind == LoadVariable) {
+    const Value& c = cells[k->slot];
+    if (c.tag != kInt) return nullptr;
+    key = c.i;
+  }
+  return key >= 0 ? inlineElementValue(obj, key) : nullptr;
+}
 
 // The integer expression of `count` records (fuse.h's ExprStore and
 // ExprBranch, their micro codes noted) evaluated onto st: the depth it
@@ -749,7 +769,8 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fLocalReturn, &&fLocalConstOp, &&fLocalConstCall, &&fOuterValue, &&fAddReturn,
       &&fLocalValueStore, &&fMemberValueStore, &&fElementValueStore, &&fCompoundStore, &&fMemberCompoundStore,
       &&fElementCompoundStore, &&fCompareJump, &&fMemberLoadStore, &&fElementLoadStore, &&fNotBranch, &&fJumpCompound,
-      &&fIndexExprElement, &&fIndexExprElementRef, &&fIndexExprValueStore, &&fToBoolBranch};
+      &&fIndexExprElement, &&fIndexExprElementRef, &&fIndexExprValueStore, &&fToBoolBranch,
+      &&fCompareTruth, &&fReadCompare, &&fLocalReadCompare};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
 
   // The records of the running frame. Calls of script functions run in
@@ -1654,11 +1675,34 @@ fCompareBranch: {
   FUSED_DONE(4, br);
   NEXT;
 }
+// The answer `yes` of a fused comparison whose `len` records end in its
+// test (fuse.h's CompareJump): a branch on it, or && or || (which go on, or
+// leave their answer and jump); a conversion to a truth value before them
+// leaves the answer as it is. The comparison has taken its operands off the
+// stack, so the answer left has room.
+#define ANSWER_TAIL(yes, len)                            \
+  {                                                      \
+    const CodeNode* const br_ = code[pc + (len) - 1];    \
+    if (br_->kind == AndThen || br_->kind == OrElse) {   \
+      const bool goOn_ = br_->kind == AndThen;           \
+      if ((yes) == goOn_) {                              \
+        pc += (len);                                     \
+      } else {                                           \
+        PUSH_IN_ROOM(Value::makeBool(!goOn_));           \
+        pc = br_->operand.i;                             \
+      }                                                  \
+    } else {                                             \
+      BRANCH_ON((yes), br_, static_cast<int32_t>(len));  \
+    }                                                    \
+    FUSED_DONE((len), br_);                              \
+    NEXT;                                                \
+  }
 fCompareJump: {
+  const uint32_t len = node->run;
   // Two integers compared, or a pair quickEquality settles, then the branch
   // on the answer; any other pair goes to the comparison's own handler.
   bool yes;
-  if (!FUSED_FITS(2) || top < 2) goto compareAlone;
+  if (!FUSED_FITS(len) || top < 2) goto compareAlone;
   if (ops[top - 2].tag == kInt && TOP.tag == kInt) [[likely]] {
     yes = intCompare(node, ops[top - 2].i, TOP.i);
   } else if (!quickEquality(node->kind, ops[top - 2], TOP, &yes)) {
@@ -1671,11 +1715,73 @@ fCompareJump: {
     }
   }
   top -= 2;
-  const CodeNode* const br = code[pc + 1];
-  BRANCH_ON(yes, br, 2);
-  FUSED_DONE(2, br);
-  NEXT;
+  ANSWER_TAIL(yes, len)
 }
+// The answer of `a cmp b` for fused comparisons: integers, and the pairs
+// quickEquality settles; false for any other pair (the records then run).
+#define FUSED_ANSWER(cmp, a, b, yes)                                  \
+  ((a)->tag == kInt && (b)->tag == kInt ? ((yes) = intCompare((cmp), (a)->i, (b)->i), true) \
+                                        : quickEquality((cmp)->kind, *(a), *(b), &(yes)))
+fCompareTruth: {
+  // fCompareBranch's comparison, then && or || or a branch after the
+  // answer's conversion to a truth value.
+  const uint32_t len = node->run;
+  const Value* const a = LOCAL_CELL(node);
+  if (!FUSED_FITS(len) || top + 2 > KVContext::kOperands) goto loadVariable;
+  const CodeNode* const rhs = code[pc + 1];
+  Value k;
+  const Value* b = &k;
+  if (rhs->kind == LoadVariable) {
+    b = BASE_CELL(rhs);
+    if (b == &kNoOuterCell) goto loadVariable;
+  } else {
+    plainValueOf(ctx, rhs, frameCells, &k);
+  }
+  bool yes;
+  if (!FUSED_ANSWER(code[pc + 2], a, b, yes)) goto loadVariable;
+  ANSWER_TAIL(yes, len)
+}
+fReadCompare: {
+  // A read operand (its object a variable) compared with a constant, a
+  // local or an outer variable, then the test of the answer. The read is
+  // the member steps' inline one; anything it does not serve, and any pair
+  // FUSED_ANSWER does not settle, runs the records one by one.
+  const uint32_t len = node->run;
+  const Value* const c = BASE_CELL(node);
+  const Value* v;
+  if (!FUSED_FITS(len) || top + 3 > KVContext::kOperands || c->tag != kObject || !c->obj ||
+      !(v = variableReadValue(code + pc, c->obj, frameCells)))
+    goto loadVariable;
+  const uint32_t at = pc + (code[pc + 1]->kind == GetMember ? 2 : 3);
+  const CodeNode* const rhs = code[at];
+  Value k;
+  const Value* b = &k;
+  if (rhs->kind == LoadVariable) {
+    b = BASE_CELL(rhs);
+    if (b == &kNoOuterCell) goto loadVariable;
+  } else {
+    plainValueOf(ctx, rhs, frameCells, &k);
+  }
+  bool yes;
+  if (!FUSED_ANSWER(code[at + 1], v, b, yes)) goto loadVariable;
+  ANSWER_TAIL(yes, len)
+}
+fLocalReadCompare: {
+  // A local or outer variable compared with a read operand (its object a
+  // variable), then the test of the answer, as fReadCompare takes them.
+  const uint32_t len = node->run;
+  const Value* const a = BASE_CELL(node);
+  const Value* const c = BASE_CELL(code[pc + 1]);
+  const Value* v;
+  if (!FUSED_FITS(len) || top + 3 > KVContext::kOperands || a == &kNoOuterCell || c->tag != kObject || !c->obj ||
+      !(v = variableReadValue(code + pc + 1, c->obj, frameCells)))
+    goto loadVariable;
+  const CodeNode* const cmp = code[pc + (code[pc + 2]->kind == GetMember ? 3 : 4)];
+  bool yes;
+  if (!FUSED_ANSWER(cmp, a, v, yes)) goto loadVariable;
+  ANSWER_TAIL(yes, len)
+}
+#undef FUSED_ANSWER
 // `local = object.name;` and `local = object[local];`: the value read as
 // the member steps read it, stored as the store's inline path stores it
 // (no text); `len` records, the read's at pc + 2.
@@ -2257,6 +2363,7 @@ fElementCompoundStore: {
 #undef LOCAL_CELL
 #undef BASE_CELL
 #undef BRANCH_ON
+#undef ANSWER_TAIL
 #undef THEN_LOOP_TEST
 #undef FUSED_CONST
 #undef FUSED_TOP_OP
