@@ -70,16 +70,9 @@ bool isCompare(int32_t kind) { return kind == Less || kind == Greater || kind ==
 
 bool isMemberRead(const CodeNode* n, uint16_t flags) { return n->kind == GetMember && n->flags == flags; }
 
-// `local CMP base.name` and `base.name CMP operand` (isCompareOperand), then
-// the answer's records: their length, or 0.
-uint32_t compareMember(const CodeVector& code, uint32_t pc) {
-  if (pc + 4 >= code.size() || !isBaseValue(code[pc + 1]) || !isMemberRead(code[pc + 2], kPushValue) ||
-      !isCompare(code[pc + 3]->kind))
-    return 0;
-  const uint32_t taken = answerTaken(code, pc + 4);
-  return taken != 0 ? 4 + taken : 0;
-}
-uint32_t memberCompare(const CodeVector& code, uint32_t pc) {
+// `this.name CMP operand` (isCompareOperand), then the answer's records:
+// their length, or 0.
+uint32_t frameMemberCompare(const CodeVector& code, uint32_t pc) {
   if (pc + 4 >= code.size() || !isCompareOperand(code[pc + 2], code[pc + 3]->kind)) return 0;
   const uint32_t taken = answerTaken(code, pc + 4);
   return taken != 0 ? 4 + taken : 0;
@@ -259,6 +252,31 @@ uint32_t readOpStore(const CodeVector& code, uint32_t pc) {
   return read != 0 && storeAndPop(code, pc + 2 + read) ? read + 4 : 0;
 }
 
+// A read operand whose object is a variable, at pc (readOperand): its records, or 0.
+uint32_t variableRead(const CodeVector& code, uint32_t pc) {
+  return pc < code.size() && code[pc]->kind == LoadVariable ? readOperand(code, pc) : 0;
+}
+
+// `read CMP operand` (isCompareOperand) and the records taking its answer
+// (answerTaken) at pc (fuse.h's ReadCompare): the records, or 0.
+uint32_t readCompare(const CodeVector& code, uint32_t pc) {
+  const uint32_t read = variableRead(code, pc);
+  const uint32_t at = pc + read;
+  if (read == 0 || at + 2 >= code.size() || !isCompareOperand(code[at], code[at + 1]->kind)) return 0;
+  const uint32_t taken = answerTaken(code, at + 2);
+  return taken != 0 ? read + 2 + taken : 0;
+}
+
+// `variable CMP read` and the records taking its answer at pc (fuse.h's
+// LocalReadCompare): the records, or 0.
+uint32_t localReadCompare(const CodeVector& code, uint32_t pc) {
+  const uint32_t read = variableRead(code, pc + 1);
+  const uint32_t at = pc + 1 + read;
+  if (read == 0 || at + 1 >= code.size() || !isCompare(code[at]->kind)) return 0;
+  const uint32_t taken = answerTaken(code, at + 1);
+  return taken != 0 ? read + 2 + taken : 0;
+}
+
 // One record that pushes a value the value stores take: a constant other
 // than a text, or a frame local.
 bool isPlainValue(const CodeNode* n) {
@@ -340,7 +358,6 @@ Fused memberRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
   }
   if (isMemberRead(next, kPushValue)) {
     if ((*len = readOp(code, pc, 2)) != 0) return Fused::LocalMemberOp;
-    if ((*len = memberCompare(code, pc)) != 0) return Fused::MemberCompare;
     *len = 2;
     return Fused::LocalMember;
   }
@@ -413,10 +430,11 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
   switch (n->kind) {
     case LoadVariable: {
       if (isLocalValue(n)) {
+        if ((*len = readCompare(code, pc)) != 0) return Fused::ReadCompare;
         if (Fused f = memberRun(code, pc, len); f != Fused::None) return f;
         if (Fused f = compareBranch(code, pc, len); f != Fused::None) return f;
         if ((*len = exprBranch(code, pc)) != 0) return Fused::ExprBranch;
-        if ((*len = compareMember(code, pc)) != 0) return Fused::CompareMember;
+        if ((*len = localReadCompare(code, pc)) != 0) return Fused::LocalReadCompare;
         *len = 2;
         if (next->kind == Return) return Fused::LocalReturn;
         if (isPushInt(next) && pc + 2 < code.size()) {
@@ -435,7 +453,9 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
         return withTop(next->kind, Fused::LocalAdd, Fused::LocalSub, Fused::LocalMul, Fused::None);
       }
       if (isOuterValue(n)) {
+        if ((*len = readCompare(code, pc)) != 0) return Fused::ReadCompare;
         if (Fused f = memberRun(code, pc, len); f != Fused::None) return f;
+        if ((*len = localReadCompare(code, pc)) != 0) return Fused::LocalReadCompare;
         *len = 1;
         return Fused::OuterValue;
       }
@@ -503,7 +523,8 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
     case Assign: case AssignThroughReference:
       return isPop(next->kind) ? Fused::AssignPop : Fused::None;
     case PushFrameObject:
-      if (isMemberRead(next, kPushValue)) return (*len = memberCompare(code, pc)) != 0 ? Fused::MemberCompare : Fused::FrameMember;
+      if (isMemberRead(next, kPushValue))
+        return (*len = frameMemberCompare(code, pc)) != 0 ? Fused::FrameMemberCompare : Fused::FrameMember;
       if (!isMemberRead(next, kPushReference)) return Fused::None;
       if ((*len = refValueStore(code, pc, 2)) != 0) return Fused::MemberValueStore;
       if ((*len = refExprStore(code, pc, 2)) != 0) return Fused::MemberExprStore;

@@ -110,11 +110,15 @@ enum class Fused : uint8_t {
   // null, undefined or a boolean (== !=), then Branch, JumpIfFalse, JumpIf,
   // && or ||.
   ConstCompareJump,
-  // `local CMP base.name` and `base.name CMP operand` (the operands of
-  // CompareBranch; the base may be `this`), the member read as LocalMember
-  // and FrameMember read it, then Branch,
-  // JumpIfFalse, JumpIf, && or || (CodeNode::run records).
-  CompareMember, MemberCompare,
+  // A read operand (`object.name`, `object[local]`, `object[integer
+  // constant]`, the object a frame local or an outer variable) compared with
+  // a constant, a local or an outer variable (ReadCompare), a local or outer
+  // variable compared with a read operand (LocalReadCompare), and
+  // `this.name` compared with a constant, a local or an outer variable
+  // (FrameMemberCompare), then Branch, JumpIfFalse, JumpIf, && or || with
+  // or without the answer's conversion to a truth value (`dom[w] == 0`,
+  // `j < l.length`, `this.tail == null`; CodeNode::run records).
+  ReadCompare, LocalReadCompare, FrameMemberCompare,
   // `base.name = base.name;`: the reference, the read as LocalMember reads
   // it, the store and the pop.
   MemberMemberStore,

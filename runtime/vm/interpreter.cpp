@@ -85,7 +85,7 @@ enum Handler : uint8_t {
   // the plain ones keep their short tail and a loop's test reads only those.
   hFCompareThen, hFExprThen, hFCompareJumpThen,
   // Comparisons with a member read (fuse.h).
-  hFCompareMember, hFMemberCompare, hFFrameMemberCompare, hFMemberMemberStore, hFOuterExprStore,
+  hFReadCompare, hFLocalReadCompare, hFFrameMemberCompare, hFMemberMemberStore, hFOuterExprStore,
   hFStepOuter, hFOuterCompoundStore, hFCompareReturn,
   hFFrameMemberExprStore, hFFrameMemberValueStore, hCount
 };
@@ -236,7 +236,9 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::IndexExprValueStore: return hFIndexExprValueStore;
     case Fused::ToBoolBranch: return hFToBoolBranch;
     case Fused::ConstCompareJump: return hFConstCompareJump;
-    case Fused::CompareMember: return hFCompareMember;
+    case Fused::ReadCompare: return hFReadCompare;
+    case Fused::LocalReadCompare: return hFLocalReadCompare;
+    case Fused::FrameMemberCompare: return hFFrameMemberCompare;
     case Fused::MemberMemberStore: return hFMemberMemberStore;
     case Fused::OuterExprStore: return hFOuterExprStore;
     case Fused::StepOuter: return hFStepOuter;
@@ -244,7 +246,6 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::CompareReturn: return hFCompareReturn;
     case Fused::MemberExprStore: return code[pc]->kind == PushFrameObject ? hFFrameMemberExprStore : hFMemberExprStore;
     case Fused::MemberValueStore: return code[pc]->kind == PushFrameObject ? hFFrameMemberValueStore : hFMemberValueStore;
-    case Fused::MemberCompare: return code[pc]->kind == PushFrameObject ? hFFrameMemberCompare : hFMemberCompare;
   }
   const uint8_t h = kKinds.at[k];
   if (!recordFusion()) {
@@ -326,6 +327,21 @@ const Value kNoOuterCell;
 }
 // The records of the read operand whose micro code is m.
 constexpr uint32_t readRecords(uint8_t m) { return m >= kMicroElement ? 3 : 2; }
+
+// The value of the read operand at r whose object `obj` is a variable's
+// (fuse.h's ReadCompare and LocalReadCompare: `obj.name`, `obj[local]`,
+// `obj[integer constant]`) where the member steps read it inline, else null.
+[[gnu::always_inline]] inline const Value* variableReadValue(CodeNode* const* r, KVobj* obj, const Value* cells) {
+  const CodeNode* const k = r[1];
+  if (k->kind == GetMember) return inlineMemberValue(obj, k);
+  int32_t key = k->operand.i;
+  if (k->kind == LoadVariable) {
+    const Value& c = cells[k->slot];
+    if (c.tag != kInt) return nullptr;
+    key = c.i;
+  }
+  return key >= 0 ? inlineElementValue(obj, key) : nullptr;
+}
 
 // The integer expression of `count` records (fuse.h's ExprStore and
 // ExprBranch, their micro codes noted) evaluated onto st: the depth it
@@ -823,7 +839,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fLocalValueStore, &&fMemberValueStore, &&fElementValueStore, &&fCompoundStore, &&fMemberCompoundStore,
       &&fElementCompoundStore, &&fCompareJump, &&fMemberLoadStore, &&fElementLoadStore, &&fNotBranch, &&fJumpCompound,
       &&fIndexExprElement, &&fIndexExprElementRef, &&fIndexExprValueStore, &&fToBoolBranch, &&fConstCompareJump,
-      &&fCompareThen, &&fExprThen, &&fCompareJumpThen, &&fCompareMember, &&fMemberCompare,
+      &&fCompareThen, &&fExprThen, &&fCompareJumpThen, &&fReadCompare, &&fLocalReadCompare,
       &&fFrameMemberCompare, &&fMemberMemberStore, &&fOuterExprStore, &&fStepOuter,
       &&fOuterCompoundStore, &&fCompareReturn, &&fFrameMemberExprStore, &&fFrameMemberValueStore};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
@@ -1839,50 +1855,77 @@ fNotBranch: {
   const bool t = !valueIsTrue(TOP);
   TRUTH_BRANCH(t, len)
 }
-// local CMP base.name (left first), base.name CMP operand and this.name CMP
-// operand, then the
-// branch, && or || on the answer: the member as LocalMember finds it, and
-// integers or the pairs quickEquality settles; anything else runs the
-// records one by one.
-#define MEMBER_COMPARE_STEP(LEFT_FIRST, OBJECT, FALLBACK)                                               \
-  {                                                                                                    \
-    const uint32_t len = node->run;                                                                    \
-    KVobj* const obj = (OBJECT);                                                                       \
-    const Value* m;                                                                                    \
-    if (!FUSED_FITS(len) || top + 2 > KVContext::kOperands || !obj ||                                  \
-        !(m = inlineMemberValue(obj, code[pc + (LEFT_FIRST) + 1])))                                     \
-      goto FALLBACK;                                                                                   \
-    const Value* a = m;                                                                                \
-    const Value* b = m;                                                                                \
-    Value k;                                                                                           \
-    if (LEFT_FIRST) {                                                                                  \
-      a = LOCAL_CELL(node);                                                                            \
-    } else if (code[pc + 2]->kind == LoadVariable) {                                                   \
-      b = BASE_CELL(code[pc + 2]);                                                                     \
-      if (b == &kNoOuterCell) goto FALLBACK;                                                           \
-    } else {                                                                                           \
-      plainValueOf(ctx, code[pc + 2], frameCells, &k);                                                 \
-      b = &k;                                                                                          \
-    }                                                                                                  \
-    const CodeNode* const cmp = code[pc + 3];                                                          \
-    bool yes;                                                                                          \
-    if (a->tag == kInt && b->tag == kInt) [[likely]] {                                                 \
-      yes = intCompare(cmp, a->i, b->i);                                                               \
-    } else if (!quickEquality(cmp->kind, *a, *b, &yes)) {                                              \
-      goto FALLBACK;                                                                                   \
-    }                                                                                                  \
-    const CodeNode* const br = code[pc + len - 1];                                                     \
-    ANSWER_ON(yes, br, len);                                                                           \
-    FUSED_DONE(len, br);                                                                               \
-    NEXT;                                                                                              \
-  }
-fCompareMember:
-  MEMBER_COMPARE_STEP(1, objectIn(BASE_CELL(code[pc + 1])), loadVariable)
-fMemberCompare:
-  MEMBER_COMPARE_STEP(0, objectIn(BASE_CELL(node)), loadVariable)
-fFrameMemberCompare:
-  MEMBER_COMPARE_STEP(0, ctx->frame->receiver, pushFrameObject)
-#undef MEMBER_COMPARE_STEP
+// The answer of `a cmp b` for the fused comparisons of reads: integers,
+// and the pairs quickEquality settles; false for any other pair (the
+// records then run one by one).
+#define READ_ANSWER(cmp, a, b, yes)                                                       \
+  ((a)->tag == kInt && (b)->tag == kInt ? ((yes) = intCompare((cmp), (a)->i, (b)->i), true) \
+                                        : quickEquality((cmp)->kind, *(a), *(b), &(yes)))
+// The value of a compare operand record (CompareBranch's right side) into
+// b, which points at k for a constant; false for an outer variable not
+// found.
+#define COMPARE_OPERAND(rhs, b, k)            \
+  ((rhs)->kind == LoadVariable ? ((b) = BASE_CELL(rhs), (b) != &kNoOuterCell) \
+                               : (plainValueOf(ctx, (rhs), frameCells, &(k)), (b) = &(k), true))
+fReadCompare: {
+  // A read operand (its object a variable) compared with a constant, a
+  // local or an outer variable, then the branch, && or || on the answer.
+  // The read is the member steps' inline one; anything it does not serve,
+  // and any pair READ_ANSWER does not settle, runs the records one by one.
+  const uint32_t len = node->run;
+  const Value* const c = BASE_CELL(node);
+  const Value* v;
+  if (!FUSED_FITS(len) || top + 3 > KVContext::kOperands || c->tag != kObject || !c->obj ||
+      !(v = variableReadValue(code + pc, c->obj, frameCells)))
+    goto loadVariable;
+  const uint32_t at = pc + (code[pc + 1]->kind == GetMember ? 2 : 3);
+  Value k;
+  const Value* b;
+  bool yes;
+  if (!COMPARE_OPERAND(code[at], b, k) || !READ_ANSWER(code[at + 1], v, b, yes)) goto loadVariable;
+  const CodeNode* const br = code[pc + len - 1];
+  ANSWER_ON(yes, br, len);
+  FUSED_DONE(len, br);
+  NEXT;
+}
+fLocalReadCompare: {
+  // A local or outer variable compared with a read operand (its object a
+  // variable), then the branch, && or || on the answer, as fReadCompare
+  // takes them.
+  const uint32_t len = node->run;
+  const Value* const a = BASE_CELL(node);
+  const Value* const c = BASE_CELL(code[pc + 1]);
+  const Value* v;
+  if (!FUSED_FITS(len) || top + 3 > KVContext::kOperands || a == &kNoOuterCell || c->tag != kObject || !c->obj ||
+      !(v = variableReadValue(code + pc + 1, c->obj, frameCells)))
+    goto loadVariable;
+  const CodeNode* const cmp = code[pc + (code[pc + 2]->kind == GetMember ? 3 : 4)];
+  bool yes;
+  if (!READ_ANSWER(cmp, a, v, yes)) goto loadVariable;
+  const CodeNode* const br = code[pc + len - 1];
+  ANSWER_ON(yes, br, len);
+  FUSED_DONE(len, br);
+  NEXT;
+}
+fFrameMemberCompare: {
+  // this.name compared with a constant, a local or an outer variable, then
+  // the branch, && or || on the answer.
+  const uint32_t len = node->run;
+  KVobj* const self = ctx->frame->receiver;
+  const Value* v;
+  if (!FUSED_FITS(len) || top + 2 > KVContext::kOperands || !self || !(v = inlineMemberValue(self, code[pc + 1])))
+    goto pushFrameObject;
+  Value k;
+  const Value* b;
+  bool yes;
+  if (!COMPARE_OPERAND(code[pc + 2], b, k) || !READ_ANSWER(code[pc + 3], v, b, yes)) goto pushFrameObject;
+  const CodeNode* const br = code[pc + len - 1];
+  ANSWER_ON(yes, br, len);
+  FUSED_DONE(len, br);
+  NEXT;
+}
+#undef COMPARE_OPERAND
+#undef READ_ANSWER
 fConstCompareJump: {
   // The top operand compared with the constant at pc (an integer, null,
   // undefined or a boolean), then the branch, && or || on the answer;

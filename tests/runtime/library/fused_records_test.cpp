@@ -661,6 +661,55 @@ for (i = 0; i < 14; i++) for (j = 0; j < 14; j++) {
   while (n % 7 != 0 && (vs[i] || !vs[j])) { n++; }
 }
 console.log("truth " @ n @ " " @ out);)",
+    // Comparisons of member and element reads with constants and variables,
+    // and of variables with reads, tested by if, while, && and || and used as
+    // values: reads of outer arrays and objects from a function (a colouring
+    // search over bit masks and a trail), values of every kind, keys past
+    // the end, negative and not integers, a text, a view, a function object
+    // and null as the object, and the objects changing under the loop.
+    R"(var V = 9, K = 3, adj = [], dom = [], col = [], trail = [], v, nodes = 0, sols = 0, sum = 0;
+for (v = 0; v < V; v++) { adj.push([(v + 1) % V, (v * 4 + 2) % V, (v + 5) % V]); dom.push((1 << K) - 1); col.push(-1); }
+function solve(v) {
+  nodes++;
+  if (v == V) { sols++; var k; for (k = 0; k < V; k++) sum = (sum + col[k] * (k + 1)) % 1000003; return; }
+  var d = dom[v], c, l = adj[v], j, w, mark, ok;
+  for (c = 0; c < K; c++) {
+    if (((d >> c) & 1) == 0) continue;
+    col[v] = c; mark = trail.length; ok = true;
+    for (j = 0; j < l.length; j++) {
+      w = l[j];
+      if (w > v && ((dom[w] >> c) & 1) == 1) {
+        trail.push(w); dom[w] -= 1 << c;
+        if (dom[w] == 0) { ok = false; break; }
+      }
+    }
+    if (ok) solve(v + 1);
+    while (trail.length > mark) { w = trail.pop(); dom[w] += 1 << c; }
+  }
+  col[v] = -1;
+}
+solve(0);
+console.log("solve " @ nodes @ " " @ sols @ " " @ sum);
+var vs = [0, 1, -1, 2147483647, 0.5, -0.0, "", "1", null, undefined, true, false, {}, [1], 0 / 0, 3.0], n = 0, out = "";
+var ob = {x: 1, y: 2.5, s: "t", z: null}, ar = [1, 2, 3], f = function () {}, txt = "abc", vw = new Int32Array(new ArrayBuffer(16), 0);
+var objs = [ob, ar, f, txt, vw, null, 7, undefined], key, i, j, o, r;
+function probe(o, k, x) {
+  var t = 0;
+  if (o[k] == x) t += 1; if (o[k] != x && x < o[k]) t += 2; if (o.x >= x || o.y <= x) t += 4;
+  if (o[2] > x && o[1] < x) t += 8; if (x == o.length || x > o.length) t += 16;
+  if (o.z == null && o.s != undefined) t += 32; if (o[k] == true || o[k] != false) t += 64;
+  r = o[k] < x; if (r) t += 128; r = x <= o.x && o[0] == 1; if (r) t += 256;
+  if (ar[k] == x && ob.x < x) t += 512; if (k < ar.length && ar[k] > 1) t += 1024;
+  return t;
+}
+for (i = 0; i < 16; i++) for (j = 0; j < 8; j++) {
+  o = objs[j];
+  for (key = -1; key < 5; key++) { n = (n * 7 + probe(o, key, vs[i])) % 1000003; }
+  n = (n + probe(o, 0.5, vs[i]) + probe(o, "1", vs[i])) % 1000003;
+  if (i == 9) { ar[1] = "2"; ob.x = 1.5; } if (i == 12) { ar.length = 1; ob.x = undefined; }
+}
+while (ar.length < 4 && ar[0] != 9) { ar.push(ar.length); }
+console.log("reads " @ n @ " " @ ar.length);)",
     // Calls nested in one another: recursion through the counted and the
     // one-argument call steps, calls inside literals and under member and
     // element stores, closures made after the calls inside their maker

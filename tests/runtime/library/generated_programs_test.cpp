@@ -90,7 +90,13 @@ class ProgramWriter {
         "return x.v == undefined ? -1 : -x.v; } } return catchAt(n - 1, at, v) + 1; }\n"
         "function mkIn(n) { var k = rec(n & 3, 1); return function (z) { k = (k + z + n) | 0; return k; }; }\n"
         "function *gcall(n, f) { var k; for (k = 0; k < n; k++) yield f(k & 3, 2); return 1; }\n"
-        "function nextOf(g) { return g.next(0); }\n";
+        "function nextOf(g) { return g.next(0); }\n"
+        // Reads of outer objects compared with locals and constants, tested
+        // by loops, if, && and ||, while w and the elements change kind.
+        "function cmpIn(k, v) { var n = 0, j, l = arr; for (j = 0; j < l.length && j < 9; j++) { "
+        "if (l[j] == v || ws[k] != v) n++; } while (n > 0 && w.x > k) { n--; } "
+        "if (k < ws.length && ws[k] >= v) n += 2; if (vw[1] == 9 || o.x < k && q.y != v) n += 4; "
+        "if (w[1] <= v || oi[k] == undefined) n += 8; return n; }\n";
     // The built-in method replaced for every array, from the start or in the middle of the run.
     if (dice_.chance(10)) out_ += "Array.prototype.pop = function () { s = s ^ 9; return -5; };\n";
     if (dice_.chance(50)) out_ += "spawn(worker, " + std::to_string(1 + dice_.below(4)) + ");\n";
@@ -187,7 +193,7 @@ class ProgramWriter {
     static const char* const kLoopStarts[] = {"-1.5", "0", "0.5", "2", "-0.0", "1"};
     static const char* const kTests[] = {"ws[m]", "ws[1]", "arr[m]", "o.z", "q.y", "w.x", "w[0]", "vw[2]"};
     static const char* const kWs[] = {"q", "o", "arr", "ws", "vw", "f2", "\"text\"", "new Pt(1, 2)"};
-    switch (dice_.below(depth > 0 ? 41 : 12)) {
+    switch (dice_.below(depth > 0 ? 42 : 12)) {
       case 0: case 1: return std::string(dice_.pick(kTargets)) + " = " + expr(3) + ";";
       case 2: case 3: return std::string(dice_.pick(kTargets)) + " " + dice_.pick(kCompound) + " " + expr(2) + ";";
       case 4: {
@@ -276,8 +282,25 @@ class ProgramWriter {
       case 40:
         return "o.x = rec(i % 4, 1); arr[i % 4] += rec(1, " + std::string(dice_.chance(50) ? "6" : "5") +
                ") + [rec(2, 1), {z: rec(i % 3, 2)}][1].z;";
+      // Reads compared with variables and constants, either way round, as
+      // tests, && and || operands and values, and from a function with the
+      // objects outer variables.
+      case 41:
+        return "if (" + readCompare() + " && " + readCompare() + " || " + readCompare() + ") s++; t = " +
+               readCompare() + "; if (!(" + readCompare() + ")) s += 3; s = (s + cmpIn(" + dice_.pick(kKeys) + ", " +
+               dice_.pick(kValues) + ")) | 0;";
       default: return "a = a + " + expr(2) + "; b = b * " + number() + ";";
     }
+  }
+
+  std::string readCompare() {
+    static const char* const kReads[] = {"o.x", "q.y", "p.x", "o.z", "arr[1]", "arr[m]", "ws[m]", "ws[5]", "w.x",
+                                         "w[1]", "vw[1]", "arr.length", "ws[i]", "w.length", "oi[3]", "oi[m]"};
+    static const char* const kSides[] = {"a", "i", "m", "c", "d", "0", "1", "-1", "9", "2147483647", "null",
+                                         "undefined", "true", "fi", "0.5", "s"};
+    static const char* const kCompare[] = {"<", "<=", ">", ">=", "==", "!="};
+    const std::string read = dice_.pick(kReads), side = dice_.pick(kSides), cmp = dice_.pick(kCompare);
+    return dice_.chance(50) ? read + " " + cmp + " " + side : side + " " + cmp + " " + read;
   }
 
   static constexpr const char* kIndexed[] = {"arr", "ws", "w", "oi", "vw", "u", "ur"};
