@@ -162,11 +162,11 @@ struct SpanRow {
   bool bound[2] = {};
   float lod[2] = {};
   shader::SpanTexture texture[2];  // what spanTexture finds for the row's levels
-  SpanIn in;                       // what every run of the row starts from
+  SpanIn in;                       // the current run's, over what every run of the row starts from
 };
 // Pixels x..x+n-1 (n at most kSpanRun) of the row through the span form, stored in the
 // target; false (nothing stored) when the span form does not serve them.
-bool shadeRunBySpan(const DrawContext& c, const Interpolator& I, const SpanRow& row, int x, int n);
+bool shadeRunBySpan(const DrawContext& c, const Interpolator& I, SpanRow& row, int x, int n);
 
 // raster_line.cpp
 void rasterLine(const DrawContext& c, const ScreenVertex& a, const ScreenVertex& b);

@@ -199,8 +199,9 @@ TEST_F(ShaderSpan, StatesBetweenColourAndBytesKeepThePixelFunction) {
 // number exactly, as bilinear reads on centres need.)
 TEST_F(ShaderSpan, AlignedRunsAreServed) {
   std::mt19937 rng(11);
-  Ref<Texture> source = spanPicture(rng, Format::R8G8B8A8, 512, 8, kBindShaderResource);
-  Ref<Texture> second = spanPicture(rng, Format::B8G8R8A8, 512, 8, kBindShaderResource);
+  constexpr int kWide = 2 * kSpanRun;  // room for a whole run from inside the first texels
+  Ref<Texture> source = spanPicture(rng, Format::R8G8B8A8, kWide, 8, kBindShaderResource);
+  Ref<Texture> second = spanPicture(rng, Format::B8G8R8A8, kWide, 8, kBindShaderResource);
   Ref<View> views[2] = {makeView(*source, ViewKind::shaderResource), makeView(*second, ViewKind::shaderResource)};
   // Each through the sixteen- and eight-pixel runs where the processor has them, then the
   // four-pixel ones.
@@ -229,12 +230,12 @@ TEST_F(ShaderSpan, AlignedRunsAreServed) {
         env.samplerDescs[s] = &d;
         env.samplers[s].bind(d, views[s].get());
       }
-      const std::vector<float> rows = spanRows(*e, 0, 512, 8);
+      const std::vector<float> rows = spanRows(*e, 0, kWide, 8);
       env.cb[shader::kFilterSlotD3D11] = reinterpret_cast<const uint8_t*>(rows.data());
       env.cbSize[shader::kFilterSlotD3D11] = rows.size() * 4;
       // Pixels 3 to 2 + kSpanRun of row 2, each on its texel's centre.
       float u[kSpanRun], v[kSpanRun];
-      for (int i = 0; i < kSpanRun; ++i) u[i] = (float(3 + i) + 0.5f) / 512.0f, v[i] = 2.5f / 8.0f;
+      for (int i = 0; i < kSpanRun; ++i) u[i] = (float(3 + i) + 0.5f) / float(kWide), v[i] = 2.5f / 8.0f;
       SpanIn in;
       in.n = kSpanRun;
       in.u[0] = in.u[1] = u;
@@ -260,13 +261,16 @@ TEST_F(ShaderSpan, AlignedRunsAreServed) {
         for (int k = 0; k < 4; ++k) ASSERT_EQ(rgba[4 * i + k], floatToUnorm(std::clamp(c[k], 0.0f, 1.0f), 8)) << i;
       }
       // A run that is not 1:1 is left to the pixel function.
-      u[5] += 1.0f / 512.0f;
+      u[5] += 1.0f / float(kWide);
       if (!e->spanReadsAround) {
         EXPECT_FALSE(e->span(in, env, *e, rgba));
       }
     }
   }
 }
+
+// Runs of the 256-texel rows the Mono tests read.
+constexpr int kMonoRun = kSpanRun < 256 ? kSpanRun : 256;
 
 // Mono's sixteen- and eight-pixel runs work each byte's share of the luminance out in the
 // register where the four-pixel loop reads it from a table: every colour, both byte orders, with
@@ -304,9 +308,9 @@ TEST_F(ShaderSpan, MonoWideRunsMatchTheTablesOnEveryColour) {
       setSixteenSpans(true);
     }
   } back;
-  float u[kSpanRun], v[kSpanRun];
+  float u[kMonoRun], v[kMonoRun];
   SpanIn in;
-  in.n = kSpanRun;
+  in.n = kMonoRun;
   in.u[0] = in.u[1] = u;
   in.v[0] = in.v[1] = v;
   in.lod[0] = in.lod[1] = -INFINITY;
@@ -326,12 +330,12 @@ TEST_F(ShaderSpan, MonoWideRunsMatchTheTablesOnEveryColour) {
         }
       in.draw = 5000 + uint64_t(blue);
       for (int g = 0; g < 256; ++g)
-        for (int x0 = 0; x0 < 256; x0 += kSpanRun) {
-          in.n = kSpanRun - (g & 7);  // and the last few pixels of runs of every length
-          for (int i = 0; i < kSpanRun; ++i) u[i] = (float(x0 + i) + 0.5f) / 256.0f, v[i] = (float(g) + 0.5f) / 256.0f;
+        for (int x0 = 0; x0 < 256; x0 += kMonoRun) {
+          in.n = kMonoRun - (g & 7);  // and the last few pixels of runs of every length
+          for (int i = 0; i < kMonoRun; ++i) u[i] = (float(x0 + i) + 0.5f) / 256.0f, v[i] = (float(g) + 0.5f) / 256.0f;
           for (const bool bgra : {false, true}) {
             in.bgra = bgra;
-            uint8_t sixteen[kSpanRun * 4], eight[kSpanRun * 4], narrow[kSpanRun * 4];
+            uint8_t sixteen[kMonoRun * 4], eight[kMonoRun * 4], narrow[kMonoRun * 4];
             setWideSpans(true);
             setSixteenSpans(true);
             ASSERT_TRUE(e->span(in, env, *e, sixteen));
@@ -377,7 +381,7 @@ TEST_F(ShaderSpan, MonoFixedStepsMatchTheFloatSteps) {
       setSixteenSpans(true);
     }
   } back;
-  float u[kSpanRun], v[kSpanRun];
+  float u[kMonoRun], v[kMonoRun];
   SpanIn in;
   in.u[0] = in.u[1] = u;
   in.v[0] = in.v[1] = v;
@@ -391,13 +395,13 @@ TEST_F(ShaderSpan, MonoFixedStepsMatchTheFloatSteps) {
   // Rows 0..height-1 of the picture through both step kinds at both widths and orders.
   auto compare = [&](int height, const char* what) {
     for (int g = 0; g < height; ++g) {
-      in.n = kSpanRun - (g & 15);
-      for (int i = 0; i < kSpanRun; ++i) u[i] = (float(i) + 0.5f) / 256.0f, v[i] = (float(g) + 0.5f) / 256.0f;
+      in.n = kMonoRun - (g & 15);
+      for (int i = 0; i < kMonoRun; ++i) u[i] = (float(i) + 0.5f) / 256.0f, v[i] = (float(g) + 0.5f) / 256.0f;
       for (const bool sixteen : {true, false})
         for (const bool bgra : {false, true}) {
           in.bgra = bgra;
           ++in.draw;
-          uint8_t fixed[kSpanRun * 4], floats[kSpanRun * 4];
+          uint8_t fixed[kMonoRun * 4], floats[kMonoRun * 4];
           setSixteenSpans(sixteen);
           setMonoFixedSpans(true);
           ASSERT_TRUE(e->span(in, env, *e, fixed));
