@@ -181,22 +181,31 @@ void shadeSpanOutputs(const DrawContext& c, const Interpolator& I, int y, int x0
 
 }  // namespace
 
+namespace {
+[[gnu::noinline]] void shadeSpanWithRow(const DrawContext& c, const Interpolator& I, int y, int x0, int x1, bool front,
+                                        float depthBias) {
+  SpanRow row(c, I, y);
+  shadeSpan(c, I, y, x0, x1, front, depthBias, &row);
+}
+}  // namespace
+
 void shadeSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x1, bool front, float depthBias,
                SpanRow* shared) {
   if (c.ps->moreTargets || c.ps->writesDepth) [[unlikely]] {
     shadeSpanOutputs(c, I, y, x0, x1, front, depthBias);
     return;
   }
-  // The span form's row set-up: it serves affine primitives only.
-  std::optional<SpanRow> own;
+  // The span form's row set-up: it serves affine primitives only. A caller without one
+  // made for the primitive gets one for the row (on its own frame, so that the common
+  // case does not clear the record's room).
   SpanRow* row = nullptr;
   if (c.span != nullptr && !I.perspective) {
-    if (shared != nullptr) {
-      shared->moveTo(I, y);
-      row = shared;
-    } else {
-      row = &own.emplace(c, I, y);
+    if (shared == nullptr) [[unlikely]] {
+      shadeSpanWithRow(c, I, y, x0, x1, front, depthBias);
+      return;
     }
+    shared->moveTo(I, y);
+    row = shared;
   }
   // Runs end on whole multiples of their length, so that the rows of a primitive share
   // their runs' starts (the span form's checks of a run repeat down the rows). The span
