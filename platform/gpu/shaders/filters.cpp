@@ -214,11 +214,16 @@ bool monoFixedFor(const Float4& w, const Float4& k, MonoFixed& f) {
 // The constants for the draws on this thread, made again when the weights or additions
 // change; null where the integer form cannot serve.
 const MonoFixed* monoFixed(const Float4& w, const Float4& k) {
-  thread_local float key[6] = {};
+  thread_local uint32_t key[6] = {};
   thread_local bool made = false, usable = false;
   thread_local MonoFixed f;
-  const float now[6] = {w[0], w[1], w[2], k[0], k[1], k[2]};
-  if (!made || std::memcmp(key, now, sizeof now) != 0) {
+  // Compared a value at a time (the bits: NaNs and zeros of either sign told apart).
+  uint32_t now[6];
+  std::memcpy(now, w.c, 12);
+  std::memcpy(now + 3, k.c, 12);
+  bool same = made;
+  for (int i = 0; i < 6; ++i) same = same && key[i] == now[i];
+  if (!same) {
     std::memcpy(key, now, sizeof now);
     usable = monoFixedFor(w, k, f);
     made = true;
