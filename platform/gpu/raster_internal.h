@@ -138,26 +138,35 @@ void rasterTriangle(const DrawContext& c, const ScreenVertex& a, const ScreenVer
 // Both triangles row by row, the first's span before the second's in each row; rows where
 // the two spans meet go to the draw's pair span.
 void rasterPair(const DrawContext& c, const ScreenVertex* first, const ScreenVertex* second);
-// Runs the pixel function over pixels x0..x1-1 of row y and merges them.
-void shadeSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x1, bool front, float depthBias);
+struct SpanRow;
+// Runs the pixel function over pixels x0..x1-1 of row y and merges them. `row`, when given,
+// is the span form's row set-up made for the primitive, moved to row y here.
+void shadeSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x1, bool front, float depthBias,
+               SpanRow* row = nullptr);
 
 // span_filter.cpp: sets the draw's span form when its state allows one.
 void chooseShaderSpan(const DrawState& s, DrawContext& c);
 // What the span form's runs of one row of a primitive share: the row and the levels of
 // detail of the two textures.
+// Nothing but the row depends on the row for an affine primitive: one set-up serves all
+// the primitive's rows.
 struct SpanRow {
   SpanRow(const DrawContext& c, const Interpolator& I, int y);
   SpanRow(const SpanRow&) = delete;  // `in` points at its own textures
+  void moveTo(const Interpolator& I, int row) {
+    y = row;
+    dy = float(row) + 0.5f - I.y0;
+  }
   int y;
   float dy;
   bool bound[2] = {};
   float lod[2] = {};
   shader::SpanTexture texture[2];  // what spanTexture finds for the row's levels
-  SpanIn in;                       // what every run of the row starts from
+  SpanIn in;                       // the current run's, over what every run of the row starts from
 };
 // Pixels x..x+n-1 (n at most kSpanRun) of the row through the span form, stored in the
 // target; false (nothing stored) when the span form does not serve them.
-bool shadeRunBySpan(const DrawContext& c, const Interpolator& I, const SpanRow& row, int x, int n);
+bool shadeRunBySpan(const DrawContext& c, const Interpolator& I, SpanRow& row, int x, int n);
 
 // raster_line.cpp
 void rasterLine(const DrawContext& c, const ScreenVertex& a, const ScreenVertex& b);

@@ -181,10 +181,43 @@ void shadeSpanOutputs(const DrawContext& c, const Interpolator& I, int y, int x0
 
 }  // namespace
 
-void shadeSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x1, bool front, float depthBias) {
+namespace {
+[[gnu::noinline]] void shadeSpanWithRow(const DrawContext& c, const Interpolator& I, int y, int x0, int x1, bool front,
+                                        float depthBias) {
+  SpanRow row(c, I, y);
+  shadeSpan(c, I, y, x0, x1, front, depthBias, &row);
+}
+}  // namespace
+
+void shadeSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x1, bool front, float depthBias,
+               SpanRow* shared) {
   if (c.ps->moreTargets || c.ps->writesDepth) [[unlikely]] {
     shadeSpanOutputs(c, I, y, x0, x1, front, depthBias);
     return;
+  }
+  // The span form's row set-up: it serves affine primitives only. A caller without one
+  // made for the primitive gets one for the row (on its own frame, so that the common
+  // case does not clear the record's room).
+  SpanRow* row = nullptr;
+  if (c.span != nullptr && !I.perspective) {
+    if (shared == nullptr) [[unlikely]] {
+      shadeSpanWithRow(c, I, y, x0, x1, front, depthBias);
+      return;
+    }
+    shared->moveTo(I, y);
+    row = shared;
+  }
+  // Runs end on whole multiples of their length, so that the rows of a primitive share
+  // their runs' starts (the span form's checks of a run repeat down the rows). The span
+  // form takes runs of kSpanRun, the pixel function's loop of kRun.
+  int x = x0;
+  if (row != nullptr) {
+    for (int m = 0; x < x1; x += m) {
+      const int end = (x / kSpanRun + 1) * kSpanRun;
+      m = (end < x1 ? end : x1) - x;
+      if (!shadeRunBySpan(c, I, *row, x, m)) break;
+    }
+    if (x == x1) return;
   }
   Float4 colour[kRun];
   float depth[kRun];
@@ -201,14 +234,10 @@ void shadeSpan(const DrawContext& c, const Interpolator& I, int y, int x0, int x
   in.front = front;
   in.v = v;
   in.interp = &I;
-  // The span form's row set-up once a row: it serves affine primitives only.
-  std::optional<SpanRow> row;
-  if (c.span != nullptr && !I.perspective) row.emplace(c, I, y);
-  // Runs end on whole multiples of their length, so that the rows of a primitive share
-  // their runs' starts (the span form's checks of a run repeat down the rows). The span
-  // form takes runs of kSpanRun, the pixel function's loop of kRun.
-  for (int x = x0, m = 0; x < x1; x += m) {
-    if (row) {
+  // The pixel function's loop from the first run the span form did not serve (tried once
+  // already); later runs still go to the span form first.
+  for (int m = 0, tried = row != nullptr; x < x1; x += m, tried = 0) {
+    if (row != nullptr && !tried) {
       const int end = (x / kSpanRun + 1) * kSpanRun;
       m = (end < x1 ? end : x1) - x;
       if (shadeRunBySpan(c, I, *row, x, m)) continue;
@@ -436,11 +465,15 @@ void rasterTriangle(const DrawContext& c, const ScreenVertex& a, const ScreenVer
   if (!t.prepare(c, a, b, d, I)) return;
   t.startEdges();
   const FastSpanFn fast = c.fast;
+  // The span form's set-up once for the primitive.
+  std::optional<SpanRow> row;
+  if (!fast && c.span != nullptr && !I.perspective) row.emplace(c, I, t.py0);
+  SpanRow* shared = row ? &*row : nullptr;
   int x0, x1;
   for (int y = t.py0; y < t.py1; ++y) {
     if (!t.nextSpan(x0, x1)) continue;
     if (fast) fast(c, I, y, x0, x1);
-    else shadeSpan(c, I, y, x0, x1, front, t.bias);
+    else shadeSpan(c, I, y, x0, x1, front, t.bias, shared);
   }
 }
 

@@ -30,7 +30,16 @@ bool usageAllows(Usage usage, uint32_t bind, uint32_t cpu) {
   return false;
 }
 
-Storage zeroed(size_t size) { return Storage(static_cast<uint8_t*>(std::calloc(size ? size : 1, 1))); }
+Storage zeroed(size_t size) {
+  constexpr size_t kLine = 64;
+  if (size > SIZE_MAX - kLine) return Storage();
+  auto* raw = static_cast<uint8_t*>(std::calloc((size ? size : 1) + kLine, 1));
+  if (raw == nullptr) return Storage();
+  const size_t past = kLine - (reinterpret_cast<uintptr_t>(raw) & (kLine - 1));  // 1 to 64
+  uint8_t* p = raw + past;
+  p[-1] = uint8_t(past);
+  return Storage(p);
+}
 
 std::string describe(const TextureDesc& d) {
   return std::to_string(d.width) + "x" + std::to_string(d.height) + " " + formatInfo(d.format).name + " levels " +

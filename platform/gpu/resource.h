@@ -129,9 +129,14 @@ struct BufferDesc {
 
 // A resource's bytes come from calloc: a large block is then fresh pages the system
 // hands out zeroed on first touch, so a back buffer or depth buffer that is cleared or
-// drawn over before it is read costs no pass of its own at creation.
+// drawn over before it is read costs no pass of its own at creation. They start on a
+// 64-byte line (a large block's own start lies just past a header, and the wide span
+// steps would split every access across two lines); the byte before the start holds how
+// far it lies past the allocation's.
 struct StorageFree {
-  void operator()(uint8_t* p) const { std::free(p); }
+  void operator()(uint8_t* p) const {
+    if (p != nullptr) std::free(p - p[-1]);
+  }
 };
 using Storage = std::unique_ptr<uint8_t[], StorageFree>;
 

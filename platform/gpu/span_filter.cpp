@@ -99,10 +99,10 @@ SpanRow::SpanRow(const DrawContext& c, const Interpolator& I, int y) : y(y), dy(
   in.bgra = c.spanBgra && c.ps->spanBgra;
 }
 
-bool shadeRunBySpan(const DrawContext& c, const Interpolator& I, const SpanRow& r, int x, int n) {
+bool shadeRunBySpan(const DrawContext& c, const Interpolator& I, SpanRow& r, int x, int n) {
   if (I.perspective || n > kSpanRun) return false;
   float uv[4][kSpanRun];
-  SpanIn in = r.in;  // a copy, not a clear of the whole structure a run
+  SpanIn& in = r.in;  // the run's own fields written over the last run's
   in.n = n;
   for (int pair = 0; pair < 2; ++pair) {
     if (!r.bound[pair]) continue;
@@ -119,6 +119,8 @@ bool shadeRunBySpan(const DrawContext& c, const Interpolator& I, const SpanRow& 
       std::memcpy(&name.x0, &I.x0, 4);
       name.x = x;
       if (!c.ps->spanReadsAround) in.u[pair] = nullptr;
+    } else {
+      in.uRun[pair].named = false;
     }
     if (in.u[pair] != nullptr) varyingRun(I, k, x, n, r.dy, uv[2 * pair]);
     const int kv = k + 1;

@@ -89,7 +89,7 @@ class ShaderEnv {
 // coordinate pairs 0 and 1 exactly as the pixel function would read them, and the level of
 // detail of texture k read through pair k (one value along a row of an affine primitive).
 // `draw` names the draw the run belongs to: within one draw the textures read do not change.
-inline constexpr int kSpanRun = 256;
+inline constexpr int kSpanRun = 512;
 // `uRun[k]` names pair k's first coordinates when they are the same on every row: two runs
 // with equal names (and n) have the same coordinates bit for bit, each (a0 + aA ((x + i +
 // 0.5) - x0)) up to the sign of a zero. A named pair's u[k] is null for a function that

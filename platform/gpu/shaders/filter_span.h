@@ -15,6 +15,11 @@ bool wideSpans();
 // foundation and byte and word instructions), and no test switched them off
 // (setSixteenSpans).
 bool sixteenSpans();
+// Whether Mono's wide runs take the integer steps (with the float steps for the pixels
+// near a rounding step) rather than the float steps throughout; on unless a test switched
+// them off.
+void setMonoFixedSpans(bool on);
+bool monoFixedSpans();
 }  // namespace plat::gpu
 
 namespace plat::gpu::shader {

@@ -5,6 +5,9 @@
 // fixed point step for step on purpose: the platform layer cannot call the media layer,
 // and the two paths must give the same bytes.
 #include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -17,6 +20,13 @@
 #include "platform/gpu/shaders/filter_span.h"
 
 namespace plat::gpu {
+
+namespace {
+std::atomic<bool> gMonoFixed{true};
+}  // namespace
+
+void setMonoFixedSpans(bool on) { gMonoFixed.store(on, std::memory_order_relaxed); }
+bool monoFixedSpans() { return gMonoFixed.load(std::memory_order_relaxed); }
 
 using namespace shader;
 
@@ -125,6 +135,102 @@ bool monoSharesExact() {
   return exact;
 }
 
+// The integer form of the wide steps. With t = 255 (y + k) for the exact luminance y of a
+// pixel's bytes, a channel stores floor(t + 1/2) clamped to a byte; the float steps above
+// give that too, but for a sum within their rounding error of a step. Here the sum
+// r w0 + g w1 + b w2 (which is 255 y) is formed on whole bytes and turned into 16-bit fixed
+// point, and each channel's addition 255 k + 1/2 + e goes in as an integer: the stored byte
+// is then the integer's top, and a pixel whose fraction is below 2e, for e at least the two
+// forms' errors together, lies too near a step and takes the float steps instead (a few
+// pixels in a thousand). The sum is formed by fused float steps, or, where the processor
+// has byte dot products, exactly from the weights in 22-bit fixed point split into three
+// signed bytes.
+struct MonoFixed {
+  float weight[3];   // the weights times 2^16
+  int32_t add[3];    // (255 k + 1/2 + e) 2^16, held where every byte saturates the same way
+  int32_t fraction;  // the fraction bits at or above 2e
+  bool digits = false;  // whether the weights' bytes below serve
+  // The weights times 2^22 as signed bytes, high, middle and low, lined up with the bytes
+  // of a red-first and a blue-first texel (alpha's byte 0).
+  int32_t byteWeights[2][3];
+};
+
+// The fixed-point constants for weights w and additions k, or false where they cannot
+// serve (weights not finite or too large to bound the error, an addition that is NaN).
+bool monoFixedFor(const Float4& w, const Float4& k, MonoFixed& f) {
+  double total = 0.0;
+  for (int c = 0; c < 3; ++c) {
+    if (!std::isfinite(w[c]) || std::isnan(k[c])) return false;
+    total += std::fabs(double(w[c]));
+  }
+  if (total > 4.0) return false;
+  // Error bounds in units of t, u the float rounding unit. The float steps' luminance is
+  // within 4 u total of y (the byte's quotient, the products, the two sums); only the steps
+  // up to 255 tell bytes apart, and near them the addition, the scaling by 255 and the half
+  // add each round values below 512 by at most 256 u. The fused sum here is within 3 * 255 u
+  // total, the conversion to fixed point within a unit (whatever the rounding mode) and the
+  // addition within half a unit. The byte form's weights are within half a unit of 2^-22
+  // each (3 * 255 / 2 for three bytes), the shift to 16 bits within a unit.
+  const double u = std::ldexp(1.0, -24), unit = std::ldexp(1.0, -16);
+  const double floats = (4.0 * 255.0 * total + 3.0 * 256.0) * u;
+  const double fused = 3.0 * 255.0 * total * u + 1.5 * unit;
+  const double bytes = 3.0 * 255.0 * 0.5 * std::ldexp(1.0, -22) + 1.5 * unit;
+  // The weights as 22-bit fixed point in three signed bytes; the sums stay below 2^31.
+  int32_t split[3][3] = {};
+  f.digits = total < 1.99;
+  for (int c = 0; c < 3 && f.digits; ++c) {
+    int64_t a = std::llround(double(w[c]) * 4194304.0);
+    for (int d = 2; d >= 0; --d) {  // low byte first
+      const int64_t low = ((a + 128) & 255) - 128;
+      split[d][c] = int32_t(low);
+      a = (a - low) >> 8;
+    }
+    if (a != 0) f.digits = false;
+  }
+  const double bound = (floats + std::max(fused, f.digits ? bytes : 0.0)) * 1.001;
+  int bits = 12;  // e = 2^-bits
+  while (bits > 7 && std::ldexp(1.0, -bits) < bound) --bits;
+  if (std::ldexp(1.0, -bits) < bound) return false;
+  const double e = std::ldexp(1.0, -bits);
+  // Beyond this reach every byte stores 0 or 255 either way, and the integers stay far
+  // from overflow.
+  const double reach = 255.0 * total + 512.0;
+  for (int c = 0; c < 3; ++c) {
+    f.weight[c] = w[c] * 65536.0f;
+    const double a = std::clamp(255.0 * double(k[c]) + 0.5 + e, -reach, reach);
+    f.add[c] = int32_t(std::llround(a * 65536.0));
+  }
+  f.fraction = 0xFFFF & ~((1 << (17 - bits)) - 1);
+  for (int d = 0; d < 3; ++d) {
+    auto word = [](int32_t b0, int32_t b1, int32_t b2) {
+      return int32_t(uint32_t(uint8_t(b0)) | uint32_t(uint8_t(b1)) << 8 | uint32_t(uint8_t(b2)) << 16);
+    };
+    f.byteWeights[0][d] = word(split[d][0], split[d][1], split[d][2]);
+    f.byteWeights[1][d] = word(split[d][2], split[d][1], split[d][0]);
+  }
+  return true;
+}
+
+// The constants for the draws on this thread, made again when the weights or additions
+// change; null where the integer form cannot serve.
+const MonoFixed* monoFixed(const Float4& w, const Float4& k) {
+  thread_local uint32_t key[6] = {};
+  thread_local bool made = false, usable = false;
+  thread_local MonoFixed f;
+  // Compared a value at a time (the bits: NaNs and zeros of either sign told apart).
+  uint32_t now[6];
+  std::memcpy(now, w.c, 12);
+  std::memcpy(now + 3, k.c, 12);
+  bool same = made;
+  for (int i = 0; i < 6; ++i) same = same && key[i] == now[i];
+  if (!same) {
+    std::memcpy(key, now, sizeof now);
+    usable = monoFixedFor(w, k, f);
+    made = true;
+  }
+  return usable ? &f : nullptr;
+}
+
 // The constants of a run for monoEightFused.
 struct MonoFused {
   __m256 scale, half, two, inverse, w0, w1, w2, k0, k1, k2;
@@ -145,8 +251,40 @@ __attribute__((target("avx2,fma"))) inline __m256i monoFusedEight(const MonoFuse
   return _mm256_shuffle_epi8(_mm256_packus_epi16(lowPair, highPair), c.interleave);
 }
 
-__attribute__((target("avx2,fma"))) int monoEightFused(const Float4& w, const uint8_t* s, int n, bool bgra,
-                                                      const Float4& k, uint8_t* rgba) {
+// The integer steps on eight pixels (MonoFixed); the pixels near a rounding step take
+// monoFusedEight's.
+__attribute__((target("avx2,fma"))) inline __m256i monoFixedEight(const MonoFixed& f, const MonoFused& c, __m256i px,
+                                                                  bool bgra) {
+  const __m256i first = _mm256_and_si256(px, c.low), second = _mm256_and_si256(_mm256_srli_epi32(px, 8), c.low);
+  const __m256i third = _mm256_and_si256(_mm256_srli_epi32(px, 16), c.low);
+  const __m256 r = _mm256_cvtepi32_ps(bgra ? third : first), b = _mm256_cvtepi32_ps(bgra ? first : third);
+  const __m256 sum = _mm256_fmadd_ps(r, _mm256_set1_ps(f.weight[0]),
+                                     _mm256_fmadd_ps(_mm256_cvtepi32_ps(second), _mm256_set1_ps(f.weight[1]),
+                                                     _mm256_mul_ps(b, _mm256_set1_ps(f.weight[2]))));
+  const __m256i fixed = _mm256_cvtps_epi32(sum);
+  const __m256i fraction = _mm256_set1_epi32(f.fraction), zero = _mm256_setzero_si256();
+  const __m256i vr = _mm256_add_epi32(fixed, _mm256_set1_epi32(f.add[0]));
+  const __m256i vg = _mm256_add_epi32(fixed, _mm256_set1_epi32(f.add[1]));
+  const __m256i vb = _mm256_add_epi32(fixed, _mm256_set1_epi32(f.add[2]));
+  const __m256i near = _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi32(_mm256_and_si256(vr, fraction), zero),
+                                                       _mm256_cmpeq_epi32(_mm256_and_si256(vg, fraction), zero)),
+                                       _mm256_cmpeq_epi32(_mm256_and_si256(vb, fraction), zero));
+  if (!_mm256_testz_si256(near, near)) [[unlikely]]
+    return monoFusedEight(c, px, bgra);
+  const __m256i rs = _mm256_srai_epi32(vr, 16), gs = _mm256_srai_epi32(vg, 16), bs = _mm256_srai_epi32(vb, 16);
+  const __m256i lowPair = _mm256_packs_epi32(bgra ? bs : rs, gs);
+  const __m256i highPair = _mm256_packs_epi32(bgra ? rs : bs, _mm256_srli_epi32(px, 24));
+  return _mm256_shuffle_epi8(_mm256_packus_epi16(lowPair, highPair), c.interleave);
+}
+
+__attribute__((target("avx2,fma"))) inline __m256i monoStepEight(const MonoFixed* f, const MonoFused& c, __m256i px,
+                                                                 bool bgra) {
+  return f != nullptr ? monoFixedEight(*f, c, px, bgra) : monoFusedEight(c, px, bgra);
+}
+
+// Eight pixels a step, by the integer steps where `f` is given.
+__attribute__((target("avx2,fma"))) int monoEightFused(const MonoFixed* f, const Float4& w, const uint8_t* s, int n,
+                                                       bool bgra, const Float4& k, uint8_t* rgba) {
   MonoFused c;
   c.scale = _mm256_set1_ps(255.0f), c.half = _mm256_set1_ps(0.5f), c.two = _mm256_set1_ps(2.0f);
   c.inverse = _mm256_set1_ps(1.0f / 255.0f);
@@ -160,14 +298,14 @@ __attribute__((target("avx2,fma"))) int monoEightFused(const Float4& w, const ui
   int i = 0;
   for (; i + 8 <= n; i += 8)
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(rgba + 4 * i),
-                        monoFusedEight(c, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 4 * i)), bgra));
+                        monoStepEight(f, c, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 4 * i)), bgra));
   // The last pixels through a register of eight as well (a run cut by a primitive's edge
   // has any length).
   if (i < n) {
     alignas(32) uint8_t in[32] = {}, out[32];
     std::memcpy(in, s + 4 * i, size_t(n - i) * 4);
     _mm256_store_si256(reinterpret_cast<__m256i*>(out),
-                       monoFusedEight(c, _mm256_load_si256(reinterpret_cast<const __m256i*>(in)), bgra));
+                       monoStepEight(f, c, _mm256_load_si256(reinterpret_cast<const __m256i*>(in)), bgra));
     std::memcpy(rgba + 4 * i, out, size_t(n - i) * 4);
     i = n;
   }
@@ -192,28 +330,109 @@ HALVORINE_MONO_AVX512 inline __m512i monoScaled16(__m512 y, __m512 add, __m512 t
   return _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(x, scale), half));
 }
 
-HALVORINE_MONO_AVX512 int monoSixteenFused(const Float4& w, const uint8_t* s, int n, bool bgra, const Float4& k,
-                                           uint8_t* rgba) {
-  const __m512 scale = _mm512_set1_ps(255.0f), half = _mm512_set1_ps(0.5f), two = _mm512_set1_ps(2.0f);
-  const __m512 inverse = _mm512_set1_ps(1.0f / 255.0f);
-  const __m512 w0 = _mm512_set1_ps(w[0]), w1 = _mm512_set1_ps(w[1]), w2 = _mm512_set1_ps(w[2]);
-  const __m512 k0 = _mm512_set1_ps(k[0]), k1 = _mm512_set1_ps(k[1]), k2 = _mm512_set1_ps(k[2]);
-  const __m512i low = _mm512_set1_epi32(0xFF);
-  const __m512i interleave = _mm512_set4_epi32(0x0F0B0703, 0x0E0A0602, 0x0D090501, 0x0C080400);
+// The constants of a run for monoFused16.
+struct Mono16 {
+  __m512 scale, half, two, inverse, w0, w1, w2, k0, k1, k2;
+  __m512i low, interleave;
+};
+
+HALVORINE_MONO_AVX512 inline void monoConstants16(const Float4& w, const Float4& k, Mono16& c) {
+  c.scale = _mm512_set1_ps(255.0f), c.half = _mm512_set1_ps(0.5f), c.two = _mm512_set1_ps(2.0f);
+  c.inverse = _mm512_set1_ps(1.0f / 255.0f);
+  c.w0 = _mm512_set1_ps(w[0]), c.w1 = _mm512_set1_ps(w[1]), c.w2 = _mm512_set1_ps(w[2]);
+  c.k0 = _mm512_set1_ps(k[0]), c.k1 = _mm512_set1_ps(k[1]), c.k2 = _mm512_set1_ps(k[2]);
+  c.low = _mm512_set1_epi32(0xFF);
+  c.interleave = _mm512_set4_epi32(0x0F0B0703, 0x0E0A0602, 0x0D090501, 0x0C080400);
+}
+
+// Sixteen pixels' stored bytes.
+HALVORINE_MONO_AVX512 inline __m512i monoFused16(const Mono16& c, __m512i px, bool bgra) {
+  const __m512i first = _mm512_and_si512(px, c.low), second = _mm512_and_si512(_mm512_srli_epi32(px, 8), c.low);
+  const __m512i third = _mm512_and_si512(_mm512_srli_epi32(px, 16), c.low);
+  const __m512i r = bgra ? third : first, b = bgra ? first : third;
+  const __m512 y = _mm512_add_ps(
+      _mm512_add_ps(monoShare16(r, c.w0, c.inverse, c.scale), monoShare16(second, c.w1, c.inverse, c.scale)),
+      monoShare16(b, c.w2, c.inverse, c.scale));
+  const __m512i rs = monoScaled16(y, c.k0, c.two, c.scale, c.half), bs = monoScaled16(y, c.k2, c.two, c.scale, c.half);
+  const __m512i gs = monoScaled16(y, c.k1, c.two, c.scale, c.half);
+  const __m512i lowPair = _mm512_packs_epi32(bgra ? bs : rs, gs);
+  const __m512i highPair = _mm512_packs_epi32(bgra ? rs : bs, _mm512_srli_epi32(px, 24));
+  return _mm512_shuffle_epi8(_mm512_packus_epi16(lowPair, highPair), c.interleave);
+}
+
+#define HALVORINE_MONO_VNNI __attribute__((target("avx512f,avx512bw,avx512vnni,avx2,fma")))
+// MonoFixed's byte weights in registers.
+struct Digits16 {
+  __m512i high, middle, low, a0, a1, a2, fraction;
+};
+
+// The integer steps on sixteen pixels with the sum from the weights' bytes: exact in 22-bit
+// fixed point, then 16.
+template <bool Bgra>
+HALVORINE_MONO_VNNI inline __m512i monoDigits16(const Digits16& f, const Mono16& c, __m512i px, __mmask16& near) {
+  __m512i sum = _mm512_dpbusd_epi32(_mm512_setzero_si512(), px, f.high);
+  sum = _mm512_dpbusd_epi32(_mm512_slli_epi32(sum, 8), px, f.middle);
+  sum = _mm512_dpbusd_epi32(_mm512_slli_epi32(sum, 8), px, f.low);
+  const __m512i fixed = _mm512_srai_epi32(sum, 6);
+  const __m512i vr = _mm512_add_epi32(fixed, f.a0), vg = _mm512_add_epi32(fixed, f.a1);
+  const __m512i vb = _mm512_add_epi32(fixed, f.a2);
+  near = _kor_mask16(_kor_mask16(_mm512_testn_epi32_mask(vr, f.fraction), _mm512_testn_epi32_mask(vg, f.fraction)),
+                     _mm512_testn_epi32_mask(vb, f.fraction));
+  const __m512i rs = _mm512_srai_epi32(vr, 16), gs = _mm512_srai_epi32(vg, 16), bs = _mm512_srai_epi32(vb, 16);
+  const __m512i lowPair = _mm512_packs_epi32(Bgra ? bs : rs, gs);
+  const __m512i highPair = _mm512_packs_epi32(Bgra ? rs : bs, _mm512_srli_epi32(px, 24));
+  return _mm512_shuffle_epi8(_mm512_packus_epi16(lowPair, highPair), c.interleave);
+}
+
+template <bool Bgra>
+HALVORINE_MONO_VNNI void monoDigitsRun16(const MonoFixed& m, const Mono16& c, const uint8_t* s, int n, uint8_t* rgba) {
+  Digits16 f;
+  const int32_t* bytes = m.byteWeights[Bgra ? 1 : 0];
+  f.high = _mm512_set1_epi32(bytes[0]), f.middle = _mm512_set1_epi32(bytes[1]), f.low = _mm512_set1_epi32(bytes[2]);
+  f.a0 = _mm512_set1_epi32(m.add[0]), f.a1 = _mm512_set1_epi32(m.add[1]), f.a2 = _mm512_set1_epi32(m.add[2]);
+  f.fraction = _mm512_set1_epi32(m.fraction);
+  int i = 0;
+  for (; i + 16 <= n; i += 16) {
+    const __m512i px = _mm512_loadu_si512(s + 4 * i);
+    __mmask16 near;
+    __m512i out = monoDigits16<Bgra>(f, c, px, near);
+    if (near != 0) [[unlikely]]
+      out = monoFused16(c, px, Bgra);
+    _mm512_storeu_si512(rgba + 4 * i, out);
+  }
+  if (i < n) {
+    const __mmask16 mask = __mmask16((1u << (n - i)) - 1);
+    const __m512i px = _mm512_maskz_loadu_epi32(mask, s + 4 * i);
+    __mmask16 near;
+    __m512i out = monoDigits16<Bgra>(f, c, px, near);
+    if ((near & mask) != 0) out = monoFused16(c, px, Bgra);
+    _mm512_mask_storeu_epi32(rgba + 4 * i, mask, out);
+  }
+}
+#undef HALVORINE_MONO_VNNI
+
+bool byteDotProducts() {
+  static const bool has = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512vnni");
+  }();
+  return has;
+}
+
+// Sixteen pixels a step, by the integer steps where `f` is given (spanMono sends runs
+// that would take the fused sum to the eight-pixel steps).
+HALVORINE_MONO_AVX512 int monoSixteenFused(const MonoFixed* f, const Float4& w, const uint8_t* s, int n, bool bgra,
+                                           const Float4& k, uint8_t* rgba) {
+  Mono16 c;
+  monoConstants16(w, k, c);
+  if (f != nullptr) {
+    if (bgra) monoDigitsRun16<true>(*f, c, s, n, rgba);
+    else monoDigitsRun16<false>(*f, c, s, n, rgba);
+    return n;
+  }
   for (int i = 0; i < n; i += 16) {
     const __mmask16 m = n - i >= 16 ? __mmask16(0xFFFF) : __mmask16((1u << (n - i)) - 1);
-    const __m512i px = _mm512_maskz_loadu_epi32(m, s + 4 * i);
-    const __m512i first = _mm512_and_si512(px, low), second = _mm512_and_si512(_mm512_srli_epi32(px, 8), low);
-    const __m512i third = _mm512_and_si512(_mm512_srli_epi32(px, 16), low);
-    const __m512i r = bgra ? third : first, b = bgra ? first : third;
-    const __m512 y = _mm512_add_ps(
-        _mm512_add_ps(monoShare16(r, w0, inverse, scale), monoShare16(second, w1, inverse, scale)),
-        monoShare16(b, w2, inverse, scale));
-    const __m512i rs = monoScaled16(y, k0, two, scale, half), bs = monoScaled16(y, k2, two, scale, half);
-    const __m512i gs = monoScaled16(y, k1, two, scale, half);
-    const __m512i lowPair = _mm512_packs_epi32(bgra ? bs : rs, gs);
-    const __m512i highPair = _mm512_packs_epi32(bgra ? rs : bs, _mm512_srli_epi32(px, 24));
-    _mm512_mask_storeu_epi32(rgba + 4 * i, m, _mm512_shuffle_epi8(_mm512_packus_epi16(lowPair, highPair), interleave));
+    _mm512_mask_storeu_epi32(rgba + 4 * i, m, monoFused16(c, _mm512_maskz_loadu_epi32(m, s + 4 * i), bgra));
   }
   return n;
 }
@@ -237,7 +456,11 @@ bool spanMono(const SpanIn& in, const ShaderEnv& env, const ShaderEntry&, uint8_
   // 0 for NaN), * 255 + 0.5.
 #if defined(HALVORINE_MONO_AVX2)
   if (wideSpans() && monoSharesExact()) {
-    i = sixteenSpans() ? monoSixteenFused(w, s, in.n, in.bgra, k, rgba) : monoEightFused(w, s, in.n, in.bgra, k, rgba);
+    const MonoFixed* f = monoFixedSpans() ? monoFixed(w, k) : nullptr;
+    // Sixteen pixels a step for the float steps and the byte sums; the fused sums take
+    // eight.
+    const bool sixteen = sixteenSpans() && (f == nullptr || (f->digits && byteDotProducts()));
+    i = sixteen ? monoSixteenFused(f, w, s, in.n, in.bgra, k, rgba) : monoEightFused(f, w, s, in.n, in.bgra, k, rgba);
     if (i == in.n) return true;
   }
 #endif

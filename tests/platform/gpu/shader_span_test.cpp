@@ -11,6 +11,7 @@
 #include "draw_fixture.h"
 #include "platform/gpu/raster_internal.h"
 #include "platform/gpu/shaders/constants.h"
+#include "platform/gpu/shaders/filter_span.h"
 
 namespace gputest {
 namespace {
@@ -198,8 +199,9 @@ TEST_F(ShaderSpan, StatesBetweenColourAndBytesKeepThePixelFunction) {
 // number exactly, as bilinear reads on centres need.)
 TEST_F(ShaderSpan, AlignedRunsAreServed) {
   std::mt19937 rng(11);
-  Ref<Texture> source = spanPicture(rng, Format::R8G8B8A8, 512, 8, kBindShaderResource);
-  Ref<Texture> second = spanPicture(rng, Format::B8G8R8A8, 512, 8, kBindShaderResource);
+  constexpr int kWide = 2 * kSpanRun;  // room for a whole run from inside the first texels
+  Ref<Texture> source = spanPicture(rng, Format::R8G8B8A8, kWide, 8, kBindShaderResource);
+  Ref<Texture> second = spanPicture(rng, Format::B8G8R8A8, kWide, 8, kBindShaderResource);
   Ref<View> views[2] = {makeView(*source, ViewKind::shaderResource), makeView(*second, ViewKind::shaderResource)};
   // Each through the sixteen- and eight-pixel runs where the processor has them, then the
   // four-pixel ones.
@@ -228,12 +230,12 @@ TEST_F(ShaderSpan, AlignedRunsAreServed) {
         env.samplerDescs[s] = &d;
         env.samplers[s].bind(d, views[s].get());
       }
-      const std::vector<float> rows = spanRows(*e, 0, 512, 8);
+      const std::vector<float> rows = spanRows(*e, 0, kWide, 8);
       env.cb[shader::kFilterSlotD3D11] = reinterpret_cast<const uint8_t*>(rows.data());
       env.cbSize[shader::kFilterSlotD3D11] = rows.size() * 4;
       // Pixels 3 to 2 + kSpanRun of row 2, each on its texel's centre.
       float u[kSpanRun], v[kSpanRun];
-      for (int i = 0; i < kSpanRun; ++i) u[i] = (float(3 + i) + 0.5f) / 512.0f, v[i] = 2.5f / 8.0f;
+      for (int i = 0; i < kSpanRun; ++i) u[i] = (float(3 + i) + 0.5f) / float(kWide), v[i] = 2.5f / 8.0f;
       SpanIn in;
       in.n = kSpanRun;
       in.u[0] = in.u[1] = u;
@@ -259,13 +261,16 @@ TEST_F(ShaderSpan, AlignedRunsAreServed) {
         for (int k = 0; k < 4; ++k) ASSERT_EQ(rgba[4 * i + k], floatToUnorm(std::clamp(c[k], 0.0f, 1.0f), 8)) << i;
       }
       // A run that is not 1:1 is left to the pixel function.
-      u[5] += 1.0f / 512.0f;
+      u[5] += 1.0f / float(kWide);
       if (!e->spanReadsAround) {
         EXPECT_FALSE(e->span(in, env, *e, rgba));
       }
     }
   }
 }
+
+// Runs of the 256-texel rows the Mono tests read.
+constexpr int kMonoRun = kSpanRun < 256 ? kSpanRun : 256;
 
 // Mono's sixteen- and eight-pixel runs work each byte's share of the luminance out in the
 // register where the four-pixel loop reads it from a table: every colour, both byte orders, with
@@ -284,6 +289,9 @@ TEST_F(ShaderSpan, MonoWideRunsMatchTheTablesOnEveryColour) {
       {{1.0f / 3.0f, 1.0f / 3.0f, 1.0f / 3.0f, 0.0f}, {1e9f, -1e9f, 0.5f / 255.0f, 0.0f}},
       {{0.299f, 0.587f, 0.114f, 0.0f}, {inf, -inf, nan, 0.0f}},
       {{-0.7f, 3.0f, 1e-7f, 0.0f}, {-1.0f, 1.0f, -0.001f, 0.0f}},
+      // The worker's extremes: both colour differences at their ends.
+      {{0.299f, 0.587f, 0.114f, 0.0f}, {1.402f * 0.5f, -0.34414f * 0.5f - 0.71414f * 0.5f, 1.772f * 0.5f, 0.0f}},
+      {{0.299f, 0.587f, 0.114f, 0.0f}, {1.402f * -0.5f, -0.34414f * 0.5f - 0.71414f * -0.5f, 1.772f * 0.5f, 0.0f}},
   };
   // Row g of the picture holds red 0..255 and green g; each blue in turn is written in.
   Ref<Texture> picture = makeTexture(Format::R8G8B8A8, 256, 256, 1, kBindShaderResource);
@@ -300,9 +308,9 @@ TEST_F(ShaderSpan, MonoWideRunsMatchTheTablesOnEveryColour) {
       setSixteenSpans(true);
     }
   } back;
-  float u[kSpanRun], v[kSpanRun];
+  float u[kMonoRun], v[kMonoRun];
   SpanIn in;
-  in.n = kSpanRun;
+  in.n = kMonoRun;
   in.u[0] = in.u[1] = u;
   in.v[0] = in.v[1] = v;
   in.lod[0] = in.lod[1] = -INFINITY;
@@ -322,12 +330,12 @@ TEST_F(ShaderSpan, MonoWideRunsMatchTheTablesOnEveryColour) {
         }
       in.draw = 5000 + uint64_t(blue);
       for (int g = 0; g < 256; ++g)
-        for (int x0 = 0; x0 < 256; x0 += kSpanRun) {
-          in.n = kSpanRun - (g & 7);  // and the last few pixels of runs of every length
-          for (int i = 0; i < kSpanRun; ++i) u[i] = (float(x0 + i) + 0.5f) / 256.0f, v[i] = (float(g) + 0.5f) / 256.0f;
+        for (int x0 = 0; x0 < 256; x0 += kMonoRun) {
+          in.n = kMonoRun - (g & 7);  // and the last few pixels of runs of every length
+          for (int i = 0; i < kMonoRun; ++i) u[i] = (float(x0 + i) + 0.5f) / 256.0f, v[i] = (float(g) + 0.5f) / 256.0f;
           for (const bool bgra : {false, true}) {
             in.bgra = bgra;
-            uint8_t sixteen[kSpanRun * 4], eight[kSpanRun * 4], narrow[kSpanRun * 4];
+            uint8_t sixteen[kMonoRun * 4], eight[kMonoRun * 4], narrow[kMonoRun * 4];
             setWideSpans(true);
             setSixteenSpans(true);
             ASSERT_TRUE(e->span(in, env, *e, sixteen));
@@ -343,6 +351,113 @@ TEST_F(ShaderSpan, MonoWideRunsMatchTheTablesOnEveryColour) {
                               << " " << set[1][2];
           }
         }
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
+}
+
+// The integer steps of Mono's wide runs against the float steps, on the same wide run
+// width: every colour-difference pair the Mono worker can ask for (whole steps of its
+// arguments), on colours that include every grey, pure primaries and random ones; and,
+// on every colour, sets whose sums sit on rounding steps (additions of whole and half
+// bytes, weights of whole 255ths), where the integer steps must hand the pixels near a
+// step to the float steps.
+TEST_F(ShaderSpan, MonoFixedStepsMatchTheFloatSteps) {
+  const ShaderEntry* e = shaderNamed("Mono", ShaderStage::pixel);
+  ASSERT_NE(e, nullptr);
+  if (!wideSpans()) GTEST_SKIP() << "no wide runs on this processor";
+  Ref<Texture> picture = makeTexture(Format::R8G8B8A8, 256, 256, 1, kBindShaderResource);
+  Ref<View> view = makeView(*picture, ViewKind::shaderResource);
+  SamplerDesc d;
+  d.minFilter = d.magFilter = Filter::point;
+  ShaderEnv env;
+  env.views[0] = view.get();
+  env.samplerDescs[0] = &d;
+  env.samplers[0].bind(d, view.get());
+  struct Back {
+    ~Back() {
+      setMonoFixedSpans(true);
+      setWideSpans(true);
+      setSixteenSpans(true);
+    }
+  } back;
+  float u[kMonoRun], v[kMonoRun];
+  SpanIn in;
+  in.u[0] = in.u[1] = u;
+  in.v[0] = in.v[1] = v;
+  in.lod[0] = in.lod[1] = -INFINITY;
+  std::vector<float> rows(21 * 4, 0.0f);
+  env.cb[shader::kFilterSlotD3D11] = reinterpret_cast<const uint8_t*>(rows.data());
+  env.cbSize[shader::kFilterSlotD3D11] = rows.size() * 4;
+  const Subresource& sub = picture->sub(0);
+  uint8_t* base = picture->data(0);
+  int mismatches = 0;
+  // Rows 0..height-1 of the picture through both step kinds at both widths and orders.
+  auto compare = [&](int height, const char* what) {
+    for (int g = 0; g < height; ++g) {
+      in.n = kMonoRun - (g & 15);
+      for (int i = 0; i < kMonoRun; ++i) u[i] = (float(i) + 0.5f) / 256.0f, v[i] = (float(g) + 0.5f) / 256.0f;
+      for (const bool sixteen : {true, false})
+        for (const bool bgra : {false, true}) {
+          in.bgra = bgra;
+          ++in.draw;
+          uint8_t fixed[kMonoRun * 4], floats[kMonoRun * 4];
+          setSixteenSpans(sixteen);
+          setMonoFixedSpans(true);
+          ASSERT_TRUE(e->span(in, env, *e, fixed));
+          setMonoFixedSpans(false);
+          ASSERT_TRUE(e->span(in, env, *e, floats));
+          for (int i = 0; i < in.n; ++i)
+            if (std::memcmp(fixed + 4 * i, floats + 4 * i, 4) != 0 && ++mismatches <= 5) {
+              const uint8_t* t = base + size_t(g) * sub.pitch + size_t(i) * 4;
+              ADD_FAILURE() << what << (sixteen ? ", sixteen" : ", eight") << " a step" << (bgra ? ", blue first" : "")
+                            << ": texel " << int(t[0]) << " " << int(t[1]) << " " << int(t[2]) << " weights " << rows[0]
+                            << " " << rows[1] << " " << rows[2] << " additions " << rows[4] << " " << rows[5] << " "
+                            << rows[6];
+            }
+        }
+    }
+  };
+  auto setRows = [&](const float w[3], const float k[3]) {
+    for (int c = 0; c < 3; ++c) rows[c] = w[c], rows[4 + c] = k[c];
+  };
+  // Colours: row 0 the greys, row 1 the primaries and their mixes at every level, the rest
+  // random.
+  std::mt19937 rng(81);
+  for (int g = 0; g < 256; ++g)
+    for (int r = 0; r < 256; ++r) {
+      uint8_t* t = base + size_t(g) * sub.pitch + size_t(r) * 4;
+      const uint32_t x = rng();
+      if (g == 0) t[0] = t[1] = t[2] = uint8_t(r);
+      else if (g == 1) t[0] = r & 64 ? uint8_t(r) : 0, t[1] = r & 128 ? uint8_t(r) : 0, t[2] = uint8_t(r * 3);
+      else t[0] = uint8_t(x), t[1] = uint8_t(x >> 8), t[2] = uint8_t(x >> 16);
+      t[3] = uint8_t(x >> 24);
+    }
+  const float luma[3] = {0.299f, 0.587f, 0.114f};
+  for (int b = -100; b <= 100; ++b)
+    for (int r = -100; r <= 100; ++r) {
+      // As the worker makes them from its arguments.
+      const float cb = float(b) / 200.0f, cr = float(r) / 200.0f;
+      const float k[3] = {1.402f * cr, -0.34414f * cb - 0.71414f * cr, 1.772f * cb};
+      setRows(luma, k);
+      compare(8, "worker setting");
+    }
+  // Every colour for sums on the steps.
+  const float steps[][2][3] = {
+      {{1.0f / 3.0f, 1.0f / 3.0f, 1.0f / 3.0f}, {0.5f / 255.0f, 0.0f, -0.5f / 255.0f}},
+      {{1.0f, 0.0f, 0.0f}, {0.5f / 255.0f, 1.5f / 255.0f, -10.5f / 255.0f}},
+      {{0.25f, 0.5f, 0.25f}, {0.0f, 0.5f / 255.0f, 0.25f / 255.0f}},
+      {{0.299f, 0.587f, 0.114f}, {0.5f / 255.0f, 0.0f, 100.5f / 255.0f}},
+  };
+  for (const auto& set : steps) {
+    setRows(set[0], set[1]);
+    for (int blue = 0; blue < 256; ++blue) {
+      for (int g = 0; g < 256; ++g)
+        for (int r = 0; r < 256; ++r) {
+          uint8_t* t = base + size_t(g) * sub.pitch + size_t(r) * 4;
+          t[0] = uint8_t(r), t[1] = uint8_t(g), t[2] = uint8_t(blue), t[3] = uint8_t(r + g);
+        }
+      compare(256, "sum on a step");
     }
   }
   EXPECT_EQ(mismatches, 0);
