@@ -7,8 +7,6 @@ namespace kv {
 namespace {
 
 bool gFusion = true;
-// Whether the expression runs being judged take member and element reads.
-bool gReads = true;
 
 // A LoadVariable of the running frame's own cell, pushing only the value.
 bool isLocalValue(const CodeNode* n) {
@@ -109,7 +107,7 @@ uint32_t exprRun(const CodeVector& code, uint32_t from, int32_t* depth, uint32_t
       return 0;
     }
     const CodeNode* n = code[k];
-    const uint32_t read = reads && gReads ? readOperand(code, k) : 0;
+    const uint32_t read = reads ? readOperand(code, k) : 0;
     if (read != 0 || isLocalValue(n) || isPushInt(n) || n->kind == PushDouble || (outer && isOuterValue(n))) {
       // An element read has its object and key on the stack at once.
       if (++d + (read == 3 ? 1 : 0) > kFusedExprDepth) {
@@ -568,11 +566,9 @@ void noteExprMicro(const CodeVector& code, uint32_t from, uint32_t count) {
 
 uint32_t readOperandAt(const CodeVector& code, uint32_t at) { return readOperand(code, at); }
 
-Fused fusedAt(const CodeVector& code, uint32_t pc, uint32_t* length, bool reads) {
+Fused fusedAt(const CodeVector& code, uint32_t pc, uint32_t* length) {
   uint32_t len = 2;
-  gReads = reads;
   const Fused f = fusedRun(code, pc, &len);
-  gReads = true;
   if (length) *length = len;
   return f;
 }

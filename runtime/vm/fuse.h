@@ -134,9 +134,7 @@ enum class Fused : uint8_t {
 // step runs; anything unexpected runs the records one by one).
 // `length` receives the records the step covers (for JumpStep the
 // records at the jump's target, after the jump itself).
-// Without `reads`, expression runs stop at member and element reads, as
-// the step an expression with reads falls back to is chosen.
-Fused fusedAt(const CodeVector& code, uint32_t pc, uint32_t* length = nullptr, bool reads = true);
+Fused fusedAt(const CodeVector& code, uint32_t pc, uint32_t* length = nullptr);
 // How the records of an ExprStore or ExprBranch expression are evaluated
 // (CodeNode::micro): a local or constant pushed alone, or with the integer
 // operation of the next record (which the step then skips), or an operation
@@ -162,11 +160,9 @@ enum ExprMicro : uint8_t {
 };
 constexpr uint8_t kMicroOps = 10;
 // CodeNode::reads of a fused expression step's first record. An expression
-// that reads members or elements is tried whole until it has served once:
-// when its values were integers, the member steps and integer steps of its
-// records serve it at least as well, and the record takes the step it would
-// have without reads from then on; when they were numbers with a float, it
-// is evaluated as numbers at once.
+// that reads members or elements notes how its values were found the first
+// time it served: when they were numbers with a float, it is evaluated as
+// numbers at once from then on.
 enum ExprReads : uint8_t {
   kReadsNone = 0,
   kReadsUntried = 1,

@@ -149,13 +149,12 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
 
 // The handler of the record at pc: a fused step when its run allows one.
 // The running frame's layout fixes the cells its variable records name.
-[[gnu::noinline]] uint8_t chooseHandler(const CodeVector& code, uint32_t pc, int32_t args, int32_t cells,
-                                        bool reads = true) {
+[[gnu::noinline]] uint8_t chooseHandler(const CodeVector& code, uint32_t pc, int32_t args, int32_t cells) {
   CodeNode* const node = code[pc];
   const uint32_t k = static_cast<uint32_t>(node->kind - kFirstKind);
   if (k > static_cast<uint32_t>(kLastKind - kFirstKind)) return hUnknown;
   uint32_t len = 1;
-  const Fused f = fusedAt(code, pc, &len, reads);
+  const Fused f = fusedAt(code, pc, &len);
   const bool jumpStep = f == Fused::JumpStep || f == Fused::JumpCompound;
   const uint32_t from = jumpStep ? static_cast<uint32_t>(node->operand.i) : pc;
   if (!noteSlots(code, pc, 1, args, cells) || !noteSlots(code, from, len, args, cells)) return kKinds.at[k];
@@ -176,7 +175,7 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
   if (f == Fused::IndexExprElement || f == Fused::IndexExprElementRef) noteExprMicro(code, pc + 1, len - 2);
   if (f == Fused::IndexExprValueStore) noteExprMicro(code, pc + 1, len - 5);
   node->reads = kReadsNone;
-  if (reads) {
+  {
     switch (f) {
       case Fused::ExprStore: case Fused::MemberExprStore: case Fused::ElementExprStore: case Fused::OuterExprStore:
       case Fused::CompoundStore: case Fused::JumpCompound: case Fused::MemberCompoundStore: case Fused::OuterCompoundStore:
@@ -1025,14 +1024,10 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 // goes to the first record's own handler.
 #define FUSED_FITS(len) (steps + ((len) - 2) <= kStepsBetweenPumps - 1)
 // How a fused expression step with reads (CodeNode::reads) at pc found its
-// values: integers make the record take the step it would have without
-// reads; numbers make it evaluate as numbers at once.
-#define NOTE_READS(integers)                                                                         \
-  if (node->reads == kReadsUntried) {                                                                \
-    node->reads = (integers) ? kReadsIntegers : kReadsNumbers;                                       \
-    if (node->reads == kReadsIntegers)                                                               \
-      node->op = chooseHandler(*records, static_cast<uint32_t>(pc), FRAME_ARGS, frameCellCount, false); \
-  }
+// values the first time: numbers with a float make it evaluate as numbers
+// at once from then on.
+#define NOTE_READS(integers) \
+  if (node->reads == kReadsUntried) node->reads = (integers) ? kReadsIntegers : kReadsNumbers;
 #define FUSED_DONE(len, last)                 \
   do {                                        \
     node = const_cast<CodeNode*>(last);       \
