@@ -104,6 +104,12 @@ enum class Fused : uint8_t {
   // The value of && or || converted to a truth value (ToBool), then a
   // branch on it or && or || after it.
   ToBoolBranch,
+  // `object.push(v);` as a statement, the object a frame local or an outer
+  // variable and v one pushed value as the value stores take it: the
+  // member read, the value, the count, the method call, its throw check and
+  // the pop of its result (served when the method is the built-in push on
+  // a plain array).
+  PushStatement,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the

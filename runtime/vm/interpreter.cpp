@@ -79,7 +79,9 @@ enum Handler : uint8_t {
   hFLocalValueStore, hFMemberValueStore, hFElementValueStore, hFCompoundStore, hFMemberCompoundStore,
   hFElementCompoundStore, hFCompareJump, hFMemberLoadStore, hFElementLoadStore, hFNotBranch, hFJumpCompound,
   // Element steps keyed by an integer expression (fuse.h).
-  hFIndexExprElement, hFIndexExprElementRef, hFIndexExprValueStore, hFToBoolBranch, hCount
+  hFIndexExprElement, hFIndexExprElementRef, hFIndexExprValueStore, hFToBoolBranch,
+  // `object.push(v);` as a statement (fuse.h).
+  hFPushStatement, hCount
 };
 
 struct KindTable {
@@ -219,6 +221,7 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::IndexExprElementRef: return hFIndexExprElementRef;
     case Fused::IndexExprValueStore: return hFIndexExprValueStore;
     case Fused::ToBoolBranch: return hFToBoolBranch;
+    case Fused::PushStatement: return hFPushStatement;
   }
   const uint8_t h = kKinds.at[k];
   if (!recordFusion()) {
@@ -381,6 +384,20 @@ bad:
 }
 [[gnu::always_inline]] inline int32_t evalIntExpr(const KVContext* ctx, CodeNode* const* r, uint32_t count,
                                                   const Value* cells, int32_t* st) {
+  // One local or constant (`j += i`, `c[i] += 1`) without the call.
+  if (count == 1) {
+    const CodeNode* const e = r[0];
+    if (e->micro == kMicroConst) {
+      st[0] = e->operand.i;
+      return 1;
+    }
+    if (e->micro == kMicroLocal) {
+      const Value& c = cells[e->slot];
+      if (c.tag != kInt) return -1;
+      st[0] = c.i;
+      return 1;
+    }
+  }
   return evalIntRun<false>(ctx, r, r + count, cells, st, 0);
 }
 
@@ -749,7 +766,8 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fLocalReturn, &&fLocalConstOp, &&fLocalConstCall, &&fOuterValue, &&fAddReturn,
       &&fLocalValueStore, &&fMemberValueStore, &&fElementValueStore, &&fCompoundStore, &&fMemberCompoundStore,
       &&fElementCompoundStore, &&fCompareJump, &&fMemberLoadStore, &&fElementLoadStore, &&fNotBranch, &&fJumpCompound,
-      &&fIndexExprElement, &&fIndexExprElementRef, &&fIndexExprValueStore, &&fToBoolBranch};
+      &&fIndexExprElement, &&fIndexExprElementRef, &&fIndexExprValueStore, &&fToBoolBranch,
+      &&fPushStatement};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
 
   // The records of the running frame. Calls of script functions run in
@@ -2218,6 +2236,27 @@ fElementCompoundStore: {
 }
 #undef FUSED_COMPOUND_STORE
 #undef LOCAL_ELEMENT_KEY_OK
+fPushStatement: {
+  // `object.push(v);`: the member read as the member step reads it, the
+  // call as the call step's push runs it, then the throw check and the pop
+  // of the result, which have nothing to do. The records push three values.
+  const Value* const c = BASE_CELL(node);
+  const Value* m;
+  Value v;
+  if (!FUSED_FITS(7) || c->tag != kObject || !c->obj || c->obj->classId != kArrayClassId ||
+      top + 3 > KVContext::kOperands || !(m = inlineMemberValue(c->obj, code[pc + 1])) ||
+      !plainValueOf(ctx, code[pc + 2], frameCells, &v))
+    goto fLocalMember;
+  if (!pushStatementServed(ctx, static_cast<KVArray*>(c->obj), *m, v)) goto fLocalMember;
+  // A failure inside the push (memory) is placed at the call.
+  pc += 4;
+  node = code[pc];
+  POSITION;
+  arrayPushInLoop(static_cast<KVArray*>(c->obj), v);
+  pc += 3;
+  FUSED_DONE(7, code[pc - 1]);
+  NEXT;
+}
   } catch (const CompileError&) {
     throw;
   } catch (const AbortedRun&) {

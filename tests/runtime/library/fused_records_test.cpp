@@ -648,6 +648,33 @@ for (k = -3; k < 40; k++) {
   a[k + 0.5] = k; o[k * 0.5] = k; if (k == 30) z[k + 1] = 1;
 }
 console.log("keys " @ s @ " " @ a.length @ " " @ o[4] @ " " @ o["5"] @ " " @ o[2.5]);)",
+    // Elements under constant keys (`a[0]`, `a[4]`) read, stepped and
+    // stored at the top level and from a function, alone, inside
+    // expressions and compound stores: arrays growing and shrinking under
+    // them (keys past the end), integer-keyed members of a plain object, a
+    // view, a text, a sealed native, null and an array turned object halfway,
+    // a negative constant (a member name), the largest key, elements turning
+    // float, text and object, with the pump falling at every offset.
+    R"(var a = [1, 2, 3, 4, 5], o = {}, v = new Int32Array(new ArrayBuffer(32), 0), t = "texts", f = Math.abs;
+var vs = [a, o, v, t, f, null, [7, 8], 3], i, s = 0, w, q = [];
+o[0] = 4; o[4] = 9; o[-1] = 2; v[0] = 6; v[4] = 1;
+function sum(b, n) {
+  var k, r = 0;
+  for (k = 0; k < n; k++) { r = (r + b[0] * 3 + b[4] + b[1] * (b[2] + 1)) | 0; b[0] += 1; b[1] = b[0] - b[4]; }
+  return r + b[-1] + b[2147483647];
+}
+for (i = 0; i < 600; i++) {
+  w = vs[i % 8];
+  s = (s + a[0] * 3 + a[4] * (a[2] + 1)) % 1000003;
+  a[0] += 1; a[1]++; a[3] = a[0] - a[1];
+  if (a[4]) s = s + a[4]; if (w[0] < w[4]) s++; if (!w[4]) s = s + 2;
+  s = (s + q[0] + q[2]) | 0; q.push(i); if (i % 3 == 0) q.pop(); if (i % 7 == 0) q = [];
+  if (i == 100) a[2] = 2.5; if (i == 200) a[2] = "7"; if (i == 300) a[4] = {}; if (i == 400) { a[4] = 5; a[2] = 1; }
+  if (i == 450) a.pop(); if (i == 460) a.push(6); if (i == 500) vs[0] = {0: 1, 4: 2};
+  if (i % 50 == 0) s = (s + sum(w, 3)) | 0;
+  s = (s + a[-1] + a[2147483647]) | 0;
+}
+console.log("constant keys " @ s @ " " @ a[0] @ " " @ a[1] @ " " @ a[3] @ " " @ q.length @ " " @ o[0] @ " " @ v[0]);)",
     // && and || chains of values of every kind, negated or not, as values,
     // in tests and in loop conditions.
     R"(var vs = [0, 1, -1, 0.0, 0.5, "", "t", null, undefined, {}, [], 0 / 0, true, false], i, j, k, n = 0, out = "";
