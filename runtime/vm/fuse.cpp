@@ -313,6 +313,15 @@ Fused memberRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
     return Fused::LocalMemberRef;
   }
   if (isElementRead(code, pc, kPushValue)) {
+    if (pc + 3 < code.size() && isBranch(code[pc + 3])) {
+      *len = 4;
+      return Fused::ElementBranch;
+    }
+    // The element in the place of CompareBranch's local.
+    if (compareBranch(code, pc + 2) != Fused::None) {
+      *len = 6;
+      return Fused::ElementCompareBranch;
+    }
     if ((*len = readOp(code, pc, 3)) != 0) return Fused::LocalElementOp;
     *len = 3;
     return Fused::LocalElement;

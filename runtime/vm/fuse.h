@@ -110,6 +110,10 @@ enum class Fused : uint8_t {
   // the pop of its result (served when the method is the built-in push on
   // a plain array).
   PushStatement,
+  // `object[local]` tested: its truth then Branch, JumpIfFalse or JumpIf
+  // (`if (flags[i])`), and compared as CompareBranch compares a local
+  // (`if (c[i] < i)`), the object a frame local or an outer variable.
+  ElementBranch, ElementCompareBranch,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the

@@ -81,7 +81,9 @@ enum Handler : uint8_t {
   // Element steps keyed by an integer expression (fuse.h).
   hFIndexExprElement, hFIndexExprElementRef, hFIndexExprValueStore, hFToBoolBranch,
   // `object.push(v);` as a statement (fuse.h).
-  hFPushStatement, hCount
+  hFPushStatement,
+  // Element tests (fuse.h).
+  hFElementBranch, hFElementCompareBranch, hCount
 };
 
 struct KindTable {
@@ -222,6 +224,8 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::IndexExprValueStore: return hFIndexExprValueStore;
     case Fused::ToBoolBranch: return hFToBoolBranch;
     case Fused::PushStatement: return hFPushStatement;
+    case Fused::ElementBranch: return hFElementBranch;
+    case Fused::ElementCompareBranch: return hFElementCompareBranch;
   }
   const uint8_t h = kKinds.at[k];
   if (!recordFusion()) {
@@ -767,7 +771,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fLocalValueStore, &&fMemberValueStore, &&fElementValueStore, &&fCompoundStore, &&fMemberCompoundStore,
       &&fElementCompoundStore, &&fCompareJump, &&fMemberLoadStore, &&fElementLoadStore, &&fNotBranch, &&fJumpCompound,
       &&fIndexExprElement, &&fIndexExprElementRef, &&fIndexExprValueStore, &&fToBoolBranch,
-      &&fPushStatement};
+      &&fPushStatement, &&fElementBranch, &&fElementCompareBranch};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
 
   // The records of the running frame. Calls of script functions run in
@@ -2032,6 +2036,47 @@ fLocalElementRef: {
     goto loadVariable;
   FUSED_MEMBER_REF(c->obj, k->i, 3);
 }
+// object[local] tested, its element read as fLocalElement reads it (which
+// takes anything else): its truth, or compared as fCompareBranch compares
+// a local, then the branch. The records push two values.
+#define ELEMENT_TEST_READ(v)                                                                  \
+  const Value* const c = BASE_CELL(node);                                                    \
+  const Value* const k = LOCAL_CELL(code[pc + 1]);                                           \
+  const Value* v;                                                                            \
+  if (!FUSED_FITS(node->run) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) ||   \
+      top + 2 > KVContext::kOperands || !(v = inlineElementValue(c->obj, k->i)))             \
+    goto fLocalElement
+fElementBranch: {
+  ELEMENT_TEST_READ(v);
+  const CodeNode* const br = code[pc + 3];
+  BRANCH_ON(valueIsTrue(*v), br, 4);
+  FUSED_DONE(4, br);
+  NEXT;
+}
+fElementCompareBranch: {
+  ELEMENT_TEST_READ(a);
+  const CodeNode* const rhs = code[pc + 3];
+  const CodeNode* const cmp = code[pc + 4];
+  const CodeNode* const br = code[pc + 5];
+  Value kv;
+  const Value* b = &kv;
+  if (rhs->kind == LoadVariable) {
+    b = BASE_CELL(rhs);
+    if (b == &kNoOuterCell) goto fLocalElement;
+  } else {
+    plainValueOf(ctx, rhs, frameCells, &kv);
+  }
+  bool yes;
+  if (a->tag == kInt && b->tag == kInt) [[likely]] {
+    yes = intCompare(cmp, a->i, b->i);
+  } else if (!quickEquality(cmp->kind, *a, *b, &yes)) {
+    goto fLocalElement;
+  }
+  BRANCH_ON(yes, br, 6);
+  FUSED_DONE(6, br);
+  NEXT;
+}
+#undef ELEMENT_TEST_READ
 fReadOpStore: {
   // local = local OP member-or-element [OP constant];
   const uint32_t len = node->run;

@@ -675,6 +675,31 @@ for (i = 0; i < 600; i++) {
   s = (s + a[-1] + a[2147483647]) | 0;
 }
 console.log("constant keys " @ s @ " " @ a[0] @ " " @ a[1] @ " " @ a[3] @ " " @ q.length @ " " @ o[0] @ " " @ v[0]);)",
+    // `x.push(v);` statements of every plain value (integers, floats,
+    // booleans, null, undefined, NaN, a local holding a text, an object, an
+    // outer variable) on arrays of the top level and of a function's frame,
+    // on an object with its own push, a view, a text, null's absence of
+    // members and an array turned object halfway; the built-in push replaced
+    // on the prototype for a while and put back, with the pump falling at
+    // every offset.
+    R"(var a = [], b = [1], o = {n: 0, push: function (v) { this.n = this.n + 1; }}, i, t = "t", f = 2.5, u, z = 0 / 0;
+var keep = Array.prototype.push, w, ws = [a, b, o, t, new Int32Array(new ArrayBuffer(16), 0)], s = 0;
+function fill(n) {
+  var c = [], k, e = {};
+  for (k = 0; k < n; k++) { c.push(k); c.push(t); c.push(e); c.push(i); c.push(false); a.push(k); }
+  return c.length + c[n * 5 - 3];
+}
+for (i = 0; i < 500; i++) {
+  a.push(i); a.push(f); a.push(true); a.push(null); a.push(u); a.push(z); a.push(7); a.push(t); a.push(o);
+  w = ws[i % 5];
+  w.push(i);
+  if (i % 40 == 0) s = s + fill(i % 9);
+  if (i % 100 == 0) a = [];
+  if (i == 150) Array.prototype.push = function (v) { s = s + 1; return 0; };
+  if (i == 170) Array.prototype.push = keep;
+  if (i == 300) ws[1] = {push: 5};
+}
+console.log("push " @ a.length @ " " @ b.length @ " " @ o.n @ " " @ s @ " " @ a[4] @ " " @ a[7] @ " " @ a[8].n);)",
     // && and || chains of values of every kind, negated or not, as values,
     // in tests and in loop conditions.
     R"(var vs = [0, 1, -1, 0.0, 0.5, "", "t", null, undefined, {}, [], 0 / 0, true, false], i, j, k, n = 0, out = "";
