@@ -327,6 +327,10 @@ Fused memberRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
     return Fused::LocalElement;
   }
   if (isElementRead(code, pc, kPushReference)) {
+    if (isElementRead(code, pc + 3, kPushValue) && storeAndPop(code, pc + 6)) {
+      *len = 8;
+      return Fused::ElementCopyStore;
+    }
     if ((*len = refValueStore(code, pc, 3)) != 0) return Fused::ElementValueStore;
     if ((*len = refExprStore(code, pc, 3)) != 0) return Fused::ElementExprStore;
     *len = 3;

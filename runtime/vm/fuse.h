@@ -114,6 +114,9 @@ enum class Fused : uint8_t {
   // (`if (flags[i])`), and compared as CompareBranch compares a local
   // (`if (c[i] < i)`), the object a frame local or an outer variable.
   ElementBranch, ElementCompareBranch,
+  // `object[local] = object[local];`, each object a frame local or an outer
+  // variable: the reference, the read, the store and the pop.
+  ElementCopyStore,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the

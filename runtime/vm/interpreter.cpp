@@ -83,7 +83,7 @@ enum Handler : uint8_t {
   // `object.push(v);` as a statement (fuse.h).
   hFPushStatement,
   // Element tests (fuse.h).
-  hFElementBranch, hFElementCompareBranch, hCount
+  hFElementBranch, hFElementCompareBranch, hFElementCopyStore, hCount
 };
 
 struct KindTable {
@@ -226,6 +226,7 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::PushStatement: return hFPushStatement;
     case Fused::ElementBranch: return hFElementBranch;
     case Fused::ElementCompareBranch: return hFElementCompareBranch;
+    case Fused::ElementCopyStore: return hFElementCopyStore;
   }
   const uint8_t h = kKinds.at[k];
   if (!recordFusion()) {
@@ -771,7 +772,8 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fLocalValueStore, &&fMemberValueStore, &&fElementValueStore, &&fCompoundStore, &&fMemberCompoundStore,
       &&fElementCompoundStore, &&fCompareJump, &&fMemberLoadStore, &&fElementLoadStore, &&fNotBranch, &&fJumpCompound,
       &&fIndexExprElement, &&fIndexExprElementRef, &&fIndexExprValueStore, &&fToBoolBranch,
-      &&fPushStatement, &&fElementBranch, &&fElementCompareBranch};
+      &&fPushStatement, &&fElementBranch, &&fElementCompareBranch,
+      &&fElementCopyStore};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
 
   // The records of the running frame. Calls of script functions run in
@@ -2077,6 +2079,27 @@ fElementCompareBranch: {
   NEXT;
 }
 #undef ELEMENT_TEST_READ
+fElementCopyStore: {
+  // object[local] = object[local]; the element read as fLocalElement reads
+  // it and stored as the store's inline path stores it (no text). The read
+  // changes nothing, so the cell found before it is the one the store would
+  // find after it. The records push two values and a reference.
+  const Value* const c = BASE_CELL(node);
+  const Value* const k = LOCAL_CELL(code[pc + 1]);
+  const Value* const from = BASE_CELL(code[pc + 3]);
+  const Value* const at = LOCAL_CELL(code[pc + 4]);
+  const Value* v;
+  Value* cell;
+  if (!FUSED_FITS(8) || top + 2 > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs ||
+      c->tag != kObject || !LOCAL_ELEMENT_KEY_OK(k) || from->tag != kObject || !from->obj ||
+      !LOCAL_ELEMENT_KEY_OK(at) || !(v = inlineElementValue(from->obj, at->i)) || v->tag == kString ||
+      !(cell = inlineMemberCell(c->obj, k->i)))
+    goto fLocalElementRef;
+  *cell = *v;
+  pc += 8;
+  FUSED_DONE(8, code[pc - 1]);
+  NEXT;
+}
 fReadOpStore: {
   // local = local OP member-or-element [OP constant];
   const uint32_t len = node->run;

@@ -700,6 +700,37 @@ for (i = 0; i < 500; i++) {
   if (i == 300) ws[1] = {push: 5};
 }
 console.log("push " @ a.length @ " " @ b.length @ " " @ o.n @ " " @ s @ " " @ a[4] @ " " @ a[7] @ " " @ a[8].n);)",
+    // Elements tested with their branch (`if (a[i])`, `while (c[i] < i)`,
+    // compared with locals, constants, null and booleans) and copied
+    // (`a[k] = b[i];`), at the top level and on outer arrays from a function:
+    // values of every kind and near the integer limits, keys negative, past
+    // the end, float and text, objects that are no arrays (integer-keyed
+    // members, a view, a text, a sealed native, null), a text copied, a
+    // copy past the end (which warns) and onto itself.
+    R"(var vs = [0, 1, -1, 2147483647, -2147483647 - 1, 0.5, "", "t", null, undefined, {}, [], 0 / 0, true, false];
+var a = [], b = [], c = [], o = {}, v = new Int32Array(new ArrayBuffer(32), 0), t = "text", f = Math.abs, z = null;
+var objs = [a, b, o, v, t, f, z], i, j, k, w, s = 0, m = 2147483647, n = -2147483647 - 1;
+for (i = 0; i < 15; i++) { a.push(vs[i]); b.push(i - 7); c.push(0); o[i] = vs[14 - i]; }
+function scan(x, lim) {
+  var p, q = 0;
+  for (p = 0; p < lim; p++) {
+    if (x[p]) q++; if (x[p] < p) q += 2; if (x[p] <= m) q += 4; if (x[p] > n) q += 8; if (x[p] == null) q += 16;
+    if (x[p] != true) q += 32; if (a[p] >= b[p]) q += 64; if (b[p] == 0) q += 128;
+    while (c[p] < 3) { c[p] += 1; }
+    c[p] = 0; a[p] = b[p]; b[p] = a[(p + 1) % 15];
+  }
+  return q;
+}
+for (i = 0; i < 300; i++) {
+  j = i % 19 - 2; k = i % 17; if (i % 23 == 0) k = 1.5; if (i % 29 == 0) j = "2";
+  w = objs[i % 7];
+  if (a[j]) s++; if (w[j]) s += 2; if (!a[k]) s += 3; if (a[k] < j) s += 5; if (w[k] >= 3) s += 7;
+  if (a[k] == undefined) s += 11; if (b[j] != m) s += 13; if (b[k] > n) s = s + 17;
+  a[k] = b[j]; b[j] = a[k]; w[j] = a[k]; a[j] = w[k]; a[k] = a[k]; c[k] = vs[j];
+  if (i % 50 == 0) { s = s + scan(a, 15) + scan(w, 5); a[3] = t; b[k] = a[3]; }
+  s = s % 1000003;
+}
+console.log("element tests " @ s @ " " @ a.length @ " " @ b.length @ " " @ a[2] @ " " @ b[3] @ " " @ c[4] @ " " @ o[5]);)",
     // && and || chains of values of every kind, negated or not, as values,
     // in tests and in loop conditions.
     R"(var vs = [0, 1, -1, 0.0, 0.5, "", "t", null, undefined, {}, [], 0 / 0, true, false], i, j, k, n = 0, out = "";
