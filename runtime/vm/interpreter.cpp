@@ -538,17 +538,26 @@ union NumberStack {
 // general way, and for an outer variable outerCellOf does not find.
 [[gnu::always_inline]] inline bool plainValueOf(const KVContext* ctx, const CodeNode* r, const Value* cells,
                                                 Value* out) {
-  switch (r->kind) {
-    case PushBool: *out = Value::makeBool(r->operand.i != 0); return true;
+  // The common kinds first, without the switch's bounds and table.
+  const int32_t kind = r->kind;
+  if (kind == LoadVariable) {
+    const Value* c = r->slot != kNoSlot ? cells + r->slot : outerCellOf(ctx, r->second.var);
+    *out = *c;
+    return c != &kNoOuterCell && out->tag != kString;
+  }
+  if (kind == PushBool) {
+    *out = Value::makeBool(r->operand.i != 0);
+    return true;
+  }
+  if (kind == PushInt || kind == PushInt138) {
+    *out = Value::makeInt(r->operand.i);
+    return true;
+  }
+  switch (kind) {
     case PushNull: *out = Value::makeNull(); return true;
     case PushUndefined: *out = Value(); return true;
     case PushNaN: *out = Value::makeNaN(); return true;
     case PushDouble: *out = Value::makeFloat(r->operand.d); return true;
-    case LoadVariable: {
-      const Value* c = r->slot != kNoSlot ? cells + r->slot : outerCellOf(ctx, r->second.var);
-      *out = *c;
-      return c != &kNoOuterCell && out->tag != kString;
-    }
     default: *out = Value::makeInt(r->operand.i); return true;
   }
 }
