@@ -152,6 +152,32 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
   return at + 1;
 }
 
+// `array.push(v);` as a statement whose records the loop runs as one step:
+// whether the call is the one runArrayMethodInLoop's push serves, with the
+// same checks, the callee read by the member step (`method`) and v a value
+// no text can be on the operand stack. False when the records must run one
+// by one; true when arrayPushInLoop may then run it.
+[[gnu::always_inline]] inline bool pushStatementServed(const KVContext* ctx, KVArray* array, const Value& method,
+                                                       const Value& v) {
+  if (method.tag != kObject || !method.obj || method.obj->callKind != kPlainNative ||
+      ctx->depth >= KVContext::kFrames || v.tag == kString)
+    return false;
+  const auto* fn = static_cast<const KVfobj*>(method.obj);
+  if (fn->callable->native != &arrayPushNative || fn->frameParams < 1 || array->length() == INT32_MAX) return false;
+  const ActivationObject* cur = ctx->frame->activation;
+  const intptr_t used = (cur->cells + cur->cellCount) - ctx->cells;
+  return used >= 0 && used + fn->frameCells <= KVContext::kCells;
+}
+// The built-in push's own work, its failure for want of memory as the
+// native's.
+inline void arrayPushInLoop(KVArray* array, const Value& v) {
+  try {
+    array->push(v);
+  } catch (const std::bad_alloc&) {
+    throw RuntimeError(kErrOutOfMemory);
+  }
+}
+
 // Runs the native whose frame enterScriptCall<true> entered, as callAndRun
 // runs one: false when it suspended the thread (its frame stays, the loop
 // leaves); otherwise the frame is left with the native's result on top and

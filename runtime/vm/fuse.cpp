@@ -1,6 +1,7 @@
 // Recognising the record runs the code loop executes as one fused step.
 #include "runtime/vm/fuse.h"
 
+#include "runtime/vm/atoms.h"
 #include "runtime/vm/code.h"
 
 namespace kv {
@@ -342,10 +343,28 @@ Fused indexExprRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
   return Fused::IndexExprElementRef;
 }
 
+// `object.push(v);` at pc (fuse.h's PushStatement): the member read of
+// `push`, one plain value, the count of one, the method call, its throw
+// check and the pop of the result.
+bool pushStatement(const CodeVector& code, uint32_t pc) {
+  if (pc + 6 >= code.size() || !isMemberRead(code[pc + 1], kPushValue)) return false;
+  const CodeNode* const count = code[pc + 3];
+  const CodeNode* const call = code[pc + 4];
+  if (!isPlainValue(code[pc + 2]) || !isPushInt(count) || count->operand.i != 1 || call->kind != Call ||
+      call->operand.i == 0 || code[pc + 5]->kind != JumpToHandlerIfThrown || !isPop(code[pc + 6]->kind))
+    return false;
+  const int32_t push = lookupAtom("push");
+  return push != kAtomNotFound && code[pc + 1]->operand.i == push;
+}
+
 // A member step at a frame local's push (fuse.h), its records in *len.
 Fused memberRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
   if (pc + 1 >= code.size()) return Fused::None;
   const CodeNode* next = code[pc + 1];
+  if (pushStatement(code, pc)) {
+    *len = 7;
+    return Fused::PushStatement;
+  }
   if (isMemberRead(next, kPushValue | kPushReference)) {
     *len = refCompoundStore(code, pc, 2);
     return *len ? Fused::MemberCompoundStore : Fused::None;
@@ -371,11 +390,19 @@ Fused memberRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
     return Fused::LocalMemberRef;
   }
   if (isElementRead(code, pc, kPushValue)) {
+    if (pc + 3 < code.size() && isBranch(code[pc + 3])) {
+      *len = 4;
+      return Fused::ElementBranch;
+    }
     if ((*len = readOp(code, pc, 3)) != 0) return Fused::LocalElementOp;
     *len = 3;
     return Fused::LocalElement;
   }
   if (isElementRead(code, pc, kPushReference)) {
+    if (isElementRead(code, pc + 3, kPushValue) && storeAndPop(code, pc + 6)) {
+      *len = 8;
+      return Fused::ElementCopyStore;
+    }
     if ((*len = refValueStore(code, pc, 3)) != 0) return Fused::ElementValueStore;
     if ((*len = refExprStore(code, pc, 3)) != 0) return Fused::ElementExprStore;
     *len = 3;

@@ -127,6 +127,19 @@ enum class Fused : uint8_t {
   OuterExprStore, StepOuter, OuterCompoundStore,
   // A comparison of the two top operands, then Return.
   CompareReturn,
+  // `object.push(v);` as a statement, the object a frame local or an outer
+  // variable and v one pushed value as the value stores take it: the
+  // member read, the value, the count, the method call, its throw check and
+  // the pop of its result (served when the method is the built-in push on
+  // a plain array).
+  PushStatement,
+  // `object[local]` tested: its truth then Branch, JumpIfFalse or JumpIf
+  // (`if (flags[i])`), the object a frame local or an outer variable (its
+  // comparisons are ReadCompare's).
+  ElementBranch,
+  // `object[local] = object[local];`, each object a frame local or an outer
+  // variable: the reference, the read, the store and the pop.
+  ElementCopyStore,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the

@@ -87,7 +87,11 @@ enum Handler : uint8_t {
   // Comparisons with a member read (fuse.h).
   hFReadCompare, hFLocalReadCompare, hFFrameMemberCompare, hFMemberMemberStore, hFOuterExprStore,
   hFStepOuter, hFOuterCompoundStore, hFCompareReturn,
-  hFFrameMemberExprStore, hFFrameMemberValueStore, hCount
+  hFFrameMemberExprStore, hFFrameMemberValueStore,
+  // `object.push(v);` as a statement (fuse.h).
+  hFPushStatement,
+  // Element tests (fuse.h).
+  hFElementBranch, hFElementCopyStore, hCount
 };
 
 struct KindTable {
@@ -245,6 +249,9 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::CompareReturn: return hFCompareReturn;
     case Fused::MemberExprStore: return code[pc]->kind == PushFrameObject ? hFFrameMemberExprStore : hFMemberExprStore;
     case Fused::MemberValueStore: return code[pc]->kind == PushFrameObject ? hFFrameMemberValueStore : hFMemberValueStore;
+    case Fused::PushStatement: return hFPushStatement;
+    case Fused::ElementBranch: return hFElementBranch;
+    case Fused::ElementCopyStore: return hFElementCopyStore;
   }
   const uint8_t h = kKinds.at[k];
   if (!recordFusion()) {
@@ -422,6 +429,20 @@ bad:
 }
 [[gnu::always_inline]] inline int32_t evalIntExpr(const KVContext* ctx, CodeNode* const* r, uint32_t count,
                                                   const Value* cells, int32_t* st) {
+  // One local or constant (`j += i`, `c[i] += 1`) without the call.
+  if (count == 1) {
+    const CodeNode* const e = r[0];
+    if (e->micro == kMicroConst) {
+      st[0] = e->operand.i;
+      return 1;
+    }
+    if (e->micro == kMicroLocal) {
+      const Value& c = cells[e->slot];
+      if (c.tag != kInt) return -1;
+      st[0] = c.i;
+      return 1;
+    }
+  }
   return evalIntRun<false>(ctx, r, r + count, cells, st, 0);
 }
 
@@ -604,17 +625,26 @@ union NumberStack {
 // general way, and for an outer variable outerCellOf does not find.
 [[gnu::always_inline]] inline bool plainValueOf(const KVContext* ctx, const CodeNode* r, const Value* cells,
                                                 Value* out) {
-  switch (r->kind) {
-    case PushBool: *out = Value::makeBool(r->operand.i != 0); return true;
+  // The common kinds first, without the switch's bounds and table.
+  const int32_t kind = r->kind;
+  if (kind == LoadVariable) {
+    const Value* c = r->slot != kNoSlot ? cells + r->slot : outerCellOf(ctx, r->second.var);
+    *out = *c;
+    return c != &kNoOuterCell && out->tag != kString;
+  }
+  if (kind == PushBool) {
+    *out = Value::makeBool(r->operand.i != 0);
+    return true;
+  }
+  if (kind == PushInt || kind == PushInt138) {
+    *out = Value::makeInt(r->operand.i);
+    return true;
+  }
+  switch (kind) {
     case PushNull: *out = Value::makeNull(); return true;
     case PushUndefined: *out = Value(); return true;
     case PushNaN: *out = Value::makeNaN(); return true;
     case PushDouble: *out = Value::makeFloat(r->operand.d); return true;
-    case LoadVariable: {
-      const Value* c = r->slot != kNoSlot ? cells + r->slot : outerCellOf(ctx, r->second.var);
-      *out = *c;
-      return c != &kNoOuterCell && out->tag != kString;
-    }
     default: *out = Value::makeInt(r->operand.i); return true;
   }
 }
@@ -840,7 +870,9 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fIndexExprElement, &&fIndexExprElementRef, &&fIndexExprValueStore, &&fToBoolBranch, &&fConstCompareJump,
       &&fCompareThen, &&fExprThen, &&fCompareJumpThen, &&fReadCompare, &&fLocalReadCompare,
       &&fFrameMemberCompare, &&fMemberMemberStore, &&fOuterExprStore, &&fStepOuter,
-      &&fOuterCompoundStore, &&fCompareReturn, &&fFrameMemberExprStore, &&fFrameMemberValueStore};
+      &&fOuterCompoundStore, &&fCompareReturn, &&fFrameMemberExprStore, &&fFrameMemberValueStore,
+      &&fPushStatement, &&fElementBranch,
+      &&fElementCopyStore};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
 
   // The records of the running frame. Calls of script functions run in
@@ -2303,6 +2335,42 @@ fLocalElementRef: {
     goto loadVariable;
   FUSED_MEMBER_REF(c->obj, k->i, 3);
 }
+fElementBranch: {
+  // object[local] tested, its element read as fLocalElement reads it (which
+  // takes anything else), then the branch on its truth. The records push
+  // two values.
+  const Value* const c = BASE_CELL(node);
+  const Value* const k = LOCAL_CELL(code[pc + 1]);
+  const Value* v;
+  if (!FUSED_FITS(4) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) || top + 2 > KVContext::kOperands ||
+      !(v = inlineElementValue(c->obj, k->i)))
+    goto fLocalElement;
+  const CodeNode* const br = code[pc + 3];
+  BRANCH_ON(valueIsTrue(*v), br, 4);
+  FUSED_DONE(4, br);
+  NEXT;
+}
+fElementCopyStore: {
+  // object[local] = object[local]; the element read as fLocalElement reads
+  // it and stored as the store's inline path stores it (no text). The read
+  // changes nothing, so the cell found before it is the one the store would
+  // find after it. The records push two values and a reference.
+  const Value* const c = BASE_CELL(node);
+  const Value* const k = LOCAL_CELL(code[pc + 1]);
+  const Value* const from = BASE_CELL(code[pc + 3]);
+  const Value* const at = LOCAL_CELL(code[pc + 4]);
+  const Value* v;
+  Value* cell;
+  if (!FUSED_FITS(8) || top + 2 > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs ||
+      c->tag != kObject || !LOCAL_ELEMENT_KEY_OK(k) || from->tag != kObject || !from->obj ||
+      !LOCAL_ELEMENT_KEY_OK(at) || !(v = inlineElementValue(from->obj, at->i)) || v->tag == kString ||
+      !(cell = inlineMemberCell(c->obj, k->i)))
+    goto fLocalElementRef;
+  *cell = *v;
+  pc += 8;
+  FUSED_DONE(8, code[pc - 1]);
+  NEXT;
+}
 fReadOpStore: {
   // local = local OP member-or-element [OP constant];
   const uint32_t len = node->run;
@@ -2542,6 +2610,27 @@ fElementCompoundStore: {
 }
 #undef FUSED_COMPOUND_STORE
 #undef LOCAL_ELEMENT_KEY_OK
+fPushStatement: {
+  // `object.push(v);`: the member read as the member step reads it, the
+  // call as the call step's push runs it, then the throw check and the pop
+  // of the result, which have nothing to do. The records push three values.
+  const Value* const c = BASE_CELL(node);
+  const Value* m;
+  Value v;
+  if (!FUSED_FITS(7) || c->tag != kObject || !c->obj || c->obj->classId != kArrayClassId ||
+      top + 3 > KVContext::kOperands || !(m = inlineMemberValue(c->obj, code[pc + 1])) ||
+      !plainValueOf(ctx, code[pc + 2], frameCells, &v))
+    goto fLocalMember;
+  if (!pushStatementServed(ctx, static_cast<KVArray*>(c->obj), *m, v)) goto fLocalMember;
+  // A failure inside the push (memory) is placed at the call.
+  pc += 4;
+  node = code[pc];
+  POSITION;
+  arrayPushInLoop(static_cast<KVArray*>(c->obj), v);
+  pc += 3;
+  FUSED_DONE(7, code[pc - 1]);
+  NEXT;
+}
   } catch (const CompileError&) {
     throw;
   } catch (const AbortedRun&) {

@@ -28,12 +28,22 @@ namespace kv {
   return obj->props.cells[e.slot];
 }
 
+// An array's element under the key of a GetMember record (`a[3]`: keys
+// from 0 up name elements), as the member read finds it: the out-of-line
+// read answers such a key from the array before any cache, undefined past
+// the end. Null for any other key or object.
+[[gnu::always_inline]] inline const Value* constantKeyElement(KVobj* obj, int32_t key) {
+  if (key < 0 || obj->classId != kArrayClassId) return nullptr;
+  return static_cast<KVArray*>(obj)->KVArray::elementAt(key);
+}
+
 // The value a GetMember record of the value form reads from obj.
 [[gnu::always_inline]] inline const Value* inlineMemberValue(KVobj* obj, const CodeNode* node) {
   const MemberCache* const mc = node->second.cache;
   // The inline cache: the class seen first and the member's slot in it,
-  // used only when the object really has that slot.
-  if (!mc || obj->classId != mc->classId) return nullptr;
+  // used only when the object really has that slot. An array's element
+  // never fills it.
+  if (!mc || obj->classId != mc->classId) return constantKeyElement(obj, node->operand.i);
   if (static_cast<uint32_t>(mc->slot) < static_cast<uint32_t>(obj->props.count)) return obj->props.cells[mc->slot];
   // No slot in the class: an own run-time member, as the member look-up
   // cache last found it or in a literal object's body. When the object

@@ -648,6 +648,90 @@ for (k = -3; k < 40; k++) {
   a[k + 0.5] = k; o[k * 0.5] = k; if (k == 30) z[k + 1] = 1;
 }
 console.log("keys " @ s @ " " @ a.length @ " " @ o[4] @ " " @ o["5"] @ " " @ o[2.5]);)",
+    // Elements under constant keys (`a[0]`, `a[4]`) read, stepped and
+    // stored at the top level and from a function, alone, inside
+    // expressions and compound stores: arrays growing and shrinking under
+    // them (keys past the end), integer-keyed members of a plain object, a
+    // view, a text, a sealed native, null and an array turned object halfway,
+    // a negative constant (a member name), the largest key, elements turning
+    // float, text and object, with the pump falling at every offset.
+    R"(var a = [1, 2, 3, 4, 5], o = {}, v = new Int32Array(new ArrayBuffer(32), 0), t = "texts", f = Math.abs;
+var vs = [a, o, v, t, f, null, [7, 8], 3], i, s = 0, w, q = [];
+o[0] = 4; o[4] = 9; o[-1] = 2; v[0] = 6; v[4] = 1;
+function sum(b, n) {
+  var k, r = 0;
+  for (k = 0; k < n; k++) { r = (r + b[0] * 3 + b[4] + b[1] * (b[2] + 1)) | 0; b[0] += 1; b[1] = b[0] - b[4]; }
+  return r + b[-1] + b[2147483647];
+}
+for (i = 0; i < 600; i++) {
+  w = vs[i % 8];
+  s = (s + a[0] * 3 + a[4] * (a[2] + 1)) % 1000003;
+  a[0] += 1; a[1]++; a[3] = a[0] - a[1];
+  if (a[4]) s = s + a[4]; if (w[0] < w[4]) s++; if (!w[4]) s = s + 2;
+  s = (s + q[0] + q[2]) | 0; q.push(i); if (i % 3 == 0) q.pop(); if (i % 7 == 0) q = [];
+  if (i == 100) a[2] = 2.5; if (i == 200) a[2] = "7"; if (i == 300) a[4] = {}; if (i == 400) { a[4] = 5; a[2] = 1; }
+  if (i == 450) a.pop(); if (i == 460) a.push(6); if (i == 500) vs[0] = {0: 1, 4: 2};
+  if (i % 50 == 0) s = (s + sum(w, 3)) | 0;
+  s = (s + a[-1] + a[2147483647]) | 0;
+}
+console.log("constant keys " @ s @ " " @ a[0] @ " " @ a[1] @ " " @ a[3] @ " " @ q.length @ " " @ o[0] @ " " @ v[0]);)",
+    // `x.push(v);` statements of every plain value (integers, floats,
+    // booleans, null, undefined, NaN, a local holding a text, an object, an
+    // outer variable) on arrays of the top level and of a function's frame,
+    // on an object with its own push, a view, a text, null's absence of
+    // members and an array turned object halfway; the built-in push replaced
+    // on the prototype for a while and put back, with the pump falling at
+    // every offset.
+    R"(var a = [], b = [1], o = {n: 0, push: function (v) { this.n = this.n + 1; }}, i, t = "t", f = 2.5, u, z = 0 / 0;
+var keep = Array.prototype.push, w, ws = [a, b, o, t, new Int32Array(new ArrayBuffer(16), 0)], s = 0;
+function fill(n) {
+  var c = [], k, e = {};
+  for (k = 0; k < n; k++) { c.push(k); c.push(t); c.push(e); c.push(i); c.push(false); a.push(k); }
+  return c.length + c[n * 5 - 3];
+}
+for (i = 0; i < 500; i++) {
+  a.push(i); a.push(f); a.push(true); a.push(null); a.push(u); a.push(z); a.push(7); a.push(t); a.push(o);
+  w = ws[i % 5];
+  w.push(i);
+  if (i % 40 == 0) s = s + fill(i % 9);
+  if (i % 100 == 0) a = [];
+  if (i == 150) Array.prototype.push = function (v) { s = s + 1; return 0; };
+  if (i == 170) Array.prototype.push = keep;
+  if (i == 300) ws[1] = {push: 5};
+}
+console.log("push " @ a.length @ " " @ b.length @ " " @ o.n @ " " @ s @ " " @ a[4] @ " " @ a[7] @ " " @ a[8].n);)",
+    // Elements tested with their branch (`if (a[i])`, `while (c[i] < i)`,
+    // compared with locals, constants, null and booleans) and copied
+    // (`a[k] = b[i];`), at the top level and on outer arrays from a function:
+    // values of every kind and near the integer limits, keys negative, past
+    // the end, float and text, objects that are no arrays (integer-keyed
+    // members, a view, a text, a sealed native, null), a text copied, a
+    // copy past the end (which warns) and onto itself.
+    R"(var vs = [0, 1, -1, 2147483647, -2147483647 - 1, 0.5, "", "t", null, undefined, {}, [], 0 / 0, true, false];
+var a = [], b = [], c = [], o = {}, v = new Int32Array(new ArrayBuffer(32), 0), t = "text", f = Math.abs, z = null;
+var objs = [a, b, o, v, t, f, z], i, j, k, w, s = 0, m = 2147483647, n = -2147483647 - 1;
+for (i = 0; i < 15; i++) { a.push(vs[i]); b.push(i - 7); c.push(0); o[i] = vs[14 - i]; }
+function scan(x, lim) {
+  var p, q = 0;
+  for (p = 0; p < lim; p++) {
+    if (x[p]) q++; if (x[p] < p) q += 2; if (x[p] <= m) q += 4; if (x[p] > n) q += 8; if (x[p] == null) q += 16;
+    if (x[p] != true) q += 32; if (a[p] >= b[p]) q += 64; if (b[p] == 0) q += 128;
+    if (c[p] < -40) c[p] = -40;
+    while (c[p] < 3) { c[p] += 1; }
+    c[p] = 0; a[p] = b[p]; b[p] = a[(p + 1) % 15];
+  }
+  return q;
+}
+for (i = 0; i < 300; i++) {
+  j = i % 19 - 2; k = i % 17; if (i % 23 == 0) k = 1.5; if (i % 29 == 0) j = "2";
+  w = objs[i % 7];
+  if (a[j]) s++; if (w[j]) s += 2; if (!a[k]) s += 3; if (a[k] < j) s += 5; if (w[k] >= 3) s += 7;
+  if (a[k] == undefined) s += 11; if (b[j] != m) s += 13; if (b[k] > n) s = s + 17;
+  a[k] = b[j]; b[j] = a[k]; w[j] = a[k]; a[j] = w[k]; a[k] = a[k]; c[k] = vs[j];
+  if (i % 50 == 0) { s = s + scan(a, 15) + scan(w, 5); a[3] = t; b[k] = a[3]; }
+  s = s % 1000003;
+}
+console.log("element tests " @ s @ " " @ a.length @ " " @ b.length @ " " @ a[2] @ " " @ b[3] @ " " @ c[4] @ " " @ o[5]);)",
     // && and || chains of values of every kind, negated or not, as values,
     // in tests and in loop conditions.
     R"(var vs = [0, 1, -1, 0.0, 0.5, "", "t", null, undefined, {}, [], 0 / 0, true, false], i, j, k, n = 0, out = "";

@@ -193,7 +193,7 @@ class ProgramWriter {
     static const char* const kLoopStarts[] = {"-1.5", "0", "0.5", "2", "-0.0", "1"};
     static const char* const kTests[] = {"ws[m]", "ws[1]", "arr[m]", "o.z", "q.y", "w.x", "w[0]", "vw[2]"};
     static const char* const kWs[] = {"q", "o", "arr", "ws", "vw", "f2", "\"text\"", "new Pt(1, 2)"};
-    switch (dice_.below(depth > 0 ? 42 : 12)) {
+    switch (dice_.below(depth > 0 ? 43 : 12)) {
       case 0: case 1: return std::string(dice_.pick(kTargets)) + " = " + expr(3) + ";";
       case 2: case 3: return std::string(dice_.pick(kTargets)) + " " + dice_.pick(kCompound) + " " + expr(2) + ";";
       case 4: {
@@ -289,6 +289,18 @@ class ProgramWriter {
         return "if (" + readCompare() + " && " + readCompare() + " || " + readCompare() + ") s++; t = " +
                readCompare() + "; if (!(" + readCompare() + ")) s += 3; s = (s + cmpIn(" + dice_.pick(kKeys) + ", " +
                dice_.pick(kValues) + ")) | 0;";
+      // Elements under a variable key tested, compared and copied, and push
+      // statements of one plain value, on arrays, views, texts, objects and
+      // whatever w, u and m hold.
+      case 42: {
+        static const char* const kElems[] = {"ws[m]", "arr[m]", "w[m]", "vw[m]", "u[m]", "oi[m]", "arr[i]", "ws[j]"};
+        static const char* const kPlain[] = {"c", "i", "3", "true", "null", "0.5", "u", "-2147483647"};
+        static const char* const kPushed[] = {"u", "arr", "w", "uo"};
+        return "if (" + std::string(dice_.pick(kElems)) + ") s++; if (" + dice_.pick(kElems) + " " +
+               dice_.pick(kFlatCompare) + " " + (dice_.chance(50) ? "i" : "2") + ") s += 3; " + dice_.pick(kElems) +
+               " = " + dice_.pick(kElems) + "; " + dice_.pick(kPushed) + ".push(" + dice_.pick(kPlain) +
+               "); if (arr.length > 12) arr = [arr[0], arr[1], arr[2], arr[3]];";
+      }
       default: return "a = a + " + expr(2) + "; b = b * " + number() + ";";
     }
   }
