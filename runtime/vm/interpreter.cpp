@@ -1109,6 +1109,15 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   } else {                                                            \
     BRANCH_ON(yes, br, len);                                          \
   }
+// ANSWER_ON for a step of `len` records ending in the answer's records,
+// then the next step.
+#define TAKE_ANSWER(yes, len)                      \
+  do {                                             \
+    const CodeNode* const last_ = code[pc + (len) - 1]; \
+    ANSWER_ON(yes, last_, len);                    \
+    FUSED_DONE(len, last_);                        \
+    NEXT;                                          \
+  } while (0)
 // The running frame's cell a LoadVariable record of a fused run names: the
 // handler was chosen only when every such record of the run had its cell.
 #define LOCAL_CELL(record) (frameCells + (record)->slot)
@@ -1910,10 +1919,7 @@ fReadCompare: {
   const Value* b;
   bool yes;
   if (!COMPARE_OPERAND(code[at], b, k) || !READ_ANSWER(code[at + 1], v, b, yes)) goto loadVariable;
-  const CodeNode* const br = code[pc + len - 1];
-  ANSWER_ON(yes, br, len);
-  FUSED_DONE(len, br);
-  NEXT;
+  TAKE_ANSWER(yes, len);
 }
 fLocalReadCompare: {
   // A local or outer variable compared with a read operand (its object a
@@ -1929,10 +1935,7 @@ fLocalReadCompare: {
   const CodeNode* const cmp = code[pc + (code[pc + 2]->kind == GetMember ? 3 : 4)];
   bool yes;
   if (!READ_ANSWER(cmp, a, v, yes)) goto loadVariable;
-  const CodeNode* const br = code[pc + len - 1];
-  ANSWER_ON(yes, br, len);
-  FUSED_DONE(len, br);
-  NEXT;
+  TAKE_ANSWER(yes, len);
 }
 fFrameMemberCompare: {
   // this.name compared with a constant, a local or an outer variable, then
@@ -1946,10 +1949,7 @@ fFrameMemberCompare: {
   const Value* b;
   bool yes;
   if (!COMPARE_OPERAND(code[pc + 2], b, k) || !READ_ANSWER(code[pc + 3], v, b, yes)) goto pushFrameObject;
-  const CodeNode* const br = code[pc + len - 1];
-  ANSWER_ON(yes, br, len);
-  FUSED_DONE(len, br);
-  NEXT;
+  TAKE_ANSWER(yes, len);
 }
 #undef COMPARE_OPERAND
 #undef READ_ANSWER
@@ -1976,11 +1976,7 @@ fConstCompareJump: {
 constAnswered:
   --top;
   {
-    const uint32_t len = node->run;
-    const CodeNode* const br = code[pc + len - 1];
-    ANSWER_ON(yes, br, len);
-    FUSED_DONE(len, br);
-    NEXT;
+    TAKE_ANSWER(yes, node->run);
   }
 }
 fToBoolBranch: {
@@ -2670,6 +2666,7 @@ fPushStatement: {
 #undef LOCAL_CELL
 #undef BASE_CELL
 #undef BRANCH_ON
+#undef TAKE_ANSWER
 #undef THEN_LOOP_TEST
 #undef FUSED_CONST
 #undef FUSED_TOP_OP
