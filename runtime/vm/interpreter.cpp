@@ -1111,12 +1111,13 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   }
 // ANSWER_ON for a step of `len` records ending in the answer's records,
 // then the next step.
-#define TAKE_ANSWER(yes, len)                      \
-  do {                                             \
-    const CodeNode* const last_ = code[pc + (len) - 1]; \
-    ANSWER_ON(yes, last_, len);                    \
-    FUSED_DONE(len, last_);                        \
-    NEXT;                                          \
+#define TAKE_ANSWER(yes, len)                            \
+  do {                                                   \
+    const uint32_t run_ = (len);                         \
+    const CodeNode* const last_ = code[pc + run_ - 1];   \
+    ANSWER_ON(yes, last_, run_);                         \
+    FUSED_DONE(run_, last_);                             \
+    NEXT;                                                \
   } while (0)
 // The running frame's cell a LoadVariable record of a fused run names: the
 // handler was chosen only when every such record of the run had its cell.
