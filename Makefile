@@ -30,7 +30,7 @@ TSAN_LABELS = ^(platform/win|platform/audio|platform/gpu|media/base|media/file|m
 # Tests that start no threads of their own and push every pixel through the GPU
 # stand-in's shader or span arithmetic, which runs a hundred times slower under the
 # thread checker; the ordinary and address-checking builds run them.
-TSAN_SKIP = _display$$|^D3D9Mask\.|^D3D9Filter\.|OverEveryByte$$|OnEveryColour$$
+TSAN_SKIP = _display$$|^D3D9Mask\.|^D3D9Filter\.|OverEveryByte$$|OnEveryColour$$|^ShaderSpan\.EverySpanForm|^ShaderSpan\.MonoFixedSteps
 
 .PHONY: all build deps format-check test check asan-test asan-build asan-check tsan-test tsan-build tsan-check \
         gcstress-test gcstress-build gcstress-check bench fuzz run clean
