@@ -698,6 +698,29 @@ union NumberStack {
 }
 
 
+// The answer of `a cmp b` the fused compares give: two integers as the
+// comparison's own step, and the pairs quickEquality settles; false, having
+// answered nothing, for any other pair (the records then run one by one).
+[[gnu::always_inline]] inline bool settledCompare(const CodeNode* cmp, const Value& a, const Value& b, bool* yes) {
+  if (a.tag == kInt && b.tag == kInt) [[likely]] {
+    *yes = intCompare(cmp, a.i, b.i);
+    return true;
+  }
+  return quickEquality(cmp->kind, a, b, yes);
+}
+// The value of a compare operand record (CompareBranch's right side): a
+// variable's cell, or the constant written to *k; null for a variable of an
+// enclosing scope not found.
+[[gnu::always_inline]] inline const Value* compareOperand(const KVContext* ctx, const CodeNode* rhs, const Value* cells,
+                                                          Value* k) {
+  if (rhs->kind != LoadVariable) {
+    plainValueOf(ctx, rhs, cells, k);
+    return k;
+  }
+  const Value* const b = rhs->slot != kNoSlot ? cells + rhs->slot : outerCellOf(ctx, rhs->second.var);
+  return b == &kNoOuterCell ? nullptr : b;
+}
+
 // The answer of a loop's test at `at` when the test runs as one fused
 // compare (CompareBranch or ExprBranch) and its values are ones that step
 // serves inline; `len` receives the test's records. False, having changed
@@ -707,21 +730,9 @@ union NumberStack {
   const CodeNode* const t = at[0];
   if (t->op == hFCompareBranch) {
     if (top + 2 > KVContext::kOperands) return false;
-    const Value* a = cells + t->slot;
-    const CodeNode* const rhs = at[1];
     Value k;
-    const Value* b = &k;
-    if (rhs->kind == LoadVariable) {
-      b = rhs->slot != kNoSlot ? cells + rhs->slot : outerCellOf(ctx, rhs->second.var);
-      if (b == &kNoOuterCell) return false;
-    } else {
-      plainValueOf(ctx, rhs, cells, &k);
-    }
-    if (a->tag == kInt && b->tag == kInt) [[likely]] {
-      *yes = intCompare(at[2], a->i, b->i);
-    } else if (!quickEquality(at[2]->kind, *a, *b, yes)) {
-      return false;
-    }
+    const Value* const b = compareOperand(ctx, at[1], cells, &k);
+    if (!b || !settledCompare(at[2], cells[t->slot], *b, yes)) return false;
     *len = 4;
     return true;
   }
@@ -1789,23 +1800,11 @@ generatorReturn:
     const Value* a = LOCAL_CELL(node);                             \
     const uint32_t len = (LEN);                                    \
     if (!FUSED_FITS(len) || top + 2 > KVContext::kOperands) goto loadVariable; \
-    const CodeNode* const rhs = code[pc + 1];                      \
-    const CodeNode* const cmp = code[pc + 2];                      \
     const CodeNode* const br = code[pc + len - 1];                 \
     Value k;                                                       \
-    const Value* b = &k;                                           \
-    if (rhs->kind == LoadVariable) {                               \
-      b = BASE_CELL(rhs);                                          \
-      if (b == &kNoOuterCell) goto loadVariable;                   \
-    } else {                                                       \
-      plainValueOf(ctx, rhs, frameCells, &k);                      \
-    }                                                              \
+    const Value* const b = compareOperand(ctx, code[pc + 1], frameCells, &k); \
     bool yes;                                                      \
-    if (a->tag == kInt && b->tag == kInt) [[likely]] {             \
-      yes = intCompare(cmp, a->i, b->i);                           \
-    } else if (!quickEquality(cmp->kind, *a, *b, &yes)) {          \
-      goto loadVariable;                                           \
-    }                                                              \
+    if (!b || !settledCompare(code[pc + 2], *a, *b, &yes)) goto loadVariable; \
     TAKE(yes, br, len);                                            \
     FUSED_DONE(len, br);                                           \
     NEXT;                                                          \
@@ -1822,12 +1821,7 @@ fCompareThen:
   {                                                                    \
     bool yes;                                                          \
     const uint32_t len = (LEN);                                        \
-    if (!FUSED_FITS(len) || top < 2) goto compareAlone;                \
-    if (ops[top - 2].tag == kInt && TOP.tag == kInt) [[likely]] {      \
-      yes = intCompare(node, ops[top - 2].i, TOP.i);                   \
-    } else if (!quickEquality(node->kind, ops[top - 2], TOP, &yes)) {  \
-      goto compareAlone;                                               \
-    }                                                                  \
+    if (!FUSED_FITS(len) || top < 2 || !settledCompare(node, ops[top - 2], TOP, &yes)) goto compareAlone; \
     top -= 2;                                                          \
     const CodeNode* const br = code[pc + len - 1];                     \
     TAKE(yes, br, len);                                                \
@@ -1892,23 +1886,11 @@ fNotBranch: {
   const bool t = !valueIsTrue(TOP);
   TRUTH_BRANCH(t, len)
 }
-// The answer of `a cmp b` for the fused comparisons of reads: integers,
-// and the pairs quickEquality settles; false for any other pair (the
-// records then run one by one).
-#define READ_ANSWER(cmp, a, b, yes)                                                       \
-  ((a)->tag == kInt && (b)->tag == kInt ? ((yes) = intCompare((cmp), (a)->i, (b)->i), true) \
-                                        : quickEquality((cmp)->kind, *(a), *(b), &(yes)))
-// The value of a compare operand record (CompareBranch's right side) into
-// b, which points at k for a constant; false for an outer variable not
-// found.
-#define COMPARE_OPERAND(rhs, b, k)            \
-  ((rhs)->kind == LoadVariable ? ((b) = BASE_CELL(rhs), (b) != &kNoOuterCell) \
-                               : (plainValueOf(ctx, (rhs), frameCells, &(k)), (b) = &(k), true))
 fReadCompare: {
   // A read operand (its object a variable) compared with a constant, a
   // local or an outer variable, then the branch, && or || on the answer.
   // The read is the member steps' inline one; anything it does not serve,
-  // and any pair READ_ANSWER does not settle, runs the records one by one.
+  // and any pair settledCompare does not settle, runs the records one by one.
   const uint32_t len = node->run;
   const Value* const c = BASE_CELL(node);
   const Value* v;
@@ -1919,7 +1901,8 @@ fReadCompare: {
   Value k;
   const Value* b;
   bool yes;
-  if (!COMPARE_OPERAND(code[at], b, k) || !READ_ANSWER(code[at + 1], v, b, yes)) goto loadVariable;
+  if (!(b = compareOperand(ctx, code[at], frameCells, &k)) || !settledCompare(code[at + 1], *v, *b, &yes))
+    goto loadVariable;
   TAKE_ANSWER(yes, len);
 }
 fLocalReadCompare: {
@@ -1935,7 +1918,7 @@ fLocalReadCompare: {
     goto loadVariable;
   const CodeNode* const cmp = code[pc + (code[pc + 2]->kind == GetMember ? 3 : 4)];
   bool yes;
-  if (!READ_ANSWER(cmp, a, v, yes)) goto loadVariable;
+  if (!settledCompare(cmp, *a, *v, &yes)) goto loadVariable;
   TAKE_ANSWER(yes, len);
 }
 fFrameMemberCompare: {
@@ -1949,11 +1932,10 @@ fFrameMemberCompare: {
   Value k;
   const Value* b;
   bool yes;
-  if (!COMPARE_OPERAND(code[pc + 2], b, k) || !READ_ANSWER(code[pc + 3], v, b, yes)) goto pushFrameObject;
+  if (!(b = compareOperand(ctx, code[pc + 2], frameCells, &k)) || !settledCompare(code[pc + 3], *v, *b, &yes))
+    goto pushFrameObject;
   TAKE_ANSWER(yes, len);
 }
-#undef COMPARE_OPERAND
-#undef READ_ANSWER
 fConstCompareJump: {
   // The top operand compared with the constant at pc (an integer, null,
   // undefined or a boolean), then the branch, && or || on the answer;
@@ -1962,11 +1944,7 @@ fConstCompareJump: {
   if (FUSED_FITS(node->run) && top >= 1) {
     Value k;
     plainValueOf(ctx, node, frameCells, &k);
-    if (TOP.tag == kInt && k.tag == kInt) {
-      yes = intCompare(code[pc + 1], TOP.i, k.i);
-      goto constAnswered;
-    }
-    if (quickEquality(code[pc + 1]->kind, TOP, k, &yes)) goto constAnswered;
+    if (settledCompare(code[pc + 1], TOP, k, &yes)) goto constAnswered;
   }
   switch (node->kind) {
     case PushNull: goto pushNull;
@@ -2084,12 +2062,7 @@ fCompareReturn: {
   // Two integers compared, or a pair quickEquality settles, then the
   // Return's own step; any other pair goes to the comparison's handler.
   bool yes;
-  if (!FUSED_FITS(2) || top < 2) goto compareAlone;
-  if (ops[top - 2].tag == kInt && TOP.tag == kInt) [[likely]] {
-    yes = intCompare(node, ops[top - 2].i, TOP.i);
-  } else if (!quickEquality(node->kind, ops[top - 2], TOP, &yes)) {
-    goto compareAlone;
-  }
+  if (!FUSED_FITS(2) || top < 2 || !settledCompare(node, ops[top - 2], TOP, &yes)) goto compareAlone;
   --top;
   SET_TOP(Value::makeBool(yes));
   ++pc;
