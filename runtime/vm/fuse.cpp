@@ -96,9 +96,11 @@ uint32_t readOperand(const CodeVector& code, uint32_t k) {
 // operations above, as far as they go, the operand depth left after them
 // (-1: deeper than kFusedExprDepth on the way, counting an element read's
 // key) and, in *operands, how many operands they push.
+uint32_t indexExprRead(const CodeVector& code, uint32_t pc, uint16_t flags, int32_t* peak = nullptr);
+
 uint32_t exprRun(const CodeVector& code, uint32_t from, int32_t* depth, uint32_t* operands = nullptr,
-                 bool reads = true, bool outer = false) {
-  int32_t d = 0;
+                 bool reads = true, bool outer = false, int32_t* peak = nullptr) {
+  int32_t d = 0, most = 0;
   uint32_t k = from, pushed = 0;
   for (; k < code.size(); ++k) {
     // A long expression is left to the records (a cut would part a pushed
@@ -108,13 +110,20 @@ uint32_t exprRun(const CodeVector& code, uint32_t from, int32_t* depth, uint32_t
       return 0;
     }
     const CodeNode* n = code[k];
-    const uint32_t read = reads ? readOperand(code, k) : 0;
+    uint32_t read = reads ? readOperand(code, k) : 0;
+    // An element read whose key is an expression of its own: the object,
+    // then the key's values on top of it.
+    int32_t keyPeak = 0;
+    if (reads && read == 0 && isBaseValue(n)) read = indexExprRead(code, k, kPushValue, &keyPeak);
     if (read != 0 || isLocalValue(n) || isPushInt(n) || n->kind == PushDouble || (outer && isOuterValue(n))) {
       // An element read has its object and key on the stack at once.
-      if (++d + (read == 3 ? 1 : 0) > kFusedExprDepth) {
+      const int32_t reach = d + 1 + (read == 3 ? 1 : keyPeak);
+      if (reach > kFusedExprDepth) {
         *depth = -1;
         return 0;
       }
+      most = reach > most ? reach : most;
+      ++d;
       ++pushed;
       if (read) k += read - 1;
     } else if (isIntOp(n->kind) && d >= 2) {
@@ -129,6 +138,7 @@ uint32_t exprRun(const CodeVector& code, uint32_t from, int32_t* depth, uint32_t
   }
   *depth = d;
   if (operands) *operands = pushed;
+  if (peak) *peak = most;
   return k - from;
 }
 
@@ -315,10 +325,10 @@ uint32_t refCompoundStore(const CodeVector& code, uint32_t pc, uint32_t ref, boo
 // `object[e]` at pc, e an integer expression of locals and constants
 // (not one local, which the element steps take) ending in the GetIndexed
 // of `flags`: the records up to and with it, or 0.
-uint32_t indexExprRead(const CodeVector& code, uint32_t pc, uint16_t flags) {
+uint32_t indexExprRead(const CodeVector& code, uint32_t pc, uint16_t flags, int32_t* peak) {
   int32_t depth = 0;
   uint32_t operands = 0;
-  const uint32_t e = exprRun(code, pc + 1, &depth, &operands, false, true);
+  const uint32_t e = exprRun(code, pc + 1, &depth, &operands, false, true, peak);
   const uint32_t at = pc + 1 + e;
   if (e == 0 || depth != 1 || at >= code.size() || code[at]->kind != GetIndexed || code[at]->flags != flags)
     return 0;
@@ -582,6 +592,13 @@ void noteExprMicro(const CodeVector& code, uint32_t from, uint32_t count) {
       k += read - 1;
       continue;
     }
+    // The key's own records are noted as they come; the read itself is its
+    // object and its GetIndexed.
+    if (const uint32_t read = isBaseValue(n) ? indexExprRead(code, k, kPushValue) : 0; read != 0) {
+      n->micro = kMicroIndexBase;
+      code[k + read - 1]->micro = kMicroIndex;
+      continue;
+    }
     const uint8_t next = k + 1 < code.size() ? opOf(code[k + 1]->kind) : kMicroOps;
     if (isLocalValue(n)) n->micro = next < kMicroOps ? kMicroLocalOp + next : kMicroLocal;
     else if (isPushInt(n)) n->micro = next < kMicroOps ? kMicroConstOp + next : kMicroConst;
@@ -591,7 +608,10 @@ void noteExprMicro(const CodeVector& code, uint32_t from, uint32_t count) {
   }
 }
 
-uint32_t readOperandAt(const CodeVector& code, uint32_t at) { return readOperand(code, at); }
+uint32_t readOperandAt(const CodeVector& code, uint32_t at) {
+  if (const uint32_t read = readOperand(code, at); read != 0) return read;
+  return at < code.size() && isBaseValue(code[at]) ? indexExprRead(code, at, kPushValue) : 0;
+}
 
 Fused fusedAt(const CodeVector& code, uint32_t pc, uint32_t* length) {
   uint32_t len = 2;

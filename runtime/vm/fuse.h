@@ -167,6 +167,11 @@ enum ExprMicro : uint8_t {
   kMicroElementConst = 7,
   // A variable of an enclosing scope pushed alone (element keys only).
   kMicroOuter = 8,
+  // `object[key expression]`: the object (a frame local or a variable of an
+  // enclosing scope), whose key's records follow with their own codes, and
+  // the GetIndexed that reads the element.
+  kMicroIndexBase = 9,
+  kMicroIndex = 10,
   kMicroStackOp = 16,
   kMicroLocalOp = 32,
   kMicroConstOp = 48,

@@ -363,14 +363,17 @@ template <bool kReads>
 #define MICRO_LABELS(p) \
   &&p##add, &&p##sub, &&p##mul, &&p##mod, &&p##and, &&p##or, &&p##xor, &&p##shl, &&p##shr, &&bad, &&bad, &&bad, \
       &&bad, &&bad, &&bad, &&bad
-  static void* const kAt[64] = {&&bad, &&local, &&konst, &&bad, &&read, &&read, &&read, &&read, &&outer, &&bad, &&bad,
+  static void* const kAt[64] = {&&bad, &&local, &&konst, &&bad, &&read, &&read, &&read, &&read, &&outer, &&base, &&index,
                                 &&bad, &&bad, &&bad, &&bad, &&bad, MICRO_LABELS(s_), MICRO_LABELS(l_),
                                 MICRO_LABELS(c_)};
   static_assert(kMicroLocal == 1 && kMicroConst == 2 && kMicroStackOp == 16 && kMicroLocalOp == 32 &&
                 kMicroConstOp == 48 && kMicroOps == 10 && kMicroMember == 4 && kMicroElementConst == 7 &&
-                kMicroOuter == 8);
+                kMicroOuter == 8 && kMicroIndexBase == 9 && kMicroIndex == 10);
   int32_t b;
   const CodeNode* e;
+  // The objects of element reads whose keys are being evaluated, at the
+  // depth of each (its st entry is a placeholder).
+  [[maybe_unused]] KVobj* objs[kFusedExprDepth];
 #define MICRO_NEXT        \
   if (r == end) return d; \
   e = *r;                 \
@@ -415,6 +418,28 @@ read:
     if (!v || v->tag != kInt) return -1;
     st[d++] = v->i;
     r += readRecords(e->micro);
+    MICRO_NEXT;
+  }
+base:
+  if constexpr (!kReads) {
+    return evalIntRun<true>(ctx, r, end, cells, st, d);
+  } else {
+    const Value* const c = e->slot != kNoSlot ? cells + e->slot : outerCellOf(ctx, e->second.var);
+    if (c->tag != kObject || !c->obj) return -1;
+    objs[d] = c->obj;
+    st[d++] = 0;
+    ++r;
+    MICRO_NEXT;
+  }
+index:
+  if constexpr (!kReads) {
+    return -1;
+  } else {
+    const int32_t key = st[--d];
+    const Value* const v = key >= 0 ? inlineElementValue(objs[d - 1], key) : nullptr;
+    if (!v || v->tag != kInt) return -1;
+    st[d - 1] = v->i;
+    ++r;
     MICRO_NEXT;
   }
   MICRO_OPS(s_, b = st[--d], 1)
@@ -495,16 +520,17 @@ bad:
 #define NUMBER_LABELS(p) \
   &&p##add, &&p##sub, &&p##mul, &&p##mod, &&p##and, &&p##or, &&p##xor, &&p##shl, &&p##shr, &&p##div, &&bad, &&bad, \
       &&bad, &&bad, &&bad, &&bad
-  static void* const kAt[64] = {&&bad, &&local, &&konst, &&dbl, &&read, &&read, &&read, &&read, &&outer, &&bad, &&bad,
+  static void* const kAt[64] = {&&bad, &&local, &&konst, &&dbl, &&read, &&read, &&read, &&read, &&outer, &&base, &&index,
                                 &&bad, &&bad, &&bad, &&bad, &&bad, NUMBER_LABELS(s_), NUMBER_LABELS(l_),
                                 NUMBER_LABELS(c_)};
   static_assert(kMicroLocal == 1 && kMicroConst == 2 && kMicroDouble == 3 && kMicroStackOp == 16 &&
                 kMicroLocalOp == 32 && kMicroConstOp == 48 && kMicroOps == 10 && kMicroMember == 4 &&
-                kMicroElementConst == 7 && kMicroOuter == 8);
+                kMicroElementConst == 7 && kMicroOuter == 8 && kMicroIndexBase == 9 && kMicroIndex == 10);
   CodeNode* const* const end = r + count;
   int32_t d = 0;
   const CodeNode* e;
   Value b;
+  KVobj* objs[kFusedExprDepth];  // as in evalIntRun
 #define NUMBER_NEXT       \
   if (r == end) return d; \
   e = *r;                 \
@@ -555,6 +581,24 @@ read: {
   if (!v) return -1;
   NUMBER_PUSH(*v);
   r += readRecords(e->micro);
+  NUMBER_NEXT;
+}
+base: {
+  const Value* const c = e->slot != kNoSlot ? cells + e->slot : outerCellOf(ctx, e->second.var);
+  if (c->tag != kObject || !c->obj) return -1;
+  objs[d] = c->obj;
+  st[d++] = Value();
+  ++r;
+  NUMBER_NEXT;
+}
+index: {
+  // The key as the element step takes it inline: an integer.
+  const Value key = st[--d];
+  const Value* const v = key.tag == kInt && key.i >= 0 ? inlineElementValue(objs[d - 1], key.i) : nullptr;
+  if (!v) return -1;
+  --d;
+  NUMBER_PUSH(*v);
+  ++r;
   NUMBER_NEXT;
 }
   NUMBER_OPS(s_, b = st[--d], 1)

@@ -950,6 +950,33 @@ console.log("methods " @ s @ " " @ a.n @ " " @ b.n @ " " @ log.length @ " " @ lo
 console.log("deep " @ climb(27, a));
 console.log("too deep " @ a.down(60, -1));
 console.log("never");)",
+    // Element reads whose key is an expression, as operands of expressions:
+    // integers, floats, past the end, negative and float keys, texts,
+    // objects with integer keys, null and replaced arrays, outer arrays and
+    // keys, generators, and expressions as deep as the steps take.
+    R"(var a = [3, 1, 4, 1, 5, 9, 2, 6], f = [0.5, 1.5, 2.5], m = {}, i, j, k, s = 0, t = 0, u, n = 8;
+m[0] = 7; m[1] = 2.5; m[2] = "x";
+function outerRead(d) { var x = 0, q; for (q = 0; q < 20; q++) x = (x + a[q % n] * 3 + a[n - 1 - q % n] + d) | 0; return x; }
+function* gen(b) { var g = 0; while (g < 12) { yield b[(g + 1) % 8] * 2 + b[g % 8]; g++; } }
+for (i = 0; i < 90; i++) {
+  j = i % 10;
+  s = (s + a[j - 1] * 3 + a[n - 1] * (a[4] + 1)) % 1000003;
+  t = t + f[j % 4 - 0] * 2 + a[j + j];
+  k = m[j % 4 - 1] + a[(j * 7 + 3) % 8];
+  s = (s + a[j % 8 + 0] - a[7 - j % 8] + (a[(j + 1) % 8] << 2) + a[a[j % 8] % 8 + 0] * a[j >> 1]) | 0;
+  s = (s + a[((((j + 1) * 2 + 1) * 3 + 1) * 5) % 8] + a[j + 0.5 * 2]) | 0;
+  if (i == 30) a = [10, 20, 30, 40, 50, 60, 70, 2147483647];
+  if (i == 50) a[3] = 1.25;
+  if (i == 60) a[5] = "5";
+  if (i == 70) a = null;
+  if (i == 71) a = [8, 7, 6, 5, 4, 3, 2, 1];
+  if (i == 80) a[2] = {v: 1};
+  u = k;
+}
+console.log("index keys " @ s @ " " @ t @ " " @ u @ " " @ outerRead(3));
+var g = gen(a), r = g.next(0);
+while (!r.done) { s = (s + r.value) | 0; r = g.next(0); }
+console.log("generated " @ s);)",
 };
 
 }  // namespace
