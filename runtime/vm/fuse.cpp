@@ -349,6 +349,10 @@ Fused indexExprRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
     *len = n + 3;
     return Fused::IndexExprValueStore;
   }
+  if (const uint32_t read = variableRead(code, at); read != 0 && storeAndPop(code, at + read)) {
+    *len = n + read + 2;
+    return Fused::IndexExprReadStore;
+  }
   *len = n;
   return Fused::IndexExprElementRef;
 }

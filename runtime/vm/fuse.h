@@ -103,6 +103,8 @@ enum class Fused : uint8_t {
   // of one pushed value as the value stores take it (CodeNode::run records;
   // the key's records noted as an ExprStore's).
   IndexExprElement, IndexExprElementRef, IndexExprValueStore,
+  // `object[e] = other.name;` and `object[e] = other[local or constant];`.
+  IndexExprReadStore,
   // The value of && or || converted to a truth value (ToBool), then a
   // branch on it or && or || after it.
   ToBoolBranch,

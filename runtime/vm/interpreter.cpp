@@ -80,6 +80,7 @@ enum Handler : uint8_t {
   hFElementCompoundStore, hFCompareJump, hFMemberLoadStore, hFElementLoadStore, hFNotBranch, hFJumpCompound,
   // Element steps keyed by an integer expression (fuse.h).
   hFIndexExprElement, hFIndexExprElementRef, hFIndexExprValueStore, hFToBoolBranch, hFConstCompareJump,
+  hFIndexExprReadStore,
   // CompareBranch, ExprBranch and CompareJump whose answer goes to && or ||
   // or through a conversion to a truth value: steps of their own, so that
   // the plain ones keep their short tail and a loop's test reads only those.
@@ -178,6 +179,8 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
   if (f == Fused::ElementCompoundStore) noteExprMicro(code, pc + 3, len - 5);
   if (f == Fused::IndexExprElement || f == Fused::IndexExprElementRef) noteExprMicro(code, pc + 1, len - 2);
   if (f == Fused::IndexExprValueStore) noteExprMicro(code, pc + 1, len - 5);
+  if (f == Fused::IndexExprReadStore)
+    noteExprMicro(code, pc + 1, len - 4 - (code[pc + len - 3]->kind == GetIndexed ? 3 : 2));
   node->reads = kReadsNone;
   {
     switch (f) {
@@ -237,6 +240,7 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::IndexExprElement: return hFIndexExprElement;
     case Fused::IndexExprElementRef: return hFIndexExprElementRef;
     case Fused::IndexExprValueStore: return hFIndexExprValueStore;
+    case Fused::IndexExprReadStore: return hFIndexExprReadStore;
     case Fused::ToBoolBranch: return hFToBoolBranch;
     case Fused::ConstCompareJump: return hFConstCompareJump;
     case Fused::ReadCompare: return hFReadCompare;
@@ -923,6 +927,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fLocalValueStore, &&fMemberValueStore, &&fElementValueStore, &&fCompoundStore, &&fMemberCompoundStore,
       &&fElementCompoundStore, &&fCompareJump, &&fMemberLoadStore, &&fElementLoadStore, &&fNotBranch, &&fJumpCompound,
       &&fIndexExprElement, &&fIndexExprElementRef, &&fIndexExprValueStore, &&fToBoolBranch, &&fConstCompareJump,
+      &&fIndexExprReadStore,
       &&fCompareThen, &&fExprThen, &&fCompareJumpThen, &&fReadCompare, &&fLocalReadCompare,
       &&fFrameMemberCompare, &&fMemberMemberStore, &&fOuterExprStore, &&fStepOuter,
       &&fOuterCompoundStore, &&fCompareReturn, &&fFrameMemberExprStore, &&fFrameMemberValueStore,
@@ -2542,6 +2547,27 @@ fIndexExprValueStore: {
   if (!plainValueOf(ctx, code[pc + len - 3], frameCells, &v) || !(cell = inlineMemberCell(c->obj, key)))
     goto loadVariable;
   *cell = v;
+  pc += len;
+  FUSED_DONE(len, code[pc - 1]);
+  NEXT;
+}
+fIndexExprReadStore: {
+  // object[e] = other.name; or other[local or constant]: the read as the
+  // member and element steps read it inline, stored as the store's inline
+  // path stores it (no text). The read changes nothing, so the cell found
+  // before it is the one the store would find after it.
+  const uint32_t len = node->run;
+  const uint32_t read = code[pc + len - 3]->kind == GetIndexed ? 3 : 2;
+  if (ctx->refDepth >= KVContext::kRefs) goto loadVariable;
+  INDEX_EXPR_KEY(len - 4 - read);
+  CodeNode* const* const r = code + pc + len - 2 - read;
+  const Value* const from = BASE_CELL(r[0]);
+  const Value* v;
+  Value* cell;
+  if (from->tag != kObject || !from->obj || !(v = variableReadValue(r, from->obj, frameCells)) ||
+      v->tag == kString || !(cell = inlineMemberCell(c->obj, key)))
+    goto loadVariable;
+  *cell = *v;
   pc += len;
   FUSED_DONE(len, code[pc - 1]);
   NEXT;

@@ -955,7 +955,8 @@ console.log("never");)",
     // objects with integer keys, null and replaced arrays, outer arrays and
     // keys, generators, and expressions as deep as the steps take.
     R"(var a = [3, 1, 4, 1, 5, 9, 2, 6], f = [0.5, 1.5, 2.5], m = {}, i, j, k, s = 0, t = 0, u, n = 8;
-m[0] = 7; m[1] = 2.5; m[2] = "x";
+m[0] = 7; m[1] = 2.5; m[2] = "x"; m.w = "w";
+var c = [0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0];
 function outerRead(d) { var x = 0, q; for (q = 0; q < 20; q++) x = (x + a[q % n] * 3 + a[n - 1 - q % n] + d) | 0; return x; }
 function* gen(b) { var g = 0; while (g < 12) { yield b[(g + 1) % 8] * 2 + b[g % 8]; g++; } }
 for (i = 0; i < 90; i++) {
@@ -972,8 +973,11 @@ for (i = 0; i < 90; i++) {
   if (i == 71) a = [8, 7, 6, 5, 4, 3, 2, 1];
   if (i == 80) a[2] = {v: 1};
   u = k;
+  c[j + 1] = a[j % 8]; c[j * 2 - 3] = f[1]; c[(j + 5) % 12] = m.w; c[j - j + 12] = a[n];
+  s = (s + c[j + 1] + c[j % 3 + 1]) | 0;
 }
-console.log("index keys " @ s @ " " @ t @ " " @ u @ " " @ outerRead(3));
+function shift(d) { var q, w = ""; for (q = 10; q >= 0; q--) c[q + d] = c[q]; for (q = 0; q < 13; q++) w = w @ c[q] @ ","; return w; }
+console.log("index keys " @ s @ " " @ t @ " " @ u @ " " @ outerRead(3) @ " " @ shift(1));
 var g = gen(a), r = g.next(0);
 while (!r.done) { s = (s + r.value) | 0; r = g.next(0); }
 console.log("generated " @ s);)",
