@@ -29,10 +29,10 @@ struct EnteredFrame {
 // would enter it: the caller's resume point saved, the frame and its
 // activation filled, the arguments copied and the rest of the cells cleared,
 // the stack levels recorded. `top` and `pc` are the loop's; the context's
-// copies are written for a native only (see below). Every check comes before the first write anyone can
-// see: a call that fails one answers false with nothing changed but the free
-// cells above the running frame, and the general path then warns or fails
-// as it always did.
+// copies are written for a native only (see below). Every check comes
+// before the first write anyone can see: a call that fails one answers
+// false with nothing changed but the free cells above the running frame,
+// and the general path then warns or fails as it always did.
 // With kNative the callee is a native instead (no records, not static), whose
 // frame is entered alike; runEnteredNative then runs it.
 // With kCounted the step that pushed the count passes it as `counted` (the

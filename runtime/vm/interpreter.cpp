@@ -2083,7 +2083,8 @@ fConstMod:
   // Chosen only for divisors other than 0 and -1.
   FUSED_CONST(a %= b)
 fLocalReturn: {
-  // The local pushed, then the Return's own step.
+  // The local pushed, then the Return's own step: a return served here
+  // takes the local from its cell without the push.
   const Value& a = *LOCAL_CELL(node);
   if (!FUSED_FITS(2) || top >= KVContext::kOperands) goto loadVariable;
   ++pc;
