@@ -28,18 +28,21 @@ struct EnteredFrame {
 // A Call record's call entered as enterCallStep followed by callFunction
 // would enter it: the caller's resume point saved, the frame and its
 // activation filled, the arguments copied and the rest of the cells cleared,
-// the stack levels recorded. `top` and `pc` are the loop's (the context's
-// copies are written). Every check comes before the first write anyone can
-// see: a call that fails one answers false with nothing changed but the free
-// cells above the running frame, and the general path then warns or fails
-// as it always did.
+// the stack levels recorded. `top` and `pc` are the loop's; the context's
+// copies are written for a native only (see below). Every check comes
+// before the first write anyone can see: a call that fails one answers
+// false with nothing changed but the free cells above the running frame,
+// and the general path then warns or fails as it always did.
 // With kNative the callee is a native instead (no records, not static), whose
 // frame is entered alike; runEnteredNative then runs it.
 // With kCounted the step that pushed the count passes it as `counted` (the
 // integer on top), and with kPlainArgs it knows that no argument is a text.
+// With `given` the step has not pushed the arguments and their count: they
+// are there, and `top` is the level they would make on the stack.
 template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
 [[gnu::always_inline]] inline bool enterScriptCall(KVContext* ctx, int32_t top, int32_t pc, bool method,
-                                                   EnteredFrame& out, int32_t counted = 0) {
+                                                   EnteredFrame& out, int32_t counted = 0,
+                                                   const Value* given = nullptr) {
   // With the count given, the level check below covers the count's room.
   if (!kCounted && top < 2) return false;
   int32_t n;
@@ -78,7 +81,7 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
   // The arguments are copied as they are checked: the cells above the
   // running frame are nobody's until the frame below is entered (the
   // collector visits the value area up to the running activation's end).
-  const Value* args = ctx->operands + (at + 1);
+  const Value* args = given ? given : ctx->operands + (at + 1);
   for (int32_t i = 0; i < kept; ++i) {
     if (!kPlainArgs && args[i].tag == kString) return false;
     cells[i] = args[i];
@@ -99,11 +102,16 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
   if (fn->hasName() && cellCount > params) cells[params] = Value::makeObject(fn);
   ctx->frame = f;
   ctx->depth = depth + 1;
-  ctx->top = at;
   std::memcpy(&f->refDepth, &ctx->refDepth, kFrameLevelBytes);
   f->operandBase = at;
   ctx->program = body;
-  ctx->pc = 0;
+  // A script callee runs in the loop, which keeps its run position and
+  // operand level in registers and writes them back before anything reads
+  // them; a native reads them itself.
+  if constexpr (kNative) {
+    ctx->top = at;
+    ctx->pc = 0;
+  }
   out = {body->code, cells, params, cellCount, at};
   return true;
 }
@@ -197,37 +205,46 @@ inline bool runEnteredNative(KVContext* ctx, const Callable* callerProgram, int3
 
 // Leaves a frame the loop entered (above the loop's own, so never the
 // last) as leaveEnteredCall does, `top` being the loop's: the result alone
-// above the frame's base, and the caller's frame, program and resume point
-// current. Returns and frames with a throw pending, no result or literals
-// left open answer false with nothing changed; leaveEnteredCall leaves those.
-// The frame left keeps what it held: nothing reads a frame at or above the
-// depth (the collector visits the frames below it only), and every entry
-// fills all a running frame needs.
-[[gnu::always_inline]] inline bool leaveScriptCall(KVContext* ctx, int32_t top) {
+// above the frame's base, and the caller's frame and program current. The
+// caller's frame is the answer: the loop takes its resume point
+// (savedPc) and the operand level (`top` set to one above the base) into
+// its registers, which is where it keeps them while it runs, so neither is
+// written to the context here. Returns and frames with a throw pending, no
+// result or literals left open answer null with nothing changed;
+// leaveEnteredCall leaves those. The frame left keeps what it held: nothing
+// reads a frame at or above the depth (the collector visits the frames
+// below it only), and every entry fills all a running frame needs.
+// With `result` the return's value is not on the operand stack but there
+// (what the frame's records would push next): the same, as if pushed.
+[[gnu::always_inline]] inline CallFrame* leaveScriptCall(KVContext* ctx, int32_t& top, const Value* result = nullptr) {
   CallFrame* const f = ctx->frame;
   const int32_t base = f->operandBase;
-  if (ctx->exception || top <= base) [[unlikely]]
-    return false;
+  if (ctx->exception || top + (result ? 1 : 0) <= base) [[unlikely]]
+    return nullptr;
   // Most returns find the levels where the entry found them: one comparison
   // of the four tells.
   if (std::memcmp(&ctx->refDepth, &f->refDepth, kFrameLevelBytes) != 0) [[unlikely]] {
     if (ctx->objectLiteralDepth > f->objectLiteralBase || ctx->arrayLiteralDepth > f->arrayLiteralBase)
-      return false;
+      return nullptr;
     // An entered frame's reference depth is the context's at its entry,
     // never the idle -1.
     ctx->refDepth = std::min(ctx->refDepth, f->refDepth);
     ctx->scopeDepth = std::min(ctx->scopeDepth, f->scopeBase);
   }
-  ctx->operands[base] = ctx->operands[top - 1];
-  ctx->operandRefs[base] = ctx->operandRefs[top - 1];
-  ctx->top = base + 1;
+  if (result) {
+    ctx->operands[base] = *result;
+    ctx->operandRefs[base] = nullptr;
+  } else {
+    ctx->operands[base] = ctx->operands[top - 1];
+    ctx->operandRefs[base] = ctx->operandRefs[top - 1];
+  }
+  top = base + 1;
   ctx->viewTarget = nullptr;
   ctx->depth -= 1;
   CallFrame* const caller = f - 1;
   ctx->frame = caller;
   ctx->program = caller->savedProgram;
-  ctx->pc = caller->savedPc;
-  return true;
+  return caller;
 }
 
 }  // namespace kv

@@ -152,6 +152,8 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
   return true;
 }
 
+uint8_t plainHandler(const CodeNode* node, uint8_t h);
+
 // The handler of the record at pc: a fused step when its run allows one.
 // The running frame's layout fixes the cells its variable records name.
 [[gnu::noinline]] uint8_t chooseHandler(const CodeVector& code, uint32_t pc, int32_t args, int32_t cells) {
@@ -257,7 +259,12 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::ElementBranch: return hFElementBranch;
     case Fused::ElementCopyStore: return hFElementCopyStore;
   }
-  const uint8_t h = kKinds.at[k];
+  return plainHandler(node, kKinds.at[k]);
+}
+
+// The handler h of a record run one by one, or the step out of the loop
+// that stands for it while records are not fused.
+uint8_t plainHandler(const CodeNode* node, uint8_t h) {
   if (!recordFusion()) {
     if (h == hGetMember) return hGetMemberOut;
     if (h == hGetIndexed) return hGetIndexedOut;
@@ -272,6 +279,27 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
 }
 
 int32_t labelPosition(const LabelSlot* s) { return s ? s->position : -1; }
+
+// The records the code loop is running (`code`): the running program's, or
+// the loop's own at its entry depth. The loop keeps only their first record
+// and their count; the vector itself is wanted only when a record's handler
+// is chosen.
+const CodeVector* runningRecords(const KVContext* ctx, int32_t entryDepth, const CodeVector& vec,
+                                 CodeNode* const* code) {
+  if (ctx->depth > entryDepth && ctx->program && ctx->program->code && ctx->program->code->data() == code)
+    return ctx->program->code;
+  return vec.data() == code ? &vec : nullptr;
+}
+
+// chooseHandler for the running records; records the loop cannot name run
+// one by one (every fused step has a plain handler that gives the same).
+[[gnu::noinline]] uint8_t handlerAt(const CodeVector* records, const CodeNode* node, uint32_t pc, int32_t args,
+                                    int32_t cells) {
+  if (records) return chooseHandler(*records, pc, args, cells);
+  const uint32_t k = static_cast<uint32_t>(node->kind - kFirstKind);
+  if (k > static_cast<uint32_t>(kLastKind - kFirstKind)) return hUnknown;
+  return plainHandler(node, kKinds.at[k]);
+}
 
 // The integer a of a fused member read's run combined with the member's
 // integer b by the operation record at op[0] (+ - *) and, with `tail`,
@@ -939,7 +967,6 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   // this loop too (enterCallStep): entering one switches the records and
   // cells to the callee's, and its return switches them back. Frames above
   // entryDepth are such calls.
-  const CodeVector* records = &vec;
   CodeNode* const* code = vec.data();
   uint32_t n = static_cast<uint32_t>(vec.size());
   const int32_t entryDepth = ctx->depth;
@@ -970,15 +997,16 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 // The running frame's parameter cells, read where a record's handler is
 // chosen or a variable has no noted cell: too seldom to keep in the loop.
 #define FRAME_ARGS (ctx->frame->activation->argCount)
-#define LOAD_FRAME(codeVector)                                  \
+#define LOAD_FRAME_OF(codeVector, callFrame)                    \
   do {                                                          \
-    records = (codeVector);                                     \
-    code = records->data();                                     \
-    n = static_cast<uint32_t>(records->size());                 \
-    const ActivationObject* const a_ = ctx->frame->activation;  \
+    const CodeVector* const v_ = (codeVector);                  \
+    code = v_->data();                                          \
+    n = static_cast<uint32_t>(v_->size());                      \
+    const ActivationObject* const a_ = (callFrame)->activation; \
     frameCells = a_->cells;                                     \
     frameCellCount = a_->cellCount;                             \
   } while (0)
+#define LOAD_FRAME(codeVector) LOAD_FRAME_OF(codeVector, ctx->frame)
   LOAD_FRAME(&vec);
 
 #define POSITION                          \
@@ -1239,9 +1267,8 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 // Goes on with the callee's records and cells that enterScriptCall entered.
 #define RUN_ENTERED(e)                              \
   do {                                              \
-    records = (e).code;                             \
-    code = records->data();                         \
-    n = static_cast<uint32_t>(records->size());     \
+    code = (e).code->data();                        \
+    n = static_cast<uint32_t>((e).code->size());    \
     frameCells = (e).cells;                         \
     frameCellCount = (e).cellCount;                 \
     pc = 0;                                         \
@@ -1256,15 +1283,14 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 // The caller's check for a throw after the call (JumpToHandlerIfThrown) has
 // nothing to do when the return was served here, with no throw pending: it
 // counts as dispatched and run, unless the pump falls on it.
-#define LEAVE_FRAME                                                    \
-  if (ctx->depth > entryDepth && leaveScriptCall(ctx, top)) [[likely]] { \
+#define LEAVE_SERVED(caller)                                           \
+  do {                                                                 \
     /* Most returns go back to a call this loop entered. */            \
     const CodeVector* back_ = &vec;                                    \
     if (ctx->depth > entryDepth) [[likely]]                            \
-      back_ = ctx->program->code;                                      \
-    LOAD_FRAME(back_);                                                 \
-    pc = ctx->pc;                                                      \
-    top = ctx->top;                                                    \
+      back_ = (caller)->savedProgram->code;                            \
+    LOAD_FRAME_OF(back_, caller);                                      \
+    pc = (caller)->savedPc;                                            \
     if (static_cast<uint32_t>(pc) < n && steps <= kStepsBetweenPumps - 1) { \
       node = code[pc];                                                 \
       ++steps;                                                         \
@@ -1277,7 +1303,8 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       DISPATCH_FETCHED                                                 \
     }                                                                  \
     NEXT;                                                              \
-  }                                                                    \
+  } while (0)
+#define LEAVE_GENERAL                                                  \
   SYNC;                                                                \
   if (ctx->depth <= entryDepth) {                                      \
     settleFrameResult(ctx);                                            \
@@ -1288,12 +1315,25 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   pc = ctx->pc;                                                        \
   RELOAD;                                                              \
   NEXT
+#define LEAVE_FRAME                                                    \
+  if (CallFrame* caller_; ctx->depth > entryDepth && (caller_ = leaveScriptCall(ctx, top))) [[likely]] \
+    LEAVE_SERVED(caller_);                                             \
+  LEAVE_GENERAL
+// LEAVE_FRAME for a step whose result `v` (a Value variable) is not yet
+// pushed: a return served here puts it straight in the caller's place; any
+// other pushes it (its room checked) and leaves as LEAVE_FRAME does.
+#define RETURN_VALUE(v)                                                \
+  if (CallFrame* caller_; ctx->depth > entryDepth && (caller_ = leaveScriptCall(ctx, top, &(v)))) [[likely]] \
+    LEAVE_SERVED(caller_);                                             \
+  PUSH_IN_ROOM(v);                                                     \
+  LEAVE_GENERAL
 
   try {
   NEXT;
 
 resolve:
-  node->op = chooseHandler(*records, static_cast<uint32_t>(pc), FRAME_ARGS, frameCellCount);
+  node->op = handlerAt(runningRecords(ctx, entryDepth, vec, code), node, static_cast<uint32_t>(pc), FRAME_ARGS,
+                       frameCellCount);
   goto* handlers[node->op];
 
 finished:
@@ -2092,13 +2132,13 @@ fConstMod:
   // Chosen only for divisors other than 0 and -1.
   FUSED_CONST(a %= b)
 fLocalReturn: {
-  // The local pushed, then the Return's own step.
-  const Value* a = LOCAL_CELL(node);
+  // The local pushed, then the Return's own step: a return served here
+  // takes the local from its cell without the push.
+  const Value& a = *LOCAL_CELL(node);
   if (!FUSED_FITS(2) || top >= KVContext::kOperands) goto loadVariable;
-  PUSH_IN_ROOM(*a);
   ++pc;
   FUSED_DONE(2, code[pc]);
-  LEAVE_FRAME;
+  RETURN_VALUE(a);
 }
 // An integer local and the constant after it, combined as fConstAdd and
 // its kin combine them; `len` records make the run, which pushes
@@ -2112,22 +2152,21 @@ fCompareReturn: {
   // Return's own step; any other pair goes to the comparison's handler.
   bool yes;
   if (!FUSED_FITS(2) || top < 2 || !settledCompare(node, ops[top - 2], TOP, &yes)) goto compareAlone;
-  --top;
-  SET_TOP(Value::makeBool(yes));
+  top -= 2;
+  const Value answer = Value::makeBool(yes);
   ++pc;
   FUSED_DONE(2, code[pc]);
-  LEAVE_FRAME;
+  RETURN_VALUE(answer);
 }
 fAddReturn: {
   // Two integers added, then the Return's own step; any other pair goes
   // to the Add record's handler.
   if (!FUSED_FITS(2) || top < 2 || ops[top - 2].tag != kInt || ops[top - 1].tag != kInt) goto add;
-  --top;
-  ops[top - 1].i = wrapInt(static_cast<uint32_t>(ops[top - 1].i) + static_cast<uint32_t>(ops[top].i));
-  opRefs[top - 1] = nullptr;
+  top -= 2;
+  const Value sum = Value::makeInt(wrapInt(static_cast<uint32_t>(ops[top].i) + static_cast<uint32_t>(ops[top + 1].i)));
   ++pc;
   FUSED_DONE(2, code[pc]);
-  LEAVE_FRAME;
+  RETURN_VALUE(sum);
 }
 fLocalConstOp: {
   LOCAL_CONST_OP(3);
@@ -2137,15 +2176,19 @@ fLocalConstOp: {
 }
 fLocalConstCall: {
   // The argument, the count of one, then the Call as fCountCall goes on.
-  LOCAL_CONST_OP(5);
-  PUSH_IN_ROOM(Value::makeInt(1));
+  // The short entry takes the argument (an integer) from here, so neither
+  // it nor the count is pushed unless the call goes the longer way.
+  const Value* a = LOCAL_CELL(node);
+  if (!FUSED_FITS(5) || a->tag != kInt || top + 2 > KVContext::kOperands) goto loadVariable;
+  const Value arg = Value::makeInt(intRecordOp<false>(code[pc + 2]->kind, a->i, code[pc + 1]->operand.i));
   pc += 4;
   FUSED_DONE(5, code[pc]);
-  // One argument, an integer.
   EnteredFrame e;
-  if (enterScriptCall<false, true, true>(ctx, top, pc, node->operand.i != 0, e, 1)) [[likely]] {
+  if (enterScriptCall<false, true, true>(ctx, top + 2, pc, node->operand.i != 0, e, 1, &arg)) [[likely]] {
     RUN_ENTERED(e);
   }
+  PUSH_IN_ROOM(arg);
+  PUSH_IN_ROOM(Value::makeInt(1));
   goto callHere;
 }
 #undef LOCAL_CONST_OP
@@ -2717,7 +2760,11 @@ fPushStatement: {
 #undef FUSED_LOCAL
 #undef ASSIGN_FAST
 #undef LOAD_FRAME
+#undef LOAD_FRAME_OF
 #undef LEAVE_FRAME
+#undef LEAVE_SERVED
+#undef LEAVE_GENERAL
+#undef RETURN_VALUE
 #undef RUN_ENTERED
 }
 

@@ -981,6 +981,63 @@ console.log("index keys " @ s @ " " @ t @ " " @ u @ " " @ outerRead(3) @ " " @ s
 var g = gen(a), r = g.next(0);
 while (!r.done) { s = (s + r.value) | 0; r = g.next(0); }
 console.log("generated " @ s);)",
+    // Returns of a local, a sum and a comparison handing their value to the
+    // caller, and one-argument calls `f(local - constant)` entered without
+    // their argument pushed, each also declined: callees turning into
+    // natives, numbers, generators and methods, arguments fewer and more than
+    // the parameters, returns inside try and finally, to a constructor's
+    // caller, a sort and a generator's resumer, waits at the bottom of a
+    // recursion, throws caught at every depth, then the frames running out.
+    R"(var s = 0, i, k, f, r, o, g, made = [], log = [];
+function id(a) { return a; }
+function sum(a, b) { return a + b; }
+function less(a, b) { return a < b; }
+function first(a, b, c) { return a; }
+function third(a, b, c) { return c; }
+function nothing() { return; }
+function down(n) { if (n < 1) return n; return down(n - 1) + 1; }
+function count(n) { var t = n; if (n < 1) return t; return sum(count(n - 1), 1); }
+function wide(n) { if (n < 1) return less(n, 1); return wide(n - 2) && less(n - 1, n); }
+function guarded(n) { try { if (n < 1) return n; return guarded(n - 1) + 2; } finally { s = (s + n) | 0; } }
+function thrower(n) { if (n < 1) throw {v: 7}; return thrower(n - 1) + 1; }
+function catchAt(n, at) { if (n == at) { try { return thrower(n - 1); } catch (x) { return -x.v; } } return catchAt(n - 1, at) + 1; }
+function keep(n) { var m = down(n - 1), v = id(n - 2); return function (z) { m = m + z; return m + v; }; }
+function waitDown(n) { if (n < 1) { wait; return n; } return waitDown(n - 1) + 1; }
+function *gen(n, a, d, b) { var k; for (k = 0; k < n; k++) yield a(k - 1) + d(k - 1); return b(n, 1); }
+function pull(g) { var r = g.next(0), t = 0; while (!r.done) { t = t + r.value; r = g.next(0); } return t + r.value; }
+function Box(v) { this.v = id(v - 1); return; }
+Box.prototype.dec = function (n) { if (n < 1) return this.v; return this.dec(n - 1) + 1; };
+function worker(n) { var k; for (k = 0; k < n; k++) s = (s + waitDown(k - 1)) | 0; }
+spawn(worker, 4);
+o = new Box(5);
+for (i = 0; i < 60; i++) {
+  k = i % 9;
+  f = id;
+  if (k == 3) f = down;
+  if (k == 4) f = first;
+  if (k == 5) f = third;
+  if (k == 6) f = nothing;
+  if (k == 7) f = gen;
+  r = f(i % 20 - 2);
+  if (k == 7) r = pull(gen(i % 20 - 2, id, down, sum)) + (r == undefined ? 0 : 1);
+  s = (s + (r == undefined ? 3 : r)) | 0;
+  s = (s + count(k - 1) + down(i - 50) + sum(i, k) + third(i - 1) + first(i - 1, 2, 3, 4)) | 0;
+  if (wide(k - 1)) s = (s + 1) | 0;
+  s = (s + guarded(k - 2) + catchAt(k, k >> 1)) | 0;
+  made.push(keep(k - 1));
+  s = (s + made[i].call ? 0 : 1) | 0;
+  s = (s + made[i](i - 1) + made[i >> 1](1)) | 0;
+  s = (s + o.dec(k - 1) + new Box(i - 3).dec(2)) | 0;
+  log.push(id(i - 1));
+  log.sort(function (a, b) { return b - a; });
+  if (i % 10 == 9) { try { r = f.x(i - 1); } catch (x) { r = 1; } s = (s + log.pop()) | 0; }
+}
+for (i = 0; i < 20; i++) wait;
+console.log("returns " @ s @ " " @ log.length @ " " @ log[0] @ " " @ pull(gen(6, down, id, sum)) @ " " @ down(27) @ " " @ id(nothing(1) - 1));
+f = 4;
+console.log("not a function " @ f(i - 1));
+console.log("too deep " @ down(40));
+console.log("never");)",
 };
 
 }  // namespace
