@@ -84,6 +84,12 @@ StepResult callStep(KVContext* ctx, bool method);
 StepResult enterCallStep(KVContext* ctx, bool method);
 StepResult callGuarded(KVContext* ctx);
 StepResult newStep(KVContext* ctx);
+// Leaves a constructor's frame that a code loop entered for `new`
+// (enterConstructorCall) as leaveEnteredCall leaves a call's, then gives new's
+// result as the nested construction does: the first construction fixes the
+// instances' layout, the object made leaves the constructions under way, and
+// it is the result unless the constructor gave an object.
+void leaveEnteredConstructor(KVContext* ctx);
 int32_t switchTarget(KVContext* ctx, const CaseTable* table);
 
 void throwStep(KVContext* ctx, bool useValue);

@@ -8,11 +8,13 @@
 // context brought up to date.
 #include "runtime/vm/interpreter.h"
 
+#include <exception>
 #include <new>
 #include <stdexcept>
 #include <string>
 
 #include "runtime/vm/call_entry.h"
+#include "runtime/vm/construct_entry.h"
 #include "runtime/vm/context.h"
 #include "runtime/vm/expr_shape.h"
 #include "runtime/vm/fuse.h"
@@ -91,7 +93,9 @@ enum Handler : uint8_t {
   // `object.push(v);` as a statement (fuse.h).
   hFPushStatement,
   // Element tests (fuse.h).
-  hFElementBranch, hFElementCopyStore, hCount
+  hFElementBranch, hFElementCopyStore,
+  // `new` of a script function entered in the caller's loop (fusion on).
+  hNewHere, hCount
 };
 
 struct KindTable {
@@ -260,6 +264,8 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     if (h == hAssign) return hAssignOut;
     if (h == hCompoundAssign) return hCompoundAssignOut;
     if (h == hIncrement || h == hDecrement || h == hIncrementInPlace || h == hDecrementInPlace) return hStepOut;
+  } else if (h == hNew) {
+    return hNewHere;
   } else if (h == hCallIntrinsic && ((node->operand.i >= 11 && node->operand.i <= 12) ||
                                      (node->operand.i >= 18 && node->operand.i <= 20))) {
     return hSortStep;
@@ -852,6 +858,31 @@ struct LoopState {
 #define KV_THREADED_DISPATCH
 #endif
 
+// The constructions a code loop entered itself (enterConstructorCall) while
+// it runs: a wait leaves the loop with their frames kept, and each frame's
+// object then leaves the constructions under way, as it leaves them when a
+// nested construction's run waits; the frames construct when they end after
+// the thread resumes. A failure leaves no frame that says it constructs.
+class EnteredConstructions {
+ public:
+  EnteredConstructions(KVContext* ctx, int32_t entryDepth)
+      : ctx_(ctx), level_(ctx->constructingDepth), entryDepth_(entryDepth) {}
+  EnteredConstructions(const EnteredConstructions&) = delete;
+  EnteredConstructions& operator=(const EnteredConstructions&) = delete;
+  ~EnteredConstructions() {
+    if (std::uncaught_exceptions() > 0) {
+      for (int32_t d = entryDepth_; d < ctx_->depth; ++d) ctx_->frames[d].constructs = false;
+    } else if (ctx_->state & KVContext::kSuspended) {
+      while (ctx_->constructingDepth > level_) ctx_->constructing[--ctx_->constructingDepth] = nullptr;
+    }
+  }
+
+ private:
+  KVContext* const ctx_;
+  const int32_t level_;
+  const int32_t entryDepth_;
+};
+
 std::string abortLine(const KVContext* ctx) {
   return "Aborting..." + std::to_string(gRunPosition.file) + ":" + std::to_string(gRunPosition.line) + ":" +
          std::to_string(ctx->pc);
@@ -883,7 +914,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fFrameMemberCompare, &&fMemberMemberStore, &&fOuterExprStore, &&fStepOuter,
       &&fOuterCompoundStore, &&fCompareReturn, &&fFrameMemberExprStore, &&fFrameMemberValueStore,
       &&fPushStatement, &&fElementBranch,
-      &&fElementCopyStore};
+      &&fElementCopyStore, &&newHere};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
 
   // The records of the running frame. Calls of script functions run in
@@ -894,6 +925,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   CodeNode* const* code = vec.data();
   uint32_t n = static_cast<uint32_t>(vec.size());
   const int32_t entryDepth = ctx->depth;
+  const EnteredConstructions constructions(ctx, entryDepth);
   // The operand stack as the context's own arrays: their addresses are the
   // context's plus a constant, which the compiler forms in each access
   // instead of keeping two more pointers in registers or on the stack.
@@ -1208,7 +1240,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 // nothing to do when the return was served here, with no throw pending: it
 // counts as dispatched and run, unless the pump falls on it.
 #define LEAVE_FRAME                                                    \
-  if (ctx->depth > entryDepth && leaveScriptCall(ctx, top)) [[likely]] { \
+  if (ctx->depth > entryDepth && !ctx->frame->constructs && leaveScriptCall(ctx, top)) [[likely]] { \
     /* Most returns go back to a call this loop entered. */            \
     const CodeVector* back_ = &vec;                                    \
     if (ctx->depth > entryDepth) [[likely]]                            \
@@ -1234,7 +1266,10 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     settleFrameResult(ctx);                                            \
     return;                                                            \
   }                                                                    \
-  leaveEnteredCall(ctx);                                               \
+  if (ctx->frame->constructs)                                          \
+    leaveEnteredConstructor(ctx);                                      \
+  else                                                                 \
+    leaveEnteredCall(ctx);                                             \
   LOAD_FRAME(ctx->depth > entryDepth ? ctx->program->code : &vec);     \
   pc = ctx->pc;                                                        \
   RELOAD;                                                              \
@@ -1290,6 +1325,16 @@ pushFrameObject: {
 }
 opNew:
   STEP(newStep(ctx));
+newHere: {
+  // A script constructor runs in this loop like a called function, its
+  // frame marked as constructing (LEAVE_FRAME); anything else, and a
+  // construction that fails or warns, the nested way.
+  EnteredFrame e;
+  if (enterConstructorCall(ctx, top, pc, e)) [[likely]] {
+    RUN_ENTERED(e);
+  }
+  STEP(newStep(ctx));
+}
 pop:
   NEED(1);
   --top;
