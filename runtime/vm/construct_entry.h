@@ -3,12 +3,43 @@
 // end new's rule for the result.
 #pragma once
 
+#include <algorithm>
+#include <new>
+
 #include "runtime/vm/call_entry.h"
 #include "runtime/vm/context.h"
 #include "runtime/vm/function.h"
 #include "runtime/vm/property.h"
 
 namespace kv {
+
+// newObjectFrom(ctor) for a constructor whose instances start with fewer
+// than eight slots, whose prototype object exists already and for which the
+// nursery has the room newObjectFrom reserves: the same body, table and
+// reservation without the calls. Anything else is made by newObjectFrom.
+[[gnu::always_inline]] inline KVobj* newInstanceOf(KVfobj* ctor) {
+  const int32_t n = (ctor->instanceMembers > 0 ? ctor->instanceMembers : 0) + 1;
+  const size_t need = objectBytes<KVobj>(n) + kNurseryReserve;
+  char* const cursor = gHeap.nurseryCursor;
+  if (n >= 8 || ownPrototypeLater(ctor) || gHeap.stress ||
+      gHeap.nurseryLimit - cursor < static_cast<ptrdiff_t>(need)) [[unlikely]]
+    return newObjectFrom(ctor);
+  gHeap.reservedEnd = std::max(gHeap.reservedEnd, cursor + need);
+  // What KVfobj::constructorPrototype answers once the object exists.
+  const Value* const p = ctor->props.count >= 2 ? ctor->props.cells[1] : nullptr;
+  KVobj* const proto = p && p->tag == kObject ? p->obj : nullptr;
+  // placeInlineObject's body and table for n slots, no member entries.
+  KVobj* const obj = new (gcAllocYoungRaw(sizeof(KVobj) + tableBlockBytes(n))) KVobj();
+  obj->tableInline = 1;
+  Value* const cells = obj->inlineTable();
+  obj->props.cells.base = cells;
+  obj->props.count = n;
+  obj->props.smallAttrs = kFreshSmallAttrs;
+  new (cells) Value(proto ? Value::makeObject(proto) : Value::makeNull());
+  for (int32_t i = 1; i < n; ++i) new (cells + i) Value();
+  obj->classId = ctor->instanceClassId;
+  return obj;
+}
 
 // The New record's call (a script function whose frame enterScriptCall
 // enters, fewer constructions under way than the nesting limit) entered as
@@ -24,10 +55,36 @@ namespace kv {
   if (ctx->constructingDepth >= KVContext::kConstructing) return false;
   if (!enterScriptCall(ctx, top, pc, false, out)) return false;
   CallFrame* const f = ctx->frame;
-  KVobj* const made = newObjectFrom(static_cast<KVfobj*>(f->callee));
+  KVobj* const made = newInstanceOf(static_cast<KVfobj*>(f->callee));
   f->receiver = made;
   f->constructs = true;
   ctx->constructing[ctx->constructingDepth++] = made;
+  return true;
+}
+
+// Leaves the running frame, which a code loop entered, as leaveScriptCall
+// leaves a call's, a constructor's frame with new's result: an object the
+// constructor gave, else the object made, which leaves the constructions
+// under way. `top` is the loop's. A frame that leaveScriptCall declines, and
+// the first construction of a function (which fixes its instances' layout),
+// answer false; leaveEnteredConstructor then leaves the constructor's frame.
+// The result is put on the operand stack before leaveScriptCall looks: a
+// frame it declines then gives the same result the general way.
+[[gnu::always_inline]] inline bool leaveLoopFrame(KVContext* ctx, int32_t top) {
+  CallFrame* const f = ctx->frame;
+  if (!f->constructs) [[likely]]
+    return leaveScriptCall(ctx, top);
+  if (ctx->exception || static_cast<const KVfobj*>(f->callee)->instanceMembers < 0) return false;
+  KVobj* made = ctx->constructing[ctx->constructingDepth - 1];
+  if (top <= f->operandBase) top = f->operandBase + 1;
+  else if (ctx->operands[top - 1].tag == kObject) made = nullptr;
+  if (made) {
+    ctx->operands[top - 1] = Value::makeObject(made);
+    ctx->operandRefs[top - 1] = nullptr;
+  }
+  if (!leaveScriptCall(ctx, top)) return false;
+  f->constructs = false;
+  ctx->constructing[--ctx->constructingDepth] = nullptr;
   return true;
 }
 

@@ -1240,7 +1240,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 // nothing to do when the return was served here, with no throw pending: it
 // counts as dispatched and run, unless the pump falls on it.
 #define LEAVE_FRAME                                                    \
-  if (ctx->depth > entryDepth && !ctx->frame->constructs && leaveScriptCall(ctx, top)) [[likely]] { \
+  if (ctx->depth > entryDepth && leaveLoopFrame(ctx, top)) [[likely]] { \
     /* Most returns go back to a call this loop entered. */            \
     const CodeVector* back_ = &vec;                                    \
     if (ctx->depth > entryDepth) [[likely]]                            \
