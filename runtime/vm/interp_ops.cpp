@@ -380,6 +380,39 @@ StepResult newStep(KVContext* ctx) {
   return StepResult::Advance;
 }
 
+StepResult enterNewStep(KVContext* ctx) {
+  const int32_t top = ctx->top;
+  if (top < 1 || ctx->operands[top - 1].tag != kInt) return newStep(ctx);
+  const int32_t n = ctx->operands[top - 1].i;
+  const int32_t at = top - 2 - n;
+  if (n < 0 || at < 0) return newStep(ctx);
+  KVobj* const callee = objectOf(ctx->operands[at]);
+  if (!callee || !callee->isFunction()) return newStep(ctx);
+  auto* fn = static_cast<KVfobj*>(callee);
+  const Callable* body = fn->callable;
+  // Natives, generators and restarters, and constructions that fail for
+  // want of a frame or past the nesting limit, the nested way.
+  if (!body || !body->code || body->native || (fn->callFlags & (KVfobj::kGenerator | KVfobj::kRestarterNext)) ||
+      ctx->constructingDepth >= KVContext::kConstructing || ctx->depth >= KVContext::kFrames)
+    return newStep(ctx);
+  // newStep's steps up to the run, with the frame entered instead.
+  ctx->top = top - 1;
+  ctx->argCount = n;
+  KVobj* made = newObjectFrom(fn);
+  ctx->pushConstructing(made);
+  // The callee, which the allocation may have moved, stays on the operand
+  // stack until the frame is entered.
+  fn = static_cast<KVfobj*>(ctx->operands[at].obj);
+  made = ctx->constructing[ctx->constructingDepth - 1];
+  ctx->frame->savedProgram = ctx->program;
+  ctx->frame->savedPc = ctx->pc + 1;
+  callFunction(ctx, fn, made);
+  ctx->frame->constructs = true;
+  ctx->program = static_cast<KVfobj*>(ctx->frame->callee)->callable;
+  ctx->pc = 0;
+  return StepResult::Enter;
+}
+
 void leaveEnteredConstructor(KVContext* ctx) {
   CallFrame* const f = ctx->frame;
   const int32_t base = f->operandBase;

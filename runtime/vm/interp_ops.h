@@ -84,6 +84,11 @@ StepResult callStep(KVContext* ctx, bool method);
 StepResult enterCallStep(KVContext* ctx, bool method);
 StepResult callGuarded(KVContext* ctx);
 StepResult newStep(KVContext* ctx);
+// newStep for a loop that runs script constructors itself: the object made
+// and the constructor's frame entered as enterCallStep enters a call's, the
+// frame saying that it constructs (leaveEnteredConstructor leaves it); it
+// answers Enter. Anything else runs as newStep runs it.
+StepResult enterNewStep(KVContext* ctx);
 // Leaves a constructor's frame that a code loop entered for `new`
 // (enterConstructorCall) as leaveEnteredCall leaves a call's, then gives new's
 // result as the nested construction does: the first construction fixes the

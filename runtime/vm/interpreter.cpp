@@ -1327,13 +1327,24 @@ opNew:
   STEP(newStep(ctx));
 newHere: {
   // A script constructor runs in this loop like a called function, its
-  // frame marked as constructing (LEAVE_FRAME); anything else, and a
-  // construction that fails or warns, the nested way.
+  // frame marked as constructing (LEAVE_FRAME): the short entry, else the
+  // general one (texts among the arguments, large frames); anything else,
+  // and a construction that fails or warns, the nested way.
   EnteredFrame e;
   if (enterConstructorCall(ctx, top, pc, e)) [[likely]] {
     RUN_ENTERED(e);
   }
-  STEP(newStep(ctx));
+  SYNC;
+  switch (enterNewStep(ctx)) {
+    case StepResult::Enter:
+      LOAD_FRAME(ctx->program->code);
+      pc = 0;
+      break;
+    case StepResult::Leave: return;
+    default: pc = ctx->pc + 1; break;
+  }
+  RELOAD;
+  NEXT;
 }
 pop:
   NEED(1);
