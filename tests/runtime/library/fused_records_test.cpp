@@ -967,6 +967,7 @@ function Named(a, b, c) { this.a = a; this.t = typeof b; this.c = c; this.n = b 
 function Thrower(v) { this.v = v; if (v % 5 == 3) throw {code: v}; this.ok = 1; }
 function Deep(v) { this.v = v; this.inner = new Thrower(v + 1); }
 function Waits(v) { this.v = v; if (v % 4 == 1) wait; this.after = v + 1; }
+function Outer(v) { this.w = new Waits(v + 1); this.z = plain(v); }
 function Nest(n) { this.n = n; this.kid = n > 0 ? new Nest(n - 1) : null; }
 function *twice(v) { yield v; yield v + 1; }
 function Gen(v) { this.v = v; this.g = twice(v); this.f = function () { return v * 3; }; }
@@ -982,6 +983,8 @@ function worker(id) {
     s = (s + w.after + plain(k) + (w instanceof Waits ? 1 : 0)) | 0;
     w = new Pt(k, id);
     s = (s + w.len()) | 0;
+    w = new Outer(k * id);
+    s = (s + w.w.after + w.z + (w.w instanceof Waits ? 1 : 0)) | 0;
   }
   done++;
 }
