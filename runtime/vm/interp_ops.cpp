@@ -332,6 +332,21 @@ StepResult callGuarded(KVContext* ctx) {
   }
 }
 
+namespace {
+
+// The first construction of a script function fixes its instances' layout
+// from the members the newest object under construction was given. ctor is
+// kept alive by the caller; the layout may collect.
+[[gnu::noinline]] void fixInstanceLayout(KVContext* ctx, KVfobj* ctor) {
+  ObjectRoot ctorRoot(ctor);
+  KVobj* first = ctx->constructing[ctx->constructingDepth - 1];
+  KVobj::buildPropertyIndex(first, ctor->instanceClassId);
+  first = ctx->constructing[ctx->constructingDepth - 1];
+  static_cast<KVfobj*>(ctorRoot.get())->instanceMembers = static_cast<int16_t>(std::min(first->props.count - 1, INT16_MAX));
+}
+
+}  // namespace
+
 StepResult newStep(KVContext* ctx) {
   int32_t n;
   int32_t at = popCallee(ctx, n);
@@ -358,17 +373,56 @@ StepResult newStep(KVContext* ctx) {
     ctx->frames[ctorDepth].constructs = true;
     return StepResult::Leave;
   }
-  auto* ctor = static_cast<KVfobj*>(ctorRoot.get());
-  if (!native && ctor->instanceMembers < 0) {
-    // The first construction fixes the class's layout from what it added.
-    KVobj* first = ctx->constructing[ctx->constructingDepth - 1];
-    KVobj::buildPropertyIndex(first, ctor->instanceClassId);
-    first = ctx->constructing[ctx->constructingDepth - 1];
-    static_cast<KVfobj*>(ctorRoot.get())->instanceMembers = static_cast<int16_t>(std::min(first->props.count - 1, INT16_MAX));
-  }
+  if (!native && static_cast<KVfobj*>(ctorRoot.get())->instanceMembers < 0)
+    fixInstanceLayout(ctx, static_cast<KVfobj*>(ctorRoot.get()));
   made = ctx->popConstructing();
   takeConstructedObject(ctx, made, at);
   return StepResult::Advance;
+}
+
+StepResult enterNewStep(KVContext* ctx) {
+  const int32_t top = ctx->top;
+  if (top < 1 || ctx->operands[top - 1].tag != kInt) return newStep(ctx);
+  const int32_t n = ctx->operands[top - 1].i;
+  const int32_t at = top - 2 - n;
+  if (n < 0 || at < 0) return newStep(ctx);
+  KVobj* const callee = objectOf(ctx->operands[at]);
+  if (!callee || !callee->isFunction()) return newStep(ctx);
+  auto* fn = static_cast<KVfobj*>(callee);
+  const Callable* body = fn->callable;
+  // Natives, generators and restarters, and constructions that fail for
+  // want of a frame or past the nesting limit, the nested way.
+  if (!body || !body->code || body->native || (fn->callFlags & (KVfobj::kGenerator | KVfobj::kRestarterNext)) ||
+      ctx->constructingDepth >= KVContext::kConstructing || ctx->depth >= KVContext::kFrames)
+    return newStep(ctx);
+  // newStep's steps up to the run, with the frame entered instead.
+  ctx->top = top - 1;
+  ctx->argCount = n;
+  KVobj* made = newObjectFrom(fn);
+  ctx->pushConstructing(made);
+  // The callee, which the allocation may have moved, stays on the operand
+  // stack until the frame is entered.
+  fn = static_cast<KVfobj*>(ctx->operands[at].obj);
+  made = ctx->constructing[ctx->constructingDepth - 1];
+  ctx->frame->savedProgram = ctx->program;
+  ctx->frame->savedPc = ctx->pc + 1;
+  callFunction(ctx, fn, made);
+  ctx->frame->constructs = true;
+  ctx->program = static_cast<KVfobj*>(ctx->frame->callee)->callable;
+  ctx->pc = 0;
+  return StepResult::Enter;
+}
+
+void leaveEnteredConstructor(KVContext* ctx) {
+  CallFrame* const f = ctx->frame;
+  const int32_t base = f->operandBase;
+  if (static_cast<KVfobj*>(f->callee)->instanceMembers < 0) {
+    // The frame keeps the constructor alive while the layout is made.
+    fixInstanceLayout(ctx, static_cast<KVfobj*>(f->callee));
+  }
+  leaveEnteredCall(ctx);
+  KVobj* const made = ctx->popConstructing();
+  takeConstructedObject(ctx, made, base);
 }
 
 int32_t switchTarget(KVContext* ctx, const CaseTable* table) {

@@ -84,6 +84,17 @@ StepResult callStep(KVContext* ctx, bool method);
 StepResult enterCallStep(KVContext* ctx, bool method);
 StepResult callGuarded(KVContext* ctx);
 StepResult newStep(KVContext* ctx);
+// newStep for a loop that runs script constructors itself: the object made
+// and the constructor's frame entered as enterCallStep enters a call's, the
+// frame saying that it constructs (leaveEnteredConstructor leaves it); it
+// answers Enter. Anything else runs as newStep runs it.
+StepResult enterNewStep(KVContext* ctx);
+// Leaves a constructor's frame that a code loop entered for `new`
+// (enterConstructorCall) as leaveEnteredCall leaves a call's, then gives new's
+// result as the nested construction does: the first construction fixes the
+// instances' layout, the object made leaves the constructions under way, and
+// it is the result unless the constructor gave an object.
+void leaveEnteredConstructor(KVContext* ctx);
 int32_t switchTarget(KVContext* ctx, const CaseTable* table);
 
 void throwStep(KVContext* ctx, bool useValue);

@@ -8,11 +8,13 @@
 // context brought up to date.
 #include "runtime/vm/interpreter.h"
 
+#include <exception>
 #include <new>
 #include <stdexcept>
 #include <string>
 
 #include "runtime/vm/call_entry.h"
+#include "runtime/vm/construct_entry.h"
 #include "runtime/vm/context.h"
 #include "runtime/vm/expr_shape.h"
 #include "runtime/vm/fuse.h"
@@ -92,7 +94,9 @@ enum Handler : uint8_t {
   // `object.push(v);` as a statement (fuse.h).
   hFPushStatement,
   // Element tests (fuse.h).
-  hFElementBranch, hFElementCopyStore, hCount
+  hFElementBranch, hFElementCopyStore,
+  // `new` of a script function entered in the caller's loop (fusion on).
+  hNewHere, hCount
 };
 
 struct KindTable {
@@ -271,6 +275,8 @@ uint8_t plainHandler(const CodeNode* node, uint8_t h) {
     if (h == hAssign) return hAssignOut;
     if (h == hCompoundAssign) return hCompoundAssignOut;
     if (h == hIncrement || h == hDecrement || h == hIncrementInPlace || h == hDecrementInPlace) return hStepOut;
+  } else if (h == hNew) {
+    return hNewHere;
   } else if (h == hCallIntrinsic && ((node->operand.i >= 11 && node->operand.i <= 12) ||
                                      (node->operand.i >= 18 && node->operand.i <= 20))) {
     return hSortStep;
@@ -928,6 +934,31 @@ struct LoopState {
 #define KV_THREADED_DISPATCH
 #endif
 
+// The constructions a code loop entered itself (enterConstructorCall) while
+// it runs: a wait leaves the loop with their frames kept, and each frame's
+// object then leaves the constructions under way, as it leaves them when a
+// nested construction's run waits; the frames construct when they end after
+// the thread resumes. A failure leaves no frame that says it constructs.
+class EnteredConstructions {
+ public:
+  EnteredConstructions(KVContext* ctx, int32_t entryDepth)
+      : ctx_(ctx), level_(ctx->constructingDepth), entryDepth_(entryDepth) {}
+  EnteredConstructions(const EnteredConstructions&) = delete;
+  EnteredConstructions& operator=(const EnteredConstructions&) = delete;
+  ~EnteredConstructions() {
+    if (std::uncaught_exceptions() > 0) {
+      for (int32_t d = entryDepth_; d < ctx_->depth; ++d) ctx_->frames[d].constructs = false;
+    } else if (ctx_->state & KVContext::kSuspended) {
+      while (ctx_->constructingDepth > level_) ctx_->constructing[--ctx_->constructingDepth] = nullptr;
+    }
+  }
+
+ private:
+  KVContext* const ctx_;
+  const int32_t level_;
+  const int32_t entryDepth_;
+};
+
 std::string abortLine(const KVContext* ctx) {
   return "Aborting..." + std::to_string(gRunPosition.file) + ":" + std::to_string(gRunPosition.line) + ":" +
          std::to_string(ctx->pc);
@@ -960,7 +991,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fFrameMemberCompare, &&fMemberMemberStore, &&fOuterExprStore, &&fStepOuter,
       &&fOuterCompoundStore, &&fCompareReturn, &&fFrameMemberExprStore, &&fFrameMemberValueStore,
       &&fPushStatement, &&fElementBranch,
-      &&fElementCopyStore};
+      &&fElementCopyStore, &&newHere};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
 
   // The records of the running frame. Calls of script functions run in
@@ -970,6 +1001,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   CodeNode* const* code = vec.data();
   uint32_t n = static_cast<uint32_t>(vec.size());
   const int32_t entryDepth = ctx->depth;
+  const EnteredConstructions constructions(ctx, entryDepth);
   // The operand stack as the context's own arrays: their addresses are the
   // context's plus a constant, which the compiler forms in each access
   // instead of keeping two more pointers in registers or on the stack.
@@ -1310,20 +1342,23 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     settleFrameResult(ctx);                                            \
     return;                                                            \
   }                                                                    \
-  leaveEnteredCall(ctx);                                               \
+  if (ctx->frame->constructs)                                          \
+    leaveEnteredConstructor(ctx);                                      \
+  else                                                                 \
+    leaveEnteredCall(ctx);                                             \
   LOAD_FRAME(ctx->depth > entryDepth ? ctx->program->code : &vec);     \
   pc = ctx->pc;                                                        \
   RELOAD;                                                              \
   NEXT
 #define LEAVE_FRAME                                                    \
-  if (CallFrame* caller_; ctx->depth > entryDepth && (caller_ = leaveScriptCall(ctx, top))) [[likely]] \
+  if (CallFrame* caller_; ctx->depth > entryDepth && (caller_ = leaveLoopFrame(ctx, top))) [[likely]] \
     LEAVE_SERVED(caller_);                                             \
   LEAVE_GENERAL
 // LEAVE_FRAME for a step whose result `v` (a Value variable) is not yet
 // pushed: a return served here puts it straight in the caller's place; any
 // other pushes it (its room checked) and leaves as LEAVE_FRAME does.
 #define RETURN_VALUE(v)                                                \
-  if (CallFrame* caller_; ctx->depth > entryDepth && (caller_ = leaveScriptCall(ctx, top, &(v)))) [[likely]] \
+  if (CallFrame* caller_; ctx->depth > entryDepth && (caller_ = leaveLoopFrame(ctx, top, &(v)))) [[likely]] \
     LEAVE_SERVED(caller_);                                             \
   PUSH_IN_ROOM(v);                                                     \
   LEAVE_GENERAL
@@ -1379,6 +1414,27 @@ pushFrameObject: {
 }
 opNew:
   STEP(newStep(ctx));
+newHere: {
+  // A script constructor runs in this loop like a called function, its
+  // frame marked as constructing (LEAVE_FRAME): the short entry, else the
+  // general one (texts among the arguments, large frames); anything else,
+  // and a construction that fails or warns, the nested way.
+  EnteredFrame e;
+  if (enterConstructorCall(ctx, top, pc, e)) [[likely]] {
+    RUN_ENTERED(e);
+  }
+  SYNC;
+  switch (enterNewStep(ctx)) {
+    case StepResult::Enter:
+      LOAD_FRAME(ctx->program->code);
+      pc = 0;
+      break;
+    case StepResult::Leave: return;
+    default: pc = ctx->pc + 1; break;
+  }
+  RELOAD;
+  NEXT;
+}
 pop:
   NEED(1);
   --top;

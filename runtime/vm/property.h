@@ -25,7 +25,7 @@ constexpr uint32_t kAttrAll = 7;
 constexpr int32_t kMaxSlots = 1024;
 constexpr int32_t kAccessDenied = -1;
 
-inline uint32_t slotAttrs(const PropertyTable& t, int32_t slot) {
+[[gnu::always_inline]] inline uint32_t slotAttrs(const PropertyTable& t, int32_t slot) {
   return (t.words()[slot >> 3] >> (4 * (slot & 7))) & 0xF;
 }
 inline void setSlotAttrs(PropertyTable& t, int32_t slot, uint32_t nibble) {

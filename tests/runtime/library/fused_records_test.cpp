@@ -1038,6 +1038,64 @@ f = 4;
 console.log("not a function " @ f(i - 1));
 console.log("too deep " @ down(40));
 console.log("never");)",
+    // Constructors of every shape run repeated and between plain calls:
+    // objects and primitives returned, no members, texts among the
+    // arguments, throws caught one and two constructions up, waits inside
+    // constructors in two threads and in the main loop, constructions
+    // nested in constructors, generators and closures made in them, a
+    // member given on some constructions only, calls and constructions
+    // inside them; then constructions nested past their limit.
+    R"(function plain(v) { return v + 1; }
+function Pt(x, y) { this.x = x; this.y = y; }
+Pt.prototype.len = function () { return this.x * this.x + this.y * this.y; };
+function Obj(v) { this.v = v; return {w: v * 2}; }
+function Prim(v) { this.v = v; if (v % 2) return 7; return "text"; }
+function Empty() {}
+function Named(a, b, c) { this.a = a; this.t = typeof b; this.c = c; this.n = b == null ? 2 : 3; }
+function Thrower(v) { this.v = v; if (v % 5 == 3) throw {code: v}; this.ok = 1; }
+function Deep(v) { this.v = v; this.inner = new Thrower(v + 1); }
+function Waits(v) { this.v = v; if (v % 4 == 1) wait; this.after = v + 1; }
+function Outer(v) { this.w = new Waits(v + 1); this.z = plain(v); }
+function Nest(n) { this.n = n; this.kid = n > 0 ? new Nest(n - 1) : null; }
+function *twice(v) { yield v; yield v + 1; }
+function Gen(v) { this.v = v; this.g = twice(v); this.f = function () { return v * 3; }; }
+function Late(v) { this.a = v; if (v > 3) this.b = v; this.c = v + 1; }
+function Recur(n) { this.n = n; if (n > 0) this.next = new Recur(n - 1); }
+function Calls(v) { this.v = plain(v) + new Pt(v, 1).len(); }
+
+var i, s = 0, o, t = "", done = 0, d, q;
+function worker(id) {
+  var k, w;
+  for (k = 0; k < 30; k++) {
+    w = new Waits(k + id);
+    s = (s + w.after + plain(k) + (w instanceof Waits ? 1 : 0)) | 0;
+    w = new Pt(k, id);
+    s = (s + w.len()) | 0;
+    w = new Outer(k * id);
+    s = (s + w.w.after + w.z + (w.w instanceof Waits ? 1 : 0)) | 0;
+  }
+  done++;
+}
+spawn(worker, 1);
+spawn(worker, 2);
+for (i = 0; i < 400; i++) {
+  o = new Pt(i, i + 1); s = (s + o.len() + plain(i)) | 0;
+  o = new Obj(i); s = (s + o.w + (o instanceof Obj ? 100 : 0) + (o.v == null ? 1 : 0)) | 0;
+  o = new Prim(i); s = (s + o.v + (o instanceof Prim ? 10 : 0)) | 0;
+  o = new Empty(); s = (s + (o instanceof Empty ? 1 : 0)) | 0;
+  o = new Named(i, "t" @ i); s = (s + o.a + o.n) | 0; t = o.t;
+  try { o = new Thrower(i); s = (s + o.ok) | 0; } catch (e) { s = (s + e.code * 3) | 0; }
+  try { o = new Deep(i); s = (s + o.inner.ok) | 0; } catch (e) { s = (s - e.code) | 0; }
+  o = new Nest(i % 6); d = 0; while (o != null) { d++; o = o.kid; } s = (s + d) | 0;
+  o = new Gen(i); q = o.g.next(0); while (!q.done) { s = (s + q.value) | 0; q = o.g.next(0); } s = (s + o.f()) | 0;
+  o = new Late(i % 7); s = (s + o.c + (o.b == null ? 0 : o.b)) | 0;
+  o = new Calls(i); s = (s + o.v) | 0;
+  if (i % 50 == 7) { o = new Waits(i); s = (s + o.after) | 0; }
+}
+for (i = 0; i < 200 && done < 2; i++) wait;
+console.log("shapes " @ s @ " " @ t @ " " @ done);
+o = new Recur(12); console.log("recur " @ o.n @ " " @ o.next.next.n);
+o = new Recur(40); console.log("never " @ o.n);)",
 };
 
 }  // namespace
