@@ -1010,10 +1010,11 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   // Program counter, operand stack top and step counter live in registers;
   // SYNC writes them back before anything that may read them (an
   // out-of-line step, a nested run, the collector, a failure), RELOAD takes
-  // them again afterwards.
+  // them again afterwards. The loop counts the steps left before the pump
+  // down, so that the count and its test are one subtraction and its sign.
   int32_t pc = ctx->pc;
   int32_t top = ctx->top;
-  uint32_t steps = gStepCounter;
+  int32_t stepsLeft = kStepsBetweenPumps - static_cast<int32_t>(gStepCounter);
   CodeNode* node = nullptr;
   // The run position (gRunPosition) is written only where something may
   // read it: before every step out of the loop, at the pump and at a
@@ -1052,11 +1053,11 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 #define SYNC             \
   ctx->pc = pc;          \
   ctx->top = top;        \
-  gStepCounter = steps;  \
+  gStepCounter = static_cast<uint32_t>(kStepsBetweenPumps - stepsLeft); \
   POSITION
 #define RELOAD      \
   top = ctx->top;   \
-  steps = gStepCounter
+  stepsLeft = kStepsBetweenPumps - static_cast<int32_t>(gStepCounter)
 #define OUT(call) \
   SYNC;           \
   call;           \
@@ -1069,7 +1070,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 #define NEXT                                                        \
   do {                                                              \
     if (static_cast<uint32_t>(pc) >= n) [[unlikely]] goto finished; \
-    if (steps++ > kStepsBetweenPumps - 1) [[unlikely]] goto pump;   \
+    if (--stepsLeft < 0) [[unlikely]] goto pump;                   \
     node = code[pc];                                                \
     DISPATCH_FETCHED                                                \
   } while (0)
@@ -1174,7 +1175,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 // leaves the run position at its last record, as running them one by one
 // would. Anything else (values of other types, a stack near its limit)
 // goes to the first record's own handler.
-#define FUSED_FITS(len) (steps + ((len) - 2) <= kStepsBetweenPumps - 1)
+#define FUSED_FITS(len) (stepsLeft >= static_cast<int32_t>(len) - 1)
 // How a fused expression step with reads (CodeNode::reads) at pc found its
 // values the first time: numbers with a float make it evaluate as numbers
 // at once from then on.
@@ -1183,7 +1184,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 #define FUSED_DONE(len, last)                 \
   do {                                        \
     node = const_cast<CodeNode*>(last);       \
-    steps += (len) - 1;                       \
+    stepsLeft -= (len) - 1;                   \
   } while (0)
 // A loop's step of `len` records ending in `last`, run (not yet counted),
 // that left pc at the loop's test: when the test is a fused compare whose
@@ -1323,9 +1324,9 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       back_ = (caller)->savedProgram->code;                            \
     LOAD_FRAME_OF(back_, caller);                                      \
     pc = (caller)->savedPc;                                            \
-    if (static_cast<uint32_t>(pc) < n && steps <= kStepsBetweenPumps - 1) { \
+    if (static_cast<uint32_t>(pc) < n && stepsLeft > 0) {            \
       node = code[pc];                                                 \
-      ++steps;                                                         \
+      --stepsLeft;                                                     \
       if (node->kind == JumpToHandlerIfThrown) {                       \
         fresh = true;                                                  \
         ++pc;                                                          \
@@ -1376,7 +1377,7 @@ finished:
   // unplaced function-exit label) ends the frame.
   LEAVE_FRAME;
 pump:
-  steps = 0;
+  stepsLeft = kStepsBetweenPumps;
   SYNC;
   pumpMessages();
   node = code[pc];
@@ -1846,11 +1847,11 @@ callHere: {
     if (const int32_t after = runArrayMethodInLoop(ctx, top); after >= 0) {
       top = after;
       ++pc;
-      if (static_cast<uint32_t>(pc) < n && steps <= kStepsBetweenPumps - 1 &&
+      if (static_cast<uint32_t>(pc) < n && stepsLeft > 0 &&
           code[pc]->kind == JumpToHandlerIfThrown) {
         node = code[pc];
         fresh = true;
-        ++steps;
+        --stepsLeft;
         ++pc;
       }
       NEXT;
@@ -2310,9 +2311,9 @@ fExprStore: {
   FUSED_DONE(len, code[pc - 1]);
   // A counting loop with this statement for its body runs its rounds at once.
   if (shape) {
-    const LoopState left = runShapedLoop(code, n, frameCells, pc - static_cast<int32_t>(len), {pc, steps, node});
+    const LoopState left = runShapedLoop(code, n, frameCells, pc - static_cast<int32_t>(len), {pc, static_cast<uint32_t>(kStepsBetweenPumps - stepsLeft), node});
     pc = left.pc;
-    steps = left.steps;
+    stepsLeft = kStepsBetweenPumps - static_cast<int32_t>(left.steps);
     node = left.last;
   }
   NEXT;
