@@ -15,6 +15,9 @@ namespace kv {
 
 struct MemberEntry;
 struct PropList;
+// The list a member record's note names until it notes one: no object's
+// list, and not null, so that an object without a list never matches it.
+extern PropList gUnnotedList;
 
 enum NodeKind : int32_t {
   PushInt = 32,
@@ -156,8 +159,8 @@ struct MemberCache {
   // entry, and memberNoteDate() then. While that is unchanged no member was
   // added or deleted under a key of any listed object and nothing moved, so
   // the same list still answers the key with that node.
-  uint32_t noteStamp = 0;
-  const PropList* noteList = nullptr;
+  uint64_t noteStamp = 0;
+  const PropList* noteList = &gUnnotedList;
   MemberEntry* note = nullptr;
 };
 

@@ -82,7 +82,10 @@ void fillMemberCache(MemberCache* cache, int32_t classId, int32_t key) {
   cache->listKey = key < 0 && !inItemRange(key);
 }
 
-void noteStoreClass(MemberCache* cache, const KVobj* obj, int32_t key) {
+// Notes in a member record's cache the first class it meets, for a record
+// that stores before it reads: only for keys member lists or class slots
+// answer, so that a record of an element key keeps its inline element reads.
+static void noteStoreClass(MemberCache* cache, const KVobj* obj, int32_t key) {
   if (cache->classId == -1 && cache->slot == -1 && key < 0 && key != kAtomNotFound && !inItemRange(key))
     fillMemberCache(cache, obj->classId, key);
 }

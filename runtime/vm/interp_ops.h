@@ -55,10 +55,6 @@ Value* memberCell(KVobj* obj, int32_t key, MemberCache* cache);
 // Notes in a member record's cache the first class it meets: the class's
 // slot for key, or none, and whether only member lists can answer the key.
 void fillMemberCache(MemberCache* cache, int32_t classId, int32_t key);
-// The same for a record that stores (and has not read yet), for keys only
-// member lists or class slots can answer; others stay unnoted, so that the
-// record's reads of elements keep their inline path.
-[[gnu::noinline]] void noteStoreClass(MemberCache* cache, const KVobj* obj, int32_t key);
 // GetMember with the object on top of the operand stack, after the cache missed.
 void getMember(KVContext* ctx, int32_t key, uint16_t flags, MemberCache* cache);
 void getIndexed(KVContext* ctx, uint16_t flags);

@@ -43,7 +43,7 @@ namespace kv {
 // moved since (memberNoteDate): one compare of the list and one of the date
 // instead of the cache's hash and compares. Only for keys the object's
 // slots miss, as for cachedKeyNode. The record's general read notes what it
-// found (noteListMember).
+// found (noteListMember), and so does a store's miss.
 [[gnu::always_inline]] inline MemberEntry* notedKeyNode(const MemberCache* mc, const PropList* list, int32_t key) {
   if (list == mc->noteList && mc->noteStamp == memberNoteDate()) return mc->note;
   return cachedKeyNode(list, key);
@@ -74,7 +74,9 @@ namespace kv {
   const PropList* list = obj->list;
   const MemberEntry* member;
   if (list && list->count) {
-    member = notedKeyNode(mc, list, key);
+    // The record's note of the member this list held, else the look-up cache.
+    if (list == mc->noteList && mc->noteStamp == memberNoteDate()) return &mc->note->value;
+    member = cachedKeyNode(list, key);
   } else {
     member = quickOwnMember(obj, key);
     if (!member && (obj->props.count == 1 || !obj->inlineUsed) && mc->missEpoch == gHeap.memberEpoch) {
@@ -121,8 +123,8 @@ namespace kv {
 
 // inlineMemberCell for the member record `node` names (a GetMember record,
 // its class noted by the member steps): a class slot the record holds, a
-// list member the record's note holds, else (out of line) as
-// inlineMemberCell finds it.
+// list member the record's note holds, a member in the body of an object
+// without list nodes, else (out of line) as inlineMemberCell finds it.
 [[gnu::noinline]] Value* recordMemberCell(KVobj* obj, const CodeNode* node);
 // Notes in the record's cache the list member the look-up cache holds under
 // key for a list of obj's (its own, or its prototype's when it has none),
@@ -134,10 +136,17 @@ void noteListMember(MemberCache* mc, const KVobj* obj, int32_t key, const Value*
   if (mc && mc->listKey && obj->classId == mc->classId) {
     if (static_cast<uint32_t>(mc->slot) < static_cast<uint32_t>(obj->props.count))
       return (slotAttrs(obj->props, mc->slot) & kAttrWritable) ? obj->props.cells[mc->slot] : nullptr;
-    const PropList* const l = obj->list;
-    if (mc->slot < 0 && l && l == mc->noteList && l->count && mc->noteStamp == memberNoteDate() &&
-        (mc->note->attrs & kAttrWritable))
-      return &mc->note->value;
+    if (mc->slot < 0) {
+      const PropList* const l = obj->list;
+      if (l == mc->noteList && mc->noteStamp == memberNoteDate() && (mc->note->attrs & kAttrWritable))
+        return &mc->note->value;
+      // No list nodes and no slot but the prototype's: the member is in the
+      // body or nowhere the inline rules look.
+      if ((!l || !l->count) && obj->props.count == 1) {
+        MemberEntry* member = inlineMember(obj, node->operand.i);
+        return member && (member->attrs & kAttrWritable) ? &member->value : nullptr;
+      }
+    }
   }
   return recordMemberCell(obj, node);
 }
