@@ -121,10 +121,10 @@ namespace kv {
   return nullptr;
 }
 
-// inlineMemberCell for the member record `node` names (a GetMember record,
-// its class noted by the member steps): a class slot the record holds, a
-// list member the record's note holds, a member in the body of an object
-// without list nodes, else (out of line) as inlineMemberCell finds it.
+// inlineMemberCell for the member record `node` names (a GetMember record):
+// an array's element, a member in the body of an object without list nodes,
+// a list member the record's note holds, a class slot of the class the
+// record noted, else (out of line) as inlineMemberCell finds it.
 [[gnu::noinline]] Value* recordMemberCell(KVobj* obj, const CodeNode* node);
 // Notes in the record's cache the list member the look-up cache holds under
 // key for a list of obj's (its own, or its prototype's when it has none),
@@ -132,22 +132,22 @@ namespace kv {
 void noteListMember(MemberCache* mc, const KVobj* obj, int32_t key, const Value* cell);
 [[gnu::always_inline]] inline Value* inlineMemberCell(KVobj* obj, const CodeNode* node) {
   if (!obj || obj->sealed) return nullptr;
+  const int32_t key = node->operand.i;
+  if (key >= 0 && obj->classId == kArrayClassId) return static_cast<KVArray*>(obj)->elementForWrite(key);
   const MemberCache* const mc = node->second.cache;
-  if (mc && mc->listKey && obj->classId == mc->classId) {
-    if (static_cast<uint32_t>(mc->slot) < static_cast<uint32_t>(obj->props.count))
-      return (slotAttrs(obj->props, mc->slot) & kAttrWritable) ? obj->props.cells[mc->slot] : nullptr;
-    if (mc->slot < 0) {
-      const PropList* const l = obj->list;
-      if (l == mc->noteList && mc->noteStamp == memberNoteDate() && (mc->note->attrs & kAttrWritable))
-        return &mc->note->value;
-      // No list nodes and no slot but the prototype's: the member is in the
-      // body or nowhere the inline rules look.
-      if ((!l || !l->count) && obj->props.count == 1) {
-        MemberEntry* member = inlineMember(obj, node->operand.i);
-        return member && (member->attrs & kAttrWritable) ? &member->value : nullptr;
-      }
+  const PropList* const l = obj->list;
+  if (!l || !l->count) {
+    // No list nodes and no slot but the prototype's: a member in the body.
+    if (obj->props.count == 1 && key < 0 && key != RefRecord::kAtomNotFoundKey) {
+      MemberEntry* member = inlineMember(obj, key);
+      if (member && (member->attrs & kAttrWritable)) return &member->value;
     }
+  } else if (mc && l == mc->noteList && mc->noteStamp == memberNoteDate() && (mc->note->attrs & kAttrWritable)) {
+    return &mc->note->value;
   }
+  if (mc && mc->listKey && obj->classId == mc->classId &&
+      static_cast<uint32_t>(mc->slot) < static_cast<uint32_t>(obj->props.count))
+    return (slotAttrs(obj->props, mc->slot) & kAttrWritable) ? obj->props.cells[mc->slot] : nullptr;
   return recordMemberCell(obj, node);
 }
 
