@@ -13,6 +13,12 @@
 
 namespace kv {
 
+struct MemberEntry;
+struct PropList;
+// The list a member record's note names until it notes one: no object's
+// list, and not null, so that an object without a list never matches it.
+extern PropList gUnnotedList;
+
 enum NodeKind : int32_t {
   PushInt = 32,
   PushDouble = 33,
@@ -148,6 +154,14 @@ struct MemberCache {
   // The member epoch in which the object's class was last seen without a
   // slot for the key (the code loop then reads the prototype's list).
   uint32_t missEpoch = UINT32_MAX;
+  // The member this record last found through a member list's look-up
+  // (the object's own, or its prototype's): the list, the node or body
+  // entry, and memberNoteDate() then. While that is unchanged no member was
+  // added or deleted under a key of any listed object and nothing moved, so
+  // the same list still answers the key with that node.
+  uint64_t noteStamp = 0;
+  const PropList* noteList = &gUnnotedList;
+  MemberEntry* note = nullptr;
 };
 
 struct CaseEntry {

@@ -8,6 +8,7 @@
 #include "runtime/vm/atoms.h"
 #include "runtime/vm/interp_ext.h"
 #include "runtime/vm/kvstring.h"
+#include "runtime/vm/member_access.h"
 #include "runtime/vm/property.h"
 #include "runtime/vm/roots.h"
 
@@ -74,6 +75,52 @@ Value* variableCell(KVContext* ctx, const VariableRef* var) {
   return a->cells + at;
 }
 
+void fillMemberCache(MemberCache* cache, int32_t classId, int32_t key) {
+  int32_t slot = slotIndexOf(classId, key);
+  cache->classId = classId;
+  cache->slot = slot >= 0 ? slot : -1;
+  cache->listKey = key < 0 && !inItemRange(key);
+}
+
+// Notes in a member record's cache the first class it meets, for a record
+// that stores before it reads: only for keys member lists or class slots
+// answer, so that a record of an element key keeps its inline element reads.
+static void noteStoreClass(MemberCache* cache, const KVobj* obj, int32_t key) {
+  if (cache->classId == -1 && cache->slot == -1 && key < 0 && key != kAtomNotFound && !inItemRange(key))
+    fillMemberCache(cache, obj->classId, key);
+}
+
+void noteListMember(MemberCache* mc, const KVobj* obj, int32_t key, const Value* cell) {
+  const PropList* list = obj->list;
+  if (!list || !list->count) {
+    const KVobj* proto = prototypeOf(obj);
+    list = proto ? proto->list : nullptr;
+    if (!list || !list->count) return;
+  }
+  MemberEntry* member = cachedKeyNode(list, key);
+  if (!member || &member->value != cell) return;
+  mc->noteList = list;
+  mc->note = member;
+  mc->noteStamp = memberNoteDate();
+}
+
+Value* recordMemberCell(KVobj* obj, const CodeNode* node) {
+  MemberCache* const mc = node->second.cache;
+  const int32_t key = node->operand.i;
+  if (!mc) return inlineMemberCell(obj, key);
+  if (mc->classId == -1) noteStoreClass(mc, obj, key);
+  // A list member under a key the record's class has no slot for: noted for
+  // the next store.
+  if (mc->listKey && mc->slot < 0 && obj->classId == mc->classId) {
+    if (const PropList* l = obj->list; l && l->count) {
+      MemberEntry* member = cachedKeyNode(l, key);
+      if (member) noteListMember(mc, obj, key, &member->value);
+      if (member && (member->attrs & kAttrWritable)) return &member->value;
+    }
+  }
+  return inlineMemberCell(obj, key);
+}
+
 Value* memberCell(KVobj* obj, int32_t key, MemberCache* cache) {
   if (key >= 0 || inItemRange(key)) {
     Value* cell = nullptr;
@@ -81,12 +128,7 @@ Value* memberCell(KVobj* obj, int32_t key, MemberCache* cache) {
   }
   if (key == kAtomNotFound) return nullptr;
   if (cache) {
-    if (cache->classId == -1 && cache->slot == -1) {
-      int32_t slot = slotIndexOf(obj->classId, key);
-      cache->classId = obj->classId;
-      cache->slot = slot >= 0 ? slot : -1;
-      cache->listKey = key < 0 && !inItemRange(key);
-    }
+    if (cache->classId == -1 && cache->slot == -1) fillMemberCache(cache, obj->classId, key);
     if (cache->classId == obj->classId) {
       // Objects made before their class's layout was fixed lack the later slots.
       if (cache->slot >= 0 && cache->slot < obj->props.count) return obj->props.cells[cache->slot];
@@ -97,7 +139,12 @@ Value* memberCell(KVobj* obj, int32_t key, MemberCache* cache) {
     }
   }
   int32_t mode = 0;
-  return getPropertyCell(obj, key, mode);
+  Value* cell = getPropertyCell(obj, key, mode);
+  // A list member under a key the record's class has no slot for: noted for
+  // the record's next reads.
+  if (cell && cache && cache->listKey && cache->slot < 0 && cache->classId == obj->classId)
+    noteListMember(cache, obj, key, cell);
+  return cell;
 }
 
 void getMember(KVContext* ctx, int32_t key, uint16_t flags, MemberCache* cache) {

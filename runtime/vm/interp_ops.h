@@ -52,6 +52,9 @@ Value* variableCell(KVContext* ctx, const VariableRef* var);
 // Member read of obj under key through the record's cache (null cache: no
 // cache); null when the member is missing.
 Value* memberCell(KVobj* obj, int32_t key, MemberCache* cache);
+// Notes in a member record's cache the first class it meets: the class's
+// slot for key, or none, and whether only member lists can answer the key.
+void fillMemberCache(MemberCache* cache, int32_t classId, int32_t key);
 // GetMember with the object on top of the operand stack, after the cache missed.
 void getMember(KVContext* ctx, int32_t key, uint16_t flags, MemberCache* cache);
 void getIndexed(KVContext* ctx, uint16_t flags);

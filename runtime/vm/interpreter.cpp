@@ -2539,9 +2539,9 @@ fReadOpStore: {
     NEXT;                                                                                        \
   }
 fMemberExprStore:
-  FUSED_REF_EXPR_STORE(2, objectIn(BASE_CELL(node)), code[pc + 1]->operand.i, fLocalMemberRef)
+  FUSED_REF_EXPR_STORE(2, objectIn(BASE_CELL(node)), code[pc + 1], fLocalMemberRef)
 fFrameMemberExprStore:
-  FUSED_REF_EXPR_STORE(2, ctx->frame->receiver, code[pc + 1]->operand.i, fFrameMemberRef)
+  FUSED_REF_EXPR_STORE(2, ctx->frame->receiver, code[pc + 1], fFrameMemberRef)
 fElementExprStore: {
   const Value* const k = LOCAL_CELL(code[pc + 1]);
   if (!LOCAL_ELEMENT_KEY_OK(k)) goto loadVariable;
@@ -2568,7 +2568,7 @@ fLocalValueStore:
   FUSED_VALUE_STORE(LOCAL_CELL(node), 1, 4)
 fMemberValueStore: {
   const Value* const c = BASE_CELL(node);
-  FUSED_VALUE_STORE(c->tag == kObject ? inlineMemberCell(c->obj, code[pc + 1]->operand.i) : nullptr, 2, 5)
+  FUSED_VALUE_STORE(c->tag == kObject ? inlineMemberCell(c->obj, code[pc + 1]) : nullptr, 2, 5)
 }
 fFrameMemberValueStore: {
   // this.name = value;
@@ -2576,7 +2576,7 @@ fFrameMemberValueStore: {
   Value v;
   Value* cell;
   if (!FUSED_FITS(5) || !self || top + 3 > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs ||
-      !plainValueOf(ctx, code[pc + 2], frameCells, &v) || !(cell = inlineMemberCell(self, code[pc + 1]->operand.i)))
+      !plainValueOf(ctx, code[pc + 2], frameCells, &v) || !(cell = inlineMemberCell(self, code[pc + 1])))
     goto pushFrameObject;
   *cell = v;
   pc += 5;
@@ -2597,7 +2597,7 @@ fMemberMemberStore: {
   Value* cell;
   if (!FUSED_FITS(6) || top + 2 > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs || !to || !from ||
       !(v = inlineMemberValue(from, code[pc + 3])) || v->tag == kString ||
-      !(cell = inlineMemberCell(to, code[pc + 1]->operand.i)))
+      !(cell = inlineMemberCell(to, code[pc + 1])))
     goto loadVariable;
   *cell = *v;
   pc += 6;
@@ -2740,7 +2740,7 @@ fMemberCompoundStore: {
   const Value* const c = BASE_CELL(node);
   const bool obj = c->tag == kObject && c->obj;
   FUSED_COMPOUND_STORE(obj ? inlineMemberValue(c->obj, code[pc + 1]) : nullptr,
-                       inlineMemberCell(c->obj, code[pc + 1]->operand.i), 2)
+                       inlineMemberCell(c->obj, code[pc + 1]), 2)
 }
 fElementCompoundStore: {
   const Value* const c = BASE_CELL(node);

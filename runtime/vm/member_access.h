@@ -37,6 +37,25 @@ namespace kv {
   return static_cast<KVArray*>(obj)->KVArray::elementAt(key);
 }
 
+// The member a list with nodes holds under the record's key as the look-up
+// cache finds it, through the record's note of its last answer while no
+// member was added or deleted under a key of a listed object and nothing
+// moved since (memberNoteDate): one compare of the list and one of the date
+// instead of the cache's hash and compares. Only for keys the object's
+// slots miss, as for cachedKeyNode. The record's general read notes what it
+// found (noteListMember), and so does a store's miss.
+[[gnu::always_inline]] inline MemberEntry* notedKeyNode(const MemberCache* mc, const PropList* list, int32_t key) {
+  if (list == mc->noteList && mc->noteStamp == memberNoteDate()) return mc->note;
+  return cachedKeyNode(list, key);
+}
+
+// quickOwnMember with the record's note.
+[[gnu::always_inline]] inline MemberEntry* notedOwnMember(const MemberCache* mc, const KVobj* obj, int32_t key) {
+  if (const PropList* l = obj->list; l && l->count) return notedKeyNode(mc, l, key);
+  if (obj->props.count != 1) return nullptr;
+  return inlineMember(const_cast<KVobj*>(obj), key);
+}
+
 // The value a GetMember record of the value form reads from obj.
 [[gnu::always_inline]] inline const Value* inlineMemberValue(KVobj* obj, const CodeNode* node) {
   const MemberCache* const mc = node->second.cache;
@@ -55,12 +74,14 @@ namespace kv {
   const PropList* list = obj->list;
   const MemberEntry* member;
   if (list && list->count) {
+    // The record's note of the member this list held, else the look-up cache.
+    if (list == mc->noteList && mc->noteStamp == memberNoteDate()) return &mc->note->value;
     member = cachedKeyNode(list, key);
   } else {
     member = quickOwnMember(obj, key);
     if (!member && (obj->props.count == 1 || !obj->inlineUsed) && mc->missEpoch == gHeap.memberEpoch) {
       if (const KVobj* proto = prototypeOf(obj)) {
-        member = quickOwnMember(proto, key);
+        member = notedOwnMember(mc, proto, key);
         if (!member) return cachedSlotValue(proto, key);
       }
     }
@@ -98,6 +119,36 @@ namespace kv {
       (slotAttrs(obj->props, e.slot) & kAttrWritable))
     return obj->props.cells[e.slot];
   return nullptr;
+}
+
+// inlineMemberCell for the member record `node` names (a GetMember record):
+// an array's element, a member in the body of an object without list nodes,
+// a list member the record's note holds, a class slot of the class the
+// record noted, else (out of line) as inlineMemberCell finds it.
+[[gnu::noinline]] Value* recordMemberCell(KVobj* obj, const CodeNode* node);
+// Notes in the record's cache the list member the look-up cache holds under
+// key for a list of obj's (its own, or its prototype's when it has none),
+// when that member's value is `cell`.
+void noteListMember(MemberCache* mc, const KVobj* obj, int32_t key, const Value* cell);
+[[gnu::always_inline]] inline Value* inlineMemberCell(KVobj* obj, const CodeNode* node) {
+  if (!obj || obj->sealed) return nullptr;
+  const int32_t key = node->operand.i;
+  if (key >= 0 && obj->classId == kArrayClassId) return static_cast<KVArray*>(obj)->elementForWrite(key);
+  const MemberCache* const mc = node->second.cache;
+  const PropList* const l = obj->list;
+  if (!l || !l->count) {
+    // No list nodes and no slot but the prototype's: a member in the body.
+    if (obj->props.count == 1 && key < 0 && key != RefRecord::kAtomNotFoundKey) {
+      MemberEntry* member = inlineMember(obj, key);
+      if (member && (member->attrs & kAttrWritable)) return &member->value;
+    }
+  } else if (mc && l == mc->noteList && mc->noteStamp == memberNoteDate() && (mc->note->attrs & kAttrWritable)) {
+    return &mc->note->value;
+  }
+  if (mc && mc->listKey && obj->classId == mc->classId &&
+      static_cast<uint32_t>(mc->slot) < static_cast<uint32_t>(obj->props.count))
+    return (slotAttrs(obj->props, mc->slot) & kAttrWritable) ? obj->props.cells[mc->slot] : nullptr;
+  return recordMemberCell(obj, node);
 }
 
 // The cell a reference names for a write, where the inline rules find it:

@@ -1096,6 +1096,59 @@ for (i = 0; i < 200 && done < 2; i++) wait;
 console.log("shapes " @ s @ " " @ t @ " " @ done);
 o = new Recur(12); console.log("recur " @ o.n @ " " @ o.next.next.n);
 o = new Recur(40); console.log("never " @ o.n);)",
+    // A table of member layouts through the same records, repeated and
+    // interleaved: members added in different orders (in the body, then
+    // the list), a key repeated in a literal, members deleted and added
+    // again, body members deleted while the list has nodes, members under
+    // texts that are no atoms, prototype members shadowed, replaced and
+    // deleted, and a constructor's prototype replaced between objects.
+    R"(function Shape(a) { this.x = a; }
+Shape.prototype.z = 100;
+Shape.prototype.bump = function (k) { this.x = (this.x + k) | 0; return this.x; };
+var shapes = [], i, j, s = 0, o, name = "not an atom";
+shapes.push({x: 1, y: 2});
+shapes.push({x: 1, y: 2, z: 3});
+shapes.push({z: 3, y: 2, x: 1});
+shapes.push({y: 2, x: 1, x: 7});
+o = {}; o.z = 5; o.y = 6; o.x = 7; shapes.push(o);
+o = {q: 1}; o.w = 2; o.x = 3; o.y = 4; o[name] = 9; shapes.push(o);
+shapes.push(new Shape(4));
+o = new Shape(5); o.z = 6; o.y = 1; shapes.push(o);
+Shape.prototype = {z: 50, bump: function (k) { this.x = (this.x - k) | 0; return this.x * 2; }};
+shapes.push(new Shape(6));
+o = {x: 2, y: 3}; o.a = 1; o.b = 2; o.c = 3; o.d = 4; o.e = 5; o.f = 6; o.g = 7; o.h = 8; o.z = 9; shapes.push(o);
+function visit(o, k) {
+  var t = o.x + o.y + o.z;
+  o.x = o.y;
+  o.y = (t + k) % 97;
+  o.z += 1;
+  if (o.bump) t = t + o.bump(k % 3);
+  return t;
+}
+function churn(o, k) {
+  if (k % 5 == 0) delete o.x;
+  if (k % 5 == 1) o.x = k;
+  if (k % 7 == 2) delete o.y;
+  if (k % 7 == 4) o.y = k & 3;
+  if (k % 11 == 3) { delete o.z; o.z = k; }
+  if (k % 13 == 6) delete o.z;
+  if (k % 17 == 8) o[name] = k;
+}
+for (i = 0; i < 120; i++) {
+  for (j = 0; j < shapes.length; j++) {
+    o = shapes[(i * 7 + j) % shapes.length];
+    s = (s + visit(o, i)) | 0;
+    if (j == i % shapes.length) churn(o, i);
+    s = (s + o.x * 3 + o.z) | 0;
+    o.y = o.x; o.x = o.z;
+  }
+  if (i == 40) Shape.prototype.z = 7;
+  if (i == 60) { delete shapes[6].z; shapes[7].z = undefined; }
+  if (i == 80) { Shape.prototype.bump = undefined; shapes[8].bump = function (k) { return k; }; }
+  if (i == 90) delete shapes[8].bump;
+}
+for (j = 0; j < shapes.length; j++) s = s @ " " @ shapes[j].x @ "," @ shapes[j].y @ "," @ shapes[j].z;
+console.log("layouts " @ s);)",
 };
 
 }  // namespace
