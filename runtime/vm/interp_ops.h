@@ -49,6 +49,21 @@ enum InterpreterError : int32_t {
 // The cell a resolved variable names in the running frame or its scopes.
 Value* variableCell(KVContext* ctx, const VariableRef* var);
 
+// A variable of an enclosing scope (depth > 0): its cell where the frame's
+// scope chain holds it, noted on the variable for the chain and the scope
+// epoch, else the running closure's captured cell, else null (variableCell
+// then reports whatever is amiss).
+Value* findOuterCell(const KVContext* ctx, const VariableRef* var);
+// The same, answered from the note when the frame runs on the chain it was
+// made for in the same scope epoch (the function's frames run on one chain
+// however deep the recursion; another closure of it, or a collection,
+// takes the long way once).
+[[gnu::always_inline]] inline Value* outerCell(const KVContext* ctx, const VariableRef* var) {
+  if (ctx->frame->scope == var->seenChain && var->seenEpoch == scopeEpoch()) [[likely]]
+    return var->seenCell;
+  return findOuterCell(ctx, var);
+}
+
 // Member read of obj under key through the record's cache (null cache: no
 // cache); null when the member is missing.
 Value* memberCell(KVobj* obj, int32_t key, MemberCache* cache);

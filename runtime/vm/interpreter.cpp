@@ -91,7 +91,9 @@ enum Handler : uint8_t {
   // `object.push(v);` as a statement (fuse.h).
   hFPushStatement,
   // Element tests (fuse.h).
-  hFElementBranch, hFElementCopyStore, hCount
+  hFElementBranch, hFElementCopyStore,
+  // Negated element tests (fuse.h).
+  hFElementNotBranch, hFIndexExprNotBranch, hCount
 };
 
 struct KindTable {
@@ -137,6 +139,14 @@ constexpr KindTable kKinds;
 bool isTruthJoin(const CodeNode* n) { return n->kind == AndThen || n->kind == OrElse; }
 bool isToBoolRecord(const CodeNode* n) { return n->kind == ToBool58 || n->kind == ToBool59; }
 
+// The negation's record in an ElementNotBranch or IndexExprNotBranch run of
+// `len` records at pc: before the branch, or before the conversion to a
+// truth value before it.
+uint32_t negationAt(const CodeVector& code, uint32_t pc, uint32_t len) {
+  const uint32_t at = pc + len - 2;
+  return code[at]->kind == Not ? at : at - 1;
+}
+
 // Notes the frame cell of each LoadVariable of the running frame among
 // `count` records from `from`; false when one names no cell of the frame.
 bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t args, int32_t cells) {
@@ -178,6 +188,7 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
   if (f == Fused::ElementCompoundStore) noteExprMicro(code, pc + 3, len - 5);
   if (f == Fused::IndexExprElement || f == Fused::IndexExprElementRef) noteExprMicro(code, pc + 1, len - 2);
   if (f == Fused::IndexExprValueStore) noteExprMicro(code, pc + 1, len - 5);
+  if (f == Fused::IndexExprNotBranch) noteExprMicro(code, pc + 1, negationAt(code, pc, len) - pc - 2);
   node->reads = kReadsNone;
   {
     switch (f) {
@@ -252,6 +263,8 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
     case Fused::PushStatement: return hFPushStatement;
     case Fused::ElementBranch: return hFElementBranch;
     case Fused::ElementCopyStore: return hFElementCopyStore;
+    case Fused::ElementNotBranch: return hFElementNotBranch;
+    case Fused::IndexExprNotBranch: return hFIndexExprNotBranch;
   }
   const uint8_t h = kKinds.at[k];
   if (!recordFusion()) {
@@ -293,16 +306,8 @@ template <bool kMod = true>
 // amiss).
 const Value kNoOuterCell;
 [[gnu::always_inline]] inline const Value* outerCellOf(const KVContext* ctx, const VariableRef* var) {
-  const ScopeChain* chain = ctx->frame->scope;
-  const ActivationObject* a;
-  int32_t at;
-  if (chain && static_cast<uint32_t>(var->depth - 1) < static_cast<uint32_t>(chain->count) &&
-      (a = chain->entries[var->depth - 1], a->cells) &&
-      (at = var->index < 0 ? -1 - var->index : a->argCount + var->index) < a->cellCount) [[likely]]
-    return a->cells + at;
-  // A closure holding its own cells finds an empty activation in the chain
-  // where the variable's function was.
-  if (const Value* own = capturedCellOf(ctx, var)) return own;
+  if (const Value* c = outerCell(ctx, var)) [[likely]]
+    return c;
   return &kNoOuterCell;
 }
 
@@ -883,7 +888,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fFrameMemberCompare, &&fMemberMemberStore, &&fOuterExprStore, &&fStepOuter,
       &&fOuterCompoundStore, &&fCompareReturn, &&fFrameMemberExprStore, &&fFrameMemberValueStore,
       &&fPushStatement, &&fElementBranch,
-      &&fElementCopyStore};
+      &&fElementCopyStore, &&fElementNotBranch, &&fIndexExprNotBranch};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
 
   // The records of the running frame. Calls of script functions run in
@@ -1475,14 +1480,8 @@ loadVariable: {
     // chain, or the running closure's captured cell (the chain then holds an
     // empty activation there), as variableCell finds it (which reports
     // anything amiss).
-    const ScopeChain* chain = ctx->frame->scope;
-    const ActivationObject* a;
-    int32_t at;
-    if (chain && static_cast<uint32_t>(var->depth - 1) < static_cast<uint32_t>(chain->count) && (a = chain->entries[var->depth - 1], a->cells) &&
-        (at = var->index < 0 ? -1 - var->index : a->argCount + var->index) < a->cellCount) [[likely]] {
-      cell = a->cells + at;
-    } else if (Value* own = capturedCellOf(ctx, var)) {
-      cell = own;
+    if (Value* c = outerCell(ctx, var)) [[likely]] {
+      cell = c;
     } else {
       SYNC;
       cell = variableCell(ctx, var);
@@ -2103,19 +2102,8 @@ fLocalConstCall: {
 fOuterValue: {
   // A variable of an enclosing scope read as loadVariable reads it; any
   // other case goes there.
-  const VariableRef* var = node->second.var;
-  const ScopeChain* chain = ctx->frame->scope;
-  const ActivationObject* o;
-  int32_t at;
-  if (chain && static_cast<uint32_t>(var->depth - 1) < static_cast<uint32_t>(chain->count) &&
-      (o = chain->entries[var->depth - 1], o->cells) &&
-      (at = var->index < 0 ? -1 - var->index : o->argCount + var->index) < o->cellCount &&
-      top < KVContext::kOperands) [[likely]] {
-    PUSH_IN_ROOM(o->cells[at]);
-    ADVANCE;
-  }
-  if (const Value* own = capturedCellOf(ctx, var); own && top < KVContext::kOperands) {
-    PUSH_IN_ROOM(*own);
+  if (const Value* c = outerCell(ctx, node->second.var); c && top < KVContext::kOperands) [[likely]] {
+    PUSH_IN_ROOM(*c);
     ADVANCE;
   }
   goto loadVariable;
@@ -2320,6 +2308,19 @@ fElementBranch: {
   FUSED_DONE(4, br);
   NEXT;
 }
+fElementNotBranch: {
+  // !object[local] tested: the element read as fLocalElement reads it (which
+  // takes anything else), then its negation's branch, && or ||. The records
+  // push two values.
+  const uint32_t len = node->run;
+  const Value* const c = BASE_CELL(node);
+  const Value* const k = LOCAL_CELL(code[pc + 1]);
+  const Value* v;
+  if (!FUSED_FITS(len) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) ||
+      top + 2 > KVContext::kOperands || !(v = inlineElementValue(c->obj, k->i)))
+    goto fLocalElement;
+  TAKE_ANSWER(!valueIsTrue(*v), len);
+}
 fElementCopyStore: {
   // object[local] = object[local]; the element read as fLocalElement reads
   // it and stored as the store's inline path stores it (no text). The read
@@ -2501,6 +2502,15 @@ fIndexExprValueStore: {
   pc += len;
   FUSED_DONE(len, code[pc - 1]);
   NEXT;
+}
+fIndexExprNotBranch: {
+  // !object[e] tested: the element read as fIndexExprElement reads it, then
+  // its negation's branch, && or ||; anything else runs the records.
+  const uint32_t len = node->run;
+  INDEX_EXPR_KEY(negationAt(*records, static_cast<uint32_t>(pc), len) - pc - 2);
+  const Value* const v = inlineElementValue(c->obj, key);
+  if (!v) goto loadVariable;
+  TAKE_ANSWER(!valueIsTrue(*v), len);
 }
 #undef INDEX_EXPR_KEY
 // `target OP= integer expression;`: the target's integer value `read`
