@@ -139,6 +139,12 @@ constexpr KindTable kKinds;
 bool isTruthJoin(const CodeNode* n) { return n->kind == AndThen || n->kind == OrElse; }
 bool isToBoolRecord(const CodeNode* n) { return n->kind == ToBool58 || n->kind == ToBool59; }
 
+// A value's truth negated, booleans and integers (a flag array's elements)
+// without the general test.
+[[gnu::always_inline]] inline bool valueIsFalse(const Value& v) {
+  return (v.tag & (kBool | kInt)) != 0 ? v.i == 0 : !valueIsTrue(v);
+}
+
 // The negation's record in an ElementNotBranch or IndexExprNotBranch run of
 // `len` records at pc: before the branch, or before the conversion to a
 // truth value before it.
@@ -2319,7 +2325,7 @@ fElementNotBranch: {
   if (!FUSED_FITS(len) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) ||
       top + 2 > KVContext::kOperands || !(v = inlineElementValue(c->obj, k->i)))
     goto fLocalElement;
-  TAKE_ANSWER(!valueIsTrue(*v), len);
+  TAKE_ANSWER(valueIsFalse(*v), len);
 }
 fElementCopyStore: {
   // object[local] = object[local]; the element read as fLocalElement reads
@@ -2510,7 +2516,7 @@ fIndexExprNotBranch: {
   INDEX_EXPR_KEY(negationAt(*records, static_cast<uint32_t>(pc), len) - pc - 2);
   const Value* const v = inlineElementValue(c->obj, key);
   if (!v) goto loadVariable;
-  TAKE_ANSWER(!valueIsTrue(*v), len);
+  TAKE_ANSWER(valueIsFalse(*v), len);
 }
 #undef INDEX_EXPR_KEY
 // `target OP= integer expression;`: the target's integer value `read`
