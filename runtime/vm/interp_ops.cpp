@@ -88,9 +88,7 @@ Value* findOuterCell(const KVContext* ctx, const VariableRef* var) {
     var->seenEpoch = scopeEpoch();
     return a->cells + at;
   }
-  // A closure holding its own cells finds an empty activation in the chain
-  // where the variable's function was.
-  return capturedCellOf(ctx, var);
+  return nullptr;
 }
 
 Value* memberCell(KVobj* obj, int32_t key, MemberCache* cache) {

@@ -51,16 +51,19 @@ Value* variableCell(KVContext* ctx, const VariableRef* var);
 
 // A variable of an enclosing scope (depth > 0): its cell where the frame's
 // scope chain holds it, noted on the variable for the chain and the scope
-// epoch, else the running closure's captured cell, else null (variableCell
-// then reports whatever is amiss).
+// epoch, else null.
 Value* findOuterCell(const KVContext* ctx, const VariableRef* var);
-// The same, answered from the note when the frame runs on the chain it was
-// made for in the same scope epoch (the function's frames run on one chain
-// however deep the recursion; another closure of it, or a collection,
-// takes the long way once).
+// A variable of an enclosing scope's cell, else null (variableCell then
+// reports whatever is amiss): the note when the frame runs on the chain it
+// was made for in the same scope epoch (a function's frames run on one
+// chain however deep the recursion; another closure of it, or a
+// collection, takes the long way once), the running closure's own captured
+// cell (its chain then holds an empty activation there, and no variable of
+// the global object is captured), else the chain.
 [[gnu::always_inline]] inline Value* outerCell(const KVContext* ctx, const VariableRef* var) {
   if (ctx->frame->scope == var->seenChain && var->seenEpoch == scopeEpoch()) [[likely]]
     return var->seenCell;
+  if (Value* own = capturedCellOf(ctx, var)) return own;
   return findOuterCell(ctx, var);
 }
 
