@@ -74,23 +74,6 @@ Value* variableCell(KVContext* ctx, const VariableRef* var) {
   return a->cells + at;
 }
 
-Value* findOuterCell(const KVContext* ctx, const VariableRef* var) {
-  const ScopeChain* chain = ctx->frame->scope;
-  ActivationObject* a;
-  int32_t at;
-  if (chain && static_cast<uint32_t>(var->depth - 1) < static_cast<uint32_t>(chain->count) &&
-      (a = chain->entries[var->depth - 1], a->cells) &&
-      (at = var->index < 0 ? -1 - var->index : a->argCount + var->index) < a->cellCount) [[likely]] {
-    // Chains are never changed once made: the answer holds for this chain
-    // until its address or the activations' cells may change (scopeEpoch).
-    var->seenChain = chain;
-    var->seenCell = a->cells + at;
-    var->seenEpoch = scopeEpoch();
-    return a->cells + at;
-  }
-  return nullptr;
-}
-
 Value* memberCell(KVobj* obj, int32_t key, MemberCache* cache) {
   if (key >= 0 || inItemRange(key)) {
     Value* cell = nullptr;
