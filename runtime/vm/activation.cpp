@@ -125,6 +125,7 @@ std::map<std::vector<uint8_t>, std::unique_ptr<ScopeChain, ChainDelete>> gShared
 
 void dropSharedChains() {
   gSharedChains.clear();
+  newScopeEpoch();
   ++gSharedScopeGeneration;
 }
 
@@ -151,6 +152,7 @@ ScopeChain* sharedScopeChain(const uint8_t* shape, int32_t n) {
 }
 
 uint32_t gSharedScopeGeneration = 1;
+uint64_t gScopeEpoch = 1;
 
 GlobalObject::GlobalObject() {
   for (int32_t n = 0; n < kGlobalAreaCount; ++n)
@@ -179,6 +181,7 @@ void createGlobalObject() {
   dropSharedChains();
   delete gGlobalObject;
   gGlobalObject = new GlobalObject;
+  newScopeEpoch();
   gMainProgramRunning = true;
   registerRoot(RootRank::GlobalObject, &visitGlobalObject, nullptr);
   ScopeRoot::top = 0;
@@ -266,6 +269,8 @@ ScopeChain* copyScopeChainWith(ActivationObject* inner, ScopeChain* outer) { ret
 
 void releaseScopeChain(ScopeChain* chain) {
   if (!ownedScopeChain(chain)) return;
+  // Its address may hold another chain next.
+  newScopeEpoch();
   // The copies are plain activations with their cells in the block: nothing
   // to release but the block.
   size_t bytes = roundUp8(scopeChainBytes(chain->count));

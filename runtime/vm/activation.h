@@ -129,6 +129,16 @@ ScopeChain* sharedScopeChain(const uint8_t* shape, int32_t n);
 extern uint32_t gSharedScopeGeneration;
 inline uint32_t sharedScopeGeneration() { return gSharedScopeGeneration; }
 
+// Counts the events after which a scope chain's address may name other
+// activations, or an activation's cells lie elsewhere: collections (young
+// chains move and their space is used again), a closure's own block given
+// back, the shared chains dropped, the global variables placed anew. A cell
+// noted for a chain in one epoch is the chain's cell for the whole epoch
+// (VariableRef::seenChain). Never 0.
+extern uint64_t gScopeEpoch;
+inline uint64_t scopeEpoch() { return gScopeEpoch; }
+inline void newScopeEpoch() { ++gScopeEpoch; }
+
 // The k-th activation, counting from 1; beyond the chain raises system error 23.
 ActivationObject* scopeChainAt(ScopeChain* chain, int32_t k);
 

@@ -196,6 +196,13 @@ struct VariableRef {
   // Worked out in memory when the function's first closure is made
   // (captures.cpp); object files never hold it.
   int32_t captured = -1;
+  // A variable of an enclosing scope as last found through a frame's scope
+  // chain: the chain, the cell, and the scope epoch then (activation.h's
+  // scopeEpoch). A frame running on the same chain in the same epoch finds
+  // the same cell. Never written to an object file.
+  mutable const ScopeChain* seenChain = nullptr;
+  mutable Value* seenCell = nullptr;
+  mutable uint64_t seenEpoch = 0;
 };
 
 // What a module's End record exports: each variable's name atom and slot,

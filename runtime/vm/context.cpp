@@ -235,6 +235,7 @@ KVContext* createMainContext() {
   ctx->frames[0].activation = gGlobalObject;
   gGlobalObject->cells = ctx->cells;
   gGlobalObject->cellCount = 0;
+  newScopeEpoch();
   registerThread(ctx);
   return ctx;
 }
@@ -252,6 +253,7 @@ const Callable* setupMainProgram(KVContext* ctx, const Callable* program, int32_
   g->cells = ctx->cells;
   g->cellCount = total;
   g->argCount = globals;
+  newScopeEpoch();
   f.scope = nullptr;
   f.receiver = nullptr;
   f.callee = nullptr;
@@ -279,6 +281,7 @@ void destroyContext(KVContext* ctx) {
   if (gGlobalObject && gGlobalObject->cells == ctx->cells) {
     gGlobalObject->cells = nullptr;
     gGlobalObject->cellCount = 0;
+    newScopeEpoch();
   }
   unregisterContext(ctx);
   delete ctx;

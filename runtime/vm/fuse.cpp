@@ -336,9 +336,21 @@ uint32_t indexExprRead(const CodeVector& code, uint32_t pc, uint16_t flags, int3
   return e + 2;
 }
 
+// A negation at `at` and the records taking its answer (answerTaken): their
+// length, or 0.
+uint32_t negationTaken(const CodeVector& code, uint32_t at) {
+  if (at >= code.size() || code[at]->kind != Not) return 0;
+  const uint32_t taken = answerTaken(code, at + 1);
+  return taken != 0 ? 1 + taken : 0;
+}
+
 // An element step whose key is an expression, at pc (fuse.h).
 Fused indexExprRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
   if (uint32_t n = indexExprRead(code, pc, kPushValue); n != 0) {
+    if (const uint32_t t = negationTaken(code, pc + n); t != 0) {
+      *len = n + t;
+      return Fused::IndexExprNotBranch;
+    }
     *len = n;
     return Fused::IndexExprElement;
   }
@@ -404,6 +416,10 @@ Fused memberRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
     return Fused::LocalMemberRef;
   }
   if (isElementRead(code, pc, kPushValue)) {
+    if (const uint32_t t = negationTaken(code, pc + 3); t != 0) {
+      *len = 3 + t;
+      return Fused::ElementNotBranch;
+    }
     if (pc + 3 < code.size() && isBranch(code[pc + 3])) {
       *len = 4;
       return Fused::ElementBranch;

@@ -142,6 +142,13 @@ enum class Fused : uint8_t {
   // `object[local] = object[local];`, each object a frame local or an outer
   // variable: the reference, the read, the store and the pop.
   ElementCopyStore,
+  // `!object[local]` and `!object[e]` (e an integer expression as
+  // IndexExprElement's) tested: the element read, its negation, then Branch,
+  // JumpIfFalse, JumpIf, && or ||, with the answer's conversion to a truth
+  // value between them where it closes an && or || (`!cols[c] && !d1[row +
+  // c]`); the object a frame local or an outer variable (CodeNode::run
+  // records).
+  ElementNotBranch, IndexExprNotBranch,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the

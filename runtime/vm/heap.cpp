@@ -1,6 +1,8 @@
 // The collected heap: allocation, the young and old spaces and collection.
 #include "runtime/vm/heap.h"
 
+#include "runtime/vm/activation.h"
+
 #include <sys/mman.h>
 
 #include <algorithm>
@@ -408,6 +410,7 @@ void minorCollect() {
   gHeap.collecting = true;
   ++gHeap.minorCount;
   ++gHeap.memberEpoch;
+  newScopeEpoch();
   visitAllRoots(false);
   settleYoungOwners();
   // The nursery is left as it is: its allocators clear what they need. The
@@ -443,6 +446,7 @@ void fullCollect() {
   gHeap.fullDone = true;
   gHeap.collecting = true;
   ++gHeap.memberEpoch;
+  newScopeEpoch();
   beginObjectMarking();
   visitAllRoots(true);
   sweepOldSpace();

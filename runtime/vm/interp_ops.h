@@ -49,6 +49,40 @@ enum InterpreterError : int32_t {
 // The cell a resolved variable names in the running frame or its scopes.
 Value* variableCell(KVContext* ctx, const VariableRef* var);
 
+// A variable of an enclosing scope (depth > 0): its cell where the frame's
+// scope chain holds it, noted on the variable for the chain and the scope
+// epoch, else null. Inline where it is used: a call there has the code
+// loop keep fewer of its values in registers on every path.
+[[gnu::always_inline]] inline Value* findOuterCell(const KVContext* ctx, const VariableRef* var) {
+  const ScopeChain* chain = ctx->frame->scope;
+  ActivationObject* a;
+  int32_t at;
+  if (chain && static_cast<uint32_t>(var->depth - 1) < static_cast<uint32_t>(chain->count) &&
+      (a = chain->entries[var->depth - 1], a->cells) &&
+      (at = var->index < 0 ? -1 - var->index : a->argCount + var->index) < a->cellCount) [[likely]] {
+    // Chains are never changed once made: the answer holds for this chain
+    // until its address or the activations' cells may change (scopeEpoch).
+    var->seenChain = chain;
+    var->seenCell = a->cells + at;
+    var->seenEpoch = scopeEpoch();
+    return a->cells + at;
+  }
+  return nullptr;
+}
+// A variable of an enclosing scope's cell, else null (variableCell then
+// reports whatever is amiss): the note when the frame runs on the chain it
+// was made for in the same scope epoch (a function's frames run on one
+// chain however deep the recursion; another closure of it, or a
+// collection, takes the long way once), the running closure's own captured
+// cell (its chain then holds an empty activation there, and no variable of
+// the global object is captured), else the chain.
+[[gnu::always_inline]] inline Value* outerCell(const KVContext* ctx, const VariableRef* var) {
+  if (ctx->frame->scope == var->seenChain && var->seenEpoch == scopeEpoch()) [[likely]]
+    return var->seenCell;
+  if (Value* own = capturedCellOf(ctx, var)) return own;
+  return findOuterCell(ctx, var);
+}
+
 // Member read of obj under key through the record's cache (null cache: no
 // cache); null when the member is missing.
 Value* memberCell(KVobj* obj, int32_t key, MemberCache* cache);

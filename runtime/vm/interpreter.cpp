@@ -96,7 +96,9 @@ enum Handler : uint8_t {
   // Element tests (fuse.h).
   hFElementBranch, hFElementCopyStore,
   // `new` of a script function entered in the caller's loop (fusion on).
-  hNewHere, hCount
+  hNewHere,
+  // Negated element tests (fuse.h).
+  hFElementNotBranch, hFIndexExprNotBranch, hCount
 };
 
 struct KindTable {
@@ -141,6 +143,20 @@ constexpr KindTable kKinds;
 // when it stops there.
 bool isTruthJoin(const CodeNode* n) { return n->kind == AndThen || n->kind == OrElse; }
 bool isToBoolRecord(const CodeNode* n) { return n->kind == ToBool58 || n->kind == ToBool59; }
+
+// A value's truth negated, booleans and integers (a flag array's elements)
+// without the general test.
+[[gnu::always_inline]] inline bool valueIsFalse(const Value& v) {
+  return (v.tag & (kBool | kInt)) != 0 ? v.i == 0 : !valueIsTrue(v);
+}
+
+// The negation's record in an ElementNotBranch or IndexExprNotBranch run of
+// `len` records at pc: before the branch, or before the conversion to a
+// truth value before it.
+uint32_t negationAt(CodeNode* const* code, uint32_t pc, uint32_t len) {
+  const uint32_t at = pc + len - 2;
+  return code[at]->kind == Not ? at : at - 1;
+}
 
 // Notes the frame cell of each LoadVariable of the running frame among
 // `count` records from `from`; false when one names no cell of the frame.
@@ -187,6 +203,7 @@ uint8_t plainHandler(const CodeNode* node, uint8_t h);
   if (f == Fused::IndexExprValueStore) noteExprMicro(code, pc + 1, len - 5);
   if (f == Fused::IndexExprReadStore)
     noteExprMicro(code, pc + 1, len - 4 - (code[pc + len - 3]->kind == GetIndexed ? 3 : 2));
+  if (f == Fused::IndexExprNotBranch) noteExprMicro(code, pc + 1, negationAt(code.data(), pc, len) - pc - 2);
   node->reads = kReadsNone;
   {
     switch (f) {
@@ -262,6 +279,8 @@ uint8_t plainHandler(const CodeNode* node, uint8_t h);
     case Fused::PushStatement: return hFPushStatement;
     case Fused::ElementBranch: return hFElementBranch;
     case Fused::ElementCopyStore: return hFElementCopyStore;
+    case Fused::ElementNotBranch: return hFElementNotBranch;
+    case Fused::IndexExprNotBranch: return hFIndexExprNotBranch;
   }
   return plainHandler(node, kKinds.at[k]);
 }
@@ -331,16 +350,8 @@ template <bool kMod = true>
 // amiss).
 const Value kNoOuterCell;
 [[gnu::always_inline]] inline const Value* outerCellOf(const KVContext* ctx, const VariableRef* var) {
-  const ScopeChain* chain = ctx->frame->scope;
-  const ActivationObject* a;
-  int32_t at;
-  if (chain && static_cast<uint32_t>(var->depth - 1) < static_cast<uint32_t>(chain->count) &&
-      (a = chain->entries[var->depth - 1], a->cells) &&
-      (at = var->index < 0 ? -1 - var->index : a->argCount + var->index) < a->cellCount) [[likely]]
-    return a->cells + at;
-  // A closure holding its own cells finds an empty activation in the chain
-  // where the variable's function was.
-  if (const Value* own = capturedCellOf(ctx, var)) return own;
+  if (const Value* c = outerCell(ctx, var)) [[likely]]
+    return c;
   return &kNoOuterCell;
 }
 
@@ -991,7 +1002,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fFrameMemberCompare, &&fMemberMemberStore, &&fOuterExprStore, &&fStepOuter,
       &&fOuterCompoundStore, &&fCompareReturn, &&fFrameMemberExprStore, &&fFrameMemberValueStore,
       &&fPushStatement, &&fElementBranch,
-      &&fElementCopyStore, &&newHere};
+      &&fElementCopyStore, &&newHere, &&fElementNotBranch, &&fIndexExprNotBranch};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
 
   // The records of the running frame. Calls of script functions run in
@@ -1621,14 +1632,8 @@ loadVariable: {
     // chain, or the running closure's captured cell (the chain then holds an
     // empty activation there), as variableCell finds it (which reports
     // anything amiss).
-    const ScopeChain* chain = ctx->frame->scope;
-    const ActivationObject* a;
-    int32_t at;
-    if (chain && static_cast<uint32_t>(var->depth - 1) < static_cast<uint32_t>(chain->count) && (a = chain->entries[var->depth - 1], a->cells) &&
-        (at = var->index < 0 ? -1 - var->index : a->argCount + var->index) < a->cellCount) [[likely]] {
-      cell = a->cells + at;
-    } else if (Value* own = capturedCellOf(ctx, var)) {
-      cell = own;
+    if (Value* c = outerCell(ctx, var)) [[likely]] {
+      cell = c;
     } else {
       SYNC;
       cell = variableCell(ctx, var);
@@ -2252,19 +2257,8 @@ fLocalConstCall: {
 fOuterValue: {
   // A variable of an enclosing scope read as loadVariable reads it; any
   // other case goes there.
-  const VariableRef* var = node->second.var;
-  const ScopeChain* chain = ctx->frame->scope;
-  const ActivationObject* o;
-  int32_t at;
-  if (chain && static_cast<uint32_t>(var->depth - 1) < static_cast<uint32_t>(chain->count) &&
-      (o = chain->entries[var->depth - 1], o->cells) &&
-      (at = var->index < 0 ? -1 - var->index : o->argCount + var->index) < o->cellCount &&
-      top < KVContext::kOperands) [[likely]] {
-    PUSH_IN_ROOM(o->cells[at]);
-    ADVANCE;
-  }
-  if (const Value* own = capturedCellOf(ctx, var); own && top < KVContext::kOperands) {
-    PUSH_IN_ROOM(*own);
+  if (const Value* c = outerCell(ctx, node->second.var); c && top < KVContext::kOperands) [[likely]] {
+    PUSH_IN_ROOM(*c);
     ADVANCE;
   }
   goto loadVariable;
@@ -2469,6 +2463,19 @@ fElementBranch: {
   FUSED_DONE(4, br);
   NEXT;
 }
+fElementNotBranch: {
+  // !object[local] tested: the element read as fLocalElement reads it (which
+  // takes anything else), then its negation's branch, && or ||. The records
+  // push two values.
+  const uint32_t len = node->run;
+  const Value* const c = BASE_CELL(node);
+  const Value* const k = LOCAL_CELL(code[pc + 1]);
+  const Value* v;
+  if (!FUSED_FITS(len) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) ||
+      top + 2 > KVContext::kOperands || !(v = inlineElementValue(c->obj, k->i)))
+    goto fLocalElement;
+  TAKE_ANSWER(valueIsFalse(*v), len);
+}
 fElementCopyStore: {
   // object[local] = object[local]; the element read as fLocalElement reads
   // it and stored as the store's inline path stores it (no text). The read
@@ -2671,6 +2678,15 @@ fIndexExprReadStore: {
   pc += len;
   FUSED_DONE(len, code[pc - 1]);
   NEXT;
+}
+fIndexExprNotBranch: {
+  // !object[e] tested: the element read as fIndexExprElement reads it, then
+  // its negation's branch, && or ||; anything else runs the records.
+  const uint32_t len = node->run;
+  INDEX_EXPR_KEY(negationAt(code, static_cast<uint32_t>(pc), len) - pc - 2);
+  const Value* const v = inlineElementValue(c->obj, key);
+  if (!v) goto loadVariable;
+  TAKE_ANSWER(valueIsFalse(*v), len);
 }
 #undef INDEX_EXPR_KEY
 // `target OP= integer expression;`: the target's integer value `read`

@@ -37,6 +37,90 @@ struct RunResult {
   std::vector<std::pair<int32_t, int32_t>> pumps;
 };
 
+const char* const kOuterArrays = R"(var N = 6, cols = [], d1 = [], d2 = [], i, sols = 0, placed = 0, keys = [0, 1, -1, 2.5, "2", 100, 3, null];
+for (i = 0; i < N; i++) cols.push(false);
+for (i = 0; i < 2 * N; i++) { d1.push(false); d2.push(i % 3 == 0 ? 0 : i % 3 == 1 ? null : ""); }
+function place(row) {
+  if (row == N) { sols++; return; }
+  var c;
+  for (c = 0; c < N; c++) {
+    if (!cols[c] && !d1[row + c] && !d2[row - c + N - 1]) {
+      cols[c] = true; d1[row + c] = 1; d2[row - c + N - 1] = "x";
+      placed++;
+      place(row + 1);
+      cols[c] = false; d1[row + c] = 0; d2[row - c + N - 1] = null;
+    }
+  }
+}
+function probe(a) {
+  var k, j, hits = 0;
+  for (j = 0; j < keys.length; j++) {
+    k = keys[j];
+    if (!a[k]) hits++;
+    if (!a[j + 1] || !a[j * 2 - 3]) hits += 2;
+    if (!cols[k]) hits += 4;
+    if (!cols[j - 1] && !d1[j + N]) hits += 8; else hits += 16;
+    while (!d1[j + 20]) { hits += 32; break; }
+  }
+  return hits;
+}
+function maker(n) {
+  var flags = [], m;
+  for (m = 0; m < n; m++) flags.push(m % 2 == 0);
+  return function (x) {
+    var t = 0, q;
+    for (q = 0; q < n + 2; q++) {
+      if (!flags[q]) t++;
+      if (!flags[q + x] && !cols[q]) t += 3;
+      flags[q % n] = !flags[q % n];
+    }
+    return t;
+  };
+}
+function colsFree(j) { return !cols[j % N] || !d1[j]; }
+function* walk(a, test) {
+  var j;
+  for (j = 0; j < a.length + 1; j++) { if (!a[j]) yield j; if (test(j)) yield -j; }
+}
+function rec(n, acc) {
+  var mine = [n, 0, n - 1];
+  function peek(k) { return !mine[k] ? 1 : !cols[k] ? 2 : !d1[k + 1] ? 3 : 0; }
+  if (n == 0) return acc + peek(1);
+  return rec(n - 1, acc + peek(n % 3) + peek(2)) + peek(0) * 10;
+}
+function boxer(v) { var box = [v, v % 2], val = v; return function () { return val + box[0] + (!box[1] ? 1 : 0) + (!cols[v % N] ? 100 : 0); }; }
+var f1 = maker(4), f2 = maker(7), s = 0, g1 = walk([1, 0, "", 3, null], colsFree), g2 = walk(cols, colsFree), r, h, junk;
+for (r = 0; r < 6; r++) {
+  place(0);
+  s = (s + probe(d1) * 3 + probe(keys) + probe(cols)) % 1000003;
+  s = (s + f1(r) * 7 + f2(r % 3) + f1(1)) % 1000003;
+  var v1 = g1.next(), v2 = g2.next();
+  s = (s + (v1.done ? 1000 : v1.value) + (v2.done ? 2000 : v2.value)) % 1000003;
+  s = (s + rec(r + 2, r)) % 1000003;
+  h = boxer(r); junk = "j" @ r @ [r, r].length;
+  s = (s + h() + boxer(r + 7)()) % 1000003;
+  if (r == 3) { cols = [true, false, 0, 1, "", "a"]; d1 = [0, 0, 0, 1, 1, 1, 0, 0, 0, 1, 1, 1, 0]; }
+}
+console.log("outer arrays " @ s @ " " @ sols @ " " @ placed);)";
+const char* const kOuterClosures = R"(var total = 0, k, fs = [], base = [5, 6, 7], junk;
+function mk(v) {
+  var w = v * 3, inner = function (z) {
+    var deeper = function () { w++; return w + v + z + base[v % 3] + (!base[v % 4] ? 1000 : 0); };
+    return deeper() + deeper() * 2;
+  };
+  return inner;
+}
+function later(n) { if (n == 0) return mk(n); var f = later(n - 1); return n % 2 ? f : mk(n); }
+for (k = 0; k < 400; k++) {
+  var f = mk(k);
+  total = (total + f(1) + f(k) + (k % 5 == 0 ? fs.push(f) : 0)) % 1000003;
+  if (k % 70 == 0) fs = [];
+  junk = [k, k @ "", {k: k}];
+  total = (total + later(k % 6)(2)) % 1000003;
+}
+for (k = 0; k < fs.length; k++) total = (total + fs[k](k)) % 1000003;
+console.log("closures " @ total @ " " @ fs.length);)";
+
 const char* const kFusedPrograms[] = {
     // Stores of one value, compound stores, loads into locals and equality
     // tests, on locals, members and elements of objects the inline paths do
@@ -1149,6 +1233,17 @@ for (i = 0; i < 120; i++) {
 }
 for (j = 0; j < shapes.length; j++) s = s @ " " @ shapes[j].x @ "," @ shapes[j].y @ "," @ shapes[j].z;
 console.log("layouts " @ s);)",
+    // Arrays of the top-level frame tested negated from functions (`!cols[c]
+    // && !d1[row + c]`), from closures that outlive their maker and hold
+    // their own arrays, from functions a generator calls between its
+    // steps, from closures made at every depth of a recursion, with keys
+    // negative, float, text, null and past the end, and with the arrays
+    // replaced halfway.
+    kOuterArrays,
+    // Closures made per call and dropped, two functions deep, each reading
+    // its maker's variables and the top-level frame's: a noted cell must not
+    // outlive the chain it was found through.
+    kOuterClosures,
 };
 
 }  // namespace
@@ -1177,11 +1272,29 @@ std::string deepCells() {
   return s;
 }
 
+// Closures reading more of their maker's variables than a closure holds
+// cells of its own for: they copy their maker's activation, so each runs on
+// a chain of its own, and two of them called in turn read the same records
+// through different chains.
+std::string wideClosures() {
+  std::string decl, terms;
+  for (int k = 0; k < 260; ++k) {
+    decl += (k ? ", v" : "v") + std::to_string(k) + " = b + " + std::to_string(k);
+    terms += " + v" + std::to_string(k);
+  }
+  return "var g = 5, s = 0, i, c1, c2;\nfunction mk(b) { var " + decl +
+         ";\n  return function (x) { v0 = v0 + x; return x" + terms +
+         " + v7 * g; };\n}\n"
+         "for (i = 0; i < 30; i++) { c1 = mk(i); c2 = mk(i * 3 + 1); s = (s + c1(1) * 3 + c2(2) + c1(3) + mk(i)(i)) % "
+         "1000003; }\nconsole.log(\"wide closures \" @ s);";
+}
+
 TEST_P(FusedRecordsTest, RunAsTheRecordsOneByOne) {
   size_t pumps = 0;
   std::vector<std::string> sources(std::begin(kFusedPrograms), std::end(kFusedPrograms));
   sources.push_back(wideCells());
   sources.push_back(deepCells());
+  sources.push_back(wideClosures());
   for (const std::string& text : sources) {
     const char* const source = text.c_str();
     SCOPED_TRACE(source);
@@ -1203,6 +1316,32 @@ TEST_P(FusedRecordsTest, RunAsTheRecordsOneByOne) {
     EXPECT_EQ(runs[1].pumps, runs[0].pumps);
   }
   EXPECT_GT(pumps, 100u);
+}
+
+// Variables of enclosing scopes read from the cells noted on their records
+// give what walking the scope chain at every read gave (the figures below),
+// fused or not, interleaved with runs of other programs.
+TEST_P(FusedRecordsTest, OuterVariablesAsTheChainGivesThem) {
+  const std::string wide = wideClosures();
+  const std::pair<const char*, const char*> cases[] = {
+      {kOuterArrays, "outer arrays 13703 8 176"},
+      {kOuterClosures, "closures 845155 9"},
+      {wide.c_str(), "wide closures 998412"},
+  };
+  for (int round = 0; round < 2; ++round) {
+    for (bool fused : {true, false}) {
+      for (const auto& [source, last] : cases) {
+        SCOPED_TRACE(source);
+        TearDown();
+        SetUp();
+        kv::setRecordFusion(fused);
+        const std::vector<std::string> log = runScript(source, 300);
+        kv::setRecordFusion(true);
+        ASSERT_FALSE(log.empty());
+        EXPECT_EQ(log.back(), last);
+      }
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Collector, FusedRecordsTest, ::testing::Bool());
