@@ -82,7 +82,6 @@ enum Handler : uint8_t {
   hFElementCompoundStore, hFCompareJump, hFMemberLoadStore, hFElementLoadStore, hFNotBranch, hFJumpCompound,
   // Element steps keyed by an integer expression (fuse.h).
   hFIndexExprElement, hFIndexExprElementRef, hFIndexExprValueStore, hFToBoolBranch, hFConstCompareJump,
-  hFIndexExprReadStore,
   // CompareBranch, ExprBranch and CompareJump whose answer goes to && or ||
   // or through a conversion to a truth value: steps of their own, so that
   // the plain ones keep their short tail and a loop's test reads only those.
@@ -263,7 +262,7 @@ uint8_t plainHandler(const CodeNode* node, uint8_t h);
     case Fused::IndexExprElement: return hFIndexExprElement;
     case Fused::IndexExprElementRef: return hFIndexExprElementRef;
     case Fused::IndexExprValueStore: return hFIndexExprValueStore;
-    case Fused::IndexExprReadStore: return hFIndexExprReadStore;
+    case Fused::IndexExprReadStore: return hFIndexExprValueStore;
     case Fused::ToBoolBranch: return hFToBoolBranch;
     case Fused::ConstCompareJump: return hFConstCompareJump;
     case Fused::ReadCompare: return hFReadCompare;
@@ -997,7 +996,6 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fLocalValueStore, &&fMemberValueStore, &&fElementValueStore, &&fCompoundStore, &&fMemberCompoundStore,
       &&fElementCompoundStore, &&fCompareJump, &&fMemberLoadStore, &&fElementLoadStore, &&fNotBranch, &&fJumpCompound,
       &&fIndexExprElement, &&fIndexExprElementRef, &&fIndexExprValueStore, &&fToBoolBranch, &&fConstCompareJump,
-      &&fIndexExprReadStore,
       &&fCompareThen, &&fExprThen, &&fCompareJumpThen, &&fReadCompare, &&fLocalReadCompare,
       &&fFrameMemberCompare, &&fMemberMemberStore, &&fOuterExprStore, &&fStepOuter,
       &&fOuterCompoundStore, &&fCompareReturn, &&fFrameMemberExprStore, &&fFrameMemberValueStore,
@@ -2644,37 +2642,30 @@ fIndexExprElementRef: {
   NEXT;
 }
 fIndexExprValueStore: {
-  // object[e] = v; of one pushed value, written as the store's inline path
-  // writes it (no text).
+  // object[e] = v; of one pushed value, or of other.name or other[local or
+  // constant] read as the member and element steps read it inline, written
+  // as the store's inline path writes it (no text). A read changes nothing,
+  // so the cell found before it is the one the store would find after it.
   const uint32_t len = node->run;
+  const int32_t last = code[pc + len - 3]->kind;
+  const uint32_t read = last == GetIndexed ? 3 : last == GetMember ? 2 : 0;
   if (ctx->refDepth >= KVContext::kRefs) goto loadVariable;
-  INDEX_EXPR_KEY(len - 5);
+  INDEX_EXPR_KEY(len - 4 - (read ? read : 1));
   Value v;
   Value* cell;
-  if (!plainValueOf(ctx, code[pc + len - 3], frameCells, &v) || !(cell = inlineMemberCell(c->obj, key)))
+  if (read) {
+    CodeNode* const* const r = code + pc + len - 2 - read;
+    const Value* const from = BASE_CELL(r[0]);
+    const Value* got;
+    if (from->tag != kObject || !from->obj || !(got = variableReadValue(r, from->obj, frameCells)) ||
+        got->tag == kString)
+      goto loadVariable;
+    v = *got;
+  } else if (!plainValueOf(ctx, code[pc + len - 3], frameCells, &v)) {
     goto loadVariable;
+  }
+  if (!(cell = inlineMemberCell(c->obj, key))) goto loadVariable;
   *cell = v;
-  pc += len;
-  FUSED_DONE(len, code[pc - 1]);
-  NEXT;
-}
-fIndexExprReadStore: {
-  // object[e] = other.name; or other[local or constant]: the read as the
-  // member and element steps read it inline, stored as the store's inline
-  // path stores it (no text). The read changes nothing, so the cell found
-  // before it is the one the store would find after it.
-  const uint32_t len = node->run;
-  const uint32_t read = code[pc + len - 3]->kind == GetIndexed ? 3 : 2;
-  if (ctx->refDepth >= KVContext::kRefs) goto loadVariable;
-  INDEX_EXPR_KEY(len - 4 - read);
-  CodeNode* const* const r = code + pc + len - 2 - read;
-  const Value* const from = BASE_CELL(r[0]);
-  const Value* v;
-  Value* cell;
-  if (from->tag != kObject || !from->obj || !(v = variableReadValue(r, from->obj, frameCells)) ||
-      v->tag == kString || !(cell = inlineMemberCell(c->obj, key)))
-    goto loadVariable;
-  *cell = *v;
   pc += len;
   FUSED_DONE(len, code[pc - 1]);
   NEXT;
