@@ -1373,6 +1373,21 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   PUSH_IN_ROOM(v);                                                     \
   LEAVE_GENERAL
 
+// After an out-of-line entry (`step`, the context brought up to date): the
+// callee's first record when it entered a frame this loop runs, the end of
+// the run when the thread stops, else the record after the call.
+#define GO_ON_FROM_ENTRY(step)       \
+  switch (step) {                    \
+    case StepResult::Enter:          \
+      LOAD_FRAME(ctx->program->code); \
+      pc = 0;                        \
+      break;                         \
+    case StepResult::Leave: return;  \
+    default: pc = ctx->pc + 1; break; \
+  }                                  \
+  RELOAD;                            \
+  NEXT
+
   try {
   NEXT;
 
@@ -1434,16 +1449,7 @@ newHere: {
     RUN_ENTERED(e);
   }
   SYNC;
-  switch (enterNewStep(ctx)) {
-    case StepResult::Enter:
-      LOAD_FRAME(ctx->program->code);
-      pc = 0;
-      break;
-    case StepResult::Leave: return;
-    default: pc = ctx->pc + 1; break;
-  }
-  RELOAD;
-  NEXT;
+  GO_ON_FROM_ENTRY(enterNewStep(ctx));
 }
 pop:
   NEED(1);
@@ -1871,16 +1877,7 @@ callHere: {
     NEXT;
   }
 }
-  switch (enterCallStep(ctx, node->operand.i != 0)) {
-    case StepResult::Enter:
-      LOAD_FRAME(ctx->program->code);
-      pc = 0;
-      break;
-    case StepResult::Leave: return;
-    default: pc = ctx->pc + 1; break;
-  }
-  RELOAD;
-  NEXT;
+  GO_ON_FROM_ENTRY(enterCallStep(ctx, node->operand.i != 0));
 wait:
   ++pc;
   SYNC;
