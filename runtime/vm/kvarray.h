@@ -42,7 +42,7 @@ class KVArray : public KVobj {
 
   int32_t length() const { return count; }
   // The cell of element i for a write, or null when i is not below the length.
-  Value* elementForWrite(int32_t i) {
+  [[gnu::always_inline]] Value* elementForWrite(int32_t i) {
     return static_cast<uint32_t>(i) < static_cast<uint32_t>(count) ? &data[head + i] : nullptr;
   }
   // The key of the last element (start - 1 when there is none).

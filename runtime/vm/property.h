@@ -146,7 +146,7 @@ constexpr size_t kLiteralObjectBytes =
 inline void reserveNursery(size_t bytes) { ensureNurseryRoom(bytes + kNurseryReserve); }
 
 // The object's prototype (slot 0), or null at the end of a chain.
-inline KVobj* prototypeOf(const KVobj* obj) {
+[[gnu::always_inline]] inline KVobj* prototypeOf(const KVobj* obj) {
   const Value* c = obj->props.count > 0 ? obj->props.cells[0] : nullptr;
   return c && c->tag == kObject ? c->obj : nullptr;
 }
