@@ -302,7 +302,7 @@ uint8_t plainHandler(const CodeNode* node, uint8_t h) {
   return h;
 }
 
-int32_t labelPosition(const LabelSlot* s) { return s ? s->position : -1; }
+[[gnu::always_inline]] inline int32_t labelPosition(const LabelSlot* s) { return s ? s->position : -1; }
 
 // The records the code loop is running (`code`): the running program's, or
 // the loop's own at its entry depth. The loop keeps only their first record

@@ -41,13 +41,13 @@ struct Value {
   };
   Value() : bits(0) {}
 
-  static Value makeInt(int32_t v) { Value x; x.tag = kInt; x.i = v; return x; }
-  static Value makeBool(bool v) { Value x; x.tag = kBool; x.i = v ? 1 : 0; return x; }
-  static Value makeFloat(double v) { Value x; x.tag = kFloat; x.d = v; return x; }
-  static Value makeObject(KVobj* o) { Value x; x.tag = kObject; x.obj = o; return x; }
-  static Value makeString(const char* s) { Value x; x.tag = kString; x.str = s; return x; }
-  static Value makeNaN() { Value x; x.tag = kNaN; return x; }
-  static Value makeNull() { Value x; x.tag = kNull; return x; }
+  [[gnu::always_inline]] static Value makeInt(int32_t v) { Value x; x.tag = kInt; x.i = v; return x; }
+  [[gnu::always_inline]] static Value makeBool(bool v) { Value x; x.tag = kBool; x.i = v ? 1 : 0; return x; }
+  [[gnu::always_inline]] static Value makeFloat(double v) { Value x; x.tag = kFloat; x.d = v; return x; }
+  [[gnu::always_inline]] static Value makeObject(KVobj* o) { Value x; x.tag = kObject; x.obj = o; return x; }
+  [[gnu::always_inline]] static Value makeString(const char* s) { Value x; x.tag = kString; x.str = s; return x; }
+  [[gnu::always_inline]] static Value makeNaN() { Value x; x.tag = kNaN; return x; }
+  [[gnu::always_inline]] static Value makeNull() { Value x; x.tag = kNull; return x; }
 
   void setInt(int32_t v) { tag = kInt; bits = 0; i = v; }
   void setBool(bool v) { tag = kBool; bits = 0; i = v ? 1 : 0; }
