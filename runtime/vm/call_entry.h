@@ -116,6 +116,16 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
   return true;
 }
 
+// The built-in push's own work, its failure for want of memory as the
+// native's.
+inline void arrayPushInLoop(KVArray* array, const Value& v) {
+  try {
+    array->push(v);
+  } catch (const std::bad_alloc&) {
+    throw RuntimeError(kErrOutOfMemory);
+  }
+}
+
 // A method call of the built-in push (one argument) or pop (none) on a
 // plain array, done without the native's frame: the frame is entered and
 // left with nothing read in between but the receiver and the argument, so
@@ -145,11 +155,7 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
     const Value& v = ctx->operands[at + 1];
     // The longest array warns from inside the native.
     if (v.tag == kString || fn->frameParams < 1 || array->length() == INT32_MAX) return -1;
-    try {
-      array->push(v);
-    } catch (const std::bad_alloc&) {
-      throw RuntimeError(kErrOutOfMemory);
-    }
+    arrayPushInLoop(array, v);
     result = Value();
   } else if (native == &arrayPopNative && n == 0) {
     if (!array->pop(result)) result = Value();
@@ -175,15 +181,6 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
   const ActivationObject* cur = ctx->frame->activation;
   const intptr_t used = (cur->cells + cur->cellCount) - ctx->cells;
   return used >= 0 && used + fn->frameCells <= KVContext::kCells;
-}
-// The built-in push's own work, its failure for want of memory as the
-// native's.
-inline void arrayPushInLoop(KVArray* array, const Value& v) {
-  try {
-    array->push(v);
-  } catch (const std::bad_alloc&) {
-    throw RuntimeError(kErrOutOfMemory);
-  }
 }
 
 // Runs the native whose frame enterScriptCall<true> entered, as callAndRun

@@ -28,17 +28,7 @@ namespace kv {
   // What KVfobj::constructorPrototype answers once the object exists.
   const Value* const p = ctor->props.count >= 2 ? ctor->props.cells[1] : nullptr;
   KVobj* const proto = p && p->tag == kObject ? p->obj : nullptr;
-  // placeInlineObject's body and table for n slots, no member entries.
-  KVobj* const obj = new (gcAllocYoungRaw(sizeof(KVobj) + tableBlockBytes(n))) KVobj();
-  obj->tableInline = 1;
-  Value* const cells = obj->inlineTable();
-  obj->props.cells.base = cells;
-  obj->props.count = n;
-  obj->props.smallAttrs = kFreshSmallAttrs;
-  new (cells) Value(proto ? Value::makeObject(proto) : Value::makeNull());
-  for (int32_t i = 1; i < n; ++i) new (cells + i) Value();
-  obj->classId = ctor->instanceClassId;
-  return obj;
+  return placeSmallPlainObject(n, proto, ctor->instanceClassId);
 }
 
 // The New record's call (a script function whose frame enterScriptCall

@@ -244,17 +244,29 @@ constexpr uint32_t kFreshSmallAttrs = 0x77777770u;
 // general layout's loops, for the objects made on every turn of a loop:
 // strings and closures. T's constructor must be the implicit one, so that
 // value-initialising clears the body. Room is reserved.
-template <class T>
-T* placeSmallYoungObject(int32_t n, KVobj* proto, int32_t classId) {
-  static_assert(!std::is_same_v<T, KVobj>, "a plain object keeps its table in its body");
-  T* obj = new (gcAllocYoungRaw(sizeof(T))) T();
-  auto* cells = static_cast<Value*>(gcAllocYoungRaw(sizeof(Value) * static_cast<size_t>(n)));
+// A fresh table of n < 8 slots at `cells` for obj: the prototype, then
+// undefined values.
+[[gnu::always_inline]] inline void fillSmallTable(KVobj* obj, Value* cells, int32_t n, KVobj* proto, int32_t classId) {
   new (cells) Value(proto ? Value::makeObject(proto) : Value::makeNull());
   for (int32_t i = 1; i < n; ++i) new (cells + i) Value();
   obj->props.cells.base = cells;
   obj->props.count = n;
   obj->props.smallAttrs = kFreshSmallAttrs;
   obj->classId = classId;
+}
+template <class T>
+T* placeSmallYoungObject(int32_t n, KVobj* proto, int32_t classId) {
+  static_assert(!std::is_same_v<T, KVobj>, "a plain object keeps its table in its body");
+  T* obj = new (gcAllocYoungRaw(sizeof(T))) T();
+  fillSmallTable(obj, static_cast<Value*>(gcAllocYoungRaw(sizeof(Value) * static_cast<size_t>(n))), n, proto, classId);
+  return obj;
+}
+// The same for a plain object, whose table lies in its body's block (as
+// placeInlineObject lays it out, without member entries).
+[[gnu::always_inline]] inline KVobj* placeSmallPlainObject(int32_t n, KVobj* proto, int32_t classId) {
+  KVobj* const obj = new (gcAllocYoungRaw(sizeof(KVobj) + tableBlockBytes(n))) KVobj();
+  obj->tableInline = 1;
+  fillSmallTable(obj, obj->inlineTable(), n, proto, classId);
   return obj;
 }
 // The same in the static area.
