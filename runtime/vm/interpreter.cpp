@@ -358,9 +358,8 @@ const Value kNoOuterCell;
 // the member steps read it inline, else null (the records then run one by
 // one, and the read warns, fails or calls as its own step would).
 [[gnu::always_inline]] inline const Value* readOperandValue(const KVContext* ctx, CodeNode* const* r,
-                                                            const Value* cells) {
+                                                            const Value* cells, uint8_t m) {
   const CodeNode* const e = r[0];
-  const uint8_t m = e->micro;
   KVobj* obj;
   if (m == kMicroThisMember) {
     obj = ctx->frame->receiver;
@@ -411,12 +410,19 @@ template <bool kReads>
 #define MICRO_LABELS(p) \
   &&p##add, &&p##sub, &&p##mul, &&p##mod, &&p##and, &&p##or, &&p##xor, &&p##shl, &&p##shr, &&bad, &&bad, &&bad, \
       &&bad, &&bad, &&bad, &&bad
-  static void* const kAt[64] = {&&bad, &&local, &&konst, &&bad, &&read, &&read, &&read, &&read, &&outer, &&base, &&index,
-                                &&bad, &&bad, &&bad, &&bad, &&bad, MICRO_LABELS(s_), MICRO_LABELS(l_),
-                                MICRO_LABELS(c_)};
+  // Without reads, a read operand's code (alone or with its operation)
+  // goes on in the instance with them.
+#define MICRO_READ_LABELS(p) \
+  &&p##add, &&p##sub, &&p##mul, &&p##mod, &&p##and, &&p##or, &&p##xor, &&p##shl, &&p##shr, &&bad, &&bad, &&bad, \
+      &&bad, &&bad, &&bad, &&bad
+  static void* const kAt[128] = {&&bad, &&local, &&konst, &&bad, &&member, &&self, &&element, &&elementAt, &&outer,
+                                 &&base, &&index, &&bad, &&bad, &&bad, &&bad, &&bad, MICRO_LABELS(s_),
+                                 MICRO_LABELS(l_), MICRO_LABELS(c_), MICRO_READ_LABELS(m_), MICRO_READ_LABELS(t_),
+                                 MICRO_READ_LABELS(e_), MICRO_READ_LABELS(k_)};
   static_assert(kMicroLocal == 1 && kMicroConst == 2 && kMicroStackOp == 16 && kMicroLocalOp == 32 &&
-                kMicroConstOp == 48 && kMicroOps == 10 && kMicroMember == 4 && kMicroElementConst == 7 &&
-                kMicroOuter == 8 && kMicroIndexBase == 9 && kMicroIndex == 10);
+                kMicroConstOp == 48 && kMicroOps == 10 && kMicroMember == 4 && kMicroThisMember == 5 &&
+                kMicroElement == 6 && kMicroElementConst == 7 && kMicroOuter == 8 && kMicroIndexBase == 9 &&
+                kMicroIndex == 10 && kMicroReadOp == 64);
   int32_t b;
   const CodeNode* e;
   // The objects of element reads whose keys are being evaluated, at the
@@ -458,16 +464,32 @@ outer: {
   ++r;
   MICRO_NEXT;
 }
-read:
-  if constexpr (!kReads) {
-    return evalIntRun<true>(ctx, r, end, cells, st, d);
-  } else {
-    const Value* const v = readOperandValue(ctx, r, cells);
-    if (!v || v->tag != kInt) return -1;
-    st[d++] = v->i;
-    r += readRecords(e->micro);
-    MICRO_NEXT;
+// The read operands, each kind with its own label: the integer value of the
+// read at r into `into`, else the records run one by one.
+#define MICRO_READ(kind, into)                                  \
+  if constexpr (!kReads) {                                      \
+    return evalIntRun<true>(ctx, r, end, cells, st, d);         \
+  } else {                                                      \
+    const Value* const v_ = readOperandValue(ctx, r, cells, kind); \
+    if (!v_ || v_->tag != kInt) return -1;                      \
+    into = v_->i;                                               \
   }
+member:
+  MICRO_READ(kMicroMember, st[d++]);
+  r += 2;
+  MICRO_NEXT;
+self:
+  MICRO_READ(kMicroThisMember, st[d++]);
+  r += 2;
+  MICRO_NEXT;
+element:
+  MICRO_READ(kMicroElement, st[d++]);
+  r += 3;
+  MICRO_NEXT;
+elementAt:
+  MICRO_READ(kMicroElementConst, st[d++]);
+  r += 3;
+  MICRO_NEXT;
 base:
   if constexpr (!kReads) {
     return evalIntRun<true>(ctx, r, end, cells, st, d);
@@ -493,8 +515,15 @@ index:
   MICRO_OPS(s_, b = st[--d], 1)
   MICRO_OPS(l_, if (cells[e->slot].tag != kInt) return -1; b = cells[e->slot].i, 2)
   MICRO_OPS(c_, b = e->operand.i, 2)
+  // A read and the operation after it: the read's records and the operation's.
+  MICRO_OPS(m_, MICRO_READ(kMicroMember, b), 3)
+  MICRO_OPS(t_, MICRO_READ(kMicroThisMember, b), 3)
+  MICRO_OPS(e_, MICRO_READ(kMicroElement, b), 4)
+  MICRO_OPS(k_, MICRO_READ(kMicroElementConst, b), 4)
 bad:
   return -1;
+#undef MICRO_READ
+#undef MICRO_READ_LABELS
 #undef MICRO_OPS
 #undef MICRO_WRAP
 #undef MICRO_NEXT
@@ -568,9 +597,10 @@ bad:
 #define NUMBER_LABELS(p) \
   &&p##add, &&p##sub, &&p##mul, &&p##mod, &&p##and, &&p##or, &&p##xor, &&p##shl, &&p##shr, &&p##div, &&bad, &&bad, \
       &&bad, &&bad, &&bad, &&bad
-  static void* const kAt[64] = {&&bad, &&local, &&konst, &&dbl, &&read, &&read, &&read, &&read, &&outer, &&base, &&index,
-                                &&bad, &&bad, &&bad, &&bad, &&bad, NUMBER_LABELS(s_), NUMBER_LABELS(l_),
-                                NUMBER_LABELS(c_)};
+  static void* const kAt[128] = {&&bad, &&local, &&konst, &&dbl, &&read, &&read, &&read, &&read, &&outer, &&base,
+                                 &&index, &&bad, &&bad, &&bad, &&bad, &&bad, NUMBER_LABELS(s_), NUMBER_LABELS(l_),
+                                 NUMBER_LABELS(c_), NUMBER_LABELS(m_), NUMBER_LABELS(t_), NUMBER_LABELS(e_),
+                                 NUMBER_LABELS(k_)};
   static_assert(kMicroLocal == 1 && kMicroConst == 2 && kMicroDouble == 3 && kMicroStackOp == 16 &&
                 kMicroLocalOp == 32 && kMicroConstOp == 48 && kMicroOps == 10 && kMicroMember == 4 &&
                 kMicroElementConst == 7 && kMicroOuter == 8 && kMicroIndexBase == 9 && kMicroIndex == 10);
@@ -588,11 +618,13 @@ bad:
   st[d++] = (v)
 // Operation number k with b fetched by `fetch`, stepping `len` records;
 // FLOAT_OP answers two floats at once.
-#define NUMBER_OP(label, fetch, len, k) \
-  label : fetch;                        \
-  if (!numberOp(k, st[d - 1], b)) return -1; \
-  r += len;                             \
-  NUMBER_NEXT;
+#define NUMBER_OP(label, fetch, len, k)        \
+  label : {                                    \
+    fetch;                                     \
+    if (!numberOp(k, st[d - 1], b)) return -1; \
+    r += len;                                  \
+    NUMBER_NEXT;                               \
+  }
 #define NUMBER_FLOAT_OP(label, fetch, len, k, op)               \
   label : {                                                     \
     fetch;                                                      \
@@ -625,10 +657,11 @@ outer:
   ++r;
   NUMBER_NEXT;
 read: {
-  const Value* const v = readOperandValue(ctx, r, cells);
+  const uint8_t m = readMicro(e->micro);
+  const Value* const v = readOperandValue(ctx, r, cells, m);
   if (!v) return -1;
   NUMBER_PUSH(*v);
-  r += readRecords(e->micro);
+  r += readRecords(m);
   NUMBER_NEXT;
 }
 base: {
@@ -652,6 +685,17 @@ index: {
   NUMBER_OPS(s_, b = st[--d], 1)
   NUMBER_OPS(l_, b = cells[e->slot], 2)
   NUMBER_OPS(c_, b = Value::makeInt(e->operand.i), 2)
+  // A read and the operation after it, which judges the read value as the
+  // push would have (numberOp declines anything but numbers).
+#define NUMBER_READ(kind)                                               \
+  const Value* const v_ = readOperandValue(ctx, r, cells, kind); \
+  if (!v_) return -1;                                                   \
+  b = *v_
+  NUMBER_OPS(m_, NUMBER_READ(kMicroMember), 3)
+  NUMBER_OPS(t_, NUMBER_READ(kMicroThisMember), 3)
+  NUMBER_OPS(e_, NUMBER_READ(kMicroElement), 4)
+  NUMBER_OPS(k_, NUMBER_READ(kMicroElementConst), 4)
+#undef NUMBER_READ
 bad:
   return -1;
 #undef NUMBER_OPS
