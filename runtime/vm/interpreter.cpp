@@ -401,24 +401,19 @@ constexpr uint32_t readRecords(uint8_t m) { return m >= kMicroElement ? 3 : 2; }
 // leaves, or -1 when a value is no integer or a divisor is 0 or -1 (those
 // records then run one by one). Threaded like the code loop: each micro
 // code ends with its own jump to the next, which predicts far better than
-// one shared jump. The evaluation goes on in the instance with reads at
-// the first read operand, so that expressions of locals and constants alone
-// keep the lighter frame of the instance without them.
-template <bool kReads>
+// one shared jump. One function serves every expression: entering a
+// lighter one first and going on in another at the first read cost more
+// than the heavier frame costs the expressions without reads.
 [[gnu::noinline]] int32_t evalIntRun(const KVContext* ctx, CodeNode* const* r, CodeNode* const* const end,
-                                     const Value* cells, int32_t* st, int32_t d) {
+                                     const Value* cells, int32_t* st) {
+  int32_t d = 0;
 #define MICRO_LABELS(p) \
-  &&p##add, &&p##sub, &&p##mul, &&p##mod, &&p##and, &&p##or, &&p##xor, &&p##shl, &&p##shr, &&bad, &&bad, &&bad, \
-      &&bad, &&bad, &&bad, &&bad
-  // Without reads, a read operand's code (alone or with its operation)
-  // goes on in the instance with them.
-#define MICRO_READ_LABELS(p) \
   &&p##add, &&p##sub, &&p##mul, &&p##mod, &&p##and, &&p##or, &&p##xor, &&p##shl, &&p##shr, &&bad, &&bad, &&bad, \
       &&bad, &&bad, &&bad, &&bad
   static void* const kAt[128] = {&&bad, &&local, &&konst, &&bad, &&member, &&self, &&element, &&elementAt, &&outer,
                                  &&base, &&index, &&bad, &&bad, &&bad, &&bad, &&bad, MICRO_LABELS(s_),
-                                 MICRO_LABELS(l_), MICRO_LABELS(c_), MICRO_READ_LABELS(m_), MICRO_READ_LABELS(t_),
-                                 MICRO_READ_LABELS(e_), MICRO_READ_LABELS(k_)};
+                                 MICRO_LABELS(l_), MICRO_LABELS(c_), MICRO_LABELS(m_), MICRO_LABELS(t_),
+                                 MICRO_LABELS(e_), MICRO_LABELS(k_)};
   static_assert(kMicroLocal == 1 && kMicroConst == 2 && kMicroStackOp == 16 && kMicroLocalOp == 32 &&
                 kMicroConstOp == 48 && kMicroOps == 10 && kMicroMember == 4 && kMicroThisMember == 5 &&
                 kMicroElement == 6 && kMicroElementConst == 7 && kMicroOuter == 8 && kMicroIndexBase == 9 &&
@@ -427,7 +422,7 @@ template <bool kReads>
   const CodeNode* e;
   // The objects of element reads whose keys are being evaluated, at the
   // depth of each (its st entry is a placeholder).
-  [[maybe_unused]] KVobj* objs[kFusedExprDepth];
+  KVobj* objs[kFusedExprDepth];
 #define MICRO_NEXT        \
   if (r == end) return d; \
   e = *r;                 \
@@ -466,13 +461,11 @@ outer: {
 }
 // The read operands, each kind with its own label: the integer value of the
 // read at r into `into`, else the records run one by one.
-#define MICRO_READ(kind, into)                                  \
-  if constexpr (!kReads) {                                      \
-    return evalIntRun<true>(ctx, r, end, cells, st, d);         \
-  } else {                                                      \
+#define MICRO_READ(kind, into)                                     \
+  {                                                                \
     const Value* const v_ = readOperandValue(ctx, r, cells, kind); \
-    if (!v_ || v_->tag != kInt) return -1;                      \
-    into = v_->i;                                               \
+    if (!v_ || v_->tag != kInt) return -1;                         \
+    into = v_->i;                                                  \
   }
 member:
   MICRO_READ(kMicroMember, st[d++]);
@@ -490,28 +483,22 @@ elementAt:
   MICRO_READ(kMicroElementConst, st[d++]);
   r += 3;
   MICRO_NEXT;
-base:
-  if constexpr (!kReads) {
-    return evalIntRun<true>(ctx, r, end, cells, st, d);
-  } else {
-    const Value* const c = e->slot != kNoSlot ? cells + e->slot : outerCellOf(ctx, e->second.var);
-    if (c->tag != kObject || !c->obj) return -1;
-    objs[d] = c->obj;
-    st[d++] = 0;
-    ++r;
-    MICRO_NEXT;
-  }
-index:
-  if constexpr (!kReads) {
-    return -1;
-  } else {
-    const int32_t key = st[--d];
-    const Value* const v = key >= 0 ? inlineElementValue(objs[d - 1], key) : nullptr;
-    if (!v || v->tag != kInt) return -1;
-    st[d - 1] = v->i;
-    ++r;
-    MICRO_NEXT;
-  }
+base: {
+  const Value* const c = e->slot != kNoSlot ? cells + e->slot : outerCellOf(ctx, e->second.var);
+  if (c->tag != kObject || !c->obj) return -1;
+  objs[d] = c->obj;
+  st[d++] = 0;
+  ++r;
+  MICRO_NEXT;
+}
+index: {
+  const int32_t key = st[--d];
+  const Value* const v = key >= 0 ? inlineElementValue(objs[d - 1], key) : nullptr;
+  if (!v || v->tag != kInt) return -1;
+  st[d - 1] = v->i;
+  ++r;
+  MICRO_NEXT;
+}
   MICRO_OPS(s_, b = st[--d], 1)
   MICRO_OPS(l_, if (cells[e->slot].tag != kInt) return -1; b = cells[e->slot].i, 2)
   MICRO_OPS(c_, b = e->operand.i, 2)
@@ -523,7 +510,6 @@ index:
 bad:
   return -1;
 #undef MICRO_READ
-#undef MICRO_READ_LABELS
 #undef MICRO_OPS
 #undef MICRO_WRAP
 #undef MICRO_NEXT
@@ -545,7 +531,7 @@ bad:
       return 1;
     }
   }
-  return evalIntRun<false>(ctx, r, r + count, cells, st, 0);
+  return evalIntRun(ctx, r, r + count, cells, st);
 }
 
 // a OP b (micro-code order, fuse.h) as the records' own steps answer it for
