@@ -605,10 +605,15 @@ void noteExprMicro(const CodeVector& code, uint32_t from, uint32_t count) {
   for (uint32_t k = from; k < from + count && k < code.size(); ++k) {
     CodeNode* n = code[k];
     if (const uint32_t read = readOperand(code, k); read != 0) {
-      n->micro = n->kind == PushFrameObject ? kMicroThisMember
-                 : read == 2                ? kMicroMember
-                 : isPushInt(code[k + 1])   ? kMicroElementConst
-                                            : kMicroElement;
+      const uint8_t m = n->kind == PushFrameObject ? kMicroThisMember
+                        : read == 2                ? kMicroMember
+                        : isPushInt(code[k + 1])   ? kMicroElementConst
+                                                   : kMicroElement;
+      // An operation right after the read, inside the expression, is
+      // taken with it.
+      const uint32_t at = k + read;
+      const uint8_t op = at < from + count && at < code.size() ? opOf(code[at]->kind) : kMicroOps;
+      n->micro = op < kMicroOps ? static_cast<uint8_t>(kMicroReadOp + 16 * (m - kMicroMember) + op) : m;
       k += read - 1;
       continue;
     }

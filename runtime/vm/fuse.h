@@ -184,8 +184,18 @@ enum ExprMicro : uint8_t {
   kMicroStackOp = 16,
   kMicroLocalOp = 32,
   kMicroConstOp = 48,
+  // A read operand whose value the next record's operation combines with
+  // the value below it at once: kMicroReadOp + 16 * (read code -
+  // kMicroMember) + operation (the operation's record keeps its own code,
+  // which the number steps follow).
+  kMicroReadOp = 64,
 };
 constexpr uint8_t kMicroOps = 10;
+// The read code (kMicroMember to kMicroElementConst) of a read operand's
+// micro code m, with or without its operation.
+constexpr uint8_t readMicro(uint8_t m) {
+  return m >= kMicroReadOp ? static_cast<uint8_t>(kMicroMember + ((m - kMicroReadOp) >> 4)) : m;
+}
 // CodeNode::reads of a fused expression step's first record. An expression
 // that reads members or elements notes how its values were found the first
 // time it served: when they were numbers with a float, it is evaluated as

@@ -358,9 +358,8 @@ const Value kNoOuterCell;
 // the member steps read it inline, else null (the records then run one by
 // one, and the read warns, fails or calls as its own step would).
 [[gnu::always_inline]] inline const Value* readOperandValue(const KVContext* ctx, CodeNode* const* r,
-                                                            const Value* cells) {
+                                                            const Value* cells, uint8_t m) {
   const CodeNode* const e = r[0];
-  const uint8_t m = e->micro;
   KVobj* obj;
   if (m == kMicroThisMember) {
     obj = ctx->frame->receiver;
@@ -402,26 +401,28 @@ constexpr uint32_t readRecords(uint8_t m) { return m >= kMicroElement ? 3 : 2; }
 // leaves, or -1 when a value is no integer or a divisor is 0 or -1 (those
 // records then run one by one). Threaded like the code loop: each micro
 // code ends with its own jump to the next, which predicts far better than
-// one shared jump. The evaluation goes on in the instance with reads at
-// the first read operand, so that expressions of locals and constants alone
-// keep the lighter frame of the instance without them.
-template <bool kReads>
+// one shared jump. One function serves every expression: entering a
+// lighter one first and going on in another at the first read cost more
+// than the heavier frame costs the expressions without reads.
 [[gnu::noinline]] int32_t evalIntRun(const KVContext* ctx, CodeNode* const* r, CodeNode* const* const end,
-                                     const Value* cells, int32_t* st, int32_t d) {
+                                     const Value* cells, int32_t* st) {
+  int32_t d = 0;
 #define MICRO_LABELS(p) \
   &&p##add, &&p##sub, &&p##mul, &&p##mod, &&p##and, &&p##or, &&p##xor, &&p##shl, &&p##shr, &&bad, &&bad, &&bad, \
       &&bad, &&bad, &&bad, &&bad
-  static void* const kAt[64] = {&&bad, &&local, &&konst, &&bad, &&read, &&read, &&read, &&read, &&outer, &&base, &&index,
-                                &&bad, &&bad, &&bad, &&bad, &&bad, MICRO_LABELS(s_), MICRO_LABELS(l_),
-                                MICRO_LABELS(c_)};
+  static void* const kAt[128] = {&&bad, &&local, &&konst, &&bad, &&member, &&self, &&element, &&elementAt, &&outer,
+                                 &&base, &&index, &&bad, &&bad, &&bad, &&bad, &&bad, MICRO_LABELS(s_),
+                                 MICRO_LABELS(l_), MICRO_LABELS(c_), MICRO_LABELS(m_), MICRO_LABELS(t_),
+                                 MICRO_LABELS(e_), MICRO_LABELS(k_)};
   static_assert(kMicroLocal == 1 && kMicroConst == 2 && kMicroStackOp == 16 && kMicroLocalOp == 32 &&
-                kMicroConstOp == 48 && kMicroOps == 10 && kMicroMember == 4 && kMicroElementConst == 7 &&
-                kMicroOuter == 8 && kMicroIndexBase == 9 && kMicroIndex == 10);
+                kMicroConstOp == 48 && kMicroOps == 10 && kMicroMember == 4 && kMicroThisMember == 5 &&
+                kMicroElement == 6 && kMicroElementConst == 7 && kMicroOuter == 8 && kMicroIndexBase == 9 &&
+                kMicroIndex == 10 && kMicroReadOp == 64);
   int32_t b;
   const CodeNode* e;
   // The objects of element reads whose keys are being evaluated, at the
   // depth of each (its st entry is a placeholder).
-  [[maybe_unused]] KVobj* objs[kFusedExprDepth];
+  KVobj* objs[kFusedExprDepth];
 #define MICRO_NEXT        \
   if (r == end) return d; \
   e = *r;                 \
@@ -458,43 +459,57 @@ outer: {
   ++r;
   MICRO_NEXT;
 }
-read:
-  if constexpr (!kReads) {
-    return evalIntRun<true>(ctx, r, end, cells, st, d);
-  } else {
-    const Value* const v = readOperandValue(ctx, r, cells);
-    if (!v || v->tag != kInt) return -1;
-    st[d++] = v->i;
-    r += readRecords(e->micro);
-    MICRO_NEXT;
+// The read operands, each kind with its own label: the integer value of the
+// read at r into `into`, else the records run one by one.
+#define MICRO_READ(kind, into)                                     \
+  {                                                                \
+    const Value* const v_ = readOperandValue(ctx, r, cells, kind); \
+    if (!v_ || v_->tag != kInt) return -1;                         \
+    into = v_->i;                                                  \
   }
-base:
-  if constexpr (!kReads) {
-    return evalIntRun<true>(ctx, r, end, cells, st, d);
-  } else {
-    const Value* const c = e->slot != kNoSlot ? cells + e->slot : outerCellOf(ctx, e->second.var);
-    if (c->tag != kObject || !c->obj) return -1;
-    objs[d] = c->obj;
-    st[d++] = 0;
-    ++r;
-    MICRO_NEXT;
-  }
-index:
-  if constexpr (!kReads) {
-    return -1;
-  } else {
-    const int32_t key = st[--d];
-    const Value* const v = key >= 0 ? inlineElementValue(objs[d - 1], key) : nullptr;
-    if (!v || v->tag != kInt) return -1;
-    st[d - 1] = v->i;
-    ++r;
-    MICRO_NEXT;
-  }
+member:
+  MICRO_READ(kMicroMember, st[d++]);
+  r += 2;
+  MICRO_NEXT;
+self:
+  MICRO_READ(kMicroThisMember, st[d++]);
+  r += 2;
+  MICRO_NEXT;
+element:
+  MICRO_READ(kMicroElement, st[d++]);
+  r += 3;
+  MICRO_NEXT;
+elementAt:
+  MICRO_READ(kMicroElementConst, st[d++]);
+  r += 3;
+  MICRO_NEXT;
+base: {
+  const Value* const c = e->slot != kNoSlot ? cells + e->slot : outerCellOf(ctx, e->second.var);
+  if (c->tag != kObject || !c->obj) return -1;
+  objs[d] = c->obj;
+  st[d++] = 0;
+  ++r;
+  MICRO_NEXT;
+}
+index: {
+  const int32_t key = st[--d];
+  const Value* const v = key >= 0 ? inlineElementValue(objs[d - 1], key) : nullptr;
+  if (!v || v->tag != kInt) return -1;
+  st[d - 1] = v->i;
+  ++r;
+  MICRO_NEXT;
+}
   MICRO_OPS(s_, b = st[--d], 1)
   MICRO_OPS(l_, if (cells[e->slot].tag != kInt) return -1; b = cells[e->slot].i, 2)
   MICRO_OPS(c_, b = e->operand.i, 2)
+  // A read and the operation after it: the read's records and the operation's.
+  MICRO_OPS(m_, MICRO_READ(kMicroMember, b), 3)
+  MICRO_OPS(t_, MICRO_READ(kMicroThisMember, b), 3)
+  MICRO_OPS(e_, MICRO_READ(kMicroElement, b), 4)
+  MICRO_OPS(k_, MICRO_READ(kMicroElementConst, b), 4)
 bad:
   return -1;
+#undef MICRO_READ
 #undef MICRO_OPS
 #undef MICRO_WRAP
 #undef MICRO_NEXT
@@ -516,7 +531,7 @@ bad:
       return 1;
     }
   }
-  return evalIntRun<false>(ctx, r, r + count, cells, st, 0);
+  return evalIntRun(ctx, r, r + count, cells, st);
 }
 
 // a OP b (micro-code order, fuse.h) as the records' own steps answer it for
@@ -568,9 +583,10 @@ bad:
 #define NUMBER_LABELS(p) \
   &&p##add, &&p##sub, &&p##mul, &&p##mod, &&p##and, &&p##or, &&p##xor, &&p##shl, &&p##shr, &&p##div, &&bad, &&bad, \
       &&bad, &&bad, &&bad, &&bad
-  static void* const kAt[64] = {&&bad, &&local, &&konst, &&dbl, &&read, &&read, &&read, &&read, &&outer, &&base, &&index,
-                                &&bad, &&bad, &&bad, &&bad, &&bad, NUMBER_LABELS(s_), NUMBER_LABELS(l_),
-                                NUMBER_LABELS(c_)};
+  static void* const kAt[128] = {&&bad, &&local, &&konst, &&dbl, &&read, &&read, &&read, &&read, &&outer, &&base,
+                                 &&index, &&bad, &&bad, &&bad, &&bad, &&bad, NUMBER_LABELS(s_), NUMBER_LABELS(l_),
+                                 NUMBER_LABELS(c_), NUMBER_LABELS(m_), NUMBER_LABELS(t_), NUMBER_LABELS(e_),
+                                 NUMBER_LABELS(k_)};
   static_assert(kMicroLocal == 1 && kMicroConst == 2 && kMicroDouble == 3 && kMicroStackOp == 16 &&
                 kMicroLocalOp == 32 && kMicroConstOp == 48 && kMicroOps == 10 && kMicroMember == 4 &&
                 kMicroElementConst == 7 && kMicroOuter == 8 && kMicroIndexBase == 9 && kMicroIndex == 10);
@@ -588,11 +604,13 @@ bad:
   st[d++] = (v)
 // Operation number k with b fetched by `fetch`, stepping `len` records;
 // FLOAT_OP answers two floats at once.
-#define NUMBER_OP(label, fetch, len, k) \
-  label : fetch;                        \
-  if (!numberOp(k, st[d - 1], b)) return -1; \
-  r += len;                             \
-  NUMBER_NEXT;
+#define NUMBER_OP(label, fetch, len, k)        \
+  label : {                                    \
+    fetch;                                     \
+    if (!numberOp(k, st[d - 1], b)) return -1; \
+    r += len;                                  \
+    NUMBER_NEXT;                               \
+  }
 #define NUMBER_FLOAT_OP(label, fetch, len, k, op)               \
   label : {                                                     \
     fetch;                                                      \
@@ -625,10 +643,11 @@ outer:
   ++r;
   NUMBER_NEXT;
 read: {
-  const Value* const v = readOperandValue(ctx, r, cells);
+  const uint8_t m = readMicro(e->micro);
+  const Value* const v = readOperandValue(ctx, r, cells, m);
   if (!v) return -1;
   NUMBER_PUSH(*v);
-  r += readRecords(e->micro);
+  r += readRecords(m);
   NUMBER_NEXT;
 }
 base: {
@@ -652,6 +671,17 @@ index: {
   NUMBER_OPS(s_, b = st[--d], 1)
   NUMBER_OPS(l_, b = cells[e->slot], 2)
   NUMBER_OPS(c_, b = Value::makeInt(e->operand.i), 2)
+  // A read and the operation after it, which judges the read value as the
+  // push would have (numberOp declines anything but numbers).
+#define NUMBER_READ(kind)                                               \
+  const Value* const v_ = readOperandValue(ctx, r, cells, kind); \
+  if (!v_) return -1;                                                   \
+  b = *v_
+  NUMBER_OPS(m_, NUMBER_READ(kMicroMember), 3)
+  NUMBER_OPS(t_, NUMBER_READ(kMicroThisMember), 3)
+  NUMBER_OPS(e_, NUMBER_READ(kMicroElement), 4)
+  NUMBER_OPS(k_, NUMBER_READ(kMicroElementConst), 4)
+#undef NUMBER_READ
 bad:
   return -1;
 #undef NUMBER_OPS

@@ -1244,6 +1244,69 @@ console.log("layouts " @ s);)",
     // its maker's variables and the top-level frame's: a noted cell must not
     // outlive the chain it was found through.
     kOuterClosures,
+    // Member and element reads (`o.a`, `this.y`, `arr[j]`, `arr[2]`) each
+    // followed at once by every operation, in integer and number
+    // expressions: sums past the 32-bit limits, floats, texts, null,
+    // undefined and booleans read, divisors 0 and -1, members deleted and
+    // added mid-loop, objects and a prototype replaced, a prototype member
+    // turned into a text, inside a generator and micro-threads that wait.
+    R"(var o = {a: 7, b: -3, c: 2147483647, d: 0}, arr = [5, -2, 2147483647, -2147483647 - 1, 0, 1.5, "7", null];
+var vals = [3, -1, 0, 2147483647, -2147483647 - 1, 2.5, "4", null, undefined, true], i, j, s = 0, t = 0.5, q = 0, w = 0, u = 0;
+function P(v) { this.x = v; this.y = 2; }
+P.prototype.z = 4;
+P.prototype.run = function (k) {
+  this.x = (this.x + this.y * k) % 1000003;
+  this.x = (k - this.y) * (this.z + this.x) ^ (this.y << this.z) | (k & this.x);
+  this.x = (this.x >> this.y) - (k % this.z) + this.x / this.y;
+  if (this.x + this.z < k * this.y) this.x = this.x - this.z;
+  this.x += this.y * this.z - k;
+  return this.x;
+};
+var p = new P(1), p2 = new P(2.5);
+function* gen(obj) {
+  var k;
+  for (k = 0; k < 60; k++) { obj.n = (obj.n * obj.m + k) % 1009; if (k == 30) obj.m = 0.5; yield obj.n + obj.m * 2; }
+}
+var done = 0, total = 0;
+function worker(obj) {
+  var k;
+  for (k = 0; k < 400; k++) {
+    obj.n = (obj.n + obj.m * k - arr[1]) % 10007;
+    if (k % 50 == obj.m) wait;
+    if (k == 200) obj.m = "2";
+  }
+  total = total + obj.n;
+  done++;
+}
+spawn(worker, {n: 0, m: 7});
+spawn(worker, {n: 5, m: 3});
+for (i = 0; i < 3000; i++) {
+  j = i % 10;
+  o.d = vals[j];
+  s = (s + o.a * o.b - o.c + o.d) % 1000003;
+  s = (s + arr[j % 8] + arr[2] * arr[3] - arr[j % 8] * o.a) | 0;
+  q = (q + o.c + o.a) ^ (arr[2] - arr[3]);
+  w = arr[2] * arr[2] + o.c * o.c - arr[3] % o.d;
+  t = t + o.a / o.b + arr[5] * o.a - o.d % o.a;
+  u = (u ^ (o.a << arr[j % 8]) ^ (o.c >> o.b) ^ (o.d & o.a)) | (o.b % o.d) | (j / o.a);
+  if (s + o.a > o.c - arr[j % 8]) s = s - 1;
+  if (o.d * o.a == arr[j % 8] + o.b) s = s + 3;
+  s = (s + p.run(j) + p2.run(j)) | 0;
+  if (i == 1000) delete o.b;
+  if (i == 1500) o.b = -1;
+  if (i == 2000) { P.prototype = {z: 9, run: P.prototype.run}; p = new P(i); }
+  if (i == 2200) P.prototype.z = "s";
+  if (i == 2500) arr = [1, 2, 3];
+  if (i % 500 == 250) o = {e: i, a: o.a, b: o.b, c: o.c, d: 0};
+  if (i == 2700) o.a = 2.25;
+  if (i % 100 == 0) wait;
+  if (i % 250 == 0) console.log(i @ ": " @ s @ " " @ t @ " " @ q @ " " @ w @ " " @ u @ " " @ p.x @ " " @ p2.x);
+  if (i % 250 == 125) { s = i; t = 0.5; u = j; p.x = i; p2.x = 0.5; }
+}
+var g = gen({n: 1, m: 3}), gs = 0, v;
+for (v = g.next(); !v.done; v = g.next()) gs = (gs + v.value * o.a) % 1000003;
+for (i = 0; i < 100 && done < 2; i++) wait;
+console.log("reads " @ s @ " " @ t @ " " @ q @ " " @ w @ " " @ u @ " " @ p.x @ " " @ p2.x @ " " @ gs @ " " @ total);)",
 };
 
 }  // namespace
