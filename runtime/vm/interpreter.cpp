@@ -2639,9 +2639,24 @@ fFrameMemberValueStore: {
   NEXT;
 }
 fElementValueStore: {
+  // An array's element below its length first (the unsigned bound turns a
+  // negative key away too), then whatever else inlineMemberCell serves.
   const Value* const c = BASE_CELL(node);
   const Value* const k = LOCAL_CELL(code[pc + 1]);
-  FUSED_VALUE_STORE(c->tag == kObject && LOCAL_ELEMENT_KEY_OK(k) ? inlineMemberCell(c->obj, k->i) : nullptr, 3, 6)
+  Value v;
+  Value* cell;
+  if (!FUSED_FITS(6) || c->tag != kObject || k->tag != kInt || top + 3 > KVContext::kOperands ||
+      ctx->refDepth >= KVContext::kRefs || !plainValueOf(ctx, code[pc + 3], frameCells, &v))
+    goto loadVariable;
+  if (KVobj* const obj = c->obj; obj && obj->classId == kArrayClassId && !obj->sealed)
+    cell = static_cast<KVArray*>(obj)->elementForWrite(k->i);
+  else
+    cell = k->i >= 0 ? inlineMemberCell(obj, k->i) : nullptr;
+  if (!cell) goto loadVariable;
+  *cell = v;
+  pc += 6;
+  FUSED_DONE(6, code[pc - 1]);
+  NEXT;
 }
 #undef FUSED_VALUE_STORE
 fMemberMemberStore: {

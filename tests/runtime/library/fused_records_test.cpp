@@ -1267,8 +1267,20 @@ function loops(n, bound) {
   if (n > 2) c = c + loops(n - 2, b);
   return c + i;
 }
+function branchy(n) {
+  var i = 0, c = 0, k = 0;
+  while (i < n) {
+    if (i % 3 == 0) { c = c + 1; } else if (i % 3 == 1) { c = c + 2; } else { c = c * 2 % 1000; }
+    if (c > 50) { if (c % 2 == 0) { c = c - 7; } } else { k++; }
+    i++;
+  }
+  for (i = 0; i < n; i++) { if (i % 2) { continue; } else { k += i; } }
+  while (k > 0) { if (k % 5 == 0) { k = k - 3; } else { k = k - 1; } }
+  while (true) { if (k > 20) { break; } else { k = k + 4; } }
+  return c + k;
+}
 for (t = 0; t < 30; t++) {
-  s = (s + loops(t, t % 7)) % 1000003;
+  s = (s + loops(t, t % 7) + branchy(t * 5)) % 1000003;
   if (t == 20) { lim = "30"; txt = 4.5; }
   if (t == 25) { obj = 7; und = 3; nul = 2; }
 }
