@@ -842,17 +842,17 @@ union NumberStack {
   return b == &kNoOuterCell ? nullptr : b;
 }
 
-// The answer of a loop's test at `at` when it runs as one fused
-// CompareBranch whose values settledCompare settles; false, having changed
-// nothing, for any other values (the test then runs as its own step). The
-// steps that go on to a loop's test have room for its two operands.
-[[gnu::always_inline]] inline bool loopCompareAnswer(const KVContext* ctx, CodeNode* const* at, const Value* cells,
-                                                     bool* yes) {
+// The answer of the CompareBranch at `at` (a loop's test) when settledCompare settles its values; false, having
+// changed nothing, for any other values (the records then run one by one).
+// The caller has checked room for the two operands.
+[[gnu::always_inline]] inline bool compareBranchAnswer(const KVContext* ctx, CodeNode* const* at, const Value* cells,
+                                                       bool* yes) {
   const Value& a = cells[at[0]->slot];
   const CodeNode* const rhs = at[1];
   const CodeNode* const cmp = at[2];
-  // A frame local on the right (its record has a noted cell) first: the
-  // usual bound, read without the record's kind.
+  // A frame local on the right (its record has a noted cell) and an
+  // integer constant first: the usual bounds, read without building the
+  // right value.
   if (rhs->slot != kNoSlot) {
     const Value& b = cells[rhs->slot];
     if (a.tag == kInt && b.tag == kInt) [[likely]] {
@@ -860,6 +860,10 @@ union NumberStack {
       return true;
     }
     return quickEquality(cmp->kind, a, b, yes);
+  }
+  if ((rhs->kind == PushInt || rhs->kind == PushInt138) && a.tag == kInt) [[likely]] {
+    *yes = intCompare(cmp, a.i, rhs->operand.i);
+    return true;
   }
   Value k;
   const Value* const b = compareOperand(ctx, rhs, cells, &k);
@@ -1235,7 +1239,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   } while (0)
 // A loop's step of `len` records ending in `last`, run (not yet counted),
 // that left pc at the loop's test: when the test is a fused compare whose
-// values loopCompareAnswer or loopExprAnswer serves and the pump falls
+// values compareBranchAnswer or loopExprAnswer serves and the pump falls
 // inside neither run, the test and its branch run in this same dispatch,
 // counted and placed as their own step would count and place them. The
 // step has checked room for two more operands (the compare's).
@@ -1246,7 +1250,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       const CodeNode* const t_ = at_[0];                                                           \
       bool yes_;                                                                                   \
       if (t_->op == hFCompareBranch) {                                                             \
-        if (loopCompareAnswer(ctx, at_, frameCells, &yes_)) {                                      \
+        if (compareBranchAnswer(ctx, at_, frameCells, &yes_)) {                                      \
           const CodeNode* const br_ = at_[3];                                                      \
           BRANCH_ON(yes_, br_, 4);                                                                 \
           FUSED_DONE((len) + 4, br_);                                                              \
