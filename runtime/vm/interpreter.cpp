@@ -2014,9 +2014,18 @@ generatorReturn:
   }
 fCompareBranch:
   COMPARE_LOCAL_STEP(4, BRANCH_ON)
-fCompareThen:
-  COMPARE_LOCAL_STEP(node->run, ANSWER_ON)
 #undef COMPARE_LOCAL_STEP
+fCompareThen: {
+  // As COMPARE_LOCAL_STEP, the operands read as a loop's test reads them.
+  const uint32_t len = node->run;
+  if (!FUSED_FITS(len) || top + 2 > KVContext::kOperands) goto loadVariable;
+  const CodeNode* const br = code[pc + len - 1];
+  bool yes;
+  if (!compareBranchAnswer(ctx, code + pc, frameCells, &yes)) goto loadVariable;
+  ANSWER_ON(yes, br, len);
+  FUSED_DONE(len, br);
+  NEXT;
+}
 // Two integers compared, or a pair quickEquality settles, then the branch
 // (or && or ||) on the answer; any other pair goes to the comparison's own
 // handler.
