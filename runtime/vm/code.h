@@ -217,6 +217,13 @@ union NodeOperand {
   int32_t i;
   double d;
   int64_t bits;
+  // A Branch's two targets (the labels' positions) as the code loop notes
+  // them when it chooses a fused step that ends in it; a Branch keeps no
+  // operand of its own, and the object file writes its labels instead.
+  struct {
+    int32_t onTrue;
+    int32_t onFalse;
+  } branch;
 };
 
 union NodeFirst {

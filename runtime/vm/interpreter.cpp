@@ -148,6 +148,11 @@ bool isToBoolRecord(const CodeNode* n) { return n->kind == ToBool58 || n->kind =
 [[gnu::always_inline]] inline bool valueIsFalse(const Value& v) {
   return (v.tag & (kBool | kInt)) != 0 ? v.i == 0 : !valueIsTrue(v);
 }
+// A value's truth, booleans and integers (flags, counts, the answers of
+// && and ||) without the call.
+[[gnu::always_inline]] inline bool valueTruth(const Value& v) {
+  return (v.tag & (kBool | kInt)) != 0 ? v.i != 0 : valueIsTrue(v);
+}
 
 // The negation's record in an ElementNotBranch or IndexExprNotBranch run of
 // `len` records at pc: before the branch, or before the conversion to a
@@ -155,6 +160,23 @@ bool isToBoolRecord(const CodeNode* n) { return n->kind == ToBool58 || n->kind =
 uint32_t negationAt(CodeNode* const* code, uint32_t pc, uint32_t len) {
   const uint32_t at = pc + len - 2;
   return code[at]->kind == Not ? at : at - 1;
+}
+
+[[gnu::always_inline]] inline int32_t labelPosition(const LabelSlot* s) { return s ? s->position : -1; }
+
+// A comparison record's answers for its two values below, equal and
+// above (bits 0, 1 and 2), noted as its CodeNode::micro when a fused step
+// that covers it is chosen (a comparison is never an expression record of
+// its own). Zero for a record that is no comparison.
+uint8_t compareAnswers(const CodeNode* cmp) {
+  const bool orEqual = cmp->operand.i != 0;
+  switch (cmp->kind) {
+    case Less: return orEqual ? 3 : 1;
+    case Greater: return orEqual ? 6 : 4;
+    case Equal: return 2;
+    case NotEqual: return 5;
+    default: return 0;
+  }
 }
 
 // Notes the frame cell of each LoadVariable of the running frame among
@@ -204,6 +226,17 @@ uint8_t plainHandler(const CodeNode* node, uint8_t h);
     noteExprMicro(code, pc + 1, len - 4 - (code[pc + len - 3]->kind == GetIndexed ? 3 : 2));
   if (f == Fused::IndexExprNotBranch) noteExprMicro(code, pc + 1, negationAt(code.data(), pc, len) - pc - 2);
   node->reads = kReadsNone;
+  // The fused steps jump from a Branch of their run through its noted
+  // targets rather than through its labels, and answer an integer
+  // comparison of their run through its noted answers.
+  for (uint32_t r = from; r < from + len && r < code.size(); ++r) {
+    CodeNode* const b = code[r];
+    if (b->kind == Branch && b->second.triple) {
+      b->operand.branch.onTrue = labelPosition(b->second.triple->second);
+      b->operand.branch.onFalse = labelPosition(b->second.triple->third);
+    }
+    if (const uint8_t answers = compareAnswers(b)) b->micro = answers;
+  }
   {
     switch (f) {
       case Fused::ExprStore: case Fused::MemberExprStore: case Fused::ElementExprStore: case Fused::OuterExprStore:
@@ -302,7 +335,6 @@ uint8_t plainHandler(const CodeNode* node, uint8_t h) {
   return h;
 }
 
-[[gnu::always_inline]] inline int32_t labelPosition(const LabelSlot* s) { return s ? s->position : -1; }
 
 // The records the code loop is running (`code`): the running program's, or
 // the loop's own at its entry depth. The loop keeps only their first record
@@ -784,15 +816,12 @@ union NumberStack {
   }
 }
 
-// The answer of the comparison record `cmp` (< <= > >= == !=) on two integers.
+// The answer of the comparison record `cmp` (< <= > >= == !=) on two
+// integers: the bit of its noted answers (compareAnswers) for a below, equal
+// to or above b, without a branch on the record's kind.
 [[gnu::always_inline]] inline bool intCompare(const CodeNode* cmp, int32_t a, int32_t b) {
-  const bool orEqual = cmp->operand.i != 0;
-  switch (cmp->kind) {
-    case Less: return orEqual ? a <= b : a < b;
-    case Greater: return orEqual ? a >= b : a > b;
-    case Equal: return a == b;
-    default: return a != b;
-  }
+  const uint32_t order = static_cast<uint32_t>(a >= b) + static_cast<uint32_t>(a > b);
+  return (cmp->micro >> order) & 1u;
 }
 
 // == and != (the record kind `kind`) answered as valueEquals and
@@ -843,32 +872,45 @@ union NumberStack {
   return b == &kNoOuterCell ? nullptr : b;
 }
 
-// The answer of a loop's test at `at` when the test runs as one fused
-// compare (CompareBranch or ExprBranch) and its values are ones that step
-// serves inline; `len` receives the test's records. False, having changed
-// nothing, for any other test or values (the test then runs as its own step).
-[[gnu::always_inline]] inline bool loopTestAnswer(const KVContext* ctx, CodeNode* const* at, const Value* cells,
-                                                  int32_t top, bool* yes, uint32_t* len) {
-  const CodeNode* const t = at[0];
-  if (t->op == hFCompareBranch) {
-    if (top + 2 > KVContext::kOperands) return false;
-    Value k;
-    const Value* const b = compareOperand(ctx, at[1], cells, &k);
-    if (!b || !settledCompare(at[2], cells[t->slot], *b, yes)) return false;
-    *len = 4;
+// The answer of the CompareBranch at `at` (a loop's test) when settledCompare settles its values; false, having
+// changed nothing, for any other values (the records then run one by one).
+// The caller has checked room for the two operands.
+[[gnu::always_inline]] inline bool compareBranchAnswer(const KVContext* ctx, CodeNode* const* at, const Value* cells,
+                                                       bool* yes) {
+  const Value& a = cells[at[0]->slot];
+  const CodeNode* const rhs = at[1];
+  const CodeNode* const cmp = at[2];
+  // A frame local on the right (its record has a noted cell) and an
+  // integer constant first: the usual bounds, read without building the
+  // right value.
+  if (rhs->slot != kNoSlot) {
+    const Value& b = cells[rhs->slot];
+    if (a.tag == kInt && b.tag == kInt) [[likely]] {
+      *yes = intCompare(cmp, a.i, b.i);
+      return true;
+    }
+    return quickEquality(cmp->kind, a, b, yes);
+  }
+  if ((rhs->kind == PushInt || rhs->kind == PushInt138) && a.tag == kInt) [[likely]] {
+    *yes = intCompare(cmp, a.i, rhs->operand.i);
     return true;
   }
-  if (t->op != hFExprBranch) return false;
-  const uint32_t n = t->run;
+  Value k;
+  const Value* const b = compareOperand(ctx, rhs, cells, &k);
+  return b && settledCompare(cmp, a, *b, yes);
+}
+// The answer of a loop's test at `at` when it runs as one fused ExprBranch
+// of `len` records whose values that step serves inline; false, having
+// changed nothing, for any other values.
+[[gnu::always_inline]] inline bool loopExprAnswer(const KVContext* ctx, CodeNode* const* at, uint32_t len,
+                                                  const Value* cells, int32_t top, bool* yes) {
   int32_t st[kFusedExprDepth];
   if (top + kFusedExprDepth > KVContext::kOperands) return false;
-  if (evalIntExpr(ctx, at, n - 2, cells, st) == 2) {
-    *yes = intCompare(at[n - 2], st[0], st[1]);
-  } else if (!numberExprCompare(ctx, at, n - 2, cells, at[n - 2], yes)) {
-    return false;
+  if (evalIntExpr(ctx, at, len - 2, cells, st) == 2) {
+    *yes = intCompare(at[len - 2], st[0], st[1]);
+    return true;
   }
-  *len = n;
-  return true;
+  return numberExprCompare(ctx, at, len - 2, cells, at[len - 2], yes);
 }
 
 // The code loop's place: the next record, the step counter and the last
@@ -1156,7 +1198,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 // answer on the stack and jump.
 #define SHORT_CIRCUIT(goOn)                \
   NEED(1);                                 \
-  if (valueIsTrue(TOP) == (goOn)) {        \
+  if (valueTruth(TOP) == (goOn)) {         \
     --top;                                 \
     ADVANCE;                               \
   }                                        \
@@ -1227,28 +1269,41 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   } while (0)
 // A loop's step of `len` records ending in `last`, run (not yet counted),
 // that left pc at the loop's test: when the test is a fused compare whose
-// values loopTestAnswer serves and the pump falls inside neither run, the
-// test and its branch run in this same dispatch, counted and placed as
-// their own step would count and place them.
-#define THEN_LOOP_TEST(len, last)                                                              \
-  do {                                                                                         \
-    bool yes_;                                                                                 \
-    uint32_t tl_;                                                                              \
-    if (static_cast<uint32_t>(pc) < n && FUSED_FITS((len) + 4) &&                              \
-        loopTestAnswer(ctx, code + pc, frameCells, top, &yes_, &tl_) && FUSED_FITS((len) + tl_)) { \
-      const CodeNode* const br_ = code[pc + tl_ - 1];                                          \
-      BRANCH_ON(yes_, br_, static_cast<int32_t>(tl_));                                         \
-      FUSED_DONE((len) + tl_, br_);                                                            \
-      NEXT;                                                                                    \
-    }                                                                                          \
-    FUSED_DONE(len, last);                                                                     \
-    NEXT;                                                                                      \
+// values compareBranchAnswer or loopExprAnswer serves and the pump falls
+// inside neither run, the test and its branch run in this same dispatch,
+// counted and placed as their own step would count and place them. The
+// step has checked room for two more operands (the compare's).
+#define THEN_LOOP_TEST(len, last)                                                                  \
+  do {                                                                                             \
+    if (static_cast<uint32_t>(pc) < n && FUSED_FITS((len) + 4)) {                                  \
+      CodeNode* const* const at_ = code + pc;                                                      \
+      const CodeNode* const t_ = at_[0];                                                           \
+      bool yes_;                                                                                   \
+      if (t_->op == hFCompareBranch) {                                                             \
+        if (compareBranchAnswer(ctx, at_, frameCells, &yes_)) {                                      \
+          const CodeNode* const br_ = at_[3];                                                      \
+          BRANCH_ON(yes_, br_, 4);                                                                 \
+          FUSED_DONE((len) + 4, br_);                                                              \
+          NEXT;                                                                                    \
+        }                                                                                          \
+      } else if (t_->op == hFExprBranch) {                                                         \
+        const uint32_t tl_ = t_->run;                                                              \
+        if (FUSED_FITS((len) + tl_) && loopExprAnswer(ctx, at_, tl_, frameCells, top, &yes_)) {    \
+          const CodeNode* const br_ = at_[tl_ - 1];                                                \
+          BRANCH_ON(yes_, br_, static_cast<int32_t>(tl_));                                         \
+          FUSED_DONE((len) + tl_, br_);                                                            \
+          NEXT;                                                                                    \
+        }                                                                                          \
+      }                                                                                            \
+    }                                                                                              \
+    FUSED_DONE(len, last);                                                                         \
+    NEXT;                                                                                          \
   } while (0)
 // The jump of a fused compare's last record (Branch, JumpIf or JumpIfFalse)
 // on its answer; len records make the run.
 #define BRANCH_ON(yes, br, len)                                                                    \
   if ((br)->kind == Branch)                                                                        \
-    pc = (yes) ? labelPosition((br)->second.triple->second) : labelPosition((br)->second.triple->third); \
+    pc = (yes) ? (br)->operand.branch.onTrue : (br)->operand.branch.onFalse;                        \
   else if ((br)->kind == JumpIf)                                                                   \
     pc = (yes) == ((br)->operand.i != 0) ? labelPosition((br)->first.label) : pc + (len);          \
   else                                                                                             \
@@ -1525,10 +1580,12 @@ compoundAssign: {
 jumpIfFalse:
   NEED(1);
   --top;
-  pc = valueIsTrue(ops[top]) ? pc + 1 : node->operand.i;
+  pc = valueTruth(ops[top]) ? pc + 1 : node->operand.i;
   NEXT;
 jump:
   pc = node->operand.i;
+  if (top + 2 > KVContext::kOperands) [[unlikely]]
+    NEXT;
   THEN_LOOP_TEST(1, node);
 nop:
   ADVANCE;
@@ -1538,7 +1595,7 @@ orElse:
   SHORT_CIRCUIT(false);
 toBool:
   NEED(1);
-  SET_TOP(Value::makeBool(valueIsTrue(TOP)));
+  SET_TOP(Value::makeBool(valueTruth(TOP)));
   ADVANCE;
 bitAnd:
   INT_PAIR(a.i &= b.i, valueBitAnd)
@@ -1642,7 +1699,7 @@ bitNot:
   ADVANCE;
 opNot:
   NEED(1);
-  SET_TOP(Value::makeBool(!valueIsTrue(TOP)));
+  SET_TOP(Value::makeBool(valueIsFalse(TOP)));
   ADVANCE;
 loadVariable: {
   const VariableRef* var = node->second.var;
@@ -1816,8 +1873,8 @@ branch:
     operandUnderflow();
   }
   --top;
-  pc = valueIsTrue(ops[top]) ? labelPosition(node->second.triple->second)
-                             : labelPosition(node->second.triple->third);
+  pc = valueTruth(ops[top]) ? labelPosition(node->second.triple->second)
+                            : labelPosition(node->second.triple->third);
   NEXT;
 popAndJump:
   NEED(1);
@@ -1927,7 +1984,7 @@ makeClosure:
 jumpIf:
   NEED(1);
   --top;
-  pc = valueIsTrue(ops[top]) == (node->operand.i != 0) ? labelPosition(node->first.label) : pc + 1;
+  pc = valueTruth(ops[top]) == (node->operand.i != 0) ? labelPosition(node->first.label) : pc + 1;
   NEXT;
 sortStep:
   if (node->operand.i >= 18) {
@@ -1987,9 +2044,18 @@ generatorReturn:
   }
 fCompareBranch:
   COMPARE_LOCAL_STEP(4, BRANCH_ON)
-fCompareThen:
-  COMPARE_LOCAL_STEP(node->run, ANSWER_ON)
 #undef COMPARE_LOCAL_STEP
+fCompareThen: {
+  // As COMPARE_LOCAL_STEP, the operands read as a loop's test reads them.
+  const uint32_t len = node->run;
+  if (!FUSED_FITS(len) || top + 2 > KVContext::kOperands) goto loadVariable;
+  const CodeNode* const br = code[pc + len - 1];
+  bool yes;
+  if (!compareBranchAnswer(ctx, code + pc, frameCells, &yes)) goto loadVariable;
+  ANSWER_ON(yes, br, len);
+  FUSED_DONE(len, br);
+  NEXT;
+}
 // Two integers compared, or a pair quickEquality settles, then the branch
 // (or && or ||) on the answer; any other pair goes to the comparison's own
 // handler.
@@ -2059,7 +2125,7 @@ fNotBranch: {
   // is), then the branch.
   const uint32_t len = node->run;
   if (!FUSED_FITS(len) || top < 1) goto opNot;
-  const bool t = !valueIsTrue(TOP);
+  const bool t = valueIsFalse(TOP);
   TRUTH_BRANCH(t, len)
 }
 fReadCompare: {
@@ -2139,7 +2205,7 @@ fToBoolBranch: {
   // the branch and && and || look at the value's truth alone, and leave
   // a truth value where they leave one.
   if (!FUSED_FITS(2) || top < 1) goto toBool;
-  const bool t = valueIsTrue(TOP);
+  const bool t = valueTruth(TOP);
   TRUTH_BRANCH(t, 2)
 }
 #undef TRUTH_BRANCH
@@ -2188,7 +2254,7 @@ fStepOuter: {
 fStepLocal: {
   // local++ / local-- whose old value is popped straight away.
   Value* c = LOCAL_CELL(node);
-  if (!FUSED_FITS(3) || !c || c->tag != kInt || top >= KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
+  if (!FUSED_FITS(3) || !c || c->tag != kInt || top + 2 > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
     goto loadVariable;
   const uint32_t delta = code[pc + 1]->kind == IncrementInPlace ? 1u : ~0u;
   c->i = wrapInt(static_cast<uint32_t>(c->i) + delta);
@@ -2370,7 +2436,7 @@ fJumpStep: {
   // A jump to a loop's `local++` / `local--` step that ends in PopAndJump.
   CodeNode* const* const step = code + node->operand.i;
   Value* c = LOCAL_CELL(step[0]);
-  if (!FUSED_FITS(4) || c->tag != kInt || top >= KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
+  if (!FUSED_FITS(4) || c->tag != kInt || top + 2 > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
     goto jump;
   c->i = wrapInt(static_cast<uint32_t>(c->i) + (step[1]->kind == IncrementInPlace ? 1u : ~0u));
   pc = step[2]->operand.i;
@@ -2484,7 +2550,7 @@ fElementBranch: {
       !(v = inlineElementValue(c->obj, k->i)))
     goto fLocalElement;
   const CodeNode* const br = code[pc + 3];
-  BRANCH_ON(valueIsTrue(*v), br, 4);
+  BRANCH_ON(valueTruth(*v), br, 4);
   FUSED_DONE(4, br);
   NEXT;
 }
@@ -2616,9 +2682,24 @@ fFrameMemberValueStore: {
   NEXT;
 }
 fElementValueStore: {
+  // An array's element below its length first (the unsigned bound turns a
+  // negative key away too), then whatever else inlineMemberCell serves.
   const Value* const c = BASE_CELL(node);
   const Value* const k = LOCAL_CELL(code[pc + 1]);
-  FUSED_VALUE_STORE(c->tag == kObject && LOCAL_ELEMENT_KEY_OK(k) ? inlineMemberCell(c->obj, k->i) : nullptr, 3, 6)
+  Value v;
+  Value* cell;
+  if (!FUSED_FITS(6) || c->tag != kObject || k->tag != kInt || top + 3 > KVContext::kOperands ||
+      ctx->refDepth >= KVContext::kRefs || !plainValueOf(ctx, code[pc + 3], frameCells, &v))
+    goto loadVariable;
+  if (KVobj* const obj = c->obj; obj && obj->classId == kArrayClassId && !obj->sealed)
+    cell = static_cast<KVArray*>(obj)->elementForWrite(k->i);
+  else
+    cell = k->i >= 0 ? inlineMemberCell(obj, k->i) : nullptr;
+  if (!cell) goto loadVariable;
+  *cell = v;
+  pc += 6;
+  FUSED_DONE(6, code[pc - 1]);
+  NEXT;
 }
 #undef FUSED_VALUE_STORE
 fMemberMemberStore: {

@@ -1233,6 +1233,129 @@ for (i = 0; i < 120; i++) {
 }
 for (j = 0; j < shapes.length; j++) s = s @ " " @ shapes[j].x @ "," @ shapes[j].y @ "," @ shapes[j].z;
 console.log("layouts " @ s);)",
+    // Loop tests after every kind of step (`i++`, `i--`, `j += k`, a plain
+    // jump of a while loop) against bounds that are locals, constants,
+    // variables of the top-level frame read from a function, and
+    // expressions, under every comparison; bounds and counters that turn
+    // float, text, null, undefined or an object halfway, in recursion, in
+    // a generator between its steps and in micro-threads that wait inside
+    // the loops.
+    R"(var lim = 50, outerBound = 20, txt = "9", nul = null, und, obj = {}, s = 0, t, done = 0;
+function loops(n, bound) {
+  var i, j, k = 3, c = 0, b = bound;
+  for (i = 0; i < n; i++) c = c + 1;
+  for (i = 0; i <= b; i++) { c = c + 2; if (i == 5) b = n % 2 ? 6.5 : "8"; }
+  for (i = n; i > 0; i--) c = c + i % 3;
+  for (i = n; i >= -3; i -= 2) c++;
+  for (j = 1; j < 200; j += k) { c = c ^ j; if (j > 100) k = 1.5; }
+  for (i = 0; i != n; i++) c = c + 1;
+  for (i = 0; i == 0; i++) c = c + 5;
+  for (i = 0; i < outerBound; i++) { c = c + 1; if (i == 10) outerBound = outerBound + 1; }
+  for (i = 0; i * i <= n * 3; i++) c = c + i;
+  for (i = 0; i < lim; i += 7) c = c + 1;
+  for (i = 0.5; i < 4; i = i + 1) c = c + 1;
+  for (i = 0; i < txt; i++) c = c + 1;
+  for (i = 0; i < nul; i++) c = c + 1;
+  for (i = 0; i < und; i++) c = c + 1;
+  for (i = 0; i != und; i++) { c = c + 1; if (i > 3) break; }
+  for (i = 0; i != nul && i < 5; i++) c++;
+  for (i = 0; i < obj; i++) c++;
+  for (i = 0; i < n; i++) { c = c + 1; if (i == 3 && n == 7) i = 2.5; if (c > 400) break; }
+  for (i = -2147483647; i < -2147483640; i++) c++;
+  i = 0; while (i < n) { i++; }
+  j = n; while (j > b) { j = j - 1; if (j == 2) j = 1.0; }
+  if (n > 2) c = c + loops(n - 2, b);
+  return c + i;
+}
+function branchy(n) {
+  var i = 0, c = 0, k = 0;
+  while (i < n) {
+    if (i % 3 == 0) { c = c + 1; } else if (i % 3 == 1) { c = c + 2; } else { c = c * 2 % 1000; }
+    if (c > 50) { if (c % 2 == 0) { c = c - 7; } } else { k++; }
+    i++;
+  }
+  for (i = 0; i < n; i++) { if (i % 2) { continue; } else { k += i; } }
+  while (k > 0) { if (k % 5 == 0) { k = k - 3; } else { k = k - 1; } }
+  while (true) { if (k > 20) { break; } else { k = k + 4; } }
+  return c + k;
+}
+for (t = 0; t < 30; t++) {
+  s = (s + loops(t, t % 7) + branchy(t * 5)) % 1000003;
+  if (t == 20) { lim = "30"; txt = 4.5; }
+  if (t == 25) { obj = 7; und = 3; nul = 2; }
+}
+console.log("loop tests " @ s @ " " @ outerBound);
+function* counter(n, step) {
+  var i;
+  for (i = 0; i < n; i += step) if (i % 4 == 1) yield i;
+  for (i = n; i > 0; i--) if (i % 5 == 0) yield -i;
+}
+var g = counter(40, 3), v = g.next();
+while (!v.done) { s = (s * 3 + v.value) % 1000003; v = g.next(); }
+console.log("counted " @ s);
+function worker(id) {
+  var i, j, c = 0;
+  for (i = 0; i < 30; i++) {
+    for (j = 0; j < 40 + id; j += 1 + id % 2) { c = (c + j) % 1000003; if (j % 17 == id) wait; }
+    if (i % 4 == id % 4) wait;
+  }
+  s = (s + c) % 1000003;
+  done++;
+}
+var w, f;
+for (w = 0; w < 5; w++) spawn(worker, w);
+for (f = 0; f < 2000 && done < 5; f++) wait;
+console.log("waited loops " @ done @ " " @ s);)",
+    // Branches on the truth of every kind of value (booleans, integers,
+    // floats, NaN, texts, null, undefined, objects), negated, through &&
+    // and || and their values, on elements, in a loop whose test and
+    // branches the pump meets at every offset.
+    R"(var vs = [true, false, 0, 1, -1, 0.0, 0.5, 0 / 0, "", "a", null, undefined, {}, [], 2147483647], r, i, c = 0, x, y, b;
+for (r = 0; r < 40; r++) {
+  for (i = 0; i < vs.length; i++) {
+    x = vs[i]; y = vs[(i + r) % vs.length];
+    if (x) c++;
+    if (!x) c += 2;
+    if (x && y) c += 4;
+    if (x || y) c += 8;
+    c += (x && y) ? 16 : 0;
+    c += (x || y) ? 1 : 3;
+    while (x) { c += 32; break; }
+    if (vs[i]) c += 64;
+    if (!vs[i] || y) c += 128;
+    b = !!x; if (b == true) c += 256;
+    b = x && y; if (b) c += 512;
+    b = !(x || y); if (b) c += 1024;
+    c = c % 1000003;
+  }
+}
+console.log("truths " @ c);)",
+    // Element stores `a[j] = v;` of constants and locals of every type, past
+    // the end (a warning), under keys that are floats, negative, texts,
+    // null and objects, into an array replaced halfway through the loop,
+    // into objects and a function, then tested element by element.
+    R"(var other = [1, 2, 3], ob = {k: 1}, keys = [0, 1, 2.5, -1, "3", null, ob, 2], vals = [true, 0, 1.5, "t", null, undefined, ob, [1]];
+var fn = function () { return 1; }, s = 0, r;
+function stores(a, n) {
+  var j, i, k, v, c = 0, b = true, z = 0, q, f = 0.25;
+  for (j = 0; j < n + 2; j++) a[j] = false;
+  for (i = 0; i < 8; i++) {
+    k = keys[i]; v = vals[i];
+    a[k] = v; a[i] = v; a[i + 1] = b; a[i] = z; a[i] = q; a[i] = 7; a[i] = f; a[i] = null; a[i] = "x"; a[i] = 2.5;
+    fn[i] = b; ob[i] = v; ob[k] = z;
+  }
+  for (j = 1; j < n; j += 2) { a[j] = true; if (j == 5) a = other; }
+  for (j = n - 1; j >= 0; j -= 3) a[j] = b;
+  for (i = 0; i < a.length; i++) if (a[i]) c++; else if (!a[i]) c += 2;
+  return c + a.length;
+}
+for (r = 0; r < 30; r++) {
+  var arr = [], m;
+  for (m = 0; m < r + 3; m++) arr.push(m % 2 == 0);
+  s = (s * 7 + stores(arr, r + 3) + stores(other, 4) + (ob[1] ? 1 : 0) + fn[2]) % 1000003;
+  if (r == 15) other = [0, 0, 0, 0, 0, 0, 0, 0, 0];
+}
+console.log("element stores " @ s @ " " @ other.length @ " " @ ob.k);)",
     // Arrays of the top-level frame tested negated from functions (`!cols[c]
     // && !d1[row + c]`), from closures that outlive their maker and hold
     // their own arrays, from functions a generator calls between its
