@@ -65,11 +65,13 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
     return false;
   auto* fn = static_cast<KVfobj*>(callee.obj);
   const Callable* body = fn->callable;
-  const int32_t depth = ctx->depth;
-  if (depth >= KVContext::kFrames) return false;
+  // The frames lie in one array with the running frame at depth - 1: the
+  // callee's is the next, and there must be one.
+  CallFrame* const caller = ctx->frame;
+  CallFrame* const f = caller + 1;
+  if (f >= ctx->frames + KVContext::kFrames) return false;
   const int32_t params = fn->frameParams;
   const int32_t cellCount = fn->frameCells;
-  CallFrame* const caller = ctx->frame;
   const ActivationObject* cur = caller->activation;
   Value* const cells = cur->cells + cur->cellCount;
   // Room for the callee's cells above the running frame's, in one unsigned
@@ -81,15 +83,25 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
   // The arguments are copied as they are checked: the cells above the
   // running frame are nobody's until the frame below is entered (the
   // collector visits the value area up to the running activation's end).
+  // Most calls pass one or two, copied without a loop.
   const Value* args = given ? given : ctx->operands + (at + 1);
-  for (int32_t i = 0; i < kept; ++i) {
-    if (!kPlainArgs && args[i].tag == kString) return false;
-    cells[i] = args[i];
+  if (kept > 0) {
+    if (!kPlainArgs && args[0].tag == kString) return false;
+    cells[0] = args[0];
+    if (kept > 1) {
+      if (!kPlainArgs && args[1].tag == kString) return false;
+      cells[1] = args[1];
+      for (int32_t i = 2; i < kept; ++i) {
+        if (!kPlainArgs && args[i].tag == kString) return false;
+        cells[i] = args[i];
+      }
+    }
   }
   caller->savedProgram = ctx->program;
   caller->savedPc = pc + 1;
-  ctx->argCount = n;
-  CallFrame* const f = &ctx->frames[depth];
+  // Only a native reads the count of the call being made; a script callee
+  // reads its arguments from its cells (and `passed`).
+  if constexpr (kNative) ctx->argCount = n;
   ActivationObject* const a = f->activation;
   f->scope = fn->callScope();
   f->receiver = receiver;
@@ -98,10 +110,13 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
   a->argCount = params;
   a->cells = cells;
   a->cellCount = cellCount;
-  for (int32_t i = kept; i < cellCount; ++i) cells[i] = Value();
-  if (fn->hasName() && cellCount > params) cells[params] = Value::makeObject(fn);
+  // Parameters not passed and the locals start undefined.
+  if (kept < cellCount) [[unlikely]] {
+    for (int32_t i = kept; i < cellCount; ++i) cells[i] = Value();
+    if (fn->hasName() && cellCount > params) cells[params] = Value::makeObject(fn);
+  }
   ctx->frame = f;
-  ctx->depth = depth + 1;
+  ctx->depth += 1;
   std::memcpy(&f->refDepth, &ctx->refDepth, kFrameLevelBytes);
   f->operandBase = at;
   ctx->program = body;

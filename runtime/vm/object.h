@@ -61,8 +61,8 @@ struct PropertyTable {
   void layOut(int32_t n, void* at);
 
   // The attribute words: after the values, or smallAttrs below eight slots.
-  uint32_t* words() { return count >= 8 ? reinterpret_cast<uint32_t*>(cells.base + count) : &smallAttrs; }
-  const uint32_t* words() const { return count >= 8 ? reinterpret_cast<const uint32_t*>(cells.base + count) : &smallAttrs; }
+  [[gnu::always_inline]] uint32_t* words() { return count >= 8 ? reinterpret_cast<uint32_t*>(cells.base + count) : &smallAttrs; }
+  [[gnu::always_inline]] const uint32_t* words() const { return count >= 8 ? reinterpret_cast<const uint32_t*>(cells.base + count) : &smallAttrs; }
   // The cell of slot k (0 <= k < count).
   Value* cell(int32_t k) const { return cells.base + k; }
 
