@@ -218,20 +218,21 @@ inline bool runEnteredNative(KVContext* ctx, const Callable* callerProgram, int3
 // Leaves a frame the loop entered (above the loop's own, so never the
 // last) as leaveEnteredCall does, `top` being the loop's: the result alone
 // above the frame's base, and the caller's frame and program current. The
-// caller's frame is the answer: the loop takes its resume point
-// (savedPc) and the operand level (`top` set to one above the base) into
-// its registers, which is where it keeps them while it runs, so neither is
-// written to the context here. Returns and frames with a throw pending, no
-// result or literals left open answer null with nothing changed;
-// leaveEnteredCall leaves those. The frame left keeps what it held: nothing
-// reads a frame at or above the depth (the collector visits the frames
-// below it only), and every entry fills all a running frame needs.
+// caller's frame is the answer: the loop takes its resume point (savedPc)
+// and the operand level (`top` set to one above the base, or to the base
+// when the frame left nothing there) into its registers, which is where it
+// keeps them while it runs, so neither is written to the context here.
+// Returns and frames with a throw pending, an operand level below the base
+// or literals left open answer null with nothing changed; leaveEnteredCall
+// leaves those. The frame left keeps what it held: nothing reads a frame at
+// or above the depth (the collector visits the frames below it only), and
+// every entry fills all a running frame needs.
 // With `result` the return's value is not on the operand stack but there
 // (what the frame's records would push next): the same, as if pushed.
 [[gnu::always_inline]] inline CallFrame* leaveScriptCall(KVContext* ctx, int32_t& top, const Value* result = nullptr) {
   CallFrame* const f = ctx->frame;
   const int32_t base = f->operandBase;
-  if (ctx->exception || top + (result ? 1 : 0) <= base) [[unlikely]]
+  if (ctx->exception || top + (result ? 1 : 0) < base) [[unlikely]]
     return nullptr;
   // Most returns find the levels where the entry found them: one comparison
   // of the four tells.
@@ -246,11 +247,14 @@ inline bool runEnteredNative(KVContext* ctx, const Callable* callerProgram, int3
   if (result) {
     ctx->operands[base] = *result;
     ctx->operandRefs[base] = nullptr;
-  } else {
+    top = base + 1;
+  } else if (top > base) [[likely]] {
     ctx->operands[base] = ctx->operands[top - 1];
     ctx->operandRefs[base] = ctx->operandRefs[top - 1];
+    top = base + 1;
   }
-  top = base + 1;
+  // A frame that ends with nothing above its base (the built sort's
+  // ranges) gives nothing: the caller goes on at the base.
   ctx->viewTarget = nullptr;
   ctx->depth -= 1;
   CallFrame* const caller = f - 1;
