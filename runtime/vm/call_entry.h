@@ -229,11 +229,28 @@ inline bool runEnteredNative(KVContext* ctx, const Callable* callerProgram, int3
 // every entry fills all a running frame needs.
 // With `result` the return's value is not on the operand stack but there
 // (what the frame's records would push next): the same, as if pushed.
+// The frame below the running one made current, its program the running
+// one: the end of every leave the loop serves.
+[[gnu::always_inline]] inline CallFrame* popLoopFrame(KVContext* ctx, CallFrame* f) {
+  ctx->viewTarget = nullptr;
+  ctx->depth -= 1;
+  CallFrame* const caller = f - 1;
+  ctx->frame = caller;
+  ctx->program = caller->savedProgram;
+  return caller;
+}
+
 [[gnu::always_inline]] inline CallFrame* leaveScriptCall(KVContext* ctx, int32_t& top, const Value* result = nullptr) {
   CallFrame* const f = ctx->frame;
   const int32_t base = f->operandBase;
-  if (ctx->exception || top + (result ? 1 : 0) < base) [[unlikely]]
-    return nullptr;
+  if (ctx->exception || top + (result ? 1 : 0) <= base) [[unlikely]] {
+    // A frame that ends with nothing above its base (the built sort's
+    // ranges) gives nothing: the caller goes on at the base. Only at the
+    // levels its entry found; anything else goes the general way.
+    if (ctx->exception || result || top != base || std::memcmp(&ctx->refDepth, &f->refDepth, kFrameLevelBytes) != 0)
+      return nullptr;
+    return popLoopFrame(ctx, f);
+  }
   // Most returns find the levels where the entry found them: one comparison
   // of the four tells.
   if (std::memcmp(&ctx->refDepth, &f->refDepth, kFrameLevelBytes) != 0) [[unlikely]] {
@@ -247,20 +264,12 @@ inline bool runEnteredNative(KVContext* ctx, const Callable* callerProgram, int3
   if (result) {
     ctx->operands[base] = *result;
     ctx->operandRefs[base] = nullptr;
-    top = base + 1;
-  } else if (top > base) [[likely]] {
+  } else {
     ctx->operands[base] = ctx->operands[top - 1];
     ctx->operandRefs[base] = ctx->operandRefs[top - 1];
-    top = base + 1;
   }
-  // A frame that ends with nothing above its base (the built sort's
-  // ranges) gives nothing: the caller goes on at the base.
-  ctx->viewTarget = nullptr;
-  ctx->depth -= 1;
-  CallFrame* const caller = f - 1;
-  ctx->frame = caller;
-  ctx->program = caller->savedProgram;
-  return caller;
+  top = base + 1;
+  return popLoopFrame(ctx, f);
 }
 
 }  // namespace kv
