@@ -56,8 +56,7 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
   const int32_t at = top - 2 - n;
   if (n < 0 || at < 0) return false;
   const Value& callee = ctx->operands[at];
-  KVobj* receiver = ctx->operandRefs[at];
-  if (callee.tag != kObject || !callee.obj || (method && !receiver)) return false;
+  if (callee.tag != kObject || !callee.obj || (method && !ctx->operandRefs[at])) return false;
   // The callee's kind and frame layout as noted at its first call.
   constexpr uint8_t kKind = kNative ? kPlainNative : kPlainScript;
   // A callee noted as the other kind is declined without the call.
@@ -104,7 +103,8 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
   if constexpr (kNative) ctx->argCount = n;
   ActivationObject* const a = f->activation;
   f->scope = fn->callScope();
-  f->receiver = receiver;
+  // Read again here rather than kept in a register across the checks.
+  f->receiver = ctx->operandRefs[at];
   f->callee = fn;
   f->passed = kept;
   a->argCount = params;
