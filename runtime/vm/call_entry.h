@@ -20,7 +20,6 @@ namespace kv {
 struct EnteredFrame {
   const CodeVector* code;
   Value* cells;
-  int32_t params;
   int32_t cellCount;
   int32_t top;  // the callee's operand level: its frame's base
 };
@@ -127,7 +126,7 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
     ctx->top = at;
     ctx->pc = 0;
   }
-  out = {body->code, cells, params, cellCount, at};
+  out = {body->code, cells, cellCount, at};
   return true;
 }
 
