@@ -20,7 +20,6 @@ namespace kv {
 struct EnteredFrame {
   const CodeVector* code;
   Value* cells;
-  int32_t params;
   int32_t cellCount;
   int32_t top;  // the callee's operand level: its frame's base
 };
@@ -56,8 +55,7 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
   const int32_t at = top - 2 - n;
   if (n < 0 || at < 0) return false;
   const Value& callee = ctx->operands[at];
-  KVobj* receiver = ctx->operandRefs[at];
-  if (callee.tag != kObject || !callee.obj || (method && !receiver)) return false;
+  if (callee.tag != kObject || !callee.obj || (method && !ctx->operandRefs[at])) return false;
   // The callee's kind and frame layout as noted at its first call.
   constexpr uint8_t kKind = kNative ? kPlainNative : kPlainScript;
   // A callee noted as the other kind is declined without the call.
@@ -65,11 +63,13 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
     return false;
   auto* fn = static_cast<KVfobj*>(callee.obj);
   const Callable* body = fn->callable;
-  const int32_t depth = ctx->depth;
-  if (depth >= KVContext::kFrames) return false;
+  // The frames lie in one array with the running frame at depth - 1: the
+  // callee's is the next, and there must be one.
+  CallFrame* const caller = ctx->frame;
+  CallFrame* const f = caller + 1;
+  if (f >= ctx->frames + KVContext::kFrames) return false;
   const int32_t params = fn->frameParams;
   const int32_t cellCount = fn->frameCells;
-  CallFrame* const caller = ctx->frame;
   const ActivationObject* cur = caller->activation;
   Value* const cells = cur->cells + cur->cellCount;
   // Room for the callee's cells above the running frame's, in one unsigned
@@ -81,27 +81,41 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
   // The arguments are copied as they are checked: the cells above the
   // running frame are nobody's until the frame below is entered (the
   // collector visits the value area up to the running activation's end).
+  // Most calls pass one or two, copied without a loop.
   const Value* args = given ? given : ctx->operands + (at + 1);
-  for (int32_t i = 0; i < kept; ++i) {
-    if (!kPlainArgs && args[i].tag == kString) return false;
-    cells[i] = args[i];
+  if (kept > 0) {
+    if (!kPlainArgs && args[0].tag == kString) return false;
+    cells[0] = args[0];
+    if (kept > 1) {
+      if (!kPlainArgs && args[1].tag == kString) return false;
+      cells[1] = args[1];
+      for (int32_t i = 2; i < kept; ++i) {
+        if (!kPlainArgs && args[i].tag == kString) return false;
+        cells[i] = args[i];
+      }
+    }
   }
   caller->savedProgram = ctx->program;
   caller->savedPc = pc + 1;
-  ctx->argCount = n;
-  CallFrame* const f = &ctx->frames[depth];
+  // Only a native reads the count of the call being made; a script callee
+  // reads its arguments from its cells (and `passed`).
+  if constexpr (kNative) ctx->argCount = n;
   ActivationObject* const a = f->activation;
   f->scope = fn->callScope();
-  f->receiver = receiver;
+  // Read again here rather than kept in a register across the checks.
+  f->receiver = ctx->operandRefs[at];
   f->callee = fn;
   f->passed = kept;
   a->argCount = params;
   a->cells = cells;
   a->cellCount = cellCount;
-  for (int32_t i = kept; i < cellCount; ++i) cells[i] = Value();
-  if (fn->hasName() && cellCount > params) cells[params] = Value::makeObject(fn);
+  // Parameters not passed and the locals start undefined.
+  if (kept < cellCount) [[unlikely]] {
+    for (int32_t i = kept; i < cellCount; ++i) cells[i] = Value();
+    if (fn->hasName() && cellCount > params) cells[params] = Value::makeObject(fn);
+  }
   ctx->frame = f;
-  ctx->depth = depth + 1;
+  ctx->depth += 1;
   std::memcpy(&f->refDepth, &ctx->refDepth, kFrameLevelBytes);
   f->operandBase = at;
   ctx->program = body;
@@ -112,7 +126,7 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
     ctx->top = at;
     ctx->pc = 0;
   }
-  out = {body->code, cells, params, cellCount, at};
+  out = {body->code, cells, cellCount, at};
   return true;
 }
 
@@ -203,21 +217,39 @@ inline bool runEnteredNative(KVContext* ctx, const Callable* callerProgram, int3
 // Leaves a frame the loop entered (above the loop's own, so never the
 // last) as leaveEnteredCall does, `top` being the loop's: the result alone
 // above the frame's base, and the caller's frame and program current. The
-// caller's frame is the answer: the loop takes its resume point
-// (savedPc) and the operand level (`top` set to one above the base) into
-// its registers, which is where it keeps them while it runs, so neither is
-// written to the context here. Returns and frames with a throw pending, no
-// result or literals left open answer null with nothing changed;
-// leaveEnteredCall leaves those. The frame left keeps what it held: nothing
-// reads a frame at or above the depth (the collector visits the frames
-// below it only), and every entry fills all a running frame needs.
+// caller's frame is the answer: the loop takes its resume point (savedPc)
+// and the operand level (`top` set to one above the base, or to the base
+// when the frame left nothing there) into its registers, which is where it
+// keeps them while it runs, so neither is written to the context here.
+// Returns and frames with a throw pending, an operand level below the base
+// or literals left open answer null with nothing changed; leaveEnteredCall
+// leaves those. The frame left keeps what it held: nothing reads a frame at
+// or above the depth (the collector visits the frames below it only), and
+// every entry fills all a running frame needs.
 // With `result` the return's value is not on the operand stack but there
 // (what the frame's records would push next): the same, as if pushed.
+// The frame below the running one made current, its program the running
+// one: the end of every leave the loop serves.
+[[gnu::always_inline]] inline CallFrame* popLoopFrame(KVContext* ctx, CallFrame* f) {
+  ctx->viewTarget = nullptr;
+  ctx->depth -= 1;
+  CallFrame* const caller = f - 1;
+  ctx->frame = caller;
+  ctx->program = caller->savedProgram;
+  return caller;
+}
+
 [[gnu::always_inline]] inline CallFrame* leaveScriptCall(KVContext* ctx, int32_t& top, const Value* result = nullptr) {
   CallFrame* const f = ctx->frame;
   const int32_t base = f->operandBase;
-  if (ctx->exception || top + (result ? 1 : 0) <= base) [[unlikely]]
-    return nullptr;
+  if (ctx->exception || top + (result ? 1 : 0) <= base) [[unlikely]] {
+    // A frame that ends with nothing above its base (the built sort's
+    // ranges) gives nothing: the caller goes on at the base. Only at the
+    // levels its entry found; anything else goes the general way.
+    if (ctx->exception || result || top != base || std::memcmp(&ctx->refDepth, &f->refDepth, kFrameLevelBytes) != 0)
+      return nullptr;
+    return popLoopFrame(ctx, f);
+  }
   // Most returns find the levels where the entry found them: one comparison
   // of the four tells.
   if (std::memcmp(&ctx->refDepth, &f->refDepth, kFrameLevelBytes) != 0) [[unlikely]] {
@@ -236,12 +268,7 @@ inline bool runEnteredNative(KVContext* ctx, const Callable* callerProgram, int3
     ctx->operandRefs[base] = ctx->operandRefs[top - 1];
   }
   top = base + 1;
-  ctx->viewTarget = nullptr;
-  ctx->depth -= 1;
-  CallFrame* const caller = f - 1;
-  ctx->frame = caller;
-  ctx->program = caller->savedProgram;
-  return caller;
+  return popLoopFrame(ctx, f);
 }
 
 }  // namespace kv

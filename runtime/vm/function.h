@@ -122,7 +122,7 @@ class KVfobj : public KVobj {
   int32_t capturedCount() const { return capturedCells; }
   bool hasName() const { return callFlags & kHasName; }
   // The chain a call runs with.
-  ScopeChain* callScope() const { return ownCaptures() ? record()->capturedScope : environment; }
+  [[gnu::always_inline]] ScopeChain* callScope() const { return ownCaptures() ? record()->capturedScope : environment; }
 
   bool generator() const { return callFlags & kGenerator; }
   bool restarterNext() const { return callFlags & kRestarterNext; }

@@ -234,7 +234,11 @@ struct SortStepResult {
   Value* const scratch = a->sortBuf + half + lo;
   int32_t failure = -1;
   bool takeFirst = false;
-  if (answered) takeFirst = valueIsTrue(ops[--top]);
+  if (answered) {
+    // Comparators mostly answer a truth value: read at once.
+    const Value& said = ops[--top];
+    takeFirst = said.tag == kBool ? said.i != 0 : valueIsTrue(said);
+  }
   for (bool decided = answered;; decided = false) {
     if (!decided) {
       const bool haveA = i < lenA, haveB = j < lenB;

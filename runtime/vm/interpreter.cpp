@@ -20,6 +20,7 @@
 #include "runtime/vm/fuse.h"
 #include "runtime/vm/interp_ext.h"
 #include "runtime/vm/interp_ops.h"
+#include "runtime/vm/iter.h"
 #include "runtime/vm/kvarray.h"
 #include "runtime/vm/member_access.h"
 #include "runtime/vm/builtin_classes.h"
@@ -1939,19 +1940,20 @@ callHere: {
   POSITION;
   // push and pop of a plain array without the native's frame; as after a
   // script return served here, the caller's throw check has nothing to do.
-  if (node->operand.i != 0) {
-    if (const int32_t after = runArrayMethodInLoop(ctx, top); after >= 0) {
-      top = after;
+  // A call record that does not ask for a receiver (the built callback
+  // methods' push) still passes the one its callee was read with, as the
+  // general path does, so it is served alike.
+  if (const int32_t after = runArrayMethodInLoop(ctx, top); after >= 0) {
+    top = after;
+    ++pc;
+    if (static_cast<uint32_t>(pc) < n && stepsLeft > 0 &&
+        code[pc]->kind == JumpToHandlerIfThrown) {
+      node = code[pc];
+      fresh = true;
+      --stepsLeft;
       ++pc;
-      if (static_cast<uint32_t>(pc) < n && stepsLeft > 0 &&
-          code[pc]->kind == JumpToHandlerIfThrown) {
-        node = code[pc];
-        fresh = true;
-        --stepsLeft;
-        ++pc;
-      }
-      NEXT;
     }
+    NEXT;
   }
   // Any other native method: its frame entered the same way, the native run
   // at once, no nested run.
@@ -2013,6 +2015,31 @@ endArray:
   OUT(endArrayLiteral(ctx));
   ADVANCE;
 forOf:
+  // The next element of an array walk (the built callback methods' loops):
+  // what forOfStep does when the iterator is an array's and its next
+  // element is there and defined, without the call. The walk's start,
+  // undefined elements, other iterators and frames without the locals go
+  // there.
+  if (node->operand.i >= 0 && top < KVContext::kOperands) {
+    const ActivationObject* const a = ctx->frame->activation;
+    const int32_t at = a->argCount;
+    Value* const locals = a->cells ? a->cells + at : nullptr;
+    if (locals && at + (node->operand.i > 0 ? 2 : 1) < a->cellCount && locals[1].tag == kObject &&
+        locals[1].obj && locals[1].obj->classId == kIterClassId) {
+      auto* const it = static_cast<KVIter*>(locals[1].obj);
+      // Not finished is the element's key within the array's keys.
+      auto* const array = static_cast<KVArray*>(it->target);
+      if (it->finishedHook == &arrayIterationFinished) {
+        if (const Value* e = array->elementAtKey(it->position); e && e->tag != kUndefined) {
+          locals[0] = *e;
+          if (node->operand.i > 0) locals[2] = Value::makeInt(it->position - array->start);
+          ++it->position;
+          PUSH_IN_ROOM(Value::makeBool(true));
+          ADVANCE;
+        }
+      }
+    }
+  }
   OUT(forOfStep(ctx, node->operand.i));
   ADVANCE;
 opYield:

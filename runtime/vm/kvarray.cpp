@@ -19,7 +19,6 @@ constexpr int32_t kMaxSortLength = 1024;
 constexpr int32_t kWarnArrayIndexLimit = 1;
 constexpr int32_t kWarnImplementationLimit = 25;
 
-bool arrayFinished(KVIter* it) { return it->position > static_cast<KVArray*>(it->target)->last(); }
 void arrayStep(KVIter* it) { ++it->position; }
 
 void fillUndefined(Value* from, Value* to) {
@@ -27,6 +26,8 @@ void fillUndefined(Value* from, Value* to) {
 }
 
 }  // namespace
+
+bool arrayIterationFinished(KVIter* it) { return it->position > static_cast<KVArray*>(it->target)->last(); }
 
 KVArray::~KVArray() {
   releaseData();
@@ -213,7 +214,7 @@ KVobj* KVArray::getIterator() {
 }
 
 void KVArray::getIterationHooks(IterFinishedHook& finished, IterStepHook& step) {
-  finished = &arrayFinished;
+  finished = &arrayIterationFinished;
   step = &arrayStep;
 }
 

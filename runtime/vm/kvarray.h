@@ -12,6 +12,12 @@
 namespace kv {
 
 class KVContext;
+class KVIter;
+
+// The finished test of an iterator over an array: its hook, by whose
+// address a code loop knows such an iterator (whose step adds one to the
+// position) without calling either hook.
+bool arrayIterationFinished(KVIter* it);
 
 // What a sort in progress keeps, in front of its buffer's values (see
 // sort_owner.h for the owner fields).

@@ -121,6 +121,51 @@ for (k = 0; k < 400; k++) {
 for (k = 0; k < fs.length; k++) total = (total + fs[k](k)) % 1000003;
 console.log("closures " @ total @ " " @ fs.length);)";
 
+// Entries that copy one, two or more arguments and clear the cells
+// left: named function expressions calling themselves by their own
+// name (the name's cell after the parameters), with and without
+// locals and arguments; methods of two arguments calling each other;
+// callbacks of map, filter, reduce, forEach, find and findIndex that
+// throw, wait inside a thread or answer non-booleans; comparators
+// answering numbers, texts, undefined and objects, and one that waits.
+const char* const kCallEntries = R"(var fact = function f(n) { if (n <= 1) return 1; return n * f(n - 1); };
+var walk = function w(n, acc) { var k = n * 2, m; if (n == 0) return acc; m = k + 1; return w(n - 1, acc + m); };
+var bare = function b() { return typeof b; };
+function P(x) { this.x = x; }
+P.prototype.two = function (a, b) { return this.x + a * 3 + (b == null ? 100 : b); };
+P.prototype.chain = function (a, b) { if (a <= 0) return b; return this.chain(a - 1, this.two(a, b) % 1000); };
+var i, s = 0, t = "", o = new P(3), big = [], got, done = 0;
+for (i = 0; i < 30; i++) big.push((i * 17) % 23);
+function cb(v) { if (v == 19) throw {v: v}; return v % 3; }
+for (i = 0; i < 400; i++) {
+  s = (s + fact(i % 9) + walk(i % 7, i) + walk(i % 5) + o.two(i, i) + o.two(i) + o.two() + o.chain(i % 6, i)) % 1000003;
+  if (i % 50 == 0) t = t @ bare() @ fact(3, 4, 5) @ " ";
+}
+try { got = big.map(cb); } catch (e) { s = s + e.v; }
+got = big.map(function (v) { return v % 2 == 0 ? "e" @ v : null; });
+t = t @ got[2] @ got[3] @ " " @ big.filter(function (v) { return v % 4; }).length;
+t = t @ " " @ big.reduce(function (a, v) { return a @ v; }) @ " " @ big.find(function (v) { return v > 20 ? v : 0; });
+t = t @ " " @ big.findIndex(function (v) { return v == 12 ? "yes" : ""; });
+big.forEach(function (v) { s = (s * 3 + v) % 1000003; });
+try { big.filter(function (v) { return cb(v + 1); }); } catch (e) { t = t @ " caught " @ e.v; }
+var keys = [0, 1, -1, "a", "", null, undefined, 2.5, {x: 1}];
+for (i = 0; i < keys.length; i++) {
+  var a = big.slice();
+  a.sort(function (x, y) { return i < 3 ? (x - y) * keys[i] : keys[i]; });
+  t = t @ " " @ a[0] @ a[14] @ a[29];
+}
+function worker(id) {
+  var r = big.map(function (v) { if ((v + id) % 7 == 0) wait; return v + id; });
+  var q = r.filter(function (v) { if (v % 5 == id) wait; return v & 1; });
+  s = (s + q.length + r[5] + q.reduce(function (a, v) { if (v % 9 == 0) wait; return a + v; })) % 1000003;
+  r.sort(function (x, y) { if ((x + y) % 11 == id) wait; return x >= y; });
+  s = (s + r[0] * 7 + r[29]) % 1000003;
+  done++;
+}
+for (i = 0; i < 4; i++) spawn(worker, i);
+for (i = 0; i < 500 && done < 4; i++) wait;
+console.log("entries " @ s @ " " @ done @ " " @ t);)";
+
 const char* const kFusedPrograms[] = {
     // Stores of one value, compound stores, loads into locals and equality
     // tests, on locals, members and elements of objects the inline paths do
@@ -527,6 +572,7 @@ for (i = 0; i < 3000; i++) {
 }
 console.log("shapes " @ s @ " " @ t @ " " @ down(14) @ " " @ catcher(12, 1));
 console.log("too deep " @ down(40));)",
+    kCallEntries,
     // One-argument calls of a local and a constant (+ - *) and returns of a
     // local or of a sum: values turning float, text, undefined and object,
     // integers wrapping, the callee a variable of an enclosing scope that changes,
@@ -1527,6 +1573,23 @@ TEST_P(FusedRecordsTest, OuterVariablesAsTheChainGivesThem) {
         EXPECT_EQ(log.back(), last);
       }
     }
+  }
+}
+
+// The call entries' program gives, fused or not, what the records gave
+// before the loop entered calls and walked arrays itself.
+TEST_P(FusedRecordsTest, CallEntriesAsTheRecordsGaveThem) {
+  for (bool fused : {true, false}) {
+    TearDown();
+    SetUp();
+    kv::setRecordFusion(fused);
+    const std::vector<std::string> log = runScript(kCallEntries, 300);
+    kv::setRecordFusion(true);
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(),
+              "entries 95438 4 function6 function6 function6 function6 function6 function6 function6 function6 "
+              "[null][null] 22 017115221610421159320148219137118126017115221610 22 0 caught 19 1020 0810 0810 0810 "
+              "0810 1020 1020 0810 0810");
   }
 }
 
