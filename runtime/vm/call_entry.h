@@ -117,6 +117,9 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
   ctx->frame = f;
   ctx->depth += 1;
   std::memcpy(&f->refDepth, &ctx->refDepth, kFrameLevelBytes);
+  // Kept apart from the four: a frame left by a throw restores the import
+  // nesting to it, and a module being imported calls functions too.
+  f->importBase = ctx->importNesting;
   f->operandBase = at;
   ctx->program = body;
   // A script callee runs in the loop, which keeps its run position and
