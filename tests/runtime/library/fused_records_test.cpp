@@ -1476,6 +1476,61 @@ var g = gen({n: 1, m: 3}), gs = 0, v;
 for (v = g.next(); !v.done; v = g.next()) gs = (gs + v.value * o.a) % 1000003;
 for (i = 0; i < 100 && done < 2; i++) wait;
 console.log("reads " @ s @ " " @ t @ " " @ q @ " " @ w @ " " @ u @ " " @ p.x @ " " @ p2.x @ " " @ gs @ " " @ total);)",
+    // Member stores of every form (`this.n = expr`, `o.x = v`, `this.n op=
+    // expr`, `o.x++`) through one method called on objects of two classes
+    // and a literal in turn, stores that shadow a prototype member, members
+    // deleted and added again between rounds, values turned float, text,
+    // null and object, stores on a sealed function, inside a generator
+    // between its steps and in micro-threads that wait.
+    R"(function A(s) { this.n = 0; this.step = s; }
+function B(s) { this.step = s; this.pad = 1; this.n = 3; }
+A.prototype.tag = 5;
+var add = function (k) { this.n = (this.n + this.step * k) % 1000003; this.n += k & 3; this.n++; this.tag = this.tag + 1; return this.n; };
+A.prototype.add = add; B.prototype.add = add;
+var objs = [new A(3), new B(7), {n: 1, step: 2, tag: 0, add: add}, new A(1.5)], frozen = function () { return 0; };
+var i, j, s = 0, o, k;
+for (i = 0; i < 400; i++) {
+  for (j = 0; j < objs.length; j++) {
+    o = objs[(i + j) % objs.length];
+    s = (s + o.add(i)) | 0;
+    o.step = o.step; o.n -= j; o.n ^= i; o.n++;
+    frozen.n = i; frozen.n += 1; frozen.n++;
+  }
+  k = objs[i % 4];
+  if (i % 37 == 5) delete k.n;
+  if (i % 37 == 6) k.n = i;
+  if (i % 53 == 9) delete k.tag;
+  if (i == 100) objs[0].step = 0.25;
+  if (i == 150) objs[1].n = "7";
+  if (i == 151) objs[1].n = 7;
+  if (i == 200) objs[2].step = null;
+  if (i == 201) objs[2].step = 4;
+  if (i == 250) objs[0].n = {v: 1};
+  if (i == 251) objs[0].n = 2;
+  if (i == 300) A.prototype.tag = "t";
+  if (i % 90 == 0) console.log(i @ ": " @ s @ " " @ objs[0].n @ " " @ objs[1].n @ " " @ objs[2].n @ " " @ objs[3].tag @ " " @ frozen.n);
+}
+function* gen(obj) {
+  var m;
+  for (m = 0; m < 40; m++) { obj.n = (obj.n * 3 + m) % 1009; obj.n += obj.step; obj.c++; yield obj.n; if (m == 20) obj.step = 0.5; }
+}
+var g = gen({n: 1, step: 2, c: 0}), gs = 0, v, done = 0, total = 0;
+for (v = g.next(); !v.done; v = g.next()) gs = (gs + v.value) % 1000003;
+function worker(obj) {
+  var m;
+  for (m = 0; m < 300; m++) {
+    obj.add(m);
+    obj.n = (obj.n + m) % 10007;
+    if (m % 40 == obj.step) wait;
+    if (m == 150) obj.n = obj.n + 0.5;
+  }
+  total = total + obj.n;
+  done++;
+}
+spawn(worker, new A(1));
+spawn(worker, new B(2));
+for (i = 0; i < 100 && done < 2; i++) wait;
+console.log("member stores " @ s @ " " @ gs @ " " @ total @ " " @ objs[3].n @ " " @ objs[3].tag);)",
 };
 
 }  // namespace
