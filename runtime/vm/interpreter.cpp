@@ -500,22 +500,16 @@ outer: {
     if (!v_ || v_->tag != kInt) return -1;                         \
     into = v_->i;                                                  \
   }
-member:
-  MICRO_READ(kMicroMember, st[d++]);
-  r += 2;
+// A read pushed: its value onto st, past its `len` records.
+#define MICRO_PUSH_READ(label, kind, len) \
+  label : MICRO_READ(kind, st[d++]);      \
+  r += (len);                             \
   MICRO_NEXT;
-self:
-  MICRO_READ(kMicroThisMember, st[d++]);
-  r += 2;
-  MICRO_NEXT;
-element:
-  MICRO_READ(kMicroElement, st[d++]);
-  r += 3;
-  MICRO_NEXT;
-elementAt:
-  MICRO_READ(kMicroElementConst, st[d++]);
-  r += 3;
-  MICRO_NEXT;
+  MICRO_PUSH_READ(member, kMicroMember, 2)
+  MICRO_PUSH_READ(self, kMicroThisMember, 2)
+  MICRO_PUSH_READ(element, kMicroElement, 3)
+  MICRO_PUSH_READ(elementAt, kMicroElementConst, 3)
+#undef MICRO_PUSH_READ
 base: {
   const Value* const c = e->slot != kNoSlot ? cells + e->slot : outerCellOf(ctx, e->second.var);
   if (c->tag != kObject || !c->obj) return -1;

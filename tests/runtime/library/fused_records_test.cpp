@@ -22,7 +22,19 @@ int32_t recordingPump() {
   return 0;
 }
 
-using FusedRecordsTest = ScriptTest;
+class FusedRecordsTest : public ScriptTest {
+ protected:
+  // The log of source run on a fresh object system, its records fused or
+  // one by one; fusion is back on afterwards.
+  std::vector<std::string> freshRun(const char* source, bool fused) {
+    TearDown();
+    SetUp();
+    kv::setRecordFusion(fused);
+    std::vector<std::string> log = runScript(source, 300);
+    kv::setRecordFusion(true);
+    return log;
+  }
+};
 
 // Each run compiles its source as a new file: its file number is no part
 // of what is compared.
@@ -1619,11 +1631,7 @@ TEST_P(FusedRecordsTest, OuterVariablesAsTheChainGivesThem) {
     for (bool fused : {true, false}) {
       for (const auto& [source, last] : cases) {
         SCOPED_TRACE(source);
-        TearDown();
-        SetUp();
-        kv::setRecordFusion(fused);
-        const std::vector<std::string> log = runScript(source, 300);
-        kv::setRecordFusion(true);
+        const std::vector<std::string> log = freshRun(source, fused);
         ASSERT_FALSE(log.empty());
         EXPECT_EQ(log.back(), last);
       }
@@ -1635,11 +1643,7 @@ TEST_P(FusedRecordsTest, OuterVariablesAsTheChainGivesThem) {
 // before the loop entered calls and walked arrays itself.
 TEST_P(FusedRecordsTest, CallEntriesAsTheRecordsGaveThem) {
   for (bool fused : {true, false}) {
-    TearDown();
-    SetUp();
-    kv::setRecordFusion(fused);
-    const std::vector<std::string> log = runScript(kCallEntries, 300);
-    kv::setRecordFusion(true);
+    const std::vector<std::string> log = freshRun(kCallEntries, fused);
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back(),
               "entries 95438 4 function6 function6 function6 function6 function6 function6 function6 function6 "
