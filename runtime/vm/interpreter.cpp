@@ -610,12 +610,13 @@ bad:
 #define NUMBER_LABELS(p) \
   &&p##add, &&p##sub, &&p##mul, &&p##mod, &&p##and, &&p##or, &&p##xor, &&p##shl, &&p##shr, &&p##div, &&bad, &&bad, \
       &&bad, &&bad, &&bad, &&bad
-  static void* const kAt[128] = {&&bad, &&local, &&konst, &&dbl, &&read, &&read, &&read, &&read, &&outer, &&base,
+  static void* const kAt[128] = {&&bad, &&local, &&konst, &&dbl, &&member, &&self, &&element, &&elementAt, &&outer, &&base,
                                  &&index, &&bad, &&bad, &&bad, &&bad, &&bad, NUMBER_LABELS(s_), NUMBER_LABELS(l_),
                                  NUMBER_LABELS(c_), NUMBER_LABELS(m_), NUMBER_LABELS(t_), NUMBER_LABELS(e_),
                                  NUMBER_LABELS(k_)};
   static_assert(kMicroLocal == 1 && kMicroConst == 2 && kMicroDouble == 3 && kMicroStackOp == 16 &&
                 kMicroLocalOp == 32 && kMicroConstOp == 48 && kMicroOps == 10 && kMicroMember == 4 &&
+                kMicroThisMember == 5 && kMicroElement == 6 &&
                 kMicroElementConst == 7 && kMicroOuter == 8 && kMicroIndexBase == 9 && kMicroIndex == 10);
   CodeNode* const* const end = r + count;
   int32_t d = 0;
@@ -669,14 +670,20 @@ outer:
   NUMBER_PUSH(*outerCellOf(ctx, e->second.var));
   ++r;
   NUMBER_NEXT;
-read: {
-  const uint8_t m = readMicro(e->micro);
-  const Value* const v = readOperandValue(ctx, r, cells, m);
-  if (!v) return -1;
-  NUMBER_PUSH(*v);
-  r += readRecords(m);
-  NUMBER_NEXT;
-}
+// Each read kind with its own label, as in evalIntRun.
+#define NUMBER_PUSH_READ(label, kind)                               \
+  label : {                                                         \
+    const Value* const v = readOperandValue(ctx, r, cells, kind); \
+    if (!v) return -1;                                              \
+    NUMBER_PUSH(*v);                                                \
+    r += readRecords(kind);                                         \
+    NUMBER_NEXT;                                                    \
+  }
+  NUMBER_PUSH_READ(member, kMicroMember)
+  NUMBER_PUSH_READ(self, kMicroThisMember)
+  NUMBER_PUSH_READ(element, kMicroElement)
+  NUMBER_PUSH_READ(elementAt, kMicroElementConst)
+#undef NUMBER_PUSH_READ
 base: {
   const Value* const c = e->slot != kNoSlot ? cells + e->slot : outerCellOf(ctx, e->second.var);
   if (c->tag != kObject || !c->obj) return -1;

@@ -78,8 +78,8 @@ enum TypeNameIndex { kTypeNameString, kTypeNameFunction, kTypeNameObject, kTypeN
 extern KVobj* gTypeNames[kTypeNameCount];
 
 // Numeric readings: Bool counts 0 or 1, every other non-number 0.
-inline int32_t intOf(const Value& v) { return (v.tag & (kInt | kBool)) ? v.i : 0; }
-inline double doubleOf(const Value& v) { return v.tag == kFloat ? v.d : static_cast<double>(intOf(v)); }
+[[gnu::always_inline]] inline int32_t intOf(const Value& v) { return (v.tag & (kInt | kBool)) ? v.i : 0; }
+[[gnu::always_inline]] inline double doubleOf(const Value& v) { return v.tag == kFloat ? v.d : static_cast<double>(intOf(v)); }
 
 // Truncation toward zero; NaN and doubles outside int32 give INT32_MIN.
 inline int32_t doubleToInt32(double d) {

@@ -64,8 +64,12 @@ TEST_F(BuiltinReferenceTest, MissingStrayAndMiscountedDescriptionsAreReported) {
   };
   for (const Case& c : cases) {
     kv::BuiltinReference r = kv::makeBuiltinReference(c.text);
-    if (c.undescribed) EXPECT_TRUE(has(r.undescribed, c.undescribed)) << c.text;
-    if (c.unknown) EXPECT_TRUE(has(r.unknown, c.unknown)) << c.text;
+    if (c.undescribed) {
+      EXPECT_TRUE(has(r.undescribed, c.undescribed)) << c.text;
+    }
+    if (c.unknown) {
+      EXPECT_TRUE(has(r.unknown, c.unknown)) << c.text;
+    }
     if (c.mismatched) EXPECT_TRUE(has(r.mismatched, c.mismatched)) << c.text << firstOf(r.mismatched);
     else EXPECT_TRUE(r.mismatched.empty()) << c.text << firstOf(r.mismatched);
     // A described name is never reported as undescribed.

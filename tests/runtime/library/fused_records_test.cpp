@@ -22,6 +22,9 @@ int32_t recordingPump() {
   return 0;
 }
 
+}  // namespace
+
+// Outside the unnamed namespace: the tests derived from it are not in one.
 class FusedRecordsTest : public ScriptTest {
  protected:
   // The log of source run on a fresh object system, its records fused or
@@ -35,6 +38,8 @@ class FusedRecordsTest : public ScriptTest {
     return log;
   }
 };
+
+namespace {
 
 // Each run compiles its source as a new file: its file number is no part
 // of what is compared.

@@ -94,8 +94,9 @@ TEST_F(MemberIndex, AddsDeletesAndReAddsMatchTheModelInOrderAcrossCollections) {
             ASSERT_NE(cell, nullptr);
             ASSERT_EQ(cell->i, it->second);
           }
-          if (obj->list && obj->list->count > kIndexedListLength && it == model.members.end())
+          if (obj->list && obj->list->count > kIndexedListLength && it == model.members.end()) {
             ASSERT_TRUE(listHasIndex(obj->list));
+          }
         }
       }
       if (!c.stress && op % 997 == 0) minorCollect();
@@ -207,7 +208,9 @@ TEST_F(MemberIndex, LiteralObjectsMembersInTheBodyAndTheListMatchTheModel) {
         Value* got = k == MemberEntry::kTextKey ? getPropertyCellByName(root.get(), t.c_str(), mode)
                                                 : getPropertyCell(root.get(), k, mode);
         ASSERT_EQ(got != nullptr, want != model.end());
-        if (got) ASSERT_EQ(got->i, want->value);
+        if (got) {
+          ASSERT_EQ(got->i, want->value);
+        }
         if (k == MemberEntry::kTextKey) continue;
         if (MemberEntry* quick = quickOwnMember(root.get(), k)) {
           ASSERT_NE(want, model.end());
