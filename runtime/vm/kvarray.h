@@ -34,7 +34,7 @@ class KVArray : public KVobj {
  public:
   KVArray() { kind = kElementsKind; }
   ~KVArray() override;
-  Value* elementAt(int32_t index) override {
+  [[gnu::always_inline]] Value* elementAt(int32_t index) override {
     // Past the end a read finds the shared undefined cell and creates nothing.
     return static_cast<uint32_t>(index) < static_cast<uint32_t>(count) ? &data[head + index] : &gUndefinedCell;
   }
