@@ -184,6 +184,54 @@ for (i = 0; i < 500 && done < 4; i++) wait;
 console.log("entries " @ s @ " " @ done @ " " @ t);)";
 
 const char* const kFusedPrograms[] = {
+    // Integer-keyed members of plain objects through the element steps:
+    // stores of expressions and values, reads into sums, copies between two
+    // objects, compound stores; keys from 0 up, sparse, huge, added in
+    // falling order, beside named members; members deleted and added again,
+    // a prototype holding integer keys (read through, then shadowed), an
+    // object grown past the list index and past the look-up cache's room,
+    // values turning floats, texts and null, the object replaced by an
+    // array, a number and null; inside a generator, a second thread that
+    // waits, a recursion and a throw caught around the loop.
+    R"(function P() { this.n = 1; }
+P.prototype[3] = 30; P.prototype[70] = 700;
+var a = {}, b = {name: "b"}, p = new P(), big = {}, i, j, r, s = 0, t = 0, w = "", x, done = 0;
+for (i = 63; i >= 0; i--) a[i] = 0;
+for (r = 0; r < 40; r++) {
+  for (i = 0; i < 64; i++) a[i] = i * 3 + r;
+  for (i = 0; i < 64; i++) s = (s + a[i]) % 1000003;
+  for (i = 0; i < 64; i += 7) { b[i] = a[i]; a[i] += b[i] - r; x = a[i]; t = (t + x + b[i]) % 1000003; }
+  if (r == 5) { delete a[10]; w = w @ a[10]; a[10] = 1; }
+  if (r == 9) { a[20] = 2.5; a[21] = "k"; a[22] = null; }
+  if (r == 10) { a[2147483647] = 1; a[1000000] = 2; a.tag = 3; }
+  if (r % 8 == 3) { x = "junk" @ r @ [r, r].length; b = {name: x}; }
+}
+console.log("keyed " @ s @ " " @ t @ " " @ w @ " " @ a[10] @ " " @ a[20] @ a[21] @ a[22] @ " " @ a[2147483647] @ a[1000000] @ a.tag @ " " @ a[-1]);
+for (i = 0; i < 80; i++) { t = (t + p[i % 72]) % 1000003; if (i == 40) p[3] = 4; if (i == 60) delete p[3]; }
+console.log("proto keys " @ t @ " " @ p[3] @ " " @ p[70] @ " " @ p.n);
+for (i = 0; i < 5000; i++) big[i * 5 % 5003] = i;
+for (r = 0; r < 3; r++) for (i = 0; i < 5000; i++) { big[i] = big[i] + r; s = (s + big[i]) % 1000003; }
+for (i = 0; i < 5000; i += 3) delete big[i];
+for (i = 0; i < 5000; i++) { if (big[i]) t = (t + big[i]) % 1000003; else big[i] = i; }
+console.log("big " @ s @ " " @ t @ " " @ big[0] @ " " @ big[4999] @ " " @ big[5001]);
+function* pairs(o, n) { var k; for (k = 0; k < n; k++) { o[k] = k * 2; yield o[k] + o[(k + 1) % n]; } }
+var g = pairs({}, 30), v = g.next();
+while (!v.done) { s = (s + v.value) % 1000003; v = g.next(); }
+function worker(o, id) { var k; for (k = 0; k < 50; k++) { o[k] = k + id; if (k % 9 == id) wait; o[k] = o[k] + o[(k + 3) % 50]; } done++; }
+var c = {};
+spawn(worker, c, 2);
+for (i = 0; i < 400 && done < 1; i++) { c[i % 50] = i; s = (s + c[(i * 7) % 50]) % 1000003; if (i % 11 == 0) wait; }
+function sum(o, n) { if (n < 0) return 0; o[n] = o[n] * 2 + 1; return (o[n] + sum(o, n - 1)) % 1000003; }
+s = (s + sum(a, 20)) % 1000003;
+console.log("turns " @ s @ " " @ done @ " " @ c[49]);
+var objs = [a, [1, 2, 3], 5, null], q;
+try {
+  for (j = 0; j < 4; j++) { q = objs[j]; for (i = 0; i < 5; i++) { q[i] = i + j; s = (s + q[i]) % 1000003; } }
+} catch (e) { s = s + 1; }
+console.log("replaced " @ s @ " " @ a[4] @ " " @ objs[1][2] @ " " @ j);
+for (i = 0; i < 70; i++) { x = a[i]; a[i] = x; }
+for (i = 0; i < 64; i++) s = (s + a[i]) % 1000003;
+console.log("end " @ s);)",
     // Stores of one value, compound stores, loads into locals and equality
     // tests, on locals, members and elements of objects the inline paths do
     // not serve (sealed functions, past an array's end, texts, NaN, keys that are no

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "runtime/vm/member_access.h"
 #include "vm_fixture.h"
 
 using namespace kv;
@@ -226,6 +227,143 @@ TEST_F(MemberIndex, LiteralObjectsMembersInTheBodyAndTheListMatchTheModel) {
     for (int32_t k = 0; k < placed; ++k) ASSERT_EQ(root.get()->props.cells[1 + k]->i, model[model.size() - 1 - k].value);
     ASSERT_EQ(root.get()->inlineUsed, 0);
     ASSERT_TRUE(!root.get()->list || root.get()->list->count == 0);
+  }
+}
+
+// The code loop's element paths (inlineElementValue for reads,
+// inlineMemberCell for stores) over integer-keyed members of plain objects
+// of many shapes. They may decline (null: the general path runs), but what
+// they answer must be the very cell the general look-up answers, and a
+// store path must never answer a read-only member. A member held by the
+// prototype only is read through the general path. The rounds delete and
+// add members again, change attributes and collect between them (every
+// allocation in the stress cases), and the list keeps its order throughout.
+TEST_F(MemberIndex, ElementPathsAnswerTheGeneralLookUpsCellOrNothing) {
+  std::vector<int32_t> seq, falling, sparse, wide, many;
+  for (int32_t k = 0; k < 64; ++k) seq.push_back(k);
+  falling.assign(seq.rbegin(), seq.rend());
+  sparse = {0, 7, 1000, 65536, INT32_MAX, 3, 1 << 20, 8, 9, 10, 11, 12, 13};
+  for (int32_t k = 0; k < 200; ++k) wide.push_back(k * 37 % 211);
+  for (int32_t k = 0; k < 5000; ++k) many.push_back(k);  // past the look-up cache's room
+  struct Case {
+    const char* name;
+    const std::vector<int32_t>* keys;
+    bool named;       // atom-keyed members between the integer keys
+    bool literal;     // members start in the object's body
+    bool stress;      // a collection at every allocation
+    bool warmHits;    // after a general read the element path must answer
+  };
+  const Case cases[] = {
+      {"0..63 in order", &seq, false, false, false, true},
+      {"63..0, named between", &falling, true, false, false, true},
+      {"sparse and huge keys", &sparse, true, true, false, true},
+      {"200 keys out of order, past the list index", &wide, false, false, false, true},
+      {"5000 keys", &many, true, false, false, false},
+      {"0..63 under stress", &seq, true, true, true, true},
+  };
+  const int32_t named[] = {internAtom("ea"), internAtom("eb"), internAtom("ec")};
+  const int32_t protoKey = 1 << 24;  // held by the prototype only
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ObjectRoot proto(newPlainObject());
+    *addKeyProperty(proto.get(), protoKey) = Value::makeInt(-7);
+    ObjectRoot root(c.literal ? newLiteralObject() : newPlainObject());
+    *root.get()->props.cells[0] = Value::makeObject(proto.get());
+    std::vector<std::pair<int32_t, int32_t>> model;  // (key, value), newest first
+    auto add = [&](int32_t key, int32_t value) {
+      *addKeyProperty(root.get(), key) = Value::makeInt(value);
+      model.insert(model.begin(), {key, value});
+    };
+    for (size_t i = 0; i < c.keys->size(); ++i) {
+      add((*c.keys)[i], static_cast<int32_t>(i));
+      if (c.named && i % 5 == 2) add(named[i % 3], -static_cast<int32_t>(i));
+    }
+    setGcStress(c.stress);
+    std::mt19937 rng(11);
+    size_t answered = 0, asked = 0;
+    for (int32_t round = 0; round < 6; ++round) {
+      SCOPED_TRACE(round);
+      for (const auto& [key, value] : model) {
+        if (key < 0) continue;
+        KVobj* obj = root.get();
+        int32_t mode = 0;
+        Value* general = getPropertyCell(obj, key, mode);
+        ASSERT_NE(general, nullptr);
+        const Value* read = inlineElementValue(obj, key);
+        ++asked;
+        answered += read != nullptr;
+        if (c.warmHits) ASSERT_NE(read, nullptr);
+        if (read) ASSERT_EQ(read, general);
+        mode = kAttrWritable;
+        Value* writable = getPropertyCell(obj, key, mode);
+        Value* cell = inlineMemberCell(obj, key);
+        if (cell) ASSERT_EQ(cell, writable);
+        if (!writable) ASSERT_EQ(cell, nullptr);
+      }
+      // The prototype's integer key and keys nobody holds.
+      for (int32_t key : {protoKey, 5001, 64 + round}) {
+        int32_t mode = 0;
+        Value* general = getPropertyCell(root.get(), key, mode);
+        const Value* read = inlineElementValue(root.get(), key);
+        if (read) ASSERT_EQ(read, general);
+        if (!general) ASSERT_EQ(inlineMemberCell(root.get(), key), nullptr);
+      }
+      // Deletes and re-adds, writes through the store path, an attribute
+      // taken away and given back.
+      for (int32_t n = 0; n < 8; ++n) {
+        size_t at = rng() % model.size();
+        int32_t key = model[at].first;
+        if (key < 0) continue;
+        switch (rng() % 3) {
+          case 0:
+            ASSERT_TRUE(deletePropertyByAtom(root.get(), key));
+            model.erase(model.begin() + static_cast<long>(at));
+            ASSERT_EQ(inlineElementValue(root.get(), key), nullptr);
+            ASSERT_EQ(inlineMemberCell(root.get(), key), nullptr);
+            add(key, 1000 + round);
+            break;
+          case 1:
+            if (Value* cell = inlineMemberCell(root.get(), key)) {
+              *cell = Value::makeInt(2000 + n);
+              model[at].second = 2000 + n;
+            }
+            break;
+          default: {
+            PropNode* node = root.get()->list ? root.get()->list->head : nullptr;
+            while (node && node->key != key) node = node->next;
+            if (!node) break;  // in the object's body
+            node->attrs &= ~kAttrWritable;
+            ASSERT_EQ(inlineMemberCell(root.get(), key), nullptr);
+            int32_t mode = 0;
+            ASSERT_EQ(inlineElementValue(root.get(), key), getPropertyCell(root.get(), key, mode));
+            node->attrs |= kAttrWritable;
+          }
+        }
+      }
+      if (round == 2) minorCollect();
+      if (round == 4) fullCollect();
+    }
+    setGcStress(false);
+    if (c.warmHits) ASSERT_EQ(answered, asked);
+    else ASSERT_GT(answered, 0u);
+    ASSERT_EQ(verifyHeap(), "");
+    std::vector<int32_t> want;
+    for (const auto& m : model) want.push_back(m.first);
+    std::vector<int32_t> got;
+    for (PropNode* n = root.get()->list ? root.get()->list->head : nullptr; n; n = n->next) got.push_back(n->key);
+    const MemberEntry* body = root.get()->inlineMembers();
+    for (int32_t i = root.get()->inlineUsed; i-- > 0;) got.push_back(body[i].key);
+    ASSERT_EQ(got, want);
+    // Every key reads its newest member's value.
+    std::vector<int32_t> seen;
+    for (const auto& [key, value] : model) {
+      if (std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
+      seen.push_back(key);
+      int32_t mode = 0;
+      Value* cell = getPropertyCell(root.get(), key, mode);
+      ASSERT_NE(cell, nullptr);
+      ASSERT_EQ(cell->i, value);
+    }
   }
 }
 
