@@ -292,21 +292,33 @@ TEST_F(MemberIndex, ElementPathsAnswerTheGeneralLookUpsCellOrNothing) {
         const Value* read = inlineElementValue(obj, key);
         ++asked;
         answered += read != nullptr;
-        if (c.warmHits) ASSERT_NE(read, nullptr);
-        if (read) ASSERT_EQ(read, general);
+        if (c.warmHits) {
+          ASSERT_NE(read, nullptr);
+        }
+        if (read) {
+          ASSERT_EQ(read, general);
+        }
         mode = kAttrWritable;
         Value* writable = getPropertyCell(obj, key, mode);
         Value* cell = inlineMemberCell(obj, key);
-        if (cell) ASSERT_EQ(cell, writable);
-        if (!writable) ASSERT_EQ(cell, nullptr);
+        if (cell) {
+          ASSERT_EQ(cell, writable);
+        }
+        if (!writable) {
+          ASSERT_EQ(cell, nullptr);
+        }
       }
       // The prototype's integer key and keys nobody holds.
       for (int32_t key : {protoKey, 5001, 64 + round}) {
         int32_t mode = 0;
         Value* general = getPropertyCell(root.get(), key, mode);
         const Value* read = inlineElementValue(root.get(), key);
-        if (read) ASSERT_EQ(read, general);
-        if (!general) ASSERT_EQ(inlineMemberCell(root.get(), key), nullptr);
+        if (read) {
+          ASSERT_EQ(read, general);
+        }
+        if (!general) {
+          ASSERT_EQ(inlineMemberCell(root.get(), key), nullptr);
+        }
       }
       // Deletes and re-adds, writes through the store path, an attribute
       // taken away and given back.
@@ -344,7 +356,9 @@ TEST_F(MemberIndex, ElementPathsAnswerTheGeneralLookUpsCellOrNothing) {
       if (round == 4) fullCollect();
     }
     setGcStress(false);
-    if (c.warmHits) ASSERT_EQ(answered, asked);
+    if (c.warmHits) {
+      ASSERT_EQ(answered, asked);
+    }
     else ASSERT_GT(answered, 0u);
     ASSERT_EQ(verifyHeap(), "");
     std::vector<int32_t> want;
