@@ -165,6 +165,35 @@ uint32_t negationAt(CodeNode* const* code, uint32_t pc, uint32_t len) {
 
 [[gnu::always_inline]] inline int32_t labelPosition(const LabelSlot* s) { return s ? s->position : -1; }
 
+// Where a fused test's answer record `br` (a Branch, JumpIf, JumpIfFalse,
+// && or ||), the last of a run of `len` records at pc, sends a true and a
+// false answer. A target where the answer stays behind as the && or ||
+// value is noted complemented (negative): the step then pushes the answer
+// before it jumps. False when a label has no position yet.
+bool answerTargets(const CodeNode* br, int32_t pc, int32_t len, int32_t* onYes, int32_t* onNo) {
+  const int32_t next = pc + len;
+  if (br->kind == AndThen || br->kind == OrElse) {
+    const bool goOn = br->kind == AndThen;
+    if (br->operand.i < 0) return false;
+    *(goOn ? onYes : onNo) = next;
+    *(goOn ? onNo : onYes) = ~br->operand.i;
+    return true;
+  }
+  if (br->kind == Branch) {
+    if (!br->second.triple) return false;
+    *onYes = labelPosition(br->second.triple->second);
+    *onNo = labelPosition(br->second.triple->third);
+  } else if (br->kind == JumpIf) {
+    const int32_t to = labelPosition(br->first.label);
+    *onYes = br->operand.i != 0 ? to : next;
+    *onNo = br->operand.i != 0 ? next : to;
+  } else {
+    *onYes = next;
+    *onNo = br->operand.i;
+  }
+  return *onYes >= 0 && *onNo >= 0;
+}
+
 // A comparison record's answers for its two values below, equal and
 // above (bits 0, 1 and 2), noted as its CodeNode::micro when a fused step
 // that covers it is chosen (a comparison is never an expression record of
@@ -237,6 +266,21 @@ uint8_t plainHandler(const CodeNode* node, uint8_t h);
       b->operand.branch.onFalse = labelPosition(b->second.triple->third);
     }
     if (const uint8_t answers = compareAnswers(b)) b->micro = answers;
+  }
+  switch (f) {
+    // Tests that read their value through a variable or `this` (whose
+    // records keep no operand of their own) note on that first record where
+    // each answer goes, so that they jump once (NOTED_ANSWER).
+    case Fused::ElementNotBranch: case Fused::IndexExprNotBranch: case Fused::ElementBranch:
+    case Fused::ReadCompare: case Fused::LocalReadCompare: case Fused::FrameMemberCompare: {
+      int32_t onYes, onNo;
+      if (!answerTargets(code[pc + len - 1], static_cast<int32_t>(pc), static_cast<int32_t>(len), &onYes, &onNo))
+        return plainHandler(node, kKinds.at[k]);
+      node->operand.branch.onTrue = onYes;
+      node->operand.branch.onFalse = onNo;
+      break;
+    }
+    default: break;
   }
   {
     switch (f) {
@@ -1329,6 +1373,22 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     FUSED_DONE(run_, last_);                             \
     NEXT;                                                \
   } while (0)
+// TAKE_ANSWER for the steps whose first record notes the answer's targets
+// (answerTargets): a complemented target leaves the answer as the && or ||
+// value.
+#define NOTED_ANSWER(yes, len)                                                     \
+  do {                                                                             \
+    const bool yes_ = (yes);                                                       \
+    int32_t to_ = yes_ ? node->operand.branch.onTrue : node->operand.branch.onFalse; \
+    const CodeNode* const last_ = code[pc + (len) - 1];                            \
+    if (to_ < 0) {                                                                 \
+      PUSH_IN_ROOM(Value::makeBool(yes_));                                         \
+      to_ = ~to_;                                                                  \
+    }                                                                              \
+    pc = to_;                                                                      \
+    FUSED_DONE(len, last_);                                                        \
+    NEXT;                                                                          \
+  } while (0)
 // The running frame's cell a LoadVariable record of a fused run names: the
 // handler was chosen only when every such record of the run had its cell.
 #define LOCAL_CELL(record) (frameCells + (record)->slot)
@@ -2166,7 +2226,7 @@ fReadCompare: {
   bool yes;
   if (!(b = compareOperand(ctx, code[at], frameCells, &k)) || !settledCompare(code[at + 1], *v, *b, &yes))
     goto loadVariable;
-  TAKE_ANSWER(yes, len);
+  NOTED_ANSWER(yes, len);
 }
 fLocalReadCompare: {
   // A local or outer variable compared with a read operand (its object a
@@ -2182,7 +2242,7 @@ fLocalReadCompare: {
   const CodeNode* const cmp = code[pc + (code[pc + 2]->kind == GetMember ? 3 : 4)];
   bool yes;
   if (!settledCompare(cmp, *a, *v, &yes)) goto loadVariable;
-  TAKE_ANSWER(yes, len);
+  NOTED_ANSWER(yes, len);
 }
 fFrameMemberCompare: {
   // this.name compared with a constant, a local or an outer variable, then
@@ -2197,7 +2257,7 @@ fFrameMemberCompare: {
   bool yes;
   if (!(b = compareOperand(ctx, code[pc + 2], frameCells, &k)) || !settledCompare(code[pc + 3], *v, *b, &yes))
     goto pushFrameObject;
-  TAKE_ANSWER(yes, len);
+  NOTED_ANSWER(yes, len);
 }
 fConstCompareJump: {
   // The top operand compared with the constant at pc (an integer, null,
@@ -2570,10 +2630,7 @@ fElementBranch: {
   if (!FUSED_FITS(4) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) || top + 2 > KVContext::kOperands ||
       !(v = inlineElementValue(c->obj, k->i)))
     goto fLocalElement;
-  const CodeNode* const br = code[pc + 3];
-  BRANCH_ON(valueTruth(*v), br, 4);
-  FUSED_DONE(4, br);
-  NEXT;
+  NOTED_ANSWER(valueTruth(*v), 4);
 }
 fElementNotBranch: {
   // !object[local] tested: the element read as fLocalElement reads it (which
@@ -2586,7 +2643,7 @@ fElementNotBranch: {
   if (!FUSED_FITS(len) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) ||
       top + 2 > KVContext::kOperands || !(v = inlineElementValue(c->obj, k->i)))
     goto fLocalElement;
-  TAKE_ANSWER(valueIsFalse(*v), len);
+  NOTED_ANSWER(valueIsFalse(*v), len);
 }
 fElementCopyStore: {
   // object[local] = object[local]; the element read as fLocalElement reads
@@ -2806,7 +2863,7 @@ fIndexExprNotBranch: {
   INDEX_EXPR_KEY(negationAt(code, static_cast<uint32_t>(pc), len) - pc - 2);
   const Value* const v = inlineElementValue(c->obj, key);
   if (!v) goto loadVariable;
-  TAKE_ANSWER(valueIsFalse(*v), len);
+  NOTED_ANSWER(valueIsFalse(*v), len);
 }
 #undef INDEX_EXPR_KEY
 // `target OP= integer expression;`: the target's integer value `read`
@@ -2947,6 +3004,7 @@ fPushStatement: {
 #undef BASE_CELL
 #undef BRANCH_ON
 #undef TAKE_ANSWER
+#undef NOTED_ANSWER
 #undef THEN_LOOP_TEST
 #undef FUSED_CONST
 #undef FUSED_TOP_OP

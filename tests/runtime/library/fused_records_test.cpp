@@ -1543,6 +1543,74 @@ spawn(worker, new A(1));
 spawn(worker, new B(2));
 for (i = 0; i < 100 && done < 2; i++) wait;
 console.log("member stores " @ s @ " " @ gs @ " " @ total @ " " @ objs[3].n @ " " @ objs[3].tag);)",
+    // Element tests and read compares taking every kind of answer: if and
+    // else, while, && and || chains (their value kept, used as
+    // a value and tested again), the ternary, each over elements of every
+    // kind (booleans, integers, floats, texts, null, undefined, objects,
+    // holes, past the end, negative keys) read from locals, outer variables
+    // and `this`, the arrays replaced mid-run, in a generator and across
+    // waits.
+    R"(var vals = [true, false, 0, 1, -1, 0.0, 0.5, "", "a", null, undefined, {}, [], 7], holes = [1];
+holes[2] = 0; holes[4] = true; holes[9] = 0;
+var i, s = 0, t = 0, w, q, done = 0;
+function pick(a, n) {
+  var k, c = 0, v;
+  for (k = -2; k < n + 3; k++) {
+    if (!a[k]) c++; else c += 2;
+    if (a[k]) c += 3;
+    v = !a[k] && !a[k + 1];
+    if (v) c += 5;
+    v = !a[k] || !a[k - 1];
+    if (!v) c += 7;
+    c += (!a[k + 1] ? 11 : 13) + (!vals[k] || !holes[k] ? 17 : 19);
+    if (!a[k * 2 - 1] && !vals[k + 2] || !holes[k + 1]) c += 23;
+    if (a[k] == 1 || a[k] != null && a[k] < 1) c += 29;
+    if (k < a.length && a[k] >= k || a[k] == vals[k]) c += 31;
+    while (!a[k + 2]) { c += 37; break; }
+    v = 0;
+    while (!a[k] && v < 2) { v++; }
+    c += v;
+    if (w = !a[k]) c += 41;
+  }
+  return c;
+}
+function Box(v) { this.v = v; this.n = 3; }
+Box.prototype.test = function (m) {
+  var r = 0;
+  if (this.v == m || this.n < m) r++;
+  if (this.v != m && this.n >= m) r += 2; else r += 4;
+  r += this.v == null ? 8 : 16;
+  q = this.n > m || this.v;
+  return r + (q ? 32 : 64);
+};
+function* walk(a) {
+  var k;
+  for (k = 0; k <= a.length; k++) { if (!a[k]) yield k; if (a[k] == 1 || !a[k + 1]) yield -k; }
+}
+function worker(a) {
+  var m, c = 0;
+  for (m = 0; m < 40; m++) {
+    if (!a[m % 16] && !vals[m % 15]) c++;
+    if (m % 7 == 3) wait;
+    if (!a[m % 16] || a[m % 5] == 0) c += 2;
+  }
+  t = t + c;
+  done++;
+}
+spawn(worker, vals);
+spawn(worker, holes);
+var boxes = [new Box(1), new Box(null), {v: 2, n: 0.5, test: Box.prototype.test}, new Box("1")];
+for (i = 0; i < 60; i++) {
+  s = (s + pick(vals, vals.length) * 3 + pick(holes, 10) + boxes[i % 4].test(i % 5)) % 1000003;
+  var g = walk(i % 2 ? vals : holes), r;
+  for (r = g.next(); !r.done; r = g.next()) s = (s + r.value + 50) % 1000003;
+  if (i == 20) { vals = [0, 1, null, true]; holes = []; holes[2] = 3; }
+  if (i == 30) { vals[20] = 5; delete holes[2]; }
+  if (i == 40) boxes[1].v = 1;
+  if (i % 9 == 0) wait;
+}
+for (i = 0; i < 100 && done < 2; i++) wait;
+console.log("answers " @ s @ " " @ t @ " " @ w @ " " @ q);)",
 };
 
 }  // namespace
