@@ -271,7 +271,7 @@ uint8_t plainHandler(const CodeNode* node, uint8_t h);
     // Tests that read their value through a variable or `this` (whose
     // records keep no operand of their own) note on that first record where
     // each answer goes, so that they jump once (NOTED_ANSWER).
-    case Fused::ElementNotBranch: case Fused::IndexExprNotBranch: case Fused::ElementBranch:
+    case Fused::ElementNotBranch: case Fused::IndexExprNotBranch: case Fused::ElementBranch: case Fused::CompareBranch:
     case Fused::ReadCompare: case Fused::LocalReadCompare: case Fused::FrameMemberCompare: {
       int32_t onYes, onNo;
       if (!answerTargets(code[pc + len - 1], static_cast<int32_t>(pc), static_cast<int32_t>(len), &onYes, &onNo))
@@ -426,8 +426,11 @@ template <bool kMod = true>
 // amiss).
 const Value kNoOuterCell;
 [[gnu::always_inline]] inline const Value* outerCellOf(const KVContext* ctx, const VariableRef* var) {
-  if (const Value* c = outerCell(ctx, var)) [[likely]]
-    return c;
+  // The noted cell without outerCell's test of it for null.
+  if (outerCellNoted(ctx, var)) [[likely]]
+    return var->seenCell;
+  if (const Value* own = capturedCellOf(ctx, var)) return own;
+  if (const Value* c = findOuterCell(ctx, var)) return c;
   return &kNoOuterCell;
 }
 
@@ -1321,7 +1324,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       if (t_->op == hFCompareBranch) {                                                             \
         if (compareBranchAnswer(ctx, at_, frameCells, &yes_)) {                                      \
           const CodeNode* const br_ = at_[3];                                                      \
-          BRANCH_ON(yes_, br_, 4);                                                                 \
+          pc = yes_ ? t_->operand.branch.onTrue : t_->operand.branch.onFalse;                       \
           FUSED_DONE((len) + 4, br_);                                                              \
           NEXT;                                                                                    \
         }                                                                                          \
@@ -2114,28 +2117,22 @@ generatorReturn:
     const Value* a = LOCAL_CELL(node);                             \
     const uint32_t len = (LEN);                                    \
     if (!FUSED_FITS(len) || top + 2 > KVContext::kOperands) goto loadVariable; \
-    const CodeNode* const br = code[pc + len - 1];                 \
     Value k;                                                       \
     const Value* const b = compareOperand(ctx, code[pc + 1], frameCells, &k); \
     bool yes;                                                      \
     if (!b || !settledCompare(code[pc + 2], *a, *b, &yes)) goto loadVariable; \
-    TAKE(yes, br, len);                                            \
-    FUSED_DONE(len, br);                                           \
-    NEXT;                                                          \
+    TAKE(yes, len);                                                \
   }
 fCompareBranch:
-  COMPARE_LOCAL_STEP(4, BRANCH_ON)
+  COMPARE_LOCAL_STEP(4, NOTED_ANSWER)
 #undef COMPARE_LOCAL_STEP
 fCompareThen: {
   // As COMPARE_LOCAL_STEP, the operands read as a loop's test reads them.
   const uint32_t len = node->run;
   if (!FUSED_FITS(len) || top + 2 > KVContext::kOperands) goto loadVariable;
-  const CodeNode* const br = code[pc + len - 1];
   bool yes;
   if (!compareBranchAnswer(ctx, code + pc, frameCells, &yes)) goto loadVariable;
-  ANSWER_ON(yes, br, len);
-  FUSED_DONE(len, br);
-  NEXT;
+  NOTED_ANSWER(yes, len);
 }
 // Two integers compared, or a pair quickEquality settles, then the branch
 // (or && or ||) on the answer; any other pair goes to the comparison's own
