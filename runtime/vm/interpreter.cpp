@@ -2926,17 +2926,20 @@ fJumpCompound: {
   pc = step[len - 1]->operand.i;
   THEN_LOOP_TEST(len + 1, step[len - 1]);
 }
+// The member and element forms look the target up once: the cell a store
+// writes is the object's own (an element below the length, an own member
+// or slot), which the read would find first, so the old value is read from
+// it.
 fMemberCompoundStore: {
   const Value* const c = BASE_CELL(node);
-  const bool obj = c->tag == kObject && c->obj;
-  FUSED_COMPOUND_STORE(obj ? inlineMemberValue(c->obj, code[pc + 1]) : nullptr,
-                       inlineMemberCell(c->obj, code[pc + 1]), 2)
+  Value* const cell = c->tag == kObject ? inlineMemberCell(c->obj, code[pc + 1]) : nullptr;
+  FUSED_COMPOUND_STORE(cell, cell, 2)
 }
 fElementCompoundStore: {
   const Value* const c = BASE_CELL(node);
   const Value* const k = LOCAL_CELL(code[pc + 1]);
-  const bool obj = c->tag == kObject && c->obj && LOCAL_ELEMENT_KEY_OK(k);
-  FUSED_COMPOUND_STORE(obj ? inlineElementValue(c->obj, k->i) : nullptr, inlineMemberCell(c->obj, k->i), 3)
+  Value* const cell = c->tag == kObject && LOCAL_ELEMENT_KEY_OK(k) ? inlineMemberCell(c->obj, k->i) : nullptr;
+  FUSED_COMPOUND_STORE(cell, cell, 3)
 }
 #undef FUSED_COMPOUND_STORE
 #undef LOCAL_ELEMENT_KEY_OK

@@ -1611,6 +1611,73 @@ for (i = 0; i < 60; i++) {
 }
 for (i = 0; i < 100 && done < 2; i++) wait;
 console.log("answers " @ s @ " " @ t @ " " @ w @ " " @ q);)",
+    // Compound stores to members and elements that read the old value from
+    // the cell they write: instances of two classes, literals small and
+    // large, a member only the prototype holds (the store makes the own
+    // one), members deleted and made again mid-loop, values turned float,
+    // text and null, elements past the end, at negative keys, in holes and
+    // in objects with integer keys, a sealed function, the arrays and
+    // objects replaced from outer variables, in a generator and across
+    // waits.
+    R"(function P(v) { this.a = v; this.b = 1; }
+P.prototype.c = 10;
+function Q(v) { this.b = 2; this.a = v; this.pad = 0; }
+Q.prototype.c = 20;
+var objs = [new P(1), new Q(2), {a: 3, b: 4}, {a: 5, b: 6, c: 7, d: 8, e: 9, f: 10, g: 11, h: 12}, new P(0.5)];
+var arr = [1, 2, 3, 4], keyed = {}, sealed = function () { return 0; }, s = 0, i, done = 0;
+keyed[0] = 1; keyed[2] = 5; keyed[7] = 9;
+function bump(o, k, r) {
+  var j;
+  for (j = 0; j < 6; j++) {
+    o.a += j * k;
+    o.b -= k & 3;
+    o.c += 1;
+    o.a *= 3;
+    o.a %= 10007;
+    arr[j] += k;
+    arr[j - 2] -= 1;
+    keyed[j] += 2;
+    keyed[j * 2] *= 3;
+    sealed.n += 1;
+  }
+  return o.a + o.b + o.c;
+}
+function* gen(o, a) {
+  var m;
+  for (m = 0; m < 30; m++) { o.a += m; a[m % 6] += o.a; yield o.a; if (m == 12) delete o.a; if (m == 13) o.a = 0; }
+}
+function worker(o) {
+  var m;
+  for (m = 0; m < 60; m++) {
+    o.a += m;
+    arr[m % 5] -= 1;
+    if (m % 9 == 4) wait;
+    o.b *= 2;
+    o.b %= 101;
+  }
+  s = s + o.a + o.b;
+  done++;
+}
+spawn(worker, objs[0]);
+spawn(worker, objs[2]);
+for (i = 0; i < 80; i++) {
+  s = (s + bump(objs[i % 5], i, i % 3)) % 1000003;
+  if (i % 11 == 3) delete objs[i % 5].a;
+  if (i % 11 == 4) objs[i % 5].a = i;
+  if (i % 13 == 5) delete objs[i % 5].c;
+  if (i == 20) objs[1].b = 0.25;
+  if (i == 30) objs[2].a = "t";
+  if (i == 31) objs[2].a = null;
+  if (i == 32) objs[2].a = 4;
+  if (i == 40) { arr = [0]; arr[2] = 2; keyed = {x: 1}; }
+  if (i == 50) { arr = [9, 9, 9, 9, 9, 9, 9]; keyed = {}; keyed[4] = 1; }
+  if (i == 60) P.prototype.c = 0.5;
+  if (i % 16 == 0) wait;
+}
+var g = gen({a: 1, b: 2}, [1, 2, 3]), v, gs = 0;
+for (v = g.next(); !v.done; v = g.next()) gs = (gs + v.value) % 1000003;
+for (i = 0; i < 100 && done < 2; i++) wait;
+console.log("compound " @ s @ " " @ gs @ " " @ arr @ " " @ objs[0].c @ " " @ objs[4].a @ " " @ keyed[4] @ " " @ sealed.n);)",
 };
 
 }  // namespace
