@@ -1324,7 +1324,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       if (t_->op == hFCompareBranch) {                                                             \
         if (compareBranchAnswer(ctx, at_, frameCells, &yes_)) {                                      \
           const CodeNode* const br_ = at_[3];                                                      \
-          pc = yes_ ? t_->operand.branch.onTrue : t_->operand.branch.onFalse;                       \
+          NOTED_TARGET(pc, yes_, t_);                                                              \
           FUSED_DONE((len) + 4, br_);                                                              \
           NEXT;                                                                                    \
         }                                                                                          \
@@ -1376,13 +1376,25 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     FUSED_DONE(run_, last_);                             \
     NEXT;                                                \
   } while (0)
+// The target noted on `first` for the answer `yes`, chosen by a branch: a
+// conditional move would have the next dispatch wait for the tested value,
+// where a predicted branch goes on at once (the empty statement keeps the
+// compiler from merging the two ways).
+#define NOTED_TARGET(to, yes, first)            \
+  if (yes) {                                    \
+    (to) = (first)->operand.branch.onTrue;      \
+  } else {                                      \
+    (to) = (first)->operand.branch.onFalse;     \
+    __asm__ volatile("");                       \
+  }
 // TAKE_ANSWER for the steps whose first record notes the answer's targets
 // (answerTargets): a complemented target leaves the answer as the && or ||
 // value.
 #define NOTED_ANSWER(yes, len)                                                     \
   do {                                                                             \
     const bool yes_ = (yes);                                                       \
-    int32_t to_ = yes_ ? node->operand.branch.onTrue : node->operand.branch.onFalse; \
+    int32_t to_;                                                                   \
+    NOTED_TARGET(to_, yes_, node);                                                 \
     const CodeNode* const last_ = code[pc + (len) - 1];                            \
     if (to_ < 0) {                                                                 \
       PUSH_IN_ROOM(Value::makeBool(yes_));                                         \
@@ -3005,6 +3017,7 @@ fPushStatement: {
 #undef BRANCH_ON
 #undef TAKE_ANSWER
 #undef NOTED_ANSWER
+#undef NOTED_TARGET
 #undef THEN_LOOP_TEST
 #undef FUSED_CONST
 #undef FUSED_TOP_OP

@@ -1678,6 +1678,63 @@ var g = gen({a: 1, b: 2}, [1, 2, 3]), v, gs = 0;
 for (v = g.next(); !v.done; v = g.next()) gs = (gs + v.value) % 1000003;
 for (i = 0; i < 100 && done < 2; i++) wait;
 console.log("compound " @ s @ " " @ gs @ " " @ arr @ " " @ objs[0].c @ " " @ objs[4].a @ " " @ keyed[4] @ " " @ sealed.n);)",
+    // Outer variables read through their noted cells by loop tests, element
+    // tests and compares, from recursion, from closures of two makers (one
+    // shadowing a global of the same name), with the globals given values
+    // of other kinds and new arrays between calls, members of an outer
+    // object deleted, collections in between (new scope epochs), between a
+    // generator's steps and across waits.
+    R"(var lim = 5, tab = [1, 0, 2, 0, 3, 0, 4], box = {n: 3, m: 1}, hits = 0, i, s = 0, done = 0;
+function scan(d) {
+  var k, c = 0;
+  for (k = 0; k < lim; k++) {
+    if (!tab[k] && k < box.n) c++;
+    if (tab[k] == lim || box.m > k) c += 2;
+    if (k == lim - 1 && d > 0) c += scan(d - 1);
+  }
+  hits++;
+  return c;
+}
+function maker(lim) {
+  return function (x) { var k, c = 0; for (k = 0; k < lim; k++) if (!tab[k + x]) c++; return c + lim; };
+}
+function maker2() {
+  return function (x) { var k, c = 0; for (k = 0; k < lim; k++) if (!tab[k] || k == x) c += 3; return c; };
+}
+function* walk(n, lm, t, b) {
+  var k;
+  for (k = 0; k < n; k++) { if (k < lm && !t[k]) yield k; if (b.n > k) yield -k; }
+}
+function worker(w) {
+  var m, c = 0;
+  for (m = 0; m < 30; m++) { if (m < lim && !tab[m % 7]) c += w; if (m % 4 == 1) wait; }
+  s = s + c;
+  done++;
+}
+spawn(worker, 1);
+spawn(worker, 10);
+var f = maker(3), f2 = maker2(), junk, g, v;
+for (i = 0; i < 40; i++) {
+  s = (s + scan(2) + f(i % 3) * 5 + f2(i % 6) * 7) % 1000003;
+  g = walk(6, lim, tab, box);
+  for (v = g.next(); !v.done; v = g.next()) s = (s + v.value + 11) % 1000003;
+  junk = [i, [i], {i: i}] @ "x" @ i;
+  if (i == 8) lim = 7;
+  if (i == 12) lim = 2.5;
+  if (i == 14) lim = "4";
+  if (i == 16) lim = null;
+  if (i == 17) lim = 6;
+  if (i == 20) tab = [0, 0, 1];
+  if (i == 24) tab = "abc";
+  if (i == 26) tab = [true, false, null, 1, 0, 2, 0, 5, 0];
+  if (i == 28) delete box.n;
+  if (i == 30) box.n = 4;
+  if (i == 32) box = {m: 9};
+  if (i == 33) f = maker(6);
+  if (i % 10 == 0) wait;
+}
+for (i = 0; i < 100 && done < 2; i++) wait;
+console.log("outer reads " @ s @ " " @ hits @ " " @ lim);)",
 };
 
 }  // namespace
