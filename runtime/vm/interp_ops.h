@@ -69,6 +69,13 @@ Value* variableCell(KVContext* ctx, const VariableRef* var);
   }
   return nullptr;
 }
+// Whether the note on an enclosing scope's variable (VariableRef::seenCell)
+// holds for the running frame: the frame runs on the chain it was made for,
+// in the same scope epoch. The note's cell is never null then. Both
+// questions make one test, so the common read takes a single branch.
+[[gnu::always_inline]] inline bool outerCellNoted(const KVContext* ctx, const VariableRef* var) {
+  return ctx->frame->scope == var->seenChain && var->seenEpoch == scopeEpoch();
+}
 // A variable of an enclosing scope's cell, else null (variableCell then
 // reports whatever is amiss): the note when the frame runs on the chain it
 // was made for in the same scope epoch (a function's frames run on one
@@ -77,7 +84,7 @@ Value* variableCell(KVContext* ctx, const VariableRef* var);
 // cell (its chain then holds an empty activation there, and no variable of
 // the global object is captured), else the chain.
 [[gnu::always_inline]] inline Value* outerCell(const KVContext* ctx, const VariableRef* var) {
-  if (ctx->frame->scope == var->seenChain && var->seenEpoch == scopeEpoch()) [[likely]]
+  if (outerCellNoted(ctx, var)) [[likely]]
     return var->seenCell;
   if (Value* own = capturedCellOf(ctx, var)) return own;
   return findOuterCell(ctx, var);

@@ -165,6 +165,35 @@ uint32_t negationAt(CodeNode* const* code, uint32_t pc, uint32_t len) {
 
 [[gnu::always_inline]] inline int32_t labelPosition(const LabelSlot* s) { return s ? s->position : -1; }
 
+// Where a fused test's answer record `br` (a Branch, JumpIf, JumpIfFalse,
+// && or ||), the last of a run of `len` records at pc, sends a true and a
+// false answer. A target where the answer stays behind as the && or ||
+// value is noted complemented (negative): the step then pushes the answer
+// before it jumps. False when a label has no position yet.
+bool answerTargets(const CodeNode* br, int32_t pc, int32_t len, int32_t* onYes, int32_t* onNo) {
+  const int32_t next = pc + len;
+  if (br->kind == AndThen || br->kind == OrElse) {
+    const bool goOn = br->kind == AndThen;
+    if (br->operand.i < 0) return false;
+    *(goOn ? onYes : onNo) = next;
+    *(goOn ? onNo : onYes) = ~br->operand.i;
+    return true;
+  }
+  if (br->kind == Branch) {
+    if (!br->second.triple) return false;
+    *onYes = labelPosition(br->second.triple->second);
+    *onNo = labelPosition(br->second.triple->third);
+  } else if (br->kind == JumpIf) {
+    const int32_t to = labelPosition(br->first.label);
+    *onYes = br->operand.i != 0 ? to : next;
+    *onNo = br->operand.i != 0 ? next : to;
+  } else {
+    *onYes = next;
+    *onNo = br->operand.i;
+  }
+  return *onYes >= 0 && *onNo >= 0;
+}
+
 // A comparison record's answers for its two values below, equal and
 // above (bits 0, 1 and 2), noted as its CodeNode::micro when a fused step
 // that covers it is chosen (a comparison is never an expression record of
@@ -237,6 +266,21 @@ uint8_t plainHandler(const CodeNode* node, uint8_t h);
       b->operand.branch.onFalse = labelPosition(b->second.triple->third);
     }
     if (const uint8_t answers = compareAnswers(b)) b->micro = answers;
+  }
+  switch (f) {
+    // Tests that read their value through a variable or `this` (whose
+    // records keep no operand of their own) note on that first record where
+    // each answer goes, so that they jump once (NOTED_ANSWER).
+    case Fused::ElementNotBranch: case Fused::IndexExprNotBranch: case Fused::ElementBranch: case Fused::CompareBranch:
+    case Fused::ReadCompare: case Fused::LocalReadCompare: case Fused::FrameMemberCompare: {
+      int32_t onYes, onNo;
+      if (!answerTargets(code[pc + len - 1], static_cast<int32_t>(pc), static_cast<int32_t>(len), &onYes, &onNo))
+        return plainHandler(node, kKinds.at[k]);
+      node->operand.branch.onTrue = onYes;
+      node->operand.branch.onFalse = onNo;
+      break;
+    }
+    default: break;
   }
   {
     switch (f) {
@@ -382,8 +426,11 @@ template <bool kMod = true>
 // amiss).
 const Value kNoOuterCell;
 [[gnu::always_inline]] inline const Value* outerCellOf(const KVContext* ctx, const VariableRef* var) {
-  if (const Value* c = outerCell(ctx, var)) [[likely]]
-    return c;
+  // The noted cell without outerCell's test of it for null.
+  if (outerCellNoted(ctx, var)) [[likely]]
+    return var->seenCell;
+  if (const Value* own = capturedCellOf(ctx, var)) return own;
+  if (const Value* c = findOuterCell(ctx, var)) return c;
   return &kNoOuterCell;
 }
 
@@ -1284,7 +1331,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       if (t_->op == hFCompareBranch) {                                                             \
         if (compareBranchAnswer(ctx, at_, frameCells, &yes_)) {                                      \
           const CodeNode* const br_ = at_[3];                                                      \
-          BRANCH_ON(yes_, br_, 4);                                                                 \
+          NOTED_TARGET(pc, yes_, t_);                                                              \
           FUSED_DONE((len) + 4, br_);                                                              \
           NEXT;                                                                                    \
         }                                                                                          \
@@ -1335,6 +1382,34 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     ANSWER_ON(yes, last_, run_);                         \
     FUSED_DONE(run_, last_);                             \
     NEXT;                                                \
+  } while (0)
+// The target noted on `first` for the answer `yes`, chosen by a branch: a
+// conditional move would have the next dispatch wait for the tested value,
+// where a predicted branch goes on at once (the empty statement keeps the
+// compiler from merging the two ways).
+#define NOTED_TARGET(to, yes, first)            \
+  if (yes) {                                    \
+    (to) = (first)->operand.branch.onTrue;      \
+  } else {                                      \
+    (to) = (first)->operand.branch.onFalse;     \
+    __asm__ volatile("");                       \
+  }
+// TAKE_ANSWER for the steps whose first record notes the answer's targets
+// (answerTargets): a complemented target leaves the answer as the && or ||
+// value.
+#define NOTED_ANSWER(yes, len)                                                     \
+  do {                                                                             \
+    const bool yes_ = (yes);                                                       \
+    int32_t to_;                                                                   \
+    NOTED_TARGET(to_, yes_, node);                                                 \
+    const CodeNode* const last_ = code[pc + (len) - 1];                            \
+    if (to_ < 0) {                                                                 \
+      PUSH_IN_ROOM(Value::makeBool(yes_));                                         \
+      to_ = ~to_;                                                                  \
+    }                                                                              \
+    pc = to_;                                                                      \
+    FUSED_DONE(len, last_);                                                        \
+    NEXT;                                                                          \
   } while (0)
 // The running frame's cell a LoadVariable record of a fused run names: the
 // handler was chosen only when every such record of the run had its cell.
@@ -2061,28 +2136,22 @@ generatorReturn:
     const Value* a = LOCAL_CELL(node);                             \
     const uint32_t len = (LEN);                                    \
     if (!FUSED_FITS(len) || top + 2 > KVContext::kOperands) goto loadVariable; \
-    const CodeNode* const br = code[pc + len - 1];                 \
     Value k;                                                       \
     const Value* const b = compareOperand(ctx, code[pc + 1], frameCells, &k); \
     bool yes;                                                      \
     if (!b || !settledCompare(code[pc + 2], *a, *b, &yes)) goto loadVariable; \
-    TAKE(yes, br, len);                                            \
-    FUSED_DONE(len, br);                                           \
-    NEXT;                                                          \
+    TAKE(yes, len);                                                \
   }
 fCompareBranch:
-  COMPARE_LOCAL_STEP(4, BRANCH_ON)
+  COMPARE_LOCAL_STEP(4, NOTED_ANSWER)
 #undef COMPARE_LOCAL_STEP
 fCompareThen: {
   // As COMPARE_LOCAL_STEP, the operands read as a loop's test reads them.
   const uint32_t len = node->run;
   if (!FUSED_FITS(len) || top + 2 > KVContext::kOperands) goto loadVariable;
-  const CodeNode* const br = code[pc + len - 1];
   bool yes;
   if (!compareBranchAnswer(ctx, code + pc, frameCells, &yes)) goto loadVariable;
-  ANSWER_ON(yes, br, len);
-  FUSED_DONE(len, br);
-  NEXT;
+  NOTED_ANSWER(yes, len);
 }
 // Two integers compared, or a pair quickEquality settles, then the branch
 // (or && or ||) on the answer; any other pair goes to the comparison's own
@@ -2173,7 +2242,7 @@ fReadCompare: {
   bool yes;
   if (!(b = compareOperand(ctx, code[at], frameCells, &k)) || !settledCompare(code[at + 1], *v, *b, &yes))
     goto loadVariable;
-  TAKE_ANSWER(yes, len);
+  NOTED_ANSWER(yes, len);
 }
 fLocalReadCompare: {
   // A local or outer variable compared with a read operand (its object a
@@ -2189,7 +2258,7 @@ fLocalReadCompare: {
   const CodeNode* const cmp = code[pc + (code[pc + 2]->kind == GetMember ? 3 : 4)];
   bool yes;
   if (!settledCompare(cmp, *a, *v, &yes)) goto loadVariable;
-  TAKE_ANSWER(yes, len);
+  NOTED_ANSWER(yes, len);
 }
 fFrameMemberCompare: {
   // this.name compared with a constant, a local or an outer variable, then
@@ -2204,7 +2273,7 @@ fFrameMemberCompare: {
   bool yes;
   if (!(b = compareOperand(ctx, code[pc + 2], frameCells, &k)) || !settledCompare(code[pc + 3], *v, *b, &yes))
     goto pushFrameObject;
-  TAKE_ANSWER(yes, len);
+  NOTED_ANSWER(yes, len);
 }
 fConstCompareJump: {
   // The top operand compared with the constant at pc (an integer, null,
@@ -2577,10 +2646,7 @@ fElementBranch: {
   if (!FUSED_FITS(4) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) || top + 2 > KVContext::kOperands ||
       !(v = inlineElementValue(c->obj, k->i)))
     goto fLocalElement;
-  const CodeNode* const br = code[pc + 3];
-  BRANCH_ON(valueTruth(*v), br, 4);
-  FUSED_DONE(4, br);
-  NEXT;
+  NOTED_ANSWER(valueTruth(*v), 4);
 }
 fElementNotBranch: {
   // !object[local] tested: the element read as fLocalElement reads it (which
@@ -2593,7 +2659,7 @@ fElementNotBranch: {
   if (!FUSED_FITS(len) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) ||
       top + 2 > KVContext::kOperands || !(v = inlineElementValue(c->obj, k->i)))
     goto fLocalElement;
-  TAKE_ANSWER(valueIsFalse(*v), len);
+  NOTED_ANSWER(valueIsFalse(*v), len);
 }
 fElementCopyStore: {
   // object[local] = object[local]; the element read as fLocalElement reads
@@ -2813,7 +2879,7 @@ fIndexExprNotBranch: {
   INDEX_EXPR_KEY(negationAt(code, static_cast<uint32_t>(pc), len) - pc - 2);
   const Value* const v = inlineElementValue(c->obj, key);
   if (!v) goto loadVariable;
-  TAKE_ANSWER(valueIsFalse(*v), len);
+  NOTED_ANSWER(valueIsFalse(*v), len);
 }
 #undef INDEX_EXPR_KEY
 // `target OP= integer expression;`: the target's integer value `read`
@@ -2879,17 +2945,20 @@ fJumpCompound: {
   pc = step[len - 1]->operand.i;
   THEN_LOOP_TEST(len + 1, step[len - 1]);
 }
+// The member and element forms look the target up once: the cell a store
+// writes is the object's own (an element below the length, an own member
+// or slot), which the read would find first, so the old value is read from
+// it.
 fMemberCompoundStore: {
   const Value* const c = BASE_CELL(node);
-  const bool obj = c->tag == kObject && c->obj;
-  FUSED_COMPOUND_STORE(obj ? inlineMemberValue(c->obj, code[pc + 1]) : nullptr,
-                       inlineMemberCell(c->obj, code[pc + 1]), 2)
+  Value* const cell = c->tag == kObject ? inlineMemberCell(c->obj, code[pc + 1]) : nullptr;
+  FUSED_COMPOUND_STORE(cell, cell, 2)
 }
 fElementCompoundStore: {
   const Value* const c = BASE_CELL(node);
   const Value* const k = LOCAL_CELL(code[pc + 1]);
-  const bool obj = c->tag == kObject && c->obj && LOCAL_ELEMENT_KEY_OK(k);
-  FUSED_COMPOUND_STORE(obj ? inlineElementValue(c->obj, k->i) : nullptr, inlineMemberCell(c->obj, k->i), 3)
+  Value* const cell = c->tag == kObject && LOCAL_ELEMENT_KEY_OK(k) ? inlineMemberCell(c->obj, k->i) : nullptr;
+  FUSED_COMPOUND_STORE(cell, cell, 3)
 }
 #undef FUSED_COMPOUND_STORE
 #undef LOCAL_ELEMENT_KEY_OK
@@ -2954,6 +3023,8 @@ fPushStatement: {
 #undef BASE_CELL
 #undef BRANCH_ON
 #undef TAKE_ANSWER
+#undef NOTED_ANSWER
+#undef NOTED_TARGET
 #undef THEN_LOOP_TEST
 #undef FUSED_CONST
 #undef FUSED_TOP_OP

@@ -1596,6 +1596,198 @@ spawn(worker, new A(1));
 spawn(worker, new B(2));
 for (i = 0; i < 100 && done < 2; i++) wait;
 console.log("member stores " @ s @ " " @ gs @ " " @ total @ " " @ objs[3].n @ " " @ objs[3].tag);)",
+    // Element tests and read compares taking every kind of answer: if and
+    // else, while, && and || chains (their value kept, used as
+    // a value and tested again), the ternary, each over elements of every
+    // kind (booleans, integers, floats, texts, null, undefined, objects,
+    // holes, past the end, negative keys) read from locals, outer variables
+    // and `this`, the arrays replaced mid-run, in a generator and across
+    // waits.
+    R"(var vals = [true, false, 0, 1, -1, 0.0, 0.5, "", "a", null, undefined, {}, [], 7], holes = [1];
+holes[2] = 0; holes[4] = true; holes[9] = 0;
+var i, s = 0, t = 0, w, q, done = 0;
+function pick(a, n) {
+  var k, c = 0, v;
+  for (k = -2; k < n + 3; k++) {
+    if (!a[k]) c++; else c += 2;
+    if (a[k]) c += 3;
+    v = !a[k] && !a[k + 1];
+    if (v) c += 5;
+    v = !a[k] || !a[k - 1];
+    if (!v) c += 7;
+    c += (!a[k + 1] ? 11 : 13) + (!vals[k] || !holes[k] ? 17 : 19);
+    if (!a[k * 2 - 1] && !vals[k + 2] || !holes[k + 1]) c += 23;
+    if (a[k] == 1 || a[k] != null && a[k] < 1) c += 29;
+    if (k < a.length && a[k] >= k || a[k] == vals[k]) c += 31;
+    while (!a[k + 2]) { c += 37; break; }
+    v = 0;
+    while (!a[k] && v < 2) { v++; }
+    c += v;
+    if (w = !a[k]) c += 41;
+  }
+  return c;
+}
+function Box(v) { this.v = v; this.n = 3; }
+Box.prototype.test = function (m) {
+  var r = 0;
+  if (this.v == m || this.n < m) r++;
+  if (this.v != m && this.n >= m) r += 2; else r += 4;
+  r += this.v == null ? 8 : 16;
+  q = this.n > m || this.v;
+  return r + (q ? 32 : 64);
+};
+function* walk(a) {
+  var k;
+  for (k = 0; k <= a.length; k++) { if (!a[k]) yield k; if (a[k] == 1 || !a[k + 1]) yield -k; }
+}
+function worker(a) {
+  var m, c = 0;
+  for (m = 0; m < 40; m++) {
+    if (!a[m % 16] && !vals[m % 15]) c++;
+    if (m % 7 == 3) wait;
+    if (!a[m % 16] || a[m % 5] == 0) c += 2;
+  }
+  t = t + c;
+  done++;
+}
+spawn(worker, vals);
+spawn(worker, holes);
+var boxes = [new Box(1), new Box(null), {v: 2, n: 0.5, test: Box.prototype.test}, new Box("1")];
+for (i = 0; i < 60; i++) {
+  s = (s + pick(vals, vals.length) * 3 + pick(holes, 10) + boxes[i % 4].test(i % 5)) % 1000003;
+  var g = walk(i % 2 ? vals : holes), r;
+  for (r = g.next(); !r.done; r = g.next()) s = (s + r.value + 50) % 1000003;
+  if (i == 20) { vals = [0, 1, null, true]; holes = []; holes[2] = 3; }
+  if (i == 30) { vals[20] = 5; delete holes[2]; }
+  if (i == 40) boxes[1].v = 1;
+  if (i % 9 == 0) wait;
+}
+for (i = 0; i < 100 && done < 2; i++) wait;
+console.log("answers " @ s @ " " @ t @ " " @ w @ " " @ q);)",
+    // Compound stores to members and elements that read the old value from
+    // the cell they write: instances of two classes, literals small and
+    // large, a member only the prototype holds (the store makes the own
+    // one), members deleted and made again mid-loop, values turned float,
+    // text and null, elements past the end, at negative keys, in holes and
+    // in objects with integer keys, a sealed function, the arrays and
+    // objects replaced from outer variables, in a generator and across
+    // waits.
+    R"(function P(v) { this.a = v; this.b = 1; }
+P.prototype.c = 10;
+function Q(v) { this.b = 2; this.a = v; this.pad = 0; }
+Q.prototype.c = 20;
+var objs = [new P(1), new Q(2), {a: 3, b: 4}, {a: 5, b: 6, c: 7, d: 8, e: 9, f: 10, g: 11, h: 12}, new P(0.5)];
+var arr = [1, 2, 3, 4], keyed = {}, sealed = function () { return 0; }, s = 0, i, done = 0;
+keyed[0] = 1; keyed[2] = 5; keyed[7] = 9;
+function bump(o, k, r) {
+  var j;
+  for (j = 0; j < 6; j++) {
+    o.a += j * k;
+    o.b -= k & 3;
+    o.c += 1;
+    o.a *= 3;
+    o.a %= 10007;
+    arr[j] += k;
+    arr[j - 2] -= 1;
+    keyed[j] += 2;
+    keyed[j * 2] *= 3;
+    sealed.n += 1;
+  }
+  return o.a + o.b + o.c;
+}
+function* gen(o, a) {
+  var m;
+  for (m = 0; m < 30; m++) { o.a += m; a[m % 6] += o.a; yield o.a; if (m == 12) delete o.a; if (m == 13) o.a = 0; }
+}
+function worker(o) {
+  var m;
+  for (m = 0; m < 60; m++) {
+    o.a += m;
+    arr[m % 5] -= 1;
+    if (m % 9 == 4) wait;
+    o.b *= 2;
+    o.b %= 101;
+  }
+  s = s + o.a + o.b;
+  done++;
+}
+spawn(worker, objs[0]);
+spawn(worker, objs[2]);
+for (i = 0; i < 80; i++) {
+  s = (s + bump(objs[i % 5], i, i % 3)) % 1000003;
+  if (i % 11 == 3) delete objs[i % 5].a;
+  if (i % 11 == 4) objs[i % 5].a = i;
+  if (i % 13 == 5) delete objs[i % 5].c;
+  if (i == 20) objs[1].b = 0.25;
+  if (i == 30) objs[2].a = "t";
+  if (i == 31) objs[2].a = null;
+  if (i == 32) objs[2].a = 4;
+  if (i == 40) { arr = [0]; arr[2] = 2; keyed = {x: 1}; }
+  if (i == 50) { arr = [9, 9, 9, 9, 9, 9, 9]; keyed = {}; keyed[4] = 1; }
+  if (i == 60) P.prototype.c = 0.5;
+  if (i % 16 == 0) wait;
+}
+var g = gen({a: 1, b: 2}, [1, 2, 3]), v, gs = 0;
+for (v = g.next(); !v.done; v = g.next()) gs = (gs + v.value) % 1000003;
+for (i = 0; i < 100 && done < 2; i++) wait;
+console.log("compound " @ s @ " " @ gs @ " " @ arr @ " " @ objs[0].c @ " " @ objs[4].a @ " " @ keyed[4] @ " " @ sealed.n);)",
+    // Outer variables read through their noted cells by loop tests, element
+    // tests and compares, from recursion, from closures of two makers (one
+    // shadowing a global of the same name), with the globals given values
+    // of other kinds and new arrays between calls, members of an outer
+    // object deleted, collections in between (new scope epochs), between a
+    // generator's steps and across waits.
+    R"(var lim = 5, tab = [1, 0, 2, 0, 3, 0, 4], box = {n: 3, m: 1}, hits = 0, i, s = 0, done = 0;
+function scan(d) {
+  var k, c = 0;
+  for (k = 0; k < lim; k++) {
+    if (!tab[k] && k < box.n) c++;
+    if (tab[k] == lim || box.m > k) c += 2;
+    if (k == lim - 1 && d > 0) c += scan(d - 1);
+  }
+  hits++;
+  return c;
+}
+function maker(lim) {
+  return function (x) { var k, c = 0; for (k = 0; k < lim; k++) if (!tab[k + x]) c++; return c + lim; };
+}
+function maker2() {
+  return function (x) { var k, c = 0; for (k = 0; k < lim; k++) if (!tab[k] || k == x) c += 3; return c; };
+}
+function* walk(n, lm, t, b) {
+  var k;
+  for (k = 0; k < n; k++) { if (k < lm && !t[k]) yield k; if (b.n > k) yield -k; }
+}
+function worker(w) {
+  var m, c = 0;
+  for (m = 0; m < 30; m++) { if (m < lim && !tab[m % 7]) c += w; if (m % 4 == 1) wait; }
+  s = s + c;
+  done++;
+}
+spawn(worker, 1);
+spawn(worker, 10);
+var f = maker(3), f2 = maker2(), junk, g, v;
+for (i = 0; i < 40; i++) {
+  s = (s + scan(2) + f(i % 3) * 5 + f2(i % 6) * 7) % 1000003;
+  g = walk(6, lim, tab, box);
+  for (v = g.next(); !v.done; v = g.next()) s = (s + v.value + 11) % 1000003;
+  junk = [i, [i], {i: i}] @ "x" @ i;
+  if (i == 8) lim = 7;
+  if (i == 12) lim = 2.5;
+  if (i == 14) lim = "4";
+  if (i == 16) lim = null;
+  if (i == 17) lim = 6;
+  if (i == 20) tab = [0, 0, 1];
+  if (i == 24) tab = "abc";
+  if (i == 26) tab = [true, false, null, 1, 0, 2, 0, 5, 0];
+  if (i == 28) delete box.n;
+  if (i == 30) box.n = 4;
+  if (i == 32) box = {m: 9};
+  if (i == 33) f = maker(6);
+  if (i % 10 == 0) wait;
+}
+for (i = 0; i < 100 && done < 2; i++) wait;
+console.log("outer reads " @ s @ " " @ hits @ " " @ lim);)",
 };
 
 }  // namespace
