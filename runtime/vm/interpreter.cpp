@@ -2358,7 +2358,7 @@ fLocalConstCall: {
   // records), the entry takes the callee from the variable too, and a
   // variable of an enclosing scope without its noted cell runs the records
   // one by one.
-  const int32_t skip = node->run - 5;
+  const int32_t skip = node->run == 6;
   const Value* callee = nullptr;
   if (skip) [[likely]] {
     callee = node->slot != kNoSlot ? LOCAL_CELL(node) : outerCell(ctx, node->second.var);
