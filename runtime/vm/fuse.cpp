@@ -460,6 +460,16 @@ Fused withTop(int32_t kind, Fused add, Fused sub, Fused mul, Fused mod) {
   }
 }
 
+// A VarCall at pc (fuse.h): its records, or 0.
+uint32_t varCall(const CodeVector& code, uint32_t pc) {
+  if (!isBaseValue(code[pc])) return 0;
+  if (pc + 5 >= code.size() || !isLocalValue(code[pc + 1]) || !isPushInt(code[pc + 2]) ||
+      !isTopOp(code[pc + 3]->kind) || !isPushInt(code[pc + 4]) || code[pc + 4]->operand.i != 1)
+    return 0;
+  const CodeNode* const call = code[pc + 5];
+  return call->kind == Call && call->operand.i == 0 ? 6 : 0;
+}
+
 // The step at pc and the records it covers (left at 2 unless set).
 Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
   if (!gFusion) return Fused::None;
@@ -484,6 +494,10 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
   const CodeNode* next = code[pc + 1];
   switch (n->kind) {
     case LoadVariable: {
+      if (const uint32_t call = varCall(code, pc); call != 0) {
+        *len = call;
+        return Fused::VarCall;
+      }
       if (isLocalValue(n)) {
         if ((*len = readCompare(code, pc)) != 0) return Fused::ReadCompare;
         if (Fused f = memberRun(code, pc, len); f != Fused::None) return f;

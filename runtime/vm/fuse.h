@@ -149,6 +149,11 @@ enum class Fused : uint8_t {
   // c]`); the object a frame local or an outer variable (CodeNode::run
   // records).
   ElementNotBranch, IndexExprNotBranch,
+  // A call of the function a variable holds (a frame local or a variable of
+  // an enclosing scope, globals among them) passing no receiver: the
+  // callee's read, then LocalConstCall's records (`f(local - 1)`), run by
+  // that step with the callee taken from its variable rather than pushed.
+  VarCall,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the

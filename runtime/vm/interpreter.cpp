@@ -358,6 +358,8 @@ uint8_t plainHandler(const CodeNode* node, uint8_t h);
     case Fused::ElementCopyStore: return hFElementCopyStore;
     case Fused::ElementNotBranch: return hFElementNotBranch;
     case Fused::IndexExprNotBranch: return hFIndexExprNotBranch;
+    // The run's length tells the step that the callee's read comes first.
+    case Fused::VarCall: return hFLocalConstCall;
   }
   return plainHandler(node, kKinds.at[k]);
 }
@@ -2427,16 +2429,28 @@ fLocalConstOp: {
 fLocalConstCall: {
   // The argument, the count of one, then the Call as fCountCall goes on.
   // The short entry takes the argument (an integer) from here, so neither
-  // it nor the count is pushed unless the call goes the longer way.
-  const Value* a = LOCAL_CELL(node);
-  if (!FUSED_FITS(5) || a->tag != kInt || top + 2 > KVContext::kOperands) goto loadVariable;
-  const Value arg = Value::makeInt(intRecordOp<false>(code[pc + 2]->kind, a->i, code[pc + 1]->operand.i));
-  pc += 4;
-  FUSED_DONE(5, code[pc]);
+  // it nor the count is pushed unless the call goes the longer way. With
+  // the callee's read from its variable before them (VarCall, six
+  // records), the entry takes the callee from the variable too, and a
+  // variable of an enclosing scope without its noted cell runs the records
+  // one by one.
+  const int32_t skip = node->run == 6;
+  const Value* callee = nullptr;
+  if (skip) [[likely]] {
+    callee = node->slot != kNoSlot ? LOCAL_CELL(node) : outerCell(ctx, node->second.var);
+    if (!callee) goto loadVariable;
+  }
+  CodeNode* const* const r = code + pc + skip;
+  const Value* a = LOCAL_CELL(r[0]);
+  if (!FUSED_FITS(5 + skip) || a->tag != kInt || top + 2 + skip > KVContext::kOperands) goto loadVariable;
+  const Value arg = Value::makeInt(intRecordOp<false>(r[2]->kind, a->i, r[1]->operand.i));
+  pc += 4 + skip;
+  FUSED_DONE(5 + skip, code[pc]);
   EnteredFrame e;
-  if (enterScriptCall<false, true, true>(ctx, top + 2, pc, node->operand.i != 0, e, 1, &arg)) [[likely]] {
+  if (enterScriptCall<false, true, true>(ctx, top + 2 + skip, pc, node->operand.i != 0, e, 1, &arg, callee)) [[likely]] {
     RUN_ENTERED(e);
   }
+  if (callee) PUSH_IN_ROOM(*callee);
   PUSH_IN_ROOM(arg);
   PUSH_IN_ROOM(Value::makeInt(1));
   goto callHere;
