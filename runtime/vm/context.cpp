@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "runtime/vm/function.h"
 #include "runtime/vm/heap.h"
 #include "runtime/vm/kvstring.h"
 #include "runtime/vm/property.h"
@@ -219,6 +220,15 @@ void KVContext::visit(bool full) {
 void markContext(KVContext* ctx, bool full) { ctx->visit(full); }
 
 void visitRefRecord(RefRecord& r, bool full) {
+  if (r.kind == kRefCell) {
+    // A cell in the heap is a closure's captured cell, kept from the
+    // closure's first one: the closure may move, and its cells with it.
+    if (!inHeap(r.container)) return;
+    KVobj* fn = closureOfInlineCells(r.container);
+    visitObject(fn, full);
+    r.container = static_cast<KVfobj*>(fn)->inlineCaptureCells();
+    return;
+  }
   if (r.kind != kRefMember && r.kind != kRefNamed) return;
   KVobj* obj = static_cast<KVobj*>(r.container);
   visitObject(obj, full);
