@@ -150,12 +150,6 @@ static_assert(sizeof(KVfobj) == 72, "a closure's block is 96 heap bytes");
 // holds them itself, and its table of one slot.
 constexpr size_t kClosureBodyBytes = sizeof(KVfobj) + sizeof(Value);
 constexpr size_t closureBodyBytes(size_t inlineCells) { return kClosureBodyBytes + sizeof(Value) * inlineCells; }
-// The closure whose body holds the captured cell `cells` (its first one):
-// cell references into closures are kept from the first cell so that the
-// collector can find the closure and follow it when it moves.
-inline KVfobj* closureOfInlineCells(void* cells) {
-  return reinterpret_cast<KVfobj*>(static_cast<char*>(cells) - sizeof(KVfobj));
-}
 
 // A closure is made without its "prototype" object: its table has the one
 // slot of its own prototype until the member is first needed (read,

@@ -1731,9 +1731,7 @@ loadVariable: {
       SYNC;
       cell = variableCell(ctx, var);
     }
-    // A captured cell in the closure's body is referred to from the first
-    // one, where the collector finds the closure (visitRefRecord).
-    base = inHeap(cell) ? cell - var->captured : cell;
+    base = cell;
   }
   if (node->flags & kPushValue) PUSH(*cell);
   if (node->flags & kPushReference) {

@@ -299,12 +299,12 @@ TEST_F(FunctionObjects, CapturedCellsLieInTheClosuresBlockUpToTheLimitAndApartBe
       // alone; a cell reference names the last captured cell.
       ctx->cells[8] = Value::makeObject(fn);
       for (int32_t k = 0; k < kMost; ++k) ctx->cells[k] = Value();
+      // A frame runs the closure and its code has a cell reference pending
+      // into its last captured cell.
       const int32_t refsBefore = ctx->refDepth;
-      if (n > 0) {
-        Value* last = fn->captures + (n - 1);
-        Value* base = inHeap(last) ? fn->captures : last;
-        ctx->pushCellRef(base, static_cast<int32_t>(last - base));
-      }
+      KVobj* const calleeBefore = ctx->frame->callee;
+      ctx->frame->callee = fn;
+      if (n > 0) ctx->pushCellRef(fn->captures + (n - 1), 0);
       auto checkCells = [&](const char* when) {
         fn = static_cast<KVfobj*>(ctx->cells[8].obj);
         ASSERT_EQ(fn->captures, inlineCells ? fn->inlineCaptureCells() : fn->captures) << when;
@@ -332,6 +332,7 @@ TEST_F(FunctionObjects, CapturedCellsLieInTheClosuresBlockUpToTheLimitAndApartBe
       fullCollect();
       checkCells("after a full collection");
       ctx->refDepth = refsBefore;
+      ctx->frame->callee = calleeBefore;
       ctx->cells[8] = Value();
       minorCollect();
       fullCollect();
