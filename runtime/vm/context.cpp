@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "runtime/vm/function.h"
 #include "runtime/vm/heap.h"
 #include "runtime/vm/kvstring.h"
 #include "runtime/vm/property.h"
@@ -175,6 +176,24 @@ ActivationObject* KVContext::frameActivation(int32_t k) {
   return k == 0 ? frame->activation : scopeChainAt(frame->scope, k);
 }
 
+void KVContext::followCapturedCellRefs(const KVobj* from, const KVobj* to) {
+  // A running closure that keeps its captured cells in its body moved, and
+  // its cells with it: the cell references its code made into them follow.
+  // Such references are made only by code running in the closure, so they
+  // lie in the closure's own cells, which no other object shares.
+  if (!to->isFunction()) return;
+  const auto* fn = static_cast<const KVfobj*>(to);
+  if (!fn->inlineCaptures() || fn->capturedCount() == 0) return;
+  const char* const start = reinterpret_cast<const char*>(from) + sizeof(KVfobj);
+  const char* const end = start + sizeof(Value) * static_cast<size_t>(fn->capturedCount());
+  const ptrdiff_t moved = reinterpret_cast<const char*>(to) - reinterpret_cast<const char*>(from);
+  for (int32_t i = 0; i < refDepth; ++i) {
+    RefRecord& r = refs[i];
+    const char* const at = static_cast<const char*>(r.container);
+    if (r.kind == kRefCell && at >= start && at < end) r.container = const_cast<char*>(at) + moved;
+  }
+}
+
 void KVContext::visit(bool full) {
   // The value area up to the end of the current activation: the globals of
   // the main program and the cells of every frame in use.
@@ -192,7 +211,9 @@ void KVContext::visit(bool full) {
       f.scope = forwardScopeChain(f.scope);
     }
     visitObject(f.receiver, full);
+    KVobj* const before = f.callee;
     visitObject(f.callee, full);
+    if (f.callee != before) followCapturedCellRefs(before, f.callee);
   }
   for (int32_t i = 0; i < kOperands; ++i) {
     if (i >= top) {

@@ -142,6 +142,9 @@ class KVContext {
   KVobj* receiver() const { return frame->receiver; }
 
   void visit(bool full);
+  // After a minor collection moved a frame's callee from `from` to `to`: the
+  // cell references into the captured cells in its body follow it.
+  void followCapturedCellRefs(const KVobj* from, const KVobj* to);
 
   const Callable* program = nullptr;  // what the current frame runs
   uint32_t state = 0;

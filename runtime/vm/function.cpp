@@ -7,6 +7,7 @@
 
 #include "runtime/vm/captures.h"
 #include "runtime/vm/errors.h"
+#include "runtime/vm/heap.h"
 #include "runtime/vm/property.h"
 #include "runtime/vm/roots.h"
 
@@ -22,14 +23,21 @@ KVobj* placePrototypeObject() {
   return placeYoungObject<KVobj>(1, gCore.objectProto, gCore.objectF->instanceClassId);
 }
 
-// A closure's function object: one block holding the body and, after it,
-// the table of its one slot (its own prototype); a loop that makes a
-// closure makes one on every turn. Its "prototype" object is made when
-// first needed (makeOwnPrototype). Room is reserved.
-KVfobj* placeClosureObject() {
-  auto* fn = new (gcAllocYoungRaw(kClosureBodyBytes)) KVfobj();
+// A closure's function object: one block holding the body, the captured
+// cells it keeps there (left for the caller to write) and, after them, the
+// table of its one slot (its own prototype); a loop that makes a closure
+// makes one on every turn. Its "prototype" object is made when first
+// needed (makeOwnPrototype). `flags` and `captured` are its kOwnCaptures
+// and its count of captured cells. Room is reserved.
+KVfobj* placeClosureObject(uint8_t flags = 0, uint8_t captured = 0) {
+  const size_t inlineCells =
+      (flags & KVfobj::kOwnCaptures) && captured <= KVfobj::kInlineCaptureLimit ? captured : 0;
+  auto* fn = new (gcAllocYoungRaw(closureBodyBytes(inlineCells))) KVfobj();
+  // The flags and count first: they tell where the table lies.
+  fn->callFlags = flags;
+  fn->capturedCells = captured;
   fn->tableInline = kTableAfterFields;
-  fn->props.cells.base = fn->tableAfterFields();
+  fn->props.cells.base = fn->inlineCaptureCells() + inlineCells;
   fn->props.count = 1;
   fn->props.smallAttrs = kFreshSmallAttrs;
   fn->classId = kFunctionClassId;
@@ -51,7 +59,7 @@ void setUpNative(KVfobj* fn, const Callable* callable, const NameVector* first, 
 
 KVfobj::~KVfobj() {
   if (!ownCaptures()) releaseScopeChain(environment);
-  else if (captures) giveClosureBlock(captures, sizeof(Value) * static_cast<size_t>(capturedCount()));
+  else if (!inlineCaptures() && captures) giveClosureBlock(captures, sizeof(Value) * static_cast<size_t>(capturedCount()));
 }
 
 KVobj* KVfobj::constructorPrototype() {
@@ -66,6 +74,8 @@ void KVfobj::forwardReferences() {
     environment = forwardScopeChain(environment);
     return;
   }
+  // The body may have moved, and its cells with it.
+  if (inlineCaptures()) captures = inlineCaptureCells();
   for (int32_t i = 0, n = captures ? capturedCount() : 0; i < n; ++i) visitValue(captures[i], false);
 }
 
@@ -184,7 +194,7 @@ namespace {
 // called at once).
 void setUpClosure(KVfobj* fn, const FunctionRecord* rec) {
   fn->instanceClassId = nextInstanceClassId();
-  fn->callFlags = static_cast<uint8_t>((rec->generator ? KVfobj::kGenerator : 0) | (rec->hasName ? KVfobj::kHasName : 0));
+  fn->callFlags |= static_cast<uint8_t>((rec->generator ? KVfobj::kGenerator : 0) | (rec->hasName ? KVfobj::kHasName : 0));
   fn->callable = &rec->body;
   if (!rec->generator && rec->body.code && !rec->body.native) {
     const size_t params = rec->params.size(), cells = params + rec->locals.size();
@@ -201,34 +211,49 @@ void setUpClosure(KVfobj* fn, const FunctionRecord* rec) {
 // then copies activations instead.
 KVfobj* closureWithCaptures(const FunctionRecord* rec, ActivationObject* inner, ScopeChain* outer,
                             const KVfobj* maker) {
-  // Room first: a collection may move the maker and the young chain, but not
-  // the cells the sources name once it is over.
-  ScopeRoot outerRoot(outer);
-  ObjectRoot makerRoot(const_cast<KVfobj*>(maker));
-  reserveNursery(blockBytes(kClosureBodyBytes));
-  outer = outerRoot.get();
-  const auto* makerFn = static_cast<const KVfobj*>(makerRoot.get());
   const size_t n = rec->captureSources.size();
   // The count lives in one byte of the closure; more cells copy activations.
   if (n > UINT8_MAX) return nullptr;
-  Value* cells = nullptr;
-  if (n > 0) {
-    cells = static_cast<Value*>(takeClosureBlock(sizeof(Value) * n));
-    for (size_t i = 0; i < n; ++i) {
-      const Value* from = captureSourceCell(rec->captureSources[i], inner, outer, makerFn);
-      if (!from) {
-        giveClosureBlock(cells, sizeof(Value) * n);
-        return nullptr;
-      }
-      new (&cells[i]) Value(*from);
-    }
+  const bool inlineCells = n <= static_cast<size_t>(KVfobj::kInlineCaptureLimit);
+  const size_t payload = closureBodyBytes(inlineCells ? n : 0);
+  // Room first: a collection may move the maker and the young chain (and the
+  // maker's cells in its body), but not the cells the sources name once it
+  // is over. With room already there nothing below collects, and nothing
+  // needs holding.
+  if (gHeap.nurseryLimit - gHeap.nurseryCursor < static_cast<ptrdiff_t>(nurseryNeed(roundUp8(payload))))
+      [[unlikely]] {
+    ScopeRoot outerRoot(outer);
+    ObjectRoot makerRoot(const_cast<KVfobj*>(maker));
+    reserveNursery(blockBytes(payload));
+    outer = outerRoot.get();
+    maker = static_cast<const KVfobj*>(makerRoot.get());
   }
-  KVfobj* fn = placeClosureObject();
-  setUpClosure(fn, rec);
-  fn->callFlags |= KVfobj::kOwnCaptures;
-  fn->capturedCells = static_cast<uint8_t>(n);
+  const Value* from[KVfobj::kInlineCaptureLimit];
+  if (inlineCells) {
+    // Every source is found before the closure is placed, so a missing one
+    // leaves nothing behind.
+    for (size_t i = 0; i < n; ++i)
+      if (!(from[i] = captureSourceCell(rec->captureSources[i], inner, outer, maker))) return nullptr;
+    KVfobj* fn = placeClosureObject(KVfobj::kOwnCaptures, static_cast<uint8_t>(n));
+    Value* cells = fn->inlineCaptureCells();
+    for (size_t i = 0; i < n; ++i) new (&cells[i]) Value(*from[i]);
+    fn->captures = cells;
+    setUpClosure(fn, rec);
+    return fn;
+  }
+  auto* cells = static_cast<Value*>(takeClosureBlock(sizeof(Value) * n));
+  for (size_t i = 0; i < n; ++i) {
+    const Value* cell = captureSourceCell(rec->captureSources[i], inner, outer, maker);
+    if (!cell) {
+      giveClosureBlock(cells, sizeof(Value) * n);
+      return nullptr;
+    }
+    new (&cells[i]) Value(*cell);
+  }
+  KVfobj* fn = placeClosureObject(KVfobj::kOwnCaptures, static_cast<uint8_t>(n));
   fn->captures = cells;
-  if (cells) registerOwner(fn);
+  setUpClosure(fn, rec);
+  registerOwner(fn);
   return fn;
 }
 

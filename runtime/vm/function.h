@@ -82,7 +82,10 @@ class KVfobj : public KVobj {
   ~KVfobj() override;
   // Makes the "prototype" object first when the function has none yet.
   KVobj* constructorPrototype() override;
-  size_t byteSize() const override { return sizeof(KVfobj); }
+  // A closure's body includes its captured cells when it holds them itself.
+  size_t byteSize() const override {
+    return sizeof(KVfobj) + (inlineCaptures() ? sizeof(Value) * static_cast<size_t>(capturedCells) : 0);
+  }
   void forwardReferences() override;
   void markReferences() override;
   bool isFunction() const override { return true; }
@@ -91,15 +94,17 @@ class KVfobj : public KVobj {
   static constexpr uint8_t kGenerator = 1;      // calls make a generator
   static constexpr uint8_t kRestarterNext = 2;  // the "next" of a restarter: resumes its generator
   static constexpr uint8_t kStaticNative = 4;   // takes every argument passed, whatever it declares
-  // Not a call kind: a closure whose environment is its block of captured
-  // cells (outside the heap) and whose frames run on its record's chain.
+  // Not a call kind: a closure that holds its captured cells and whose
+  // frames run on its record's chain. Up to kInlineCaptureLimit cells lie in
+  // its own body, after its fields (see inlineCaptures); more lie in a block
+  // outside the heap that it frees when it dies.
   static constexpr uint8_t kOwnCaptures = 8;
   // Not a call kind: a named function expression, whose own name is the
   // cell after its parameters.
   static constexpr uint8_t kHasName = 16;
 
   // These two bytes lie in the tail of the object's body (KVobj's padding).
-  uint8_t capturedCells = 0;  // with kOwnCaptures: the cells of its block (the record may be gone when it dies)
+  uint8_t capturedCells = 0;  // with kOwnCaptures: its captured cells (the record may be gone when it dies)
   uint8_t callFlags = 0;
   int32_t instanceClassId = 1;
   int16_t instanceMembers = -1;  // members an instance starts with (below 1024); -1 until known
@@ -110,14 +115,23 @@ class KVfobj : public KVobj {
   const Callable* callable = nullptr;  // with the cells of the frames calls make
   // A closure that copied activations owns its chain (a block outside the
   // heap with the copies; see ownedScopeChain) and frees it when it dies.
-  // A closure with kOwnCaptures holds its captured cells instead, in a
-  // block outside the heap that it frees when it dies (null when none).
+  // A closure with kOwnCaptures points at its captured cells instead: in
+  // its body (moved with it, so the collector sets the pointer again), or
+  // in a block outside the heap (null when it has none).
   union {
     ScopeChain* environment = nullptr;
     Value* captures;
   };
 
+  // Captured cells a closure keeps in its own body: a closure made per call
+  // then costs one young block and nothing the collector must free.
+  static constexpr int32_t kInlineCaptureLimit = 4;
+
   bool ownCaptures() const { return callFlags & kOwnCaptures; }
+  bool inlineCaptures() const { return ownCaptures() && capturedCells <= kInlineCaptureLimit; }
+  // Where the cells lie in the body (after the fields, before a table the
+  // body holds).
+  Value* inlineCaptureCells() { return reinterpret_cast<Value*>(reinterpret_cast<char*>(this) + sizeof(KVfobj)); }
   const FunctionRecord* record() const { return reinterpret_cast<const FunctionRecord*>(callable); }
   int32_t capturedCount() const { return capturedCells; }
   bool hasName() const { return callFlags & kHasName; }
@@ -132,8 +146,10 @@ class KVfobj : public KVobj {
 };
 
 static_assert(sizeof(KVfobj) == 72, "a closure's block is 96 heap bytes");
-// A closure's block as it is made: the body and its table of one slot.
+// A closure's block as it is made: the body, its captured cells when it
+// holds them itself, and its table of one slot.
 constexpr size_t kClosureBodyBytes = sizeof(KVfobj) + sizeof(Value);
+constexpr size_t closureBodyBytes(size_t inlineCells) { return kClosureBodyBytes + sizeof(Value) * inlineCells; }
 
 // A closure is made without its "prototype" object: its table has the one
 // slot of its own prototype until the member is first needed (read,

@@ -1,6 +1,7 @@
 // Tests of runtime/vm/function: function objects.
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "vm_fixture.h"
 
@@ -248,6 +249,133 @@ TEST_F(FunctionObjects, ClosuresMadeAndDroppedInThousandsKeepTheirOwnCells) {
   EXPECT_EQ(verifyHeap(), "");
 }
 
+TEST_F(FunctionObjects, CapturedCellsLieInTheClosuresBlockUpToTheLimitAndApartBeyondIt) {
+  // Closures of 0 to 6 captured variables of every kind of value: up to the
+  // limit the cells lie in the closure's own young block (no block outside
+  // the heap, no owner to settle), beyond it in a block of their own. Either
+  // way the cells follow the closure as minor collections move it, into
+  // the old space at last, keep their young objects alive, and a cell
+  // reference into them follows the closure too.
+  KVContext* ctx = mainContext(16, 0);
+  constexpr int32_t kMost = 6;
+  for (int32_t stress = 0; stress < 2; ++stress) {
+    setGcStress(stress == 1);
+    for (int32_t n = 0; n <= kMost; ++n) {
+      SCOPED_TRACE(testing::Message() << "stress " << stress << " cells " << n);
+      // A record reading the making frame's cells 0..n-1.
+      std::vector<VariableRef> vars(static_cast<size_t>(n));
+      CodeVector code;
+      for (int32_t k = 0; k < n; ++k) {
+        vars[static_cast<size_t>(k)].depth = 1;
+        vars[static_cast<size_t>(k)].index = -1 - k;
+        code.push_back(newNodeLoadVariable(&vars[static_cast<size_t>(k)]));
+      }
+      FunctionRecord rec;
+      rec.body.code = &code;
+      ActivationObject act;
+      act.cells = ctx->cells;
+      act.argCount = kMost;
+      act.cellCount = kMost;
+      // One value of each kind: integer, float, text object, plain
+      // object, null, boolean.
+      ctx->cells[0] = Value::makeInt(40 + n);
+      ctx->cells[1] = Value::makeFloat(0.5 + n);
+      ctx->cells[2] = Value::makeObject(newKVstringFromText("text"));
+      ctx->cells[3] = Value::makeObject(newPlainObject());
+      ctx->cells[4] = Value::makeNull();
+      ctx->cells[5] = Value::makeBool(n % 2 == 0);
+      const Value want[kMost] = {ctx->cells[0], ctx->cells[1], ctx->cells[2],
+                                 ctx->cells[3], ctx->cells[4], ctx->cells[5]};
+      const size_t copyBefore = closureCopyBytes(), ownersBefore = ownerCount();
+      KVfobj* fn = newClosureOver(&rec, &act, globalScopeChain());
+      ASSERT_TRUE(fn->ownCaptures());
+      ASSERT_EQ(fn->capturedCount(), n);
+      const bool inlineCells = n <= KVfobj::kInlineCaptureLimit;
+      EXPECT_EQ(fn->inlineCaptures(), inlineCells);
+      EXPECT_EQ(closureCopyBytes() - copyBefore, inlineCells ? 0 : n * sizeof(Value));
+      EXPECT_EQ(ownerCount() - ownersBefore, inlineCells ? 0u : 1u);
+      EXPECT_EQ(blockPayloadSize(fn), roundUp8(closureBodyBytes(inlineCells ? n : 0)));
+      // The frame's cells change and its objects are held by the closure
+      // alone; a cell reference names the last captured cell.
+      ctx->cells[8] = Value::makeObject(fn);
+      for (int32_t k = 0; k < kMost; ++k) ctx->cells[k] = Value();
+      // A frame runs the closure and its code has a cell reference pending
+      // into its last captured cell.
+      const int32_t refsBefore = ctx->refDepth;
+      KVobj* const calleeBefore = ctx->frame->callee;
+      ctx->frame->callee = fn;
+      if (n > 0) ctx->pushCellRef(fn->captures + (n - 1), 0);
+      auto checkCells = [&](const char* when) {
+        fn = static_cast<KVfobj*>(ctx->cells[8].obj);
+        ASSERT_EQ(fn->captures, inlineCells ? fn->inlineCaptureCells() : fn->captures) << when;
+        for (int32_t k = 0; k < n; ++k) {
+          const Value& got = fn->captures[k];
+          ASSERT_EQ(got.tag, want[k].tag) << when << " " << k;
+          if (k == 2) ASSERT_STREQ(static_cast<KVstring*>(got.obj)->text, "text") << when;
+          if (k == 3) ASSERT_EQ(prototypeOf(got.obj), gCore.objectProto) << when;
+          if (k == 0 || k == 5) ASSERT_EQ(got.i, want[k].i) << when;
+          if (k == 1) ASSERT_EQ(got.d, want[k].d) << when;
+        }
+        if (n > 0) {
+          const RefRecord& r = ctx->refs[ctx->refDepth - 1];
+          ASSERT_EQ(static_cast<Value*>(r.container) + r.key, fn->captures + (n - 1)) << when;
+        }
+        // The table lies past the cells.
+        ASSERT_EQ(prototypeOf(fn), gCore.objectProto) << when;
+      };
+      checkCells("made");
+      minorCollect();
+      checkCells("after a minor collection");
+      for (int32_t i = 0; i < kPromotionAge + 1; ++i) minorCollect();
+      EXPECT_FALSE(isYoung(ctx->cells[8].obj));
+      checkCells("in the old space");
+      fullCollect();
+      checkCells("after a full collection");
+      ctx->refDepth = refsBefore;
+      ctx->frame->callee = calleeBefore;
+      ctx->cells[8] = Value();
+      minorCollect();
+      fullCollect();
+      EXPECT_EQ(closureCopyBytes(), copyBefore);
+      EXPECT_EQ(ownerCount(), ownersBefore);
+    }
+  }
+  setGcStress(false);
+  EXPECT_EQ(verifyHeap(), "");
+}
+
+TEST_F(FunctionObjects, AClosureWithCellsInItsBlockMakesItsPrototypeAndMovesWithIt) {
+  // The prototype made later moves the table out of the block; the cells
+  // stay in it and still move with the closure.
+  KVContext* ctx = mainContext(8, 0);
+  VariableRef a{0, 1, nullptr, 1, -1}, b{0, 1, nullptr, 1, -2};
+  CodeVector code = {newNodeLoadVariable(&a), newNodeLoadVariable(&b)};
+  FunctionRecord rec;
+  rec.body.code = &code;
+  ActivationObject act;
+  act.cells = ctx->cells;
+  act.argCount = 2;
+  act.cellCount = 2;
+  ctx->cells[0] = Value::makeInt(7);
+  ctx->cells[1] = Value::makeObject(newPlainObject());
+  KVfobj* fn = newClosureOver(&rec, &act, globalScopeChain());
+  ASSERT_TRUE(fn->inlineCaptures());
+  ctx->cells[4] = Value::makeObject(fn);
+  KVobj* proto = fn->constructorPrototype();
+  ASSERT_NE(proto, nullptr);
+  EXPECT_EQ(fn->tableInline, 0);
+  EXPECT_EQ(fn->byteSize(), sizeof(KVfobj) + 2 * sizeof(Value));
+  ctx->cells[1] = Value();
+  minorCollect();
+  fn = static_cast<KVfobj*>(ctx->cells[4].obj);
+  EXPECT_EQ(fn->captures, fn->inlineCaptureCells());
+  EXPECT_EQ(fn->captures[0].i, 7);
+  ASSERT_EQ(fn->captures[1].tag, kObject);
+  EXPECT_EQ(prototypeOf(fn->captures[1].obj), gCore.objectProto);
+  EXPECT_EQ(fn->constructorPrototype(), proto);
+  EXPECT_EQ(verifyHeap(), "");
+}
+
 TEST_F(FunctionObjects, ChainsOfSeveralCopiesFollowTheirObjectsAndAreFreedWithTheirClosures) {
   // A closure made over a closure's own chain copies its copies again, one
   // block per closure; the copies' cells hold young objects that move, and
@@ -376,7 +504,10 @@ TEST_F(FunctionObjects, ClosuresHoldJustTheOuterVariablesTheirCodeReads) {
     // the inner function only), in that order; the global object's
     // variable stays in the chain.
     ASSERT_EQ(outer.captureSources.size(), 3u);
-    EXPECT_EQ(closureCopyBytes() - before, 3 * sizeof(Value));
+    // Three cells lie in the closure's own block, none outside the heap.
+    EXPECT_EQ(closureCopyBytes(), before);
+    EXPECT_EQ(fn->captures, fn->inlineCaptureCells());
+    EXPECT_EQ(blockPayloadSize(fn), roundUp8(closureBodyBytes(3)));
     EXPECT_EQ(a.captured, 0);
     EXPECT_EQ(b.captured, 1);
     EXPECT_EQ(g.captured, -1);
