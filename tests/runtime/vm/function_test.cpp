@@ -311,10 +311,18 @@ TEST_F(FunctionObjects, CapturedCellsLieInTheClosuresBlockUpToTheLimitAndApartBe
         for (int32_t k = 0; k < n; ++k) {
           const Value& got = fn->captures[k];
           ASSERT_EQ(got.tag, want[k].tag) << when << " " << k;
-          if (k == 2) ASSERT_STREQ(static_cast<KVstring*>(got.obj)->text, "text") << when;
-          if (k == 3) ASSERT_EQ(prototypeOf(got.obj), gCore.objectProto) << when;
-          if (k == 0 || k == 5) ASSERT_EQ(got.i, want[k].i) << when;
-          if (k == 1) ASSERT_EQ(got.d, want[k].d) << when;
+          if (k == 2) {
+            ASSERT_STREQ(static_cast<KVstring*>(got.obj)->text, "text") << when;
+          }
+          if (k == 3) {
+            ASSERT_EQ(prototypeOf(got.obj), gCore.objectProto) << when;
+          }
+          if (k == 0 || k == 5) {
+            ASSERT_EQ(got.i, want[k].i) << when;
+          }
+          if (k == 1) {
+            ASSERT_EQ(got.d, want[k].d) << when;
+          }
         }
         if (n > 0) {
           const RefRecord& r = ctx->refs[ctx->refDepth - 1];
