@@ -76,6 +76,12 @@ Value* variableCell(KVContext* ctx, const VariableRef* var);
 [[gnu::always_inline]] inline bool outerCellNoted(const KVContext* ctx, const VariableRef* var) {
   return ctx->frame->scope == var->seenChain && var->seenEpoch == scopeEpoch();
 }
+// outerCell's answer when the variable's note does not hold: the running
+// closure's own captured cell, else the chain's.
+[[gnu::always_inline]] inline Value* unnotedOuterCell(const KVContext* ctx, const VariableRef* var) {
+  if (Value* own = capturedCellOf(ctx, var)) return own;
+  return findOuterCell(ctx, var);
+}
 // A variable of an enclosing scope's cell, else null (variableCell then
 // reports whatever is amiss): the note when the frame runs on the chain it
 // was made for in the same scope epoch (a function's frames run on one
@@ -86,8 +92,7 @@ Value* variableCell(KVContext* ctx, const VariableRef* var);
 [[gnu::always_inline]] inline Value* outerCell(const KVContext* ctx, const VariableRef* var) {
   if (outerCellNoted(ctx, var)) [[likely]]
     return var->seenCell;
-  if (Value* own = capturedCellOf(ctx, var)) return own;
-  return findOuterCell(ctx, var);
+  return unnotedOuterCell(ctx, var);
 }
 
 // Member read of obj under key through the record's cache (null cache: no

@@ -431,8 +431,7 @@ const Value kNoOuterCell;
   // The noted cell without outerCell's test of it for null.
   if (outerCellNoted(ctx, var)) [[likely]]
     return var->seenCell;
-  if (const Value* own = capturedCellOf(ctx, var)) return own;
-  if (const Value* c = findOuterCell(ctx, var)) return c;
+  if (const Value* c = unnotedOuterCell(ctx, var)) return c;
   return &kNoOuterCell;
 }
 
