@@ -71,8 +71,8 @@ Value* variableCell(KVContext* ctx, const VariableRef* var);
 }
 // Whether the note on an enclosing scope's variable (VariableRef::seenCell)
 // holds for the running frame: the frame runs on the chain it was made for,
-// in the same scope epoch. The note's cell is never null then. Both
-// questions make one test, so the common read takes a single branch.
+// in the same scope epoch. The note's cell is never null then, so a read
+// through it needs no test of the cell.
 [[gnu::always_inline]] inline bool outerCellNoted(const KVContext* ctx, const VariableRef* var) {
   return ctx->frame->scope == var->seenChain && var->seenEpoch == scopeEpoch();
 }
