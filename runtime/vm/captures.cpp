@@ -135,7 +135,7 @@ const Value* captureSourceCell(const FunctionRecord::CaptureSource& s, const Act
   if (s.depth == 0) {
     a = inner;
   } else if (s.captured >= 0 && maker && maker->ownCaptures()) {
-    return s.captured < maker->capturedCount() ? maker->captures + s.captured : nullptr;
+    return s.captured < maker->capturedCount() ? maker->captureCells() + s.captured : nullptr;
   } else {
     if (!outer || s.depth > outer->count) return nullptr;
     a = outer->entries[s.depth - 1];

@@ -184,7 +184,7 @@ void KVContext::followCapturedCellRefs(const KVobj* from, const KVobj* to) {
   if (!to->isFunction()) return;
   const auto* fn = static_cast<const KVfobj*>(to);
   if (!fn->inlineCaptures() || fn->capturedCount() == 0) return;
-  const char* const start = reinterpret_cast<const char*>(from) + sizeof(KVfobj);
+  const char* const start = reinterpret_cast<const char*>(from) + KVfobj::kInlineCellsAt;
   const char* const end = start + sizeof(Value) * static_cast<size_t>(fn->capturedCount());
   const ptrdiff_t moved = reinterpret_cast<const char*>(to) - reinterpret_cast<const char*>(from);
   for (int32_t i = 0; i < refDepth; ++i) {

@@ -30,14 +30,14 @@ KVobj* placePrototypeObject() {
 // needed (makeOwnPrototype). `flags` and `captured` are its kOwnCaptures
 // and its count of captured cells. Room is reserved.
 KVfobj* placeClosureObject(uint8_t flags = 0, uint8_t captured = 0) {
-  const size_t inlineCells =
-      (flags & KVfobj::kOwnCaptures) && captured <= KVfobj::kInlineCaptureLimit ? captured : 0;
+  const int32_t inlineCells =
+      (flags & KVfobj::kOwnCaptures) && captured <= KVfobj::kInlineCaptureLimit ? captured : -1;
   auto* fn = new (gcAllocYoungRaw(closureBodyBytes(inlineCells))) KVfobj();
   // The flags and count first: they tell where the table lies.
   fn->callFlags = flags;
   fn->capturedCells = captured;
   fn->tableInline = kTableAfterFields;
-  fn->props.cells.base = fn->inlineCaptureCells() + inlineCells;
+  fn->props.cells.base = fn->tableAfterFields();
   fn->props.count = 1;
   fn->props.smallAttrs = kFreshSmallAttrs;
   fn->classId = kFunctionClassId;
@@ -74,14 +74,14 @@ void KVfobj::forwardReferences() {
     environment = forwardScopeChain(environment);
     return;
   }
-  // The body may have moved, and its cells with it.
-  if (inlineCaptures()) captures = inlineCaptureCells();
-  for (int32_t i = 0, n = captures ? capturedCount() : 0; i < n; ++i) visitValue(captures[i], false);
+  Value* const cells = captureCells();
+  for (int32_t i = 0, n = cells ? capturedCount() : 0; i < n; ++i) visitValue(cells[i], false);
 }
 
 void KVfobj::markReferences() {
   if (!ownCaptures()) return markScopeChain(environment);
-  for (int32_t i = 0, n = captures ? capturedCount() : 0; i < n; ++i) visitValue(captures[i], true);
+  Value* const cells = captureCells();
+  for (int32_t i = 0, n = cells ? capturedCount() : 0; i < n; ++i) visitValue(cells[i], true);
 }
 
 bool TextNodeMatch::operator()(const PropNode* n) const {
@@ -215,7 +215,7 @@ KVfobj* closureWithCaptures(const FunctionRecord* rec, ActivationObject* inner, 
   // The count lives in one byte of the closure; more cells copy activations.
   if (n > UINT8_MAX) return nullptr;
   const bool inlineCells = n <= static_cast<size_t>(KVfobj::kInlineCaptureLimit);
-  const size_t payload = closureBodyBytes(inlineCells ? n : 0);
+  const size_t payload = closureBodyBytes(inlineCells ? static_cast<int32_t>(n) : -1);
   // Room first: a collection may move the maker and the young chain (and the
   // maker's cells in its body), but not the cells the sources name once it
   // is over. With room already there nothing below collects, and nothing
@@ -237,7 +237,6 @@ KVfobj* closureWithCaptures(const FunctionRecord* rec, ActivationObject* inner, 
     KVfobj* fn = placeClosureObject(KVfobj::kOwnCaptures, static_cast<uint8_t>(n));
     Value* cells = fn->inlineCaptureCells();
     for (size_t i = 0; i < n; ++i) new (&cells[i]) Value(*from[i]);
-    fn->captures = cells;
     setUpClosure(fn, rec);
     return fn;
   }

@@ -84,7 +84,7 @@ class KVfobj : public KVobj {
   KVobj* constructorPrototype() override;
   // A closure's body includes its captured cells when it holds them itself.
   size_t byteSize() const override {
-    return sizeof(KVfobj) + (inlineCaptures() ? sizeof(Value) * static_cast<size_t>(capturedCells) : 0);
+    return inlineCaptures() ? kInlineCellsAt + sizeof(Value) * static_cast<size_t>(capturedCells) : sizeof(KVfobj);
   }
   void forwardReferences() override;
   void markReferences() override;
@@ -115,9 +115,10 @@ class KVfobj : public KVobj {
   const Callable* callable = nullptr;  // with the cells of the frames calls make
   // A closure that copied activations owns its chain (a block outside the
   // heap with the copies; see ownedScopeChain) and frees it when it dies.
-  // A closure with kOwnCaptures points at its captured cells instead: in
-  // its body (moved with it, so the collector sets the pointer again), or
-  // in a block outside the heap (null when it has none).
+  // A closure with kOwnCaptures and more cells than its body keeps points
+  // at them, in a block outside the heap. One that keeps them in its body
+  // has them from here on, over this field, which it has no use for: the
+  // last of the fields, so that its cells start where it starts.
   union {
     ScopeChain* environment = nullptr;
     Value* captures;
@@ -129,9 +130,17 @@ class KVfobj : public KVobj {
 
   bool ownCaptures() const { return callFlags & kOwnCaptures; }
   bool inlineCaptures() const { return ownCaptures() && capturedCells <= kInlineCaptureLimit; }
-  // Where the cells lie in the body (after the fields, before a table the
-  // body holds).
-  Value* inlineCaptureCells() { return reinterpret_cast<Value*>(reinterpret_cast<char*>(this) + sizeof(KVfobj)); }
+  // Where a closure keeping its cells in its body has them (from the last
+  // field on, before the table the body holds).
+  static constexpr size_t kInlineCellsAt = 64;
+  Value* inlineCaptureCells() { return reinterpret_cast<Value*>(reinterpret_cast<char*>(this) + kInlineCellsAt); }
+  const Value* inlineCaptureCells() const {
+    return reinterpret_cast<const Value*>(reinterpret_cast<const char*>(this) + kInlineCellsAt);
+  }
+  // A closure's own captured cells, wherever they lie (with kOwnCaptures).
+  [[gnu::always_inline]] Value* captureCells() const {
+    return inlineCaptures() ? const_cast<Value*>(inlineCaptureCells()) : captures;
+  }
   const FunctionRecord* record() const { return reinterpret_cast<const FunctionRecord*>(callable); }
   int32_t capturedCount() const { return capturedCells; }
   bool hasName() const { return callFlags & kHasName; }
@@ -145,11 +154,17 @@ class KVfobj : public KVobj {
   const NameVector* secondCells() const { return callable ? callable->second : nullptr; }
 };
 
-static_assert(sizeof(KVfobj) == 72, "a closure's block is 96 heap bytes");
+static_assert(sizeof(KVfobj) == 72 && KVfobj::kInlineCellsAt == sizeof(KVfobj) - sizeof(void*),
+              "a closure's cells in its body start at its last field");
 // A closure's block as it is made: the body, its captured cells when it
-// holds them itself, and its table of one slot.
+// holds them itself (over its last field), and its table of one slot.
+// `inlineCells` is the count of cells it keeps in its body, or -1 when it
+// keeps none there (its last field then in use).
 constexpr size_t kClosureBodyBytes = sizeof(KVfobj) + sizeof(Value);
-constexpr size_t closureBodyBytes(size_t inlineCells) { return kClosureBodyBytes + sizeof(Value) * inlineCells; }
+constexpr size_t closureBodyBytes(int32_t inlineCells) {
+  return inlineCells < 0 ? kClosureBodyBytes
+                         : KVfobj::kInlineCellsAt + sizeof(Value) * static_cast<size_t>(inlineCells) + sizeof(Value);
+}
 
 // A closure is made without its "prototype" object: its table has the one
 // slot of its own prototype until the member is first needed (read,

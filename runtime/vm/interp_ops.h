@@ -44,7 +44,7 @@ enum InterpreterError : int32_t {
 [[gnu::always_inline]] inline Value* capturedCellOf(const KVContext* ctx, const VariableRef* var) {
   if (var->captured < 0) return nullptr;
   const auto* fn = static_cast<const KVfobj*>(ctx->frame->callee);
-  return fn && fn->ownCaptures() ? fn->captures + var->captured : nullptr;
+  return fn && fn->ownCaptures() ? fn->captureCells() + var->captured : nullptr;
 }
 // The cell a resolved variable names in the running frame or its scopes.
 Value* variableCell(KVContext* ctx, const VariableRef* var);

@@ -294,7 +294,7 @@ TEST_F(FunctionObjects, CapturedCellsLieInTheClosuresBlockUpToTheLimitAndApartBe
       EXPECT_EQ(fn->inlineCaptures(), inlineCells);
       EXPECT_EQ(closureCopyBytes() - copyBefore, inlineCells ? 0 : n * sizeof(Value));
       EXPECT_EQ(ownerCount() - ownersBefore, inlineCells ? 0u : 1u);
-      EXPECT_EQ(blockPayloadSize(fn), roundUp8(closureBodyBytes(inlineCells ? n : 0)));
+      EXPECT_EQ(blockPayloadSize(fn), roundUp8(closureBodyBytes(inlineCells ? n : -1)));
       // The frame's cells change and its objects are held by the closure
       // alone; a cell reference names the last captured cell.
       ctx->cells[8] = Value::makeObject(fn);
@@ -304,12 +304,18 @@ TEST_F(FunctionObjects, CapturedCellsLieInTheClosuresBlockUpToTheLimitAndApartBe
       const int32_t refsBefore = ctx->refDepth;
       KVobj* const calleeBefore = ctx->frame->callee;
       ctx->frame->callee = fn;
-      if (n > 0) ctx->pushCellRef(fn->captures + (n - 1), 0);
+      if (n > 0) ctx->pushCellRef(fn->captureCells() + (n - 1), 0);
       auto checkCells = [&](const char* when) {
         fn = static_cast<KVfobj*>(ctx->cells[8].obj);
-        ASSERT_EQ(fn->captures, inlineCells ? fn->inlineCaptureCells() : fn->captures) << when;
+        // Cells in the body start at its last field, and its table follows them.
+        if (inlineCells) {
+          ASSERT_EQ(fn->captureCells(), fn->inlineCaptureCells()) << when;
+          ASSERT_EQ(reinterpret_cast<char*>(fn->inlineCaptureCells()), reinterpret_cast<char*>(&fn->captures))
+              << when;
+          ASSERT_EQ(fn->props.cells.base, fn->inlineCaptureCells() + n) << when;
+        }
         for (int32_t k = 0; k < n; ++k) {
-          const Value& got = fn->captures[k];
+          const Value& got = fn->captureCells()[k];
           ASSERT_EQ(got.tag, want[k].tag) << when << " " << k;
           if (k == 2) {
             ASSERT_STREQ(static_cast<KVstring*>(got.obj)->text, "text") << when;
@@ -326,7 +332,7 @@ TEST_F(FunctionObjects, CapturedCellsLieInTheClosuresBlockUpToTheLimitAndApartBe
         }
         if (n > 0) {
           const RefRecord& r = ctx->refs[ctx->refDepth - 1];
-          ASSERT_EQ(static_cast<Value*>(r.container) + r.key, fn->captures + (n - 1)) << when;
+          ASSERT_EQ(static_cast<Value*>(r.container) + r.key, fn->captureCells() + (n - 1)) << when;
         }
         // The table lies past the cells.
         ASSERT_EQ(prototypeOf(fn), gCore.objectProto) << when;
@@ -372,14 +378,14 @@ TEST_F(FunctionObjects, AClosureWithCellsInItsBlockMakesItsPrototypeAndMovesWith
   KVobj* proto = fn->constructorPrototype();
   ASSERT_NE(proto, nullptr);
   EXPECT_EQ(fn->tableInline, 0);
-  EXPECT_EQ(fn->byteSize(), sizeof(KVfobj) + 2 * sizeof(Value));
+  EXPECT_EQ(fn->byteSize(), KVfobj::kInlineCellsAt + 2 * sizeof(Value));
   ctx->cells[1] = Value();
   minorCollect();
   fn = static_cast<KVfobj*>(ctx->cells[4].obj);
-  EXPECT_EQ(fn->captures, fn->inlineCaptureCells());
-  EXPECT_EQ(fn->captures[0].i, 7);
-  ASSERT_EQ(fn->captures[1].tag, kObject);
-  EXPECT_EQ(prototypeOf(fn->captures[1].obj), gCore.objectProto);
+  EXPECT_EQ(fn->captureCells(), fn->inlineCaptureCells());
+  EXPECT_EQ(fn->captureCells()[0].i, 7);
+  ASSERT_EQ(fn->captureCells()[1].tag, kObject);
+  EXPECT_EQ(prototypeOf(fn->captureCells()[1].obj), gCore.objectProto);
   EXPECT_EQ(fn->constructorPrototype(), proto);
   EXPECT_EQ(verifyHeap(), "");
 }
@@ -514,7 +520,7 @@ TEST_F(FunctionObjects, ClosuresHoldJustTheOuterVariablesTheirCodeReads) {
     ASSERT_EQ(outer.captureSources.size(), 3u);
     // Three cells lie in the closure's own block, none outside the heap.
     EXPECT_EQ(closureCopyBytes(), before);
-    EXPECT_EQ(fn->captures, fn->inlineCaptureCells());
+    EXPECT_EQ(fn->captureCells(), fn->inlineCaptureCells());
     EXPECT_EQ(blockPayloadSize(fn), roundUp8(closureBodyBytes(3)));
     EXPECT_EQ(a.captured, 0);
     EXPECT_EQ(b.captured, 1);
@@ -528,10 +534,10 @@ TEST_F(FunctionObjects, ClosuresHoldJustTheOuterVariablesTheirCodeReads) {
     cells[0] = Value::makeInt(99);
     minorCollect();
     fn = static_cast<KVfobj*>(keep.get());
-    EXPECT_EQ(fn->captures[0].i, 10 + round);
-    ASSERT_EQ(fn->captures[1].tag, kObject);
-    EXPECT_EQ(fn->captures[1].obj, cells[1].obj);
-    EXPECT_EQ(fn->captures[2].i, 30 + round);
+    EXPECT_EQ(fn->captureCells()[0].i, 10 + round);
+    ASSERT_EQ(fn->captureCells()[1].tag, kObject);
+    EXPECT_EQ(fn->captureCells()[1].obj, cells[1].obj);
+    EXPECT_EQ(fn->captureCells()[2].i, 30 + round);
     // The inner function, made in a call of fn, takes its outer cells from fn.
     ActivationObject innerAct;
     innerAct.cells = ctx->cells + 4;
@@ -543,9 +549,9 @@ TEST_F(FunctionObjects, ClosuresHoldJustTheOuterVariablesTheirCodeReads) {
     EXPECT_EQ(innerA.captured, 0);
     EXPECT_EQ(innerC.captured, 1);
     EXPECT_EQ(innerB.captured, 2);
-    EXPECT_EQ(in->captures[0].i, 10 + round);
-    EXPECT_EQ(in->captures[1].i, 30 + round);
-    EXPECT_EQ(in->captures[2].obj, fn->captures[1].obj);
+    EXPECT_EQ(in->captureCells()[0].i, 10 + round);
+    EXPECT_EQ(in->captureCells()[1].i, 30 + round);
+    EXPECT_EQ(in->captureCells()[2].obj, fn->captureCells()[1].obj);
     // Another shape (one more activation before the global object):
     // activations are copied.
     ActivationObject extra;
