@@ -478,16 +478,18 @@ constexpr uint32_t readRecords(uint8_t m) { return m >= kMicroElement ? 3 : 2; }
 }
 
 // The integer expression of `count` records (fuse.h's ExprStore and
-// ExprBranch, their micro codes noted) evaluated onto st: the depth it
-// leaves, or -1 when a value is no integer or a divisor is 0 or -1 (those
-// records then run one by one). Threaded like the code loop: each micro
+// ExprBranch, their micro codes noted) evaluated onto st: the top it leaves
+// (one past its last value), or null when a value is no integer or a
+// divisor is 0 or -1 (those records then run one by one). The top is kept
+// as a pointer rather than a depth: one register and no index arithmetic
+// in each micro code. Threaded like the code loop: each micro
 // code ends with its own jump to the next, which predicts far better than
 // one shared jump. One function serves every expression: entering a
 // lighter one first and going on in another at the first read cost more
 // than the heavier frame costs the expressions without reads.
-[[gnu::noinline]] int32_t evalIntRun(const KVContext* ctx, CodeNode* const* r, CodeNode* const* const end,
-                                     const Value* cells, int32_t* st) {
-  int32_t d = 0;
+[[gnu::noinline]] int32_t* evalIntRun(const KVContext* ctx, CodeNode* const* r, CodeNode* const* const end,
+                                      const Value* cells, int32_t* const st) {
+  int32_t* sp = st;
 #define MICRO_LABELS(p) \
   &&p##add, &&p##sub, &&p##mul, &&p##mod, &&p##and, &&p##or, &&p##xor, &&p##shl, &&p##shr, &&bad, &&bad, &&bad, \
       &&bad, &&bad, &&bad, &&bad
@@ -504,39 +506,39 @@ constexpr uint32_t readRecords(uint8_t m) { return m >= kMicroElement ? 3 : 2; }
   // The objects of element reads whose keys are being evaluated, at the
   // depth of each (its st entry is a placeholder).
   KVobj* objs[kFusedExprDepth];
-#define MICRO_NEXT        \
-  if (r == end) return d; \
-  e = *r;                 \
+#define MICRO_NEXT         \
+  if (r == end) return sp; \
+  e = *r;                  \
   goto* kAt[e->micro]
-#define MICRO_WRAP(op) st[d - 1] = wrapInt(static_cast<uint32_t>(st[d - 1]) op static_cast<uint32_t>(b))
+#define MICRO_WRAP(op) sp[-1] = wrapInt(static_cast<uint32_t>(sp[-1]) op static_cast<uint32_t>(b))
 // The seven operations with b fetched by `fetch`, stepping `len` records.
-#define MICRO_OPS(p, fetch, len)                          \
+#define MICRO_OPS(p, fetch, len)                           \
   p##add : fetch; MICRO_WRAP(+); r += len; MICRO_NEXT;     \
   p##sub : fetch; MICRO_WRAP(-); r += len; MICRO_NEXT;     \
   p##mul : fetch; MICRO_WRAP(*); r += len; MICRO_NEXT;     \
-  p##mod : fetch;                                         \
-  if (static_cast<uint32_t>(b) + 1u <= 1u) return -1;     \
-  st[d - 1] %= b; r += len; MICRO_NEXT;                   \
-  p##and : fetch; st[d - 1] &= b; r += len; MICRO_NEXT;   \
-  p##or : fetch; st[d - 1] |= b; r += len; MICRO_NEXT;    \
-  p##xor : fetch; st[d - 1] ^= b; r += len; MICRO_NEXT;   \
-  p##shl : fetch;                                         \
-  st[d - 1] = wrapInt(static_cast<uint32_t>(st[d - 1]) << (b & 31)); r += len; MICRO_NEXT; \
-  p##shr : fetch; st[d - 1] >>= (b & 31); r += len; MICRO_NEXT;
+  p##mod : fetch;                                          \
+  if (static_cast<uint32_t>(b) + 1u <= 1u) return nullptr; \
+  sp[-1] %= b; r += len; MICRO_NEXT;                       \
+  p##and : fetch; sp[-1] &= b; r += len; MICRO_NEXT;       \
+  p##or : fetch; sp[-1] |= b; r += len; MICRO_NEXT;        \
+  p##xor : fetch; sp[-1] ^= b; r += len; MICRO_NEXT;       \
+  p##shl : fetch;                                          \
+  sp[-1] = wrapInt(static_cast<uint32_t>(sp[-1]) << (b & 31)); r += len; MICRO_NEXT; \
+  p##shr : fetch; sp[-1] >>= (b & 31); r += len; MICRO_NEXT;
   MICRO_NEXT;
 local:
-  if (cells[e->slot].tag != kInt) return -1;
-  st[d++] = cells[e->slot].i;
+  if (cells[e->slot].tag != kInt) return nullptr;
+  *sp++ = cells[e->slot].i;
   ++r;
   MICRO_NEXT;
 konst:
-  st[d++] = e->operand.i;
+  *sp++ = e->operand.i;
   ++r;
   MICRO_NEXT;
 outer: {
   const Value* const c = outerCellOf(ctx, e->second.var);
-  if (c->tag != kInt) return -1;
-  st[d++] = c->i;
+  if (c->tag != kInt) return nullptr;
+  *sp++ = c->i;
   ++r;
   MICRO_NEXT;
 }
@@ -545,12 +547,12 @@ outer: {
 #define MICRO_READ(kind, into)                                     \
   {                                                                \
     const Value* const v_ = readOperandValue(ctx, r, cells, kind); \
-    if (!v_ || v_->tag != kInt) return -1;                         \
+    if (!v_ || v_->tag != kInt) return nullptr;                    \
     into = v_->i;                                                  \
   }
 // A read pushed: its value onto st, past its `len` records.
 #define MICRO_PUSH_READ(label, kind, len) \
-  label : MICRO_READ(kind, st[d++]);      \
+  label : MICRO_READ(kind, *sp++);        \
   r += (len);                             \
   MICRO_NEXT;
   MICRO_PUSH_READ(member, kMicroMember, 2)
@@ -560,22 +562,22 @@ outer: {
 #undef MICRO_PUSH_READ
 base: {
   const Value* const c = e->slot != kNoSlot ? cells + e->slot : outerCellOf(ctx, e->second.var);
-  if (c->tag != kObject || !c->obj) return -1;
-  objs[d] = c->obj;
-  st[d++] = 0;
+  if (c->tag != kObject || !c->obj) return nullptr;
+  objs[sp - st] = c->obj;
+  *sp++ = 0;
   ++r;
   MICRO_NEXT;
 }
 index: {
-  const int32_t key = st[--d];
-  const Value* const v = key >= 0 ? inlineElementValue(objs[d - 1], key) : nullptr;
-  if (!v || v->tag != kInt) return -1;
-  st[d - 1] = v->i;
+  const int32_t key = *--sp;
+  const Value* const v = key >= 0 ? inlineElementValue(objs[sp - st - 1], key) : nullptr;
+  if (!v || v->tag != kInt) return nullptr;
+  sp[-1] = v->i;
   ++r;
   MICRO_NEXT;
 }
-  MICRO_OPS(s_, b = st[--d], 1)
-  MICRO_OPS(l_, if (cells[e->slot].tag != kInt) return -1; b = cells[e->slot].i, 2)
+  MICRO_OPS(s_, b = *--sp, 1)
+  MICRO_OPS(l_, if (cells[e->slot].tag != kInt) return nullptr; b = cells[e->slot].i, 2)
   MICRO_OPS(c_, b = e->operand.i, 2)
   // A read and the operation after it: the read's records and the operation's.
   MICRO_OPS(m_, MICRO_READ(kMicroMember, b), 3)
@@ -583,27 +585,29 @@ index: {
   MICRO_OPS(e_, MICRO_READ(kMicroElement, b), 4)
   MICRO_OPS(k_, MICRO_READ(kMicroElementConst, b), 4)
 bad:
-  return -1;
+  return nullptr;
 #undef MICRO_READ
 #undef MICRO_OPS
 #undef MICRO_WRAP
 #undef MICRO_NEXT
 #undef MICRO_LABELS
 }
-[[gnu::always_inline]] inline int32_t evalIntExpr(const KVContext* ctx, CodeNode* const* r, uint32_t count,
-                                                  const Value* cells, int32_t* st) {
+// The integer expression of `count` records evaluated onto st: the top it
+// leaves (callers compare it with st + 1 or st + 2), or null (evalIntRun).
+[[gnu::always_inline]] inline const int32_t* evalIntExpr(const KVContext* ctx, CodeNode* const* r, uint32_t count,
+                                                         const Value* cells, int32_t* st) {
   // One local or constant (`j += i`, `c[i] += 1`) without the call.
   if (count == 1) {
     const CodeNode* const e = r[0];
     if (e->micro == kMicroConst) {
       st[0] = e->operand.i;
-      return 1;
+      return st + 1;
     }
     if (e->micro == kMicroLocal) {
       const Value& c = cells[e->slot];
-      if (c.tag != kInt) return -1;
+      if (c.tag != kInt) return nullptr;
       st[0] = c.i;
-      return 1;
+      return st + 1;
     }
   }
   return evalIntRun(ctx, r, r + count, cells, st);
@@ -650,11 +654,17 @@ bad:
 // The expression of `count` records (noted as for evalIntExpr) evaluated
 // onto st as numbers: what evalIntExpr gives up on, floats, integers and
 // floats mixed, float constants and `/`, each operation as numberOp answers
-// it. The depth it leaves, or -1 when a value is no number or numberOp
-// declines (the records then run one by one). Threaded like evalIntRun; two
-// floats, the usual pair here, are answered before numberOp is asked.
-[[gnu::noinline]] int32_t evalNumberExpr(const KVContext* ctx, CodeNode* const* r, uint32_t count,
-                                         const Value* cells, Value* st) {
+// it, on a stack of its own; its `want` values (one or two) are copied to
+// out. False when it leaves another number of values, a value is no number
+// or numberOp declines (the records then run one by one), and out is left
+// as it was. Threaded like evalIntRun; two floats, the usual pair here, are
+// answered before numberOp is asked.
+union NumberStack {
+  NumberStack() {}
+  Value st[kFusedExprDepth];
+};
+[[gnu::noinline]] bool evalNumberExpr(const KVContext* ctx, CodeNode* const* r, uint32_t count, const Value* cells,
+                                      Value* out, int32_t want) {
 #define NUMBER_LABELS(p) \
   &&p##add, &&p##sub, &&p##mul, &&p##mod, &&p##and, &&p##or, &&p##xor, &&p##shl, &&p##shr, &&p##div, &&bad, &&bad, \
       &&bad, &&bad, &&bad, &&bad
@@ -667,32 +677,33 @@ bad:
                 kMicroThisMember == 5 && kMicroElement == 6 &&
                 kMicroElementConst == 7 && kMicroOuter == 8 && kMicroIndexBase == 9 && kMicroIndex == 10);
   CodeNode* const* const end = r + count;
-  int32_t d = 0;
+  // Left as it is: the evaluation writes each value before it reads it.
+  NumberStack s;
+  Value* sp = s.st;
   const CodeNode* e;
   Value b;
-  KVobj* objs[kFusedExprDepth];  // as in evalIntRun
-#define NUMBER_NEXT       \
-  if (r == end) return d; \
-  e = *r;                 \
+#define NUMBER_NEXT          \
+  if (r == end) goto done; \
+  e = *r;                  \
   goto* kAt[e->micro]
-#define NUMBER_PUSH(v)                                 \
-  if (((v).tag & (kInt | kFloat)) == 0) return -1; \
-  st[d++] = (v)
+#define NUMBER_PUSH(v)                              \
+  if (((v).tag & (kInt | kFloat)) == 0) return false; \
+  *sp++ = (v)
 // Operation number k with b fetched by `fetch`, stepping `len` records;
 // FLOAT_OP answers two floats at once.
 #define NUMBER_OP(label, fetch, len, k)        \
   label : {                                    \
     fetch;                                     \
-    if (!numberOp(k, st[d - 1], b)) return -1; \
+    if (!numberOp(k, sp[-1], b)) return false; \
     r += len;                                  \
     NUMBER_NEXT;                               \
   }
 #define NUMBER_FLOAT_OP(label, fetch, len, k, op)               \
   label : {                                                     \
     fetch;                                                      \
-    Value& a = st[d - 1];                                       \
+    Value& a = sp[-1];                                          \
     if (a.tag == kFloat && b.tag == kFloat) a.d = a.d op b.d;   \
-    else if (!numberOp(k, a, b)) return -1;                     \
+    else if (!numberOp(k, a, b)) return false;                  \
     r += len;                                                   \
     NUMBER_NEXT;                                                \
   }
@@ -707,11 +718,11 @@ local:
   ++r;
   NUMBER_NEXT;
 konst:
-  st[d++] = Value::makeInt(e->operand.i);
+  *sp++ = Value::makeInt(e->operand.i);
   ++r;
   NUMBER_NEXT;
 dbl:
-  st[d++] = Value::makeFloat(e->operand.d);
+  *sp++ = Value::makeFloat(e->operand.d);
   ++r;
   NUMBER_NEXT;
 outer:
@@ -722,7 +733,7 @@ outer:
 #define NUMBER_PUSH_READ(label, kind)                               \
   label : {                                                         \
     const Value* const v = readOperandValue(ctx, r, cells, kind); \
-    if (!v) return -1;                                              \
+    if (!v) return false;                                           \
     NUMBER_PUSH(*v);                                                \
     r += readRecords(kind);                                         \
     NUMBER_NEXT;                                                    \
@@ -734,30 +745,30 @@ outer:
 #undef NUMBER_PUSH_READ
 base: {
   const Value* const c = e->slot != kNoSlot ? cells + e->slot : outerCellOf(ctx, e->second.var);
-  if (c->tag != kObject || !c->obj) return -1;
-  objs[d] = c->obj;
-  st[d++] = Value();
+  if (c->tag != kObject || !c->obj) return false;
+  // The object itself is the placeholder below its key.
+  *sp++ = *c;
   ++r;
   NUMBER_NEXT;
 }
 index: {
   // The key as the element step takes it inline: an integer.
-  const Value key = st[--d];
-  const Value* const v = key.tag == kInt && key.i >= 0 ? inlineElementValue(objs[d - 1], key.i) : nullptr;
-  if (!v) return -1;
-  --d;
+  const Value key = *--sp;
+  const Value* const v = key.tag == kInt && key.i >= 0 ? inlineElementValue(sp[-1].obj, key.i) : nullptr;
+  if (!v) return false;
+  --sp;
   NUMBER_PUSH(*v);
   ++r;
   NUMBER_NEXT;
 }
-  NUMBER_OPS(s_, b = st[--d], 1)
+  NUMBER_OPS(s_, b = *--sp, 1)
   NUMBER_OPS(l_, b = cells[e->slot], 2)
   NUMBER_OPS(c_, b = Value::makeInt(e->operand.i), 2)
   // A read and the operation after it, which judges the read value as the
   // push would have (numberOp declines anything but numbers).
 #define NUMBER_READ(kind)                                               \
   const Value* const v_ = readOperandValue(ctx, r, cells, kind); \
-  if (!v_) return -1;                                                   \
+  if (!v_) return false;                                                \
   b = *v_
   NUMBER_OPS(m_, NUMBER_READ(kMicroMember), 3)
   NUMBER_OPS(t_, NUMBER_READ(kMicroThisMember), 3)
@@ -765,7 +776,12 @@ index: {
   NUMBER_OPS(k_, NUMBER_READ(kMicroElementConst), 4)
 #undef NUMBER_READ
 bad:
-  return -1;
+  return false;
+done:
+  if (sp != s.st + want) return false;
+  out[0] = s.st[0];
+  if (want == 2) out[1] = s.st[1];
+  return true;
 #undef NUMBER_OPS
 #undef NUMBER_FLOAT_OP
 #undef NUMBER_OP
@@ -801,27 +817,17 @@ bad:
   return true;
 }
 
-// An operand stack for evalNumberExpr left as it is: the evaluation writes
-// each value before it reads it.
-union NumberStack {
-  NumberStack() {}
-  Value st[kFusedExprDepth];
-};
-
 // The one value of a number expression of `count` records (evalNumberExpr),
 // and the answer of the comparison `cmp` of two such expressions: false when
 // there is none.
-[[gnu::noinline]] bool numberExprValue(const KVContext* ctx, CodeNode* const* r, uint32_t count, const Value* cells,
-                                       Value* out) {
-  NumberStack s;
-  if (evalNumberExpr(ctx, r, count, cells, s.st) != 1) return false;
-  *out = s.st[0];
-  return true;
+[[gnu::always_inline]] inline bool numberExprValue(const KVContext* ctx, CodeNode* const* r, uint32_t count,
+                                                   const Value* cells, Value* out) {
+  return evalNumberExpr(ctx, r, count, cells, out, 1);
 }
 [[gnu::noinline]] bool numberExprCompare(const KVContext* ctx, CodeNode* const* r, uint32_t count, const Value* cells,
                                          const CodeNode* cmp, bool* yes) {
   NumberStack s;
-  return evalNumberExpr(ctx, r, count, cells, s.st) == 2 && numberCompare(cmp, s.st[0], s.st[1], yes);
+  return evalNumberExpr(ctx, r, count, cells, s.st, 2) && numberCompare(cmp, s.st[0], s.st[1], yes);
 }
 
 // The value one record of a value store pushes (fuse.h's LocalValueStore
@@ -956,7 +962,7 @@ union NumberStack {
                                                   const Value* cells, int32_t top, bool* yes) {
   int32_t st[kFusedExprDepth];
   if (top + kFusedExprDepth > KVContext::kOperands) return false;
-  if (evalIntExpr(ctx, at, len - 2, cells, st) == 2) {
+  if (evalIntExpr(ctx, at, len - 2, cells, st) == st + 2) {
     *yes = intCompare(at[len - 2], st[0], st[1]);
     return true;
   }
@@ -2326,7 +2332,7 @@ fOuterExprStore: {
   Value* const cell = const_cast<Value*>(found);
   int32_t st[kFusedExprDepth];
   if (cell->tag != kFloat && node->reads != kReadsNumbers &&
-      evalIntExpr(ctx, code + pc + 1, len - 3, frameCells, st) == 1) {
+      evalIntExpr(ctx, code + pc + 1, len - 3, frameCells, st) == st + 1) {
     *cell = Value::makeInt(st[0]);
     NOTE_READS(true);
   } else if (numberExprValue(ctx, code + pc + 1, len - 3, frameCells, cell)) {
@@ -2491,7 +2497,7 @@ fExprStore: {
     pointOperands(shape, code + pc + 1, frameCells, &o);
     isInt = kShapedExprs[shape](o, st);
   } else {
-    isInt = evalIntExpr(ctx, code + pc + 1, len - 3, frameCells, st) == 1;
+    isInt = evalIntExpr(ctx, code + pc + 1, len - 3, frameCells, st) == st + 1;
   }
   if (!isInt) {
     if (!numberExprValue(ctx, code + pc + 1, len - 3, frameCells, LOCAL_CELL(node))) goto loadVariable;
@@ -2524,7 +2530,7 @@ fExprStore: {
     const CodeNode* const cmp = code[pc + exprLen];                                         \
     bool yes;                                                                               \
     if (!FUSED_FITS(len) || top + kFusedExprDepth > KVContext::kOperands) goto exprBranchAlone; \
-    if (evalIntExpr(ctx, code + pc, exprLen, frameCells, st) == 2) {                        \
+    if (evalIntExpr(ctx, code + pc, exprLen, frameCells, st) == st + 2) {                   \
       yes = intCompare(cmp, st[0], st[1]);                                                  \
     } else if (!numberExprCompare(ctx, code + pc, exprLen, frameCells, cmp, &yes)) {        \
       goto exprBranchAlone;                                                                 \
@@ -2731,7 +2737,7 @@ fReadOpStore: {
         ctx->refDepth >= KVContext::kRefs || !(cell = inlineMemberCell(obj_, key)))               \
       goto plain;                                                                                \
     if (cell->tag != kFloat && node->reads != kReadsNumbers &&                                   \
-        evalIntExpr(ctx, code + pc + (ref), len - (ref) - 2, frameCells, st) == 1) {             \
+        evalIntExpr(ctx, code + pc + (ref), len - (ref) - 2, frameCells, st) == st + 1) {        \
       *cell = Value::makeInt(st[0]);                                                             \
       NOTE_READS(true);                                                                     \
     } else if (numberExprValue(ctx, code + pc + (ref), len - (ref) - 2, frameCells, cell)) {     \
@@ -2833,7 +2839,7 @@ fMemberMemberStore: {
   const Value* const c = BASE_CELL(node);                                                       \
   int32_t st[kFusedExprDepth];                                                                  \
   if (!FUSED_FITS(len) || c->tag != kObject || !c->obj || top + 1 + kFusedExprDepth > KVContext::kOperands || \
-      evalIntExpr(ctx, code + pc + 1, (keyRecords), frameCells, st) != 1 || st[0] < 0)           \
+      evalIntExpr(ctx, code + pc + 1, (keyRecords), frameCells, st) != st + 1 || st[0] < 0)     \
     goto loadVariable;                                                                          \
   const int32_t key = st[0]
 fIndexExprElement: {
@@ -2911,7 +2917,7 @@ fIndexExprNotBranch: {
         !(cell_ = (cellOf)))                                                                 \
       goto loadVariable;                                                                     \
     if (old_->tag == kInt && node->reads != kReadsNumbers &&                                 \
-        evalIntExpr(ctx, code + pc + (ref), len - (ref) - 2, frameCells, st) == 1) {         \
+        evalIntExpr(ctx, code + pc + (ref), len - (ref) - 2, frameCells, st) == st + 1) {    \
       *cell_ = Value::makeInt(compoundIntOp(code[pc + len - 2]->operand.i, old_->i, st[0])); \
       NOTE_READS(true);                                                                 \
     } else {                                                                                 \
@@ -2946,7 +2952,7 @@ fJumpCompound: {
   if (!FUSED_FITS(len + 1) || top + kFusedExprDepth + 3 > KVContext::kOperands ||
       ctx->refDepth >= KVContext::kRefs || ctx->refDepth < ctx->frame->refDepth)
     goto jump;
-  if (c->tag == kInt && node->reads != kReadsNumbers && evalIntExpr(ctx, step + 1, len - 3, frameCells, st) == 1) {
+  if (c->tag == kInt && node->reads != kReadsNumbers && evalIntExpr(ctx, step + 1, len - 3, frameCells, st) == st + 1) {
     c->i = compoundIntOp(step[len - 2]->operand.i, c->i, st[0]);
     NOTE_READS(true);
   } else {

@@ -233,6 +233,45 @@ for (i = 0; i < 100 && done < 2; i++) wait;
 console.log("var calls " @ s @ " " @ calls @ " " @ gs @ " " @ swap(2) @ " " @ gone(5));)";
 
 const char* const kFusedPrograms[] = {
+    // Expressions of locals and constants joined by + - *, alone and mixed
+    // with every other kind of operand and operation (member and element
+    // reads, element reads of key expressions, outer variables, values
+    // pushed alone, % by 0 and -1, / and shifts) as keys, stores, branches
+    // and arguments; each local turning a float, a text, null, undefined and
+    // an infinity at every place; wrapping near 2^31 either way; floats
+    // mixed with integers.
+    R"(var g = 7, o = {v: 3, w: 2.5}, arr = [4, 5, 6, 7, 8, 9, 10, 11], r, s = 0, t = 0, f = 0.0, w = "";
+function chains(a, b, c, n) {
+  var k, x = 0, y = 0, z, q = [0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0];
+  for (k = 0; k < n; k++) {
+    x = a + 1; y = 3 - b; z = a * b - c + 2;
+    x = x + (k * 3 + a) + (2 - k * c) + (5 * a - b * 7 + c);
+    y = y + (a + b) * (c - k) + (a - b - c - k) + (a + g) + (b + o.v) + (c - arr[k % 8]);
+    y = y + (a * 65536 * 32768 + b) + (k - 2147483647 - 1 - c) + (a % (b - 2)) + (c % (k - 1)) + (a << 3) + (b >> 1);
+    if (a + k < b * 2 - c) x = x + 1; else x = x - 1;
+    if (k + 1 == n - 1) y = y + 100;
+    q[k % 12] = q[(k + 1) % 12] + a - b;
+    q[a + k - a] = k * 2 - 1;
+    z = z + q[b - b + 1] + arr[k - k + 2] * c + (k & 3) + (k | 8) + (a ^ b);
+    s = (s + x + y + z) % 1000003;
+  }
+  return x - y + z;
+}
+var vals = [1, -3, 2147483647, -2147483647 - 1, 65536, 0, 2.5, "4", null, undefined, 1.0 / 0];
+for (r = 0; r < 60; r++) {
+  var a = vals[r % 11], b = vals[(r * 3 + 1) % 11], c = vals[(r * 7 + 2) % 11], v;
+  v = chains(a, b, c, 6 + r % 5);
+  w = w @ "," @ v;
+  t = (t + (r * 3 + 1) * (r - 4) - r + 2147483647) | 0;
+  f = f + (r * 0.5 + 1) * 2 - r;
+  if (r == 20) g = 1.5;
+  if (r == 30) g = "g";
+  if (r == 35) g = 7;
+  if (r == 40) o.v = null;
+  if (r == 45) o = {v: 2};
+  if (r == 50) arr = [1.5, 2, "3", null, 5, 6, 7, 8];
+}
+console.log("chains " @ s @ " " @ t @ " " @ f @ " " @ w);)",
     // Integer-keyed members of plain objects through the element steps:
     // stores of expressions and values, reads into sums, copies between two
     // objects, compound stores; keys from 0 up, sparse, huge, added in
