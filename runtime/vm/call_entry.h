@@ -24,6 +24,16 @@ struct EnteredFrame {
   int32_t top;  // the callee's operand level: its frame's base
 };
 
+// What the loop keeps of its running frame in registers: its records and
+// their count, its cells. The entry takes the callee's cells from just
+// above these and notes all four in the frame for the return.
+struct RunningFrame {
+  CodeNode* const* code;
+  uint32_t count;
+  Value* cells;
+  int32_t cellCount;
+};
+
 // A Call record's call entered as enterCallStep followed by callFunction
 // would enter it: the caller's resume point saved, the frame and its
 // activation filled, the arguments copied and the rest of the cells cleared,
@@ -41,8 +51,8 @@ struct EnteredFrame {
 // `givenCallee` it has not pushed the callee either (read from a variable,
 // so with no receiver beside it).
 template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
-[[gnu::always_inline]] inline bool enterScriptCall(KVContext* ctx, int32_t top, int32_t pc, bool method,
-                                                   EnteredFrame& out, int32_t counted = 0,
+[[gnu::always_inline]] inline bool enterScriptCall(KVContext* ctx, const RunningFrame& running, int32_t top,
+                                                   int32_t pc, bool method, EnteredFrame& out, int32_t counted = 0,
                                                    const Value* given = nullptr, const Value* givenCallee = nullptr) {
   // With the count given, the level check below covers the count's room.
   if (!kCounted && top < 2) return false;
@@ -72,8 +82,8 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
   if (f >= ctx->frames + KVContext::kFrames) return false;
   const int32_t params = fn->frameParams;
   const int32_t cellCount = fn->frameCells;
-  const ActivationObject* cur = caller->activation;
-  Value* const cells = cur->cells + cur->cellCount;
+  // The running frame's cells are its activation's, which the loop keeps.
+  Value* const cells = running.cells + running.cellCount;
   // Room for the callee's cells above the running frame's, in one unsigned
   // compare: cells below the context's area wrap to a large distance.
   if (reinterpret_cast<uintptr_t>(cells) - reinterpret_cast<uintptr_t>(ctx->cells) >
@@ -99,6 +109,12 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
   }
   caller->savedProgram = ctx->program;
   caller->savedPc = pc + 1;
+  if constexpr (!kNative) {
+    caller->resumeCount = running.count;
+    caller->resumeCode = running.code;
+    caller->resumeCells = running.cells;
+    caller->resumeCellCount = running.cellCount;
+  }
   // Only a native reads the count of the call being made; a script callee
   // reads its arguments from its cells (and `passed`).
   if constexpr (kNative) ctx->argCount = n;

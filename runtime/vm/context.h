@@ -39,6 +39,15 @@ struct CallFrame {
   bool constructs = false;
   const Callable* savedProgram = nullptr;  // what the caller resumes
   int32_t savedPc = 0;
+  // What a code loop running the frame keeps of it in registers, noted
+  // when the loop enters a call from it, so that the call's return takes
+  // them back from here, beside the resume point, instead of through the
+  // program's code vector and the activation: the records (their count
+  // with them) and the cells.
+  uint32_t resumeCount = 0;
+  CodeNode* const* resumeCode = nullptr;
+  Value* resumeCells = nullptr;
+  int32_t resumeCellCount = 0;
 };
 
 enum RefKind : int32_t { kRefNone = 0, kRefCell = 1, kRefMember = 2, kRefNamed = 3 };

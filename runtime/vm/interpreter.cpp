@@ -1469,6 +1469,18 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     }                                                                                       \
   }
 
+// The running frame as the loop keeps it, for an entry to note.
+#define RUNNING (RunningFrame{code, n, frameCells, frameCellCount})
+// The same noted before an entry out of the loop, whose return may come
+// back here (LEAVE_SERVED).
+#define NOTE_RESUME                                \
+  do {                                             \
+    CallFrame* const f_ = ctx->frame;              \
+    f_->resumeCount = n;                           \
+    f_->resumeCode = code;                         \
+    f_->resumeCells = frameCells;                  \
+    f_->resumeCellCount = frameCellCount;          \
+  } while (0)
 // Goes on with the callee's records and cells that enterScriptCall entered.
 #define RUN_ENTERED(e)                              \
   do {                                              \
@@ -1490,11 +1502,11 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 // counts as dispatched and run, unless the pump falls on it.
 #define LEAVE_SERVED(caller)                                           \
   do {                                                                 \
-    /* Most returns go back to a call this loop entered. */            \
-    const CodeVector* back_ = &vec;                                    \
-    if (ctx->depth > entryDepth) [[likely]]                            \
-      back_ = (caller)->savedProgram->code;                            \
-    LOAD_FRAME_OF(back_, caller);                                      \
+    /* The caller's records and cells as the entry noted them. */     \
+    code = (caller)->resumeCode;                                       \
+    n = (caller)->resumeCount;                                         \
+    frameCells = (caller)->resumeCells;                                \
+    frameCellCount = (caller)->resumeCellCount;                        \
     pc = (caller)->savedPc;                                            \
     if (static_cast<uint32_t>(pc) < n && stepsLeft > 0) {            \
       node = code[pc];                                                 \
@@ -1608,10 +1620,11 @@ newHere: {
   // general one (texts among the arguments, large frames); anything else,
   // and a construction that fails or warns, the nested way.
   EnteredFrame e;
-  if (enterConstructorCall(ctx, top, pc, e)) [[likely]] {
+  if (enterConstructorCall(ctx, RUNNING, top, pc, e)) [[likely]] {
     RUN_ENTERED(e);
   }
   SYNC;
+  NOTE_RESUME;
   GO_ON_FROM_ENTRY(enterNewStep(ctx));
 }
 pop:
@@ -2011,7 +2024,7 @@ callHere: {
   // The short entry reads and fails nothing that needs the run position: a
   // call it enters leaves it to the callee's first dispatch.
   EnteredFrame e;
-  if (enterScriptCall(ctx, top, pc, node->operand.i != 0, e)) [[likely]] {
+  if (enterScriptCall(ctx, RUNNING, top, pc, node->operand.i != 0, e)) [[likely]] {
     RUN_ENTERED(e);
   }
   POSITION;
@@ -2036,13 +2049,14 @@ callHere: {
   // at once, no nested run.
   SYNC;
   const Callable* const callerProgram = ctx->program;
-  if (enterScriptCall<true>(ctx, top, pc, node->operand.i != 0, e)) {
+  if (enterScriptCall<true>(ctx, RUNNING, top, pc, node->operand.i != 0, e)) {
     if (!runEnteredNative(ctx, callerProgram, pc)) return;
     pc = ctx->pc + 1;
     RELOAD;
     NEXT;
   }
 }
+  NOTE_RESUME;
   GO_ON_FROM_ENTRY(enterCallStep(ctx, node->operand.i != 0));
 wait:
   ++pc;
@@ -2446,7 +2460,7 @@ fLocalConstCall: {
   pc += 4 + skip;
   FUSED_DONE(5 + skip, code[pc]);
   EnteredFrame e;
-  if (enterScriptCall<false, true, true>(ctx, top + 2 + skip, pc, node->operand.i != 0, e, 1, &arg, callee)) [[likely]] {
+  if (enterScriptCall<false, true, true>(ctx, RUNNING, top + 2 + skip, pc, node->operand.i != 0, e, 1, &arg, callee)) [[likely]] {
     RUN_ENTERED(e);
   }
   if (callee) PUSH_IN_ROOM(*callee);
@@ -3050,6 +3064,8 @@ fPushStatement: {
 #undef LEAVE_GENERAL
 #undef RETURN_VALUE
 #undef RUN_ENTERED
+#undef RUNNING
+#undef NOTE_RESUME
 }
 
 }  // namespace
