@@ -18,18 +18,16 @@ namespace kv {
 
 // The callee's records and cells, which the loop takes as its running frame.
 struct EnteredFrame {
-  const CodeVector* code;
+  CodeNode* const* code;
+  uint32_t count;
   Value* cells;
   int32_t cellCount;
   int32_t top;  // the callee's operand level: its frame's base
 };
 
-// What the loop keeps of its running frame in registers: its records and
-// their count, its cells. The entry takes the callee's cells from just
-// above these and notes all four in the frame for the return.
+// The running frame's cells as the loop keeps them: the entry takes the
+// callee's from just above them.
 struct RunningFrame {
-  CodeNode* const* code;
-  uint32_t count;
   Value* cells;
   int32_t cellCount;
 };
@@ -109,12 +107,6 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
   }
   caller->savedProgram = ctx->program;
   caller->savedPc = pc + 1;
-  if constexpr (!kNative) {
-    caller->resumeCount = running.count;
-    caller->resumeCode = running.code;
-    caller->resumeCells = running.cells;
-    caller->resumeCellCount = running.cellCount;
-  }
   // Only a native reads the count of the call being made; a script callee
   // reads its arguments from its cells (and `passed`).
   if constexpr (kNative) ctx->argCount = n;
@@ -147,7 +139,18 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
     ctx->top = at;
     ctx->pc = 0;
   }
-  out = {body->code, cells, cellCount, at};
+  if constexpr (kNative) {
+    out = {nullptr, 0, cells, cellCount, at};
+  } else {
+    // What the loop will keep of the frame, noted in it for the returns to
+    // it (see CallFrame::resumeCode).
+    const CodeVector* const records = body->code;
+    out = {records->data(), static_cast<uint32_t>(records->size()), cells, cellCount, at};
+    f->resumeCount = out.count;
+    f->resumeCode = out.code;
+    f->resumeCells = cells;
+    f->resumeCellCount = cellCount;
+  }
   return true;
 }
 

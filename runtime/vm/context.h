@@ -40,10 +40,11 @@ struct CallFrame {
   const Callable* savedProgram = nullptr;  // what the caller resumes
   int32_t savedPc = 0;
   // What a code loop running the frame keeps of it in registers, noted
-  // when the loop enters a call from it, so that the call's return takes
-  // them back from here, beside the resume point, instead of through the
-  // program's code vector and the activation: the records (their count
-  // with them) and the cells.
+  // whenever the loop takes the frame up (its entry, the loop's start, a
+  // general leave back to it), so that a return to it takes them back from
+  // here, beside the resume point, instead of through the program's code
+  // vector and the activation: the records (their count with them) and the
+  // cells.
   uint32_t resumeCount = 0;
   CodeNode* const* resumeCode = nullptr;
   Value* resumeCells = nullptr;

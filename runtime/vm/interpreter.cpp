@@ -1161,14 +1161,21 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 // The running frame's parameter cells, read where a record's handler is
 // chosen or a variable has no noted cell: too seldom to keep in the loop.
 #define FRAME_ARGS (ctx->frame->activation->argCount)
+// Taking a frame up notes in it what the loop keeps of it (a return to it
+// takes them back from there).
 #define LOAD_FRAME_OF(codeVector, callFrame)                    \
   do {                                                          \
     const CodeVector* const v_ = (codeVector);                  \
+    CallFrame* const f_ = (callFrame);                          \
     code = v_->data();                                          \
     n = static_cast<uint32_t>(v_->size());                      \
-    const ActivationObject* const a_ = (callFrame)->activation; \
+    const ActivationObject* const a_ = f_->activation;          \
     frameCells = a_->cells;                                     \
     frameCellCount = a_->cellCount;                             \
+    f_->resumeCode = code;                                      \
+    f_->resumeCount = n;                                        \
+    f_->resumeCells = frameCells;                               \
+    f_->resumeCellCount = frameCellCount;                       \
   } while (0)
 #define LOAD_FRAME(codeVector) LOAD_FRAME_OF(codeVector, ctx->frame)
   LOAD_FRAME(&vec);
@@ -1469,23 +1476,13 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     }                                                                                       \
   }
 
-// The running frame as the loop keeps it, for an entry to note.
-#define RUNNING (RunningFrame{code, n, frameCells, frameCellCount})
-// The same noted before an entry out of the loop, whose return may come
-// back here (LEAVE_SERVED).
-#define NOTE_RESUME                                \
-  do {                                             \
-    CallFrame* const f_ = ctx->frame;              \
-    f_->resumeCount = n;                           \
-    f_->resumeCode = code;                         \
-    f_->resumeCells = frameCells;                  \
-    f_->resumeCellCount = frameCellCount;          \
-  } while (0)
+// The running frame's cells, from which an entry places the callee's.
+#define RUNNING (RunningFrame{frameCells, frameCellCount})
 // Goes on with the callee's records and cells that enterScriptCall entered.
 #define RUN_ENTERED(e)                              \
   do {                                              \
-    code = (e).code->data();                        \
-    n = static_cast<uint32_t>((e).code->size());    \
+    code = (e).code;                                \
+    n = (e).count;                                  \
     frameCells = (e).cells;                         \
     frameCellCount = (e).cellCount;                 \
     pc = 0;                                         \
@@ -1502,7 +1499,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 // counts as dispatched and run, unless the pump falls on it.
 #define LEAVE_SERVED(caller)                                           \
   do {                                                                 \
-    /* The caller's records and cells as the entry noted them. */     \
+    /* The caller's records and cells as noted when it was taken up. */ \
     code = (caller)->resumeCode;                                       \
     n = (caller)->resumeCount;                                         \
     frameCells = (caller)->resumeCells;                                \
@@ -1624,7 +1621,6 @@ newHere: {
     RUN_ENTERED(e);
   }
   SYNC;
-  NOTE_RESUME;
   GO_ON_FROM_ENTRY(enterNewStep(ctx));
 }
 pop:
@@ -2056,7 +2052,6 @@ callHere: {
     NEXT;
   }
 }
-  NOTE_RESUME;
   GO_ON_FROM_ENTRY(enterCallStep(ctx, node->operand.i != 0));
 wait:
   ++pc;
@@ -3065,7 +3060,6 @@ fPushStatement: {
 #undef RETURN_VALUE
 #undef RUN_ENTERED
 #undef RUNNING
-#undef NOTE_RESUME
 }
 
 }  // namespace
