@@ -105,7 +105,9 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
       }
     }
   }
-  caller->savedProgram = ctx->program;
+  // A frame the loop runs notes its own program when taken up (the callee's
+  // below); a native's caller, which the native may leave waiting, here.
+  if constexpr (kNative) caller->savedProgram = ctx->program;
   caller->savedPc = pc + 1;
   // Only a native reads the count of the call being made; a script callee
   // reads its arguments from its cells (and `passed`).
@@ -150,6 +152,7 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
     f->resumeCode = out.code;
     f->resumeCells = cells;
     f->resumeCellCount = cellCount;
+    f->savedProgram = body;
   }
   return true;
 }

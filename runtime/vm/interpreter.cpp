@@ -1176,6 +1176,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     f_->resumeCount = n;                                        \
     f_->resumeCells = frameCells;                               \
     f_->resumeCellCount = frameCellCount;                       \
+    f_->savedProgram = ctx->program;                            \
   } while (0)
 #define LOAD_FRAME(codeVector) LOAD_FRAME_OF(codeVector, ctx->frame)
   LOAD_FRAME(&vec);
