@@ -37,7 +37,9 @@ struct CallFrame {
   // The frame runs a constructor for `new` that waited: when it ends after
   // the thread resumes, the result becomes its receiver, the made object.
   bool constructs = false;
-  const Callable* savedProgram = nullptr;  // what the caller resumes
+  // The program the frame goes on with when its callee returns: saved at a
+  // call made out of a code loop, noted when a loop takes the frame up.
+  const Callable* savedProgram = nullptr;
   int32_t savedPc = 0;
   // What a code loop running the frame keeps of it in registers, noted
   // whenever the loop takes the frame up (its entry, the loop's start, a
