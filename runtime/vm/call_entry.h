@@ -18,10 +18,18 @@ namespace kv {
 
 // The callee's records and cells, which the loop takes as its running frame.
 struct EnteredFrame {
-  const CodeVector* code;
+  CodeNode* const* code;
+  uint32_t count;
   Value* cells;
   int32_t cellCount;
   int32_t top;  // the callee's operand level: its frame's base
+};
+
+// The running frame's cells as the loop keeps them: the entry takes the
+// callee's from just above them.
+struct RunningFrame {
+  Value* cells;
+  int32_t cellCount;
 };
 
 // A Call record's call entered as enterCallStep followed by callFunction
@@ -41,8 +49,8 @@ struct EnteredFrame {
 // `givenCallee` it has not pushed the callee either (read from a variable,
 // so with no receiver beside it).
 template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
-[[gnu::always_inline]] inline bool enterScriptCall(KVContext* ctx, int32_t top, int32_t pc, bool method,
-                                                   EnteredFrame& out, int32_t counted = 0,
+[[gnu::always_inline]] inline bool enterScriptCall(KVContext* ctx, const RunningFrame& running, int32_t top,
+                                                   int32_t pc, bool method, EnteredFrame& out, int32_t counted = 0,
                                                    const Value* given = nullptr, const Value* givenCallee = nullptr) {
   // With the count given, the level check below covers the count's room.
   if (!kCounted && top < 2) return false;
@@ -72,8 +80,8 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
   if (f >= ctx->frames + KVContext::kFrames) return false;
   const int32_t params = fn->frameParams;
   const int32_t cellCount = fn->frameCells;
-  const ActivationObject* cur = caller->activation;
-  Value* const cells = cur->cells + cur->cellCount;
+  // The running frame's cells are its activation's, which the loop keeps.
+  Value* const cells = running.cells + running.cellCount;
   // Room for the callee's cells above the running frame's, in one unsigned
   // compare: cells below the context's area wrap to a large distance.
   if (reinterpret_cast<uintptr_t>(cells) - reinterpret_cast<uintptr_t>(ctx->cells) >
@@ -97,7 +105,9 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
       }
     }
   }
-  caller->savedProgram = ctx->program;
+  // A frame the loop runs notes its own program when taken up (the callee's
+  // below); a native's caller, which the native may leave waiting, here.
+  if constexpr (kNative) caller->savedProgram = ctx->program;
   caller->savedPc = pc + 1;
   // Only a native reads the count of the call being made; a script callee
   // reads its arguments from its cells (and `passed`).
@@ -131,7 +141,19 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
     ctx->top = at;
     ctx->pc = 0;
   }
-  out = {body->code, cells, cellCount, at};
+  if constexpr (kNative) {
+    out = {nullptr, 0, cells, cellCount, at};
+  } else {
+    // What the loop will keep of the frame, noted in it for the returns to
+    // it (see CallFrame::resumeCode).
+    const CodeVector* const records = body->code;
+    out = {records->data(), static_cast<uint32_t>(records->size()), cells, cellCount, at};
+    f->resumeCount = out.count;
+    f->resumeCode = out.code;
+    f->resumeCells = cells;
+    f->resumeCellCount = cellCount;
+    f->savedProgram = body;
+  }
   return true;
 }
 

@@ -41,9 +41,10 @@ namespace kv {
 // (it then makes the object, warns or fails as it always did).
 // The object is made after the frame is entered: a collection then finds the
 // callee and the arguments in the frame, so nothing is held across it.
-[[gnu::always_inline]] inline bool enterConstructorCall(KVContext* ctx, int32_t top, int32_t pc, EnteredFrame& out) {
+[[gnu::always_inline]] inline bool enterConstructorCall(KVContext* ctx, const RunningFrame& running, int32_t top, int32_t pc,
+                                                        EnteredFrame& out) {
   if (ctx->constructingDepth >= KVContext::kConstructing) return false;
-  if (!enterScriptCall(ctx, top, pc, false, out)) return false;
+  if (!enterScriptCall(ctx, running, top, pc, false, out)) return false;
   // The script entry leaves the run position and operand level to the
   // loop's registers; the allocation below may collect or fail, and both
   // read them from the context.

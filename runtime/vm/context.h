@@ -37,8 +37,20 @@ struct CallFrame {
   // The frame runs a constructor for `new` that waited: when it ends after
   // the thread resumes, the result becomes its receiver, the made object.
   bool constructs = false;
-  const Callable* savedProgram = nullptr;  // what the caller resumes
+  // The program the frame goes on with when its callee returns: saved at a
+  // call made out of a code loop, noted when a loop takes the frame up.
+  const Callable* savedProgram = nullptr;
   int32_t savedPc = 0;
+  // What a code loop running the frame keeps of it in registers, noted
+  // whenever the loop takes the frame up (its entry, the loop's start, a
+  // general leave back to it), so that a return to it takes them back from
+  // here, beside the resume point, instead of through the program's code
+  // vector and the activation: the records (their count with them) and the
+  // cells.
+  uint32_t resumeCount = 0;
+  CodeNode* const* resumeCode = nullptr;
+  Value* resumeCells = nullptr;
+  int32_t resumeCellCount = 0;
 };
 
 enum RefKind : int32_t { kRefNone = 0, kRefCell = 1, kRefMember = 2, kRefNamed = 3 };

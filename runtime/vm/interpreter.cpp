@@ -1167,14 +1167,22 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 // The running frame's parameter cells, read where a record's handler is
 // chosen or a variable has no noted cell: too seldom to keep in the loop.
 #define FRAME_ARGS (ctx->frame->activation->argCount)
+// Taking a frame up notes in it what the loop keeps of it (a return to it
+// takes them back from there).
 #define LOAD_FRAME_OF(codeVector, callFrame)                    \
   do {                                                          \
     const CodeVector* const v_ = (codeVector);                  \
+    CallFrame* const f_ = (callFrame);                          \
     code = v_->data();                                          \
     n = static_cast<uint32_t>(v_->size());                      \
-    const ActivationObject* const a_ = (callFrame)->activation; \
+    const ActivationObject* const a_ = f_->activation;          \
     frameCells = a_->cells;                                     \
     frameCellCount = a_->cellCount;                             \
+    f_->resumeCode = code;                                      \
+    f_->resumeCount = n;                                        \
+    f_->resumeCells = frameCells;                               \
+    f_->resumeCellCount = frameCellCount;                       \
+    f_->savedProgram = ctx->program;                            \
   } while (0)
 #define LOAD_FRAME(codeVector) LOAD_FRAME_OF(codeVector, ctx->frame)
   LOAD_FRAME(&vec);
@@ -1475,11 +1483,13 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     }                                                                                       \
   }
 
+// The running frame's cells, from which an entry places the callee's.
+#define RUNNING (RunningFrame{frameCells, frameCellCount})
 // Goes on with the callee's records and cells that enterScriptCall entered.
 #define RUN_ENTERED(e)                              \
   do {                                              \
-    code = (e).code->data();                        \
-    n = static_cast<uint32_t>((e).code->size());    \
+    code = (e).code;                                \
+    n = (e).count;                                  \
     frameCells = (e).cells;                         \
     frameCellCount = (e).cellCount;                 \
     pc = 0;                                         \
@@ -1496,11 +1506,11 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 // counts as dispatched and run, unless the pump falls on it.
 #define LEAVE_SERVED(caller)                                           \
   do {                                                                 \
-    /* Most returns go back to a call this loop entered. */            \
-    const CodeVector* back_ = &vec;                                    \
-    if (ctx->depth > entryDepth) [[likely]]                            \
-      back_ = (caller)->savedProgram->code;                            \
-    LOAD_FRAME_OF(back_, caller);                                      \
+    /* The caller's records and cells as noted when it was taken up. */ \
+    code = (caller)->resumeCode;                                       \
+    n = (caller)->resumeCount;                                         \
+    frameCells = (caller)->resumeCells;                                \
+    frameCellCount = (caller)->resumeCellCount;                        \
     pc = (caller)->savedPc;                                            \
     if (static_cast<uint32_t>(pc) < n && stepsLeft > 0) {            \
       node = code[pc];                                                 \
@@ -1614,7 +1624,7 @@ newHere: {
   // general one (texts among the arguments, large frames); anything else,
   // and a construction that fails or warns, the nested way.
   EnteredFrame e;
-  if (enterConstructorCall(ctx, top, pc, e)) [[likely]] {
+  if (enterConstructorCall(ctx, RUNNING, top, pc, e)) [[likely]] {
     RUN_ENTERED(e);
   }
   SYNC;
@@ -2017,7 +2027,7 @@ callHere: {
   // The short entry reads and fails nothing that needs the run position: a
   // call it enters leaves it to the callee's first dispatch.
   EnteredFrame e;
-  if (enterScriptCall(ctx, top, pc, node->operand.i != 0, e)) [[likely]] {
+  if (enterScriptCall(ctx, RUNNING, top, pc, node->operand.i != 0, e)) [[likely]] {
     RUN_ENTERED(e);
   }
   POSITION;
@@ -2042,7 +2052,7 @@ callHere: {
   // at once, no nested run.
   SYNC;
   const Callable* const callerProgram = ctx->program;
-  if (enterScriptCall<true>(ctx, top, pc, node->operand.i != 0, e)) {
+  if (enterScriptCall<true>(ctx, RUNNING, top, pc, node->operand.i != 0, e)) {
     if (!runEnteredNative(ctx, callerProgram, pc)) return;
     pc = ctx->pc + 1;
     RELOAD;
@@ -2452,7 +2462,7 @@ fLocalConstCall: {
   pc += 4 + skip;
   FUSED_DONE(5 + skip, code[pc]);
   EnteredFrame e;
-  if (enterScriptCall<false, true, true>(ctx, top + 2 + skip, pc, node->operand.i != 0, e, 1, &arg, callee)) [[likely]] {
+  if (enterScriptCall<false, true, true>(ctx, RUNNING, top + 2 + skip, pc, node->operand.i != 0, e, 1, &arg, callee)) [[likely]] {
     RUN_ENTERED(e);
   }
   if (callee) PUSH_IN_ROOM(*callee);
@@ -3056,6 +3066,7 @@ fPushStatement: {
 #undef LEAVE_GENERAL
 #undef RETURN_VALUE
 #undef RUN_ENTERED
+#undef RUNNING
 }
 
 }  // namespace

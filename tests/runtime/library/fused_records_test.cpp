@@ -232,6 +232,46 @@ spawn(worker, 1); spawn(worker, 2);
 for (i = 0; i < 100 && done < 2; i++) wait;
 console.log("var calls " @ s @ " " @ calls @ " " @ gs @ " " @ swap(2) @ " " @ gone(5));)";
 
+// Returns into frames of every kind of entry, each frame with cells of its
+// own count: the short entry, the general one (texts among the arguments),
+// constructors both ways, natives between (push, pop, sort with a script
+// comparator running in a nested loop), throws through two frames, a
+// generator calling out between its resumptions, and threads whose callees
+// wait, so that the callers go on after a resumption.
+const char* const kReturns = R"(var s = 0, i, t = "", done = 0;
+function leaf(a, b) { var q = a * 3 + b; return q % 1000; }
+function mid(x) { var u = 7, w = x + u, z; z = leaf(w, u) + leaf("1" @ x, w) + leaf(u, "2"); return z + w + u; }
+function Pt(x, y) { var h = y * 2; this.x = x; this.y = mid(h) + leaf(x, h); }
+function Tx(x, y) { this.x = x @ y; }
+Pt.prototype.sum = function (k) { var a = 1, b = 2, c = 3; return this.x + this.y + leaf(k, this.x) + a + b + c; };
+function rec(n, acc) { var a1 = n, a2 = acc + 1, a3; if (n <= 0) return acc; a3 = rec(n - 1, a2 + leaf(n, a1)); return a3 + a1 + a2; }
+function thrower(n) { var w = n * 2; if (n % 5 == 3) throw {at: w}; return leaf(n, w); }
+function safe(n) { var v = -1, k = n + 1; try { v = thrower(n) + mid(k) + thrower(k); } catch (e) { v = 100 + e.at + k; } return v + k; }
+function sorter(arr) { var m = 0; arr.sort(function (p, q) { m++; return leaf(p, m % 2) - leaf(q, 0); }); return arr[0] + arr[arr.length - 1] + m; }
+function pusher(n) { var arr = [], j; for (j = 0; j < n; j++) arr.push(leaf(j, n)); return arr.pop() + arr.length; }
+function* gen(n, r, m, l) { var j, g = 5; for (j = 0; j < n; j++) { yield r(j % 4, g) + m(j) + l(j, "3"); g = g + j; } }
+for (i = 0; i < 60; i++) {
+  s = (s + rec(i % 7, i) + safe(i) + new Pt(i, i + 1).sum(i) + mid(i) + leaf(i, i)) % 1000003;
+  t = new Tx(i, "k").x;
+  if (i % 10 == 0) s = (s + sorter([i, 5, 3, 9, i * 2, 17, 1]) + pusher(i % 9 + 1)) % 1000003;
+}
+var g = gen(9, rec, mid, leaf), v, gs = "";
+for (v = g.next(); !v.done; v = g.next()) gs = gs @ v.value @ ",";
+function worker(id) {
+  var j, acc = id, w2 = id * 3;
+  for (j = 0; j < 30; j++) {
+    acc = acc + rec(j % 3, w2) + safe(j + id);
+    if (j % 7 == id) wait;
+    acc = acc + new Pt(j, id).sum(w2) + leaf("4", j);
+  }
+  s = (s + acc) % 1000003; done++;
+}
+function waiter(n) { var x = n * 5; if (n % 2 == 0) wait; return leaf(x, n) + x; }
+function waitCaller(id) { var j, a = 0, b = id; for (j = 0; j < 20; j++) { a = a + waiter(j + id) + b; b = b + 1; } s = (s + a) % 1000003; done++; }
+spawn(worker, 1); spawn(worker, 2); spawn(waitCaller, 3); spawn(waitCaller, 4);
+for (i = 0; i < 300 && done < 4; i++) wait;
+console.log("returns " @ s @ " " @ t @ " " @ done @ " " @ gs);)";
+
 const char* const kFusedPrograms[] = {
     // Expressions of locals and constants joined by + - *, alone and mixed
     // with every other kind of operand and operation (member and element
@@ -1928,6 +1968,7 @@ TEST_P(FusedRecordsTest, RunAsTheRecordsOneByOne) {
   sources.push_back(deepCells());
   sources.push_back(wideClosures());
   sources.push_back(kVarCalls);
+  sources.push_back(kReturns);
   for (const std::string& text : sources) {
     const char* const source = text.c_str();
     SCOPED_TRACE(source);
@@ -1994,6 +2035,18 @@ TEST_P(FusedRecordsTest, VariableCallsAsTheRecordsGaveThem) {
     ASSERT_GE(log.size(), 2u);
     EXPECT_EQ(log.back(), "var calls 86755.000000 4724 -1,0.500000,1,2,3,4,5,7,7,17,14.000000,10, 2 2");
     EXPECT_EQ(log.front(), "0 integer0");
+  }
+}
+
+// Returns give, fused or not and run repeatedly, what the records gave
+// before the return took the caller's records and cells from its frame.
+TEST_P(FusedRecordsTest, ReturnsAsTheRecordsGaveThem) {
+  for (int round = 0; round < 2; ++round) {
+    for (bool fused : {true, false}) {
+      const std::vector<std::string> log = freshRun(kReturns, fused);
+      ASSERT_FALSE(log.empty());
+      EXPECT_EQ(log.back(), "returns 141302 59k 4 75,95,132,197,113,147,206,301,167,");
+    }
   }
 }
 
