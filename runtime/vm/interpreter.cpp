@@ -2174,25 +2174,11 @@ generatorReturn:
   return;
 
 // local (< <= > >= == !=) (constant | local | outer variable), then the
-// branch (TAKE BRANCH_ON, len 4), or && or || with or without a conversion
-// to a truth value before (TAKE ANSWER_ON, len the record's run), on the
-// answer: integers, and the pairs quickEquality settles.
-#define COMPARE_LOCAL_STEP(LEN, TAKE)                              \
-  {                                                                \
-    const Value* a = LOCAL_CELL(node);                             \
-    const uint32_t len = (LEN);                                    \
-    if (!FUSED_FITS(len) || top + 2 > KVContext::kOperands) goto loadVariable; \
-    Value k;                                                       \
-    const Value* const b = compareOperand(ctx, code[pc + 1], frameCells, &k); \
-    bool yes;                                                      \
-    if (!b || !settledCompare(code[pc + 2], *a, *b, &yes)) goto loadVariable; \
-    TAKE(yes, len);                                                \
-  }
+// branch (run 4), or && or || with or without a conversion to a truth
+// value before (the record's run), on the answer: integers, and the pairs
+// quickEquality settles, the operands read as a loop's test reads them.
 fCompareBranch:
-  COMPARE_LOCAL_STEP(4, NOTED_ANSWER)
-#undef COMPARE_LOCAL_STEP
 fCompareThen: {
-  // As COMPARE_LOCAL_STEP, the operands read as a loop's test reads them.
   const uint32_t len = node->run;
   if (!FUSED_FITS(len) || top + 2 > KVContext::kOperands) goto loadVariable;
   bool yes;
