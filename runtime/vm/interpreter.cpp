@@ -1373,15 +1373,16 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     if (static_cast<uint32_t>(pc) < n && FUSED_FITS((len) + 4)) {                                  \
       CodeNode* const* const at_ = code + pc;                                                      \
       const CodeNode* const t_ = at_[0];                                                           \
-      bool yes_;                                                                                   \
       if (t_->op == hFCompareBranch) {                                                             \
-        if (compareBranchAnswer(ctx, at_, frameCells, &yes_)) {                                      \
+        bool yes_; /* its own: the other answer's address is taken */                              \
+        if (compareBranchAnswer(ctx, at_, frameCells, &yes_)) {                                    \
           const CodeNode* const br_ = at_[3];                                                      \
           NOTED_TARGET(pc, yes_, t_);                                                              \
           FUSED_DONE((len) + 4, br_);                                                              \
           NEXT;                                                                                    \
         }                                                                                          \
       } else if (t_->op == hFExprBranch) {                                                         \
+        bool yes_;                                                                                 \
         const uint32_t tl_ = t_->run;                                                              \
         if (FUSED_FITS((len) + tl_) && loopExprAnswer(ctx, at_, tl_, frameCells, top, &yes_)) {    \
           const CodeNode* const br_ = at_[tl_ - 1];                                                \
