@@ -226,11 +226,31 @@ union NodeOperand {
   } branch;
 };
 
+// What the code loop notes, when it chooses a fused step, in the first
+// record of the step where that record keeps no pointer of its own (a jump
+// once linked, a variable's push), so that the step reads its run's
+// operands in one word instead of following the records: for a jump to a
+// loop's `local++` / `local--`, the loop's test position, the local's cell
+// and the step; for a local compared with an integer constant or a frame
+// local, or tested for (in)equality with null, undefined or a truth value,
+// that constant or local's cell and the comparison's answers.
+struct StepNote {
+  static constexpr int8_t kConstant = 1;
+  static constexpr int8_t kLocal = 2;
+  static constexpr int8_t kEquality = 3;
+  int32_t value;    // the test's position, or the constant
+  uint16_t slot;    // the counter's cell, the right-hand local's, or the constant's tag
+  int8_t form;      // the step (+1 or -1); or kConstant, kLocal, kEquality, 0 for none
+  uint8_t answers;  // the comparison's noted answers (compareAnswers)
+};
+static_assert(sizeof(StepNote) == 8, "a note is one word");
+
 union NodeFirst {
   void* ptr;
   const char* text;
   LabelSlot* label;
   Value* cell;
+  StepNote note;
 };
 
 union NodeSecond {

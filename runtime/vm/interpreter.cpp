@@ -293,6 +293,42 @@ uint8_t plainHandler(const CodeNode* node, uint8_t h);
       default: break;
     }
   }
+  if (f == Fused::JumpStep) {
+    // The jump's own pointers are gone once linked: it keeps the step's
+    // operands.
+    CodeNode* const* const step = code.data() + node->operand.i;
+    node->first.note = StepNote{step[2]->operand.i, step[0]->slot,
+                                static_cast<int8_t>(step[1]->kind == IncrementInPlace ? 1 : -1), 0};
+  }
+  if (f == Fused::StepLocal) {
+    // The local's push keeps no pointer in `first`: it keeps the step and
+    // whether the run ends in the jump to the loop's test (`answers`), and
+    // that jump's position.
+    const CodeNode* const last = code[pc + 2];
+    node->first.note = StepNote{last->operand.i, node->slot,
+                                static_cast<int8_t>(code[pc + 1]->kind == IncrementInPlace ? 1 : -1),
+                                static_cast<uint8_t>(last->kind == PopAndJump)};
+  }
+  if (f == Fused::CompareBranch) {
+    // The local's push keeps no pointer in `first`: it keeps the right-hand
+    // operand and the comparison's answers.
+    const CodeNode* const rhs = code[pc + 1];
+    StepNote note{0, kNoSlot, 0, compareAnswers(code[pc + 2])};
+    if (rhs->kind == LoadVariable && rhs->slot != kNoSlot) {
+      note.slot = rhs->slot;
+      note.form = StepNote::kLocal;
+    } else if (rhs->kind == PushInt || rhs->kind == PushInt138) {
+      note.value = rhs->operand.i;
+      note.form = StepNote::kConstant;
+    } else if ((rhs->kind == PushNull || rhs->kind == PushUndefined || rhs->kind == PushBool) &&
+               (code[pc + 2]->kind == Equal || code[pc + 2]->kind == NotEqual)) {
+      // `local == null` and the like: the constant's tag in `slot`.
+      note.value = rhs->kind == PushBool && rhs->operand.i != 0;
+      note.slot = static_cast<uint16_t>(rhs->kind == PushNull ? kNull : rhs->kind == PushBool ? kBool : kUndefined);
+      note.form = StepNote::kEquality;
+    }
+    node->first.note = note;
+  }
   switch (f) {
     case Fused::ExprStore: return hFExprStore;
     case Fused::ExprBranch:
@@ -875,9 +911,12 @@ done:
 // The answer of the comparison record `cmp` (< <= > >= == !=) on two
 // integers: the bit of its noted answers (compareAnswers) for a below, equal
 // to or above b, without a branch on the record's kind.
-[[gnu::always_inline]] inline bool intCompare(const CodeNode* cmp, int32_t a, int32_t b) {
+[[gnu::always_inline]] inline bool answerOf(uint32_t answers, int32_t a, int32_t b) {
   const uint32_t order = static_cast<uint32_t>(a >= b) + static_cast<uint32_t>(a > b);
-  return (cmp->micro >> order) & 1u;
+  return (answers >> order) & 1u;
+}
+[[gnu::always_inline]] inline bool intCompare(const CodeNode* cmp, int32_t a, int32_t b) {
+  return answerOf(cmp->micro, a, b);
 }
 
 // == and != (the record kind `kind`) answered as valueEquals and
@@ -933,27 +972,33 @@ done:
 // The caller has checked room for the two operands.
 [[gnu::always_inline]] inline bool compareBranchAnswer(const KVContext* ctx, CodeNode* const* at, const Value* cells,
                                                        bool* yes) {
-  const Value& a = cells[at[0]->slot];
-  const CodeNode* const rhs = at[1];
-  const CodeNode* const cmp = at[2];
-  // A frame local on the right (its record has a noted cell) and an
-  // integer constant first: the usual bounds, read without building the
-  // right value.
-  if (rhs->slot != kNoSlot) {
-    const Value& b = cells[rhs->slot];
-    if (a.tag == kInt && b.tag == kInt) [[likely]] {
-      *yes = intCompare(cmp, a.i, b.i);
-      return true;
-    }
-    return quickEquality(cmp->kind, a, b, yes);
-  }
-  if ((rhs->kind == PushInt || rhs->kind == PushInt138) && a.tag == kInt) [[likely]] {
-    *yes = intCompare(cmp, a.i, rhs->operand.i);
+  // The usual bounds, an integer constant or a frame local, and tests
+  // against null and the like come from the note on the test's first
+  // record, read without following the records.
+  const CodeNode* const t = at[0];
+  const StepNote note = t->first.note;
+  const Value& a = cells[t->slot];
+  if (note.form == StepNote::kConstant && a.tag == kInt) [[likely]] {
+    *yes = answerOf(note.answers, a.i, note.value);
     return true;
   }
+  if (note.form == StepNote::kLocal) {
+    const Value& b = cells[note.slot];
+    if (a.tag == kInt && b.tag == kInt) [[likely]] {
+      *yes = answerOf(note.answers, a.i, b.i);
+      return true;
+    }
+    return quickEquality(at[2]->kind, a, b, yes);
+  }
+  if (note.form == StepNote::kEquality) {
+    Value b;
+    b.tag = note.slot;
+    b.i = note.value;
+    return quickEquality(note.answers == 2 ? Equal : NotEqual, a, b, yes);  // == answers "equal" only
+  }
   Value k;
-  const Value* const b = compareOperand(ctx, rhs, cells, &k);
-  return b && settledCompare(cmp, a, *b, yes);
+  const Value* const b = compareOperand(ctx, at[1], cells, &k);
+  return b && settledCompare(at[2], a, *b, yes);
 }
 // The answer of a loop's test at `at` when it runs as one fused ExprBranch
 // of `len` records whose values that step serves inline; false, having
@@ -1342,15 +1387,16 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     if (static_cast<uint32_t>(pc) < n && FUSED_FITS((len) + 4)) {                                  \
       CodeNode* const* const at_ = code + pc;                                                      \
       const CodeNode* const t_ = at_[0];                                                           \
-      bool yes_;                                                                                   \
       if (t_->op == hFCompareBranch) {                                                             \
-        if (compareBranchAnswer(ctx, at_, frameCells, &yes_)) {                                      \
+        bool yes_; /* its own: the other answer's address is taken */                              \
+        if (compareBranchAnswer(ctx, at_, frameCells, &yes_)) {                                    \
           const CodeNode* const br_ = at_[3];                                                      \
           NOTED_TARGET(pc, yes_, t_);                                                              \
           FUSED_DONE((len) + 4, br_);                                                              \
           NEXT;                                                                                    \
         }                                                                                          \
       } else if (t_->op == hFExprBranch) {                                                         \
+        bool yes_;                                                                                 \
         const uint32_t tl_ = t_->run;                                                              \
         if (FUSED_FITS((len) + tl_) && loopExprAnswer(ctx, at_, tl_, frameCells, top, &yes_)) {    \
           const CodeNode* const br_ = at_[tl_ - 1];                                                \
@@ -2145,25 +2191,11 @@ generatorReturn:
   return;
 
 // local (< <= > >= == !=) (constant | local | outer variable), then the
-// branch (TAKE BRANCH_ON, len 4), or && or || with or without a conversion
-// to a truth value before (TAKE ANSWER_ON, len the record's run), on the
-// answer: integers, and the pairs quickEquality settles.
-#define COMPARE_LOCAL_STEP(LEN, TAKE)                              \
-  {                                                                \
-    const Value* a = LOCAL_CELL(node);                             \
-    const uint32_t len = (LEN);                                    \
-    if (!FUSED_FITS(len) || top + 2 > KVContext::kOperands) goto loadVariable; \
-    Value k;                                                       \
-    const Value* const b = compareOperand(ctx, code[pc + 1], frameCells, &k); \
-    bool yes;                                                      \
-    if (!b || !settledCompare(code[pc + 2], *a, *b, &yes)) goto loadVariable; \
-    TAKE(yes, len);                                                \
-  }
+// branch (run 4), or && or || with or without a conversion to a truth
+// value before (the record's run), on the answer: integers, and the pairs
+// quickEquality settles, the operands read as a loop's test reads them.
 fCompareBranch:
-  COMPARE_LOCAL_STEP(4, NOTED_ANSWER)
-#undef COMPARE_LOCAL_STEP
 fCompareThen: {
-  // As COMPARE_LOCAL_STEP, the operands read as a loop's test reads them.
   const uint32_t len = node->run;
   if (!FUSED_FITS(len) || top + 2 > KVContext::kOperands) goto loadVariable;
   bool yes;
@@ -2366,19 +2398,20 @@ fStepOuter: {
   NEXT;
 }
 fStepLocal: {
-  // local++ / local-- whose old value is popped straight away.
+  // local++ / local-- whose old value is popped straight away; the step
+  // and the loop's test position as noted on the record.
+  const StepNote note = node->first.note;
   Value* c = LOCAL_CELL(node);
-  if (!FUSED_FITS(3) || !c || c->tag != kInt || top + 2 > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
+  if (!FUSED_FITS(3) || c->tag != kInt || top + 2 > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
     goto loadVariable;
-  const uint32_t delta = code[pc + 1]->kind == IncrementInPlace ? 1u : ~0u;
-  c->i = wrapInt(static_cast<uint32_t>(c->i) + delta);
-  const CodeNode* const last = code[pc + 2];
-  if (last->kind == PopAndJump) {
-    pc = last->operand.i;
-    THEN_LOOP_TEST(3, last);
+  c->i = wrapInt(static_cast<uint32_t>(c->i) + static_cast<uint32_t>(static_cast<int32_t>(note.form)));
+  if (note.answers) {
+    const int32_t at = pc;
+    pc = note.value;
+    THEN_LOOP_TEST(3, code[at + 2]);
   }
   pc += 3;
-  FUSED_DONE(3, last);
+  FUSED_DONE(3, code[pc - 1]);
   NEXT;
 }
 fAssignPop:
@@ -2559,14 +2592,15 @@ exprBranchAlone:
   if (node->kind == LoadVariable) goto loadVariable;
   goto pushInt;
 fJumpStep: {
-  // A jump to a loop's `local++` / `local--` step that ends in PopAndJump.
-  CodeNode* const* const step = code + node->operand.i;
-  Value* c = LOCAL_CELL(step[0]);
+  // A jump to a loop's `local++` / `local--` step that ends in PopAndJump:
+  // the local, the step and the test's position as noted on the jump.
+  const StepNote note = node->first.note;
+  Value* c = frameCells + note.slot;
   if (!FUSED_FITS(4) || c->tag != kInt || top + 2 > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
     goto jump;
-  c->i = wrapInt(static_cast<uint32_t>(c->i) + (step[1]->kind == IncrementInPlace ? 1u : ~0u));
-  pc = step[2]->operand.i;
-  THEN_LOOP_TEST(4, step[2]);
+  c->i = wrapInt(static_cast<uint32_t>(c->i) + static_cast<uint32_t>(static_cast<int32_t>(note.form)));
+  pc = note.value;
+  THEN_LOOP_TEST(4, code[node->operand.i + 2]);
 }
 // Member steps beginning with a local (fuse.h's memberRun): the local's
 // object and key and the member's place are checked first, through the same

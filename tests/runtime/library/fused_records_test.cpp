@@ -5,12 +5,12 @@
 #include <utility>
 #include <vector>
 
+#include <regex>
 #include "runtime/vm/context.h"
 #include "runtime/vm/errors.h"
 #include "runtime/vm/fuse.h"
 #include "runtime/vm/interpreter.h"
 #include "tests/runtime/library/script_fixture.h"
-#include <regex>
 
 namespace kvtest {
 namespace {
@@ -54,7 +54,8 @@ struct RunResult {
   std::vector<std::pair<int32_t, int32_t>> pumps;
 };
 
-const char* const kOuterArrays = R"(var N = 6, cols = [], d1 = [], d2 = [], i, sols = 0, placed = 0, keys = [0, 1, -1, 2.5, "2", 100, 3, null];
+const char* const kOuterArrays =
+    R"(var N = 6, cols = [], d1 = [], d2 = [], i, sols = 0, placed = 0, keys = [0, 1, -1, 2.5, "2", 100, 3, null];
 for (i = 0; i < N; i++) cols.push(false);
 for (i = 0; i < 2 * N; i++) { d1.push(false); d2.push(i % 3 == 0 ? 0 : i % 3 == 1 ? null : ""); }
 function place(row) {
@@ -312,6 +313,33 @@ for (r = 0; r < 60; r++) {
   if (r == 50) arr = [1.5, 2, "3", null, 5, 6, 7, 8];
 }
 console.log("chains " @ s @ " " @ t @ " " @ f @ " " @ w);)",
+    // Loop steps and tests read from the notes on their first records:
+    // counters stepped up and down, through continue and the loop's end,
+    // wrapping at the integer limits, turned float in the loop (its step
+    // warns and fails); bounds that are constants, locals turned float or
+    // text, and null, undefined and truth values tested with == and !=
+    // (and with <, which goes one by one); a test of an outer variable;
+    // inside a recursion and a second thread that waits.
+    R"(var s = 0, t = "", i, j, k, n = 5, m, z = null, u, q = true, done = 0;
+for (i = 0; i < 20; i++) { if (i % 3 == 0) continue; s = s + i; }
+for (i = 20; i > 0; i--) { s = s + i * 2; if (i == 7) i = i - 2; }
+for (i = 2147483640; i > 0; i++) s = (s + i % 7) % 1000003;
+t = t @ i @ ",";
+for (i = -2147483640; i < 0; i--) s = (s + i % 5) % 1000003;
+t = t @ i @ ",";
+for (j = 0; j < n; j++) { t = t @ j; if (j == 3) n = 4.5; }
+for (j = 0; j < n; j++) { t = t @ j; if (j == 2) n = "7"; }
+for (j = 10; j >= 0; j -= 3) t = t @ j;
+for (k = 0; k != 12; k++) { m = k == 5 ? null : k; if (m == null) t = t @ "n"; if (m != null) s = s + m; }
+for (k = 0; k < 8; k++) { z = k % 3 == 0 ? null : k % 3 == 1 ? u : {}; if (z == null) t = t @ "z"; if (z != undefined) t = t @ "d"; if (z < null) t = t @ "<"; }
+for (k = 0; k < 6; k++) { q = k % 2 == 0; if (q == true) t = t @ "T"; if (q != false) t = t @ "F"; q = k; if (q == true) t = t @ "1"; }
+function rec(d) { var c, r = 0; if (d == 0) return 1; for (c = 0; c < 3; c++) r = r + rec(d - 1); for (c = 3; c > 0; c--) r++; return r; }
+function outer() { var w = 0, f = function () { var c; for (c = 0; c < w; c++) s++; return w; }; for (w = 0; w < 5; w++) f(); return w; }
+function worker(id) { var c, x = 0; for (c = 0; c < 30; c++) { x = x + c * id; if (c % 9 == id) wait; } s = (s + x) % 1000003; done++; }
+spawn(worker, 1); spawn(worker, 2);
+for (i = 0; i < 100 && done < 2; i++) wait;
+console.log("loop steps " @ s @ " " @ t @ " " @ rec(5) @ " " @ outer() @ " " @ i @ " " @ j @ " " @ n);
+for (j = 0; j < 3; j++) { t = t @ j; if (j == 1) j = 1.5; })",
     // Integer-keyed members of plain objects through the element steps:
     // stores of expressions and values, reads into sums, copies between two
     // objects, compound stores; keys from 0 up, sparse, huge, added in
