@@ -967,6 +967,14 @@ done:
   return b == &kNoOuterCell ? nullptr : b;
 }
 
+// A test of a local against null, undefined or a truth value as noted:
+// out of the loop, whose registers it would otherwise take.
+[[gnu::noinline]] bool notedEqualityAnswer(const Value& a, StepNote note, bool* yes) {
+  Value b;
+  b.tag = note.slot;
+  b.i = note.value;
+  return quickEquality(note.answers == 2 ? Equal : NotEqual, a, b, yes);  // == answers "equal" only
+}
 // The answer of the CompareBranch at `at` (a loop's test) when settledCompare settles its values; false, having
 // changed nothing, for any other values (the records then run one by one).
 // The caller has checked room for the two operands.
@@ -990,12 +998,7 @@ done:
     }
     return quickEquality(at[2]->kind, a, b, yes);
   }
-  if (note.form == StepNote::kEquality) {
-    Value b;
-    b.tag = note.slot;
-    b.i = note.value;
-    return quickEquality(note.answers == 2 ? Equal : NotEqual, a, b, yes);  // == answers "equal" only
-  }
+  if (note.form == StepNote::kEquality) return notedEqualityAnswer(a, note, yes);
   Value k;
   const Value* const b = compareOperand(ctx, at[1], cells, &k);
   return b && settledCompare(at[2], a, *b, yes);
