@@ -62,8 +62,11 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
     if (count.tag != kInt) return false;
     n = count.i;
   }
+  // The count first: one no code could push (an object file's) must not
+  // overflow the slot's arithmetic.
+  if (n < 0) return false;
   const int32_t at = top - 2 - n;
-  if (n < 0 || at < 0) return false;
+  if (at < 0) return false;
   const Value& callee = givenCallee ? *givenCallee : ctx->operands[at];
   if (callee.tag != kObject || !callee.obj || (method && (givenCallee || !ctx->operandRefs[at]))) return false;
   // The callee's kind and frame layout as noted at its first call.
@@ -178,8 +181,9 @@ inline void arrayPushInLoop(KVArray* array, const Value& v) {
   if (top < 2) return -1;
   const Value& count = ctx->operands[top - 1];
   const int32_t n = count.i;
+  if (count.tag != kInt || static_cast<uint32_t>(n) > 1) return -1;
   const int32_t at = top - 2 - n;
-  if (count.tag != kInt || static_cast<uint32_t>(n) > 1 || at < 0) return -1;
+  if (at < 0) return -1;
   const Value& callee = ctx->operands[at];
   KVobj* const receiver = ctx->operandRefs[at];
   if (callee.tag != kObject || !callee.obj || callee.obj->callKind != kPlainNative || !receiver ||

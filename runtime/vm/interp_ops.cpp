@@ -21,8 +21,9 @@ namespace {
   if (ctx->top < 1) throw RuntimeError(kErrUnexpected);
   const Value& count = ctx->operands[--ctx->top];
   n = count.tag == kInt ? count.i : 0;
-  int32_t at = ctx->top - 1 - n;
-  if (n < 0 || at < 0) throw RuntimeError(kErrUnexpected);
+  if (n < 0) throw RuntimeError(kErrUnexpected);
+  const int32_t at = ctx->top - 1 - n;
+  if (at < 0) throw RuntimeError(kErrUnexpected);
   return at;
 }
 
@@ -431,8 +432,9 @@ StepResult enterNewStep(KVContext* ctx) {
   const int32_t top = ctx->top;
   if (top < 1 || ctx->operands[top - 1].tag != kInt) return newStep(ctx);
   const int32_t n = ctx->operands[top - 1].i;
+  if (n < 0) return newStep(ctx);
   const int32_t at = top - 2 - n;
-  if (n < 0 || at < 0) return newStep(ctx);
+  if (at < 0) return newStep(ctx);
   KVobj* const callee = objectOf(ctx->operands[at]);
   if (!callee || !callee->isFunction()) return newStep(ctx);
   auto* fn = static_cast<KVfobj*>(callee);
