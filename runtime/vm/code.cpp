@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "runtime/vm/errors.h"
+#include "runtime/vm/function.h"
 
 namespace kv {
 namespace {
@@ -110,6 +111,16 @@ LabelSlot* newLabelSlot() { return permanent<LabelSlot>(); }
 LabelPair* newLabelPair(LabelSlot* first, LabelSlot* second) { return permanent<LabelPair>(first, second); }
 LabelTriple* newLabelTriple(LabelSlot* first, LabelSlot* second, LabelSlot* third) {
   return permanent<LabelTriple>(first, second, third);
+}
+
+CodeNode* endOfCode() {
+  static CodeNode end = [] {
+    CodeNode n{};
+    n.kind = kEndOfCodeKind;
+    n.op = kEndOfCodeStep;
+    return n;
+  }();
+  return &end;
 }
 
 CodeNode* newNodePushInt32(int32_t value) { return withInt(PushInt, value); }

@@ -130,6 +130,11 @@ constexpr int32_t kFirstKind = 32;
 constexpr int32_t kLastKind = 200;
 // The operand that marks a Wait turned into WaitForbidden by an import.
 constexpr int32_t kWaitBlockedMark = 19999;
+// The end of code past every code vector's last record (function.h's
+// endOfCode()): its kind is no program record's, and its loop step is
+// noted from the start.
+constexpr int32_t kEndOfCodeKind = 0;
+constexpr uint8_t kEndOfCodeStep = 2;
 
 struct LabelSlot {
   int32_t owner = 0;

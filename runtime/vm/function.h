@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 #include "runtime/vm/activation.h"
@@ -15,7 +16,50 @@ namespace kv {
 
 class KVContext;
 struct CodeNode;
-using CodeVector = std::vector<CodeNode*>;
+// The record past the end of every code vector. The code loop runs it as
+// the end of the frame, so stepping to the next record needs no test of the
+// count; it is never written to an object file.
+CodeNode* endOfCode();
+
+// A function's records. One more stands past the last, always: the end of
+// code. Otherwise a vector of record pointers.
+class CodeVector {
+ public:
+  using value_type = CodeNode*;
+  using iterator = CodeNode**;
+  using const_iterator = CodeNode* const*;
+
+  CodeVector() : nodes_{endOfCode()} {}
+  explicit CodeVector(size_t count) : nodes_(count + 1, nullptr) { nodes_[count] = endOfCode(); }
+  CodeVector(std::initializer_list<CodeNode*> list) {
+    nodes_.reserve(list.size() + 1);
+    nodes_.assign(list);
+    nodes_.push_back(endOfCode());
+  }
+
+  [[gnu::always_inline]] size_t size() const { return nodes_.size() - 1; }
+  [[gnu::always_inline]] bool empty() const { return nodes_.size() == 1; }
+  [[gnu::always_inline]] CodeNode** data() { return nodes_.data(); }
+  [[gnu::always_inline]] CodeNode* const* data() const { return nodes_.data(); }
+  [[gnu::always_inline]] CodeNode*& operator[](size_t at) { return nodes_[at]; }
+  [[gnu::always_inline]] CodeNode* operator[](size_t at) const { return nodes_[at]; }
+  CodeNode*& back() { return nodes_[size() - 1]; }
+  CodeNode* back() const { return nodes_[size() - 1]; }
+  CodeNode*& front() { return nodes_[0]; }
+  iterator begin() { return data(); }
+  iterator end() { return data() + size(); }
+  const_iterator begin() const { return data(); }
+  const_iterator end() const { return data() + size(); }
+  void reserve(size_t count) { nodes_.reserve(count + 1); }
+  void push_back(CodeNode* node) {
+    nodes_.back() = node;
+    nodes_.push_back(endOfCode());
+  }
+  void clear() { nodes_.assign(1, endOfCode()); }
+
+ private:
+  std::vector<CodeNode*> nodes_;
+};
 // A native: reads its arguments from the context and pushes one result.
 using NativeFunction = void (*)(KVContext* ctx);
 

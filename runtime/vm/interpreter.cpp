@@ -55,7 +55,7 @@ constexpr uint32_t kStepsBetweenPumps = 257;
 // Handler numbers; several kinds share one. hResolve (0, a record's first
 // run) chooses the record's handler and notes it in the record.
 enum Handler : uint8_t {
-  hResolve, hUnknown, hPushInt, hPushDouble, hPushString, hPushBool, hPushNull, hPushNaN, hPushUndefined,
+  hResolve, hUnknown, hEndOfCode, hPushInt, hPushDouble, hPushString, hPushBool, hPushNull, hPushNaN, hPushUndefined,
   hPushFrameObject, hNew, hPop, hAssign, hCompoundAssign, hJumpIfFalse, hJump, hNop, hAndThen, hOrElse,
   hToBool, hBitAnd, hBitOr, hBitXor, hGreater, hLess, hEqual, hNotEqual, hIn, hInstanceOf, hShiftLeft,
   hShiftRight, hConcat, hAdd, hSub, hMul, hDiv, hMod, hNegate, hToInt, hToFloat, hDelete, hTypeOf,
@@ -1152,7 +1152,7 @@ std::string abortLine(const KVContext* ctx) {
 
 KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   static void* const handlers[hCount] = {
-      &&resolve, &&unknown, &&pushInt, &&pushDouble, &&pushString, &&pushBool, &&pushNull, &&pushNaN, &&pushUndefined,
+      &&resolve, &&unknown, &&endOfCode, &&pushInt, &&pushDouble, &&pushString, &&pushBool, &&pushNull, &&pushNaN, &&pushUndefined,
       &&pushFrameObject, &&opNew, &&pop, &&assign, &&compoundAssign, &&jumpIfFalse, &&jump, &&nop, &&andThen,
       &&orElse, &&toBool, &&bitAnd, &&bitOr, &&bitXor, &&greater, &&less, &&equal, &&notEqual, &&in,
       &&instanceOf, &&shiftLeft, &&shiftRight, &&concat, &&add, &&sub, &&mul, &&div, &&mod, &&negate, &&toInt,
@@ -1178,6 +1178,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fPushStatement, &&fElementBranch,
       &&fElementCopyStore, &&newHere, &&fElementNotBranch, &&fIndexExprNotBranch};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
+  static_assert(hEndOfCode == kEndOfCodeStep);
 
   // The records of the running frame. Calls of script functions run in
   // this loop too (enterCallStep): entering one switches the records and
@@ -1263,13 +1264,29 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 #define NEXT                                                        \
   do {                                                              \
     if (static_cast<uint32_t>(pc) >= n) [[unlikely]] goto finished; \
-    if (--stepsLeft < 0) [[unlikely]] goto pump;                   \
-    node = code[pc];                                                \
-    DISPATCH_FETCHED                                                \
+    NEXT_IN_CODE;                                                   \
+  } while (0)
+// NEXT after a step that moved on within the records: to the next one, or
+// past the run a fused step covers. The end of code stands past the last
+// record, so the index needs no test.
+#define NEXT_IN_CODE                             \
+  do {                                           \
+    if (--stepsLeft < 0) [[unlikely]] goto pump; \
+    node = code[pc];                             \
+    DISPATCH_FETCHED                             \
   } while (0)
 #define ADVANCE \
   ++pc;         \
-  NEXT
+  NEXT_IN_CODE
+// NEXT to a record's jump target, or to the records after a step: a
+// program's targets lie within its records or at -1 (the link and the
+// object-file reader see to it), so only a negative one needs the end of
+// the frame; the count itself reaches the end of code.
+#define JUMP_NEXT                                \
+  do {                                           \
+    if (pc < 0) [[unlikely]] goto finished;      \
+    NEXT_IN_CODE;                                \
+  } while (0)
 #define NEED(k)                \
   if (top < (k)) [[unlikely]] { \
     POSITION;                   \
@@ -1316,7 +1333,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   }                                        \
   SET_TOP(Value::makeBool(!(goOn)));       \
   pc = node->operand.i;                    \
-  NEXT
+  JUMP_NEXT
 #define BINARY(fn)                         \
   {                                        \
     NEED(2);                               \
@@ -1387,7 +1404,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 // step has checked room for two more operands (the compare's).
 #define THEN_LOOP_TEST(len, last)                                                                  \
   do {                                                                                             \
-    if (static_cast<uint32_t>(pc) < n && FUSED_FITS((len) + 4)) {                                  \
+    if (pc >= 0 && FUSED_FITS((len) + 4)) {                                                       \
       CodeNode* const* const at_ = code + pc;                                                      \
       const CodeNode* const t_ = at_[0];                                                           \
       if (t_->op == hFCompareBranch) {                                                             \
@@ -1396,7 +1413,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
           const CodeNode* const br_ = at_[3];                                                      \
           NOTED_TARGET(pc, yes_, t_);                                                              \
           FUSED_DONE((len) + 4, br_);                                                              \
-          NEXT;                                                                                    \
+          JUMP_NEXT;                                                                               \
         }                                                                                          \
       } else if (t_->op == hFExprBranch) {                                                         \
         bool yes_;                                                                                 \
@@ -1405,12 +1422,12 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
           const CodeNode* const br_ = at_[tl_ - 1];                                                \
           BRANCH_ON(yes_, br_, static_cast<int32_t>(tl_));                                         \
           FUSED_DONE((len) + tl_, br_);                                                            \
-          NEXT;                                                                                    \
+          JUMP_NEXT;                                                                               \
         }                                                                                          \
       }                                                                                            \
     }                                                                                              \
     FUSED_DONE(len, last);                                                                         \
-    NEXT;                                                                                          \
+    JUMP_NEXT;                                                                                     \
   } while (0)
 // The jump of a fused compare's last record (Branch, JumpIf or JumpIfFalse)
 // on its answer; len records make the run.
@@ -1445,7 +1462,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     const CodeNode* const last_ = code[pc + run_ - 1];   \
     ANSWER_ON(yes, last_, run_);                         \
     FUSED_DONE(run_, last_);                             \
-    NEXT;                                                \
+    JUMP_NEXT;                                           \
   } while (0)
 // The target noted on `first` for the answer `yes`, chosen by a branch: a
 // conditional move would have the next dispatch wait for the tested value,
@@ -1473,7 +1490,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     }                                                                              \
     pc = to_;                                                                      \
     FUSED_DONE(len, last_);                                                        \
-    NEXT;                                                                          \
+    JUMP_NEXT;                                                                     \
   } while (0)
 // The running frame's cell a LoadVariable record of a fused run names: the
 // handler was chosen only when every such record of the run had its cell.
@@ -1497,7 +1514,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     opRefs[top - 1] = nullptr;                                                              \
     pc += 2;                                                                                \
     FUSED_DONE(2, code[pc - 1]);                                                            \
-    NEXT;                                                                                   \
+    NEXT_IN_CODE;                                                                           \
   }
 // The pushed constant, and the pushed local, combined with the top operand.
 #define FUSED_CONST(expr)                                                   \
@@ -1624,11 +1641,22 @@ resolve:
                        frameCellCount);
   goto* handlers[node->op];
 
+endOfCode:
+  // Stepped past the last record. That is no step, and the position is the
+  // last record's.
+  ++stepsLeft;
+  node = code[pc - 1];
+  goto finished;
 finished:
   // An index outside the vector (the end, or a negative target such as an
   // unplaced function-exit label) ends the frame.
   LEAVE_FRAME;
 pump:
+  if (static_cast<uint32_t>(pc) >= n) [[unlikely]] {
+    // The count ran out on stepping past the last record, which is no step.
+    stepsLeft = 0;
+    goto finished;
+  }
   stepsLeft = kStepsBetweenPumps;
   SYNC;
   pumpMessages();
@@ -1724,7 +1752,7 @@ jumpIfFalse:
   NEED(1);
   --top;
   pc = valueTruth(ops[top]) ? pc + 1 : node->operand.i;
-  NEXT;
+  JUMP_NEXT;
 jump:
   pc = node->operand.i;
   if (top + 2 > KVContext::kOperands) [[unlikely]]
@@ -2018,12 +2046,12 @@ branch:
   --top;
   pc = valueTruth(ops[top]) ? labelPosition(node->second.triple->second)
                             : labelPosition(node->second.triple->third);
-  NEXT;
+  JUMP_NEXT;
 popAndJump:
   NEED(1);
   --top;
   pc = node->operand.i;
-  NEXT;
+  JUMP_NEXT;
 jumpPast:
   pc = node->operand.i + 1;
   NEXT;
@@ -2129,7 +2157,7 @@ jumpIf:
   NEED(1);
   --top;
   pc = valueTruth(ops[top]) == (node->operand.i != 0) ? labelPosition(node->first.label) : pc + 1;
-  NEXT;
+  JUMP_NEXT;
 sortStep:
   if (node->operand.i >= 18) {
     const int32_t after = sortRangeStepInLoop(ctx, top, node->operand.i);
@@ -2217,7 +2245,7 @@ fCompareThen: {
     const CodeNode* const br = code[pc + len - 1];                     \
     TAKE(yes, br, len);                                                \
     FUSED_DONE(len, br);                                               \
-    NEXT;                                                              \
+    JUMP_NEXT;                                                         \
   }
 fCompareJump:
   COMPARE_TOP_STEP(2, BRANCH_ON)
@@ -2244,7 +2272,7 @@ compareAlone:
     *LOCAL_CELL(node) = *v_;                                                                   \
     pc += (len);                                                                               \
     FUSED_DONE(len, code[pc - 1]);                                                             \
-    NEXT;                                                                                      \
+    NEXT_IN_CODE;                                                                              \
   }
 // The truth `t` of the top operand's value, then the branch on it, or && or
 // || on it (which pop it and go on, or leave their answer and jump); the
@@ -2266,7 +2294,7 @@ compareAlone:
       BRANCH_ON((t), br, (len));                   \
     }                                              \
     FUSED_DONE((len), br);                         \
-    NEXT;                                          \
+    JUMP_NEXT;                                     \
   }
 fNotBranch: {
   // The negation of the top operand (and, when one follows, the && or ||
@@ -2387,7 +2415,7 @@ fOuterExprStore: {
   }
   pc += len;
   FUSED_DONE(len, code[pc - 1]);
-  NEXT;
+  NEXT_IN_CODE;
 }
 fStepOuter: {
   // outer++ / outer-- whose old value is popped straight away.
@@ -2398,7 +2426,7 @@ fStepOuter: {
   c->i = wrapInt(static_cast<uint32_t>(c->i) + (code[pc + 1]->kind == IncrementInPlace ? 1u : ~0u));
   pc += 3;
   FUSED_DONE(3, code[pc - 1]);
-  NEXT;
+  NEXT_IN_CODE;
 }
 fStepLocal: {
   // local++ / local-- whose old value is popped straight away; the step
@@ -2415,11 +2443,11 @@ fStepLocal: {
   }
   pc += 3;
   FUSED_DONE(3, code[pc - 1]);
-  NEXT;
+  NEXT_IN_CODE;
 }
 fAssignPop:
   if (!FUSED_FITS(2) || top < 1) goto assign;
-  ASSIGN_FAST(--top; pc += 2; FUSED_DONE(2, code[pc - 1]); NEXT)
+  ASSIGN_FAST(--top; pc += 2; FUSED_DONE(2, code[pc - 1]); NEXT_IN_CODE)
   goto assign;
 // Each of + - * with a pushed constant and with a pushed local.
 #define FUSED_PAIR(constLabel, localLabel, op)                                      \
@@ -2475,7 +2503,7 @@ fLocalConstOp: {
   LOCAL_CONST_OP(3);
   pc += 3;
   FUSED_DONE(3, code[pc - 1]);
-  NEXT;
+  NEXT_IN_CODE;
 }
 fLocalConstCall: {
   // The argument, the count of one, then the Call as fCountCall goes on.
@@ -2524,7 +2552,7 @@ fLoadTwo: {
   PUSH_IN_ROOM(*b);
   pc += 2;
   FUSED_DONE(2, code[pc - 1]);
-  NEXT;
+  NEXT_IN_CODE;
 }
 fExprStore: {
   // local = integer expression; (reference, expression, store, pop).
@@ -2550,7 +2578,7 @@ fExprStore: {
     NOTE_READS(LOCAL_CELL(node)->tag == kInt);
     pc += len;
     FUSED_DONE(len, code[pc - 1]);
-    NEXT;
+    NEXT_IN_CODE;
   }
   *LOCAL_CELL(node) = Value::makeInt(st[0]);
   NOTE_READS(true);
@@ -2584,7 +2612,7 @@ fExprStore: {
     const CodeNode* const br = code[pc + len - 1];                                          \
     TAKE(yes, br, static_cast<int32_t>(len));                                               \
     FUSED_DONE(len, br);                                                                    \
-    NEXT;                                                                                   \
+    JUMP_NEXT;                                                                              \
   }
 fExprBranch:
   EXPR_COMPARE_STEP(len - 2, BRANCH_ON)
@@ -2618,7 +2646,7 @@ fJumpStep: {
   ops[top++] = *(v);                   \
   pc += (len);                         \
   FUSED_DONE(len, code[pc - 1]);       \
-  NEXT
+  NEXT_IN_CODE
 // The member's integer value v combined with the integer top operand by the
 // record after the read (+ - *), and then, when the run goes on (fuse.h),
 // with the integer constant pushed after that by the run's last record.
@@ -2629,14 +2657,14 @@ fJumpStep: {
     opRefs[top - 1] = nullptr;                                                        \
     pc += len_;                                                                       \
     FUSED_DONE(len_, code[pc - 1]);                                                   \
-    NEXT;                                                                             \
+    NEXT_IN_CODE;                                                                     \
   }
 // A member reference to (obj, key) pushed; `len` records.
 #define FUSED_MEMBER_REF(obj, key, len)                                  \
   ctx->refs[ctx->refDepth++] = RefRecord{kRefMember, (key), (obj), nullptr}; \
   pc += (len);                                                           \
   FUSED_DONE(len, code[pc - 1]);                                         \
-  NEXT
+  NEXT_IN_CODE
 fLocalMember: {
   const Value* const c = BASE_CELL(node);
   const Value* v;
@@ -2746,7 +2774,7 @@ fElementCopyStore: {
   *cell = *v;
   pc += 8;
   FUSED_DONE(8, code[pc - 1]);
-  NEXT;
+  NEXT_IN_CODE;
 }
 fReadOpStore: {
   // local = local OP member-or-element [OP constant];
@@ -2766,7 +2794,7 @@ fReadOpStore: {
   *LOCAL_CELL(node) = Value::makeInt(readOpResult(code + pc + at - 1, len > at + 2, a->i, v->i));
   pc += len;
   FUSED_DONE(len, code[pc - 1]);
-  NEXT;
+  NEXT_IN_CODE;
 }
 #undef FUSED_PUSH_MEMBER
 #undef FUSED_MEMBER_OP
@@ -2794,7 +2822,7 @@ fReadOpStore: {
     }                                                                                            \
     pc += len;                                                                                   \
     FUSED_DONE(len, code[pc - 1]);                                                               \
-    NEXT;                                                                                        \
+    NEXT_IN_CODE;                                                                                \
   }
 fMemberExprStore:
   FUSED_REF_EXPR_STORE(2, objectIn(BASE_CELL(node)), code[pc + 1], fLocalMemberRef)
@@ -2820,7 +2848,7 @@ fElementExprStore: {
     *cell_ = v_;                                                                                 \
     pc += (len);                                                                                 \
     FUSED_DONE(len, code[pc - 1]);                                                               \
-    NEXT;                                                                                        \
+    NEXT_IN_CODE;                                                                                \
   }
 fLocalValueStore:
   FUSED_VALUE_STORE(LOCAL_CELL(node), 1, 4)
@@ -2839,7 +2867,7 @@ fFrameMemberValueStore: {
   *cell = v;
   pc += 5;
   FUSED_DONE(5, code[pc - 1]);
-  NEXT;
+  NEXT_IN_CODE;
 }
 fElementValueStore: {
   // An array's element below its length first (the unsigned bound turns a
@@ -2859,7 +2887,7 @@ fElementValueStore: {
   *cell = v;
   pc += 6;
   FUSED_DONE(6, code[pc - 1]);
-  NEXT;
+  NEXT_IN_CODE;
 }
 #undef FUSED_VALUE_STORE
 fMemberMemberStore: {
@@ -2875,7 +2903,7 @@ fMemberMemberStore: {
   *cell = *v;
   pc += 6;
   FUSED_DONE(6, code[pc - 1]);
-  NEXT;
+  NEXT_IN_CODE;
 }
 // object[e] with e an integer expression of locals and constants: its
 // records hold no read and call nothing, so evaluating it before the
@@ -2898,7 +2926,7 @@ fIndexExprElement: {
   ops[top++] = *v;
   pc += len;
   FUSED_DONE(len, code[pc - 1]);
-  NEXT;
+  NEXT_IN_CODE;
 }
 fIndexExprElementRef: {
   const uint32_t len = node->run;
@@ -2907,7 +2935,7 @@ fIndexExprElementRef: {
   ctx->refs[ctx->refDepth++] = RefRecord{kRefMember, key, c->obj, nullptr};
   pc += len;
   FUSED_DONE(len, code[pc - 1]);
-  NEXT;
+  NEXT_IN_CODE;
 }
 fIndexExprValueStore: {
   // object[e] = v; of one pushed value, or of other.name or other[local or
@@ -2936,7 +2964,7 @@ fIndexExprValueStore: {
   *cell = v;
   pc += len;
   FUSED_DONE(len, code[pc - 1]);
-  NEXT;
+  NEXT_IN_CODE;
 }
 fIndexExprNotBranch: {
   // !object[e] tested: the element read as fIndexExprElement reads it, then
@@ -2981,7 +3009,7 @@ fIndexExprNotBranch: {
     }                                                                                        \
     pc += static_cast<int32_t>(len);                                                         \
     FUSED_DONE(len, last_);                                                                  \
-    NEXT;                                                                                    \
+    NEXT_IN_CODE;                                                                            \
   }
 fCompoundStore:
   FUSED_COMPOUND_STORE(LOCAL_CELL(node), LOCAL_CELL(node), 1)
@@ -3047,7 +3075,7 @@ fPushStatement: {
   arrayPushInLoop(static_cast<KVArray*>(c->obj), v);
   pc += 3;
   FUSED_DONE(7, code[pc - 1]);
-  NEXT;
+  NEXT_IN_CODE;
 }
   } catch (const CompileError&) {
     throw;

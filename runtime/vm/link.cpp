@@ -4,6 +4,7 @@
 #include <cstring>
 #include <optional>
 
+#include "runtime/vm/errors.h"
 #include "runtime/vm/value.h"
 
 namespace kv {
@@ -119,6 +120,27 @@ void resolveTarget(CodeNode* n) {
   }
 }
 
+// Where a record may jump to: within the function's `count` records, to
+// their end, or -1 (an unplaced label: the end of the frame). The code loop
+// relies on it and tests only a target's sign.
+bool targetsInside(const CodeNode* n, int32_t count) {
+  auto inside = [count](int32_t at) { return at >= -1 && at <= count; };
+  switch (n->kind) {
+    case JumpIfFalse53: case AndThen: case OrElse: case JumpIfFalse109: case Jump117: case Jump118:
+    case JumpIfFalse121: case JumpPast: case JumpIfThrown: case Jump165:
+    case Jump54: case Jump108: case Jump110:
+    case JumpIfFalse107: case Jump122: case PopAndJump: case Jump126:
+      return inside(n->operand.i);
+    case Branch:
+      return !n->second.triple ||
+             (inside(positionOf(n->second.triple->second)) && inside(positionOf(n->second.triple->third)));
+    case JumpIf:
+      return inside(positionOf(n->first.label));
+    default:
+      return true;
+  }
+}
+
 }  // namespace
 
 void foldConstants(NodeList& list) {
@@ -212,6 +234,11 @@ CodeVector* linkCode(NodeList& list, bool fold) {
     (*out)[i++] = n;
   }
   for (CodeNode* n : list) resolveTarget(n);
+  for (const CodeNode* n : *out)
+    if (!targetsInside(n, i)) {
+      delete out;
+      throw KVUnexpected("a jump leaves its function");
+    }
   return out;
 }
 

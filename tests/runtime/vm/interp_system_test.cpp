@@ -201,6 +201,32 @@ TEST_P(SystemRun, ThePumpRunsOncePer258RecordsAcrossContexts) {
   EXPECT_EQ(gPumpCalls, 3);
 }
 
+// Reaching the end of the records is no step, also when the count runs out
+// there: the pump comes before the 259th step of the whole run, whichever
+// context makes it.
+TEST_P(SystemRun, TheEndOfTheRecordsIsNoStep) {
+  for (int first : {257, 258, 259, 516}) {
+    for (int second : {257, 258, 259}) {
+      gPumpCalls = 0;
+      gPumpAnswer = 0;
+      kv::setMessagePumpHook(&countingPump);
+      // One record at a time until the pump runs: the count then stands at
+      // one step into its window.
+      while (gPumpCalls == 0) run(straightLine(1));
+      gPumpCalls = 0;
+      run(straightLine(first));
+      Assembler other;
+      other.assemble(straightLine(second));
+      auto* thread = new kv::KVContext;
+      kv::setupMainProgram(thread, &other.main().record->body, 0, 0);
+      kv::gCurrentContext = thread;
+      kv::resumeContext(thread);
+      kv::destroyContext(thread);
+      EXPECT_EQ(gPumpCalls, (1 + first + second - 1) / 258) << first << " then " << second;
+    }
+  }
+}
+
 TEST_P(SystemRun, AClosedWindowEndsTheRunWithError6) {
   gPumpAnswer = -1;
   kv::setMessagePumpHook(&countingPump);

@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 
 #include "runtime/vm/atoms.h"
 #include "runtime/vm/code.h"
 #include "runtime/vm/errors.h"
+#include "runtime/vm/function.h"
 #include "runtime/vm/link.h"
 
 namespace {
@@ -122,6 +124,47 @@ TEST(Linking, LabelsVanishAndPlaceTheNextRecord) {
   EXPECT_EQ((*v)[1]->first.ptr, nullptr);
   EXPECT_EQ((*v)[2]->operand.i, 0);
   EXPECT_EQ(l.size(), 6u);  // the list keeps its records
+}
+
+TEST(Linking, EveryVectorEndsInTheEndOfCode) {
+  NodeList l = ints({4, 5});
+  auto v = linked(l, false);
+  ASSERT_EQ(v->size(), 2u);
+  EXPECT_EQ(v->data()[2], endOfCode());
+  CodeVector built{newNodePushNull()};
+  built.push_back(newNodePushNull());
+  EXPECT_EQ(built.size(), 2u);
+  EXPECT_EQ(built.data()[2], endOfCode());
+  EXPECT_EQ(built.end() - built.begin(), 2);
+  EXPECT_EQ(CodeVector(3).data()[3], endOfCode());
+}
+
+// The code loop tests only a jump target's sign: a record whose target lies
+// past its own function's records (a label placed in another function) is
+// refused when linking, not run.
+TEST(Linking, AJumpOutOfItsFunctionIsRefused) {
+  LabelSlot* far = newLabelSlot();
+  NodeList other = ints({1, 2, 3, 4, 5, 6});
+  other.push_back(newNodeLabel(far));
+  other.push_back(newNodeReturnUndefined(nullptr));
+  auto placed = linked(other, false);
+  ASSERT_EQ(far->position, 6);
+  LabelSlot* unplaced = newLabelSlot();
+  const std::function<CodeNode*()> jumps[] = {
+      [&] { return newNodeJump117(far); },
+      [&] { return newNodeJumpIfFalse121(far); },
+      [&] { return newNodeJumpIf(far, 1); },
+      [&] { return newNodeBranch(newLabelTriple(nullptr, unplaced, far)); },
+  };
+  for (const auto& jump : jumps) {
+    NodeList l = ints({1});
+    l.push_back(jump());
+    EXPECT_THROW(linked(l, false), KVUnexpected);
+  }
+  // An unplaced label ends the frame and is kept.
+  NodeList l = ints({1});
+  l.push_back(newNodeJump117(unplaced));
+  EXPECT_EQ((*linked(l, false))[1]->operand.i, -1);
 }
 
 TEST(Linking, PlacementRulesAndTheLastPlacementWins) {
