@@ -1577,14 +1577,15 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
     n = (caller)->resumeCount;                                         \
     frameCells = (caller)->resumeCells;                                \
     frameCellCount = (caller)->resumeCellCount;                        \
+    /* The record after the call: within the records, or their end. */ \
     pc = (caller)->savedPc;                                            \
-    if (static_cast<uint32_t>(pc) < n && stepsLeft > 0) {            \
+    if (stepsLeft > 0) {                                               \
       node = code[pc];                                                 \
       --stepsLeft;                                                     \
       if (node->kind == JumpToHandlerIfThrown) {                       \
         fresh = true;                                                  \
         ++pc;                                                          \
-        NEXT;                                                          \
+        NEXT_IN_CODE;                                                  \
       }                                                                \
       /* The next record, dispatched as NEXT would. */                 \
       DISPATCH_FETCHED                                                 \
