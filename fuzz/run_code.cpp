@@ -1,8 +1,10 @@
 // Input bytes become a vector of instruction records of any kind, with
-// operands and side records drawn from the bytes, and run as a main program:
+// operands and side records drawn from the bytes (their jumps kept within
+// the records, as a link keeps them), and run as a main program:
 // whatever the records say, the run ends with a result, a numbered error or
 // a logged abort, and never reads or writes outside the context. A fake
 // message pump ends runs that loop.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <deque>
@@ -15,6 +17,7 @@
 #include "runtime/vm/context.h"
 #include "runtime/vm/errors.h"
 #include "runtime/vm/heap.h"
+#include "runtime/vm/link.h"
 #include "runtime/vm/runtime_log.h"
 #include "runtime/vm/vm_hooks.h"
 #include "tests/runtime/vm/object_system.h"
@@ -131,6 +134,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const char* names[4] = {"a", "b", "prototype", "item1"};
   for (int i = 0; i < 4; ++i) p.atoms[i] = internAtom(names[i]);
   while (p.at < p.end && p.code.size() < 256) p.code.push_back(p.record());
+  // Records as a link leaves them: no target past the function's end, which
+  // the code loop relies on (a negative one ends the frame, as an unplaced
+  // label's does).
+  const int32_t count = static_cast<int32_t>(p.code.size());
+  for (LabelSlot& s : p.labels) s.position = std::min(s.position, count);
+  for (CodeNode& r : p.nodes)
+    if (!jumpTargetsInside(&r, count)) r.operand.i = count;
   p.function.body.code = &p.code;
   p.function.params.assign(1, 0);
   p.function.locals.assign(2, 0);

@@ -120,27 +120,6 @@ void resolveTarget(CodeNode* n) {
   }
 }
 
-// Where a record may jump to: within the function's `count` records, to
-// their end, or -1 (an unplaced label: the end of the frame). The code loop
-// relies on it and tests only a target's sign.
-bool targetsInside(const CodeNode* n, int32_t count) {
-  auto inside = [count](int32_t at) { return at >= -1 && at <= count; };
-  switch (n->kind) {
-    case JumpIfFalse53: case AndThen: case OrElse: case JumpIfFalse109: case Jump117: case Jump118:
-    case JumpIfFalse121: case JumpPast: case JumpIfThrown: case Jump165:
-    case Jump54: case Jump108: case Jump110:
-    case JumpIfFalse107: case Jump122: case PopAndJump: case Jump126:
-      return inside(n->operand.i);
-    case Branch:
-      return !n->second.triple ||
-             (inside(positionOf(n->second.triple->second)) && inside(positionOf(n->second.triple->third)));
-    case JumpIf:
-      return inside(positionOf(n->first.label));
-    default:
-      return true;
-  }
-}
-
 }  // namespace
 
 void foldConstants(NodeList& list) {
@@ -218,6 +197,24 @@ void foldConstants(NodeList& list) {
   }
 }
 
+bool jumpTargetsInside(const CodeNode* n, int32_t count) {
+  auto inside = [count](int32_t at) { return at <= count; };
+  switch (n->kind) {
+    case JumpIfFalse53: case AndThen: case OrElse: case JumpIfFalse109: case Jump117: case Jump118:
+    case JumpIfFalse121: case JumpPast: case JumpIfThrown: case Jump165:
+    case Jump54: case Jump108: case Jump110:
+    case JumpIfFalse107: case Jump122: case PopAndJump: case Jump126:
+      return inside(n->operand.i);
+    case Branch:
+      return !n->second.triple ||
+             (inside(positionOf(n->second.triple->second)) && inside(positionOf(n->second.triple->third)));
+    case JumpIf:
+      return inside(positionOf(n->first.label));
+    default:
+      return true;
+  }
+}
+
 CodeVector* linkCode(NodeList& list, bool fold) {
   if (fold) foldConstants(list);
   size_t labels = 0;
@@ -235,7 +232,7 @@ CodeVector* linkCode(NodeList& list, bool fold) {
   }
   for (CodeNode* n : list) resolveTarget(n);
   for (const CodeNode* n : *out)
-    if (!targetsInside(n, i)) {
+    if (!jumpTargetsInside(n, i)) {
       delete out;
       throw KVUnexpected("a jump leaves its function");
     }
