@@ -56,7 +56,7 @@ void sliceNative(KVContext* ctx) {
   ObjectRoot root(self);
   KVArray* out = newKVArray(n);
   self = static_cast<KVArray*>(root.get());
-  std::copy(self->data + self->head + first, self->data + self->head + first + n, out->data + out->head);
+  std::copy(self->elems + first, self->elems + first + n, out->elems);
   ctx->pushObject(out);
 }
 

@@ -35,9 +35,9 @@ KVArray::~KVArray() {
 }
 
 void KVArray::releaseData() {
-  if (data) releaseExternalBytes(static_cast<size_t>(capacity) * sizeof(Value));
-  std::free(data);
-  data = nullptr;
+  if (elems) releaseExternalBytes(static_cast<size_t>(capacity) * sizeof(Value));
+  std::free(block());
+  elems = nullptr;
 }
 
 void KVArray::own() {
@@ -70,17 +70,17 @@ void KVArray::reserve(int32_t front, int32_t back) {
 
 void KVArray::moveData(int64_t cap, int64_t newHead) {
   Value* block;
-  if (data && newHead == head) {
-    block = static_cast<Value*>(std::realloc(static_cast<void*>(data), static_cast<size_t>(cap) * sizeof(Value)));
+  if (elems && newHead == head) {
+    block = static_cast<Value*>(std::realloc(static_cast<void*>(this->block()), static_cast<size_t>(cap) * sizeof(Value)));
     if (!block) throw std::bad_alloc();
     releaseExternalBytes(static_cast<size_t>(capacity) * sizeof(Value));
   } else {
     block = static_cast<Value*>(std::malloc(static_cast<size_t>(cap) * sizeof(Value)));
     if (!block) throw std::bad_alloc();
-    if (count > 0) std::memcpy(static_cast<void*>(block + newHead), data + head, sizeof(Value) * count);
+    if (count > 0) std::memcpy(static_cast<void*>(block + newHead), elems, sizeof(Value) * count);
     releaseData();
   }
-  data = block;
+  elems = block + newHead;
   head = static_cast<int32_t>(newHead);
   capacity = static_cast<int32_t>(cap);
   own();
@@ -96,10 +96,10 @@ void KVArray::fitCapacity() {
   }
   // Shrinking in place keeps the elements where they are; only the bytes
   // given back leave the count, so the fit adds nothing toward collection.
-  auto* block = static_cast<Value*>(std::realloc(static_cast<void*>(data), sizeof(Value) * static_cast<size_t>(count)));
+  auto* block = static_cast<Value*>(std::realloc(static_cast<void*>(elems), sizeof(Value) * static_cast<size_t>(count)));
   if (!block) return;  // the larger block stays, which is as sound
   releaseExternalBytes(sizeof(Value) * static_cast<size_t>(capacity - count));
-  data = block;
+  elems = block;
   capacity = count;
 }
 
@@ -111,9 +111,9 @@ void KVArray::push(const Value& v) {
   if (head + count == capacity) {
     Value copy = v;  // v may live in the block being replaced
     reserve(0, 1);
-    data[head + count] = copy;
+    elems[count] = copy;
   } else {
-    data[head + count] = v;
+    elems[count] = v;
   }
   ++count;
   setLengthCell();
@@ -126,7 +126,8 @@ void KVArray::unshift(const Value& v) {
   }
   Value copy = v;
   if (head == 0) reserve(1, 0);
-  data[--head] = copy;
+  --head;
+  *--elems = copy;
   ++count;
   --start;
   setLengthCell();
@@ -134,14 +135,15 @@ void KVArray::unshift(const Value& v) {
 
 bool KVArray::pop(Value& out) {
   if (count == 0) return false;
-  out = data[head + --count];
+  out = elems[--count];
   setLengthCell();
   return true;
 }
 
 bool KVArray::shift(Value& out) {
   if (count == 0) return false;
-  out = data[head++];
+  out = *elems++;
+  ++head;
   --count;
   ++start;
   setLengthCell();
@@ -150,13 +152,15 @@ bool KVArray::shift(Value& out) {
 
 void KVArray::fill(const Value& v) {
   Value copy = v;
-  std::fill(data + head, data + head + count, copy);
+  std::fill(elems, elems + count, copy);
 }
 
 void KVArray::clear() {
+  Value* const b = block();
   count = 0;
   start = 0;
   head = capacity / 2;
+  if (b) elems = b + head;
   setLengthCell();
 }
 
@@ -172,7 +176,7 @@ bool KVArray::beginSort() {
   auto* state = new (block) ArraySortState;
   state->size = 2 * count;
   sortBuf = reinterpret_cast<Value*>(state + 1);
-  std::memcpy(static_cast<void*>(sortBuf), data + head, sizeof(Value) * count);
+  std::memcpy(static_cast<void*>(sortBuf), elems, sizeof(Value) * count);
   fillUndefined(sortBuf + count, sortBuf + 2 * count);
   own();
   noteExternalBytes(sizeof(Value) * 2 * count);
@@ -183,7 +187,7 @@ void KVArray::endSort() {
   if (!sortBuf) return;
   // The elements may have changed while the sort ran script code.
   int32_t n = std::min(count, sortSize() / 2);
-  if (n > 0) std::memcpy(static_cast<void*>(data + head), sortBuf, sizeof(Value) * n);
+  if (n > 0) std::memcpy(static_cast<void*>(elems), sortBuf, sizeof(Value) * n);
   dropSort();
 }
 
@@ -195,12 +199,12 @@ void KVArray::dropSort() {
 }
 
 void KVArray::forwardReferences() {
-  for (int32_t i = 0; i < count; ++i) visitValue(data[head + i], false);
+  for (int32_t i = 0; i < count; ++i) visitValue(elems[i], false);
   for (int32_t i = 0, n = sortSize(); i < n; ++i) visitValue(sortBuf[i], false);
 }
 
 void KVArray::markReferences() {
-  for (int32_t i = 0; i < count; ++i) visitValue(data[head + i], true);
+  for (int32_t i = 0; i < count; ++i) visitValue(elems[i], true);
   for (int32_t i = 0, n = sortSize(); i < n; ++i) visitValue(sortBuf[i], true);
 }
 
@@ -226,7 +230,7 @@ KVArray* newKVArray(int32_t n) {
     // The length is known: the block holds exactly the elements until the
     // first growth.
     a->moveData(n, 0);
-    fillUndefined(a->data, a->data + n);
+    fillUndefined(a->elems, a->elems + n);
     a->count = n;
   }
   a->props.cells[1]->setInt(n);

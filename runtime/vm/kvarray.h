@@ -36,7 +36,7 @@ class KVArray : public KVobj {
   ~KVArray() override;
   [[gnu::always_inline]] Value* elementAt(int32_t index) override {
     // Past the end a read finds the shared undefined cell and creates nothing.
-    return static_cast<uint32_t>(index) < static_cast<uint32_t>(count) ? &data[head + index] : &gUndefinedCell;
+    return static_cast<uint32_t>(index) < static_cast<uint32_t>(count) ? &elems[index] : &gUndefinedCell;
   }
   size_t byteSize() const override { return sizeof(KVArray); }
   void forwardReferences() override;
@@ -49,14 +49,14 @@ class KVArray : public KVobj {
   int32_t length() const { return count; }
   // The cell of element i for a write, or null when i is not below the length.
   [[gnu::always_inline]] Value* elementForWrite(int32_t i) {
-    return static_cast<uint32_t>(i) < static_cast<uint32_t>(count) ? &data[head + i] : nullptr;
+    return static_cast<uint32_t>(i) < static_cast<uint32_t>(count) ? &elems[i] : nullptr;
   }
   // The key of the last element (start - 1 when there is none).
   int32_t last() const { return static_cast<int32_t>(static_cast<int64_t>(start) + count - 1); }
   // The element under a key, or null when the key is outside start..last().
   Value* elementAtKey(int32_t key) {
     int64_t i = static_cast<int64_t>(key) - start;
-    return i >= 0 && i < count ? &data[head + i] : nullptr;
+    return i >= 0 && i < count ? &elems[i] : nullptr;
   }
 
   // Element operations; pop and shift answer false on an empty array.
@@ -83,7 +83,9 @@ class KVArray : public KVobj {
   uint8_t owned = 0;  // registered with the collector as owning storage
   int32_t start = 0;
   int32_t head = 0;
-  Value* data = nullptr;  // element i at data[head + i]
+  // Element i at elems[i]; the block begins head values before the first
+  // (room for unshift), so an element's read needs no offset.
+  Value* elems = nullptr;
   int32_t count = 0;
   int32_t capacity = 0;
   Value* sortBuf = nullptr;  // after its ArraySortState, in one block
@@ -96,6 +98,8 @@ class KVArray : public KVobj {
 
  private:
   friend KVArray* newKVArray(int32_t n);
+  // The element block's start, or null.
+  Value* block() const { return elems ? elems - head : nullptr; }
   void setLengthCell() { props.cells[1]->setInt(count); }
   // Moves the elements to a block of `cap` values, the first at `newHead`.
   void moveData(int64_t cap, int64_t newHead);

@@ -137,6 +137,18 @@ TEST_F(StringsArrays, GrowthAtEitherEndKeepsElementsAndTheCountedBytes) {
     for (int32_t i = 0; i < a->length(); ++i) ASSERT_EQ(a->elementAt(i)->i, model[static_cast<size_t>(i)]);
     EXPECT_EQ(gHeap.externalLive - before, static_cast<size_t>(a->capacity) * sizeof(Value));
     EXPECT_LE(a->head + a->count, a->capacity);
+    // Emptied, the block stays and both ends grow again from its middle.
+    a->clear();
+    for (int32_t k = 0; k < 40; ++k) {
+      a->push(I(k));
+      a->unshift(I(-k));
+    }
+    a->fill(I(7));
+    a->push(I(8));
+    ASSERT_EQ(a->length(), 81);
+    for (int32_t i = 0; i < 80; ++i) ASSERT_EQ(a->elementAt(i)->i, 7);
+    EXPECT_EQ(a->elementAtKey(a->last())->i, 8);
+    EXPECT_EQ(a->elementAtKey(a->start - 1), nullptr);
   }
 }
 
