@@ -30,15 +30,16 @@ class CodeVector {
   using const_iterator = CodeNode* const*;
 
   CodeVector() : nodes_{endOfCode()} {}
-  explicit CodeVector(size_t count) : nodes_(count + 1, nullptr) { nodes_[count] = endOfCode(); }
+  explicit CodeVector(size_t count) : nodes_(count + 1, nullptr), count_(count) { nodes_[count] = endOfCode(); }
   CodeVector(std::initializer_list<CodeNode*> list) {
     nodes_.reserve(list.size() + 1);
     nodes_.assign(list);
     nodes_.push_back(endOfCode());
+    count_ = list.size();
   }
 
-  [[gnu::always_inline]] size_t size() const { return nodes_.size() - 1; }
-  [[gnu::always_inline]] bool empty() const { return nodes_.size() == 1; }
+  [[gnu::always_inline]] size_t size() const { return count_; }
+  [[gnu::always_inline]] bool empty() const { return count_ == 0; }
   [[gnu::always_inline]] CodeNode** data() { return nodes_.data(); }
   [[gnu::always_inline]] CodeNode* const* data() const { return nodes_.data(); }
   [[gnu::always_inline]] CodeNode*& operator[](size_t at) { return nodes_[at]; }
@@ -54,11 +55,16 @@ class CodeVector {
   void push_back(CodeNode* node) {
     nodes_.back() = node;
     nodes_.push_back(endOfCode());
+    ++count_;
   }
-  void clear() { nodes_.assign(1, endOfCode()); }
+  void clear() {
+    nodes_.assign(1, endOfCode());
+    count_ = 0;
+  }
 
  private:
   std::vector<CodeNode*> nodes_;
+  size_t count_ = 0;  // the records, the end of code not counted
 };
 // A native: reads its arguments from the context and pushes one result.
 using NativeFunction = void (*)(KVContext* ctx);
