@@ -256,6 +256,9 @@ union NodeFirst {
   LabelSlot* label;
   Value* cell;
   StepNote note;
+  // A fused step's first LoadVariable: the cell of the local pushed next
+  // (an element's key, or the second operand), noted when the step is chosen.
+  uint16_t nextSlot;
 };
 
 union NodeSecond {

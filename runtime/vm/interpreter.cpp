@@ -329,6 +329,9 @@ uint8_t plainHandler(const CodeNode* node, uint8_t h);
     }
     node->first.note = note;
   }
+  if (node->kind == LoadVariable && f != Fused::StepLocal && f != Fused::CompareBranch && pc + 1 < code.size() &&
+      code[pc + 1]->kind == LoadVariable)
+    node->first.nextSlot = code[pc + 1]->slot;
   switch (f) {
     case Fused::ExprStore: return hFExprStore;
     case Fused::ExprBranch:
@@ -1495,6 +1498,8 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 // The running frame's cell a LoadVariable record of a fused run names: the
 // handler was chosen only when every such record of the run had its cell.
 #define LOCAL_CELL(record) (frameCells + (record)->slot)
+// LOCAL_CELL of the record after a fused step's first, as the first notes it.
+#define NEXT_LOCAL_CELL (frameCells + node->first.nextSlot)
 // The object of a member step: a frame local's cell, or an enclosing
 // scope's (no slot noted) as loadVariable finds it without help, else an
 // undefined value, so that the records run one by one.
@@ -2547,7 +2552,7 @@ fOuterValue: {
 }
 fLoadTwo: {
   const Value* a = LOCAL_CELL(node);
-  const Value* b = LOCAL_CELL(code[pc + 1]);
+  const Value* b = NEXT_LOCAL_CELL;
   if (!FUSED_FITS(2) || !a || !b || top + 2 > KVContext::kOperands) goto loadVariable;
   PUSH_IN_ROOM(*a);
   PUSH_IN_ROOM(*b);
@@ -2706,7 +2711,7 @@ fFrameMemberRef: {
 #define LOCAL_ELEMENT_KEY_OK(k) ((k)->tag == kInt && (k)->i >= 0)
 fLocalElement: {
   const Value* const c = BASE_CELL(node);
-  const Value* const k = LOCAL_CELL(code[pc + 1]);
+  const Value* const k = NEXT_LOCAL_CELL;
   const Value* v;
   if (!FUSED_FITS(3) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) ||
       top + 2 > KVContext::kOperands || !(v = inlineElementValue(c->obj, k->i)))
@@ -2715,7 +2720,7 @@ fLocalElement: {
 }
 fLocalElementOp: {
   const Value* const c = BASE_CELL(node);
-  const Value* const k = LOCAL_CELL(code[pc + 1]);
+  const Value* const k = NEXT_LOCAL_CELL;
   const Value* v;
   if (!FUSED_FITS(node->run) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) || top < 1 ||
       top + 2 > KVContext::kOperands || TOP.tag != kInt || !(v = inlineElementValue(c->obj, k->i)) ||
@@ -2725,7 +2730,7 @@ fLocalElementOp: {
 }
 fLocalElementRef: {
   const Value* const c = BASE_CELL(node);
-  const Value* const k = LOCAL_CELL(code[pc + 1]);
+  const Value* const k = NEXT_LOCAL_CELL;
   if (!FUSED_FITS(3) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) ||
       top + 2 > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
     goto loadVariable;
@@ -2736,7 +2741,7 @@ fElementBranch: {
   // takes anything else), then the branch on its truth. The records push
   // two values.
   const Value* const c = BASE_CELL(node);
-  const Value* const k = LOCAL_CELL(code[pc + 1]);
+  const Value* const k = NEXT_LOCAL_CELL;
   const Value* v;
   if (!FUSED_FITS(4) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) || top + 2 > KVContext::kOperands ||
       !(v = inlineElementValue(c->obj, k->i)))
@@ -2749,7 +2754,7 @@ fElementNotBranch: {
   // push two values.
   const uint32_t len = node->run;
   const Value* const c = BASE_CELL(node);
-  const Value* const k = LOCAL_CELL(code[pc + 1]);
+  const Value* const k = NEXT_LOCAL_CELL;
   const Value* v;
   if (!FUSED_FITS(len) || c->tag != kObject || !c->obj || !LOCAL_ELEMENT_KEY_OK(k) ||
       top + 2 > KVContext::kOperands || !(v = inlineElementValue(c->obj, k->i)))
@@ -2762,7 +2767,7 @@ fElementCopyStore: {
   // changes nothing, so the cell found before it is the one the store would
   // find after it. The records push two values and a reference.
   const Value* const c = BASE_CELL(node);
-  const Value* const k = LOCAL_CELL(code[pc + 1]);
+  const Value* const k = NEXT_LOCAL_CELL;
   const Value* const from = BASE_CELL(code[pc + 3]);
   const Value* const at = LOCAL_CELL(code[pc + 4]);
   const Value* v;
@@ -2780,7 +2785,7 @@ fElementCopyStore: {
 fReadOpStore: {
   // local = local OP member-or-element [OP constant];
   const uint32_t len = node->run;
-  const Value* const a = LOCAL_CELL(code[pc + 1]);
+  const Value* const a = NEXT_LOCAL_CELL;
   const Value* const c = LOCAL_CELL(code[pc + 2]);
   const CodeNode* const rd = code[pc + 3];
   const bool element = rd->kind == LoadVariable;
@@ -2830,7 +2835,7 @@ fMemberExprStore:
 fFrameMemberExprStore:
   FUSED_REF_EXPR_STORE(2, ctx->frame->receiver, code[pc + 1], fFrameMemberRef)
 fElementExprStore: {
-  const Value* const k = LOCAL_CELL(code[pc + 1]);
+  const Value* const k = NEXT_LOCAL_CELL;
   if (!LOCAL_ELEMENT_KEY_OK(k)) goto loadVariable;
   FUSED_REF_EXPR_STORE(3, objectIn(BASE_CELL(node)), k->i, fLocalElementRef)
 }
@@ -2874,7 +2879,7 @@ fElementValueStore: {
   // An array's element below its length first (the unsigned bound turns a
   // negative key away too), then whatever else inlineMemberCell serves.
   const Value* const c = BASE_CELL(node);
-  const Value* const k = LOCAL_CELL(code[pc + 1]);
+  const Value* const k = NEXT_LOCAL_CELL;
   Value v;
   Value* cell;
   if (!FUSED_FITS(6) || c->tag != kObject || k->tag != kInt || top + 3 > KVContext::kOperands ||
@@ -3051,7 +3056,7 @@ fMemberCompoundStore: {
 }
 fElementCompoundStore: {
   const Value* const c = BASE_CELL(node);
-  const Value* const k = LOCAL_CELL(code[pc + 1]);
+  const Value* const k = NEXT_LOCAL_CELL;
   Value* const cell = c->tag == kObject && LOCAL_ELEMENT_KEY_OK(k) ? inlineMemberCell(c->obj, k->i) : nullptr;
   FUSED_COMPOUND_STORE(cell, cell, 3)
 }
