@@ -293,6 +293,10 @@ uint8_t plainHandler(const CodeNode* node, uint8_t h);
       default: break;
     }
   }
+  // A local's push keeps no pointer in `first`: a step that goes on with
+  // another local's push finds that one's cell there. The steps below that
+  // keep a note there instead never read it.
+  if (node->kind == LoadVariable && code[pc + 1]->kind == LoadVariable) node->first.nextSlot = code[pc + 1]->slot;
   if (f == Fused::JumpStep) {
     // The jump's own pointers are gone once linked: it keeps the step's
     // operands.
@@ -329,9 +333,6 @@ uint8_t plainHandler(const CodeNode* node, uint8_t h);
     }
     node->first.note = note;
   }
-  if (node->kind == LoadVariable && f != Fused::StepLocal && f != Fused::CompareBranch && pc + 1 < code.size() &&
-      code[pc + 1]->kind == LoadVariable)
-    node->first.nextSlot = code[pc + 1]->slot;
   switch (f) {
     case Fused::ExprStore: return hFExprStore;
     case Fused::ExprBranch:
@@ -1649,10 +1650,9 @@ resolve:
 
 endOfCode:
   // Stepped past the last record. That is no step, and the position is the
-  // last record's.
+  // last record's; the frame ends as below.
   ++stepsLeft;
   node = code[pc - 1];
-  goto finished;
 finished:
   // An index outside the vector (the end, or a negative target such as an
   // unplaced function-exit label) ends the frame.

@@ -69,18 +69,18 @@ void KVArray::reserve(int32_t front, int32_t back) {
 }
 
 void KVArray::moveData(int64_t cap, int64_t newHead) {
-  Value* block;
+  Value* moved;
   if (elems && newHead == head) {
-    block = static_cast<Value*>(std::realloc(static_cast<void*>(this->block()), static_cast<size_t>(cap) * sizeof(Value)));
-    if (!block) throw std::bad_alloc();
+    moved = static_cast<Value*>(std::realloc(static_cast<void*>(block()), static_cast<size_t>(cap) * sizeof(Value)));
+    if (!moved) throw std::bad_alloc();
     releaseExternalBytes(static_cast<size_t>(capacity) * sizeof(Value));
   } else {
-    block = static_cast<Value*>(std::malloc(static_cast<size_t>(cap) * sizeof(Value)));
-    if (!block) throw std::bad_alloc();
-    if (count > 0) std::memcpy(static_cast<void*>(block + newHead), elems, sizeof(Value) * count);
+    moved = static_cast<Value*>(std::malloc(static_cast<size_t>(cap) * sizeof(Value)));
+    if (!moved) throw std::bad_alloc();
+    if (count > 0) std::memcpy(static_cast<void*>(moved + newHead), elems, sizeof(Value) * count);
     releaseData();
   }
-  elems = block + newHead;
+  elems = moved + newHead;
   head = static_cast<int32_t>(newHead);
   capacity = static_cast<int32_t>(cap);
   own();

@@ -2,6 +2,7 @@
 #include "runtime/vm/link.h"
 
 #include <cstring>
+#include <memory>
 #include <optional>
 
 #include "runtime/vm/errors.h"
@@ -220,7 +221,7 @@ CodeVector* linkCode(NodeList& list, bool fold) {
   size_t labels = 0;
   for (const CodeNode* n : list)
     if (n->kind == Label) ++labels;
-  auto* out = new CodeVector(list.size() - labels);
+  auto out = std::make_unique<CodeVector>(list.size() - labels);
   int32_t i = 0;
   for (CodeNode* n : list) {
     if (n->kind == Label) {
@@ -232,11 +233,8 @@ CodeVector* linkCode(NodeList& list, bool fold) {
   }
   for (CodeNode* n : list) resolveTarget(n);
   for (const CodeNode* n : *out)
-    if (!jumpTargetsInside(n, i)) {
-      delete out;
-      throw KVUnexpected("a jump leaves its function");
-    }
-  return out;
+    if (!jumpTargetsInside(n, i)) throw KVUnexpected("a jump leaves its function");
+  return out.release();
 }
 
 }  // namespace kv
