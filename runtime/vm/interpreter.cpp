@@ -972,12 +972,15 @@ done:
 }
 
 // A test of a local against null, undefined or a truth value as noted:
-// out of the loop, whose registers it would otherwise take.
-[[gnu::noinline]] bool notedEqualityAnswer(const Value& a, StepNote note, bool* yes) {
+// out of the loop, whose registers it would otherwise take. The answer (0 or
+// 1), or -1 when quickEquality does not settle it; answered by value, so the
+// loop's answer never needs an address and stays in a register.
+[[gnu::noinline]] int notedEqualityAnswer(const Value& a, StepNote note) {
   Value b;
   b.tag = note.slot;
   b.i = note.value;
-  return quickEquality(note.answers == 2 ? Equal : NotEqual, a, b, yes);  // == answers "equal" only
+  bool yes;
+  return quickEquality(note.answers == 2 ? Equal : NotEqual, a, b, &yes) ? yes : -1;  // == answers "equal" only
 }
 // The answer of the CompareBranch at `at` (a loop's test) when settledCompare settles its values; false, having
 // changed nothing, for any other values (the records then run one by one).
@@ -1002,7 +1005,12 @@ done:
     }
     return quickEquality(at[2]->kind, a, b, yes);
   }
-  if (note.form == StepNote::kEquality) return notedEqualityAnswer(a, note, yes);
+  if (note.form == StepNote::kEquality) {
+    const int answer = notedEqualityAnswer(a, note);
+    if (answer < 0) return false;
+    *yes = answer != 0;
+    return true;
+  }
   Value k;
   const Value* const b = compareOperand(ctx, at[1], cells, &k);
   return b && settledCompare(at[2], a, *b, yes);
