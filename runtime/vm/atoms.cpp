@@ -73,7 +73,7 @@ void initAtomTables() {
   gAtoms = std::make_unique<AtomTable>();
   gProgramNames = std::make_unique<ProgramNameTable>();
   gSlotMap.clear();
-  ++gHeap.memberEpoch;
+  advanceMemberEpoch();
   for (int k = 0; k < 9; ++k) gSlotMap[slotKey(kItemClassId, gAtoms->itemIds[k])] = k + 1;
 }
 
@@ -108,18 +108,18 @@ int32_t slotIndexOf(int32_t classId, int32_t atom) {
 
 int32_t prototypeSlotOf(int32_t classId) {
   auto [it, added] = gSlotMap.try_emplace(slotKey(classId, internAtomUnchecked("prototype")), 0);
-  if (added) ++gHeap.memberEpoch;
+  if (added) advanceMemberEpoch();
   return it->second;
 }
 
 void setSlotIndex(int32_t classId, const char* text, int32_t slot) {
   gSlotMap[slotKey(classId, internAtom(text))] = slot;
-  ++gHeap.memberEpoch;
+  advanceMemberEpoch();
 }
 
 void setSlotIndexOfAtom(int32_t classId, int32_t atom, int32_t slot) {
   gSlotMap[slotKey(classId, atom)] = slot;
-  ++gHeap.memberEpoch;
+  advanceMemberEpoch();
 }
 
 }  // namespace kv

@@ -175,7 +175,7 @@ void initGcHeap() {
   gHeap.oldLimit = gHeap.staticStart = gHeap.staticCursor = b + kStaticOffset;
   gHeap.staticEnd = b + kHeapSize;
   gHeap.minorCount = 0;
-  ++gHeap.memberEpoch;
+  advanceMemberEpoch();
   gHeap.externalSinceMinor = 0;
   gHeap.externalSinceFull = 0;
   gHeap.externalLive = 0;
@@ -409,7 +409,7 @@ void minorCollect() {
   if (gHeap.collecting) throw RuntimeError(kErrUnexpected);
   gHeap.collecting = true;
   ++gHeap.minorCount;
-  ++gHeap.memberEpoch;
+  advanceMemberEpoch();
   newScopeEpoch();
   visitAllRoots(false);
   settleYoungOwners();
@@ -445,7 +445,7 @@ void fullCollect() {
   if (gHeap.collecting) throw RuntimeError(kErrUnexpected);
   gHeap.fullDone = true;
   gHeap.collecting = true;
-  ++gHeap.memberEpoch;
+  advanceMemberEpoch();
   newScopeEpoch();
   beginObjectMarking();
   visitAllRoots(true);

@@ -96,6 +96,18 @@ struct GcHeap {
 };
 extern GcHeap gHeap;
 
+// Moves whenever the member epoch does and at every add or delete of a
+// member under a key in an object that has a member list: it dates a member
+// record's note of the member it last found, which holds while the stamp is
+// unchanged. Never reset, and 64 bits: it never comes round again, and a
+// note of none (date 0) never matches.
+extern uint64_t gMemberStamp;
+// A new member epoch (see GcHeap::memberEpoch).
+inline void advanceMemberEpoch() {
+  ++gHeap.memberEpoch;
+  ++gMemberStamp;
+}
+
 inline BlockHeader* headerOf(const void* payload) {
   return reinterpret_cast<BlockHeader*>(const_cast<char*>(static_cast<const char*>(payload)) - sizeof(BlockHeader));
 }

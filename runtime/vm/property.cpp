@@ -431,7 +431,7 @@ int32_t KVobj::buildPropertyIndex(KVobj* obj, int32_t classId) {
   int32_t total = obj->props.grow(n);
   obj->tableInline = 0;
   // The object's slots now answer keys its members did.
-  ++gHeap.memberEpoch;
+  advanceMemberEpoch();
   int32_t k = 0;
   auto place = [&](const MemberEntry& m, const char* name) {
     int32_t slot = old + k++;

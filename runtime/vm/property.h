@@ -88,14 +88,8 @@ inline int32_t classSlotOf(int32_t classId, int32_t atom) {
   return slot;
 }
 
-// Moves at every add or delete of a member under a key in an object that
-// has a member list (whatever forgets a look-up cache entry). With the
-// member epoch it dates a member record's note of the node it last found
-// (memberNoteDate): both only grow, so their sum changes whenever either
-// does, and the note holds while the sum is unchanged. 64 bits: it never
-// comes round again, and a record's note of none (date 0) never matches.
-extern uint64_t gMemberStamp;
-[[gnu::always_inline]] inline uint64_t memberNoteDate() { return gMemberStamp + gHeap.memberEpoch; }
+// The date of a member record's note (see gMemberStamp): one load.
+[[gnu::always_inline]] inline uint64_t memberNoteDate() { return gMemberStamp; }
 
 // Drops the cached member of the list's object under key (it changed),
 // and with it every member record's note.
