@@ -21,6 +21,7 @@
 namespace kv {
 
 GcHeap gHeap;
+uint64_t gMemberStamp = 0;
 
 namespace {
 

@@ -249,7 +249,6 @@ Value* addNode(KVobj* obj, int32_t key, const char* name, const Value& init) {
 }  // namespace
 
 ListCacheEntry gListCache[kListCacheSize];
-uint64_t gMemberStamp = 0;
 PropList gUnnotedList{nullptr, 0, 0};
 SlotCacheEntry gSlotCache[kSlotCacheSize];
 
