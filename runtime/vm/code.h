@@ -299,6 +299,12 @@ struct CodeNode {
   // members or elements: how the step has found its values (fuse.h's
   // ExprReads), so that it goes the way that served them.
   uint8_t reads = 0;
+  // For a jump, or a nop, whose way on passes nops and jumps (which only
+  // send the run on): where that way ends and the last record it passes,
+  // noted when the code loop chooses the step that takes the way at once.
+  // Records are laid out in 16-byte units, so these cost no room.
+  int32_t wayEnd = -1;
+  int32_t wayLast = -1;
 };
 
 // Flag bits of LoadVariable, GetMember and GetIndexed.

@@ -98,7 +98,9 @@ enum Handler : uint8_t {
   // `new` of a script function entered in the caller's loop (fusion on).
   hNewHere,
   // Negated element tests (fuse.h).
-  hFElementNotBranch, hFIndexExprNotBranch, hCount
+  hFElementNotBranch, hFIndexExprNotBranch,
+  // A jump or nop that passes the nops and jumps on its way (noteWayOn).
+  hFWayOn, hCount
 };
 
 struct KindTable {
@@ -224,6 +226,45 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
 }
 
 uint8_t plainHandler(const CodeNode* node, uint8_t h);
+
+// The plain handler of the record at `at` (hUnknown past the records or
+// for a kind outside the table).
+uint8_t plainKindAt(const CodeVector& code, int32_t at) {
+  if (at < 0 || static_cast<size_t>(at) >= code.size()) return hUnknown;
+  const uint32_t k = static_cast<uint32_t>(code[at]->kind - kFirstKind);
+  return k <= static_cast<uint32_t>(kLastKind - kFirstKind) ? kKinds.at[k] : static_cast<uint8_t>(hUnknown);
+}
+
+// Nops only go on to the next record and plain jumps (those no fused step
+// starts at) only to their target, so a step can pass a run of them at
+// once, counting each as its own step would. The way on from the jump or
+// nop at pc: noted on it (where the way ends, its last record), answering
+// how many records the way covers, the record itself included; 1 when it
+// passes none. Bounded, so that a cycle of jumps still ends each step.
+constexpr uint32_t kMaxWayOn = 16;
+uint32_t noteWayOn(const CodeVector& code, uint32_t pc) {
+  CodeNode* const node = code[pc];
+  const bool jump = plainKindAt(code, static_cast<int32_t>(pc)) == hJump;
+  int32_t at = jump ? node->operand.i : static_cast<int32_t>(pc) + 1;
+  int32_t last = static_cast<int32_t>(pc);
+  uint32_t count = 1;
+  while (count < kMaxWayOn) {
+    const uint8_t h = plainKindAt(code, at);
+    if (h == hNop) {
+      last = at++;
+    } else if (h == hJump && fusedAt(code, static_cast<uint32_t>(at)) == Fused::None) {
+      last = at;
+      at = code[at]->operand.i;
+    } else {
+      break;
+    }
+    ++count;
+  }
+  if (count == 1) return 1;
+  node->wayEnd = at;
+  node->wayLast = last;
+  return count;
+}
 
 // The handler of the record at pc: a fused step when its run allows one.
 // The running frame's layout fixes the cells its variable records name.
@@ -400,6 +441,13 @@ uint8_t plainHandler(const CodeNode* node, uint8_t h);
     case Fused::IndexExprNotBranch: return hFIndexExprNotBranch;
     // The run's length tells the step that the callee's read comes first.
     case Fused::VarCall: return hFLocalConstCall;
+  }
+  if ((kKinds.at[k] == hJump || kKinds.at[k] == hNop) && recordFusion()) {
+    const uint32_t way = noteWayOn(code, pc);
+    if (way > 1) {
+      node->run = static_cast<uint8_t>(way);
+      return hFWayOn;
+    }
   }
   return plainHandler(node, kKinds.at[k]);
 }
@@ -1188,7 +1236,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fFrameMemberCompare, &&fMemberMemberStore, &&fOuterExprStore, &&fStepOuter,
       &&fOuterCompoundStore, &&fCompareReturn, &&fFrameMemberExprStore, &&fFrameMemberValueStore,
       &&fPushStatement, &&fElementBranch,
-      &&fElementCopyStore, &&newHere, &&fElementNotBranch, &&fIndexExprNotBranch};
+      &&fElementCopyStore, &&newHere, &&fElementNotBranch, &&fIndexExprNotBranch, &&fWayOn};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
   static_assert(hEndOfCode == kEndOfCodeStep);
 
@@ -1774,6 +1822,15 @@ jump:
   THEN_LOOP_TEST(1, node);
 nop:
   ADVANCE;
+fWayOn: {
+  // A jump or nop whose way on passes nops and jumps (noteWayOn): to where
+  // the way ends at once, and on into the loop's test when it lands on one.
+  const uint32_t len = node->run;
+  if (!FUSED_FITS(len) || top + 2 > KVContext::kOperands) goto* handlers[kKinds.at[node->kind - kFirstKind]];
+  const CodeNode* const way = node;
+  pc = way->wayEnd;
+  THEN_LOOP_TEST(len, code[way->wayLast]);
+}
 andThen:
   SHORT_CIRCUIT(true);
 orElse:

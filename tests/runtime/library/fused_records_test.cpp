@@ -1944,6 +1944,29 @@ for (i = 0; i < 40; i++) {
 }
 for (i = 0; i < 100 && done < 2; i++) wait;
 console.log("outer reads " @ s @ " " @ hits @ " " @ lim);)",
+    // Ways through nops and jumps: if and else at the end of loop bodies
+    // (the else's jump over the end of the if, then the loop's jump back),
+    // else-if ladders, empty bodies, conditional values, break and continue
+    // out of nested ifs, loops inside loops, and a function whose last if
+    // falls off its end; the pump falls at every offset of the ways.
+    R"(var i = 0, j, k, s = 0, t = 0, n = 7;
+function tail(x) { if (x > 3) { if (x > 5) s++; else s += 2; } else { s += 3; } }
+while (i < 2000) {
+  if (i % 3 == 0) { s += i; } else { s -= 1; }
+  j = 0;
+  while (j < i % 5) { if (j == 2) { j++; continue; } else if (j == 3) { t++; } else { } j++; }
+  for (k = 0; k < 3; k++) { if (k == 1) { if (i % 2) { } else { t += 2; } } else if (k == 2) { } }
+  while (t > 100) { if (t > 150) t -= 100; else { t -= 50; } }
+  if (i % 7 == 0) { } else if (i % 7 == 1) { s += 7; } else if (i % 7 == 2) { s += 14; } else { s++; }
+  k = i % 2 == 0 ? (i % 4 == 0 ? 1 : 2) : 3;
+  s += k;
+  tail(i % n);
+  for (;;) { if (i % 11 == 0) { break; } else { break; } }
+  while (true) { if (i % 13 != 0) { } break; }
+  i++;
+  if (i % 100 == 0) { s = s % 100003; } else { }
+}
+console.log("ways " @ s @ " " @ t);)",
 };
 
 }  // namespace
