@@ -100,7 +100,9 @@ enum Handler : uint8_t {
   // Negated element tests (fuse.h).
   hFElementNotBranch, hFIndexExprNotBranch,
   // A jump or nop that passes the nops and jumps on its way (noteWayOn).
-  hFWayOn, hCount
+  hFWayOn,
+  // A loop's step and its test of the stepped local in one (noteForStep).
+  hFForStep, hCount
 };
 
 struct KindTable {
@@ -226,6 +228,44 @@ bool noteSlots(const CodeVector& code, uint32_t from, uint32_t count, int32_t ar
 }
 
 uint8_t plainHandler(const CodeNode* node, uint8_t h);
+uint8_t plainKindAt(const CodeVector& code, int32_t at);
+
+// A loop's jump to its `local++` / `local--` step (noted as for fJumpStep)
+// whose test compares that local with an integer constant or a frame local
+// and branches on the answer: noted on the jump so that fForStep runs the
+// step and the test from the jump alone. The note's answers hold the
+// test's (the three low bits answerOf reads), kLimitLocal when the limit is
+// a local, and above them how far past the test a true answer goes; the
+// limit (a constant or a local's cell) and where a false answer goes are
+// the jump's way notes. False for any other test.
+constexpr uint8_t kLimitLocal = 8;
+constexpr int32_t kOnTrueShift = 4;
+bool noteForStep(const CodeVector& code, CodeNode* jump, int32_t args, int32_t cells) {
+  StepNote& note = jump->first.note;
+  const int32_t t = note.value;
+  if (t < 0 || static_cast<size_t>(t) + 4 > code.size() || !noteSlots(code, static_cast<uint32_t>(t), 2, args, cells))
+    return false;
+  const CodeNode* const local = code[t];
+  const CodeNode* const rhs = code[t + 1];
+  const uint8_t answers = compareAnswers(code[t + 2]);
+  int32_t onYes, onNo;
+  if (local->kind != LoadVariable || local->flags != kPushValue || local->slot != note.slot || !answers ||
+      isTruthJoin(code[t + 3]) || !answerTargets(code[t + 3], t, 4, &onYes, &onNo) || onYes <= t ||
+      onYes - t > 15)
+    return false;
+  uint8_t limitLocal = 0;
+  if (rhs->kind == LoadVariable && rhs->flags == kPushValue && rhs->slot != kNoSlot) {
+    jump->wayLast = rhs->slot;
+    limitLocal = kLimitLocal;
+  } else if (rhs->kind == PushInt || rhs->kind == PushInt138) {
+    jump->wayLast = rhs->operand.i;
+  } else {
+    return false;
+  }
+  note.answers = static_cast<uint8_t>(answers | limitLocal | (onYes - t) << kOnTrueShift);
+  jump->wayEnd = onNo;
+  return true;
+}
 
 // The plain handler of the record at `at` (hUnknown past the records or
 // for a kind outside the table).
@@ -378,7 +418,7 @@ uint32_t noteWayOn(const CodeVector& code, uint32_t pc) {
     case Fused::ExprStore: return hFExprStore;
     case Fused::ExprBranch:
       return isTruthJoin(code[pc + len - 1]) || isToBoolRecord(code[pc + len - 2]) ? hFExprThen : hFExprBranch;
-    case Fused::JumpStep: return hFJumpStep;
+    case Fused::JumpStep: return noteForStep(code, node, args, cells) ? hFForStep : hFJumpStep;
     case Fused::None: break;
     case Fused::CompareBranch: return len == 4 && !isTruthJoin(code[pc + 3]) ? hFCompareBranch : hFCompareThen;
     case Fused::StepLocal: return hFStepLocal;
@@ -1099,7 +1139,8 @@ struct LoopState {
 [[gnu::noinline]] LoopState runShapedLoop(CodeNode* const* code, uint32_t n, Value* cells, int32_t bodyAt,
                                           LoopState at) {
   const int32_t jumpAt = at.pc;
-  if (static_cast<uint32_t>(jumpAt) >= n || code[jumpAt]->op != hFJumpStep) return at;
+  if (static_cast<uint32_t>(jumpAt) >= n || (code[jumpAt]->op != hFJumpStep && code[jumpAt]->op != hFForStep))
+    return at;
   CodeNode* const* const step = code + code[jumpAt]->operand.i;
   Value* const counter = cells + step[0]->slot;
   const uint32_t delta = step[1]->kind == IncrementInPlace ? 1u : ~0u;
@@ -1236,7 +1277,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fFrameMemberCompare, &&fMemberMemberStore, &&fOuterExprStore, &&fStepOuter,
       &&fOuterCompoundStore, &&fCompareReturn, &&fFrameMemberExprStore, &&fFrameMemberValueStore,
       &&fPushStatement, &&fElementBranch,
-      &&fElementCopyStore, &&newHere, &&fElementNotBranch, &&fIndexExprNotBranch, &&fWayOn};
+      &&fElementCopyStore, &&newHere, &&fElementNotBranch, &&fIndexExprNotBranch, &&fWayOn, &&fForStep};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
   static_assert(hEndOfCode == kEndOfCodeStep);
 
@@ -2703,6 +2744,30 @@ fJumpStep: {
   c->i = wrapInt(static_cast<uint32_t>(c->i) + static_cast<uint32_t>(static_cast<int32_t>(note.form)));
   pc = note.value;
   THEN_LOOP_TEST(4, code[node->operand.i + 2]);
+}
+fForStep: {
+  // fJumpStep whose loop test compares the stepped local with an integer
+  // constant or a frame local (noteForStep): the step and the test from the
+  // jump's notes, without following the test's records; anything else goes
+  // as fJumpStep goes.
+  const StepNote note = node->first.note;
+  Value* const c = frameCells + note.slot;
+  const bool local = (note.answers & kLimitLocal) != 0;
+  if (!FUSED_FITS(8) || c->tag != kInt || (local && frameCells[node->wayLast].tag != kInt) ||
+      top + 2 > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
+    goto fJumpStep;
+  const int32_t v = wrapInt(static_cast<uint32_t>(c->i) + static_cast<uint32_t>(static_cast<int32_t>(note.form)));
+  c->i = v;
+  // Read after the step: the limit may be the local itself.
+  const int32_t limit = local ? frameCells[node->wayLast].i : node->wayLast;
+  if (answerOf(note.answers, v, limit)) {
+    pc = note.value + (note.answers >> kOnTrueShift);
+  } else {
+    pc = node->wayEnd;
+    __asm__ volatile("");
+  }
+  FUSED_DONE(8, code[note.value + 3]);
+  JUMP_NEXT;
 }
 // Member steps beginning with a local (fuse.h's memberRun): the local's
 // object and key and the member's place are checked first, through the same

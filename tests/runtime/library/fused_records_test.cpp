@@ -1967,6 +1967,33 @@ while (i < 2000) {
   if (i % 100 == 0) { s = s % 100003; } else { }
 }
 console.log("ways " @ s @ " " @ t);)",
+    // Counting loops whose step and test run as one: up and down, against
+    // constants and locals, with every comparison; a limit that the body
+    // moves, that is the counter itself, that turns float or text; a counter
+    // the body turns float, sets past the limit or brings near the 32-bit
+    // limits; continue and break; the pump at every offset.
+    R"(var s = 0, i, j, n = 50, m = 3, lim = 10, big = 2147483640, f;
+for (i = 0; i < 400; i++) {
+  for (j = 0; j < n; j++) s += j;
+  for (j = n; j > 0; j--) s += 2;
+  for (j = 0; j <= m; j++) s++;
+  for (j = m; j >= 0; j--) s--;
+  for (j = 0; j != 7; j++) s += 3;
+  for (j = 0; j < lim; j++) { if (j == 4) lim = 6; s++; }
+  lim = 10;
+  for (j = 0; j < j; j++) s += 1000;
+  for (j = 0; j < i % 9; j++) { if (j % 2) continue; s += 5; }
+  for (j = 0; j < 20; j++) { if (j == i % 13) break; s++; }
+  f = i % 50 == 0 ? 2.5 : 5;
+  for (j = 0; j < f; j++) s++;
+  for (j = 0; j < 8; j++) { if (i % 70 == 0 && j == 3) j = 9.5; s++; }
+  for (j = 0; j < 8; j++) { if (j == 2) j = 100; s++; }
+  if (i % 100 == 0) { for (j = big; j > 0 && j < big + 5; j++) s++; }
+  for (j = -3; j < m; j++) { m = i % 4; s += j; }
+  s = s % 1000003;
+}
+for (j = 0; j < n; j++) { if (j == 5) n = "12"; s++; }
+console.log("counts " @ s @ " " @ j);)",
 };
 
 }  // namespace
