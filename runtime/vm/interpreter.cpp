@@ -231,15 +231,18 @@ uint8_t plainHandler(const CodeNode* node, uint8_t h);
 uint8_t plainKindAt(const CodeVector& code, int32_t at);
 
 // A loop's jump to its `local++` / `local--` step (noted as for fJumpStep)
-// whose test compares that local with an integer constant or a frame local
-// and branches on the answer: noted on the jump so that fForStep runs the
-// step and the test from the jump alone. The note's answers hold the
-// test's (the three low bits answerOf reads), kLimitLocal when the limit is
-// a local, and above them how far past the test a true answer goes; the
-// limit (a constant or a local's cell) and where a false answer goes are
-// the jump's way notes. False for any other test.
+// whose test compares that local with an integer constant, a frame local
+// or a variable of an enclosing scope and branches on the answer: noted on
+// the jump so that fForStep runs the step and the test from the jump. The
+// note's answers hold the test's (the three low bits answerOf reads),
+// kLimitLocal or kLimitOuter for the limit's kind, and how far past the
+// test a true answer goes; the limit (a constant, or a local's cell) and
+// where a false answer goes are the jump's way notes. False for any other
+// test.
 constexpr uint8_t kLimitLocal = 8;
+constexpr uint8_t kLimitOuter = 128;
 constexpr int32_t kOnTrueShift = 4;
+constexpr int32_t kOnTrueMask = 7;
 bool noteForStep(const CodeVector& code, CodeNode* jump, int32_t args, int32_t cells) {
   StepNote& note = jump->first.note;
   const int32_t t = note.value;
@@ -251,18 +254,21 @@ bool noteForStep(const CodeVector& code, CodeNode* jump, int32_t args, int32_t c
   int32_t onYes, onNo;
   if (local->kind != LoadVariable || local->flags != kPushValue || local->slot != note.slot || !answers ||
       isTruthJoin(code[t + 3]) || !answerTargets(code[t + 3], t, 4, &onYes, &onNo) || onYes <= t ||
-      onYes - t > 15)
+      onYes - t > kOnTrueMask)
     return false;
-  uint8_t limitLocal = 0;
+  uint8_t limitKind = 0;
   if (rhs->kind == LoadVariable && rhs->flags == kPushValue && rhs->slot != kNoSlot) {
     jump->wayLast = rhs->slot;
-    limitLocal = kLimitLocal;
+    limitKind = kLimitLocal;
+  } else if (rhs->kind == LoadVariable && rhs->flags == kPushValue && rhs->second.var &&
+             rhs->second.var->depth > 0) {
+    limitKind = kLimitOuter;
   } else if (rhs->kind == PushInt || rhs->kind == PushInt138) {
     jump->wayLast = rhs->operand.i;
   } else {
     return false;
   }
-  note.answers = static_cast<uint8_t>(answers | limitLocal | (onYes - t) << kOnTrueShift);
+  note.answers = static_cast<uint8_t>(answers | limitKind | (onYes - t) << kOnTrueShift);
   jump->wayEnd = onNo;
   return true;
 }
@@ -2747,21 +2753,27 @@ fJumpStep: {
 }
 fForStep: {
   // fJumpStep whose loop test compares the stepped local with an integer
-  // constant or a frame local (noteForStep): the step and the test from the
-  // jump's notes, without following the test's records; anything else goes
-  // as fJumpStep goes.
+  // constant, a frame local or an outer variable (noteForStep): the step
+  // and the test from the jump's notes, without following the test's
+  // records but for an outer variable's; anything else goes as fJumpStep
+  // goes.
   const StepNote note = node->first.note;
   Value* const c = frameCells + note.slot;
-  const bool local = (note.answers & kLimitLocal) != 0;
-  if (!FUSED_FITS(8) || c->tag != kInt || (local && frameCells[node->wayLast].tag != kInt) ||
-      top + 2 > KVContext::kOperands || ctx->refDepth >= KVContext::kRefs)
+  const Value* limit = nullptr;
+  if (note.answers & kLimitLocal) limit = frameCells + node->wayLast;
+  if (note.answers & kLimitOuter) {
+    const VariableRef* const var = code[note.value + 1]->second.var;
+    if (!outerCellNoted(ctx, var)) goto fJumpStep;
+    limit = var->seenCell;
+  }
+  if (!FUSED_FITS(8) || c->tag != kInt || (limit && limit->tag != kInt) || top + 2 > KVContext::kOperands ||
+      ctx->refDepth >= KVContext::kRefs)
     goto fJumpStep;
   const int32_t v = wrapInt(static_cast<uint32_t>(c->i) + static_cast<uint32_t>(static_cast<int32_t>(note.form)));
   c->i = v;
   // Read after the step: the limit may be the local itself.
-  const int32_t limit = local ? frameCells[node->wayLast].i : node->wayLast;
-  if (answerOf(note.answers, v, limit)) {
-    pc = note.value + (note.answers >> kOnTrueShift);
+  if (answerOf(note.answers, v, limit ? limit->i : node->wayLast)) {
+    pc = note.value + ((note.answers >> kOnTrueShift) & kOnTrueMask);
   } else {
     pc = node->wayEnd;
     __asm__ volatile("");

@@ -1968,12 +1968,26 @@ while (i < 2000) {
 }
 console.log("ways " @ s @ " " @ t);)",
     // Counting loops whose step and test run as one: up and down, against
-    // constants and locals, with every comparison; a limit that the body
-    // moves, that is the counter itself, that turns float or text; a counter
-    // the body turns float, sets past the limit or brings near the 32-bit
-    // limits; continue and break; the pump at every offset.
+    // constants, locals and outer variables (a function's, a closure's),
+    // with every comparison; a limit that the body moves, that is the
+    // counter itself, that turns float or text; a counter the body turns
+    // float, sets past the limit or brings near the 32-bit limits; continue
+    // and break; the pump at every offset.
     R"(var s = 0, i, j, n = 50, m = 3, lim = 10, big = 2147483640, f;
+function outer(k) {
+  var q, t = 0;
+  for (q = 0; q < n; q++) t += q;
+  for (q = lim; q > m; q--) t++;
+  for (q = 0; q < n; q++) { if (k % 5 == 0 && q == 3) n = 2.5; t++; }
+  n = 50;
+  for (q = 0; q < big; q++) { if (q == 6) big = "9"; t++; }
+  big = 2147483640;
+  return t;
+}
+function counter() { var cap = 4; return function () { var z, t = 0; for (z = 0; z < cap; z++) { t++; if (z == 2) cap++; } return t; }; }
+var cnt = counter();
 for (i = 0; i < 400; i++) {
+  s += outer(i) + cnt();
   for (j = 0; j < n; j++) s += j;
   for (j = n; j > 0; j--) s += 2;
   for (j = 0; j <= m; j++) s++;
