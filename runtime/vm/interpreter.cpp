@@ -273,12 +273,16 @@ bool noteForStep(const CodeVector& code, CodeNode* jump, int32_t args, int32_t c
   return true;
 }
 
-// The plain handler of the record at `at` (hUnknown past the records or
-// for a kind outside the table).
-uint8_t plainKindAt(const CodeVector& code, int32_t at) {
-  if (at < 0 || static_cast<size_t>(at) >= code.size()) return hUnknown;
-  const uint32_t k = static_cast<uint32_t>(code[at]->kind - kFirstKind);
+// The plain handler of a record kind (hUnknown outside the table).
+uint8_t plainHandlerOf(int32_t kind) {
+  const uint32_t k = static_cast<uint32_t>(kind - kFirstKind);
   return k <= static_cast<uint32_t>(kLastKind - kFirstKind) ? kKinds.at[k] : static_cast<uint8_t>(hUnknown);
+}
+
+// The plain handler of the record at `at` (hUnknown past the records).
+uint8_t plainKindAt(const CodeVector& code, int32_t at) {
+  return at < 0 || static_cast<size_t>(at) >= code.size() ? static_cast<uint8_t>(hUnknown)
+                                                           : plainHandlerOf(code[at]->kind);
 }
 
 // Nops only go on to the next record and plain jumps (those no fused step
@@ -533,9 +537,8 @@ const CodeVector* runningRecords(const KVContext* ctx, int32_t entryDepth, const
 [[gnu::noinline]] uint8_t handlerAt(const CodeVector* records, const CodeNode* node, uint32_t pc, int32_t args,
                                     int32_t cells) {
   if (records) return chooseHandler(*records, pc, args, cells);
-  const uint32_t k = static_cast<uint32_t>(node->kind - kFirstKind);
-  if (k > static_cast<uint32_t>(kLastKind - kFirstKind)) return hUnknown;
-  return plainHandler(node, kKinds.at[k]);
+  const uint8_t h = plainHandlerOf(node->kind);
+  return h == hUnknown ? h : plainHandler(node, h);
 }
 
 // The integer a of a fused member read's run combined with the member's
@@ -1873,7 +1876,7 @@ fWayOn: {
   // A jump or nop whose way on passes nops and jumps (noteWayOn): to where
   // the way ends at once, and on into the loop's test when it lands on one.
   const uint32_t len = node->run;
-  if (!FUSED_FITS(len) || top + 2 > KVContext::kOperands) goto* handlers[kKinds.at[node->kind - kFirstKind]];
+  if (!FUSED_FITS(len) || top + 2 > KVContext::kOperands) goto* handlers[plainHandlerOf(node->kind)];
   const CodeNode* const way = node;
   pc = way->wayEnd;
   THEN_LOOP_TEST(len, code[way->wayLast]);
