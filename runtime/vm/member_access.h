@@ -63,6 +63,11 @@ namespace kv {
   // used only when the object really has that slot. An array's element
   // never fills it.
   if (!mc || obj->classId != mc->classId) return constantKeyElement(obj, node->operand.i);
+  // The record's note of the member the object's own list held. A note is
+  // taken only where the whole look-up answered with that list's member, and
+  // holds while nothing was added, deleted or moved and no class changed its
+  // layout, so it stands for the slot test below too.
+  if (obj->list == mc->noteList && mc->noteStamp == memberNoteDate()) return &mc->note->value;
   if (static_cast<uint32_t>(mc->slot) < static_cast<uint32_t>(obj->props.count)) return obj->props.cells[mc->slot];
   // No slot in the class: an own run-time member, as the member look-up
   // cache last found it or in a literal object's body. When the object
@@ -74,8 +79,6 @@ namespace kv {
   const PropList* list = obj->list;
   const MemberEntry* member;
   if (list && list->count) {
-    // The record's note of the member this list held, else the look-up cache.
-    if (list == mc->noteList && mc->noteStamp == memberNoteDate()) return &mc->note->value;
     member = cachedKeyNode(list, key);
   } else {
     member = quickOwnMember(obj, key);
@@ -132,18 +135,20 @@ namespace kv {
 void noteListMember(MemberCache* mc, const KVobj* obj, int32_t key, const Value* cell);
 [[gnu::always_inline]] inline Value* inlineMemberCell(KVobj* obj, const CodeNode* node) {
   if (!obj || obj->sealed) return nullptr;
-  const int32_t key = node->operand.i;
-  if (key >= 0 && obj->classId == kArrayClassId) return static_cast<KVArray*>(obj)->elementForWrite(key);
   const MemberCache* const mc = node->second.cache;
   const PropList* const l = obj->list;
+  // The record's note of the member the object's own list held, as for
+  // inlineMemberValue.
+  if (mc && l == mc->noteList && mc->noteStamp == memberNoteDate() && (mc->note->attrs & kAttrWritable))
+    return &mc->note->value;
+  const int32_t key = node->operand.i;
+  if (key >= 0 && obj->classId == kArrayClassId) return static_cast<KVArray*>(obj)->elementForWrite(key);
   if (!l || !l->count) {
     // No list nodes and no slot but the prototype's: a member in the body.
     if (obj->props.count == 1 && key < 0 && key != RefRecord::kAtomNotFoundKey) {
       MemberEntry* member = inlineMember(obj, key);
       if (member && (member->attrs & kAttrWritable)) return &member->value;
     }
-  } else if (mc && l == mc->noteList && mc->noteStamp == memberNoteDate() && (mc->note->attrs & kAttrWritable)) {
-    return &mc->note->value;
   }
   if (mc && mc->listKey && obj->classId == mc->classId &&
       static_cast<uint32_t>(mc->slot) < static_cast<uint32_t>(obj->props.count))
