@@ -102,7 +102,9 @@ enum Handler : uint8_t {
   // A jump or nop that passes the nops and jumps on its way (noteWayOn).
   hFWayOn,
   // A loop's step and its test of the stepped local in one (noteForStep).
-  hFForStep, hCount
+  hFForStep,
+  // A frame local's value pushed, or a reference to it, on its own.
+  hFLocalPush, hFLocalRef, hCount
 };
 
 struct KindTable {
@@ -491,6 +493,13 @@ uint32_t noteWayOn(const CodeVector& code, uint32_t pc) {
     case Fused::IndexExprNotBranch: return hFIndexExprNotBranch;
     // The run's length tells the step that the callee's read comes first.
     case Fused::VarCall: return hFLocalConstCall;
+  }
+  // A frame local's push on its own (its cell noted above): the value, or a
+  // reference for a store that follows.
+  if (kKinds.at[k] == hLoadVariable && recordFusion() && node->slot != kNoSlot && node->second.var &&
+      node->second.var->depth == 0) {
+    if (node->flags == kPushValue) return hFLocalPush;
+    if (node->flags == kPushReference) return hFLocalRef;
   }
   if ((kKinds.at[k] == hJump || kKinds.at[k] == hNop) && recordFusion()) {
     const uint32_t way = noteWayOn(code, pc);
@@ -1286,7 +1295,8 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fFrameMemberCompare, &&fMemberMemberStore, &&fOuterExprStore, &&fStepOuter,
       &&fOuterCompoundStore, &&fCompareReturn, &&fFrameMemberExprStore, &&fFrameMemberValueStore,
       &&fPushStatement, &&fElementBranch,
-      &&fElementCopyStore, &&newHere, &&fElementNotBranch, &&fIndexExprNotBranch, &&fWayOn, &&fForStep};
+      &&fElementCopyStore, &&newHere, &&fElementNotBranch, &&fIndexExprNotBranch, &&fWayOn, &&fForStep,
+      &&fLocalPush, &&fLocalRef};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
   static_assert(hEndOfCode == kEndOfCodeStep);
 
@@ -2656,6 +2666,21 @@ fLocalConstCall: {
   goto callHere;
 }
 #undef LOCAL_CONST_OP
+fLocalPush:
+  if (top >= KVContext::kOperands) [[unlikely]] goto loadVariable;
+  PUSH_IN_ROOM(*LOCAL_CELL(node));
+  ADVANCE;
+fLocalRef: {
+  const int32_t d = ctx->refDepth;
+  if (d >= KVContext::kRefs) [[unlikely]] goto loadVariable;
+  RefRecord& r = ctx->refs[d];
+  r.kind = kRefCell;
+  r.container = frameCells;
+  r.key = node->slot;
+  r.text = nullptr;
+  ctx->refDepth = d + 1;
+  ADVANCE;
+}
 fOuterValue: {
   // A variable of an enclosing scope read as loadVariable reads it; any
   // other case goes there.
