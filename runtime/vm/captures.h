@@ -30,7 +30,20 @@ inline bool capturesOwnCells(const FunctionRecord* rec, const ActivationObject* 
 // The cell a capture source names in the making frame (its activation
 // inner, its scope outer, the function running it maker), or null when there
 // is no such cell.
-const Value* captureSourceCell(const FunctionRecord::CaptureSource& s, const ActivationObject* inner,
-                               const ScopeChain* outer, const KVfobj* maker);
+inline const Value* captureSourceCell(const FunctionRecord::CaptureSource& s, const ActivationObject* inner,
+                                      const ScopeChain* outer, const KVfobj* maker) {
+  const ActivationObject* a;
+  if (s.depth == 0) {
+    a = inner;
+  } else if (s.captured >= 0 && maker && maker->ownCaptures()) {
+    return s.captured < maker->capturedCount() ? maker->captureCells() + s.captured : nullptr;
+  } else {
+    if (!outer || s.depth > outer->count) return nullptr;
+    a = outer->entries[s.depth - 1];
+  }
+  if (!a || !a->cells) return nullptr;
+  const int32_t at = s.index < 0 ? -1 - s.index : a->argCount + s.index;
+  return at >= 0 && at < a->cellCount ? a->cells + at : nullptr;
+}
 
 }  // namespace kv

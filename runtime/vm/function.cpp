@@ -29,7 +29,7 @@ KVobj* placePrototypeObject() {
 // makes one on every turn. Its "prototype" object is made when first
 // needed (makeOwnPrototype). `flags` and `captured` are its kOwnCaptures
 // and its count of captured cells. Room is reserved.
-KVfobj* placeClosureObject(uint8_t flags = 0, uint8_t captured = 0) {
+[[gnu::always_inline]] inline KVfobj* placeClosureObject(uint8_t flags = 0, uint8_t captured = 0) {
   const int32_t inlineCells =
       (flags & KVfobj::kOwnCaptures) && captured <= KVfobj::kInlineCaptureLimit ? captured : -1;
   auto* fn = new (gcAllocYoungRaw(closureBodyBytes(inlineCells))) KVfobj();
@@ -192,17 +192,23 @@ namespace {
 // and, noted now as markPlainCallee notes it at the first call, how the
 // short call path calls it (a closure made per turn of a loop is usually
 // called at once).
-void setUpClosure(KVfobj* fn, const FunctionRecord* rec) {
+[[gnu::always_inline]] inline void setUpClosure(KVfobj* fn, const FunctionRecord* rec) {
   fn->instanceClassId = nextInstanceClassId();
   fn->callFlags |= static_cast<uint8_t>((rec->generator ? KVfobj::kGenerator : 0) | (rec->hasName ? KVfobj::kHasName : 0));
   fn->callable = &rec->body;
-  if (!rec->generator && rec->body.code && !rec->body.native) {
-    const size_t params = rec->params.size(), cells = params + rec->locals.size();
-    if (cells <= UINT8_MAX) {
-      fn->frameParams = static_cast<uint8_t>(params);
-      fn->frameCells = static_cast<uint8_t>(cells);
-      fn->callKind = kPlainScript;
+  uint32_t layout = rec->closureLayout;
+  if (!layout) [[unlikely]] {
+    layout = FunctionRecord::kNoPlainLayout;
+    if (!rec->generator && rec->body.code && !rec->body.native) {
+      const size_t params = rec->params.size(), cells = params + rec->locals.size();
+      if (cells <= UINT8_MAX) layout = FunctionRecord::kPlainLayout | static_cast<uint32_t>(params) | static_cast<uint32_t>(cells) << 8;
     }
+    rec->closureLayout = layout;
+  }
+  if (layout & FunctionRecord::kPlainLayout) {
+    fn->frameParams = static_cast<uint8_t>(layout);
+    fn->frameCells = static_cast<uint8_t>(layout >> 8);
+    fn->callKind = kPlainScript;
   }
 }
 

@@ -122,6 +122,12 @@ struct FunctionRecord {
   // it, an empty activation elsewhere; valid in the chains' generation noted.
   mutable ScopeChain* capturedScope = nullptr;
   mutable uint32_t capturedScopeGeneration = 0;
+  // How the short call path calls its closures (KVfobj::frameParams,
+  // frameCells, callKind), worked out when the first one is made: 0 until
+  // then, kPlainLayout with the two counts when they fit, kNoPlainLayout
+  // when calls go the general way.
+  static constexpr uint32_t kPlainLayout = 1u << 16, kNoPlainLayout = 1u << 17;
+  mutable uint32_t closureLayout = 0;
 };
 
 // The class id of function objects (the Function constructor's instances).
