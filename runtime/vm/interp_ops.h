@@ -151,6 +151,10 @@ void storeCaught(KVContext* ctx, const VariableRef* var);
 
 void enterScope(KVContext* ctx);
 void makeClosure(KVContext* ctx, FunctionRecord* rec);
+// enterScope then makeClosure, as one: the scope the first saves the second
+// takes back at once, so neither touches the saved scopes. The frame's saved
+// scopes must be at or above its base and have room for one more.
+void makeScopedClosure(KVContext* ctx, FunctionRecord* rec);
 
 StepResult importStep(KVContext* ctx, const CodeNode* node);
 void importEnd(KVContext* ctx);

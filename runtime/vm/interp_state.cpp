@@ -84,6 +84,12 @@ void makeClosure(KVContext* ctx, FunctionRecord* rec) {
   ctx->pushObject(fn);
 }
 
+void makeScopedClosure(KVContext* ctx, FunctionRecord* rec) {
+  if (!rec) throw RuntimeError(kErrUnexpected);
+  KVfobj* fn = newClosureOver(rec, ctx->frame->activation, ctx->frame->scope, static_cast<KVfobj*>(ctx->frame->callee));
+  ctx->pushObject(fn);
+}
+
 StepResult importStep(KVContext* ctx, const CodeNode* node) {
   const VariableRef* var = node->second.var;
   ModuleProgram module;

@@ -104,7 +104,9 @@ enum Handler : uint8_t {
   // A loop's step and its test of the stepped local in one (noteForStep).
   hFForStep,
   // A frame local's value pushed, or a reference to it, on its own.
-  hFLocalPush, hFLocalRef, hCount
+  hFLocalPush, hFLocalRef,
+  // A function expression's scope and closure in one (makeScopedClosure).
+  hFScopedClosure, hCount
 };
 
 struct KindTable {
@@ -501,6 +503,8 @@ uint32_t noteWayOn(const CodeVector& code, uint32_t pc) {
     if (node->flags == kPushValue) return hFLocalPush;
     if (node->flags == kPushReference) return hFLocalRef;
   }
+  if (kKinds.at[k] == hEnterScope && recordFusion() && pc + 1 < code.size() && code[pc + 1]->kind == MakeClosure)
+    return hFScopedClosure;
   if ((kKinds.at[k] == hJump || kKinds.at[k] == hNop) && recordFusion()) {
     const uint32_t way = noteWayOn(code, pc);
     if (way > 1) {
@@ -1296,7 +1300,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fOuterCompoundStore, &&fCompareReturn, &&fFrameMemberExprStore, &&fFrameMemberValueStore,
       &&fPushStatement, &&fElementBranch,
       &&fElementCopyStore, &&newHere, &&fElementNotBranch, &&fIndexExprNotBranch, &&fWayOn, &&fForStep,
-      &&fLocalPush, &&fLocalRef};
+      &&fLocalPush, &&fLocalRef, &&fScopedClosure};
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
   static_assert(hEndOfCode == kEndOfCodeStep);
 
@@ -2283,6 +2287,14 @@ enterScope:
   ADVANCE;
 makeClosure:
   OUT(makeClosure(ctx, node->second.function));
+  ADVANCE;
+fScopedClosure:
+  // The closure's record is the running one from here: its failures name it.
+  if (!FUSED_FITS(2) || ctx->scopeDepth >= KVContext::kSavedScopes || ctx->scopeDepth < ctx->frame->scopeBase)
+    goto enterScope;
+  ++pc;
+  FUSED_DONE(2, code[pc]);
+  OUT(makeScopedClosure(ctx, node->second.function));
   ADVANCE;
 jumpIf:
   NEED(1);
