@@ -2008,6 +2008,32 @@ for (i = 0; i < 400; i++) {
 }
 for (j = 0; j < n; j++) { if (j == 5) n = "12"; s++; }
 console.log("counts " @ s @ " " @ j);)",
+    // Closures made on every turn: in a loop, by a function that returns
+    // one, inside a catch block over the caught value, inside closures,
+    // named; and locals pushed alone as arguments and stored from calls,
+    // among them texts and values the cells change under.
+    R"(var i, s = 0, t = "", f, g, fs = [], w, q = 2;
+function adder(k) { return function (x) { return x + k; }; }
+function twice(h) { return function (x) { return h(h(x)); }; }
+function maker(n) { var base = n * 3; return function (m) { var inner = function (z) { return z + base + m; }; return inner(m); }; }
+for (i = 0; i < 300; i++) {
+  f = adder(i % 7);
+  s = (s + f(i)) % 1000003;
+  g = twice(f);
+  w = g(i);
+  s = (s + w) % 1000003;
+  try { if (i % 9 == 0) throw i; } catch (e) { fs[i % 4] = function (y) { return y * 2 + e; }; }
+  if (fs[i % 4]) s = (s + fs[i % 4](q)) % 1000003;
+  f = maker(i);
+  w = f(q);
+  s = (s + w) % 1000003;
+  f = function fact(n) { return n < 2 ? 1 : n * fact(n - 1); };
+  w = f(i % 6);
+  s = s + w;
+  if (i % 50 == 0) { q = "t"; t = t @ adder(q)(i); q = 2; }
+  if (i % 77 == 0) q = 2.5; else if (i % 77 == 1) q = 2;
+}
+console.log("closures " @ s @ " " @ t);)",
 };
 
 }  // namespace
