@@ -71,23 +71,28 @@ void enterScope(KVContext* ctx) {
   ctx->savedScopes[ctx->scopeDepth++] = ctx->frame->scope;
 }
 
+namespace {
+// The closure of rec over the running frame's activation and `scope`, pushed.
+void pushClosureOver(KVContext* ctx, FunctionRecord* rec, ScopeChain* scope) {
+  // A frame running script code is a call of a function object (or the
+  // main program's, without one).
+  KVfobj* fn = newClosureOver(rec, ctx->frame->activation, scope, static_cast<KVfobj*>(ctx->frame->callee));
+  ctx->pushObject(fn);
+}
+}  // namespace
+
 void makeClosure(KVContext* ctx, FunctionRecord* rec) {
   if (!rec) throw RuntimeError(kErrUnexpected);
   // The closure copies the frame's activation and scope as they are now
   // (newClosureOver holds the scope across its allocations).
-  ActivationObject* inner = ctx->frame->activation;
   ScopeChain* captured = ctx->frame->scope;
   if (ctx->scopeDepth > ctx->frame->scopeBase) ctx->frame->scope = ctx->savedScopes[--ctx->scopeDepth];
-  // A frame running script code is a call of a function object (or the
-  // main program's, without one).
-  KVfobj* fn = newClosureOver(rec, inner, captured, static_cast<KVfobj*>(ctx->frame->callee));
-  ctx->pushObject(fn);
+  pushClosureOver(ctx, rec, captured);
 }
 
 void makeScopedClosure(KVContext* ctx, FunctionRecord* rec) {
   if (!rec) throw RuntimeError(kErrUnexpected);
-  KVfobj* fn = newClosureOver(rec, ctx->frame->activation, ctx->frame->scope, static_cast<KVfobj*>(ctx->frame->callee));
-  ctx->pushObject(fn);
+  pushClosureOver(ctx, rec, ctx->frame->scope);
 }
 
 StepResult importStep(KVContext* ctx, const CodeNode* node) {

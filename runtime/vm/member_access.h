@@ -44,8 +44,11 @@ namespace kv {
 // instead of the cache's hash and compares. Only for keys the object's
 // slots miss, as for cachedKeyNode. The record's general read notes what it
 // found (noteListMember), and so does a store's miss.
+[[gnu::always_inline]] inline bool noteHolds(const MemberCache* mc, const PropList* list) {
+  return list == mc->noteList && mc->noteStamp == memberNoteDate();
+}
 [[gnu::always_inline]] inline MemberEntry* notedKeyNode(const MemberCache* mc, const PropList* list, int32_t key) {
-  if (list == mc->noteList && mc->noteStamp == memberNoteDate()) return mc->note;
+  if (noteHolds(mc, list)) return mc->note;
   return cachedKeyNode(list, key);
 }
 
@@ -67,7 +70,7 @@ namespace kv {
   // taken only where the whole look-up answered with that list's member, and
   // holds while nothing was added, deleted or moved and no class changed its
   // layout, so it stands for the slot test below too.
-  if (obj->list == mc->noteList && mc->noteStamp == memberNoteDate()) return &mc->note->value;
+  if (noteHolds(mc, obj->list)) return &mc->note->value;
   if (static_cast<uint32_t>(mc->slot) < static_cast<uint32_t>(obj->props.count)) return obj->props.cells[mc->slot];
   // No slot in the class: an own run-time member, as the member look-up
   // cache last found it or in a literal object's body. When the object
@@ -139,7 +142,7 @@ void noteListMember(MemberCache* mc, const KVobj* obj, int32_t key, const Value*
   const PropList* const l = obj->list;
   // The record's note of the member the object's own list held, as for
   // inlineMemberValue.
-  if (mc && l == mc->noteList && mc->noteStamp == memberNoteDate() && (mc->note->attrs & kAttrWritable))
+  if (mc && noteHolds(mc, l) && (mc->note->attrs & kAttrWritable))
     return &mc->note->value;
   const int32_t key = node->operand.i;
   if (key >= 0 && obj->classId == kArrayClassId) return static_cast<KVArray*>(obj)->elementForWrite(key);
