@@ -52,11 +52,11 @@ void setWaitBlocked(CodeVector* code, bool blocked) {
       setWaitBlocked(n->second.function->body.code, blocked);
     } else if (blocked && n->kind == Wait) {
       n->kind = WaitForbidden;
-      n->op = 0;
+      forgetStep(n);
       n->operand.i = kWaitBlockedMark;
     } else if (!blocked && n->kind == WaitForbidden && n->operand.i == kWaitBlockedMark) {
       n->kind = Wait;
-      n->op = 0;
+      forgetStep(n);
     }
   }
 }

@@ -60,8 +60,8 @@ CodeNode* stamp(CodeNode* n, int32_t kind) {
   return n;
 }
 
-// A record takes three of the arena's 16-byte units.
-static_assert(sizeof(CodeNode) <= 48);
+// A record takes four of the arena's 16-byte units.
+static_assert(sizeof(CodeNode) <= 64);
 CodeNode* make(int32_t kind) { return stamp(permanent<CodeNode>(), kind); }
 CodeNode* withInt(int32_t kind, int32_t v) {
   CodeNode* n = make(kind);

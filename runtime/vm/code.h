@@ -274,11 +274,14 @@ union NodeSecond {
 
 constexpr uint16_t kNoSlot = 0xFFFF;
 
+// The code loop's handler that chooses a record's own (interpreter.cpp).
+void* firstStep();
+
 struct CodeNode {
   int32_t kind;
   // The code loop's own note of the step that runs this record (0: not yet
   // chosen). Never written to an object file; whoever changes `kind` after
-  // the record has run clears it.
+  // the record has run clears it with forgetStep.
   uint8_t op = 0;
   // The loop's notes beside `op`, never written to an object file either:
   // how many records a fused step that starts here covers, and for a
@@ -305,7 +308,17 @@ struct CodeNode {
   // Records are laid out in 16-byte units, so these cost no room.
   int32_t wayEnd = -1;
   int32_t wayLast = -1;
+  // Where the code loop's handler for `op` starts (at first the handler
+  // that chooses it), so that a dispatch jumps straight from the record.
+  // Set with `op`; whoever clears `op` clears it too (forgetStep).
+  void* step = firstStep();
 };
+
+// Forgets the code loop's handler of a record whose kind changed.
+inline void forgetStep(CodeNode* node) {
+  node->op = 0;
+  node->step = firstStep();
+}
 
 // Flag bits of LoadVariable, GetMember and GetIndexed.
 constexpr uint16_t kPushValue = 1;

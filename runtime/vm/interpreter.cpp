@@ -1273,7 +1273,10 @@ std::string abortLine(const KVContext* ctx) {
          std::to_string(ctx->pc);
 }
 
-KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
+void* gFirstStep = nullptr;
+
+// The code loop; with no context, it only notes its first handler.
+KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector* records) {
   static void* const handlers[hCount] = {
       &&resolve, &&unknown, &&endOfCode, &&pushInt, &&pushDouble, &&pushString, &&pushBool, &&pushNull, &&pushNaN, &&pushUndefined,
       &&pushFrameObject, &&opNew, &&pop, &&assign, &&compoundAssign, &&jumpIfFalse, &&jump, &&nop, &&andThen,
@@ -1301,6 +1304,21 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
       &&fPushStatement, &&fElementBranch,
       &&fElementCopyStore, &&newHere, &&fElementNotBranch, &&fIndexExprNotBranch, &&fWayOn, &&fForStep,
       &&fLocalPush, &&fLocalRef, &&fScopedClosure};
+  if (!ctx) [[unlikely]] {
+    // Asked only for the handler that chooses (firstStep). A handler's
+    // address is no local variable's, whatever GCC's dangling-pointer check
+    // takes it for.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdangling-pointer"
+#endif
+    gFirstStep = handlers[hResolve];
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+    return;
+  }
+  const CodeVector& vec = *records;
   static_assert(sizeof(handlers) / sizeof(handlers[0]) == hCount);
   static_assert(hEndOfCode == kEndOfCodeStep);
 
@@ -1384,7 +1402,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
 // indirect jump for the branch predictor to learn.
 #define DISPATCH_FETCHED \
   fresh = true;           \
-  goto* handlers[node->op];
+  goto* node->step;
 #define NEXT                                                        \
   do {                                                              \
     if (static_cast<uint32_t>(pc) >= n) [[unlikely]] goto finished; \
@@ -1764,9 +1782,13 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector& vec) {
   NEXT;
 
 resolve:
-  node->op = handlerAt(runningRecords(ctx, entryDepth, vec, code), node, static_cast<uint32_t>(pc), FRAME_ARGS,
-                       frameCellCount);
-  goto* handlers[node->op];
+  // A record's first run chooses its handler. The end of code comes with
+  // its own step chosen and takes only the handler's place here.
+  if (!node->op)
+    node->op = handlerAt(runningRecords(ctx, entryDepth, vec, code), node, static_cast<uint32_t>(pc), FRAME_ARGS,
+                         frameCellCount);
+  node->step = handlers[node->op];
+  goto* node->step;
 
 endOfCode:
   // Stepped past the last record. That is no step, and the position is the
@@ -3326,10 +3348,18 @@ fPushStatement: {
 
 void restartPumpCount() { gStepCounter = 0; }
 
+void* firstStep() {
+  static void* const first = [] {
+    runLoop(nullptr, nullptr);
+    return gFirstStep;
+  }();
+  return first;
+}
+
 void runFunction(const Callable& fn) {
   KVContext* ctx = gCurrentContext;
   if (fn.code && !fn.native) {
-    runLoop(ctx, *fn.code);
+    runLoop(ctx, fn.code);
     return;
   }
   // A native's other failures reach the code loop that called it, which
