@@ -296,6 +296,10 @@ uint8_t plainKindAt(const CodeVector& code, int32_t at) {
 // how many records the way covers, the record itself included; 1 when it
 // passes none. Bounded, so that a cycle of jumps still ends each step.
 constexpr uint32_t kMaxWayOn = 16;
+// An answer's way (noteAnswerWay) in one word: the records passed above
+// kWayCountShift, the last one's place below.
+constexpr int32_t kWayCountShift = 24;
+constexpr int32_t kWayLastMask = (1 << kWayCountShift) - 1;
 uint32_t noteWayOn(const CodeVector& code, uint32_t pc) {
   CodeNode* const node = code[pc];
   const bool jump = plainKindAt(code, static_cast<int32_t>(pc)) == hJump;
@@ -318,6 +322,52 @@ uint32_t noteWayOn(const CodeVector& code, uint32_t pc) {
   node->wayEnd = at;
   node->wayLast = last;
   return count;
+}
+
+// A fused test whose answer stays behind as the && or || value goes on
+// to records that often only pass that value on: an && or || it does not
+// settle jumps on with it, a JumpIfFalse takes it and jumps or goes on,
+// nops and plain jumps pass. The way from `to` (the answer's complemented
+// target) for that answer: noted on the test's first record, whose way
+// notes no jump or nop keeps otherwise, as where it ends (complemented
+// while the answer is still to be pushed) and, in one word, how many
+// records it passes and the last of them. The test then passes them
+// itself, counting each as its own step would (NOTED_ANSWER).
+void noteAnswerWay(const CodeVector& code, CodeNode* first, int32_t to, bool answer) {
+  first->wayLast = -1;
+  int32_t at = ~to;
+  int32_t last = -1;
+  bool held = true;
+  uint32_t count = 0;
+  while (count < kMaxWayOn) {
+    const uint8_t h = plainKindAt(code, at);
+    const CodeNode* const r = h == hUnknown ? nullptr : code[at];
+    if (held && (h == hAndThen || h == hOrElse)) {
+      if (answer == (h == hAndThen)) {
+        held = false;
+        last = at++;
+      } else {
+        if (r->operand.i < 0) break;
+        last = at;
+        at = r->operand.i;
+      }
+    } else if (held && h == hJumpIfFalse) {
+      held = false;
+      last = at;
+      at = answer ? at + 1 : r->operand.i;
+    } else if (h == hNop) {
+      last = at++;
+    } else if (h == hJump && fusedAt(code, static_cast<uint32_t>(at)) == Fused::None) {
+      last = at;
+      at = r->operand.i;
+    } else {
+      break;
+    }
+    ++count;
+  }
+  if (count == 0 || at < 0 || last >= kWayLastMask) return;
+  first->wayEnd = held ? ~at : at;
+  first->wayLast = static_cast<int32_t>(count << kWayCountShift) | last;
 }
 
 // The handler of the record at pc: a fused step when its run allows one.
@@ -373,6 +423,9 @@ uint32_t noteWayOn(const CodeVector& code, uint32_t pc) {
         return plainHandler(node, kKinds.at[k]);
       node->operand.branch.onTrue = onYes;
       node->operand.branch.onFalse = onNo;
+      node->wayLast = -1;
+      if (onYes < 0) noteAnswerWay(code, node, onYes, true);
+      if (onNo < 0) noteAnswerWay(code, node, onNo, false);
       break;
     }
     default: break;
@@ -1625,10 +1678,20 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector* records) {
     const bool yes_ = (yes);                                                       \
     int32_t to_;                                                                   \
     NOTED_TARGET(to_, yes_, node);                                                 \
-    const CodeNode* const last_ = code[pc + (len) - 1];                            \
+    const CodeNode* last_ = code[pc + (len) - 1];                                  \
     if (to_ < 0) {                                                                 \
-      PUSH_IN_ROOM(Value::makeBool(yes_));                                         \
-      to_ = ~to_;                                                                  \
+      /* The way the answer takes on (noteAnswerWay), when the pump falls */      \
+      /* inside neither run. */                                                   \
+      if (const int32_t way_ = node->wayLast;                                      \
+          way_ >= 0 && FUSED_FITS((len) + (way_ >> kWayCountShift))) {             \
+        to_ = node->wayEnd;                                                        \
+        last_ = code[way_ & kWayLastMask];                                         \
+        stepsLeft -= way_ >> kWayCountShift;                                       \
+      }                                                                            \
+      if (to_ < 0) {                                                               \
+        PUSH_IN_ROOM(Value::makeBool(yes_));                                       \
+        to_ = ~to_;                                                                \
+      }                                                                            \
     }                                                                              \
     pc = to_;                                                                      \
     FUSED_DONE(len, last_);                                                        \

@@ -1096,6 +1096,35 @@ for (i = 0; i < 14; i++) for (j = 0; j < 14; j++) {
   while (n % 7 != 0 && (vs[i] || !vs[j])) { n++; }
 }
 console.log("truth " @ n @ " " @ out);)",
+    // Tests whose answer goes on through && and || that it does not settle,
+    // the if's or while's test and the labels after it: locals against
+    // constants and locals, element and member reads, answers kept as
+    // values, and the elements changing between rounds.
+    R"(var a = [1, 0, 2, 0, 3], o = {x: 1, y: 0}, i, j, k, n = 0, s = 0, h = 0, c = 0;
+function f(p, q) {
+  var r = 0, m, w;
+  for (m = 0; m < 5; m++) {
+    if (!a[m] && m < q || p > m && !a[(m + 1) % 5]) r += 1; else r += 2;
+    if (m < p && a[m] && !a[q % 5]) { r += 4; } else if (m > q || !a[m]) { r += 8; }
+    while (!a[m] && r < 60 && m < q) { r += 16; }
+    w = m < p && !a[m];
+    k = m >= q || !a[(m + q) % 5];
+    h = (h * 3 + (w ? 1 : 0) + (k ? 2 : 0)) % 1000003;
+    if (!o.y && m < 3) { if (!a[m] || m > p) c++; } else c += 2;
+  }
+  return r;
+}
+for (i = 0; i < 40; i++) {
+  for (j = 0; j < 7; j++) {
+    if (i < 20 && j < 3 && !a[j % 5]) n++;
+    if (i > 30 || j > 5 || !a[(i + j) % 5]) n += 2;
+    if (!(i < 10) && (j < 2 || !a[j % 5]) && o.x) n += 4;
+    s = (s + f(i % 6, j)) % 1000003;
+  }
+  if (i % 9 == 0) a[i % 5] = a[i % 5] ? 0 : i;
+  if (i == 25) { o.y = 1; o.x = 0; }
+}
+console.log("answer ways " @ n @ " " @ s @ " " @ c @ " " @ h);)",
     // Comparisons of member and element reads with constants and variables,
     // and of variables with reads, tested by if, while, && and || and used as
     // values: reads of outer arrays and objects from a function (a colouring
