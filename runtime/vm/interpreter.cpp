@@ -300,24 +300,27 @@ constexpr uint32_t kMaxWayOn = 16;
 // kWayCountShift, the last one's place below.
 constexpr int32_t kWayCountShift = 24;
 constexpr int32_t kWayLastMask = (1 << kWayCountShift) - 1;
+// Passes the nop or plain jump at `at`, if that is what stands there,
+// moving `at` on and noting it as `last`.
+bool passNopOrJump(const CodeVector& code, int32_t& at, int32_t& last) {
+  const uint8_t h = plainKindAt(code, at);
+  if (h == hNop) {
+    last = at++;
+  } else if (h == hJump && fusedAt(code, static_cast<uint32_t>(at)) == Fused::None) {
+    last = at;
+    at = code[at]->operand.i;
+  } else {
+    return false;
+  }
+  return true;
+}
 uint32_t noteWayOn(const CodeVector& code, uint32_t pc) {
   CodeNode* const node = code[pc];
   const bool jump = plainKindAt(code, static_cast<int32_t>(pc)) == hJump;
   int32_t at = jump ? node->operand.i : static_cast<int32_t>(pc) + 1;
   int32_t last = static_cast<int32_t>(pc);
   uint32_t count = 1;
-  while (count < kMaxWayOn) {
-    const uint8_t h = plainKindAt(code, at);
-    if (h == hNop) {
-      last = at++;
-    } else if (h == hJump && fusedAt(code, static_cast<uint32_t>(at)) == Fused::None) {
-      last = at;
-      at = code[at]->operand.i;
-    } else {
-      break;
-    }
-    ++count;
-  }
+  while (count < kMaxWayOn && passNopOrJump(code, at, last)) ++count;
   if (count == 1) return 1;
   node->wayEnd = at;
   node->wayLast = last;
@@ -332,9 +335,9 @@ uint32_t noteWayOn(const CodeVector& code, uint32_t pc) {
 // notes no jump or nop keeps otherwise, as where it ends (complemented
 // while the answer is still to be pushed) and, in one word, how many
 // records it passes and the last of them. The test then passes them
-// itself, counting each as its own step would (NOTED_ANSWER).
+// itself, counting each as its own step would (NOTED_ANSWER). The caller
+// clears the note first: a way that passes nothing leaves none.
 void noteAnswerWay(const CodeVector& code, CodeNode* first, int32_t to, bool answer) {
-  first->wayLast = -1;
   int32_t at = ~to;
   int32_t last = -1;
   bool held = true;
@@ -355,12 +358,7 @@ void noteAnswerWay(const CodeVector& code, CodeNode* first, int32_t to, bool ans
       held = false;
       last = at;
       at = answer ? at + 1 : r->operand.i;
-    } else if (h == hNop) {
-      last = at++;
-    } else if (h == hJump && fusedAt(code, static_cast<uint32_t>(at)) == Fused::None) {
-      last = at;
-      at = r->operand.i;
-    } else {
+    } else if (!passNopOrJump(code, at, last)) {
       break;
     }
     ++count;
