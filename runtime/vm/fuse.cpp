@@ -592,6 +592,10 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
     case Assign: case AssignThroughReference:
       return isPop(next->kind) ? Fused::AssignPop : Fused::None;
     case PushFrameObject:
+      if (isMemberRead(next, kPushValue) && pc + 2 < code.size() && code[pc + 2]->kind == Return) {
+        *len = 3;
+        return Fused::FrameMemberReturn;
+      }
       if (isMemberRead(next, kPushValue))
         return (*len = frameMemberCompare(code, pc)) != 0 ? Fused::FrameMemberCompare : Fused::FrameMember;
       if (!isMemberRead(next, kPushReference)) return Fused::None;

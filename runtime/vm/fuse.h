@@ -154,6 +154,8 @@ enum class Fused : uint8_t {
   // callee's read, then LocalConstCall's records (`f(local - 1)`), run by
   // that step with the callee taken from its variable rather than pushed.
   VarCall,
+  // `this.name` read and returned (`return this.name;`).
+  FrameMemberReturn,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the

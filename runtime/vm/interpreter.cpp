@@ -106,7 +106,9 @@ enum Handler : uint8_t {
   // A frame local's value pushed, or a reference to it, on its own.
   hFLocalPush, hFLocalRef,
   // A function expression's scope and closure in one (makeScopedClosure).
-  hFScopedClosure, hCount
+  hFScopedClosure,
+  // `return this.name;` (fuse.h).
+  hFFrameMemberReturn, hCount
 };
 
 struct KindTable {
@@ -532,6 +534,7 @@ void noteAnswerWay(const CodeVector& code, CodeNode* first, int32_t to, bool ans
     case Fused::ReadCompare: return hFReadCompare;
     case Fused::LocalReadCompare: return hFLocalReadCompare;
     case Fused::FrameMemberCompare: return hFFrameMemberCompare;
+    case Fused::FrameMemberReturn: return hFFrameMemberReturn;
     case Fused::MemberMemberStore: return hFMemberMemberStore;
     case Fused::OuterExprStore: return hFOuterExprStore;
     case Fused::StepOuter: return hFStepOuter;
@@ -1354,7 +1357,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector* records) {
       &&fOuterCompoundStore, &&fCompareReturn, &&fFrameMemberExprStore, &&fFrameMemberValueStore,
       &&fPushStatement, &&fElementBranch,
       &&fElementCopyStore, &&newHere, &&fElementNotBranch, &&fIndexExprNotBranch, &&fWayOn, &&fForStep,
-      &&fLocalPush, &&fLocalRef, &&fScopedClosure};
+      &&fLocalPush, &&fLocalRef, &&fScopedClosure, &&fFrameMemberReturn};
   if (!ctx) [[unlikely]] {
     // Asked only for the handler that chooses (firstStep). A handler's
     // address is no local variable's, whatever GCC's dangling-pointer check
@@ -1402,6 +1405,8 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector* records) {
   // or whatever a nested run left there, as writing it at every dispatch
   // would.
   bool fresh = false;
+  // The value a return step hands back from where it lies (returnCell).
+  const Value* returned;
   // The running frame's cells. A frame's activation stays its own while
   // the frame runs: calls come back to it before it goes on.
   Value* frameCells;
@@ -2688,15 +2693,16 @@ fAssignPop:
 fConstMod:
   // Chosen only for divisors other than 0 and -1.
   FUSED_CONST(a %= b)
-fLocalReturn: {
+fLocalReturn:
   // The local pushed, then the Return's own step: a return served here
   // takes the local from its cell without the push.
-  const Value& a = *LOCAL_CELL(node);
   if (!FUSED_FITS(2) || top >= KVContext::kOperands) goto loadVariable;
+  returned = LOCAL_CELL(node);
   ++pc;
   FUSED_DONE(2, code[pc]);
-  RETURN_VALUE(a);
-}
+returnCell:
+  // A value returned from where it lies (fLocalReturn, fFrameMemberReturn).
+  RETURN_VALUE(*returned);
 // An integer local and the constant after it, combined as fConstAdd and
 // its kin combine them; `len` records make the run, which pushes
 // (len - 1) / 2 values.
@@ -2965,6 +2971,18 @@ fFrameMember: {
   if (!FUSED_FITS(2) || !self || top >= KVContext::kOperands || !(v = inlineMemberValue(self, code[pc + 1])))
     goto pushFrameObject;
   FUSED_PUSH_MEMBER(self, v, 2);
+}
+fFrameMemberReturn: {
+  // this.name read as fFrameMember reads it, then the Return's own step,
+  // without the push.
+  KVobj* const self = ctx->frame->receiver;
+  const Value* v;
+  if (!FUSED_FITS(3) || !self || top >= KVContext::kOperands || !(v = inlineMemberValue(self, code[pc + 1])))
+    goto pushFrameObject;
+  pc += 2;
+  FUSED_DONE(3, code[pc]);
+  returned = v;
+  goto returnCell;
 }
 fFrameMemberRef: {
   KVobj* const self = ctx->frame->receiver;

@@ -1125,6 +1125,28 @@ for (i = 0; i < 40; i++) {
   if (i == 25) { o.y = 1; o.x = 0; }
 }
 console.log("answer ways " @ n @ " " @ s @ " " @ c @ " " @ h);)",
+    // `return this.name;` of values of every kind, of a member the object
+    // lacks, of its prototype's and of one added and deleted between calls,
+    // from methods and from plain calls, recursively and as an argument.
+    R"(function Box(v) { this.v = v; }
+Box.prototype.get = function () { return this.v; };
+Box.prototype.tag = function () { return this.t; };
+Box.prototype.kind = "box";
+Box.prototype.getKind = function () { return this.kind; };
+Box.prototype.deep = function (n) { if (n > 0) return this.deep(n - 1); return this.v; };
+function plain() { return this.v; }
+var vs = [1, -2147483647 - 1, 2.5, "s", null, undefined, true, {a: 1}, [1, 2]], i, b, out = "", n = 0;
+for (i = 0; i < 60; i++) {
+  b = new Box(vs[i % 9]);
+  if (i % 5 == 2) b.t = i;
+  if (i % 7 == 3) b.kind = "own";
+  out = out @ b.get() @ "," @ b.tag() @ "," @ b.getKind() @ ";";
+  if (b.deep(i % 4) == vs[i % 9]) n++;
+  n = (n + (b.get() == b.v ? 1 : 0)) % 1000003;
+  if (i % 11 == 4) { Box.prototype.v = i; delete b.v; out = out @ b.get(); }
+  if (i % 13 == 6) out = out @ plain();
+}
+console.log("returns " @ n @ " " @ out);)",
     // Comparisons of member and element reads with constants and variables,
     // and of variables with reads, tested by if, while, && and || and used as
     // values: reads of outer arrays and objects from a function (a colouring
