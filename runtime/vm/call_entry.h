@@ -46,12 +46,13 @@ struct RunningFrame {
 // integer on top), and with kPlainArgs it knows that no argument is a text.
 // With `given` the step has not pushed the arguments and their count: they
 // are there, and `top` is the level they would make on the stack. With
-// `givenCallee` it has not pushed the callee either (read from a variable,
-// so with no receiver beside it).
+// `givenCallee` it has not pushed the callee either: read from a variable,
+// with no receiver beside it, or from a member of `givenReceiver`.
 template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
 [[gnu::always_inline]] inline bool enterScriptCall(KVContext* ctx, const RunningFrame& running, int32_t top,
                                                    int32_t pc, bool method, EnteredFrame& out, int32_t counted = 0,
-                                                   const Value* given = nullptr, const Value* givenCallee = nullptr) {
+                                                   const Value* given = nullptr, const Value* givenCallee = nullptr,
+                                                   KVobj* givenReceiver = nullptr) {
   // With the count given, the level check below covers the count's room.
   if (!kCounted && top < 2) return false;
   int32_t n;
@@ -68,7 +69,8 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
   const int32_t at = top - 2 - n;
   if (at < 0) return false;
   const Value& callee = givenCallee ? *givenCallee : ctx->operands[at];
-  if (callee.tag != kObject || !callee.obj || (method && (givenCallee || !ctx->operandRefs[at]))) return false;
+  if (callee.tag != kObject || !callee.obj || (method && !(givenCallee ? givenReceiver : ctx->operandRefs[at])))
+    return false;
   // The callee's kind and frame layout as noted at its first call.
   constexpr uint8_t kKind = kNative ? kPlainNative : kPlainScript;
   // A callee noted as the other kind is declined without the call.
@@ -118,7 +120,7 @@ template <bool kNative = false, bool kCounted = false, bool kPlainArgs = false>
   ActivationObject* const a = f->activation;
   f->scope = fn->callScope();
   // Read again here rather than kept in a register across the checks.
-  f->receiver = givenCallee ? nullptr : ctx->operandRefs[at];
+  f->receiver = givenCallee ? givenReceiver : ctx->operandRefs[at];
   f->callee = fn;
   f->passed = kept;
   a->argCount = params;

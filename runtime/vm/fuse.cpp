@@ -384,6 +384,17 @@ bool pushStatement(const CodeVector& code, uint32_t pc) {
 }
 
 // A member step at a frame local's push (fuse.h), its records in *len.
+// `object.name()` or `object.name(local)` at pc (the object's push and the
+// member read there): its records, or 0.
+uint32_t methodCall(const CodeVector& code, uint32_t pc) {
+  const uint32_t args = pc + 3 < code.size() && isLocalValue(code[pc + 2]) ? 1 : 0;
+  const uint32_t count = pc + 2 + args;
+  if (count + 1 >= code.size() || !isPushInt(code[count]) || code[count]->operand.i != static_cast<int32_t>(args) ||
+      code[count + 1]->kind != Call)
+    return 0;
+  return 4 + args;
+}
+
 Fused memberRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
   if (pc + 1 >= code.size()) return Fused::None;
   const CodeNode* next = code[pc + 1];
@@ -401,6 +412,7 @@ Fused memberRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
   }
   if (isMemberRead(next, kPushValue)) {
     if ((*len = readOp(code, pc, 2)) != 0) return Fused::LocalMemberOp;
+    if ((*len = methodCall(code, pc)) != 0) return Fused::MethodCall;
     *len = 2;
     return Fused::LocalMember;
   }

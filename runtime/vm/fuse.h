@@ -156,6 +156,11 @@ enum class Fused : uint8_t {
   VarCall,
   // `this.name` read and returned (`return this.name;`).
   FrameMemberReturn,
+  // A method call with no argument or one frame local, the object a frame
+  // local or a variable of an enclosing scope (`list.next()`,
+  // `c.add(i)`): the object, the member read, the argument, the count and
+  // the Call (CodeNode::run records).
+  MethodCall,
 };
 
 // The fused step the run at `pc` of `code` allows, judged only from the

@@ -108,7 +108,9 @@ enum Handler : uint8_t {
   // A function expression's scope and closure in one (makeScopedClosure).
   hFScopedClosure,
   // `return this.name;` (fuse.h).
-  hFFrameMemberReturn, hCount
+  hFFrameMemberReturn,
+  // A method call of a frame local's or outer variable's object (fuse.h).
+  hFMethodCall, hCount
 };
 
 struct KindTable {
@@ -535,6 +537,7 @@ void noteAnswerWay(const CodeVector& code, CodeNode* first, int32_t to, bool ans
     case Fused::LocalReadCompare: return hFLocalReadCompare;
     case Fused::FrameMemberCompare: return hFFrameMemberCompare;
     case Fused::FrameMemberReturn: return hFFrameMemberReturn;
+    case Fused::MethodCall: return hFMethodCall;
     case Fused::MemberMemberStore: return hFMemberMemberStore;
     case Fused::OuterExprStore: return hFOuterExprStore;
     case Fused::StepOuter: return hFStepOuter;
@@ -1357,7 +1360,7 @@ KV_THREADED_DISPATCH void runLoop(KVContext* ctx, const CodeVector* records) {
       &&fOuterCompoundStore, &&fCompareReturn, &&fFrameMemberExprStore, &&fFrameMemberValueStore,
       &&fPushStatement, &&fElementBranch,
       &&fElementCopyStore, &&newHere, &&fElementNotBranch, &&fIndexExprNotBranch, &&fWayOn, &&fForStep,
-      &&fLocalPush, &&fLocalRef, &&fScopedClosure, &&fFrameMemberReturn};
+      &&fLocalPush, &&fLocalRef, &&fScopedClosure, &&fFrameMemberReturn, &&fMethodCall};
   if (!ctx) [[unlikely]] {
     // Asked only for the handler that chooses (firstStep). A handler's
     // address is no local variable's, whatever GCC's dangling-pointer check
@@ -2949,6 +2952,33 @@ fLocalMember: {
       !(v = inlineMemberValue(c->obj, code[pc + 1])))
     goto loadVariable;
   FUSED_PUSH_MEMBER(c->obj, v, 2);
+}
+fMethodCall: {
+  // The method read as fLocalMember reads it, then the Call as fCountCall
+  // goes on, the callee, its receiver and the argument taken from where
+  // they lie; pushed as the records push them when the short entry
+  // declines.
+  const uint32_t len = node->run;
+  const Value* const c = BASE_CELL(node);
+  const Value* v;
+  if (!FUSED_FITS(len) || c->tag != kObject || !c->obj || top + 3 > KVContext::kOperands ||
+      !(v = inlineMemberValue(c->obj, code[pc + 1])))
+    goto loadVariable;
+  KVobj* const self = c->obj;
+  const Value* const arg = len == 5 ? LOCAL_CELL(code[pc + 2]) : nullptr;
+  const int32_t count = len == 5 ? 1 : 0;
+  pc += static_cast<int32_t>(len) - 1;
+  FUSED_DONE(len, code[pc]);
+  EnteredFrame e;
+  if (enterScriptCall<false, true>(ctx, RUNNING, top + 2 + count, pc, node->operand.i != 0, e, count, arg, v, self))
+      [[likely]] {
+    RUN_ENTERED(e);
+  }
+  opRefs[top] = self;
+  ops[top++] = *v;
+  if (arg) PUSH_IN_ROOM(*arg);
+  PUSH_IN_ROOM(Value::makeInt(count));
+  goto callHere;
 }
 fLocalMemberOp: {
   const Value* const c = BASE_CELL(node);

@@ -1147,6 +1147,44 @@ for (i = 0; i < 60; i++) {
   if (i % 13 == 6) out = out @ plain();
 }
 console.log("returns " @ n @ " " @ out);)",
+    // Method calls with no argument or one local, the object a local or a
+    // top-level variable: script methods from the prototype and the
+    // object's own, natives (an array's push and pop, a text object's
+    // append, a code made a text), arguments of every kind, a method
+    // replaced and deleted between calls, recursion, a member that is no
+    // function and objects that are none.
+    R"(function Node(v) { this.v = v; this.n = 0; }
+Node.prototype.add = function (k) { this.n = (this.n + k * 3 + this.v) % 1000003; return this.n; };
+Node.prototype.get = function () { return this.n; };
+Node.prototype.down = function (k) { if (k <= 0) return this.v; var m = k - 1; return this.down(m) + 1; };
+var top = new Node(7), arr = [], txt = new String(), vs = [1, 2.5, "x", null, true, -1], i, k, out = "", s = 0;
+function run(o, p) {
+  var r = 0, j, q, c;
+  for (j = 0; j < 6; j++) {
+    q = vs[j];
+    if (typeof q == "number") r = (r + o.add(q) + top.add(j)) % 1000003; else out = out @ o.add(q) @ ";";
+    r = (r + o.get() + top.get() + o.down(j)) % 1000003;
+    arr.push(j);
+    if (j % 2 == 0) out = out @ arr.pop();
+    c = 65 + j;
+    txt.append(q);
+    out = out @ String.fromCharCode(c) @ p.get();
+  }
+  return r;
+}
+for (i = 0; i < 30; i++) {
+  var o = new Node(i);
+  if (i % 4 == 1) o.add = function (k) { return -k; };
+  if (i == 12) Node.prototype.get = function () { return this.v * 2; };
+  s = (s + run(o, top)) % 1000003;
+  if (i % 5 == 3) delete o.add;
+}
+out = out @ arr.length @ txt;
+top.get = 5;
+out = out @ top.get();
+vs = 3;
+out = out @ vs.add();
+console.log("methods " @ s @ " " @ out);)",
     // Comparisons of member and element reads with constants and variables,
     // and of variables with reads, tested by if, while, && and || and used as
     // values: reads of outer arrays and objects from a function (a colouring
