@@ -472,11 +472,20 @@ Fused withTop(int32_t kind, Fused add, Fused sub, Fused mul, Fused mod) {
   }
 }
 
+// The operation at `op` on a local and the integer constant before it as a
+// call's argument (LocalConstCall, VarCall): + - or *, or % by a divisor
+// other than 0 and -1.
+bool isArgOp(const CodeVector& code, uint32_t op) {
+  const int32_t kind = code[op]->kind;
+  const int32_t d = code[op - 1]->operand.i;
+  return isTopOp(kind) || (kind == Mod && d != 0 && d != -1);
+}
+
 // A VarCall at pc (fuse.h): its records, or 0.
 uint32_t varCall(const CodeVector& code, uint32_t pc) {
   if (!isBaseValue(code[pc])) return 0;
   if (pc + 5 >= code.size() || !isLocalValue(code[pc + 1]) || !isPushInt(code[pc + 2]) ||
-      !isTopOp(code[pc + 3]->kind) || !isPushInt(code[pc + 4]) || code[pc + 4]->operand.i != 1)
+      !isArgOp(code, pc + 3) || !isPushInt(code[pc + 4]) || code[pc + 4]->operand.i != 1)
     return 0;
   const CodeNode* const call = code[pc + 5];
   return call->kind == Call && call->operand.i == 0 ? 6 : 0;
@@ -519,15 +528,13 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
         *len = 2;
         if (next->kind == Return) return Fused::LocalReturn;
         if (isPushInt(next) && pc + 2 < code.size()) {
-          const int32_t op = code[pc + 2]->kind;
-          if (op == Add || op == Sub || op == Mul) {
-            *len = 5;
-            if (pc + 4 < code.size() && isPushInt(code[pc + 3]) && code[pc + 3]->operand.i == 1 &&
-                code[pc + 4]->kind == Call)
-              return Fused::LocalConstCall;
-            *len = 3;
-            return Fused::LocalConstOp;
-          }
+          *len = 5;
+          if (pc + 4 < code.size() && isArgOp(code, pc + 2) && isPushInt(code[pc + 3]) &&
+              code[pc + 3]->operand.i == 1 && code[pc + 4]->kind == Call)
+            return Fused::LocalConstCall;
+          *len = 3;
+          if (isTopOp(code[pc + 2]->kind)) return Fused::LocalConstOp;
+          *len = 2;
         }
         // A local before `local[local]` goes alone: the element read is one step.
         if (isLocalValue(next) && !isElementRead(code, pc + 1, kPushValue)) return Fused::LoadTwo;

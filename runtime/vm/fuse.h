@@ -69,7 +69,8 @@ enum class Fused : uint8_t {
   // + - or * (`local - 1` as an argument or an operand).
   LocalConstOp,
   // LocalConstOp's records as a call's one argument, then the count pushed
-  // and the Call (`f(local - 1)`; the call entered as EnterCall).
+  // and the Call (`f(local - 1)`; the call entered as EnterCall). Here the
+  // operation may also be % by a constant other than 0 and -1 (`f(i % 8)`).
   LocalConstCall,
   // A variable of an enclosing scope pushed (a function's own name, say).
   OuterValue,

@@ -2757,7 +2757,7 @@ fLocalConstCall: {
   CodeNode* const* const r = code + pc + skip;
   const Value* a = LOCAL_CELL(r[0]);
   if (!FUSED_FITS(5 + skip) || a->tag != kInt || top + 2 + skip > KVContext::kOperands) goto loadVariable;
-  const Value arg = Value::makeInt(intRecordOp<false>(r[2]->kind, a->i, r[1]->operand.i));
+  const Value arg = Value::makeInt(intRecordOp(r[2]->kind, a->i, r[1]->operand.i));
   pc += 4 + skip;
   FUSED_DONE(5 + skip, code[pc]);
   EnteredFrame e;

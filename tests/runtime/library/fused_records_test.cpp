@@ -1147,6 +1147,21 @@ for (i = 0; i < 60; i++) {
   if (i % 13 == 6) out = out @ plain();
 }
 console.log("returns " @ n @ " " @ out);)",
+    // A call's one argument a local combined with a constant by + - * and
+    // %, the callee a local or top-level function: remainders of negative
+    // numbers and of the smallest integer, divisors 0 and -1 (no fused
+    // step), a float and a text local, and a callee replaced on the way.
+    R"(function id(x) { return x; }
+function sq(x) { return x * x % 1000; }
+var vs = [7, -7, 0, 2147483647, -2147483647 - 1, 2.5, "t", null], i, k, f = id, s = 0, out = "";
+for (i = 0; i < 40; i++) {
+  k = vs[i % 8];
+  out = out @ id(k % 5) @ "," @ f(k % 3) @ "," @ sq(k - 1) @ "," @ id(k % 2147483647) @ ";";
+  if (i % 8 == 2) out = out @ id(k % 0) @ id(k % -1);
+  s = (s + sq(i % 7) + f(i * 3)) % 1000003;
+  if (i == 20) f = sq;
+}
+console.log("argument ops " @ s @ " " @ out);)",
     // Method calls with no argument or one local, the object a local or a
     // top-level variable: script methods from the prototype and the
     // object's own, natives (an array's push and pop, a text object's
