@@ -383,7 +383,6 @@ bool pushStatement(const CodeVector& code, uint32_t pc) {
   return push != kAtomNotFound && code[pc + 1]->operand.i == push;
 }
 
-// A member step at a frame local's push (fuse.h), its records in *len.
 // `object.name()` or `object.name(local)` at pc (the object's push and the
 // member read there): its records, or 0.
 uint32_t methodCall(const CodeVector& code, uint32_t pc) {
@@ -395,6 +394,7 @@ uint32_t methodCall(const CodeVector& code, uint32_t pc) {
   return 4 + args;
 }
 
+// A member step at a frame local's push (fuse.h), its records in *len.
 Fused memberRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
   if (pc + 1 >= code.size()) return Fused::None;
   const CodeNode* next = code[pc + 1];
