@@ -129,11 +129,19 @@ constexpr std::array<ShapedExpr, kExprShapeCount> kShapedExprs = makeTable();
 
 namespace {
 
-// The rounds of a loop with a body of the shape F.
-template <ShapedExpr F>
-[[gnu::flatten]] RoundsEnd roundsOf(const ShapedRounds& in, uint32_t limit, uint32_t* steps) {
+// The rounds of a loop with a body of the shape F. With kCarried the body
+// stores into its first operand (`s = (s + i * j) % m`): that operand is
+// carried from round to round in a register rather than read back from the
+// cell just written, which is still written every round.
+template <ShapedExpr F, bool kCarried>
+[[gnu::flatten]] RoundsEnd runRounds(const ShapedRounds& in, uint32_t limit, uint32_t* steps) {
   // A copy, which the stores into the cells cannot change.
-  const ShapedRounds l = in;
+  ShapedRounds l = in;
+  int32_t carried = l.target->i;
+  if constexpr (kCarried) {
+    l.operands.tag[0] = &kConstantTag;
+    l.operands.value[0] = &carried;
+  }
   uint32_t s = *steps;
   RoundsEnd end = RoundsEnd::BeforeStep;
   while (s + l.round <= limit && (l.counter->tag & *l.leftTag & *l.rightTag) == kInt) {
@@ -149,10 +157,21 @@ template <ShapedExpr F>
       break;
     }
     *l.target = Value::makeInt(v);
+    carried = v;
     s += l.round;
   }
   *steps = end == RoundsEnd::BeforeStep ? s : s + 8;
   return end;
+}
+
+template <ShapedExpr F>
+RoundsEnd roundsOf(const ShapedRounds& in, uint32_t limit, uint32_t* steps) {
+  // The first operand is carried when it is the target, holds an integer,
+  // and neither the step nor the test reads it.
+  const int32_t* const t = &in.target->i;
+  if (in.operands.value[0] == t && in.target->tag == kInt && in.target != in.counter && in.left != t && in.right != t)
+    return runRounds<F, true>(in, limit, steps);
+  return runRounds<F, false>(in, limit, steps);
 }
 
 template <size_t... I>

@@ -1147,6 +1147,38 @@ for (i = 0; i < 60; i++) {
   if (i % 13 == 6) out = out @ plain();
 }
 console.log("returns " @ n @ " " @ out);)",
+    // Counting loops whose whole body stores into its own first operand,
+    // run as whole rounds between the pump's calls: the target also the
+    // counter, the test's bound, a later operand, or no integer at first;
+    // remainders by 0 and -1; bodies long enough that rounds straddle
+    // the pump.
+    R"(var s, t, i, j, k, m = 1000003, out = "";
+s = 0;
+for (i = 0; i < 300; i++) { for (j = 0; j < 70; j++) { s = (s + i * j) % m; } }
+out = out @ s @ ",";
+for (s = 1; s < 5000; s++) { s = s * 2 + 1; }
+out = out @ s @ ",";
+s = 900;
+for (j = 0; j < s; j++) { s = s - 1; }
+out = out @ s @ " " @ j @ ",";
+s = 3;
+for (j = 0; j < 500; j++) { s = (s + s * j) % 7; }
+out = out @ s @ ",";
+s = 0.5;
+for (j = 0; j < 400; j++) { s = (s + j) % 1000; }
+out = out @ s @ ",";
+t = "x";
+for (j = 0; j < 3; j++) { t = (t + j) % 5; }
+out = out @ t @ ",";
+for (k = -1; k <= 1; k++) {
+  s = 10;
+  for (j = 0; j < 300; j++) { s = (s + j) % (k + 0); }
+  out = out @ s @ ";";
+}
+s = 2147483647;
+for (j = 10; j > 0; j--) { s = s + j * 3; }
+out = out @ s;
+console.log("carried " @ out);)",
     // A call's one argument a local combined with a constant by + - * and
     // %, the callee a local or top-level function: remainders of negative
     // numbers and of the smallest integer, divisors 0 and -1 (no fused
