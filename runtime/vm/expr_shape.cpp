@@ -157,7 +157,7 @@ template <ShapedExpr F, bool kCarried>
       break;
     }
     *l.target = Value::makeInt(v);
-    carried = v;
+    if constexpr (kCarried) carried = v;
     s += l.round;
   }
   *steps = end == RoundsEnd::BeforeStep ? s : s + 8;

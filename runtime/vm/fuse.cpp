@@ -528,13 +528,15 @@ Fused fusedRun(const CodeVector& code, uint32_t pc, uint32_t* len) {
         *len = 2;
         if (next->kind == Return) return Fused::LocalReturn;
         if (isPushInt(next) && pc + 2 < code.size()) {
-          *len = 5;
           if (pc + 4 < code.size() && isArgOp(code, pc + 2) && isPushInt(code[pc + 3]) &&
-              code[pc + 3]->operand.i == 1 && code[pc + 4]->kind == Call)
+              code[pc + 3]->operand.i == 1 && code[pc + 4]->kind == Call) {
+            *len = 5;
             return Fused::LocalConstCall;
-          *len = 3;
-          if (isTopOp(code[pc + 2]->kind)) return Fused::LocalConstOp;
-          *len = 2;
+          }
+          if (isTopOp(code[pc + 2]->kind)) {
+            *len = 3;
+            return Fused::LocalConstOp;
+          }
         }
         // A local before `local[local]` goes alone: the element read is one step.
         if (isLocalValue(next) && !isElementRead(code, pc + 1, kPushValue)) return Fused::LoadTwo;
