@@ -1,6 +1,7 @@
 // System information stand-in: processor count and a fixed Windows version.
 #include "platform/win/sysinfo.h"
 
+#include <sched.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -48,14 +49,27 @@ BYTE conditionFor(DWORDLONG conditionMask, DWORD typeBit) {
   return static_cast<BYTE>((conditionMask >> (index * 3)) & 7);
 }
 
+// The processors this thread may run on: a process held to one processor (by an
+// affinity mask or a container) counts as a one-processor machine, so the media layer
+// does its background work in the pump instead of in threads that would only take
+// turns with the main one.
+long usableProcessors() {
+  cpu_set_t set;
+  if (sched_getaffinity(0, sizeof(set), &set) == 0) {
+    const int count = CPU_COUNT(&set);
+    if (count > 0) return count;
+  }
+  return sysconf(_SC_NPROCESSORS_ONLN);
+}
+
 }  // namespace
 
 void GetSystemInfo(SYSTEM_INFO* info) {
   if (info == nullptr) return;
   std::memset(info, 0, sizeof(*info));
-  long online = sysconf(_SC_NPROCESSORS_ONLN);
+  long usable = usableProcessors();
   long page = sysconf(_SC_PAGESIZE);
-  info->dwNumberOfProcessors = online > 0 ? static_cast<DWORD>(online) : 1;
+  info->dwNumberOfProcessors = usable > 0 ? static_cast<DWORD>(usable) : 1;
   info->dwPageSize = page > 0 ? static_cast<DWORD>(page) : 4096;
   info->dwAllocationGranularity = 65536;
 }

@@ -2,6 +2,7 @@
 #include "platform/win/sysinfo.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
 
 #include <cstring>
 
@@ -10,10 +11,23 @@
 namespace plat::win {
 namespace {
 
-TEST(SysInfoTest, ProcessorCountIsPositive) {
+// The count is of the processors the caller may run on: held to one, it sees one.
+TEST(SysInfoTest, ProcessorCountFollowsTheAffinityMask) {
   SYSTEM_INFO info;
   GetSystemInfo(&info);
   EXPECT_GE(info.dwNumberOfProcessors, 1u);
+  cpu_set_t saved;
+  ASSERT_EQ(sched_getaffinity(0, sizeof(saved), &saved), 0);
+  EXPECT_EQ(info.dwNumberOfProcessors, static_cast<DWORD>(CPU_COUNT(&saved)));
+  int first = 0;
+  while (!CPU_ISSET(first, &saved)) ++first;
+  cpu_set_t one;
+  CPU_ZERO(&one);
+  CPU_SET(first, &one);
+  ASSERT_EQ(sched_setaffinity(0, sizeof(one), &one), 0);
+  GetSystemInfo(&info);
+  ASSERT_EQ(sched_setaffinity(0, sizeof(saved), &saved), 0);
+  EXPECT_EQ(info.dwNumberOfProcessors, 1u);
 }
 
 TEST(SysInfoTest, VersionRecordIsFixedAndSizeChecked) {
