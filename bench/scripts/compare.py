@@ -151,12 +151,12 @@ def main():
                 nets[name] = (max(fastest_half(whole_runs) - fixed_program, 1e-6) /
                               max(fastest_half(mine_runs) - fixed_runner, 1e-6))
                 line += (f"   program {whole:8.3f} s CPU ratio {whole / lua:6.2f} ({whole / mine:5.2f} of the runner,"
-                         f" {nets[name]:5.2f} net of the fixed costs {fixed_runner * 1000:.0f} and"
+                         f" {nets[name]:6.3f} net of the fixed costs {fixed_runner * 1000:.0f} and"
                          f" {fixed_program * 1000:.0f} ms)")
             print(line, flush=True)
         if nets:
-            print(f"whole program against the runner net of the fixed costs: median {statistics.median(nets.values()):.2f}"
-                  f" (lowest {min(nets.values()):.2f}, highest {max(nets.values()):.2f})")
+            print(f"whole program against the runner net of the fixed costs: median {statistics.median(nets.values()):.3f}"
+                  f" (lowest {min(nets.values()):.3f}, highest {max(nets.values()):.3f})")
     if not check:
         for title, group in (("twins", TWINS), ("classic programs", CLASSICS)):
             mine = [ratios[n] for n in group if n in ratios]
