@@ -41,12 +41,6 @@ import tempfile
 HERE = os.path.dirname(os.path.abspath(__file__))
 ENOUGH_SECONDS = 2.0
 MOST_RUNS = 15
-
-
-def fastest_half(times):
-    times = sorted(times)
-    half = times[:max(1, len(times) // 2)]
-    return sum(half) / len(half)
 # The twins written beside the interpreter's own work, and general programs of
 # the classic kinds; each group gets its own median.
 TWINS = ["fib", "loops", "strings", "arrays", "properties", "methods", "closures", "array_methods",
@@ -58,6 +52,12 @@ NAMES = TWINS + CLASSICS
 def child_cpu():
     use = resource.getrusage(resource.RUSAGE_CHILDREN)
     return use.ru_utime + use.ru_stime
+
+
+def fastest_half(times):
+    times = sorted(times)
+    half = times[:max(1, len(times) // 2)]
+    return sum(half) / len(half)
 
 
 def run_script(runner, name, out, folder=HERE):
@@ -132,9 +132,8 @@ def main():
                         empty_runs.append((run_script(runner, "empty", os.path.join(tmp, "empty-out"), tmp)[0],
                                            run_program(program, "empty", os.path.join(tmp, "empty-program"), tmp)))
                     if len(mine_runs) == 1:
-                        wanted = min(max(runs, math.ceil(ENOUGH_SECONDS / max(mine_runs[0], 1e-3))), MOST_RUNS)
-                        if program:
-                            wanted = max(wanted, MOST_RUNS)
+                        more = MOST_RUNS if program else math.ceil(ENOUGH_SECONDS / max(mine_runs[0], 1e-3))
+                        wanted = max(runs, min(more, MOST_RUNS))
                 mine = max(min(mine_runs), 1e-6)
                 lua = max(min(lua_runs), 1e-6)
             except (OSError, subprocess.CalledProcessError) as error:
