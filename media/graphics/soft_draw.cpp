@@ -288,17 +288,20 @@ int SoftDrawRotatedGraph(const RotationPlacement& at, double scale, double angle
     const MEMIMG* image = graphImage(graph);
     if (image == nullptr) return -1;
     // The mapping the hardware back ends use, so that every texel of a quarter or half
-    // turn lands on the same pixel on all three renderers.
+    // turn lands on the same pixel on all three renderers; at a fractional position the
+    // turned quad takes their half-pixel nudge too, or pixel centres fall on texel edges
+    // and one row or column of texels is read twice while its neighbour is lost.
     const TurnedGraphMapping m(at, scale, angle, turnFlag != 0);
-    const float gx[4] = {0.0f, float(image->width), float(image->width), 0.0f};
-    const float gy[4] = {0.0f, 0.0f, float(image->height), float(image->height)};
-    double corners[8];
-    for (int i = 0; i < 4; ++i) {
-        float ox, oy;
-        m.map(gx[i], gy[i], &ox, &oy);
-        corners[2 * i] = ox;
-        corners[2 * i + 1] = oy;
-    }
+    struct Corner {
+        float x, y;
+    } c[4];  // top-left, top-right, bottom-left, bottom-right
+    const float w = float(image->width), h = float(image->height);
+    m.map(0.0f, 0.0f, &c[0].x, &c[0].y);
+    m.map(w, 0.0f, &c[1].x, &c[1].y);
+    m.map(0.0f, h, &c[2].x, &c[2].y);
+    m.map(w, h, &c[3].x, &c[3].y);
+    if (at.nudge && angle != 0.0) NudgeTurnedQuad(PixelCentres::Half, c);
+    const double corners[8] = {c[0].x, c[0].y, c[1].x, c[1].y, c[3].x, c[3].y, c[2].x, c[2].y};
     const BlendGraphScope blend;
     DrawQuadMemImg(image, corners, transFlag);
     return 0;

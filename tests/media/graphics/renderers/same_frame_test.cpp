@@ -81,17 +81,31 @@ void blendRows() {
 // The column of each blend row where the picture with graded alpha lies.
 constexpr int kGradedX = 210;
 
-// Quarter and half turns of odd-sized pictures, every texel distinct.
+// Quarter and half turns at scale 1 of pictures with at least one odd side, every texel
+// distinct and none black: one row per size, one 20-pixel cell per draw. Columns 0-3 turn
+// by 0 to 3 quarters about the picture's middle at a whole position; 4-7 the same turns
+// mirrored; 8-11 turn about the integer centre (w / 2, h / 2) as scripts draw, which puts
+// the middle at a fractional position.
+struct TurnSize {
+    int w, h;
+};
+constexpr TurnSize kTurnSizes[] = {{1, 2}, {2, 1}, {2, 3}, {3, 4}, {4, 3}, {5, 6}, {6, 5}, {7, 5}, {5, 9}};
+constexpr int kTurnCell = 20, kTurnColumns = 12;
+constexpr int turnX(int column) { return 30 + column * kTurnCell; }
+constexpr int turnY(int size) { return 30 + size * kTurnCell; }
+unsigned turnTexel(int size, int x, int y) { return rgb(40 + x * 24, 40 + y * 20, 50 + size * 22); }
+
 void turns() {
-    const int odd = makePicture(7, 5, false, [](int x, int y) { return rgb(30 + x * 30, 40 + y * 50, (x * 5 + y) * 7); });
-    const int tall = makePicture(5, 9, false, [](int x, int y) { return rgb(200 - y * 20, x * 60, 90 + x * y * 4); });
-    ASSERT_GE(odd, 0);
-    ASSERT_GE(tall, 0);
     const double quarter = 1.5707963267948966;
-    for (int turn = 0; turn < 4; ++turn) {
-        DrawRotatedGraphCore(40.0f + turn * 40.0f, 40.0f, 1.0, quarter * turn, odd, 0, 0);
-        DrawRotatedGraphCore(40.0f + turn * 40.0f, 100.0f, 1.0, quarter * turn, tall, 0, 0);
-        DrawRotatedGraphCore(40.0f + turn * 60.0f, 260.0f, 1.0, quarter * turn, odd, 0, turn % 2);
+    for (int s = 0; s < int(std::size(kTurnSizes)); ++s) {
+        const auto [w, h] = kTurnSizes[s];
+        const int g = makePicture(w, h, false, [s](int x, int y) { return turnTexel(s, x, y); });
+        ASSERT_GE(g, 0);
+        for (int turn = 0; turn < 4; ++turn) {
+            DrawRotatedGraphCore(float(turnX(turn)), float(turnY(s)), 1.0, quarter * turn, g, 0, 0);
+            DrawRotatedGraphCore(float(turnX(4 + turn)), float(turnY(s)), 1.0, quarter * turn, g, 0, 1);
+            DrawRotatedGraph(turnX(8 + turn), turnY(s), w / 2, h / 2, 1.0, 1.0, quarter * turn, g, 0, 0);
+        }
     }
 }
 
@@ -291,29 +305,47 @@ TEST_F(SameFrame, EveryBlendModeOnShapesPicturesAndLabels) {
     }
 }
 
-// Direct3D 9 puts pixel centres on whole coordinates and lands a turned picture with
-// both sides odd on the pixel at its position, half a pixel down and right of where
-// Direct3D 11 and the software renderer put its centre: one pixel further on each axis.
-TEST_F(SameFrame, QuarterAndHalfTurnsOfOddPicturesPlaceEveryTexel) {
+// Each turn shows every texel once on every renderer, at the same pixels on Direct3D 11 and
+// in software. At a whole position Direct3D 9, whose pixel centres sit on whole
+// coordinates, lands the middle texel ((w - 1) / 2, (h - 1) / 2) on the pixel at the
+// position: up to one pixel right and down of the others.
+TEST_F(SameFrame, QuarterAndHalfTurnsPlaceEveryTexelOnce) {
     const std::vector<Frame> frames = drawEverywhere(turns);
     ASSERT_EQ(frames.size(), size_t(kRenderers));
     std::vector<Frame> moved = frames;
-    for (int y = 1; y < kH; ++y)
-        for (int x = 1; x < kW; ++x) moved[kD3D9].pixels[size_t(y - 1) * kW + size_t(x - 1)] = frames[kD3D9].at(x, y);
-    expectSame("turns", moved);
-    // Each turn of the 7 x 5 picture shows all its 35 texels once.
-    ASSERT_EQ(frames.size(), size_t(kRenderers));
-    for (int r = 0; r < kRenderers; ++r)
-        for (int turn = 0; turn < 4; ++turn) {
-            std::vector<unsigned> seen;
-            for (int y = 30; y < 50; ++y)
-                for (int x = 30 + turn * 40; x < 50 + turn * 40; ++x)
-                    if (frames[r].at(x, y) != 0) seen.push_back(frames[r].at(x, y));
-            std::sort(seen.begin(), seen.end());
-            const size_t distinct = size_t(std::unique(seen.begin(), seen.end()) - seen.begin());
-            EXPECT_EQ(seen.size(), 35u) << kNames[r] << " turn " << turn;
-            EXPECT_EQ(distinct, 35u) << kNames[r] << " turn " << turn;
+    for (int s = 0; s < int(std::size(kTurnSizes)); ++s) {
+        const auto [w, h] = kTurnSizes[s];
+        const unsigned middle = turnTexel(s, (w - 1) / 2, (h - 1) / 2);
+        for (int column = 0; column < kTurnColumns; ++column) {
+            const int x0 = turnX(column) - kTurnCell / 2, y0 = turnY(s) - kTurnCell / 2;
+            int at[kRenderers][2] = {};
+            for (int r = 0; r < kRenderers; ++r) {
+                SCOPED_TRACE(testing::Message() << kNames[r] << ", " << w << " x " << h << ", column " << column);
+                std::vector<unsigned> seen;
+                for (int y = y0; y < y0 + kTurnCell; ++y)
+                    for (int x = x0; x < x0 + kTurnCell; ++x) {
+                        const unsigned c = frames[r].at(x, y);
+                        if (c == 0) continue;
+                        seen.push_back(c);
+                        if (c == middle) at[r][0] = x, at[r][1] = y;
+                    }
+                std::vector<unsigned> texels;
+                for (int y = 0; y < h; ++y)
+                    for (int x = 0; x < w; ++x) texels.push_back(turnTexel(s, x, y));
+                std::sort(seen.begin(), seen.end());
+                std::sort(texels.begin(), texels.end());
+                EXPECT_EQ(seen, texels);
+            }
+            if (column >= 8) continue;
+            EXPECT_EQ(at[kD3D9][0], turnX(column)) << w << " x " << h << ", column " << column;
+            EXPECT_EQ(at[kD3D9][1], turnY(s)) << w << " x " << h << ", column " << column;
+            const int dx = at[kD3D9][0] - at[kD3D11][0], dy = at[kD3D9][1] - at[kD3D11][1];
+            for (int y = y0; y < y0 + kTurnCell; ++y)
+                for (int x = x0; x < x0 + kTurnCell; ++x)
+                    moved[kD3D9].pixels[size_t(y) * kW + size_t(x)] = frames[kD3D9].at(x + dx, y + dy);
         }
+    }
+    expectSame("turns", moved);
 }
 
 // Anti-aliased glyphs have 16 coverage levels in the software renderer's memory cache
@@ -501,3 +533,4 @@ TEST_F(SameFrame, AbsurdPictureSizesAreRefusedEverywhere) {
 }
 
 }  // namespace
+
