@@ -17,6 +17,7 @@
 #include "media/graphics/draw.h"
 #include "media/graphics/font/font.h"
 #include "media/graphics/graph.h"
+#include "media/graphics/graph_filter.h"
 #include "media/graphics/graph_load.h"
 #include "media/graphics/graph_settings.h"
 #include "media/graphics/graphics.h"
@@ -242,12 +243,14 @@ class SameFrame : public RendererTest {
     }
 };
 
-// Modes 6, 7, 9, 14 and 15 take a picture's texels as the hardware blend table gives
-// them: no blending and no alpha test in 6 and 7, no alpha test in the others, so texels
-// of alpha 0 (the graded picture's first column, the keyed picture's key colour, the
-// empty texels of a label's glyph cells) are drawn there; the software renderer still weights each texel by its alpha and leaves
-// keyed texels out.
-bool alphaTexelsByTable(int mode) { return mode == 6 || mode == 7 || mode == 9 || mode == 14 || mode == 15; }
+// Modes 6 and 7 draw texels with blending and the alpha test off on every renderer. Modes
+// 9, 14 and 15 take a picture's texels as the hardware blend table gives them, without
+// the alpha test, so texels of alpha 0 (the graded picture's first column, the keyed
+// picture's key colour) are drawn there; the software renderer still weights each texel
+// by its alpha and leaves keyed texels out. A label's glyph cells are drawn whole on the
+// hardware paths in all five modes, empty texels too.
+bool alphaTexelsByTable(int mode) { return mode == 9 || mode == 14 || mode == 15; }
+bool glyphCellsByTable(int mode) { return mode == 6 || mode == 7 || alphaTexelsByTable(mode); }
 constexpr int kKeyedX = 310, kLabelX = 510;
 // Modes 10 and 20 invert the texel before the draw colour modulates it; a label's glyph
 // texels are white on the hardware paths, so its ink turns black there, while the
@@ -258,30 +261,25 @@ bool gradedInTableRows(int x, int y) {
     const int mode = (y - 4) / kRowHeight;
     const bool label = x >= kLabelX && x < kLabelX + 40;
     const bool picture = (x >= kGradedX && x < kGradedX + 32) || (x >= kKeyedX && x < kKeyedX + 32) || label;
-    return (picture && alphaTexelsByTable(mode)) || (label && invertsTexels(mode));
+    return (picture && alphaTexelsByTable(mode)) || (label && (glyphCellsByTable(mode) || invertsTexels(mode)));
 }
 
 TEST_F(SameFrame, EveryBlendModeOnShapesPicturesAndLabels) {
     const std::vector<Frame> frames = drawEverywhere(blendRows);
     ASSERT_EQ(frames.size(), size_t(kRenderers));
     expectSame("blend rows", frames, gradedInTableRows);
-    // Where they differ from software, the two hardware paths agree with each other. In
-    // modes 6 and 7 the fully transparent first column keeps the target in software and
-    // shows its texels on the hardware paths; keyed texels likewise.
+    // Where they differ from software, the two hardware paths agree with each other.
     for (int y = 0; y < kH; ++y)
         for (int x = 0; x < kW; ++x)
-            if (gradedInTableRows(x, y)) {
-                ASSERT_LE(distance(frames[kD3D9].at(x, y), frames[kD3D11].at(x, y)), 2) << x << ", " << y;
-                const int mode = (y - 4) / kRowHeight, ty = (y - 4) % kRowHeight;
-                if (mode != 6 && mode != 7) continue;
-                const unsigned under = (x / 8) % 2 ? rgb(230, 40, 90) : rgb(100, 150, 200);
-                if (x == kGradedX) {
-                    EXPECT_EQ(frames[kSoftware].at(x, y), under) << x << ", " << y;
-                    EXPECT_EQ(frames[kD3D11].at(x, y), rgb(0, 255 - ty * 16, 90)) << x << ", " << y;
-                } else if (x >= kKeyedX && x < kKeyedX + 32 && (x - kKeyedX + ty) % 3 == 0) {
-                    EXPECT_EQ(frames[kSoftware].at(x, y), under) << x << ", " << y;
-                    EXPECT_EQ(frames[kD3D11].at(x, y), rgb(255, 0, 255)) << x << ", " << y;
-                }
+            if (gradedInTableRows(x, y)) ASSERT_LE(distance(frames[kD3D9].at(x, y), frames[kD3D11].at(x, y)), 2) << x << ", " << y;
+    // In modes 6 and 7 texels of alpha 0, 128 and 255 and keyed texels show their own colour.
+    for (int mode : {6, 7})
+        for (int r = 0; r < kRenderers; ++r)
+            for (int ty = 0; ty < 16; ++ty) {
+                SCOPED_TRACE(testing::Message() << kNames[r] << ", mode " << mode << ", row " << ty);
+                const int y = 4 + mode * kRowHeight + ty;
+                for (int tx : {0, 16, 31}) EXPECT_EQ(frames[r].at(kGradedX + tx, y), rgb(tx * 8, 255 - ty * 16, 90)) << tx;
+                EXPECT_EQ(frames[r].at(kKeyedX + (3 - ty % 3) % 3, y), rgb(255, 0, 255));
             }
 
     // Row 11 blends a box toward white by its alpha, then multiplies the target.
@@ -444,6 +442,40 @@ TEST_F(SameFrame, ClearingThroughTheMaskClearsTheWholeTarget) {
         EXPECT_EQ(frames[r].at(4, 4), rgb(20, 200, 40));
         EXPECT_EQ(frames[r].at(100, 100), rgb(200, 50, 30));
         EXPECT_EQ(frames[r].at(108, 100), rgb(20, 200, 40));
+    }
+}
+
+// A blur of 8 pixels at strength 1 over a flat picture and over a step across its middle.
+constexpr unsigned kFlat = 0x1428C8, kStepLeft = 0xF05A0A, kStepRight = 0x1478E6;
+void gaussPictures() {
+    const int flat = makePicture(40, 20, false, [](int, int) { return kFlat; });
+    const int step = makePicture(40, 20, false, [](int x, int) { return x < 20 ? kStepLeft : kStepRight; });
+    ASSERT_GE(flat, 0);
+    ASSERT_GE(step, 0);
+    ASSERT_EQ(GraphFilter(flat, kGraphFilterGauss, 8, 100), 0);
+    ASSERT_EQ(GraphFilter(step, kGraphFilterGauss, 8, 100), 0);
+    DrawGraph(10, 10, flat, 0);
+    DrawGraph(60, 10, step, 0);
+}
+
+// A blur keeps a flat picture's colour and blurs a step once each way on every renderer.
+TEST_F(SameFrame, GaussKeepsFlatColoursAndBlursAStepOnce) {
+    const std::vector<Frame> frames = drawEverywhere(gaussPictures);
+    expectSame("Gauss", frames);
+    ASSERT_EQ(frames.size(), size_t(kRenderers));
+    for (int r = 0; r < kRenderers; ++r) {
+        SCOPED_TRACE(kNames[r]);
+        for (int y = 10; y < 30; ++y)
+            for (int x = 10; x < 50; ++x) ASSERT_EQ(frames[r].at(x, y), kFlat) << x << ", " << y;
+        // Far from the step both sides keep their colours; at it one horizontal blur mixes
+        // them: the last pixel before it keeps the centre weight and the taps of its own
+        // side, 0.399 + 0.242 + 0.054 + 0.004, of its colour.
+        EXPECT_EQ(frames[r].at(62, 20), kStepLeft);
+        EXPECT_EQ(frames[r].at(97, 20), kStepRight);
+        const double own = 0.399 + 0.242 + 0.054 + 0.004;
+        const unsigned want = rgb(int(0xF0 * own + 0x14 * (1 - own) + 0.5), int(0x5A * own + 0x78 * (1 - own) + 0.5),
+                                  int(0x0A * own + 0xE6 * (1 - own) + 0.5));
+        EXPECT_LE(distance(frames[r].at(79, 20), want), 2) << hex(frames[r].at(79, 20)) << " wanted " << hex(want);
     }
 }
 
