@@ -1,6 +1,7 @@
 // The layout core of string drawing: walks a string's characters, caches their glyphs,
 // moves the pen through advances, line feeds and vertical columns, and either hands
 // each glyph to the texture or memory writer or only measures; and the measuring entries.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -66,6 +67,11 @@ int DrawStringBase(int draw, int xi, int yi, float xf, float yf, int integerPosi
     if (destImage != nullptr || !texture) integerPosition = 1;
     if (!texture && destImage == nullptr) draw = 0;
 
+    // A position a billion pixels off the screen draws nothing however long the string
+    // is; held there, the glyph arithmetic below stays inside int.
+    constexpr int kFarOff = 1 << 30;
+    xi = std::clamp(xi, -kFarOff, kFarOff);
+    yi = std::clamp(yi, -kFarOff, kFarOff);
     const int leading = font->leading;
     if (leading != 0) {
         if (integerPosition) {
