@@ -13,6 +13,7 @@
 #include "media/sound/sound_handle.h"
 #include "runtime/library/canvas.h"
 #include "runtime/library/native_args.h"
+#include "runtime/library/runtime_state.h"
 #include "runtime/vm/context.h"
 #include "runtime/vm/property.h"
 #include "runtime/vm/roots.h"
@@ -63,6 +64,7 @@ void duplicateMethod(KVContext* ctx) {
   }
   int graph = ZaDod::MakeDrawableGraph(self->width, self->height, drawableAlphaFlag());
   if (graph < 0) warnWhenGraphHandlesRunOut("Picture.duplicate", "a picture's copy", "pictures");
+  noteScriptGraph(graph);
   int target = ZaDod::GetDrawTarget();
   // Nothing is drawn when the new graph cannot be the target: the draw would
   // land on the target in force.
@@ -169,6 +171,7 @@ bool warnWhenGraphHandlesRunOut(const char* maker, const char* what, const char*
 
 KVPicture* loadPicture(const char* path) {
   int graph = ZaDod::LoadGraph(path ? path : "", 0);
+  noteScriptGraph(graph);
   KVPicture* p = placePicture<KVPicture>(kPictureCells, gProtos.picture, kPictureClassId);
   p->graph = graph;
   p->loadFailed = graph < 0;
@@ -179,6 +182,7 @@ KVPicture* loadPicture(const char* path) {
 KVPicture* newBlankPicture(int32_t width, int32_t height) {
   int graph = ZaDod::MakeGraph(width, height, 0);
   if (graph < 0) warnWhenGraphHandlesRunOut("Picture", "a picture", "pictures");
+  noteScriptGraph(graph);
   KVPicture* p = placePicture<KVPicture>(kPictureCells, gProtos.picture, kPictureClassId);
   p->graph = graph;
   p->loadFailed = graph < 0;

@@ -104,13 +104,13 @@ int DrawStringBase(int draw, int xi, int yi, float xf, float yf, int integerPosi
     bool brightSet = false;
     MemGlyphWriter writer;
     bool memDraw = false;
+    // Whole-pixel text on Direct3D 9 moves onto the pixel centres once, here.
+    float centre = 0.0f;
     if (draw) {
-        if (texture && integerPosition && GraphicsApiType == kGraphicsApiD3D9) {
-            xf = static_cast<float>(xi) - 0.5f;
-            yf = static_cast<float>(yi) - 0.5f;
-        } else if (integerPosition) {
-            xf = static_cast<float>(xi);
-            yf = static_cast<float>(yi);
+        if (texture && integerPosition && GraphicsApiType == kGraphicsApiD3D9) centre = -0.5f;
+        if (integerPosition) {
+            xf = static_cast<float>(xi) + centre;
+            yf = static_cast<float>(yi) + centre;
         }
         // Plain fonts take the text colour as bright once; edged fonts switch per glyph.
         // Either way the caller's bright colour comes back at the end.
@@ -160,8 +160,8 @@ int DrawStringBase(int draw, int xi, int yi, float xf, float yf, int integerPosi
             const double ty = vertical ? penX + drawX : penY + drawY;
             if (texture) {
                 const float fl = xf + static_cast<float>(lx), ft = yf + static_cast<float>(ty);
-                if (picture)
-                    DrawTextureCharImage(*picture, fl, ft, vertical, color);
+                if (picture)  // the graph front moves pictures onto the pixel centres itself
+                    DrawTextureCharImage(*picture, fl - centre, ft - centre, vertical, color);
                 else
                     DrawTextureGlyph(font, *slot, fl, ft, vertical, color, edgeColor);
             } else if (memDraw) {

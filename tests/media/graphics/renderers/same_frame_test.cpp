@@ -208,21 +208,6 @@ void maskedClear() {
 
 class SameFrame : public RendererTest {
   protected:
-    // The scene on each renderer in turn.
-    static std::vector<Frame> drawEverywhere(const std::function<void()>& draw) {
-        std::vector<Frame> frames;
-        for (int r = 0; r < kRenderers; ++r) {
-            if (!start(Renderer(r))) {
-                ADD_FAILURE() << kNames[r] << " did not start";
-                return {};
-            }
-            draw();
-            frames.push_back(capture());
-            TerminateLibrary();
-        }
-        return frames;
-    }
-
     // Every pixel of the hardware frames within 2 per channel of the software frame.
     static void expectSame(const char* scene, const std::vector<Frame>& frames,
                            const std::function<bool(int, int)>& excluded = nullptr) {
