@@ -290,6 +290,48 @@ std::vector<Vertex3D> flatQuad(float x1, float y1, float x2, float y2, float dep
   return {at(x1, y2), at(x2, y2), at(x1, y1), at(x2, y2), at(x2, y1), at(x1, y1)};
 }
 
+// With the Z buffer on, two overlapping unlit quads, a red one at depth 3 and a green one
+// at depth 7 (0.3 and 0.7 in the depth buffer), drawn in either order: the near red one
+// covers the overlap, each shows alone where the other is not, the same on both back ends.
+std::vector<uint32_t> depthScene(bool farLast) {
+  sceneSettings();
+  SetUseLighting(0);
+  SetFogEnable(0);
+  SetUseZBuffer3D(1);
+  clearScreen(0, 0, 0);
+  auto coloured = [](std::vector<Vertex3D> v, uint32_t c) {
+    for (Vertex3D& x : v) x.diffuse = c;
+    return v;
+  };
+  const std::vector<Vertex3D> nearQuad = coloured(flatQuad(-0.6f, -0.4f, 0.2f, 0.4f, 3.0f), 0xFFFF0000u);
+  const std::vector<Vertex3D> farQuad = coloured(flatQuad(-0.2f, -0.2f, 0.6f, 0.6f, 7.0f), 0xFF00FF00u);
+  drawMesh3D(farLast ? nearQuad : farQuad, -1);
+  drawMesh3D(farLast ? farQuad : nearQuad, -1);
+  std::vector<uint32_t> frame = litFrame();
+  SetUseZBuffer3D(0);
+  return frame;
+}
+
+TEST_F(LitParityTest, TheZBufferKeepsTheNearQuadOnTopInEitherOrder) {
+  std::vector<uint32_t> frames[2];
+  for (int api : {1, 2}) {
+    SCOPED_TRACE(testing::Message() << "api " << api);
+    const std::vector<std::vector<uint32_t>> got =
+        on(api, [] { return std::vector<std::vector<uint32_t>>{depthScene(true), depthScene(false)}; });
+    // Screen x = 320 + 320 * x, y = 240 - 240 * y (identity camera, depth scaled by 0.1).
+    const struct {
+      int x, y;
+      uint32_t colour;
+    } probes[] = {{300, 200, 0xFF0000u}, {200, 300, 0xFF0000u}, {400, 150, 0x00FF00u}, {320, 40, 0}};
+    for (const auto& f : got)
+      for (const auto& p : probes)
+        EXPECT_EQ(f[size_t(p.y) * 640 + size_t(p.x)] & 0xFFFFFFu, p.colour) << p.x << ", " << p.y;
+    EXPECT_EQ(got[0], got[1]);
+    frames[api - 1] = got[0];
+  }
+  EXPECT_LE(worstChannel(frames[0], frames[1]), 1);
+}
+
 // Start = end fog at 5 and a spot of theta = phi = 0.1: a quad inside the cone before the
 // fog is lit white, a quad outside it beyond the fog is fog blue, on a blue background.
 std::vector<uint32_t> stepScene() {
