@@ -75,10 +75,12 @@ int SetDrawAreaFull() {
 int RebindDrawTargets() {
     const DrawSettings& s = GraphicsDrawSettings;
     const RenderTargetSlot& t = s.targets[0];
-    const int result = t.surfaceIndex != 0
-                           ? Graphics_Hardware_SetRenderTarget(0, t.handle, t.surfaceIndex)
-                           : Graphics_Hardware_SetDrawTarget(t.handle, 0, GetGraphData(t.handle, 0), nullptr,
-                                                             GetShadowMapData(t.handle), nullptr);
+    int result = t.surfaceIndex != 0 ? Graphics_Hardware_SetRenderTarget(0, t.handle, t.surfaceIndex)
+                                     : Graphics_Hardware_SetDrawTarget(t.handle, 0, GetGraphData(t.handle, 0),
+                                                                       nullptr, GetShadowMapData(t.handle), nullptr);
+    // A target whose objects could not be made again leaves the screen bound, never the
+    // old device's surface.
+    if (result != 0) Graphics_Hardware_SetDrawTarget(-2, 0, nullptr, nullptr, nullptr, nullptr);
     for (int slot = 1; slot < kMaxRenderTargets; ++slot)
         if (s.targets[slot].handle > 0)
             Graphics_Hardware_SetRenderTarget(slot, s.targets[slot].handle, s.targets[slot].surfaceIndex);
