@@ -1,9 +1,11 @@
 // One lit, fogged, textured 3D mesh drawn through both back ends: Direct3D 9's fixed
 // function (the draw preparation with a 3D key, FVF 0x2D2) and Direct3D 11's 3D shaders
-// (the common vertex buffer with format 5) agree on every pixel, and each draws the same
-// pixels before and after a device re-creation; a head-on quad shows the lighting and fog
-// formula's colours on both; and start = end fog with a theta = phi spot gives only its
-// two colours.
+// (the common vertex buffer with format 5) agree on every pixel; a whole scene (filtered
+// pictures, a user-shader quad, the lit mesh through the Z buffer, a drawable graph that
+// stays the draw target) draws the same bytes before and after a device re-creation; a
+// head-on quad shows the lighting and fog formula's colours on both; the Z buffer keeps a
+// near quad on top in either drawing order; and start = end fog with a theta = phi spot
+// gives only its two colours.
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -82,11 +84,8 @@ int addLight(int kind, const float dir[3], const float pos[3], const float diffu
   return h;
 }
 
-// The common scene settings: camera and viewport identity, depth 0..10 into 0..1, lighting and
-// linear fog 0..10 toward blue, no lights.
-void sceneSettings() {
-  SetDrawTarget(-2);
-  DeleteAllLightHandles();
+// The identity camera of the lit scenes, set again after a change of draw target.
+void identityCamera() {
   const Matrix4x4D id = identityD();
   Matrix4x4D projection = identityD();
   projection.m[2][2] = 0.1;
@@ -94,6 +93,14 @@ void sceneSettings() {
   SetTransformToView(&id);
   SetTransformToProjection(&projection);
   SetTransformToViewport(&id);  // the device's projection is the front's folded with this
+}
+
+// The common scene settings: camera and viewport identity, depth 0..10 into 0..1, lighting and
+// linear fog 0..10 toward blue, no lights.
+void sceneSettings() {
+  SetDrawTarget(-2);
+  DeleteAllLightHandles();
+  identityCamera();
   SetUseLighting(1);
   SetFogEnable(1);
   SetFogMode(3);
@@ -242,17 +249,6 @@ TEST_F(LitParityTest, BothBackEndsDrawTheSameLitFoggedTexturedMesh) {
   // A device re-created before the first draw draws the same pixels.
   EXPECT_EQ(worstChannel(on(1, [] { return litScene(true); }), d3d9), 0);
   EXPECT_EQ(worstChannel(on(2, [] { return litScene(true); }), d3d11), 0);
-}
-
-// The identity camera of the lit scenes, set again after a change of draw target.
-void identityCamera() {
-  const Matrix4x4D id = identityD();
-  Matrix4x4D projection = identityD();
-  projection.m[2][2] = 0.1;
-  SetTransformToWorld(&id);
-  SetTransformToView(&id);
-  SetTransformToProjection(&projection);
-  SetTransformToViewport(&id);
 }
 
 // The project's invert program as a user pixel shader: model 2 on Direct3D 9, DXBC on
