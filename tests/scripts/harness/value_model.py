@@ -157,33 +157,13 @@ def arith(op, a, b):
         return NAN
     if op in ("&", "|", "^", "<<", ">>"):
         x, y = to_bits(a), to_bits(b)
-        if op == "&":
-            return I(x & y)
-        if op == "|":
-            return I(x | y)
-        if op == "^":
-            return I(x ^ y)
-        if op == "<<":
-            return I(x << (y & 31))
-        return I(x >> (y & 31))
+        return I({"&": x & y, "|": x | y, "^": x ^ y, "<<": x << (y & 31), ">>": x >> (y & 31)}[op])
     if a[0] == "float" or b[0] == "float":
         x, y = as_float(a), as_float(b)
-        if op == "+":
-            return F(x + y)
-        if op == "-":
-            return F(x - y)
-        if op == "*":
-            return F(x * y)
-        if op == "/":
-            return F(fdiv(x, y))
-        return F(fmod(x, y))
+        return F({"+": x + y, "-": x - y, "*": x * y, "/": fdiv(x, y), "%": fmod(x, y)}[op])
     x, y = as_int(a), as_int(b)
-    if op == "+":
-        return I(x + y)
-    if op == "-":
-        return I(x - y)
-    if op == "*":
-        return I(x * y)
+    if op in ("+", "-", "*"):
+        return I({"+": x + y, "-": x - y, "*": x * y}[op])
     if y == 0:
         return NAN
     if x == INT_MIN and y == -1:
