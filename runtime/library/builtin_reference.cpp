@@ -297,7 +297,9 @@ BuiltinReference Writer::run() {
          "use. This file is generated at build time from the runtime's built-in tables and the\n"
          "descriptions in runtime/library/builtin_descriptions.txt; a test fails when the two\n"
          "disagree. Arguments are listed in order; a missing argument reads as undefined, and\n"
-         "\"warning 4\" is the runtime warning \"wrong argument\" written to kvlog.txt.\n\n"
+         "\"warning 4\" is the runtime warning \"wrong argument\" written to kvlog.txt. A constructor\n"
+         "that refuses its arguments gives warning 4 and a plain object, which is no instance of\n"
+         "the class and has none of its methods.\n\n"
          "## Classes\n";
   for (const BuiltinClassEntry& e : builtinClassTable())
     if (e.kind != kBuiltinFunction) writeRow(e);

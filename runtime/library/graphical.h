@@ -106,7 +106,8 @@ void linkConstructorPrototype(KVfobj* ctor, KVobj* proto);
 void setupGraphicMembers();
 void setupShapeMembers();
 
-// A constructor that refuses its arguments: warning 4, then undefined.
+// A constructor that refuses its arguments: warning 4, then undefined, so that
+// `new` gives the plain object it made.
 void refuseConstruction(KVContext* ctx);
 
 }  // namespace kv

@@ -8,9 +8,10 @@
 // the output folder and not run; with --read-obj it is read from there and
 // run instead of compiled. Module sources that <case>/objects.txt names are
 // written as object files first in every mode, and a module name not ending
-// in ".kvj" is read as an object file.
+// in ".kvj" is read as an object file. With --unfused every record runs by its
+// own handler, no fused step chosen (the value-model test runs both ways).
 //
-//   script_runner [--write-obj | --read-obj] <case-folder | file.kvj> [<output-folder>] [<tick-limit>]
+//   script_runner [--unfused] [--write-obj | --read-obj] <case-folder | file.kvj> [<output-folder>] [<tick-limit>]
 #include <unistd.h>
 
 #include <cstdio>
@@ -28,6 +29,7 @@
 #include "runtime/vm/bootstrap.h"
 #include "runtime/vm/context.h"
 #include "runtime/vm/errors.h"
+#include "runtime/vm/fuse.h"
 #include "runtime/vm/heap.h"
 #include "runtime/vm/kvstring.h"
 #include "runtime/vm/runtime_log.h"
@@ -152,6 +154,11 @@ bool runCase(long tickLimit) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && std::string(argv[1]) == "--unfused") {
+    kv::setRecordFusion(false);
+    --argc;
+    ++argv;
+  }
   if (argc > 1 && std::string(argv[1]) == "--write-obj") gMode = Mode::WriteObject;
   if (argc > 1 && std::string(argv[1]) == "--read-obj") gMode = Mode::ReadObject;
   if (gMode != Mode::Source) {
@@ -159,7 +166,7 @@ int main(int argc, char** argv) {
     ++argv;
   }
   if (argc < 2) {
-    std::cerr << "usage: script_runner [--write-obj | --read-obj] <case-folder | file.kvj> [<output-folder>] "
+    std::cerr << "usage: script_runner [--unfused] [--write-obj | --read-obj] <case-folder | file.kvj> [<output-folder>] "
                  "[<tick-limit>]\n";
     return 2;
   }
