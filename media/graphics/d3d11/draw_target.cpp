@@ -150,6 +150,9 @@ int Graphics_D3D11_SetDrawTarget(int /*handle*/, int /*oldSurface*/, GraphData* 
                                  ShadowMapData* newShadowMap, ShadowMapData* /*oldShadowMap*/) {
     if (!D3D11Device_IsValid()) return -1;
     Graphics_D3D11_FlushVertexBatch(-1, 0);
+    // The slot resolves a multisampled first tile; the other tiles' samples reach their
+    // textures here.
+    if (const GraphOrigData* was = D3D11_TiledTarget(); was != nullptr) D3D11_ResolveGraph(was);
     D3D11_SetTiledTarget(nullptr);
     if (newShadowMap != nullptr) {
         // A map gets its objects when it is first drawn into.
