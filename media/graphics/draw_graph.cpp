@@ -143,9 +143,14 @@ int DrawPartGraph(int x, int y, int srcX, int srcY, int width, int height, int g
     writeDrawArea(part);
     int result = 0;
     if (!s.drawingSuppressed) {
-        const int w = c.graph->area.width;
-        result = mirrorFlag ? DrawMirroredGraph(x - w + srcX + width, y - srcY, graph, transFlag)
-                            : DrawGraph(x - srcX, y - srcY, graph, transFlag);
+        // The graph's origin in 64 bits: a source offset near the int limits puts it
+        // where no pixel of the part can show, and nothing is drawn.
+        const int64_t w = c.graph->area.width;
+        const int64_t left = mirrorFlag ? int64_t{x} - w + srcX + width : int64_t{x} - srcX;
+        const int64_t top = int64_t{y} - srcY;
+        if (left >= INT32_MIN && left <= INT32_MAX && top >= INT32_MIN && top <= INT32_MAX)
+            result = mirrorFlag ? DrawMirroredGraph(static_cast<int>(left), static_cast<int>(top), graph, transFlag)
+                                : DrawGraph(static_cast<int>(left), static_cast<int>(top), graph, transFlag);
     }
     if (IsDrawingThroughMask()) {
         SetDrawArea(saved.left, saved.top, saved.right, saved.bottom);

@@ -72,6 +72,21 @@ int SetDrawAreaFull() {
     return SetDrawArea(0, 0, width, height);
 }
 
+int RebindDrawTargets() {
+    const DrawSettings& s = GraphicsDrawSettings;
+    const RenderTargetSlot& t = s.targets[0];
+    int result = t.surfaceIndex != 0 ? Graphics_Hardware_SetRenderTarget(0, t.handle, t.surfaceIndex)
+                                     : Graphics_Hardware_SetDrawTarget(t.handle, 0, GetGraphData(t.handle, 0),
+                                                                       nullptr, GetShadowMapData(t.handle), nullptr);
+    // A target whose objects could not be made again leaves the screen bound, never the
+    // old device's surface.
+    if (result != 0) Graphics_Hardware_SetDrawTarget(-2, 0, nullptr, nullptr, nullptr, nullptr);
+    for (int slot = 1; slot < kMaxRenderTargets; ++slot)
+        if (s.targets[slot].handle > 0)
+            Graphics_Hardware_SetRenderTarget(slot, s.targets[slot].handle, s.targets[slot].surfaceIndex);
+    return result;
+}
+
 int GetDrawArea(plat::win::RECT* area) {
     const ImageRect& r = GraphicsDrawSettings.drawArea;
     *area = plat::win::RECT{r.left, r.top, r.right, r.bottom};

@@ -340,8 +340,10 @@ int GraphFilterBlendWithArgs(int blendFlag, int source, int blendGraph, int dest
         passSource = receiving;
     }
     Graphics_Hardware_FilterPass_End();
-    Graphics_Hardware_FilterPass_CopyResult(&info, lastDest, lastResult);
-    return allRan ? 0 : -1;
+    // A device pass that could not draw answers failure, never success with the
+    // destination as it was.
+    const int copied = Graphics_Hardware_FilterPass_CopyResult(&info, lastDest, lastResult);
+    return allRan && copied == 0 ? 0 : -1;
 }
 
 int GraphFilterBlendBase(int blendFlag, int source, int blendGraph, int destination, int blendRatio, int type,

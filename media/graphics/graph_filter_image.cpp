@@ -46,7 +46,7 @@ struct OwnView {
     const MemImgBase* base = nullptr;
     int x = 0, y = 0;
     bool overlaps(const OwnView& o) const {
-        return base == o.base && x < o.x + o.image.width && o.x < x + image.width && y < o.y + image.height &&
+        return base == o.base && x < o.x + o.image.width && o.x < x + image.width && y < o.y + o.image.height &&
                o.y < y + image.height;
     }
     bool samePixels(const OwnView& o) const { return image.pixels == o.image.pixels; }

@@ -55,9 +55,11 @@ int Graphics_Hardware_FilterPass_SelectSampling(GraphFilterInfo* info, const Gra
         case kGraphicsApiD3D11: return Graphics_D3D11_FilterPass_SelectSampling(info, param);
         default: break;
     }
-    // The software Gauss worker blurs both directions in each of its two passes.
+    // The software Gauss worker blurs both directions in its one pass: the device paths
+    // take two passes for the same blur, one a direction, and a second software pass
+    // would blur the picture again.
     const bool gauss = !info->blendFlag && info->kind == kGraphFilterGauss;
-    info->passCount = gauss ? 2 : 1;
+    info->passCount = 1;
     info->workFlag = gauss || info->x1 != info->destX || info->y1 != info->destY ? 1 : 0;
     return 0;
 }

@@ -127,7 +127,8 @@ void FrontScreenRefreshTimerProc() {
     const win::HWND window = GetMainWindowHandle();
     win::KillTimer(window, kFrontScreenTimer);
     const RenderTargetSlot& slot = GraphicsDrawSettings.targets[0];
-    if (slot.handle != -4 || slot.surfaceIndex != 0) return;
+    // A layered window shows only what a flip hands it; the timer stops there too.
+    if (slot.handle != -4 || slot.surfaceIndex != 0 || GetWindowLayeredMode() != 0) return;
     if (GetWindowActiveFlag()) {
         // A refresh shows again what is already drawn; it does not wait for the vertical
         // blank as a flip does. Waiting held a long-running script asleep for up to a

@@ -13,6 +13,9 @@ namespace ZaDod {
 int SetBackgroundColor(int red, int green, int blue);
 int SetDrawArea(int x1, int y1, int x2, int y2);
 int SetDrawAreaFull();
+// A re-created device has only its screen bound: the back ends bind every target slot the
+// front holds (graph, surface index, shadow map) again.
+int RebindDrawTargets();
 int GetDrawArea(plat::win::RECT* area);
 int SetDrawBlendMode(int mode, int param);
 int GetDrawBlendMode(int* mode, int* param);

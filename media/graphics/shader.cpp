@@ -17,6 +17,14 @@ ShaderSelection ShaderUse{};
 
 namespace {
 
+// The back end makes the object and keeps a copy of the code; the handle notes its size.
+int createShader(int handle, int vertexFlag, const void* image, int size, int option, int async) {
+    const int result = Graphics_Hardware_Shader_Create(handle, vertexFlag, image, size, option, async);
+    if (result == 0)
+        if (ShaderHandleData* shader = GetShaderData(handle, 1)) shader->codeSize = size;
+    return result;
+}
+
 int shaderJob(AsyncLoadJob* job) {
     int offset = 0;
     const int handle = static_cast<int>(GetASyncLoadParamInt(job->Data, &offset));
@@ -24,7 +32,7 @@ int shaderJob(AsyncLoadJob* job) {
     const void* image = reinterpret_cast<const void*>(GetASyncLoadParamInt(job->Data, &offset));
     const int size = static_cast<int>(GetASyncLoadParamInt(job->Data, &offset));
     const int option = static_cast<int>(GetASyncLoadParamInt(job->Data, &offset));
-    const int result = Graphics_Hardware_Shader_Create(handle, vertexFlag, image, size, option, 1);
+    const int result = createShader(handle, vertexFlag, image, size, option, 1);
     // A failed shader goes with the end of its step, so no reader sees it loaded.
     if (result != 0)
         if (HandleEntryHeader* header = GetHandleInfo(handle)) header->DeleteRequestFlag = 1;
@@ -132,7 +140,7 @@ int LoadShaderFromMemBase(int vertexFlag, const void* image, int size, int optio
         SubHandle(handle);
         return -1;
     }
-    const int result = Graphics_Hardware_Shader_Create(handle, vertexFlag, image, size, option, inTask);
+    const int result = createShader(handle, vertexFlag, image, size, option, inTask);
     if (inTask) {
         // The handle counts this step: ending it is what deletes a failed shader.
         if (result != 0)

@@ -13,6 +13,7 @@ struct ShaderHandleData {
     HandleEntryHeader header;
     int32_t vertexFlag;  // 0 pixel shader, 1 vertex shader
     void* code;          // the back end's kept copy of the code, or null
+    int32_t codeSize;    // its bytes: a re-created device makes the object again from it
     void* deviceObject;  // the back end's shader object
     int32_t constantStart, constantCount;  // the code's constant table, when it has one
     void* data;          // the inline area behind the fixed fields

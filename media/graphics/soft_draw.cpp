@@ -112,6 +112,14 @@ MEMIMG* graphImage(int graph) {
     return data != nullptr ? GetGraphSoftImage(data) : nullptr;
 }
 
+// Blend modes 6 and 7 draw a graph with blending and the alpha test off, as the device
+// paths' blend table has them: every texel shows its own colour, whatever its alpha or
+// colour key, as in an opaque draw.
+int transFor(int transFlag) {
+    const int mode = GetMemImgDrawState().blendMode;
+    return mode == 6 || mode == 7 ? 0 : transFlag;
+}
+
 // The blend graph of the render state set into the software draw state for one draw.
 class BlendGraphScope {
 public:
@@ -248,7 +256,7 @@ int SoftDrawGraph(int x, int y, int graph, int transFlag) {
     const MEMIMG* image = graphImage(graph);
     if (image == nullptr) return -1;
     const BlendGraphScope blend;
-    DrawMemImg(image, x, y, transFlag);
+    DrawMemImg(image, x, y, transFor(transFlag));
     return 0;
 }
 
@@ -256,7 +264,7 @@ int SoftDrawStretchedGraph(int x1, int y1, int x2, int y2, int graph, int transF
     const MEMIMG* image = graphImage(graph);
     if (image == nullptr) return -1;
     const BlendGraphScope blend;
-    DrawStretchMemImg(image, x1, y1, x2, y2, transFlag);
+    DrawStretchMemImg(image, x1, y1, x2, y2, transFor(transFlag));
     return 0;
 }
 
@@ -266,7 +274,7 @@ int SoftDrawDeformedGraph(int x1, int y1, int x2, int y2, int x3, int y3, int x4
     const double corners[8] = {double(x1), double(y1), double(x2), double(y2),
                                double(x3), double(y3), double(x4), double(y4)};
     const BlendGraphScope blend;
-    DrawQuadMemImg(image, corners, transFlag);
+    DrawQuadMemImg(image, corners, transFor(transFlag));
     return 0;
 }
 
@@ -279,7 +287,7 @@ int SoftDrawDeformedGraphF(float x1, float y1, float x2, float y2, float x3, flo
     for (int i = 0; i < 8; ++i)
         if (!roundHalfDown(in[i], &corners[i])) return 0;
     const BlendGraphScope blend;
-    DrawQuadMemImg(image, corners, transFlag);
+    DrawQuadMemImg(image, corners, transFor(transFlag));
     return 0;
 }
 
@@ -288,19 +296,22 @@ int SoftDrawRotatedGraph(const RotationPlacement& at, double scale, double angle
     const MEMIMG* image = graphImage(graph);
     if (image == nullptr) return -1;
     // The mapping the hardware back ends use, so that every texel of a quarter or half
-    // turn lands on the same pixel on all three renderers.
+    // turn lands on the same pixel on all three renderers; at a fractional position the
+    // turned quad takes their half-pixel nudge too, or pixel centres fall on texel edges
+    // and one row or column of texels is read twice while its neighbour is lost.
     const TurnedGraphMapping m(at, scale, angle, turnFlag != 0);
-    const float gx[4] = {0.0f, float(image->width), float(image->width), 0.0f};
-    const float gy[4] = {0.0f, 0.0f, float(image->height), float(image->height)};
-    double corners[8];
-    for (int i = 0; i < 4; ++i) {
-        float ox, oy;
-        m.map(gx[i], gy[i], &ox, &oy);
-        corners[2 * i] = ox;
-        corners[2 * i + 1] = oy;
-    }
+    struct Corner {
+        float x, y;
+    } c[4];  // top-left, top-right, bottom-left, bottom-right
+    const float w = float(image->width), h = float(image->height);
+    m.map(0.0f, 0.0f, &c[0].x, &c[0].y);
+    m.map(w, 0.0f, &c[1].x, &c[1].y);
+    m.map(0.0f, h, &c[2].x, &c[2].y);
+    m.map(w, h, &c[3].x, &c[3].y);
+    if (at.nudge && angle != 0.0) NudgeTurnedQuad(PixelCentres::Half, c);
+    const double corners[8] = {c[0].x, c[0].y, c[1].x, c[1].y, c[3].x, c[3].y, c[2].x, c[2].y};
     const BlendGraphScope blend;
-    DrawQuadMemImg(image, corners, transFlag);
+    DrawQuadMemImg(image, corners, transFor(transFlag));
     return 0;
 }
 

@@ -11,9 +11,17 @@ namespace ZaDod {
 
 // The longest message taken or sent, in either direction.
 constexpr uint32_t NetworkMessageMax = 16u * 1024 * 1024;
-// The most bytes a handle's send queue holds (message bodies, without prefixes): a
-// peer that stops reading makes SendNetworkMessage answer -1 rather than grow it.
+// The most bytes a handle's send queue holds (message bodies and their 4-byte lengths):
+// a peer that stops reading makes SendNetworkMessage answer -1 rather than grow it.
 constexpr uint32_t NetworkSendQueueMax = 64u * 1024 * 1024;
+// The most bytes of received messages a handle holds unread (complete ones and the one
+// under way). Past it nothing more is read from the socket until the program reads
+// messages, so a peer that sends faster than the game reads is held back by the
+// transport instead of growing the handle's memory.
+constexpr uint32_t NetworkRecvQueueMax = 64u * 1024 * 1024;
+// The most bytes one receive takes from a socket before it leaves the rest to the next
+// pump pass, so that a fast peer cannot hold a frame up.
+constexpr uint32_t NetworkRecvPassMax = 4u * 1024 * 1024;
 constexpr int NetworkHandleMax = 8192;
 
 // Socket start-up, the network window and the "Network" handle type; 0, or -1 when the

@@ -182,7 +182,10 @@ int ProcessNetworkEvents(int deleteClosedFlag) {
   // A receive or send run by an event of this pass makes no passes of its own: the
   // sockets were just looked at, and the next pass looks again.
   if (Network.Dispatching) return 0;
-  if (deleteClosedFlag) SubAllHandle(HANDLETYPE_NETWORK, keepOnSweep);
+  if (deleteClosedFlag) {
+    ++Network.PumpPass;
+    SubAllHandle(HANDLETYPE_NETWORK, keepOnSweep);
+  }
   // The window's waiting messages, then the sockets' new events straight to the window
   // procedure, without a round trip through the queue.
   Network.Dispatching = 1;

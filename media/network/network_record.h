@@ -52,6 +52,11 @@ struct NetworkHandleRecord {
   // The last message was long: the next read takes only a prefix, so that a long body
   // after it is found whole in the socket rather than begun in a chunk.
   int RecvPrefixOnly;
+  // Receiving stopped at NetworkRecvQueueMax; reading a message takes it up again.
+  int RecvHeld;
+  // The pump pass this handle last received in, and the bytes it took in that pass.
+  uint64_t RecvPass;
+  uint64_t RecvPassTaken;
 };
 
 struct NetworkState {
@@ -65,6 +70,7 @@ struct NetworkState {
   int SendRunning;
   int AcceptFailing;  // the last accept failed; the next failure is not logged again
   int Dispatching;    // the pump is handing a socket event to its handle
+  uint64_t PumpPass;  // counts the pump's passes, for each handle's share of a pass
 };
 
 extern NetworkState Network;

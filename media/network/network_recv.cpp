@@ -94,9 +94,12 @@ int receiveInto(NetworkHandleRecord* r, uint32_t want) {
   return got;
 }
 
-// Receives the rest of the current body into the ring: the count, or -1.
+// The most of a body one read takes, so that a pass keeps to its share.
+constexpr uint32_t kBodyStep = 1u << 20;
+
+// Receives the rest of the current body into the ring, a step at a time: the count, or -1.
 int receiveBody(NetworkHandleRecord* r) {
-  int got = receiveInto(r, r->RecvRemain);
+  int got = receiveInto(r, r->RecvRemain < kBodyStep ? r->RecvRemain : kBodyStep);
   if (got <= 0) return got;
   r->RecvRemain -= static_cast<uint32_t>(got);
   if (r->RecvRemain == 0) completeMessage(r);
@@ -163,8 +166,23 @@ int ReceiveOn(NetworkHandleRecord* r) {
   // Bytes came after a body left in the socket, or the peer is gone: the body is taken
   // into the ring first, so that what follows is received and a close is seen.
   if (r->RecvBodyInSocket > 0 && takeBodyInSocket(r) != 0) result = -1;
+  // What this pump pass took from the handle's socket, over every receive it made.
+  if (r->RecvPass != Network.PumpPass) {
+    r->RecvPass = Network.PumpPass;
+    r->RecvPassTaken = 0;
+  }
   while (result == 0 && r->LengthPrefixFlag) {
     r->RecvPending = 0;
+    // A full queue leaves the bytes in the socket, where they hold the peer back; a
+    // pass that took its share leaves the rest to the next pump pass.
+    if (r->RecvBuffer.DataLength >= static_cast<int>(NetworkRecvQueueMax)) {
+      r->RecvHeld = 1;
+      break;
+    }
+    if (r->RecvPassTaken >= NetworkRecvPassMax) {
+      r->RecvPending = 1;
+      break;
+    }
     // A long body that is all in the socket stays there until the message is read; one
     // still coming goes straight into the ring. Prefixes and short bodies are read a
     // chunk at a time, so that one call takes several small messages.
@@ -178,7 +196,7 @@ int ReceiveOn(NetworkHandleRecord* r) {
     }
     if (r->RecvInMessage && r->RecvRemain >= kReadChunk) {
       got = receiveBody(r);
-      full = false;
+      full = got > 0 && r->RecvInMessage;  // a long body goes on in steps
     } else {
       uint8_t chunk[kReadChunk];
       const int ask = !r->RecvInMessage && r->RecvPrefixOnly ? 4 - r->RecvPrefixHave : static_cast<int>(kReadChunk);
@@ -190,6 +208,7 @@ int ReceiveOn(NetworkHandleRecord* r) {
       }
     }
     if (got <= 0) break;
+    r->RecvPassTaken += static_cast<uint64_t>(got);
     r = TransferPumpStep(r);
     if (!r) break;
     if (!full && !r->RecvPending) break;
@@ -237,6 +256,11 @@ int ReadNetworkMessage(int handle, void* buffer, uint32_t bufferSize) {
   }
   RingBufferRead(&r->MessageSizes, &size, 4, 0);
   r->RecvCompleteSize -= size;
+  // Room again below the cap: the next pump pass receives what the socket holds.
+  if (r->RecvHeld && r->RecvBuffer.DataLength < static_cast<int>(NetworkRecvQueueMax)) {
+    r->RecvHeld = 0;
+    r->RecvPending = 1;
+  }
   return static_cast<int>(size);
 }
 

@@ -113,7 +113,9 @@ int SendNetworkMessage(int handle, const void* data, uint32_t size) {
   if (!r || !r->IsValid || r->ErrorFlag || !r->LengthPrefixFlag || size > NetworkMessageMax ||
       (size > 0 && !data))
     return -1;
-  if (uint64_t(r->SendBuffer.DataLength) + size > NetworkSendQueueMax) return -1;
+  // Every queued message costs its length too: empty messages fill the queue as well.
+  const uint64_t queued = uint64_t(r->SendBuffer.DataLength) + uint64_t(r->SendSizes.DataLength);
+  if (queued + size + 4 > NetworkSendQueueMax) return -1;
   if (RingBufferReserve(&r->SendBuffer, size) != 0 || RingBufferReserve(&r->SendSizes, 4) != 0) return -1;
   const bool idle = !Network.SendRunning && !r->SendInMessage && r->SendSizes.DataLength == 0;
   if (!idle) {

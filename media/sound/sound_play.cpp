@@ -223,9 +223,10 @@ int SetSoundMemCurrentPosition(int samples, int handle) {
   SoundHandleRecord* r = ready(handle);
   if (r == nullptr) return -1;
   // The byte position is computed wide: a sample position near 2^30 times four bytes
-  // a frame is past every byte position a sound can have, and is refused as such.
+  // a frame is past every byte position a sound can have, and is refused as such, as
+  // is every position before the start.
   const std::int64_t bytes = static_cast<std::int64_t>(samples) * r->WaveFormat.nBlockAlign;
-  if (bytes > 0x7FFFFFFF) return -1;
+  if (bytes < 0 || bytes > 0x7FFFFFFF) return -1;
   return SetSoundMemBytePosition(static_cast<int>(bytes), handle);
 }
 

@@ -303,7 +303,11 @@ Status OutputMerger::prepare() {
     if (d->desc().kind != ViewKind::depthStencil) return refuse(Status::invalidArgument);
     const int sub = d->subresource(0, 0);
     const Subresource& s = d->texture().sub(sub);
-    if (!takeSize(s, d->texture().samples())) return refuse(Status::invalidArgument);
+    // A depth buffer may be larger than the targets it serves (a power-of-two one behind a
+    // screen-sized target): the targets' top-left part is what the draw reads and writes.
+    const bool fits = p.targetCount == 0 ? takeSize(s, d->texture().samples())
+                                         : s.width >= width_ && s.height >= height_ && d->texture().samples() == samples_;
+    if (!fits) return refuse(Status::invalidArgument);
     if (depthState_.depthEnable) {
       const bool write = depthState_.depthWrite;
       switch (d->format()) {

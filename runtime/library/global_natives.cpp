@@ -1,7 +1,10 @@
 // The global functions of the library's own.
 #include "runtime/library/global_natives.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "media/input/input.h"
 #include "media/system/window.h"
@@ -11,6 +14,7 @@
 #include "media/graphics/screen.h"
 #include "runtime/library/native_args.h"
 #include "runtime/library/runtime_state.h"
+#include "runtime/vm/runtime_log.h"
 
 namespace kv {
 
@@ -60,12 +64,46 @@ void setBackgroundColorNative(KVContext* ctx) {
 }
 
 // Only before the game loop starts, and only once.
+void noteScriptGraph(int32_t graph) {
+  if (graph >= 0 && !gRuntime.loopRunning) gRuntime.earlyGraphs.push_back(graph);
+}
+
+namespace {
+
+// Early graphs that still exist, each counted once (duplicates share none, but a
+// handle may be noted twice).
+std::vector<int32_t> liveEarlyGraphs() {
+  std::vector<int32_t> live;
+  for (int32_t g : gRuntime.earlyGraphs) {
+    int w = 0, h = 0;
+    if (ZaDod::GetGraphSize(g, &w, &h) == 0 && std::find(live.begin(), live.end(), g) == live.end())
+      live.push_back(g);
+  }
+  return live;
+}
+
+}  // namespace
+
 void setGraphModeNative(KVContext* ctx) {
   if (!gRuntime.loopRunning) {
     gRuntime.screenWidth = intArg(ctx, 0, 640);
     gRuntime.screenHeight = intArg(ctx, 1, 480);
+    const std::vector<int32_t> held = liveEarlyGraphs();
+    gRuntime.earlyGraphs.clear();
     if (ZaDod::SetScreenMode(gRuntime.screenWidth, gRuntime.screenHeight, 32, 60) != 0)
       throw RuntimeError(kErrScreenMode);
+    // The mode change deletes every graph; a picture made before it draws nothing
+    // from here on, which a game would not see without a word.
+    int dropped = 0;
+    for (int32_t g : held) {
+      int w = 0, h = 0;
+      dropped += ZaDod::GetGraphSize(g, &w, &h) != 0;
+    }
+    if (dropped > 0)
+      logSystemWarning(("set_graph_mode: the new screen mode dropped " + std::to_string(dropped) +
+                        (dropped == 1 ? " picture" : " pictures") +
+                        " made before it; make pictures, canvases and fonts after set_graph_mode")
+                           .c_str());
     createDefaultFont();
     gRuntime.loopRunning = 1;
   }

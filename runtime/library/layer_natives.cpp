@@ -11,7 +11,6 @@
 namespace kv {
 namespace {
 
-constexpr int32_t kWarnConstructorFailed = 3;
 constexpr int32_t kDefaultCanvasSide = 32;
 
 void unlink(GraphicalFactor* obj) {

@@ -17,6 +17,8 @@
 
 namespace kv {
 
+// Runtime warning 3: a constructor or maker could not make what it was asked for.
+constexpr int32_t kWarnConstructorFailed = 3;
 // Runtime warning 5 "failed to load resources": the loaders' own report.
 constexpr int32_t kWarnFailedToLoad = 5;
 

@@ -3,7 +3,9 @@
 #include "runtime/library/picture.h"
 
 #include <algorithm>
+#include <string>
 
+#include "media/base/handle.h"
 #include "media/graphics/draw.h"
 #include "media/graphics/graph.h"
 #include "media/graphics/graph_load.h"
@@ -11,9 +13,11 @@
 #include "media/sound/sound_handle.h"
 #include "runtime/library/canvas.h"
 #include "runtime/library/native_args.h"
+#include "runtime/library/runtime_state.h"
 #include "runtime/vm/context.h"
 #include "runtime/vm/property.h"
 #include "runtime/vm/roots.h"
+#include "runtime/vm/runtime_log.h"
 
 namespace kv {
 namespace {
@@ -59,6 +63,8 @@ void duplicateMethod(KVContext* ctx) {
     return;
   }
   int graph = ZaDod::MakeDrawableGraph(self->width, self->height, drawableAlphaFlag());
+  if (graph < 0) warnWhenGraphHandlesRunOut("Picture.duplicate", "a picture's copy", "pictures");
+  noteScriptGraph(graph);
   int target = ZaDod::GetDrawTarget();
   // Nothing is drawn when the new graph cannot be the target: the draw would
   // land on the target in force.
@@ -150,8 +156,22 @@ void KVFramerPicture::draw() {
   piece(right, bottom, 2, 2);
 }
 
+bool warnWhenGraphHandlesRunOut(const char* maker, const char* what, const char* kind) {
+  static bool warned = false;
+  const ZaDod::HandleTypeManager& graphs = ZaDod::HandleManageArray[ZaDod::HANDLETYPE_GRAPH];
+  if (!graphs.InitializeFlag || graphs.Num < graphs.MaxNum) return false;
+  if (!warned) {
+    warned = true;
+    logSystemWarning((std::string(maker) + ": all " + std::to_string(graphs.MaxNum) + " graph handles are in use, so " +
+                      what + " could not be made; " + kind + " that are dropped must be disposed")
+                         .c_str());
+  }
+  return true;
+}
+
 KVPicture* loadPicture(const char* path) {
   int graph = ZaDod::LoadGraph(path ? path : "", 0);
+  noteScriptGraph(graph);
   KVPicture* p = placePicture<KVPicture>(kPictureCells, gProtos.picture, kPictureClassId);
   p->graph = graph;
   p->loadFailed = graph < 0;
@@ -161,6 +181,8 @@ KVPicture* loadPicture(const char* path) {
 
 KVPicture* newBlankPicture(int32_t width, int32_t height) {
   int graph = ZaDod::MakeGraph(width, height, 0);
+  if (graph < 0) warnWhenGraphHandlesRunOut("Picture", "a picture", "pictures");
+  noteScriptGraph(graph);
   KVPicture* p = placePicture<KVPicture>(kPictureCells, gProtos.picture, kPictureClassId);
   p->graph = graph;
   p->loadFailed = graph < 0;

@@ -82,6 +82,14 @@ class KVGlyph : public KVPicture {
   int32_t cellWidth = 0, cellHeight = 0, srcX = 0, srcY = 0;
 };
 
+// The collector never deletes the graph a picture, canvas or sprite holds: a game that
+// drops them without "dispose" uses up the graph handles, and from then on new ones draw
+// nothing. Called after a graph could not be made: when the handles have run out, that
+// is said once a run in the log, where the cause can be found ("<maker>: all N graph
+// handles are in use, so <what> could not be made; <kind> that are dropped must be
+// disposed"), and the answer is true.
+bool warnWhenGraphHandlesRunOut(const char* maker, const char* what, const char* kind);
+
 // Makers, each on the young heap with the class's prototype.
 KVPicture* loadPicture(const char* path);
 KVPicture* newBlankPicture(int32_t width, int32_t height);

@@ -1,5 +1,7 @@
 // The script constructors of pictures and sprites, and the global functions
 // that load pictures and paint them at once.
+#include <string>
+
 #include "media/graphics/draw.h"
 #include "media/graphics/graph_settings.h"
 #include "media/graphics/render_settings.h"
@@ -63,7 +65,13 @@ void loadPictureNative(KVContext* ctx) {
   const char* path = textArg(ctx, 0);
   if (!path) raiseRuntimeWarning(kWarnWrongArgument);
   KVPicture* p = loadPicture(path);
-  if (p->loadFailed) warnFailedToLoad("load_picture", path);
+  // With every graph handle in use the file is not at fault: the line says so.
+  if (p->loadFailed && warnWhenGraphHandlesRunOut("load_picture", "a picture", "pictures")) {
+    if (raiseRuntimeWarning(kWarnFailedToLoad) && path)
+      writeLogLine(("  load_picture found no free graph handle for: " + std::string(path)).c_str());
+  } else if (p->loadFailed) {
+    warnFailedToLoad("load_picture", path);
+  }
   ctx->pushObject(p);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace kv {
 
@@ -15,6 +16,9 @@ struct RuntimeState {
   uint8_t defaultLayerVisible = 1;
   int32_t defaultFont = -1;
   char windowTitle[256] = {};
+  // Graphs made for pictures and canvases before the screen mode is set: the mode
+  // change deletes every graph, and set_graph_mode tells how many of these it took.
+  std::vector<int32_t> earlyGraphs;
 };
 extern RuntimeState gRuntime;
 
@@ -22,5 +26,7 @@ extern RuntimeState gRuntime;
 extern const char* const kDefaultFontName;
 // Makes the default font handle afresh.
 void createDefaultFont();
+// Notes a graph made for a picture or canvas while set_graph_mode may still come.
+void noteScriptGraph(int32_t graph);
 
 }  // namespace kv

@@ -43,6 +43,9 @@ void softImageConstructor(KVContext* ctx) {
   int32_t width = intArg(ctx, 0, kDefaultSide);
   int32_t height = intArg(ctx, 1, kDefaultSide);
   int handle = ZaDod::MakeARGB8ColorSoftImage(width, height);
+  // A size the media layer refuses (negative, or more than memory gives) still makes an
+  // object, one that reads and draws nothing; the game hears of it.
+  if (handle == -1) raiseRuntimeWarning(kWarnConstructorFailed);
   reserveNursery(objectBytes<KVSoftImage>(1));
   auto* image = placeYoungObject<KVSoftImage>(1, gSoftImageProto, kSoftImageClassId);
   image->handle = handle;

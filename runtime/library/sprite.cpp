@@ -46,21 +46,6 @@ void disposeMethod(KVContext* ctx) {
   ctx->pushUndefined();
 }
 
-// The collector never deletes a sprite's frames: a game that drops sprites without
-// "dispose" uses up the graph handles, and from then on new sprites draw nothing.
-// That is said once in the log, where the cause can be found.
-void warnWhenGraphHandlesRunOut(const int32_t* frames, int32_t count) {
-  static bool warned = false;
-  const ZaDod::HandleTypeManager& graphs = ZaDod::HandleManageArray[ZaDod::HANDLETYPE_GRAPH];
-  if (warned || !graphs.InitializeFlag || graphs.Num < graphs.MaxNum) return;
-  if (std::find(frames, frames + count, -1) == frames + count) return;
-  warned = true;
-  logSystemWarning(("Sprite: all " + std::to_string(graphs.MaxNum) +
-                    " graph handles are in use, so a sprite's frames could not be made; "
-                    "sprites that are dropped must be disposed")
-                       .c_str());
-}
-
 }  // namespace
 
 void KVGlyph::divideFrames(int32_t sx, int32_t sy, int32_t cw, int32_t ch, int32_t cols, int32_t rowCount) {
@@ -76,7 +61,8 @@ void KVGlyph::divideFrames(int32_t sx, int32_t sy, int32_t cw, int32_t ch, int32
     for (int32_t c = 0; c < columns; ++c)
       frames[columns * r + c] =
           ZaDod::CreatePartGraph(graph, wrapAdd(sx, wrapMul(c, cw)), wrapAdd(sy, wrapMul(r, ch)), cw, ch);
-  warnWhenGraphHandlesRunOut(frames, frameCount);
+  if (std::find(frames, frames + frameCount, -1) != frames + frameCount)
+    warnWhenGraphHandlesRunOut("Sprite", "a sprite's frames", "sprites");
 }
 
 // No frame to show for a disposed sprite, a grid without columns, or a

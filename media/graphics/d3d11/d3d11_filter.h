@@ -12,8 +12,9 @@ extern const HwFilterDevice D3D11FilterDevice;
 int Graphics_D3D11_Filter_CreateWorkScreen(int colorKind, int width, int height, int slot);
 int Graphics_D3D11_Filter_LoadShader(const char* name);
 D3D11ConstantBuffer* Graphics_D3D11_GetFilterConstantBuffer();
-// Before the device goes: deletes the filter shaders' handles and releases the device
-// objects of every other shader handle.
+// Before the device goes: releases the device object of every shader handle, the filter
+// shaders' included; after a re-creation every one is made again from its kept code.
 int Graphics_D3D11_ReleaseShaderHandleObjects();
+int Graphics_D3D11_RestoreShaderHandleObjects();
 
 }  // namespace ZaDod

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "media/graphics/d3d11/d3d11_state.h"
-#include "media/graphics/graph_filter.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/render_state.h"
 
@@ -24,8 +23,6 @@ Matrix4x4F identity() {
 }  // namespace
 
 int Graphics_D3D11_SetupDefaultDeviceState() {
-    // Filter shaders belonged to the old device: their handles must not survive it.
-    ResetGraphFilterShaderHandleTable();
     c.force = 1;
 
     c.rasterizerDesc = D3D11_RASTERIZER_DESC{D3D11_FILL_SOLID, D3D11_CULL_NONE, 0, 0, 0.0f, 0.0f, 1, 0, 1, 0};

@@ -109,13 +109,18 @@ int Graphics_D3D11_DrawPreparation(int key) {
     Graphics_D3D11_DeviceState_SetVSFlags(r.useVertexDiffuse ? 1 : 0, r.useVertexSpecular ? 1 : 0, c.vertexFlag);
     Graphics_D3D11_DeviceState_SetSpecularEnable((key & 0x400) != 0 && !r.specularOff ? 1 : 0);
 
-    // Depth: 2D draws use the 2D comparison and switch depth writing off with the test.
-    const int depthOn = s.useZBuffer ? 1 : 0;
-    Graphics_D3D11_DeviceState_SetDepthEnable(depthOn);
-    if (depthOn) {
-        Graphics_D3D11_DeviceState_SetDepthFunc((key & 0x800) ? r.depthCompare3D : r.depthCompare2D);
-    } else if (c.depthStencilDesc.DepthWriteMask != 0) {
-        Graphics_D3D11_DeviceState_SetDepthWriteEnable(0);
+    // Depth: with the test on a draw also writes its depths, so a later far draw stays
+    // behind an earlier near one; 3D draws take the 3D comparison, 2D draws the 2D one.
+    // Without the test 2D draws switch writing off as well.
+    const bool threeD = (key & 0x800) != 0;
+    if (s.useZBuffer) {
+        Graphics_D3D11_DeviceState_SetDepthEnable(1);
+        Graphics_D3D11_DeviceState_SetDepthWriteEnable(1);
+        Graphics_D3D11_DeviceState_SetDepthFunc(threeD ? r.depthCompare3D : r.depthCompare2D);
+        Graphics_D3D11_DeviceState_SetDepthBias(0);
+    } else {
+        Graphics_D3D11_DeviceState_SetDepthEnable(0);
+        if (!threeD && c.depthStencilDesc.DepthWriteMask != 0) Graphics_D3D11_DeviceState_SetDepthWriteEnable(0);
     }
     if (r.fillMode == 2 || r.fillMode == 3) Graphics_D3D11_DeviceState_SetFillMode(r.fillMode);
     Graphics_D3D11_DeviceState_SetFogEnable((key & 0x80) != 0 && s.fogEnable ? 1 : 0);

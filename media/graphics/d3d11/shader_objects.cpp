@@ -1,6 +1,6 @@
-// Shader handles on Direct3D 11: the device shader object made from a handle's code and
-// released with the handle or with the device. The filter passes load their shaders
-// through these.
+// Shader handles on Direct3D 11: the device shader object made from a handle's code,
+// released with the handle or with the device and made again with a new device. The
+// filter passes load their shaders through these.
 #include <cstring>
 
 #include "media/base/handle.h"
@@ -8,6 +8,7 @@
 #include "media/base/memory.h"
 #include "media/graphics/d3d11/d3d11_filter.h"
 #include "media/graphics/d3d11/d3d11_state.h"
+#include "media/graphics/hwdraw/hwdraw.h"
 #include "media/graphics/shader.h"
 
 namespace ZaDod {
@@ -61,13 +62,32 @@ int Graphics_D3D11_Shader_Terminate(ShaderHandleData* shader) {
 }
 
 int Graphics_D3D11_ReleaseShaderHandleObjects() {
-    // The filter shaders are loaded again on their next use.
-    for (int slot = 0; slot < kGraphFilterGammaGraphSlot; ++slot)
-        if (GetShaderData(GraphFilterShaderHandleTable[slot], 1) != nullptr) SubHandle(GraphFilterShaderHandleTable[slot]);
-    const HandleTypeManager& m = HandleManageArray[HANDLETYPE_SHADER];
-    if (!m.InitializeFlag) return 0;
-    for (int i = 0; i < m.MaxNum; ++i)
-        if (m.Handle[i] != nullptr) Graphics_D3D11_Shader_Terminate(reinterpret_cast<ShaderHandleData*>(m.Handle[i]));
+    ForEachHandleRecord(HANDLETYPE_SHADER, [](HandleEntryHeader* h) {
+        Graphics_D3D11_Shader_Terminate(reinterpret_cast<ShaderHandleData*>(h));
+    });
+    return 0;
+}
+
+int Graphics_D3D11_RestoreShaderHandleObjects() {
+    // The handles stay across the re-creation, so a user's selection and the filter slots
+    // name working shaders afterwards.
+    ForEachHandleRecord(HANDLETYPE_SHADER, [](HandleEntryHeader* h) {
+        auto* shader = reinterpret_cast<ShaderHandleData*>(h);
+        if (shader->code == nullptr || shader->codeSize <= 0 || shader->deviceObject != nullptr) return;
+        HRESULT hr;
+        if (shader->vertexFlag) {
+            ID3D11VertexShader* vs = nullptr;
+            hr = D3D11Device_CreateVertexShader(shader->code, size_t(shader->codeSize), &vs, 0);
+            shader->deviceObject = hr == S_OK ? vs : nullptr;
+        } else {
+            ID3D11PixelShader* ps = nullptr;
+            hr = D3D11Device_CreatePixelShader(shader->code, size_t(shader->codeSize), &ps, 0);
+            shader->deviceObject = hr == S_OK ? ps : nullptr;
+        }
+        if (hr != S_OK)
+            LogAddTextUtf16(shader->vertexFlag ? u"頂点シェーダーの作成に失敗しました\n"
+                                               : u"ピクセルシェーダーの作成に失敗しました\n");
+    });
     return 0;
 }
 

@@ -384,6 +384,18 @@ int Graphics_D3D11_RecreateDevice(int modeFlag, int width, int height, int bits,
     Graphics_D3D11_RecreateAllGraphTextures();
     Graphics_D3D11_RestoreShadowMaps();
     Graphics_D3D11_RestoreUserBuffers();
+    Graphics_D3D11_RestoreShaderHandleObjects();
+    // Draws after the re-creation go where the front's target is: a graph stays the target.
+    D3D11State.force = 1;
+    RebindDrawTargets();
+    D3D11State.force = 0;
+    // The target's draw area: the whole new screen after a mode change, else the one set.
+    if (modeFlag == 1) {
+        SetDrawAreaFull();
+    } else {
+        const ImageRect& a = GraphicsDrawSettings.drawArea;
+        Graphics_D3D11_SetDrawArea(a.left, a.top, a.right, a.bottom);
+    }
     RunGraphRestore();
     if (b.afterRestore != nullptr) b.afterRestore(b.afterRestoreData);
     Graphics_D3D11_DeviceState_ResendAll();

@@ -60,8 +60,13 @@ void Graphics_D3D11_DrawPreparationToShader(int key, int vertexType, int twoD) {
         // A type past the table binds no layout and no vertex shader.
         const int format = kLayoutOfType[vertexType];
         if (format >= 0) Graphics_D3D11_DeviceState_SetInputLayout(s.layouts[format]);
+        // Without a user vertex shader the type's standard one transforms the vertices, as
+        // Direct3D 9 falls back to its fixed vertex path; whatever an earlier draw left
+        // bound would not match the layout.
         if (void* vs = userShader(ShaderUse.vertexShader, 1))
             Graphics_D3D11_DeviceState_SetVertexShader(static_cast<ID3D11VertexShader*>(vs), 1);
+        else if (format >= 0)
+            Graphics_D3D11_DeviceState_SetVertexShader(s.stdVertex[format], 0);
     }
     // Last, the user pixel shader.
     if (void* ps = userShader(ShaderUse.pixelShader, 0))

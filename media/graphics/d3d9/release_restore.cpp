@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "media/base/log.h"
 #include "media/file/async_load.h"
 #include "media/graphics/d3d9/d3d9_state.h"
 #include "media/graphics/d3d9/d3d9_upload.h"
@@ -54,10 +55,39 @@ int Graphics_D3D9_ReleaseAllHandleObjects() {
     return 0;
 }
 
+namespace {
+
+using namespace plat::gpu;
+
+// Every shader handle's object is made again from its kept code, the filter passes' own
+// shaders among them: a user's selection and the filter slots name the same handles before
+// and after.
+void restoreShaderObjects() {
+    ForEachHandleRecord(HANDLETYPE_SHADER, [](HandleEntryHeader* h) {
+        auto* shader = reinterpret_cast<ShaderHandleData*>(h);
+        if (shader->code == nullptr || shader->deviceObject != nullptr) return;
+        const auto* code = static_cast<const DWORD*>(shader->code);
+        HRESULT hr;
+        if (shader->vertexFlag) {
+            IDirect3DVertexShader9* vs = nullptr;
+            hr = Direct3DDevice9_CreateVertexShader(code, &vs, 0);
+            shader->deviceObject = hr == D3D_OK ? vs : nullptr;
+        } else {
+            IDirect3DPixelShader9* ps = nullptr;
+            hr = Direct3DDevice9_CreatePixelShader(code, &ps, 0);
+            shader->deviceObject = hr == D3D_OK ? ps : nullptr;
+        }
+        if (hr != D3D_OK)
+            LogAddTextUtf16(shader->vertexFlag ? u"頂点シェーダーの作成に失敗しました\n"
+                                               : u"ピクセルシェーダーの作成に失敗しました\n");
+    });
+}
+
+}  // namespace
+
 int Graphics_D3D9_VertexBufferHandle_Restore() {
     // Graph textures come back here, their contents through the graph restore; shadow maps
-    // are made again, and user buffers refilled from their kept copies. User shaders are
-    // made again by their own operation when they are first used.
+    // are made again, user buffers refilled from their kept copies, and last the shaders.
     // Graphs cut from one image share its textures: each image is made once.
     std::vector<GraphOrigData*> made;
     ForEachHandleRecord(HANDLETYPE_GRAPH, [&made](HandleEntryHeader* h) {
@@ -68,6 +98,7 @@ int Graphics_D3D9_VertexBufferHandle_Restore() {
     });
     Graphics_D3D9_RestoreShadowMaps();
     Graphics_D3D9_RestoreUserBuffers();
+    restoreShaderObjects();
     return 0;
 }
 
@@ -92,9 +123,10 @@ int Graphics_D3D9_RecreateDevice(int modeFlag, int width, int height, int bits, 
     Graphics_D3D9_VertexBufferHandle_Restore();
     RestoreMaskScreen();
 
+    // Draws after the re-creation go where the front's target is: a graph stays the target.
     D3D9DeviceStateCache& c = D3D9State;
     c.force = 1;
-    Graphics_D3D9_DeviceState_SetRenderTarget(D3D9_ScreenSurface(), 0);
+    RebindDrawTargets();
     c.force = 0;
     // A new screen size keeps no old draw area: the whole new screen is the area.
     if (modeFlag == 1) SetDrawAreaFull();

@@ -94,6 +94,15 @@ int CreateFontToHandle(const FontCreateParam* param, FontHandleRecord* font, int
     // The edge rows above and below the body belong to the line: line height, measured
     // height and the software path's work image all count them.
     const int64_t lineH = cellH;
+    font->useTexture = (GraphicsApiType == kGraphicsApiD3D9 || GraphicsApiType == kGraphicsApiD3D11) &&
+                       GraphicsSys.hardware && param->word[0] == 0;
+    // A face's bitmaps may reach one row past the line (a full block spans the ascent and
+    // descent rounded outward), which the memory cache's rounded cell holds. The texture
+    // cache starts each glyph one pixel into its cell, so for a face its cell holds that
+    // row and the start: no row of a glyph is cut on either cache. Data images keep
+    // their glyphs inside their own cell.
+    const bool face = font->dataImage == 0 && font->gdi != nullptr && font->gdi->font != nullptr;
+    if (font->useTexture && face) cellH = std::max(cellH, lineH + 2);
     cellW = (cellW + 7) / 8 * 8;
     cellH = (cellH + 1) / 2 * 2;
     if (cellW < cellH) cellW = cellH;
@@ -102,8 +111,6 @@ int CreateFontToHandle(const FontCreateParam* param, FontHandleRecord* font, int
     font->cellHeight = static_cast<uint16_t>(lineH);
     const int cell = static_cast<int>(cellW);
 
-    font->useTexture = (GraphicsApiType == kGraphicsApiD3D9 || GraphicsApiType == kGraphicsApiD3D11) &&
-                       GraphicsSys.hardware && param->word[0] == 0;
     font->textureBits = ((font->fontType & kFontTypeAntialiased) && !param->word[1]) ? 32 : 16;
     font->grey = param->word[3] != 0;
     font->pending = 0;

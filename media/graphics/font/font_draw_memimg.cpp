@@ -41,6 +41,22 @@ struct Dst32 {
 };
 struct Dst32A : Dst32 {
     static constexpr bool alpha = true;
+    // Alpha in the top byte. A glyph's partly covered pixels laid over an earlier glyph
+    // (cells of neighbouring characters overlap) keep what that glyph left beneath them,
+    // as the hardware paths' blending does.
+    static void blend(T* p, const GlyphPaint& g) {
+        const uint32_t d = *p;
+        const int under = static_cast<int>(d >> 24) * (255 - g.alpha) / 255;
+        if (under == 0) {
+            *p = g.pixel;
+            return;
+        }
+        const int a = g.alpha + under;
+        auto mix = [&](int c, int shift) {
+            return static_cast<uint32_t>((c * g.alpha + static_cast<int>((d >> shift) & 0xFF) * under) / a) << shift;
+        };
+        *p = static_cast<uint32_t>(a) << 24 | mix(g.r, 16) | mix(g.g, 8) | mix(g.b, 0);
+    }
 };
 struct Dst16 {
     using T = uint16_t;
@@ -58,7 +74,7 @@ struct Dst16 {
 struct Dst16A {
     using T = uint32_t;
     static constexpr bool alpha = true;
-    static void blend(T*, const GlyphPaint&) {}
+    static void blend(T* p, const GlyphPaint& g) { *p = g.pixel; }
 };
 
 template <typename D, bool Mono, bool Vertical>
@@ -100,7 +116,7 @@ void blitGlyph(const MemGlyphWriter& w, const uint8_t* cell, int pitch, int gw, 
             const uint8_t v = Mono ? static_cast<uint8_t>((row[sx >> 3] >> (7 - (sx & 7))) & 1) : row[sx];
             const GlyphPaint& g = paint[v];
             if (g.alpha == 0) continue;
-            if (D::alpha || g.alpha == 255)
+            if (g.alpha == 255)
                 *p = static_cast<typename D::T>(g.pixel);
             else
                 D::blend(p, g);
@@ -226,15 +242,17 @@ int DrawStringByMemImg(int x, int y, const char16_t* string, unsigned int color,
     DrawStringBase(0, 0, 0, 0.0f, 0.0f, 1, string, color, nullptr, nullptr, 0, font, edgeColor, -1, vertical, &size);
     MEMIMG& work = aa ? GraphicsSys.stringAlphaScreen : GraphicsSys.stringScreen;
     if (!CheckValidMemImg(&work) || !CheckValidMemImg(state.target)) return 0;
-    // The string goes in at (m, m): the leading shift moves the pen up (or left, for
-    // vertical text) and accents and edges may reach past the measured box, and every row
-    // the straight path would draw must reach the screen.
+    // The string's box on the screen reaches m beyond the measured size on every side:
+    // the leading shift moves the pen up (or left, for vertical text) and accents and
+    // edges may reach past the measured box.
     const int m = font->leading / 2 + font->cellWidth / 2 + 1;
-    ImageRect rect{0, 0, size.width + 2 * m, size.height + 2 * m};
-    if (font->italic) rect.right += font->cellWidth / 2;
-    const ImageRect screen{0, 0, work.width, work.height};
-    ClipRect(&rect, &screen);
-    if (rect.right <= rect.left || rect.bottom <= rect.top) return 0;
+    ImageRect box{x - m, y - m, x + size.width + m, y + size.height + m};
+    if (font->italic) box.right += font->cellWidth / 2;
+    // The work image holds only the part of that box inside the draw area, so a string
+    // left of the screen or running past its edge keeps every pixel the draw area shows.
+    ClipRect(&box, &s.drawArea);
+    const ImageRect rect{0, 0, std::min(box.right - box.left, work.width), std::min(box.bottom - box.top, work.height)};
+    if (rect.right <= 0 || rect.bottom <= 0) return 0;
 
     // The plain work image shows through its key colour, which neither colour may be.
     MemImgBase* base = work.base;
@@ -247,22 +265,20 @@ int DrawStringByMemImg(int x, int y, const char16_t* string, unsigned int color,
         base->transColor = key;
     }
     FillMemImg(&work, &rect, key);
-    DrawStringBase(1, m, m, 0.0f, 0.0f, 1, string, color, &work, &rect, 1, font, edgeColor, -1, vertical, nullptr);
+    DrawStringBase(1, x - box.left, y - box.top, 0.0f, 0.0f, 1, string, color, &work, &rect, 1, font, edgeColor, -1,
+                   vertical, nullptr);
     base->runTableValid = 0;
     base->premultipliedValid = 0;
 
     // Blend the whole string once, under the caller's draw area.
     const MemDrawStateScope scope;
-    ImageRect area{x - m, y - m, x - m + rect.right, y - m + rect.bottom};
-    ClipRect(&area, &s.drawArea);
-    if (area.right > area.left && area.bottom > area.top) {
-        SetMemImgDrawArea(&area);
-        SetMemImgDrawBright(0xFFFFFF);
-        MEMIMG view{};
-        DeriveMemImg(&view, &work, 0, 0, rect.right, rect.bottom);
-        DrawMemImg(&view, x - m, y - m, 1);
-        TerminateMemImg(&view);
-    }
+    const ImageRect area{box.left, box.top, box.left + rect.right, box.top + rect.bottom};
+    SetMemImgDrawArea(&area);
+    SetMemImgDrawBright(0xFFFFFF);
+    MEMIMG view{};
+    DeriveMemImg(&view, &work, 0, 0, rect.right, rect.bottom);
+    DrawMemImg(&view, box.left, box.top, 1);
+    TerminateMemImg(&view);
     base->transColor = savedKey;
     return 0;
 }

@@ -1,6 +1,7 @@
 // The layout core of string drawing: walks a string's characters, caches their glyphs,
 // moves the pen through advances, line feeds and vertical columns, and either hands
 // each glyph to the texture or memory writer or only measures; and the measuring entries.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -66,6 +67,11 @@ int DrawStringBase(int draw, int xi, int yi, float xf, float yf, int integerPosi
     if (destImage != nullptr || !texture) integerPosition = 1;
     if (!texture && destImage == nullptr) draw = 0;
 
+    // A position a billion pixels off the screen draws nothing however long the string
+    // is; held there, the glyph arithmetic below stays inside int.
+    constexpr int kFarOff = 1 << 30;
+    xi = std::clamp(xi, -kFarOff, kFarOff);
+    yi = std::clamp(yi, -kFarOff, kFarOff);
     const int leading = font->leading;
     if (leading != 0) {
         if (integerPosition) {
@@ -98,13 +104,13 @@ int DrawStringBase(int draw, int xi, int yi, float xf, float yf, int integerPosi
     bool brightSet = false;
     MemGlyphWriter writer;
     bool memDraw = false;
+    // Whole-pixel text on Direct3D 9 moves onto the pixel centres once, here.
+    float centre = 0.0f;
     if (draw) {
-        if (texture && integerPosition && GraphicsApiType == kGraphicsApiD3D9) {
-            xf = static_cast<float>(xi) - 0.5f;
-            yf = static_cast<float>(yi) - 0.5f;
-        } else if (integerPosition) {
-            xf = static_cast<float>(xi);
-            yf = static_cast<float>(yi);
+        if (texture && integerPosition && GraphicsApiType == kGraphicsApiD3D9) centre = -0.5f;
+        if (integerPosition) {
+            xf = static_cast<float>(xi) + centre;
+            yf = static_cast<float>(yi) + centre;
         }
         // Plain fonts take the text colour as bright once; edged fonts switch per glyph.
         // Either way the caller's bright colour comes back at the end.
@@ -154,8 +160,8 @@ int DrawStringBase(int draw, int xi, int yi, float xf, float yf, int integerPosi
             const double ty = vertical ? penX + drawX : penY + drawY;
             if (texture) {
                 const float fl = xf + static_cast<float>(lx), ft = yf + static_cast<float>(ty);
-                if (picture)
-                    DrawTextureCharImage(*picture, fl, ft, vertical, color);
+                if (picture)  // the graph front moves pictures onto the pixel centres itself
+                    DrawTextureCharImage(*picture, fl - centre, ft - centre, vertical, color);
                 else
                     DrawTextureGlyph(font, *slot, fl, ft, vertical, color, edgeColor);
             } else if (memDraw) {

@@ -7,6 +7,7 @@
 
 #include "media/graphics/graph.h"
 #include "media/graphics/hwdraw/filter_steps.h"
+#include "media/graphics/shader.h"
 
 namespace ZaDod {
 
@@ -26,7 +27,10 @@ bool runFailed = false;
 // Loads the slot's shader, sets the rows and draws one pass; the rows go back after it.
 int runShader(const HwFilterDevice& d, int shader, GraphFilterInfo* info, const Row* rows, int count, int linear,
               int divisor = 1, int extraGraph = -1, const HwFilterVertex8* custom = nullptr) {
-    if (shader < 0 || runFailed) {
+    // A handle whose device object is gone would draw the quad with whatever shader is
+    // bound: the pass fails instead.
+    const ShaderHandleData* data = shader < 0 ? nullptr : GetShaderData(shader, 0);
+    if (data == nullptr || data->deviceObject == nullptr || runFailed) {
         runFailed = true;
         return -1;
     }
@@ -128,7 +132,9 @@ int HwFilterPass_CopyResult(const HwFilterDevice& d, GraphFilterInfo* info, int 
     const bool failed = runFailed;
     runSource = runDestination = -1;
     runFailed = false;
-    if (failed || lastResult < 0 || lastDest == destination || destination < 0) return 0;
+    // A pass that could not draw fails the request: its destination keeps its pixels.
+    if (failed || lastResult < 0) return -1;
+    if (lastDest == destination || destination < 0) return 0;
     const int divisor = std::max(info->downScaleDivisor, 1);
     const ImageRect rect{info->destX, info->destY, info->destX + (info->x2 - info->x1) / divisor,
                          info->destY + (info->y2 - info->y1) / divisor};

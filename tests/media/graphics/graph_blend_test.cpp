@@ -173,7 +173,7 @@ TEST_F(SoftFilter, EngineChecksAndClipping) {
     GraphFilterInfo info{};
     info.kind = kGraphFilterGauss;
     Graphics_Hardware_FilterPass_SelectSampling(&info, nullptr);
-    EXPECT_EQ(info.passCount, 2);
+    EXPECT_EQ(info.passCount, 1);
     EXPECT_EQ(info.workFlag, 1);
     for (int kind : {0, 2, 6, 17}) {
         info = GraphFilterInfo{};

@@ -158,6 +158,20 @@ TEST_F(Present, FrontScreenTimerRepresents) {
     win::StepClockForTest(64'000'000);
     ProcessWindowMessages();
     EXPECT_EQ(win::GetPresentCount(window), before + 3);  // gone for good
+
+    // In layered-window mode the timer presents nothing and stops, front screen or not.
+    SetDrawTarget(-4);
+    Graphics_Hardware_SetFrontScreenTimer(-4);
+    ASSERT_EQ(SetWindowLayeredMode(1), 0);
+    const int layered = win::GetPresentCount(window);
+    for (int round = 0; round < 3; ++round) {
+        win::StepClockForTest(32'000'000);
+        ProcessWindowMessages();
+    }
+    ASSERT_EQ(SetWindowLayeredMode(0), 0);
+    win::StepClockForTest(32'000'000);
+    ProcessWindowMessages();
+    EXPECT_EQ(win::GetPresentCount(window), layered);
 }
 
 // A refresh presents without waiting for the vertical blank, round after round, while a

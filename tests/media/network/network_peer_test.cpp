@@ -6,6 +6,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "network_fixture.h"
@@ -288,6 +289,82 @@ TEST_F(PeerTest, ALongBodyWaitingInTheSocketIsReadWholeWhateverFollowsIt) {
     EXPECT_EQ(CloseNetworkHandle(Network.ListenHandle), 0);
   }
   EXPECT_EQ(networkHandleCount(), 0);
+}
+
+// A peer that sends faster than the game reads is held back by the transport: the
+// handle keeps at most its receive cap, one pump pass takes at most its share, and every
+// message arrives whole and in order once the game reads.
+TEST_F(PeerTest, AFastPeerIsHeldAtTheReceiveCapAndLosesNothing) {
+  int fd, handle;
+  accepted(&fd, &handle);
+  const size_t frameSize = 65536;
+  std::string pending;  // the rest of the frame the peer's socket did not take
+  uint32_t framesSent = 0, passes = 0, stalledPasses = 0;
+  uint64_t largestPass = 0;
+  // The peer writes until its socket stays full for many passes: the game is reading
+  // nothing, so only the cap can have stopped it.
+  while (stalledPasses < 300 && passes < 100000) {
+    bool wrote = false;
+    for (;;) {
+      if (pending.empty()) pending = frame(pattern(frameSize, framesSent++));
+      ssize_t n = ::send(fd, pending.data(), pending.size(), MSG_NOSIGNAL);
+      if (n <= 0) break;
+      wrote = true;
+      pending.erase(0, static_cast<size_t>(n));
+    }
+    const int before = record(handle)->RecvBuffer.DataLength;
+    ProcessNetworkEvents(1);
+    ++passes;
+    const int after = record(handle)->RecvBuffer.DataLength;
+    if (after > before) largestPass = std::max<uint64_t>(largestPass, static_cast<uint64_t>(after - before));
+    stalledPasses = wrote || after != before ? 0 : stalledPasses + 1;
+  }
+  ASSERT_LT(passes, 100000u);
+  NetworkHandleRecord* r = record(handle);
+  EXPECT_EQ(r->ErrorFlag, 0);
+  EXPECT_EQ(connected(handle), 1);
+  EXPECT_LE(static_cast<uint64_t>(r->RecvBuffer.DataLength), uint64_t{NetworkRecvQueueMax} + frameSize);
+  EXPECT_GE(static_cast<uint64_t>(r->RecvBuffer.DataLength), uint64_t{NetworkRecvQueueMax});
+  EXPECT_LE(largestPass, uint64_t{NetworkRecvPassMax} + frameSize + 8192);
+  // The game reads: every frame the peer made, in order, while the peer finishes.
+  const uint32_t made = framesSent;
+  uint32_t got = 0;
+  for (int i = 0; i < 200000 && got < made; ++i) {
+    if (!pending.empty()) {
+      ssize_t n = ::send(fd, pending.data(), pending.size(), MSG_NOSIGNAL);
+      if (n > 0) pending.erase(0, static_cast<size_t>(n));
+    }
+    std::optional<std::string> m = take(handle);
+    if (!m) {
+      ProcessNetworkEvents(1);
+      continue;
+    }
+    ASSERT_EQ(*m, pattern(frameSize, got)) << "frame " << got;
+    ++got;
+  }
+  EXPECT_EQ(got, made);
+  EXPECT_EQ(CloseNetworkHandle(handle), 0);
+}
+
+// The send queue counts each message's length prefix: empty messages fill it too, and
+// the message that would pass the cap is refused.
+TEST_F(PeerTest, EmptyMessagesToAPeerThatNeverReadsEndAtTheSendCap) {
+  int fd, handle;
+  accepted(&fd, &handle, 4096);
+  const std::string body(1 << 20, 'x');
+  int big = 0;
+  while (big < 200 && SendNetworkMessage(handle, body.data(), static_cast<uint32_t>(body.size())) == 0) ++big;
+  ASSERT_LT(big, 200);
+  NetworkHandleRecord* r = record(handle);
+  auto queued = [&] { return uint64_t(r->SendBuffer.DataLength) + uint64_t(r->SendSizes.DataLength); };
+  EXPECT_LE(queued(), uint64_t{NetworkSendQueueMax});
+  const uint64_t room = NetworkSendQueueMax - queued();
+  uint64_t empty = 0;
+  while (empty <= room && SendNetworkMessage(handle, nullptr, 0) == 0) ++empty;
+  EXPECT_LE(empty, room / 4);
+  EXPECT_EQ(SendNetworkMessage(handle, nullptr, 0), -1);
+  EXPECT_LE(queued(), uint64_t{NetworkSendQueueMax});
+  EXPECT_EQ(CloseNetworkHandle(handle), 0);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // The output merger: every blend factor and operation, separate alpha, write masks, the
 // depth functions on each depth format, the alpha-test hook and refused states.
+#include <tuple>
+
 #include "platform/gpu/output_merger.h"
 #include "tests/platform/gpu/gpu_fixture.h"
 
@@ -183,10 +185,13 @@ TEST_F(GpuMerge, AlphaTestClippingAndRefusedStates) {
   independent.independentBlend = true;
   Ref<BlendState> bs;
   EXPECT_EQ(createBlendState(independent, bs), Status::invalidArgument);
-  Ref<Texture> other = makeTexture(Format::D16, 8, 8, 1, kBindDepthStencil);
-  Ref<View> otherDsv = makeView(*other, ViewKind::depthStencil);
-  om.setTargets(views, 1, otherDsv.get());
-  EXPECT_EQ(om.prepare(), Status::invalidArgument);  // sizes differ
+  // A depth buffer at least as large as the 4 x 1 target serves it; a smaller one does not.
+  for (const auto& [w, h, result] : {std::tuple{8, 8, Status::ok}, std::tuple{3, 8, Status::invalidArgument}}) {
+    Ref<Texture> other = makeTexture(Format::D16, w, h, 1, kBindDepthStencil);
+    Ref<View> otherDsv = makeView(*other, ViewKind::depthStencil);
+    om.setTargets(views, 1, otherDsv.get());
+    EXPECT_EQ(om.prepare(), result) << w << " x " << h;
+  }
 }
 
 }  // namespace

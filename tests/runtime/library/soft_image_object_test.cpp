@@ -11,7 +11,8 @@ class SoftImageScriptTest : public ScriptTest {};
 
 // Pixels round-trip as 0xAARRGGBB; an argument that is not an integer
 // (1.0 too) is 0; a refused
-// pixel, a refused image and a receiver that is no soft image read 0.
+// pixel, a refused image (which gives warning 3) and a receiver that is no soft
+// image read 0.
 TEST_P(SoftImageScriptTest, PixelsRoundTripAndRefusalsReadZero) {
   std::vector<std::string> out = runScript(
       "var s = new SoftImage(4, 4);\n"
@@ -27,7 +28,10 @@ TEST_P(SoftImageScriptTest, PixelsRoundTripAndRefusalsReadZero) {
       "var n = 0; var i = 0;\n"
       "while (i < 3000) { var t = new SoftImage(2, 2); t.drawPixel(1, 1, i % 256, 0, 0, 255); if (t.getPixel(1, 1) == -16777216 + (i % 256) * 65536) n++; i++; }\n"
       "console.log(d.getPixel(31, 31) @ \" \" @ n);\n");
-  EXPECT_EQ(out, (std::vector<std::string>{"67174915 67109379 0", "0 0 0", "0 0 object", "-1 3000"}));
+  EXPECT_EQ(out, (std::vector<std::string>{"67174915 67109379 0", "0 0 0",
+                                       std::string("Wr0003 F:") + (GetParam() ? "1" : "0") +
+                                           " L:6 construtor failed",
+                                       "0 0 object", "-1 3000"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Collector, SoftImageScriptTest, ::testing::Bool());

@@ -1,10 +1,14 @@
 // One lit, fogged, textured 3D mesh drawn through both back ends: Direct3D 9's fixed
 // function (the draw preparation with a 3D key, FVF 0x2D2) and Direct3D 11's 3D shaders
-// (the common vertex buffer with format 5) agree on every pixel, and each draws the same
-// pixels before and after a device re-creation; a head-on quad shows the lighting and fog
-// formula's colours on both; and start = end fog with a theta = phi spot gives only its
-// two colours.
+// (the common vertex buffer with format 5) agree on every pixel; a whole scene (filtered
+// pictures, a user-shader quad, the lit mesh through the Z buffer, a drawable graph that
+// stays the draw target) draws the same bytes before and after a device re-creation; a
+// head-on quad shows the lighting and fog formula's colours on both; the Z buffer keeps a
+// near quad on top in either drawing order; and start = end fog with a theta = phi spot
+// gives only its two colours.
 #include <cmath>
+#include <fstream>
+#include <sstream>
 #include <vector>
 
 #include "d3d11_fixture.h"
@@ -14,11 +18,14 @@
 #include "media/graphics/display.h"
 #include "media/graphics/draw.h"
 #include "media/graphics/graph.h"
+#include "media/graphics/graph_filter.h"
 #include "media/graphics/graph_load.h"
 #include "media/graphics/light.h"
 #include "media/graphics/render_settings.h"
+#include "media/graphics/shader.h"
 #include "media/graphics/shadow_map.h"
 #include "tests/media/graphics/shadow_cases.h"
+#include "tools/shaderasm/shader_asm.h"
 
 namespace d3d11test {
 namespace {
@@ -77,11 +84,8 @@ int addLight(int kind, const float dir[3], const float pos[3], const float diffu
   return h;
 }
 
-// The common scene settings: camera and viewport identity, depth 0..10 into 0..1, lighting and
-// linear fog 0..10 toward blue, no lights.
-void sceneSettings() {
-  SetDrawTarget(-2);
-  DeleteAllLightHandles();
+// The identity camera of the lit scenes, set again after a change of draw target.
+void identityCamera() {
   const Matrix4x4D id = identityD();
   Matrix4x4D projection = identityD();
   projection.m[2][2] = 0.1;
@@ -89,6 +93,14 @@ void sceneSettings() {
   SetTransformToView(&id);
   SetTransformToProjection(&projection);
   SetTransformToViewport(&id);  // the device's projection is the front's folded with this
+}
+
+// The common scene settings: camera and viewport identity, depth 0..10 into 0..1, lighting and
+// linear fog 0..10 toward blue, no lights.
+void sceneSettings() {
+  SetDrawTarget(-2);
+  DeleteAllLightHandles();
+  identityCamera();
   SetUseLighting(1);
   SetFogEnable(1);
   SetFogMode(3);
@@ -159,6 +171,12 @@ std::vector<Vertex3D> mesh(int cells) {
       v.insert(v.end(), {a, b, c, b, d, c});
     }
   return v;
+}
+
+// A flat quad from (x1, y1) to (x2, y2) at one depth, facing the eye.
+std::vector<Vertex3D> flatQuad(float x1, float y1, float x2, float y2, float depth) {
+  auto at = [&](float x, float y) { return Vertex3D{x, y, depth, 0, 0, -1, 0xFFFFFFFFu, 0, 0, 0, 0, 0}; };
+  return {at(x1, y2), at(x2, y2), at(x1, y1), at(x2, y2), at(x2, y1), at(x1, y1)};
 }
 
 int makeTexture() {
@@ -233,20 +251,139 @@ TEST_F(LitParityTest, BothBackEndsDrawTheSameLitFoggedTexturedMesh) {
   EXPECT_EQ(worstChannel(on(2, [] { return litScene(true); }), d3d11), 0);
 }
 
-// The lit scene drawn, the device re-created (as after a lost device, and for a mode
-// change), and drawn again from the state that was there: the same pixels, round after
-// round.
+// The project's invert program as a user pixel shader: model 2 on Direct3D 9, DXBC on
+// Direct3D 11.
+int loadInvertShader() {
+  const std::string path = std::string(HALVORINE_SOURCE_DIR) + "/tests/platform/gpu/shaders/" +
+                           (GraphicsApiType == 1 ? "" : "dxbc/") + "invert.asm";
+  std::ifstream file(path);
+  std::ostringstream text;
+  text << file.rdbuf();
+  std::vector<uint32_t> words;
+  std::string error;
+  if (!halvorine::shaderasm::assemble(text.str(), words, error)) return -1;
+  return LoadPixelShaderFromMem(words.data(), int(words.size() * 4));
+}
+
+// A quad of `picture` drawn through the user pixel shader `ps` with the vertex type's
+// standard vertex stage, on the running back end.
+void drawUserShaderQuad(int ps, int picture, float x, float y, float size) {
+  struct V {
+    float x, y, z, rhw;
+    uint32_t colour;
+    float u, v;
+  };
+  const V v[4] = {{x, y, 0, 1, 0xFFFFFFFFu, 0, 0},
+                  {x + size, y, 0, 1, 0xFFFFFFFFu, 1, 0},
+                  {x, y + size, 0, 1, 0xFFFFFFFFu, 0, 1},
+                  {x + size, y + size, 0, 1, 0xFFFFFFFFu, 1, 1}};
+  ASSERT_EQ(SetUseTextureToShader(0, picture), 0);
+  ASSERT_EQ(SetUsePixelShader(ps), 0);
+  if (GraphicsApiType == 1) {
+    Graphics_D3D9_BeginScene();
+    Graphics_D3D9_DrawPreparationToShader(0, 0, 1, 0);
+    Graphics_D3D9_DeviceState_SetFVF(0x144);
+    EXPECT_EQ(Direct3DDevice9_DrawPrimitiveUP(gpu::D3DPT_TRIANGLESTRIP, 2, v, sizeof(V)), gpu::D3D_OK);
+  } else {
+    Graphics_D3D11_DrawPreparationToShader(0, 0, 1);
+    EXPECT_EQ(Graphics_D3D11_DrawCommonVertexBuffer(1, D3D11_PRIMITIVE_TOPOLOGY_TRIANGLESTRIP, v, 4, 0), 0);
+  }
+  SetUsePixelShader(0);
+  SetUseTextureToShader(0, -1);
+}
+
+// What a re-creation must give back: pictures, filter results, a user shader and a
+// drawable graph made once, then drawn frame after frame.
+struct RecreationScene {
+  int texture, picture, ps, target;
+  int filtered[3];
+};
+
+RecreationScene makeRecreationScene() {
+  RecreationScene r{};
+  r.texture = litSceneSettings();
+  BaseImage image{};
+  EXPECT_EQ(CreateXRGB8ColorBaseImage(64, 64, &image), 0);
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) SetBaseImagePixel(&image, x, y, x * 4, y * 4, (x ^ y) * 4 & 255, 255);
+  r.picture = CreateGraphFromBaseImage(&image, nullptr, 1, 0);
+  ReleaseBaseImage(&image);
+  r.ps = loadInvertShader();
+  r.target = MakeDrawableGraph(64, 64, 0);
+  for (int& f : r.filtered) f = MakeGraph(64, 64);
+  EXPECT_GT(r.picture, 0);
+  EXPECT_GT(r.ps, 0);
+  EXPECT_GT(r.target, 0);
+  // The graph is the draw target when each frame ends, so a re-creation finds it bound.
+  EXPECT_EQ(SetDrawTarget(r.target), 0);
+  return r;
+}
+
+// One frame: the graph drawn into and read, then the screen: the picture through three
+// filters, the user-shader quad, the drawn graph and the lit mesh behind a flat quad
+// through the Z buffer. Gives the graph's pixels followed by the screen's.
+std::vector<uint32_t> drawRecreationScene(const RecreationScene& r) {
+  std::vector<uint32_t> out;
+  SetBackgroundColor(20, 40, 60);
+  ClearDrawTarget(nullptr);
+  DrawBox(4, 4, 40, 30, PackScreenColor(250, 200, 10), 1);
+  DrawGraph(20, 20, r.picture, 0);
+  Graphics_Hardware_FlushVertexBatch(0);
+  BaseImage image{};
+  EXPECT_EQ(LockDrawTargetBuffer(nullptr, &image, -1, 0, 1), 0);
+  for (int y = 0; y < 64; ++y) {
+    const auto* row = static_cast<const uint32_t*>(image.pixels) + size_t(y) * size_t(image.pitch) / 4;
+    out.insert(out.end(), row, row + 64);
+  }
+  UnlockDrawTargetBuffer();
+
+  EXPECT_EQ(SetDrawTarget(-2), 0);
+  identityCamera();
+  EXPECT_EQ(GraphFilterBlt(r.picture, r.filtered[0], kGraphFilterMono, -40, 20), 0);
+  EXPECT_EQ(GraphFilterBlt(r.picture, r.filtered[1], kGraphFilterGauss, 16, 300), 0);
+  EXPECT_EQ(GraphFilterBlt(r.picture, r.filtered[2], kGraphFilterInvert), 0);
+  clearScreen(0, 0, 0);
+  SetUseZBuffer3D(1);
+  std::vector<Vertex3D> v = mesh(16);
+  const std::vector<Vertex3D> across = flatQuad(-0.8f, -0.5f, 0.8f, 0.1f, 5.0f);
+  v.insert(v.end(), across.begin(), across.end());
+  drawMesh3D(v, r.texture);
+  SetUseZBuffer3D(0);
+  for (int i = 0; i < 3; ++i) DrawGraph(10 + 80 * i, 10, r.filtered[i], 0);
+  drawUserShaderQuad(r.ps, r.picture, 250, 10, 64);
+  DrawGraph(330, 10, r.target, 0);
+  const std::vector<uint32_t> screen = litFrame();
+  out.insert(out.end(), screen.begin(), screen.end());
+  EXPECT_EQ(SetDrawTarget(r.target), 0);
+  return out;
+}
+
+// The scene drawn, the device re-created (as after a lost device, and for a mode change)
+// while the graph is the draw target, and drawn again: the graph and the screen give the
+// same bytes, round after round, and the frame shows every part of the scene.
 TEST_F(LitParityTest, ReCreationBetweenDrawsKeepsTheFrame) {
   for (int api : {1, 2})
     for (int mode : {0, 1}) {
       SCOPED_TRACE(testing::Message() << "api " << api << " mode " << mode);
       on(api, [mode] {
-        const int texture = litSceneSettings();
-        const std::vector<uint32_t> before = drawLitScene(texture);
+        const RecreationScene scene = makeRecreationScene();
+        const std::vector<uint32_t> before = drawRecreationScene(scene);
+        // Parts of the scene that were not drawn would make the frames equal for nothing.
+        const uint32_t* screen = before.data() + 64 * 64;
+        const struct {
+          int x, y;
+        } drawn[] = {{30, 30}, {110, 30}, {190, 30}, {280, 40}, {340, 20}, {320, 200}};
+        for (const auto& d : drawn) EXPECT_NE(screen[d.y * 640 + d.x] & 0xFFFFFFu, 0u) << d.x << ", " << d.y;
+        EXPECT_NE(screen[40 * 640 + 280] & 0xFFFFFFu, screen[40 * 640 + 30] & 0xFFFFFFu);
         for (int round = 0; round < 2; ++round) {
           EXPECT_EQ(Graphics_Hardware_RecreateDevice(mode, 640, 480, 32, 60), 0);
-          EXPECT_EQ(worstChannel(drawLitScene(texture), before), 0) << "round " << round;
+          const std::vector<uint32_t> after = drawRecreationScene(scene);
+          size_t graphDiffers = 0, screenDiffers = 0;
+          for (size_t i = 0; i < after.size(); ++i) (i < 64 * 64 ? graphDiffers : screenDiffers) += after[i] != before[i];
+          EXPECT_EQ(graphDiffers, 0u) << "round " << round;
+          EXPECT_EQ(screenDiffers, 0u) << "round " << round;
         }
+        SetDrawTarget(-2);
         return before;
       });
     }
@@ -284,10 +421,47 @@ TEST_F(LitParityTest, AHeadOnQuadShowsTheFormulaOnBothBackEnds) {
   }
 }
 
-// A flat quad from (x1, y1) to (x2, y2) at one depth, facing the eye.
-std::vector<Vertex3D> flatQuad(float x1, float y1, float x2, float y2, float depth) {
-  auto at = [&](float x, float y) { return Vertex3D{x, y, depth, 0, 0, -1, 0xFFFFFFFFu, 0, 0, 0, 0, 0}; };
-  return {at(x1, y2), at(x2, y2), at(x1, y1), at(x2, y2), at(x2, y1), at(x1, y1)};
+
+// With the Z buffer on, two overlapping unlit quads, a red one at depth 3 and a green one
+// at depth 7 (0.3 and 0.7 in the depth buffer), drawn in either order: the near red one
+// covers the overlap, each shows alone where the other is not, the same on both back ends.
+std::vector<uint32_t> depthScene(bool farLast) {
+  sceneSettings();
+  SetUseLighting(0);
+  SetFogEnable(0);
+  SetUseZBuffer3D(1);
+  clearScreen(0, 0, 0);
+  auto coloured = [](std::vector<Vertex3D> v, uint32_t c) {
+    for (Vertex3D& x : v) x.diffuse = c;
+    return v;
+  };
+  const std::vector<Vertex3D> nearQuad = coloured(flatQuad(-0.6f, -0.4f, 0.2f, 0.4f, 3.0f), 0xFFFF0000u);
+  const std::vector<Vertex3D> farQuad = coloured(flatQuad(-0.2f, -0.2f, 0.6f, 0.6f, 7.0f), 0xFF00FF00u);
+  drawMesh3D(farLast ? nearQuad : farQuad, -1);
+  drawMesh3D(farLast ? farQuad : nearQuad, -1);
+  std::vector<uint32_t> frame = litFrame();
+  SetUseZBuffer3D(0);
+  return frame;
+}
+
+TEST_F(LitParityTest, TheZBufferKeepsTheNearQuadOnTopInEitherOrder) {
+  std::vector<uint32_t> frames[2];
+  for (int api : {1, 2}) {
+    SCOPED_TRACE(testing::Message() << "api " << api);
+    const std::vector<std::vector<uint32_t>> got =
+        on(api, [] { return std::vector<std::vector<uint32_t>>{depthScene(true), depthScene(false)}; });
+    // Screen x = 320 + 320 * x, y = 240 - 240 * y (identity camera, depth scaled by 0.1).
+    const struct {
+      int x, y;
+      uint32_t colour;
+    } probes[] = {{300, 200, 0xFF0000u}, {200, 300, 0xFF0000u}, {400, 150, 0x00FF00u}, {320, 40, 0}};
+    for (const auto& f : got)
+      for (const auto& p : probes)
+        EXPECT_EQ(f[size_t(p.y) * 640 + size_t(p.x)] & 0xFFFFFFu, p.colour) << p.x << ", " << p.y;
+    EXPECT_EQ(got[0], got[1]);
+    frames[api - 1] = got[0];
+  }
+  EXPECT_LE(worstChannel(frames[0], frames[1]), 1);
 }
 
 // Start = end fog at 5 and a spot of theta = phi = 0.1: a quad inside the cone before the

@@ -117,10 +117,14 @@ TEST_F(D3D11UserShader, DrawPreparationBindsTheFrontsShaders) {
   EXPECT_EQ(ShaderUse.textures[1], 0);
   EXPECT_EQ(c.psResources[1], nullptr);
   EXPECT_NE(c.psResources[2], nullptr);
-  // No user vertex shader asked for: the standard one of the 2D lit-format vertex.
-  Graphics_D3D11_DrawPreparationToShader(0, -1, 1);
-  EXPECT_EQ(c.vertexShader, D3D11ShaderSys.stdVertex[2]);
-  EXPECT_EQ(c.vertexShaderUser, 0);
+  // No user vertex shader: the vertex type's standard one takes the user's place (the
+  // textured 3D vertex's), and a negative type takes the blend 2D vertex's.
+  SetUseVertexShader(0);
+  for (const auto& [type, format] : {std::pair{6, 4}, std::pair{-1, 2}}) {
+    Graphics_D3D11_DrawPreparationToShader(0, type, 1);
+    EXPECT_EQ(c.vertexShader, D3D11ShaderSys.stdVertex[format]) << type;
+    EXPECT_EQ(c.vertexShaderUser, 0) << type;
+  }
   for (int i = 0; i < 3; ++i) SetUseTextureToShader(i, -1);
   SetUseVertexShader(0);
   SetUsePixelShader(0);
@@ -148,19 +152,18 @@ TEST_F(D3D11UserShader, CommonBufferDrawWithTheUserShaderEqualsTheBanksTexturedD
   ASSERT_NE(g, nullptr);
   const D3D11GraphTexture* t = D3D11_TileTexture(g->pieces[0].tile);
   Rgba bank[32][32], user[32][32];
-  for (int pass = 0; pass < 2; ++pass) {
+  // The user pass first: nothing but the preparation binds its vertex shader.
+  for (int pass = 1; pass >= 0; --pass) {
     clearTo(0, 0, 0);
     if (pass == 0) {
       // The bank's textured function: the key's pixel shader with the graph's texture.
       Graphics_D3D11_DeviceState_SetTexture(t->texture, t->view);
       Graphics_D3D11_DrawPreparation(0x3500);
-      Graphics_D3D11_DeviceState_SetVertexShader(D3D11ShaderSys.stdVertex[1], 0);
       ASSERT_EQ(Graphics_D3D11_DrawCommonVertexBuffer(1, D3D11_PRIMITIVE_TOPOLOGY_TRIANGLESTRIP, quadVertices, 4, 1), 0);
     } else {
       ASSERT_EQ(SetUseTextureToShader(0, graph), 0);
       ASSERT_EQ(SetUsePixelShader(ps), 0);
       Graphics_D3D11_DrawPreparationToShader(0, 0, 1);
-      Graphics_D3D11_DeviceState_SetVertexShader(D3D11ShaderSys.stdVertex[1], 0);
       ASSERT_EQ(Graphics_D3D11_DrawCommonVertexBuffer(1, D3D11_PRIMITIVE_TOPOLOGY_TRIANGLESTRIP, quadVertices, 4, 0), 0);
       EXPECT_EQ(D3D11State.pixelShader, GetShaderData(ps, 0)->deviceObject);
     }

@@ -1,7 +1,7 @@
 // Draw routes that only the device renderers have, run on Direct3D 9 and on Direct3D 11
 // alike and checked against frames worked out by hand: the blend graph placed on the
 // screen or on the drawn graph, the whole-pixel deformed draw, mask graphs, the forms of
-// user polygons, and the device state after a re-creation and a refresh.
+// user polygons, a filter pass that cannot draw, and the device state after a refresh.
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -11,7 +11,9 @@
 #include "media/graphics/font/font.h"
 #include "media/graphics/graph_filter.h"
 #include "media/graphics/graph_settings.h"
+#include "media/graphics/hwdraw/filter_steps.h"
 #include "media/graphics/mask.h"
+#include "media/graphics/shader.h"
 #include "media/graphics/shadow_map.h"
 #include "tests/media/graphics/renderers/renderer_frames.h"
 #include "tests/media/graphics/shadow_cases.h"
@@ -335,38 +337,43 @@ TEST_F(HardwareRoutes, UserPolygonFormsPiecesAndShadowMaps) {
     }
 }
 
-// A new Direct3D 11 device starts with no filter shader, filters run again after a
-// re-creation, and a refresh of the device state changes nothing that is drawn.
-TEST_F(HardwareRoutes, ReCreationForgetsFilterShadersAndRefreshKeepsTheScene) {
-    auto scene = [] {
-        ClearDrawTarget(nullptr);
-        DrawBox(10, 10, 200, 120, colour(40, 160, 220), 1);
-        SetDrawBlendMode(1, 128);
-        DrawCircle(100, 100, 50, colour(250, 90, 10), 1);
-        SetDrawBlendMode(0, 255);
-        DrawLine(0, 200, 300, 150, colour(255, 255, 0));
-    };
-    for (Renderer r : kDevices) {
-        SCOPED_TRACE(kNames[r]);
-        ASSERT_TRUE(start(r));
-        const int g = makePicture(32, 32, false, [](int x, int y) { return rgb(x * 8, y * 8, 90); });
-        ASSERT_EQ(GraphFilter(g, kGraphFilterMono, 0, 0), 0);
-        ASSERT_EQ(Graphics_Hardware_RecreateDevice(1, kW, kH, 32, 60), 0);
-        // Direct3D 11 sets its default state up again, table first; Direct3D 9 re-applies
-        // its state and restores its shaders, whose handles stay good.
-        if (r == kD3D11) {
-            for (int slot = 0; slot < kGraphFilterShaderSlots; ++slot)
-                ASSERT_EQ(GraphFilterShaderHandleTable[slot], -1) << slot;
-        }
-        ASSERT_EQ(GraphFilter(g, kGraphFilterMono, 0, 0), 0);
+// A filter pass whose shader has lost its device object cannot draw: the filter answers
+// -1 and the picture keeps its pixels. A refresh of the device state changes nothing that
+// is drawn.
+TEST_F(HardwareRoutes, AFilterThatCannotDrawFailsAndRefreshKeepsTheScene) {
+  auto scene = [] {
+    ClearDrawTarget(nullptr);
+    DrawBox(10, 10, 200, 120, colour(40, 160, 220), 1);
+    SetDrawBlendMode(1, 128);
+    DrawCircle(100, 100, 50, colour(250, 90, 10), 1);
+    SetDrawBlendMode(0, 255);
+    DrawLine(0, 200, 300, 150, colour(255, 255, 0));
+  };
+  auto pictureFrame = [](int g) {
+    ClearDrawTarget(nullptr);
+    DrawGraph(0, 0, g, 0);
+    return capture();
+  };
+  for (Renderer r : kDevices) {
+    SCOPED_TRACE(kNames[r]);
+    ASSERT_TRUE(start(r));
+    const int g = makePicture(32, 32, false, [](int x, int y) { return rgb(x * 8, y * 8, 90); });
+    ASSERT_EQ(GraphFilter(g, kGraphFilterInvert), 0);
+    const Frame inverted = pictureFrame(g);
+    EXPECT_EQ(inverted.at(3, 5), rgb(255 - 24, 255 - 40, 255 - 90));
+    ShaderHandleData* shader = GetShaderData(GraphFilterShaderHandleTable[kFNInvert], 0);
+    ASSERT_NE(shader, nullptr);
+    Graphics_Hardware_Shader_Terminate(shader);
+    EXPECT_EQ(GraphFilter(g, kGraphFilterInvert), -1);
+    EXPECT_TRUE(pictureFrame(g).pixels == inverted.pixels);
 
-        scene();
-        const Frame before = capture();
-        ASSERT_EQ(Graphics_Hardware_RefreshDeviceState(), 0);
-        scene();
-        EXPECT_TRUE(capture().pixels == before.pixels);
-        TerminateLibrary();
-    }
+    scene();
+    const Frame before = capture();
+    ASSERT_EQ(Graphics_Hardware_RefreshDeviceState(), 0);
+    scene();
+    EXPECT_TRUE(capture().pixels == before.pixels);
+    TerminateLibrary();
+  }
 }
 
 }  // namespace

@@ -116,6 +116,20 @@ class RendererTest : public halvorine_test::LibraryTest {
         return true;
     }
 
+    // The scene on each renderer in turn.
+    static std::vector<Frame> drawEverywhere(const std::function<void()>& draw) {
+        std::vector<Frame> frames;
+        for (int r = 0; r < kRenderers; ++r) {
+            if (!start(Renderer(r))) {
+                ADD_FAILURE() << kNames[r] << " did not start";
+                return {};
+            }
+            draw();
+            frames.push_back(capture());
+            TerminateLibrary();
+        }
+        return frames;
+    }
 };
 
 }  // namespace renderertest

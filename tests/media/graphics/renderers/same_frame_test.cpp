@@ -17,6 +17,7 @@
 #include "media/graphics/draw.h"
 #include "media/graphics/font/font.h"
 #include "media/graphics/graph.h"
+#include "media/graphics/graph_filter.h"
 #include "media/graphics/graph_load.h"
 #include "media/graphics/graph_settings.h"
 #include "media/graphics/graphics.h"
@@ -81,17 +82,32 @@ void blendRows() {
 // The column of each blend row where the picture with graded alpha lies.
 constexpr int kGradedX = 210;
 
-// Quarter and half turns of odd-sized pictures, every texel distinct.
+// Quarter and half turns at scale 1 of pictures of odd, even and mixed sides, every texel
+// distinct and none black: one row per size, one 20-pixel cell per draw. Columns 0-3 turn
+// by 0 to 3 quarters about the picture's middle at a whole position; 4-7 the same turns
+// mirrored; 8-11 turn about the integer centre (w / 2, h / 2) as scripts draw, which puts
+// the middle at a fractional position.
+struct TurnSize {
+    int w, h;
+};
+constexpr TurnSize kTurnSizes[] = {{1, 2}, {2, 1}, {2, 3}, {3, 4}, {4, 3}, {5, 6},
+                                   {6, 5}, {7, 5}, {5, 9}, {4, 2}, {1, 1}};
+constexpr int kTurnCell = 20, kTurnColumns = 12;
+constexpr int turnX(int column) { return 30 + column * kTurnCell; }
+constexpr int turnY(int size) { return 30 + size * kTurnCell; }
+unsigned turnTexel(int size, int x, int y) { return rgb(40 + x * 24, 40 + y * 20, 50 + size * 22); }
+
 void turns() {
-    const int odd = makePicture(7, 5, false, [](int x, int y) { return rgb(30 + x * 30, 40 + y * 50, (x * 5 + y) * 7); });
-    const int tall = makePicture(5, 9, false, [](int x, int y) { return rgb(200 - y * 20, x * 60, 90 + x * y * 4); });
-    ASSERT_GE(odd, 0);
-    ASSERT_GE(tall, 0);
     const double quarter = 1.5707963267948966;
-    for (int turn = 0; turn < 4; ++turn) {
-        DrawRotatedGraphCore(40.0f + turn * 40.0f, 40.0f, 1.0, quarter * turn, odd, 0, 0);
-        DrawRotatedGraphCore(40.0f + turn * 40.0f, 100.0f, 1.0, quarter * turn, tall, 0, 0);
-        DrawRotatedGraphCore(40.0f + turn * 60.0f, 260.0f, 1.0, quarter * turn, odd, 0, turn % 2);
+    for (int s = 0; s < int(std::size(kTurnSizes)); ++s) {
+        const auto [w, h] = kTurnSizes[s];
+        const int g = makePicture(w, h, false, [s](int x, int y) { return turnTexel(s, x, y); });
+        ASSERT_GE(g, 0);
+        for (int turn = 0; turn < 4; ++turn) {
+            DrawRotatedGraphCore(float(turnX(turn)), float(turnY(s)), 1.0, quarter * turn, g, 0, 0);
+            DrawRotatedGraphCore(float(turnX(4 + turn)), float(turnY(s)), 1.0, quarter * turn, g, 0, 1);
+            DrawRotatedGraph(turnX(8 + turn), turnY(s), w / 2, h / 2, 1.0, 1.0, quarter * turn, g, 0, 0);
+        }
     }
 }
 
@@ -192,21 +208,6 @@ void maskedClear() {
 
 class SameFrame : public RendererTest {
   protected:
-    // The scene on each renderer in turn.
-    static std::vector<Frame> drawEverywhere(const std::function<void()>& draw) {
-        std::vector<Frame> frames;
-        for (int r = 0; r < kRenderers; ++r) {
-            if (!start(Renderer(r))) {
-                ADD_FAILURE() << kNames[r] << " did not start";
-                return {};
-            }
-            draw();
-            frames.push_back(capture());
-            TerminateLibrary();
-        }
-        return frames;
-    }
-
     // Every pixel of the hardware frames within 2 per channel of the software frame.
     static void expectSame(const char* scene, const std::vector<Frame>& frames,
                            const std::function<bool(int, int)>& excluded = nullptr) {
@@ -228,12 +229,14 @@ class SameFrame : public RendererTest {
     }
 };
 
-// Modes 6, 7, 9, 14 and 15 take a picture's texels as the hardware blend table gives
-// them: no blending and no alpha test in 6 and 7, no alpha test in the others, so texels
-// of alpha 0 (the graded picture's first column, the keyed picture's key colour, the
-// empty texels of a label's glyph cells) are drawn there; the software renderer still weights each texel by its alpha and leaves
-// keyed texels out.
-bool alphaTexelsByTable(int mode) { return mode == 6 || mode == 7 || mode == 9 || mode == 14 || mode == 15; }
+// Modes 6 and 7 draw texels with blending and the alpha test off on every renderer. Modes
+// 9, 14 and 15 take a picture's texels as the hardware blend table gives them, without
+// the alpha test, so texels of alpha 0 (the graded picture's first column, the keyed
+// picture's key colour) are drawn there; the software renderer still weights each texel
+// by its alpha and leaves keyed texels out. A label's glyph cells are drawn whole on the
+// hardware paths in all five modes, empty texels too.
+bool alphaTexelsByTable(int mode) { return mode == 9 || mode == 14 || mode == 15; }
+bool glyphCellsByTable(int mode) { return mode == 6 || mode == 7 || alphaTexelsByTable(mode); }
 constexpr int kKeyedX = 310, kLabelX = 510;
 // Modes 10 and 20 invert the texel before the draw colour modulates it; a label's glyph
 // texels are white on the hardware paths, so its ink turns black there, while the
@@ -244,30 +247,27 @@ bool gradedInTableRows(int x, int y) {
     const int mode = (y - 4) / kRowHeight;
     const bool label = x >= kLabelX && x < kLabelX + 40;
     const bool picture = (x >= kGradedX && x < kGradedX + 32) || (x >= kKeyedX && x < kKeyedX + 32) || label;
-    return (picture && alphaTexelsByTable(mode)) || (label && invertsTexels(mode));
+    return (picture && alphaTexelsByTable(mode)) || (label && (glyphCellsByTable(mode) || invertsTexels(mode)));
 }
 
 TEST_F(SameFrame, EveryBlendModeOnShapesPicturesAndLabels) {
     const std::vector<Frame> frames = drawEverywhere(blendRows);
     ASSERT_EQ(frames.size(), size_t(kRenderers));
     expectSame("blend rows", frames, gradedInTableRows);
-    // Where they differ from software, the two hardware paths agree with each other. In
-    // modes 6 and 7 the fully transparent first column keeps the target in software and
-    // shows its texels on the hardware paths; keyed texels likewise.
+    // Where they differ from software, the two hardware paths agree with each other.
     for (int y = 0; y < kH; ++y)
         for (int x = 0; x < kW; ++x)
-            if (gradedInTableRows(x, y)) {
+            if (gradedInTableRows(x, y))
                 ASSERT_LE(distance(frames[kD3D9].at(x, y), frames[kD3D11].at(x, y)), 2) << x << ", " << y;
-                const int mode = (y - 4) / kRowHeight, ty = (y - 4) % kRowHeight;
-                if (mode != 6 && mode != 7) continue;
-                const unsigned under = (x / 8) % 2 ? rgb(230, 40, 90) : rgb(100, 150, 200);
-                if (x == kGradedX) {
-                    EXPECT_EQ(frames[kSoftware].at(x, y), under) << x << ", " << y;
-                    EXPECT_EQ(frames[kD3D11].at(x, y), rgb(0, 255 - ty * 16, 90)) << x << ", " << y;
-                } else if (x >= kKeyedX && x < kKeyedX + 32 && (x - kKeyedX + ty) % 3 == 0) {
-                    EXPECT_EQ(frames[kSoftware].at(x, y), under) << x << ", " << y;
-                    EXPECT_EQ(frames[kD3D11].at(x, y), rgb(255, 0, 255)) << x << ", " << y;
-                }
+    // In modes 6 and 7 texels of alpha 0, 128 and 255 and keyed texels show their own colour.
+    for (int mode : {6, 7})
+        for (int r = 0; r < kRenderers; ++r)
+            for (int ty = 0; ty < 16; ++ty) {
+                SCOPED_TRACE(testing::Message() << kNames[r] << ", mode " << mode << ", row " << ty);
+                const int y = 4 + mode * kRowHeight + ty;
+                for (int tx : {0, 16, 31})
+                    EXPECT_EQ(frames[r].at(kGradedX + tx, y), rgb(tx * 8, 255 - ty * 16, 90)) << tx;
+                EXPECT_EQ(frames[r].at(kKeyedX + (3 - ty % 3) % 3, y), rgb(255, 0, 255));
             }
 
     // Row 11 blends a box toward white by its alpha, then multiplies the target.
@@ -291,29 +291,49 @@ TEST_F(SameFrame, EveryBlendModeOnShapesPicturesAndLabels) {
     }
 }
 
-// Direct3D 9 puts pixel centres on whole coordinates and lands a turned picture with
-// both sides odd on the pixel at its position, half a pixel down and right of where
-// Direct3D 11 and the software renderer put its centre: one pixel further on each axis.
-TEST_F(SameFrame, QuarterAndHalfTurnsOfOddPicturesPlaceEveryTexel) {
+// Each turn shows every texel once on every renderer, at the same pixels on Direct3D 11 and
+// in software. At a whole position Direct3D 9, whose pixel centres sit on whole
+// coordinates, lands the middle texel ((w - 1) / 2, (h - 1) / 2) of a picture with an odd
+// side on the pixel at the position: up to one pixel right and down of the others.
+TEST_F(SameFrame, QuarterAndHalfTurnsPlaceEveryTexelOnce) {
     const std::vector<Frame> frames = drawEverywhere(turns);
     ASSERT_EQ(frames.size(), size_t(kRenderers));
     std::vector<Frame> moved = frames;
-    for (int y = 1; y < kH; ++y)
-        for (int x = 1; x < kW; ++x) moved[kD3D9].pixels[size_t(y - 1) * kW + size_t(x - 1)] = frames[kD3D9].at(x, y);
-    expectSame("turns", moved);
-    // Each turn of the 7 x 5 picture shows all its 35 texels once.
-    ASSERT_EQ(frames.size(), size_t(kRenderers));
-    for (int r = 0; r < kRenderers; ++r)
-        for (int turn = 0; turn < 4; ++turn) {
-            std::vector<unsigned> seen;
-            for (int y = 30; y < 50; ++y)
-                for (int x = 30 + turn * 40; x < 50 + turn * 40; ++x)
-                    if (frames[r].at(x, y) != 0) seen.push_back(frames[r].at(x, y));
-            std::sort(seen.begin(), seen.end());
-            const size_t distinct = size_t(std::unique(seen.begin(), seen.end()) - seen.begin());
-            EXPECT_EQ(seen.size(), 35u) << kNames[r] << " turn " << turn;
-            EXPECT_EQ(distinct, 35u) << kNames[r] << " turn " << turn;
+    for (int s = 0; s < int(std::size(kTurnSizes)); ++s) {
+        const auto [w, h] = kTurnSizes[s];
+        const unsigned middle = turnTexel(s, (w - 1) / 2, (h - 1) / 2);
+        for (int column = 0; column < kTurnColumns; ++column) {
+            const int x0 = turnX(column) - kTurnCell / 2, y0 = turnY(s) - kTurnCell / 2;
+            int at[kRenderers][2] = {};
+            for (int r = 0; r < kRenderers; ++r) {
+                SCOPED_TRACE(testing::Message() << kNames[r] << ", " << w << " x " << h << ", column " << column);
+                std::vector<unsigned> seen;
+                for (int y = y0; y < y0 + kTurnCell; ++y)
+                    for (int x = x0; x < x0 + kTurnCell; ++x) {
+                        const unsigned c = frames[r].at(x, y);
+                        if (c == 0) continue;
+                        seen.push_back(c);
+                        if (c == middle) at[r][0] = x, at[r][1] = y;
+                    }
+                std::vector<unsigned> texels;
+                for (int y = 0; y < h; ++y)
+                    for (int x = 0; x < w; ++x) texels.push_back(turnTexel(s, x, y));
+                std::sort(seen.begin(), seen.end());
+                std::sort(texels.begin(), texels.end());
+                EXPECT_EQ(seen, texels);
+            }
+            if (column >= 8) continue;
+            const bool evenSides = w % 2 == 0 && h % 2 == 0;
+            SCOPED_TRACE(testing::Message() << w << " x " << h << ", column " << column);
+            EXPECT_EQ(at[kD3D9][0], evenSides ? at[kD3D11][0] : turnX(column));
+            EXPECT_EQ(at[kD3D9][1], evenSides ? at[kD3D11][1] : turnY(s));
+            const int dx = at[kD3D9][0] - at[kD3D11][0], dy = at[kD3D9][1] - at[kD3D11][1];
+            for (int y = y0; y < y0 + kTurnCell; ++y)
+                for (int x = x0; x < x0 + kTurnCell; ++x)
+                    moved[kD3D9].pixels[size_t(y) * kW + size_t(x)] = frames[kD3D9].at(x + dx, y + dy);
         }
+    }
+    expectSame("turns", moved);
 }
 
 // Anti-aliased glyphs have 16 coverage levels in the software renderer's memory cache
@@ -415,6 +435,40 @@ TEST_F(SameFrame, ClearingThroughTheMaskClearsTheWholeTarget) {
     }
 }
 
+// A blur of 8 pixels at strength 1 over a flat picture and over a step across its middle.
+constexpr unsigned kFlat = 0x1428C8, kStepLeft = 0xF05A0A, kStepRight = 0x1478E6;
+void gaussPictures() {
+    const int flat = makePicture(40, 20, false, [](int, int) { return kFlat; });
+    const int step = makePicture(40, 20, false, [](int x, int) { return x < 20 ? kStepLeft : kStepRight; });
+    ASSERT_GE(flat, 0);
+    ASSERT_GE(step, 0);
+    ASSERT_EQ(GraphFilter(flat, kGraphFilterGauss, 8, 100), 0);
+    ASSERT_EQ(GraphFilter(step, kGraphFilterGauss, 8, 100), 0);
+    DrawGraph(10, 10, flat, 0);
+    DrawGraph(60, 10, step, 0);
+}
+
+// A blur keeps a flat picture's colour and blurs a step once each way on every renderer.
+TEST_F(SameFrame, GaussKeepsFlatColoursAndBlursAStepOnce) {
+    const std::vector<Frame> frames = drawEverywhere(gaussPictures);
+    expectSame("Gauss", frames);
+    ASSERT_EQ(frames.size(), size_t(kRenderers));
+    for (int r = 0; r < kRenderers; ++r) {
+        SCOPED_TRACE(kNames[r]);
+        for (int y = 10; y < 30; ++y)
+            for (int x = 10; x < 50; ++x) ASSERT_EQ(frames[r].at(x, y), kFlat) << x << ", " << y;
+        // Far from the step both sides keep their colours; at it one horizontal blur mixes
+        // them: the last pixel before it keeps the centre weight and the taps of its own
+        // side, 0.399 + 0.242 + 0.054 + 0.004, of its colour.
+        EXPECT_EQ(frames[r].at(62, 20), kStepLeft);
+        EXPECT_EQ(frames[r].at(97, 20), kStepRight);
+        const double own = 0.399 + 0.242 + 0.054 + 0.004;
+        const unsigned want = rgb(int(0xF0 * own + 0x14 * (1 - own) + 0.5), int(0x5A * own + 0x78 * (1 - own) + 0.5),
+                                  int(0x0A * own + 0xE6 * (1 - own) + 0.5));
+        EXPECT_LE(distance(frames[r].at(79, 20), want), 2) << hex(frames[r].at(79, 20)) << " wanted " << hex(want);
+    }
+}
+
 // With the reverse flag a masked draw lands where the mask byte is set, on every renderer;
 // the flag off again, where it is 0.
 void reversedMask() {
@@ -501,3 +555,4 @@ TEST_F(SameFrame, AbsurdPictureSizesAreRefusedEverywhere) {
 }
 
 }  // namespace
+
