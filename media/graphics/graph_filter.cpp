@@ -5,10 +5,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "media/base/handle.h"
+#include "media/base/log.h"
 #include "media/graphics/graph.h"
 #include "media/graphics/graphics_state.h"
+#include "media/graphics/hardware_types.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/shadow_map.h"
 
@@ -170,6 +173,80 @@ int runWorker(GraphFilterInfo* info, const GraphFilterParam& p) {
 
 bool fitsInt(int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; }
 
+// ---- requests larger than one texture on a Direct3D device
+//
+// A pass draws through work screens no larger than the device's largest texture, so a
+// request whose graphs are larger is cut into cells, each inside one tile of every graph
+// it reads or writes, and each cell is filtered as a request of its own on graphs cut
+// from those graphs. Kinds whose pixels read their neighbours, or a blend graph stretched
+// over the rectangle, cannot be cut so: such a request is refused with a log line.
+
+bool largerThanTexture(int handle) {
+    const GraphData* g = GetGraphData(handle);
+    const int most = GraphicsDeviceCapsData.maxTextureSize;
+    return g != nullptr && g->orig != nullptr && most > 0 && (g->area.width > most || g->area.height > most);
+}
+
+bool pixelByPixel(const GraphFilterInfo& info) {
+    if (info.blendFlag) return info.blendPosFlag != 0;
+    switch (info.kind) {
+        case kGraphFilterGauss:
+        case kGraphFilterDownScale:
+        case kGraphFilterBicubic:
+        case kGraphFilterLanczos3: return false;
+        default: return info.kind < kGraphFilterYuvToRgb || info.kind > kGraphFilterYuvToRgbUVRRA;
+    }
+}
+
+// Where the tiles of a graph start along one axis, as offsets from `origin` (the
+// request's corner in that graph) inside 1..length - 1.
+void addCuts(int handle, bool vertical, int origin, int length, std::vector<int>* cuts) {
+    const GraphData* g = GetGraphData(handle);
+    if (g == nullptr || g->orig == nullptr) return;
+    for (int i = 0; i < g->orig->tileCount; ++i) {
+        const GraphTextureTile& t = g->orig->tiles[i];
+        const int at = (vertical ? t.y - g->area.y : t.x - g->area.x) - origin;
+        if (at > 0 && at < length) cuts->push_back(at);
+    }
+}
+
+std::vector<int> cellEdges(const GraphFilterInfo& info, bool vertical) {
+    const int length = vertical ? info.y2 - info.y1 : info.x2 - info.x1;
+    std::vector<int> edges{0, length};
+    addCuts(info.source, vertical, vertical ? info.y1 : info.x1, length, &edges);
+    if (info.destination != info.source) addCuts(info.destination, vertical, vertical ? info.destY : info.destX, length, &edges);
+    if (info.blendFlag) addCuts(info.blendGraph, vertical, vertical ? info.blendY : info.blendX, length, &edges);
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+    return edges;
+}
+
+int filterCellByCell(const GraphFilterInfo& info, int blendRatio, const int* args, int argCount) {
+    if (!pixelByPixel(info)) {
+        LogFormatUtf16(u"テクスチャより大きなグラフィックには使えないフィルターです Type:%d", info.kind);
+        return -1;
+    }
+    const std::vector<int> xs = cellEdges(info, false), ys = cellEdges(info, true);
+    const bool inPlace = info.source == info.destination && info.x1 == info.destX && info.y1 == info.destY;
+    int result = 0;
+    for (size_t j = 0; j + 1 < ys.size(); ++j)
+        for (size_t i = 0; i + 1 < xs.size(); ++i) {
+            const int x = xs[i], y = ys[j], w = xs[i + 1] - x, h = ys[j + 1] - y;
+            const int source = CreatePartGraph(info.source, info.x1 + x, info.y1 + y, w, h);
+            const int destination =
+                inPlace ? source : CreatePartGraph(info.destination, info.destX + x, info.destY + y, w, h);
+            const int blend =
+                info.blendFlag ? CreatePartGraph(info.blendGraph, info.blendX + x, info.blendY + y, w, h) : -1;
+            if (source < 0 || destination < 0 || (info.blendFlag && blend < 0) ||
+                GraphFilterBlendWithArgs(info.blendFlag, source, blend, destination, blendRatio, info.kind, 0, 0, w,
+                                         h, 0, 0, info.blendPosFlag, 0, 0, args, argCount) < 0)
+                result = -1;
+            for (const int made : {source, inPlace ? -1 : destination, blend})
+                if (made >= 0) SubHandle(made);
+        }
+    return result;
+}
+
 }  // namespace
 
 int GraphFilterBlendWithArgs(int blendFlag, int source, int blendGraph, int destination, int blendRatio,
@@ -237,6 +314,9 @@ int GraphFilterBlendWithArgs(int blendFlag, int source, int blendGraph, int dest
 
     info.source = source;
     info.destination = destination;
+    if (ProgrammableShaderFlag == 1 &&
+        (largerThanTexture(source) || largerThanTexture(destination) || (blendFlag && largerThanTexture(blendGraph))))
+        return filterCellByCell(info, blendRatio, a, needed);
     info.passCount = 1;  // unless the set-up plans otherwise
     Graphics_Hardware_FilterPass_SelectSampling(&info, &param);
     int passSource = source, lastDest = destination, lastResult = 0;

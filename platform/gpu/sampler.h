@@ -38,12 +38,14 @@ inline int sampleFloor(float x) {
   return float(i) > x ? i - 1 : i;
 }
 
-// The share of the second texel in steps of 1/256, truncated. Far-off coordinates held by
+// The share of the second texel in steps of 1/256, rounded: a coordinate a hair either
+// side of a texel centre reads that texel alone, so a pixel centre laid on a texel centre
+// through float arithmetic reads exactly that texel. Far-off coordinates held by
 // sampleFloor leave fractions outside 0..1, hence the bounds before converting.
 inline int sampleWeight256(float frac) {
   if (!(frac > 0.0f)) return 0;
-  if (frac >= 1.0f) return 255;
-  return int(frac * 256.0f);
+  if (frac >= 1.0f) return 256;
+  return int(frac * 256.0f + 0.5f);
 }
 
 enum class Filter : uint8_t { point, linear };

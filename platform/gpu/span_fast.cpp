@@ -76,8 +76,8 @@ struct RowPlan {
 };
 
 // Bilinear reads whose coordinate less half a texel lies this close above a whole texel
-// take that texel alone (its share is truncated to 0 in 1/256 steps): exactly a point read.
-inline bool onCentre(float g) { return (g - float(int(g))) * 256.0f < 1.0f; }
+// take that texel alone (its share rounds to 0 in 1/256 steps): exactly a point read.
+inline bool onCentre(float g) { return (g - float(int(g))) * 256.0f < 0.5f; }
 
 // Centres: bilinear sampling whose columns (set up by setupColumns<true>) and row all land
 // on texel centres, which reads as point sampling does.

@@ -5,6 +5,7 @@
 #include "media/base/log.h"
 #include "media/graphics/d3d11/d3d11_graph.h"
 #include "media/graphics/d3d11/d3d11_shaders_3d.h"
+#include "media/graphics/d3d11/d3d11_tiled.h"
 #include "media/graphics/draw.h"
 #include "media/graphics/hwdraw/hwdraw.h"
 
@@ -84,7 +85,7 @@ int Graphics_D3D11_CommonIndexBuffer_Setup(int size) {
 int Graphics_D3D11_DrawCommonVertexBuffer(int format, D3D11_PRIMITIVE_TOPOLOGY topology, const void* vertices,
                                           int count, int shaderFlag) {
     if (bindCommonVertices(format, topology, vertices, count, shaderFlag) < 0) return -1;
-    D3D11DeviceContext_Draw(UINT(count), 0);
+    D3D11_DrawOnTiles([&] { D3D11DeviceContext_Draw(UINT(count), 0); });
     return 0;
 }
 
@@ -98,7 +99,7 @@ int Graphics_D3D11_DrawCommonIndexed(int format, D3D11_PRIMITIVE_TOPOLOGY topolo
     if (Graphics_D3D11_CommonIndexBuffer_Setup(indexCount * indexSize) < 0) return -1;
     if (upload(b.commonIndexBuffer, indices, size_t(indexCount) * size_t(indexSize)) < 0) return -1;
     Graphics_D3D11_DeviceState_SetIndexBuffer(b.commonIndexBuffer, indexFormat);
-    D3D11DeviceContext_DrawIndexed(UINT(indexCount), 0, 0);
+    D3D11_DrawOnTiles([&] { D3D11DeviceContext_DrawIndexed(UINT(indexCount), 0, 0); });
     return 0;
 }
 

@@ -1,11 +1,13 @@
 // Direct3D 11 draw targets: drawable graphs as render targets, the screen again, the
 // target's alpha flag, and copies of a graph's or the screen's rectangle into a graph.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "media/graphics/base_image.h"
 #include "media/graphics/d3d11/d3d11_graph.h"
 #include "media/graphics/d3d11/d3d11_shadow_map.h"
+#include "media/graphics/d3d11/d3d11_tiled.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hwdraw/pixel_read.h"
 
@@ -68,14 +70,16 @@ void unbindTexture(ID3D11Texture2D* texture) {
     if (D3D11State.texture == texture) Graphics_D3D11_DeviceState_SetTexture(nullptr, nullptr);
 }
 
-// The drawable one-tile graph's texture and target view; null for anything else.
-const D3D11GraphTexture* targetTextureOf(int handle) {
+// A drawable graph's first tile (texture and target view); null for anything else, and for
+// a graph of several tiles unless `tiles` (the draw target takes those, tile by tile).
+const D3D11GraphTexture* targetTextureOf(int handle, bool tiles = false) {
     const GraphData* graph = GetGraphData(handle, 1);
     if (graph == nullptr || graph->orig == nullptr) return nullptr;
     const GraphOrigData* orig = graph->orig;
-    if (!orig->request.drawable || orig->tileCount != 1) return nullptr;
-    const D3D11GraphTexture* t = D3D11_TileTexture(&orig->tiles[0]);
-    return t->targetView != nullptr ? t : nullptr;
+    if (!orig->request.drawable || orig->tileCount < 1 || (orig->tileCount > 1 && !tiles)) return nullptr;
+    for (int i = 0; i < orig->tileCount; ++i)
+        if (D3D11_TileTexture(&orig->tiles[i])->targetView == nullptr) return nullptr;
+    return D3D11_TileTexture(&orig->tiles[0]);
 }
 
 // Per render-target slot, the multisampled texture bound there and the texture its
@@ -96,6 +100,28 @@ void resolveSlot(int slot) {
     D3D11DeviceContext_ResolveSubresource(p.to, 0, p.multisample, 0, desc.Format);
 }
 
+}  // namespace
+
+namespace {
+// A rectangle across tiles of a graph is copied as the parts each tile holds.
+int copyTileByTile(const ImageRect& rect, const GraphData* src, int destGraph, int destX, int destY) {
+    const GraphOrigData* orig = src->orig;
+    const int ox = rect.left + src->area.x, oy = rect.top + src->area.y;
+    long covered = 0;
+    for (int i = 0; i < orig->tileCount; ++i) {
+        const GraphTextureTile& t = orig->tiles[i];
+        const int left = std::max(ox, t.x), top = std::max(oy, t.y);
+        const int right = std::min(ox - rect.left + rect.right, t.x + t.usedWidth);
+        const int bottom = std::min(oy - rect.top + rect.bottom, t.y + t.usedHeight);
+        if (right <= left || bottom <= top) continue;
+        const ImageRect part{left - src->area.x, top - src->area.y, right - src->area.x, bottom - src->area.y};
+        if (Graphics_D3D11_CopyGraphRectToGraph(&part, src->header.Handle, destGraph, destX + left - ox,
+                                                destY + top - oy) < 0)
+            return -1;
+        covered += long(right - left) * long(bottom - top);
+    }
+    return covered == long(rect.right - rect.left) * long(rect.bottom - rect.top) ? 0 : -1;
+}
 }  // namespace
 
 int D3D11_BindTargetSlot(int slot, const D3D11GraphTexture* t, ID3D11Texture2D* texture,
@@ -124,6 +150,10 @@ int Graphics_D3D11_SetDrawTarget(int /*handle*/, int /*oldSurface*/, GraphData* 
                                  ShadowMapData* newShadowMap, ShadowMapData* /*oldShadowMap*/) {
     if (!D3D11Device_IsValid()) return -1;
     Graphics_D3D11_FlushVertexBatch(-1, 0);
+    // The slot resolves a multisampled first tile; the other tiles' samples reach their
+    // textures here.
+    if (const GraphOrigData* was = D3D11_TiledTarget(); was != nullptr) D3D11_ResolveGraph(was);
+    D3D11_SetTiledTarget(nullptr);
     if (newShadowMap != nullptr) {
         // A map gets its objects when it is first drawn into.
         if (Graphics_D3D11_ShadowMap_CreateTexture(newShadowMap, 0) < 0) return -1;
@@ -137,13 +167,16 @@ int Graphics_D3D11_SetDrawTarget(int /*handle*/, int /*oldSurface*/, GraphData* 
         Graphics_D3D11_BindScreenTarget();
         return Graphics_D3D11_BindDepthBufferForDrawTarget();
     }
-    const D3D11GraphTexture* t = targetTextureOf(newGraph->header.Handle);
+    const D3D11GraphTexture* t = targetTextureOf(newGraph->header.Handle, true);
     if (t == nullptr) return -1;
-    unbindTexture(t->texture);
+    const GraphOrigData* orig = newGraph->orig;
+    for (int i = 0; i < orig->tileCount; ++i) unbindTexture(D3D11_TileTexture(&orig->tiles[i])->texture);
     // Unbinding the screen's depth buffer first keeps targets of other sizes bindable.
     Graphics_D3D11_DeviceState_SetDepthBuffer(nullptr, nullptr);
     // The previous target's samples reach its texture as it stops being drawn into.
     if (D3D11_BindTargetSlot(0, t, D3D11_TileDrawTexture(t), t->targetView) < 0) return -1;
+    // A graph of several tiles keeps its first bound; draws and clears reach the others.
+    D3D11_SetTiledTarget(orig);
     return Graphics_D3D11_BindDepthBufferForDrawTarget();
 }
 
@@ -179,7 +212,7 @@ int Graphics_D3D11_BindDepthBufferForDrawTarget() {
     if (const D3D11ShadowMapTexture* map = D3D11_ShadowMapTexture(GetShadowMapData(GraphicsDrawSettings.targets[0].handle));
         map != nullptr && map->texture == target)
         return Graphics_D3D11_DeviceState_SetDepthBuffer(map->depthTexture, map->depthView);
-    if (const D3D11GraphTexture* t = targetTextureOf(GraphicsDrawSettings.targets[0].handle);
+    if (const D3D11GraphTexture* t = targetTextureOf(GraphicsDrawSettings.targets[0].handle, true);
         t != nullptr && D3D11_TileDrawTexture(t) == target && t->depthView != nullptr)
         return Graphics_D3D11_DeviceState_SetDepthBuffer(t->depthTexture, t->depthView);
     const bool screen = target != nullptr && (target == b.subBackBuffer || target == chain.backBuffer);
@@ -206,7 +239,7 @@ int Graphics_D3D11_CopyGraphRectToGraph(const ImageRect* srcRect, int srcGraph, 
         // What was drawn into a multisampled source is in its samples.
         D3D11_ResolveGraph(src->orig);
         const D3D11GraphTexture* t = tileHolding(src, &rect);
-        if (t == nullptr) return -1;
+        if (t == nullptr) return copyTileByTile(*srcRect, src, destGraph, destX, destY);
         source = t->texture;
         if (copyTexels(src->orig, source, rect, destGraph, destX, destY)) return 0;
     } else {

@@ -82,7 +82,7 @@ const GraphDrawPiece* firstPiece(int graph, GraphData** out = nullptr) {
 }
 
 // What a pass draws into a graph through: a drawable graph's target view, or the pass view
-// of a picture of one tile.
+// of a picture of one piece (a cell cut from a picture of several tiles is one).
 ID3D11RenderTargetView* passTarget(const GraphDrawPiece* p) {
     const D3D11GraphTexture* t = D3D11_TileTexture(p->tile);
     return t->targetView != nullptr ? t->targetView : t->passView;
@@ -93,7 +93,7 @@ bool drawable(int graph) {
     const GraphDrawPiece* p = firstPiece(graph, &g);
     if (p == nullptr) return false;
     return D3D11_TileTexture(p->tile)->targetView != nullptr ||
-           (g->pieceCount == 1 && g->orig->tileCount == 1 && passTarget(p) != nullptr);
+           (g->pieceCount == 1 && passTarget(p) != nullptr);
 }
 
 // Draws every piece of a graph into a work screen at its place in the graph.

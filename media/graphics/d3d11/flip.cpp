@@ -1,8 +1,12 @@
 // The Direct3D 11 flip: the sub back buffer copied into the swap chain's back buffer
 // (scaled, clipped to it) and presented, or shown through a layered window; the clear of
 // the draw target; the front-screen refresh timer.
+#include <algorithm>
+#include <vector>
+
 #include "media/graphics/d3d11/d3d11_mask.h"
 #include "media/graphics/d3d11/d3d11_state.h"
+#include "media/graphics/d3d11/d3d11_tiled.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hwdraw/window_dest.h"
 #include "media/graphics/mem_img.h"
@@ -140,10 +144,36 @@ int Graphics_D3D11_ClearDrawTarget(const ImageRect* rect) {
     ID3D11Texture2D* realTexture = nullptr;
     ID3D11RenderTargetView* realView = nullptr;
     const bool masked = D3D11_MaskedRealTarget(&realTexture, &realView);
+    // What each slot clears; a draw target of several tiles clears every tile, each its
+    // part of the rectangle.
+    struct Part {
+        ID3D11RenderTargetView* view;
+        ID3D11Texture2D* texture;
+        ImageRect rect;
+    };
+    std::vector<Part> parts;
+    const ImageRect whole = rect != nullptr ? *rect : ImageRect{};
     for (int slot = 0; slot < 8; ++slot) {
         if (c.targetView[slot] == nullptr) continue;
-        ID3D11RenderTargetView* view = slot == 0 && masked ? realView : c.targetView[slot];
-        ID3D11Texture2D* texture = slot == 0 && masked ? realTexture : c.targetTexture[slot];
+        const GraphOrigData* tiled = slot == 0 && !masked ? D3D11_TiledTarget() : nullptr;
+        if (tiled == nullptr) {
+            parts.push_back(Part{slot == 0 && masked ? realView : c.targetView[slot],
+                                 slot == 0 && masked ? realTexture : c.targetTexture[slot], whole});
+            continue;
+        }
+        for (int i = 0; i < tiled->tileCount; ++i) {
+            const GraphTextureTile& tile = tiled->tiles[i];
+            const D3D11GraphTexture* t = D3D11_TileTexture(&tile);
+            const ImageRect moved{std::max(whole.left - tile.x, 0), std::max(whole.top - tile.y, 0),
+                                  std::min(whole.right - tile.x, tile.usedWidth),
+                                  std::min(whole.bottom - tile.y, tile.usedHeight)};
+            if (rect == nullptr || (moved.right > moved.left && moved.bottom > moved.top))
+                parts.push_back(Part{t->targetView, D3D11_TileDrawTexture(t), moved});
+        }
+    }
+    for (const Part& part : parts) {
+        ID3D11RenderTargetView* view = part.view;
+        ID3D11Texture2D* texture = part.texture;
         Graphics_D3D11_FlushVertexBatch(-1, 0);
         if (rect == nullptr) {
             D3D11DeviceContext_ClearRenderTargetView(view, colour);
@@ -162,7 +192,7 @@ int Graphics_D3D11_ClearDrawTarget(const ImageRect* rect) {
             D3D11Texture2D_Release(white);
             return -1;
         }
-        const RECT dest{rect->left, rect->top, rect->right, rect->bottom};
+        const RECT dest{part.rect.left, part.rect.top, part.rect.right, part.rect.bottom};
         const RECT src{0, 0, 1, 1};
         Graphics_D3D11_StretchRect(white, whiteView, &src, texture, view, &dest);
         D3D11ShaderResourceView_Release(whiteView);

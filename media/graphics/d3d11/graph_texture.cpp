@@ -8,6 +8,7 @@
 #include "media/graphics/base_image.h"
 #include "media/graphics/d3d11/d3d11_backend.h"
 #include "media/graphics/d3d11/d3d11_graph.h"
+#include "media/graphics/d3d11/d3d11_tiled.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hwdraw/upload_levels.h"
 
@@ -232,6 +233,7 @@ int D3D11_SpreadGraph(const GraphOrigData* orig) {
 int Graphics_D3D11_ReleaseGraphTexture(GraphOrigData* orig) {
     if (orig == nullptr || orig->tiles == nullptr) return -1;
     Graphics_D3D11_FlushVertexBatch(-1, 0);
+    D3D11_ForgetTiledTarget(orig);
     for (int i = 0; i < orig->tileCount; ++i) releaseTile(D3D11_TileTexture(&orig->tiles[i]));
     return 0;
 }

@@ -4,6 +4,8 @@
 #include "media/graphics/base_image.h"
 #include "media/graphics/d3d11/d3d11_graph.h"
 #include "media/graphics/d3d11/d3d11_state.h"
+#include "media/graphics/d3d11/d3d11_tiled.h"
+#include "media/graphics/graphics_state.h"
 #include "media/graphics/pixel_format.h"
 
 namespace ZaDod {
@@ -92,8 +94,10 @@ int Graphics_D3D11_LockDrawTargetBuffer(const ImageRect* rect, BaseImage* out, i
     D3D11SwapChains& sc = D3D11SwapChainSys;
     if (!D3D11Device_IsValid() || sc.lockStaging != nullptr) return -1;
     Graphics_D3D11_FlushVertexBatch(-1, 0);
-    // A named graph is read from the texture of the piece that holds the rectangle;
-    // otherwise the bound target: a drawable graph's texture, else the screen.
+    // A named graph is read from the texture of the piece that holds the rectangle, and so
+    // is a draw target of several tiles; otherwise the bound target: a drawable graph's
+    // texture, else the screen.
+    if (graph < 0 && D3D11_TiledTarget() != nullptr) graph = GraphicsDrawSettings.targets[0].handle;
     ID3D11Texture2D* texture = D3D11State.targetTexture[0];
     ImageRect inTexture{};
     if (const GraphData* g = graph >= 0 ? GetGraphData(graph, 1) : nullptr; g != nullptr) {

@@ -4,6 +4,7 @@
 #include "media/file/async_load.h"
 #include "media/graphics/d3d11/d3d11_shaders_3d.h"
 #include "media/graphics/d3d11/d3d11_state.h"
+#include "media/graphics/d3d11/d3d11_tiled.h"
 #include "media/graphics/hwdraw/hwdraw.h"
 
 namespace ZaDod {
@@ -63,7 +64,7 @@ int Graphics_D3D11_FlushVertexBatch(int kind, int asyncFlag) {
         }
         Graphics_D3D11_DeviceState_SetVertexBuffer(buffer, kD3D11VertexSizes[format]);
         if (Graphics_D3D11_DeviceState_ApplyStates() < 0) result = -1;
-        D3D11DeviceContext_Draw(UINT(pending), 0);
+        D3D11_DrawOnTiles([&] { D3D11DeviceContext_Draw(UINT(pending), 0); });
     }
     if (kind >= 0) b.kind = kind;
     b.pending = 0;

@@ -60,21 +60,21 @@ bool stepsByOne(const float* c, int n, float size, int limit, int& first) {
     const float f = x * size;
     return Linear ? f - 0.5f : f;
   };
-  auto alone = [](float f, int whole) { return !Linear || (f - float(whole)) * 256.0f < 1.0f; };
+  auto alone = [](float f, int whole) { return !Linear || (f - float(whole)) * 256.0f < 0.5f; };
   const float f0 = at(c[0]);
   if (!(f0 >= 0.0f && f0 < float(limit)) || !alone(f0, int(f0))) return false;
   first = int(f0);
   int i = 1;
 #if defined(__SSE2__)
   const __m128 sz = _mm_set1_ps(size), half = _mm_set1_ps(0.5f), lim = _mm_set1_ps(float(limit));
-  const __m128 zero = _mm_setzero_ps(), share = _mm_set1_ps(256.0f), one = _mm_set1_ps(1.0f);
+  const __m128 zero = _mm_setzero_ps(), share = _mm_set1_ps(256.0f);
   const __m128i steps = _mm_setr_epi32(0, 1, 2, 3);
   for (; i + 4 <= n; i += 4) {
     __m128 f = _mm_mul_ps(_mm_loadu_ps(c + i), sz);
     if (Linear) f = _mm_sub_ps(f, half);
     __m128 ok = _mm_and_ps(_mm_cmpge_ps(f, zero), _mm_cmplt_ps(f, lim));
     const __m128i whole = _mm_cvttps_epi32(f);
-    if (Linear) ok = _mm_and_ps(ok, _mm_cmplt_ps(_mm_mul_ps(_mm_sub_ps(f, _mm_cvtepi32_ps(whole)), share), one));
+    if (Linear) ok = _mm_and_ps(ok, _mm_cmplt_ps(_mm_mul_ps(_mm_sub_ps(f, _mm_cvtepi32_ps(whole)), share), half));
     const __m128i same = _mm_cmpeq_epi32(whole, _mm_add_epi32(_mm_set1_epi32(first + i), steps));
     if (_mm_movemask_epi8(_mm_and_si128(_mm_castps_si128(ok), same)) != 0xFFFF) return false;
   }

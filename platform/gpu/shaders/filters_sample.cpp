@@ -67,7 +67,7 @@ void axisRun(const float* c, int n, float d, int sign, float size, int limit, Co
   int i = 0;
   const __m128 dv = _mm_set1_ps(d), sz = _mm_set1_ps(size), half = _mm_set1_ps(0.5f);
   const __m128 far = _mm_set1_ps(1073741824.0f), near = _mm_set1_ps(-1073741824.0f);
-  const __m128 steps = _mm_set1_ps(256.0f), most = _mm_set1_ps(255.0f), unit = _mm_set1_ps(1.0f / 256.0f);
+  const __m128 steps = _mm_set1_ps(256.0f), most = _mm_set1_ps(256.0f), unit = _mm_set1_ps(1.0f / 256.0f);
   const __m128 last = _mm_set1_ps(float(limit - 1)), zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);
   for (; i + 4 <= n; i += 4) {
     __m128 x = _mm_loadu_ps(c + i);
@@ -79,7 +79,7 @@ void axisRun(const float* c, int n, float d, int sign, float size, int limit, Co
     x0 = _mm_add_epi32(x0, _mm_castps_si128(_mm_cmpgt_ps(_mm_cvtepi32_ps(x0), x)));  // truncation to floor
     const __m128 x0f = _mm_cvtepi32_ps(x0);
     const __m128 frac = _mm_sub_ps(x, x0f);
-    const __m128i w = _mm_and_si128(_mm_cvttps_epi32(_mm_min_ps(_mm_mul_ps(frac, steps), most)),
+    const __m128i w = _mm_and_si128(_mm_cvttps_epi32(_mm_min_ps(_mm_add_ps(_mm_mul_ps(frac, steps), half), most)),
                                     _mm_castps_si128(_mm_cmpgt_ps(frac, zero)));
     _mm_storeu_ps(out.rest + i, _mm_mul_ps(_mm_cvtepi32_ps(_mm_sub_epi32(_mm_set1_epi32(256), w)), unit));
     _mm_storeu_ps(out.share + i, _mm_mul_ps(_mm_cvtepi32_ps(w), unit));

@@ -31,13 +31,28 @@ inline void variedPixel(int x, int y, int seed, int* r, int* g, int* b, int* a) 
   *a = (x * 5 + y * 9 + seed * 70) % 256;
 }
 
-inline int makePicture(int width, int height, int seed) {
+// Bytes of a high-contrast picture: neighbours differ by up to the whole range, so that a
+// read leaning the least towards a neighbour texel shows.
+inline void contrastPixel(int x, int y, int seed, int* r, int* g, int* b, int* a) {
+  uint32_t h = uint32_t(x) * 73856093u ^ uint32_t(y) * 19349663u ^ uint32_t(seed + 1) * 83492791u;
+  h ^= h >> 13, h *= 0x5bd1e995u, h ^= h >> 15;
+  *r = int(h & 0xFF), *g = int(h >> 8 & 0xFF), *b = int(h >> 16 & 0xFF), *a = int(h >> 24 & 0xFF);
+}
+
+// The picture a table runs on: the varied one of kSize square, or a high-contrast one of
+// any size.
+struct Sheet {
+  int width = kSize, height = kSize;
+  bool contrast = false;
+};
+
+inline int makePicture(int width, int height, int seed, bool contrast = false) {
   BaseImage image{};
   if (CreateARGB8ColorBaseImage(width, height, &image) != 0) return -1;
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
       int r, g, b, a;
-      variedPixel(x, y, seed, &r, &g, &b, &a);
+      (contrast ? contrastPixel : variedPixel)(x, y, seed, &r, &g, &b, &a);
       SetBaseImagePixel(&image, x, y, r, g, b, a);
     }
   const int handle = CreateGraphFromBaseImage(&image, nullptr, 1, 0);
@@ -72,7 +87,7 @@ struct Request {
   int type;
   std::vector<int> args;
   int ratio = 255;
-  int width = kSize;  // source rectangle width from x = 0
+  int width = 0;  // source rectangle width from x = 0; 0: the whole picture
 };
 
 inline std::vector<Request> filterTable() {
@@ -126,17 +141,20 @@ inline std::vector<Request> blendTable() {
 // Runs every request on a fresh copy of the picture, in place, and reads the results.
 // `read` gives a graph's bytes B, G, R, A row by row.
 inline std::vector<std::vector<uint8_t>> runAll(const std::vector<Request>& table,
-                                                std::vector<uint8_t> (*read)(int) = bytesOf) {
+                                                std::vector<uint8_t> (*read)(int) = bytesOf,
+                                                const Sheet& sheet = Sheet{}) {
   std::vector<std::vector<uint8_t>> results;
-  const int blendGraph = makePicture(kSize, kSize, 1);
+  const int w = sheet.width, h = sheet.height;
+  const int blendGraph = makePicture(w, h, 1, sheet.contrast);
   const int gradient = makePicture(256, 1, 2);
-  const int uv = makePicture(kSize / 2, kSize / 2, 3);
+  const int uv = makePicture(w / 2, h / 2, 3, sheet.contrast);
   for (const Request& r : table) {
-    const int picture = makePicture(kSize, kSize, 0);
+    const int picture = makePicture(w, h, 0, sheet.contrast);
     std::vector<int> args = r.args;
     for (int& a : args) a = a == kGradient ? gradient : a == kUV ? uv : a;
     EXPECT_EQ(GraphFilterBlendWithArgs(r.blend, picture, r.blend ? blendGraph : -1, picture, r.ratio, r.type, 0,
-                                       0, r.width, kSize, 0, 0, 0, 0, 0, args.data(), int(args.size())),
+                                       0, r.width > 0 ? r.width : w, h, 0, 0, 0, 0, 0, args.data(),
+                                       int(args.size())),
               0)
         << r.name;
     results.push_back(read(picture));

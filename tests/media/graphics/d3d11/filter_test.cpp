@@ -59,6 +59,42 @@ TEST_F(D3D11Filter, FilterShadersGiveTheSoftwareResult) { compareTable(filterTab
 
 TEST_F(D3D11Filter, BlendShadersGiveTheSoftwareResult) { compareTable(blendTable(), 2); }
 
+// A picture wider than the largest texture (several tiles): a kind that works pixel by pixel
+// runs cell by cell and reaches both tiles; one that reads neighbours is refused and leaves
+// the picture as it was.
+TEST_F(D3D11Filter, APictureWiderThanATextureFiltersCellByCellOrIsRefused) {
+  ASSERT_EQ(begin(false), kGraphicsApiD3D11);
+  constexpr int kWide = 17000, kHigh = 4;
+  const int picture = makePicture(kWide, kHigh, 0);
+  ASSERT_GE(picture, 0);
+  const GraphOrigData* orig = GetGraphData(picture)->orig;
+  ASSERT_GT(orig->tileCount, 1);
+  // Each tile's part, read apart (a read stays inside one texture).
+  auto read = [&] {
+    std::vector<uint8_t> all;
+    for (int i = 0; i < orig->tileCount; ++i) {
+      const GraphTextureTile& t = orig->tiles[i];
+      const int part = CreatePartGraph(picture, t.x, t.y, t.usedWidth, t.usedHeight);
+      const std::vector<uint8_t> bytes = bytesOf(part);
+      SubHandle(part);
+      all.insert(all.end(), bytes.begin(), bytes.end());
+    }
+    return all;
+  };
+  const std::vector<uint8_t> before = read();
+  ASSERT_EQ(before.size(), size_t(kWide) * kHigh * 4);
+  EXPECT_EQ(GraphFilter(picture, kGraphFilterGauss, 8, 100), -1);
+  EXPECT_EQ(read(), before);
+  ASSERT_EQ(GraphFilter(picture, kGraphFilterInvert), 0);
+  const std::vector<uint8_t> after = read();
+  ASSERT_EQ(after.size(), before.size());
+  int wrong = 0;
+  for (size_t k = 0; k < after.size(); ++k)
+    if (after[k] != (k % 4 == 3 ? before[k] : uint8_t(255 - before[k]))) ++wrong;
+  EXPECT_EQ(wrong, 0);
+  SubHandle(picture);
+}
+
 TEST_F(D3D11Filter, GaussBlursOnceEachWayWithTheSoftwareWeights) {
   ASSERT_EQ(begin(false), kGraphicsApiD3D11);
   for (const int width : {8, 16, 32}) {
