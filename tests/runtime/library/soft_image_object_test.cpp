@@ -28,10 +28,12 @@ TEST_P(SoftImageScriptTest, PixelsRoundTripAndRefusalsReadZero) {
       "var n = 0; var i = 0;\n"
       "while (i < 3000) { var t = new SoftImage(2, 2); t.drawPixel(1, 1, i % 256, 0, 0, 255); if (t.getPixel(1, 1) == -16777216 + (i % 256) * 65536) n++; i++; }\n"
       "console.log(d.getPixel(31, 31) @ \" \" @ n);\n");
-  EXPECT_EQ(out, (std::vector<std::string>{"67174915 67109379 0", "0 0 0",
-                                       std::string("Wr0003 F:") + (GetParam() ? "1" : "0") +
-                                           " L:6 construtor failed",
-                                       "0 0 object", "-1 3000"}));
+  // The warning's file number counts the scripts this process compiled before.
+  ASSERT_EQ(out.size(), 5u);
+  EXPECT_EQ(out[2].substr(0, 9), "Wr0003 F:");
+  EXPECT_NE(out[2].find(" L:6 construtor failed"), std::string::npos);
+  out.erase(out.begin() + 2);
+  EXPECT_EQ(out, (std::vector<std::string>{"67174915 67109379 0", "0 0 0", "0 0 object", "-1 3000"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Collector, SoftImageScriptTest, ::testing::Bool());
