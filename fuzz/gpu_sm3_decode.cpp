@@ -20,6 +20,8 @@
 #include "media/system/window.h"
 #include "platform/gpu/d3d9/gpu_d3d9.h"
 #include "platform/gpu/d3d9/sm3_decode.h"
+#include "platform/gpu/journal.h"
+#include "platform/gpu/shaders/token.h"
 #include "tests/platform/gpu/face_window.h"
 
 using namespace plat::gpu;
@@ -75,12 +77,26 @@ struct BackEnd {
 };
 
 // The back end's shader creation given `bytes` bytes of the code, from a copy of exactly
-// that many; whatever it accepts is deleted again.
+// that many; whatever it accepts is deleted again. The back end keeps its own copy in
+// tracked memory, where a read past it does not show, so the check is made here: code
+// handed to the device must be a whole token, or a program whose decoding within the
+// given words never runs out of words (the device reads up to the end and takes no length).
 void backEndCreate(const uint8_t* data, size_t bytes, int vertexFlag) {
   std::unique_ptr<uint8_t[]> copy(new uint8_t[bytes ? bytes : 1]);
   if (bytes) std::memcpy(copy.get(), data, bytes);
+  const int before = callCount("d3d9.CreatePixelShader") + callCount("d3d9.CreateVertexShader");
   const int handle = ZaDod::LoadShaderFromMemBase(vertexFlag, copy.get(), int(bytes), 0, 0, 0);
   if (handle > 0) ZaDod::SubHandle(handle);
+  if (callCount("d3d9.CreatePixelShader") + callCount("d3d9.CreateVertexShader") == before) return;
+  size_t tokenBytes = 0;
+  if (tokenHeader(copy.get(), bytes, tokenBytes) && tokenBytes > 0) return;
+  std::unique_ptr<uint32_t[]> words(new uint32_t[bytes / 4 ? bytes / 4 : 1]);
+  if (bytes >= 4) std::memcpy(words.get(), copy.get(), bytes / 4 * 4);
+  vm::Program program;
+  std::string reason;
+  if (!sm3::decode(words.get(), bytes / 4, program, reason) &&
+      (reason.find("past the end") != std::string::npos || reason.find("within the length") != std::string::npos))
+    __builtin_trap();
 }
 
 struct Vertex {
