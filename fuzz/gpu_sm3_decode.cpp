@@ -1,15 +1,27 @@
 // The model 2 and 3 shader decoder over arbitrary bytes with an explicit length, then the
-// back end's constant-table reading on the same bytes, then one 8x8 draw through the
-// Direct3D 9 face with whatever was accepted. The input is the code itself, as an
-// exact-size heap copy, so a read past its end shows under the sanitizers.
+// back end's constant-table reading on the same bytes, then the back end's shader creation
+// given the whole code and each of its last 64 word-aligned cuts as the caller's size, then
+// one 8x8 draw through the Direct3D 9 face with whatever was accepted. The input is the
+// code itself; every size is handed over as an exact-size heap copy, so a read past it
+// shows under the sanitizers.
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include "media/base/handle.h"
+#include "media/base/log.h"
 #include "media/graphics/d3d9/d3d9_state.h"
+#include "media/graphics/graphics_state.h"
+#include "media/graphics/hardware.h"
+#include "media/graphics/shader.h"
+#include "media/system/system.h"
+#include "media/system/window.h"
 #include "platform/gpu/d3d9/gpu_d3d9.h"
 #include "platform/gpu/d3d9/sm3_decode.h"
+#include "platform/gpu/journal.h"
+#include "platform/gpu/shaders/token.h"
 #include "tests/platform/gpu/face_window.h"
 
 using namespace plat::gpu;
@@ -50,6 +62,43 @@ struct Harness {
   }
 };
 
+// The media layer on the Direct3D 9 back end, headless.
+struct BackEnd {
+  bool ready = false;
+  BackEnd() {
+    setenv("HALVORINE_HEADLESS", "1", 1);
+    setenv("HALVORINE_MISSING", "d3d11", 1);
+    ZaDod::SetLogFileOutput(0);
+    ZaDod::SetMainScreenSize(16, 16);
+    ZaDod::ChangeWindowMode(1);
+    ready = ZaDod::InitializeLibrary() == 0 && ZaDod::GraphicsApiType == ZaDod::kGraphicsApiD3D9 &&
+            ZaDod::Graphics_Hardware_GetShaderModelVersion() > 0;
+  }
+};
+
+// The back end's shader creation given `bytes` bytes of the code, from a copy of exactly
+// that many; whatever it accepts is deleted again. The back end keeps its own copy in
+// tracked memory, where a read past it does not show, so the check is made here: code
+// handed to the device must be a whole token, or a program whose decoding within the
+// given words never runs out of words (the device reads up to the end and takes no length).
+void backEndCreate(const uint8_t* data, size_t bytes, int vertexFlag) {
+  std::unique_ptr<uint8_t[]> copy(new uint8_t[bytes ? bytes : 1]);
+  if (bytes) std::memcpy(copy.get(), data, bytes);
+  const int before = callCount("d3d9.CreatePixelShader") + callCount("d3d9.CreateVertexShader");
+  const int handle = ZaDod::LoadShaderFromMemBase(vertexFlag, copy.get(), int(bytes), 0, 0, 0);
+  if (handle > 0) ZaDod::SubHandle(handle);
+  if (callCount("d3d9.CreatePixelShader") + callCount("d3d9.CreateVertexShader") == before) return;
+  size_t tokenBytes = 0;
+  if (tokenHeader(copy.get(), bytes, tokenBytes) && tokenBytes > 0) return;
+  std::unique_ptr<uint32_t[]> words(new uint32_t[bytes / 4 ? bytes / 4 : 1]);
+  if (bytes >= 4) std::memcpy(words.get(), copy.get(), bytes / 4 * 4);
+  vm::Program program;
+  std::string reason;
+  if (!sm3::decode(words.get(), bytes / 4, program, reason) &&
+      (reason.find("past the end") != std::string::npos || reason.find("within the length") != std::string::npos))
+    __builtin_trap();
+}
+
 struct Vertex {
   float x, y, z, w;
   D3DCOLOR c;
@@ -69,6 +118,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!accepted && reason.empty()) __builtin_trap();  // every refusal says why
   int start = 0, count = 0;
   ZaDod::D3D9_FindConstantTable(code.get(), int(words * 4 > 1u << 30 ? 1u << 30 : words * 4), &start, &count);
+
+  static BackEnd backEnd;
+  if (backEnd.ready && size <= (1u << 20)) {
+    const int vertexFlag = words > 0 && (code[0] >> 16) == 0xFFFEu ? 1 : 0;
+    backEndCreate(data, size, vertexFlag);
+    for (size_t cut = words; cut-- > 0 && words - cut <= 64;) backEndCreate(data, cut * 4, vertexFlag);
+  }
   if (!accepted) return 0;
 
   static Harness h;

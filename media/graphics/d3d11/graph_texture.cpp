@@ -146,7 +146,9 @@ int Graphics_D3D11_CreateGraphTexture(GraphOrigData* orig, int asyncThread) {
         // New textures start transparent black, as new software graphs do: the device hands
         // out cleared storage, and drawable ones are cleared once more below; no block of
         // zeros the size of the tile is built for it.
+        // Each failing step logs its own line with the system's words for it.
         bool ok = D3D11Device_CreateTexture2D(&desc, nullptr, &t->texture, asyncThread) == S_OK;
+        if (!ok) LogAddTextUtf16(u"テクスチャの作成に失敗しました\n");
         if (ok) {
             D3D11_SHADER_RESOURCE_VIEW_DESC srv{};
             srv.Format = desc.Format;
@@ -158,6 +160,9 @@ int Graphics_D3D11_CreateGraphTexture(GraphOrigData* orig, int asyncThread) {
                 srv.Texture2D = {0, UINT(levels)};
             }
             ok = D3D11Device_CreateShaderResourceView(t->texture, &srv, &t->view, asyncThread) == S_OK;
+            if (!ok)
+                LogFormatUtf16(u"テクスチャ用シェーダーリソースビューの作成に失敗しました  Format:%d  SizeX:%d  SizeY:%d \n",
+                               int(desc.Format), tile.textureWidth, tile.textureHeight);
         }
         if (ok && count > 1) {
             D3D11_TEXTURE2D_DESC ms = desc;
@@ -179,6 +184,9 @@ int Graphics_D3D11_CreateGraphTexture(GraphOrigData* orig, int asyncThread) {
             }
             ID3D11RenderTargetView** view = f == 0 ? &t->targetView : &t->faceViews[f - 1];
             ok = D3D11Device_CreateRenderTargetView(D3D11_TileDrawTexture(t), &rtv, view, asyncThread) == S_OK;
+            if (!ok)
+                LogFormatUtf16(u"テクスチャ用レンダーターゲットビューの作成に失敗しました  Format:%d  SizeX:%d  SizeY:%d \n",
+                               int(desc.Format), tile.textureWidth, tile.textureHeight);
         }
         if (ok && passTarget) {  // without it the passes go through a work screen
             D3D11_RENDER_TARGET_VIEW_DESC rtv{};
@@ -194,8 +202,6 @@ int Graphics_D3D11_CreateGraphTexture(GraphOrigData* orig, int asyncThread) {
         }
         if (ok && drawable && ownDepth) ok = createDepthBuffer(orig, tile, t, asyncThread, samples);
         if (!ok) {
-            LogFormatUtf16(u"グラフィック用テクスチャの作成に失敗しました  SizeX:%d  SizeY:%d\n", tile.textureWidth,
-                           tile.textureHeight);
             for (int j = 0; j <= i; ++j) releaseTile(D3D11_TileTexture(&orig->tiles[j]));
             return -1;
         }

@@ -3,7 +3,9 @@
 // or one of the built-in pixel shaders.
 #include <cstring>
 
+#include "media/graphics/d3d9/d3d9_graph.h"
 #include "media/graphics/d3d9/d3d9_state.h"
+#include "media/graphics/graph_load.h"
 #include "media/graphics/hwdraw/hwdraw.h"
 
 namespace ZaDod {
@@ -115,6 +117,23 @@ void noteStageCount(int count) {
     }
 }
 
+// The batch's skip-draw flag: what is pending was queued under the old value, so it is
+// drawn (or dropped) first.
+void setSkipDraw(bool skip) {
+    if (D3D9Batch.skipDraw == int(skip)) return;
+    if (D3D9Batch.pending > 0) Graphics_D3D9_FlushVertexBatch(0);
+    D3D9Batch.skipDraw = skip ? 1 : 0;
+}
+
+// The white graph's texture, for the untextured pixel kinds that multiply by a texture;
+// the scene is open again after the graph is first made.
+IDirect3DTexture9* whiteTexture() {
+    const GraphData* g = GetGraphData(GetWhiteGraph());
+    if (g == nullptr || g->pieceCount < 1 || g->pieces[0].tile == nullptr) return nullptr;
+    Graphics_D3D9_BeginScene();
+    return D3D9_TileTexture(g->pieces[0].tile)->texture;
+}
+
 // Only the textures of the current key, on the stages its form uses.
 void rebindTextures() {
     if (c.blendTexture != nullptr) {
@@ -166,7 +185,7 @@ const D3D9BlendRow kD3D9BlendTable[kD3D9BlendRows] = {
     {ONE, ONE, 6, ADD, 1, 1},      // 22
 };
 
-int Graphics_D3D9_ApplyBlendMode(const D3D9UserBlendInfo* info, int texturesOnly, int resolveHandles, int useShader) {
+int Graphics_D3D9_ApplyBlendMode(const D3D9UserBlendInfo* info, int texturesOnly, int, int useShader) {
     if (!Direct3DDevice9_IsValid()) return -1;
     int64_t v[kBvCount];
     D3D9Stage stages[kD3D9Stages]{};
@@ -177,12 +196,8 @@ int Graphics_D3D9_ApplyBlendMode(const D3D9UserBlendInfo* info, int texturesOnly
     if (info != nullptr) {
         std::memcpy(v, info->values, sizeof v);
         count = info->stageCount < 0 ? 0 : info->stageCount > kD3D9Stages ? kD3D9Stages : info->stageCount;
-        for (int i = 0; i < count; ++i) {
-            stages[i] = info->stages[i];
-            // Graph and shadow-map handles get device textures with the graph textures of
-            // this back end; until then a handle binds nothing.
-            if (resolveHandles) stages[i].texture = nullptr;
-        }
+        for (int i = 0; i < count; ++i) stages[i] = info->stages[i];
+        setSkipDraw(false);
         c.keyChanged = 1;
         c.textureChanged = 1;
         noteStageCount(count);
@@ -213,6 +228,9 @@ int Graphics_D3D9_ApplyBlendMode(const D3D9UserBlendInfo* info, int texturesOnly
     }
     if (r == 3 && GraphicsDeviceCapsData.subtractiveBlend) r = 16;
     const D3D9BlendRow& row = kD3D9BlendTable[r];
+    // Row 8 keeps the target as it is (source times zero plus target times one): what is
+    // queued under it is dropped instead of drawn.
+    setSkipDraw(r == 8);
     for (auto& x : v) x = U;
     v[kBvSrcBlend] = row.srcBlend;
     v[kBvDestBlend] = row.destBlend;
@@ -284,8 +302,8 @@ int Graphics_D3D9_ApplyBlendMode(const D3D9UserBlendInfo* info, int texturesOnly
         const D3D9StageSet set = D3D9_UntexturedStageSet(row.pixelKind);
         count = set.count;
         std::copy(set.stages, set.stages + set.count, stages);
-        // The white graph's texture belongs on stage 0 in kinds 3 and 6; graph textures come
-        // with the drawing of this back end, and an empty stage samples as white.
+        // Kinds 3 and 6 multiply the draw colour by stage 0's texture: the white graph's.
+        if (row.pixelKind == 3 || row.pixelKind == 6) stages[0].texture = whiteTexture();
     }
 
     if (c.alphaTestFunc != -1) testOn = 1, testFunc = c.alphaTestFunc, testRef = c.alphaTestRef;

@@ -54,7 +54,7 @@ enum D3D9BlendValue : int {
 struct D3D9UserBlendInfo {
     int64_t values[kBvCount];  // -1 leave
     int stageCount;
-    D3D9Stage stages[kD3D9Stages];  // textures may be graph or shadow-map handles (resolve flag)
+    D3D9Stage stages[kD3D9Stages];  // device textures
 };
 
 struct D3D9DeviceStateCache {
@@ -221,6 +221,7 @@ constexpr int kD3D9StageSets = 336;
 const D3D9StageSet& D3D9_StageSet(int kind, int blendForm, int color, int alpha, int textureAlpha);
 // The one-stage (or, for kind 6, three-stage) set of an untextured draw.
 D3D9StageSet D3D9_UntexturedStageSet(int kind);
+// Every caller hands over device textures, so the resolve-handles argument changes nothing.
 int Graphics_D3D9_ApplyBlendMode(const D3D9UserBlendInfo* info, int texturesOnly, int resolveHandles, int useShader);
 // 1 when the draw target is a render-target graph with an alpha channel.
 extern int D3D9DrawTargetHasAlpha;
@@ -235,7 +236,7 @@ struct D3D9VertexBatch {
     int kind, variant;
     gpu::D3DPRIMITIVETYPE primitive;
     uint8_t* write;
-    int skipDraw;  // kept and never set: no blend makes every pixel invisible
+    int skipDraw;  // the blend makes every pixel invisible: a flush drops what is pending
     int inScene;
     uint32_t diffuse;  // 0xAARRGGBB
     int lastKey;

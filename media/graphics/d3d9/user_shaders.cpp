@@ -1,6 +1,6 @@
 // User shaders on Direct3D 9: the device shader object made from a handle's token code,
-// which is checked to end inside the size the caller gave before the device reads it,
-// and released with the handle or with the device.
+// which is checked to end inside the size the caller gave before the device reads it (only
+// that checked length is kept and handed on), and released with the handle or the device.
 #include <cstdint>
 #include <cstring>
 
@@ -8,6 +8,7 @@
 #include "media/base/memory.h"
 #include "media/graphics/d3d9/d3d9_state.h"
 #include "media/graphics/shader.h"
+#include "platform/gpu/shaders/token.h"
 
 namespace ZaDod {
 namespace {
@@ -16,18 +17,26 @@ using namespace plat::gpu;
 
 constexpr const char* kUserShadersSource = "user_shaders.cpp";
 
-// 1 when the code holds a version token and an end token (0x0000FFFF) within `size`
-// bytes: the device reads token by token up to the end token and takes no length.
-int codeEndsInside(const void* code, int size) {
+// The byte length of the code up to and including its end word, or 0 when that end does
+// not lie inside `size` bytes. The device takes no length and reads up to the end, so this
+// is all of the code it may read. A package token ends where its name length puts its end
+// word. A program is walked the way the device reads it: after the version word each
+// instruction word carries the count of parameter words that follow it (bits 24-27) and a
+// comment its count of words (bits 16-30), so literal words of def, defi and defb, which
+// may hold any value, are stepped over and never taken for the end.
+size_t checkedCodeLength(const void* code, int size) {
     if (code == nullptr || size < 8) return 0;
+    size_t tokenBytes = 0;
+    if (tokenHeader(code, size_t(size), tokenBytes)) return tokenBytes;
     const auto* bytes = static_cast<const uint8_t*>(code);
-    const int words = size / 4;
-    for (int i = 1; i < words; ++i) {
-        uint32_t token;
-        std::memcpy(&token, bytes + size_t(i) * 4, 4);
-        if (token == 0x0000FFFFu) return 1;
-        // A comment token carries its length in its upper half: skip what it holds.
-        if ((token & 0xFFFFu) == 0xFFFEu) i += int(token >> 16);
+    const size_t words = size_t(size) / 4;
+    for (size_t i = 1; i < words;) {
+        uint32_t t;
+        std::memcpy(&t, bytes + i * 4, 4);
+        ++i;
+        if (t == 0x0000FFFFu) return i * 4;
+        const bool comment = (t & 0xFFFFu) == 0xFFFEu && !(t & 0x80000000u);
+        i += comment ? (t >> 16) & 0x7FFFu : (t >> 24) & 0xFu;
     }
     return 0;
 }
@@ -39,11 +48,13 @@ int Graphics_D3D9_Shader_Create(int handle, int vertexFlag, const void* code, in
     if (shader == nullptr || !Direct3DDevice9_IsValid()) return -1;
     const char16_t* failure =
         vertexFlag ? u"頂点シェーダーの作成に失敗しました\n" : u"ピクセルシェーダーの作成に失敗しました\n";
-    if (!codeEndsInside(code, size)) {
+    // The device and the constant table get the checked length, never the caller's size.
+    const size_t length = checkedCodeLength(code, size);
+    if (length == 0) {
         LogAddTextUtf16(failure);
         return -1;
     }
-    void* copy = CopyShaderCode(code, size, freeCode, kUserShadersSource, __LINE__);
+    void* copy = CopyShaderCode(code, int(length), freeCode, kUserShadersSource, __LINE__);
     if (copy == nullptr) return -1;
     void* object = nullptr;
     HRESULT hr;
@@ -59,7 +70,7 @@ int Graphics_D3D9_Shader_Create(int handle, int vertexFlag, const void* code, in
     // The device's reason (where and why decoding stopped) goes on the line after.
     if (KeepShaderObject(shader, copy, vertexFlag, object, hr == D3D_OK, failure, Direct3DShaderRefusal()) != 0)
         return -1;
-    D3D9_FindConstantTable(copy, size, &shader->constantStart, &shader->constantCount);
+    D3D9_FindConstantTable(copy, int(length), &shader->constantStart, &shader->constantCount);
     return 0;
 }
 

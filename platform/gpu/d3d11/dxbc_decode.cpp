@@ -831,7 +831,8 @@ bool Decoder::run() {
     if (opcode == opCustomData) {
       if (pos + 1 >= w.size()) return fail("data block past the end");
       const uint32_t len = w[pos + 1];
-      if (len < 2 || len > w.size() - pos) return fail("data block length past the end");
+      if (len < 2) return fail("data block length shorter than its own two words");
+      if (len > w.size() - pos) return fail("data block length past the end");
       if ((tok >> 11) == kCustomImmediateConstantBuffer) {
         if (icbBase >= 0) return fail("second immediate constant buffer");
         if ((len - 2) % 4 != 0) return fail("immediate constant buffer not whole vectors");
@@ -846,7 +847,8 @@ bool Decoder::run() {
       continue;
     }
     const uint32_t len = opLength(tok);
-    if (len == 0 || len > w.size() - pos) return fail("instruction length past the end");
+    if (len == 0) return fail("instruction length of zero");
+    if (len > w.size() - pos) return fail("instruction length past the end");
     end = pos + len;
     ++pos;
     // Extended opcode tokens: zero immediate offsets and resource descriptions pass.

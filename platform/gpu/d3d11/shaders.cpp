@@ -44,7 +44,15 @@ HRESULT makeShader(ID3D11Device* device, const void* code, SIZE_T length, Shader
     if (hr != plat::win::S_OK) return hr;
   } else {
     payload.entry = findShader(code, length);
-    if (payload.entry == nullptr || payload.entry->stage != stage) return E_FAIL;
+    if (payload.entry == nullptr || payload.entry->stage != stage) {
+      // A container whose magic was damaged lands here too: say what the bytes lack.
+      if (payload.entry != nullptr)
+        refusal = stage == ShaderStage::pixel ? "a vertex token given as a pixel shader"
+                                              : "a pixel token given as a vertex shader";
+      else
+        refusal = "neither a program (its first four bytes are not \"DXBC\") nor a whole shader token";
+      return E_FAIL;
+    }
   }
   if (out == nullptr) return plat::win::S_FALSE;
   auto* f = new (std::nothrow) FaceObject<I, ShaderPayload>(device, std::move(payload));

@@ -332,14 +332,7 @@ HRESULT Device::drawList(D3DPRIMITIVETYPE type, UINT primitives, const void* dat
   if (vsProgram && renderState_[D3DRS_FOGENABLE] != 0)
     if (const vm::VaryingPlace at = vm::varyingPlace(vm::Usage::fog, 0); vsProgram->outputOf(vm::Usage::fog, 0) >= 0)
       fogAfter(ps, at.at, psProgram.get());
-  // Program invocations the shader machine's budget stopped (their pixels are discarded,
-  // their vertices empty) are counted in the journal, one per invocation.
-  const bool programs = psProgram || vsProgram;
-  const uint64_t stops = programs ? vm::budgetStops() : 0;
-  const HRESULT hr = toResult(draw(s, uint32_t(listCount), 0));
-  if (programs)
-    for (uint64_t k = vm::budgetStops() - stops; k > 0; --k) countCall("d3d9.shaderBudget");
-  return hr;
+  return toResult(draw(s, uint32_t(listCount), 0));
 }
 
 // Fog is blended after the pixel stage (the combiner, a bank function or a model 2

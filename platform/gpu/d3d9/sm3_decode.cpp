@@ -230,8 +230,96 @@ struct Decoder {
 
   bool instruction(uint32_t t);
   bool pairFlow();
+  bool withinBudget();
   bool run();
 };
+
+// The most instructions one invocation of a paired program can run, as the machine counts
+// them: both sides of every branch, every rep and loop at its largest count (its defined
+// count, else 255, the most an integer register holds), and each call running its whole
+// routine. Calls nest at most as deep as the machine follows them.
+struct WorstCase {
+  const vm::Program& p;
+  static constexpr uint64_t kOver = uint64_t(vm::kBoundedProgramLimit) + 1;
+  std::vector<uint64_t> routine;   // per label index: its cost, 0 while unknown
+  std::vector<int> depthOf;        // per label index: the call depth below it, -1 while walking
+  bool tooDeep = false;
+
+  explicit WorstCase(const vm::Program& program) : p(program) {}
+
+  static uint64_t add(uint64_t a, uint64_t b) { return a + b > kOver ? kOver : a + b; }
+
+  uint64_t count(const vm::Instr& in) const {
+    const vm::Operand& o = in.src[in.op == Op::loop ? 1 : 0];
+    if (o.index < vm::kMaxConstI && p.defI[o.index] >= 0) {
+      const float n = p.literals[size_t(p.defI[o.index]) * 4];
+      return n > 255.0f ? 255 : n > 0.0f ? uint64_t(n) : 0;
+    }
+    return 255;
+  }
+
+  // Instructions [from, to) of one routine; `depth` is how deep its calls nest below it.
+  uint64_t span(int from, int to, int& depth) {
+    uint64_t total = 0;
+    for (int i = from; i < to && total < kOver; ++i) {
+      const vm::Instr& in = p.code[size_t(i)];
+      if ((in.op == Op::rep || in.op == Op::loop) && in.target > i && in.target < to) {
+        const uint64_t body = span(i + 1, in.target, depth);
+        const uint64_t n = count(in);
+        const uint64_t rounds = body + 1 > kOver / (n ? n : 1) ? kOver : n * (body + 1);
+        total = add(total, add(1, rounds));
+        i = in.target;
+        continue;
+      }
+      total = add(total, 1);
+      if ((in.op == Op::call || in.op == Op::callTrue) && in.target >= 0) {
+        int below = 0;
+        total = add(total, call(in.target, below));
+        if (below + 1 > depth) depth = below + 1;
+      }
+    }
+    return total;
+  }
+
+  uint64_t call(int label, int& depth) {
+    const size_t at = size_t(label);
+    if (depthOf[at] == -1 || tooDeep) return tooDeep = true, kOver;  // reaches itself
+    if (routine[at] == 0) {
+      depthOf[at] = -1;
+      int below = 0;
+      int end = label + 1;
+      while (end < int(p.code.size()) && p.code[size_t(end)].op != Op::label && p.code[size_t(end)].op != Op::end) ++end;
+      routine[at] = add(span(label + 1, end, below), 1);  // and the label or end it runs into
+      depthOf[at] = below;
+    }
+    depth = depthOf[at];
+    if (depth + 1 > vm::kMaxCallDepth) tooDeep = true;
+    return routine[at];
+  }
+
+  uint64_t program() {
+    routine.assign(p.code.size(), 0);
+    depthOf.assign(p.code.size(), 0);
+    int end = 0;
+    while (end < int(p.code.size()) && p.code[size_t(end)].op != Op::label && p.code[size_t(end)].op != Op::end) ++end;
+    int depth = 0;
+    const uint64_t total = add(span(0, end, depth), 1);
+    if (depth > vm::kMaxCallDepth) tooDeep = true;
+    return total;
+  }
+};
+
+bool Decoder::withinBudget() {
+  WorstCase w(p);
+  const uint64_t most = w.program();
+  opcode = 0;
+  instrStart = 0;
+  if (w.tooDeep) return fail("calls nest deeper than 8 or a routine calls itself");
+  if (most > vm::kBoundedProgramLimit)
+    return fail("one run may take more instructions than the device's limit of 16,777,216");
+  p.budget = uint32_t(most);
+  return true;
+}
 
 bool arithmeticFile(File f) {
   return f == File::temp || f == File::input || f == File::constF || f == File::literal;
@@ -531,7 +619,7 @@ bool Decoder::run() {
   e.offset = uint32_t((pos - 1) * 4);
   p.code.push_back(e);
   callLabel.push_back(-1);
-  if (!pairFlow()) return false;
+  if (!pairFlow() || !withinBudget()) return false;
 
   // Constants the program defines: direct reads become literals, relative ones look up
   // the definitions at run time.

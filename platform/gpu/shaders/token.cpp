@@ -35,6 +35,21 @@ std::vector<uint8_t> makeToken(ShaderStage stage, std::string_view name) {
   return out;
 }
 
+bool tokenHeader(const void* bytes, size_t size, size_t& length) {
+  length = 0;
+  if (!bytes || size < 8) return false;
+  const auto* p = static_cast<const uint8_t*>(bytes);
+  const uint32_t version = get32(p);
+  if ((version != kTokenVertexVersion && version != kTokenPixelVersion) || std::memcmp(p + 4, kMagic, 4) != 0)
+    return false;
+  if (size < kHeader + 8) return true;
+  const uint32_t n = get32(p + 12);
+  if (n == 0 || n > kTokenMaxName) return true;
+  const size_t whole = kHeader + padded(n) + 4;
+  if (whole <= size && get32(p + whole - 4) == kTokenEnd) length = whole;
+  return true;
+}
+
 const ShaderEntry* findShader(const void* bytes, size_t length) {
   if (!bytes || length < kHeader + 8) return nullptr;
   const auto* p = static_cast<const uint8_t*>(bytes);

@@ -22,5 +22,9 @@ std::vector<uint8_t> makeToken(ShaderStage stage, std::string_view name);
 // The entry a token names, or null for anything that is not a whole, valid token of
 // exactly `length` bytes naming a registered shader of its stage.
 const ShaderEntry* findShader(const void* bytes, size_t length);
+// Whether `bytes` start with a token's version word and magic; `length` is then the byte
+// length of the whole token when its end word lies within `size` bytes, else 0. Reads
+// nothing past `size`.
+bool tokenHeader(const void* bytes, size_t size, size_t& length);
 
 }  // namespace plat::gpu

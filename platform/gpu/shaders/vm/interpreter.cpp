@@ -417,7 +417,7 @@ inline void splat(Reg& r, int l, float v) {
 bool Machine::execute() {
   const Instr* code = p.code.data();
   const int32_t count = int32_t(p.code.size());
-  uint32_t budget = kInstructionBudget;
+  uint32_t budget = p.budget;
   int32_t pc = 0;
   Reg s0, s1, s2, s3, r;
   while (pc >= 0 && pc < count) {

@@ -124,8 +124,14 @@ inline constexpr int kOutPosition = 0;
 inline constexpr int kMaxTemps = 32, kMaxInputs = 20, kMaxOutputs = 24, kMaxSamplers = 16;
 inline constexpr int kMaxConstF = 256, kMaxConstI = 16, kMaxConstB = 16;
 inline constexpr int kMaxLiterals = 256 + 32;
-// One invocation executes at most this many instructions: hostile code cannot hang a frame.
+// One invocation executes at most its program's budget, so every frame ends. A program
+// whose loops end by breaks alone (DXBC `loop`) gets kInstructionBudget. A model 2/3
+// program's loops all have counts of at most 255, so its decoder works out the most one
+// invocation can run and makes that the budget, refusing code that could run past
+// kBoundedProgramLimit: two loops of 255 nested around 256 instructions (a whole model 2
+// vertex program) fit it. No program the decoder accepts then reaches its budget.
 inline constexpr uint32_t kInstructionBudget = 65536;
+inline constexpr uint32_t kBoundedProgramLimit = 1u << 24;
 inline constexpr int kMaxCallDepth = 8;
 
 struct Program {
@@ -143,6 +149,7 @@ struct Program {
   bool usesLod = false;         // texld family reads neighbouring lanes
   bool writesDepth = false;
   bool kills = false;
+  uint32_t budget = kInstructionBudget;  // instructions one invocation may run
 
   Program() {
     for (auto& d : defF) d = -1;

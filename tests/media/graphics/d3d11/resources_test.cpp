@@ -315,6 +315,34 @@ TEST_F(D3D11Test, DrawableCubeMapsTakeEachFaceAsATarget) {
 
 // A drawable graph made with its own depth buffer draws with it as the draw target (the
 // depth starts at the far plane); others draw without one, and the screen gets its own back.
+// A graph whose texture, shader-resource view or target view cannot be made is refused,
+// with the line that names the step that failed, and holds no device object.
+TEST_F(D3D11Test, GraphTextureFailuresNameTheirStep) {
+  ASSERT_EQ(start(), 0);
+  const int before = liveObjects();
+  const struct {
+    const char* call;
+    const char16_t* line;
+  } steps[] = {{"d3d11.CreateTexture2D", u"テクスチャの作成に失敗しました\n"},
+               {"d3d11.CreateShaderResourceView",
+                u"テクスチャ用シェーダーリソースビューの作成に失敗しました  Format:"},
+               {"d3d11.CreateRenderTargetView",
+                u"テクスチャ用レンダーターゲットビューの作成に失敗しました  Format:"}};
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.call);
+    Profile p = defaultProfile();
+    p.failOnCall[step.call] = 1;
+    setProfile(p);
+    resetJournal();
+    forgetLog();
+    EXPECT_EQ(MakeDrawableGraph(40, 24, 0), -1);
+    EXPECT_TRUE(LogCapture::contains(step.line));
+    EXPECT_FALSE(LogCapture::contains(u"グラフィック用テクスチャ"));
+    resetProfile();
+    EXPECT_EQ(liveObjects(), before);
+  }
+}
+
 TEST_F(D3D11Test, GraphsWithTheirOwnDepthBufferBindIt) {
   ASSERT_EQ(start(), 0);
   const int before = liveObjects();

@@ -1,4 +1,6 @@
 // Direct3D 9 blend modes: pixels of a drawn box in each mode, and the states a key sends.
+#include "media/graphics/d3d9/d3d9_graph.h"
+#include "media/graphics/graph_load.h"
 #include "media/graphics/hwdraw/hwdraw.h"
 #include "tests/media/graphics/d3d9/d3d9_fixture.h"
 
@@ -47,6 +49,38 @@ TEST_F(BlendTest, ModesGiveThePixelsOfTheirFormulasOnTheFixedStages) {
   attachFixed();
   expectModes();
   EXPECT_EQ(D3D9State.pixelShader, nullptr);
+}
+
+// On the fixed stages the times-four kinds (rows 12 and 21) multiply the draw colour by
+// the white graph's texture on stage 0; row 8 leaves every pixel as it was, so what is
+// queued under it is dropped, not drawn.
+TEST_F(BlendTest, TimesFourReadsTheWhiteGraphAndAnInvisibleRowDrawsNothing) {
+  attachFixed();
+  const Rgb dest{200, 200, 200};
+  for (int mode : {12, 21}) {
+    SCOPED_TRACE(mode);
+    clearTo(dest.r, dest.g, dest.b);
+    box(mode, 255, {30, 40, 50}, 10, 10, 30, 30);
+    Graphics_D3D9_FlushVertexBatch(0);
+    const GraphData* white = GetGraphData(GetWhiteGraph());
+    ASSERT_NE(white, nullptr);
+    ASSERT_NE(D3D9State.stages[0].texture, nullptr);
+    EXPECT_EQ(D3D9State.stages[0].texture, D3D9_TileTexture(white->pieces[0].tile)->texture);
+    EXPECT_EQ(present().at(20, 20), (Rgb{120, 160, 200}));
+  }
+  clearTo(dest.r, dest.g, dest.b);
+  for (int round = 0; round < 2; ++round) {
+    resetJournal();
+    box(8, 255, {30, 40, 50}, 10, 10, 30, 30);
+    Graphics_D3D9_FlushVertexBatch(0);
+    EXPECT_EQ(callCount("d3d9.DrawPrimitiveUP"), 0);
+    EXPECT_EQ(present().at(20, 20), dest);
+    box(1, 255, {30, 40, 50}, 10, 10, 30, 30);
+    Graphics_D3D9_FlushVertexBatch(0);
+    EXPECT_EQ(callCount("d3d9.DrawPrimitiveUP"), 1);
+    EXPECT_EQ(present().at(20, 20), (Rgb{30, 40, 50}));
+    clearTo(dest.r, dest.g, dest.b);
+  }
 }
 
 TEST_F(BlendTest, UntexturedModeZeroLeavesTheFactorsAndAnAlphaTargetTakesRowFourteen) {

@@ -366,19 +366,6 @@ TEST_F(D3D9Draw, A16BitTargetReadsUnpackedAndOpaque) {
   EXPECT_EQ(Graphics_D3D9_GetDrawTargetPixel(10, 3), 0xFF00FF00u);
 }
 
-TEST_F(D3D9Draw, UserShaderCodeMustEndInsideItsSize) {
-  ASSERT_EQ(begin(false), kGraphicsApiD3D9);
-  // Version token, then an end token only past the given size, or none at all.
-  const uint32_t cut[4] = {0xFFFF0200u, 0x00000000u, 0x00000000u, 0x0000FFFFu};
-  const uint32_t unended[2] = {0xFFFF0200u, 0x12345678u};
-  for (int round = 0; round < 2; ++round) {
-    EXPECT_EQ(LoadPixelShaderFromMem(cut, 12), -1);
-    EXPECT_EQ(LoadPixelShaderFromMem(unended, 8), -1);
-    EXPECT_EQ(LoadPixelShaderFromMem(cut, 4), -1);
-  }
-  EXPECT_GE(logCountOf(u"ピクセルシェーダーの作成に失敗しました"), 6);
-}
-
 // A 24-bit BMP of w x h pixels whose colour follows the position, written to `path`.
 void writeBmp(const std::string& path, int w, int h) {
   const int stride = (w * 3 + 3) & ~3;

@@ -6,6 +6,8 @@
 #include "media/graphics/graph.h"
 #include "media/graphics/shader.h"
 #include "tests/media/graphics/multisample_cases.h"
+#include "platform/gpu/journal.h"
+#include "platform/gpu/shaders/token.h"
 #include "tools/shaderasm/shader_asm.h"
 
 namespace d3d9test {
@@ -72,6 +74,48 @@ TEST_F(D3D9UserShader, RefusedCodeLogsItsReason) {
   EXPECT_TRUE(logged(u"texture fetch in a vertex program is not supported"));
   EXPECT_TRUE(logHasInOrder({u"ピクセルシェーダーの作成に失敗しました", u"model 1"})) << narrow(LogCapture::all());
   EXPECT_TRUE(logged(u"a vertex program given as a pixel shader"));
+}
+
+// The device takes no length: code is refused before the device sees it unless its end
+// lies inside the size given, found by stepping over each instruction's words (literal
+// words equal to the end word included) and over a package token by its name length.
+TEST_F(D3D9UserShader, CodeMustEndInsideItsSize) {
+  ASSERT_EQ(begin(), kGraphicsApiD3D9);
+  const std::vector<uint32_t> literals = code("ps_3_0\ndefi i0, 65535, 0, 0, 0\ndefb b0, true\nmov oC0, c0\n");
+  ASSERT_EQ(literals[3], 0x0000FFFFu);
+  const std::vector<uint8_t> bytes = plat::gpu::makeToken(plat::gpu::ShaderStage::pixel, "copy_ps");
+  std::vector<uint32_t> token(bytes.size() / 4);
+  std::memcpy(token.data(), bytes.data(), bytes.size());
+  const std::vector<uint32_t> cut = {0xFFFF0200u, 0x00000000u, 0x00000000u, 0x0000FFFFu};
+  std::vector<uint32_t> padded = literals;
+  padded.push_back(0x12345678u);
+  struct Case {
+    const char* name;
+    const std::vector<uint32_t>* words;
+    int size;
+    bool accepted;
+  };
+  const Case cases[] = {
+      {"whole program", &literals, int(literals.size() * 4), true},
+      {"bytes after the end", &padded, int(padded.size() * 4), true},
+      {"cut after a literal equal to the end word", &literals, 16, false},
+      {"cut before the end word", &literals, int(literals.size() * 4 - 4), false},
+      {"end word past the size", &cut, 12, false},
+      {"version word only", &cut, 4, false},
+      {"whole token", &token, int(token.size() * 4), true},
+      {"token cut before its end word", &token, int(token.size() * 4 - 4), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    plat::gpu::resetJournal();
+    // An exact-size copy: a read past the size shows under the sanitizers.
+    std::unique_ptr<uint8_t[]> exact(new uint8_t[size_t(c.size)]);
+    std::memcpy(exact.get(), c.words->data(), size_t(c.size));
+    const int h = LoadPixelShaderFromMem(exact.get(), c.size);
+    EXPECT_EQ(h > 0, c.accepted);
+    EXPECT_EQ(plat::gpu::callCount("d3d9.CreatePixelShader"), c.accepted ? 1 : 0);
+    if (h > 0) SubHandle(h);
+  }
 }
 
 TEST_F(D3D9UserShader, DrawPreparationBindsTheFrontsShaders) {

@@ -196,9 +196,14 @@ TEST_F(ProgramTest, RefusedBytecodeSaysWhy) {
     EXPECT_EQ(hr, E_INVALIDARG);
     EXPECT_NE(std::string(Direct3D11ShaderRefusal()).find(c.reason), std::string::npos) << Direct3D11ShaderRefusal();
   }
-  // A blob cut short is refused from its length, never read past it.
+  // A blob cut short is refused from its length, never read past it; one whose magic is
+  // damaged is no program and no token, and says so.
   std::vector<uint8_t> b = blobFromFile("invert.asm");
   Com<ID3D11PixelShader> ps;
+  std::vector<uint8_t> damaged = b;
+  damaged[1] = 'Y';
+  EXPECT_NE(device->CreatePixelShader(damaged.data(), damaged.size(), nullptr, ps.out()), S_OK);
+  EXPECT_NE(std::string(Direct3D11ShaderRefusal()).find("\"DXBC\""), std::string::npos) << Direct3D11ShaderRefusal();
   EXPECT_EQ(device->CreatePixelShader(b.data(), b.size() - 4, nullptr, ps.out()), E_INVALIDARG);
   EXPECT_EQ(device->CreatePixelShader(b.data(), b.size(), nullptr, ps.out()), S_OK);
   EXPECT_STREQ(Direct3D11ShaderRefusal(), "");

@@ -237,25 +237,27 @@ TEST_F(D3D9ProgramTest, FilterProgramsEqualTheBanksFilters) {
   device->SetPixelShader(nullptr);
 }
 
-// Hostile loops stop at the instruction budget: the pixels are discarded and the face
-// journals each stopped invocation; the next draw runs normally.
-TEST_F(D3D9ProgramTest, BudgetStopsAreDiscardedAndJournalled) {
-  Com<IDirect3DPixelShader9> heavy = pixelProgram(
-      "ps_3_0\ndefi i1, 255, 0, 0, 0\nmov r0, c0\nrep i1\nrep i1\nadd r0, r0, c0\nendrep\nendrep\nmov oC0, r0\n");
-  Com<IDirect3DPixelShader9> flat = pixelProgram(shaderText("flat_colour.asm"));
-  const float white[4] = {1, 1, 1, 1};
-  device->SetPixelShaderConstantF(0, white, 1);
-  for (int round = 0; round < 2; ++round) {
-    const int before = callCount("d3d9.shaderBudget");
-    ASSERT_EQ(device->SetPixelShader(heavy.get()), D3D_OK);
-    const std::vector<uint32_t> stopped = frameOf([&] { quad(0, 0, 4, 4, 0xFFFFFFFFu); });
-    EXPECT_EQ(stopped[640 * 1 + 1], 0xFF302010u);
-    EXPECT_GE(callCount("d3d9.shaderBudget") - before, 4);  // at least one per quad
-    ASSERT_EQ(device->SetPixelShader(flat.get()), D3D_OK);
-    const std::vector<uint32_t> drawn = frameOf([&] { quad(0, 0, 4, 4, 0xFFFFFFFFu); });
-    EXPECT_EQ(drawn[640 * 1 + 1], 0xFFFFFFFFu);
-  }
+// Two loops of 255 nested run to their end on every pixel; a third around them could run
+// past the device's instruction limit, and such code is refused when it is made.
+TEST_F(D3D9ProgramTest, NestedLoopsOfTheLargestCountRunThrough) {
+  const std::string loops = "ps_3_0\ndefi i1, 255, 0, 0, 0\ndef c1, 0.0001, 0.0001, 0.0001, 0.0001\nmov r0, c0\n";
+  Com<IDirect3DPixelShader9> two =
+      pixelProgram(loops + "rep i1\nrep i1\nadd r0, r0, c1\nendrep\nendrep\nmov oC0, r0\n");
+  const float black[4] = {0, 0, 0, 0};
+  device->SetPixelShaderConstantF(0, black, 1);
+  ASSERT_EQ(device->SetPixelShader(two.get()), D3D_OK);
+  const std::vector<uint32_t> drawn = frameOf([&] { quad(0, 0, 4, 4, 0xFFFFFFFFu); });
+  // 65,025 additions of 0.0001 make about 6.5: every channel saturates.
+  EXPECT_EQ(drawn[640 * 1 + 1], 0xFFFFFFFFu);
   device->SetPixelShader(nullptr);
+
+  const std::string three = loops + "rep i1\nrep i1\nrep i1\nadd r0, r0, c1\nendrep\nendrep\nendrep\nmov oC0, r0\n";
+  std::vector<uint32_t> w;
+  std::string err;
+  ASSERT_TRUE(halvorine::shaderasm::assemble(three, w, err)) << err;
+  Com<IDirect3DPixelShader9> ps;
+  EXPECT_EQ(device->CreatePixelShader(reinterpret_cast<const DWORD*>(w.data()), ps.out()), D3DERR_INVALIDCALL);
+  EXPECT_NE(std::string(Direct3DShaderRefusal()).find("limit"), std::string::npos) << Direct3DShaderRefusal();
 }
 
 TEST_F(D3D9ProgramTest, RefusedCodeSaysWhy) {

@@ -92,6 +92,8 @@ TEST(DxbcDecode, ContainerRefusals) {
       {"program length differs", [shdr](auto& b) { setWord(b, shdr + 12, wordAt(b, shdr + 12) + 1); },
        "program length differs"},
       {"no program chunk", [shdr](auto& b) { std::memcpy(b.data() + shdr, "XXXX", 4); }, "no program chunk"},
+      {"instruction length zero", [shdr](auto& b) { setWord(b, shdr + 16, wordAt(b, shdr + 16) & 0x80FFFFFFu); },
+       "instruction length of zero"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

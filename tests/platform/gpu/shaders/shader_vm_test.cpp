@@ -122,26 +122,37 @@ TEST(ShaderVm, RelativeIndexPerLane) {
   }
 }
 
-// Hostile loops stop at the budget instead of hanging; a bounded one with the same shape
-// runs through, and the machine is usable again after a stop.
+// Two loops of the largest count nested run through; code that could run past the budget
+// (a third loop around them, a routine that calls itself) is refused when decoded, with
+// the machine's own stop left for loops that end by breaks alone (DXBC `loop`).
 TEST(ShaderVm, InstructionBudget) {
-  const vm::Program heavy = decoded(PS "mov r0, c0\nrep i1\nrep i1\nadd r0, r0, c1\nendrep\nendrep\nmov oC0, r0");
-  const vm::Program light = decoded(PS "mov r0, c0\nrep i1\nrep i0\nadd r0, r0, c1\nendrep\nendrep\nmov oC0, r0");
-  const vm::Program recursive = decoded(PS "call l0\nmov oC0, c1\nret\nlabel l0\ncall l0\nret");
+  const vm::Program nested = decoded(PS "mov r0, c0\nrep i1\nrep i1\nadd r0, r0, c1\nendrep\nendrep\nmov oC0, r0");
   vm::Bindings b;
   b.constF = &kConstants[0][0];
   b.constFCount = 8;
   b.constI = &kIntConstants[0][0];
   const uint64_t before = vm::budgetStops();
-  for (int round = 0; round < 3; ++round) {
-    vm::Lanes lanes{};
-    EXPECT_FALSE(vm::run(heavy, b, lanes));
-    EXPECT_TRUE(lanes.overBudget);
-    EXPECT_FALSE(vm::run(recursive, b, lanes));
-    EXPECT_TRUE(vm::run(light, b, lanes));
-    EXPECT_EQ(lanes.out[0].v[0][3], 765.0f);
+  vm::Lanes lanes{};
+  EXPECT_TRUE(vm::run(nested, b, lanes));
+  EXPECT_FALSE(lanes.overBudget);
+  EXPECT_EQ(lanes.out[0].v[0][3], 65025.0f);
+  EXPECT_EQ(vm::budgetStops(), before);
+  struct Refused {
+    const char* text;
+    const char* reason;
+  };
+  const Refused refused[] = {
+      {PS "mov r0, c0\nrep i1\nrep i1\nrep i1\nadd r0, r0, c1\nendrep\nendrep\nendrep\nmov oC0, r0", "limit"},
+      {PS "call l0\nmov oC0, c1\nret\nlabel l0\ncall l0\nret", "calls itself"},
+  };
+  for (const Refused& r : refused) {
+    std::vector<uint32_t> w;
+    std::string err, reason;
+    ASSERT_TRUE(halvorine::shaderasm::assemble(r.text, w, err)) << err;
+    vm::Program p;
+    EXPECT_FALSE(sm3::decode(w.data(), w.size(), p, reason));
+    EXPECT_NE(reason.find(r.reason), std::string::npos) << reason;
   }
-  EXPECT_GE(vm::budgetStops() - before, 6u);
 }
 
 #undef PS
