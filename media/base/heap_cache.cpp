@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "media/base/heap_internal.h"
+#include "media/base/log.h"
 #include "platform/win/sync.h"
 
 #if defined(__SANITIZE_THREAD__)
@@ -70,18 +71,15 @@ Registry registry;
 thread_local ThreadCache* threadCache = nullptr;
 thread_local bool threadCacheEnded = false;
 
-// A cached block's free user bytes hold the link to the next one of its class.
-MemTag*& cacheLink(MemTag* tag) { return *reinterpret_cast<MemTag**>(tag->UserAddress); }
-
 void cachePush(ThreadCache* cache, int c, MemTag* tag) {
-  cacheLink(tag) = cache->top[c];
+  tag->CacheNext = cache->top[c];
   cache->top[c] = tag;
   ++cache->held[c];
 }
 
 MemTag* cachePop(ThreadCache* cache, int c) {
   MemTag* tag = cache->top[c];
-  cache->top[c] = cacheLink(tag);
+  cache->top[c] = tag->CacheNext;
   --cache->held[c];
   return tag;
 }
@@ -106,14 +104,32 @@ bool cacheEnter(ThreadCache* cache) {
 
 void cacheLeave(ThreadCache* cache) { cache->busy.store(0, std::memory_order_release); }
 
-// A cached block back to the heap as a block its owner freed; heap lock held.
-void cacheGiveBack(HeapInfo* heap, MemTag* tag) {
+// A block of class c into a cache: its user bytes become guard, so that the heap's
+// check and the giving back see a write after free.
+void makeCached(MemTag* tag, int c) {
+  (void)c;
+  tag->Cached = 1;
+  tag->UserSize = 0;
+  std::memset(reinterpret_cast<void*>(tag->UserAddress), HEAP_GUARD_BYTE,
+              reinterpret_cast<uintptr_t>(tag) + tag->Size - tag->UserAddress);
+}
+
+// A cached block of class c back to the heap as a block its owner freed; heap lock
+// held. A write after free shows as damaged guard bytes, which is logged here.
+void cacheGiveBack(HeapInfo* heap, MemTag* tag, int c) {
+  if (!guardsIntact(tag)) {
+    LogFormatUtf16(
+        u"FreeMemory Error : デバッグ領域の破壊を確認しました、メモリの不正なアクセスが発生したことが考えられます");
+    DumpMemTag(tag, 1);
+  }
   tag->Cached = 0;
+  tag->UserSize = static_cast<size_t>(c + 1) * 16;
+  fillStandardBackGuard(tag);
   retireLocked(heap, tag);
 }
 
 void flushClass(HeapInfo* heap, ThreadCache* cache, int c, int keep) {
-  while (cache->held[c] > keep) cacheGiveBack(heap, cachePop(cache, c));
+  while (cache->held[c] > keep) cacheGiveBack(heap, cachePop(cache, c), c);
 }
 
 void flushCache(HeapInfo* heap, ThreadCache* cache) {
@@ -169,18 +185,32 @@ void* handOut(HeapInfo* heap, ThreadCache* cache, int c, size_t size, const char
   tag->UserSize = size;
   tag->Cached = 0;
   fillStandardBackGuard(tag);
+  addLive(tag->UseHeapMem, 1);
   cacheCount(cache, 1, static_cast<long long>(size));
   return reinterpret_cast<void*>(tag->UserAddress);
 }
 
-// The block, live and of the standard layout, into the cache. Its user size becomes
-// the whole class, so that the link written into the user bytes is no guard.
-void takeIn(ThreadCache* cache, MemTag* tag) {
-  int c = heldClass(tag->UserSize);
-  cacheCount(cache, -1, -static_cast<long long>(tag->UserSize));
-  tag->Cached = 1;
-  tag->UserSize = static_cast<size_t>(c + 1) * 16;
+// The block, live and of the standard layout, into the cache; its owner's let go of
+// it already.
+void takeIn(ThreadCache* cache, MemTag* tag, int c) {
+  makeCached(tag, c);
   cachePush(cache, c, tag);
+}
+
+// Every block of the page out of the cache and back to the heap.
+void giveBackPageFrom(HeapInfo* heap, ThreadCache* cache, HeapMemInfo* page) {
+  for (int c = 0; c < HEAP_HELD_CLASSES; ++c) {
+    MemTag** link = &cache->top[c];
+    while (MemTag* tag = *link) {
+      if (tag->UseHeapMem != page) {
+        link = &tag->CacheNext;
+        continue;
+      }
+      *link = tag->CacheNext;
+      --cache->held[c];
+      cacheGiveBack(heap, tag, c);
+    }
+  }
 }
 
 }  // namespace
@@ -210,6 +240,14 @@ void cachesFlushAll(HeapInfo* heap) {
   for (ThreadCache* cache = registry.first; cache; cache = cache->next) flushCache(heap, cache);
 }
 
+void cachesGiveBackPage(HeapInfo* heap, HeapMemInfo* page) {
+  if (!heap->ThreadCached) return;
+  CachesStopped stopped(heap);
+  // A block handed out from a cache before the stop may have made the page live again.
+  if (liveCount(page) != 0) return;
+  for (ThreadCache* cache = registry.first; cache; cache = cache->next) giveBackPageFrom(heap, cache, page);
+}
+
 void* cacheAlloc(HeapInfo* heap, size_t size, const char* file, int line) {
   ThreadCache* cache = threadCache;
   if (!cache && !(cache = cacheAttach(heap))) return nullptr;
@@ -227,9 +265,7 @@ void* cacheAlloc(HeapInfo* heap, size_t size, const char* file, int line) {
   while (cache->held[c] < CACHE_REFILL) {
     MemTag* tag = unholdLastLocked(heap, c);
     if (!tag) break;
-    tag->Cached = 1;
-    tag->UserSize = static_cast<size_t>(c + 1) * 16;
-    cachePush(cache, c, tag);
+    takeIn(cache, tag, c);
   }
   if (cache->top[c]) return handOut(heap, cache, c, size, file, line);
   void* memory = allocLocked(heap, size, 0, file, line);
@@ -247,15 +283,25 @@ bool cacheFree(HeapInfo* heap, MemTag* tag) {
     return false;
   }
   int c = heldClass(tag->UserSize);
+  cacheCount(cache, -1, -static_cast<long long>(tag->UserSize));
+  // The last block its owners held on the page: the page goes back at once, with the
+  // page's blocks that any cache keeps.
+  if (addLive(tag->UseHeapMem, -1) == 0) {
+    cacheLeave(cache);
+    HeapLock hold(heap);
+    cachesGiveBackPage(heap, tag->UseHeapMem);
+    retireLocked(heap, tag);
+    return true;
+  }
   if (cache->held[c] < CACHE_LIMIT.count[c]) {
-    takeIn(cache, tag);
+    takeIn(cache, tag, c);
     cacheLeave(cache);
     return true;
   }
   cacheLeave(cache);
   HeapLock hold(heap);
   flushClass(heap, cache, c, CACHE_LIMIT.count[c] / 2);
-  takeIn(cache, tag);
+  takeIn(cache, tag, c);
   return true;
 }
 
