@@ -93,8 +93,11 @@ TEST_F(RealFilesTest, DataThatOnlyLooksLikeMpegAudioIsRefused) {
     Converter graphOnly(file, SOUNDCONVERT_NO_WAVE | SOUNDCONVERT_NO_OGG | SOUNDCONVERT_NO_OPUS |
                                   SOUNDCONVERT_NO_ACM | SOUNDCONVERT_NO_ACM_MP3);
     EXPECT_EQ(graphOnly.result, -1);
+    // Under the plain PCM tag the WAVE method takes deep samples (for soft sounds); the
+    // MP3 path never does.
+    const bool plainPcm = std::string(name).rfind("plain_", 0) == 0;
     if (std::string(name) != "four.opus") {
-      Converter codecOnly(file, SOUNDCONVERT_NO_DSMP3);
+      Converter codecOnly(file, SOUNDCONVERT_NO_DSMP3 | (plainPcm ? SOUNDCONVERT_NO_WAVE : 0));
       EXPECT_EQ(codecOnly.result, -1);
     }
     EXPECT_EQ(load(file), -1);
