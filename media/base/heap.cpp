@@ -67,6 +67,8 @@ bool guardsIntact(const MemTag* tag) {
   auto* at = reinterpret_cast<const uint8_t*>(tag);
   if (!allGuard(at + sizeof(MemTag), HEAP_GUARD_SIZE)) return false;
   if (tag->Flags & MEMTAG_FLAG_USE) {
+    // A cached block's first user bytes are guard too.
+    if (tag->Cached && !allGuard(reinterpret_cast<const uint8_t*>(tag->UserAddress), HEAP_GUARD_SIZE)) return false;
     auto* back = reinterpret_cast<const uint8_t*>(tag->UserAddress + tag->UserSize);
     return back >= at && back <= at + tag->Size - HEAP_GUARD_SIZE && allGuard(back, at + tag->Size - back);
   }
@@ -432,7 +434,7 @@ void releasePageIfEmpty(HeapInfo* heap, HeapMemInfo* page) {
 // was the last one its owners held on the page, the threads' caches give back the
 // page's blocks they keep, so that the page goes back with this one.
 void letGo(HeapInfo* heap, MemTag* tag) {
-  if (addLive(tag->UseHeapMem, -1) == 0) cachesGiveBackPage(heap, tag->UseHeapMem);
+  if (addLive(tag->UseHeapMem, -1) <= 0) cachesGiveBackPage(heap, tag->UseHeapMem);
 }
 
 }  // namespace

@@ -51,6 +51,12 @@ struct ThreadCache {
   std::atomic<long long> bytes{0};
   MemTag* top[HEAP_HELD_CLASSES] = {};
   int held[HEAP_HELD_CLASSES] = {};
+  // Blocks of lastPage this cache handed out and did not take back yet, not yet added
+  // to the page's live count: so that blocks coming and going on one page cost no
+  // atomic read-modify-write. Never below 0. Folded into the page's count when the
+  // cache turns to another page, and by every stopper that needs the true counts.
+  HeapMemInfo* lastPage = nullptr;
+  std::atomic<int> pending{0};
   HeapInfo* heap = nullptr;
   ThreadCache* prev = nullptr;  // the registry, under the heap lock
   ThreadCache* next = nullptr;
@@ -104,32 +110,54 @@ bool cacheEnter(ThreadCache* cache) {
 
 void cacheLeave(ThreadCache* cache) { cache->busy.store(0, std::memory_order_release); }
 
-// A block of class c into a cache: its user bytes become guard, so that the heap's
-// check and the giving back see a write after free.
-void makeCached(MemTag* tag, int c) {
-  (void)c;
-  tag->Cached = 1;
-  tag->UserSize = 0;
-  std::memset(reinterpret_cast<void*>(tag->UserAddress), HEAP_GUARD_BYTE,
-              reinterpret_cast<uintptr_t>(tag) + tag->Size - tag->UserAddress);
+// A page's true live count is its LiveTagCount plus the pending counts of the caches
+// whose lastPage it is. As those are never below 0, a count that reaches 0 shows in
+// the page's own count plus the freeing cache's pending as 0 or less.
+void foldPending(ThreadCache* cache) {
+  const int n = cache->pending.load(std::memory_order_relaxed);
+  if (n != 0) addLive(cache->lastPage, n);
+  cache->pending.store(0, std::memory_order_relaxed);
 }
 
-// A cached block of class c back to the heap as a block its owner freed; heap lock
+void countOut(ThreadCache* cache, HeapMemInfo* page) {
+  if (page != cache->lastPage) {
+    foldPending(cache);
+    cache->lastPage = page;
+  }
+  cache->pending.store(cache->pending.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+}
+
+// True when the page may hold no live block any more.
+bool countIn(ThreadCache* cache, HeapMemInfo* page) {
+  const int own = page == cache->lastPage ? cache->pending.load(std::memory_order_relaxed) : 0;
+  if (own > 0) {
+    cache->pending.store(own - 1, std::memory_order_relaxed);
+    return liveCount(page) + own - 1 <= 0;
+  }
+  return addLive(page, -1) <= 0;
+}
+
+// A block into a cache: its first user bytes become guard, which the heap's check and
+// the giving back look at, so that a write after free is seen there.
+void makeCached(MemTag* tag) {
+  tag->Cached = 1;
+  std::memset(reinterpret_cast<void*>(tag->UserAddress), HEAP_GUARD_BYTE, HEAP_GUARD_SIZE);
+}
+
+// A cached block back to the heap as a block its owner freed; heap lock
 // held. A write after free shows as damaged guard bytes, which is logged here.
-void cacheGiveBack(HeapInfo* heap, MemTag* tag, int c) {
+void cacheGiveBack(HeapInfo* heap, MemTag* tag) {
   if (!guardsIntact(tag)) {
     LogFormatUtf16(
         u"FreeMemory Error : デバッグ領域の破壊を確認しました、メモリの不正なアクセスが発生したことが考えられます");
     DumpMemTag(tag, 1);
   }
   tag->Cached = 0;
-  tag->UserSize = static_cast<size_t>(c + 1) * 16;
-  fillStandardBackGuard(tag);
   retireLocked(heap, tag);
 }
 
 void flushClass(HeapInfo* heap, ThreadCache* cache, int c, int keep) {
-  while (cache->held[c] > keep) cacheGiveBack(heap, cachePop(cache, c), c);
+  while (cache->held[c] > keep) cacheGiveBack(heap, cachePop(cache, c));
 }
 
 void flushCache(HeapInfo* heap, ThreadCache* cache) {
@@ -147,6 +175,7 @@ struct CacheEnd {
     HeapInfo* heap = cache->heap;
     {
       HeapLock hold(heap);
+      foldPending(cache);
       flushCache(heap, cache);
       registry.endedCount += cache->count.load(std::memory_order_relaxed);
       registry.endedBytes += cache->bytes.load(std::memory_order_relaxed);
@@ -185,7 +214,7 @@ void* handOut(HeapInfo* heap, ThreadCache* cache, int c, size_t size, const char
   tag->UserSize = size;
   tag->Cached = 0;
   fillStandardBackGuard(tag);
-  addLive(tag->UseHeapMem, 1);
+  countOut(cache, tag->UseHeapMem);
   cacheCount(cache, 1, static_cast<long long>(size));
   return reinterpret_cast<void*>(tag->UserAddress);
 }
@@ -193,7 +222,10 @@ void* handOut(HeapInfo* heap, ThreadCache* cache, int c, size_t size, const char
 // The block, live and of the standard layout, into the cache; its owner's let go of
 // it already.
 void takeIn(ThreadCache* cache, MemTag* tag, int c) {
-  makeCached(tag, c);
+  // The user size becomes the whole class: the back guard is then the block's last
+  // bytes, which every block of the standard layout has.
+  tag->UserSize = static_cast<size_t>(c + 1) * 16;
+  makeCached(tag);
   cachePush(cache, c, tag);
 }
 
@@ -208,7 +240,7 @@ void giveBackPageFrom(HeapInfo* heap, ThreadCache* cache, HeapMemInfo* page) {
       }
       *link = tag->CacheNext;
       --cache->held[c];
-      cacheGiveBack(heap, tag, c);
+      cacheGiveBack(heap, tag);
     }
   }
 }
@@ -243,7 +275,8 @@ void cachesFlushAll(HeapInfo* heap) {
 void cachesGiveBackPage(HeapInfo* heap, HeapMemInfo* page) {
   if (!heap->ThreadCached) return;
   CachesStopped stopped(heap);
-  // A block handed out from a cache before the stop may have made the page live again.
+  for (ThreadCache* cache = registry.first; cache; cache = cache->next) foldPending(cache);
+  // Blocks other caches handed out, or one handed out before the stop, keep it live.
   if (liveCount(page) != 0) return;
   for (ThreadCache* cache = registry.first; cache; cache = cache->next) giveBackPageFrom(heap, cache, page);
 }
@@ -286,7 +319,7 @@ bool cacheFree(HeapInfo* heap, MemTag* tag) {
   cacheCount(cache, -1, -static_cast<long long>(tag->UserSize));
   // The last block its owners held on the page: the page goes back at once, with the
   // page's blocks that any cache keeps.
-  if (addLive(tag->UseHeapMem, -1) == 0) {
+  if (countIn(cache, tag->UseHeapMem)) {
     cacheLeave(cache);
     HeapLock hold(heap);
     cachesGiveBackPage(heap, tag->UseHeapMem);

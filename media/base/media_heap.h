@@ -74,9 +74,10 @@ struct HeapMemInfo {
   size_t FirstTagSize;
   int UseMemTagCount;
   int HeldTagCount;  // of UseMemTagCount, the blocks on the heap's held lists
-  // Of UseMemTagCount, the blocks their owners hold (neither held nor cached). Changed
-  // atomically, as threads' caches change it without the heap lock; the change that
-  // takes it to 0 gives the page back.
+  // Of UseMemTagCount, the blocks their owners hold (neither held nor cached), less
+  // those the threads' caches count for the page and have not added yet. Changed
+  // atomically, as the caches change it without the heap lock; the free that takes the
+  // true count to 0 gives the page back.
   int LiveTagCount;
   MemTag* FirstTag;
   HeapMemInfo* PrevPage;
