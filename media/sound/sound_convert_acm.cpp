@@ -111,7 +111,7 @@ bool finishOpen(SoundConvert* c, PlatformState* s, const std::uint8_t* data, std
 // tag there and confirmed by the next (the start rule every MPEG reader shares), then
 // each where the one before ended, while the header there parses and agrees with the
 // first. The first frame's offset, the end of the last one and the samples they hold;
-// false when the data does not start with MPEG audio.
+// false when the data does not start with MPEG audio this reader takes.
 bool walkFrames(const std::uint8_t* f, std::uint64_t dataEnd, std::int64_t* first, std::uint64_t* frameEnd,
                 std::int64_t* total) {
   *first = pc::mpegStreamStart(f, static_cast<std::size_t>(dataEnd), dataEnd);
@@ -127,7 +127,8 @@ bool walkFrames(const std::uint8_t* f, std::uint64_t dataEnd, std::int64_t* firs
     at += static_cast<std::uint64_t>(info.FrameBytes);
   }
   *frameEnd = std::min(at, dataEnd);
-  return true;
+  // MPEG-2.5, which this reader does not take, leaves nothing counted.
+  return *total > 0;
 }
 
 int openAcmWave(SoundConvert* c, PlatformState* s, const std::uint8_t* f, std::uint32_t size) {
