@@ -107,13 +107,17 @@ std::vector<std::uint8_t> mp3InWave(const std::vector<std::uint8_t>& mp3, int ch
   return w;
 }
 
-// One Ogg page holding the given segments' bytes, its checksum filled in.
-std::vector<std::uint8_t> oggPage(std::uint8_t flags, std::uint32_t sequence, const std::vector<std::uint8_t>& body) {
+// One Ogg page holding body as one packet, or with the lacing values given, its
+// checksum filled in.
+std::vector<std::uint8_t> oggPage(std::uint8_t flags, std::uint32_t sequence, const std::vector<std::uint8_t>& body,
+                                  std::vector<std::uint8_t> lacing = {}) {
   std::vector<std::uint8_t> page = {'O', 'g', 'g', 'S', 0, flags, 0, 0, 0, 0, 0, 0, 0, 0, 7, 0, 0, 0};
   for (int i = 0; i < 4; ++i) page.push_back(static_cast<std::uint8_t>(sequence >> (8 * i)));
   page.insert(page.end(), 4, 0);
-  std::vector<std::uint8_t> lacing(body.size() / 255, 255);
-  lacing.push_back(static_cast<std::uint8_t>(body.size() % 255));
+  if (lacing.empty()) {
+    lacing.assign(body.size() / 255, 255);
+    lacing.push_back(static_cast<std::uint8_t>(body.size() % 255));
+  }
   page.push_back(static_cast<std::uint8_t>(lacing.size()));
   page.insert(page.end(), lacing.begin(), lacing.end());
   page.insert(page.end(), body.begin(), body.end());
@@ -161,6 +165,19 @@ TEST_F(RealFilesTest, DataThatOnlyLooksLikeMpegAudioIsRefused) {
   four255.erase(four255.begin(), four255.begin() + static_cast<std::ptrdiff_t>(firstEnd));
   four255.insert(four255.begin(), first.begin(), first.end());
   save("four255.opus", four255);
+  // Family 255 written by hand, with audio pages of 768 bytes whose lacing values
+  // (3, 255, 247, 232) read as an MPEG-2 layer-I header of a 768-byte frame, so that
+  // each page's header confirms the last one's.
+  std::vector<std::uint8_t> lacing255 =
+      oggPage(2, 0, {'O', 'p', 'u', 's', 'H', 'e', 'a', 'd', 1, 2, 0x38, 1, 0x80, 0xBB, 0, 0, 0, 0, 255, 2, 0, 0, 1});
+  const std::vector<std::uint8_t> tags = oggPage(0, 1, {'O', 'p', 'u', 's', 'T', 'a', 'g', 's', 0, 0, 0, 0, 0, 0, 0, 0});
+  lacing255.insert(lacing255.end(), tags.begin(), tags.end());
+  for (std::uint32_t page = 2; page < 40; ++page) {
+    const std::vector<std::uint8_t> audio = oggPage(0, page, std::vector<std::uint8_t>(737, 0x08), {3, 255, 247, 232});
+    EXPECT_EQ(audio.size(), 768u);
+    lacing255.insert(lacing255.end(), audio.begin(), audio.end());
+  }
+  save("lacing255.opus", lacing255);
   // An Ogg FLAC stream: its mapping header, then audio packets whose lacing is all 0xFF.
   std::vector<std::uint8_t> flacHead = {0x7F, 'F', 'L', 'A', 'C', 1, 0, 0, 1, 'f', 'L', 'a', 'C', 0x80, 0, 0, 34};
   flacHead.resize(flacHead.size() + 34, 0x11);
@@ -199,7 +216,7 @@ TEST_F(RealFilesTest, DataThatOnlyLooksLikeMpegAudioIsRefused) {
         .write(reinterpret_cast<const char*>(plain.data()), static_cast<std::streamsize>(plain.size()));
   }
   for (const char* name : {"six.wav", "deep24.wav", "deep32.wav", "plain_deep24.wav", "plain_deep32.wav", "four.opus",
-                           "nine.opus", "four255.opus", "flac.oga", "runs.png", "runs.bin", "tag55_random.wav",
+                           "nine.opus", "four255.opus", "lacing255.opus", "flac.oga", "runs.png", "runs.bin", "tag55_random.wav",
                            "tag55_pcm.wav"}) {
     SCOPED_TRACE(name);
     const std::vector<std::uint8_t> file = readBytes(name);
