@@ -2,7 +2,7 @@
 // the media layer would reach it: the file read through the file functions, then handed
 // to the synthesiser from memory. Each input is played from its start and from a
 // position, stopped and resumed, its status read, and closed; at most a few seconds of
-// it are mixed (on the manual sink, so no real time passes).
+// it are mixed (on the manual sink, so no real time passes). The file goes once played.
 #include <unistd.h>
 
 #include <cstdint>
@@ -45,6 +45,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!ready) return 0;
   static const std::string path = "/tmp/halvorine_fuzz_midi_" + std::to_string(getpid()) + ".mid";
   fuzzinput::writeInputFile(path, data, size);
+  // Every run removes its file, however it ends.
+  struct Removed {
+    const std::string& path;
+    ~Removed() { std::remove(path.c_str()); }
+  } removed{path};
   const std::u16string wide = fuzzinput::windowsPath(path);
   pa::MCI_OPEN_PARMSW open{0, 0, u"sequencer", wide.c_str(), nullptr};
   if (pa::mciSendCommandW(0, pa::MCI_OPEN, pa::MCI_OPEN_TYPE | pa::MCI_OPEN_ELEMENT,

@@ -67,6 +67,8 @@ bool guardsIntact(const MemTag* tag) {
   auto* at = reinterpret_cast<const uint8_t*>(tag);
   if (!allGuard(at + sizeof(MemTag), HEAP_GUARD_SIZE)) return false;
   if (tag->Flags & MEMTAG_FLAG_USE) {
+    // A cached block's first user bytes are guard too.
+    if (tag->Cached && !allGuard(reinterpret_cast<const uint8_t*>(tag->UserAddress), HEAP_GUARD_SIZE)) return false;
     auto* back = reinterpret_cast<const uint8_t*>(tag->UserAddress + tag->UserSize);
     return back >= at && back <= at + tag->Size - HEAP_GUARD_SIZE && allGuard(back, at + tag->Size - back);
   }
@@ -203,6 +205,7 @@ void carve(HeapInfo* heap, MemTag* tag, uintptr_t user, size_t rounded, size_t u
   appendInUse(heap, tag);
   ++heap->UseTagNum;
   ++tag->UseHeapMem->UseMemTagCount;
+  addLive(tag->UseHeapMem, 1);
 
   uintptr_t rest = (user + rounded + 31) & ~uintptr_t(15);
   uintptr_t end = tagAddress + tag->Size;
@@ -348,6 +351,7 @@ void* reuseHeld(HeapInfo* heap, int c, size_t size, const char* file, int line) 
   stamp(heap, tag, file, line);
   appendInUse(heap, tag);
   fillStandardBackGuard(tag);
+  addLive(tag->UseHeapMem, 1);
   return reinterpret_cast<void*>(tag->UserAddress);
 }
 
@@ -424,6 +428,13 @@ void releasePageIfEmpty(HeapInfo* heap, HeapMemInfo* page) {
     }
   }
   if (page->UseMemTagCount == 0) subPageLocked(heap, page);
+}
+
+// The owner lets go of a live block that is about to be retired or released: when it
+// was the last one its owners held on the page, the threads' caches give back the
+// page's blocks they keep, so that the page goes back with this one.
+void letGo(HeapInfo* heap, MemTag* tag) {
+  if (addLive(tag->UseHeapMem, -1) <= 0) cachesGiveBackPage(heap, tag->UseHeapMem);
 }
 
 }  // namespace
@@ -600,6 +611,7 @@ int freeLocked(HeapInfo* heap, MemTag* tag, size_t* freedUserSize) {
     return -1;
   }
   *freedUserSize = tag->UserSize;
+  letGo(heap, tag);
   retireLocked(heap, tag);
   return 0;
 }
@@ -695,6 +707,7 @@ void* ReallocMemoryBase(void* memory, int isTag, size_t size, size_t alignment, 
     size_t room = tagAddress + tag->Size - HEAP_GUARD_SIZE - user;
     if ((tag->Flags & MEMTAG_FLAG_NEXT) && !(tag->Next->Flags & MEMTAG_FLAG_USE)) room += tag->Next->Size;
     if (rounded <= room) {
+      addLive(tag->UseHeapMem, -1);  // carved again at once
       releaseTag(heap, tag, false);
       carve(heap, tag, user, rounded, size, file, line);
       return reinterpret_cast<void*>(user);
@@ -704,6 +717,7 @@ void* ReallocMemoryBase(void* memory, int isTag, size_t size, size_t alignment, 
   if (!moved) return nullptr;
   std::memcpy(moved, reinterpret_cast<void*>(user), std::min(tag->UserSize, size));
   HeapMemInfo* page = tag->UseHeapMem;
+  letGo(heap, tag);
   releaseTag(heap, tag, true);
   releasePageIfEmpty(heap, page);
   return moved;

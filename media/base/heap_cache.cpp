@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "media/base/heap_internal.h"
+#include "media/base/log.h"
 #include "platform/win/sync.h"
 
 #if defined(__SANITIZE_THREAD__)
@@ -50,6 +51,12 @@ struct ThreadCache {
   std::atomic<long long> bytes{0};
   MemTag* top[HEAP_HELD_CLASSES] = {};
   int held[HEAP_HELD_CLASSES] = {};
+  // Blocks of lastPage this cache handed out and did not take back yet, not yet added
+  // to the page's live count: so that blocks coming and going on one page cost no
+  // atomic read-modify-write. Never below 0. Folded into the page's count when the
+  // cache turns to another page, and by every stopper that needs the true counts.
+  HeapMemInfo* lastPage = nullptr;
+  std::atomic<int> pending{0};
   HeapInfo* heap = nullptr;
   ThreadCache* prev = nullptr;  // the registry, under the heap lock
   ThreadCache* next = nullptr;
@@ -70,18 +77,15 @@ Registry registry;
 thread_local ThreadCache* threadCache = nullptr;
 thread_local bool threadCacheEnded = false;
 
-// A cached block's free user bytes hold the link to the next one of its class.
-MemTag*& cacheLink(MemTag* tag) { return *reinterpret_cast<MemTag**>(tag->UserAddress); }
-
 void cachePush(ThreadCache* cache, int c, MemTag* tag) {
-  cacheLink(tag) = cache->top[c];
+  tag->CacheNext = cache->top[c];
   cache->top[c] = tag;
   ++cache->held[c];
 }
 
 MemTag* cachePop(ThreadCache* cache, int c) {
   MemTag* tag = cache->top[c];
-  cache->top[c] = cacheLink(tag);
+  cache->top[c] = tag->CacheNext;
   --cache->held[c];
   return tag;
 }
@@ -106,8 +110,48 @@ bool cacheEnter(ThreadCache* cache) {
 
 void cacheLeave(ThreadCache* cache) { cache->busy.store(0, std::memory_order_release); }
 
-// A cached block back to the heap as a block its owner freed; heap lock held.
+// A page's true live count is its LiveTagCount plus the pending counts of the caches
+// whose lastPage it is. As those are never below 0, a count that reaches 0 shows in
+// the page's own count plus the freeing cache's pending as 0 or less.
+void foldPending(ThreadCache* cache) {
+  const int n = cache->pending.load(std::memory_order_relaxed);
+  if (n != 0) addLive(cache->lastPage, n);
+  cache->pending.store(0, std::memory_order_relaxed);
+}
+
+void countOut(ThreadCache* cache, HeapMemInfo* page) {
+  if (page != cache->lastPage) {
+    foldPending(cache);
+    cache->lastPage = page;
+  }
+  cache->pending.store(cache->pending.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+}
+
+// True when the page may hold no live block any more.
+bool countIn(ThreadCache* cache, HeapMemInfo* page) {
+  const int own = page == cache->lastPage ? cache->pending.load(std::memory_order_relaxed) : 0;
+  if (own > 0) {
+    cache->pending.store(own - 1, std::memory_order_relaxed);
+    return liveCount(page) + own - 1 <= 0;
+  }
+  return addLive(page, -1) <= 0;
+}
+
+// A block into a cache: its first user bytes become guard, which the heap's check and
+// the giving back look at, so that a write after free is seen there.
+void makeCached(MemTag* tag) {
+  tag->Cached = 1;
+  std::memset(reinterpret_cast<void*>(tag->UserAddress), HEAP_GUARD_BYTE, HEAP_GUARD_SIZE);
+}
+
+// A cached block back to the heap as a block its owner freed; heap lock
+// held. A write after free shows as damaged guard bytes, which is logged here.
 void cacheGiveBack(HeapInfo* heap, MemTag* tag) {
+  if (!guardsIntact(tag)) {
+    LogFormatUtf16(
+        u"FreeMemory Error : デバッグ領域の破壊を確認しました、メモリの不正なアクセスが発生したことが考えられます");
+    DumpMemTag(tag, 1);
+  }
   tag->Cached = 0;
   retireLocked(heap, tag);
 }
@@ -131,6 +175,7 @@ struct CacheEnd {
     HeapInfo* heap = cache->heap;
     {
       HeapLock hold(heap);
+      foldPending(cache);
       flushCache(heap, cache);
       registry.endedCount += cache->count.load(std::memory_order_relaxed);
       registry.endedBytes += cache->bytes.load(std::memory_order_relaxed);
@@ -169,18 +214,35 @@ void* handOut(HeapInfo* heap, ThreadCache* cache, int c, size_t size, const char
   tag->UserSize = size;
   tag->Cached = 0;
   fillStandardBackGuard(tag);
+  countOut(cache, tag->UseHeapMem);
   cacheCount(cache, 1, static_cast<long long>(size));
   return reinterpret_cast<void*>(tag->UserAddress);
 }
 
-// The block, live and of the standard layout, into the cache. Its user size becomes
-// the whole class, so that the link written into the user bytes is no guard.
-void takeIn(ThreadCache* cache, MemTag* tag) {
-  int c = heldClass(tag->UserSize);
-  cacheCount(cache, -1, -static_cast<long long>(tag->UserSize));
-  tag->Cached = 1;
+// The block, live and of the standard layout, into the cache; its owner's let go of
+// it already.
+void takeIn(ThreadCache* cache, MemTag* tag, int c) {
+  // The user size becomes the whole class: the back guard is then the block's last
+  // bytes, which every block of the standard layout has.
   tag->UserSize = static_cast<size_t>(c + 1) * 16;
+  makeCached(tag);
   cachePush(cache, c, tag);
+}
+
+// Every block of the page out of the cache and back to the heap.
+void giveBackPageFrom(HeapInfo* heap, ThreadCache* cache, HeapMemInfo* page) {
+  for (int c = 0; c < HEAP_HELD_CLASSES; ++c) {
+    MemTag** link = &cache->top[c];
+    while (MemTag* tag = *link) {
+      if (tag->UseHeapMem != page) {
+        link = &tag->CacheNext;
+        continue;
+      }
+      *link = tag->CacheNext;
+      --cache->held[c];
+      cacheGiveBack(heap, tag);
+    }
+  }
 }
 
 }  // namespace
@@ -210,6 +272,15 @@ void cachesFlushAll(HeapInfo* heap) {
   for (ThreadCache* cache = registry.first; cache; cache = cache->next) flushCache(heap, cache);
 }
 
+void cachesGiveBackPage(HeapInfo* heap, HeapMemInfo* page) {
+  if (!heap->ThreadCached) return;
+  CachesStopped stopped(heap);
+  for (ThreadCache* cache = registry.first; cache; cache = cache->next) foldPending(cache);
+  // Blocks other caches handed out, or one handed out before the stop, keep it live.
+  if (liveCount(page) != 0) return;
+  for (ThreadCache* cache = registry.first; cache; cache = cache->next) giveBackPageFrom(heap, cache, page);
+}
+
 void* cacheAlloc(HeapInfo* heap, size_t size, const char* file, int line) {
   ThreadCache* cache = threadCache;
   if (!cache && !(cache = cacheAttach(heap))) return nullptr;
@@ -227,9 +298,7 @@ void* cacheAlloc(HeapInfo* heap, size_t size, const char* file, int line) {
   while (cache->held[c] < CACHE_REFILL) {
     MemTag* tag = unholdLastLocked(heap, c);
     if (!tag) break;
-    tag->Cached = 1;
-    tag->UserSize = static_cast<size_t>(c + 1) * 16;
-    cachePush(cache, c, tag);
+    takeIn(cache, tag, c);
   }
   if (cache->top[c]) return handOut(heap, cache, c, size, file, line);
   void* memory = allocLocked(heap, size, 0, file, line);
@@ -247,15 +316,25 @@ bool cacheFree(HeapInfo* heap, MemTag* tag) {
     return false;
   }
   int c = heldClass(tag->UserSize);
+  cacheCount(cache, -1, -static_cast<long long>(tag->UserSize));
+  // The last block its owners held on the page: the page goes back at once, with the
+  // page's blocks that any cache keeps.
+  if (countIn(cache, tag->UseHeapMem)) {
+    cacheLeave(cache);
+    HeapLock hold(heap);
+    cachesGiveBackPage(heap, tag->UseHeapMem);
+    retireLocked(heap, tag);
+    return true;
+  }
   if (cache->held[c] < CACHE_LIMIT.count[c]) {
-    takeIn(cache, tag);
+    takeIn(cache, tag, c);
     cacheLeave(cache);
     return true;
   }
   cacheLeave(cache);
   HeapLock hold(heap);
   flushClass(heap, cache, c, CACHE_LIMIT.count[c] / 2);
-  takeIn(cache, tag);
+  takeIn(cache, tag, c);
   return true;
 }
 

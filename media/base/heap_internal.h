@@ -81,6 +81,14 @@ inline uint16_t heapTime(HeapInfo* heap) {
   return std::atomic_ref<uint16_t>(heap->Time).load(std::memory_order_relaxed);
 }
 
+// Adds delta to the page's count of blocks their owners hold and returns the new count.
+inline int addLive(HeapMemInfo* page, int delta) {
+  return std::atomic_ref<int>(page->LiveTagCount).fetch_add(delta, std::memory_order_acq_rel) + delta;
+}
+inline int liveCount(HeapMemInfo* page) {
+  return std::atomic_ref<int>(page->LiveTagCount).load(std::memory_order_acquire);
+}
+
 // Writes the owner's name, line, a fresh ID and the time into a tag.
 void stamp(HeapInfo* heap, MemTag* tag, const char* file, int line);
 // A block the owner let go of, checked already, back to the heap: held for reuse when
@@ -98,6 +106,10 @@ void cachesStop(HeapInfo* heap);
 void cachesResume(HeapInfo* heap);
 // Every cache's blocks back to the heap; the caches must be stopped.
 void cachesFlushAll(HeapInfo* heap);
+// Under the heap lock, when the last block an owner held on the page has been let go
+// of: every cached block of the page back to the heap, so that the page can go back
+// with it. Stops the caches itself.
+void cachesGiveBackPage(HeapInfo* heap, HeapMemInfo* page);
 struct CachesStopped {
   HeapInfo* heap;
   explicit CachesStopped(HeapInfo* h) : heap(h) { cachesStop(heap); }

@@ -44,6 +44,10 @@ struct MemTag {
   MemTag* ListNext;
   HeapInfo* Heap;
   HeapMemInfo* UseHeapMem;
+  // While Cached: the next block of its class in the thread's cache. Kept here, not in
+  // the freed user bytes, which are guard while the block is cached, so that a write
+  // after free is damage the checks see rather than a broken link.
+  MemTag* CacheNext;
 };
 
 constexpr size_t HEAP_GUARD_SIZE = 16;
@@ -70,6 +74,11 @@ struct HeapMemInfo {
   size_t FirstTagSize;
   int UseMemTagCount;
   int HeldTagCount;  // of UseMemTagCount, the blocks on the heap's held lists
+  // Of UseMemTagCount, the blocks their owners hold (neither held nor cached), less
+  // those the threads' caches count for the page and have not added yet. Changed
+  // atomically, as the caches change it without the heap lock; the free that takes the
+  // true count to 0 gives the page back.
+  int LiveTagCount;
   MemTag* FirstTag;
   HeapMemInfo* PrevPage;
   HeapMemInfo* NextPage;

@@ -256,7 +256,7 @@ int MemUpdateTime() {
   // The pump calls this every pass; the time moves once a second. Only this function
   // and shut-down write the heaps' time, under the memory lock.
   // Once a second, too, every thread's cache goes back to the heap, so that blocks a
-  // thread freed and no longer asks for do not keep their pages.
+  // thread freed and no longer asks for serve the other threads.
   if (heapTime(&lock.s.small) != seconds) {
     SetHeapTime(&lock.s.small, seconds);
     HeapLock hold(&lock.s.small);

@@ -47,7 +47,10 @@ int AddSoftSoundData(int handle, int isPlayer, int channels, int bits, int rate,
   SoftSoundHandleRecord* r = softRecord(handle, true);
   if (r == nullptr) return -1;
   if (isFloat) bits = 32;
-  if (channels < 1 || channels > 8 || (bits != 8 && bits != 16 && bits != 32) || rate <= 0 || (!isPlayer && samples < 0)) {
+  // Data soft sounds keep what a file decodes to, 24-bit samples too; a player's buffer
+  // takes 8, 16 or 32 bits.
+  const bool depthTaken = bits == 8 || bits == 16 || bits == 32 || (bits == 24 && !isPlayer);
+  if (channels < 1 || channels > 8 || !depthTaken || rate <= 0 || (!isPlayer && samples < 0)) {
     return -1;
   }
   r->IsPlayer = isPlayer;

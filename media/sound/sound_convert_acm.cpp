@@ -8,6 +8,7 @@
 #include "media/base/memory.h"
 #include "media/sound/sound_convert_methods.h"
 #include "platform/codec/acm.h"
+#include "platform/codec/mpeg_frames.h"
 #include "platform/codec/mpeg_rates.h"
 #include "platform/win/module.h"
 
@@ -106,51 +107,28 @@ bool finishOpen(SoundConvert* c, PlatformState* s, const std::uint8_t* data, std
   return s->Work != nullptr;
 }
 
-// Where the audio of an MP3 file starts and ends: past an ID3v2 tag and before an
-// ID3v1 tag.
-void id3Bounds(const std::uint8_t* f, std::uint32_t size, std::uint64_t* skip, std::uint64_t* end) {
-  *skip = 0;
-  if (size >= 10 && std::memcmp(f, "ID3", 3) == 0) {
-    *skip = ((((static_cast<std::uint64_t>(f[6]) * 128 + f[7]) * 128 + f[8]) * 128) + f[9]) + 10;
-    if (f[3] == 4 && (f[5] & 0x10) != 0) *skip += 10;
-  }
-  *end = size;
-  if (size >= 129 && std::memcmp(f + size - 128, "TAG", 3) == 0) *end = size - 128;
-}
-
-bool validAt(const std::uint8_t* f, std::uint64_t at, std::uint64_t end) {
-  if (at + 4 > end) return false;
-  MPEGAudioFrameInfo info;
-  return ParseMPEGAudioFrameHeader(f + at, &info) == 0 && info.FrameBytes > 0;
-}
-
-// Walks the frames of [skip, dataEnd) header to header: the first frame's offset, the
-// end of the last one and the samples they hold. False for a header that does not parse
-// or a first header that no second one confirms (noise with a sync pattern is no MP3).
-bool walkFrames(const std::uint8_t* f, std::uint32_t size, std::uint64_t skip, std::uint64_t dataEnd,
-                std::int64_t* first, std::uint64_t* frameEnd, std::int64_t* total) {
-  *first = -1;
+// Walks the frames of the data [0, dataEnd): the first at the start or after an ID3v2
+// tag there and confirmed by the next (the start rule every MPEG reader shares), then
+// each where the one before ended, while the header there parses and agrees with the
+// first. The first frame's offset, the end of the last one and the samples they hold;
+// false when the data does not start with MPEG audio this reader takes.
+bool walkFrames(const std::uint8_t* f, std::uint64_t dataEnd, std::int64_t* first, std::uint64_t* frameEnd,
+                std::int64_t* total) {
+  *first = pc::mpegStreamStart(f, static_cast<std::size_t>(dataEnd), dataEnd);
   *frameEnd = 0;
   *total = 0;
-  for (std::uint64_t i = skip; i + 1 < dataEnd;) {
-    if (f[i] != 0xFF || (f[i + 1] & 0xF0) != 0xF0) {
-      ++i;
-      continue;
-    }
-    MPEGAudioFrameInfo info;
-    if (i + 4 > size || ParseMPEGAudioFrameHeader(f + i, &info) != 0 || info.FrameBytes <= 0) return false;
-    *frameEnd = i + static_cast<std::uint64_t>(info.FrameBytes);
-    if (*first < 0 && *frameEnd < dataEnd && !validAt(f, *frameEnd, dataEnd)) return false;
-    if (*first < 0) *first = static_cast<std::int64_t>(i);
+  if (*first < 0) return false;
+  std::uint64_t at = static_cast<std::uint64_t>(*first);
+  MPEGAudioFrameInfo info;
+  while (at + 4 <= dataEnd && pc::mpegFramesAgree(f + *first, f + at) && ParseMPEGAudioFrameHeader(f + at, &info) == 0 &&
+         info.FrameBytes > 0) {
     *total += info.SampleNum;
     if (*total > 0x7FFFFFFF / 4) return false;
-    if (dataEnd <= *frameEnd) {
-      *frameEnd = dataEnd;
-      break;
-    }
-    i = *frameEnd;
+    at += static_cast<std::uint64_t>(info.FrameBytes);
   }
-  return *first >= 0;
+  *frameEnd = std::min(at, dataEnd);
+  // MPEG-2.5, which this reader does not take, leaves nothing counted.
+  return *total > 0;
 }
 
 int openAcmWave(SoundConvert* c, PlatformState* s, const std::uint8_t* f, std::uint32_t size) {
@@ -185,27 +163,32 @@ int openAcmWave(SoundConvert* c, PlatformState* s, const std::uint8_t* f, std::u
   const std::uint64_t start = p + 8;
   const std::uint32_t held = static_cast<std::uint32_t>(std::min<std::uint64_t>(chunk, size - start));
   s->TotalSample = -1;
-  // MPEG audio in WAVE: encoders put the samples per frame, not the bytes, into the
-  // block-size field, so the length is counted from the frames themselves.
-  std::int64_t first, total;
-  std::uint64_t frameEnd;
-  if (src->wFormatTag == pc::WAVE_FORMAT_MPEGLAYER3 &&
-      walkFrames(f + start, held, 0, held, &first, &frameEnd, &total)) {
+  std::uint64_t from = start, bytes = held;
+  if (src->wFormatTag == pc::WAVE_FORMAT_MPEGLAYER3) {
+    // MPEG audio in WAVE: the data holds frames from its start, one after another, and
+    // nothing else is decoded (the decoder would take chance sync patterns in other
+    // bytes for frames). Encoders put the samples per frame, not the bytes, into the
+    // block-size field, so the length is counted from the frames themselves.
+    std::int64_t first, total;
+    std::uint64_t frameEnd;
+    if (!walkFrames(f + start, held, &first, &frameEnd, &total)) return -1;
     s->TotalSample = static_cast<std::int32_t>(total);
+    from = start + static_cast<std::uint64_t>(first);
+    bytes = frameEnd - static_cast<std::uint64_t>(first);
   }
-  if (!finishOpen(c, s, f + start, held, 1, 1)) return -1;
-  c->DataOffset = static_cast<std::int32_t>(start);
-  c->DataSize = static_cast<std::int32_t>(held);
+  if (!finishOpen(c, s, f + from, static_cast<std::uint32_t>(bytes), 1, 1)) return -1;
+  c->DataOffset = static_cast<std::int32_t>(from);
+  c->DataSize = static_cast<std::int32_t>(bytes);
   return 0;
 }
 
 int openAcmMp3(SoundConvert* c, PlatformState* s, const std::uint8_t* f, std::uint32_t size) {
-  std::uint64_t skip, dataEnd;
-  id3Bounds(f, size, &skip, &dataEnd);
+  std::uint64_t dataEnd = size;
+  if (size >= 129 && std::memcmp(f + size - 128, "TAG", 3) == 0) dataEnd = size - 128;
   std::int64_t first = -1;
   std::uint64_t frameEnd = 0;
   std::int64_t total = 0;
-  if (!walkFrames(f, size, skip, dataEnd, &first, &frameEnd, &total)) return -1;
+  if (!walkFrames(f, dataEnd, &first, &frameEnd, &total)) return -1;
   MPEGAudioFrameInfo info;
   ParseMPEGAudioFrameHeader(f + first, &info);
   unsigned int formatMax = 0;

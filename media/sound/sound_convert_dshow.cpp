@@ -15,6 +15,7 @@
 #include "media/sound/sound_convert_methods.h"
 #include "media/system/system.h"
 #include "media/system/winapi.h"
+#include "platform/codec/mpeg_frames.h"
 
 namespace ZaDod {
 
@@ -133,19 +134,16 @@ bool replaceRenderer(ds::IGraphBuilder* graph, ds::IBaseFilter* nullRenderer) {
   return hr >= 0;
 }
 
-// The PCM bytes a constant-rate file decodes to, from its first frame confirmed by the
-// next one (a frame or two over, so the block is not grown at the end); 0 when no frame
-// is found. A variable-rate file may need more, and the block grows then.
+// The PCM bytes a constant-rate file decodes to, from its first frame (where the filter
+// graph's decoder takes it: mpeg_frames.h), a frame or two over, so the block is not
+// grown at the end; 0 when the file starts with no frame. A variable-rate file may need
+// more, and the block grows then.
 std::uint64_t expectedPcmBytes(const std::uint8_t* file, std::size_t size, unsigned blockAlign) {
-  MPEGAudioFrameInfo frame{}, next{};
-  for (std::size_t at = 0; at + 4 <= size; ++at) {
-    if (ParseMPEGAudioFrameHeader(file + at, &frame) != 0 || frame.FrameBytes <= 0) continue;
-    const std::size_t following = at + static_cast<std::size_t>(frame.FrameBytes);
-    if (following + 4 <= size && ParseMPEGAudioFrameHeader(file + following, &next) != 0) continue;
-    const std::uint64_t frames = (size - at) / static_cast<std::size_t>(frame.FrameBytes) + 2;
-    return frames * static_cast<std::uint64_t>(frame.SampleNum) * blockAlign;
-  }
-  return 0;
+  const std::int64_t at = plat::codec::mpegStreamStart(file, size, size);
+  MPEGAudioFrameInfo frame{};
+  if (at < 0 || ParseMPEGAudioFrameHeader(file + at, &frame) != 0 || frame.FrameBytes <= 0) return 0;
+  const std::uint64_t frames = (size - static_cast<std::size_t>(at)) / static_cast<std::size_t>(frame.FrameBytes) + 2;
+  return frames * static_cast<std::uint64_t>(frame.SampleNum) * blockAlign;
 }
 
 int fail(const char* message) {

@@ -95,8 +95,12 @@ int SetupSoundConvert_WAVE(SoundConvert* c) {
     return -1;
 
   pa::WAVEFORMATEX out{};
-  // Integer PCM of 8 or 16 bits only: the output keeps the file's sample layout.
-  if (src.wFormatTag == pa::WAVE_FORMAT_PCM && src.wBitsPerSample != 8 && src.wBitsPerSample != 16) return -1;
+  // Integer PCM of 8, 16, 24 or 32 bits: the output keeps the file's sample layout. Soft
+  // sounds keep any of them; sound buffers take 8 and 16 bits and refuse the rest where
+  // they are made.
+  if (src.wFormatTag == pa::WAVE_FORMAT_PCM && src.wBitsPerSample != 8 && src.wBitsPerSample != 16 &&
+      src.wBitsPerSample != 24 && src.wBitsPerSample != 32)
+    return -1;
   if (src.wFormatTag == pa::WAVE_FORMAT_PCM) {
     out = src;
     out.cbSize = 0;

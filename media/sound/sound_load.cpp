@@ -307,6 +307,12 @@ int SetupSoundMemBuffers(const pa::WAVEFORMATEX* format, std::uint32_t byteSize,
     format = &source->WaveFormat;
     byteSize = source->WaveSize;
   }
+  // A sound's buffers hold integer PCM of 8 or 16 bits; deeper samples (which soft
+  // sounds keep) have no buffer to play from.
+  if (format->wFormatTag != pa::WAVE_FORMAT_PCM || (format->wBitsPerSample != 8 && format->wBitsPerSample != 16)) {
+    LogFormatUtf16(u"サウンドバッファが扱えない形式です  ビット精度:%dbit", static_cast<int>(format->wBitsPerSample));
+    return -1;
+  }
   if (streamFlag) {
     if (SoundBufferFront_Initialize(&r->Buffer[0], byteSize, format, nullptr, r->Is3DSound) != 0) {
       LogAddTextUtf16(u"ストリーム風サウンドバッファの作成に失敗しました\n");

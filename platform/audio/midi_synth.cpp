@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <utility>
 
@@ -169,7 +170,20 @@ bool MidiSynth::renderQuantum(float* out) {
   const fluid::Api& f = *fluid::TryApi();
   auto* player = static_cast<fluid_player_t*>(player_);
   if (f.fluid_player_get_status(player) == FLUID_PLAYER_DONE) return false;
+  // The player reports itself done only after a fixed tail past the last event. The
+  // piece ends as soon as its last event has played and no voice sounds (none is left,
+  // or what they still make is below the 16-bit output's last bits), so that a looping
+  // piece starts again where its sound ends.
+  const int total = f.fluid_player_get_total_ticks(player);
+  const bool lastEventPlayed = total > 0 && f.fluid_player_get_current_tick(player) >= total;
+  if (lastEventPlayed && f.fluid_synth_get_active_voice_count(static_cast<fluid_synth_t*>(synth_)) == 0) return false;
   f.fluid_synth_write_float(static_cast<fluid_synth_t*>(synth_), kQuantumFrames, out, 0, 2, out, 1, 2);
+  if (lastEventPlayed) {
+    constexpr float kSilent = 16.0f / 32768.0f;
+    float peak = 0.0f;
+    for (int i = 0; i < kQuantumFrames * kOutputChannels; ++i) peak = std::max(peak, std::abs(out[i]));
+    if (peak < kSilent) return false;
+  }
   played_ += kQuantumFrames;
   return true;
 }

@@ -8,7 +8,7 @@
 
 #include "platform/audio/wave_format.h"
 #include "platform/codec/decoder.h"
-#include "platform/codec/mpeg_rates.h"
+#include "platform/codec/mpeg_frames.h"
 #include "platform/dshow/filter_parts.h"
 #include "platform/dshow/streaming_thread.h"
 #include "platform/dshow/system_filters.h"
@@ -32,54 +32,22 @@ constexpr LONG kPullBytes = 65536;
 constexpr LONG kFeedBytes = 4096;
 constexpr LONG kOutputBytes = 16384;  // one delivered sample, at most
 
-// The length in bytes of the frame whose header is at h; 0 when the four bytes are no
-// usable header (free-format frames have no length of their own and are not taken).
-LONG frameLength(const BYTE* h) {
-  static const LONG rates[4][3] = {{11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}};
-  if (h[0] != 0xFF || (h[1] & 0xE0) != 0xE0) return 0;
-  const int version = (h[1] >> 3) & 3, layer = (h[1] >> 1) & 3;
-  const int bitrate = h[2] >> 4, rate = (h[2] >> 2) & 3, padding = (h[2] >> 1) & 1;
-  if (version == 1 || layer == 0 || bitrate == 0 || bitrate == 15 || rate == 3) return 0;
-  const LONG kbps = codec::kMpegBitRates[version == 3 ? 0 : 1][3 - layer][bitrate - 1];
-  const LONG hz = rates[version][rate];
-  if (layer == 3) return (12000 * kbps / hz + padding) * 4;
-  if (layer == 1 && version != 3) return 72000 * kbps / hz + padding;
-  return 144000 * kbps / hz + padding;
-}
-
-// The rate and channels of the first frame after any ID3v2 tag whose length leads to a
-// second header of the same kind, or to the end of the stream (a file of one frame, or
-// one followed by an ID3v1 tag). A lone sync pattern is common in data that is not MPEG
-// audio at all and is not taken. False when the probe holds no such frame.
+// The rate and channels of the stream's first frame, which sits at the data's start or
+// after an ID3v2 tag there and is confirmed by the next one (mpeg_frames.h). Data of
+// another kind is not searched for something that looks like a frame: a lone sync
+// pattern, or two that confirm each other, are common in Ogg pages and pictures.
+// False when the probe starts with no such frame.
 bool firstFrameFormat(const BYTE* data, LONG size, LONGLONG total, WAVEFORMATEX* format, LONG* first) {
-  LONG at = 0;
-  if (size >= 10 && data[0] == 'I' && data[1] == 'D' && data[2] == '3') {
-    const LONG body = (data[6] & 0x7F) << 21 | (data[7] & 0x7F) << 14 | (data[8] & 0x7F) << 7 | (data[9] & 0x7F);
-    at = 10 + body + ((data[5] & 0x10) ? 10 : 0);
-  }
   static const DWORD rates[4][3] = {{11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}};
-  for (; at + 4 <= size; ++at) {
-    const LONG length = frameLength(data + at);
-    if (length == 0) continue;
-    const LONGLONG next = static_cast<LONGLONG>(at) + length;
-    bool confirmed = next == total || (next + 128 == total && next + 3 <= size && data[next] == 'T' &&
-                                       data[next + 1] == 'A' && data[next + 2] == 'G');
-    if (!confirmed && next + 4 <= size) {
-      // Same version, layer and rate: the bits of the second and third byte that a stream keeps.
-      const BYTE* n = data + next;
-      confirmed = frameLength(n) != 0 && (n[1] & 0xFE) == (data[at + 1] & 0xFE) &&
-                  (n[2] & 0x0C) == (data[at + 2] & 0x0C);
-    }
-    if (!confirmed) continue;
-    const int version = (data[at + 1] >> 3) & 3, rate = (data[at + 2] >> 2) & 3;
-    const WORD channels = ((data[at + 3] >> 6) & 3) == 3 ? 1 : 2;
-    *format = WAVEFORMATEX{audio::WAVE_FORMAT_PCM, channels, rates[version][rate], 0, static_cast<WORD>(channels * 2),
-                           16, 0};
-    format->nAvgBytesPerSec = format->nSamplesPerSec * format->nBlockAlign;
-    *first = at;
-    return true;
-  }
-  return false;
+  const std::int64_t at = codec::mpegStreamStart(data, static_cast<std::size_t>(size), static_cast<std::uint64_t>(total));
+  if (at < 0) return false;
+  const int version = (data[at + 1] >> 3) & 3, rate = (data[at + 2] >> 2) & 3;
+  const WORD channels = ((data[at + 3] >> 6) & 3) == 3 ? 1 : 2;
+  *format = WAVEFORMATEX{audio::WAVE_FORMAT_PCM, channels, rates[version][rate], 0, static_cast<WORD>(channels * 2),
+                         16, 0};
+  format->nAvgBytesPerSec = format->nSamplesPerSec * format->nBlockAlign;
+  *first = static_cast<LONG>(at);
+  return true;
 }
 
 class MpegDecoderFilter;
@@ -90,7 +58,7 @@ class MpegInput final : public StandInPin {
   ~MpegInput() override { breakConnect(); }
   IAsyncReader* reader = nullptr;
   WAVEFORMATEX format{};
-  LONG firstFrame = 0;  // decoding starts here, past tags and bytes that only looked like a frame
+  LONG firstFrame = 0;  // decoding starts here, past an ID3v2 tag
 
  protected:
   HRESULT checkType(const AM_MEDIA_TYPE& type) override {

@@ -14,14 +14,34 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A death test's child (the program started again for one test, with the variable
-// inherited) works in the folder of the test that started it, which removes it
-// afterwards. The variable is set only while a test runs.
+// A child run for a test (a death test's child, or the program started again for one
+// test with the variable inherited) works in the folder of the test that started it,
+// which removes it afterwards. The variable is set only while a test runs.
 constexpr const char* kFolderVariable = "HALVORINE_TEST_OWN_FOLDER";
+
+// Set when this process was started inside a test's folder.
+bool inherited = false;
+
+// The folder of the test running now, for a test that ends the program itself
+// (std::exit) before its end event.
+std::string* running = nullptr;
+
+void removeRunning() {
+  if (running == nullptr || running->empty()) return;
+  std::error_code error;
+  fs::remove_all(*running, error);
+  running->clear();
+}
 
 class OwnFolder : public ::testing::EmptyTestEventListener {
  public:
+  OwnFolder() {
+    running = &folder_;
+    std::atexit(removeRunning);
+  }
+
   void OnTestStart(const ::testing::TestInfo&) override {
+    if (inherited) return;
     std::error_code error;
     home_ = fs::current_path(error);
     std::string pattern = (fs::temp_directory_path(error) / "halvorine-test-XXXXXX").string();
@@ -46,8 +66,9 @@ class OwnFolder : public ::testing::EmptyTestEventListener {
 
 const bool installed = [] {
   // A death test's child hears no test events: it moves into the folder at start.
-  if (const char* inherited = std::getenv(kFolderVariable)) {
-    if (::chdir(inherited) != 0) std::abort();
+  if (const char* given = std::getenv(kFolderVariable)) {
+    if (::chdir(given) != 0) std::abort();
+    inherited = true;
   }
   ::testing::UnitTest::GetInstance()->listeners().Append(new OwnFolder);
   return true;

@@ -46,11 +46,8 @@ class InputTest : public ::testing::Test {
     // The multimedia-joystick path unless a test asks for DirectInput.
     setenv("HALVORINE_MISSING", directInput_ ? "" : "dinput", 1);
     ZaDod::Input.Settings.NoDirectInput = 0;  // a failed start of an earlier test sticks
-    home_ = std::filesystem::current_path();
-    char pattern[] = "/tmp/halvorine-input-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    std::filesystem::current_path(dir_);
+    // The media log goes to the test's own folder (tests/support/own_folder.cpp), which a
+    // death test's child shares and which is removed after the test.
     logPieces().clear();
     ZaDod::SetLogTestHook(capturePiece);
     ZaDod::SetLogFileOutput(1);
@@ -66,8 +63,6 @@ class InputTest : public ::testing::Test {
     ZaDod::SetLogFileOutput(0);
     plat::win::ReleaseClockForTest();
     unsetenv("HALVORINE_MISSING");
-    std::filesystem::current_path(home_);
-    std::filesystem::remove_all(dir_);
   }
 
   // Start-up measures the processor against the running clock; the clock is held
@@ -139,7 +134,6 @@ class InputTest : public ::testing::Test {
     return false;
   }
 
-  std::filesystem::path home_, dir_;
   bool directInput_ = false;
 };
 

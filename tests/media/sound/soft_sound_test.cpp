@@ -180,6 +180,35 @@ TEST_F(SoftSoundTest, LoadWithPitchAndStretch) {
   }
 }
 
+// 24- and 32-bit integer PCM load as soft sounds with their samples as they are; a
+// sound, whose buffers take 8 and 16 bits, refuses them, in memory and as a stream.
+TEST_F(SoftSoundTest, DeepPcmLoadsAsASoftSoundOnly) {
+  for (int bits : {24, 32}) {
+    SCOPED_TRACE(bits);
+    std::vector<std::uint8_t> pcm(static_cast<std::size_t>(bits / 8) * 2 * 100);
+    for (std::size_t i = 0; i < pcm.size(); ++i) pcm[i] = static_cast<std::uint8_t>(i * 7);
+    const std::vector<std::uint8_t> image =
+        makeWave(1, 2, 22050, bits, pcm.data(), static_cast<std::uint32_t>(pcm.size()));
+    LoadSoundSettings settings;
+    InitLoadSoundSettings(&settings);
+    const int soft = LoadSoftSound(&settings, nullptr, image.data(), static_cast<std::uint32_t>(image.size()), 0);
+    ASSERT_NE(soft, -1);
+    int channels, got, rate, isFloat;
+    ASSERT_EQ(GetSoftSoundFormat(soft, &channels, &got, &rate, &isFloat), 0);
+    EXPECT_EQ(channels * 100000 + got * 1000 + isFloat, 200000 + bits * 1000);
+    EXPECT_EQ(GetSoftSoundSampleCount(soft), 100);
+    EXPECT_EQ(std::memcmp(wave<std::uint8_t>(soft), pcm.data(), pcm.size()), 0);
+    DeleteSoftSound(soft);
+    for (int kind : {0, 2}) {
+      settings.CreateSoundDataType = kind;
+      EXPECT_EQ(LoadSoundMemByMemImageWithParams(&settings, 1, -1, image.data(),
+                                                 static_cast<std::uint32_t>(image.size()), 1, -1, 0, 0),
+                -1)
+          << kind;
+    }
+  }
+}
+
 void queue(SoftSoundHandleRecord* r, const std::vector<std::int16_t>& samples) {
   const int bytes = static_cast<int>(samples.size() * 2);
   ASSERT_EQ(RingBufferReserve(&r->Queue, static_cast<std::uint32_t>(bytes)), 0);

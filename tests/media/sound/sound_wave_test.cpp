@@ -31,6 +31,8 @@ TEST(SoundWave, AcceptsAndRefusesFormats) {
       {"plain 16-bit stereo", makeWave(1, 2, 44100, 16, pcm, 8), 0, 16, 8},
       {"odd LIST chunk first", makeWave(1, 2, 44100, 16, pcm, 8, {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0}), 0, 16, 8},
       {"16-byte fmt with wrong bits", makeWave(1, 2, 44100, 8, pcm, 8, {}, -1, 16, 4), 0, 16, 8},
+      {"24-bit stereo", makeWave(1, 2, 44100, 24, pcm, 6), 0, 24, 6},
+      {"32-bit integer", makeWave(1, 1, 44100, 32, pcm, 8), 0, 32, 8},
       {"64-bit float", makeWave(3, 1, 44100, 64, f64, 16), -1, 0, 0},
       {"no channels", makeWave(1, 0, 44100, 16, pcm, 8, {}, -1, 16, 2), -1, 0, 0},
       {"no rate", makeWave(1, 1, 0, 16, pcm, 8), -1, 0, 0},

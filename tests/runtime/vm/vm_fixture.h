@@ -37,9 +37,11 @@ class VmTest : public ::testing::Test {
     kv::closeLogFile();
     kv::resetWarningLimiter();
     kv::resetThreadRegistry();
-    char tmpl[] = "/tmp/kv-vm-test-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
+    // The test's own folder (tests/support/own_folder.cpp), removed with whatever the
+    // test writes into it.
+    char here[4096];
+    ASSERT_NE(getcwd(here, sizeof here), nullptr);
+    dir_ = here;
     logPath_ = dir_ + "/kvlog.txt";
     ASSERT_TRUE(kv::openLogFile(logPath_.c_str()));
     kv::installRuntimeLibrary();
@@ -52,8 +54,6 @@ class VmTest : public ::testing::Test {
     if (ctx_) kv::destroyContext(ctx_);
     kv::initGcHeap();  // owners still alive release what they hold
     kv::closeLogFile();
-    std::remove(logPath_.c_str());
-    rmdir(dir_.c_str());
   }
 
   std::string logText() const {
