@@ -187,10 +187,12 @@ BOOL PeekMessageW(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remo
   if (Backend* b = backend()) b->pumpEvents();
   runSources();
   if (liveTimerCount.load(std::memory_order_relaxed) > 0 ||
-      frameLimitedWindowCount.load(std::memory_order_relaxed) > 0) {
+      frameLimitedWindowCount.load(std::memory_order_relaxed) > 0 ||
+      pendingCloseSignals.load(std::memory_order_relaxed) > 0) {
     std::lock_guard lock(windowLock());
     postDueTimers();
     postIdleCloses();
+    postSignalCloses();
   }
   MessageQueue& q = currentQueue();
   // Nothing waiting: the common case of every pump pass, answered without the lock.

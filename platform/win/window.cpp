@@ -164,6 +164,7 @@ HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* t
     w->rect = RECT{x, y, x + std::max(0, width), y + std::max(0, height)};
     clientRectOnScreen(*w, &w->client);
     w->threadId = currentThreadId();
+    if (!(style & WS_CHILD)) catchCloseSignals();
     w->presentLimit = frameLimitFromEnvironment();
     w->noFrameLimitNs = noFrameLimitNs(w->presentLimit);
     w->lastPresentNs = MonotonicNanoseconds();

@@ -130,6 +130,16 @@ extern std::atomic<int> frameLimitedWindowCount;
 // Posts WM_CLOSE to the calling thread's frame-limited windows whose last present (or
 // creation) lies max(60 s, N/30 s) back (under windowLock).
 void postIdleCloses();
+// Posts WM_CLOSE to the window's own thread, as a click on its close box would
+// (under windowLock).
+void postCloseMessage(Window& w);
+
+// SIGINT and SIGTERM close the windows as the user would: the handlers, set when
+// the first window is made, only count the signal; the next message peek posts
+// WM_CLOSE to every top-level window. A second SIGINT ends the process at once.
+void catchCloseSignals();
+extern std::atomic<int> pendingCloseSignals;
+void postSignalCloses();  // under windowLock
 
 // The window's own device context (under windowLock).
 HDC windowDcOf(Window& w);

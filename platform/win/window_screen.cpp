@@ -34,12 +34,16 @@ void applyCursor() {
 void postLimitClose(Window& w) {
   if (w.limitClosePosted) return;
   w.limitClosePosted = true;
+  postCloseMessage(w);
+}
+
+}  // namespace
+
+void postCloseMessage(Window& w) {
   MessageQueue& q = queueOf(w.threadId);
   q.posted.push_back(MSG{toHandle(&w), WM_CLOSE, 0, 0, messageTime(), {}});
   q.recount();
 }
-
-}  // namespace
 
 std::atomic<int> frameLimitedWindowCount{0};
 

@@ -10,30 +10,45 @@
 namespace kv {
 namespace {
 
+// An argument as the members read it: integers and doubles as they are, and
+// NaN, which makes the result NaN as in arithmetic. Anything else is a
+// mistake in the script (a text or an object, whose payload is an address):
+// warning 4, and the value read as arithmetic reads it, a boolean 0 or 1 and
+// everything else 0.
+Value mathArg(KVContext* ctx, int32_t i) {
+  const Value* v = ctx->arg(i);
+  if (v->tag & (kInt | kFloat | kNaN)) return *v;
+  raiseRuntimeWarning(kWarnWrongArgument);
+  return Value::makeInt(intOf(*v));
+}
+
+// The reading compared by max and min: NaN compares false with everything.
+double comparedAs(const Value& v) { return v.tag == kNaN ? std::nan("") : doubleOf(v); }
+
 // Doubles stay doubles; integer arguments give integer results where the
 // operation allows it.
 void mathAbs(KVContext* ctx) {
-  const Value* v = ctx->arg(0);
-  if (v->tag == kFloat) {
-    ctx->pushDouble(std::fabs(v->d));
+  Value v = mathArg(ctx, 0);
+  if (v.tag == kNaN) {
+    ctx->pushNaN();
+  } else if (v.tag == kFloat) {
+    ctx->pushDouble(std::fabs(v.d));
   } else {
     // Wraps like the machine's negation: the smallest integer stays itself.
-    uint32_t u = static_cast<uint32_t>(v->i);
-    ctx->pushInt(static_cast<int32_t>(v->i < 0 ? 0u - u : u));
+    uint32_t u = static_cast<uint32_t>(v.i);
+    ctx->pushInt(static_cast<int32_t>(v.i < 0 ? 0u - u : u));
   }
 }
 
 // The larger cell, its type kept; on a tie the second.
 void mathMax(KVContext* ctx) {
-  const Value* a = ctx->arg(0);
-  const Value* b = ctx->arg(1);
-  ctx->pushValue(numberArg(ctx, 0) > numberArg(ctx, 1) ? *a : *b);
+  double a = comparedAs(mathArg(ctx, 0)), b = comparedAs(mathArg(ctx, 1));
+  ctx->pushValue(a > b ? *ctx->arg(0) : *ctx->arg(1));
 }
 
 void mathMin(KVContext* ctx) {
-  const Value* a = ctx->arg(0);
-  const Value* b = ctx->arg(1);
-  ctx->pushValue(numberArg(ctx, 1) > numberArg(ctx, 0) ? *a : *b);
+  double a = comparedAs(mathArg(ctx, 0)), b = comparedAs(mathArg(ctx, 1));
+  ctx->pushValue(b > a ? *ctx->arg(0) : *ctx->arg(1));
 }
 
 void mathRandom(KVContext* ctx) {
@@ -49,19 +64,22 @@ void mathRandomInt(KVContext* ctx) {
 
 template <double (*round)(double)>
 void roundedInt(KVContext* ctx) {
-  const Value* v = ctx->arg(0);
-  ctx->pushInt(v->tag == kFloat ? saturatingInt(round(v->d)) : v->i);
+  Value v = mathArg(ctx, 0);
+  if (v.tag == kNaN) ctx->pushNaN();
+  else ctx->pushInt(v.tag == kFloat ? saturatingInt(round(v.d)) : v.i);
 }
 
 template <double (*fn)(double)>
 void mathDouble(KVContext* ctx) {
-  ctx->pushDouble(fn(numberArg(ctx, 0)));
+  Value v = mathArg(ctx, 0);
+  if (v.tag == kNaN) ctx->pushNaN();
+  else ctx->pushDouble(fn(doubleOf(v)));
 }
 
 // Outside [-1, 1] the result is the NaN value, not a NaN double.
 template <double (*fn)(double)>
 void mathInverse(KVContext* ctx) {
-  double x = numberArg(ctx, 0);
+  double x = comparedAs(mathArg(ctx, 0));
   if (x >= -1.0 && x <= 1.0) ctx->pushDouble(fn(x));
   else ctx->pushNaN();
 }

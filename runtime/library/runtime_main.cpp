@@ -25,6 +25,7 @@
 #include "runtime/library/library_hooks.h"
 #include "media/graphics/screen.h"
 #include "runtime/library/runtime_state.h"
+#include "runtime/library/save_file.h"
 #include "runtime/vm/bootstrap.h"
 #include "runtime/vm/context.h"
 #include "runtime/vm/heap.h"
@@ -152,6 +153,7 @@ void endRun() {
   Scheduler::reset();
   initGcHeap();
   resetLayerList();
+  closeSaveFile();
   logSystem("closing logfile.");
   closeLogFile();
   sourceNameTable.clear();

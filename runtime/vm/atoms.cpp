@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 #include "runtime/vm/errors.h"
 #include "runtime/vm/heap.h"
@@ -14,6 +15,8 @@ namespace {
 std::unique_ptr<AtomTable> gAtoms;
 std::unique_ptr<ProgramNameTable> gProgramNames;
 std::unordered_map<uint64_t, int32_t> gSlotMap;
+// The atoms of each tracked class's slots.
+std::unordered_map<int32_t, std::vector<int32_t>> gTrackedClassAtoms;
 
 uint64_t slotKey(int32_t classId, int32_t atom) {
   return (static_cast<uint64_t>(static_cast<uint32_t>(classId)) << 32) | static_cast<uint32_t>(atom);
@@ -73,6 +76,7 @@ void initAtomTables() {
   gAtoms = std::make_unique<AtomTable>();
   gProgramNames = std::make_unique<ProgramNameTable>();
   gSlotMap.clear();
+  gTrackedClassAtoms.clear();
   advanceMemberEpoch();
   for (int k = 0; k < 9; ++k) gSlotMap[slotKey(kItemClassId, gAtoms->itemIds[k])] = k + 1;
 }
@@ -118,7 +122,22 @@ void setSlotIndex(int32_t classId, const char* text, int32_t slot) {
 }
 
 void setSlotIndexOfAtom(int32_t classId, int32_t atom, int32_t slot) {
-  gSlotMap[slotKey(classId, atom)] = slot;
+  auto [it, added] = gSlotMap.insert_or_assign(slotKey(classId, atom), slot);
+  if (added && !gTrackedClassAtoms.empty())
+    if (auto tracked = gTrackedClassAtoms.find(classId); tracked != gTrackedClassAtoms.end())
+      tracked->second.push_back(atom);
+  advanceMemberEpoch();
+}
+
+void trackClassSlots(int32_t classId) { gTrackedClassAtoms.try_emplace(classId); }
+
+void forgetClassSlots(int32_t classId) {
+  auto tracked = gTrackedClassAtoms.find(classId);
+  if (tracked == gTrackedClassAtoms.end()) return;
+  for (int32_t atom : tracked->second) gSlotMap.erase(slotKey(classId, atom));
+  gTrackedClassAtoms.erase(tracked);
+  // Class numbers are not used again, but the slot cache may still hold the
+  // class's answers.
   advanceMemberEpoch();
 }
 

@@ -69,5 +69,10 @@ int32_t slotIndexOf(int32_t classId, int32_t atom);
 int32_t prototypeSlotOf(int32_t classId);
 void setSlotIndex(int32_t classId, const char* text, int32_t slot);
 void setSlotIndexOfAtom(int32_t classId, int32_t atom, int32_t slot);
+// A class whose slots go when its constructor dies (a script function's
+// instances' class): the atoms given slots from here on are noted, and
+// forgetClassSlots removes them and the note.
+void trackClassSlots(int32_t classId);
+void forgetClassSlots(int32_t classId);
 
 }  // namespace kv

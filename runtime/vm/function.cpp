@@ -60,6 +60,27 @@ void setUpNative(KVfobj* fn, const Callable* callable, const NameVector* first, 
 KVfobj::~KVfobj() {
   if (!ownCaptures()) releaseScopeChain(environment);
   else if (!inlineCaptures() && captures) giveClosureBlock(captures, sizeof(Value) * static_cast<size_t>(capturedCount()));
+  if (instanceMembers >= 0) forgetClassSlots(instanceClassId);
+}
+
+namespace {
+
+// Every closure has a class number of its own for its instances; one that
+// can die gives its slots back with it.
+bool mortal(const KVfobj* fn) { return inHeap(fn) && heapOffset(fn) < kStaticOffset; }
+
+}  // namespace
+
+void trackInstanceClass(const KVfobj* fn) {
+  if (mortal(fn)) trackClassSlots(fn->instanceClassId);
+}
+
+void releaseInstanceClassWith(KVfobj* fn) {
+  if (!mortal(fn)) return;
+  // A closure keeping its chain or its captured cells outside the heap was
+  // registered when it was made.
+  const bool owner = fn->ownCaptures() ? !fn->inlineCaptures() && fn->captures : ownedScopeChain(fn->environment);
+  if (!owner) registerOwner(fn);
 }
 
 KVobj* KVfobj::constructorPrototype() {

@@ -256,6 +256,11 @@ bool markPlainCallee(KVobj* obj, bool native);
 // class ids start above every built-in one.
 constexpr int32_t kFirstScriptClassId = 1024;
 int32_t nextInstanceClassId();
+// The first construction through a function fixes its instances' slots:
+// trackInstanceClass before, so that they are noted, and
+// releaseInstanceClassWith after, so that they go when the function dies.
+void trackInstanceClass(const KVfobj* fn);
+void releaseInstanceClassWith(KVfobj* fn);
 void resetInstanceClassIds();
 
 // Storage that lives as long as the program: natives' callables and

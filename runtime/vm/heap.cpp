@@ -118,18 +118,18 @@ void closeRun(char* start, char* end) {
   gFreeRunBytes += end - start;
 }
 
+}  // namespace
+
 // The young blocks a minor collection may have to place in the old space:
-// every live one, at worst. When the old space cannot take them and it has
-// grown since the last full collection, a full collection first frees its
-// dead blocks, so that the out-of-memory error is raised only when the live
-// data does not fit.
+// every live one, at worst. When the old space cannot take them, a full
+// collection first frees its dead blocks (one made before the scripts ran on
+// may have found the old data still referenced), so that the out-of-memory
+// error is raised only when the live data does not fit.
 void collectYoung() {
   size_t young = (gHeap.nurseryCursor - gHeap.nurseryStart) + (gHeap.fromCursor - gHeap.fromStart);
-  if (!gHeap.fullDone && gHeap.promotedSinceFull > 0 && oldSpaceFree() < young) fullCollect();
+  if (oldSpaceFree() < young) fullCollect();
   minorCollect();
 }
-
-}  // namespace
 
 namespace {
 
@@ -441,10 +441,15 @@ void minorCollect() {
   }
 }
 
+bool fullCollectionFresh() {
+  return gHeap.fullDone && gHeap.promotedSinceFull == 0 && gHeap.nurseryCursor == gHeap.nurseryAtFull;
+}
+
 void fullCollect() {
-  if (gHeap.fullDone) return;
+  if (fullCollectionFresh()) return;
   if (gHeap.collecting) throw RuntimeError(kErrUnexpected);
   gHeap.fullDone = true;
+  gHeap.nurseryAtFull = gHeap.nurseryCursor;
   gHeap.collecting = true;
   advanceMemberEpoch();
   newScopeEpoch();

@@ -88,7 +88,10 @@ struct GcHeap {
   // The end of the last nursery reservation: allocations below it were
   // promised not to collect, so an early collection waits for them.
   char* reservedEnd = nullptr;
+  // A full collection ran since the last minor one; the nursery cursor then
+  // tells whether anything was allocated after it.
   bool fullDone = false;
+  char* nurseryAtFull = nullptr;
   bool collecting = false;
   bool stress = false;
   bool verifying = false;
@@ -197,9 +200,15 @@ inline void* gcAllocYoung(size_t n) {
 void ensureNurseryRoom(size_t bytes);
 
 void minorCollect();
-// Marks from the roots and sweeps the old space; at most once between two
-// minor collections (a second call returns at once).
+// A minor collection, after a full one when the old space might not take
+// every young block.
+void collectYoung();
+// Marks from the roots and sweeps the old space. A call while the last full
+// collection is fresh returns at once.
 void fullCollect();
+// Nothing was allocated (so no script ran) since the last full collection,
+// and no minor collection ran either: another would find nothing new to free.
+bool fullCollectionFresh();
 void sweepOldSpace();
 void scanRuntimeRoots(bool full);
 

@@ -388,9 +388,12 @@ namespace {
 [[gnu::noinline]] void fixInstanceLayout(KVContext* ctx, KVfobj* ctor) {
   ObjectRoot ctorRoot(ctor);
   KVobj* first = ctx->constructing[ctx->constructingDepth - 1];
+  trackInstanceClass(ctor);
   KVobj::buildPropertyIndex(first, ctor->instanceClassId);
   first = ctx->constructing[ctx->constructingDepth - 1];
-  static_cast<KVfobj*>(ctorRoot.get())->instanceMembers = static_cast<int16_t>(std::min(first->props.count - 1, INT16_MAX));
+  ctor = static_cast<KVfobj*>(ctorRoot.get());
+  ctor->instanceMembers = static_cast<int16_t>(std::min(first->props.count - 1, INT16_MAX));
+  releaseInstanceClassWith(ctor);
 }
 
 }  // namespace

@@ -126,7 +126,7 @@ void runQueue(RunQueue& q) {
 void serveCollections() {
   uint32_t r = gState->requests;
   gState->requests = 0;
-  if (r & kCollectMinor) minorCollect();
+  if (r & kCollectMinor) collectYoung();
   if (r & kCollectFull) fullCollect();
   if (fullCollectionDue()) fullCollect();
 }
@@ -196,6 +196,8 @@ void Scheduler::addPendingThread(KVContext* ctx) {
 void Scheduler::tick() {
   SchedulerState& s = *gState;
   s.start = s.clock();
+  // The scripts about to run may drop what the last full collection kept.
+  gHeap.fullDone = false;
   runQueue(s.a);
   runQueue(s.b);
   serveCollections();
