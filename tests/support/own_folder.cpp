@@ -23,11 +23,13 @@ constexpr const char* kFolderVariable = "HALVORINE_TEST_OWN_FOLDER";
 bool inherited = false;
 
 // The folder of the test running now, for a test that ends the program itself
-// (std::exit) before its end event.
+// (std::exit) before its end event, and the process that made it: a child forked by
+// the test and ending with exit() runs the same handler and must leave the folder be.
 std::string* running = nullptr;
+pid_t runningOwner = 0;
 
 void removeRunning() {
-  if (running == nullptr || running->empty()) return;
+  if (running == nullptr || running->empty() || ::getpid() != runningOwner) return;
   std::error_code error;
   fs::remove_all(*running, error);
   running->clear();
@@ -47,6 +49,7 @@ class OwnFolder : public ::testing::EmptyTestEventListener {
     std::string pattern = (fs::temp_directory_path(error) / "halvorine-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr || ::chdir(pattern.c_str()) != 0) std::abort();
     folder_ = pattern;
+    runningOwner = ::getpid();
     ::setenv(kFolderVariable, folder_.c_str(), 1);
   }
 
