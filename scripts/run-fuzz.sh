@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs every built fuzz target for the given number of seconds, starting from its
-# committed seeds. New inputs go to a scratch corpus, never into fuzz/corpus/.
+# committed seeds and those the build made (the shader decoders' assembled test
+# shaders, in <build>/fuzz/seeds/<name>). New inputs go to a scratch corpus, never
+# into fuzz/corpus/ or the build's seeds.
 # A failing target does not stop the others; every failure is reported at the
 # end and the script then exits with status 1.
 set -uo pipefail
@@ -16,6 +18,7 @@ for t in "$build"/fuzz/fuzz_*; do
   mkdir -p "$work"
   seeds=()
   [ -d "$root/fuzz/corpus/$name" ] && seeds=("$root/fuzz/corpus/$name")
+  [ -d "$build/fuzz/seeds/$name" ] && seeds+=("$build/fuzz/seeds/$name")
   echo "== fuzz $name for ${seconds}s"
   LSAN_OPTIONS=suppressions=$root/tests/platform/win/display/lsan.supp \
   "$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 \

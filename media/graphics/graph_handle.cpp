@@ -9,6 +9,7 @@
 #include "media/graphics/graph_async.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/hardware.h"
+#include "media/graphics/image/loader_io.h"
 #include "media/graphics/render_settings.h"
 #include "media/graphics/shadow_map.h"
 
@@ -38,9 +39,7 @@ uint32_t softTransColor(int colorType, int alphaFlag, uint32_t transColor) {
 // had on any renderer: refused (with the software renderer's warning) before a handle, an
 // image or a tile is made, instead of tile after tile until memory runs out.
 bool sizeRefused(int width, int height) {
-    constexpr uint64_t kBytesPerPixel = 4;
-    if (static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * kBytesPerPixel <= kMemLargestRequest)
-        return false;
+    if (image::graphSizeFits(width, height)) return false;
     LogAddTextUtf16(u"メモリイメージの作成に失敗しました\n");
     return true;
 }

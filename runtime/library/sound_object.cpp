@@ -5,6 +5,7 @@
 #include "runtime/library/sound_object.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "media/base/charcode.h"
@@ -12,6 +13,7 @@
 #include "runtime/library/native_args.h"
 #include "runtime/vm/context.h"
 #include "runtime/vm/property.h"
+#include "runtime/vm/runtime_log.h"
 
 namespace kv {
 namespace {
@@ -23,6 +25,33 @@ enum SoundSlot : int32_t { kSlotVolume = 1, kSlotLoop = 2 };
 constexpr int32_t kMostVolume = 255;
 
 KVobj* gSoundProto = nullptr;
+
+// The collector frees a dropped Sound but never its handle, so a game that drops
+// sounds without "dispose" keeps every one's samples until the machine runs out long
+// after the handle limit would have said so. Past this many bytes held by the sounds
+// not disposed the log says, once, what is wrong.
+constexpr int64_t kSoundMemoryMark = int64_t(512) << 20;
+int64_t gSoundBytes = 0;
+
+// What a loaded sound holds: its handle's record, and for a sound in memory its
+// decoded samples once for the handle and once in each playback buffer (every buffer
+// has its own copy), for a stream its buffer.
+int64_t heldBytes(int handle) {
+  const ZaDod::SoundHandleRecord* r = handle < 0 ? nullptr : ZaDod::GetSoundRecord(handle);
+  if (r == nullptr) return 0;
+  return int64_t(sizeof *r) +
+         (r->StreamFlag ? int64_t(r->StreamBufferSize) : int64_t(r->WaveSize) * (1 + int64_t(r->BufferNum)));
+}
+
+void countSoundBytes(int64_t bytes) {
+  static bool warned = false;
+  gSoundBytes += bytes;
+  if (gSoundBytes <= kSoundMemoryMark || warned) return;
+  warned = true;
+  logSystemWarning(("Sound: the sounds not disposed hold more than " + std::to_string(kSoundMemoryMark >> 20) +
+                    " MB; sounds that are dropped must be disposed")
+                       .c_str());
+}
 
 // The receiver's handle; -1, which the media layer refuses, for anything
 // that is not a Sound.
@@ -87,6 +116,8 @@ void disposeSound(KVContext* ctx) {
   if (KVSound* s = soundReceiver(ctx)) {
     ZaDod::DeleteAnyHandle(s->handle);
     s->handle = -1;
+    countSoundBytes(-s->bytes);
+    s->bytes = 0;
   }
   ctx->pushUndefined();
 }
@@ -99,6 +130,8 @@ KVSound* newSound(const char* fileName) {
   reserveNursery(objectBytes<KVSound>(kSoundCells));
   auto* sound = placeYoungObject<KVSound>(kSoundCells, gSoundProto, kSoundClassId);
   sound->handle = handle;
+  sound->bytes = heldBytes(handle);
+  countSoundBytes(sound->bytes);
   sound->props.cells[kSlotVolume]->setInt(kSoundDefaultVolume);
   sound->props.cells[kSlotLoop]->setBool(false);
   ZaDod::ChangeSoundMemVolume(kSoundDefaultVolume, handle);

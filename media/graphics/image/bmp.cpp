@@ -49,7 +49,7 @@ bool readHeaders(StreamData* s, BmpInfo& b)
     b.bottomUp = height > 0;
     b.bitCount = le16(head + 28);
     b.compression = le32(head + 30);
-    if (!sideAllowed(b.width, b.rows) || b.bitCount < 1 || b.bitCount > 32) return false;
+    if (!sizeAllowed(b.width, b.rows) || b.bitCount < 1 || b.bitCount > 32) return false;
 
     if (b.compression == 3) {
         // The masks follow a 40-byte header; longer headers hold them at the same place.

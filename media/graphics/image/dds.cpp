@@ -57,7 +57,7 @@ int LoadDDSImage(StreamData* stream, BaseImage* image, int infoOnly)
     const uint32_t flags = le32(h + kFlags), pixelFlags = le32(h + kPixelFlags), fourCC = le32(h + kFourCC);
     const uint32_t bitCount = le32(h + kBitCount), caps1 = le32(h + kCaps1), caps2 = le32(h + kCaps2);
     const int64_t width = le32(h + kWidth), height = le32(h + kHeight);
-    if (!sideAllowed(width, height)) return -1;
+    if (!sizeAllowed(width, height)) return -1;
     uint32_t masks[4];
     for (int i = 0; i < 4; ++i) masks[i] = le32(h + kMasks + 4 * i);
 

@@ -72,7 +72,7 @@ int ConvertDIBToBaseImage(const win::BITMAPINFO* info, const void* bits, BaseIma
     std::memset(image, 0, sizeof *image);
     const win::BITMAPINFOHEADER& h = info->bmiHeader;
     const int64_t width = h.biWidth, rows = h.biHeight < 0 ? -int64_t(h.biHeight) : h.biHeight;
-    if (!image::sideAllowed(width, rows)) return -1;
+    if (!image::sizeAllowed(width, rows)) return -1;
     const int count = h.biBitCount;
     if (h.biHeight < 0 && (count == 16 || count == 24 || count == 32) &&
         (h.biCompression == win::BI_RGB || h.biCompression == win::BI_BITFIELDS)) {
@@ -117,7 +117,7 @@ int ConvertBaseImageToDIB(const BaseImage* image, win::BITMAPINFO* infoOut, void
     std::memset(infoOut, 0, sizeof(win::BITMAPINFOHEADER) + 4);
     *bitsOut = nullptr;
     const int64_t width = image->width, height = image->height;
-    if (!image::sideAllowed(width, height) || !image->pixels) return -1;
+    if (!image::sizeAllowed(width, height) || !image->pixels) return -1;
     win::BITMAPINFOHEADER& h = infoOut->bmiHeader;
     h.biSize = sizeof h;
     h.biWidth = int32_t(width);

@@ -107,19 +107,26 @@ void JpegLimitScans(j_common_ptr cinfo)
 }
 
 // Every block of every component carries at least one Huffman code of one bit or
-// more, so data of fewer bits than the picture has blocks is cut short. Such a file
-// loads today as grey past its data, which for a large picture means decoding a
-// gigabyte from a few hundred bytes; past the free area it is refused. Arithmetic
-// coding has no such floor and is left as it is.
+// more, so data of fewer bits than the picture has blocks is cut short. The library
+// would decode such a file as grey past its data, which for a large picture means
+// decoding a gigabyte from a few hundred bytes; past the free area it is refused.
+// Arithmetic coding has no true floor: the coder's most skewed state spends about
+// 1/10000 of a bit on a block that repeats its neighbour, so a flat picture of any
+// size fits in a few hundred bytes, and so does a file cut short, since the decoder
+// reads zeros past the data. Pictures with detail spend bytes on every block; past
+// the free area an arithmetic-coded file must bring at least one byte for every 64
+// blocks, which only a picture that is flat almost everywhere stays under.
+constexpr int64_t kArithmeticBlocksPerByte = 64;
+
 bool codedDataCoversPicture(j_decompress_ptr cinfo)
 {
-    if (cinfo->arith_code || int64_t(cinfo->image_width) * cinfo->image_height <= kFreePictureArea) return true;
+    if (int64_t(cinfo->image_width) * cinfo->image_height <= kFreePictureArea) return true;
     int64_t blocks = 0;
     for (int i = 0; i < cinfo->num_components; ++i)
         blocks += int64_t(cinfo->comp_info[i].width_in_blocks) * cinfo->comp_info[i].height_in_blocks;
     const auto* src = reinterpret_cast<const JpegSource*>(cinfo->src);
     const int64_t bytes = src->end - tell(src->stream) + int64_t(src->manager.bytes_in_buffer);
-    return bytes * 8 >= blocks;
+    return cinfo->arith_code ? bytes * kArithmeticBlocksPerByte >= blocks : bytes * 8 >= blocks;
 }
 
 // Library messages are not printed: a refused file is reported by the result alone.
@@ -172,7 +179,7 @@ int LoadJpegImage(StreamData* stream, BaseImage* image, int infoOnly)
     // The pixel block, and for progressive files the library's coefficients of the
     // whole picture, stay within the block limit.
     const int64_t samples = int64_t(cinfo.image_width) * cinfo.image_height * components;
-    if (!sideAllowed(cinfo.image_width, cinfo.image_height) || (components != 1 && components != 3 && components != 4) ||
+    if (!sizeAllowed(cinfo.image_width, cinfo.image_height) || (components != 1 && components != 3 && components != 4) ||
         samples > kMaxBlockBytes || (cinfo.progressive_mode && samples * 2 > kMaxBlockBytes)) {
         jpeg_destroy_decompress(&cinfo);
         return -1;
@@ -195,7 +202,7 @@ int LoadJpegImage(StreamData* stream, BaseImage* image, int infoOnly)
     const int64_t width = cinfo.output_width, height = cinfo.output_height;
     const int outComponents = cinfo.output_components;
     const int64_t pitch = width * (outComponents == 4 ? 3 : outComponents);
-    if (sideAllowed(width, height) && (outComponents == 1) == (components == 1))
+    if (sizeAllowed(width, height) && (outComponents == 1) == (components == 1))
         pixels = static_cast<uint8_t*>(allocBlock(pitch * height, kLoaderLogSource, __LINE__));
     if (!pixels) {
         jpeg_destroy_decompress(&cinfo);

@@ -23,9 +23,20 @@ constexpr int64_t kMaxBlockBytes = int64_t(1) << 30;
 // gigabyte of nothing.
 constexpr int64_t kFreePictureArea = int64_t(4096) * 4096;
 
-inline bool sideAllowed(int64_t width, int64_t height, int64_t maxSide = kMaxSide)
+// A graph holds its pixels as 32-bit colour in one block, so a picture whose pixels
+// would pass the largest block memory hands out can never become one. The graph
+// makers refuse it, and every loader refuses it from the header it reads, before a
+// byte of pixels is decoded or allocated.
+inline bool graphSizeFits(int64_t width, int64_t height)
 {
-    return width >= 1 && height >= 1 && width <= maxSide && height <= maxSide;
+    constexpr int64_t kGraphBytesPerPixel = 4;
+    return width * height * kGraphBytesPerPixel <= int64_t(kMemLargestRequest);
+}
+
+// The size check every loader makes on a header's width and height.
+inline bool sizeAllowed(int64_t width, int64_t height, int64_t maxSide = kMaxSide)
+{
+    return width >= 1 && height >= 1 && width <= maxSide && height <= maxSide && graphSizeFits(width, height);
 }
 
 inline int64_t tell(StreamData* s) { return s->ReadShred.Tell(s->DataPoint); }

@@ -92,6 +92,7 @@ int LoadPngImage(StreamData* stream, BaseImage* image, int infoOnly)
     png_uint_32 width = 0, height = 0;
     int depth = 0, colorType = 0;
     png_get_IHDR(png, info, &width, &height, &depth, &colorType, nullptr, nullptr, nullptr);
+    if (!sizeAllowed(width, height)) longjmp(png_jmpbuf(png), 1);
 
     png_set_strip_16(png);
     png_set_packing(png);

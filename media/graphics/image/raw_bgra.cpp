@@ -17,7 +17,7 @@ int LoadRawBGRAImage(StreamData* stream, BaseImage* image, int infoOnly)
     const uint32_t channels = le32(h + 4);
     if (channels != 0x08080808 && channels != 0x10101010) return -1;
     const int64_t width = le32(h + 8), height = le32(h + 12);
-    if (!sideAllowed(width, height)) return -1;
+    if (!sizeAllowed(width, height)) return -1;
     CreateARGB8ColorData(&image->format);
     image->width = int32_t(width);
     image->height = int32_t(height);

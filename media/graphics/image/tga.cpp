@@ -61,7 +61,7 @@ int LoadTargaImage(StreamData* stream, BaseImage* image, int infoOnly)
     const int64_t width = le16(h + 12), height = le16(h + 14);
     const bool mapped = type == 1 || type == 9;
     if (!mapped && type != 2 && type != 10) return -1;
-    if (le16(h + 8) != 0 || le16(h + 10) != 0 || !sideAllowed(width, height, kMaxTgaSide)) return -1;
+    if (le16(h + 8) != 0 || le16(h + 10) != 0 || !sizeAllowed(width, height, kMaxTgaSide)) return -1;
     const int bits = mapped ? mapBits : h[16];
     if (bits != 16 && bits != 24 && bits != 32) return -1;
     if (mapped && first + length > 256) return -1;

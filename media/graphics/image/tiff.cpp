@@ -108,7 +108,7 @@ int LoadTiffImage(StreamData* stream, BaseImage* image, int infoOnly)
     TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
     TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
-    if (!sideAllowed(width, height) || int64_t(width) * height * 4 > kMaxBlockBytes || rowsPerStrip == 0) {
+    if (!sizeAllowed(width, height) || int64_t(width) * height * 4 > kMaxBlockBytes || rowsPerStrip == 0) {
         TIFFClose(tiff);
         return -1;
     }

@@ -107,6 +107,20 @@ TEST(BmpRunLength, HugePicturesNeedCodesThatCouldPaintThem)
             EXPECT_EQ(image.pixels, nullptr);
         }
     }
+    // Codes that paint every pixel of 32768² are still refused from the header: no
+    // graph holds four gigabytes of pixels.
+    Bytes full;
+    for (int y = 0; y < 32768; ++y) {
+        for (int x = 0; x < 32768; x += 255) full.insert(full.end(), {uint8_t(std::min(255, 32768 - x)), 9});
+        full.insert(full.end(), {0, 0});
+    }
+    for (int infoOnly : {0, 1}) {
+        BaseImage image{};
+        EXPECT_EQ(loadWith(ZaDod::LoadBmpImage, makeBmp(40, 32768, 32768, 8, 1, greyTable(256), full), &image, nullptr,
+                           infoOnly),
+                  -1);
+        EXPECT_EQ(image.pixels, nullptr);
+    }
     // Up to 4096 x 4096 the codes may leave as much unpainted as they like.
     Loaded sparse;
     ASSERT_EQ(loadWith(ZaDod::LoadBmpImage, makeBmp(40, 4096, -4096, 8, 1, greyTable(256), {0x02, 0x09, 0x00, 0x01}),
