@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/input_file.h"
 #include "media/base/charcode.h"
 #include "media/file/archive.h"
 #include "media/file/archive_set.h"
@@ -88,10 +89,7 @@ void walkFiles(const std::u16string& folder, int depth)
 
 std::string scratch()
 {
-  static std::string folder = [] {
-    std::string pattern = "/tmp/halvorine-fuzz-XXXXXX";
-    return std::string(::mkdtemp(pattern.data()));
-  }();
+  static const std::string& folder = fuzzinput::scratchPath("halvorine-fuzz-", true);
   return folder;
 }
 

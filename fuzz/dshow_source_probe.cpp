@@ -18,22 +18,15 @@ namespace ds = plat::dshow;
 
 namespace {
 
-// One scratch file per process, named with '\' separators from drive C:.
+// One scratch file per process, removed at exit.
 const std::string& scratch() {
-  static const std::string path = [] {
-    char name[] = "/tmp/halvorine_fuzz_source_XXXXXX";
-    const int fd = mkstemp(name);
-    if (fd < 0) std::abort();
-    close(fd);
-    return std::string(name);
-  }();
+  static const std::string& path = fuzzinput::scratchPath("halvorine_fuzz_source_");
   return path;
 }
 
 bool onlyNullRenderer() {
   for (const ds::RegisteredFilter& entry : ds::RegisteredFilters()) ds::UnregisterFilter(entry.clsid);
   ds::RegisterFilter(ds::CLSID_NullRenderer, u"Null Renderer", ds::MERIT_NORMAL, &ds::CreateNullRenderer);
-  std::atexit([] { std::remove(scratch().c_str()); });
   return true;
 }
 

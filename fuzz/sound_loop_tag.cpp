@@ -7,12 +7,13 @@
 #include <fstream>
 #include <string>
 
+#include "fuzz/input_file.h"
 #include "media/sound/sound_handle.h"
 
 using namespace ZaDod;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const std::string path = "/tmp/halvorine-fuzz-loop-tag-" + std::to_string(::getpid()) + ".txt";
+  static const std::string& path = fuzzinput::scratchPath("halvorine-fuzz-loop-tag-");
   {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
