@@ -48,10 +48,12 @@ class LibraryTest : public ::testing::Test {
   static void SetUpTestSuite() { setenv("HALVORINE_HEADLESS", "1", 1); }
 
   void SetUp() override {
+    // A fresh folder inside the test's own one, which goes with the test however the
+    // test ends (a child that exits skips this TearDown).
     home_ = std::filesystem::current_path();
-    char pattern[] = "/tmp/halvorine-system-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    dir_ = home_ / "system";
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directory(dir_);
     std::filesystem::current_path(dir_);
     capture_.emplace();  // the capture sees every message, with the log file on or off
     ZaDod::SetLogFileOutput(0);
