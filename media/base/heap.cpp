@@ -75,6 +75,14 @@ bool guardsIntact(const MemTag* tag) {
   return allGuard(at + tag->Size - HEAP_GUARD_SIZE, HEAP_GUARD_SIZE);
 }
 
+bool guardsChecked(MemTag* tag, const char16_t* caller) {
+  if (guardsIntact(tag)) return true;
+  LogFormatUtf16(u"%s Error : デバッグ領域の破壊を確認しました、メモリの不正なアクセスが発生したことが考えられます",
+                 caller);
+  DumpMemTag(tag, 1);
+  return false;
+}
+
 void setName(MemTag* tag, const char* file) {
   if (!file) file = "NoName";
   size_t length = std::strlen(file);
@@ -599,12 +607,7 @@ void* allocLocked(HeapInfo* heap, size_t size, size_t alignment, const char* fil
 
 int freeLocked(HeapInfo* heap, MemTag* tag, size_t* freedUserSize) {
   *freedUserSize = 0;
-  if (!guardsIntact(tag)) {
-    LogFormatUtf16(
-        u"FreeMemory Error : デバッグ領域の破壊を確認しました、メモリの不正なアクセスが発生したことが考えられます");
-    DumpMemTag(tag, 1);
-    return -1;
-  }
+  if (!guardsChecked(tag, u"FreeMemory")) return -1;
   if (!liveBlock(tag)) {
     LogFormatUtf16(u"FreeMemory Error : 解放済みのメモリに対して再度解放しようとしました");
     DumpMemTag(tag, 1);
@@ -683,12 +686,7 @@ void* ReallocMemoryBase(void* memory, int isTag, size_t size, size_t alignment, 
   HeapInfo* heap = tag->Heap;
   HeapLock hold(heap);
   // Checked before the same-size shortcut, so that a freed block is never revived.
-  if (!guardsIntact(tag)) {
-    LogFormatUtf16(
-        u"ReallocMemory Error : デバッグ領域の破壊を確認しました、メモリの不正なアクセスが発生したことが考えられます");
-    DumpMemTag(tag, 1);
-    return nullptr;
-  }
+  if (!guardsChecked(tag, u"ReallocMemory")) return nullptr;
   if (!liveBlock(tag)) {
     LogFormatUtf16(u"ReallocMemory Error : 解放済みのメモリに対して再確保をしようとしました");
     DumpMemTag(tag, 1);

@@ -13,7 +13,6 @@
 #include <thread>
 
 #include "media/base/heap_internal.h"
-#include "media/base/log.h"
 #include "platform/win/sync.h"
 
 #if defined(__SANITIZE_THREAD__)
@@ -147,11 +146,7 @@ void makeCached(MemTag* tag) {
 // A cached block back to the heap as a block its owner freed; heap lock
 // held. A write after free shows as damaged guard bytes, which is logged here.
 void cacheGiveBack(HeapInfo* heap, MemTag* tag) {
-  if (!guardsIntact(tag)) {
-    LogFormatUtf16(
-        u"FreeMemory Error : デバッグ領域の破壊を確認しました、メモリの不正なアクセスが発生したことが考えられます");
-    DumpMemTag(tag, 1);
-  }
+  guardsChecked(tag, u"FreeMemory");
   tag->Cached = 0;
   retireLocked(heap, tag);
 }

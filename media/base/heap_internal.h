@@ -26,6 +26,9 @@ void fillUseGuards(MemTag* tag);
 // fillUseGuards for a block of the standard layout (below), in two stores.
 void fillStandardBackGuard(MemTag* tag);
 bool guardsIntact(const MemTag* tag);
+// guardsIntact, logging "<caller> Error : ..." about damaged guard bytes and the tag's
+// dump when they are not.
+bool guardsChecked(MemTag* tag, const char16_t* caller);
 void setName(MemTag* tag, const char* file);
 void setFreeName(MemTag* tag);
 void fileTag(HeapInfo* heap, MemTag* tag);
