@@ -5,7 +5,6 @@
 #include "media/graphics/graphics_state.h"
 #include "runtime/library/graphical.h"
 #include "runtime/library/picture.h"
-#include "runtime/library/runtime_state.h"
 #include "runtime/vm/property.h"
 #include "runtime/vm/roots.h"
 
@@ -26,8 +25,7 @@ int drawableAlphaFlag() { return ZaDod::GraphicsSys.hardware ? 1 : 0; }
 
 KVCanvas* newCanvas(int32_t width, int32_t height) {
   int graph = ZaDod::MakeDrawableGraph(width, height, drawableAlphaFlag());
-  if (graph < 0) warnWhenGraphHandlesRunOut("make_canvas", "a canvas", "pictures");
-  noteScriptGraph(graph);
+  takeScriptGraph(graph, "make_canvas", "a canvas");
   reserveNursery(objectBytes<KVCanvas>(1));
   // No prototype and no members: a canvas is only handed to the paint functions.
   auto* c = placeYoungObject<KVCanvas>(1, nullptr, 0);

@@ -63,8 +63,7 @@ void duplicateMethod(KVContext* ctx) {
     return;
   }
   int graph = ZaDod::MakeDrawableGraph(self->width, self->height, drawableAlphaFlag());
-  if (graph < 0) warnWhenGraphHandlesRunOut("Picture.duplicate", "a picture's copy", "pictures");
-  noteScriptGraph(graph);
+  takeScriptGraph(graph, "Picture.duplicate", "a picture's copy");
   int target = ZaDod::GetDrawTarget();
   // Nothing is drawn when the new graph cannot be the target: the draw would
   // land on the target in force.
@@ -169,6 +168,12 @@ bool warnWhenGraphHandlesRunOut(const char* maker, const char* what, const char*
   return true;
 }
 
+int32_t takeScriptGraph(int32_t graph, const char* maker, const char* what) {
+  if (graph < 0) warnWhenGraphHandlesRunOut(maker, what, "pictures");
+  else noteScriptGraph(graph);
+  return graph;
+}
+
 KVPicture* loadPicture(const char* path) {
   int graph = ZaDod::LoadGraph(path ? path : "", 0);
   noteScriptGraph(graph);
@@ -181,8 +186,7 @@ KVPicture* loadPicture(const char* path) {
 
 KVPicture* newBlankPicture(int32_t width, int32_t height) {
   int graph = ZaDod::MakeGraph(width, height, 0);
-  if (graph < 0) warnWhenGraphHandlesRunOut("Picture", "a picture", "pictures");
-  noteScriptGraph(graph);
+  takeScriptGraph(graph, "Picture", "a picture");
   KVPicture* p = placePicture<KVPicture>(kPictureCells, gProtos.picture, kPictureClassId);
   p->graph = graph;
   p->loadFailed = graph < 0;

@@ -89,6 +89,9 @@ class KVGlyph : public KVPicture {
 // handles are in use, so <what> could not be made; <kind> that are dropped must be
 // disposed"), and the answer is true.
 bool warnWhenGraphHandlesRunOut(const char* maker, const char* what, const char* kind);
+// A graph a picture or canvas maker asked for: noted for set_graph_mode's count when
+// it was made, else the handles' warning in the maker's name. The graph, as given.
+int32_t takeScriptGraph(int32_t graph, const char* maker, const char* what);
 
 // Makers, each on the young heap with the class's prototype.
 KVPicture* loadPicture(const char* path);
