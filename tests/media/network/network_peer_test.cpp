@@ -324,7 +324,13 @@ TEST_F(PeerTest, AFastPeerIsHeldAtTheReceiveCapAndLosesNothing) {
   EXPECT_EQ(r->ErrorFlag, 0);
   EXPECT_EQ(connected(handle), 1);
   EXPECT_LE(static_cast<uint64_t>(r->RecvBuffer.DataLength), uint64_t{NetworkRecvQueueMax} + frameSize);
-  EXPECT_GE(static_cast<uint64_t>(r->RecvBuffer.DataLength), uint64_t{NetworkRecvQueueMax});
+  // The peer is held either by the cap or, when its writes happened to stop at a frame's
+  // end, by a long body left whole in the socket until it is read (a slow build meets
+  // that now and then); either way nothing more is taken.
+  if (r->RecvBodyInSocket == 0) {
+    EXPECT_GE(static_cast<uint64_t>(r->RecvBuffer.DataLength), uint64_t{NetworkRecvQueueMax});
+    EXPECT_EQ(r->RecvHeld, 1);
+  }
   EXPECT_LE(largestPass, uint64_t{NetworkRecvPassMax} + frameSize + 8192);
   // The game reads: every frame the peer made, in order, while the peer finishes.
   const uint32_t made = framesSent;
