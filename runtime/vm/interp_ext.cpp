@@ -388,6 +388,8 @@ bool elementLookup(KVobj* obj, int32_t key, Value*& cell) {
 }
 
 void viewStore(KVobj* view, int32_t index, const Value& v) { static_cast<KVArrayView*>(view)->writeElement(index, v); }
+bool viewHolds(KVobj* view, int32_t index) { return static_cast<KVArrayView*>(view)->holds(index); }
+Value viewLoad(KVobj* view, int32_t index) { return *static_cast<KVArrayView*>(view)->readElement(index); }
 
 void resumeAndRun(KVContext* ctx, KVrestarter* r, const Value& passed) {
   const Callable* callerProgram = ctx->program;

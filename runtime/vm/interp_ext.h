@@ -84,6 +84,10 @@ void sortIntrinsic(KVContext* ctx, int32_t operation);
 }
 // A write to a typed view element that a reference resolved to.
 void viewStore(KVobj* view, int32_t index, const Value& v);
+// Whether the element lies inside the view and its buffer, and its value (read
+// only when it does).
+bool viewHolds(KVobj* view, int32_t index);
+Value viewLoad(KVobj* view, int32_t index);
 
 // Resumes the restarter's saved frame with `passed` as the value of its
 // Yield (ignored on the first run) and runs it to its next Yield or its

@@ -15,6 +15,14 @@
 namespace kv {
 namespace {
 
+// The typed view a reference resolved to, cleared for the next reference; null
+// when it resolved to none.
+KVobj* takeViewTarget(KVContext* ctx) {
+  KVobj* view = ctx->viewTarget;
+  ctx->viewTarget = nullptr;
+  return view;
+}
+
 // Pops the argument count of a call or construction and answers where the
 // callee lies.
 [[gnu::always_inline]] inline int32_t popCallee(KVContext* ctx, int32_t& n) {
@@ -220,8 +228,15 @@ void compoundAssign(KVContext* ctx, int32_t op) {
   Value right = ctx->operands[--ctx->top];
   Value left = ctx->operands[--ctx->top];
   if (!cell) {
-    // A typed-view element is no cell either: nothing is stored.
-    ctx->viewTarget = nullptr;
+    if (KVobj* view = takeViewTarget(ctx)) {
+      // A typed-view element takes the result converted to its type, as a plain
+      // store does; the expression's value is the result itself. Outside the
+      // view its read has warned already.
+      const Value result = *compoundResult(op, &left, &right);
+      if (viewHolds(view, ctx->viewIndex)) viewStore(view, ctx->viewIndex, result);
+      ctx->pushValue(result);
+      return;
+    }
     raiseRuntimeWarning(kWarnNoCell);
     ctx->pushUndefined();
     return;
@@ -232,8 +247,16 @@ void compoundAssign(KVContext* ctx, int32_t op) {
 
 void stepThroughReference(KVContext* ctx, int32_t delta, bool keepTop) {
   Value* cell = ctx->resolveForWrite();
+  // A typed-view element steps as a copy that is stored back converted to the
+  // element type. Outside the view its read has warned already.
+  KVobj* view = cell ? nullptr : takeViewTarget(ctx);
+  Value element;
+  if (view) {
+    if (!viewHolds(view, ctx->viewIndex)) return;
+    element = viewLoad(view, ctx->viewIndex);
+    cell = &element;
+  }
   if (!cell) {
-    ctx->viewTarget = nullptr;
     raiseRuntimeWarning(kWarnNoCell);
     if (keepTop) {
       ctx->operands[ctx->top - 1] = Value();
@@ -247,6 +270,7 @@ void stepThroughReference(KVContext* ctx, int32_t delta, bool keepTop) {
     return;
   }
   cell->i = wrapInt(static_cast<uint32_t>(cell->i) + static_cast<uint32_t>(delta));
+  if (view) viewStore(view, ctx->viewIndex, element);
   if (!keepTop) return;
   Value& t = ctx->operands[ctx->top - 1];
   if (t.tag == kInt) t.i = wrapInt(static_cast<uint32_t>(t.i) + static_cast<uint32_t>(delta));
