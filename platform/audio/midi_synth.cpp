@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <mutex>
 #include <utility>
 
 #include "platform/audio/mix_kernel.h"
@@ -27,6 +28,65 @@ constexpr const char* kSoundFonts[] = {
 };
 
 std::atomic<MidiFileReader> fileReader{nullptr};
+
+// The synthesiser of the last device destroyed, reset and out of the mixer, with the
+// font it loaded: the next device made takes it instead of loading the font again,
+// which is most of what opening a device costs. At most one is kept.
+struct Engine {
+  fluid_settings_t* settings = nullptr;
+  fluid_synth_t* synth = nullptr;
+  const char* font = nullptr;
+};
+std::mutex spareMutex;
+Engine spare;
+
+bool spareKept() {
+  std::lock_guard<std::mutex> guard(spareMutex);
+  return spare.synth != nullptr;
+}
+
+Engine takeSpare(const char* font) {
+  std::lock_guard<std::mutex> guard(spareMutex);
+  if (spare.synth == nullptr || spare.font != font) return {};
+  return std::exchange(spare, Engine{});
+}
+
+// Makes a used synthesiser sound as a new one would: every channel, controller and
+// tuning reset and no voice left (the reset), and its effects' tail rendered away
+// until it is below the output's last bit (the reset leaves reverb and chorus
+// sounding). `written` frames were handed out in all; the synthesiser renders whole
+// blocks, so the rest of the last one goes first, and the next piece starts on a
+// block edge as on a new synthesiser. False when the tail does not fade.
+bool quieten(const fluid::Api& f, fluid_synth_t* synth, std::uint64_t written) {
+  f.fluid_synth_system_reset(synth);
+  const int block = f.fluid_synth_get_internal_bufsize(synth);
+  if (block <= 0 || block > 4096) return false;
+  constexpr int kMaxBlocks = 8192;  // 12 s at 44.1 kHz and 64-frame blocks
+  constexpr float kQuiet = 0.25f / 32768.0f;
+  std::vector<float> scratch(2 * static_cast<std::size_t>(block));
+  int rest = static_cast<int>((block - written % static_cast<std::uint64_t>(block)) % block);
+  if (rest > 0) f.fluid_synth_write_float(synth, rest, scratch.data(), 0, 2, scratch.data(), 1, 2);
+  for (int i = 0; i < kMaxBlocks; ++i) {
+    f.fluid_synth_write_float(synth, block, scratch.data(), 0, 2, scratch.data(), 1, 2);
+    float peak = 0.0f;
+    for (float v : scratch) peak = std::max(peak, std::abs(v));
+    if (peak < kQuiet) return true;
+  }
+  return false;
+}
+
+// Keeps the engine as the spare, or deletes it when one is kept already.
+void keepOrDelete(const fluid::Api& f, Engine engine) {
+  {
+    std::lock_guard<std::mutex> guard(spareMutex);
+    if (spare.synth == nullptr) {
+      spare = engine;
+      return;
+    }
+  }
+  f.delete_fluid_synth(engine.synth);
+  f.delete_fluid_settings(engine.settings);
+}
 
 const fluid::Api* api() {
   if (win::IsStandInMissing("fluidsynth")) return nullptr;
@@ -75,14 +135,21 @@ std::unique_ptr<MidiSynth> MidiSynth::create() {
   if (font == nullptr) return nullptr;
   const fluid::Api& f = *fluid::TryApi();
   std::unique_ptr<MidiSynth> made(new MidiSynth());
-  fluid_settings_t* settings = f.new_fluid_settings();
-  if (settings == nullptr) return nullptr;
-  made->settings_ = settings;
-  f.fluid_settings_setnum(settings, "synth.sample-rate", kOutputRate);
-  fluid_synth_t* synth = f.new_fluid_synth(settings);
-  if (synth == nullptr) return nullptr;
-  made->synth_ = synth;
-  if (f.fluid_synth_sfload(synth, font, 1) == FLUID_FAILED) return nullptr;
+  Engine engine = takeSpare(font);
+  if (engine.synth == nullptr) {
+    fluid_settings_t* settings = f.new_fluid_settings();
+    if (settings == nullptr) return nullptr;
+    made->settings_ = settings;
+    f.fluid_settings_setnum(settings, "synth.sample-rate", kOutputRate);
+    fluid_synth_t* synth = f.new_fluid_synth(settings);
+    if (synth == nullptr) return nullptr;
+    made->synth_ = synth;
+    if (f.fluid_synth_sfload(synth, font, 1) == FLUID_FAILED) return nullptr;
+  } else {
+    made->settings_ = engine.settings;
+    made->synth_ = engine.synth;
+  }
+  made->font_ = font;
   Mixer::instance().addDevice();
   Mixer::instance().addClient(made.get());
   made->inMixer_ = true;
@@ -96,10 +163,16 @@ MidiSynth::~MidiSynth() {
   if (synth_ != nullptr) {
     std::lock_guard<std::mutex> guard(mutex_);
     dropPlayer();
-    f->delete_fluid_synth(static_cast<fluid_synth_t*>(synth_));
   }
   if (inMixer_) Mixer::instance().releaseDevice();
-  if (settings_ != nullptr) f->delete_fluid_settings(static_cast<fluid_settings_t*>(settings_));
+  auto* synth = static_cast<fluid_synth_t*>(synth_);
+  auto* settings = static_cast<fluid_settings_t*>(settings_);
+  if (font_ != nullptr && !spareKept() && quieten(*f, synth, written_)) {
+    keepOrDelete(*f, Engine{settings, synth, font_});
+    return;
+  }
+  if (synth != nullptr) f->delete_fluid_synth(synth);
+  if (settings != nullptr) f->delete_fluid_settings(settings);
 }
 
 void MidiSynth::dropPlayer() {
@@ -178,6 +251,7 @@ bool MidiSynth::renderQuantum(float* out) {
   const bool lastEventPlayed = total > 0 && f.fluid_player_get_current_tick(player) >= total;
   if (lastEventPlayed && f.fluid_synth_get_active_voice_count(static_cast<fluid_synth_t*>(synth_)) == 0) return false;
   f.fluid_synth_write_float(static_cast<fluid_synth_t*>(synth_), kQuantumFrames, out, 0, 2, out, 1, 2);
+  written_ += kQuantumFrames;
   if (lastEventPlayed) {
     constexpr float kSilent = 16.0f / 32768.0f;
     float peak = 0.0f;

@@ -32,7 +32,8 @@ bool LooksLikeMidiFile(const std::vector<std::uint8_t>& bytes);
 class MidiSynth final : public MixClient {
  public:
   // Null when the synthesiser is unavailable. The new synthesiser is silent and keeps
-  // the mixer running (it counts as a device) until it is destroyed.
+  // the mixer running (it counts as a device) until it is destroyed. A destroyed one
+  // is reset and kept (one at most) for the next create, which then loads no font.
   static std::unique_ptr<MidiSynth> create();
   ~MidiSynth();
   MidiSynth(const MidiSynth&) = delete;
@@ -66,7 +67,9 @@ class MidiSynth final : public MixClient {
   void* settings_ = nullptr;
   void* synth_ = nullptr;
   void* player_ = nullptr;
-  bool inMixer_ = false;  // a client and a device of the mixer
+  const char* font_ = nullptr;  // set once the synthesiser holds this font
+  std::uint64_t written_ = 0;   // frames the synthesiser has handed out, kept or new
+  bool inMixer_ = false;        // a client and a device of the mixer
   std::vector<std::uint8_t> midi_;
   std::function<void()> ended_;
   bool paused_ = false;

@@ -10,13 +10,14 @@
 
 namespace plat::fluid {
 
-#define HALVORINE_FLUID_FUNCTIONS(X)                                                                                  \
-  X(new_fluid_settings)                                                                                               \
-  X(delete_fluid_settings) X(fluid_settings_setnum) X(fluid_settings_setint) X(new_fluid_synth) X(delete_fluid_synth) \
-      X(fluid_synth_sfload) X(fluid_synth_write_float) X(fluid_synth_all_sounds_off) X(new_fluid_player)              \
-          X(delete_fluid_player) X(fluid_player_add_mem) X(fluid_player_play) X(fluid_player_stop)                    \
-              X(fluid_player_get_status) X(fluid_player_get_current_tick) X(fluid_player_get_total_ticks)   \
-                  X(fluid_synth_get_active_voice_count) X(fluid_set_log_function)
+#define HALVORINE_FLUID_FUNCTIONS(X)                                                                                \
+  X(new_fluid_settings)                                                                                             \
+  X(delete_fluid_settings)                                                                                          \
+  X(fluid_settings_setnum) X(fluid_settings_setint) X(new_fluid_synth) X(delete_fluid_synth) X(fluid_synth_sfload)  \
+      X(fluid_synth_write_float) X(fluid_synth_all_sounds_off) X(fluid_synth_system_reset)                          \
+          X(fluid_synth_get_internal_bufsize) X(new_fluid_player) X(delete_fluid_player) X(fluid_player_add_mem)    \
+              X(fluid_player_play) X(fluid_player_stop) X(fluid_player_get_status) X(fluid_player_get_current_tick) \
+                  X(fluid_player_get_total_ticks) X(fluid_synth_get_active_voice_count) X(fluid_set_log_function)
 
 struct Api {
   HALVORINE_FLUID_FUNCTIONS(HALVORINE_LAZY_POINTER)

@@ -169,6 +169,59 @@ TEST_F(MusicDeviceTest, SequencerStopHoldsThePositionAndDropsTheNotification) {
   EXPECT_EQ(pa::mciSendCommandW(id, pa::MCI_CLOSE, 0, 0), 0u);
 }
 
+// A closed device's synthesiser serves the next device opened. Whatever a piece left
+// set (program, volume, pan, reverb, sustain, bend and its range, a note still held)
+// must not reach the next piece, nor may its sound: the same piece sounds the same on
+// the reused synthesiser and on a fresh one, and a kept synthesiser does not keep the
+// mixer running.
+TEST_F(MusicDeviceTest, AReusedSynthesiserSoundsLikeAFreshOne) {
+  const std::vector<std::uint8_t> track = {0x00, 0xC0, 48,   0x00, 0xB0, 7,    30,   0x00, 0xB0, 10,   0,
+                                           0x00, 0xB0, 91,   127,  0x00, 0xB0, 64,   127,  0x00, 0xB0, 101,
+                                           0,    0x00, 0xB0, 100,  0,    0x00, 0xB0, 6,    12,   0x00, 0xE0,
+                                           0x00, 0x7F, 0x00, 0x90, 60,   100,  0x83, 0x60, 0xFF, 0x2F, 0x00};
+  std::vector<std::uint8_t> dirty = {
+      'M', 'T',  'h',  'd', 0,   0,   0,   6, 0, 0, 0,
+      1,   0x01, 0xF4, 'M', 'T', 'r', 'k', 0, 0, 0, static_cast<std::uint8_t>(track.size())};
+  dirty.insert(dirty.end(), track.begin(), track.end());
+  std::FILE* f = std::fopen((folder_ + "/dirty.mid").c_str(), "wb");
+  std::fwrite(dirty.data(), 1, dirty.size(), f);
+  std::fclose(f);
+
+  auto play = [&](pa::MCIDEVICEID id, int quanta) {
+    pa::MCI_PLAY_PARMS parms{0, 0, 0};
+    EXPECT_EQ(pa::mciSendCommandW(id, pa::MCI_PLAY, pa::MCI_FROM, reinterpret_cast<std::uintptr_t>(&parms)), 0u);
+    for (int i = 0; i < quanta; ++i) pa::AdvanceAudioForTest(441);
+    return pa::TakeCapturedAudioForTest();
+  };
+  pa::MCIDEVICEID used = 0;
+  ASSERT_EQ(openSequencer(path("dirty.mid"), &used), 0u);
+  EXPECT_GT(audibleSpan(play(used, 30)).seconds(), 0.2);
+  ASSERT_EQ(pa::mciSendCommandW(used, pa::MCI_CLOSE, 0, 0), 0u);  // closed with the note still sounding
+  EXPECT_EQ(pa::CurrentAudioSinkForTest(), "");
+
+  pa::MCIDEVICEID reused = 0, fresh = 0;
+  ASSERT_EQ(openSequencer(path("piece.mid"), &reused), 0u);  // takes the kept synthesiser
+  ASSERT_EQ(openSequencer(path("piece.mid"), &fresh), 0u);   // none is kept: a new one
+  const std::vector<std::int16_t> fromReused = play(reused, 160);
+  ASSERT_EQ(pa::mciSendCommandW(reused, pa::MCI_CLOSE, 0, 0), 0u);
+  const std::vector<std::int16_t> fromFresh = play(fresh, 160);
+  ASSERT_EQ(pa::mciSendCommandW(fresh, pa::MCI_CLOSE, 0, 0), 0u);
+  EXPECT_GT(audibleSpan(fromFresh).seconds(), 1.0);
+  ASSERT_EQ(fromReused.size(), fromFresh.size());
+  // The reverb's slow modulation runs on from where the old piece left it, so the two
+  // differ a little in the reverb (-30 dB); anything the old piece left set would
+  // differ as much as the piece itself.
+  double signal = 0, difference = 0;
+  for (std::size_t i = 0; i < fromFresh.size(); ++i) {
+    signal += double{fromFresh[i]} * fromFresh[i];
+    difference += double(fromReused[i] - fromFresh[i]) * (fromReused[i] - fromFresh[i]);
+  }
+  EXPECT_LT(std::sqrt(difference / signal), 0.1);  // 0.03 here; 1.0 without the reset
+  EXPECT_NEAR(static_cast<double>(audibleSpan(fromReused).first), static_cast<double>(audibleSpan(fromFresh).first),
+              4.0);  // no tail of the old piece before the new one sounds
+  EXPECT_EQ(pa::CurrentAudioSinkForTest(), "");
+}
+
 TEST_F(MusicDeviceTest, SequencerRefusesBadRequests) {
   std::FILE* f = std::fopen((folder_ + "/text.mid").c_str(), "wb");
   std::fputs("not a MIDI file at all", f);
