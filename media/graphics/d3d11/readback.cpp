@@ -1,5 +1,9 @@
 // Reading a render target back into CPU memory through a staging texture, and the
 // draw-target lock built on it.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
 #include "media/base/log.h"
 #include "media/graphics/base_image.h"
 #include "media/graphics/d3d11/d3d11_graph.h"
@@ -26,6 +30,59 @@ int formatDesc(DXGI_FORMAT format, PixelFormatDesc* desc) {
 
 void releaseAndClear(ID3D11Texture2D*& texture) {
     D3D11_ReleaseAndClear(texture, [](ID3D11Texture2D* t) { D3D11Texture2D_Release(t); });
+}
+
+// A lock of a rectangle across pieces of a graph holds the pixels gathered from each
+// piece, not a mapped staging texture.
+std::vector<uint8_t> spanningPixels;
+bool spanningLocked = false;
+
+// Gathers rect (graph coordinates, inside the graph) from every piece it covers into one
+// image in the pieces' format.
+int lockSpanning(const GraphData* g, const ImageRect& r, BaseImage* out) {
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (r.left < 0 || r.top < 0 || w <= 0 || h <= 0 || r.right > g->area.width || r.bottom > g->area.height)
+        return -1;
+    std::vector<uint8_t> pixels;
+    PixelFormatDesc format{};
+    int bytes = 0;
+    long long covered = 0;
+    for (int i = 0; i < g->pieceCount; ++i) {
+        const GraphDrawPiece& p = g->pieces[i];
+        const int left = std::max(r.left, p.x), top = std::max(r.top, p.y);
+        const int right = std::min(r.right, p.x + p.width), bottom = std::min(r.bottom, p.y + p.height);
+        if (p.tile == nullptr || left >= right || top >= bottom) continue;
+        const ImageRect inTexture{left - p.x + p.tileX, top - p.y + p.tileY, right - p.x + p.tileX,
+                                  bottom - p.y + p.tileY};
+        BaseImage part{};
+        ID3D11Texture2D* staging = nullptr;
+        if (Graphics_D3D11_ReadbackTexture(D3D11_TileTexture(p.tile)->texture, &inTexture, &part, &staging) < 0)
+            return -1;
+        if (bytes == 0) {
+            format = part.format;
+            bytes = int(format.bytesPerPixel);
+            pixels.assign(size_t(w) * size_t(h) * size_t(bytes), 0);
+        }
+        const bool same = bytes > 0 && int(part.format.bytesPerPixel) == bytes;
+        const size_t rowBytes = size_t(right - left) * size_t(bytes);
+        for (int row = 0; same && row < bottom - top; ++row)
+            std::memcpy(pixels.data() + (size_t(top - r.top + row) * size_t(w) + size_t(left - r.left)) * size_t(bytes),
+                        static_cast<const uint8_t*>(part.pixels) + size_t(row) * size_t(part.pitch), rowBytes);
+        D3D11DeviceContext_Unmap(staging, 0);
+        releaseAndClear(staging);
+        if (!same) return -1;
+        covered += (long long)(right - left) * (bottom - top);
+    }
+    if (covered != (long long)w * h) return -1;
+    spanningPixels = std::move(pixels);
+    spanningLocked = true;
+    *out = BaseImage{};
+    out->format = format;
+    out->width = w;
+    out->height = h;
+    out->pitch = w * bytes;
+    out->pixels = spanningPixels.data();
+    return 0;
 }
 
 }  // namespace
@@ -92,11 +149,11 @@ int Graphics_D3D11_ReadbackTexture(ID3D11Texture2D* texture, const ImageRect* re
 
 int Graphics_D3D11_LockDrawTargetBuffer(const ImageRect* rect, BaseImage* out, int graph, int, int) {
     D3D11SwapChains& sc = D3D11SwapChainSys;
-    if (!D3D11Device_IsValid() || sc.lockStaging != nullptr) return -1;
+    if (!D3D11Device_IsValid() || sc.lockStaging != nullptr || spanningLocked) return -1;
     Graphics_D3D11_FlushVertexBatch(-1, 0);
-    // A named graph is read from the texture of the piece that holds the rectangle, and so
-    // is a draw target of several tiles; otherwise the bound target: a drawable graph's
-    // texture, else the screen.
+    // A named graph is read from the texture of the piece that holds the rectangle (a
+    // rectangle across pieces is gathered from each), and so is a draw target of several
+    // tiles; otherwise the bound target: a drawable graph's texture, else the screen.
     if (graph < 0 && D3D11_TiledTarget() != nullptr) graph = GraphicsDrawSettings.targets[0].handle;
     ID3D11Texture2D* texture = D3D11State.targetTexture[0];
     ImageRect inTexture{};
@@ -115,7 +172,11 @@ int Graphics_D3D11_LockDrawTargetBuffer(const ImageRect* rect, BaseImage* out, i
                                   r.bottom - p.y + p.tileY};
             rect = &inTexture;
         }
-        if (texture == nullptr) return -1;
+        if (texture == nullptr) {
+            if (lockSpanning(g, r, out) == 0) return 0;
+            LogAddTextUtf16(u"描画対象バッファのロックに失敗しました\n");
+            return -1;
+        }
     }
     if (texture == nullptr)
         texture = D3D11BackendSys.subBackBuffer != nullptr ? D3D11BackendSys.subBackBuffer : sc.slots[0].backBuffer;
@@ -128,6 +189,10 @@ int Graphics_D3D11_LockDrawTargetBuffer(const ImageRect* rect, BaseImage* out, i
 
 int Graphics_D3D11_UnlockDrawTargetBuffer() {
     D3D11SwapChains& sc = D3D11SwapChainSys;
+    if (spanningLocked) {
+        spanningLocked = false;
+        spanningPixels = {};
+    }
     if (sc.lockStaging != nullptr) {
         D3D11DeviceContext_Unmap(sc.lockStaging, 0);
         releaseAndClear(sc.lockStaging);

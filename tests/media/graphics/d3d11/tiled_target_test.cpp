@@ -1,7 +1,9 @@
 // Direct3D 11 draw targets wider than the largest texture: draws, clears of the whole
 // target and of a rectangle, pixel reads, and copies into another such graph reach every
-// tile, on both sides of each seam; further render-target slots still refuse the graph.
+// tile, on both sides of each seam, and a lock across a seam gathers the tiles; further
+// render-target slots still refuse the graph.
 #include "d3d11_fixture.h"
+#include "media/graphics/base_image.h"
 #include "media/graphics/d3d11/d3d11_tiled.h"
 #include "media/graphics/draw.h"
 #include "media/graphics/graph.h"
@@ -54,6 +56,46 @@ TEST_F(D3D11Test, AGraphOfSeveralTilesIsDrawnClearedAndCopiedTileByTile) {
   for (int x : {0, seam - 21, seam + 20, kWide - 1}) EXPECT_EQ(opaque(GetDrawTargetPixel(x, 4)), blue) << x;
   for (int x : {seam - 20, seam - 1, seam, seam + 19}) EXPECT_EQ(opaque(GetDrawTargetPixel(x, 4)), red) << x;
   EXPECT_EQ(opaque(GetDrawTargetPixel(seam, 12)), blue);
+
+  // A lock across the seam gathers both tiles, as the whole canvas does; one lock at a time.
+  for (const ImageRect& across : {ImageRect{seam - 40, 0, seam + 40, kHigh}, ImageRect{0, 0, kWide, kHigh}}) {
+    BaseImage image{};
+    ASSERT_EQ(LockDrawTargetBuffer(&across, &image, copy, 0, 1), 0);
+    ASSERT_EQ(image.width, across.right - across.left);
+    BaseImage other{};
+    EXPECT_EQ(LockDrawTargetBuffer(&across, &other, copy, 0, 1), -1);
+    for (int x : {seam - 21, seam - 20, seam - 1, seam, seam + 19, seam + 20}) {
+      int r = 0, g = 0, b = 0, a = 0;
+      GetBaseImagePixel(&image, x - across.left, 4, &r, &g, &b, &a);
+      const bool inBox = x >= seam - 20 && x < seam + 20;
+      EXPECT_EQ((r << 16) | (g << 8) | b, inBox ? 0xFF0000 : 0x000040) << x;
+    }
+    UnlockDrawTargetBuffer();
+  }
+  const ImageRect outside{kWide - 10, 0, kWide + 10, 4};
+  BaseImage image{};
+  EXPECT_EQ(LockDrawTargetBuffer(&outside, &image, copy, 0, 1), -1);
+  // A picture (not drawn into) of several tiles reads across its seam the same way.
+  BaseImage source{};
+  ASSERT_EQ(CreateARGB8ColorBaseImage(kWide, 4, &source), 0);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < kWide; ++x) SetBaseImagePixel(&source, x, y, x & 0xFF, y * 60, 90, 255);
+  const int picture = CreateGraphFromBaseImage(&source, nullptr, 1, 0);
+  ReleaseBaseImage(&source);
+  ASSERT_GE(picture, 0);
+  const GraphOrigData* pictureOrig = GetGraphData(picture)->orig;
+  ASSERT_GT(pictureOrig->tileCount, 1);
+  const int pictureSeam = pictureOrig->tiles[1].x;
+  const ImageRect seamRect{pictureSeam - 30, 1, pictureSeam + 30, 3};
+  ASSERT_EQ(LockDrawTargetBuffer(&seamRect, &image, picture, 0, 1), 0);
+  for (int x = 0; x < 60; ++x) {
+    int r = 0, g = 0, b = 0, a = 0;
+    GetBaseImagePixel(&image, x, 1, &r, &g, &b, &a);
+    EXPECT_EQ(r, (pictureSeam - 30 + x) & 0xFF) << x;
+    EXPECT_EQ(g, 120) << x;
+  }
+  UnlockDrawTargetBuffer();
+  SubHandle(picture);
 
   // Back on the screen nothing is drawn tile by tile any more.
   ASSERT_EQ(SetDrawTarget(-2), 0);
