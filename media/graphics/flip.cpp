@@ -73,10 +73,12 @@ int RunGraphRestore() {
     const int async = GetUseASyncLoadFlag();
     SetUseASyncLoadFlag(0);
     void (*restore)() = GraphicsRender.restoreCallback ? GraphicsRender.restoreCallback : defaultRestore;
-    restore();
-    // The mask follows the (possibly larger) target and masking resumes.
+    // The mask follows the (possibly larger) target and masking resumes, and the fonts
+    // are made again before the restore function runs: a game's function that draws
+    // text into its canvases draws with glyph caches that hold what they claim to.
     RestoreMaskScreen();
     RefreshAllFontHandles();
+    restore();
     SetUseASyncLoadFlag(async);
     return 0;
 }

@@ -53,6 +53,10 @@ struct GraphData {
     int32_t ownedWord[2];
     uint32_t keep;     // survives graphics shut-down
     int32_t restore;   // deleted, not reloaded, when the device is restored
+    // Where the graph's picture lies in its kept source: the rebuild after a lost device
+    // reads it from there. A graph cut from another's texture lies where its rectangle
+    // does; a piece of a divided load that has a texture of its own, where it was cut.
+    int32_t sourceX, sourceY;
     MEMIMG image;      // software: view of the graph's rectangle of the original
     int32_t pieceCount;
     GraphDrawPiece pieces[4];  // hardware; the record grows for more

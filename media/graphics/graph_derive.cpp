@@ -22,6 +22,8 @@ int DeriveGraph(int handle, int floatFlag, int x, float xf, int y, float yf, int
     graph->parentY = source->parentY + area.y;
     graph->parentXf = source->parentXf + area.xf;
     graph->parentYf = source->parentYf + area.yf;
+    graph->sourceX = source->sourceX + area.x;
+    graph->sourceY = source->sourceY + area.y;
     graph->area = GraphArea{source->area.x + area.x,   source->area.y + area.y,   area.width,  area.height,
                             source->area.xf + area.xf, source->area.yf + area.yf, area.widthf, area.heightf};
     graph->keep = source->keep;

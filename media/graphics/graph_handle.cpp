@@ -150,6 +150,7 @@ int SetupGraphHandle(const SetupGraphParam* param, int handle, int width, int he
     graph->area = GraphArea{0, 0, width, height, 0.0f, 0.0f, float(width), float(height)};
     graph->parentX = graph->parentY = 0;
     graph->parentXf = graph->parentYf = 0.0f;
+    graph->sourceX = graph->sourceY = 0;
 
     int result = 0;
     if (!request.hardware) {

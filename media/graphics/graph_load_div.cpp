@@ -59,6 +59,10 @@ int CreateDivGraphFromGraphImage(const SetupGraphParam* param, int separateTextu
                 LogAddTextUtf16(u"グラフィックの分割に失敗しました in CreateDivGraphFromGraphImage\n");
                 return -1;
             }
+            // The pieces share the whole image as their kept source.
+            GraphData* piece = GetGraphData(handles[i], 1);
+            piece->sourceX = x;
+            piece->sourceY = y;
         }
         return 0;
     }

@@ -110,8 +110,8 @@ int ReloadAllGraphs() {
             color = &images.color;
             alpha = got == 0 ? &images.alpha : nullptr;
         }
-        const ImageRect rect{graph->parentX, graph->parentY, graph->parentX + graph->area.width,
-                             graph->parentY + graph->area.height};
+        const ImageRect rect{graph->sourceX, graph->sourceY, graph->sourceX + graph->area.width,
+                             graph->sourceY + graph->area.height};
         BltBaseImageToGraph(&rect, 0, 0, header->Handle, color, alpha, 0, 1);
     }
     images.release();

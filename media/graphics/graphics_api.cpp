@@ -46,12 +46,13 @@ int Graphics_Hardware_RecreateDevice(int modeFlag, int width, int height, int bi
         ProcessASyncLoadRequestMainThread();
         Thread_Sleep(SystemInfo.ProcessorNum > 1 ? 0 : 2);
     }
-    if (GraphicsSys.hardware) {
-        switch (GraphicsApiType) {
-            case kGraphicsApiD3D9: return Graphics_D3D9_RecreateDevice(modeFlag, width, height, bits, refreshRate);
-            case kGraphicsApiD3D11: return Graphics_D3D11_RecreateDevice(modeFlag, width, height, bits, refreshRate);
-            default: return 0;
-        }
+    // The chosen API decides, not whether a device exists now: a full-screen deactivation
+    // released the device objects (and the device flag with them), and the activation's
+    // restore makes the device of that API again.
+    switch (GraphicsApiType) {
+        case kGraphicsApiD3D9: return Graphics_D3D9_RecreateDevice(modeFlag, width, height, bits, refreshRate);
+        case kGraphicsApiD3D11: return Graphics_D3D11_RecreateDevice(modeFlag, width, height, bits, refreshRate);
+        default: break;
     }
     TerminateDirectDraw();
     if (modeFlag == 1) {

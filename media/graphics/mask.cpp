@@ -43,6 +43,10 @@ struct MaskState {
     int maskGraph;
     int blendType;
     int reverse;
+    // The mask bytes set aside while the device is released, put back when the mask
+    // screen is made again: what the game wrote into the mask is not the device's.
+    uint8_t* keptBuffer;
+    int keptPitch, keptWidth, keptHeight;
 };
 MaskState M{};
 
@@ -94,6 +98,12 @@ void composite(const ImageRect* rect) {
 void releaseImage() {
     if (CheckValidMemImg(&M.image)) TerminateMemImg(&M.image);
     M.image = MEMIMG{};
+}
+
+void freeKeptBuffer() {
+    if (M.keptBuffer != nullptr) MemFree(M.keptBuffer);
+    M.keptBuffer = nullptr;
+    M.keptPitch = M.keptWidth = M.keptHeight = 0;
 }
 
 }  // namespace
@@ -188,6 +198,7 @@ int DeleteMaskScreen() {
     if (M.buffer != nullptr) MemFree(M.buffer);
     M.buffer = nullptr;
     M.pitch = M.width = M.height = 0;
+    freeKeptBuffer();
     releaseImage();
     Graphics_Hardware_Mask_ReleaseScreen();
     M.screenExists = 0;
@@ -199,14 +210,30 @@ int DeleteMaskScreen() {
 
 int RestoreMaskScreen() {
     if (!M.started) return -1;
-    if (CreateMaskScreen(M.screenExists, GraphicsDrawSettings.targetWidth, GraphicsDrawSettings.targetHeight) != 0)
-        return -1;
+    // At least as large as before the release, so no kept byte is cut off.
+    const int width = std::max(GraphicsDrawSettings.targetWidth, M.keptWidth);
+    const int height = std::max(GraphicsDrawSettings.targetHeight, M.keptHeight);
+    if (CreateMaskScreen(M.screenExists, width, height) != 0) return -1;
+    if (M.keptBuffer != nullptr && M.buffer != nullptr) {
+        // The new buffer is at least as large: the bytes go back where they were, and
+        // each draw uploads its rectangle of them.
+        for (int y = 0; y < M.keptHeight; ++y)
+            std::memcpy(M.buffer + static_cast<size_t>(y) * M.pitch,
+                        M.keptBuffer + static_cast<size_t>(y) * M.keptPitch, static_cast<size_t>(M.keptWidth));
+        freeKeptBuffer();
+    }
     if (M.useFlag) return SetUseMaskScreenFlag(1);
     return 0;
 }
 
 int ReleaseMaskScreenResource() {
-    if (M.buffer != nullptr) MemFree(M.buffer);
+    // A second release before the restore (a full-screen deactivation, then the restore's
+    // own release) keeps the bytes set aside by the first.
+    if (M.buffer != nullptr) {
+        freeKeptBuffer();
+        M.keptBuffer = M.buffer;
+        M.keptPitch = M.pitch, M.keptWidth = M.width, M.keptHeight = M.height;
+    }
     M.buffer = nullptr;
     M.pitch = M.width = M.height = 0;
     releaseImage();

@@ -168,7 +168,12 @@ int SetMovieFrameCallback(int handle, MovieFrameCallback function, std::uint32_t
 int RequestMovieFrameRefresh(int handle) {
   MovieHandleRecord* movie = GetMovieHandleRecord(handle);
   if (movie == nullptr) return -1;
-  if (movie->theora && movie->decoder != nullptr) TheoraMovie_RequestSurfaceRefresh(movie->decoder);
+  if (movie->theora && movie->decoder != nullptr) {
+    TheoraMovie_RequestSurfaceRefresh(movie->decoder);
+    // The graph's texture comes back empty: the next update carries the current frame
+    // into it again, new frame or not.
+    movie->callbackRan = 0;
+  }
   return 0;
 }
 

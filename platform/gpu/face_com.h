@@ -26,11 +26,19 @@ using FLOAT = float;
 constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
 constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002u);
 
+// The COM objects of both faces alive now: a test reads it to see that releasing and
+// making a device again leaves no object behind.
+inline std::atomic<long> gLiveComObjects{0};
+inline long LiveComObjectsForTest() { return gLiveComObjects.load(); }
+
 // One COM object: counts references, answers QueryInterface for IUnknown and the ids
 // `iface` accepts.
 template <class I>
 class Com : public I {
  public:
+  Com() { gLiveComObjects.fetch_add(1); }
+  Com(const Com&) = delete;
+  Com& operator=(const Com&) = delete;
   HRESULT QueryInterface(const IID& iid, void** object) override {
     if (object == nullptr) return plat::win::E_POINTER;
     void* found = iid == plat::win::IID_IUnknown ? static_cast<I*>(this) : iface(iid);
@@ -45,7 +53,7 @@ class Com : public I {
     if (left == 0) delete this;
     return left;
   }
-  virtual ~Com() = default;
+  virtual ~Com() { gLiveComObjects.fetch_sub(1); }
 
  protected:
   virtual void* iface(const IID&) { return nullptr; }

@@ -10,6 +10,7 @@
 #include "media/graphics/d3d11/d3d11_graph.h"
 #include "media/graphics/d3d11/d3d11_tiled.h"
 #include "media/graphics/graphics_state.h"
+#include "media/graphics/hwdraw/hwdraw.h"
 #include "media/graphics/hwdraw/upload_levels.h"
 
 namespace ZaDod {
@@ -270,6 +271,7 @@ void forEachHardwareOrig(Fn fn) {
 }  // namespace
 
 int Graphics_D3D11_ReleaseAllGraphTextures() {
+    SettleGraphsBeforeDeviceRelease();
     forEachHardwareOrig([](GraphOrigData* orig) { Graphics_D3D11_ReleaseGraphTexture(orig); });
     return 0;
 }

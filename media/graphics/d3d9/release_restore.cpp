@@ -18,7 +18,6 @@
 #include "media/graphics/shader.h"
 #include "media/graphics/shadow_map.h"
 #include "media/input/input.h"
-#include "media/movie/movie.h"
 
 namespace ZaDod {
 
@@ -31,11 +30,10 @@ int Graphics_D3D9_ReleaseDeviceObjects() {
 
 int Graphics_D3D9_ReleaseAllHandleObjects() {
     // Each handle's pending load ends first: it may still be making the objects.
+    SettleGraphsBeforeDeviceRelease();
     ForEachHandleRecord(HANDLETYPE_GRAPH, [](HandleEntryHeader* h) {
-        WaitHandleASyncLoad(h->Handle);
         GraphData* graph = reinterpret_cast<GraphData*>(h);
         if (graph->orig != nullptr) Graphics_D3D9_ReleaseGraphTexture(graph->orig);
-        if (graph->movieHandle != -1) RequestMovieFrameRefresh(graph->movieHandle);
     });
     ForEachHandleRecord(HANDLETYPE_SHADOWMAP, [](HandleEntryHeader* h) {
         WaitHandleASyncLoad(h->Handle);

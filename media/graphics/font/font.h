@@ -147,12 +147,13 @@ struct FontHandleRecord {
 
     FontGdiSource gdiSource;
 
-    // Set up on first use: the settings above are final, but the face, its metrics
-    // and the glyph cache are made by FinishFontSetup, with the creation parameter and
-    // the graph-creation settings that were in force when the handle was made.
+    // The creation parameter and the graph-creation settings in force when the handle
+    // was made. A font set up on first use (the settings above are final, but the face,
+    // its metrics and the glyph cache are made by FinishFontSetup) is made with them, and
+    // so is every font made again after a device restore.
     uint8_t setupPending;
     uint8_t setupWasDefaulted;
-    uint8_t setupGraphParamKept;  // while finishing: the cache texture uses setupGraphParam
+    uint8_t setupGraphParamKept;  // while (re)making: the cache texture uses setupGraphParam
     FontCreateParam setupParam;
     SetupGraphParam setupGraphParam;
 };
@@ -162,6 +163,9 @@ int CreateFontHandle(const char* name, int size, int thickness, int fontType, in
                      int italic, int wantedHandle = -1);
 int CreateFontHandleW(const FontCreateParam* param, const char16_t* name, int size, int thickness, int fontType,
                       int charSet, int edgeSize, int italic, int wantedHandle, int async);
+// Records the creation parameter in the font and, unless the record already holds the
+// graph-creation settings to make it with (setupGraphParamKept), the current ones.
+void KeepFontCreation(FontHandleRecord* font, const FontCreateParam* param);
 int SetupFontHandle(const FontCreateParam* param, int handle, const char16_t* name, int size, int thickness,
                     int fontType, int charSet, int edgeSize, int italic, int inTask);
 // As SetupFontHandle, but the face and its cache are made on the handle's first use

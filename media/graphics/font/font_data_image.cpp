@@ -213,6 +213,7 @@ int SetupBuiltinFontHandle(const FontCreateParam* param, int handle, const void*
     font->edgeSize = static_cast<uint32_t>(edgeSize);
     ResetFontHandleSettings(font, 1);
     if (CreateFontGdiObject(font, 0) != 0) return fail();
+    KeepFontCreation(font, param);
     if (CreateFontToHandle(param, font, inTask) != 0) return fail();
     return 0;
 }

@@ -216,16 +216,24 @@ int RefreshAllFontHandles() {
             if (image != nullptr) std::memcpy(image, font->imageCopy, imageSize);
         }
         const int edge = static_cast<int>(font->fontType & kFontTypeEdge ? font->edgeSize : 0);
+        // Made again as it was made: with its creation parameter (cache kind, page depth,
+        // glyph count, grey levels) and the graph-creation settings of that moment.
+        const FontCreateParam param = font->setupParam;
+        const SetupGraphParam graphParam = font->setupGraphParam;
         SubHandle(handle);
         const bool taken = AddHandle(HANDLETYPE_FONT, 0, handle) == handle;
-        FontCreateParam param;
-        GetDefaultFontCreateParam(&param);
+        FontHandleRecord* made = taken ? GetFontSettingsRecord(handle) : nullptr;
+        if (made != nullptr) {
+            made->setupGraphParam = graphParam;
+            made->setupGraphParamKept = 1;
+        }
         int result = -1;
-        if (taken && s.dataImage)
+        if (made != nullptr && s.dataImage)
             result = image ? SetupBuiltinFontHandle(&param, handle, image, imageSize, edge, 0) : -1;
-        else if (taken)
+        else if (made != nullptr)
             result = SetupFontHandle(&param, handle, s.name[0] ? s.name : nullptr, s.size, s.thickness, s.fontType,
                                      s.charSet, s.edgeSize, s.italic, 0);
+        if (made != nullptr) made->setupGraphParamKept = 0;
         if (image) MemFree(image);
         if (!taken) return;
         if (result != 0) {

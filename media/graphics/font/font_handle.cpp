@@ -172,11 +172,17 @@ FontHandleRecord* recordOf(int handle) {
 
 }  // namespace
 
+void KeepFontCreation(FontHandleRecord* font, const FontCreateParam* param) {
+    font->setupParam = *param;
+    if (!font->setupGraphParamKept) InitSetupGraphParamFromSettings(&font->setupGraphParam);
+}
+
 int SetupFontHandle(const FontCreateParam* param, int handle, const char16_t* name, int size, int thickness,
                     int fontType, int charSet, int edgeSize, int italic, int inTask) {
     FontHandleRecord* font = recordOf(handle);
     if (font == nullptr) return -1;
     font->setupPending = 0;
+    KeepFontCreation(font, param);
     const int setWasDefaulted = storeFontSettings(font, name, size, thickness, fontType, charSet, edgeSize, italic);
     return makeFace(param, font, setWasDefaulted, inTask);
 }
@@ -187,8 +193,7 @@ int SetupFontHandleOnFirstUse(const FontCreateParam* param, int handle, const ch
     if (font == nullptr) return -1;
     font->setupWasDefaulted =
         static_cast<uint8_t>(storeFontSettings(font, name, size, thickness, fontType, charSet, edgeSize, italic));
-    font->setupParam = *param;
-    InitSetupGraphParamFromSettings(&font->setupGraphParam);
+    KeepFontCreation(font, param);
     font->setupPending = 1;
     return 0;
 }

@@ -5,12 +5,22 @@
 #include <cmath>
 #include <cstring>
 
+#include "media/file/async_load.h"
 #include "media/graphics/draw.h"
 #include "media/graphics/graph.h"
 #include "media/graphics/render_state.h"
 #include "media/graphics/shadow_map.h"
+#include "media/movie/movie.h"
 
 namespace ZaDod {
+
+void SettleGraphsBeforeDeviceRelease() {
+    ForEachHandleRecord(HANDLETYPE_GRAPH, [](HandleEntryHeader* h) {
+        WaitHandleASyncLoad(h->Handle);
+        const GraphData* graph = reinterpret_cast<const GraphData*>(h);
+        if (graph->movieHandle != -1) RequestMovieFrameRefresh(graph->movieHandle);
+    });
+}
 
 KeyAlphaFlags DecodeKeyAlphaFlags(int key, int blendMode, int drawMode) {
     KeyAlphaFlags f{0, 0};

@@ -62,6 +62,11 @@ void ForEachHandleRecord(int type, Fn fn) {
     }
 }
 
+// Before a device release, for every graph: its pending load ends first (it may still be
+// making its textures), and a graph that shows a movie asks for its frame again, since
+// its textures come back empty.
+void SettleGraphsBeforeDeviceRelease();
+
 // Corners top-left, top-right, bottom-left, bottom-right: true when opposite edges differ
 // by less than a pixel in x and y, so one quad maps the piece exactly.
 bool IsParallelogram(const float x[4], const float y[4]);

@@ -1,0 +1,388 @@
+// The life of graphics resources across a device re-creation on both hardware back ends.
+// A scene of text in every font type (also fonts made with creation words, with their own
+// spacing, under other graph-creation settings, and the built-in fallback font), pictures
+// from a base image and from a soft image, a canvas drawn into before the loss, a draw
+// through the mask screen and a movie frame is drawn; the device is lost (or the window
+// leaves full screen, or the screen mode changes) and made again, and the same scene gives
+// the same bytes. Freed and made again, it gives the same frame once more, and rounds of
+// losses leave as many handles and device objects alive as before.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "media/graphics/d3d9/backend.h"
+#include "media/graphics/draw.h"
+#include "media/graphics/font/font.h"
+#include "media/graphics/graph_load.h"
+#include "media/graphics/graph_settings.h"
+#include "media/graphics/mask.h"
+#include "media/graphics/render_settings.h"
+#include "media/graphics/screen.h"
+#include "media/graphics/soft_image.h"
+#include "media/system/window.h"
+#include "media/system/window_state.h"
+#include "platform/gpu/d3d9/d3d9_switches.h"
+#include "platform/gpu/face_com.h"
+#include "platform/win/win_window.h"
+#include "tests/media/graphics/renderers/renderer_frames.h"
+
+namespace recreationlife {
+
+using namespace ZaDod;
+using namespace renderertest;
+
+constexpr int kTypes[] = {0, 1, 2, 3, 18, 19, 34, 35};
+constexpr int kCanvasW = 96, kCanvasH = 64;
+constexpr int kCanvasX = 340, kCanvasY = 60;
+constexpr unsigned kBack = 0x1E3C5A;  // (30, 60, 90)
+
+// Fonts made with creation words: 16-bit pages for anti-aliased fonts (word 1), a wanted
+// glyph count (word 2), grey levels in every channel (word 3).
+struct FontParamCase {
+    int type;
+    uint32_t word1, word2, word3;
+};
+constexpr FontParamCase kFontParams[] = {{2, 1, 0, 0}, {19, 1, 0, 0}, {1, 0, 12, 0}, {2, 0, 0, 1}, {35, 0, 40, 1}};
+
+// A sheet of 4 x 2 pieces of 8 x 8 as an uncompressed 32-bit image file, top row first:
+// piece i is filled with its own colour and a diagonal.
+std::vector<uint8_t> sheetFile() {
+    constexpr int w = 32, h = 16;
+    std::vector<uint8_t> file = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, w, 0, h, 0, 32, 0x28};
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const int piece = y / 8 * 4 + x / 8;
+            const bool diagonal = x % 8 == y % 8;
+            file.insert(file.end(), {uint8_t(diagonal ? 255 : piece * 30), uint8_t(diagonal ? 255 : 200 - piece * 20),
+                                     uint8_t(diagonal ? 255 : 40 + piece * 25), 255});
+        }
+    return file;
+}
+
+struct Scene {
+    std::vector<int> fonts;
+    int tiledFont = -1;  // made while graphs were cut into 64-pixel tiles
+    int picture = -1, softImage = -1, softPicture = -1, canvas = -1, movie = -1;
+    std::vector<uint8_t> sheet;
+    int pieces[2][8];  // a divided load into textures of their own, and into one texture
+};
+
+// A path in the media layer's form.
+std::string mediaPath(const std::string& path) {
+    std::string out = "C:";
+    for (char c : path) out += c == '/' ? '\\' : c;
+    return out;
+}
+
+// What the canvas holds: shapes, the picture and a line of text, over transparent black.
+void drawIntoCanvas(const Scene& s) {
+    const int target = GetDrawTarget();
+    ASSERT_EQ(SetDrawTarget(s.canvas), 0);
+    SetBackgroundColor(0, 0, 0);
+    ClearDrawTarget(nullptr);
+    DrawBox(4, 4, 60, 40, colour(220, 120, 20), 1);
+    DrawCircle(70, 40, 18, colour(40, 200, 120), 1);
+    DrawGraph(30, 20, s.picture, 1);
+    DrawStringToHandle(2, 46, "Canvas", colour(255, 255, 255), s.fonts[2], colour(0, 0, 0));
+    ASSERT_EQ(SetDrawTarget(target), 0);
+}
+
+int cacheTiles(int font) {
+    const FontHandleRecord* record = GetFontRecord(font);
+    const GraphData* page = record != nullptr ? GetGraphData(record->cacheGraph) : nullptr;
+    return page != nullptr && page->orig != nullptr ? page->orig->tileCount : -1;
+}
+
+Scene makeScene() {
+    Scene s;
+    for (int type : kTypes) s.fonts.push_back(CreateFontHandle(nullptr, 14, -1, type, -1, 2, 0));
+    for (const FontParamCase& c : kFontParams) {
+        const FontCreateParam param{{0, c.word1, c.word2, c.word3}};
+        s.fonts.push_back(CreateFontHandleW(&param, nullptr, 14, -1, c.type, -1, 2, 0, -1, 0));
+    }
+    const int spaced = CreateFontHandle(nullptr, 13, -1, 3, -1, 1, 1);
+    SetFontSpaceToHandle(3, spaced);
+    SetFontLineSpaceToHandle(15, spaced);
+    s.fonts.push_back(spaced);
+    const int maxTexture = GraphCreateSettingsData.words.maxTextureSize;
+    GraphCreateSettingsData.words.maxTextureSize = 64;
+    s.tiledFont = CreateFontHandle(nullptr, 15, -1, 2, -1, -1, 0);
+    GraphCreateSettingsData.words.maxTextureSize = maxTexture;
+    s.fonts.push_back(s.tiledFont);
+    for (int font : s.fonts) EXPECT_GE(font, 0);
+    EXPECT_GT(cacheTiles(s.tiledFont), 1);
+
+    s.picture = makePicture(48, 32, true, [](int x, int y) {
+        return unsigned((x * 5 + y * 3) & 0xFF) << 24 | rgb(x * 5, y * 7, 255 - x * 3);
+    });
+    // A soft image drawn pixel by pixel; the graph keeps its own copy, so the soft image
+    // cleared afterwards does not change what comes back.
+    s.softImage = MakeARGB8ColorSoftImage(40, 30);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) DrawPixelSoftImage(s.softImage, x, y, x * 6, 200 - y * 4, (x ^ y) * 8, 255);
+    auto* record = reinterpret_cast<SoftImageRecord*>(GetHandleInfo(s.softImage));
+    s.softPicture = record ? CreateGraphFromBaseImage(&record->image, nullptr, 1, 0) : -1;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) DrawPixelSoftImage(s.softImage, x, y, 0, 0, 0, 0);
+    s.sheet = sheetFile();
+    for (int textureFlag : {1, 0})
+        EXPECT_EQ(LoadDivGraphFromSource(nullptr, s.sheet.data(), s.sheet.size(), 8, 4, 2, 8, 8, s.pieces[1 - textureFlag],
+                                         textureFlag, 0),
+                  0);
+    s.canvas = MakeDrawableGraph(kCanvasW, kCanvasH, 1);
+    EXPECT_GE(s.picture, 0);
+    EXPECT_GE(s.softPicture, 0);
+    EXPECT_GE(s.canvas, 0);
+    drawIntoCanvas(s);
+    s.movie = LoadGraph(mediaPath(std::string(HALVORINE_SOURCE_DIR) + "/fuzz/corpus/movie_theora/cropped_420.ogv").c_str());
+    EXPECT_GE(s.movie, 0);
+
+    // The mask: a checkerboard over the right half of the screen.
+    EXPECT_EQ(CreateMaskScreen(1, kW, kH), 0);
+    int pitch = 0, width = 0, height = 0;
+    uint8_t* mask = GetMaskBuffer(&pitch, &width, &height);
+    EXPECT_NE(mask, nullptr);
+    if (mask != nullptr)
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) mask[size_t(y) * pitch + x] = x >= 320 && ((x / 6 + y / 6) & 1) ? 255 : 0;
+    return s;
+}
+
+void freeScene(Scene& s) {
+    for (int font : s.fonts) DeleteFontHandle(font);
+    for (int graph : {s.picture, s.softPicture, s.canvas, s.movie}) SubHandle(graph);
+    for (auto& pieces : s.pieces)
+        for (int piece : pieces) SubHandle(piece);
+    SubHandle(s.softImage);
+    DeleteMaskScreen();
+    s = Scene{};
+}
+
+Frame drawScene(const Scene& s) {
+    SetDrawBlendMode(0, 255);
+    DrawBox(0, 0, kW, kH, colour(30, 60, 90), 1);
+    const char* text = "Restored glyphs: AaBbWw 0123 &%$\nline two";
+    for (size_t i = 0; i < s.fonts.size(); ++i)
+        DrawStringToHandle(8 + int(i % 2) * 150, 8 + int(i) * 26, text, colour(250, 230, 60), s.fonts[i],
+                           colour(200, 20, 40));
+    DrawString(340, 200, "The built-in font", colour(255, 255, 255));
+    DrawGraph(340, 10, s.picture, 1);
+    DrawGraph(400, 10, s.softPicture, 1);
+    DrawGraph(kCanvasX, kCanvasY, s.canvas, 1);
+    DrawGraph(460, 60, s.movie, 0);
+    for (int load = 0; load < 2; ++load)
+        for (int i = 0; i < 8; ++i) DrawGraph(340 + i * 12, 130 + load * 12, s.pieces[load][i], 0);
+    // Through the mask: only the open squares of the checkerboard take the box and picture.
+    EXPECT_EQ(SetUseMaskScreenFlag(1), 0);
+    DrawBox(300, 240, 600, 400, colour(200, 50, 30), 1);
+    DrawStretchedGraph(300, 240, 600, 400, s.picture, 1);
+    EXPECT_EQ(SetUseMaskScreenFlag(0), 0);
+    return capture();
+}
+
+enum Loss { kLostDevice, kFullScreenSwitch, kModeChange, kLosses };
+const char* const kLossNames[kLosses] = {"lost device", "full-screen switch", "mode change"};
+
+// The device made again the ways a game meets it: lost (Direct3D 9 finds out on the
+// window's activation; Direct3D 11 has no lost-device check and is restored through the
+// path the full-screen activation takes), the window of a full-screen game switched away
+// from and back to (the device objects go on deactivation and come back on activation),
+// or a change of screen mode through 800 x 600 and back.
+void loseDevice(Renderer r, Loss loss) {
+    switch (loss) {
+        case kLostDevice:
+            if (r == kD3D9) {
+                plat::gpu::LoseDeviceForTest(D3D9Sys.device);
+                HandleWindowActivation(0, 0, 0, 0);
+                HandleWindowActivation(1, 0, 0, 0);
+            } else {
+                ASSERT_EQ(RestoreGraphicsDevice(), 0);
+            }
+            break;
+        case kFullScreenSwitch:
+            // Deactivation releases the device objects and minimises the window; the
+            // window shown again, its activation restores the device (as it does in full
+            // screen; the test's window stays a window).
+            Win.Settings.WindowModeFlag = 0;
+            HandleWindowActivation(0, 0, 0, 0);
+            Win.Settings.WindowModeFlag = 1;
+            EXPECT_EQ(GraphicsSys.hardware, 0);
+            plat::win::ShowWindow(Win.Status.MainWindow, plat::win::SW_RESTORE);
+            ASSERT_EQ(RestoreGraphicsDevice(), 0);
+            break;
+        default:
+            ASSERT_EQ(Graphics_Hardware_RecreateDevice(1, 800, 600, 32, 60), 0);
+            ASSERT_EQ(Graphics_Hardware_RecreateDevice(1, kW, kH, 32, 60), 0);
+            break;
+    }
+    ASSERT_EQ(GraphicsSys.hardware, 1);
+}
+
+// The pixels that differ, with the first few and the box around them reported.
+int differing(const Frame& a, const Frame& b, const char* what) {
+    int count = 0, left = kW, top = kH, right = -1, bottom = -1;
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            if (a.at(x, y) == b.at(x, y)) continue;
+            if (count++ < 4)
+                ADD_FAILURE() << what << ": at " << x << ", " << y << " " << hex(a.at(x, y)) << " then "
+                              << hex(b.at(x, y));
+            left = std::min(left, x), top = std::min(top, y), right = std::max(right, x), bottom = std::max(bottom, y);
+        }
+    if (count > 0)
+        ADD_FAILURE() << what << ": " << count << " pixels differ within (" << left << ", " << top << ")-(" << right
+                      << ", " << bottom << ")";
+    return count;
+}
+
+// Equal frames prove nothing for a part that was never drawn: each part shows where it
+// was put, every piece of both divided loads its own colour, and the mask keeps the
+// background on a blocked square beside a drawn open one.
+void expectEveryPartDrawn(const Frame& f) {
+    const struct {
+        int x, y;
+        const char* what;
+    } parts[] = {{345, 15, "picture"}, {405, 15, "soft-image picture"}, {350, 70, "canvas"},
+                 {462, 62, "movie"},   {326, 245, "masked box"},        {305, 300, "masked box"}};
+    for (const auto& p : parts) EXPECT_NE(f.at(p.x, p.y), kBack) << p.what;
+    EXPECT_EQ(f.at(320, 240), kBack) << "a square the mask blocks";
+    for (int load = 0; load < 2; ++load)
+        for (int i = 0; i < 8; ++i) {
+            const unsigned inside = f.at(340 + i * 12 + 1, 130 + load * 12 + 4);
+            EXPECT_EQ(inside, rgb(40 + i * 25, 200 - i * 20, i * 30)) << "piece " << i << " of load " << load;
+        }
+    int inkRows = 0;
+    for (int y = 0; y < 8 + 26 * 16; ++y) {
+        bool ink = false;
+        for (int x = 0; x < 300 && !ink; ++x) ink = f.at(x, y) != kBack;
+        inkRows += ink;
+    }
+    EXPECT_GT(inkRows, 200) << "rows of text";
+}
+
+// A game's restore function: the kept pictures reloaded, and the canvas drawn again.
+const Scene* restoredScene = nullptr;
+void reloadAndRedrawCanvas() {
+    ReloadAllGraphs();
+    if (restoredScene != nullptr) drawIntoCanvas(*restoredScene);
+}
+
+// What stays alive: handles of every type and the software GPU's COM objects.
+struct Alive {
+    std::array<int, HANDLETYPE_COUNT> handles{};
+    long comObjects = 0;
+    bool operator==(const Alive&) const = default;
+};
+Alive alive() {
+    Alive a;
+    for (int t = 0; t < HANDLETYPE_COUNT; ++t)
+        a.handles[t] = HandleManageArray[t].InitializeFlag ? HandleManageArray[t].Num : 0;
+    a.comObjects = plat::gpu::LiveComObjectsForTest();
+    return a;
+}
+std::string describe(const Alive& a) {
+    std::string out = "COM objects " + std::to_string(a.comObjects) + ", handles";
+    for (int t = 0; t < HANDLETYPE_COUNT; ++t)
+        if (a.handles[t] != 0) out += " " + std::to_string(t) + ":" + std::to_string(a.handles[t]);
+    return out;
+}
+
+class RecreationLife : public RendererTest {
+  protected:
+    // The library on one back end with the built-in fallback font as the default font.
+    static bool startWithFallbackFont(Renderer r) { return start(r) && SetupFallbackFont() == 0; }
+
+    void TearDown() override {
+        SetGraphRestoreCallback(nullptr);
+        restoredScene = nullptr;
+        Win.Settings.WindowModeFlag = 1;
+        plat::gpu::ResetD3D9SwitchesForTest();
+        RendererTest::TearDown();
+    }
+};
+
+// Each back end and each way of losing the device. The first round finds the canvas
+// empty (it has no kept source) and draws it again itself; the second lets the game's
+// restore function do it. Either way the frame is the first one, byte for byte.
+TEST_F(RecreationLife, TheSceneComesBackByteForByte) {
+    for (Renderer r : {kD3D9, kD3D11})
+        for (int loss = 0; loss < kLosses; ++loss) {
+            SCOPED_TRACE(std::string(kNames[r]) + ", " + kLossNames[loss]);
+            ASSERT_TRUE(startWithFallbackFont(r));
+            Scene s = makeScene();
+            const Frame first = drawScene(s);
+            expectEveryPartDrawn(first);
+            const int tiles = cacheTiles(s.tiledFont);
+            for (int round = 0; round < 2; ++round) {
+                SCOPED_TRACE(round == 0 ? "canvas drawn after" : "canvas drawn by the restore function");
+                if (round == 1) {
+                    restoredScene = &s;
+                    SetGraphRestoreCallback(reloadAndRedrawCanvas);
+                }
+                loseDevice(r, Loss(loss));
+                if (round == 0) {
+                    // Transparent black: over the background it shows the background, drawn
+                    // without its transparency it is black.
+                    DrawBox(0, 0, kW, kH, colour(30, 60, 90), 1);
+                    DrawGraph(kCanvasX, kCanvasY, s.canvas, 1);
+                    DrawGraph(100, 300, s.canvas, 0);
+                    const Frame empty = capture();
+                    int drawn = 0;
+                    for (int y = 0; y < kCanvasH; ++y)
+                        for (int x = 0; x < kCanvasW; ++x)
+                            drawn += (empty.at(kCanvasX + x, kCanvasY + y) != kBack) + (empty.at(100 + x, 300 + y) != 0);
+                    EXPECT_EQ(drawn, 0) << hex(empty.at(kCanvasX + 5, kCanvasY + 5));
+                    drawIntoCanvas(s);
+                }
+                EXPECT_EQ(differing(first, drawScene(s), "after re-creation"), 0);
+                // The font is made again under the settings it was made with.
+                EXPECT_EQ(cacheTiles(s.tiledFont), tiles);
+            }
+            SetGraphRestoreCallback(nullptr);
+            restoredScene = nullptr;
+            freeScene(s);
+            s = makeScene();
+            EXPECT_EQ(differing(first, drawScene(s), "made again"), 0);
+            freeScene(s);
+            TerminateLibrary();
+        }
+}
+
+// Rounds of losses of every kind, the scene drawn after each: the handles and the device
+// objects alive after each round are those alive after the first, and freeing the scene
+// brings them back to what was alive before it was made.
+TEST_F(RecreationLife, LossesLeaveNothingBehind) {
+    for (Renderer r : {kD3D9, kD3D11}) {
+        SCOPED_TRACE(kNames[r]);
+        ASSERT_TRUE(startWithFallbackFont(r));
+        // Objects made on first use (state objects, staging copies) exist from a first
+        // scene drawn before and after a loss on.
+        Scene s = makeScene();
+        drawScene(s);
+        loseDevice(r, kLostDevice);
+        drawScene(s);
+        freeScene(s);
+        const Alive empty = alive();
+        s = makeScene();
+        drawScene(s);
+        Alive first;
+        for (int round = 0; round < 7; ++round) {
+            const Alive before = alive();
+            loseDevice(r, Loss(round % kLosses));
+            drawScene(s);
+            const Alive now = alive();
+            EXPECT_LE(now.comObjects, before.comObjects) << "round " << round;
+            if (round == 0) first = now;
+            EXPECT_EQ(now, first) << "round " << round << ": " << describe(now) << " against " << describe(first);
+        }
+        freeScene(s);
+        EXPECT_EQ(alive(), empty) << describe(alive()) << " against " << describe(empty);
+        TerminateLibrary();
+    }
+}
+
+}  // namespace recreationlife
