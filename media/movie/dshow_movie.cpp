@@ -251,6 +251,7 @@ int OpenDirectShowMovie(MovieHandleRecord* movie, const char16_t* path, int, int
   movie->temporaryFile = 0;
   movie->frameImage.pixels = nullptr;
   movie->callbackRan = 0;
+  movie->refreshFrame = 0;
   void* made = nullptr;
   if (CoCreateInstanceASync(ds::CLSID_FilterGraph, nullptr, 3, ds::IID_IGraphBuilder, &made, asyncFlag) != pw::S_OK ||
       made == nullptr)
@@ -311,10 +312,13 @@ int OpenDirectShowMovie(MovieHandleRecord* movie, const char16_t* path, int, int
 int UpdateDirectShowMovie(MovieHandleRecord* movie, int) {
   D_CMovieRender* renderer = rendererOf(movie);
   if (renderer == nullptr) return 0;
-  if (renderer->HasNewFrame()) {
+  // A refresh hands the current frame over again, new or not (a paused movie has no
+  // new one): the graph that shows it and the plane graphs were made again empty.
+  if (renderer->HasNewFrame() || movie->refreshFrame) {
+    movie->refreshFrame = 0;
     // The hand-over keeps the buffers the record borrows alive until this read.
     D_MovieFrameView view{};
-    renderer->BeginFrameRead(&view);
+    bool fresh = renderer->BeginFrameRead(&view);
     const bool planeGraphs = view.luma != nullptr && view.chroma != nullptr && movie->frameCallback != nullptr;
     if (planeGraphs && !planeGraphsFit(movie, view)) {
       // Graphs are made outside the frame lock: a handle is made under the graph type's
@@ -323,9 +327,9 @@ int UpdateDirectShowMovie(MovieHandleRecord* movie, int) {
       renderer->EndFrameRead();
       makePlaneGraph(&movie->lumaGraph, sizes.lumaWidth, sizes.lumaHeight, 1);
       makePlaneGraph(&movie->chromaGraph, sizes.chromaWidth, sizes.chromaHeight, 2);
-      renderer->BeginFrameRead(&view);
+      fresh = renderer->BeginFrameRead(&view) || fresh;
     }
-    movie->frameUpdated = 1;
+    if (fresh) movie->frameUpdated = 1;
     if (view.luma != nullptr && view.chroma != nullptr) {
       if (planeGraphs) transferPlaneGraphs(movie, view);
       convertPlanes(movie, view);

@@ -44,6 +44,7 @@ struct MovieHandleRecord {
   BaseImage frameImage;  // DirectShow frames
   int pixelsBorrowed;
   int frameUpdated;
+  int refreshFrame;  // a DirectShow movie's graph lost its frame: hand the current one over again
   BaseImage* currentImage;
   int lumaGraph, chromaGraph;
   MovieFrameCallback frameCallback;

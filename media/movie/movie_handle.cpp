@@ -173,6 +173,10 @@ int RequestMovieFrameRefresh(int handle) {
     // The graph's texture comes back empty: the next update carries the current frame
     // into it again, new frame or not.
     movie->callbackRan = 0;
+  } else if (movie->renderer != nullptr && movie->callbackRan) {
+    // A DirectShow movie whose frame reached the graph hands the renderer's current
+    // frame over again at its next update.
+    movie->refreshFrame = 1;
   }
   return 0;
 }

@@ -68,7 +68,7 @@ int UpdateMovie(int handle, int flag) {
   MovieHandleRecord* movie = GetMovieHandleRecord(handle);
   if (movie == nullptr) return -1;
   if (!movie->theora) {
-    // The DirectShow update calls the callback itself, and only after a new frame.
+    // The DirectShow update calls the callback itself, only after a new frame or a refresh.
     UpdateDirectShowMovie(movie, flag);
     return 0;
   }
