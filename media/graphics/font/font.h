@@ -262,8 +262,9 @@ int RenderGlyphFromDataImage(FontHandleRecord* font, FontGlyphSlot* slot, uint32
 void ReleaseFontDataImage(FontHandleRecord* font);
 
 // ---- Built-in fallback font (font_fallback.cpp) ----
-// Makes the default font from the built-in data image and glyph sheet; -1 only when
-// the sheet's memory can't be had.
+// Makes the default font from the built-in data image and glyph sheet, in place of the
+// default font before (which goes); when the built-in font is the default already it is
+// kept. -1 when the sheet's memory or the handle can't be had (the default font stays).
 int SetupFallbackFont();
 // 1 when the fallback's graphs exist.
 int FallbackFontReady();

@@ -94,12 +94,22 @@ void RegisterFallbackPictures(FontHandleRecord* font) {
 int SetupFallbackFont() {
     FontModuleState& m = FontModule;
     if (!unpackSheet()) return -1;
+    // Already the default: the font is kept, its pictures made again if they went.
+    FontHandleRecord* current = m.defaultHandle != -1 ? GetFontSettingsRecord(m.defaultHandle) : nullptr;
+    if (current != nullptr && m.defaultIsFallback) {
+        if (!loadGraphs()) return -1;
+        RegisterFallbackPictures(current);
+        return 0;
+    }
     const int handle = CreateDefaultFontHandle(nullptr, FallbackFontStub, FallbackFontStubSize, 0, 0);
-    if (handle == -1) return 0;
+    if (handle == -1) return -1;  // the default font before stays
+    // The default font it replaces goes, with its cache graph.
+    if (m.defaultHandle != -1) SubHandle(m.defaultHandle);
     loadGraphs();
     RegisterFallbackPictures(GetFontRecord(handle));
     m.defaultHandle = handle;
     m.defaultIsFallback = 1;
+    SetDeleteHandleFlag(handle, &m.defaultHandle);
     return 0;
 }
 

@@ -392,6 +392,40 @@ TEST_F(RecreationLife, LossesLeaveNothingBehind) {
     }
 }
 
+// The built-in font set up as the default, then set up again: the default font before it
+// (a face font, or the built-in one) goes with its cache graph, every set-up leaves as
+// many handles alive as the first, and the text drawn with it stays the same. With the
+// font table full it cannot be made: the set-up answers failure and the default stays.
+TEST_F(RecreationLife, SettingUpTheFallbackFontAgainLeavesNothingBehind) {
+    auto drawText = [] {
+        DrawBox(0, 0, kW, kH, colour(30, 60, 90), 1);
+        DrawString(10, 10, "Built-in glyphs: AaBbWw 0123", colour(250, 230, 60));
+        return capture();
+    };
+    for (Renderer r : {kSoftware, kD3D9, kD3D11}) {
+        SCOPED_TRACE(kNames[r]);
+        ASSERT_TRUE(start(r));
+        drawText();
+        const int face = GetDefaultFontHandle();
+        std::vector<int> fillers;
+        for (int font; (font = CreateFontHandle(nullptr, 12, -1, 0, -1, -1, 0)) != -1;) fillers.push_back(font);
+        EXPECT_EQ(SetupFallbackFont(), -1);
+        EXPECT_EQ(GetDefaultFontHandle(), face);
+        for (int font : fillers) DeleteFontHandle(font);
+        ASSERT_EQ(SetupFallbackFont(), 0);
+        const Frame first = drawText();
+        const Alive once = alive();
+        EXPECT_EQ(once.handles[HANDLETYPE_FONT], 1) << describe(once);
+        for (int round = 0; round < 3; ++round) {
+            SCOPED_TRACE(round);
+            ASSERT_EQ(SetupFallbackFont(), 0);
+            EXPECT_EQ(differing(first, drawText(), "set up again"), 0);
+            EXPECT_TRUE(alive() == once) << describe(alive()) << " against " << describe(once);
+        }
+        TerminateLibrary();
+    }
+}
+
 // A graph showing a DirectShow movie (an AVI of colour bars without sound, made by ffmpeg
 // in the test's folder), played until a frame reached the graph and paused there. After
 // each kind of loss the graph shows that frame again, byte for byte, though no new frame
