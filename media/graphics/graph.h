@@ -92,6 +92,10 @@ int CreatePartGraph(int sourceHandle, int x, int y, int width, int height);
 // (destX, destY) of the graph, or of the whole original image with wholeOrig.
 int BltBaseImageToGraph(const ImageRect* srcRect, int destX, int destY, int handle, const BaseImage* image,
                         const BaseImage* alphaImage, int wholeOrig, int allowLoading);
+// Images written into software images or textures that keep no blocks hold plain
+// pixels: a block-compressed image goes through a decoded copy, which *owned says to
+// free. Null when it cannot be decoded (logged); null for null.
+const BaseImage* PlainTransferImage(const BaseImage* image, BaseImage* copy, bool* owned);
 int FillGraph(int handle, int red, int green, int blue, int alpha);
 
 int IsGraphMultiSample(int handle);

@@ -54,10 +54,17 @@ int CreateDivGraphFromGraphImage(const SetupGraphParam* param, int separateTextu
 // copies `source`; with noReloadData nothing is kept.
 int SetGraphReloadData(int noReloadData, int handle, const GraphReloadSource* source, int sourceHandle,
                        int allowLoading);
+// Loads the images of a kept file name or memory image as the rebuild does: 0 with an
+// alpha image, 1 without, -1 when they cannot be read. The caller releases both images.
+int LoadGraphReloadImages(const GraphReloadData* data, BaseImage* color, BaseImage* alpha);
 int ReloadAllGraphs();
 int GetWhiteGraph();
 
-// Refills part of a graph from GDI bitmaps (bitmapFlag) or base images.
+// Refills part of a graph from GDI bitmaps (bitmapFlag) or base images at (x, y) of it.
+// The graph's kept source becomes copies of the images when they cover the graph from
+// its top-left, else the graph's whole picture: its kept source (transparent black
+// without one) with the images written into it. -1 only when the transfer failed; a
+// kept source that cannot be made anew stays as it was (logged).
 int TransferBitmapToGraph(const PixelFormatDesc* colorData, plat::win::HBITMAP bitmap,
                           plat::win::HBITMAP alphaBitmap, int bitmapFlag, const BaseImage* image,
                           const BaseImage* alphaImage, int x, int y, int handle);

@@ -37,17 +37,7 @@ struct ReloadImages {
     int load(const GraphReloadData* data) {
         if (same(data)) return got;
         release();
-        GraphLoadRequest request;
-        InitGraphLoadRequest(&request);
-        request.param.noAlphaFile = 0;
-        request.fileName = data->fileName;
-        request.memImage = data->memImage;
-        request.memImageSize = data->memImageSize;
-        request.alphaMemImage = data->alphaMemImage;
-        request.alphaMemImageSize = data->alphaMemImageSize;
-        request.mirror = data->mirror;
-        request.stream.convertToARGB8 = data->convertToARGB8;
-        got = LoadImagesForGraph(&request, &color, &alpha);
+        got = LoadGraphReloadImages(data, &color, &alpha);
         loaded = true;
         fileName = data->fileName;
         memImage = data->memImage;
@@ -69,6 +59,20 @@ const unsigned char kWhiteTga[84] = {
 };
 
 }  // namespace
+
+int LoadGraphReloadImages(const GraphReloadData* data, BaseImage* color, BaseImage* alpha) {
+    GraphLoadRequest request;
+    InitGraphLoadRequest(&request);
+    request.param.noAlphaFile = 0;
+    request.fileName = data->fileName;
+    request.memImage = data->memImage;
+    request.memImageSize = data->memImageSize;
+    request.alphaMemImage = data->alphaMemImage;
+    request.alphaMemImageSize = data->alphaMemImageSize;
+    request.mirror = data->mirror;
+    request.stream.convertToARGB8 = data->convertToARGB8;
+    return LoadImagesForGraph(&request, color, alpha);
+}
 
 int SetGraphReloadData(int noReloadData, int handle, const GraphReloadSource* source, int sourceHandle,
                        int allowLoading) {

@@ -8,11 +8,7 @@
 
 namespace ZaDod {
 
-namespace {
-
-// Software images hold plain pixels only: block-compressed images go through a
-// decoded copy, which *owned says to free.
-const BaseImage* plainImage(const BaseImage* image, BaseImage* copy, bool* owned) {
+const BaseImage* PlainTransferImage(const BaseImage* image, BaseImage* copy, bool* owned) {
     *owned = false;
     if (image == nullptr || image->format.formatCode == kPixelPlain) return image;
     *copy = *image;
@@ -24,12 +20,14 @@ const BaseImage* plainImage(const BaseImage* image, BaseImage* copy, bool* owned
     return copy;
 }
 
+namespace {
+
 int bltSoftware(GraphData* graph, const ImageRect* srcRect, int destX, int destY, const BaseImage* image,
                 const BaseImage* alphaImage, int wholeOrig) {
     BaseImage colorCopy, alphaCopy;
     bool colorOwned, alphaOwned;
-    const BaseImage* color = plainImage(image, &colorCopy, &colorOwned);
-    const BaseImage* alpha = color != nullptr ? plainImage(alphaImage, &alphaCopy, &alphaOwned) : nullptr;
+    const BaseImage* color = PlainTransferImage(image, &colorCopy, &colorOwned);
+    const BaseImage* alpha = color != nullptr ? PlainTransferImage(alphaImage, &alphaCopy, &alphaOwned) : nullptr;
     int result = -1;
     if (color != nullptr && (alphaImage == nullptr || alpha != nullptr)) {
         GraphOrigData* orig = graph->orig;
@@ -77,8 +75,8 @@ int BltBaseImageToGraph(const ImageRect* srcRect, int destX, int destY, int hand
                                         alphaImage != nullptr ? alphaImage->format.formatCode : -1, &alphaDecode);
     BaseImage colorCopy, alphaCopy;
     bool colorOwned = false, alphaOwned = false;
-    const BaseImage* color = colorDecode ? plainImage(image, &colorCopy, &colorOwned) : image;
-    const BaseImage* alpha = alphaDecode && color != nullptr ? plainImage(alphaImage, &alphaCopy, &alphaOwned)
+    const BaseImage* color = colorDecode ? PlainTransferImage(image, &colorCopy, &colorOwned) : image;
+    const BaseImage* alpha = alphaDecode && color != nullptr ? PlainTransferImage(alphaImage, &alphaCopy, &alphaOwned)
                                                              : alphaImage;
     int result = -1;
     if (color != nullptr && (alphaImage == nullptr || alpha != nullptr))

@@ -1,6 +1,8 @@
 // Graphs in software mode: creation, loading, derived and divided graphs, fills,
 // kept sources and the rebuild.
+#include <array>
 #include <cstdio>
+#include <vector>
 
 #include "media/base/handle.h"
 #include "media/graphics/graph_settings.h"
@@ -239,7 +241,31 @@ TEST_F(SoftGraph, BitmapTransferReplacesReloadData) {
     const GraphReloadData* reload = GetGraphData(graph)->reload;
     ASSERT_NE(reload, nullptr);
     ASSERT_NE(reload->image, nullptr);
-    EXPECT_EQ(reload->image->width, 2);
+    // The graph's whole picture: it had no kept source, so transparent black around the bitmap.
+    EXPECT_EQ(reload->image->width, 4);
+    int r, g, b, a;
+    GetBaseImagePixel(reload->image, 2, 2, &r, &g, &b, &a);
+    EXPECT_EQ((std::array{r, g, b, a}), (std::array{0, 255, 0, 255}));
+    GetBaseImagePixel(reload->image, 0, 0, &r, &g, &b, &a);
+    EXPECT_EQ((std::array{r, g, b, a}), (std::array{0, 0, 0, 0}));
     EXPECT_EQ(TransferBitmapToGraph(&xrgb, nullptr, nullptr, 1, nullptr, nullptr, 0, 0, graph), -1);
+
+    // A kept source that can no longer be read stays as it was; the transfer itself is done.
+    std::vector<unsigned char> tga = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 4, 0, 32, 0x28};
+    tga.resize(tga.size() + 4 * 4 * 4, 0x80);
+    GraphLoadRequest request;
+    InitGraphLoadRequest(&request);
+    request.memImage = tga.data();
+    request.memImageSize = tga.size();
+    const int loaded = LoadGraphRequest(&request, 0, 0);
+    ASSERT_NE(loaded, -1);
+    GraphReloadData* kept = GetGraphData(loaded)->reload;
+    ASSERT_NE(kept, nullptr);
+    ASSERT_NE(kept->memImage, nullptr);
+    static_cast<unsigned char*>(kept->memImage)[2] = 0xEE;  // no image kind anyone reads
+    ASSERT_EQ(TransferBitmapToGraph(&xrgb, bitmap, nullptr, 1, nullptr, nullptr, 1, 1, loaded), 0);
+    EXPECT_EQ(graphPixel(loaded, 1, 1) & 0xFFFF, packedFor(loaded, 0, 255, 0) & 0xFFFF);  // 16 bits, alpha beside
+    EXPECT_EQ(GetGraphData(loaded)->reload, kept);
+    EXPECT_TRUE(LogCapture::contains(u"転送後の画像を復帰用データに保存できませんでした"));
     plat::win::DeleteObject(bitmap);
 }

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -481,5 +482,176 @@ TEST_F(RecreationLife, APausedDirectShowMovieShowsItsFrameAgain) {
         TerminateLibrary();
     }
 }
+
+// Images refilling part of a graph (TransferBitmapToGraph) come back in their place after
+// a re-creation, with the rest of the graph's kept picture around them; images covering
+// the graph from its top-left come back as the graph's picture. Graphs from base images
+// with and without alpha (some texels of the transparent colour), an alpha image, images
+// reaching over the graph's edge, graphs cut from another's texture, pieces of a divided
+// load from an image file in memory (with textures of their own, and in one texture) and
+// a graph made empty. Each renderer and each way of losing the device (the software
+// renderer has no device: its graphs are overwritten and rebuilt from their kept sources).
+namespace transfer {
+
+using Texel = std::function<unsigned(int, int)>;  // 0xAARRGGBB
+
+BaseImage makeImage(int w, int h, bool alpha, const Texel& texel) {
+    BaseImage image{};
+    EXPECT_EQ(alpha ? CreateARGB8ColorBaseImage(w, h, &image) : CreateXRGB8ColorBaseImage(w, h, &image), 0);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const unsigned t = texel(x, y);
+            SetBaseImagePixel(&image, x, y, channel(t, 16), channel(t, 8), channel(t, 0), alpha ? channel(t, 24) : 255);
+        }
+    return image;
+}
+
+// Bases: a ramp with a few texels of the transparent colour (magenta), opaque or with
+// graded alpha.
+unsigned baseTexel(int x, int y) {
+    if ((x + 2 * y) % 11 == 0) return 0xFFFF00FFu;
+    return unsigned(80 + (x * 7 + y * 5) % 170) << 24 | rgb(x * 5, 40 + y * 6, 200 - x * 3);
+}
+// Transferred images: a pattern of their own, some texels transparent-coloured too.
+unsigned partTexel(int x, int y) {
+    if (x == 1 && y == 1) return 0xFFFF00FFu;
+    return unsigned(60 + (x * 31 + y * 17) % 190) << 24 | rgb(250 - x * 9, 20 + x * 13, 30 + y * 19);
+}
+
+struct Refill {
+    const char* what;
+    enum Kind { kBase, kPart, kPiece, kSharedPiece, kEmpty } kind;
+    int w, h;        // of the graph (kPart: of the graph it is cut from)
+    bool baseAlpha;  // the base image has alpha
+    int imageW, imageH, x, y;
+    bool imageAlpha;  // the transferred image has alpha
+    bool alphaImage;  // an alpha image goes with it
+    bool whole;       // it covers the graph from its top-left
+    int insideX, insideY, outsideX, outsideY;  // a texel of the graph it refills and one it leaves
+};
+constexpr int kPartX = 10, kPartY = 6, kPartW = 24, kPartH = 16;
+const Refill kRefills[] = {
+    {"opaque base, opaque part", Refill::kBase, 48, 32, false, 16, 12, 20, 10, false, false, false, 25, 14, 5, 5},
+    {"base with alpha, alpha image", Refill::kBase, 48, 32, true, 16, 12, 6, 14, false, true, false, 9, 17, 30, 5},
+    {"opaque base, part with alpha over the edge", Refill::kBase, 40, 24, false, 12, 8, -4, 18, true, false, false,
+     2, 20, 20, 5},
+    {"cut from another's texture", Refill::kPart, 48, 32, true, 10, 6, 7, 5, false, false, false, 9, 7, 2, 2},
+    {"cut from another's texture, whole", Refill::kPart, 48, 32, true, kPartW, kPartH, 0, 0, true, false, true, 5,
+     5, -1, -1},
+    {"whole, by a larger image", Refill::kBase, 24, 16, false, 30, 20, 0, 0, false, false, true, 12, 8, -1, -1},
+    {"divided piece with a texture of its own", Refill::kPiece, 8, 8, true, 4, 4, 2, 3, false, false, false, 4, 5, 0,
+     0},
+    {"divided piece in a shared texture", Refill::kSharedPiece, 8, 8, true, 4, 4, 3, 1, false, false, false, 5, 3,
+     1, 6},
+    {"empty graph", Refill::kEmpty, 20, 12, true, 8, 6, 5, 4, false, false, false, 7, 5, 1, 1},
+};
+constexpr int kRefillCount = int(sizeof kRefills / sizeof kRefills[0]);
+
+struct Graphs {
+    std::vector<int> refilled;
+    std::vector<int> others;  // the pieces and the graphs cut from, not refilled
+    std::vector<uint8_t> sheet;
+};
+
+Graphs makeGraphs() {
+    Graphs g;
+    g.sheet = sheetFile();
+    int pieces[2][8];
+    for (int textureFlag : {1, 0})
+        EXPECT_EQ(LoadDivGraphFromSource(nullptr, g.sheet.data(), g.sheet.size(), 8, 4, 2, 8, 8,
+                                         pieces[1 - textureFlag], textureFlag, 0),
+                  0);
+    for (const Refill& c : kRefills) {
+        int graph = -1;
+        if (c.kind == Refill::kBase || c.kind == Refill::kPart) {
+            BaseImage base = makeImage(c.w, c.h, c.baseAlpha, baseTexel);
+            graph = CreateGraphFromBaseImage(&base, nullptr, 1, 0);
+            ReleaseBaseImage(&base);
+            if (c.kind == Refill::kPart) {
+                g.others.push_back(graph);
+                graph = CreatePartGraph(graph, kPartX, kPartY, kPartW, kPartH);
+            }
+        } else if (c.kind == Refill::kEmpty) {
+            graph = MakeGraph(c.w, c.h);
+            EXPECT_EQ(FillGraph(graph, 0, 0, 0, 0), 0);
+        } else {
+            graph = pieces[c.kind == Refill::kPiece ? 0 : 1][c.kind == Refill::kPiece ? 5 : 6];
+        }
+        EXPECT_GE(graph, 0) << c.what;
+        g.refilled.push_back(graph);
+    }
+    for (auto& load : pieces)
+        for (int piece : load)
+            if (std::find(g.refilled.begin(), g.refilled.end(), piece) == g.refilled.end()) g.others.push_back(piece);
+    return g;
+}
+
+void refill(const Graphs& g) {
+    for (int i = 0; i < kRefillCount; ++i) {
+        const Refill& c = kRefills[i];
+        BaseImage image = makeImage(c.imageW, c.imageH, c.imageAlpha, partTexel);
+        BaseImage alpha{};
+        if (c.alphaImage)
+            alpha = makeImage(c.imageW, c.imageH, false, [](int x, int y) { return unsigned(x * 15 + y * 20); });
+        EXPECT_EQ(TransferBitmapToGraph(nullptr, nullptr, nullptr, 0, &image, c.alphaImage ? &alpha : nullptr, c.x,
+                                        c.y, g.refilled[i]),
+                  0)
+            << c.what;
+        ReleaseBaseImage(&image);
+        ReleaseBaseImage(&alpha);
+    }
+}
+
+int spotX(int i) { return 20 + i % 6 * 90; }
+int spotY(int i) { return 20 + i / 6 * 60; }
+
+Frame draw(const Graphs& g) {
+    SetDrawBlendMode(0, 255);
+    DrawBox(0, 0, kW, kH, colour(30, 60, 90), 1);
+    for (int i = 0; i < kRefillCount; ++i) DrawGraph(spotX(i), spotY(i), g.refilled[i], 1);
+    return capture();
+}
+
+TEST_F(RecreationLife, APartlyRefilledGraphComesBackWhole) {
+    for (Renderer r : {kSoftware, kD3D9, kD3D11})
+        for (int loss = 0; loss < (r == kSoftware ? 1 : kLosses); ++loss) {
+            SCOPED_TRACE(std::string(kNames[r]) + (r == kSoftware ? "" : std::string(", ") + kLossNames[loss]));
+            ASSERT_TRUE(start(r));
+            Graphs g = makeGraphs();
+            const Frame before = draw(g);
+            refill(g);
+            const Frame refilled = draw(g);
+            // The refills show where they went, and leave the rest of each graph as it was.
+            for (int i = 0; i < kRefillCount; ++i) {
+                const Refill& c = kRefills[i];
+                const int x = spotX(i), y = spotY(i);
+                EXPECT_NE(refilled.at(x + c.insideX, y + c.insideY), before.at(x + c.insideX, y + c.insideY)) << c.what;
+                if (!c.whole) {
+                    EXPECT_EQ(refilled.at(x + c.outsideX, y + c.outsideY), before.at(x + c.outsideX, y + c.outsideY))
+                        << c.what;
+                }
+            }
+            if (r == kSoftware) {
+                for (int graph : g.refilled) FillGraph(graph, 10, 200, 10, 255);
+                ASSERT_EQ(ReloadAllGraphs(), 0);
+            } else {
+                loseDevice(r, Loss(loss));
+            }
+            const Frame after = draw(g);
+            for (int i = 0; i < kRefillCount; ++i) {
+                int wrong = 0;
+                for (int y = 0; y < 40; ++y)
+                    for (int x = 0; x < 60; ++x)
+                        wrong += after.at(spotX(i) + x, spotY(i) + y) != refilled.at(spotX(i) + x, spotY(i) + y);
+                EXPECT_EQ(wrong, 0) << kRefills[i].what;
+            }
+            EXPECT_EQ(differing(refilled, after, "after re-creation"), 0);
+            for (int graph : g.refilled) SubHandle(graph);
+            for (int graph : g.others) SubHandle(graph);
+            TerminateLibrary();
+        }
+}
+
+}  // namespace transfer
 
 }  // namespace recreationlife
