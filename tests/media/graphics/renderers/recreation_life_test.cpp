@@ -7,6 +7,7 @@
 // the same bytes. Freed and made again, it gives the same frame once more, and rounds of
 // losses leave as many handles and device objects alive as before. A movie of the
 // DirectShow path, paused on a frame, shows that frame again after each kind of loss.
+// Graphs partly refilled from images come back with the images in their place.
 #include <gtest/gtest.h>
 
 #include <algorithm>
