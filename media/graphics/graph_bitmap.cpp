@@ -128,6 +128,7 @@ int TransferBitmapToGraph(const PixelFormatDesc* colorData, plat::win::HBITMAP b
     const ImageRect rect{0, 0, image->width, image->height};
     if (BltBaseImageToGraph(&rect, x, y, handle, image, alphaImage, 0, 0) != 0) return -1;
     GraphData* graph = GetGraphData(handle, 0);
+    if (graph == nullptr) return 0;
     // Images that cover the graph from its top-left are its picture; anything less goes
     // into the picture it had.
     int width, height;
