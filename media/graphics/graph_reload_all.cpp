@@ -94,30 +94,37 @@ int ReloadAllGraphs() {
     LogAddTextUtf16(u"グラフィックを復帰します\n");
     const HandleTypeManager& manager = HandleManageArray[HANDLETYPE_GRAPH];
     ReloadImages images;
-    for (int index = manager.AreaMin; manager.InitializeFlag && index <= manager.AreaMax; ++index) {
-        HandleEntryHeader* header = manager.Handle[index];
-        if (header == nullptr) continue;
-        auto* graph = reinterpret_cast<GraphData*>(header);
-        const GraphReloadData* data = graph->reload;
-        if (data == nullptr || graph->orig == nullptr) continue;
-        const BaseImage* color = data->image;
-        const BaseImage* alpha = data->alphaImage;
-        if (color == nullptr) {
-            const int got = images.load(data);
-            if (got < 0) {
-                if (data->fileName != nullptr)
-                    LogFormatUtf16(u"Image File Load Error : %s", data->fileName);
-                else
-                    LogAddTextUtf16(u"メモリからの画像データのローができませんでした");
-                continue;
+    // Graphs that cover their whole texture go first, then the graphs cut from part of a
+    // texture: a part refilled since has a kept copy of its own that its parent's copy
+    // does not hold, and it must be written over the parent's, whatever their handles.
+    for (int pass = 0; pass < 2; ++pass)
+        for (int index = manager.AreaMin; manager.InitializeFlag && index <= manager.AreaMax; ++index) {
+            HandleEntryHeader* header = manager.Handle[index];
+            if (header == nullptr) continue;
+            auto* graph = reinterpret_cast<GraphData*>(header);
+            const GraphReloadData* data = graph->reload;
+            if (data == nullptr || graph->orig == nullptr) continue;
+            const bool whole = graph->area.x == 0 && graph->area.y == 0 && graph->area.width >= graph->orig->width &&
+                               graph->area.height >= graph->orig->height;
+            if (whole != (pass == 0)) continue;
+            const BaseImage* color = data->image;
+            const BaseImage* alpha = data->alphaImage;
+            if (color == nullptr) {
+                const int got = images.load(data);
+                if (got < 0) {
+                    if (data->fileName != nullptr)
+                        LogFormatUtf16(u"Image File Load Error : %s", data->fileName);
+                    else
+                        LogAddTextUtf16(u"メモリからの画像データのローができませんでした");
+                    continue;
+                }
+                color = &images.color;
+                alpha = got == 0 ? &images.alpha : nullptr;
             }
-            color = &images.color;
-            alpha = got == 0 ? &images.alpha : nullptr;
+            const ImageRect rect{graph->sourceX, graph->sourceY, graph->sourceX + graph->area.width,
+                                 graph->sourceY + graph->area.height};
+            BltBaseImageToGraph(&rect, 0, 0, header->Handle, color, alpha, 0, 1);
         }
-        const ImageRect rect{graph->sourceX, graph->sourceY, graph->sourceX + graph->area.width,
-                             graph->sourceY + graph->area.height};
-        BltBaseImageToGraph(&rect, 0, 0, header->Handle, color, alpha, 0, 1);
-    }
     images.release();
     LogAddTextUtf16(u"グラフィックの復帰が完了しました\n");
     return 0;

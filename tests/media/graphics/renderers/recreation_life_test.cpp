@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "media/base/handle.h"
 #include "media/graphics/d3d9/backend.h"
 #include "media/graphics/draw.h"
 #include "media/graphics/font/font.h"
@@ -521,7 +522,7 @@ unsigned partTexel(int x, int y) {
 
 struct Refill {
     const char* what;
-    enum Kind { kBase, kPart, kPiece, kSharedPiece, kEmpty } kind;
+    enum Kind { kBase, kPart, kPartBelow, kPiece, kSharedPiece, kEmpty } kind;
     int w, h;        // of the graph (kPart: of the graph it is cut from)
     bool baseAlpha;  // the base image has alpha
     int imageW, imageH, x, y;
@@ -537,6 +538,8 @@ const Refill kRefills[] = {
     {"opaque base, part with alpha over the edge", Refill::kBase, 40, 24, false, 12, 8, -4, 18, true, false, false,
      2, 20, 20, 5},
     {"cut from another's texture", Refill::kPart, 48, 32, true, 10, 6, 7, 5, false, false, false, 9, 7, 2, 2},
+    {"cut from another's texture, with a lower handle", Refill::kPartBelow, 48, 32, true, 10, 6, 7, 5, false, false,
+     false, 9, 7, 2, 2},
     {"cut from another's texture, whole", Refill::kPart, 48, 32, true, kPartW, kPartH, 0, 0, true, false, true, 5,
      5, -1, -1},
     {"whole, by a larger image", Refill::kBase, 24, 16, false, 30, 20, 0, 0, false, false, true, 12, 8, -1, -1},
@@ -564,13 +567,25 @@ Graphs makeGraphs() {
                   0);
     for (const Refill& c : kRefills) {
         int graph = -1;
-        if (c.kind == Refill::kBase || c.kind == Refill::kPart) {
+        if (c.kind == Refill::kBase || c.kind == Refill::kPart || c.kind == Refill::kPartBelow) {
+            // A graph cut with a lower handle than the one it is cut from (handles come
+            // round again in a long run) takes the handle of a graph deleted before.
+            const int below = c.kind == Refill::kPartBelow ? MakeGraph(4, 4) : -1;
             BaseImage base = makeImage(c.w, c.h, c.baseAlpha, baseTexel);
             graph = CreateGraphFromBaseImage(&base, nullptr, 1, 0);
             ReleaseBaseImage(&base);
             if (c.kind == Refill::kPart) {
                 g.others.push_back(graph);
                 graph = CreatePartGraph(graph, kPartX, kPartY, kPartW, kPartH);
+            } else if (c.kind == Refill::kPartBelow) {
+                g.others.push_back(graph);
+                SubHandle(below);
+                const int part = AddHandle(HANDLETYPE_GRAPH, 0, below);
+                EXPECT_EQ(part, below);
+                EXPECT_EQ(DeriveGraph(part, 0, kPartX, float(kPartX), kPartY, float(kPartY), kPartW, float(kPartW),
+                                      kPartH, float(kPartH), graph, 0),
+                          0);
+                graph = part;
             }
         } else if (c.kind == Refill::kEmpty) {
             graph = MakeGraph(c.w, c.h);
