@@ -9,6 +9,7 @@
 #include "media/graphics/d3d11/d3d11_shadow_map.h"
 #include "media/graphics/d3d11/d3d11_tiled.h"
 #include "media/graphics/graphics_state.h"
+#include "media/graphics/hwdraw/graph_tiles.h"
 #include "media/graphics/hwdraw/pixel_read.h"
 
 namespace ZaDod {
@@ -19,17 +20,8 @@ using namespace plat::gpu;
 // The texture that holds the whole of rect (graph coordinates) of a graph, with rect moved
 // into it; null when the rectangle spans tiles.
 const D3D11GraphTexture* tileHolding(const GraphData* graph, ImageRect* rect) {
-    const GraphOrigData* orig = graph->orig;
-    const int x = rect->left + graph->area.x, y = rect->top + graph->area.y;
-    const int w = rect->right - rect->left, h = rect->bottom - rect->top;
-    for (int i = 0; i < orig->tileCount; ++i) {
-        const GraphTextureTile& t = orig->tiles[i];
-        if (x >= t.x && y >= t.y && x + w <= t.x + t.usedWidth && y + h <= t.y + t.usedHeight) {
-            *rect = ImageRect{x - t.x, y - t.y, x - t.x + w, y - t.y + h};
-            return D3D11_TileTexture(&t);
-        }
-    }
-    return nullptr;
+    const GraphTextureTile* tile = TileHoldingRect(graph, rect);
+    return tile != nullptr ? D3D11_TileTexture(tile) : nullptr;
 }
 
 // Copies rect of a tile texture straight into the destination's texture when the upload
@@ -49,12 +41,10 @@ bool copyTexels(const GraphOrigData* srcOrig, ID3D11Texture2D* source, const Ima
     if (w < 1 || h < 1 || destX < 0 || destY < 0 || destX + w > dest->area.width || destY + h > dest->area.height)
         return false;
     ImageRect at{destX, destY, destX + w, destY + h};
-    const D3D11GraphTexture* target = tileHolding(dest, &at);
+    const GraphTextureTile* tile = TileHoldingRect(dest, &at);
+    const D3D11GraphTexture* target = tile != nullptr ? D3D11_TileTexture(tile) : nullptr;
     if (target == nullptr || target->texture == source) return false;
-    const GraphTextureTile* tile = nullptr;
-    for (int i = 0; i < orig->tileCount && tile == nullptr; ++i)
-        if (D3D11_TileTexture(&orig->tiles[i]) == target) tile = &orig->tiles[i];
-    if (tile == nullptr || (at.right == tile->usedWidth && tile->usedWidth < tile->textureWidth) ||
+    if ((at.right == tile->usedWidth && tile->usedWidth < tile->textureWidth) ||
         (at.bottom == tile->usedHeight && tile->usedHeight < tile->textureHeight))
         return false;
     Graphics_D3D11_FlushVertexBatch(-1, 0);
@@ -105,22 +95,15 @@ void resolveSlot(int slot) {
 namespace {
 // A rectangle across tiles of a graph is copied as the parts each tile holds.
 int copyTileByTile(const ImageRect& rect, const GraphData* src, int destGraph, int destX, int destY) {
-    const GraphOrigData* orig = src->orig;
-    const int ox = rect.left + src->area.x, oy = rect.top + src->area.y;
-    long covered = 0;
-    for (int i = 0; i < orig->tileCount; ++i) {
-        const GraphTextureTile& t = orig->tiles[i];
-        const int left = std::max(ox, t.x), top = std::max(oy, t.y);
-        const int right = std::min(ox - rect.left + rect.right, t.x + t.usedWidth);
-        const int bottom = std::min(oy - rect.top + rect.bottom, t.y + t.usedHeight);
-        if (right <= left || bottom <= top) continue;
-        const ImageRect part{left - src->area.x, top - src->area.y, right - src->area.x, bottom - src->area.y};
-        if (Graphics_D3D11_CopyGraphRectToGraph(&part, src->header.Handle, destGraph, destX + left - ox,
-                                                destY + top - oy) < 0)
-            return -1;
-        covered += long(right - left) * long(bottom - top);
-    }
-    return covered == long(rect.right - rect.left) * long(rect.bottom - rect.top) ? 0 : -1;
+    const bool whole = ForEachTilePart<ImageRect>(
+        src->orig, rect.left + src->area.x, rect.top + src->area.y, rect.right - rect.left, rect.bottom - rect.top,
+        [&](const GraphTextureTile& t, const ImageRect& p, int dx, int dy) {
+            const int x = t.x - src->area.x, y = t.y - src->area.y;
+            const ImageRect part{p.left + x, p.top + y, p.right + x, p.bottom + y};
+            return Graphics_D3D11_CopyGraphRectToGraph(&part, src->header.Handle, destGraph, destX + dx,
+                                                       destY + dy) >= 0;
+        });
+    return whole ? 0 : -1;
 }
 }  // namespace
 

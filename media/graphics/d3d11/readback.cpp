@@ -1,7 +1,5 @@
 // Reading a render target back into CPU memory through a staging texture, and the
 // draw-target lock built on it.
-#include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include "media/base/log.h"
@@ -10,6 +8,7 @@
 #include "media/graphics/d3d11/d3d11_state.h"
 #include "media/graphics/d3d11/d3d11_tiled.h"
 #include "media/graphics/graphics_state.h"
+#include "media/graphics/hwdraw/graph_tiles.h"
 #include "media/graphics/pixel_format.h"
 
 namespace ZaDod {
@@ -37,8 +36,8 @@ void releaseAndClear(ID3D11Texture2D*& texture) {
 std::vector<uint8_t> spanningPixels;
 bool spanningLocked = false;
 
-// Gathers rect (graph coordinates, inside the graph) from every piece it covers into one
-// image in the pieces' format.
+// Gathers rect (graph coordinates, inside the graph) from every tile it covers into one
+// image in the tiles' format.
 int lockSpanning(const GraphData* g, const ImageRect& r, BaseImage* out) {
     const int w = r.right - r.left, h = r.bottom - r.top;
     if (r.left < 0 || r.top < 0 || w <= 0 || h <= 0 || r.right > g->area.width || r.bottom > g->area.height)
@@ -46,34 +45,28 @@ int lockSpanning(const GraphData* g, const ImageRect& r, BaseImage* out) {
     std::vector<uint8_t> pixels;
     PixelFormatDesc format{};
     int bytes = 0;
-    long long covered = 0;
-    for (int i = 0; i < g->pieceCount; ++i) {
-        const GraphDrawPiece& p = g->pieces[i];
-        const int left = std::max(r.left, p.x), top = std::max(r.top, p.y);
-        const int right = std::min(r.right, p.x + p.width), bottom = std::min(r.bottom, p.y + p.height);
-        if (p.tile == nullptr || left >= right || top >= bottom) continue;
-        const ImageRect inTexture{left - p.x + p.tileX, top - p.y + p.tileY, right - p.x + p.tileX,
-                                  bottom - p.y + p.tileY};
-        BaseImage part{};
-        ID3D11Texture2D* staging = nullptr;
-        if (Graphics_D3D11_ReadbackTexture(D3D11_TileTexture(p.tile)->texture, &inTexture, &part, &staging) < 0)
-            return -1;
-        if (bytes == 0) {
-            format = part.format;
-            bytes = int(format.bytesPerPixel);
-            pixels.assign(size_t(w) * size_t(h) * size_t(bytes), 0);
-        }
-        const bool same = bytes > 0 && int(part.format.bytesPerPixel) == bytes;
-        const size_t rowBytes = size_t(right - left) * size_t(bytes);
-        for (int row = 0; same && row < bottom - top; ++row)
-            std::memcpy(pixels.data() + (size_t(top - r.top + row) * size_t(w) + size_t(left - r.left)) * size_t(bytes),
-                        static_cast<const uint8_t*>(part.pixels) + size_t(row) * size_t(part.pitch), rowBytes);
-        D3D11DeviceContext_Unmap(staging, 0);
-        releaseAndClear(staging);
-        if (!same) return -1;
-        covered += (long long)(right - left) * (bottom - top);
-    }
-    if (covered != (long long)w * h) return -1;
+    const bool whole = ForEachTilePart<ImageRect>(
+        g->orig, r.left + g->area.x, r.top + g->area.y, w, h,
+        [&](const GraphTextureTile& t, const ImageRect& part, int dx, int dy) {
+            BaseImage read{};
+            ID3D11Texture2D* staging = nullptr;
+            if (Graphics_D3D11_ReadbackTexture(D3D11_TileTexture(&t)->texture, &part, &read, &staging) < 0)
+                return false;
+            if (bytes == 0) {
+                format = read.format;
+                bytes = int(format.bytesPerPixel);
+                pixels.assign(size_t(w) * size_t(h) * size_t(bytes), 0);
+            }
+            const bool same = bytes > 0 && int(read.format.bytesPerPixel) == bytes;
+            if (same)
+                CopyPitchedRows(static_cast<const uint8_t*>(read.pixels), read.pitch,
+                                pixels.data() + (size_t(dy) * size_t(w) + size_t(dx)) * size_t(bytes), w * bytes,
+                                (part.right - part.left) * bytes, part.bottom - part.top);
+            D3D11DeviceContext_Unmap(staging, 0);
+            releaseAndClear(staging);
+            return same;
+        });
+    if (!whole) return -1;
     spanningPixels = std::move(pixels);
     spanningLocked = true;
     *out = BaseImage{};

@@ -91,26 +91,6 @@ int lockCopy(IDirect3DSurface9* source, const RECT& r, D3DFORMAT format, int rea
     return 0;
 }
 
-// Each tile's part of the rectangle (x, y, w, h) of the graph, in tile coordinates, with
-// where it lies in the rectangle; false when the tiles do not cover it whole.
-template <class Fn>
-bool forEachTilePart(const GraphOrigData* orig, int x, int y, int w, int h, Fn&& fn) {
-    long covered = 0;
-    const int failed = ForEachUploadTile(orig, x, y, w, h, [&](const UploadTilePart& p) {
-        const GraphTextureTile& t = *p.tile;
-        if (!fn(t, RECT{p.left - t.x, p.top - t.y, p.right - t.x, p.bottom - t.y}, p.left - x, p.top - y)) return 1;
-        covered += long(p.right - p.left) * long(p.bottom - p.top);
-        return 0;
-    });
-    return failed == 0 && covered == long(w) * long(h);
-}
-
-// Copies rows of `rows` x `rowBytes` between two pitches.
-void copyPitchedRows(const uint8_t* from, int fromPitch, uint8_t* to, int toPitch, int rowBytes, int rows) {
-    for (int r = 0; r < rows; ++r)
-        std::memcpy(to + size_t(r) * size_t(toPitch), from + size_t(r) * size_t(fromPitch), size_t(rowBytes));
-}
-
 // The rectangle (graph coordinates moved by the graph's place in its tiles) gathered from
 // every tile it covers into one image in the tiles' format.
 int lockSpanning(const GraphData* g, const ImageRect& rect, int readOnly, int surfaceIndex, BaseImage* out) {
@@ -133,7 +113,7 @@ int lockSpanning(const GraphData* g, const ImageRect& rect, int readOnly, int su
     lock.writeBack = !drawable && !readOnly;
     const int pitch = lock.width * lock.bytes;
     lock.pixels.assign(size_t(pitch) * size_t(lock.height), 0);
-    const bool whole = forEachTilePart(orig, lock.x, lock.y, lock.width, lock.height,
+    const bool whole = ForEachTilePart<RECT>(orig, lock.x, lock.y, lock.width, lock.height,
                                        [&](const GraphTextureTile& t, const RECT& r, int dx, int dy) {
         const int rowBytes = (r.right - r.left) * lock.bytes, rows = r.bottom - r.top;
         uint8_t* to = lock.pixels.data() + size_t(dy) * size_t(pitch) + size_t(dx) * size_t(lock.bytes);
@@ -142,13 +122,13 @@ int lockSpanning(const GraphData* g, const ImageRect& rect, int readOnly, int su
             IDirect3DTexture9* texture = D3D9_TileTexture(&t)->texture;
             if (texture == nullptr || Direct3DTexture9_LockRect(texture, 0, &locked, &r, D3DLOCK_READONLY) != D3D_OK)
                 return false;
-            copyPitchedRows(static_cast<const uint8_t*>(locked.pBits), locked.Pitch, to, pitch, rowBytes, rows);
+            CopyPitchedRows(static_cast<const uint8_t*>(locked.pBits), locked.Pitch, to, pitch, rowBytes, rows);
             Direct3DTexture9_UnlockRect(texture, 0);
             return true;
         }
         IDirect3DSurface9* surface = graphSurface(&t, surfaceIndex);
         if (surface == nullptr || lockCopy(surface, r, format, 1, &locked) < 0) return false;
-        copyPitchedRows(static_cast<const uint8_t*>(locked.pBits), locked.Pitch, to, pitch, rowBytes, rows);
+        CopyPitchedRows(static_cast<const uint8_t*>(locked.pBits), locked.Pitch, to, pitch, rowBytes, rows);
         Graphics_D3D9_UnlockDrawTargetBuffer();
         return true;
     });
@@ -169,12 +149,12 @@ void unlockSpanning() {
     spanning = SpanningLock{};
     if (!lock.writeBack || !Direct3DDevice9_IsValid()) return;
     const int pitch = lock.width * lock.bytes;
-    forEachTilePart(lock.orig, lock.x, lock.y, lock.width, lock.height,
+    ForEachTilePart<RECT>(lock.orig, lock.x, lock.y, lock.width, lock.height,
                     [&](const GraphTextureTile& t, const RECT& r, int dx, int dy) {
         IDirect3DTexture9* texture = D3D9_TileTexture(&t)->texture;
         D3DLOCKED_RECT locked{};
         if (texture == nullptr || Direct3DTexture9_LockRect(texture, 0, &locked, &r, 0) != D3D_OK) return true;
-        copyPitchedRows(lock.pixels.data() + size_t(dy) * size_t(pitch) + size_t(dx) * size_t(lock.bytes), pitch,
+        CopyPitchedRows(lock.pixels.data() + size_t(dy) * size_t(pitch) + size_t(dx) * size_t(lock.bytes), pitch,
                  static_cast<uint8_t*>(locked.pBits), locked.Pitch, (r.right - r.left) * lock.bytes, r.bottom - r.top);
         Direct3DTexture9_UnlockRect(texture, 0);
         return true;

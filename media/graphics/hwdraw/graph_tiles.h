@@ -1,6 +1,9 @@
 // Which texture tiles of a graph an upload or a read reaches, and with what edge padding.
 #pragma once
 
+#include <cstdint>
+#include <cstring>
+
 #include "media/graphics/base_image.h"
 #include "media/graphics/graph.h"
 
@@ -50,6 +53,28 @@ int ForEachUploadTile(const GraphOrigData* orig, int x, int y, int w, int h, Fn&
         if (const int r = fn(p)) return r;
     }
     return 0;
+}
+
+// Each tile's part of the rectangle (x, y, w, h) of the original image, as a Rect
+// {left, top, right, bottom} in the tile's coordinates, with where the part lies in the
+// rectangle: fn(tile, part, dx, dy) answers false to stop. False when fn stopped or the
+// tiles do not cover the rectangle whole.
+template <class Rect, class Fn>
+bool ForEachTilePart(const GraphOrigData* orig, int x, int y, int w, int h, Fn&& fn) {
+    long long covered = 0;
+    const int failed = ForEachUploadTile(orig, x, y, w, h, [&](const UploadTilePart& p) {
+        const GraphTextureTile& t = *p.tile;
+        if (!fn(t, Rect{p.left - t.x, p.top - t.y, p.right - t.x, p.bottom - t.y}, p.left - x, p.top - y)) return 1;
+        covered += (long long)(p.right - p.left) * (p.bottom - p.top);
+        return 0;
+    });
+    return failed == 0 && covered == (long long)w * h;
+}
+
+// Copies `rows` rows of `rowBytes` bytes between two pitches.
+inline void CopyPitchedRows(const uint8_t* from, int fromPitch, uint8_t* to, int toPitch, int rowBytes, int rows) {
+    for (int r = 0; r < rows; ++r)
+        std::memcpy(to + size_t(r) * size_t(toPitch), from + size_t(r) * size_t(fromPitch), size_t(rowBytes));
 }
 
 // The tile that holds the whole of rect (graph coordinates), with rect moved into the
