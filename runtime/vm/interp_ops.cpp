@@ -211,9 +211,8 @@ void assignThroughReference(KVContext* ctx) {
   const Value& stored = ctx->operands[ctx->top - 1];
   if (cell) {
     *cell = stored;
-  } else if (ctx->viewTarget) {
-    viewStore(ctx->viewTarget, ctx->viewIndex, stored);
-    ctx->viewTarget = nullptr;
+  } else if (KVobj* view = takeViewTarget(ctx)) {
+    viewStore(view, ctx->viewIndex, stored);
   }
 }
 
@@ -227,21 +226,19 @@ void compoundAssign(KVContext* ctx, int32_t op) {
   Value* cell = ctx->resolveForWrite();
   Value right = ctx->operands[--ctx->top];
   Value left = ctx->operands[--ctx->top];
+  // A typed-view element takes the result converted to its type, as a plain store
+  // does; the expression's value is the result itself. Outside the view its read has
+  // warned already.
+  KVobj* view = cell ? nullptr : takeViewTarget(ctx);
+  Value element;
+  if (view) cell = &element;
   if (!cell) {
-    if (KVobj* view = takeViewTarget(ctx)) {
-      // A typed-view element takes the result converted to its type, as a plain
-      // store does; the expression's value is the result itself. Outside the
-      // view its read has warned already.
-      const Value result = *compoundResult(op, &left, &right);
-      if (viewHolds(view, ctx->viewIndex)) viewStore(view, ctx->viewIndex, result);
-      ctx->pushValue(result);
-      return;
-    }
     raiseRuntimeWarning(kWarnNoCell);
     ctx->pushUndefined();
     return;
   }
   *cell = *compoundResult(op, &left, &right);
+  if (view && viewHolds(view, ctx->viewIndex)) viewStore(view, ctx->viewIndex, element);
   ctx->pushValue(*cell);
 }
 
