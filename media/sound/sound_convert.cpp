@@ -123,7 +123,7 @@ int RunSoundConvert(SoundConvert* c, void* destination, int bytes) {
       if (direct) {
         const std::uint32_t n = c->DestDataValidSize;
         c->DestDataValidSize = 0;
-        c->DestDataCompSize = n;
+        c->DestDataCompSize = 0;  // the piece went to the caller: nothing held to seek back into
         c->DestDataCompSizeAll += static_cast<std::int32_t>(n);
         copied += static_cast<int>(n);
         if (copied == bytes) return copied;
@@ -145,7 +145,19 @@ int RunSoundConvert(SoundConvert* c, void* destination, int bytes) {
 int SetSoundConvertPosition(SoundConvert* c, std::int32_t sample) {
   if (!c->InitializeFlag) return -1;
   const std::int64_t target = static_cast<std::int64_t>(sample) * c->OutFormat.nBlockAlign;
-  if (std::llabs(target - c->DestDataCompSizeAll) < 16) return 0;
+  if (target == c->DestDataCompSizeAll) return 0;
+  // A target inside the decoded piece still held is reached by moving the read offset:
+  // a loop of a few samples comes back here on every pass and must not decode again.
+  const std::int64_t heldFrom = c->DestDataCompSizeAll - c->DestDataCompSize;
+  const std::int64_t heldTo = c->DestDataCompSizeAll + c->DestDataValidSize;
+  if (target >= heldFrom && target < heldTo) {
+    const std::int64_t offset = target - heldFrom;
+    c->DestDataValidSize = static_cast<std::uint32_t>(heldTo - target);
+    c->DestDataCompSize = static_cast<std::uint32_t>(offset);
+    c->DestDataCompSizeAll = static_cast<std::int32_t>(target);
+    c->EndFlag = 0;
+    return 0;
+  }
   int r;
   switch (c->Method) {
     case SOUND_METHODTYPE_NORMAL: r = SeekSoundConvert_WAVE(c, static_cast<std::int32_t>(target)); break;

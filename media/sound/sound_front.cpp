@@ -84,8 +84,11 @@ int SoundBufferFront_GetFrequency(SoundBuffer* b, std::uint32_t* frequency) {
 
 int SoundBufferFront_SetFrequency(SoundBuffer* b, std::uint32_t frequency) {
   if (!b->Valid) return -1;
+  const std::int32_t before = b->Frequency;
   b->Frequency = frequency == 0 ? -1 : static_cast<std::int32_t>(frequency);
-  return SoundBuffer_SetFrequency(b, frequency);
+  const int result = SoundBuffer_SetFrequency(b, frequency);
+  if (result < 0) b->Frequency = before;  // a rate the output refused is not kept
+  return result;
 }
 
 int SoundBufferFront_GetPan(SoundBuffer* b, std::int32_t* pan) {

@@ -90,9 +90,13 @@ struct StreamSoundEntry {
   SoundConvert Convert;
 };
 
+// A jump of the data written into the stream buffer, or a run of equal jumps `Period`
+// bytes apart (a loop shorter than a refill jumps many times in one refill).
 struct StreamWrap {
   std::uint32_t Offset;    // buffer offset of the first byte after the jump
   std::int32_t PosAfter;   // play position that byte stands for
+  std::uint32_t Period;    // bytes from one jump of the run to the next
+  std::uint32_t Repeats;   // jumps of the run after the first
 };
 
 struct LoadSoundSettings {

@@ -153,7 +153,11 @@ int SetSoundMemFrequency(int frequency, int handle) {
   if (frequency == -1) frequency = 0;
   std::int32_t f = frequency;
   if (r->FrequencyScaleFlag && f > 0) f = static_cast<std::int32_t>(static_cast<float>(f) * r->FrequencyScale);
-  for (int i = 0; i < r->BufferNum; ++i) SoundBufferFront_SetFrequency(&r->Buffer[i], static_cast<std::uint32_t>(std::max(f, 0)));
+  // A rate the output cannot play (below 100 Hz or above 200 kHz) is refused and the
+  // sound keeps the rate it had.
+  for (int i = 0; i < r->BufferNum; ++i) {
+    if (SoundBufferFront_SetFrequency(&r->Buffer[i], static_cast<std::uint32_t>(std::max(f, 0))) != 0) return -1;
+  }
   r->Frequency = frequency;
   return 0;
 }

@@ -50,9 +50,31 @@ struct Regions {
 
 std::uint8_t silenceByte(const SoundHandleRecord* r) { return r->WaveFormat.wBitsPerSample == 8 ? 127 : 0; }
 
+// The queued run a jump at `offset` to `posAfter` continues, or null.
+StreamWrap* runContinued(SoundHandleRecord* r, std::uint32_t offset, std::int32_t posAfter) {
+  if (r->WrapCount == 0) return nullptr;
+  StreamWrap* last = &r->Wraps[(r->WrapHead + r->WrapCount - 1) % kWrapQueueSize];
+  if (last->PosAfter != posAfter) return nullptr;
+  const std::uint32_t gap = ahead(last->Offset, offset, r->StreamBufferSize);
+  if (gap == 0) return nullptr;
+  if (last->Repeats == 0) return last;
+  return static_cast<std::uint64_t>(last->Period) * (last->Repeats + 1) == gap ? last : nullptr;
+}
+
+bool wrapFits(SoundHandleRecord* r, std::uint32_t offset, std::int32_t posAfter) {
+  return r->WrapCount < kWrapQueueSize || runContinued(r, offset, posAfter) != nullptr;
+}
+
+// Queues a jump; a jump that continues the last run (same target, same spacing) joins
+// it, so loops shorter than a refill take one entry however often they repeat.
 bool pushWrap(SoundHandleRecord* r, std::uint32_t offset, std::int32_t posAfter) {
+  if (StreamWrap* run = runContinued(r, offset, posAfter)) {
+    if (run->Repeats == 0) run->Period = ahead(run->Offset, offset, r->StreamBufferSize);
+    ++run->Repeats;
+    return true;
+  }
   if (r->WrapCount >= kWrapQueueSize) return false;
-  r->Wraps[(r->WrapHead + r->WrapCount) % kWrapQueueSize] = StreamWrap{offset, posAfter};
+  r->Wraps[(r->WrapHead + r->WrapCount) % kWrapQueueSize] = StreamWrap{offset, posAfter, 0, 0};
   ++r->WrapCount;
   return true;
 }
@@ -72,7 +94,7 @@ int advanceStreamEntry(SoundHandleRecord* r, Regions* regions, std::uint32_t w, 
     r->CompFileSize = 0;
   } else {
     const bool last = r->CurrentEntry + 1 >= r->EntryCount;
-    if (last && r->PlayType == DX_PLAYTYPE_LOOP && r->WrapCount >= kWrapQueueSize) {
+    if (last && r->PlayType == DX_PLAYTYPE_LOOP && !wrapFits(r, offset, 0)) {
       --r->RepeatCounter;
       return -1;
     }
@@ -164,6 +186,11 @@ int UpdateStreamSoundPlayPosition(int handle, std::int64_t cursor, int asyncFlag
       used += at;
       from = wrap.Offset;
       r->PlayPosition = wrap.PosAfter;
+      if (wrap.Repeats > 0) {  // the run's next jump
+        r->Wraps[r->WrapHead].Offset = (wrap.Offset + wrap.Period) % s;
+        --r->Wraps[r->WrapHead].Repeats;
+        continue;
+      }
       r->WrapHead = (r->WrapHead + 1) % kWrapQueueSize;
       --r->WrapCount;
     }

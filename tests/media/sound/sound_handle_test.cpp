@@ -13,29 +13,6 @@ namespace {
 
 using namespace ZaDod;
 
-// The left channel of a stereo capture.
-std::vector<std::int16_t> left(const std::vector<std::int16_t>& stereo) {
-  std::vector<std::int16_t> l(stereo.size() / 2);
-  for (std::size_t i = 0; i < l.size(); ++i) l[i] = stereo[2 * i];
-  return l;
-}
-
-std::size_t firstSound(const std::vector<std::int16_t>& s) {
-  std::size_t i = 0;
-  while (i < s.size() && s[i] == 0) ++i;
-  return i;
-}
-
-// Compares capture[at..] with want × gain within tolerance; returns the first mismatch or -1.
-long mismatch(const std::vector<std::int16_t>& capture, std::size_t at, const std::vector<std::int16_t>& want,
-              double gain = 1.0, int tolerance = 0) {
-  for (std::size_t i = 0; i < want.size(); ++i) {
-    if (at + i >= capture.size()) return static_cast<long>(i);
-    if (std::abs(capture[at + i] - want[i] * gain) > tolerance + 0.5) return static_cast<long>(i);
-  }
-  return -1;
-}
-
 SoundHandleRecord* record(int h) { return GetSoundRecord(h, 1); }
 
 TEST_F(SoundSystemTest, TablesLevelsAndConversions) {

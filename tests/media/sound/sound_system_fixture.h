@@ -3,6 +3,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -51,6 +52,30 @@ inline std::vector<std::int16_t> ramp(std::size_t count, int step = 7) {
   std::vector<std::int16_t> s(count);
   for (std::size_t i = 0; i < count; ++i) s[i] = static_cast<std::int16_t>((static_cast<int>(i) * step) % 20000 - 10000);
   return s;
+}
+
+// The left channel of a stereo capture.
+inline std::vector<std::int16_t> left(const std::vector<std::int16_t>& stereo) {
+  std::vector<std::int16_t> l(stereo.size() / 2);
+  for (std::size_t i = 0; i < l.size(); ++i) l[i] = stereo[2 * i];
+  return l;
+}
+
+// The index of the first sample that is not silent (the size when there is none).
+inline std::size_t firstSound(const std::vector<std::int16_t>& s) {
+  std::size_t i = 0;
+  while (i < s.size() && s[i] == 0) ++i;
+  return i;
+}
+
+// Compares capture[at..] with want × gain within tolerance; returns the first mismatch or -1.
+inline long mismatch(const std::vector<std::int16_t>& capture, std::size_t at, const std::vector<std::int16_t>& want,
+                     double gain = 1.0, int tolerance = 0) {
+  for (std::size_t i = 0; i < want.size(); ++i) {
+    if (at + i >= capture.size()) return static_cast<long>(i);
+    if (std::abs(capture[at + i] - want[i] * gain) > tolerance + 0.5) return static_cast<long>(i);
+  }
+  return -1;
 }
 
 // The sound system on the manual sink with a fresh output state, with a sound thread
