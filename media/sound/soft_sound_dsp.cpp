@@ -33,11 +33,11 @@ float tapWeight(std::int64_t x) {
 
 template <int Channels>
 void resampleFloat(const float* src, std::int64_t n, float* dst, std::int64_t m) {
-  // The phase takes 128 values and the step in whole samples at most two, so every
-  // weight comes from one table made before the loop.
-  const std::int64_t stepMin = n / m;
-  const std::int64_t xLow = (stepMin - 64) * 128;
-  const std::int64_t xHigh = (stepMin + 1 + 65) * 128 + 128;
+  // The taps lie within 64 samples either side of the output's position, and the
+  // phase takes 128 values a sample, so every weight comes from one table made before
+  // the loop.
+  const std::int64_t xLow = -64 * 128;
+  const std::int64_t xHigh = 65 * 128;
   std::vector<float> weights(static_cast<std::size_t>(xHigh - xLow));
   for (std::int64_t x = xLow; x < xHigh; ++x) weights[static_cast<std::size_t>(x - xLow)] = tapWeight(x);
   const float* wt = weights.data();
@@ -45,12 +45,15 @@ void resampleFloat(const float* src, std::int64_t n, float* dst, std::int64_t m)
   for (std::int64_t j = 0; j < m; ++j) {
     const std::int64_t lo = std::clamp<std::int64_t>((r != 0 ? i + 1 : i) - 64, 0, n - 1);
     const std::int64_t hi = std::clamp<std::int64_t>(i + 64, 0, n - 1);
+    // Output j stands for source position j·n/m, the centre of its taps: the first
+    // output is the first source sample, and the last is not set past the source's end
+    // (where every tap's weight is zero and a looping sound would click each pass).
+    // Index of the first tap's weight: its phase less the table's lowest phase.
+    std::int64_t x = (i - lo) * 128 + r * 128 / m - xLow;
     r += n;
     const std::int64_t whole = r / m;
     i += whole;
     r -= whole * m;
-    // Index of the first tap's weight: its phase less the table's lowest phase.
-    std::int64_t x = (i - lo) * 128 + r * 128 / m - xLow;
     float acc[Channels] = {};
     for (std::int64_t k = lo; k <= hi; ++k, x -= 128) {
       const float w = wt[x];
@@ -126,6 +129,11 @@ void stretch(const T* a, std::int64_t n, T* out, std::int64_t m, int ch, std::ui
   std::int64_t p = 0, q = 0;
   while (q < m && p < n) {
     const std::int64_t period = findPeriod(a, n, ch, p, w, pmin, pmax);
+    // A step fits while every sample it reads lies in the source; one reaching past
+    // the end would fade the sound's last periods into silence.
+    const std::int64_t l = ratio > 512 ? (period * (std::int64_t{1} << 18) / (ratio - 512) + 256) / 512
+                                       : (period * ratio * 512 / (512 - ratio) + 256) / 512;
+    if (p + std::max(2 * period, ratio > 512 ? period + l : l) > n) break;
     if (ratio > 512) {
       for (std::int64_t k = 0; k < period; ++k) {
         for (int c = 0; c < ch; ++c) {
@@ -135,7 +143,6 @@ void stretch(const T* a, std::int64_t n, T* out, std::int64_t m, int ch, std::ui
                                                                              src(p + period + k, c) * k) / period));
         }
       }
-      const std::int64_t l = (period * (std::int64_t{1} << 18) / (ratio - 512) + 256) / 512;
       for (std::int64_t k = 0; k < l - period; ++k) {
         for (int c = 0; c < ch; ++c) put(q + period + k, c, src(p + 2 * period + k, c));
       }
@@ -153,7 +160,6 @@ void stretch(const T* a, std::int64_t n, T* out, std::int64_t m, int ch, std::ui
                                                                                       src(p + k, c) * k) / period));
         }
       }
-      const std::int64_t l = (period * ratio * 512 / (512 - ratio) + 256) / 512;
       for (std::int64_t k = 0; k < l - period; ++k) {
         for (int c = 0; c < ch; ++c) put(q + 2 * period + k, c, src(p + period + k, c));
       }
@@ -161,9 +167,12 @@ void stretch(const T* a, std::int64_t n, T* out, std::int64_t m, int ch, std::ui
       q += period + l;
     }
   }
-  // The last partial period: the rest of the output from the source while it lasts.
-  for (; q < m; ++q, ++p) {
-    for (int c = 0; c < ch; ++c) put(q, c, src(p, c));
+  // The rest of the output, shorter than a step, takes the rest of the source spread
+  // evenly over it, so the sound ends as its source does.
+  const std::int64_t restIn = std::max<std::int64_t>(1, n - p), restOut = m - q;
+  p = std::min(p, n - 1);
+  for (std::int64_t k = 0; k < restOut; ++k) {
+    for (int c = 0; c < ch; ++c) put(q + k, c, src(p + k * restIn / restOut, c));
   }
 }
 

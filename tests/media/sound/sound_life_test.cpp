@@ -291,5 +291,76 @@ TEST_F(SoundLifeTest, LevelsAtTheirLimits) {
   }
 }
 
+// Time stretch and pitch of odd lengths: a level signal stays level to its last sample
+// through the stretcher (8, 16 and float, mono and stereo, longer and shorter, steps
+// that do not fit), and through a load with pitch or stretch, played looping, where the
+// end of one pass meets the start of the next without a drop.
+TEST_F(SoundLifeTest, StretchAndPitchOfOddLengthsKeepTheirEnds) {
+  struct Stretch {
+    int bits, channels, from, to;
+  } stretches[] = {{16, 1, 4411, 8821}, {16, 2, 44101, 22051}, {32, 1, 441, 4409}, {8, 1, 4411, 22051},
+                   {16, 1, 44101, 443}, {16, 1, 4411, 5},      {32, 2, 1, 2}};
+  for (const Stretch& c : stretches) {
+    SCOPED_TRACE(testing::Message() << c.bits << " bits, " << c.channels << " channels, " << c.from << " to " << c.to);
+    const int src = MakeSoftSound(c.channels, c.bits, 44100, c.from, c.bits == 32);
+    const int dst = MakeSoftSound(c.channels, c.bits, 44100, c.to, c.bits == 32);
+    void* in = GetSoftSoundData(src)->Wave;
+    const void* out = GetSoftSoundData(dst)->Wave;
+    const double level = c.bits == 8 ? 200 : c.bits == 16 ? 12345 : 0.25;
+    auto sample = [&](const void* w, int i) -> double {
+      if (c.bits == 8) return static_cast<const std::uint8_t*>(w)[i];
+      if (c.bits == 16) return static_cast<const std::int16_t*>(w)[i];
+      return static_cast<const float*>(w)[i];
+    };
+    for (int i = 0; i < c.from * c.channels; ++i) {
+      if (c.bits == 8) static_cast<std::uint8_t*>(in)[i] = 200;
+      if (c.bits == 16) static_cast<std::int16_t*>(in)[i] = 12345;
+      if (c.bits == 32) static_cast<float*>(in)[i] = 0.25f;
+    }
+    ASSERT_EQ(TimeStretchSoftSound(src, dst), 0);
+    for (int i = 0; i < c.to * c.channels; ++i) ASSERT_EQ(sample(out, i), level) << "frame " << i / c.channels;
+    DeleteSoftSound(src);
+    DeleteSoftSound(dst);
+  }
+
+  constexpr int kLength = 4411;
+  constexpr std::int16_t kLevel = 8000;
+  const std::vector<std::int16_t> src(kLength, kLevel);
+  image = makeWave(1, 1, 44100, 16, src.data(), kLength * 2);
+  struct Load {
+    float pitch, stretch;
+    int samples;
+    double tolerance;  // of the level, away from the first and last 64 samples
+  } loads[] = {{1.0f, 2.0f, 8822, 0}, {1.0f, 0.5f, 2205, 0}, {1.5f, 1.0f, kLength, 0.01}, {3.0f, 1.0f, kLength, 0.01}};
+  for (const Load& c : loads) {
+    SCOPED_TRACE(testing::Message() << "pitch " << c.pitch << " stretch " << c.stretch);
+    LoadSoundSettings s;
+    InitLoadSoundSettings(&s);
+    s.EnablePitchRate = c.pitch != 1.0f;
+    s.PitchRate = c.pitch;
+    s.EnableTimeStretch = c.stretch != 1.0f;
+    s.TimeStretchRate = c.stretch;
+    const int h = LoadSoundMemByMemImageWithParams(&s, 1, -1, image.data(), static_cast<std::uint32_t>(image.size()),
+                                                   1, -1, 0, 0);
+    ASSERT_NE(h, -1);
+    ASSERT_EQ(GetSoundMemTotalSample(h), c.samples);
+    ASSERT_EQ(PlaySoundMem(h, DX_PLAYTYPE_LOOP, 1), 0);
+    LifeRun run;
+    run.play(static_cast<std::uint32_t>(c.samples) * 2 + kTick);
+    const std::size_t at = firstSound(run.heard);
+    ASSERT_LT(at, kTick);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(c.samples) * 2; ++i) {
+      const int k = static_cast<int>(i) % c.samples;
+      const int heard = run.heard[at + i];
+      if (k < 64 || k >= c.samples - 64) {
+        ASSERT_GT(heard, kLevel / 2) << "a drop at " << k << " of the pass";
+      } else {
+        ASSERT_LE(std::abs(heard - kLevel), kLevel * c.tolerance) << k;
+      }
+    }
+    EXPECT_EQ(DeleteSoundMem(h), 0);
+  }
+}
+
 }  // namespace
 }  // namespace halvorine_test
