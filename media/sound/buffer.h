@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "media/sound/output.h"
 
@@ -53,6 +54,9 @@ class SOUNDBUFFER_CALLBACK final : public pa::IXAudio2VoiceCallback {
   void OnVoiceError(void*, plat::win::HRESULT) override {}
 
   SoundBuffer* Buffer;
+  // Copies of a looping buffer shorter than a submission laid end to end (the engine
+  // thread's alone).
+  std::vector<std::uint8_t> Unrolled;
 };
 
 struct SoundBuffer {

@@ -62,6 +62,19 @@ void SOUNDBUFFER_CALLBACK::OnVoiceProcessingPassStart(pa::UINT32 bytesRequired) 
     b->CompPos.store(p);
     return;
   }
+  // A looping buffer shorter than a submission would need more submissions a pass
+  // than the voice queues and fall silent between them: it plays from copies of itself
+  // laid end to end, so each submission is a whole one.
+  std::int32_t span = frames;
+  const bool unrolled = b->Loop.load() && frames > 0 && frames < chunk;
+  if (unrolled) {
+    const std::size_t one = static_cast<std::size_t>(frames) * frameSize;
+    const std::size_t copies = static_cast<std::size_t>(chunk / frames) + 2;
+    Unrolled.resize(copies * one);
+    for (std::size_t k = 0; k < copies; ++k) std::memcpy(Unrolled.data() + k * one, data, one);
+    data = Unrolled.data();
+    span = static_cast<std::int32_t>(copies) * frames;
+  }
   std::uint32_t count = 0;
   for (;;) {
     if (p >= frames) {
@@ -76,7 +89,7 @@ void SOUNDBUFFER_CALLBACK::OnVoiceProcessingPassStart(pa::UINT32 bytesRequired) 
       }
       p = 0;
     }
-    std::int32_t n = std::min(chunk, frames - p);
+    std::int32_t n = std::min(chunk, span - p);
     std::uint32_t bytes = static_cast<std::uint32_t>(n) * frameSize;
     const std::uint32_t left = bytesRequired - count;
     if (bytes > left) {
@@ -91,6 +104,7 @@ void SOUNDBUFFER_CALLBACK::OnVoiceProcessingPassStart(pa::UINT32 bytesRequired) 
     submit.pContext = b;
     if (b->XA2SourceVoice->SubmitSourceBuffer(&submit, nullptr) < 0) break;
     p += n;
+    if (unrolled) p %= frames;
     count += bytes;
     if (count >= bytesRequired) break;
   }

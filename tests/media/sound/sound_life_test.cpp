@@ -13,6 +13,11 @@ using namespace ZaDod;
 
 using SoundLifeTest = SoundSystemTest;
 
+// The life tests again on the XAudio2 output, whose voices keep their own positions.
+class SoundLifeXAudio2Test : public SoundSystemTest {
+  bool xaudio2() override { return true; }
+};
+
 constexpr std::uint32_t kTick = 441;
 
 // A mono 16-bit 44.1-kHz sound: a memory sound (kind 0) or a stream sound kept in
@@ -72,7 +77,7 @@ class LifeRun {
 // either side, loops shorter than one refill, and whole short sounds played looping:
 // every sound is made, played through a pause, stopped, freed, made and played again,
 // and must sound exactly like its source looped, with no lost, repeated or stale block.
-TEST_F(SoundLifeTest, LoopSeamsAndShortLoopsThroughTheirLife) {
+void loopSeamsAndShortLoopsThroughTheirLife() {
   // Mono 16-bit at 44.1 kHz: the first fill writes 33075 samples, later refills 5512,
   // and the decoder reads the data one second (44100 samples) at a time.
   struct Case {
@@ -99,6 +104,7 @@ TEST_F(SoundLifeTest, LoopSeamsAndShortLoopsThroughTheirLife) {
       {"a stream of 300 samples looping", 2, 300, -1, 300},
       {"a stream of 5 samples looping", 2, 5, -1, 5},
       {"a stream of one refill less one looping", 2, 5511, -1, 5511},
+      {"a memory sound of 1 sample looping", 0, 1, -1, 1},
       {"a memory sound of 5 samples looping", 0, 5, -1, 5},
       {"a memory sound of 300 samples looping", 0, 300, -1, 300},
   };
@@ -130,6 +136,11 @@ TEST_F(SoundLifeTest, LoopSeamsAndShortLoopsThroughTheirLife) {
       const long bad = mismatch(run.heard, at, want);
       EXPECT_EQ(bad, -1) << "life " << life << ": heard " << (bad >= 0 ? run.heard[at + bad] : 0) << " for "
                          << (bad >= 0 ? want[bad] : 0);
+      // The position reported is the sample under the cursor, jumps and runs of jumps
+      // included.
+      const std::size_t played = run.heard.size() - at;
+      const std::size_t under = played < end ? played : start + (played - end) % (end - start);
+      EXPECT_EQ(GetSoundMemCurrentPosition(h), static_cast<int>(under * 2));
       EXPECT_EQ(StopSoundMem(h), 0);
       EXPECT_EQ(CheckSoundMemPlaying(h), 0);
       LifeRun after;
@@ -145,7 +156,7 @@ TEST_F(SoundLifeTest, LoopSeamsAndShortLoopsThroughTheirLife) {
 // Play positions at 0, the last sample, the length and past it, on memory and stream
 // sounds: an accepted position plays from there to the end, a refused one answers -1
 // and leaves the position where it was (no wrap to the start).
-TEST_F(SoundLifeTest, PlayPositionsAtAndPastTheEnd) {
+void playPositionsAtAndPastTheEnd() {
   constexpr int kLength = 4410;
   const std::vector<std::int16_t> src = ramp(kLength, 11);
   constexpr int kBefore = 100;  // the position set before each case
@@ -181,6 +192,11 @@ TEST_F(SoundLifeTest, PlayPositionsAtAndPastTheEnd) {
     }
   }
 }
+
+TEST_F(SoundLifeTest, LoopSeamsAndShortLoopsThroughTheirLife) { loopSeamsAndShortLoopsThroughTheirLife(); }
+TEST_F(SoundLifeXAudio2Test, LoopSeamsAndShortLoopsThroughTheirLife) { loopSeamsAndShortLoopsThroughTheirLife(); }
+TEST_F(SoundLifeTest, PlayPositionsAtAndPastTheEnd) { playPositionsAtAndPastTheEnd(); }
+TEST_F(SoundLifeXAudio2Test, PlayPositionsAtAndPastTheEnd) { playPositionsAtAndPastTheEnd(); }
 
 // A stream that plays through another's buffer keeps playing, sample for sample, when
 // that owner is deleted under it; the owner's record goes with the last user.

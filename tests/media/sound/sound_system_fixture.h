@@ -79,12 +79,14 @@ inline long mismatch(const std::vector<std::int16_t>& capture, std::size_t at, c
 }
 
 // The sound system on the manual sink with a fresh output state, with a sound thread
-// when processors is above 1; answers InitializeSoundSystem's result.
-inline int startManualSoundSystem(int processors) {
+// when processors is above 1, on the XAudio2 output when asked; answers
+// InitializeSoundSystem's result.
+inline int startManualSoundSystem(int processors, bool xaudio2 = false) {
   unsetenv("HALVORINE_MISSING");
   plat::audio::UseManualAudioSinkForTest(true);
   ZaDod::LoadWinAPI();
   ZaDod::SoundOutput = ZaDod::SoundOutputState{};
+  ZaDod::SoundOutput.UseXAudio2Flag = xaudio2 ? 1 : 0;
   ZaDod::SystemInfo.ProcessorNum = processors;
   return ZaDod::InitializeSoundSystem();
 }
@@ -97,11 +99,12 @@ inline void stopManualSoundSystem() {
 class SoundSystemTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(startManualSoundSystem(processors()), 0);
+    ASSERT_EQ(startManualSoundSystem(processors(), xaudio2()), 0);
     plat::audio::TakeCapturedAudioForTest();
   }
   void TearDown() override { stopManualSoundSystem(); }
   virtual int processors() { return 1; }
+  virtual bool xaudio2() { return false; }
 
   // Mixes `frames` frames in 10-ms steps, refilling streams before each step as the
   // pump would; returns the captured interleaved stereo samples.
