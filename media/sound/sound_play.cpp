@@ -43,12 +43,24 @@ int prepareSoundMemPlay(SoundHandleRecord* r, int restartFlag) {
   return 0;
 }
 
-int setVolumeEverywhere(SoundHandleRecord* r, std::int32_t v) {
-  for (int i = 0; i < r->BufferNum; ++i) SoundBufferFront_SetVolumeAll(&r->Buffer[i], v);
+// Runs `set` on every buffer the sound plays through: its own, and for a stream that
+// plays through another stream's buffer, that buffer while it is this sound's to use.
+// Answers -1 when a buffer refuses the value.
+template <typename Set>
+int setOnEveryBuffer(SoundHandleRecord* r, Set set) {
+  int result = 0;
+  for (int i = 0; i < r->BufferNum; ++i) {
+    if (r->Buffer[i].Valid && set(&r->Buffer[i]) != 0) result = -1;
+  }
   if (r->StreamFlag && r->BufferSourceHandle != -1) {
     SoundBuffer* b = nullptr;
-    if (AcquireStreamBuffer(r->Header.Handle, r, &b, 0) == 0 && b != &r->Buffer[0]) SoundBufferFront_SetVolumeAll(b, v);
+    if (AcquireStreamBuffer(r->Header.Handle, r, &b, 0) == 0 && b != &r->Buffer[0] && set(b) != 0) result = -1;
   }
+  return result;
+}
+
+int setVolumeEverywhere(SoundHandleRecord* r, std::int32_t v) {
+  setOnEveryBuffer(r, [v](SoundBuffer* b) { return SoundBufferFront_SetVolumeAll(b, v); });
   for (std::int32_t& stored : r->Volume) stored = v;
   return 0;
 }
@@ -142,7 +154,7 @@ int SetSoundMemPan(int pan, int handle) {
   SoundHandleRecord* r = ready(handle);
   if (r == nullptr) return -1;
   pan = std::clamp(pan, -10000, 10000);
-  for (int i = 0; i < r->BufferNum; ++i) SoundBufferFront_SetPan(&r->Buffer[i], pan);
+  setOnEveryBuffer(r, [pan](SoundBuffer* b) { return SoundBufferFront_SetPan(b, pan); });
   r->Pan = pan;
   return 0;
 }
@@ -155,9 +167,8 @@ int SetSoundMemFrequency(int frequency, int handle) {
   if (r->FrequencyScaleFlag && f > 0) f = static_cast<std::int32_t>(static_cast<float>(f) * r->FrequencyScale);
   // A rate the output cannot play (below 100 Hz or above 200 kHz) is refused and the
   // sound keeps the rate it had.
-  for (int i = 0; i < r->BufferNum; ++i) {
-    if (SoundBufferFront_SetFrequency(&r->Buffer[i], static_cast<std::uint32_t>(std::max(f, 0))) != 0) return -1;
-  }
+  const auto hz = static_cast<std::uint32_t>(std::max(f, 0));
+  if (setOnEveryBuffer(r, [hz](SoundBuffer* b) { return SoundBufferFront_SetFrequency(b, hz); }) != 0) return -1;
   r->Frequency = frequency;
   return 0;
 }

@@ -228,6 +228,13 @@ TEST_F(SoundLifeTest, SharedBufferUserPlaysOnWhenItsOwnerIsDeleted) {
     run.play(kTick * 60);
     const std::size_t at = firstSound(run.heard);
     EXPECT_EQ(mismatch(run.heard, at, looped(b, 0, b.size(), run.heard.size() - at)), -1);
+    // Pan and frequency set while it plays reach the buffer it plays through.
+    ASSERT_EQ(SetSoundMemPan(-10000, user), 0);
+    ASSERT_EQ(SetSoundMemFrequency(22050, user), 0);
+    EXPECT_EQ(GetSoundMemFrequency(user), 22050);
+    const std::vector<std::int16_t> panned = SoundSystemTest::run(kTick * 2);
+    for (std::size_t i = 0; i < panned.size(); i += 2) ASSERT_EQ(panned[i + 1], 0) << "right channel at " << i / 2;
+    EXPECT_NE(firstSound(left(panned)), panned.size() / 2);
     EXPECT_EQ(StopSoundMem(user), 0);
     EXPECT_EQ(DeleteSoundMem(user), 0);
     EXPECT_EQ(GetHandleInfo(owner), nullptr);
