@@ -362,7 +362,7 @@ TEST_F(SoundThreadTest, RefillsWhileHandlesComeAndGo) {
       GetSoundMemCurrentPosition(h);
       Thread_Sleep(1);
     }
-    if (round % 3 == 0) SetSoundMemLoopSamplePos(100, 2000, h);
+    if (round % 3 == 0) SetSoundMemLoopSamplePos(100, round % 2 ? 101 : 2000, h);  // a one-sample loop too
     DeleteSoundMem(h);
   }
   EXPECT_EQ(StopSoundThread(), 0);
