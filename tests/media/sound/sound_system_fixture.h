@@ -96,6 +96,16 @@ inline void stopManualSoundSystem() {
   plat::audio::UseManualAudioSinkForTest(false);
 }
 
+// Mixes `frames` frames in 10-ms steps, refilling streams before each step as the pump
+// would; returns the captured interleaved stereo samples.
+inline std::vector<std::int16_t> mixFrames(std::uint32_t frames) {
+  for (std::uint32_t done = 0; done < frames; done += 441) {
+    ZaDod::ProcessStreamSounds();
+    plat::audio::AdvanceAudioForTest(441);
+  }
+  return plat::audio::TakeCapturedAudioForTest();
+}
+
 class SoundSystemTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -106,15 +116,7 @@ class SoundSystemTest : public ::testing::Test {
   virtual int processors() { return 1; }
   virtual bool xaudio2() { return false; }
 
-  // Mixes `frames` frames in 10-ms steps, refilling streams before each step as the
-  // pump would; returns the captured interleaved stereo samples.
-  std::vector<std::int16_t> run(std::uint32_t frames) {
-    for (std::uint32_t done = 0; done < frames; done += 441) {
-      ZaDod::ProcessStreamSounds();
-      plat::audio::AdvanceAudioForTest(441);
-    }
-    return plat::audio::TakeCapturedAudioForTest();
-  }
+  static std::vector<std::int16_t> run(std::uint32_t frames) { return mixFrames(frames); }
 
   int loadMono16(const std::vector<std::int16_t>& samples, int rate = 44100, int buffers = 1) {
     image = makeWave(1, 1, rate, 16, samples.data(), static_cast<std::uint32_t>(samples.size() * 2));
