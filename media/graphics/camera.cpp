@@ -69,6 +69,17 @@ int ApplyProjectionMatrix(const Matrix4x4D* matrix) {
     return 0;
 }
 
+int ResendTransforms() {
+    // Copies: each setter stores into the settings it is given from.
+    const DrawSettings& s = GraphicsDrawSettings;
+    const Matrix4x4D world = s.world, view = s.view, projection = s.projection, viewport = s.viewport;
+    SetTransformToWorld(&world);
+    SetTransformToView(&view);
+    ApplyProjectionMatrix(&projection);
+    SetTransformToViewport(&viewport);
+    return 0;
+}
+
 int RefreshProjectionMatrix() {
     const DrawSettings& s = GraphicsDrawSettings;
     const RenderState& r = GraphicsRender;

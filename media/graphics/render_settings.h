@@ -66,6 +66,9 @@ int SetupCamera_Ortho(double size);
 int SetCameraNearFar(double nearZ, double farZ);
 int RefreshProjectionMatrix();
 int ApplyProjectionMatrix(const Matrix4x4D* matrix);
+// Sends the world, view, projection and viewport matrices to the device again, the
+// viewport folded into the projection as every change sends it; for a device made again.
+int ResendTransforms();
 int UpdateCameraAngles();
 int GetCameraAngles(double* hRotate, double* vRotate, double* tRotate);
 Vector3D* UnprojectScreenPoint(Vector3D* out, double x, double y, double z);

@@ -53,8 +53,10 @@ int bindCommonVertices(int format, D3D11_PRIMITIVE_TOPOLOGY topology, const void
     Graphics_D3D11_DeviceState_SetPrimitiveTopology(topology);
     Graphics_D3D11_DeviceState_SetInputLayout(D3D11ShaderSys.layouts[format]);
     if (shaderFlag && format == 5) {
-        // 3D vertices take the lit, fogged 3D shaders.
+        // 3D vertices take the lit, fogged 3D shaders. Their pixel shader replaces the
+        // one the draw-state key chose: the next preparation chooses that again.
         if (!Graphics_D3D11_Shader_Normal3DDraw_Setup()) return -1;
+        D3D11State.keyChanged = 1;
     } else if (shaderFlag) {
         Graphics_D3D11_DeviceState_SetVertexShader(D3D11ShaderSys.stdVertex[format], 0);
     }

@@ -4,6 +4,7 @@
 
 #include "media/graphics/d3d11/d3d11_state.h"
 #include "media/graphics/graphics_state.h"
+#include "media/graphics/render_settings.h"
 #include "media/graphics/render_state.h"
 
 namespace ZaDod {
@@ -146,11 +147,8 @@ int Graphics_D3D11_ReapplyDeviceState() {
     Graphics_D3D11_SetFogMode(r.fogMode);
     Graphics_D3D11_DeviceState_SetFogColor(r.fogColor);
     Graphics_D3D11_DeviceState_SetFogStartEnd(r.fogStart, r.fogEnd, c.fogDensity);
-    const DrawSettings& s = GraphicsDrawSettings;
-    Graphics_D3D11_DeviceState_SetViewportMatrix(&s.viewportF);
-    Graphics_D3D11_DeviceState_SetProjectionMatrix(&s.projectionF);
-    Graphics_D3D11_DeviceState_SetViewMatrix(&s.viewF);
-    Graphics_D3D11_DeviceState_SetWorldMatrix(&s.worldF);
+    Graphics_D3D11_DeviceState_SetViewportMatrix(&GraphicsDrawSettings.viewportF);
+    ResendTransforms();
     Graphics_D3D11_DeviceState_SetMaterial(&c.material);
     Graphics_D3D11_DeviceState_RefreshLights();
     const int lighting = c.lighting;

@@ -6,6 +6,7 @@
 #include "media/graphics/graph_filter.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/light.h"
+#include "media/graphics/render_settings.h"
 #include "media/graphics/render_state.h"
 
 namespace ZaDod {
@@ -18,12 +19,6 @@ DWORD floatBits(float f) {
     DWORD d;
     std::memcpy(&d, &f, 4);
     return d;
-}
-
-D3DMATRIX toD3D(const Matrix4x4F& m) {
-    D3DMATRIX out;
-    std::memcpy(&out, &m, sizeof out);
-    return out;
 }
 
 // Render states the back end sets once and the state cache does not record: a new device
@@ -171,11 +166,7 @@ int Graphics_D3D9_ReapplyDeviceState() {
     Graphics_D3D9_DeviceState_SetDepthBias(c.depthBias);
     Graphics_D3D9_DeviceState_SetFillMode(c.fillMode);
 
-    const DrawSettings& s = GraphicsDrawSettings;
-    const D3DMATRIX world = toD3D(s.worldF), view = toD3D(s.viewF), projection = toD3D(s.projectionF);
-    Direct3DDevice9_SetTransform(D3DTS_WORLD, &world);
-    Graphics_D3D9_DeviceState_SetViewMatrix(&view);
-    Direct3DDevice9_SetTransform(D3DTS_PROJECTION, &projection);
+    ResendTransforms();
 
     const D3DMATERIAL9 material = c.material;
     Graphics_D3D9_DeviceState_SetMaterial(&material);
@@ -193,7 +184,7 @@ int Graphics_D3D9_ReapplyDeviceState() {
         Graphics_D3D9_DeviceState_SetLightEnable(i, c.lightEnabled[i]);
     }
 
-    const ImageRect& a = s.drawArea;
+    const ImageRect& a = GraphicsDrawSettings.drawArea;
     if (a.right > a.left && a.bottom > a.top) {
         Graphics_D3D9_DeviceState_SetViewportRect(a.left, a.top, a.right, a.bottom);
         const plat::win::RECT scissor{a.left, a.top, a.right, a.bottom};

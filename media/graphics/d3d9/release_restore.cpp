@@ -137,9 +137,7 @@ int Graphics_D3D9_RecreateDevice(int modeFlag, int width, int height, int bits, 
         const DrawSettings& s = GraphicsDrawSettings;
         const ImageRect& a = s.drawArea;
         if (a.right > a.left && a.bottom > a.top) Graphics_D3D9_SetDrawArea(a.left, a.top, a.right, a.bottom);
-        Graphics_D3D9_SetTransformToWorld(&s.worldF);
-        Graphics_D3D9_SetTransformToView(&s.viewF);
-        Graphics_D3D9_SetTransformToProjection(&s.projectionF);
+        ResendTransforms();
     }
     return 0;
 }

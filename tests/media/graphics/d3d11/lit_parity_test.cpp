@@ -7,14 +7,9 @@
 // near quad on top in either drawing order; and start = end fog with a theta = phi spot
 // gives only its two colours.
 #include <cmath>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "d3d11_fixture.h"
-#include "media/graphics/d3d11/d3d11_graph.h"
-#include "media/graphics/d3d9/d3d9_graph.h"
-#include "media/graphics/d3d9/d3d9_state.h"
 #include "media/graphics/display.h"
 #include "media/graphics/draw.h"
 #include "media/graphics/graph.h"
@@ -24,18 +19,13 @@
 #include "media/graphics/render_settings.h"
 #include "media/graphics/shader.h"
 #include "media/graphics/shadow_map.h"
+#include "tests/media/graphics/hardware_draw_cases.h"
 #include "tests/media/graphics/shadow_cases.h"
-#include "tools/shaderasm/shader_asm.h"
 
 namespace d3d11test {
 namespace {
 
-struct Vertex3D {
-  float x, y, z, nx, ny, nz;
-  uint32_t diffuse, specular;
-  float u, v, u2, v2;
-};
-static_assert(sizeof(Vertex3D) == 48);
+using namespace hwcases;
 
 // Starts the library on Direct3D 9 (1) or Direct3D 11 (2).
 int startApi(int api) {
@@ -54,47 +44,6 @@ void clearScreen(int r, int g, int b) {
   ClearDrawTarget(nullptr);
 }
 
-Matrix4x4D identityD() {
-  Matrix4x4D m{};
-  for (int i = 0; i < 4; ++i) m.m[i][i] = 1.0;
-  return m;
-}
-
-int addLight(int kind, const float dir[3], const float pos[3], const float diffuse[3], float theta = 0,
-             float phi = 0) {
-  const int h = CreateLightHandle();
-  LightData* l = GetLightData(h);
-  if (l == nullptr) return -1;
-  l->param = LightParam{};
-  l->param.kind = kind;
-  for (int k = 0; k < 3; ++k) {
-    l->param.direction[k] = dir[k];
-    l->param.position[k] = pos[k];
-    l->param.diffuse[k] = diffuse[k];
-    l->param.specular[k] = 1.0f;
-  }
-  l->param.range = 1000.0f;
-  l->param.attenuation0 = 1.0f;
-  l->param.falloff = 1.0f;
-  l->param.theta = theta;
-  l->param.phi = phi;
-  l->changed = 1;
-  SetLightEnableHandle(h, 0);  // flags the list for the next preparation
-  SetLightEnableHandle(h, 1);
-  return h;
-}
-
-// The identity camera of the lit scenes, set again after a change of draw target.
-void identityCamera() {
-  const Matrix4x4D id = identityD();
-  Matrix4x4D projection = identityD();
-  projection.m[2][2] = 0.1;
-  SetTransformToWorld(&id);
-  SetTransformToView(&id);
-  SetTransformToProjection(&projection);
-  SetTransformToViewport(&id);  // the device's projection is the front's folded with this
-}
-
 // The common scene settings: camera and viewport identity, depth 0..10 into 0..1, lighting and
 // linear fog 0..10 toward blue, no lights.
 void sceneSettings() {
@@ -107,31 +56,6 @@ void sceneSettings() {
   SetFogStartEnd(0.0f, 10.0f);
   SetFogColor(0, 0, 255);
   SetDrawMode(1);
-}
-
-// Draws the vertices as a triangle list through the running back end with the 3D key;
-// `graph` (or -1) is bound as the texture.
-void drawMesh3D(const std::vector<Vertex3D>& v, int graph) {
-  const int key = (graph >= 0 ? 0x8000 : 0) | 0x4000 | 0x800 | 0x400 | 0x200 | 0x80 | 0x8;
-  GraphData* g = graph >= 0 ? GetGraphData(graph, 0) : nullptr;
-  if (GraphicsApiType == 1) {
-    Graphics_D3D9_BeginScene();
-    Graphics_D3D9_DeviceState_SetTexture(g != nullptr ? D3D9_TileTexture(g->pieces[0].tile)->texture : nullptr);
-    Graphics_D3D9_DrawPreparation(key);
-    Graphics_D3D9_DeviceState_SetFVF(0x2D2);
-    ASSERT_EQ(Direct3DDevice9_DrawPrimitiveUP(gpu::D3DPT_TRIANGLELIST, UINT(v.size() / 3), v.data(), sizeof(Vertex3D)),
-              gpu::D3D_OK);
-  } else {
-    if (g != nullptr) {
-      const D3D11GraphTexture* t = D3D11_TileTexture(g->pieces[0].tile);
-      Graphics_D3D11_DeviceState_SetTexture(t->texture, t->view);
-    } else {
-      Graphics_D3D11_DeviceState_SetTexture(nullptr, nullptr);
-    }
-    Graphics_D3D11_DrawPreparation(key);
-    ASSERT_EQ(Graphics_D3D11_DrawCommonVertexBuffer(5, D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST, v.data(), int(v.size()), 1),
-              0);
-  }
 }
 
 std::vector<uint32_t> litFrame() {
@@ -171,12 +95,6 @@ std::vector<Vertex3D> mesh(int cells) {
       v.insert(v.end(), {a, b, c, b, d, c});
     }
   return v;
-}
-
-// A flat quad from (x1, y1) to (x2, y2) at one depth, facing the eye.
-std::vector<Vertex3D> flatQuad(float x1, float y1, float x2, float y2, float depth) {
-  auto at = [&](float x, float y) { return Vertex3D{x, y, depth, 0, 0, -1, 0xFFFFFFFFu, 0, 0, 0, 0, 0}; };
-  return {at(x1, y2), at(x2, y2), at(x1, y1), at(x2, y2), at(x2, y1), at(x1, y1)};
 }
 
 int makeTexture() {
@@ -249,47 +167,6 @@ TEST_F(LitParityTest, BothBackEndsDrawTheSameLitFoggedTexturedMesh) {
   // A device re-created before the first draw draws the same pixels.
   EXPECT_EQ(worstChannel(on(1, [] { return litScene(true); }), d3d9), 0);
   EXPECT_EQ(worstChannel(on(2, [] { return litScene(true); }), d3d11), 0);
-}
-
-// The project's invert program as a user pixel shader: model 2 on Direct3D 9, DXBC on
-// Direct3D 11.
-int loadInvertShader() {
-  const std::string path = std::string(HALVORINE_SOURCE_DIR) + "/tests/platform/gpu/shaders/" +
-                           (GraphicsApiType == 1 ? "" : "dxbc/") + "invert.asm";
-  std::ifstream file(path);
-  std::ostringstream text;
-  text << file.rdbuf();
-  std::vector<uint32_t> words;
-  std::string error;
-  if (!halvorine::shaderasm::assemble(text.str(), words, error)) return -1;
-  return LoadPixelShaderFromMem(words.data(), int(words.size() * 4));
-}
-
-// A quad of `picture` drawn through the user pixel shader `ps` with the vertex type's
-// standard vertex stage, on the running back end.
-void drawUserShaderQuad(int ps, int picture, float x, float y, float size) {
-  struct V {
-    float x, y, z, rhw;
-    uint32_t colour;
-    float u, v;
-  };
-  const V v[4] = {{x, y, 0, 1, 0xFFFFFFFFu, 0, 0},
-                  {x + size, y, 0, 1, 0xFFFFFFFFu, 1, 0},
-                  {x, y + size, 0, 1, 0xFFFFFFFFu, 0, 1},
-                  {x + size, y + size, 0, 1, 0xFFFFFFFFu, 1, 1}};
-  ASSERT_EQ(SetUseTextureToShader(0, picture), 0);
-  ASSERT_EQ(SetUsePixelShader(ps), 0);
-  if (GraphicsApiType == 1) {
-    Graphics_D3D9_BeginScene();
-    Graphics_D3D9_DrawPreparationToShader(0, 0, 1, 0);
-    Graphics_D3D9_DeviceState_SetFVF(0x144);
-    EXPECT_EQ(Direct3DDevice9_DrawPrimitiveUP(gpu::D3DPT_TRIANGLESTRIP, 2, v, sizeof(V)), gpu::D3D_OK);
-  } else {
-    Graphics_D3D11_DrawPreparationToShader(0, 0, 1);
-    EXPECT_EQ(Graphics_D3D11_DrawCommonVertexBuffer(1, D3D11_PRIMITIVE_TOPOLOGY_TRIANGLESTRIP, v, 4, 0), 0);
-  }
-  SetUsePixelShader(0);
-  SetUseTextureToShader(0, -1);
 }
 
 // What a re-creation must give back: pictures, filter results, a user shader and a

@@ -39,12 +39,14 @@
 #include "platform/gpu/d3d9/d3d9_switches.h"
 #include "platform/gpu/face_com.h"
 #include "platform/win/win_window.h"
+#include "tests/media/graphics/renderers/recreation_cases.h"
 #include "tests/media/graphics/renderers/renderer_frames.h"
 
 namespace recreationlife {
 
 using namespace ZaDod;
 using namespace renderertest;
+using namespace recreation;
 
 constexpr int kTypes[] = {0, 1, 2, 3, 18, 19, 34, 35};
 constexpr int kCanvasW = 96, kCanvasH = 64;
@@ -195,61 +197,6 @@ Frame drawScene(const Scene& s) {
     return capture();
 }
 
-enum Loss { kLostDevice, kFullScreenSwitch, kModeChange, kLosses };
-const char* const kLossNames[kLosses] = {"lost device", "full-screen switch", "mode change"};
-
-// The device made again the ways a game meets it: lost (Direct3D 9 finds out on the
-// window's activation; Direct3D 11 has no lost-device check and is restored through the
-// path the full-screen activation takes), the window of a full-screen game switched away
-// from and back to (the device objects go on deactivation and come back on activation),
-// or a change of screen mode through 800 x 600 and back.
-void loseDevice(Renderer r, Loss loss) {
-    switch (loss) {
-        case kLostDevice:
-            if (r == kD3D9) {
-                plat::gpu::LoseDeviceForTest(D3D9Sys.device);
-                HandleWindowActivation(0, 0, 0, 0);
-                HandleWindowActivation(1, 0, 0, 0);
-            } else {
-                ASSERT_EQ(RestoreGraphicsDevice(), 0);
-            }
-            break;
-        case kFullScreenSwitch:
-            // Deactivation releases the device objects and minimises the window; the
-            // window shown again, its activation restores the device (as it does in full
-            // screen; the test's window stays a window).
-            Win.Settings.WindowModeFlag = 0;
-            HandleWindowActivation(0, 0, 0, 0);
-            Win.Settings.WindowModeFlag = 1;
-            EXPECT_EQ(GraphicsSys.hardware, 0);
-            plat::win::ShowWindow(Win.Status.MainWindow, plat::win::SW_RESTORE);
-            ASSERT_EQ(RestoreGraphicsDevice(), 0);
-            break;
-        default:
-            ASSERT_EQ(Graphics_Hardware_RecreateDevice(1, 800, 600, 32, 60), 0);
-            ASSERT_EQ(Graphics_Hardware_RecreateDevice(1, kW, kH, 32, 60), 0);
-            break;
-    }
-    ASSERT_EQ(GraphicsSys.hardware, 1);
-}
-
-// The pixels that differ, with the first few and the box around them reported.
-int differing(const Frame& a, const Frame& b, const char* what) {
-    int count = 0, left = kW, top = kH, right = -1, bottom = -1;
-    for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) {
-            if (a.at(x, y) == b.at(x, y)) continue;
-            if (count++ < 4)
-                ADD_FAILURE() << what << ": at " << x << ", " << y << " " << hex(a.at(x, y)) << " then "
-                              << hex(b.at(x, y));
-            left = std::min(left, x), top = std::min(top, y), right = std::max(right, x), bottom = std::max(bottom, y);
-        }
-    if (count > 0)
-        ADD_FAILURE() << what << ": " << count << " pixels differ within (" << left << ", " << top << ")-(" << right
-                      << ", " << bottom << ")";
-    return count;
-}
-
 // Equal frames prove nothing for a part that was never drawn: each part shows where it
 // was put, every piece of both divided loads its own colour, and the mask keeps the
 // background on a blocked square beside a drawn open one.
@@ -280,29 +227,6 @@ const Scene* restoredScene = nullptr;
 void reloadAndRedrawCanvas() {
     ReloadAllGraphs();
     if (restoredScene != nullptr) drawIntoCanvas(*restoredScene);
-}
-
-// What stays alive: handles of every type and the software GPU's COM objects.
-struct Alive {
-    std::array<int, HANDLETYPE_COUNT> handles{};
-    long comObjects = 0;
-    bool operator==(const Alive&) const = default;
-};
-Alive alive() {
-    // Staging objects lent to uploads are kept for two seconds after use: emptied first,
-    // the count does not depend on how fast the test runs.
-    Graphics_Hardware_SysMemCache_ReleaseAll();
-    Alive a;
-    for (int t = 0; t < HANDLETYPE_COUNT; ++t)
-        a.handles[t] = HandleManageArray[t].InitializeFlag ? HandleManageArray[t].Num : 0;
-    a.comObjects = plat::gpu::LiveComObjectsForTest();
-    return a;
-}
-std::string describe(const Alive& a) {
-    std::string out = "COM objects " + std::to_string(a.comObjects) + ", handles";
-    for (int t = 0; t < HANDLETYPE_COUNT; ++t)
-        if (a.handles[t] != 0) out += " " + std::to_string(t) + ":" + std::to_string(a.handles[t]);
-    return out;
 }
 
 class RecreationLife : public RendererTest {

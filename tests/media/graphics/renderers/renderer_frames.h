@@ -50,14 +50,15 @@ inline std::string hex(unsigned c) {
 inline unsigned rgb(int r, int g, int b) { return unsigned(r) << 16 | unsigned(g) << 8 | unsigned(b); }
 inline unsigned colour(int r, int g, int b) { return PackScreenColor(r, g, b); }
 
-// The draw target as it stands, read through the renderer's own read-back.
+// The draw target as it stands (a canvas when one is the target), read through the
+// renderer's own read-back.
 inline Frame capture() {
     Frame f;
     f.pixels.assign(size_t(kW) * kH, 0);
     if (GraphicsSys.hardware) {
         BaseImage image{};
         const ImageRect whole{0, 0, kW, kH};
-        if (Graphics_Hardware_LockDrawTargetBuffer(&whole, &image, -1, 1, 0) != 0) {
+        if (LockDrawTargetBuffer(&whole, &image, -1, 0, 1) != 0) {
             ADD_FAILURE() << "the draw target cannot be read";
             return f;
         }
@@ -67,7 +68,7 @@ inline Frame capture() {
                 GetBaseImagePixel(&image, x, y, &r, &g, &b, &a);
                 f.pixels[size_t(y) * kW + x] = rgb(r, g, b);
             }
-        Graphics_Hardware_UnlockDrawTargetBuffer();
+        UnlockDrawTargetBuffer();
         return f;
     }
     for (int y = 0; y < kH; ++y)

@@ -96,6 +96,7 @@ TEST_F(RendererTest, WhiteBrightGivesTheSameFrameWhetherTheStagesMultiplyOrNot) 
                                             : std::string());
         }
         ProgrammableShaderFlag = shaders;
+        TerminateLibrary();
     }
 }
 
