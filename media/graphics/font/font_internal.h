@@ -55,6 +55,10 @@ struct FontModuleState {
 };
 extern FontModuleState FontModule;
 
+// The graph settings the cache texture is made with: those kept with the font, else the
+// current ones.
+SetupGraphParam FontCacheGraphParam(const FontHandleRecord* font);
+
 // ---- String drawing internals ----
 
 // What one cache byte (1-bit ink as 0/1, plain edged 0/1/2, levels as edge << 4 | body)

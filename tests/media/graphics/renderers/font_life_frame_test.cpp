@@ -1,0 +1,278 @@
+// Fonts through their life and at the edges of their ranges, on the software renderer,
+// Direct3D 9 and Direct3D 11: a glyph cache too small for the text, a handle made anew
+// in the place of a deleted one, the smallest and largest sizes, thick edges, strings
+// at and across the screen's edges and a draw area's, measures against the drawn ink,
+// and text drawn into a canvas of several textures. Every scene is compared between the
+// renderers pixel by pixel, and against itself where a glyph must come back unchanged.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "media/graphics/draw.h"
+#include "media/graphics/font/font.h"
+#include "media/graphics/graph_settings.h"
+#include "media/graphics/hardware_types.h"
+#include "media/graphics/render_settings.h"
+#include "tests/media/graphics/renderers/renderer_frames.h"
+
+namespace fontlife {
+
+using namespace ZaDod;
+using namespace renderertest;
+
+constexpr unsigned kBack = 0x1E3C5A;  // (30, 60, 90)
+
+void background() {
+    SetDrawBlendMode(0, 255);
+    SetDrawAreaFull();
+    DrawBox(0, 0, kW, kH, colour(30, 60, 90), 1);
+}
+unsigned white() { return colour(255, 255, 255); }
+unsigned red() { return colour(220, 30, 40); }
+
+struct Box {
+    int x, y, w, h;
+};
+
+// Pixels of box a that differ from the same pixels of box b (moved by b - a).
+int differing(const Frame& f, Box a, int bx, int by) {
+    int n = 0;
+    for (int y = 0; y < a.h; ++y)
+        for (int x = 0; x < a.w; ++x) n += f.at(a.x + x, a.y + y) != f.at(bx + x, by + y);
+    return n;
+}
+
+// Pixels of a box that are not the background.
+int ink(const Frame& f, Box b) {
+    int n = 0;
+    for (int y = std::max(b.y, 0); y < std::min(b.y + b.h, kH); ++y)
+        for (int x = std::max(b.x, 0); x < std::min(b.x + b.w, kW); ++x) n += f.at(x, y) != kBack;
+    return n;
+}
+
+// Plain glyphs agree within 2; anti-aliased ones within two of software's 16 levels,
+// edged ones within three eighths of the colour step (docs/drawing.md).
+int allowance(int type) {
+    if (!(type & int(kFontTypeAntialiased))) return 2;
+    return (type & int(kFontTypeEdge)) ? (255 - 30) * 3 / 8 : (255 - 30) / 8;
+}
+
+class FontLife : public RendererTest {
+  protected:
+    // Every pixel of the hardware frames within `allowed`(x, y) of the software frame.
+    static void expectSame(const char* scene, const std::vector<Frame>& frames,
+                           const std::function<int(int, int)>& allowed) {
+        ASSERT_EQ(frames.size(), size_t(kRenderers)) << scene;
+        for (int r = kD3D9; r < kRenderers; ++r) {
+            int above = 0;
+            for (int y = 0; y < kH; ++y)
+                for (int x = 0; x < kW; ++x) {
+                    const unsigned s = frames[kSoftware].at(x, y), h = frames[r].at(x, y);
+                    if (distance(s, h) <= allowed(x, y)) continue;
+                    if (above++ < 8)
+                        ADD_FAILURE() << scene << ": at " << x << ", " << y << " software " << hex(s) << ", "
+                                      << kNames[r] << " " << hex(h);
+                }
+            EXPECT_EQ(above, 0) << scene << ": pixels of " << kNames[r] << " further than allowed from software";
+        }
+    }
+};
+
+// ---- A cache smaller than the text ----
+
+// Fonts of 8 cached glyphs draw a row, a row of other glyphs that takes every slot, and
+// the first row again; then one string of more distinct glyphs than the cache holds,
+// and the same string in a font of the same face with a roomy cache.
+constexpr const char* kFirst = "ABCDEFGH";
+constexpr const char* kOthers = "IJKLMNOPQRSTUVWXYZ";
+constexpr const char* kLong = "abcdefghijklmnopqrstuvwxyz0123";
+constexpr int kEvictTypes[] = {0, 3};
+constexpr int kEvictBand = 230;
+
+void evictionRows() {
+    background();
+    for (int t = 0; t < 2; ++t) {
+        const FontCreateParam small{{0, 0, 8, 0}};
+        const int tiny = CreateFontHandleW(&small, nullptr, 13, -1, kEvictTypes[t], -1, 1, 0, -1, 0);
+        const int roomy = CreateFontHandle(nullptr, 13, -1, kEvictTypes[t], -1, 1, 0);
+        ASSERT_GE(tiny, 0);
+        ASSERT_GE(roomy, 0);
+        ASSERT_LE(GetFontRecord(tiny)->slotCount, 10u);
+        const int y = t * kEvictBand;
+        for (const auto& [text, row] : {std::pair{kFirst, 0}, {kOthers, 1}, {kFirst, 2}})
+            ASSERT_EQ(DrawStringToHandle(10, y + 10 + row * 30, text, white(), tiny, red()), 0);
+        ASSERT_EQ(DrawStringToHandle(10, y + 110, kLong, white(), tiny, red()), 0);
+        ASSERT_EQ(DrawStringToHandle(10, y + 150, kLong, white(), roomy, red()), 0);
+        // A tiny cache over and over: a line of every glyph twice, in two calls.
+        ASSERT_EQ(DrawStringToHandle(10, y + 190, kLong, white(), tiny, red()), 0);
+        DeleteFontHandle(tiny);
+        DeleteFontHandle(roomy);
+    }
+}
+
+TEST_F(FontLife, EvictedGlyphsComeBackAsTheyWere) {
+    const std::vector<Frame> frames = drawEverywhere(evictionRows);
+    expectSame("evicted glyphs", frames, [](int, int y) { return allowance(kEvictTypes[y / kEvictBand]); });
+    ASSERT_EQ(frames.size(), size_t(kRenderers));
+    for (int r = 0; r < kRenderers; ++r)
+        for (int t = 0; t < 2; ++t) {
+            SCOPED_TRACE(std::string(kNames[r]) + " type " + std::to_string(kEvictTypes[t]));
+            const int y = t * kEvictBand;
+            const Box first{0, y + 5, 400, 28};
+            EXPECT_GT(ink(frames[r], first), 100);
+            EXPECT_EQ(differing(frames[r], first, 0, y + 65), 0) << "the first row drawn again after eviction";
+            const Box longRow{0, y + 105, kW, 30};
+            EXPECT_GT(ink(frames[r], longRow), 300);
+            EXPECT_EQ(differing(frames[r], longRow, 0, y + 145), 0) << "more glyphs than slots in one string";
+            EXPECT_EQ(differing(frames[r], longRow, 0, y + 185), 0) << "the long string once more";
+        }
+}
+
+// ---- A handle made anew ----
+
+// Each pair: a large font caches glyphs and is deleted; a small one takes the same handle
+// value (row 1) and a fresh handle of the same small font draws the same text (row 2).
+// Then the small font is deleted and a third takes its place under a new check number:
+// the old value is refused and draws nothing (row 3).
+struct Remake {
+    int oldType, oldSize, oldEdge, newType, newEdge;
+};
+constexpr Remake kRemakes[] = {{2, 30, 1, 0, 1}, {3, 28, 3, 1, 1}, {1, 24, 4, 3, 2}};
+constexpr const char* kRemakeText = "Wg@#Mj";
+constexpr int kRemakeBand = 150;
+
+void remakeRows() {
+    background();
+    for (int i = 0; i < 3; ++i) {
+        const Remake& m = kRemakes[i];
+        const int y = i * kRemakeBand;
+        const int old = CreateFontHandle(nullptr, m.oldSize, -1, m.oldType, -1, m.oldEdge, 0);
+        ASSERT_GE(old, 0);
+        ASSERT_EQ(DrawStringToHandle(300, y + 5, kRemakeText, white(), old, red()), 0);
+        ASSERT_EQ(DeleteFontHandle(old), 0);
+        const int again = CreateFontHandle(nullptr, 14, -1, m.newType, -1, m.newEdge, 0, old);
+        ASSERT_EQ(again, old);
+        const int fresh = CreateFontHandle(nullptr, 14, -1, m.newType, -1, m.newEdge, 0);
+        ASSERT_GE(fresh, 0);
+        ASSERT_EQ(DrawStringToHandle(10, y + 10, kRemakeText, white(), again, red()), 0);
+        ASSERT_EQ(DrawStringToHandle(10, y + 50, kRemakeText, white(), fresh, red()), 0);
+        ASSERT_EQ(DeleteFontHandle(again), 0);
+        const int third = CreateFontHandle(nullptr, 14, -1, m.newType, -1, m.newEdge, 0);
+        ASSERT_GE(third, 0);
+        EXPECT_EQ(DrawStringToHandle(10, y + 90, kRemakeText, white(), again, red()), -1);
+        EXPECT_EQ(GetDrawStringWidthToHandle(kRemakeText, -1, again), -1);
+        DeleteFontHandle(third);
+        DeleteFontHandle(fresh);
+    }
+}
+
+TEST_F(FontLife, AHandleMadeAnewShowsOnlyItsOwnGlyphs) {
+    const std::vector<Frame> frames = drawEverywhere(remakeRows);
+    expectSame("handles made anew", frames, [](int x, int y) {
+        const Remake& m = kRemakes[std::min(y / kRemakeBand, 2)];
+        return allowance(x >= 290 ? m.oldType : m.newType);
+    });
+    ASSERT_EQ(frames.size(), size_t(kRenderers));
+    for (int r = 0; r < kRenderers; ++r)
+        for (int i = 0; i < 3; ++i) {
+            SCOPED_TRACE(std::string(kNames[r]) + " pair " + std::to_string(i));
+            const int y = i * kRemakeBand;
+            const Box again{0, y, 290, 40};
+            EXPECT_GT(ink(frames[r], again), 50);
+            EXPECT_EQ(differing(frames[r], again, 0, y + 40), 0);
+            EXPECT_EQ(ink(frames[r], Box{0, y + 80, 290, 40}), 0);
+        }
+}
+
+// ---- Sizes at the cache's limits ----
+
+// One label of a table-driven scene: a font, where it draws and the box its ink stays in.
+// `texture` is what the hardware paths must hold the font in (1 texture page, 0 memory
+// cache, -1 either).
+struct Label {
+    int x, y, size, type, edge, noTexture, opacity, texture;
+    const char* text;
+    Box box;
+};
+
+// The hardware paths' largest texture is 128 here: a plain font of size 116 has a cell of
+// 128, the largest a page holds (one slot); 120 is one past it. An edged font's page is
+// twice as wide, so its cell may be 64 at most: edge 3 at size 52, and 54 one past.
+constexpr int kSmallDevice = 128;
+const Label kLimits[] = {
+    {10, 5, 1, 0, -1, 0, 255, 1, "Hi!", {0, 0, 40, 20}},
+    {50, 5, 2, 0, -1, 0, 255, 1, "Hi!", {40, 0, 40, 20}},
+    {90, 5, 3, 2, -1, 0, 255, 1, "Hi!", {80, 0, 40, 20}},
+    {130, 5, 4, 3, 1, 0, 255, 1, "Hi!", {120, 0, 40, 20}},
+    {10, 30, 116, 0, -1, 0, 255, 1, "Ag", {0, 25, 250, 145}},
+    {260, 30, 120, 0, -1, 0, 255, 0, "Ag", {250, 25, 250, 145}},
+    {10, 175, 116, 2, -1, 0, 255, 1, "gA", {0, 170, 250, 145}},
+    {260, 175, 120, 2, -1, 0, 255, 0, "gA", {250, 170, 250, 145}},
+    {5, 320, 52, 1, 3, 0, 255, 1, "Ag", {0, 315, 160, 85}},
+    {165, 320, 54, 1, 3, 0, 255, 0, "Ag", {160, 315, 160, 85}},
+    {325, 320, 52, 3, 3, 0, 255, 1, "Ag", {320, 315, 160, 85}},
+    {485, 320, 54, 3, 3, 0, 255, 0, "Ag", {480, 315, 160, 85}},
+    // Fonts made without a texture cache, opaque and at half opacity.
+    {5, 405, 14, 0, -1, 1, 255, 0, "Memory Wg", {0, 400, 160, 30}},
+    {165, 405, 14, 1, 2, 1, 255, 0, "Memory Wg", {160, 400, 160, 30}},
+    {325, 405, 14, 2, -1, 1, 255, 0, "Memory Wg", {320, 400, 160, 30}},
+    {485, 405, 14, 3, 1, 1, 255, 0, "Memory Wg", {480, 400, 160, 30}},
+    {5, 440, 14, 0, -1, 1, 128, 0, "Memory Wg", {0, 435, 160, 40}},
+    {165, 440, 14, 1, 2, 1, 128, 0, "Memory Wg", {160, 435, 160, 40}},
+    {325, 440, 14, 2, -1, 1, 128, 0, "Memory Wg", {320, 435, 160, 40}},
+    {485, 440, 14, 3, 1, 1, 128, 0, "Memory Wg", {480, 435, 160, 40}},
+};
+
+void drawLabels(const Label* labels, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        const Label& l = labels[i];
+        const FontCreateParam param{{uint32_t(l.noTexture), 0, 0, 0}};
+        const int font = CreateFontHandleW(&param, nullptr, l.size, -1, l.type, -1, l.edge, 0, -1, 0);
+        ASSERT_GE(font, 0) << i;
+        if (GraphicsSys.hardware && l.texture >= 0) EXPECT_EQ(GetFontRecord(font)->useTexture, l.texture) << i;
+        SetDrawBlendMode(l.opacity == 255 ? 0 : 1, l.opacity);
+        EXPECT_EQ(DrawStringToHandle(l.x, l.y, l.text, white(), font, red()), 0) << i;
+        SetDrawBlendMode(0, 255);
+        DeleteFontHandle(font);
+    }
+}
+
+// The allowance of the label whose box holds a pixel.
+int labelAllowance(const Label* labels, size_t count, int x, int y) {
+    for (size_t i = 0; i < count; ++i) {
+        const Box& b = labels[i].box;
+        if (x >= b.x && x < b.x + b.w && y >= b.y && y < b.y + b.h) return allowance(labels[i].type);
+    }
+    return 2;
+}
+
+// Each label's ink on each renderer, inside its box and nowhere else.
+void expectInkInBoxes(const std::vector<Frame>& frames, const Label* labels, size_t count) {
+    for (int r = 0; r < int(frames.size()); ++r) {
+        int total = 0;
+        for (size_t i = 0; i < count; ++i) {
+            const int n = ink(frames[r], labels[i].box);
+            EXPECT_GT(n, 0) << kNames[r] << " label " << i;
+            total += n;
+        }
+        EXPECT_EQ(ink(frames[r], Box{0, 0, kW, kH}), total) << kNames[r] << ": ink outside the labels' boxes";
+    }
+}
+
+TEST_F(FontLife, SizesAtTheCachesLimits) {
+    const std::vector<Frame> frames = drawEverywhere([] {
+        background();
+        const int largest = GraphicsDeviceCapsData.maxTextureSize;
+        if (GraphicsSys.hardware) GraphicsDeviceCapsData.maxTextureSize = kSmallDevice;
+        drawLabels(kLimits, std::size(kLimits));
+        GraphicsDeviceCapsData.maxTextureSize = largest;
+    });
+    expectSame("sizes at the limits", frames,
+               [](int x, int y) { return labelAllowance(kLimits, std::size(kLimits), x, y); });
+    expectInkInBoxes(frames, kLimits, std::size(kLimits));
+}
+
+}  // namespace fontlife
