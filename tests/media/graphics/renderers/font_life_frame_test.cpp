@@ -348,4 +348,66 @@ TEST_F(FontLife, StringsAtAndAcrossTheEdges) {
     }
 }
 
+// ---- Edge thickness ----
+
+// Edged labels from the thinnest edge to thick ones (the stamp is a full square above
+// 4), plain and anti-aliased, and the plain and anti-aliased fonts without edge. "Ag" at
+// size 12; an edge of e moves the body e right and down and adds 2e to each advance.
+const Label kEdges[] = {
+    {10, 10, 12, 1, 1, 0, 255, -1, "Ag", {0, 0, 70, 40}},      {80, 10, 12, 1, 2, 0, 255, -1, "Ag", {70, 0, 70, 40}},
+    {150, 10, 12, 1, 3, 0, 255, -1, "Ag", {140, 0, 70, 40}},   {220, 10, 12, 1, 4, 0, 255, -1, "Ag", {210, 0, 70, 40}},
+    {290, 10, 12, 1, 5, 0, 255, -1, "Ag", {280, 0, 70, 40}},   {360, 10, 12, 3, 1, 0, 255, -1, "Ag", {350, 0, 56, 40}},
+    {416, 10, 12, 3, 2, 0, 255, -1, "Ag", {406, 0, 56, 40}},   {472, 10, 12, 3, 3, 0, 255, -1, "Ag", {462, 0, 56, 40}},
+    {528, 10, 12, 3, 4, 0, 255, -1, "Ag", {518, 0, 56, 40}},   {584, 10, 12, 3, 5, 0, 255, -1, "Ag", {574, 0, 56, 40}},
+    {10, 60, 12, 1, 9, 0, 255, -1, "Ag", {0, 50, 70, 80}},     {80, 60, 12, 1, 24, 0, 255, -1, "Ag", {70, 50, 250, 80}},
+    {330, 60, 12, 3, 9, 0, 255, -1, "Ag", {320, 50, 70, 80}},  {400, 60, 12, 3, 24, 0, 255, -1, "Ag", {390, 50, 250, 80}},
+    {10, 150, 12, 1, 60, 0, 255, -1, "Ag", {0, 140, 320, 160}}, {330, 150, 12, 3, 60, 0, 255, -1, "Ag", {320, 140, 320, 160}},
+    {10, 420, 12, 0, 1, 0, 255, -1, "Ag", {0, 410, 90, 40}},   {100, 420, 12, 2, 1, 0, 255, -1, "Ag", {90, 410, 90, 40}},
+};
+constexpr size_t kPlainRef = 16, kLevelRef = 17;
+
+// The ink's bounds in a box, relative to (x, y): left, top, right, bottom (exclusive).
+struct Bounds {
+    int left = 1 << 20, top = 1 << 20, right = -(1 << 20), bottom = -(1 << 20);
+};
+Bounds inkBounds(const Frame& f, Box b, int x, int y) {
+    Bounds r;
+    for (int py = b.y; py < b.y + b.h; ++py)
+        for (int px = b.x; px < b.x + b.w; ++px)
+            if (f.at(px, py) != kBack) {
+                r.left = std::min(r.left, px - x);
+                r.top = std::min(r.top, py - y);
+                r.right = std::max(r.right, px - x + 1);
+                r.bottom = std::max(r.bottom, py - y + 1);
+            }
+    return r;
+}
+
+TEST_F(FontLife, EdgesFromThinToThick) {
+    const std::vector<Frame> frames = drawEverywhere([] {
+        background();
+        drawLabels(kEdges, std::size(kEdges));
+        // One past the thickest: a font whose cell side would pass 65,535 is refused.
+        EXPECT_EQ(CreateFontHandle(nullptr, 12, -1, 1, -1, 32764, 0), -1);
+    });
+    expectSame("edge thickness", frames, [](int x, int y) { return labelAllowance(kEdges, std::size(kEdges), x, y); });
+    expectInkInBoxes(frames, kEdges, std::size(kEdges));
+    ASSERT_EQ(frames.size(), size_t(kRenderers));
+    for (int r = 0; r < kRenderers; ++r)
+        for (size_t i = 0; i < kPlainRef; ++i) {
+            // The body's bounds grown by the edge on every side, the second glyph moved
+            // by the first one's extra advance: nothing of a thick edge is cut.
+            const Label& l = kEdges[i];
+            const Label& ref = kEdges[l.type & int(kFontTypeAntialiased) ? kLevelRef : kPlainRef];
+            const Bounds body = inkBounds(frames[r], ref.box, ref.x, ref.y);
+            const Bounds edged = inkBounds(frames[r], l.box, l.x, l.y);
+            const int e = l.edge, slack = l.type == 3 ? 1 : 0;
+            SCOPED_TRACE(std::string(kNames[r]) + " type " + std::to_string(l.type) + " edge " + std::to_string(e));
+            EXPECT_NEAR(edged.left, body.left, slack);
+            EXPECT_NEAR(edged.top, body.top, slack);
+            EXPECT_NEAR(edged.right, body.right + 4 * e, slack);
+            EXPECT_NEAR(edged.bottom, body.bottom + 2 * e, slack);
+        }
+}
+
 }  // namespace fontlife
