@@ -410,4 +410,80 @@ TEST_F(FontLife, EdgesFromThinToThick) {
         }
 }
 
+// ---- Measures against the drawn ink ----
+
+struct Measure {
+    int type, size, edge, space, lineSpace, vertical;  // lineSpace -1: the cell height
+};
+constexpr Measure kMeasures[] = {
+    {0, 16, 1, 0, -1, 0}, {0, 13, 1, 3, 21, 0}, {1, 15, 2, -2, -1, 0}, {2, 14, 1, 2, 30, 0},
+    {0, 16, 1, 1, -1, 1}, {1, 12, 1, 2, 25, 1},  {3, 13, 1, 0, -1, 1},
+};
+constexpr const char* kMeasureText = "Mj1|g Wq";
+constexpr int kSplit = 3;  // "Mj1" and "|g Wq"
+
+// Left half: the text whole, and two lines in one call. Right half: the text in two
+// calls, the second at the first part's measured width (by the length argument), and
+// the two lines in two calls a line height apart.
+struct Measured {
+    int width, cellHeight, leading;
+};
+void measureScene(const Measure& m, Measured* measured) {
+    background();
+    const int font = CreateFontHandle(nullptr, m.size, -1, m.type, -1, m.edge, 0);
+    ASSERT_GE(font, 0);
+    SetFontSpaceToHandle(m.space, font);
+    if (m.lineSpace >= 0) SetFontLineSpaceToHandle(m.lineSpace, font);
+    const int line = m.lineSpace >= 0 ? m.lineSpace : GetFontRecord(font)->cellHeight;
+    *measured = {GetDrawStringWidthToHandle(kMeasureText, -1, font, m.vertical), GetFontRecord(font)->cellHeight,
+                 GetFontRecord(font)->leading};
+    const int part = GetDrawStringWidthToHandle(kMeasureText, kSplit, font, m.vertical);
+    ASSERT_EQ(part, GetDrawStringWidthToHandle(std::string(kMeasureText, kSplit).c_str(), -1, font, m.vertical));
+    auto draw = [&](int x, int y, const char* text) {
+        EXPECT_EQ(DrawStringToHandle(x, y, text, white(), font, red(), m.vertical), 0);
+    };
+    draw(100, 40, kMeasureText);
+    draw(100 + kW / 2, 40, std::string(kMeasureText, kSplit).c_str());
+    draw(100 + kW / 2 + (m.vertical ? 0 : part), 40 + (m.vertical ? part : 0), kMeasureText + kSplit);
+    draw(100, 300, "AB\nCDE");
+    draw(100 + kW / 2, 300, "AB");
+    draw(100 + kW / 2 - (m.vertical ? line : 0), 300 + (m.vertical ? 0 : line), "CDE");
+    DeleteFontHandle(font);
+}
+
+TEST_F(FontLife, MeasuresAreTheDrawnAdvance) {
+    for (const Measure& m : kMeasures) {
+        SCOPED_TRACE("type " + std::to_string(m.type) + " size " + std::to_string(m.size) + " space " +
+                     std::to_string(m.space) + " line " + std::to_string(m.lineSpace) +
+                     (m.vertical ? " vertical" : ""));
+        Measured measured[kRenderers]{};
+        int run = 0;
+        const std::vector<Frame> frames = drawEverywhere([&] { measureScene(m, &measured[run++]); });
+        expectSame("measured and drawn", frames, [&m](int, int) { return allowance(m.type); });
+        ASSERT_EQ(frames.size(), size_t(kRenderers));
+        for (int r = 0; r < kRenderers; ++r) {
+            SCOPED_TRACE(kNames[r]);
+            const Frame& f = frames[r];
+            const Box left{0, 0, kW / 2, kH};
+            EXPECT_GT(ink(f, left), 100);
+            int apart = 0;
+            for (int y = 0; y < kH; ++y)
+                for (int x = 0; x < kW / 2; ++x) apart += distance(f.at(x, y), f.at(x + kW / 2, y)) > allowance(m.type);
+            EXPECT_EQ(apart, 0) << "pixels where the text drawn in parts differs from the whole";
+            // The whole text's ink lies in its measured box: the width along the line and
+            // the cell height across it, moved up (left) by half the leading; its last
+            // glyph ends within one cell of the measured end.
+            const Measured& d = measured[r];
+            const Bounds b = inkBounds(f, Box{0, 0, kW / 2, 280}, 100, 40);
+            const int along0 = m.vertical ? b.top : b.left, along1 = m.vertical ? b.bottom : b.right;
+            const int across0 = m.vertical ? b.left : b.top, across1 = m.vertical ? b.right : b.bottom;
+            EXPECT_GE(along0, 0);
+            EXPECT_LE(along1, d.width);
+            EXPECT_GT(along1, d.width - d.cellHeight);
+            EXPECT_GE(across0, -d.leading / 2);
+            EXPECT_LE(across1, d.cellHeight - d.leading / 2);
+        }
+    }
+}
+
 }  // namespace fontlife
