@@ -486,4 +486,63 @@ TEST_F(FontLife, MeasuresAreTheDrawnAdvance) {
     }
 }
 
+// ---- A canvas of several textures ----
+
+constexpr int kCanvasW = 256, kCanvasH = 160;
+constexpr int kCanvasRows[] = {10, 55, 90, 121};
+constexpr const char* kCanvasText = "Tiles|Wgj across";
+
+// Rows of every type drawn into a canvas cut into 64-pixel textures (the hardware paths'
+// largest texture is 64 while it is made): rows 2 and 4 lie across the cuts at 64 and
+// 128 down, every row across those at 64 and 128 along. The canvas is shown at (20, 20),
+// the same rows are drawn straight onto the screen at (340, 20).
+int canvasTiles = 0;
+void canvasScene() {
+    background();
+    const int largest = GraphicsDeviceCapsData.maxTextureSize;
+    if (GraphicsSys.hardware) GraphicsDeviceCapsData.maxTextureSize = 64;
+    const int canvas = MakeDrawableGraph(kCanvasW, kCanvasH, 0);
+    GraphicsDeviceCapsData.maxTextureSize = largest;
+    ASSERT_GE(canvas, 0);
+    const GraphData* graph = GetGraphData(canvas);
+    canvasTiles = graph && graph->orig ? graph->orig->tileCount : 0;
+    int fonts[4];
+    for (int t = 0; t < 4; ++t) ASSERT_GE(fonts[t] = CreateFontHandle(nullptr, 15, -1, kEdgeTypes[t], -1, 1, 0), 0);
+    auto rows = [&](int left, int top) {
+        DrawBox(left, top, left + kCanvasW, top + kCanvasH, colour(30, 60, 90), 1);
+        for (int t = 0; t < 4; ++t)
+            EXPECT_EQ(DrawStringToHandle(left + 5 + 3 * t, top + kCanvasRows[t], kCanvasText, white(), fonts[t], red()),
+                      0);
+    };
+    const int screen = GetDrawTarget();
+    ASSERT_EQ(SetDrawTarget(canvas), 0);
+    rows(0, 0);
+    ASSERT_EQ(SetDrawTarget(screen), 0);
+    EXPECT_EQ(DrawGraph(20, 20, canvas, 0), 0);
+    rows(340, 20);
+    for (int font : fonts) DeleteFontHandle(font);
+    SubHandle(canvas);
+}
+
+TEST_F(FontLife, TextInACanvasOfSeveralTextures) {
+    const std::vector<Frame> frames = drawEverywhere(canvasScene);
+    auto rowAllowance = [](int, int y) {
+        int t = 0;
+        while (t < 3 && y - 20 >= kCanvasRows[t + 1] - 4) ++t;
+        return allowance(kEdgeTypes[t]);
+    };
+    expectSame("text in a canvas", frames, rowAllowance);
+    EXPECT_GT(canvasTiles, 1);
+    ASSERT_EQ(frames.size(), size_t(kRenderers));
+    for (int r = 0; r < kRenderers; ++r) {
+        SCOPED_TRACE(kNames[r]);
+        EXPECT_GT(ink(frames[r], Box{20, 20, kCanvasW, kCanvasH}), 400);
+        int apart = 0;
+        for (int y = 20; y < 20 + kCanvasH; ++y)
+            for (int x = 20; x < 20 + kCanvasW; ++x)
+                apart += distance(frames[r].at(x, y), frames[r].at(x + 320, y)) > rowAllowance(x, y);
+        EXPECT_EQ(apart, 0) << "pixels where the canvas differs from the screen";
+    }
+}
+
 }  // namespace fontlife
