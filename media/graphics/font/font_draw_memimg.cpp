@@ -231,14 +231,14 @@ void DrawMemCharImage(const FontCharImage& picture, const MemGlyphWriter& writer
 namespace {
 
 // The box a string drawn at (x, y) may touch, clipped to the draw area: it reaches m
-// beyond the measured size on every side, for the leading shift moves the pen up (or
-// left, for vertical text) and accents and edges may reach past the measured box.
+// beyond the cells the pens cover on every side, for the leading shift moves the pen up
+// (or left, for vertical text) and accents and edges may reach past the cells.
 ImageRect stringBox(const FontHandleRecord* font, const char16_t* string, int x, int y, int vertical) {
-    StringSize size{0, 0};
+    StringSize size{};
     DrawStringBase(0, 0, 0, 0.0f, 0.0f, 1, string, 0, nullptr, nullptr, 0, const_cast<FontHandleRecord*>(font), 0, -1,
                    vertical, &size);
     const int m = font->leading / 2 + font->cellWidth / 2 + 1;
-    ImageRect box{x - m, y - m, x + size.width + m, y + size.height + m};
+    ImageRect box{x + size.left - m, y + size.top - m, x + size.right + m, y + size.bottom + m};
     if (font->italic) box.right += font->cellWidth / 2;
     ClipRect(&box, &GraphicsDrawSettings.drawArea);
     return box;

@@ -132,12 +132,14 @@ int DrawStringBase(int draw, int xi, int yi, float xf, float yf, int integerPosi
     const int lineHeight = font->lineSpaceFlag ? font->lineSpace : font->cellHeight;
     const int cellHeight = font->cellHeight;
     const double space = font->space;
-    double penX = 0, penY = 0, widest = 0;
+    double penX = 0, penY = 0, widest = 0, leastX = 0, leastY = 0, lowestLine = 0;
     for (int i = 0; i < count; ++i) {
         const uint32_t code = codes[i];
         if (code == 10) {
             penY += lineHeight;
             penX = 0;
+            leastY = std::min(leastY, penY);
+            lowestLine = std::max(lowestLine, penY);
             continue;
         }
         const FontCharImage* picture = findPicture(font, code);
@@ -177,6 +179,7 @@ int DrawStringBase(int draw, int xi, int yi, float xf, float yf, int integerPosi
         }
         penX += advance + space;
         if (penX > widest) widest = penX;
+        if (penX < leastX) leastX = penX;
     }
 
     if (brightSet) SetDrawBright(savedR, savedG, savedB);
@@ -185,6 +188,22 @@ int DrawStringBase(int draw, int xi, int yi, float xf, float yf, int integerPosi
         const int w = static_cast<int>(widest), h = static_cast<int>(cellHeight + penY);
         sizeOut->width = vertical ? h : w;
         sizeOut->height = vertical ? w : h;
+        // Along the lines from the least to the widest pen; across them from the first
+        // line to the last, a cell each (vertical lines run leftward from the first).
+        const int along0 = static_cast<int>(std::floor(leastX)), along1 = static_cast<int>(std::ceil(widest));
+        const int across0 = static_cast<int>(std::floor(leastY));
+        const int across1 = static_cast<int>(std::ceil(lowestLine)) + cellHeight;
+        if (vertical) {
+            sizeOut->left = -static_cast<int>(std::ceil(lowestLine));
+            sizeOut->right = cellHeight - across0;
+            sizeOut->top = along0;
+            sizeOut->bottom = along1;
+        } else {
+            sizeOut->left = along0;
+            sizeOut->right = along1;
+            sizeOut->top = across0;
+            sizeOut->bottom = across1;
+        }
     }
     return static_cast<int>(penX);
 }
