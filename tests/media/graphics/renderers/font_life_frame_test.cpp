@@ -84,16 +84,20 @@ class FontLife : public RendererTest {
 // ---- A cache smaller than the text ----
 
 // Fonts of 8 cached glyphs draw a row, a row of other glyphs that takes every slot, and
-// the first row again; then one string of more distinct glyphs than the cache holds,
-// and the same string in a font of the same face with a roomy cache.
+// the first row again; then one string of more distinct glyphs than the cache holds, the
+// same string in a font of the same face with a roomy cache, and the first font again;
+// then a string of more than 1,024 characters (past the layout's own buffers) ending on
+// the screen, in the small cache and the roomy one.
 constexpr const char* kFirst = "ABCDEFGH";
 constexpr const char* kOthers = "IJKLMNOPQRSTUVWXYZ";
 constexpr const char* kLong = "abcdefghijklmnopqrstuvwxyz0123";
 constexpr int kEvictTypes[] = {0, 3};
-constexpr int kEvictBand = 230;
+constexpr int kEvictPitch = 25, kEvictBand = 8 * kEvictPitch + 10;
 
 void evictionRows() {
     background();
+    std::string longest;
+    while (longest.size() < 1030) longest += kLong;
     for (int t = 0; t < 2; ++t) {
         const FontCreateParam small{{0, 0, 8, 0}};
         const int tiny = CreateFontHandleW(&small, nullptr, 13, -1, kEvictTypes[t], -1, 1, 0, -1, 0);
@@ -101,13 +105,14 @@ void evictionRows() {
         ASSERT_GE(tiny, 0);
         ASSERT_GE(roomy, 0);
         ASSERT_LE(GetFontRecord(tiny)->slotCount, 10u);
-        const int y = t * kEvictBand;
-        for (const auto& [text, row] : {std::pair{kFirst, 0}, {kOthers, 1}, {kFirst, 2}})
-            ASSERT_EQ(DrawStringToHandle(10, y + 10 + row * 30, text, white(), tiny, red()), 0);
-        ASSERT_EQ(DrawStringToHandle(10, y + 110, kLong, white(), tiny, red()), 0);
-        ASSERT_EQ(DrawStringToHandle(10, y + 150, kLong, white(), roomy, red()), 0);
-        // A tiny cache over and over: a line of every glyph twice, in two calls.
-        ASSERT_EQ(DrawStringToHandle(10, y + 190, kLong, white(), tiny, red()), 0);
+        const int longestX = 600 - GetDrawStringWidthToHandle(longest.c_str(), -1, roomy);
+        const std::pair<const char*, int> rows[] = {{kFirst, tiny}, {kOthers, tiny}, {kFirst, tiny},
+                                                    {kLong, tiny},  {kLong, roomy},  {kLong, tiny},
+                                                    {longest.c_str(), tiny}, {longest.c_str(), roomy}};
+        for (int row = 0; row < 8; ++row)
+            ASSERT_EQ(DrawStringToHandle(row >= 6 ? longestX : 10, t * kEvictBand + 10 + row * kEvictPitch,
+                                         rows[row].first, white(), rows[row].second, red()),
+                      0);
         DeleteFontHandle(tiny);
         DeleteFontHandle(roomy);
     }
@@ -115,19 +120,18 @@ void evictionRows() {
 
 TEST_F(FontLife, EvictedGlyphsComeBackAsTheyWere) {
     const std::vector<Frame> frames = drawEverywhere(evictionRows);
-    expectSame("evicted glyphs", frames, [](int, int y) { return allowance(kEvictTypes[y / kEvictBand]); });
+    expectSame("evicted glyphs", frames,
+               [](int, int y) { return allowance(kEvictTypes[std::min(y / kEvictBand, 1)]); });
     ASSERT_EQ(frames.size(), size_t(kRenderers));
+    auto row = [](int t, int r) { return Box{0, t * kEvictBand + 10 + r * kEvictPitch - 4, kW, kEvictPitch}; };
     for (int r = 0; r < kRenderers; ++r)
         for (int t = 0; t < 2; ++t) {
             SCOPED_TRACE(std::string(kNames[r]) + " type " + std::to_string(kEvictTypes[t]));
-            const int y = t * kEvictBand;
-            const Box first{0, y + 5, 400, 28};
-            EXPECT_GT(ink(frames[r], first), 100);
-            EXPECT_EQ(differing(frames[r], first, 0, y + 65), 0) << "the first row drawn again after eviction";
-            const Box longRow{0, y + 105, kW, 30};
-            EXPECT_GT(ink(frames[r], longRow), 300);
-            EXPECT_EQ(differing(frames[r], longRow, 0, y + 145), 0) << "more glyphs than slots in one string";
-            EXPECT_EQ(differing(frames[r], longRow, 0, y + 185), 0) << "the long string once more";
+            for (int k : {0, 3, 6}) EXPECT_GT(ink(frames[r], row(t, k)), 100) << "row " << k;
+            EXPECT_EQ(differing(frames[r], row(t, 0), 0, row(t, 2).y), 0) << "the first row drawn after eviction";
+            EXPECT_EQ(differing(frames[r], row(t, 3), 0, row(t, 4).y), 0) << "more glyphs than slots in one string";
+            EXPECT_EQ(differing(frames[r], row(t, 3), 0, row(t, 5).y), 0) << "the long string once more";
+            EXPECT_EQ(differing(frames[r], row(t, 6), 0, row(t, 7).y), 0) << "more than 1,024 characters";
         }
 }
 
