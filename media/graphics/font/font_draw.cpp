@@ -78,7 +78,16 @@ void DrawTextureCharImage(const FontCharImage& picture, float left, float top, i
 
 int DrawStringByTextureCache(int x, int y, float xf, float yf, int integerPosition, const char16_t* string,
                              unsigned int color, FontHandleRecord* font, unsigned int edgeColor, int vertical) {
-    if (font->textureLost) SetupFontCacheTexture(font, 0);
+    // Without a device, or without a page to draw from, nothing could be drawn. A page
+    // that could not be made again is tried again at the next draw.
+    if (!Graphics_Hardware_IsDeviceValid()) return -1;
+    if (font->textureLost || font->cacheGraph == -1) {
+        font->textureLost = 1;
+        if (SetupFontCacheTexture(font, 0) != 0 || font->cacheGraph == -1) {
+            font->textureLost = 1;
+            return -1;
+        }
+    }
     const ImageRect clip = GraphicsDrawSettings.drawArea;
     DrawStringBase(1, x, y, xf, yf, integerPosition, string, color, nullptr, &clip, 1, font, edgeColor, -1, vertical,
                    nullptr);
