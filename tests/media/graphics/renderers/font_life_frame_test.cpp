@@ -83,7 +83,7 @@ class FontLife : public RendererTest {
 
 // ---- A cache smaller than the text ----
 
-// Fonts of 8 cached glyphs draw a row, a row of other glyphs that takes every slot, and
+// Fonts of 1 and 8 cached glyphs draw a row, a row of other glyphs that takes every slot, and
 // the first row again; then one string of more distinct glyphs than the cache holds, the
 // same string in a font of the same face with a roomy cache, and the first font again;
 // then a string of more than 1,024 characters (past the layout's own buffers) ending on
@@ -99,7 +99,7 @@ void evictionRows() {
     std::string longest;
     while (longest.size() < 1030) longest += kLong;
     for (int t = 0; t < 2; ++t) {
-        const FontCreateParam small{{0, 0, 8, 0}};
+        const FontCreateParam small{{0, 0, t == 0 ? 1u : 8u, 0}};
         const int tiny = CreateFontHandleW(&small, nullptr, 13, -1, kEvictTypes[t], -1, 1, 0, -1, 0);
         const int roomy = CreateFontHandle(nullptr, 13, -1, kEvictTypes[t], -1, 1, 0);
         ASSERT_GE(tiny, 0);
@@ -208,7 +208,7 @@ struct Label {
 // 128, the largest a page holds (one slot); 120 is one past it. An edged font's page is
 // twice as wide, so its cell may be 64 at most: edge 3 at size 52, and 54 one past.
 constexpr int kSmallDevice = 128;
-const Label kLimits[] = {
+const std::vector<Label> kLimits = {
     {10, 5, 1, 0, -1, 0, 255, 1, "Hi!", {0, 0, 40, 20}},
     {50, 5, 2, 0, -1, 0, 255, 1, "Hi!", {40, 0, 40, 20}},
     {90, 5, 3, 2, -1, 0, 255, 1, "Hi!", {80, 0, 40, 20}},
@@ -232,8 +232,8 @@ const Label kLimits[] = {
     {485, 440, 14, 3, 1, 1, 128, 0, "Memory Wg", {480, 435, 160, 40}},
 };
 
-void drawLabels(const Label* labels, size_t count) {
-    for (size_t i = 0; i < count; ++i) {
+void drawLabels(const std::vector<Label>& labels) {
+    for (size_t i = 0; i < labels.size(); ++i) {
         const Label& l = labels[i];
         const FontCreateParam param{{uint32_t(l.noTexture), 0, 0, 0}};
         const int font = CreateFontHandleW(&param, nullptr, l.size, -1, l.type, -1, l.edge, 0, -1, 0);
@@ -249,8 +249,8 @@ void drawLabels(const Label* labels, size_t count) {
 }
 
 // The allowance of the label whose box holds a pixel.
-int labelAllowance(const Label* labels, size_t count, int x, int y) {
-    for (size_t i = 0; i < count; ++i) {
+int labelAllowance(const std::vector<Label>& labels, int x, int y) {
+    for (size_t i = 0; i < labels.size(); ++i) {
         const Box& b = labels[i].box;
         if (x >= b.x && x < b.x + b.w && y >= b.y && y < b.y + b.h) return allowance(labels[i].type);
     }
@@ -258,10 +258,10 @@ int labelAllowance(const Label* labels, size_t count, int x, int y) {
 }
 
 // Each label's ink on each renderer, inside its box and nowhere else.
-void expectInkInBoxes(const std::vector<Frame>& frames, const Label* labels, size_t count) {
+void expectInkInBoxes(const std::vector<Frame>& frames, const std::vector<Label>& labels) {
     for (int r = 0; r < int(frames.size()); ++r) {
         int total = 0;
-        for (size_t i = 0; i < count; ++i) {
+        for (size_t i = 0; i < labels.size(); ++i) {
             const int n = ink(frames[r], labels[i].box);
             EXPECT_GT(n, 0) << kNames[r] << " label " << i;
             total += n;
@@ -275,12 +275,12 @@ TEST_F(FontLife, SizesAtTheCachesLimits) {
         background();
         const int largest = GraphicsDeviceCapsData.maxTextureSize;
         if (GraphicsSys.hardware) GraphicsDeviceCapsData.maxTextureSize = kSmallDevice;
-        drawLabels(kLimits, std::size(kLimits));
+        drawLabels(kLimits);
         GraphicsDeviceCapsData.maxTextureSize = largest;
     });
     expectSame("sizes at the limits", frames,
-               [](int x, int y) { return labelAllowance(kLimits, std::size(kLimits), x, y); });
-    expectInkInBoxes(frames, kLimits, std::size(kLimits));
+               [](int x, int y) { return labelAllowance(kLimits, x, y); });
+    expectInkInBoxes(frames, kLimits);
 }
 
 // ---- At and across the screen's edges and a draw area's ----
@@ -292,9 +292,9 @@ const ImageRect kArea{200, 150, 441, 331};  // odd right and bottom
 // Strings half across each screen edge at odd and even positions, at the edges exactly,
 // in the corners, vertical strings across the left and bottom edges, and strings across
 // each edge of a draw area and inside it.
-void edgeRows(int type) {
+void edgeRows(int type, int italic) {
     background();
-    const int font = CreateFontHandle(nullptr, 15, -1, type, -1, type & 1 ? 2 : 1, 0);
+    const int font = CreateFontHandle(nullptr, 15, -1, type, -1, type & 1 ? 2 : 1, italic);
     ASSERT_GE(font, 0);
     const int w = GetDrawStringWidthToHandle(kEdgeText, -1, font), h = GetFontRecord(font)->cellHeight;
     ASSERT_GT(w, 40);
@@ -325,9 +325,10 @@ void edgeRows(int type) {
 }
 
 TEST_F(FontLife, StringsAtAndAcrossTheEdges) {
-    for (int type : kEdgeTypes) {
-        SCOPED_TRACE("type " + std::to_string(type));
-        const std::vector<Frame> frames = drawEverywhere([type] { edgeRows(type); });
+    for (int run = 0; run < 8; ++run) {
+        const int type = kEdgeTypes[run / 2], italic = run % 2;
+        SCOPED_TRACE("type " + std::to_string(type) + (italic ? " italic" : ""));
+        const std::vector<Frame> frames = drawEverywhere([type, italic] { edgeRows(type, italic); });
         expectSame("strings across the edges", frames, [type](int, int) { return allowance(type); });
         ASSERT_EQ(frames.size(), size_t(kRenderers));
         for (int r = 0; r < kRenderers; ++r) {
@@ -341,8 +342,9 @@ TEST_F(FontLife, StringsAtAndAcrossTheEdges) {
                            kArea.bottom - kArea.top + 40};
             const Box inside{kArea.left, kArea.top, kArea.right - kArea.left, kArea.bottom - kArea.top};
             EXPECT_EQ(ink(frames[r], ring), ink(frames[r], inside)) << "ink outside the draw area";
-            for (const Box& edge : {Box{kArea.left, kArea.top, 3, inside.h}, Box{kArea.right - 3, kArea.top, 3, inside.h},
-                                    Box{kArea.left, kArea.top, inside.w, 1}, Box{kArea.left, kArea.bottom - 1, inside.w, 1}})
+            const Box areaEdges[] = {{kArea.left, kArea.top, 3, inside.h}, {kArea.right - 3, kArea.top, 3, inside.h},
+                                     {kArea.left, kArea.top, inside.w, 1}, {kArea.left, kArea.bottom - 1, inside.w, 1}};
+            for (const Box& edge : areaEdges)
                 EXPECT_GT(ink(frames[r], edge), 0) << "the draw area's edge at " << edge.x << ", " << edge.y;
         }
     }
@@ -353,18 +355,28 @@ TEST_F(FontLife, StringsAtAndAcrossTheEdges) {
 // Edged labels from the thinnest edge to thick ones (the stamp is a full square above
 // 4), plain and anti-aliased, and the plain and anti-aliased fonts without edge. "Ag" at
 // size 12; an edge of e moves the body e right and down and adds 2e to each advance.
-const Label kEdges[] = {
-    {10, 10, 12, 1, 1, 0, 255, -1, "Ag", {0, 0, 70, 40}},      {80, 10, 12, 1, 2, 0, 255, -1, "Ag", {70, 0, 70, 40}},
-    {150, 10, 12, 1, 3, 0, 255, -1, "Ag", {140, 0, 70, 40}},   {220, 10, 12, 1, 4, 0, 255, -1, "Ag", {210, 0, 70, 40}},
-    {290, 10, 12, 1, 5, 0, 255, -1, "Ag", {280, 0, 70, 40}},   {360, 10, 12, 3, 1, 0, 255, -1, "Ag", {350, 0, 56, 40}},
-    {416, 10, 12, 3, 2, 0, 255, -1, "Ag", {406, 0, 56, 40}},   {472, 10, 12, 3, 3, 0, 255, -1, "Ag", {462, 0, 56, 40}},
-    {528, 10, 12, 3, 4, 0, 255, -1, "Ag", {518, 0, 56, 40}},   {584, 10, 12, 3, 5, 0, 255, -1, "Ag", {574, 0, 56, 40}},
-    {10, 60, 12, 1, 9, 0, 255, -1, "Ag", {0, 50, 70, 80}},     {80, 60, 12, 1, 24, 0, 255, -1, "Ag", {70, 50, 250, 80}},
-    {330, 60, 12, 3, 9, 0, 255, -1, "Ag", {320, 50, 70, 80}},  {400, 60, 12, 3, 24, 0, 255, -1, "Ag", {390, 50, 250, 80}},
-    {10, 150, 12, 1, 60, 0, 255, -1, "Ag", {0, 140, 320, 160}}, {330, 150, 12, 3, 60, 0, 255, -1, "Ag", {320, 140, 320, 160}},
-    {10, 420, 12, 0, 1, 0, 255, -1, "Ag", {0, 410, 90, 40}},   {100, 420, 12, 2, 1, 0, 255, -1, "Ag", {90, 410, 90, 40}},
-};
-constexpr size_t kPlainRef = 16, kLevelRef = 17;
+std::vector<Label> edgeLabels() {
+    std::vector<Label> labels;
+    auto add = [&](int x, int y, int type, int edge, Box box) {
+        labels.push_back({x, y, 12, type, edge, 0, 255, -1, "Ag", box});
+    };
+    for (int e = 1; e <= 5; ++e) {
+        add(70 * e - 60, 10, 1, e, {70 * e - 70, 0, 70, 40});
+        add(56 * e + 304, 10, 3, e, {56 * e + 294, 0, 56, 40});
+    }
+    add(10, 60, 1, 9, {0, 50, 70, 80});
+    add(80, 60, 1, 24, {70, 50, 250, 80});
+    add(330, 60, 3, 9, {320, 50, 70, 80});
+    add(400, 60, 3, 24, {390, 50, 250, 80});
+    add(10, 150, 1, 60, {0, 140, 320, 160});
+    add(330, 150, 3, 60, {320, 140, 320, 160});
+    // The same text without edge, plain and anti-aliased, last.
+    add(10, 420, 0, 1, {0, 410, 90, 40});
+    add(100, 420, 2, 1, {90, 410, 90, 40});
+    return labels;
+}
+const std::vector<Label> kEdges = edgeLabels();
+const size_t kPlainRef = kEdges.size() - 2, kLevelRef = kEdges.size() - 1;
 
 // The ink's bounds in a box, relative to (x, y): left, top, right, bottom (exclusive).
 struct Bounds {
@@ -386,12 +398,12 @@ Bounds inkBounds(const Frame& f, Box b, int x, int y) {
 TEST_F(FontLife, EdgesFromThinToThick) {
     const std::vector<Frame> frames = drawEverywhere([] {
         background();
-        drawLabels(kEdges, std::size(kEdges));
+        drawLabels(kEdges);
         // One past the thickest: a font whose cell side would pass 65,535 is refused.
         EXPECT_EQ(CreateFontHandle(nullptr, 12, -1, 1, -1, 32764, 0), -1);
     });
-    expectSame("edge thickness", frames, [](int x, int y) { return labelAllowance(kEdges, std::size(kEdges), x, y); });
-    expectInkInBoxes(frames, kEdges, std::size(kEdges));
+    expectSame("edge thickness", frames, [](int x, int y) { return labelAllowance(kEdges, x, y); });
+    expectInkInBoxes(frames, kEdges);
     ASSERT_EQ(frames.size(), size_t(kRenderers));
     for (int r = 0; r < kRenderers; ++r)
         for (size_t i = 0; i < kPlainRef; ++i) {
@@ -455,8 +467,9 @@ void measureScene(const Measure& m, Measured* measured) {
     draw(100 + kW / 2, 40, std::string(kMeasureText, kSplit).c_str());
     draw(100 + kW / 2 + (m.vertical ? 0 : part), 40 + (m.vertical ? part : 0), kMeasureText + kSplit);
     draw(150, 300, "AB\nCDE\nF");
+    const char* const lines[] = {"AB", "CDE", "F"};
     for (int i = 0; i < 3; ++i)
-        draw(150 + kW / 2 - (m.vertical ? i * line : 0), 300 + (m.vertical ? 0 : i * line), i == 0 ? "AB" : i == 1 ? "CDE" : "F");
+        draw(150 + kW / 2 - (m.vertical ? i * line : 0), 300 + (m.vertical ? 0 : i * line), lines[i]);
     DeleteFontHandle(font);
 }
 
