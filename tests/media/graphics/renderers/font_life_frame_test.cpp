@@ -101,7 +101,7 @@ void evictionRows() {
 TEST_F(FontLife, EvictedGlyphsComeBackAsTheyWere) {
     const std::vector<Frame> frames = drawEverywhere(evictionRows);
     expectWithin("evicted glyphs", frames,
-               [](int, int y) { return allowance(kEvictTypes[std::min(y / kEvictBand, 1)]); });
+                 [](int, int y) { return allowance(kEvictTypes[std::min(y / kEvictBand, 1)]); });
     ASSERT_EQ(frames.size(), size_t(kRenderers));
     auto row = [](int t, int r) { return Box{0, t * kEvictBand + 10 + r * kEvictPitch - 4, kW, kEvictPitch}; };
     for (int r = 0; r < kRenderers; ++r)
@@ -258,8 +258,7 @@ TEST_F(FontLife, SizesAtTheCachesLimits) {
         drawLabels(kLimits);
         GraphicsDeviceCapsData.maxTextureSize = largest;
     });
-    expectWithin("sizes at the limits", frames,
-               [](int x, int y) { return labelAllowance(kLimits, x, y); });
+    expectWithin("sizes at the limits", frames, [](int x, int y) { return labelAllowance(kLimits, x, y); });
     expectInkInBoxes(frames, kLimits);
 }
 
