@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "media/base/log.h"
+#include "media/graphics/draw.h"
 #include "media/graphics/font/font.h"
 #include "media/graphics/font/font_internal.h"
-#include "media/graphics/draw.h"
 #include "media/graphics/graph.h"
 #include "media/graphics/graph_load.h"
 #include "media/graphics/graphics_state.h"
@@ -228,12 +228,7 @@ void DrawMemCharImage(const FontCharImage& picture, const MemGlyphWriter& writer
     DrawQuadMemImg(image, corners, 1);
 }
 
-namespace {
-
-// The box a string drawn at (x, y) may touch, clipped to the draw area: it reaches m
-// beyond the cells the pens cover on every side, for the leading shift moves the pen up
-// (or left, for vertical text) and accents and edges may reach past the cells.
-ImageRect stringBox(const FontHandleRecord* font, const char16_t* string, int x, int y, int vertical) {
+ImageRect FontStringBox(const FontHandleRecord* font, const char16_t* string, int x, int y, int vertical) {
     StringSize size{};
     DrawStringBase(0, 0, 0, 0.0f, 0.0f, 1, string, 0, nullptr, nullptr, 0, const_cast<FontHandleRecord*>(font), 0, -1,
                    vertical, &size);
@@ -244,11 +239,13 @@ ImageRect stringBox(const FontHandleRecord* font, const char16_t* string, int x,
     return box;
 }
 
+namespace {
+
 // A memory-cache font on a device (its texture page could not be had): the string is
 // written into a picture with alpha, which is drawn once with the current blend.
 int drawMemStringOnDevice(int x, int y, const char16_t* string, unsigned int color, FontHandleRecord* font,
                           unsigned int edgeColor, int vertical) {
-    const ImageRect box = stringBox(font, string, x, y, vertical);
+    const ImageRect box = FontStringBox(font, string, x, y, vertical);
     const int w = box.right - box.left, h = box.bottom - box.top;
     if (w <= 0 || h <= 0) return 0;
     BaseImage image{};
@@ -294,7 +291,7 @@ int DrawStringByMemImg(int x, int y, const char16_t* string, unsigned int color,
     if (!CheckValidMemImg(&work) || !CheckValidMemImg(state.target)) return 0;
     // The work image holds only the part of the string's box inside the draw area, so a
     // string left of the screen or running past its edge keeps every pixel the area shows.
-    const ImageRect box = stringBox(font, string, x, y, vertical);
+    const ImageRect box = FontStringBox(font, string, x, y, vertical);
     const ImageRect rect{0, 0, std::min(box.right - box.left, work.width), std::min(box.bottom - box.top, work.height)};
     if (rect.right <= 0 || rect.bottom <= 0) return 0;
 

@@ -94,6 +94,11 @@ void DrawTextureGlyph(FontHandleRecord* font, const FontGlyphSlot& slot, float l
                       unsigned int color, unsigned int edgeColor);
 void DrawTextureCharImage(const FontCharImage& picture, float left, float top, int vertical, unsigned int color);
 
+// The box a string drawn at (x, y) may touch, clipped to the draw area: it reaches m
+// beyond the cells the pens cover on every side, for the leading shift moves the pen up
+// (or left, for vertical text) and accents and edges may reach past the cells.
+ImageRect FontStringBox(const FontHandleRecord* font, const char16_t* string, int x, int y, int vertical);
+
 // 8-bit red, green and blue of a draw colour (0xRRGGBB with a device, else a screen pixel).
 void UnpackDrawColor(unsigned int color, int* red, int* green, int* blue);
 // An 8-bit string in a font's code page as a wide string; the stack buffer holds up to

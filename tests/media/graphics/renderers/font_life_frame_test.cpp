@@ -14,6 +14,7 @@
 #include "media/graphics/draw.h"
 #include "media/graphics/font/font.h"
 #include "media/graphics/hardware_types.h"
+#include "media/graphics/mask.h"
 #include "media/graphics/render_settings.h"
 #include "tests/media/graphics/renderers/renderer_frames.h"
 
@@ -544,6 +545,55 @@ TEST_F(FontLife, TextInACanvasOfSeveralTextures) {
             for (int x = 20; x < 20 + kCanvasW; ++x)
                 apart += distance(frames[r].at(x, y), frames[r].at(x + 320, y)) > rowAllowance(x, y);
         EXPECT_EQ(apart, 0) << "pixels where the canvas differs from the screen";
+    }
+}
+
+// ---- Through a mask ----
+
+// Three lines of text, horizontal and vertical, in a plain, an anti-aliased and a
+// memory-cache font, drawn through a mask of 4-pixel squares over the left half; the
+// same text unmasked on the right half.
+constexpr const char* kMaskText = "Lines\nof text\nmasked";
+constexpr int kMaskFonts[][2] = {{0, 0}, {2, 0}, {3, 1}};  // type, no texture cache
+bool maskHides(int x, int y) { return x < kW / 2 && ((x / 4 + y / 4) & 1); }
+int maskFontAt(int x) { return std::clamp((x % (kW / 2) - 30) / 100, 0, 2); }
+
+void maskScene() {
+    background();
+    ASSERT_EQ(CreateMaskScreen(1, kW, kH), 0);
+    int pitch = 0, width = 0, height = 0;
+    uint8_t* mask = GetMaskBuffer(&pitch, &width, &height);
+    ASSERT_NE(mask, nullptr);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) mask[size_t(y) * pitch + x] = maskHides(x, y) ? 255 : 0;
+    for (int i = 0; i < 3; ++i) {
+        const FontCreateParam param{{uint32_t(kMaskFonts[i][1]), 0, 0, 0}};
+        const int font = CreateFontHandleW(&param, nullptr, 15, -1, kMaskFonts[i][0], -1, 1, 0, -1, 0);
+        ASSERT_GE(font, 0);
+        for (int masked : {1, 0}) {
+            ASSERT_EQ(SetUseMaskScreenFlag(masked), 0);
+            const int x = 40 + 100 * i + (masked ? 0 : kW / 2);
+            EXPECT_EQ(DrawStringToHandle(x, 30, kMaskText, white(), font, red()), 0);
+            EXPECT_EQ(DrawStringToHandle(x + 60, 200, kMaskText, white(), font, red(), 1), 0);
+        }
+        DeleteFontHandle(font);
+    }
+    SetUseMaskScreenFlag(0);
+    DeleteMaskScreen();
+}
+
+TEST_F(FontLife, EveryLineThroughAMask) {
+    const std::vector<Frame> frames = drawEverywhere(maskScene);
+    expectWithin("text through a mask", frames, [](int x, int) { return allowance(kMaskFonts[maskFontAt(x)][0]); });
+    ASSERT_EQ(frames.size(), size_t(kRenderers));
+    for (int r = 0; r < kRenderers; ++r) {
+        // Where the mask lets drawing through, the masked text is the unmasked text.
+        int apart = 0;
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW / 2; ++x)
+                apart += frames[r].at(x, y) != (maskHides(x, y) ? kBack : frames[r].at(x + kW / 2, y));
+        EXPECT_EQ(apart, 0) << kNames[r];
+        EXPECT_GT(ink(frames[r], Box{kW / 2, 0, kW / 2, kH}), 1000) << kNames[r];
     }
 }
 
