@@ -597,4 +597,34 @@ TEST_F(FontLife, EveryLineThroughAMask) {
     }
 }
 
+// ---- Character pictures ----
+
+// The built-in font draws its characters as pictures: horizontal and vertical, across
+// the screen's edges, at odd positions and through a draw area.
+void pictureScene() {
+    background();
+    ASSERT_EQ(SetupFallbackFont(), 0);
+    const char* text = "Pic|ture\nWg 1";
+    for (int vertical : {0, 1}) {
+        auto draw = [&](int x, int y) {
+            EXPECT_EQ(DrawStringToHandle(x, y, text, white(), kDefaultFontHandle, red(), vertical), 0);
+        };
+        const int v = vertical * 300;
+        draw(-13 + v / 3, 41 + v);
+        draw(kW - 37, 101 + v / 2);
+        draw(201 + v / 2, -7);
+        draw(301 + v / 3, kH - 21);
+        SetDrawArea(401, 151 + v / 3, 493, 219 + v / 3);
+        draw(397, 147 + v / 3);
+        SetDrawAreaFull();
+    }
+}
+
+TEST_F(FontLife, PicturesAcrossTheEdges) {
+    const std::vector<Frame> frames = drawEverywhere(pictureScene);
+    expectWithin("character pictures", frames, [](int, int) { return 2; });
+    ASSERT_EQ(frames.size(), size_t(kRenderers));
+    for (int r = 0; r < kRenderers; ++r) EXPECT_GT(ink(frames[r], Box{0, 0, kW, kH}), 500) << kNames[r];
+}
+
 }  // namespace fontlife
