@@ -1,9 +1,10 @@
 // Fonts through their life and at the edges of their ranges, on the software renderer,
 // Direct3D 9 and Direct3D 11: a glyph cache too small for the text, a handle made anew
-// in the place of a deleted one, the smallest and largest sizes, thick edges, strings
-// at and across the screen's edges and a draw area's, measures against the drawn ink,
-// and text drawn into a canvas of several textures. Every scene is compared between the
-// renderers pixel by pixel, and against itself where a glyph must come back unchanged.
+// in the place of a deleted one, the smallest and largest sizes, fonts without a texture
+// cache, thin to thick edges, strings at and across the screen's edges and a draw area's,
+// measures against the drawn ink, text into a canvas of several textures, through a mask,
+// and character pictures. Every scene is compared between the renderers pixel by pixel,
+// and against itself where the same text must come out the same.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -404,26 +405,27 @@ TEST_F(FontLife, EdgesFromThinToThick) {
 
 // ---- Measures against the drawn ink ----
 
-constexpr int kCellLine = 1000;  // no fixed line spacing: lines are a cell height apart
+constexpr int kCellLine = 1000;    // no fixed line spacing: lines are a cell height apart
+constexpr int kBackwards = -1000;  // spacing of minus twice the advance: the text runs backwards
 struct Measure {
     int type, size, edge, space, lineSpace, vertical, opacity;
 };
 // Spacing and line spacing from negative (the pen moves back, the lines up, or right for
 // vertical text) to wide; opaque and at half opacity (where software draws through its
 // work image, whose box must hold every line).
-constexpr int kBackwards = -1000;  // minus twice the advance: the text runs backwards
 constexpr Measure kMeasures[] = {
-    {0, 16, 1, 0, kCellLine, 0, 255},          {0, 13, 1, 3, 21, 0, 255},  {1, 15, 2, -2, kCellLine, 0, 255},
-    {2, 14, 1, 2, 30, 0, 255},          {2, 14, 1, kBackwards, -25, 0, 255}, {0, 15, 1, 0, -24, 0, 128},
-    {0, 16, 1, 1, kCellLine, 1, 255},          {1, 12, 1, 2, 25, 1, 255},  {3, 13, 1, 0, kCellLine, 1, 255},
-    {0, 16, 1, 2, 24, 1, 128},          {2, 15, 1, kBackwards, -22, 1, 255},
+    {0, 16, 1, 0, kCellLine, 0, 255},    {0, 13, 1, 3, 21, 0, 255},  {1, 15, 2, -2, kCellLine, 0, 255},
+    {2, 14, 1, 2, 30, 0, 255},           {2, 14, 1, kBackwards, -25, 0, 255},
+    {0, 15, 1, 0, -24, 0, 128},          {0, 16, 1, 1, kCellLine, 1, 255},
+    {1, 12, 1, 2, 25, 1, 255},           {3, 13, 1, 0, kCellLine, 1, 255},
+    {0, 16, 1, 2, 24, 1, 128},           {2, 15, 1, kBackwards, -22, 1, 255},
 };
 constexpr const char* kMeasureText = "Mj1|g Wq";
 constexpr int kSplit = 3;  // "Mj1" and "|g Wq"
 
-// Left half: the text whole, and two lines in one call. Right half: the text in two
+// Left half: the text whole, and three lines in one call. Right half: the text in two
 // calls, the second at the first part's measured width (by the length argument), and
-// the two lines in two calls a line height apart.
+// the three lines in three calls a line height apart.
 struct Measured {
     int width, cellHeight, leading;
 };
