@@ -10,7 +10,6 @@
 #include "media/graphics/font/font.h"
 #include "media/graphics/font/font_internal.h"
 #include "media/graphics/graph.h"
-#include "media/graphics/graph_load.h"
 #include "media/graphics/graphics_state.h"
 #include "media/graphics/mem_img_draw.h"
 #include "media/graphics/pixel_widen.h"
@@ -258,13 +257,21 @@ int drawMemStringOnDevice(int x, int y, const char16_t* string, unsigned int col
         DrawStringBase(1, x - box.left, y - box.top, 0.0f, 0.0f, 1, string, color, &work, &rect, 1, font, edgeColor,
                        -1, vertical, nullptr);
         TerminateMemImg(&work);
-        const int graph = CreateGraphFromBaseImage(&image, nullptr, 1, 0);
+        // Made as the cache page of an anti-aliased font is: 32 bits with alpha.
+        SetupGraphParam param = FontCacheGraphParam(font);
+        param.colorBits = 32;
+        param.alphaChannel = 1;
+        param.alphaTest = 0;
+        param.drawable = 0;
+        const int graph = MakeGraphFromParam(&param, w, h, 0, 0, 0, 0);
         if (graph != -1) {
-            int r, g, b;
-            GetDrawBright(&r, &g, &b);
-            SetDrawBright(255, 255, 255);
-            result = DrawGraph(box.left, box.top, graph, 1) < 0 ? -1 : 0;
-            SetDrawBright(r, g, b);
+            if (BltBaseImageToGraph(&rect, 0, 0, graph, &image, nullptr, 0, 0) == 0) {
+                int r, g, b;
+                GetDrawBright(&r, &g, &b);
+                SetDrawBright(255, 255, 255);
+                result = DrawGraph(box.left, box.top, graph, 1) < 0 ? -1 : 0;
+                SetDrawBright(r, g, b);
+            }
             SubHandle(graph);
         }
     }
