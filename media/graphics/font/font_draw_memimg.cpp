@@ -3,6 +3,8 @@
 // chosen before the first glyph), character pictures on that path, and the memory
 // path itself: straight into the draw target, or through a work image blended once.
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include "media/base/log.h"
@@ -231,9 +233,13 @@ ImageRect FontStringBox(const FontHandleRecord* font, const char16_t* string, in
     StringSize size{};
     DrawStringBase(0, 0, 0, 0.0f, 0.0f, 1, string, 0, nullptr, nullptr, 0, const_cast<FontHandleRecord*>(font), 0, -1,
                    vertical, &size);
-    const int m = font->leading / 2 + font->cellWidth / 2 + 1;
-    ImageRect box{x + size.left - m, y + size.top - m, x + size.right + m, y + size.bottom + m};
-    if (font->italic) box.right += font->cellWidth / 2;
+    // Worked out wide and held to the int range: positions and pens near the range's end
+    // reach past it.
+    const int64_t m = font->leading / 2 + font->cellWidth / 2 + 1;
+    const int64_t italic = font->italic ? font->cellWidth / 2 : 0;
+    auto held = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT_MIN, INT_MAX)); };
+    ImageRect box{held(int64_t(x) + size.left - m), held(int64_t(y) + size.top - m),
+                  held(int64_t(x) + size.right + m + italic), held(int64_t(y) + size.bottom + m)};
     ClipRect(&box, &GraphicsDrawSettings.drawArea);
     return box;
 }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <functional>
 #include <string>
 #include <vector>
@@ -453,6 +454,44 @@ void measureScene(const Measure& m, Measured* measured) {
     for (int i = 0; i < 3; ++i)
         draw(150 + kW / 2 - (m.vertical ? i * line : 0), 300 + (m.vertical ? 0 : i * line), lines[i]);
     DeleteFontHandle(font);
+}
+
+// Spacing and line spacing at the int range's ends: the pen passes the range, the first
+// glyph of each line (or the first line) stays where it is drawn, and the width is held
+// to the range. Columns: spacing +1.5e9, -1.5e9 (vertical), line spacing +1.5e9,
+// -1.5e9 (vertical); rows: plain and anti-aliased, opaque and at half opacity.
+constexpr int kFar = 1500000000;
+int farRowType(int y) { return y < 240 ? 0 : 2; }
+
+void farScene() {
+    background();
+    for (int row = 0; row < 4; ++row) {
+        const int font = CreateFontHandle(nullptr, 16, -1, farRowType(row * 120), -1, 1, 0);
+        ASSERT_GE(font, 0);
+        for (int c = 0; c < 4; ++c) {
+            if (c < 2) {
+                SetFontSpaceToHandle(c == 0 ? kFar : -kFar, font);
+                EXPECT_EQ(GetDrawStringWidthToHandle("AB", -1, font), c == 0 ? INT_MAX : INT_MIN);
+            } else {
+                SetFontSpaceToHandle(0, font);
+                SetFontLineSpaceToHandle(c == 2 ? kFar : -kFar, font);
+            }
+            SetDrawBlendMode(row % 2 ? 1 : 0, row % 2 ? 128 : 255);
+            EXPECT_EQ(DrawStringToHandle(60 + 150 * c, 40 + 120 * row, "AB\nCD\nEF", white(), font, red(), c % 2), 0);
+            SetDrawBlendMode(0, 255);
+        }
+        DeleteFontHandle(font);
+    }
+}
+
+TEST_F(FontLife, SpacingAtTheIntRange) {
+    const std::vector<Frame> frames = drawEverywhere(farScene);
+    expectWithin("spacing at the int range", frames, [](int, int y) { return allowance(farRowType(y)); });
+    ASSERT_EQ(frames.size(), size_t(kRenderers));
+    for (int r = 0; r < kRenderers; ++r)
+        for (int row = 0; row < 4; ++row)
+            for (int c = 0; c < 4; ++c)
+                EXPECT_GT(ink(frames[r], Box{150 * c, 120 * row, 150, 120}), 40) << kNames[r] << " " << row << ", " << c;
 }
 
 TEST_F(FontLife, MeasuresAreTheDrawnAdvance) {
