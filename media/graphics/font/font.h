@@ -286,6 +286,10 @@ int GetDrawStringWidthToHandle(const char* string, int length, int handle, int v
 int GetDrawStringWidthToHandleW(const char16_t* string, int length, int handle, int vertical = 0);
 struct StringSize {
     int width, height;
+    // The box the glyphs' cells may cover, from the draw position (left and top are
+    // negative where a negative spacing or line spacing moves the pen back, or where the
+    // lines of vertical text run left).
+    int left, top, right, bottom;
 };
 // The layout core: measures, or draws each glyph (texture quads, or the memory cache
 // into destImage). Returns the final pen x truncated, or -1.

@@ -18,10 +18,15 @@ namespace ZaDod {
 namespace {
 
 // Texture cache: the smallest power-of-two page that meets the wanted slot count (or,
-// automatic, 85 % of the screen and at least 10 slots), within the device's limit.
+// automatic, 85 % of the screen and at least 10 slots). The cache graph is one texture
+// (glyph quads are drawn from a single one): the page, twice as wide for an edged font,
+// stays within the device's largest side and the graph settings' limit.
 void sizeTexture(FontHandleRecord* font, const FontCreateParam* param) {
     const int cell = font->cellWidth;
-    const int maxSide = GetGraphTileCaps().maxTextureSize;
+    int maxSide = GetGraphTileCaps().maxTextureSize;
+    const int limit = FontCacheGraphParam(font).maxTextureSize;
+    if (limit > 0 && limit < maxSide) maxSide = limit;
+    if (font->fontType & kFontTypeEdge) maxSide /= 2;
     const int64_t screenArea = static_cast<int64_t>(GraphicsSys.width) * GraphicsSys.height * 85 / 100;
     int width = 8, height = 8;
     int slots = (8 / cell) * (8 / cell);
@@ -31,8 +36,9 @@ void sizeTexture(FontHandleRecord* font, const FontCreateParam* param) {
         } else if (slots >= static_cast<int>(param->word[2])) {
             break;
         }
-        if (width >= maxSide && height >= maxSide) break;
-        if (width <= height)
+        const bool wider = width * 2 <= maxSide, taller = height * 2 <= maxSide;
+        if (!wider && !taller) break;
+        if (wider && (width <= height || !taller))
             width *= 2;
         else
             height *= 2;
@@ -44,7 +50,7 @@ void sizeTexture(FontHandleRecord* font, const FontCreateParam* param) {
     }
     font->textureWidth = width;
     font->textureHeight = height;
-    font->slotCount = static_cast<uint32_t>(slots);
+    font->slotCount = static_cast<uint32_t>(width <= maxSide && height <= maxSide ? slots : 0);
     font->rowsPerColumn = static_cast<uint32_t>(height / cell);
 }
 
@@ -52,6 +58,12 @@ int createTextureCache(FontHandleRecord* font, const FontCreateParam* param, int
     const bool aa = (font->fontType & kFontTypeAntialiased) != 0;
     const bool edged = (font->fontType & kFontTypeEdge) != 0;
     sizeTexture(font, param);
+    // A cell larger than the largest page: the memory cache holds the font instead.
+    if (font->slotCount == 0) {
+        LogAddTextUtf16(u"テクスチャ文字キャッシュの作成に失敗しました\n");
+        font->useTexture = 0;
+        return 1;
+    }
     const PixelFormatDesc* desc = GetPixelFormatDescByFlags(aa, !aa, font->textureBits == 32, 0);
     if (desc == nullptr) return -1;
     BaseImage& image = font->cacheImage;

@@ -10,6 +10,16 @@
 
 namespace ZaDod {
 
+SetupGraphParam FontCacheGraphParam(const FontHandleRecord* font) {
+    // A font set up on first use makes its texture as it would have been made then.
+    SetupGraphParam param;
+    if (font->setupGraphParamKept)
+        param = font->setupGraphParam;
+    else
+        InitSetupGraphParamFromSettings(&param);
+    return param;
+}
+
 int SetupFontCacheTexture(FontHandleRecord* font, int inTask) {
     if (!font->textureLost) return 0;
     font->textureLost = 0;
@@ -20,12 +30,7 @@ int SetupFontCacheTexture(FontHandleRecord* font, int inTask) {
     if (font->cacheGraph != -1) SubHandle(font->cacheGraph);
     font->edgeGraph = font->cacheGraph = -1;
 
-    // A font set up on first use makes its texture as it would have been made then.
-    SetupGraphParam param;
-    if (font->setupGraphParamKept)
-        param = font->setupGraphParam;
-    else
-        InitSetupGraphParamFromSettings(&param);
+    SetupGraphParam param = FontCacheGraphParam(font);
     param.colorBits = aa ? font->textureBits : 16;
     param.alphaChannel = aa ? 1 : 0;
     param.alphaTest = aa ? 0 : 1;

@@ -1,6 +1,8 @@
 // String drawing entries: the 8-bit and wide draws, the choice between the texture and
 // memory paths with the mask and subtract-emulation brackets, and the texture path's
 // quads of the cache graph and character pictures.
+#include <algorithm>
+
 #include "media/base/log.h"
 #include "media/graphics/draw.h"
 #include "media/graphics/draw_protocol.h"
@@ -78,7 +80,16 @@ void DrawTextureCharImage(const FontCharImage& picture, float left, float top, i
 
 int DrawStringByTextureCache(int x, int y, float xf, float yf, int integerPosition, const char16_t* string,
                              unsigned int color, FontHandleRecord* font, unsigned int edgeColor, int vertical) {
-    if (font->textureLost) SetupFontCacheTexture(font, 0);
+    // Without a device, or without a page to draw from, nothing could be drawn. A page
+    // that could not be made again is tried again at the next draw.
+    if (!Graphics_Hardware_IsDeviceValid()) return -1;
+    if (font->textureLost || font->cacheGraph == -1) {
+        font->textureLost = 1;
+        if (SetupFontCacheTexture(font, 0) != 0 || font->cacheGraph == -1) {
+            font->textureLost = 1;
+            return -1;
+        }
+    }
     const ImageRect clip = GraphicsDrawSettings.drawArea;
     DrawStringBase(1, x, y, xf, yf, integerPosition, string, color, nullptr, &clip, 1, font, edgeColor, -1, vertical,
                    nullptr);
@@ -111,6 +122,15 @@ int DrawStringToHandleW(int x, int y, const char16_t* string, unsigned int color
         rect.top = y - font->leading / 2;
         rect.right = area.right;
         rect.bottom = rect.top + size + 3;
+    }
+    // The bracket holds the whole string: its later lines, vertical lines left of the
+    // first, and a pen a negative spacing moves back.
+    const ImageRect box = FontStringBox(font, string, x, y, vertical);
+    if (box.left < box.right && box.top < box.bottom) {
+        rect.left = std::min(rect.left, box.left);
+        rect.top = std::min(rect.top, box.top);
+        rect.right = std::max(rect.right, box.right);
+        rect.bottom = std::max(rect.bottom, box.bottom);
     }
     if (rect.left >= area.right) return 0;
     ClipRect(&rect, &area);

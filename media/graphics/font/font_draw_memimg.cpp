@@ -3,8 +3,12 @@
 // chosen before the first glyph), character pictures on that path, and the memory
 // path itself: straight into the draw target, or through a work image blended once.
 #include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstring>
 
 #include "media/base/log.h"
+#include "media/graphics/draw.h"
 #include "media/graphics/font/font.h"
 #include "media/graphics/font/font_internal.h"
 #include "media/graphics/graph.h"
@@ -225,11 +229,70 @@ void DrawMemCharImage(const FontCharImage& picture, const MemGlyphWriter& writer
     DrawQuadMemImg(image, corners, 1);
 }
 
+ImageRect FontStringBox(const FontHandleRecord* font, const char16_t* string, int x, int y, int vertical) {
+    StringSize size{};
+    DrawStringBase(0, 0, 0, 0.0f, 0.0f, 1, string, 0, nullptr, nullptr, 0, const_cast<FontHandleRecord*>(font), 0, -1,
+                   vertical, &size);
+    // Worked out wide and held to the int range: positions and pens near the range's end
+    // reach past it.
+    const int64_t m = font->leading / 2 + font->cellWidth / 2 + 1;
+    const int64_t italic = font->italic ? font->cellWidth / 2 : 0;
+    auto held = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT_MIN, INT_MAX)); };
+    ImageRect box{held(int64_t(x) + size.left - m), held(int64_t(y) + size.top - m),
+                  held(int64_t(x) + size.right + m + italic), held(int64_t(y) + size.bottom + m)};
+    ClipRect(&box, &GraphicsDrawSettings.drawArea);
+    return box;
+}
+
+namespace {
+
+// A memory-cache font on a device (its texture page could not be had): the string is
+// written into a picture with alpha, which is drawn once with the current blend.
+int drawMemStringOnDevice(int x, int y, const char16_t* string, unsigned int color, FontHandleRecord* font,
+                          unsigned int edgeColor, int vertical) {
+    const ImageRect box = FontStringBox(font, string, x, y, vertical);
+    const int w = box.right - box.left, h = box.bottom - box.top;
+    if (w <= 0 || h <= 0) return 0;
+    BaseImage image{};
+    if (CreateARGB8ColorBaseImage(w, h, &image) != 0) return -1;
+    std::memset(image.pixels, 0, static_cast<size_t>(image.pitch) * h);
+    MEMIMG work{};
+    int result = -1;
+    if (CreateMemImg(&work, w, h, image.pitch, 0, kMemImgX8R8G8B8, 0, 1, 0, image.pixels) == 0) {
+        const ImageRect rect{0, 0, w, h};
+        DrawStringBase(1, x - box.left, y - box.top, 0.0f, 0.0f, 1, string, color, &work, &rect, 1, font, edgeColor,
+                       -1, vertical, nullptr);
+        TerminateMemImg(&work);
+        // Made as the cache page of an anti-aliased font is: 32 bits with alpha.
+        SetupGraphParam param = FontCacheGraphParam(font);
+        param.colorBits = 32;
+        param.alphaChannel = 1;
+        param.alphaTest = 0;
+        param.drawable = 0;
+        const int graph = MakeGraphFromParam(&param, w, h, 0, 0, 0, 0);
+        if (graph != -1) {
+            if (BltBaseImageToGraph(&rect, 0, 0, graph, &image, nullptr, 0, 0) == 0) {
+                int r, g, b;
+                GetDrawBright(&r, &g, &b);
+                SetDrawBright(255, 255, 255);
+                result = DrawGraph(box.left, box.top, graph, 1) < 0 ? -1 : 0;
+                SetDrawBright(r, g, b);
+            }
+            SubHandle(graph);
+        }
+    }
+    ReleaseBaseImage(&image);
+    return result;
+}
+
+}  // namespace
+
 int DrawStringByMemImg(int x, int y, const char16_t* string, unsigned int color, FontHandleRecord* font,
                        unsigned int edgeColor, int vertical) {
     DrawSettings& s = GraphicsDrawSettings;
     const bool aa = (font->fontType & kFontTypeAntialiased) != 0;
     const MemImgDrawState& state = GetMemImgDrawState();
+    if (GraphicsSys.hardware) return drawMemStringOnDevice(x, y, string, color, font, edgeColor, vertical);
     if (!aa && (s.blendMode == 0 || (s.blendMode == 1 && s.blendParam == 255))) {
         const ImageRect clip = s.drawArea;
         DrawStringBase(1, x, y, 0.0f, 0.0f, 1, string, color, state.target, &clip, 1, font, edgeColor, -1, vertical,
@@ -237,20 +300,11 @@ int DrawStringByMemImg(int x, int y, const char16_t* string, unsigned int color,
         return 0;
     }
 
-    // The work image needs the string's size; the straight path above does not.
-    StringSize size{0, 0};
-    DrawStringBase(0, 0, 0, 0.0f, 0.0f, 1, string, color, nullptr, nullptr, 0, font, edgeColor, -1, vertical, &size);
     MEMIMG& work = aa ? GraphicsSys.stringAlphaScreen : GraphicsSys.stringScreen;
     if (!CheckValidMemImg(&work) || !CheckValidMemImg(state.target)) return 0;
-    // The string's box on the screen reaches m beyond the measured size on every side:
-    // the leading shift moves the pen up (or left, for vertical text) and accents and
-    // edges may reach past the measured box.
-    const int m = font->leading / 2 + font->cellWidth / 2 + 1;
-    ImageRect box{x - m, y - m, x + size.width + m, y + size.height + m};
-    if (font->italic) box.right += font->cellWidth / 2;
-    // The work image holds only the part of that box inside the draw area, so a string
-    // left of the screen or running past its edge keeps every pixel the draw area shows.
-    ClipRect(&box, &s.drawArea);
+    // The work image holds only the part of the string's box inside the draw area, so a
+    // string left of the screen or running past its edge keeps every pixel the area shows.
+    const ImageRect box = FontStringBox(font, string, x, y, vertical);
     const ImageRect rect{0, 0, std::min(box.right - box.left, work.width), std::min(box.bottom - box.top, work.height)};
     if (rect.right <= 0 || rect.bottom <= 0) return 0;
 

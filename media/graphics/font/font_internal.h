@@ -55,6 +55,10 @@ struct FontModuleState {
 };
 extern FontModuleState FontModule;
 
+// The graph settings the cache texture is made with: those kept with the font, else the
+// current ones.
+SetupGraphParam FontCacheGraphParam(const FontHandleRecord* font);
+
 // ---- String drawing internals ----
 
 // What one cache byte (1-bit ink as 0/1, plain edged 0/1/2, levels as edge << 4 | body)
@@ -89,6 +93,11 @@ void DrawMemCharImage(const FontCharImage& picture, const MemGlyphWriter& writer
 void DrawTextureGlyph(FontHandleRecord* font, const FontGlyphSlot& slot, float left, float top, int vertical,
                       unsigned int color, unsigned int edgeColor);
 void DrawTextureCharImage(const FontCharImage& picture, float left, float top, int vertical, unsigned int color);
+
+// The box a string drawn at (x, y) may touch, clipped to the draw area: it reaches m
+// beyond the cells the pens cover on every side, for the leading shift moves the pen up
+// (or left, for vertical text) and accents and edges may reach past the cells.
+ImageRect FontStringBox(const FontHandleRecord* font, const char16_t* string, int x, int y, int vertical);
 
 // 8-bit red, green and blue of a draw colour (0xRRGGBB with a device, else a screen pixel).
 void UnpackDrawColor(unsigned int color, int* red, int* green, int* blue);

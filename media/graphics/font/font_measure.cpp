@@ -2,6 +2,7 @@
 // moves the pen through advances, line feeds and vertical columns, and either hands
 // each glyph to the texture or memory writer or only measures; and the measuring entries.
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -23,6 +24,12 @@ const FontCharImage* findPicture(const FontHandleRecord* font, uint32_t code) {
     for (uint32_t k = 0; k < font->charImageCount; ++k)
         if (font->charImages[k].code == code) return &font->charImages[k];
     return nullptr;
+}
+
+// A pen value as an int, held to the int range (a spacing near the range's end carries
+// the pen past it).
+int penToInt(double v) {
+    return v >= 2147483647.0 ? INT_MAX : v <= -2147483648.0 ? INT_MIN : static_cast<int>(v);
 }
 
 int textLength(const char16_t* text) {
@@ -132,12 +139,14 @@ int DrawStringBase(int draw, int xi, int yi, float xf, float yf, int integerPosi
     const int lineHeight = font->lineSpaceFlag ? font->lineSpace : font->cellHeight;
     const int cellHeight = font->cellHeight;
     const double space = font->space;
-    double penX = 0, penY = 0, widest = 0;
+    double penX = 0, penY = 0, widest = 0, leastX = 0, leastY = 0, lowestLine = 0;
     for (int i = 0; i < count; ++i) {
         const uint32_t code = codes[i];
         if (code == 10) {
             penY += lineHeight;
             penX = 0;
+            leastY = std::min(leastY, penY);
+            lowestLine = std::max(lowestLine, penY);
             continue;
         }
         const FontCharImage* picture = findPicture(font, code);
@@ -165,7 +174,10 @@ int DrawStringBase(int draw, int xi, int yi, float xf, float yf, int integerPosi
                 else
                     DrawTextureGlyph(font, *slot, fl, ft, vertical, color, edgeColor);
             } else if (memDraw) {
-                const int left = xi + static_cast<int>(lx), top = yi + static_cast<int>(ty);
+                // Offsets past half the far-off bound land off every image all the same.
+                constexpr double kFar = kFarOff / 2;
+                const int left = xi + static_cast<int>(std::clamp(lx, -kFar, kFar));
+                const int top = yi + static_cast<int>(std::clamp(ty, -kFar, kFar));
                 if (picture) {
                     DrawMemCharImage(*picture, writer, left, top, vertical, color);
                 } else {
@@ -177,16 +189,33 @@ int DrawStringBase(int draw, int xi, int yi, float xf, float yf, int integerPosi
         }
         penX += advance + space;
         if (penX > widest) widest = penX;
+        if (penX < leastX) leastX = penX;
     }
 
     if (brightSet) SetDrawBright(savedR, savedG, savedB);
     if (codes != staticCodes) MemFree(codes);
     if (sizeOut != nullptr) {
-        const int w = static_cast<int>(widest), h = static_cast<int>(cellHeight + penY);
+        const int w = penToInt(widest), h = penToInt(cellHeight + penY);
         sizeOut->width = vertical ? h : w;
         sizeOut->height = vertical ? w : h;
+        // Along the lines from the least to the widest pen; across them from the first
+        // line to the last, a cell each (vertical lines run leftward from the first).
+        const int along0 = penToInt(std::floor(leastX)), along1 = penToInt(std::ceil(widest));
+        const int across0 = penToInt(std::floor(leastY));
+        const int across1 = penToInt(std::ceil(lowestLine) + cellHeight);
+        if (vertical) {
+            sizeOut->left = penToInt(-std::ceil(lowestLine));
+            sizeOut->right = penToInt(cellHeight - std::floor(leastY));
+            sizeOut->top = along0;
+            sizeOut->bottom = along1;
+        } else {
+            sizeOut->left = along0;
+            sizeOut->right = along1;
+            sizeOut->top = across0;
+            sizeOut->bottom = across1;
+        }
     }
-    return static_cast<int>(penX);
+    return penToInt(penX);
 }
 
 int GetDrawStringWidthToHandleW(const char16_t* string, int length, int handle, int vertical) {

@@ -7,6 +7,7 @@
 #include "media/graphics/draw.h"
 #include "media/graphics/d3d9/d3d9.h"
 #include "media/graphics/graphics_state.h"
+#include "media/graphics/hardware_types.h"
 
 namespace halvorine_test {
 namespace {
@@ -78,6 +79,10 @@ std::vector<BackendCall>& backendCalls() { return recorder().calls; }
 void resetRecordingBackend() { recorder() = Recorder{}; }
 
 void setBackendResult(const std::string& name, int result) { recorder().results[name] = result; }
+
+void setDeviceValid(int valid) {
+    (ZaDod::GraphicsApiType == ZaDod::kGraphicsApiD3D9 ? recorder().validD3D9 : recorder().validD3D11) = valid;
+}
 
 void setBackendStart(int d3d9Result, int d3d11Result) {
     recorder().startD3D9 = d3d9Result;

@@ -36,6 +36,9 @@ void setBackendResult(const std::string& name, int result);
 // Makes Graphics_D3D9_Initialize / Graphics_D3D11_Initialize succeed (0) or fail (-1).
 // A successful start sets the hardware flag and fills the device caps.
 void setBackendStart(int d3d9Result, int d3d11Result);
+// Makes the started device valid (1) or lost (0), as a device between its loss and its
+// restore.
+void setDeviceValid(int valid);
 // Quad lists are recorded with their contents (the lists must be real) while on.
 void setRecordQuadContents(bool on);
 // Names of the recorded calls, in order.

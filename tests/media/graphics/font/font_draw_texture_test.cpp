@@ -119,6 +119,34 @@ TEST_P(TextureApi, OneQuadPerGlyphFromTheCellCorner) {
     }
 }
 
+// A lost device, or a page that cannot be made again, draws nothing and answers failure;
+// once the device is back the string draws again.
+TEST_P(TextureApi, NoDeviceOrPageAnswersFailure) {
+    const int handle = CreateFontHandleW(nullptr, u"IPAGothic", 16, -1, 0, -1, -1, 0, -1, 0);
+    FontHandleRecord* font = GetFontRecord(handle);
+    ASSERT_NE(font, nullptr);
+    ASSERT_EQ(DrawStringToHandleW(10, 20, u"AB", 0xFFFFFF, handle), 0);
+    const std::string make = GetParam() == kGraphicsApiD3D9 ? "Graphics_D3D9_CreateGraphTexture"
+                                                            : "Graphics_D3D11_CreateGraphTexture";
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        if (round == 0) halvorine_test::setDeviceValid(0);
+        if (round == 1) {
+            halvorine_test::setDeviceValid(1);
+            font->textureLost = 1;
+            halvorine_test::setBackendResult(make, -1);
+        }
+        if (round == 2) halvorine_test::setBackendResult(make, 0);
+        halvorine_test::backendCalls().clear();
+        const int drawn = DrawStringToHandleW(10, 20, u"AB", 0xFFFFFF, handle);
+        EXPECT_EQ(drawn, round == 2 ? 0 : -1);
+        const std::vector<Quad> quads = drawnQuads();
+        EXPECT_EQ(quads.size(), round == 2 ? 2u : 0u);
+        for (const Quad& q : quads) EXPECT_EQ(q.graph, font->cacheGraph);
+        if (round == 2) EXPECT_NE(font->cacheGraph, -1);
+    }
+}
+
 TEST_F(TextureText, EdgeHalfFirstUnderTheEdgeColour) {
     const int handle = CreateFontHandleW(nullptr, u"IPAGothic", 16, -1, 1, -1, 2, 0, -1, 0);
     FontHandleRecord* font = GetFontRecord(handle);

@@ -78,7 +78,7 @@ std::vector<uint8_t> sheetFile() {
 
 struct Scene {
     std::vector<int> fonts;
-    int tiledFont = -1;  // made while graphs were cut into 64-pixel tiles
+    int tiledFont = -1;  // made while graphs were limited to 64-pixel textures
     int picture = -1, softImage = -1, softPicture = -1, canvas = -1, movie = -1;
     std::vector<uint8_t> sheet;
     int pieces[2][8];  // a divided load into textures of their own, and into one texture
@@ -104,10 +104,12 @@ void drawIntoCanvas(const Scene& s) {
     ASSERT_EQ(SetDrawTarget(target), 0);
 }
 
-int cacheTiles(int font) {
+// The cache page's longer side, or -1 when its graph is not a single texture.
+int cachePageSide(int font) {
     const FontHandleRecord* record = GetFontRecord(font);
     const GraphData* page = record != nullptr ? GetGraphData(record->cacheGraph) : nullptr;
-    return page != nullptr && page->orig != nullptr ? page->orig->tileCount : -1;
+    if (page == nullptr || page->orig == nullptr || page->orig->tileCount != 1) return -1;
+    return std::max(record->textureWidth, record->textureHeight);
 }
 
 Scene makeScene() {
@@ -127,7 +129,9 @@ Scene makeScene() {
     GraphCreateSettingsData.words.maxTextureSize = maxTexture;
     s.fonts.push_back(s.tiledFont);
     for (int font : s.fonts) EXPECT_GE(font, 0);
-    EXPECT_GT(cacheTiles(s.tiledFont), 1);
+    // Its page keeps within the limit, in one texture.
+    EXPECT_GT(cachePageSide(s.tiledFont), 0);
+    EXPECT_LE(cachePageSide(s.tiledFont), 64);
 
     s.picture = makePicture(48, 32, true, [](int x, int y) {
         return unsigned((x * 5 + y * 3) & 0xFF) << 24 | rgb(x * 5, y * 7, 255 - x * 3);
@@ -254,7 +258,7 @@ TEST_F(RecreationLife, TheSceneComesBackByteForByte) {
             Scene s = makeScene();
             const Frame first = drawScene(s);
             expectEveryPartDrawn(first);
-            const int tiles = cacheTiles(s.tiledFont);
+            const int page = cachePageSide(s.tiledFont);
             for (int round = 0; round < 2; ++round) {
                 SCOPED_TRACE(round == 0 ? "canvas drawn after" : "canvas drawn by the restore function");
                 if (round == 1) {
@@ -278,7 +282,7 @@ TEST_F(RecreationLife, TheSceneComesBackByteForByte) {
                 }
                 EXPECT_EQ(differing(first, drawScene(s), "after re-creation"), 0);
                 // The font is made again under the settings it was made with.
-                EXPECT_EQ(cacheTiles(s.tiledFont), tiles);
+                EXPECT_EQ(cachePageSide(s.tiledFont), page);
             }
             SetGraphRestoreCallback(nullptr);
             restoredScene = nullptr;

@@ -117,6 +117,25 @@ class RendererTest : public halvorine_test::LibraryTest {
         return true;
     }
 
+    // Every pixel of the hardware frames within `allowance`(x, y) of the software frame:
+    // a pixel one renderer inks and another leaves is as far apart as the full colour step.
+    static void expectWithin(const char* scene, const std::vector<Frame>& frames,
+                             const std::function<int(int, int)>& allowance) {
+        ASSERT_EQ(frames.size(), size_t(kRenderers)) << scene;
+        for (int r = kD3D9; r < kRenderers; ++r) {
+            int above = 0;
+            for (int y = 0; y < kH; ++y)
+                for (int x = 0; x < kW; ++x) {
+                    const unsigned s = frames[kSoftware].at(x, y), h = frames[r].at(x, y);
+                    if (distance(s, h) <= allowance(x, y)) continue;
+                    if (above++ < 8)
+                        ADD_FAILURE() << scene << ": at " << x << ", " << y << " software " << hex(s) << ", "
+                                      << kNames[r] << " " << hex(h);
+                }
+            EXPECT_EQ(above, 0) << scene << ": pixels of " << kNames[r] << " further than allowed from software";
+        }
+    }
+
     // The scene on each renderer in turn.
     static std::vector<Frame> drawEverywhere(const std::function<void()>& draw) {
         std::vector<Frame> frames;
