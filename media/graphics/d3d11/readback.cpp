@@ -5,6 +5,7 @@
 #include "media/base/log.h"
 #include "media/graphics/base_image.h"
 #include "media/graphics/d3d11/d3d11_graph.h"
+#include "media/graphics/d3d11/d3d11_mask.h"
 #include "media/graphics/d3d11/d3d11_state.h"
 #include "media/graphics/d3d11/d3d11_tiled.h"
 #include "media/graphics/graphics_state.h"
@@ -149,6 +150,11 @@ int Graphics_D3D11_LockDrawTargetBuffer(const ImageRect* rect, BaseImage* out, i
     // tiles; otherwise the bound target: a drawable graph's texture, else the screen.
     if (graph < 0 && D3D11_TiledTarget() != nullptr) graph = GraphicsDrawSettings.targets[0].handle;
     ID3D11Texture2D* texture = D3D11State.targetTexture[0];
+    // While draws go through the mask they land on the mask screen; what the game has
+    // drawn is on the real target behind it.
+    ID3D11Texture2D* realTexture = nullptr;
+    ID3D11RenderTargetView* realView = nullptr;
+    if (D3D11_MaskedRealTarget(&realTexture, &realView)) texture = realTexture;
     ImageRect inTexture{};
     if (const GraphData* g = graph >= 0 ? GetGraphData(graph, 1) : nullptr; g != nullptr) {
         D3D11_ResolveGraph(g->orig);

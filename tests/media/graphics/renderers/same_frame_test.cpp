@@ -197,12 +197,15 @@ void checkerMask(uint8_t set) {
 }
 
 // A clear is not masked; the box drawn after it is, by a checkerboard of 8 x 8 cells.
+// The target is also read while the mask is still on, into `readWhileMasked`.
+std::vector<Frame> readWhileMasked;
 void maskedClear() {
     ASSERT_NO_FATAL_FAILURE(checkerMask(255));
     ASSERT_EQ(SetUseMaskScreenFlag(1), 0);
     SetBackgroundColor(20, 200, 40);
     ClearDrawTarget(nullptr);
     DrawBox(100, 100, 300, 250, colour(200, 50, 30), 1);
+    readWhileMasked.push_back(capture());
     ASSERT_EQ(SetUseMaskScreenFlag(0), 0);
 }
 
@@ -423,9 +426,14 @@ TEST_F(SameFrame, ReversedBoxOutlinesAndThinRings) {
 }
 
 TEST_F(SameFrame, ClearingThroughTheMaskClearsTheWholeTarget) {
+    readWhileMasked.clear();
     const std::vector<Frame> frames = drawEverywhere(maskedClear);
     expectSame("masked clear", frames);
     ASSERT_EQ(frames.size(), size_t(kRenderers));
+    // Read while draws still go through the mask, the target shows what was drawn, not
+    // the mask's own screen.
+    ASSERT_EQ(readWhileMasked.size(), size_t(kRenderers));
+    for (int r = 0; r < kRenderers; ++r) EXPECT_TRUE(readWhileMasked[r].pixels == frames[r].pixels) << kNames[r];
     for (int r = 0; r < kRenderers; ++r) {
         SCOPED_TRACE(kNames[r]);
         EXPECT_EQ(frames[r].at(12, 4), rgb(20, 200, 40));    // a blocking cell, cleared all the same
@@ -555,4 +563,3 @@ TEST_F(SameFrame, AbsurdPictureSizesAreRefusedEverywhere) {
 }
 
 }  // namespace
-
