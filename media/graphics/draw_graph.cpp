@@ -74,10 +74,13 @@ int drawStretched(int x1, int y1, int x2, int y2, float f1, float g1, float f2, 
     GraphData* g = c.graph;
     const ImageRect rect = intFlag ? ImageRect{x1, y1, x2, y2} : floatRect(f1, g1, f2, g2);
     return DrawBracketed(rect, GraphNeedsEmulation(g), [&] {
-        if (SoftGraph(g))
-            return intFlag ? SoftDrawStretchedGraph(x1, y1, x2, y2, handle, transFlag)
-                           : SoftDrawStretchedGraph(RoundToPixel(f1), RoundToPixel(g1), RoundToPixel(f2),
-                                                    RoundToPixel(g2), handle, transFlag);
+        if (SoftGraph(g)) {
+            // Whole-pixel corners keep the integer stretch; fractional ones are sampled
+            // under each pixel centre, as the hardware paths do.
+            if (intFlag || (f1 == float(x1) && g1 == float(y1) && f2 == float(x2) && g2 == float(y2)))
+                return SoftDrawStretchedGraph(x1, y1, x2, y2, handle, transFlag);
+            return SoftDrawStretchedGraphF(f1, g1, f2, g2, handle, transFlag);
+        }
         return Graphics_Hardware_DrawStretchedGraph(x1, y1, x2, y2, f1, g1, f2, g2, g, CurrentBlendGraph(), transFlag,
                                                     intFlag);
     });

@@ -132,13 +132,6 @@ public:
     ~BlendGraphScope() { SetMemImgBlendGraph(nullptr, 0, 0); }
 };
 
-// Half-way values go to the lower pixel: the pixel whose centre is at or after v.
-bool roundHalfDown(float v, double* out) {
-    if (!std::isfinite(v) || std::fabs(v) > 16777216.0f) return false;
-    *out = std::ceil(static_cast<double>(v) - 0.5);
-    return true;
-}
-
 }  // namespace
 
 int SoftDrawCircle(int x, int y, int radius, unsigned int color, int fillFlag) {
@@ -268,6 +261,15 @@ int SoftDrawStretchedGraph(int x1, int y1, int x2, int y2, int graph, int transF
     return 0;
 }
 
+int SoftDrawStretchedGraphF(float x1, float y1, float x2, float y2, int graph, int transFlag) {
+    const MEMIMG* image = graphImage(graph);
+    if (image == nullptr) return -1;
+    const double corners[8] = {x1, y1, x2, y1, x2, y2, x1, y2};
+    const BlendGraphScope blend;
+    DrawQuadMemImg(image, corners, transFor(transFlag));
+    return 0;
+}
+
 int SoftDrawDeformedGraph(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, int graph, int transFlag) {
     const MEMIMG* image = graphImage(graph);
     if (image == nullptr) return -1;
@@ -282,10 +284,9 @@ int SoftDrawDeformedGraphF(float x1, float y1, float x2, float y2, float x3, flo
                            int transFlag) {
     const MEMIMG* image = graphImage(graph);
     if (image == nullptr) return -1;
-    const float in[8] = {x1, y1, x2, y2, x3, y3, x4, y4};
-    double corners[8];
-    for (int i = 0; i < 8; ++i)
-        if (!roundHalfDown(in[i], &corners[i])) return 0;
+    // The corners as they are: each pixel takes the texel under its centre, as on the
+    // hardware paths (DrawQuadMemImg refuses corners that are not finite or too far out).
+    const double corners[8] = {x1, y1, x2, y2, x3, y3, x4, y4};
     const BlendGraphScope blend;
     DrawQuadMemImg(image, corners, transFor(transFlag));
     return 0;

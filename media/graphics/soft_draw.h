@@ -23,6 +23,9 @@ int SoftDrawQuadrangle(int x1, int y1, int x2, int y2, int x3, int y3, int x4, i
 
 int SoftDrawGraph(int x, int y, int graph, int transFlag);
 int SoftDrawStretchedGraph(int x1, int y1, int x2, int y2, int graph, int transFlag);
+// The same at float corners: each pixel takes the texel under its centre, as on the
+// hardware paths, so a rectangle with fractional edges is not first moved to whole pixels.
+int SoftDrawStretchedGraphF(float x1, float y1, float x2, float y2, int graph, int transFlag);
 // Corners top-left, top-right, bottom-right, bottom-left.
 int SoftDrawDeformedGraph(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, int graph, int transFlag);
 int SoftDrawDeformedGraphF(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4, int graph,

@@ -42,7 +42,7 @@ int drawGrid(const GraphDrawPiece& p, const GraphMapping& m, uint32_t color) {
 }
 
 // How a draw treats its quads: as placed; `Bends`, the deformed draw, whose quads get the
-// sixteenth-texel inset when they are parallelograms and the grid otherwise; `Folds`, the
+// thousandth-texel inset when they are parallelograms and the grid otherwise; `Folds`, the
 // whole-pixel deformed draw, whose quads keep their triangles' winding on screen.
 enum class DrawnShape { Flat, Bends, Folds };
 
@@ -82,9 +82,10 @@ int drawPieces(GraphData* image, GraphData* blendImage, int transFlag, int whole
                 if (drawGrid(p, m, color) < 0) return -1;
                 continue;
             }
-            // One quad maps the piece: its texture coordinates are drawn in by a sixteenth
-            // of a texel so the edges never sample the neighbouring texels.
-            const float du = 0.0625f / float(p.tile->textureWidth), dv = 0.0625f / float(p.tile->textureHeight);
+            // One quad maps the piece: its texture coordinates are drawn in by a thousandth
+            // of a texel so the edges never sample the neighbouring texels, while nearest
+            // sampling inside takes the texels Direct3D 11 and the software renderer take.
+            const float du = 0.001f / float(p.tile->textureWidth), dv = 0.001f / float(p.tile->textureHeight);
             c[0].u += du, c[2].u += du, c[1].u -= du, c[3].u -= du;
             c[0].v += dv, c[1].v += dv, c[2].v -= dv, c[3].v -= dv;
             // Mirrored corners turn the quad over: its triangles keep their winding.

@@ -425,6 +425,49 @@ TEST_F(SameFrame, ReversedBoxOutlinesAndThinRings) {
     }
 }
 
+// Pictures scaled about a centre, so that their edges fall between pixels, and scaled and
+// turned at once: each pixel takes the texel under its centre on all three renderers. The
+// scales (1.6, 0.8, 2) never put a pixel centre exactly on a texel edge, where each
+// renderer's own rounding would decide.
+unsigned scaledTexel(int x, int y) { return rgb(40 + x * 30, 40 + y * 40, 160); }
+
+void scaledPictures() {
+    const int g = makePicture(7, 5, false, scaledTexel);
+    ASSERT_GE(g, 0);
+    struct Scaled {
+        double ex, ey, angle;
+        int mirror;
+    };
+    const Scaled draws[] = {{1.6, 0.8, 0.0, 0}, {0.8, 1.6, 0.0, 1}, {1.6, 1.6, 1.5707963267948966, 0},
+                            {2.0, 2.0, 0.1, 0}, {1.6, 0.8, 0.3, 1},  {0.8, 0.8, 3.141592653589793, 0}};
+    for (int i = 0; i < int(std::size(draws)); ++i) {
+        const Scaled& d = draws[i];
+        // Inside the screen, then half off its left and top edges.
+        DrawRotatedGraph(100 + 40 * i, 100, 3, 2, d.ex, d.ey, d.angle, g, 0, d.mirror);
+        DrawRotatedGraph(0, 200 + 40 * i, 3, 2, d.ex, d.ey, d.angle, g, 0, d.mirror);
+        DrawRotatedGraph(300 + 40 * i, 0, 3, 2, d.ex, d.ey, d.angle, g, 0, d.mirror);
+    }
+}
+
+TEST_F(SameFrame, ScaledAndTurnedPicturesTakeTheTexelUnderEachPixelCentre) {
+    const std::vector<Frame> frames = drawEverywhere(scaledPictures);
+    expectSame("scaled pictures", frames);
+    ASSERT_EQ(frames.size(), size_t(kRenderers));
+    for (int r = 0; r < kRenderers; ++r) {
+        SCOPED_TRACE(kNames[r]);
+        // 1.6 x 0.8 about (3, 2) at (100, 100): the picture spans (95.2, 98.4) to (106.4, 102.4).
+        EXPECT_EQ(frames[r].at(95, 98), scaledTexel(0, 0));
+        EXPECT_EQ(frames[r].at(95, 99), scaledTexel(0, 1));
+        EXPECT_EQ(frames[r].at(105, 101), scaledTexel(6, 3));
+        EXPECT_EQ(frames[r].at(106, 100), 0u);
+        EXPECT_EQ(frames[r].at(100, 102), 0u);
+        EXPECT_EQ(frames[r].at(94, 100), 0u);
+        EXPECT_EQ(frames[r].at(100, 97), 0u);
+        // Half off the left edge: x from -4.8, so pixel 0 takes column (0.5 + 4.8) / 1.6.
+        EXPECT_EQ(frames[r].at(0, 200), scaledTexel(3, 2));
+    }
+}
+
 TEST_F(SameFrame, ClearingThroughTheMaskClearsTheWholeTarget) {
     readWhileMasked.clear();
     const std::vector<Frame> frames = drawEverywhere(maskedClear);
