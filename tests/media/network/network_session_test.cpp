@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 
 #include <algorithm>
@@ -278,6 +279,19 @@ TEST_F(LifeTest, APrefixSplitAcrossSegmentsAtEveryByteIsJoinedOnce) {
 // socket left behind, and a client that connects while the table is full is turned away
 // without stalling the listener: once handles are freed the next client is accepted.
 TEST_F(LifeTest, TheHandleLimitRefusesOnePastItAndTheListenerRecovers) {
+  // A socket for every handle, and the test's own: the soft descriptor limit is raised
+  // to the hard one for the run.
+  rlimit limit{};
+  getrlimit(RLIMIT_NOFILE, &limit);
+  const rlimit before = limit;
+  const rlim_t need = static_cast<rlim_t>(NetworkHandleMax) + 256;
+  if (limit.rlim_cur < need) limit.rlim_cur = std::min(need, limit.rlim_max);
+  setrlimit(RLIMIT_NOFILE, &limit);
+  struct Restore {
+    rlimit limit;
+    ~Restore() { setrlimit(RLIMIT_NOFILE, &limit); }
+  } restore{before};
+  if (limit.rlim_cur < need) GTEST_SKIP() << "the descriptor limit is below " << need;
   int port = 0;
   const int listener = listenHandle(&port);
   ASSERT_NE(listener, -1);
