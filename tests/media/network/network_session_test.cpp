@@ -236,6 +236,20 @@ TEST_F(LifeTest, ManyAcceptedOneLostTheOthersGoOnAndThePortIsUsedAgain) {
         EXPECT_TRUE(pumpUntil([&] { return gone(handles[kLost]); }));
       }
     }
+    // A library client that sends before its connection is made: the message waits for it.
+    const int before = GetLastAcceptedNetworkHandle();
+    const int client = ConnectNetwork("127.0.0.1", port);
+    ASSERT_NE(client, -1);
+    std::string early = pattern(5000, static_cast<unsigned>(round + 77));
+    ASSERT_EQ(SendNetworkMessage(client, early.data(), static_cast<uint32_t>(early.size())), 0);
+    ASSERT_TRUE(pumpUntil([&] {
+      const int last = GetLastAcceptedNetworkHandle();
+      return last != before && last != -1 && GetNetworkMessageSize(last) != -1;
+    }));
+    const int server = GetLastAcceptedNetworkHandle();
+    EXPECT_EQ(take(server), early);
+    EXPECT_EQ(CloseNetworkHandle(client), 0);
+    EXPECT_TRUE(pumpUntil([&] { return gone(server); }));
     EXPECT_EQ(networkHandleCount(), kClients);  // the listener and the clients still there
     for (int i = 0; i < kClients; ++i) {
       if (i != kLost) {
