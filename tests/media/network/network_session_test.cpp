@@ -1,6 +1,6 @@
 // Network handles through their whole life, against plain POSIX peers on loopback: the
 // peer ending the connection in each way, a freed slot taken by a new connection, many
-// accepted at once, reconnecting, prefixes cut between segments, and the handle limit.
+// accepted at once, reconnecting, and the handle limit.
 #include <arpa/inet.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "network_fixture.h"
+#include "posix_peer.h"
 
 // Declared here: the stand-in's header and the system's socket headers do not mix.
 namespace plat::net {
@@ -78,29 +78,6 @@ class LifeTest : public NetworkTest {
     ::close(fd);
     std::replace(fds_.begin(), fds_.end(), fd, -1);
     fd = -1;
-  }
-
-  static void write(int fd, const std::string& bytes) {
-    size_t at = 0;
-    for (int i = 0; i < 100000 && at < bytes.size(); ++i) {
-      ssize_t n = ::send(fd, bytes.data() + at, bytes.size() - at, MSG_NOSIGNAL);
-      if (n > 0) at += static_cast<size_t>(n);
-      else ProcessNetworkEvents(1);
-    }
-    ASSERT_EQ(at, bytes.size());
-  }
-
-  // Reads `size` bytes, pumping while none are there.
-  static std::string read(int fd, size_t size) {
-    std::string out;
-    char buffer[65536];
-    for (int i = 0; i < 200000 && out.size() < size; ++i) {
-      ssize_t n = ::recv(fd, buffer, std::min(sizeof buffer, size - out.size()), 0);
-      if (n > 0) out.append(buffer, static_cast<size_t>(n));
-      else if (n == 0) break;
-      else ProcessNetworkEvents(1);
-    }
-    return out;
   }
 
   static int messagesWaiting(int handle) {
@@ -265,28 +242,6 @@ TEST_F(LifeTest, ManyAcceptedOneLostTheOthersGoOnAndThePortIsUsedAgain) {
   }
   EXPECT_EQ(networkHandleCount(), 1);
   EXPECT_EQ(openDescriptorCount(), descriptors);
-}
-
-// A length prefix split between two TCP segments at every byte, the body split too,
-// with pump passes between: each message arrives whole, once, in order.
-TEST_F(LifeTest, APrefixSplitAcrossSegmentsAtEveryByteIsJoinedOnce) {
-  int port = 0;
-  ASSERT_NE(listenHandle(&port), -1);
-  int fd, h;
-  ASSERT_TRUE(acceptOne(port, &fd, &h));
-  for (size_t size : {size_t{0}, size_t{1}, size_t{4}, size_t{255}, size_t{256}, size_t{65536}, size_t{70001}}) {
-    for (size_t cut = 1; cut <= 4 + std::min<size_t>(size, 2); ++cut) {
-      std::string m = pattern(size, static_cast<unsigned>(size + cut));
-      std::string f = frame(m);
-      write(fd, f.substr(0, cut));
-      pumpPasses(3);
-      EXPECT_EQ(GetNetworkMessageSize(h), cut == f.size() ? static_cast<int>(size) : -1);
-      write(fd, f.substr(cut));
-      ASSERT_TRUE(pumpUntil([&] { return GetNetworkMessageSize(h) != -1; })) << size << " cut " << cut;
-      EXPECT_EQ(take(h), m) << size << " cut " << cut;
-      EXPECT_EQ(GetNetworkMessageSize(h), -1);
-    }
-  }
 }
 
 // The handle limit: handles up to it are made, the one past it fails clearly without a
