@@ -22,14 +22,8 @@ class PeerTest : public NetworkTest {
   void accepted(int* fd, int* handle, int receiveBuffer = 0) {
     int port = 0;
     ASSERT_NE(listenHandle(&port), -1);
-    *fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (receiveBuffer) setsockopt(*fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::connect(*fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-    fcntl(*fd, F_SETFL, fcntl(*fd, F_GETFL) | O_NONBLOCK);
+    *fd = dialLoopback(port, receiveBuffer);
+    ASSERT_GE(*fd, 0);
     ASSERT_TRUE(pumpUntil([] { return GetLastAcceptedNetworkHandle() != -1; }));
     *handle = GetLastAcceptedNetworkHandle();
     fds_.push_back(*fd);

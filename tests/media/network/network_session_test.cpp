@@ -37,18 +37,10 @@ class LifeTest : public NetworkTest {
 
   // A POSIX client (non-blocking, no send delay) connected to `port`; -1 on failure.
   int dial(int port) {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-      ::close(fd);
-      return -1;
-    }
+    int fd = dialLoopback(port);
+    if (fd < 0) return -1;
     int on = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
     fds_.push_back(fd);
     return fd;
   }
