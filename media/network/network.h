@@ -37,7 +37,8 @@ int GetLastAcceptedNetworkHandle();
 int ConnectNetwork(const char* address, int port);
 // Appends one message to the send queue and sends what the socket takes. 0, or -1 (a bad
 // handle, a handle in error, a message longer than NetworkMessageMax, a queue that would
-// pass NetworkSendQueueMax, no memory).
+// pass NetworkSendQueueMax, no memory, a connection that a send found gone: the handle
+// is then closed as a peer's close closes it).
 int SendNetworkMessage(int handle, const void* data, uint32_t size);
 // The size of the oldest complete received message, or -1 when there is none.
 int GetNetworkMessageSize(int handle);

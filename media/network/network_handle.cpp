@@ -203,6 +203,10 @@ int AcceptNetWork() {
   int handle = AddHandle(HANDLETYPE_NETWORK, 0, -1);
   if (handle == -1) {
     LogAddTextUtf16(u"accept 用のハンドル作成に失敗しました \n");
+    // The connection is taken and closed: the client learns at once that it was turned
+    // away, and the listener's next accept event comes only after an accept.
+    plat::net::SOCKET s = WinAPI.acceptFunc(listener->Socket, nullptr, nullptr);
+    if (s != plat::net::INVALID_SOCKET) WinAPI.closesocketFunc(s);
     return -1;
   }
   auto* r = reinterpret_cast<NetworkHandleRecord*>(GetHandleInfo(handle));

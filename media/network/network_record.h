@@ -57,6 +57,8 @@ struct NetworkHandleRecord {
   // The pump pass this handle last received in, and the bytes it took in that pass.
   uint64_t RecvPass;
   uint64_t RecvPassTaken;
+  // A send failed for good: the connection is closed and sends answer -1.
+  int SendFailed;
 };
 
 struct NetworkState {

@@ -13,6 +13,21 @@ namespace {
 
 constexpr uint32_t kShortSend = 256;
 
+// A send that failed for good (the peer reset, or the connection is gone): no write event
+// will come for what is queued, so it is dropped and the handle is closed as a peer's
+// close would close it. Its received messages stay to be read; later sends answer -1.
+void dropConnection(NetworkHandleRecord* r) {
+  NetworkLog(u"sendに失敗しました");
+  r->SendFailed = 1;
+  r->ConnectedFlag = 0;
+  r->ClosingFlag = 1;
+  r->SendInMessage = 0;
+  r->SendRemain = 0;
+  r->SendPrefixRemain = 0;
+  RingBufferTerminate(&r->SendBuffer);
+  RingBufferTerminate(&r->SendSizes);
+}
+
 // Sends what the current message still owes in one gathered call: the rest of its prefix
 // (the message's size, `size`) and `body` bytes from `from`, or from the send ring's read
 // offset (wrapping once) when `from` is null. The bytes sent, 0 when none went.
@@ -43,7 +58,13 @@ uint32_t sendGathered(NetworkHandleRecord* r, uint32_t size, int prefixOwed, con
     if (first < body) pieces[count++] = {body - first, reinterpret_cast<char*>(ring.DataBuffer)};
   }
   plat::win::DWORD sent = 0;
-  if (count == 0 || WinAPI.WSASendFunc(r->Socket, pieces, count, &sent, 0, nullptr, nullptr) != 0) return 0;
+  if (count == 0) return 0;
+  if (WinAPI.WSASendFunc(r->Socket, pieces, count, &sent, 0, nullptr, nullptr) != 0) {
+    const int error = WinAPI.WSAGetLastErrorFunc();
+    if (error != plat::net::WSAEWOULDBLOCK && error != plat::net::WSAEINTR && error != plat::net::WSAENOBUFS)
+      dropConnection(r);
+    return 0;
+  }
   return sent;
 }
 
@@ -110,7 +131,7 @@ int SendNetworkMessage(int handle, const void* data, uint32_t size) {
   if (!Network.Started) return -1;
   NetworkLock lock(__LINE__);
   NetworkHandleRecord* r = NetworkRecord(handle);
-  if (!r || !r->IsValid || r->ErrorFlag || !r->LengthPrefixFlag || size > NetworkMessageMax ||
+  if (!r || !r->IsValid || r->ErrorFlag || r->SendFailed || !r->LengthPrefixFlag || size > NetworkMessageMax ||
       (size > 0 && !data))
     return -1;
   // Every queued message costs its length too: empty messages fill the queue as well.
@@ -122,7 +143,8 @@ int SendNetworkMessage(int handle, const void* data, uint32_t size) {
     NetworkRingPut(&r->SendBuffer, data, size);
     NetworkRingPut(&r->SendSizes, &size, 4);
     SendOn(r);
-    return 0;
+    r = NetworkRecord(handle);
+    return r && r->SendFailed ? -1 : 0;
   }
   // Nothing queued: the message goes from the caller's bytes, and only what the socket
   // does not take now is queued, as the message under way. The sockets are looked at
@@ -137,6 +159,10 @@ int SendNetworkMessage(int handle, const void* data, uint32_t size) {
   }
   r->SendPending = 0;
   const uint32_t sent = sendGathered(r, size, 4, data, size);
+  if (r->SendFailed) {
+    Network.SendRunning = 0;
+    return -1;
+  }
   const uint32_t body = sent > 4 ? sent - 4 : 0;
   if (sent < 4 + size) {
     if (r->SendBuffer.DataLength == 0) r->SendBuffer.Start = r->SendBuffer.End = 0;
@@ -146,7 +172,8 @@ int SendNetworkMessage(int handle, const void* data, uint32_t size) {
     r->SendInMessage = 1;
   }
   sendWhileTaken(r, sent);
-  return 0;
+  r = NetworkRecord(handle);
+  return r && r->SendFailed ? -1 : 0;
 }
 
 }  // namespace ZaDod

@@ -23,6 +23,19 @@ void eventsOf(SocketEntry& e, SOCKET s, const sys::Readiness& seen, std::vector<
     if (event == FD_READ) e.countedBytes = -1;
     if (e.events & event) posts.push_back(Post{e.window, e.message, s, event, error});
   };
+  if (e.type == SOCK_DGRAM) {
+    // A datagram socket has no connection: it can be written from its registration on,
+    // and is readable while a datagram is queued.
+    if (e.writeArmed && seen.writable) {
+      e.writeArmed = false;
+      post(FD_WRITE, 0);
+    }
+    if (e.readArmed && seen.readable) {
+      e.readArmed = false;
+      post(FD_READ, 0);
+    }
+    return;
+  }
   if (e.listening) {
     if (e.acceptArmed && seen.readable) {
       e.acceptArmed = false;
@@ -152,7 +165,7 @@ int WSAAsyncSelect(SOCKET s, HWND window, UINT message, long events) {
     e->readArmed = true;
     e->readAbove = 0;
     e->acceptArmed = true;
-    if (e->connected) e->writeArmed = true;
+    if (e->connected || e->type == SOCK_DGRAM) e->writeArmed = true;
     if (rewatch(*e, s) != 0) {
       e->window = nullptr;
       rewatch(*e, s);

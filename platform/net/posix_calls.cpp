@@ -24,7 +24,7 @@ namespace {
 constexpr int kWinInet = 2, kWinInet6 = 23, kWinStream = 1, kWinDgram = 2;
 constexpr int kWinPassive = 1, kWinNumericHost = 4;
 constexpr int kEAfNoSupport = 10047, kEInval = 10022, kEFault = 10014, kHostNotFound = 11001,
-              kNoData = 11004, kENoBufs = 10055;
+              kNoData = 11004, kENoBufs = 10055, kEMsgSize = 10040;
 
 int toFamily(int family) {
   if (family == kWinInet) return AF_INET;
@@ -198,11 +198,21 @@ long sendPieces(int fd, const Piece* pieces, int count) {
 
 long recvBytes(int fd, void* data, size_t size, bool peek, void* from, int* fromLength) {
   sockaddr_storage a;
-  socklen_t len = sizeof a;
-  ssize_t n = ::recvfrom(fd, data, size, peek ? MSG_PEEK : 0, from ? reinterpret_cast<sockaddr*>(&a) : nullptr,
-                         from ? &len : nullptr);
+  iovec piece{data, size};
+  msghdr m{};
+  m.msg_name = from ? &a : nullptr;
+  m.msg_namelen = from ? sizeof a : 0;
+  m.msg_iov = &piece;
+  m.msg_iovlen = 1;
+  ssize_t n = ::recvmsg(fd, &m, peek ? MSG_PEEK : 0);
   if (n < 0) return fail();
-  if (from) fromSystemAddress(a, len, from, fromLength);
+  if (from) fromSystemAddress(a, m.msg_namelen, from, fromLength);
+  // A datagram longer than the buffer: its first bytes are there, the rest is gone (or,
+  // peeked, still queued), and the call fails rather than pass the part off as whole.
+  if (m.msg_flags & MSG_TRUNC) {
+    setError(kEMsgSize);
+    return -1;
+  }
   return static_cast<long>(n);
 }
 

@@ -34,9 +34,9 @@ inline constexpr long FD_READ = 1, FD_WRITE = 2, FD_ACCEPT = 8, FD_CONNECT = 16,
 
 // Error codes of WSAGetLastError and of the posted high word that callers name; the
 // stand-in maps every errno value to its platform code (posix_calls.cpp).
-inline constexpr int WSAEFAULT = 10014, WSAEINVAL = 10022, WSAEMFILE = 10024, WSAEWOULDBLOCK = 10035, WSAENOTSOCK = 10038,
-                     WSAECONNABORTED = 10053, WSAECONNRESET = 10054, WSAECONNREFUSED = 10061,
-                     WSAVERNOTSUPPORTED = 10092, WSANOTINITIALISED = 10093;
+inline constexpr int WSAEINTR = 10004, WSAEFAULT = 10014, WSAEINVAL = 10022, WSAEMFILE = 10024, WSAEWOULDBLOCK = 10035,
+                     WSAENOTSOCK = 10038, WSAECONNABORTED = 10053, WSAECONNRESET = 10054, WSAENOBUFS = 10055,
+                     WSAECONNREFUSED = 10061, WSAVERNOTSUPPORTED = 10092, WSANOTINITIALISED = 10093;
 
 inline WORD MAKEWORD(int low, int high) { return static_cast<WORD>((low & 0xFF) | ((high & 0xFF) << 8)); }
 

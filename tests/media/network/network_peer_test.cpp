@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "network_fixture.h"
+#include "posix_peer.h"
 
 namespace {
 
@@ -22,14 +22,8 @@ class PeerTest : public NetworkTest {
   void accepted(int* fd, int* handle, int receiveBuffer = 0) {
     int port = 0;
     ASSERT_NE(listenHandle(&port), -1);
-    *fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (receiveBuffer) setsockopt(*fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::connect(*fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-    fcntl(*fd, F_SETFL, fcntl(*fd, F_GETFL) | O_NONBLOCK);
+    *fd = dialLoopback(port, receiveBuffer);
+    ASSERT_GE(*fd, 0);
     ASSERT_TRUE(pumpUntil([] { return GetLastAcceptedNetworkHandle() != -1; }));
     *handle = GetLastAcceptedNetworkHandle();
     fds_.push_back(*fd);
@@ -38,29 +32,6 @@ class PeerTest : public NetworkTest {
   void TearDown() override {
     for (int fd : fds_) ::close(fd);
     NetworkTest::TearDown();
-  }
-
-  // Writes every byte, pumping while the socket is full.
-  static void write(int fd, const std::string& bytes) {
-    size_t at = 0;
-    for (int i = 0; i < 100000 && at < bytes.size(); ++i) {
-      ssize_t n = ::send(fd, bytes.data() + at, bytes.size() - at, MSG_NOSIGNAL);
-      if (n > 0) at += static_cast<size_t>(n);
-      else ProcessNetworkEvents(1);
-    }
-    ASSERT_EQ(at, bytes.size());
-  }
-
-  // Reads `size` bytes, pumping while none are there.
-  static std::string read(int fd, size_t size) {
-    std::string out;
-    char buffer[65536];
-    for (int i = 0; i < 200000 && out.size() < size; ++i) {
-      ssize_t n = ::recv(fd, buffer, std::min(sizeof buffer, size - out.size()), 0);
-      if (n > 0) out.append(buffer, static_cast<size_t>(n));
-      else ProcessNetworkEvents(1);
-    }
-    return out;
   }
 
   // True once the peer sees the connection end (end of stream or reset).
@@ -117,15 +88,20 @@ TEST_F(PeerTest, MessagesArriveWholeAndInOrderHoweverTheyAreCut) {
     EXPECT_EQ(take(handle), pattern(sizes[i], static_cast<unsigned>(i))) << sizes[i];
   }
 
-  // A prefix split 1 + 3, and a short body cut at every byte: nothing until complete.
-  const std::string message = frame("0123456789");
-  for (size_t cut : {size_t{1}, size_t{2}, size_t{3}, size_t{4}, size_t{5}, size_t{9}, size_t{13}}) {
-    write(fd, message.substr(0, cut));
-    pumpPasses(20);
-    EXPECT_EQ(GetNetworkMessageSize(handle), -1) << cut;
-    write(fd, message.substr(cut));
-    ASSERT_TRUE(pumpUntil([&] { return GetNetworkMessageSize(handle) != -1; })) << cut;
-    EXPECT_EQ(take(handle), "0123456789");
+  // A prefix split at every byte, and a body cut too, short and long (one left in the
+  // socket): nothing until complete, then the message once.
+  for (const std::string& body : {std::string("0123456789"), std::string(), pattern(70001, 9)}) {
+    const std::string message = frame(body);
+    for (size_t cut : {size_t{1}, size_t{2}, size_t{3}, size_t{4}, size_t{5}, size_t{9}, size_t{13}}) {
+      if (cut >= message.size()) continue;
+      write(fd, message.substr(0, cut));
+      pumpPasses(20);
+      EXPECT_EQ(GetNetworkMessageSize(handle), -1) << cut;
+      write(fd, message.substr(cut));
+      ASSERT_TRUE(pumpUntil([&] { return GetNetworkMessageSize(handle) != -1; })) << cut;
+      EXPECT_EQ(take(handle), body) << body.size() << " cut " << cut;
+      EXPECT_EQ(GetNetworkMessageSize(handle), -1);
+    }
   }
   std::string byByte = frame("abc");
   for (size_t i = 0; i < byByte.size(); ++i) {

@@ -484,4 +484,87 @@ TEST_F(SocketTest, AnEmptyPeekWaitsForMoreBytesAndFionreadCounts) {
   closesocket(server);
 }
 
+// Datagrams at the size limit of each family and one byte past it, into a buffer of
+// their size and one byte short, and to a port where nobody listens: what arrives is
+// what was sent, a datagram that does not fit is reported (its first bytes given, the
+// rest dropped) rather than handed out cut as if whole, and nothing blocks.
+TEST_F(SocketTest, DatagramsAtTheSizeLimitAndOneByteOver) {
+  constexpr int kWouldBlock = -2, kClosedPort = -3;
+  struct Case {
+    int family;
+    int size;       // bytes sent
+    int buffer;     // receive buffer; kClosedPort sends to a port nobody has
+    int sendError;  // 0: the send takes every byte
+    int recvError;  // 0: the datagram arrives whole
+  } cases[] = {
+      {AF_INET, 65507, 65507, 0, 0},           {AF_INET, 65508, 65508, 10040, kWouldBlock},
+      {AF_INET6, 65527, 65527, 0, 0},          {AF_INET6, 65528, 65528, 10040, kWouldBlock},
+      {AF_INET, 65507, 65506, 0, 10040},       {AF_INET, 1, 0, 0, 10040},
+      {AF_INET, 0, 0, 0, 0},                   {AF_INET6, 0, 1, 0, 0},
+      {AF_INET, 100, kClosedPort, 0, kWouldBlock},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "family " << c.family << " size " << c.size << " buffer " << c.buffer);
+    SOCKET from = socket(c.family, SOCK_DGRAM, 0), to = socket(c.family, SOCK_DGRAM, 0);
+    ASSERT_EQ(WSAAsyncSelect(to, window_, kMessage, FD_READ), 0);
+    ASSERT_EQ(WSAAsyncSelect(from, window_, kMessage, FD_READ), 0);
+    sockaddr_in6 address{};
+    int length = c.family == AF_INET6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in);
+    for (int p = 41000 + getpid() % 20000, tries = 0; tries < 200; ++p, ++tries) {
+      if (c.family == AF_INET6) {
+        address = sockaddr_in6{};
+        address.sin6_family = AF_INET6;
+        address.sin6_addr.s6_addr[15] = 1;
+      } else {
+        sockaddr_in four = loopback(0);
+        std::memcpy(&address, &four, sizeof four);
+      }
+      address.sin6_port = htons(static_cast<uint16_t>(p));  // the same place in both layouts
+      if (bind(to, reinterpret_cast<sockaddr*>(&address), length) == 0) break;
+    }
+    if (c.buffer == kClosedPort) closesocket(to);
+    std::string sent(static_cast<size_t>(c.size), '\0');
+    for (size_t i = 0; i < sent.size(); ++i) sent[i] = static_cast<char>(i * 7 + i / 251);
+    int n = sendto(from, sent.data(), c.size, 0, reinterpret_cast<sockaddr*>(&address), length);
+    if (c.sendError) {
+      EXPECT_EQ(n, SOCKET_ERROR);
+      EXPECT_EQ(WSAGetLastError(), c.sendError);
+    } else {
+      EXPECT_EQ(n, c.size);
+    }
+    if (c.buffer == kClosedPort) {
+      // Nothing comes back to the sender, and a receive there answers at once.
+      char none[8];
+      pump(5);
+      EXPECT_EQ(recvfrom(from, none, sizeof none, 0, nullptr, nullptr), SOCKET_ERROR);
+      EXPECT_TRUE(WSAGetLastError() == WSAEWOULDBLOCK || WSAGetLastError() == WSAECONNRESET);
+      closesocket(from);
+      continue;
+    }
+    if (c.recvError != kWouldBlock) {
+      ASSERT_EQ(count(pump(2000, to, FD_READ), to, FD_READ), 1);
+    }
+    std::string got(static_cast<size_t>(c.buffer) + 1, '\x55');
+    n = recvfrom(to, got.data(), c.buffer, 0, nullptr, nullptr);
+    if (c.recvError == 0) {
+      EXPECT_EQ(n, c.size);
+      EXPECT_EQ(got.substr(0, static_cast<size_t>(c.size)), sent);
+    } else if (c.recvError == kWouldBlock) {
+      EXPECT_EQ(n, SOCKET_ERROR);
+      EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK);
+    } else {
+      EXPECT_EQ(n, SOCKET_ERROR);
+      EXPECT_EQ(WSAGetLastError(), c.recvError);
+      EXPECT_EQ(got.substr(0, static_cast<size_t>(c.buffer)), sent.substr(0, static_cast<size_t>(c.buffer)));
+      EXPECT_EQ(got[static_cast<size_t>(c.buffer)], '\x55');
+    }
+    // The datagram was taken whole or dropped whole: nothing of it is left.
+    char rest[8];
+    EXPECT_EQ(recvfrom(to, rest, sizeof rest, 0, nullptr, nullptr), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK);
+    closesocket(from);
+    closesocket(to);
+  }
+}
+
 }  // namespace
