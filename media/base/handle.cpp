@@ -265,16 +265,26 @@ int SubAllHandle(int handleType, HandleDeleteFilter filter) {
   int* kept = nullptr;
   TypeLock lock(m, __LINE__);
   for (;;) {
-    int found = -1;
+    int found = -1, loading = -1;
     if (m->Num > 0) {
       for (int i = m->AreaMin; i <= m->AreaMax; ++i) {
         HandleEntryHeader* record = m->Handle[i];
         if (record == nullptr || (kept != nullptr && kept[i] == record->Handle)) continue;
+        // A filter reads what the load makes: a record still loading is asked only
+        // once its load has ended.
+        if (filter != nullptr && record->ASyncLoadCount != 0) {
+          loading = record->Handle;
+          break;
+        }
         if (filter == nullptr || filter(record) == 0) {
           found = record->Handle;
           break;
         }
       }
+    }
+    if (loading != -1) {
+      waitASyncLoad(lock, loading, __LINE__);
+      continue;
     }
     if (found == -1) break;
 
