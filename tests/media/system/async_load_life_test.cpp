@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "media/graphics/pixel_format.h"
 #include "media/sound/sound_handle.h"
 #include "media_library_fixture.h"
+#include "tools/pack/archive_write.h"
 
 namespace {
 using namespace halvorine_test;
@@ -215,6 +217,7 @@ class AsyncLife : public LibraryTest, public ::testing::WithParamInterface<int> 
     LibraryTest::TearDown();
   }
   const Kind& kind() const { return kKinds[GetParam()]; }
+  std::map<int, std::string> sources_;
 
   // What a load of variant v must hold: the source's content, or the load done at once.
   std::vector<std::int64_t> want(int v) {
@@ -222,16 +225,23 @@ class AsyncLife : public LibraryTest, public ::testing::WithParamInterface<int> 
     if (!w.empty()) return w;
     const int flag = GetUseASyncLoadFlag();
     SetUseASyncLoadFlag(0);
-    const int h = kind().load(kind().write(v));
+    const int h = kind().load(source(v));
     w = kind().content(h);
     SubHandle(h);
     SetUseASyncLoadFlag(flag);
     return w;
   }
 
+  // The source of variant v, written once: a load may be reading it.
+  std::string source(int v) {
+    if (!sources_.count(v)) sources_[v] = kind().write(v);
+    return sources_[v];
+  }
+
   int load(int v) {
+    const std::string path = source(v);
     SetUseASyncLoadFlag(1);
-    const int h = kind().load(kind().write(v));
+    const int h = kind().load(path);
     SetUseASyncLoadFlag(0);
     return h;
   }
@@ -318,7 +328,7 @@ TEST_P(AsyncLife, DeletedWhileLoadingTheSlotGoesToTheNextLoad) {
     EXPECT_EQ(GetHandleInfo(old), nullptr);
     EXPECT_EQ(SubHandle(next), 0);
   }
-  const int before = liveHandles(kind().load(kind().write(0)));
+  const int before = liveHandles(kind().load(source(0)));
   for (int round = 0; round < 40; ++round) {
     const int old = load(round % 3);
     for (int i = 0; i < round % 4; ++i) ProcessWindowMessages();
@@ -330,7 +340,7 @@ TEST_P(AsyncLife, DeletedWhileLoadingTheSlotGoesToTheNextLoad) {
     EXPECT_EQ(GetHandleInfo(old), nullptr);
     EXPECT_EQ(SubHandle(next), 0);
   }
-  EXPECT_EQ(liveHandles(kind().load(kind().write(0))), before + 1);
+  EXPECT_EQ(liveHandles(kind().load(source(0))), before + 1);
 }
 
 // A load that fails on the worker (no such file, bytes of no known format) leaves an
@@ -369,6 +379,30 @@ TEST_P(AsyncLife, ShutDownWithLoadsInFlightThenStartAgain) {
     for (int i = 0; i < 12; ++i) EXPECT_EQ(kind().content(handles[i]), want(i % 6)) << i;
     for (int h : handles) EXPECT_EQ(SubHandle(h), 0);
   }
+}
+
+// Loads from inside an archive on many workers at once: each opens its own entry of
+// the one archive and gets that entry's content.
+TEST_P(AsyncLife, LoadsFromAnArchiveOnManyWorkers) {
+  if (kind().expected(0).empty()) GTEST_SKIP() << "made from a face name, not a file";
+  std::vector<std::string> names;
+  for (int v = 0; v < 6; ++v) {
+    names.push_back(source(v));
+    std::filesystem::create_directories("src");
+    std::filesystem::rename(names.back(), "src/" + names.back());
+  }
+  std::string error;
+  ASSERT_TRUE(halvorine::pack::writeArchive("src", "arc.zda", halvorine::pack::ArchiveOptions{}, error)) << error;
+  std::filesystem::remove_all("src");
+  std::vector<int> handles;
+  for (int i = 0; i < kind().limit / 2; ++i) {
+    SetUseASyncLoadFlag(1);
+    handles.push_back(kind().load("arc/" + names[i % 6]));
+    SetUseASyncLoadFlag(0);
+    ASSERT_NE(handles.back(), -1);
+  }
+  ASSERT_TRUE(allReady(handles));
+  for (int i = 0; i < kind().limit / 2; ++i) EXPECT_EQ(kind().content(handles[i]), kind().expected(i % 6)) << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, AsyncLife, ::testing::Values(0, 1, 2),
