@@ -366,8 +366,11 @@ int EndHandleASyncLoadJob(int handle, int jobIndex) {
   });
 }
 
-int DecHandleASyncLoadCount(int handle) {
+int DecHandleASyncLoadCount(int handle) { return EndHandleASyncLoadStep(handle, 0); }
+
+int EndHandleASyncLoadStep(int handle, int failed) {
   return withRecord(handle, __LINE__, [&](TypeLock&, HandleTypeManager&, HandleEntryHeader* record) {
+    if (failed) record->DeleteRequestFlag = 1;
     if (record->ASyncLoadCount > 0) setCount(record, record->ASyncLoadCount - 1);
     // A requested deletion happens when the last step ends; earlier steps leave the
     // record to the ones still running.

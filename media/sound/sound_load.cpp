@@ -34,8 +34,7 @@ int loadJob(AsyncLoadJob* job) {
   const int bufferNum = static_cast<int>(GetASyncLoadParamInt(job->Data, &offset));
   const int source = static_cast<int>(GetASyncLoadParamInt(job->Data, &offset));
   const int result = LoadSoundMemFromFile(settings, handle, path, bufferNum, source, 1);
-  DecHandleASyncLoadCount(handle);
-  if (result < 0) SubHandle(handle);
+  EndHandleASyncLoadStep(handle, result < 0 ? 1 : 0);
   return 0;
 }
 
