@@ -20,6 +20,7 @@
 #include "media/graphics/pixel_format.h"
 #include "media/sound/sound_handle.h"
 #include "media_library_fixture.h"
+#include "tests/media/sound/sound_system_fixture.h"
 #include "tools/pack/archive_write.h"
 
 namespace {
@@ -74,29 +75,11 @@ struct Picture {
   }
 };
 
-// A mono 16-bit WAVE whose samples follow seed.
+// Mono 16-bit samples that follow seed.
 std::vector<std::int16_t> samplesOf(int seed, int count) {
   std::vector<std::int16_t> s(count);
   for (int i = 0; i < count; ++i) s[i] = static_cast<std::int16_t>((i * (seed + 3) * 37) % 30000 - 15000);
   return s;
-}
-
-std::vector<std::uint8_t> waveOf(const std::vector<std::int16_t>& samples) {
-  std::vector<std::uint8_t> w{'R', 'I', 'F', 'F'};
-  const std::uint32_t data = static_cast<std::uint32_t>(samples.size() * 2);
-  put(w, 36 + data, 4);
-  for (char c : std::string("WAVEfmt ")) w.push_back(static_cast<std::uint8_t>(c));
-  put(w, 16, 4);
-  put(w, 1, 2);
-  put(w, 1, 2);
-  put(w, 22050, 4);
-  put(w, 44100, 4);
-  put(w, 2, 2);
-  put(w, 16, 2);
-  for (char c : std::string("data")) w.push_back(static_cast<std::uint8_t>(c));
-  put(w, data, 4);
-  for (std::int16_t v : samples) put(w, static_cast<std::uint16_t>(v), 2);
-  return w;
 }
 
 // The pixels of a ready graph as 0xRRGGBB.
@@ -193,7 +176,8 @@ const Kind kKinds[] = {
     {"sound", 200,
      [](int v) {
        const std::string path = "snd" + std::to_string(v) + ".wav";
-       writeBytes(path, waveOf(samplesOf(v, 500 + 37 * v)));
+       const std::vector<std::int16_t> samples = samplesOf(v, 500 + 37 * v);
+       writeBytes(path, makeWave(1, 1, 22050, 16, samples.data(), static_cast<std::uint32_t>(samples.size() * 2)));
        return path;
      },
      [](const std::string& path) { return LoadSoundMem(std::u16string(path.begin(), path.end()).c_str(), 1); },
