@@ -265,16 +265,26 @@ int SubAllHandle(int handleType, HandleDeleteFilter filter) {
   int* kept = nullptr;
   TypeLock lock(m, __LINE__);
   for (;;) {
-    int found = -1;
+    int found = -1, loading = -1;
     if (m->Num > 0) {
       for (int i = m->AreaMin; i <= m->AreaMax; ++i) {
         HandleEntryHeader* record = m->Handle[i];
         if (record == nullptr || (kept != nullptr && kept[i] == record->Handle)) continue;
+        // A filter reads what the load makes: a record still loading is asked only
+        // once its load has ended.
+        if (filter != nullptr && record->ASyncLoadCount != 0) {
+          loading = record->Handle;
+          break;
+        }
         if (filter == nullptr || filter(record) == 0) {
           found = record->Handle;
           break;
         }
       }
+    }
+    if (loading != -1) {
+      waitASyncLoad(lock, loading, __LINE__);
+      continue;
     }
     if (found == -1) break;
 
@@ -356,8 +366,11 @@ int EndHandleASyncLoadJob(int handle, int jobIndex) {
   });
 }
 
-int DecHandleASyncLoadCount(int handle) {
+int DecHandleASyncLoadCount(int handle) { return EndHandleASyncLoadStep(handle, 0); }
+
+int EndHandleASyncLoadStep(int handle, int failed) {
   return withRecord(handle, __LINE__, [&](TypeLock&, HandleTypeManager&, HandleEntryHeader* record) {
+    if (failed) record->DeleteRequestFlag = 1;
     if (record->ASyncLoadCount > 0) setCount(record, record->ASyncLoadCount - 1);
     // A requested deletion happens when the last step ends; earlier steps leave the
     // record to the ones still running.

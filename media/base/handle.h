@@ -105,6 +105,10 @@ int AddHandleASyncLoadJob(int handle, AsyncLoadJob* job);
 // the index unless a later job replaced it.
 int EndHandleASyncLoadJob(int handle, int jobIndex);
 int DecHandleASyncLoadCount(int handle);
+// Ends a worker's step: as DecHandleASyncLoadCount, and when the step failed the handle
+// is deleted once its last step ends, under the same lock, so that whoever waits for
+// the load finds the handle gone rather than ready and empty.
+int EndHandleASyncLoadStep(int handle, int failed);
 int CheckHandleASyncLoad(int handle);
 int WaitHandleASyncLoad(int handle);
 

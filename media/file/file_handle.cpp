@@ -67,10 +67,7 @@ int openJob(AsyncLoadJob* job)
   // A file that cannot be opened takes its handle with it, in the same step under the
   // handle type's lock that ends the load: a waiter wakes to find it gone, never to a
   // handle that is being freed while it looks at it.
-  if (result != 0) {
-    if (HandleEntryHeader* header = GetHandleInfo(handle)) header->DeleteRequestFlag = 1;
-  }
-  DecHandleASyncLoadCount(handle);
+  EndHandleASyncLoadStep(handle, result != 0 ? 1 : 0);
   return result;
 }
 

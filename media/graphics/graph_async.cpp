@@ -4,10 +4,7 @@
 namespace ZaDod {
 
 void EndGraphJob(int handle, int result) {
-    if (result != 0) {
-        if (HandleEntryHeader* header = GetHandleInfo(handle)) header->DeleteRequestFlag = 1;
-    }
-    DecHandleASyncLoadCount(handle);
+    EndHandleASyncLoadStep(handle, result != 0 ? 1 : 0);
 }
 
 }  // namespace ZaDod

@@ -17,7 +17,7 @@ constexpr std::uint64_t kMaxSoftBytes = 0x80000000ull;  // 2 GiB per soft sound
 SoftSoundHandleRecord* softRecord(int handle, bool allowLoading) {
   if ((handle & HANDLE_TYPE_MASK) != HANDLETYPE_SOFTSOUND << HANDLE_TYPE_SHIFT) return nullptr;
   HandleEntryHeader* h = GetHandleInfo(handle);
-  if (h == nullptr || (!allowLoading && h->ASyncLoadCount != 0)) return nullptr;
+  if (h == nullptr || (!allowLoading && HandleASyncLoadCount(h) != 0)) return nullptr;
   return reinterpret_cast<SoftSoundHandleRecord*>(h);
 }
 

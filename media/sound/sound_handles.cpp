@@ -160,7 +160,7 @@ SoundHandleRecord* GetSoundRecord(int handle, int asyncFlag) {
   if (!SoundSys.InitializeFlag.load()) return nullptr;
   HandleEntryHeader* h = GetHandleInfo(handle);
   if (h == nullptr || (handle & HANDLE_TYPE_MASK) != HANDLETYPE_SOUND << HANDLE_TYPE_SHIFT) return nullptr;
-  if (!asyncFlag && h->ASyncLoadCount != 0) return nullptr;
+  if (!asyncFlag && HandleASyncLoadCount(h) != 0) return nullptr;
   return reinterpret_cast<SoundHandleRecord*>(h);
 }
 
@@ -325,7 +325,7 @@ int ProcessPlayEndSounds() {
     int ended = -1;
     forEachNode(&SoundSys.PlayFinishFirst, [&](HandleListNode* n) {
       auto* r = static_cast<SoundHandleRecord*>(n->Data);
-      if (r->Header.ASyncLoadCount != 0) return true;
+      if (HandleASyncLoadCount(&r->Header) != 0) return true;
       bool done = true;
       if (r->StreamFlag) {
         done = CheckStreamSoundMemPlaying(n->Handle) == 0;

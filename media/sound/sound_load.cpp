@@ -7,6 +7,7 @@
 #include "media/base/charcode.h"
 #include "media/base/log.h"
 #include "media/base/memory.h"
+#include "media/file/async_job.h"
 #include "media/file/async_load.h"
 #include "media/sound/sound_handle.h"
 
@@ -33,18 +34,18 @@ int loadJob(AsyncLoadJob* job) {
   const int bufferNum = static_cast<int>(GetASyncLoadParamInt(job->Data, &offset));
   const int source = static_cast<int>(GetASyncLoadParamInt(job->Data, &offset));
   const int result = LoadSoundMemFromFile(settings, handle, path, bufferNum, source, 1);
-  DecHandleASyncLoadCount(handle);
-  if (result < 0) SubHandle(handle);
+  EndHandleASyncLoadStep(handle, result < 0 ? 1 : 0);
   return 0;
 }
 
 int packLoadJob(void* data, int* offset, const LoadSoundSettings* s, int handle, const char16_t* path, int bufferNum,
                 int source) {
-  AddASyncLoadParamStruct(data, offset, s, sizeof(*s));
-  AddASyncLoadParamInt(data, offset, handle);
-  AddASyncLoadParamString(data, offset, path);
-  AddASyncLoadParamInt(data, offset, bufferNum);
-  return AddASyncLoadParamInt(data, offset, source);
+  const bool packed = AddASyncLoadParamStruct(data, offset, s, sizeof(*s)) == 0 &&
+                      AddASyncLoadParamInt(data, offset, handle) == 0 &&
+                      AddASyncLoadParamString(data, offset, path) == 0 &&
+                      AddASyncLoadParamInt(data, offset, bufferNum) == 0 &&
+                      AddASyncLoadParamInt(data, offset, source) == 0;
+  return packed ? 0 : -1;
 }
 }  // namespace
 
@@ -98,18 +99,14 @@ int LoadSoundMemWithParams(const LoadSoundSettings* s, const char16_t* fileName,
     return -1;
   }
   if (asyncFlag && !insideJob) {
-    int size = 0;
-    packLoadJob(nullptr, &size, s, handle, path, bufferNum, sourceHandle);
-    AsyncLoadJob* job = AllocASyncLoadData(size);
-    if (job != nullptr) {
-      int offset = 0;
-      packLoadJob(job->Data, &offset, s, handle, path, bufferNum, sourceHandle);
-      job->ProcessFunction = loadJob;
-      IncHandleASyncLoadCount(handle, -1);
-      if (AddASyncLoadData(job) == 0) return handle;
-      DecHandleASyncLoadCount(handle);
-      MemFree(job);
-    }
+    // The handle was made with its first asynchronous step counted; the job, registered
+    // with the handle so that deleting the handle first withdraws it, takes that step
+    // over, and the handle is ready when the job ends.
+    const bool queued = QueueHandleASyncJob(handle, loadJob, [&](void* data, int* offset) {
+      return packLoadJob(data, offset, s, handle, path, bufferNum, sourceHandle) == 0;
+    });
+    DecHandleASyncLoadCount(handle);
+    if (queued) return handle;
     SubHandle(handle);
     return -1;
   }

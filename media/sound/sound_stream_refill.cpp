@@ -149,7 +149,7 @@ int ProcessStreamSounds() {
   CriticalSection_Lock(&SoundSys.StreamListLock, __FILE__, __LINE__);
   for (HandleListNode* n = SoundSys.StreamFirst.Next; n != nullptr && n->Next != nullptr; n = n->Next) {
     auto* r = static_cast<SoundHandleRecord*>(n->Data);
-    if (r->Active && r->Header.ASyncLoadCount == 0) ProcessStreamSoundMem(n->Handle, 0);
+    if (r->Active && HandleASyncLoadCount(&r->Header) == 0) ProcessStreamSoundMem(n->Handle, 0);
   }
   CriticalSection_Unlock(&SoundSys.StreamListLock);
   UnlockSoundHandles();

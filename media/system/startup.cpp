@@ -100,6 +100,12 @@ void shutDown() {
   while (plat::win::IsWindow(main) && ProcessWindowMessagesCore() == 0 && !Win.Status.WindowClosed &&
          !Win.Status.WindowDestroyed) {
   }
+  // A window destroyed before the shut-down (by the host, or by the system) left its
+  // quit request on this thread's queue, where the next start-up's first pump would
+  // take it for a close of the new window.
+  plat::win::MSG quit;
+  while (plat::win::PeekMessageW(&quit, nullptr, plat::win::WM_QUIT, plat::win::WM_QUIT, plat::win::PM_REMOVE)) {
+  }
   plat::win::UnregisterClassW(Win.Settings.ClassName, Win.Status.Instance);
   for (;;) {
     plat::win::HWND found = plat::win::FindWindowW(Win.Settings.ClassName, nullptr);

@@ -109,8 +109,7 @@ int setupJob(AsyncLoadJob* job) {
     const auto imageSize = static_cast<size_t>(GetASyncLoadParamInt(job->Data, &offset));
     const int edgeSize = static_cast<int>(GetASyncLoadParamInt(job->Data, &offset));
     const int result = SetupBuiltinFontHandle(param, handle, image, imageSize, edgeSize, 1);
-    DecHandleASyncLoadCount(handle);
-    if (result != 0) SubHandle(handle);
+    EndHandleASyncLoadStep(handle, result != 0 ? 1 : 0);
     return result;
 }
 

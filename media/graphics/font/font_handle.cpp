@@ -33,8 +33,7 @@ int setupJob(AsyncLoadJob* job) {
     int v[6];
     for (int& value : v) value = static_cast<int>(GetASyncLoadParamInt(job->Data, &offset));
     const int result = SetupFontHandle(param, handle, name[0] ? name : nullptr, v[0], v[1], v[2], v[3], v[4], v[5], 1);
-    DecHandleASyncLoadCount(handle);
-    if (result != 0) SubHandle(handle);
+    EndHandleASyncLoadStep(handle, result != 0 ? 1 : 0);
     return result;
 }
 
@@ -83,12 +82,15 @@ int TerminateFontHandle(HandleEntryHeader* record) {
 FontHandleRecord* GetFontSettingsRecord(int handle) {
     HandleEntryHeader* record = GetHandleInfo(handle);
     if (record == nullptr || (handle & HANDLE_TYPE_MASK) != (HANDLETYPE_FONT << HANDLE_TYPE_SHIFT)) return nullptr;
-    if (record->DeleteRequestFlag) return nullptr;
-    if (record->ASyncLoadCount != 0) {
+    // The count is read as the loading worker publishes it; a failed load's
+    // delete request is set before the count drops, so it is seen here once the
+    // count is 0 (the record is gone by then).
+    if (HandleASyncLoadCount(record) != 0) {
         WaitHandleASyncLoad(handle);
         record = GetHandleInfo(handle);
         if (record == nullptr) return nullptr;
     }
+    if (record->DeleteRequestFlag) return nullptr;
     return reinterpret_cast<FontHandleRecord*>(record);
 }
 

@@ -428,6 +428,43 @@ TEST_F(AsyncLoadTest, DeletingAHandleWithdrawsItsRegisteredJobThatHasNotStarted)
   TerminateHandleManage(25);
 }
 
+// A record whose load decides whether a sweep keeps it: its field is set by the job.
+struct KeptRecord {
+  HandleEntryHeader header;
+  int keep;
+};
+
+int setKeepOnceTheMainThreadRuns(AsyncLoadJob* job) {
+  int offset = 0;
+  const int handle = static_cast<int>(GetASyncLoadParamInt(job->Data, &offset));
+  // Holds the load until the main thread runs posted calls.
+  MainThreadRequest request{};
+  request.Function = [](MainThreadRequest*) { return 0; };
+  AddASyncLoadRequestMainThread(&request);
+  reinterpret_cast<KeptRecord*>(GetHandleInfo(handle))->keep = 1;
+  DecHandleASyncLoadCount(handle);
+  return 0;
+}
+
+// A sweep with a filter asks about a loading record only once its load has ended, so
+// the filter reads what the load made rather than a record being written.
+TEST_F(AsyncLoadTest, SweepFilterWaitsForTheLoadOfARecord) {
+  ASSERT_EQ(InitializeHandleManage(26, sizeof(KeptRecord), 8, nullptr, nullptr, u"Kept"), 0);
+  startWorkers(2);
+  const int loading = AddHandle(26, 1, -1);
+  const int plain = AddHandle(26, 0, -1);
+  ASSERT_EQ(AddHandleASyncLoadJob(loading, makeJob(setKeepOnceTheMainThreadRuns, loading)), 0);
+  DecHandleASyncLoadCount(loading);  // the job took over the first step
+  for (int i = 0; i < 20000 && queuedCalls() == 0; ++i) Thread_Sleep(1);
+  ASSERT_EQ(queuedCalls(), 1);
+  EXPECT_EQ(SubAllHandle(26, [](HandleEntryHeader* r) { return reinterpret_cast<KeptRecord*>(r)->keep; }), 0);
+  ASSERT_NE(GetHandleInfo(loading), nullptr);
+  EXPECT_EQ(reinterpret_cast<KeptRecord*>(GetHandleInfo(loading))->keep, 1);
+  EXPECT_EQ(CheckHandleASyncLoad(loading), 0);
+  EXPECT_EQ(GetHandleInfo(plain), nullptr);
+  TerminateHandleManage(26);
+}
+
 TEST(AsyncParamTest, ParametersReadBackInOrder) {
   struct Pair {
     double x;

@@ -417,6 +417,8 @@ TEST_F(LibraryTest, NoFontIsMadeAfterTheMainWindowIsGone) {
   ASSERT_EQ(startWindowed(), 0);
   EXPECT_EQ(GetWindowDestroyedFlag(), 0);
   EXPECT_NE(CreateFontHandle(nullptr, 20, 3, 0, -1, 0, 0, -1), -1);
+  // The destroyed window's quit request went with the library it belonged to.
+  EXPECT_EQ(ProcessWindowMessages(), 0);
 }
 
 }  // namespace
