@@ -22,32 +22,13 @@
 #include "media/movie/theora_movie.h"
 #include "media/sound/sound_handle.h"
 #include "platform/win/win_clock.h"
-#include "media/graphics/screen.h"
-#include "media/system/window.h"
-#include "platform/audio/audio_test.h"
 #include "tests/media/movie/movie_fixture.h"
-#include "tests/media/system/media_library_fixture.h"
+#include "tests/media/movie/movie_life.h"
 
 namespace halvorine_test {
 namespace {
 
 using namespace ZaDod;
-
-struct Renderer {
-  const char* missing;  // back ends left out, so the one wanted is chosen
-  int api;
-  int tolerance;  // per channel: the Direct3D 11 Y/UV filter is within 2 of the tables
-};
-constexpr Renderer kRenderers[] = {
-    {"d3d11,d3d9", kGraphicsApiSoftware, 0}, {"d3d11", kGraphicsApiD3D9, 0}, {"", kGraphicsApiD3D11, 2}};
-
-// Starts the library windowed on one renderer of the headless display.
-bool startRenderer(const Renderer& r) {
-  setenv("HALVORINE_MISSING", r.missing, 1);
-  SetScreenMode(640, 480, 32, 0);
-  ChangeWindowMode(1);
-  return InitializeLibrary() == 0 && GraphicsApiType == r.api;
-}
 
 std::string narrowPath(const std::u16string& wide) { return std::string(wide.begin(), wide.end()); }
 
@@ -81,14 +62,7 @@ struct TheoraLife {
     graph = LoadGraph(narrowPath(path).c_str());
     handle = graph != -1 ? GetGraphData(graph)->movieHandle : -1;
   }
-  // A game frame: drawing the graph brings the movie up to date and its frame in. An
-  // inactive window holds draws back, so then only the update runs.
-  void draw() const {
-    if (GetWindowActiveFlag())
-      DrawGraph(0, 0, graph, 0);
-    else
-      UpdateMovie(handle, 0);
-  }
+  void draw() const { drawMovieGraph(graph, handle); }
   void advanceFrames(double count) const {
     plat::win::StepClockForTest(static_cast<long long>(std::llround(count * 1e9 / fps)));
   }
@@ -131,30 +105,18 @@ const std::vector<std::uint8_t>& clip(int width, int height, int frames, int fps
   return made.back().second;
 }
 
-class MovieLifeTest : public LibraryTest {
+// The Theora movie tests hold the clock and step it.
+class TheoraLifeTest : public MovieLifeTest {
  protected:
   void SetUp() override {
-    LibraryTest::SetUp();
-    api_ = GraphicsApiType;
-    plat::audio::UseManualAudioSinkForTest(true);
+    MovieLifeTest::SetUp();
     plat::win::HoldClockForTest(1000000000000LL);
   }
-  // The renderer kind outlives the library's end; the tests beside these in one
-  // process expect the one they started with.
   void TearDown() override {
-    LibraryTest::TearDown();
-    unsetenv("HALVORINE_MISSING");
-    GraphicsApiType = api_;
-    plat::audio::UseManualAudioSinkForTest(false);
+    MovieLifeTest::TearDown();
     plat::win::ReleaseClockForTest();
   }
-
- private:
-  int api_ = kGraphicsApiSoftware;
 };
-
-void deactivate() { HandleWindowActivation(0, 0, 0, 0); }
-void activate() { HandleWindowActivation(plat::win::WA_ACTIVE, 0, 0, 0); }
 
 // What a step does, and the frame the graph shows after it (-1: the movie is gone).
 struct LifeStep {
@@ -166,9 +128,9 @@ struct LifeStep {
 
 int lastFrame(const TheoraLife& l) { return l.frames - 1; }
 int frameOr(const TheoraLife& l, int frame) { return std::min(frame, l.frames - 1); }
-bool ended(const TheoraLife& l) { return l.movie()->paused == 1 && l.movie()->playRequested == 0; }
+bool theoraEnded(const TheoraLife& l) { return l.movie()->paused == 1 && l.movie()->playRequested == 0; }
 
-TEST_F(MovieLifeTest, TheoraMoviesShowTheRightFrameThroughoutTheirLifeOnEveryRenderer) {
+TEST_F(TheoraLifeTest, TheoraMoviesShowTheRightFrameThroughoutTheirLifeOnEveryRenderer) {
   struct Clip {
     const char* name;
     int width, height, frames, fpsNumerator, fpsDenominator;
@@ -180,16 +142,16 @@ TEST_F(MovieLifeTest, TheoraMoviesShowTheRightFrameThroughoutTheirLifeOnEveryRen
                         {"still.ogv", 48, 32, 1, 30, 1}};
   const std::vector<LifeStep> life = {
       {"opened", [](TheoraLife& l) { l.open(); }, [](const TheoraLife&) { return 0; },
-       ended},
+       theoraEnded},
       {"opened, time passes", [](TheoraLife& l) { l.advanceFrames(3.5); }, [](const TheoraLife&) { return 0; }},
       {"played", [](TheoraLife& l) { PlayMovie(l.handle, DX_PLAYTYPE_BACK); }, [](const TheoraLife&) { return 0; }},
       {"played 2.5 frames", [](TheoraLife& l) { l.advanceFrames(2.5); },
        [](const TheoraLife& l) { return frameOr(l, 2); }},
-      {"window loses activation", [](TheoraLife&) { deactivate(); },
+      {"window loses activation", [](TheoraLife&) { deactivateWindow(); },
        [](const TheoraLife& l) { return frameOr(l, 2); }},
       {"inactive while time passes", [](TheoraLife& l) { l.advanceFrames(30); },
        [](const TheoraLife& l) { return frameOr(l, 2); }},
-      {"window regains activation", [](TheoraLife&) { activate(); },
+      {"window regains activation", [](TheoraLife&) { activateWindow(); },
        [](const TheoraLife& l) { return frameOr(l, 2); },
        [](const TheoraLife& l) { return l.frames == 1 || l.movie()->paused == 0; }},
       // Resumed play time starts at the frame's start.
@@ -199,8 +161,8 @@ TEST_F(MovieLifeTest, TheoraMoviesShowTheRightFrameThroughoutTheirLifeOnEveryRen
        [](const TheoraLife& l) { return frameOr(l, 3); }},
       {"seek to frame 0", [](TheoraLife& l) { l.seek(0); }, [](const TheoraLife&) { return 0; }},
       {"seek before the start", [](TheoraLife& l) { l.seek(-5); }, [](const TheoraLife&) { return 0; }},
-      {"seek to the last frame", [](TheoraLife& l) { l.seek(l.frames - 1); }, lastFrame, ended},
-      {"seek past the end", [](TheoraLife& l) { l.seek(l.frames + 5); }, lastFrame, ended},
+      {"seek to the last frame", [](TheoraLife& l) { l.seek(l.frames - 1); }, lastFrame, theoraEnded},
+      {"seek past the end", [](TheoraLife& l) { l.seek(l.frames + 5); }, lastFrame, theoraEnded},
       {"played from the start, play time exactly at the end",
        [](TheoraLife& l) {
          l.seek(0);
@@ -208,8 +170,8 @@ TEST_F(MovieLifeTest, TheoraMoviesShowTheRightFrameThroughoutTheirLifeOnEveryRen
          l.movie()->elapsed = static_cast<std::uint64_t>(std::ceil(l.frames * 1e6 / l.fps));
        },
        lastFrame},
-      {"held at the end", [](TheoraLife& l) { l.advanceFrames(1); }, lastFrame, ended},
-      {"ended, time passes", [](TheoraLife& l) { l.advanceFrames(20); }, lastFrame, ended},
+      {"held at the end", [](TheoraLife& l) { l.advanceFrames(1); }, lastFrame, theoraEnded},
+      {"ended, time passes", [](TheoraLife& l) { l.advanceFrames(20); }, lastFrame, theoraEnded},
       {"looped from the end",
        [](TheoraLife& l) {
          PlayMovie(l.handle, DX_PLAYTYPE_LOOP);
@@ -241,8 +203,10 @@ TEST_F(MovieLifeTest, TheoraMoviesShowTheRightFrameThroughoutTheirLifeOnEveryRen
        [](const TheoraLife& l) { return 1 % l.frames; }},
   };
 
-  for (const Renderer& renderer : kRenderers) {
+  for (const LifeRenderer& renderer : kLifeRenderers) {
     SCOPED_TRACE(renderer.missing);
+    // The Direct3D 11 Y/UV filter is within 2 of the tables.
+    const int tolerance = renderer.api == kGraphicsApiD3D11 ? 2 : 0;
     ASSERT_TRUE(startRenderer(renderer));
     for (const Clip& c : clips) {
       SCOPED_TRACE(c.name);
@@ -262,7 +226,7 @@ TEST_F(MovieLifeTest, TheoraMoviesShowTheRightFrameThroughoutTheirLifeOnEveryRen
         l.draw();
         EXPECT_EQ(TheoraMovie_GetCurrentFrame(l.movie()->decoder), frame);
         const bool yuvGraphs = TheoraMovie_GetYGraph(l.movie()->decoder) != -1;
-        EXPECT_LE(worstDifference(l.graph, l.picture(frame, yuvGraphs), c.width, c.height), renderer.tolerance)
+        EXPECT_LE(worstDifference(l.graph, l.picture(frame, yuvGraphs), c.width, c.height), tolerance)
             << "frame " << frame;
         if (step.state) {
           EXPECT_TRUE(step.state(l));
