@@ -262,6 +262,9 @@ TEST_F(DShowMovieLife, TheGraphShowsTheRightFrameThroughoutTheMoviesLifeOnEveryR
          return l.nextFrame();
        },
        [](const DShowLife&) { return 0; }},
+      {"seek before the start",
+       [](DShowLife& l) { return l.seek(-3 * kFrameUnits) && (l.ended() || l.nextFrame()); },
+       [](const DShowLife& l) { return l.ended() ? lastOf(l) : 0; }},
       {"seek to the last frame",
        [](DShowLife& l) {
          PlayMovie(l.handle, DX_PLAYTYPE_BACK);

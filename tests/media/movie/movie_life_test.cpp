@@ -92,16 +92,19 @@ struct TheoraLife {
   }
 };
 
-const std::vector<std::uint8_t>& clip(int width, int height, int frames, int fpsNumerator, int fpsDenominator) {
+struct Clip {
+  const char* name;
+  int width, height, picX, picY, frames, fpsNumerator, fpsDenominator;
+};
+
+const std::vector<std::uint8_t>& clipData(const Clip& c) {
   static std::vector<std::pair<std::string, std::vector<std::uint8_t>>> made;
-  const std::string key = std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(frames) + "@" +
-                          std::to_string(fpsNumerator) + "_" + std::to_string(fpsDenominator);
   for (const auto& [name, data] : made)
-    if (name == key) return data;
+    if (name == c.name) return data;
   OgvOptions o;
-  o.width = width, o.height = height, o.frames = frames, o.keyEvery = 4;
-  o.fpsNumerator = fpsNumerator, o.fpsDenominator = fpsDenominator;
-  made.emplace_back(key, MakeOgv(o));
+  o.width = c.width, o.height = c.height, o.picX = c.picX, o.picY = c.picY, o.frames = c.frames, o.keyEvery = 4;
+  o.fpsNumerator = c.fpsNumerator, o.fpsDenominator = c.fpsDenominator;
+  made.emplace_back(c.name, MakeOgv(o));
   return made.back().second;
 }
 
@@ -131,15 +134,12 @@ int frameOr(const TheoraLife& l, int frame) { return std::min(frame, l.frames - 
 bool theoraEnded(const TheoraLife& l) { return l.movie()->paused == 1 && l.movie()->playRequested == 0; }
 
 TEST_F(TheoraLifeTest, TheoraMoviesShowTheRightFrameThroughoutTheirLifeOnEveryRenderer) {
-  struct Clip {
-    const char* name;
-    int width, height, frames, fpsNumerator, fpsDenominator;
-  };
-  // 30 frames a second is not a whole number of microseconds a frame; 161 x 121 rounds
-  // its chroma planes; a one-frame clip is its own first, last and looped frame.
-  const Clip clips[] = {{"ntsc.ogv", 160, 120, 12, 30000, 1001},
-                        {"odd.ogv", 161, 121, 7, 25, 1},
-                        {"still.ogv", 48, 32, 1, 30, 1}};
+  // 30 frames a second is not a whole number of microseconds a frame; 161 x 121 at
+  // (3, 1) rounds its chroma planes and starts inside a chroma sample; a one-frame clip
+  // is its own first, last and looped frame.
+  const Clip clips[] = {{"ntsc.ogv", 160, 120, 0, 0, 12, 30000, 1001},
+                        {"odd.ogv", 161, 121, 3, 1, 7, 25, 1},
+                        {"still.ogv", 48, 32, 0, 0, 1, 30, 1}};
   const std::vector<LifeStep> life = {
       {"opened", [](TheoraLife& l) { l.open(); }, [](const TheoraLife&) { return 0; },
        theoraEnded},
@@ -210,7 +210,7 @@ TEST_F(TheoraLifeTest, TheoraMoviesShowTheRightFrameThroughoutTheirLifeOnEveryRe
     ASSERT_TRUE(startRenderer(renderer));
     for (const Clip& c : clips) {
       SCOPED_TRACE(c.name);
-      const std::vector<std::uint8_t>& file = clip(c.width, c.height, c.frames, c.fpsNumerator, c.fpsDenominator);
+      const std::vector<std::uint8_t>& file = clipData(c);
       TheoraLife l{file, MovieFile(c.name, file), c.frames, c.width, c.height,
                    double(c.fpsNumerator) / c.fpsDenominator};
       for (const LifeStep& step : life) {
