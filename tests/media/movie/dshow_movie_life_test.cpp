@@ -54,6 +54,7 @@ struct DShowClip {
   std::string path;
   int width, height, frames;
   bool streamed;  // written as a stream: a Matroska file that states no duration
+  bool sound;     // with a sound track, whose clock the movie then runs on
   std::vector<std::vector<std::uint8_t>> pictures;
 };
 
@@ -84,7 +85,11 @@ bool makeClip(DShowClip* clip) {
   clip->path = base + (clip->streamed ? ".mkv" : ".avi");
   const std::string size = std::to_string(w) + "x" + std::to_string(h);
   const std::string encode = "ffmpeg -v error -y -f rawvideo -pix_fmt yuv420p -s " + size + " -r " +
-                             std::to_string(kFps) + " -i '" + base + ".yuv' -c:v ffv1 " +
+                             std::to_string(kFps) + " -i '" + base + ".yuv' " +
+                             (clip->sound ? "-f lavfi -i sine=duration=" + std::to_string(double(clip->frames) / kFps) +
+                                                " -c:a pcm_s16le "
+                                          : "") +
+                             "-c:v ffv1 " +
                              (clip->streamed ? "-f matroska - >" : "") + " '" + clip->path + "' </dev/null";
   if (std::system(encode.c_str()) != 0) return false;
   const std::size_t frameBytes = std::size_t(w) * h + 2 * std::size_t(cw) * ch;
@@ -145,6 +150,13 @@ int shownFrame(int graph, const DShowClip& clip, int tolerance) {
   return found;
 }
 
+// 5 ms, with as much sound mixed (the manual sink mixes only when told).
+void pause5ms() {
+  plat::audio::AdvanceAudioForTest(44100 / 200);
+  plat::audio::TakeCapturedAudioForTest();
+  std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
 struct DShowLife {
   const DShowClip& clip;
   int tolerance;
@@ -166,7 +178,7 @@ struct DShowLife {
     for (int i = 0; i < 4000; ++i) {
       draw();
       if (done()) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      pause5ms();
     }
     return false;
   }
@@ -180,7 +192,7 @@ struct DShowLife {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1000 / kFps * frames);
     while (std::chrono::steady_clock::now() < until) {
       draw();
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      pause5ms();
     }
   }
   bool seek(long long position) const {
@@ -219,11 +231,13 @@ class DShowMovieLife : public MovieLifeTest {
 
 TEST_F(DShowMovieLife, TheGraphShowsTheRightFrameThroughoutTheMoviesLifeOnEveryRenderer) {
   // 161 x 121 goes as RGB; a one-frame clip is its own first and last frame; a file
-  // written as a stream knows its length only once read to the end.
-  DShowClip clips[] = {{"", 160, 120, 6, false, {}},
-                       {"", 161, 121, 4, false, {}},
-                       {"", 64, 48, 1, false, {}},
-                       {"", 96, 64, 3, true, {}}};
+  // written as a stream knows its length only once read to the end; one with sound runs
+  // on the sound's clock.
+  DShowClip clips[] = {{"", 160, 120, 6, false, false, {}},
+                       {"", 161, 121, 4, false, false, {}},
+                       {"", 64, 48, 1, false, false, {}},
+                       {"", 96, 64, 3, true, false, {}},
+                       {"", 80, 60, 5, false, true, {}}};
   for (DShowClip& c : clips)
     if (!makeClip(&c)) GTEST_SKIP() << "ffmpeg could not make the clips";
   const std::vector<DShowStep> life = {
