@@ -11,6 +11,27 @@ namespace {
 
 using u128 = unsigned __int128;
 
+// Frames per second in 16.16 fixed point: the rate that turns play time into frames.
+std::uint64_t fixedRate(double framesPerSecond) {
+  const double scaled = framesPerSecond * 65536.0;
+  return scaled > 0 ? static_cast<std::uint64_t>(scaled) : 0;
+}
+
+// The time frame that a play time in microseconds falls in.
+std::uint64_t frameAt(std::uint64_t elapsed, double framesPerSecond) {
+  return static_cast<std::uint64_t>(u128{elapsed} * fixedRate(framesPerSecond) / 65536000000ull);
+}
+
+// The first microsecond of a time frame, in the same arithmetic: a movie resumed there
+// shows the frame it was suspended on. (The frame's start in floating point lies a
+// fraction of a microsecond early at 30 frames a second, which the update took for the
+// frame before and so for a wrap back through the whole movie.)
+std::uint64_t frameStart(int frame, double framesPerSecond) {
+  const std::uint64_t rate = fixedRate(framesPerSecond);
+  if (rate == 0 || frame <= 0) return 0;
+  return static_cast<std::uint64_t>((u128(static_cast<std::uint64_t>(frame)) * 65536000000ull + rate - 1) / rate);
+}
+
 void updateTheora(MovieHandleRecord* movie) {
   TheoraDecoder* decoder = movie->decoder;
   TheoraMovieInfo info{};
@@ -25,8 +46,7 @@ void updateTheora(MovieHandleRecord* movie) {
   }
   movie->elapsed += delta;
   movie->lastTime = now;
-  const std::uint64_t rate = static_cast<std::uint64_t>(info.framesPerSecond * 65536.0);
-  std::uint64_t frame = static_cast<std::uint64_t>(u128{movie->elapsed} * rate / 65536000000ull);
+  std::uint64_t frame = frameAt(movie->elapsed, info.framesPerSecond);
   const std::uint64_t count = static_cast<std::uint64_t>(info.frameCount);
   const bool loops = (movie->playType & DX_PLAYTYPE_LOOPBIT) != 0;
   if (frame >= count) frame = loops ? frame % count : count - 1;
@@ -106,8 +126,7 @@ int ResumeSuspendedMovies() {
     movie->playRequested = 1;
     if (movie->theora) {
       movie->lastTime = static_cast<std::uint64_t>(GetMicrosecondCount());
-      movie->elapsed =
-          static_cast<std::uint64_t>(1000000.0 / movie->framesPerSecond * TheoraMovie_GetCurrentFrame(movie->decoder));
+      movie->elapsed = frameStart(TheoraMovie_GetCurrentFrame(movie->decoder), movie->framesPerSecond);
       const int type = movie->soundOutlastsPicture && movie->playType != 0 ? movie->playType : DX_PLAYTYPE_BACK;
       PlaySoundMem(movie->sound, type, 0);
     } else {

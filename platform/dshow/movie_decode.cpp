@@ -44,6 +44,29 @@ class LibavMovieDecoder final : public MovieDecoder {
     const AVRational rate = stream->avg_frame_rate.num > 0 ? stream->avg_frame_rate : stream->r_frame_rate;
     frameDuration_ = rate.num > 0 && rate.den > 0 ? lib()->av_rescale(10000000, rate.den, rate.num) : 400000;
     if (frameDuration_ <= 0) frameDuration_ = 400000;
+    return duration_ > 0 || measureDuration();
+  }
+
+  // A container that states no length (a file written as a stream) is read through once,
+  // packets only, to the end of its last picture, and then set back to its start: a
+  // length of 0 would put the stop position at the start, so nothing would ever play.
+  // False when it cannot go back to the start.
+  bool measureDuration() {
+    std::int64_t last = AV_NOPTS_VALUE, lastLength = 0;
+    while (lib()->av_read_frame(in_.format, in_.packet) >= 0) {
+      const AVPacket* p = in_.packet;
+      const std::int64_t at = p->pts != AV_NOPTS_VALUE ? p->pts : p->dts;
+      if (p->stream_index == in_.index && at != AV_NOPTS_VALUE && (last == AV_NOPTS_VALUE || at >= last)) {
+        last = at;
+        lastLength = p->duration;
+      }
+      lib()->av_packet_unref(in_.packet);
+    }
+    if (!in_.seek(startOffset_)) return false;
+    if (last != AV_NOPTS_VALUE && last >= startOffset_) {
+      const std::int64_t length = lastLength > 0 ? lib()->av_rescale_q(lastLength, timeBase_, kMovieTimeBase) : frameDuration_;
+      duration_ = lib()->av_rescale_q(last - startOffset_, timeBase_, kMovieTimeBase) + length;
+    }
     return true;
   }
 
