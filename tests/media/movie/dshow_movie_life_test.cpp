@@ -330,6 +330,10 @@ TEST_F(DShowMovieLife, TheGraphShowsTheRightFrameThroughoutTheMoviesLifeOnEveryR
     // Frames split into planes take the Y/UV conversion: a level or so either way.
     const int tolerance = renderer.api == kGraphicsApiD3D11 ? 3 : 2;
     for (const DShowClip& c : clips) {
+      // The frame reaches the graph by each renderer's own path, which the two sizes
+      // take apart; how the graph reaches the end, loops and runs on the sound's clock is
+      // the renderers' alike, and is walked on the last one only.
+      if (renderer.api != kGraphicsApiD3D11 && (c.frames == 1 || c.streamed || c.sound)) continue;
       SCOPED_TRACE(c.path);
       DShowLife l{c, tolerance};
       for (const DShowStep& step : life) {
