@@ -261,35 +261,34 @@ int SoftDrawStretchedGraph(int x1, int y1, int x2, int y2, int graph, int transF
     return 0;
 }
 
-int SoftDrawStretchedGraphF(float x1, float y1, float x2, float y2, int graph, int transFlag) {
+namespace {
+
+// The graph drawn onto the quad of `corners` as they are: each pixel takes the texel
+// under its centre, as on the hardware paths (DrawQuadMemImg refuses corners that are
+// not finite or too far out).
+int drawQuad(int graph, const double (&corners)[8], int transFlag) {
     const MEMIMG* image = graphImage(graph);
     if (image == nullptr) return -1;
-    const double corners[8] = {x1, y1, x2, y1, x2, y2, x1, y2};
     const BlendGraphScope blend;
     DrawQuadMemImg(image, corners, transFor(transFlag));
     return 0;
 }
 
+}  // namespace
+
+int SoftDrawStretchedGraphF(float x1, float y1, float x2, float y2, int graph, int transFlag) {
+    return drawQuad(graph, {x1, y1, x2, y1, x2, y2, x1, y2}, transFlag);
+}
+
 int SoftDrawDeformedGraph(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, int graph, int transFlag) {
-    const MEMIMG* image = graphImage(graph);
-    if (image == nullptr) return -1;
-    const double corners[8] = {double(x1), double(y1), double(x2), double(y2),
-                               double(x3), double(y3), double(x4), double(y4)};
-    const BlendGraphScope blend;
-    DrawQuadMemImg(image, corners, transFor(transFlag));
-    return 0;
+    return drawQuad(graph, {double(x1), double(y1), double(x2), double(y2), double(x3), double(y3), double(x4),
+                            double(y4)},
+                    transFlag);
 }
 
 int SoftDrawDeformedGraphF(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4, int graph,
                            int transFlag) {
-    const MEMIMG* image = graphImage(graph);
-    if (image == nullptr) return -1;
-    // The corners as they are: each pixel takes the texel under its centre, as on the
-    // hardware paths (DrawQuadMemImg refuses corners that are not finite or too far out).
-    const double corners[8] = {x1, y1, x2, y2, x3, y3, x4, y4};
-    const BlendGraphScope blend;
-    DrawQuadMemImg(image, corners, transFor(transFlag));
-    return 0;
+    return drawQuad(graph, {x1, y1, x2, y2, x3, y3, x4, y4}, transFlag);
 }
 
 int SoftDrawRotatedGraph(const RotationPlacement& at, double scale, double angle, int graph, int transFlag,

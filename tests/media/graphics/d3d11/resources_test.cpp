@@ -6,6 +6,7 @@
 
 #include "d3d11_fixture.h"
 #include "media/graphics/hwdraw/pixel_read.h"
+#include "tests/media/graphics/buffer_cases.h"
 #include "tests/media/graphics/shadow_cases.h"
 #include "media/base/handle.h"
 #include "media/base/memory.h"
@@ -26,23 +27,8 @@
 namespace d3d11test {
 namespace {
 
-// A buffer handle as the front makes one: element size and count, a zeroed kept copy.
-int makeBuffer(int type, int elementSize, int elementCount) {
-  const int handle = AddHandle(type, 0, -1);
-  auto* buffer = reinterpret_cast<BufferHandleData*>(GetHandleInfo(handle));
-  buffer->elementSize = elementSize;
-  buffer->elementCount = elementCount;
-  buffer->systemCopy = MemCalloc(size_t(elementSize) * size_t(elementCount), __FILE__, __LINE__);
-  return handle;
-}
-
-// The bytes the device buffer of a handle holds.
-std::vector<uint8_t> deviceBytes(int handle, int type) {
-  const BufferHandleData* buffer = GetBufferData(handle, type);
-  if (buffer == nullptr || buffer->deviceObject == nullptr) return {};
-  auto* core = plat::gpu::d3d11::coreBuffer(static_cast<ID3D11Buffer*>(buffer->deviceObject));
-  return std::vector<uint8_t>(core->data(), core->data() + core->size());
-}
+using buffercases::deviceBytes;
+using buffercases::makeBuffer;
 
 const D3D11GraphTexture* textureOf(int graph) {
   return D3D11_TileTexture(&GetGraphData(graph, 1)->orig->tiles[0]);

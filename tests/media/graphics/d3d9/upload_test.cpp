@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "d3d9_fixture.h"
+#include "tests/media/graphics/buffer_cases.h"
 #include "tests/media/graphics/shadow_cases.h"
 #include "media/base/handle.h"
 #include "media/base/memory.h"
@@ -522,35 +523,8 @@ TEST_F(D3D9Upload, GraphsWithTheirOwnDepthSurfaceBindIt) {
   setProfile(defaultProfile());
 }
 
-// A buffer handle as the front makes one: element size and count, a zeroed kept copy.
-int makeBuffer(int type, int elementSize, int elementCount) {
-  const int handle = AddHandle(type, 0, -1);
-  auto* buffer = reinterpret_cast<BufferHandleData*>(GetHandleInfo(handle));
-  buffer->elementSize = elementSize;
-  buffer->elementCount = elementCount;
-  buffer->systemCopy = MemCalloc(size_t(elementSize) * size_t(elementCount), __FILE__, __LINE__);
-  return handle;
-}
-
-std::vector<uint8_t> deviceBytes(int handle, int type) {
-  const BufferHandleData* buffer = GetBufferData(handle, type);
-  if (buffer == nullptr || buffer->deviceObject == nullptr) return {};
-  const size_t size = size_t(buffer->elementSize) * size_t(buffer->elementCount);
-  void* p = nullptr;
-  std::vector<uint8_t> out;
-  if (type == HANDLETYPE_INDEX_BUFFER) {
-    auto* b = static_cast<IDirect3DIndexBuffer9*>(buffer->deviceObject);
-    if (b->Lock(0, 0, &p, 0) != D3D_OK) return {};
-    out.assign(static_cast<uint8_t*>(p), static_cast<uint8_t*>(p) + size);
-    b->Unlock();
-  } else {
-    auto* b = static_cast<IDirect3DVertexBuffer9*>(buffer->deviceObject);
-    if (b->Lock(0, 0, &p, 0) != D3D_OK) return {};
-    out.assign(static_cast<uint8_t*>(p), static_cast<uint8_t*>(p) + size);
-    b->Unlock();
-  }
-  return out;
-}
+using buffercases::deviceBytes;
+using buffercases::makeBuffer;
 
 TEST_F(D3D9Upload, UserBuffersHoldTheirWritesAcrossReCreation) {
   begin();

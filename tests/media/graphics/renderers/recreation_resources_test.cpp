@@ -18,6 +18,7 @@
 #include "media/graphics/d3d11/d3d11_backend.h"
 #include "media/graphics/shadow_map.h"
 #include "platform/gpu/d3d11/face_internal.h"
+#include "tests/media/graphics/buffer_cases.h"
 #include "tests/media/graphics/hardware_draw_cases.h"
 #include "tests/media/graphics/renderers/recreation_cases.h"
 #include "tests/media/graphics/shadow_cases.h"
@@ -28,6 +29,7 @@ using namespace ZaDod;
 using namespace renderertest;
 using namespace recreation;
 using namespace hwcases;
+using namespace buffercases;
 
 // What the kinds make: a picture every kind may draw, and the kind's own handles.
 struct Parts {
@@ -160,35 +162,6 @@ void loadUserVertexShader(Parts& p) {
 
 // A vertex and an index buffer as the front makes them, holding a fan of triangles; each
 // frame draws the triangles the device buffers hold (read back from the device).
-int makeBuffer(int type, int elementSize, int elementCount) {
-    const int handle = AddHandle(type, 0, -1);
-    auto* buffer = reinterpret_cast<BufferHandleData*>(GetHandleInfo(handle));
-    buffer->elementSize = elementSize;
-    buffer->elementCount = elementCount;
-    buffer->systemCopy = MemCalloc(size_t(elementSize) * size_t(elementCount), __FILE__, __LINE__);
-    return handle;
-}
-std::vector<uint8_t> deviceBytes(int handle, int type) {
-    const BufferHandleData* b = GetBufferData(handle, type);
-    if (b == nullptr || b->deviceObject == nullptr) return {};
-    const size_t size = size_t(b->elementSize) * size_t(b->elementCount);
-    if (GraphicsApiType == kGraphicsApiD3D11) {
-        auto* core = plat::gpu::d3d11::coreBuffer(static_cast<plat::gpu::ID3D11Buffer*>(b->deviceObject));
-        return std::vector<uint8_t>(core->data(), core->data() + std::min(size, size_t(core->size())));
-    }
-    void* at = nullptr;
-    std::vector<uint8_t> out;
-    auto read = [&](auto* object) {
-        if (Direct3DVertexBuffer9_Lock(object, 0, 0, &at, 0) != plat::gpu::D3D_OK || at == nullptr) return;
-        out.assign(static_cast<uint8_t*>(at), static_cast<uint8_t*>(at) + size);
-        Direct3DVertexBuffer9_Unlock(object);
-    };
-    if (type == HANDLETYPE_VERTEX_BUFFER)
-        read(static_cast<plat::gpu::IDirect3DVertexBuffer9*>(b->deviceObject));
-    else
-        read(static_cast<plat::gpu::IDirect3DIndexBuffer9*>(b->deviceObject));
-    return out;
-}
 constexpr int kFanVertices = 8, kFanIndices = 3 * (kFanVertices - 2);
 void makeBuffers(Parts& p) {
     p.vertexBuffer = makeBuffer(HANDLETYPE_VERTEX_BUFFER, sizeof(Vertex2D), kFanVertices);
