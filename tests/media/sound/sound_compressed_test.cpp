@@ -16,15 +16,17 @@ namespace {
 
 using namespace ZaDod;
 
+// Chained files take streams of set serial numbers: two encodes a moment apart can draw
+// the same one, and a chain of one serial is no chain.
 #define NEED_VORBIS_FILES()                                                                                         \
   HALVORINE_NEED_FILE("oggenc", "loop.ogg",                                                                         \
                       "sox -n -r 44100 -c 2 -b 16 src3.wav synth 3 sine 440 sine 660 vol 0.6 && "                  \
-                      "oggenc -Q -c LOOPSTART=44100 -c LOOPLENGTH=88200 -o loop.ogg src3.wav && "                    \
-                      "oggenc -Q -c LOOPSTART=0 -o start0.ogg src3.wav && "                                         \
+                      "oggenc -Q -s 11 -c LOOPSTART=44100 -c LOOPLENGTH=88200 -o loop.ogg src3.wav && "              \
+                      "oggenc -Q -s 12 -c LOOPSTART=0 -o start0.ogg src3.wav && "                                   \
                       "oggenc -Q -c LOOPSTART=5 -c LOOPLENGTH=7 -c LOOPSTART=22050 -c LOOPLENGTH=44100 "             \
                       "-o short.ogg src3.wav && "                                                                   \
                       "sox -n -r 22050 -c 1 -b 16 src22.wav synth 1 sine 300 vol 0.5 && "                           \
-                      "oggenc -Q -o other.ogg src22.wav && cat loop.ogg other.ogg > mixed.ogg && "                   \
+                      "oggenc -Q -s 13 -o other.ogg src22.wav && cat loop.ogg other.ogg > mixed.ogg && "             \
                       "cat loop.ogg start0.ogg > same.ogg")
 
 TEST_F(CompressedTest, VorbisTotalsLoopCommentsAndWidths) {
